@@ -1,0 +1,119 @@
+// cFile: one host file with at most one mapping and one view, its name and the
+// text of its last error. cDataFile: 32-bit little-endian values and strings
+// over it, with the sticky transfer count the game's loaders rely on.
+#pragma once
+#include <string>
+
+#include "engine/Types.h"
+
+constexpr u32 GENERIC_READ = 0x80000000u;
+constexpr u32 GENERIC_WRITE = 0x40000000u;
+constexpr u32 CREATE_ALWAYS = 2;
+constexpr u32 OPEN_EXISTING = 3;
+constexpr u32 OPEN_ALWAYS = 4;
+
+class cFile {
+public:
+    cFile();
+    explicit cFile(int ignored);
+    cFile(const cFile& other);  // builds a closed object; nothing is copied
+    cFile& operator=(const cFile&) = delete;
+    ~cFile();
+
+    int Open(const char* name, u32 disposition, u32 access);
+    int Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    const char* GetName() const { return name_; }
+
+    int CreateMapping();
+    int CreateWriteMapping(u32 size);
+    int CloseMapping();
+    const u8* MapView(u32 offset, u32 size);
+    u8* MapWriteView(u32 offset, u32 size);
+    int CloseView(const void* view);
+    // Bytes of the current view (0 when none).
+    u32 ViewSize() const { return viewSize_; }
+
+    u32 GetSize();
+    int SetEnd();
+    int Read(void* buffer, u32* count);
+    int Write(const void* buffer, u32* count);
+    int Fill(u8 byte, u32* count);
+    u32 Seek(int origin, i32 offset);
+    u32 SeekSet(i32 offset) { return Seek(0, offset) + 1; }
+    u32 SeekCur(i32 offset) { return Seek(1, offset) + 1; }
+    u32 SeekEnd(i32 offset) { return Seek(2, offset) + 1; }
+    u32 Tell() { return Seek(1, 0); }
+    int GetPosition(u32* pos);
+    int GetTime(i64* creation, i64* access, i64* write);
+    int Flush();
+
+    int WriteData(const void* p, u32 size);
+    int WriteChar(i8 v) { return WriteData(&v, 1); }
+    int WriteByte(u8 v) { return WriteData(&v, 1); }
+    int WriteWord(u16 v);
+    int WriteInt(i32 v) { return WriteDword(static_cast<u32>(v)); }
+    int WriteUInt(u32 v) { return WriteDword(v); }
+    int WriteLong(i32 v) { return WriteDword(static_cast<u32>(v)); }
+    int WriteDword(u32 v);
+    int WriteString(const char* text);
+
+    int ReadData(void* p, u32 size);
+    int ReadChar(i8* v) { return ReadData(v, 1); }
+    int ReadByte(u8* v) { return ReadData(v, 1); }
+    int ReadWord(u16* v);
+    int ReadInt(i32* v);
+    int ReadUInt(u32* v) { return ReadDword(v); }
+    int ReadLong(i32* v) { return ReadInt(v); }
+    int ReadDword(u32* v);
+    // Reads bytes up to and including a zero into a buffer of size bytes; a
+    // longer text is cut (and the rest of it skipped), a file that ends first
+    // gives 0. The buffer always ends with a zero.
+    int ReadString(char* buffer, u32 size);
+
+    // Formats into at most 255 characters, writes them, then CR LF.
+    int Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    const char* GetErrorText() const { return error_; }
+
+    // The whole file read from the start (empty when it cannot be read).
+    bool ReadAll(std::string* out);
+
+private:
+    void FormatError(int code);
+    void SetError(const char* text);
+    int UnmapView();
+
+    int fd_ = -1;
+    bool mapping_ = false;
+    bool writeMapping_ = false;
+    u32 mappingSize_ = 0;
+    u8* view_ = nullptr;
+    u32 viewSize_ = 0;
+    char* name_ = nullptr;
+    char error_[64] = {};
+    u64 dev_ = 0, ino_ = 0;
+};
+
+class cDataFile {
+public:
+    int Open(const char* name, u32 disposition, u32 access);
+    int Close() { return file_.Close(); }
+    int WriteInt(i32 v);
+    int ReadInt(i32* v);
+    int WriteData(const void* p, u32 size);
+    int ReadData(void* p, u32 size);
+    int WriteTag(const char* text);
+    // Reads a stored string (int32 length, then one int32 per character) into
+    // a buffer of size bytes. Lengths below 0, above 255 or that do not fit the
+    // buffer are refused: the result is null and the file is left past nothing.
+    char* ReadString(char* buffer, u32 size);
+    u32 GetSize() { return file_.GetSize(); }
+    cFile& file() { return file_; }
+
+private:
+    cFile file_;
+    const char* name_ = nullptr;
+    u32 transfer_ = 4;
+};
+
+void OpenInNotepad(const char* path);

@@ -1,0 +1,403 @@
+// The window, its message queue, the clock and message boxes, over SDL2 in play
+// and headless (virtual clock, recorded boxes) in tests.
+#include "platform/Win.h"
+
+#include <SDL.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "platform/Backend.h"
+#include "platform/SdlWindow.h"
+#include "platform/TextCodec.h"
+
+struct WindowRec {
+    std::string className;
+    std::string title;
+    WNDPROC proc = nullptr;
+    bool alive = true;
+};
+
+namespace {
+
+struct PlatformState {
+    Backend backend = Backend::Headless;
+    std::vector<WNDCLASS> classes;
+    std::vector<std::string> classNames;
+    std::vector<std::unique_ptr<WindowRec>> windows;
+    std::deque<MSG> queue;
+    u32 virtualNow = 0;
+    std::vector<RecordedBox> boxes;
+    int boxAnswer = IDOK;
+    int beeps = 0;
+    SDL_Window* sdlWindow = nullptr;
+    bool sdlStarted = false;
+    int lockFd = -1;
+    std::vector<PlatformEventHooks> hooks;
+};
+
+PlatformState& P() {
+    static PlatformState s;
+    return s;
+}
+
+bool Live(HWND h) {
+    for (auto& w : P().windows)
+        if (w.get() == h && w->alive) return true;
+    return false;
+}
+
+std::string LockPath(const char* className) {
+    const char* dir = std::getenv("MOONHARBOR_LOCK_DIR");
+    std::string d = dir && *dir ? dir : "";
+    if (d.empty()) {
+        const char* run = std::getenv("XDG_RUNTIME_DIR");
+        d = run && *run ? run : "/tmp";
+    }
+    return d + "/" + className + "-" + std::to_string(::getuid()) + ".lock";
+}
+
+// The lock of another running copy: try to take it and let go at once.
+bool LockHeldElsewhere(const char* className) {
+    int fd = ::open(LockPath(className).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
+void TakeLock(const char* className) {
+    auto& s = P();
+    if (s.lockFd >= 0) return;
+    int fd = ::open(LockPath(className).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return;
+    }
+    s.lockFd = fd;
+}
+
+void ReleaseLock() {
+    auto& s = P();
+    if (s.lockFd >= 0) ::close(s.lockFd);
+    s.lockFd = -1;
+}
+
+HWND MainWindow() {
+    for (auto& w : P().windows)
+        if (w->alive) return w.get();
+    return nullptr;
+}
+
+u32 VirtualKeyOf(SDL_Keycode k) {
+    if (k >= SDLK_a && k <= SDLK_z) return static_cast<u32>('A' + (k - SDLK_a));
+    if (k >= SDLK_0 && k <= SDLK_9) return static_cast<u32>('0' + (k - SDLK_0));
+    if (k >= SDLK_F1 && k <= SDLK_F12) return VK_F1 + static_cast<u32>(k - SDLK_F1);
+    switch (k) {
+        case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+        case SDLK_ESCAPE: return VK_ESCAPE;
+        case SDLK_BACKSPACE: return VK_BACK;
+        case SDLK_TAB: return VK_TAB;
+        case SDLK_SPACE: return VK_SPACE;
+        case SDLK_LEFT: return VK_LEFT;
+        case SDLK_RIGHT: return VK_RIGHT;
+        case SDLK_UP: return VK_UP;
+        case SDLK_DOWN: return VK_DOWN;
+        case SDLK_PAGEUP: return VK_PRIOR;
+        case SDLK_PAGEDOWN: return VK_NEXT;
+        case SDLK_HOME: return VK_HOME;
+        case SDLK_END: return VK_END;
+        case SDLK_DELETE: return VK_DELETE;
+        case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
+        case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+        case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+        default: return 0;
+    }
+}
+
+void Post(u32 msg, WPARAM w, LPARAM l) {
+    HWND h = MainWindow();
+    if (h) P().queue.push_back(MSG{h, msg, w, l});
+}
+
+// Turns waiting SDL events into window messages.
+void PumpSdl() {
+    auto& s = P();
+    if (s.backend != Backend::Sdl || !s.sdlStarted) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        for (auto& h : s.hooks)
+            if (h.onEvent) h.onEvent(&e);
+        switch (e.type) {
+            case SDL_QUIT: Post(WM_CLOSE, 0, 0); break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                u32 vk = VirtualKeyOf(e.key.keysym.sym);
+                if (!vk) break;
+                bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+                if (e.type == SDL_KEYDOWN)
+                    Post(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 0);
+                else
+                    Post(WM_KEYUP, vk, 0);
+                break;
+            }
+            case SDL_TEXTINPUT: {
+                std::string big5 = Utf8ToBig5(e.text.text);
+                for (unsigned char c : big5) Post(WM_CHAR, c, 0);
+                break;
+            }
+            case SDL_WINDOWEVENT:
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_MINIMIZED: Post(WM_SIZE, SIZE_MINIMIZED, 0); break;
+                    case SDL_WINDOWEVENT_RESTORED: Post(WM_SIZE, SIZE_RESTORED, 0); break;
+                    case SDL_WINDOWEVENT_FOCUS_LOST: Post(WM_ACTIVATEAPP, 0, 0); break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED: Post(WM_ACTIVATEAPP, 1, 0); break;
+                    case SDL_WINDOWEVENT_CLOSE: Post(WM_CLOSE, 0, 0); break;
+                    default: break;
+                }
+                break;
+            default: break;
+        }
+    }
+}
+
+bool StartSdl() {
+    auto& s = P();
+    if (s.sdlStarted) return true;
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    s.sdlStarted = true;
+    return true;
+}
+
+}  // namespace
+
+void PlatformSetBackend(Backend b) { P().backend = b; }
+Backend PlatformBackend() { return P().backend; }
+bool PlatformIsHeadless() { return P().backend == Backend::Headless; }
+void PlatformSetVirtualTime(u32 ms) { P().virtualNow = ms; }
+void PlatformAdvanceTime(u32 ms) { P().virtualNow += ms; }
+std::vector<RecordedBox>& PlatformRecordedBoxes() { return P().boxes; }
+void PlatformSetBoxAnswer(int answer) { P().boxAnswer = answer; }
+int PlatformBeepCount() { return P().beeps; }
+void PlatformAddHooks(PlatformEventHooks hooks) { P().hooks.push_back(std::move(hooks)); }
+
+void PlatformReset() {
+    auto& s = P();
+    for (auto& h : s.hooks)
+        if (h.onReset) h.onReset();
+    if (s.sdlWindow) SDL_DestroyWindow(s.sdlWindow);
+    s.sdlWindow = nullptr;
+    s.classes.clear();
+    s.classNames.clear();
+    s.windows.clear();
+    s.queue.clear();
+    s.virtualNow = 0;
+    s.boxes.clear();
+    s.boxAnswer = IDOK;
+    s.beeps = 0;
+    ReleaseLock();
+}
+
+SDL_Window* SdlMainWindow() { return P().sdlWindow; }
+
+bool RegisterClassA(const WNDCLASS& wc) {
+    if (!wc.className || !wc.proc) return false;
+    auto& s = P();
+    s.classNames.emplace_back(wc.className);
+    s.classes.push_back(wc);
+    return true;
+}
+
+HWND CreateWindowExA(const char* className, const char* title, int width, int height) {
+    auto& s = P();
+    WNDPROC proc = nullptr;
+    for (size_t i = 0; i < s.classes.size(); ++i)
+        if (s.classNames[i] == className) proc = s.classes[i].proc;
+    if (!proc) return nullptr;
+    if (s.backend == Backend::Sdl) {
+        if (!StartSdl()) return nullptr;
+        // Full screen on the desktop; the picture is scaled by whole multiples.
+        s.sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                       width, height,
+                                       SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
+        if (!s.sdlWindow) return nullptr;
+        SDL_StartTextInput();
+    }
+    auto w = std::make_unique<WindowRec>();
+    w->className = className;
+    w->title = title;
+    w->proc = proc;
+    HWND h = w.get();
+    s.windows.push_back(std::move(w));
+    TakeLock(className);
+    proc(h, WM_CREATE, 0, 0);
+    return h;
+}
+
+bool DestroyWindow(HWND hwnd) {
+    if (!Live(hwnd)) return false;
+    hwnd->proc(hwnd, WM_DESTROY, 0, 0);
+    hwnd->alive = false;
+    auto& s = P();
+    if (s.sdlWindow) {
+        SDL_DestroyWindow(s.sdlWindow);
+        s.sdlWindow = nullptr;
+    }
+    ReleaseLock();
+    return true;
+}
+
+bool ShowWindow(HWND hwnd, int cmd) {
+    if (!Live(hwnd)) return false;
+    SDL_Window* w = P().sdlWindow;
+    if (!w) return true;
+    if (cmd == SW_MINIMIZE)
+        SDL_MinimizeWindow(w);
+    else if (cmd == SW_RESTORE)
+        SDL_RestoreWindow(w);
+    else if (cmd == SW_HIDE)
+        SDL_HideWindow(w);
+    else
+        SDL_ShowWindow(w);
+    return true;
+}
+
+bool IsWindow(HWND hwnd) { return Live(hwnd); }
+
+HWND FindWindowA(const char* className, const char* title) {
+    for (auto& w : P().windows)
+        if (w->alive && w->className == className && (!title || w->title == title)) return w.get();
+    if (std::strcmp(className, "Moonharbor") == 0 && LockHeldElsewhere(className)) {
+        // Another copy's window: a handle that names no window of ours.
+        static WindowRec foreign;
+        foreign.alive = false;
+        return &foreign;
+    }
+    return nullptr;
+}
+
+bool PeekMessageA(MSG* msg, HWND, int remove) {
+    PumpSdl();
+    auto& q = P().queue;
+    if (q.empty()) return false;
+    *msg = q.front();
+    if (remove == PM_REMOVE) q.pop_front();
+    return true;
+}
+
+bool GetMessageA(MSG* msg) {
+    while (!PeekMessageA(msg, nullptr, PM_REMOVE)) WaitForEventOrTimeout(10);
+    return msg->message != WM_QUIT;
+}
+
+void TranslateMessage(const MSG*) {}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    if (!Live(msg->hwnd)) return 0;
+    return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+bool PostMessageA(HWND hwnd, u32 msg, WPARAM w, LPARAM l) {
+    if (!Live(hwnd)) return false;
+    P().queue.push_back(MSG{hwnd, msg, w, l});
+    return true;
+}
+
+LRESULT SendMessageA(HWND hwnd, u32 msg, WPARAM w, LPARAM l) {
+    if (!Live(hwnd)) return 0;
+    return hwnd->proc(hwnd, msg, w, l);
+}
+
+LRESULT DefWindowProcA(HWND hwnd, u32 msg, WPARAM, LPARAM) {
+    if (msg == WM_CLOSE) DestroyWindow(hwnd);
+    return 0;
+}
+
+void PostQuitMessage(int code) {
+    // WM_QUIT is delivered even after the window is gone.
+    P().queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(code), 0});
+}
+
+void WaitForEventOrTimeout(u32 ms) {
+    auto& s = P();
+    if (s.backend == Backend::Sdl && s.sdlStarted) {
+        if (SDL_WaitEventTimeout(nullptr, static_cast<int>(ms ? ms : 1))) return;
+        return;
+    }
+    if (s.backend == Backend::Headless) s.virtualNow += ms;
+}
+
+u32 timeGetTime() {
+    auto& s = P();
+    if (s.backend == Backend::Headless) return s.virtualNow;
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<u32>(static_cast<u64>(ts.tv_sec) * 1000u + static_cast<u64>(ts.tv_nsec) / 1000000u);
+}
+
+void Sleep(u32 ms) {
+    auto& s = P();
+    if (s.backend == Backend::Headless) {
+        s.virtualNow += ms;
+        return;
+    }
+    if (ms == 0) {
+        sched_yield();
+        return;
+    }
+    usleep(static_cast<useconds_t>(ms) * 1000u);
+}
+
+void Beep() { P().beeps++; }
+
+int MessageBoxA(HWND, const char* text, const char* caption, u32 type) {
+    auto& s = P();
+    if (s.backend == Backend::Headless) {
+        s.boxes.push_back(RecordedBox{text ? text : "", caption ? caption : "", type});
+        return s.boxAnswer;
+    }
+    std::string t = Big5ToUtf8(text ? text : "");
+    std::string c = Big5ToUtf8(caption ? caption : "");
+    SDL_MessageBoxButtonData buttons[3];
+    int n = 0;
+    switch (type & 0xF) {
+        case MB_OKCANCEL:
+            buttons[n++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"};
+            buttons[n++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"};
+            break;
+        case MB_ABORTRETRYIGNORE:
+            buttons[n++] = {0, IDABORT, "Abort"};
+            buttons[n++] = {0, IDRETRY, "Retry"};
+            buttons[n++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDIGNORE, "Ignore"};
+            break;
+        case MB_YESNO:
+            buttons[n++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
+            buttons[n++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
+            break;
+        default:
+            buttons[n++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                            IDOK, "OK"};
+            break;
+    }
+    SDL_MessageBoxData data{};
+    data.flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    data.window = s.sdlWindow;
+    data.title = c.c_str();
+    data.message = t.c_str();
+    data.numbuttons = n;
+    data.buttons = buttons;
+    int hit = IDOK;
+    if (SDL_ShowMessageBox(&data, &hit) != 0) {
+        std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+        return IDOK;
+    }
+    return hit < 0 ? (n > 1 ? buttons[n - 1].buttonid : IDOK) : hit;
+}

@@ -1,0 +1,17 @@
+// mhgen: writes the sample game into a folder.
+#include <cstdio>
+
+#include "mhdata/SampleGame.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: mhgen <folder>\n");
+        return 2;
+    }
+    std::string error;
+    if (!WriteSampleGame(argv[1], &error)) {
+        std::fprintf(stderr, "mhgen: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
