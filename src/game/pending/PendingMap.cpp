@@ -1,0 +1,18 @@
+// Placeholders for map mode, the story interpreter and the screens until they exist.
+#include "game/Pending.h"
+
+void TriggerStory() {}
+void KeyCole() {}
+void UpdateKeyStates() {}
+void TalkStep() {}
+void UpdateRoles() {}
+void UpdateMapScene() {}
+void SetMapCursorAction(int) {}
+void EnterBattle() {}
+void ReturnFromBattle(int) {}
+void RunInterface(u32) {}
+void RunDevTool() {}
+bool TalkRunning() { return false; }
+void StartCountdownTalk() {}
+void ReleaseMapTransients() {}
+void SetDialogTextSize() {}
