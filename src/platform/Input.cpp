@@ -134,21 +134,27 @@ PlatformMouse PlatformReadMouse() {
     return S().mouse;
 }
 
-void PlatformSetKey(u8 scanCode, bool down) { S().keys[scanCode] = down ? 0x80 : 0; }
+void PlatformSetKey(u8 scanCode, bool down) {
+    InputPlatformInit();
+    S().keys[scanCode] = down ? 0x80 : 0;
+}
 
 void PlatformReleaseAllKeys() { std::memset(S().keys, 0, kKeyStateBytes); }
 
 void PlatformMoveMouse(i32 dx, i32 dy) {
+    InputPlatformInit();
     S().mouse.x += dx;
     S().mouse.y += dy;
 }
 
 void PlatformSetMouseCounters(i32 x, i32 y) {
+    InputPlatformInit();
     S().mouse.x = x;
     S().mouse.y = y;
 }
 
 void PlatformSetMouseButtons(bool button0, bool button1) {
+    InputPlatformInit();
     S().mouse.button0 = button0 ? 0x80 : 0;
     S().mouse.button1 = button1 ? 0x80 : 0;
 }
@@ -166,4 +172,7 @@ int SdlFromScanCode(u8 scanCode) {
 }
 
 bool PlatformImeActive() { return S().imeActive; }
-void PlatformSetImeActive(bool active) { S().imeActive = active; }
+void PlatformSetImeActive(bool active) {
+    InputPlatformInit();
+    S().imeActive = active;
+}
