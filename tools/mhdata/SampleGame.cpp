@@ -1,7 +1,28 @@
 // The sample game's folders and files.
 #include "mhdata/SampleGame.h"
 
+#include <cstdio>
 #include <filesystem>
+
+#include "game/Settings.h"
+
+namespace {
+
+// A settings file with an empty root: the game then takes the folder it starts in.
+bool WriteSampleEnv(const std::string& root, std::string* error) {
+    std::snprintf(gBasePath, kPathSize, "%s/", root.c_str());
+    SetDefaultKeys();
+    EnvValues v;
+    v.root = "";
+    v.installMode = 2;
+    if (!WriteEnvFileAtRoot(v)) {
+        *error = "cannot write " + root + "/Env.dat";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 bool WriteSampleGame(const std::string& root, std::string* error) {
     namespace fs = std::filesystem;
@@ -13,5 +34,6 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
             return false;
         }
     }
+    if (!WriteSampleEnv(root, error)) return false;
     return true;
 }
