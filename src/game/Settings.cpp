@@ -77,11 +77,13 @@ void SetDefaultKeys() {
 }
 
 int WriteEnvFile(const EnvValues& v) {
-    cFile f;
-    if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return 0;
     std::vector<u8> buf(kEnvBufferSize, 0);
-    u32 n = kEnvBufferSize;
-    if (f.GetSize() > 0 && !f.Read(buf.data(), &n)) return 0;
+    {
+        cFile f;
+        if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return 0;
+        u32 n = kEnvBufferSize;
+        if (f.GetSize() > 0 && !f.Read(buf.data(), &n)) return 0;
+    }
     if (LoadU32(buf.data()) != kEnvMark) {
         // An older file: everything moves up by the 4-byte mark.
         std::memmove(buf.data() + 4, buf.data(), kEnvBufferSize - 4);
@@ -108,8 +110,7 @@ int WriteEnvFile(const EnvValues& v) {
     buf[p++] = v.installMode;
     buf[p++] = 0;  // run mark
     // The file is cut to what was written, so the run mark stays its last byte.
-    if (!f.SeekSet(0) || !f.WriteData(buf.data(), static_cast<u32>(p)) || !f.SetEnd()) return 0;
-    return 1;
+    return ReplaceFile(EnvPath().c_str(), buf.data(), static_cast<u32>(p));
 }
 
 int WriteEnvFileAtRoot(const EnvValues& v) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <filesystem>
 #include <string>
 #include <vector>
 

@@ -3,8 +3,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
+#include "game/Options.h"
 #include "game/Settings.h"
+#include "mhdata/NameTexts.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -17,6 +21,32 @@ bool WriteSampleEnv(const std::string& root, std::string* error) {
     v.installMode = 2;
     if (!WriteEnvFileAtRoot(v)) {
         *error = "cannot write " + root + "/Env.dat";
+        return false;
+    }
+    return true;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<u8>& bytes, std::string* error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) *error = "cannot write " + path;
+    return static_cast<bool>(out);
+}
+
+// The names of the sample game's people and places.
+bool WriteSampleNames(const std::string& root, std::string* error) {
+    std::vector<std::string> names;
+    for (const char* n : {"月港", "林小月", "守衛", "漁夫", "老婆婆", "港口", "市場", "燈塔"})
+        names.push_back(Utf8ToBig5(n));
+    return WriteBytes(root + "/MH_Data/namex.dat", BuildNameTexts(names), error);
+}
+
+// An options file with every default.
+bool WriteSampleOptions(const std::string& root, std::string* error) {
+    SetDefaultOptions();
+    SaveOptions();
+    if (!std::filesystem::exists(root + "/Save/Option.sav")) {
+        *error = "cannot write " + root + "/Save/Option.sav";
         return false;
     }
     return true;
@@ -35,5 +65,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
         }
     }
     if (!WriteSampleEnv(root, error)) return false;
+    if (!WriteSampleNames(root, error)) return false;
+    if (!WriteSampleOptions(root, error)) return false;
     return true;
 }
