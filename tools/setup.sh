@@ -43,6 +43,7 @@ case "${1:-}" in
     (cd build && ctest -j"$jobs" --output-on-failure --timeout 300)
     build build-asan -DMH_SANITIZE=ON -DMH_BENCH=OFF
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
       ctest -j"$jobs" --output-on-failure --timeout 600)
     ;;
   *)

@@ -45,7 +45,9 @@ cFile::~cFile() {
 }
 
 void cFile::SetError(const char* text) {
-    std::snprintf(error_, sizeof(error_), "%s", text);
+    size_t n = strnlen(text, sizeof(error_) - 1);
+    std::memcpy(error_, text, n);
+    error_[n] = 0;
 }
 
 void cFile::FormatError(int code) { SetError(std::strerror(code)); }
