@@ -14,7 +14,9 @@ constexpr i32 kScreenH = 480;
 
 cDINPUT::cDINPUT() = default;
 
-cDINPUT::~cDINPUT() { Release(); }
+cDINPUT::~cDINPUT() {
+    Release();
+}
 
 int cDINPUT::Init(ModuleRec*, HWND) {
     InputPlatformInit();
@@ -27,7 +29,9 @@ int cDINPUT::Init(ModuleRec*, HWND) {
     return 0;
 }
 
-void cDINPUT::Release() { ready_ = false; }
+void cDINPUT::Release() {
+    ready_ = false;
+}
 
 int cDINPUT::ReadKeyboard() {
     PlatformReadKeys(keys_);
@@ -91,6 +95,10 @@ void cDINPUT::SetMouseSpeed(double factor) {
     speed_ = s < 1 ? 1 : s;
 }
 
-void PollInput() { gDInput.ReadKeyboard(); }
+void PollInput() {
+    gDInput.ReadKeyboard();
+}
 
-void ResetDInput() { gDInput = cDINPUT(); }
+void ResetDInput() {
+    gDInput = cDINPUT();
+}

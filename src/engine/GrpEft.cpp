@@ -10,7 +10,9 @@
 
 namespace {
 
-void* DefaultParticleAlloc(int size) { return MH_ALLOC_ZERO(size); }
+void* DefaultParticleAlloc(int size) {
+    return MH_ALLOC_ZERO(size);
+}
 ParticleAllocFn gParticleAlloc = DefaultParticleAlloc;
 
 constexpr i32 kUnit = 1000;
@@ -38,9 +40,13 @@ cGrpEft::cGrpEft() {
     }
 }
 
-cGrpEft::~cGrpEft() { Release(); }
+cGrpEft::~cGrpEft() {
+    Release();
+}
 
-void cGrpEft::SetupForSurface(int pitchBytes, int height) { SetTarget(pitchBytes / 2, height); }
+void cGrpEft::SetupForSurface(int pitchBytes, int height) {
+    SetTarget(pitchBytes / 2, height);
+}
 
 void cGrpEft::Release() {
     FreeWork();
@@ -95,8 +101,7 @@ void cGrpEft::FreeWork() {
     workW_ = workH_ = 0;
 }
 
-void cGrpEft::ScaleCopy(u16* target, const u16* source, int x, int y, int stepX,
-                        int stepY) const {
+void cGrpEft::ScaleCopy(u16* target, const u16* source, int x, int y, int stepX, int stepY) const {
     if (!target || !source || stepX <= 0 || stepY <= 0) return;
     for (int ty = std::max(y, top_), sy; ty < bottom_; ++ty) {
         sy = static_cast<int>(static_cast<i64>(ty - y) * stepY / 1024);

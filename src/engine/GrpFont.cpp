@@ -29,7 +29,9 @@ int StyleKind(int style) {
     return 0;
 }
 
-bool Bit(const u8* row, int c) { return (row[c >> 3] >> (7 - (c & 7))) & 1; }
+bool Bit(const u8* row, int c) {
+    return (row[c >> 3] >> (7 - (c & 7))) & 1;
+}
 
 }  // namespace
 
@@ -39,9 +41,13 @@ GameFontSetting gSmallFontSetting = kSmallStart;
 
 cGrpFont::cGrpFont() = default;
 
-cGrpFont::~cGrpFont() { Release(); }
+cGrpFont::~cGrpFont() {
+    Release();
+}
 
-int cGrpFont::Init() { return Init(kScreenTargetW, kScreenTargetH); }
+int cGrpFont::Init() {
+    return Init(kScreenTargetW, kScreenTargetH);
+}
 
 int cGrpFont::Init(int targetWidth, int targetHeight) {
     SetTargetSize(targetWidth, targetHeight);

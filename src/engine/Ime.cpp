@@ -22,8 +22,12 @@ TextInputState& T() {
     return t;
 }
 
-bool IsLead(u8 b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrail(u8 b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0xA1 && b <= 0xFE); }
+bool IsLead(u8 b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+bool IsTrail(u8 b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0xA1 && b <= 0xFE);
+}
 
 }  // namespace
 
@@ -54,11 +58,19 @@ int MbsCutLen(const char* text, int n) {
     return static_cast<int>(p - text);
 }
 
-bool ImmIsIME() { return PlatformImeActive(); }
+bool ImmIsIME() {
+    return PlatformImeActive();
+}
 
-cTextBuf::cTextBuf() { Setup(nullptr, 16, 0, 0); }
-cTextBuf::cTextBuf(int capacity, int x, int y) { Setup(nullptr, capacity, x, y); }
-cTextBuf::cTextBuf(const char* text, int capacity, int x, int y) { Setup(text, capacity, x, y); }
+cTextBuf::cTextBuf() {
+    Setup(nullptr, 16, 0, 0);
+}
+cTextBuf::cTextBuf(int capacity, int x, int y) {
+    Setup(nullptr, capacity, x, y);
+}
+cTextBuf::cTextBuf(const char* text, int capacity, int x, int y) {
+    Setup(text, capacity, x, y);
+}
 
 cTextBuf::~cTextBuf() {
     if (T().active == this) T().active = nullptr;
@@ -123,7 +135,9 @@ int cTextBuf::CaretRight() {
 }
 
 // The field never leaves insert mode: there is no overwrite mode.
-void cTextBuf::SetInsertMode(int) { insert_ = 1; }
+void cTextBuf::SetInsertMode(int) {
+    insert_ = 1;
+}
 
 void cTextBuf::TypeByte(u8 b) {
     auto& t = T();
@@ -157,8 +171,12 @@ void cTextBuf::KeyDown(u32 key) {
             CaretLeft();
             DeleteChar();
             break;
-        case VK_RETURN: result_ = 1; break;
-        case VK_ESCAPE: result_ = 2; break;
+        case VK_RETURN:
+            result_ = 1;
+            break;
+        case VK_ESCAPE:
+            result_ = 2;
+            break;
         case VK_END:
             while (CaretRight()) {
             }
@@ -167,11 +185,20 @@ void cTextBuf::KeyDown(u32 key) {
             while (CaretLeft()) {
             }
             break;
-        case VK_LEFT: CaretLeft(); break;
-        case VK_RIGHT: CaretRight(); break;
-        case VK_INSERT: SetInsertMode(!insert_); break;
-        case VK_DELETE: DeleteChar(); break;
-        default: break;
+        case VK_LEFT:
+            CaretLeft();
+            break;
+        case VK_RIGHT:
+            CaretRight();
+            break;
+        case VK_INSERT:
+            SetInsertMode(!insert_);
+            break;
+        case VK_DELETE:
+            DeleteChar();
+            break;
+        default:
+            break;
     }
 }
 
@@ -187,9 +214,14 @@ int cTextBuf::ImeProc(HWND, u32 message, WPARAM wParam, LPARAM) {
         case WM_CHAR:
             if (!ime_) TypeByte(static_cast<u8>(wParam));
             return 1;
-        case WM_INPUTLANGCHANGE: ime_ = ImmIsIME() ? 1 : 0; return 1;
-        case WM_KEYDOWN: KeyDown(static_cast<u32>(wParam)); return 1;
-        default: return 1;
+        case WM_INPUTLANGCHANGE:
+            ime_ = ImmIsIME() ? 1 : 0;
+            return 1;
+        case WM_KEYDOWN:
+            KeyDown(static_cast<u32>(wParam));
+            return 1;
+        default:
+            return 1;
     }
 }
 
@@ -198,7 +230,9 @@ void SetActiveTextBuf(cTextBuf* field) {
     T().leadPending = false;
 }
 
-cTextBuf* GetActiveTextBuf() { return T().active; }
+cTextBuf* GetActiveTextBuf() {
+    return T().active;
+}
 
 bool TextInputHandleMessage(u32 msg, WPARAM w, LPARAM l) {
     cTextBuf* f = T().active;
@@ -206,7 +240,9 @@ bool TextInputHandleMessage(u32 msg, WPARAM w, LPARAM l) {
     return f->ImeProc(nullptr, msg, w, l) == 0;
 }
 
-void SetTextInputSound(std::function<void(int)> play) { T().sound = std::move(play); }
+void SetTextInputSound(std::function<void(int)> play) {
+    T().sound = std::move(play);
+}
 
 void ResetTextInput() {
     auto& t = T();
@@ -251,14 +287,18 @@ void InitCodeMap() {
     }
 }
 
-void BuildCodeMap() { InitCodeMap(); }
+void BuildCodeMap() {
+    InitCodeMap();
+}
 
 void FreeCodeMap() {
     delete[] gCodeMap;
     gCodeMap = nullptr;
 }
 
-u16 CodeMapLookup(u16 big5) { return gCodeMap ? gCodeMap[big5] : static_cast<u16>(0x2E2E); }
+u16 CodeMapLookup(u16 big5) {
+    return gCodeMap ? gCodeMap[big5] : static_cast<u16>(0x2E2E);
+}
 
 u16 CodePairFind(u16 gb) {
     for (const CodePair& p : PairTable()) {

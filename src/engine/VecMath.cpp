@@ -31,7 +31,8 @@ void MatMulVec(const float* m, const float* v, float* out) {
 
 void VecMulMat(const float* v, const float* m, float* out) {
     float t[4];
-    for (int c = 0; c < 4; ++c) t[c] = v[0] * m[c] + v[1] * m[4 + c] + v[2] * m[8 + c] + v[3] * m[12 + c];
+    for (int c = 0; c < 4; ++c)
+        t[c] = v[0] * m[c] + v[1] * m[4 + c] + v[2] * m[8 + c] + v[3] * m[12 + c];
     std::memcpy(out, t, sizeof t);
 }
 
@@ -39,7 +40,9 @@ void MatScale(float* m, float s) {
     for (int i = 0; i < 16; ++i) m[i] *= s;
 }
 
-void MatCopy(const float* src, float* dst) { std::memmove(dst, src, 16 * sizeof(float)); }
+void MatCopy(const float* src, float* dst) {
+    std::memmove(dst, src, 16 * sizeof(float));
+}
 
 void MatTranslation(float* m, float x, float y, float z) {
     std::memset(m, 0, 16 * sizeof(float));

@@ -12,7 +12,9 @@ cWater* gWaterList = nullptr;
 
 namespace {
 
-i16 Saturate(i32 v) { return static_cast<i16>(std::clamp<i32>(v, -32768, 32767)); }
+i16 Saturate(i32 v) {
+    return static_cast<i16>(std::clamp<i32>(v, -32768, 32767));
+}
 
 // Profile of a shaped drop: a cosine bell from the centre (256) to the rim (0).
 constexpr int kProfileSteps = 32;
@@ -30,7 +32,9 @@ const int* Profile() {
 
 }  // namespace
 
-cWater::cWater() { Setup(640, 480, 0, 0, 640, 480); }
+cWater::cWater() {
+    Setup(640, 480, 0, 0, 640, 480);
+}
 
 cWater::cWater(int screenW, int screenH, int areaX, int areaY, int areaW, int areaH) {
     Setup(screenW, screenH, areaX, areaY, areaW, areaH);
@@ -152,8 +156,10 @@ void cWater::DropShaped(int x, int y, int radius, int strength) {
         for (int i = -radius; i <= radius; ++i) {
             int d2 = i * i + j * j;
             if (d2 >= r2) continue;
-            int step = static_cast<int>(std::sqrt(static_cast<double>(d2)) * kProfileSteps / radius);
-            i64 amount = static_cast<i64>(profile[std::min(step, kProfileSteps)]) * radius * strength / 256;
+            int step =
+                static_cast<int>(std::sqrt(static_cast<double>(d2)) * kProfileSteps / radius);
+            i64 amount =
+                static_cast<i64>(profile[std::min(step, kProfileSteps)]) * radius * strength / 256;
             AddHeight(x + i, y + j, static_cast<i32>(std::clamp<i64>(amount, -65536, 65536)));
         }
 }

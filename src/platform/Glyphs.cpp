@@ -52,7 +52,9 @@ LoadedFace* LoadFace(const char* file) {
     return g.faces.back().get();
 }
 
-bool IsKaiName(const char* name) { return name && std::strcmp(name, B5("標楷體")) == 0; }
+bool IsKaiName(const char* name) {
+    return name && std::strcmp(name, B5("標楷體")) == 0;
+}
 
 void SetBit(u8* cell, int rowBytes, int x, int y) {
     cell[y * rowBytes + (x >> 3)] |= static_cast<u8>(0x80 >> (x & 7));
@@ -94,7 +96,9 @@ GlyphFace GlyphOpen(const char* faceName, int size) {
     return rec;
 }
 
-void GlyphClose(GlyphFace face) { delete face; }
+void GlyphClose(GlyphFace face) {
+    delete face;
+}
 
 int GlyphRender(GlyphFace f, u8 lead, u8 trail, u8* cell, int cellW, int cellH, int rowBytes) {
     auto& g = G();
@@ -134,7 +138,13 @@ int GlyphRender(GlyphFace f, u8 lead, u8 trail, u8* cell, int cellW, int cellH, 
     return outside;
 }
 
-void GlyphSetFake(GlyphFakeFn fake) { G().fake = std::move(fake); }
+void GlyphSetFake(GlyphFakeFn fake) {
+    G().fake = std::move(fake);
+}
 
-int GlyphRenderCount() { return G().renders; }
-void GlyphResetStats() { G().renders = 0; }
+int GlyphRenderCount() {
+    return G().renders;
+}
+void GlyphResetStats() {
+    G().renders = 0;
+}

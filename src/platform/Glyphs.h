@@ -22,8 +22,8 @@ int GlyphRender(GlyphFace face, u8 lead, u8 trail, u8* cell, int cellW, int cell
 
 // A fake source: called instead of FreeType with the face's size and the code
 // (lead + trail * 256). An empty function puts FreeType back.
-using GlyphFakeFn = std::function<void(int size, u16 code, u8* cell, int cellW, int cellH,
-                                       int rowBytes)>;
+using GlyphFakeFn =
+    std::function<void(int size, u16 code, u8* cell, int cellW, int cellH, int rowBytes)>;
 void GlyphSetFake(GlyphFakeFn fake);
 
 // How many characters have been rendered since the last reset (tests of the cache).

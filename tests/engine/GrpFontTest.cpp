@@ -35,8 +35,8 @@ struct FontTest : ::testing::Test {
 
     void SetUp() override {
         gShapes.clear();
-        gShapes['a'] = {{0, 0}};           // one pixel at the cell's corner
-        gShapes['b'] = {{1, 1}, {1, 2}};   // two pixels, one under the other
+        gShapes['a'] = {{0, 0}};          // one pixel at the cell's corner
+        gShapes['b'] = {{1, 1}, {1, 2}};  // two pixels, one under the other
         GlyphSetFake(FakeSource);
         GlyphResetStats();
         font.Init(kW, kH);
@@ -74,13 +74,21 @@ TEST_F(FontTest, EachStyleDrawsItsPattern) {
               Sorted({{5, 5, kInk}, {5, 6, kShade}, {6, 6, kShade}}));
     EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleBoldShadow)),
               Sorted({{5, 5, kInk}, {6, 5, kInk}, {6, 6, kShade}, {7, 6, kShade}}));
-    EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleOutline)),
-              Sorted({{5, 4, kShade}, {4, 5, kShade}, {5, 5, kInk}, {4, 6, kShade},
-                      {5, 6, kShade}, {6, 6, kShade}}));
-    EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleBoldOutline)),
-              Sorted({{5, 4, kShade}, {6, 4, kShade}, {4, 5, kShade}, {5, 5, kInk},
-                      {6, 5, kInk}, {4, 6, kShade}, {5, 6, kShade}, {6, 6, kShade},
-                      {7, 6, kShade}}));
+    EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleOutline)), Sorted({{5, 4, kShade},
+                                                              {4, 5, kShade},
+                                                              {5, 5, kInk},
+                                                              {4, 6, kShade},
+                                                              {5, 6, kShade},
+                                                              {6, 6, kShade}}));
+    EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleBoldOutline)), Sorted({{5, 4, kShade},
+                                                                  {6, 4, kShade},
+                                                                  {4, 5, kShade},
+                                                                  {5, 5, kInk},
+                                                                  {6, 5, kInk},
+                                                                  {4, 6, kShade},
+                                                                  {5, 6, kShade},
+                                                                  {6, 6, kShade},
+                                                                  {7, 6, kShade}}));
     EXPECT_TRUE(Draw("a", 5, 5, 0x20).empty()) << "no style bit draws nothing";
     // The lowest style bit wins.
     EXPECT_EQ(Draw("a", 5, 5, kStylePlain | kStyleOutline), (std::vector<Px>{{5, 5, kInk}}));

@@ -44,9 +44,15 @@ TEST_F(TextBufTest, TypedBig5CharactersGoInWhole) {
 
 TEST_F(TextBufTest, LeadByteFollowedByNoTrailIsDropped) {
     cTextBuf f(8, 0, 0);
-    Type(f, "\xA4" "\x10" "x");  // a control byte cannot be a trail
+    Type(f,
+         "\xA4"
+         "\x10"
+         "x");  // a control byte cannot be a trail
     EXPECT_EQ(std::string(f.Text()), "x");
-    Type(f, "\x80" "\xA5" "\x40");  // 0x80 leads nothing; A5 40 is a character
+    Type(f,
+         "\x80"
+         "\xA5"
+         "\x40");  // 0x80 leads nothing; A5 40 is a character
     EXPECT_EQ(std::string(f.Text()), "x\xA5\x40");
 }
 
@@ -140,7 +146,9 @@ TEST_F(TextBufTest, GetTextAndSetTextCutOnCharacterBoundaries) {
 }
 
 TEST(MbsCut, NeverSplitsACharacter) {
-    const char t[] = "a\xA4\xA4" "b";
+    const char t[] =
+        "a\xA4\xA4"
+        "b";
     EXPECT_EQ(MbsCutLen(t, 0), 0);
     EXPECT_EQ(MbsCutLen(t, 1), 1);
     EXPECT_EQ(MbsCutLen(t, 2), 1);

@@ -76,7 +76,8 @@ TEST(RealGlyphs, FontDrawsBig5TextIntoABuffer) {
 }
 
 TEST(Big5Text, KnownSentencesConvertBothWays) {
-    for (const char* s : {"遊戲暫停", "遊戲暫停  按F8繼續遊戲", "細明體", "─ Ｔｈｅ　Ｅｎｄ ─", "月港奇譚"}) {
+    for (const char* s :
+         {"遊戲暫停", "遊戲暫停  按F8繼續遊戲", "細明體", "─ Ｔｈｅ　Ｅｎｄ ─", "月港奇譚"}) {
         std::string big5 = Utf8ToBig5(s);
         EXPECT_EQ(Big5ToUtf8(big5), s);
     }
