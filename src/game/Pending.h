@@ -2,6 +2,7 @@
 // group's definitions live in src/game/pending/; when a module is built, its
 // group moves to the module's own header and its placeholder file goes away.
 #pragma once
+#include "engine/DDraw.h"  // RestoreSurfacesAndKernel, ClearPaintBufferAndShow, PrimaryPitch
 #include "engine/Types.h"
 #include "platform/Win.h"
 
@@ -22,10 +23,6 @@ void ReleaseFontObjects();
 void RecreateFonts();
 void ResetFontAdvances();  // main 18, second 20, small 16
 
-// Display and drawing kernel.
-void RestoreSurfacesAndKernel();
-void ClearPaintBufferAndShow();  // before a video: clear the paint buffer, show it
-u32 PrimaryPitch();
 
 // Start-up, session, release, system services.
 void StartUp();
