@@ -47,7 +47,7 @@ void BuildTables() {
     }
     u16 green = static_cast<u16>(gGreenPair);
     ConvertPixels(&green, 1);
-    gGreenPair = Pack2(green);
+    gGreenPair = (gGreenPair & 0xFFFF0000u) | green;
     gColorKey = Pack2(ConvertPixel(static_cast<u16>(gKeyColor555)));
     gColorKey2 = Pack2(ConvertPixel(static_cast<u16>(gKeyColor2555)));
 }
