@@ -138,8 +138,8 @@ TEST(PutPic, AdditiveAndAlphaEdgeValues) {
     c.px[0] = ConvertPixel(0x7FFF);
     PutPic(0, 0, 1, 1, 8, &plane);
     EXPECT_EQ(Split(c.px[0]).g, 15 + 7 + 3 + 3);
-    std::vector<u8> white = SolidRle(1, 1, ConvertPixel(0x7FFF));
-    gCurPic = white.data();
+    std::vector<u8> whitePic = SolidRle(1, 1, ConvertPixel(0x7FFF));
+    gCurPic = whitePic.data();
     c.px[0] = ConvertPixel(0x7FFF);
     PutPic(0, 0, 1, 1, 8, &plane);  // the sum saturates instead of spilling over
     EXPECT_EQ(Split(c.px[0]).g, 31);
