@@ -23,10 +23,11 @@ inline u32 ShiftTerms(u32 d, int level) {
     return r;
 }
 
-// a + b within one channel, stuck at the channel's top.
-inline u32 AddChannel(u32 a, u32 b, u32 mask, u32 over) {
+// a + b within one channel, stuck at the channel's top. The channel's bits are
+// contiguous, so a sum above the mask is exactly a sum that left the channel.
+inline u32 AddChannel(u32 a, u32 b, u32 mask, u32 /*over*/) {
     u32 t = (a & mask) + (b & mask);
-    return (t & over) ? mask : t;
+    return t < mask ? t : mask;
 }
 
 inline u16 AddPixelSat(u32 s, u32 d) {

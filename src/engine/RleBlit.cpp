@@ -26,6 +26,19 @@ struct RleAddOp {
     }
     template <bool Mirror>
     void Lit(u16* d, const u8* s, i32 n, i32) {
+        if (tinted) return LitTinted<Mirror>(d, s, n);
+        const u32 mr = gMaskR, mg = gMaskG, mb = gMaskB;
+        for (i32 i = 0; i < n; ++i) {
+            u16* t = Mirror ? d - i : d + i;
+            u32 a = LoadPixel(s + 2 * i), b = *t;
+            u32 r = std::min((a & mr) + (b & mr), mr);
+            u32 g = std::min((a & mg) + (b & mg), mg);
+            u32 bl = std::min((a & mb) + (b & mb), mb);
+            *t = static_cast<u16>(r | g | bl);
+        }
+    }
+    template <bool Mirror>
+    void LitTinted(u16* d, const u8* s, i32 n) {
         for (i32 i = 0; i < n; ++i) {
             u16* t = Mirror ? d - i : d + i;
             *t = Pixel(LoadPixel(s + 2 * i), *t);
