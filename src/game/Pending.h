@@ -2,6 +2,7 @@
 // group's definitions live in src/game/pending/; when a module is built, its
 // group moves to the module's own header and its placeholder file goes away.
 #pragma once
+#include "engine/DDraw.h"  // RestoreSurfacesAndKernel, ClearPaintBufferAndShow, PrimaryPitch
 #include "engine/DInput.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
@@ -15,11 +16,6 @@ void StopAllSfx();
 bool StartVideo(const char* path, int volume);  // false when the video cannot be opened
 void StepVideo();                               // clears gRunState 0x20 at the end
 void StopVideo();
-
-// Display and drawing kernel.
-void RestoreSurfacesAndKernel();
-void ClearPaintBufferAndShow();  // before a video: clear the paint buffer, show it
-u32 PrimaryPitch();
 
 // Start-up, session, release, system services.
 void StartUp();

@@ -38,5 +38,6 @@ void PlatformReset();
 struct PlatformEventHooks {
     std::function<void(const void* sdlEvent)> onEvent;
     std::function<void()> onReset;
+    std::function<void()> onPump;  // each message pump, in play and headless
 };
 void PlatformAddHooks(PlatformEventHooks hooks);

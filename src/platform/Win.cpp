@@ -131,6 +131,8 @@ void Post(u32 msg, WPARAM w, LPARAM l) {
 // Turns waiting SDL events into window messages.
 void PumpSdl() {
     auto& s = P();
+    for (auto& h : s.hooks)
+        if (h.onPump) h.onPump();
     if (s.backend != Backend::Sdl || !s.sdlStarted) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {

@@ -1,0 +1,112 @@
+// The run walker that every run-coded blitter shares, templated over the
+// pixel operation, and the registration of the copy, additive and alpha modes.
+//
+// An operation is a struct with:
+//   bool BeginRow(i32 row)          picture row about to be drawn; false skips it
+//   template <bool Mirror> void Lit(u16* d, const u8* s, i32 n, i32 col)
+//                                   n literal pixels from s (picture column col)
+//                                   to d, d[0], d[1].. or, mirrored, d[0], d[-1]..
+//   static constexpr bool kKey2;    true: second-key runs go to Key2 below
+//   template <bool Mirror> void Key2(u16* d, i32 n, i32 col)
+#pragma once
+#include <algorithm>
+#include <cstring>
+
+#include "engine/Blend.h"
+#include "engine/PicPaint.h"
+#include "engine/RlePic.h"
+
+void RegisterRleBlitters(Blitter* table);
+
+// Rows [c0, c1) of one picture row go to dst (the pixel of column c0).
+template <bool Mirror, class Op>
+inline void WalkRleRow(const u8* q, i32 c0, i32 c1, u16* dst, Op& op) {
+    i32 col = 0;
+    while (col < c1) {
+        u16 word = LoadPixel(q);
+        i32 n = word & kRunCountMask;
+        if (!n) return;
+        q += 2;
+        u16 kind = word & kRunKindMask;
+        i32 a = std::max(col, c0), b = std::min(col + n, c1);
+        if (kind == kRunLiteral) {
+            if (a < b) op.template Lit<Mirror>(Mirror ? dst - (a - c0) : dst + (a - c0),
+                                               q + 2 * (a - col), b - a, a);
+            q += 2 * n;
+        } else if constexpr (Op::kKey2) {
+            if (kind == kRunKey2 && a < b)
+                op.template Key2<Mirror>(Mirror ? dst - (a - c0) : dst + (a - c0), b - a, a);
+        }
+        col += n;
+    }
+}
+
+// Walks the visible rows of the run-coded gCurPic from the blit job. A wave
+// shifts each row and the shifted row is clipped on its own.
+template <bool Mirror, class Op>
+void WalkRle(i32 x, i32 w, Op& op, bool advanceWave) {
+    const u8* pic = static_cast<const u8*>(gCurPic);
+    bool wave = gPaintWave > 0 && gPaintWave < 16;
+    if ((LoadPixel(pic + 6) & 0x10) != 0) {
+        const u8* p = pic + kRleHeaderSize;
+        for (i32 i = 0; i < gBlitSkipRows; ++i) {
+            u16 len = LoadPixel(p) & 0x7FFF;
+            if (!len) return;
+            p += len;
+        }
+        // Columns of the picture in view without a wave.
+        i32 c0 = Mirror ? w - gBlitSkipCols - gBlitCols : gBlitSkipCols;
+        i32 c1 = c0 + gBlitCols;
+        u16* first = Mirror ? gBlitDst + gBlitCols - 1 : gBlitDst;
+        i32 picX = x - gBlitSkipCols;
+        i32 clipL = gClipRect.left, clipR = gClipRect.left + gClipRect.width;
+        i32 stride = gBlitStride / 2;
+        for (i32 r = 0; r < gBlitRows; ++r) {
+            u16 len = LoadPixel(p) & 0x7FFF;
+            if (!len) break;
+            if (op.BeginRow(gBlitSkipRows + r)) {
+                if (!wave) {
+                    WalkRleRow<Mirror>(p + 2, c0, c1, first + static_cast<i64>(r) * stride, op);
+                } else {
+                    i32 s = gWaveTable[gPaintWave][(static_cast<u32>(gWavePhase) + 1 + r) % 33];
+                    i32 x0 = picX + s;
+                    i32 lo = std::max(clipL, x0), hi = std::min(clipR, x0 + w);
+                    u16* row = gBlitDst - x + static_cast<i64>(r) * stride;
+                    if (lo < hi) {
+                        if (Mirror) WalkRleRow<true>(p + 2, w - (hi - x0), w - (lo - x0), row + hi - 1, op);
+                        else WalkRleRow<false>(p + 2, lo - x0, hi - x0, row + lo, op);
+                    }
+                }
+            }
+            p += len;
+        }
+    }
+    if (wave && advanceWave) gWavePhase = static_cast<i32>((static_cast<u32>(gWavePhase) + 1) % 33);
+}
+
+// Plain copy of the literal runs.
+struct RleCopyOp {
+    static constexpr bool kKey2 = false;
+    bool BeginRow(i32) { return true; }
+    template <bool Mirror>
+    void Lit(u16* d, const u8* s, i32 n, i32) {
+        if (!Mirror) {
+            std::memcpy(d, s, static_cast<size_t>(n) * 2);
+            return;
+        }
+        for (i32 i = 0; i < n; ++i) d[-i] = LoadPixel(s + 2 * i);
+    }
+    template <bool Mirror>
+    void Key2(u16*, i32, i32) {}
+};
+
+// Leaves every third row undrawn, counting from the phase PutPic set.
+struct RowSkipper {
+    bool on = gPaintRowSkip != 0;
+    bool Draw() {
+        if (!on) return true;
+        if (++gRowSkipPhase < 3) return true;
+        gRowSkipPhase = 0;
+        return false;
+    }
+};

@@ -1,0 +1,307 @@
+// The display over SDL2 (a streaming texture scaled by whole multiples) or
+// headless (every shown frame kept for tests).
+#include "platform/Display.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "platform/Backend.h"
+#include "platform/SdlWindow.h"
+
+struct DisplaySurface {
+    i32 width = 0, height = 0;
+    std::vector<u16> pixels;
+    u16 colorKey = 0;
+    bool primary = false;
+};
+
+namespace {
+
+struct DisplayState {
+    bool open = false;
+    i32 bits = 16;
+    i32 width = 640, height = 480;
+    u32 red = 0xF800, green = 0x07E0, blue = 0x001F;
+    std::vector<std::unique_ptr<DisplaySurface>> surfaces;
+    DisplaySurface* primary = nullptr;
+    bool primaryDirty = false;
+    std::vector<std::vector<u16>> frames;
+    size_t frameLimit = 64;
+    u32 frameCount = 0;
+    int failBlits = 0;
+    bool hooked = false;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    SDL_Window* rendererWindow = nullptr;
+};
+
+DisplayState& D() {
+    static DisplayState s;
+    return s;
+}
+
+void DropSdl() {
+    auto& d = D();
+    if (d.texture) SDL_DestroyTexture(d.texture);
+    if (d.renderer) SDL_DestroyRenderer(d.renderer);
+    d.texture = nullptr;
+    d.renderer = nullptr;
+    d.rendererWindow = nullptr;
+}
+
+// The renderer follows the window: a new window (after a reset) gets a new one.
+bool EnsureSdl() {
+    auto& d = D();
+    SDL_Window* win = SdlMainWindow();
+    if (!win || !d.primary) return false;
+    if (d.renderer && d.rendererWindow == win) return true;
+    if (d.renderer && d.rendererWindow != win) DropSdl();
+    d.renderer = SDL_CreateRenderer(win, -1, 0);
+    if (!d.renderer) return false;
+    d.rendererWindow = win;
+    SDL_RenderSetLogicalSize(d.renderer, d.primary->width, d.primary->height);
+    SDL_RenderSetIntegerScale(d.renderer, SDL_TRUE);
+    u32 fmt = d.green == 0x03E0 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
+    d.texture = SDL_CreateTexture(d.renderer, fmt, SDL_TEXTUREACCESS_STREAMING, d.primary->width,
+                                  d.primary->height);
+    return d.texture != nullptr;
+}
+
+void ShowSdl() {
+    auto& d = D();
+    if (!EnsureSdl()) return;
+    SDL_UpdateTexture(d.texture, nullptr, d.primary->pixels.data(), d.primary->width * 2);
+    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(d.renderer);
+    SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr);
+    SDL_RenderPresent(d.renderer);
+}
+
+void Show() {
+    auto& d = D();
+    if (!d.primary) return;
+    d.primaryDirty = false;
+    ++d.frameCount;
+    if (!PlatformIsHeadless()) {
+        ShowSdl();
+        return;
+    }
+    if (d.frameLimit == 0) return;
+    if (d.frames.size() >= d.frameLimit) d.frames.erase(d.frames.begin());
+    d.frames.push_back(d.primary->pixels);
+}
+
+void Hook() {
+    auto& d = D();
+    if (d.hooked) return;
+    d.hooked = true;
+    PlatformEventHooks h;
+    h.onPump = [] { DisplayPumpShow(); };
+    h.onReset = [] { DisplayReset(); };
+    PlatformAddHooks(std::move(h));
+}
+
+bool Owned(const DisplaySurface* s) {
+    for (auto& p : D().surfaces)
+        if (p.get() == s) return true;
+    return false;
+}
+
+void Touch(DisplaySurface* s) {
+    if (s->primary) D().primaryDirty = true;
+}
+
+// Clips a rectangle to a surface; false when nothing is left.
+bool ClipTo(const DisplaySurface* s, DisplayRect& r) {
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, s->width);
+    r.bottom = std::min(r.bottom, s->height);
+    return r.left < r.right && r.top < r.bottom;
+}
+
+}  // namespace
+
+bool DisplayOpen(i32 width, i32 height, i32 bits) {
+    Hook();
+    auto& d = D();
+    if (width <= 0 || height <= 0 || bits != 16) return false;
+    d.open = true;
+    d.bits = bits;
+    d.width = width;
+    d.height = height;
+    return true;
+}
+
+void DisplayClose() {
+    auto& d = D();
+    DropSdl();
+    d.surfaces.clear();
+    d.primary = nullptr;
+    d.primaryDirty = false;
+    d.open = false;
+}
+
+bool DisplayIsOpen() { return D().open; }
+i32 DisplayBits() { return D().bits; }
+
+void DisplaySetMasks(u32 red, u32 green, u32 blue) {
+    auto& d = D();
+    d.red = red;
+    d.green = green;
+    d.blue = blue;
+}
+
+DisplaySurface* DisplayCreatePrimary() {
+    auto& d = D();
+    if (!d.open) return nullptr;
+    if (d.primary) return d.primary;
+    DisplaySurface* s = DisplayCreateSurface(d.width, d.height);
+    if (!s) return nullptr;
+    s->primary = true;
+    d.primary = s;
+    return s;
+}
+
+DisplaySurface* DisplayCreateSurface(i32 width, i32 height) {
+    auto& d = D();
+    if (!d.open || width <= 0 || height <= 0 || width > 8192 || height > 8192) return nullptr;
+    auto s = std::make_unique<DisplaySurface>();
+    s->width = width;
+    s->height = height;
+    s->pixels.assign(static_cast<size_t>(width) * height, 0);
+    d.surfaces.push_back(std::move(s));
+    return d.surfaces.back().get();
+}
+
+void DisplayReleaseSurface(DisplaySurface* s) {
+    auto& d = D();
+    if (s == d.primary) {
+        DropSdl();
+        d.primary = nullptr;
+    }
+    auto it = std::find_if(d.surfaces.begin(), d.surfaces.end(),
+                           [s](const auto& p) { return p.get() == s; });
+    if (it != d.surfaces.end()) d.surfaces.erase(it);
+}
+
+void DisplaySurfaceSize(const DisplaySurface* s, i32* width, i32* height, i32* pitch) {
+    if (width) *width = s ? s->width : 0;
+    if (height) *height = s ? s->height : 0;
+    if (pitch) *pitch = s ? s->width * 2 : 0;
+}
+
+void DisplaySurfaceMasks(const DisplaySurface*, u32* red, u32* green, u32* blue) {
+    auto& d = D();
+    if (red) *red = d.red;
+    if (green) *green = d.green;
+    if (blue) *blue = d.blue;
+}
+
+u16* DisplayLock(DisplaySurface* s, i32* pitch) {
+    if (!s || !Owned(s)) return nullptr;
+    if (pitch) *pitch = s->width * 2;
+    Touch(s);
+    return s->pixels.data();
+}
+
+void DisplayUnlock(DisplaySurface* s) {
+    if (s && Owned(s)) Touch(s);
+}
+
+bool DisplayFill(DisplaySurface* s, const DisplayRect* rect, u16 value) {
+    if (!s || !Owned(s)) return false;
+    DisplayRect r = rect ? *rect : DisplayRect{0, 0, s->width, s->height};
+    if (!ClipTo(s, r)) return true;
+    for (i32 y = r.top; y < r.bottom; ++y) {
+        u16* row = s->pixels.data() + static_cast<size_t>(y) * s->width;
+        std::fill(row + r.left, row + r.right, value);
+    }
+    Touch(s);
+    return true;
+}
+
+bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src,
+                 const DisplayRect* srcRect, bool keyed) {
+    auto& d = D();
+    if (!dst || !src || !Owned(dst) || !Owned(src)) return false;
+    if (d.failBlits > 0) {
+        --d.failBlits;
+        return false;
+    }
+    DisplayRect r = srcRect ? *srcRect : DisplayRect{0, 0, src->width, src->height};
+    // Move the destination with the parts of the source rectangle cut away.
+    i32 dx = x - r.left, dy = y - r.top;
+    if (!ClipTo(src, r)) return true;
+    DisplayRect t{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+    if (!ClipTo(dst, t)) return true;
+    for (i32 row = t.top; row < t.bottom; ++row) {
+        const u16* from = src->pixels.data() + static_cast<size_t>(row - dy) * src->width + t.left - dx;
+        u16* to = dst->pixels.data() + static_cast<size_t>(row) * dst->width + t.left;
+        i32 n = t.right - t.left;
+        if (!keyed) {
+            std::memmove(to, from, static_cast<size_t>(n) * 2);
+            continue;
+        }
+        for (i32 i = 0; i < n; ++i)
+            if (from[i] != src->colorKey) to[i] = from[i];
+    }
+    Touch(dst);
+    return true;
+}
+
+void DisplaySetColorKey(DisplaySurface* s, u16 key) {
+    if (s && Owned(s)) s->colorKey = key;
+}
+
+void DisplaySetPixelColor(DisplaySurface* s, i32 x, i32 y, u32 colorRef) {
+    if (!s || !Owned(s) || x < 0 || y < 0 || x >= s->width || y >= s->height) return;
+    auto& d = D();
+    // Each 8-bit channel keeps as many top bits as its mask is wide.
+    auto place = [](u32 v8, u32 mask) -> u32 {
+        if (!mask) return 0;
+        int shift = __builtin_ctz(mask);
+        int width = __builtin_popcount(mask);
+        return ((v8 >> (8 - width)) << shift) & mask;
+    };
+    u32 v = place(colorRef & 0xFF, d.red) | place((colorRef >> 8) & 0xFF, d.green) |
+            place((colorRef >> 16) & 0xFF, d.blue);
+    s->pixels[static_cast<size_t>(y) * s->width + x] = static_cast<u16>(v);
+    Touch(s);
+}
+
+bool DisplayPresent() {
+    if (!D().primary) return false;
+    Show();
+    return true;
+}
+
+void DisplayPumpShow() {
+    if (D().primaryDirty) Show();
+}
+
+const std::vector<std::vector<u16>>& DisplayFrames() { return D().frames; }
+u32 DisplayFrameCount() { return D().frameCount; }
+void DisplaySetFrameLimit(size_t n) {
+    auto& d = D();
+    d.frameLimit = n;
+    while (d.frames.size() > n) d.frames.erase(d.frames.begin());
+}
+void DisplayClearFrames() { D().frames.clear(); }
+void DisplayFailNextBlits(int n) { D().failBlits = n; }
+i32 DisplayLiveSurfaces() { return static_cast<i32>(D().surfaces.size()); }
+
+void DisplayReset() {
+    auto& d = D();
+    DisplayClose();
+    d.red = 0xF800;
+    d.green = 0x07E0;
+    d.blue = 0x001F;
+    d.frames.clear();
+    d.frameLimit = 64;
+    d.frameCount = 0;
+    d.failBlits = 0;
+}

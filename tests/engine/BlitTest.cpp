@@ -1,0 +1,238 @@
+// Plain and run-coded blitters against per-pixel references written from the
+// drawing rules, over random pictures, positions, clips and settings.
+#include <cmath>
+#include <cstring>
+
+#include "DrawTestUtil.h"
+#include "engine/MemDbg.h"
+#include "engine/RlePic.h"
+
+namespace {
+
+i32 WaveRef(i32 k, i32 i) { return static_cast<i32>(std::lround(k * std::sin(2 * M_PI * i / 33))); }
+
+// k/16 of s plus (15 - k)/16 of d, term by term, per channel.
+u16 BlendRef(u16 s, u16 d, int k) {
+    if (k >= 15) return s;
+    if (k <= 0) return d;
+    Rgb a = Split(s), b = Split(d), out{0, 0, 0};
+    for (int j = 1; j <= 4; ++j) {
+        Rgb x = (k >> (4 - j)) & 1 ? a : b;
+        out.r += x.r >> j;
+        out.g += x.g >> j;
+        out.b += x.b >> j;
+    }
+    return Join(out);
+}
+
+i32 Sat(i32 v) { return v < 0 ? 0 : v > 31 ? 31 : v; }
+
+u16 AddRef(u16 s, u16 d, i32 tr, i32 tg, i32 tb) {
+    Rgb a = Split(s), b = Split(d);
+    bool tint = tr || tg || tb;
+    if (tint) a = {Sat(a.r + tr), Sat(a.g + tg), Sat(a.b + tb)};
+    return Join({Sat(a.r + b.r), Sat(a.g + b.g), Sat(a.b + b.b)});
+}
+
+u16 AlphaRef(u16 s, u16 d, u8 byte) {
+    int a = std::min(byte >> 2, 15);
+    if (a == 0) return d;
+    if (a == 15) return s;
+    int keep = 15 - a;
+    Rgb x = Split(s), y = Split(d), part{0, 0, 0};
+    for (int j = 1; j <= 4; ++j) {
+        if (!((keep >> (4 - j)) & 1)) continue;
+        part.r += y.r >> j;
+        part.g += y.g >> j;
+        part.b += y.b >> j;
+    }
+    return Join({Sat(part.r + x.r), Sat(part.g + x.g), Sat(part.b + x.b)});
+}
+
+struct Setting {
+    i32 x, y, w, h, mode;
+    ClipRect clip;
+    i32 wave = 0, phase = 0, rowSkip = 0, tr = 0, tg = 0, tb = 0;
+    std::vector<u8> alpha;  // empty: none
+};
+
+// What a run-coded draw must leave on the canvas.
+void RleReference(std::vector<u16>& c, const RefPic& p, const Setting& s) {
+    const ClipRect& k = s.clip;
+    i32 vy0 = std::max(s.y, k.top), vy1 = std::min(s.y + s.h, k.top + k.height);
+    i32 vx0 = std::max(s.x, k.left), vx1 = std::min(s.x + s.w, k.left + k.width);
+    if (vy0 >= vy1 || vx0 >= vx1) return;
+    bool mirror = s.mode & 1, flip = s.mode & 2;
+    i32 effect = s.mode & ~3;
+    i32 phase = (vy0 + 480) % 3;
+    for (i32 Y = vy0; Y < vy1; ++Y) {
+        i32 i = flip ? vy1 - 1 - Y : Y - vy0;  // order of the walk
+        i32 r = flip ? s.y + s.h - 1 - Y : Y - s.y;
+        if (effect == 4 && s.rowSkip && (phase + i + 1) % 3 == 0) continue;
+        i32 shift = s.wave > 0 && s.wave < 16 ? WaveRef(s.wave, (s.phase + 1 + i) % 33) : 0;
+        for (i32 col = 0; col < p.w; ++col) {
+            i32 X = s.x + shift + (mirror ? p.w - 1 - col : col);
+            if (X < k.left || X >= k.left + k.width) continue;
+            size_t pi = static_cast<size_t>(r) * p.w + col;
+            u16& d = c[static_cast<size_t>(Y) * 640 + X];
+            Px kind = p.kind[pi];
+            if (effect == 8 && !s.alpha.empty()) {
+                if (kind == Px::Key2) d = 0xFFF0;
+                if (kind == Px::Lit) d = AlphaRef(p.value[pi], d, s.alpha[pi]);
+                continue;
+            }
+            if (kind != Px::Lit) continue;
+            if (effect == 4) d = AddRef(p.value[pi], d, s.tr, s.tg, s.tb);
+            else d = p.value[pi];
+        }
+    }
+}
+
+// A random picture as stored (5-5-5 with both keys in runs), run-coded and converted.
+std::vector<u8> RandomRle(std::mt19937& rng, i32 w, i32 h) {
+    std::vector<u16> src(static_cast<size_t>(w) * h);
+    for (size_t i = 0; i < src.size();) {
+        i32 n = 1 + rng() % 12;
+        u32 pick = rng() % 4;
+        for (i32 j = 0; j < n && i < src.size(); ++j, ++i)
+            src[i] = pick == 0 ? 619 : pick == 1 ? 12703 : static_cast<u16>(rng() & 0x7FFF);
+    }
+    i32 size = 0;
+    u8* pic = RleEncode(src.data(), &size, w, h, 16);
+    EXPECT_EQ(RleConvertToScreen(pic, size, nullptr, nullptr, nullptr), 1);
+    std::vector<u8> out(pic, pic + size);
+    MH_FREE(pic);
+    return out;
+}
+
+ClipRect RandomClip(std::mt19937& rng) {
+    if (rng() % 3 == 0) return {0, 0, 640, 480};
+    i32 l = rng() % 600, t = rng() % 440;
+    return {l, t, 1 + static_cast<i32>(rng() % (640 - l)), 1 + static_cast<i32>(rng() % (480 - t))};
+}
+
+class Blitters : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(Blitters, RunCodedModesMatchTheReference) {
+    Canvas canvas(GetParam(), 7);
+    std::mt19937 rng(42);
+    const i32 modes[] = {0, 1, 2, 3, 4, 5, 8, 9};
+    for (int iter = 0; iter < 600; ++iter) {
+        Setting s;
+        s.w = 1 + rng() % 90;
+        s.h = 1 + rng() % 70;
+        s.x = static_cast<i32>(rng() % 760) - 100;
+        s.y = static_cast<i32>(rng() % 600) - 100;
+        s.mode = modes[iter % 8];
+        s.clip = RandomClip(rng);
+        if (rng() % 3 == 0) s.wave = 1 + rng() % 15;
+        s.phase = rng() % 33;
+        if (s.mode == 4 || s.mode == 5) {
+            s.rowSkip = rng() % 2;
+            if (rng() % 2) {
+                s.tr = static_cast<i32>(rng() % 63) - 31;
+                s.tg = static_cast<i32>(rng() % 63) - 31;
+                s.tb = static_cast<i32>(rng() % 63) - 31;
+            }
+        }
+        if (s.mode >= 8 && rng() % 5) {
+            s.alpha.resize(static_cast<size_t>(s.w) * s.h);
+            for (auto& a : s.alpha) a = rng() % 8 ? (rng() % 16) * 4 : static_cast<u8>(rng());
+        }
+        std::vector<u8> pic = RandomRle(rng, s.w, s.h);
+        RefPic ref = ReadRefPic(pic);
+        std::vector<u16> expect = canvas.px;
+        RleReference(expect, ref, s);
+
+        gClipRect = s.clip;
+        gCurPic = pic.data();
+        gPaintWave = s.wave;
+        gWavePhase = s.phase;
+        gPaintRowSkip = s.rowSkip;
+        gPaintTintR = s.tr;
+        gPaintTintG = s.tg;
+        gPaintTintB = s.tb;
+        PutPic(s.x, s.y, s.w, s.h, s.mode, s.alpha.empty() ? nullptr : s.alpha.data());
+        ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << s.mode << " at "
+                                     << s.x << "," << s.y << " " << s.w << "x" << s.h
+                                     << " wave " << s.wave;
+        EXPECT_EQ(gPaintRowSkip | gPaintTintR | gPaintTintG | gPaintTintB, 0);
+        // Mirrored copies keep the wave phase (a mirrored alpha draw without a plane is one).
+        bool advances = s.wave && s.mode != 1 && s.mode != 3 && !(s.mode == 9 && s.alpha.empty());
+        // The phase moves only when the picture got past the clip.
+        bool drawn = std::max(s.y, s.clip.top) < std::min(s.y + s.h, s.clip.top + s.clip.height) &&
+                     std::max(s.x, s.clip.left) < std::min(s.x + s.w, s.clip.left + s.clip.width);
+        EXPECT_EQ(gWavePhase, advances && drawn ? (s.phase + 1) % 33 : s.phase) << iter;
+        gPaintWave = 0;
+    }
+}
+
+// Plain pictures: modes 0, 1, 4, 5, 8 and 0x14 at every alpha.
+TEST_P(Blitters, PlainModesMatchTheReference) {
+    Canvas canvas(GetParam(), 9);
+    std::mt19937 rng(5);
+    const i32 modes[] = {0, 1, 4, 5, 8, 0x14};
+    u16 key = static_cast<u16>(gColorKey);
+    for (int iter = 0; iter < 600; ++iter) {
+        i32 w = 1 + rng() % 90, h = 1 + rng() % 70;
+        i32 x = static_cast<i32>(rng() % 760) - 100, y = static_cast<i32>(rng() % 600) - 100;
+        i32 mode = modes[iter % 6];
+        i32 alpha = static_cast<i32>(rng() % 18);
+        ClipRect clip = RandomClip(rng);
+        std::vector<u16> src(static_cast<size_t>(w) * h);
+        for (auto& v : src) v = rng() % 4 == 0 ? key : static_cast<u16>(rng());
+        if (src[0] == 0xFFFF) src[0] = 0;
+
+        std::vector<u16> expect = canvas.px;
+        i32 effect = mode == 0x14 && alpha > 15 ? 0 : mode;
+        bool draws = !(mode == 0x14 && alpha < 1);
+        i32 vy0 = std::max(y, clip.top);
+        for (i32 r = 0; r < h && draws; ++r)
+            for (i32 c = 0; c < w; ++c) {
+                i32 X = x + ((effect & 1) ? w - 1 - c : c), Y = y + r;
+                if (X < clip.left || X >= clip.left + clip.width || Y < clip.top ||
+                    Y >= clip.top + clip.height)
+                    continue;
+                u16 v = src[static_cast<size_t>(r) * w + c];
+                u16& d = expect[static_cast<size_t>(Y) * 640 + X];
+                if (effect == 8) d = BlendRef(src[0], d, 15 - (Y - vy0) / ((h >> 4) + 1));
+                else if ((effect == 4 || effect == 5 || effect == 0x14) && v == key) continue;
+                else if (effect == 0x14) d = BlendRef(v, d, alpha - 1);
+                else if (effect != 8) d = v;
+            }
+        gClipRect = clip;
+        gCurPic = src.data();
+        gPaintAlpha = alpha;
+        PutPic(x, y, w, h, mode, nullptr);
+        ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << mode;
+        EXPECT_EQ(gPaintAlpha, 0);
+    }
+}
+
+TEST_P(Blitters, PalettePicturesMapIndicesAndSkipIndexOne) {
+    Canvas canvas(GetParam());
+    std::mt19937 rng(3);
+    u16 pal[256];
+    for (auto& p : pal) p = static_cast<u16>(rng());
+    std::vector<u8> src(37 * 23);
+    for (auto& v : src) v = static_cast<u8>(rng() % 5);
+    gPaintPalette = pal;
+    gCurPic = src.data();
+    for (i32 mode : {0, 4, 1, 5}) {
+        std::vector<u16> expect = canvas.px;
+        for (i32 r = 0; r < 23; ++r)
+            for (i32 c = 0; c < 37; ++c) {
+                u8 v = src[r * 37 + c];
+                if ((mode & 4) && v == 1) continue;
+                i32 X = 620 + ((mode & 1) ? 36 - c : c);
+                if (X < 640) expect[(100 + r) * 640 + X] = pal[v];
+            }
+        PutPic(620, 100, 37, 23, mode, nullptr);
+        EXPECT_EQ(canvas.px, expect) << mode;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, Blitters, ::testing::Values(k565, k555),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,130 @@
+// The display object headless: surfaces by id, layouts, fills, colour
+// matching, presents kept as frames, pumps showing primary writes.
+#include <gtest/gtest.h>
+
+#include "engine/DDraw.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "platform/Backend.h"
+#include "platform/Display.h"
+
+namespace {
+
+struct DDrawFixture : ::testing::Test {
+    void SetUp() override {
+        PlatformReset();
+        ResetDDraw();
+    }
+    void TearDown() override {
+        ResetDDraw();
+        ResetPaint();
+        ResetPixelFormat();
+        PlatformReset();
+    }
+};
+
+TEST_F(DDrawFixture, FullScreenHasNoBackSurfaceAndGivesThePrimary) {
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
+    ASSERT_NE(primary, nullptr);
+    EXPECT_EQ(gDDraw.GetSurface(kSurfaceBack), primary);
+    EXPECT_EQ(gDDraw.GetSurface(10004), nullptr);
+    EXPECT_EQ(gDDraw.GetCoopFlags(), kCoopFullScreen);
+    EXPECT_EQ(gDDraw.GetPixelLayout(), 2);
+    EXPECT_EQ(PrimaryPitch(), 1280u);
+    i32 pitch = 0, height = 0;
+    gDDraw.GetBackPitch(&pitch, &height);
+    EXPECT_EQ(pitch, 1280);
+    EXPECT_EQ(height, 480);
+}
+
+TEST_F(DDrawFixture, WindowedUsesNormalCooperationAndABackSurface) {
+    DisplaySetMasks(0x7C00, 0x03E0, 0x001F);
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayWindowed, 640, 480, 16), 1);
+    EXPECT_EQ(gDDraw.GetCoopFlags(), kCoopNormal);
+    EXPECT_EQ(gDDraw.GetPixelLayout(), 0);
+    DisplaySurface* back = gDDraw.GetSurface(kSurfaceBack);
+    ASSERT_NE(back, gDDraw.GetSurface(kSurfacePrimary));
+    DisplayFill(back, nullptr, 0x1234);
+    DisplayClearFrames();
+    gDDraw.Present();
+    ASSERT_EQ(DisplayFrames().size(), 1u);
+    EXPECT_EQ(DisplayFrames()[0][1000], 0x1234);
+}
+
+TEST_F(DDrawFixture, AWindowedPresentThatKeepsFailingGivesUp) {
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayWindowed, 640, 480, 16), 1);
+    DisplayFailNextBlits(1000000);
+    EXPECT_EQ(gDDraw.Present(), 1);
+    DisplayFailNextBlits(0);
+    DisplayFailNextBlits(kPresentTries - 1);  // a few failures and then it works
+    DisplayFill(gDDraw.GetSurface(kSurfaceBack), nullptr, 7);
+    DisplayClearFrames();
+    gDDraw.Present();
+    EXPECT_EQ(DisplayFrames().back()[0], 7);
+}
+
+TEST_F(DDrawFixture, BadModeShowsTheBoxAndFails) {
+    EXPECT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 8), 0);
+    ASSERT_EQ(PlatformRecordedBoxes().size(), 1u);
+    EXPECT_EQ(PlatformRecordedBoxes()[0].caption, "DirectDraw SetDisplayMode Error!!");
+    EXPECT_FALSE(gDDraw.HasDirectDraw());
+}
+
+TEST_F(DDrawFixture, ColourMatchFillAndSurfaceBytes) {
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    DisplaySurface* s = gDDraw.CreateSysSurface(640, 480);
+    EXPECT_EQ(gDDraw.GetSurfaceBytes(), 640u * 480 * 2);
+    i32 pitch;
+    u16* px = DisplayLock(s, &pitch);
+    px[0] = 0xABCD;
+    EXPECT_EQ(ColorMatch(s, 0x0000FF), 0xF800u);
+    EXPECT_EQ(ColorMatch(s, 0xFF0000), 0x001Fu);
+    EXPECT_EQ(ColorMatch(s, 0x00FF00), 0x07E0u);
+    EXPECT_EQ(px[0], 0xABCD);  // the borrowed pixel is put back
+    EXPECT_EQ(ColorMatch(s, 0xFFFFFFFF), 0xABCDu);
+    EXPECT_EQ(FillSurface(s, 0xFFFFFF), 1);
+    EXPECT_EQ(px[640 * 480 - 1], 0xFFFF);
+    gDDraw.background = 0x0841;
+    gDDraw.EraseSurface(s);
+    EXPECT_EQ(px[5], 0x0841);
+    DisplaySurface* work = gDDraw.CreateWorkSurface(200, 40);
+    ASSERT_NE(work, nullptr);
+    EXPECT_EQ(gDDraw.GetSurface(kSurfaceWork), work);
+    EXPECT_EQ(DisplayLock(work, nullptr)[0], ColorMatch(work, 0x646464));
+}
+
+TEST_F(DDrawFixture, PrimaryWritesShowAtTheNextPump) {
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    gDrawSurface = gDDraw.CreateSysSurface(640, 480);
+    RestoreSurfacesAndKernel();
+    ASSERT_EQ(gPaintBuf, DisplayLock(gDrawSurface, nullptr));
+    EXPECT_EQ(gScreenPitch, 1280);
+    EXPECT_EQ(CurrentPixelLayout(), PixelLayout::R5G6B5);
+    gPaintBuf[100] = 0x4321;
+    DisplayClearFrames();
+    u32 count = DisplayFrameCount();
+    DisplayBlit(gDDraw.GetSurface(kSurfacePrimary), 0, 0, gDrawSurface, nullptr, false);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, PM_REMOVE);
+    ASSERT_EQ(DisplayFrameCount(), count + 1);
+    EXPECT_EQ(DisplayFrames().back()[100], 0x4321);
+    PeekMessageA(&msg, nullptr, PM_REMOVE);  // nothing changed: nothing shown
+    EXPECT_EQ(DisplayFrameCount(), count + 1);
+    ClearPaintBufferAndShow();
+    EXPECT_EQ(DisplayFrameCount(), count + 2);
+    EXPECT_EQ(DisplayFrames().back()[100], 0);
+}
+
+TEST_F(DDrawFixture, ReleaseFreesTheSurfaces) {
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    gDDraw.CreateWorkSurface(16, 16);
+    EXPECT_EQ(DisplayLiveSurfaces(), 2);
+    EXPECT_EQ(gDDraw.Release(), 1);
+    EXPECT_EQ(gDDraw.GetSurface(kSurfacePrimary), nullptr);
+    EXPECT_EQ(DisplayLiveSurfaces(), 0);
+    gDDraw.ReleaseDirectDraw();
+    EXPECT_EQ(gDDraw.Release(), 0);
+}
+
+}  // namespace

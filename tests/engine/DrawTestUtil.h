@@ -1,0 +1,89 @@
+// Shared set-up of the drawing tests: a canvas in a chosen pixel layout and a
+// reader of run-coded pictures written from the format, not from the engine.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+
+struct Layout {
+    const char* name;
+    u32 r, g, b;
+};
+inline constexpr Layout k565{"565", 0xF800, 0x07E0, 0x001F};
+inline constexpr Layout k555{"555", 0x7C00, 0x03E0, 0x001F};
+
+// A 640x480 canvas as the paint buffer, in the given layout.
+struct Canvas {
+    std::vector<u16> px;
+    explicit Canvas(const Layout& l, u32 seed = 1) : px(640 * 480) {
+        ResetPaint();
+        SetPixelFormat(640, 480, 1280, l.r, l.g, l.b);
+        ResetPaint();
+        std::mt19937 rng(seed);
+        for (auto& p : px) p = static_cast<u16>(rng());
+        gPaintBuf = px.data();
+    }
+    ~Canvas() {
+        ResetPaint();
+        ResetPixelFormat();
+    }
+};
+
+// The kind of each pixel of a run-coded picture.
+enum class Px { None, Lit, Key1, Key2 };
+struct RefPic {
+    i32 w = 0, h = 0;
+    std::vector<Px> kind;
+    std::vector<u16> value;
+};
+
+// Reads a well-formed run-coded 16-bit picture by its row and run words.
+inline RefPic ReadRefPic(const std::vector<u8>& b) {
+    auto word = [&](size_t at) { return static_cast<u16>(b[at] | (b[at + 1] << 8)); };
+    RefPic p;
+    p.w = word(2);
+    p.h = word(4);
+    p.kind.assign(static_cast<size_t>(p.w) * p.h, Px::None);
+    p.value.assign(p.kind.size(), 0);
+    size_t at = 8;
+    for (i32 r = 0; r < p.h; ++r) {
+        u16 len = word(at) & 0x7FFF;
+        if (!len) break;
+        size_t q = at + 2;
+        i32 c = 0;
+        while (u16 run = word(q)) {
+            q += 2;
+            i32 n = run & 0x3FFF;
+            for (i32 i = 0; i < n && c + i < p.w; ++i) {
+                size_t k = static_cast<size_t>(r) * p.w + c + i;
+                switch (run >> 14) {
+                    case 0: p.kind[k] = Px::Lit; p.value[k] = word(q + 2 * i); break;
+                    case 3: p.kind[k] = Px::Key1; break;
+                    case 2: p.kind[k] = Px::Key2; break;
+                    default: break;
+                }
+            }
+            if ((run >> 14) == 0) q += 2 * n;
+            c += n;
+        }
+        at += len;
+    }
+    return p;
+}
+
+// Channel levels (0..31) of a screen pixel through the working masks.
+struct Rgb {
+    i32 r, g, b;
+};
+inline Rgb Split(u32 v) {
+    return {static_cast<i32>((v & gMaskR) >> gShiftR), static_cast<i32>((v & gMaskG) >> gShiftG),
+            static_cast<i32>((v & gMaskB) >> gShiftB)};
+}
+inline u16 Join(Rgb c) {
+    return static_cast<u16>((static_cast<u32>(c.r) << gShiftR) | (static_cast<u32>(c.g) << gShiftG) |
+                            (static_cast<u32>(c.b) << gShiftB));
+}

@@ -1,0 +1,207 @@
+// Run-coded pictures: exact words, round trips, conversions, pixel tests and
+// pictures that lie about their rows.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/MemDbg.h"
+#include "engine/PixelFormat.h"
+#include "engine/RlePic.h"
+
+namespace {
+
+std::vector<u16> Words(const u8* p, i32 size) {
+    std::vector<u16> w(size / 2);
+    std::memcpy(w.data(), p, w.size() * 2);
+    return w;
+}
+
+std::vector<u8> Bytes(u8* p, i32 size) {
+    std::vector<u8> v(p, p + size);
+    MH_FREE(p);
+    return v;
+}
+
+TEST(RlePic, EncodesTheHandBuiltRowExactly) {
+    u16 px[8] = {619, 619, 619, 619, 619, 0x1111, 0x2222, 0x3333};
+    i32 size = 0;
+    u8* pic = RleEncode(px, &size, 8, 1, 16);
+    std::vector<u16> want = {0xFFFF, 8, 1, 0x8010, 14, 0xC005, 0x0003, 0x1111, 0x2222, 0x3333, 0, 0};
+    EXPECT_EQ(Words(pic, size), want);
+    MH_FREE(pic);
+
+    u16 plain[3] = {1, 12703, 2};
+    pic = RleEncode(plain, &size, 3, 1, 16);
+    std::vector<u16> want2 = {0xFFFF, 3, 1, 16, 0x8000 | 14, 1, 1, 0x8001, 1, 2, 0, 0};
+    EXPECT_EQ(Words(pic, size), want2);  // no first-key run: depth bit 15 clear
+    MH_FREE(pic);
+}
+
+TEST(RlePic, RoundTripsEveryWidthInBothDepths) {
+    std::mt19937 rng(11);
+    for (i32 w = 1; w <= 2000; ++w) {
+        i32 h = 1 + w % 3;
+        std::vector<u16> px(static_cast<size_t>(w) * h);
+        std::vector<u8> idx(px.size());
+        for (size_t i = 0; i < px.size(); ++i) {
+            u32 pick = rng() % 5;
+            px[i] = pick == 0 ? 619 : pick == 1 ? 12703 : static_cast<u16>(rng() & 0x7FFF);
+            idx[i] = static_cast<u8>(pick < 2 ? (pick == 0 ? 1 : 3) : rng() % 8);
+        }
+        for (int depth : {16, 8}) {
+            i32 size = 0;
+            u8* pic = RleEncode(depth == 16 ? static_cast<const void*>(px.data()) : idx.data(), &size,
+                                w, h, depth);
+            ASSERT_TRUE(RleCheck(pic, size)) << w;
+            i32 ow = 0, oh = 0, od = 0;
+            void* back = RleDecode(pic, size, &ow, &oh, &od);
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(ow, w);
+            EXPECT_EQ(oh, h);
+            EXPECT_EQ(od, depth);
+            if (depth == 16) ASSERT_EQ(std::memcmp(back, px.data(), px.size() * 2), 0) << w;
+            else ASSERT_EQ(std::memcmp(back, idx.data(), idx.size()), 0) << w;
+            MH_FREE(back);
+            MH_FREE(pic);
+        }
+    }
+}
+
+TEST(RlePic, LongRunsAreSplitAtTheCountLimit) {
+    std::vector<u16> px(20000, 619);
+    px[19999] = 5;
+    i32 size = 0;
+    u8* pic = RleEncode(px.data(), &size, 20000, 1, 16);
+    std::vector<u16> w = Words(pic, size);
+    EXPECT_EQ(w[5], 0xC000 | 16383);
+    EXPECT_EQ(w[6], 0xC000 | (19999 - 16383));
+    i32 ow, oh, od;
+    void* back = RleDecode(pic, size, &ow, &oh, &od);
+    EXPECT_EQ(std::memcmp(back, px.data(), px.size() * 2), 0);
+    MH_FREE(back);
+    MH_FREE(pic);
+}
+
+TEST(RlePic, PixelTestsSeeOnlyLiteralRuns) {
+    u16 px[6] = {0x100, 0x200, 619, 619, 0x300, 12703};
+    i32 size = 0;
+    u8* pic = RleEncode(px, &size, 6, 1, 16);
+    u32 v = 0;
+    EXPECT_TRUE(IsPicPixelSolid(pic, size, 1, 0, &v));
+    EXPECT_EQ(v, 0x200u);
+    EXPECT_FALSE(IsPicPixelSolid(pic, size, 2, 0, &v));  // just right of a literal run
+    EXPECT_TRUE(IsPicPixelSolid(pic, size, 4, 0, nullptr));
+    EXPECT_FALSE(IsPicPixelSolid(pic, size, 5, 0, nullptr));
+    EXPECT_FALSE(IsPicPixelSolid(pic, size, 0, 1, nullptr));  // y equal to the height
+    EXPECT_FALSE(IsPicPixelSolid(pic, size, 6, 0, nullptr));
+    PicFrame f;
+    f.pixels = pic;
+    f.size = static_cast<u32>(size);
+    EXPECT_EQ(PicHitTest(&f, 101, 50, 100, 50), 1);
+    EXPECT_EQ(PicHitTest(&f, 102, 50, 100, 50), 0);
+    EXPECT_EQ(PicHitTest(&f, 99, 50, 100, 50), 0);
+    MH_FREE(pic);
+}
+
+TEST(RlePic, ConvertsToTheScreenAndFromEightBits) {
+    SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
+    u16 px[4] = {0x7FFF, 619, 0x0001, 12703};
+    i32 size = 0;
+    u8* pic = RleEncode(px, &size, 4, 1, 16);
+    i32 w = 0, h = 0, d = 0;
+    EXPECT_EQ(RleConvertToScreen(pic, size, &w, &h, &d), 1);
+    EXPECT_EQ(d, 0x8010);
+    u32 v = 0;
+    IsPicPixelSolid(pic, size, 0, 0, &v);
+    EXPECT_EQ(v, 0xFFDFu);
+    MH_FREE(pic);
+
+    u8 idx[5] = {0, 1, 2, 3, 2};
+    pic = RleEncode(idx, &size, 5, 1, 8);
+    u16 pal[256] = {};
+    pal[0] = 0x7C00;
+    pal[2] = 0x001F;
+    PicFrame f;
+    f.pixels = pic;
+    f.size = static_cast<u32>(size);
+    f.palette = pal;
+    EXPECT_EQ(RleConvert8To16(&f), 1);
+    EXPECT_EQ(f.width, 5);
+    RleInfo info;
+    ASSERT_TRUE(RleCheck(f.pixels, f.size, &info));
+    EXPECT_EQ(info.depth, 0x8010);
+    EXPECT_TRUE(IsPicPixelSolid(f.pixels, f.size, 0, 0, &v));
+    EXPECT_EQ(v, 0xF800u);
+    EXPECT_FALSE(IsPicPixelSolid(f.pixels, f.size, 3, 0, nullptr));
+    EXPECT_TRUE(IsPicPixelSolid(f.pixels, f.size, 4, 0, &v));
+    EXPECT_EQ(v, 0x001Fu);
+
+    // The same with the palette in front of the picture.
+    pic = RleEncode(idx, &size, 5, 1, 8);
+    i32 hsize = size + 512;
+    u8* holder = static_cast<u8*>(MH_ALLOC(hsize));
+    std::memcpy(holder, pal, 512);
+    std::memcpy(holder + 512, pic, size);
+    MH_FREE(pic);
+    u8* conv = RleConvertPaletted8To16(holder, &hsize);
+    ASSERT_NE(conv, nullptr);
+    EXPECT_EQ(std::memcmp(conv, f.pixels, hsize), 0);
+    MH_FREE(conv);
+    MH_FREE(f.pixels);
+    ResetPixelFormat();
+}
+
+// A valid 2x2 picture to damage.
+std::vector<u8> Sample() {
+    u16 px[4] = {1, 2, 619, 3};
+    i32 size = 0;
+    u8* pic = RleEncode(px, &size, 2, 2, 16);
+    return Bytes(pic, size);
+}
+
+void SetWord(std::vector<u8>& b, size_t at, u16 v) { std::memcpy(&b[at], &v, 2); }
+
+TEST(RlePic, RefusesPicturesThatLieAboutTheirRows) {
+    std::vector<u8> good = Sample();
+    ASSERT_TRUE(RleCheck(good.data(), good.size()));
+    i32 w, h, d;
+    {   // rows whose runs overrun the width
+        std::vector<u8> b = good;
+        SetWord(b, 10, 3);
+        EXPECT_FALSE(RleCheck(b.data(), b.size()));
+        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr);
+    }
+    {   // a row length past the buffer
+        std::vector<u8> b = good;
+        SetWord(b, 8, 0x7FF0);
+        EXPECT_FALSE(RleCheck(b.data(), b.size()));
+        EXPECT_FALSE(IsPicPixelSolid(b.data(), b.size(), 0, 0, nullptr));
+    }
+    {   // truncated anywhere
+        for (size_t n = 0; n < good.size(); ++n)
+            EXPECT_FALSE(RleCheck(good.data(), n)) << n;
+    }
+    {   // a run of the kind never written
+        std::vector<u8> b = good;
+        SetWord(b, 10, 0x4002);
+        EXPECT_FALSE(RleCheck(b.data(), b.size()));
+    }
+    {   // more rows than the height
+        std::vector<u8> b = good;
+        SetWord(b, 4, 1);
+        EXPECT_FALSE(RleCheck(b.data(), b.size()));
+    }
+    {   // wrong magic and depth
+        std::vector<u8> b = good;
+        SetWord(b, 6, 12);
+        EXPECT_FALSE(RleCheck(b.data(), b.size()));
+        EXPECT_EQ(RleConvertToScreen(b.data(), b.size(), &w, &h, &d), 0);
+        b = good;
+        b[0] = 0;
+        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr);
+    }
+}
+
+}  // namespace
