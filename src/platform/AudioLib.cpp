@@ -65,8 +65,8 @@ struct AudioLibState {
     std::set<AudioSequenceRec*> sequences;
 };
 AudioLibState& Lib() {
-    static AudioLibState s;
-    return s;
+    static AudioLibState* s = new AudioLibState;  // outlives the players' static destructors
+    return *s;
 }
 using Guard = std::lock_guard<std::recursive_mutex>;
 Guard Lock() { return Guard(AudioMixer().Lock()); }

@@ -11,8 +11,9 @@ int Clamp127(int v) { return std::clamp(v, 0, 127); }
 cAudioMixer::cAudioMixer(int voices) : voices_(static_cast<size_t>(voices)) {}
 
 cAudioMixer& AudioMixer() {
-    static cAudioMixer mixer;
-    return mixer;
+    // Never destroyed: static destructors of the players still reach it at exit.
+    static cAudioMixer* mixer = new cAudioMixer;
+    return *mixer;
 }
 
 int cAudioMixer::Allocate() {
