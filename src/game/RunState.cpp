@@ -1,0 +1,4 @@
+// The run-state byte.
+#include "game/RunState.h"
+
+u8 gRunState = 0;
