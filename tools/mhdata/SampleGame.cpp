@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include "mhdata/SoundData.h"
+
 bool WriteSampleGame(const std::string& root, std::string* error) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -13,5 +15,6 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
             return false;
         }
     }
+    if (!WriteSoundData(root, error)) return false;
     return true;
 }
