@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 cSound gSound;
@@ -275,8 +276,11 @@ void SetSfxVolume(int n, int v) { gSound.SetVolume(n, v * 128 / 10); }
 
 void PlaySfxFrom(int n, int x, int y, int lx, int ly, int sfxVolume) {
     // Squares in 64 bits: map coordinates far apart would overflow 32.
-    i64 dx = static_cast<i64>(lx) - x, dy = static_cast<i64>(ly) - y;
-    i64 d = static_cast<i64>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+    u64 ax = static_cast<u64>(std::llabs(static_cast<i64>(lx) - x));
+    u64 ay = static_cast<u64>(std::llabs(static_cast<i64>(ly) - y));
+    u64 sum = ax * ax + ay * ay;  // each square below 2^64; a wrapped sum is far away anyway
+    if (sum < ax * ax || ax >= 512 || ay >= 512) return;
+    i64 d = static_cast<i64>(std::sqrt(static_cast<double>(sum)));
     if (d >= 512) return;
     if (!gSound.Play(nullptr, n, 0, 0, 1, 0)) return;
     gSound.SetVolume(n, static_cast<int>((128 - d * 128 / 512) * sfxVolume / 11));
