@@ -167,6 +167,7 @@ void cXmiSequencer::Load(XmiSequence seq) {
 void cXmiSequencer::Start() {
     loopsLeft_ = loops_;
     frames_ = 0;
+    now_ = 0;
     offs_.clear();
     Restart();
     playing_ = true;
