@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/ErrorBox.h"
-#include "game/RunState.h"
+#include "game/Main.h"
 #include "platform/Win.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "game/RunState.h"
+#include "game/Main.h"
 #include "platform/AudioLib.h"
 #include "platform/AudioMixer.h"
 #include "platform/Backend.h"

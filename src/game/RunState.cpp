@@ -1,4 +1,0 @@
-// The run-state byte.
-#include "game/RunState.h"
-
-u8 gRunState = 0;
