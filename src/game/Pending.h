@@ -10,12 +10,9 @@
 #include "engine/Water.h"
 #include "platform/Win.h"
 
-// Sound and video.
-void UpdateAudio();
-void StopAllSfx();
-bool StartVideo(const char* path, int volume);  // false when the video cannot be opened
-void StepVideo();                               // clears gRunState 0x20 at the end
-void StopVideo();
+// Sound and video: UpdateAudio, StopAllSfx, StartVideo, StepVideo, StopVideo.
+#include "sound/BinkPlayer.h"
+#include "sound/Sound.h"
 
 // Start-up, session, release, system services.
 void StartUp();

@@ -8,6 +8,7 @@
 #include "game/Options.h"
 #include "game/Settings.h"
 #include "mhdata/NameTexts.h"
+#include "mhdata/SoundData.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -67,5 +68,6 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleEnv(root, error)) return false;
     if (!WriteSampleNames(root, error)) return false;
     if (!WriteSampleOptions(root, error)) return false;
+    if (!WriteSoundData(root, error)) return false;
     return true;
 }

@@ -1,0 +1,31 @@
+// The General MIDI synthesizer: FluidSynth with the system's GM sound font,
+// rendering 44.1 kHz 16-bit stereo for the mixer.
+#pragma once
+#include <string>
+
+#include "engine/Types.h"
+
+// The sound font used when none is named.
+constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+class cMidiSynth {
+public:
+    cMidiSynth() = default;
+    ~cMidiSynth();
+    cMidiSynth(const cMidiSynth&) = delete;
+    cMidiSynth& operator=(const cMidiSynth&) = delete;
+
+    // Creates the synthesizer and loads the sound font; false with error set.
+    bool Open(const std::string& soundFont, std::string* error);
+    void Close();
+    bool IsOpen() const { return synth_ != nullptr; }
+    // One channel message (note on/off, controller, program, pressure, pitch bend).
+    void Send(u8 status, u8 data1, u8 data2);
+    void AllNotesOff();
+    // Renders frames stereo frames into out.
+    void Render(i16* out, int frames);
+
+private:
+    void* settings_ = nullptr;
+    void* synth_ = nullptr;
+};

@@ -1,0 +1,78 @@
+// XMIDI sequences: the IFF container reader, the event list (delays as sums of
+// bytes below 0x80, note-ons carrying their duration, a 120 Hz clock) and the
+// sequencer that plays it with FOR/NEXT loop controllers and a loop count.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/Types.h"
+
+constexpr int kXmiTickRate = 120;
+constexpr u8 kXmiForLoop = 116;   // controller: loop start, value = count (0 = forever)
+constexpr u8 kXmiNextLoop = 117;  // controller: loop end, value >= 64 jumps back
+
+struct XmiEvent {
+    u32 tick = 0;
+    u8 status = 0;  // channel message status; 0xFF meta (only end of track is kept)
+    u8 data1 = 0;
+    u8 data2 = 0;
+    u32 duration = 0;  // note-on: ticks until its note-off
+};
+
+struct XmiSequence {
+    std::vector<XmiEvent> events;
+    u32 lengthTicks = 0;  // the last event or note end
+    u32 LengthMs() const { return lengthTicks * 1000 / kXmiTickRate; }
+};
+
+// Counts the sequences of an XMIDI image (1 for a lone FORM XMID); 0 when it is none.
+int XmiSequenceCount(const u8* data, size_t size);
+// Parses sequence number index. Every length and count is checked; on failure
+// error names the offset.
+bool ParseXmi(const u8* data, size_t size, int index, XmiSequence* out, std::string* error);
+
+// Plays a parsed sequence: Render advances time and hands each due MIDI message
+// to the sink between slices of output from the synthesizer.
+class cXmiSequencer {
+public:
+    using Sink = std::function<void(u8 status, u8 data1, u8 data2)>;
+
+    void Load(XmiSequence seq);
+    void SetLoops(int loops) { loops_ = loops; }  // 1 once, 0 forever, n times
+    void Start();
+    bool Playing() const { return playing_; }
+    // Advances by frames at sampleRate, calling the sink for each due event and
+    // render(frames) for the audio between them. Returns the frames advanced;
+    // fewer than asked when the sequence ended.
+    int Advance(int frames, int sampleRate, const Sink& sink,
+                const std::function<void(int)>& render);
+    u32 TotalMs() const { return seq_.LengthMs(); }
+    u32 PositionMs() const;
+    void Stop(const Sink& sink);
+
+private:
+    void Dispatch(const XmiEvent& e, const Sink& sink);
+    void Restart();
+    u64 NextDueTick() const;
+
+    struct PendingOff {
+        u64 tick;
+        u8 channel, note;
+    };
+    struct Loop {
+        size_t index;
+        u64 startTick;  // event tick at the loop start
+        int count;
+    };
+    XmiSequence seq_;
+    std::vector<PendingOff> offs_;
+    std::vector<Loop> loops_stack_;
+    size_t next_ = 0;
+    u64 now_ = 0;       // play ticks scaled by sampleRate (frames x 120)
+    i64 offset_ = 0;    // play tick of event tick 0
+    u64 frames_ = 0;
+    int loops_ = 1;
+    int loopsLeft_ = 1;
+    bool playing_ = false;
+};

@@ -1,0 +1,154 @@
+// The video player, the story command that starts a video, the per-pass
+// service and the stop that hands the screen back.
+#include "sound/BinkPlayer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/ErrorBox.h"
+#include "game/Main.h"
+#include "platform/Win.h"
+#include "sound/Music.h"
+#include "sound/Redbook.h"
+#include "sound/Sound.h"
+
+cBinkPlayer* gBinkPlayer = nullptr;
+VideoTarget gVideoTarget;
+
+namespace {
+struct VideoOutput {
+    VideoPixels layout = VideoPixels::Rgb565;
+    int directSound = 0;
+    HDIGDRIVER driver = nullptr;
+};
+VideoOutput gVideoOutput;
+constexpr u32 kVideoPathSize = 1024;
+}  // namespace
+
+int cBinkPlayer::Open(const char* name, u32 flags, int volume, void* window) {
+    Close();
+    handle_ = VideoOpen(name, &error_);
+    if (!handle_) return 0;
+    summary_ = VideoGetSummary(handle_);
+    VideoSetVolume(handle_, std::clamp(volume, 0, 127) * 32768 / 127);
+    return 1;
+}
+
+int cBinkPlayer::Close() {
+    if (!handle_) return 0;
+    VideoClose(handle_);
+    handle_ = nullptr;
+    return 1;
+}
+
+int cBinkPlayer::DoFrame(void* dest, u32 pitch, u32 height, u32 x, u32 y) {
+    if (!handle_) return -1;
+    if (!VideoDoFrame(handle_)) return -1;
+    VideoCopyToBuffer(handle_, dest, pitch, height, x, y, gVideoOutput.layout);
+    if (VideoFrameCount(handle_) > VideoCurrentFrame(handle_)) {
+        VideoNextFrame(handle_);
+        return 1;
+    }
+    VideoNextFrame(handle_);  // past the last: the frame number turns negative
+    return -1;
+}
+
+void cBinkPlayer::Goto(u32 frame) { VideoGoto(handle_, frame); }
+bool cBinkPlayer::Wait() { return handle_ && VideoWait(handle_); }
+void cBinkPlayer::Pause(bool on) { VideoPause(handle_, on); }
+
+int cBinkPlayer::Frame() const {
+    if (!handle_) return -1;
+    u32 cur = VideoCurrentFrame(handle_);
+    return cur > VideoFrameCount(handle_) ? -static_cast<int>(cur) : static_cast<int>(cur);
+}
+
+void InitBinkOutput(VideoPixels layout, int directSound, HDIGDRIVER driver) {
+    gVideoOutput = {layout, directSound, driver};
+}
+
+bool PlayVideoFile(const char* path, int volume) {
+    if (gBinkPlayer) {
+        gBinkPlayer->Close();
+        delete gBinkPlayer;
+        gBinkPlayer = nullptr;
+    }
+    gBinkPlayer = new cBinkPlayer;
+    gBinkPlayer->Open(path, 0, volume, gMainWnd);
+    gRunState |= kRunVideo;
+    if (gBinkPlayer->IsOpen()) return true;
+    // A video that cannot be opened stops at once and never decodes.
+    StopVideo();
+    return false;
+}
+
+void ScriptPlayVideo(const char* basePath, const u8* script, u32 scriptSize, u32* ip) {
+    std::string path = std::string(basePath ? basePath : "") + "Video\\";
+    u32 at = *ip + 2;
+    // The name runs to the two-byte mark 0x5125; it is cut at the buffer's size
+    // and never read past the script.
+    while (at + 1 < scriptSize && !(script[at] == 0x25 && script[at + 1] == 0x51)) {
+        if (path.size() + 1 < kVideoPathSize) path.push_back(static_cast<char>(script[at]));
+        ++at;
+    }
+    *ip = std::min(at + 2, scriptSize);
+    PlayVideoFile(path.c_str(), 100);
+}
+
+void ServiceVideo() {
+    if (!gBinkPlayer) return;
+    if (!gBinkPlayer->IsOpen()) {
+        StopVideo();
+        return;
+    }
+    if (gBinkPlayer->Wait()) {
+        Sleep(0);
+        return;
+    }
+    int r = -1;
+    if (gVideoTarget.pixels) {
+        r = gBinkPlayer->DoFrame(gVideoTarget.pixels, gVideoTarget.pitch, gVideoTarget.height, 0,
+                                 gVideoTarget.rowOffset);
+    } else {
+        // No screen to draw on: keep the video's clock running all the same.
+        static u16 sink;
+        r = gBinkPlayer->DoFrame(&sink, 0, 0, 0, 0);
+    }
+    if (gVideoTarget.present) gVideoTarget.present();
+    if (r < 1) StopVideo();
+}
+
+void StopVideo() {
+    if (gBinkPlayer) {
+        gBinkPlayer->Close();
+        delete gBinkPlayer;
+        gBinkPlayer = nullptr;
+    }
+    if (gRunState & kRunQuit) PostMessageA(gMainWnd, WM_CLOSE, 0, 0);
+    gRunState &= static_cast<u8>(~kRunVideo);
+    if (gVideoTarget.afterStop) gVideoTarget.afterStop();
+}
+
+int GetVideoFrame() { return gBinkPlayer ? gBinkPlayer->Frame() : -1; }
+
+void PauseVideo(bool on) {
+    if (gBinkPlayer) gBinkPlayer->Pause(on);
+}
+
+void ResetVideo() {
+    delete gBinkPlayer;
+    gBinkPlayer = nullptr;
+    gVideoTarget = VideoTarget{};
+    gVideoOutput = VideoOutput{};
+}
+
+void UpdateAudio() {
+    gMusic.Service();
+    gMidi.Service();
+    gStream.Service();
+    gSound.Service();
+    if (gRedbook && gRedbook->Activity() != 0) gRedbook->Poll();
+}
+
+bool StartVideo(const char* path, int volume) { return PlayVideoFile(path, volume); }
+void StepVideo() { ServiceVideo(); }

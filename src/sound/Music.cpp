@@ -1,0 +1,387 @@
+// The XMIDI and stream players, the music manager's playlists and fades.
+#include "sound/Music.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/File.h"
+
+cMidi gMidi;
+cStream gStream;
+cMusic gMusic;
+cMiles gMiles;
+
+namespace {
+constexpr int kSequenceRecords = 2;
+
+char* LockedCopy(const char* text) {
+    size_t n = std::strlen(text) + 1;
+    char* p = static_cast<char*>(AudioMemAllocLock(static_cast<u32>(n)));
+    std::memcpy(p, text, n);
+    return p;
+}
+
+void FreeLocked(char*& p) {
+    AudioMemFreeLock(p);
+    p = nullptr;
+}
+
+// One fade step of a level (volume x 16); true when it has reached 0.
+bool StepFade(i32& level, i32 step, int* volume) {
+    level -= step;
+    *volume = std::clamp(level / 16, 0, 127);
+    return level <= 0;
+}
+}  // namespace
+
+// ---- cMidi ----
+
+int cMidi::Open() {
+    if (open_) return 1;
+    driver_ = AudioMidiOutOpen(-1);
+    if (!driver_) driver_ = AudioMidiOutOpen(0);
+    if (!driver_) {
+        error_ = AudioLastError();
+        return 0;
+    }
+    pool_.assign(kSequenceRecords, Record{});
+    for (Record& r : pool_) {
+        r.handle = AudioAllocateSequence(driver_);
+        if (!r.handle) {
+            error_ = AudioLastError();
+            break;
+        }
+        free_.push_back(&r);
+    }
+    open_ = ready_ = ready2_ = true;
+    return 1;
+}
+
+void cMidi::Close() {
+    if (!open_) return;
+    Stop();
+    for (Record& r : pool_) AudioReleaseSequence(r.handle);
+    pool_.clear();
+    free_.clear();
+    AudioMidiOutClose(driver_);
+    driver_ = nullptr;
+    open_ = ready_ = ready2_ = false;
+}
+
+int cMidi::Play(const char* name, u32 id, int volume, int loops) {
+    if (!open_ || !ready_ || !name) return 0;
+    cFile file;
+    // Music is only read: a missing piece must not leave an empty file behind.
+    if (!file.Open(name, OPEN_EXISTING, GENERIC_READ)) {
+        error_ = std::string(name) + ": " + file.GetErrorText();
+        return 0;
+    }
+    u32 size = file.GetSize();
+    if (size == 0 || size == 0xFFFFFFFFu || free_.empty()) {
+        error_ = free_.empty() ? "no free sequence" : std::string(name) + ": empty file";
+        return 0;
+    }
+    void* data = AudioMemAllocLock(size);
+    u32 count = size;
+    if (!file.Read(data, &count) || count != size) {
+        error_ = std::string(name) + ": cannot be read";
+        AudioMemFreeLock(data);
+        return 0;
+    }
+    file.Close();
+    Record* r = free_.back();
+    if (!AudioInitSequence(r->handle, data, size, 0)) {
+        error_ = std::string(name) + ": " + AudioLastError();
+        AudioMemFreeLock(data);
+        return 0;
+    }
+    free_.pop_back();
+    r->data = data;
+    r->id = id;
+    r->level = std::clamp(volume, 0, 127) * 16;
+    r->fadeStep = 0;
+    AudioSetSequenceUserData(r->handle, 0, static_cast<i32>(id));
+    AudioSetSequenceVolume(r->handle, std::clamp(volume, 0, 127), 0);
+    AudioSetSequenceLoopCount(r->handle, loops);
+    AudioStartSequence(r->handle);
+    playing_.push_back(r);
+    return 1;
+}
+
+void cMidi::Fade(u32 id, int time) {
+    if (!open_) return;
+    for (Record* r : playing_) {
+        if (r->id & kFadingBit) continue;
+        if (id != 0 && r->id != id) continue;
+        i32 total = 0, current = 0;
+        AudioSequenceMsPosition(r->handle, &total, &current);
+        i32 m = std::clamp(std::min(total - current, time), 30, 30 * 2048);
+        r->fadeStep = 2048 / (m / 30);
+        r->id |= kFadingBit;
+    }
+}
+
+void cMidi::Finish(size_t i) {
+    Record* r = playing_[i];
+    AudioEndSequence(r->handle);
+    AudioMemFreeLock(r->data);
+    r->data = nullptr;
+    r->id = 0;
+    playing_.erase(playing_.begin() + static_cast<long>(i));
+    free_.push_back(r);
+}
+
+void cMidi::Stop() {
+    while (!playing_.empty()) Finish(0);
+}
+
+int cMidi::IsFinished(u32 id) {
+    if (id == 0) return playing_.empty() ? 1 : 0;
+    // A fading piece still belongs to its player until the fade has ended it.
+    for (Record* r : playing_)
+        if ((r->id & ~kFadingBit) == id) return 0;
+    return 1;
+}
+
+void cMidi::SetVolumeAll(int volume) {
+    if (open_) AudioSetXmidiMasterVolume(driver_, std::clamp(volume, 0, 127));
+}
+
+int cMidi::GetVolumeAll() { return open_ ? AudioXmidiMasterVolume(driver_) : 0; }
+
+void cMidi::Service() {
+    if (!open_) return;
+    for (size_t i = 0; i < playing_.size();) {
+        Record* r = playing_[i];
+        if (r->id & kFadingBit) {
+            int volume = 0;
+            if (StepFade(r->level, r->fadeStep, &volume)) {
+                Finish(i);
+                continue;
+            }
+            AudioSetSequenceVolume(r->handle, volume, 0);
+        } else {
+            int st = AudioSequenceStatus(r->handle);
+            if (st == kSeqFree || st == kSeqDone) {
+                Finish(i);
+                continue;
+            }
+        }
+        ++i;
+    }
+}
+
+void cMidi::ReleaseHandle() {
+    if (open_) AudioMidiHandleRelease(driver_);
+}
+void cMidi::ReacquireHandle() {
+    if (open_) AudioMidiHandleReacquire(driver_);
+}
+
+// ---- cStream ----
+
+void cStream::Init(HDIGDRIVER driver) {
+    Release();
+    driver_ = driver;
+    for (Record& r : pool_) {
+        r = Record{};
+        free_.push_back(&r);
+    }
+    ready_ = ready2_ = driver != nullptr;
+}
+
+void cStream::Finish(size_t i) {
+    Record* r = open_[i];
+    AudioCloseStream(r->handle);
+    FreeLocked(r->name);
+    *r = Record{};
+    open_.erase(open_.begin() + static_cast<long>(i));
+    free_.push_back(r);
+}
+
+void cStream::Release() {
+    while (!open_.empty()) Finish(0);
+    free_.clear();
+    driver_ = nullptr;
+    ready_ = ready2_ = false;
+}
+
+int cStream::Play(const char* name, u32 id, int volume, int loops) {
+    if (!ready_ || !name) return 0;
+    if (free_.empty()) {
+        error_ = "no free stream";
+        return 0;
+    }
+    HSTREAM h = AudioOpenStream(driver_, name, 0);
+    if (!h) {
+        error_ = AudioLastError();
+        return 0;
+    }
+    Record* r = free_.back();
+    free_.pop_back();
+    r->handle = h;
+    r->name = LockedCopy(name);
+    r->id = id;
+    r->level = std::clamp(volume, 0, 127) * 16;
+    r->fadeStep = 0;
+    AudioSetStreamUserData(h, 0, static_cast<i32>(id));
+    AudioSetStreamVolume(h, std::clamp(volume, 0, 127));
+    AudioSetStreamLoopCount(h, loops);
+    AudioStartStream(h);
+    open_.push_back(r);
+    return 1;
+}
+
+void cStream::Fade(u32 id, int time) {
+    for (size_t i = 0; i < open_.size();) {
+        Record* r = open_[i];
+        if ((r->id & kFadingBit) || (id != 0 && r->id != id)) {
+            ++i;
+            continue;
+        }
+        // A fade time of 0 means now: close at once rather than divide by it.
+        if (time <= 0) {
+            Finish(i);
+            continue;
+        }
+        r->fadeStep = std::max(r->level / time, 1);
+        r->id |= kFadingBit;
+        ++i;
+    }
+}
+
+int cStream::IsFinished(u32 id) {
+    if (id == 0) return open_.empty() ? 1 : 0;
+    for (Record* r : open_)
+        if ((r->id & ~kFadingBit) == id) return 0;
+    return 1;
+}
+
+void cStream::SetVolume(int volume) {
+    if (open_.empty()) return;
+    open_.front()->level = std::clamp(volume, 0, 127) * 16;
+    AudioSetStreamVolume(open_.front()->handle, std::clamp(volume, 0, 127));
+}
+
+int cStream::GetVolume() { return open_.empty() ? 0 : AudioStreamVolume(open_.front()->handle); }
+
+u32 cStream::FirstId() const { return open_.empty() ? 0 : open_.front()->id & ~kFadingBit; }
+
+void cStream::Service() {
+    for (size_t i = 0; i < open_.size();) {
+        Record* r = open_[i];
+        if (r->id & kFadingBit) {
+            int volume = 0;
+            if (StepFade(r->level, r->fadeStep, &volume)) {
+                Finish(i);
+                continue;
+            }
+            AudioSetStreamVolume(r->handle, volume);
+        } else if (AudioStreamStatus(r->handle) == kStreamDone) {
+            Finish(i);
+            continue;
+        }
+        ++i;
+    }
+}
+
+// ---- cMusic ----
+
+cMusic::cMusic() = default;
+
+cMusic::~cMusic() {
+    for (int list = 3; list >= 1; --list) ClearList(list);
+}
+
+int cMusic::KindOf(const char* name) {
+    if (!name) return kNotMusic;
+    if (std::strstr(name, "wav") || std::strstr(name, "mp3")) return kStream;
+    if (std::strstr(name, "xmi")) return kMidi;
+    return kNotMusic;
+}
+
+void cMusic::SetTrack(const char* name, i32 id, int slot, int list) {
+    if (id <= 0 || slot < 0 || slot > 1 || list < 1 || list > 3) return;
+    Slot& s = lists_[list - 1].slots[slot];
+    FreeLocked(s.name);
+    s.kind = KindOf(name);
+    if (s.kind != kNotMusic) s.name = LockedCopy(name);
+    s.id = id;
+}
+
+void cMusic::ClearList(int list) {
+    if (list < 1 || list > 3) return;
+    List& l = lists_[list - 1];
+    for (Slot& s : l.slots) {
+        FreeLocked(s.name);
+        s = Slot{};
+    }
+    l.index = 0;
+}
+
+void cMusic::SetVolume(int v) {
+    volume_ = v;
+    gMidi.SetVolumeAll(v);
+    gStream.SetVolume(v);
+}
+
+void cMusic::SetMode(int mode, int repeat, int fadeTime) {
+    if (currentKind_ == kStream) gStream.Fade(static_cast<u32>(currentId_), fadeTime);
+    if (currentKind_ == kMidi) gMidi.Fade(static_cast<u32>(currentId_), fadeTime);
+    pending_ = mode;
+    if (mode >= 1 && mode <= 3) {
+        List& l = lists_[mode - 1];
+        l.index = 0;
+        l.repeat = repeat == 1 || repeat == 2 ? repeat : 1;
+    }
+}
+
+int cMusic::IsFinished() {
+    if (currentKind_ == kStream) return gStream.IsFinished(static_cast<u32>(currentId_));
+    if (currentKind_ == kMidi) return gMidi.IsFinished(static_cast<u32>(currentId_));
+    return 1;
+}
+
+void cMusic::Service() {
+    if ((currentKind_ == kStream || currentKind_ == kMidi) && !IsFinished()) return;
+    currentName_.clear();
+    currentId_ = 0;
+    currentKind_ = kNotMusic;
+    if (pending_ >= 1 && pending_ <= 3) {
+        mode_ = pending_;
+        lists_[mode_ - 1].index = 0;
+    } else if (pending_ == 4) {
+        mode_ = 0;
+    }
+    pending_ = 0;
+    if (mode_ < 1 || mode_ > 3) return;
+    List& l = lists_[mode_ - 1];
+    if (l.index >= 2) return;
+    const Slot& s = l.slots[l.index];
+    if (s.name) {
+        currentName_ = s.name;
+        currentId_ = s.id;
+        currentKind_ = s.kind;
+        if (s.kind == kStream) gStream.Play(s.name, static_cast<u32>(s.id), volume_, 1);
+        if (s.kind == kMidi) gMidi.Play(s.name, static_cast<u32>(s.id), volume_, 1);
+    }
+    ++l.index;
+    if (l.repeat == 1 && l.index >= 2) l.index = 0;
+}
+
+// ---- Library ----
+
+cMiles::~cMiles() { AudioShutdown(); }
+
+void MilesStartup(const char* redistFolder) {
+    AudioSetRedistDirectory(redistFolder);
+    AudioStartup();
+}
+
+void ResetMusic() {
+    gMidi.Close();
+    gStream.Release();
+    gMusic.~cMusic();
+    new (&gMusic) cMusic();
+}

@@ -1,0 +1,165 @@
+// The music manager's playlists, switches with fades, modes and repeats, over
+// real stream and MIDI players pulled from the mixer.
+#include "mhdata/SoundData.h"
+#include "platform/MidiSynth.h"
+#include "SoundFixture.h"
+
+class Music : public SoundTest {
+protected:
+    void SetUp() override {
+        SoundTest::SetUp();
+        driver_ = AudioWaveOutOpen(44100, 16, 2);
+        gStream.Init(driver_);
+        const double hz[] = {300, 400, 500, 600};
+        for (int i = 0; i < 4; ++i) {
+            names_[i] = Root() + "music\\p" + std::to_string(i) + ".wav";
+            Write("music/p" + std::to_string(i) + ".wav", MakeWave(MakeTone(hz[i], 300, 22050, 1), 1, 22050));
+        }
+    }
+    void Tick() {
+        gStream.Service();
+        gMidi.Service();
+        gMusic.Service();
+    }
+    // Pulls and services in 35 ms frames until the manager's current id is id.
+    int FramesUntil(i32 id, int limit = 400) {
+        for (int i = 0; i < limit; ++i) {
+            if (gMusic.CurrentId() == id && !gMusic.IsFinished()) return i;
+            Pull(35);
+            Tick();
+        }
+        return -1;
+    }
+    HDIGDRIVER driver_ = nullptr;
+    std::string names_[4];
+};
+
+TEST_F(Music, KindIsACaseSensitiveSubstringTest) {
+    EXPECT_EQ(cMusic::KindOf("a\\b.wav"), cMusic::kStream);
+    EXPECT_EQ(cMusic::KindOf("song.mp3"), cMusic::kStream);
+    EXPECT_EQ(cMusic::KindOf("x.xmi"), cMusic::kMidi);
+    EXPECT_EQ(cMusic::KindOf("LOUD.WAV"), cMusic::kNotMusic);
+    gMusic.SetTrack("LOUD.WAV", 5, 0, 1);
+    EXPECT_EQ(gMusic.GetList(1).slots[0].name, nullptr);
+    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 5);
+    gMusic.SetMode(1, 1, 0);
+    Tick();
+    EXPECT_EQ(gMusic.GetMode(), 1);
+    EXPECT_EQ(gMusic.IsFinished(), 1);
+    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
+}
+
+TEST_F(Music, SetTrackIgnoresBadArguments) {
+    gMusic.SetTrack(names_[0].c_str(), 0, 0, 1);
+    gMusic.SetTrack(names_[0].c_str(), 1, 2, 1);
+    gMusic.SetTrack(names_[0].c_str(), 1, 0, 4);
+    for (int l = 1; l <= 3; ++l)
+        for (const auto& s : gMusic.GetList(l).slots) EXPECT_EQ(s.name, nullptr);
+    EXPECT_EQ(gMusic.GetMode(), 4);
+    EXPECT_EQ(gMusic.GetPendingMode(), 4);
+}
+
+TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
+    gMusic.SetTrack(names_[0].c_str(), 1, 0, 1);
+    gMusic.SetTrack(names_[1].c_str(), 2, 1, 1);
+    gMusic.SetTrack(names_[2].c_str(), 3, 0, 2);
+    gMusic.SetTrack(names_[3].c_str(), 4, 1, 2);
+    gMusic.SetMode(1, 1, 0);
+    Tick();
+    ASSERT_EQ(gMusic.CurrentId(), 1);
+    EXPECT_NEAR(ToneHz(Pull(100)), 300, 15);
+    // Loop the first list once round: piece 2, then piece 1 again.
+    EXPECT_GE(FramesUntil(2), 0);
+    EXPECT_GE(FramesUntil(1), 0);
+    gMusic.SetMode(2, 1, 3);  // level 2032 / 3 per frame: gone in three frames
+    Tick();
+    EXPECT_EQ(gMusic.CurrentId(), 1) << "the fading piece still counts as playing";
+    EXPECT_EQ(gMusic.GetPendingMode(), 2);
+    int v0 = gStream.GetVolume();
+    Tick();
+    EXPECT_LT(gStream.GetVolume(), v0);
+    int frames = FramesUntil(3);
+    EXPECT_GE(frames, 1);
+    EXPECT_LE(frames, 4);
+    EXPECT_EQ(gMusic.GetMode(), 2);
+    EXPECT_NEAR(ToneHz(Pull(100)), 500, 20);
+    EXPECT_GE(FramesUntil(4), 0);
+    EXPECT_GE(FramesUntil(3), 0);  // list 2 loops
+}
+
+TEST_F(Music, RepeatTwoPlaysTheListOnceThenSilence) {
+    gMusic.SetTrack(names_[0].c_str(), 1, 0, 3);
+    gMusic.SetTrack(names_[1].c_str(), 2, 1, 3);
+    gMusic.SetMode(3, 2, 0);
+    Tick();
+    EXPECT_EQ(gMusic.CurrentId(), 1);
+    EXPECT_GE(FramesUntil(2), 0);
+    for (int i = 0; i < 20; ++i) {
+        Pull(35);
+        Tick();
+    }
+    EXPECT_EQ(gMusic.CurrentId(), 0);
+    EXPECT_EQ(gMusic.GetList(3).index, 2);
+    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
+    EXPECT_EQ(gMusic.IsFinished(), 1);
+}
+
+TEST_F(Music, ModeFourFadesToSilence) {
+    gMusic.SetTrack(names_[0].c_str(), 1, 0, 1);
+    gMusic.SetMode(1, 1, 0);
+    Tick();
+    gMusic.SetMode(4, 1, 2);
+    for (int i = 0; i < 5; ++i) {
+        Pull(35);
+        Tick();
+    }
+    EXPECT_EQ(gMusic.GetMode(), 0);
+    EXPECT_EQ(gMusic.CurrentId(), 0);
+    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
+}
+
+TEST_F(Music, StreamFadeOfZeroClosesAtOnce) {
+    ASSERT_EQ(gStream.Play(names_[0].c_str(), 9, 127, 1), 1);
+    EXPECT_EQ(gStream.IsFinished(9), 0);
+    gStream.Fade(9, 0);
+    EXPECT_EQ(gStream.IsFinished(9), 1);
+    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
+}
+
+TEST_F(Music, MissingFilesPlayNothingAndAreNotCreated) {
+    std::string missing = Root() + "music\\none.wav";
+    gMusic.SetTrack(missing.c_str(), 1, 0, 1);
+    gMusic.SetMode(1, 1, 0);
+    Tick();
+    EXPECT_EQ(gMusic.IsFinished(), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "music" / "none.wav"));
+    ASSERT_EQ(gMidi.Open(), 1);
+    std::string xmi = Root() + "music\\none.xmi";
+    EXPECT_EQ(gMidi.Play(xmi.c_str(), 1, 127, 1), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "music" / "none.xmi"));
+}
+
+TEST_F(Music, MidiPieceFadesAndEnds) {
+    if (!std::filesystem::exists(kDefaultSoundFont)) GTEST_SKIP() << "no sound font";
+    XmiPiece p;
+    p.notes.push_back({0, 0, 64, 110, 600});
+    p.endTick = 600;  // five seconds
+    Write("music/long.xmi", MakeXmi(p));
+    std::string name = Root() + "music\\long.xmi";
+    ASSERT_EQ(gMidi.Open(), 1);
+    gMusic.SetTrack(name.c_str(), 7, 0, 1);
+    gMusic.SetMode(1, 1, 0);
+    Tick();
+    ASSERT_EQ(gMusic.CurrentId(), 7);
+    EXPECT_GT(Rms(Pull(200)), 200);
+    gMusic.SetVolume(64);
+    EXPECT_EQ(gMidi.GetVolumeAll(), 64);
+    // A fade of 300 ms: 2048 / (300 / 30) = 204 per service.
+    gMusic.SetMode(4, 1, 300);
+    ASSERT_EQ(gMidi.Playing().size(), 1u);
+    EXPECT_EQ(gMidi.Playing()[0]->fadeStep, 204);
+    EXPECT_EQ(gMidi.IsFinished(7), 0);
+    for (int i = 0; i < 12; ++i) Tick();
+    EXPECT_EQ(gMidi.IsFinished(7), 1);
+    EXPECT_EQ(gMusic.GetMode(), 0);
+}

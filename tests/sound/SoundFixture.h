@@ -1,0 +1,94 @@
+// Shared set-up for the sound tests: a clean audio library and players, a
+// temporary folder, and helpers that pull from the mixer and measure it.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game/Main.h"
+#include "platform/AudioLib.h"
+#include "platform/AudioMixer.h"
+#include "platform/Backend.h"
+#include "platform/HostFs.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Music.h"
+#include "sound/Redbook.h"
+#include "sound/Sound.h"
+
+inline void ResetAudioWorld() {
+    ResetVideo();
+    ResetRedbook();
+    ResetMusic();
+    ResetSound();
+    AudioReset();
+    HostClearDrives();
+    gRunState = 0;
+}
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PlatformReset();
+        ResetAudioWorld();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("mh_sound_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override {
+        ResetAudioWorld();
+        std::filesystem::remove_all(dir_);
+    }
+    // The folder as a Windows-style root ending with a separator.
+    std::string Root() const { return dir_.string() + "/"; }
+    void Write(const std::string& rel, const std::vector<u8>& bytes) {
+        auto p = dir_ / rel;
+        std::filesystem::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                  static_cast<std::streamsize>(bytes.size()));
+    }
+    std::filesystem::path dir_;
+};
+
+// Pulls ms milliseconds of stereo frames from the shared mixer.
+inline std::vector<i16> Pull(u32 ms) {
+    std::vector<i16> out(static_cast<size_t>(ms) * kMixRate / 1000 * 2);
+    AudioMixer().Mix(out.data(), static_cast<int>(out.size() / 2));
+    return out;
+}
+
+// Root mean square of one channel (0 left, 1 right), or both with -1.
+inline double Rms(const std::vector<i16>& pcm, int channel = -1) {
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = 0; i < pcm.size(); ++i) {
+        if (channel >= 0 && static_cast<int>(i % 2) != channel) continue;
+        sum += static_cast<double>(pcm[i]) * pcm[i];
+        ++n;
+    }
+    return n ? std::sqrt(sum / static_cast<double>(n)) : 0;
+}
+
+// The dominant frequency of the left channel: rises from below -t to above +t,
+// counted between the first and the last rise so that quiet edges do not count.
+inline double ToneHz(const std::vector<i16>& pcm, int t = 1000) {
+    bool low = false;
+    int rises = 0;
+    size_t first = 0, last = 0;
+    for (size_t i = 0; i < pcm.size(); i += 2) {
+        if (pcm[i] < -t) low = true;
+        if (low && pcm[i] > t) {
+            low = false;
+            if (rises == 0) first = i / 2;
+            last = i / 2;
+            ++rises;
+        }
+    }
+    if (rises < 2) return 0;
+    return (rises - 1) * static_cast<double>(kMixRate) / static_cast<double>(last - first);
+}
