@@ -72,10 +72,12 @@ struct RleAlphaOp {
         const u8* a = row + col;
         for (i32 i = 0; i < n; ++i) {
             u16* t = Mirror ? d - i : d + i;
-            i32 level = a[i] >> 2;
-            if (level == 0) continue;
-            u32 src = LoadPixel(s + 2 * i);
-            *t = level >= 15 ? static_cast<u16>(src) : k.AddSat(src, k.Terms(*t, 15 - level));
+            u32 level = std::min<u32>(a[i] >> 2, 15);
+            u32 src = LoadPixel(s + 2 * i), dst = *t;
+            // Levels vary per pixel: select, do not branch.
+            u32 mixed = k.AddSat(src, k.TermsBranchless(dst, 15 - level));
+            u32 out = level == 0 ? dst : mixed;
+            *t = static_cast<u16>(level == 15 ? src : out);
         }
     }
     template <bool Mirror>
