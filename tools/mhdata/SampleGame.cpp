@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include "mhdata/Databases.h"
+
 bool WriteSampleGame(const std::string& root, std::string* error) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -13,5 +15,6 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
             return false;
         }
     }
+    if (!WriteSampleDatabases(root, error)) return false;
     return true;
 }
