@@ -8,7 +8,8 @@ TEST(GameFlags, FlagNIsBitNAnd7OfByteNShift3) {
     SetGameFlag(9);
     EXPECT_EQ(gGameFlags[1], 0x02);
     for (int i = 0; i < kGameFlagBytes; ++i) {
-        if (i != 1) ASSERT_EQ(gGameFlags[i], 0) << "byte " << i;
+        if (i == 1) continue;
+        ASSERT_EQ(gGameFlags[i], 0) << "byte " << i;
     }
     EXPECT_EQ(GetGameFlag(9), 1);
     EXPECT_EQ(GetGameFlag(8), 0);
