@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-arphic-uming libfluidsynth-dev timgm6mb-soundfont
   libmpg123-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
-  liblzo2-dev xvfb xauth)
+  liblzo2-dev xvfb xauth x11-utils)
 
 install_missing() {
   local missing=()
@@ -43,6 +43,7 @@ case "${1:-}" in
     (cd build && ctest -j"$jobs" --output-on-failure --timeout 300)
     build build-asan -DMH_SANITIZE=ON -DMH_BENCH=OFF
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
       ctest -j"$jobs" --output-on-failure --timeout 600)
     ;;
   *)

@@ -45,7 +45,9 @@ cFile::~cFile() {
 }
 
 void cFile::SetError(const char* text) {
-    std::snprintf(error_, sizeof(error_), "%s", text);
+    size_t n = strnlen(text, sizeof(error_) - 1);
+    std::memcpy(error_, text, n);
+    error_[n] = 0;
 }
 
 void cFile::FormatError(int code) { SetError(std::strerror(code)); }
@@ -463,3 +465,25 @@ char* cDataFile::ReadString(char* buffer, u32 size) {
 }
 
 void OpenInNotepad(const char* path) { OpenWithDesktop(HostPath(path)); }
+
+int ReplaceFile(const char* winPath, const void* data, u32 size) {
+    std::string host = HostPath(winPath);
+    std::string tmp = host + ".tmp";
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return 0;
+    const u8* p = static_cast<const u8*>(data);
+    u32 done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, p + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<u32>(n);
+    }
+    bool ok = done == size && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(tmp.c_str(), host.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return 0;
+    }
+    return 1;
+}

@@ -117,3 +117,7 @@ private:
 };
 
 void OpenInNotepad(const char* path);
+
+// Replaces a whole file safely: the bytes go to a temporary file in the same
+// folder, are flushed, and the temporary file is renamed over the old one.
+int ReplaceFile(const char* winPath, const void* data, u32 size);

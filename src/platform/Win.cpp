@@ -222,13 +222,21 @@ HWND CreateWindowExA(const char* className, const char* title, int width, int he
     for (size_t i = 0; i < s.classes.size(); ++i)
         if (s.classNames[i] == className) proc = s.classes[i].proc;
     if (!proc) return nullptr;
+    // The lock comes first: once the window shows, another copy must find it.
+    TakeLock(className);
     if (s.backend == Backend::Sdl) {
-        if (!StartSdl()) return nullptr;
+        if (!StartSdl()) {
+            ReleaseLock();
+            return nullptr;
+        }
         // Full screen on the desktop; the picture is scaled by whole multiples.
         s.sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                        width, height,
                                        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
-        if (!s.sdlWindow) return nullptr;
+        if (!s.sdlWindow) {
+            ReleaseLock();
+            return nullptr;
+        }
         SDL_StartTextInput();
     }
     auto w = std::make_unique<WindowRec>();
@@ -237,7 +245,6 @@ HWND CreateWindowExA(const char* className, const char* title, int width, int he
     w->proc = proc;
     HWND h = w.get();
     s.windows.push_back(std::move(w));
-    TakeLock(className);
     proc(h, WM_CREATE, 0, 0);
     return h;
 }

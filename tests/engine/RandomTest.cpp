@@ -1,11 +1,58 @@
-// R250 random numbers against values worked out from the generator's rules.
+// R250 random numbers against sequences worked out by hand from the generator's rules.
 #include <gtest/gtest.h>
 
 #include "engine/Random.h"
 
 TEST(Random, SeedStepFollowsTheLinearCongruentialRule) {
     SetSeed(0);
-    EXPECT_EQ(NextSeed(), 0u);  // state 1
+    EXPECT_EQ(NextSeed(), 0u);
     EXPECT_EQ(gRandomTable.seed, 1u);
-    EXPECT_EQ(NextSeed(), (22695478u >> 16) & 0x7FFF);
+    EXPECT_EQ(NextSeed(), 346u);  // 22695478 >> 16
+    EXPECT_EQ(NextSeed(), 130u);
+    EXPECT_EQ(NextSeed(), 10982u);
+}
+
+TEST(Random, TableAfterSeedingAndFirstSteps) {
+    InitRandom(12345);
+    EXPECT_EQ(gRandomTable.word[0], 15301u);
+    EXPECT_EQ(gRandomTable.word[1], 57764u);
+    EXPECT_EQ(gRandomTable.word[3], 56345u);
+    EXPECT_EQ(gRandomTable.word[14], 26232u);
+    // The sixteen words at 3 + 11k carry bit 15 - k and nothing above it.
+    for (int k = 0; k < 16; ++k) {
+        u32 w = gRandomTable.word[3 + 11 * k];
+        EXPECT_EQ(w & (0x8000u >> k), 0x8000u >> k) << k;
+        EXPECT_EQ(w & ~(0xFFFFu >> k), 0u) << k;
+    }
+    const u32 want[] = {1173, 53403, 52352, 35341, 27497};
+    for (u32 v : want) EXPECT_EQ(NextRandom(), v);
+    EXPECT_EQ(gRandomTable.index, 5u);
+}
+
+TEST(Random, RandomNUsesTheSecondWordOfEachPair) {
+    InitRandom(12345);
+    const u32 want[] = {3, 41, 11, 46, 2, 89, 52, 25};
+    for (u32 v : want) EXPECT_EQ(RandomN(100), v);
+    InitRandom(1);
+    const u32 want7[] = {1, 0, 5, 4, 4, 4, 0, 4};
+    for (u32 v : want7) EXPECT_EQ(RandomN(7), v);
+}
+
+TEST(Random, EdgeCases) {
+    InitRandom(99);
+    u32 before = gRandomTable.index;
+    EXPECT_EQ(RandomN(1), 0u);
+    EXPECT_EQ(gRandomTable.index, before + 2);
+    EXPECT_EQ(RandomN(0), 0u);
+    EXPECT_EQ(gRandomTable.index, before + 2);  // no draw for 0
+    for (int i = 0; i < 5000; ++i) {
+        EXPECT_LT(RandomN(65535), 65535u);
+        double r = RandomReal();
+        ASSERT_GE(r, 0.0);
+        ASSERT_LT(r, 1.0);
+    }
+    // The index wraps from 249 to 0.
+    InitRandom(5);
+    for (int i = 0; i < 250; ++i) NextRandom();
+    EXPECT_EQ(gRandomTable.index, 0u);
 }

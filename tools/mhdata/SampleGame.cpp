@@ -1,9 +1,59 @@
 // The sample game's folders and files.
 #include "mhdata/SampleGame.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 
+#include "game/Options.h"
+#include "game/Settings.h"
 #include "mhdata/Databases.h"
+#include "mhdata/NameTexts.h"
+#include "platform/TextCodec.h"
+
+namespace {
+
+// A settings file with an empty root: the game then takes the folder it starts in.
+bool WriteSampleEnv(const std::string& root, std::string* error) {
+    std::snprintf(gBasePath, kPathSize, "%s/", root.c_str());
+    SetDefaultKeys();
+    EnvValues v;
+    v.root = "";
+    v.installMode = 2;
+    if (!WriteEnvFileAtRoot(v)) {
+        *error = "cannot write " + root + "/Env.dat";
+        return false;
+    }
+    return true;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<u8>& bytes, std::string* error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) *error = "cannot write " + path;
+    return static_cast<bool>(out);
+}
+
+// The names of the sample game's people and places.
+bool WriteSampleNames(const std::string& root, std::string* error) {
+    std::vector<std::string> names;
+    for (const char* n : {"月港", "林小月", "守衛", "漁夫", "老婆婆", "港口", "市場", "燈塔"})
+        names.push_back(Utf8ToBig5(n));
+    return WriteBytes(root + "/MH_Data/namex.dat", BuildNameTexts(names), error);
+}
+
+// An options file with every default.
+bool WriteSampleOptions(const std::string& root, std::string* error) {
+    SetDefaultOptions();
+    SaveOptions();
+    if (!std::filesystem::exists(root + "/Save/Option.sav")) {
+        *error = "cannot write " + root + "/Save/Option.sav";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 bool WriteSampleGame(const std::string& root, std::string* error) {
     namespace fs = std::filesystem;
@@ -15,6 +65,9 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
             return false;
         }
     }
+    if (!WriteSampleEnv(root, error)) return false;
+    if (!WriteSampleNames(root, error)) return false;
+    if (!WriteSampleOptions(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;
     return true;
 }

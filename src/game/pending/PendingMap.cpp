@@ -1,4 +1,5 @@
 // Placeholders for map mode, the story interpreter and the screens until they exist.
+#include "game/Main.h"
 #include "game/Pending.h"
 
 void TriggerStory() {}
@@ -8,7 +9,8 @@ void TalkStep() {}
 void UpdateRoles() {}
 void UpdateMapScene() {}
 void SetMapCursorAction(int) {}
-void EnterBattle() {}
+// The least a battle start does: mark the battle as running.
+void EnterBattle() { gBattleActive = 1; }
 void ReturnFromBattle(int) {}
 void RunInterface(u32) {}
 void RunDevTool() {}

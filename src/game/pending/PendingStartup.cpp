@@ -1,7 +1,9 @@
 // Placeholders for start-up, session and system services until they exist.
+#include "game/Main.h"
 #include "game/Pending.h"
 
-void StartUp() {}
+// Game initialisation ends by pacing the tick at 35 ms.
+void StartUp() { SetFrameInterval(kFrameMs); }
 void ReleaseGame() {}
 void EndSession() {}
 void DrawPauseScreen() {}

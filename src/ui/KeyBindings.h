@@ -1,0 +1,14 @@
+// The DirectInput scan codes of the twelve logical keys of the interface.
+#pragma once
+#include "engine/Types.h"
+
+enum LogicalKey {
+    kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeyPageUp, kKeyPageDown,
+    kKeyConfirm, kKeyCancel, kKeySwitch, kKeyRun, kKeyAutoAttack, kKeyFlee,
+    kLogicalKeyCount
+};
+
+extern u32 gKeyBindings[kLogicalKeyCount];
+constexpr u32 kDefaultKeyBindings[kLogicalKeyCount] = {200, 208, 203, 205, 201, 209,
+                                                       28,  1,   15,  19,  30,  34};
+void ResetKeyBindings();

@@ -1,0 +1,150 @@
+// The debug allocator's guard checks, reports and statistics.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/MemDbg.h"
+#include "platform/TextCodec.h"
+
+namespace {
+
+class MemDbgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MemDbgInit();
+        MemDbgSetSink([this](const std::string& m) { messages.push_back(m); });
+        messages.clear();
+    }
+    void TearDown() override {
+        MemDbgExit();
+        MemDbgSetSink(nullptr);
+    }
+    std::vector<std::string> messages;
+};
+
+std::string Guard(u8 first) {
+    // Four lines of sixteen bytes, the first byte given, the rest 0xCE.
+    std::string out;
+    for (int line = 0; line < 4; ++line) {
+        out += "    ";
+        for (int i = 0; i < 16; ++i) {
+            char hex[3];
+            std::snprintf(hex, sizeof(hex), "%02x", line == 0 && i == 0 ? first : 0xCE);
+            out += hex;
+            if (i % 4 == 3 && i != 15) out += "  ";
+        }
+        out += "\n";
+    }
+    return out + "\n";
+}
+
+}  // namespace
+
+TEST_F(MemDbgTest, FreeOfNullSaysNothing) {
+    MemFree(nullptr, "a.cpp", 1);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MemDbgTest, WriteBeforeTheBlockIsReportedAsFrontDamage) {
+    u8* p = static_cast<u8*>(MemAlloc(10, 0, "alloc.cpp", 7));
+    p[-1] = 0x41;
+    MemFree(p, "free.cpp", 9);
+    ASSERT_EQ(messages.size(), 1u);
+    std::string want = std::string(B5("Check::資料寫入不合法位置(前端)\n")) + B5("    配置") + "alloc.cpp(7)(~1) size==10\n" +
+                       B5("    釋放") + "free.cpp(9)\n";
+    // The written byte is the last of the 64 front-guard bytes.
+    std::string guard = Guard(0xCE);
+    guard.replace(guard.rfind("ce\n"), 2, "41");
+    EXPECT_EQ(messages[0], want + guard);
+}
+
+TEST_F(MemDbgTest, WritePastTheBlockIsReportedAsBackDamageOnly) {
+    u8* p = static_cast<u8*>(MemAlloc(10, 0, "alloc.cpp", 7));
+    p[10] = 0x42;
+    MemFree(p, "free.cpp", 9);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].find(B5("Check::資料寫入不合法位置(後端)\n")), 0u);
+    EXPECT_NE(messages[0].find(Guard(0x42)), std::string::npos);
+}
+
+TEST_F(MemDbgTest, DoubleFreeIsReported) {
+    void* p = MemAlloc(16, 0, "a.cpp", 1);
+    MemFree(p, "b.cpp", 2);
+    EXPECT_TRUE(messages.empty());
+    MemFree(p, "b.cpp", 3);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], std::string("FreeFail::b.cpp(3) ,") + B5("沒有這筆資料") + "\n");
+}
+
+TEST_F(MemDbgTest, LeakAtExitNamesTheAllocationAndFreesIt) {
+    MemAlloc(1, 0, "x.cpp", 1);
+    MemAlloc(33, 0, "leak.cpp", 42);
+    messages.clear();
+    MemDbgExit();
+    ASSERT_GE(messages.size(), 3u);
+    EXPECT_NE(std::find(messages.begin(), messages.end(), "Leak::leak.cpp(42)(~2) ,size==33\n"),
+              messages.end());
+    EXPECT_NE(std::find(messages.begin(), messages.end(), "Leak::x.cpp(1)(~1) ,size==1\n"), messages.end());
+    EXPECT_EQ(MemDbgGetStats().curBlocks, 0);
+}
+
+TEST_F(MemDbgTest, StatisticsAfterTwoBlocks) {
+    void* a = MemAlloc(3000, 0, "s.cpp", 1);
+    void* b = MemAlloc(2000, 0, "s.cpp", 2);
+    MemFree(a, "s.cpp", 3);
+    MemFree(b, "s.cpp", 4);
+    MemDbgStats st = MemDbgGetStats();
+    EXPECT_EQ(st.peakBytes, 5000);
+    EXPECT_EQ(st.largest, 3000);
+    EXPECT_EQ(st.peakBlocks, 2);
+    messages.clear();
+    MemDbgExit();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(B5("最大總配置量 4KB")), std::string::npos);
+    EXPECT_NE(messages[0].find(B5("單一最大配置量 2KB")), std::string::npos);
+    EXPECT_NE(messages[0].find(B5("最多存在配置數 2")), std::string::npos);
+}
+
+TEST_F(MemDbgTest, CheckTellsSoundPartialAndUnknownAreas) {
+    u8* p = static_cast<u8*>(MemAlloc(100, 0, "c.cpp", 1));
+    EXPECT_EQ(MemCheck(p, 100, "t.cpp", 1), 1);
+    EXPECT_EQ(MemCheck(p + 10, 90, "t.cpp", 2), 1);
+    EXPECT_EQ(MemCheck(p, 101, "t.cpp", 3), -3);
+    int local = 0;
+    EXPECT_EQ(MemCheck(&local, 4, "t.cpp", 4), -5);
+    EXPECT_EQ(MemCheck(nullptr, 4, "t.cpp", 5), -1);
+    EXPECT_EQ(MemCheck(p, -1, "t.cpp", 6), -2);
+    p[100] = 0;
+    EXPECT_EQ(MemCheck(p, 100, "t.cpp", 7), -4);
+    p[100] = 0xCE;
+    MemFree(p, "c.cpp", 2);
+}
+
+TEST_F(MemDbgTest, SizeZeroIsReportedAndStillUsable) {
+    void* p = MemAlloc(0, 0, "z.cpp", 5);
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], std::string("AllocFail::") + B5("配置大小<=0") + " ,z.cpp(5) ,size==0\n\n");
+    MemFree(p, "z.cpp", 6);
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(MemDbgTest, NegativeSizeIsRefused) {
+    EXPECT_EQ(MemAlloc(-8, 0, "n.cpp", 1), nullptr);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("size==-8"), std::string::npos);
+    EXPECT_EQ(MemDbgGetStats().curBlocks, 0);
+}
+
+TEST_F(MemDbgTest, AllocZeroClearsAndRecordsAreRecycled) {
+    for (int round = 0; round < 3; ++round) {
+        u8* p = static_cast<u8*>(MemAllocZero(64, 0, "r.cpp", round));
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(p[i], 0);
+        MemFree(p, "r.cpp", round);
+    }
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(MemDbgGetStats().nextSerial, 4u);
+}

@@ -1,0 +1,105 @@
+// The harness: global reset, temporary root, scripted frames.
+#include "support/Harness.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "battle/Battle.h"
+#include "data/GameFlags.h"
+#include "engine/ErrorBox.h"
+#include "engine/MemDbg.h"
+#include "game/Main.h"
+#include "game/Settings.h"
+#include "platform/HostFs.h"
+#include "story/Countdowns.h"
+#include "ui/ScreenState.h"
+
+void ResetAllGlobals() {
+    PlatformReset();
+    PlatformSetBackend(Backend::Headless);
+    HostClearDrives();
+    ResetGameFlags();
+    ResetShellState();
+    ResetSettings();
+    ResetScreenState();
+    ResetCountdowns();
+    ResetBattleEndRoles();
+    gMainWnd = nullptr;
+}
+
+Harness::Harness() {
+    ResetAllGlobals();
+    PlatformSetVirtualTime(100000);
+    char tmpl[] = "/tmp/mh-test-XXXXXX";
+    const char* dir = ::mkdtemp(tmpl);
+    root_ = std::string(dir ? dir : "/tmp") + "/";
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof(cwd))) oldCwd_ = cwd;
+    if (::chdir(root_.c_str()) != 0) std::perror("chdir");
+    std::snprintf(gBasePath, kPathSize, "%s", root_.c_str());
+    // Each test's lock file lives in its own root.
+    ::setenv("MOONHARBOR_LOCK_DIR", root_.c_str(), 1);
+}
+
+Harness::~Harness() {
+    ResetAllGlobals();
+    if (!oldCwd_.empty() && ::chdir(oldCwd_.c_str()) != 0) std::perror("chdir");
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+}
+
+HWND Harness::CreateMainWindow() {
+    WNDCLASS wc;
+    wc.className = "Moonharbor";
+    wc.proc = WndProc;
+    RegisterClassA(wc);
+    gMainWnd = CreateWindowExA("Moonharbor", "Moonharbor", 640, 480);
+    return gMainWnd;
+}
+
+void Harness::PostKeyUp(u32 vk) { PostMessageA(gMainWnd, WM_KEYUP, vk, 0); }
+void Harness::PostSysKeyDown(u32 vk) { PostMessageA(gMainWnd, WM_SYSKEYDOWN, vk, 0); }
+
+void Harness::Pump() {
+    int code = 0;
+    bool q = false;
+    while (PumpOneMessage(&code, &q))
+        if (q) quit_ = true;
+}
+
+int Harness::RunFrames(int n, u32 ms) {
+    int ticks = 0;
+    for (int i = 0; i < n; ++i, ++frame_) {
+        auto it = script_.find(frame_);
+        if (it != script_.end())
+            for (auto& fn : it->second) fn();
+        PlatformAdvanceTime(ms);
+        Pump();
+        if (quit_) break;
+        if (gGameActive && !(gRunState & kRunVideo) && !gSuspended && GameFrame()) ++ticks;
+        Pump();
+    }
+    return ticks;
+}
+
+bool Harness::RunUntil(const std::function<bool()>& pred, int limit) {
+    for (int i = 0; i < limit; ++i) {
+        if (pred()) return true;
+        RunFrames(1);
+    }
+    return pred();
+}
+
+std::vector<u8> ReadHostFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<u8>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteHostFile(const std::string& path, const std::vector<u8>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}

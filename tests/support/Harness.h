@@ -1,0 +1,59 @@
+// Test harness: a clean, headless platform with a virtual clock, a temporary
+// root folder, scripted input per frame, and the real frame tick.
+#pragma once
+#include <functional>
+#include <map>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/Types.h"
+#include "platform/Backend.h"
+#include "platform/Win.h"
+
+// Resets every module's globals to their start values.
+void ResetAllGlobals();
+
+class Harness {
+public:
+    Harness();
+    ~Harness();
+    Harness(const Harness&) = delete;
+    Harness& operator=(const Harness&) = delete;
+
+    // The temporary root folder, ending with '/'. gBasePath points at it.
+    const std::string& root() const { return root_; }
+    std::string Path(const std::string& rel) const { return root_ + rel; }
+
+    // Registers the game's window class and creates the main window (no start-up).
+    HWND CreateMainWindow();
+
+    // Runs fn before frame n (counted from 0 by RunFrames).
+    void AtFrame(int n, std::function<void()> fn) { script_[n].push_back(std::move(fn)); }
+    void PostKeyUp(u32 vk);
+    void PostSysKeyDown(u32 vk);
+
+    // Each frame: scripted actions, the clock moves on by ms, waiting messages
+    // are dispatched, then the tick runs. Returns how many ticks ran.
+    int RunFrames(int n, u32 ms = 35);
+    // Runs frames until pred holds or limit frames have passed; true when it held.
+    bool RunUntil(const std::function<bool()>& pred, int limit);
+    // True once WM_QUIT has come through the queue.
+    bool quit() const { return quit_; }
+    int frame() const { return frame_; }
+
+    std::vector<RecordedBox>& boxes() { return PlatformRecordedBoxes(); }
+
+private:
+    void Pump();
+
+    std::string root_;
+    std::string oldCwd_;
+    std::map<int, std::vector<std::function<void()>>> script_;
+    int frame_ = 0;
+    bool quit_ = false;
+};
+
+// Reads a whole host file (empty when missing).
+std::vector<u8> ReadHostFile(const std::string& path);
+void WriteHostFile(const std::string& path, const std::vector<u8>& bytes);
