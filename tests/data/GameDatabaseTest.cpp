@@ -5,7 +5,10 @@
 #include "data/DataTestSupport.h"
 #include "data/Equipage.h"
 #include "engine/ByteIo.h"
+#include "game/Settings.h"
+#include "mhdata/SampleGame.h"
 #include "platform/TextCodec.h"
+#include "support/Harness.h"
 
 namespace {
 
@@ -353,4 +356,17 @@ TEST(SharedTables, StatusNamesExperienceAndMonsterOffsets) {
     EXPECT_EQ(GetMonsterOffset(251).dy, 0);
     EXPECT_EQ(GetMonsterOffset(100000).dx, 0);
     EXPECT_EQ(GetMonsterOffset(-1).dx, 0);
+}
+
+TEST(SampleGameDatabases, TheSampleGameLoadsWithoutABox) {
+    Harness h;
+    ResetGameData();
+    std::string error;
+    ASSERT_TRUE(WriteSampleGame(h.root(), &error)) << error;
+    LoadGameDatabase(gBasePath);
+    EXPECT_TRUE(h.boxes().empty());
+    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gGodForms[1].kind, 1);
+    EXPECT_EQ(std::string(gGodForms[1].name), Utf8ToBig5("冰魔"));
+    ResetGameData();
 }
