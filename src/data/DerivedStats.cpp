@@ -10,7 +10,9 @@ namespace {
 constexpr i32 kBareHandedHitRate = 85;
 
 // A slot that does not name an owned place counts as empty.
-const EquipageData* WornPiece(i32 slot) { return GetOwnedEquipage(slot); }
+const EquipageData* WornPiece(i32 slot) {
+    return GetOwnedEquipage(slot);
+}
 
 // mode 1 adds b, mode 2 adds base x b / 100, mode 5 puts b in place; b = 0 does nothing.
 void ApplyBonus(i32 mode, i32& value, i32 base, i32 b) {
@@ -39,7 +41,8 @@ void AddEquipageStats(const RoleData& role, RoleStats& out, i32 owned) {
     const i32 bonus[5] = {p->strength, p->stamina, p->magic, p->spirit, p->agility};
     for (int i = 0; i < 5; ++i)
         ApplyBonus(mode, out.*kNineValues[i], role.*kNineValues[i], bonus[i]);
-    for (int i = 0; i < kRatioCount; ++i) ApplyBonus(mode, out.ratios[i], role.ratios[i], p->ratios[i]);
+    for (int i = 0; i < kRatioCount; ++i)
+        ApplyBonus(mode, out.ratios[i], role.ratios[i], p->ratios[i]);
     AddTo(out.hitRate, p->hitRate);
     AddTo(out.evasion, p->evasion);
     AddTo(out.attack, p->attack);

@@ -14,25 +14,33 @@
 
 namespace {
 
-bool IsFree(const EquipageData& e) { return e.id < 0; }
+bool IsFree(const EquipageData& e) {
+    return e.id < 0;
+}
 
 bool RoleWears(const RoleData& role, i32 n, i32 kind) {
     switch (kind) {
         case 1:
         case 2:
-        case 6: return role.equip[kSlotWeapon] == n;
-        case 3: return role.equip[kSlotShield] == n;
-        case 4: return role.equip[kSlotHat] == n;
-        case 5: return role.equip[kSlotArmour] == n;
-        case 7: return role.equip[kSlotAccessory1] == n || role.equip[kSlotAccessory2] == n;
-        default: return false;
+        case 6:
+            return role.equip[kSlotWeapon] == n;
+        case 3:
+            return role.equip[kSlotShield] == n;
+        case 4:
+            return role.equip[kSlotHat] == n;
+        case 5:
+            return role.equip[kSlotArmour] == n;
+        case 7:
+            return role.equip[kSlotAccessory1] == n || role.equip[kSlotAccessory2] == n;
+        default:
+            return false;
     }
 }
 
 // A piece's strength, stamina, magic, spirit, agility, attack and defence: the
 // order of a monster's strengthening blocks.
-constexpr i32 EquipageData::* kBlockValues[7] = {
-    &EquipageData::strength, &EquipageData::stamina, &EquipageData::magic,  &EquipageData::spirit,
+constexpr i32 EquipageData::*kBlockValues[7] = {
+    &EquipageData::strength, &EquipageData::stamina, &EquipageData::magic,   &EquipageData::spirit,
     &EquipageData::agility,  &EquipageData::attack,  &EquipageData::defence,
 };
 
@@ -80,19 +88,24 @@ std::string HpMpParts(const EquipSpecial& s, bool percent) {
 
 std::string SpecialText(const EquipSpecial& s) {
     switch (s.kind) {
-        case 1: return Format(B5("每回合 %s"), HpMpParts(s, false).c_str());
-        case 2: return Format(B5("每回合 %s"), HpMpParts(s, true).c_str());
-        case 3: return Format(B5("攻擊敵人吸取 %s"), HpMpParts(s, true).c_str());
+        case 1:
+            return Format(B5("每回合 %s"), HpMpParts(s, false).c_str());
+        case 2:
+            return Format(B5("每回合 %s"), HpMpParts(s, true).c_str());
+        case 3:
+            return Format(B5("攻擊敵人吸取 %s"), HpMpParts(s, true).c_str());
         case 4: {
             const char* name = s.status != 0 ? StatusName(s.status) : nullptr;
             return name ? Format(B5("攻擊後賦予 %s"), name) : "";
         }
-        case 5: return B5("反彈敵人攻擊");
+        case 5:
+            return B5("反彈敵人攻擊");
         case 6: {
             const SkillData* skill = GetSkillRecord(s.skill);
             return skill ? Format(B5("攻擊後附加 %s"), skill->name) : "";
         }
-        default: return "";
+        default:
+            return "";
     }
 }
 
@@ -137,7 +150,8 @@ int CanRoleEquip(i32 n, i32 role) {
 int CountUnwornEquipage(i32 id) {
     int count = 0;
     for (i32 i = 0; i < kOwnedEquipageCount; ++i)
-        if (gOwnedEquipage[i].id == id && !IsFree(gOwnedEquipage[i]) && !IsEquipageEquipped(i)) ++count;
+        if (gOwnedEquipage[i].id == id && !IsFree(gOwnedEquipage[i]) && !IsEquipageEquipped(i))
+            ++count;
     return count;
 }
 

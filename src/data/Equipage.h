@@ -6,7 +6,9 @@
 #include "engine/Types.h"
 
 // Kinds 2 and 6 are held in both hands and take the shield slot too.
-inline bool IsTwoHandedKind(i32 kind) { return kind == 2 || kind == 6; }
+inline bool IsTwoHandedKind(i32 kind) {
+    return kind == 2 || kind == 6;
+}
 
 // Copies the record into the first free owned place; its index, or -1 when all 256 are used.
 i32 AddEquipage(const EquipageData& record);

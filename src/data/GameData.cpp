@@ -35,9 +35,13 @@ const char* const gStatusNames[kStatusNameCount] = {
     B5("太陽"), B5("神壁"), B5("禁咒"), B5("中毒"), B5("混亂"), B5("麻痺"), B5("盲目"), B5("瀕死"),
 };
 
-const char* StatusName(i32 k) { return k >= 0 && k < kStatusNameCount ? gStatusNames[k] : nullptr; }
+const char* StatusName(i32 k) {
+    return k >= 0 && k < kStatusNameCount ? gStatusNames[k] : nullptr;
+}
 
-const ItemData* GetItemRecord(i32 n) { return gItems && n >= 0 && n < gItemCount ? &gItems[n] : nullptr; }
+const ItemData* GetItemRecord(i32 n) {
+    return gItems && n >= 0 && n < gItemCount ? &gItems[n] : nullptr;
+}
 
 const SkillData* GetSkillRecord(i32 n) {
     return gSkills && n > 0 && n < gSkillCount ? &gSkills[n] : nullptr;

@@ -77,9 +77,11 @@ constexpr std::array<MonsterOffset, kMonsterOffsetCount> MakeMonsterOffsets() {
     t[250] = {0, 20};
     return t;
 }
-inline constexpr std::array<MonsterOffset, kMonsterOffsetCount> gMonsterOffsets = MakeMonsterOffsets();
+inline constexpr std::array<MonsterOffset, kMonsterOffsetCount> gMonsterOffsets =
+    MakeMonsterOffsets();
 inline MonsterOffset GetMonsterOffset(i32 monster) {
-    return monster >= 0 && monster < kMonsterOffsetCount ? gMonsterOffsets[monster] : MonsterOffset{};
+    return monster >= 0 && monster < kMonsterOffsetCount ? gMonsterOffsets[monster]
+                                                         : MonsterOffset{};
 }
 
 // Record lookups that refuse numbers outside the tables (null).

@@ -18,7 +18,9 @@
 
 namespace {
 
-const char* LoadCaption() { return B5("開檔失敗"); }
+const char* LoadCaption() {
+    return B5("開檔失敗");
+}
 
 // Bad data is named by file and offset under the load caption, once per load.
 void ReportBadFile(const char* name, size_t offset, const std::string& what) {
@@ -79,7 +81,8 @@ bool LoadRoleData(ByteReader& r, const char* name) {
         return false;
     }
     if (n < 0) {
-        ReportBadFile(name, 0, CountRefused(n, static_cast<long long>(r.bytesLeft() / recSize), recSize));
+        ReportBadFile(name, 0,
+                      CountRefused(n, static_cast<long long>(r.bytesLeft() / recSize), recSize));
         return false;
     }
     // The table holds eight roles; further records are not read. Roles the file
@@ -219,14 +222,20 @@ void LearnSkillsUpToLevel(int r) {
 bool LoadDatabaseBytes(DatabaseFile which, const u8* data, size_t size, const char* name) {
     ByteReader r(data, size);
     switch (which) {
-        case kRoleDataFile: return LoadRoleData(r, name);
-        case kLevelUpFile: return LoadLevelUp(r, name);
-        case kMonsterDataFile: return LoadMonsters(r, name);
-        case kItemDataFile: return LoadItems(r, name);
+        case kRoleDataFile:
+            return LoadRoleData(r, name);
+        case kLevelUpFile:
+            return LoadLevelUp(r, name);
+        case kMonsterDataFile:
+            return LoadMonsters(r, name);
+        case kItemDataFile:
+            return LoadItems(r, name);
         case kEquipageDataFile:
             return LoadPlainTable(r, name, kEquipageDataFile, gEquipages, gEquipageCount);
-        case kSkillDataFile: return LoadPlainTable(r, name, kSkillDataFile, gSkills, gSkillCount);
-        default: return false;
+        case kSkillDataFile:
+            return LoadPlainTable(r, name, kSkillDataFile, gSkills, gSkillCount);
+        default:
+            return false;
     }
 }
 

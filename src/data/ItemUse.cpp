@@ -15,16 +15,18 @@ struct Effect {
 };
 
 Effect EffectOf(const ItemData& r) {
-    return {r.effectMode, r.maxHp,   r.hp,      r.maxMp,   r.mp,      r.strength, r.stamina,
-            r.magic,      r.spirit,  r.agility, r.attack,  r.defence, r.hitRate,  r.evasion};
+    return {r.effectMode, r.maxHp,  r.hp,      r.maxMp,  r.mp,      r.strength, r.stamina,
+            r.magic,      r.spirit, r.agility, r.attack, r.defence, r.hitRate,  r.evasion};
 }
 
 Effect EffectOf(const SkillData& r) {
-    return {r.effectMode, r.maxHp,   r.hp,      r.maxMp,  r.mp,      r.strength, r.stamina,
-            r.magic,      r.spirit,  r.agility, r.power,  r.defence, r.hitRate,  r.evasion};
+    return {r.effectMode, r.maxHp,  r.hp,      r.maxMp, r.mp,      r.strength, r.stamina,
+            r.magic,      r.spirit, r.agility, r.power, r.defence, r.hitRate,  r.evasion};
 }
 
-bool IsDying(const RoleStats& s) { return (s.status & kStatusDying) != 0; }
+bool IsDying(const RoleStats& s) {
+    return (s.status & kStatusDying) != 0;
+}
 bool Blocked(const RoleStats& s, i32 statusEffect) {
     return IsDying(s) && statusEffect != kStatusEffectRevive;
 }
@@ -50,7 +52,8 @@ void OverwriteValues(const Effect& e, RoleData& role, RoleStats& d) {
 }
 
 void PercentNine(const Effect& e, RoleData& role) {
-    for (int k = 0; k < 9; ++k) AddTo(role.*kNineValues[k], Percent(role.*kNineValues[k], e.nine[k]));
+    for (int k = 0; k < 9; ++k)
+        AddTo(role.*kNineValues[k], Percent(role.*kNineValues[k], e.nine[k]));
 }
 
 // giveBack: the item index while one taken piece may still be given back, else -1.
@@ -60,7 +63,9 @@ void ApplyItem(i32 r, const ItemData& item, i32* giveBack) {
     Effect e = EffectOf(item);
     bool inBattle = gRulesInBattle != 0;
     switch (e.mode) {
-        case 1: AddValues(e, role, d); break;
+        case 1:
+            AddValues(e, role, d);
+            break;
         case 2:
             AddTo(d.hp, Percent(role.maxHp, e.hp));
             AddTo(role.maxHp, Percent(d.maxHp, e.maxHp));
@@ -78,7 +83,8 @@ void ApplyItem(i32 r, const ItemData& item, i32* giveBack) {
                 *giveBack = -1;
             }
             break;
-        default: break;
+        default:
+            break;
     }
     if (e.mode != 5 && !inBattle) ApplyStatusEffect(d.status, item.statusEffect);
     CalcRoleStats(role, d);
@@ -153,7 +159,8 @@ void ApplySkillToRole(const SkillData& skill, RoleStats& t) {
             OverwriteValues(e, *role, t);
             if (!inBattle) ApplyStatusEffect(t.status, skill.statusEffect);
             break;
-        default: break;
+        default:
+            break;
     }
     if (e.mode != 3 && e.mode != 5 && !inBattle) ApplyStatusEffect(t.status, skill.statusEffect);
     CalcRoleStats(*role, t);
@@ -163,7 +170,9 @@ void UseSkill(RoleStats& caster, const SkillData& skill, RoleStats& target) {
     if (Blocked(target, skill.statusEffect)) return;
     AddTo(caster.mp, -static_cast<i64>(skill.mpCost));
     switch (skill.target) {
-        case 1: ApplySkillToRole(skill, target); break;
+        case 1:
+            ApplySkillToRole(skill, target);
+            break;
         case 2:
             for (int k = 0; k < kPartySize; ++k) {
                 i32 m = gParty[k];
@@ -171,7 +180,10 @@ void UseSkill(RoleStats& caster, const SkillData& skill, RoleStats& target) {
                 ApplySkillToRole(skill, gRoleStats[m]);
             }
             break;
-        case 5: ApplySkillToRole(skill, caster); break;
-        default: break;
+        case 5:
+            ApplySkillToRole(skill, caster);
+            break;
+        default:
+            break;
     }
 }

@@ -6,31 +6,41 @@
 #include "engine/Types.h"
 
 // The eight elemental damage ratios, in record order.
-enum ElementRatio { kFire, kWater, kWind, kEarth, kElectricity, kPoison, kLight, kDark, kRatioCount };
+enum ElementRatio {
+    kFire,
+    kWater,
+    kWind,
+    kEarth,
+    kElectricity,
+    kPoison,
+    kLight,
+    kDark,
+    kRatioCount
+};
 
 // The leading 140 bytes that a role's stats and a monster share, so the battle
 // can read either as a fighter's stats.
 struct StatsHead {
-    i32 index;       // +0 role index / monster record index / form number
-    i32 act;         // +4 act base
-    i32 attackKind;  // +8 attack kind less 1 (monsters)
-    i32 level;       // +12
-    i32 exp;         // +16 experience
-    char name[32];   // +20
-    i32 maxHp;       // +52 (a monster's base HP)
-    i32 hp;          // +56
-    i32 maxMp;       // +60 (a monster's base MP)
-    i32 mp;          // +64
-    i32 strength;    // +68
-    i32 stamina;     // +72
-    i32 magic;       // +76
-    i32 spirit;      // +80
-    i32 agility;     // +84
-    i32 attack;      // +88
-    i32 defence;     // +92
-    i32 hitRate;     // +96
-    i32 evasion;     // +100
-    i32 status;      // +104 status word (kStatusDying blocks items and skills)
+    i32 index;                // +0 role index / monster record index / form number
+    i32 act;                  // +4 act base
+    i32 attackKind;           // +8 attack kind less 1 (monsters)
+    i32 level;                // +12
+    i32 exp;                  // +16 experience
+    char name[32];            // +20
+    i32 maxHp;                // +52 (a monster's base HP)
+    i32 hp;                   // +56
+    i32 maxMp;                // +60 (a monster's base MP)
+    i32 mp;                   // +64
+    i32 strength;             // +68
+    i32 stamina;              // +72
+    i32 magic;                // +76
+    i32 spirit;               // +80
+    i32 agility;              // +84
+    i32 attack;               // +88
+    i32 defence;              // +92
+    i32 hitRate;              // +96
+    i32 evasion;              // +100
+    i32 status;               // +104 status word (kStatusDying blocks items and skills)
     i32 ratios[kRatioCount];  // +108..+136
 };
 
@@ -39,7 +49,15 @@ struct RoleStats : StatsHead {
     i32 rest[13];  // +140..+188, carried unchanged
 };
 
-enum EquipSlot { kSlotWeapon, kSlotShield, kSlotHat, kSlotArmour, kSlotAccessory1, kSlotAccessory2, kSlotCount };
+enum EquipSlot {
+    kSlotWeapon,
+    kSlotShield,
+    kSlotHat,
+    kSlotArmour,
+    kSlotAccessory1,
+    kSlotAccessory2,
+    kSlotCount
+};
 
 // A role's base record with the six worn owned-piece indices (-1 = none).
 struct RoleData : RoleStats {
@@ -63,26 +81,26 @@ struct EquipSpecial {
 };
 
 struct EquipageData {
-    i32 id;               // +0 record id; in gOwnedEquipage -1 = free place
-    i32 weaponPic;        // +4 picture of the worn weapon in battle
-    char name[32];        // +8
-    i32 price;            // +40
-    u32 wearerMask;       // +44 bit r: role r may wear it
-    i32 kind;             // +48 1, 2, 6 weapons (2 and 6 two-handed), 3 shield, 4 hat, 5 armour, 7 accessory
-    i32 bonusMode;        // +52 1 add, 2 percent of the base, 5 overwrite
-    i32 field56;          // +56
-    i32 maxHp;            // +60
-    i32 field64;          // +64
-    i32 maxMp;            // +68
-    i32 strength;         // +72
-    i32 stamina;          // +76
-    i32 magic;            // +80
-    i32 spirit;           // +84
-    i32 agility;          // +88
-    i32 attack;           // +92
-    i32 defence;          // +96
-    i32 hitRate;          // +100
-    i32 evasion;          // +104
+    i32 id;          // +0 record id; in gOwnedEquipage -1 = free place
+    i32 weaponPic;   // +4 picture of the worn weapon in battle
+    char name[32];   // +8
+    i32 price;       // +40
+    u32 wearerMask;  // +44 bit r: role r may wear it
+    i32 kind;  // +48 1, 2, 6 weapons (2 and 6 two-handed), 3 shield, 4 hat, 5 armour, 7 accessory
+    i32 bonusMode;            // +52 1 add, 2 percent of the base, 5 overwrite
+    i32 field56;              // +56
+    i32 maxHp;                // +60
+    i32 field64;              // +64
+    i32 maxMp;                // +68
+    i32 strength;             // +72
+    i32 stamina;              // +76
+    i32 magic;                // +80
+    i32 spirit;               // +84
+    i32 agility;              // +88
+    i32 attack;               // +92
+    i32 defence;              // +96
+    i32 hitRate;              // +100
+    i32 evasion;              // +104
     i32 ratios[kRatioCount];  // +108..+136
     EquipSpecial special;     // +140..+156
     i32 field160;             // +160
@@ -94,63 +112,63 @@ struct EquipageData {
 };
 
 struct ItemData {
-    i32 id;            // +0
-    i32 effectAct;     // +4
-    i32 useKind;       // +8 1 consumed, 2 kept
-    char name[32];     // +12
-    i32 price;         // +44
-    i32 castSkill;     // +48 -1 none
-    i32 effectMode;    // +52 1 add, 2 percent, 5 overwrite
-    i32 icon;          // +56
-    i32 maxHp;         // +60
-    i32 hp;            // +64
-    i32 maxMp;         // +68
-    i32 mp;            // +72
-    i32 strength;      // +76
-    i32 stamina;       // +80
-    i32 magic;         // +84
-    i32 spirit;        // +88
-    i32 agility;       // +92
-    i32 attack;        // +96
-    i32 defence;       // +100
-    i32 hitRate;       // +104
-    i32 evasion;       // +108
-    i32 statusEffect;  // +112 1..31; 31 also usable on a dying role
-    i32 usePlace;      // +116 1 and 3 menu, 2 and 3 battle
-    i32 target;        // +120 1 one ally, 2 all allies, 3 one foe, 4 all foes, 5 the user
-    i32 field124;      // +124
+    i32 id;                // +0
+    i32 effectAct;         // +4
+    i32 useKind;           // +8 1 consumed, 2 kept
+    char name[32];         // +12
+    i32 price;             // +44
+    i32 castSkill;         // +48 -1 none
+    i32 effectMode;        // +52 1 add, 2 percent, 5 overwrite
+    i32 icon;              // +56
+    i32 maxHp;             // +60
+    i32 hp;                // +64
+    i32 maxMp;             // +68
+    i32 mp;                // +72
+    i32 strength;          // +76
+    i32 stamina;           // +80
+    i32 magic;             // +84
+    i32 spirit;            // +88
+    i32 agility;           // +92
+    i32 attack;            // +96
+    i32 defence;           // +100
+    i32 hitRate;           // +104
+    i32 evasion;           // +108
+    i32 statusEffect;      // +112 1..31; 31 also usable on a dying role
+    i32 usePlace;          // +116 1 and 3 menu, 2 and 3 battle
+    i32 target;            // +120 1 one ally, 2 all allies, 3 one foe, 4 all foes, 5 the user
+    i32 field124;          // +124
     char description[52];  // +128
 };
 
 struct SkillData {
-    i32 id;            // +0
-    i32 effectAct;     // +4
-    i32 category;      // +8 0..11
-    i32 field12;       // +12
-    char name[36];     // +16
-    i32 mpCost;        // +52
-    i32 effectMode;    // +56 1 add, 2 percent, 3 overwrite
-    i32 maxHp;         // +60
-    i32 hp;            // +64
-    i32 maxMp;         // +68
-    i32 mp;            // +72
-    i32 strength;      // +76
-    i32 stamina;       // +80
-    i32 magic;         // +84
-    i32 spirit;        // +88
-    i32 agility;       // +92
-    i32 power;         // +96 power in battle, attack outside
-    i32 defence;       // +100
-    i32 hitRate;       // +104
-    i32 evasion;       // +108
-    i32 element;       // +112 1..8, 0 none
-    i32 special;       // +116
-    i32 icon;          // +120
-    i32 formIndex;     // +124
-    i32 field128[4];   // +128..+140
-    i32 statusEffect;  // +144 1..31; 31 also usable on a dying role
-    i32 useMode;       // +148 1 or 3 usable from the menu
-    i32 target;        // +152 1 one ally, 2 all allies, 3 one foe, 4 all foes, 5 the caster
+    i32 id;                // +0
+    i32 effectAct;         // +4
+    i32 category;          // +8 0..11
+    i32 field12;           // +12
+    char name[36];         // +16
+    i32 mpCost;            // +52
+    i32 effectMode;        // +56 1 add, 2 percent, 3 overwrite
+    i32 maxHp;             // +60
+    i32 hp;                // +64
+    i32 maxMp;             // +68
+    i32 mp;                // +72
+    i32 strength;          // +76
+    i32 stamina;           // +80
+    i32 magic;             // +84
+    i32 spirit;            // +88
+    i32 agility;           // +92
+    i32 power;             // +96 power in battle, attack outside
+    i32 defence;           // +100
+    i32 hitRate;           // +104
+    i32 evasion;           // +108
+    i32 element;           // +112 1..8, 0 none
+    i32 special;           // +116
+    i32 icon;              // +120
+    i32 formIndex;         // +124
+    i32 field128[4];       // +128..+140
+    i32 statusEffect;      // +144 1..31; 31 also usable on a dying role
+    i32 useMode;           // +148 1 or 3 usable from the menu
+    i32 target;            // +152 1 one ally, 2 all allies, 3 one foe, 4 all foes, 5 the caster
     char description[52];  // +156
 };
 
@@ -161,27 +179,27 @@ struct MonsterSkill {
 };
 
 struct MonsterData : StatsHead {
-    char description[52];     // +140
-    i32 kind;                 // +192 0 ordinary, 1 god/demon form
-    i32 hitAct;               // +196
-    i32 expValue;             // +200 experience it gives
-    i32 gold;                 // +204
-    i32 dropItem;             // +208
-    i32 dropChance;           // +212
-    i32 theftItem;            // +216
-    i32 theftChance;          // +220
-    i32 fleeRate;             // +224
-    i32 captureRate;          // +228
-    i32 price;                // +232
-    i32 offerValue;           // +236 0..99
-    i32 actionCost;           // +240
+    char description[52];      // +140
+    i32 kind;                  // +192 0 ordinary, 1 god/demon form
+    i32 hitAct;                // +196
+    i32 expValue;              // +200 experience it gives
+    i32 gold;                  // +204
+    i32 dropItem;              // +208
+    i32 dropChance;            // +212
+    i32 theftItem;             // +216
+    i32 theftChance;           // +220
+    i32 fleeRate;              // +224
+    i32 captureRate;           // +228
+    i32 price;                 // +232
+    i32 offerValue;            // +236 0..99
+    i32 actionCost;            // +240
     MonsterSkill specials[5];  // +244..+280
-    i32 specialChance;        // +284
-    MonsterSkill healSkill;   // +288, +292
-    i32 offerBonus[10];       // +296 attack, defence, then the eight ratios
-    i32 specialEffect[5];     // +336
-    i32 weaponBlock[7];       // +356 strength, stamina, magic, spirit, agility, attack, defence
-    i32 armourBlock[7];       // +384
+    i32 specialChance;         // +284
+    MonsterSkill healSkill;    // +288, +292
+    i32 offerBonus[10];        // +296 attack, defence, then the eight ratios
+    i32 specialEffect[5];      // +336
+    i32 weaponBlock[7];        // +356 strength, stamina, magic, spirit, agility, attack, defence
+    i32 armourBlock[7];        // +384
     i32 commonBlock[kRatioCount];  // +412
     EquipSpecial weaponSpecial;    // +444
     EquipSpecial armourSpecial;    // +464
@@ -420,7 +438,15 @@ constexpr size_t FieldBytes() {
     return c.n;
 }
 
-enum DatabaseFile { kRoleDataFile, kLevelUpFile, kMonsterDataFile, kItemDataFile, kEquipageDataFile, kSkillDataFile, kDatabaseFileCount };
+enum DatabaseFile {
+    kRoleDataFile,
+    kLevelUpFile,
+    kMonsterDataFile,
+    kItemDataFile,
+    kEquipageDataFile,
+    kSkillDataFile,
+    kDatabaseFileCount
+};
 
 struct DatabaseLayout {
     const char* fileName;  // under MH_Data
@@ -429,9 +455,8 @@ struct DatabaseLayout {
 };
 
 inline constexpr DatabaseLayout kDatabaseLayouts[kDatabaseFileCount] = {
-    {"RoleData.dat", 216, true},      {"LevelUp.dat", 17280, false},
-    {"MonsterData.dat", 492, true},   {"ItemData.dat", 180, true},
-    {"EquipageData.dat", 232, true},  {"SkillData.dat", 208, true},
+    {"RoleData.dat", 216, true}, {"LevelUp.dat", 17280, false},   {"MonsterData.dat", 492, true},
+    {"ItemData.dat", 180, true}, {"EquipageData.dat", 232, true}, {"SkillData.dat", 208, true},
 };
 
 static_assert(FieldBytes<RoleStats>() == 192 && sizeof(RoleStats) == 192);
@@ -445,5 +470,5 @@ static_assert(FieldBytes<EquipageData>() == kDatabaseLayouts[kEquipageDataFile].
               sizeof(EquipageData) == 232);
 static_assert(FieldBytes<SkillData>() == kDatabaseLayouts[kSkillDataFile].recordSize &&
               sizeof(SkillData) == 208);
-static_assert(offsetof(EquipageData, description) == 180 && offsetof(SkillData, statusEffect) == 144 &&
-              offsetof(ItemData, target) == 120);
+static_assert(offsetof(EquipageData, description) == 180 &&
+              offsetof(SkillData, statusEffect) == 144 && offsetof(ItemData, target) == 120);

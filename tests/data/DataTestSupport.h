@@ -23,7 +23,8 @@ protected:
         ResetGameData();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         root_ = std::filesystem::temp_directory_path() /
-                ("mh_data_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
+                ("mh_data_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" +
+                 info->name());
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_ / "MH_Data");
     }
@@ -42,7 +43,8 @@ protected:
     }
     void WriteFile(DatabaseFile which, const std::vector<u8>& bytes) {
         std::ofstream out(root_ / "MH_Data" / kDatabaseLayouts[which].fileName, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
     }
     void RemoveFile(DatabaseFile which) {
         std::filesystem::remove(root_ / "MH_Data" / kDatabaseLayouts[which].fileName);
@@ -60,7 +62,8 @@ protected:
 inline void LoadSetInMemory(const DatabaseSet& set) {
     for (int f = 0; f < kDatabaseFileCount; ++f) {
         std::vector<u8> bytes = DatabaseFileBytes(set, static_cast<DatabaseFile>(f));
-        LoadDatabaseBytes(static_cast<DatabaseFile>(f), bytes.data(), bytes.size(), kDatabaseLayouts[f].fileName);
+        LoadDatabaseBytes(static_cast<DatabaseFile>(f), bytes.data(), bytes.size(),
+                          kDatabaseLayouts[f].fileName);
     }
     FinishDatabaseLoad();
 }

@@ -38,7 +38,9 @@ protected:
         e.wearerMask = 0xFF;
         return e;
     }
-    void Wear(EquipSlot slot, const EquipageData& piece) { gRoles[0].equip[slot] = AddEquipage(piece); }
+    void Wear(EquipSlot slot, const EquipageData& piece) {
+        gRoles[0].equip[slot] = AddEquipage(piece);
+    }
     RoleStats& Calc() {
         CalcRoleStats(gRoles[0], gRoleStats[0]);
         return gRoleStats[0];
@@ -50,9 +52,9 @@ protected:
 TEST_F(DerivedStats, BareRoleCountsBaseAttackAndDefenceTwice) {
     RoleStats& s = Calc();
     EXPECT_EQ(s.maxHp, 155);
-    EXPECT_EQ(s.attack, 20 + 20 + 10);   // copy + base attack + strength
-    EXPECT_EQ(s.defence, 10 + 10 + 8);   // copy + base defence + stamina
-    EXPECT_EQ(s.hitRate, 85);            // no weapon
+    EXPECT_EQ(s.attack, 20 + 20 + 10);  // copy + base attack + strength
+    EXPECT_EQ(s.defence, 10 + 10 + 8);  // copy + base defence + stamina
+    EXPECT_EQ(s.hitRate, 85);           // no weapon
     EXPECT_EQ(s.evasion, 12);
 }
 

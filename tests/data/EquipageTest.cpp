@@ -16,7 +16,9 @@ EquipageData Piece(i32 id, i32 kind) {
     return e;
 }
 
-std::string Describe(EquipageData e) { return MakeEquipageText(e); }
+std::string Describe(EquipageData e) {
+    return MakeEquipageText(e);
+}
 
 // Walks a Big5 text character by character; true when it ends on a character boundary.
 bool WholeBig5(const char* s) {
@@ -189,7 +191,8 @@ TEST_F(EquipageText, EverySpecialKind) {
 
 TEST_F(EquipageText, NeverWritesPastItsFieldOrCutsACharacter) {
     DatabaseSet set = MakeSampleDatabases();
-    std::string longName = Utf8ToBig5("超級無敵霹靂旋風烈焰爆裂火球之術");  // 16 characters, 32 bytes
+    std::string longName =
+        Utf8ToBig5("超級無敵霹靂旋風烈焰爆裂火球之術");  // 16 characters, 32 bytes
     std::memset(set.skills[sample::kFireball].name, 0, 36);
     std::memcpy(set.skills[sample::kFireball].name, longName.data(), longName.size());
     LoadSetInMemory(set);
@@ -250,8 +253,8 @@ TEST_F(Strengthening, ArmourTakesItsSpecialOnlyWhenItsKindIsPositive) {
     EquipageData p = gEquipages[sample::kLeatherHat];
     MonsterData m = gMonsters[sample::kGoblin];
     m.armourSpecial.kind = -1;
-    m.armourBlock[0] = 4;   // strength
-    m.armourBlock[6] = 9;   // defence
+    m.armourBlock[0] = 4;  // strength
+    m.armourBlock[6] = 9;  // defence
     EnhanceArmour(m, p);
     EXPECT_EQ(p.special.kind, 5);  // the hat's own
     EXPECT_EQ(p.strength, 4);

@@ -12,9 +12,13 @@
 
 namespace {
 
-std::string Text(const char* s) { return s; }
+std::string Text(const char* s) {
+    return s;
+}
 
-void PutI32(std::vector<u8>& bytes, size_t off, i32 v) { StoreU32(bytes.data() + off, static_cast<u32>(v)); }
+void PutI32(std::vector<u8>& bytes, size_t off, i32 v) {
+    StoreU32(bytes.data() + off, static_cast<u32>(v));
+}
 
 }  // namespace
 
@@ -62,7 +66,8 @@ TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
         auto which = static_cast<DatabaseFile>(f);
         std::vector<u8> bytes = DatabaseFileBytes(set, which);
         size_t count = kDatabaseLayouts[f].counted ? LoadU32(bytes.data()) : 1;
-        EXPECT_EQ(bytes.size(), (kDatabaseLayouts[f].counted ? 4 : 0) + count * kDatabaseLayouts[f].recordSize)
+        EXPECT_EQ(bytes.size(),
+                  (kDatabaseLayouts[f].counted ? 4 : 0) + count * kDatabaseLayouts[f].recordSize)
             << kDatabaseLayouts[f].fileName;
         ASSERT_TRUE(LoadDatabaseBytes(which, bytes.data(), bytes.size(), "x"));
     }
@@ -81,7 +86,8 @@ TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
     back.skills.assign(gSkills, gSkills + gSkillCount);
     for (int f = 0; f < kDatabaseFileCount; ++f) {
         auto which = static_cast<DatabaseFile>(f);
-        EXPECT_EQ(DatabaseFileBytes(back, which), DatabaseFileBytes(set, which)) << kDatabaseLayouts[f].fileName;
+        EXPECT_EQ(DatabaseFileBytes(back, which), DatabaseFileBytes(set, which))
+            << kDatabaseLayouts[f].fileName;
     }
 }
 
@@ -147,7 +153,8 @@ TEST_F(DatabaseLoad, LearnedSkillsFollowTheLevelRows) {
     // Levels are 1 + r % 3; rows: heal at 1, group heal at 2, revive at 10, fireball/summon at 3.
     const int expect[3][4] = {{1, 0, 0, 0}, {1, 1, 0, 0}, {1, 1, 0, 1}};
     for (int r = 0; r < kRoleCount; ++r) {
-        for (int k = 0; k < 4; ++k) EXPECT_EQ(gLearnedSkills[r][k], expect[r % 3][k]) << r << "," << k;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(gLearnedSkills[r][k], expect[r % 3][k]) << r << "," << k;
         for (int k = 4; k < kSkillRows; ++k) EXPECT_EQ(gLearnedSkills[r][k], 0) << r << "," << k;
     }
 }
@@ -247,7 +254,8 @@ TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
         for (i32 count : bad) {
             PlatformReset();
             WriteSet(MakeSampleDatabases());
-            std::vector<u8> bytes = DatabaseFileBytes(MakeSampleDatabases(), static_cast<DatabaseFile>(f));
+            std::vector<u8> bytes =
+                DatabaseFileBytes(MakeSampleDatabases(), static_cast<DatabaseFile>(f));
             PutI32(bytes, 0, count);
             WriteFile(static_cast<DatabaseFile>(f), bytes);
             LoadGameDatabase(Root().c_str());
@@ -278,7 +286,8 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecords) {
     // Roles: cut inside record 3.
     std::vector<u8> roles = DatabaseFileBytes(set, kRoleDataFile);
     roles.resize(4 + 3 * 216 + 100);
-    ASSERT_TRUE(LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "MH_Data\\RoleData.dat"));
+    ASSERT_TRUE(
+        LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "MH_Data\\RoleData.dat"));
     EXPECT_EQ(Text(gRoles[2].name), Utf8ToBig5("卡洛"));
     for (int r = 3; r < kRoleCount; ++r) {
         EXPECT_EQ(gRoles[r].maxHp, 0);
@@ -286,7 +295,8 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecords) {
         EXPECT_EQ(gRoles[r].equip[kSlotWeapon], -1);
     }
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_NE(Boxes()[0].text.find("RoleData.dat: offset 652"), std::string::npos) << Boxes()[0].text;
+    EXPECT_NE(Boxes()[0].text.find("RoleData.dat: offset 652"), std::string::npos)
+        << Boxes()[0].text;
 
     // Level-up rows past the end read as zeros, also over rows an earlier load filled.
     std::vector<u8> full = DatabaseFileBytes(set, kLevelUpFile);
@@ -301,7 +311,8 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecords) {
     // A counted table cut short is refused as a whole.
     std::vector<u8> monsters = DatabaseFileBytes(set, kMonsterDataFile);
     monsters.resize(monsters.size() - 1);
-    EXPECT_FALSE(LoadDatabaseBytes(kMonsterDataFile, monsters.data(), monsters.size(), "MonsterData.dat"));
+    EXPECT_FALSE(
+        LoadDatabaseBytes(kMonsterDataFile, monsters.data(), monsters.size(), "MonsterData.dat"));
     // Files too short for a count.
     const u8 two[2] = {1, 0};
     EXPECT_FALSE(LoadDatabaseBytes(kSkillDataFile, two, sizeof(two), "SkillData.dat"));
@@ -311,8 +322,8 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecords) {
 TEST_F(DatabaseLoad, FixedTextFieldsAlwaysEndWithAZero) {
     DatabaseSet set = MakeSampleDatabases();
     std::vector<u8> bytes = DatabaseFileBytes(set, kItemDataFile);
-    std::memset(bytes.data() + 4 + 12, 'A', 32);    // item 0 name
-    std::memset(bytes.data() + 4 + 128, 'B', 52);   // item 0 description
+    std::memset(bytes.data() + 4 + 12, 'A', 32);   // item 0 name
+    std::memset(bytes.data() + 4 + 128, 'B', 52);  // item 0 description
     ASSERT_TRUE(LoadDatabaseBytes(kItemDataFile, bytes.data(), bytes.size(), "ItemData.dat"));
     EXPECT_EQ(std::strlen(gItems[0].name), 31u);
     EXPECT_EQ(std::strlen(gItems[0].description), 51u);
@@ -340,8 +351,8 @@ TEST_F(DatabaseLoad, LoadingAgainReplacesTheTablesAndReleaseEmptiesThem) {
 
 TEST(SharedTables, StatusNamesExperienceAndMonsterOffsets) {
     EXPECT_EQ(std::string(gStatusNames[0]), Utf8ToBig5("正常"));
-    EXPECT_EQ(std::string(gStatusNames[11]), Utf8ToBig5("中毒"));   // bit 0x400
-    EXPECT_EQ(std::string(gStatusNames[15]), Utf8ToBig5("瀕死"));   // bit 0x4000
+    EXPECT_EQ(std::string(gStatusNames[11]), Utf8ToBig5("中毒"));  // bit 0x400
+    EXPECT_EQ(std::string(gStatusNames[15]), Utf8ToBig5("瀕死"));  // bit 0x4000
     EXPECT_EQ(StatusName(16), nullptr);
     EXPECT_EQ(StatusName(-1), nullptr);
     EXPECT_EQ(gNextLevelExp[1 + 1], 45);

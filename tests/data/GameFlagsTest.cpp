@@ -39,7 +39,8 @@ TEST(GameFlags, PutSetsOnlyForExactlyOne) {
 
 TEST(GameFlags, FixedNumbersAreIndependentBits) {
     ResetGameFlags();
-    const int fixed[] = {1, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 16, 18, 74, 80, 300, 319, 321, 322, 329, 500};
+    const int fixed[] = {1,  3,  4,  5,  6,   7,   8,   9,   10,  12, 13,
+                         16, 18, 74, 80, 300, 319, 321, 322, 329, 500};
     for (int f : fixed) SetGameFlag(f);
     for (int f : fixed) EXPECT_EQ(GetGameFlag(f), 1) << f;
     EXPECT_EQ(GetGameFlag(320), 0);

@@ -262,7 +262,9 @@ void SampleLevelUp(LevelUpFile& f) {
 
 }  // namespace
 
-std::vector<u8> WriteRoleDataFile(const std::vector<RoleFileRecord>& roles) { return WriteCounted(roles); }
+std::vector<u8> WriteRoleDataFile(const std::vector<RoleFileRecord>& roles) {
+    return WriteCounted(roles);
+}
 
 std::vector<u8> WriteLevelUpFile(const LevelUpFile& levelUp) {
     ByteWriter w;
@@ -274,21 +276,32 @@ std::vector<u8> WriteLevelUpFile(const LevelUpFile& levelUp) {
 std::vector<u8> WriteMonsterDataFile(const std::vector<MonsterData>& monsters) {
     return WriteCounted(monsters);
 }
-std::vector<u8> WriteItemDataFile(const std::vector<ItemData>& items) { return WriteCounted(items); }
+std::vector<u8> WriteItemDataFile(const std::vector<ItemData>& items) {
+    return WriteCounted(items);
+}
 std::vector<u8> WriteEquipageDataFile(const std::vector<EquipageData>& equipages) {
     return WriteCounted(equipages);
 }
-std::vector<u8> WriteSkillDataFile(const std::vector<SkillData>& skills) { return WriteCounted(skills); }
+std::vector<u8> WriteSkillDataFile(const std::vector<SkillData>& skills) {
+    return WriteCounted(skills);
+}
 
 std::vector<u8> DatabaseFileBytes(const DatabaseSet& set, DatabaseFile which) {
     switch (which) {
-        case kRoleDataFile: return WriteRoleDataFile(set.roles);
-        case kLevelUpFile: return WriteLevelUpFile(*set.levelUp);
-        case kMonsterDataFile: return WriteMonsterDataFile(set.monsters);
-        case kItemDataFile: return WriteItemDataFile(set.items);
-        case kEquipageDataFile: return WriteEquipageDataFile(set.equipages);
-        case kSkillDataFile: return WriteSkillDataFile(set.skills);
-        default: return {};
+        case kRoleDataFile:
+            return WriteRoleDataFile(set.roles);
+        case kLevelUpFile:
+            return WriteLevelUpFile(*set.levelUp);
+        case kMonsterDataFile:
+            return WriteMonsterDataFile(set.monsters);
+        case kItemDataFile:
+            return WriteItemDataFile(set.items);
+        case kEquipageDataFile:
+            return WriteEquipageDataFile(set.equipages);
+        case kSkillDataFile:
+            return WriteSkillDataFile(set.skills);
+        default:
+            return {};
     }
 }
 
@@ -301,7 +314,8 @@ bool WriteDatabases(const std::string& root, const DatabaseSet& set, std::string
         fs::path path = dir / kDatabaseLayouts[f].fileName;
         std::vector<u8> bytes = DatabaseFileBytes(set, static_cast<DatabaseFile>(f));
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             *error = "cannot write " + path.string();
             return false;

@@ -40,8 +40,8 @@ namespace sample {
 constexpr int kTwoHandedRole = 0;
 constexpr i32 kShortSword = 0, kGreatSword = 1, kLongBow = 2, kWoodShield = 3, kLeatherHat = 4,
               kChainMail = 5, kGodArmour = 6, kCharm = 7;
-constexpr i32 kHerb = 0, kBigPotion = 1, kAntidote = 2, kReviveDrug = 3, kPowerFruit = 4, kMagicBook = 5,
-              kHasteBell = 6, kPanacea = 7;
+constexpr i32 kHerb = 0, kBigPotion = 1, kAntidote = 2, kReviveDrug = 3, kPowerFruit = 4,
+              kMagicBook = 5, kHasteBell = 6, kPanacea = 7;
 constexpr i32 kHeal = 1, kGroupHeal = 2, kRevive = 3, kEmpower = 4, kFireball = 5, kSummon = 6;
 constexpr i32 kSlime = 0, kGoblin = 1, kFireGod = 2, kIceDemon = 3, kWolf = 4;
 }  // namespace sample
