@@ -245,6 +245,13 @@ TEST_F(DatabaseLoad, AtMostEightRolesAreRead) {
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(Text(gRoles[7].name), Utf8ToBig5("諾亞"));
     for (const RoleData& r : gRoles) EXPECT_EQ(Text(r.name).rfind("extra", 0), std::string::npos);
+    // A count of 10^9 over eight records still reads the eight, without a box.
+    std::vector<u8> bytes = DatabaseFileBytes(MakeSampleDatabases(), kRoleDataFile);
+    PutI32(bytes, 0, 1000000000);
+    ResetGameData();
+    EXPECT_TRUE(LoadDatabaseBytes(kRoleDataFile, bytes.data(), bytes.size(), "RoleData.dat"));
+    EXPECT_EQ(Text(gRoles[7].name), Utf8ToBig5("諾亞"));
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
