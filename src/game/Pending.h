@@ -2,7 +2,11 @@
 // group's definitions live in src/game/pending/; when a module is built, its
 // group moves to the module's own header and its placeholder file goes away.
 #pragma once
+#include "engine/DInput.h"
+#include "engine/GrpFont.h"
+#include "engine/Ime.h"
 #include "engine/Types.h"
+#include "engine/Water.h"
 #include "platform/Win.h"
 
 // Sound and video.
@@ -11,16 +15,6 @@ void StopAllSfx();
 bool StartVideo(const char* path, int volume);  // false when the video cannot be opened
 void StepVideo();                               // clears gRunState 0x20 at the end
 void StopVideo();
-
-// Keyboard, mouse, fonts, text input, water ripples.
-void PollInput();                                   // cDINPUT::ReadKeyboard on the global device
-bool TextInputHandleMessage(u32 msg, WPARAM w, LPARAM l);  // true when handled
-void BuildCodeMap();
-void FreeCodeMap();
-void DeleteWaterList();
-void ReleaseFontObjects();
-void RecreateFonts();
-void ResetFontAdvances();  // main 18, second 20, small 16
 
 // Display and drawing kernel.
 void RestoreSurfacesAndKernel();

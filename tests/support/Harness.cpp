@@ -10,8 +10,12 @@
 
 #include "battle/Battle.h"
 #include "data/GameFlags.h"
+#include "engine/DInput.h"
 #include "engine/ErrorBox.h"
+#include "engine/GrpFont.h"
+#include "engine/Ime.h"
 #include "engine/MemDbg.h"
+#include "engine/Water.h"
 #include "game/Main.h"
 #include "game/Settings.h"
 #include "platform/HostFs.h"
@@ -28,6 +32,11 @@ void ResetAllGlobals() {
     ResetScreenState();
     ResetCountdowns();
     ResetBattleEndRoles();
+    ResetDInput();
+    ResetGameFonts();
+    ResetTextInput();
+    DeleteWaterList();
+    FreeCodeMap();
     gMainWnd = nullptr;
 }
 

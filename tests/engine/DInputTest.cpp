@@ -1,0 +1,114 @@
+// cDINPUT: keys by scan code, the mouse cursor with speed, clamp and origin tracking.
+#include <gtest/gtest.h>
+
+#include "engine/DInput.h"
+#include "platform/Backend.h"
+#include "platform/Input.h"
+
+namespace {
+
+struct DInputTest : ::testing::Test {
+    cDINPUT in;
+    void SetUp() override {
+        PlatformReset();
+        InputPlatformReset();
+        ASSERT_EQ(in.Init(nullptr, nullptr), 0);
+    }
+    void TearDown() override { InputPlatformReset(); }
+    std::pair<int, int> Read() {
+        i32 x = -1, y = -1;
+        in.ReadMouse(&x, &y);
+        return {x, y};
+    }
+};
+
+}  // namespace
+
+TEST_F(DInputTest, KeysFollowTheDeviceAfterEachRead) {
+    EXPECT_EQ(in.GetFirstKey(), 0);
+    PlatformSetKey(0xC8, true);
+    PlatformSetKey(0x3B, true);
+    EXPECT_EQ(in.IsKeyDown(0xC8), 0) << "the state changes only on ReadKeyboard";
+    in.ReadKeyboard();
+    EXPECT_EQ(in.IsKeyDown(0xC8), 0x80);
+    EXPECT_EQ(in.IsKeyDown(0x3B), 0x80);
+    EXPECT_EQ(in.GetFirstKey(), 0x3B);
+    PlatformSetKey(0x3B, false);
+    in.ReadKeyboard();
+    EXPECT_EQ(in.IsKeyDown(0x3B), 0);
+    EXPECT_EQ(in.IsKeyDown(-1), 0);
+    EXPECT_EQ(in.IsKeyDown(300), 0);
+    in.PressKey(0x10);
+    EXPECT_EQ(in.GetFirstKey(), 0x10);
+}
+
+TEST_F(DInputTest, PollInputRefreshesTheGlobalDevice) {
+    ResetDInput();
+    PlatformSetKey(0x1C, true);
+    PollInput();
+    EXPECT_TRUE(gDInput.IsKeyDown(0x1C));
+    ResetDInput();
+    EXPECT_FALSE(gDInput.IsKeyDown(0x1C));
+}
+
+TEST_F(DInputTest, CursorStartsAtTheOriginAndScalesBySpeed) {
+    PlatformSetMouseCounters(5000, -300);
+    ASSERT_EQ(in.Init(nullptr, nullptr), 0);
+    EXPECT_EQ(Read(), std::make_pair(0, 0));
+    PlatformMoveMouse(100, 50);
+    EXPECT_EQ(Read(), std::make_pair(100, 50));
+    in.SetMousePos(0, 0);
+    in.SetMouseSpeed(2.0);
+    EXPECT_EQ(in.GetSpeed(), 20);
+    PlatformMoveMouse(100, 50);
+    EXPECT_EQ(Read(), std::make_pair(200, 100));
+}
+
+TEST_F(DInputTest, PastTheRightEdgeTheOriginFollowsAndTheCursorComesBackAtOnce) {
+    PlatformMoveMouse(5000, 0);
+    EXPECT_EQ(Read().first, 639);
+    PlatformMoveMouse(-10, 0);
+    EXPECT_EQ(Read().first, 629);
+
+    in.SetMouseSpeed(2.0);
+    in.SetMousePos(0, 0);
+    PlatformMoveMouse(9000, 9000);
+    EXPECT_EQ(Read(), std::make_pair(639, 479));
+    PlatformMoveMouse(-10, -10);
+    EXPECT_EQ(Read(), std::make_pair(618, 458));  // 6390 / 20 = 319 units from the edge
+}
+
+TEST_F(DInputTest, PastTheLeftAndTopEdgesTheCursorStaysAtZero) {
+    PlatformMoveMouse(-500, -500);
+    EXPECT_EQ(Read(), std::make_pair(0, 0));
+    PlatformMoveMouse(3, 4);
+    EXPECT_EQ(Read(), std::make_pair(3, 4));
+}
+
+TEST_F(DInputTest, SetMousePosClampsToTheScreen) {
+    in.SetMousePos(700, -5);
+    EXPECT_EQ(Read(), std::make_pair(639, 0));
+    in.SetMouseSpeed(2.0);
+    in.SetMousePos(320, 240);
+    EXPECT_EQ(Read(), std::make_pair(320, 240));
+}
+
+TEST_F(DInputTest, ButtonsComeBackAsBits) {
+    PlatformSetMouseButtons(true, false);
+    EXPECT_EQ(in.ReadMouse(nullptr, nullptr), 1);
+    PlatformSetMouseButtons(false, true);
+    EXPECT_EQ(in.ReadMouse(nullptr, nullptr), 2);
+    PlatformSetMouseButtons(true, true);
+    EXPECT_EQ(in.ReadMouse(nullptr, nullptr), 3);
+}
+
+TEST_F(DInputTest, SpeedIsNeverBelowOne) {
+    in.SetMouseSpeed(0.01);
+    EXPECT_EQ(in.GetSpeed(), 1);
+    in.SetMouseSpeed(-3.0);
+    EXPECT_EQ(in.GetSpeed(), 1);
+    PlatformMoveMouse(10000, 10000);
+    EXPECT_EQ(Read(), std::make_pair(639, 479));
+    in.SetMousePos(5, 5);  // divides by the speed
+    EXPECT_EQ(Read(), std::make_pair(5, 5));
+}

@@ -1,0 +1,151 @@
+// Graphic effects: direction table, particle steps, line walker, scaled copies,
+// particle allocation failure, and the matrix math.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "engine/GrpEft.h"
+#include "engine/VecMath.h"
+#include "platform/Backend.h"
+
+TEST(GrpEft, DirectionTableHoldsSlopesAndVerticals) {
+    cGrpEft e;
+    EXPECT_EQ(e.Direction(0)[0], 1000);
+    EXPECT_EQ(e.Direction(0)[1], 0);
+    EXPECT_EQ(e.Direction(45)[1], 1000);
+    EXPECT_EQ(e.Direction(90)[1], 100000);
+    EXPECT_EQ(e.Direction(270)[1], -100000);
+    EXPECT_EQ(e.Direction(180)[0], -1000);
+    EXPECT_EQ(e.Direction(360 + 45)[1], 1000);
+}
+
+TEST(GrpEft, ParticlesWalkTheirDirection) {
+    cGrpEft e;
+    Particle p;
+    p.dir = 45;
+    for (int i = 0; i < 10; ++i) e.StepParticle(p);
+    EXPECT_EQ(p.x, 10);
+    EXPECT_EQ(p.y, 10) << "a diagonal steps both axes";
+    Particle q;
+    q.dir = 270;
+    for (int i = 0; i < 7; ++i) e.StepParticle(q);
+    EXPECT_EQ(q.x, 0);
+    EXPECT_EQ(q.y, -7);
+    Particle s;
+    s.dir = 180 + 27;  // tan 27 = 0.51: about one y step for two x steps, left and up
+    for (int i = 0; i < 100; ++i) e.StepParticle(s);
+    EXPECT_EQ(s.x, -100);
+    EXPECT_NEAR(s.y, -51, 1) << "past 180 degrees the particle climbs";
+    Particle steep;
+    steep.dir = 63;  // about two y steps for one x step
+    for (int i = 0; i < 100; ++i) e.StepParticle(steep);
+    EXPECT_EQ(steep.y, 100);
+    EXPECT_NEAR(steep.x, 51, 1);
+}
+
+TEST(GrpEft, LineWalkerVisitsEveryPointOnce) {
+    std::vector<std::pair<int, int>> pts;
+    int n = WalkLine(0, 0, 5, 2, [&](int x, int y) { pts.emplace_back(x, y); });
+    EXPECT_EQ(n, 6);
+    EXPECT_EQ(pts.front(), std::make_pair(0, 0));
+    EXPECT_EQ(pts.back(), std::make_pair(5, 2));
+    for (size_t i = 1; i < pts.size(); ++i) {
+        EXPECT_LE(std::abs(pts[i].first - pts[i - 1].first), 1);
+        EXPECT_LE(std::abs(pts[i].second - pts[i - 1].second), 1);
+    }
+    EXPECT_EQ(WalkLine(3, 3, 3, 3, [](int, int) {}), 1);
+    EXPECT_EQ(WalkLine(0, 9, 0, 0, [](int, int) {}), 10);
+}
+
+TEST(GrpEft, ScaledCopiesStepTheSourceAndStayInside) {
+    cGrpEft e;
+    e.SetSource(4, 4);
+    e.SetTarget(16, 8);
+    std::vector<u16> src(16);
+    for (int i = 0; i < 16; ++i) src[i] = static_cast<u16>(i + 1);
+    std::vector<u16> dst(16 * 8, 0);
+    e.ScaleCopy(dst.data(), src.data(), 1, 1, 512, 512);  // doubled
+    EXPECT_EQ(dst[1 * 16 + 1], 1);
+    EXPECT_EQ(dst[1 * 16 + 2], 1);
+    EXPECT_EQ(dst[1 * 16 + 3], 2);
+    EXPECT_EQ(dst[2 * 16 + 1], 1);
+    EXPECT_EQ(dst[3 * 16 + 1], 5);
+    EXPECT_EQ(dst[1 * 16 + 9], 0) << "the source ends after 4 columns = 8 target columns";
+    std::fill(dst.begin(), dst.end(), 0);
+    src[5] = 0x026B;
+    e.ScaleCopyKeyed(dst.data(), src.data(), 14, 6, 1024, 1024, 0x026B);
+    EXPECT_EQ(dst[6 * 16 + 14], 1);
+    EXPECT_EQ(dst[7 * 16 + 15], 0) << "the key colour is skipped";
+    e.SetArea(-4, 2, 10, 100);
+    EXPECT_EQ(e.AreaLeft(), 0);
+    EXPECT_EQ(e.AreaRight(), 6);
+    EXPECT_EQ(e.AreaTop(), 0);
+    EXPECT_EQ(e.AreaBottom(), 8);
+}
+
+TEST(GrpEft, ParticleAllocationFailureIsReportedOnce) {
+    PlatformReset();
+    cGrpEft e;
+    Particle p;
+    p.life = 2;
+    p.colour = 9;
+    EXPECT_EQ(e.particle_put(p), 1);
+    std::vector<u16> t(640 * 480, 0);
+    e.DrawParticles(t.data());
+    EXPECT_EQ(t[0], 9);
+    SetParticleAllocator([](int) -> void* { return nullptr; });
+    EXPECT_EQ(e.particle_put(p), 0);
+    EXPECT_EQ(e.particle_put(p), 0);
+    SetParticleAllocator(nullptr);
+    EXPECT_EQ(PlatformRecordedBoxes().size(), 1u);
+    e.UpdateParticles();
+    EXPECT_EQ(e.ParticleCount(), 1);
+    e.UpdateParticles();
+    EXPECT_EQ(e.ParticleCount(), 0);
+    PlatformReset();
+}
+
+TEST(GrpEft, WorkBufferZoomsOutOfItsMiddleRow) {
+    cGrpEft e;
+    e.SetTarget(8, 8);
+    ASSERT_EQ(e.AllocWork(8, 8), 1);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) e.Work()[r * 8 + c] = static_cast<u16>(r + 1);
+    std::vector<u16> t(64, 0);
+    e.DrawWorkZoomed(t.data(), 2048);  // twice as tall: rows 0..7 show work rows 2..5
+    EXPECT_EQ(t[4 * 8], 5);
+    EXPECT_EQ(t[0], 3);
+    EXPECT_EQ(t[7 * 8], 6);
+}
+
+TEST(VecMath, ProductsRotationsAndNormalising) {
+    float a[16], b[16], c[16];
+    MatTranslation(a, 1, 2, 3);
+    float v[4] = {1, 1, 1, 1}, out[4];
+    VecMulMat(v, a, out);
+    EXPECT_FLOAT_EQ(out[0], 2);
+    EXPECT_FLOAT_EQ(out[2], 4);
+    MatTranspose(a, b);
+    MatMulVec(b, v, out);
+    EXPECT_FLOAT_EQ(out[1], 3);
+    MatRotation(b, 3.14159265f / 2, 2);
+    float x[4] = {1, 0, 0, 1};
+    VecMulMat(x, b, out);
+    EXPECT_NEAR(out[0], 0, 1e-6);
+    EXPECT_NEAR(std::fabs(out[1]), 1, 1e-6);
+    MatMul(b, a, c);
+    VecMulMat(x, c, out);
+    EXPECT_NEAR(out[0], 1, 1e-6) << "rotate, then move by (1, 2, 3)";
+    MatMul(c, c, c);  // in place
+    MatCopy(a, b);
+    MatScale(b, 2);
+    EXPECT_FLOAT_EQ(b[12], 2);
+    float n[3] = {3, 0, 4};
+    normalize_3(n);
+    EXPECT_FLOAT_EQ(n[0], 0.6f);
+    EXPECT_FLOAT_EQ(n[2], 0.8f);
+    float z[3] = {0, 0, 0};
+    normalize_3(z);
+    EXPECT_EQ(z[0], 0);
+}

@@ -1,0 +1,296 @@
+// cGrpFont against a fake glyph source: every style pixel by pixel, the clip rules,
+// the colour ramp, backgrounds, the pen and the glyph cache.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "engine/GrpFont.h"
+#include "platform/Glyphs.h"
+#include "platform/TextCodec.h"
+
+namespace {
+
+using Px = std::tuple<int, int, int>;  // x, y, value
+
+constexpr int kW = 32;
+constexpr int kH = 24;
+constexpr u16 kInk = 0x7000;
+constexpr u16 kShade = 0x0011;
+
+// Glyph pixels the fake source draws, by code.
+std::map<u16, std::vector<std::pair<int, int>>> gShapes;
+
+void FakeSource(int, u16 code, u8* cell, int cellW, int cellH, int rowBytes) {
+    for (auto [c, r] : gShapes[code])
+        if (c < cellW && r < cellH) cell[r * rowBytes + c / 8] |= 0x80 >> (c % 8);
+}
+
+struct FontTest : ::testing::Test {
+    cGrpFont font;
+    std::vector<u16> buf = std::vector<u16>(kW * kH, 0);
+
+    void SetUp() override {
+        gShapes.clear();
+        gShapes['a'] = {{0, 0}};          // one pixel at the cell's corner
+        gShapes['b'] = {{1, 1}, {1, 2}};  // two pixels, one under the other
+        GlyphSetFake(FakeSource);
+        GlyphResetStats();
+        font.Init(kW, kH);
+        font.SetFont("fake", 8);
+    }
+    void TearDown() override { GlyphSetFake(nullptr); }
+
+    std::vector<Px> Ink() const {
+        std::vector<Px> out;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                if (buf[y * kW + x]) out.emplace_back(x, y, buf[y * kW + x]);
+        return out;
+    }
+    std::vector<Px> Draw(const char* text, int x, int y, int style) {
+        std::fill(buf.begin(), buf.end(), 0);
+        font.DrawString(buf.data(), x, y, text, kInk, style);
+        return Ink();
+    }
+};
+
+std::vector<Px> Sorted(std::vector<Px> v) {
+    std::sort(v.begin(), v.end(), [](const Px& a, const Px& b) {
+        return std::tie(std::get<1>(a), std::get<0>(a)) < std::tie(std::get<1>(b), std::get<0>(b));
+    });
+    return v;
+}
+
+}  // namespace
+
+TEST_F(FontTest, EachStyleDrawsItsPattern) {
+    EXPECT_EQ(Draw("a", 5, 5, kStylePlain), (std::vector<Px>{{5, 5, kInk}}));
+    font.SetShadowColor(kShade);
+    EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleShadow)),
+              Sorted({{5, 5, kInk}, {5, 6, kShade}, {6, 6, kShade}}));
+    EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleBoldShadow)),
+              Sorted({{5, 5, kInk}, {6, 5, kInk}, {6, 6, kShade}, {7, 6, kShade}}));
+    EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleOutline)), Sorted({{5, 4, kShade},
+                                                              {4, 5, kShade},
+                                                              {5, 5, kInk},
+                                                              {4, 6, kShade},
+                                                              {5, 6, kShade},
+                                                              {6, 6, kShade}}));
+    EXPECT_EQ(Sorted(Draw("a", 5, 5, kStyleBoldOutline)), Sorted({{5, 4, kShade},
+                                                                  {6, 4, kShade},
+                                                                  {4, 5, kShade},
+                                                                  {5, 5, kInk},
+                                                                  {6, 5, kInk},
+                                                                  {4, 6, kShade},
+                                                                  {5, 6, kShade},
+                                                                  {6, 6, kShade},
+                                                                  {7, 6, kShade}}));
+    EXPECT_TRUE(Draw("a", 5, 5, 0x20).empty()) << "no style bit draws nothing";
+    // The lowest style bit wins.
+    EXPECT_EQ(Draw("a", 5, 5, kStylePlain | kStyleOutline), (std::vector<Px>{{5, 5, kInk}}));
+}
+
+TEST_F(FontTest, NextRowCoversTheShadowOfTheRowAbove) {
+    font.SetShadowColor(kShade);
+    EXPECT_EQ(Sorted(Draw("b", 0, 0, kStyleShadow)),
+              Sorted({{1, 1, kInk}, {1, 2, kInk}, {2, 2, kShade}, {1, 3, kShade}, {2, 3, kShade}}));
+}
+
+TEST_F(FontTest, ColourRampChangesByOnePerCellRow) {
+    auto up = Draw("b", 0, 0, kStylePlain | kStyleRampUp);
+    EXPECT_EQ(up, (std::vector<Px>{{1, 1, kInk + 1}, {1, 2, kInk + 2}}));
+    auto down = Draw("b", 0, 0, kStylePlain | kStyleRampDown | kStyleRampUp);
+    EXPECT_EQ(down, (std::vector<Px>{{1, 1, kInk - 1}, {1, 2, kInk - 2}}));
+}
+
+TEST_F(FontTest, PlainClipKeepsTheRightmostColumnUntouched) {
+    font.SetClip(4, 4, 10, 8);  // columns 4..13, rows 4..11
+    EXPECT_EQ(Draw("a", 4, 4, kStylePlain).size(), 1u);
+    EXPECT_TRUE(Draw("a", 3, 4, kStylePlain).empty());
+    EXPECT_EQ(Draw("a", 12, 4, kStylePlain).size(), 1u);
+    EXPECT_TRUE(Draw("a", 13, 4, kStylePlain).empty()) << "x + 1 must stay left of the right edge";
+    EXPECT_TRUE(Draw("a", 4, 3, kStylePlain).empty());
+    EXPECT_EQ(Draw("a", 4, 11, kStylePlain).size(), 1u);
+    EXPECT_TRUE(Draw("a", 4, 12, kStylePlain).empty());
+}
+
+TEST_F(FontTest, ShadowAndOutlineStayInsideTheClip) {
+    font.SetShadowColor(kShade);
+    font.SetClip(4, 4, 10, 8);
+    auto inside = [](const std::vector<Px>& px) {
+        for (auto [x, y, v] : px)
+            if (x < 4 || x + 1 >= 14 || y < 4 || y >= 12) return false;
+        return true;
+    };
+    for (int style : {kStyleShadow, kStyleBoldShadow, kStyleOutline, kStyleBoldOutline})
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 20; ++x)
+                EXPECT_TRUE(inside(Draw("a", x, y, style))) << style << " at " << x << "," << y;
+    // A shadow glyph on the clip's last row is not drawn (its shadow row would be outside).
+    EXPECT_TRUE(Draw("a", 6, 11, kStyleShadow).empty());
+    EXPECT_EQ(Draw("a", 6, 10, kStyleShadow).size(), 3u);
+    // An outline glyph at the left edge keeps its own pixel and drops what lies left of the clip.
+    auto edge = Sorted(Draw("a", 4, 6, kStyleOutline));
+    EXPECT_EQ(edge, Sorted({{4, 5, kShade}, {4, 6, kInk}, {4, 7, kShade}, {5, 7, kShade}}));
+}
+
+TEST_F(FontTest, GlyphsAtTheBufferEdgesNeverWriteOutside) {
+    font.SetShadowColor(kShade);
+    font.SetBkColor(0x1234);
+    gShapes['a'].clear();
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) gShapes['a'].emplace_back(c, r);
+    font.SetFont("fake", 8);
+    for (int style : {1, 2, 4, 8, 16})
+        for (int x = -10; x < kW + 2; x += 3)
+            for (int y = -10; y < kH + 2; y += 3) Draw("aa", x, y, style);
+    SUCCEED();  // the sanitizer build checks every write
+}
+
+TEST_F(FontTest, SetClipIsIntersectedWithTheTarget) {
+    font.SetClip(-5, -5, 100, 100);
+    int l, t, w, h;
+    font.GetClip(&l, &t, &w, &h);
+    EXPECT_EQ(std::make_tuple(l, t, w, h), std::make_tuple(0, 0, kW, kH));
+    font.SetClip(30, 20, 10, 10);
+    font.GetClip(&l, &t, &w, &h);
+    EXPECT_EQ(std::make_tuple(l, t, w, h), std::make_tuple(30, 20, 2, 4));
+}
+
+TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAscii) {
+    font.SetAdvance(18);
+    std::fill(buf.begin(), buf.end(), 0);
+    gShapes['a'] = {{0, 0}};
+    gShapes[0xA4A4] = {{0, 1}};
+    // "a", then a Big5 character, then "a": the Big5 one starts at 18 - 9 = 9, the last at 27.
+    const char text[] = {'a', char(0xA4), char(0xA4), 'a', 0};
+    font.SetTargetSize(kW, kH);
+    std::vector<u16> wide(kW * kH);
+    EXPECT_EQ(font.DrawString(wide.data(), 0, 0, text, kInk, kStylePlain), 4);
+    EXPECT_EQ(wide[0], kInk);
+    EXPECT_EQ(wide[1 * kW + 9], kInk);
+    EXPECT_EQ(wide[27], kInk) << "after a Big5 character the pen moves the full advance";
+}
+
+TEST_F(FontTest, BackgroundFillsEachCellAndTheLastOneNarrower) {
+    gShapes['a'].clear();
+    font.SetAdvance(10);
+    font.SetBkColor(0x0505);
+    auto px = Draw("aa", 0, 0, kStylePlain);
+    // First cell: advance 10 wide; the last: cell width - half-advance + 2 = 8 - 5 + 2 = 5.
+    int maxX = 0, count = 0;
+    for (auto [x, y, v] : px) {
+        EXPECT_EQ(v, 0x0505);
+        EXPECT_LT(y, 8);
+        maxX = std::max(maxX, x);
+        ++count;
+    }
+    EXPECT_EQ(maxX, 5 + 5 - 1);
+    EXPECT_EQ(count, (5 + 5) * 8);
+    font.SetBkColor(kNoBkColor);
+    EXPECT_TRUE(Draw("aa", 0, 0, kStylePlain).empty());
+}
+
+TEST_F(FontTest, CacheRendersEachCodeOnceAndKeepsCodesSorted) {
+    Draw("a", 0, 0, kStylePlain);
+    Draw("a", 0, 0, kStylePlain);
+    EXPECT_EQ(GlyphRenderCount(), 1);
+    Draw("cba", 0, 0, kStylePlain);
+    EXPECT_EQ(GlyphRenderCount(), 3);
+    EXPECT_EQ(font.GetGlyphCount(), 3);
+    EXPECT_EQ(font.FindGlyph('a'), 0);
+    EXPECT_EQ(font.FindGlyph('b'), 1);
+    EXPECT_EQ(font.FindGlyph('c'), 2);
+    EXPECT_EQ(font.FindGlyph('z'), -1);
+    font.SetFont("fake", 8);
+    EXPECT_EQ(font.GetGlyphCount(), 0) << "a new font empties the cache";
+}
+
+TEST_F(FontTest, FullCacheDropsTheHighestCode) {
+    std::string text;
+    int made = 0;
+    // 1998 distinct Big5 codes, low ones first.
+    for (int lead = 0xA4; made < kGlyphsKept; ++lead)
+        for (int trail = 0x40; trail <= 0x7E && made < kGlyphsKept; ++trail, ++made) {
+            text += char(lead);
+            text += char(trail);
+        }
+    font.DrawString(buf.data(), 0, 0, text.c_str(), kInk, kStylePlain);
+    ASSERT_EQ(font.GetGlyphCount(), kGlyphsKept);
+    // A code above all others (trail 0xFE is the highest byte) is drawn but not kept.
+    gShapes[0xFEF9] = {{0, 0}};
+    const char high[] = {char(0xF9), char(0xFE), 0};
+    auto px = Draw(high, 3, 3, kStylePlain);
+    EXPECT_EQ(px, (std::vector<Px>{{3, 3, kInk}}));
+    EXPECT_EQ(font.GetGlyphCount(), kGlyphsKept);
+    EXPECT_EQ(font.FindGlyph(0xFEF9), -1);
+    int before = GlyphRenderCount();
+    Draw(high, 3, 3, kStylePlain);
+    EXPECT_EQ(GlyphRenderCount(), before + 1) << "not kept, so rendered again";
+    // A low code pushes the highest kept one out instead.
+    const char low[] = {'a', 0};
+    Draw(low, 0, 0, kStylePlain);
+    EXPECT_EQ(font.GetGlyphCount(), kGlyphsKept);
+    EXPECT_EQ(font.FindGlyph('a'), 0);
+}
+
+TEST_F(FontTest, LoneLeadByteAtTheEndIsNotPairedWithTheZero) {
+    gShapes[0x00A4] = {{0, 0}};
+    const char text[] = {'a', char(0xA4), 0};
+    std::fill(buf.begin(), buf.end(), 0);
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, text, kInk, kStylePlain), 2);
+    EXPECT_EQ(font.FindGlyph(0x00A4), -1);
+    EXPECT_EQ(font.GetGlyphCount(), 1);
+    EXPECT_EQ(Ink().size(), 1u);
+}
+
+TEST_F(FontTest, EmptyTextAndReleasedFontDrawNothing) {
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "", kInk, 1), 0);
+    font.Release();
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 0);
+    EXPECT_TRUE(Ink().empty());
+    font.Init(kW, kH);
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 1);
+}
+
+TEST(GlyphIndex, RowsOf157PerLeadByte) {
+    EXPECT_EQ(Big5ToGlyphIndex(0xA1, 0x40), 0);
+    EXPECT_EQ(Big5ToGlyphIndex(0xA1, 0x7E), 62);
+    EXPECT_EQ(Big5ToGlyphIndex(0xA1, 0xA1), 63);
+    EXPECT_EQ(Big5ToGlyphIndex(0xA2, 0x40), 157);
+    EXPECT_EQ(Big5ToGlyphIndex(0xA4, 0x40), 408);
+    EXPECT_EQ(Big5ToGlyphIndex(0xC6, 0x7E), 408 + 34 * 157 + 62);
+    EXPECT_EQ(Big5ToGlyphIndex(0xC6, 0xA1), 0);
+    EXPECT_EQ(Big5ToGlyphIndex(0xC7, 0x41), 5809);
+    EXPECT_EQ(Big5ToGlyphIndex(0xC9, 0xFE), 6172 + 0xFE - 0x62);
+    EXPECT_EQ(Big5ToGlyphIndex(0xFA, 0x40), 0);
+    EXPECT_EQ(Big5ToGlyphIndex(0x80, 0x40), 0);
+}
+
+TEST(GameFonts, RecreateAndResetFollowTheSettings) {
+    GlyphSetFake(FakeSource);
+    ResetGameFonts();
+    RecreateFonts();
+    EXPECT_EQ(gMainFont.GetSize(), 16);
+    EXPECT_EQ(gMainFont.GetAdvance(), 18);
+    EXPECT_EQ(gSecondFont.GetSize(), 18);
+    EXPECT_EQ(gSecondFont.GetAdvance(), 20);
+    EXPECT_EQ(gSmallFont.GetSize(), 12);
+    EXPECT_EQ(gSmallFont.GetAdvance(), 16);
+    gMainFont.SetAdvance(30);
+    gSecondFont.SetShadowColor(0x1F);
+    gSecondFontSetting.shadow = 0x3E0;
+    ResetFontAdvances();
+    EXPECT_EQ(gMainFont.GetAdvance(), 18);
+    EXPECT_EQ(gSecondFont.GetShadowColor(), 0x3E0);
+    ReleaseFontObjects();
+    EXPECT_FALSE(gMainFont.HasFace());
+    RecreateFonts();
+    EXPECT_TRUE(gMainFont.HasFace());
+    ResetGameFonts();
+    GlyphSetFake(nullptr);
+}

@@ -1,0 +1,179 @@
+// cTextBuf editing, the message routing to the active field, and the code map.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/Ime.h"
+#include "platform/Input.h"
+#include "platform/TextCodec.h"
+
+namespace {
+
+struct TextBufTest : ::testing::Test {
+    std::vector<int> sounds;
+    void SetUp() override {
+        ResetTextInput();
+        InputPlatformReset();
+        SetTextInputSound([this](int n) { sounds.push_back(n); });
+    }
+    void TearDown() override { ResetTextInput(); }
+    static void Type(cTextBuf& f, const std::string& bytes) {
+        for (unsigned char c : bytes) f.ImeProc(nullptr, WM_CHAR, c, 0);
+    }
+    static void Key(cTextBuf& f, u32 vk) { f.ImeProc(nullptr, WM_KEYDOWN, vk, 0); }
+};
+
+}  // namespace
+
+TEST_F(TextBufTest, TypedBig5CharactersGoInWhole) {
+    cTextBuf f(8, 10, 20);
+    Type(f, Utf8ToBig5("月港") + "ab");
+    EXPECT_EQ(std::string(f.Text()), Utf8ToBig5("月港") + "ab");
+    EXPECT_EQ(f.GetCaret(), 6);
+    // A full field takes nothing more; a two-byte character with one byte free neither.
+    Type(f, "c");
+    Type(f, Utf8ToBig5("奇"));
+    EXPECT_EQ(std::string(f.Text()), Utf8ToBig5("月港") + "abc");
+    Type(f, "d");
+    EXPECT_EQ(std::string(f.Text()), Utf8ToBig5("月港") + "abcd");
+    Type(f, "e");
+    EXPECT_EQ(std::strlen(f.Text()), 8u);
+}
+
+TEST_F(TextBufTest, LeadByteFollowedByNoTrailIsDropped) {
+    cTextBuf f(8, 0, 0);
+    Type(f,
+         "\xA4"
+         "\x10"
+         "x");  // a control byte cannot be a trail
+    EXPECT_EQ(std::string(f.Text()), "x");
+    Type(f,
+         "\x80"
+         "\xA5"
+         "\x40");  // 0x80 leads nothing; A5 40 is a character
+    EXPECT_EQ(std::string(f.Text()), "x\xA5\x40");
+}
+
+TEST_F(TextBufTest, InsertInTheMiddlePushesOutWholeCharactersOnly) {
+    const std::string yue = Utf8ToBig5("月"), gang = Utf8ToBig5("港");
+    cTextBuf f((yue + gang + "ab").c_str(), 6, 0, 0);
+    EXPECT_EQ(std::string(f.Text()), yue + gang + "ab");
+    Key(f, VK_RIGHT);
+    Type(f, "z");
+    EXPECT_EQ(std::string(f.Text()), yue + "z" + gang + "a");
+    Type(f, "y");
+    EXPECT_EQ(std::string(f.Text()), yue + "zy" + gang);
+    Type(f, "x");
+    EXPECT_EQ(std::string(f.Text()), yue + "zyx") << "half of 港 never stays";
+}
+
+TEST_F(TextBufTest, EditingKeysMoveByCharacters) {
+    const std::string yue = Utf8ToBig5("月");
+    cTextBuf f((yue + "a" + yue).c_str(), 16, 0, 0);
+    Key(f, VK_END);
+    EXPECT_EQ(f.GetCaret(), 5);
+    Key(f, VK_LEFT);
+    EXPECT_EQ(f.GetCaret(), 3);
+    Key(f, VK_BACK);
+    EXPECT_EQ(std::string(f.Text()), yue + yue);
+    EXPECT_EQ(f.GetCaret(), 2);
+    Key(f, VK_HOME);
+    EXPECT_EQ(f.GetCaret(), 0);
+    Key(f, VK_DELETE);
+    EXPECT_EQ(std::string(f.Text()), yue);
+    Key(f, VK_BACK);  // at the start it deletes the character at the start
+    EXPECT_EQ(std::string(f.Text()), "");
+    Key(f, VK_INSERT);
+    EXPECT_EQ(f.GetInsertMode(), 1);
+}
+
+TEST_F(TextBufTest, EnterAndEscSetTheResult) {
+    cTextBuf f;
+    EXPECT_EQ(f.GetCapacity(), 16);
+    Key(f, VK_RETURN);
+    EXPECT_EQ(f.GetResult(), 1);
+    Type(f, "a");
+    EXPECT_EQ(f.GetResult(), 1) << "stays until the field is made anew";
+    cTextBuf g;
+    Key(g, VK_ESCAPE);
+    EXPECT_EQ(g.GetResult(), 2);
+}
+
+TEST_F(TextBufTest, PercentIsRefusedWithItsSound) {
+    cTextBuf f(8, 0, 0);
+    Type(f, "a%b");
+    EXPECT_EQ(std::string(f.Text()), "ab");
+    EXPECT_EQ(sounds, std::vector<int>{kRefusedCharSfx});
+    Type(f, "\x05");
+    EXPECT_EQ(std::string(f.Text()), "ab");
+}
+
+TEST_F(TextBufTest, ImeCharactersEndTheMessageAndImeModeIgnoresChars) {
+    cTextBuf f(8, 0, 0);
+    SetActiveTextBuf(&f);
+    EXPECT_TRUE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
+    EXPECT_EQ(std::string(f.Text()), "\xA4\xA4");
+    EXPECT_FALSE(TextInputHandleMessage(WM_CHAR, 'q', 0));
+    EXPECT_EQ(std::string(f.Text()), "\xA4\xA4q");
+    PlatformSetImeActive(true);
+    TextInputHandleMessage(WM_INPUTLANGCHANGE, 0, 0);
+    EXPECT_EQ(f.GetImeMode(), 1);
+    TextInputHandleMessage(WM_CHAR, 'r', 0);
+    EXPECT_EQ(std::string(f.Text()), "\xA4\xA4q");
+    SetActiveTextBuf(nullptr);
+    EXPECT_FALSE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
+}
+
+TEST_F(TextBufTest, GetTextAndSetTextCutOnCharacterBoundaries) {
+    const std::string yue = Utf8ToBig5("月");
+    cTextBuf f(5, 0, 0);
+    EXPECT_EQ(f.SetText(("a" + yue + yue + "b").c_str()), 1);
+    EXPECT_EQ(std::string(f.Text()), "a" + yue + yue);
+    char out[8];
+    std::memset(out, 'X', sizeof out);
+    f.GetText(out, 4);
+    EXPECT_EQ(std::string(out), "a" + yue) << "four bytes hold three of text and the zero";
+    f.GetText(out, 3);
+    EXPECT_EQ(std::string(out), "a");
+    f.GetText(out, 8);
+    EXPECT_EQ(std::string(out), "a" + yue + yue);
+    Key(f, VK_END);
+    f.SetText("z");
+    Type(f, "y");
+    EXPECT_EQ(std::string(f.Text()), "zy") << "the caret never stays past the text";
+}
+
+TEST(MbsCut, NeverSplitsACharacter) {
+    const char t[] =
+        "a\xA4\xA4"
+        "b";
+    EXPECT_EQ(MbsCutLen(t, 0), 0);
+    EXPECT_EQ(MbsCutLen(t, 1), 1);
+    EXPECT_EQ(MbsCutLen(t, 2), 1);
+    EXPECT_EQ(MbsCutLen(t, 3), 3);
+    EXPECT_EQ(MbsCutLen(t, 99), 4);
+    const char lone[] = "a\xA4";
+    EXPECT_EQ(MbsCutLen(lone, 5), 2) << "a final lead byte is one character";
+    EXPECT_EQ(Big5CharPrev(t, t + 3), t + 1);
+    EXPECT_EQ(Big5CharNext(t + 1), t + 3);
+}
+
+TEST(CodeMap, MapsBig5ToGb2312AndBack) {
+    EXPECT_EQ(CodeMapLookup(0x40A1), 0x2E2E) << "no map yet";
+    BuildCodeMap();
+    ASSERT_NE(gCodeMap, nullptr);
+    EXPECT_EQ(gCodeMap[0x40A1], 0xA1A1) << "the full-width space";
+    // 中 is A4 A4 in Big5 and D6 D0 in GB2312.
+    EXPECT_EQ(CodeMapLookup(0xA4A4), 0xD0D6);
+    EXPECT_EQ(CodePairFind(0xD0D6), 0xA4A4);
+    EXPECT_EQ(CodePairFind(0x1234), 0x1234);
+    EXPECT_EQ(CodeMapLookup(0x0041), 0x2E2E);
+    int n = 0;
+    const CodePair* pairs = CodePairs(&n);
+    EXPECT_GT(n, 5000);
+    EXPECT_EQ(pairs[n - 1].big5, 0);
+    FreeCodeMap();
+    EXPECT_EQ(gCodeMap, nullptr);
+}

@@ -1,0 +1,132 @@
+// Water ripples: calm water, a drop that spreads and dies out, drops at the edges.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "engine/Random.h"
+#include "engine/Water.h"
+
+namespace {
+
+int NonZero(const cWater& w) {
+    int n = 0;
+    for (int r = 0; r < w.AreaH(); ++r)
+        for (int c = 0; c < w.AreaW(); ++c) n += w.Height(c, r) != 0;
+    return n;
+}
+
+}  // namespace
+
+TEST(Water, CalmWaterStaysCalmAndRendersTheScreenAsItIs) {
+    cWater w(64, 48, 8, 8, 32, 24);
+    EXPECT_TRUE(w.Step());
+    std::vector<u16> screen(64 * 48);
+    for (size_t i = 0; i < screen.size(); ++i) screen[i] = static_cast<u16>(i * 7);
+    w.GrabScreen(screen.data());
+    std::vector<u16> out(64 * 48, 0);
+    w.Render(out.data());
+    for (int y = 9; y < 8 + 23; ++y)
+        for (int x = 9; x < 8 + 31; ++x) EXPECT_EQ(out[y * 64 + x], screen[y * 64 + x]);
+    EXPECT_EQ(out[0], 0) << "outside the area nothing is drawn";
+}
+
+TEST(Water, ADropSpreadsAndDiesOut) {
+    cWater w(80, 80, 0, 0, 80, 80);
+    w.Drop(40, 40, 4, 10);
+    EXPECT_EQ(w.Height(40, 40), 40);
+    EXPECT_EQ(w.Height(43, 40), 10);
+    EXPECT_EQ(w.Height(44, 40), 0);
+    int start = NonZero(w);
+    bool calm = w.Step();
+    EXPECT_FALSE(calm);
+    for (int i = 0; i < 5; ++i) w.Step();
+    EXPECT_GT(NonZero(w), start) << "the ring grows";
+    int steps = 0;
+    while (!w.Step() && steps < 5000) ++steps;
+    EXPECT_LT(steps, 5000) << "the water calms down";
+    EXPECT_EQ(NonZero(w), 0);
+}
+
+TEST(Water, RenderedPixelsComeFromTheDisplacedScreen) {
+    cWater w(32, 32, 0, 0, 32, 32);
+    std::vector<u16> screen(32 * 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) screen[y * 32 + x] = static_cast<u16>(y * 100 + x);
+    w.GrabScreen(screen.data());
+    w.Drop(16, 16, 3, 100);
+    std::vector<u16> out(32 * 32, 0xFFFF);
+    w.Render(out.data());
+    // At (14, 16): h = (3 - 2) * 100 = 100, right neighbour (15, 16) is 182: dx = -82 >> 3 = -11.
+    int h = w.Height(14, 16), hr = w.Height(15, 16), hb = w.Height(14, 17);
+    int sx = 14 + ((h - hr) >> 3), sy = 16 + ((h - hb) >> 3);
+    EXPECT_EQ(out[16 * 32 + 14], screen[sy * 32 + sx]);
+}
+
+TEST(Water, DropsAtTheEdgesStayInside) {
+    cWater w(40, 30, 0, 0, 40, 30);
+    for (int x : {0, 1, 39, 40, 1000})
+        for (int y : {0, 29, 30, -1000 + 999}) w.Drop(x, y, 6, 30000);
+    for (int c = 0; c < 40; ++c) {
+        EXPECT_EQ(w.Height(c, 0), 0);
+        EXPECT_EQ(w.Height(c, 29), 0);
+    }
+    for (int r = 0; r < 30; ++r) {
+        EXPECT_EQ(w.Height(0, r), 0);
+        EXPECT_EQ(w.Height(39, r), 0);
+    }
+    // Strong drops saturate instead of wrapping round.
+    w.Drop(20, 15, 6, 30000);
+    w.Drop(20, 15, 6, 30000);
+    EXPECT_EQ(w.Height(20, 15), 32767);
+    std::vector<u16> screen(40 * 30, 1), out(40 * 30, 0);
+    w.GrabScreen(screen.data());
+    for (int i = 0; i < 20; ++i) {
+        w.Step();
+        w.Render(out.data());  // steep slopes read inside the screen copy
+    }
+}
+
+TEST(Water, RandomDropsKeepOffTheSides) {
+    InitRandom(1234);
+    const int r = 5;
+    for (int i = 0; i < 200; ++i) {
+        cWater w(100, 60, 0, 0, 100, 60);
+        w.Drop(-1, -1, r, 1);
+        for (int row = 0; row < 60; ++row)
+            for (int c = 0; c < 100; ++c)
+                if (w.Height(c, row) != 0) {
+                    ASSERT_GE(c, 2);  // the centre lies at r + 1 or more, the bump r - 1 round it
+                    ASSERT_LE(c, 100 - 2);
+                }
+    }
+    cWater small(10, 10, 0, 0, 10, 10);
+    small.Drop(-1, -1, 8, 1);  // too big to keep off the edges: lands in the middle
+    EXPECT_NE(small.Height(5, 5), 0);
+}
+
+TEST(Water, AreaIsKeptOnTheScreen) {
+    cWater w(64, 48, 0, 0, 16, 16);
+    w.SetArea(60, 40);
+    EXPECT_EQ(w.AreaX(), 64 - 16 - 1);
+    EXPECT_EQ(w.AreaY(), 48 - 16 - 1);
+    cWater big(64, 48, 0, 0, 100, 100);
+    EXPECT_EQ(big.AreaW(), 64);
+    EXPECT_EQ(big.AreaX(), 0);
+}
+
+TEST(Water, ShapedDropIsHighestInTheMiddle) {
+    cWater w(64, 64, 0, 0, 64, 64);
+    w.DropShaped(32, 32, 8, 100);
+    EXPECT_GT(w.Height(32, 32), w.Height(36, 32));
+    EXPECT_GT(w.Height(36, 32), 0);
+    EXPECT_EQ(w.Height(40, 32), 0);
+}
+
+TEST(Water, DeleteWaterListFreesTheWholeChain) {
+    gWaterList = new cWater(1, 1, 0, 0, 1, 1);
+    gWaterList->next = new cWater(64, 48, 0, 0, 8, 8);
+    EXPECT_TRUE(gWaterList->Step());
+    DeleteWaterList();
+    EXPECT_EQ(gWaterList, nullptr);
+}
