@@ -9,7 +9,11 @@
 #include <fstream>
 
 #include "battle/Battle.h"
+#include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "engine/DDraw.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
 #include "engine/GrpFont.h"
@@ -17,9 +21,15 @@
 #include "engine/MemDbg.h"
 #include "engine/Water.h"
 #include "game/Main.h"
+#include "game/Options.h"
 #include "game/Settings.h"
 #include "platform/HostFs.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Music.h"
+#include "sound/Redbook.h"
+#include "sound/Sound.h"
 #include "story/Countdowns.h"
+#include "ui/KeyBindings.h"
 #include "ui/ScreenState.h"
 
 void ResetAllGlobals() {
@@ -37,6 +47,16 @@ void ResetAllGlobals() {
     ResetTextInput();
     DeleteWaterList();
     FreeCodeMap();
+    ResetGameData();
+    ResetKeyBindings();
+    SetDefaultOptions();
+    ResetVideo();
+    ResetMusic();
+    ResetRedbook();
+    ResetSound();
+    ResetDDraw();
+    ResetPaint();
+    ResetPixelFormat();
     gMainWnd = nullptr;
 }
 
