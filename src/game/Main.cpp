@@ -8,6 +8,7 @@
 #include <string>
 
 #include "battle/Battle.h"
+#include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/ErrorBox.h"
 #include "engine/MemDbg.h"
@@ -158,6 +159,8 @@ bool GameFrame() {
     if (gDevToolActive) {
         RunDevTool();
     } else {
+        // The item and skill rules see whether a battle runs.
+        gRulesInBattle = static_cast<int>(gBattleActive);
         if (!gBattleActive && !GetGameFlag(13) && (gBattleRequest & 0x80000000u)) {
             gBattleRequest &= 0x7FFFFFFFu;
             if (gBattleRequest != 0) EnterBattle();
@@ -171,6 +174,7 @@ bool GameFrame() {
             if (r == 0 || r == 2) {
                 ReturnFromBattle(r == 0 ? 1 : 0);
                 gBattleActive = 0;
+                gRulesInBattle = 0;
             }
             UpdateAudio();
             return true;
