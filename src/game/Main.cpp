@@ -159,8 +159,6 @@ bool GameFrame() {
     if (gDevToolActive) {
         RunDevTool();
     } else {
-        // The item and skill rules see whether a battle runs.
-        gRulesInBattle = static_cast<int>(gBattleActive);
         if (!gBattleActive && !GetGameFlag(13) && (gBattleRequest & 0x80000000u)) {
             gBattleRequest &= 0x7FFFFFFFu;
             if (gBattleRequest != 0) EnterBattle();
@@ -169,6 +167,8 @@ bool GameFrame() {
             gGameTimeCycle = 0;
             ++gGameTime;
         }
+        // The item and skill rules see whether a battle runs.
+        gRulesInBattle = static_cast<int>(gBattleActive);
         if (gBattleActive) {
             int r = BattleFrame();
             if (r == 0 || r == 2) {
