@@ -19,9 +19,13 @@
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/MemDbg.h"
+#include "engine/Random.h"
 #include "engine/Water.h"
 #include "game/Main.h"
 #include "game/Options.h"
+#include "game/Session.h"
+#include "game/Startup.h"
+#include "menu/MenuState.h"
 #include "game/Settings.h"
 #include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
@@ -48,6 +52,9 @@ void ResetAllGlobals() {
     DeleteWaterList();
     FreeCodeMap();
     ResetGameData();
+    ResetStartup();
+    ResetSession();
+    ResetMenuState();
     ResetKeyBindings();
     SetDefaultOptions();
     ResetVideo();
@@ -88,6 +95,13 @@ HWND Harness::CreateMainWindow() {
     RegisterClassA(wc);
     gMainWnd = CreateWindowExA("Moonharbor", "Moonharbor", 640, 480);
     return gMainWnd;
+}
+
+void Harness::StartGame() {
+    CreateMainWindow();
+    StartUp();
+    InitRandom(12345);
+    gGameActive = 1;
 }
 
 void Harness::PostKeyUp(u32 vk) { PostMessageA(gMainWnd, WM_KEYUP, vk, 0); }
