@@ -33,7 +33,8 @@ std::string Unescape(const std::string& field) {
             for (int k = 0; k < 3; ++k)
                 if (d[k] < '0' || d[k] > '7') octal = false;
             if (octal) {
-                out.push_back(static_cast<char>((d[0] - '0') * 64 + (d[1] - '0') * 8 + (d[2] - '0')));
+                out.push_back(
+                    static_cast<char>((d[0] - '0') * 64 + (d[1] - '0') * 8 + (d[2] - '0')));
                 i += 3;
                 continue;
             }
@@ -43,8 +44,12 @@ std::string Unescape(const std::string& field) {
     return out;
 }
 
-u16 Le16(const u8* p) { return static_cast<u16>(p[0] | p[1] << 8); }
-u32 Le32(const u8* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<u32>(p[3]) << 24; }
+u16 Le16(const u8* p) {
+    return static_cast<u16>(p[0] | p[1] << 8);
+}
+u32 Le32(const u8* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<u32>(p[3]) << 24;
+}
 
 std::string TrimBlanks(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
@@ -84,7 +89,8 @@ std::string UdfDstring(const u8* d, size_t size) {
     if (comp == 8 || comp == 254) {
         for (size_t i = 1; i < used; ++i) AppendUtf8(d[i], &out);
     } else if (comp == 16 || comp == 255) {
-        for (size_t i = 1; i + 1 < used; i += 2) AppendUtf8(static_cast<u32>(d[i] << 8 | d[i + 1]), &out);
+        for (size_t i = 1; i + 1 < used; i += 2)
+            AppendUtf8(static_cast<u32>(d[i] << 8 | d[i + 1]), &out);
     }
     return out;
 }
@@ -155,7 +161,8 @@ std::string DiscLabel(const MountEntry& mount) {
         VolumeReader read = [fd](u64 offset, u8* out, size_t n) {
             return ::pread(fd, out, n, static_cast<off_t>(offset)) == static_cast<ssize_t>(n);
         };
-        bool found = mount.type == "udf" ? ReadUdfLabel(read, &label) : ReadIso9660Label(read, &label);
+        bool found =
+            mount.type == "udf" ? ReadUdfLabel(read, &label) : ReadIso9660Label(read, &label);
         ::close(fd);
         if (found) return label;
     }

@@ -95,7 +95,8 @@ protected:
         fs::path p = dir_ / rel;
         fs::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return p.string();
     }
     static std::string Label(char letter) {
@@ -192,8 +193,8 @@ TEST_F(Disc, MountedDiscsThenFoldersTakeTheFreeLetters) {
     WriteFile("folder/Track01.wav", {0});
     HostSetDrive('D', dir_.string());  // already taken
     std::string table = "/dev/sda1 / ext4 rw 0 0\n" + iso + " " + (dir_ / "mnt/iso").string() +
-                        " iso9660 ro 0 0\n/dev/none " + (dir_ / "mnt/other").string() + " udf ro 0 0\n" +
-                        "tmpfs /tmp tmpfs rw 0 0\n";
+                        " iso9660 ro 0 0\n/dev/none " + (dir_ / "mnt/other").string() +
+                        " udf ro 0 0\n" + "tmpfs /tmp tmpfs rw 0 0\n";
     EXPECT_EQ(MountDiscsFrom(table, (dir_ / "folder").string()), 3);
     EXPECT_EQ(GetDriveTypeA("E:\\"), DRIVE_CDROM);
     EXPECT_EQ(Label('E'), "RX417K");
@@ -207,7 +208,8 @@ TEST_F(Disc, MountedDiscsThenFoldersTakeTheFreeLetters) {
 TEST_F(Disc, StartUpScanReadsTheEnvironment) {
     WriteFile("a/label", {'F', 'I', 'R', 'S', 'T'});
     WriteFile("b/label", {'S', 'E', 'C', 'O', 'N', 'D'});
-    std::string list = (dir_ / "a").string() + ":" + (dir_ / "missing").string() + ":" + (dir_ / "b").string();
+    std::string list =
+        (dir_ / "a").string() + ":" + (dir_ / "missing").string() + ":" + (dir_ / "b").string();
     ::setenv("MOONHARBOR_DISCS", list.c_str(), 1);
     int n = MountDiscs();
     ::unsetenv("MOONHARBOR_DISCS");
