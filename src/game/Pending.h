@@ -20,10 +20,10 @@
 void DrawPauseScreen();
 void SaveScreenShot(const char* path);
 
-// Start-up sound, disc drives and the video's target.
-void PlaySoundResource(int id);
-void MountDiscs();
-void BindVideoToPrimary();
+// Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target
+// (BindVideoToPrimary).
+#include "platform/AudioLib.h"
+#include "platform/Disc.h"
 
 // Picture and act archives.
 void OpenPictureArchives();
