@@ -110,10 +110,18 @@ void Run(benchmark::State& st, i32 w, i32 h, i32 mode, const void* extra) {
 }
 
 u32 gWhite = 0xFFFFFFFF;
-void BM_Silhouette(benchmark::State& st) { Run(st, 640, 480, 0x24, &gWhite); }
-void BM_RleAlphaPlane(benchmark::State& st) { Run(st, 640, 480, 8, nullptr); }
-void BM_RleBlendLevel9(benchmark::State& st) { Run(st, 640, 480, 0x14, nullptr); }
-void BM_RleGrey(benchmark::State& st) { Run(st, 640, 480, 0x28, nullptr); }
+void BM_Silhouette(benchmark::State& st) {
+    Run(st, 640, 480, 0x24, &gWhite);
+}
+void BM_RleAlphaPlane(benchmark::State& st) {
+    Run(st, 640, 480, 8, nullptr);
+}
+void BM_RleBlendLevel9(benchmark::State& st) {
+    Run(st, 640, 480, 0x14, nullptr);
+}
+void BM_RleGrey(benchmark::State& st) {
+    Run(st, 640, 480, 0x28, nullptr);
+}
 BENCHMARK(BM_Silhouette);
 BENCHMARK(BM_RleAlphaPlane);
 BENCHMARK(BM_RleBlendLevel9);

@@ -55,13 +55,20 @@ std::vector<u16> DrawScratch(const void* pic, i32 w, i32 h) {
 // The blends of the edge levels 9..14: terms of s and of d by shift.
 u32 EdgeBlend(const PixelMasks& k, u32 s, u32 d, int m) {
     switch (m) {
-        case 9: return (s >> 3 & k.shr3) + (d >> 1 & k.shr1) + (d >> 2 & k.shr2) + (d >> 4 & k.shr4);
-        case 10: return (s >> 2 & k.shr2) + (d >> 1 & k.shr1) + (d >> 3 & k.shr3) + (d >> 4 & k.shr4);
-        case 11: return (s >> 2 & k.shr2) + (s >> 3 & k.shr3) + (d >> 1 & k.shr1) + (d >> 4 & k.shr4);
-        case 12: return (s >> 1 & k.shr1) + (s >> 4 & k.shr4) + (d >> 2 & k.shr2) + (d >> 3 & k.shr3);
-        case 13: return (s >> 1 & k.shr1) + (s >> 3 & k.shr3) + (s >> 4 & k.shr4) + (d >> 2 & k.shr2);
-        case 14: return (s >> 1 & k.shr1) + (s >> 2 & k.shr2) + (s >> 4 & k.shr4) + (d >> 3 & k.shr3);
-        default: return m >= 15 ? s : d;
+        case 9:
+            return (s >> 3 & k.shr3) + (d >> 1 & k.shr1) + (d >> 2 & k.shr2) + (d >> 4 & k.shr4);
+        case 10:
+            return (s >> 2 & k.shr2) + (d >> 1 & k.shr1) + (d >> 3 & k.shr3) + (d >> 4 & k.shr4);
+        case 11:
+            return (s >> 2 & k.shr2) + (s >> 3 & k.shr3) + (d >> 1 & k.shr1) + (d >> 4 & k.shr4);
+        case 12:
+            return (s >> 1 & k.shr1) + (s >> 4 & k.shr4) + (d >> 2 & k.shr2) + (d >> 3 & k.shr3);
+        case 13:
+            return (s >> 1 & k.shr1) + (s >> 3 & k.shr3) + (s >> 4 & k.shr4) + (d >> 2 & k.shr2);
+        case 14:
+            return (s >> 1 & k.shr1) + (s >> 2 & k.shr2) + (s >> 4 & k.shr4) + (d >> 3 & k.shr3);
+        default:
+            return m >= 15 ? s : d;
     }
 }
 
@@ -109,13 +116,16 @@ u8* MakeAntiAliasMap(const void* pic) {
             for (i32 dy = -2; dy <= 2; ++dy)
                 for (i32 dx = -2 + std::abs(dy); dx <= 2 - std::abs(dy); ++dx) {
                     i32 yy = y + dy, xx = x + dx;
-                    if (yy >= 0 && yy < h && xx >= 0 && xx < w) --levels[static_cast<size_t>(yy) * w + xx];
+                    if (yy >= 0 && yy < h && xx >= 0 && xx < w)
+                        --levels[static_cast<size_t>(yy) * w + xx];
                 }
         }
     return map;
 }
 
-void SetAntiAliasMap(const u8* map) { gAntiAliasMap = map; }
+void SetAntiAliasMap(const u8* map) {
+    gAntiAliasMap = map;
+}
 
 const u8* AntiAliasLevels(const u8* map) {
     if (!map) return nullptr;
@@ -190,4 +200,6 @@ void DrawLine(i32 x0, i32 y0, i32 x1, i32 y1, i32 rowPixels, u16 colour) {
     }
 }
 
-void ResetAntiAlias() { gAntiAliasMap = nullptr; }
+void ResetAntiAlias() {
+    gAntiAliasMap = nullptr;
+}

@@ -71,7 +71,8 @@ struct PixelMasks {
     // k/16 of s plus (15 - k)/16 of d; 15 and above is s, 0 and below d.
     // Terms without branches, for levels that change from pixel to pixel.
     u32 TermsBranchless(u32 v, u32 level) const {
-        return (v >> 1 & shr1 & (0u - (level >> 3 & 1))) + (v >> 2 & shr2 & (0u - (level >> 2 & 1))) +
+        return (v >> 1 & shr1 & (0u - (level >> 3 & 1))) +
+               (v >> 2 & shr2 & (0u - (level >> 2 & 1))) +
                (v >> 3 & shr3 & (0u - (level >> 1 & 1))) + (v >> 4 & shr4 & (0u - (level & 1)));
     }
     u32 Blend(u32 s, u32 d, int k) const {
@@ -111,4 +112,3 @@ struct PixelMasks {
         return static_cast<u16>(r);
     }
 };
-

@@ -9,7 +9,9 @@
 namespace {
 
 // Deltas of 32 steps or more already take any channel to its end.
-i32 ClampSteps(i32 d) { return d > 32 ? 32 : d < -32 ? -32 : d; }
+i32 ClampSteps(i32 d) {
+    return d > 32 ? 32 : d < -32 ? -32 : d;
+}
 
 // One channel moved by d steps, each pixel clamping by itself; any n works,
 // an odd count included.
@@ -19,8 +21,10 @@ void AdjustChannel(u16* pixels, i32 n, i32 d, u32 mask, u32 unit) {
     const u32 step = static_cast<u32>(d < 0 ? -d : d) * unit;
     for (i32 i = 0; i < n; ++i) {
         u32 v = pixels[i], c = v & mask;
-        if (d > 0) c = c + step > mask ? mask : c + step;
-        else c = c > step ? c - step : 0;
+        if (d > 0)
+            c = c + step > mask ? mask : c + step;
+        else
+            c = c > step ? c - step : 0;
         pixels[i] = static_cast<u16>((v & ~mask) | c);
     }
 }

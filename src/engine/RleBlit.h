@@ -30,8 +30,9 @@ inline void WalkRleRow(const u8* q, i32 c0, i32 c1, u16* dst, Op& op) {
         u16 kind = word & kRunKindMask;
         i32 a = std::max(col, c0), b = std::min(col + n, c1);
         if (kind == kRunLiteral) {
-            if (a < b) op.template Lit<Mirror>(Mirror ? dst - (a - c0) : dst + (a - c0),
-                                               q + 2 * (a - col), b - a, a);
+            if (a < b)
+                op.template Lit<Mirror>(Mirror ? dst - (a - c0) : dst + (a - c0), q + 2 * (a - col),
+                                        b - a, a);
             q += 2 * n;
         } else if constexpr (Op::kKey2) {
             if (kind == kRunKey2 && a < b)
@@ -126,14 +127,18 @@ void WalkRle(i32 x, i32 w, Op& op, bool advanceWave, Rows rows = Rows()) {
                 if (!placed) {
                     WalkRleRow<Mirror>(p + 2, c0, c1, first + static_cast<i64>(r) * stride, op);
                 } else {
-                    i32 s = Rows::kSkew ? gBlitSkewX
-                                        : gWaveTable[gPaintWave][(static_cast<u32>(gWavePhase) + 1 + r) % 33];
+                    i32 s =
+                        Rows::kSkew
+                            ? gBlitSkewX
+                            : gWaveTable[gPaintWave][(static_cast<u32>(gWavePhase) + 1 + r) % 33];
                     i32 x0 = picX + s;
                     i32 lo = std::max(clipL, x0), hi = std::min(clipR, x0 + w);
                     u16* row = gBlitDst - x + static_cast<i64>(r) * stride;
                     if (lo < hi) {
-                        if (Mirror) WalkRleRow<true>(p + 2, w - (hi - x0), w - (lo - x0), row + hi - 1, op);
-                        else WalkRleRow<false>(p + 2, lo - x0, hi - x0, row + lo, op);
+                        if (Mirror)
+                            WalkRleRow<true>(p + 2, w - (hi - x0), w - (lo - x0), row + hi - 1, op);
+                        else
+                            WalkRleRow<false>(p + 2, lo - x0, hi - x0, row + lo, op);
                     }
                 }
             }

@@ -150,7 +150,8 @@ ScaledRows<Skew> ScalePlan(i32 h) {
         if (gPaintSkew != 0) {
             i32 rowsTall = gPaintScaleH > 0 ? gPaintScaleH : h;
             rows.skewDir = gPaintSkew > 0 ? -1 : 1;
-            rows.skewStep = static_cast<i32>((static_cast<i64>(std::abs(gPaintSkew)) * 1024) / rowsTall);
+            rows.skewStep =
+                static_cast<i32>((static_cast<i64>(std::abs(gPaintSkew)) * 1024) / rowsTall);
         }
     }
     return rows;
@@ -250,11 +251,16 @@ struct ShimmerOp {
             u16* t = Mirror ? d - i : d + i;
             ++n;
             const u16* from = t;
-            if (n <= 4) from = t - 1;
-            else if (n <= 10) from = t + pitch;
-            else if (n <= 13) from = t - pitch;
-            else if (n <= 16) from = t + 1;
-            else n = 0;
+            if (n <= 4)
+                from = t - 1;
+            else if (n <= 10)
+                from = t + pitch;
+            else if (n <= 13)
+                from = t - pitch;
+            else if (n <= 16)
+                from = t + 1;
+            else
+                n = 0;
             if (from != t && Inside(from)) *t = *from;
         }
     }

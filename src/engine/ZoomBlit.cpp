@@ -189,7 +189,8 @@ void ZoomPalette8(i32 x, i32 y, i32 w, i32 h, const void* modeWord) {
                 q += 2;
                 bool literal = (word & kRunKindMask) == kRunLiteral;
                 for (i32 i = 0; literal && i < n; ++i) {
-                    i64 X = mirror ? static_cast<i64>(x) + w - 1 - (col + i) : static_cast<i64>(x) + col + i;
+                    i64 X = mirror ? static_cast<i64>(x) + w - 1 - (col + i)
+                                   : static_cast<i64>(x) + col + i;
                     if (col + i < w && X >= c.left && X < clipR) dst[X] = gPaintPalette[q[i]];
                 }
                 if (literal) q += n;

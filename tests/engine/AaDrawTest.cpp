@@ -81,7 +81,8 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
         EXPECT_EQ(gScreenPitch, 1280);
         EXPECT_EQ(gRowOffsets[5], 5u * 1280);
         for (i32 y = 0; y < h; ++y)
-            for (i32 x = 0; x < w; ++x) ASSERT_EQ(m.At(w, x, y), LevelRef(rows, x, y)) << iter << " " << x << "," << y;
+            for (i32 x = 0; x < w; ++x)
+                ASSERT_EQ(m.At(w, x, y), LevelRef(rows, x, y)) << iter << " " << x << "," << y;
     }
     EXPECT_EQ(gPaintWave, 5);
     EXPECT_EQ(MakeAntiAliasMap(nullptr), nullptr);
@@ -89,8 +90,8 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
 
 TEST(AntiAlias, DrawingBlendsByLevelAndClipsToTheScreen) {
     Canvas c(k555);
-    std::vector<std::string> rows = {".....", "..#..", "..#..", "..#..", "..#..", "..#..", ".....",
-                                     "#####", "#####", "#####", "#####", "#####"};
+    std::vector<std::string> rows = {".....", "..#..", "..#..", "..#..", "..#..", "..#..",
+                                     ".....", "#####", "#####", "#####", "#####", "#####"};
     std::vector<u8> pic = FromMask(rows, 0x7FFF);
     MapHolder m(pic.data());
     // A thin line: 8 transparent pixels in the diamond, level 7, not drawn.
@@ -176,10 +177,12 @@ TEST(Lines, StepsAndClipping) {
         i32 x1 = static_cast<i32>(rng() % 800) - 80, y1 = static_cast<i32>(rng() % 600) - 60;
         ClipRect clip = RandomClip(rng);
         std::vector<u16> expect(640 * 480, 0);
-        i32 dx = std::abs(x1 - x0), dy = std::abs(y1 - y0), sx = x1 >= x0 ? 1 : -1, sy = y1 >= y0 ? 1 : -1;
+        i32 dx = std::abs(x1 - x0), dy = std::abs(y1 - y0), sx = x1 >= x0 ? 1 : -1,
+            sy = y1 >= y0 ? 1 : -1;
         i32 x = x0, y = y0, e = 0;
         auto put = [&] {
-            if (x >= clip.left && x < clip.left + clip.width && y >= clip.top && y < clip.top + clip.height)
+            if (x >= clip.left && x < clip.left + clip.width && y >= clip.top &&
+                y < clip.top + clip.height)
                 expect[y * 640 + x] = 9;
         };
         if (dx <= dy) {

@@ -8,8 +8,12 @@
 
 namespace {
 
-i32 Sat(i32 v) { return v < 0 ? 0 : v > 31 ? 31 : v; }
-i32 WaveAt(i32 k, i32 i) { return static_cast<i32>(std::lround(k * std::sin(2 * M_PI * i / 33))); }
+i32 Sat(i32 v) {
+    return v < 0 ? 0 : v > 31 ? 31 : v;
+}
+i32 WaveAt(i32 k, i32 i) {
+    return static_cast<i32>(std::lround(k * std::sin(2 * M_PI * i / 33)));
+}
 
 u16 BlendRef(u16 s, u16 d, int k) {
     if (k >= 15) return s;
@@ -23,7 +27,9 @@ u16 BlendRef(u16 s, u16 d, int k) {
     }
     return Join(out);
 }
-Rgb TintRef(Rgb c, const i32 t[3]) { return {Sat(c.r + t[0]), Sat(c.g + t[1]), Sat(c.b + t[2])}; }
+Rgb TintRef(Rgb c, const i32 t[3]) {
+    return {Sat(c.r + t[0]), Sat(c.g + t[1]), Sat(c.b + t[2])};
+}
 u16 GreyRef(u16 d) {
     Rgb c = Split(d);
     i32 v = (c.r + c.g + c.b) / 4;
@@ -94,9 +100,7 @@ std::vector<DrawnRow> RowPlan(const FxSetting& s) {
         if (src >= s.h) break;
         if (n >= skip) {
             i32 i = n - skip;
-            i32 shift = skewed ? skewX
-                        : s.wave  ? WaveAt(s.wave, (s.phase + 1 + i) % 33)
-                                  : 0;
+            i32 shift = skewed ? skewX : s.wave ? WaveAt(s.wave, (s.phase + 1 + i) % 33) : 0;
             out.push_back({flip ? y + rows - 1 - i : y + i, src, shift, i});
         }
         acc += step;
@@ -136,14 +140,28 @@ void FxReference(std::vector<u16>& c, const RefPic& p, const FxSetting& s) {
             u16& d = c[static_cast<size_t>(row.Y) * 640 + screenX(col)];
             switch (effect) {
                 case 0x0C:
-                case 0x10: d = Join(TintRef(Split(d), s.tint)); break;
+                case 0x10:
+                    d = Join(TintRef(Split(d), s.tint));
+                    break;
                 case 0x14:
-                case 0x1C: d = BlendRef(v, d, level); break;
-                case 0x18: d = !visible(col - 1) || !visible(col + 1) ? mark : v; break;
-                case 0x20: d = AddRef(v, d, s.tint); break;
-                case 0x24: d = static_cast<u16>(s.colour); break;
-                case 0x28: d = GreyRef(d); break;
-                case 0x2C: d = SubRef(v, d, s.tint); break;
+                case 0x1C:
+                    d = BlendRef(v, d, level);
+                    break;
+                case 0x18:
+                    d = !visible(col - 1) || !visible(col + 1) ? mark : v;
+                    break;
+                case 0x20:
+                    d = AddRef(v, d, s.tint);
+                    break;
+                case 0x24:
+                    d = static_cast<u16>(s.colour);
+                    break;
+                case 0x28:
+                    d = GreyRef(d);
+                    break;
+                case 0x2C:
+                    d = SubRef(v, d, s.tint);
+                    break;
             }
         }
     }
@@ -152,8 +170,9 @@ void FxReference(std::vector<u16>& c, const RefPic& p, const FxSetting& s) {
 struct ModeCase {
     i32 mode;
 };
-const i32 kFxModes[] = {0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19,
-                        0x1C, 0x20, 0x21, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D};
+const i32 kFxModes[] = {0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11, 0x14, 0x15, 0x16,
+                        0x17, 0x18, 0x19, 0x1C, 0x20, 0x21, 0x24, 0x25, 0x26,
+                        0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D};
 
 class EffectBlitters : public ::testing::TestWithParam<Layout> {};
 
@@ -196,10 +215,10 @@ TEST_P(EffectBlitters, EveryModeMatchesItsReference) {
         gPaintTintG = s.tint[1];
         gPaintTintB = s.tint[2];
         PutPic(s.x, s.y, s.w, s.h, s.mode, &s.colour);
-        ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << std::hex << s.mode
-                                     << std::dec << " at " << s.x << "," << s.y << " " << s.w
-                                     << "x" << s.h << " wave " << s.wave << " scale " << s.scaleH
-                                     << " skew " << s.skew;
+        ASSERT_EQ(canvas.px, expect)
+            << "iteration " << iter << " mode " << std::hex << s.mode << std::dec << " at " << s.x
+            << "," << s.y << " " << s.w << "x" << s.h << " wave " << s.wave << " scale " << s.scaleH
+            << " skew " << s.skew;
         gPaintWave = 0;
     }
 }
@@ -276,7 +295,8 @@ TEST(EffectModes, MarksSilhouetteGreyAndSubtract) {
     for (i32 x : {10, 11}) {
         PutPic(x, 20, 7, 2, 0x24, &colour);
         for (i32 r = 0; r < 2; ++r)
-            for (i32 i = 0; i < 7; ++i) ASSERT_EQ(c.px[(20 + r) * 640 + x + i], 0x7FFF) << x << " " << i;
+            for (i32 i = 0; i < 7; ++i)
+                ASSERT_EQ(c.px[(20 + r) * 640 + x + i], 0x7FFF) << x << " " << i;
         PutPic(x, 30, 7, 2, 0x25, &colour);
         for (i32 i = 0; i < 7; ++i) ASSERT_EQ(c.px[30 * 640 + x + i], 0x7FFF);
     }
@@ -376,11 +396,16 @@ TEST(EffectModes, ShimmerTakesNeighboursInTurnAndStaysInTheClip) {
     for (i32 i = 0; i < 17; ++i) {
         u16 got = c.px[100 * 640 + 50 + i];
         i32 n = i + 1;
-        if (n <= 4) EXPECT_EQ(got, c.px[100 * 640 + 49 + i]) << i;  // left, already shifted
-        else if (n <= 10) EXPECT_EQ(got, start[101 * 640 + 50 + i]) << i;
-        else if (n <= 13) EXPECT_EQ(got, start[99 * 640 + 50 + i]) << i;
-        else if (n <= 16) EXPECT_EQ(got, start[100 * 640 + 51 + i]) << i;
-        else EXPECT_EQ(got, start[100 * 640 + 50 + i]) << i;
+        if (n <= 4)
+            EXPECT_EQ(got, c.px[100 * 640 + 49 + i]) << i;  // left, already shifted
+        else if (n <= 10)
+            EXPECT_EQ(got, start[101 * 640 + 50 + i]) << i;
+        else if (n <= 13)
+            EXPECT_EQ(got, start[99 * 640 + 50 + i]) << i;
+        else if (n <= 16)
+            EXPECT_EQ(got, start[100 * 640 + 51 + i]) << i;
+        else
+            EXPECT_EQ(got, start[100 * 640 + 50 + i]) << i;
     }
     // At the clip's bottom edge the row below is not taken.
     gClipRect = {0, 0, 640, 101};

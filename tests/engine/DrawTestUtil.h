@@ -63,10 +63,18 @@ inline RefPic ReadRefPic(const std::vector<u8>& b) {
             for (i32 i = 0; i < n && c + i < p.w; ++i) {
                 size_t k = static_cast<size_t>(r) * p.w + c + i;
                 switch (run >> 14) {
-                    case 0: p.kind[k] = Px::Lit; p.value[k] = word(q + 2 * i); break;
-                    case 3: p.kind[k] = Px::Key1; break;
-                    case 2: p.kind[k] = Px::Key2; break;
-                    default: break;
+                    case 0:
+                        p.kind[k] = Px::Lit;
+                        p.value[k] = word(q + 2 * i);
+                        break;
+                    case 3:
+                        p.kind[k] = Px::Key1;
+                        break;
+                    case 2:
+                        p.kind[k] = Px::Key2;
+                        break;
+                    default:
+                        break;
                 }
             }
             if ((run >> 14) == 0) q += 2 * n;
@@ -86,7 +94,8 @@ inline Rgb Split(u32 v) {
             static_cast<i32>((v & gMaskB) >> gShiftB)};
 }
 inline u16 Join(Rgb c) {
-    return static_cast<u16>((static_cast<u32>(c.r) << gShiftR) | (static_cast<u32>(c.g) << gShiftG) |
+    return static_cast<u16>((static_cast<u32>(c.r) << gShiftR) |
+                            (static_cast<u32>(c.g) << gShiftG) |
                             (static_cast<u32>(c.b) << gShiftB));
 }
 

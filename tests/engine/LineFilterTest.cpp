@@ -7,7 +7,9 @@
 
 namespace {
 
-i32 Sat(i32 v) { return v < 0 ? 0 : v > 31 ? 31 : v; }
+i32 Sat(i32 v) {
+    return v < 0 ? 0 : v > 31 ? 31 : v;
+}
 
 class LineFilters : public ::testing::TestWithParam<Layout> {};
 

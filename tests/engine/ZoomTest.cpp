@@ -5,7 +5,9 @@
 
 namespace {
 
-i32 Sat(i32 v) { return v < 0 ? 0 : v > 31 ? 31 : v; }
+i32 Sat(i32 v) {
+    return v < 0 ? 0 : v > 31 ? 31 : v;
+}
 
 struct ZoomSetting {
     i32 x, y, w, h, mode;
@@ -19,9 +21,13 @@ u16 ZoomOpRef(i32 effect, const ZoomSetting& s, u16 v, u16 d) {
     Rgb a = Split(v), b = Split(d);
     const i32* t = s.tint;
     switch (effect) {
-        case 0x80: return v;
-        case 0x84: return Join({Sat(Sat(a.r + b.r) + t[0]), Sat(Sat(a.g + b.g) + t[1]), Sat(Sat(a.b + b.b) + t[2])});
-        case 0x90: return Join({Sat(b.r + t[0]), Sat(b.g + t[1]), Sat(b.b + t[2])});
+        case 0x80:
+            return v;
+        case 0x84:
+            return Join({Sat(Sat(a.r + b.r) + t[0]), Sat(Sat(a.g + b.g) + t[1]),
+                         Sat(Sat(a.b + b.b) + t[2])});
+        case 0x90:
+            return Join({Sat(b.r + t[0]), Sat(b.g + t[1]), Sat(b.b + t[2])});
         case 0x94: {
             if (s.alpha == 0) return d;
             if (s.alpha < 1 || s.alpha > 14) return v;
@@ -34,12 +40,15 @@ u16 ZoomOpRef(i32 effect, const ZoomSetting& s, u16 v, u16 d) {
             }
             return Join(o);
         }
-        case 0xA4: return 0;
+        case 0xA4:
+            return 0;
         case 0xA8: {
             i32 g = (b.r + b.g + b.b) / 4;
             return Join({g, g, g});
         }
-        case 0xAC: return Join({Sat(b.r - Sat(a.r + t[0])), Sat(b.g - Sat(a.g + t[1])), Sat(b.b - Sat(a.b + t[2]))});
+        case 0xAC:
+            return Join({Sat(b.r - Sat(a.r + t[0])), Sat(b.g - Sat(a.g + t[1])),
+                         Sat(b.b - Sat(a.b + t[2]))});
     }
     return d;
 }
@@ -55,7 +64,8 @@ void ZoomReference(std::vector<u16>& c, const RefPic& p, const ZoomSetting& s) {
     i64 left = s.x + ax - sx * ax / 1024, right = left + width - 1;
     i64 top = y0 + ay - sy * ay / 1024, bottom = top + height - 1;
     const ClipRect& k = s.clip;
-    if (right < k.left || left >= k.left + k.width || bottom < k.top || top >= k.top + k.height) return;
+    if (right < k.left || left >= k.left + k.width || bottom < k.top || top >= k.top + k.height)
+        return;
     i64 anchorRow = sy * ay / 1024;
     for (i64 j = 0; j < std::min<i64>(height, 1280); ++j) {
         i64 Y = flip ? bottom - j : top + j;
@@ -107,10 +117,10 @@ TEST_P(Zoom, EveryModeMatchesTheReference) {
         gPaintTintG = s.tint[1];
         gPaintTintB = s.tint[2];
         PutPic(s.x, s.y, s.w, s.h, s.mode, nullptr);
-        ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << std::hex << s.mode
-                                     << std::dec << " " << s.w << "x" << s.h << " at " << s.x
-                                     << "," << s.y << " anchor " << s.ax << "," << s.ay << " scale "
-                                     << s.sx << "," << s.sy << " shear " << s.shear;
+        ASSERT_EQ(canvas.px, expect)
+            << "iteration " << iter << " mode " << std::hex << s.mode << std::dec << " " << s.w
+            << "x" << s.h << " at " << s.x << "," << s.y << " anchor " << s.ax << "," << s.ay
+            << " scale " << s.sx << "," << s.sy << " shear " << s.shear;
         // Zoomed draws leave the one-shot settings for the next call.
         EXPECT_EQ(gPaintAlpha, s.alpha);
         EXPECT_EQ(gPaintTintR, s.tint[0]);
