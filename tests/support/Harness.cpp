@@ -15,6 +15,8 @@
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/MemDbg.h"
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
 #include "engine/Water.h"
 #include "game/Main.h"
 #include "game/Settings.h"
@@ -37,6 +39,8 @@ void ResetAllGlobals() {
     ResetTextInput();
     DeleteWaterList();
     FreeCodeMap();
+    ResetPicLib();
+    ResetActs();
     gMainWnd = nullptr;
 }
 
