@@ -35,5 +35,6 @@ inline void WriteFuzzArchive(const char* ext, const uint8_t* data, size_t size, 
     w.Zeros(kTswEntrySize * (kTswEntryCount - 1));
     w.Bytes(data, size);
     std::ofstream out(FuzzRoot() + "/PicLib/all_char" + ext, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(w.bytes().data()), static_cast<std::streamsize>(w.size()));
+    out.write(reinterpret_cast<const char*>(w.bytes().data()),
+              static_cast<std::streamsize>(w.size()));
 }

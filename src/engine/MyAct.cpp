@@ -61,7 +61,9 @@ void Refuse(i32 act, const std::string& why) {
         std::fprintf(stderr, "act %d: %s\n", act, why.c_str());
 }
 
-std::string ActFileName(int archive) { return std::string(kPicArchiveNames[archive]) + ".act"; }
+std::string ActFileName(int archive) {
+    return std::string(kPicArchiveNames[archive]) + ".act";
+}
 
 void OpenActArchives() {
     ActState& s = A();
@@ -74,7 +76,8 @@ void OpenActArchives() {
 }
 
 bool ReadAt(cFile& f, u32 offset, void* dst, u32 count) {
-    if (!f.IsOpen() || offset > 0x7FFFFFFFu || f.SeekSet(static_cast<i32>(offset)) == 0) return false;
+    if (!f.IsOpen() || offset > 0x7FFFFFFFu || f.SeekSet(static_cast<i32>(offset)) == 0)
+        return false;
     u32 n = count;
     return count == 0 || (f.Read(dst, &n) && n == count);
 }
@@ -91,7 +94,8 @@ bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
     u32 at = kTswHeaderSize + kTswEntrySize * (entry - 1);
     u8 raw[kTswEntrySize];
     if (!ReadAt(s.files[archive], at, raw, kTswEntrySize)) {
-        Refuse(act, "cannot read the directory entry of " + ActFileName(archive) + " at offset " + std::to_string(at));
+        Refuse(act, "cannot read the directory entry of " + ActFileName(archive) + " at offset " +
+                        std::to_string(at));
         return false;
     }
     ++s.entryReads;
@@ -100,8 +104,8 @@ bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
     TswEntryFields(r, e);
     u64 end = static_cast<u64>(e.offset) + e.size;
     if (e.offset == 0 || e.size < 2 || e.size > kMaxActBytes || end > s.files[archive].GetSize()) {
-        Refuse(act, "directory entry of " + ActFileName(archive) + " at offset " + std::to_string(at) +
-                        " points outside the file");
+        Refuse(act, "directory entry of " + ActFileName(archive) + " at offset " +
+                        std::to_string(at) + " points outside the file");
         return false;
     }
     auto* n = static_cast<EntryNode*>(MH_ALLOC(sizeof(EntryNode)));
@@ -131,14 +135,17 @@ u8* ReadActData(i32 act, u32* size) {
     u8* data = static_cast<u8*>(MH_ALLOC(static_cast<i32>(*size)));
     if (!ReadAt(s.files[archive], offset, data, *size)) {
         MH_FREE(data);
-        Refuse(act, "cannot read the act in " + ActFileName(archive) + " at offset " + std::to_string(offset));
+        Refuse(act, "cannot read the act in " + ActFileName(archive) + " at offset " +
+                        std::to_string(offset));
         return nullptr;
     }
     ++s.reads;
     return data;
 }
 
-int ActBucket(i32 act, i32 key) { return (act == 0xFFFF ? key : act) & 15; }
+int ActBucket(i32 act, i32 key) {
+    return (act == 0xFFFF ? key : act) & 15;
+}
 
 void FreeActNode(ActNode* n) {
     MH_FREE(n->data);
@@ -263,24 +270,37 @@ void ApplyScale(ActPlayer* p, u16 v) {
 // Applies a tag whose operands are op[]. Unknown words do nothing.
 void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
     switch (tag) {
-        case kActRF: p->pic = op[0]; break;
+        case kActRF:
+            p->pic = op[0];
+            break;
         case kActPA:
             p->frame = op[0];
             ++p->frameCounter;
             break;
         case kActSD:
             p->delay = op[0];
-            p->delayCount = (p->delayOverride & kDelayOverrideOn) ? (p->delayOverride & 0x7FFF) : p->delay;
+            p->delayCount =
+                (p->delayOverride & kDelayOverrideOn) ? (p->delayOverride & 0x7FFF) : p->delay;
             break;
         case kActXY:
             p->xOff = static_cast<i16>(op[0]);
             p->yOff = static_cast<i16>(op[1]);
             break;
-        case kActVI: p->drawMode |= 1; break;
-        case kActNO: p->drawMode &= ~1u; break;
-        case kActAM: p->drawMode |= 4; break;
-        case kActAH: p->drawMode |= 8; break;
-        case kActAN: p->drawMode |= 0x2C; break;
+        case kActVI:
+            p->drawMode |= 1;
+            break;
+        case kActNO:
+            p->drawMode &= ~1u;
+            break;
+        case kActAM:
+            p->drawMode |= 4;
+            break;
+        case kActAH:
+            p->drawMode |= 8;
+            break;
+        case kActAN:
+            p->drawMode |= 0x2C;
+            break;
         case kActGS:
             p->drawMode |= 0x14;
             p->blend = static_cast<u8>(op[0]);
@@ -289,7 +309,9 @@ void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
             p->drawMode |= 0x10;
             p->ldValue = static_cast<u8>(op[0]);
             break;
-        case kActSC: ApplyScale(p, op[0]); break;
+        case kActSC:
+            ApplyScale(p, op[0]);
+            break;
         case kActLP:
             p->loopStart = static_cast<u8>(op[0]);
             p->loopEnd = static_cast<u8>(op[1]);
@@ -299,17 +321,39 @@ void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
             p->tnValue = static_cast<u8>(op[0]);
             p->frameCounter = static_cast<u8>(op[0] >> 8);
             break;
-        case kActWV: p->sound = op[0]; break;
-        case kActAT: p->event = op[0]; break;
-        case kActAX: p->hitX = static_cast<i16>(op[0]); break;
-        case kActAY: p->hitY = static_cast<i16>(op[0]); break;
-        case kActOX: p->overlayX = static_cast<i16>(op[0]); break;
-        case kActOY: p->overlayY = static_cast<i16>(op[0]); break;
-        case kActRO: p->overlayPic = op[0]; break;
-        case kActOA: p->overlayFrame = op[0]; break;
-        case kActAE: p->layerAct = op[0]; break;
-        case kActQE: p->layerAction = op[0]; break;
-        case kActTW: p->wave = static_cast<u8>(op[0]); break;
+        case kActWV:
+            p->sound = op[0];
+            break;
+        case kActAT:
+            p->event = op[0];
+            break;
+        case kActAX:
+            p->hitX = static_cast<i16>(op[0]);
+            break;
+        case kActAY:
+            p->hitY = static_cast<i16>(op[0]);
+            break;
+        case kActOX:
+            p->overlayX = static_cast<i16>(op[0]);
+            break;
+        case kActOY:
+            p->overlayY = static_cast<i16>(op[0]);
+            break;
+        case kActRO:
+            p->overlayPic = op[0];
+            break;
+        case kActOA:
+            p->overlayFrame = op[0];
+            break;
+        case kActAE:
+            p->layerAct = op[0];
+            break;
+        case kActQE:
+            p->layerAction = op[0];
+            break;
+        case kActTW:
+            p->wave = static_cast<u8>(op[0]);
+            break;
         case kActWH:
             p->cellW = op[0];
             p->cellH = op[1];
@@ -326,10 +370,17 @@ void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
             p->colB = op[0];
             p->colB2 = op[1];
             break;
-        case kActCL: p->colR2 = p->colG2 = p->colB2 = 0; break;
-        case kActFL: std::memcpy(p->fl, op, sizeof(p->fl)); break;
-        case kActSM: p->smFlag = 1; break;
-        default: break;
+        case kActCL:
+            p->colR2 = p->colG2 = p->colB2 = 0;
+            break;
+        case kActFL:
+            std::memcpy(p->fl, op, sizeof(p->fl));
+            break;
+        case kActSM:
+            p->smFlag = 1;
+            break;
+        default:
+            break;
     }
 }
 
@@ -346,7 +397,8 @@ void RunCommands(ActPlayer* p) {
             if (EndCommand(p, kind, at)) return;
             continue;
         }
-        p->delayCount = (p->delayOverride & kDelayOverrideOn) ? (p->delayOverride & 0x7FFF) : p->delay;
+        p->delayCount =
+            (p->delayOverride & kDelayOverrideOn) ? (p->delayOverride & 0x7FFF) : p->delay;
         int n = ActOperandCount(tag);
         u16 op[7] = {};
         if (!Operands(p, words, p->cmdIndex, n, op)) {
@@ -365,16 +417,45 @@ void RunCommands(ActPlayer* p) {
 
 int ActOperandCount(u16 tag) {
     switch (tag) {
-        case kActVI: case kActNO: case kActAM: case kActAH: case kActAN: case kActCL: case kActSM:
+        case kActVI:
+        case kActNO:
+        case kActAM:
+        case kActAH:
+        case kActAN:
+        case kActCL:
+        case kActSM:
             return 0;
-        case kActXY: case kActWH: case kActCR: case kActCG: case kActCB: return 2;
-        case kActLP: return 3;
-        case kActFL: return 7;
-        case kActRF: case kActPA: case kActSD: case kActGS: case kActLD: case kActSC: case kActTN:
-        case kActWV: case kActAT: case kActAX: case kActAY: case kActOX: case kActOY: case kActRO:
-        case kActOA: case kActAE: case kActQE: case kActTW:
+        case kActXY:
+        case kActWH:
+        case kActCR:
+        case kActCG:
+        case kActCB:
+            return 2;
+        case kActLP:
+            return 3;
+        case kActFL:
+            return 7;
+        case kActRF:
+        case kActPA:
+        case kActSD:
+        case kActGS:
+        case kActLD:
+        case kActSC:
+        case kActTN:
+        case kActWV:
+        case kActAT:
+        case kActAX:
+        case kActAY:
+        case kActOX:
+        case kActOY:
+        case kActRO:
+        case kActOA:
+        case kActAE:
+        case kActQE:
+        case kActTW:
             return 1;
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -439,7 +520,8 @@ int TakeActData(ActPlayer* p) {
     Restart(p);
     i32 key = p->dir + p->action;
     u32 bytes = 0;
-    p->actData = gActCacheMode == 1 ? LoadAct(p->act, key, &bytes) : ReadActDirect(p->act, key, &bytes);
+    p->actData =
+        gActCacheMode == 1 ? LoadAct(p->act, key, &bytes) : ReadActDirect(p->act, key, &bytes);
     p->actBytes = p->actData ? bytes : 0;
     if (!p->actData) return 0;
     if (p->delayCount != 0) {
@@ -471,10 +553,18 @@ void FreeActs() {
     gActLastScale = gActLastX = gActLastY = 0;
 }
 
-void SetActCacheMode(i32 mode) { gActCacheMode = mode; }
-void SetActZoomAll(i32 flag) { gActZoomAll = flag; }
-void SetActMemory(u32 bytes) { A().budget = bytes; }
-void SetActZoomFunc(ActZoomFn fn) { A().zoom = fn; }
+void SetActCacheMode(i32 mode) {
+    gActCacheMode = mode;
+}
+void SetActZoomAll(i32 flag) {
+    gActZoomAll = flag;
+}
+void SetActMemory(u32 bytes) {
+    A().budget = bytes;
+}
+void SetActZoomFunc(ActZoomFn fn) {
+    A().zoom = fn;
+}
 
 ActCacheStats GetActCacheStats() {
     ActState& s = A();
@@ -487,7 +577,9 @@ ActCacheStats GetActCacheStats() {
     return st;
 }
 
-const char* ActLastError() { return A().lastError.c_str(); }
+const char* ActLastError() {
+    return A().lastError.c_str();
+}
 
 void ResetActs() {
     FreeActs();

@@ -4,7 +4,9 @@
 #include "engine/Types.h"
 
 // Command tags: two ASCII letters, the first in the high byte.
-constexpr u16 ActTag(char a, char b) { return static_cast<u16>(static_cast<u8>(a) << 8 | static_cast<u8>(b)); }
+constexpr u16 ActTag(char a, char b) {
+    return static_cast<u16>(static_cast<u8>(a) << 8 | static_cast<u8>(b));
+}
 constexpr u16 kActRF = ActTag('R', 'F'), kActPA = ActTag('P', 'A'), kActSD = ActTag('S', 'D');
 constexpr u16 kActXY = ActTag('X', 'Y'), kActVI = ActTag('V', 'I'), kActNO = ActTag('N', 'O');
 constexpr u16 kActAM = ActTag('A', 'M'), kActAH = ActTag('A', 'H'), kActAN = ActTag('A', 'N');
@@ -33,10 +35,10 @@ struct ActPlayer {
     i32 lastAct = 0;
     i32 action = 0;  // part key = direction + action
     i32 lastAction = 0;
-    i32 xOff = 0, yOff = 0;  // "XY": the user draws at position - offset
-    u32 drawMode = 0;        // PutPic mode of the frame
-    u32 layerAct = 0;        // "AE": act of the second layer
-    u32 layerAction = 0;     // "QE": action of the second layer
+    i32 xOff = 0, yOff = 0;    // "XY": the user draws at position - offset
+    u32 drawMode = 0;          // PutPic mode of the frame
+    u32 layerAct = 0;          // "AE": act of the second layer
+    u32 layerAction = 0;       // "QE": action of the second layer
     u32 cellW = 0, cellH = 0;  // "WH": frame size in 16-pixel cells
     i32 dir = 0;
     i32 lastDir = 0;
@@ -45,18 +47,18 @@ struct ActPlayer {
     u16 cmdIndex = 0;     // next word of the part
     u16 delayCount = 0;
     u16 delay = 0;
-    u16 delayOverride = 0;  // bit 15: use bits 0-14 instead of the delay
-    u16 pic = 0;            // "RF"
-    u16 frame = 0;          // "PA"
-    u16 overlayPic = 0;     // "RO"
-    u16 overlayFrame = 0;   // "OA": overlay frame plus one, cleared each frame
-    const u8* actData = nullptr;  // the current part (valid during one tick)
-    u32 actBytes = 0;             // its length in bytes
-    u16 sound = 0;  // "WV": pending sound, cleared by its reader
-    u16 event = 0;  // "AT": event bits, cleared by its reader
-    i16 scaleX = 0, scaleY = 0;      // "SC"
-    i16 overlayX = 0, overlayY = 0;  // "OX", "OY"
-    u16 ldValue = 0;                 // "LD" low byte
+    u16 delayOverride = 0;                // bit 15: use bits 0-14 instead of the delay
+    u16 pic = 0;                          // "RF"
+    u16 frame = 0;                        // "PA"
+    u16 overlayPic = 0;                   // "RO"
+    u16 overlayFrame = 0;                 // "OA": overlay frame plus one, cleared each frame
+    const u8* actData = nullptr;          // the current part (valid during one tick)
+    u32 actBytes = 0;                     // its length in bytes
+    u16 sound = 0;                        // "WV": pending sound, cleared by its reader
+    u16 event = 0;                        // "AT": event bits, cleared by its reader
+    i16 scaleX = 0, scaleY = 0;           // "SC"
+    i16 overlayX = 0, overlayY = 0;       // "OX", "OY"
+    u16 ldValue = 0;                      // "LD" low byte
     u16 colR = 0, colG = 0, colB = 0;     // "CR", "CG", "CB" first operands
     u16 colR2 = 0, colG2 = 0, colB2 = 0;  // their second operands
     i16 hitX = 0, hitY = 0;               // "AX", "AY": the frame's hit point

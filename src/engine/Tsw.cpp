@@ -12,9 +12,9 @@
 #include "engine/Lzo.h"
 #include "engine/MemDbg.h"
 
-const char* const kPicArchiveNames[kPicArchiveCount] = {
-    "PicLib\\all_char", "PicLib\\all_item", "PicLib\\all_magic",
-    "PicLib\\all_sys",  "PicLib\\all_map1", "PicLib\\all_map2"};
+const char* const kPicArchiveNames[kPicArchiveCount] = {"PicLib\\all_char",  "PicLib\\all_item",
+                                                        "PicLib\\all_magic", "PicLib\\all_sys",
+                                                        "PicLib\\all_map1",  "PicLib\\all_map2"};
 
 namespace {
 
@@ -51,7 +51,9 @@ PicLibState& S() {
     return s;
 }
 
-int Bucket(u16 pic, u16 frame) { return (pic == kMapPicNumber ? frame : pic) & 15; }
+int Bucket(u16 pic, u16 frame) {
+    return (pic == kMapPicNumber ? frame : pic) & 15;
+}
 
 // Keeps the reason and reports each picture's first failure once.
 void Refuse(u16 pic, u16 frame, const std::string& why) {
@@ -111,7 +113,8 @@ u32 PictureOffset(int archive, u32 entry) {
     PicLibState& s = S();
     if (s.tableLoaded) return s.offsets[archive * kPicsPerArchive + entry - 1];
     u8 raw[kTswEntrySize];
-    if (!ReadAt(s.files[archive], kTswHeaderSize + kTswEntrySize * (entry - 1), raw, kTswEntrySize)) return 0;
+    if (!ReadAt(s.files[archive], kTswHeaderSize + kTswEntrySize * (entry - 1), raw, kTswEntrySize))
+        return 0;
     ByteReader r(raw, sizeof(raw));
     TswEntry e;
     TswEntryFields(r, e);
@@ -119,7 +122,8 @@ u32 PictureOffset(int archive, u32 entry) {
 }
 
 // The header and the record of one frame; fills the shared palette for 8-bit pictures.
-bool ReadTswHeader(int archive, u16 pic, u16 frame, u32 picOffset, TswPicHeader* h, TswFrameRecord* rec) {
+bool ReadTswHeader(int archive, u16 pic, u16 frame, u32 picOffset, TswPicHeader* h,
+                   TswFrameRecord* rec) {
     PicLibState& s = S();
     static u8 head[kTswHeadRead];
     u32 got = 0;
@@ -172,11 +176,13 @@ bool ReadTswFrameBlock(int archive, u16 pic, u16 frame, u32 picOffset, const Tsw
         return false;
     }
     u8* pixels = static_cast<u8*>(MH_ALLOC(static_cast<i32>(rec.unpackedSize)));
-    if (LzoUnpackExact(s.readBuf, static_cast<i32>(rec.packedSize), pixels, static_cast<i32>(rec.unpackedSize)) !=
-        kLzoOk) {
+    if (LzoUnpackExact(s.readBuf, static_cast<i32>(rec.packedSize), pixels,
+                       static_cast<i32>(rec.unpackedSize)) != kLzoOk) {
         MH_FREE(pixels);
         FreeTswBuffers();
-        Refuse(pic, frame, "frame block does not unpack to its size in " + Where(archive, static_cast<u32>(at)));
+        Refuse(
+            pic, frame,
+            "frame block does not unpack to its size in " + Where(archive, static_cast<u32>(at)));
         return false;
     }
     out->pixels = pixels;
@@ -216,7 +222,8 @@ bool ReadTswPicture(u16 pic, u16 frame, PicFrame* out) {
     }
     if (!whole) {
         FreeFrameData(*out);
-        Refuse(pic, frame, "frame is no whole run-coded picture in " + Where(archive, picOffset + rec.offset));
+        Refuse(pic, frame,
+               "frame is no whole run-coded picture in " + Where(archive, picOffset + rec.offset));
         return false;
     }
     return true;
@@ -293,7 +300,9 @@ void SetPicLibPath(const char* folder) {
     S().base = std::string(folder) + "\\";
 }
 
-const char* GetPicLibBase() { return S().base.c_str(); }
+const char* GetPicLibBase() {
+    return S().base.c_str();
+}
 
 int OpenPicLib() {
     PicLibState& s = S();
@@ -343,7 +352,9 @@ PicFrame* FindCachedPic(u16 pic, u16 frame) {
     return n ? &n->frameData : nullptr;
 }
 
-void SetPicMemory(u32 bytes) { S().budget = bytes; }
+void SetPicMemory(u32 bytes) {
+    S().budget = bytes;
+}
 
 void ClearPicCache() {
     PicLibState& s = S();
@@ -383,7 +394,9 @@ void FreeTswBuffers() {
     s.readBufSize = 0;
 }
 
-void PicCacheNewTick() { ++S().tick; }
+void PicCacheNewTick() {
+    ++S().tick;
+}
 
 int ReadPicDirect(u16 pic, u16 frame, PicFrame* out) {
     if (!out) return 0;
@@ -402,7 +415,9 @@ PicCacheStats GetPicCacheStats() {
     return st;
 }
 
-const char* PicLastError() { return S().lastError.c_str(); }
+const char* PicLastError() {
+    return S().lastError.c_str();
+}
 
 void ResetPicLib() {
     ClosePicLib();

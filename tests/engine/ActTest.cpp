@@ -115,7 +115,18 @@ TEST(TakeActData, LoopPassesCountDownThenGoOn) {
     ActRoot r;
     // Frames 1..3 three times, then frame 9 for good.
     ActWords w;
-    w.Cmd(kActTN, {0}).Cmd(kActLP, {2, 4, 3}).Pa(0).Ed().Pa(1).Ed().Pa(2).Ed().Pa(3).Ed().Pa(9).O2();
+    w.Cmd(kActTN, {0})
+        .Cmd(kActLP, {2, 4, 3})
+        .Pa(0)
+        .Ed()
+        .Pa(1)
+        .Ed()
+        .Pa(2)
+        .Ed()
+        .Pa(3)
+        .Ed()
+        .Pa(9)
+        .O2();
     r.Part(1, 0, w);
     r.Write();
     ActPlayer p = Player(1);
@@ -148,8 +159,18 @@ TEST(TakeActData, EndOfPassWith8002LeavesOnePass) {
 
 TEST(TakeActData, EndlessLoopAndOVWithNoPassesLeft) {
     ActRoot r;
-    r.Part(1, 0, ActWords().Cmd(kActTN, {0}).Cmd(kActLP, {0, 2, kLoopEndless}).Pa(1).Ed().Pa(2).Ed().Pa(7).Ed());
-    r.Part(2, 0, ActWords().Cmd(kActTN, {0}).Cmd(kActLP, {0, 2, 1}).Pa(1).Ed().Pa(2).Ov().Pa(7).Ed());
+    r.Part(1, 0,
+           ActWords()
+               .Cmd(kActTN, {0})
+               .Cmd(kActLP, {0, 2, kLoopEndless})
+               .Pa(1)
+               .Ed()
+               .Pa(2)
+               .Ed()
+               .Pa(7)
+               .Ed());
+    r.Part(2, 0,
+           ActWords().Cmd(kActTN, {0}).Cmd(kActLP, {0, 2, 1}).Pa(1).Ed().Pa(2).Ov().Pa(7).Ed());
     r.Write();
     ActPlayer p = Player(1);
     for (int i = 0; i < 20; ++i) {
@@ -166,8 +187,16 @@ TEST(TakeActData, EndlessLoopAndOVWithNoPassesLeft) {
 
 TEST(TakeActData, BelowTheLoopStartEventsAndSoundAreCleared) {
     ActRoot r;
-    r.Part(1, 0, ActWords().Cmd(kActTN, {0}).Cmd(kActLP, {2, 3, 1}).Cmd(kActWV, {5}).Cmd(kActAT, {0x21})
-                      .Pa(1).Ed().Pa(2).Ed());
+    r.Part(1, 0,
+           ActWords()
+               .Cmd(kActTN, {0})
+               .Cmd(kActLP, {2, 3, 1})
+               .Cmd(kActWV, {5})
+               .Cmd(kActAT, {0x21})
+               .Pa(1)
+               .Ed()
+               .Pa(2)
+               .Ed());
     r.Write();
     ActPlayer p = Player(1);
     TakeActData(&p);
@@ -224,9 +253,11 @@ TEST(TakeActData, RestartClearsTheListedFieldsOnly) {
     r.Write();
     ActPlayer p = Player(1);
     p.lastAct = 2;
-    p.pic = 4, p.frame = 5, p.frameCounter = 6, p.tnValue = 7, p.scaleX = 8, p.overlayX = 9, p.overlayPic = 10;
+    p.pic = 4, p.frame = 5, p.frameCounter = 6, p.tnValue = 7, p.scaleX = 8, p.overlayX = 9,
+    p.overlayPic = 10;
     p.colR2 = 11, p.delayOverride = 0;
-    p.layerAct = 1, p.cellW = 2, p.sound = 3, p.event = 4, p.hitX = 5, p.blend = 6, p.wave = 7, p.wavePhase = 8;
+    p.layerAct = 1, p.cellW = 2, p.sound = 3, p.event = 4, p.hitX = 5, p.blend = 6, p.wave = 7,
+    p.wavePhase = 8;
     p.colR = 9, p.fl[3] = 10, p.loopCount = 0x8001, p.ended = 1, p.smFlag = 1, p.ldValue = 3;
     TakeActData(&p);
     EXPECT_EQ(p.frame, 0);
@@ -237,7 +268,8 @@ TEST(TakeActData, RestartClearsTheListedFieldsOnly) {
     EXPECT_EQ(p.overlayX, 9);
     EXPECT_EQ(p.overlayPic, 10);
     EXPECT_EQ(p.colR2, 11);
-    EXPECT_EQ(p.layerAct + p.cellW + p.sound + p.event + p.hitX + p.blend + p.wave + p.wavePhase, 0u);
+    EXPECT_EQ(p.layerAct + p.cellW + p.sound + p.event + p.hitX + p.blend + p.wave + p.wavePhase,
+              0u);
     EXPECT_EQ(p.colR + p.fl[3] + p.loopCount + p.ended + p.smFlag + p.ldValue, 0u);
 }
 
@@ -274,9 +306,17 @@ TEST(TakeActData, EveryStoredTag) {
     ActRoot r;
     ActWords w;
     w.Cmd(kActAM).Cmd(kActAH).Cmd(kActGS, {0x10C}).Cmd(kActLD, {0x207}).Cmd(kActTN, {0x0305});
-    w.Cmd(kActWV, {44}).Cmd(kActAT, {0x20}).Cmd(kActAX, {0xFFFE}).Cmd(kActAY, {6}).Cmd(kActOX, {0xFFF0});
+    w.Cmd(kActWV, {44})
+        .Cmd(kActAT, {0x20})
+        .Cmd(kActAX, {0xFFFE})
+        .Cmd(kActAY, {6})
+        .Cmd(kActOX, {0xFFF0});
     w.Cmd(kActOY, {3}).Cmd(kActRO, {9001}).Cmd(kActOA, {2}).Cmd(kActAE, {0xFFFF}).Cmd(kActQE, {8});
-    w.Cmd(kActTW, {0x1203}).Cmd(kActWH, {2, 3}).Cmd(kActCR, {1, 2}).Cmd(kActCG, {3, 4}).Cmd(kActCB, {5, 6});
+    w.Cmd(kActTW, {0x1203})
+        .Cmd(kActWH, {2, 3})
+        .Cmd(kActCR, {1, 2})
+        .Cmd(kActCG, {3, 4})
+        .Cmd(kActCB, {5, 6});
     w.Cmd(kActFL, {1, 2, 3, 4, 5, 6, 7}).Cmd(kActSM).Cmd(0x7A7A).Ed();
     w.Cmd(kActCL).Cmd(kActAN).Cmd(kActNO).Ed();
     r.Part(1, 0, w);
@@ -317,7 +357,13 @@ TEST(TakeActData, EveryStoredTag) {
 TEST(TakeActData, TwoOperandCommandsStepPastBoth) {
     ActRoot r;
     // The second operands equal tags; they must be read as operands.
-    r.Part(1, 0, ActWords().Cmd(kActXY, {5, kActVI}).Cmd(kActWH, {1, kActSM}).Cmd(kActCR, {1, kActAM}).Pa(1).Ed());
+    r.Part(1, 0,
+           ActWords()
+               .Cmd(kActXY, {5, kActVI})
+               .Cmd(kActWH, {1, kActSM})
+               .Cmd(kActCR, {1, kActAM})
+               .Pa(1)
+               .Ed());
     r.Write();
     ActPlayer p = Player(1);
     TakeActData(&p);
@@ -436,7 +482,8 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefused) {
     EXPECT_TRUE(check(b, 0, 0));
     b.assign(good.begin(), good.begin() + 100);  // truncated directory
     EXPECT_TRUE(check(b, 0, 0));
-    EXPECT_NE(std::string(ActLastError()).find("all_char.act"), std::string::npos) << ActLastError();
+    EXPECT_NE(std::string(ActLastError()).find("all_char.act"), std::string::npos)
+        << ActLastError();
 }
 
 TEST(ActParts, PartsRunToTheNextNonZeroOffset) {
@@ -475,7 +522,8 @@ TEST(SampleActs, WalkingFramesDrawAsTheGeneratorDrewThem) {
             std::fill(canvas.begin(), canvas.end(), 0x1234);
             gCurPic = f->pixels;
             i32 x = 100 + 7 * dir, y = 200;
-            PutPic(x - p.xOff, y - p.yOff, f->width, f->height, static_cast<i32>(p.drawMode), nullptr);
+            PutPic(x - p.xOff, y - p.yOff, f->width, f->height, static_cast<i32>(p.drawMode),
+                   nullptr);
             const ArchiveFrame& want = person.frames[p.frame];
             for (i32 py = 0; py < want.h; ++py)
                 for (i32 px = 0; px < want.w; ++px) {
@@ -487,17 +535,26 @@ TEST(SampleActs, WalkingFramesDrawAsTheGeneratorDrewThem) {
         }
         // Step, stand, other step, stand, four ticks each.
         u16 b = static_cast<u16>(dir * 3);
-        std::vector<u16> want = {static_cast<u16>(b + 1), static_cast<u16>(b + 1), static_cast<u16>(b + 1),
-                                 static_cast<u16>(b + 1), static_cast<u16>(b + 1), b, b, b, b, b};
-        EXPECT_EQ(std::vector<u16>(frames.begin(), frames.begin() + 6), std::vector<u16>(want.begin(), want.begin() + 6));
+        std::vector<u16> want = {static_cast<u16>(b + 1),
+                                 static_cast<u16>(b + 1),
+                                 static_cast<u16>(b + 1),
+                                 static_cast<u16>(b + 1),
+                                 static_cast<u16>(b + 1),
+                                 b,
+                                 b,
+                                 b,
+                                 b,
+                                 b};
+        EXPECT_EQ(std::vector<u16>(frames.begin(), frames.begin() + 6),
+                  std::vector<u16>(want.begin(), want.begin() + 6));
         EXPECT_EQ(frames[10], b + 2);
     }
     // The cursor act has a part for the map cursor's action 13; every archive has an act.
     ActPlayer c = Player(sample_art::kCursor, 13);
     EXPECT_EQ(TakeActData(&c), 1);
     EXPECT_EQ(c.pic, sample_art::kCursor);
-    for (u32 n : {sample_art::kItemIcons, sample_art::kMagicRing, sample_art::kBackdrop, sample_art::kMapObject,
-                  sample_art::kBattleUnderlay}) {
+    for (u32 n : {sample_art::kItemIcons, sample_art::kMagicRing, sample_art::kBackdrop,
+                  sample_art::kMapObject, sample_art::kBattleUnderlay}) {
         ActPlayer a = Player(static_cast<i32>(n));
         EXPECT_EQ(TakeActData(&a), 1) << n;
         EXPECT_NE(GetPic(a.pic, a.frame), nullptr) << n;

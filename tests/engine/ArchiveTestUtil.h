@@ -24,8 +24,12 @@ struct ArchiveRoot {
         std::string error;
         ASSERT_TRUE(WriteSampleArchives(h.root(), &error)) << error;
     }
-    void Write(int archive, const char* ext, const std::vector<u8>& bytes) { WriteHostFile(File(archive, ext), bytes); }
-    std::vector<u8> Read(int archive, const char* ext) const { return ReadHostFile(File(archive, ext)); }
+    void Write(int archive, const char* ext, const std::vector<u8>& bytes) {
+        WriteHostFile(File(archive, ext), bytes);
+    }
+    std::vector<u8> Read(int archive, const char* ext) const {
+        return ReadHostFile(File(archive, ext));
+    }
     void Open() {
         SetPicLibPath(h.root().c_str());
         OpenPicLib();

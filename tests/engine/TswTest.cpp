@@ -42,7 +42,8 @@ TEST(PicArchive, EveryFrameOfTheSampleComesBackAsDrawn) {
         root.Open();
         for (const auto& [n, pic] : SamplePictures()) {
             for (size_t f = 0; f < pic.frames.size(); ++f) {
-                SCOPED_TRACE(testing::Message() << "picture " << n << " frame " << f << " wide " << wide);
+                SCOPED_TRACE(testing::Message()
+                             << "picture " << n << " frame " << f << " wide " << wide);
                 const PicFrame* got = GetPic(static_cast<u16>(n), static_cast<u16>(f));
                 ASSERT_NE(got, nullptr) << PicLastError();
                 EXPECT_EQ(got->width, pic.frames[f].w);
@@ -69,7 +70,8 @@ TEST(PicArchive, NumbersAddressArchiveAndEntry) {
     EXPECT_EQ(GetPic(17999, 2), nullptr);  // beyond the frame count
     EXPECT_NE(GetPic(3001, 3), nullptr);
     EXPECT_EQ(GetPic(3001, 4), nullptr);
-    for (u16 bad : {0, 3000, 6000, 15000, 18000, 18001, 0xFFFE}) EXPECT_EQ(GetPic(bad, 0), nullptr) << bad;
+    for (u16 bad : {0, 3000, 6000, 15000, 18000, 18001, 0xFFFE})
+        EXPECT_EQ(GetPic(bad, 0), nullptr) << bad;
     EXPECT_EQ(GetPic(2, 24), nullptr);
     EXPECT_EQ(GetPicCacheStats().total, GetPic(17999, 1)->size + GetPic(3001, 3)->size);
 }
@@ -221,12 +223,15 @@ struct BadArchive : testing::Test {
     }
 };
 
-TEST_F(BadArchive, GoodArchiveLoads) { EXPECT_NE(Load(2), nullptr); }
+TEST_F(BadArchive, GoodArchiveLoads) {
+    EXPECT_NE(Load(2), nullptr);
+}
 
 TEST_F(BadArchive, WrongMagic) {
     StoreU16(&file[picAt + 4], 0xABCE);
     EXPECT_EQ(Load(), nullptr);
-    EXPECT_NE(std::string(PicLastError()).find("all_char.tsw at offset"), std::string::npos) << PicLastError();
+    EXPECT_NE(std::string(PicLastError()).find("all_char.tsw at offset"), std::string::npos)
+        << PicLastError();
 }
 
 TEST_F(BadArchive, WrongUnpackedSize) {
@@ -245,8 +250,8 @@ TEST_F(BadArchive, DirectoryOffsetPastTheFile) {
 
 TEST_F(BadArchive, TruncatedFiles) {
     std::vector<u8> whole = file;
-    for (size_t cut : {size_t{10}, size_t{kTswDirectoryEnd - 5}, size_t{picAt + 6}, size_t{picAt + 60},
-                       whole.size() - 1}) {
+    for (size_t cut : {size_t{10}, size_t{kTswDirectoryEnd - 5}, size_t{picAt + 6},
+                       size_t{picAt + 60}, whole.size() - 1}) {
         file.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
         EXPECT_EQ(Load(2), nullptr) << cut;
     }
@@ -254,9 +259,9 @@ TEST_F(BadArchive, TruncatedFiles) {
 
 TEST_F(BadArchive, FrameCountLargerThanTheHeadOrTheFile) {
     StoreU16(&file[picAt + 6], 400);
-    EXPECT_NE(Load(2), nullptr);          // the records that exist still load
-    EXPECT_EQ(Load(200), nullptr);        // record inside the head, data nonsense
-    EXPECT_EQ(Load(350), nullptr);        // record beyond the 11788-byte head
+    EXPECT_NE(Load(2), nullptr);    // the records that exist still load
+    EXPECT_EQ(Load(200), nullptr);  // record inside the head, data nonsense
+    EXPECT_EQ(Load(350), nullptr);  // record beyond the 11788-byte head
     EXPECT_EQ(Load(399), nullptr);
 }
 

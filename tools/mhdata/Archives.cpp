@@ -16,13 +16,27 @@ ActWords& ActWords::Cmd(u16 tag, std::initializer_list<u16> operands) {
     words.insert(words.end(), operands.begin(), operands.end());
     return *this;
 }
-ActWords& ActWords::Rf(u16 pic) { return Cmd(kActRF, {pic}); }
-ActWords& ActWords::Pa(u16 frame) { return Cmd(kActPA, {frame}); }
-ActWords& ActWords::Sd(u16 delay) { return Cmd(kActSD, {delay}); }
-ActWords& ActWords::Xy(i16 x, i16 y) { return Cmd(kActXY, {static_cast<u16>(x), static_cast<u16>(y)}); }
-ActWords& ActWords::Ed() { return Cmd(kActED); }
-ActWords& ActWords::Ov() { return Cmd(kActOV); }
-ActWords& ActWords::O2() { return Cmd(kActO2); }
+ActWords& ActWords::Rf(u16 pic) {
+    return Cmd(kActRF, {pic});
+}
+ActWords& ActWords::Pa(u16 frame) {
+    return Cmd(kActPA, {frame});
+}
+ActWords& ActWords::Sd(u16 delay) {
+    return Cmd(kActSD, {delay});
+}
+ActWords& ActWords::Xy(i16 x, i16 y) {
+    return Cmd(kActXY, {static_cast<u16>(x), static_cast<u16>(y)});
+}
+ActWords& ActWords::Ed() {
+    return Cmd(kActED);
+}
+ActWords& ActWords::Ov() {
+    return Cmd(kActOV);
+}
+ActWords& ActWords::O2() {
+    return Cmd(kActO2);
+}
 
 namespace {
 
@@ -160,7 +174,9 @@ namespace {
 
 constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
 
-constexpr u16 Rgb(int r, int g, int b) { return static_cast<u16>(r << 10 | g << 5 | b); }
+constexpr u16 Rgb(int r, int g, int b) {
+    return static_cast<u16>(r << 10 | g << 5 | b);
+}
 
 ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
     ArchiveFrame f;
@@ -172,7 +188,8 @@ ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
 
 void Rect(ArchiveFrame& f, i32 x0, i32 y0, i32 w, i32 h, u16 colour) {
     for (i32 y = y0; y < y0 + h && y < f.h; ++y)
-        for (i32 x = x0; x < x0 + w && x < f.w; ++x) f.pixels[static_cast<size_t>(y) * f.w + x] = colour;
+        for (i32 x = x0; x < x0 + w && x < f.w; ++x)
+            f.pixels[static_cast<size_t>(y) * f.w + x] = colour;
 }
 
 // A person: transparent margins, a head, a body of the person's colour, a
@@ -204,7 +221,8 @@ ActProgram PeopleAct(u32 person) {
     i16 ax = sample_art::kPeopleW / 2, ay = sample_art::kPeopleH - 4;
     for (u16 dir = 0; dir < 8; ++dir) {
         u16 base = static_cast<u16>(dir * 3);
-        a.parts[sample_art::kActionStand + dir] = ActWords().Rf(pic).Xy(ax, ay).Sd(10).Pa(base).Ed().Ov().words;
+        a.parts[sample_art::kActionStand + dir] =
+            ActWords().Rf(pic).Xy(ax, ay).Sd(10).Pa(base).Ed().Ov().words;
         for (u16 action : {sample_art::kActionWalk, sample_art::kActionRun}) {
             u16 delay = action == sample_art::kActionWalk ? 4 : 2;
             ActWords w;
@@ -225,7 +243,7 @@ ArchivePicture ItemIcons() {
     p.palette[1] = kKey;
     p.palette[2] = Rgb(31, 31, 31);
     for (int k = 0; k < 4; ++k) {
-        ArchiveFrame f = Flat(24, 24, 2);                // white border
+        ArchiveFrame f = Flat(24, 24, 2);                 // white border
         Rect(f, 2, 2, 20, 20, static_cast<u16>(16 + k));  // flat body, opaque
         p.frames.push_back(f);
     }
@@ -237,7 +255,8 @@ ArchivePicture MagicRing() {
     p.name = "ring";
     for (int k = 0; k < 6; ++k) {
         ArchiveFrame f = Flat(48, 48, kKey);
-        Rect(f, 24 - 4 * (k + 1), 24 - 4 * (k + 1), 8 * (k + 1), 8 * (k + 1), Rgb(31, 16 + 2 * k, 4));
+        Rect(f, 24 - 4 * (k + 1), 24 - 4 * (k + 1), 8 * (k + 1), 8 * (k + 1),
+             Rgb(31, 16 + 2 * k, 4));
         Rect(f, 24 - 2 * (k + 1), 24 - 2 * (k + 1), 4 * (k + 1), 4 * (k + 1), kKey);
         p.frames.push_back(f);
     }
@@ -249,7 +268,8 @@ ArchivePicture Cursor() {
     p.name = "cursor";
     for (int k = 0; k < 3; ++k) {
         ArchiveFrame f = Flat(16, 16, kKey);
-        for (i32 y = 0; y < 16; ++y) Rect(f, 0, y, 16 - y, 1, k == 0 ? Rgb(31, 31, 31) : Rgb(31, 31 - 8 * k, 0));
+        for (i32 y = 0; y < 16; ++y)
+            Rect(f, 0, y, 16 - y, 1, k == 0 ? Rgb(31, 31, 31) : Rgb(31, 31 - 8 * k, 0));
         p.frames.push_back(f);
     }
     return p;
@@ -259,7 +279,8 @@ ArchivePicture Backdrop() {
     ArchivePicture p;
     p.name = "backdrop";
     ArchiveFrame f = Flat(640, 480, 0);
-    for (int band = 0; band < 8; ++band) Rect(f, 0, band * 60, 640, 60, Rgb(band * 4, 8, 31 - band * 4));
+    for (int band = 0; band < 8; ++band)
+        Rect(f, 0, band * 60, 640, 60, Rgb(band * 4, 8, 31 - band * 4));
     p.frames.push_back(f);
     return p;
 }
@@ -282,7 +303,8 @@ ArchivePicture Underlay() {
     return p;
 }
 
-ActProgram SimpleAct(const std::string& name, u16 pic, std::initializer_list<u16> frames, u16 delay) {
+ActProgram SimpleAct(const std::string& name, u16 pic, std::initializer_list<u16> frames,
+                     u16 delay) {
     ActProgram a;
     a.name = name;
     ActWords w;
@@ -297,7 +319,8 @@ ActProgram SimpleAct(const std::string& name, u16 pic, std::initializer_list<u16
 const std::map<u32, ArchivePicture>& SamplePictures() {
     static const std::map<u32, ArchivePicture> pics = [] {
         std::map<u32, ArchivePicture> m;
-        for (u32 k = 0; k < sample_art::kPeopleCount; ++k) m[sample_art::kPeopleFirst + k] = People(k);
+        for (u32 k = 0; k < sample_art::kPeopleCount; ++k)
+            m[sample_art::kPeopleFirst + k] = People(k);
         m[sample_art::kItemIcons] = ItemIcons();
         m[sample_art::kMagicRing] = MagicRing();
         m[sample_art::kCursor] = Cursor();
@@ -328,7 +351,8 @@ const std::map<u32, ActProgram>& SampleActs() {
         ActProgram cursor;
         cursor.name = "cursor";
         for (i32 action = 0; action < 16; ++action)
-            cursor.parts[action] = ActWords().Rf(kCursor).Xy(0, 0).Sd(6).Pa(0).Ed().Pa(1).Ed().Pa(2).Ed().Ov().words;
+            cursor.parts[action] =
+                ActWords().Rf(kCursor).Xy(0, 0).Sd(6).Pa(0).Ed().Pa(1).Ed().Pa(2).Ed().Ov().words;
         m[kCursor] = cursor;
         m[kBackdrop] = SimpleAct("backdrop", kBackdrop, {0}, 0);
         m[kMapObject] = SimpleAct("object", kMapObject, {0, 1}, 8);
@@ -353,7 +377,8 @@ bool WriteSampleArchives(const std::string& root, std::string* error) {
         for (auto [ext, bytes] : {std::pair{".tsw", &tsw}, std::pair{".act", &act}}) {
             std::filesystem::path path = std::filesystem::path(root) / (base + ext);
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
+            out.write(reinterpret_cast<const char*>(bytes->data()),
+                      static_cast<std::streamsize>(bytes->size()));
             if (!out) {
                 *error = "cannot write " + path.string();
                 return false;

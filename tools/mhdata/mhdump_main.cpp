@@ -42,8 +42,8 @@ void ListPicture(const std::vector<u8>& file, const TswEntry& e) {
         TswFrameRecord rec;
         TswFrameRecordFields(r, rec);
         if (r.ok())
-            std::printf("    frame %u: %ux%u, packed %u, unpacked %u at +%u\n", f, rec.width, rec.height, rec.packedSize,
-                        rec.unpackedSize, rec.offset);
+            std::printf("    frame %u: %ux%u, packed %u, unpacked %u at +%u\n", f, rec.width,
+                        rec.height, rec.packedSize, rec.unpackedSize, rec.offset);
     }
     if (!r.ok()) std::printf("    (frame table cut off by the end of the file)\n");
 }
@@ -58,7 +58,8 @@ void ListAct(const std::vector<u8>& file, const TswEntry& e) {
     std::printf("  %u parts:", count);
     for (u32 k = 0; k < count; ++k) {
         u32 off = 0, bytes = 0;
-        if (FindActPart(data, e.size, static_cast<i32>(k), &off, &bytes)) std::printf(" %u(%u words)", k, bytes / 2);
+        if (FindActPart(data, e.size, static_cast<i32>(k), &off, &bytes))
+            std::printf(" %u(%u words)", k, bytes / 2);
     }
     std::printf("\n");
 }
@@ -77,7 +78,8 @@ int List(const std::string& path) {
         TswEntry e;
         TswEntryFields(r, e);
         if (!r.ok()) {
-            std::printf("directory cut off at entry %u (offset %u)\n", n, kTswHeaderSize + kTswEntrySize * (n - 1));
+            std::printf("directory cut off at entry %u (offset %u)\n", n,
+                        kTswHeaderSize + kTswEntrySize * (n - 1));
             return 1;
         }
         if (e.offset == 0) continue;
@@ -96,7 +98,8 @@ int Png(const char* root, int pic, int frame, const char* out) {
     PicFrame f;
     if (pic < 0 || pic > 0xFFFE || frame < 0 || frame > 0xFFFF ||
         !ReadPicDirect(static_cast<u16>(pic), static_cast<u16>(frame), &f)) {
-        std::fprintf(stderr, "picture %d frame %d cannot be read: %s\n", pic, frame, PicLastError());
+        std::fprintf(stderr, "picture %d frame %d cannot be read: %s\n", pic, frame,
+                     PicLastError());
         ClosePicLib();
         return 1;
     }
