@@ -8,13 +8,16 @@
 #include <string>
 
 #include "battle/Battle.h"
+#include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/ErrorBox.h"
 #include "engine/MemDbg.h"
 #include "engine/Random.h"
 #include "engine/Tsw.h"
 #include "game/Pending.h"
+#include "game/Session.h"
 #include "game/Settings.h"
+#include "game/Startup.h"
 #include "platform/HostFs.h"
 #include "story/Countdowns.h"
 #include "ui/ScreenState.h"
@@ -168,11 +171,14 @@ bool GameFrame() {
             gGameTimeCycle = 0;
             ++gGameTime;
         }
+        // The item and skill rules see whether a battle runs.
+        gRulesInBattle = static_cast<int>(gBattleActive);
         if (gBattleActive) {
             int r = BattleFrame();
             if (r == 0 || r == 2) {
                 ReturnFromBattle(r == 0 ? 1 : 0);
                 gBattleActive = 0;
+                gRulesInBattle = 0;
             }
             UpdateAudio();
             return true;

@@ -10,17 +10,50 @@
 #include "engine/Water.h"
 #include "platform/Win.h"
 
+#include <string>
+
 // Sound and video: UpdateAudio, StopAllSfx, StartVideo, StepVideo, StopVideo.
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
 
-// Start-up, session, release, system services.
-void StartUp();
-void ReleaseGame();
-void EndSession();
+// System services that draw, and the screenshot.
 void DrawPauseScreen();
-void ShowStartupDialog();
 void SaveScreenShot(const char* path);
+
+// Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target
+// (BindVideoToPrimary).
+#include "platform/AudioLib.h"
+#include "platform/Disc.h"
+
+// Picture and act archives.
+void OpenPictureArchives();
+void FreePictureCaches();
+
+// Map data: the map cache's run mark, the databases, new-game data, release.
+u32 ResetMapCache(int mode);  // total bytes of the cache files
+void SetRunMark();
+void ClearRunMark();
+int OpenMapDatabases();       // 1 done; shows its own failure boxes
+void InitGameData();
+void ResetMapData();
+void MakeAStarPool();
+void ReleaseMapData();        // everything the map side holds, in release order
+bool GetMusicName(u32 n, std::string* name);
+void StartNewGame(int load);
+void ClearRoleStateBits(u32 bits);  // rows 1 .. role count - 1
+void ResetMapMusicState();
+
+// Story scripts and dialogue.
+void AllocTalkBuffer();
+void ConvertTextColors();
+void ZeroScriptVariables();
+void ClearQuestList();
+
+// Screens and the world map.
+void SetupWorldMap();
+void ResetInterfaceKeys();
+void DestroyScreenObjects();
+void ClearScreenHubWord();
 
 // Map mode, story and screens.
 void TriggerStory();

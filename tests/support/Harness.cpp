@@ -9,7 +9,11 @@
 #include <fstream>
 
 #include "battle/Battle.h"
+#include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "engine/DDraw.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
 #include "engine/GrpFont.h"
@@ -17,11 +21,21 @@
 #include "engine/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
+#include "engine/Random.h"
 #include "engine/Water.h"
 #include "game/Main.h"
+#include "game/Options.h"
+#include "game/Session.h"
+#include "game/Startup.h"
+#include "menu/MenuState.h"
 #include "game/Settings.h"
 #include "platform/HostFs.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Music.h"
+#include "sound/Redbook.h"
+#include "sound/Sound.h"
 #include "story/Countdowns.h"
+#include "ui/KeyBindings.h"
 #include "ui/ScreenState.h"
 
 void ResetAllGlobals() {
@@ -41,6 +55,19 @@ void ResetAllGlobals() {
     FreeCodeMap();
     ResetPicLib();
     ResetActs();
+    ResetGameData();
+    ResetStartup();
+    ResetSession();
+    ResetMenuState();
+    ResetKeyBindings();
+    SetDefaultOptions();
+    ResetVideo();
+    ResetMusic();
+    ResetRedbook();
+    ResetSound();
+    ResetDDraw();
+    ResetPaint();
+    ResetPixelFormat();
     gMainWnd = nullptr;
 }
 
@@ -72,6 +99,13 @@ HWND Harness::CreateMainWindow() {
     RegisterClassA(wc);
     gMainWnd = CreateWindowExA("Moonharbor", "Moonharbor", 640, 480);
     return gMainWnd;
+}
+
+void Harness::StartGame() {
+    CreateMainWindow();
+    StartUp();
+    InitRandom(12345);
+    gGameActive = 1;
 }
 
 void Harness::PostKeyUp(u32 vk) { PostMessageA(gMainWnd, WM_KEYUP, vk, 0); }

@@ -27,6 +27,8 @@ public:
 
     // Registers the game's window class and creates the main window (no start-up).
     HWND CreateMainWindow();
+    // Creates the main window and runs the real start-up, as WinMain does.
+    void StartGame();
 
     // Runs fn before frame n (counted from 0 by RunFrames).
     void AtFrame(int n, std::function<void()> fn) { script_[n].push_back(std::move(fn)); }
