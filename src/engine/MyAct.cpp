@@ -1,4 +1,5 @@
 // Act archives, the act cache, the directory-entry cache and TakeActData.
+#include "engine/BucketCache.h"
 #include "engine/MyAct.h"
 #include "engine/ZoomBlit.h"
 
@@ -154,18 +155,9 @@ void FreeActNode(ActNode* n) {
 
 void TrimActCache() {
     ActState& s = A();
-    int fullest = 0;
-    for (int b = 1; b < 16; ++b)
-        if (s.counts[b] > s.counts[fullest]) fullest = b;
-    while (s.total >= s.budget && s.buckets[fullest]) {
-        ActNode** tail = &s.buckets[fullest];
-        while ((*tail)->next) tail = &(*tail)->next;
-        ActNode* n = *tail;
-        *tail = nullptr;
-        --s.counts[fullest];
-        s.total -= n->size;
-        FreeActNode(n);
-    }
+    TrimFullestBucket(
+        s.buckets, s.counts, &s.total, s.budget, [](ActNode* n) { return n->size; }, FreeActNode,
+        [](ActNode*) { return false; });
 }
 
 const u8* PartOf(i32 act, const u8* data, u32 size, i32 key, u32* partBytes) {
@@ -485,11 +477,7 @@ const u8* LoadAct(i32 act, i32 key, u32* partBytes) {
     ActNode* prev = nullptr;
     for (ActNode* n = s.buckets[b]; n; prev = n, n = n->next) {
         if (n->act != act) continue;
-        if (prev) {
-            prev->next = n->next;
-            n->next = s.buckets[b];
-            s.buckets[b] = n;
-        }
+        MoveToFront(&s.buckets[b], prev, n);
         return PartOf(act, n->data, n->size, key, partBytes);
     }
     if (s.total >= s.budget) TrimActCache();
