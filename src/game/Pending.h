@@ -35,6 +35,35 @@ void ReturnFromBattle(int won);
 void RunInterface(u32 screen);
 void RunDevTool();
 bool TalkRunning();  // the talk context has an owner
-void StartCountdownTalk();
-void ReleaseMapTransients();
 void SetDialogTextSize();
+
+// Built: the countdown's expiry and the map's transient lists.
+#include "game/NewGame.h"
+
+// Map entry and new game: services of later modules.
+struct TalkStart {
+    u16 talk = 0xFFFF;
+    u16 owner = 0xFFFF;
+    u32 count = 0;  // talks started so far
+};
+extern TalkStart gLastTalkStart;
+void StartTalk(u16 talk, u16 owner);     // the talk context starts a talk
+void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
+void ReleaseScriptObjectLists();
+void ReleaseWipeEffects();
+void ReleaseTimedObjects();
+void ReleaseRoleHeads();
+void FreeScreenItemList();
+void ReleaseDialogs();
+void ReleaseDialogPictures();
+int FindDisc(int kind);                  // 1 found, 2 the player quit
+void StopGhosts();
+void FreeActs();
+void FreePicCache();
+void SetScriptVar(int n, i32 value);
+void WorldMapMusicHandOver();
+void SetWorldMapHandOver(int value);
+void ResetInterfaceKeys();
+void ResetSceneLayers();
+void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load screen
+extern u32 gCdMusicFlag;
