@@ -16,7 +16,14 @@
 #include "engine/Ime.h"
 #include "engine/MemDbg.h"
 #include "engine/Water.h"
+#include "game/City.h"
 #include "game/Main.h"
+#include "game/MapArchive.h"
+#include "game/MapCache.h"
+#include "game/MapDb.h"
+#include "game/NewGame.h"
+#include "game/RoleTable.h"
+#include "game/Scale.h"
 #include "game/Settings.h"
 #include "platform/HostFs.h"
 #include "story/Countdowns.h"
@@ -31,6 +38,14 @@ void ResetAllGlobals() {
     ResetSettings();
     ResetScreenState();
     ResetCountdowns();
+    ResetNewGame();
+    ResetMapData();
+    ResetMapArchive();
+    ResetMapCacheState();
+    ResetRoleTable();
+    ResetCity();
+    ResetMapDb();
+    ClearDepthScale();
     ResetBattleEndRoles();
     ResetDInput();
     ResetGameFonts();

@@ -7,6 +7,7 @@
 
 #include "game/Options.h"
 #include "game/Settings.h"
+#include "mhdata/Maps.h"
 #include "mhdata/NameTexts.h"
 #include "mhdata/SoundData.h"
 #include "platform/TextCodec.h"
@@ -69,5 +70,6 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleNames(root, error)) return false;
     if (!WriteSampleOptions(root, error)) return false;
     if (!WriteSoundData(root, error)) return false;
+    if (!WriteSampleMaps(root, error)) return false;
     return true;
 }
