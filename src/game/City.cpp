@@ -271,7 +271,8 @@ void PlayMapMusic(u32 m) {
         gMapMusic.mode = mode;
         gMapMusic.music1 = m1;
         gMapMusic.music2 = m2;
-        bool hold = gMusic.GetMode() == 2 || (gMapMusic.override1 >= 1 && gMapMusic.override1 <= 1023);
+        bool hold =
+            gMusic.GetMode() == 2 || (gMapMusic.override1 >= 1 && gMapMusic.override1 <= 1023);
         u16 nums[2] = {m1, m2};
         for (int k = 0; k < 2; ++k) {
             const char* name = GetDbRecord(nums[k]);
@@ -455,8 +456,10 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
         gWalkMode = gSavedWalkMode;
     }
     bool toRuin = m == 421 || m == 439, fromRuin = gMapId == 421 || gMapId == 439;
-    if (toRuin) SetGameFlag(321);
-    else if (fromRuin) ClearGameFlag(321);
+    if (toRuin)
+        SetGameFlag(321);
+    else if (fromRuin)
+        ClearGameFlag(321);
 
     ClearFrameInterval();
     ShowLoadProgress(-1);
@@ -505,8 +508,10 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     ShowLoadProgress(90);
 
     PlaceRoles(m, x, y, act, action, dir, rec);
-    if (gFrameId == 0) PlayMapMusic(m);
-    else WorldMapMusicHandOver();
+    if (gFrameId == 0)
+        PlayMapMusic(m);
+    else
+        WorldMapMusicHandOver();
     ShowLoadProgress(100);
     for (int i = 1; i < gMapRoleCount; ++i) newRoleInit(&gMapRoles[i]);
     CenterCameraOnPlayer();

@@ -48,9 +48,9 @@ struct DriftItem {
 
 // What map entry leaves for the scene of the new map.
 struct MapScene {
-    u32 attribute = 0;     // low nibble of the record's scene byte
-    u32 defaultSwitch = 1; // 0 when the scene byte has 0x10
-    u32 colours[3] = {};   // indices into the scene's colour table
+    u32 attribute = 0;      // low nibble of the record's scene byte
+    u32 defaultSwitch = 1;  // 0 when the scene byte has 0x10
+    u32 colours[3] = {};    // indices into the scene's colour table
     u32 sceneValue = 1;
     u32 roleFlags = 0;
     DriftItem drift[4];

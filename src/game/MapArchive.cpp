@@ -248,7 +248,8 @@ bool ReadMapDirectory(const u8* file, size_t size, std::vector<MapDirEntry>* out
     ByteReader r(file, size);
     u32 d = r.U32();
     if (!r.ok() || d >= size) {
-        if (error) *error = "directory offset " + std::to_string(d) + " at offset 0 is past the end";
+        if (error)
+            *error = "directory offset " + std::to_string(d) + " at offset 0 is past the end";
         return false;
     }
     r.Seek(d);
@@ -258,7 +259,9 @@ bool ReadMapDirectory(const u8* file, size_t size, std::vector<MapDirEntry>* out
     return true;
 }
 
-bool IsStaticWall(size_t i) { return i < gStaticWalls.size() && gStaticWalls[i]; }
+bool IsStaticWall(size_t i) {
+    return i < gStaticWalls.size() && gStaticWalls[i];
+}
 
 void FreeMapGrids(MapRecord* map) {
     if (map->cells) MH_FREE(map->cells);

@@ -25,13 +25,13 @@ struct MapRecord {
     u32 headerValue = 0;
     u32 layers = 0;
     u32 cleared = 0;
-    u32* cells = nullptr;     // width x height
-    u16* layerGrid = nullptr; // layers x width x height
+    u32* cells = nullptr;      // width x height
+    u16* layerGrid = nullptr;  // layers x width x height
     const u8* Pixel = nullptr;
     char name[kMapNameSize] = {};
     u32 cellCount = 0;
-    u32 attribute = 0;   // header map attribute
-    u32 pixelSize = 0;   // bytes of the Pixel view
+    u32 attribute = 0;  // header map attribute
+    u32 pixelSize = 0;  // bytes of the Pixel view
 };
 
 // Offsets of the 1024-byte map header (relative to the header's start).
@@ -83,10 +83,10 @@ struct MapOverlay {
 };
 
 extern MapRecord gMap;
-extern std::vector<MapEvent> gMapEvents;          // reverse file order
-extern std::vector<MapObjectInfo> gMapObjects;    // by object number
-extern std::vector<MapOverlay> gMapOverlays;      // reverse file order
-extern std::string gMapArchiveName;               // "PicLib\HUGE.lmf"
+extern std::vector<MapEvent> gMapEvents;        // reverse file order
+extern std::vector<MapObjectInfo> gMapObjects;  // by object number
+extern std::vector<MapOverlay> gMapOverlays;    // reverse file order
+extern std::string gMapArchiveName;             // "PicLib\HUGE.lmf"
 
 // One directory entry of an archive.
 struct MapDirEntry {

@@ -27,12 +27,19 @@ namespace {
 
 u32 gLastPump = 0;
 
-std::string CachePath(int n) { return std::string(gBasePath) + "data\\" + std::to_string(n) + ".cm"; }
-std::string TablePath() { return std::string(gBasePath) + "data\\mcache.dat"; }
-std::string EnvDatPath() { return std::string(gBasePath) + "Env.dat"; }
+std::string CachePath(int n) {
+    return std::string(gBasePath) + "data\\" + std::to_string(n) + ".cm";
+}
+std::string TablePath() {
+    return std::string(gBasePath) + "data\\mcache.dat";
+}
+std::string EnvDatPath() {
+    return std::string(gBasePath) + "Env.dat";
+}
 
 void FreeSlots(CacheSlot slots[kCacheSlots]) {
-    for (int i = 0; i < kCacheSlots; ++i) slots[i] = CacheSlot{kFreeSlot, 0, 0, static_cast<u32>(i)};
+    for (int i = 0; i < kCacheSlots; ++i)
+        slots[i] = CacheSlot{kFreeSlot, 0, 0, static_cast<u32>(i)};
 }
 
 std::vector<u8> TableBytes(const CacheSlot slots[kCacheSlots]) {
@@ -330,8 +337,12 @@ u32 ResetMapCache(int mode) {
     return GetMapCacheSize();
 }
 
-void SetRunMark() { WriteRunMark(1); }
-void ClearRunMark() { WriteRunMark(0); }
+void SetRunMark() {
+    WriteRunMark(1);
+}
+void ClearRunMark() {
+    WriteRunMark(0);
+}
 
 void ResetMapCacheState() {
     ReleaseMapView();

@@ -21,7 +21,9 @@ namespace {
 cFile gPathFile;
 bool gReportedExtraBlock = false;
 
-std::string Rooted(const char* rel) { return std::string(gBasePath) + rel; }
+std::string Rooted(const char* rel) {
+    return std::string(gBasePath) + rel;
+}
 }  // namespace
 
 void FreeMapDatabase() {

@@ -43,7 +43,8 @@ void AllocMapObjectBuckets() {
     FreeMapObjectBuckets();
     gNewGame.bucketRows = gMap.height + 40;
     for (RoleSlot**& b : gNewGame.buckets)
-        b = static_cast<RoleSlot**>(MH_ALLOC_ZERO(static_cast<i32>(gNewGame.bucketRows * sizeof(RoleSlot*))));
+        b = static_cast<RoleSlot**>(
+            MH_ALLOC_ZERO(static_cast<i32>(gNewGame.bucketRows * sizeof(RoleSlot*))));
 }
 
 namespace {
@@ -270,15 +271,20 @@ int StartNewGame(int load) {
     gPlayerId = v[6];
     StartTalk(v[7], gPlayerId);
     gMapMusic = MapMusicState{};
-    if (load == 1) LoadCity(v[0], v[1], v[2], static_cast<i16>(v[3]), static_cast<i16>(v[4]),
-                            static_cast<i16>(v[5]), 0);
+    if (load == 1)
+        LoadCity(v[0], v[1], v[2], static_cast<i16>(v[3]), static_cast<i16>(v[4]),
+                 static_cast<i16>(v[5]), 0);
     return 1;
 }
 
 // ---- small helpers ----
 
-void SetWalkStep(u32 step) { gNewGame.walkStep = step; }
-u32 GetWalkStep() { return gNewGame.walkStep; }
+void SetWalkStep(u32 step) {
+    gNewGame.walkStep = step;
+}
+u32 GetWalkStep() {
+    return gNewGame.walkStep;
+}
 
 int ParseInt(const char* s, i32* out) {
     if (!s) return 0;

@@ -17,8 +17,8 @@ constexpr u16 kPlayerRef2 = 0xFFFE;
 // State bits of a role row.
 constexpr u32 kRoleShown = 0x8000;
 constexpr u32 kRoleFollows = 0x80;
-constexpr u32 kRoleWide = 0x4000;   // footprint takes 0x20000000 too
-constexpr u32 kRoleLow = 0x10;      // footprint takes 0x00800000 too
+constexpr u32 kRoleWide = 0x4000;  // footprint takes 0x20000000 too
+constexpr u32 kRoleLow = 0x10;     // footprint takes 0x00800000 too
 constexpr u32 kRoleOnMap2 = 0x0400;
 constexpr u32 kRoleTakesCell = 0x100;
 constexpr u32 kRoleRemoved = 0x18000000;
@@ -50,7 +50,7 @@ struct RoleSlot {
     u16 extra2 = 0;  // record byte 25
     u16 fpSize = 0;  // footprint words of table 21
     u32 fpValue = 0;
-    u16 stillPic = 0;   // 1: a still map object drawn from objectNo
+    u16 stillPic = 0;  // 1: a still map object drawn from objectNo
     u16 objectNo = 0;
     u16 attr1 = 0, attr2 = 0;  // placement attributes of map objects
     ActPlayer* act = nullptr;

@@ -70,4 +70,6 @@ int GetDepthScale(i32 i) {
     return static_cast<int>(gDepthScale.defaultScale);
 }
 
-u32 GetDepthMode() { return gDepthScale.mode; }
+u32 GetDepthMode() {
+    return gDepthScale.mode;
+}

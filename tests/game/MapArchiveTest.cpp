@@ -27,7 +27,8 @@ void WriteTable(Harness& h, const std::vector<CacheSlot>& slots) {
     for (CacheSlot s : slots) CacheSlotFields(w, s);
     WriteHostFile(h.Path("data/mcache.dat"), w.bytes());
     for (size_t i = 0; i < slots.size(); ++i)
-        WriteHostFile(h.Path("data/" + std::to_string(i) + ".cm"), std::vector<u8>(slots[i].size, 1));
+        WriteHostFile(h.Path("data/" + std::to_string(i) + ".cm"),
+                      std::vector<u8>(slots[i].size, 1));
 }
 
 }  // namespace
@@ -107,7 +108,7 @@ TEST_F(MapFixture, ShortCacheFileIsUnpackedAgain) {
 TEST_F(MapFixture, FullTableEvictsTheOldestPastAQuarterOfTheBudget) {
     std::vector<CacheSlot> slots;
     for (u32 i = 0; i < kCacheSlots; ++i) slots.push_back({1000 + i, 100 + i, 3, i});
-    slots[5].age = 15;   // 16 after the visit: above 60 / 4
+    slots[5].age = 15;  // 16 after the visit: above 60 / 4
     slots[9].age = 20;
     WriteTable(h, slots);
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);

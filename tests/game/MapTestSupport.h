@@ -30,7 +30,8 @@ protected:
     void TearDown() override { ResetMusic(); }
 
     // Replaces the first archive with these maps.
-    void WriteArchive(const std::vector<MapSpec>& maps, const std::string& rel = "PicLib/HUGE.lmf") {
+    void WriteArchive(const std::vector<MapSpec>& maps,
+                      const std::string& rel = "PicLib/HUGE.lmf") {
         WriteHostFile(h.Path(rel), BuildMapArchive(maps));
     }
     std::vector<u8> CacheTable() { return ReadHostFile(h.Path("data/mcache.dat")); }

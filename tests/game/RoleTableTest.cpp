@@ -111,7 +111,7 @@ TEST(RoleRecords, UpdateKeepsSentinelsAndRoundTripsThroughRows) {
     Harness h;
     GridMap g(10, 10);
     std::vector<u8> table(3 * kRecordBytes, 0);
-    StoreU16(table.data() + 2, 50);               // row 0: id 50
+    StoreU16(table.data() + 2, 50);  // row 0: id 50
     StoreU16(table.data() + kRecordBytes + 2, 51);
     StoreU16(table.data() + 2 * kRecordBytes, 0xFFFF);  // end row
     ASSERT_TRUE(BindRoleRecords(table.data(), table.size()));
@@ -119,7 +119,8 @@ TEST(RoleRecords, UpdateKeepsSentinelsAndRoundTripsThroughRows) {
 
     SetRecordWord(0, 0, 7);
     SetRecordWord(0, 10, 0x0100);
-    EXPECT_EQ(UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x80, -1, -1, 0x8080, 255), 1);
+    EXPECT_EQ(UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x80, -1, -1, 0x8080, 255),
+              1);
     EXPECT_EQ(RecordWord(0, 10), 0x0180);
     EXPECT_EQ(RecordWord(0, 0), 7);
     // 0xFFFF as a map id keeps the map: stored it would end the table.
@@ -153,7 +154,8 @@ TEST(RoleRecords, UpdateKeepsSentinelsAndRoundTripsThroughRows) {
     EXPECT_EQ(ApplyRoleRecord(&s, 77), -1);
 
     // The save loader writes every word, sentinels included.
-    u16 words[kRecordWords] = {3, 51, 0xFFFF, 0xFFFF, 0xFFFF, 1, 2, 0xFFFF, 0xFFFF, 0, 0, 0x8080, 255};
+    u16 words[kRecordWords] = {3,      51,     0xFFFF, 0xFFFF, 0xFFFF, 1,  2,
+                               0xFFFF, 0xFFFF, 0,      0,      0x8080, 255};
     EXPECT_EQ(RestoreRoleRecord(1, words), 1);
     EXPECT_EQ(RecordWord(1, 2), 0xFFFF);
     EXPECT_EQ(RecordWord(1, 11), 0x8080);

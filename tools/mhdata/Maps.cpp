@@ -354,8 +354,9 @@ MapSpec MakeTestMap(u32 archive, u16 w, u16 h, u16 tileBits) {
         for (size_t y = 0; y < py; ++y)
             for (size_t x = 0; x < px; ++x) {
                 bool wall = x < 16 || y < 16 || x >= px - 16 || y >= py - 16;
-                u16 v = wall ? 0x294A : static_cast<u16>((((x / 16 + y / 16) & 1) ? 0x03E0 : 0x0200) |
-                                                          ((y * 31 / py) << 10) | (x * 31 / px));
+                u16 v = wall ? 0x294A
+                             : static_cast<u16>((((x / 16 + y / 16) & 1) ? 0x03E0 : 0x0200) |
+                                                ((y * 31 / py) << 10) | (x * 31 / px));
                 p.U16(v);
             }
         s.pixels = p.bytes();

@@ -33,9 +33,9 @@ struct MapSpec {
     u16 tileBits = 16;
     u16 layers = 1;
     u16 attribute = 0;
-    std::vector<u32> cells;     // width x height
-    std::vector<u16> layerGrid; // layers x width x height
-    std::vector<u8> pixels;     // the picture as the game unpacks it (16-bit: stored 5-5-5)
+    std::vector<u32> cells;      // width x height
+    std::vector<u16> layerGrid;  // layers x width x height
+    std::vector<u8> pixels;      // the picture as the game unpacks it (16-bit: stored 5-5-5)
     u32 blockSize = 32768;
     std::vector<MapEvent> events;
     std::vector<MapObjectSpec> objects;

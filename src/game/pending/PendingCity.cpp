@@ -18,7 +18,9 @@ void ReleaseRoleHeads() {}
 void FreeScreenItemList() {}
 void ReleaseDialogs() {}
 void ReleaseDialogPictures() {}
-int FindDisc(int) { return 1; }
+int FindDisc(int) {
+    return 1;
+}
 void StopGhosts() {}
 void FreeActs() {}
 void FreePicCache() {}
