@@ -1,5 +1,6 @@
 // cDINPUT over the platform's key state and mouse counters.
 #include "engine/DInput.h"
+#include "platform/Backend.h"
 
 #include <cstring>
 
@@ -19,6 +20,7 @@ cDINPUT::~cDINPUT() {
 }
 
 int cDINPUT::Init(ModuleRec*, HWND) {
+    if (PlatformDeviceFailures().input) return 1;
     InputPlatformInit();
     ReadKeyboard();
     // The cursor starts at (0, 0): the device's present position becomes the origin.

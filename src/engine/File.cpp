@@ -22,9 +22,10 @@
 namespace {
 
 // Files are opened without sharing: a second open of an open file fails.
+// Never destroyed: global cFile objects close after every static is gone.
 std::set<std::pair<u64, u64>>& OpenFiles() {
-    static std::set<std::pair<u64, u64>> s;
-    return s;
+    static auto* s = new std::set<std::pair<u64, u64>>;
+    return *s;
 }
 
 }  // namespace

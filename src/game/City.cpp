@@ -13,6 +13,7 @@
 #include "engine/Random.h"
 #include "game/Main.h"
 #include "game/Options.h"
+#include "game/Session.h"
 #include "game/MapCache.h"
 #include "game/MapDb.h"
 #include "game/NewGame.h"
@@ -283,16 +284,16 @@ void PlayMapMusic(u32 m) {
                 StopAllSfx();
                 if (!hold) {
                     gMusic.SetMode(4, 1, 0);
-                    gCdMusicFlag = 1;
+                    gCdMusic = 1;
                     if (gRedbook) gRedbook->Play((name[2] - '0') * 10 + (name[3] - '0'), 0);
                 }
             } else if (!hold) {
-                if (gCdMusicFlag && gRedbook) gRedbook->Stop();
-                gCdMusicFlag = 0;
+                if (gCdMusic && gRedbook) gRedbook->Stop();
+                gCdMusic = 0;
             }
             gMusic.SetTrack(path.c_str(), nums[k], k, 1);
         }
-        if (!gCdMusicFlag && !hold) gMusic.SetMode(1, static_cast<int>(mode & 3), 15);
+        if (!gCdMusic && !hold) gMusic.SetMode(1, static_cast<int>(mode & 3), 15);
         return;
     }
 }
@@ -337,8 +338,7 @@ void ResetMapLevelState() {
     for (u32& b : gMapScene.bucketBounds) b = 0x7FFFFFFF;
     gMapScene.centreX = 320;
     gMapScene.centreY = 240;
-    FreeActs();
-    FreePicCache();
+    FreePictureCaches();  // the act and picture caches
     StopAllSfx();
 }
 
@@ -524,6 +524,10 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     }
     SetFrameInterval(kFrameMs);
     if (gPlayerSlot > 0) gMapRoles[gPlayerSlot].extra1 = static_cast<i16>(gNewGame.playerValue);
+}
+
+void ResetMapMusicState() {
+    gMapMusic.mode = gMapMusic.music1 = gMapMusic.music2 = gMapMusic.spare = 0xFFFFFFFFu;
 }
 
 void ResetCity() {

@@ -99,4 +99,6 @@ const MapEvent* FindMapEvent(u32 n);
 // Reads the groups of table 18; false (with a box) when their length is not a multiple of 8.
 bool LoadEncounterGroups();
 
+// The end of a game: the first four words of the map-music state become -1.
+void ResetMapMusicState();
 void ResetCity();

@@ -8,12 +8,15 @@
 #include <string>
 
 #include "battle/Battle.h"
+#include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/ErrorBox.h"
 #include "engine/MemDbg.h"
 #include "engine/Random.h"
 #include "game/Pending.h"
+#include "game/Session.h"
 #include "game/Settings.h"
+#include "game/Startup.h"
 #include "platform/HostFs.h"
 #include "story/Countdowns.h"
 #include "ui/ScreenState.h"
@@ -166,11 +169,14 @@ bool GameFrame() {
             gGameTimeCycle = 0;
             ++gGameTime;
         }
+        // The item and skill rules see whether a battle runs.
+        gRulesInBattle = static_cast<int>(gBattleActive);
         if (gBattleActive) {
             int r = BattleFrame();
             if (r == 0 || r == 2) {
                 ReturnFromBattle(r == 0 ? 1 : 0);
                 gBattleActive = 0;
+                gRulesInBattle = 0;
             }
             UpdateAudio();
             return true;

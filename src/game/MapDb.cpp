@@ -40,10 +40,13 @@ void SetMapDatabase(const u8* data, u32 size) {
     gMapDatabaseSize = size;
 }
 
+// Reads through the database cFile: the game keeps "maps.dat" open there, and
+// a second open of the same file is refused as a sharing violation.
 bool ReadMapDatabase() {
     FreeMapDatabase();
-    cFile f;
-    if (!f.Open(Rooted("MH_Data\\maps.dat").c_str(), OPEN_EXISTING, GENERIC_READ)) return false;
+    cFile& f = gMapDbFile;
+    if (!f.IsOpen() && !f.Open(Rooted("MH_Data\\maps.dat").c_str(), OPEN_EXISTING, GENERIC_READ))
+        return false;
     u32 size = f.GetSize();
     if (size == 0xFFFFFFFFu || size < kMapsFileHeader || size > (256u << 20)) return false;
     u32 n = size - kMapsFileHeader;
@@ -58,16 +61,17 @@ bool ReadMapDatabase() {
     return true;
 }
 
-void OpenMapDatabases() {
+int OpenMapDatabases() {
+    gMapDbFile.Close();
     if (!gMapDbFile.Open(Rooted("MH_Data\\maps.dat").c_str(), OPEN_EXISTING, GENERIC_READ)) {
         ErrorBox("Moonharbor", "RoleDataBase init Failed.");
         SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
-        return;
+        return 0;
     }
     if (!ReadMapDatabase()) {
         ErrorBox("Moonharbor", "RoleDataBase init Failed.");
         SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
-        return;
+        return 0;
     }
     gPathFile.Close();
     gPathDatabase = nullptr;
@@ -80,7 +84,9 @@ void OpenMapDatabases() {
     if (!gPathDatabase) {
         ErrorBox("Moonharbor", "PathDataBase init Failed.");
         SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        return 0;
     }
+    return 1;
 }
 
 ByteReader MapDbTable(int k) {
@@ -108,6 +114,16 @@ const char* GetDbRecord(u32 n) {
     const u8* text = t.here();
     if (!std::memchr(text, 0, t.bytesLeft())) return "";
     return reinterpret_cast<const char*>(text);
+}
+
+bool GetMusicName(u32 n, std::string* name) {
+    ByteReader r = MapDbTable(dbTable::kNames);
+    if (!r.Skip(static_cast<size_t>(n) * 4) || !r.Has(4)) return false;
+    const char* text = GetDbRecord(n);
+    // A missing record and an empty one read alike; an empty name plays nothing.
+    if (!text[0]) return false;
+    *name = text;
+    return true;
 }
 
 u16 BehaviourCommandAt(u16 scriptId, u32 pc) {

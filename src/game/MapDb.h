@@ -2,6 +2,8 @@
 // 512-byte file header) with bounds-checked views of its tables, and the path
 // database "MH_Data\path.dat" mapped whole into gPathDatabase.
 #pragma once
+#include <string>
+
 #include "engine/ByteIo.h"
 #include "engine/File.h"
 #include "engine/Types.h"
@@ -27,13 +29,16 @@ bool ReadMapDatabase();
 // Installs a database image (copied) without a file; for tests and tools.
 void SetMapDatabase(const u8* data, u32 size);
 void FreeMapDatabase();
-// Opens both files; failures show the boxes and close the window.
-void OpenMapDatabases();
+// Opens both files and reads the map database: 1 done; failures show the
+// boxes, close the window and give 0.
+int OpenMapDatabases();
 // A reader over table k from its offset to the end of the database; a failed
 // reader when the field or the offset lies outside the database.
 ByteReader MapDbTable(int k);
 // Text of name record n, or "" when the record is missing or unterminated.
 const char* GetDbRecord(u32 n);
+// Name record n as a music name; false when the record is missing.
+bool GetMusicName(u32 n, std::string* name);
 // The current command word of a behaviour program, or 0xFFFF when there is none.
 u16 BehaviourCommandAt(u16 scriptId, u32 pc);
 void ResetMapDb();

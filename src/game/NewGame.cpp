@@ -338,6 +338,19 @@ void FillRandom(u16* buf, i32 w, i32 h) {
 
 void ShowNotice(const char*, i32) {}
 
+void ReleaseMapData() {
+    ResetMapData();
+    FreeMapOverlays();
+    FreeMapObjectBuckets();
+    ClearDepthScale();
+    if (gNewGame.cursor) MH_FREE(gNewGame.cursor);
+    gNewGame.cursor = nullptr;
+    BindRoleRecords(nullptr, 0);
+    FreeMapDatabase();
+    gMapArchiveFile.Close();
+    gGameDataReady = 0;
+}
+
 void ResetNewGame() {
     FreeMapObjectBuckets();
     if (gNewGame.cursor) MH_FREE(gNewGame.cursor);

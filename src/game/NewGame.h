@@ -54,4 +54,6 @@ int GetPlayerDirectionTo(i32 x, i32 y);
 void FillRandom(u16* buf, i32 w, i32 h);
 void ShowNotice(const char* text, i32 value);
 
+// Everything the map side holds, in release order (ReleaseGame).
+void ReleaseMapData();
 void ResetNewGame();

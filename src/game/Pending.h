@@ -10,17 +10,44 @@
 #include "engine/Water.h"
 #include "platform/Win.h"
 
+#include <string>
+
 // Sound and video: UpdateAudio, StopAllSfx, StartVideo, StepVideo, StopVideo.
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
 
-// Start-up, session, release, system services.
-void StartUp();
-void ReleaseGame();
-void EndSession();
+// System services that draw, and the screenshot.
 void DrawPauseScreen();
-void ShowStartupDialog();
 void SaveScreenShot(const char* path);
+
+// Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target
+// (BindVideoToPrimary).
+#include "platform/AudioLib.h"
+#include "platform/Disc.h"
+
+// Picture and act archives.
+void OpenPictureArchives();
+void FreePictureCaches();
+
+// Map data: the map cache's run mark, the databases, new-game data, release.
+#include "game/City.h"
+#include "game/MapArchive.h"
+#include "game/MapCache.h"
+#include "game/MapDb.h"
+#include "game/RoleTable.h"
+void MakeAStarPool();
+
+// Story scripts and dialogue.
+void AllocTalkBuffer();
+void ConvertTextColors();
+void ZeroScriptVariables();
+void ClearQuestList();
+
+// Screens and the world map.
+void SetupWorldMap();
+void ResetInterfaceKeys();
+void DestroyScreenObjects();
+void ClearScreenHubWord();
 
 // Map mode, story and screens.
 void TriggerStory();
@@ -58,12 +85,8 @@ void ReleaseDialogs();
 void ReleaseDialogPictures();
 int FindDisc(int kind);                  // 1 found, 2 the player quit
 void StopGhosts();
-void FreeActs();
-void FreePicCache();
 void SetScriptVar(int n, i32 value);
 void WorldMapMusicHandOver();
 void SetWorldMapHandOver(int value);
-void ResetInterfaceKeys();
 void ResetSceneLayers();
 void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load screen
-extern u32 gCdMusicFlag;

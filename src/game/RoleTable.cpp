@@ -456,6 +456,10 @@ int RestoreRoleRecord(i32 row, const u16 words[kRecordWords]) {
     return 1;
 }
 
+void ClearRoleStateBits(u32 bits) {
+    for (int i = 1; i < gMapRoleCount && i < kRoleRows; ++i) gMapRoles[i].state &= ~bits;
+}
+
 void ResetRoleTable() {
     ClearRoleTable();
     gMapRoleCount = 0;

@@ -129,4 +129,6 @@ void ClearRouteRecords();
 // along direction dir.
 void SnapToGrid(RoleSlot* s, int dir, int sign);
 
+// Clears state bits of rows 1 .. gMapRoleCount - 1.
+void ClearRoleStateBits(u32 bits);
 void ResetRoleTable();

@@ -10,6 +10,7 @@
 #include "engine/ByteIo.h"
 #include "engine/File.h"
 #include "game/Pending.h"
+#include "game/Startup.h"
 #include "platform/HostFs.h"
 
 char gBasePath[kPathSize];
@@ -229,6 +230,9 @@ void ReadSettings() {
         std::string cwd;
         if (GetCurrentDirectoryA(&cwd)) CopyPath(gBasePath, cwd + "\\");
     }
+    ResetMapCache(0);
+    MakeStartFolders();
+    OpenPictureArchives();
     PutGameFlag(72, v.sceneSwitch != 0 ? 1 : 0);
 }
 

@@ -31,6 +31,14 @@ void PlatformSetBoxAnswer(int answer);
 // Counts of beeps, for tests.
 int PlatformBeepCount();
 
+// Devices a test makes fail on purpose (cleared by PlatformReset).
+struct DeviceFailures {
+    bool display = false;  // the 640x480x16 mode cannot be set
+    bool input = false;    // the keyboard and mouse cannot be opened
+    bool sound = false;    // the digital output cannot be opened
+};
+DeviceFailures& PlatformDeviceFailures();
+
 // Forgets windows, queued messages, boxes and the clock: a clean platform for a test.
 void PlatformReset();
 

@@ -129,6 +129,7 @@ bool DisplayOpen(i32 width, i32 height, i32 bits) {
     Hook();
     auto& d = D();
     if (width <= 0 || height <= 0 || bits != 16) return false;
+    if (PlatformDeviceFailures().display) return false;
     d.open = true;
     d.bits = bits;
     d.width = width;

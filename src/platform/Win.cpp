@@ -41,6 +41,7 @@ struct PlatformState {
     bool sdlStarted = false;
     int lockFd = -1;
     std::vector<PlatformEventHooks> hooks;
+    DeviceFailures failures;
 };
 
 PlatformState& P() {
@@ -189,6 +190,7 @@ void PlatformAdvanceTime(u32 ms) { P().virtualNow += ms; }
 std::vector<RecordedBox>& PlatformRecordedBoxes() { return P().boxes; }
 void PlatformSetBoxAnswer(int answer) { P().boxAnswer = answer; }
 int PlatformBeepCount() { return P().beeps; }
+DeviceFailures& PlatformDeviceFailures() { return P().failures; }
 void PlatformAddHooks(PlatformEventHooks hooks) { P().hooks.push_back(std::move(hooks)); }
 
 void PlatformReset() {
@@ -205,6 +207,7 @@ void PlatformReset() {
     s.boxes.clear();
     s.boxAnswer = IDOK;
     s.beeps = 0;
+    s.failures = DeviceFailures{};
     ReleaseLock();
 }
 
@@ -366,6 +369,35 @@ void Sleep(u32 ms) {
 }
 
 void Beep() { P().beeps++; }
+
+int ChoiceBox(HWND, const char* title, const char* text, const BoxButton* buttons, int count,
+              int closeId) {
+    auto& s = P();
+    if (s.backend == Backend::Headless) {
+        s.boxes.push_back(RecordedBox{text ? text : "", title ? title : "", 0xFF});
+        return s.boxAnswer;
+    }
+    std::string t = Big5ToUtf8(text ? text : "");
+    std::string c = Big5ToUtf8(title ? title : "");
+    std::vector<std::string> captions;
+    std::vector<SDL_MessageBoxButtonData> data;
+    for (int i = 0; i < count; ++i) captions.push_back(Big5ToUtf8(buttons[i].caption));
+    for (int i = 0; i < count; ++i) data.push_back({0, buttons[i].id, captions[i].c_str()});
+    SDL_MessageBoxData box{};
+    box.flags = SDL_MESSAGEBOX_INFORMATION;
+    box.window = s.sdlWindow;
+    box.title = c.c_str();
+    box.message = t.c_str();
+    box.numbuttons = count;
+    box.buttons = data.data();
+    int hit = closeId;
+    if (SDL_ShowMessageBox(&box, &hit) != 0 || hit < 0) return closeId;
+    return hit;
+}
+
+void ShowCursor(bool show) {
+    if (P().sdlStarted) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
 
 int MessageBoxA(HWND, const char* text, const char* caption, u32 type) {
     auto& s = P();

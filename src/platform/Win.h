@@ -133,3 +133,15 @@ void Beep();
 
 // Message boxes. Text and caption are Big5; in play they show as UTF-8.
 int MessageBoxA(HWND hwnd, const char* text, const char* caption, u32 type);
+
+// A box with buttons of the caller's own (captions Big5); returns the id of
+// the button pressed, or closeId when the box is closed. Headless: recorded as
+// a message box of type 0xFF and answered with the scripted answer.
+struct BoxButton {
+    int id;
+    const char* caption;
+};
+int ChoiceBox(HWND hwnd, const char* title, const char* text, const BoxButton* buttons, int count,
+              int closeId);
+// Shows or hides the system's mouse cursor over the window.
+void ShowCursor(bool show);

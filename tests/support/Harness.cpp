@@ -9,13 +9,19 @@
 #include <fstream>
 
 #include "battle/Battle.h"
+#include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "engine/DDraw.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/MemDbg.h"
+#include "engine/Random.h"
 #include "engine/Water.h"
+#include "mhdata/Maps.h"
 #include "game/City.h"
 #include "game/Main.h"
 #include "game/MapArchive.h"
@@ -24,9 +30,18 @@
 #include "game/NewGame.h"
 #include "game/RoleTable.h"
 #include "game/Scale.h"
+#include "game/Options.h"
+#include "game/Session.h"
+#include "game/Startup.h"
+#include "menu/MenuState.h"
 #include "game/Settings.h"
 #include "platform/HostFs.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Music.h"
+#include "sound/Redbook.h"
+#include "sound/Sound.h"
 #include "story/Countdowns.h"
+#include "ui/KeyBindings.h"
 #include "ui/ScreenState.h"
 
 void ResetAllGlobals() {
@@ -52,6 +67,19 @@ void ResetAllGlobals() {
     ResetTextInput();
     DeleteWaterList();
     FreeCodeMap();
+    ResetGameData();
+    ResetStartup();
+    ResetSession();
+    ResetMenuState();
+    ResetKeyBindings();
+    SetDefaultOptions();
+    ResetVideo();
+    ResetMusic();
+    ResetRedbook();
+    ResetSound();
+    ResetDDraw();
+    ResetPaint();
+    ResetPixelFormat();
     gMainWnd = nullptr;
 }
 
@@ -83,6 +111,22 @@ HWND Harness::CreateMainWindow() {
     RegisterClassA(wc);
     gMainWnd = CreateWindowExA("Moonharbor", "Moonharbor", 640, 480);
     return gMainWnd;
+}
+
+void Harness::EnsureMapData() {
+    if (std::filesystem::exists(root_ + "MH_Data/maps.dat")) return;
+    std::filesystem::create_directories(root_ + "MH_Data");
+    std::filesystem::create_directories(root_ + "PicLib");
+    std::string error;
+    WriteSampleMaps(root_.substr(0, root_.size() - 1), &error);
+}
+
+void Harness::StartGame() {
+    EnsureMapData();
+    CreateMainWindow();
+    StartUp();
+    InitRandom(12345);
+    gGameActive = 1;
 }
 
 void Harness::PostKeyUp(u32 vk) { PostMessageA(gMainWnd, WM_KEYUP, vk, 0); }

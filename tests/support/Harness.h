@@ -27,6 +27,10 @@ public:
 
     // Registers the game's window class and creates the main window (no start-up).
     HWND CreateMainWindow();
+    // Creates the main window and runs the real start-up, as WinMain does.
+    // A start opens the map databases: a root without them gets the sample game's.
+    void EnsureMapData();
+    void StartGame();
 
     // Runs fn before frame n (counted from 0 by RunFrames).
     void AtFrame(int n, std::function<void()> fn) { script_[n].push_back(std::move(fn)); }

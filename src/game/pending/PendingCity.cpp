@@ -2,7 +2,6 @@
 #include "game/Pending.h"
 
 TalkStart gLastTalkStart;
-u32 gCdMusicFlag = 0;
 
 // The least a talk start does until the interpreter exists: remember it.
 void StartTalk(u16 talk, u16 owner) {
@@ -22,11 +21,9 @@ int FindDisc(int) {
     return 1;
 }
 void StopGhosts() {}
-void FreeActs() {}
-void FreePicCache() {}
 void SetScriptVar(int, i32) {}
 void WorldMapMusicHandOver() {}
 void SetWorldMapHandOver(int) {}
-void ResetInterfaceKeys() {}
 void ResetSceneLayers() {}
 void DrawLoadScreen(int, int) {}
+void FreePictureCaches() {}

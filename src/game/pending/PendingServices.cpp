@@ -1,0 +1,14 @@
+// Placeholders for start-up's calls into modules not built yet: each does the
+// least and goes when its module arrives.
+#include "game/Pending.h"
+
+void OpenPictureArchives() {}
+void MakeAStarPool() {}
+void AllocTalkBuffer() {}
+void ConvertTextColors() {}
+void ZeroScriptVariables() {}
+void ClearQuestList() {}
+void SetupWorldMap() {}
+void ResetInterfaceKeys() {}
+void DestroyScreenObjects() {}
+void ClearScreenHubWord() {}

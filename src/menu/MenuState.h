@@ -1,0 +1,7 @@
+// State the in-game menu pages share with the rest of the game.
+#pragma once
+#include "engine/Types.h"
+
+// Index into gRoles of the character the menu pages show.
+extern u32 gMenuRole;
+void ResetMenuState();

@@ -1,0 +1,226 @@
+// Derived statistics against values worked out by hand from the bonus rules.
+#include "data/DataTestSupport.h"
+#include "data/DerivedStats.h"
+#include "data/Equipage.h"
+
+namespace {
+
+class DerivedStats : public DataTest {
+protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        RoleData& r = gRoles[0];
+        r.index = 0;
+        r.level = 7;
+        r.exp = 300;
+        r.maxHp = 155;
+        r.hp = 155;
+        r.maxMp = 60;
+        r.mp = 60;
+        r.strength = 10;
+        r.stamina = 8;
+        r.magic = 6;
+        r.spirit = 5;
+        r.agility = 7;
+        r.attack = 20;
+        r.defence = 10;
+        r.hitRate = 90;
+        r.evasion = 12;
+        for (i32& v : r.ratios) v = 100;
+        gRoleStats[0] = r;
+    }
+
+    static EquipageData Piece(i32 kind, i32 mode) {
+        EquipageData e{};
+        e.id = 1;
+        e.kind = kind;
+        e.bonusMode = mode;
+        e.wearerMask = 0xFF;
+        return e;
+    }
+    void Wear(EquipSlot slot, const EquipageData& piece) {
+        gRoles[0].equip[slot] = AddEquipage(piece);
+    }
+    RoleStats& Calc() {
+        CalcRoleStats(gRoles[0], gRoleStats[0]);
+        return gRoleStats[0];
+    }
+};
+
+}  // namespace
+
+TEST_F(DerivedStats, BareRoleCountsBaseAttackAndDefenceTwice) {
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.maxHp, 155);
+    EXPECT_EQ(s.attack, 20 + 20 + 10);  // copy + base attack + strength
+    EXPECT_EQ(s.defence, 10 + 10 + 8);  // copy + base defence + stamina
+    EXPECT_EQ(s.hitRate, 85);           // no weapon
+    EXPECT_EQ(s.evasion, 12);
+}
+
+TEST_F(DerivedStats, AddModeAddsEveryNonZeroBonus) {
+    EquipageData sword = Piece(1, 1);
+    sword.maxHp = 20;
+    sword.maxMp = 5;
+    sword.strength = 3;
+    sword.agility = -2;
+    sword.attack = 10;
+    sword.defence = 1;
+    sword.hitRate = 4;
+    sword.evasion = 2;
+    sword.ratios[kFire] = -30;
+    Wear(kSlotWeapon, sword);
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.maxHp, 175);
+    EXPECT_EQ(s.maxMp, 65);
+    EXPECT_EQ(s.strength, 13);
+    EXPECT_EQ(s.agility, 5);
+    EXPECT_EQ(s.attack, 20 + 10 + 20 + 10);  // base strength, not the raised one
+    EXPECT_EQ(s.defence, 10 + 1 + 10 + 8);
+    EXPECT_EQ(s.hitRate, 94);  // a weapon: the base 90 plus its bonus
+    EXPECT_EQ(s.evasion, 14);
+    EXPECT_EQ(s.ratios[kFire], 70);
+    EXPECT_EQ(s.ratios[kWater], 100);
+}
+
+TEST_F(DerivedStats, NoWeaponGives85WhateverTheArmour) {
+    EquipageData mail = Piece(5, 1);
+    mail.hitRate = 30;
+    Wear(kSlotArmour, mail);
+    EXPECT_EQ(Calc().hitRate, 85);
+}
+
+TEST_F(DerivedStats, TwoHandedWeaponIsAppliedOnce) {
+    EquipageData bow = Piece(6, 1);
+    bow.maxHp = 20;
+    bow.attack = 7;
+    gRoles[0].equip[kSlotWeapon] = gRoles[0].equip[kSlotShield] = AddEquipage(bow);
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.maxHp, 175);
+    EXPECT_EQ(s.attack, 20 + 7 + 20 + 10);
+    // A one-handed weapon with a real shield: both apply.
+    gRoles[0].equip[kSlotWeapon] = AddEquipage(Piece(1, 1));
+    EquipageData shield = Piece(3, 1);
+    shield.maxHp = 4;
+    gRoles[0].equip[kSlotShield] = AddEquipage(shield);
+    EXPECT_EQ(Calc().maxHp, 159);
+}
+
+TEST_F(DerivedStats, PercentModeTakesTheBaseValueAndTruncatesTowardZero) {
+    EquipageData ring = Piece(7, 2);
+    ring.maxHp = 10;    // 155 x 10 / 100 = 15
+    ring.maxMp = -15;   // 60 x -15 / 100 = -9
+    ring.magic = 50;    // 6 x 50 / 100 = 3
+    ring.spirit = -10;  // 5 x -10 / 100 = -0.5 -> 0
+    ring.attack = 5;    // attack and defence bonuses add plainly in every mode
+    Wear(kSlotAccessory1, ring);
+    EquipageData second = Piece(7, 2);
+    second.maxHp = 10;  // still 10% of the base 155, not of 170
+    Wear(kSlotAccessory2, second);
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.maxHp, 155 + 15 + 15);
+    EXPECT_EQ(s.maxMp, 51);
+    EXPECT_EQ(s.magic, 9);
+    EXPECT_EQ(s.spirit, 5);
+    EXPECT_EQ(s.attack, 20 + 5 + 20 + 10);
+}
+
+TEST_F(DerivedStats, OverwriteModeReplacesOnlyNonZeroBonusesAndLaterPiecesStillAdd) {
+    EquipageData hat = Piece(4, 1);
+    hat.maxHp = 20;
+    Wear(kSlotHat, hat);
+    EquipageData divine = Piece(5, 5);  // armour comes after the hat
+    divine.maxMp = 500;
+    divine.stamina = 77;
+    Wear(kSlotArmour, divine);
+    EquipageData charm = Piece(7, 1);
+    charm.maxMp = 30;
+    Wear(kSlotAccessory1, charm);
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.maxHp, 175);  // zero overwrite bonus leaves the hat's result
+    EXPECT_EQ(s.maxMp, 530);
+    EXPECT_EQ(s.stamina, 77);
+    EXPECT_EQ(s.defence, 10 + 10 + 8);  // the base stamina, not the overwritten one
+}
+
+TEST_F(DerivedStats, UnknownBonusModeStillAddsAttackDefenceHitAndEvasion) {
+    EquipageData odd = Piece(1, 3);
+    odd.maxHp = 100;
+    odd.attack = 4;
+    odd.defence = 2;
+    odd.hitRate = 6;
+    odd.evasion = 1;
+    Wear(kSlotWeapon, odd);
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.maxHp, 155);
+    EXPECT_EQ(s.attack, 54);
+    EXPECT_EQ(s.defence, 30);
+    EXPECT_EQ(s.hitRate, 96);
+    EXPECT_EQ(s.evasion, 13);
+}
+
+TEST_F(DerivedStats, HpMpStatusLevelAndExperienceSurvive) {
+    gRoleStats[0].hp = 42;
+    gRoleStats[0].mp = 7;
+    gRoleStats[0].status = 0x402;
+    gRoleStats[0].level = 12;
+    gRoleStats[0].exp = 999;
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.hp, 42);
+    EXPECT_EQ(s.mp, 7);
+    EXPECT_EQ(s.status, 0x402);
+    EXPECT_EQ(s.level, 12);
+    EXPECT_EQ(s.exp, 999);
+}
+
+TEST_F(DerivedStats, ClampsHpMpAndTheRoleRecordsValues) {
+    gRoleStats[0].hp = 500;  // above the max of 155
+    gRoleStats[0].mp = -4;
+    EXPECT_EQ(Calc().hp, 155);
+    EXPECT_EQ(gRoleStats[0].mp, 0);
+    gRoleStats[0].hp = 0;
+    EXPECT_EQ(Calc().hp, 0);
+
+    EquipageData huge = Piece(5, 1);
+    huge.maxHp = 20000;
+    huge.maxMp = -100;
+    Wear(kSlotArmour, huge);
+    gRoleStats[0].hp = 12000;
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.maxHp, 9999);
+    EXPECT_EQ(s.hp, 9999);
+    EXPECT_EQ(s.maxMp, 0);
+
+    gRoles[0].hitRate = -5;
+    gRoles[0].evasion = 1500;
+    gRoles[0].attack = 600;
+    gRoles[0].defence = -1;
+    Calc();
+    EXPECT_EQ(gRoles[0].hitRate, 0);
+    EXPECT_EQ(gRoles[0].evasion, 999);
+    EXPECT_EQ(gRoles[0].attack, 500);
+    EXPECT_EQ(gRoles[0].defence, 0);
+}
+
+TEST_F(DerivedStats, SlotsOutsideTheOwnedTableCountAsEmpty) {
+    EquipageData sword = Piece(1, 1);
+    sword.maxHp = 50;
+    AddEquipage(sword);
+    gRoles[0].equip[kSlotWeapon] = 256;
+    gRoles[0].equip[kSlotShield] = -2;
+    gRoles[0].equip[kSlotHat] = 1 << 30;
+    gRoles[0].equip[kSlotArmour] = -1000000;
+    RoleStats& s = Calc();
+    EXPECT_EQ(s.maxHp, 155);
+    EXPECT_EQ(s.hitRate, 85);
+}
+
+TEST_F(DerivedStats, HugeValuesWrapInsteadOfOverflowing) {
+    gRoles[0].maxHp = 2000000000;
+    EquipageData piece = Piece(5, 2);
+    piece.maxHp = 2000000000;
+    Wear(kSlotArmour, piece);
+    RoleStats& s = Calc();  // the sum wraps; the clamp keeps it in range
+    EXPECT_GE(s.maxHp, 0);
+    EXPECT_LE(s.maxHp, 9999);
+}

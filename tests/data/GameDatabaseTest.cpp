@@ -1,0 +1,390 @@
+// Database loading: the sample's values come back, missing and bad files get
+// their boxes, and the owned state and starting equipment are set up.
+#include <cstring>
+
+#include "data/DataTestSupport.h"
+#include "data/Equipage.h"
+#include "engine/ByteIo.h"
+#include "game/Settings.h"
+#include "mhdata/SampleGame.h"
+#include "platform/TextCodec.h"
+#include "support/Harness.h"
+
+namespace {
+
+std::string Text(const char* s) {
+    return s;
+}
+
+void PutI32(std::vector<u8>& bytes, size_t off, i32 v) {
+    StoreU32(bytes.data() + off, static_cast<u32>(v));
+}
+
+}  // namespace
+
+using DatabaseLoad = DataTest;
+
+TEST_F(DatabaseLoad, LoadedRecordsHaveTheGeneratorsValues) {
+    DatabaseSet set = MakeSampleDatabases();
+    LoadSample();
+    EXPECT_TRUE(Boxes().empty());
+    ASSERT_EQ(gMonsterCount, static_cast<i32>(set.monsters.size()));
+    ASSERT_EQ(gItemCount, static_cast<i32>(set.items.size()));
+    ASSERT_EQ(gEquipageCount, static_cast<i32>(set.equipages.size()));
+    ASSERT_EQ(gSkillCount, static_cast<i32>(set.skills.size()));
+
+    EXPECT_EQ(Text(gRoles[0].name), Utf8ToBig5("雷恩"));
+    EXPECT_EQ(Text(gRoles[7].name), Utf8ToBig5("諾亞"));
+    EXPECT_EQ(Text(gRoleStats[1].name), Utf8ToBig5("莉雅"));
+    for (int r = 0; r < kRoleCount; ++r) {
+        EXPECT_EQ(gRoles[r].index, r);
+        EXPECT_EQ(gRoles[r].maxHp, set.roles[r].role.maxHp);
+        EXPECT_EQ(gRoles[r].extra, -1);
+        EXPECT_EQ(gRoleStats[r].level, set.roles[r].role.level);
+    }
+    EXPECT_EQ(Text(gMonsters[sample::kFireGod].name), Utf8ToBig5("火神"));
+    EXPECT_EQ(gMonsters[sample::kWolf].weaponSpecial.skill, sample::kFireball);
+    EXPECT_EQ(gMonsters[sample::kWolf].armourBlock[6], 15);
+    EXPECT_EQ(Text(gItems[sample::kPanacea].name), Utf8ToBig5("萬靈藥"));
+    EXPECT_EQ(gItems[sample::kAntidote].statusEffect, 27);
+    EXPECT_EQ(gItems[sample::kHasteBell].target, 2);
+    EXPECT_EQ(gEquipages[sample::kChainMail].ratios[kFire], -20);
+    EXPECT_EQ(gEquipages[sample::kGreatSword].kind, 2);
+    EXPECT_EQ(gSkills[sample::kEmpower].power, 200);
+    EXPECT_EQ(Text(gSkills[sample::kGroupHeal].name), Utf8ToBig5("群體治療"));
+    EXPECT_EQ(std::memcmp(gLevelUpStats, set.levelUp->stats, sizeof(gLevelUpStats)), 0);
+    EXPECT_EQ(gLevelUpSkills[3][2].skill, sample::kRevive);
+    EXPECT_EQ(gLevelUpSkills[3][2].level, 10);
+    // Descriptions are rebuilt at load.
+    EXPECT_EQ(Text(gEquipages[sample::kLongBow].description),
+              Utf8ToBig5("攻+10%，防-5%，攻擊敵人吸取 HP+10% "));
+}
+
+TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
+    DatabaseSet set = MakeSampleDatabases();
+    for (int f = 0; f < kDatabaseFileCount; ++f) {
+        auto which = static_cast<DatabaseFile>(f);
+        std::vector<u8> bytes = DatabaseFileBytes(set, which);
+        size_t count = kDatabaseLayouts[f].counted ? LoadU32(bytes.data()) : 1;
+        EXPECT_EQ(bytes.size(),
+                  (kDatabaseLayouts[f].counted ? 4 : 0) + count * kDatabaseLayouts[f].recordSize)
+            << kDatabaseLayouts[f].fileName;
+        ASSERT_TRUE(LoadDatabaseBytes(which, bytes.data(), bytes.size(), "x"));
+    }
+    DatabaseSet back;
+    for (int r = 0; r < kRoleCount; ++r) {
+        RoleFileRecord rec{};
+        rec.role = gRoles[r];
+        std::memcpy(rec.equipIds, gRoles[r].equip, sizeof(rec.equipIds));
+        back.roles.push_back(rec);
+    }
+    std::memcpy(back.levelUp->stats, gLevelUpStats, sizeof(gLevelUpStats));
+    std::memcpy(back.levelUp->skills, gLevelUpSkills, sizeof(gLevelUpSkills));
+    back.monsters.assign(gMonsters, gMonsters + gMonsterCount);
+    back.items.assign(gItems, gItems + gItemCount);
+    back.equipages.assign(gEquipages, gEquipages + gEquipageCount);
+    back.skills.assign(gSkills, gSkills + gSkillCount);
+    for (int f = 0; f < kDatabaseFileCount; ++f) {
+        auto which = static_cast<DatabaseFile>(f);
+        EXPECT_EQ(DatabaseFileBytes(back, which), DatabaseFileBytes(set, which))
+            << kDatabaseLayouts[f].fileName;
+    }
+}
+
+TEST_F(DatabaseLoad, OwnedStateIsResetAndPartyIsRoleZeroAlone) {
+    for (int f = 300; f <= 330; ++f) SetGameFlag(f);
+    LoadSample();
+    const i32 alone[kPartySize] = {0, -1, -1, -1, -1, -1, -1, -1};
+    EXPECT_EQ(std::memcmp(gParty, alone, sizeof(alone)), 0);
+    EXPECT_EQ(std::memcmp(gFormation, alone, sizeof(alone)), 0);
+    EXPECT_EQ(GetPartyCount(), 1);
+    for (int f = 300; f <= 329; ++f) EXPECT_EQ(GetGameFlag(f), f == 320 ? 1 : 0) << f;
+    EXPECT_EQ(GetGameFlag(330), 1);
+    for (i32 i = 0; i < gItemCount; ++i) EXPECT_EQ(gOwnedItems[i], 0);
+    for (i32 i = 0; i < gMonsterCount; ++i) EXPECT_EQ(gOwnedMonsters[i], 0);
+    // 16 starting pieces: the two-handed weapons are one copy each.
+    EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount - 16);
+}
+
+TEST_F(DatabaseLoad, TwoHandedWeaponFillsBothSlotsWithOneCopy) {
+    LoadSample();
+    const RoleData& role = gRoles[sample::kTwoHandedRole];
+    ASSERT_GE(role.equip[kSlotWeapon], 0);
+    EXPECT_EQ(role.equip[kSlotShield], role.equip[kSlotWeapon]);
+    EXPECT_EQ(gOwnedEquipage[role.equip[kSlotWeapon]].id, sample::kGreatSword);
+    int copies = 0;
+    for (const EquipageData& e : gOwnedEquipage) copies += e.id == sample::kGreatSword;
+    EXPECT_EQ(copies, 1);
+    // The wooden shield the record also names was never looked at.
+    int shields = 0;
+    for (const EquipageData& e : gOwnedEquipage) shields += e.id == sample::kWoodShield;
+    EXPECT_EQ(shields, 2);  // roles 1 and 5
+    // The bow (kind 6) is two-handed too.
+    EXPECT_EQ(gRoles[2].equip[kSlotShield], gRoles[2].equip[kSlotWeapon]);
+    // Two charms on role 3 are two copies.
+    EXPECT_NE(gRoles[3].equip[kSlotAccessory1], gRoles[3].equip[kSlotAccessory2]);
+}
+
+TEST_F(DatabaseLoad, GodFormsAreTheFirstTwentyKindOneMonsters) {
+    DatabaseSet set = MakeSampleDatabases();
+    set.monsters.clear();
+    for (int i = 0; i < 23; ++i) {
+        MonsterData m{};
+        m.index = 100 + i;
+        m.kind = i == 1 ? 0 : 1;  // monster 1 is ordinary: 22 forms in the file
+        std::snprintf(m.name, sizeof(m.name), "M%d", i);
+        set.monsters.push_back(m);
+    }
+    LoadSetInMemory(set);
+    EXPECT_EQ(Text(gGodForms[0].name), "M0");
+    EXPECT_EQ(Text(gGodForms[1].name), "M2");
+    EXPECT_EQ(Text(gGodForms[19].name), "M20");
+    for (int f = 0; f < kGodFormCount; ++f) EXPECT_EQ(gGodForms[f].index, f);
+    for (const MonsterData& form : gGodForms) EXPECT_NE(Text(form.name), "M21");
+    // The database keeps its own index words.
+    EXPECT_EQ(gMonsters[2].index, 102);
+}
+
+TEST_F(DatabaseLoad, LearnedSkillsFollowTheLevelRows) {
+    DatabaseSet set = MakeSampleDatabases();
+    set.levelUp->skills[4][5] = {sample::kHeal, 0};  // level 0 is never learned
+    set.levelUp->skills[4][6] = {sample::kHeal, -3};
+    LoadSetInMemory(set);
+    // Levels are 1 + r % 3; rows: heal at 1, group heal at 2, revive at 10, fireball/summon at 3.
+    const int expect[3][4] = {{1, 0, 0, 0}, {1, 1, 0, 0}, {1, 1, 0, 1}};
+    for (int r = 0; r < kRoleCount; ++r) {
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(gLearnedSkills[r][k], expect[r % 3][k]) << r << "," << k;
+        for (int k = 4; k < kSkillRows; ++k) EXPECT_EQ(gLearnedSkills[r][k], 0) << r << "," << k;
+    }
+}
+
+TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
+    const char* texts[kDatabaseFileCount] = {
+        "無法開啟 RoleData.dat，請確定MH_Data目錄中是否有此檔？",
+        "無法開啟 LevelUp.dat，請確定MH_Data目錄中是否有此檔？",
+        "無法開啟 MonsterData.dat，請確定MH_Data目錄中是否有此檔？",
+        "無法開啟 ItemData.dat，請確定MH_Data目錄中是否有此檔？",
+        "無法開啟 EquipageData.dat，請確定MH_Data目錄中是否有此檔？",
+        "無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？",
+    };
+    for (int missing = 0; missing < kDatabaseFileCount; ++missing) {
+        ResetGameData();
+        PlatformReset();
+        WriteSet(MakeSampleDatabases());
+        RemoveFile(static_cast<DatabaseFile>(missing));
+        LoadGameDatabase(Root().c_str());
+        ASSERT_FALSE(Boxes().empty()) << missing;
+        EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("開檔失敗"));
+        EXPECT_EQ(Boxes()[0].text, Utf8ToBig5(texts[missing]));
+        if (missing != kRoleDataFile) {
+            EXPECT_EQ(Text(gRoles[1].name), Utf8ToBig5("莉雅"));
+        }
+        if (missing != kMonsterDataFile) {
+            EXPECT_EQ(gMonsterCount, 5);
+        }
+        if (missing != kItemDataFile) {
+            EXPECT_EQ(gItemCount, 8);
+        }
+        if (missing != kSkillDataFile) {
+            EXPECT_EQ(gSkillCount, 7);
+        }
+        if (missing != kLevelUpFile) {
+            EXPECT_EQ(gLevelUpSkills[0][0].skill, sample::kHeal);
+        }
+    }
+    // Without the equipment table every starting id is refused, one box each.
+    ResetGameData();
+    PlatformReset();
+    WriteSet(MakeSampleDatabases());
+    RemoveFile(kEquipageDataFile);
+    LoadGameDatabase(Root().c_str());
+    EXPECT_EQ(Boxes().size(), 1u + 17u);
+    EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount);
+}
+
+TEST_F(DatabaseLoad, AMissingFileKeepsTheTableItHad) {
+    LoadSample();
+    RemoveFile(kItemDataFile);
+    LoadGameDatabase(Root().c_str());
+    EXPECT_EQ(gItemCount, 8);
+    ASSERT_NE(gItems, nullptr);
+    EXPECT_EQ(Text(gItems[0].name), Utf8ToBig5("藥草"));
+}
+
+TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
+    DatabaseSet set = MakeSampleDatabases();
+    const i32 count = static_cast<i32>(set.equipages.size());
+    set.roles[0].equipIds[kSlotWeapon] = count;  // equal to the count
+    set.roles[0].equipIds[kSlotShield] = count + 5;
+    set.roles[0].equipIds[kSlotHat] = -7;
+    WriteSet(set);
+    LoadGameDatabase(Root().c_str());
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("持有裝備資料錯誤"));
+    EXPECT_EQ(Boxes()[0].text, Utf8ToBig5("請確認 編號8的裝備 是否存在資料庫中(最大值=8)"));
+    EXPECT_EQ(Boxes()[1].caption, Utf8ToBig5("持有裝備資料庫錯誤"));
+    EXPECT_EQ(Boxes()[1].text, Utf8ToBig5("請確認 編號13的裝備 是否存在資料庫中(最大值=8)"));
+    EXPECT_EQ(gRoles[0].equip[kSlotWeapon], -1);
+    EXPECT_EQ(gRoles[0].equip[kSlotShield], -1);
+    EXPECT_EQ(gRoles[0].equip[kSlotHat], -1);
+    EXPECT_GE(gRoles[0].equip[kSlotArmour], 0);
+    EXPECT_EQ(gRoleStats[0].hitRate, 85);  // no weapon
+}
+
+TEST_F(DatabaseLoad, AtMostEightRolesAreRead) {
+    DatabaseSet set = MakeSampleDatabases();
+    for (int r = 8; r < 12; ++r) {
+        RoleFileRecord extra = set.roles[0];
+        extra.role.index = r;
+        std::snprintf(extra.role.name, sizeof(extra.role.name), "extra%d", r);
+        set.roles.push_back(extra);
+    }
+    WriteSet(set);
+    LoadGameDatabase(Root().c_str());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Text(gRoles[7].name), Utf8ToBig5("諾亞"));
+    for (const RoleData& r : gRoles) EXPECT_EQ(Text(r.name).rfind("extra", 0), std::string::npos);
+    // A count of 10^9 over eight records still reads the eight, without a box.
+    std::vector<u8> bytes = DatabaseFileBytes(MakeSampleDatabases(), kRoleDataFile);
+    PutI32(bytes, 0, 1000000000);
+    ResetGameData();
+    EXPECT_TRUE(LoadDatabaseBytes(kRoleDataFile, bytes.data(), bytes.size(), "RoleData.dat"));
+    EXPECT_EQ(Text(gRoles[7].name), Utf8ToBig5("諾亞"));
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
+    LoadSample();
+    const i32 bad[] = {1000000000, -1, 9};
+    for (int f = kMonsterDataFile; f <= kSkillDataFile; ++f) {
+        for (i32 count : bad) {
+            PlatformReset();
+            WriteSet(MakeSampleDatabases());
+            std::vector<u8> bytes =
+                DatabaseFileBytes(MakeSampleDatabases(), static_cast<DatabaseFile>(f));
+            PutI32(bytes, 0, count);
+            WriteFile(static_cast<DatabaseFile>(f), bytes);
+            LoadGameDatabase(Root().c_str());
+            ASSERT_EQ(Boxes().size(), 1u) << f << " " << count;
+            EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("開檔失敗"));
+            EXPECT_NE(Boxes()[0].text.find(kDatabaseLayouts[f].fileName), std::string::npos);
+            EXPECT_NE(Boxes()[0].text.find("offset 0"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(gMonsterCount, 5);
+    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gEquipageCount, 8);
+    EXPECT_EQ(gSkillCount, 7);
+    // On a first load the refused table stays empty.
+    ResetGameData();
+    std::vector<u8> bytes = DatabaseFileBytes(MakeSampleDatabases(), kItemDataFile);
+    PutI32(bytes, 0, 1000000000);
+    EXPECT_FALSE(LoadDatabaseBytes(kItemDataFile, bytes.data(), bytes.size(), "ItemData.dat"));
+    EXPECT_EQ(gItemCount, 0);
+    EXPECT_EQ(gItems, nullptr);
+    std::vector<u8> roles = DatabaseFileBytes(MakeSampleDatabases(), kRoleDataFile);
+    PutI32(roles, 0, -3);
+    EXPECT_FALSE(LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "RoleData.dat"));
+}
+
+TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecords) {
+    DatabaseSet set = MakeSampleDatabases();
+    // Roles: cut inside record 3.
+    std::vector<u8> roles = DatabaseFileBytes(set, kRoleDataFile);
+    roles.resize(4 + 3 * 216 + 100);
+    ASSERT_TRUE(
+        LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "MH_Data\\RoleData.dat"));
+    EXPECT_EQ(Text(gRoles[2].name), Utf8ToBig5("卡洛"));
+    for (int r = 3; r < kRoleCount; ++r) {
+        EXPECT_EQ(gRoles[r].maxHp, 0);
+        EXPECT_EQ(gRoles[r].name[0], 0);
+        EXPECT_EQ(gRoles[r].equip[kSlotWeapon], -1);
+    }
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].text.find("RoleData.dat: offset 652"), std::string::npos)
+        << Boxes()[0].text;
+
+    // Level-up rows past the end read as zeros, also over rows an earlier load filled.
+    std::vector<u8> full = DatabaseFileBytes(set, kLevelUpFile);
+    ASSERT_TRUE(LoadDatabaseBytes(kLevelUpFile, full.data(), full.size(), "LevelUp.dat"));
+    std::vector<u8> cut(full.begin(), full.begin() + 14400 + 10);
+    ASSERT_TRUE(LoadDatabaseBytes(kLevelUpFile, cut.data(), cut.size(), "LevelUp.dat"));
+    EXPECT_EQ(gLevelUpStats[7][49][1], 49);
+    EXPECT_EQ(gLevelUpSkills[0][0].skill, sample::kHeal);  // bytes 14400..14407
+    EXPECT_EQ(gLevelUpSkills[0][1].skill, 0);              // cut inside its first word
+    EXPECT_EQ(gLevelUpSkills[7][44].level, 0);
+
+    // A counted table cut short is refused as a whole.
+    std::vector<u8> monsters = DatabaseFileBytes(set, kMonsterDataFile);
+    monsters.resize(monsters.size() - 1);
+    EXPECT_FALSE(
+        LoadDatabaseBytes(kMonsterDataFile, monsters.data(), monsters.size(), "MonsterData.dat"));
+    // Files too short for a count.
+    const u8 two[2] = {1, 0};
+    EXPECT_FALSE(LoadDatabaseBytes(kSkillDataFile, two, sizeof(two), "SkillData.dat"));
+    EXPECT_FALSE(LoadDatabaseBytes(kRoleDataFile, two, 0, "RoleData.dat"));
+}
+
+TEST_F(DatabaseLoad, FixedTextFieldsAlwaysEndWithAZero) {
+    DatabaseSet set = MakeSampleDatabases();
+    std::vector<u8> bytes = DatabaseFileBytes(set, kItemDataFile);
+    std::memset(bytes.data() + 4 + 12, 'A', 32);   // item 0 name
+    std::memset(bytes.data() + 4 + 128, 'B', 52);  // item 0 description
+    ASSERT_TRUE(LoadDatabaseBytes(kItemDataFile, bytes.data(), bytes.size(), "ItemData.dat"));
+    EXPECT_EQ(std::strlen(gItems[0].name), 31u);
+    EXPECT_EQ(std::strlen(gItems[0].description), 51u);
+    std::vector<u8> skills = DatabaseFileBytes(set, kSkillDataFile);
+    std::memset(skills.data() + 4 + 208 + 16, 'C', 36);
+    ASSERT_TRUE(LoadDatabaseBytes(kSkillDataFile, skills.data(), skills.size(), "SkillData.dat"));
+    EXPECT_EQ(std::strlen(gSkills[1].name), 35u);
+}
+
+TEST_F(DatabaseLoad, LoadingAgainReplacesTheTablesAndReleaseEmptiesThem) {
+    LoadSample();
+    LoadGameDatabase(Root().c_str());
+    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount - 16);
+    ReleaseGameDatabase();
+    EXPECT_EQ(gMonsters, nullptr);
+    EXPECT_EQ(gOwnedMonsters, nullptr);
+    EXPECT_EQ(gItems, nullptr);
+    EXPECT_EQ(gOwnedItems, nullptr);
+    EXPECT_EQ(gEquipages, nullptr);
+    EXPECT_EQ(gSkills, nullptr);
+    EXPECT_EQ(gItemCount, 0);
+    ReleaseGameDatabase();  // twice is harmless
+}
+
+TEST(SharedTables, StatusNamesExperienceAndMonsterOffsets) {
+    EXPECT_EQ(std::string(gStatusNames[0]), Utf8ToBig5("正常"));
+    EXPECT_EQ(std::string(gStatusNames[11]), Utf8ToBig5("中毒"));  // bit 0x400
+    EXPECT_EQ(std::string(gStatusNames[15]), Utf8ToBig5("瀕死"));  // bit 0x4000
+    EXPECT_EQ(StatusName(16), nullptr);
+    EXPECT_EQ(StatusName(-1), nullptr);
+    EXPECT_EQ(gNextLevelExp[1 + 1], 45);
+    EXPECT_EQ(gNextLevelExp[2 + 1], 90);
+    EXPECT_EQ(gNextLevelExp[3 + 1], 150);
+    EXPECT_EQ(gNextLevelExp[49 + 1], 19125);
+    EXPECT_EQ(gNextLevelExp[51], 0);
+    EXPECT_EQ(GetMonsterOffset(3).dx, 2);
+    EXPECT_EQ(GetMonsterOffset(3).dy, -10);
+    EXPECT_EQ(GetMonsterOffset(168).dy, -65);
+    EXPECT_EQ(GetMonsterOffset(250).dy, 20);
+    EXPECT_EQ(GetMonsterOffset(251).dy, 0);
+    EXPECT_EQ(GetMonsterOffset(100000).dx, 0);
+    EXPECT_EQ(GetMonsterOffset(-1).dx, 0);
+}
+
+TEST(SampleGameDatabases, TheSampleGameLoadsWithoutABox) {
+    Harness h;
+    ResetGameData();
+    std::string error;
+    ASSERT_TRUE(WriteSampleGame(h.root(), &error)) << error;
+    LoadGameDatabase(gBasePath);
+    EXPECT_TRUE(h.boxes().empty());
+    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gGodForms[1].kind, 1);
+    EXPECT_EQ(std::string(gGodForms[1].name), Utf8ToBig5("冰魔"));
+    ResetGameData();
+}

@@ -1,0 +1,328 @@
+// Item and skill use on the sample databases, against values worked out by hand.
+#include "data/DataTestSupport.h"
+#include "data/ItemUse.h"
+
+namespace {
+
+class ItemUse : public DataTest {
+protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        set_ = MakeSampleDatabases();
+    }
+    void Load() { LoadSetInMemory(set_); }
+    ItemData& Item(i32 i) { return set_.items[i]; }
+    SkillData& Skill(i32 i) { return set_.skills[i]; }
+    DatabaseSet set_;
+};
+
+// Role 7 wears nothing: base max HP 220, max MP 75. Role 3 wears two charms
+// (max MP +30 each): base max HP 180, derived max MP 55 + 60 = 115.
+constexpr int kBare = 7;
+constexpr int kCharms = 3;
+
+}  // namespace
+
+TEST(StatusEffect, SetClearAndClearAll) {
+    i32 s = 0;
+    EXPECT_FALSE(ApplyStatusEffect(s, 1));
+    EXPECT_TRUE(ApplyStatusEffect(s, 2));  // bit 0x1
+    EXPECT_EQ(s, 0x1);
+    EXPECT_FALSE(ApplyStatusEffect(s, 2));
+    EXPECT_TRUE(ApplyStatusEffect(s, 16));  // bit 0x4000
+    EXPECT_EQ(s, 0x4001);
+    EXPECT_TRUE(ApplyStatusEffect(s, 31));  // clears 0x4000
+    EXPECT_EQ(s, 0x1);
+    EXPECT_FALSE(ApplyStatusEffect(s, 18));  // 0x2 is clear already
+    EXPECT_TRUE(ApplyStatusEffect(s, 17));
+    EXPECT_EQ(s, 0);
+    s = 0x123;
+    EXPECT_TRUE(ApplyStatusEffect(s, 1));
+    EXPECT_EQ(s, 0);
+    for (i32 other : {0, -1, 32, 1000}) EXPECT_FALSE(ApplyStatusEffect(s, other));
+}
+
+TEST_F(ItemUse, HealingItemIsTakenAndStopsAtMaxHp) {
+    Load();
+    gOwnedItems[sample::kHerb] = 3;
+    gRoleStats[kBare].hp = 10;
+    UseItem(kBare, sample::kHerb);
+    EXPECT_EQ(gRoleStats[kBare].hp, 60);
+    EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
+    gRoleStats[kBare].hp = 200;
+    UseItem(kBare, sample::kHerb);
+    EXPECT_EQ(gRoleStats[kBare].hp, 220);
+    EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
+}
+
+TEST_F(ItemUse, NothingHappensWithoutAnOwnedItemOrForUnknownItems) {
+    Load();
+    gRoleStats[kBare].hp = 10;
+    UseItem(kBare, sample::kHerb);
+    UseItem(kBare, -1);
+    UseItem(kBare, 8);
+    UseItem(kBare, 1 << 30);
+    EXPECT_EQ(gRoleStats[kBare].hp, 10);
+    EXPECT_EQ(gOwnedItems[sample::kHerb], 0);
+}
+
+TEST_F(ItemUse, ItemsOfOtherUseKindsDoNothing) {
+    Item(sample::kHerb).useKind = 3;
+    Load();
+    gOwnedItems[sample::kHerb] = 2;
+    gRoleStats[kBare].hp = 10;
+    UseItem(kBare, sample::kHerb);
+    EXPECT_EQ(gRoleStats[kBare].hp, 10);
+    EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
+}
+
+TEST_F(ItemUse, DyingRoleRefusesItemsAndGetsConsumedOnesBack) {
+    Load();
+    gRoleStats[kBare].status = kStatusDying;
+    gRoleStats[kBare].mp = 0;
+    gOwnedItems[sample::kMagicBook] = 1;  // kept
+    UseItem(kBare, sample::kMagicBook);
+    EXPECT_EQ(gOwnedItems[sample::kMagicBook], 1);
+    EXPECT_EQ(gRoleStats[kBare].mp, 0);
+    gOwnedItems[sample::kHerb] = 2;  // consumed: given back
+    gRoleStats[kBare].hp = 0;
+    UseItem(kBare, sample::kHerb);
+    EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
+    EXPECT_EQ(gRoleStats[kBare].hp, 0);
+    // Status effect 31 still works: it clears 0x4000 and heals.
+    gOwnedItems[sample::kReviveDrug] = 1;
+    UseItem(kBare, sample::kReviveDrug);
+    EXPECT_EQ(gOwnedItems[sample::kReviveDrug], 0);
+    EXPECT_EQ(gRoleStats[kBare].status, 0);
+    EXPECT_EQ(gRoleStats[kBare].hp, 100);
+}
+
+TEST_F(ItemUse, InBattleCountsAndStatusAreLeftToTheBattle) {
+    Load();
+    gRulesInBattle = 1;
+    gOwnedItems[sample::kAntidote] = 1;
+    gRoleStats[kBare].status = 0x400;
+    UseItem(kBare, sample::kAntidote);
+    EXPECT_EQ(gOwnedItems[sample::kAntidote], 1);
+    EXPECT_EQ(gRoleStats[kBare].status, 0x400);
+    // A dying role in battle: neither taken nor given back.
+    gOwnedItems[sample::kHerb] = 1;
+    gRoleStats[kBare].status = kStatusDying;
+    UseItem(kBare, sample::kHerb);
+    EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
+    gRulesInBattle = 0;
+    gRoleStats[kBare].status = 0x400 | 0x1;
+    UseItem(kBare, sample::kAntidote);
+    EXPECT_EQ(gRoleStats[kBare].status, 0x1);
+    EXPECT_EQ(gOwnedItems[sample::kAntidote], 0);
+}
+
+TEST_F(ItemUse, PartyItemIsTakenOnceAndPercentTermsFollowTheirBases) {
+    Load();
+    gParty[0] = kBare;
+    gParty[1] = kCharms;
+    gParty[2] = 0;
+    gParty[3] = -1;
+    gParty[4] = 1;  // after the end of the list: untouched
+    gRoleStats[0].status = kStatusDying;
+    gRoleStats[0].hp = 0;
+    for (int r : {kBare, kCharms, 1}) {
+        gRoleStats[r].hp = 10;
+        gRoleStats[r].mp = 0;
+    }
+    gOwnedItems[sample::kBigPotion] = 2;
+    UseItem(5, sample::kBigPotion);  // the role argument does not matter for the party
+    EXPECT_EQ(gOwnedItems[sample::kBigPotion], 1);
+    // HP: 50% of the base max HP; MP: 20% of the derived max MP.
+    EXPECT_EQ(gRoleStats[kBare].hp, 10 + 110);
+    EXPECT_EQ(gRoleStats[kBare].mp, 15);
+    EXPECT_EQ(gRoleStats[kCharms].hp, 10 + 90);
+    EXPECT_EQ(gRoleStats[kCharms].mp, 23);
+    EXPECT_EQ(gRoleStats[0].hp, 0);  // dying: skipped
+    EXPECT_EQ(gRoleStats[1].hp, 10);
+}
+
+TEST_F(ItemUse, PercentModeChangesBaseMaximaAndValues) {
+    ItemData& it = Item(sample::kBigPotion);
+    it.target = 1;
+    it.hp = 0;
+    it.mp = 0;
+    it.maxHp = 10;      // base max HP += derived max HP x 10%
+    it.maxMp = 50;      // base max MP += base max MP x 50%
+    it.strength = -50;  // base strength += itself x -50%
+    Load();
+    gOwnedItems[sample::kBigPotion] = 1;
+    UseItem(kCharms, sample::kBigPotion);
+    EXPECT_EQ(gRoles[kCharms].maxHp, 180 + 18);
+    EXPECT_EQ(gRoles[kCharms].maxMp, 55 + 27);
+    EXPECT_EQ(gRoles[kCharms].strength, 13 - 6);
+    EXPECT_EQ(gRoleStats[kCharms].maxHp, 198);
+    EXPECT_EQ(gRoleStats[kCharms].maxMp, 82 + 60);
+}
+
+TEST_F(ItemUse, AddModeRaisesBaseValuesAndRecomputes) {
+    ItemData& it = Item(sample::kMagicBook);
+    it.maxHp = 25;
+    it.strength = 2;
+    it.attack = 3;
+    it.evasion = 4;
+    Load();
+    gOwnedItems[sample::kMagicBook] = 1;
+    UseItem(kBare, sample::kMagicBook);
+    EXPECT_EQ(gOwnedItems[sample::kMagicBook], 1);
+    EXPECT_EQ(gRoles[kBare].maxHp, 245);
+    EXPECT_EQ(gRoleStats[kBare].maxHp, 245);
+    EXPECT_EQ(gRoles[kBare].strength, 19);
+    EXPECT_EQ(gRoles[kBare].attack, 37);
+    EXPECT_EQ(gRoles[kBare].evasion, 14);
+    EXPECT_EQ(gRoleStats[kBare].attack, 37 + 37 + 19);
+    EXPECT_EQ(gRoleStats[kBare].mp, 75);  // +20 stops at the max
+}
+
+TEST_F(ItemUse, OverwriteItemIsGivenBackWhenItsStatusChangesNothing) {
+    Load();
+    gOwnedItems[sample::kPowerFruit] = 3;
+    UseItem(kBare, sample::kPowerFruit);
+    EXPECT_EQ(gRoles[kBare].strength, 30);
+    EXPECT_EQ(gRoleStats[kBare].status, 0x8);
+    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 2);
+    gRoles[kBare].strength = 5;
+    UseItem(kBare, sample::kPowerFruit);  // blessing is set already
+    EXPECT_EQ(gRoles[kBare].strength, 30);
+    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 2);
+}
+
+TEST_F(ItemUse, PartyOverwriteItemIsGivenBackAtMostOnce) {
+    ItemData& it = Item(sample::kPowerFruit);
+    it.target = 2;
+    Load();
+    for (int k = 0; k < 4; ++k) gParty[k] = k;
+    for (int r = 0; r < 4; ++r) gRoleStats[r].status = 0x8;
+    gOwnedItems[sample::kPowerFruit] = 5;
+    UseItem(0, sample::kPowerFruit);
+    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 5);
+    // Kept overwrite items are never given back, since none was taken.
+    Load();
+    set_.items[sample::kPowerFruit].useKind = 2;
+    LoadSetInMemory(set_);
+    for (int k = 0; k < 4; ++k) gParty[k] = k;
+    for (int r = 0; r < 4; ++r) gRoleStats[r].status = 0x8;
+    gOwnedItems[sample::kPowerFruit] = 5;
+    UseItem(0, sample::kPowerFruit);
+    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 5);
+    // ApplyItemToRole alone never changes a count.
+    gOwnedItems[sample::kPowerFruit] = 1;
+    ApplyItemToRole(0, gItems[sample::kPowerFruit]);
+    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 1);
+}
+
+TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMember) {
+    Load();
+    gParty[0] = 2;
+    gParty[1] = 5;
+    gOwnedItems[sample::kHasteBell] = 1;
+    UseItem(0, sample::kHasteBell);
+    EXPECT_EQ(gRoleStats[2].status, 0x2);
+    EXPECT_EQ(gRoleStats[5].status, 0x2);
+    EXPECT_EQ(gRoleStats[0].status, 0);
+    EXPECT_EQ(gOwnedItems[sample::kHasteBell], 1);
+}
+
+TEST_F(ItemUse, PanaceaClearsEveryState) {
+    Load();
+    gRoleStats[kBare].status = 0x2C05;
+    gOwnedItems[sample::kPanacea] = 1;
+    UseItem(kBare, sample::kPanacea);
+    EXPECT_EQ(gRoleStats[kBare].status, 0);
+}
+
+TEST_F(ItemUse, HealSkillSpendsMpAndHeals) {
+    Load();
+    gRoleStats[1].mp = 50;
+    gRoleStats[kBare].hp = 20;
+    UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[1].mp, 40);
+    EXPECT_EQ(gRoleStats[kBare].hp, 100);
+    UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[kBare].hp, 180);
+    UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[kBare].hp, 220);
+    EXPECT_EQ(gRoleStats[1].mp, 20);
+}
+
+TEST_F(ItemUse, SkillOnADyingTargetCostsNothingUnlessItRevives) {
+    Load();
+    gRoleStats[1].mp = 60;
+    gRoleStats[kBare].status = kStatusDying;
+    gRoleStats[kBare].hp = 0;
+    UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[1].mp, 60);
+    EXPECT_EQ(gRoleStats[kBare].hp, 0);
+    // Revive: percent mode with status effect 31 clears the word first, then 50% of 220.
+    gRoleStats[kBare].status = kStatusDying | 0x400;
+    UseSkill(gRoleStats[1], gSkills[sample::kRevive], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[1].mp, 20);
+    EXPECT_EQ(gRoleStats[kBare].status, 0);
+    EXPECT_EQ(gRoleStats[kBare].hp, 110);
+}
+
+TEST_F(ItemUse, SkillWithAnotherTargetKindStillCostsItsMp) {
+    Load();
+    gRoleStats[1].mp = 5;  // not enough: no check
+    gRoleStats[kBare].hp = 20;
+    UseSkill(gRoleStats[1], gSkills[sample::kFireball], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[1].mp, -7);
+    EXPECT_EQ(gRoleStats[kBare].hp, 20);
+}
+
+TEST_F(ItemUse, GroupSkillReachesThePartyByDerivedMaxHp) {
+    Load();
+    gParty[0] = kBare;
+    gParty[1] = 0;
+    gParty[2] = -1;
+    gRoleStats[kBare].hp = 1;
+    gRoleStats[0].hp = 1;
+    gRoleStats[kCharms].mp = 100;
+    UseSkill(gRoleStats[kCharms], gSkills[sample::kGroupHeal], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[kCharms].mp, 75);
+    EXPECT_EQ(gRoleStats[kBare].hp, 1 + 66);  // 30% of 220
+    // Role 0 wears mail (+10% of base 150): derived max HP 165, 30% = 49.
+    EXPECT_EQ(gRoleStats[0].maxHp, 165);
+    EXPECT_EQ(gRoleStats[0].hp, 1 + 49);
+}
+
+TEST_F(ItemUse, OverwriteSkillOnTheCasterAndItsStatusOutsideBattleOnly) {
+    Load();
+    gRoleStats[4].mp = 40;
+    UseSkill(gRoleStats[4], gSkills[sample::kEmpower], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[4].mp, 25);
+    EXPECT_EQ(gRoles[4].attack, 200);
+    EXPECT_EQ(gRoleStats[4].status, 0x8);
+    EXPECT_EQ(gRoles[kBare].attack, 34);
+    gRulesInBattle = 1;
+    gRoles[5].attack = 1;
+    gRoleStats[5].mp = 40;
+    UseSkill(gRoleStats[5], gSkills[sample::kEmpower], gRoleStats[5]);
+    EXPECT_EQ(gRoles[5].attack, 200);
+    EXPECT_EQ(gRoleStats[5].status, 0);
+    EXPECT_EQ(gRoleStats[5].attack, 200 + 200 + 15);
+}
+
+TEST_F(ItemUse, AddSkillSkipsADyingTargetButItsReviveStatusStillApplies) {
+    Skill(sample::kHeal).statusEffect = 31;
+    Load();
+    gRoleStats[kBare].status = kStatusDying;
+    gRoleStats[kBare].hp = 0;
+    ApplySkillToRole(gSkills[sample::kHeal], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[kBare].hp, 0);
+    EXPECT_EQ(gRoleStats[kBare].status, 0);
+}
+
+TEST_F(ItemUse, SkillOnARecordThatNamesNoRoleDoesNothing) {
+    Load();
+    RoleStats stranger = gRoleStats[kBare];
+    stranger.index = 9;
+    stranger.hp = 3;
+    ApplySkillToRole(gSkills[sample::kHeal], stranger);
+    EXPECT_EQ(stranger.hp, 3);
+}

@@ -1,0 +1,47 @@
+// Writers of the six game databases through the loaders' own field lists, and
+// the sample game's databases.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/Records.h"
+#include "engine/Types.h"
+
+struct DatabaseSet {
+    std::vector<RoleFileRecord> roles;
+    std::unique_ptr<LevelUpFile> levelUp = std::make_unique<LevelUpFile>();
+    std::vector<MonsterData> monsters;
+    std::vector<ItemData> items;
+    std::vector<EquipageData> equipages;
+    std::vector<SkillData> skills;
+};
+
+std::vector<u8> WriteRoleDataFile(const std::vector<RoleFileRecord>& roles);
+std::vector<u8> WriteLevelUpFile(const LevelUpFile& levelUp);
+std::vector<u8> WriteMonsterDataFile(const std::vector<MonsterData>& monsters);
+std::vector<u8> WriteItemDataFile(const std::vector<ItemData>& items);
+std::vector<u8> WriteEquipageDataFile(const std::vector<EquipageData>& equipages);
+std::vector<u8> WriteSkillDataFile(const std::vector<SkillData>& skills);
+
+// The bytes of one database file of the set.
+std::vector<u8> DatabaseFileBytes(const DatabaseSet& set, DatabaseFile which);
+// Writes the six files into root/MH_Data (created when missing).
+bool WriteDatabases(const std::string& root, const DatabaseSet& set, std::string* error);
+
+// The sample game's databases: 8 roles (role 0 starts with a two-handed weapon),
+// items of every use kind, mode and target, equipment of kinds 1-7 with every
+// special, skills of every mode, monsters with god/demon forms, level-up rows.
+DatabaseSet MakeSampleDatabases();
+bool WriteSampleDatabases(const std::string& root, std::string* error);
+
+// Sample record numbers tests refer to.
+namespace sample {
+constexpr int kTwoHandedRole = 0;
+constexpr i32 kShortSword = 0, kGreatSword = 1, kLongBow = 2, kWoodShield = 3, kLeatherHat = 4,
+              kChainMail = 5, kGodArmour = 6, kCharm = 7;
+constexpr i32 kHerb = 0, kBigPotion = 1, kAntidote = 2, kReviveDrug = 3, kPowerFruit = 4,
+              kMagicBook = 5, kHasteBell = 6, kPanacea = 7;
+constexpr i32 kHeal = 1, kGroupHeal = 2, kRevive = 3, kEmpower = 4, kFireball = 5, kSummon = 6;
+constexpr i32 kSlime = 0, kGoblin = 1, kFireGod = 2, kIceDemon = 3, kWolf = 4;
+}  // namespace sample
