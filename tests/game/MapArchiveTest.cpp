@@ -260,3 +260,13 @@ TEST(DepthScale, ModesAndShortRowLists) {
     EXPECT_EQ(GetDepthScale(GetDepthIndex(3, 3)), 1024);
     ClearDepthScale();
 }
+
+TEST_F(MapFixture, LargeMapTakesLargerBlocksAndLoadsWhole) {
+    // 1600 x 1600 pixels would need 157 blocks of 32 KB; the header holds 126.
+    MapSpec s = MakeTestMap(kTownArchive, 100, 100, 16);
+    WriteArchive({s});
+    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
+    EXPECT_EQ(gMap.pixelSize, s.pixels.size());
+    EXPECT_EQ(LoadU16(gMap.Pixel + s.pixels.size() - 2),
+              ConvertPixel(LoadU16(s.pixels.data() + s.pixels.size() - 2)));
+}

@@ -129,8 +129,12 @@ void Harness::StartGame() {
     gGameActive = 1;
 }
 
-void Harness::PostKeyUp(u32 vk) { PostMessageA(gMainWnd, WM_KEYUP, vk, 0); }
-void Harness::PostSysKeyDown(u32 vk) { PostMessageA(gMainWnd, WM_SYSKEYDOWN, vk, 0); }
+void Harness::PostKeyUp(u32 vk) {
+    PostMessageA(gMainWnd, WM_KEYUP, vk, 0);
+}
+void Harness::PostSysKeyDown(u32 vk) {
+    PostMessageA(gMainWnd, WM_SYSKEYDOWN, vk, 0);
+}
 
 void Harness::Pump() {
     int code = 0;
@@ -169,5 +173,6 @@ std::vector<u8> ReadHostFile(const std::string& path) {
 
 void WriteHostFile(const std::string& path, const std::vector<u8>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }

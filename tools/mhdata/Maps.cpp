@@ -153,11 +153,15 @@ u32 WriteMap(ByteWriter& w, const MapSpec& s) {
     size_t bh = w.size();
     w.Zeros(kBlockHeader);
     u32 total = static_cast<u32>(s.pixels.size());
-    w.PatchU32(bh + 4, s.blockSize);
+    // The block header has room for 126 (offset, size) pairs: large maps take larger blocks.
+    constexpr u32 kMaxBlocks = (kBlockHeader - 16) / 8;
+    u32 blockSize = std::max(s.blockSize, (total + kMaxBlocks - 1) / kMaxBlocks);
+    blockSize = (blockSize + 3) & ~3u;
+    w.PatchU32(bh + 4, blockSize);
     w.PatchU32(bh + 8, total);
     u32 k = 0;
-    for (u32 done = 0; done < total; done += s.blockSize, ++k) {
-        u32 n = std::min(s.blockSize, total - done);
+    for (u32 done = 0; done < total; done += blockSize, ++k) {
+        u32 n = std::min(blockSize, total - done);
         std::vector<u8> p = Pack(s.pixels.data() + done, n);
         w.PatchU32(bh + 16 + 8 * k, rel());
         w.PatchU32(bh + 20 + 8 * k, static_cast<u32>(p.size()));
