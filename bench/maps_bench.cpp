@@ -68,6 +68,6 @@ BENCHMARK(BM_LargeMapCacheHit)->Unit(benchmark::kMillisecond);
 static void BM_LoadCityTown(benchmark::State& state) {
     Root();
     StartNewGame(1);
-    for (auto _ : state) LoadCity(sampleMap::kTown, 10, 10, 1000, 0, 1, 1);
+    for (auto _ : state) LoadCity(sampleMap::kTown, 10, 10, 1, 0, 1, 1);
 }
 BENCHMARK(BM_LoadCityTown)->Unit(benchmark::kMillisecond);

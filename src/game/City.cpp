@@ -394,7 +394,7 @@ void PlaceRole(i32 row, u32 m, const MapDbRecord& rec) {
     s.roleId = RecordWord(row, 1);
     s.act->act = static_cast<i16>(RecordWord(row, 2));
     s.act->action = static_cast<i16>(RecordWord(row, 3));
-    s.act->direction = static_cast<i16>(RecordWord(row, 4));
+    s.act->dir = static_cast<i16>(RecordWord(row, 4));
     s.x = static_cast<u16>(cx * 16);
     s.y = static_cast<u16>(cy * 16);
     s.talk = RecordWord(row, 7);

@@ -101,10 +101,10 @@ RoleSlot* RefileMapObject(u16 id, int b, int fromRow, int mode) {
 
 void newRoleInit(RoleSlot* s) {
     if (s->act) {
-        s->act->stepCounter = 0;
+        s->act->frameCounter = 0;
         if (!ActHasFrames(s->act))
             ErrorBox("Act Err11(Misc:newRoleInit)", RoleErrorText(), s->roleId, s->act->act,
-                     s->act->action, s->act->direction);
+                     s->act->action, s->act->dir);
     }
     s->state &= ~(0x20000000u | 0x00F00000u);
     u32 cx = s->x / 16, cy = s->y / 16;
@@ -126,10 +126,10 @@ void Talkend(int n) {
         if (r.role != n) continue;
         if ((s.x & 15) || (s.y & 15)) {
             ClearRoleFootprint(&s);
-            if (n != gPlayerSlot && s.act) SnapToGrid(&s, s.act->direction, -1);
+            if (n != gPlayerSlot && s.act) SnapToGrid(&s, s.act->dir, -1);
         }
         s.state &= ~0x44000000u;
-        if (s.act) s.act->stepCounter = 0;
+        if (s.act) s.act->frameCounter = 0;
     }
     TalkRoleCleanup(n);
     s.state &= ~0x80000000u;
@@ -217,7 +217,7 @@ void MakeCursor() {
     gNewGame.cursor = NewActPlayer();
     gNewGame.cursor->act = 9001;
     gNewGame.cursor->action = 0;
-    gNewGame.cursor->mode = 0x9000;
+    gNewGame.cursorMode = 0x9000;
     if (!ActHasFrames(gNewGame.cursor))
         ErrorBox("Act Err08(Misc:Init:Mouse:Norm)", RoleErrorText(), 0, 9001, 0, 0);
 }

@@ -22,6 +22,7 @@ struct NewGameState {
     u32 sceneWord = 0;
     u8 scriptTable[128] = {};
     ActPlayer* cursor = nullptr;
+    u32 cursorMode = 0;  // the map cursor's mode word
     u32 bounds[4] = {};  // transient-list bounds, 0x7FFFFFFF when empty
 };
 extern NewGameState gNewGame;

@@ -79,8 +79,8 @@ void RoleFootprint(const RoleSlot* s, int* w, int* h) {
     *w = 1;
     *h = 1;
     if (!s->act) return;
-    if (s->act->whWidth > 0 && s->act->whWidth < 64) *w = static_cast<int>(s->act->whWidth);
-    if (s->act->whHeight > 0 && s->act->whHeight < 64) *h = static_cast<int>(s->act->whHeight);
+    if (s->act->cellW > 0 && s->act->cellW < 64) *w = static_cast<int>(s->act->cellW);
+    if (s->act->cellH > 0 && s->act->cellH < 64) *h = static_cast<int>(s->act->cellH);
 }
 
 namespace {
@@ -215,10 +215,15 @@ void ResetActPlayer(ActPlayer* p) {
     *p = ActPlayer{};
     p->act = -1;
     p->action = -1;
-    p->actData = reinterpret_cast<const u16*>(-1);
-    p->commandIndex = 0;
-    p->delayCounter = 0;
-    p->mode = 0;
+    // The part pointer is loaded afresh on every tick; null keeps a stale one unusable.
+    p->actData = nullptr;
+    p->cmdIndex = 0;
+    p->delayCount = 0;
+    p->drawMode = 0;
+}
+
+int ActHasFrames(ActPlayer* p) {
+    return p && p->act > 0 && LoadAct(p->act, p->dir + p->action) ? 1 : 0;
 }
 
 ActPlayer* NewActPlayer() {
@@ -291,7 +296,7 @@ i32 ApplyRoleRecord(RoleSlot* s, u16 id) {
     if (s->act) {
         s->act->act = static_cast<i16>(RecordWord(row, 2));
         s->act->action = static_cast<i16>(RecordWord(row, 3));
-        s->act->direction = static_cast<i16>(RecordWord(row, 4));
+        s->act->dir = static_cast<i16>(RecordWord(row, 4));
     }
     s->x = static_cast<u16>(RecordWord(row, 5) * 16);
     s->y = static_cast<u16>(RecordWord(row, 6) * 16);
@@ -324,7 +329,7 @@ int RouteStepDirection(const RoleRoute* r) {
 void StoreOneRole(RoleSlot& s, int x, int y) {
     if (s.state & kRoleFollows) {
         UpdateRoleRecord(s.roleId, s.act ? s.act->act : -1, s.act ? s.act->action : -1,
-                         s.act ? s.act->direction : -1, x, y, s.talk, s.scriptId,
+                         s.act ? s.act->dir : -1, x, y, s.talk, s.scriptId,
                          static_cast<u16>(s.state), 0, gMapId, 0xFFFF, 255);
         return;
     }
@@ -351,7 +356,7 @@ void StoreOneRole(RoleSlot& s, int x, int y) {
     if (s.act) {
         SetRecordWord(row, 2, static_cast<u16>(s.act->act));
         SetRecordWord(row, 3, static_cast<u16>(s.act->action));
-        SetRecordWord(row, 4, static_cast<u16>(s.act->direction));
+        SetRecordWord(row, 4, static_cast<u16>(s.act->dir));
     }
     SetRecordWord(row, 5, static_cast<u16>(cx));
     SetRecordWord(row, 6, static_cast<u16>(cy));
@@ -421,7 +426,7 @@ void RemoveFollower(u16 ref, u16 script, u16 talk, i32 act, i32 action, i32 dir,
     if (s.act) {
         s.act->act = act;
         s.act->action = action;
-        s.act->direction = dir;
+        s.act->dir = dir;
     }
     s.state = state & ~kRoleFollows;
     UpdateRoleRecord(s.roleId, act, action, dir, -1, -1, talk, script, 0xFFFF, 0, -1, 0xFFFF, 255);

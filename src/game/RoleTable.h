@@ -3,7 +3,7 @@
 // in the cell grid, the followers behind the player and the route records.
 #pragma once
 #include "engine/Types.h"
-#include "game/pending/ActStandIn.h"
+#include "engine/MyAct.h"
 
 constexpr int kRoleRows = 4096;
 constexpr int kRouteRecords = 72;
@@ -112,6 +112,8 @@ int IsAreaFree(int x, int y, int w, int h);
 u8 GetBlockedDirections(const u32* anchor, int w, int h, u32 mask);
 int ClearRoleRoute(RoleRoute* r);
 void ResetActPlayer(ActPlayer* p);
+// 1 when the act has a part for the player's action and direction.
+int ActHasFrames(ActPlayer* p);
 ActPlayer* NewActPlayer();
 void ClearRoleTable();
 void StoreRoleRecords(int x, int y);

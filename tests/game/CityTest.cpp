@@ -88,7 +88,7 @@ TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
     StartNewGame(1);
     int r100 = FindRoleById(100);
     gMapRoles[r100].x = 14 * 16;
-    LoadCity(kRoom, 3, 3, 1000, 0, 1, 1);
+    LoadCity(kRoom, 3, 3, 1, 0, 1, 1);
     EXPECT_EQ(gMapId, kRoom);
     i32 row = FindRecord(100);
     EXPECT_EQ(RecordWord(row, 5), 14);
@@ -101,7 +101,7 @@ TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
     EXPECT_EQ(gMapScene.viewX, 0);
     EXPECT_EQ(gMapScene.viewY, 0);
     EXPECT_EQ(gMapScene.viewRight, 20 * 16);
-    LoadCity(kTown, 10, 10, 1000, 0, 1, 1);
+    LoadCity(kTown, 10, 10, 1, 0, 1, 1);
     EXPECT_EQ(gMapRoles[FindRoleById(100)].x, 14 * 16);
     EXPECT_FALSE(GetGameFlag(25));  // the town has no first-visit flag
 }
@@ -115,7 +115,7 @@ TEST_F(MapFixture, MissingMapRecordClosesAndOutsideCellsAreClamped) {
     h.boxes().clear();
     i32 row = FindRecord(102);
     SetRecordWord(row, 5, kTownW);
-    LoadCity(kTown, 10, 10, 1000, 0, 1, 0);
+    LoadCity(kTown, 10, 10, 1, 0, 1, 0);
     EXPECT_EQ(FindRoleById(102), -1);
     EXPECT_EQ(RecordWord(row, 5), kTownW - 1);
     EXPECT_EQ(RecordWord(row, 6), kTownH - 1);
@@ -128,12 +128,12 @@ TEST_F(MapFixture, MapTwoForcesWalkingModeAndRestoresIt) {
     WriteHostFile(h.Path("MH_Data/maps.dat"), BuildMapsDat(db));
     StartNewGame(1);
     gWalkMode = 0;
-    LoadCity(2, 2, 2, 1000, 0, 1, 0);
+    LoadCity(2, 2, 2, 1, 0, 1, 0);
     EXPECT_EQ(gWalkMode, 1);
     EXPECT_TRUE(GetGameFlag(70));
     EXPECT_TRUE(gMapRoles[gPlayerSlot].state & kRoleOnMap2);
     EXPECT_TRUE(RecordWord(FindRecord(kPlayerRole), 10) & kRoleOnMap2);
-    LoadCity(kTown, 10, 10, 1000, 0, 1, 0);
+    LoadCity(kTown, 10, 10, 1, 0, 1, 0);
     EXPECT_EQ(gWalkMode, 0);
     EXPECT_TRUE(GetGameFlag(70));  // set when leaving map 2 too
 }
@@ -267,7 +267,7 @@ TEST_F(MapFixture, PopOutRolesMoveWhenTheirPeriodComes) {
 
 TEST_F(MapFixture, EightBitMapCopiesItsPaletteAndDrifts) {
     StartNewGame(1);
-    LoadCity(kEightBit, 4, 4, 1000, 0, 1, 0);
+    LoadCity(kEightBit, 4, 4, 1, 0, 1, 0);
     EXPECT_TRUE(gMapScene.hasPalette);
     EXPECT_TRUE(GetGameFlag(5));
     for (const DriftItem& d : gMapScene.drift) {

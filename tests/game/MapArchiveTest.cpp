@@ -52,7 +52,7 @@ TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     EXPECT_EQ(gMapRoles[1].attr1, 1);
     EXPECT_EQ(gMapRoles[1].attr2, 2);
     ASSERT_NE(gMapRoles[2].act, nullptr);
-    EXPECT_EQ(gMapRoles[2].act->act, 9100);
+    EXPECT_EQ(gMapRoles[2].act->act, 12001);
     EXPECT_EQ(gMapRoles[2].roleId, kNoRole);
 
     ASSERT_EQ(LoadMap3(kFarArchive, &gMap), 1);

@@ -11,8 +11,8 @@ RoleSlot* MakeRole(int n, u16 id, u16 x, u16 y, u32 w, u32 h, u32 state = 0x8000
     RoleSlot& s = gMapRoles[n];
     s = RoleSlot{};
     s.act = NewActPlayer();
-    s.act->whWidth = w;
-    s.act->whHeight = h;
+    s.act->cellW = w;
+    s.act->cellH = h;
     s.roleId = id;
     s.x = x;
     s.y = y;
@@ -144,7 +144,7 @@ TEST(RoleRecords, UpdateKeepsSentinelsAndRoundTripsThroughRows) {
     EXPECT_EQ(s.y, 5 * 16);
     EXPECT_EQ(s.act->act, 1200);
     s.x = 6 * 16;
-    s.act->direction = 7;
+    s.act->dir = 7;
     s.extra2 = 0x42;
     s.state = 0x8000;  // not a follower: the row keeps the role's own cell
     StoreRoleRecords(0, 0);

@@ -19,8 +19,11 @@
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/MemDbg.h"
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
 #include "engine/Random.h"
 #include "engine/Water.h"
+#include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
 #include "game/City.h"
 #include "game/Main.h"
@@ -67,6 +70,8 @@ void ResetAllGlobals() {
     ResetTextInput();
     DeleteWaterList();
     FreeCodeMap();
+    ResetPicLib();
+    ResetActs();
     ResetGameData();
     ResetStartup();
     ResetSession();
@@ -119,6 +124,9 @@ void Harness::EnsureMapData() {
     std::filesystem::create_directories(root_ + "PicLib");
     std::string error;
     WriteSampleMaps(root_.substr(0, root_.size() - 1), &error);
+    // Game initialisation checks the map cursor's act.
+    if (!std::filesystem::exists(root_ + "PicLib/all_sys.act"))
+        WriteSampleArchives(root_.substr(0, root_.size() - 1), &error);
 }
 
 void Harness::StartGame() {

@@ -28,7 +28,8 @@ public:
     // Registers the game's window class and creates the main window (no start-up).
     HWND CreateMainWindow();
     // Creates the main window and runs the real start-up, as WinMain does.
-    // A start opens the map databases: a root without them gets the sample game's.
+    // A start opens the map databases and checks the cursor's act: a root without
+    // them gets the sample game's maps and archives.
     void EnsureMapData();
     void StartGame();
 

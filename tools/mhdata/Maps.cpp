@@ -1,6 +1,8 @@
 // The map archives, map database and path database of the sample game.
 #include "mhdata/Maps.h"
 
+#include "mhdata/Archives.h"
+
 #include <filesystem>
 #include <fstream>
 
@@ -402,7 +404,7 @@ std::vector<MapSpec> SampleMaps(int archive) {
     std::snprintf(ev.name, sizeof(ev.name), "%s", Utf8ToBig5("井").c_str());
     town.events.push_back(ev);
     town.objects.push_back({1, 0, 0, 0});
-    town.objects.push_back({2, 9100, 0, 0x100});
+    town.objects.push_back({2, static_cast<u16>(sample_art::kMapObject), 0, 0x100});
     town.placements.push_back({1, 160, 160, 0x12});
     town.placements.push_back({2, 320, 96, 0x00});
     std::vector<u8> rows(16 + 4 * kTownH);
@@ -419,18 +421,18 @@ std::vector<MapSpec> SampleMaps(int archive) {
 MapDbSpec SampleMapDb() {
     using namespace sampleMap;
     MapDbSpec db;
-    db.roles.push_back(Role(kTown, kPlayerRole, 1000, 10, 10, 0, 0xD100));
-    db.roles.push_back(Role(kTown, 100, 1001, 12, 30, 11, 0x8000));
-    db.roles.push_back(Role(kTown, 101, 1002, 25, 25, 12, 0x8001));
-    db.roles.push_back(Role(kTown, 102, 1003, 50, 40, 13, 0x8000));
-    db.roles.push_back(Role(kRoom, 103, 1004, 5, 5, 14, 0x8000));
+    db.roles.push_back(Role(kTown, kPlayerRole, 1, 10, 10, 0, 0xD100));
+    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 11, 0x8000));
+    db.roles.push_back(Role(kTown, 101, 3, 25, 25, 12, 0x8001));
+    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 13, 0x8000));
+    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 14, 0x8000));
     db.names = {"", "", "town.mid", "room.mp3", "CD07"};
     db.music = {{kTown, 2, 0, 1}, {kRoom, 3, 0, 2}};
     db.maps.push_back({kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 1, 1, 0});
     db.maps.push_back({kRoom, kRoomArchive, 0x10, 0x00, 0x02, 0x00, 1, 0, 0});
     db.maps.push_back({kEightBit, kEightBitArchive, 0, 0x40, 0x04, 0, 1, 0, 0});
     db.maps.push_back({kFar, kFarArchive, 0, 0, 0x08, 0, 1, 2, 0x8000});
-    db.start = {kTown, 10, 10, 1000, 0, 1, kPlayerRole, kFirstTalk};
+    db.start = {kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk};
     db.zones.push_back({kTown, 1, 1, 62, 46, {7, 8, 9}});
     db.zones.push_back({kFar, 1, 1, 28, 28, {20}});
     db.popOuts.push_back({102, {40, 40, 45, 30}});

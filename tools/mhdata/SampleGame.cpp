@@ -8,6 +8,7 @@
 #include "game/Options.h"
 #include "game/Settings.h"
 #include "mhdata/Maps.h"
+#include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
 #include "mhdata/NameTexts.h"
 #include "mhdata/SoundData.h"
@@ -72,6 +73,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleOptions(root, error)) return false;
     if (!WriteSoundData(root, error)) return false;
     if (!WriteSampleMaps(root, error)) return false;
+    if (!WriteSampleArchives(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;
     return true;
 }

@@ -26,4 +26,3 @@ void WorldMapMusicHandOver() {}
 void SetWorldMapHandOver(int) {}
 void ResetSceneLayers() {}
 void DrawLoadScreen(int, int) {}
-void FreePictureCaches() {}
