@@ -13,6 +13,7 @@
 #include "engine/Random.h"
 #include "game/Main.h"
 #include "game/Options.h"
+#include "game/PauseAndDisc.h"
 #include "game/Session.h"
 #include "game/MapCache.h"
 #include "game/MapDb.h"
@@ -468,7 +469,11 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     MapDbRecord rec;
     bool found = FindMapRecord(m, &rec);
     if (found) ApplyMapRecord(rec);
-    if (gInstallMode == 1 && FindDisc(1) == 2) return;
+    if (gInstallMode == 1) {
+        char letter = 0;
+        if (FindDisc(gCdPath, 1, &letter) == 2) return;
+        if (letter) gCdPath[0] = letter;
+    }
     StopGhosts();
     FirstVisitFlags(m);
     if (!found) {

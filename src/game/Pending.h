@@ -17,7 +17,7 @@
 #include "sound/Sound.h"
 
 // System services that draw, and the screenshot.
-void DrawPauseScreen();
+
 void SaveScreenShot(const char* path);
 
 // Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target
@@ -83,7 +83,6 @@ void ReleaseRoleHeads();
 void FreeScreenItemList();
 void ReleaseDialogs();
 void ReleaseDialogPictures();
-int FindDisc(int kind);                  // 1 found, 2 the player quit
 void StopGhosts();
 void SetScriptVar(int n, i32 value);
 void WorldMapMusicHandOver();

@@ -6,6 +6,7 @@
 #include "engine/LineFilter.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
 
 namespace {
 
@@ -83,4 +84,43 @@ void DrawShadedBox(i32 x, i32 y, i32 w, i32 h, i32 r, i32 g, i32 b, int mode) {
         default:
             break;
     }
+}
+
+namespace {
+
+// Draws frame piece k at (x, y); false when the piece is missing.
+bool PutPiece(int k, i32 x, i32 y) {
+    PicFrame* f = GetPic(kBoxFramePic, static_cast<u16>(k));
+    if (!f || !f->pixels) return false;
+    gCurPic = f->pixels;
+    PutPic(x, y, f->width, f->height, 0, nullptr);
+    return true;
+}
+
+i32 PieceSize(int k, bool height) {
+    PicFrame* f = GetPic(kBoxFramePic, static_cast<u16>(k));
+    if (!f) return 0;
+    return height ? f->height : f->width;
+}
+
+}  // namespace
+
+void DrawFramedBox(i32 x, i32 y, i32 w, i32 h, int mode, i32 r, i32 g, i32 b) {
+    DrawShadedBox(x - 8, y - 8, w + 16, h + 16, r, g, b, mode);
+    // Edges first, tiled along the inner rectangle; the corners cover their ends.
+    i32 stepX = PieceSize(4, false), stepY = PieceSize(6, true);
+    if (stepX > 0)
+        for (i32 px = x; px < x + w; px += stepX) {
+            PutPiece(4, px, y - 8);
+            PutPiece(5, px, y + h);
+        }
+    if (stepY > 0)
+        for (i32 py = y; py < y + h; py += stepY) {
+            PutPiece(6, x - 8, py);
+            PutPiece(7, x + w, py);
+        }
+    PutPiece(0, x - 8, y - 8);
+    PutPiece(1, x + w, y - 8);
+    PutPiece(2, x - 8, y + h);
+    PutPiece(3, x + w, y + h);
 }

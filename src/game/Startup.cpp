@@ -55,8 +55,9 @@ void CheckDiskSpace() {
              static_cast<int>(need));
 }
 
+// Locking the canvas as gPaintBuf sets the pitch and row table; its pixels stay put.
 void LockCanvas() {
-    LockSurface(gDrawSurface);
+    gPaintBuf = LockSurface(gDrawSurface);
     UnlockSurface(gDrawSurface, nullptr);
 }
 
