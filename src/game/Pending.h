@@ -30,18 +30,12 @@ void OpenPictureArchives();
 void FreePictureCaches();
 
 // Map data: the map cache's run mark, the databases, new-game data, release.
-u32 ResetMapCache(int mode);  // total bytes of the cache files
-void SetRunMark();
-void ClearRunMark();
-int OpenMapDatabases();       // 1 done; shows its own failure boxes
-void InitGameData();
-void ResetMapData();
+#include "game/City.h"
+#include "game/MapArchive.h"
+#include "game/MapCache.h"
+#include "game/MapDb.h"
+#include "game/RoleTable.h"
 void MakeAStarPool();
-void ReleaseMapData();        // everything the map side holds, in release order
-bool GetMusicName(u32 n, std::string* name);
-void StartNewGame(int load);
-void ClearRoleStateBits(u32 bits);  // rows 1 .. role count - 1
-void ResetMapMusicState();
 
 // Story scripts and dialogue.
 void AllocTalkBuffer();
@@ -68,6 +62,30 @@ void ReturnFromBattle(int won);
 void RunInterface(u32 screen);
 void RunDevTool();
 bool TalkRunning();  // the talk context has an owner
-void StartCountdownTalk();
-void ReleaseMapTransients();
 void SetDialogTextSize();
+
+// Built: the countdown's expiry and the map's transient lists.
+#include "game/NewGame.h"
+
+// Map entry and new game: services of later modules.
+struct TalkStart {
+    u16 talk = 0xFFFF;
+    u16 owner = 0xFFFF;
+    u32 count = 0;  // talks started so far
+};
+extern TalkStart gLastTalkStart;
+void StartTalk(u16 talk, u16 owner);     // the talk context starts a talk
+void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
+void ReleaseScriptObjectLists();
+void ReleaseWipeEffects();
+void ReleaseTimedObjects();
+void ReleaseRoleHeads();
+void FreeScreenItemList();
+void ReleaseDialogs();
+void ReleaseDialogPictures();
+void StopGhosts();
+void SetScriptVar(int n, i32 value);
+void WorldMapMusicHandOver();
+void SetWorldMapHandOver(int value);
+void ResetSceneLayers();
+void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load screen

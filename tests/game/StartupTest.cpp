@@ -130,6 +130,7 @@ TEST(StartupDialog, ExitDestroysAndPlayStarts) {
     }
     {
         Harness h;
+        h.EnsureMapData();
         h.CreateMainWindow();
         PlatformSetBoxAnswer(1022);
         EXPECT_EQ(ShowStartupDialog(), 2);

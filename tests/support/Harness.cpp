@@ -25,7 +25,16 @@
 #include "engine/Tsw.h"
 #include "engine/Random.h"
 #include "engine/Water.h"
+#include "mhdata/Archives.h"
+#include "mhdata/Maps.h"
+#include "game/City.h"
 #include "game/Main.h"
+#include "game/MapArchive.h"
+#include "game/MapCache.h"
+#include "game/MapDb.h"
+#include "game/NewGame.h"
+#include "game/RoleTable.h"
+#include "game/Scale.h"
 #include "game/Options.h"
 #include "game/Session.h"
 #include "game/Startup.h"
@@ -50,6 +59,14 @@ void ResetAllGlobals() {
     ResetSettings();
     ResetScreenState();
     ResetCountdowns();
+    ResetNewGame();
+    ResetMapData();
+    ResetMapArchive();
+    ResetMapCacheState();
+    ResetRoleTable();
+    ResetCity();
+    ResetMapDb();
+    ClearDepthScale();
     ResetBattleEndRoles();
     ResetDInput();
     ResetGameFonts();
@@ -104,6 +121,17 @@ HWND Harness::CreateMainWindow() {
     return gMainWnd;
 }
 
+void Harness::EnsureMapData() {
+    if (std::filesystem::exists(root_ + "MH_Data/maps.dat")) return;
+    std::filesystem::create_directories(root_ + "MH_Data");
+    std::filesystem::create_directories(root_ + "PicLib");
+    std::string error;
+    WriteSampleMaps(root_.substr(0, root_.size() - 1), &error);
+    // Game initialisation checks the map cursor's act.
+    if (!std::filesystem::exists(root_ + "PicLib/all_sys.act"))
+        WriteSampleArchives(root_.substr(0, root_.size() - 1), &error);
+}
+
 void Harness::WriteSample() {
     std::string error;
     std::string dir = root_.substr(0, root_.size() - 1);
@@ -112,14 +140,19 @@ void Harness::WriteSample() {
 }
 
 void Harness::StartGame() {
+    EnsureMapData();
     CreateMainWindow();
     StartUp();
     InitRandom(12345);
     gGameActive = 1;
 }
 
-void Harness::PostKeyUp(u32 vk) { PostMessageA(gMainWnd, WM_KEYUP, vk, 0); }
-void Harness::PostSysKeyDown(u32 vk) { PostMessageA(gMainWnd, WM_SYSKEYDOWN, vk, 0); }
+void Harness::PostKeyUp(u32 vk) {
+    PostMessageA(gMainWnd, WM_KEYUP, vk, 0);
+}
+void Harness::PostSysKeyDown(u32 vk) {
+    PostMessageA(gMainWnd, WM_SYSKEYDOWN, vk, 0);
+}
 
 void Harness::Pump() {
     int code = 0;
@@ -158,5 +191,6 @@ std::vector<u8> ReadHostFile(const std::string& path) {
 
 void WriteHostFile(const std::string& path, const std::vector<u8>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }

@@ -31,6 +31,9 @@ public:
     // so the game takes the folder it runs in).
     void WriteSample();
     // Creates the main window and runs the real start-up, as WinMain does.
+    // A start opens the map databases and checks the cursor's act: a root without
+    // them gets the sample game's maps and archives.
+    void EnsureMapData();
     void StartGame();
 
     // Runs fn before frame n (counted from 0 by RunFrames).

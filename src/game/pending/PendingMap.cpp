@@ -15,6 +15,4 @@ void ReturnFromBattle(int) {}
 void RunInterface(u32) {}
 void RunDevTool() {}
 bool TalkRunning() { return false; }
-void StartCountdownTalk() {}
-void ReleaseMapTransients() {}
 void SetDialogTextSize() {}

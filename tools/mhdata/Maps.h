@@ -1,0 +1,104 @@
+// Writers of the map archives ("PicLib\HUGE.lmf", "HUGE2.lmf"), the map
+// database "MH_Data\maps.dat" and the path database "MH_Data\path.dat", and the
+// sample game's maps.
+#pragma once
+#include <array>
+#include <string>
+#include <vector>
+
+#include "engine/Types.h"
+#include "game/City.h"
+#include "game/MapArchive.h"
+
+struct MapObjectSpec {
+    u16 number = 0;
+    u16 act = 0, action = 0;  // the first two words of the object's 16 bytes
+    u16 flags = 0;            // 0x100: animated
+};
+
+struct MapPlacementSpec {
+    u16 object = 0, x = 0, y = 0;
+    u8 attrs = 0;
+};
+
+struct MapOverlaySpec {
+    std::vector<u8> pic;  // a run-coded picture
+    u16 bits = 0;
+    u8 left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct MapSpec {
+    u32 archiveNumber = 0;
+    u16 width = 0, height = 0;
+    u16 tileBits = 16;
+    u16 layers = 1;
+    u16 attribute = 0;
+    std::vector<u32> cells;      // width x height
+    std::vector<u16> layerGrid;  // layers x width x height
+    std::vector<u8> pixels;      // the picture as the game unpacks it (16-bit: stored 5-5-5)
+    u32 blockSize = 32768;
+    std::vector<MapEvent> events;
+    std::vector<MapObjectSpec> objects;
+    std::vector<MapPlacementSpec> placements;
+    std::vector<MapOverlaySpec> overlays;
+    std::vector<u8> depthPicture;  // first depth block, unpacked (empty = none)
+    std::vector<u8> depthRows;     // second depth block, unpacked (empty = none)
+};
+
+// A whole archive image holding the maps in order, directory at the end.
+std::vector<u8> BuildMapArchive(const std::vector<MapSpec>& maps);
+
+struct ZoneSpec {
+    u16 map = 0, left = 0, top = 0, right = 0, bottom = 0;
+    std::vector<u16> battles;
+};
+struct PopOutSpec {
+    u16 role = 0;
+    std::vector<u16> values;  // x, y pairs in cells
+};
+struct PlaceNameSpec {
+    u16 map = 0;
+    std::string name;  // Big5
+};
+struct MusicRowSpec {
+    u16 map = 0, music1 = 0, music2 = 0, mode = 0;
+};
+
+struct MapDbSpec {
+    std::vector<std::array<u16, 13>> roles;
+    std::vector<std::string> names;  // name records 0.. (texts, Big5); record 1 is the music table
+    std::vector<MusicRowSpec> music;
+    std::vector<MapDbRecord> maps;
+    std::array<u16, 8> start{};
+    std::array<std::array<u8, 52>, 4> initRecords{};
+    std::vector<ZoneSpec> zones;
+    std::vector<PopOutSpec> popOuts;
+    std::vector<u16> groups;  // 8 words per group
+    std::vector<PlaceNameSpec> placeNames;
+    std::vector<std::array<u16, 3>> footprints;
+    std::vector<std::array<u16, 2>> firstVisit;
+};
+
+// The file "maps.dat": a 512-byte header, then the database.
+std::vector<u8> BuildMapsDat(const MapDbSpec& db);
+// The database alone (what the game holds in gMapDatabase).
+std::vector<u8> BuildMapDatabase(const MapDbSpec& db);
+// "path.dat" with an empty program table (no behaviour programs yet).
+std::vector<u8> BuildPathDat();
+
+// A map of w x h cells with a procedural picture, walls around the border.
+MapSpec MakeTestMap(u32 archive, u16 w, u16 h, u16 tileBits);
+// The sample game's maps and databases.
+std::vector<MapSpec> SampleMaps(int archive);  // archive 0 HUGE.lmf, 1 HUGE2.lmf
+MapDbSpec SampleMapDb();
+bool WriteSampleMaps(const std::string& root, std::string* error);
+
+// Ids the sample game uses, for tests.
+namespace sampleMap {
+constexpr u16 kTown = 1, kRoom = 3, kEightBit = 4, kFar = 5;
+constexpr u16 kTownArchive = 100, kRoomArchive = 101, kEightBitArchive = 102, kFarArchive = 200;
+constexpr u16 kTownW = 64, kTownH = 48;
+constexpr u16 kPlayerRole = 1;
+constexpr u16 kFirstTalk = 1;
+constexpr u16 kEventX = 20, kEventY = 20, kEventNumber = 1;
+}  // namespace sampleMap
