@@ -16,9 +16,8 @@
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
 
-// System services that draw, and the screenshot.
+// System services that draw.
 void DrawPauseScreen();
-void SaveScreenShot(const char* path);
 
 // Start-up sound, disc drives and the video's target.
 void PlaySoundResource(int id);
@@ -43,10 +42,11 @@ void StartNewGame(int load);
 void ClearRoleStateBits(u32 bits);  // rows 1 .. role count - 1
 void ResetMapMusicState();
 
-// Story scripts and dialogue.
-void AllocTalkBuffer();
-void ConvertTextColors();
-void ZeroScriptVariables();
+// Story scripts and dialogue: the interpreter, the boxes, the screenshot.
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/TextTools.h"
+#include "story/Trigger.h"
 void ClearQuestList();
 
 // Screens and the world map.
@@ -56,10 +56,8 @@ void DestroyScreenObjects();
 void ClearScreenHubWord();
 
 // Map mode, story and screens.
-void TriggerStory();
 void KeyCole();
 void UpdateKeyStates();
-void TalkStep();
 void UpdateRoles();
 void UpdateMapScene();
 void SetMapCursorAction(int action);
@@ -67,7 +65,5 @@ void EnterBattle();
 void ReturnFromBattle(int won);
 void RunInterface(u32 screen);
 void RunDevTool();
-bool TalkRunning();  // the talk context has an owner
 void StartCountdownTalk();
 void ReleaseMapTransients();
-void SetDialogTextSize();

@@ -32,7 +32,12 @@
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
+#include "game/pending/RoleStandIn.h"
+#include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/Trigger.h"
 #include "ui/KeyBindings.h"
 #include "ui/ScreenState.h"
 
@@ -45,6 +50,11 @@ void ResetAllGlobals() {
     ResetSettings();
     ResetScreenState();
     ResetCountdowns();
+    ResetTalk();
+    ResetDialogs();
+    ResetStoryCommands();
+    ResetTrigger();
+    ResetRoleStandIn();
     ResetBattleEndRoles();
     ResetDInput();
     ResetGameFonts();

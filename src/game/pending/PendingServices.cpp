@@ -19,9 +19,6 @@ bool GetMusicName(u32, std::string*) { return false; }
 void StartNewGame(int) {}
 void ClearRoleStateBits(u32) {}
 void ResetMapMusicState() {}
-void AllocTalkBuffer() {}
-void ConvertTextColors() {}
-void ZeroScriptVariables() {}
 void ClearQuestList() {}
 void SetupWorldMap() {}
 void ResetInterfaceKeys() {}

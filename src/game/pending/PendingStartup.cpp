@@ -2,4 +2,3 @@
 #include "game/Pending.h"
 
 void DrawPauseScreen() {}
-void SaveScreenShot(const char*) {}
