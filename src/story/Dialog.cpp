@@ -381,7 +381,8 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
         *inputTaken = true;
         Confirm(r);
     }
-    if (r->textDone && (r->flags & kDlgChoices) && gScreenItems.empty()) r->done = true;
+    // Taking an answer (the list freed) closes its box.
+    if ((r->flags & kDlgChoices) && gScreenItems.empty()) r->done = true;
     if (r->textDone && r->displayTime != kNoDisplayTime && (gFrameTime - r->startTime) / 100 > r->displayTime)
         r->done = true;
     return r->done;
