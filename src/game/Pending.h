@@ -19,10 +19,10 @@
 // System services that draw.
 void DrawPauseScreen();
 
-// Start-up sound, disc drives and the video's target.
-void PlaySoundResource(int id);
-void MountDiscs();
-void BindVideoToPrimary();
+// Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target
+// (BindVideoToPrimary).
+#include "platform/AudioLib.h"
+#include "platform/Disc.h"
 
 // Picture and act archives.
 void OpenPictureArchives();

@@ -20,6 +20,7 @@
 #include "game/SystemServices.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
+#include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "sound/Sound.h"
 
@@ -81,6 +82,7 @@ void MakeStartFolders() {
 int StartUp() {
     if (!gWaterList) gWaterList = new cWater(1, 1, 0, 0, 1, 1);
     PlaySoundResource(120);
+    MountDiscs();
     SetDefaultKeys();
     ReadSettings();
     ClearGameFlag(18);
@@ -108,7 +110,14 @@ int InitDevices() {
     }
     gDrawSurface = gDDraw.CreateSysSurface(640, 480);
     gWindowShown = 1;
+    // The video player draws into the primary and plays through our output; the
+    // primary's own masks decide its pixel layout, so that binding comes last.
+    InitBinkOutput(VideoPixels::Rgb565, 0, gSound.GetDigDriver());
     BindVideoToPrimary();
+    gVideoTarget.afterStop = [] {
+        LockCanvas();
+        PlayMusic(43, 1);
+    };
     return 1;
 }
 
@@ -119,7 +128,6 @@ void InitGame(HWND window) {
     gReleasePending = true;
     ShowCursor(false);
     if (!InitDevices()) return;
-    MountDiscs();
     gDInput.SetMouseSpeed(2.0);
     gDInput.SetMousePos(320, 240);
     gMusic.SetVolume(static_cast<int>(gMusicVolume * 127 / 11));

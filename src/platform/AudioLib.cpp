@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -64,6 +65,7 @@ struct AudioLibState {
     // Every live handle with its deleter, so a stale one is ignored and a reset frees all.
     std::map<void*, std::function<void()>> handles;
     std::set<AudioSequenceRec*> sequences;
+    HSAMPLE resourceSample = nullptr;  // the built-in sound playing or last played
 };
 AudioLibState& Lib() {
     static AudioLibState* s = new AudioLibState;  // outlives the players' static destructors
@@ -137,6 +139,7 @@ void AudioReset() {
     auto handles = std::move(Lib().handles);
     Lib().handles.clear();
     Lib().sequences.clear();
+    Lib().resourceSample = nullptr;
     for (auto& [h, del] : handles) del();
     Lib().lastError.clear();
     Lib().useWaveOut = 0;
@@ -282,6 +285,68 @@ int AudioSampleVolume(HSAMPLE s) {
 int AudioSamplePan(HSAMPLE s) {
     auto g = Lock();
     return Live(s) ? AudioMixer().Pan(s->voice) : 0;
+}
+
+// ---- Built-in sounds ----
+
+namespace {
+// A sine note with a fast attack and an exponential decay, added into mono.
+void AddNote(std::vector<float>& mono, double startMs, double ms, double hz, double level) {
+    size_t first = static_cast<size_t>(startMs * kMixRate / 1000);
+    size_t n = static_cast<size_t>(ms * kMixRate / 1000);
+    if (mono.size() < first + n) mono.resize(first + n, 0.0f);
+    const double kAttack = 0.004 * kMixRate;
+    for (size_t i = 0; i < n; ++i) {
+        double t = static_cast<double>(i) / kMixRate;
+        double env = std::min(1.0, static_cast<double>(i) / kAttack) * std::exp(-t * 5000.0 / ms);
+        mono[first + i] += static_cast<float>(level * env * std::sin(2 * M_PI * hz * t));
+    }
+}
+
+PcmRef Synthesize(int id) {
+    std::vector<float> mono;
+    if (id == kSoundResourceStart) {
+        // A rising two-note chime.
+        AddNote(mono, 0, 350, 1046.5, 0.35);
+        AddNote(mono, 120, 450, 1568.0, 0.35);
+    } else if (id == kSoundResourceDialog) {
+        AddNote(mono, 0, 90, 880.0, 0.4);  // a short click of a tone
+    } else {
+        return nullptr;
+    }
+    auto pcm = std::make_shared<PcmBuffer>(mono.size() * 2);
+    for (size_t i = 0; i < mono.size(); ++i) {
+        auto v = static_cast<i16>(std::clamp(mono[i], -1.0f, 1.0f) * 32767);
+        (*pcm)[2 * i] = (*pcm)[2 * i + 1] = v;
+    }
+    return pcm;
+}
+
+// Made at first use and kept: the sounds never change.
+PcmRef BuiltInSound(int id) {
+    static std::map<int, PcmRef> made;
+    auto it = made.find(id);
+    if (it != made.end()) return it->second;
+    PcmRef pcm = Synthesize(id);
+    if (pcm) made[id] = pcm;
+    return pcm;
+}
+}  // namespace
+
+bool PlaySoundResource(int id) {
+    auto g = Lock();
+    PcmRef pcm = BuiltInSound(id);
+    if (!pcm) return false;  // no default sound in place of a missing one
+    if (!AudioDeviceOpen()) return false;
+    // A new sound ends the one still playing, so at most one voice is held.
+    AudioReleaseSample(Lib().resourceSample);
+    HSAMPLE s = AudioAllocateSample(nullptr);
+    Lib().resourceSample = s;
+    if (!s) return false;
+    AudioMixer().SetPcm(s->voice, pcm);
+    AudioMixer().SetLoops(s->voice, 1);
+    AudioMixer().Start(s->voice);
+    return true;
 }
 
 // ---- Sequences ----

@@ -118,6 +118,13 @@ u32 AudioRedbookEject(HREDBOOK h);
 u32 AudioRedbookRetract(HREDBOOK h);
 u32 AudioRedbookId(HREDBOOK h);
 
+// The program's built-in sounds, played as a sound resource is played
+// (asynchronously, ending the one still playing): 120 the start chime, 119 the
+// dialog buttons' click. Any other id plays nothing and answers false.
+constexpr int kSoundResourceStart = 120;
+constexpr int kSoundResourceDialog = 119;
+bool PlaySoundResource(int id);
+
 // Folders that stand for discs: each entry of the list (':'-separated host
 // folders, the form of MOONHARBOR_DISCS) becomes the next free drive letter
 // from D on, labelled by the first line of the file "label" in it. Returns the

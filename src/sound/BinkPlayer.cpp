@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "game/Main.h"
+#include "platform/Display.h"
 #include "platform/Win.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
@@ -17,7 +19,6 @@ VideoTarget gVideoTarget;
 
 namespace {
 struct VideoOutput {
-    VideoPixels layout = VideoPixels::Rgb565;
     int directSound = 0;
     HDIGDRIVER driver = nullptr;
 };
@@ -44,7 +45,7 @@ int cBinkPlayer::Close() {
 int cBinkPlayer::DoFrame(void* dest, u32 pitch, u32 height, u32 x, u32 y) {
     if (!handle_) return -1;
     if (!VideoDoFrame(handle_)) return -1;
-    VideoCopyToBuffer(handle_, dest, pitch, height, x, y, gVideoOutput.layout);
+    VideoCopyToBuffer(handle_, dest, pitch, height, x, y, gVideoTarget.layout);
     if (VideoFrameCount(handle_) > VideoCurrentFrame(handle_)) {
         VideoNextFrame(handle_);
         return 1;
@@ -64,7 +65,41 @@ int cBinkPlayer::Frame() const {
 }
 
 void InitBinkOutput(VideoPixels layout, int directSound, HDIGDRIVER driver) {
-    gVideoOutput = {layout, directSound, driver};
+    gVideoOutput = {directSound, driver};
+    gVideoTarget.layout = layout;
+}
+
+bool BindVideoToPrimary() {
+    DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
+    if (!primary) return false;
+    i32 width = 0, height = 0, pitch = 0;
+    DisplaySurfaceSize(primary, &width, &height, &pitch);
+    u32 red = 0, green = 0, blue = 0;
+    DisplaySurfaceMasks(primary, &red, &green, &blue);
+    gVideoTarget.pixels = DisplayLock(primary, &pitch);
+    DisplayUnlock(primary);
+    gVideoTarget.pitch = static_cast<u32>(pitch);
+    gVideoTarget.height = static_cast<u32>(height);
+    // Our primary is the picture itself, not the desktop: the video starts at its top row.
+    gVideoTarget.rowOffset = 0;
+    gVideoTarget.layout = green == 0x07E0 ? VideoPixels::Rgb565 : VideoPixels::Rgb555;
+    // The surface is looked up for every frame: a display made again must not
+    // leave the video writing into freed pixels.
+    gVideoTarget.lock = [](u32* p, u32* rows) -> void* {
+        DisplaySurface* s = gDDraw.GetSurface(kSurfacePrimary);
+        if (!s) return nullptr;
+        i32 sp = 0, h = 0;
+        DisplaySurfaceSize(s, nullptr, &h, nullptr);
+        void* px = DisplayLock(s, &sp);
+        *p = static_cast<u32>(sp);
+        *rows = static_cast<u32>(h);
+        return px;
+    };
+    gVideoTarget.unlock = [] { DisplayUnlock(gDDraw.GetSurface(kSurfacePrimary)); };
+    // The primary itself is shown: a windowed present would copy the back
+    // surface over the frame first.
+    gVideoTarget.present = [] { DisplayPresent(); };
+    return true;
 }
 
 bool PlayVideoFile(const char* path, int volume) {
@@ -106,9 +141,13 @@ void ServiceVideo() {
         return;
     }
     int r = -1;
-    if (gVideoTarget.pixels) {
-        r = gBinkPlayer->DoFrame(gVideoTarget.pixels, gVideoTarget.pitch, gVideoTarget.height, 0,
-                                 gVideoTarget.rowOffset);
+    void* pixels = gVideoTarget.pixels;
+    u32 pitch = gVideoTarget.pitch;
+    u32 rows = gVideoTarget.height;
+    if (gVideoTarget.lock) pixels = gVideoTarget.lock(&pitch, &rows);
+    if (pixels) {
+        r = gBinkPlayer->DoFrame(pixels, pitch, rows, 0, gVideoTarget.rowOffset);
+        if (gVideoTarget.lock && gVideoTarget.unlock) gVideoTarget.unlock();
     } else {
         // No screen to draw on: keep the video's clock running all the same.
         static u16 sink;

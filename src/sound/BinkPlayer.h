@@ -37,13 +37,16 @@ private:
 };
 
 // Where frames go: the primary's pixels (pitch in bytes, rows) and the row
-// offset of the video in it. The display fills this when a video starts.
+// offset of the video in it. With lock set, every frame asks it for the pixels,
+// pitch and rows afresh (null: no screen now) and calls unlock after the copy.
 struct VideoTarget {
     void* pixels = nullptr;
     u32 pitch = 0;
     u32 height = 480;
     u32 rowOffset = 0;
     VideoPixels layout = VideoPixels::Rgb565;
+    std::function<void*(u32* pitch, u32* height)> lock;
+    std::function<void()> unlock;
     std::function<void()> present;     // shows the primary after a frame was copied
     std::function<void()> afterStop;   // the canvas back and the title music
 };
@@ -52,6 +55,10 @@ extern cBinkPlayer* gBinkPlayer;
 extern VideoTarget gVideoTarget;
 
 void InitBinkOutput(VideoPixels layout, int directSound, HDIGDRIVER driver);
+// Points gVideoTarget at the display's primary surface (locked for each frame,
+// its pixel layout, shown after each frame); false, and nothing changed, when
+// there is no primary yet. The stop action is kept.
+bool BindVideoToPrimary();
 // Starts a video named by a Windows path; false (and stopped again) when it cannot be opened.
 bool PlayVideoFile(const char* path, int volume);
 // The story command: the name follows the two opcode bytes up to the end mark

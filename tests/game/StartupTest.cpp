@@ -13,6 +13,7 @@
 #include "mhdata/SampleGame.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
+#include "sound/BinkPlayer.h"
 #include "support/Harness.h"
 #include "ui/ScreenState.h"
 
@@ -28,6 +29,9 @@ TEST(Startup, HeadlessStartMakesFoldersAndOpensTheTitle) {
     EXPECT_NE(gDrawSurface, nullptr);
     EXPECT_EQ(gWindowShown, 1u);
     EXPECT_TRUE(h.boxes().empty());
+    // The video player draws into the primary and gives the canvas back after.
+    EXPECT_NE(gVideoTarget.pixels, nullptr);
+    EXPECT_TRUE(static_cast<bool>(gVideoTarget.afterStop));
 }
 
 TEST(Startup, SampleGameStartsWithItsOptions) {

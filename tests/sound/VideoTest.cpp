@@ -2,6 +2,8 @@
 // due times; Esc stops the video; a missing file stops at once.
 #include "mhdata/SoundData.h"
 #include "SoundFixture.h"
+#include "engine/DDraw.h"
+#include "platform/Display.h"
 
 namespace {
 u16 To565(u32 c) {
@@ -121,4 +123,94 @@ TEST_F(Video, GotoAndPause) {
     PlatformAdvanceTime(100);
     StepVideo();
     EXPECT_EQ(screen_[100 * 640], To565(kSampleVideoColours[1]));
+}
+
+namespace {
+u16 To555(u32 c) {
+    return static_cast<u16>((((c >> 16) & 0xFF) >> 3) << 10 | (((c >> 8) & 0xFF) >> 3) << 5 | ((c & 0xFF) >> 3));
+}
+}  // namespace
+
+// The same video through a headless display: frames go into the primary
+// surface and each one is shown.
+class VideoOnPrimary : public SoundTest {
+protected:
+    void SetUp() override {
+        SoundTest::SetUp();
+        ResetDDraw();
+        Write("Video/TEST.BIK", MakeSolidVideo(32, 16, kSampleVideoColours, 10));
+        PlatformSetVirtualTime(1000);
+    }
+    void TearDown() override {
+        ResetDDraw();
+        SoundTest::TearDown();
+    }
+    // Plays the whole video, checking the primary and the shown frame after each step.
+    void PlayAndCheck(u16 (*pack)(u32)) {
+        DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
+        ASSERT_NE(primary, nullptr);
+        DisplayFill(primary, nullptr, 0x1234);
+        std::string path = Root() + "Video\\TEST.BIK";
+        ASSERT_TRUE(StartVideo(path.c_str(), 100));
+        u32 shownBefore = DisplayFrameCount();
+        for (size_t f = 0; f < kSampleVideoColours.size(); ++f) {
+            StepVideo();
+            ASSERT_EQ(DisplayFrameCount(), shownBefore + f + 1) << f;
+            i32 pitch = 0;
+            const u16* px = DisplayLock(primary, &pitch);
+            DisplayUnlock(primary);
+            const std::vector<u16>& shown = DisplayFrames().back();
+            u16 want = pack(kSampleVideoColours[f]);
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) {
+                    size_t at = static_cast<size_t>(y) * (pitch / 2) + x;
+                    u16 expect = (x < 32 && y < 16) ? want : 0x1234;
+                    ASSERT_EQ(px[at], expect) << "frame " << f << " at " << x << "," << y;
+                    ASSERT_EQ(shown[static_cast<size_t>(y) * 640 + x], expect) << "shown " << f;
+                }
+            PlatformAdvanceTime(100);
+        }
+        EXPECT_FALSE(gRunState & kRunVideo);
+    }
+};
+
+TEST_F(VideoOnPrimary, FramesLandInThePrimaryAndAreShown) {
+    EXPECT_FALSE(BindVideoToPrimary());  // no display yet: nothing bound
+    EXPECT_EQ(gVideoTarget.pixels, nullptr);
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayWindowed, 640, 480, 16), 1);
+    ASSERT_TRUE(BindVideoToPrimary());
+    EXPECT_EQ(gVideoTarget.pitch, 640u * 2);
+    EXPECT_EQ(gVideoTarget.height, 480u);
+    EXPECT_EQ(gVideoTarget.layout, VideoPixels::Rgb565);
+    // The windowed back surface holds something else: the video must not be covered by it.
+    DisplayFill(gDDraw.GetSurface(kSurfaceBack), nullptr, 0x7777);
+    PlayAndCheck(To565);
+}
+
+TEST_F(VideoOnPrimary, FiveFiveFiveDisplayGetsItsLayout) {
+    DisplaySetMasks(0x7C00, 0x03E0, 0x001F);
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    ASSERT_TRUE(BindVideoToPrimary());
+    EXPECT_EQ(gVideoTarget.layout, VideoPixels::Rgb555);
+    PlayAndCheck(To555);
+}
+
+TEST_F(VideoOnPrimary, ADisplayMadeAgainIsFollowed) {
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    ASSERT_TRUE(BindVideoToPrimary());
+    // The display is released and made again (a mode switch): the video writes
+    // into the new primary, never the freed one.
+    gDDraw.Release();
+    ResetDDraw();
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    PlayAndCheck(To565);
+    // No display at all: the video still runs to its end and stops.
+    ResetDDraw();
+    std::string path = Root() + "Video\\TEST.BIK";
+    ASSERT_TRUE(StartVideo(path.c_str(), 100));
+    for (int i = 0; i < 40 && (gRunState & kRunVideo); ++i) {
+        StepVideo();
+        PlatformAdvanceTime(100);
+    }
+    EXPECT_FALSE(gRunState & kRunVideo);
 }

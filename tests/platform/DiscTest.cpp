@@ -1,0 +1,223 @@
+// Discs in the drive table: mount table lines, ISO 9660 and UDF labels read from
+// images built here, the label fallback and the start-up scan.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Disc.h"
+#include "platform/HostFs.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Put32(std::vector<u8>& b, size_t at, u32 v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<u8>(v >> (8 * i));
+}
+
+// An image with a primary volume descriptor whose identifier is id (blank padded).
+std::vector<u8> IsoImage(const std::string& id) {
+    std::vector<u8> img(18 * 2048, 0);
+    u8* pvd = img.data() + 16 * 2048;
+    pvd[0] = 1;
+    std::memcpy(pvd + 1, "CD001", 5);
+    pvd[6] = 1;
+    std::memset(pvd + 8, ' ', 32);
+    std::memset(pvd + 40, ' ', 32);
+    std::memcpy(pvd + 40, id.data(), std::min<size_t>(id.size(), 32));
+    img[17 * 2048] = 255;  // set terminator
+    return img;
+}
+
+// A UDF descriptor tag with its checksum, claiming to be at sector.
+void UdfTag(std::vector<u8>& img, size_t sectorSize, u32 sector, u16 id) {
+    u8* t = img.data() + sector * sectorSize;
+    t[0] = static_cast<u8>(id);
+    t[1] = static_cast<u8>(id >> 8);
+    t[2] = 3;
+    Put32(img, sector * sectorSize + 12, sector);
+    u8 sum = 0;
+    for (int i = 0; i < 16; ++i)
+        if (i != 4) sum = static_cast<u8>(sum + t[i]);
+    t[4] = sum;
+}
+
+// Anchor at 256 pointing at a sequence at sector 32: a primary volume
+// descriptor, the logical volume descriptor (identifier dstring `name`, first
+// byte the compression id) and a terminator.
+std::vector<u8> UdfImage(size_t sectorSize, const std::vector<u8>& name) {
+    std::vector<u8> img(257 * sectorSize, 0);
+    Put32(img, 256 * sectorSize + 16, static_cast<u32>(4 * sectorSize));
+    Put32(img, 256 * sectorSize + 20, 32);
+    UdfTag(img, sectorSize, 256, 2);
+    UdfTag(img, sectorSize, 32, 1);
+    u8* lvd = img.data() + 33 * sectorSize;
+    std::memcpy(lvd + 84, name.data(), name.size());
+    lvd[84 + 127] = static_cast<u8>(name.size());
+    UdfTag(img, sectorSize, 33, 6);
+    UdfTag(img, sectorSize, 34, 8);
+    return img;
+}
+
+VolumeReader Reader(const std::vector<u8>& img) {
+    return [&img](u64 offset, u8* out, size_t n) {
+        if (offset > img.size() || n > img.size() - offset) return false;
+        std::memcpy(out, img.data() + offset, n);
+        return true;
+    };
+}
+
+std::vector<u8> Dstring8(const std::string& s) {
+    std::vector<u8> d{8};
+    d.insert(d.end(), s.begin(), s.end());
+    return d;
+}
+
+class Disc : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HostClearDrives();
+        dir_ = fs::temp_directory_path() /
+               ("mh_disc_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        HostClearDrives();
+        fs::remove_all(dir_);
+    }
+    std::string WriteFile(const std::string& rel, const std::vector<u8>& bytes) {
+        fs::path p = dir_ / rel;
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return p.string();
+    }
+    static std::string Label(char letter) {
+        char root[4] = {letter, ':', '\\', 0};
+        std::string label;
+        EXPECT_TRUE(GetVolumeLabel(root, &label)) << letter;
+        return label;
+    }
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST(MountTable, FieldsAndEscapes) {
+    auto m = ParseMountTable(
+        "/dev/sda1 / ext4 rw,relatime 0 0\n"
+        "\n"
+        "broken-line\n"
+        "/dev/sr0 /media/me/MY\\040DISC iso9660 ro,nosuid 0 0\n"
+        "/dev/sr1 /mnt/back\\134slash\\011tab udf ro 0 0\n"
+        "/dev/sr2 /mnt/odd\\09x iso9660 ro 0 0");
+    ASSERT_EQ(m.size(), 4u);
+    EXPECT_EQ(m[0].type, "ext4");
+    EXPECT_EQ(m[1].device, "/dev/sr0");
+    EXPECT_EQ(m[1].mountPoint, "/media/me/MY DISC");
+    EXPECT_EQ(m[1].type, "iso9660");
+    EXPECT_EQ(m[2].mountPoint, "/mnt/back\\slash\ttab");
+    EXPECT_EQ(m[3].mountPoint, "/mnt/odd\\09x");  // not an escape: kept as written
+}
+
+TEST(DiscLabels, Iso9660PrimaryDescriptor) {
+    std::string label;
+    auto img = IsoImage("RX417K");
+    ASSERT_TRUE(ReadIso9660Label(Reader(img), &label));
+    EXPECT_EQ(label, "RX417K");
+    img = IsoImage(std::string(32, 'A'));
+    ASSERT_TRUE(ReadIso9660Label(Reader(img), &label));
+    EXPECT_EQ(label, std::string(32, 'A'));
+    // Not a primary descriptor, a wrong signature, or too short to hold one.
+    img = IsoImage("X");
+    img[16 * 2048] = 2;
+    EXPECT_FALSE(ReadIso9660Label(Reader(img), &label));
+    img = IsoImage("X");
+    img[16 * 2048 + 3] = 'x';
+    EXPECT_FALSE(ReadIso9660Label(Reader(img), &label));
+    img.resize(16 * 2048 + 50);
+    EXPECT_FALSE(ReadIso9660Label(Reader(img), &label));
+}
+
+TEST(DiscLabels, UdfLogicalVolumeIdentifier) {
+    std::string label;
+    auto img = UdfImage(2048, Dstring8("RX417K  "));
+    ASSERT_TRUE(ReadUdfLabel(Reader(img), &label));
+    EXPECT_EQ(label, "RX417K");
+    // 16-bit characters, big-endian, on 512-byte sectors.
+    img = UdfImage(512, {16, 0, 'A', 0, 'u', 0, 'd', 0, 'i', 0, 'o'});
+    ASSERT_TRUE(ReadUdfLabel(Reader(img), &label));
+    EXPECT_EQ(label, "Audio");
+}
+
+TEST(DiscLabels, DamagedUdfIsRefused) {
+    std::string label = "untouched";
+    auto img = UdfImage(2048, Dstring8("NAME"));
+    img[256 * 2048 + 4] ^= 1;  // anchor checksum
+    EXPECT_FALSE(ReadUdfLabel(Reader(img), &label));
+    img = UdfImage(2048, Dstring8("NAME"));
+    UdfTag(img, 2048, 33, 8);  // terminator before the logical volume
+    EXPECT_FALSE(ReadUdfLabel(Reader(img), &label));
+    img = UdfImage(2048, Dstring8("NAME"));
+    Put32(img, 256 * 2048 + 20, 0xFFFFFF00u);  // sequence far past the end
+    EXPECT_FALSE(ReadUdfLabel(Reader(img), &label));
+    img = UdfImage(2048, Dstring8("NAME"));
+    img[33 * 2048 + 84 + 127] = 200;  // used length past the field: empty label
+    ASSERT_TRUE(ReadUdfLabel(Reader(img), &label));
+    EXPECT_EQ(label, "");
+    EXPECT_FALSE(ReadUdfLabel(Reader(std::vector<u8>(100)), &label));
+}
+
+TEST_F(Disc, LabelFromTheDeviceOrElseTheMountPoint) {
+    std::string iso = WriteFile("iso.img", IsoImage("GAMEDISC"));
+    std::string udf = WriteFile("udf.img", UdfImage(2048, Dstring8("UDFDISC")));
+    EXPECT_EQ(DiscLabel({iso, "/media/x/ignored", "iso9660"}), "GAMEDISC");
+    EXPECT_EQ(DiscLabel({udf, "/media/x/ignored", "udf"}), "UDFDISC");
+    EXPECT_EQ(DiscLabel({(dir_ / "none").string(), "/media/me/RX417K/", "iso9660"}), "RX417K");
+    // A readable device without a descriptor of its type falls back too.
+    EXPECT_EQ(DiscLabel({iso, "/run/media/MUSIC", "udf"}), "MUSIC");
+}
+
+TEST_F(Disc, MountedDiscsThenFoldersTakeTheFreeLetters) {
+    std::string iso = WriteFile("iso.img", IsoImage("RX417K"));
+    fs::create_directories(dir_ / "mnt" / "iso");
+    fs::create_directories(dir_ / "mnt" / "other");
+    WriteFile("folder/label", {'A', 'u', 'd', 'i', 'o', 'C', 'D', '\r', '\n'});
+    WriteFile("folder/Track01.wav", {0});
+    HostSetDrive('D', dir_.string());  // already taken
+    std::string table = "/dev/sda1 / ext4 rw 0 0\n" + iso + " " + (dir_ / "mnt/iso").string() +
+                        " iso9660 ro 0 0\n/dev/none " + (dir_ / "mnt/other").string() +
+                        " udf ro 0 0\n" + "tmpfs /tmp tmpfs rw 0 0\n";
+    EXPECT_EQ(MountDiscsFrom(table, (dir_ / "folder").string()), 3);
+    EXPECT_EQ(GetDriveTypeA("E:\\"), DRIVE_CDROM);
+    EXPECT_EQ(Label('E'), "RX417K");
+    EXPECT_EQ(HostPath("e:\\"), (dir_ / "mnt/iso").string());
+    EXPECT_EQ(Label('F'), "other");
+    EXPECT_EQ(Label('G'), "AudioCD");
+    EXPECT_EQ(HostPath("G:\\TRACK01.WAV"), (dir_ / "folder/Track01.wav").string());
+    EXPECT_EQ(GetDriveTypeA("H:\\"), DRIVE_NO_ROOT_DIR);
+}
+
+TEST_F(Disc, StartUpScanReadsTheEnvironment) {
+    WriteFile("a/label", {'F', 'I', 'R', 'S', 'T'});
+    WriteFile("b/label", {'S', 'E', 'C', 'O', 'N', 'D'});
+    std::string list =
+        (dir_ / "a").string() + ":" + (dir_ / "missing").string() + ":" + (dir_ / "b").string();
+    ::setenv("MOONHARBOR_DISCS", list.c_str(), 1);
+    int n = MountDiscs();
+    ::unsetenv("MOONHARBOR_DISCS");
+    ASSERT_GE(n, 2);
+    // Real discs of this machine (if any) come first; the folders follow in order.
+    std::vector<std::string> labels;
+    for (char c = 'D'; c < 'D' + n; ++c) labels.push_back(Label(c));
+    ASSERT_EQ(labels.size(), static_cast<size_t>(n));
+    EXPECT_EQ(labels[n - 2], "FIRST");
+    EXPECT_EQ(labels[n - 1], "SECOND");
+}
