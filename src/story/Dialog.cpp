@@ -496,7 +496,7 @@ int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u3
         x = sx - r->w / 2;
         y = sy - r->h / 2;
     }
-    int dir = slot >= 0 && gMapRoles[slot].act ? gMapRoles[slot].act->direction & 7 : 0;
+    int dir = slot >= 0 && gMapRoles[slot].act ? gMapRoles[slot].act->dir & 7 : 0;
     i32 ddx = kDirDx[dir], ddy = kDirDy[dir] + ((r->flags & 0x80) ? (dir & 1 ? 32 : -48) : 0);
     if ((r->flags & kDlgNoSpeakerCheck) || spot) y -= 104;
     if (kind & kKindOffset) {

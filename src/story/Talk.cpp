@@ -22,6 +22,7 @@ cFile TalkHandle;
 u32 gTalkFlags = 0;
 u32 gScriptVars[kScriptVarCount];
 TalkRunState gTalkRun;
+TalkTurn gTalkTurn;
 
 namespace {
 
@@ -137,7 +138,9 @@ Step RunOne(TalkContext* c) {
         // The command runs past the window: a full window is read again from
         // the command on; a window that holds the file's end has no more bytes.
         if (gTalkWindowBytes < kTalkWindow || ip == 0) break;
-        if (!TalkJump(c, c->offset + ip)) return Step::Ended;
+        c->offset += ip;
+        c->ip = 0;
+        ReadWindow(c->offset);
     }
     char what[96];
     std::snprintf(what, sizeof(what), "command 0x%X runs past the end of the script", gTalkRun.op);
@@ -175,6 +178,12 @@ int TalkJump(TalkContext* c, u32 t) {
         TalkFault(c, what);
         return 0;
     }
+    // A target inside the window already read needs no read; a command that
+    // runs past the window's end reads it again from there.
+    if (t >= c->offset && t - c->offset < gTalkWindowBytes && c->offset != 0) {
+        c->ip = static_cast<u16>(t - c->offset);
+        return 1;
+    }
     c->offset = t;
     c->ip = 0;
     ReadWindow(t);
@@ -191,16 +200,14 @@ void TalkEnd(TalkContext* c) {
         RoleSlot& r = gMapRoles[slot];
         r.state &= ~0x80000000u;
         if ((r.state & 0x800) && r.act) {
-            if (r.act->lastAction != -1) r.act->action = r.act->lastAction;
-            if (r.act->lastDirection != -1) r.act->direction = r.act->lastDirection;
-            r.act->lastAction = r.act->lastDirection = -1;
+            if (gTalkTurn.slot == slot && gTalkTurn.action != -1) r.act->action = gTalkTurn.action;
+            if (gTalkTurn.slot == slot && gTalkTurn.dir != -1) r.act->dir = gTalkTurn.dir;
             if (!TakeActData(r.act))
                 ErrorBox(B5("Act Err34(Talk:Talkend)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId,
-                         r.act->act, r.act->action, r.act->direction);
+                         r.act->act, r.act->action, r.act->dir);
         }
     }
-    for (int i = 0; i < gMapRoleCount && i < kRoleRows; ++i)
-        if (gMapRoles[i].act) gMapRoles[i].act->lastAction = gMapRoles[i].act->lastDirection = -1;
+    gTalkTurn = TalkTurn{};
     gTalkFlags &= ~kTalkLockBit;
     StoreU16(gTalkBuffer, 0xFFFF);
     ResetTalkContext(c);
@@ -219,7 +226,7 @@ int Talk(TalkContext* c) {
         gTalkFlags |= kTalkLockBit;
         if (player && player->act && !TakeActData(player->act))
             ErrorBox(B5("Act Err21(Talk:LoadTalk)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId,
-                     player->act->act, player->act->action, player->act->direction);
+                     player->act->act, player->act->action, player->act->dir);
     }
     // A box of this talk that waits for the player holds the script.
     if (c->speakerState == 1) return 1;
@@ -275,4 +282,5 @@ void ResetTalk() {
     gTalkFile = 0;
     ZeroScriptVariables();
     gTalkRun = TalkRunState{};
+    gTalkTurn = TalkTurn{};
 }

@@ -70,4 +70,11 @@ struct TalkRunState {
 };
 extern TalkRunState gTalkRun;
 
+// The look a role had before the talk turned it to face the player (-1 = none).
+struct TalkTurn {
+    int slot = -1;
+    i32 action = -1, dir = -1;
+};
+extern TalkTurn gTalkTurn;
+
 void ResetTalk();

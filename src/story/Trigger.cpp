@@ -44,20 +44,19 @@ void StartRoleTalk(int slot) {
     RoleSlot& p = gMapRoles[gPlayerSlot];
     int d = DirectionTo(p.x, p.y, r.x, r.y);
     if ((r.state & 0x800) && r.act) {
-        r.act->lastAction = r.act->action;
-        r.act->lastDirection = r.act->direction;
+        gTalkTurn = {slot, r.act->action, r.act->dir};
         r.act->action = 0;
-        r.act->direction = d ^ 1;
+        r.act->dir = d ^ 1;
         if (!TakeActData(r.act))
             ErrorBox(B5("Act Err35(Talk:RoleTurn)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId,
-                     r.act->act, r.act->action, r.act->direction);
+                     r.act->act, r.act->action, r.act->dir);
     }
     if (p.act) {
         p.act->action = 0;
-        p.act->direction = d;
+        p.act->dir = d;
         if (!TakeActData(p.act))
             ErrorBox(B5("Act Err36(Talk:MRoleTFace)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId,
-                     p.act->act, p.act->action, p.act->direction);
+                     p.act->act, p.act->action, p.act->dir);
     }
     StartTalk(r.talk, r.roleId);
     gTalkContext.x = r.x;

@@ -49,7 +49,7 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
     // Text of 4 columns, one line: 40 x 20 pixels at size 10, centred on (320, 240).
     const Case cases[] = {{0, 300, 326}, {1, 300, 126}, {2, 460, 166}, {3, 140, 174}};
     for (const Case& c : cases) {
-        act.direction = c.dir;
+        act.dir = c.dir;
         DialogRecord r;
         ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
         EXPECT_EQ(r.w, 40);
@@ -60,7 +60,7 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
     // A speaker in the corner: the box stays inside 30..576-w, 40..456-h.
     gMapRoles[slot].x = 0;
     gMapRoles[slot].y = 0;
-    act.direction = 1;
+    act.dir = 1;
     DialogRecord r;
     ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
     EXPECT_GE(r.x, 24);

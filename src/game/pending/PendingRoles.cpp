@@ -34,7 +34,6 @@ int GetRoleIndex(u16 ref, int* index) {
 i32 FindRecord(u16) { return -1; }
 u16 RecordWord(i32, int) { return 0; }
 void SetRecordWord(i32, int, u16) {}
-int TakeActData(ActPlayer* p) { return p ? 1 : 0; }
 
 void ResetRoleStandIn() {
     for (RoleSlot& s : gMapRoles) s = RoleSlot{};

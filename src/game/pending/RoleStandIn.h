@@ -2,15 +2,8 @@
 // they arrive: only the fields and calls the story scripts use, under the names
 // those modules give them.
 #pragma once
+#include "engine/MyAct.h"
 #include "engine/Types.h"
-
-struct ActPlayer {
-    i32 act = 0;
-    i32 action = 0;
-    i32 lastAction = -1;  // saved while a talk turns the role
-    i32 direction = 0;
-    i32 lastDirection = -1;
-};
 
 struct RoleSlot {
     u16 x = 0, y = 0;  // map pixels
@@ -43,7 +36,6 @@ int GetRoleIndex(u16 ref, int* index);
 i32 FindRecord(u16 id);
 u16 RecordWord(i32 row, int word);
 void SetRecordWord(i32 row, int word, u16 v);
-int TakeActData(ActPlayer* p);
 
 // The map scene's view origin, quake table and picture-show counter.
 extern i32 gViewX, gViewY;
