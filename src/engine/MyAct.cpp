@@ -1,5 +1,6 @@
 // Act archives, the act cache, the directory-entry cache and TakeActData.
 #include "engine/MyAct.h"
+#include "engine/ZoomBlit.h"
 
 #include <cstdio>
 #include <cstring>
@@ -43,7 +44,6 @@ struct ActState {
     u32 budget = 512u << 10;
     EntryNode* entries[16] = {};
     u8* direct = nullptr;  // the last direct read
-    ActZoomFn zoom = nullptr;
     u32 reads = 0, entryReads = 0;
     std::string lastError;
     std::set<i32> reported;
@@ -261,7 +261,7 @@ void ApplyScale(ActPlayer* p, u16 v) {
     p->scaleX = p->scaleY = static_cast<i16>(v);
     if (p->zoomAlways != 1 && gActZoomAll != 1) return;
     p->drawMode |= 0x80;
-    if (A().zoom) A().zoom(p->xOff, p->yOff, p->scaleX, p->scaleY);
+    SetZoom(p->xOff, p->yOff, p->scaleX, p->scaleY);
     gActLastScale = p->scaleX;
     gActLastX = p->xOff;
     gActLastY = p->yOff;
@@ -562,9 +562,6 @@ void SetActZoomAll(i32 flag) {
 void SetActMemory(u32 bytes) {
     A().budget = bytes;
 }
-void SetActZoomFunc(ActZoomFn fn) {
-    A().zoom = fn;
-}
 
 ActCacheStats GetActCacheStats() {
     ActState& s = A();
@@ -585,7 +582,6 @@ void ResetActs() {
     FreeActs();
     ActState& s = A();
     s.budget = 512u << 10;
-    s.zoom = nullptr;
     s.reads = s.entryReads = 0;
     s.lastError.clear();
     s.reported.clear();
