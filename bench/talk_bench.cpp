@@ -30,7 +30,8 @@ void WriteTalk(const std::string& src) {
     std::string error;
     AssembleTalkFile(src, &bytes, &error);
     std::ofstream out(Root() + "MH_Data/Talk1.dat", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void Setup() {
@@ -44,7 +45,9 @@ void Setup() {
 // A loop of 8,000 commands per frame: counter, flag test, compare, jump.
 void BM_TalkLoop(benchmark::State& state) {
     Setup();
-    WriteTalk("talk 1\nloop:\n Add 9 1\n JumpIfFlag 5 @out\n JumpIfAtLeast 9 2000 @out\n Jump @loop\nout:\n End\n");
+    WriteTalk(
+        "talk 1\nloop:\n Add 9 1\n JumpIfFlag 5 @out\n JumpIfAtLeast 9 2000 @out\n Jump "
+        "@loop\nout:\n End\n");
     i64 commands = 0;
     for (auto _ : state) {
         gScriptVars[9] = 0;

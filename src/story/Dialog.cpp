@@ -37,8 +37,9 @@ namespace {
 // Stored 5-5-5 colours of the text and shadow tables.
 constexpr u16 kTextColors555[16] = {0x7FFF, 0x7C00, 0x03E0, 0x7FE0, 0x001F, 0x7C1F, 0x03FF, 0x5294,
                                     0x7E94, 0x4BF2, 0x7F6A, 0x529F, 0x2108, 0x7DEF, 0x3DEF, 0x0000};
-constexpr u16 kShadowColors555[16] = {0x0000, 0x2000, 0x0100, 0x2100, 0x0008, 0x2008, 0x0108, 0x1084,
-                                      0x0C63, 0x0842, 0x0421, 0x1CE7, 0x7FFF, 0x0000, 0x0000, 0x0000};
+constexpr u16 kShadowColors555[16] = {0x0000, 0x2000, 0x0100, 0x2100, 0x0008, 0x2008,
+                                      0x0108, 0x1084, 0x0C63, 0x0842, 0x0421, 0x1CE7,
+                                      0x7FFF, 0x0000, 0x0000, 0x0000};
 constexpr i32 kDirDx[8] = {0, 0, 160, -160, 80, -80, 80, -80};
 constexpr i32 kDirDy[8] = {96, -104, -64, -56, 56, -112, -112, 56};
 
@@ -56,9 +57,13 @@ u16* Px(i32 x, i32 y) {
     return PaintPixelAddr(x, y);
 }
 
-i32 Size() { return static_cast<i32>(gDialogTextSize ? gDialogTextSize : 10); }
+i32 Size() {
+    return static_cast<i32>(gDialogTextSize ? gDialogTextSize : 10);
+}
 
-bool IsLead(u8 b) { return b >= 0x81 && b <= 0xFE; }
+bool IsLead(u8 b) {
+    return b >= 0x81 && b <= 0xFE;
+}
 
 // Where the "%Q" of a text lies (bytes before it), or -1 within limit bytes.
 int FindMark(const char* t, int limit) {
@@ -175,8 +180,12 @@ u32 MeasureText(const char* t) {
     return (static_cast<u32>(lines) << 16) | static_cast<u32>(cols);
 }
 
-int ColumnsOf(const DialogRecord& r) { return std::max(1, r.w / Size()); }
-int LinesOf(const DialogRecord& r) { return std::max(1, r.h / (2 * Size())); }
+int ColumnsOf(const DialogRecord& r) {
+    return std::max(1, r.w / Size());
+}
+int LinesOf(const DialogRecord& r) {
+    return std::max(1, r.h / (2 * Size()));
+}
 
 // Where the reveal stands on the page.
 struct Cursor {
@@ -197,13 +206,16 @@ Tok NextToken(DialogRecord* r, Cursor* c, bool reveal, int* bytes) {
         char e = p[1];
         int digit = p[2] >= '0' && p[2] <= '9' ? p[2] - '0' : -1;
         switch (e) {
-            case 'Q': return Tok::End;
+            case 'Q':
+                return Tok::End;
             case 'N':
                 c->pos += 2;
                 c->col = 0;
                 ++c->line;
                 return c->line >= LinesOf(*r) ? Tok::Full : Tok::Silent;
-            case 'P': c->pos += 2; return Tok::Page;
+            case 'P':
+                c->pos += 2;
+                return Tok::Page;
             case 'C':
             case 'S':
             case 'D':
@@ -213,7 +225,8 @@ Tok NextToken(DialogRecord* r, Cursor* c, bool reveal, int* bytes) {
                 if (e == 'C') c->colour = digit;
                 if (e == 'S') c->colour = c->shadow = digit;
                 if (e == 'D') c->style = digit <= 1 ? 2 : digit;
-                if (e == 'L' && reveal && !(r->flags & kDlgAllAtOnce)) r->delay = (digit + gTextDelay) * 2;
+                if (e == 'L' && reveal && !(r->flags & kDlgAllAtOnce))
+                    r->delay = (digit + gTextDelay) * 2;
                 return Tok::Silent;
             case 'K':
             case 'k':
@@ -250,8 +263,11 @@ Tok NextToken(DialogRecord* r, Cursor* c, bool reveal, int* bytes) {
                 }
                 c->pos += 2;
                 return Tok::Silent;
-            case 'G': c->pos += 2; return Tok::Silent;
-            default: break;
+            case 'G':
+                c->pos += 2;
+                return Tok::Silent;
+            default:
+                break;
         }
     }
     int step = IsLead(static_cast<u8>(p[0])) && p[1] ? 2 : 1;
@@ -277,8 +293,8 @@ Cursor WalkPage(DialogRecord* r, bool draw) {
         if (k == Tok::End || k == Tok::Page || k == Tok::Full) break;
         if (k != Tok::Char || !draw) continue;
         char glyph[3] = {r->text[at], n == 2 ? r->text[at + 1] : '\0', '\0'};
-        FontTextOut(gPaintBuf, r->x + (c.col - n) * Size(), r->y + c.line * 2 * Size(), c.colour, c.shadow, glyph,
-                    c.style);
+        FontTextOut(gPaintBuf, r->x + (c.col - n) * Size(), r->y + c.line * 2 * Size(), c.colour,
+                    c.shadow, glyph, c.style);
     }
     return c;
 }
@@ -368,8 +384,8 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
     if (r->opening < 4) {
         ++r->opening;
         i32 q = static_cast<i32>(r->opening);
-        DrawBox(*r, r->anchorX + (r->x - r->anchorX) * q / 4, r->anchorY + (r->y - r->anchorY) * q / 4, r->w * q / 4,
-                r->h * q / 4);
+        DrawBox(*r, r->anchorX + (r->x - r->anchorX) * q / 4,
+                r->anchorY + (r->y - r->anchorY) * q / 4, r->w * q / 4, r->h * q / 4);
         if (r->opening < 4) return false;
         r->flags |= kDlgShown;
         r->counter = 0;
@@ -383,7 +399,8 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
     }
     // Taking an answer (the list freed) closes its box.
     if ((r->flags & kDlgChoices) && gScreenItems.empty()) r->done = true;
-    if (r->textDone && r->displayTime != kNoDisplayTime && (gFrameTime - r->startTime) / 100 > r->displayTime)
+    if (r->textDone && r->displayTime != kNoDisplayTime &&
+        (gFrameTime - r->startTime) / 100 > r->displayTime)
         r->done = true;
     return r->done;
 }
@@ -400,7 +417,8 @@ u32 ExpandTextVariables(char* text) {
         bool replaced = false;
         for (const Replacement& rp : gReplacements) {
             if (!rp.pattern[0]) continue;
-            int room = kDialogTextMax - static_cast<int>(std::strlen(text)) + static_cast<int>(std::strlen(p));
+            int room = kDialogTextMax - static_cast<int>(std::strlen(text)) +
+                       static_cast<int>(std::strlen(p));
             if (ReplaceAtStart(p, rp.pattern, rp.replacement, room)) {
                 p += std::strlen(rp.replacement);
                 replaced = true;
@@ -508,7 +526,8 @@ int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u3
     }
     x = std::clamp(x, 30, std::max(30, 576 - r->w));
     y = std::clamp(y, 40, std::max(40, 456 - r->h));
-    if (!spot && slot >= 0 && sx >= x - 16 && sx < x + r->w + 48 && sy >= y - 16 && sy < y + r->h + 64) {
+    if (!spot && slot >= 0 && sx >= x - 16 && sx < x + r->w + 48 && sy >= y - 16 &&
+        sy < y + r->h + 64) {
         x = std::clamp(x + ddx, 24, std::max(24, 576 - r->w));
         y = std::clamp(y + ddy, 32, std::max(32, 456 - r->h));
     }
@@ -570,9 +589,13 @@ int FindScreenItemAtMouse(i32 x, i32 y, int* index) {
     return 0;
 }
 
-void FreeScreenItemList() { gScreenItems.clear(); }
+void FreeScreenItemList() {
+    gScreenItems.clear();
+}
 
-bool ChoiceOpen() { return !gScreenItems.empty(); }
+bool ChoiceOpen() {
+    return !gScreenItems.empty();
+}
 
 void MoveChosenAnswer(int delta) {
     if (gScreenItems.empty()) return;
@@ -581,7 +604,9 @@ void MoveChosenAnswer(int delta) {
     gChosenAnswer = static_cast<u32>(v < 0 ? v + n : v);
 }
 
-void SetDialogTextSize() { gDialogTextSize = static_cast<u32>(gMainFontSetting.size + 2) / 2; }
+void SetDialogTextSize() {
+    gDialogTextSize = static_cast<u32>(gMainFontSetting.size + 2) / 2;
+}
 
 void ConvertTextColors() {
     for (int i = 0; i < 16; ++i) {

@@ -31,14 +31,14 @@ constexpr u32 kKindOffset = 0x8000;
 struct DialogSpec {
     u16 speaker = 0xFFFD;  // resolved role id; 0xFFFD no speaker
     u16 frameAct = 9900;
-    u16 width2 = 4, height2 = 3;     // kind 2, in units
-    u16 width1 = 40, height1 = 10;   // kind 1, in units
-    u16 x = 0x8000, y = 0x8000;      // screen position; 0x8000 none
-    i16 dx = 0, dy = 0;              // offsets of kind bit 0x8000
-    u32 flags = 0;                   // record flags to start with
+    u16 width2 = 4, height2 = 3;    // kind 2, in units
+    u16 width1 = 40, height1 = 10;  // kind 1, in units
+    u16 x = 0x8000, y = 0x8000;     // screen position; 0x8000 none
+    i16 dx = 0, dy = 0;             // offsets of kind bit 0x8000
+    u32 flags = 0;                  // record flags to start with
     u16 displayTime = kNoDisplayTime;
-    const char* text = nullptr;      // ends with "%Q"
-    u32 textLen = 0;                 // bytes before the mark
+    const char* text = nullptr;  // ends with "%Q"
+    u32 textLen = 0;             // bytes before the mark
 };
 
 struct DialogRecord {
@@ -49,10 +49,10 @@ struct DialogRecord {
     i16 speakerSlot = kNoSpeakerSlot;
     u16 speaker = 0xFFFD;
     int frameState = 0;
-    u32 revealed = 0;       // bytes of the text taken so far
-    u32 pageStart = 0;      // first byte of the page on show
-    i32 delay = 10;         // frames per character
-    i32 counter = 0;        // frames until the next character
+    u32 revealed = 0;                  // bytes of the text taken so far
+    u32 pageStart = 0;                 // first byte of the page on show
+    i32 delay = 10;                    // frames per character
+    i32 counter = 0;                   // frames until the next character
     u16 displayTime = kNoDisplayTime;  // tenths of a second
     u32 startTime = 0;
     u32 opening = 0;        // 0..4: the box grows over four frames
@@ -72,12 +72,12 @@ struct ScreenItem {
 
 extern std::vector<std::unique_ptr<DialogRecord>> gDialogs;
 extern std::vector<ScreenItem> gScreenItems;
-extern u32 gDialogTextSize;     // layout unit: (main font size + 2) / 2
-extern u32 gChosenAnswer;       // the highlighted answer
-extern i32 gDialogInput;        // confirm presses of this frame for the boxes
-extern i32 gDialogClick;        // a mouse click of this frame for the boxes
-extern i32 gInputLock;          // player control ignores movement while set
-extern i32 gMouseLockFrames;    // frames the left button reads as released
+extern u32 gDialogTextSize;   // layout unit: (main font size + 2) / 2
+extern u32 gChosenAnswer;     // the highlighted answer
+extern i32 gDialogInput;      // confirm presses of this frame for the boxes
+extern i32 gDialogClick;      // a mouse click of this frame for the boxes
+extern i32 gInputLock;        // player control ignores movement while set
+extern i32 gMouseLockFrames;  // frames the left button reads as released
 extern u16 gTextColors[16], gShadowColors[16];
 extern std::vector<std::string> gKeptTexts;
 

@@ -21,7 +21,9 @@ char gEnteredNames[kNameSlots][3][32];
 
 namespace {
 
-u32 Op(const CmdArgs& a) { return LoadU16(a.at) & 0x3FFFu; }
+u32 Op(const CmdArgs& a) {
+    return LoadU16(a.at) & 0x3FFFu;
+}
 
 // The option bits of the next box: a clear bit adds its flag.
 struct OptionBit {
@@ -30,8 +32,8 @@ struct OptionBit {
     u32 kindBit;
 };
 constexpr OptionBit kOptionBits[] = {
-    {31, 0x20, 0},       {30, 0x400, 0},          {29, 0x80, 0},          {28, 0, kKindOffset},
-    {27, 0, kKindBound}, {26, 0x02, 0},           {25, 0, kKindKeepText},
+    {31, 0x20, 0},       {30, 0x400, 0}, {29, 0x80, 0},          {28, 0, kKindOffset},
+    {27, 0, kKindBound}, {26, 0x02, 0},  {25, 0, kKindKeepText},
 };
 
 // Name entry: the three fields of the running entry.
@@ -45,7 +47,8 @@ NameEntry gNameEntry;
 void EndNameEntry() {
     for (int i = 0; i < 3; ++i) {
         if (gNameEntry.fields[i] && gNameEntry.slot >= 0 && gNameEntry.slot < kNameSlots)
-            std::snprintf(gEnteredNames[gNameEntry.slot][i], 32, "%s", gNameEntry.fields[i]->Text());
+            std::snprintf(gEnteredNames[gNameEntry.slot][i], 32, "%s",
+                          gNameEntry.fields[i]->Text());
         gNameEntry.fields[i].reset();
     }
     SetActiveTextBuf(nullptr);
@@ -102,24 +105,41 @@ Step CmdDialog(TalkContext* c, CmdArgs& a) {
 
 Step CmdNextBox(TalkContext*, CmdArgs& a) {
     switch (Op(a)) {
-        case 0x07: gNextBox.opts &= ~(1u << 31); break;
+        case 0x07:
+            gNextBox.opts &= ~(1u << 31);
+            break;
         case 0x08:
             gNextBox.time = a.v[0];
             gNextBox.timeSet = true;
             break;
-        case 0x09: gNextBox.opts &= ~(1u << 30); break;
-        case 0x50: gNextBox.opts &= ~(1u << 29); break;
+        case 0x09:
+            gNextBox.opts &= ~(1u << 30);
+            break;
+        case 0x50:
+            gNextBox.opts &= ~(1u << 29);
+            break;
         case 0x68:
             gNextBox.opts &= ~(1u << 28);
             gNextBox.dx = static_cast<i16>(a.v[0]);
             gNextBox.dy = static_cast<i16>(a.v[1]);
             break;
-        case 0x69: gNextBox.opts &= ~(1u << 27); break;
-        case 0x79: gNextBox.opts &= ~(1u << 26); break;
-        case 0x7C: gNextBox.opts &= ~(1u << 25); break;
-        case 0xA0: gNextBox.centreX = true; return Step::Yield;
-        case 0xE9: gNextBox.centreY = true; return Step::Yield;
-        default: break;
+        case 0x69:
+            gNextBox.opts &= ~(1u << 27);
+            break;
+        case 0x79:
+            gNextBox.opts &= ~(1u << 26);
+            break;
+        case 0x7C:
+            gNextBox.opts &= ~(1u << 25);
+            break;
+        case 0xA0:
+            gNextBox.centreX = true;
+            return Step::Yield;
+        case 0xE9:
+            gNextBox.centreY = true;
+            return Step::Yield;
+        default:
+            break;
     }
     return Step::On;
 }
@@ -139,7 +159,8 @@ Step CmdCaption(TalkContext* c, CmdArgs& a) {
     } else {
         u32 var = a.v[0];
         if (var != 11 && var != 12) {
-            ErrorBox(B5("對話系統(Caption2)"), B5("設定的變數(%d)和系統衝突"), static_cast<int>(var));
+            ErrorBox(B5("對話系統(Caption2)"), B5("設定的變數(%d)和系統衝突"),
+                     static_cast<int>(var));
             return Step::On;
         }
         n = static_cast<i32>(gScriptVars[var]);
@@ -168,7 +189,9 @@ Step CmdQuake(TalkContext*, CmdArgs& a) {
     return Step::On;
 }
 
-Step CmdSkipText(TalkContext*, CmdArgs&) { return Step::On; }
+Step CmdSkipText(TalkContext*, CmdArgs&) {
+    return Step::On;
+}
 
 Step CmdFont(TalkContext*, CmdArgs& a) {
     i32 h = static_cast<i32>(a.v[0]), adv = static_cast<i32>(a.v[0] + a.v[1]);
@@ -188,7 +211,8 @@ Step CmdFont(TalkContext*, CmdArgs& a) {
 Step CmdTalkValue(TalkContext* c, CmdArgs& a) {
     u16 id = static_cast<u16>(a.v[0]) == kRefOwner ? c->owner : static_cast<u16>(a.v[0]);
     int slot = -1;
-    if (GetRoleIndex(id, &slot) && slot >= 0 && slot < kRoleRows) gMapRoles[slot].talk = static_cast<u16>(a.v[1]);
+    if (GetRoleIndex(id, &slot) && slot >= 0 && slot < kRoleRows)
+        gMapRoles[slot].talk = static_cast<u16>(a.v[1]);
     i32 row = FindRecord(id);
     if (row >= 0) SetRecordWord(row, 7, static_cast<u16>(a.v[1]));
     return Step::On;

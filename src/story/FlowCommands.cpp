@@ -18,10 +18,16 @@ namespace {
 
 constexpr u32 kMoneyCap = 0x80000000u;
 
-Step JumpTo(TalkContext* c, u32 target) { return TalkJump(c, target) ? Step::Jumped : Step::Ended; }
-Step JumpIf(TalkContext* c, bool cond, u32 target) { return cond ? JumpTo(c, target) : Step::On; }
+Step JumpTo(TalkContext* c, u32 target) {
+    return TalkJump(c, target) ? Step::Jumped : Step::Ended;
+}
+Step JumpIf(TalkContext* c, bool cond, u32 target) {
+    return cond ? JumpTo(c, target) : Step::On;
+}
 
-u32 Op(const CmdArgs& a) { return LoadU16(a.at) & 0x3FFFu; }
+u32 Op(const CmdArgs& a) {
+    return LoadU16(a.at) & 0x3FFFu;
+}
 
 // The slot of a role reference (0xFFF0 the owner), or -1.
 int RoleSlotOf(TalkContext* c, u32 ref) {
@@ -65,13 +71,17 @@ bool PartyWears(u32 record) {
 }
 
 // Variable number operand: valid numbers are 0..255; others refuse the command.
-bool VarOk(u32 v) { return static_cast<i32>(v) >= 0 && static_cast<i32>(v) < kScriptVarCount; }
+bool VarOk(u32 v) {
+    return static_cast<i32>(v) >= 0 && static_cast<i32>(v) < kScriptVarCount;
+}
 
 }  // namespace
 
 // ---- The loop's own ----
 
-Step CmdSkip(TalkContext*, CmdArgs&) { return Step::Yield; }
+Step CmdSkip(TalkContext*, CmdArgs&) {
+    return Step::Yield;
+}
 Step CmdRunOn(TalkContext*, CmdArgs&) {
     gTalkRun.runOn = true;
     return Step::On;
@@ -80,7 +90,9 @@ Step CmdRunOff(TalkContext*, CmdArgs&) {
     gTalkRun.runOn = false;
     return Step::Yield;
 }
-Step CmdNop(TalkContext*, CmdArgs&) { return Step::On; }
+Step CmdNop(TalkContext*, CmdArgs&) {
+    return Step::On;
+}
 Step CmdEnd(TalkContext* c, CmdArgs&) {
     TalkEnd(c);
     return Step::Ended;
@@ -92,7 +104,9 @@ Step CmdCountdown(TalkContext*, CmdArgs& a) {
 
 // ---- Jumps and tests ----
 
-Step CmdJump(TalkContext* c, CmdArgs& a) { return JumpTo(c, a.v[0]); }
+Step CmdJump(TalkContext* c, CmdArgs& a) {
+    return JumpTo(c, a.v[0]);
+}
 
 Step CmdFlagJump(TalkContext* c, CmdArgs& a) {
     bool set = GetGameFlag(static_cast<i32>(a.v[0])) != 0;
@@ -216,7 +230,8 @@ Step CmdActJump(TalkContext* c, CmdArgs& a) {
 
 Step CmdGoTalk(TalkContext* c, CmdArgs& a) {
     // A missing file has posted the window's end; the loop stops.
-    return LoadTalk(c, static_cast<int>(a.v[0])) && c->owner != kTalkFree ? Step::Jumped : Step::Ended;
+    return LoadTalk(c, static_cast<int>(a.v[0])) && c->owner != kTalkFree ? Step::Jumped
+                                                                          : Step::Ended;
 }
 
 // ---- Variables ----
@@ -229,9 +244,13 @@ Step CmdVariable(TalkContext* c, CmdArgs& a) {
     Step s = Step::On;
     switch (op) {
         case 0x1D:
-        case 0xB5: var = value; break;
+        case 0xB5:
+            var = value;
+            break;
         case 0x1E:
-        case 0xB6: var += value; break;
+        case 0xB6:
+            var += value;
+            break;
         case 0x1F:
         case 0xB7:
             var -= value;
@@ -245,11 +264,14 @@ Step CmdVariable(TalkContext* c, CmdArgs& a) {
         case 0xB9:
             if (var <= value) s = JumpTo(c, a.v[2]);
             break;
-        case 0x30E: var *= value; break;
+        case 0x30E:
+            var *= value;
+            break;
         case 0x30F:
             if (value != 0) var /= value;
             break;
-        default: break;
+        default:
+            break;
     }
     if (gScriptVars[0] > kMoneyCap) gScriptVars[0] = kMoneyCap;
     return s;
@@ -259,10 +281,16 @@ Step CmdVariable(TalkContext* c, CmdArgs& a) {
 
 Step CmdCounter(TalkContext* c, CmdArgs& a) {
     switch (Op(a)) {
-        case 0x22: gStoryCounter = a.v[0] > 1000 ? 0 : a.v[0]; return Step::On;
-        case 0x23: return JumpIf(c, a.v[0] <= (gStoryCounter & 0xFFFF), a.v[1]);
-        case 0x24: return JumpIf(c, gStoryCounter > gStoryCounterMark + a.v[0], a.v[1]);
-        default: gStoryCounterMark = gStoryCounter; return Step::On;
+        case 0x22:
+            gStoryCounter = a.v[0] > 1000 ? 0 : a.v[0];
+            return Step::On;
+        case 0x23:
+            return JumpIf(c, a.v[0] <= (gStoryCounter & 0xFFFF), a.v[1]);
+        case 0x24:
+            return JumpIf(c, gStoryCounter > gStoryCounterMark + a.v[0], a.v[1]);
+        default:
+            gStoryCounterMark = gStoryCounter;
+            return Step::On;
     }
 }
 
@@ -296,11 +324,21 @@ Step CmdPicShow(TalkContext*, CmdArgs& a) {
 
 Step CmdFlag(TalkContext*, CmdArgs& a) {
     switch (Op(a)) {
-        case 0x19: SetGameFlag(static_cast<i32>(a.v[0])); return Step::On;
-        case 0x1A: ClearGameFlag(static_cast<i32>(a.v[0])); return Step::On;
-        case 0x93: SetGameFlag(70); break;
-        case 0x94: SetGameFlag(19); break;
-        case 0x95: ClearGameFlag(19); break;
+        case 0x19:
+            SetGameFlag(static_cast<i32>(a.v[0]));
+            return Step::On;
+        case 0x1A:
+            ClearGameFlag(static_cast<i32>(a.v[0]));
+            return Step::On;
+        case 0x93:
+            SetGameFlag(70);
+            break;
+        case 0x94:
+            SetGameFlag(19);
+            break;
+        case 0x95:
+            ClearGameFlag(19);
+            break;
         default:
             ClearGameFlag(16);
             ClearGameFlag(76);

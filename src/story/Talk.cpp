@@ -63,7 +63,9 @@ u32 ReadTalkOffset(int entry) {
     return LoadU32(raw);
 }
 
-bool OffsetInFile(u32 off) { return off != 0 && u64{off} + kTalkBase < gTalkFileSize; }
+bool OffsetInFile(u32 off) {
+    return off != 0 && u64{off} + kTalkBase < gTalkFileSize;
+}
 
 enum class Open { Done, Missing, BadEntry };
 
@@ -90,7 +92,8 @@ Open OpenTalk(TalkContext* c, int n, bool loadTalkBox) {
     c->ip = 0;
     if (!OffsetInFile(off)) {
         char what[96];
-        std::snprintf(what, sizeof(what), "talk %d: offset-table entry %d holds 0x%X", n, entry, off);
+        std::snprintf(what, sizeof(what), "talk %d: offset-table entry %d holds 0x%X", n, entry,
+                      off);
         TalkFault(c, what);
         return Open::BadEntry;
     }
@@ -105,7 +108,8 @@ void TickTimerVars() {
 
 void ReportUndefined(TalkContext* c, u32 op) {
     Beep();
-    ErrorBox(B5("對話系統"), B5("沒有指令(%d,%x),(%d,%x)"), op, op, gTalkRun.prevOp, gTalkRun.prevOp);
+    ErrorBox(B5("對話系統"), B5("沒有指令(%d,%x),(%d,%x)"), op, op, gTalkRun.prevOp,
+             gTalkRun.prevOp);
     TalkEnd(c);
 }
 
@@ -164,10 +168,13 @@ void TalkFilePath(int file, char* out, size_t size) {
     std::snprintf(out, size, "%sMH_Data\\Talk%d.dat", gBasePath, file);
 }
 
-void ResetTalkContext(TalkContext* c) { std::memset(c, 0xFF, sizeof(*c)); }
+void ResetTalkContext(TalkContext* c) {
+    std::memset(c, 0xFF, sizeof(*c));
+}
 
 void TalkFault(TalkContext* c, const char* what) {
-    ErrorBox(B5("對話系統"), "Talk%d.dat offset 0x%X: %s", gTalkFile, c->offset + kTalkBase + c->ip, what);
+    ErrorBox(B5("對話系統"), "Talk%d.dat offset 0x%X: %s", gTalkFile, c->offset + kTalkBase + c->ip,
+             what);
     TalkEnd(c);
 }
 
@@ -203,8 +210,9 @@ void TalkEnd(TalkContext* c) {
             if (gTalkTurn.slot == slot && gTalkTurn.action != -1) r.act->action = gTalkTurn.action;
             if (gTalkTurn.slot == slot && gTalkTurn.dir != -1) r.act->dir = gTalkTurn.dir;
             if (!TakeActData(r.act))
-                ErrorBox(B5("Act Err34(Talk:Talkend)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId,
-                         r.act->act, r.act->action, r.act->dir);
+                ErrorBox(B5("Act Err34(Talk:Talkend)"),
+                         B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId, r.act->act,
+                         r.act->action, r.act->dir);
         }
     }
     gTalkTurn = TalkTurn{};
@@ -220,13 +228,15 @@ int Talk(TalkContext* c) {
         RoleSlot* player = PlayerRow();
         if (player && ((player->x & 15) || (player->y & 15))) return 1;
         int owner = -1;
-        if (c->owner != kTalkSpot && GetRoleIndex(c->owner, &owner)) gMapRoles[owner].state |= 0x80000;
+        if (c->owner != kTalkSpot && GetRoleIndex(c->owner, &owner))
+            gMapRoles[owner].state |= 0x80000;
         Open o = OpenTalk(c, c->talk, false);
         if (o != Open::Done) return o == Open::Missing ? 0 : 1;
         gTalkFlags |= kTalkLockBit;
         if (player && player->act && !TakeActData(player->act))
-            ErrorBox(B5("Act Err21(Talk:LoadTalk)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId,
-                     player->act->act, player->act->action, player->act->dir);
+            ErrorBox(B5("Act Err21(Talk:LoadTalk)"),
+                     B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, player->act->act,
+                     player->act->action, player->act->dir);
     }
     // A box of this talk that waits for the player holds the script.
     if (c->speakerState == 1) return 1;
@@ -255,7 +265,9 @@ void StartTalk(u16 talk, u16 owner) {
     c.speakerState = 0;
 }
 
-bool TalkRunning() { return gTalkContext.owner != kTalkFree; }
+bool TalkRunning() {
+    return gTalkContext.owner != kTalkFree;
+}
 
 void TalkStep() {
     // A missing talk file has closed the window already; the tick goes on.
@@ -267,7 +279,9 @@ void AllocTalkBuffer() {
     gTalkWindowBytes = 0;
 }
 
-void ZeroScriptVariables() { std::memset(gScriptVars, 0, sizeof(gScriptVars)); }
+void ZeroScriptVariables() {
+    std::memset(gScriptVars, 0, sizeof(gScriptVars));
+}
 
 void ReleaseTalk() {
     TalkHandle.Close();

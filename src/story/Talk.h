@@ -17,13 +17,13 @@ constexpr int kScriptVarCount = 256;
 constexpr int kMaxCommandsPerFrame = 10000;
 
 struct TalkContext {
-    u16 x, y;            // talk partner or clicked spot, map pixels
-    u32 ownerState;      // the owner's state word when the talk started
-    u32 offset;          // window position from kTalkBase; 0 = not loaded yet
-    u16 talk;            // talk number
-    u16 ip;              // next command inside the window
-    u16 owner;           // role id, kTalkSpot, or kTalkFree
-    u16 speakerState;    // 1 a box waits for the player, 2 a box shows
+    u16 x, y;          // talk partner or clicked spot, map pixels
+    u32 ownerState;    // the owner's state word when the talk started
+    u32 offset;        // window position from kTalkBase; 0 = not loaded yet
+    u16 talk;          // talk number
+    u16 ip;            // next command inside the window
+    u16 owner;         // role id, kTalkSpot, or kTalkFree
+    u16 speakerState;  // 1 a box waits for the player, 2 a box shows
     u8 spare[52];
 };
 

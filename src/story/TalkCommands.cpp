@@ -119,9 +119,13 @@ const std::array<const Command*, 0x4000>& Index() {
 
 }  // namespace
 
-std::span<const Command> CommandTable() { return kCommands; }
+std::span<const Command> CommandTable() {
+    return kCommands;
+}
 
-const Command* FindCommand(u32 op) { return Index()[op & 0x3FFF]; }
+const Command* FindCommand(u32 op) {
+    return Index()[op & 0x3FFF];
+}
 
 const Command* FindCommandByName(const char* name) {
     for (const Command& c : kCommands)
@@ -133,10 +137,13 @@ u32 OperandSize(char letter) {
     switch (letter) {
         case 'w':
         case 's':
-        case 'B': return 2;
+        case 'B':
+            return 2;
         case 'd':
-        case 'T': return 4;
-        default: return 0;
+        case 'T':
+            return 4;
+        default:
+            return 0;
     }
 }
 

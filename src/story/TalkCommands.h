@@ -23,7 +23,7 @@ enum class Step {
 struct CmdArgs {
     u8* at = nullptr;  // the command's word in the window (handlers may write operands)
     u32 len = 0;       // bytes including the word
-    u32 v[8] = {};     // fixed operands in order (i16 sign-extended); lists and texts take a slot too
+    u32 v[8] = {};  // fixed operands in order (i16 sign-extended); lists and texts take a slot too
     int count = 0;
     const u8* text = nullptr;  // X: the text's first byte
     u32 textLen = 0;           // X: bytes before the end mark

@@ -69,7 +69,8 @@ void SaveScreenShot(const char* path) {
     if (!p) return;
     std::vector<u16> copy(static_cast<size_t>(w) * h);
     for (i32 y = 0; y < h; ++y)
-        std::memcpy(&copy[static_cast<size_t>(y) * w], reinterpret_cast<u8*>(p) + static_cast<size_t>(y) * pitch,
+        std::memcpy(&copy[static_cast<size_t>(y) * w],
+                    reinterpret_cast<u8*>(p) + static_cast<size_t>(y) * pitch,
                     static_cast<size_t>(w) * 2);
     DisplayUnlock(gDrawSurface);
     SaveScreenShot(copy.data(), w, h, path);

@@ -21,7 +21,9 @@ int gLastButtons = 0;
 int HoveredRole(i32 mx, i32 my) {
     for (int i = 1; i < gMapRoleCount && i < kRoleRows; ++i) {
         const RoleSlot& r = gMapRoles[i];
-        if (i == gPlayerSlot || !(r.state & kRoleShown) || (r.state & 0x04) || r.talk == 0 || r.talkLock) continue;
+        if (i == gPlayerSlot || !(r.state & kRoleShown) || (r.state & 0x04) || r.talk == 0 ||
+            r.talkLock)
+            continue;
         i32 l, t, rr, b;
         if (RoleScreenRect(i, &l, &t, &rr, &b) && mx >= l && mx < rr && my >= t && my < b) return i;
     }
@@ -48,15 +50,17 @@ void StartRoleTalk(int slot) {
         r.act->action = 0;
         r.act->dir = d ^ 1;
         if (!TakeActData(r.act))
-            ErrorBox(B5("Act Err35(Talk:RoleTurn)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId,
-                     r.act->act, r.act->action, r.act->dir);
+            ErrorBox(B5("Act Err35(Talk:RoleTurn)"),
+                     B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId, r.act->act,
+                     r.act->action, r.act->dir);
     }
     if (p.act) {
         p.act->action = 0;
         p.act->dir = d;
         if (!TakeActData(p.act))
-            ErrorBox(B5("Act Err36(Talk:MRoleTFace)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId,
-                     p.act->act, p.act->action, p.act->dir);
+            ErrorBox(B5("Act Err36(Talk:MRoleTFace)"),
+                     B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, p.act->act,
+                     p.act->action, p.act->dir);
     }
     StartTalk(r.talk, r.roleId);
     gTalkContext.x = r.x;
@@ -73,7 +77,8 @@ void TriggerStory() {
     gLastButtons = buttons;
     gHoveredRole = -1;
     gTriggerCursor = 13;
-    const RoleSlot* player = gPlayerSlot >= 0 && gPlayerSlot < kRoleRows ? &gMapRoles[gPlayerSlot] : nullptr;
+    const RoleSlot* player =
+        gPlayerSlot >= 0 && gPlayerSlot < kRoleRows ? &gMapRoles[gPlayerSlot] : nullptr;
     i32 action = player && player->act ? player->act->action : 0;
 
     // Answers of an open answer box take the mouse first.

@@ -38,12 +38,15 @@ TEST_F(CommandTest, Variables) {
         {"negative var refused", "Set -1 5\n Set 9 1", 9, 0, 1},
         // Unsigned compares: -1 is 0xFFFFFFFF.
         {"at least -1 false", "JumpIfAtLeast 9 -1 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0, 1},
-        {"at least -1 true", "Set 9 -1\n JumpIfAtLeast 9 -1 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0, 2},
-        {"at most", "Set 9 4\n JumpIfAtMost 9 4 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0, 2},
-        {"at least long", "SetL 9 0x90000000\n JumpIfAtLeastL 9 0x80000000 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0,
+        {"at least -1 true", "Set 9 -1\n JumpIfAtLeast 9 -1 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0,
          2},
-        {"at most long false", "SetL 9 0x90000000\n JumpIfAtMostL 9 0x80000000 @t\n Set 8 1\n End\nt:\n Set 8 2", 8,
-         0, 1},
+        {"at most", "Set 9 4\n JumpIfAtMost 9 4 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0, 2},
+        {"at least long",
+         "SetL 9 0x90000000\n JumpIfAtLeastL 9 0x80000000 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0,
+         2},
+        {"at most long false",
+         "SetL 9 0x90000000\n JumpIfAtMostL 9 0x80000000 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0,
+         1},
     };
     for (const VarCase& vc : cases) {
         SCOPED_TRACE(vc.name);
@@ -59,8 +62,8 @@ TEST_F(CommandTest, Variables) {
 struct FlagCase {
     const char* name;
     const char* body;
-    std::vector<int> set;    // flags set before
-    int expectFlag;          // the flag that must end set
+    std::vector<int> set;  // flags set before
+    int expectFlag;        // the flag that must end set
     bool expectValue;
 };
 
@@ -76,14 +79,28 @@ TEST_F(CommandTest, FlagsAndJumps) {
         {"jump if flag", "JumpIfFlag 5 @t\n End\nt:\n SetFlag 101", {5}, 101, true},
         {"jump if flag clear", "JumpIfNotFlag 5 @t\n End\nt:\n SetFlag 101", {5}, 101, false},
         {"all flags, empty list jumps", "JumpIfAllFlags @t\n End\nt:\n SetFlag 101", {}, 101, true},
-        {"any flag, empty list goes on", "JumpIfAnyFlag @t\n End\nt:\n SetFlag 101", {}, 101, false},
+        {"any flag, empty list goes on",
+         "JumpIfAnyFlag @t\n End\nt:\n SetFlag 101",
+         {},
+         101,
+         false},
         {"all flags", "JumpIfAllFlags 5 6 @t\n End\nt:\n SetFlag 101", {5}, 101, false},
         {"any flag", "JumpIfAnyFlag 5 6 @t\n End\nt:\n SetFlag 101", {6}, 101, true},
-        {"counter over 1000 stores 0", "Counter 1001\n JumpIfCounterAtLeast 1 @t\n End\nt:\n SetFlag 101", {}, 101,
+        {"counter over 1000 stores 0",
+         "Counter 1001\n JumpIfCounterAtLeast 1 @t\n End\nt:\n SetFlag 101",
+         {},
+         101,
          false},
-        {"counter at least", "Counter 7\n JumpIfCounterAtLeast 7 @t\n End\nt:\n SetFlag 101", {}, 101, true},
-        {"counter past mark", "Counter 5\n MarkCounter\n Counter 9\n JumpIfCounterPast 3 @t\n End\nt:\n SetFlag 101",
-         {}, 101, true},
+        {"counter at least",
+         "Counter 7\n JumpIfCounterAtLeast 7 @t\n End\nt:\n SetFlag 101",
+         {},
+         101,
+         true},
+        {"counter past mark",
+         "Counter 5\n MarkCounter\n Counter 9\n JumpIfCounterPast 3 @t\n End\nt:\n SetFlag 101",
+         {},
+         101,
+         true},
         {"map", "JumpIfMap 7 @t\n End\nt:\n SetFlag 101", {}, 101, true},
         {"not map", "JumpIfNotMap 7 @t\n End\nt:\n SetFlag 101", {}, 101, false},
         {"random with empty list goes on", "JumpRandom\n SetFlag 101", {}, 101, true},
@@ -104,7 +121,9 @@ TEST_F(CommandTest, FlagsAndJumps) {
 }
 
 TEST_F(CommandTest, RandomJumpUsesTheSeededGenerator) {
-    WriteTalks(1, "talk 1\n JumpRandom @a @b @c\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\nc:\n Set 9 3\n End\n");
+    WriteTalks(1,
+               "talk 1\n JumpRandom @a @b @c\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\nc:\n Set 9 "
+               "3\n End\n");
     InitRandom(99);
     std::vector<u32> want;
     for (int i = 0; i < 20; ++i) want.push_back(RandomN(3) + 1);
@@ -116,7 +135,8 @@ TEST_F(CommandTest, RandomJumpUsesTheSeededGenerator) {
 }
 
 TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
-    WriteTalks(1, "talk 1\n JumpByAnswer @a @b\n Set 9 7\n End\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\n");
+    WriteTalks(
+        1, "talk 1\n JumpByAnswer @a @b\n Set 9 7\n End\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\n");
     gChosenAnswer = 1;
     RunTalk(1);
     EXPECT_EQ(gScriptVars[9], 2u);
@@ -134,8 +154,10 @@ TEST_F(CommandTest, ItemTests) {
     owned[3] = 4;
     gOwnedItems = owned.data();
     WriteTalks(1,
-               "talk 1\n JumpIfHasItem 3 @a\n End\na:\n Set 9 1\n JumpIfLacksItem 4 @b\n End\nb:\n Set 9 2\n"
-               " JumpIfItemAtLeast 3 4 @c\n End\nc:\n Set 9 3\n JumpIfItemAtMost 3 3 @d\n Set 9 4\n End\nd:\n"
+               "talk 1\n JumpIfHasItem 3 @a\n End\na:\n Set 9 1\n JumpIfLacksItem 4 @b\n End\nb:\n "
+               "Set 9 2\n"
+               " JumpIfItemAtLeast 3 4 @c\n End\nc:\n Set 9 3\n JumpIfItemAtMost 3 3 @d\n Set 9 "
+               "4\n End\nd:\n"
                " Set 9 5\n End\n");
     RunTalk(1);
     EXPECT_EQ(gScriptVars[9], 4u);
@@ -216,9 +238,12 @@ TEST_F(CommandTest, RoleTests) {
     AddRole(21, 160 + 48, 96);
     (void)a;
     WriteTalks(1,
-               "talk 1\n JumpIfSlotAt 1 10 6 @a\n End\na:\n Set 9 1\n JumpIfRolesApart 20 21 3 @x\n Set 9 2\n"
-               " JumpIfRolesApart 20 21 2 @b\n End\nb:\n Set 9 3\n JumpIfInRect 20 10 6 10 6 @c\n End\nc:\n Set 9 4\n"
-               " JumpIfOutsideRect 20 -1 -1 10 -1 @d\n Set 9 5\n JumpIfFarFromPoint 10 6 20 1 @x\n Set 9 6\n End\n"
+               "talk 1\n JumpIfSlotAt 1 10 6 @a\n End\na:\n Set 9 1\n JumpIfRolesApart 20 21 3 "
+               "@x\n Set 9 2\n"
+               " JumpIfRolesApart 20 21 2 @b\n End\nb:\n Set 9 3\n JumpIfInRect 20 10 6 10 6 @c\n "
+               "End\nc:\n Set 9 4\n"
+               " JumpIfOutsideRect 20 -1 -1 10 -1 @d\n Set 9 5\n JumpIfFarFromPoint 10 6 20 1 @x\n "
+               "Set 9 6\n End\n"
                "d:\n Set 9 99\nx:\n End\n");
     RunTalk(1);
     EXPECT_EQ(gScriptVars[9], 6u);

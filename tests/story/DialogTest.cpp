@@ -139,7 +139,8 @@ TEST_F(DialogTest, ShowAllAtOnceAndPages) {
     AppendDialog(std::move(r));
     for (int i = 0; i < 5; ++i) DlgMessage();
     EXPECT_TRUE(box->pageWait);
-    EXPECT_EQ(std::string(box->text + box->pageStart, box->revealed - box->pageStart), "%Kabcdef%P");
+    EXPECT_EQ(std::string(box->text + box->pageStart, box->revealed - box->pageStart),
+              "%Kabcdef%P");
     gDialogInput = 1;
     DlgMessage();
     DlgMessage();
@@ -186,8 +187,10 @@ TEST_F(DialogTest, ClosingByTime) {
 TEST_F(DialogTest, ChoiceByMouseAndByKeys) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
-    WriteTalks(1, "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n JumpByAnswer @y @n\ny:\n SetFlag 200\n End\n"
-                  "n:\n SetFlag 201\n End\n");
+    WriteTalks(
+        1,
+        "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n JumpByAnswer @y @n\ny:\n SetFlag 200\n End\n"
+        "n:\n SetFlag 201\n End\n");
     for (int way = 0; way < 2; ++way) {
         SCOPED_TRACE(way ? "keys" : "mouse");
         ResetGameFlags();
@@ -254,8 +257,8 @@ TEST_F(DialogTest, CountdownDigits) {
 
 TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {
     std::vector<u16> px(640 * 480, 0);
-    px[0] = ConvertPixel(0x7C00);               // top-left red
-    px[479 * 640 + 1] = ConvertPixel(0x001F);   // bottom row, second pixel blue
+    px[0] = ConvertPixel(0x7C00);              // top-left red
+    px[479 * 640 + 1] = ConvertPixel(0x001F);  // bottom row, second pixel blue
     std::string path = h.Path("shot.bmp");
     ASSERT_EQ(SaveScreenShot(px.data(), 640, 480, path.c_str()), 1);
     std::vector<u8> f = ReadHostFile(path);

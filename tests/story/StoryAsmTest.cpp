@@ -22,7 +22,8 @@ TEST(StoryAsm, SampleTalksRoundTrip) {
 TEST(StoryAsm, LayoutOfACommandWithTextAndTarget) {
     std::vector<u8> f;
     std::string error;
-    ASSERT_TRUE(AssembleTalkFile("talk 3\nx:\n Say 0xFFF0 \"月a\"\n Jump @x\n", &f, &error)) << error;
+    ASSERT_TRUE(AssembleTalkFile("talk 3\nx:\n Say 0xFFF0 \"月a\"\n Jump @x\n", &f, &error))
+        << error;
     u32 first = 4 * kTalkEntries;
     EXPECT_EQ(LoadU32(&f[kTalkBase + 12]), first);
     const u8* p = &f[kTalkBase + first];
@@ -38,15 +39,9 @@ TEST(StoryAsm, LayoutOfACommandWithTextAndTarget) {
 
 TEST(StoryAsm, RefusesBadSource) {
     const char* bad[] = {
-        "talk 1\n NoSuchCommand\n",
-        "talk 1\n Jump @nowhere\n",
-        "talk 1\n Set 5\n",
-        "talk 1\n Set 5 6 7\n",
-        "talk 1\n Set 5 40000\n",
-        "talk 1\n Say 1 \"a%Qb\"\n",
-        "talk 1\n Say 1 \"open\n",
-        "talk 1\nx:\nx:\n End\n",
-        "talk 1\ntalk 1\n End\n",
+        "talk 1\n NoSuchCommand\n", "talk 1\n Jump @nowhere\n", "talk 1\n Set 5\n",
+        "talk 1\n Set 5 6 7\n",     "talk 1\n Set 5 40000\n",   "talk 1\n Say 1 \"a%Qb\"\n",
+        "talk 1\n Say 1 \"open\n",  "talk 1\nx:\nx:\n End\n",   "talk 1\ntalk 1\n End\n",
     };
     for (const char* src : bad) {
         std::vector<u8> f;

@@ -133,50 +133,58 @@ TEST_F(TalkTest, BadScriptsAreReportedOnceAndEndTheTalk) {
         {"entry 0", [] { return Header(0); }},
         {"entry past the file", [] { return Header(0x100000); }},
         {"truncated offset table", [] { return std::vector<u8>(0x300, 0); }},
-        {"undefined opcode", [] {
+        {"undefined opcode",
+         [] {
              auto f = Header(kFirst);
              Put16(f, 0x0058);
              return f;
          }},
-        {"filler", [] {
+        {"filler",
+         [] {
              auto f = Header(kFirst);
              Put16(f, 0x0C0C);
              Put16(f, 0x0C0C);
              return f;
          }},
-        {"command cut by the file end", [] {
+        {"command cut by the file end",
+         [] {
              auto f = Header(kFirst);
              Put16(f, 0x001D);
              Put16(f, 5);
              return f;
          }},
-        {"text without its mark", [] {
+        {"text without its mark",
+         [] {
              auto f = Header(kFirst);
              Put16(f, 0x0001);
              Put16(f, 0xFFF1);
              for (char ch : std::string("abcdef")) f.push_back(static_cast<u8>(ch));
              return f;
          }},
-        {"odd target", [] {
+        {"odd target",
+         [] {
              auto f = Header(kFirst);
              Put16(f, 0x000F);
              Put32(f, kFirst + 1);
              Put16(f, 0x3FFF);
              return f;
          }},
-        {"target past the file", [] {
+        {"target past the file",
+         [] {
              auto f = Header(kFirst);
              Put16(f, 0x000F);
              Put32(f, 0x7FFFFFF0);
              return f;
          }},
-        {"endless loop", [] {
+        {"endless loop",
+         [] {
              auto f = Header(kFirst);
              Put16(f, 0x000F);
              Put32(f, kFirst);
              return f;
          }},
-        {"command of another family", [] {
+        {"command of another family",
+         [] {
              auto f = Header(kFirst);
              Put16(f, 0x0077);
              Put16(f, 0);
@@ -219,7 +227,8 @@ TEST_F(TalkTest, EveryTableRowHasTheLengthItsSignatureGives) {
         for (const char* s = c.sig; *s; ++s) want += OperandSize(*s);
         ASSERT_EQ(CommandLength(c, bytes.data(), 64, &len, nullptr), LenResult::Ok);
         EXPECT_EQ(len, want);
-        EXPECT_EQ(CommandLength(c, bytes.data(), want - 1, &len, nullptr), want > 2 ? LenResult::Short : LenResult::Ok);
+        EXPECT_EQ(CommandLength(c, bytes.data(), want - 1, &len, nullptr),
+                  want > 2 ? LenResult::Short : LenResult::Ok);
     }
 }
 

@@ -78,7 +78,8 @@ bool WriteSampleTalks(const std::string& root, std::string* error) {
     }
     std::string path = root + "/MH_Data/Talk1.dat";
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) *error = "cannot write " + path;
     return static_cast<bool>(out);
 }

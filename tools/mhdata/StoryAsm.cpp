@@ -74,14 +74,17 @@ struct Assembler {
     bool Number(const Token& t, char letter, int line) {
         if (t.kind != Token::Number) return Fail(error, line, "a number is expected");
         i64 v = t.number;
-        bool fits = letter == 's' ? v >= -32768 && v <= 32767
+        bool fits = letter == 's'   ? v >= -32768 && v <= 32767
                     : letter == 'd' ? v >= -2147483648LL && v <= 0xFFFFFFFFLL
                     : letter == 'B' ? v >= 0 && v <= 255
                                     : v >= -32768 && v <= 0xFFFF;
         if (!fits) return Fail(error, line, "operand out of range: " + std::to_string(v));
-        if (letter == 'd') w.U32(static_cast<u32>(v));
-        else if (letter == 'B') w.U16(static_cast<u16>(v));
-        else w.U16(static_cast<u16>(v));
+        if (letter == 'd')
+            w.U32(static_cast<u32>(v));
+        else if (letter == 'B')
+            w.U16(static_cast<u16>(v));
+        else
+            w.U16(static_cast<u16>(v));
         return true;
     }
 
@@ -96,7 +99,8 @@ struct Assembler {
     bool Text(const Token& t, int line) {
         if (t.kind != Token::Text) return Fail(error, line, "a text is expected");
         std::string b = Utf8ToBig5(t.text);
-        if (b.find("%Q") != std::string::npos) return Fail(error, line, "a text holds its end mark %Q");
+        if (b.find("%Q") != std::string::npos)
+            return Fail(error, line, "a text holds its end mark %Q");
         // The interpreter looks for the mark word by word.
         if (b.size() & 1) b += ' ';
         w.Bytes(b.data(), b.size());
@@ -111,7 +115,8 @@ struct Assembler {
             char letter = *s;
             if (letter == 'F') {
                 // Numbers up to the first target (or the end of the line).
-                while (k < ops.size() && ops[k].kind == Token::Number && !(s[1] == 'T' && k + 1 == ops.size())) {
+                while (k < ops.size() && ops[k].kind == Token::Number &&
+                       !(s[1] == 'T' && k + 1 == ops.size())) {
                     if (!Number(ops[k++], 'w', line)) return false;
                 }
                 w.U16(kListEnd);
@@ -123,12 +128,16 @@ struct Assembler {
                 w.U32(kTargetListEnd);
                 continue;
             }
-            if (k >= ops.size()) return Fail(error, line, std::string(cmd.name) + ": too few operands");
+            if (k >= ops.size())
+                return Fail(error, line, std::string(cmd.name) + ": too few operands");
             const Token& t = ops[k++];
-            bool ok = letter == 'T' ? Target(t, line) : letter == 'X' ? Text(t, line) : Number(t, letter, line);
+            bool ok = letter == 'T'   ? Target(t, line)
+                      : letter == 'X' ? Text(t, line)
+                                      : Number(t, letter, line);
             if (!ok) return false;
         }
-        if (k != ops.size()) return Fail(error, line, std::string(cmd.name) + ": too many operands");
+        if (k != ops.size())
+            return Fail(error, line, std::string(cmd.name) + ": too many operands");
         return true;
     }
 
@@ -142,14 +151,16 @@ struct Assembler {
         std::string rest = space == std::string::npos ? "" : s.substr(space);
         if (head.back() == ':' && rest.find_first_not_of(" \t") == std::string::npos) {
             std::string name = head.substr(0, head.size() - 1);
-            if (!labels.emplace(name, Here()).second) return Fail(error, line, "label defined twice: " + name);
+            if (!labels.emplace(name, Here()).second)
+                return Fail(error, line, "label defined twice: " + name);
             return true;
         }
         std::vector<Token> ops;
         std::string what;
         if (!Tokenize(rest, &ops, &what)) return Fail(error, line, what);
         if (head == "talk") {
-            if (ops.size() != 1 || ops[0].kind != Token::Number) return Fail(error, line, "talk needs its number");
+            if (ops.size() != 1 || ops[0].kind != Token::Number)
+                return Fail(error, line, "talk needs its number");
             int n = static_cast<int>(ops[0].number);
             int file = 0, entry = 0;
             TalkFileEntry(n, &file, &entry);
@@ -215,7 +226,8 @@ bool DisassembleTalkFile(const std::vector<u8>& file, std::string* out, std::str
             const Command* cmd = avail >= 2 ? FindCommand(LoadU16(p)) : nullptr;
             CmdArgs args;
             u32 len = 0;
-            if (!cmd || (LoadU16(p) & 0xC000) || CommandLength(*cmd, p, avail, &len, &args) != LenResult::Ok) {
+            if (!cmd || (LoadU16(p) & 0xC000) ||
+                CommandLength(*cmd, p, avail, &len, &args) != LenResult::Ok) {
                 *error = "undecodable bytes at file offset " + std::to_string(kTalkBase + pos);
                 return false;
             }
@@ -242,8 +254,10 @@ bool DisassembleTalkFile(const std::vector<u8>& file, std::string* out, std::str
                 } else {
                     u32 n = OperandSize(letter);
                     u32 v = n == 2 ? LoadU16(p + at) : LoadU32(p + at);
-                    if (letter == 's') o << " " << static_cast<i16>(v);
-                    else o << " " << v;
+                    if (letter == 's')
+                        o << " " << static_cast<i16>(v);
+                    else
+                        o << " " << v;
                     at += n;
                 }
             }

@@ -17,7 +17,8 @@ bool ReadFile(const char* path, std::string* out) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: mhtalk asm <source.txt> <TalkN.dat>\n       mhtalk dis <TalkN.dat>\n");
+    std::fprintf(stderr,
+                 "usage: mhtalk asm <source.txt> <TalkN.dat>\n       mhtalk dis <TalkN.dat>\n");
     return 2;
 }
 
@@ -37,7 +38,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
         return out ? 0 : 1;
     }
     if (mode == "dis" && argc == 3) {

@@ -31,8 +31,12 @@ int GetRoleIndex(u16 ref, int* index) {
     return *index >= 0 ? 1 : 0;
 }
 
-i32 FindRecord(u16) { return -1; }
-u16 RecordWord(i32, int) { return 0; }
+i32 FindRecord(u16) {
+    return -1;
+}
+u16 RecordWord(i32, int) {
+    return 0;
+}
 void SetRecordWord(i32, int, u16) {}
 
 void ResetRoleStandIn() {
@@ -48,7 +52,9 @@ void ResetRoleStandIn() {
     gPicShowCounter = 0;
 }
 
-i32 DrawCountdownDigit(i32, i32, int) { return 16; }
+i32 DrawCountdownDigit(i32, i32, int) {
+    return 16;
+}
 
 // Until the act frames exist a role covers one 32 x 48 figure standing on its cell.
 bool RoleScreenRect(int slot, i32* l, i32* t, i32* r, i32* b) {
