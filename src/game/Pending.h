@@ -16,9 +16,6 @@
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
 
-// System services that draw, and the screenshot.
-
-void SaveScreenShot(const char* path);
 
 // Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target
 // (BindVideoToPrimary).
@@ -37,10 +34,11 @@ void FreePictureCaches();
 #include "game/RoleTable.h"
 void MakeAStarPool();
 
-// Story scripts and dialogue.
-void AllocTalkBuffer();
-void ConvertTextColors();
-void ZeroScriptVariables();
+// Story scripts and dialogue: the interpreter, the boxes, the screenshot.
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/TextTools.h"
+#include "story/Trigger.h"
 void ClearQuestList();
 
 // Screens and the world map.
@@ -50,10 +48,8 @@ void DestroyScreenObjects();
 void ClearScreenHubWord();
 
 // Map mode, story and screens.
-void TriggerStory();
 void KeyCole();
 void UpdateKeyStates();
-void TalkStep();
 void UpdateRoles();
 void UpdateMapScene();
 void SetMapCursorAction(int action);
@@ -61,27 +57,16 @@ void EnterBattle();
 void ReturnFromBattle(int won);
 void RunInterface(u32 screen);
 void RunDevTool();
-bool TalkRunning();  // the talk context has an owner
-void SetDialogTextSize();
 
 // Built: the countdown's expiry and the map's transient lists.
 #include "game/NewGame.h"
 
 // Map entry and new game: services of later modules.
-struct TalkStart {
-    u16 talk = 0xFFFF;
-    u16 owner = 0xFFFF;
-    u32 count = 0;  // talks started so far
-};
-extern TalkStart gLastTalkStart;
-void StartTalk(u16 talk, u16 owner);     // the talk context starts a talk
 void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
 void ReleaseScriptObjectLists();
 void ReleaseWipeEffects();
 void ReleaseTimedObjects();
 void ReleaseRoleHeads();
-void FreeScreenItemList();
-void ReleaseDialogs();
 void ReleaseDialogPictures();
 void StopGhosts();
 void SetScriptVar(int n, i32 value);

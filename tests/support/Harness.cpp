@@ -46,7 +46,12 @@
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
+#include "game/pending/SceneStandIn.h"
+#include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/Trigger.h"
 #include "ui/KeyBindings.h"
 #include "ui/ScreenState.h"
 
@@ -67,6 +72,11 @@ void ResetAllGlobals() {
     ResetCity();
     ResetMapDb();
     ClearDepthScale();
+    ResetTalk();
+    ResetDialogs();
+    ResetStoryCommands();
+    ResetTrigger();
+    ResetSceneStandIn();
     ResetBattleEndRoles();
     ResetDInput();
     ResetGameFonts();

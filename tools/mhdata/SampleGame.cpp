@@ -11,6 +11,7 @@
 #include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
 #include "mhdata/NameTexts.h"
+#include "mhdata/SampleTalks.h"
 #include "mhdata/SoundData.h"
 #include "platform/TextCodec.h"
 
@@ -75,5 +76,6 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleMaps(root, error)) return false;
     if (!WriteSampleArchives(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;
+    if (!WriteSampleTalks(root, error)) return false;
     return true;
 }

@@ -2,17 +2,14 @@
 #include "game/Main.h"
 #include "game/Pending.h"
 
-void TriggerStory() {}
 void KeyCole() {}
 void UpdateKeyStates() {}
-void TalkStep() {}
 void UpdateRoles() {}
-void UpdateMapScene() {}
+// The least the map scene does: age and draw the dialogue boxes.
+void UpdateMapScene() { DlgMessage(); }
 void SetMapCursorAction(int) {}
 // The least a battle start does: mark the battle as running.
 void EnterBattle() { gBattleActive = 1; }
 void ReturnFromBattle(int) {}
 void RunInterface(u32) {}
 void RunDevTool() {}
-bool TalkRunning() { return false; }
-void SetDialogTextSize() {}

@@ -3,9 +3,6 @@
 #include "game/Pending.h"
 
 void MakeAStarPool() {}
-void AllocTalkBuffer() {}
-void ConvertTextColors() {}
-void ZeroScriptVariables() {}
 void ClearQuestList() {}
 void SetupWorldMap() {}
 void ResetInterfaceKeys() {}
