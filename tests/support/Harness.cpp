@@ -34,7 +34,11 @@
 #include "sound/Sound.h"
 #include "story/Countdowns.h"
 #include "ui/KeyBindings.h"
+#include "ui/Control.h"
+#include "ui/MainMenu.h"
+#include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
+#include "ui/UiInput.h"
 
 void ResetAllGlobals() {
     PlatformReset();
@@ -43,7 +47,11 @@ void ResetAllGlobals() {
     ResetGameFlags();
     ResetShellState();
     ResetSettings();
+    ResetScreenManager();
+    DestroyScreenObjects();
     ResetScreenState();
+    ResetUiInput();
+    ResetMainMenu();
     ResetCountdowns();
     ResetBattleEndRoles();
     ResetDInput();

@@ -21,6 +21,3 @@ void ConvertTextColors() {}
 void ZeroScriptVariables() {}
 void ClearQuestList() {}
 void SetupWorldMap() {}
-void ResetInterfaceKeys() {}
-void DestroyScreenObjects() {}
-void ClearScreenHubWord() {}
