@@ -8,6 +8,7 @@
 #include "game/Options.h"
 #include "game/Settings.h"
 #include "mhdata/Databases.h"
+#include "mhdata/InterfaceArt.h"
 #include "mhdata/NameTexts.h"
 #include "mhdata/SoundData.h"
 #include "platform/TextCodec.h"
@@ -71,5 +72,6 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleOptions(root, error)) return false;
     if (!WriteSoundData(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;
+    if (!WriteInterfaceArt(root, error)) return false;
     return true;
 }
