@@ -48,3 +48,67 @@ inline u16 LoadPixel(const u8* p) {
     std::memcpy(&v, p, 2);
     return v;
 }
+
+// The layout's masks copied once per call, so pixel loops keep them in
+// registers instead of reading the globals for every pixel.
+struct PixelMasks {
+    u32 m[3] = {gMaskR, gMaskG, gMaskB};
+    u32 o[3] = {gOverR, gOverG, gOverB};
+    u32 u[3] = {gUnitR, gUnitG, gUnitB};
+    i32 sh[3] = {gShiftR, gShiftG, gShiftB};
+    u32 shr1 = gShr1Mask, shr2 = gShr2Mask, shr3 = gShr3Mask, shr4 = gShr4Mask;
+
+    // The terms of v selected by the bits of level (bit 3 = v/2 .. bit 0 = v/16);
+    // works on one pixel or on a packed pair.
+    u32 Terms(u32 v, int level) const {
+        u32 r = 0;
+        if (level & 8) r += v >> 1 & shr1;
+        if (level & 4) r += v >> 2 & shr2;
+        if (level & 2) r += v >> 3 & shr3;
+        if (level & 1) r += v >> 4 & shr4;
+        return r;
+    }
+    // k/16 of s plus (15 - k)/16 of d; 15 and above is s, 0 and below d.
+    // Terms without branches, for levels that change from pixel to pixel.
+    u32 TermsBranchless(u32 v, u32 level) const {
+        return (v >> 1 & shr1 & (0u - (level >> 3 & 1))) +
+               (v >> 2 & shr2 & (0u - (level >> 2 & 1))) +
+               (v >> 3 & shr3 & (0u - (level >> 1 & 1))) + (v >> 4 & shr4 & (0u - (level & 1)));
+    }
+    u32 Blend(u32 s, u32 d, int k) const {
+        if (k >= 15) return s;
+        if (k <= 0) return d;
+        return Terms(s, k) + Terms(d, 15 - k);
+    }
+    u16 AddSat(u32 s, u32 d) const {
+        u32 r = 0;
+        for (int c = 0; c < 3; ++c) {
+            u32 t = (s & m[c]) + (d & m[c]);
+            r |= t < m[c] ? t : m[c];
+        }
+        return static_cast<u16>(r);
+    }
+    // Channel c of v moved by tint steps, clamped at the top or at 0.
+    u32 Tint(u32 v, i32 tint, int c) const {
+        u32 t = (v & m[c]) + static_cast<u32>(tint) * u[c];
+        if (t & o[c]) return tint >= 0 ? m[c] : 0;
+        return t;
+    }
+    u16 TintPixel(u32 v, const i32 tint[3]) const {
+        return static_cast<u16>(Tint(v, tint[0], 0) | Tint(v, tint[1], 1) | Tint(v, tint[2], 2));
+    }
+    // Three quarters of the channel mean, in every channel.
+    u16 Grey(u32 d) const {
+        u32 v = (((d & m[0]) >> sh[0]) + ((d & m[1]) >> sh[1]) + ((d & m[2]) >> sh[2])) >> 2;
+        return static_cast<u16>((v << sh[0]) + (v << sh[1]) + (v << sh[2]));
+    }
+    // Destination less the tinted source, per channel, stopping at 0.
+    u16 Subtract(u32 s, u32 d, const i32 tint[3]) const {
+        u32 r = 0;
+        for (int c = 0; c < 3; ++c) {
+            u32 t = Tint(s, tint[c], c), dc = d & m[c];
+            r |= dc > t ? (dc - t) & m[c] : 0;
+        }
+        return static_cast<u16>(r);
+    }
+};

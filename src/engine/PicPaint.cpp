@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/AaDraw.h"
 #include "engine/Blend.h"
 #include "engine/PixelFormat.h"
 #include "engine/PlainBlit.h"
 #include "engine/RleBlit.h"
+#include "engine/RleBlitFx.h"
+#include "engine/ZoomBlit.h"
 #include "platform/Display.h"
 
 u16* gPaintBuf;
@@ -189,6 +192,8 @@ void PutPicOutlined(i32 x, i32 y, i32 w, i32 h, i32 mode, const void* extra) {
 void InitBlitTable() {
     std::memset(gBlitTable, 0, sizeof gBlitTable);
     RegisterRleBlitters(gBlitTable);
+    RegisterRleFxBlitters(gBlitTable);
+    RegisterZoomBlitters(gBlitTable);
     RegisterPlainBlitters(gBlitTable);
 }
 
@@ -281,6 +286,8 @@ void ResetPaint() {
     gBlitRowStep = gBlitStretch = gBlitSkewStep = gBlitSkewDir = gBlitSkewX = 0;
     gClipRect = {0, 0, gScreenWidth, gScreenHeight};
     FillRowOffsets(gScreenPitch);
+    ResetZoom();
+    ResetAntiAlias();
     BuildWaveTable();
     InitBlitTable();
 }

@@ -61,6 +61,7 @@ struct RleAlphaOp {
     static constexpr bool kKey2 = true;
     const u8* plane;
     i32 w;
+    PixelMasks k{};
     const u8* row = nullptr;
     bool BeginRow(i32 r) {
         row = plane + static_cast<i64>(r) * w;
@@ -68,12 +69,15 @@ struct RleAlphaOp {
     }
     template <bool Mirror>
     void Lit(u16* d, const u8* s, i32 n, i32 col) {
+        const u8* a = row + col;
         for (i32 i = 0; i < n; ++i) {
             u16* t = Mirror ? d - i : d + i;
-            i32 a = std::min(row[col + i] >> 2, 15);
-            if (a == 0) continue;
-            u32 src = LoadPixel(s + 2 * i);
-            *t = a == 15 ? static_cast<u16>(src) : AddPixelSat(src, ShiftTerms(*t, 15 - a));
+            u32 level = std::min<u32>(a[i] >> 2, 15);
+            u32 src = LoadPixel(s + 2 * i), dst = *t;
+            // Levels vary per pixel: select, do not branch.
+            u32 mixed = k.AddSat(src, k.TermsBranchless(dst, 15 - level));
+            u32 out = level == 0 ? dst : mixed;
+            *t = static_cast<u16>(level == 15 ? src : out);
         }
     }
     template <bool Mirror>

@@ -30,8 +30,9 @@ inline void WalkRleRow(const u8* q, i32 c0, i32 c1, u16* dst, Op& op) {
         u16 kind = word & kRunKindMask;
         i32 a = std::max(col, c0), b = std::min(col + n, c1);
         if (kind == kRunLiteral) {
-            if (a < b) op.template Lit<Mirror>(Mirror ? dst - (a - c0) : dst + (a - c0),
-                                               q + 2 * (a - col), b - a, a);
+            if (a < b)
+                op.template Lit<Mirror>(Mirror ? dst - (a - c0) : dst + (a - c0), q + 2 * (a - col),
+                                        b - a, a);
             q += 2 * n;
         } else if constexpr (Op::kKey2) {
             if (kind == kRunKey2 && a < b)
@@ -41,19 +42,76 @@ inline void WalkRleRow(const u8* q, i32 c0, i32 c1, u16* dst, Op& op) {
     }
 }
 
+// Source rows of the picture, one per drawn row (the common case). A row plan
+// passes over the rows above the clip, moves on after each drawn row and
+// names the picture row in view; plans with kSkew place every row by itself
+// at gBlitSkewX instead of the job's column window.
+struct PlainRows {
+    static constexpr bool kSkew = false;
+    i32 row = 0;
+    bool Skip(const u8*& p, i32 n) {
+        for (i32 i = 0; i < n; ++i) {
+            u16 len = LoadPixel(p) & 0x7FFF;
+            if (!len) return false;
+            p += len;
+        }
+        row = n;
+        return true;
+    }
+    // p is on a row whose length is known to be non-zero.
+    bool Next(const u8*& p) {
+        p += LoadPixel(p) & 0x7FFF;
+        ++row;
+        return true;
+    }
+    i32 Row() const { return row; }
+};
+
+// Vertical scale (gBlitRowStep in 1/1024 rows, gBlitStretch) and, for ground
+// shadows, a skew that moves each row's left edge: both advance for skipped
+// and drawn rows alike.
+template <bool Skew>
+struct ScaledRows {
+    static constexpr bool kSkew = Skew;
+    i32 step = 0, stretch = 0, acc = 0;
+    i32 skewStep = 0, skewDir = 0, skewAcc = 0;
+    i32 row = 0;
+    bool Skip(const u8*& p, i32 n) {
+        for (i32 i = 0; i < n; ++i)
+            if (!Next(p)) return false;
+        return true;
+    }
+    bool Next(const u8*& p) {
+        if constexpr (Skew) {
+            skewAcc += skewStep;
+            gBlitSkewX += (skewAcc >> 10) * skewDir;
+            skewAcc &= 1023;
+        }
+        acc += step;
+        i32 n = acc >> 10;
+        acc &= 1023;
+        i32 moves = stretch ? (n ? 1 : 0) : 1 + n;
+        for (i32 i = 0; i < moves; ++i) {
+            u16 len = LoadPixel(p) & 0x7FFF;
+            if (!len) return false;
+            p += len;
+            ++row;
+        }
+        return true;
+    }
+    i32 Row() const { return row; }
+};
+
 // Walks the visible rows of the run-coded gCurPic from the blit job. A wave
-// shifts each row and the shifted row is clipped on its own.
-template <bool Mirror, class Op>
-void WalkRle(i32 x, i32 w, Op& op, bool advanceWave) {
+// (or a skew plan) shifts each row and the shifted row is clipped on its own;
+// under a skew plan the wave only moves its phase.
+template <bool Mirror, class Op, class Rows = PlainRows>
+void WalkRle(i32 x, i32 w, Op& op, bool advanceWave, Rows rows = Rows()) {
     const u8* pic = static_cast<const u8*>(gCurPic);
     bool wave = gPaintWave > 0 && gPaintWave < 16;
     if ((LoadPixel(pic + 6) & 0x10) != 0) {
         const u8* p = pic + kRleHeaderSize;
-        for (i32 i = 0; i < gBlitSkipRows; ++i) {
-            u16 len = LoadPixel(p) & 0x7FFF;
-            if (!len) return;
-            p += len;
-        }
+        if (!rows.Skip(p, gBlitSkipRows)) return;
         // Columns of the picture in view without a wave.
         i32 c0 = Mirror ? w - gBlitSkipCols - gBlitCols : gBlitSkipCols;
         i32 c1 = c0 + gBlitCols;
@@ -64,21 +122,27 @@ void WalkRle(i32 x, i32 w, Op& op, bool advanceWave) {
         for (i32 r = 0; r < gBlitRows; ++r) {
             u16 len = LoadPixel(p) & 0x7FFF;
             if (!len) break;
-            if (op.BeginRow(gBlitSkipRows + r)) {
-                if (!wave) {
+            if (op.BeginRow(rows.Row())) {
+                bool placed = Rows::kSkew || wave;
+                if (!placed) {
                     WalkRleRow<Mirror>(p + 2, c0, c1, first + static_cast<i64>(r) * stride, op);
                 } else {
-                    i32 s = gWaveTable[gPaintWave][(static_cast<u32>(gWavePhase) + 1 + r) % 33];
+                    i32 s =
+                        Rows::kSkew
+                            ? gBlitSkewX
+                            : gWaveTable[gPaintWave][(static_cast<u32>(gWavePhase) + 1 + r) % 33];
                     i32 x0 = picX + s;
                     i32 lo = std::max(clipL, x0), hi = std::min(clipR, x0 + w);
                     u16* row = gBlitDst - x + static_cast<i64>(r) * stride;
                     if (lo < hi) {
-                        if (Mirror) WalkRleRow<true>(p + 2, w - (hi - x0), w - (lo - x0), row + hi - 1, op);
-                        else WalkRleRow<false>(p + 2, lo - x0, hi - x0, row + lo, op);
+                        if (Mirror)
+                            WalkRleRow<true>(p + 2, w - (hi - x0), w - (lo - x0), row + hi - 1, op);
+                        else
+                            WalkRleRow<false>(p + 2, lo - x0, hi - x0, row + lo, op);
                     }
                 }
             }
-            p += len;
+            if (!rows.Next(p)) break;
         }
     }
     if (wave && advanceWave) gWavePhase = static_cast<i32>((static_cast<u32>(gWavePhase) + 1) % 33);

@@ -13,6 +13,7 @@
 #include "engine/ErrorBox.h"
 #include "engine/MemDbg.h"
 #include "engine/Random.h"
+#include "engine/Tsw.h"
 #include "game/Pending.h"
 #include "game/Session.h"
 #include "game/Settings.h"
@@ -152,6 +153,7 @@ bool GameFrame() {
     gFrameTime = now;
     if (now - gLastFrameTime < gFrameInterval) return false;
     gLastFrameTime = now;
+    PicCacheNewTick();
 
     if (gFrameId == 0) RunCountdowns();
     PollInput();

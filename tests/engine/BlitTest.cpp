@@ -88,29 +88,6 @@ void RleReference(std::vector<u16>& c, const RefPic& p, const Setting& s) {
     }
 }
 
-// A random picture as stored (5-5-5 with both keys in runs), run-coded and converted.
-std::vector<u8> RandomRle(std::mt19937& rng, i32 w, i32 h) {
-    std::vector<u16> src(static_cast<size_t>(w) * h);
-    for (size_t i = 0; i < src.size();) {
-        i32 n = 1 + rng() % 12;
-        u32 pick = rng() % 4;
-        for (i32 j = 0; j < n && i < src.size(); ++j, ++i)
-            src[i] = pick == 0 ? 619 : pick == 1 ? 12703 : static_cast<u16>(rng() & 0x7FFF);
-    }
-    i32 size = 0;
-    u8* pic = RleEncode(src.data(), &size, w, h, 16);
-    EXPECT_EQ(RleConvertToScreen(pic, size, nullptr, nullptr, nullptr), 1);
-    std::vector<u8> out(pic, pic + size);
-    MH_FREE(pic);
-    return out;
-}
-
-ClipRect RandomClip(std::mt19937& rng) {
-    if (rng() % 3 == 0) return {0, 0, 640, 480};
-    i32 l = rng() % 600, t = rng() % 440;
-    return {l, t, 1 + static_cast<i32>(rng() % (640 - l)), 1 + static_cast<i32>(rng() % (480 - t))};
-}
-
 class Blitters : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(Blitters, RunCodedModesMatchTheReference) {

@@ -6,8 +6,10 @@
 #include <random>
 #include <vector>
 
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "engine/RlePic.h"
 
 struct Layout {
     const char* name;
@@ -61,10 +63,18 @@ inline RefPic ReadRefPic(const std::vector<u8>& b) {
             for (i32 i = 0; i < n && c + i < p.w; ++i) {
                 size_t k = static_cast<size_t>(r) * p.w + c + i;
                 switch (run >> 14) {
-                    case 0: p.kind[k] = Px::Lit; p.value[k] = word(q + 2 * i); break;
-                    case 3: p.kind[k] = Px::Key1; break;
-                    case 2: p.kind[k] = Px::Key2; break;
-                    default: break;
+                    case 0:
+                        p.kind[k] = Px::Lit;
+                        p.value[k] = word(q + 2 * i);
+                        break;
+                    case 3:
+                        p.kind[k] = Px::Key1;
+                        break;
+                    case 2:
+                        p.kind[k] = Px::Key2;
+                        break;
+                    default:
+                        break;
                 }
             }
             if ((run >> 14) == 0) q += 2 * n;
@@ -84,6 +94,30 @@ inline Rgb Split(u32 v) {
             static_cast<i32>((v & gMaskB) >> gShiftB)};
 }
 inline u16 Join(Rgb c) {
-    return static_cast<u16>((static_cast<u32>(c.r) << gShiftR) | (static_cast<u32>(c.g) << gShiftG) |
+    return static_cast<u16>((static_cast<u32>(c.r) << gShiftR) |
+                            (static_cast<u32>(c.g) << gShiftG) |
                             (static_cast<u32>(c.b) << gShiftB));
+}
+
+// A random picture as stored (5-5-5 with both keys in runs), run-coded and converted.
+inline std::vector<u8> RandomRle(std::mt19937& rng, i32 w, i32 h) {
+    std::vector<u16> src(static_cast<size_t>(w) * h);
+    for (size_t i = 0; i < src.size();) {
+        i32 n = 1 + rng() % 12;
+        u32 pick = rng() % 4;
+        for (i32 j = 0; j < n && i < src.size(); ++j, ++i)
+            src[i] = pick == 0 ? 619 : pick == 1 ? 12703 : static_cast<u16>(rng() & 0x7FFF);
+    }
+    i32 size = 0;
+    u8* pic = RleEncode(src.data(), &size, w, h, 16);
+    EXPECT_EQ(RleConvertToScreen(pic, size, nullptr, nullptr, nullptr), 1);
+    std::vector<u8> out(pic, pic + size);
+    MH_FREE(pic);
+    return out;
+}
+
+inline ClipRect RandomClip(std::mt19937& rng) {
+    if (rng() % 3 == 0) return {0, 0, 640, 480};
+    i32 l = rng() % 600, t = rng() % 440;
+    return {l, t, 1 + static_cast<i32>(rng() % (640 - l)), 1 + static_cast<i32>(rng() % (480 - t))};
 }

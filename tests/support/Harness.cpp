@@ -19,6 +19,8 @@
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/MemDbg.h"
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
 #include "engine/Random.h"
 #include "engine/Water.h"
 #include "game/Main.h"
@@ -59,6 +61,8 @@ void ResetAllGlobals() {
     ResetTextInput();
     DeleteWaterList();
     FreeCodeMap();
+    ResetPicLib();
+    ResetActs();
     ResetGameData();
     ResetStartup();
     ResetSession();

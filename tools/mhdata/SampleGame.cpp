@@ -7,6 +7,7 @@
 
 #include "game/Options.h"
 #include "game/Settings.h"
+#include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
 #include "mhdata/InterfaceArt.h"
 #include "mhdata/NameTexts.h"
@@ -71,6 +72,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleNames(root, error)) return false;
     if (!WriteSampleOptions(root, error)) return false;
     if (!WriteSoundData(root, error)) return false;
+    if (!WriteSampleArchives(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;
     if (!WriteInterfaceArt(root, error)) return false;
     return true;

@@ -2,8 +2,6 @@
 // least and goes when its module arrives.
 #include "game/Pending.h"
 
-void OpenPictureArchives() {}
-void FreePictureCaches() {}
 u32 ResetMapCache(int) { return 0; }
 void SetRunMark() {}
 void ClearRunMark() {}

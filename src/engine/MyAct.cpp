@@ -1,0 +1,594 @@
+// Act archives, the act cache, the directory-entry cache and TakeActData.
+#include "engine/MyAct.h"
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "engine/ByteIo.h"
+#include "engine/File.h"
+#include "engine/MemDbg.h"
+#include "engine/Tsw.h"
+
+i32 gActCacheMode = 1;
+i32 gActZoomAll = 0;
+i32 gActLastScale = 0, gActLastX = 0, gActLastY = 0;
+
+namespace {
+
+constexpr u32 kMaxActBytes = 1u << 20;  // far above any act program
+
+struct ActNode {
+    ActNode* next;
+    i32 act;
+    u32 size;
+    u8* data;
+};
+
+struct EntryNode {
+    EntryNode* next;
+    i32 archive;
+    u32 entry;
+    u32 offset;
+    u32 size;
+};
+
+struct ActState {
+    cFile files[kPicArchiveCount];
+    bool opened = false;
+    ActNode* buckets[16] = {};
+    u16 counts[16] = {};
+    u32 total = 0;
+    u32 budget = 512u << 10;
+    EntryNode* entries[16] = {};
+    u8* direct = nullptr;  // the last direct read
+    ActZoomFn zoom = nullptr;
+    u32 reads = 0, entryReads = 0;
+    std::string lastError;
+    std::set<i32> reported;
+};
+
+ActState& A() {
+    static ActState s;
+    return s;
+}
+
+void Refuse(i32 act, const std::string& why) {
+    ActState& s = A();
+    s.lastError = why;
+    if (s.reported.size() < 4096 && s.reported.insert(act).second)
+        std::fprintf(stderr, "act %d: %s\n", act, why.c_str());
+}
+
+std::string ActFileName(int archive) {
+    return std::string(kPicArchiveNames[archive]) + ".act";
+}
+
+void OpenActArchives() {
+    ActState& s = A();
+    if (s.opened) return;
+    for (int a = 0; a < kPicArchiveCount; ++a) {
+        std::string path = std::string(GetPicLibBase()) + ActFileName(a);
+        s.files[a].Open(path.c_str(), OPEN_EXISTING, GENERIC_READ);
+    }
+    s.opened = true;
+}
+
+bool ReadAt(cFile& f, u32 offset, void* dst, u32 count) {
+    if (!f.IsOpen() || offset > 0x7FFFFFFFu || f.SeekSet(static_cast<i32>(offset)) == 0)
+        return false;
+    u32 n = count;
+    return count == 0 || (f.Read(dst, &n) && n == count);
+}
+
+// The directory entry of (archive, entry), from the entry cache or the file.
+bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
+    ActState& s = A();
+    for (EntryNode* n = s.entries[entry & 15]; n; n = n->next) {
+        if (n->archive != archive || n->entry != entry) continue;
+        *offset = n->offset;
+        *size = n->size;
+        return true;
+    }
+    u32 at = kTswHeaderSize + kTswEntrySize * (entry - 1);
+    u8 raw[kTswEntrySize];
+    if (!ReadAt(s.files[archive], at, raw, kTswEntrySize)) {
+        Refuse(act, "cannot read the directory entry of " + ActFileName(archive) + " at offset " +
+                        std::to_string(at));
+        return false;
+    }
+    ++s.entryReads;
+    ByteReader r(raw, sizeof(raw));
+    TswEntry e;
+    TswEntryFields(r, e);
+    u64 end = static_cast<u64>(e.offset) + e.size;
+    if (e.offset == 0 || e.size < 2 || e.size > kMaxActBytes || end > s.files[archive].GetSize()) {
+        Refuse(act, "directory entry of " + ActFileName(archive) + " at offset " +
+                        std::to_string(at) + " points outside the file");
+        return false;
+    }
+    auto* n = static_cast<EntryNode*>(MH_ALLOC(sizeof(EntryNode)));
+    *n = EntryNode{s.entries[entry & 15], archive, entry, e.offset, e.size};
+    s.entries[entry & 15] = n;
+    *offset = e.offset;
+    *size = e.size;
+    return true;
+}
+
+// A fresh copy of the act's data, or null.
+u8* ReadActData(i32 act, u32* size) {
+    ActState& s = A();
+    int archive = act / kPicsPerArchive;
+    u32 entry = static_cast<u32>(act % kPicsPerArchive);
+    if (act <= 0 || archive >= kPicArchiveCount || entry == 0) {
+        Refuse(act, "no such act number");
+        return nullptr;
+    }
+    OpenActArchives();
+    if (!s.files[archive].IsOpen()) {
+        Refuse(act, ActFileName(archive) + " is not open");
+        return nullptr;
+    }
+    u32 offset = 0;
+    if (!FindEntry(act, archive, entry, &offset, size)) return nullptr;
+    u8* data = static_cast<u8*>(MH_ALLOC(static_cast<i32>(*size)));
+    if (!ReadAt(s.files[archive], offset, data, *size)) {
+        MH_FREE(data);
+        Refuse(act, "cannot read the act in " + ActFileName(archive) + " at offset " +
+                        std::to_string(offset));
+        return nullptr;
+    }
+    ++s.reads;
+    return data;
+}
+
+int ActBucket(i32 act, i32 key) {
+    return (act == 0xFFFF ? key : act) & 15;
+}
+
+void FreeActNode(ActNode* n) {
+    MH_FREE(n->data);
+    MH_FREE(n);
+}
+
+void TrimActCache() {
+    ActState& s = A();
+    int fullest = 0;
+    for (int b = 1; b < 16; ++b)
+        if (s.counts[b] > s.counts[fullest]) fullest = b;
+    while (s.total >= s.budget && s.buckets[fullest]) {
+        ActNode** tail = &s.buckets[fullest];
+        while ((*tail)->next) tail = &(*tail)->next;
+        ActNode* n = *tail;
+        *tail = nullptr;
+        --s.counts[fullest];
+        s.total -= n->size;
+        FreeActNode(n);
+    }
+}
+
+const u8* PartOf(i32 act, const u8* data, u32 size, i32 key, u32* partBytes) {
+    u32 off = 0, bytes = 0;
+    // The command index is 16 bits wide: longer parts cannot be played.
+    if (!FindActPart(data, size, key, &off, &bytes) || bytes / 2 > 0xFFFF) {
+        Refuse(act, "act has no part " + std::to_string(key));
+        return nullptr;
+    }
+    if (partBytes) *partBytes = bytes;
+    return data + off;
+}
+
+// Reads n operand words at index; false (and nothing read) past the part's end.
+bool Operands(const ActPlayer* p, u32 words, u16 at, int n, u16* out) {
+    if (static_cast<u32>(at) + n > words) return false;
+    for (int i = 0; i < n; ++i) out[i] = LoadU16(p->actData + 2 * (at + i));
+    return true;
+}
+
+void ClearForRestart(ActPlayer* p, u32 keepMode) {
+    p->drawMode &= keepMode;
+    p->delayCount = p->delay = p->cmdIndex = 0;
+    p->layerAct = p->layerAction = 0;
+    p->xOff = p->yOff = 0;
+    p->cellW = p->cellH = 0;
+    p->sound = p->event = 0;
+    p->hitX = p->hitY = 0;
+    p->blend = p->wave = p->wavePhase = 0;
+    p->ldValue = p->colR = p->colG = p->colB = 0;
+    std::memset(p->fl, 0, sizeof(p->fl));
+    p->loopCount = 0;
+    p->loopStart = p->loopEnd = 0;
+    p->ended = p->hold = p->smFlag = 0;
+}
+
+void Restart(ActPlayer* p) {
+    if (p->dir != p->lastDir) {
+        p->lastDir = p->dir;
+        ClearForRestart(p, kActModeKeep);
+    }
+    if (p->action != p->lastAction || p->act != p->lastAct) {
+        p->lastAction = p->action;
+        p->lastAct = p->act;
+        ClearForRestart(p, kActModeKeep | 3);
+    }
+}
+
+// The end of one loop pass; true when the index went back to the start.
+bool EndOfPass(ActPlayer* p) {
+    if (p->loopCount & kLoopEndless) {
+        p->cmdIndex = 0;
+        return true;
+    }
+    --p->loopCount;
+    if (p->loopCount & 0x7FFF) {
+        p->cmdIndex = 0;
+        return true;
+    }
+    p->loopCount = 0;
+    return false;
+}
+
+enum class EndKind { ED, OV, O2 };
+
+// An end command at index at (the index already past it). 1 = return 1, 0 = go on.
+int EndCommand(ActPlayer* p, EndKind kind, u16 at) {
+    if (!(p->loopCount & kLoopSet)) {
+        if (kind == EndKind::ED) {
+            if (p->hold == 1) p->cmdIndex = at;
+        } else if (kind == EndKind::OV) {
+            p->cmdIndex = p->hold == 1 ? at : 0;
+        } else {
+            p->cmdIndex = at;
+            if (p->delayCount == 0) p->ended = 1;
+        }
+        return 1;
+    }
+    if (p->frameCounter == p->loopStart) return 1;
+    if (p->frameCounter == p->loopEnd) {
+        bool again = EndOfPass(p);
+        if (!again && kind == EndKind::OV) p->cmdIndex = 0;
+        if (!again && kind == EndKind::O2) p->cmdIndex = at;
+        return 1;
+    }
+    if (p->frameCounter > p->loopStart) return 1;
+    p->sound = 0;
+    p->event = 0;
+    return 0;
+}
+
+void ApplyScale(ActPlayer* p, u16 v) {
+    p->scaleX = p->scaleY = static_cast<i16>(v);
+    if (p->zoomAlways != 1 && gActZoomAll != 1) return;
+    p->drawMode |= 0x80;
+    if (A().zoom) A().zoom(p->xOff, p->yOff, p->scaleX, p->scaleY);
+    gActLastScale = p->scaleX;
+    gActLastX = p->xOff;
+    gActLastY = p->yOff;
+}
+
+// Applies a tag whose operands are op[]. Unknown words do nothing.
+void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
+    switch (tag) {
+        case kActRF:
+            p->pic = op[0];
+            break;
+        case kActPA:
+            p->frame = op[0];
+            ++p->frameCounter;
+            break;
+        case kActSD:
+            p->delay = op[0];
+            p->delayCount =
+                (p->delayOverride & kDelayOverrideOn) ? (p->delayOverride & 0x7FFF) : p->delay;
+            break;
+        case kActXY:
+            p->xOff = static_cast<i16>(op[0]);
+            p->yOff = static_cast<i16>(op[1]);
+            break;
+        case kActVI:
+            p->drawMode |= 1;
+            break;
+        case kActNO:
+            p->drawMode &= ~1u;
+            break;
+        case kActAM:
+            p->drawMode |= 4;
+            break;
+        case kActAH:
+            p->drawMode |= 8;
+            break;
+        case kActAN:
+            p->drawMode |= 0x2C;
+            break;
+        case kActGS:
+            p->drawMode |= 0x14;
+            p->blend = static_cast<u8>(op[0]);
+            break;
+        case kActLD:
+            p->drawMode |= 0x10;
+            p->ldValue = static_cast<u8>(op[0]);
+            break;
+        case kActSC:
+            ApplyScale(p, op[0]);
+            break;
+        case kActLP:
+            p->loopStart = static_cast<u8>(op[0]);
+            p->loopEnd = static_cast<u8>(op[1]);
+            if (!(p->loopCount & kLoopSet)) p->loopCount = op[2] | kLoopSet;
+            break;
+        case kActTN:
+            p->tnValue = static_cast<u8>(op[0]);
+            p->frameCounter = static_cast<u8>(op[0] >> 8);
+            break;
+        case kActWV:
+            p->sound = op[0];
+            break;
+        case kActAT:
+            p->event = op[0];
+            break;
+        case kActAX:
+            p->hitX = static_cast<i16>(op[0]);
+            break;
+        case kActAY:
+            p->hitY = static_cast<i16>(op[0]);
+            break;
+        case kActOX:
+            p->overlayX = static_cast<i16>(op[0]);
+            break;
+        case kActOY:
+            p->overlayY = static_cast<i16>(op[0]);
+            break;
+        case kActRO:
+            p->overlayPic = op[0];
+            break;
+        case kActOA:
+            p->overlayFrame = op[0];
+            break;
+        case kActAE:
+            p->layerAct = op[0];
+            break;
+        case kActQE:
+            p->layerAction = op[0];
+            break;
+        case kActTW:
+            p->wave = static_cast<u8>(op[0]);
+            break;
+        case kActWH:
+            p->cellW = op[0];
+            p->cellH = op[1];
+            break;
+        case kActCR:
+            p->colR = op[0];
+            p->colR2 = op[1];
+            break;
+        case kActCG:
+            p->colG = op[0];
+            p->colG2 = op[1];
+            break;
+        case kActCB:
+            p->colB = op[0];
+            p->colB2 = op[1];
+            break;
+        case kActCL:
+            p->colR2 = p->colG2 = p->colB2 = 0;
+            break;
+        case kActFL:
+            std::memcpy(p->fl, op, sizeof(p->fl));
+            break;
+        case kActSM:
+            p->smFlag = 1;
+            break;
+        default:
+            break;
+    }
+}
+
+// Runs commands from the command index until a frame ends or the part does.
+void RunCommands(ActPlayer* p) {
+    const u32 words = p->actBytes / 2;
+    p->overlayFrame = 0;
+    while (p->cmdIndex < words) {
+        u16 at = p->cmdIndex;
+        u16 tag = LoadU16(p->actData + 2 * at);
+        p->cmdIndex = static_cast<u16>(at + 1);
+        if (tag == kActED || tag == kActOV || tag == kActO2) {
+            EndKind kind = tag == kActED ? EndKind::ED : tag == kActOV ? EndKind::OV : EndKind::O2;
+            if (EndCommand(p, kind, at)) return;
+            continue;
+        }
+        p->delayCount =
+            (p->delayOverride & kDelayOverrideOn) ? (p->delayOverride & 0x7FFF) : p->delay;
+        int n = ActOperandCount(tag);
+        u16 op[7] = {};
+        if (!Operands(p, words, p->cmdIndex, n, op)) {
+            // Operands cut off by the end of the part: the part ends here.
+            p->cmdIndex = static_cast<u16>(words);
+            return;
+        }
+        p->cmdIndex = static_cast<u16>(p->cmdIndex + n);
+        ApplyTag(p, tag, op);
+    }
+    // A part without an end command stops at its end.
+    p->cmdIndex = static_cast<u16>(words);
+}
+
+}  // namespace
+
+int ActOperandCount(u16 tag) {
+    switch (tag) {
+        case kActVI:
+        case kActNO:
+        case kActAM:
+        case kActAH:
+        case kActAN:
+        case kActCL:
+        case kActSM:
+            return 0;
+        case kActXY:
+        case kActWH:
+        case kActCR:
+        case kActCG:
+        case kActCB:
+            return 2;
+        case kActLP:
+            return 3;
+        case kActFL:
+            return 7;
+        case kActRF:
+        case kActPA:
+        case kActSD:
+        case kActGS:
+        case kActLD:
+        case kActSC:
+        case kActTN:
+        case kActWV:
+        case kActAT:
+        case kActAX:
+        case kActAY:
+        case kActOX:
+        case kActOY:
+        case kActRO:
+        case kActOA:
+        case kActAE:
+        case kActQE:
+        case kActTW:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+bool FindActPart(const u8* data, u32 size, i32 key, u32* partOffset, u32* partBytes) {
+    if (!data || size < 2 || key < 0) return false;
+    u32 count = LoadU16(data);
+    u32 tableEnd = 2 + 4 * count;
+    if (static_cast<u32>(key) >= count || tableEnd > size) return false;
+    u32 start = LoadU32(data + 2 + 4 * key);
+    if (start == 0 || start < tableEnd || start > size) return false;
+    u32 end = size;
+    for (u32 k = static_cast<u32>(key) + 1; k < count; ++k) {
+        u32 next = LoadU32(data + 2 + 4 * k);
+        if (next == 0) continue;
+        end = next;
+        break;
+    }
+    if (end < start || end > size) return false;
+    *partOffset = start;
+    *partBytes = end - start;
+    return true;
+}
+
+const u8* LoadAct(i32 act, i32 key, u32* partBytes) {
+    ActState& s = A();
+    int b = ActBucket(act, key);
+    ActNode* prev = nullptr;
+    for (ActNode* n = s.buckets[b]; n; prev = n, n = n->next) {
+        if (n->act != act) continue;
+        if (prev) {
+            prev->next = n->next;
+            n->next = s.buckets[b];
+            s.buckets[b] = n;
+        }
+        return PartOf(act, n->data, n->size, key, partBytes);
+    }
+    if (s.total >= s.budget) TrimActCache();
+    u32 size = 0;
+    u8* data = ReadActData(act, &size);
+    if (!data) return nullptr;
+    auto* n = static_cast<ActNode*>(MH_ALLOC(sizeof(ActNode)));
+    *n = ActNode{s.buckets[b], act, size, data};
+    s.buckets[b] = n;
+    ++s.counts[b];
+    s.total += size;
+    return PartOf(act, data, size, key, partBytes);
+}
+
+const u8* ReadActDirect(i32 act, i32 key, u32* partBytes) {
+    ActState& s = A();
+    if (s.direct) MH_FREE(s.direct);
+    s.direct = nullptr;
+    u32 size = 0;
+    s.direct = ReadActData(act, &size);
+    return s.direct ? PartOf(act, s.direct, size, key, partBytes) : nullptr;
+}
+
+int TakeActData(ActPlayer* p) {
+    if (!p) return 0;
+    if (p->hold == 1 && p->pic != 0) return 1;
+    if (p->act == 0) return 1;
+    Restart(p);
+    i32 key = p->dir + p->action;
+    u32 bytes = 0;
+    p->actData =
+        gActCacheMode == 1 ? LoadAct(p->act, key, &bytes) : ReadActDirect(p->act, key, &bytes);
+    p->actBytes = p->actData ? bytes : 0;
+    if (!p->actData) return 0;
+    if (p->delayCount != 0) {
+        --p->delayCount;
+        return 1;
+    }
+    RunCommands(p);
+    return 1;
+}
+
+void FreeActs() {
+    ActState& s = A();
+    for (cFile& f : s.files) f.Close();
+    s.opened = false;
+    for (int b = 0; b < 16; ++b) {
+        while (ActNode* n = s.buckets[b]) {
+            s.buckets[b] = n->next;
+            FreeActNode(n);
+        }
+        s.counts[b] = 0;
+        while (EntryNode* e = s.entries[b]) {
+            s.entries[b] = e->next;
+            MH_FREE(e);
+        }
+    }
+    s.total = 0;
+    if (s.direct) MH_FREE(s.direct);
+    s.direct = nullptr;
+    gActLastScale = gActLastX = gActLastY = 0;
+}
+
+void SetActCacheMode(i32 mode) {
+    gActCacheMode = mode;
+}
+void SetActZoomAll(i32 flag) {
+    gActZoomAll = flag;
+}
+void SetActMemory(u32 bytes) {
+    A().budget = bytes;
+}
+void SetActZoomFunc(ActZoomFn fn) {
+    A().zoom = fn;
+}
+
+ActCacheStats GetActCacheStats() {
+    ActState& s = A();
+    ActCacheStats st;
+    st.total = s.total;
+    st.budget = s.budget;
+    std::memcpy(st.counts, s.counts, sizeof(st.counts));
+    st.reads = s.reads;
+    st.entryReads = s.entryReads;
+    return st;
+}
+
+const char* ActLastError() {
+    return A().lastError.c_str();
+}
+
+void ResetActs() {
+    FreeActs();
+    ActState& s = A();
+    s.budget = 512u << 10;
+    s.zoom = nullptr;
+    s.reads = s.entryReads = 0;
+    s.lastError.clear();
+    s.reported.clear();
+    gActCacheMode = 1;
+    gActZoomAll = 0;
+}

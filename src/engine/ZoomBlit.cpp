@@ -1,0 +1,254 @@
+// Zoomed drawing: the anchor placement, step and shear tables, and one zoom
+// walker over the pixel operations of modes 0x80-0xAC, plus the 8-bit copy
+// of mode 0xC0.
+#include "engine/ZoomBlit.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/Blend.h"
+#include "engine/RlePic.h"
+
+i32 gZoomAnchorX, gZoomAnchorY;
+i32 gZoomScaleX = 1024, gZoomScaleY = 1024;
+i32 gZoomShear;
+i32 gZoomStepX[kZoomTableSize], gZoomStepY[kZoomTableSize];
+i32 gZoomShearTable[kZoomTableSize];
+u16 gZoomSilhouetteColor;
+
+namespace {
+
+// The values the tables were last built for (0: never built).
+i32 gBuiltScaleX, gBuiltScaleY, gBuiltShear;
+
+void BuildSteps(i32* table, i32 scale) {
+    for (i64 i = 0; i < kZoomTableSize; ++i) table[i] = static_cast<i32>(i * 1024 / scale);
+}
+
+i32 ReadMode(const void* modeWord) {
+    i32 mode = 0;
+    if (modeWord) std::memcpy(&mode, modeWord, 4);
+    return mode;
+}
+
+// The box of a zoomed picture on the screen and how it is walked.
+struct ZoomBox {
+    bool mirror, flip;
+    i64 left, right, top, bottom;  // right and bottom inclusive, before the table cut
+    i64 cols, rows;                // drawn, at most the table size
+    i64 anchorRow;                 // the anchor's distance from the box top
+};
+
+bool PlaceBox(i32 x, i32 y, i32 w, i32 h, i32 mode, ZoomBox& b) {
+    b.mirror = mode & 1;
+    b.flip = mode & 2;
+    i64 sx = gZoomScaleX, sy = gZoomScaleY;
+    i64 ax = b.mirror ? w - gZoomAnchorX : gZoomAnchorX;
+    i64 ay = b.flip ? h - gZoomAnchorY : gZoomAnchorY;
+    i64 y0 = b.flip ? static_cast<i64>(y) + 2 * gZoomAnchorY - h : y;
+    i64 width = sx * w / 1024, height = sy * h / 1024;
+    if (width <= 0 || height <= 0) return false;
+    b.left = x + ax - sx * ax / 1024;
+    b.right = b.left + width - 1;
+    b.top = y0 + ay - sy * ay / 1024;
+    b.bottom = b.top + height - 1;
+    b.cols = std::min<i64>(width, kZoomTableSize);
+    b.rows = std::min<i64>(height, kZoomTableSize);
+    b.anchorRow = sy * ay / 1024;
+    const ClipRect& c = gClipRect;
+    return b.right >= c.left && b.left < c.left + c.width && b.bottom >= c.top &&
+           b.top < c.top + c.height;
+}
+
+i64 ShearAt(i64 r) {
+    if (r >= 0 && r < kZoomTableSize) return gZoomShearTable[r];
+    return r * gZoomShear / 1024;
+}
+
+// Draws one source row into screen row dst: destination column i (from the
+// start side) shows source column gZoomStepX[i], for i in [i0, i1).
+template <class F>
+void ZoomRow(const u8* q, u16* dst, i64 start, i64 dir, i64 i0, i64 i1, const F& f) {
+    i64 col = 0, i = i0;
+    while (i < i1) {
+        u16 word = LoadPixel(q);
+        i64 n = word & kRunCountMask;
+        if (!n) return;
+        q += 2;
+        i64 end = col + n;
+        if ((word & kRunKindMask) == kRunLiteral) {
+            for (; i < i1 && gZoomStepX[i] < end; ++i) {
+                u16* d = dst + (start + dir * i);
+                *d = static_cast<u16>(f(LoadPixel(q + 2 * (gZoomStepX[i] - col)), *d));
+            }
+            q += 2 * n;
+        } else {
+            while (i < i1 && gZoomStepX[i] < end) ++i;
+        }
+        col = end;
+    }
+}
+
+template <class F>
+void ZoomDraw(i32 x, i32 y, i32 w, i32 h, const void* modeWord) {
+    if (!gPaintBuf || !gCurPic || w <= 0 || h <= 0) return;
+    const u8* pic = static_cast<const u8*>(gCurPic);
+    if (LoadPixel(pic) != kRleMagic || !(LoadPixel(pic + 6) & 0x10)) return;
+    BuildZoomTables();  // scales written directly still get matching tables
+    ZoomBox b;
+    if (!PlaceBox(x, y, w, h, ReadMode(modeWord), b)) return;
+    F f;
+    const ClipRect& c = gClipRect;
+    i64 clipR = c.left + c.width, clipB = c.top + c.height;
+    i64 anchorShear = gZoomShear ? ShearAt(b.anchorRow) : 0;
+    const u8* p = pic + kRleHeaderSize;
+    i32 srcRow = 0;
+    for (i64 j = 0; j < b.rows; ++j) {
+        i64 Y = b.flip ? b.bottom - j : b.top + j;
+        if (Y < c.top || Y >= clipB) continue;
+        for (; srcRow < gZoomStepY[j]; ++srcRow) {
+            u16 len = LoadPixel(p) & 0x7FFF;
+            if (!len) return;
+            p += len;
+        }
+        if (!(LoadPixel(p) & 0x7FFF)) return;
+        i64 shift = 0;
+        if (gZoomShear) shift = (anchorShear - ShearAt(Y - b.top)) * (b.flip ? -1 : 1);
+        // Screen column of destination column i is start + dir * i.
+        i64 start = (b.mirror ? b.right : b.left) + shift, dir = b.mirror ? -1 : 1;
+        i64 i0 = b.mirror ? start - clipR + 1 : c.left - start;
+        i64 i1 = b.mirror ? start - c.left + 1 : clipR - start;
+        i0 = std::max<i64>(i0, 0);
+        i1 = std::min<i64>(i1, b.cols);
+        if (i0 >= i1) continue;
+        u16* dst = PaintPixelAddr(0, static_cast<i32>(Y));
+        ZoomRow(p + 2, dst, start, dir, i0, i1, f);
+    }
+}
+
+struct ZCopy {
+    u32 operator()(u32 s, u32) const { return s; }
+};
+// Saturating sum first, then the tints on the sum.
+struct ZAdd {
+    PixelMasks k{};
+    i32 t[3] = {gPaintTintR, gPaintTintG, gPaintTintB};
+    u32 operator()(u32 s, u32 d) const { return k.TintPixel(k.AddSat(s, d), t); }
+};
+struct ZTint {
+    PixelMasks k{};
+    i32 t[3] = {gPaintTintR, gPaintTintG, gPaintTintB};
+    u32 operator()(u32, u32 d) const { return k.TintPixel(d, t); }
+};
+// Level 0 leaves the screen, 1..14 blend, anything else copies.
+struct ZBlend {
+    PixelMasks k{};
+    i32 level = gPaintAlpha;
+    u32 operator()(u32 s, u32 d) const {
+        if (level == 0) return d;
+        if (level < 1 || level > 14) return s;
+        return k.Terms(s, level) + k.Terms(d, 15 - level);
+    }
+};
+struct ZSilhouette {
+    u16 colour = gZoomSilhouetteColor;
+    u32 operator()(u32, u32) const { return colour; }
+};
+struct ZGrey {
+    PixelMasks k{};
+    u32 operator()(u32, u32 d) const { return k.Grey(d); }
+};
+struct ZSubtract {
+    PixelMasks k{};
+    i32 t[3] = {gPaintTintR, gPaintTintG, gPaintTintB};
+    u32 operator()(u32 s, u32 d) const { return k.Subtract(s, d, t); }
+};
+
+// An 8-bit run-coded picture through gPaintPalette, unscaled, with mirror and
+// flip; each pixel is tested against the clip.
+void ZoomPalette8(i32 x, i32 y, i32 w, i32 h, const void* modeWord) {
+    if (!gPaintBuf || !gCurPic || !gPaintPalette || w <= 0 || h <= 0) return;
+    const u8* pic = static_cast<const u8*>(gCurPic);
+    if (LoadPixel(pic) != kRleMagic || (LoadPixel(pic + 6) & kRleDepthMask) != 8) return;
+    i32 mode = ReadMode(modeWord);
+    bool mirror = mode & 1, flip = mode & 2;
+    const ClipRect& c = gClipRect;
+    i64 clipR = c.left + c.width, clipB = c.top + c.height;
+    const u8* p = pic + kRleHeaderSize;
+    for (i32 r = 0; r < h; ++r) {
+        u16 len = LoadPixel(p) & 0x7FFF;
+        if (!len) return;
+        i64 Y = flip ? static_cast<i64>(y) + h - 1 - r : static_cast<i64>(y) + r;
+        if (Y >= c.top && Y < clipB) {
+            u16* dst = PaintPixelAddr(0, static_cast<i32>(Y));
+            const u8* q = p + 2;
+            i32 col = 0;
+            while (u16 word = LoadPixel(q)) {
+                i32 n = word & kRunCountMask;
+                if (!n) break;
+                q += 2;
+                bool literal = (word & kRunKindMask) == kRunLiteral;
+                for (i32 i = 0; literal && i < n; ++i) {
+                    i64 X = mirror ? static_cast<i64>(x) + w - 1 - (col + i)
+                                   : static_cast<i64>(x) + col + i;
+                    if (col + i < w && X >= c.left && X < clipR) dst[X] = gPaintPalette[q[i]];
+                }
+                if (literal) q += n;
+                col += n;
+            }
+        }
+        p += len;
+    }
+}
+
+}  // namespace
+
+void BuildZoomTables() {
+    if (gZoomScaleX == 0) gZoomScaleX = 1;
+    if (gZoomScaleY == 0) gZoomScaleY = 1;
+    if (gZoomScaleX != gBuiltScaleX) BuildSteps(gZoomStepX, gZoomScaleX);
+    if (gZoomScaleY != gBuiltScaleY) BuildSteps(gZoomStepY, gZoomScaleY);
+    // A shear of 0 keeps the old table: nothing reads it then.
+    if (gZoomShear != gBuiltShear && gZoomShear != 0)
+        for (i64 j = 0; j < kZoomTableSize; ++j)
+            gZoomShearTable[j] = static_cast<i32>(j * gZoomShear / 1024);
+    gBuiltScaleX = gZoomScaleX;
+    gBuiltScaleY = gZoomScaleY;
+    gBuiltShear = gZoomShear;
+}
+
+void SetZoomSkew(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY, i32 shear) {
+    gZoomAnchorX = anchorX;
+    gZoomAnchorY = anchorY;
+    gZoomScaleX = scaleX ? scaleX : 1;
+    gZoomScaleY = scaleY ? scaleY : 1;
+    gZoomShear = shear;
+    BuildZoomTables();
+}
+
+void SetZoom(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY) {
+    SetZoomSkew(anchorX, anchorY, scaleX, scaleY, 0);
+}
+
+void RegisterZoomBlitters(Blitter* table) {
+    table[0x80] = ZoomDraw<ZCopy>;
+    table[0x84] = ZoomDraw<ZAdd>;
+    table[0x90] = ZoomDraw<ZTint>;
+    table[0x94] = ZoomDraw<ZBlend>;
+    table[0xA4] = ZoomDraw<ZSilhouette>;
+    table[0xA8] = ZoomDraw<ZGrey>;
+    table[0xAC] = ZoomDraw<ZSubtract>;
+    table[0xC0] = ZoomPalette8;
+}
+
+void ResetZoom() {
+    gZoomAnchorX = gZoomAnchorY = 0;
+    gZoomScaleX = gZoomScaleY = 1024;
+    gZoomShear = 0;
+    gBuiltScaleX = gBuiltScaleY = gBuiltShear = 0;
+    std::memset(gZoomShearTable, 0, sizeof gZoomShearTable);
+    gZoomSilhouetteColor = 0;
+    BuildZoomTables();
+}
+
+static const bool gZoomReady = (ResetZoom(), true);

@@ -1,0 +1,216 @@
+// Edge maps, soft-edged drawing and the line drawer.
+#include "DrawTestUtil.h"
+#include "engine/AaDraw.h"
+
+namespace {
+
+// A picture from a mask: '#' a pixel of colour v, '.' the first key.
+std::vector<u8> FromMask(const std::vector<std::string>& rows, u16 v) {
+    i32 w = static_cast<i32>(rows[0].size()), h = static_cast<i32>(rows.size());
+    std::vector<u16> px;
+    for (const auto& r : rows)
+        for (char ch : r) px.push_back(ch == '#' ? v : 619);
+    i32 size = 0;
+    u8* p = RleEncode(px.data(), &size, w, h, 16);
+    std::vector<u8> out(p, p + size);
+    MH_FREE(p);
+    return out;
+}
+
+struct MapHolder {
+    u8* map;
+    explicit MapHolder(const void* pic) : map(MakeAntiAliasMap(pic)) {}
+    ~MapHolder() {
+        if (map) MH_FREE(map);
+    }
+    u8 At(i32 w, i32 x, i32 y) const { return AntiAliasLevels(map)[y * w + x]; }
+};
+
+// The edge level from the diamond rule, straight from the mask.
+i32 LevelRef(const std::vector<std::string>& rows, i32 x, i32 y) {
+    i32 h = static_cast<i32>(rows.size()), w = static_cast<i32>(rows[0].size()), k = 0;
+    for (i32 dy = -2; dy <= 2; ++dy)
+        for (i32 dx = -2; dx <= 2; ++dx) {
+            i32 xx = x + dx, yy = y + dy;
+            if (std::abs(dx) + std::abs(dy) > 2 || xx < 0 || yy < 0 || xx >= w || yy >= h) continue;
+            k += rows[yy][xx] == '.';
+        }
+    return 15 - k;
+}
+
+// The blend of an edge level from its table of source and screen terms.
+u16 EdgeRef(u16 s, u16 d, i32 m) {
+    if (m <= 8) return d;
+    if (m >= 15) return s;
+    static const char* kTerms[6][2] = {{"3", "124"}, {"2", "134"}, {"23", "14"},
+                                       {"14", "23"}, {"134", "2"}, {"124", "3"}};
+    Rgb a = Split(s), b = Split(d), o{0, 0, 0};
+    for (int side = 0; side < 2; ++side)
+        for (const char* t = kTerms[m - 9][side]; *t; ++t) {
+            Rgb v = side == 0 ? a : b;
+            i32 k = *t - '0';
+            o.r += v.r >> k;
+            o.g += v.g >> k;
+            o.b += v.b >> k;
+        }
+    return Join(o);
+}
+
+TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
+    Canvas c(k565);
+    std::mt19937 rng(2);
+    // The scratch copy must not depend on the screen's clip, the wave or the
+    // picture's size against the screen.
+    SetClip(300, 300, 310, 310);
+    gPaintWave = 5;
+    for (int iter = 0; iter < 30; ++iter) {
+        i32 w = 1 + rng() % 20, h = 1 + rng() % 20;
+        if (iter == 0) w = 900;  // wider than the screen
+        std::vector<std::string> rows(h, std::string(w, '#'));
+        for (auto& r : rows)
+            for (auto& ch : r)
+                if (rng() % 4 == 0) ch = '.';
+        std::vector<u8> pic = FromMask(rows, 0x1234);
+        ClipRect clip = gClipRect;
+        u16* buf = gPaintBuf;
+        MapHolder m(pic.data());
+        ASSERT_NE(m.map, nullptr);
+        EXPECT_EQ(gClipRect.left, clip.left);
+        EXPECT_EQ(gClipRect.width, clip.width);
+        EXPECT_EQ(gPaintBuf, buf);
+        EXPECT_EQ(gScreenPitch, 1280);
+        EXPECT_EQ(gRowOffsets[5], 5u * 1280);
+        for (i32 y = 0; y < h; ++y)
+            for (i32 x = 0; x < w; ++x)
+                ASSERT_EQ(m.At(w, x, y), LevelRef(rows, x, y)) << iter << " " << x << "," << y;
+    }
+    EXPECT_EQ(gPaintWave, 5);
+    EXPECT_EQ(MakeAntiAliasMap(nullptr), nullptr);
+}
+
+TEST(AntiAlias, DrawingBlendsByLevelAndClipsToTheScreen) {
+    Canvas c(k555);
+    std::vector<std::string> rows = {".....", "..#..", "..#..", "..#..", "..#..", "..#..",
+                                     ".....", "#####", "#####", "#####", "#####", "#####"};
+    std::vector<u8> pic = FromMask(rows, 0x7FFF);
+    MapHolder m(pic.data());
+    // A thin line: 8 transparent pixels in the diamond, level 7, not drawn.
+    EXPECT_EQ(m.At(5, 2, 3), 7);
+    SetAntiAliasMap(m.map);
+    for (i32 X : {100, -2, 637})
+        for (i32 Y : {100, -3, 470}) {
+            std::vector<u16> before = c.px;
+            ASSERT_EQ(PutPicAntiAlias(X, Y, pic.data()), 1);
+            for (i32 y = 0; y < 12; ++y)
+                for (i32 x = 0; x < 5; ++x) {
+                    i32 sx = X + x, sy = Y + y;
+                    if (sx < 0 || sy < 0 || sx > 639 || sy > 479) continue;
+                    i32 lv = LevelRef(rows, x, y);
+                    u16 want = rows[y][x] == '.' ? before[sy * 640 + sx]
+                                                 : EdgeRef(0x7FFF, before[sy * 640 + sx], lv);
+                    ASSERT_EQ(c.px[sy * 640 + sx], want) << X << "," << Y << " " << x << "," << y;
+                }
+            for (size_t i = 0; i < c.px.size(); ++i) {
+                i32 sx = static_cast<i32>(i % 640) - X, sy = static_cast<i32>(i / 640) - Y;
+                if (sx < 0 || sy < 0 || sx >= 5 || sy >= 12) ASSERT_EQ(c.px[i], before[i]);
+            }
+        }
+    // Level 12: s/2 + s/16 over a black screen.
+    std::vector<std::string> one = {"#####", "#####", "#####", "#####", "####."};
+    std::vector<u8> p1 = FromMask(one, 0x7FFF);
+    MapHolder m1(p1.data());
+    EXPECT_EQ(m1.At(5, 4, 3), 14);
+    EXPECT_EQ(m1.At(5, 2, 4), 14);
+    SetAntiAliasMap(m1.map);
+    std::fill(c.px.begin(), c.px.end(), 0);
+    PutPicAntiAlias(0, 0, p1.data());
+    EXPECT_EQ(Split(c.px[3 * 640 + 4]).r, 15 + 7 + 1);  // level 14: s/2 + s/4 + s/16
+    EXPECT_EQ(c.px[0], 0x7FFF);
+}
+
+TEST(AntiAlias, ResultsForBadInputs) {
+    Canvas c(k565);
+    std::vector<std::string> rows(4, "####");
+    std::vector<u8> pic = FromMask(rows, 1);
+    std::vector<u8> other = FromMask({"###", "###"}, 1);
+    MapHolder m(pic.data()), mo(other.data());
+    SetAntiAliasMap(m.map);
+    EXPECT_EQ(PutPicAntiAlias(0, 0, nullptr), -1);
+    std::vector<u8> eight = pic;
+    eight[6] = 8;
+    EXPECT_EQ(PutPicAntiAlias(0, 0, eight.data()), -2);
+    EXPECT_EQ(PutPicAntiAlias(640, 0, pic.data()), -3);
+    EXPECT_EQ(PutPicAntiAlias(-4, 0, pic.data()), -3);
+    EXPECT_EQ(PutPicAntiAlias(0, 480, pic.data()), -3);
+    // A map of another picture, or none, is refused.
+    std::vector<u16> before = c.px;
+    SetAntiAliasMap(mo.map);
+    EXPECT_EQ(PutPicAntiAlias(0, 0, pic.data()), -4);
+    SetAntiAliasMap(nullptr);
+    EXPECT_EQ(PutPicAntiAlias(0, 0, pic.data()), -4);
+    EXPECT_EQ(c.px, before);
+    SetAntiAliasMap(m.map);
+    EXPECT_EQ(PutPicAntiAlias(600, 0, pic.data()), 1);
+    EXPECT_EQ(c.px[603], 1);
+}
+
+TEST(Lines, StepsAndClipping) {
+    Canvas c(k555);
+    auto drawn = [&](i32 x0, i32 y0, i32 x1, i32 y1) {
+        std::fill(c.px.begin(), c.px.end(), 0);
+        DrawLine(x0, y0, x1, y1, 0, 7);
+        std::vector<std::pair<i32, i32>> out;
+        for (i32 y = 0; y < 480; ++y)
+            for (i32 x = 0; x < 640; ++x)
+                if (c.px[y * 640 + x]) out.push_back({x, y});
+        return out;
+    };
+    using P = std::vector<std::pair<i32, i32>>;
+    EXPECT_EQ(drawn(0, 0, 4, 2), (P{{0, 0}, {1, 1}, {2, 1}, {3, 2}, {4, 2}}));
+    EXPECT_EQ(drawn(0, 0, 2, 4), (P{{0, 0}, {1, 1}, {1, 2}, {2, 3}, {2, 4}}));
+    EXPECT_EQ(drawn(4, 2, 0, 0), (P{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
+    EXPECT_EQ(drawn(5, 5, 5, 5), (P{{5, 5}}));
+    // The closed form equals the error-term walk of the rule.
+    std::mt19937 rng(6);
+    for (int iter = 0; iter < 200; ++iter) {
+        i32 x0 = static_cast<i32>(rng() % 800) - 80, y0 = static_cast<i32>(rng() % 600) - 60;
+        i32 x1 = static_cast<i32>(rng() % 800) - 80, y1 = static_cast<i32>(rng() % 600) - 60;
+        ClipRect clip = RandomClip(rng);
+        std::vector<u16> expect(640 * 480, 0);
+        i32 dx = std::abs(x1 - x0), dy = std::abs(y1 - y0), sx = x1 >= x0 ? 1 : -1,
+            sy = y1 >= y0 ? 1 : -1;
+        i32 x = x0, y = y0, e = 0;
+        auto put = [&] {
+            if (x >= clip.left && x < clip.left + clip.width && y >= clip.top &&
+                y < clip.top + clip.height)
+                expect[y * 640 + x] = 9;
+        };
+        if (dx <= dy) {
+            for (i32 i = 0; i <= dy; ++i, y += sy) {
+                put();
+                e += dx;
+                if (e > 0) x += sx, e -= dy;
+            }
+        } else {
+            for (i32 i = 0; i <= dx; ++i, x += sx) {
+                put();
+                e += dy;
+                if (e > 0) y += sy, e -= dx;
+            }
+        }
+        std::fill(c.px.begin(), c.px.end(), 0);
+        gClipRect = clip;
+        DrawLine(x0, y0, x1, y1, 0, 9);
+        ASSERT_EQ(c.px, expect) << iter;
+    }
+    // Lines far outside do not hang or write.
+    gClipRect = {0, 0, 640, 480};
+    std::fill(c.px.begin(), c.px.end(), 0);
+    DrawLine(-2000000000, -5, 2000000000, 5, 0, 1);
+    DrawLine(-2000000000, -2000000000, -1000000000, 2000000000, 0, 1);
+    i32 n = 0;
+    for (u16 v : c.px) n += v != 0;
+    EXPECT_EQ(n, 640);
+}
+
+}  // namespace

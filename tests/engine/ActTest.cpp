@@ -1,0 +1,564 @@
+// Act archives, the act cache and TakeActData: every command, loops,
+// restarts, delays and scale, bad acts, and frames drawn from the sample.
+#include <gtest/gtest.h>
+
+#include "ArchiveTestUtil.h"
+#include "engine/ByteIo.h"
+#include "engine/DrawTestUtil.h"
+#include "engine/MemDbg.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "engine/RlePic.h"
+
+namespace {
+
+// Acts of all_char: entry e is act e.
+struct ActRoot {
+    ArchiveRoot root;
+    std::map<u32, ActProgram> acts;
+    void Part(u32 act, i32 key, const ActWords& w) { acts[act].parts[key] = w.words; }
+    void Write() {
+        root.Write(0, ".act", BuildActArchive(acts));
+        SetPicLibPath(root.h.root().c_str());
+        FreeActs();
+    }
+};
+
+ActPlayer Player(i32 act, i32 action = 0, i32 dir = 0) {
+    ActPlayer p;
+    p.act = act;
+    p.action = action;
+    p.dir = dir;
+    p.lastDir = dir;
+    return p;
+}
+
+TEST(TakeActData, DelayHoldsTheFrameForItsTicks) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Rf(7).Sd(3).Pa(1).Ed().Pa(2).Ed().Ov());
+    r.Write();
+    ActPlayer p = Player(1);
+    ASSERT_EQ(TakeActData(&p), 1);
+    EXPECT_EQ(p.pic, 7);
+    EXPECT_EQ(p.frame, 1);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(TakeActData(&p), 1);
+        EXPECT_EQ(p.frame, 1) << i;
+    }
+    EXPECT_EQ(TakeActData(&p), 1);
+    EXPECT_EQ(p.frame, 2);
+    // "OV" takes a tick of its own, then the stream repeats from its first command.
+    for (int i = 0; i < 5; ++i) TakeActData(&p);
+    EXPECT_EQ(p.frame, 1);
+    EXPECT_EQ(p.frameCounter, 3);
+}
+
+TEST(TakeActData, DelayOverrideReplacesTheDelay) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Sd(9).Pa(1).Ed().Pa(2).Ed().Ov());
+    r.Write();
+    ActPlayer p = Player(1);
+    p.delayOverride = kDelayOverrideOn | 1;
+    TakeActData(&p);
+    EXPECT_EQ(p.delay, 9);
+    EXPECT_EQ(p.delayCount, 1);
+    TakeActData(&p);
+    TakeActData(&p);
+    EXPECT_EQ(p.frame, 2);
+}
+
+TEST(TakeActData, O2StaysOnTheLastFrameAndEnds) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Sd(1).Pa(1).Ed().Pa(2).O2());
+    r.Write();
+    ActPlayer p = Player(1);
+    TakeActData(&p);  // frame 1, delay 1
+    TakeActData(&p);
+    EXPECT_EQ(p.ended, 0u);
+    TakeActData(&p);  // frame 2, reaches "O2" with the delay just loaded
+    EXPECT_EQ(p.frame, 2);
+    EXPECT_EQ(p.ended, 0u);
+    TakeActData(&p);  // delay runs out
+    TakeActData(&p);  // "O2" again with no delay left
+    EXPECT_EQ(p.ended, 1u);
+    for (int i = 0; i < 5; ++i) TakeActData(&p);
+    EXPECT_EQ(p.frame, 2);
+    EXPECT_EQ(p.frameCounter, 2);
+}
+
+TEST(TakeActData, HoldKeepsTheFrame) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Rf(5).Pa(1).Ed().Pa(2).Ed().Ov());
+    r.Write();
+    ActPlayer p = Player(1);
+    TakeActData(&p);
+    p.hold = 1;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(TakeActData(&p), 1);
+    EXPECT_EQ(p.frame, 1);
+    // Hold without a picture runs, and leaves the index on the "ED".
+    ActPlayer q = Player(1);
+    r.Part(2, 0, ActWords().Pa(3).Ed().Pa(4).Ed());
+    r.Write();
+    q.act = q.lastAct = 2;  // a restart would clear the hold
+    q.hold = 1;
+    TakeActData(&q);
+    EXPECT_EQ(q.frame, 3);
+    EXPECT_EQ(q.cmdIndex, 2);
+    q.hold = 0;
+    TakeActData(&q);  // runs the "ED" it stayed on
+    EXPECT_EQ(q.frame, 3);
+    TakeActData(&q);
+    EXPECT_EQ(q.frame, 4);
+}
+
+TEST(TakeActData, LoopPassesCountDownThenGoOn) {
+    ActRoot r;
+    // Frames 1..3 three times, then frame 9 for good.
+    ActWords w;
+    w.Cmd(kActTN, {0})
+        .Cmd(kActLP, {2, 4, 3})
+        .Pa(0)
+        .Ed()
+        .Pa(1)
+        .Ed()
+        .Pa(2)
+        .Ed()
+        .Pa(3)
+        .Ed()
+        .Pa(9)
+        .O2();
+    r.Part(1, 0, w);
+    r.Write();
+    ActPlayer p = Player(1);
+    std::vector<u16> seen;
+    for (int i = 0; i < 16; ++i) {
+        TakeActData(&p);
+        seen.push_back(p.frame);
+    }
+    // Each pass runs from the start: "TN" resets the counter, and frame 0
+    // lies below the loop start, so it is passed over.
+    std::vector<u16> want = {1, 2, 3, 1, 2, 3, 1, 2, 3, 9, 9, 9, 9, 9, 9, 9};
+    EXPECT_EQ(seen, want);
+    EXPECT_EQ(p.loopCount, 0);
+    EXPECT_EQ(p.ended, 1u);
+}
+
+TEST(TakeActData, EndOfPassWith8002LeavesOnePass) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Pa(1).Ed().Pa(2).Ed().Ov());
+    r.Write();
+    ActPlayer p = Player(1);
+    TakeActData(&p);
+    p.loopCount = 0x8002;
+    p.loopStart = 0;
+    p.loopEnd = 2;
+    TakeActData(&p);  // "PA" 2 brings the counter to the loop end
+    EXPECT_EQ(p.loopCount, 0x8001);
+    EXPECT_EQ(p.cmdIndex, 0);
+}
+
+TEST(TakeActData, EndlessLoopAndOVWithNoPassesLeft) {
+    ActRoot r;
+    r.Part(1, 0,
+           ActWords()
+               .Cmd(kActTN, {0})
+               .Cmd(kActLP, {0, 2, kLoopEndless})
+               .Pa(1)
+               .Ed()
+               .Pa(2)
+               .Ed()
+               .Pa(7)
+               .Ed());
+    r.Part(2, 0,
+           ActWords().Cmd(kActTN, {0}).Cmd(kActLP, {0, 2, 1}).Pa(1).Ed().Pa(2).Ov().Pa(7).Ed());
+    r.Write();
+    ActPlayer p = Player(1);
+    for (int i = 0; i < 20; ++i) {
+        TakeActData(&p);
+        EXPECT_NE(p.frame, 7);
+    }
+    EXPECT_EQ(p.loopCount, kLoopSet | kLoopEndless);
+    ActPlayer q = Player(2);
+    TakeActData(&q);
+    TakeActData(&q);  // end of the only pass at "OV": back to the start, loop gone
+    EXPECT_EQ(q.loopCount, 0);
+    EXPECT_EQ(q.cmdIndex, 0);
+}
+
+TEST(TakeActData, BelowTheLoopStartEventsAndSoundAreCleared) {
+    ActRoot r;
+    r.Part(1, 0,
+           ActWords()
+               .Cmd(kActTN, {0})
+               .Cmd(kActLP, {2, 3, 1})
+               .Cmd(kActWV, {5})
+               .Cmd(kActAT, {0x21})
+               .Pa(1)
+               .Ed()
+               .Pa(2)
+               .Ed());
+    r.Write();
+    ActPlayer p = Player(1);
+    TakeActData(&p);
+    EXPECT_EQ(p.frame, 2);
+    EXPECT_EQ(p.sound, 0);
+    EXPECT_EQ(p.event, 0);
+}
+
+TEST(TakeActData, RestartsKeepTheModeBitsTheyShould) {
+    ActRoot r;
+    for (i32 key = 0; key < 12; ++key)
+        r.Part(1, key, ActWords().Cmd(kActVI).Cmd(kActAM).Pa(static_cast<u16>(key)).Ed().Ov());
+    r.Part(2, 0, ActWords().Pa(0).Ed());
+    r.Part(2, 3, ActWords().Pa(3).Ed());
+    r.Write();
+    ActPlayer p = Player(1);
+    p.drawMode = 0x80000000u;
+    TakeActData(&p);
+    EXPECT_EQ(p.drawMode, 0x80000005u);
+    p.action = 8;  // action change: mirror kept, additive dropped
+    p.cmdIndex = 99;
+    p.delayCount = 0;
+    p.xOff = 3;
+    TakeActData(&p);
+    EXPECT_EQ(p.frame, 8);
+    EXPECT_EQ(p.lastAction, 8);
+    p.drawMode = 0x80000007u;
+    p.action = 0;
+    p.act = 1;
+    TakeActData(&p);  // restart keeps 0x80000003 and then runs VI and AM
+    EXPECT_EQ(p.drawMode, 0x80000007u);
+    // Direction change alone: only bit 31 survives.
+    ActPlayer q = Player(2);
+    TakeActData(&q);
+    q.drawMode = 0x80000003u;
+    q.dir = 3;
+    TakeActData(&q);
+    EXPECT_EQ(q.drawMode, 0x80000000u);
+    EXPECT_EQ(q.frame, 3);
+    EXPECT_EQ(q.lastDir, 3);
+    // Action change alone keeps mirror and flip.
+    q.drawMode = 0x80000003u;
+    q.action = 0;
+    q.dir = 0;
+    q.lastDir = 0;
+    q.lastAction = 5;
+    TakeActData(&q);
+    EXPECT_EQ(q.drawMode, 0x80000003u);
+}
+
+TEST(TakeActData, RestartClearsTheListedFieldsOnly) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Pa(0).Ed());
+    r.Write();
+    ActPlayer p = Player(1);
+    p.lastAct = 2;
+    p.pic = 4, p.frame = 5, p.frameCounter = 6, p.tnValue = 7, p.scaleX = 8, p.overlayX = 9,
+    p.overlayPic = 10;
+    p.colR2 = 11, p.delayOverride = 0;
+    p.layerAct = 1, p.cellW = 2, p.sound = 3, p.event = 4, p.hitX = 5, p.blend = 6, p.wave = 7,
+    p.wavePhase = 8;
+    p.colR = 9, p.fl[3] = 10, p.loopCount = 0x8001, p.ended = 1, p.smFlag = 1, p.ldValue = 3;
+    TakeActData(&p);
+    EXPECT_EQ(p.frame, 0);
+    EXPECT_EQ(p.frameCounter, 7);  // kept, then "PA" counted
+    EXPECT_EQ(p.pic, 4);
+    EXPECT_EQ(p.tnValue, 7);
+    EXPECT_EQ(p.scaleX, 8);
+    EXPECT_EQ(p.overlayX, 9);
+    EXPECT_EQ(p.overlayPic, 10);
+    EXPECT_EQ(p.colR2, 11);
+    EXPECT_EQ(p.layerAct + p.cellW + p.sound + p.event + p.hitX + p.blend + p.wave + p.wavePhase,
+              0u);
+    EXPECT_EQ(p.colR + p.fl[3] + p.loopCount + p.ended + p.smFlag + p.ldValue, 0u);
+}
+
+std::vector<i32> gZoomCalls;
+
+TEST(TakeActData, ScaleZoomsOnlyWhenAsked) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Xy(10, -4).Cmd(kActSC, {512}).Pa(0).Ed());
+    r.Write();
+    SetActZoomFunc([](i32 x, i32 y, i32 sx, i32 sy) { gZoomCalls = {x, y, sx, sy}; });
+    gZoomCalls.clear();
+    ActPlayer p = Player(1);
+    TakeActData(&p);
+    EXPECT_EQ(p.scaleX, 512);
+    EXPECT_EQ(p.scaleY, 512);
+    EXPECT_EQ(p.drawMode & 0x80, 0u);
+    EXPECT_TRUE(gZoomCalls.empty());
+    ActPlayer q = Player(1);
+    q.zoomAlways = 1;
+    TakeActData(&q);
+    EXPECT_EQ(q.drawMode & 0x80, 0x80u);
+    EXPECT_EQ(gZoomCalls, (std::vector<i32>{10, -4, 512, 512}));
+    EXPECT_EQ(gActLastScale, 512);
+    EXPECT_EQ(gActLastY, -4);
+    gZoomCalls.clear();
+    SetActZoomAll(1);
+    ActPlayer z = Player(1);
+    TakeActData(&z);
+    EXPECT_EQ(z.drawMode & 0x80, 0x80u);
+    EXPECT_FALSE(gZoomCalls.empty());
+}
+
+TEST(TakeActData, EveryStoredTag) {
+    ActRoot r;
+    ActWords w;
+    w.Cmd(kActAM).Cmd(kActAH).Cmd(kActGS, {0x10C}).Cmd(kActLD, {0x207}).Cmd(kActTN, {0x0305});
+    w.Cmd(kActWV, {44})
+        .Cmd(kActAT, {0x20})
+        .Cmd(kActAX, {0xFFFE})
+        .Cmd(kActAY, {6})
+        .Cmd(kActOX, {0xFFF0});
+    w.Cmd(kActOY, {3}).Cmd(kActRO, {9001}).Cmd(kActOA, {2}).Cmd(kActAE, {0xFFFF}).Cmd(kActQE, {8});
+    w.Cmd(kActTW, {0x1203})
+        .Cmd(kActWH, {2, 3})
+        .Cmd(kActCR, {1, 2})
+        .Cmd(kActCG, {3, 4})
+        .Cmd(kActCB, {5, 6});
+    w.Cmd(kActFL, {1, 2, 3, 4, 5, 6, 7}).Cmd(kActSM).Cmd(0x7A7A).Ed();
+    w.Cmd(kActCL).Cmd(kActAN).Cmd(kActNO).Ed();
+    r.Part(1, 0, w);
+    r.Write();
+    ActPlayer p = Player(1);
+    p.drawMode = 1;
+    TakeActData(&p);
+    EXPECT_EQ(p.drawMode, 1u | 4 | 8 | 0x14 | 0x10);
+    EXPECT_EQ(p.blend, 0x0C);
+    EXPECT_EQ(p.ldValue, 7);
+    EXPECT_EQ(p.tnValue, 5);
+    EXPECT_EQ(p.frameCounter, 3);
+    EXPECT_EQ(p.sound, 44);
+    EXPECT_EQ(p.event, kActEventLayer2);
+    EXPECT_EQ(p.hitX, -2);
+    EXPECT_EQ(p.hitY, 6);
+    EXPECT_EQ(p.overlayX, -16);
+    EXPECT_EQ(p.overlayY, 3);
+    EXPECT_EQ(p.overlayPic, 9001);
+    EXPECT_EQ(p.overlayFrame, 2);
+    EXPECT_EQ(p.layerAct, 0xFFFFu);  // zero-extended
+    EXPECT_EQ(p.layerAction, 8u);
+    EXPECT_EQ(p.wave, 3);
+    EXPECT_EQ(p.cellW, 2u);
+    EXPECT_EQ(p.cellH, 3u);
+    EXPECT_EQ(p.colR + p.colG * 10 + p.colB * 100, 1 + 30 + 500);
+    EXPECT_EQ(p.colR2 + p.colG2 * 10 + p.colB2 * 100, 2 + 40 + 600);
+    EXPECT_EQ(p.fl[6], 7);
+    EXPECT_EQ(p.smFlag, 1u);
+    TakeActData(&p);
+    EXPECT_EQ(p.overlayFrame, 0);  // cleared before each frame's commands
+    EXPECT_EQ(p.colR2 + p.colG2 + p.colB2, 0);
+    EXPECT_EQ(p.colR, 1);
+    EXPECT_EQ(p.drawMode & 1, 0u);
+    EXPECT_EQ(p.drawMode & 0x2C, 0x2Cu);
+}
+
+TEST(TakeActData, TwoOperandCommandsStepPastBoth) {
+    ActRoot r;
+    // The second operands equal tags; they must be read as operands.
+    r.Part(1, 0,
+           ActWords()
+               .Cmd(kActXY, {5, kActVI})
+               .Cmd(kActWH, {1, kActSM})
+               .Cmd(kActCR, {1, kActAM})
+               .Pa(1)
+               .Ed());
+    r.Write();
+    ActPlayer p = Player(1);
+    TakeActData(&p);
+    EXPECT_EQ(p.xOff, 5);
+    EXPECT_EQ(p.yOff, static_cast<i16>(kActVI));
+    EXPECT_EQ(p.drawMode, 0u);
+    EXPECT_EQ(p.smFlag, 0u);
+    EXPECT_EQ(p.frame, 1);
+}
+
+TEST(TakeActData, PartsWithoutAnEndOrWithCutOperandsStop) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Pa(1).Pa(2));
+    r.Part(2, 0, ActWords().Pa(3).Ed().Cmd(kActFL, {1, 2}));
+    r.Write();
+    ActPlayer p = Player(1);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(TakeActData(&p), 1);
+    EXPECT_EQ(p.frame, 2);
+    EXPECT_EQ(p.frameCounter, 2);
+    ActPlayer q = Player(2);
+    TakeActData(&q);
+    TakeActData(&q);
+    EXPECT_EQ(q.fl[0], 0);
+    EXPECT_EQ(q.frame, 3);
+}
+
+TEST(TakeActData, MissingActOrPartAndActZero) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Pa(1).Ed());
+    r.Part(1, 2, ActWords().Pa(2).Ed());
+    r.Write();
+    ActPlayer none = Player(0);
+    EXPECT_EQ(TakeActData(&none), 1);
+    ActPlayer gap = Player(1, 1);  // key 1 has offset 0
+    EXPECT_EQ(TakeActData(&gap), 0);
+    ActPlayer past = Player(1, 3);
+    EXPECT_EQ(TakeActData(&past), 0);
+    ActPlayer absent = Player(5);
+    EXPECT_EQ(TakeActData(&absent), 0);
+    for (i32 bad : {3000, 6000, 18000, 18001, 65535, -1}) {
+        ActPlayer b = Player(bad);
+        EXPECT_EQ(TakeActData(&b), 0) << bad;
+    }
+    ActPlayer ok = Player(1, 0, 2);
+    EXPECT_EQ(TakeActData(&ok), 1);
+    EXPECT_EQ(ok.frame, 2);
+}
+
+TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
+    ActRoot r;
+    for (u32 a = 1; a <= 20; ++a) r.Part(a, 0, ActWords().Pa(static_cast<u16>(a)).Ed().Ov());
+    r.Write();
+    ActPlayer p = Player(1);
+    for (int i = 0; i < 5; ++i) TakeActData(&p);
+    ActCacheStats s = GetActCacheStats();
+    EXPECT_EQ(s.reads, 1u);
+    EXPECT_EQ(s.entryReads, 1u);
+    EXPECT_EQ(s.counts[1], 1);
+    u32 one = s.total;
+    SetActMemory(one * 3);
+    for (u32 a : {17u, 2u, 3u}) {
+        ActPlayer q = Player(static_cast<i32>(a));
+        TakeActData(&q);
+    }
+    // Act 17 shares bucket 1 with act 1; that bucket was the fullest and lost its tail (act 1).
+    EXPECT_EQ(GetActCacheStats().counts[1], 1);
+    EXPECT_LE(GetActCacheStats().total, one * 3);
+    ActPlayer again = Player(1);
+    TakeActData(&again);
+    EXPECT_EQ(GetActCacheStats().entryReads, 4u);  // the entry of act 1 was still cached
+    EXPECT_EQ(GetActCacheStats().reads, 5u);
+
+    FreeActs();
+    MemDbgStats before = MemDbgGetStats();
+    SetActCacheMode(0);
+    for (int i = 0; i < 10; ++i) {
+        ActPlayer d = Player(1 + i);
+        EXPECT_EQ(TakeActData(&d), 1);
+        EXPECT_EQ(d.frame, 1 + i);
+    }
+    FreeActs();
+    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+}
+
+// ---- Bad act archives ----
+
+TEST(ActArchive, BadDirectoriesAndPartTablesAreRefused) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Pa(1).Ed());
+    r.Part(1, 1, ActWords().Pa(2).Ed());
+    std::vector<u8> good = BuildActArchive(r.acts);
+    u32 actAt = LoadU32(&good[kTswHeaderSize + 24]);
+    auto check = [&](const std::vector<u8>& bytes, i32 key, int want) {
+        r.root.Write(0, ".act", bytes);
+        SetPicLibPath(r.root.h.root().c_str());
+        FreeActs();
+        ActPlayer p = Player(1, key);
+        return TakeActData(&p) == want;
+    };
+    EXPECT_TRUE(check(good, 1, 1));
+    std::vector<u8> b = good;
+    StoreU32(&b[kTswHeaderSize + 24], static_cast<u32>(b.size()) + 4);  // offset past the file
+    EXPECT_TRUE(check(b, 0, 0));
+    b = good;
+    StoreU32(&b[kTswHeaderSize + 20], 0x7FFFFFFF);  // size larger than the file
+    EXPECT_TRUE(check(b, 0, 0));
+    b = good;
+    StoreU32(&b[actAt + 2 + 4], 5000);  // part offset past the data
+    EXPECT_TRUE(check(b, 1, 0));
+    EXPECT_TRUE(check(b, 0, 0));  // part 0 would end past the data too
+    b = good;
+    StoreU16(&b[actAt], 9000);  // part count larger than the data
+    EXPECT_TRUE(check(b, 0, 0));
+    b = good;
+    StoreU32(&b[actAt + 2], 3);  // part starting inside the table
+    EXPECT_TRUE(check(b, 0, 0));
+    b.assign(good.begin(), good.begin() + 100);  // truncated directory
+    EXPECT_TRUE(check(b, 0, 0));
+    EXPECT_NE(std::string(ActLastError()).find("all_char.act"), std::string::npos)
+        << ActLastError();
+}
+
+TEST(ActParts, PartsRunToTheNextNonZeroOffset) {
+    ActProgram a;
+    a.parts[0] = {1, 2};
+    a.parts[3] = {4, 5, 6};
+    std::vector<u8> d = BuildActData(a);
+    u32 off = 0, n = 0;
+    ASSERT_TRUE(FindActPart(d.data(), static_cast<u32>(d.size()), 0, &off, &n));
+    EXPECT_EQ(off, 2u + 16);
+    EXPECT_EQ(n, 4u);
+    ASSERT_TRUE(FindActPart(d.data(), static_cast<u32>(d.size()), 3, &off, &n));
+    EXPECT_EQ(n, 6u);
+    EXPECT_FALSE(FindActPart(d.data(), static_cast<u32>(d.size()), 1, &off, &n));
+    EXPECT_FALSE(FindActPart(d.data(), static_cast<u32>(d.size()), 4, &off, &n));
+    EXPECT_FALSE(FindActPart(d.data(), 1, 0, &off, &n));
+}
+
+// ---- The sample's acts drawn headless ----
+
+TEST(SampleActs, WalkingFramesDrawAsTheGeneratorDrewThem) {
+    ArchiveRoot root;
+    root.WriteSample();
+    root.Open();
+    Canvas canvasHolder(k555);
+    std::vector<u16>& canvas = canvasHolder.px;
+    const ArchivePicture& person = SamplePictures().at(sample_art::kPeopleFirst + 1);
+    for (i32 dir = 0; dir < 8; ++dir) {
+        ActPlayer p = Player(sample_art::kPeopleFirst + 1, sample_art::kActionWalk, dir);
+        std::vector<u16> frames;
+        for (int tick = 0; tick < 20; ++tick) {
+            ASSERT_EQ(TakeActData(&p), 1);
+            frames.push_back(p.frame);
+            PicFrame* f = GetPic(p.pic, p.frame);
+            ASSERT_NE(f, nullptr);
+            std::fill(canvas.begin(), canvas.end(), 0x1234);
+            gCurPic = f->pixels;
+            i32 x = 100 + 7 * dir, y = 200;
+            PutPic(x - p.xOff, y - p.yOff, f->width, f->height, static_cast<i32>(p.drawMode),
+                   nullptr);
+            const ArchiveFrame& want = person.frames[p.frame];
+            for (i32 py = 0; py < want.h; ++py)
+                for (i32 px = 0; px < want.w; ++px) {
+                    u16 w = want.pixels[py * want.w + px];
+                    u16 got = canvas[(y - p.yOff + py) * 640 + x - p.xOff + px];
+                    ASSERT_EQ(got, w == 619 ? 0x1234 : w) << dir << " " << px << "," << py;
+                }
+            PicCacheNewTick();
+        }
+        // Step, stand, other step, stand, four ticks each.
+        u16 b = static_cast<u16>(dir * 3);
+        std::vector<u16> want = {static_cast<u16>(b + 1),
+                                 static_cast<u16>(b + 1),
+                                 static_cast<u16>(b + 1),
+                                 static_cast<u16>(b + 1),
+                                 static_cast<u16>(b + 1),
+                                 b,
+                                 b,
+                                 b,
+                                 b,
+                                 b};
+        EXPECT_EQ(std::vector<u16>(frames.begin(), frames.begin() + 6),
+                  std::vector<u16>(want.begin(), want.begin() + 6));
+        EXPECT_EQ(frames[10], b + 2);
+    }
+    // The cursor act has a part for the map cursor's action 13; every archive has an act.
+    ActPlayer c = Player(sample_art::kCursor, 13);
+    EXPECT_EQ(TakeActData(&c), 1);
+    EXPECT_EQ(c.pic, sample_art::kCursor);
+    for (u32 n : {sample_art::kItemIcons, sample_art::kMagicRing, sample_art::kBackdrop,
+                  sample_art::kMapObject, sample_art::kBattleUnderlay}) {
+        ActPlayer a = Player(static_cast<i32>(n));
+        EXPECT_EQ(TakeActData(&a), 1) << n;
+        EXPECT_NE(GetPic(a.pic, a.frame), nullptr) << n;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,312 @@
+// Picture archives and the picture cache: round trips through the writer and
+// the reader, cache order and budget, the map pictures, and bad archives.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ArchiveTestUtil.h"
+#include "engine/ByteIo.h"
+#include "engine/Lzo.h"
+#include "engine/MemDbg.h"
+#include "engine/PixelFormat.h"
+#include "engine/RlePic.h"
+
+namespace {
+
+// The pixels of a cached frame, decoded to plain 16-bit values.
+std::vector<u16> Plain(const PicFrame* f) {
+    i32 w = 0, h = 0, depth = 0;
+    u16* p = static_cast<u16*>(RleDecode(f->pixels, f->size, &w, &h, &depth));
+    EXPECT_NE(p, nullptr);
+    if (!p) return {};
+    std::vector<u16> v(p, p + static_cast<size_t>(w) * h);
+    MH_FREE(p);
+    return v;
+}
+
+// What the generator drew, in the current screen layout (keys stay keys).
+std::vector<u16> Expected(const ArchivePicture& pic, const ArchiveFrame& f) {
+    std::vector<u16> v;
+    for (u16 px : f.pixels) {
+        u16 stored = pic.depth == 8 ? pic.palette[px] : px;
+        v.push_back(stored == 619 ? 619 : ConvertPixel(stored));
+    }
+    return v;
+}
+
+TEST(PicArchive, EveryFrameOfTheSampleComesBackAsDrawn) {
+    for (bool wide : {false, true}) {
+        ArchiveRoot root;
+        root.WriteSample();
+        if (wide) SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
+        root.Open();
+        for (const auto& [n, pic] : SamplePictures()) {
+            for (size_t f = 0; f < pic.frames.size(); ++f) {
+                SCOPED_TRACE(testing::Message()
+                             << "picture " << n << " frame " << f << " wide " << wide);
+                const PicFrame* got = GetPic(static_cast<u16>(n), static_cast<u16>(f));
+                ASSERT_NE(got, nullptr) << PicLastError();
+                EXPECT_EQ(got->width, pic.frames[f].w);
+                EXPECT_EQ(got->height, pic.frames[f].h);
+                EXPECT_TRUE(RleCheck(got->pixels, got->size));
+                EXPECT_EQ(Plain(got), Expected(pic, pic.frames[f]));
+                EXPECT_EQ(got->palette != nullptr, pic.depth == 8);
+            }
+        }
+        ResetPixelFormat();
+    }
+}
+
+TEST(PicArchive, NumbersAddressArchiveAndEntry) {
+    ArchiveRoot root;
+    root.WriteSample();
+    // Entry 2999 of all_map2 is picture 17999; entry 1 of all_item is 3001.
+    std::map<u32, ArchivePicture> last;
+    last[2999] = SamplePictures().at(sample_art::kMapObject);
+    std::string error;
+    root.Write(5, ".tsw", BuildTswArchive(last, &error));
+    root.Open();
+    EXPECT_NE(GetPic(17999, 1), nullptr);
+    EXPECT_EQ(GetPic(17999, 2), nullptr);  // beyond the frame count
+    EXPECT_NE(GetPic(3001, 3), nullptr);
+    EXPECT_EQ(GetPic(3001, 4), nullptr);
+    for (u16 bad : {0, 3000, 6000, 15000, 18000, 18001, 0xFFFE})
+        EXPECT_EQ(GetPic(bad, 0), nullptr) << bad;
+    EXPECT_EQ(GetPic(2, 24), nullptr);
+    EXPECT_EQ(GetPicCacheStats().total, GetPic(17999, 1)->size + GetPic(3001, 3)->size);
+}
+
+TEST(PicCache, LoadsOnceAndFindsWithoutLoading) {
+    ArchiveRoot root;
+    root.WriteSample();
+    root.Open();
+    EXPECT_EQ(FindCachedPic(1, 0), nullptr);
+    EXPECT_EQ(GetPicCacheStats().loads, 0u);
+    PicFrame* a = GetPic(1, 0);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(GetPic(1, 0), a);
+    EXPECT_EQ(FindCachedPic(1, 0), a);
+    PicCacheStats s = GetPicCacheStats();
+    EXPECT_EQ(s.loads, 1u);
+    EXPECT_EQ(s.counts[1], 1);
+    EXPECT_EQ(s.total, a->size);
+    FreePics();
+    EXPECT_EQ(GetPicCacheStats().total, 0u);
+    EXPECT_EQ(FindCachedPic(1, 0), nullptr);
+}
+
+TEST(PicCache, BudgetZeroTrimsTheFullestBucketOnEveryMiss) {
+    ArchiveRoot root;
+    root.WriteSample();
+    root.Open();
+    SetPicMemory(0);
+    ASSERT_NE(GetPic(1, 0), nullptr);
+    ASSERT_NE(GetPic(1, 1), nullptr);
+    // Frames handed out in this tick stay valid: the trim stopped short.
+    EXPECT_NE(FindCachedPic(1, 0), nullptr);
+    PicCacheNewTick();
+    ASSERT_NE(GetPic(2, 0), nullptr);  // bucket 1 is the fullest: emptied
+    EXPECT_EQ(FindCachedPic(1, 0), nullptr);
+    EXPECT_EQ(FindCachedPic(1, 1), nullptr);
+    PicCacheStats s = GetPicCacheStats();
+    EXPECT_EQ(s.counts[1], 0);
+    EXPECT_EQ(s.counts[2], 1);
+    EXPECT_EQ(s.total, FindCachedPic(2, 0)->size);
+}
+
+TEST(PicCache, EvictsTheLeastRecentlyUsedOfTheFullestBucket) {
+    ArchiveRoot root;
+    root.WriteSample();
+    root.Open();
+    u32 frameSize = GetPic(1, 0)->size;  // every person frame has about this size
+    FreePics();
+    // Bucket 1: frames 0, 1, 2 of picture 1; bucket 2: frames 0, 1 of picture 2.
+    for (u16 f : {0, 1, 2}) GetPic(1, f);
+    for (u16 f : {0, 1}) GetPic(2, f);
+    GetPic(1, 0);  // frame 0 back to the front: frame 1 is now the tail
+    PicCacheNewTick();
+    SetPicMemory(GetPicCacheStats().total - frameSize / 2);
+    ASSERT_NE(GetPic(3, 0), nullptr);
+    EXPECT_EQ(FindCachedPic(1, 1), nullptr);
+    EXPECT_NE(FindCachedPic(1, 0), nullptr);
+    EXPECT_NE(FindCachedPic(1, 2), nullptr);
+    EXPECT_NE(FindCachedPic(2, 0), nullptr);
+    EXPECT_NE(FindCachedPic(2, 1), nullptr);
+    // The finds above put frame 0 last; a tie between buckets 1 and 2 (two
+    // each) takes bucket 1.
+    PicCacheNewTick();
+    SetPicMemory(GetPicCacheStats().total - frameSize / 2);
+    GetPic(3, 1);
+    EXPECT_EQ(FindCachedPic(1, 0), nullptr);
+    EXPECT_NE(FindCachedPic(1, 2), nullptr);
+    EXPECT_NE(FindCachedPic(2, 1), nullptr);
+}
+
+TEST(PicCache, MissingArchiveFailsOnlyItsOwnPictures) {
+    ArchiveRoot root;
+    root.WriteSample();
+    std::filesystem::remove(root.File(1, ".tsw"));
+    root.Open();
+    EXPECT_EQ(GetPic(sample_art::kItemIcons, 0), nullptr);
+    EXPECT_NE(GetPic(1, 0), nullptr);
+    EXPECT_NE(GetPic(sample_art::kCursor, 0), nullptr);
+}
+
+TEST(PicCache, FailuresAreNeitherCachedNorLeaked) {
+    ArchiveRoot root;
+    root.WriteSample();
+    root.Open();
+    FreePics();
+    MemDbgStats before = MemDbgGetStats();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(GetPic(4, 0), nullptr);   // empty entry
+        EXPECT_EQ(GetPic(1, 99), nullptr);  // beyond the frames
+    }
+    PicCacheStats s = GetPicCacheStats();
+    EXPECT_EQ(s.total, 0u);
+    for (u16 c : s.counts) EXPECT_EQ(c, 0);
+    EXPECT_EQ(s.failures, 6u);
+    FreeTswBuffers();
+    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+}
+
+int gMapPicCalls = 0;
+i32 gCurrentMap = 0;
+
+int FakeMapPic(i32 index, PicFrame* f) {
+    ++gMapPicCalls;
+    std::vector<u16> px(8 * 4, static_cast<u16>(index));
+    i32 size = 0;
+    f->pixels = RleEncode(px.data(), &size, 8, 4, 16);
+    f->size = static_cast<u32>(size);
+    f->width = 8;
+    f->height = 4;
+    return index == 99 ? 0 : 1;
+}
+
+TEST(PicCache, MapPicturesComeFromTheMapLoaderExceptSixOnMap286) {
+    ArchiveRoot root;
+    root.Open();
+    EXPECT_EQ(GetPic(kMapPicNumber, 1), nullptr);  // no loader yet
+    gMapPicCalls = 0;
+    SetMapPicHooks(FakeMapPic, [] { return gCurrentMap; });
+    gCurrentMap = 286;
+    EXPECT_EQ(GetPic(kMapPicNumber, 6), nullptr);
+    EXPECT_EQ(gMapPicCalls, 0);
+    PicFrame* f = GetPic(kMapPicNumber, 5);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(GetPicCacheStats().counts[5], 1);  // keyed by frame for map pictures
+    gCurrentMap = 285;
+    EXPECT_NE(GetPic(kMapPicNumber, 6), nullptr);
+    EXPECT_EQ(GetPic(kMapPicNumber, 99), nullptr);  // the loader's failure frees its frame
+    EXPECT_EQ(gMapPicCalls, 3);
+}
+
+// ---- Bad archives ----
+
+struct BadArchive : testing::Test {
+    ArchiveRoot root;
+    std::vector<u8> file;
+    u32 picAt = 0;
+    void SetUp() override {
+        std::map<u32, ArchivePicture> pics;
+        pics[1] = SamplePictures().at(sample_art::kCursor);
+        std::string error;
+        file = BuildTswArchive(pics, &error);
+        picAt = LoadU32(file.data() + kTswHeaderSize + 24);
+    }
+    u32 Record(int frame) const { return picAt + kTswPicHeaderSize + kTswFrameRecordSize * frame; }
+    PicFrame* Load(u16 frame = 0) {
+        root.Write(0, ".tsw", file);
+        root.Open();
+        return GetPic(1, frame);
+    }
+};
+
+TEST_F(BadArchive, GoodArchiveLoads) {
+    EXPECT_NE(Load(2), nullptr);
+}
+
+TEST_F(BadArchive, WrongMagic) {
+    StoreU16(&file[picAt + 4], 0xABCE);
+    EXPECT_EQ(Load(), nullptr);
+    EXPECT_NE(std::string(PicLastError()).find("all_char.tsw at offset"), std::string::npos)
+        << PicLastError();
+}
+
+TEST_F(BadArchive, WrongUnpackedSize) {
+    StoreU32(&file[Record(0) + 8], LoadU32(&file[Record(0) + 8]) + 2);
+    EXPECT_EQ(Load(), nullptr);
+    StoreU32(&file[Record(0) + 8], 0xFFFFFFF0u);  // far past any frame: refused before allocation
+    EXPECT_EQ(Load(), nullptr);
+}
+
+TEST_F(BadArchive, DirectoryOffsetPastTheFile) {
+    StoreU32(&file[kTswHeaderSize + 24], static_cast<u32>(file.size()) + 100);
+    EXPECT_EQ(Load(), nullptr);
+    StoreU32(&file[kTswHeaderSize + 24], 0xFFFFFFF0u);
+    EXPECT_EQ(Load(), nullptr);
+}
+
+TEST_F(BadArchive, TruncatedFiles) {
+    std::vector<u8> whole = file;
+    for (size_t cut : {size_t{10}, size_t{kTswDirectoryEnd - 5}, size_t{picAt + 6},
+                       size_t{picAt + 60}, whole.size() - 1}) {
+        file.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+        EXPECT_EQ(Load(2), nullptr) << cut;
+    }
+}
+
+TEST_F(BadArchive, FrameCountLargerThanTheHeadOrTheFile) {
+    StoreU16(&file[picAt + 6], 400);
+    EXPECT_NE(Load(2), nullptr);    // the records that exist still load
+    EXPECT_EQ(Load(200), nullptr);  // record inside the head, data nonsense
+    EXPECT_EQ(Load(350), nullptr);  // record beyond the 11788-byte head
+    EXPECT_EQ(Load(399), nullptr);
+}
+
+TEST_F(BadArchive, CorruptLzoBlock) {
+    u32 block = picAt + LoadU32(&file[Record(0)]);
+    for (u32 i = 0; i < 12; ++i) file[block + i] ^= 0x5A;
+    EXPECT_EQ(Load(), nullptr);
+}
+
+TEST_F(BadArchive, FrameThatIsNoWholePicture) {
+    // A block that unpacks cleanly to exactly its size, but to a broken picture.
+    std::vector<u8> pic(408, 0x11);
+    StoreU16(&pic[0], 0xFFFF);
+    StoreU16(&pic[2], 16);
+    StoreU16(&pic[4], 16);
+    StoreU16(&pic[6], 16);
+    i32 packed = 0;
+    u8* lzo = LzoPack(pic.data(), 408, &packed);
+    u32 block = picAt + LoadU32(&file[Record(0)]);
+    ASSERT_LE(static_cast<u32>(packed), LoadU32(&file[Record(0) + 4]) + 100);
+    file.resize(std::max<size_t>(file.size(), block + packed));
+    std::memcpy(&file[block], lzo, packed);
+    MH_FREE(lzo);
+    StoreU32(&file[Record(0) + 4], static_cast<u32>(packed));
+    EXPECT_EQ(Load(), nullptr);
+    EXPECT_NE(std::string(PicLastError()).find("run-coded"), std::string::npos);
+}
+
+TEST_F(BadArchive, DepthOtherThanTheFramesOrUnknown) {
+    StoreU16(&file[picAt + 8], 12);
+    EXPECT_EQ(Load(), nullptr);
+}
+
+TEST(PicDirect, ReadsWithoutACacheNode) {
+    ArchiveRoot root;
+    root.WriteSample();
+    root.Open();
+    PicFrame f;
+    ASSERT_EQ(ReadPicDirect(sample_art::kBackdrop, 0, &f), 1);
+    EXPECT_EQ(f.width, 640);
+    EXPECT_EQ(f.height, 480);
+    EXPECT_TRUE(RleCheck(f.pixels, f.size));
+    MH_FREE(f.pixels);
+    EXPECT_EQ(GetPicCacheStats().total, 0u);
+    EXPECT_EQ(ReadPicDirect(0, 0, &f), 0);
+}
+
+}  // namespace

@@ -1,0 +1,301 @@
+// Zoomed drawing against a per-pixel reference of the anchor, step and shear
+// rules, and the fixed points, table and bad-input cases.
+#include "DrawTestUtil.h"
+#include "engine/ZoomBlit.h"
+
+namespace {
+
+i32 Sat(i32 v) {
+    return v < 0 ? 0 : v > 31 ? 31 : v;
+}
+
+struct ZoomSetting {
+    i32 x, y, w, h, mode;
+    i32 ax, ay, sx, sy, shear;
+    ClipRect clip;
+    i32 alpha = 0;
+    i32 tint[3] = {0, 0, 0};
+};
+
+u16 ZoomOpRef(i32 effect, const ZoomSetting& s, u16 v, u16 d) {
+    Rgb a = Split(v), b = Split(d);
+    const i32* t = s.tint;
+    switch (effect) {
+        case 0x80:
+            return v;
+        case 0x84:
+            return Join({Sat(Sat(a.r + b.r) + t[0]), Sat(Sat(a.g + b.g) + t[1]),
+                         Sat(Sat(a.b + b.b) + t[2])});
+        case 0x90:
+            return Join({Sat(b.r + t[0]), Sat(b.g + t[1]), Sat(b.b + t[2])});
+        case 0x94: {
+            if (s.alpha == 0) return d;
+            if (s.alpha < 1 || s.alpha > 14) return v;
+            Rgb o{0, 0, 0};
+            for (int j = 1; j <= 4; ++j) {
+                Rgb x = (s.alpha >> (4 - j)) & 1 ? a : b;
+                o.r += x.r >> j;
+                o.g += x.g >> j;
+                o.b += x.b >> j;
+            }
+            return Join(o);
+        }
+        case 0xA4:
+            return 0;
+        case 0xA8: {
+            i32 g = (b.r + b.g + b.b) / 4;
+            return Join({g, g, g});
+        }
+        case 0xAC:
+            return Join({Sat(b.r - Sat(a.r + t[0])), Sat(b.g - Sat(a.g + t[1])),
+                         Sat(b.b - Sat(a.b + t[2]))});
+    }
+    return d;
+}
+
+// Destination (i, j) of the box shows source (i x 1024 / sx, j x 1024 / sy).
+void ZoomReference(std::vector<u16>& c, const RefPic& p, const ZoomSetting& s) {
+    bool mirror = s.mode & 1, flip = s.mode & 2;
+    i64 sx = s.sx ? s.sx : 1, sy = s.sy ? s.sy : 1;
+    i64 ax = mirror ? s.w - s.ax : s.ax, ay = flip ? s.h - s.ay : s.ay;
+    i64 y0 = flip ? s.y + 2 * s.ay - s.h : s.y;
+    i64 width = sx * s.w / 1024, height = sy * s.h / 1024;
+    if (width <= 0 || height <= 0) return;
+    i64 left = s.x + ax - sx * ax / 1024, right = left + width - 1;
+    i64 top = y0 + ay - sy * ay / 1024, bottom = top + height - 1;
+    const ClipRect& k = s.clip;
+    if (right < k.left || left >= k.left + k.width || bottom < k.top || top >= k.top + k.height)
+        return;
+    i64 anchorRow = sy * ay / 1024;
+    for (i64 j = 0; j < std::min<i64>(height, 1280); ++j) {
+        i64 Y = flip ? bottom - j : top + j;
+        if (Y < k.top || Y >= k.top + k.height) continue;
+        i64 shift = (anchorRow * s.shear / 1024 - (Y - top) * s.shear / 1024) * (flip ? -1 : 1);
+        i64 sr = j * 1024 / sy;
+        for (i64 i = 0; i < std::min<i64>(width, 1280); ++i) {
+            i64 X = mirror ? right + shift - i : left + shift + i;
+            if (X < k.left || X >= k.left + k.width) continue;
+            size_t at = static_cast<size_t>(sr * p.w + i * 1024 / sx);
+            if (p.kind[at] != Px::Lit) continue;
+            u16& d = c[static_cast<size_t>(Y * 640 + X)];
+            d = ZoomOpRef(s.mode & ~3, s, p.value[at], d);
+        }
+    }
+}
+
+class Zoom : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(Zoom, EveryModeMatchesTheReference) {
+    Canvas canvas(GetParam(), 4);
+    std::mt19937 rng(19);
+    const i32 effects[] = {0x80, 0x84, 0x90, 0x94, 0xA4, 0xA8, 0xAC};
+    const i32 scales[] = {512, 1024, 2048};
+    for (int iter = 0; iter < 700; ++iter) {
+        ZoomSetting s;
+        s.mode = effects[iter % 7] | static_cast<i32>(rng() % 4);
+        s.w = 1 + rng() % 60;
+        s.h = 1 + rng() % 50;
+        s.x = static_cast<i32>(rng() % 760) - 100;
+        s.y = static_cast<i32>(rng() % 600) - 100;
+        s.ax = static_cast<i32>(rng() % (s.w + 1));
+        s.ay = static_cast<i32>(rng() % (s.h + 1));
+        s.sx = rng() % 2 ? scales[rng() % 3] : 100 + static_cast<i32>(rng() % 3000);
+        s.sy = rng() % 2 ? scales[rng() % 3] : 100 + static_cast<i32>(rng() % 3000);
+        s.shear = rng() % 3 == 0 ? static_cast<i32>(rng() % 4097) - 2048 : 0;
+        s.clip = RandomClip(rng);
+        s.alpha = static_cast<i32>(rng() % 18) - 1;
+        for (auto& t : s.tint) t = rng() % 2 ? static_cast<i32>(rng() % 63) - 31 : 0;
+        std::vector<u8> pic = RandomRle(rng, s.w, s.h);
+        std::vector<u16> expect = canvas.px;
+        ZoomReference(expect, ReadRefPic(pic), s);
+
+        gClipRect = s.clip;
+        gCurPic = pic.data();
+        SetZoomSkew(s.ax, s.ay, s.sx, s.sy, s.shear);
+        gPaintAlpha = s.alpha;
+        gPaintTintR = s.tint[0];
+        gPaintTintG = s.tint[1];
+        gPaintTintB = s.tint[2];
+        PutPic(s.x, s.y, s.w, s.h, s.mode, nullptr);
+        ASSERT_EQ(canvas.px, expect)
+            << "iteration " << iter << " mode " << std::hex << s.mode << std::dec << " " << s.w
+            << "x" << s.h << " at " << s.x << "," << s.y << " anchor " << s.ax << "," << s.ay
+            << " scale " << s.sx << "," << s.sy << " shear " << s.shear;
+        // Zoomed draws leave the one-shot settings for the next call.
+        EXPECT_EQ(gPaintAlpha, s.alpha);
+        EXPECT_EQ(gPaintTintR, s.tint[0]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, Zoom, ::testing::Values(k565, k555),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A picture with one marked pixel at (mx, my), the rest a flat colour.
+std::vector<u8> Marked(i32 w, i32 h, i32 mx, i32 my) {
+    std::vector<u16> px(static_cast<size_t>(w) * h, 0x0421);
+    px[my * w + mx] = 0x7C00;
+    i32 size = 0;
+    u8* p = RleEncode(px.data(), &size, w, h, 16);
+    std::vector<u8> out(p, p + size);
+    MH_FREE(p);
+    return out;
+}
+
+TEST(ZoomPlacement, ScaleOneIsThePlainCopy) {
+    Canvas c(k565, 2);
+    std::mt19937 rng(8);
+    std::vector<u8> pic = RandomRle(rng, 37, 29);
+    gCurPic = pic.data();
+    std::vector<u16> start = c.px;
+    for (i32 mode : {0, 1, 2, 3}) {
+        c.px = start;
+        PutPic(-5, 460, 37, 29, mode, nullptr);
+        std::vector<u16> plain = c.px;
+        c.px = start;
+        SetZoom(11, 7, 1024, 1024);
+        PutPic(-5, 460, 37, 29, 0x80 | mode, nullptr);
+        if (mode & 2) {
+            // A flipped zoom keeps the anchor row: the box moves by 2 x anchor - h rows.
+            c.px = start;
+            SetZoom(11, 0, 1024, 1024);
+            PutPic(-5, 460 + 29, 37, 29, 0x80 | mode, nullptr);
+        }
+        EXPECT_EQ(c.px, plain) << mode;
+    }
+}
+
+TEST(ZoomPlacement, TheAnchorStaysPut) {
+    Canvas c(k555);
+    const u16 mark = 0x7C00;
+    std::vector<u8> pic = Marked(9, 7, 4, 2);
+    gCurPic = pic.data();
+    for (i32 scale : {512, 1024, 2048}) {
+        std::fill(c.px.begin(), c.px.end(), 0);
+        SetZoom(4, 2, scale, scale);
+        PutPic(100, 100, 9, 7, 0x80, nullptr);
+        EXPECT_EQ(c.px[102 * 640 + 104], mark) << scale;
+        // Mirrored: the anchor mirrored inside the picture's width stays put.
+        std::fill(c.px.begin(), c.px.end(), 0);
+        PutPic(100, 100, 9, 7, 0x81, nullptr);
+        EXPECT_EQ(c.px[102 * 640 + 100 + 9 - 1 - 4], mark) << scale;
+        // Flipped: the anchor row stays put.
+        std::fill(c.px.begin(), c.px.end(), 0);
+        PutPic(100, 100, 9, 7, 0x82, nullptr);
+        EXPECT_EQ(c.px[(102 - 1) * 640 + 104], mark) << scale;
+        // Sheared: the anchor row is not moved.
+        std::fill(c.px.begin(), c.px.end(), 0);
+        SetZoomSkew(4, 2, scale, scale, 1024);
+        PutPic(100, 100, 9, 7, 0x80, nullptr);
+        EXPECT_EQ(c.px[102 * 640 + 104], mark) << scale;
+    }
+    // Scale 2048 doubles each pixel; 512 at anchor 0, 0 is half size at (x, y).
+    std::fill(c.px.begin(), c.px.end(), 0);
+    SetZoom(4, 2, 2048, 2048);
+    PutPic(100, 100, 9, 7, 0x80, nullptr);
+    for (i32 dy : {0, 1})
+        for (i32 dx : {0, 1}) EXPECT_EQ(c.px[(102 + dy) * 640 + 104 + dx], mark);
+    EXPECT_EQ(c.px[(102 - 4) * 640 + 104 - 8], 0x0421);
+    EXPECT_EQ(c.px[(102 - 5) * 640 + 104], 0);
+    std::fill(c.px.begin(), c.px.end(), 0);
+    SetZoom(0, 0, 512, 512);
+    PutPic(100, 100, 9, 7, 0x80, nullptr);
+    i32 count = 0;
+    for (u16 v : c.px) count += v != 0;
+    EXPECT_EQ(count, 4 * 3);
+    EXPECT_NE(c.px[100 * 640 + 100], 0);
+    EXPECT_NE(c.px[102 * 640 + 103], 0);
+}
+
+TEST(ZoomPlacement, ShearMovesRowsAroundTheAnchorRow) {
+    Canvas c(k555);
+    std::vector<u8> pic = Marked(4, 9, 0, 0);
+    gCurPic = pic.data();
+    std::fill(c.px.begin(), c.px.end(), 0);
+    SetZoomSkew(0, 4, 1024, 1024, 1024);
+    PutPic(200, 100, 4, 9, 0x80, nullptr);
+    // One pixel per row: row r of the box starts at 200 + 4 - r.
+    for (i32 r = 0; r < 9; ++r) {
+        EXPECT_NE(c.px[(100 + r) * 640 + 204 - r], 0) << r;
+        EXPECT_EQ(c.px[(100 + r) * 640 + 203 - r], 0) << r;
+    }
+    // Turning the shear off does not rebuild its table.
+    i32 kept = gZoomShearTable[100];
+    SetZoom(0, 0, 1024, 1024);
+    EXPECT_EQ(gZoomShear, 0);
+    EXPECT_EQ(gZoomShearTable[100], kept);
+}
+
+TEST(ZoomPlacement, BadInputsAreSafe) {
+    Canvas c(k565);
+    std::vector<u16> before = c.px;
+    std::vector<u8> pic = Marked(8, 8, 0, 0);
+    gCurPic = pic.data();
+    // Scale 0 is stored as 1 and leaves at most one column of a wide picture.
+    SetZoom(0, 0, 0, 1024);
+    EXPECT_EQ(gZoomScaleX, 1);
+    PutPic(10, 10, 8, 8, 0x80, nullptr);
+    EXPECT_EQ(c.px, before);
+    std::vector<u16> wide(1500 * 2, 0x1111);
+    i32 size = 0;
+    u8* raw = RleEncode(wide.data(), &size, 1500, 2, 16);
+    std::vector<u8> widePic(raw, raw + size);
+    MH_FREE(raw);
+    gCurPic = widePic.data();
+    PutPic(10, 10, 1500, 2, 0x80, nullptr);
+    i32 changed = 0;
+    for (size_t i = 0; i < c.px.size(); ++i) changed += c.px[i] != before[i];
+    EXPECT_EQ(changed, 2);
+    // Huge scales are cut to the tables and the clip; negative ones draw nothing.
+    c.px = before;
+    gCurPic = pic.data();
+    SetZoomSkew(3, 3, 1 << 30, 1 << 30, 1 << 20);
+    PutPic(300, 200, 8, 8, 0x83, nullptr);
+    SetZoom(3, 3, -2048, 1024);
+    std::vector<u16> afterHuge = c.px;
+    PutPic(300, 200, 8, 8, 0x80, nullptr);
+    EXPECT_EQ(c.px, afterHuge);
+    // Zero sizes, no picture, no buffer, a mode word outside the table.
+    SetZoom(0, 0, 2048, 2048);
+    PutPic(300, 200, 0, 8, 0x80, nullptr);
+    PutPic(300, 200, 8, -1, 0x80, nullptr);
+    gCurPic = nullptr;
+    PutPic(300, 200, 8, 8, 0x80, nullptr);
+    gBlitTable[0x80](300, 200, 8, 8, nullptr);
+    EXPECT_EQ(c.px, afterHuge);
+    gCurPic = pic.data();
+    gPaintBuf = nullptr;
+    PutPic(300, 200, 8, 8, 0x80, nullptr);
+    gPaintBuf = c.px.data();
+    // A zoomed silhouette is black whatever the colour word says.
+    u32 colour = 0xFFFFFFFF;
+    PutPic(100, 100, 8, 8, 0xA4, &colour);
+    EXPECT_EQ(c.px[100 * 640 + 100], 0);
+}
+
+TEST(ZoomPlacement, EightBitPicturesGoThroughThePalette) {
+    Canvas c(k555);
+    u8 src[4 * 3] = {0, 1, 2, 3, 4, 1, 1, 5, 6, 7, 8, 9};
+    i32 size = 0;
+    u8* raw = RleEncode(src, &size, 4, 3, 8);
+    std::vector<u8> pic(raw, raw + size);
+    MH_FREE(raw);
+    u16 pal[256];
+    for (i32 i = 0; i < 256; ++i) pal[i] = static_cast<u16>(1000 + i);
+    gCurPic = pic.data();
+    gPaintPalette = pal;
+    for (i32 mode : {0xC0, 0xC1, 0xC2, 0xC3}) {
+        std::fill(c.px.begin(), c.px.end(), 0);
+        SetClip(0, 0, 639, 480);
+        PutPic(636, 10, 4, 3, mode, nullptr);
+        for (i32 r = 0; r < 3; ++r)
+            for (i32 i = 0; i < 4; ++i) {
+                i32 X = 636 + ((mode & 1) ? 3 - i : i), Y = 10 + ((mode & 2) ? 2 - r : r);
+                u8 v = src[r * 4 + i];
+                u16 want = v == 1 || v == 3 || X >= 639 ? 0 : pal[v];
+                EXPECT_EQ(c.px[Y * 640 + X], want) << mode << " " << r << "," << i;
+            }
+    }
+    gPaintPalette = nullptr;
+}
+
+}  // namespace
