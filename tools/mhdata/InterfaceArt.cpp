@@ -1,6 +1,13 @@
 // Interface acts drawn in flat colours for the sample game.
 #include "mhdata/InterfaceArt.h"
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "engine/Tsw.h"
+#include "mhdata/Archives.h"
+
 const InterfaceActInfo kInterfaceActs[] = {
     {9002, 22}, {9102, 1}, {9104, 1}, {9900, 61}, {9902, 1}, {9904, 45}, {9906, 14}, {9908, 1},
 };
@@ -51,14 +58,6 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
         *h = 40;
     }
 }
-
-#if __has_include("mhdata/Archives.h")
-#include <filesystem>
-#include <fstream>
-#include <map>
-
-#include "engine/Tsw.h"
-#include "mhdata/Archives.h"
 
 namespace {
 constexpr u32 kSysArchive = 3;
@@ -119,7 +118,3 @@ bool WriteInterfaceArt(const std::string& root, std::string* error) {
     return WriteFile(stem.string() + ".tsw", tsw, error) &&
            WriteFile(stem.string() + ".act", BuildActArchive(acts), error);
 }
-#else
-// The archive writer is not part of the build yet: nothing to write into.
-bool WriteInterfaceArt(const std::string&, std::string*) { return true; }
-#endif
