@@ -55,8 +55,9 @@ void CheckDiskSpace() {
              static_cast<int>(need));
 }
 
+// The paint target is the canvas: its pixels stay put between lock and unlock.
 void LockCanvas() {
-    LockSurface(gDrawSurface);
+    gPaintBuf = LockSurface(gDrawSurface);
     UnlockSurface(gDrawSurface, nullptr);
 }
 

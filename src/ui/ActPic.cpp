@@ -4,11 +4,13 @@
 #include <algorithm>
 
 #include "engine/PicPaint.h"
+#include "engine/ZoomBlit.h"
 
 std::deque<cActPic*> gActPicList;
 
 namespace {
 constexpr i32 kModeAlpha = 20;
+constexpr i32 kModeZoom = 0x80;
 
 void TakeFrame(cActPic* p) {
     p->frame = GetPic(p->player.pic, p->player.frame);
@@ -73,8 +75,10 @@ void cActPic::Draw(i32 x, i32 y) {
     gPaintWave = player.wave;
     gWavePhase = player.wavePhase;
     gPaintAlpha = player.blend;
-    // The zoomed blitters are not in the drawing kernel yet: a zoom other than
-    // 1024 draws at 1:1 until they are.
+    if (!scaled && zoom != 1024) {
+        SetZoom(0, 0, static_cast<i32>(zoom), static_cast<i32>(zoom));
+        mode |= kModeZoom;
+    }
     PutPic(px, py, w, h, mode, nullptr);
 }
 

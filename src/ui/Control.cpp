@@ -9,6 +9,7 @@
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
+#include "engine/ZoomBlit.h"
 #include "game/Settings.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
@@ -182,12 +183,16 @@ void cControl::DrawBox() {
 void cControl::DrawRle() {
     if (!rle) return;
     gCurPic = rle;
-    if (zoom == 1024 && paddedOrAlpha != 16) {
+    if (zoom != 1024) {
+        SetZoom(0, 0, static_cast<i32>(zoom), static_cast<i32>(zoom));
+        PutPic(x, y, width, height, 0x80, nullptr);
+        return;
+    }
+    if (paddedOrAlpha != 16) {
         gPaintAlpha = paddedOrAlpha;
         PutPic(x, y, width, height, kModeAlpha, nullptr);
         return;
     }
-    // Zoomed copies draw at 1:1 until the zoomed blitters exist.
     if (value) {
         gWavePhase = 0;
         gPaintWave = *value;
