@@ -47,9 +47,15 @@ public:
 extern std::deque<cActPic*> gActPicList;
 
 // Null-safe helpers for screens that hold pictures they may not have.
-inline int ActPicIsDone(const cActPic* p) { return p ? p->IsDone() : 1; }
-inline int ActPicSound(const cActPic* p) { return p ? p->GetSound() : 0; }
-inline int ActPicHitTest(const cActPic* p, i32 x, i32 y) { return p ? p->HitTest(x, y) : 0; }
+inline int ActPicIsDone(const cActPic* p) {
+    return p ? p->IsDone() : 1;
+}
+inline int ActPicSound(const cActPic* p) {
+    return p ? p->GetSound() : 0;
+}
+inline int ActPicHitTest(const cActPic* p, i32 x, i32 y) {
+    return p ? p->HitTest(x, y) : 0;
+}
 
 // Deletes every registered picture object.
 void DeleteAllActPics();

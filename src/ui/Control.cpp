@@ -35,8 +35,12 @@ ActPlayer& PanelPlayer() {
     return p;
 }
 
-bool PressedOn(i32 id) { return id != 0 && gMouseInput.pressedId == id; }
-bool HoveredOn(i32 id) { return id != 0 && gMouseInput.hoverId == id; }
+bool PressedOn(i32 id) {
+    return id != 0 && gMouseInput.pressedId == id;
+}
+bool HoveredOn(i32 id) {
+    return id != 0 && gMouseInput.hoverId == id;
+}
 
 }  // namespace
 
@@ -49,7 +53,9 @@ void FormatControlNumber(char* out, size_t n, i32 v, int padded) {
     std::snprintf(out, n, padded ? "%10d" : "%d", v);
 }
 
-cControl::cControl(i32 nx, i32 ny) : x(nx), y(ny) { gControlList.push_back(this); }
+cControl::cControl(i32 nx, i32 ny) : x(nx), y(ny) {
+    gControlList.push_back(this);
+}
 
 cControl::~cControl() {
     auto it = std::find(gControlList.begin(), gControlList.end(), this);
@@ -286,7 +292,9 @@ void SetupFont(cGrpFont* f, i32 size, i32, u32 background, u32 shadow) {
     f->SetShadowColor(shadow == 0 ? 0 : ColorRefToScreen(shadow));
 }
 
-void PlayUISound(int n) { PlaySfx(n, static_cast<int>(gSfxVolume)); }
+void PlayUISound(int n) {
+    PlaySfx(n, static_cast<int>(gSfxVolume));
+}
 
 void ClearFrameObjects() {
     while (!gControlList.empty()) delete gControlList.back();

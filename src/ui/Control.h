@@ -89,8 +89,8 @@ extern std::deque<cControl*> gControlList;
 
 class cScrollBar {
 public:
-    void Init(cControl* increasing, cControl* decreasing, cControl* thumbCtl, i32 breadth, i32 width,
-              i32 vertical);
+    void Init(cControl* increasing, cControl* decreasing, cControl* thumbCtl, i32 breadth,
+              i32 width, i32 vertical);
     void Update();
 
     cControl* arrow1 = nullptr;  // adds the arrow step

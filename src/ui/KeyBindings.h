@@ -3,8 +3,18 @@
 #include "engine/Types.h"
 
 enum LogicalKey {
-    kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeyPageUp, kKeyPageDown,
-    kKeyConfirm, kKeyCancel, kKeySwitch, kKeyRun, kKeyAutoAttack, kKeyFlee,
+    kKeyUp,
+    kKeyDown,
+    kKeyLeft,
+    kKeyRight,
+    kKeyPageUp,
+    kKeyPageDown,
+    kKeyConfirm,
+    kKeyCancel,
+    kKeySwitch,
+    kKeyRun,
+    kKeyAutoAttack,
+    kKeyFlee,
     kLogicalKeyCount
 };
 

@@ -51,7 +51,9 @@ u16* CopyCanvas() {
 }
 }  // namespace
 
-void ResetMainMenu() { gOpeningVideoPending = 1; }
+void ResetMainMenu() {
+    gOpeningVideoPending = 1;
+}
 
 void cMainMenuFrame::MakeControls() {
     second_ = new cActPic(kTitleAct, titleAction + 3);
@@ -141,7 +143,8 @@ void cMainMenuFrame::Run() {
         result = kTitleResNew + (clicked - kTitleNewGame);
         gFramePhase = 2;
     }
-    if (gMouseInput.hoverId >= kTitleNewGame && gMouseInput.hoverId <= kTitleQuit) focus = gMouseInput.hoverId;
+    if (gMouseInput.hoverId >= kTitleNewGame && gMouseInput.hoverId <= kTitleQuit)
+        focus = gMouseInput.hoverId;
 }
 
 void cMainMenuFrame::DeleteOwnObjects() {

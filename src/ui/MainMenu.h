@@ -15,7 +15,14 @@ constexpr i32 kTitleQuit = 1003;
 constexpr int kTitleButtons = 4;
 constexpr u8 kScanF10 = 0x44;
 
-enum TitleResult : i32 { kTitleNone, kTitleResNew, kTitleResLoad, kTitleResSettings, kTitleResQuit, kTitleResQuick };
+enum TitleResult : i32 {
+    kTitleNone,
+    kTitleResNew,
+    kTitleResLoad,
+    kTitleResSettings,
+    kTitleResQuit,
+    kTitleResQuick
+};
 
 class cMainMenuFrame {
 public:
@@ -50,6 +57,8 @@ private:
 // Set at program start; the first title of a run plays the opening video.
 extern u32 gOpeningVideoPending;
 // The cursor point of title button k (0..3).
-inline i32 TitleButtonX(int k) { return 145 + 150 * k; }
+inline i32 TitleButtonX(int k) {
+    return 145 + 150 * k;
+}
 constexpr i32 kTitleButtonY = 440;
 void ResetMainMenu();

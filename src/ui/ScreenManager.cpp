@@ -88,44 +88,44 @@ constexpr ScreenOps Elsewhere() {
 
 template <class T, T* S>
 constexpr ScreenOps Static() {
-    return {[] { return true; }, nullptr, [] { S->Open(); }, [] { S->Run(); }, [] { S->Close(); },
-            [] {}};
+    return {[] { return true; }, nullptr, [] { S->Open(); }, [] { S->Run(); },
+            [] { S->Close(); },  [] {}};
 }
 
 const ScreenOps kScreens[kScreenCount] = {
-    Managed<cMainMenuFrame, &gMainMenuFrame>(),          // 0 title
-    Managed<cExitFrame, &gExitFrame>(),                  // 1 back-to-title question
-    Managed<cItemMenuFrame, &gItemMenuFrame>(),          // 2 items page
-    Managed<cEquipFrame, &gEquipFrame>(),                // 3 equipment page
-    Managed<cOfferFrame, &gOfferFrame>(),                // 4 offering page
-    Static<cEndingFrame, &gEndingFrame>(),               // 5 ending
-    Managed<cEndFrame, &gEndFrame>(),                    // 6 end picture after a lost battle
-    Static<cEnterFrame, &gEnterFrame>(),                 // 7 enter/cancel prompt
-    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),          // 8 save slots
-    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),          // 9 load slots in play
-    Managed<cQuestFrame, &gQuestFrame>(),                // 10 quest log
-    Managed<cFormationFrame, &gFormationFrame>(),        // 11 formation
-    Managed<cSettingsFrame, &gSettingsFrame>(),          // 12 settings in play
-    Managed<cSystemMenuFrame, &gSystemMenuFrame>(),      // 13 system menu
-    Elsewhere<cItemFrame, &gItemFrame>(),                // 14 item chooser of a script
-    Elsewhere<cZoomFrame, &gZoomFrame>(),                // 15 zoom-in after a load
-    Managed<cTestEndFrame, &gTestEndFrame>(),            // 16 test-version end
-    Managed<cTransformFrame, &gTransformFrame>(),        // 17 transformation page
-    Managed<cShopBuyMenuFrame, &gShopBuyMenuFrame>(),    // 18 shop buy menu
-    Elsewhere<cShopBuyListFrame, &gShopBuyListFrame>(),  // 19 shop buy list
-    Managed<cShopSellMenuFrame, &gShopSellMenuFrame>(),  // 20 shop sell menu
+    Managed<cMainMenuFrame, &gMainMenuFrame>(),            // 0 title
+    Managed<cExitFrame, &gExitFrame>(),                    // 1 back-to-title question
+    Managed<cItemMenuFrame, &gItemMenuFrame>(),            // 2 items page
+    Managed<cEquipFrame, &gEquipFrame>(),                  // 3 equipment page
+    Managed<cOfferFrame, &gOfferFrame>(),                  // 4 offering page
+    Static<cEndingFrame, &gEndingFrame>(),                 // 5 ending
+    Managed<cEndFrame, &gEndFrame>(),                      // 6 end picture after a lost battle
+    Static<cEnterFrame, &gEnterFrame>(),                   // 7 enter/cancel prompt
+    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),            // 8 save slots
+    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),            // 9 load slots in play
+    Managed<cQuestFrame, &gQuestFrame>(),                  // 10 quest log
+    Managed<cFormationFrame, &gFormationFrame>(),          // 11 formation
+    Managed<cSettingsFrame, &gSettingsFrame>(),            // 12 settings in play
+    Managed<cSystemMenuFrame, &gSystemMenuFrame>(),        // 13 system menu
+    Elsewhere<cItemFrame, &gItemFrame>(),                  // 14 item chooser of a script
+    Elsewhere<cZoomFrame, &gZoomFrame>(),                  // 15 zoom-in after a load
+    Managed<cTestEndFrame, &gTestEndFrame>(),              // 16 test-version end
+    Managed<cTransformFrame, &gTransformFrame>(),          // 17 transformation page
+    Managed<cShopBuyMenuFrame, &gShopBuyMenuFrame>(),      // 18 shop buy menu
+    Elsewhere<cShopBuyListFrame, &gShopBuyListFrame>(),    // 19 shop buy list
+    Managed<cShopSellMenuFrame, &gShopSellMenuFrame>(),    // 20 shop sell menu
     Elsewhere<cShopSellListFrame, &gShopSellListFrame>(),  // 21 shop sell list
-    Managed<cEnhanceFrame, &gEnhanceFrame>(),            // 22 strengthening
-    Managed<cSkillFrame, &gSkillFrame>(),                // 23 skills page
-    Elsewhere<cSkillListFrame, &gSkillListFrame>(),      // 24 skill list
-    Managed<cQuickSaveFrame, &gQuickSaveFrame>(),        // 25 quick-save page
-    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),          // 26 load slots from the title
-    Managed<cSettingsFrame, &gSettingsFrame>(),          // 27 settings from the title
-    Managed<cQuickNoticeFrame, &gQuickNoticeFrame>(),    // 28 quick-save notice
-    Managed<cQuickNoticeFrame, &gQuickNoticeFrame>(),    // 29 quick-load notice
-    Managed<cExitFrame, &gExitFrame>(),                  // 30 leave-game question
-    Managed<cEndFrame, &gEndFrame>(),                    // 31 "The End"
-    Elsewhere<cQuickNoticeFrame, &gQuickNoticeFrame>(),  // 32 quick-load notice from the title
+    Managed<cEnhanceFrame, &gEnhanceFrame>(),              // 22 strengthening
+    Managed<cSkillFrame, &gSkillFrame>(),                  // 23 skills page
+    Elsewhere<cSkillListFrame, &gSkillListFrame>(),        // 24 skill list
+    Managed<cQuickSaveFrame, &gQuickSaveFrame>(),          // 25 quick-save page
+    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),            // 26 load slots from the title
+    Managed<cSettingsFrame, &gSettingsFrame>(),            // 27 settings from the title
+    Managed<cQuickNoticeFrame, &gQuickNoticeFrame>(),      // 28 quick-save notice
+    Managed<cQuickNoticeFrame, &gQuickNoticeFrame>(),      // 29 quick-load notice
+    Managed<cExitFrame, &gExitFrame>(),                    // 30 leave-game question
+    Managed<cEndFrame, &gEndFrame>(),                      // 31 "The End"
+    Elsewhere<cQuickNoticeFrame, &gQuickNoticeFrame>(),    // 32 quick-load notice from the title
 };
 
 // Nothing to open: go back to map mode rather than run an empty screen forever.

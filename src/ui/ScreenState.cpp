@@ -6,7 +6,9 @@ u32 gFramePhase = 0;
 i32 gKeyFocus = 0;
 u32 gScreenHubWord = 0;
 
-void ClearScreenHubWord() { gScreenHubWord = 0; }
+void ClearScreenHubWord() {
+    gScreenHubWord = 0;
+}
 
 void ResetScreenState() {
     gFrameId = 0;

@@ -127,7 +127,9 @@ int cKeyInput::IsPressed(int n) {
     return result;
 }
 
-void ResetInterfaceKeys() { gKeyInput.Reset(); }
+void ResetInterfaceKeys() {
+    gKeyInput.Reset();
+}
 
 void ResetUiInput() {
     gMouseInput.Reset();

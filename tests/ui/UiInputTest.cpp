@@ -31,7 +31,8 @@ struct InputTest : ::testing::Test {
 TEST_F(InputTest, SecondPressWithin700msIsADoubleClick) {
     gMouseInput.Reset();
     ClickAt(0);
-    EXPECT_EQ(gMouseInput.doubleClick, 0u) << "the first press after a reset is never a double click";
+    EXPECT_EQ(gMouseInput.doubleClick, 0u)
+        << "the first press after a reset is never a double click";
     PlatformAdvanceTime(700);  // the release set the click time
     MouseFrame(true);
     EXPECT_EQ(gMouseInput.doubleClick, 1u);

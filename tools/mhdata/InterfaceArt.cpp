@@ -18,13 +18,18 @@ constexpr u16 kKeyA = 619, kKeyB = 12703;
 
 bool IsFullScreen(u32 act, u32 action) {
     switch (act) {
-        case 9002: return (action >= 1 && action <= 3) || action >= 15;
+        case 9002:
+            return (action >= 1 && action <= 3) || action >= 15;
         case 9104:
-        case 9908: return true;
+        case 9908:
+            return true;
         case 9900:
-        case 9906: return action == 0;
-        case 9904: return action == 4 || action == 5 || action == 20;
-        default: return false;
+        case 9906:
+            return action == 0;
+        case 9904:
+            return action == 4 || action == 5 || action == 20;
+        default:
+            return false;
     }
 }
 }  // namespace
@@ -62,7 +67,9 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
 namespace {
 constexpr u32 kSysArchive = 3;
 // Interface pictures live beside the sample's own: picture 1000 + act.
-u32 PictureOf(u32 act) { return act + 1000; }
+u32 PictureOf(u32 act) {
+    return act + 1000;
+}
 
 ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
     ArchivePicture p;
@@ -81,13 +88,16 @@ ActProgram InterfaceAct(const InterfaceActInfo& info) {
     a.name = "ui" + std::to_string(info.act);
     u16 pic = static_cast<u16>(PictureOf(info.act));
     for (u32 k = 0; k < info.actions; ++k)
-        a.parts[static_cast<i32>(k)] = ActWords().Rf(pic).Xy(0, 0).Sd(0).Pa(static_cast<u16>(k)).Ed().Ov().words;
+        a.parts[static_cast<i32>(k)] =
+            ActWords().Rf(pic).Xy(0, 0).Sd(0).Pa(static_cast<u16>(k)).Ed().Ov().words;
     return a;
 }
 
-bool WriteFile(const std::filesystem::path& path, const std::vector<u8>& bytes, std::string* error) {
+bool WriteFile(const std::filesystem::path& path, const std::vector<u8>& bytes,
+               std::string* error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) *error = "cannot write " + path.string();
     return static_cast<bool>(out);
 }
