@@ -2,6 +2,8 @@
 // 1.0 = as fast as memcpy), for a full canvas and for 200 sprites of 64x96,
 // and LZO unpacking next to the raw library call.
 #include <benchmark/benchmark.h>
+
+#include "BenchCommon.h"
 #include <lzo/lzo1x.h>
 
 #include <chrono>
@@ -32,43 +34,12 @@ Scene MakeScene(i32 w, i32 h) {
     s.w = w;
     s.h = h;
     std::mt19937 rng(1);
-    std::vector<u16> stored(static_cast<size_t>(w) * h);
-    // Sprite-like rows: a transparent margin around a solid body.
-    for (i32 y = 0; y < h; ++y)
-        for (i32 x = 0; x < w; ++x) {
-            bool edge = x < w / 8 || x >= w - w / 8 || (x + y) % 29 == 0;
-            stored[static_cast<size_t>(y) * w + x] = edge ? 619 : static_cast<u16>(rng() & 0x7FFF);
-        }
+    std::vector<u16> stored = SpritePixels(w, h, rng);
     s.plain = stored;
-    i32 size = 0;
-    u8* p = RleEncode(stored.data(), &size, w, h, 16);
-    RleConvertToScreen(p, size, nullptr, nullptr, nullptr);
-    s.rle.assign(p, p + size);
-    MH_FREE(p);
+    s.rle = ScreenRle(stored, w, h);
     s.alpha.resize(stored.size());
     for (auto& a : s.alpha) a = static_cast<u8>((rng() % 16) * 4);
     return s;
-}
-
-// Seconds per memcpy of n bytes (best of several), the yardstick.
-double MemcpySeconds(size_t n) {
-    std::vector<u8> a(n, 1), b(n);
-    double best = 1e9;
-    for (int rep = 0; rep < 50; ++rep) {
-        auto t0 = std::chrono::steady_clock::now();
-        std::memcpy(b.data(), a.data(), n);
-        benchmark::DoNotOptimize(b.data());
-        auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double>(t1 - t0).count());
-    }
-    return best;
-}
-
-void Report(benchmark::State& st, size_t bytes) {
-    static double perByte = MemcpySeconds(8 << 20) / (8 << 20);
-    st.SetBytesProcessed(static_cast<i64>(st.iterations() * bytes));
-    st.counters["speed_vs_memcpy"] =
-        benchmark::Counter(perByte * bytes * st.iterations(), benchmark::Counter::kIsRate);
 }
 
 void Draw(Scene& s, bool rle, i32 mode, i32 sprites) {
@@ -88,7 +59,7 @@ void Run(benchmark::State& st, i32 w, i32 h, i32 sprites, bool rle, i32 mode) {
         Draw(s, rle, mode, sprites);
         benchmark::DoNotOptimize(s.canvas.data());
     }
-    Report(st, static_cast<size_t>(w) * h * 2 * sprites);
+    ReportVsMemcpy(st, static_cast<size_t>(w) * h * 2 * sprites);
     gPaintBuf = nullptr;
 }
 

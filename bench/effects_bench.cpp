@@ -4,6 +4,8 @@
 // and level blends.
 #include <benchmark/benchmark.h>
 
+#include "BenchCommon.h"
+
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -18,27 +20,7 @@
 
 namespace {
 
-double MemcpySeconds(size_t n) {
-    std::vector<u8> a(n, 1), b(n);
-    double best = 1e9;
-    for (int rep = 0; rep < 50; ++rep) {
-        auto t0 = std::chrono::steady_clock::now();
-        std::memcpy(b.data(), a.data(), n);
-        benchmark::DoNotOptimize(b.data());
-        auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double>(t1 - t0).count());
-    }
-    return best;
-}
-
 // bytes: the screen bytes one iteration writes.
-void Report(benchmark::State& st, size_t bytes) {
-    static double perByte = MemcpySeconds(8 << 20) / (8 << 20);
-    st.SetBytesProcessed(static_cast<i64>(st.iterations() * bytes));
-    st.counters["speed_vs_memcpy"] =
-        benchmark::Counter(perByte * bytes * st.iterations(), benchmark::Counter::kIsRate);
-}
-
 struct Sprite {
     std::vector<u16> canvas = std::vector<u16>(640 * 480, 0x1234);
     std::vector<u8> rle;
@@ -54,17 +36,8 @@ Sprite MakeSprite(i32 w, i32 h) {
     s.w = w;
     s.h = h;
     std::mt19937 rng(1);
-    std::vector<u16> px(static_cast<size_t>(w) * h);
-    for (i32 y = 0; y < h; ++y)
-        for (i32 x = 0; x < w; ++x) {
-            bool edge = x < w / 8 || x >= w - w / 8 || (x + y) % 29 == 0;
-            px[static_cast<size_t>(y) * w + x] = edge ? 619 : static_cast<u16>(rng() & 0x7FFF);
-        }
-    i32 size = 0;
-    u8* p = RleEncode(px.data(), &size, w, h, 16);
-    RleConvertToScreen(p, size, nullptr, nullptr, nullptr);
-    s.rle.assign(p, p + size);
-    MH_FREE(p);
+    std::vector<u16> px = SpritePixels(w, h, rng);
+    s.rle = ScreenRle(px, w, h);
     s.alpha.resize(px.size());
     for (auto& a : s.alpha) a = static_cast<u8>((rng() % 16) * 4);
     gPaintBuf = s.canvas.data();
@@ -79,7 +52,7 @@ void BM_AdjustRGBFullScreen(benchmark::State& st) {
         for (i32 y = 0; y < 480; ++y) AdjustRGB(screen.data() + y * 640, 640, 3, -2, 1);
         benchmark::DoNotOptimize(screen.data());
     }
-    Report(st, screen.size() * 2);
+    ReportVsMemcpy(st, screen.size() * 2);
 }
 BENCHMARK(BM_AdjustRGBFullScreen);
 
@@ -93,7 +66,7 @@ void BM_Zoom256(benchmark::State& st) {
         PutPic(320 - 128, 240 - 128, 256, 256, 0x80, nullptr);
         benchmark::DoNotOptimize(s.canvas.data());
     }
-    Report(st, static_cast<size_t>(std::min<i64>(side, 640) * side * 2));
+    ReportVsMemcpy(st, static_cast<size_t>(std::min<i64>(side, 640) * side * 2));
     ResetPaint();
 }
 BENCHMARK(BM_Zoom256)->Arg(512)->Arg(1024)->Arg(2048);
@@ -105,7 +78,7 @@ void Run(benchmark::State& st, i32 w, i32 h, i32 mode, const void* extra) {
         PutPic(0, 0, w, h, mode, extra ? extra : s.alpha.data());
         benchmark::DoNotOptimize(s.canvas.data());
     }
-    Report(st, static_cast<size_t>(w) * h * 2);
+    ReportVsMemcpy(st, static_cast<size_t>(w) * h * 2);
     ResetPaint();
 }
 

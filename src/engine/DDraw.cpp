@@ -218,11 +218,15 @@ void RestoreSurfacesAndKernel() {
     UnlockSurface(gDrawSurface, nullptr);
 }
 
-void ClearPaintBufferAndShow() {
-    if (gPaintBuf) std::memset(gPaintBuf, 0, static_cast<size_t>(gScreenHeight) * gScreenPitch);
+void ShowCanvas() {
     DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
     if (gDrawSurface && primary) DisplayBlit(primary, 0, 0, gDrawSurface, nullptr, false);
     DisplayPumpShow();
+}
+
+void ClearPaintBufferAndShow() {
+    if (gPaintBuf) std::memset(gPaintBuf, 0, static_cast<size_t>(gScreenHeight) * gScreenPitch);
+    ShowCanvas();
 }
 
 u32 PrimaryPitch() {

@@ -82,6 +82,8 @@ u32 ColorMatch(DisplaySurface* surface, u32 colorRef);
 
 // The game shell's calls into the display.
 void RestoreSurfacesAndKernel();
+// Copies the canvas onto the primary surface and shows it.
+void ShowCanvas();
 void ClearPaintBufferAndShow();  // before a video: clear the paint buffer, show it
 u32 PrimaryPitch();
 

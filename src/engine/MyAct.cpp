@@ -1,5 +1,7 @@
 // Act archives, the act cache, the directory-entry cache and TakeActData.
+#include "engine/BucketCache.h"
 #include "engine/MyAct.h"
+#include "engine/ZoomBlit.h"
 
 #include <cstdio>
 #include <cstring>
@@ -43,7 +45,6 @@ struct ActState {
     u32 budget = 512u << 10;
     EntryNode* entries[16] = {};
     u8* direct = nullptr;  // the last direct read
-    ActZoomFn zoom = nullptr;
     u32 reads = 0, entryReads = 0;
     std::string lastError;
     std::set<i32> reported;
@@ -154,18 +155,9 @@ void FreeActNode(ActNode* n) {
 
 void TrimActCache() {
     ActState& s = A();
-    int fullest = 0;
-    for (int b = 1; b < 16; ++b)
-        if (s.counts[b] > s.counts[fullest]) fullest = b;
-    while (s.total >= s.budget && s.buckets[fullest]) {
-        ActNode** tail = &s.buckets[fullest];
-        while ((*tail)->next) tail = &(*tail)->next;
-        ActNode* n = *tail;
-        *tail = nullptr;
-        --s.counts[fullest];
-        s.total -= n->size;
-        FreeActNode(n);
-    }
+    TrimFullestBucket(
+        s.buckets, s.counts, &s.total, s.budget, [](ActNode* n) { return n->size; }, FreeActNode,
+        [](ActNode*) { return false; });
 }
 
 const u8* PartOf(i32 act, const u8* data, u32 size, i32 key, u32* partBytes) {
@@ -261,7 +253,7 @@ void ApplyScale(ActPlayer* p, u16 v) {
     p->scaleX = p->scaleY = static_cast<i16>(v);
     if (p->zoomAlways != 1 && gActZoomAll != 1) return;
     p->drawMode |= 0x80;
-    if (A().zoom) A().zoom(p->xOff, p->yOff, p->scaleX, p->scaleY);
+    SetZoom(p->xOff, p->yOff, p->scaleX, p->scaleY);
     gActLastScale = p->scaleX;
     gActLastX = p->xOff;
     gActLastY = p->yOff;
@@ -485,11 +477,7 @@ const u8* LoadAct(i32 act, i32 key, u32* partBytes) {
     ActNode* prev = nullptr;
     for (ActNode* n = s.buckets[b]; n; prev = n, n = n->next) {
         if (n->act != act) continue;
-        if (prev) {
-            prev->next = n->next;
-            n->next = s.buckets[b];
-            s.buckets[b] = n;
-        }
+        MoveToFront(&s.buckets[b], prev, n);
         return PartOf(act, n->data, n->size, key, partBytes);
     }
     if (s.total >= s.budget) TrimActCache();
@@ -562,9 +550,6 @@ void SetActZoomAll(i32 flag) {
 void SetActMemory(u32 bytes) {
     A().budget = bytes;
 }
-void SetActZoomFunc(ActZoomFn fn) {
-    A().zoom = fn;
-}
 
 ActCacheStats GetActCacheStats() {
     ActState& s = A();
@@ -585,7 +570,6 @@ void ResetActs() {
     FreeActs();
     ActState& s = A();
     s.budget = 512u << 10;
-    s.zoom = nullptr;
     s.reads = s.entryReads = 0;
     s.lastError.clear();
     s.reported.clear();

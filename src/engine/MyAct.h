@@ -86,9 +86,6 @@ void FreeActs();
 void SetActCacheMode(i32 mode);
 void SetActZoomAll(i32 flag);
 void SetActMemory(u32 bytes);
-// The zoom setter "SC" calls (anchor x, y, scale x, y); installed by the zoom module.
-using ActZoomFn = void (*)(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY);
-void SetActZoomFunc(ActZoomFn fn);
 
 extern i32 gActCacheMode;
 extern i32 gActZoomAll;

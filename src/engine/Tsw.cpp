@@ -1,5 +1,6 @@
 // Picture archives and the picture cache: offsets read once at start, frames
 // unpacked through one shared buffer, checked, converted and kept by number.
+#include "engine/BucketCache.h"
 #include "engine/Tsw.h"
 
 #include <cstdio>
@@ -235,11 +236,7 @@ PicNode* Lookup(u16 pic, u16 frame, bool toFront) {
     PicNode* prev = nullptr;
     for (PicNode* n = s.buckets[b]; n; prev = n, n = n->next) {
         if (n->pic != pic || n->frame != frame) continue;
-        if (toFront && prev) {
-            prev->next = n->next;
-            n->next = s.buckets[b];
-            s.buckets[b] = n;
-        }
+        if (toFront) MoveToFront(&s.buckets[b], prev, n);
         n->tick = s.tick;
         return n;
     }
@@ -370,21 +367,10 @@ void ClearPicCache() {
 
 void TrimPicCache() {
     PicLibState& s = S();
-    int fullest = 0;
-    for (int b = 1; b < kPicCacheBuckets; ++b)
-        if (s.counts[b] > s.counts[fullest]) fullest = b;
-    // Nodes are in order of use, so once the tail was handed out in this tick
-    // every node of the bucket was: those stay valid until the next tick.
-    while (s.total >= s.budget && s.buckets[fullest]) {
-        PicNode** tail = &s.buckets[fullest];
-        while ((*tail)->next) tail = &(*tail)->next;
-        PicNode* n = *tail;
-        if (n->tick == s.tick) break;
-        *tail = nullptr;
-        --s.counts[fullest];
-        s.total -= n->frameData.size;
-        FreeNode(n);
-    }
+    // Frames handed out in this tick stay valid until the next tick.
+    TrimFullestBucket(
+        s.buckets, s.counts, &s.total, s.budget, [](PicNode* n) { return n->frameData.size; },
+        FreeNode, [&s](PicNode* n) { return n->tick == s.tick; });
 }
 
 void FreeTswBuffers() {

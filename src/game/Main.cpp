@@ -14,6 +14,7 @@
 #include "engine/MemDbg.h"
 #include "engine/Random.h"
 #include "engine/Tsw.h"
+#include "game/PauseAndDisc.h"
 #include "game/Pending.h"
 #include "game/Session.h"
 #include "game/Settings.h"

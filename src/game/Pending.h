@@ -17,7 +17,7 @@
 #include "sound/Sound.h"
 
 // System services that draw, and the screenshot.
-void DrawPauseScreen();
+
 void SaveScreenShot(const char* path);
 
 // Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target

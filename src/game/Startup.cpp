@@ -55,7 +55,7 @@ void CheckDiskSpace() {
              static_cast<int>(need));
 }
 
-// The paint target is the canvas: its pixels stay put between lock and unlock.
+// Locking the canvas as gPaintBuf sets the pitch and row table; its pixels stay put.
 void LockCanvas() {
     gPaintBuf = LockSurface(gDrawSurface);
     UnlockSurface(gDrawSurface, nullptr);

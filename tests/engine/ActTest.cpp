@@ -2,6 +2,8 @@
 // restarts, delays and scale, bad acts, and frames drawn from the sample.
 #include <gtest/gtest.h>
 
+#include "engine/ZoomBlit.h"
+
 #include "ArchiveTestUtil.h"
 #include "engine/ByteIo.h"
 #include "engine/DrawTestUtil.h"
@@ -273,33 +275,33 @@ TEST(TakeActData, RestartClearsTheListedFieldsOnly) {
     EXPECT_EQ(p.colR + p.fl[3] + p.loopCount + p.ended + p.smFlag + p.ldValue, 0u);
 }
 
-std::vector<i32> gZoomCalls;
-
 TEST(TakeActData, ScaleZoomsOnlyWhenAsked) {
     ActRoot r;
     r.Part(1, 0, ActWords().Xy(10, -4).Cmd(kActSC, {512}).Pa(0).Ed());
     r.Write();
-    SetActZoomFunc([](i32 x, i32 y, i32 sx, i32 sy) { gZoomCalls = {x, y, sx, sy}; });
-    gZoomCalls.clear();
+    SetZoom(0, 0, 1024, 1024);
     ActPlayer p = Player(1);
     TakeActData(&p);
     EXPECT_EQ(p.scaleX, 512);
     EXPECT_EQ(p.scaleY, 512);
     EXPECT_EQ(p.drawMode & 0x80, 0u);
-    EXPECT_TRUE(gZoomCalls.empty());
+    EXPECT_EQ(gZoomScaleX, 1024);  // the zoom state is left alone
     ActPlayer q = Player(1);
     q.zoomAlways = 1;
     TakeActData(&q);
     EXPECT_EQ(q.drawMode & 0x80, 0x80u);
-    EXPECT_EQ(gZoomCalls, (std::vector<i32>{10, -4, 512, 512}));
+    EXPECT_EQ(gZoomAnchorX, 10);
+    EXPECT_EQ(gZoomAnchorY, -4);
+    EXPECT_EQ(gZoomScaleX, 512);
+    EXPECT_EQ(gZoomScaleY, 512);
     EXPECT_EQ(gActLastScale, 512);
     EXPECT_EQ(gActLastY, -4);
-    gZoomCalls.clear();
+    SetZoom(0, 0, 1024, 1024);
     SetActZoomAll(1);
     ActPlayer z = Player(1);
     TakeActData(&z);
     EXPECT_EQ(z.drawMode & 0x80, 0x80u);
-    EXPECT_FALSE(gZoomCalls.empty());
+    EXPECT_EQ(gZoomScaleX, 512);
 }
 
 TEST(TakeActData, EveryStoredTag) {

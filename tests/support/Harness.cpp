@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <gtest/gtest.h>
+
 #include "battle/Battle.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
@@ -29,6 +31,7 @@
 #include "game/Startup.h"
 #include "menu/MenuState.h"
 #include "game/Settings.h"
+#include "mhdata/SampleGame.h"
 #include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
@@ -107,6 +110,13 @@ HWND Harness::CreateMainWindow() {
     RegisterClassA(wc);
     gMainWnd = CreateWindowExA("Moonharbor", "Moonharbor", 640, 480);
     return gMainWnd;
+}
+
+void Harness::WriteSample() {
+    std::string error;
+    std::string dir = root_.substr(0, root_.size() - 1);
+    if (!WriteSampleGame(dir, &error)) ADD_FAILURE() << error;
+    std::snprintf(gBasePath, kPathSize, "%s", root_.c_str());
 }
 
 void Harness::StartGame() {

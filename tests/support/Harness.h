@@ -27,6 +27,9 @@ public:
 
     // Registers the game's window class and creates the main window (no start-up).
     HWND CreateMainWindow();
+    // Writes the sample game into the root folder (the settings name no root,
+    // so the game takes the folder it runs in).
+    void WriteSample();
     // Creates the main window and runs the real start-up, as WinMain does.
     void StartGame();
 

@@ -285,6 +285,14 @@ ArchivePicture Backdrop() {
     return p;
 }
 
+// The pieces of a box frame, each its own flat colour: corners, then the edges.
+ArchivePicture BoxFrame() {
+    ArchivePicture p;
+    p.name = "boxframe";
+    for (int k = 0; k < 8; ++k) p.frames.push_back(Flat(8, 8, Rgb(31, 24 - 2 * k, 4 * k)));
+    return p;
+}
+
 ArchivePicture MapObject() {
     ArchivePicture p;
     p.name = "object";
@@ -325,6 +333,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
         m[sample_art::kMagicRing] = MagicRing();
         m[sample_art::kCursor] = Cursor();
         m[sample_art::kBackdrop] = Backdrop();
+        m[sample_art::kBoxFrame] = BoxFrame();
         m[sample_art::kMapObject] = MapObject();
         m[sample_art::kBattleUnderlay] = Underlay();
         return m;
@@ -355,6 +364,7 @@ const std::map<u32, ActProgram>& SampleActs() {
                 ActWords().Rf(kCursor).Xy(0, 0).Sd(6).Pa(0).Ed().Pa(1).Ed().Pa(2).Ed().Ov().words;
         m[kCursor] = cursor;
         m[kBackdrop] = SimpleAct("backdrop", kBackdrop, {0}, 0);
+        m[kBoxFrame] = SimpleAct("boxframe", kBoxFrame, {0, 1, 2, 3, 4, 5, 6, 7}, 0);
         m[kMapObject] = SimpleAct("object", kMapObject, {0, 1}, 8);
         m[kBattleUnderlay] = SimpleAct("underlay", kBattleUnderlay, {0}, 0);
         return m;

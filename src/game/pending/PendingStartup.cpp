@@ -1,5 +1,4 @@
 // Placeholders for the drawing system services and the screenshot until they exist.
 #include "game/Pending.h"
 
-void DrawPauseScreen() {}
 void SaveScreenShot(const char*) {}
