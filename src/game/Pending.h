@@ -41,11 +41,18 @@ void MakeAStarPool();
 #include "story/Trigger.h"
 void ClearQuestList();
 
-// Screens and the world map.
+// Screens: the manager, interface input, controls and the hub word.
+#include "ui/Control.h"
+#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
+#include "ui/UiInput.h"
+
+// Map mode's input words that a screen's close clears: the last button state
+// of the map's on-screen buttons and player control's walk-hold counter.
+void ClearMapInputHolds();
+
+// The world map.
 void SetupWorldMap();
-void ResetInterfaceKeys();
-void DestroyScreenObjects();
-void ClearScreenHubWord();
 
 // Map mode, story and screens.
 void KeyCole();
@@ -55,7 +62,6 @@ void UpdateMapScene();
 void SetMapCursorAction(int action);
 void EnterBattle();
 void ReturnFromBattle(int won);
-void RunInterface(u32 screen);
 void RunDevTool();
 
 // Built: the countdown's expiry and the map's transient lists.

@@ -53,7 +53,11 @@
 #include "story/Talk.h"
 #include "story/Trigger.h"
 #include "ui/KeyBindings.h"
+#include "ui/Control.h"
+#include "ui/MainMenu.h"
+#include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
+#include "ui/UiInput.h"
 
 void ResetAllGlobals() {
     PlatformReset();
@@ -62,7 +66,11 @@ void ResetAllGlobals() {
     ResetGameFlags();
     ResetShellState();
     ResetSettings();
+    ResetScreenManager();
+    DestroyScreenObjects();
     ResetScreenState();
+    ResetUiInput();
+    ResetMainMenu();
     ResetCountdowns();
     ResetNewGame();
     ResetMapData();

@@ -10,6 +10,7 @@
 #include "mhdata/Maps.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
+#include "mhdata/InterfaceArt.h"
 #include "mhdata/NameTexts.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/SoundData.h"
@@ -77,5 +78,6 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleArchives(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;
     if (!WriteSampleTalks(root, error)) return false;
+    if (!WriteInterfaceArt(root, error)) return false;
     return true;
 }

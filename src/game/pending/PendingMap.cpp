@@ -11,5 +11,5 @@ void SetMapCursorAction(int) {}
 // The least a battle start does: mark the battle as running.
 void EnterBattle() { gBattleActive = 1; }
 void ReturnFromBattle(int) {}
-void RunInterface(u32) {}
 void RunDevTool() {}
+void ClearMapInputHolds() {}

@@ -5,6 +5,3 @@
 void MakeAStarPool() {}
 void ClearQuestList() {}
 void SetupWorldMap() {}
-void ResetInterfaceKeys() {}
-void DestroyScreenObjects() {}
-void ClearScreenHubWord() {}
