@@ -46,6 +46,22 @@ MH_HANDLER(CmdSkipText);
 MH_HANDLER(CmdFont);
 MH_HANDLER(CmdTalkValue);
 MH_HANDLER(CmdNameEntry);
+// Party, items, role values, screens, shops, quests and the battle request.
+MH_HANDLER(CmdAddItem);
+MH_HANDLER(CmdParty);
+MH_HANDLER(CmdTestWorn);
+MH_HANDLER(CmdAddAction);
+MH_HANDLER(CmdOwnsSpecial);
+MH_HANDLER(CmdRoleValue);
+MH_HANDLER(CmdRoleValueSwitch);
+MH_HANDLER(CmdRoleValueCompare);
+MH_HANDLER(CmdSwapVars);
+MH_HANDLER(CmdScreen);
+MH_HANDLER(CmdItemFrame);
+MH_HANDLER(CmdShop);
+MH_HANDLER(CmdQuest);
+MH_HANDLER(CmdRolePose);
+MH_HANDLER(CmdBattle);
 
 // Next-box options that dialogue commands consume.
 struct NextBoxOptions {

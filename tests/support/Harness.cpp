@@ -85,7 +85,7 @@ void ResetAllGlobals() {
     ResetStoryCommands();
     ResetTrigger();
     ResetSceneStandIn();
-    ResetBattleEndRoles();
+    ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();
     ResetTextInput();
