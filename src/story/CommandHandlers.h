@@ -62,6 +62,19 @@ MH_HANDLER(CmdShop);
 MH_HANDLER(CmdQuest);
 MH_HANDLER(CmdRolePose);
 MH_HANDLER(CmdBattle);
+// Role commands.
+MH_HANDLER(CmdRoleAct);
+MH_HANDLER(CmdRoleActAll);
+MH_HANDLER(CmdRoleSpeed);
+MH_HANDLER(CmdRoleRestart);
+MH_HANDLER(CmdControlLock);
+MH_HANDLER(CmdPresence);
+MH_HANDLER(CmdStateBit);
+MH_HANDLER(CmdMapBit);
+MH_HANDLER(CmdSetStateBit);
+MH_HANDLER(CmdRouteBits);
+MH_HANDLER(CmdTalkNumber);
+MH_HANDLER(CmdPlayerRole);
 
 // Next-box options that dialogue commands consume.
 struct NextBoxOptions {
