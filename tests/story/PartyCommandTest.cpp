@@ -307,3 +307,28 @@ TEST_F(PartyCommandTest, BattleCommandRequestsTheBattle) {
 }
 
 }  // namespace
+
+namespace {
+
+// The battle request of a script starts the battle on the next map tick, and
+// the stand-in battle returns to the map.
+TEST(BattleRequest, TheNextTickStartsTheBattle) {
+    Harness h;
+    std::filesystem::create_directories(h.Path("MH_Data"));
+    WriteHostFile(h.Path("MH_Data/Talk1.dat"),
+                  Assemble("talk 1\n Battle 7 3 -1 -1 -1 -1 -1 -1 -1 -1 -1\n End\n"));
+    StartTalk(1, kTalkSpot);
+    gFrameTime += 35;
+    Talk(&gTalkContext);
+    EXPECT_EQ(gBattleRequest, 0x80000007u);
+    EXPECT_EQ(gBattleRoleChanges[0], 3);
+    gFrameId = 0;
+    gFrameInterval = 0;
+    // The stand-in battle starts and ends in victory within the same tick.
+    GameFrame();
+    EXPECT_EQ(gBattleRequest, 7u);
+    EXPECT_EQ(gBattleActive, 0u);
+    EXPECT_EQ(gFrameId, 0u);
+}
+
+}  // namespace
