@@ -7,4 +7,6 @@ void ResetBattleRoleChanges() {
     for (i32& r : gBattleRoleChanges) r = -1;
 }
 
-int BattleFrame() { return 0; }
+int BattleFrame() {
+    return 0;
+}

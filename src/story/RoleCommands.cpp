@@ -119,8 +119,8 @@ Step CmdRoleActAll(TalkContext* c, CmdArgs& a) {
     i32 act = static_cast<i32>(a.v[1]), qq = static_cast<i32>(a.v[2]),
         dir = static_cast<i32>(a.v[3]);
     if (slot < 0) {
-        UpdateRoleRecord(ScriptRoleId(c, a.v[0]), act, qq, dir, -1, -1, 0xFFFF, 0xFFFF, 0xFFFF,
-                         -1, -1, 0xFFFF, 255);
+        UpdateRoleRecord(ScriptRoleId(c, a.v[0]), act, qq, dir, -1, -1, 0xFFFF, 0xFFFF, 0xFFFF, -1,
+                         -1, 0xFFFF, 255);
         return Step::On;
     }
     ActPlayer* p = gMapRoles[slot].act;

@@ -208,9 +208,9 @@ TEST_F(PartyCommandTest, ChooseEndingRole) {
         i32 expect;
     };
     const Case cases[] = {
-        {{201}, 121, 6}, {{201}, 123, 7},      {{201}, 122, 9},      {{201, 204}, 121, 0},
+        {{201}, 121, 6},      {{201}, 123, 7},      {{201}, 122, 9},      {{201, 204}, 121, 0},
         {{201, 204}, 124, 8}, {{201, 205}, 122, 5}, {{201, 205}, 120, 4}, {{}, 121, 0},
-        {{}, 123, 2},   {{}, 124, 3},         {{}, 122, 4},
+        {{}, 123, 2},         {{}, 124, 3},         {{}, 122, 4},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.topVar);
@@ -278,7 +278,7 @@ TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
         }
     };
     put({2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});  // truncated: no end word
-    file.push_back(0x12);                            // and an odd byte
+    file.push_back(0x12);                             // and an odd byte
     ASSERT_EQ(ParseShop(file, 1, &s), ShopParse::Ok);
     EXPECT_EQ(s.cat[0].ids.size(), 2u);
     EXPECT_EQ(s.cat[2].ids.size(), 1u);

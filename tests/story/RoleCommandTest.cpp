@@ -100,8 +100,8 @@ TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
     const struct {
         const char* cmd;
         u32 bit;
-    } bits[] = {{"StateBit40", 0x40},     {"StateBit20", 0x20},     {"StateBit10", 0x10},
-                {"StateBit1000", 0x1000}, {"StateBit800", 0x800},   {"StateBit2000", 0x2000},
+    } bits[] = {{"StateBit40", 0x40},     {"StateBit20", 0x20},    {"StateBit10", 0x10},
+                {"StateBit1000", 0x1000}, {"StateBit800", 0x800},  {"StateBit2000", 0x2000},
                 {"StateBit100", 0x100},   {"StateBit4000", 0x4000}};
     for (const auto& b : bits) {
         SCOPED_TRACE(b.cmd);
@@ -130,7 +130,8 @@ TEST_F(RoleCommandTest, PresenceOnAndOffTheMap) {
 }
 
 TEST_F(RoleCommandTest, UnknownRolesAreSkipped) {
-    Run("SetAction 999 3\n SetActSpeed 999 2\n StateBit40 999 1\n HideRole 999\n SetPlayerRole 999\n"
+    Run("SetAction 999 3\n SetActSpeed 999 2\n StateBit40 999 1\n HideRole 999\n SetPlayerRole "
+        "999\n"
         " SetFlag 310");
     EXPECT_EQ(GetGameFlag(310), 1);
     EXPECT_EQ(gPlayerSlot, 0);
