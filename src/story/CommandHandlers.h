@@ -75,6 +75,31 @@ MH_HANDLER(CmdSetStateBit);
 MH_HANDLER(CmdRouteBits);
 MH_HANDLER(CmdTalkNumber);
 MH_HANDLER(CmdPlayerRole);
+MH_HANDLER(CmdRoleRestore);
+MH_HANDLER(CmdSnapRole);
+MH_HANDLER(CmdTurnToFace);
+MH_HANDLER(CmdWaitSpeaker);
+MH_HANDLER(CmdEndRolePart);
+MH_HANDLER(CmdTakeOffMap);
+MH_HANDLER(CmdRoleLayer);
+MH_HANDLER(CmdWaitActFrame);
+MH_HANDLER(CmdCloseSpeakerBoxes);
+MH_HANDLER(CmdWaitBoxFlag);
+// Map, view, scene and media commands.
+MH_HANDLER(CmdChangeMap);
+MH_HANDLER(CmdFadeChangeMap);
+MH_HANDLER(CmdScroll);
+MH_HANDLER(CmdWaitScroll);
+MH_HANDLER(CmdColorFade);
+MH_HANDLER(CmdSpot);
+MH_HANDLER(CmdViewMode);
+MH_HANDLER(CmdMapEffect);
+MH_HANDLER(CmdMusic);
+MH_HANDLER(CmdSound);
+MH_HANDLER(CmdVideo);
+MH_HANDLER(CmdObsoleteVideo);
+MH_HANDLER(CmdSceneText);
+MH_HANDLER(CmdSceneMisc);
 
 // Next-box options that dialogue commands consume.
 struct NextBoxOptions {

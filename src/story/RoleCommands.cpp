@@ -4,7 +4,10 @@
 #include "engine/ByteIo.h"
 #include "engine/ErrorBox.h"
 #include "platform/TextCodec.h"
+#include "game/City.h"
+#include "game/SystemServices.h"
 #include "story/CommandHandlers.h"
+#include "story/Dialog.h"
 #include "story/PartyCommands.h"
 #include "story/StoryRoles.h"
 
@@ -255,4 +258,151 @@ Step CmdPlayerRole(TalkContext* c, CmdArgs& a) {
     gPlayerSlot = slot;
     gPlayerId = id;
     return Step::On;
+}
+
+// ---- Restores, grid, turning, waits and layers ----
+
+namespace {
+
+constexpr const char* kRestoreTag = "Act Err27(Talk:RestoreOpSet)";
+
+void FreeRoutesOf(int slot) {
+    for (RoleRoute& r : gRoleRoutes)
+        if (r.role == slot) ClearRoleRoute(&r);
+}
+
+// Puts the role back on its 16-pixel grid against its facing and marks its step done.
+void SnapRoleToGrid(int slot) {
+    RoleSlot& s = gMapRoles[slot];
+    ClearRoleFootprint(&s);
+    if (s.act) SnapToGrid(&s, s.act->dir, -1);
+    for (RoleRoute& r : gRoleRoutes) {
+        if (r.role != slot || r.state != 1) continue;
+        r.targetX = s.x;
+        r.targetY = s.y;
+    }
+    s.state |= 0x80000000u;
+    MarkRoleFootprint(&s);
+}
+
+// The open boxes of a speaker (kTalkSpot: those without one).
+DialogRecord* FirstDialogOf(u16 speaker) {
+    for (auto& d : gDialogs)
+        if (d && !d->done && d->speaker == speaker) return d.get();
+    return nullptr;
+}
+
+}  // namespace
+
+Step CmdRoleRestore(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0 || !gMapRoles[slot].act) return Step::On;
+    ActPlayer* p = gMapRoles[slot].act;
+    bool saved = gTalkTurn.slot == slot;
+    u32 op = Op(a);
+    if ((op == 0x2E || op == 0x2F) && saved && gTalkTurn.action != -1) p->action = gTalkTurn.action;
+    if ((op == 0x2E || op == 0x30) && saved && gTalkTurn.dir != -1) p->dir = gTalkTurn.dir;
+    if (saved && op != 0x30) gTalkTurn.action = -1;
+    if (saved && op != 0x2F) gTalkTurn.dir = -1;
+    if (op == 0x2E) {
+        i32 act = p->act, action = p->action, dir = p->dir;
+        ResetActPlayer(p);
+        p->act = act;
+        p->action = action;
+        p->dir = dir;
+    }
+    StepRoleAct(slot, kRestoreTag);
+    return Step::On;
+}
+
+Step CmdSnapRole(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot >= 0) SnapRoleToGrid(slot);
+    return Step::On;
+}
+
+Step CmdTurnToFace(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    int other = ScriptRoleSlot(c, a.v[1]);
+    if (slot < 0 || !gMapRoles[slot].act) {
+        ErrorBox(B5("Act Err30(Talk:TurnFace[1])"), B5("角色號碼(GUID:%d)不存在此地圖(%d)"),
+                 ScriptRoleId(c, a.v[0]), static_cast<int>(gMapId));
+        return Step::On;
+    }
+    if (other < 0) {
+        ErrorBox(B5("Act Err31(Talk:TurnFace[2])"), B5("角色號碼(GUID:%d)不存在此地圖(%d)"),
+                 ScriptRoleId(c, a.v[1]), static_cast<int>(gMapId));
+        return Step::On;
+    }
+    const RoleSlot &r = gMapRoles[slot], &o = gMapRoles[other];
+    i32 distance = 0;
+    int angle = GetAngleTo(r.x, r.y, o.x, o.y, &distance);
+    // Two roles on the same spot have no direction between them.
+    if (distance > 0 || r.x != o.x || r.y != o.y) r.act->dir = AngleToDirection(angle);
+    StepRoleAct(slot, "Act Err32(Talk:TurnFace[3])");
+    SnapRoleToGrid(slot);
+    return Step::On;
+}
+
+Step CmdWaitSpeaker(TalkContext* c, CmdArgs& a) {
+    u16 who = static_cast<u16>(a.v[0]);
+    if (who == kTalkSpot) return c->speakerState ? Step::Stay : Step::On;
+    return FirstDialogOf(ScriptRoleId(c, who)) ? Step::Stay : Step::On;
+}
+
+Step CmdEndRolePart(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0) {
+        ErrorBox(B5("對話系統(TalkEnd)"), B5("角色不存在 (%d) "), ScriptRoleId(c, a.v[0]));
+        return Step::On;
+    }
+    ClearRoleFootprint(&gMapRoles[slot]);
+    FreeRoutesOf(slot);
+    return Step::On;
+}
+
+Step CmdTakeOffMap(TalkContext* c, CmdArgs& a) {
+    u16 id = ScriptRoleId(c, a.v[0]);
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot >= 0) {
+        RoleSlot& s = gMapRoles[slot];
+        ClearRoleFootprint(&s);
+        FreeRoutesOf(slot);
+        s.state &= ~kRoleShown;
+    }
+    UpdateRoleRecord(id, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x1000, -1, -1, 0xFFFF, 255);
+    return Step::Yield;
+}
+
+Step CmdRoleLayer(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0) return Step::Yield;
+    u32 layer = Op(a) == 0x37 ? 1 : Op(a) == 0x38 ? 2 : 0;
+    gMapRoles[slot].state = (gMapRoles[slot].state & ~3u) | layer;
+    return Step::Yield;
+}
+
+Step CmdWaitActFrame(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0 || !gMapRoles[slot].act) {
+        ErrorBox(B5("Talk(tilpa1)"), B5("不存在地圖上的角色(GUID:%d)"), ScriptRoleId(c, a.v[0]));
+        return Step::On;
+    }
+    return gMapRoles[slot].act->frame < a.v[1] ? Step::Stay : Step::On;
+}
+
+Step CmdCloseSpeakerBoxes(TalkContext* c, CmdArgs& a) {
+    u16 id = ScriptRoleId(c, a.v[0]);
+    std::erase_if(gDialogs, [id](const auto& d) { return d && d->speaker == id; });
+    c->speakerState = 0;
+    return Step::On;
+}
+
+Step CmdWaitBoxFlag(TalkContext* c, CmdArgs& a) {
+    u16 who = static_cast<u16>(a.v[0]);
+    u16 speaker = who == kTalkSpot ? kTalkSpot : ScriptRoleId(c, who);
+    DialogRecord* d = FirstDialogOf(speaker);
+    if (!d) return Step::On;
+    u32 flag = Op(a) == 0x77 ? 0x01 : 0x8000;
+    return d->flags & flag ? Step::On : Step::Stay;
 }

@@ -43,6 +43,7 @@
 #include "mhdata/SampleGame.h"
 #include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
+#include "story/ScriptScene.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
@@ -85,6 +86,7 @@ void ResetAllGlobals() {
     ResetStoryCommands();
     ResetTrigger();
     ResetSceneStandIn();
+    ResetScriptScene();
     ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();

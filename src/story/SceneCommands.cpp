@@ -1,0 +1,436 @@
+// Story commands on the map, the view and the media: map changes (plain and
+// behind a fade), view scrolls, colour fades, the spotlight, view flags, scene
+// texts, music, sounds and video.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "data/GameFlags.h"
+#include "engine/ByteIo.h"
+#include "engine/ErrorBox.h"
+#include "engine/MyAct.h"
+#include "engine/PicPaint.h"
+#include "game/City.h"
+#include "game/Main.h"
+#include "game/MapCache.h"
+#include "game/MapDb.h"
+#include "game/PauseAndDisc.h"
+#include "game/RoleTable.h"
+#include "game/Session.h"
+#include "game/Settings.h"
+#include "platform/TextCodec.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Music.h"
+#include "sound/Redbook.h"
+#include "sound/Sound.h"
+#include "story/CommandHandlers.h"
+#include "story/ScriptScene.h"
+#include "story/StoryRoles.h"
+
+ScriptScene gScriptScene;
+u32 gViewMode = 0;
+u32 gTalkSoundFlags = 0;
+u32 gFastMode = 0;
+
+namespace {
+
+// How long a music fade asked for by a script lasts.
+constexpr int kScriptMusicFadeMs = 1000;
+
+u32 Op(const CmdArgs& a) {
+    return LoadU16(a.at) & 0x3FFFu;
+}
+
+i32 StepToward(i32 at, i32 target, i32 step) {
+    if (step <= 0) return target;
+    return at < target ? std::min(at + step, target) : std::max(at - step, target);
+}
+
+// Starts a scroll of (dx, dy) pixels at speed pixels per frame.
+void StartScroll(i32 dx, i32 dy, u32 speed) {
+    if (ScrollUnderWay())
+        ErrorBox(B5("對話系統(Scroll_map)"), "%s", B5("前一個捲動指令還沒有結束"));
+    // A speed of 0 would never arrive and hold the talk forever: it moves at once.
+    i32 s = speed ? static_cast<i32>(speed) : std::max(std::abs(dx), std::abs(dy));
+    gScriptScene.shakeLeftX = dx;
+    gScriptScene.shakeLeftY = dy;
+    gScriptScene.shakeStepX = dx > 0 ? s : dx < 0 ? -s : 0;
+    gScriptScene.shakeStepY = dy > 0 ? s : dy < 0 ? -s : 0;
+}
+
+// One axis of the scroll: moves the view by the step, never past the remainder.
+void ScrollAxis(i32* left, i32* step, i32* view) {
+    if (!*left) {
+        *step = 0;
+        return;
+    }
+    i32 s = *left > 0 ? std::min(*step, *left) : std::max(*step, *left);
+    if (s == 0) s = *left;  // a step of the wrong sign would never arrive
+    *view += s;
+    *left -= s;
+    if (!*left) *step = 0;
+}
+
+void StartFade(const float v[3], const float d[3], i32 count) {
+    for (int i = 0; i < 3; ++i) {
+        gScriptScene.fade.value[i] = std::min(v[i], 31.0f);
+        gScriptScene.fade.delta[i] = d[i];
+    }
+    gScriptScene.fade.count = count;
+}
+
+u32 Keep(u32 v, i32 current) {
+    return v == 0xFFFF ? static_cast<u32>(current) : v;
+}
+
+void KeepMusicDiscOff() {
+    if (!gScriptScene.scriptCdMusic) return;
+    if (gRedbook) gRedbook->Stop();
+    gCdMusic = 0;
+    gScriptScene.scriptCdMusic = false;
+}
+
+void PlayScriptMusic(u32 piece, u32 second, u32 mode) {
+    KeepMusicDiscOff();
+    std::string name, secondName;
+    if (!GetMusicName(piece, &name)) return;
+    int track = 0;
+    if (GetMusicName(second, &secondName) && secondName.rfind("CD", 0) == 0 &&
+        ParseDiscTrackName(secondName.c_str(), &track)) {
+        if (!gRedbook) return;
+        gRedbook->Play(track, (mode & 3) == 2 ? 0 : 1);
+        gCdMusic = 1;
+        gScriptScene.scriptCdMusic = true;
+        return;
+    }
+    std::string path = std::string(gBasePath) + "music\\" + name;
+    u32 loop = mode & 3;
+    gMusic.SetTrack(path.c_str(), static_cast<i32>(piece) + 1, 0, 1);
+    gMusic.SetMode(1, loop ? static_cast<int>(loop) : 1, (mode & 4) ? kScriptMusicFadeMs : 0);
+}
+
+// Copies an inline text into a fixed field, cut at the field's size.
+void CopyText(const CmdArgs& a, char* out, size_t size) {
+    size_t n = std::min<size_t>(a.textLen, size - 1);
+    std::memcpy(out, a.text, n);
+    out[n] = 0;
+    if (char* end = static_cast<char*>(std::memchr(out, 0, n + 1))) *end = 0;
+}
+
+}  // namespace
+
+bool ScrollUnderWay() {
+    const ScriptScene& s = gScriptScene;
+    return s.shakeLeftX || s.shakeLeftY || s.shakeStepX || s.shakeStepY;
+}
+
+bool ColorFadeUnderWay() {
+    return gScriptScene.fade.count > 0;
+}
+
+void StepScriptScene() {
+    ScriptScene& s = gScriptScene;
+    ScrollAxis(&s.shakeLeftX, &s.shakeStepX, &gViewX);
+    ScrollAxis(&s.shakeLeftY, &s.shakeStepY, &gViewY);
+    if (s.fade.count > 0) {
+        for (int i = 0; i < 3; ++i) s.fade.value[i] += s.fade.delta[i];
+        --s.fade.count;
+    }
+    s.spotX = StepToward(s.spotX, s.spotTargetX, s.spotStepA);
+    s.spotY = StepToward(s.spotY, s.spotTargetY, s.spotStepB);
+}
+
+bool TalkChangeMap(u32 map, u32 cx, u32 cy, u32 act, u32 qq, u32 dir, u32 options) {
+    MapDbRecord rec;
+    if (!FindMapRecord(map, &rec)) {
+        ErrorBox(B5("對話系統(ChangeMap)"), B5("地圖[%d]不存在"), static_cast<int>(map));
+        return false;
+    }
+    gScriptScene.shakeLeftX = gScriptScene.shakeLeftY = 0;
+    gScriptScene.shakeStepX = gScriptScene.shakeStepY = 0;
+    i32 px = 0, py = 0, pact = 0, pqq = 0, pdir = 0;
+    if (gPlayerSlot >= 0 && gPlayerSlot < gMapRoleCount) {
+        const RoleSlot& p = gMapRoles[gPlayerSlot];
+        px = p.x / 16;
+        py = p.y / 16;
+        if (p.act) {
+            pact = p.act->act;
+            pqq = p.act->action;
+            pdir = p.act->dir;
+        }
+    }
+    gViewMode |= kViewChanging;
+    LoadCity(map, static_cast<i32>(Keep(cx, px)), static_cast<i32>(Keep(cy, py)),
+             static_cast<i32>(Keep(act, pact)), static_cast<i32>(Keep(qq, pqq)),
+             static_cast<i32>(Keep(dir, pdir)), options);
+    gViewMode &= ~kViewChanging;
+    return true;
+}
+
+bool ReopenMapArchive() {
+    char path[1024];
+    if (gInstallMode == 1) {
+        char letter = 0;
+        if (FindDisc(gCdPath, 2, &letter) == 2) {
+            gRunState |= kRunQuit;
+            return false;
+        }
+        if (letter) gCdPath[0] = letter;
+        std::snprintf(path, sizeof(path), "%stlv5e\\%s", gCdPath, gMapArchiveName.c_str());
+    } else {
+        // Modes 0, 2 and 52 read the archive from the base folder.
+        std::snprintf(path, sizeof(path), "%s%s", gBasePath, gMapArchiveName.c_str());
+    }
+    gMapArchiveFile.Close();
+    if (!gMapArchiveFile.Open(path, OPEN_EXISTING, GENERIC_READ)) {
+        ErrorBox(B5("載入地圖"), B5("無法開啟 %s"), path);
+        return false;
+    }
+    gScriptScene.archiveClosed = false;
+    return true;
+}
+
+void ResetScriptScene() {
+    gScriptScene = ScriptScene{};
+    gViewMode = 0;
+    gTalkSoundFlags = 0;
+    gFastMode = 0;
+}
+
+// ---- Map and view ----
+
+Step CmdChangeMap(TalkContext* c, CmdArgs& a) {
+    ClearGameFlag(70);
+    if (!TalkChangeMap(a.v[0], a.v[1], a.v[2], a.v[3], a.v[4], a.v[5], 1)) {
+        TalkEnd(c);
+        return Step::Ended;
+    }
+    return Step::On;
+}
+
+Step CmdFadeChangeMap(TalkContext* c, CmdArgs& a) {
+    ScriptScene& s = gScriptScene;
+    switch (s.fadeChangeState) {
+        case 0: {
+            if (gPlayerSlot >= 0 && gPlayerSlot < gMapRoleCount && gMapRoles[gPlayerSlot].act) {
+                ActPlayer* p = gMapRoles[gPlayerSlot].act;
+                if (a.v[3] != 0xFFFF) p->act = static_cast<i32>(a.v[3]);
+                if (a.v[4] != 0xFFFF) p->action = static_cast<i32>(a.v[4]);
+            }
+            const float v[3] = {0, 0, 0}, d[3] = {-1.5f, -1.5f, -1.5f};
+            StartFade(v, d, 20);
+            s.fadeChangeState = 1;
+            return Step::Stay;
+        }
+        case 1:
+            if (!ColorFadeUnderWay()) s.fadeChangeState = 2;
+            return Step::Stay;
+        case 2:
+            if (!TalkChangeMap(a.v[0], a.v[1], a.v[2], a.v[3], a.v[4], a.v[5], 1)) {
+                s.fadeChangeState = 0;
+                TalkEnd(c);
+                return Step::Ended;
+            }
+            s.fadeChangeState = 3;
+            return Step::Stay;
+        case 3: {
+            const float v[3] = {-30, -30, -30}, d[3] = {3, 3, 3};
+            StartFade(v, d, 10);
+            s.fadeChangeState = 4;
+            return Step::Stay;
+        }
+        case 4:
+            if (!ColorFadeUnderWay()) s.fadeChangeState = 5;
+            return Step::Stay;
+        default:
+            s.fadeChangeState = 0;
+            return Step::On;
+    }
+}
+
+Step CmdScroll(TalkContext* c, CmdArgs& a) {
+    i32 x = static_cast<i32>(a.v[0]), y = static_cast<i32>(a.v[1]);
+    switch (Op(a)) {
+        case 0x32:
+            StartScroll(16 * x, 16 * y, a.v[2]);
+            break;
+        case 0x46:
+            StartScroll(16 * x - gViewX, 16 * y - gViewY, a.v[2]);
+            break;
+        default: {  // 0x49
+            int slot = ScriptRoleSlot(c, a.v[0]);
+            if (slot < 0) return Step::On;
+            Rect16 r;
+            GetViewRectAt(gMapRoles[slot].x - 304, gMapRoles[slot].y - 240, &r);
+            StartScroll(r.left - gViewX, r.top - gViewY, a.v[1]);
+            break;
+        }
+    }
+    return Step::On;
+}
+
+Step CmdWaitScroll(TalkContext*, CmdArgs& a) {
+    if (ScrollUnderWay()) return Step::Stay;
+    if (Op(a) == 0xBF && gViewY != static_cast<i32>(a.v[0])) return Step::Stay;
+    return Step::On;
+}
+
+Step CmdColorFade(TalkContext*, CmdArgs& a) {
+    switch (Op(a)) {
+        case 0x34: {
+            float v[3], d[3];
+            for (int i = 0; i < 3; ++i) {
+                v[i] = static_cast<float>(static_cast<i32>(a.v[i]));
+                d[i] = static_cast<float>(static_cast<i32>(a.v[3 + i]));
+            }
+            StartFade(v, d, static_cast<i32>(a.v[6]));
+            return Step::On;
+        }
+        case 0x35:
+            return ColorFadeUnderWay() ? Step::Stay : Step::On;
+        default:  // 0x4A
+            for (float& d : gScriptScene.fade.delta) d = 0;
+            gScriptScene.fade.count = 0;
+            return Step::On;
+    }
+}
+
+Step CmdSpot(TalkContext*, CmdArgs& a) {
+    ScriptScene& s = gScriptScene;
+    i32 cx = static_cast<i32>(a.v[0]), cy = static_cast<i32>(a.v[1]);
+    switch (Op(a)) {
+        case 0x96:
+            s.spotX = s.spotTargetX = cx == -1 ? 320 : 16 * cx;
+            s.spotY = s.spotTargetY = cy == -1 ? 240 : 16 * cy;
+            return Step::Yield;
+        case 0x97:
+            s.spotTargetX = 16 * cx;
+            s.spotTargetY = 16 * cy;
+            s.spotStepA = static_cast<i32>(a.v[2]);
+            s.spotStepB = static_cast<i32>(a.v[3]);
+            return Step::Yield;
+        default:  // 0x98
+            return s.spotX == s.spotTargetX && s.spotY == s.spotTargetY ? Step::On : Step::Stay;
+    }
+}
+
+Step CmdViewMode(TalkContext*, CmdArgs& a) {
+    switch (Op(a)) {
+        case 0x3C:
+            if (gPaintBuf) std::memset(gPaintBuf, 0, 640 * 480 * sizeof(u16));
+            gViewMode |= kViewChanging;
+            break;
+        case 0x3D:
+            gViewMode &= ~kViewChanging;
+            break;
+        case 0x5E:
+            gViewMode |= kViewFixed;
+            break;
+        default:  // 0x5F
+            gViewMode &= ~kViewFixed;
+            break;
+    }
+    return Step::Yield;
+}
+
+Step CmdMapEffect(TalkContext*, CmdArgs& a) {
+    if (a.v[0] < std::size(gScriptScene.mapEffects)) gScriptScene.mapEffects[a.v[0]] = 0;
+    return Step::On;
+}
+
+// ---- Media ----
+
+Step CmdMusic(TalkContext*, CmdArgs& a) {
+    switch (Op(a)) {
+        case 0x72:
+            PlayScriptMusic(a.v[0], a.v[1], a.v[2]);
+            return Step::On;
+        case 0x89:
+            KeepMusicDiscOff();
+            StopMusic();
+            return Step::On;
+        case 0x8D:
+            gMusic.SetVolume(static_cast<int>(a.v[1]));
+            return Step::On;
+        default:  // 0xC0
+            return gMusic.IsFinished() ? Step::On : Step::Stay;
+    }
+}
+
+Step CmdSound(TalkContext*, CmdArgs& a) {
+    int n = static_cast<int>(a.v[0]);
+    switch (Op(a)) {
+        case 0x3B:
+            PlaySfx(n, static_cast<int>(gSfxVolume));
+            return Step::Yield;
+        case 0x71:
+            PlaySfx(n, static_cast<int>(gSfxVolume));
+            return Step::Yield;
+        default:  // 0x150
+            StopSfx(n);
+            return Step::On;
+    }
+}
+
+Step CmdVideo(TalkContext*, CmdArgs& a) {
+    switch (Op(a)) {
+        case 0xC2: {
+            gMapArchiveFile.Close();
+            gScriptScene.archiveClosed = true;
+            if (gPaintBuf) std::memset(gPaintBuf, 0, 640 * 480 * sizeof(u16));
+            // The name is bounded by the window: the command's length was checked.
+            u32 ip = 0;
+            ScriptPlayVideo(gBasePath, a.at, a.len, &ip);
+            return Step::Yield;
+        }
+        case 0xC3:
+            return Step::On;  // the video overlay has no drawing yet
+        default:  // 0xC4
+            ReopenMapArchive();
+            return Step::On;
+    }
+}
+
+Step CmdObsoleteVideo(TalkContext*, CmdArgs&) {
+    ErrorBox(B5("對話系統(Play_avi) ,過期的指令"), "%s", B5("對話系統(Play_avi) ,過期的指令"));
+    return Step::Stay;
+}
+
+Step CmdSceneText(TalkContext*, CmdArgs& a) {
+    u32 op = Op(a);
+    int k = op == 0xAB || op == 0xAA ? 0 : 1;
+    if (op == 0xAB || op == 0xAD) {
+        CopyText(a, gScriptScene.sceneText[k], sizeof(gScriptScene.sceneText[k]));
+        SetGameFlag(77 + k);
+    } else {
+        gScriptScene.sceneText[k][0] = 0;
+        ClearGameFlag(77 + k);
+    }
+    return Step::Yield;
+}
+
+Step CmdSceneMisc(TalkContext*, CmdArgs& a) {
+    switch (Op(a)) {
+        case 0xAF:
+            gTalkSoundFlags |= 0x10;
+            return Step::On;
+        case 0xB0:
+            gTalkSoundFlags &= ~0x10u;
+            return Step::Yield;
+        case 0x7A:
+            gFastMode = 0;
+            return Step::On;
+        case 0xB4:
+            gGameActive = 0;
+            return Step::On;
+        case 0xD6:
+            gScriptScene.skipReopen = true;
+            return Step::Yield;
+        case 0x312:
+            gTalkFlags = 0;
+            return Step::Yield;
+        default:  // 0x73, 0x90, 0x311: nothing but their operand
+            return Step::Yield;
+    }
+}

@@ -1,0 +1,344 @@
+// Map, view, scene and media commands and the role commands that need a real
+// map: talks written with the assembler and run through the frame tick on the
+// sample game's town.
+#include "../game/MapTestSupport.h"
+#include "data/GameFlags.h"
+#include "engine/MyAct.h"
+#include "game/City.h"
+#include "game/Main.h"
+#include "game/NewGame.h"
+#include "game/RoleTable.h"
+#include "game/SystemServices.h"
+#include "mhdata/SoundData.h"
+#include "mhdata/StoryAsm.h"
+#include "platform/TextCodec.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Music.h"
+#include "sound/Sound.h"
+#include "story/Dialog.h"
+#include "story/ScriptScene.h"
+#include "story/Talk.h"
+
+namespace {
+
+using namespace sampleMap;
+
+class SceneCommandTest : public MapFixture {
+protected:
+    void SetUp() override {
+        MapFixture::SetUp();
+        ASSERT_EQ(StartNewGame(1), 1);
+        gGameActive = 1;
+        gFrameId = 0;
+        gFrameInterval = 0;
+        ResetTalkContext(&gTalkContext);
+        h.boxes().clear();
+    }
+    void Write(const std::string& body) {
+        std::vector<u8> bytes;
+        std::string error;
+        ASSERT_TRUE(AssembleTalkFile("talk 1\n " + body + "\n End\n", &bytes, &error)) << error;
+        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+    }
+    // One frame of the real tick.
+    void Frame() {
+        PlatformAdvanceTime(35);
+        GameFrame();
+    }
+    // Starts talk 1 of the player and runs frames until it ends; the frames run.
+    int Run(const std::string& body, int limit = 200, u16 owner = kPlayerRole) {
+        Write(body);
+        StartTalk(1, owner);
+        int frames = 0;
+        while (TalkRunning() && frames < limit) {
+            Frame();
+            ++frames;
+        }
+        return frames;
+    }
+    RoleSlot& Player() { return gMapRoles[gPlayerSlot]; }
+};
+
+TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
+    Player().act->dir = 5;
+    Run("ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
+    EXPECT_EQ(gMapId, kRoom);
+    EXPECT_EQ(Player().x, 4 * 16);
+    EXPECT_EQ(Player().y, 5 * 16);
+    EXPECT_EQ(RecordWord(FindRecord(kPlayerRole), 4), 5);  // the direction was kept
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_EQ(gViewMode & kViewChanging, 0u);
+    // Back to the town at the same cell, with a new direction.
+    Run("ChangeMap 1 0xFFFF 0xFFFF 0xFFFF 0xFFFF 2");
+    EXPECT_EQ(gMapId, kTown);
+    EXPECT_EQ(Player().x, 4 * 16);
+    EXPECT_EQ(Player().y, 5 * 16);
+    EXPECT_EQ(RecordWord(FindRecord(kPlayerRole), 4), 2);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(SceneCommandTest, ChangeToAMissingMapIsRefusedAndEndsTheTalk) {
+    Run("ChangeMap 77 1 1 0 0 0\n SetFlag 300");
+    EXPECT_EQ(gMapId, kTown);
+    EXPECT_FALSE(GetGameFlag(300));
+    EXPECT_FALSE(TalkRunning());
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_FALSE(gRunState & kRunQuit);
+    Run("FadeChangeMap 77 1 1 0 0 0\n SetFlag 301");
+    EXPECT_FALSE(GetGameFlag(301));
+    EXPECT_EQ(gScriptScene.fadeChangeState, 0u);
+}
+
+TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
+    Write("FadeChangeMap 3 2 2 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
+    StartTalk(1, kPlayerRole);
+    // Fade out over 20 frames, then the change, then fade in over 10.
+    std::vector<u32> mapAt;
+    std::vector<float> red;
+    for (int f = 0; f < 60 && TalkRunning(); ++f) {
+        Frame();
+        mapAt.push_back(gMapId);
+        red.push_back(gScriptScene.fade.value[0]);
+    }
+    EXPECT_FALSE(TalkRunning());
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_EQ(gMapId, kRoom);
+    // The map changes only after the screen went fully dark.
+    size_t change = std::find(mapAt.begin(), mapAt.end(), kRoom) - mapAt.begin();
+    ASSERT_LT(change, mapAt.size());
+    EXPECT_GE(change, 20u);
+    EXPECT_FLOAT_EQ(red[change], -30.0f);
+    EXPECT_FLOAT_EQ(red[0], -1.5f);  // the fade steps in the frame it starts
+    EXPECT_FLOAT_EQ(red.back(), 0.0f);
+    EXPECT_GE(mapAt.size(), 33u);
+    EXPECT_EQ(gScriptScene.fadeChangeState, 0u);
+}
+
+TEST_F(SceneCommandTest, ScrollAndItsWait) {
+    gViewX = gViewY = 0;
+    // Two cells right at 4 pixels a frame: the wait holds for 8 frames.
+    int frames = Run("ScrollBy 2 1 4\n WaitScroll\n SetFlag 300");
+    EXPECT_EQ(gViewX, 32);
+    EXPECT_EQ(gViewY, 16);
+    EXPECT_GE(frames, 8);
+    EXPECT_LE(frames, 10);
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_FALSE(ScrollUnderWay());
+    // To an origin cell, then waiting for the view's y.
+    Run("ScrollTo 0 3 8\n WaitScrollY 48");
+    EXPECT_EQ(gViewX, 0);
+    EXPECT_EQ(gViewY, 48);
+    // Speed 0 arrives at once rather than holding the talk.
+    frames = Run("ScrollBy -3 0 0\n WaitScroll");
+    EXPECT_EQ(gViewX, -48);
+    EXPECT_LE(frames, 3);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(SceneCommandTest, SecondScrollWhileOneRunsShowsItsBoxAndStillRuns) {
+    gViewX = 0;
+    Run("ScrollBy 4 0 2\n ScrollBy 1 0 4\n WaitScroll");
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes()[0].caption, B5("對話系統(Scroll_map)"));
+    EXPECT_EQ(gViewX, 16);
+}
+
+TEST_F(SceneCommandTest, ScrollToARoleCentresTheView) {
+    int r = FindRoleById(100);
+    ASSERT_GE(r, 0);
+    gViewX = gViewY = 0;
+    Run("ScrollToRole 100 16\n WaitScroll");
+    Rect16 want;
+    GetViewRectAt(gMapRoles[r].x - 304, gMapRoles[r].y - 240, &want);
+    EXPECT_EQ(gViewX, want.left);
+    EXPECT_EQ(gViewY, want.top);
+}
+
+TEST_F(SceneCommandTest, ColourFadeWaitAndStop) {
+    int frames = Run("ColorFade 40 0 -4 -2 1 1 5\n WaitColorFade");
+    EXPECT_GE(frames, 5);
+    EXPECT_FLOAT_EQ(gScriptScene.fade.value[0], 31.0f - 10.0f);  // capped at 31 first
+    EXPECT_FLOAT_EQ(gScriptScene.fade.value[1], 5.0f);
+    EXPECT_FLOAT_EQ(gScriptScene.fade.value[2], 1.0f);
+    EXPECT_FALSE(ColorFadeUnderWay());
+    frames = Run("ColorFade 0 0 0 1 1 1 100\n Wait 70\n StopColorFade\n WaitColorFade");
+    EXPECT_LT(frames, 20);
+    EXPECT_EQ(gScriptScene.fade.count, 0);
+    EXPECT_FLOAT_EQ(gScriptScene.fade.delta[0], 0.0f);
+}
+
+TEST_F(SceneCommandTest, SpotlightAndViewFlags) {
+    Run("Spot -1 -1");
+    EXPECT_EQ(gScriptScene.spotX, 320);
+    EXPECT_EQ(gScriptScene.spotY, 240);
+    Run("Spot 2 3\n SpotTarget 4 3 8 8\n WaitSpot\n SetFlag 300");
+    EXPECT_EQ(gScriptScene.spotX, 64);
+    EXPECT_EQ(gScriptScene.spotY, 48);
+    EXPECT_TRUE(GetGameFlag(300));
+    Run("BlackView\n FixView");
+    EXPECT_EQ(gViewMode, kViewChanging | kViewFixed);
+    Run("ShowView");
+    EXPECT_EQ(gViewMode, kViewFixed);
+    Run("FollowView");
+    EXPECT_EQ(gViewMode, 0u);
+}
+
+TEST_F(SceneCommandTest, SceneTextsSwitchesAndSkips) {
+    Run("SceneText0 \"港口\"\n SceneText1 \"燈塔\"\n SoundFlagOn\n Skip4a\n Skip4c\n FastModeOff");
+    EXPECT_STREQ(gScriptScene.sceneText[0], B5("港口"));
+    EXPECT_STREQ(gScriptScene.sceneText[1], B5("燈塔"));
+    EXPECT_TRUE(GetGameFlag(77));
+    EXPECT_TRUE(GetGameFlag(78));
+    EXPECT_EQ(gTalkSoundFlags, 0x10u);
+    Run("FreeSceneText0\n SoundFlagOff\n ClearMapEffect 40\n ClearMapEffect 41");
+    EXPECT_EQ(gScriptScene.sceneText[0][0], 0);
+    EXPECT_FALSE(GetGameFlag(77));
+    EXPECT_TRUE(GetGameFlag(78));
+    EXPECT_EQ(gTalkSoundFlags, 0u);
+    // A scene text longer than its field is cut.
+    Run("SceneText0 \"" + std::string(80, 'a') + "\"");
+    EXPECT_EQ(std::strlen(gScriptScene.sceneText[0]), 51u);
+}
+
+TEST_F(SceneCommandTest, MusicAndSounds) {
+    ASSERT_TRUE(gSound.Init(h.root().c_str()));
+    Run("Music 3 0 2");
+    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 4);  // piece n plays as track n + 1
+    EXPECT_EQ(gMusic.GetMode(), 1);  // the tick's audio service took the new mode
+    Run("MusicVolume 1 60");
+    EXPECT_EQ(gMusic.GetVolume(), 60);
+    Run("StopMusic");
+    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 0);
+    EXPECT_NE(gMusic.GetMode(), 1);
+    Run("Sound 1\n Sound2 2");
+    EXPECT_EQ(gSound.PlayingCount(), 2);
+    Run("StopSound 1");
+    EXPECT_EQ(gSound.IsFinished(1), 1);
+    EXPECT_EQ(gSound.IsFinished(2), 0);
+    gSound.Release();
+}
+
+TEST_F(SceneCommandTest, VideoClosesTheArchiveAndReopenBringsItBack) {
+    Write("Video \"MH OPENING.BIK\"\n ReopenMap\n SetFlag 300\n End");
+    StartTalk(1, kPlayerRole);
+    for (int f = 0; f < 5 && !(gRunState & kRunVideo); ++f) Frame();
+    EXPECT_TRUE(gRunState & kRunVideo);
+    EXPECT_TRUE(gScriptScene.archiveClosed);
+    StopVideo();
+    gRunState &= ~kRunVideo;
+    for (int f = 0; f < 10 && TalkRunning(); ++f) Frame();
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_FALSE(gScriptScene.archiveClosed);
+    EXPECT_TRUE(gMapArchiveFile.IsOpen());
+}
+
+TEST_F(SceneCommandTest, ReopenInInstallModeZeroUsesTheBaseFolder) {
+    gInstallMode = 0;
+    gMapArchiveFile.Close();
+    Run("ReopenMap");
+    EXPECT_TRUE(gMapArchiveFile.IsOpen());
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+// ---- role commands on the town's people ----
+
+TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
+    int r = FindRoleById(100);
+    ASSERT_GE(r, 0);
+    RoleSlot& s = gMapRoles[r];
+    Player().x = s.x + 64;
+    Player().y = s.y;
+    Run("TurnToFace 100 0xFFF1");
+    i32 d = 0;
+    EXPECT_EQ(s.act->dir, AngleToDirection(GetAngleTo(s.x, s.y, Player().x, Player().y, &d)));
+    EXPECT_TRUE(s.state & 0x80000000u);
+    // The same spot keeps the direction.
+    s.act->dir = 6;
+    Player().x = s.x;
+    Player().y = s.y;
+    Run("TurnToFace 100 0xFFF1");
+    EXPECT_EQ(s.act->dir, 6);
+    // Off the grid: stepped back onto it.
+    s.act->dir = 7;  // facing east: stepped back west
+    u16 x0 = s.x;
+    s.x = static_cast<u16>(s.x + 8);
+    Run("SnapRole 100");
+    EXPECT_EQ(s.x, x0);
+    EXPECT_TRUE(h.boxes().empty());
+    Run("TurnToFace 999 100\n TurnToFace 100 999\n SetFlag 300");
+    EXPECT_EQ(h.boxes().size(), 2u);
+    EXPECT_TRUE(GetGameFlag(300));
+}
+
+TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
+    int r = FindRoleById(100);
+    ASSERT_GE(r, 0);
+    const struct {
+        const char* cmd;
+        u32 layer;
+    } layers[] = {{"RoleLayer1", 1}, {"RoleLayer2", 2}, {"RoleLayer0", 0}};
+    for (const auto& k : layers) {
+        SCOPED_TRACE(k.cmd);
+        Run(std::string(k.cmd) + " 100");
+        EXPECT_EQ(gMapRoles[r].state & 3u, k.layer);
+    }
+    Run("EndRolePart 100\n EndRolePart 999");
+    EXPECT_EQ(h.boxes().size(), 1u);
+    Run("TakeOffMap 100");
+    EXPECT_FALSE(gMapRoles[r].state & kRoleShown);
+    EXPECT_TRUE(RecordWord(FindRecord(100), 10) & 0x1000);
+    // A role elsewhere: only its record.
+    Run("TakeOffMap 103");
+    EXPECT_TRUE(RecordWord(FindRecord(103), 10) & 0x1000);
+}
+
+TEST_F(SceneCommandTest, RestoresUseTheTalkTurnValues) {
+    int r = FindRoleById(100);
+    ActPlayer* p = gMapRoles[r].act;
+    const struct {
+        const char* cmd;
+        i32 action, dir;
+    } cases[] = {{"RestoreAction", 3, 0}, {"RestoreDir", 0, 4}, {"RestoreAct", 3, 4}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.cmd);
+        p->action = 0;
+        p->dir = 0;
+        Write(std::string(k.cmd) + " 100");
+        StartTalk(1, kPlayerRole);
+        gTalkTurn = TalkTurn{r, 3, 4};
+        for (int f = 0; f < 5 && TalkRunning(); ++f) Frame();
+        EXPECT_EQ(p->action, k.action);
+        EXPECT_EQ(p->dir, k.dir);
+    }
+}
+
+TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
+    int r = FindRoleById(100);
+    gMapRoles[r].act->frame = 0;
+    // The frame index stays below 3: the talk holds.
+    Write("WaitActFrame 100 3\n SetFlag 300");
+    StartTalk(1, kPlayerRole);
+    for (int f = 0; f < 5; ++f) Frame();
+    EXPECT_FALSE(GetGameFlag(300));
+    gMapRoles[r].act->frame = 3;
+    for (int f = 0; f < 5 && TalkRunning(); ++f) Frame();
+    EXPECT_TRUE(GetGameFlag(300));
+    // No boxes: the box waits go on.
+    Run("WaitSpeaker 100\n WaitBoxShown 100\n WaitBoxFlag8000 0xFFFD\n SetFlag 301");
+    EXPECT_TRUE(GetGameFlag(301));
+    // An open box of role 100 holds WaitSpeaker until CloseSpeakerBoxes.
+    auto d = std::make_unique<DialogRecord>();
+    d->speaker = 100;
+    gDialogs.push_back(std::move(d));
+    Write("WaitBoxShown 100\n SetFlag 302");
+    StartTalk(1, kPlayerRole);
+    for (int f = 0; f < 5; ++f) Frame();
+    EXPECT_FALSE(GetGameFlag(302));
+    Run("CloseSpeakerBoxes 100\n WaitSpeaker 100\n SetFlag 303");
+    EXPECT_TRUE(GetGameFlag(303));
+    EXPECT_TRUE(gDialogs.empty());
+    Run("WaitActFrame 999 1\n SetFlag 304");
+    EXPECT_TRUE(GetGameFlag(304));
+}
+
+}  // namespace
