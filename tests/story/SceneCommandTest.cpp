@@ -9,6 +9,7 @@
 #include "game/NewGame.h"
 #include "game/RoleTable.h"
 #include "game/SystemServices.h"
+#include "mhdata/SampleTalks.h"
 #include "mhdata/SoundData.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/TextCodec.h"
@@ -237,6 +238,35 @@ TEST_F(SceneCommandTest, ReopenInInstallModeZeroUsesTheBaseFolder) {
     gMapArchiveFile.Close();
     Run("ReopenMap");
     EXPECT_TRUE(gMapArchiveFile.IsOpen());
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+// The sample game's own talks, as mhgen wrote them.
+TEST_F(SceneCommandTest, SampleTalksVisitTheRoomPlayMusicAndLookAround) {
+    auto runSample = [this](int n) {
+        StartTalk(static_cast<u16>(n), kPlayerRole);
+        std::vector<u32> maps;
+        for (int f = 0; f < 400 && TalkRunning(); ++f) {
+            Frame();
+            maps.push_back(gMapId);
+        }
+        EXPECT_FALSE(TalkRunning()) << n;
+        return maps;
+    };
+    std::vector<u32> maps = runSample(kSampleRoomTalk);
+    EXPECT_NE(std::find(maps.begin(), maps.end(), kRoom), maps.end());
+    EXPECT_EQ(gMapId, kTown);
+    EXPECT_EQ(Player().x, 10 * 16);
+    EXPECT_TRUE(GetGameFlag(kSampleRoomFlag));
+
+    runSample(kSampleMusicTalk);
+    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 4);
+
+    i32 x0 = gViewX;
+    runSample(kSampleViewTalk);
+    EXPECT_EQ(gViewX, x0);
+    EXPECT_TRUE(GetGameFlag(kSampleViewFlag));
+    EXPECT_EQ(gViewMode, 0u);
     EXPECT_TRUE(h.boxes().empty());
 }
 

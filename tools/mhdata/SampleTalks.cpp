@@ -1,6 +1,7 @@
 // The sample game's talks: the opening, a question whose answers set different
 // flags, a map-spot talk, a countdown, variables and branches, a reward with
-// an item, money and a quest, a shop and a battle request.
+// an item, money and a quest, a shop, a battle request, a visit to the room
+// and back, music and a sound, and a look along the harbour.
 #include "mhdata/SampleTalks.h"
 
 #include <fstream>
@@ -89,6 +90,38 @@ talk 9
     # A fight on the pier: battle 1, the harbour master stays out of sight meanwhile.
     Say 0xFFF1 "有海盜！"
     Battle 1 0 0 0 0 0 0 0 0 0 0
+    End
+
+talk 10
+    # Into the harbour master's room behind a fade, and straight back out.
+    FadeChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF
+    BoxTime 10
+    Show 0xFFFD "屋裡堆滿了海圖。"
+    SetFlag 204
+    ChangeMap 1 10 10 0xFFFF 0xFFFF 0xFFFF
+    End
+
+talk 11
+    # The tavern's song and a bell.
+    Music 3 0 1
+    Sound 1
+    BoxTime 10
+    Show 0xFFFD "酒館傳來歌聲。"
+    StopSound 1
+    End
+
+talk 12
+    # A look along the harbour: the view scrolls away and back, the sky darkens.
+    FixView
+    ScrollBy 4 0 4
+    WaitScroll
+    ColorFade 0 0 0 -1 -1 0 10
+    WaitColorFade
+    ScrollBy -4 0 8
+    WaitScroll
+    StopColorFade
+    FollowView
+    SetFlag 205
     End
 )";
 }

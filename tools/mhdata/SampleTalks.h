@@ -17,6 +17,11 @@ constexpr int kSampleVariablesTalk = 6;
 constexpr int kSampleRewardTalk = 7;
 constexpr int kSampleShopTalk = 8;
 constexpr int kSampleBattleTalk = 9;
+constexpr int kSampleRoomTalk = 10;
+constexpr int kSampleMusicTalk = 11;
+constexpr int kSampleViewTalk = 12;
+constexpr int kSampleRoomFlag = 204;
+constexpr int kSampleViewFlag = 205;
 
 // The source of MH_Data\Talk1.dat.
 const char* SampleTalkSource();
