@@ -100,6 +100,8 @@ MH_HANDLER(CmdVideo);
 MH_HANDLER(CmdObsoleteVideo);
 MH_HANDLER(CmdSceneText);
 MH_HANDLER(CmdSceneMisc);
+MH_HANDLER(CmdStartPicShow);
+MH_HANDLER(CmdWaitPicShowEnd);
 
 // Next-box options that dialogue commands consume.
 struct NextBoxOptions {

@@ -25,6 +25,7 @@
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
 #include "story/CommandHandlers.h"
+#include "story/PicShow.h"
 #include "story/ScriptScene.h"
 #include "story/StoryRoles.h"
 
@@ -433,4 +434,31 @@ Step CmdSceneMisc(TalkContext*, CmdArgs& a) {
         default:  // 0x73, 0x90, 0x311: nothing but their operand
             return Step::Yield;
     }
+}
+
+// ---- The picture show ----
+
+Step CmdStartPicShow(TalkContext*, CmdArgs& a) {
+    const u8* t = a.text;
+    u32 n = a.textLen;
+    u32 flags = 0;
+    for (; n && (*t == '%' || *t == '*'); ++t, --n) flags |= *t == '%' ? 0x02 : 0x01;
+    // The name is at most 32 bytes and ends at the first zero.
+    char name[33] = {};
+    std::memcpy(name, t, std::min<u32>(n, 32));
+    // The text is padded to whole words with a space; a file name never ends in one.
+    for (size_t k = std::strlen(name); k > 0 && name[k - 1] == ' '; --k) name[k - 1] = 0;
+    gTalkSoundFlags = (gTalkSoundFlags & ~0x03u) | flags;
+    gMapArchiveFile.Close();
+    gScriptScene.archiveClosed = true;
+    StartPicShow(name, flags);
+    return Step::Yield;
+}
+
+Step CmdWaitPicShowEnd(TalkContext*, CmdArgs&) {
+    if (gPicShow.running) return Step::Stay;
+    SetFrameInterval(kFrameMs);
+    if (!gScriptScene.skipReopen) ReopenMapArchive();
+    gScriptScene.skipReopen = false;
+    return Step::On;
 }

@@ -225,6 +225,8 @@ constexpr Command kCommands[] = {
     {0x00C3, "VideoOverlay", "wwz", CmdVideo},
     {0x00C4, "ReopenMap", "", CmdVideo},
     {0x0055, "OldVideo", "", CmdObsoleteVideo},
+    {0x0060, "PictureShow", "X", CmdStartPicShow},
+    {0x0061, "WaitPictureShow", "", CmdWaitPicShowEnd},
     // Scene texts, sound flags and switches.
     {0x00AB, "SceneText0", "X", CmdSceneText},
     {0x00AD, "SceneText1", "X", CmdSceneText},

@@ -4,11 +4,13 @@
 #include "../game/MapTestSupport.h"
 #include "data/GameFlags.h"
 #include "engine/MyAct.h"
+#include "engine/PixelFormat.h"
 #include "game/City.h"
 #include "game/Main.h"
 #include "game/NewGame.h"
 #include "game/RoleTable.h"
 #include "game/SystemServices.h"
+#include "mhdata/PicShowPack.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/SoundData.h"
 #include "mhdata/StoryAsm.h"
@@ -17,6 +19,7 @@
 #include "sound/Music.h"
 #include "sound/Sound.h"
 #include "story/Dialog.h"
+#include "story/PicShow.h"
 #include "story/ScriptScene.h"
 #include "story/Talk.h"
 
@@ -268,6 +271,89 @@ TEST_F(SceneCommandTest, SampleTalksVisitTheRoomPlayMusicAndLookAround) {
     EXPECT_TRUE(GetGameFlag(kSampleViewFlag));
     EXPECT_EQ(gViewMode, 0u);
     EXPECT_TRUE(h.boxes().empty());
+}
+
+// ---- the picture show ----
+
+TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
+    Write(std::string("PictureShow \"%") + kSamplePicShowName + "\"\n WaitPictureShow\n SetFlag 300");
+    StartTalk(1, kPlayerRole);
+    bool sawRunning = false, sawInterval = false;
+    u32 lastFrame = 0;
+    for (int f = 0; f < 200 && TalkRunning(); ++f) {
+        Frame();
+        if (gPicShow.running) {
+            sawRunning = true;
+            sawInterval |= gFrameInterval == 70;
+            EXPECT_TRUE(gRunState & kRunTransition);
+            EXPECT_GE(gPicShow.frame, lastFrame);  // frames only move on
+            lastFrame = gPicShow.frame;
+            if (gPicShow.frame == 1) {
+                // Frame 1: rows of the first colour from cell (0, 100).
+                const u16* pic = reinterpret_cast<const u16*>(gPicShow.frameBuf[1]);
+                EXPECT_EQ(pic[100 * 640], ConvertPixel(0x001F));
+                EXPECT_EQ(pic[101 * 640], 0);
+            }
+        }
+    }
+    EXPECT_TRUE(sawRunning);
+    EXPECT_TRUE(sawInterval);
+    EXPECT_EQ(lastFrame, 3u);
+    EXPECT_GT(gPicShow.counter, 10000);  // the closing fade ran
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_FALSE(gRunState & kRunTransition);
+    EXPECT_EQ(gFrameInterval, kFrameMs);
+    EXPECT_EQ(gTalkSoundFlags & 0x03u, 0x02u);
+    EXPECT_TRUE(gMapArchiveFile.IsOpen());
+    EXPECT_EQ(gPicShow.frameBuf[0], nullptr);
+    EXPECT_TRUE(h.boxes().empty());
+    // D6 keeps the archive closed after the next show.
+    Run(std::string("KeepMapClosed\n PictureShow \"") + kSamplePicShowName + "\"\n WaitPictureShow");
+    EXPECT_FALSE(gMapArchiveFile.IsOpen());
+    EXPECT_FALSE(gScriptScene.skipReopen);
+}
+
+TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
+    PicShowSpec spec;
+    PicShowRow good{640 * 10, std::vector<u16>(16, 0x7FFF)};
+    std::vector<u8> ok = PicShowFrameBytes({good}, 16);
+    auto shortHead = ok;
+    StoreU32(shortHead.data(), 4);  // shorter than its own head
+    auto pastFrame = ok;
+    StoreU32(pastFrame.data(), static_cast<u32>(ok.size()) + 2);
+    auto pastPicture = ok;
+    StoreU32(pastPicture.data() + 4, 640 * 480 - 4);
+    const struct {
+        const char* name;
+        std::vector<u8> pack;
+    } cases[] = {
+        {"short head", BuildPicShowPackRaw(spec, {ok, shortHead}, {1, 1})},
+        {"past the frame", BuildPicShowPackRaw(spec, {pastFrame}, {1})},
+        {"past the picture", BuildPicShowPackRaw(spec, {pastPicture}, {1})},
+        {"more rows than bytes", BuildPicShowPackRaw(spec, {ok}, {2})},
+        {"truncated", [&] {
+             auto p = BuildPicShowPackRaw(spec, {ok, ok}, {1, 1});
+             p.resize(p.size() - 1100);
+             return p;
+         }()},
+        {"header only", std::vector<u8>(20, 0)},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        WriteHostFile(h.Path("Video/bad.pak"), k.pack);
+        int frames = Run("PictureShow \"bad.pak\"\n WaitPictureShow\n SetFlag 301");
+        EXPECT_LT(frames, 40);
+        EXPECT_LT(gPicShow.counter, 10000);  // stopped, never reached the closing fade
+        EXPECT_TRUE(GetGameFlag(301));
+        EXPECT_FALSE(gPicShow.running);
+        EXPECT_FALSE(gRunState & kRunTransition);
+        ClearGameFlag(301);
+    }
+    // A missing pack shows its box and the talk goes on.
+    Run("PictureShow \"none.pak\"\n WaitPictureShow\n SetFlag 302");
+    EXPECT_TRUE(GetGameFlag(302));
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes()[0].caption, "MAni Open Failure!");
 }
 
 // ---- role commands on the town's people ----

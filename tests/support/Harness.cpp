@@ -43,6 +43,7 @@
 #include "mhdata/SampleGame.h"
 #include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
+#include "story/PicShow.h"
 #include "story/ScriptScene.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
@@ -87,6 +88,7 @@ void ResetAllGlobals() {
     ResetTrigger();
     ResetSceneStandIn();
     ResetScriptScene();
+    ResetPicShow();
     ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();

@@ -12,6 +12,7 @@
 #include "mhdata/Databases.h"
 #include "mhdata/InterfaceArt.h"
 #include "mhdata/NameTexts.h"
+#include "mhdata/PicShowPack.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/Shops.h"
 #include "mhdata/SoundData.h"
@@ -80,6 +81,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleDatabases(root, error)) return false;
     if (!WriteSampleTalks(root, error)) return false;
     if (!WriteSampleShops(root, error)) return false;
+    if (!WriteSamplePicShow(root, error)) return false;
     if (!WriteInterfaceArt(root, error)) return false;
     return true;
 }
