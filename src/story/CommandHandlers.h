@@ -101,6 +101,9 @@ MH_HANDLER(CmdObsoleteVideo);
 MH_HANDLER(CmdSceneText);
 MH_HANDLER(CmdSceneMisc);
 MH_HANDLER(CmdStartPicShow);
+MH_HANDLER(CmdWater);
+MH_HANDLER(CmdAddScriptAct);
+MH_HANDLER(CmdWaitScriptAct);
 MH_HANDLER(CmdWaitPicShowEnd);
 
 // Next-box options that dialogue commands consume.

@@ -11,6 +11,7 @@
 #include "engine/ErrorBox.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
+#include "engine/Water.h"
 #include "game/City.h"
 #include "game/Main.h"
 #include "game/MapCache.h"
@@ -33,6 +34,7 @@ ScriptScene gScriptScene;
 u32 gViewMode = 0;
 u32 gTalkSoundFlags = 0;
 u32 gFastMode = 0;
+ScriptActList gScriptActA, gScriptActB;
 
 namespace {
 
@@ -140,6 +142,8 @@ void StepScriptScene() {
     }
     s.spotX = StepToward(s.spotX, s.spotTargetX, s.spotStepA);
     s.spotY = StepToward(s.spotY, s.spotTargetY, s.spotStepB);
+    for (ScriptActList* l : {&gScriptActA, &gScriptActB})
+        for (ScriptActObject& o : *l) TakeActData(&o.act);
 }
 
 bool TalkChangeMap(u32 map, u32 cx, u32 cy, u32 act, u32 qq, u32 dir, u32 options) {
@@ -197,6 +201,8 @@ void ResetScriptScene() {
     gViewMode = 0;
     gTalkSoundFlags = 0;
     gFastMode = 0;
+    gScriptActA.clear();
+    gScriptActB.clear();
 }
 
 // ---- Map and view ----
@@ -386,7 +392,10 @@ Step CmdVideo(TalkContext*, CmdArgs& a) {
             return Step::Yield;
         }
         case 0xC3:
-            return Step::On;  // the video overlay has no drawing yet
+            // Kept for the video's overlay, which has no drawing yet.
+            gScriptScene.videoOverlayAct = a.v[0];
+            gScriptScene.videoOverlayAction = a.v[1];
+            return Step::On;
         default:  // 0xC4
             ReopenMapArchive();
             return Step::On;
@@ -460,5 +469,32 @@ Step CmdWaitPicShowEnd(TalkContext*, CmdArgs&) {
     SetFrameInterval(kFrameMs);
     if (!gScriptScene.skipReopen) ReopenMapArchive();
     gScriptScene.skipReopen = false;
+    return Step::On;
+}
+
+// ---- Extra animation objects ----
+
+Step CmdAddScriptAct(TalkContext*, CmdArgs& a) {
+    ScriptActList& l = Op(a) == 0x3A ? gScriptActA : gScriptActB;
+    ScriptActObject o;
+    o.k1 = static_cast<u16>(a.v[0]);
+    o.k2 = static_cast<u16>(a.v[1]);
+    ResetActPlayer(&o.act);
+    o.act.act = static_cast<i32>(a.v[2]);
+    o.act.action = static_cast<i32>(a.v[3]);
+    l.push_front(o);
+    return Step::Yield;
+}
+
+Step CmdWaitScriptAct(TalkContext*, CmdArgs& a) {
+    const ScriptActList& l = Op(a) == 0x6A ? gScriptActA : gScriptActB;
+    if (l.empty()) return Step::On;
+    return l.front().act.frame <= a.v[0] ? Step::Stay : Step::On;
+}
+
+Step CmdWater(TalkContext*, CmdArgs& a) {
+    if (!gWaterList) gWaterList = new cWater();
+    gWaterList->Drop(static_cast<int>(a.v[0]), static_cast<int>(a.v[1]), static_cast<int>(a.v[2]),
+                     static_cast<int>(a.v[3]));
     return Step::On;
 }

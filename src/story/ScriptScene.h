@@ -2,6 +2,9 @@
 // fade, the view mode, the spotlight, the map effect table, scene texts and the
 // talk's sound flags; the map change of a talk and the map archive's reopening.
 #pragma once
+#include <forward_list>
+
+#include "engine/MyAct.h"
 #include "engine/Types.h"
 
 struct ColorFade {
@@ -23,9 +26,19 @@ struct ScriptScene {
     bool skipReopen = false;   // the next wait for the picture show keeps the archive closed
     bool archiveClosed = false;
     bool scriptCdMusic = false;  // an audio-disc piece started by a script plays
+    u32 videoOverlayAct = 0, videoOverlayAction = 0;
 };
 
+// An extra animation object that a script puts on the map: two key words and
+// its act; the newest stands at the front of its list.
+struct ScriptActObject {
+    u16 k1 = 0, k2 = 0;
+    ActPlayer act;
+};
+using ScriptActList = std::forward_list<ScriptActObject>;
+
 extern ScriptScene gScriptScene;
+extern ScriptActList gScriptActA, gScriptActB;
 extern u32 gViewMode;        // bit 0: the map is being changed; bit 1: the view stays put
 extern u32 gTalkSoundFlags;  // 0x01 / 0x02 picture-show name marks, 0x10 set by a script
 extern u32 gFastMode;
@@ -36,7 +49,7 @@ constexpr u32 kViewFixed = 0x02;
 // True while a scroll or a colour fade is under way.
 bool ScrollUnderWay();
 bool ColorFadeUnderWay();
-// One frame of the scroll, the colour fade and the spotlight.
+// One frame of the scroll, the colour fade, the spotlight and the extra animation objects.
 void StepScriptScene();
 // Changes the map; 0xFFFF arguments keep the player's current values. False
 // (with a box) when the map has no record.

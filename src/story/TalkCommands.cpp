@@ -194,6 +194,10 @@ constexpr Command kCommands[] = {
     {0x0076, "CloseSpeakerBoxes", "w", CmdCloseSpeakerBoxes},
     {0x0077, "WaitBoxShown", "w", CmdWaitBoxFlag},
     {0x008B, "WaitBoxFlag8000", "w", CmdWaitBoxFlag},
+    {0x003A, "AddActA", "wwww", CmdAddScriptAct},
+    {0x0099, "AddActB", "wwww", CmdAddScriptAct},
+    {0x006A, "WaitActA", "w", CmdWaitScriptAct},
+    {0x009A, "WaitActB", "w", CmdWaitScriptAct},
     // Map and view.
     {0x014E, "ChangeMap", "wwwwww", CmdChangeMap},
     {0x001B, "FadeChangeMap", "wwwwww", CmdFadeChangeMap},
@@ -213,6 +217,7 @@ constexpr Command kCommands[] = {
     {0x005E, "FixView", "", CmdViewMode},
     {0x005F, "FollowView", "", CmdViewMode},
     {0x030D, "ClearMapEffect", "w", CmdMapEffect},
+    {0x00B3, "WaterDrop", "wwww", CmdWater},
     // Media.
     {0x0072, "Music", "www", CmdMusic},
     {0x0089, "StopMusic", "", CmdMusic},

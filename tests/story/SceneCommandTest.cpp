@@ -5,6 +5,7 @@
 #include "data/GameFlags.h"
 #include "engine/MyAct.h"
 #include "engine/PixelFormat.h"
+#include "engine/Water.h"
 #include "game/City.h"
 #include "game/Main.h"
 #include "game/NewGame.h"
@@ -271,6 +272,35 @@ TEST_F(SceneCommandTest, SampleTalksVisitTheRoomPlayMusicAndLookAround) {
     EXPECT_TRUE(GetGameFlag(kSampleViewFlag));
     EXPECT_EQ(gViewMode, 0u);
     EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
+    // Empty lists go on at once.
+    Run("WaitActA 3\n WaitActB 3\n SetFlag 300");
+    EXPECT_TRUE(GetGameFlag(300));
+    // The magic ring's six frames: the wait holds until the front object shows frame 3.
+    int frames = Run("AddActA 7 8 6001 0\n AddActB 9 9 6001 0\n AddActA 1 2 6001 0\n WaitActA 2\n WaitActB 2");
+    EXPECT_FALSE(TalkRunning());
+    ASSERT_FALSE(gScriptActA.empty());
+    EXPECT_EQ(gScriptActA.front().k1, 1);
+    EXPECT_EQ(gScriptActA.front().k2, 2);
+    EXPECT_GT(gScriptActA.front().act.frame, 2);
+    EXPECT_EQ(std::distance(gScriptActA.begin(), gScriptActA.end()), 2);
+    EXPECT_GT(gScriptActB.front().act.frame, 2);
+    EXPECT_GE(frames, 4);
+}
+
+TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
+    DeleteWaterList();
+    Run("WaterDrop 320 240 8 200\n WaterDrop 100 100 4 100\n VideoOverlay 9001 2");
+    ASSERT_NE(gWaterList, nullptr);
+    EXPECT_EQ(gWaterList->next, nullptr);
+    bool moved = false;
+    for (int c = 0; c < gWaterList->AreaW() && !moved; ++c)
+        for (int r = 0; r < gWaterList->AreaH() && !moved; ++r) moved = gWaterList->Height(c, r) != 0;
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(gScriptScene.videoOverlayAct, 9001u);
+    DeleteWaterList();
 }
 
 // ---- the picture show ----
