@@ -28,6 +28,7 @@
 
 u32 gMapId = 0;
 MapScene gMapScene;
+i32 gViewX = 0, gViewY = 0, gViewRight = 640, gViewBottom = 480;
 MapMusicState gMapMusic;
 std::vector<u16> gEncounterGroups;
 u32 gEncounterGroupCount = 0;
@@ -233,10 +234,10 @@ void CenterCameraOnPlayer() {
     if (gPlayerSlot <= 0 || gPlayerSlot >= kRoleRows) return;
     Rect16 v;
     GetViewRectAt(gMapRoles[gPlayerSlot].x - 304, gMapRoles[gPlayerSlot].y - 240, &v);
-    gMapScene.viewX = v.left;
-    gMapScene.viewY = v.top;
-    gMapScene.viewRight = v.right;
-    gMapScene.viewBottom = v.bottom;
+    gViewX = v.left;
+    gViewY = v.top;
+    gViewRight = v.right;
+    gViewBottom = v.bottom;
 }
 
 void ShowLoadProgress(i32 p) {
@@ -367,6 +368,9 @@ void ClearMapLevelLists() {
     FreeMapOverlays();
     gMapRoleCount = 1;
     gMapScene.hasPalette = false;
+    ClearSceneBuffer();
+    ClearKeyStates();
+    DeleteRipplesButHead();
 }
 
 void MakeDrift(bool large) {
@@ -430,9 +434,10 @@ void PlaceRoles(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, const MapDbRe
             SetRecordWord(i, 6, static_cast<u16>(y));
             for (int w = 7; w <= 9; ++w) SetRecordWord(i, w, 0);
             SetRecordWord(i, 10, 0xD100);
-            for (int k = 0; k < 8; ++k) {
+            for (int k = 0; k < kTrailLength; ++k) {
                 gFollowers.trailX[k] = x * 16;
                 gFollowers.trailY[k] = y * 16;
+                gFollowers.trailDir[k] = dir;
             }
         }
         if (RecordWord(i, 0) == m) PlaceRole(i, m, rec);
@@ -527,6 +532,8 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
                          255);
         SetWorldMapHandOver(100);
     }
+    gMapCycle = std::max<u32>(1, gMapScene.sceneValue);
+    ResetTileAnimation();
     SetFrameInterval(kFrameMs);
     if (gPlayerSlot > 0) gMapRoles[gPlayerSlot].extra1 = static_cast<i16>(gNewGame.playerValue);
 }
@@ -538,6 +545,9 @@ void ResetMapMusicState() {
 void ResetCity() {
     gMapId = 0;
     gMapScene = MapScene{};
+    gViewX = gViewY = 0;
+    gViewRight = 640;
+    gViewBottom = 480;
     gMapMusic = MapMusicState{};
     gEncounterGroups.clear();
     gEncounterGroupCount = 0;

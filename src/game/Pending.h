@@ -35,7 +35,7 @@ void FreePictureCaches();
 #include "game/MapCache.h"
 #include "game/MapDb.h"
 #include "game/RoleTable.h"
-void MakeAStarPool();
+#include "game/AStar.h"
 
 // Story scripts and dialogue.
 void AllocTalkBuffer();
@@ -54,11 +54,6 @@ void TriggerStory();
 void KeyCole();
 void UpdateKeyStates();
 void TalkStep();
-void UpdateRoles();
-void UpdateMapScene();
-void SetMapCursorAction(int action);
-void EnterBattle();
-void ReturnFromBattle(int won);
 void RunInterface(u32 screen);
 void RunDevTool();
 bool TalkRunning();  // the talk context has an owner
@@ -76,16 +71,46 @@ struct TalkStart {
 extern TalkStart gLastTalkStart;
 void StartTalk(u16 talk, u16 owner);     // the talk context starts a talk
 void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
-void ReleaseScriptObjectLists();
-void ReleaseWipeEffects();
-void ReleaseTimedObjects();
-void ReleaseRoleHeads();
 void FreeScreenItemList();
 void ReleaseDialogs();
 void ReleaseDialogPictures();
 void StopGhosts();
 void SetScriptVar(int n, i32 value);
 void WorldMapMusicHandOver();
-void SetWorldMapHandOver(int value);
-void ResetSceneLayers();
 void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load screen
+
+// The map scene, its drawing layers and the map-side services.
+#include "game/MapScene.h"
+#include "game/MapDraw.h"
+#include "game/MapManage.h"
+#include "game/ActDraw.h"
+
+// Player control (step words, walking step, key states, mouse) and the
+// behaviour interpreter, until they arrive.
+extern i32 gScrollStepX, gScrollStepY, gPlayerStepX, gPlayerStepY;
+extern u32 gWalkStep;
+struct KeyState {
+    u32 down = 0, releaseTime = 0, lastDown = 0, held = 0;
+};
+extern KeyState gKeyStates[32];
+extern i32 gMouseX, gMouseY;
+void ClearKeyStates();
+void RunRoleScript(int role);
+void ResetControlStandIn();
+
+// The story side the scene calls: the talk's owner (0xFFFF none), its walker,
+// its dialogue boxes, the interface keys and cursor, ghosts and the countdown.
+u16 TalkOwner();
+void StartTouchTalk(int role);
+void AdvanceRoleWalk(int role);
+int WalkRoleTo(int role, i32 x, i32 y);
+void DlgMessage();
+bool DialogTakesMouse();     // a box with flag 0x8000 is shown
+bool DialogWantsPointer();   // an open box carries flag 0x2000
+u32 TalkScriptPosition();
+bool InterfaceKeyPressed(int logicalKey);
+void MoveInterfaceCursor(i32 x, i32 y);
+void PlayUISound(int n);
+void SetMenuPage(int page);
+void DrawGhosts(i32 x, i32 y);
+void DrawStoryCountdown(i32 x, i32 y);

@@ -10,10 +10,6 @@ void StartTalk(u16 talk, u16 owner) {
     gLastTalkStart.count += 1;
 }
 void TalkRoleCleanup(int) {}
-void ReleaseScriptObjectLists() {}
-void ReleaseWipeEffects() {}
-void ReleaseTimedObjects() {}
-void ReleaseRoleHeads() {}
 void FreeScreenItemList() {}
 void ReleaseDialogs() {}
 void ReleaseDialogPictures() {}
@@ -23,6 +19,4 @@ int FindDisc(int) {
 void StopGhosts() {}
 void SetScriptVar(int, i32) {}
 void WorldMapMusicHandOver() {}
-void SetWorldMapHandOver(int) {}
-void ResetSceneLayers() {}
 void DrawLoadScreen(int, int) {}

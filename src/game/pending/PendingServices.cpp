@@ -2,7 +2,6 @@
 // least and goes when its module arrives.
 #include "game/Pending.h"
 
-void MakeAStarPool() {}
 void AllocTalkBuffer() {}
 void ConvertTextColors() {}
 void ZeroScriptVariables() {}
