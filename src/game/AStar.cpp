@@ -232,6 +232,8 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h,
     if (gx < 0 || gy < 0 || gx >= mw || gy >= mh) return 0;
     if (gMap.cells[static_cast<size_t>(gy) * mw + gx] & mask_) return 0;
     if (sx == gx && sy == gy) return 0;
+    // The whole footprint must fit at the goal, not only its anchor cell.
+    if (!FootprintFree(gx, gy)) return 0;
     if (sx < 0 || sy < 0 || sx >= mw || sy >= mh) return 0;
 
     u32 cells = static_cast<u32>(mw) * static_cast<u32>(mh);

@@ -85,9 +85,15 @@ void CopyCellBits(RoleSlot& s) {
     s.state |= (c & 0xF000) << 8;
 }
 
-// The role stands on a new cell: footprint, cell pointer and depth row follow.
-void EnterCell(RoleSlot& s) {
+// The role stands on a new cell, come from (dx, dy) cells away: its footprint
+// leaves the old cells and its cell pointer follows.
+void EnterCell(RoleSlot& s, i32 dx, i32 dy) {
+    u16 x = s.x, y = s.y;
+    s.x = static_cast<u16>(x - 16 * dx);
+    s.y = static_cast<u16>(y - 16 * dy);
     ClearRoleFootprint(&s);
+    s.x = x;
+    s.y = y;
     s.cell = CellAt(s.x, s.y);
     if (Shown(s)) MarkRoleFootprint(&s);
     CopyCellBits(s);
@@ -148,7 +154,7 @@ void StepRoute(RoleRoute& r) {
     if (moved && OnCell(s)) {
         RefileRole(&s);
         if (s.x == r.targetX && s.y == r.targetY) Arrive(i, s, r);
-        EnterCell(s);
+        EnterCell(s, d < 8 ? kRouteDx[d] : 0, d < 8 ? kRouteDy[d] : 0);
         // The walk's end may have freed or handed on the record.
         if (r.role == i) r.pos = static_cast<u16>(((pos + 1) & 0x7FFF) | kRoutePaused);
     }
@@ -181,7 +187,7 @@ void StepFollowers() {
             s.y = static_cast<u16>(s.y + dy);
             if ((dx || dy) && OnCell(s)) {
                 RefileRole(&s);
-                EnterCell(s);
+                EnterCell(s, d < 8 ? kRouteDx[d] : 0, d < 8 ? kRouteDy[d] : 0);
                 r.pos = static_cast<u16>(((pos + 1) & 0x7FFF) | kRoutePaused);
             }
         }
@@ -209,7 +215,7 @@ void PlayerArrival() {
     RoleSlot* p = Row(gPlayerSlot);
     if (!p || !(p->state & kRoleShown) || !OnCell(*p)) return;
     RefileRole(p);
-    EnterCell(*p);
+    EnterCell(*p, gScrollStepX + gPlayerStepX, gScrollStepY + gPlayerStepY);
     gScrollStepX = gScrollStepY = gPlayerStepX = gPlayerStepY = 0;
     if (p->x != gFollowers.trailX[0] || p->y != gFollowers.trailY[0]) {
         for (int k = kTrailLength - 1; k > 0; --k) {
