@@ -10,7 +10,9 @@
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/PixelFormat.h"
+#include "engine/MyAct.h"
 #include "engine/Random.h"
+#include "engine/Tsw.h"
 #include "game/Main.h"
 #include "game/Options.h"
 #include "game/PauseAndDisc.h"
@@ -340,7 +342,9 @@ void ResetMapLevelState() {
     for (u32& b : gMapScene.bucketBounds) b = 0x7FFFFFFF;
     gMapScene.centreX = 320;
     gMapScene.centreY = 240;
-    FreePictureCaches();  // the act and picture caches
+    // The caches are emptied; the archives stay open for the new map's pictures.
+    FreePics();
+    FreeActs();
     StopAllSfx();
 }
 
