@@ -145,9 +145,9 @@ static void BM_UnreachableGoal512(benchmark::State& state) {
     std::vector<u8> dirs;
     for (auto _ : state) {
         aStar a;
-        if (a.FindPath(64, 64, 500 * 16, 500 * 16, 1, 1, &dirs)) state.SkipWithError("found a route");
+        if (a.FindPath(64, 64, 500 * 16, 500 * 16, 1, 1, &dirs))
+            state.SkipWithError("found a route");
     }
     state.counters["pool_peak"] = GetAStarPoolStats().peak;
 }
 BENCHMARK(BM_UnreachableGoal512)->Unit(benchmark::kMillisecond);
-

@@ -36,7 +36,8 @@ std::map<const RoleRoute*, std::vector<u8>>& Tails() {
 u8 RouteDirAt(const RoleRoute* r, u32 pos) {
     if (!r || r->role == kNoRole) return kRouteEnd;
     if (pos < kRouteInline) return r->dirs[pos];
-    if (r->dirs[kRouteInline] != kRouteMore) return pos < sizeof(r->dirs) ? r->dirs[pos] : kRouteEnd;
+    if (r->dirs[kRouteInline] != kRouteMore)
+        return pos < sizeof(r->dirs) ? r->dirs[pos] : kRouteEnd;
     auto it = Tails().find(r);
     if (it == Tails().end()) return kRouteEnd;
     u32 k = pos - kRouteInline;
@@ -73,8 +74,8 @@ namespace {
 struct SearchNode {
     i32 cx, cy;
     double f, g, h;
-    i32 parent;  // node index, -1 for the root
-    u32 seq;     // insertion order: among equal f the newest comes first
+    i32 parent;   // node index, -1 for the root
+    u32 seq;      // insertion order: among equal f the newest comes first
     i32 heapPos;  // -1 once closed
 };
 
@@ -192,7 +193,9 @@ void InitAStarPool() {
     p.nodes.resize(8);
 }
 
-void FreeAStarPool() { P() = Pool{}; }
+void FreeAStarPool() {
+    P() = Pool{};
+}
 
 AStarPoolStats GetAStarPoolStats() {
     const Pool& p = P();
@@ -202,7 +205,9 @@ AStarPoolStats GetAStarPoolStats() {
 // ---- the search ----
 
 aStar::aStar() = default;
-aStar::~aStar() { P().used = 0; }
+aStar::~aStar() {
+    P().used = 0;
+}
 
 bool aStar::FootprintFree(i32 cx, i32 cy) const {
     i32 mw = static_cast<i32>(gMap.width), mh = static_cast<i32>(gMap.height);
@@ -216,8 +221,7 @@ bool aStar::FootprintFree(i32 cx, i32 cy) const {
     return true;
 }
 
-int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h,
-                    std::vector<u8>* dirs) {
+int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::vector<u8>* dirs) {
     w_ = w < 1 ? 1 : w;
     h_ = h < 1 ? 1 : h;
     dirs->clear();

@@ -12,13 +12,13 @@ constexpr int kMarkerActs = 4;
 
 // The fixed animation states made when a game starts.
 struct FixedActs {
-    ActPlayer icons[kIconActs];    // act 9006, actions 0-11 in the first twelve
+    ActPlayer icons[kIconActs];      // act 9006, actions 0-11 in the first twelve
     ActPlayer markers[kMarkerActs];  // act 9900, actions 16, 18, 20, 22
     i32 sceneW = 640, sceneH = 480, sceneValue = 48;
 };
 extern FixedActs gFixedActs;
-extern i32 gDlgTextSize;   // half the main font's size
-extern i32 gNumberFade;    // blend level of DrawActNumber
+extern i32 gDlgTextSize;  // half the main font's size
+extern i32 gNumberFade;   // blend level of DrawActNumber
 
 // Draws the state's current picture at (x - hot spot) with its blend level and
 // its mode word ORed with extra; false when it has no picture.

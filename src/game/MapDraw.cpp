@@ -81,9 +81,13 @@ bool Touches(i32 x, i32 y, i32 w, i32 h) {
     return x + w > c.left && y + h > c.top && x < c.left + c.width && y < c.top + c.height;
 }
 
-void ClipSpotlight() { SetClip(gSpotX - 192, gSpotY - 192, gSpotX + 192, gSpotY + 192); }
+void ClipSpotlight() {
+    SetClip(gSpotX - 192, gSpotY - 192, gSpotX + 192, gSpotY + 192);
+}
 
-u16* Line(int y) { return PaintPixelAddr(0, y); }
+u16* Line(int y) {
+    return PaintPixelAddr(0, y);
+}
 
 }  // namespace
 
@@ -102,7 +106,8 @@ void DrawGround() {
     i32 mw = static_cast<i32>(gMap.width), mh = static_cast<i32>(gMap.height);
     // A view left of or above the map starts at cell 0.
     i32 c0 = std::max(0, gViewX >> 4), r0 = std::max(0, gViewY >> 4);
-    i32 c1 = std::min(mw, ((gViewX + 640 + 15) >> 4)), r1 = std::min(mh, ((gViewY + 480 + 15) >> 4));
+    i32 c1 = std::min(mw, ((gViewX + 640 + 15) >> 4)),
+        r1 = std::min(mh, ((gViewY + 480 + 15) >> 4));
     size_t layer = gTileAnim.offset;
     size_t grid = static_cast<size_t>(gMap.layers ? gMap.layers : 1) * mw * mh;
     for (i32 r = r0; r < r1; ++r) {
@@ -198,7 +203,8 @@ void DrawOverlayPictures() {
     for (const MapOverlay& o : gMapOverlays) {
         if (!o.pic) continue;
         i32 left = std::max(o.left, gViewX), top = std::max(o.top, gViewY);
-        i32 right = std::min(o.right + 16, gViewRight), bottom = std::min(o.bottom + 16, gViewBottom);
+        i32 right = std::min(o.right + 16, gViewRight),
+            bottom = std::min(o.bottom + 16, gViewBottom);
         if (left >= right || top >= bottom) continue;
         i32 L = left - gViewX, T = top - gViewY;
         auto shift = [](i32 view, i32 viewFar, i32 at, i32 f, i32 edge) {
@@ -338,8 +344,13 @@ void DrawFlash() {
     for (Streak& s : w.streaks) {
         if (live >= w.flashLevel) break;
         if (s.live) continue;
-        s = Streak{static_cast<i32>(RandomN(640)), 0, static_cast<i32>(RandomN(3)),
-                   16 + static_cast<i32>(RandomN(30)), 8 + static_cast<i32>(RandomN(16)), 32, true};
+        s = Streak{static_cast<i32>(RandomN(640)),
+                   0,
+                   static_cast<i32>(RandomN(3)),
+                   16 + static_cast<i32>(RandomN(30)),
+                   8 + static_cast<i32>(RandomN(16)),
+                   32,
+                   true};
         if (s.x >= 320) s.slant = -s.slant;
         ++live;
     }
@@ -370,8 +381,10 @@ void DrawFlash2() {
                 if (x >= 0 && x < 640 && y >= 0 && y < 480) AdjustRGB(Line(y) + x, 1, v, v, v);
             };
             light(g.x, g.y, 8);
-            for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) light(g.x + dx, g.y + dy, 4);
-            for (auto [dx, dy] : {std::pair{1, 1}, {-1, 1}, {1, -1}, {-1, -1}}) light(g.x + dx, g.y + dy, 2);
+            for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+                light(g.x + dx, g.y + dy, 4);
+            for (auto [dx, dy] : {std::pair{1, 1}, {-1, 1}, {1, -1}, {-1, -1}})
+                light(g.x + dx, g.y + dy, 2);
         }
         g.y -= g.speed;
         if (g.y < 0) g.live = false;
@@ -391,10 +404,18 @@ void DrawParticles() {
             p.act.act = 9002;
             p.x = static_cast<i32>(RandomN(static_cast<u32>(std::max(1, mw * 16))));
             switch (gMapScene.attribute & 3) {
-                case 0: p.y = mh * 16 + 118, p.vx = -2, p.vy = -2; break;
-                case 1: p.y = mh * 16 + 118, p.vx = RandomN(2), p.vy = RandomN(2); break;
-                case 2: p.y = -300, p.vx = -1 - RandomN(2), p.vy = -1 - RandomN(2); break;
-                default: p.y = -300, p.vx = RandomN(2), p.vy = RandomN(2); break;
+                case 0:
+                    p.y = mh * 16 + 118, p.vx = -2, p.vy = -2;
+                    break;
+                case 1:
+                    p.y = mh * 16 + 118, p.vx = RandomN(2), p.vy = RandomN(2);
+                    break;
+                case 2:
+                    p.y = -300, p.vx = -1 - RandomN(2), p.vy = -1 - RandomN(2);
+                    break;
+                default:
+                    p.y = -300, p.vx = RandomN(2), p.vy = RandomN(2);
+                    break;
             }
             continue;
         }
@@ -507,10 +528,16 @@ void ReleaseScriptObjectLists() {
     gMapActList.clear();
     gTopActList.clear();
 }
-void ReleaseWipeEffects() { gWipeStrips.clear(); }
-void ReleaseTimedObjects() { gTimedObjects.clear(); }
+void ReleaseWipeEffects() {
+    gWipeStrips.clear();
+}
+void ReleaseTimedObjects() {
+    gTimedObjects.clear();
+}
 
-void ClearWeather() { W() = Weather{}; }
+void ClearWeather() {
+    W() = Weather{};
+}
 
 void ResetSceneLayers() {
     ClearWeather();

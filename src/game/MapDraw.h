@@ -13,9 +13,9 @@ struct ActNode {
     i32 x = 0, y = 0;        // screen position
     i32 offX = 0, offY = 0;  // draw offsets
     u32 mode = 0;
-    i32 level = 0;  // blend level
-    u16 sound = 0;  // played once
-    u8 endMark = 0; // 1: removed after this frame
+    i32 level = 0;   // blend level
+    u16 sound = 0;   // played once
+    u8 endMark = 0;  // 1: removed after this frame
 };
 
 // An animation that flies across the map (map pixels).

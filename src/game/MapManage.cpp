@@ -23,7 +23,14 @@
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
+#include "menu/MenuState.h"
+#include "story/Countdowns.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/TextTools.h"
+#include "ui/Control.h"
 #include "ui/KeyBindings.h"
+#include "ui/UiInput.h"
 #include "ui/ScreenState.h"
 
 u32 gMapMusicSaved = 0;
@@ -35,10 +42,9 @@ i32 gHudIconPics[4] = {9006, 9006, 9006, 9006};
 
 namespace {
 constexpr WorldMapLocation kLocations[kWorldMapLocations] = {
-    {15, 314, 86, 19, 15},  {14, 278, 294, 19, 15}, {11, 288, 100, 19, 35},
-    {10, 408, 158, 19, 35}, {12, 258, 198, 19, 35}, {13, 310, 352, 19, 35},
-    {9, 500, 336, 19, 35},  {8, 376, 360, 43, 35},  {1, 362, 264, 43, 35},
-    {2, 514, 190, 43, 35},  {3, 260, 154, 43, 35},  {4, 376, 102, 43, 35},
+    {15, 314, 86, 19, 15},  {14, 278, 294, 19, 15}, {11, 288, 100, 19, 35}, {10, 408, 158, 19, 35},
+    {12, 258, 198, 19, 35}, {13, 310, 352, 19, 35}, {9, 500, 336, 19, 35},  {8, 376, 360, 43, 35},
+    {1, 362, 264, 43, 35},  {2, 514, 190, 43, 35},  {3, 260, 154, 43, 35},  {4, 376, 102, 43, 35},
     {6, 422, 308, 43, 15},  {5, 180, 386, 43, 15},  {7, 316, 220, 43, 15}};
 constexpr i32 kHudX[4] = {460, 505, 550, 595};
 constexpr u32 kHudScreens[4] = {2, 0x17, 0x19, 0x0D};
@@ -116,7 +122,9 @@ void InitWorldMap() {
     gWorldMapIndex = kWorldMapUnchosen;
 }
 
-void SetWorldMapHandOver(int value) { gWorldMapIndex = static_cast<u32>(value); }
+void SetWorldMapHandOver(int value) {
+    gWorldMapIndex = static_cast<u32>(value);
+}
 
 bool WorldMapLocationOpen(int index) {
     if (index < 0 || index >= kWorldMapLocations) return false;
@@ -196,7 +204,8 @@ void DrawNameMarker(i32 x, i32 y, i32 a, i32 b, const char* text) {
         DrawActFrame(9012, frame, x - 17, y - 43);
         i32 len = static_cast<i32>(std::strlen(text));
         if (gPaintBuf)
-            gMainFont.DrawString(gPaintBuf, x - 13 * len / 4 + 36, y - 29, text, 0x7FFF, kStylePlain);
+            gMainFont.DrawString(gPaintBuf, x - 13 * len / 4 + 36, y - 29, text, 0x7FFF,
+                                 kStylePlain);
     } else {
         DrawActFrame(9013, frame, x - 5, y - 15);
     }
@@ -352,4 +361,48 @@ void ResetMapManage() {
     gWorldMapIndex = kWorldMapUnchosen;
     gHudSlide = 48;
     gLastLeftDown = 0;
+}
+
+// ---- the story side and the interface ----
+
+u16 TalkOwner() {
+    return gTalkContext.owner;
+}
+
+void StartTouchTalk(int role) {
+    if (role <= 0 || role >= kRoleRows) return;
+    StartTalk(gMapRoles[role].talk, gMapRoles[role].roleId);
+    gTalkContext.x = gMapRoles[role].x;
+    gTalkContext.y = gMapRoles[role].y;
+    gTalkContext.ownerState = gMapRoles[role].state;
+}
+
+bool DialogTakesMouse() {
+    for (const auto& d : gDialogs)
+        if (d && (d->flags & 0x8000)) return true;
+    return false;
+}
+
+bool DialogWantsPointer() {
+    for (const auto& d : gDialogs)
+        if (d && (d->flags & 0x2000)) return true;
+    return false;
+}
+
+u32 TalkScriptPosition() {
+    return gTalkContext.offset;
+}
+
+bool InterfaceKeyPressed(int key) {
+    return gKeyInput.IsPressed(key) != 0;
+}
+
+void MoveInterfaceCursor(i32 x, i32 y) {
+    gMouseInput.MoveCursor(x, y);
+    gMouseX = x;
+    gMouseY = y;
+}
+
+void DrawStoryCountdown(i32 x, i32 y) {
+    if (GetGameFlag(16) && gStoryCountdown >= 0) DrawCountdown(x, y, gStoryCountdown);
 }

@@ -50,14 +50,18 @@ std::set<std::tuple<std::string, u16, i32>>& Reported() {
     return s;
 }
 
-bool OnCell(const RoleSlot& s) { return ((s.x | s.y) & 15) == 0; }
+bool OnCell(const RoleSlot& s) {
+    return ((s.x | s.y) & 15) == 0;
+}
 
 RoleSlot* Row(int i) {
     if (i <= 0 || i >= gMapRoleCount || i >= kRoleRows) return nullptr;
     return &gMapRoles[i];
 }
 
-int SlotIndex(const RoleSlot* s) { return static_cast<int>(s - gMapRoles); }
+int SlotIndex(const RoleSlot* s) {
+    return static_cast<int>(s - gMapRoles);
+}
 
 u32* CellAt(i32 x, i32 y) {
     if (!gMap.cells || x < 0 || y < 0) return nullptr;
@@ -66,7 +70,9 @@ u32* CellAt(i32 x, i32 y) {
     return &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
 }
 
-bool Shown(const RoleSlot& s) { return (s.state & 0x8400) == 0x8000; }
+bool Shown(const RoleSlot& s) {
+    return (s.state & 0x8400) == 0x8000;
+}
 
 // A step that never carries a role past the next cell boundary in one frame.
 i32 ClampToBoundary(i32 pos, i32 step) {
@@ -203,7 +209,8 @@ void MovePlayer() {
         p->x = static_cast<u16>(p->x + tx);
         p->y = static_cast<u16>(p->y + ty);
     }
-    i32 vx = gScrollStepX * static_cast<i32>(gWalkStep), vy = gScrollStepY * static_cast<i32>(gWalkStep);
+    i32 vx = gScrollStepX * static_cast<i32>(gWalkStep),
+        vy = gScrollStepY * static_cast<i32>(gWalkStep);
     gViewX += vx;
     gViewRight += vx;
     gViewY += vy;
@@ -253,7 +260,9 @@ void ReportActError(const char* tag, const ActPlayer* p, u16 roleId) {
     ErrorBox(tag, text.c_str(), roleId, act, p ? p->action : 0, p ? p->dir : 0);
 }
 
-void ReportActError(const char* tag, const RoleSlot* s) { ReportActError(tag, s->act, s->roleId); }
+void ReportActError(const char* tag, const RoleSlot* s) {
+    ReportActError(tag, s->act, s->roleId);
+}
 
 void RefileRole(RoleSlot* s) {
     int b = static_cast<int>(s->state & 3);
@@ -308,7 +317,9 @@ void ApplyScreenShake() {
     one(gShakeLeftY, gShakeStepY, gViewY, gViewBottom);
 }
 
-bool QuakeRunning() { return LoadU16(gQuakeTable) != kQuakeEnd; }
+bool QuakeRunning() {
+    return LoadU16(gQuakeTable) != kQuakeEnd;
+}
 
 void ApplyQuake() {
     if (!QuakeRunning()) return;
@@ -317,8 +328,9 @@ void ApplyQuake() {
         gQuakeIndex = 0;
     i16 dx = static_cast<i16>(LoadU16(gQuakeTable + 4 * gQuakeIndex));
     i16 dy = static_cast<i16>(LoadU16(gQuakeTable + 4 * gQuakeIndex + 2));
-    if (++gQuakeCountdown >= (gQuakePeriod ? gQuakePeriod : 1)) {
-        gQuakeCountdown = 0;
+    // The story command starts the count at the period; each entry holds that many frames.
+    if (gQuakeCountdown == 0 || --gQuakeCountdown == 0) {
+        gQuakeCountdown = gQuakePeriod ? gQuakePeriod : 1;
         ++gQuakeIndex;
     }
     gQuakeBaseX = static_cast<u32>(gViewX);
@@ -329,7 +341,9 @@ void ApplyQuake() {
     gViewBottom = gViewY + 480;
 }
 
-void ResetTileAnimation() { gTileAnim = TileAnim{}; }
+void ResetTileAnimation() {
+    gTileAnim = TileAnim{};
+}
 
 void StepTileAnimation() {
     u32 frames = gMap.layers;
@@ -432,7 +446,8 @@ void DrawRole(RoleSlot* sp) {
     if (GetGameFlag(11) && a && a->act > 0) return;
     if (a && a->sound) {
         RoleSlot* p = Row(gPlayerSlot);
-        PlaySfxFrom(a->sound, s.x, s.y, p ? p->x : s.x, p ? p->y : s.y, static_cast<int>(gSfxVolume));
+        PlaySfxFrom(a->sound, s.x, s.y, p ? p->x : s.x, p ? p->y : s.y,
+                    static_cast<int>(gSfxVolume));
         a->sound = 0;
     }
     if (s.markerId && a && (a->act < 151 || a->act > 160)) DrawAreaMarker(s.markerId, sx, sy);
@@ -485,7 +500,8 @@ void UpdateRoleSound(RoleSlot* sp) {
     if (reload != 0xFFFF && left > 0) --left;
     RoleSlot* p = Row(gPlayerSlot);
     i32 dx = p ? s.x - p->x : 0, dy = p ? s.y - p->y : 0;
-    i32 d = static_cast<i32>(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
+    i32 d =
+        static_cast<i32>(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
     if (d < 513 && (s.state & kRoleShown)) {
         if (!(s.state & (1u << 24)) && left == 0) {
             left = reload == 0xFFFF ? 0 : reload;

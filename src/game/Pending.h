@@ -16,9 +16,6 @@
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
 
-// System services that draw, and the screenshot.
-
-void SaveScreenShot(const char* path);
 
 // Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target
 // (BindVideoToPrimary).
@@ -37,42 +34,36 @@ void FreePictureCaches();
 #include "game/RoleTable.h"
 #include "game/AStar.h"
 
-// Story scripts and dialogue.
-void AllocTalkBuffer();
-void ConvertTextColors();
-void ZeroScriptVariables();
+// Story scripts and dialogue: the interpreter, the boxes, the screenshot.
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/TextTools.h"
+#include "story/Trigger.h"
 void ClearQuestList();
 
-// Screens and the world map.
+// Screens: the manager, interface input, controls and the hub word.
+#include "ui/Control.h"
+#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
+#include "ui/UiInput.h"
+
+// Map mode's input words that a screen's close clears: the last button state
+// of the map's on-screen buttons and player control's walk-hold counter.
+void ClearMapInputHolds();
+
+// The world map.
 void SetupWorldMap();
-void ResetInterfaceKeys();
-void DestroyScreenObjects();
-void ClearScreenHubWord();
 
 // Map mode, story and screens.
-void TriggerStory();
 void KeyCole();
 void UpdateKeyStates();
-void TalkStep();
-void RunInterface(u32 screen);
 void RunDevTool();
-bool TalkRunning();  // the talk context has an owner
-void SetDialogTextSize();
 
 // Built: the countdown's expiry and the map's transient lists.
 #include "game/NewGame.h"
 
 // Map entry and new game: services of later modules.
-struct TalkStart {
-    u16 talk = 0xFFFF;
-    u16 owner = 0xFFFF;
-    u32 count = 0;  // talks started so far
-};
-extern TalkStart gLastTalkStart;
-void StartTalk(u16 talk, u16 owner);     // the talk context starts a talk
 void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
-void FreeScreenItemList();
-void ReleaseDialogs();
 void ReleaseDialogPictures();
 void StopGhosts();
 void SetScriptVar(int n, i32 value);
@@ -98,19 +89,9 @@ void ClearKeyStates();
 void RunRoleScript(int role);
 void ResetControlStandIn();
 
-// The story side the scene calls: the talk's owner (0xFFFF none), its walker,
-// its dialogue boxes, the interface keys and cursor, ghosts and the countdown.
-u16 TalkOwner();
-void StartTouchTalk(int role);
+// The story walker and the ghosts, until they exist.
 void AdvanceRoleWalk(int role);
 int WalkRoleTo(int role, i32 x, i32 y);
-void DlgMessage();
-bool DialogTakesMouse();     // a box with flag 0x8000 is shown
-bool DialogWantsPointer();   // an open box carries flag 0x2000
-u32 TalkScriptPosition();
-bool InterfaceKeyPressed(int logicalKey);
-void MoveInterfaceCursor(i32 x, i32 y);
-void PlayUISound(int n);
-void SetMenuPage(int page);
 void DrawGhosts(i32 x, i32 y);
-void DrawStoryCountdown(i32 x, i32 y);
+// The in-game menu's remembered page, until the menu pages exist.
+void SetMenuPage(int page);

@@ -82,7 +82,8 @@ TEST_F(AStarTest, RoutesAreValidAndAsShortAsDijkstraOnMazes) {
         GridMap g(w, h);
         int density = 10 + static_cast<int>(rng() % 30);
         for (u32& c : g.cells)
-            if (static_cast<int>(rng() % 100) < density) c = (rng() & 1) ? 0x40000000u : 0x00800000u;
+            if (static_cast<int>(rng() % 100) < density)
+                c = (rng() & 1) ? 0x40000000u : 0x00800000u;
         int fw = maze % 3 == 0 ? 2 : 1, fh = maze % 5 == 0 ? 2 : 1;
         for (int q = 0; q < 8; ++q) {
             int sx = rng() % (w - fw + 1), sy = rng() % (h - fh + 1);
@@ -238,7 +239,8 @@ TEST_F(StepperTest, StartRouteRefusesOutsideAndTeleportsWhenUnreachable) {
     EXPECT_EQ(StartRoleRoute(n, 16, 3), 0);
     EXPECT_EQ(gMapRoles[n].x, 32);
     // A target walled in: the role is put there, footprint and cell pointer with it.
-    for (u32 k = 9; k <= 11; ++k) g.at(k, 5) = g.at(k, 7) = g.at(9, k - 4) = g.at(11, k - 4) = 0x40000000u;
+    for (u32 k = 9; k <= 11; ++k)
+        g.at(k, 5) = g.at(k, 7) = g.at(9, k - 4) = g.at(11, k - 4) = 0x40000000u;
     EXPECT_EQ(StartRoleRoute(n, 10, 6), 0);
     EXPECT_EQ(gMapRoles[n].x, 160);
     EXPECT_EQ(gMapRoles[n].y, 96);

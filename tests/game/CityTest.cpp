@@ -2,6 +2,8 @@
 // camera, over the sample game's maps and hand-made databases.
 #include <gtest/gtest.h>
 
+#include "story/Talk.h"
+
 #include "data/GameFlags.h"
 #include "engine/Random.h"
 #include "game/City.h"
@@ -41,8 +43,8 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsAndStartsTheFirstTalk) {
     EXPECT_EQ(gMapRoles[gPlayerSlot].state, 0xD100u);
     EXPECT_EQ(gFollowers.slot[0], gPlayerSlot);
     EXPECT_EQ(gFollowers.trailX[7], 160);
-    EXPECT_EQ(gLastTalkStart.talk, kFirstTalk);
-    EXPECT_EQ(gLastTalkStart.owner, kPlayerRole);
+    EXPECT_EQ(gTalkContext.talk, kFirstTalk);
+    EXPECT_EQ(gTalkContext.owner, kPlayerRole);
     for (int f : {1, 3, 4, 10, 12, 30, 82}) EXPECT_TRUE(GetGameFlag(f)) << f;
     for (int f : {0, 2, 9, 11, 13, 20, 21, 34, 72, 81, 83, 90}) EXPECT_FALSE(GetGameFlag(f)) << f;
     EXPECT_FALSE(GetGameFlag(70));  // map entry clears it away from map 2

@@ -19,6 +19,7 @@
 #include "game/Scale.h"
 #include "game/Pending.h"
 #include "mhdata/Archives.h"
+#include "story/Talk.h"
 #include "support/Harness.h"
 #include "ui/ScreenState.h"
 
@@ -33,6 +34,7 @@ protected:
         h.WriteSample();
         h.StartGame();
         ASSERT_EQ(StartNewGame(1), 1);
+        ResetTalkContext(&gTalkContext);  // the opening talk is not run here
         gFrameId = 0;
         ASSERT_NE(gPaintBuf, nullptr);
         for (int f : {5, 6, 7, 8, 22, 15, 19, 72, 321}) ClearGameFlag(f);
@@ -88,7 +90,9 @@ protected:
         ResetTileAnimation();
         ClearDepthScale();  // the town's depth rows would scale the people
     }
-    static u16 Colour(u32 t) { return ConvertPixel(static_cast<u16>(((t * 5) & 31) << 10 | ((t * 3 + 7) & 31) << 5 | 20)); }
+    static u16 Colour(u32 t) {
+        return ConvertPixel(static_cast<u16>(((t * 5) & 31) << 10 | ((t * 3 + 7) & 31) << 5 | 20));
+    }
 
     void Clear() {
         for (int y = 0; y < 480; ++y) {
@@ -118,8 +122,8 @@ protected:
         for (int y = 0; y < 480 && bad < 5; ++y)
             for (int x = 0; x < 640 && bad < 5; ++x)
                 if (At(x, y) != Ground(x, y)) {
-                    ADD_FAILURE() << what << " at " << x << "," << y << ": " << At(x, y)
-                                  << " want " << Ground(x, y);
+                    ADD_FAILURE() << what << " at " << x << "," << y << ": " << At(x, y) << " want "
+                                  << Ground(x, y);
                     ++bad;
                 }
     }
@@ -149,11 +153,11 @@ protected:
 
 TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCells) {
     Install(60, 45, 16);
-    cells[3 * 60 + 4] |= 0x08000000;   // no ground
-    cells[5 * 60 + 9] |= 0x04000000;   // keyed tile
+    cells[3 * 60 + 4] |= 0x08000000;  // no ground
+    cells[5 * 60 + 9] |= 0x04000000;  // keyed tile
     grid[5 * 60 + 9] = 5;
-    grid[6 * 60 + 2] = 5;              // a tile 5 drawn plain shows its key colour
-    grid[7 * 60 + 7] = 40;             // beyond the pictures: nothing
+    grid[6 * 60 + 2] = 5;   // a tile 5 drawn plain shows its key colour
+    grid[7 * 60 + 7] = 40;  // beyond the pictures: nothing
     for (auto [vx, vy] : {std::pair{0, 0}, {16, 32}, {7, 5}, {23, 37}, {-40, -24}, {320, 270}}) {
         gViewX = vx;
         gViewY = vy;

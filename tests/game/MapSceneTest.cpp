@@ -15,6 +15,7 @@
 #include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
 #include "sound/Music.h"
+#include "story/Talk.h"
 #include "support/Harness.h"
 #include "ui/ScreenState.h"
 
@@ -26,6 +27,7 @@ protected:
         h.WriteSample();
         h.StartGame();
         ASSERT_EQ(StartNewGame(1), 1);
+        ResetTalkContext(&gTalkContext);  // the opening talk is not run here
         gFrameId = 0;
         ASSERT_GT(gPlayerSlot, 0);
     }
@@ -72,7 +74,7 @@ TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
         }
     }
     EXPECT_EQ(moves, 8);
-    EXPECT_EQ(s.act->dir, 3);          // facing right
+    EXPECT_EQ(s.act->dir, 3);  // facing right
     EXPECT_TRUE(s.state & (1u << 25));
     EXPECT_EQ(FindRoleRoute(n), nullptr);  // freed at the target
     EXPECT_FALSE(gMap.cells[static_cast<size_t>(30) * gMap.width + 12] & kCellRole);
@@ -151,7 +153,7 @@ TEST_F(SceneTest, PartyOfEightFollowsAlongTheTrail) {
 TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOrigin) {
     i16 pairs[] = {3, 0, -3, 2};
     std::memcpy(gQuakeTable, pairs, sizeof(pairs));
-    gQuakePeriod = 2;
+    gQuakePeriod = gQuakeCountdown = 2;  // as the story command starts it
     gViewX = 100;
     gViewY = 50;
     std::vector<int> seenX;

@@ -12,12 +12,6 @@ void ClearKeyStates() {
 }
 void RunRoleScript(int) {}
 
-u16 TalkOwner() {
-    return 0xFFFF;
-}
-void StartTouchTalk(int role) {
-    if (role > 0 && role < kRoleRows) StartTalk(gMapRoles[role].talk, gMapRoles[role].roleId);
-}
 // The least a walk's end does: free the record.
 void AdvanceRoleWalk(int role) {
     if (RoleRoute* r = FindRoleRoute(role)) ClearRoleRoute(r);
@@ -25,27 +19,8 @@ void AdvanceRoleWalk(int role) {
 int WalkRoleTo(int role, i32 x, i32 y) {
     return StartRoleRoute(role, x >> 4, y >> 4);
 }
-void DlgMessage() {}
-bool DialogTakesMouse() {
-    return false;
-}
-bool DialogWantsPointer() {
-    return false;
-}
-u32 TalkScriptPosition() {
-    return 0;
-}
-bool InterfaceKeyPressed(int) {
-    return false;
-}
-void MoveInterfaceCursor(i32 x, i32 y) {
-    gMouseX = x;
-    gMouseY = y;
-}
-void PlayUISound(int) {}
-void SetMenuPage(int) {}
 void DrawGhosts(i32, i32) {}
-void DrawStoryCountdown(i32, i32) {}
+void SetMenuPage(int) {}
 
 void ResetControlStandIn() {
     gScrollStepX = gScrollStepY = gPlayerStepX = gPlayerStepY = 0;

@@ -2,11 +2,5 @@
 // least and goes when its module arrives.
 #include "game/Pending.h"
 
-void AllocTalkBuffer() {}
-void ConvertTextColors() {}
-void ZeroScriptVariables() {}
 void ClearQuestList() {}
 void SetupWorldMap() {}
-void ResetInterfaceKeys() {}
-void DestroyScreenObjects() {}
-void ClearScreenHubWord() {}
