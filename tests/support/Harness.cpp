@@ -38,6 +38,7 @@
 #include "game/Options.h"
 #include "game/Session.h"
 #include "game/Startup.h"
+#include "game/Pending.h"
 #include "menu/MenuState.h"
 #include "game/Settings.h"
 #include "mhdata/SampleGame.h"
@@ -78,6 +79,12 @@ void ResetAllGlobals() {
     ResetMapCacheState();
     ResetRoleTable();
     ResetCity();
+    ResetMapScene();
+    ResetMapDraw();
+    ResetMapManage();
+    ResetActDraw();
+    ResetAStar();
+    ResetControlStandIn();
     ResetMapDb();
     ClearDepthScale();
     ResetTalk();

@@ -4,12 +4,5 @@
 
 void KeyCole() {}
 void UpdateKeyStates() {}
-void UpdateRoles() {}
-// The least the map scene does: age and draw the dialogue boxes.
-void UpdateMapScene() { DlgMessage(); }
-void SetMapCursorAction(int) {}
-// The least a battle start does: mark the battle as running.
-void EnterBattle() { gBattleActive = 1; }
-void ReturnFromBattle(int) {}
 void RunDevTool() {}
 void ClearMapInputHolds() {}

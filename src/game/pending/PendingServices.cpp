@@ -2,5 +2,4 @@
 // least and goes when its module arrives.
 #include "game/Pending.h"
 
-void MakeAStarPool() {}
 void SetupWorldMap() {}
