@@ -2,6 +2,9 @@
 // points, the camera, the load progress bar and the map music.
 #include "game/City.h"
 
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -340,7 +343,9 @@ void ResetMapLevelState() {
     for (u32& b : gMapScene.bucketBounds) b = 0x7FFFFFFF;
     gMapScene.centreX = 320;
     gMapScene.centreY = 240;
-    FreePictureCaches();  // the act and picture caches
+    // Empty the act and picture caches; the archives stay open for the new map.
+    FreePics();
+    FreeActs();
     StopAllSfx();
 }
 
