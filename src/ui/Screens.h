@@ -64,7 +64,7 @@ using cEnterFrame = cPlaceholderFrame<7>;
 using cSaveLoadFrame = cPlaceholderFrame<8>;
 using cQuestFrame = cPlaceholderFrame<10>;
 using cFormationFrame = cPlaceholderFrame<11>;
-using cSettingsFrame = cPlaceholderFrame<12>;
+class cSettingsFrame;
 class cSystemMenuFrame;
 using cItemFrame = cPlaceholderFrame<14>;
 using cZoomFrame = cPlaceholderFrame<15>;

@@ -47,13 +47,13 @@ struct SysScreenTest : ::testing::Test {
         PlatformSetMouseButtons(true, false);
         h.RunFrames(1);
         PlatformSetMouseButtons(false, false);
-        h.RunFrames(1);
+        h.RunFrames(2);  // the release makes the click; the next run reads it
     }
     void RightClick() {
         PlatformSetMouseButtons(false, true);
         h.RunFrames(1);
         PlatformSetMouseButtons(false, false);
-        h.RunFrames(1);
+        h.RunFrames(2);
     }
     void Tap(u8 code) {
         PlatformSetKey(code, true);
