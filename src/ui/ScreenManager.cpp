@@ -11,6 +11,7 @@
 #include "ui/Control.h"
 #include "ui/EndScreens.h"
 #include "ui/MainMenu.h"
+#include "ui/QuestFrame.h"
 #include "ui/SettingsFrame.h"
 #include "ui/SystemMenu.h"
 #include "ui/ScreenState.h"

@@ -62,7 +62,7 @@ using cEndingFrame = cPlaceholderFrame<5>;
 class cEndFrame;
 using cEnterFrame = cPlaceholderFrame<7>;
 using cSaveLoadFrame = cPlaceholderFrame<8>;
-using cQuestFrame = cPlaceholderFrame<10>;
+class cQuestFrame;
 using cFormationFrame = cPlaceholderFrame<11>;
 class cSettingsFrame;
 class cSystemMenuFrame;
