@@ -2,6 +2,9 @@
 // points, the camera, the load progress bar and the map music.
 #include "game/City.h"
 
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>

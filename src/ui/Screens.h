@@ -54,21 +54,21 @@ void cPlaceholderFrame<Id>::TakeScreenCopy(u16* pixels) {
     screen_ = pixels;
 }
 
-using cExitFrame = cPlaceholderFrame<1>;
+class cExitFrame;
 using cItemMenuFrame = cPlaceholderFrame<2>;
 using cEquipFrame = cPlaceholderFrame<3>;
 using cOfferFrame = cPlaceholderFrame<4>;
 using cEndingFrame = cPlaceholderFrame<5>;
-using cEndFrame = cPlaceholderFrame<6>;
+class cEndFrame;
 using cEnterFrame = cPlaceholderFrame<7>;
 using cSaveLoadFrame = cPlaceholderFrame<8>;
-using cQuestFrame = cPlaceholderFrame<10>;
+class cQuestFrame;
 using cFormationFrame = cPlaceholderFrame<11>;
-using cSettingsFrame = cPlaceholderFrame<12>;
-using cSystemMenuFrame = cPlaceholderFrame<13>;
+class cSettingsFrame;
+class cSystemMenuFrame;
 using cItemFrame = cPlaceholderFrame<14>;
 using cZoomFrame = cPlaceholderFrame<15>;
-using cTestEndFrame = cPlaceholderFrame<16>;
+class cTestEndFrame;
 using cTransformFrame = cPlaceholderFrame<17>;
 using cShopBuyMenuFrame = cPlaceholderFrame<18>;
 using cShopBuyListFrame = cPlaceholderFrame<19>;

@@ -112,9 +112,9 @@ TEST_F(TitleTest, OpeningVideoOnlyOnTheFirstTitleOfARun) {
     EXPECT_EQ(gOpeningVideoPending, 1u);
     Start();
     EXPECT_EQ(gOpeningVideoPending, 0u);
-    gMainMenuFrame->result = kTitleResSettings;
+    gMainMenuFrame->result = kTitleResLoad;
     gFramePhase = 2;
-    h.RunFrames(4);  // settings stand in and return to the title
+    h.RunFrames(4);  // the load slots stand in and return to the title
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_EQ(gOpeningVideoPending, 0u);
 }
