@@ -52,6 +52,7 @@
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "story/Trigger.h"
+#include "ui/SaveFile.h"
 #include "ui/KeyBindings.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
@@ -85,6 +86,7 @@ void ResetAllGlobals() {
     ResetStoryCommands();
     ResetTrigger();
     ResetSceneStandIn();
+    ResetSaveFile();
     ResetBattleEndRoles();
     ResetDInput();
     ResetGameFonts();

@@ -3,6 +3,8 @@
 #include "game/Pending.h"
 
 void KeyCole() {}
+// Until the map scene draws the view, the canvas keeps what was drawn last.
+void DrawWorld() {}
 void UpdateKeyStates() {}
 void UpdateRoles() {}
 // The least the map scene does: age and draw the dialogue boxes.
