@@ -10,6 +10,7 @@
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
+#include "ui/SaveScreens.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"

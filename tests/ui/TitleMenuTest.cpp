@@ -82,7 +82,8 @@ TEST_F(TitleTest, F10WithAQuickSaveOpensTheQuickLoadNotice) {
     EXPECT_EQ(gFrameId, kScreenBit | 32);
     ASSERT_NE(gQuickNoticeFrame, nullptr);
     PlatformSetKey(kScanF10, false);
-    h.RunFrames(2);  // the notice stands in for now: it closes back to the title
+    // The file is no save: the notice says so for a second and goes back to the title.
+    h.RunFrames(32);
     EXPECT_EQ(gQuickNoticeFrame, nullptr);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
 }
@@ -124,7 +125,7 @@ TEST_F(TitleTest, TitlePictureIsOneOfThree) {
     Start();
     for (int i = 0; i < 30; ++i) {
         seen.insert(gMainMenuFrame->titleAction);
-        gMainMenuFrame->result = kTitleResLoad;
+        gMainMenuFrame->result = kTitleResSettings;  // stands in and comes back
         gFramePhase = 2;
         h.RunFrames(4);
         ASSERT_NE(gMainMenuFrame, nullptr);
