@@ -78,8 +78,8 @@ TEST_F(ArtTest, LoadButtonLeadsToTheLoadSlots) {
 }
 
 TEST_F(ArtTest, SecondTitleOfTheRunPlaysNoVideo) {
-    ClickButton(1);
-    h.RunFrames(5);  // the load slots stand in and return to the title
+    ClickButton(2);
+    h.RunFrames(5);  // the settings stand in and return to the title
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_NE(gMainMenuFrame, nullptr);
     EXPECT_FALSE(gRunState & kRunVideo);
