@@ -57,21 +57,27 @@ struct BlockRule {
 };
 
 constexpr BlockRule kFlagBlock{500, 0, 0};
-constexpr BlockRule kRoleBlock{0, kRecordBytes, kRecordBytes * kSaveMaxRoleRows};
+constexpr BlockRule kRoleBlock{0, kRecordBytes, kRecordBytes* kSaveMaxRoleRows};
 constexpr BlockRule kScriptBlock{2 * kScriptRecordBytes, 0, 0};
 // The variable block's size is checked by walking its content.
 constexpr BlockRule kVarBlock{0, 2, kSaveVarBlockFixed + 8 * kSaveMaxMusicRows + 2};
 
 // ---- the pieces whose reading and writing differ ----
 
-void Raw(ByteReader& r, void* p, size_t n) { r.Bytes(p, n); }
-void Raw(ByteWriter& w, const void* p, size_t n) { w.Bytes(p, n); }
+void Raw(ByteReader& r, void* p, size_t n) {
+    r.Bytes(p, n);
+}
+void Raw(ByteWriter& w, const void* p, size_t n) {
+    w.Bytes(p, n);
+}
 
 void RestBytes(ByteReader& r, std::vector<u8>& v) {
     v.resize(r.bytesLeft());
     if (!v.empty()) r.Bytes(v.data(), v.size());
 }
-void RestBytes(ByteWriter& w, const std::vector<u8>& v) { w.Bytes(v.data(), v.size()); }
+void RestBytes(ByteWriter& w, const std::vector<u8>& v) {
+    w.Bytes(v.data(), v.size());
+}
 
 void MusicRows(ByteWriter& w, SaveImage& img) {
     for (const MapMusicRow& m : img.music) {
@@ -87,7 +93,8 @@ void MusicRows(ByteReader& r, SaveImage& img) {
     for (;;) {
         u16 id = r.U16();
         if (!r.ok() || id == 0) return;
-        if (!r.Has(6) || img.music.size() >= static_cast<size_t>(kSaveMaxMusicRows)) return r.Fail();
+        if (!r.Has(6) || img.music.size() >= static_cast<size_t>(kSaveMaxMusicRows))
+            return r.Fail();
         MapMusicRow m;
         m.mapId = id;
         m.music1 = r.U16();
@@ -144,8 +151,8 @@ void Block(ByteReader& r, const BlockRule& rule, Body body) {
     const u8* src = r.Span(packed);
     // Every block is unpacked with its exact expected size, never more.
     std::vector<u8> buf(std::max<u32>(raw, 1));
-    if (!src || LzoUnpackExact(src, static_cast<i32>(packed), buf.data(), static_cast<i32>(raw)) !=
-                    kLzoOk)
+    if (!src ||
+        LzoUnpackExact(src, static_cast<i32>(packed), buf.data(), static_cast<i32>(raw)) != kLzoOk)
         return r.Fail();
     ByteReader inner(buf.data(), raw);
     body(inner);
@@ -153,7 +160,9 @@ void Block(ByteReader& r, const BlockRule& rule, Body body) {
 }
 
 // Party and formation entries must name one of the eight roles or none.
-bool RoleIndexOk(i32 v) { return v >= -1 && v <= 7; }
+bool RoleIndexOk(i32 v) {
+    return v >= -1 && v <= 7;
+}
 void CheckRoleIndices(ByteReader& r, const i32* v) {
     for (int i = 0; i < 8; ++i)
         if (!RoleIndexOk(v[i])) r.Fail();
@@ -164,24 +173,24 @@ void CheckRoleIndices(ByteWriter&, const i32*) {}
 
 template <class Io>
 void HeaderItems(Io& io, SaveHeader& h) {
-    Raw(io, h.date, kSaveDateBytes);                // 1
-    io.Array(h.thumb, kThumbPixels);                // 2
-    Raw(io, h.place, kSavePlaceBytes);              // 3
-    for (int i = 0; i < 8; ++i) {                   // 4
+    Raw(io, h.date, kSaveDateBytes);    // 1
+    io.Array(h.thumb, kThumbPixels);    // 2
+    Raw(io, h.place, kSavePlaceBytes);  // 3
+    for (int i = 0; i < 8; ++i) {       // 4
         io.Field(h.partyRole[i]);
         io.Field(h.partyValue[i]);
     }
     CheckRoleIndices(io, h.partyRole);
-    Raw(io, h.money, kSaveMoneyBytes);              // 5
-    Raw(io, h.playTime, kSaveTimeBytes);            // 6
+    Raw(io, h.money, kSaveMoneyBytes);    // 5
+    Raw(io, h.playTime, kSaveTimeBytes);  // 6
 }
 
 template <class Io>
 void SaveItems(Io& io, SaveImage& s) {
     HeaderItems(io, s.header);
     Block(io, kFlagBlock, [&](auto& b) { Raw(b, s.flags, sizeof(s.flags)); });  // 7
-    Block(io, kRoleBlock, [&](auto& b) { RestBytes(b, s.roleRows); });         // 8
-    io.Field(s.playerId);                                                        // 9
+    Block(io, kRoleBlock, [&](auto& b) { RestBytes(b, s.roleRows); });          // 8
+    io.Field(s.playerId);                                                       // 9
     io.Field(s.mapId);
     io.Field(s.cellX);
     io.Field(s.cellY);
@@ -209,10 +218,10 @@ void SaveItems(Io& io, SaveImage& s) {
         io.Field(s.roles[k].extra);
     }
     FixedI32s(io, s.ownedMonsters, static_cast<size_t>(gMonsterCount));  // 18
-    for (EquipageData& e : s.equipage) Fields(io, e);                     // 19
-    for (auto& row : s.learned) io.Array(row, kSkillRows);                // 20
-    for (MonsterData& m : s.godForms) Fields(io, m);                      // 21
-    io.Field(s.musicState.mode);                                          // 22
+    for (EquipageData& e : s.equipage) Fields(io, e);                    // 19
+    for (auto& row : s.learned) io.Array(row, kSkillRows);               // 20
+    for (MonsterData& m : s.godForms) Fields(io, m);                     // 21
+    io.Field(s.musicState.mode);                                         // 22
     io.Field(s.musicState.music1);
     io.Field(s.musicState.music2);
     io.Field(s.musicState.spare);
@@ -344,7 +353,9 @@ void ReloadMapDatabase() {
     BindRoleRecords(const_cast<u8*>(r.here()), r.bytesLeft());
 }
 
-i32 KeepOr(u16 w) { return w == 0xFFFF ? -1 : w; }
+i32 KeepOr(u16 w) {
+    return w == 0xFFFF ? -1 : w;
+}
 
 void LayRoleRows(const SaveImage& img) {
     size_t rows = img.roleRows.size() / kRecordBytes;
@@ -352,9 +363,9 @@ void LayRoleRows(const SaveImage& img) {
         const u8* p = img.roleRows.data() + i * kRecordBytes;
         u16 w[kRecordWords];
         for (int k = 0; k < kRecordWords; ++k) w[k] = LoadU16(p + 2 * k);
-        UpdateRoleRecord(w[1], KeepOr(w[2]), KeepOr(w[3]), KeepOr(w[4]), KeepOr(w[5]),
-                         KeepOr(w[6]), w[7], w[8], w[10] == 0xFFFF ? 0 : w[10], 0, KeepOr(w[0]),
-                         w[11], static_cast<u16>(w[12] == 0x00FF ? 255 : w[12]));
+        UpdateRoleRecord(w[1], KeepOr(w[2]), KeepOr(w[3]), KeepOr(w[4]), KeepOr(w[5]), KeepOr(w[6]),
+                         w[7], w[8], w[10] == 0xFFFF ? 0 : w[10], 0, KeepOr(w[0]), w[11],
+                         static_cast<u16>(w[12] == 0x00FF ? 255 : w[12]));
     }
 }
 
@@ -600,8 +611,10 @@ void ResetMapObjectStates() {
             for (RoleSlot* s = BucketRow(b, r); s; s = s->next) {
                 if (s->roleId < 751 || s->roleId > 999 || !s->act) continue;
                 if (s->act->act < 751 || s->act->act > 755) continue;
-                if (s->act->dir == 3) s->act->dir = 0;
-                else if (s->act->dir == 2) s->act->dir = 1;
+                if (s->act->dir == 3)
+                    s->act->dir = 0;
+                else if (s->act->dir == 2)
+                    s->act->dir = 1;
                 TakeActData(s->act);
             }
 }

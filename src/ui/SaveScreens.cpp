@@ -71,7 +71,9 @@ void FormatClock(char* out, size_t n) {
                   gGameTime % 60);
 }
 
-bool InRange(i32 v, i32 lo, i32 hi) { return v >= lo && v <= hi; }
+bool InRange(i32 v, i32 lo, i32 hi) {
+    return v >= lo && v <= hi;
+}
 
 }  // namespace
 
@@ -402,10 +404,14 @@ void cSaveLoadFrame::RunKeys() {
     }
     if (boxOpen || focus < 20 || focus > 22) return;
     i32 row = focus - 20;
-    if (up && row == 0 && top > 0) ReadSlotHeader(top - 1);
-    else if (up && row > 0) --row;
-    if (down && row == 2 && top + 2 < kSaveSlots - 1) ReadSlotHeader(top + 1);
-    else if (down && row < 2) ++row;
+    if (up && row == 0 && top > 0)
+        ReadSlotHeader(top - 1);
+    else if (up && row > 0)
+        --row;
+    if (down && row == 2 && top + 2 < kSaveSlots - 1)
+        ReadSlotHeader(top + 1);
+    else if (down && row < 2)
+        ++row;
     if (pgUp) ReadSlotHeader(std::max(top - 3, 0));
     if (pgDown) ReadSlotHeader(std::min(top + 3, kSaveSlots - 3));
     if (up || down || pgUp || pgDown) {
@@ -472,20 +478,45 @@ void cSaveLoadFrame::RunLoad() {
 void cSaveLoadFrame::Close() {
     ReleaseFonts(fonts_);
     switch (result) {
-        case 2: gFrameId = kScreenBit | 9; break;
-        case 3: gFrameId = kScreenBit | 1; break;
-        case 4: gFrameId = kScreenBit | 2; break;
-        case 5: gFrameId = kScreenBit | 8; break;
-        case 6: gFrameId = kScreenBit | 10; break;
-        case 7: gFrameId = kScreenBit | 11; break;
-        case 8: gFrameId = kScreenBit | 12; break;
-        case 9: gFrameId = kScreenBit | 13; break;
+        case 2:
+            gFrameId = kScreenBit | 9;
+            break;
+        case 3:
+            gFrameId = kScreenBit | 1;
+            break;
+        case 4:
+            gFrameId = kScreenBit | 2;
+            break;
+        case 5:
+            gFrameId = kScreenBit | 8;
+            break;
+        case 6:
+            gFrameId = kScreenBit | 10;
+            break;
+        case 7:
+            gFrameId = kScreenBit | 11;
+            break;
+        case 8:
+            gFrameId = kScreenBit | 12;
+            break;
+        case 9:
+            gFrameId = kScreenBit | 13;
+            break;
         case 10:
-        case 20: gFrameId = kScreenBit | 15; break;
-        case 11: gFrameId = kScreenBit | 23; break;
-        case 12: gFrameId = kScreenBit | 25; break;
-        case 21: gFrameId = kScreenBit | 0; break;
-        default: break;
+        case 20:
+            gFrameId = kScreenBit | 15;
+            break;
+        case 11:
+            gFrameId = kScreenBit | 23;
+            break;
+        case 12:
+            gFrameId = kScreenBit | 25;
+            break;
+        case 21:
+            gFrameId = kScreenBit | 0;
+            break;
+        default:
+            break;
     }
 }
 
@@ -636,15 +667,24 @@ void cQuickSaveFrame::Run() {
 void cQuickSaveFrame::Close() {
     ReleaseFonts(fonts_);
     switch (result) {
-        case 0: gFrameId = kScreenBit | 2; break;
-        case 1: gFrameId = kScreenBit | 23; break;
+        case 0:
+            gFrameId = kScreenBit | 2;
+            break;
+        case 1:
+            gFrameId = kScreenBit | 23;
+            break;
         case 2:
             gFrameId = 0;
             gMenuRole = 0;
             break;
-        case 3: gFrameId = kScreenBit | 13; break;
-        case 10: gFrameId = kScreenBit | 15; break;
-        default: break;
+        case 3:
+            gFrameId = kScreenBit | 13;
+            break;
+        case 10:
+            gFrameId = kScreenBit | 15;
+            break;
+        default:
+            break;
     }
 }
 
@@ -696,8 +736,10 @@ void cQuickNoticeFrame::Run() {
 
 void cQuickNoticeFrame::Close() {
     gFrameId = 0;
-    if (screen == 28) QuickSave();
-    else if (found && !LoadGameFromQuick()) found = 0;
+    if (screen == 28)
+        QuickSave();
+    else if (found && !LoadGameFromQuick())
+        found = 0;
     // From the title without a loadable quick save there is no game to go to.
     if (screen == 32 && !found) gFrameId = kScreenBit | 0;
     font_.Release();

@@ -81,9 +81,9 @@ std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
     u32 packed = LoadU32(&f[*off]);
     u32 raw = LoadU32(&f[*off + 4]);
     std::vector<u8> out(raw + 1);
-    EXPECT_EQ(LzoUnpackExact(&f[*off + 8], static_cast<i32>(packed), out.data(),
-                             static_cast<i32>(raw)),
-              kLzoOk);
+    EXPECT_EQ(
+        LzoUnpackExact(&f[*off + 8], static_cast<i32>(packed), out.data(), static_cast<i32>(raw)),
+        kLzoOk);
     out.resize(raw);
     *off += 8 + packed;
     return out;
@@ -109,8 +109,8 @@ TEST(SaveTexts, MoneyAndPlayTimeKeepTheirWidths) {
     EXPECT_EQ(std::string(m, 13), std::string(B5("金錢：")) + "     42");
     char t[kSaveTimeBytes];
     FormatSavePlayTime(61 * 3600 + 2 * 60 + 3, t);  // hours wrap at 60
-    EXPECT_EQ(std::string(t, 20), std::string(B5("遊戲時間：")) + "01" + B5("：") + "02" +
-                                      B5("：") + "03");
+    EXPECT_EQ(std::string(t, 20),
+              std::string(B5("遊戲時間：")) + "01" + B5("：") + "02" + B5("：") + "03");
 }
 
 TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
@@ -173,8 +173,8 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     EXPECT_EQ(LoadU32(&f[off + 12]), 2u);
     off += 16;
     EXPECT_EQ(LoadU32(&f[off]), 9u);  // first owned item
-    size_t rest = 4 * gItemCount + 32 + 8 * 412 + 4 * gMonsterCount + 256 * 232 + 1440 +
-                  20 * 492 + 24;
+    size_t rest =
+        4 * gItemCount + 32 + 8 * 412 + 4 * gMonsterCount + 256 * 232 + 1440 + 20 * 492 + 24;
     EXPECT_EQ(f.size(), off + rest);
     EXPECT_EQ(static_cast<i32>(LoadU32(&f[off + 4 * gItemCount])), 2);  // formation[0]
     EXPECT_EQ(LoadU32(&f[f.size() - 24 + 16]), 55u);                    // music override1
@@ -305,7 +305,10 @@ struct BadSaveTest : SaveFileTest {
     std::vector<size_t> Boundaries() {
         std::vector<size_t> b = {0, 19, 38419, 38451, 38515, 38528, 38548};
         size_t off = 38548;
-        auto block = [&] { off += 8 + LoadU32(&good[off]); b.push_back(off); };
+        auto block = [&] {
+            off += 8 + LoadU32(&good[off]);
+            b.push_back(off);
+        };
         block();
         block();
         off += 28;
@@ -318,8 +321,8 @@ struct BadSaveTest : SaveFileTest {
         block();
         off += 4 + 4 * LoadU32(&good[off]);
         b.push_back(off);
-        size_t sizes[] = {4u * gItemCount, 32, 8 * 412, 4u * gMonsterCount, 256 * 232, 1440,
-                          20 * 492};
+        size_t sizes[] = {4u * gItemCount, 32,   8 * 412, 4u * gMonsterCount,
+                          256 * 232,       1440, 20 * 492};
         for (size_t s : sizes) b.push_back(off += s);
         EXPECT_EQ(off + 24, good.size());
         return b;

@@ -49,7 +49,9 @@ struct SaveScreenTest : ::testing::Test {
         h.RunFrames(1);
     }
     static void gDInputMouseTo(i32 x, i32 y) { gMouseInput.MoveCursor(x, y); }
-    bool SlotFile(int n) { return !ReadHostFile(h.Path("Save/MH0" + std::to_string(n) + ".sav")).empty(); }
+    bool SlotFile(int n) {
+        return !ReadHostFile(h.Path("Save/MH0" + std::to_string(n) + ".sav")).empty();
+    }
 };
 
 TEST_F(SaveScreenTest, SaveAnEmptySlotAtOnceAndAskBeforeOverwriting) {
