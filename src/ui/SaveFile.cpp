@@ -30,12 +30,12 @@
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"
+#include "story/PartyCommands.h"
 #include "story/Talk.h"
 
 u8 gSaveReserved[kSaveReservedBytes];
 ScriptRecord* gScriptRecordA = nullptr;
 ScriptRecord* gScriptRecordB = nullptr;
-std::vector<u32> gSaveQuestList;
 i32 gCurrentSlot = 0;
 
 namespace {
@@ -425,7 +425,7 @@ void BuildSaveImage(SaveImage* img, const u16* canvas) {
     std::memcpy(img->quakeTable, gQuakeTable, sizeof(img->quakeTable));
     StoreScriptRecord(gScriptRecordA, img->scriptRecords);
     StoreScriptRecord(gScriptRecordB, img->scriptRecords + kScriptRecordBytes);
-    img->quests = gSaveQuestList;
+    img->quests.assign(gQuestList.begin(), gQuestList.end());
     img->ownedItems.assign(gOwnedItems, gOwnedItems ? gOwnedItems + gItemCount : nullptr);
     std::memcpy(img->formation, gFormation, sizeof(img->formation));
     std::copy_n(gRoleStats, 8, img->roleStats);
@@ -528,7 +528,7 @@ void ApplySaveImage(const SaveImage& img) {
     std::memcpy(gQuakeTable, img.quakeTable, sizeof(gQuakeTable));
     gScriptRecordA = LoadScriptRecord(img.scriptRecords);
     gScriptRecordB = LoadScriptRecord(img.scriptRecords + kScriptRecordBytes);
-    gSaveQuestList = img.quests;
+    gQuestList.assign(img.quests.begin(), img.quests.end());
     CopyCounted(img.ownedItems, gOwnedItems, gItemCount);
     std::memcpy(gFormation, img.formation, sizeof(gFormation));
     std::copy_n(img.roleStats, 8, gRoleStats);
@@ -622,6 +622,5 @@ void ResetMapObjectStates() {
 void ResetSaveFile() {
     std::memset(gSaveReserved, 0, sizeof(gSaveReserved));
     FreeScriptRecords();
-    gSaveQuestList.clear();
     gCurrentSlot = 0;
 }

@@ -75,9 +75,6 @@ struct ScriptRecord {
 };
 extern ScriptRecord* gScriptRecordA;
 extern ScriptRecord* gScriptRecordB;
-// The quest ids of the quest log, front to back. The story commands that
-// add and remove quests will own the list; until then the save keeps it here.
-extern std::vector<u32> gSaveQuestList;
 // The slot the last slot load came from.
 extern i32 gCurrentSlot;
 

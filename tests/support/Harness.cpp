@@ -87,7 +87,7 @@ void ResetAllGlobals() {
     ResetTrigger();
     ResetSceneStandIn();
     ResetSaveFile();
-    ResetBattleEndRoles();
+    ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();
     ResetTextInput();

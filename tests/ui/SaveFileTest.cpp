@@ -15,6 +15,7 @@
 #include "game/Session.h"
 #include "game/pending/SceneStandIn.h"
 #include "platform/TextCodec.h"
+#include "story/PartyCommands.h"
 #include "story/Talk.h"
 #include "support/Harness.h"
 #include "ui/SaveFile.h"
@@ -58,7 +59,7 @@ struct SaveFileTest : ::testing::Test {
         gQuakePeriod = 6;
         gQuakeCountdown = 0xFFFF;  // -1 as the file's signed u16
         gQuakeTable[3] = 9;
-        gSaveQuestList = {4, 9, 2};
+        gQuestList = {4, 9, 2};
         gScriptRecordA = new ScriptRecord;
         gScriptRecordA->words[0] = 0x0101;
         gScriptRecordA->words[12] = 0xBEEF;
@@ -208,7 +209,7 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     ClearGameFlag(77);
     gOwnedItems[0] = 0;
     gOwnedEquipage[5].id = -1;
-    gSaveQuestList.clear();
+    gQuestList.clear();
     gSaveReserved[100] = 0;
     delete gScriptRecordA;
     gScriptRecordA = nullptr;
@@ -223,7 +224,7 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     EXPECT_EQ(GetGameFlag(10), 1);
     EXPECT_EQ(gOwnedItems[0], 9);
     EXPECT_EQ(gOwnedEquipage[5].id, 17);
-    EXPECT_EQ(gSaveQuestList, (std::vector<u32>{4, 9, 2}));
+    EXPECT_EQ(gQuestList, (std::deque<u32>{4, 9, 2}));
     EXPECT_EQ(gSaveReserved[100], 0x5A);
     ASSERT_NE(gScriptRecordA, nullptr);
     EXPECT_EQ(gScriptRecordA->words[12], 0xBEEF);
