@@ -543,11 +543,11 @@ void DrawDebugOverlay(i32 viewX, i32 viewY) {
     gSmallFont.DrawString(gPaintBuf, 8, 56, line, 0x7FFF, kStylePlain);
 }
 
+// The quake is not part of it: a loaded game sets its quake before entering the
+// saved map, and a quake ends by itself.
 void ClearSceneBuffer() {
     ClearWeather();
     gShakeLeftX = gShakeLeftY = gShakeStepX = gShakeStepY = 0;
-    std::memset(gQuakeTable, 0xCF, sizeof(gQuakeTable));
-    gQuakeIndex = gQuakeCountdown = 0;
     ResetTileAnimation();
 }
 

@@ -56,6 +56,8 @@ void SetupWorldMap();
 
 // Map mode, story and screens.
 void KeyCole();
+// The map view drawn afresh into the canvas (the map scene).
+
 void UpdateKeyStates();
 void RunDevTool();
 

@@ -14,6 +14,7 @@
 #include "ui/QuestFrame.h"
 #include "ui/SettingsFrame.h"
 #include "ui/SystemMenu.h"
+#include "ui/SaveScreens.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"

@@ -7,6 +7,10 @@
 #include "ui/ScreenState.h"
 
 class cMainMenuFrame;
+class cSaveLoadFrame;     // ui/SaveScreens.h
+class cZoomFrame;
+class cQuickSaveFrame;
+class cQuickNoticeFrame;
 
 // A screen that is not built yet: its Open closes it at once and its Close
 // goes back to where it was opened from (a screen, or map mode).
@@ -61,13 +65,11 @@ using cOfferFrame = cPlaceholderFrame<4>;
 using cEndingFrame = cPlaceholderFrame<5>;
 class cEndFrame;
 using cEnterFrame = cPlaceholderFrame<7>;
-using cSaveLoadFrame = cPlaceholderFrame<8>;
 class cQuestFrame;
 using cFormationFrame = cPlaceholderFrame<11>;
 class cSettingsFrame;
 class cSystemMenuFrame;
 using cItemFrame = cPlaceholderFrame<14>;
-using cZoomFrame = cPlaceholderFrame<15>;
 class cTestEndFrame;
 using cTransformFrame = cPlaceholderFrame<17>;
 using cShopBuyMenuFrame = cPlaceholderFrame<18>;
@@ -77,8 +79,6 @@ using cShopSellListFrame = cPlaceholderFrame<21>;
 using cEnhanceFrame = cPlaceholderFrame<22>;
 using cSkillFrame = cPlaceholderFrame<23>;
 using cSkillListFrame = cPlaceholderFrame<24>;
-using cQuickSaveFrame = cPlaceholderFrame<25>;
-using cQuickNoticeFrame = cPlaceholderFrame<28>;
 
 extern cMainMenuFrame* gMainMenuFrame;
 extern cExitFrame* gExitFrame;

@@ -2,11 +2,11 @@
 // settings, quest-log and leave-game screens, the four menu tabs, money and time.
 #pragma once
 #include "engine/Types.h"
+#include "ui/UiInput.h"
 #include "ui/SysPanel.h"
 
 constexpr i32 kSysBackgroundId = 5000;
 constexpr i32 kSysMenuListId = 5001;
-constexpr u8 kScanF1 = 0x3B, kScanF2 = 0x3C, kScanF3 = 0x3D, kScanF4 = 0x3E;
 
 class cSystemMenuFrame {
 public:

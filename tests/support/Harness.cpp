@@ -53,6 +53,7 @@
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "story/Trigger.h"
+#include "ui/SaveFile.h"
 #include "ui/KeyBindings.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
@@ -92,6 +93,7 @@ void ResetAllGlobals() {
     ResetStoryCommands();
     ResetTrigger();
     ResetSceneStandIn();
+    ResetSaveFile();
     ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();
