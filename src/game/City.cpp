@@ -2,6 +2,9 @@
 // points, the camera, the load progress bar and the map music.
 #include "game/City.h"
 
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -10,7 +13,9 @@
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/PixelFormat.h"
+#include "engine/MyAct.h"
 #include "engine/Random.h"
+#include "engine/Tsw.h"
 #include "game/Main.h"
 #include "game/Options.h"
 #include "game/PauseAndDisc.h"
@@ -27,8 +32,8 @@
 #include "ui/ScreenState.h"
 
 u32 gMapId = 0;
-i32 gViewX = 0, gViewY = 0;
 MapScene gMapScene;
+i32 gViewX = 0, gViewY = 0, gViewRight = 640, gViewBottom = 480;
 MapMusicState gMapMusic;
 std::vector<u16> gEncounterGroups;
 u32 gEncounterGroupCount = 0;
@@ -236,8 +241,8 @@ void CenterCameraOnPlayer() {
     GetViewRectAt(gMapRoles[gPlayerSlot].x - 304, gMapRoles[gPlayerSlot].y - 240, &v);
     gViewX = v.left;
     gViewY = v.top;
-    gMapScene.viewRight = v.right;
-    gMapScene.viewBottom = v.bottom;
+    gViewRight = v.right;
+    gViewBottom = v.bottom;
 }
 
 void ShowLoadProgress(i32 p) {
@@ -340,7 +345,9 @@ void ResetMapLevelState() {
     for (u32& b : gMapScene.bucketBounds) b = 0x7FFFFFFF;
     gMapScene.centreX = 320;
     gMapScene.centreY = 240;
-    FreePictureCaches();  // the act and picture caches
+    // The caches are emptied; the archives stay open for the new map's pictures.
+    FreePics();
+    FreeActs();
     StopAllSfx();
 }
 
@@ -368,6 +375,9 @@ void ClearMapLevelLists() {
     FreeMapOverlays();
     gMapRoleCount = 1;
     gMapScene.hasPalette = false;
+    ClearSceneBuffer();
+    ClearKeyStates();
+    DeleteRipplesButHead();
 }
 
 void MakeDrift(bool large) {
@@ -431,9 +441,10 @@ void PlaceRoles(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, const MapDbRe
             SetRecordWord(i, 6, static_cast<u16>(y));
             for (int w = 7; w <= 9; ++w) SetRecordWord(i, w, 0);
             SetRecordWord(i, 10, 0xD100);
-            for (int k = 0; k < 8; ++k) {
+            for (int k = 0; k < kTrailLength; ++k) {
                 gFollowers.trailX[k] = x * 16;
                 gFollowers.trailY[k] = y * 16;
+                gFollowers.trailDir[k] = dir;
             }
         }
         if (RecordWord(i, 0) == m) PlaceRole(i, m, rec);
@@ -528,6 +539,8 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
                          255);
         SetWorldMapHandOver(100);
     }
+    gMapCycle = std::max<u32>(1, gMapScene.sceneValue);
+    ResetTileAnimation();
     SetFrameInterval(kFrameMs);
     if (gPlayerSlot > 0) gMapRoles[gPlayerSlot].extra1 = static_cast<i16>(gNewGame.playerValue);
 }
@@ -538,8 +551,10 @@ void ResetMapMusicState() {
 
 void ResetCity() {
     gMapId = 0;
-    gViewX = gViewY = 0;
     gMapScene = MapScene{};
+    gViewX = gViewY = 0;
+    gViewRight = 640;
+    gViewBottom = 480;
     gMapMusic = MapMusicState{};
     gEncounterGroups.clear();
     gEncounterGroupCount = 0;

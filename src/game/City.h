@@ -55,7 +55,6 @@ struct MapScene {
     u32 roleFlags = 0;
     DriftItem drift[4];
     i32 scrollLeft = 0, scrollTop = 0, scrollRight = 0, scrollBottom = 0;
-    i32 viewRight = 640, viewBottom = 480;
     i32 centreX = 320, centreY = 240;
     u32 bucketBounds[4] = {};
     u8 palette[512] = {};  // an 8-bit map's palette in the screen layout
@@ -74,8 +73,9 @@ struct Rect16 {
 };
 
 extern u32 gMapId;
-extern i32 gViewX, gViewY;  // the view origin, map pixels
 extern MapScene gMapScene;
+// The view: its top-left map pixel and its far edge (origin + 640, + 480), kept together.
+extern i32 gViewX, gViewY, gViewRight, gViewBottom;
 extern MapMusicState gMapMusic;
 extern std::vector<u16> gEncounterGroups;  // 8 words per group
 extern u32 gEncounterGroupCount;

@@ -161,7 +161,7 @@ void ReleaseForLoad() {
     ReleaseScriptObjectLists();
     ReleaseDialogPictures();
     for (u32& b : gNewGame.bounds) b = 0x7FFFFFFF;
-    std::memset(gNewGame.scriptTable, 0xCF, sizeof(gNewGame.scriptTable));
+    std::memset(gQuakeTable, 0xCF, sizeof(gQuakeTable));
 }
 
 // ---- game data ----
@@ -246,10 +246,12 @@ int InitGameData() {
     gMapMusic = MapMusicState{};
     gMusic.SetMode(1, 1, 10);
     gNewGame.sceneWord = 0x40000000;
-    std::memset(gNewGame.scriptTable, 0xCF, sizeof(gNewGame.scriptTable));
+    std::memset(gQuakeTable, 0xCF, sizeof(gQuakeTable));
     ReleaseDialogs();
     SetWalkStep(16);
     MakeCursor();
+    InitFixedActs();
+    InitWorldMap();
     LoadEncounterGroups();
     BindRecordsFromDatabase();
     UnpackInitRecords();

@@ -20,7 +20,6 @@ struct NewGameState {
     InitEntry entries[4];
     u16 playerValue = 0;  // handed to the player slot on map entry
     u32 sceneWord = 0;
-    u8 scriptTable[128] = {};
     ActPlayer* cursor = nullptr;
     u32 cursorMode = 0;  // the map cursor's mode word
     u32 bounds[4] = {};  // transient-list bounds, 0x7FFFFFFF when empty

@@ -32,7 +32,7 @@ void FreePictureCaches();
 #include "game/MapCache.h"
 #include "game/MapDb.h"
 #include "game/RoleTable.h"
-void MakeAStarPool();
+#include "game/AStar.h"
 
 // Story scripts and dialogue: the interpreter, the boxes, the screenshot.
 #include "story/Dialog.h"
@@ -56,12 +56,9 @@ void SetupWorldMap();
 
 // Map mode, story and screens.
 void KeyCole();
+// The map view drawn afresh into the canvas (the map scene).
+
 void UpdateKeyStates();
-void UpdateRoles();
-void UpdateMapScene();
-void SetMapCursorAction(int action);
-void EnterBattle();
-void ReturnFromBattle(int won);
 void RunDevTool();
 
 // Built: the countdown's expiry and the map's transient lists.
@@ -69,14 +66,34 @@ void RunDevTool();
 
 // Map entry and new game: services of later modules.
 void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
-void ReleaseScriptObjectLists();
-void ReleaseWipeEffects();
-void ReleaseTimedObjects();
-void ReleaseRoleHeads();
 void ReleaseDialogPictures();
 void StopGhosts();
 void SetScriptVar(int n, i32 value);
 void WorldMapMusicHandOver();
-void SetWorldMapHandOver(int value);
-void ResetSceneLayers();
 void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load screen
+
+// The map scene, its drawing layers and the map-side services.
+#include "game/MapScene.h"
+#include "game/MapDraw.h"
+#include "game/MapManage.h"
+#include "game/ActDraw.h"
+
+// Player control (step words, walking step, key states, mouse) and the
+// behaviour interpreter, until they arrive.
+extern i32 gScrollStepX, gScrollStepY, gPlayerStepX, gPlayerStepY;
+extern u32 gWalkStep;
+struct KeyState {
+    u32 down = 0, releaseTime = 0, lastDown = 0, held = 0;
+};
+extern KeyState gKeyStates[32];
+extern i32 gMouseX, gMouseY;
+void ClearKeyStates();
+void RunRoleScript(int role);
+void ResetControlStandIn();
+
+// The story walker and the ghosts, until they exist.
+void AdvanceRoleWalk(int role);
+int WalkRoleTo(int role, i32 x, i32 y);
+void DrawGhosts(i32 x, i32 y);
+// The in-game menu's remembered page, until the menu pages exist.
+void SetMenuPage(int page);

@@ -249,6 +249,7 @@ void ClearFollowers() {
     for (RoleRoute& r : gFollowers.routes) ClearRoleRoute(&r);
     std::memset(gFollowers.trailX, 0, sizeof(gFollowers.trailX));
     std::memset(gFollowers.trailY, 0, sizeof(gFollowers.trailY));
+    std::memset(gFollowers.trailDir, 0, sizeof(gFollowers.trailDir));
 }
 
 void SnapToGrid(RoleSlot* s, int dir, int sign) {

@@ -54,6 +54,14 @@ struct RoleSlot {
     u16 objectNo = 0;
     u16 attr1 = 0, attr2 = 0;  // placement attributes of map objects
     ActPlayer* act = nullptr;
+    // Drawing and sound of the map scene.
+    i16 drawX = 0, drawY = 0;      // draw offsets
+    u32 soundRepeat = 0;           // low half: frames to the next repeat; high half: the reload
+    u16 soundId = 0;               // positional sound (0: none)
+    u16 textColour = 0;            // speech or name text colour
+    char* text = nullptr;          // speech or name text (Big5), owned by its writer
+    u16 markerId = 0;              // frame of the area marker (0: none)
+    ActPlayer* second = nullptr;   // an attached second animation (not owned)
 };
 
 // A route record (a free one is all bytes 0xFF).
@@ -70,11 +78,15 @@ struct RoleRoute {
 };
 static_assert(sizeof(RoleRoute) == 540);
 
+// The leader's trail: newest first. Follower k walks toward entry 2k, so the
+// trail is long enough for every follower's entry.
+constexpr int kTrailLength = 2 * kFollowerMax;
+
 struct Followers {
     u8 slot[kFollowerMax];  // entry 0 the player; 0xFF empty
     u32 count;
     RoleRoute routes[kFollowerMax];
-    i32 trailX[8], trailY[8];
+    i32 trailX[kTrailLength], trailY[kTrailLength], trailDir[kTrailLength];
 };
 
 extern RoleSlot gMapRoles[kRoleRows];

@@ -150,7 +150,7 @@ void InitGame(HWND window) {
     SetFrameInterval(kFrameMs);
     if (!OpenMapDatabases()) return;
     AllocTalkBuffer();
-    MakeAStarPool();
+    InitAStarPool();
     InitGameData();
     ResetMapData();
     StartSession();
@@ -200,6 +200,7 @@ int ReleaseGame() {
     ++gReleaseRuns;
     ReleaseFontObjects();
     ReleaseMapData();
+    FreeAStarPool();
     FreePictureCaches();
     gSound.StopAll();
     gDDraw.Release();

@@ -165,8 +165,7 @@ bool LoadPicShowFrame() {
             return false;
         }
         u32 len = LoadU32(s.frameBuf[0] + pos), target = LoadU32(s.frameBuf[0] + pos + 4);
-        if (len < kPicShowRowHead || len > size - pos ||
-            (len - kPicShowRowHead) % pixelBytes) {
+        if (len < kPicShowRowHead || len > size - pos || (len - kPicShowRowHead) % pixelBytes) {
             Fault("row record shorter than its head or past the frame", at + pos);
             return false;
         }
@@ -191,7 +190,8 @@ bool ConvertPicShowFrame() {
         const u8* px = p + pos + kPicShowRowHead;
         u32 n = (len - kPicShowRowHead) / (s.header.bits / 8);
         for (u32 k = 0; k < n; ++k)
-            out[target + k] = s.header.bits == 8 ? s.palette[px[k]] : ConvertPixel(LoadU16(px + 2 * k));
+            out[target + k] =
+                s.header.bits == 8 ? s.palette[px[k]] : ConvertPixel(LoadU16(px + 2 * k));
         pos += len;
     }
     return true;

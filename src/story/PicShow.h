@@ -15,13 +15,13 @@ constexpr u32 kPicShowRowHead = 8;
 
 struct PicShowHeader {
     u32 frames = 0;
-    u32 bits = 16;          // 16: 5-5-5 pixels; 8: palette indices
-    u32 palettes = 0;       // palettes of 768 bytes before the final block
-    u32 interval = 70;      // frame interval while the show runs, ms
+    u32 bits = 16;      // 16: 5-5-5 pixels; 8: palette indices
+    u32 palettes = 0;   // palettes of 768 bytes before the final block
+    u32 interval = 70;  // frame interval while the show runs, ms
     u32 reserved[2] = {};
-    u32 packed = 0;         // the first frame's header: packed size (with the next header)
-    u32 rows = 0;           // row records
-    u32 unpacked = 0;       // bytes the frame unpacks to
+    u32 packed = 0;    // the first frame's header: packed size (with the next header)
+    u32 rows = 0;      // row records
+    u32 unpacked = 0;  // bytes the frame unpacks to
 };
 
 template <class Io, class H>
@@ -41,11 +41,11 @@ struct PicShowState {
     bool running = false;
     std::string path;
     PicShowHeader header;
-    u32 frame = 0;        // frames shown
-    u32 offset = 0;       // file offset of the next frame's packed bytes
+    u32 frame = 0;                           // frames shown
+    u32 offset = 0;                          // file offset of the next frame's packed bytes
     u32 packed = 0, rows = 0, unpacked = 0;  // the next frame's header
-    u32 frameRows = 0;    // row records of the unpacked frame
-    i32 counter = 0;      // below 1: opening bars; 10000 on: the closing fade
+    u32 frameRows = 0;                       // row records of the unpacked frame
+    i32 counter = 0;                         // below 1: opening bars; 10000 on: the closing fade
     u16 palette[256] = {};
     u8* frameBuf[2] = {};  // unpacked frame, and the picture on show
     u32 fileSize = 0;

@@ -31,7 +31,6 @@
 #include "story/StoryRoles.h"
 
 ScriptScene gScriptScene;
-u32 gViewMode = 0;
 u32 gTalkSoundFlags = 0;
 u32 gFastMode = 0;
 ScriptActList gScriptActA, gScriptActB;
@@ -50,37 +49,26 @@ i32 StepToward(i32 at, i32 target, i32 step) {
     return at < target ? std::min(at + step, target) : std::max(at - step, target);
 }
 
-// Starts a scroll of (dx, dy) pixels at speed pixels per frame.
+// Starts a scroll of (dx, dy) pixels at speed pixels per frame: the scene's
+// shake words hold the distance left on each axis and a signed step.
 void StartScroll(i32 dx, i32 dy, u32 speed) {
     if (ScrollUnderWay())
         ErrorBox(B5("對話系統(Scroll_map)"), "%s", B5("前一個捲動指令還沒有結束"));
     // A speed of 0 would never arrive and hold the talk forever: it moves at once.
     i32 s = speed ? static_cast<i32>(speed) : std::max(std::abs(dx), std::abs(dy));
-    gScriptScene.shakeLeftX = dx;
-    gScriptScene.shakeLeftY = dy;
-    gScriptScene.shakeStepX = dx > 0 ? s : dx < 0 ? -s : 0;
-    gScriptScene.shakeStepY = dy > 0 ? s : dy < 0 ? -s : 0;
-}
-
-// One axis of the scroll: moves the view by the step, never past the remainder.
-void ScrollAxis(i32* left, i32* step, i32* view) {
-    if (!*left) {
-        *step = 0;
-        return;
-    }
-    i32 s = *left > 0 ? std::min(*step, *left) : std::max(*step, *left);
-    if (s == 0) s = *left;  // a step of the wrong sign would never arrive
-    *view += s;
-    *left -= s;
-    if (!*left) *step = 0;
+    gShakeLeftX = std::abs(dx);
+    gShakeLeftY = std::abs(dy);
+    gShakeStepX = dx > 0 ? s : dx < 0 ? -s : 0;
+    gShakeStepY = dy > 0 ? s : dy < 0 ? -s : 0;
 }
 
 void StartFade(const float v[3], const float d[3], i32 count) {
     for (int i = 0; i < 3; ++i) {
-        gScriptScene.fade.value[i] = std::min(v[i], 31.0f);
-        gScriptScene.fade.delta[i] = d[i];
+        gColorFade.acc[i] = std::min(v[i], 31.0f);
+        gColorFade.delta[i] = d[i];
+        gColorFade.finalDelta[i] = 0;
     }
-    gScriptScene.fade.count = count;
+    gColorFade.counter = count;
 }
 
 u32 Keep(u32 v, i32 current) {
@@ -124,24 +112,14 @@ void CopyText(const CmdArgs& a, char* out, size_t size) {
 }  // namespace
 
 bool ScrollUnderWay() {
-    const ScriptScene& s = gScriptScene;
-    return s.shakeLeftX || s.shakeLeftY || s.shakeStepX || s.shakeStepY;
+    return gShakeLeftX || gShakeLeftY || gShakeStepX || gShakeStepY;
 }
 
 bool ColorFadeUnderWay() {
-    return gScriptScene.fade.count > 0;
+    return gColorFade.counter > 0;
 }
 
-void StepScriptScene() {
-    ScriptScene& s = gScriptScene;
-    ScrollAxis(&s.shakeLeftX, &s.shakeStepX, &gViewX);
-    ScrollAxis(&s.shakeLeftY, &s.shakeStepY, &gViewY);
-    if (s.fade.count > 0) {
-        for (int i = 0; i < 3; ++i) s.fade.value[i] += s.fade.delta[i];
-        --s.fade.count;
-    }
-    s.spotX = StepToward(s.spotX, s.spotTargetX, s.spotStepA);
-    s.spotY = StepToward(s.spotY, s.spotTargetY, s.spotStepB);
+void StepScriptActs() {
     for (ScriptActList* l : {&gScriptActA, &gScriptActB})
         for (ScriptActObject& o : *l) TakeActData(&o.act);
 }
@@ -152,8 +130,7 @@ bool TalkChangeMap(u32 map, u32 cx, u32 cy, u32 act, u32 qq, u32 dir, u32 option
         ErrorBox(B5("對話系統(ChangeMap)"), B5("地圖[%d]不存在"), static_cast<int>(map));
         return false;
     }
-    gScriptScene.shakeLeftX = gScriptScene.shakeLeftY = 0;
-    gScriptScene.shakeStepX = gScriptScene.shakeStepY = 0;
+    gShakeLeftX = gShakeLeftY = gShakeStepX = gShakeStepY = 0;
     i32 px = 0, py = 0, pact = 0, pqq = 0, pdir = 0;
     if (gPlayerSlot >= 0 && gPlayerSlot < gMapRoleCount) {
         const RoleSlot& p = gMapRoles[gPlayerSlot];
@@ -198,7 +175,6 @@ bool ReopenMapArchive() {
 
 void ResetScriptScene() {
     gScriptScene = ScriptScene{};
-    gViewMode = 0;
     gTalkSoundFlags = 0;
     gFastMode = 0;
     gScriptActA.clear();
@@ -297,8 +273,8 @@ Step CmdColorFade(TalkContext*, CmdArgs& a) {
         case 0x35:
             return ColorFadeUnderWay() ? Step::Stay : Step::On;
         default:  // 0x4A
-            for (float& d : gScriptScene.fade.delta) d = 0;
-            gScriptScene.fade.count = 0;
+            for (float& d : gColorFade.delta) d = 0;
+            gColorFade.counter = 0;
             return Step::On;
     }
 }
@@ -308,8 +284,8 @@ Step CmdSpot(TalkContext*, CmdArgs& a) {
     i32 cx = static_cast<i32>(a.v[0]), cy = static_cast<i32>(a.v[1]);
     switch (Op(a)) {
         case 0x96:
-            s.spotX = s.spotTargetX = cx == -1 ? 320 : 16 * cx;
-            s.spotY = s.spotTargetY = cy == -1 ? 240 : 16 * cy;
+            gSpotX = s.spotTargetX = cx == -1 ? 320 : 16 * cx;
+            gSpotY = s.spotTargetY = cy == -1 ? 240 : 16 * cy;
             return Step::Yield;
         case 0x97:
             s.spotTargetX = 16 * cx;
@@ -317,8 +293,11 @@ Step CmdSpot(TalkContext*, CmdArgs& a) {
             s.spotStepA = static_cast<i32>(a.v[2]);
             s.spotStepB = static_cast<i32>(a.v[3]);
             return Step::Yield;
-        default:  // 0x98
-            return s.spotX == s.spotTargetX && s.spotY == s.spotTargetY ? Step::On : Step::Stay;
+        default:  // 0x98: the point moves one step a frame while the talk waits for it
+            if (gSpotX == s.spotTargetX && gSpotY == s.spotTargetY) return Step::On;
+            gSpotX = StepToward(gSpotX, s.spotTargetX, std::abs(s.spotStepA));
+            gSpotY = StepToward(gSpotY, s.spotTargetY, std::abs(s.spotStepB));
+            return Step::Stay;
     }
 }
 
@@ -332,10 +311,10 @@ Step CmdViewMode(TalkContext*, CmdArgs& a) {
             gViewMode &= ~kViewChanging;
             break;
         case 0x5E:
-            gViewMode |= kViewFixed;
+            gViewMode |= kViewNoFollow;
             break;
         default:  // 0x5F
-            gViewMode &= ~kViewFixed;
+            gViewMode &= ~kViewNoFollow;
             break;
     }
     return Step::Yield;
@@ -493,8 +472,10 @@ Step CmdWaitScriptAct(TalkContext*, CmdArgs& a) {
 }
 
 Step CmdWater(TalkContext*, CmdArgs& a) {
-    if (!gWaterList) gWaterList = new cWater();
-    gWaterList->Drop(static_cast<int>(a.v[0]), static_cast<int>(a.v[1]), static_cast<int>(a.v[2]),
-                     static_cast<int>(a.v[3]));
+    // The list's head is a placeholder; the ripples drawn over the map follow it.
+    if (!gWaterList) gWaterList = new cWater(1, 1, 0, 0, 1, 1);
+    if (!gWaterList->next) gWaterList->next = new cWater();
+    gWaterList->next->Drop(static_cast<int>(a.v[0]), static_cast<int>(a.v[1]),
+                           static_cast<int>(a.v[2]), static_cast<int>(a.v[3]));
     return Step::On;
 }

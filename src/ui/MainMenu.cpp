@@ -22,6 +22,7 @@
 #include "ui/Control.h"
 #include "ui/KeyBindings.h"
 #include "ui/ScreenState.h"
+#include "ui/SaveScreens.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
 

@@ -3,6 +3,7 @@
 #pragma once
 #include "engine/GrpFont.h"
 #include "engine/Types.h"
+#include "ui/UiInput.h"
 
 class cActPic;
 class cControl;
@@ -13,7 +14,6 @@ constexpr i32 kTitleLoad = 1001;
 constexpr i32 kTitleSettings = 1002;
 constexpr i32 kTitleQuit = 1003;
 constexpr int kTitleButtons = 4;
-constexpr u8 kScanF10 = 0x44;
 
 enum TitleResult : i32 {
     kTitleNone,

@@ -7,6 +7,10 @@
 #include "ui/ScreenState.h"
 
 class cMainMenuFrame;
+class cSaveLoadFrame;     // ui/SaveScreens.h
+class cZoomFrame;
+class cQuickSaveFrame;
+class cQuickNoticeFrame;
 
 // A screen that is not built yet: its Open closes it at once and its Close
 // goes back to where it was opened from (a screen, or map mode).
@@ -54,21 +58,19 @@ void cPlaceholderFrame<Id>::TakeScreenCopy(u16* pixels) {
     screen_ = pixels;
 }
 
-using cExitFrame = cPlaceholderFrame<1>;
+class cExitFrame;
 using cItemMenuFrame = cPlaceholderFrame<2>;
 using cEquipFrame = cPlaceholderFrame<3>;
 using cOfferFrame = cPlaceholderFrame<4>;
 using cEndingFrame = cPlaceholderFrame<5>;
-using cEndFrame = cPlaceholderFrame<6>;
+class cEndFrame;
 using cEnterFrame = cPlaceholderFrame<7>;
-using cSaveLoadFrame = cPlaceholderFrame<8>;
-using cQuestFrame = cPlaceholderFrame<10>;
+class cQuestFrame;
 using cFormationFrame = cPlaceholderFrame<11>;
-using cSettingsFrame = cPlaceholderFrame<12>;
-using cSystemMenuFrame = cPlaceholderFrame<13>;
+class cSettingsFrame;
+class cSystemMenuFrame;
 using cItemFrame = cPlaceholderFrame<14>;
-using cZoomFrame = cPlaceholderFrame<15>;
-using cTestEndFrame = cPlaceholderFrame<16>;
+class cTestEndFrame;
 using cTransformFrame = cPlaceholderFrame<17>;
 using cShopBuyMenuFrame = cPlaceholderFrame<18>;
 using cShopBuyListFrame = cPlaceholderFrame<19>;
@@ -77,8 +79,6 @@ using cShopSellListFrame = cPlaceholderFrame<21>;
 using cEnhanceFrame = cPlaceholderFrame<22>;
 using cSkillFrame = cPlaceholderFrame<23>;
 using cSkillListFrame = cPlaceholderFrame<24>;
-using cQuickSaveFrame = cPlaceholderFrame<25>;
-using cQuickNoticeFrame = cPlaceholderFrame<28>;
 
 extern cMainMenuFrame* gMainMenuFrame;
 extern cExitFrame* gExitFrame;

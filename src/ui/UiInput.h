@@ -3,6 +3,10 @@
 #pragma once
 #include "engine/Types.h"
 
+// Scan codes of the function keys the screens read.
+constexpr u8 kScanF1 = 0x3B, kScanF2 = 0x3C, kScanF3 = 0x3D, kScanF4 = 0x3E;
+constexpr u8 kScanF9 = 0x43, kScanF10 = 0x44;
+
 class cActPic;
 
 constexpr u32 kDoubleClickMs = 700;

@@ -102,7 +102,7 @@ TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
     // A room narrower than the screen keeps the view origin at 0.
     EXPECT_EQ(gViewX, 0);
     EXPECT_EQ(gViewY, 0);
-    EXPECT_EQ(gMapScene.viewRight, 20 * 16);
+    EXPECT_EQ(gViewRight, 20 * 16);
     LoadCity(kTown, 10, 10, 1, 0, 1, 1);
     EXPECT_EQ(gMapRoles[FindRoleById(100)].x, 14 * 16);
     EXPECT_FALSE(GetGameFlag(25));  // the town has no first-visit flag

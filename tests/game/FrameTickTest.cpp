@@ -76,8 +76,8 @@ TEST(FrameTick, BattleRequests) {
     EXPECT_EQ(gBattleActive, 0u);
 
     ClearGameFlag(13);
-    h.RunFrames(1);  // started, and the battle frame reports victory at once
-    EXPECT_EQ(gBattleRequest, 5u);
+    h.RunFrames(1);  // started, the battle frame reports victory at once, the hand-back clears it
+    EXPECT_EQ(gBattleRequest, 0u);
     EXPECT_EQ(gBattleActive, 0u);
 }
 

@@ -3,6 +3,7 @@
 // sample game's town.
 #include "../game/MapTestSupport.h"
 #include "data/GameFlags.h"
+#include "engine/DDraw.h"
 #include "engine/MyAct.h"
 #include "engine/PixelFormat.h"
 #include "engine/Water.h"
@@ -32,6 +33,9 @@ class SceneCommandTest : public MapFixture {
 protected:
     void SetUp() override {
         MapFixture::SetUp();
+        // The real start-up gives the scene its drawing surface.
+        h.StartGame();
+        ASSERT_NE(gDrawSurface, nullptr);
         ASSERT_EQ(StartNewGame(1), 1);
         gGameActive = 1;
         gFrameId = 0;
@@ -103,7 +107,7 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     for (int f = 0; f < 60 && TalkRunning(); ++f) {
         Frame();
         mapAt.push_back(gMapId);
-        red.push_back(gScriptScene.fade.value[0]);
+        red.push_back(gColorFade.acc[0]);
     }
     EXPECT_FALSE(TalkRunning());
     EXPECT_TRUE(GetGameFlag(300));
@@ -112,8 +116,9 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     size_t change = std::find(mapAt.begin(), mapAt.end(), kRoom) - mapAt.begin();
     ASSERT_LT(change, mapAt.size());
     EXPECT_GE(change, 20u);
-    EXPECT_FLOAT_EQ(red[change], -30.0f);
-    EXPECT_FLOAT_EQ(red[0], -1.5f);  // the fade steps in the frame it starts
+    EXPECT_FLOAT_EQ(red[change - 1], -30.0f);  // fully dark when the map changes
+    EXPECT_FLOAT_EQ(red[change + 1], -27.0f);  // then the fade back in
+    EXPECT_FLOAT_EQ(red[0], -1.5f);            // the fade steps in the frame it starts
     EXPECT_FLOAT_EQ(red.back(), 0.0f);
     EXPECT_GE(mapAt.size(), 33u);
     EXPECT_EQ(gScriptScene.fadeChangeState, 0u);
@@ -162,28 +167,28 @@ TEST_F(SceneCommandTest, ScrollToARoleCentresTheView) {
 TEST_F(SceneCommandTest, ColourFadeWaitAndStop) {
     int frames = Run("ColorFade 40 0 -4 -2 1 1 5\n WaitColorFade");
     EXPECT_GE(frames, 5);
-    EXPECT_FLOAT_EQ(gScriptScene.fade.value[0], 31.0f - 10.0f);  // capped at 31 first
-    EXPECT_FLOAT_EQ(gScriptScene.fade.value[1], 5.0f);
-    EXPECT_FLOAT_EQ(gScriptScene.fade.value[2], 1.0f);
+    EXPECT_FLOAT_EQ(gColorFade.acc[0], 31.0f - 10.0f);  // capped at 31 first
+    EXPECT_FLOAT_EQ(gColorFade.acc[1], 5.0f);
+    EXPECT_FLOAT_EQ(gColorFade.acc[2], 1.0f);
     EXPECT_FALSE(ColorFadeUnderWay());
     frames = Run("ColorFade 0 0 0 1 1 1 100\n Wait 70\n StopColorFade\n WaitColorFade");
     EXPECT_LT(frames, 20);
-    EXPECT_EQ(gScriptScene.fade.count, 0);
-    EXPECT_FLOAT_EQ(gScriptScene.fade.delta[0], 0.0f);
+    EXPECT_EQ(gColorFade.counter, 0);
+    EXPECT_FLOAT_EQ(gColorFade.delta[0], 0.0f);
 }
 
 TEST_F(SceneCommandTest, SpotlightAndViewFlags) {
     Run("Spot -1 -1");
-    EXPECT_EQ(gScriptScene.spotX, 320);
-    EXPECT_EQ(gScriptScene.spotY, 240);
+    EXPECT_EQ(gSpotX, 320);
+    EXPECT_EQ(gSpotY, 240);
     Run("Spot 2 3\n SpotTarget 4 3 8 8\n WaitSpot\n SetFlag 300");
-    EXPECT_EQ(gScriptScene.spotX, 64);
-    EXPECT_EQ(gScriptScene.spotY, 48);
+    EXPECT_EQ(gSpotX, 64);
+    EXPECT_EQ(gSpotY, 48);
     EXPECT_TRUE(GetGameFlag(300));
     Run("BlackView\n FixView");
-    EXPECT_EQ(gViewMode, kViewChanging | kViewFixed);
+    EXPECT_EQ(gViewMode, kViewChanging | kViewNoFollow);
     Run("ShowView");
-    EXPECT_EQ(gViewMode, kViewFixed);
+    EXPECT_EQ(gViewMode, kViewNoFollow);
     Run("FollowView");
     EXPECT_EQ(gViewMode, 0u);
 }
@@ -209,7 +214,7 @@ TEST_F(SceneCommandTest, MusicAndSounds) {
     ASSERT_TRUE(gSound.Init(h.root().c_str()));
     Run("Music 3 0 2");
     EXPECT_EQ(gMusic.GetList(1).slots[0].id, 4);  // piece n plays as track n + 1
-    EXPECT_EQ(gMusic.GetMode(), 1);  // the tick's audio service took the new mode
+    EXPECT_EQ(gMusic.GetMode(), 1);               // the tick's audio service took the new mode
     Run("MusicVolume 1 60");
     EXPECT_EQ(gMusic.GetVolume(), 60);
     Run("StopMusic");
@@ -279,7 +284,8 @@ TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
     Run("WaitActA 3\n WaitActB 3\n SetFlag 300");
     EXPECT_TRUE(GetGameFlag(300));
     // The magic ring's six frames: the wait holds until the front object shows frame 3.
-    int frames = Run("AddActA 7 8 6001 0\n AddActB 9 9 6001 0\n AddActA 1 2 6001 0\n WaitActA 2\n WaitActB 2");
+    int frames = Run(
+        "AddActA 7 8 6001 0\n AddActB 9 9 6001 0\n AddActA 1 2 6001 0\n WaitActA 2\n WaitActB 2");
     EXPECT_FALSE(TalkRunning());
     ASSERT_FALSE(gScriptActA.empty());
     EXPECT_EQ(gScriptActA.front().k1, 1);
@@ -292,12 +298,17 @@ TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
 
 TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
     DeleteWaterList();
-    Run("WaterDrop 320 240 8 200\n WaterDrop 100 100 4 100\n VideoOverlay 9001 2");
+    Write("WaterDrop 320 240 8 200\n WaterDrop 100 100 4 100\n VideoOverlay 9001 2");
+    StartTalk(1, kPlayerRole);
+    // Run the talk alone: the scene's ripple pass would step the water on.
+    for (int f = 0; f < 5 && TalkRunning(); ++f) Talk(&gTalkContext);
     ASSERT_NE(gWaterList, nullptr);
-    EXPECT_EQ(gWaterList->next, nullptr);
+    cWater* ripple = gWaterList->next;  // the head is the list's placeholder
+    ASSERT_NE(ripple, nullptr);
+    EXPECT_EQ(ripple->next, nullptr);  // both drops fall on the one effect
     bool moved = false;
-    for (int c = 0; c < gWaterList->AreaW() && !moved; ++c)
-        for (int r = 0; r < gWaterList->AreaH() && !moved; ++r) moved = gWaterList->Height(c, r) != 0;
+    for (int c = 0; c < ripple->AreaW() && !moved; ++c)
+        for (int r = 0; r < ripple->AreaH() && !moved; ++r) moved = ripple->Height(c, r) != 0;
     EXPECT_TRUE(moved);
     EXPECT_EQ(gScriptScene.videoOverlayAct, 9001u);
     DeleteWaterList();
@@ -306,7 +317,8 @@ TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
 // ---- the picture show ----
 
 TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
-    Write(std::string("PictureShow \"%") + kSamplePicShowName + "\"\n WaitPictureShow\n SetFlag 300");
+    Write(std::string("PictureShow \"%") + kSamplePicShowName +
+          "\"\n WaitPictureShow\n SetFlag 300");
     StartTalk(1, kPlayerRole);
     bool sawRunning = false, sawInterval = false;
     u32 lastFrame = 0;
@@ -338,7 +350,8 @@ TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
     EXPECT_EQ(gPicShow.frameBuf[0], nullptr);
     EXPECT_TRUE(h.boxes().empty());
     // D6 keeps the archive closed after the next show.
-    Run(std::string("KeepMapClosed\n PictureShow \"") + kSamplePicShowName + "\"\n WaitPictureShow");
+    Run(std::string("KeepMapClosed\n PictureShow \"") + kSamplePicShowName +
+        "\"\n WaitPictureShow");
     EXPECT_FALSE(gMapArchiveFile.IsOpen());
     EXPECT_FALSE(gScriptScene.skipReopen);
 }
@@ -361,7 +374,8 @@ TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
         {"past the frame", BuildPicShowPackRaw(spec, {pastFrame}, {1})},
         {"past the picture", BuildPicShowPackRaw(spec, {pastPicture}, {1})},
         {"more rows than bytes", BuildPicShowPackRaw(spec, {ok}, {2})},
-        {"truncated", [&] {
+        {"truncated",
+         [&] {
              auto p = BuildPicShowPackRaw(spec, {ok, ok}, {1, 1});
              p.resize(p.size() - 1100);
              return p;

@@ -38,6 +38,7 @@
 #include "game/Options.h"
 #include "game/Session.h"
 #include "game/Startup.h"
+#include "game/Pending.h"
 #include "menu/MenuState.h"
 #include "game/Settings.h"
 #include "mhdata/SampleGame.h"
@@ -54,6 +55,7 @@
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "story/Trigger.h"
+#include "ui/SaveFile.h"
 #include "ui/KeyBindings.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
@@ -80,6 +82,12 @@ void ResetAllGlobals() {
     ResetMapCacheState();
     ResetRoleTable();
     ResetCity();
+    ResetMapScene();
+    ResetMapDraw();
+    ResetMapManage();
+    ResetActDraw();
+    ResetAStar();
+    ResetControlStandIn();
     ResetMapDb();
     ClearDepthScale();
     ResetTalk();
@@ -89,6 +97,7 @@ void ResetAllGlobals() {
     ResetSceneStandIn();
     ResetScriptScene();
     ResetPicShow();
+    ResetSaveFile();
     ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();

@@ -18,6 +18,8 @@
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
 #include "ui/ScreenManager.h"
+#include "ui/SaveScreens.h"
+#include "ui/SettingsFrame.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
@@ -78,8 +80,12 @@ TEST_F(ArtTest, LoadButtonLeadsToTheLoadSlots) {
 }
 
 TEST_F(ArtTest, SecondTitleOfTheRunPlaysNoVideo) {
-    ClickButton(1);
-    h.RunFrames(5);  // the load slots stand in and return to the title
+    ClickButton(2);
+    h.RunFrames(3);
+    ASSERT_NE(gSettingsFrame, nullptr);
+    gSettingsFrame->result = 1;  // back to the title
+    gFramePhase = 2;
+    h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_NE(gMainMenuFrame, nullptr);
     EXPECT_FALSE(gRunState & kRunVideo);

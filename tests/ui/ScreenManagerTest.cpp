@@ -53,12 +53,14 @@ TEST_F(ScreenTest, TitleOpensOnTheFirstFrameAndRuns) {
 
 TEST_F(ScreenTest, PlaceholderFromTheTitleGoesBackToTheTitle) {
     h.RunFrames(2);
-    gMainMenuFrame->result = kTitleResLoad;
+    // The title's way to formation does not exist; a placeholder screen stands in.
+    gMainMenuFrame->result = kTitleResSettings;
     gFramePhase = 2;
-    // close the title, open 26 (which asks to close at once), close 26, open the title
-    EXPECT_EQ(Words(4),
-              (std::vector<u32>{kScreenBit | 26, kScreenBit | 26, kScreenBit | 0, kScreenBit | 0}));
-    EXPECT_EQ(gSaveLoadFrame, nullptr);
+    h.RunFrames(1);
+    gFrameId = kScreenBit | 11;
+    gFramePhase = 0;
+    // open 11 (which asks to close at once), close it, open the title it came from
+    EXPECT_EQ(Words(3), (std::vector<u32>{kScreenBit | 11, kScreenBit | 0, kScreenBit | 0}));
     EXPECT_NE(gMainMenuFrame, nullptr);
     EXPECT_EQ(gFramePhase, 1u);
 }
@@ -77,8 +79,7 @@ TEST_F(ScreenTest, OpenMayCloseAtOnceBecauseThePhaseIsSetFirst) {
 
 TEST_F(ScreenTest, EveryPlaceholderIdReturnsToMapMode) {
     ToMapMode();
-    for (u32 id : {1u,  2u,  3u,  4u,  6u,  8u,  9u,  10u, 11u, 12u, 13u,
-                   16u, 17u, 18u, 20u, 22u, 23u, 25u, 28u, 29u, 30u, 31u}) {
+    for (u32 id : {2u, 3u, 4u, 11u, 17u, 18u, 20u, 22u, 23u}) {
         gFrameId = kScreenBit | id;
         h.RunFrames(2);
         EXPECT_EQ(gFrameId, 0u) << id;
@@ -134,6 +135,7 @@ TEST_F(ScreenTest, EveryCloseClearsControlsAndPictures) {
         new cControl(10, 10);
         new cActPic(9002, 7);
         ASSERT_FALSE(gControlList.empty());
+        gFramePhase = 2;  // the notices would stay a second
         h.RunFrames(1);
         EXPECT_TRUE(gControlList.empty()) << id;
         EXPECT_TRUE(gActPicList.empty()) << id;

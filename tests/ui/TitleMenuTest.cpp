@@ -9,6 +9,8 @@
 #include "platform/Input.h"
 #include "support/Harness.h"
 #include "ui/KeyBindings.h"
+#include "ui/SaveScreens.h"
+#include "ui/SettingsFrame.h"
 #include "ui/MainMenu.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
@@ -82,7 +84,8 @@ TEST_F(TitleTest, F10WithAQuickSaveOpensTheQuickLoadNotice) {
     EXPECT_EQ(gFrameId, kScreenBit | 32);
     ASSERT_NE(gQuickNoticeFrame, nullptr);
     PlatformSetKey(kScanF10, false);
-    h.RunFrames(2);  // the notice stands in for now: it closes back to the title
+    // The file is no save: the notice says so for a second and goes back to the title.
+    h.RunFrames(32);
     EXPECT_EQ(gQuickNoticeFrame, nullptr);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
 }
@@ -112,9 +115,13 @@ TEST_F(TitleTest, OpeningVideoOnlyOnTheFirstTitleOfARun) {
     EXPECT_EQ(gOpeningVideoPending, 1u);
     Start();
     EXPECT_EQ(gOpeningVideoPending, 0u);
-    gMainMenuFrame->result = kTitleResSettings;
+    gMainMenuFrame->result = kTitleResLoad;
     gFramePhase = 2;
-    h.RunFrames(4);  // settings stand in and return to the title
+    h.RunFrames(3);
+    ASSERT_NE(gSaveLoadFrame, nullptr);
+    gSaveLoadFrame->result = 21;  // back to the title
+    gFramePhase = 2;
+    h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_EQ(gOpeningVideoPending, 0u);
 }
@@ -124,9 +131,13 @@ TEST_F(TitleTest, TitlePictureIsOneOfThree) {
     Start();
     for (int i = 0; i < 30; ++i) {
         seen.insert(gMainMenuFrame->titleAction);
-        gMainMenuFrame->result = kTitleResLoad;
+        gMainMenuFrame->result = kTitleResSettings;
         gFramePhase = 2;
-        h.RunFrames(4);
+        h.RunFrames(3);
+        ASSERT_NE(gSettingsFrame, nullptr);
+        gSettingsFrame->result = 1;  // back to the title
+        gFramePhase = 2;
+        h.RunFrames(3);
         ASSERT_NE(gMainMenuFrame, nullptr);
     }
     EXPECT_EQ(seen, (std::set<i32>{1, 2, 3}));

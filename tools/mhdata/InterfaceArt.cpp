@@ -27,7 +27,7 @@ bool IsFullScreen(u32 act, u32 action) {
         case 9906:
             return action == 0;
         case 9904:
-            return action == 4 || action == 5 || action == 20;
+            return action == 4 || action == 5 || action == 20 || action == 29;
         default:
             return false;
     }
@@ -58,6 +58,24 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9900 && (action == 1 || action == 3)) {
         *w = 180;  // the system menu's row panel covers its six rows
         *h = 300;
+    } else if (act == 9904 && action <= 3 && action != 2) {
+        *w = 200;  // question box and prompt button: both halves and their band inside
+        *h = 100;
+    } else if (act == 9904 && (action == 40 || action == 41)) {
+        *w = 424;  // the quest list panel
+        *h = 364;
+    } else if (act == 9904 && action >= 32 && action <= 39) {
+        *w = 114;  // formation portraits fill a place
+        *h = 100;
+    } else if (act == 9906 && action >= 10 && action <= 13) {
+        *w = 16;  // slider arrows stay clear of the bar between them
+        *h = 14;
+    } else if (act == 9906 && (action == 2 || action == 4)) {
+        *w = 28;  // choice boxes and their tick
+        *h = 16;
+    } else if (act == 9906 && action == 7) {
+        *w = 190;
+        *h = 14;
     } else if (act == 9900 && action >= 16 && action <= 23) {
         *w = 44;
         *h = 40;

@@ -25,7 +25,8 @@ std::vector<u8> PicShowFrameBytes(const PicShowFrameSpec& f, u32 bits) {
     return w.bytes();
 }
 
-std::vector<u8> BuildPicShowPackRaw(const PicShowSpec& spec, const std::vector<std::vector<u8>>& frames,
+std::vector<u8> BuildPicShowPackRaw(const PicShowSpec& spec,
+                                    const std::vector<std::vector<u8>>& frames,
                                     const std::vector<u32>& rowCounts) {
     std::vector<std::vector<u8>> packed;
     for (const std::vector<u8>& f : frames) {
@@ -96,7 +97,8 @@ bool WriteSamplePicShow(const std::string& root, std::string* error) {
     std::vector<u8> bytes = BuildPicShowPack(spec);
     std::string path = root + "/Video/" + kSamplePicShowName;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) *error = "cannot write " + path;
     return static_cast<bool>(out);
 }

@@ -23,7 +23,8 @@ struct PicShowSpec {
 // The frame's unpacked bytes: row records of (length, target, pixels).
 std::vector<u8> PicShowFrameBytes(const PicShowFrameSpec& f, u32 bits);
 // Packs each frame as raw bytes (tests build bad frames this way).
-std::vector<u8> BuildPicShowPackRaw(const PicShowSpec& spec, const std::vector<std::vector<u8>>& frames,
+std::vector<u8> BuildPicShowPackRaw(const PicShowSpec& spec,
+                                    const std::vector<std::vector<u8>>& frames,
                                     const std::vector<u32>& rowCounts);
 std::vector<u8> BuildPicShowPack(const PicShowSpec& spec);
 // The sample game's show "Video\harbour.pak": three 16-bit frames.

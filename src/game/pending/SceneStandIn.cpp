@@ -3,13 +3,9 @@
 
 #include <cstring>
 
-u8 gQuakeTable[128];
-u32 gQuakePeriod = 0, gQuakeCountdown = 0, gQuakeBaseX = 0, gQuakeBaseY = 0;
 u32 gPicShowCounter = 0;
 
 void ResetSceneStandIn() {
-    std::memset(gQuakeTable, 0xCF, sizeof(gQuakeTable));
-    gQuakePeriod = gQuakeCountdown = gQuakeBaseX = gQuakeBaseY = 0;
     gPicShowCounter = 0;
 }
 

@@ -5,9 +5,8 @@
 #include "game/City.h"
 #include "game/RoleTable.h"
 
-// The map scene's quake table and picture-show counter.
-extern u8 gQuakeTable[128];
-extern u32 gQuakePeriod, gQuakeCountdown, gQuakeBaseX, gQuakeBaseY;
+// The picture show's counter; the quake lives in the map scene.
+#include "game/MapScene.h"
 extern u32 gPicShowCounter;
 
 void ResetSceneStandIn();

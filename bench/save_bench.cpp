@@ -1,0 +1,82 @@
+// Saves: building and writing the bytes of a save, parsing one back, and one
+// interface tick of the save screen with three saved slots.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "game/MapDb.h"
+#include "game/NewGame.h"
+#include "game/Pending.h"
+#include "game/Session.h"
+#include "game/Settings.h"
+#include "mhdata/SampleGame.h"
+#include "ui/SaveFile.h"
+#include "ui/SaveScreens.h"
+#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
+
+namespace {
+
+const std::string& Root() {
+    static const std::string root = [] {
+        char tmpl[] = "/tmp/mh-bench-save-XXXXXX";
+        std::string r = ::mkdtemp(tmpl) ? tmpl : "/tmp/mh-bench-save";
+        std::string err;
+        WriteSampleGame(r, &err);
+        std::snprintf(gBasePath, kPathSize, "%s/", r.c_str());
+        OpenPictureArchives();
+        ReloadGameDatabase();
+        StartNewGame(1);
+        return r;
+    }();
+    return root;
+}
+
+}  // namespace
+
+static void BM_WriteSaveBytes(benchmark::State& state) {
+    Root();
+    SaveImage* img = new SaveImage;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        BuildSaveImage(img, nullptr);
+        std::vector<u8> f = SaveImageBytes(*img);
+        bytes = f.size();
+        benchmark::DoNotOptimize(f.data());
+    }
+    state.SetBytesProcessed(static_cast<i64>(state.iterations() * bytes));
+    delete img;
+}
+BENCHMARK(BM_WriteSaveBytes)->Unit(benchmark::kMicrosecond);
+
+static void BM_ParseSave(benchmark::State& state) {
+    Root();
+    SaveImage* img = new SaveImage;
+    BuildSaveImage(img, nullptr);
+    std::vector<u8> f = SaveImageBytes(*img);
+    for (auto _ : state)
+        if (!ParseSaveImage(f.data(), f.size(), img, nullptr)) state.SkipWithError("no parse");
+    state.SetBytesProcessed(static_cast<i64>(state.iterations() * f.size()));
+    delete img;
+}
+BENCHMARK(BM_ParseSave)->Unit(benchmark::kMicrosecond);
+
+static void BM_WriteSaveFile(benchmark::State& state) {
+    Root();
+    for (auto _ : state)
+        if (!QuickSave()) state.SkipWithError("not written");
+}
+BENCHMARK(BM_WriteSaveFile)->Unit(benchmark::kMillisecond);
+
+static void BM_SaveScreenTick(benchmark::State& state) {
+    Root();
+    for (int s = 0; s < 3; ++s) SaveToSlotFile(s);
+    gFrameId = kScreenBit | 8;
+    gFramePhase = 0;
+    RunInterface(8);
+    for (auto _ : state) RunInterface(8);
+    gFramePhase = 2;
+    RunInterface(8);
+}
+BENCHMARK(BM_SaveScreenTick)->Unit(benchmark::kMicrosecond);

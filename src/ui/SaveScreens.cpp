@@ -1,0 +1,797 @@
+// The slot screens, the quick-save page, the quick notices and the zoom-in.
+#include "ui/SaveScreens.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "data/GameData.h"
+#include "engine/DDraw.h"
+#include "engine/DInput.h"
+#include "engine/MemDbg.h"
+#include "engine/PixelFormat.h"
+#include "engine/Random.h"
+#include "game/City.h"
+#include "game/Main.h"
+#include "game/Options.h"
+#include "game/Pending.h"
+#include "game/Session.h"
+#include "game/SystemServices.h"
+#include "menu/MenuState.h"
+#include "platform/Display.h"
+#include "platform/TextCodec.h"
+#include "sound/Music.h"
+#include "sound/Redbook.h"
+#include "story/Talk.h"
+#include "ui/ActPic.h"
+#include "ui/Control.h"
+#include "ui/KeyBindings.h"
+#include "ui/ScreenState.h"
+#include "ui/Screens.h"
+#include "ui/UiInput.h"
+
+namespace {
+
+constexpr u32 kWhite = 0xFFFFFF;
+constexpr u32 kPale = 0xDBFFFF;
+constexpr i32 kUiAct = 9904;
+constexpr i32 kCanvasPixels = 640 * 480;
+constexpr int kSndPage = 261, kSndAsk = 262, kSndCancel = 263, kSndDone = 265;
+
+enum FontIx { kF12, kF13, kF15, kF16, kF20 };
+constexpr i32 kFontSizes[5] = {12, 13, 15, 16, 20};
+
+void MakeFonts(cGrpFont* f) {
+    for (int i = 0; i < 5; ++i) {
+        InitFont(&f[i]);
+        SetupFont(&f[i], kFontSizes[i], kFontSizes[i], kNoFontBk, 0);
+    }
+}
+void ReleaseFonts(cGrpFont* f) {
+    for (int i = 0; i < 5; ++i) f[i].Release();
+}
+
+cControl* Text(i32 x, i32 y, cGrpFont* f, u32 colour, const char* t) {
+    cControl* c = new cControl(x, y);
+    c->SetFont(f, colour, kStylePlain);
+    c->SetText(t);
+    return c;
+}
+
+// A canvas copy from the debug allocator, or null.
+u16* CanvasCopy() {
+    u16* p = static_cast<u16*>(MH_ALLOC_ZERO(kCanvasPixels * 2));
+    if (p && !CopyDrawSurface(p)) std::memset(p, 0, kCanvasPixels * 2);
+    return p;
+}
+
+void FormatClock(char* out, size_t n) {
+    std::snprintf(out, n, "%u:%02u:%02u", (gGameTime / 3600) % 60, (gGameTime / 60) % 60,
+                  gGameTime % 60);
+}
+
+bool InRange(i32 v, i32 lo, i32 hi) {
+    return v >= lo && v <= hi;
+}
+
+}  // namespace
+
+// ---- shared pieces ----
+
+void DrawControlsToCanvas() {
+    for (size_t i = 0; i < gControlList.size(); ++i) gControlList[i]->Draw();
+}
+
+void cAskBox::Make(i32 newId, cGrpFont* font) {
+    pics[0] = new cActPic(kUiAct, 0);
+    pics[1] = new cActPic(kUiAct, 1);
+    pics[2] = new cActPic(kUiAct, 2);
+    button = new cControl(225, 195);
+    button->SetButton(newId, pics[0], pics[1], nullptr);
+    highlight = new cControl(235, 239);
+    highlight->SetPics(pics[2], nullptr, nullptr);
+    yes = Text(252, 248, font, kWhite, B5("確 定"));
+    no = Text(337, 248, font, kWhite, B5("取 消"));
+    question = Text(275, 207, font, kWhite, "");
+    Hide();
+}
+
+void cAskBox::Show(const char* text, i32 x) {
+    question->SetText(text);
+    question->Move(x, 207);
+    for (cControl* c : {button, yes, no, question}) {
+        c->Show();
+        c->BringToFront();
+    }
+}
+
+void cAskBox::Hide() {
+    for (cControl* c : {button, highlight, yes, no, question}) c->Hide();
+}
+
+void SaveRowView::Fill(const SaveHeader* h, bool emptyInMoney) {
+    cControl* all[] = {thumbCtl, moneyCtl, timeCtl, dateCtl};
+    for (cControl* c : all) c->Hide();
+    for (int k = 0; k < 6; ++k) {
+        portraits[k]->Hide();
+        numbers[k]->Hide();
+    }
+    if (!h) {
+        cControl* empty = emptyInMoney ? moneyCtl : dateCtl;
+        std::snprintf(emptyInMoney ? money : date, sizeof(date), "%s", B5("沒有資料"));
+        empty->Show();
+        return;
+    }
+    std::memcpy(date, h->date, kSaveDateBytes);
+    date[kSaveDateBytes] = 0;
+    std::memcpy(money, h->money, kSaveMoneyBytes);
+    money[kSaveMoneyBytes] = 0;
+    std::memcpy(time, h->playTime, kSaveTimeBytes);
+    time[kSaveTimeBytes] = 0;
+    std::memcpy(thumb, h->thumb, sizeof(thumb));
+    ConvertPixels(thumb, kThumbPixels);
+    thumbCtl->SetRlePic(thumb, kThumbW, kThumbH, 900);
+    for (cControl* c : all) c->Show();
+    for (int k = 0; k < 6; ++k) {
+        i32 r = h->partyRole[k];
+        if (r < 0 || r > 7) continue;
+        values[k] = h->partyValue[k];
+        portraits[k]->SetPics(portraitPics[r], nullptr, nullptr);
+        portraits[k]->Show();
+        numbers[k]->Show();
+    }
+}
+
+// Builds the controls of one row or box at its base points.
+static void MakeRowView(SaveRowView* v, cActPic* bgPic, i32 bx, i32 by, i32 tx, i32 ty, i32 dx,
+                        i32 dy, i32 mx, i32 my, i32 px, i32 py, i32 nx, i32 ny, cGrpFont* f) {
+    v->background = new cControl(bx, by);
+    v->background->SetPics(bgPic, nullptr, nullptr);
+    v->thumbCtl = new cControl(tx, ty);
+    v->thumbCtl->SetRlePic(nullptr, 0, 0, 900);
+    v->dateCtl = Text(dx, dy, &f[kF12], kWhite, v->date);
+    v->moneyCtl = Text(mx, my, &f[kF13], kPale, v->money);
+    v->timeCtl = Text(mx + 116, my, &f[kF13], kPale, v->time);
+    for (int k = 0; k < 6; ++k) {
+        v->portraits[k] = new cControl(px + 44 * k, py);
+        v->numbers[k] = new cControl(nx + 44 * k, ny);
+        v->numbers[k]->SetFont(&f[kF13], kWhite, kStylePlain);
+        v->numbers[k]->SetNumber(&v->values[k], 0);
+    }
+    for (int r = 0; r < 8; ++r) v->portraitPics[r] = new cActPic(kUiAct, 12 + r);
+}
+
+// ---- slot screens ----
+
+void cSaveLoadFrame::Open() {
+    screen = static_cast<i32>(gFrameId & 0xFF);
+    result = 0;
+    boxOpen = 0;
+    focus = -1;
+    MakeFonts(fonts_);
+    i32 bgAction = screen == 8 ? 4 : screen == 9 ? 5 : 15 + RandomBetween(0, 3);
+    background_ = new cControl(0, 0);
+    background_->SetButton(kSlotRows, new cActPic(screen == 26 ? 9002 : kUiAct, bgAction), nullptr,
+                           nullptr);
+    for (int i = 0; i < 3; ++i) {
+        pageUpPics_[i] = new cActPic(kUiAct, 8 + i);
+        pageDownPics_[i] = new cActPic(kUiAct, 8 + i);
+    }
+    pageUp_ = new cControl(185, 420);
+    pageDown_ = new cControl(313, 420);
+    Text(205, 435, &fonts_[kF20], kWhite, B5("上 一 頁"));
+    Text(333, 435, &fonts_[kF20], kWhite, B5("下 一 頁"));
+    rowPics_[0] = new cActPic(kUiAct, 6);
+    rowPics_[1] = new cActPic(kUiAct, 7);
+    for (int r = 0; r < 3; ++r) {
+        i32 y = 141 + 124 * r;
+        SaveRowView& v = rows[r];
+        MakeRowView(&v, rowPics_[0], 8, y - 93, 13, y - 88, 168, y - 84, 163, y + 4, 165, y - 65,
+                    190, y - 15, fonts_);
+        v.numberCtl = Text(76, y, &fonts_[kF16], kPale, v.number);
+    }
+    if (screen != 26) MakeSide();
+    // gSaveSlotPos is kept across runs in the options file: clamp what it says.
+    i32 slot = std::clamp(gSaveSlotPos % 1000, 0, kSaveSlots - 1);
+    i32 row = std::clamp(gSaveSlotPos / 1000, 0, 2);
+    ReadSlotHeader(std::clamp(slot - row, 0, kSaveSlots - 3));
+    box_.Make(kSlotBox, &fonts_[kF20]);
+    if (gSmartMouse)
+        gMouseInput.MoveCursor(355, 115 + 124 * row);
+    else
+        focus = 0;
+}
+
+void cSaveLoadFrame::MakeSide() {
+    for (int k = 0; k < 4; ++k) {
+        tabs_[k] = new cControl(450 + 45 * k, 0);
+        tabs_[k]->SetButton(kSlotTab0 + k, new cActPic(9900, 16 + 2 * k), nullptr, nullptr);
+    }
+    list_ = new cControl(440, 48);
+    list_->SetButton(kSlotList, new cActPic(9900, 1), new cActPic(9900, 3), nullptr);
+    static const char* const kCaptions[6] = {"　存　 檔",   "　讀　 檔",   "隊 形 設 定",
+                                             "系 統 設 定", "任 務 記 載", "離 開 遊 戲"};
+    for (int k = 0; k < 6; ++k) Text(480, 100 + 40 * k, &fonts_[kF20], kWhite, B5(kCaptions[k]));
+    Text(480, 55, &fonts_[kF20], kWhite, B5(screen == 8 ? kCaptions[0] : kCaptions[1]));
+    money_ = static_cast<i32>(gScriptVars[0]);
+    cControl* m = new cControl(510, 390);
+    m->SetFont(&fonts_[kF16], kWhite, kStylePlain);
+    m->SetNumber(&money_, 0);
+    Text(540, 440, &fonts_[kF16], kWhite, playTime_);
+}
+
+void cSaveLoadFrame::ReadSlotHeader(i32 newTop) {
+    top = std::clamp(newTop, 0, kSaveSlots - 3);
+    for (int r = 0; r < 3; ++r) {
+        SaveRowView& v = rows[r];
+        v.slot = top + r;
+        std::snprintf(v.number, sizeof(v.number), "%02d", v.slot + 1);
+        std::unique_ptr<SaveImage> img = ReadSaveFile(SlotPath(v.slot), nullptr);
+        v.Fill(img ? &img->header : nullptr, false);
+    }
+    bool up = top > 0, down = top + 2 < kSaveSlots - 1;
+    pageUp_->SetButton(up ? kSlotPageUp : 0, pageUpPics_[up ? 1 : 0], up ? pageUpPics_[2] : nullptr,
+                       nullptr);
+    pageDown_->SetButton(down ? kSlotPageDown : 0, pageDownPics_[down ? 1 : 0],
+                         down ? pageDownPics_[2] : nullptr, nullptr);
+}
+
+void cSaveLoadFrame::SetIds(bool enabled) {
+    background_->id = enabled ? kSlotRows : 0;
+    if (list_) list_->id = enabled ? kSlotList : 0;
+    for (int k = 0; k < 4; ++k)
+        if (tabs_[k]) tabs_[k]->id = enabled ? kSlotTab0 + k : 0;
+    if (enabled) {
+        ReadSlotHeader(top);
+    } else {
+        pageUp_->id = 0;
+        pageDown_->id = 0;
+    }
+}
+
+void cSaveLoadFrame::OpenBox(const char* text, i32 x) {
+    boxOpen = 1;
+    box_.Show(text, x);
+    SetIds(false);
+    if (gSmartMouse)
+        gMouseInput.MoveCursor(290, 262);
+    else
+        focus = 51;
+}
+
+void cSaveLoadFrame::CloseBox() {
+    boxOpen = 0;
+    box_.Hide();
+    SetIds(true);
+    i32 row = std::clamp(askedSlot - top, 0, 2);
+    if (gSmartMouse)
+        gMouseInput.MoveCursor(355, 115 + 124 * row);
+    else
+        focus = 0;
+}
+
+void cSaveLoadFrame::Leave(i32 code, int sound) {
+    PlayUISound(sound);
+    result = code;
+    gFramePhase = 2;
+}
+
+i32 cSaveLoadFrame::RowAt(i32 mx, i32 my) const {
+    if (!InRange(mx, 10, 434)) return -1;
+    for (int r = 0; r < 3; ++r)
+        if (InRange(my, 50 + 124 * r, 162 + 124 * r)) return r;
+    return -1;
+}
+
+void cSaveLoadFrame::SaveToSlot(i32 slot) {
+    i32 row = slot - top;
+    if (row >= 0 && row <= 2) gSaveSlotPos = slot + 1000 * row;
+    SaveToSlotFile(slot);
+    SaveOptions();
+}
+
+int cSaveLoadFrame::LoadGameFromSlot(i32 slot) {
+    std::unique_ptr<SaveImage> img = ReadSaveFile(SlotPath(slot), nullptr);
+    if (!img) return 0;
+    if (screen == 26) gMusic.SetMode(4, 1, 0);
+    DrawControlsToCanvas();
+    delete gZoomFrame;
+    gZoomFrame = new cZoomFrame();
+    gZoomFrame->TakeCanvas(0);
+    i32 row = slot - top;
+    if (row >= 0 && row <= 2) gSaveSlotPos = slot + 1000 * row;
+    gCurrentSlot = slot;
+    ApplySaveImage(*img);
+    if (gMapId == 641 || gMapId == 631) ResetMapObjectStates();
+    DrawWorld();
+    gZoomFrame->TakeCanvas(1);
+    if (row >= 0 && row <= 2) {
+        gZoomFrame->x = 13;
+        gZoomFrame->y = 52 + 124 * row;
+    }
+    SaveOptions();
+    return 1;
+}
+
+void cSaveLoadFrame::ClickRow(i32 row) {
+    if (row < 0) return;
+    i32 slot = rows[row].slot;
+    bool used = IsSlotUsed(slot) != 0;
+    askedSlot = slot;
+    if (screen == 8) {
+        if (used) {
+            PlayUISound(kSndAsk);
+            OpenBox(B5("是否覆蓋？"), 275);
+            return;
+        }
+        PlayUISound(kSndDone);
+        SaveToSlot(slot);
+        ReadSlotHeader(top);
+        return;
+    }
+    if (!used) return;
+    if (screen == 9) {
+        PlayUISound(kSndAsk);
+        OpenBox(B5("放棄目前進度？"), 250);
+        return;
+    }
+    if (gRedbook) gRedbook->Stop();
+    ReloadGameDatabase();
+    if (LoadGameFromSlot(slot)) {
+        result = 20;
+        gFramePhase = 2;
+    }
+}
+
+void cSaveLoadFrame::ClickBox() {
+    i32 mx = gMouseInput.x, my = gMouseInput.y;
+    if (!InRange(my, 239, 273)) return;
+    if (InRange(mx, 235, 319)) {
+        PlayUISound(kSndDone);
+        if (screen == 8) {
+            CloseBox();
+            SaveToSlot(askedSlot);
+            ReadSlotHeader(top);
+            return;
+        }
+        boxOpen = 0;
+        box_.Hide();
+        if (LoadGameFromSlot(askedSlot)) {
+            result = 10;
+            gFramePhase = 2;
+        } else {
+            SetIds(true);
+        }
+        return;
+    }
+    if (InRange(mx, 320, 404)) {
+        PlayUISound(kSndCancel);
+        CloseBox();
+    }
+}
+
+void cSaveLoadFrame::RunHover() {
+    for (SaveRowView& v : rows) v.background->SetPics(rowPics_[0], nullptr, nullptr);
+    if (boxOpen) {
+        box_.highlight->Hide();
+        if (gMouseInput.hoverId == kSlotBox && InRange(gMouseInput.y, 239, 273)) {
+            bool yes = gMouseInput.x < 320;
+            box_.highlight->Move(yes ? 237 : 320, 239);
+            box_.highlight->Show();
+            focus = yes ? 50 : 51;
+        }
+        return;
+    }
+    i32 r = gMouseInput.hoverId == kSlotRows ? RowAt(gMouseInput.x, gMouseInput.y) : -1;
+    if (r >= 0) {
+        rows[r].background->SetPics(rowPics_[1], nullptr, nullptr);
+        focus = 20 + r;
+    }
+}
+
+void cSaveLoadFrame::RunKeys() {
+    bool up = gKeyInput.IsPressed(kKeyUp), down = gKeyInput.IsPressed(kKeyDown);
+    bool pgUp = gKeyInput.IsPressed(kKeyPageUp), pgDown = gKeyInput.IsPressed(kKeyPageDown);
+    if (screen != 26) {
+        static const u8 kKeys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
+        static const i32 kCodes[4] = {4, 11, 12, 9};
+        for (int k = 0; k < 4; ++k)
+            if (gDInput.IsKeyDown(kKeys[k]) && !boxOpen) {
+                gKeyFocus = 0;
+                return Leave(kCodes[k], k == 3 ? kSndCancel : kSndPage);
+            }
+    }
+    if (boxOpen || focus < 20 || focus > 22) return;
+    i32 row = focus - 20;
+    if (up && row == 0 && top > 0)
+        ReadSlotHeader(top - 1);
+    else if (up && row > 0)
+        --row;
+    if (down && row == 2 && top + 2 < kSaveSlots - 1)
+        ReadSlotHeader(top + 1);
+    else if (down && row < 2)
+        ++row;
+    if (pgUp) ReadSlotHeader(std::max(top - 3, 0));
+    if (pgDown) ReadSlotHeader(std::min(top + 3, kSaveSlots - 3));
+    if (up || down || pgUp || pgDown) {
+        focus = 20 + row;
+        gMouseInput.MoveCursor(355, 115 + 124 * row);
+    }
+}
+
+void cSaveLoadFrame::Run() {
+    if (screen == 8)
+        RunSave();
+    else
+        RunLoad();
+}
+
+void cSaveLoadFrame::RunSave() {
+    RunLoad();
+}
+
+void cSaveLoadFrame::RunLoad() {
+    FormatClock(playTime_, sizeof(playTime_));
+    money_ = static_cast<i32>(gScriptVars[0]);
+    i32 clicked = gMouseInput.clickedId;
+    gMouseInput.clickedId = 0;
+    if (gMouseInput.rightClick || gKeyInput.IsPressed(kKeyCancel)) {
+        gMouseInput.rightClick = 0;
+        PlayUISound(kSndCancel);
+        if (boxOpen) return CloseBox();
+        result = screen == 26 ? 21 : 9;
+        gFramePhase = 2;
+        return;
+    }
+    switch (clicked) {
+        case kSlotPageUp:
+            PlayUISound(kSndPage);
+            return ReadSlotHeader(std::max(top - 3, 0));
+        case kSlotPageDown:
+            PlayUISound(kSndPage);
+            return ReadSlotHeader(top + 2 + 3 < kSaveSlots - 1 ? top + 3 : kSaveSlots - 3);
+        case kSlotRows:
+            return ClickRow(RowAt(gMouseInput.x, gMouseInput.y));
+        case kSlotBox:
+            return ClickBox();
+        case kSlotList: {
+            i32 r = (gMouseInput.y - 92) / 40;
+            if (gMouseInput.y < 92 || r > 5) return;
+            static const i32 kSaveCodes[6] = {0, 2, 7, 8, 6, 3};
+            static const i32 kLoadCodes[6] = {5, 0, 7, 8, 6, 3};
+            i32 code = (screen == 8 ? kSaveCodes : kLoadCodes)[r];
+            if (code) Leave(code, kSndPage);
+            return;
+        }
+        default:
+            break;
+    }
+    if (clicked >= kSlotTab0 && clicked < kSlotTab0 + 4) {
+        static const i32 kTabCodes[4] = {4, 11, 12, 9};
+        return Leave(kTabCodes[clicked - kSlotTab0], kSndPage);
+    }
+    RunHover();
+    RunKeys();
+}
+
+void cSaveLoadFrame::Close() {
+    ReleaseFonts(fonts_);
+    switch (result) {
+        case 2:
+            gFrameId = kScreenBit | 9;
+            break;
+        case 3:
+            gFrameId = kScreenBit | 1;
+            break;
+        case 4:
+            gFrameId = kScreenBit | 2;
+            break;
+        case 5:
+            gFrameId = kScreenBit | 8;
+            break;
+        case 6:
+            gFrameId = kScreenBit | 10;
+            break;
+        case 7:
+            gFrameId = kScreenBit | 11;
+            break;
+        case 8:
+            gFrameId = kScreenBit | 12;
+            break;
+        case 9:
+            gFrameId = kScreenBit | 13;
+            break;
+        case 10:
+        case 20:
+            gFrameId = kScreenBit | 15;
+            break;
+        case 11:
+            gFrameId = kScreenBit | 23;
+            break;
+        case 12:
+            gFrameId = kScreenBit | 25;
+            break;
+        case 21:
+            gFrameId = kScreenBit | 0;
+            break;
+        default:
+            break;
+    }
+}
+
+// ---- quick-save page ----
+
+void cQuickSaveFrame::Open() {
+    result = 0;
+    boxOpen = 0;
+    focus = -1;
+    MakeFonts(fonts_);
+    background_ = new cControl(0, 0);
+    background_->SetButton(kQuickBoxes, new cActPic(9908, 0), nullptr, nullptr);
+    cActPic* boxPic = new cActPic(kUiAct, 6);
+    MakeRowView(&boxes[0], boxPic, 107, 105, 110, 110, 266, 114, 263, 201, 262, 131, 290, 181,
+                fonts_);
+    MakeRowView(&boxes[1], boxPic, 107, 277, 110, 280, 266, 285, 263, 372, 266, 303, 290, 353,
+                fonts_);
+    for (int k = 0; k < 4; ++k) {
+        tabs_[k] = new cControl(450 + 45 * k, 0);
+        tabs_[k]->SetButton(kQuickTab0 + k, new cActPic(9900, 16 + 2 * k), nullptr, nullptr);
+    }
+    Text(540, 440, &fonts_[kF16], kWhite, playTime_);
+    box_.Make(kQuickBox, &fonts_[kF20]);
+    ReadHeader();
+    if (gSmartMouse)
+        gMouseInput.MoveCursor(458, 170);
+    else
+        focus = 0;
+}
+
+void cQuickSaveFrame::ReadHeader() {
+    std::unique_ptr<SaveImage> img = ReadSaveFile(QuickPath(), nullptr);
+    for (SaveRowView& b : boxes) b.Fill(img ? &img->header : nullptr, true);
+}
+
+void cQuickSaveFrame::OpenBox(const char* text, i32 x) {
+    boxOpen = 1;
+    box_.Show(text, x);
+    background_->id = 0;
+    for (cControl* t : tabs_) t->id = 0;
+    if (gSmartMouse)
+        gMouseInput.MoveCursor(290, 262);
+    else
+        focus = 51;
+}
+
+void cQuickSaveFrame::CloseBox() {
+    boxOpen = 0;
+    box_.Hide();
+    background_->id = kQuickBoxes;
+    for (int k = 0; k < 4; ++k) tabs_[k]->id = kQuickTab0 + k;
+    if (gSmartMouse)
+        gMouseInput.MoveCursor(458, 170);
+    else
+        focus = 0;
+}
+
+void cQuickSaveFrame::ClickBoxes() {
+    i32 mx = gMouseInput.x, my = gMouseInput.y;
+    if (!InRange(mx, 109, 530)) return;
+    bool valid = IsQuickSaveValid() != 0;
+    if (InRange(my, 106, 217)) {
+        boxMode = 0;
+        if (!valid) return;
+        PlayUISound(kSndAsk);
+        return OpenBox(B5("放棄目前進度？"), 250);
+    }
+    if (!InRange(my, 278, 389)) return;
+    boxMode = 1;
+    if (valid) {
+        PlayUISound(kSndAsk);
+        return OpenBox(B5("是否覆蓋？"), 275);
+    }
+    PlayUISound(kSndDone);
+    QuickSave();
+    ReadHeader();
+}
+
+void cQuickSaveFrame::ClickAsk() {
+    i32 mx = gMouseInput.x, my = gMouseInput.y;
+    if (!InRange(my, 239, 273)) return;
+    if (InRange(mx, 320, 404)) {
+        PlayUISound(kSndAsk);
+        return CloseBox();
+    }
+    if (!InRange(mx, 235, 319)) return;
+    PlayUISound(kSndDone);
+    CloseBox();
+    if (boxMode == 1) {
+        QuickSave();
+        return ReadHeader();
+    }
+    std::unique_ptr<SaveImage> img = ReadSaveFile(QuickPath(), nullptr);
+    if (!img) return ReadHeader();
+    DrawControlsToCanvas();
+    delete gZoomFrame;
+    gZoomFrame = new cZoomFrame();
+    gZoomFrame->TakeCanvas(0);
+    ApplySaveImage(*img);
+    if (gMapId == 641 || gMapId == 631) ResetMapObjectStates();
+    DrawWorld();
+    gZoomFrame->TakeCanvas(1);
+    gZoomFrame->x = 110;
+    gZoomFrame->y = 110;
+    result = 10;
+    gFramePhase = 2;
+}
+
+void cQuickSaveFrame::Run() {
+    FormatClock(playTime_, sizeof(playTime_));
+    i32 clicked = gMouseInput.clickedId;
+    gMouseInput.clickedId = 0;
+    if (gMouseInput.rightClick || gKeyInput.IsPressed(kKeyCancel)) {
+        gMouseInput.rightClick = 0;
+        PlayUISound(kSndCancel);
+        if (boxOpen) return CloseBox();
+        result = 2;
+        gFramePhase = 2;
+        return;
+    }
+    if (clicked == kQuickBoxes) return ClickBoxes();
+    if (clicked == kQuickBox) return ClickAsk();
+    if (clicked == kQuickTab0 || clicked == kQuickTab0 + 1 || clicked == kQuickTab0 + 3) {
+        PlayUISound(kSndPage);
+        result = clicked - kQuickTab0;
+        gFramePhase = 2;
+        return;
+    }
+    static const u8 kKeys[3] = {kScanF1, kScanF2, kScanF4};
+    static const i32 kResults[3] = {0, 1, 3};
+    for (int k = 0; k < 3 && !boxOpen; ++k)
+        if (gDInput.IsKeyDown(kKeys[k])) {
+            PlayUISound(kSndPage);
+            gKeyFocus = 0;
+            result = kResults[k];
+            gFramePhase = 2;
+            return;
+        }
+    box_.highlight->Hide();
+    if (boxOpen && gMouseInput.hoverId == kQuickBox && InRange(gMouseInput.y, 239, 273)) {
+        bool yes = gMouseInput.x < 320;
+        box_.highlight->Move(yes ? 237 : 320, 239);
+        box_.highlight->Show();
+        focus = yes ? 50 : 51;
+    }
+}
+
+void cQuickSaveFrame::Close() {
+    ReleaseFonts(fonts_);
+    switch (result) {
+        case 0:
+            gFrameId = kScreenBit | 2;
+            break;
+        case 1:
+            gFrameId = kScreenBit | 23;
+            break;
+        case 2:
+            gFrameId = 0;
+            gMenuRole = 0;
+            break;
+        case 3:
+            gFrameId = kScreenBit | 13;
+            break;
+        case 10:
+            gFrameId = kScreenBit | 15;
+            break;
+        default:
+            break;
+    }
+}
+
+// ---- notices ----
+
+cQuickNoticeFrame::~cQuickNoticeFrame() {
+    if (copy_) MH_FREE(copy_);
+}
+
+void cQuickNoticeFrame::TakeScreenCopy(u16* pixels) {
+    if (copy_) MH_FREE(copy_);
+    copy_ = pixels;
+}
+
+void cQuickNoticeFrame::Open() {
+    screen = static_cast<i32>(gFrameId & 0xFF);
+    if (screen != 32) {
+        DrawWorld();
+        TakeScreenCopy(CanvasCopy());
+    }
+    InitFont(&font_);
+    SetupFont(&font_, 24, 24, kNoFontBk, 0x21405F);
+    cControl* pic = new cControl(0, 0);
+    pic->SetRlePic(copy_, 640, 480, 1024);
+    cControl* dim = new cControl(0, 0);
+    dim->SetRect(0, 0, 640, 480, 3, 0, 0, 0);
+    cControl* box = new cControl(225, 195);
+    box->SetPics(new cActPic(kUiAct, 43), nullptr, nullptr);
+    i32 tx = 275;
+    found = 0;
+    if (screen == 28) {
+        text = B5("儲存中...");
+    } else if (IsQuickSaveValid()) {
+        // A quick save that does not parse counts as none: it is never loaded.
+        found = 1;
+        text = B5("讀取中...");
+        if (screen == 32) ReloadGameDatabase();
+    } else {
+        tx = 240;
+        text = B5("沒有快取記錄！");
+    }
+    Text(tx, 247, &font_, kWhite, text);
+    startTime = timeGetTime();
+}
+
+void cQuickNoticeFrame::Run() {
+    if (timeGetTime() - startTime > kNoticeMs) gFramePhase = 2;
+}
+
+void cQuickNoticeFrame::Close() {
+    gFrameId = 0;
+    if (screen == 28)
+        QuickSave();
+    else if (found && !LoadGameFromQuick())
+        found = 0;
+    // From the title without a loadable quick save there is no game to go to.
+    if (screen == 32 && !found) gFrameId = kScreenBit | 0;
+    font_.Release();
+    TakeScreenCopy(nullptr);
+}
+
+// ---- zoom ----
+
+cZoomFrame::~cZoomFrame() {
+    if (before) MH_FREE(before);
+    if (after) MH_FREE(after);
+}
+
+void cZoomFrame::TakeCanvas(int which) {
+    u16*& slot = which == 0 ? before : after;
+    if (slot) MH_FREE(slot);
+    slot = CanvasCopy();
+}
+
+void cZoomFrame::Open() {
+    startTime = timeGetTime();
+    cControl* pic = new cControl(0, 0);
+    pic->SetRlePic(before, 640, 480, 1024);
+    afterCtl = new cControl(x + 1, y + 1);
+    afterCtl->SetRlePic(after, 640, 480, 220);
+}
+
+void cZoomFrame::Run() {
+    u32 t = timeGetTime() - startTime;
+    if (t > kZoomMs) {
+        gFramePhase = 2;
+        return;
+    }
+    i32 s = static_cast<i32>(std::pow(1.182, static_cast<double>(t / 20)));
+    afterCtl->zoom = static_cast<u32>(s + 221);
+    afterCtl->Move(x - x * s / static_cast<i32>(kZoomMs), y - y * s / static_cast<i32>(kZoomMs));
+}
+
+void cZoomFrame::Close() {
+    gFrameId = 0;
+    gMenuRole = 0;
+    afterCtl = nullptr;
+}
+
+// ---- map mode's keys ----
+
+void QuickSaveKey() {
+    PlayUISound(kSndDone);
+    gFrameId = kScreenBit | 28;
+}
+
+void QuickLoadKey() {
+    PlayUISound(kSndDone);
+    gFrameId = kScreenBit | 29;
+}

@@ -1,0 +1,182 @@
+// The save and load slot screens (8, 9, 26), the quick-save page (25), the
+// quick-save and quick-load notices (28, 29, 32) and the zoom after a load (15).
+#pragma once
+#include "engine/GrpFont.h"
+#include "engine/Types.h"
+#include "ui/UiInput.h"
+#include "ui/SaveFile.h"
+
+class cActPic;
+class cControl;
+
+// Control ids of the slot screens.
+constexpr i32 kSlotPageUp = 5000, kSlotPageDown = 5001, kSlotList = 5002, kSlotRows = 5003;
+constexpr i32 kSlotTab0 = 5010, kSlotBox = 5050;
+// Control ids of the quick-save page.
+constexpr i32 kQuickTab0 = 4000, kQuickBoxes = 4010, kQuickBox = 4050;
+constexpr u32 kZoomMs = 803;
+constexpr u32 kNoticeMs = 1000;
+
+// The yes/no box shared by the slot screens and the quick-save page.
+struct cAskBox {
+    cActPic* pics[3] = {};
+    cControl* button = nullptr;
+    cControl* highlight = nullptr;
+    cControl* yes = nullptr;
+    cControl* no = nullptr;
+    cControl* question = nullptr;
+    void Make(i32 id, cGrpFont* font);
+    void Show(const char* text, i32 x);
+    void Hide();
+};
+
+// What one slot row (or quick-save box) shows of a save's header.
+struct SaveRowView {
+    i32 slot = -1;
+    u16 thumb[kThumbPixels] = {};
+    char number[8] = {};
+    char date[kSaveDateBytes + 1] = {};
+    char money[kSaveMoneyBytes + 1] = {};
+    char time[kSaveTimeBytes + 1] = {};
+    i32 values[6] = {};
+    cControl* background = nullptr;
+    cControl* thumbCtl = nullptr;
+    cControl* numberCtl = nullptr;
+    cControl* dateCtl = nullptr;
+    cControl* moneyCtl = nullptr;
+    cControl* timeCtl = nullptr;
+    cControl* portraits[6] = {};
+    cControl* numbers[6] = {};
+    cActPic* portraitPics[8] = {};  // one per role
+    // Shows the header of a valid save, or "沒有資料" in emptyField.
+    void Fill(const SaveHeader* h, bool emptyInMoney);
+};
+
+class cSaveLoadFrame {
+public:
+    cSaveLoadFrame() = default;
+    cSaveLoadFrame(const cSaveLoadFrame&) = delete;
+    cSaveLoadFrame& operator=(const cSaveLoadFrame&) = delete;
+
+    void Open();
+    void Run();
+    void Close();
+    void RunSave();
+    void RunLoad();
+    void ReadSlotHeader(i32 top);
+    void SaveToSlot(i32 slot);
+    // The zoom is prepared around the load; 0 when the slot did not load.
+    int LoadGameFromSlot(i32 slot);
+
+    i32 result = 0;
+    u32 boxOpen = 0;
+    i32 focus = -1;
+    i32 screen = 8;
+    i32 top = 0;
+    i32 askedSlot = -1;
+    SaveRowView rows[3];
+
+private:
+    void MakeSide();
+    void OpenBox(const char* text, i32 x);
+    void CloseBox();
+    void SetIds(bool enabled);
+    i32 RowAt(i32 x, i32 y) const;
+    void ClickRow(i32 row);
+    void ClickBox();
+    void RunKeys();
+    void RunHover();
+    void Leave(i32 code, int sound);
+
+    cGrpFont fonts_[5];  // 12, 13, 15, 16, 20
+    cActPic* pageUpPics_[3] = {};
+    cActPic* pageDownPics_[3] = {};
+    cActPic* rowPics_[2] = {};
+    cControl* pageUp_ = nullptr;
+    cControl* pageDown_ = nullptr;
+    cControl* background_ = nullptr;
+    cControl* list_ = nullptr;
+    cControl* tabs_[4] = {};
+    cAskBox box_;
+    char playTime_[32] = {};
+    i32 money_ = 0;
+};
+
+class cQuickSaveFrame {
+public:
+    cQuickSaveFrame() = default;
+    cQuickSaveFrame(const cQuickSaveFrame&) = delete;
+    cQuickSaveFrame& operator=(const cQuickSaveFrame&) = delete;
+
+    void Open();
+    void Run();
+    void Close();
+    void ReadHeader();
+
+    i32 result = 0;
+    u32 boxOpen = 0;
+    i32 focus = -1;
+    i32 boxMode = 0;  // 0 load, 1 save
+    SaveRowView boxes[2];
+
+private:
+    void OpenBox(const char* text, i32 x);
+    void CloseBox();
+    void ClickBoxes();
+    void ClickAsk();
+
+    cGrpFont fonts_[5];
+    cControl* background_ = nullptr;
+    cControl* tabs_[4] = {};
+    cAskBox box_;
+    char playTime_[32] = {};
+};
+
+class cQuickNoticeFrame {
+public:
+    cQuickNoticeFrame() = default;
+    ~cQuickNoticeFrame();
+    cQuickNoticeFrame(const cQuickNoticeFrame&) = delete;
+    cQuickNoticeFrame& operator=(const cQuickNoticeFrame&) = delete;
+
+    void Open();
+    void Run();
+    void Close();
+    // The title hands over its last frame (from the debug allocator).
+    void TakeScreenCopy(u16* pixels);
+
+    i32 screen = 28;
+    u32 startTime = 0;
+    u32 found = 0;  // a loadable quick save was found
+    const char* text = nullptr;
+
+private:
+    u16* copy_ = nullptr;
+    cGrpFont font_;
+};
+
+class cZoomFrame {
+public:
+    cZoomFrame() = default;
+    ~cZoomFrame();
+    cZoomFrame(const cZoomFrame&) = delete;
+    cZoomFrame& operator=(const cZoomFrame&) = delete;
+
+    void Open();
+    void Run();
+    void Close();
+    // The canvas now becomes the picture before (0) or after (1) the load.
+    void TakeCanvas(int which);
+
+    u16* before = nullptr;
+    u16* after = nullptr;
+    i32 x = 0, y = 0;
+    u32 startTime = 0;
+    cControl* afterCtl = nullptr;
+};
+
+// Map mode's F9 and F10: sound 265 and the notice screens 28 and 29.
+void QuickSaveKey();
+void QuickLoadKey();
+// Draws every registered control onto the canvas (what a screen shows now).
+void DrawControlsToCanvas();

@@ -1,0 +1,91 @@
+// The quest log through the real tick: paging with 0, 8 and 9 quests, names, ways out.
+#include <cstring>
+
+#include "story/PartyCommands.h"
+#include "ui/Control.h"
+#include "ui/QuestFrame.h"
+#include "ui/Screens.h"
+#include "ui/SysScreenSupport.h"
+
+namespace {
+
+struct QuestLogTest : SysScreenTest {
+    void OpenLog(int quests) {
+        gQuestList.clear();
+        for (int i = 0; i < quests; ++i) gQuestList.push_back(static_cast<u32>(i + 1));
+        Open(10);
+        ASSERT_NE(gQuestFrame, nullptr);
+    }
+    int ShownRows() {
+        int n = 0;
+        for (cControl* r : gQuestFrame->rows) n += r->shown ? 1 : 0;
+        return n;
+    }
+};
+
+TEST(QuestNames, CutNeverSplitsABig5Character) {
+    char a[8] = {'a', '\xA4', '\x40', '\xA4', 0};
+    CutBig5Tail(a);
+    EXPECT_STREQ(a, "a\xA4\x40");
+    char b[8] = {'\xA4', '\x40', 'z', 0};
+    CutBig5Tail(b);
+    EXPECT_STREQ(b, "\xA4\x40z");
+}
+
+TEST_F(QuestLogTest, EmptyListShowsNoRowsAndBothPagesDisabled) {
+    OpenLog(0);
+    EXPECT_EQ(ShownRows(), 0);
+    EXPECT_EQ(gQuestFrame->pageUp->id, 0);
+    EXPECT_EQ(gQuestFrame->pageDown->id, 0);
+}
+
+TEST_F(QuestLogTest, EightQuestsFillOnePage) {
+    OpenLog(8);
+    EXPECT_EQ(ShownRows(), 8);
+    EXPECT_EQ(gQuestFrame->pageDown->id, 0);
+}
+
+TEST_F(QuestLogTest, NinthQuestEnablesPageDownAndItsPageShowsOneRow) {
+    OpenLog(9);
+    ASSERT_EQ(gQuestFrame->pageDown->id, kQuestPageDownId);
+    ClickAt(360, 435);
+    EXPECT_EQ(gQuestFrame->first, 8);
+    EXPECT_EQ(ShownRows(), 1);
+    EXPECT_EQ(gQuestFrame->rowIndex[0], 8);
+    EXPECT_EQ(gQuestFrame->pageDown->id, 0);
+    EXPECT_EQ(gQuestFrame->pageUp->id, kQuestPageUpId);
+    ClickAt(230, 435);
+    EXPECT_EQ(gQuestFrame->first, 0);
+    EXPECT_EQ(ShownRows(), 8);
+}
+
+TEST_F(QuestLogTest, IdBeyondTheNameTableShowsAnEmptyName) {
+    gQuestList.clear();
+    gQuestList.push_back(999999);
+    Open(10);
+    EXPECT_EQ(gQuestFrame->rowIndex[0], 0);
+    EXPECT_STREQ(gQuestFrame->names[0], "");
+}
+
+TEST_F(QuestLogTest, ListTabsKeysAndCancelLeadOn) {
+    OpenLog(1);
+    ClickAt(560, 100 + 40 * 4);  // this screen: nothing
+    EXPECT_EQ(gFramePhase, 1u);
+    ClickAt(560, 100 + 40 * 2);  // formation
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 11);
+    gFrameId = 0;
+    h.RunFrames(2);
+    OpenLog(1);
+    ClickAt(TabPointX(3), kTabPointY);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 13);
+    gFrameId = 0;
+    h.RunFrames(1);
+    OpenLog(1);
+    RightClick();
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 13);
+}
+
+}  // namespace

@@ -1,0 +1,385 @@
+// The save file: its bytes from the layout table, round trips, the loaders
+// into the running game, and bad files that must change nothing.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "engine/ByteIo.h"
+#include "engine/Lzo.h"
+#include "engine/MemDbg.h"
+#include "game/City.h"
+#include "game/Main.h"
+#include "game/RoleTable.h"
+#include "game/Session.h"
+#include "game/pending/SceneStandIn.h"
+#include "platform/TextCodec.h"
+#include "story/PartyCommands.h"
+#include "story/Talk.h"
+#include "support/Harness.h"
+#include "ui/SaveFile.h"
+#include "ui/ScreenState.h"
+
+namespace {
+
+struct SaveFileTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        h.RunFrames(2);
+        NewGameData();
+        gFrameId = 0;
+        gFramePhase = 0;
+        ASSERT_GT(gItemCount, 0);
+        ASSERT_GT(gRoleRecordCount, 0);
+    }
+    // A game state that differs from the new game in every item.
+    void MakeKnownState() {
+        gScriptVars[0] = 12345678;
+        gScriptVars[200] = 77;
+        gGameTime = 3 * 3600 + 25 * 60 + 9;
+        for (i32& r : gParty) r = -1;
+        gParty[0] = 0;
+        gParty[1] = 1;
+        gParty[2] = 4;
+        gRoleStats[0].level = 11;
+        gRoleStats[1].level = 22;
+        gRoleStats[4].level = 44;
+        SetGameFlag(324);
+        SetGameFlag(77);
+        gFormation[0] = 2;
+        gOwnedItems[0] = 9;
+        if (gMonsterCount > 0) gOwnedMonsters[gMonsterCount - 1] = 3;
+        gOwnedEquipage[5].id = 17;
+        gLearnedSkills[3][7] = 1;
+        gGodForms[2].level = 5;
+        gSaveReserved[100] = 0x5A;
+        gQuakePeriod = 6;
+        gQuakeCountdown = 0xFFFF;  // -1 as the file's signed u16
+        gQuakeTable[3] = 9;
+        gQuestList = {4, 9, 2};
+        gScriptRecordA = new ScriptRecord;
+        gScriptRecordA->words[0] = 0x0101;
+        gScriptRecordA->words[12] = 0xBEEF;
+        gMapMusic.override1 = 55;
+        // A role of another map: map entry and the live roles leave its record alone.
+        for (i32 i = 0; i < gRoleRecordCount; ++i)
+            if (RecordWord(i, 0) != gMapId) otherRow = i;
+        SetRecordWord(otherRow, 7, 0x1234);
+    }
+    i32 otherRow = 0;
+    std::vector<u8> Bytes() {
+        SaveImage img;
+        BuildSaveImage(&img, nullptr);
+        return SaveImageBytes(img);
+    }
+};
+
+// Reads one LZO block at off; returns its raw bytes and moves off past it.
+std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
+    u32 packed = LoadU32(&f[*off]);
+    u32 raw = LoadU32(&f[*off + 4]);
+    std::vector<u8> out(raw + 1);
+    EXPECT_EQ(
+        LzoUnpackExact(&f[*off + 8], static_cast<i32>(packed), out.data(), static_cast<i32>(raw)),
+        kLzoOk);
+    out.resize(raw);
+    *off += 8 + packed;
+    return out;
+}
+
+TEST(SaveTexts, DatesOnTheTwelveHourClock) {
+    char d[kSaveDateBytes];
+    FormatSaveDate(2024, 3, 7, 0, 5, d);
+    EXPECT_EQ(std::string(d, 19), "2024/03/07 AM 12:05");
+    FormatSaveDate(2024, 3, 7, 12, 0, d);
+    EXPECT_EQ(std::string(d, 19), "2024/03/07 PM 12:00");
+    FormatSaveDate(2024, 12, 31, 23, 59, d);
+    EXPECT_EQ(std::string(d, 19), "2024/12/31 PM 11:59");
+    FormatSaveDate(2024, 1, 2, 11, 30, d);
+    EXPECT_EQ(std::string(d, 19), "2024/01/02 AM 11:30");
+}
+
+TEST(SaveTexts, MoneyAndPlayTimeKeepTheirWidths) {
+    char m[kSaveMoneyBytes];
+    FormatSaveMoney(12345678, m);
+    EXPECT_EQ(std::string(m, 13), std::string(B5("金錢：")) + "1234567");
+    FormatSaveMoney(42, m);
+    EXPECT_EQ(std::string(m, 13), std::string(B5("金錢：")) + "     42");
+    char t[kSaveTimeBytes];
+    FormatSavePlayTime(61 * 3600 + 2 * 60 + 3, t);  // hours wrap at 60
+    EXPECT_EQ(std::string(t, 20),
+              std::string(B5("遊戲時間：")) + "01" + B5("：") + "02" + B5("：") + "03");
+}
+
+TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
+    MakeKnownState();
+    std::vector<u8> f = Bytes();
+    ASSERT_GT(f.size(), static_cast<size_t>(kSaveHeaderBytes));
+    // Item 3 at 38,419: the map's name.
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38419])), std::string(gMap.name));
+    // Item 4 at 38,451: roles 0 and 1 swapped under flag 324, values unswapped.
+    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38451])), 1);
+    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38455])), 11);
+    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38459])), 0);
+    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38463])), 22);
+    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38467])), 4);
+    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38471])), 44);
+    for (int i = 3; i < 8; ++i) {
+        EXPECT_EQ(static_cast<i32>(LoadU32(&f[38451 + 8 * i])), -1);
+        EXPECT_EQ(static_cast<i32>(LoadU32(&f[38455 + 8 * i])), -1);
+    }
+    // Items 5 and 6.
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38515]), 13),
+              std::string(B5("金錢：")) + "1234567");
+    EXPECT_EQ(std::memcmp(&f[38528], B5("遊戲時間："), 10), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38538]), 2), "03");
+    // Item 7: 500 bytes of flags with flag 324 set.
+    size_t off = 38548;
+    std::vector<u8> flags = UnpackAt(f, &off);
+    ASSERT_EQ(flags.size(), 500u);
+    EXPECT_EQ(std::memcmp(flags.data(), gGameFlags, 500), 0);
+    // Item 8: the role records, 26 bytes a row.
+    std::vector<u8> roles = UnpackAt(f, &off);
+    EXPECT_EQ(roles.size(), static_cast<size_t>(gRoleRecordCount) * 26);
+    EXPECT_EQ(LoadU16(&roles[otherRow * 26 + 14]), 0x1234);
+    // Item 9.
+    EXPECT_EQ(LoadU32(&f[off]), gPlayerId);
+    EXPECT_EQ(LoadU32(&f[off + 4]), gMapId);
+    off += 28;
+    // Item 10: time, variables, music rows, end mark.
+    std::vector<u8> vars = UnpackAt(f, &off);
+    ASSERT_GE(vars.size(), 1030u);
+    EXPECT_EQ((vars.size() - 1030) % 8, 0u);
+    EXPECT_EQ(LoadU32(&vars[0]), gGameTime);
+    EXPECT_EQ(LoadU32(&vars[4]), 12345678u);
+    EXPECT_EQ(LoadU32(&vars[4 + 4 * 200]), 77u);
+    EXPECT_EQ(LoadU16(&vars[vars.size() - 2]), 0);
+    // Items 11, 12, 13.
+    EXPECT_EQ(f[off + 100], 0x5A);
+    off += 384;
+    EXPECT_EQ(LoadU16(&f[off]), 6);
+    EXPECT_EQ(LoadU16(&f[off + 2]), 0xFFFF);
+    EXPECT_EQ(f[off + 4 + 3], 9);
+    off += 132;
+    std::vector<u8> recs = UnpackAt(f, &off);
+    ASSERT_EQ(recs.size(), 104u);
+    EXPECT_EQ(LoadU16(&recs[0]), 0x0101);
+    EXPECT_EQ(LoadU16(&recs[24]), 0xBEEF);
+    EXPECT_EQ(recs[52], 0);  // record B absent: zeros
+    // Item 14 and what follows: the file ends after item 22.
+    EXPECT_EQ(LoadU32(&f[off]), 3u);
+    EXPECT_EQ(LoadU32(&f[off + 12]), 2u);
+    off += 16;
+    EXPECT_EQ(LoadU32(&f[off]), 9u);  // first owned item
+    size_t rest =
+        4 * gItemCount + 32 + 8 * 412 + 4 * gMonsterCount + 256 * 232 + 1440 + 20 * 492 + 24;
+    EXPECT_EQ(f.size(), off + rest);
+    EXPECT_EQ(static_cast<i32>(LoadU32(&f[off + 4 * gItemCount])), 2);  // formation[0]
+    EXPECT_EQ(LoadU32(&f[f.size() - 24 + 16]), 55u);                    // music override1
+}
+
+TEST_F(SaveFileTest, EveryItemSurvivesARoundTrip) {
+    MakeKnownState();
+    SaveImage a;
+    BuildSaveImage(&a, nullptr);
+    std::vector<u8> f = SaveImageBytes(a);
+    SaveImage b;
+    std::string why;
+    ASSERT_TRUE(ParseSaveImage(f.data(), f.size(), &b, &why)) << why;
+    EXPECT_EQ(SaveImageBytes(b), f);
+    EXPECT_EQ(b.quests, (std::vector<u32>{4, 9, 2}));
+    EXPECT_EQ(b.header.partyRole[0], 1);
+    EXPECT_EQ(b.godForms[2].level, 5);
+    EXPECT_EQ(b.equipage[5].id, 17);
+    EXPECT_EQ(b.musicState.override1, 55u);
+}
+
+TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
+    MakeKnownState();
+    ASSERT_EQ(QuickSave(), 1);
+    std::vector<u8> saved = ReadHostFile(h.Path("Save/Quick.sav"));
+    ASSERT_FALSE(saved.empty());
+    // Change the state in every area.
+    gScriptVars[0] = 1;
+    gGameTime = 5;
+    gParty[2] = 6;
+    ClearGameFlag(77);
+    gOwnedItems[0] = 0;
+    gOwnedEquipage[5].id = -1;
+    gQuestList.clear();
+    gSaveReserved[100] = 0;
+    delete gScriptRecordA;
+    gScriptRecordA = nullptr;
+    ASSERT_EQ(LoadGameFromQuick(), 1);
+    EXPECT_EQ(gScriptVars[0], 12345678u);
+    EXPECT_EQ(gGameTime, 3u * 3600 + 25 * 60 + 9);
+    // Read back as 0 and 1: the swap of flag 324 is undone.
+    EXPECT_EQ(gParty[0], 0);
+    EXPECT_EQ(gParty[1], 1);
+    EXPECT_EQ(gParty[2], 4);
+    EXPECT_EQ(GetGameFlag(77), 1);
+    EXPECT_EQ(GetGameFlag(10), 1);
+    EXPECT_EQ(gOwnedItems[0], 9);
+    EXPECT_EQ(gOwnedEquipage[5].id, 17);
+    EXPECT_EQ(gQuestList, (std::deque<u32>{4, 9, 2}));
+    EXPECT_EQ(gSaveReserved[100], 0x5A);
+    ASSERT_NE(gScriptRecordA, nullptr);
+    EXPECT_EQ(gScriptRecordA->words[12], 0xBEEF);
+    EXPECT_EQ(gScriptRecordB, nullptr);
+    EXPECT_EQ(static_cast<i32>(gQuakeCountdown), -1);
+    EXPECT_EQ(gTalkContext.owner, kTalkFree);
+    EXPECT_EQ(RecordWord(otherRow, 7), 0x1234);
+    // A second save of the loaded game holds the same owned state.
+    SaveImage a, b;
+    ASSERT_TRUE(ParseSaveImage(saved.data(), saved.size(), &a, nullptr));
+    BuildSaveImage(&b, nullptr);
+    EXPECT_EQ(std::memcmp(a.header.partyRole, b.header.partyRole, 32), 0);
+    EXPECT_EQ(std::memcmp(a.header.money, b.header.money, 13), 0);
+    EXPECT_EQ(std::memcmp(a.scriptVars, b.scriptVars, sizeof(a.scriptVars)), 0);
+    EXPECT_EQ(a.ownedItems, b.ownedItems);
+    EXPECT_EQ(a.ownedMonsters, b.ownedMonsters);
+    EXPECT_EQ(std::memcmp(a.formation, b.formation, 32), 0);
+    EXPECT_EQ(std::memcmp(a.learned, b.learned, sizeof(a.learned)), 0);
+    EXPECT_EQ(a.playerId, b.playerId);
+    EXPECT_EQ(a.mapId, b.mapId);
+    EXPECT_EQ(a.cellX, b.cellX);
+    EXPECT_EQ(a.cellY, b.cellY);
+}
+
+TEST_F(SaveFileTest, ARoleRowMissingFromTheTableIsSkipped) {
+    SaveImage img;
+    BuildSaveImage(&img, nullptr);
+    std::vector<u8> row(26, 0);
+    StoreU16(&row[2], 0xFFF7);  // no such role
+    img.roleRows.insert(img.roleRows.end(), row.begin(), row.end());
+    std::vector<u8> f = SaveImageBytes(img);
+    WriteHostFile(h.Path("Save/Quick.sav"), f);
+    EXPECT_EQ(LoadGameFromQuick(), 1);
+    EXPECT_EQ(FindRecord(0xFFF7), -1);
+}
+
+TEST_F(SaveFileTest, SlotFileNamesAndValidity) {
+    EXPECT_EQ(SlotPath(0).substr(SlotPath(0).size() - 13), "Save\\MH01.sav");
+    EXPECT_EQ(SlotPath(98).substr(SlotPath(98).size() - 13), "Save\\MH99.sav");
+    EXPECT_EQ(IsSlotUsed(2), 0);
+    ASSERT_EQ(SaveToSlotFile(2), 1);
+    EXPECT_EQ(IsSlotUsed(2), 1);
+    EXPECT_EQ(IsSlotUsed(99), 0);
+    EXPECT_EQ(IsSlotUsed(-1), 0);
+    // A well-formed save far below the old 136,000-byte test still counts.
+    EXPECT_LT(ReadHostFile(h.Path("Save/MH03.sav")).size(), 200000u);
+}
+
+// ---- bad input: nothing of the running game changes ----
+
+struct Snapshot {
+    std::vector<u8> bytes;
+    static Snapshot Take() {
+        SaveImage img;
+        BuildSaveImage(&img, nullptr);
+        img.header = SaveHeader{};  // the date moves with the clock
+        return {SaveImageBytes(img)};
+    }
+};
+
+struct BadSaveTest : SaveFileTest {
+    std::vector<u8> good;
+    void SetUp() override {
+        SaveFileTest::SetUp();
+        MakeKnownState();
+        good = Bytes();
+        gScriptVars[0] = 31;  // the running game differs from the file
+    }
+    void ExpectRefused(const std::vector<u8>& f, const char* what) {
+        SaveImage img;
+        EXPECT_FALSE(ParseSaveImage(f.data(), f.size(), &img, nullptr)) << what;
+        WriteHostFile(h.Path("Save/Quick.sav"), f);
+        Snapshot before = Snapshot::Take();
+        EXPECT_EQ(LoadGameFromQuick(), 0) << what;
+        EXPECT_EQ(Snapshot::Take().bytes, before.bytes) << what;
+        EXPECT_EQ(gScriptVars[0], 31u);
+    }
+    // Offsets of the item boundaries of `good`.
+    std::vector<size_t> Boundaries() {
+        std::vector<size_t> b = {0, 19, 38419, 38451, 38515, 38528, 38548};
+        size_t off = 38548;
+        auto block = [&] {
+            off += 8 + LoadU32(&good[off]);
+            b.push_back(off);
+        };
+        block();
+        block();
+        off += 28;
+        b.push_back(off);
+        block();
+        off += 384;
+        b.push_back(off);
+        off += 132;
+        b.push_back(off);
+        block();
+        off += 4 + 4 * LoadU32(&good[off]);
+        b.push_back(off);
+        size_t sizes[] = {4u * gItemCount, 32,   8 * 412, 4u * gMonsterCount,
+                          256 * 232,       1440, 20 * 492};
+        for (size_t s : sizes) b.push_back(off += s);
+        EXPECT_EQ(off + 24, good.size());
+        return b;
+    }
+};
+
+TEST_F(BadSaveTest, TruncatedAtEveryItemBoundary) {
+    for (size_t cut : Boundaries()) {
+        std::vector<u8> f(good.begin(), good.begin() + static_cast<long>(cut));
+        ExpectRefused(f, ("cut at " + std::to_string(cut)).c_str());
+    }
+    std::vector<u8> f(good.begin(), good.end() - 1);
+    ExpectRefused(f, "one byte short");
+    f = good;
+    f.push_back(0);
+    ExpectRefused(f, "one byte more");
+}
+
+TEST_F(BadSaveTest, ZeroByteQuickSave) {
+    ExpectRefused({}, "empty");
+    EXPECT_EQ(IsQuickSaveValid(), 0);
+}
+
+TEST_F(BadSaveTest, LzoBlocksWithWrongSizesOrCorruptData) {
+    std::vector<u8> f = good;
+    StoreU32(&f[38548 + 4], 499);  // flags block not 500 bytes
+    ExpectRefused(f, "raw 499");
+    f = good;
+    StoreU32(&f[38548 + 4], 501);
+    ExpectRefused(f, "raw 501");
+    f = good;
+    StoreU32(&f[38548], 0x7FFFFFFF);  // packed size beyond the file
+    ExpectRefused(f, "packed too large");
+    f = good;
+    for (size_t i = 38548 + 8; i < 38548 + 8 + LoadU32(&good[38548]); ++i) f[i] = 0xEE;
+    ExpectRefused(f, "corrupt flag block");
+    f = good;
+    size_t roles = 38548 + 8 + LoadU32(&good[38548]);
+    StoreU32(&f[roles + 4], LoadU32(&good[roles + 4]) + 1);  // not a multiple of 26
+    ExpectRefused(f, "role rows of 27");
+}
+
+TEST_F(BadSaveTest, HugeQuestCountAndBadPartyEntries) {
+    std::vector<size_t> b = Boundaries();
+    size_t quests = b[13];  // item 14
+    std::vector<u8> f = good;
+    StoreU32(&f[quests], 0xFFFFFFFFu);
+    ExpectRefused(f, "quest count 0xFFFFFFFF");
+    for (i32 bad : {8, -2}) {
+        f = good;
+        StoreU32(&f[38451 + 8 * 3], static_cast<u32>(bad));
+        ExpectRefused(f, "party index");
+        f = good;
+        StoreU32(&f[b[15] + 4], static_cast<u32>(bad));  // formation[1]
+        ExpectRefused(f, "formation entry");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+// The settings screen through the real tick: sliders, rebinding, reset, every
+// way out writing the options file, and the map key table.
+#include <filesystem>
+
+#include "game/Options.h"
+#include "game/Settings.h"
+#include "platform/TextCodec.h"
+#include "ui/Screens.h"
+#include "sound/Music.h"
+#include "ui/SettingsFrame.h"
+#include "ui/SystemMenu.h"
+#include "ui/SysScreenSupport.h"
+
+namespace {
+
+struct SettingsTest : SysScreenTest {
+    void OpenSettings() {
+        Open(12);
+        ASSERT_NE(gSettingsFrame, nullptr);
+    }
+    // Clicks the key row of key k, waits out the capture delay, then holds code.
+    void Rebind(int k, u8 code) {
+        ClickAt(k % 2 ? 300 : 100, 265 + 25 * (k / 2));
+        ASSERT_EQ(gSettingsFrame->capturing, 1);
+        h.RunFrames(12);  // past 400 ms
+        PlatformSetKey(code, true);
+        h.RunFrames(1);
+        PlatformSetKey(code, false);
+        h.RunFrames(16);  // past the cooldown
+    }
+    std::string OptionFile() { return h.Path("game/Save/Option.sav"); }
+};
+
+TEST(SettingsSlider, ClickFormulaIsMonotonicAndReachesBothEnds) {
+    EXPECT_EQ(SliderValueAt(136), 0);
+    EXPECT_EQ(SliderValueAt(326), 11);
+    EXPECT_EQ(SliderValueAt(100), 0);
+    i32 last = 0;
+    for (i32 x = 136; x <= 326; ++x) {
+        i32 v = SliderValueAt(x);
+        EXPECT_GE(v, last) << x;
+        EXPECT_LE(v, 11);
+        last = v;
+    }
+}
+
+TEST(SettingsKeyNames, NamesByScanCode) {
+    EXPECT_STREQ(KeyName(0), B5("請按一個鍵"));
+    EXPECT_STREQ(KeyName(0x1E), "A");
+    EXPECT_STREQ(KeyName(0xC8), "Arrow Up");
+    EXPECT_STREQ(KeyName(0x9C), "Numpad Enter");
+    EXPECT_STREQ(KeyName(0x54), "??");
+    EXPECT_STREQ(KeyName(0xDE), "??");
+    EXPECT_STREQ(KeyName(0x12345), "??");
+}
+
+TEST_F(SettingsTest, SliderEndsGiveZeroAndEleven) {
+    OpenSettings();
+    ClickAt(136, 90);  // music
+    h.RunFrames(1);
+    EXPECT_EQ(gSettingsFrame->music, 0);
+    ClickAt(326, 90);
+    h.RunFrames(1);
+    EXPECT_EQ(gSettingsFrame->music, 11);
+    ClickAt(136, 115);  // effects: the global itself
+    EXPECT_EQ(gSfxVolume, 0u);
+    // The right arrow at 11 stays at 11.
+    ClickAt(335, 90);
+    h.RunFrames(1);
+    EXPECT_EQ(gSettingsFrame->music, 11);
+    EXPECT_EQ(gMusicVolume, 6u) << "held in the screen until it closes";
+}
+
+TEST_F(SettingsTest, RebindingClearsADuplicateAndRefusesFKeys) {
+    OpenSettings();
+    ASSERT_EQ(gSettingsFrame->keys[kKeyAutoAttack], 0x1Eu);
+    Rebind(0, 0x1E);  // "A" onto up
+    EXPECT_EQ(gSettingsFrame->keys[kKeyUp], 0x1Eu);
+    EXPECT_EQ(gSettingsFrame->keys[kKeyAutoAttack], 0u);
+    EXPECT_EQ(gSettingsFrame->capturing, 0);
+    // An F-key is no binding: the capture waits on.
+    ClickAt(300, 265);  // key 1, down
+    h.RunFrames(12);
+    PlatformSetKey(0x3B, true);  // F1
+    h.RunFrames(2);
+    PlatformSetKey(0x3B, false);
+    PlatformSetKey(0x58, true);  // F12
+    h.RunFrames(2);
+    PlatformSetKey(0x58, false);
+    EXPECT_EQ(gSettingsFrame->capturing, 1);
+    EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0xD0u);
+    EXPECT_EQ(gFrameId, kScreenBit | 12);
+    PlatformSetKey(0x30, true);  // B
+    h.RunFrames(1);
+    PlatformSetKey(0x30, false);
+    EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0x30u);
+    h.RunFrames(16);
+    // OK applies: the bindings and the map-mode table follow.
+    ClickAt(230, 435);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 13);
+    EXPECT_EQ(gKeyBindings[kKeyUp], 0x1Eu);
+    EXPECT_EQ(gMapKeyCodes[4], 0x1Eu);
+    EXPECT_EQ(gMapKeyCodes[6], 0x30u);
+}
+
+TEST_F(SettingsTest, CancelStillWritesTheOptionsFile) {
+    std::filesystem::remove(OptionFile());
+    OpenSettings();
+    ClickAt(326, 165);  // text speed 11
+    RightClick();
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 13);
+    EXPECT_EQ(gTextSpeed, 11u);
+    ASSERT_TRUE(std::filesystem::exists(OptionFile()));
+    EXPECT_EQ(std::filesystem::file_size(OptionFile()), 88u);
+}
+
+TEST_F(SettingsTest, ResetRestoresKeysZeroToTenOnly) {
+    gKeyBindings[kKeyFlee] = 0x2E;
+    gSmartMouse = 1;
+    OpenSettings();
+    Rebind(3, 0x20);  // right := D
+    gSettingsFrame->smartMouse = 0;
+    ClickAt(360, 435);  // reset
+    h.RunFrames(1);
+    EXPECT_EQ(gKeyBindings[kKeyRight], 0xCDu);
+    EXPECT_EQ(gKeyBindings[kKeyFlee], 0x2Eu);
+    EXPECT_EQ(gMusicVolume, 6u);
+    EXPECT_EQ(gCdVolume, 2u);
+    EXPECT_EQ(gSwapSpace, 60u);
+    EXPECT_EQ(gSmartMouse, 0u) << "the screen's own choice is applied, not reset";
+    EXPECT_EQ(gMapKeyCodes[5], 0xCDu);
+}
+
+TEST_F(SettingsTest, ListTabsAndFKeysLeadOn) {
+    OpenSettings();
+    ClickAt(560, 100 + 40 * 4);  // quest log
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 10);
+    gFrameId = 0;
+    h.RunFrames(1);
+    OpenSettings();
+    ClickAt(560, 100 + 40 * 3);  // this screen: nothing
+    EXPECT_EQ(gFramePhase, 1u);
+    ClickAt(TabPointX(0), kTabPointY);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 2);
+    gFrameId = 0;
+    h.RunFrames(1);
+    OpenSettings();
+    Tap(kScanF2);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 23);
+}
+
+TEST_F(SettingsTest, FromTheTitleCancelGoesBackToTheTitle) {
+    Open(27);
+    EXPECT_EQ(gSettingsFrame->screen, 27u);
+    Tap(kScanEsc);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+}
+
+TEST_F(SettingsTest, CacheSizesAndSwitches) {
+    gRealTimeBattle = 0;
+    OpenSettings();
+    ClickAt(360, 190);
+    ClickAt(160, 215);
+    EXPECT_EQ(gSettingsFrame->swap, 80);
+    EXPECT_EQ(gSettingsFrame->realTime, 1);
+    gSettingsFrame->focus = 4;
+    Tap(kScanRight);  // 80 wraps to 45
+    EXPECT_EQ(gSettingsFrame->swap, 45);
+    Tap(kScanEsc);
+    h.RunFrames(1);
+    EXPECT_EQ(gSwapSpace, 45u);
+    EXPECT_EQ(gRealTimeBattle, 1u);
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// A fixture for the system screens: the sample game started, the opening video
+// stopped, a new game in map mode; helpers to open a screen and to click and tap.
+#pragma once
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "engine/DInput.h"
+#include "game/Main.h"
+#include "game/Settings.h"
+#include "mhdata/SampleGame.h"
+#include "platform/Input.h"
+#include "support/Harness.h"
+#include "ui/MainMenu.h"
+#include "ui/ScreenState.h"
+#include "ui/UiInput.h"
+
+struct SysScreenTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
+        ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
+        gBasePath[0] = 0;  // the game takes the folder it runs in
+        h.StartGame();
+        h.RunFrames(1);
+        h.PostKeyUp(VK_ESCAPE);  // the first title of a run plays the opening video
+        h.RunFrames(2);
+        ClickAt(TitleButtonX(0), kTitleButtonY);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, 0u);
+    }
+    // Opens screen n from map mode and runs its open and one run.
+    void Open(u32 n) {
+        gFrameId = kScreenBit | n;
+        gFramePhase = 0;
+        h.RunFrames(2);
+        ASSERT_EQ(gFramePhase, 1u);
+    }
+    void MoveTo(i32 x, i32 y) {
+        gDInput.SetMousePos(x, y);
+        h.RunFrames(1);
+    }
+    void ClickAt(i32 x, i32 y) {
+        MoveTo(x, y);
+        PlatformSetMouseButtons(true, false);
+        h.RunFrames(1);
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(2);  // the release makes the click; the next run reads it
+    }
+    void RightClick() {
+        PlatformSetMouseButtons(false, true);
+        h.RunFrames(1);
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(2);
+    }
+    void Tap(u8 code) {
+        PlatformSetKey(code, true);
+        h.RunFrames(1);
+        PlatformSetKey(code, false);
+        h.RunFrames(1);
+    }
+    // Runs until the screen has closed (phase back to 0 after a close).
+    u32 FinishClose() {
+        h.RunFrames(2);
+        return gFrameId;
+    }
+};
+
+constexpr u8 kScanUp = 200, kScanDown = 208, kScanLeft = 203, kScanRight = 205;
+constexpr u8 kScanPgUp = 201, kScanPgDn = 209, kScanEnter = 28, kScanEsc = 1, kScanTab = 15;
