@@ -10,12 +10,15 @@
 
 #include "battle/Battle.h"
 #include "engine/ByteIo.h"
+#include "engine/Water.h"
 #include "game/Settings.h"
 #include "game/pending/SceneStandIn.h"
 #include "platform/Backend.h"
 #include "story/CommandHandlers.h"
 #include "story/Dialog.h"
 #include "story/PartyCommands.h"
+#include "story/PicShow.h"
+#include "story/ScriptScene.h"
 #include "story/Talk.h"
 #include "story/TalkCommands.h"
 #include "ui/ScreenState.h"
@@ -109,5 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetDialogs();
     ResetTalk();
     ResetStoryCommands();
+    ResetScriptScene();
+    ResetPicShow();
+    DeleteWaterList();
     return 0;
 }
