@@ -54,6 +54,9 @@ struct RoleSlot {
     u16 objectNo = 0;
     u16 attr1 = 0, attr2 = 0;  // placement attributes of map objects
     ActPlayer* act = nullptr;
+    u16 nameColor = 0;             // colour of the speech text
+    char* nameText = nullptr;      // speech text over the role (debug allocator), or null
+    ActPlayer* secondAct = nullptr;  // an attached global animation slot, not owned
 };
 
 // A route record (a free one is all bytes 0xFF).

@@ -3,16 +3,12 @@
 #include "game/Pending.h"
 
 void TriggerStory() {}
-void KeyCole() {}
-void UpdateKeyStates() {}
 void TalkStep() {}
-void UpdateRoles() {}
-void UpdateMapScene() {}
 void SetMapCursorAction(int) {}
 // The least a battle start does: mark the battle as running.
 void EnterBattle() { gBattleActive = 1; }
 void ReturnFromBattle(int) {}
 void RunInterface(u32) {}
 void RunDevTool() {}
-bool TalkRunning() { return false; }
+bool TalkRunning() { return gLastTalkStart.owner != 0xFFFF; }
 void SetDialogTextSize() {}
