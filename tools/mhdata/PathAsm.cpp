@@ -243,6 +243,11 @@ bool AssemblePath(const std::string& source, std::vector<u8>* out, std::string* 
             a.w.PatchU32(kPathTableAt + 4 * id, a.Here());
             continue;
         }
+        if (head == "word") {
+            for (const Token& t : tokens)
+                if (!a.Word(t, line)) return false;
+            continue;
+        }
         int op = FindOp(head);
         if (op < 0) return Fail(error, line, "unknown opcode: " + head);
         if (!a.Op(op, tokens, line)) return false;
@@ -387,10 +392,19 @@ bool DisassemblePath(const std::vector<u8>& file, std::string* out, std::string*
             Decoded d;
             u32 next;
             if (!DecodeOne(file, at, end, &d, &next)) {
+                // What decodes to no opcode is kept as raw words.
                 d.at = at;
-                d.text = "# " + std::to_string(end - at) + " bytes that decode to no opcode";
+                d.text = "word " + std::to_string(LoadU16(file.data() + at));
+                d.targets.clear();
+                if (at + 2 > end) {
+                    d.text = "# an odd byte left over";
+                    code.push_back(d);
+                    break;
+                }
+                covered.insert(at);
                 code.push_back(d);
-                break;
+                at += 2;
+                continue;
             }
             covered.insert(at);
             code.push_back(d);

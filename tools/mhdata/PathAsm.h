@@ -11,7 +11,7 @@
 // "self" (the running role) and "player", "@name" labels (or "@0x1A" raw label
 // values), and for "say" a colour then a "..." text (turned into Big5; "\xNN" is
 // a raw byte) that is ended with "%Q" and padded to a whole word. "#" starts a
-// comment. False with a message naming the line on any fault.
+// comment; "word n..." emits raw words. False with a message naming the line on any fault.
 bool AssemblePath(const std::string& source, std::vector<u8>* out, std::string* error);
 
 // Disassembles every program of a path database into source the assembler reads

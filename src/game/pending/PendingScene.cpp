@@ -40,11 +40,19 @@ u32* CellOf(const RoleSlot& s) {
     return &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
 }
 
-void Refoot(RoleSlot& s) {
+// A role leaving its cell takes the cell it walks to at once.
+void MoveFootprint(RoleSlot& s, int dx, int dy) {
     ClearRoleFootprint(&s);
+    u16 x = s.x, y = s.y;
+    s.x = static_cast<u16>(s.x + 16 * dx);
+    s.y = static_cast<u16>(s.y + 16 * dy);
     s.cell = CellOf(s);
     MarkRoleFootprint(&s);
+    s.x = x;
+    s.y = y;
 }
+
+int Sign(int v) { return (v > 0) - (v < 0); }
 
 u8 Blocked(RoleSlot& s, u32 mask) {
     int w, h;
@@ -156,6 +164,8 @@ void UpdateMapScene() {
     RoleSlot* p = gPlayerSlot > 0 && gPlayerSlot < gMapRoleCount ? &gMapRoles[gPlayerSlot] : nullptr;
     if (p) {
         i32 step = static_cast<i32>(gWalkStep);
+        int sx = gScrollStepX + gPlayerStepX, sy = gScrollStepY + gPlayerStepY;
+        if ((sx || sy) && (p->x & 15) == 0 && (p->y & 15) == 0) MoveFootprint(*p, sx, sy);
         p->x = static_cast<u16>(p->x + (gScrollStepX + gPlayerStepX) * step);
         p->y = static_cast<u16>(p->y + (gScrollStepY + gPlayerStepY) * step);
         gMapScene.viewX += gScrollStepX * step;
@@ -163,7 +173,6 @@ void UpdateMapScene() {
         gMapScene.viewY += gScrollStepY * step;
         gMapScene.viewBottom += gScrollStepY * step;
         if ((p->x & 15) == 0 && (p->y & 15) == 0) {
-            Refoot(*p);
             gScrollStepX = gScrollStepY = gPlayerStepX = gPlayerStepY = 0;
         }
     }
@@ -171,10 +180,11 @@ void UpdateMapScene() {
         if (r.role == 0xFFFF || (r.pos & 0x8000) || r.role >= kRoleRows) continue;
         RoleSlot& s = gMapRoles[r.role];
         if (!(s.state & kRoleShown)) continue;
+        if ((r.stepX || r.stepY) && (s.x & 15) == 0 && (s.y & 15) == 0)
+            MoveFootprint(s, Sign(r.stepX), Sign(r.stepY));
         s.x = static_cast<u16>(s.x + 2 * r.stepX);
         s.y = static_cast<u16>(s.y + 2 * r.stepY);
         if ((s.x & 15) || (s.y & 15)) continue;
-        Refoot(s);
         r.pos = static_cast<u16>(((r.pos & 0x7FFF) + 1) | 0x8000);
         if (r.targetX == s.x && r.targetY == s.y && (r.state & 15) == 1 && !(r.state & 0x80))
             ClearRoleRoute(&r);
