@@ -488,3 +488,24 @@ int ReplaceFile(const char* winPath, const void* data, u32 size) {
     }
     return 1;
 }
+
+int WriteNewFile(const char* winPath, const void* data, u32 size) {
+    std::string host = HostPath(winPath);
+    std::string tmp = host + ".tmp";
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return 0;
+    const u8* p = static_cast<const u8*>(data);
+    u32 done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, p + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<u32>(n);
+    }
+    bool ok = done == size && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    // link() refuses an existing name, so a file that appeared meanwhile stays.
+    ok = ok && ::link(tmp.c_str(), host.c_str()) == 0;
+    ::unlink(tmp.c_str());
+    return ok ? 1 : 0;
+}

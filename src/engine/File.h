@@ -121,3 +121,6 @@ void OpenInNotepad(const char* path);
 // Replaces a whole file safely: the bytes go to a temporary file in the same
 // folder, are flushed, and the temporary file is renamed over the old one.
 int ReplaceFile(const char* winPath, const void* data, u32 size);
+// Writes a new file the same way, but never over an existing one: 0 when the
+// name is taken or the bytes cannot be written.
+int WriteNewFile(const char* winPath, const void* data, u32 size);

@@ -27,6 +27,7 @@
 #include "ui/ScreenState.h"
 
 u32 gMapId = 0;
+i32 gViewX = 0, gViewY = 0;
 MapScene gMapScene;
 MapMusicState gMapMusic;
 std::vector<u16> gEncounterGroups;
@@ -233,8 +234,8 @@ void CenterCameraOnPlayer() {
     if (gPlayerSlot <= 0 || gPlayerSlot >= kRoleRows) return;
     Rect16 v;
     GetViewRectAt(gMapRoles[gPlayerSlot].x - 304, gMapRoles[gPlayerSlot].y - 240, &v);
-    gMapScene.viewX = v.left;
-    gMapScene.viewY = v.top;
+    gViewX = v.left;
+    gViewY = v.top;
     gMapScene.viewRight = v.right;
     gMapScene.viewBottom = v.bottom;
 }
@@ -537,6 +538,7 @@ void ResetMapMusicState() {
 
 void ResetCity() {
     gMapId = 0;
+    gViewX = gViewY = 0;
     gMapScene = MapScene{};
     gMapMusic = MapMusicState{};
     gEncounterGroups.clear();

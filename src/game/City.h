@@ -55,7 +55,7 @@ struct MapScene {
     u32 roleFlags = 0;
     DriftItem drift[4];
     i32 scrollLeft = 0, scrollTop = 0, scrollRight = 0, scrollBottom = 0;
-    i32 viewX = 0, viewY = 0, viewRight = 640, viewBottom = 480;
+    i32 viewRight = 640, viewBottom = 480;
     i32 centreX = 320, centreY = 240;
     u32 bucketBounds[4] = {};
     u8 palette[512] = {};  // an 8-bit map's palette in the screen layout
@@ -74,6 +74,7 @@ struct Rect16 {
 };
 
 extern u32 gMapId;
+extern i32 gViewX, gViewY;  // the view origin, map pixels
 extern MapScene gMapScene;
 extern MapMusicState gMapMusic;
 extern std::vector<u16> gEncounterGroups;  // 8 words per group

@@ -127,6 +127,15 @@ void TurnAndCheck(RoleSlot& s, i32 action, i32 dir, const char* tag, const char*
         ErrorBox(B5(tag), B5(text), s.roleId, s.act->act, s.act->action, s.act->dir);
 }
 
+// Fills the talk context for a new talk with its place and the owner's state word.
+void StartTalkAt(u16 talk, u16 owner, u16 x, u16 y, u32 ownerState) {
+    gDialogInput = 0;
+    StartTalk(talk, owner);
+    gTalkContext.x = x;
+    gTalkContext.y = y;
+    gTalkContext.ownerState = ownerState;
+}
+
 // The role turns to the player, the player to the role, and the role's talk starts.
 void StartRoleTalk(int index, const char* roleTag, const char* playerTag) {
     RoleSlot& r = gMapRoles[index];
@@ -136,12 +145,11 @@ void StartRoleTalk(int index, const char* roleTag, const char* playerTag) {
     RoleFootprint(&r, &w, &h);
     int d = DirectionTo(r.x + 8 * w, r.y + 8 * h, p->x, p->y);
     if ((r.state & 0x800) && r.act) {
-        SaveRoleTurn(index, r.act->action, r.act->dir);
+        gTalkTurn = {index, r.act->action, r.act->dir};
         TurnAndCheck(r, 0, d, roleTag, kRoleErr);
     }
     TurnAndCheck(*p, 0, d ^ 1, playerTag, kPlayerErr);
-    gDialogInput = 0;
-    StartTalkFrom(r.talk, r.roleId, r.x, r.y, r.state);
+    StartTalkAt(r.talk, r.roleId, r.x, r.y, r.state);
 }
 
 // The first live role with a talk whose footprint covers cell (cx, cy).
@@ -178,8 +186,7 @@ bool Covers(int x, int y, int w, int h, int cx, int cy) {
 void StartSpotTalk(const MapEvent& ev, const RoleSlot& p) {
     int d = p.act && p.act->dir >= 0 && p.act->dir < 8 ? p.act->dir : 1;
     i32 x = p.x - 16 * kSpotOx[d], y = p.y - 16 * kSpotOy[d];
-    gDialogInput = 0;
-    StartTalkFrom(static_cast<u16>(ev.script), 0xFFFD, static_cast<u16>(x), static_cast<u16>(y), 0);
+    StartTalkAt(static_cast<u16>(ev.script), kTalkSpot, static_cast<u16>(x), static_cast<u16>(y), 0);
 }
 
 bool FreshPress(int e) { return gKeyStates[e].down != 0 && gKeyStates[e].held == 1; }
@@ -271,7 +278,7 @@ struct Scroll {
 
 Scroll ScrollPermissions(const RoleSlot& p) {
     Scroll s;
-    i32 vx = gMapScene.viewX, vy = gMapScene.viewY;
+    i32 vx = gViewX, vy = gViewY;
     i32 mw = static_cast<i32>(gMap.width) * 16, mh = static_cast<i32>(gMap.height) * 16;
     i32 px = p.x - vx, py = p.y - vy;
     s.left = px < 305 && vx > 0;
@@ -439,7 +446,7 @@ u32 UpdateKeyState(int e, bool pressed) {
         return 0;
     }
     k.down = 0;
-    if (gControl.now - k.releaseTime > kKeyRepeatMs) k.lastDown = 0;
+    if (gControl.now - k.releaseTime > kKeyAgainMs) k.lastDown = 0;
     return 0;
 }
 

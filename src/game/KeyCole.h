@@ -5,7 +5,7 @@
 #include "engine/Types.h"
 
 constexpr int kKeyEntries = 32;
-constexpr u32 kKeyRepeatMs = 120;  // a press this soon after a release counts again
+constexpr u32 kKeyAgainMs = 120;  // a press this soon after a release counts again
 
 // Key-state entries of map mode.
 namespace keyEntry {

@@ -16,9 +16,6 @@
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
 
-// System services that draw, and the screenshot.
-
-void SaveScreenShot(const char* path);
 
 // Start-up sound (PlaySoundResource), disc drives (MountDiscs), the video's target
 // (BindVideoToPrimary).
@@ -37,56 +34,43 @@ void FreePictureCaches();
 #include "game/RoleTable.h"
 void MakeAStarPool();
 
-// Story scripts and dialogue.
-void AllocTalkBuffer();
-void ConvertTextColors();
-void ZeroScriptVariables();
+// Story scripts and dialogue: the interpreter, the boxes, the screenshot.
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/TextTools.h"
+#include "story/Trigger.h"
 void ClearQuestList();
 
-// Screens and the world map.
+// Screens: the manager, interface input, controls and the hub word.
+#include "ui/Control.h"
+#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
+#include "ui/UiInput.h"
+
+// Map mode's input words that a screen's close clears: the last button state
+// of the map's on-screen buttons and player control's walk-hold counter.
+void ClearMapInputHolds();
+
+// The world map.
 void SetupWorldMap();
-void ResetInterfaceKeys();
-void DestroyScreenObjects();
-void ClearScreenHubWord();
 
 // Map mode, story and screens.
-void TriggerStory();
-void TalkStep();
 void UpdateRoles();
 void UpdateMapScene();
 void SetMapCursorAction(int action);
 void EnterBattle();
 void ReturnFromBattle(int won);
-void RunInterface(u32 screen);
 void RunDevTool();
-bool TalkRunning();  // the talk context has an owner
-void SetDialogTextSize();
 
 // Player control and the behaviour scripts.
 #include "game/Behaviour.h"
 #include "game/KeyCole.h"
 
-// What player control and the behaviour scripts need of the story side (the
-// talk context, the dialogue boxes, the script variables and role values).
-constexpr u32 kTalkLockBit = 0x8000;  // gTalkFlags: player control locked
-extern u32 gTalkFlags;
-extern i32 gDialogInput;      // confirm presses of this frame for the boxes
-extern i32 gInputLock;        // player control ignores movement while set
-extern i32 gMouseLockFrames;  // frames the left button reads as released
-extern u32 gScriptVars[256];
-bool ChoiceOpen();
-// Moves the highlighted answer by delta, wrapping at the item count.
-void MoveChosenAnswer(int delta);
-// Starts a talk with its place and the owner's state word.
-void StartTalkFrom(u16 talk, u16 owner, u16 x, u16 y, u32 ownerState);
-// The look a role had before it turned to face the player, put back at the talk's end.
-void SaveRoleTurn(int slot, i32 action, i32 dir);
+// What player control and the behaviour scripts need of the story's role commands.
 // Role value which (1 or 2) of role id's record; op 1 get, 2 set. 0 when the role has no record.
 int AccessRoleValue(u16 id, int which, i32* value, int op);
 // The in-game menu opens on its first page.
 void ResetMenuPage();
-// Interface sound n at the effects volume.
-void PlayUISound(int n);
 
 // What the behaviour scripts need of the map scene's routes and animation slots.
 // Starts role slot's walk to map pixel (x, y); 1 started.
@@ -98,37 +82,17 @@ int StepRoleInDirection(int slot, int dir);
 ActPlayer* GlobalActSlot(int n);
 // The world map's keys (they pick a place the player walks to).
 void WorldMapKeys();
-// The stand-ins' state for tests: an open answer list and its highlighted answer.
-struct ControlStandIns {
-    bool choiceOpen = false;
-    int choiceCount = 0;
-    int chosen = 0;
-    int lastUISound = -1;
-    int turnSlot = -1;
-};
-extern ControlStandIns gControlStandIns;
-void ResetControlStandIns();
+
 
 // Built: the countdown's expiry and the map's transient lists.
 #include "game/NewGame.h"
 
 // Map entry and new game: services of later modules.
-struct TalkStart {
-    u16 talk = 0xFFFF;
-    u16 owner = 0xFFFF;
-    u32 count = 0;  // talks started so far
-    u16 x = 0, y = 0;
-    u32 ownerState = 0;
-};
-extern TalkStart gLastTalkStart;
-void StartTalk(u16 talk, u16 owner);     // the talk context starts a talk
 void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
 void ReleaseScriptObjectLists();
 void ReleaseWipeEffects();
 void ReleaseTimedObjects();
 void ReleaseRoleHeads();
-void FreeScreenItemList();
-void ReleaseDialogs();
 void ReleaseDialogPictures();
 void StopGhosts();
 void SetScriptVar(int n, i32 value);

@@ -12,6 +12,7 @@
 #include "engine/ByteIo.h"
 #include "engine/File.h"
 #include "engine/Random.h"
+#include "game/MapDb.h"
 #include "game/Settings.h"
 #include "platform/HostFs.h"
 
@@ -79,6 +80,12 @@ int FindNameIdIn(const u8* table, size_t size, const char* name) {
         p = end + 2;
     }
     return -1;
+}
+
+int FindNameId(const char* name) {
+    ByteReader t = MapDbTable(26);
+    if (!t.ok() || !name) return -1;
+    return FindNameIdIn(t.here(), t.bytesLeft(), name);
 }
 
 int GetAngleTo(i32 x0, i32 y0, i32 x1, i32 y1, i32* distance) {

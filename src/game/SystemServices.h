@@ -16,6 +16,8 @@ int ReadNameText(i32 n, i32 len, char* buf, const char* mark);
 // Looks a name up in the name-id table (rows of a signed id byte, a text and
 // "%Q"; a 0 byte ends the table), ignoring case. -1 when absent.
 int FindNameIdIn(const u8* table, size_t size, const char* name);
+// The same over table 26 of the map database.
+int FindNameId(const char* name);
 // Angle in degrees (a multiple of 5) from (x0, y0) towards (x1, y1).
 int GetAngleTo(i32 x0, i32 y0, i32 x1, i32 y1, i32* distance);
 int AngleToDirection(int angle);

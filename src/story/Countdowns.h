@@ -5,5 +5,10 @@
 extern i32 gStoryCountdown;
 extern u16 gCountdownTalk;
 extern i32 gFlagCountdown;
+extern u32 gCountdownShown[2][2];  // the display words of each countdown
+
+// Arms countdown kind 0 (the story's, starting talk `talk` when it runs out)
+// or any other kind (the flag countdown). Returns 0.
+int StartCountdown(int minutes, int seconds, u16 talk, int kind);
 
 void ResetCountdowns();

@@ -3,6 +3,9 @@
 
 #include <cstring>
 
-u32 gKeyBindings[kLogicalKeyCount];
+u32 gKeyBindings[kKeyBindingSlots];
 
-void ResetKeyBindings() { std::memcpy(gKeyBindings, kDefaultKeyBindings, sizeof(gKeyBindings)); }
+void ResetKeyBindings() {
+    std::memset(gKeyBindings, 0, sizeof(gKeyBindings));
+    std::memcpy(gKeyBindings, kDefaultKeyBindings, sizeof(kDefaultKeyBindings));
+}

@@ -1,10 +1,18 @@
-// Mode word and screen phase.
+// Mode word, screen phase, keyboard focus and hub word.
 #include "ui/ScreenState.h"
 
 u32 gFrameId = 0;
 u32 gFramePhase = 0;
+i32 gKeyFocus = 0;
+u32 gScreenHubWord = 0;
+
+void ClearScreenHubWord() {
+    gScreenHubWord = 0;
+}
 
 void ResetScreenState() {
     gFrameId = 0;
     gFramePhase = 0;
+    gKeyFocus = 0;
+    gScreenHubWord = 0;
 }

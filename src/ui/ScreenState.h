@@ -1,11 +1,17 @@
-// The mode word and the screen manager's phase.
+// The mode word, the screen manager's phase, the keyboard focus handed between
+// screens and the screens' hub word.
 #pragma once
 #include "engine/Types.h"
 
 constexpr u32 kScreenBit = 0x80000000u;
 constexpr u32 kQuitFrameId = 0x81000000u;
+constexpr u32 kScreenCount = 33;  // screen ids 0..32
 
 extern u32 gFrameId;     // 0 map mode, kScreenBit | n screen n, kQuitFrameId quit
 extern u32 gFramePhase;  // 0 open, 1 run, 2 close
+extern i32 gKeyFocus;    // keyboard focus index handed from one screen to the next
+extern u32 gScreenHubWord;
 
+// A new game starts the menu screens from nothing.
+void ClearScreenHubWord();
 void ResetScreenState();

@@ -214,7 +214,7 @@ TEST_F(Behaviour, EveryOpcode) {
         // A clean start for each case.
         ResetGameFlags();
         ResetBehaviour();
-        ResetControlStandIns();
+        ZeroScriptVariables();
         ClearRouteRecords();
         gGameTime = 0;
         for (int i = 1; i < gMapRoleCount; ++i) ClearRoleFootprint(&gMapRoles[i]);

@@ -2,6 +2,8 @@
 // camera, over the sample game's maps and hand-made databases.
 #include <gtest/gtest.h>
 
+#include "story/Talk.h"
+
 #include "data/GameFlags.h"
 #include "engine/Random.h"
 #include "game/City.h"
@@ -41,8 +43,8 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsAndStartsTheFirstTalk) {
     EXPECT_EQ(gMapRoles[gPlayerSlot].state, 0xD100u);
     EXPECT_EQ(gFollowers.slot[0], gPlayerSlot);
     EXPECT_EQ(gFollowers.trailX[7], 160);
-    EXPECT_EQ(gLastTalkStart.talk, kFirstTalk);
-    EXPECT_EQ(gLastTalkStart.owner, kPlayerRole);
+    EXPECT_EQ(gTalkContext.talk, kFirstTalk);
+    EXPECT_EQ(gTalkContext.owner, kPlayerRole);
     for (int f : {1, 3, 4, 10, 12, 30, 82}) EXPECT_TRUE(GetGameFlag(f)) << f;
     for (int f : {0, 2, 9, 11, 13, 20, 21, 34, 72, 81, 83, 90}) EXPECT_FALSE(GetGameFlag(f)) << f;
     EXPECT_FALSE(GetGameFlag(70));  // map entry clears it away from map 2
@@ -98,8 +100,8 @@ TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
     EXPECT_TRUE(GetGameFlag(25));
     EXPECT_EQ(gMapScene.defaultSwitch, 0u);
     // A room narrower than the screen keeps the view origin at 0.
-    EXPECT_EQ(gMapScene.viewX, 0);
-    EXPECT_EQ(gMapScene.viewY, 0);
+    EXPECT_EQ(gViewX, 0);
+    EXPECT_EQ(gViewY, 0);
     EXPECT_EQ(gMapScene.viewRight, 20 * 16);
     LoadCity(kTown, 10, 10, 1, 0, 1, 1);
     EXPECT_EQ(gMapRoles[FindRoleById(100)].x, 14 * 16);

@@ -105,7 +105,7 @@ TEST(FrameTick, StoryCountdownWaitsForMapMode) {
     Tick h;
     SetGameFlag(16);
     gStoryCountdown = 0;
-    gFrameId = kScreenBit | 13;  // a screen is open: the countdowns rest
+    gFrameId = kScreenBit | 0;  // the title is open: the countdowns rest
     h.RunFrames(3);
     EXPECT_EQ(gStoryCountdown, 0);
     gFrameId = 0;

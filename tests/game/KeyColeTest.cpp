@@ -14,6 +14,9 @@
 #include "game/RoleTable.h"
 #include "MapTestSupport.h"
 #include "platform/Input.h"
+#include "platform/Win.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
 #include "ui/ScreenState.h"
 
 using namespace sampleMap;
@@ -35,7 +38,19 @@ protected:
             if (i != gPlayerSlot) gMapRoles[i].scriptId = 0;
         h.RunFrames(1);  // every key reads as released once
     }
-    static void EndTalk() { gLastTalkStart.owner = 0xFFFF; }
+    static void EndTalk() {
+        ResetTalk();
+        ResetDialogs();
+    }
+    // One frame of input and control alone, so a test sees the talk context
+    // before the story interpreter runs it.
+    void ControlFrame() {
+        PlatformAdvanceTime(35);
+        gFrameTime = timeGetTime();
+        PollInput();
+        UpdateKeyStates();
+        KeyCole();
+    }
     RoleSlot& P() { return gMapRoles[gPlayerSlot]; }
     void PutPlayer(int cx, int cy, int dir) {
         ClearRoleFootprint(&P());
@@ -168,29 +183,32 @@ TEST_F(Control, ConfirmInFrontOfAPersonStartsItsTalkAndTurnsIt) {
     RoleSlot& role = gMapRoles[r];
     ASSERT_TRUE(role.state & 0x800);
     role.act->dir = 1;
+    role.act->action = 8;
     PutPlayer(25, 24, 1);  // above the person, facing down
-    Hold(Confirm(), 1);
-
-    EXPECT_EQ(gLastTalkStart.talk, 12);
-    EXPECT_EQ(gLastTalkStart.owner, 101);
-    EXPECT_EQ(gLastTalkStart.x, role.x);
-    EXPECT_EQ(gLastTalkStart.ownerState, role.state);
+    Key(Confirm(), true);
+    ControlFrame();
+    EXPECT_EQ(gTalkContext.talk, 12);
+    EXPECT_EQ(gTalkContext.owner, 101);
+    EXPECT_EQ(gTalkContext.x, role.x);
+    EXPECT_EQ(gTalkContext.ownerState, role.state);
     EXPECT_EQ(role.act->dir, 0);  // the person faces up, toward the player
     EXPECT_EQ(role.act->action, 0);
     EXPECT_EQ(P().act->dir, 1);
-    EXPECT_EQ(gControlStandIns.turnSlot, r);
-    // A held key does not start it again; with a talk running, confirm starts nothing.
-    u32 count = gLastTalkStart.count;
-    Key(Confirm(), true);
-    h.RunFrames(3);
+    EXPECT_EQ(gTalkTurn.slot, r);  // its look comes back at the talk's end
+    EXPECT_EQ(gTalkTurn.action, 8);
+    // A held key starts nothing more.
+    gTalkContext.talk = 999;
+    ControlFrame();
     Key(Confirm(), false);
-    EXPECT_EQ(gLastTalkStart.count, count);
+    EXPECT_EQ(gTalkContext.talk, 999);
     // Facing away there is nobody in front.
     EndTalk();
     PutPlayer(25, 22, 0);
-    h.RunFrames(1);
-    Hold(Confirm(), 1);
-    EXPECT_EQ(gLastTalkStart.count, count);
+    ControlFrame();
+    Key(Confirm(), true);
+    ControlFrame();
+    Key(Confirm(), false);
+    EXPECT_EQ(gTalkContext.owner, kTalkFree);
 }
 
 TEST_F(Control, FunctionKeysWriteTheirModeWords) {
@@ -215,11 +233,15 @@ TEST_F(Control, FunctionKeysWriteTheirModeWords) {
     EXPECT_EQ(gFrameId, 0u);
     ClearGameFlag(329);
     // During a talk only F12 works.
-    h.RunFrames(1);
-    gLastTalkStart.owner = 100;
-    Hold(67, 1);
+    ControlFrame();
+    gTalkContext.owner = 100;
+    Key(67, true);
+    ControlFrame();
+    Key(67, false);
     EXPECT_EQ(gFrameId, 0u);
-    Hold(88, 1);
+    Key(88, true);
+    ControlFrame();
+    Key(88, false);
     EXPECT_EQ(gFrameId, 0x8000001Eu);
 }
 
@@ -259,21 +281,24 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     // The spot's second flag (1) is set: the step stops, the spot's talk starts.
     ASSERT_TRUE(GetGameFlag(1));
     PutPlayer(kEventX - 1, kEventY, 3);
-    Hold(kRight, 4);
-    EXPECT_EQ(Cx(), kEventX - 1);
-    EXPECT_EQ(gLastTalkStart.talk, 5);
-    EXPECT_EQ(gLastTalkStart.owner, 0xFFFD);
+    Key(kRight, true);
+    ControlFrame();
+    Key(kRight, false);
+    EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
+    EXPECT_EQ(gTalkContext.talk, 5);
+    EXPECT_EQ(gTalkContext.owner, kTalkSpot);
     // Facing right (3) the talk point lies at (x + 64, y).
-    EXPECT_EQ(gLastTalkStart.x, P().x + 64);
-    EXPECT_EQ(gLastTalkStart.y, P().y);
-    // With the flag clear the player walks onto the spot and its talk starts.
-    h.RunFrames(5);
+    EXPECT_EQ(gTalkContext.x, P().x + 64);
+    EXPECT_EQ(gTalkContext.y, P().y);
+    // With the flag clear the player steps onto the spot and its talk starts too.
     EndTalk();
     ClearGameFlag(1);
-    u32 count = gLastTalkStart.count;
-    Hold(kRight, 4);
-    EXPECT_EQ(Cx(), kEventX);
-    EXPECT_EQ(gLastTalkStart.count, count + 1);
+    for (int f = 0; f < 5; ++f) ControlFrame();
+    Key(kRight, true);
+    ControlFrame();
+    Key(kRight, false);
+    EXPECT_EQ(gPlayerStepX + gScrollStepX, 1);
+    EXPECT_EQ(gTalkContext.talk, 5);
 }
 
 TEST_F(Control, TheSpeedKeySwitchesOncePerRest) {
@@ -347,7 +372,7 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
     q.state = kRoleShown;
     q.x = q.y = 0;
     q.cell = gMap.cells;
-    gMapScene.viewX = gMapScene.viewY = 0;
+    gViewX = gViewY = 0;
     gMapScene.viewRight = 320;
     gMapScene.viewBottom = 240;
     SetWalkStep(16);
@@ -364,7 +389,7 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
                     p.act->dir = d % 8;
                     MarkRoleFootprint(&p);
                     ClearKeyStates();
-                    gLastTalkStart = TalkStart{};
+                    ResetTalkContext(&gTalkContext);
                     int e = d == 8 ? keyEntry::kConfirm : (int[]){3, 4, 5, 6, 3, 5, 3, 5}[d];
                     gKeyStates[e] = {1, 0, 1, 1};
                     if (d >= 4 && d < 8) gKeyStates[d < 6 ? 4 : 6] = {1, 0, 1, 1};
@@ -372,7 +397,7 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
                         KeyCole();
                         UpdateMapScene();
                     }
-                    EXPECT_NE(gLastTalkStart.talk, 777) << cx << "," << cy << " d" << d;
+                    EXPECT_NE(gTalkContext.talk, 777) << cx << "," << cy << " d" << d;
                     EXPECT_LT(p.x / 16, room.kW);
                     EXPECT_LT(p.y / 16, room.kH);
                     EXPECT_EQ(p.x % 16 + p.y % 16, 0);

@@ -21,7 +21,6 @@ class MapFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetMusic();
-        gLastTalkStart = TalkStart{};
         std::string err;
         ASSERT_TRUE(WriteSampleGame(h.root().substr(0, h.root().size() - 1), &err)) << err;
         std::snprintf(gBasePath, kPathSize, "%s", h.root().c_str());

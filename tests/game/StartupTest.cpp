@@ -10,10 +10,13 @@
 #include "game/Session.h"
 #include "game/Settings.h"
 #include "game/Startup.h"
+#include "game/SystemServices.h"
+#include "data/GameFlags.h"
 #include "mhdata/SampleGame.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
+#include "sound/Music.h"
 #include "support/Harness.h"
 #include "ui/ScreenState.h"
 
@@ -159,4 +162,64 @@ TEST(Session, NoMusicDiscWithoutADriveOfThatLabel) {
     HostSetVolumeLabel('E', "OTHER");
     FindCdDrives(gCdPath);
     EXPECT_EQ(FindMusicDisc(), 0);
+}
+
+TEST(Startup, RunMarkIsSetWhileRunningAndClearedByTheRelease) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
+    EXPECT_EQ(GetGameFlag(1), 1);  // game data initialised
+    gFrameId = kQuitFrameId;
+    h.RunFrames(2);
+    EXPECT_TRUE(h.quit());
+    EXPECT_EQ(gReleaseRuns, 1u);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
+}
+
+TEST(Startup, MapsDatabaseShorterThanItsHeaderStopsTheStart) {
+    Harness h;
+    h.WriteSample();
+    WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0));
+    h.StartGame();
+    ASSERT_FALSE(h.boxes().empty());
+    EXPECT_EQ(h.boxes().back().text, "RoleDataBase init Failed.");
+    EXPECT_EQ(h.boxes().back().caption, "Moonharbor");
+    h.RunFrames(1);
+    EXPECT_TRUE(h.quit());
+}
+
+TEST(Startup, MissingPathDatabaseStopsTheStart) {
+    Harness h;
+    h.WriteSample();
+    fs::remove(h.Path("MH_Data/path.dat"));
+    h.StartGame();
+    ASSERT_FALSE(h.boxes().empty());
+    EXPECT_EQ(h.boxes().back().text, "PathDataBase init Failed.");
+}
+
+TEST(NameTexts, IdsFromTheMapDatabaseIgnoreCase) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    EXPECT_EQ(FindNameId("fisher"), 3);
+    EXPECT_EQ(FindNameId(B5("守衛")), 2);
+    EXPECT_EQ(FindNameId("nobody"), -1);
+}
+
+TEST(Session, MusicByNumberPlaysFilesAndDiscTracks) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    PlayMusic(3, 0);
+    const cMusic::List& list = gMusic.GetList(1);
+    ASSERT_NE(list.slots[0].name, nullptr);
+    EXPECT_NE(std::string(list.slots[0].name).find("music\\field.wav"), std::string::npos);
+    EXPECT_EQ(gCdMusic, 0u);
+    PlayMusic(4, 0);  // "CD07": track 7 of the music disc
+    EXPECT_EQ(gCdMusic, 1u);
+    StopMusic();
+    EXPECT_EQ(gCdMusic, 0u);
+    PlayMusic(99, 0);  // no such record: nothing changes
+    EXPECT_EQ(gCdMusic, 0u);
 }

@@ -49,9 +49,18 @@
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
+#include "game/pending/SceneStandIn.h"
+#include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/Trigger.h"
 #include "ui/KeyBindings.h"
+#include "ui/Control.h"
+#include "ui/MainMenu.h"
+#include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
+#include "ui/UiInput.h"
 
 void ResetAllGlobals() {
     PlatformReset();
@@ -60,7 +69,11 @@ void ResetAllGlobals() {
     ResetGameFlags();
     ResetShellState();
     ResetSettings();
+    ResetScreenManager();
+    DestroyScreenObjects();
     ResetScreenState();
+    ResetUiInput();
+    ResetMainMenu();
     ResetCountdowns();
     ResetNewGame();
     ResetMapData();
@@ -69,10 +82,14 @@ void ResetAllGlobals() {
     ResetRoleTable();
     ResetPlayerControl();
     ResetBehaviour();
-    ResetControlStandIns();
     ResetCity();
     ResetMapDb();
     ClearDepthScale();
+    ResetTalk();
+    ResetDialogs();
+    ResetStoryCommands();
+    ResetTrigger();
+    ResetSceneStandIn();
     ResetBattleEndRoles();
     ResetDInput();
     ResetGameFonts();

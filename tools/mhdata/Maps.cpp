@@ -312,6 +312,14 @@ std::vector<u8> BuildMapDatabase(const MapDbSpec& db) {
         for (u16 v : f) w.U16(v);
     w.Zeros(4);
 
+    table(dbTable::kNameIds);
+    for (const auto& [id, name] : db.nameIds) {
+        w.I8(id);
+        w.Bytes(name.data(), name.size());
+        w.Bytes("%Q", 2);
+    }
+    w.U8(0);
+
     // Tables the game does not read here point at an empty row.
     for (int k = 0; k < kMapDbTableCount; ++k)
         if (LoadU32(w.bytes().data() + 4 * k) == 0 && k != 0) emptyAt(k);
@@ -430,7 +438,8 @@ MapDbSpec SampleMapDb() {
     db.roles.push_back(Role(kTown, 101, 3, 25, 25, 12, 0x8801, samplePath::kLooker));
     db.roles.push_back(Role(kTown, 102, 1, 50, 40, 13, 0x8000, samplePath::kGuard));
     db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 14, 0x8000));
-    db.names = {"", "", "town.mid", "room.mp3", "CD07"};
+    // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
+    db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};
     db.music = {{kTown, 2, 0, 1}, {kRoom, 3, 0, 2}};
     db.maps.push_back({kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 1, 1, 0});
     db.maps.push_back({kRoom, kRoomArchive, 0x10, 0x00, 0x02, 0x00, 1, 0, 0});
@@ -441,6 +450,7 @@ MapDbSpec SampleMapDb() {
     db.zones.push_back({kFar, 1, 1, 28, 28, {20}});
     db.popOuts.push_back({102, {40, 40, 45, 30}});
     db.groups = {10, 0, 20, 50, 40, 100, 0, 0, 5, 100, 0, 0, 0, 0, 0, 0};
+    db.nameIds = {{1, Utf8ToBig5("林小月")}, {2, Utf8ToBig5("守衛")}, {3, "Fisher"}};
     db.placeNames = {{kTown, Utf8ToBig5("月港")},
                      {kRoom, Utf8ToBig5("小屋")},
                      {kEightBit, Utf8ToBig5("舊地圖")},

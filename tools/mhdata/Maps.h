@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Types.h"
@@ -77,6 +78,7 @@ struct MapDbSpec {
     std::vector<PlaceNameSpec> placeNames;
     std::vector<std::array<u16, 3>> footprints;
     std::vector<std::array<u16, 2>> firstVisit;
+    std::vector<std::pair<i8, std::string>> nameIds;  // table 26: id, Big5 name
 };
 
 // The file "maps.dat": a 512-byte header, then the database.

@@ -10,7 +10,9 @@
 #include "mhdata/Maps.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
+#include "mhdata/InterfaceArt.h"
 #include "mhdata/NameTexts.h"
+#include "mhdata/SampleTalks.h"
 #include "mhdata/SoundData.h"
 #include "platform/TextCodec.h"
 
@@ -75,5 +77,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleMaps(root, error)) return false;
     if (!WriteSampleArchives(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;
+    if (!WriteSampleTalks(root, error)) return false;
+    if (!WriteInterfaceArt(root, error)) return false;
     return true;
 }

@@ -2,13 +2,9 @@
 #include "game/Main.h"
 #include "game/Pending.h"
 
-void TriggerStory() {}
-void TalkStep() {}
 void SetMapCursorAction(int) {}
 // The least a battle start does: mark the battle as running.
 void EnterBattle() { gBattleActive = 1; }
 void ReturnFromBattle(int) {}
-void RunInterface(u32) {}
 void RunDevTool() {}
-bool TalkRunning() { return gLastTalkStart.owner != 0xFFFF; }
-void SetDialogTextSize() {}
+void ClearMapInputHolds() {}

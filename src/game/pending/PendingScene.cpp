@@ -161,6 +161,7 @@ void UpdateRoles() {
 }
 
 void UpdateMapScene() {
+    DlgMessage();
     RoleSlot* p = gPlayerSlot > 0 && gPlayerSlot < gMapRoleCount ? &gMapRoles[gPlayerSlot] : nullptr;
     if (p) {
         i32 step = static_cast<i32>(gWalkStep);
@@ -168,9 +169,9 @@ void UpdateMapScene() {
         if ((sx || sy) && (p->x & 15) == 0 && (p->y & 15) == 0) MoveFootprint(*p, sx, sy);
         p->x = static_cast<u16>(p->x + (gScrollStepX + gPlayerStepX) * step);
         p->y = static_cast<u16>(p->y + (gScrollStepY + gPlayerStepY) * step);
-        gMapScene.viewX += gScrollStepX * step;
+        gViewX += gScrollStepX * step;
         gMapScene.viewRight += gScrollStepX * step;
-        gMapScene.viewY += gScrollStepY * step;
+        gViewY += gScrollStepY * step;
         gMapScene.viewBottom += gScrollStepY * step;
         if ((p->x & 15) == 0 && (p->y & 15) == 0) {
             gScrollStepX = gScrollStepY = gPlayerStepX = gPlayerStepY = 0;

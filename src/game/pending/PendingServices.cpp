@@ -3,11 +3,5 @@
 #include "game/Pending.h"
 
 void MakeAStarPool() {}
-void AllocTalkBuffer() {}
-void ConvertTextColors() {}
-void ZeroScriptVariables() {}
 void ClearQuestList() {}
 void SetupWorldMap() {}
-void ResetInterfaceKeys() {}
-void DestroyScreenObjects() {}
-void ClearScreenHubWord() {}

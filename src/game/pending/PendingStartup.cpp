@@ -1,4 +1,0 @@
-// Placeholders for the drawing system services and the screenshot until they exist.
-#include "game/Pending.h"
-
-void SaveScreenShot(const char*) {}

@@ -1,0 +1,66 @@
+// Handlers of the story-script commands, listed in the command table.
+#pragma once
+#include "story/TalkCommands.h"
+
+#define MH_HANDLER(name) Step name(TalkContext* c, CmdArgs& a)
+
+// The loop's own commands.
+MH_HANDLER(CmdSkip);
+MH_HANDLER(CmdRunOn);
+MH_HANDLER(CmdRunOff);
+MH_HANDLER(CmdNop);
+MH_HANDLER(CmdEnd);
+MH_HANDLER(CmdCountdown);
+// Jumps and tests.
+MH_HANDLER(CmdJump);
+MH_HANDLER(CmdFlagJump);
+MH_HANDLER(CmdFlagListJump);
+MH_HANDLER(CmdWalkJump);
+MH_HANDLER(CmdAnswerJump);
+MH_HANDLER(CmdRandomJump);
+MH_HANDLER(CmdAnyRoleJump);
+MH_HANDLER(CmdItemJump);
+MH_HANDLER(CmdItemCountJump);
+MH_HANDLER(CmdWornJump);
+MH_HANDLER(CmdMapJump);
+MH_HANDLER(CmdSlotCellJump);
+MH_HANDLER(CmdPointDistanceJump);
+MH_HANDLER(CmdRoleDistanceJump);
+MH_HANDLER(CmdRectJump);
+MH_HANDLER(CmdActionJump);
+MH_HANDLER(CmdActJump);
+MH_HANDLER(CmdGoTalk);
+// Variables, counter, timing and flags.
+MH_HANDLER(CmdVariable);
+MH_HANDLER(CmdCounter);
+MH_HANDLER(CmdWait);
+MH_HANDLER(CmdPicShow);
+MH_HANDLER(CmdFlag);
+// Dialogue and text.
+MH_HANDLER(CmdDialog);
+MH_HANDLER(CmdNextBox);
+MH_HANDLER(CmdBoxPosition);
+MH_HANDLER(CmdCaption);
+MH_HANDLER(CmdQuake);
+MH_HANDLER(CmdSkipText);
+MH_HANDLER(CmdFont);
+MH_HANDLER(CmdTalkValue);
+MH_HANDLER(CmdNameEntry);
+
+// Next-box options that dialogue commands consume.
+struct NextBoxOptions {
+    u16 x = 0x8000, y = 0x8000;
+    u32 opts = 0xFFFFFFFFu;
+    u32 time = 60;
+    bool timeSet = false;
+    char caption[32] = {};
+    i16 dx = 0, dy = 0;
+    bool centreX = false, centreY = false;
+};
+extern NextBoxOptions gNextBox;
+extern u32 gStoryCounter, gStoryCounterMark;
+// Name texts entered by command 0xD1, three fields per slot.
+constexpr int kNameSlots = 16;
+extern char gEnteredNames[kNameSlots][3][32];
+
+void ResetStoryCommands();

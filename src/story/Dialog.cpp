@@ -1,0 +1,649 @@
+// Dialogue boxes: set-up and placement, the reveal with its escapes, answer
+// items, closing, and the text output helpers of the story module.
+#include "story/Dialog.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "data/GameData.h"
+#include "engine/ErrorBox.h"
+#include "engine/GrpFont.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "game/Main.h"
+#include "game/Options.h"
+#include "game/Settings.h"
+#include "game/pending/SceneStandIn.h"
+#include "platform/TextCodec.h"
+#include "sound/Sound.h"
+#include "story/Talk.h"
+#include "story/TextTools.h"
+
+std::vector<std::unique_ptr<DialogRecord>> gDialogs;
+std::vector<ScreenItem> gScreenItems;
+u32 gDialogTextSize = 10;
+u32 gChosenAnswer = 0;
+i32 gDialogInput = 0;
+i32 gDialogClick = 0;
+i32 gInputLock = 0;
+i32 gMouseLockFrames = 0;
+u16 gTextColors[16], gShadowColors[16];
+std::vector<std::string> gKeptTexts;
+
+namespace {
+
+// Stored 5-5-5 colours of the text and shadow tables.
+constexpr u16 kTextColors555[16] = {0x7FFF, 0x7C00, 0x03E0, 0x7FE0, 0x001F, 0x7C1F, 0x03FF, 0x5294,
+                                    0x7E94, 0x4BF2, 0x7F6A, 0x529F, 0x2108, 0x7DEF, 0x3DEF, 0x0000};
+constexpr u16 kShadowColors555[16] = {0x0000, 0x2000, 0x0100, 0x2100, 0x0008, 0x2008,
+                                      0x0108, 0x1084, 0x0C63, 0x0842, 0x0421, 0x1CE7,
+                                      0x7FFF, 0x0000, 0x0000, 0x0000};
+constexpr i32 kDirDx[8] = {0, 0, 160, -160, 80, -80, 80, -80};
+constexpr i32 kDirDy[8] = {96, -104, -64, -56, 56, -112, -112, 56};
+
+struct Replacement {
+    char pattern[32];
+    char replacement[32];
+};
+Replacement gReplacements[9];
+
+i32 gTextDelay = 0;  // the current text delay, read at the start of DlgMessage
+
+// A pixel of the paint buffer, or null outside the 640 x 480 canvas.
+u16* Px(i32 x, i32 y) {
+    if (!gPaintBuf || x < 0 || y < 0 || x >= 640 || y >= 480) return nullptr;
+    return PaintPixelAddr(x, y);
+}
+
+i32 Size() {
+    return static_cast<i32>(gDialogTextSize ? gDialogTextSize : 10);
+}
+
+bool IsLead(u8 b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+
+// Where the "%Q" of a text lies (bytes before it), or -1 within limit bytes.
+int FindMark(const char* t, int limit) {
+    for (int i = 0; i + 1 < limit && t[i]; ++i)
+        if (t[i] == '%' && t[i + 1] == 'Q') return i;
+    return -1;
+}
+
+// The longest length of at most n bytes of t that does not split a Big5 character.
+int CutOnCharacter(const char* t, int n) {
+    int i = 0;
+    while (i < n) {
+        int step = IsLead(static_cast<u8>(t[i])) && t[i + 1] ? 2 : 1;
+        if (i + step > n) break;
+        i += step;
+    }
+    return i;
+}
+
+// Parses a decimal number up to '.', starting at p; the length through the dot, or 0.
+int ParseDotNumber(const char* p, i32* value) {
+    char digits[16];
+    int n = 0;
+    while (n < 15 && p[n] && p[n] != '.') {
+        digits[n] = p[n];
+        ++n;
+    }
+    if (p[n] != '.') return 0;
+    digits[n] = 0;
+    if (!StrToInt(digits, value)) return 0;
+    return n + 1;
+}
+
+// Replaces len bytes at p with rep, moving the rest; false when it would not fit.
+bool Splice(char* text, char* p, int len, const char* rep) {
+    int total = static_cast<int>(std::strlen(text));
+    int repLen = static_cast<int>(std::strlen(rep));
+    if (total - len + repLen > kDialogTextMax) return false;
+    std::memmove(p + repLen, p + len, std::strlen(p + len) + 1);
+    std::memcpy(p, rep, repLen);
+    return true;
+}
+
+std::string FullWidthNumber(u32 v) {
+    std::string digits = std::to_string(v), out;
+    for (char d : digits) {
+        out += static_cast<char>(0xA2);
+        out += static_cast<char>(0xAF + (d - '0'));
+    }
+    return out;
+}
+
+// Expands one "%T" or "%I" escape at p; the bytes to step over.
+int ExpandEscape(char* text, char* p) {
+    i32 n = 0;
+    int len = ParseDotNumber(p + 2, &n);
+    if (len == 0) return 2;
+    if (p[1] == 'T') {
+        const char* name = nullptr;
+        if (n < 300) {
+            if (const ItemData* it = GetItemRecord(n)) name = it->name;
+        } else if (const EquipageData* e = GetEquipageRecord(n - 300)) {
+            name = e->name;
+        }
+        if (!name) return 2 + len;
+        char copy[40];
+        std::snprintf(copy, sizeof(copy), "%.31s", name);
+        return Splice(text, p, 2 + len, copy) ? static_cast<int>(std::strlen(copy)) : 2 + len;
+    }
+    if (n < 0 || n >= kScriptVarCount) {
+        ErrorBox(B5("角色變數代換"), B5("不存在的角色\n%d"), n);
+        return 2 + len;
+    }
+    std::string v = FullWidthNumber(gScriptVars[n]);
+    return Splice(text, p, 2 + len, v.c_str()) ? static_cast<int>(v.size()) : 2 + len;
+}
+
+// Measures columns and lines of a text up to "%Q".
+u32 MeasureText(const char* t) {
+    int col = 0, cols = 0, lines = 0;
+    bool any = false;
+    for (int i = 0; t[i] && i < kDialogTextMax;) {
+        if (t[i] == '%' && t[i + 1]) {
+            char e = t[i + 1];
+            if (e == 'Q') break;
+            if (e == 'N' || e == 'P') {
+                cols = std::max(cols, col);
+                col = 0;
+                ++lines;
+                i += 2;
+                continue;
+            }
+            if (e == 'C' || e == 'S' || e == 'D' || e == 'L') {
+                i += t[i + 2] ? 3 : 2;
+                continue;
+            }
+            if (e == 'A' || e == 'a') {
+                i32 v;
+                i += 2 + ParseDotNumber(t + i + 2, &v);
+                continue;
+            }
+            if (e == 'B' || e == 'b' || e == 'K' || e == 'k' || e == 'G') {
+                i += 2;
+                continue;
+            }
+        }
+        int step = IsLead(static_cast<u8>(t[i])) && t[i + 1] ? 2 : 1;
+        col += step;
+        any = true;
+        i += step;
+    }
+    cols = std::max(cols, col);
+    if (any || col) ++lines;
+    return (static_cast<u32>(lines) << 16) | static_cast<u32>(cols);
+}
+
+int ColumnsOf(const DialogRecord& r) {
+    return std::max(1, r.w / Size());
+}
+int LinesOf(const DialogRecord& r) {
+    return std::max(1, r.h / (2 * Size()));
+}
+
+// Where the reveal stands on the page.
+struct Cursor {
+    u32 pos = 0;
+    int col = 0, line = 0;
+    int colour = 0, shadow = 0, style = kStyleShadow;
+};
+
+enum class Tok { Char, Page, End, Silent, Full };
+
+// One token of the text at c.pos. reveal: first time through (sounds, items).
+Tok NextToken(DialogRecord* r, Cursor* c, bool reveal, int* bytes) {
+    char* t = r->text;
+    char* p = t + c->pos;
+    *bytes = 0;
+    if (!*p || c->pos >= kDialogTextMax) return Tok::End;
+    if (p[0] == '%' && p[1]) {
+        char e = p[1];
+        int digit = p[2] >= '0' && p[2] <= '9' ? p[2] - '0' : -1;
+        switch (e) {
+            case 'Q':
+                return Tok::End;
+            case 'N':
+                c->pos += 2;
+                c->col = 0;
+                ++c->line;
+                return c->line >= LinesOf(*r) ? Tok::Full : Tok::Silent;
+            case 'P':
+                c->pos += 2;
+                return Tok::Page;
+            case 'C':
+            case 'S':
+            case 'D':
+            case 'L':
+                c->pos += digit >= 0 ? 3 : 2;
+                if (digit < 0) return Tok::Silent;
+                if (e == 'C') c->colour = digit;
+                if (e == 'S') c->colour = c->shadow = digit;
+                if (e == 'D') c->style = digit <= 1 ? 2 : digit;
+                if (e == 'L' && reveal && !(r->flags & kDlgAllAtOnce))
+                    r->delay = (digit + gTextDelay) * 2;
+                return Tok::Silent;
+            case 'K':
+            case 'k':
+                c->pos += 2;
+                if (reveal) {
+                    r->flags |= kDlgAllAtOnce;
+                    r->delay = 0;
+                }
+                return Tok::Silent;
+            case 'A':
+            case 'a': {
+                i32 v = 0;
+                int len = ParseDotNumber(p + 2, &v);
+                if (len) r->number = v;
+                if (e == 'A' && reveal) {
+                    PlaySfx(192, static_cast<int>(gSfxVolume));
+                    p[1] = 'a';
+                }
+                c->pos += 2 + len;
+                return Tok::Silent;
+            }
+            case 'B':
+            case 'b':
+                if (e == 'B' && reveal) {
+                    ScreenItem it;
+                    it.kind = 1;
+                    it.left = static_cast<u16>(r->x + c->col * Size());
+                    it.top = static_cast<u16>(r->y + c->line * 2 * Size());
+                    it.right = static_cast<u16>(r->x + r->w);
+                    it.bottom = static_cast<u16>(it.top + 2 * Size());
+                    gScreenItems.push_back(it);
+                    r->flags |= kDlgChoices;
+                    p[1] = 'b';
+                }
+                c->pos += 2;
+                return Tok::Silent;
+            case 'G':
+                c->pos += 2;
+                return Tok::Silent;
+            default:
+                break;
+        }
+    }
+    int step = IsLead(static_cast<u8>(p[0])) && p[1] ? 2 : 1;
+    if (c->col + step > ColumnsOf(*r) && c->col > 0) {
+        c->col = 0;
+        ++c->line;
+    }
+    if (c->line >= LinesOf(*r)) return Tok::Full;
+    *bytes = step;
+    c->pos += step;
+    c->col += step;
+    return Tok::Char;
+}
+
+// Replays the page up to what has been revealed, drawing when a target exists.
+Cursor WalkPage(DialogRecord* r, bool draw) {
+    Cursor c;
+    c.pos = r->pageStart;
+    while (c.pos < r->revealed) {
+        u32 at = c.pos;
+        int n = 0;
+        Tok k = NextToken(r, &c, false, &n);
+        if (k == Tok::End || k == Tok::Page || k == Tok::Full) break;
+        if (k != Tok::Char || !draw) continue;
+        char glyph[3] = {r->text[at], n == 2 ? r->text[at + 1] : '\0', '\0'};
+        FontTextOut(gPaintBuf, r->x + (c.col - n) * Size(), r->y + c.line * 2 * Size(), c.colour,
+                    c.shadow, glyph, c.style);
+    }
+    return c;
+}
+
+// Takes the next character (and the escapes before it); false when the reveal stops.
+bool RevealOne(DialogRecord* r) {
+    Cursor c = WalkPage(r, false);
+    c.pos = r->revealed;
+    for (;;) {
+        int n = 0;
+        u32 before = c.pos;
+        Tok k = NextToken(r, &c, true, &n);
+        if (k == Tok::End) {
+            r->textDone = true;
+            return false;
+        }
+        if (k == Tok::Page || k == Tok::Full) {
+            r->revealed = k == Tok::Page ? c.pos : before;
+            r->pageWait = true;
+            return false;
+        }
+        r->revealed = c.pos;
+        if (k == Tok::Char) return true;
+    }
+}
+
+void RevealFrame(DialogRecord* r) {
+    if (r->textDone || r->pageWait) return;
+    if (r->flags & kDlgAllAtOnce) {
+        while (RevealOne(r)) {
+        }
+        return;
+    }
+    if (--r->counter > 0) return;
+    if (RevealOne(r)) r->counter = r->delay;
+    if (r->flags & kDlgAllAtOnce)
+        while (RevealOne(r)) {
+        }
+}
+
+void ShowPage(DialogRecord* r) {
+    while (RevealOne(r)) {
+    }
+}
+
+// The player's confirm on a box: next page, the rest of the page, or done.
+void Confirm(DialogRecord* r) {
+    if (r->pageWait) {
+        r->pageWait = false;
+        r->pageStart = r->revealed;
+        r->counter = 0;
+        return;
+    }
+    if (!r->textDone) {
+        ShowPage(r);
+        return;
+    }
+    if (r->displayTime == kNoDisplayTime && !(r->flags & kDlgChoices)) r->done = true;
+}
+
+void CloseRecord(DialogRecord* r) {
+    if (r->speaker != 0xFFFD && r->speakerSlot >= 0 && r->speakerSlot < kRoleRows)
+        gMapRoles[r->speakerSlot].talkLock = 0;
+    if (r->flags & kDlgWaits) {
+        if (gTalkFlags & 0x7FFF) --gTalkFlags;
+        if (gTalkContext.speakerState == 1) gTalkContext.speakerState = 0;
+    } else if (gTalkContext.speakerState == 2) {
+        gTalkContext.speakerState = 0;
+    }
+    gMouseLockFrames = 12;
+}
+
+void DrawBox(const DialogRecord& r, i32 x, i32 y, i32 w, i32 h) {
+    if (!gPaintBuf) return;
+    constexpr i32 kPad = 8;
+    i32 l = std::max(0, x - kPad), t = std::max(0, y - kPad);
+    i32 rr = std::min(640, x + w + kPad), b = std::min(480, y + h + kPad);
+    u16 fill = ConvertPixel(0x0C63), edge = ConvertPixel(0x7FFF);
+    for (i32 yy = t; yy < b; ++yy)
+        for (i32 xx = l; xx < rr; ++xx)
+            if (u16* px = Px(xx, yy)) *px = fill;
+    DrawRectFrame(l, t, rr - l, b - t, edge);
+    (void)r;
+}
+
+bool AgeRecord(DialogRecord* r, bool* inputTaken) {
+    if (r->opening < 4) {
+        ++r->opening;
+        i32 q = static_cast<i32>(r->opening);
+        DrawBox(*r, r->anchorX + (r->x - r->anchorX) * q / 4,
+                r->anchorY + (r->y - r->anchorY) * q / 4, r->w * q / 4, r->h * q / 4);
+        if (r->opening < 4) return false;
+        r->flags |= kDlgShown;
+        r->counter = 0;
+    }
+    RevealFrame(r);
+    DrawBox(*r, r->x, r->y, r->w, r->h);
+    WalkPage(r, gPaintBuf != nullptr);
+    if ((gDialogInput > 0 || gDialogClick) && !*inputTaken) {
+        *inputTaken = true;
+        Confirm(r);
+    }
+    // Taking an answer (the list freed) closes its box.
+    if ((r->flags & kDlgChoices) && gScreenItems.empty()) r->done = true;
+    if (r->textDone && r->displayTime != kNoDisplayTime &&
+        (gFrameTime - r->startTime) / 100 > r->displayTime)
+        r->done = true;
+    return r->done;
+}
+
+}  // namespace
+
+u32 ExpandTextVariables(char* text) {
+    for (char* p = text; *p && p - text < kDialogTextMax;) {
+        if (p[0] == '%' && p[1] == 'Q') break;
+        if (p[0] == '%' && (p[1] == 'T' || p[1] == 'I')) {
+            p += ExpandEscape(text, p);
+            continue;
+        }
+        bool replaced = false;
+        for (const Replacement& rp : gReplacements) {
+            if (!rp.pattern[0]) continue;
+            int room = kDialogTextMax - static_cast<int>(std::strlen(text)) +
+                       static_cast<int>(std::strlen(p));
+            if (ReplaceAtStart(p, rp.pattern, rp.replacement, room)) {
+                p += std::strlen(rp.replacement);
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) p += IsLead(static_cast<u8>(*p)) && p[1] ? 2 : 1;
+    }
+    return MeasureText(text);
+}
+
+int ReplaceAtStart(char* text, const char* pattern, const char* replacement, int room) {
+    size_t pl = std::strlen(pattern), rl = std::strlen(replacement), tl = std::strlen(text);
+    if (pl == 0 || std::strncmp(text, pattern, pl) != 0) return 0;
+    if (static_cast<int>(tl - pl + rl) > room) return 0;
+    std::memmove(text + rl, text + pl, tl - pl + 1);
+    std::memcpy(text, replacement, rl);
+    return 1;
+}
+
+void SetTextReplacement(int i, const char* pattern, const char* replacement) {
+    if (i < 0 || i >= 9) return;
+    std::snprintf(gReplacements[i].pattern, 32, "%s", pattern);
+    std::snprintf(gReplacements[i].replacement, 32, "%s", replacement);
+}
+
+int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u32 kind) {
+    *r = DialogRecord{};
+    r->flags = spec.flags;
+    r->kind = kind;
+    // The text up to its mark, cut on a character boundary to what the buffer keeps.
+    int len = static_cast<int>(spec.textLen);
+    if (len > kDialogTextMax - 2) len = CutOnCharacter(spec.text, kDialogTextMax - 2);
+    std::memcpy(r->text, spec.text, static_cast<size_t>(len));
+    std::memcpy(r->text + len, "%Q", 3);
+    u32 measure = ExpandTextVariables(r->text);
+    if (kind & kKindKeepText) gKeptTexts.emplace_back(r->text);
+    i32 cols = static_cast<i32>(measure & 0xFFFF), lines = static_cast<i32>(measure >> 16);
+    i32 s = Size();
+    u32 k = kind & 0x7FFF;
+    if (kind & kKindBound) {
+        r->w = s * cols;
+        r->h = 2 * s;
+    } else if (k == 1) {
+        r->w = spec.width1 * s;
+        r->h = spec.height1 * s;
+    } else if (k == 2) {
+        r->w = std::max<i32>(spec.width2 * s, s * cols);
+        r->h = std::max<i32>(spec.height2 * s, s * lines * 2);
+    } else {
+        r->w = s * cols;
+        r->h = std::max(s, s * lines * 2);
+    }
+    r->speaker = spec.speaker;
+    int slot = -1;
+    if (spec.speaker != 0xFFFD && !(r->flags & kDlgNoSpeakerCheck)) {
+        if (!GetRoleIndex(spec.speaker, &slot) || !(gMapRoles[slot].state & kRoleShown)) {
+            *r = DialogRecord{};
+            return 0;
+        }
+        r->speakerSlot = static_cast<i16>(slot);
+    }
+    if (caption && *caption) std::snprintf(r->caption, kCaptionBytes, "%s", caption);
+    r->frameState = spec.frameAct == 9005 ? 1 : 0;
+    r->delay = 11 - static_cast<i32>(gTextSpeed > 11 ? 11 : gTextSpeed);
+    gTextDelay = r->delay;
+    r->displayTime = spec.displayTime;
+    if (r->displayTime != kNoDisplayTime) r->flags |= kDlgTimed;
+    r->startTime = gFrameTime;
+
+    // Placement, in screen pixels.
+    i32 x = spec.x == 0x8000 ? 0 : spec.x, y = spec.y == 0x8000 ? 0 : spec.y;
+    bool hasPos = spec.x != 0x8000;
+    if (kind & kKindCentreX) x -= r->w / 2;
+    if (kind & kKindCentreY) y -= r->h / 2;
+    if ((kind & kKindBound) && (r->flags & kDlgNoSpeakerCheck)) {
+        x = std::clamp(x - r->h - 16, 16, std::max(16, 608 - r->w));
+        y = std::clamp(y, 16, std::max(16, 464 - r->h));
+        r->x = r->anchorX = x;
+        r->y = r->anchorY = y;
+        return 1;
+    }
+    bool spot = spec.speaker == 0xFFFD;
+    i32 sx = 0, sy = 0;
+    if (spot) {
+        sx = gTalkContext.x - gViewX;
+        sy = gTalkContext.y - gViewY;
+    } else if (slot >= 0) {
+        sx = gMapRoles[slot].x - gViewX;
+        sy = gMapRoles[slot].y - gViewY;
+    }
+    if (k != 1 && !hasPos) {
+        x = sx - r->w / 2;
+        y = sy - r->h / 2;
+    }
+    int dir = slot >= 0 && gMapRoles[slot].act ? gMapRoles[slot].act->dir & 7 : 0;
+    i32 ddx = kDirDx[dir], ddy = kDirDy[dir] + ((r->flags & 0x80) ? (dir & 1 ? 32 : -48) : 0);
+    if ((r->flags & kDlgNoSpeakerCheck) || spot) y -= 104;
+    if (kind & kKindOffset) {
+        x += spec.dx;
+        y += spec.dy;
+    } else if (!spot) {
+        x += ddx;
+        y += ddy;
+    }
+    x = std::clamp(x, 30, std::max(30, 576 - r->w));
+    y = std::clamp(y, 40, std::max(40, 456 - r->h));
+    if (!spot && slot >= 0 && sx >= x - 16 && sx < x + r->w + 48 && sy >= y - 16 &&
+        sy < y + r->h + 64) {
+        x = std::clamp(x + ddx, 24, std::max(24, 576 - r->w));
+        y = std::clamp(y + ddy, 32, std::max(32, 456 - r->h));
+    }
+    r->x = x;
+    r->y = y;
+    r->anchorX = spot || slot >= 0 ? sx : x;
+    r->anchorY = spot || slot >= 0 ? sy : y;
+    return 1;
+}
+
+void AppendDialog(std::unique_ptr<DialogRecord> r) {
+    if (r->flags & kDlgWaits) gInputLock = 1;
+    gDialogs.push_back(std::move(r));
+}
+
+void ShowMessageBox(u16 speaker, const char* text) {
+    DialogSpec spec;
+    spec.speaker = speaker;
+    spec.frameAct = 9005;
+    spec.text = text;
+    int mark = FindMark(text, kDialogTextBytes * 4);
+    spec.textLen = static_cast<u32>(mark >= 0 ? mark : static_cast<int>(std::strlen(text)));
+    auto r = std::make_unique<DialogRecord>();
+    if (SetupDialog(r.get(), spec, nullptr, 1)) AppendDialog(std::move(r));
+}
+
+void DlgMessage() {
+    bool inputTaken = false;
+    for (size_t i = 0; i < gDialogs.size();) {
+        DialogRecord* r = gDialogs[i].get();
+        if (AgeRecord(r, &inputTaken)) {
+            CloseRecord(r);
+            gDialogs.erase(gDialogs.begin() + static_cast<long>(i));
+            continue;
+        }
+        ++i;
+    }
+    gInputLock = 0;
+    for (const auto& r : gDialogs)
+        if (r->flags & kDlgWaits) gInputLock = 1;
+    gDialogInput = 0;
+    gDialogClick = 0;
+}
+
+void ReleaseDialogs() {
+    gDialogs.clear();
+    gInputLock = 0;
+}
+
+int FindScreenItemAtMouse(i32 x, i32 y, int* index) {
+    for (size_t i = 0; i < gScreenItems.size(); ++i) {
+        const ScreenItem& it = gScreenItems[i];
+        if (x >= it.left && x < it.right && y >= it.top && y < it.bottom) {
+            *index = static_cast<int>(i);
+            return 1;
+        }
+    }
+    *index = -1;
+    return 0;
+}
+
+void FreeScreenItemList() {
+    gScreenItems.clear();
+}
+
+bool ChoiceOpen() {
+    return !gScreenItems.empty();
+}
+
+void MoveChosenAnswer(int delta) {
+    if (gScreenItems.empty()) return;
+    i32 n = static_cast<i32>(gScreenItems.size());
+    i32 v = (static_cast<i32>(gChosenAnswer) + delta) % n;
+    gChosenAnswer = static_cast<u32>(v < 0 ? v + n : v);
+}
+
+void SetDialogTextSize() {
+    gDialogTextSize = static_cast<u32>(gMainFontSetting.size + 2) / 2;
+}
+
+void ConvertTextColors() {
+    for (int i = 0; i < 16; ++i) {
+        gTextColors[i] = ConvertPixel(kTextColors555[i]);
+        gShadowColors[i] = ConvertPixel(kShadowColors555[i]);
+    }
+}
+
+void FontTextOut(u16* buffer, i32 x, i32 y, int colour, int shadow, const char* text, int style) {
+    if (!buffer) return;
+    gMainFont.SetBkColor(kNoBkColor);
+    gMainFont.SetShadowColor(gShadowColors[shadow & 15]);
+    gMainFont.DrawString(buffer, x, y, text, gTextColors[colour & 15], style);
+    gMainFont.SetBkColor(kNoBkColor);
+    gMainFont.SetShadowColor(0);
+}
+
+void DrawRectFrame(i32 x, i32 y, i32 w, i32 h, u16 colour) {
+    if (!gPaintBuf || w <= 0 || h <= 0) return;
+    for (i32 i = 0; i < w; ++i) {
+        if (u16* p = Px(x + i, y)) *p = colour;
+        if (u16* p = Px(x + i, y + h - 1)) *p = colour;
+    }
+    for (i32 j = 0; j < h; ++j) {
+        if (u16* p = Px(x, y + j)) *p = colour;
+        if (u16* p = Px(x + w - 1, y + j)) *p = colour;
+    }
+}
+
+void ResetDialogs() {
+    gDialogs.clear();
+    gScreenItems.clear();
+    gKeptTexts.clear();
+    gDialogTextSize = 10;
+    gChosenAnswer = 0;
+    gDialogInput = gDialogClick = gInputLock = gMouseLockFrames = 0;
+    gTextDelay = 0;
+    for (Replacement& r : gReplacements) r = Replacement{};
+    ConvertTextColors();
+}

@@ -1,0 +1,80 @@
+// The story-script interpreter: the one talk context, the talk file with its
+// 32 KB window, the script variables, the run loop and the talk end.
+#pragma once
+#include "engine/File.h"
+#include "engine/Types.h"
+
+constexpr u16 kTalkFree = 0xFFFF;   // owner of a free context
+constexpr u16 kTalkSpot = 0xFFFD;   // owner of a map-spot talk; also "no speaker"
+constexpr u16 kRefOwner = 0xFFF0;   // role reference: the talk's owner
+constexpr u16 kRefPlayer = 0xFFF1;  // role reference: the player
+constexpr u32 kTalkWindow = 0x8000;
+constexpr u32 kTalkBase = 0x200;      // script positions count from here
+constexpr u32 kTalkEntries = 1001;    // offset-table entries 0..1000
+constexpr u32 kTalkFiller = 0x0C;     // the window is filled with this before a read
+constexpr u32 kTalkLockBit = 0x8000;  // gTalkFlags: player control locked
+constexpr int kScriptVarCount = 256;
+constexpr int kMaxCommandsPerFrame = 10000;
+
+struct TalkContext {
+    u16 x, y;          // talk partner or clicked spot, map pixels
+    u32 ownerState;    // the owner's state word when the talk started
+    u32 offset;        // window position from kTalkBase; 0 = not loaded yet
+    u16 talk;          // talk number
+    u16 ip;            // next command inside the window
+    u16 owner;         // role id, kTalkSpot, or kTalkFree
+    u16 speakerState;  // 1 a box waits for the player, 2 a box shows
+    u8 spare[52];
+};
+
+extern TalkContext gTalkContext;
+extern u8 gTalkBuffer[kTalkWindow];
+extern u32 gTalkWindowBytes;  // bytes of the window that came from the file
+extern u32 gTalkFileSize;
+extern cFile TalkHandle;
+extern u32 gTalkFlags;
+extern u32 gScriptVars[kScriptVarCount];
+
+// One step of the running talk; 0 when the talk file is missing.
+int Talk(TalkContext* c);
+// Moves the talk to script position t and reads the window there. A target that
+// is odd or lies outside the file is reported and ends the talk (result 0).
+int TalkJump(TalkContext* c, u32 t);
+// Continues in talk n of its file; 0 when the file is missing (the window closes).
+int LoadTalk(TalkContext* c, int n);
+// The talk-end command: roles let go, the lock cleared, the context freed.
+void TalkEnd(TalkContext* c);
+// Reports a fault of the running script once (naming the file and offset) and ends the talk.
+void TalkFault(TalkContext* c, const char* what);
+
+// Talk n lives in file ceil(n / 1000) (at least 1) at entry n mod 1000 (1000 for multiples).
+void TalkFileEntry(int n, int* file, int* entry);
+void TalkFilePath(int file, char* out, size_t size);
+
+// Fills the context for a new talk (it loads once the player stands on the grid).
+void StartTalk(u16 talk, u16 owner);
+void ResetTalkContext(TalkContext* c);
+
+// The frame tick's calls.
+bool TalkRunning();
+void TalkStep();
+void AllocTalkBuffer();
+void ZeroScriptVariables();
+void ReleaseTalk();
+
+// Run-on mode and the opcodes of this call, for the commands that steer the loop.
+struct TalkRunState {
+    bool runOn = false;
+    u32 op = 0;
+    u32 prevOp = 0;
+};
+extern TalkRunState gTalkRun;
+
+// The look a role had before the talk turned it to face the player (-1 = none).
+struct TalkTurn {
+    int slot = -1;
+    i32 action = -1, dir = -1;
+};
+extern TalkTurn gTalkTurn;
+
+void ResetTalk();

@@ -1,0 +1,21 @@
+// Text tools of the story module: the decimal parser, the countdown digits and
+// the 24-bit screenshot writer.
+#pragma once
+#include <vector>
+
+#include "engine/Types.h"
+
+// An optional sign, then 1 to 9 decimal digits and nothing else: 1 and *out set;
+// otherwise 0 and *out untouched.
+int StrToInt(const char* s, i32* out);
+// Writes w x h screen pixels as a 24-bit BMP at path through a temporary file
+// renamed into place; an existing file is never replaced. 1 written, 0 not.
+int SaveScreenShot(const u16* pixels, i32 w, i32 h, const char* path);
+// The back buffer of the display as the screenshot at path.
+void SaveScreenShot(const char* path);
+// The BMP bytes of a screenshot (what SaveScreenShot writes).
+std::vector<u8> BuildScreenShot(const u16* pixels, i32 w, i32 h);
+// Countdown k (0 story, 1 flag) as "m:ss" at (x, y) from picture 9004; the
+// digits drawn, in order (10 = the colon), for tests and the drawing.
+int CountdownDigits(int k, u8 out[5]);
+void DrawCountdown(i32 x, i32 y, int k);

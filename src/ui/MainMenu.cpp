@@ -1,0 +1,194 @@
+// cMainMenuFrame: open, run and close of the title menu.
+#include "ui/MainMenu.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/DDraw.h"
+#include "engine/DInput.h"
+#include "engine/File.h"
+#include "engine/MemDbg.h"
+#include "game/Main.h"
+#include "game/Options.h"
+#include "game/Session.h"
+#include "game/Settings.h"
+#include "game/SystemServices.h"
+#include "platform/Display.h"
+#include "platform/TextCodec.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Sound.h"
+#include "ui/ActPic.h"
+#include "ui/Control.h"
+#include "ui/KeyBindings.h"
+#include "ui/ScreenState.h"
+#include "ui/Screens.h"
+#include "ui/UiInput.h"
+
+u32 gOpeningVideoPending = 1;
+
+namespace {
+constexpr u32 kShadowLarge = 0x21405F;
+constexpr u32 kVersionColour = 0x60A0B8;
+constexpr i32 kCanvasPixels = 640 * 480;
+
+// A 640x480 copy of the canvas as last shown; null when there is none.
+u16* CopyCanvas() {
+    if (!gDrawSurface) return nullptr;
+    i32 pitch = 0, w = 0, h = 0;
+    DisplaySurfaceSize(gDrawSurface, &w, &h, &pitch);
+    u16* src = DisplayLock(gDrawSurface, &pitch);
+    if (!src || w < 640 || h < 480) {
+        if (src) DisplayUnlock(gDrawSurface);
+        return nullptr;
+    }
+    u16* copy = static_cast<u16*>(MH_ALLOC(kCanvasPixels * 2));
+    if (copy)
+        for (i32 y = 0; y < 480; ++y)
+            std::memcpy(copy + y * 640, reinterpret_cast<const u8*>(src) + y * pitch, 640 * 2);
+    DisplayUnlock(gDrawSurface);
+    return copy;
+}
+}  // namespace
+
+void ResetMainMenu() {
+    gOpeningVideoPending = 1;
+}
+
+void cMainMenuFrame::MakeControls() {
+    second_ = new cActPic(kTitleAct, titleAction + 3);
+    background_ = new cActPic(kTitleAct, titleAction);
+    controls_[0] = new cControl(5, 90);
+    controls_[0]->SetPics(second_, nullptr, nullptr);
+    controls_[1] = new cControl(0, 0);
+    controls_[1]->SetPics(background_, nullptr, nullptr);
+    for (int k = 0; k < kTitleButtons; ++k) {
+        pics_[2 * k] = new cActPic(kTitleAct, 7 + 2 * k);
+        pics_[2 * k + 1] = new cActPic(kTitleAct, 8 + 2 * k);
+        controls_[2 + k] = new cControl(25 + 150 * k, 412);
+        controls_[2 + k]->SetButton(kTitleNewGame + k, pics_[2 * k], pics_[2 * k + 1], nullptr);
+    }
+}
+
+void cMainMenuFrame::Open() {
+    result = kTitleNone;
+    InitFont(&largeFont);
+    SetupFont(&largeFont, 20, 20, kNoFontBk, kShadowLarge);
+    InitFont(&smallFont);
+    SetupFont(&smallFont, 12, 12, kNoFontBk, 0);
+    titleAction = RandomBetween(1, 4);
+    MakeControls();
+    // Another screen may have left a focus of its own: the title knows four buttons.
+    i32 k = std::clamp(gKeyFocus, 0, kTitleButtons - 1);
+    if (gSmartMouse)
+        gMouseInput.MoveCursor(TitleButtonX(k), kTitleButtonY);
+    else
+        gMouseInput.MoveCursor(320, 240);
+    focus = kTitleNewGame + k;
+    // A key held when the title opens is no fresh press.
+    f10Down_ = gDInput.IsKeyDown(kScanF10) ? 1 : 0;
+    if (gOpeningVideoPending) {
+        gOpeningVideoPending = 0;
+        FindMusicDisc();
+        InitBinkOutput(gVideoTarget.layout, 0, gSound.GetDigDriver());
+        BindVideoToPrimary();
+        PlayVideo("MH OPENING.BIK");
+    }
+    cControl* label = new cControl(2, 2);
+    label->SetFont(&smallFont, kVersionColour, kStyleShadow);
+    label->SetText("V 1.01");
+    controls_[kTitleButtons + 2] = label;
+}
+
+void cMainMenuFrame::MoveToButton(i32 id) {
+    gMouseInput.MoveCursor(TitleButtonX(id - kTitleNewGame), kTitleButtonY);
+}
+
+void cMainMenuFrame::RunKeys() {
+    // Every key is asked each frame so that its held state stays current.
+    bool back = gKeyInput.IsPressed(kKeyUp) | gKeyInput.IsPressed(kKeyLeft);
+    bool next = gKeyInput.IsPressed(kKeyDown) | gKeyInput.IsPressed(kKeyRight) |
+                gKeyInput.IsPressed(kKeySwitch);
+    bool stay = gKeyInput.IsPressed(kKeyPageUp) | gKeyInput.IsPressed(kKeyPageDown);
+    if (back)
+        MoveToButton(focus == kTitleNewGame ? kTitleQuit : focus - 1);
+    else if (next)
+        MoveToButton(focus == kTitleQuit ? kTitleNewGame : focus + 1);
+    else if (stay)
+        MoveToButton(focus);
+}
+
+void cMainMenuFrame::RunQuickLoadKey() {
+    u32 down = gDInput.IsKeyDown(kScanF10) ? 1 : 0;
+    bool fresh = down && !f10Down_;
+    f10Down_ = down;
+    if (!fresh) return;
+    char path[kPathSize + 32];
+    std::snprintf(path, sizeof(path), "%sSave\\Quick.sav", gBasePath);
+    cFile f;
+    if (f.Open(path, OPEN_EXISTING, GENERIC_READ)) {
+        result = kTitleResQuick;
+        gFramePhase = 2;
+    }
+    f.Close();
+}
+
+void cMainMenuFrame::Run() {
+    RunKeys();
+    RunQuickLoadKey();
+    i32 clicked = gMouseInput.clickedId;
+    if (clicked >= kTitleNewGame && clicked <= kTitleQuit) {
+        gMouseInput.clickedId = 0;
+        PlayUISound(261);
+        result = kTitleResNew + (clicked - kTitleNewGame);
+        gFramePhase = 2;
+    }
+    if (gMouseInput.hoverId >= kTitleNewGame && gMouseInput.hoverId <= kTitleQuit)
+        focus = gMouseInput.hoverId;
+}
+
+void cMainMenuFrame::DeleteOwnObjects() {
+    for (cControl*& c : controls_) {
+        delete c;
+        c = nullptr;
+    }
+    for (cActPic*& p : pics_) {
+        delete p;
+        p = nullptr;
+    }
+    delete background_;
+    delete second_;
+    background_ = second_ = nullptr;
+}
+
+void cMainMenuFrame::Close() {
+    gFrameId = 0;
+    largeFont.Release();
+    smallFont.Release();
+    DeleteOwnObjects();
+    switch (result) {
+        case kTitleResNew:
+            StopMusic();
+            NewGameData();
+            break;
+        case kTitleResLoad:
+            gFrameId = kScreenBit | 26;
+            break;
+        case kTitleResSettings:
+            gFrameId = kScreenBit | 27;
+            break;
+        case kTitleResQuit:
+            gFrameId = kQuitFrameId;
+            break;
+        case kTitleResQuick: {
+            // The notice shows the title as it was last shown while it loads.
+            delete gQuickNoticeFrame;
+            gQuickNoticeFrame = new cQuickNoticeFrame();
+            gQuickNoticeFrame->TakeScreenCopy(CopyCanvas());
+            gFrameId = kScreenBit | 32;
+            break;
+        }
+        default:
+            break;
+    }
+}

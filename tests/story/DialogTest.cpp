@@ -1,0 +1,284 @@
+// Dialogue boxes: placement, reveal pace, escapes, answers, closing; text tools.
+#include "story/Dialog.h"
+
+#include <cstring>
+
+#include "data/GameFlags.h"
+#include "engine/ByteIo.h"
+#include "engine/DInput.h"
+#include "engine/ErrorBox.h"
+#include "engine/PixelFormat.h"
+#include "game/Options.h"
+#include "platform/Input.h"
+#include "platform/TextCodec.h"
+#include "story/Countdowns.h"
+#include "story/StoryTestUtil.h"
+#include "story/TextTools.h"
+#include "story/Trigger.h"
+
+namespace {
+
+using DialogTest = StoryFixture;
+
+DialogSpec Spec(u16 speaker, const char* text) {
+    DialogSpec s;
+    s.speaker = speaker;
+    s.text = text;
+    s.textLen = static_cast<u32>(std::strstr(text, "%Q") - text);
+    return s;
+}
+
+// Runs DlgMessage until the box closes; the frames it took.
+int FramesUntilClosed(int limit) {
+    int n = 0;
+    while (!gDialogs.empty() && n < limit) {
+        gFrameTime += 35;
+        DlgMessage();
+        ++n;
+    }
+    return n;
+}
+
+TEST_F(DialogTest, PlacementByDirectionAndClamps) {
+    ActPlayer act;
+    int slot = AddRole(30, 320, 240, &act);
+    struct Case {
+        int dir;
+        i32 x, y;
+    };
+    // Text of 4 columns, one line: 40 x 20 pixels at size 10, centred on (320, 240).
+    const Case cases[] = {{0, 300, 326}, {1, 300, 126}, {2, 460, 166}, {3, 140, 174}};
+    for (const Case& c : cases) {
+        act.dir = c.dir;
+        DialogRecord r;
+        ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
+        EXPECT_EQ(r.w, 40);
+        EXPECT_EQ(r.h, 20);
+        EXPECT_EQ(r.x, c.x) << c.dir;
+        EXPECT_EQ(r.y, c.y) << c.dir;
+    }
+    // A speaker in the corner: the box stays inside 30..576-w, 40..456-h.
+    gMapRoles[slot].x = 0;
+    gMapRoles[slot].y = 0;
+    act.dir = 1;
+    DialogRecord r;
+    ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
+    EXPECT_GE(r.x, 24);
+    EXPECT_GE(r.y, 32);
+    // A fixed position past the screen is clamped too.
+    DialogSpec s = Spec(30, "abcd%Q");
+    s.x = 639;
+    s.y = 479;
+    ASSERT_EQ(SetupDialog(&r, s, nullptr, 0), 1);
+    EXPECT_LE(r.x, 576 - r.w);
+    EXPECT_LE(r.y, 456 - r.h);
+}
+
+TEST_F(DialogTest, EmptyTextMakesABoxOneUnitHigh) {
+    DialogRecord r;
+    ASSERT_EQ(SetupDialog(&r, Spec(0xFFFD, "%Q"), nullptr, 0), 1);
+    EXPECT_EQ(r.h, 10);
+    EXPECT_EQ(r.w, 0);
+}
+
+TEST_F(DialogTest, SpeakerOffTheMapIsRefusedAndTheTalkGoesOn) {
+    WriteTalks(1, "talk 1\n Say 77 \"hello\"\n SetFlag 101\n End\n");
+    RunTalk(1, 5);
+    EXPECT_TRUE(GetGameFlag(101));
+    EXPECT_TRUE(gDialogs.empty());
+    EXPECT_EQ(gTalkFlags, 0u);
+}
+
+TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
+    for (u32 speed : {0u, 6u, 11u}) {
+        SCOPED_TRACE(speed);
+        ReleaseDialogs();
+        gTextSpeed = speed;
+        auto r = std::make_unique<DialogRecord>();
+        ASSERT_EQ(SetupDialog(r.get(), Spec(0xFFFD, "abcdefgh%Q"), nullptr, 0), 1);
+        DialogRecord* box = r.get();
+        AppendDialog(std::move(r));
+        for (int i = 0; i < 4; ++i) DlgMessage();  // the box opens
+        int frames = 0;
+        while (box->revealed < 8 && frames < 500) {
+            DlgMessage();
+            ++frames;
+        }
+        i32 delay = std::max<i32>(1, 11 - static_cast<i32>(speed));
+        // The first character comes with the frame the box finishes opening,
+        // then one every `delay` frames.
+        EXPECT_EQ(frames, 7 * delay);
+    }
+}
+
+TEST_F(DialogTest, Escapes) {
+    gTextSpeed = 11;
+    auto r = std::make_unique<DialogRecord>();
+    ASSERT_EQ(SetupDialog(r.get(), Spec(0xFFFD, "ab%Ncd%C3%S2%D0%L1ef%A12.gh%Q"), nullptr, 0), 1);
+    EXPECT_EQ(r->w, 6 * 10);  // the widest line: "cdefgh"
+    EXPECT_EQ(r->h, 2 * 2 * 10);
+    DialogRecord* box = r.get();
+    AppendDialog(std::move(r));
+    FramesUntilClosed(200);  // runs until the text is out; the box waits for confirm
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_TRUE(box->textDone);
+    EXPECT_EQ(box->number, 12);
+    EXPECT_EQ(box->delay, (1 + 0) * 2);
+    EXPECT_NE(std::strstr(box->text, "%a12."), nullptr);  // sounds once
+    gDialogInput = 1;
+    DlgMessage();
+    EXPECT_TRUE(gDialogs.empty());
+    EXPECT_EQ(gMouseLockFrames, 12);
+}
+
+TEST_F(DialogTest, ShowAllAtOnceAndPages) {
+    gTextSpeed = 0;
+    auto r = std::make_unique<DialogRecord>();
+    ASSERT_EQ(SetupDialog(r.get(), Spec(0xFFFD, "%Kabcdef%Pxyz%Q"), nullptr, 0), 1);
+    DialogRecord* box = r.get();
+    AppendDialog(std::move(r));
+    for (int i = 0; i < 5; ++i) DlgMessage();
+    EXPECT_TRUE(box->pageWait);
+    EXPECT_EQ(std::string(box->text + box->pageStart, box->revealed - box->pageStart),
+              "%Kabcdef%P");
+    gDialogInput = 1;
+    DlgMessage();
+    DlgMessage();
+    EXPECT_TRUE(box->textDone);
+}
+
+TEST_F(DialogTest, TextVariables) {
+    gScriptVars[12] = 305;
+    char text[kDialogTextBytes] = "x%I12.y%I999.%Q";
+    ExpandTextVariables(text);
+    EXPECT_EQ(std::string(text), "x" + std::string("\xA2\xB2\xA2\xAF\xA2\xB4") + "y%I999.%Q");
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes()[0].caption, Utf8ToBig5("角色變數代換"));
+    SetTextReplacement(0, "$N", "Moon");
+    char t2[kDialogTextBytes] = "hi $N!%Q";
+    ExpandTextVariables(t2);
+    EXPECT_STREQ(t2, "hi Moon!%Q");
+}
+
+TEST_F(DialogTest, LongTextIsCutOnACharacterBoundary) {
+    std::string text = "a";
+    while (text.size() < 600) text += "\xA4\xA4";  // "中"
+    text += "%Q";
+    DialogRecord r;
+    ASSERT_EQ(SetupDialog(&r, Spec(0xFFFD, text.c_str()), nullptr, 0), 1);
+    size_t len = std::strstr(r.text, "%Q") - r.text;
+    EXPECT_LE(len, 508u);
+    EXPECT_EQ(len % 2, 1u);  // "a" plus whole characters
+    EXPECT_EQ(static_cast<u8>(r.text[len - 1]), 0xA4);
+}
+
+TEST_F(DialogTest, ClosingByTime) {
+    auto r = std::make_unique<DialogRecord>();
+    DialogSpec s = Spec(0xFFFD, "%Kab%Q");
+    s.displayTime = 5;  // half a second
+    ASSERT_EQ(SetupDialog(r.get(), s, nullptr, 0), 1);
+    AppendDialog(std::move(r));
+    int frames = FramesUntilClosed(100);
+    EXPECT_GE(frames * 35, 500);
+    EXPECT_LE(frames * 35, 650);
+}
+
+// An answer box from a script: the talk waits until the box closes, then branches.
+TEST_F(DialogTest, ChoiceByMouseAndByKeys) {
+    h.CreateMainWindow();
+    gDInput.Init(nullptr, gMainWnd);
+    WriteTalks(
+        1,
+        "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n JumpByAnswer @y @n\ny:\n SetFlag 200\n End\n"
+        "n:\n SetFlag 201\n End\n");
+    for (int way = 0; way < 2; ++way) {
+        SCOPED_TRACE(way ? "keys" : "mouse");
+        ResetGameFlags();
+        StartTalk(1, kTalkSpot);
+        gTalkContext.x = 320;
+        gTalkContext.y = 300;
+        for (int i = 0; i < 300 && gScreenItems.size() < 2; ++i) {
+            Talk(&gTalkContext);
+            DlgMessage();
+        }
+        ASSERT_EQ(gScreenItems.size(), 2u);
+        EXPECT_EQ(gTalkContext.speakerState, 1);
+        Talk(&gTalkContext);
+        EXPECT_TRUE(TalkRunning());  // held while the box waits
+        if (way == 0) {
+            const ScreenItem& no = gScreenItems[1];
+            PlatformSetMouseCounters((no.left + no.right) / 2, (no.top + no.bottom) / 2);
+            PlatformSetMouseButtons(false, false);
+            TriggerStory();
+            EXPECT_EQ(gChosenAnswer, 1u);
+            PlatformSetMouseButtons(true, false);
+            TriggerStory();
+            PlatformSetMouseButtons(false, false);
+        } else {
+            MoveChosenAnswer(1);
+            MoveChosenAnswer(1);  // wraps back to the first
+            EXPECT_EQ(gChosenAnswer, 0u);
+            FreeScreenItemList();  // the confirm key on an answer box
+        }
+        EXPECT_TRUE(gScreenItems.empty());
+        DlgMessage();
+        EXPECT_TRUE(gDialogs.empty());
+        RunUntilFree(10);
+        EXPECT_EQ(GetGameFlag(200) != 0, way == 1);
+        EXPECT_EQ(GetGameFlag(201) != 0, way == 0);
+    }
+}
+
+TEST_F(DialogTest, StrToInt) {
+    i32 v = 77;
+    EXPECT_EQ(StrToInt("", &v), 0);
+    EXPECT_EQ(StrToInt("-", &v), 0);
+    EXPECT_EQ(StrToInt("1234567890", &v), 0);
+    EXPECT_EQ(StrToInt("12a", &v), 0);
+    EXPECT_EQ(v, 77);
+    EXPECT_EQ(StrToInt("+123456789", &v), 1);
+    EXPECT_EQ(v, 123456789);
+    EXPECT_EQ(StrToInt("-45", &v), 1);
+    EXPECT_EQ(v, -45);
+}
+
+TEST_F(DialogTest, CountdownDigits) {
+    StartCountdown(12, 5, 3, 0);
+    u8 d[5];
+    ASSERT_EQ(CountdownDigits(0, d), 5);
+    EXPECT_EQ(std::vector<u8>(d, d + 5), (std::vector<u8>{1, 2, 10, 0, 5}));
+    gStoryCountdown = 2700;
+    ASSERT_EQ(CountdownDigits(0, d), 4);
+    EXPECT_EQ(std::vector<u8>(d, d + 4), (std::vector<u8>{1, 10, 3, 0}));
+    ClearGameFlag(16);
+    EXPECT_EQ(CountdownDigits(0, d), 0);
+    EXPECT_EQ(CountdownDigits(1, d), 0);
+}
+
+TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {
+    std::vector<u16> px(640 * 480, 0);
+    px[0] = ConvertPixel(0x7C00);              // top-left red
+    px[479 * 640 + 1] = ConvertPixel(0x001F);  // bottom row, second pixel blue
+    std::string path = h.Path("shot.bmp");
+    ASSERT_EQ(SaveScreenShot(px.data(), 640, 480, path.c_str()), 1);
+    std::vector<u8> f = ReadHostFile(path);
+    ASSERT_EQ(f.size(), 921654u);
+    EXPECT_EQ(f[0], 'B');
+    EXPECT_EQ(f[1], 'M');
+    EXPECT_EQ(LoadU32(&f[2]), 921654u);
+    EXPECT_EQ(LoadU32(&f[10]), 54u);
+    EXPECT_EQ(LoadU32(&f[14]), 40u);
+    EXPECT_EQ(LoadU32(&f[18]), 640u);
+    EXPECT_EQ(LoadU32(&f[22]), 480u);
+    EXPECT_EQ(LoadU16(&f[26]), 1);
+    EXPECT_EQ(LoadU16(&f[28]), 24);
+    // Rows bottom-up, B G R.
+    EXPECT_EQ(f[54 + 3], 0xF8);
+    EXPECT_EQ(f[54 + 479 * 1920 + 2], 0xF8);
+    // A second write to the same name leaves the first picture.
+    std::vector<u16> other(640 * 480, ConvertPixel(0x03E0));
+    EXPECT_EQ(SaveScreenShot(other.data(), 640, 480, path.c_str()), 0);
+    EXPECT_EQ(ReadHostFile(path), f);
+}
+
+}  // namespace

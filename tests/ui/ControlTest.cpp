@@ -1,0 +1,204 @@
+// Controls, the scroll bar and interface colours.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/PixelFormat.h"
+#include "engine/RlePic.h"
+#include "platform/Backend.h"
+#include "support/Harness.h"
+#include "ui/Control.h"
+#include "ui/UiInput.h"
+
+namespace {
+
+struct ControlTest : ::testing::Test {
+    Harness h;
+    ~ControlTest() override { ClearFrameObjects(); }
+};
+
+TEST_F(ControlTest, NumbersArePaddedToTenColumns) {
+    char s[16];
+    FormatControlNumber(s, sizeof(s), 42, 1);
+    EXPECT_STREQ(s, "        42");
+    FormatControlNumber(s, sizeof(s), 42, 0);
+    EXPECT_STREQ(s, "42");
+    FormatControlNumber(s, sizeof(s), -2147483647 - 1, 1);
+    EXPECT_STREQ(s, "-2147483648");
+}
+
+TEST_F(ControlTest, ControlsRegisterInCreationOrderAndLeaveOnDelete) {
+    cControl* a = new cControl(0, 0);
+    cControl* b = new cControl(5, 5);
+    cControl* c = new cControl(9, 9);
+    EXPECT_EQ(gControlList, (std::deque<cControl*>{a, b, c}));
+    a->BringToFront();
+    EXPECT_EQ(gControlList, (std::deque<cControl*>{b, c, a}));
+    c->SendToBack();
+    EXPECT_EQ(gControlList, (std::deque<cControl*>{c, b, a}));
+    delete b;
+    EXPECT_EQ(gControlList, (std::deque<cControl*>{c, a}));
+}
+
+TEST_F(ControlTest, ConstructorDefaultsAndKinds) {
+    cControl* c = new cControl(3, 4);
+    EXPECT_EQ(c->kind, kCtlNothing);
+    EXPECT_EQ(c->id, 0);
+    EXPECT_EQ(c->shown, 1u);
+    EXPECT_EQ(c->style, 1);
+    EXPECT_EQ(c->zoom, 1024u);
+    EXPECT_EQ(c->boxMode, -1);
+    cActPic* fake = reinterpret_cast<cActPic*>(c);  // never drawn here
+    c->SetPics(fake, nullptr, nullptr);
+    EXPECT_EQ(c->kind, kCtlPicture);
+    c->SetButton(7, fake, nullptr, fake);
+    EXPECT_EQ(c->kind, kCtlButton);
+    EXPECT_EQ(c->id, 7);
+    c->SetPics(nullptr, nullptr, nullptr);
+    i32 v = 0;
+    c->SetNumber(&v, 1);
+    EXPECT_EQ(c->kind, kCtlNumber);
+    c->SetText("x");
+    EXPECT_EQ(c->kind, kCtlText);
+}
+
+TEST_F(ControlTest, ColoursAreWindowsColourReferences) {
+    ResetPixelFormat();  // 5-5-5
+    EXPECT_EQ(ColorRefToScreen(0x0000FF), 0x7C00) << "red is the low byte";
+    EXPECT_EQ(ColorRefToScreen(0x00FFFF), 0x7FE0) << "yellow";
+    EXPECT_EQ(ColorRefToScreen(0xFFFF00), 0x03FF) << "cyan";
+    EXPECT_EQ(ColorRefToScreen(0x000700), 0) << "below one step of five bits";
+    SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
+    EXPECT_EQ(ColorRefToScreen(0x0000FF) & 0xF800, 0xF800);
+    EXPECT_EQ(ConvertPixelBack(ColorRefToScreen(0xDBFFFF)), 0x7FFB);
+    ResetPixelFormat();
+}
+
+TEST_F(ControlTest, RunCodedControlKeepsAnEncodedCopy) {
+    std::vector<u16> px(32 * 8, 0x1234);
+    cControl* c = new cControl(0, 0);
+    c->SetRlePic(px.data(), 32, 8, 1024);
+    EXPECT_EQ(c->kind, kCtlRle);
+    ASSERT_NE(c->rle, nullptr);
+    RleInfo info;
+    EXPECT_TRUE(RleCheck(c->rle, static_cast<size_t>(c->rleSize), &info));
+    EXPECT_EQ(info.width, 32);
+    EXPECT_EQ(c->paddedOrAlpha, 16);
+}
+
+TEST_F(ControlTest, HiddenAndIdZeroControlsAreNeverHit) {
+    cControl* c = new cControl(0, 0);
+    c->kind = kCtlPicture;
+    EXPECT_EQ(c->HitTest(), 0) << "id 0";
+    c->id = 5;
+    c->Hide();
+    EXPECT_EQ(c->HitTest(), 0) << "hidden";
+    c->Show();
+    c->kind = kCtlText;
+    EXPECT_EQ(c->HitTest(), 0) << "texts are never hit";
+}
+
+// A vertical bar: arrows 11 (down, adds) and 12 (up, takes away), thumb 13.
+struct ScrollTest : ControlTest {
+    cControl* down = new cControl(610, 300);
+    cControl* up = new cControl(610, 80);
+    cControl* thumb = new cControl(610, 95);
+    cScrollBar bar;
+    i32 value = 0;
+    void SetUp() override {
+        down->id = 11;
+        up->id = 12;
+        thumb->id = 13;
+        bar.Init(down, up, thumb, 15, 40, 1);
+        bar.value = &value;
+        bar.maximum = 20;
+        bar.minimum = 0;
+        bar.arrowStep = 1;
+        bar.pageStep = 10;
+        bar.trackStart = 95;
+        bar.trackEnd = 293;
+        gMouseInput.Reset();
+    }
+    // One frame of the owning screen: the bar's update every 50 ms.
+    void Frame() {
+        bar.Update();
+        PlatformAdvanceTime(50);
+    }
+};
+
+TEST_F(ScrollTest, HeldArrowRepeatsAfter800msThenEvery100ms) {
+    gMouseInput.pressedId = 11;
+    std::vector<i32> values;
+    for (int f = 0; f <= 24; ++f) {  // 0 .. 1200 ms
+        Frame();
+        values.push_back(value);
+    }
+    // steps at 800, 900, 1000, 1100 and 1200 ms (frames 16, 18, 20, 22, 24)
+    EXPECT_EQ(values[15], 0);
+    EXPECT_EQ(values[16], 1);
+    EXPECT_EQ(values[17], 1);
+    EXPECT_EQ(values[18], 2);
+    EXPECT_EQ(values[24], 5);
+    gMouseInput.pressedId = 0;
+    gMouseInput.clickedId = 11;  // the release over the arrow clicks it once more
+    Frame();
+    EXPECT_EQ(value, 6);
+    EXPECT_EQ(gMouseInput.clickedId, 0) << "the bar takes the click";
+    EXPECT_EQ(bar.heldId, -1);
+}
+
+TEST_F(ScrollTest, ArrowsStopAtTheLimits) {
+    value = 20;
+    gMouseInput.clickedId = 11;
+    Frame();
+    EXPECT_EQ(value, 20);
+    value = 0;
+    gMouseInput.clickedId = 12;
+    Frame();
+    EXPECT_EQ(value, 0);
+}
+
+TEST_F(ScrollTest, ThumbFollowsTheValue) {
+    value = 10;
+    Frame();
+    EXPECT_EQ(thumb->y, 95 + 99);
+    value = 20;
+    Frame();
+    EXPECT_EQ(thumb->y, 95 + 198);
+}
+
+TEST_F(ScrollTest, EmptyRangeAndZeroTravelNeverDivideByZero) {
+    bar.maximum = 0;
+    Frame();
+    EXPECT_EQ(thumb->y, bar.trackEnd) << "no range: the thumb rests at the end";
+    bar.maximum = 5;
+    bar.trackEnd = bar.trackStart;
+    gMouseInput.captured = 1;  // a drag on a track without travel
+    gMouseInput.y = 200;
+    value = 3;
+    Frame();
+    EXPECT_EQ(value, 3);
+    EXPECT_EQ(thumb->y, 95);
+}
+
+TEST_F(ScrollTest, DraggingTheThumbSetsTheValue) {
+    gMouseInput.pressedId = 13;
+    gMouseInput.y = 100;  // 5 pixels below the thumb's top
+    Frame();
+    EXPECT_EQ(gMouseInput.captured, 1u);
+    gMouseInput.pressedId = 0;
+    gMouseInput.y = 5 + 95 + 99;
+    Frame();
+    EXPECT_EQ(value, 10);
+    EXPECT_EQ(thumb->y, 194);
+}
+
+TEST_F(ScrollTest, DisabledBarDoesNothing) {
+    bar.enabled = 0;
+    gMouseInput.clickedId = 11;
+    Frame();
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(gMouseInput.clickedId, 11);
+}
+
+}  // namespace

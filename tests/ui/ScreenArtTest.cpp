@@ -1,0 +1,241 @@
+// Screens with the sample game's interface pictures: hit tests on opaque
+// pixels, overlap order, clicks through the real tick, pixels on the canvas.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "engine/DDraw.h"
+#include "engine/DInput.h"
+#include "engine/PixelFormat.h"
+#include "data/GameFlags.h"
+#include "game/Main.h"
+#include "game/Settings.h"
+#include "mhdata/InterfaceArt.h"
+#include "mhdata/SampleGame.h"
+#include "platform/Display.h"
+#include "platform/Input.h"
+#include "support/Harness.h"
+#include "ui/ActPic.h"
+#include "ui/Control.h"
+#include "ui/MainMenu.h"
+#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
+#include "ui/Screens.h"
+#include "ui/UiInput.h"
+
+namespace {
+
+struct ArtTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
+        ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
+        gBasePath[0] = 0;
+        h.StartGame();
+        h.RunFrames(1);
+        ASSERT_NE(gMainMenuFrame, nullptr);
+        // The first title of the run plays the opening video; Esc stops it.
+        ASSERT_TRUE(gRunState & kRunVideo);
+        h.PostKeyUp(VK_ESCAPE);
+        h.RunFrames(2);
+        ASSERT_FALSE(gRunState & kRunVideo);
+        ASSERT_TRUE(h.boxes().empty());
+    }
+    u16 CanvasAt(i32 x, i32 y) {
+        i32 pitch = 0;
+        u16* px = DisplayLock(gDrawSurface, &pitch);
+        u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
+        DisplayUnlock(gDrawSurface);
+        return v;
+    }
+    static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
+    // Cursor onto (x, y) for a frame, then press and release over it.
+    void ClickAt(i32 x, i32 y) {
+        gDInput.SetMousePos(x, y);
+        h.RunFrames(1);
+        PlatformSetMouseButtons(true, false);
+        h.RunFrames(1);
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(1);
+    }
+    void ClickButton(int k) { ClickAt(TitleButtonX(k), kTitleButtonY); }
+};
+
+TEST_F(ArtTest, TitleShowsItsButtonsInTheirColours) {
+    h.RunFrames(1);
+    // Smart mouse puts the cursor on the first button: it shows its hover picture.
+    EXPECT_EQ(gMouseInput.hoverId, kTitleNewGame);
+    EXPECT_EQ(CanvasAt(100, 455), Colour(9002, 8));
+    EXPECT_EQ(CanvasAt(180, 420), Colour(9002, 9));
+    EXPECT_EQ(CanvasAt(600, 455), Colour(9002, 13));
+    EXPECT_EQ(CanvasAt(320, 300), Colour(9002, gMainMenuFrame->titleAction)) << "the background";
+}
+
+TEST_F(ArtTest, LoadButtonLeadsToTheLoadSlots) {
+    ClickButton(1);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 26);
+}
+
+TEST_F(ArtTest, SecondTitleOfTheRunPlaysNoVideo) {
+    ClickButton(1);
+    h.RunFrames(5);  // the load slots stand in and return to the title
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_NE(gMainMenuFrame, nullptr);
+    EXPECT_FALSE(gRunState & kRunVideo);
+}
+
+TEST_F(ArtTest, SettingsButtonLeadsToTheSettings) {
+    ClickButton(2);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 27);
+}
+
+TEST_F(ArtTest, QuitButtonEndsTheProgram) {
+    // Game data count as initialised (flag 1), so the window's end releases the
+    // picture cache before the allocator's exit report.
+    SetGameFlag(1);
+    ClickButton(3);
+    h.RunFrames(4);
+    EXPECT_TRUE(h.quit());
+}
+
+TEST_F(ArtTest, NewGameButtonLeadsToMapMode) {
+    gGameTime = 77;
+    ClickButton(0);
+    h.RunFrames(1);
+    EXPECT_EQ(gFramePhase, 2u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gMainMenuFrame, nullptr);
+    EXPECT_TRUE(gControlList.empty());
+    EXPECT_TRUE(gActPicList.empty());
+}
+
+TEST_F(ArtTest, KeysAndConfirmClickTheButtonUnderTheCursor) {
+    PlatformSetKey(205, true);  // right: onto load
+    h.RunFrames(1);
+    PlatformSetKey(205, false);
+    h.RunFrames(1);
+    EXPECT_EQ(gMouseInput.hoverId, kTitleLoad);
+    PlatformSetKey(28, true);  // confirm
+    h.RunFrames(1);
+    PlatformSetKey(28, false);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 26);
+}
+
+TEST_F(ArtTest, PressOnOneButtonAndReleaseOnAnotherIsNoClick) {
+    gDInput.SetMousePos(TitleButtonX(0), kTitleButtonY);
+    h.RunFrames(1);
+    PlatformSetMouseButtons(true, false);
+    h.RunFrames(1);
+    EXPECT_EQ(gMouseInput.pressedId, kTitleNewGame);
+    gDInput.SetMousePos(TitleButtonX(1), kTitleButtonY);
+    h.RunFrames(1);
+    PlatformSetMouseButtons(false, false);
+    h.RunFrames(3);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gFramePhase, 1u);
+}
+
+TEST_F(ArtTest, HeldButtonWithConfirmClicksNothing) {
+    gDInput.SetMousePos(TitleButtonX(1), kTitleButtonY);
+    h.RunFrames(1);
+    PlatformSetMouseButtons(true, false);
+    h.RunFrames(1);
+    PlatformSetKey(28, true);
+    h.RunFrames(1);
+    PlatformSetKey(28, false);
+    PlatformSetMouseButtons(false, false);
+    h.RunFrames(3);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+}
+
+// Two 140x50 buttons overlapping by 40 pixels, outside the title's own.
+struct OverlapTest : ArtTest {
+    cControl* a = nullptr;
+    cControl* b = nullptr;
+    void SetUp() override {
+        ArtTest::SetUp();
+        a = new cControl(100, 100);
+        a->SetButton(1, new cActPic(9002, 7), new cActPic(9002, 8), nullptr);
+        b = new cControl(200, 100);
+        b->SetButton(2, new cActPic(9002, 9), nullptr, nullptr);
+    }
+    i32 HitAt(i32 x, i32 y) {
+        gMouseInput.x = x;
+        gMouseInput.y = y;
+        return gMouseInput.HitTest();
+    }
+};
+
+TEST_F(OverlapTest, LaterControlIsOnTopUntilTheOtherIsBroughtToFront) {
+    EXPECT_EQ(HitAt(120, 120), 1);
+    EXPECT_EQ(HitAt(220, 120), 2);
+    EXPECT_EQ(HitAt(320, 120), 2);
+    EXPECT_EQ(HitAt(100, 160), 0) << "below the pictures";
+    a->BringToFront();
+    EXPECT_EQ(HitAt(220, 120), 1);
+    h.RunFrames(1);
+    EXPECT_EQ(CanvasAt(220, 120), Colour(9002, 7)) << "drawn last, on top";
+}
+
+TEST_F(OverlapTest, HiddenAndIdZeroControlsAreNeverHit) {
+    b->Hide();
+    EXPECT_EQ(HitAt(220, 120), 1);
+    b->Show();
+    b->id = 0;
+    EXPECT_EQ(HitAt(220, 120), 1) << "id 0 lets the one below take it";
+    a->id = 0;
+    EXPECT_EQ(HitAt(220, 120), 0);
+}
+
+TEST_F(OverlapTest, ButtonWithoutPressedPictureShowsItsHoverPictureWhilePressed) {
+    gDInput.SetMousePos(120, 120);
+    PlatformSetMouseButtons(true, false);
+    h.RunFrames(2);
+    EXPECT_EQ(gMouseInput.pressedId, 1);
+    EXPECT_EQ(CanvasAt(150, 140), Colour(9002, 8));
+    PlatformSetMouseButtons(false, false);
+}
+
+TEST_F(ArtTest, DigitControlDrawsEachDigitFrameInTurn) {
+    i32 value = 7896;
+    cControl* c = new cControl(10, 200);
+    c->SetDigits(&value, new cActPic(9904, 0));
+    h.RunFrames(1);
+    EXPECT_EQ(CanvasAt(20, 210), Colour(9904, 7));
+    EXPECT_EQ(CanvasAt(10 + 96 + 10, 210), Colour(9904, 8));
+    EXPECT_EQ(CanvasAt(10 + 192 + 10, 210), Colour(9904, 9));
+    EXPECT_EQ(CanvasAt(10 + 288 + 10, 210), Colour(9904, 6));
+    EXPECT_EQ(c->HitTest(), 0) << "a number is never hit";
+}
+
+TEST_F(ArtTest, AlphaPictureIgnoresTheHotSpot) {
+    cActPic* p = new cActPic(9002, 9);
+    p->SetAlpha(16);
+    cControl* c = new cControl(300, 100);
+    c->SetPics(p, nullptr, nullptr);
+    h.RunFrames(1);
+    EXPECT_EQ(CanvasAt(301, 101), Colour(9002, 9));
+}
+
+TEST_F(ArtTest, InterfaceActsHaveOneFlatOpaqueColourPerAction) {
+    for (int i = 0; i < kInterfaceActCount; ++i) {
+        const InterfaceActInfo& info = kInterfaceActs[i];
+        for (u32 a = (info.act == 9002 ? 1 : 0); a < info.actions; ++a) {
+            cActPic p(static_cast<i32>(info.act), static_cast<i32>(a));
+            i32 w = 0, hh = 0;
+            InterfaceFrameSize(info.act, a, &w, &hh);
+            ASSERT_EQ(p.Width(), w) << info.act << "/" << a;
+            EXPECT_EQ(p.HitTest(0, 0), 1) << info.act << "/" << a;
+            EXPECT_EQ(p.HitTest(w - 1, hh - 1), 1) << info.act << "/" << a;
+            EXPECT_EQ(p.HitTest(w, 0), 0) << info.act << "/" << a;
+            if (a > 0) EXPECT_NE(InterfaceColor(info.act, a), InterfaceColor(info.act, a - 1));
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// The screen manager through the real tick: phases, placeholders, the mended
+// ways out, the cursor picture and the clearing of controls and pictures.
+#include <gtest/gtest.h>
+
+#include "game/Main.h"
+#include "engine/DDraw.h"
+#include "platform/Display.h"
+#include "support/Harness.h"
+#include "ui/ActPic.h"
+#include "ui/Control.h"
+#include "ui/MainMenu.h"
+#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
+#include "ui/Screens.h"
+#include "ui/UiInput.h"
+
+namespace {
+
+struct ScreenTest : ::testing::Test {
+    Harness h;
+    void SetUp() override { h.StartGame(); }
+
+    // Leaves the title for map mode the way a finished title does.
+    void ToMapMode() {
+        h.RunFrames(2);
+        ASSERT_NE(gMainMenuFrame, nullptr);
+        gMainMenuFrame->result = kTitleNone;
+        gFramePhase = 2;
+        h.RunFrames(1);
+        ASSERT_EQ(gFrameId, 0u);
+    }
+    // The mode word after each of n frames.
+    std::vector<u32> Words(int n) {
+        std::vector<u32> w;
+        for (int i = 0; i < n; ++i) {
+            h.RunFrames(1);
+            w.push_back(gFrameId);
+        }
+        return w;
+    }
+};
+
+TEST_F(ScreenTest, TitleOpensOnTheFirstFrameAndRuns) {
+    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    h.RunFrames(1);
+    EXPECT_NE(gMainMenuFrame, nullptr);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_NE(gCursorPic, nullptr);
+    EXPECT_EQ(gMouseInput.cursorPic, gCursorPic);
+    h.RunFrames(5);
+    EXPECT_EQ(gFrameId, kScreenBit | 0u) << "the title waits for the player";
+}
+
+TEST_F(ScreenTest, PlaceholderFromTheTitleGoesBackToTheTitle) {
+    h.RunFrames(2);
+    gMainMenuFrame->result = kTitleResLoad;
+    gFramePhase = 2;
+    // close the title, open 26 (which asks to close at once), close 26, open the title
+    EXPECT_EQ(Words(4),
+              (std::vector<u32>{kScreenBit | 26, kScreenBit | 26, kScreenBit | 0, kScreenBit | 0}));
+    EXPECT_EQ(gSaveLoadFrame, nullptr);
+    EXPECT_NE(gMainMenuFrame, nullptr);
+    EXPECT_EQ(gFramePhase, 1u);
+}
+
+TEST_F(ScreenTest, OpenMayCloseAtOnceBecauseThePhaseIsSetFirst) {
+    ToMapMode();
+    gFrameId = kScreenBit | 2;
+    h.RunFrames(1);
+    EXPECT_NE(gItemMenuFrame, nullptr);
+    EXPECT_EQ(gFramePhase, 2u) << "the manager's phase 1 came before Open";
+    h.RunFrames(1);
+    EXPECT_EQ(gItemMenuFrame, nullptr);
+    EXPECT_EQ(gFrameId, 0u) << "opened from map mode, back to map mode";
+    EXPECT_EQ(gCursorPic, nullptr);
+}
+
+TEST_F(ScreenTest, EveryPlaceholderIdReturnsToMapMode) {
+    ToMapMode();
+    for (u32 id : {1u,  2u,  3u,  4u,  6u,  8u,  9u,  10u, 11u, 12u, 13u,
+                   16u, 17u, 18u, 20u, 22u, 23u, 25u, 28u, 29u, 30u, 31u}) {
+        gFrameId = kScreenBit | id;
+        h.RunFrames(2);
+        EXPECT_EQ(gFrameId, 0u) << id;
+        EXPECT_EQ(gFramePhase, 0u) << id;
+    }
+}
+
+TEST_F(ScreenTest, IdAbove32ReturnsToMapMode) {
+    ToMapMode();
+    gFrameId = kScreenBit | 33;
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gFramePhase, 0u);
+    EXPECT_EQ(gCursorPic, nullptr);
+    gFrameId = 0x8FFFFFFFu;
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+}
+
+TEST_F(ScreenTest, MissingObjectMadeElsewhereReturnsToMapMode) {
+    ToMapMode();
+    for (u32 id : {14u, 15u, 19u, 21u, 24u, 32u}) {
+        gFrameId = kScreenBit | id;
+        h.RunFrames(1);
+        EXPECT_EQ(gFrameId, 0u) << id;
+        EXPECT_EQ(gFramePhase, 0u) << id;
+    }
+}
+
+TEST_F(ScreenTest, ObjectMadeElsewhereIsFreedAfterItsClose) {
+    ToMapMode();
+    gItemFrame = new cItemFrame(7);
+    gFrameId = kScreenBit | 14;
+    h.RunFrames(2);
+    EXPECT_EQ(gItemFrame, nullptr);
+    EXPECT_EQ(gFrameId, 0u);
+}
+
+TEST_F(ScreenTest, ModeWordWithoutTheTopBitOpensTheSameScreen) {
+    ToMapMode();
+    gFrameId = 2;
+    h.RunFrames(1);
+    EXPECT_NE(gItemMenuFrame, nullptr);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+}
+
+TEST_F(ScreenTest, EveryCloseClearsControlsAndPictures) {
+    ToMapMode();
+    for (u32 id : {2u, 28u, 29u}) {
+        gFrameId = kScreenBit | id;
+        h.RunFrames(1);
+        new cControl(10, 10);
+        new cActPic(9002, 7);
+        ASSERT_FALSE(gControlList.empty());
+        h.RunFrames(1);
+        EXPECT_TRUE(gControlList.empty()) << id;
+        EXPECT_TRUE(gActPicList.empty()) << id;
+    }
+}
+
+TEST_F(ScreenTest, TheEndingShowsNoCursor) {
+    ToMapMode();
+    gFrameId = kScreenBit | 5;
+    h.RunFrames(1);
+    EXPECT_NE(gCursorPic, nullptr);
+    EXPECT_EQ(gMouseInput.cursorPic, nullptr);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gCursorPic, nullptr);
+}
+
+TEST_F(ScreenTest, ARunningScreenRedrawsTheCanvasFromBlackEachFrame) {
+    h.RunFrames(2);
+    i32 pitch = 0;
+    u16* px = DisplayLock(gDrawSurface, &pitch);
+    ASSERT_NE(px, nullptr);
+    px[10 * pitch / 2 + 600] = 0x7FFF;
+    DisplayUnlock(gDrawSurface);
+    u32 shown = DisplayFrameCount();
+    h.RunFrames(1);
+    px = DisplayLock(gDrawSurface, &pitch);
+    EXPECT_EQ(px[10 * pitch / 2 + 600], 0) << "nothing of the title lies there";
+    DisplayUnlock(gDrawSurface);
+    EXPECT_GT(DisplayFrameCount(), shown);
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// The title menu through the real tick: keys, F10, the cursor and the video flag.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/DInput.h"
+#include "game/Main.h"
+#include "game/Options.h"
+#include "platform/Input.h"
+#include "support/Harness.h"
+#include "ui/KeyBindings.h"
+#include "ui/MainMenu.h"
+#include "ui/ScreenState.h"
+#include "ui/Screens.h"
+#include "ui/UiInput.h"
+
+namespace {
+
+// The mouse moves in steps of two pixels at the game's speed 2.0: a cursor
+// point can come back one pixel short.
+struct TitleTest : ::testing::Test {
+    Harness h;
+    void Start() {
+        h.StartGame();
+        h.RunFrames(2);  // open, then one run
+        ASSERT_NE(gMainMenuFrame, nullptr);
+    }
+    // Holds a key for one frame, then lets it go for one.
+    void Tap(u8 code) {
+        PlatformSetKey(code, true);
+        h.RunFrames(1);
+        PlatformSetKey(code, false);
+        h.RunFrames(1);
+    }
+};
+
+TEST_F(TitleTest, CursorStartsOnTheFocusedButtonWithSmartMouse) {
+    gKeyFocus = 2;
+    Start();
+    EXPECT_NEAR(gMouseInput.x, 445, 1);
+    EXPECT_EQ(gMouseInput.y, 440);
+    EXPECT_EQ(gMainMenuFrame->focus, kTitleSettings);
+}
+
+TEST_F(TitleTest, CursorStartsAtTheCentreWithoutSmartMouse) {
+    h.StartGame();
+    gSmartMouse = 0;
+    h.RunFrames(2);
+    EXPECT_NEAR(gMouseInput.x, 320, 1);
+    EXPECT_EQ(gMouseInput.y, 240);
+}
+
+TEST_F(TitleTest, FocusOfAnotherScreenIsKeptInsideTheFourButtons) {
+    gKeyFocus = 30;  // the skills page leaves 30 + k
+    Start();
+    EXPECT_EQ(gMainMenuFrame->focus, kTitleQuit);
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(3), 1);
+}
+
+TEST_F(TitleTest, LeftOnNewGameGoesToQuitAndRightOnQuitToNewGame) {
+    Start();
+    Tap(203);  // left
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(3), 1);
+    gMainMenuFrame->focus = kTitleQuit;
+    Tap(205);  // right
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(0), 1);
+    gMainMenuFrame->focus = kTitleLoad;
+    Tap(15);  // switch window: the next one
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(2), 1);
+    Tap(201);  // page up: onto the focused one
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(1), 1);
+    EXPECT_EQ(gMouseInput.y, kTitleButtonY);
+}
+
+TEST_F(TitleTest, F10WithAQuickSaveOpensTheQuickLoadNotice) {
+    Start();
+    WriteHostFile(h.Path("Save/Quick.sav"), {1, 2, 3});
+    PlatformSetKey(kScanF10, true);
+    h.RunFrames(1);
+    EXPECT_EQ(gFramePhase, 2u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 32);
+    ASSERT_NE(gQuickNoticeFrame, nullptr);
+    PlatformSetKey(kScanF10, false);
+    h.RunFrames(2);  // the notice stands in for now: it closes back to the title
+    EXPECT_EQ(gQuickNoticeFrame, nullptr);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+}
+
+TEST_F(TitleTest, F10WithoutAQuickSaveDoesNothing) {
+    Start();
+    PlatformSetKey(kScanF10, true);
+    h.RunFrames(3);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gFramePhase, 1u);
+}
+
+TEST_F(TitleTest, F10HeldFromBeforeTheTitleIsNoFreshPress) {
+    h.StartGame();
+    WriteHostFile(h.Path("Save/Quick.sav"), {1});
+    PlatformSetKey(kScanF10, true);
+    h.RunFrames(4);
+    EXPECT_EQ(gFramePhase, 1u) << "held since before the open";
+    PlatformSetKey(kScanF10, false);
+    h.RunFrames(1);
+    PlatformSetKey(kScanF10, true);
+    h.RunFrames(1);
+    EXPECT_EQ(gFramePhase, 2u);
+}
+
+TEST_F(TitleTest, OpeningVideoOnlyOnTheFirstTitleOfARun) {
+    EXPECT_EQ(gOpeningVideoPending, 1u);
+    Start();
+    EXPECT_EQ(gOpeningVideoPending, 0u);
+    gMainMenuFrame->result = kTitleResSettings;
+    gFramePhase = 2;
+    h.RunFrames(4);  // settings stand in and return to the title
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gOpeningVideoPending, 0u);
+}
+
+TEST_F(TitleTest, TitlePictureIsOneOfThree) {
+    std::set<i32> seen;
+    Start();
+    for (int i = 0; i < 30; ++i) {
+        seen.insert(gMainMenuFrame->titleAction);
+        gMainMenuFrame->result = kTitleResLoad;
+        gFramePhase = 2;
+        h.RunFrames(4);
+        ASSERT_NE(gMainMenuFrame, nullptr);
+    }
+    EXPECT_EQ(seen, (std::set<i32>{1, 2, 3}));
+}
+
+}  // namespace

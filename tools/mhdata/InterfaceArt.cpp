@@ -1,0 +1,130 @@
+// Interface acts drawn in flat colours for the sample game.
+#include "mhdata/InterfaceArt.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "engine/Tsw.h"
+#include "mhdata/Archives.h"
+
+const InterfaceActInfo kInterfaceActs[] = {
+    {9002, 22}, {9102, 1}, {9104, 1}, {9900, 61}, {9902, 1}, {9904, 45}, {9906, 14}, {9908, 1},
+};
+const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
+
+namespace {
+constexpr u16 kKeyA = 619, kKeyB = 12703;
+
+bool IsFullScreen(u32 act, u32 action) {
+    switch (act) {
+        case 9002:
+            return (action >= 1 && action <= 3) || action >= 15;
+        case 9104:
+        case 9908:
+            return true;
+        case 9900:
+        case 9906:
+            return action == 0;
+        case 9904:
+            return action == 4 || action == 5 || action == 20;
+        default:
+            return false;
+    }
+}
+}  // namespace
+
+u16 InterfaceColor(u32 act, u32 action) {
+    u16 v = static_cast<u16>(((act % 97) * 613 + action * 37 + 1) & 0x7FFF);
+    while (v == 0 || v == kKeyA || v == kKeyB) v = static_cast<u16>((v + 1) & 0x7FFF);
+    return v;
+}
+
+void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
+    *w = 96;
+    *h = 32;
+    if (IsFullScreen(act, action)) {
+        *w = 640;
+        *h = 480;
+    } else if (act == 9002 && action >= 4 && action <= 6) {
+        *w = 300;
+        *h = 120;
+    } else if (act == 9002 && action >= 7 && action <= 14) {
+        *w = 140;  // title buttons: the cursor point (145 + 150k, 440) lies inside
+        *h = 50;
+    } else if (act == 9102 || act == 9902) {
+        *w = 16;
+        *h = 16;
+    } else if (act == 9900 && (action == 1 || action == 3)) {
+        *w = 180;  // the system menu's row panel covers its six rows
+        *h = 300;
+    } else if (act == 9900 && action >= 16 && action <= 23) {
+        *w = 44;
+        *h = 40;
+    }
+}
+
+namespace {
+constexpr u32 kSysArchive = 3;
+// Interface pictures live beside the sample's own: picture 1000 + act.
+u32 PictureOf(u32 act) {
+    return act + 1000;
+}
+
+ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
+    ArchivePicture p;
+    p.name = "ui" + std::to_string(info.act);
+    for (u32 a = 0; a < info.actions; ++a) {
+        ArchiveFrame f;
+        InterfaceFrameSize(info.act, a, &f.w, &f.h);
+        f.pixels.assign(static_cast<size_t>(f.w) * f.h, InterfaceColor(info.act, a));
+        p.frames.push_back(std::move(f));
+    }
+    return p;
+}
+
+ActProgram InterfaceAct(const InterfaceActInfo& info) {
+    ActProgram a;
+    a.name = "ui" + std::to_string(info.act);
+    u16 pic = static_cast<u16>(PictureOf(info.act));
+    for (u32 k = 0; k < info.actions; ++k)
+        a.parts[static_cast<i32>(k)] =
+            ActWords().Rf(pic).Xy(0, 0).Sd(0).Pa(static_cast<u16>(k)).Ed().Ov().words;
+    return a;
+}
+
+bool WriteFile(const std::filesystem::path& path, const std::vector<u8>& bytes,
+               std::string* error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) *error = "cannot write " + path.string();
+    return static_cast<bool>(out);
+}
+}  // namespace
+
+bool WriteInterfaceArt(const std::string& root, std::string* error) {
+    std::map<u32, ArchivePicture> pics;
+    std::map<u32, ActProgram> acts;
+    for (const auto& [n, p] : SamplePictures())
+        if (n / kPicsPerArchive == kSysArchive) pics[n % kPicsPerArchive] = p;
+    for (const auto& [n, a] : SampleActs())
+        if (n / kPicsPerArchive == kSysArchive) acts[n % kPicsPerArchive] = a;
+    for (int i = 0; i < kInterfaceActCount; ++i) {
+        const InterfaceActInfo& info = kInterfaceActs[i];
+        pics[PictureOf(info.act) % kPicsPerArchive] = InterfacePicture(info);
+        ActProgram act = InterfaceAct(info);
+        // The sample's own part 0 of an act stays (the title act's backdrop).
+        auto old = acts.find(info.act % kPicsPerArchive);
+        if (old != acts.end() && old->second.parts.count(0)) act.parts[0] = old->second.parts.at(0);
+        acts[info.act % kPicsPerArchive] = std::move(act);
+    }
+    std::vector<u8> tsw = BuildTswArchive(pics, error);
+    if (tsw.empty()) return false;
+    std::string base = kPicArchiveNames[kSysArchive];
+    for (char& c : base)
+        if (c == '\\') c = '/';
+    std::filesystem::path stem = std::filesystem::path(root) / base;
+    return WriteFile(stem.string() + ".tsw", tsw, error) &&
+           WriteFile(stem.string() + ".act", BuildActArchive(acts), error);
+}

@@ -1,0 +1,23 @@
+// The interface pictures of the sample game: the acts the title, the slot
+// screens, the notices, the menu pages and the settings draw, each action one
+// flat opaque colour, written into the system archive pair.
+#pragma once
+#include <string>
+
+#include "engine/Types.h"
+
+// The stored 5-5-5 colour of an action of an interface act (never a key colour).
+u16 InterfaceColor(u32 act, u32 action);
+// Width and height of that action's frame.
+void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h);
+// The interface acts and how many actions each has.
+struct InterfaceActInfo {
+    u32 act;
+    u32 actions;
+};
+extern const InterfaceActInfo kInterfaceActs[];
+extern const int kInterfaceActCount;
+
+// Rewrites "PicLib\all_sys.tsw" and ".act" under root with the sample's own
+// system pictures and the interface acts; false with error set on failure.
+bool WriteInterfaceArt(const std::string& root, std::string* error);

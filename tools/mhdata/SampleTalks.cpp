@@ -1,0 +1,85 @@
+// The sample game's talks: the opening, a question whose answers set different
+// flags, a map-spot talk, a countdown, variables and branches.
+#include "mhdata/SampleTalks.h"
+
+#include <fstream>
+#include <vector>
+
+#include "mhdata/StoryAsm.h"
+
+const char* SampleTalkSource() {
+    return R"(# Talk1.dat of the sample game
+talk 1
+    # The new game's opening.
+    Say 0xFFF1 "月港的早晨，海風吹來。%N去港口看看吧。"
+    End
+
+talk 2
+    # A person with a question.
+    JumpIfFlag 200 @asked
+    Say 0xFFF0 "年輕人，可以幫我搬貨嗎？%N%B是%N%B否"
+    JumpByAnswer @yes @no
+yes:
+    SetFlag 200
+    AddL 0 100
+    Say 0xFFF0 "太好了，謝謝你！"
+    End
+no:
+    SetFlag 201
+    Say 0xFFF0 "這樣啊……"
+    End
+asked:
+    Say 0xFFF0 "上次多謝你了。"
+    End
+
+talk 3
+    # A map spot: the old stone by the harbour.
+    SetFlag 202
+    Show 0xFFFD "一塊古老的石碑。"
+    BoxTime 20
+    Show 0xFFFD "上面刻著模糊的字。"
+    End
+
+talk 4
+    # Ninety seconds to reach the lighthouse.
+    Countdown 1 30 5
+    Say 0xFFF1 "要在一分半之內趕到燈塔！"
+    End
+
+talk 5
+    Say 0xFFF1 "來不及了……"
+    End
+
+talk 6
+    # Variables and branches.
+    Set 10 5
+    Add 10 3
+    JumpIfAtLeast 10 8 @big
+    End
+big:
+    SubL 10 10
+    JumpIfAtMost 10 0 @zero
+    End
+zero:
+    JumpIfAllFlags 200 202 @both
+    End
+both:
+    SetFlag 203
+    End
+)";
+}
+
+bool WriteSampleTalks(const std::string& root, std::string* error) {
+    std::vector<u8> bytes;
+    std::string why;
+    if (!AssembleTalkFile(SampleTalkSource(), &bytes, &why)) {
+        *error = "sample talks: " + why;
+        return false;
+    }
+    std::string path = root + "/MH_Data/Talk1.dat";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) *error = "cannot write " + path;
+    return static_cast<bool>(out);
+}

@@ -1,0 +1,21 @@
+// The sample game's story scripts.
+#pragma once
+#include <string>
+
+// Flags the sample talks set, for tests.
+constexpr int kSampleYesFlag = 200;
+constexpr int kSampleNoFlag = 201;
+constexpr int kSampleSpotFlag = 202;
+constexpr int kSampleBranchFlag = 203;
+// Talk numbers of the sample game.
+constexpr int kSampleOpeningTalk = 1;
+constexpr int kSampleQuestionTalk = 2;
+constexpr int kSampleSpotTalk = 3;
+constexpr int kSampleCountdownTalk = 4;
+constexpr int kSampleCountdownEndTalk = 5;
+constexpr int kSampleVariablesTalk = 6;
+
+// The source of MH_Data\Talk1.dat.
+const char* SampleTalkSource();
+// Writes MH_Data\Talk1.dat under root.
+bool WriteSampleTalks(const std::string& root, std::string* error);
