@@ -33,13 +33,15 @@ constexpr int kRouteDy[8] = {1, 1, 1, 0, -1, -1, -1, 0};
 constexpr int kRouteToAnim[8] = {5, 1, 6, 2, 4, 0, 7, 3};
 constexpr int kAnimToRoute[8] = {5, 1, 3, 7, 4, 0, 2, 6};
 
-bool OnCell(const RoleSlot& s) { return (s.x & 15) == 0 && (s.y & 15) == 0; }
+bool OnCell(const RoleSlot& s) {
+    return (s.x & 15) == 0 && (s.y & 15) == 0;
+}
 
 void AdvanceAnimation(RoleSlot& s) {
     if (!s.act) return;
     if (!TakeActData(s.act))
-        ErrorBox(B5("Act Err16(PathDB:Script)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), s.roleId,
-                 s.act->act, s.act->action, s.act->dir);
+        ErrorBox(B5("Act Err16(PathDB:Script)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"),
+                 s.roleId, s.act->act, s.act->action, s.act->dir);
 }
 
 u32* CellPointer(int cx, int cy) {
@@ -196,7 +198,9 @@ bool Step::Resolve(u16 ref, int* index, bool selfRef) {
     return true;
 }
 
-u16 Step::RoleIdOf(u16 ref) { return ref == kSelfRef ? s_.roleId : ref; }
+u16 Step::RoleIdOf(u16 ref) {
+    return ref == kSelfRef ? s_.roleId : ref;
+}
 
 Step::Next Step::GiveScript(u16 ref, u16 script) {
     int i = -1;
@@ -259,15 +263,33 @@ Step::Next Step::HideShow(u16 ref, bool show) {
 // The offset (p, q) turned by the facing of the role walked to.
 void TurnOffset(int dir, int p, int q, int* ox, int* oy) {
     switch (dir) {
-        case 0: *ox = p, *oy = -q; break;
-        case 1: *ox = -p, *oy = q; break;  // facing down mirrors facing up
-        case 2: *ox = -q, *oy = p; break;
-        case 3: *ox = q, *oy = -p; break;
-        case 4: *ox = q + p, *oy = q - p; break;
-        case 5: *ox = -(q + p), *oy = p - q; break;
-        case 6: *ox = q - p, *oy = -(q + p); break;
-        case 7: *ox = p - q, *oy = q + p; break;
-        default: *ox = p, *oy = -q; break;
+        case 0:
+            *ox = p, *oy = -q;
+            break;
+        case 1:
+            *ox = -p, *oy = q;
+            break;  // facing down mirrors facing up
+        case 2:
+            *ox = -q, *oy = p;
+            break;
+        case 3:
+            *ox = q, *oy = -p;
+            break;
+        case 4:
+            *ox = q + p, *oy = q - p;
+            break;
+        case 5:
+            *ox = -(q + p), *oy = p - q;
+            break;
+        case 6:
+            *ox = q - p, *oy = -(q + p);
+            break;
+        case 7:
+            *ox = p - q, *oy = q + p;
+            break;
+        default:
+            *ox = p, *oy = -q;
+            break;
     }
 }
 
@@ -290,7 +312,8 @@ Step::Next Step::WalkToRole(u16 ref, i16 p, i16 q, bool offset, u32 len) {
         }
     }
     StartRoleRoute(index_, cx * 16, cy * 16);
-    if (std::fabs(DistanceFromOrigin(s_) - DistanceFromOrigin(r)) > 128) s_.state |= kRoleDoubleStep;
+    if (std::fabs(DistanceFromOrigin(s_) - DistanceFromOrigin(r)) > 128)
+        s_.state |= kRoleDoubleStep;
     s_.pc += len;
     return Next::Continue;
 }
@@ -343,10 +366,9 @@ Step::Next Step::Speech() {
 
 void Step::Wander() {
     RoleRoute* w = RouteOf(index_, 1);
-    int dir = w && w->dirs[0] < 8 ? w->dirs[0]
-                                  : (s_.act && s_.act->dir >= 0 && s_.act->dir < 8
-                                         ? kAnimToRoute[s_.act->dir]
-                                         : 1);
+    int dir = w && w->dirs[0] < 8
+                  ? w->dirs[0]
+                  : (s_.act && s_.act->dir >= 0 && s_.act->dir < 8 ? kAnimToRoute[s_.act->dir] : 1);
     u32 r = RandomN(80);
     if (r > 60)
         dir = 0xFF;
@@ -357,7 +379,9 @@ void Step::Wander() {
 
 Step::Next Step::Exec(u16 op) {
     switch (op) {
-        case bop::kRestart: s_.pc = 0; return Next::Yield;
+        case bop::kRestart:
+            s_.pc = 0;
+            return Next::Yield;
         case bop::kEnd:
             s_.scriptId = 0;
             s_.pc = 0;
@@ -419,7 +443,8 @@ Step::Next Step::Exec(u16 op) {
             s_.pc += 1;  // the operand is read next as an opcode
             return Next::Continue;
         }
-        case bop::kJump: return Jump(Label(1));
+        case bop::kJump:
+            return Jump(Label(1));
         case bop::kIfFlag:
         case bop::kIfNotFlag: {
             bool set = GetGameFlag(Word(1)) != 0;
@@ -482,7 +507,10 @@ Step::Next Step::Exec(u16 op) {
             if (static_cast<u64>(gScriptTimeMark) + Word(1) < gGameTime) return Jump(Label(2));
             s_.pc += 4;
             return Next::Yield;
-        case bop::kMarkTime: gScriptTimeMark = gGameTime; s_.pc += 1; return Next::Continue;
+        case bop::kMarkTime:
+            gScriptTimeMark = gGameTime;
+            s_.pc += 1;
+            return Next::Continue;
         case bop::kHide:
         case bop::kShow: {
             u16 r = Word(1);
@@ -518,23 +546,30 @@ Step::Next Step::Exec(u16 op) {
         case bop::kSound: {
             u16 n = Word(1);
             if (fault_) return Next::Yield;
-            const RoleSlot* p = gPlayerSlot > 0 && gPlayerSlot < kRoleRows ? &gMapRoles[gPlayerSlot]
-                                                                           : &s_;
+            const RoleSlot* p =
+                gPlayerSlot > 0 && gPlayerSlot < kRoleRows ? &gMapRoles[gPlayerSlot] : &s_;
             PlaySfxFrom(n, s_.x, s_.y, p->x, p->y, static_cast<int>(gSfxVolume));
             s_.pc += 2;
             return Next::Yield;
         }
-        case bop::kWalkToRole: return WalkToRole(Word(1), 0, 0, false, 2);
-        case bop::kSpeech: return Speech();
-        case bop::kNoSpeech: FreeSpeech(s_); s_.pc += 1; return Next::Continue;
+        case bop::kWalkToRole:
+            return WalkToRole(Word(1), 0, 0, false, 2);
+        case bop::kSpeech:
+            return Speech();
+        case bop::kNoSpeech:
+            FreeSpeech(s_);
+            s_.pc += 1;
+            return Next::Continue;
         case bop::kWalkNearRole: {
             u16 r = Word(1);
             i16 p = static_cast<i16>(Word(2)), q = static_cast<i16>(Word(3));
             if (fault_) return Next::Yield;
             return WalkToRole(r, p, q, true, 4);
         }
-        case bop::kIfNear: return IfDistance(true);
-        case bop::kIfFar: return IfDistance(false);
+        case bop::kIfNear:
+            return IfDistance(true);
+        case bop::kIfFar:
+            return IfDistance(false);
         case bop::kRandomJump: {
             u16 n = Word(1);
             if (fault_) return Next::Yield;
@@ -558,10 +593,14 @@ Step::Next Step::Exec(u16 op) {
             s_.pc += 4;
             return Next::Continue;
         }
-        case bop::kIfValueGe: return RoleValueTest(0);
-        case bop::kIfValueLe: return RoleValueTest(1);
-        case bop::kIfValueEq: return RoleValueTest(2);
-        case bop::kStop: return Next::Yield;
+        case bop::kIfValueGe:
+            return RoleValueTest(0);
+        case bop::kIfValueLe:
+            return RoleValueTest(1);
+        case bop::kIfValueEq:
+            return RoleValueTest(2);
+        case bop::kStop:
+            return Next::Yield;
         case bop::kAttach: {
             u16 n = Word(1);
             if (fault_) return Next::Yield;
@@ -569,8 +608,12 @@ Step::Next Step::Exec(u16 op) {
             s_.pc += 2;
             return Next::Yield;
         }
-        case bop::kDetach: s_.secondAct = nullptr; s_.pc += 1; return Next::Yield;
-        default: return Next::Yield;
+        case bop::kDetach:
+            s_.secondAct = nullptr;
+            s_.pc += 1;
+            return Next::Yield;
+        default:
+            return Next::Yield;
     }
 }
 
@@ -631,7 +674,8 @@ int GetScriptBlock(int role, u32 label, const u8** pointer) {
     ScriptBlockRef ref;
     const u8* block = nullptr;
     u32 size = 0;
-    if (!SelectScriptBlock(s.scriptId, &ref) || !GetProgramBlock(ref.block, &block, &size)) return 0;
+    if (!SelectScriptBlock(s.scriptId, &ref) || !GetProgramBlock(ref.block, &block, &size))
+        return 0;
     u64 slot = kPathTableAt + 4ull * ref.local;
     if (slot + 4 > size) return 0;
     u64 start = kPathTableAt + static_cast<u64>(LoadU32(block + slot));

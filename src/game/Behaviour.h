@@ -5,12 +5,12 @@
 
 #include "engine/Types.h"
 
-constexpr u32 kPathTableAt = 0x200;       // programs and labels count from here
-constexpr u16 kMainBlockIds = 2000;       // script ids up to here lie in the main block
-constexpr int kExtraBlockIds = 300;       // programs per extra block
-constexpr int kOpsPerStep = 256;          // opcodes one step may run
-constexpr int kSpeechMax = 256;           // bytes a speech text may hold
-constexpr u16 kSelfRef = 0xFFF0;          // role operand: the running role
+constexpr u32 kPathTableAt = 0x200;  // programs and labels count from here
+constexpr u16 kMainBlockIds = 2000;  // script ids up to here lie in the main block
+constexpr int kExtraBlockIds = 300;  // programs per extra block
+constexpr int kOpsPerStep = 256;     // opcodes one step may run
+constexpr int kSpeechMax = 256;      // bytes a speech text may hold
+constexpr u16 kSelfRef = 0xFFF0;     // role operand: the running role
 constexpr u32 kRoleDoubleStep = 1u << 26;
 constexpr u32 kRoleIdleAnim = 0x1000;
 

@@ -58,15 +58,20 @@ int EntryCode(int e) {
         case keyEntry::kWalkSpeed:
         case keyEntry::kFreeA:
         case keyEntry::kFreeG:
-        case keyEntry::kFreeF1: return static_cast<int>(gMapKeyCodes[e]);
-        default: return 0;
+        case keyEntry::kFreeF1:
+            return static_cast<int>(gMapKeyCodes[e]);
+        default:
+            return 0;
     }
 }
 
-bool KeyDown(int code) { return code > 0 && code < 256 && gDInput.IsKeyDown(code); }
+bool KeyDown(int code) {
+    return code > 0 && code < 256 && gDInput.IsKeyDown(code);
+}
 
 bool ConfirmDown() {
-    return KeyDown(static_cast<int>(gMapKeyCodes[1])) || KeyDown(static_cast<int>(gMapKeyCodes[12]));
+    return KeyDown(static_cast<int>(gMapKeyCodes[1])) ||
+           KeyDown(static_cast<int>(gMapKeyCodes[12]));
 }
 
 void Rest(u32 ms) {
@@ -82,7 +87,8 @@ bool Resting() {
 }
 
 RoleSlot* Player() {
-    if (gPlayerSlot <= 0 || gPlayerSlot >= kRoleRows || gPlayerSlot >= gMapRoleCount) return nullptr;
+    if (gPlayerSlot <= 0 || gPlayerSlot >= kRoleRows || gPlayerSlot >= gMapRoleCount)
+        return nullptr;
     return &gMapRoles[gPlayerSlot];
 }
 
@@ -186,10 +192,13 @@ bool Covers(int x, int y, int w, int h, int cx, int cy) {
 void StartSpotTalk(const MapEvent& ev, const RoleSlot& p) {
     int d = p.act && p.act->dir >= 0 && p.act->dir < 8 ? p.act->dir : 1;
     i32 x = p.x - 16 * kSpotOx[d], y = p.y - 16 * kSpotOy[d];
-    StartTalkAt(static_cast<u16>(ev.script), kTalkSpot, static_cast<u16>(x), static_cast<u16>(y), 0);
+    StartTalkAt(static_cast<u16>(ev.script), kTalkSpot, static_cast<u16>(x), static_cast<u16>(y),
+                0);
 }
 
-bool FreshPress(int e) { return gKeyStates[e].down != 0 && gKeyStates[e].held == 1; }
+bool FreshPress(int e) {
+    return gKeyStates[e].down != 0 && gKeyStates[e].held == 1;
+}
 
 // F12, F9, F10 and F1-F4; true when a key ended the step.
 bool FunctionKeys() {
@@ -298,7 +307,8 @@ void DirectionKeys(int* dx, int* dy, int* dir, u32* runMask) {
     const KeyState* k = gKeyStates;
     if (ChoiceOpen()) {
         auto moved = [](int e) {
-            return gKeyStates[e].down != 0 && (gKeyStates[e].held == 1 || (gKeyStates[e].held & 7) == 7);
+            return gKeyStates[e].down != 0 &&
+                   (gKeyStates[e].held == 1 || (gKeyStates[e].held & 7) == 7);
         };
         if (moved(keyEntry::kLeft) || moved(keyEntry::kUp)) MoveChosenAnswer(-1);
         if (moved(keyEntry::kRight) || moved(keyEntry::kDown)) MoveChosenAnswer(1);

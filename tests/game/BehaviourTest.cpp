@@ -83,90 +83,181 @@ struct OpCase {
     std::function<void(RoleSlot&)> check;
 };
 
-RoleSlot& R(int i) { return gMapRoles[i]; }
+RoleSlot& R(int i) {
+    return gMapRoles[i];
+}
 
 const OpCase kCases[] = {
     {"0 restart", "program 1\n setflag 100\n restart\n", 3, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.pc, 0u); EXPECT_TRUE(GetGameFlag(100)); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.pc, 0u);
+         EXPECT_TRUE(GetGameFlag(100));
+     }},
     {"1 end", "program 1\n end\n setflag 100\n", 2, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.scriptId, 0); EXPECT_FALSE(GetGameFlag(100)); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.scriptId, 0);
+         EXPECT_FALSE(GetGameFlag(100));
+     }},
     {"2 action", "program 1\n action 8\n stop\n", 1, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.act->action, 8); EXPECT_EQ(s.pc, 2u); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.act->action, 8);
+         EXPECT_EQ(s.pc, 2u);
+     }},
     {"3 direction", "program 1\n dir 6\n stop\n", 1, nullptr,
      [](RoleSlot& s) { EXPECT_EQ(s.act->dir, 6); }},
     {"4 5 wait counts frames", "program 1\n setwait 3\n wait\n setflag 100\n stop\n", 4, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.wait, 0); EXPECT_FALSE(GetGameFlag(100)); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.wait, 0);
+         EXPECT_FALSE(GetGameFlag(100));
+     }},
     {"4 5 wait then goes on", "program 1\n setwait 3\n wait\n setflag 100\n stop\n", 6, nullptr,
      [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
     {"6 wait with animation", "program 1\n setwait 2\n waitanim\n setflag 100\n stop\n", 4, nullptr,
      [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
     {"7 8 route and walk", "program 1\n route 9 5\n walk\n setflag 100\n stop\n", 12, nullptr,
      [](RoleSlot& s) {
-         EXPECT_EQ(s.x, 9 * 16); EXPECT_EQ(s.y, 5 * 16); EXPECT_TRUE(GetGameFlag(100));
-         EXPECT_TRUE(grid_at(9, 5) & kCellRole); EXPECT_FALSE(grid_at(5, 5) & kCellRole);
+         EXPECT_EQ(s.x, 9 * 16);
+         EXPECT_EQ(s.y, 5 * 16);
+         EXPECT_TRUE(GetGameFlag(100));
+         EXPECT_TRUE(grid_at(9, 5) & kCellRole);
+         EXPECT_FALSE(grid_at(5, 5) & kCellRole);
      }},
-    {"9 until play time", "program 1\n until 10\n setflag 100\n stop\n", 2,
-     [] { gGameTime = 9; }, [](RoleSlot&) { EXPECT_FALSE(GetGameFlag(100)); }},
+    {"9 until play time", "program 1\n until 10\n setflag 100\n stop\n", 2, [] { gGameTime = 9; },
+     [](RoleSlot&) { EXPECT_FALSE(GetGameFlag(100)); }},
     {"9 passes at the time", "program 1\n until 10\n setflag 100\n stop\n", 1,
      [] { gGameTime = 10; }, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
     {"10 jumps on time", "program 1\n iftime 5 @t\n stop\nt:\n setflag 100\n stop\n", 2,
      [] { gGameTime = 5; }, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
-    {"11 reads its operand as the next opcode", "program 1\n settime 17\n word 100\n stop\n", 1, nullptr,
+    {"11 reads its operand as the next opcode", "program 1\n settime 17\n word 100\n stop\n", 1,
+     nullptr,
      // 17 = set flag, with the word 100 as its operand.
-     [](RoleSlot&) { EXPECT_EQ(gGameTime, 17u); EXPECT_TRUE(GetGameFlag(100)); }},
+     [](RoleSlot&) {
+         EXPECT_EQ(gGameTime, 17u);
+         EXPECT_TRUE(GetGameFlag(100));
+     }},
     {"11 above 1000 is 0", "program 1\n settime 1001\n stop\n", 1, [] { gGameTime = 5; },
      [](RoleSlot&) { EXPECT_EQ(gGameTime, 0u); }},
     {"12 jump", "program 1\n jump @a\n setflag 101\na:\n setflag 100\n stop\n", 2, nullptr,
-     [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); EXPECT_FALSE(GetGameFlag(101)); }},
+     [](RoleSlot&) {
+         EXPECT_TRUE(GetGameFlag(100));
+         EXPECT_FALSE(GetGameFlag(101));
+     }},
     {"13 if flag", "program 1\n ifflag 50 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
-     [] { SetGameFlag(50); }, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); EXPECT_FALSE(GetGameFlag(101)); }},
-    {"14 if not flag", "program 1\n ifnotflag 50 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
-     [] { SetGameFlag(50); }, [](RoleSlot&) { EXPECT_FALSE(GetGameFlag(100)); EXPECT_TRUE(GetGameFlag(101)); }},
-    {"15 all flags", "program 1\n ifall 50 51 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
-     [] { SetGameFlag(50); }, [](RoleSlot&) { EXPECT_FALSE(GetGameFlag(100)); EXPECT_TRUE(GetGameFlag(101)); }},
-    {"15 empty list jumps", "program 1\n ifall @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
-     nullptr, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
+     [] { SetGameFlag(50); },
+     [](RoleSlot&) {
+         EXPECT_TRUE(GetGameFlag(100));
+         EXPECT_FALSE(GetGameFlag(101));
+     }},
+    {"14 if not flag",
+     "program 1\n ifnotflag 50 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
+     [] { SetGameFlag(50); },
+     [](RoleSlot&) {
+         EXPECT_FALSE(GetGameFlag(100));
+         EXPECT_TRUE(GetGameFlag(101));
+     }},
+    {"15 all flags", "program 1\n ifall 50 51 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n",
+     2, [] { SetGameFlag(50); },
+     [](RoleSlot&) {
+         EXPECT_FALSE(GetGameFlag(100));
+         EXPECT_TRUE(GetGameFlag(101));
+     }},
+    {"15 empty list jumps", "program 1\n ifall @a\n setflag 101\n stop\na:\n setflag 100\n stop\n",
+     2, nullptr, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
     {"16 any flag", "program 1\n ifany 50 51 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
      [] { SetGameFlag(51); }, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
-    {"16 empty list skips", "program 1\n ifany @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
-     nullptr, [](RoleSlot&) { EXPECT_FALSE(GetGameFlag(100)); EXPECT_TRUE(GetGameFlag(101)); }},
-    {"17 18 flags; beyond the table ignored", "program 1\n setflag 60\n clearflag 61\n setflag 9000\n stop\n",
-     1, [] { SetGameFlag(61); },
-     [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(60)); EXPECT_FALSE(GetGameFlag(61)); EXPECT_FALSE(GetGameFlag(9000)); }},
-    {"19 20 21 variables", "program 1\n setvar 6 990\n addvar 6 20\n setvar 7 3\n subvar 7 9\n setvar 300 1\n stop\n",
-     1, nullptr,
+    {"16 empty list skips", "program 1\n ifany @a\n setflag 101\n stop\na:\n setflag 100\n stop\n",
+     2, nullptr,
      [](RoleSlot&) {
-         EXPECT_EQ(gScriptVars[6], 1000u); EXPECT_EQ(gScriptVars[7], 0u);
+         EXPECT_FALSE(GetGameFlag(100));
+         EXPECT_TRUE(GetGameFlag(101));
      }},
-    {"22 23 variable tests", "program 1\n ifvarge 5 10 @a\n setflag 101\n stop\na:\n ifvarle 5 9 @b\n setflag 100\n stop\nb:\n setflag 102\n stop\n",
+    {"17 18 flags; beyond the table ignored",
+     "program 1\n setflag 60\n clearflag 61\n setflag 9000\n stop\n", 1, [] { SetGameFlag(61); },
+     [](RoleSlot&) {
+         EXPECT_TRUE(GetGameFlag(60));
+         EXPECT_FALSE(GetGameFlag(61));
+         EXPECT_FALSE(GetGameFlag(9000));
+     }},
+    {"19 20 21 variables",
+     "program 1\n setvar 6 990\n addvar 6 20\n setvar 7 3\n subvar 7 9\n setvar 300 1\n stop\n", 1,
+     nullptr,
+     [](RoleSlot&) {
+         EXPECT_EQ(gScriptVars[6], 1000u);
+         EXPECT_EQ(gScriptVars[7], 0u);
+     }},
+    {"22 23 variable tests",
+     "program 1\n ifvarge 5 10 @a\n setflag 101\n stop\na:\n ifvarle 5 9 @b\n setflag 100\n "
+     "stop\nb:\n setflag 102\n stop\n",
      3, [] { gScriptVars[5] = 10; },
-     [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); EXPECT_FALSE(GetGameFlag(101)); EXPECT_FALSE(GetGameFlag(102)); }},
-    {"24 self continues in the new program", "program 1\n give self 2\n setflag 101\nprogram 2\n setflag 100\n stop\n",
-     1, nullptr, [](RoleSlot& s) { EXPECT_EQ(s.scriptId, 2); EXPECT_TRUE(GetGameFlag(100)); EXPECT_FALSE(GetGameFlag(101)); }},
+     [](RoleSlot&) {
+         EXPECT_TRUE(GetGameFlag(100));
+         EXPECT_FALSE(GetGameFlag(101));
+         EXPECT_FALSE(GetGameFlag(102));
+     }},
+    {"24 self continues in the new program",
+     "program 1\n give self 2\n setflag 101\nprogram 2\n setflag 100\n stop\n", 1, nullptr,
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.scriptId, 2);
+         EXPECT_TRUE(GetGameFlag(100));
+         EXPECT_FALSE(GetGameFlag(101));
+     }},
     {"25 26 time mark", "program 1\n mark\n ifmark 3 @a\n stop\na:\n setflag 100\n stop\n", 1,
-     [] { gGameTime = 4; }, [](RoleSlot&) { EXPECT_EQ(gScriptTimeMark, 4u); EXPECT_FALSE(GetGameFlag(100)); }},
+     [] { gGameTime = 4; },
+     [](RoleSlot&) {
+         EXPECT_EQ(gScriptTimeMark, 4u);
+         EXPECT_FALSE(GetGameFlag(100));
+     }},
     {"27 hide", "program 1\n hide self\n stop\n", 1, nullptr,
-     [](RoleSlot& s) { EXPECT_FALSE(s.state & 0xC000); EXPECT_FALSE(grid_at(5, 5) & kCellRole); }},
+     [](RoleSlot& s) {
+         EXPECT_FALSE(s.state & 0xC000);
+         EXPECT_FALSE(grid_at(5, 5) & kCellRole);
+     }},
     {"27 28 hide and show an absent role's record", "program 1\n show 51\n hide 50\n stop\n", 1,
      [] { SetRecordWord(0, 10, 0x8000); },
-     [](RoleSlot&) { EXPECT_EQ(RecordWord(0, 10), 0u); EXPECT_EQ(RecordWord(1, 10), 0x8000); }},
+     [](RoleSlot&) {
+         EXPECT_EQ(RecordWord(0, 10), 0u);
+         EXPECT_EQ(RecordWord(1, 10), 0x8000);
+     }},
     {"29 place, clamped to the map", "program 1\n place 40 3\n stop\n", 1, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.x, 19 * 16); EXPECT_EQ(s.y, 3 * 16); EXPECT_TRUE(grid_at(19, 3) & kCellRole); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.x, 19 * 16);
+         EXPECT_EQ(s.y, 3 * 16);
+         EXPECT_TRUE(grid_at(19, 3) & kCellRole);
+     }},
     {"31 look keeps 0xFFFF", "program 1\n look 0xFFFF 3 7\n stop\n", 1, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.act->action, 3); EXPECT_EQ(s.act->dir, 7); EXPECT_EQ(s.pc, 4u); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.act->action, 3);
+         EXPECT_EQ(s.act->dir, 7);
+         EXPECT_EQ(s.pc, 4u);
+     }},
     {"32 sound yields", "program 1\n sound 4\n setflag 100\n stop\n", 1, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.pc, 2u); EXPECT_FALSE(GetGameFlag(100)); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.pc, 2u);
+         EXPECT_FALSE(GetGameFlag(100));
+     }},
     {"33 walks to a role", "program 1\n walkto 1\n walk\n stop\n", 30, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.x, 2 * 16); EXPECT_EQ(s.y, 2 * 16); }},
-    {"33 an unknown role skips 2 and yields", "program 1\n walkto 999\n setflag 100\n stop\n", 1, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.pc, 2u); EXPECT_FALSE(GetGameFlag(100)); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.x, 2 * 16);
+         EXPECT_EQ(s.y, 2 * 16);
+     }},
+    {"33 an unknown role skips 2 and yields", "program 1\n walkto 999\n setflag 100\n stop\n", 1,
+     nullptr,
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.pc, 2u);
+         EXPECT_FALSE(GetGameFlag(100));
+     }},
     {"34 35 speech text", "program 1\n say 12 \"hi!\"\n setflag 100\n stop\n", 1, nullptr,
      [](RoleSlot& s) {
          ASSERT_NE(s.nameText, nullptr);
-         EXPECT_STREQ(s.nameText, "hi!"); EXPECT_EQ(s.nameColor, 0); EXPECT_EQ(s.pc, 5u);
+         EXPECT_STREQ(s.nameText, "hi!");
+         EXPECT_EQ(s.nameColor, 0);
+         EXPECT_EQ(s.pc, 5u);
      }},
     {"35 frees the text", "program 1\n say 3 \"ab\"\n nosay\n stop\n", 2, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.nameText, nullptr); EXPECT_EQ(s.nameColor, 0); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.nameText, nullptr);
+         EXPECT_EQ(s.nameColor, 0);
+     }},
     {"36 walks beside a role by its facing", "program 1\n walknear 1 0 1\n stop\n", 1,
      [] { R(gPlayerSlot).act->dir = 3; },  // facing right: (q, -p) = (1, 0)
      [](RoleSlot&) {
@@ -174,38 +265,62 @@ const OpCase kCases[] = {
          for (const RoleRoute& k : gRoleRoutes)
              if (k.role == 2) r = &k;
          ASSERT_NE(r, nullptr);
-         EXPECT_EQ(r->targetX, 3 * 16); EXPECT_EQ(r->targetY, 2 * 16);
+         EXPECT_EQ(r->targetX, 3 * 16);
+         EXPECT_EQ(r->targetY, 2 * 16);
      }},
-    {"37 near", "program 1\n ifnear 1 5 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2, nullptr,
-     [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
-    {"45 far", "program 1\n iffar 1 2 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2, nullptr,
-     [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
+    {"37 near", "program 1\n ifnear 1 5 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
+     nullptr, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
+    {"45 far", "program 1\n iffar 1 2 @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
+     nullptr, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
     {"37 self is no role id", "program 1\n ifnear self 4 @a\n stop\na:\n stop\n", 1, nullptr,
      [](RoleSlot& s) { EXPECT_EQ(s.pc, 2u); }},
     {"38 random jump", "program 1\n random @a @a\na:\n setflag 100\n stop\n", 2, nullptr,
      [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
     {"38 with 0 does nothing", "program 1\n word 38 0\n setflag 100\n stop\n", 2, nullptr,
-     [](RoleSlot& s) { EXPECT_TRUE(GetGameFlag(100)); EXPECT_EQ(s.scriptId, 1); }},
+     [](RoleSlot& s) {
+         EXPECT_TRUE(GetGameFlag(100));
+         EXPECT_EQ(s.scriptId, 1);
+     }},
     {"39 40 role values", "program 1\n setval 50 1 7\n addval 50 1 5\n setval 51 2 300\n stop\n", 1,
      nullptr,
-     [](RoleSlot&) { EXPECT_EQ(RecordByte(0, 24), 12); EXPECT_EQ(RecordByte(1, 25), 300 & 0xFF); }},
-    {"41 42 43 role-value tests", "program 1\n ifvalge 50 1 3 @a\n stop\na:\n ifvalle 50 1 2 @b\n ifvaleq 50 1 3 @c\n stop\nb:\n stop\nc:\n setflag 100\n stop\n",
+     [](RoleSlot&) {
+         EXPECT_EQ(RecordByte(0, 24), 12);
+         EXPECT_EQ(RecordByte(1, 25), 300 & 0xFF);
+     }},
+    {"41 42 43 role-value tests",
+     "program 1\n ifvalge 50 1 3 @a\n stop\na:\n ifvalle 50 1 2 @b\n ifvaleq 50 1 3 @c\n "
+     "stop\nb:\n stop\nc:\n setflag 100\n stop\n",
      4, [] { SetRecordByte(0, 24, 3); }, [](RoleSlot&) { EXPECT_TRUE(GetGameFlag(100)); }},
     {"44 restarts, at the start removes the role", "program 1\n word 44\n", 1, nullptr,
-     [](RoleSlot& s) { EXPECT_FALSE(s.state & kRoleShown); EXPECT_FALSE(grid_at(5, 5) & kCellRole); }},
+     [](RoleSlot& s) {
+         EXPECT_FALSE(s.state & kRoleShown);
+         EXPECT_FALSE(grid_at(5, 5) & kCellRole);
+     }},
     {"46 stays", "program 1\n stop\n", 3, nullptr, [](RoleSlot& s) { EXPECT_EQ(s.pc, 0u); }},
     {"47 48 attach and detach", "program 1\n attach 3\n detach\n stop\n", 2, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.secondAct, nullptr); EXPECT_EQ(s.pc, 3u); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.secondAct, nullptr);
+         EXPECT_EQ(s.pc, 3u);
+     }},
     {"49 move, clamped", "program 1\n move -9 2\n stop\n", 1, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.x, 0); EXPECT_EQ(s.y, 7 * 16); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.x, 0);
+         EXPECT_EQ(s.y, 7 * 16);
+     }},
     {"an opcode above 49 inside restarts", "program 1\n setwait 1\n wait\n word 77\n", 3, nullptr,
-     [](RoleSlot& s) { EXPECT_EQ(s.pc, 2u); EXPECT_EQ(s.wait, 0); EXPECT_TRUE(s.state & kRoleShown); }},
+     [](RoleSlot& s) {
+         EXPECT_EQ(s.pc, 2u);
+         EXPECT_EQ(s.wait, 0);
+         EXPECT_TRUE(s.state & kRoleShown);
+     }},
 };
 
 }  // namespace
 
 static GridMap* gCaseGrid = nullptr;
-u32 grid_at(u32 x, u32 y) { return gCaseGrid->at(x, y); }
+u32 grid_at(u32 x, u32 y) {
+    return gCaseGrid->at(x, y);
+}
 
 TEST_F(Behaviour, EveryOpcode) {
     gCaseGrid = &grid;
@@ -270,7 +385,8 @@ TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
     const Bad cases[] = {
         {"odd label", [&] { return assemble("program 1\n jump @0x1F47\n"); }},
         {"label past the file", [&] { return assemble("program 1\n jump @0x7FFFFFF0\n"); }},
-        {"label before the program", [&] { return assemble("program 1\n stop\nprogram 2\n jump @0\n"); }},
+        {"label before the program",
+         [&] { return assemble("program 1\n stop\nprogram 2\n jump @0\n"); }},
         {"program longer than the file",
          [&] {
              return assemble("program 1\n word 7 3\n");  // a route with one word of two
@@ -329,7 +445,8 @@ TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabels) {
 TEST_F(Behaviour, DisassemblyAssemblesBackToTheSameBytes) {
     const std::string sources[] = {
         SamplePathSource(),
-        "program 5\nprogram 6\ntop:\n ifall 1 2 3 @top\n random @top @end\n say 2 \"\\x81\\x40 ok\"\n"
+        "program 5\nprogram 6\ntop:\n ifall 1 2 3 @top\n random @top @end\n say 2 \"\\x81\\x40 "
+        "ok\"\n"
         "end:\n iffar player 3 @top\n word 77 12\n",
     };
     for (const std::string& src : sources) {
@@ -371,7 +488,8 @@ TEST_F(Behaviour, AWandererStaysOnWalkableCells) {
         ASSERT_LT(cy, 15u);
         // Every cell the role touches, also between cells, is open ground.
         for (u32 y = cy; y <= (s.y + 15u) / 16; ++y)
-            for (u32 x = cx; x <= (s.x + 15u) / 16; ++x) ASSERT_FALSE(grid.at(x, y) & kCellWall) << x << "," << y;
+            for (u32 x = cx; x <= (s.x + 15u) / 16; ++x)
+                ASSERT_FALSE(grid.at(x, y) & kCellWall) << x << "," << y;
         if (s.x != lastX || s.y != lastY) ++moved;
         lastX = s.x;
         lastY = s.y;

@@ -130,9 +130,9 @@ TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
     } steps[] = {
         {1000, true, 0},   // cleared state: a held key does not count
         {1035, false, 0},  // the release is stamped
-        {1070, true, 1},   {1105, true, 1},  {1140, false, 1}, {1175, true, 2},
-        {1210, false, 2},  {1245, true, 3},  {1280, false, 3}, {1315, true, 3},
-        {1350, false, 3},  {1385, false, 0}, {1600, false, 0}, {1635, true, 1},
+        {1070, true, 1},  {1105, true, 1},  {1140, false, 1}, {1175, true, 2},
+        {1210, false, 2}, {1245, true, 3},  {1280, false, 3}, {1315, true, 3},
+        {1350, false, 3}, {1385, false, 0}, {1600, false, 0}, {1635, true, 1},
     };
     for (const Step& s : steps) {
         gControl.now = s.now;
@@ -215,7 +215,7 @@ TEST_F(Control, FunctionKeysWriteTheirModeWords) {
     struct Case {
         u8 key;
         u32 mode;
-    } cases[] = {{88, 0x8000001E}, {67, 0x8000001C}, {68, 29},         {59, 0x80000002},
+    } cases[] = {{88, 0x8000001E}, {67, 0x8000001C}, {68, 29},        {59, 0x80000002},
                  {60, 0x80000017}, {61, 0x80000019}, {62, 0x8000000D}};
     for (const Case& c : cases) {
         gFrameId = 0;

@@ -23,19 +23,23 @@ struct OpInfo {
     const char* operands;
 };
 constexpr OpInfo kOps[bop::kCount] = {
-    {"restart", ""},  {"end", ""},        {"action", "w"},   {"dir", "w"},
-    {"setwait", "w"}, {"wait", ""},       {"waitanim", ""},  {"route", "ww"},
-    {"walk", ""},     {"until", "w"},     {"iftime", "wL"},  {"settime", "w"},
-    {"jump", "L"},    {"ifflag", "wL"},   {"ifnotflag", "wL"}, {"ifall", "F"},
-    {"ifany", "F"},   {"setflag", "w"},   {"clearflag", "w"}, {"setvar", "ww"},
-    {"addvar", "ww"}, {"subvar", "ww"},   {"ifvarge", "wwL"}, {"ifvarle", "wwL"},
-    {"give", "ww"},   {"ifmark", "wL"},   {"mark", ""},      {"hide", "w"},
-    {"show", "w"},    {"place", "ww"},    {"wander", ""},    {"look", "www"},
-    {"sound", "w"},   {"walkto", "w"},    {"say", "T"},      {"nosay", ""},
-    {"walknear", "www"}, {"ifnear", "wwL"}, {"random", "R"}, {"setval", "www"},
-    {"addval", "www"}, {"ifvalge", "wwwL"}, {"ifvalle", "wwwL"}, {"ifvaleq", "wwwL"},
-    {"valuetable", nullptr}, {"iffar", "wwL"}, {"stop", ""},  {"attach", "w"},
-    {"detach", ""},   {"move", "ww"},
+    {"restart", ""},     {"end", ""},         {"action", "w"},
+    {"dir", "w"},        {"setwait", "w"},    {"wait", ""},
+    {"waitanim", ""},    {"route", "ww"},     {"walk", ""},
+    {"until", "w"},      {"iftime", "wL"},    {"settime", "w"},
+    {"jump", "L"},       {"ifflag", "wL"},    {"ifnotflag", "wL"},
+    {"ifall", "F"},      {"ifany", "F"},      {"setflag", "w"},
+    {"clearflag", "w"},  {"setvar", "ww"},    {"addvar", "ww"},
+    {"subvar", "ww"},    {"ifvarge", "wwL"},  {"ifvarle", "wwL"},
+    {"give", "ww"},      {"ifmark", "wL"},    {"mark", ""},
+    {"hide", "w"},       {"show", "w"},       {"place", "ww"},
+    {"wander", ""},      {"look", "www"},     {"sound", "w"},
+    {"walkto", "w"},     {"say", "T"},        {"nosay", ""},
+    {"walknear", "www"}, {"ifnear", "wwL"},   {"random", "R"},
+    {"setval", "www"},   {"addval", "www"},   {"ifvalge", "wwwL"},
+    {"ifvalle", "wwwL"}, {"ifvaleq", "wwwL"}, {"valuetable", nullptr},
+    {"iffar", "wwL"},    {"stop", ""},        {"attach", "w"},
+    {"detach", ""},      {"move", "ww"},
 };
 
 int FindOp(const std::string& name) {
@@ -117,7 +121,8 @@ bool TextBytes(const std::string& src, std::string* out, std::string* what) {
         i += 3;
     }
     flush();
-    if (out->find("%Q") != std::string::npos) return (*what = "a text may not hold its end mark", false);
+    if (out->find("%Q") != std::string::npos)
+        return (*what = "a text may not hold its end mark", false);
     return true;
 }
 
@@ -138,7 +143,8 @@ struct Assembler {
     bool Word(const Token& t, int line) {
         if (t.kind != Token::Number) return Fail(error, line, "a number is expected");
         if (t.number < -32768 || t.number > 0xFFFF)
-            return Fail(error, line, "the number " + std::to_string(t.number) + " does not fit a word");
+            return Fail(error, line,
+                        "the number " + std::to_string(t.number) + " does not fit a word");
         w.U16(static_cast<u16>(t.number));
         return true;
     }
@@ -160,7 +166,8 @@ struct Assembler {
         std::string bytes, what;
         if (!TextBytes(t.text, &bytes, &what)) return Fail(error, line, what);
         if (bytes.size() > static_cast<size_t>(kSpeechMax))
-            return Fail(error, line, "the text is longer than " + std::to_string(kSpeechMax) + " bytes");
+            return Fail(error, line,
+                        "the text is longer than " + std::to_string(kSpeechMax) + " bytes");
         w.Bytes(bytes.data(), bytes.size());
         w.Bytes("%Q", 2);
         if (w.size() & 1) w.U8(0);
@@ -222,12 +229,15 @@ bool AssemblePath(const std::string& source, std::vector<u8>* out, std::string* 
         std::string text = Trim(raw);
         if (text.empty() || text[0] == '#') continue;
         size_t sp = text.find_first_of(" \t");
-        std::string head = text.substr(0, sp), rest = sp == std::string::npos ? "" : text.substr(sp);
+        std::string head = text.substr(0, sp),
+                    rest = sp == std::string::npos ? "" : text.substr(sp);
         if (head.back() == ':') {
             std::string after = Trim(rest);
-            if (!after.empty() && after[0] != '#') return Fail(error, line, "a label stands alone on its line");
+            if (!after.empty() && after[0] != '#')
+                return Fail(error, line, "a label stands alone on its line");
             std::string name = head.substr(0, head.size() - 1);
-            if (name.empty() || a.labels.count(name)) return Fail(error, line, "label defined twice: " + name);
+            if (name.empty() || a.labels.count(name))
+                return Fail(error, line, "label defined twice: " + name);
             a.labels[name] = a.Here();
             continue;
         }
@@ -374,7 +384,8 @@ bool DisassemblePath(const std::vector<u8>& file, std::string* out, std::string*
         if (off == 0) continue;
         u64 at = static_cast<u64>(kPathTableAt) + off;
         if (at >= size) {
-            *out += "# program " + std::to_string(id) + " points outside the file (" + Hex(off) + ")\n";
+            *out +=
+                "# program " + std::to_string(id) + " points outside the file (" + Hex(off) + ")\n";
             continue;
         }
         starts[static_cast<u32>(at)].push_back(static_cast<int>(id));

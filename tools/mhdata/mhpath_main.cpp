@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             std::fprintf(stderr, "mhpath: cannot write %s\n", argv[3]);
             return 1;

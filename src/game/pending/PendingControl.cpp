@@ -18,4 +18,6 @@ void ResetMenuPage() {}
 
 void WorldMapKeys() {}
 
-ActPlayer* GlobalActSlot(int) { return nullptr; }
+ActPlayer* GlobalActSlot(int) {
+    return nullptr;
+}

@@ -52,7 +52,9 @@ void MoveFootprint(RoleSlot& s, int dx, int dy) {
     s.y = y;
 }
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 u8 Blocked(RoleSlot& s, u32 mask) {
     int w, h;
@@ -162,7 +164,8 @@ void UpdateRoles() {
 
 void UpdateMapScene() {
     DlgMessage();
-    RoleSlot* p = gPlayerSlot > 0 && gPlayerSlot < gMapRoleCount ? &gMapRoles[gPlayerSlot] : nullptr;
+    RoleSlot* p =
+        gPlayerSlot > 0 && gPlayerSlot < gMapRoleCount ? &gMapRoles[gPlayerSlot] : nullptr;
     if (p) {
         i32 step = static_cast<i32>(gWalkStep);
         int sx = gScrollStepX + gPlayerStepX, sy = gScrollStepY + gPlayerStepY;
