@@ -2,9 +2,11 @@
 #pragma once
 #include "engine/Types.h"
 
-// Roles to show (< 10000) or hide (entry - 10000) on the map when a battle ends; -1 empty.
-extern i32 gBattleEndRoles[10];
-void ResetBattleEndRoles();
+// Role codes a story script leaves for the battle's opening: 1..9999 hides role
+// v, above 10000 shows role v - 10000, -1 (and 10000) nothing.
+constexpr int kBattleRoleChanges = 10;
+extern i32 gBattleRoleChanges[kBattleRoleChanges];
+void ResetBattleRoleChanges();
 
 // One frame of the running battle: 1 while it goes on, 0 after a victory (or an
 // escape while game flag 322 is clear), 2 after a defeat (or such an escape with 322 set).

@@ -39,7 +39,7 @@ void MakeAStarPool();
 #include "story/Talk.h"
 #include "story/TextTools.h"
 #include "story/Trigger.h"
-void ClearQuestList();
+#include "story/PartyCommands.h"  // ClearQuestList
 
 // Screens: the manager, interface input, controls and the hub word.
 #include "ui/Control.h"

@@ -32,7 +32,7 @@ void ClearMusicLists() {
 
 void ReloadDatabases() {
     LoadGameDatabase(gBasePath);
-    ResetBattleEndRoles();
+    ResetBattleRoleChanges();
 }
 
 }  // namespace

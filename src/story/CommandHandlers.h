@@ -46,6 +46,35 @@ MH_HANDLER(CmdSkipText);
 MH_HANDLER(CmdFont);
 MH_HANDLER(CmdTalkValue);
 MH_HANDLER(CmdNameEntry);
+// Party, items, role values, screens, shops, quests and the battle request.
+MH_HANDLER(CmdAddItem);
+MH_HANDLER(CmdParty);
+MH_HANDLER(CmdTestWorn);
+MH_HANDLER(CmdAddAction);
+MH_HANDLER(CmdOwnsSpecial);
+MH_HANDLER(CmdRoleValue);
+MH_HANDLER(CmdRoleValueSwitch);
+MH_HANDLER(CmdRoleValueCompare);
+MH_HANDLER(CmdSwapVars);
+MH_HANDLER(CmdScreen);
+MH_HANDLER(CmdItemFrame);
+MH_HANDLER(CmdShop);
+MH_HANDLER(CmdQuest);
+MH_HANDLER(CmdRolePose);
+MH_HANDLER(CmdBattle);
+// Role commands.
+MH_HANDLER(CmdRoleAct);
+MH_HANDLER(CmdRoleActAll);
+MH_HANDLER(CmdRoleSpeed);
+MH_HANDLER(CmdRoleRestart);
+MH_HANDLER(CmdControlLock);
+MH_HANDLER(CmdPresence);
+MH_HANDLER(CmdStateBit);
+MH_HANDLER(CmdMapBit);
+MH_HANDLER(CmdSetStateBit);
+MH_HANDLER(CmdRouteBits);
+MH_HANDLER(CmdTalkNumber);
+MH_HANDLER(CmdPlayerRole);
 
 // Next-box options that dialogue commands consume.
 struct NextBoxOptions {

@@ -14,6 +14,7 @@
 #include "game/pending/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
+#include "story/PartyCommands.h"
 #include "story/Dialog.h"
 
 NextBoxOptions gNextBox;
@@ -249,4 +250,5 @@ void ResetStoryCommands() {
     std::memset(gEnteredNames, 0, sizeof(gEnteredNames));
     for (auto& f : gNameEntry.fields) f.reset();
     gNameEntry = NameEntry{};
+    ResetPartyCommands();
 }

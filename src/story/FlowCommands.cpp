@@ -16,7 +16,8 @@ u32 gStoryCounter = 0, gStoryCounterMark = 0;
 
 namespace {
 
-constexpr u32 kMoneyCap = 0x80000000u;
+// Money stops here so that a real balance never reads as a wrapped one.
+constexpr u32 kMoneyCap = 0x7FFFFFFFu;
 
 Step JumpTo(TalkContext* c, u32 target) {
     return TalkJump(c, target) ? Step::Jumped : Step::Ended;

@@ -105,6 +105,80 @@ constexpr Command kCommands[] = {
     {0x0135, "MainFont", "ww", CmdFont},
     {0x0139, "TalkValue", "ww", CmdTalkValue},
     {0x00D1, "NameEntry", "w", CmdNameEntry},
+    // Party, items, money.
+    {0x0080, "AddItem", "ws", CmdAddItem},
+    {0x0041, "JoinParty", "w", CmdParty},
+    {0x0042, "LeaveParty", "w", CmdParty},
+    {0x0147, "FullRestore", "sw", CmdParty},
+    {0x013D, "DamageParty", "w", CmdParty},
+    {0x014B, "RaiseMaxHpMp", "www", CmdParty},
+    {0x014D, "TestWorn", "ww", CmdTestWorn},
+    {0x0151, "AddMonster", "ws", CmdParty},
+    {0x0148, "SwapLeadRoles", "w", CmdParty},
+    {0x0149, "AddAction", "ws", CmdAddAction},
+    {0x014A, "ChooseEnding", "", CmdParty},
+    {0x0146, "OwnsOtherSpecial", "w", CmdOwnsSpecial},
+    // Role values.
+    {0x00C5, "SetRoleValue", "www", CmdRoleValue},
+    {0x00C6, "AddRoleValue", "www", CmdRoleValue},
+    {0x00C7, "SubRoleValue", "www", CmdRoleValue},
+    {0x00C8, "JumpIfRoleValueAtLeast", "wwwT", CmdRoleValue},
+    {0x00C9, "JumpIfRoleValueAtMost", "wwwT", CmdRoleValue},
+    {0x00CA, "JumpIfRoleValue", "wwwT", CmdRoleValue},
+    {0x00CB, "JumpByRoleValue", "wwJ", CmdRoleValueSwitch},
+    {0x00D5, "JumpIfRoleValueNotBelow", "wwwwT", CmdRoleValueCompare},
+    {0x00DC, "SwapRoleValues", "wwww", CmdRoleValueCompare},
+    {0x00E1, "SwapVars", "ww", CmdSwapVars},
+    // Screens, shops, quests.
+    {0x0133, "ShowEnding", "wwwww", CmdScreen},
+    {0x013E, "EnterPrompt", "wwzTX", CmdScreen},
+    {0x0140, "ItemChooser", "w", CmdItemFrame},
+    {0x0144, "DemoEnd", "", CmdScreen},
+    {0x0145, "Shop", "w", CmdShop},
+    {0x014C, "ReturnToTitle", "", CmdScreen},
+    {0x013B, "AddQuest", "ww", CmdQuest},
+    {0x013C, "RemoveQuest", "w", CmdQuest},
+    {0x0142, "RolePose", "ww", CmdRolePose},
+    {0x0143, "ShowRolePose", "wwwww", CmdRolePose},
+    // The battle request: the battle number and ten role codes.
+    {0x0313, "Battle", "wssssssssss", CmdBattle},
+    // Role acts.
+    {0x000A, "SetAction", "ww", CmdRoleAct},
+    {0x00DF, "SetActionFromValue", "ww", CmdRoleAct},
+    {0x00E4, "SetActionFromVar", "ww", CmdRoleAct},
+    {0x000B, "SetDir", "ww", CmdRoleAct},
+    {0x00E0, "SetDirFromValue", "ww", CmdRoleAct},
+    {0x00E5, "SetDirFromVar", "ww", CmdRoleAct},
+    {0x002D, "SetAct", "ww", CmdRoleAct},
+    {0x00DE, "SetActFromValue", "ww", CmdRoleAct},
+    {0x00E3, "SetActFromVar", "ww", CmdRoleAct},
+    {0x0078, "SetActAll", "wwwww", CmdRoleActAll},
+    {0x002C, "SetActSpeedRaw", "ww", CmdRoleSpeed},
+    {0x0031, "StopActSpeed", "w", CmdRoleSpeed},
+    {0x004D, "SetActSpeed", "ww", CmdRoleSpeed},
+    {0x004E, "ClearActSpeed", "w", CmdRoleSpeed},
+    {0x0036, "RestartAct", "ws", CmdRoleRestart},
+    {0x002A, "LockControl", "", CmdControlLock},
+    {0x002B, "UnlockControl", "", CmdControlLock},
+    // Presence and state.
+    {0x0026, "HideRole", "w", CmdPresence},
+    {0x0027, "ShowRole", "w", CmdPresence},
+    {0x0066, "StateBit40", "ww", CmdStateBit},
+    {0x0067, "StateBit20", "ww", CmdStateBit},
+    {0x0075, "StateBit10", "ww", CmdStateBit},
+    {0x0088, "StateBit1000", "ww", CmdStateBit},
+    {0x008C, "StateBit800", "ww", CmdStateBit},
+    {0x0091, "StateBit2000", "ww", CmdStateBit},
+    {0x0092, "StateBit100", "ww", CmdStateBit},
+    {0x00AE, "StateBit4000", "ww", CmdStateBit},
+    {0x0044, "ClearBit400", "w", CmdMapBit},
+    {0x0045, "SetBit400", "w", CmdMapBit},
+    {0x0065, "SetBit4000000", "w", CmdSetStateBit},
+    {0x00B2, "SetBit40000", "w", CmdSetStateBit},
+    {0x00D3, "RouteRolesBlock", "", CmdRouteBits},
+    {0x00D4, "RouteRolesPass", "", CmdRouteBits},
+    {0x0064, "SetTalkNumber", "ww", CmdTalkNumber},
+    {0x00CE, "SetPlayerRole", "w", CmdPlayerRole},
 };
 
 // Opcode -> row, built once.
@@ -131,6 +205,10 @@ const Command* FindCommandByName(const char* name) {
     for (const Command& c : kCommands)
         if (std::strcmp(c.name, name) == 0) return &c;
     return nullptr;
+}
+
+u32 GroupEntryWords(char letter) {
+    return letter == 'G' ? 3 : letter == 'H' ? 6 : 1;
 }
 
 u32 OperandSize(char letter) {
@@ -161,6 +239,23 @@ LenResult CommandLength(const Command& cmd, const u8* p, u32 avail, u32* len, Cm
             if (*s == 'B') v &= 0xFF;
             if (a.count < 8) a.v[a.count++] = v;
             at += n;
+            continue;
+        }
+        if (*s == 'z') {
+            if (at + 2 > avail) return LenResult::Short;
+            at += 2;
+            continue;
+        }
+        if (*s == 'G' || *s == 'H' || *s == 'N') {
+            if (at + 2 > avail) return LenResult::Short;
+            u32 raw = LoadU16(p + at);
+            u32 n = *s == 'N' ? raw : raw & kGroupCountMask;
+            u64 bytes = u64{n} * 2 * GroupEntryWords(*s);
+            a.list = p + at + 2;
+            a.listCount = n;
+            if (a.count < 8) a.v[a.count++] = raw;
+            if (u64{at} + 2 + bytes > avail) return LenResult::Short;
+            at += 2 + static_cast<u32>(bytes);
             continue;
         }
         if (*s == 'X') {

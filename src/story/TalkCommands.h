@@ -19,7 +19,10 @@ enum class Step {
 // Operand signature letters:
 //   w u16, s i16, d u32, T target (u32), B byte then a pad byte,
 //   X text up to and including the end mark "%Q" (word-aligned scan),
-//   F u16 list ended by 0xFF00, J target list ended by 0xFF00FF00.
+//   F u16 list ended by 0xFF00, J target list ended by 0xFF00FF00,
+//   z a u16 read and ignored (the assembler writes 0),
+//   G / H a u16 count (low 14 bits; bits 14 and 15 are marks of the running
+//   command) then that many entries of 3 / 6 u16, N a u16 count then that many u16.
 struct CmdArgs {
     u8* at = nullptr;  // the command's word in the window (handlers may write operands)
     u32 len = 0;       // bytes including the word
@@ -52,6 +55,10 @@ enum class LenResult { Ok, Short, Bad };
 // Length of the command at p with avail bytes readable; Short when it runs past
 // them; fills args when given.
 LenResult CommandLength(const Command& cmd, const u8* p, u32 avail, u32* len, CmdArgs* args);
+
+constexpr u32 kGroupCountMask = 0x3FFF;
+// Words of one entry of a G, H or N list.
+u32 GroupEntryWords(char letter);
 
 // Bytes of one operand letter that has a fixed size (0 for texts and lists).
 u32 OperandSize(char letter);

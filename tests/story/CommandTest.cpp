@@ -29,7 +29,7 @@ TEST_F(CommandTest, Variables) {
         {"add short negative", "Add 9 -1", 9, 10, 9},
         {"sub floors at 0", "Sub 9 7", 9, 5, 0},
         {"sub long", "SubL 9 3", 9, 5, 2},
-        {"money capped", "AddL 0 0x7FFFFFFF", 0, 0x10, 0x80000000u},
+        {"money capped", "AddL 0 0x7FFFFFFF", 0, 0x10, 0x7FFFFFFFu},
         {"mul", "Mul 9 3", 9, 7, 21},
         {"mul keeps low bits", "Mul 9 0x10000", 9, 0x10001, 0x10000},
         {"div unsigned", "Div 9 2", 9, 0xFFFFFFFEu, 0x7FFFFFFFu},

@@ -90,7 +90,7 @@ void ResetAllGlobals() {
     ResetStoryCommands();
     ResetTrigger();
     ResetSceneStandIn();
-    ResetBattleEndRoles();
+    ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();
     ResetTextInput();

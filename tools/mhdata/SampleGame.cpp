@@ -13,6 +13,7 @@
 #include "mhdata/InterfaceArt.h"
 #include "mhdata/NameTexts.h"
 #include "mhdata/SampleTalks.h"
+#include "mhdata/Shops.h"
 #include "mhdata/SoundData.h"
 #include "platform/TextCodec.h"
 
@@ -78,6 +79,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleArchives(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;
     if (!WriteSampleTalks(root, error)) return false;
+    if (!WriteSampleShops(root, error)) return false;
     if (!WriteInterfaceArt(root, error)) return false;
     return true;
 }

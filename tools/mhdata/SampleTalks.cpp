@@ -1,5 +1,6 @@
 // The sample game's talks: the opening, a question whose answers set different
-// flags, a map-spot talk, a countdown, variables and branches.
+// flags, a map-spot talk, a countdown, variables and branches, a reward with
+// an item, money and a quest, a shop and a battle request.
 #include "mhdata/SampleTalks.h"
 
 #include <fstream>
@@ -65,6 +66,29 @@ zero:
     End
 both:
     SetFlag 203
+    End
+
+talk 7
+    # The harbour master: an item, money and a quest entry.
+    SetAction 0xFFF0 1
+    SetDir 0xFFF0 1
+    Say 0xFFF0 "這是你的報酬。"
+    AddItem 1 2
+    AddItem 300 1
+    AddL 0 50
+    AddQuest 1 0
+    End
+
+talk 8
+    # The smithy's shop.
+    Say 0xFFF0 "歡迎光臨！"
+    Shop 1
+    End
+
+talk 9
+    # A fight on the pier: battle 1, the harbour master stays out of sight meanwhile.
+    Say 0xFFF1 "有海盜！"
+    Battle 1 0 0 0 0 0 0 0 0 0 0
     End
 )";
 }

@@ -14,6 +14,9 @@ constexpr int kSampleSpotTalk = 3;
 constexpr int kSampleCountdownTalk = 4;
 constexpr int kSampleCountdownEndTalk = 5;
 constexpr int kSampleVariablesTalk = 6;
+constexpr int kSampleRewardTalk = 7;
+constexpr int kSampleShopTalk = 8;
+constexpr int kSampleBattleTalk = 9;
 
 // The source of MH_Data\Talk1.dat.
 const char* SampleTalkSource();

@@ -122,6 +122,22 @@ struct Assembler {
                 w.U16(kListEnd);
                 continue;
             }
+            if (letter == 'z') {
+                w.U16(0);
+                continue;
+            }
+            if (letter == 'G' || letter == 'H' || letter == 'N') {
+                size_t n = ops.size() - k;
+                u32 per = GroupEntryWords(letter);
+                if (n % per != 0)
+                    return Fail(error, line,
+                                std::string(cmd.name) + ": entries of " + std::to_string(per) +
+                                    " numbers are expected");
+                w.U16(static_cast<u16>(n / per));
+                while (k < ops.size())
+                    if (!Number(ops[k++], 'w', line)) return false;
+                continue;
+            }
             if (letter == 'J') {
                 while (k < ops.size())
                     if (!Target(ops[k++], line)) return false;
@@ -239,6 +255,12 @@ bool DisassembleTalkFile(const std::vector<u8>& file, std::string* out, std::str
                     std::string t(reinterpret_cast<const char*>(p + at), args.textLen);
                     o << " \"" << Big5ToUtf8(t) << "\"";
                     at += args.textLen + 2;
+                } else if (letter == 'z') {
+                    at += 2;
+                } else if (letter == 'G' || letter == 'H' || letter == 'N') {
+                    u32 n = args.listCount * GroupEntryWords(letter);
+                    at += 2;
+                    for (u32 i = 0; i < n; ++i, at += 2) o << " " << LoadU16(p + at);
                 } else if (letter == 'F') {
                     for (; LoadU16(p + at) != kListEnd; at += 2) o << " " << LoadU16(p + at);
                     at += 2;

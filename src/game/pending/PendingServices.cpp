@@ -3,5 +3,4 @@
 #include "game/Pending.h"
 
 void MakeAStarPool() {}
-void ClearQuestList() {}
 void SetupWorldMap() {}

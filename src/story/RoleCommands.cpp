@@ -1,0 +1,258 @@
+// Story commands on the people of the map: acts, actions, directions, speed,
+// the control lock, presence, state bits, talk values and the player's role.
+#include "data/GameFlags.h"
+#include "engine/ByteIo.h"
+#include "engine/ErrorBox.h"
+#include "platform/TextCodec.h"
+#include "story/CommandHandlers.h"
+#include "story/PartyCommands.h"
+#include "story/StoryRoles.h"
+
+namespace {
+
+u32 Op(const CmdArgs& a) {
+    return LoadU16(a.at) & 0x3FFFu;
+}
+
+enum class ActField { Action, Dir, Act };
+
+ActField FieldOf(u32 op) {
+    switch (op) {
+        case 0x0B:
+        case 0xE0:
+        case 0xE5:
+            return ActField::Dir;
+        case 0x2D:
+        case 0xDE:
+        case 0xE3:
+            return ActField::Act;
+        default:
+            return ActField::Action;
+    }
+}
+
+const char* ActTag(ActField f) {
+    return f == ActField::Dir   ? "Act Err23(Talk:ChangDir)"
+           : f == ActField::Act ? "Act Err26(Talk:ChangAct)"
+                                : "Act Err22(Talk:ChangQQ)";
+}
+
+bool IsPlainActOp(u32 op) {
+    return op == 0x0A || op == 0x0B || op == 0x2D;
+}
+
+// The next command is an act command for the same slot: this one only stores.
+bool NextChangesSameRole(const TalkContext* c, const CmdArgs& a, int slot) {
+    u32 next = static_cast<u32>(a.at - gTalkBuffer) + a.len;
+    if (next + 4 > gTalkWindowBytes || next + 4 > kTalkWindow) return false;
+    if (!IsPlainActOp(LoadU16(gTalkBuffer + next) & 0x3FFFu)) return false;
+    return ScriptRoleSlot(c, LoadU16(gTalkBuffer + next + 2)) == slot;
+}
+
+// The value of an act command: the operand, a role value or a variable.
+bool ActValue(const TalkContext* c, const CmdArgs& a, i32* v) {
+    u32 op = Op(a);
+    if (op == 0xDF || op == 0xE0 || op == 0xDE)
+        return AccessRoleValue(ScriptRoleId(c, a.v[0]), static_cast<int>(a.v[1]), v, 1) != 0;
+    if (op == 0xE4 || op == 0xE5 || op == 0xE3) {
+        if (a.v[1] >= kScriptVarCount) return false;
+        *v = static_cast<i32>(gScriptVars[a.v[1]]);
+        return true;
+    }
+    *v = static_cast<i32>(a.v[1]);
+    return true;
+}
+
+void SetSpeed(int slot, u16 speed, const char* tag) {
+    ActPlayer* p = gMapRoles[slot].act;
+    if (!p) return;
+    p->delayOverride = speed;
+    p->delayCount = 0;
+    StepRoleAct(slot, tag);
+}
+
+u32 StateBitOf(u32 op) {
+    switch (op) {
+        case 0x66:
+            return 0x40;
+        case 0x67:
+            return 0x20;
+        case 0x75:
+            return 0x10;
+        case 0x88:
+            return 0x1000;
+        case 0x8C:
+            return 0x800;
+        case 0x91:
+            return 0x2000;
+        case 0x92:
+            return 0x100;
+        default:
+            return 0x4000;  // 0xAE
+    }
+}
+
+}  // namespace
+
+Step CmdRoleAct(TalkContext* c, CmdArgs& a) {
+    ActField f = FieldOf(Op(a));
+    i32 v = 0;
+    if (!ActValue(c, a, &v)) return Step::On;
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0) {
+        u16 id = ScriptRoleId(c, a.v[0]);
+        UpdateRoleRecord(id, f == ActField::Act ? v : -1, f == ActField::Action ? v : -1,
+                         f == ActField::Dir ? v : -1, -1, -1, 0xFFFF, 0xFFFF, 0xFFFF, -1, -1,
+                         0xFFFF, 255);
+        return Step::On;
+    }
+    ActPlayer* p = gMapRoles[slot].act;
+    if (!p) return Step::On;
+    (f == ActField::Act ? p->act : f == ActField::Dir ? p->dir : p->action) = v;
+    if (IsPlainActOp(Op(a)) && NextChangesSameRole(c, a, slot)) return Step::On;
+    StepRoleAct(slot, ActTag(f));
+    return Step::On;
+}
+
+Step CmdRoleActAll(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    i32 act = static_cast<i32>(a.v[1]), qq = static_cast<i32>(a.v[2]),
+        dir = static_cast<i32>(a.v[3]);
+    if (slot < 0) {
+        UpdateRoleRecord(ScriptRoleId(c, a.v[0]), act, qq, dir, -1, -1, 0xFFFF, 0xFFFF, 0xFFFF, -1,
+                         -1, 0xFFFF, 255);
+        return Step::On;
+    }
+    ActPlayer* p = gMapRoles[slot].act;
+    if (!p) return Step::On;
+    p->act = act;
+    p->action = qq;
+    p->dir = dir;
+    StepRoleAct(slot, "TakeActData(Talk,TakeActData)");
+    return Step::On;
+}
+
+Step CmdRoleSpeed(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0) return Step::On;
+    switch (Op(a)) {
+        case 0x2C:
+            SetSpeed(slot, static_cast<u16>(a.v[1]), "Act Err27(Talk:RestoreOpSet)");
+            break;
+        case 0x31:
+            SetSpeed(slot, 0xFFFF, "Act Err27(Talk:RestoreOpSet)");
+            break;
+        case 0x4D:
+            SetSpeed(slot, static_cast<u16>(a.v[1] | 0x8000), "Act Err33(Talk:SetRoleSpd)");
+            break;
+        default:  // 0x4E
+            SetSpeed(slot, 0, "Act Err33(Talk:SetRoleSpd)");
+            break;
+    }
+    return Step::On;
+}
+
+Step CmdRoleRestart(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0 || !gMapRoles[slot].act) return Step::On;
+    ActPlayer* p = gMapRoles[slot].act;
+    p->lastAct = p->lastAction = -1;
+    p->cmdIndex = 0;
+    p->frameCounter = 0;
+    StepRoleAct(slot, "Act Err(Talk:Restart)");
+    for (i32 n = static_cast<i32>(a.v[1]); n > 0; --n)
+        if (!TakeActData(p)) break;
+    return Step::On;
+}
+
+Step CmdControlLock(TalkContext*, CmdArgs& a) {
+    if (Op(a) == 0x2B) {
+        gTalkFlags &= ~kTalkLockBit;
+        return Step::On;
+    }
+    gTalkFlags |= kTalkLockBit;
+    if (gPlayerSlot >= 0 && gPlayerSlot < gMapRoleCount && gMapRoles[gPlayerSlot].act) {
+        gMapRoles[gPlayerSlot].act->action = 0;
+        StepRoleAct(gPlayerSlot, "Act Err24(Talk:Rmlock)");
+    }
+    return Step::On;
+}
+
+Step CmdPresence(TalkContext* c, CmdArgs& a) {
+    u16 id = ScriptRoleId(c, a.v[0]);
+    if (Op(a) == 0x26)
+        HideRole(id);
+    else
+        ShowRole(id);
+    return Step::On;
+}
+
+Step CmdStateBit(TalkContext* c, CmdArgs& a) {
+    u32 bit = StateBitOf(Op(a));
+    bool on = a.v[1] != 0;
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0) {
+        UpdateRoleRecord(ScriptRoleId(c, a.v[0]), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF,
+                         on ? static_cast<u16>(bit) : 0xFFFF,
+                         on ? -1 : static_cast<i32>(0xFFFF & ~bit), -1, 0xFFFF, 255);
+        return Step::On;
+    }
+    RoleSlot& r = gMapRoles[slot];
+    ClearRoleFootprint(&r);
+    r.state = on ? r.state | bit : r.state & ~bit;
+    MarkRoleFootprint(&r);
+    return Step::On;
+}
+
+Step CmdMapBit(TalkContext* c, CmdArgs& a) {
+    bool set = Op(a) == 0x45;
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot < 0) {
+        UpdateRoleRecord(ScriptRoleId(c, a.v[0]), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF,
+                         set ? 0x400 : 0xFFFF, set ? -1 : 0xFBFF, -1, 0xFFFF, 255);
+        return Step::Yield;
+    }
+    if (set)
+        gMapRoles[slot].state |= kRoleOnMap2;
+    else
+        gMapRoles[slot].state &= ~kRoleOnMap2;
+    return Step::Yield;
+}
+
+Step CmdSetStateBit(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    if (slot >= 0) gMapRoles[slot].state |= Op(a) == 0x65 ? 0x4000000u : 0x40000u;
+    return Step::On;
+}
+
+Step CmdRouteBits(TalkContext*, CmdArgs& a) {
+    for (int i = 0; i < gMapRoleCount && i < kRoleRows; ++i) {
+        RoleSlot& r = gMapRoles[i];
+        if (!(r.state & kRoleFollows)) continue;
+        if (Op(a) == 0xD4)
+            r.state |= kRoleOnMap2;
+        else
+            r.state &= ~kRoleOnMap2;
+    }
+    return Step::On;
+}
+
+Step CmdTalkNumber(TalkContext* c, CmdArgs& a) {
+    int slot = ScriptRoleSlot(c, a.v[0]);
+    u16 v = static_cast<u16>(a.v[1]);
+    if (slot >= 0)
+        gMapRoles[slot].talk = v;
+    else
+        UpdateRoleRecord(ScriptRoleId(c, a.v[0]), -1, -1, -1, -1, -1, v, 0xFFFF, 0xFFFF, -1, -1,
+                         0xFFFF, 255);
+    return Step::On;
+}
+
+Step CmdPlayerRole(TalkContext* c, CmdArgs& a) {
+    u16 id = ScriptRoleId(c, a.v[0]);
+    int slot = FindRoleById(id);
+    if (slot < 0) return Step::On;
+    gPlayerSlot = slot;
+    gPlayerId = id;
+    return Step::On;
+}

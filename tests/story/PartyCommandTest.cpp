@@ -1,0 +1,334 @@
+// Party, item, money, role-value, screen, shop, quest and battle commands, each
+// written with the assembler and run through the interpreter.
+#include "battle/Battle.h"
+#include "data/GameData.h"
+#include "data/GameDatabase.h"
+#include "data/GameFlags.h"
+#include "engine/ByteIo.h"
+#include "mhdata/Databases.h"
+#include "mhdata/Shops.h"
+#include "shop/ShopData.h"
+#include "story/PartyCommands.h"
+#include "story/StoryTestUtil.h"
+#include "ui/ScreenState.h"
+#include "ui/Screens.h"
+
+namespace {
+
+struct PartyCommandTest : StoryFixture {
+    std::vector<u8> records;
+
+    void SetUp() override {
+        StoryFixture::SetUp();
+        std::string error;
+        ASSERT_TRUE(WriteDatabases(h.root(), MakeSampleDatabases(), &error)) << error;
+        LoadGameDatabase(h.root().c_str());
+        ASSERT_GT(gItemCount, 5);
+        ASSERT_GT(gEquipageCount, 1);
+        for (int i = 0; i < kRoleCount; ++i) {
+            gRoleStats[i].maxHp = 100;
+            gRoleStats[i].hp = 40;
+            gRoleStats[i].maxMp = 50;
+            gRoleStats[i].mp = 5;
+            gRoleStats[i].status = 0;
+        }
+        // Role records 2801, 2761, 7 and 8 (word 12 holds the two role values).
+        for (u16 id : {2801, 2761, 7, 8}) AddRecord(id, 5, 0x0302);
+        AddRecord(0xFFFF, 0, 0);
+        records.back() = 0;
+        StoreU16(&records[records.size() - 26], 0xFFFF);
+        ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
+    }
+    void AddRecord(u16 id, u16 map, u16 values) {
+        size_t at = records.size();
+        records.resize(at + 26);
+        StoreU16(&records[at], map);
+        StoreU16(&records[at + 2], id);
+        StoreU16(&records[at + 24], values);
+    }
+    void Run(const std::string& body) {
+        WriteTalks(1, "talk 1\n " + body + "\n End\n");
+        RunTalk(1);
+    }
+    i32 Value(u16 id, int which) {
+        i32 v = -1;
+        EXPECT_TRUE(AccessRoleValue(id, which, &v, 1));
+        return v;
+    }
+};
+
+TEST_F(PartyCommandTest, ItemsClampAndEquipmentIsAddedAsPieces) {
+    gOwnedItems[3] = 10;
+    gOwnedItems[4] = 5;
+    Run("AddItem 3 150\n AddItem 4 -20\n AddItem 5 7");
+    EXPECT_EQ(gOwnedItems[3], 99);
+    EXPECT_EQ(gOwnedItems[4], 0);
+    EXPECT_EQ(gOwnedItems[5], 7);
+    // Item numbers past the table are ignored.
+    Run("AddItem 299 5");
+    // Equipment record 1: three owned pieces; k <= 0 and a record past the table add none.
+    auto pieces = [] {
+        int n = 0;
+        for (const EquipageData& e : gOwnedEquipage)
+            if (e.id == gEquipages[1].id) ++n;
+        return n;
+    };
+    int before = pieces();
+    Run("AddItem 301 3\n AddItem 301 -2\n AddItem 0xFFFF 1");
+    EXPECT_EQ(pieces(), before + 3);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(PartyCommandTest, JoinLeaveKeepsThePartyPacked) {
+    for (int i = 0; i < kPartySize; ++i) gParty[i] = gFormation[i] = -1;
+    gRoleStats[2].status = 0x4000;
+    gRoleStats[2].hp = 0;
+    Run("JoinParty 1\n JoinParty 2\n JoinParty 3\n JoinParty 2");
+    EXPECT_EQ(gParty[0], 0);
+    EXPECT_EQ(gParty[1], 1);
+    EXPECT_EQ(gParty[2], 2);
+    EXPECT_EQ(gParty[3], -1);
+    EXPECT_EQ(gRoleStats[2].hp, 100);  // joining restores fully, fallen or not
+    EXPECT_EQ(gRoleStats[2].status, 0);
+    gRoleStats[2].status = 0x4000;
+    gRoleStats[2].hp = 0;
+    Run("LeaveParty 2");
+    EXPECT_EQ(gParty[0], 0);
+    EXPECT_EQ(gParty[1], 2);
+    EXPECT_EQ(gParty[2], -1);
+    EXPECT_EQ(gFormation[1], 2);
+    EXPECT_EQ(gFormation[2], -1);
+    // A fallen member that stays gets up with 1 HP.
+    EXPECT_EQ(gRoleStats[2].status, 0);
+    EXPECT_EQ(gRoleStats[2].hp, 1);
+}
+
+TEST_F(PartyCommandTest, FullRestoreAndDamage) {
+    gRoleStats[1].status = 0x4000;
+    Run("FullRestore -1 0");
+    EXPECT_EQ(gRoleStats[0].hp, 100);
+    EXPECT_EQ(gRoleStats[0].mp, 50);
+    EXPECT_EQ(gRoleStats[1].hp, 40);  // mode 0 leaves a fallen role
+    Run("FullRestore 2 1");
+    EXPECT_EQ(gRoleStats[1].hp, 100);
+    EXPECT_EQ(gRoleStats[1].status, 0);
+
+    for (int i = 0; i < kPartySize; ++i) gParty[i] = -1;
+    gParty[0] = 0;
+    gParty[1] = 1;
+    gRoleStats[1].hp = 20;
+    gFrameId = 0;
+    Run("DamageParty 30");
+    EXPECT_EQ(gRoleStats[0].hp, 70);
+    EXPECT_EQ(gRoleStats[1].hp, 0);
+    EXPECT_EQ(gRoleStats[1].status, 0x4000);
+    EXPECT_EQ(gFrameId, 0u);
+    Run("DamageParty 100");
+    EXPECT_EQ(gFrameId, kScreenBit | 6);  // everybody down: the party-defeat screen
+}
+
+TEST_F(PartyCommandTest, MoneyStopsAtTheCapEverywhere) {
+    gScriptVars[0] = 0x7FFFFF00u;
+    Run("AddL 0 0x1000");
+    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
+    AddMoney(5);
+    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
+    AddMoney(-0x80000000LL);
+    EXPECT_EQ(gScriptVars[0], 0u);
+}
+
+TEST_F(PartyCommandTest, QuestsAreNotDuplicated) {
+    Run("AddQuest 5 0\n AddQuest 6 0\n AddQuest 7 1\n AddQuest 5 1\n AddQuest 6 0");
+    ASSERT_EQ(gQuestList.size(), 3u);
+    EXPECT_EQ(gQuestList[0], 7u);
+    EXPECT_EQ(gQuestList[1], 5u);
+    EXPECT_EQ(gQuestList[2], 6u);
+    Run("RemoveQuest 5\n RemoveQuest 99");
+    ASSERT_EQ(gQuestList.size(), 2u);
+    EXPECT_EQ(gQuestList[1], 6u);
+}
+
+struct RoleValueCase {
+    const char* name;
+    const char* body;
+    int which;
+    i32 expect;  // role value of role 7, or the flag 300 outcome when which is 0
+};
+
+TEST_F(PartyCommandTest, RoleValues) {
+    const RoleValueCase cases[] = {
+        {"read low", "", 1, 2},
+        {"read high", "", 2, 3},
+        {"set keeps 8 bits", "SetRoleValue 7 1 0x1FF", 1, 0xFF},
+        {"add wraps", "AddRoleValue 7 2 254", 2, 1},
+        {"sub", "SubRoleValue 7 1 1", 1, 1},
+        {"at least jumps", "JumpIfRoleValueAtLeast 7 1 2 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"at most stays", "JumpIfRoleValueAtMost 7 2 2 @t\n End\nt:\n SetFlag 300", 0, 0},
+        {"equal", "JumpIfRoleValue 7 2 3 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"switch", "JumpByRoleValue 7 1 @a @a @t\n End\na:\n End\nt:\n SetFlag 300", 0, 1},
+        {"compare", "JumpIfRoleValueNotBelow 8 2 7 1 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
+    };
+    for (const RoleValueCase& rc : cases) {
+        SCOPED_TRACE(rc.name);
+        for (u16 id : {7, 8}) {
+            i32 lo = 2, hi = 3;
+            AccessRoleValue(id, 1, &lo, 2);
+            AccessRoleValue(id, 2, &hi, 2);
+        }
+        ClearGameFlag(300);
+        Run(rc.body);
+        if (rc.which)
+            EXPECT_EQ(Value(7, rc.which), rc.expect);
+        else
+            EXPECT_EQ(GetGameFlag(300), rc.expect);
+        EXPECT_TRUE(h.boxes().empty());
+    }
+}
+
+TEST_F(PartyCommandTest, RoleValueFaultsShowTheirBoxAndSkip) {
+    Run("SetRoleValue 4444 1 5\n SetFlag 301");
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(GetGameFlag(301), 1);
+    h.boxes().clear();
+    // Value 2 with a switch of two targets: too large, the command is skipped.
+    Run("JumpByRoleValue 7 2 @a @a\n SetFlag 302\n End\na:\n End");
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(GetGameFlag(302), 1);
+    h.boxes().clear();
+    Run("JumpIfRoleValueNotBelow 7 1 4444 1 @a\n SetFlag 303\n End\na:\n End");
+    EXPECT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(GetGameFlag(303), 1);
+}
+
+TEST_F(PartyCommandTest, ChooseEndingRole) {
+    struct Case {
+        std::vector<int> flags;
+        int topVar;
+        i32 expect;
+    };
+    const Case cases[] = {
+        {{201}, 121, 6},      {{201}, 123, 7},      {{201}, 122, 9},      {{201, 204}, 121, 0},
+        {{201, 204}, 124, 8}, {{201, 205}, 122, 5}, {{201, 205}, 120, 4}, {{}, 121, 0},
+        {{}, 123, 2},         {{}, 124, 3},         {{}, 122, 4},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.topVar);
+        for (int f : {201, 204, 205}) ClearGameFlag(f);
+        for (int f : k.flags) SetGameFlag(f);
+        for (int v = 120; v <= 124; ++v) gScriptVars[v] = 1;
+        gScriptVars[k.topVar] = 9;
+        Run("ChooseEnding");
+        EXPECT_EQ(Value(2801, 1), k.expect);
+    }
+}
+
+TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
+    struct Case {
+        const char* body;
+        u32 frame;
+    };
+    const Case cases[] = {{"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.body);
+        gFrameId = 0;
+        gScriptVars[8] = 77;
+        Run(k.body);
+        EXPECT_EQ(gFrameId, kScreenBit | k.frame);
+    }
+    ASSERT_NE(gItemFrame, nullptr);
+    EXPECT_EQ(gItemFrame->Mode(), 1u);
+    EXPECT_EQ(gScriptVars[8], 0u);
+}
+
+TEST_F(PartyCommandTest, ShopFromToreDat) {
+    std::vector<ShopDef> shops = {{3, true, {{3, {7, 8}}, {0, {1, 2, 5}}}},
+                                  {4, false, {{5, {20}}}}};
+    WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
+    Run("Shop 3");
+    EXPECT_EQ(gFrameId, kScreenBit | 18);
+    EXPECT_EQ(gShopStock.enhance, 1u);
+    EXPECT_EQ(gShopStock.cat[0].index, 0);
+    EXPECT_EQ(gShopStock.cat[3].index, 3);
+    EXPECT_EQ(gShopStock.cat[1].index, -1);
+    EXPECT_EQ(std::vector<u32>(gShopStock.cat[0].ids.begin(), gShopStock.cat[0].ids.end()),
+              (std::vector<u32>{1, 2, 5}));
+    EXPECT_EQ(std::vector<u32>(gShopStock.cat[3].ids.begin(), gShopStock.cat[3].ids.end()),
+              (std::vector<u32>{7, 8}));
+    // A shop that does not exist: its box, the stock kept, no screen.
+    gFrameId = 0;
+    Run("Shop 9");
+    EXPECT_EQ(gFrameId, 0u);
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(gShopStock.cat[0].ids.size(), 3u);
+    Run("Shop 4");
+    EXPECT_EQ(gShopStock.enhance, 0u);
+    EXPECT_EQ(gShopStock.cat[5].ids.size(), 1u);
+    EXPECT_EQ(gShopStock.cat[0].index, -1);
+}
+
+TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
+    std::vector<u8> file(512, 0);
+    ShopStock s;
+    EXPECT_EQ(ParseShop(file, 1, &s), ShopParse::NoShop);
+    auto put = [&](std::initializer_list<u16> ws) {
+        for (u16 w : ws) {
+            file.push_back(static_cast<u8>(w));
+            file.push_back(static_cast<u8>(w >> 8));
+        }
+    };
+    put({2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});  // truncated: no end word
+    file.push_back(0x12);                             // and an odd byte
+    ASSERT_EQ(ParseShop(file, 1, &s), ShopParse::Ok);
+    EXPECT_EQ(s.cat[0].ids.size(), 2u);
+    EXPECT_EQ(s.cat[2].ids.size(), 1u);
+    EXPECT_EQ(s.cat[1].index, -1);
+    // The start tag as the very last word has no shop number.
+    std::vector<u8> cut(512, 0);
+    cut.push_back(0xD0);
+    cut.push_back(0x07);
+    EXPECT_EQ(ParseShop(cut, 0, &s), ShopParse::NoShop);
+}
+
+TEST_F(PartyCommandTest, MissingToreDatShowsItsBox) {
+    gFrameId = 0;
+    Run("Shop 1");
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(h.boxes().size(), 1u);
+}
+
+TEST_F(PartyCommandTest, BattleCommandRequestsTheBattle) {
+    Run("Battle 12 5 10007 -1 -1 -1 -1 -1 -1 -1 3");
+    EXPECT_EQ(gBattleRequest, 0x8000000Cu);
+    EXPECT_EQ(gBattleRoleChanges[0], 5);
+    EXPECT_EQ(gBattleRoleChanges[1], 10007);
+    EXPECT_EQ(gBattleRoleChanges[2], -1);
+    EXPECT_EQ(gBattleRoleChanges[9], 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The battle request of a script starts the battle on the next map tick, and
+// the stand-in battle returns to the map.
+TEST(BattleRequest, TheNextTickStartsTheBattle) {
+    Harness h;
+    std::filesystem::create_directories(h.Path("MH_Data"));
+    WriteHostFile(h.Path("MH_Data/Talk1.dat"),
+                  Assemble("talk 1\n Battle 7 3 -1 -1 -1 -1 -1 -1 -1 -1 -1\n End\n"));
+    StartTalk(1, kTalkSpot);
+    gFrameTime += 35;
+    Talk(&gTalkContext);
+    EXPECT_EQ(gBattleRequest, 0x80000007u);
+    EXPECT_EQ(gBattleRoleChanges[0], 3);
+    gFrameId = 0;
+    gFrameInterval = 0;
+    // The stand-in battle starts and ends in victory within the same tick.
+    GameFrame();
+    EXPECT_EQ(gBattleRequest, 7u);
+    EXPECT_EQ(gBattleActive, 0u);
+    EXPECT_EQ(gFrameId, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+// Role commands of the story scripts, written with the assembler and run
+// through the interpreter: acts, speed, the control lock, presence and state.
+#include "data/GameFlags.h"
+#include "engine/ByteIo.h"
+#include "story/PartyCommands.h"
+#include "story/StoryTestUtil.h"
+
+namespace {
+
+struct RoleCommandTest : StoryFixture {
+    ActPlayer act;
+    int slot = -1;
+    std::vector<u8> records;
+
+    void SetUp() override {
+        StoryFixture::SetUp();
+        slot = AddRole(40, 96, 96, &act);
+        // Records of role 40 (on the map) and 41 (elsewhere, map 9).
+        for (u16 id : {40, 41}) {
+            size_t at = records.size();
+            records.resize(at + 26);
+            StoreU16(&records[at], 9);
+            StoreU16(&records[at + 2], id);
+            StoreU16(&records[at + 20], 0x8000);
+            StoreU16(&records[at + 24], 0x0504);
+        }
+        records.resize(records.size() + 26);
+        StoreU16(&records[records.size() - 26], 0xFFFF);
+        ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
+    }
+    void Run(const std::string& body) {
+        WriteTalks(1, "talk 1\n " + body + "\n End\n");
+        RunTalk(1);
+    }
+};
+
+struct ActCase {
+    const char* name;
+    const char* body;
+    i32 act, action, dir;
+};
+
+TEST_F(RoleCommandTest, ActsOnTheMap) {
+    const ActCase cases[] = {
+        {"action", "SetAction 40 3", 0, 3, 0},
+        {"direction", "SetDir 40 6", 0, 0, 6},
+        {"act", "SetAct 40 9001", 9001, 0, 0},
+        {"coalesced", "SetAct 40 9001\n SetAction 40 2\n SetDir 40 5", 9001, 2, 5},
+        {"from a variable", "Set 20 7\n SetDirFromVar 40 20", 0, 0, 7},
+        {"from a role value", "SetActionFromValue 40 2", 0, 5, 0},
+        {"all three", "SetActAll 40 9002 1 3 0", 9002, 1, 3},
+        {"owner reference", "SetAction 0xFFF0 4", 0, 4, 0},
+    };
+    for (const ActCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        act = ActPlayer{};
+        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n End\n");
+        RunTalk(1, 50, 40);
+        EXPECT_EQ(act.act, k.act);
+        EXPECT_EQ(act.action, k.action);
+        EXPECT_EQ(act.dir, k.dir);
+    }
+}
+
+TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
+    Run("SetAction 41 6\n SetDir 41 2\n SetAct 41 77\n SetTalkNumber 41 123");
+    i32 row = FindRecord(41);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(RecordWord(row, 2), 77);
+    EXPECT_EQ(RecordWord(row, 3), 6);
+    EXPECT_EQ(RecordWord(row, 4), 2);
+    EXPECT_EQ(RecordWord(row, 7), 123);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(RoleCommandTest, SpeedWords) {
+    Run("SetActSpeed 40 5");
+    EXPECT_EQ(act.delayOverride, 0x8005);
+    Run("SetActSpeedRaw 40 5");
+    EXPECT_EQ(act.delayOverride, 5);
+    Run("StopActSpeed 40");
+    EXPECT_EQ(act.delayOverride, 0xFFFF);
+    Run("ClearActSpeed 40");
+    EXPECT_EQ(act.delayOverride, 0);
+}
+
+TEST_F(RoleCommandTest, ControlLock) {
+    WriteTalks(1, "talk 1\n UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5\n End\n");
+    StartTalk(1, 1);
+    for (int i = 0; i < 3; ++i) {
+        gFrameTime += 35;
+        Talk(&gTalkContext);
+    }
+    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
+    RunUntilFree(50);
+    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);  // the talk end lets go again
+}
+
+TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
+    const struct {
+        const char* cmd;
+        u32 bit;
+    } bits[] = {{"StateBit40", 0x40},     {"StateBit20", 0x20},    {"StateBit10", 0x10},
+                {"StateBit1000", 0x1000}, {"StateBit800", 0x800},  {"StateBit2000", 0x2000},
+                {"StateBit100", 0x100},   {"StateBit4000", 0x4000}};
+    for (const auto& b : bits) {
+        SCOPED_TRACE(b.cmd);
+        Run(std::string(b.cmd) + " 40 1\n " + b.cmd + " 41 1");
+        EXPECT_TRUE(gMapRoles[slot].state & b.bit);
+        EXPECT_TRUE(RecordWord(FindRecord(41), 10) & b.bit);
+        Run(std::string(b.cmd) + " 40 0\n " + b.cmd + " 41 0");
+        EXPECT_FALSE(gMapRoles[slot].state & b.bit);
+        EXPECT_FALSE(RecordWord(FindRecord(41), 10) & b.bit);
+        EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
+    }
+    Run("SetBit400 40\n SetBit4000000 40\n SetBit40000 40");
+    EXPECT_EQ(gMapRoles[slot].state & 0x4040400u, 0x4040400u);
+    Run("ClearBit400 40\n SetBit400 41");
+    EXPECT_FALSE(gMapRoles[slot].state & 0x400);
+    EXPECT_TRUE(RecordWord(FindRecord(41), 10) & 0x400);
+}
+
+TEST_F(RoleCommandTest, PresenceOnAndOffTheMap) {
+    Run("HideRole 40\n HideRole 41");
+    EXPECT_FALSE(gMapRoles[slot].state & kRoleShown);
+    EXPECT_FALSE(RecordWord(FindRecord(41), 10) & kRoleShown);
+    Run("ShowRole 40\n ShowRole 41");
+    EXPECT_TRUE(gMapRoles[slot].state & kRoleShown);
+    EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
+}
+
+TEST_F(RoleCommandTest, UnknownRolesAreSkipped) {
+    Run("SetAction 999 3\n SetActSpeed 999 2\n StateBit40 999 1\n HideRole 999\n SetPlayerRole "
+        "999\n"
+        " SetFlag 310");
+    EXPECT_EQ(GetGameFlag(310), 1);
+    EXPECT_EQ(gPlayerSlot, 0);
+}
+
+TEST_F(RoleCommandTest, PlayerRoleMoves) {
+    Run("SetPlayerRole 40");
+    EXPECT_EQ(gPlayerSlot, slot);
+    EXPECT_EQ(gPlayerId, 40);
+}
+
+}  // namespace
