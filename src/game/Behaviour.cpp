@@ -21,6 +21,8 @@
 #include "game/Settings.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
+#include "story/PartyCommands.h"
+#include "story/Talk.h"
 
 BehaviourReport gBehaviourReport;
 u32 gScriptTimeMark = 0;

@@ -66,9 +66,7 @@ void RunDevTool();
 #include "game/Behaviour.h"
 #include "game/KeyCole.h"
 
-// What player control and the behaviour scripts need of the story's role commands.
-// Role value which (1 or 2) of role id's record; op 1 get, 2 set. 0 when the role has no record.
-int AccessRoleValue(u16 id, int which, i32* value, int op);
+// What player control needs of the menu pages.
 // The in-game menu opens on its first page.
 void ResetMenuPage();
 
