@@ -433,7 +433,8 @@ int FadeLevel(const RoleSlot& s, int level) {
 void DrawText(const RoleSlot& s, i32 sx, i32 sy) {
     if (!s.text || TalkOwner() != 0xFFFF || !gPaintBuf) return;
     i32 len = static_cast<i32>(std::strlen(s.text));
-    gMainFont.DrawString(gPaintBuf, sx - 11 * len / 2 + 16, sy, s.text, s.textColour, kStyleShadow);
+    gMainFont.DrawString(gPaintBuf, sx - 11 * len / 2 + 16, sy, s.text, TextColourAt(s.textColour),
+                         kStyleShadow);
 }
 
 }  // namespace

@@ -55,14 +55,25 @@ void ClearMapInputHolds();
 void SetupWorldMap();
 
 // Map mode, story and screens.
-void KeyCole();
-// The map view drawn afresh into the canvas (the map scene).
-
-void UpdateKeyStates();
 void RunDevTool();
+
+// Player control and the behaviour scripts.
+#include "game/Behaviour.h"
+#include "game/KeyCole.h"
+
+// What player control needs of the menu pages.
+// The in-game menu opens on its first page.
+void ResetMenuPage();
+
+// Global animation slot n (of twelve), or null.
+ActPlayer* GlobalActSlot(int n);
+
 
 // Built: the countdown's expiry and the map's transient lists.
 #include "game/NewGame.h"
+
+// The dialogue's text colour n (0..15) in the screen layout.
+u16 TextColourAt(int n);
 
 // Map entry and new game: services of later modules.
 void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
@@ -78,18 +89,7 @@ void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load 
 #include "game/MapManage.h"
 #include "game/ActDraw.h"
 
-// Player control (step words, walking step, key states, mouse) and the
-// behaviour interpreter, until they arrive.
-extern i32 gScrollStepX, gScrollStepY, gPlayerStepX, gPlayerStepY;
-extern u32 gWalkStep;
-struct KeyState {
-    u32 down = 0, releaseTime = 0, lastDown = 0, held = 0;
-};
-extern KeyState gKeyStates[32];
-extern i32 gMouseX, gMouseY;
-void ClearKeyStates();
-void RunRoleScript(int role);
-void ResetControlStandIn();
+#include "game/AStar.h"
 
 // The story walker and the ghosts, until they exist.
 void AdvanceRoleWalk(int role);

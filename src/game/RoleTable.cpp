@@ -234,8 +234,10 @@ ActPlayer* NewActPlayer() {
 }
 
 void ClearRoleTable() {
-    for (int i = 0; i <= gMapRoleCount && i < kRoleRows; ++i)
+    for (int i = 0; i <= gMapRoleCount && i < kRoleRows; ++i) {
         if (gMapRoles[i].act) MH_FREE(gMapRoles[i].act);
+        if (gMapRoles[i].text) MH_FREE(gMapRoles[i].text);
+    }
     for (RoleSlot& s : gMapRoles) s = RoleSlot{};
 }
 

@@ -647,3 +647,5 @@ void ResetDialogs() {
     for (Replacement& r : gReplacements) r = Replacement{};
     ConvertTextColors();
 }
+
+u16 TextColourAt(int n) { return gTextColors[n & 15]; }

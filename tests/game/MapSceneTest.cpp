@@ -50,6 +50,7 @@ TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
     int n = Find(100);
     ASSERT_GT(n, 0);
     RoleSlot& s = gMapRoles[n];
+    s.scriptId = 0;  // the sample's wanderer: only this walk moves it here
     s.act->action = sample_art::kActionWalk;
     ASSERT_EQ(StartRoleRoute(n, 16, 30), 1);
     RoleRoute* r = FindRoleRoute(n);
@@ -82,6 +83,7 @@ TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
 
 TEST_F(SceneTest, KeepBitHoldsTheRecordAndArrivalValuesApply) {
     int n = Find(100);
+    gMapRoles[n].scriptId = 0;  // no behaviour program of its own
     ASSERT_EQ(StartRoleRoute(n, 13, 30), 1);
     RoleRoute* r = FindRoleRoute(n);
     r->state |= kRouteKeep;

@@ -27,12 +27,15 @@
 #include "engine/Water.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
+#include "game/Behaviour.h"
 #include "game/City.h"
+#include "game/KeyCole.h"
 #include "game/Main.h"
 #include "game/MapArchive.h"
 #include "game/MapCache.h"
 #include "game/MapDb.h"
 #include "game/NewGame.h"
+#include "game/Pending.h"
 #include "game/RoleTable.h"
 #include "game/Scale.h"
 #include "game/Options.h"
@@ -81,13 +84,14 @@ void ResetAllGlobals() {
     ResetMapArchive();
     ResetMapCacheState();
     ResetRoleTable();
+    ResetPlayerControl();
+    ResetBehaviour();
     ResetCity();
     ResetMapScene();
     ResetMapDraw();
     ResetMapManage();
     ResetActDraw();
     ResetAStar();
-    ResetControlStandIn();
     ResetMapDb();
     ClearDepthScale();
     ResetTalk();

@@ -1,5 +1,6 @@
 // The map archives, map database and path database of the sample game.
 #include "mhdata/Maps.h"
+#include "mhdata/PathAsm.h"
 
 #include "mhdata/Archives.h"
 
@@ -335,9 +336,11 @@ std::vector<u8> BuildMapsDat(const MapDbSpec& db) {
 }
 
 std::vector<u8> BuildPathDat() {
-    ByteWriter w;
-    w.Zeros(0x200 + 4 * 2001);
-    return w.bytes();
+    std::vector<u8> out;
+    std::string error;
+    if (!AssemblePath(SamplePathSource(), &out, &error))
+        std::fprintf(stderr, "path.dat: %s\n", error.c_str());
+    return out;
 }
 
 MapSpec MakeTestMap(u32 archive, u16 w, u16 h, u16 tileBits) {
@@ -380,8 +383,9 @@ MapSpec MakeTestMap(u32 archive, u16 w, u16 h, u16 tileBits) {
 
 namespace {
 
-std::array<u16, 13> Role(u16 map, u16 id, u16 act, u16 x, u16 y, u16 talk, u16 state) {
-    return {map, id, act, 0, 1, x, y, talk, 0, 0, state, 0, 0};
+std::array<u16, 13> Role(u16 map, u16 id, u16 act, u16 x, u16 y, u16 talk, u16 state,
+                         u16 script = 0) {
+    return {map, id, act, 0, 1, x, y, talk, script, 0, state, 0, 0};
 }
 
 }  // namespace
@@ -430,9 +434,9 @@ MapDbSpec SampleMapDb() {
     using namespace sampleMap;
     MapDbSpec db;
     db.roles.push_back(Role(kTown, kPlayerRole, 1, 10, 10, 0, 0xD100));
-    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 11, 0x8000));
-    db.roles.push_back(Role(kTown, 101, 3, 25, 25, 12, 0x8001));
-    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 13, 0x8000));
+    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 11, 0x8000, samplePath::kWanderer));
+    db.roles.push_back(Role(kTown, 101, 3, 25, 25, 12, 0x8801, samplePath::kLooker));
+    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 13, 0x8000, samplePath::kGuard));
     db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 14, 0x8000));
     // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
     db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};

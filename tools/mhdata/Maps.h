@@ -85,7 +85,7 @@ struct MapDbSpec {
 std::vector<u8> BuildMapsDat(const MapDbSpec& db);
 // The database alone (what the game holds in gMapDatabase).
 std::vector<u8> BuildMapDatabase(const MapDbSpec& db);
-// "path.dat" with an empty program table (no behaviour programs yet).
+// "path.dat" with the sample town's behaviour programs.
 std::vector<u8> BuildPathDat();
 
 // A map of w x h cells with a procedural picture, walls around the border.

@@ -2,7 +2,5 @@
 #include "game/Main.h"
 #include "game/Pending.h"
 
-void KeyCole() {}
-void UpdateKeyStates() {}
 void RunDevTool() {}
 void ClearMapInputHolds() {}
