@@ -32,7 +32,6 @@
 
 ScriptScene gScriptScene;
 u32 gTalkSoundFlags = 0;
-u32 gFastMode = 0;
 ScriptActList gScriptActA, gScriptActB;
 
 namespace {
@@ -176,7 +175,6 @@ bool ReopenMapArchive() {
 void ResetScriptScene() {
     gScriptScene = ScriptScene{};
     gTalkSoundFlags = 0;
-    gFastMode = 0;
     gScriptActA.clear();
     gScriptActB.clear();
 }

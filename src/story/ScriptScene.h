@@ -7,6 +7,7 @@
 #include "engine/MyAct.h"
 #include "engine/Types.h"
 #include "game/MapDraw.h"
+#include "game/KeyCole.h"
 #include "game/MapScene.h"
 
 struct ScriptScene {
@@ -32,7 +33,6 @@ using ScriptActList = std::forward_list<ScriptActObject>;
 extern ScriptScene gScriptScene;
 extern ScriptActList gScriptActA, gScriptActB;
 extern u32 gTalkSoundFlags;  // 0x01 / 0x02 picture-show name marks, 0x10 set by a script
-extern u32 gFastMode;
 
 // True while a scroll or a colour fade is under way.
 bool ScrollUnderWay();

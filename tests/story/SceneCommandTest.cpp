@@ -41,6 +41,10 @@ protected:
         gFrameId = 0;
         gFrameInterval = 0;
         ResetTalkContext(&gTalkContext);
+        // Role 100 stands still: no behaviour program moves it under the tests.
+        int r = FindRoleById(100);
+        ASSERT_GE(r, 0);
+        gMapRoles[r].scriptId = 0;
         h.boxes().clear();
     }
     void Write(const std::string& body) {
@@ -473,15 +477,13 @@ TEST_F(SceneCommandTest, RestoresUseTheTalkTurnValues) {
 }
 
 TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
-    int r = FindRoleById(100);
-    gMapRoles[r].act->frame = 0;
-    // The frame index stays below 3: the talk holds.
-    Write("WaitActFrame 100 3\n SetFlag 300");
+    // The role's act runs with the scene: no frame index reaches 1000, every one reaches 0.
+    Write("WaitActFrame 100 1000\n SetFlag 300");
     StartTalk(1, kPlayerRole);
     for (int f = 0; f < 5; ++f) Frame();
     EXPECT_FALSE(GetGameFlag(300));
-    gMapRoles[r].act->frame = 3;
-    for (int f = 0; f < 5 && TalkRunning(); ++f) Frame();
+    ResetTalkContext(&gTalkContext);
+    Run("WaitActFrame 100 0\n SetFlag 300");
     EXPECT_TRUE(GetGameFlag(300));
     // No boxes: the box waits go on.
     Run("WaitSpeaker 100\n WaitBoxShown 100\n WaitBoxFlag8000 0xFFFD\n SetFlag 301");
