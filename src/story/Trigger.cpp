@@ -87,8 +87,10 @@ void TriggerStory() {
         int index = -1;
         if (FindScreenItemAtMouse(mx, my, &index)) {
             gChosenAnswer = static_cast<u32>(index);
-            if (click) FreeScreenItemList();
+            if (click && ChoicesShown()) FreeScreenItemList();
         }
+        // A click before every answer is out shows the rest of the box.
+        if (click && !ChoicesShown()) gDialogClick = 1;
         SetMapCursorAction(gTriggerCursor);
         return;
     }
