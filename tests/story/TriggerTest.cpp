@@ -1,8 +1,10 @@
-// TriggerStory over the sample town: the cursor and the click on a map spot.
+// TriggerStory over the sample town: the cursor and the click on a map spot;
+// the end of a role's scripted walk.
 #include <gtest/gtest.h>
 
 #include "data/GameFlags.h"
 #include "engine/DInput.h"
+#include "game/AStar.h"
 #include "game/City.h"
 #include "game/Main.h"
 #include "game/NewGame.h"
@@ -19,7 +21,7 @@ using namespace sampleMap;
 
 namespace {
 
-struct SpotClick : ::testing::Test {
+struct TownStory : ::testing::Test {
     Harness h;
     void SetUp() override {
         h.WriteSample();
@@ -42,7 +44,7 @@ struct SpotClick : ::testing::Test {
     }
 };
 
-TEST_F(SpotClick, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
+TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
     const MapEvent* ev = FindMapEvent(kEventNumber);
     ASSERT_NE(ev, nullptr);
     SetGameFlag(static_cast<i32>(ev->clickable));
@@ -68,7 +70,7 @@ TEST_F(SpotClick, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
-TEST_F(SpotClick, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
+TEST_F(TownStory, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
     const MapEvent* ev = FindMapEvent(kEventNumber);
     ASSERT_NE(ev, nullptr);
     ClearGameFlag(static_cast<i32>(ev->clickable));
@@ -90,6 +92,45 @@ TEST_F(SpotClick, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
     PointAtCell(kEventX, kEventY);
     ClickHere();
     EXPECT_EQ(gTalkContext.talk, 7);
+}
+
+}  // namespace
+
+namespace {
+
+// The end of a role's scripted walk (Talkend) hands the role to the talk's
+// clean-up: its walk record goes and the look it had before it turned to the
+// player comes back, once.
+TEST_F(TownStory, TalkendRestoresTheTurnedRoleAndEndsItsWalk) {
+    int slot = FindRoleById(101);
+    ASSERT_GT(slot, 0);
+    RoleSlot& r = gMapRoles[slot];
+    ASSERT_TRUE(r.state & 0x800);
+    ASSERT_NE(r.act, nullptr);
+    ASSERT_EQ(StartRoleRoute(slot, r.x / 16 + 3, r.y / 16), 1);
+    ASSERT_NE(FindRoleRoute(slot), nullptr);
+    r.state |= 0x80000000u;
+    gTalkTurn = {slot, 8, 3};
+    r.act->action = 0;
+    r.act->dir = 2;
+    Talkend(slot);
+    EXPECT_EQ(r.act->action, 8);
+    EXPECT_EQ(r.act->dir, 3);
+    EXPECT_EQ(gTalkTurn.slot, -1);
+    EXPECT_EQ(FindRoleRoute(slot), nullptr);
+    EXPECT_FALSE(r.state & 0x80000000u);
+    EXPECT_TRUE(h.boxes().empty());
+
+    // A saved look of another role stays for that role.
+    int other = FindRoleById(100);
+    ASSERT_GT(other, 0);
+    r.state |= 0x80000000u;
+    gTalkTurn = {other, 4, 1};
+    r.act->action = 0;
+    r.act->dir = 2;
+    Talkend(slot);
+    EXPECT_EQ(r.act->dir, 2);
+    EXPECT_EQ(gTalkTurn.slot, other);
 }
 
 }  // namespace
