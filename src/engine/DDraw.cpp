@@ -2,6 +2,8 @@
 // fills, colour matching and the present of each frame.
 #include "engine/DDraw.h"
 
+#include "engine/MemDbg.h"
+
 #include <cstring>
 
 #include "engine/ErrorBox.h"
@@ -239,4 +241,21 @@ void ResetDDraw() {
     gDDraw = cDDRAW();
     gDrawSurface = nullptr;
     DisplayReset();
+}
+
+u16* CopyCanvasPixels() {
+    if (!gDrawSurface) return nullptr;
+    i32 pitch = 0, w = 0, h = 0;
+    DisplaySurfaceSize(gDrawSurface, &w, &h, &pitch);
+    u16* src = DisplayLock(gDrawSurface, &pitch);
+    if (!src || w < 640 || h < 480) {
+        if (src) DisplayUnlock(gDrawSurface);
+        return nullptr;
+    }
+    u16* copy = static_cast<u16*>(MH_ALLOC(640 * 480 * 2));
+    if (copy)
+        for (i32 y = 0; y < 480; ++y)
+            std::memcpy(copy + y * 640, reinterpret_cast<const u8*>(src) + y * pitch, 640 * 2);
+    DisplayUnlock(gDrawSurface);
+    return copy;
 }

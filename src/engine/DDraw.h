@@ -84,6 +84,8 @@ u32 ColorMatch(DisplaySurface* surface, u32 colorRef);
 void RestoreSurfacesAndKernel();
 // Copies the canvas onto the primary surface and shows it.
 void ShowCanvas();
+// A 640x480 copy of the canvas as last drawn (MH_ALLOC), null when there is none.
+u16* CopyCanvasPixels();
 void ClearPaintBufferAndShow();  // before a video: clear the paint buffer, show it
 u32 PrimaryPitch();
 

@@ -467,11 +467,12 @@ char* cDataFile::ReadString(char* buffer, u32 size) {
 
 void OpenInNotepad(const char* path) { OpenWithDesktop(HostPath(path)); }
 
-int ReplaceFile(const char* winPath, const void* data, u32 size) {
-    std::string host = HostPath(winPath);
-    std::string tmp = host + ".tmp";
+namespace {
+
+// Writes the bytes to "<host>.tmp", flushed; false (and no temporary file left) on failure.
+bool WriteTemporary(const std::string& tmp, const void* data, u32 size) {
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return 0;
+    if (fd < 0) return false;
     const u8* p = static_cast<const u8*>(data);
     u32 done = 0;
     while (done < size) {
@@ -482,7 +483,17 @@ int ReplaceFile(const char* winPath, const void* data, u32 size) {
     }
     bool ok = done == size && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(tmp.c_str(), host.c_str()) != 0) {
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int ReplaceFile(const char* winPath, const void* data, u32 size) {
+    std::string host = HostPath(winPath);
+    std::string tmp = host + ".tmp";
+    if (!WriteTemporary(tmp, data, size)) return 0;
+    if (::rename(tmp.c_str(), host.c_str()) != 0) {
         ::unlink(tmp.c_str());
         return 0;
     }
@@ -492,20 +503,9 @@ int ReplaceFile(const char* winPath, const void* data, u32 size) {
 int WriteNewFile(const char* winPath, const void* data, u32 size) {
     std::string host = HostPath(winPath);
     std::string tmp = host + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return 0;
-    const u8* p = static_cast<const u8*>(data);
-    u32 done = 0;
-    while (done < size) {
-        ssize_t n = ::write(fd, p + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<u32>(n);
-    }
-    bool ok = done == size && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
+    if (!WriteTemporary(tmp, data, size)) return 0;
     // link() refuses an existing name, so a file that appeared meanwhile stays.
-    ok = ok && ::link(tmp.c_str(), host.c_str()) == 0;
+    bool ok = ::link(tmp.c_str(), host.c_str()) == 0;
     ::unlink(tmp.c_str());
     return ok ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 // cExitFrame, cEndFrame and cTestEndFrame: open, run and close.
 #include "ui/EndScreens.h"
 
+#include "engine/DDraw.h"
 #include "engine/MemDbg.h"
 #include "engine/ZoomBlit.h"
 #include "game/Options.h"

@@ -31,25 +31,7 @@ u32 gOpeningVideoPending = 1;
 namespace {
 constexpr u32 kShadowLarge = 0x21405F;
 constexpr u32 kVersionColour = 0x60A0B8;
-constexpr i32 kCanvasPixels = 640 * 480;
 
-// A 640x480 copy of the canvas as last shown; null when there is none.
-u16* CopyCanvas() {
-    if (!gDrawSurface) return nullptr;
-    i32 pitch = 0, w = 0, h = 0;
-    DisplaySurfaceSize(gDrawSurface, &w, &h, &pitch);
-    u16* src = DisplayLock(gDrawSurface, &pitch);
-    if (!src || w < 640 || h < 480) {
-        if (src) DisplayUnlock(gDrawSurface);
-        return nullptr;
-    }
-    u16* copy = static_cast<u16*>(MH_ALLOC(kCanvasPixels * 2));
-    if (copy)
-        for (i32 y = 0; y < 480; ++y)
-            std::memcpy(copy + y * 640, reinterpret_cast<const u8*>(src) + y * pitch, 640 * 2);
-    DisplayUnlock(gDrawSurface);
-    return copy;
-}
 }  // namespace
 
 void ResetMainMenu() {
@@ -185,7 +167,7 @@ void cMainMenuFrame::Close() {
             // The notice shows the title as it was last shown while it loads.
             delete gQuickNoticeFrame;
             gQuickNoticeFrame = new cQuickNoticeFrame();
-            gQuickNoticeFrame->TakeScreenCopy(CopyCanvas());
+            gQuickNoticeFrame->TakeScreenCopy(CopyCanvasPixels());
             gFrameId = kScreenBit | 32;
             break;
         }

@@ -21,7 +21,6 @@ const char* const kTabNames[kTabCount] = {"物　 品", "特　 技", "快　 �
 namespace {
 constexpr i32 kPanelAct = 9900;
 constexpr u32 kWhite = 0xFFFFFF;
-constexpr i32 kCanvasPixels = 640 * 480;
 }  // namespace
 
 void FormatPlayTime(char* out, size_t n, u32 t) {
@@ -114,22 +113,6 @@ void cSysPanel::Release() {
     list = bar = title = money = time = tipText = nullptr;
 }
 
-u16* CopyCanvasPixels() {
-    if (!gDrawSurface) return nullptr;
-    i32 pitch = 0, w = 0, h = 0;
-    DisplaySurfaceSize(gDrawSurface, &w, &h, &pitch);
-    u16* src = DisplayLock(gDrawSurface, &pitch);
-    if (!src || w < 640 || h < 480) {
-        if (src) DisplayUnlock(gDrawSurface);
-        return nullptr;
-    }
-    u16* copy = static_cast<u16*>(MH_ALLOC(kCanvasPixels * 2));
-    if (copy)
-        for (i32 y = 0; y < 480; ++y)
-            std::memcpy(copy + y * 640, reinterpret_cast<const u8*>(src) + y * pitch, 640 * 2);
-    DisplayUnlock(gDrawSurface);
-    return copy;
-}
 
 void PasteCanvasPixels(const u16* pixels) {
     if (!pixels || !gDrawSurface) return;

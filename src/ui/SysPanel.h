@@ -57,7 +57,5 @@ public:
 extern const char* const kSysRowNames[kSysRows];  // UTF-8
 extern const char* const kTabNames[kTabCount];    // UTF-8
 
-// A 640x480 copy of the canvas as last drawn (MH_ALLOC), null when there is none.
-u16* CopyCanvasPixels();
 // Writes a 640x480 copy back over the canvas.
 void PasteCanvasPixels(const u16* pixels);

@@ -9,6 +9,7 @@
 
 #include "engine/ByteIo.h"
 #include "game/Behaviour.h"
+#include "mhdata/AsmLexer.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -48,51 +49,15 @@ int FindOp(const std::string& name) {
     return -1;
 }
 
-struct Token {
-    enum Kind { Number, Label, Text } kind;
-    i64 number = 0;
-    std::string text;
-};
+using Token = AsmToken;
 
 bool Fail(std::string* error, int line, const std::string& what) {
-    *error = "line " + std::to_string(line) + ": " + what;
-    return false;
+    return AsmFail(error, line, what);
 }
 
 bool Tokenize(const std::string& rest, std::vector<Token>* out, std::string* what) {
-    size_t i = 0;
-    while (i < rest.size()) {
-        char ch = rest[i];
-        if (ch == ' ' || ch == '\t' || ch == ',') {
-            ++i;
-            continue;
-        }
-        if (ch == '#') break;
-        if (ch == '"') {
-            size_t end = i + 1;
-            while (end < rest.size() && rest[end] != '"') end += rest[end] == '\\' ? 2 : 1;
-            if (end >= rest.size()) return (*what = "text without its closing quote", false);
-            out->push_back({Token::Text, 0, rest.substr(i + 1, end - i - 1)});
-            i = end + 1;
-            continue;
-        }
-        size_t end = rest.find_first_of(" \t,#", i);
-        std::string word = rest.substr(i, end == std::string::npos ? std::string::npos : end - i);
-        i = end == std::string::npos ? rest.size() : end;
-        if (word[0] == '@') {
-            out->push_back({Token::Label, 0, word.substr(1)});
-            continue;
-        }
-        if (word == "self" || word == "player") {
-            out->push_back({Token::Number, word == "self" ? 0xFFF0 : 0xFFF1, {}});
-            continue;
-        }
-        char* stop = nullptr;
-        long long v = std::strtoll(word.c_str(), &stop, 0);
-        if (!stop || *stop) return (*what = "not a number: " + word, false);
-        out->push_back({Token::Number, v, {}});
-    }
-    return true;
+    static const std::map<std::string, i64> kNames = {{"self", 0xFFF0}, {"player", 0xFFF1}};
+    return AsmTokenize(rest, out, what, &kNames);
 }
 
 // Text source into Big5 bytes: UTF-8 runs are converted, "\xNN" is a raw byte.

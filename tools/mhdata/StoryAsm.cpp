@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "engine/ByteIo.h"
+#include "mhdata/AsmLexer.h"
 #include "platform/TextCodec.h"
 #include "story/TalkCommands.h"
 
@@ -14,46 +15,12 @@ namespace {
 
 constexpr u32 kTableEnd = kTalkBase + 4 * kTalkEntries;
 
-struct Token {
-    enum Kind { Number, Target, Text } kind;
-    i64 number = 0;
-    std::string text;
-};
+using Token = AsmToken;
 
-bool Fail(std::string* error, int line, const std::string& what) {
-    *error = "line " + std::to_string(line) + ": " + what;
-    return false;
-}
+bool Fail(std::string* error, int line, const std::string& what) { return AsmFail(error, line, what); }
 
 bool Tokenize(const std::string& rest, std::vector<Token>* out, std::string* what) {
-    size_t i = 0;
-    while (i < rest.size()) {
-        char ch = rest[i];
-        if (ch == ' ' || ch == '\t' || ch == ',') {
-            ++i;
-            continue;
-        }
-        if (ch == '#') break;
-        if (ch == '"') {
-            size_t end = rest.find('"', i + 1);
-            if (end == std::string::npos) return (*what = "text without its closing quote", false);
-            out->push_back({Token::Text, 0, rest.substr(i + 1, end - i - 1)});
-            i = end + 1;
-            continue;
-        }
-        size_t end = rest.find_first_of(" \t,#", i);
-        std::string word = rest.substr(i, end == std::string::npos ? std::string::npos : end - i);
-        i = end == std::string::npos ? rest.size() : end;
-        if (word[0] == '@') {
-            out->push_back({Token::Target, 0, word.substr(1)});
-            continue;
-        }
-        char* stop = nullptr;
-        long long v = std::strtoll(word.c_str(), &stop, 0);
-        if (!stop || *stop) return (*what = "not a number: " + word, false);
-        out->push_back({Token::Number, v, {}});
-    }
-    return true;
+    return AsmTokenize(rest, out, what);
 }
 
 struct Fixup {
@@ -90,7 +57,7 @@ struct Assembler {
 
     bool Target(const Token& t, int line) {
         if (t.kind == Token::Number) return Number(t, 'd', line);
-        if (t.kind != Token::Target) return Fail(error, line, "a target (@label) is expected");
+        if (t.kind != Token::Label) return Fail(error, line, "a target (@label) is expected");
         fixups.push_back({w.size(), t.text, line});
         w.U32(0);
         return true;
