@@ -264,11 +264,11 @@ bool TalkKeys(RoleSlot& p) {
     if (fresh1 && !choice) ++gDialogInput;
     if (fresh12 && (gTalkFlags & 0x7FFF)) ++gDialogInput;
     if (choice) {
-        if (fresh1 || fresh12) {
-            FreeScreenItemList();
-            return true;
-        }
-        return false;
+        if (!fresh1 && !fresh12) return false;
+        // While the answers are still being revealed the press only shows the rest:
+        // taking the list then would let the rest come back as a list of one.
+        if (ChoicesShown()) FreeScreenItemList();
+        return true;
     }
     if (!fresh1 || TalkRunning()) return false;
     int d = p.act && p.act->dir >= 0 && p.act->dir < 8 ? p.act->dir : 1;

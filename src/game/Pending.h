@@ -76,7 +76,6 @@ ActPlayer* GlobalActSlot(int n);
 u16 TextColourAt(int n);
 
 // Map entry and new game: services of later modules.
-void TalkRoleCleanup(int slot);          // the interpreter's per-role clean-up
 void ReleaseDialogPictures();
 void StopGhosts();
 void SetScriptVar(int n, i32 value);

@@ -597,6 +597,21 @@ bool ChoiceOpen() {
     return !gScreenItems.empty();
 }
 
+// A revealed answer's escape is rewritten to "%b", so an answer still to come
+// is a "%B" left in the text.
+bool ChoicesShown() {
+    for (const auto& r : gDialogs) {
+        if (!(r->flags & kDlgChoices) || r->textDone) continue;
+        for (int i = 0; i + 1 < kDialogTextMax && r->text[i]; ++i) {
+            if (r->text[i] != '%') continue;
+            if (r->text[i + 1] == 'Q') break;
+            if (r->text[i + 1] == 'B') return false;
+            ++i;  // an escape's letter is never the start of another
+        }
+    }
+    return true;
+}
+
 void MoveChosenAnswer(int delta) {
     if (gScreenItems.empty()) return;
     i32 n = static_cast<i32>(gScreenItems.size());

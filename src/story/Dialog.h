@@ -96,6 +96,8 @@ void ReleaseDialogs();
 int FindScreenItemAtMouse(i32 x, i32 y, int* index);
 void FreeScreenItemList();
 bool ChoiceOpen();
+// True when every answer of the open boxes has been revealed.
+bool ChoicesShown();
 // Moves the highlighted answer by delta, wrapping at the item count.
 void MoveChosenAnswer(int delta);
 

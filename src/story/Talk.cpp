@@ -7,6 +7,7 @@
 #include "engine/ByteIo.h"
 #include "engine/ErrorBox.h"
 #include "game/Main.h"
+#include "game/Pending.h"
 #include "game/Settings.h"
 #include "game/pending/SceneStandIn.h"
 #include "platform/TextCodec.h"
@@ -201,19 +202,36 @@ int LoadTalk(TalkContext* c, int n) {
     return OpenTalk(c, n, true) == Open::Missing ? 0 : 1;
 }
 
+namespace {
+
+// With state 0x800 the role turned to the player when the talk began: its look
+// comes back from the copy saved then (where one was saved), and the copy goes.
+void RestoreTalkTurn(int slot, const char* tag) {
+    RoleSlot& r = gMapRoles[slot];
+    if (!(r.state & 0x800) || !r.act) return;
+    if (gTalkTurn.slot == slot) {
+        if (gTalkTurn.action != -1) r.act->action = gTalkTurn.action;
+        if (gTalkTurn.dir != -1) r.act->dir = gTalkTurn.dir;
+        gTalkTurn = TalkTurn{};
+    }
+    if (!TakeActData(r.act))
+        ErrorBox(B5(tag), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId, r.act->act,
+                 r.act->action, r.act->dir);
+}
+
+}  // namespace
+
+void TalkRoleCleanup(int slot) {
+    if (slot < 0 || slot >= kRoleRows || slot >= gMapRoleCount) return;
+    AdvanceRoleWalk(slot);  // the last step of its walk
+    RestoreTalkTurn(slot, "Act Err12(Talk:Talkend)");
+}
+
 void TalkEnd(TalkContext* c) {
     int slot = -1;
     if (c->owner != kTalkFree && c->owner != kTalkSpot && GetRoleIndex(c->owner, &slot)) {
-        RoleSlot& r = gMapRoles[slot];
-        r.state &= ~0x80000000u;
-        if ((r.state & 0x800) && r.act) {
-            if (gTalkTurn.slot == slot && gTalkTurn.action != -1) r.act->action = gTalkTurn.action;
-            if (gTalkTurn.slot == slot && gTalkTurn.dir != -1) r.act->dir = gTalkTurn.dir;
-            if (!TakeActData(r.act))
-                ErrorBox(B5("Act Err34(Talk:Talkend)"),
-                         B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId, r.act->act,
-                         r.act->action, r.act->dir);
-        }
+        gMapRoles[slot].state &= ~0x80000000u;
+        RestoreTalkTurn(slot, "Act Err34(Talk:Talkend)");
     }
     gTalkTurn = TalkTurn{};
     gTalkFlags &= ~kTalkLockBit;

@@ -44,6 +44,9 @@ int TalkJump(TalkContext* c, u32 t);
 int LoadTalk(TalkContext* c, int n);
 // The talk-end command: roles let go, the lock cleared, the context freed.
 void TalkEnd(TalkContext* c);
+// A role's share of a talk's end, run when its scripted walk ends (Talkend): the
+// last step of its walk, and the look it had before it turned to the player.
+void TalkRoleCleanup(int slot);
 // Reports a fault of the running script once (naming the file and offset) and ends the talk.
 void TalkFault(TalkContext* c, const char* what);
 

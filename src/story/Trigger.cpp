@@ -68,6 +68,41 @@ void StartRoleTalk(int slot) {
     gTalkContext.ownerState = r.state;
 }
 
+// The map spot under the mouse whose click flag is set, or null. *x, *y: the
+// clicked cell's corner as the talk records it (the mouse point cut down to
+// the 16-pixel grid of the screen, plus the view origin).
+const MapEvent* ClickableSpotAt(i32 mx, i32 my, i32* x, i32* y) {
+    if (!gMap.cells || mx < 0 || my < 0) return nullptr;
+    i32 cx = (mx + gViewX) / 16, cy = (my + gViewY) / 16;
+    if (cx < 0 || cy < 0 || cx >= static_cast<i32>(gMap.width) ||
+        cy >= static_cast<i32>(gMap.height))
+        return nullptr;
+    u32 n = gMap.cells[static_cast<size_t>(cy) * gMap.width + cx] & 0xFF;
+    const MapEvent* ev = n ? FindMapEvent(n) : nullptr;
+    if (!ev || !GetGameFlag(static_cast<i32>(ev->clickable))) return nullptr;
+    *x = (mx & ~15) + gViewX;
+    *y = (my & ~15) + gViewY;
+    return ev;
+}
+
+// The player faces the clicked spot, its talk starts and holds player control.
+void StartSpotClickTalk(const MapEvent& ev, i32 x, i32 y) {
+    RoleSlot& p = gMapRoles[gPlayerSlot];
+    if (p.act) {
+        p.act->action = 0;
+        p.act->dir = DirectionTo(p.x, p.y, x, y);
+        if (!TakeActData(p.act))
+            ErrorBox(B5("Act Err37(Talk:MouseActiveStory)"),
+                     B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, p.act->act,
+                     p.act->action, p.act->dir);
+    }
+    StartTalk(static_cast<u16>(ev.script & 0x7FFF), kTalkSpot);
+    gTalkContext.x = static_cast<u16>(x);
+    gTalkContext.y = static_cast<u16>(y);
+    gTalkContext.ownerState = 0;
+    gTalkFlags = kTalkLockBit;
+}
+
 }  // namespace
 
 void TriggerStory() {
@@ -87,8 +122,10 @@ void TriggerStory() {
         int index = -1;
         if (FindScreenItemAtMouse(mx, my, &index)) {
             gChosenAnswer = static_cast<u32>(index);
-            if (click) FreeScreenItemList();
+            if (click && ChoicesShown()) FreeScreenItemList();
         }
+        // A click before every answer is out shows the rest of the box.
+        if (click && !ChoicesShown()) gDialogClick = 1;
         SetMapCursorAction(gTriggerCursor);
         return;
     }
@@ -102,6 +139,15 @@ void TriggerStory() {
             if (click && player) {
                 StartRoleTalk(gHoveredRole);
                 click = false;
+            }
+        } else if (player) {
+            i32 sx = 0, sy = 0;
+            if (const MapEvent* ev = ClickableSpotAt(mx, my, &sx, &sy)) {
+                gTriggerCursor = 11;
+                if (click) {
+                    StartSpotClickTalk(*ev, sx, sy);
+                    click = false;
+                }
             }
         }
     }

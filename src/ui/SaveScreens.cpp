@@ -166,6 +166,9 @@ static void MakeRowView(SaveRowView* v, cActPic* bgPic, i32 bx, i32 by, i32 tx, 
 
 void cSaveLoadFrame::Open() {
     screen = static_cast<i32>(gFrameId & 0xFF);
+    // A save's item and monster blocks are as long as the databases say. A game
+    // that ended released them, and every slot would then read as empty.
+    if (!gItems && !gMonsters) ReloadGameDatabase();
     result = 0;
     boxOpen = 0;
     focus = -1;

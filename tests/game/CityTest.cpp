@@ -76,7 +76,7 @@ TEST_F(MapFixture, LoadCityTurnsEffectsIntoFlagsAndPlacesThePeople) {
     EXPECT_EQ(FindRoleById(103), -1);  // lives in the room
     int r101 = FindRoleById(101);
     EXPECT_EQ(gMapRoles[r101].fpSize, 0x0202);
-    EXPECT_EQ(gMapRoles[r101].talk, 12);
+    EXPECT_EQ(gMapRoles[r101].talk, kSampleQuestionTalk);
     // Bucket 1 holds the role with state & 3 = 1.
     EXPECT_EQ(BucketRow(1, 25), &gMapRoles[r101]);
     // Music: the map's first piece is track 2 of list 1.

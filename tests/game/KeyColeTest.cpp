@@ -187,7 +187,7 @@ TEST_F(Control, ConfirmInFrontOfAPersonStartsItsTalkAndTurnsIt) {
     PutPlayer(25, 24, 1);  // above the person, facing down
     Key(Confirm(), true);
     ControlFrame();
-    EXPECT_EQ(gTalkContext.talk, 12);
+    EXPECT_EQ(gTalkContext.talk, kSampleQuestionTalk);
     EXPECT_EQ(gTalkContext.owner, 101);
     EXPECT_EQ(gTalkContext.x, role.x);
     EXPECT_EQ(gTalkContext.ownerState, role.state);

@@ -14,6 +14,7 @@
 #include "game/Settings.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleGame.h"
+#include "mhdata/SampleTalks.h"
 #include "sound/Music.h"
 #include "support/Harness.h"
 

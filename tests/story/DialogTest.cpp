@@ -229,6 +229,49 @@ TEST_F(DialogTest, ChoiceByMouseAndByKeys) {
     }
 }
 
+// A click on the first answer before the second is out only shows the rest:
+// taking the list then brought the second answer back as a list of one, whose
+// index 0 answered "yes".
+TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
+    h.CreateMainWindow();
+    gDInput.Init(nullptr, gMainWnd);
+    WriteTalks(1, "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n JumpByAnswer @y @n\ny:\n"
+                  " SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
+    StartTalk(1, kTalkSpot);
+    gTalkContext.x = 320;
+    gTalkContext.y = 300;
+    for (int i = 0; i < 300 && gScreenItems.empty(); ++i) {
+        Talk(&gTalkContext);
+        DlgMessage();
+    }
+    ASSERT_EQ(gScreenItems.size(), 1u);
+    EXPECT_FALSE(ChoicesShown());
+    const ScreenItem yes = gScreenItems[0];
+    PlatformSetMouseCounters((yes.left + yes.right) / 2, (yes.top + yes.bottom) / 2);
+    PlatformSetMouseButtons(false, false);
+    TriggerStory();
+    PlatformSetMouseButtons(true, false);
+    TriggerStory();
+    PlatformSetMouseButtons(false, false);
+    DlgMessage();
+    ASSERT_EQ(gScreenItems.size(), 2u);
+    EXPECT_TRUE(ChoicesShown());
+    ASSERT_EQ(gDialogs.size(), 1u);
+    // Now the second answer is a click away.
+    const ScreenItem no = gScreenItems[1];
+    PlatformSetMouseCounters((no.left + no.right) / 2, (no.top + no.bottom) / 2);
+    TriggerStory();
+    EXPECT_EQ(gChosenAnswer, 1u);
+    PlatformSetMouseButtons(true, false);
+    TriggerStory();
+    PlatformSetMouseButtons(false, false);
+    EXPECT_TRUE(gScreenItems.empty());
+    DlgMessage();
+    RunUntilFree(10);
+    EXPECT_FALSE(GetGameFlag(200));
+    EXPECT_TRUE(GetGameFlag(201));
+}
+
 TEST_F(DialogTest, StrToInt) {
     i32 v = 77;
     EXPECT_EQ(StrToInt("", &v), 0);

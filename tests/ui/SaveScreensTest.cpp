@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "data/GameData.h"
 #include "game/Main.h"
 #include "game/Options.h"
 #include "game/Session.h"
@@ -142,6 +143,29 @@ TEST_F(SaveScreenTest, LoadInPlayAsksAndLoadFromTheTitleDoesNot) {
     ASSERT_EQ(gFrameId, kScreenBit | 26);
     Click(kSlotRows, 100, 60);
     EXPECT_EQ(gScriptVars[0], 777u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 15);
+}
+
+// A game that ended released the databases whose counts size a save's item
+// and monster blocks: the load screen must not read every slot as empty then.
+TEST_F(SaveScreenTest, LoadScreenAfterAGameEndedStillReadsTheSlots) {
+    ToMapMode();
+    gScriptVars[0] = 4321;
+    ASSERT_EQ(SaveToSlotFile(2), 1);
+    EndGame();
+    ASSERT_EQ(gItems, nullptr);
+    gScriptVars[0] = 0;
+    gFrameId = kScreenBit | 0;
+    h.RunFrames(2);
+    gMainMenuFrame->result = kTitleResLoad;
+    gFramePhase = 2;
+    h.RunFrames(3);
+    ASSERT_EQ(gFrameId, kScreenBit | 26);
+    EXPECT_NE(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
+    EXPECT_EQ(IsSlotUsed(2), 1);
+    Click(kSlotRows, 100, 50 + 124 * 2 + 10);
+    EXPECT_EQ(gScriptVars[0], 4321u);
     h.RunFrames(1);
     EXPECT_EQ(gFrameId, kScreenBit | 15);
 }

@@ -1,7 +1,6 @@
 // Placeholders for what map entry and a new game call in later modules.
 #include "game/Pending.h"
 
-void TalkRoleCleanup(int) {}
 void ReleaseDialogPictures() {}
 void StopGhosts() {}
 void WorldMapMusicHandOver() {}

@@ -1,0 +1,136 @@
+// TriggerStory over the sample town: the cursor and the click on a map spot;
+// the end of a role's scripted walk.
+#include <gtest/gtest.h>
+
+#include "data/GameFlags.h"
+#include "engine/DInput.h"
+#include "game/AStar.h"
+#include "game/City.h"
+#include "game/Main.h"
+#include "game/NewGame.h"
+#include "game/RoleTable.h"
+#include "mhdata/Maps.h"
+#include "platform/Input.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/Trigger.h"
+#include "support/Harness.h"
+#include "ui/ScreenState.h"
+
+using namespace sampleMap;
+
+namespace {
+
+struct TownStory : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_EQ(StartNewGame(1), 1);
+        gFrameId = 0;
+        ResetTalk();
+        ResetDialogs();
+        gTalkFlags = 0;
+        PlatformSetMouseButtons(false, false);
+    }
+    // The mouse over cell (cx, cy), dx and dy pixels into it.
+    void PointAtCell(int cx, int cy, int dx = 5, int dy = 7) {
+        gDInput.SetMousePos(cx * 16 - gViewX + dx, cy * 16 - gViewY + dy);
+    }
+    void ClickHere() {
+        PlatformSetMouseButtons(true, false);
+        TriggerStory();
+        PlatformSetMouseButtons(false, false);
+    }
+};
+
+TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
+    const MapEvent* ev = FindMapEvent(kEventNumber);
+    ASSERT_NE(ev, nullptr);
+    SetGameFlag(static_cast<i32>(ev->clickable));
+    PointAtCell(kEventX, kEventY);
+    TriggerStory();
+    EXPECT_EQ(gTriggerCursor, 11);
+    EXPECT_EQ(gTalkContext.owner, kTalkFree) << "hovering starts nothing";
+
+    i32 mx = 0, my = 0;
+    gDInput.ReadMouse(&mx, &my);
+    ClickHere();
+    EXPECT_EQ(gTalkContext.talk, ev->script & 0x7FFF);
+    EXPECT_EQ(gTalkContext.owner, kTalkSpot);
+    EXPECT_EQ(gTalkContext.x, (mx & ~15) + gViewX);
+    EXPECT_EQ(gTalkContext.y, (my & ~15) + gViewY);
+    EXPECT_EQ(gTalkContext.ownerState, 0u);
+    EXPECT_EQ(gTalkFlags, kTalkLockBit);
+    // The spot lies down and right of the player, who turns toward it.
+    const RoleSlot& p = gMapRoles[gPlayerSlot];
+    ASSERT_NE(p.act, nullptr);
+    EXPECT_EQ(p.act->dir, 5);
+    EXPECT_EQ(p.act->action, 0);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(TownStory, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
+    const MapEvent* ev = FindMapEvent(kEventNumber);
+    ASSERT_NE(ev, nullptr);
+    ClearGameFlag(static_cast<i32>(ev->clickable));
+    PointAtCell(kEventX, kEventY);
+    TriggerStory();
+    EXPECT_EQ(gTriggerCursor, 13);
+    ClickHere();
+    EXPECT_EQ(gTalkContext.owner, kTalkFree);
+
+    // A plain cell is no spot either.
+    SetGameFlag(static_cast<i32>(ev->clickable));
+    PointAtCell(kEventX + 3, kEventY);
+    ClickHere();
+    EXPECT_EQ(gTalkContext.owner, kTalkFree);
+    EXPECT_EQ(gTalkFlags, 0u);
+
+    // A talk running already: the spot is not looked at.
+    StartTalk(7, kTalkSpot);
+    PointAtCell(kEventX, kEventY);
+    ClickHere();
+    EXPECT_EQ(gTalkContext.talk, 7);
+}
+
+}  // namespace
+
+namespace {
+
+// The end of a role's scripted walk (Talkend) hands the role to the talk's
+// clean-up: its walk record goes and the look it had before it turned to the
+// player comes back, once.
+TEST_F(TownStory, TalkendRestoresTheTurnedRoleAndEndsItsWalk) {
+    int slot = FindRoleById(101);
+    ASSERT_GT(slot, 0);
+    RoleSlot& r = gMapRoles[slot];
+    ASSERT_TRUE(r.state & 0x800);
+    ASSERT_NE(r.act, nullptr);
+    ASSERT_EQ(StartRoleRoute(slot, r.x / 16 + 3, r.y / 16), 1);
+    ASSERT_NE(FindRoleRoute(slot), nullptr);
+    r.state |= 0x80000000u;
+    gTalkTurn = {slot, 8, 3};
+    r.act->action = 0;
+    r.act->dir = 2;
+    Talkend(slot);
+    EXPECT_EQ(r.act->action, 8);
+    EXPECT_EQ(r.act->dir, 3);
+    EXPECT_EQ(gTalkTurn.slot, -1);
+    EXPECT_EQ(FindRoleRoute(slot), nullptr);
+    EXPECT_FALSE(r.state & 0x80000000u);
+    EXPECT_TRUE(h.boxes().empty());
+
+    // A saved look of another role stays for that role.
+    int other = FindRoleById(100);
+    ASSERT_GT(other, 0);
+    r.state |= 0x80000000u;
+    gTalkTurn = {other, 4, 1};
+    r.act->action = 0;
+    r.act->dir = 2;
+    Talkend(slot);
+    EXPECT_EQ(r.act->dir, 2);
+    EXPECT_EQ(gTalkTurn.slot, other);
+}
+
+}  // namespace

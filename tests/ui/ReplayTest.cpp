@@ -1,0 +1,168 @@
+// A replay through the real tick with scripted keys and mouse: the title's new
+// game, the opening talk, a walk, the question answered, F9, changes, F10; then
+// a save into slot 3 through the system menu and the save screen, back to the
+// title and slot 3 loaded through the load screen.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "data/GameData.h"
+#include "game/Main.h"
+#include "mhdata/Maps.h"
+#include "platform/TextCodec.h"
+#include "support/SampleSession.h"
+#include "ui/MainMenu.h"
+#include "ui/SaveFile.h"
+#include "ui/SaveScreens.h"
+#include "ui/Screens.h"
+#include "ui/SysPanel.h"
+#include "ui/SystemMenu.h"
+#include "ui/UiInput.h"
+
+namespace {
+
+constexpr int kChangedFlag = 210;
+
+// What a save must give back. Flags below 100 are the engine's switches, some
+// of which a load sets on purpose; the story's flags start above them.
+struct GameState {
+    u16 map = 0, x = 0, y = 0;
+    std::array<u8, kSavedFlagBytes - 13> storyFlags{};
+    u32 money = 0;
+    std::array<i32, kPartySize> party{};
+
+    static GameState Take() {
+        GameState s;
+        s.map = static_cast<u16>(gMapId);
+        s.x = gMapRoles[gPlayerSlot].x;
+        s.y = gMapRoles[gPlayerSlot].y;
+        std::memcpy(s.storyFlags.data(), gGameFlags + 13, s.storyFlags.size());
+        s.money = gScriptVars[0];
+        std::memcpy(s.party.data(), gParty, sizeof(gParty));
+        return s;
+    }
+    bool operator==(const GameState&) const = default;
+};
+
+void PrintTo(const GameState& s, std::ostream* os) {
+    *os << "map " << s.map << " at " << s.x << "," << s.y << " money " << s.money << " flag 200 "
+        << ((s.storyFlags[(200 / 8) - 13] >> (200 % 8)) & 1) << " flag 210 "
+        << ((s.storyFlags[(210 / 8) - 13] >> (210 % 8)) & 1) << " party " << s.party[0] << ","
+        << s.party[1];
+}
+
+struct Replay : ::testing::Test {
+    Harness h;
+    SampleSession s{h};
+
+    // Plays to the point of the first save: a new game, the opening talk closed,
+    // the walk to the person and its question answered "yes".
+    void PlayToTheAnswer() {
+        s.NewGameFromTheTitle();
+        ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        ASSERT_GT(s.WalkToTheQuestion(), 0);
+        s.Tap(s.Confirm());
+        ASSERT_TRUE(h.RunUntil([] { return ChoiceOpen() && ChoicesShown(); }, 200));
+        s.Tap(s.Confirm());
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        ASSERT_TRUE(GetGameFlag(kSampleYesFlag));
+        h.RunFrames(15);  // the mouse lock after a box runs out
+    }
+    // Walks away, sets a story flag and spends money.
+    void ChangeTheState() {
+        u16 y = s.P().y;
+        PlatformSetKey(kArrowUp, true);
+        ASSERT_TRUE(h.RunUntil([&] { return s.P().y + 32 <= y; }, 60));
+        PlatformSetKey(kArrowUp, false);
+        h.RunFrames(10);
+        SetGameFlag(kChangedFlag);
+        gScriptVars[0] = 7;
+    }
+    void RightClick() {
+        PlatformSetMouseButtons(false, true);
+        h.RunFrames(1);
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(2);
+    }
+    // Runs until map mode is back with the player standing on the grid.
+    bool BackInMapMode(int limit) {
+        return h.RunUntil([] { return gFrameId == 0 && gPlayerSlot > 0; }, limit);
+    }
+};
+
+TEST_F(Replay, QuickSaveAndLoadThenSlotThreeThroughTheScreens) {
+    PlayToTheAnswer();
+    const GameState saved = GameState::Take();
+    ASSERT_EQ(saved.map, sampleMap::kTown);
+
+    // F9: the "saving" notice, then the quick save.
+    ASSERT_EQ(IsQuickSaveValid(), 0);
+    s.Tap(scan::kF9);
+    EXPECT_EQ(gFrameId & 0xFF, 28u);
+    ASSERT_TRUE(BackInMapMode(60));
+    ASSERT_EQ(IsQuickSaveValid(), 1);
+
+    ChangeTheState();
+    const GameState changed = GameState::Take();
+    ASSERT_NE(changed, saved);
+    ASSERT_NE(changed.y, saved.y);
+
+    // F10: the "loading" notice, the quick save comes back.
+    s.Tap(scan::kF10);
+    EXPECT_EQ(gFrameId & 0xFF, 29u);
+    ASSERT_TRUE(BackInMapMode(120));
+    h.RunFrames(2);
+    EXPECT_EQ(GameState::Take(), saved);
+    EXPECT_FALSE(GetGameFlag(kChangedFlag));
+
+    // F4 opens the system menu with the cursor on its first row, "save".
+    h.RunFrames(15);
+    s.Tap(scan::kF4);
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 13) && gFramePhase == 1; }, 10));
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 8) && gFramePhase == 1; }, 10));
+    ASSERT_NE(gSaveLoadFrame, nullptr);
+    ASSERT_EQ(gSaveLoadFrame->top, 0) << "the list starts at slot 1";
+    // Slot 3 is the third row.
+    s.PointAt(200, 50 + 124 * 2 + 50);
+    s.Click();
+    ASSERT_FALSE(ReadHostFile(h.Path("Save/MH03.sav")).empty());
+    // The right button leaves the save screen for the system menu, and that for the map.
+    RightClick();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 13) && gFramePhase == 1; }, 10));
+    RightClick();
+    ASSERT_TRUE(BackInMapMode(20));
+
+    // The state changes again, then back to the title: the system menu's last
+    // row asks "回主選單？", and its left half (確定) says yes.
+    ChangeTheState();
+    ASSERT_NE(GameState::Take(), saved);
+    h.RunFrames(15);
+    s.Tap(scan::kF4);
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 13) && gFramePhase == 1; }, 10));
+    s.PointAt(SysRowPointX(), SysRowPointY(kSysRows - 1));
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 1) && gFramePhase == 1; }, 10));
+    s.PointAt(298, 262);
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 0) && gFramePhase == 1; }, 20));
+    ASSERT_NE(gMainMenuFrame, nullptr);
+
+    // The title's "load" button opens the load screen; slot 3 loads.
+    s.PointAt(TitleButtonX(1), kTitleButtonY);
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 26) && gFramePhase == 1; }, 10));
+    EXPECT_NE(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
+    s.PointAt(200, 50 + 124 * 2 + 50);
+    s.Click();
+    ASSERT_TRUE(BackInMapMode(120));
+    h.RunFrames(2);
+    EXPECT_EQ(GameState::Take(), saved);
+    EXPECT_FALSE(GetGameFlag(kChangedFlag));
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+}  // namespace
