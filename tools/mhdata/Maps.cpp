@@ -434,10 +434,10 @@ MapDbSpec SampleMapDb() {
     using namespace sampleMap;
     MapDbSpec db;
     db.roles.push_back(Role(kTown, kPlayerRole, 1, 10, 10, 0, 0xD100));
-    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 11, 0x8000, samplePath::kWanderer));
+    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0x8000, samplePath::kWanderer));
     db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0x8801, samplePath::kLooker));
-    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 13, 0x8000, samplePath::kGuard));
-    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 14, 0x8000));
+    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0x8000, samplePath::kGuard));
+    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0x8000));
     // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
     db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};
     db.music = {{kTown, 2, 0, 1}, {kRoom, 3, 0, 2}};
