@@ -90,9 +90,10 @@ void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load 
 
 #include "game/AStar.h"
 
-// The story walker and the ghosts, until they exist.
-void AdvanceRoleWalk(int role);
-int WalkRoleTo(int role, i32 x, i32 y);
+// The story walker.
+#include "game/RoleWalk.h"
+
+// The ghosts, until they exist.
 void DrawGhosts(i32 x, i32 y);
 // The in-game menu's remembered page, until the menu pages exist.
 void SetMenuPage(int page);
