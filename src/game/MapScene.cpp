@@ -118,6 +118,8 @@ void Arrive(int i, RoleSlot& s, RoleRoute& r) {
     }
     if (!(r.state & kRouteKeep)) {
         AdvanceRoleWalk(i);
+        // A behaviour walk ends at its target; a story walk went on or was freed above.
+        if (r.role == i && (r.state & kRouteStateMask) == kRouteBehaviour) ClearRoleRoute(&r);
         // A queued target keeps the role held for its next leg.
         if (!RoleHasWalk(i)) s.state &= ~0x80000000u;
         if (a) a->delayCount = 0;
