@@ -5,10 +5,10 @@
 #include "engine/Types.h"
 
 // Role state bits of a scripted walk.
-constexpr u32 kWalkHeld = 0x80000000u;     // bit 31: the story walker holds the role
-constexpr u32 kWalkUnderWay = 0x40000000u; // a scripted walk is under way
-constexpr u32 kWalkArrived = 0x02000000u;  // bit 25: the walk has ended
-constexpr u32 kWalkThrough = 0x40000u;     // the role walks through the others
+constexpr u32 kWalkHeld = 0x80000000u;      // bit 31: the story walker holds the role
+constexpr u32 kWalkUnderWay = 0x40000000u;  // a scripted walk is under way
+constexpr u32 kWalkArrived = 0x02000000u;   // bit 25: the walk has ended
+constexpr u32 kWalkThrough = 0x40000u;      // the role walks through the others
 
 // Flags of WalkRoleTo.
 constexpr u32 kWalkKeepRecord = 0x8000;  // the record stays when the target is reached

@@ -50,9 +50,7 @@ struct TownWalks : ::testing::Test {
     }
     static RoleSlot& R(u16 id) { return gMapRoles[FindRoleById(id)]; }
     static Cell CellOf(u16 id) { return {R(id).x / 16, R(id).y / 16}; }
-    static bool At(u16 id, int cx, int cy) {
-        return R(id).x == cx * 16 && R(id).y == cy * 16;
-    }
+    static bool At(u16 id, int cx, int cy) { return R(id).x == cx * 16 && R(id).y == cy * 16; }
     static int StoryRecords() {
         int n = 0;
         for (const RoleRoute& r : gRoleRoutes)
@@ -103,8 +101,9 @@ TEST_F(TownWalks, APersonWalksARouteAndBack) {
 // The player's own scripted walk: control is locked while it walks and comes
 // back once the talk is over.
 TEST_F(TownWalks, ThePlayersWalkArrivesAndUnlocksControl) {
-    WriteTalk("    WalkTo 0xFFF1 13 12\nw:\n    WalkStep 0xFFF1\n    JumpIfWalking 1 @w\n"
-              "    EndWalk 0xFFF1\n    SetFlag 300\n    End");
+    WriteTalk(
+        "    WalkTo 0xFFF1 13 12\nw:\n    WalkStep 0xFFF1\n    JumpIfWalking 1 @w\n"
+        "    EndWalk 0xFFF1\n    SetFlag 300\n    End");
     Start(30);
     h.RunFrames(3);
     EXPECT_TRUE(gTalkFlags & kTalkLockBit);
@@ -150,8 +149,9 @@ TEST_F(TownWalks, AGroupOfThreeCompletesOnlyWhenAllThreeArrive) {
 // Relative group walks and arrival values: each role ends facing the given way.
 TEST_F(TownWalks, RelativeGroupWalkTakesTheArrivalValues) {
     Cell a = CellOf(1), b = CellOf(100);
-    WriteTalk("    GroupWalkByArrive 0xFFF1 2 0 0xFFFF 0xFFFF 1  100 0 2 0xFFFF 0xFFFF 2\n"
-              "    SetFlag 301\n    End");
+    WriteTalk(
+        "    GroupWalkByArrive 0xFFF1 2 0 0xFFFF 0xFFFF 1  100 0 2 0xFFFF 0xFFFF 2\n"
+        "    SetFlag 301\n    End");
     Start(30);
     i32 dirOnArrival[2] = {-1, -1};
     for (int f = 0; f < 600 && TalkRunning(); ++f) {
@@ -258,8 +258,9 @@ TEST_F(TownWalks, GroupCountsAreBoundedByTheScript) {
 // Roles that do not resolve show one box each and the talk goes on; a group
 // with such a role completes once the others arrive.
 TEST_F(TownWalks, UnknownRolesAreReportedOnceAndSkipped) {
-    WriteTalk("    WalkTo 999 5 5\n    WalkStep 999\n    WalkToRole 100 998\n"
-              "    GroupWalk 997 3 3  100 13 30\n    EndWalk 999\n    SetFlag 303\n    End");
+    WriteTalk(
+        "    WalkTo 999 5 5\n    WalkStep 999\n    WalkToRole 100 998\n"
+        "    GroupWalk 997 3 3  100 13 30\n    EndWalk 999\n    SetFlag 303\n    End");
     Cell fisher = CellOf(100);
     Start(30);
     ASSERT_TRUE(RunUntilFree(400));
@@ -285,8 +286,9 @@ TEST_F(TownWalks, AWalkWithoutAWayCountsAsEnded) {
 // The talk end lets every walk go: records freed, roles on their grid and no
 // longer held, the saved look cleared, behaviour walks possible again.
 TEST_F(TownWalks, TheTalkEndCleansUpWalkRecords) {
-    WriteTalk("    WalkTo 100 20 30\n    WalkTo 101 25 30\n    RunOn\n    WalkStep 100\n"
-              "    WalkStep 101\n    RunOff\n    Wait 150\n    End");
+    WriteTalk(
+        "    WalkTo 100 20 30\n    WalkTo 101 25 30\n    RunOn\n    WalkStep 100\n"
+        "    WalkStep 101\n    RunOff\n    Wait 150\n    End");
     int fisher = Slot(100), looker = Slot(101);
     Start(30);
     gTalkTurn = {looker, 8, 3};
@@ -319,6 +321,115 @@ TEST_F(TownWalks, TheOwnersWalkIsLetGo) {
     EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
     EXPECT_FALSE(gMapRoles[slot].state & kWalkHeld);
     EXPECT_TRUE(At(101, 25, 25));
+}
+
+// A step into a cell that another role holds waits; after eight tries only
+// walls stop a scripted walker, and a role that walks through others never waits.
+TEST_F(TownWalks, ABlockedStepWaitsThenWalksThroughPeople) {
+    int slot = Slot(100);
+    RoleSlot& s = gMapRoles[slot];
+    Cell from = CellOf(100);
+    u32& ahead = gMap.cells[static_cast<size_t>(from.y) * gMap.width + from.x + 1];
+    ahead |= 0x20000000u;
+    ASSERT_EQ(WalkRoleTo(slot, (from.x + 2) * 16, from.y * 16), 1);
+    RoleRoute* r = FindRoleRoute(slot, kRouteStory);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->dirs[0], 7);  // right
+    for (int k = 1; k <= 8; ++k) {
+        EXPECT_EQ(iMove(slot), 1);
+        EXPECT_TRUE(r->pos & kRoutePaused) << k;
+        EXPECT_EQ(r->retry, k);
+        EXPECT_EQ(r->stepX, 0);
+    }
+    EXPECT_TRUE(s.state & kWalkUnderWay);
+    EXPECT_EQ(iMove(slot), 1);
+    EXPECT_FALSE(r->pos & kRoutePaused);
+    EXPECT_EQ(r->stepX, 4);
+    EXPECT_EQ(r->stepY, 0);
+    EXPECT_EQ(r->retry, 0);
+
+    // Walking through others: the same cell does not hold it at all.
+    ClearRoleRoute(r);
+    s.state |= kWalkThrough;
+    ASSERT_EQ(WalkRoleTo(slot, (from.x + 2) * 16, from.y * 16), 1);
+    r = FindRoleRoute(slot, kRouteStory);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(iMove(slot), 1);
+    EXPECT_FALSE(r->pos & kRoutePaused);
+    EXPECT_EQ(r->stepX, 4);
+}
+
+// A route that has run out with its role away from the target is reported
+// once: the walk ends, so no command asks again.
+TEST_F(TownWalks, ARouteEndingOffItsTargetIsReportedOnce) {
+    int slot = Slot(101);
+    Cell from = CellOf(101);
+    ASSERT_EQ(WalkRoleTo(slot, (from.x + 2) * 16, from.y * 16), 1);
+    RoleRoute* r = FindRoleRoute(slot, kRouteStory);
+    ASSERT_NE(r, nullptr);
+    r->pos = kRoutePaused | 2;  // past both steps while it still stands at the start
+    EXPECT_EQ(iMove(slot), 2);
+    EXPECT_EQ(iMove(slot), 0);
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
+    EXPECT_TRUE(gMapRoles[slot].state & kWalkArrived);
+    EXPECT_FALSE(gMapRoles[slot].state & kWalkUnderWay);
+}
+
+// The end of walks: every held role lets go and its act's hold is cleared.
+TEST_F(TownWalks, EndAllWalksLetsEveryHeldRoleGo) {
+    WriteTalk(
+        "    WalkTo 100 12 30\n    WalkTo 101 25 25\n    RunOff\n    EndAllWalks\n"
+        "    RunOff\n    End");
+    int fisher = Slot(100), looker = Slot(101);
+    Start(30);
+    h.RunFrames(1);
+    ASSERT_TRUE(TalkRunning());
+    for (int s : {fisher, looker}) {
+        EXPECT_TRUE(gMapRoles[s].state & kWalkHeld);
+        gMapRoles[s].act->hold = 1;
+    }
+    h.RunFrames(1);
+    for (int s : {fisher, looker}) {
+        EXPECT_FALSE(gMapRoles[s].state & kWalkHeld);
+        EXPECT_EQ(gMapRoles[s].act->hold, 0u);
+    }
+    EXPECT_EQ(StoryRecords(), 0);
+}
+
+// The owner walks to the end of a point list and is stepped along by the
+// command that names no role.
+TEST_F(TownWalks, TheOwnerWalksToThePointListsEnd) {
+    WriteTalk(
+        "    WalkOwnerTo 1 2 27 26\ns:\n    StepOwner 5 5\n    RunOff\n"
+        "    JumpIfWalking 101 @s\n    SetFlag 305\n    End");
+    StartTalk(30, 101);
+    bool there = h.RunUntil([] { return At(101, 27, 26); }, 400);
+    EXPECT_TRUE(there) << R(101).x << "," << R(101).y;
+    EXPECT_TRUE(RunUntilFree(50));
+    EXPECT_EQ(GetGameFlag(305), 1);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+// The count word's top bit keeps each walker's record at its target: the group
+// still completes, the role stays held until the talk's end lets it go.
+TEST_F(TownWalks, AGroupWalkWithTheKeepMarkHoldsItsRecordsUntilTheTalkEnds) {
+    std::vector<u8> bytes;
+    WriteTalk("    GroupWalk 0xFFF1 12 10\n    SetFlag 306\n    RunOff\n    End", &bytes);
+    size_t at = bytes.size() - 2 - 2 - 4 - (4 + 6);
+    ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
+    StoreU16(&bytes[at + 2], 0x8001);
+    WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+    Start(30);
+    ASSERT_TRUE(h.RunUntil([] { return GetGameFlag(306) == 1; }, 400));
+    EXPECT_TRUE(At(1, 12, 10));
+    const RoleRoute* r = FindRoleRoute(gPlayerSlot, kRouteStory);
+    ASSERT_NE(r, nullptr);
+    EXPECT_TRUE(r->state & kRouteKeep);
+    EXPECT_TRUE(gMapRoles[gPlayerSlot].state & kWalkHeld);
+    ASSERT_TRUE(RunUntilFree(10));
+    EXPECT_EQ(StoryRecords(), 0);
+    EXPECT_FALSE(gMapRoles[gPlayerSlot].state & kWalkHeld);
 }
 
 }  // namespace
