@@ -65,8 +65,8 @@ void Regrid(int slot, RoleSlot& s) {
     bool stepping = gScrollStepX || gScrollStepY || gPlayerStepX || gPlayerStepY;
     if (slot == gPlayerSlot && stepping)
         TakeBackPlayerSteps(s);
-    else if (s.act)
-        SnapToGrid(&s, s.act->dir, -1);
+    else
+        SnapToGrid(&s, RoleMoveDir(slot), -1);
     if (!OnGrid(s)) {
         s.x &= 0xFFF0;
         s.y &= 0xFFF0;
@@ -118,8 +118,27 @@ void FinishPlayerWalk() {
 
 }  // namespace
 
+int RoleMoveDir(int slot) {
+    RoleSlot* s = Row(slot);
+    if (!s) return -1;
+    for (const RoleRoute& r : gRoleRoutes) {
+        if (r.role != slot) continue;
+        u8 d = RouteDirAt(&r, r.pos & 0x7FFFu);
+        if (d < 8) return d;
+    }
+    if (!s->act) return -1;
+    for (int d = 0; d < 8; ++d)
+        if (kRouteAnimDir[d] == s->act->dir) return d;
+    return -1;
+}
+
 void PutRoleOnGrid(int slot) {
-    if (RoleSlot* s = Row(slot)) Regrid(slot, *s);
+    RoleSlot* s = Row(slot);
+    if (!s) return;
+    Regrid(slot, *s);
+    // A snap elsewhere may have lifted the footprint without setting it down again.
+    s->cell = CellUnder(*s);
+    if ((s->state & 0x8400) == kRoleShown) MarkRoleFootprint(s);
 }
 
 bool RoleHasWalk(int slot) {

@@ -29,5 +29,9 @@ int AdvanceRoleWalk(int slot);
 int iMove(int slot);
 // True while slot has a scripted walk record.
 bool RoleHasWalk(int slot);
-// Puts a role that stands between two cells back on the cell it came from.
+// Puts a role that stands between two cells back on the cell it came from, with
+// its cell pointer and footprint.
 void PutRoleOnGrid(int slot);
+// The route direction a role moves along: its route's step at the route
+// position, else the one its facing gives; -1 with neither.
+int RoleMoveDir(int slot);

@@ -287,22 +287,24 @@ TEST_F(TownWalks, AWalkWithoutAWayCountsAsEnded) {
 // longer held, the saved look cleared, behaviour walks possible again.
 TEST_F(TownWalks, TheTalkEndCleansUpWalkRecords) {
     WriteTalk(
-        "    WalkTo 100 20 30\n    WalkTo 101 25 30\n    RunOn\n    WalkStep 100\n"
-        "    WalkStep 101\n    RunOff\n    Wait 150\n    End");
+        "    WalkTo 100 20 30\n    WalkTo 101 25 30\ns:\n    RunOn\n    WalkStep 100\n"
+        "    WalkStep 101\n    RunOff\n    Jump @s");
     int fisher = Slot(100), looker = Slot(101);
     Start(30);
     gTalkTurn = {looker, 8, 3};
-    bool between = false;
-    for (int f = 0; f < 20 && TalkRunning(); ++f) {
-        h.RunFrames(1);
-        between = between || (R(100).x & 15) != 0;
-    }
-    ASSERT_FALSE(TalkRunning());
-    EXPECT_TRUE(between) << "the walk was under way when the talk ended";
+    // The talk is ended from outside while the fisherman is between two cells.
+    bool between = h.RunUntil([] { return (R(100).x & 15) != 0; }, 200);
+    ASSERT_TRUE(between);
+    u16 cameFrom = static_cast<u16>(R(100).x & ~15);
+    TalkEnd(&gTalkContext);
+    EXPECT_FALSE(TalkRunning());
+    EXPECT_EQ(R(100).x, cameFrom);
     EXPECT_EQ(StoryRecords(), 0);
     for (int s : {fisher, looker}) {
         EXPECT_EQ(gMapRoles[s].x & 15, 0);
         EXPECT_EQ(gMapRoles[s].y & 15, 0);
+        ASSERT_NE(gMapRoles[s].cell, nullptr);
+        EXPECT_TRUE(*gMapRoles[s].cell & kCellRole);
         EXPECT_FALSE(gMapRoles[s].state & (kWalkHeld | kWalkUnderWay));
     }
     EXPECT_EQ(gTalkTurn.slot, -1);
@@ -430,6 +432,30 @@ TEST_F(TownWalks, AGroupWalkWithTheKeepMarkHoldsItsRecordsUntilTheTalkEnds) {
     ASSERT_TRUE(RunUntilFree(10));
     EXPECT_EQ(StoryRecords(), 0);
     EXPECT_FALSE(gMapRoles[gPlayerSlot].state & kWalkHeld);
+}
+
+// Snapping a walker between two cells puts it back on the cell it left, along
+// its route (not along the way its picture faces).
+TEST_F(TownWalks, SnapPutsAWalkerBackOnTheCellItLeft) {
+    int slot = Slot(100);
+    Cell from = CellOf(100);
+    ASSERT_EQ(WalkRoleTo(slot, (from.x + 3) * 16, (from.y + 3) * 16), 1);
+    bool between = h.RunUntil(
+        [slot] {
+            iMove(slot);
+            return (R(100).x & 15) != 0;
+        },
+        100);
+    ASSERT_TRUE(between);
+    WriteTalk("    SnapRole 100\n    RunOff\n    End");
+    Start(30);
+    h.RunFrames(1);
+    ASSERT_TRUE(TalkRunning());
+    EXPECT_TRUE(At(100, from.x, from.y)) << R(100).x << "," << R(100).y;
+    EXPECT_TRUE(*gMapRoles[slot].cell & kCellRole);
+    // The walk goes on from there once its next step is decided.
+    EXPECT_EQ(iMove(slot), 1);
+    EXPECT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 50));
 }
 
 }  // namespace
