@@ -255,8 +255,8 @@ void EndScriptedWalks() {
             continue;
         }
         Talkend(slot);
+        PutRoleOnGrid(slot);  // Talkend leaves the player, and a let-go owner, where they stand
         if (r.role == slot) ClearRoleRoute(&r);
-        PutRoleOnGrid(slot);  // Talkend leaves the player where it stands
         gMapRoles[slot].state &= ~(kWalkHeld | kWalkUnderWay);
         gMapRoles[slot].wait = 0;
     }
