@@ -69,12 +69,15 @@ void StartGroupEntry(TalkContext* c, u32 op, const u8* e, bool flag) {
     LockIfPlayer(slot);
 }
 
-// A group entry has arrived: its walk has ended, or its last step did; a role
-// that is not on the map has nowhere to walk.
+// A group entry has arrived: its walk has ended, or its last step did. A role
+// that is not on the map has nowhere to walk, and one without a walk (taken
+// away by another command, or never started when the script itself carries
+// the started mark) has nothing left to wait for.
 bool EntryArrived(TalkContext* c, const u8* e) {
     int slot = ScriptRoleSlot(c, LoadU16(e));
     if (slot < 0) return true;
     if (gMapRoles[slot].state & kWalkArrived) return true;
+    if (!RoleHasWalk(slot)) return true;
     return iMove(slot) == 2;
 }
 

@@ -255,6 +255,31 @@ TEST_F(TownWalks, GroupCountsAreBoundedByTheScript) {
     }
 }
 
+// A count word that carries the started mark in the file, or a walk taken
+// away by another command, does not leave the group waiting for good.
+TEST_F(TownWalks, AGroupNeverWaitsForAWalkThatIsNotThere) {
+    std::vector<u8> bytes;
+    WriteTalk("    GroupWalk 100 14 31\n    SetFlag 307\n    End", &bytes);
+    size_t at = bytes.size() - 2 - 4 - (4 + 6);
+    ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
+    StoreU16(&bytes[at + 2], 0x4001);
+    WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+    Start(30);
+    EXPECT_TRUE(RunUntilFree(10));
+    EXPECT_EQ(GetGameFlag(307), 1);
+
+    WriteTalk("    GroupWalk 100 14 34  101 25 30\n    SetFlag 308\n    End");
+    Start(30);
+    h.RunFrames(3);
+    ASSERT_TRUE(TalkRunning());
+    // The looker's walk goes as another command's clean-up would take it.
+    for (RoleRoute& r : gRoleRoutes)
+        if (r.role == Slot(101)) ClearRoleRoute(&r);
+    EXPECT_TRUE(RunUntilFree(400));
+    EXPECT_EQ(GetGameFlag(308), 1);
+    EXPECT_TRUE(At(100, 14, 34));
+}
+
 // Roles that do not resolve show one box each and the talk goes on; a group
 // with such a role completes once the others arrive.
 TEST_F(TownWalks, UnknownRolesAreReportedOnceAndSkipped) {
