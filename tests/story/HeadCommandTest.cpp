@@ -204,6 +204,23 @@ TEST_F(HeadCommandTest, ObjectsAddRemoveAndReplaceThroughTheTick) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
+TEST_F(HeadCommandTest, SampleTalkShowsAPortraitBesideItsBox) {
+    StartTalk(20, sampleMap::kPlayerRole);
+    int frames = 0, atPlace = 0;
+    while (TalkRunning() && frames < 200) {
+        Frame();
+        ++frames;
+        if (gRoleHeads && gRoleHeads->x == 100 && gRoleHeads->y == 300) ++atPlace;
+    }
+    EXPECT_FALSE(TalkRunning());
+    EXPECT_TRUE(GetGameFlag(206));
+    // The head stood at its place while the box was up, then slid away.
+    EXPECT_GE(atPlace, 15);
+    for (int f = 0; f < 10; ++f) Frame();
+    EXPECT_EQ(CountHeads(), 0);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
 TEST_F(HeadCommandTest, MapChangeClearsHeadsAndObjects) {
     Run("AddRoleHead 20 0 100 20\n AddAntiAliasObject 20 0 100 20\n"
         " ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
