@@ -105,7 +105,8 @@ TEST_F(OverlayTest, ObjectsSlideInFromTheNearerEdgeHalvingTheGap) {
         i32 x = c.start;
         for (int f = 0; f < 14; ++f) {
             Frame();
-            EXPECT_EQ(LeftEdge(200 + kProbeRow), EdgeOf(x)) << "target " << c.target << " frame " << f;
+            EXPECT_EQ(LeftEdge(200 + kProbeRow), EdgeOf(x))
+                << "target " << c.target << " frame " << f;
             x = NextObjectX(x, c.target);
             EXPECT_EQ(o->x, x);
         }
@@ -204,7 +205,8 @@ TEST_F(OverlayTest, HeadsEaseInByTwoThirdsAndSnap) {
         i32 x = c.start;
         for (int f = 0; f < 10; ++f) {
             Frame();
-            EXPECT_EQ(LeftEdge(60 + kProbeRow), EdgeOf(x)) << "target " << c.target << " frame " << f;
+            EXPECT_EQ(LeftEdge(60 + kProbeRow), EdgeOf(x))
+                << "target " << c.target << " frame " << f;
             x = NextHeadX(x, c.target);
             EXPECT_EQ(gRoleHeads->x, x);
         }

@@ -61,12 +61,6 @@ constexpr u32 kPeopleFirst = 1;  // acts and pictures 1..3: walking people
 constexpr u32 kPeopleCount = 3;
 constexpr u32 kPeopleW = 32, kPeopleH = 48;
 constexpr u16 kActionStand = 0, kActionWalk = 8, kActionRun = 16;
-// Portraits for role heads and overlay objects: actions 0 and 1, each one
-// flat colour inside a transparent margin, drawn at (x - 10, y).
-constexpr u32 kPortrait = 20;
-constexpr u32 kPortraitW = 120, kPortraitH = 160, kPortraitMargin = 4;
-constexpr i16 kPortraitHotX = 10;
-constexpr u16 kPortraitColours[2] = {24 << 10 | 20 << 5 | 6, 6 << 10 | 12 << 5 | 26};
 constexpr u32 kItemIcons = 3001;        // 8-bit palette picture, 4 frames of 24x24
 constexpr u32 kMagicRing = 6001;        // 16-bit, 6 frames, additive looping act
 constexpr u32 kCursor = 9001;           // mouse cursor, 3 frames of 16x16, act parts 0..15
@@ -74,4 +68,10 @@ constexpr u32 kBackdrop = 9002;         // 640x480, one frame, opaque
 constexpr u32 kBoxFrame = 9011;         // box frame: 8 pieces of 8x8 (4 corners, top, bottom, left, right)
 constexpr u32 kMapObject = 12001;       // 2 frames of 32x32, opaque
 constexpr u32 kBattleUnderlay = 15001;  // 64x64, opaque, act 15001 action 0
+// Portraits for role heads and overlay objects: actions 0 and 1, each one
+// flat colour inside a transparent margin, drawn at (x - 10, y).
+constexpr u32 kPortrait = 20;
+constexpr u32 kPortraitW = 120, kPortraitH = 160, kPortraitMargin = 4;
+constexpr i16 kPortraitHotX = 10;
+constexpr u16 kPortraitColours[2] = {24 << 10 | 20 << 5 | 6, 6 << 10 | 12 << 5 | 26};
 }  // namespace sample_art
