@@ -194,7 +194,8 @@ void cSaveLoadFrame::Open() {
                     190, y - 15, fonts_);
         v.numberCtl = Text(76, y, &fonts_[kF16], kPale, v.number);
     }
-    if (screen != 26) panel.Make(kSlotList, B5(screen == 8 ? kSysRowNames[0] : kSysRowNames[1]), 480, -1);
+    if (screen != 26)
+        panel.Make(kSlotList, B5(screen == 8 ? kSysRowNames[0] : kSysRowNames[1]), 480, -1);
     // gSaveSlotPos is kept across runs in the options file: clamp what it says.
     i32 slot = std::clamp(gSaveSlotPos % 1000, 0, kSaveSlots - 1);
     i32 row = std::clamp(gSaveSlotPos / 1000, 0, 2);
@@ -849,14 +850,19 @@ void cQuickSaveFrame::RunKeys() {
     // With the box open only its two halves take keys.
     if (boxOpen) return;
     if (focus == kQuickFocusLoad || focus == kQuickFocusSave) {
-        if (up || down) FocusTo(focus == kQuickFocusLoad ? kQuickFocusSave : kQuickFocusLoad);
-        else if (sw) FocusTo(0);
+        if (up || down)
+            FocusTo(focus == kQuickFocusLoad ? kQuickFocusSave : kQuickFocusLoad);
+        else if (sw)
+            FocusTo(0);
         return;
     }
     if (focus < 0 || focus >= kTabCount) return;
-    if (left) FocusTo((focus + kTabCount - 1) % kTabCount);
-    else if (right) FocusTo((focus + 1) % kTabCount);
-    else if (sw) FocusTo(kQuickFocusLoad);
+    if (left)
+        FocusTo((focus + kTabCount - 1) % kTabCount);
+    else if (right)
+        FocusTo((focus + 1) % kTabCount);
+    else if (sw)
+        FocusTo(kQuickFocusLoad);
 }
 
 void cQuickSaveFrame::Close() {

@@ -89,18 +89,41 @@ TEST_F(SlotKeysTest, InPlayKeysMoveTheFocusByTheTable) {
     OpenSlots(9, 30);  // both page buttons enabled
     const KeyStep steps[] = {
         // system list rows
-        {0, kScanUp, 5}, {0, kScanDown, 1}, {3, kScanUp, 2}, {3, kScanDown, 4},
-        {5, kScanDown, 0}, {5, kScanUp, 4}, {2, kScanLeft, 20}, {4, kScanTab, 20},
-        {2, kScanRight, 2}, {2, kScanPgUp, 2},
+        {0, kScanUp, 5},
+        {0, kScanDown, 1},
+        {3, kScanUp, 2},
+        {3, kScanDown, 4},
+        {5, kScanDown, 0},
+        {5, kScanUp, 4},
+        {2, kScanLeft, 20},
+        {4, kScanTab, 20},
+        {2, kScanRight, 2},
+        {2, kScanPgUp, 2},
         // tabs
-        {10, kScanLeft, 13}, {13, kScanRight, 10}, {11, kScanLeft, 10}, {11, kScanRight, 12},
-        {12, kScanDown, 0}, {12, kScanTab, 0}, {12, kScanUp, 12},
+        {10, kScanLeft, 13},
+        {13, kScanRight, 10},
+        {11, kScanLeft, 10},
+        {11, kScanRight, 12},
+        {12, kScanDown, 0},
+        {12, kScanTab, 0},
+        {12, kScanUp, 12},
         // slot rows
-        {20, kScanDown, 21}, {21, kScanUp, 20}, {21, kScanDown, 22}, {22, kScanUp, 21},
-        {21, kScanRight, 0}, {22, kScanTab, 10}, {21, kScanLeft, 21},
+        {20, kScanDown, 21},
+        {21, kScanUp, 20},
+        {21, kScanDown, 22},
+        {22, kScanUp, 21},
+        {21, kScanRight, 0},
+        {22, kScanTab, 10},
+        {21, kScanLeft, 21},
         // page buttons
-        {30, kScanUp, 22}, {31, kScanUp, 22}, {30, kScanLeft, 31}, {30, kScanRight, 31},
-        {31, kScanRight, 30}, {31, kScanLeft, 30}, {30, kScanDown, 30}, {31, kScanTab, 10},
+        {30, kScanUp, 22},
+        {31, kScanUp, 22},
+        {30, kScanLeft, 31},
+        {30, kScanRight, 31},
+        {31, kScanRight, 30},
+        {31, kScanLeft, 30},
+        {30, kScanDown, 30},
+        {31, kScanTab, 10},
         {30, kScanPgDn, 30},
     };
     for (const KeyStep& s : steps) {
@@ -212,8 +235,8 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItem) {
     Park();
     OpenSlots(9, 30);
     EXPECT_EQ(gSaveLoadFrame->focus, 0);  // without smart mouse the keys start on the list
-    Press(kScanTab);                       // slot row 0
-    Press(kScanTab);                       // tab 0
+    Press(kScanTab);                      // slot row 0
+    Press(kScanTab);                      // tab 0
     Press(kScanRight);
     Press(kScanRight);  // tab 2: the quick-save page
     Press(kScanEnter);
@@ -294,6 +317,30 @@ TEST_F(SlotKeysTest, YesAndNoByKeys) {
     ExpectCursorOn(21, "box closed");
 }
 
+// F1-F4 leave for the item, skill and quick-save pages and the system menu,
+// and hand the next screen a fresh keyboard focus.
+TEST_F(SlotKeysTest, FunctionKeysLeaveForTheMenuPages) {
+    const u8 keys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
+    const u32 next[4] = {2, 23, 25, 13};
+    for (u32 screen : {8u, 9u}) {
+        for (int k = 0; k < 4; ++k) {
+            std::string what = std::to_string(screen) + " F" + std::to_string(k + 1);
+            OpenSlots(screen, 0);
+            gKeyFocus = 3;
+            PlatformSetKey(keys[k], true);
+            h.RunFrames(1);
+            PlatformSetKey(keys[k], false);
+            EXPECT_EQ(gFramePhase, 2u) << what;
+            EXPECT_EQ(gKeyFocus, 0) << what;
+            h.RunFrames(1);
+            EXPECT_EQ(gFrameId, kScreenBit | next[k]) << what;
+            gFrameId = 0;  // back to the map before the page opens
+            gFramePhase = 0;
+            h.RunFrames(1);
+        }
+    }
+}
+
 TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
     gSmartMouse = 0;
     Park();
@@ -301,9 +348,9 @@ TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
     // No list here: the keys start on the remembered slot row.
     EXPECT_EQ(gSaveLoadFrame->focus, kFocusRow0);
     const KeyStep steps[] = {
-        {20, kScanTab, 30},   {30, kScanLeft, 31},  {31, kScanRight, 30}, {30, kScanTab, 20},
-        {20, kScanRight, 20}, {20, kScanLeft, 20},  {20, kScanDown, 21},  {21, kScanTab, 30},
-        {30, kScanUp, 22},    {22, kScanUp, 21},    {21, kScanTab, 30},   {30, kScanDown, 30},
+        {20, kScanTab, 30},   {30, kScanLeft, 31}, {31, kScanRight, 30}, {30, kScanTab, 20},
+        {20, kScanRight, 20}, {20, kScanLeft, 20}, {20, kScanDown, 21},  {21, kScanTab, 30},
+        {30, kScanUp, 22},    {22, kScanUp, 21},   {21, kScanTab, 30},   {30, kScanDown, 30},
     };
     for (const KeyStep& s : steps) {
         ASSERT_EQ(gSaveLoadFrame->focus, s.from);
@@ -377,9 +424,9 @@ TEST_F(QuickKeysTest, TabsBoxesAndTheBoxByKeys) {
     cQuickSaveFrame* f = gQuickSaveFrame;
     EXPECT_EQ(f->focus, 0);
     const KeyStep steps[] = {
-        {0, kScanLeft, 3},  {3, kScanRight, 0}, {0, kScanRight, 1}, {1, kScanUp, 1},
-        {1, kScanDown, 1},  {1, kScanTab, 10},  {10, kScanDown, 11}, {11, kScanUp, 10},
-        {10, kScanUp, 11},  {11, kScanLeft, 11}, {11, kScanTab, 0},  {0, kScanTab, 10},
+        {0, kScanLeft, 3},   {3, kScanRight, 0},  {0, kScanRight, 1},  {1, kScanUp, 1},
+        {1, kScanDown, 1},   {1, kScanTab, 10},   {10, kScanDown, 11}, {11, kScanUp, 10},
+        {10, kScanUp, 11},   {11, kScanLeft, 11}, {11, kScanTab, 0},   {0, kScanTab, 10},
         {10, kScanDown, 11},
     };
     for (const KeyStep& s : steps) {
@@ -410,6 +457,30 @@ TEST_F(QuickKeysTest, TabsBoxesAndTheBoxByKeys) {
     Press(kScanLeft);
     Press(kScanEnter);
     EXPECT_EQ(FinishClose(), kScreenBit | 13);
+}
+
+TEST_F(QuickKeysTest, FunctionKeysLeaveButF3IsThisPage) {
+    const u8 keys[3] = {kScanF1, kScanF2, kScanF4};
+    const u32 next[3] = {2, 23, 13};
+    for (int k = 0; k < 3; ++k) {
+        Open(25);
+        gKeyFocus = 2;
+        PlatformSetKey(keys[k], true);
+        h.RunFrames(1);
+        PlatformSetKey(keys[k], false);
+        EXPECT_EQ(gKeyFocus, 0) << k;
+        h.RunFrames(1);
+        EXPECT_EQ(gFrameId, kScreenBit | next[k]) << k;
+        gFrameId = 0;
+        gFramePhase = 0;
+        h.RunFrames(1);
+    }
+    Open(25);
+    PlatformSetKey(kScanF3, true);
+    h.RunFrames(2);
+    PlatformSetKey(kScanF3, false);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(gFrameId, kScreenBit | 25);
 }
 
 TEST_F(QuickKeysTest, HoverShowsTipsAndTheHoveredBox) {
