@@ -58,6 +58,7 @@
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "story/Trigger.h"
+#include "story/Voice.h"
 #include "ui/SaveFile.h"
 #include "ui/KeyBindings.h"
 #include "ui/Control.h"
@@ -119,6 +120,7 @@ void ResetAllGlobals() {
     ResetVideo();
     ResetMusic();
     ResetRedbook();
+    ResetVoice();
     ResetSound();
     ResetDDraw();
     ResetPaint();
