@@ -13,6 +13,8 @@
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
+#include "game/ActDraw.h"
 #include "platform/Display.h"
 #include "game/pending/SceneStandIn.h"
 #include "game/MapArchive.h"
@@ -101,6 +103,14 @@ int CountdownDigits(int k, u8 out[5]) {
     out[n++] = static_cast<u8>(seconds / 10);
     out[n++] = static_cast<u8>(seconds % 10);
     return n;
+}
+
+i32 DrawCountdownDigit(i32 x, i32 y, int d) {
+    if (d < 0 || d > 10) return 0;
+    PicFrame* f = GetPic(kCountdownPic, static_cast<u16>(d));
+    if (!f || !f->pixels || f->width <= 0) return 16;
+    DrawPicFrame(kCountdownPic, d, x, y);
+    return f->width;
 }
 
 void DrawCountdown(i32 x, i32 y, int k) {

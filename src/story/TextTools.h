@@ -20,6 +20,10 @@ std::vector<u8> BuildScreenShot(const u16* pixels, i32 w, i32 h);
 // digits drawn, in order (10 = the colon), for tests and the drawing.
 int CountdownDigits(int k, u8 out[5]);
 void DrawCountdown(i32 x, i32 y, int k);
+// Draws countdown digit d (10 the colon) from picture 9004 and returns its
+// width; a missing frame draws nothing and keeps the place of a 16-pixel digit.
+constexpr u16 kCountdownPic = 9004;
+i32 DrawCountdownDigit(i32 x, i32 y, int d);
 
 // Formats into a 560-byte buffer (a longer result is cut on a character
 // boundary) and draws it with the small font in style 2; the bytes drawn.

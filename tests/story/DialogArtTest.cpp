@@ -17,8 +17,11 @@
 #include "mhdata/InterfaceArt.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
+#include "data/GameFlags.h"
+#include "story/Countdowns.h"
 #include "story/Dialog.h"
 #include "story/StoryTestUtil.h"
+#include "story/TextTools.h"
 #include "support/SampleSession.h"
 
 namespace {
@@ -224,6 +227,40 @@ TEST_F(DialogArt, LongCaptionIsCutOnACharacterBoundary) {
     ASSERT_EQ(SetupDialog(&r, s, caption.c_str(), 0), 1);
     EXPECT_EQ(std::strlen(r.caption), 30u);
     EXPECT_EQ(std::string(r.caption), caption.substr(0, 30));
+}
+
+TEST_F(DialogArt, CountdownIsDrawnFromTheDigitPicture) {
+    OpenSampleArt();
+    auto colour = [](u32 d) { return InterfaceColor(kCountdownPic, d); };
+    // 12:05 with its tens digit, each digit after the one before.
+    StartCountdown(12, 5, 3, 0);
+    DrawCountdown(100, 50, 0);
+    const u32 want[] = {1, 2, 10, 0, 5};
+    i32 x = 100;
+    for (u32 d : want) {
+        EXPECT_EQ(At(x, 50), colour(d)) << d;
+        EXPECT_EQ(At(x, 65), colour(d)) << d;
+        x += d == 10 ? 6 : 12;
+    }
+    EXPECT_EQ(At(x, 50), kBackground) << "five pictures and no more";
+    // 1:30 has no tens digit; the flag countdown shows only while flag 74 is set.
+    std::fill(canvas.begin(), canvas.end(), kBackground);
+    StartCountdown(1, 30, 0, 1);
+    ClearGameFlag(74);
+    DrawCountdown(200, 100, 1);
+    EXPECT_EQ(At(200, 100), kBackground);
+    SetGameFlag(74);
+    DrawCountdown(200, 100, 1);
+    EXPECT_EQ(At(200, 100), colour(1));
+    EXPECT_EQ(At(212, 100), colour(10));
+    EXPECT_EQ(At(218, 100), colour(3));
+    EXPECT_EQ(At(230, 100), colour(0));
+    EXPECT_EQ(At(242, 100), kBackground);
+    // Digits outside the picture draw nothing and keep a digit's place.
+    EXPECT_EQ(DrawCountdownDigit(0, 0, 11), 0);
+    ResetPicLib();
+    EXPECT_EQ(DrawCountdownDigit(300, 300, 3), 16);
+    EXPECT_EQ(At(300, 300), kBackground);
 }
 
 // The sample game through the real tick: the opening talk's box on the canvas
