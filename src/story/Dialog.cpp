@@ -406,12 +406,13 @@ bool TileState(const ActPlayer* p, i32 l, i32 t, i32 r, i32 b) {
     i64 tiles = (static_cast<i64>(r - l) / f->width + 1) * ((b - t) / f->height + 1);
     if (tiles > kMaxTiles) return false;
     ClipRect saved = gClipRect;
-    SetClip(std::max(l, saved.left), std::max(t, saved.top),
-            std::min(r, saved.left + saved.width), std::min(b, saved.top + saved.height));
+    SetClip(std::max(l, saved.left), std::max(t, saved.top), std::min(r, saved.left + saved.width),
+            std::min(b, saved.top + saved.height));
     if (gClipRect.width > 0 && gClipRect.height > 0) {
         ActPlayer copy = *p;
         for (i32 y = t; y < b; y += f->height)
-            for (i32 x = l; x < r; x += f->width) DrawActPicture(&copy, x + p->xOff, y + p->yOff, 0);
+            for (i32 x = l; x < r; x += f->width)
+                DrawActPicture(&copy, x + p->xOff, y + p->yOff, 0);
     }
     gClipRect = saved;
     return true;
@@ -489,7 +490,8 @@ void ChooseFrame(DialogRecord* r, u16 frameAct, const char* caption) {
         k = 0;
     }
     r->frameState = k;
-    if (!LoadAct(kDialogAct, k)) ReportActError("Act Err06(Dialog:Frame)", &gFrames.frame[k], r->speaker);
+    if (!LoadAct(kDialogAct, k))
+        ReportActError("Act Err06(Dialog:Frame)", &gFrames.frame[k], r->speaker);
     if (!caption || !*caption) return;
     // A caption cut to its buffer must not end in half a character.
     int n = CutOnCharacter(caption, static_cast<int>(strnlen(caption, kCaptionBytes - 1)));
@@ -800,4 +802,6 @@ void ResetDialogs() {
     ConvertTextColors();
 }
 
-u16 TextColourAt(int n) { return gTextColors[n & 15]; }
+u16 TextColourAt(int n) {
+    return gTextColors[n & 15];
+}

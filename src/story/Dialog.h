@@ -36,8 +36,8 @@ constexpr int kCaptionActionBase = 4;
 
 // What a script's dialogue command hands to SetupDialog.
 struct DialogSpec {
-    u16 speaker = 0xFFFD;  // resolved role id; 0xFFFD no speaker
-    u16 frameAct = 0;      // 0-3 a frame by number, 9005 the message frame
+    u16 speaker = 0xFFFD;           // resolved role id; 0xFFFD no speaker
+    u16 frameAct = 0;               // 0-3 a frame by number, 9005 the message frame
     u16 width2 = 4, height2 = 3;    // kind 2, in units
     u16 width1 = 40, height1 = 10;  // kind 1, in units
     u16 x = 0x8000, y = 0x8000;     // screen position; 0x8000 none
@@ -55,8 +55,8 @@ struct DialogRecord {
     i32 anchorX = 0, anchorY = 0;    // where the opening grows from
     i16 speakerSlot = kNoSpeakerSlot;
     u16 speaker = 0xFFFD;
-    int frameState = 0;     // which of the four frame states draws the box
-    int captionState = -1;  // the caption plate's state, -1 without caption
+    int frameState = 0;                // which of the four frame states draws the box
+    int captionState = -1;             // the caption plate's state, -1 without caption
     u32 revealed = 0;                  // bytes of the text taken so far
     u32 pageStart = 0;                 // first byte of the page on show
     i32 delay = 10;                    // frames per character

@@ -85,8 +85,7 @@ TEST_F(DialogArt, SampleSystemArchiveHoldsTheDialogueAndIconActs) {
         i32 act;
         std::vector<i32> actions;
     };
-    const Act acts[] = {{kDialogAct, {0, 1, 2, 3, 4, 5, 6, 7, 52, 55, 57}},
-                        {9006, {0, 1, 5, 11}}};
+    const Act acts[] = {{kDialogAct, {0, 1, 2, 3, 4, 5, 6, 7, 52, 55, 57}}, {9006, {0, 1, 5, 11}}};
     for (const Act& a : acts) {
         for (i32 action : a.actions) {
             ActPlayer p;
@@ -272,8 +271,8 @@ struct DialogArtSample : ::testing::Test {
 
 TEST_F(DialogArtSample, OpeningBoxShowsTheSampleFrame) {
     s.NewGameFromTheTitle();
-    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty() && (gDialogs[0]->flags & kDlgShown); },
-                           40));
+    ASSERT_TRUE(
+        h.RunUntil([] { return !gDialogs.empty() && (gDialogs[0]->flags & kDlgShown); }, 40));
     h.RunFrames(1);
     ASSERT_FALSE(gDialogs.empty());
     const DialogRecord& r = *gDialogs[0];

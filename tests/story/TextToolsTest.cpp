@@ -10,6 +10,7 @@
 #include "engine/PixelFormat.h"
 #include "game/ActDraw.h"
 #include "game/MapArchive.h"
+#include "game/MapScene.h"
 #include "platform/TextCodec.h"
 #include "story/TextTools.h"
 #include "support/Harness.h"
@@ -90,12 +91,12 @@ TEST_F(TextTools, CellFlagsOutlineTheMarkedCellsOfTheView) {
     UseMap(60, 50);
     // View at (20, 35): the grid starts at cell (2, 3), shifted by (4, 3) pixels.
     Cell(5, 6) = 0x40000000;
-    Cell(2, 3) = 0x40000001;  // the first cell of the grid
+    Cell(2, 3) = 0x40000001;    // the first cell of the grid
     Cell(39, 30) = 0x40000000;  // the last column and row
-    Cell(7, 7) = 0x10000000;  // another bit: not drawn
-    Cell(1, 6) = 0x40000000;  // the view's first column: outside the grid
-    Cell(40, 6) = 0x40000000;  // past the 38 columns
-    Cell(5, 31) = 0x40000000;  // past the 28 rows
+    Cell(7, 7) = 0x10000000;    // another bit: not drawn
+    Cell(1, 6) = 0x40000000;    // the view's first column: outside the grid
+    Cell(40, 6) = 0x40000000;   // past the 38 columns
+    Cell(5, 31) = 0x40000000;   // past the 28 rows
     DrawCellFlags(0x40000000, kInk, 20, 35, 2);
     auto screen = [](u32 c, i32 view) { return static_cast<i32>(c) * 16 - view + 2; };
     ExpectSquare(screen(5, 20), screen(6, 35), 13);
@@ -127,6 +128,26 @@ TEST_F(TextTools, CellFlagsStayInsideTheMapAndTheScreen) {
     gMap.cells = nullptr;
     DrawCellFlags(0x00800000, kInk, 0, 0, 0);
     EXPECT_EQ(Count(kInk), 0);
+}
+
+TEST_F(TextTools, DebugOverlayShowsTheFiveCellViews) {
+    UseMap(20, 20);
+    Cell(3, 3) = 0x40000000 | 0x10000000 | 0x01 | 0x20000000 | 0x00800000;
+    Cell(5, 3) = 0x00800000;
+    DrawDebugOverlay(0, 0);
+    // Cell (3, 3) is the third of the grid: (3 - 1 + 1) * 16 = 48 on screen.
+    // View i is inset by 2i and 15 - 2i wide: the left and top edges step
+    // inwards, the right and bottom edges fall together and the last one drawn shows.
+    const u16 colours[5] = {0x7C00, 0x03E0, 0x001F, 0x7FE0, 0x7C1F};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(At(48 + 2 * i, 48 + 2 * i + 1), colours[i]) << i;
+        EXPECT_EQ(At(48 + 2 * i + 1, 48 + 2 * i), colours[i]) << i;
+    }
+    EXPECT_EQ(At(62, 60), colours[4]);
+    EXPECT_EQ(At(60, 62), colours[4]);
+    EXPECT_EQ(At(63, 60), kBackground);
+    EXPECT_EQ(At(80 + 8, 48 + 8), colours[4]);
+    EXPECT_EQ(At(80, 48), kBackground) << "only its own view";
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include "mhdata/Archives.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
-    {9002, 22}, {9102, 1}, {9104, 1}, {9900, 61}, {9902, 1}, {9904, 45}, {9906, 14}, {9908, 1},
-    {9004, 11}, {9005, 58}, {9006, 12},
+    {9002, 22}, {9102, 1}, {9104, 1},  {9900, 61}, {9902, 1},  {9904, 45},
+    {9906, 14}, {9908, 1}, {9004, 11}, {9005, 58}, {9006, 12},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 
