@@ -382,5 +382,5 @@ void MoveInterfaceCursor(i32 x, i32 y) {
 }
 
 void DrawStoryCountdown(i32 x, i32 y) {
-    if (GetGameFlag(16) && gStoryCountdown >= 0) DrawCountdown(x, y, gStoryCountdown);
+    if (GetGameFlag(16) && gStoryCountdown >= 0) DrawCountdown(x, y, 0);
 }

@@ -59,6 +59,7 @@
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "story/Trigger.h"
+#include "story/Voice.h"
 #include "ui/SaveFile.h"
 #include "ui/KeyBindings.h"
 #include "ui/Control.h"
@@ -121,6 +122,7 @@ void ResetAllGlobals() {
     ResetVideo();
     ResetMusic();
     ResetRedbook();
+    ResetVoice();
     ResetSound();
     ResetDDraw();
     ResetPaint();
