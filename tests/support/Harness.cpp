@@ -59,6 +59,9 @@
 #include "story/Talk.h"
 #include "story/Trigger.h"
 #include "ui/SaveFile.h"
+#include "ui/DevTool.h"
+#include "game/Ghosts.h"
+#include "game/Swim.h"
 #include "ui/KeyBindings.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
@@ -102,6 +105,9 @@ void ResetAllGlobals() {
     ResetScriptScene();
     ResetPicShow();
     ResetSaveFile();
+    ResetDevTool();
+    ResetGhosts();
+    ResetSwim();
     ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();
