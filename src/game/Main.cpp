@@ -186,7 +186,7 @@ bool GameFrame() {
             UpdateAudio();
             return true;
         }
-        if (gRunState & kRunSwim) {
+        if ((gRunState & kRunSwim) && gSwim) {
             if (RunSwimScene()) gRunState &= static_cast<u8>(~kRunSwim);
         } else if (gFrameId == 0)
             RunMapMode();

@@ -46,7 +46,7 @@ void FreeObstacle(SwimObstacle& o) {
 }
 
 bool Fresh(int entry) {
-    return gKeyStates[entry].down != 0 && gKeyStates[entry].held == 1;
+    return gKeyStates[entry].held == 1;
 }
 bool Held(int entry) {
     return gKeyStates[entry].held > 0;
