@@ -132,8 +132,9 @@ u16* CanvasLine(i32 y) {
     return reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y]);
 }
 
+// A missing act draws nothing: the scene must not raise a box every frame.
 void DrawActor(ActPlayer* p, i32 x, i32 y, i32 top) {
-    if (p && p->act > 0) DrawActData(p, x, y - top);
+    if (p && p->act > 0 && TakeActData(p)) DrawActPicture(p, x, y - top, 0);
 }
 
 // The bar: the stamina left shifted toward green, what is spent toward red.
@@ -155,7 +156,7 @@ void Draw(SwimScene& s) {
     if (!gPaintBuf) return;
     for (i32 y = 0; y < 480; ++y) std::memset(CanvasLine(y), 0, 640 * 2);
     i32 top = SwimViewTop();
-    if (s.backdrop && s.backdrop->act > 0) DrawActData(s.backdrop, 0, 0);
+    DrawActor(s.backdrop, 0, 0, 0);
     for (SwimObstacle& o : s.obstacles)
         if (o.x != kSwimFreeSlot) DrawActor(o.act, o.x, o.y, top);
     DrawActor(s.companion.act, s.companion.x, s.companion.y, top);

@@ -331,7 +331,9 @@ void DrawRow(DevToolState& t, int r) {
     Text(370, y + 28, row.playTimeText, Colour(31, 31, 31));
     for (int k = 0; k < kDevPartyRecords; ++k) {
         i32 x = 230 + 90 * k;
-        DrawActData(&t.roleActs[r][k], x, y + 100);
+        // A missing act draws nothing rather than a box every frame.
+        ActPlayer& a = t.roleActs[r][k];
+        if (a.act > 0 && TakeActData(&a)) DrawActPicture(&a, x, y + 100, 0);
         std::snprintf(buf, sizeof(buf), "%d%s", row.partyValue[k], B5("級"));
         Text(x - 16, y + 108, buf, Colour(31, 31, 31));
     }

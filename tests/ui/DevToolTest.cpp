@@ -355,6 +355,7 @@ TEST_F(DevToolTest, SavePageSavesAsksBeforeOverwritingAndLoads) {
     Tap(kScanL);
     EXPECT_EQ(gScriptVars[0], 4321u);
     EXPECT_EQ(gDevToolActive, kDevToolOff);
+    EXPECT_TRUE(h.boxes().empty());
 }
 
 TEST_F(DevToolTest, ThePlayersSaveLeavesTheTool) {
