@@ -90,7 +90,9 @@ void DrawGhost() {
     DrawOnMap(g->act, g->x, g->y, kGhostDrawMode, GhostFadeLevel(g->fade));
 }
 
-void FreeGhost() { FreeRecord(gGhosts.ghost); }
+void FreeGhost() {
+    FreeRecord(gGhosts.ghost);
+}
 
 void CreateWanderer(i32 act, i32 action, float x, float y, float accel, float maxSpeed,
                     float damping) {
@@ -134,7 +136,9 @@ void DrawWanderer() {
     DrawOnMap(w->act, w->x, w->y, w->act->drawMode, w->act->blend);
 }
 
-void FreeWanderer() { FreeRecord(gGhosts.wanderer); }
+void FreeWanderer() {
+    FreeRecord(gGhosts.wanderer);
+}
 
 void CreateBobber(i32 act, i32 action, float x, float y) {
     FreeBobber();
@@ -156,9 +160,13 @@ void DrawBobber() {
               b->act->drawMode, b->act->blend);
 }
 
-void FreeBobber() { FreeRecord(gGhosts.bobber); }
+void FreeBobber() {
+    FreeRecord(gGhosts.bobber);
+}
 
-void StopGhosts() { FreeGhost(); }
+void StopGhosts() {
+    FreeGhost();
+}
 
 void DrawGhosts(i32 x, i32 y) {
     UpdateGhost(static_cast<float>(x), static_cast<float>(y));
@@ -171,4 +179,6 @@ void ReleaseGhosts() {
     FreeBobber();
 }
 
-void ResetGhosts() { ReleaseGhosts(); }
+void ResetGhosts() {
+    ReleaseGhosts();
+}

@@ -12,7 +12,7 @@ struct Ghost {
     ActPlayer* act = nullptr;  // owned
     float x = 0, y = 0;        // map pixels
     float vx = 0, vy = 0;
-    float p1 = 0, p2 = 0;      // kept as given at creation
+    float p1 = 0, p2 = 0;  // kept as given at creation
     i32 fade = kGhostFadeStart;
 };
 

@@ -54,7 +54,6 @@ void ClearMapInputHolds();
 // The world map.
 void SetupWorldMap();
 
-
 // Player control and the behaviour scripts.
 #include "game/Behaviour.h"
 #include "game/KeyCole.h"

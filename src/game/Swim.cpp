@@ -139,8 +139,8 @@ void DrawActor(ActPlayer* p, i32 x, i32 y, i32 top) {
 
 // The bar: the stamina left shifted toward green, what is spent toward red.
 void DrawStaminaBar(const SwimScene& s) {
-    i32 full = s.staminaMax > 0 ? kBarWidth * std::clamp(s.stamina, 0, s.staminaMax) / s.staminaMax
-                                : 0;
+    i32 full =
+        s.staminaMax > 0 ? kBarWidth * std::clamp(s.stamina, 0, s.staminaMax) / s.staminaMax : 0;
     for (i32 y = kBarY; y < kBarY + kBarRows; ++y) {
         u16* line = CanvasLine(y) + kBarX;
         if (full > 0) AdjustRGB(line, full, 0, 12, 0);
@@ -170,9 +170,15 @@ void Draw(SwimScene& s) {
 
 }  // namespace
 
-i32 SwimX() { return gSwim ? gSwim->x8 >> 3 : 0; }
-i32 SwimY() { return gSwim ? gSwim->y8 >> 3 : 0; }
-i32 SwimViewTop() { return SwimY() - 240; }
+i32 SwimX() {
+    return gSwim ? gSwim->x8 >> 3 : 0;
+}
+i32 SwimY() {
+    return gSwim ? gSwim->y8 >> 3 : 0;
+}
+i32 SwimViewTop() {
+    return SwimY() - 240;
+}
 
 int StartSwimScene(i32 act, i32 swimmerAct, i32 swimmerAction, i32 companionAct,
                    i32 companionAction, i32 obstacleAct, i32 obstacleAction, i32 stamina) {
@@ -235,4 +241,6 @@ void FreeSwimScene() {
     gSwim = nullptr;
 }
 
-void ResetSwim() { FreeSwimScene(); }
+void ResetSwim() {
+    FreeSwimScene();
+}

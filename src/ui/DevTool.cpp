@@ -59,18 +59,25 @@ struct BlockRule {
     }
 };
 constexpr BlockRule kFlagRule{kDevFlagBlockBytes, 0, 0};
-constexpr BlockRule kRoleRule{0, kRecordBytes, kRecordBytes * kSaveMaxRoleRows};
-constexpr BlockRule kVarRule{kDevVarBlockFixed + 2, 8, kDevVarBlockFixed + 2 + 8 * kSaveMaxMusicRows};
+constexpr BlockRule kRoleRule{0, kRecordBytes, kRecordBytes* kSaveMaxRoleRows};
+constexpr BlockRule kVarRule{kDevVarBlockFixed + 2, 8,
+                             kDevVarBlockFixed + 2 + 8 * kSaveMaxMusicRows};
 constexpr BlockRule kScriptRule{2 * kScriptRecordBytes, 0, 0};
 
-void Raw(ByteReader& r, void* p, size_t n) { r.Bytes(p, n); }
-void Raw(ByteWriter& w, const void* p, size_t n) { w.Bytes(p, n); }
+void Raw(ByteReader& r, void* p, size_t n) {
+    r.Bytes(p, n);
+}
+void Raw(ByteWriter& w, const void* p, size_t n) {
+    w.Bytes(p, n);
+}
 
 void RestBytes(ByteReader& r, std::vector<u8>& v) {
     v.resize(r.bytesLeft());
     if (!v.empty()) r.Bytes(v.data(), v.size());
 }
-void RestBytes(ByteWriter& w, const std::vector<u8>& v) { w.Bytes(v.data(), v.size()); }
+void RestBytes(ByteWriter& w, const std::vector<u8>& v) {
+    w.Bytes(v.data(), v.size());
+}
 
 void MusicRows(ByteWriter& w, DevSaveImage& img) {
     for (const MapMusicRow& m : img.music) {
@@ -194,9 +201,13 @@ void ReadToolKeys(DevToolState& t) {
     }
 }
 
-bool Fresh(const DevToolState& t, int k) { return t.held[k] == 1; }
+bool Fresh(const DevToolState& t, int k) {
+    return t.held[k] == 1;
+}
 // A held key acts on its first frame and again from its fourth frame on.
-bool Acts(const DevToolState& t, int k) { return t.held[k] == 1 || t.held[k] >= 4; }
+bool Acts(const DevToolState& t, int k) {
+    return t.held[k] == 1 || t.held[k] >= 4;
+}
 
 // A fresh press of the left button; the cursor is read either way.
 bool Clicked(DevToolState& t) {
@@ -255,7 +266,9 @@ void FillRow(DebugSlotInfo* row, const DevSaveImage& img) {
     row->playTimeText = NewText(time, std::strlen(time) + 1);
 }
 
-i32 PageFirst() { return kDevSlotsPerPage * (gCurrentSlot / kDevSlotsPerPage); }
+i32 PageFirst() {
+    return kDevSlotsPerPage * (gCurrentSlot / kDevSlotsPerPage);
+}
 
 void MoveSlot(i32 delta) {
     i32 old = PageFirst();
@@ -288,7 +301,9 @@ void Text(i32 x, i32 y, const char* text, u16 colour) {
     gMainFont.DrawString(gPaintBuf, x, y, text, colour, kStylePlain);
 }
 
-u16 Colour(i32 r, i32 g, i32 b) { return static_cast<u16>(MakeColor(r, g, b)); }
+u16 Colour(i32 r, i32 g, i32 b) {
+    return static_cast<u16>(MakeColor(r, g, b));
+}
 
 void DrawFlagPage(const DevToolState& t) {
     FillBox(0, 0, 640, 480, 0);
@@ -306,7 +321,8 @@ void DrawFlagPage(const DevToolState& t) {
 
 void DrawThumb(const u16* thumb, i32 x, i32 y) {
     for (i32 r = 0; r < kThumbH; ++r)
-        if (y + r >= 0 && y + r < 480) std::memcpy(Line(y + r) + x, thumb + r * kThumbW, kThumbW * 2);
+        if (y + r >= 0 && y + r < 480)
+            std::memcpy(Line(y + r) + x, thumb + r * kThumbW, kThumbW * 2);
 }
 
 void DrawRow(DevToolState& t, int r) {
@@ -375,8 +391,8 @@ void RunFlagPage(DevToolState& t) {
     static const struct {
         int key;
         i32 delta;
-    } kSteps[] = {{kDevKeyLeft, -1},    {kDevKeyRight, 1},      {kDevKeyUp, -6},
-                  {kDevKeyDown, 6},     {kDevKeyPageUp, -120}, {kDevKeyPageDown, 120}};
+    } kSteps[] = {{kDevKeyLeft, -1}, {kDevKeyRight, 1},     {kDevKeyUp, -6},
+                  {kDevKeyDown, 6},  {kDevKeyPageUp, -120}, {kDevKeyPageDown, 120}};
     for (const auto& s : kSteps)
         if (Acts(t, s.key)) t.flag = StepDebugFlag(t.flag, s.delta);
 }
@@ -671,7 +687,9 @@ int HasDebugEndMark(cFile* file) {
     return mark == kDevEndMark ? 1 : 0;
 }
 
-void OpenDebugTool() { gDevToolActive = kDevToolStarting; }
+void OpenDebugTool() {
+    gDevToolActive = kDevToolStarting;
+}
 
 void LeaveDebugTool() {
     gDevToolActive = kDevToolOff;

@@ -55,18 +55,30 @@ struct DebugSlotInfo {
     u32 mapId = 0;
     u32 money = 0;
     u32 playTime = 0;
-    u16* thumb = nullptr;        // 160 x 120, screen layout
-    char* date = nullptr;        // "____/__/__ __:__" filled in
-    char* place = nullptr;       // 32 bytes and an end mark
-    u8* block = nullptr;         // the file's 128-byte quake table
+    u16* thumb = nullptr;   // 160 x 120, screen layout
+    char* date = nullptr;   // "____/__/__ __:__" filled in
+    char* place = nullptr;  // 32 bytes and an end mark
+    u8* block = nullptr;    // the file's 128-byte quake table
     char* playTimeText = nullptr;
 };
 
 // Keys the tool reads itself, each with its held-frame count.
 enum DevKey {
-    kDevKeyF1, kDevKeyF2, kDevKeyEscape, kDevKeyLeftCtrl, kDevKeyRightCtrl, kDevKeyLeft,
-    kDevKeyRight, kDevKeyUp, kDevKeyDown, kDevKeyPageUp, kDevKeyPageDown, kDevKeyConfirm,
-    kDevKeySave, kDevKeyLoad, kDevKeyCount
+    kDevKeyF1,
+    kDevKeyF2,
+    kDevKeyEscape,
+    kDevKeyLeftCtrl,
+    kDevKeyRightCtrl,
+    kDevKeyLeft,
+    kDevKeyRight,
+    kDevKeyUp,
+    kDevKeyDown,
+    kDevKeyPageUp,
+    kDevKeyPageDown,
+    kDevKeyConfirm,
+    kDevKeySave,
+    kDevKeyLoad,
+    kDevKeyCount
 };
 
 struct DevToolState {
@@ -77,8 +89,8 @@ struct DevToolState {
     u32 held[kDevKeyCount] = {};
     i32 mouseX = 0, mouseY = 0;
     int lastButtons = 0;
-    bool asking = false;             // the overwrite question is open
-    i32 arrowBlink[2] = {};          // top and bottom arrow flashes after a click
+    bool asking = false;     // the overwrite question is open
+    i32 arrowBlink[2] = {};  // top and bottom arrow flashes after a click
     DebugSlotInfo rows[kDevSlotsPerPage];
     ActPlayer roleActs[kDevSlotsPerPage][kDevPartyRecords];
 };

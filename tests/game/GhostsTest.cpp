@@ -118,13 +118,14 @@ struct GhostDrawTest : ::testing::Test {
         UnlockSurface(gDrawSurface, nullptr);
         for (int y = 0; y < 480; ++y)
             for (int x = 0; x < 640; ++x)
-                *reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y] + 2 * x) = 0;
+                *reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y] + 2 * x) =
+                    0;
         DrawGhost();
         long sum = 0;
         for (int y = 0; y < 480; ++y)
             for (int x = 0; x < 640; ++x) {
-                u16 v = ConvertPixelBack(*reinterpret_cast<u16*>(
-                    reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y] + 2 * x));
+                u16 v = ConvertPixelBack(*reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) +
+                                                                 gRowOffsets[y] + 2 * x));
                 sum += (v >> 10 & 31) + (v >> 5 & 31) + (v & 31);
             }
         return sum;
