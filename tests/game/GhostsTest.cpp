@@ -10,6 +10,8 @@
 #include "engine/PixelFormat.h"
 #include "game/City.h"
 #include "game/Ghosts.h"
+#include "game/NewGame.h"
+#include "game/Startup.h"
 #include "mhdata/Archives.h"
 #include "support/Harness.h"
 
@@ -152,6 +154,16 @@ TEST_F(GhostDrawTest, BlendLevelFollowsTheFadeCounter) {
     gGhosts.ghost->fade = 10;
     gViewX = 2000;
     EXPECT_EQ(DrawnSum(), 0);
+}
+
+TEST_F(GhostDrawTest, MapEntryStopsTheGhostAndReleaseFreesTheRest) {
+    CreateGhost(sample_art::kPeopleFirst, 0, 0, 0, 0, 0);
+    CreateWanderer(sample_art::kPeopleFirst, 0, 0, 0, 1, 1, 0);
+    ASSERT_EQ(StartNewGame(1), 1);  // enters the start map
+    EXPECT_EQ(gGhosts.ghost, nullptr);
+    EXPECT_NE(gGhosts.wanderer, nullptr);
+    ReleaseGame();
+    EXPECT_EQ(gGhosts.wanderer, nullptr);
 }
 
 }  // namespace
