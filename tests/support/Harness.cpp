@@ -61,6 +61,9 @@
 #include "story/Trigger.h"
 #include "story/Voice.h"
 #include "ui/SaveFile.h"
+#include "ui/DevTool.h"
+#include "game/Ghosts.h"
+#include "game/Swim.h"
 #include "ui/KeyBindings.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
@@ -105,6 +108,9 @@ void ResetAllGlobals() {
     ResetScriptScene();
     ResetPicShow();
     ResetSaveFile();
+    ResetDevTool();
+    ResetGhosts();
+    ResetSwim();
     ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();
