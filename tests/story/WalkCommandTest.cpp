@@ -58,9 +58,9 @@ struct TownWalks : ::testing::Test {
         return n;
     }
 
-    // Talk 30 of Talk1.dat from assembler source (the sample's talks stay as they are).
+    // Talk 900 of Talk1.dat from assembler source (the sample's talks stay as they are).
     void WriteTalk(const std::string& body, std::vector<u8>* out = nullptr) {
-        std::string src = std::string(SampleTalkSource()) + "\ntalk 30\n" + body + "\n";
+        std::string src = std::string(SampleTalkSource()) + "\ntalk 900\n" + body + "\n";
         std::vector<u8> bytes;
         std::string error;
         ASSERT_TRUE(AssembleTalkFile(src, &bytes, &error)) << error;
@@ -104,7 +104,7 @@ TEST_F(TownWalks, ThePlayersWalkArrivesAndUnlocksControl) {
     WriteTalk(
         "    WalkTo 0xFFF1 13 12\nw:\n    WalkStep 0xFFF1\n    JumpIfWalking 1 @w\n"
         "    EndWalk 0xFFF1\n    SetFlag 300\n    End");
-    Start(30);
+    Start(900);
     h.RunFrames(3);
     EXPECT_TRUE(gTalkFlags & kTalkLockBit);
     EXPECT_TRUE(gMapRoles[gPlayerSlot].state & kWalkUnderWay);
@@ -152,7 +152,7 @@ TEST_F(TownWalks, RelativeGroupWalkTakesTheArrivalValues) {
     WriteTalk(
         "    GroupWalkByArrive 0xFFF1 2 0 0xFFFF 0xFFFF 1  100 0 2 0xFFFF 0xFFFF 2\n"
         "    SetFlag 301\n    End");
-    Start(30);
+    Start(900);
     i32 dirOnArrival[2] = {-1, -1};
     for (int f = 0; f < 600 && TalkRunning(); ++f) {
         h.RunFrames(1);
@@ -187,7 +187,7 @@ TEST_F(TownWalks, WalksToCellsValuesAndRoles) {
         SCOPED_TRACE(k.body);
         // The talk holds for a frame: the walk is read while it is under way.
         WriteTalk(std::string("    ") + k.body + "\n    RunOff\n    End");
-        Start(30);
+        Start(900);
         gTalkFlags = 0;
         Talk(&gTalkContext);
         RoleRoute* r = FindRoleRoute(slot, kRouteStory);
@@ -200,7 +200,7 @@ TEST_F(TownWalks, WalksToCellsValuesAndRoles) {
     }
     // A role that is not on this map gets the cell as its record position.
     WriteTalk("    WalkToCell 103 7 8\n    End");
-    Start(30);
+    Start(900);
     ASSERT_TRUE(RunUntilFree(10));
     i32 row = FindRecord(103);
     ASSERT_GE(row, 0);
@@ -246,7 +246,7 @@ TEST_F(TownWalks, GroupCountsAreBoundedByTheScript) {
         bytes.resize(at + 4 + 6);  // the file ends with the one entry
         WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
         h.boxes().clear();
-        Start(30);
+        Start(900);
         EXPECT_TRUE(RunUntilFree(5));
         EXPECT_EQ(GetGameFlag(302), 0);
         EXPECT_EQ(h.boxes().size(), 1u);
@@ -264,12 +264,12 @@ TEST_F(TownWalks, AGroupNeverWaitsForAWalkThatIsNotThere) {
     ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
     StoreU16(&bytes[at + 2], 0x4001);
     WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
-    Start(30);
+    Start(900);
     EXPECT_TRUE(RunUntilFree(10));
     EXPECT_EQ(GetGameFlag(307), 1);
 
     WriteTalk("    GroupWalk 100 14 34  101 25 30\n    SetFlag 308\n    End");
-    Start(30);
+    Start(900);
     h.RunFrames(3);
     ASSERT_TRUE(TalkRunning());
     // The looker's walk goes as another command's clean-up would take it.
@@ -287,7 +287,7 @@ TEST_F(TownWalks, UnknownRolesAreReportedOnceAndSkipped) {
         "    WalkTo 999 5 5\n    WalkStep 999\n    WalkToRole 100 998\n"
         "    GroupWalk 997 3 3  100 13 30\n    EndWalk 999\n    SetFlag 303\n    End");
     Cell fisher = CellOf(100);
-    Start(30);
+    Start(900);
     ASSERT_TRUE(RunUntilFree(400));
     EXPECT_EQ(GetGameFlag(303), 1);
     EXPECT_EQ(h.boxes().size(), 4u);
@@ -300,7 +300,7 @@ TEST_F(TownWalks, AWalkWithoutAWayCountsAsEnded) {
     // Cell (35, 14) lies inside the walled house.
     WriteTalk("    GroupWalk 101 35 14  0xFFF1 11 10\n    SetFlag 304\n    End");
     Cell looker = CellOf(101);
-    Start(30);
+    Start(900);
     ASSERT_TRUE(RunUntilFree(400));
     EXPECT_EQ(GetGameFlag(304), 1);
     EXPECT_TRUE(At(101, looker.x, looker.y));
@@ -315,7 +315,7 @@ TEST_F(TownWalks, TheTalkEndCleansUpWalkRecords) {
         "    WalkTo 100 20 30\n    WalkTo 101 25 30\ns:\n    RunOn\n    WalkStep 100\n"
         "    WalkStep 101\n    RunOff\n    Jump @s");
     int fisher = Slot(100), looker = Slot(101);
-    Start(30);
+    Start(900);
     gTalkTurn = {looker, 8, 3};
     // The talk is ended from outside while the fisherman is between two cells.
     bool between = h.RunUntil([] { return (R(100).x & 15) != 0; }, 200);
@@ -343,7 +343,7 @@ TEST_F(TownWalks, TheTalkEndCleansUpWalkRecords) {
 TEST_F(TownWalks, TheOwnersWalkIsLetGo) {
     int slot = Slot(101);
     WriteTalk("    WalkTo 0xFFF0 27 25\n    End");
-    StartTalk(30, 101);
+    StartTalk(900, 101);
     ASSERT_TRUE(RunUntilFree(20));
     EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
     EXPECT_FALSE(gMapRoles[slot].state & kWalkHeld);
@@ -409,7 +409,7 @@ TEST_F(TownWalks, EndAllWalksLetsEveryHeldRoleGo) {
         "    WalkTo 100 12 30\n    WalkTo 101 25 25\n    RunOff\n    EndAllWalks\n"
         "    RunOff\n    End");
     int fisher = Slot(100), looker = Slot(101);
-    Start(30);
+    Start(900);
     h.RunFrames(1);
     ASSERT_TRUE(TalkRunning());
     for (int s : {fisher, looker}) {
@@ -430,7 +430,7 @@ TEST_F(TownWalks, TheOwnerWalksToThePointListsEnd) {
     WriteTalk(
         "    WalkOwnerTo 1 2 27 26\ns:\n    StepOwner 5 5\n    RunOff\n"
         "    JumpIfWalking 101 @s\n    SetFlag 305\n    End");
-    StartTalk(30, 101);
+    StartTalk(900, 101);
     bool there = h.RunUntil([] { return At(101, 27, 26); }, 400);
     EXPECT_TRUE(there) << R(101).x << "," << R(101).y;
     EXPECT_TRUE(RunUntilFree(50));
@@ -447,7 +447,7 @@ TEST_F(TownWalks, AGroupWalkWithTheKeepMarkHoldsItsRecordsUntilTheTalkEnds) {
     ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
     StoreU16(&bytes[at + 2], 0x8001);
     WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
-    Start(30);
+    Start(900);
     ASSERT_TRUE(h.RunUntil([] { return GetGameFlag(306) == 1; }, 400));
     EXPECT_TRUE(At(1, 12, 10));
     const RoleRoute* r = FindRoleRoute(gPlayerSlot, kRouteStory);
@@ -473,7 +473,7 @@ TEST_F(TownWalks, SnapPutsAWalkerBackOnTheCellItLeft) {
         100);
     ASSERT_TRUE(between);
     WriteTalk("    SnapRole 100\n    RunOff\n    End");
-    Start(30);
+    Start(900);
     h.RunFrames(1);
     ASSERT_TRUE(TalkRunning());
     EXPECT_TRUE(At(100, from.x, from.y)) << R(100).x << "," << R(100).y;

@@ -1,8 +1,8 @@
 // The sample game's talks: the opening, a question whose answers set different
 // flags, a map-spot talk, a countdown, variables and branches, a reward with
 // an item, money and a quest, a shop, a battle request, a visit to the room
-// and back, music and a sound, a look along the harbour, a person who walks a
-// route and a group walk of three.
+// and back, music and a sound, a look along the harbour, a portrait beside a
+// box, a person who walks a route and a group walk of three.
 #include "mhdata/SampleTalks.h"
 
 #include <fstream>
@@ -126,6 +126,16 @@ talk 12
     End
 
 talk 20
+    # A portrait slides in beside the words and leaves after them.
+    AddRoleHead 20 0 100 300
+    BoxTime 20
+    Show 0xFFFD "港務長看著你。"
+    Wait 1000
+    DismissRoleHead 20 0
+    SetFlag 206
+    End
+
+talk 40
     # The fisherman walks down the pier to the water and comes back.
     WalkTo 100 16 34
 there:
@@ -140,7 +150,7 @@ back:
     SetFlag 210
     End
 
-talk 21
+talk 41
     # Three walk to the harbour together: the player, the fisherman and the looker.
     GroupWalk 0xFFF1 14 10  100 18 30  101 27 25
     SetFlag 211

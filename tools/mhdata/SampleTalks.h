@@ -23,8 +23,8 @@ constexpr int kSampleViewTalk = 12;
 constexpr int kSampleRoomFlag = 204;
 constexpr int kSampleViewFlag = 205;
 // Walks: a person who walks a route and back, and three who walk together.
-constexpr int kSampleWalkTalk = 20;
-constexpr int kSampleGroupWalkTalk = 21;
+constexpr int kSampleWalkTalk = 40;
+constexpr int kSampleGroupWalkTalk = 41;
 constexpr int kSampleWalkFlag = 210;
 constexpr int kSampleGroupWalkFlag = 211;
 

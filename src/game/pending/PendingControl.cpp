@@ -1,8 +1,7 @@
-// Placeholders for what the map scene and player control need of the ghost
-// follower and the menu pages until they exist.
+// Placeholders for what the map scene and player control need of the menu
+// pages until they exist.
 #include "game/Pending.h"
 
-void DrawGhosts(i32, i32) {}
 void SetMenuPage(int) {}
 void ResetMenuPage() {}
 
