@@ -86,9 +86,12 @@ void cEndingFrame::RunEntry(u32 t) {
     if (t <= kEndingEntryMs) {
         pics[0]->SetAlpha(Ms(t) / 50);
         i32 step = Ms(kEndingEntryMs - t) / 50;
-        if (state <= 2) MovePair(sliding->x, 25 - step * 28);
-        else if (state == 3) MovePair(step * 40, sliding->y);
-        else MovePair(Ms(t) / 50 * 33, sliding->y);
+        if (state <= 2)
+            MovePair(sliding->x, 25 - step * 28);
+        else if (state == 3)
+            MovePair(step * 40, sliding->y);
+        else
+            MovePair(Ms(t) / 50 * 33, sliding->y);
         return;
     }
     pics[0]->ResetSize();

@@ -28,9 +28,9 @@ constexpr i32 kAct = 9904;
 constexpr i32 kEdgeAct = 9902;
 constexpr i32 kSilhouetteMode = 36;
 constexpr u32 kCanvasBytes = 640 * 480 * 2;
-constexpr u32 kCaptionAt = 12;   // the caption's place in the command
-constexpr u32 kTargetAt = 8;     // the command's third 32-bit word
-constexpr u32 kMarkBytes = 2;    // the caption's end mark
+constexpr u32 kCaptionAt = 12;  // the caption's place in the command
+constexpr u32 kTargetAt = 8;    // the command's third 32-bit word
+constexpr u32 kMarkBytes = 2;   // the caption's end mark
 constexpr u32 kWhite = 0xFFFFFF;
 
 cControl* WhiteText(cGrpFont* f, i32 x, i32 y, const char* t) {
@@ -160,8 +160,10 @@ void cEnterFrame::RunKeys() {
     int same = gKeyInput.IsPressed(kKeyPageUp) | gKeyInput.IsPressed(kKeyPageDown);
     if (selection < 0) return;
     i32 enterX = boxX + 72, cancelX = boxX + 157, pointY = boxY + 63;
-    if (other) gMouseInput.MoveCursor(selection == 0 ? cancelX : enterX, pointY);
-    else if (same) gMouseInput.MoveCursor(selection == 0 ? enterX : cancelX, pointY);
+    if (other)
+        gMouseInput.MoveCursor(selection == 0 ? cancelX : enterX, pointY);
+    else if (same)
+        gMouseInput.MoveCursor(selection == 0 ? enterX : cancelX, pointY);
 }
 
 void cEnterFrame::Run() {
@@ -194,7 +196,8 @@ void cEnterFrame::Close() {
             TalkJump(talk, jumpTarget);
         } else if (result == 2) {
             HideRole(kEnterHiddenRole);
-            if (position) *position = static_cast<u16>(*position + kCaptionAt + kMarkBytes + captionLength);
+            if (position)
+                *position = static_cast<u16>(*position + kCaptionAt + kMarkBytes + captionLength);
         }
     }
     command = nullptr;

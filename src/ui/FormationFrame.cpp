@@ -123,8 +123,10 @@ void cFormationFrame::Open() {
     panel_.Make(kFormListId, B5("隊 形 設 定"), 480, -1);
     MakePlaces();
     RestoreFormation();
-    if (gSmartMouse) MoveToFocus(kFormOkFocus);
-    else focus = kFormOkFocus;
+    if (gSmartMouse)
+        MoveToFocus(kFormOkFocus);
+    else
+        focus = kFormOkFocus;
 }
 
 void cFormationFrame::MakeButtons() {

@@ -23,9 +23,7 @@ struct FormationTest : SysScreenTest {
         Open(11);
         ASSERT_NE(gFormationFrame, nullptr);
     }
-    void ClickPlace(int k) {
-        ClickAt(FormationPlaceX(k) + 57, FormationPlaceY(k) + 72);
-    }
+    void ClickPlace(int k) { ClickAt(FormationPlaceX(k) + 57, FormationPlaceY(k) + 72); }
     std::vector<i32> Order() { return {gFormation, gFormation + kPartySize}; }
     std::vector<i32> Shown() {
         return {gFormationFrame->roles, gFormationFrame->roles + kFormPlaces};
