@@ -2,6 +2,7 @@
 #include "ui/EnterFrame.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "engine/ByteIo.h"
@@ -68,12 +69,14 @@ void cEnterFrame::TakeCaption() {
     caption[0] = 0;
     captionLength = 0;
     jumpTarget = 0;
-    const u8* end = gTalkBuffer + std::min<u32>(gTalkWindowBytes, kTalkWindow);
-    if (!command || command < gTalkBuffer || command + kCaptionAt > end) return;
+    u32 window = std::min<u32>(gTalkWindowBytes, kTalkWindow);
+    uintptr_t base = reinterpret_cast<uintptr_t>(gTalkBuffer);
+    uintptr_t at = reinterpret_cast<uintptr_t>(command);
+    if (!command || at < base || at - base + kCaptionAt > window) return;
+    u32 from = static_cast<u32>(at - base) + kCaptionAt, to = from;
     jumpTarget = LoadU32(command + kTargetAt);
-    const u8* p = command + kCaptionAt;
-    while (p + kMarkBytes <= end && LoadU16(p) != kTextMark) p += 2;
-    captionLength = static_cast<u32>(p - (command + kCaptionAt));
+    while (to + kMarkBytes <= window && LoadU16(gTalkBuffer + to) != kTextMark) to += 2;
+    captionLength = to - from;
     u32 shown = std::min<u32>(captionLength, kEnterCaptionBytes - 1);
     std::memcpy(caption, command + kCaptionAt, shown);
     caption[shown] = 0;

@@ -256,4 +256,23 @@ TEST_F(PromptTest, LongCaptionIsCutToItsBufferAndTheTalkStillStepsPastIt) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
+TEST_F(PromptTest, CaptionWithoutItsMarkStopsAtTheWindowEnd) {
+    // A prompt command in the last 20 bytes of a short window, with no end mark.
+    const u32 window = 64;
+    std::memset(gTalkBuffer, 'a', window);
+    gTalkWindowBytes = window;
+    u8* command = gTalkBuffer + window - 20;
+    TalkContext talk{};
+    talk.owner = kTalkFree;
+    u16 position = static_cast<u16>(window - 20);
+    gEnterFrame.Setup(100, 100, &talk, command, &position);
+    Open(7);
+    EXPECT_EQ(gEnterFrame.captionLength, 8u);
+    EXPECT_STREQ(gEnterFrame.caption, "aaaaaaaa");
+    RightClick();
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(position, window - 20 + 14 + 8);
+}
+
 }  // namespace
