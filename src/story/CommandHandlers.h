@@ -105,6 +105,9 @@ MH_HANDLER(CmdWater);
 MH_HANDLER(CmdAddScriptAct);
 MH_HANDLER(CmdWaitScriptAct);
 MH_HANDLER(CmdWaitPicShowEnd);
+// Heads and overlay objects.
+MH_HANDLER(CmdRoleHead);
+MH_HANDLER(CmdAntiAliasObject);
 
 // Next-box options that dialogue commands consume.
 struct NextBoxOptions {

@@ -28,6 +28,7 @@
 #include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
 #include "game/Behaviour.h"
+#include "game/AntiAliasObject.h"
 #include "game/City.h"
 #include "game/KeyCole.h"
 #include "game/Main.h"
@@ -90,6 +91,7 @@ void ResetAllGlobals() {
     ResetMapScene();
     ResetMapDraw();
     ResetMapManage();
+    ResetAntiAliasObjects();
     ResetActDraw();
     ResetAStar();
     ResetMapDb();

@@ -316,6 +316,19 @@ ArchivePicture MapObject() {
     return p;
 }
 
+ArchivePicture Portrait() {
+    using namespace sample_art;
+    ArchivePicture p;
+    p.name = "portrait";
+    for (u16 colour : kPortraitColours) {
+        ArchiveFrame f = Flat(kPortraitW, kPortraitH, kKey);
+        Rect(f, kPortraitMargin, kPortraitMargin, kPortraitW - 2 * kPortraitMargin,
+             kPortraitH - 2 * kPortraitMargin, colour);
+        p.frames.push_back(f);
+    }
+    return p;
+}
+
 ArchivePicture Underlay() {
     ArchivePicture p;
     p.name = "underlay";
@@ -368,6 +381,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
         m[sample_art::kBattleUnderlay] = Underlay();
         for (u32 k = 0; k < 4; ++k)
             m[sample_art::kEndingFirst + k] = EndingPicture(sample_art::kEndingFirst + k);
+        m[sample_art::kPortrait] = Portrait();
         return m;
     }();
     return pics;
@@ -400,6 +414,11 @@ const std::map<u32, ActProgram>& SampleActs() {
         m[kMapObject] = SimpleAct("object", kMapObject, {0, 1}, 8);
         m[kBattleUnderlay] = SimpleAct("underlay", kBattleUnderlay, {0}, 0);
         for (u32 k = 0; k < 4; ++k) m[kEndingFirst + k] = EndingAct(kEndingFirst + k);
+        ActProgram portrait;
+        portrait.name = "portrait";
+        for (u16 k = 0; k < 2; ++k)
+            portrait.parts[k] = ActWords().Rf(kPortrait).Xy(kPortraitHotX, 0).Pa(k).Ed().Ov().words;
+        m[kPortrait] = portrait;
         return m;
     }();
     return acts;

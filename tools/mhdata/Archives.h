@@ -74,4 +74,10 @@ constexpr u32 kEndingFirst = 2901;
 constexpr u32 kEndingActions = 4;
 u16 EndingColor(u32 act, u32 action);
 void EndingFrameSize(u32 act, i32* w, i32* h);
+// Portraits for role heads and overlay objects: actions 0 and 1, each one
+// flat colour inside a transparent margin, drawn at (x - 10, y).
+constexpr u32 kPortrait = 20;
+constexpr u32 kPortraitW = 120, kPortraitH = 160, kPortraitMargin = 4;
+constexpr i16 kPortraitHotX = 10;
+constexpr u16 kPortraitColours[2] = {24 << 10 | 20 << 5 | 6, 6 << 10 | 12 << 5 | 26};
 }  // namespace sample_art
