@@ -208,9 +208,7 @@ void cFormationFrame::Pick(int place) {
 }
 
 void cFormationFrame::Leave(i32 code, int sound) {
-    PlayUISound(sound);
-    result = code;
-    gFramePhase = 2;
+    LeaveScreen(&result, code, sound);
 }
 
 void cFormationFrame::MoveToFocus(i32 f) {
