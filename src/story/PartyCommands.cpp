@@ -267,7 +267,7 @@ void HideRole(u16 id) {
     r.state &= 0x7FFF;
     ClearRoleFootprint(&r);
     for (RoleRoute& rr : gRoleRoutes)
-        if (rr.role == r.roleId) ClearRoleRoute(&rr);
+        if (rr.role == slot) ClearRoleRoute(&rr);  // route records hold slots, not ids
 }
 
 void AddQuest(u32 q, int front) {
