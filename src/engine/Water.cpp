@@ -132,25 +132,18 @@ void cWater::AddHeight(int col, int row, i32 amount) {
     cell = Saturate(cell + amount);
 }
 
-// The offsets of a drop at (x, y) that land inside the area's inner cells: a
-// drop far larger than the area walks only the cells it can change.
-void cWater::DropSpan(int x, int y, int radius, int* i0, int* i1, int* j0, int* j1) const {
-    *i0 = std::max(-radius, 1 - x);
-    *i1 = std::min(radius, areaW_ - 2 - x);
-    *j0 = std::max(-radius, 1 - y);
-    *j1 = std::min(radius, areaH_ - 2 - y);
-}
-
 void cWater::Drop(int x, int y, int radius, int strength) {
     if (!Cur() || radius <= 0) return;
     x = DropPos(x, radius, areaW_);
     y = DropPos(y, radius, areaH_);
-    const i64 r2 = i64{radius} * radius;
-    int j0, j1, i0, i1;
-    DropSpan(x, y, radius, &i0, &i1, &j0, &j1);
+    const i64 r2 = static_cast<i64>(radius) * radius;
+    // Only the part of the disc inside the area is walked: a huge radius costs
+    // no more than the area itself.
+    const int j0 = std::max(-radius, 1 - y), j1 = std::min(radius, areaH_ - 2 - y);
+    const int i0 = std::max(-radius, 1 - x), i1 = std::min(radius, areaW_ - 2 - x);
     for (int j = j0; j <= j1; ++j)
         for (int i = i0; i <= i1; ++i) {
-            i64 d2 = i64{i} * i + i64{j} * j;
+            i64 d2 = static_cast<i64>(i) * i + static_cast<i64>(j) * j;
             if (d2 >= r2) continue;
             double amount = (radius - std::sqrt(static_cast<double>(d2))) * strength;
             AddHeight(x + i, y + j, static_cast<i32>(std::clamp(amount, -65536.0, 65536.0)));
@@ -162,12 +155,14 @@ void cWater::DropShaped(int x, int y, int radius, int strength) {
     x = DropPos(x, radius, areaW_);
     y = DropPos(y, radius, areaH_);
     const int* profile = Profile();
-    const i64 r2 = i64{radius} * radius;
-    int j0, j1, i0, i1;
-    DropSpan(x, y, radius, &i0, &i1, &j0, &j1);
+    const i64 r2 = static_cast<i64>(radius) * radius;
+    // Only the part of the disc inside the area is walked: a huge radius costs
+    // no more than the area itself.
+    const int j0 = std::max(-radius, 1 - y), j1 = std::min(radius, areaH_ - 2 - y);
+    const int i0 = std::max(-radius, 1 - x), i1 = std::min(radius, areaW_ - 2 - x);
     for (int j = j0; j <= j1; ++j)
         for (int i = i0; i <= i1; ++i) {
-            i64 d2 = i64{i} * i + i64{j} * j;
+            i64 d2 = static_cast<i64>(i) * i + static_cast<i64>(j) * j;
             if (d2 >= r2) continue;
             int step =
                 static_cast<int>(std::sqrt(static_cast<double>(d2)) * kProfileSteps / radius);

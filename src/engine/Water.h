@@ -33,7 +33,6 @@ private:
     void Setup(int screenW, int screenH, int areaX, int areaY, int areaW, int areaH);
     // A negative coordinate is chosen at random, keeping the drop off the edges.
     int DropPos(int v, int r, int extent) const;
-    void DropSpan(int x, int y, int radius, int* i0, int* i1, int* j0, int* j1) const;
     void AddHeight(int col, int row, i32 amount);
     i16* Cur() const { return heights_[cur_]; }
 
