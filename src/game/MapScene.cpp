@@ -29,7 +29,6 @@
 #include "game/Settings.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
-#include "story/ScriptScene.h"
 
 u32 gViewMode = 0;
 i32 gSpotX = 320, gSpotY = 240;
@@ -362,7 +361,6 @@ void StepTileAnimation() {
 void UpdateMapScene() {
     for (ActPlayer& a : gActSlots)
         if (a.act > 0) TakeActData(&a);
-    StepScriptActs();
     MovePlayer();
     for (RoleRoute& r : gRoleRoutes)
         if (r.role != kNoRole && !(r.pos & kRoutePaused)) StepRoute(r);
