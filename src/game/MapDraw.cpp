@@ -279,7 +279,8 @@ void DrawWipeStrips() {
             }
             i32 y = s.y + k, x = (s.x + from) & ~1;
             if (y < 0 || y >= 480 || n <= 0) continue;
-            x = std::max(0, x);
+            // A line that starts left of the screen loses the part that lies there.
+            if (x < 0) n += x, x = 0;
             n = std::min(n, 640 - x) & ~1;
             if (n <= 0) continue;
             u32 pair = static_cast<u32>(s.colour) | (static_cast<u32>(s.colour) << 16);

@@ -157,6 +157,30 @@ TEST_F(WipeCommandTest, BandTintsOnlyItsOwnLines) {
     EXPECT_EQ(Pixel(164, 200), 0);
 }
 
+TEST_F(WipeCommandTest, StripsPastTheScreenEdgesAreCutThere) {
+    Run("Wipe 1 -8 -2 4 100 0x7FFF 0x0800\n Wipe 2 600 478 65535 65535 0x7FFF 0x0800\n Wipe 3 0 "
+        "300 0 80 0x7FFF 0x0800");
+    gViewMode |= kViewChanging;
+    Frame();
+    // Lines above the screen are passed over, the part left of it is cut off
+    // (the scene clears the first two pixels of every line).
+    for (int y : {0, 1}) {
+        EXPECT_NE(Pixel(2, y), 0);
+        EXPECT_NE(Pixel(91, y), 0);
+        EXPECT_EQ(Pixel(92, y), 0);
+    }
+    EXPECT_EQ(Pixel(2, 2), 0);
+    // A strip far past the right and bottom edges draws only what lies on the screen.
+    for (int y : {478, 479}) {
+        EXPECT_EQ(Pixel(599, y), 0);
+        EXPECT_NE(Pixel(600, y), 0);
+        EXPECT_NE(Pixel(639, y), 0);
+    }
+    // No lines: nothing drawn, and the strip stays until freed.
+    EXPECT_EQ(Pixel(10, 300), 0);
+    EXPECT_EQ(gWipeStrips.size(), 3u);
+}
+
 TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGone) {
     // A grow-and-free strip of 200 pixels is gone after a few frames; the wait
     // holds the talk until then.
