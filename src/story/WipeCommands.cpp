@@ -209,7 +209,7 @@ Step CmdMapEntryPoint(TalkContext*, CmdArgs& a) {
     if (gMapDatabase && size >= 4 * (kMapEntryTable + 1)) {
         u32 off = LoadU32(gMapDatabase + 4 * kMapEntryTable);
         // Offset 0 is the field list itself: the database has no such table.
-        for (; off && off + kMapEntryRow <= size; off += kMapEntryRow) {
+        for (; off && off <= size - kMapEntryRow; off += kMapEntryRow) {
             u16 id = LoadU16(gMapDatabase + off);
             if (id == 0xFFFF) break;
             if (id != map) continue;

@@ -518,9 +518,11 @@ TEST_F(MapEntryPointTest, BadTablesAreNeverWrittenPast) {
     RunTalk1("MapEntryPoint 3 40 41 0");
     EXPECT_EQ(Word(27 * 4 + 2), 1);
     // A table offset past the database, and a database with no table at all.
-    Install({{3, 1, 2}}, true, 100000);
-    RunTalk1("MapEntryPoint 3 40 41 0");
-    EXPECT_EQ(Word(27 * 4 + 2), 1);
+    for (u32 at : {100000u, 0xFFFFFFFEu}) {
+        Install({{3, 1, 2}}, true, at);
+        RunTalk1("MapEntryPoint 3 40 41 0");
+        EXPECT_EQ(Word(27 * 4 + 2), 1) << at;
+    }
     ByteWriter none;
     none.Zeros(27 * 4 + 8);
     SetMapDatabase(none.bytes().data(), static_cast<u32>(none.size()));
