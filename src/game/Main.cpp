@@ -19,8 +19,10 @@
 #include "game/Session.h"
 #include "game/Settings.h"
 #include "game/Startup.h"
+#include "game/Swim.h"
 #include "platform/HostFs.h"
 #include "story/Countdowns.h"
+#include "ui/DevTool.h"
 #include "ui/ScreenState.h"
 
 HINSTANCE gInstance = nullptr;
@@ -162,7 +164,7 @@ bool GameFrame() {
     SetMapCursorAction(13);
 
     if (gDevToolActive) {
-        RunDevTool();
+        RunDebugTool();
     } else {
         if (!gBattleActive && !GetGameFlag(13) && (gBattleRequest & 0x80000000u)) {
             gBattleRequest &= 0x7FFFFFFFu;
@@ -184,7 +186,9 @@ bool GameFrame() {
             UpdateAudio();
             return true;
         }
-        if (gFrameId == 0)
+        if ((gRunState & kRunSwim) && gSwim) {
+            if (RunSwimScene()) gRunState &= static_cast<u8>(~kRunSwim);
+        } else if (gFrameId == 0)
             RunMapMode();
         else
             RunInterface(gFrameId & 0x0FFFFFFFu);

@@ -12,6 +12,7 @@ constexpr u8 kRunQuit = 0x04;
 constexpr u8 kRunDiscPrompt = 0x10;
 constexpr u8 kRunVideo = 0x20;
 constexpr u8 kRunScriptHold = 0x40;
+constexpr u8 kRunSwim = 0x80;  // the swimming scene owns the frame
 
 constexpr u32 kFrameMs = 35;
 

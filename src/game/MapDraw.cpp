@@ -16,6 +16,7 @@
 #include "engine/Tsw.h"
 #include "engine/Water.h"
 #include "game/ActDraw.h"
+#include "game/AntiAliasObject.h"
 #include "game/City.h"
 #include "game/Main.h"
 #include "game/MapArchive.h"

@@ -13,6 +13,7 @@
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"
 #include "game/ActDraw.h"
+#include "game/AntiAliasObject.h"
 #include "game/City.h"
 #include "game/Main.h"
 #include "game/MapScene.h"
@@ -256,10 +257,12 @@ void AddRoleHead(u32 key1, u32 key2, i32 x, i32 y) {
     gRoleHeads = h;
 }
 
+// A head already on its way out is passed over: sending it again would only
+// slow it down and leave an older head with the same keys on the screen.
 void DismissRoleHead(u32 key1, u32 key2) {
     for (RoleHead* h = gRoleHeads; h; h = h->next) {
-        if (h->key1 != key1 || h->key2 != key2) continue;
-        h->motion = h->placed ? 10000 : (h->x < 321 ? -1 : 1);
+        if (h->key1 != key1 || h->key2 != key2 || h->motion) continue;
+        h->motion = h->placed ? kHeadLeaveAtOnce : (h->x < 321 ? -1 : 1);
         return;
     }
 }
@@ -269,39 +272,14 @@ void ShowRoleHead(u32 key1, u32 key2, i32 x, i32 y) {
     AddRoleHead(key1, key2, x, y);
 }
 
-void drawRoleHead() {
-    for (RoleHead** link = &gRoleHeads; *link;) {
-        RoleHead* h = *link;
-        if (!TakeActData(&h->act))
-            ReportActError("Act Err19(PicPaint:drawRoleHead)", &h->act, 0);
-        else
-            DrawActPicture(&h->act, h->x, h->y, 0);
-        if (h->motion) {
-            h->x += h->motion;
-            if (h->motion != 10000) h->motion *= 3;
-            if (h->x < -119 || h->x >= 760) {
-                *link = h->next;
-                h->~RoleHead();
-                MH_FREE(h);
-                continue;
-            }
-        } else {
-            i32 step = 2 * (h->targetX - h->x) / 3;
-            if (step >= -1 && step <= 1)
-                h->x = h->targetX;
-            else
-                h->x += step;
-        }
-        link = &h->next;
-    }
-}
-
+// The anti-aliased objects go with the heads: both belong to the scene of a talk.
 void ReleaseRoleHeads() {
     while (RoleHead* h = gRoleHeads) {
         gRoleHeads = h->next;
         h->~RoleHead();
         MH_FREE(h);
     }
+    FreeAntiAliasObjects();
 }
 
 // ---- spotlight, slots, cursor ----
@@ -404,5 +382,5 @@ void MoveInterfaceCursor(i32 x, i32 y) {
 }
 
 void DrawStoryCountdown(i32 x, i32 y) {
-    if (GetGameFlag(16) && gStoryCountdown >= 0) DrawCountdown(x, y, gStoryCountdown);
+    if (GetGameFlag(16) && gStoryCountdown >= 0) DrawCountdown(x, y, 0);
 }

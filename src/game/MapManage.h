@@ -12,10 +12,14 @@ struct WorldMapLocation {
     u32 id, cursorX, cursorY, cellX, cellY;
 };
 
+// The motion of a head that was placed without sliding: it leaves in one frame.
+constexpr i32 kHeadLeaveAtOnce = 10000;
+
 struct RoleHead {
     ActPlayer act;
     u32 key1 = 0, key2 = 0;
-    i32 x = 0, motion = 0, targetX = 0, y = 0;
+    i32 x = 0, targetX = 0, y = 0;
+    i32 motion = 0;       // 0 at rest; -1 or 1 leaving, tripled each frame; or kHeadLeaveAtOnce
     bool placed = false;  // put at its target without sliding
     RoleHead* next = nullptr;
 };
@@ -42,7 +46,6 @@ void DrawAreaMarker(int n, i32 x, i32 y);
 void AddRoleHead(u32 key1, u32 key2, i32 x, i32 y);
 void DismissRoleHead(u32 key1, u32 key2);
 void ShowRoleHead(u32 key1, u32 key2, i32 x, i32 y);
-void drawRoleHead();
 void ReleaseRoleHeads();
 void DrawSpotlightMask();
 void DrawActSlot(ActPlayer* p, i32 x, i32 y);

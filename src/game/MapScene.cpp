@@ -15,6 +15,7 @@
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
 #include "engine/ZoomBlit.h"
 #include "game/ActDraw.h"
@@ -29,6 +30,8 @@
 #include "game/Settings.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
+#include "story/ScriptScene.h"
+#include "story/TextTools.h"
 
 u32 gViewMode = 0;
 i32 gSpotX = 320, gSpotY = 240;
@@ -542,6 +545,19 @@ void DrawDebugOverlay(i32 viewX, i32 viewY) {
     std::snprintf(line, sizeof(line), "MAct[%4.1f/%4.1f] LTCor[%4d/%4d]", viewX / 16.0,
                   viewY / 16.0, static_cast<int>(viewX), static_cast<int>(viewY));
     gSmallFont.DrawString(gPaintBuf, 8, 56, line, 0x7FFF, kStylePlain);
+    // The cell flags: each kind's squares start further inside the cell, so
+    // the kinds of one cell show side by side.
+    struct CellView {
+        u32 mask;
+        u16 colour;  // stored 5-5-5
+    };
+    static const CellView kViews[5] = {{0x40000000, 0x7C00},
+                                       {0x10000000, 0x03E0},
+                                       {0x000000FF, 0x001F},
+                                       {0x20000000, 0x7FE0},
+                                       {0x00800000, 0x7C1F}};
+    for (int i = 0; i < 5; ++i)
+        DrawCellFlags(kViews[i].mask, ConvertPixel(kViews[i].colour), viewX, viewY, 2 * i);
 }
 
 // The quake is not part of it: a loaded game sets its quake before entering the

@@ -54,9 +54,6 @@ void ClearMapInputHolds();
 // The world map.
 void SetupWorldMap();
 
-// Map mode, story and screens.
-void RunDevTool();
-
 // Player control and the behaviour scripts.
 #include "game/Behaviour.h"
 #include "game/KeyCole.h"
@@ -77,7 +74,6 @@ u16 TextColourAt(int n);
 
 // Map entry and new game: services of later modules.
 void ReleaseDialogPictures();
-void StopGhosts();
 void SetScriptVar(int n, i32 value);
 void WorldMapMusicHandOver();
 void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load screen
@@ -90,9 +86,11 @@ void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load 
 
 #include "game/AStar.h"
 
-// The story walker and the ghosts, until they exist.
+// The ghost follower.
+#include "game/Ghosts.h"
+
+// The story walker, until it exists.
 void AdvanceRoleWalk(int role);
 int WalkRoleTo(int role, i32 x, i32 y);
-void DrawGhosts(i32 x, i32 y);
 // The in-game menu's remembered page, until the menu pages exist.
 void SetMenuPage(int page);

@@ -23,6 +23,7 @@
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "sound/Sound.h"
+#include "ui/DevTool.h"
 
 u32 gDeviceState = 0;
 u32 gStartDone = 0;
@@ -198,7 +199,9 @@ int ReleaseGame() {
     if (!gReleasePending) return 0;
     gReleasePending = false;
     ++gReleaseRuns;
+    ReleaseGhosts();
     ReleaseFontObjects();
+    ReleaseDebugSlotInfo();
     ReleaseMapData();
     FreeAStarPool();
     FreePictureCaches();

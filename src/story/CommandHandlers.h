@@ -119,6 +119,9 @@ MH_HANDLER(CmdClearStepCount);
 MH_HANDLER(CmdRoleEffect);
 MH_HANDLER(CmdMapEntryPoint);
 MH_HANDLER(CmdSendRole);
+// Heads and overlay objects.
+MH_HANDLER(CmdRoleHead);
+MH_HANDLER(CmdAntiAliasObject);
 
 // Next-box options that dialogue commands consume.
 struct NextBoxOptions {

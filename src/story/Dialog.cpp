@@ -12,7 +12,10 @@
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
+#include "game/ActDraw.h"
 #include "game/Main.h"
+#include "game/MapScene.h"
 #include "game/Options.h"
 #include "game/Settings.h"
 #include "game/pending/SceneStandIn.h"
@@ -50,6 +53,19 @@ struct Replacement {
 Replacement gReplacements[9];
 
 i32 gTextDelay = 0;  // the current text delay, read at the start of DlgMessage
+
+// The four frame states and their caption plates. Boxes share them, so each
+// steps once a frame however many boxes use it.
+struct FrameStates {
+    ActPlayer frame[kDialogFrameCount];
+    ActPlayer caption[kDialogFrameCount];
+    u32 steppedFrames = 0, steppedCaptions = 0;  // bits: stepped this frame
+    bool made = false;
+};
+FrameStates gFrames;
+
+// Most tiles one box may take; a frame picture tinier than that is drawn flat.
+constexpr int kMaxTiles = 4096;
 
 // A pixel of the paint buffer, or null outside the 640 x 480 canvas.
 u16* Px(i32 x, i32 y) {
@@ -367,17 +383,74 @@ void CloseRecord(DialogRecord* r) {
     gMouseLockFrames = 12;
 }
 
+void FillFlat(i32 l, i32 t, i32 r, i32 b) {
+    u16 fill = ConvertPixel(0x0C63);
+    for (i32 yy = t; yy < b; ++yy)
+        for (i32 xx = l; xx < r; ++xx)
+            if (u16* px = Px(xx, yy)) *px = fill;
+}
+
+// Steps a shared state once per DlgMessage; false when it has no frame.
+bool StepState(ActPlayer* p, u32* stepped, int k) {
+    if (*stepped & (1u << k)) return p->pic != 0;
+    *stepped |= 1u << k;
+    return TakeActData(p) != 0 && p->pic != 0;
+}
+
+// Covers [l, r) x [t, b) with the state's picture, tile by tile, clipped to
+// the rectangle; false when there is no picture to tile with.
+bool TileState(const ActPlayer* p, i32 l, i32 t, i32 r, i32 b) {
+    if (!p->pic || r <= l || b <= t) return false;
+    PicFrame* f = GetPic(p->pic, p->frame);
+    if (!f || f->width <= 0 || f->height <= 0) return false;
+    i64 tiles = (static_cast<i64>(r - l) / f->width + 1) * ((b - t) / f->height + 1);
+    if (tiles > kMaxTiles) return false;
+    ClipRect saved = gClipRect;
+    SetClip(std::max(l, saved.left), std::max(t, saved.top), std::min(r, saved.left + saved.width),
+            std::min(b, saved.top + saved.height));
+    if (gClipRect.width > 0 && gClipRect.height > 0) {
+        ActPlayer copy = *p;
+        for (i32 y = t; y < b; y += f->height)
+            for (i32 x = l; x < r; x += f->width)
+                DrawActPicture(&copy, x + p->xOff, y + p->yOff, 0);
+    }
+    gClipRect = saved;
+    return true;
+}
+
+// The box's frame: the frame state's picture over the box and a margin, and
+// a one-pixel edge; without a picture the box is drawn flat.
 void DrawBox(const DialogRecord& r, i32 x, i32 y, i32 w, i32 h) {
     if (!gPaintBuf) return;
     constexpr i32 kPad = 8;
-    i32 l = std::max(0, x - kPad), t = std::max(0, y - kPad);
-    i32 rr = std::min(640, x + w + kPad), b = std::min(480, y + h + kPad);
-    u16 fill = ConvertPixel(0x0C63), edge = ConvertPixel(0x7FFF);
-    for (i32 yy = t; yy < b; ++yy)
-        for (i32 xx = l; xx < rr; ++xx)
-            if (u16* px = Px(xx, yy)) *px = fill;
-    DrawRectFrame(l, t, rr - l, b - t, edge);
-    (void)r;
+    i32 l = x - kPad, t = y - kPad, rr = x + w + kPad, b = y + h + kPad;
+    int k = std::clamp(r.frameState, 0, kDialogFrameCount - 1);
+    ActPlayer* st = &gFrames.frame[k];
+    bool drawn = StepState(st, &gFrames.steppedFrames, k) && TileState(st, l, t, rr, b);
+    if (!drawn) {
+        ReportActError("Act Err20(DlgMessage:Fr)", st, r.speaker);
+        FillFlat(std::max(0, l), std::max(0, t), std::min(640, rr), std::min(480, b));
+    }
+    DrawRectFrame(l, t, rr - l, b - t, ConvertPixel(0x7FFF));
+}
+
+// The speaker's face (the look the speaker shows on the map) above the box's
+// left corner, and the caption on its plate beside it.
+void DrawDecor(const DialogRecord& r) {
+    if (!gPaintBuf) return;
+    DialogDecor d = DialogDecorOf(r);
+    if (d.faceW > 0) {
+        const ActPlayer* face = gMapRoles[r.speakerSlot].act;
+        DrawActPicture(face, d.faceX + face->xOff, d.faceY + face->yOff, 0);
+    }
+    if (r.captionState < 0 || !r.caption[0]) return;
+    int k = std::clamp(r.captionState, 0, kDialogFrameCount - 1);
+    ActPlayer* st = &gFrames.caption[k];
+    if (!(StepState(st, &gFrames.steppedCaptions, k) &&
+          TileState(st, d.capX, d.capY, d.capX + d.capW, d.capY + d.capH)))
+        FillFlat(std::max(0, d.capX), std::max(0, d.capY), std::min(640, d.capX + d.capW),
+                 std::min(480, d.capY + d.capH));
+    FontTextOut(gPaintBuf, d.capX + 4, d.capY + 2, 0, 0, r.caption, kStyleShadow);
 }
 
 bool AgeRecord(DialogRecord* r, bool* inputTaken) {
@@ -392,6 +465,7 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
     }
     RevealFrame(r);
     DrawBox(*r, r->x, r->y, r->w, r->h);
+    DrawDecor(*r);
     WalkPage(r, gPaintBuf != nullptr);
     if ((gDialogInput > 0 || gDialogClick) && !*inputTaken) {
         *inputTaken = true;
@@ -403,6 +477,29 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
         (gFrameTime - r->startTime) / 100 > r->displayTime)
         r->done = true;
     return r->done;
+}
+
+// Picks the frame state (and the caption plate) of a new box; a frame act
+// that is none of the four, or a state without frames, is reported and the
+// box is drawn all the same.
+void ChooseFrame(DialogRecord* r, u16 frameAct, const char* caption) {
+    if (!gFrames.made) InitDialogFrames();
+    int k = DialogFrameIndex(frameAct);
+    if (k < 0) {
+        ErrorBox("SetupDialog", "frame act %d", static_cast<int>(frameAct));
+        k = 0;
+    }
+    r->frameState = k;
+    if (!LoadAct(kDialogAct, k))
+        ReportActError("Act Err06(Dialog:Frame)", &gFrames.frame[k], r->speaker);
+    if (!caption || !*caption) return;
+    // A caption cut to its buffer must not end in half a character.
+    int n = CutOnCharacter(caption, static_cast<int>(strnlen(caption, kCaptionBytes - 1)));
+    std::memcpy(r->caption, caption, static_cast<size_t>(n));
+    r->caption[n] = 0;
+    r->captionState = k;
+    if (!LoadAct(kDialogAct, kCaptionActionBase + k))
+        ReportActError("Act Err07(Dialog:Caption)", &gFrames.caption[k], r->speaker);
 }
 
 }  // namespace
@@ -481,8 +578,7 @@ int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u3
         }
         r->speakerSlot = static_cast<i16>(slot);
     }
-    if (caption && *caption) std::snprintf(r->caption, kCaptionBytes, "%s", caption);
-    r->frameState = spec.frameAct == 9005 ? 1 : 0;
+    ChooseFrame(r, spec.frameAct, caption);
     r->delay = 11 - static_cast<i32>(gTextSpeed > 11 ? 11 : gTextSpeed);
     gTextDelay = r->delay;
     r->displayTime = spec.displayTime;
@@ -556,6 +652,8 @@ void ShowMessageBox(u16 speaker, const char* text) {
 
 void DlgMessage() {
     bool inputTaken = false;
+    if (!gFrames.made) InitDialogFrames();
+    gFrames.steppedFrames = gFrames.steppedCaptions = 0;
     for (size_t i = 0; i < gDialogs.size();) {
         DialogRecord* r = gDialogs[i].get();
         if (AgeRecord(r, &inputTaken)) {
@@ -619,6 +717,46 @@ void MoveChosenAnswer(int delta) {
     gChosenAnswer = static_cast<u32>(v < 0 ? v + n : v);
 }
 
+void InitDialogFrames() {
+    gFrames = FrameStates{};
+    for (int k = 0; k < kDialogFrameCount; ++k) {
+        ResetActPlayer(&gFrames.frame[k]);
+        gFrames.frame[k].act = kDialogAct;
+        gFrames.frame[k].action = k;
+        ResetActPlayer(&gFrames.caption[k]);
+        gFrames.caption[k].act = kDialogAct;
+        gFrames.caption[k].action = kCaptionActionBase + k;
+    }
+    gFrames.made = true;
+}
+
+int DialogFrameIndex(u16 frameAct) {
+    if (frameAct < kDialogFrameCount) return frameAct;
+    if (frameAct == kDialogAct) return 1;
+    return -1;
+}
+
+DialogDecor DialogDecorOf(const DialogRecord& r) {
+    constexpr i32 kPad = 8;
+    DialogDecor d;
+    i32 left = r.x - kPad, top = r.y - kPad;
+    bool speaker = r.speaker != 0xFFFD && r.speakerSlot >= 0 && r.speakerSlot < kRoleRows;
+    const ActPlayer* face = speaker ? gMapRoles[r.speakerSlot].act : nullptr;
+    PicFrame* f = face && face->pic ? GetPic(face->pic, face->frame) : nullptr;
+    if (f && f->width > 0 && f->height > 0) {
+        d.faceX = left;
+        d.faceY = top - f->height;
+        d.faceW = f->width;
+        d.faceH = f->height;
+    }
+    i32 s = Size();
+    d.capW = static_cast<i32>(std::strlen(r.caption)) * s + 8;
+    d.capH = 2 * s + 4;
+    d.capX = left + d.faceW;
+    d.capY = top - d.capH;
+    return d;
+}
+
 void SetDialogTextSize() {
     gDialogTextSize = static_cast<u32>(gMainFontSetting.size + 2) / 2;
 }
@@ -660,7 +798,10 @@ void ResetDialogs() {
     gDialogInput = gDialogClick = gInputLock = gMouseLockFrames = 0;
     gTextDelay = 0;
     for (Replacement& r : gReplacements) r = Replacement{};
+    gFrames = FrameStates{};
     ConvertTextColors();
 }
 
-u16 TextColourAt(int n) { return gTextColors[n & 15]; }
+u16 TextColourAt(int n) {
+    return gTextColors[n & 15];
+}

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/MyAct.h"
 #include "engine/Types.h"
 
 constexpr int kDialogTextBytes = 512;  // buffer of a box's text
@@ -27,10 +28,16 @@ constexpr u32 kKindCentreX = 0x40000;
 constexpr u32 kKindCentreY = 0x80000;
 constexpr u32 kKindOffset = 0x8000;
 
+// The dialogue act: its actions 0-3 are the four box frames, 4-7 the caption
+// plates that go with them.
+constexpr i32 kDialogAct = 9005;
+constexpr int kDialogFrameCount = 4;
+constexpr int kCaptionActionBase = 4;
+
 // What a script's dialogue command hands to SetupDialog.
 struct DialogSpec {
-    u16 speaker = 0xFFFD;  // resolved role id; 0xFFFD no speaker
-    u16 frameAct = 9900;
+    u16 speaker = 0xFFFD;           // resolved role id; 0xFFFD no speaker
+    u16 frameAct = 0;               // 0-3 a frame by number, 9005 the message frame
     u16 width2 = 4, height2 = 3;    // kind 2, in units
     u16 width1 = 40, height1 = 10;  // kind 1, in units
     u16 x = 0x8000, y = 0x8000;     // screen position; 0x8000 none
@@ -48,7 +55,8 @@ struct DialogRecord {
     i32 anchorX = 0, anchorY = 0;    // where the opening grows from
     i16 speakerSlot = kNoSpeakerSlot;
     u16 speaker = 0xFFFD;
-    int frameState = 0;
+    int frameState = 0;                // which of the four frame states draws the box
+    int captionState = -1;             // the caption plate's state, -1 without caption
     u32 revealed = 0;                  // bytes of the text taken so far
     u32 pageStart = 0;                 // first byte of the page on show
     i32 delay = 10;                    // frames per character
@@ -100,6 +108,17 @@ bool ChoiceOpen();
 bool ChoicesShown();
 // Moves the highlighted answer by delta, wrapping at the item count.
 void MoveChosenAnswer(int delta);
+
+// The four frame states and their caption plates, reset to their first frame.
+void InitDialogFrames();
+// The frame state a frame act chooses; -1 for an act that is none of them.
+int DialogFrameIndex(u16 frameAct);
+// Where a box's caption plate and the speaker's face go (screen pixels).
+struct DialogDecor {
+    i32 faceX = 0, faceY = 0, faceW = 0, faceH = 0;
+    i32 capX = 0, capY = 0, capW = 0, capH = 0;
+};
+DialogDecor DialogDecorOf(const DialogRecord& r);
 
 void SetDialogTextSize();
 void ConvertTextColors();

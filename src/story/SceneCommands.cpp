@@ -12,10 +12,12 @@
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/Water.h"
+#include "game/AntiAliasObject.h"
 #include "game/City.h"
 #include "game/Main.h"
 #include "game/MapCache.h"
 #include "game/MapDb.h"
+#include "game/MapManage.h"
 #include "game/PauseAndDisc.h"
 #include "game/RoleTable.h"
 #include "game/Session.h"
@@ -314,6 +316,46 @@ Step CmdViewMode(TalkContext*, CmdArgs& a) {
 
 Step CmdMapEffect(TalkContext*, CmdArgs& a) {
     if (a.v[0] < std::size(gScriptScene.mapEffects)) gScriptScene.mapEffects[a.v[0]] = 0;
+    return Step::On;
+}
+
+// ---- Heads and overlay objects ----
+
+Step CmdRoleHead(TalkContext*, CmdArgs& a) {
+    u32 k1 = a.v[0], k2 = a.v[1];
+    i32 x = static_cast<i32>(a.v[2]), y = static_cast<i32>(a.v[3]);
+    switch (Op(a)) {
+        case 0x51:
+            AddRoleHead(k1, k2, x, y);
+            break;
+        case 0x52:
+            DismissRoleHead(k1, k2);
+            break;
+        case 0x56:
+            ShowRoleHead(k1, k2, x, y);
+            break;
+        default:  // 0x136
+            ReleaseRoleHeads();
+            break;
+    }
+    return Step::On;
+}
+
+Step CmdAntiAliasObject(TalkContext*, CmdArgs& a) {
+    u32 id = a.v[0], sub = a.v[1];
+    i32 x = static_cast<i32>(a.v[2]), flags = static_cast<i32>(a.v[3]);
+    switch (Op(a)) {
+        case 0xD8:
+            CreateAntiAliasObject(id, sub, x, flags);
+            break;
+        case 0xD9:
+            RemoveAntiAliasObject(id, sub);
+            break;
+        default:  // 0xDA
+            FreeAntiAliasObjects();
+            CreateAntiAliasObject(id, sub, x, flags);
+            break;
+    }
     return Step::On;
 }
 

@@ -218,6 +218,14 @@ constexpr Command kCommands[] = {
     {0x005F, "FollowView", "", CmdViewMode},
     {0x030D, "ClearMapEffect", "w", CmdMapEffect},
     {0x00B3, "WaterDrop", "wwww", CmdWater},
+    // Heads and overlay objects.
+    {0x0051, "AddRoleHead", "wwww", CmdRoleHead},
+    {0x0052, "DismissRoleHead", "ww", CmdRoleHead},
+    {0x0056, "ShowRoleHead", "wwww", CmdRoleHead},
+    {0x0136, "ReleaseRoleHeads", "", CmdRoleHead},
+    {0x00D8, "AddAntiAliasObject", "wwww", CmdAntiAliasObject},
+    {0x00D9, "RemoveAntiAliasObject", "ww", CmdAntiAliasObject},
+    {0x00DA, "ReplaceAntiAliasObjects", "wwww", CmdAntiAliasObject},
     // Media.
     {0x0072, "Music", "www", CmdMusic},
     {0x0089, "StopMusic", "", CmdMusic},

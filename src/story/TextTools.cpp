@@ -1,17 +1,25 @@
-// Text tools of the story module: StrToInt, the countdown digits and screenshots.
+// Text tools of the story module: StrToInt, the countdown digits, FontPrintf,
+// the debug cell grid and screenshots.
 #include "story/TextTools.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "data/GameFlags.h"
 #include "engine/ByteIo.h"
 #include "engine/DDraw.h"
 #include "engine/File.h"
+#include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
+#include "game/ActDraw.h"
 #include "platform/Display.h"
 #include "game/pending/SceneStandIn.h"
+#include "game/MapArchive.h"
 #include "story/Countdowns.h"
+#include "story/Dialog.h"
 
 int StrToInt(const char* s, i32* out) {
     if (!s) return 0;
@@ -97,8 +105,67 @@ int CountdownDigits(int k, u8 out[5]) {
     return n;
 }
 
+i32 DrawCountdownDigit(i32 x, i32 y, int d) {
+    if (d < 0 || d > 10) return 0;
+    PicFrame* f = GetPic(kCountdownPic, static_cast<u16>(d));
+    if (!f || !f->pixels || f->width <= 0) return 16;
+    DrawPicFrame(kCountdownPic, d, x, y);
+    return f->width;
+}
+
 void DrawCountdown(i32 x, i32 y, int k) {
     u8 digits[5];
     int n = CountdownDigits(k, digits);
     for (int i = 0; i < n; ++i) x += DrawCountdownDigit(x, y, digits[i]);
+}
+
+namespace {
+// Bytes of s that hold whole characters: a Big5 lead byte cut from its trail is dropped.
+size_t WholeCharacters(const char* s, size_t n) {
+    size_t i = 0;
+    while (i < n) {
+        u8 b = static_cast<u8>(s[i]);
+        size_t step = b >= 0x81 && b <= 0xFE ? 2 : 1;
+        if (i + step > n) break;
+        i += step;
+    }
+    return i;
+}
+
+i32 FloorDiv16(i32 v) {
+    return v >= 0 ? v / 16 : -((15 - v) / 16);
+}
+}  // namespace
+
+int FontPrintf(u16* buffer, i32 x, i32 y, u16 colour, const char* format, ...) {
+    if (!format) return 0;
+    char text[kFontPrintfBytes];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    if (n < 0) return 0;
+    size_t len = WholeCharacters(text, std::strlen(text));
+    text[len] = 0;
+    if (!buffer) return static_cast<int>(len);
+    gSmallFont.DrawString(buffer, x, y, text, colour, kStyleShadow);
+    return static_cast<int>(len);
+}
+
+void DrawCellFlags(u32 mask, u16 colour, i32 vx, i32 vy, i32 inset) {
+    if (!gPaintBuf || !gMap.cells || inset < 0 || inset > 14) return;
+    i32 cx0 = FloorDiv16(vx) + 1, cy0 = FloorDiv16(vy) + 1;
+    i32 subX = vx - FloorDiv16(vx) * 16, subY = vy - FloorDiv16(vy) * 16;
+    i32 side = 15 - inset;
+    for (i32 r = 0; r < 28; ++r) {
+        i32 cy = cy0 + r;
+        if (cy < 0 || cy >= static_cast<i32>(gMap.height)) continue;
+        for (i32 c = 0; c < 38; ++c) {
+            i32 cx = cx0 + c;
+            if (cx < 0 || cx >= static_cast<i32>(gMap.width)) continue;
+            if (!(gMap.cells[static_cast<size_t>(cy) * gMap.width + cx] & mask)) continue;
+            DrawRectFrame((c + 1) * 16 - subX + inset, (r + 1) * 16 - subY + inset, side, side,
+                          colour);
+        }
+    }
 }

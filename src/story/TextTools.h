@@ -1,5 +1,6 @@
-// Text tools of the story module: the decimal parser, the countdown digits and
-// the 24-bit screenshot writer.
+// Text tools of the story module: the decimal parser, the countdown digits,
+// formatted small-font text, the debug grid of map cells and the 24-bit
+// screenshot writer.
 #pragma once
 #include <vector>
 
@@ -19,3 +20,17 @@ std::vector<u8> BuildScreenShot(const u16* pixels, i32 w, i32 h);
 // digits drawn, in order (10 = the colon), for tests and the drawing.
 int CountdownDigits(int k, u8 out[5]);
 void DrawCountdown(i32 x, i32 y, int k);
+// Draws countdown digit d (10 the colon) from picture 9004 and returns its
+// width; a missing frame draws nothing and keeps the place of a 16-pixel digit.
+constexpr u16 kCountdownPic = 9004;
+i32 DrawCountdownDigit(i32 x, i32 y, int d);
+
+// Formats into a 560-byte buffer (a longer result is cut on a character
+// boundary) and draws it with the small font in style 2; the bytes drawn.
+constexpr int kFontPrintfBytes = 560;
+int FontPrintf(u16* buffer, i32 x, i32 y, u16 colour, const char* format, ...)
+    __attribute__((format(printf, 5, 6)));
+// Debug grid: in the 28 x 38 cells one cell inside the view at (vx, vy), every
+// cell of the map whose word has a bit of mask gets a square outline of side
+// 15 - inset, inset pixels into the cell. Cells outside the map are skipped.
+void DrawCellFlags(u32 mask, u16 colour, i32 vx, i32 vy, i32 inset);

@@ -32,6 +32,7 @@
 #include "sound/Music.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
+#include "ui/DevTool.h"
 
 u8 gSaveReserved[kSaveReservedBytes];
 ScriptRecord* gScriptRecordA = nullptr;
@@ -546,7 +547,7 @@ void ApplySaveImage(const SaveImage& img) {
     if (GetGameFlag(kSwapFlag))
         for (i32& r : gParty)
             if (r == 0 || r == 1) r = 1 - r;
-    gDevToolActive = 0;
+    LeaveDebugTool();
     RecreateFonts();
 }
 
@@ -554,14 +555,14 @@ int SaveToSlotFile(int slot) {
     if (slot < 0 || slot >= kSaveSlots) return 0;
     StorePlayerRoles();
     int ok = WriteSaveFile(SlotPath(slot).c_str());
-    gDevToolActive = 0;
+    LeaveDebugTool();
     return ok;
 }
 
 int QuickSave() {
     StorePlayerRoles();
     int ok = WriteSaveFile(QuickPath().c_str());
-    gDevToolActive = 0;
+    LeaveDebugTool();
     return ok;
 }
 

@@ -194,7 +194,8 @@ void cSaveLoadFrame::Open() {
                     190, y - 15, fonts_);
         v.numberCtl = Text(76, y, &fonts_[kF16], kPale, v.number);
     }
-    if (screen != 26) MakeSide();
+    if (screen != 26)
+        panel.Make(kSlotList, B5(screen == 8 ? kSysRowNames[0] : kSysRowNames[1]), 480, -1);
     // gSaveSlotPos is kept across runs in the options file: clamp what it says.
     i32 slot = std::clamp(gSaveSlotPos % 1000, 0, kSaveSlots - 1);
     i32 row = std::clamp(gSaveSlotPos / 1000, 0, 2);
@@ -203,25 +204,30 @@ void cSaveLoadFrame::Open() {
     if (gSmartMouse)
         gMouseInput.MoveCursor(355, 115 + 124 * row);
     else
-        focus = 0;
+        // The title's load screen has no list row 0: its keys start on the slot row.
+        focus = screen == 26 ? kFocusRow0 + row : 0;
 }
 
-void cSaveLoadFrame::MakeSide() {
-    for (int k = 0; k < 4; ++k) {
-        tabs_[k] = new cControl(450 + 45 * k, 0);
-        tabs_[k]->SetButton(kSlotTab0 + k, new cActPic(9900, 16 + 2 * k), nullptr, nullptr);
+bool cSaveLoadFrame::FocusPoint(i32 code, i32* px, i32* py) {
+    if (code >= 0 && code < kSysRows) {
+        *px = SysRowPointX();
+        *py = SysRowPointY(code);
+    } else if (code >= kFocusTab0 && code < kFocusTab0 + kTabCount) {
+        *px = TabPointX(code - kFocusTab0);
+        *py = kTabPointY;
+    } else if (code >= kFocusRow0 && code < kFocusRow0 + 3) {
+        *px = 355;
+        *py = 115 + 124 * (code - kFocusRow0);
+    } else if (code == kFocusPageUp || code == kFocusPageDown) {
+        *px = code == kFocusPageUp ? 272 : 402;
+        *py = 448;
+    } else if (code == kFocusYes || code == kFocusNo) {
+        *px = code == kFocusYes ? 290 : 380;
+        *py = 262;
+    } else {
+        return false;
     }
-    list_ = new cControl(440, 48);
-    list_->SetButton(kSlotList, new cActPic(9900, 1), new cActPic(9900, 3), nullptr);
-    static const char* const kCaptions[6] = {"　存　 檔",   "　讀　 檔",   "隊 形 設 定",
-                                             "系 統 設 定", "任 務 記 載", "離 開 遊 戲"};
-    for (int k = 0; k < 6; ++k) Text(480, 100 + 40 * k, &fonts_[kF20], kWhite, B5(kCaptions[k]));
-    Text(480, 55, &fonts_[kF20], kWhite, B5(screen == 8 ? kCaptions[0] : kCaptions[1]));
-    money_ = static_cast<i32>(gScriptVars[0]);
-    cControl* m = new cControl(510, 390);
-    m->SetFont(&fonts_[kF16], kWhite, kStylePlain);
-    m->SetNumber(&money_, 0);
-    Text(540, 440, &fonts_[kF16], kWhite, playTime_);
+    return true;
 }
 
 void cSaveLoadFrame::ReadSlotHeader(i32 newTop) {
@@ -242,9 +248,9 @@ void cSaveLoadFrame::ReadSlotHeader(i32 newTop) {
 
 void cSaveLoadFrame::SetIds(bool enabled) {
     background_->id = enabled ? kSlotRows : 0;
-    if (list_) list_->id = enabled ? kSlotList : 0;
-    for (int k = 0; k < 4; ++k)
-        if (tabs_[k]) tabs_[k]->id = enabled ? kSlotTab0 + k : 0;
+    if (panel.list) panel.list->id = enabled ? kSlotList : 0;
+    for (int k = 0; k < kTabCount; ++k)
+        if (panel.tabs[k]) panel.tabs[k]->id = enabled ? kSlotTab0 + k : 0;
     if (enabled) {
         ReadSlotHeader(top);
     } else {
@@ -297,7 +303,11 @@ void cSaveLoadFrame::SaveToSlot(i32 slot) {
 int cSaveLoadFrame::LoadGameFromSlot(i32 slot) {
     std::unique_ptr<SaveImage> img = ReadSaveFile(SlotPath(slot), nullptr);
     if (!img) return 0;
-    if (screen == 26) gMusic.SetMode(4, 1, 0);
+    // From the title nothing of the last game's music may carry over.
+    if (screen == 26) {
+        gMusic.ClearList(1);
+        gMusic.SetMode(4, 1, 0);
+    }
     DrawControlsToCanvas();
     delete gZoomFrame;
     gZoomFrame = new cZoomFrame();
@@ -376,51 +386,154 @@ void cSaveLoadFrame::ClickBox() {
 
 void cSaveLoadFrame::RunHover() {
     for (SaveRowView& v : rows) v.background->SetPics(rowPics_[0], nullptr, nullptr);
+    if (panel.list) panel.HideMarks();
+    box_.highlight->Hide();
+    i32 hover = gMouseInput.hoverId;
     if (boxOpen) {
-        box_.highlight->Hide();
-        if (gMouseInput.hoverId == kSlotBox && InRange(gMouseInput.y, 239, 273)) {
+        if (hover == kSlotBox && InRange(gMouseInput.y, 239, 273)) {
             bool yes = gMouseInput.x < 320;
             box_.highlight->Move(yes ? 237 : 320, 239);
             box_.highlight->Show();
-            focus = yes ? 50 : 51;
+            focus = yes ? kFocusYes : kFocusNo;
         }
         return;
     }
-    i32 r = gMouseInput.hoverId == kSlotRows ? RowAt(gMouseInput.x, gMouseInput.y) : -1;
+    if (hover == kSlotPageUp || hover == kSlotPageDown) {
+        focus = hover == kSlotPageUp ? kFocusPageUp : kFocusPageDown;
+        return;
+    }
+    i32 r = hover == kSlotRows ? RowAt(gMouseInput.x, gMouseInput.y) : -1;
     if (r >= 0) {
         rows[r].background->SetPics(rowPics_[1], nullptr, nullptr);
-        focus = 20 + r;
+        focus = kFocusRow0 + r;
+        return;
+    }
+    if (!panel.list) return;
+    i32 f = panel.Hover(hover, gMouseInput.y);
+    if (f >= 0) focus = f;
+}
+
+void cSaveLoadFrame::FocusTo(i32 code) {
+    i32 px = 0, py = 0;
+    if (!FocusPoint(code, &px, &py)) return;
+    focus = code;
+    gMouseInput.MoveCursor(px, py);
+}
+
+// F1-F4 leave for the menu pages; true when one did.
+bool cSaveLoadFrame::RunFunctionKeys() {
+    if (screen == 26 || boxOpen) return false;
+    static const u8 kKeys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
+    static const i32 kCodes[4] = {4, 11, 12, 9};
+    for (int k = 0; k < 4; ++k) {
+        if (!gDInput.IsKeyDown(kKeys[k])) continue;
+        gKeyFocus = 0;
+        Leave(kCodes[k], k == 3 ? kSndCancel : kSndPage);
+        return true;
+    }
+    return false;
+}
+
+i32 cSaveLoadFrame::ListKey(int key) const {
+    switch (key) {
+        case kKeyUp:
+            return focus == 0 ? kSysRows - 1 : focus - 1;
+        case kKeyDown:
+            return focus == kSysRows - 1 ? 0 : focus + 1;
+        case kKeyLeft:
+        case kKeySwitch:
+            return kFocusRow0;
+        default:
+            return focus;
     }
 }
 
+i32 cSaveLoadFrame::TabKey(int key) const {
+    i32 t = focus - kFocusTab0;
+    switch (key) {
+        case kKeyDown:
+        case kKeySwitch:
+            return 0;
+        case kKeyLeft:
+            return kFocusTab0 + (t + kTabCount - 1) % kTabCount;
+        case kKeyRight:
+            return kFocusTab0 + (t + 1) % kTabCount;
+        default:
+            return focus;
+    }
+}
+
+// Moves along the slot rows; at the first and last row up and down scroll the
+// list by one slot, and the page keys page it, the cursor staying on its row.
+i32 cSaveLoadFrame::RowKey(int key) {
+    i32 row = focus - kFocusRow0;
+    bool title = screen == 26;
+    switch (key) {
+        case kKeyUp:
+            if (row > 0) return focus - 1;
+            if (top > 0) ReadSlotHeader(top - 1);
+            return focus;
+        case kKeyDown:
+            if (row < 2) return focus + 1;
+            if (top + 2 < kSaveSlots - 1) ReadSlotHeader(top + 1);
+            return focus;
+        case kKeyRight:
+            return title ? focus : 0;
+        case kKeySwitch:
+            return title ? kFocusPageUp : kFocusTab0;
+        case kKeyPageUp:
+            ReadSlotHeader(std::max(top - 3, 0));
+            return focus;
+        case kKeyPageDown:
+            ReadSlotHeader(std::min(top + 3, kSaveSlots - 3));
+            return focus;
+        default:
+            return focus;
+    }
+}
+
+i32 cSaveLoadFrame::PageButtonKey(int key) const {
+    switch (key) {
+        case kKeyUp:
+            return kFocusRow0 + 2;
+        case kKeyLeft:
+        case kKeyRight:
+            return focus == kFocusPageUp ? kFocusPageDown : kFocusPageUp;
+        case kKeySwitch:
+            return screen == 26 ? kFocusRow0 : kFocusTab0;
+        default:
+            return focus;
+    }
+}
+
+// The focus a key leads to from the present one; scrolling keys page the rows.
+i32 cSaveLoadFrame::KeyTarget(int key) {
+    if (focus == kFocusYes || focus == kFocusNo) {
+        bool swap = key <= kKeyRight || key == kKeySwitch;
+        return swap ? (focus == kFocusYes ? kFocusNo : kFocusYes) : focus;
+    }
+    // With the box open only its two halves take keys.
+    if (boxOpen) return focus;
+    if (focus == kFocusPageUp || focus == kFocusPageDown) return PageButtonKey(key);
+    if (focus >= kFocusRow0 && focus < kFocusRow0 + 3) return RowKey(key);
+    // The title's load screen has no system list and no tabs.
+    if (screen == 26) return focus;
+    if (focus >= kFocusTab0 && focus < kFocusTab0 + kTabCount) return TabKey(key);
+    if (focus >= 0 && focus < kSysRows) return ListKey(key);
+    return focus;
+}
+
 void cSaveLoadFrame::RunKeys() {
-    bool up = gKeyInput.IsPressed(kKeyUp), down = gKeyInput.IsPressed(kKeyDown);
-    bool pgUp = gKeyInput.IsPressed(kKeyPageUp), pgDown = gKeyInput.IsPressed(kKeyPageDown);
-    if (screen != 26) {
-        static const u8 kKeys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
-        static const i32 kCodes[4] = {4, 11, 12, 9};
-        for (int k = 0; k < 4; ++k)
-            if (gDInput.IsKeyDown(kKeys[k]) && !boxOpen) {
-                gKeyFocus = 0;
-                return Leave(kCodes[k], k == 3 ? kSndCancel : kSndPage);
-            }
-    }
-    if (boxOpen || focus < 20 || focus > 22) return;
-    i32 row = focus - 20;
-    if (up && row == 0 && top > 0)
-        ReadSlotHeader(top - 1);
-    else if (up && row > 0)
-        --row;
-    if (down && row == 2 && top + 2 < kSaveSlots - 1)
-        ReadSlotHeader(top + 1);
-    else if (down && row < 2)
-        ++row;
-    if (pgUp) ReadSlotHeader(std::max(top - 3, 0));
-    if (pgDown) ReadSlotHeader(std::min(top + 3, kSaveSlots - 3));
-    if (up || down || pgUp || pgDown) {
-        focus = 20 + row;
-        gMouseInput.MoveCursor(355, 115 + 124 * row);
-    }
+    // Every key is asked each frame so that its repeat state stays current.
+    static const int kKeys[7] = {kKeyUp,     kKeyDown,     kKeyLeft,  kKeyRight,
+                                 kKeyPageUp, kKeyPageDown, kKeySwitch};
+    int pressed = -1;
+    for (int key : kKeys)
+        if (gKeyInput.IsPressed(key) && pressed < 0) pressed = key;
+    if (RunFunctionKeys() || pressed < 0) return;
+    i32 before = focus, beforeTop = top;
+    i32 next = KeyTarget(pressed);
+    if (next != before || top != beforeTop) FocusTo(next);
 }
 
 void cSaveLoadFrame::Run() {
@@ -435,8 +548,7 @@ void cSaveLoadFrame::RunSave() {
 }
 
 void cSaveLoadFrame::RunLoad() {
-    FormatClock(playTime_, sizeof(playTime_));
-    money_ = static_cast<i32>(gScriptVars[0]);
+    if (panel.time) panel.Refresh();
     i32 clicked = gMouseInput.clickedId;
     gMouseInput.clickedId = 0;
     if (gMouseInput.rightClick || gKeyInput.IsPressed(kKeyCancel)) {
@@ -480,6 +592,7 @@ void cSaveLoadFrame::RunLoad() {
 
 void cSaveLoadFrame::Close() {
     ReleaseFonts(fonts_);
+    panel.Release();
     switch (result) {
         case 2:
             gFrameId = kScreenBit | 9;
@@ -532,7 +645,9 @@ void cQuickSaveFrame::Open() {
     MakeFonts(fonts_);
     background_ = new cControl(0, 0);
     background_->SetButton(kQuickBoxes, new cActPic(9908, 0), nullptr, nullptr);
-    cActPic* boxPic = new cActPic(kUiAct, 6);
+    boxPics_[0] = new cActPic(kUiAct, 6);
+    boxPics_[1] = new cActPic(kUiAct, 7);
+    cActPic* boxPic = boxPics_[0];
     MakeRowView(&boxes[0], boxPic, 107, 105, 110, 110, 266, 114, 263, 201, 262, 131, 290, 181,
                 fonts_);
     MakeRowView(&boxes[1], boxPic, 107, 277, 110, 280, 266, 285, 263, 372, 266, 303, 290, 353,
@@ -541,6 +656,8 @@ void cQuickSaveFrame::Open() {
         tabs_[k] = new cControl(450 + 45 * k, 0);
         tabs_[k]->SetButton(kQuickTab0 + k, new cActPic(9900, 16 + 2 * k), nullptr, nullptr);
     }
+    tooltip = Text(65, 17, &fonts_[kF15], kWhite, "");
+    tooltip->Hide();
     Text(540, 440, &fonts_[kF16], kWhite, playTime_);
     box_.Make(kQuickBox, &fonts_[kF20]);
     ReadHeader();
@@ -548,6 +665,22 @@ void cQuickSaveFrame::Open() {
         gMouseInput.MoveCursor(458, 170);
     else
         focus = 0;
+}
+
+bool cQuickSaveFrame::FocusPoint(i32 code, i32* px, i32* py) {
+    if (code >= 0 && code < kTabCount) {
+        *px = TabPointX(code);
+        *py = kTabPointY;
+    } else if (code == kQuickFocusLoad || code == kQuickFocusSave) {
+        *px = 458;
+        *py = code == kQuickFocusLoad ? 170 : 336;
+    } else if (code == kFocusYes || code == kFocusNo) {
+        *px = code == kFocusYes ? 290 : 376;
+        *py = 262;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void cQuickSaveFrame::ReadHeader() {
@@ -577,17 +710,25 @@ void cQuickSaveFrame::CloseBox() {
         focus = 0;
 }
 
+// 0 for the upper (load) box, 1 for the lower (save) box, -1 for neither.
+i32 cQuickSaveFrame::BoxAt(i32 mx, i32 my) const {
+    if (!InRange(mx, 109, 530)) return -1;
+    if (InRange(my, 106, 217)) return 0;
+    if (InRange(my, 278, 389)) return 1;
+    return -1;
+}
+
 void cQuickSaveFrame::ClickBoxes() {
-    i32 mx = gMouseInput.x, my = gMouseInput.y;
-    if (!InRange(mx, 109, 530)) return;
+    i32 which = BoxAt(gMouseInput.x, gMouseInput.y);
+    if (which < 0) return;
+    for (SaveRowView& b : boxes) b.background->SetPics(boxPics_[0], nullptr, nullptr);
     bool valid = IsQuickSaveValid() != 0;
-    if (InRange(my, 106, 217)) {
+    if (which == 0) {
         boxMode = 0;
         if (!valid) return;
         PlayUISound(kSndAsk);
         return OpenBox(B5("放棄目前進度？"), 250);
     }
-    if (!InRange(my, 278, 389)) return;
     boxMode = 1;
     if (valid) {
         PlayUISound(kSndAsk);
@@ -658,13 +799,70 @@ void cQuickSaveFrame::Run() {
             gFramePhase = 2;
             return;
         }
+    RunHover();
+    RunKeys();
+}
+
+void cQuickSaveFrame::RunHover() {
     box_.highlight->Hide();
-    if (boxOpen && gMouseInput.hoverId == kQuickBox && InRange(gMouseInput.y, 239, 273)) {
-        bool yes = gMouseInput.x < 320;
-        box_.highlight->Move(yes ? 237 : 320, 239);
-        box_.highlight->Show();
-        focus = yes ? 50 : 51;
+    tooltip->Hide();
+    for (SaveRowView& b : boxes) b.background->SetPics(boxPics_[0], nullptr, nullptr);
+    i32 hover = gMouseInput.hoverId;
+    if (boxOpen) {
+        if (hover == kQuickBox && InRange(gMouseInput.y, 239, 273)) {
+            bool yes = gMouseInput.x < 320;
+            box_.highlight->Move(yes ? 237 : 320, 239);
+            box_.highlight->Show();
+            focus = yes ? kFocusYes : kFocusNo;
+        }
+        return;
     }
+    if (hover >= kQuickTab0 && hover < kQuickTab0 + kTabCount) {
+        tooltip->SetText(B5(kTabNames[hover - kQuickTab0]));
+        tooltip->Show();
+        focus = hover - kQuickTab0;
+        return;
+    }
+    i32 which = hover == kQuickBoxes ? BoxAt(gMouseInput.x, gMouseInput.y) : -1;
+    if (which < 0) return;
+    boxes[which].background->SetPics(boxPics_[1], nullptr, nullptr);
+    tooltip->SetText(which == 0 ? B5("讀取進度") : B5("儲存進度"));
+    tooltip->Show();
+    focus = which == 0 ? kQuickFocusLoad : kQuickFocusSave;
+}
+
+void cQuickSaveFrame::FocusTo(i32 code) {
+    i32 px = 0, py = 0;
+    if (!FocusPoint(code, &px, &py)) return;
+    focus = code;
+    gMouseInput.MoveCursor(px, py);
+}
+
+void cQuickSaveFrame::RunKeys() {
+    // Every key is asked each frame so that its repeat state stays current.
+    bool up = gKeyInput.IsPressed(kKeyUp), down = gKeyInput.IsPressed(kKeyDown);
+    bool left = gKeyInput.IsPressed(kKeyLeft), right = gKeyInput.IsPressed(kKeyRight);
+    bool sw = gKeyInput.IsPressed(kKeySwitch);
+    if (focus == kFocusYes || focus == kFocusNo) {
+        if (up || down || left || right) FocusTo(focus == kFocusYes ? kFocusNo : kFocusYes);
+        return;
+    }
+    // With the box open only its two halves take keys.
+    if (boxOpen) return;
+    if (focus == kQuickFocusLoad || focus == kQuickFocusSave) {
+        if (up || down)
+            FocusTo(focus == kQuickFocusLoad ? kQuickFocusSave : kQuickFocusLoad);
+        else if (sw)
+            FocusTo(0);
+        return;
+    }
+    if (focus < 0 || focus >= kTabCount) return;
+    if (left)
+        FocusTo((focus + kTabCount - 1) % kTabCount);
+    else if (right)
+        FocusTo((focus + 1) % kTabCount);
+    else if (sw)
+        FocusTo(kQuickFocusLoad);
 }
 
 void cQuickSaveFrame::Close() {
@@ -768,6 +966,8 @@ void cZoomFrame::Open() {
     pic->SetRlePic(before, 640, 480, 1024);
     afterCtl = new cControl(x + 1, y + 1);
     afterCtl->SetRlePic(after, 640, 480, 220);
+    cursorPic = new cActPic(9102, 0);
+    gMouseInput.SetCursorPic(cursorPic);
 }
 
 void cZoomFrame::Run() {
@@ -785,6 +985,9 @@ void cZoomFrame::Close() {
     gFrameId = 0;
     gMenuRole = 0;
     afterCtl = nullptr;
+    if (gMouseInput.cursorPic == cursorPic) gMouseInput.SetCursorPic(nullptr);
+    delete cursorPic;
+    cursorPic = nullptr;
 }
 
 // ---- map mode's keys ----

@@ -3,8 +3,9 @@
 #pragma once
 #include "engine/GrpFont.h"
 #include "engine/Types.h"
-#include "ui/UiInput.h"
 #include "ui/SaveFile.h"
+#include "ui/SysPanel.h"
+#include "ui/UiInput.h"
 
 class cActPic;
 class cControl;
@@ -14,6 +15,12 @@ constexpr i32 kSlotPageUp = 5000, kSlotPageDown = 5001, kSlotList = 5002, kSlotR
 constexpr i32 kSlotTab0 = 5010, kSlotBox = 5050;
 // Control ids of the quick-save page.
 constexpr i32 kQuickTab0 = 4000, kQuickBoxes = 4010, kQuickBox = 4050;
+// Keyboard focus codes of the slot screens: list rows 0-5, tabs 10-13, slot
+// rows 20-22, page up and down 30 and 31, yes and no 50 and 51.
+constexpr i32 kFocusTab0 = 10, kFocusRow0 = 20, kFocusPageUp = 30, kFocusPageDown = 31;
+constexpr i32 kFocusYes = 50, kFocusNo = 51;
+// The quick-save page: tabs 0-3, the load and save boxes 10 and 11, yes and no 50 and 51.
+constexpr i32 kQuickFocusLoad = 10, kQuickFocusSave = 11;
 constexpr u32 kZoomMs = 803;
 constexpr u32 kNoticeMs = 1000;
 
@@ -34,7 +41,7 @@ struct cAskBox {
 struct SaveRowView {
     i32 slot = -1;
     u16 thumb[kThumbPixels] = {};
-    char number[8] = {};
+    char number[12] = {};
     char date[kSaveDateBytes + 1] = {};
     char money[kSaveMoneyBytes + 1] = {};
     char time[kSaveTimeBytes + 1] = {};
@@ -75,9 +82,12 @@ public:
     i32 top = 0;
     i32 askedSlot = -1;
     SaveRowView rows[3];
+    cSysPanel panel;  // screens 8 and 9 only
+
+    // The cursor point a focus code stands for; false for an unknown code.
+    static bool FocusPoint(i32 code, i32* x, i32* y);
 
 private:
-    void MakeSide();
     void OpenBox(const char* text, i32 x);
     void CloseBox();
     void SetIds(bool enabled);
@@ -85,6 +95,13 @@ private:
     void ClickRow(i32 row);
     void ClickBox();
     void RunKeys();
+    bool RunFunctionKeys();
+    i32 KeyTarget(int key);
+    i32 ListKey(int key) const;
+    i32 TabKey(int key) const;
+    i32 RowKey(int key);
+    i32 PageButtonKey(int key) const;
+    void FocusTo(i32 code);
     void RunHover();
     void Leave(i32 code, int sound);
 
@@ -95,11 +112,7 @@ private:
     cControl* pageUp_ = nullptr;
     cControl* pageDown_ = nullptr;
     cControl* background_ = nullptr;
-    cControl* list_ = nullptr;
-    cControl* tabs_[4] = {};
     cAskBox box_;
-    char playTime_[32] = {};
-    i32 money_ = 0;
 };
 
 class cQuickSaveFrame {
@@ -118,14 +131,23 @@ public:
     i32 focus = -1;
     i32 boxMode = 0;  // 0 load, 1 save
     SaveRowView boxes[2];
+    cControl* tooltip = nullptr;
+
+    // The cursor point a focus code stands for; false for an unknown code.
+    static bool FocusPoint(i32 code, i32* x, i32* y);
 
 private:
     void OpenBox(const char* text, i32 x);
     void CloseBox();
     void ClickBoxes();
     void ClickAsk();
+    i32 BoxAt(i32 x, i32 y) const;
+    void RunHover();
+    void RunKeys();
+    void FocusTo(i32 code);
 
     cGrpFont fonts_[5];
+    cActPic* boxPics_[2] = {};  // normal, hovered
     cControl* background_ = nullptr;
     cControl* tabs_[4] = {};
     cAskBox box_;
@@ -173,6 +195,7 @@ public:
     i32 x = 0, y = 0;
     u32 startTime = 0;
     cControl* afterCtl = nullptr;
+    cActPic* cursorPic = nullptr;  // the mouse cursor while the zoom runs
 };
 
 // Map mode's F9 and F10: sound 265 and the notice screens 28 and 29.

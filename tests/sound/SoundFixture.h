@@ -18,11 +18,13 @@
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
+#include "story/Voice.h"
 
 inline void ResetAudioWorld() {
     ResetVideo();
     ResetRedbook();
     ResetMusic();
+    ResetVoice();
     ResetSound();
     AudioReset();
     HostClearDrives();

@@ -28,6 +28,7 @@
 #include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
 #include "game/Behaviour.h"
+#include "game/AntiAliasObject.h"
 #include "game/City.h"
 #include "game/KeyCole.h"
 #include "game/Main.h"
@@ -58,7 +59,11 @@
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "story/Trigger.h"
+#include "story/Voice.h"
 #include "ui/SaveFile.h"
+#include "ui/DevTool.h"
+#include "game/Ghosts.h"
+#include "game/Swim.h"
 #include "ui/KeyBindings.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
@@ -90,6 +95,7 @@ void ResetAllGlobals() {
     ResetMapScene();
     ResetMapDraw();
     ResetMapManage();
+    ResetAntiAliasObjects();
     ResetActDraw();
     ResetAStar();
     ResetMapDb();
@@ -102,6 +108,9 @@ void ResetAllGlobals() {
     ResetScriptScene();
     ResetPicShow();
     ResetSaveFile();
+    ResetDevTool();
+    ResetGhosts();
+    ResetSwim();
     ResetBattleRoleChanges();
     ResetDInput();
     ResetGameFonts();
@@ -119,6 +128,7 @@ void ResetAllGlobals() {
     ResetVideo();
     ResetMusic();
     ResetRedbook();
+    ResetVoice();
     ResetSound();
     ResetDDraw();
     ResetPaint();

@@ -304,6 +304,19 @@ ArchivePicture MapObject() {
     return p;
 }
 
+ArchivePicture Portrait() {
+    using namespace sample_art;
+    ArchivePicture p;
+    p.name = "portrait";
+    for (u16 colour : kPortraitColours) {
+        ArchiveFrame f = Flat(kPortraitW, kPortraitH, kKey);
+        Rect(f, kPortraitMargin, kPortraitMargin, kPortraitW - 2 * kPortraitMargin,
+             kPortraitH - 2 * kPortraitMargin, colour);
+        p.frames.push_back(f);
+    }
+    return p;
+}
+
 ArchivePicture Underlay() {
     ArchivePicture p;
     p.name = "underlay";
@@ -336,6 +349,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
         m[sample_art::kBoxFrame] = BoxFrame();
         m[sample_art::kMapObject] = MapObject();
         m[sample_art::kBattleUnderlay] = Underlay();
+        m[sample_art::kPortrait] = Portrait();
         return m;
     }();
     return pics;
@@ -367,6 +381,11 @@ const std::map<u32, ActProgram>& SampleActs() {
         m[kBoxFrame] = SimpleAct("boxframe", kBoxFrame, {0, 1, 2, 3, 4, 5, 6, 7}, 0);
         m[kMapObject] = SimpleAct("object", kMapObject, {0, 1}, 8);
         m[kBattleUnderlay] = SimpleAct("underlay", kBattleUnderlay, {0}, 0);
+        ActProgram portrait;
+        portrait.name = "portrait";
+        for (u16 k = 0; k < 2; ++k)
+            portrait.parts[k] = ActWords().Rf(kPortrait).Xy(kPortraitHotX, 0).Pa(k).Ed().Ov().words;
+        m[kPortrait] = portrait;
         return m;
     }();
     return acts;

@@ -68,4 +68,10 @@ constexpr u32 kBackdrop = 9002;         // 640x480, one frame, opaque
 constexpr u32 kBoxFrame = 9011;         // box frame: 8 pieces of 8x8 (4 corners, top, bottom, left, right)
 constexpr u32 kMapObject = 12001;       // 2 frames of 32x32, opaque
 constexpr u32 kBattleUnderlay = 15001;  // 64x64, opaque, act 15001 action 0
+// Portraits for role heads and overlay objects: actions 0 and 1, each one
+// flat colour inside a transparent margin, drawn at (x - 10, y).
+constexpr u32 kPortrait = 20;
+constexpr u32 kPortraitW = 120, kPortraitH = 160, kPortraitMargin = 4;
+constexpr i16 kPortraitHotX = 10;
+constexpr u16 kPortraitColours[2] = {24 << 10 | 20 << 5 | 6, 6 << 10 | 12 << 5 | 26};
 }  // namespace sample_art

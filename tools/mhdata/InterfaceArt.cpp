@@ -9,7 +9,8 @@
 #include "mhdata/Archives.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
-    {9002, 22}, {9102, 1}, {9104, 1}, {9900, 61}, {9902, 1}, {9904, 45}, {9906, 14}, {9908, 1},
+    {9002, 22}, {9102, 1}, {9104, 1},  {9900, 61}, {9902, 1},  {9904, 45},
+    {9906, 14}, {9908, 1}, {9004, 11}, {9005, 58}, {9006, 12},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 
@@ -79,14 +80,25 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9900 && action >= 16 && action <= 23) {
         *w = 44;
         *h = 40;
+    } else if (act == 9004) {
+        *w = action == 10 ? 6 : 12;  // countdown digits and the colon
+        *h = 16;
+    } else if (act == 9005) {
+        *w = 16;  // dialogue frames and caption plates are tiled over their boxes
+        *h = action >= 52 ? 8 : 16;
+    } else if (act == 9006) {
+        *w = 24;  // map-screen icons
+        *h = 24;
     }
 }
 
 namespace {
 constexpr u32 kSysArchive = 3;
-// Interface pictures live beside the sample's own: picture 1000 + act.
+// Interface pictures live beside the sample's own: picture 1000 + act. The
+// countdown digits, the dialogue act and the icon act keep their own numbers:
+// the map screen also draws them as pictures by that number.
 u32 PictureOf(u32 act) {
-    return act + 1000;
+    return act >= 9004 && act <= 9006 ? act : act + 1000;
 }
 
 ArchivePicture InterfacePicture(const InterfaceActInfo& info) {

@@ -1,6 +1,7 @@
 // The interface pictures of the sample game: the acts the title, the slot
-// screens, the notices, the menu pages and the settings draw, each action one
-// flat opaque colour, written into the system archive pair.
+// screens, the notices, the menu pages, the settings, the dialogue boxes and
+// the map screen's icons draw, each action one flat opaque colour, written into
+// the system archive pair.
 #pragma once
 #include <string>
 

@@ -1,7 +1,8 @@
 // The sample game's talks: the opening, a question whose answers set different
 // flags, a map-spot talk, a countdown, variables and branches, a reward with
 // an item, money and a quest, a shop, a battle request, a visit to the room
-// and back, music and a sound, and a look along the harbour.
+// and back, music and a sound, a look along the harbour, and a portrait
+// beside a box.
 #include "mhdata/SampleTalks.h"
 
 #include <fstream>
@@ -122,6 +123,16 @@ talk 12
     StopColorFade
     FollowView
     SetFlag 205
+    End
+
+talk 20
+    # A portrait slides in beside the words and leaves after them.
+    AddRoleHead 20 0 100 300
+    BoxTime 20
+    Show 0xFFFD "港務長看著你。"
+    Wait 1000
+    DismissRoleHead 20 0
+    SetFlag 206
     End
 )";
 }

@@ -2,6 +2,5 @@
 #include "game/Pending.h"
 
 void ReleaseDialogPictures() {}
-void StopGhosts() {}
 void WorldMapMusicHandOver() {}
 void DrawLoadScreen(int, int) {}

@@ -1,5 +1,5 @@
 // Placeholders for what the map scene and player control need of the story's
-// walk commands, the ghost follower and the menu pages until they exist.
+// walk commands and the menu pages until they exist.
 #include "game/Pending.h"
 
 // The least a walk's end does: free the record.
@@ -9,7 +9,6 @@ void AdvanceRoleWalk(int role) {
 int WalkRoleTo(int role, i32 x, i32 y) {
     return StartRoleRoute(role, x >> 4, y >> 4);
 }
-void DrawGhosts(i32, i32) {}
 void SetMenuPage(int) {}
 void ResetMenuPage() {}
 

@@ -2,5 +2,4 @@
 #include "game/Main.h"
 #include "game/Pending.h"
 
-void RunDevTool() {}
 void ClearMapInputHolds() {}

@@ -1,4 +1,4 @@
-// Stand-ins for the map scene's quake and picture-show state and two drawing helpers.
+// Stand-ins for the map scene's quake and picture-show state and a drawing helper.
 #include "game/pending/SceneStandIn.h"
 
 #include <cstring>
@@ -7,10 +7,6 @@ u32 gPicShowCounter = 0;
 
 void ResetSceneStandIn() {
     gPicShowCounter = 0;
-}
-
-i32 DrawCountdownDigit(i32, i32, int) {
-    return 16;
 }
 
 // Until the act frames are measured a role covers one 32 x 48 figure standing on its cell.

@@ -1,0 +1,107 @@
+// The current voice: a sample file read whole, handed to its own sample handle
+// of the sound output, ended when the next voice starts.
+#include "story/Voice.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/File.h"
+#include "platform/AudioLib.h"
+#include "sound/Sound.h"
+
+namespace {
+
+// Longer files are refused: a voice is a line of speech, not a piece of music.
+constexpr u32 kMaxVoiceBytes = 16u << 20;
+
+struct VoiceState {
+    HSAMPLE sample = nullptr;
+    HDIGDRIVER driver = nullptr;  // the output the handle belongs to
+    std::string error;
+};
+VoiceState gVoice;
+
+bool ReadWhole(const char* path, std::vector<u8>* out) {
+    cFile f;
+    if (!f.Open(path, OPEN_EXISTING, GENERIC_READ)) {
+        gVoice.error = std::string("cannot open ") + path;
+        return false;
+    }
+    u32 size = f.GetSize();
+    if (size < 12 || size > kMaxVoiceBytes) {
+        gVoice.error = std::string(path) + ": size " + std::to_string(size) + " is not a voice";
+        return false;
+    }
+    out->resize(size);
+    u32 n = size;
+    if (!f.Read(out->data(), &n) || n != size) {
+        gVoice.error = std::string("cannot read ") + path;
+        return false;
+    }
+    return true;
+}
+
+// The handle is dropped when the output it came from has gone away.
+void ForgetStaleHandle() {
+    if (gVoice.sample && gVoice.driver != gSound.GetDigDriver()) gVoice.sample = nullptr;
+}
+
+}  // namespace
+
+int PlayVoice(const char* path, int volume) {
+    StopVoice();
+    gVoice.error.clear();
+    HDIGDRIVER driver = gSound.GetDigDriver();
+    if (!path || !*path) {
+        gVoice.error = "no voice file named";
+        return 0;
+    }
+    if (!driver) {
+        gVoice.error = "the sound output is closed";
+        return 0;
+    }
+    std::vector<u8> image;
+    if (!ReadWhole(path, &image)) return 0;
+    if (!gVoice.sample || gVoice.driver != driver) {
+        gVoice.sample = AudioAllocateSample(driver);
+        gVoice.driver = driver;
+    }
+    if (!gVoice.sample) {
+        gVoice.error = "no free sample handle";
+        return 0;
+    }
+    AudioInitSample(gVoice.sample);
+    bool wave = image.size() >= 4 && std::equal(image.begin(), image.begin() + 4, "RIFF");
+    bool ok = wave ? AudioSetSampleFile(gVoice.sample, image.data(), static_cast<u32>(image.size()))
+                   : AudioSetNamedSampleFile(gVoice.sample, ".mp3", image.data(),
+                                             static_cast<u32>(image.size()));
+    if (!ok) {
+        gVoice.error = std::string(path) + ": " + AudioLastError();
+        return 0;
+    }
+    AudioSetSampleVolume(gVoice.sample, std::clamp(volume, 0, 11) * 127 / 11);
+    AudioSetSampleLoopCount(gVoice.sample, 1);
+    AudioStartSample(gVoice.sample);
+    return 1;
+}
+
+void StopVoice() {
+    ForgetStaleHandle();
+    if (gVoice.sample) AudioEndSample(gVoice.sample);
+}
+
+int VoicePlaying() {
+    ForgetStaleHandle();
+    return gVoice.sample && AudioSampleStatus(gVoice.sample) == kSmpPlaying ? 1 : 0;
+}
+
+const char* VoiceError() {
+    return gVoice.error.c_str();
+}
+
+void ResetVoice() {
+    ForgetStaleHandle();
+    if (gVoice.sample) AudioReleaseSample(gVoice.sample);
+    gVoice = VoiceState{};
+}

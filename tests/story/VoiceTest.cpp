@@ -1,0 +1,111 @@
+// The voice routines: one sample file as the current voice, heard through the
+// mixer; missing, bad and silent cases.
+#include "story/Voice.h"
+
+#include "mhdata/SoundData.h"
+#include "sound/SoundFixture.h"
+
+namespace {
+
+class Voice : public SoundTest {
+protected:
+    void SetUp() override {
+        SoundTest::SetUp();
+        Write("PicLib/all.snd", MakeSoundBank({{1, {1, Tone(300, 50)}}}));
+        ASSERT_TRUE(gSound.Init(Root().c_str()));
+    }
+    static std::vector<u8> Tone(double hz, u32 ms) {
+        return MakeWave(MakeTone(hz, ms, 22050, 1), 1, 22050);
+    }
+    std::string WriteVoice(const std::string& name, const std::vector<u8>& bytes) {
+        Write("Voice/" + name, bytes);
+        return Root() + "Voice/" + name;
+    }
+};
+
+TEST_F(Voice, PlaysOnceAndTellsWhileItPlays) {
+    std::string path = WriteVoice("a.wav", Tone(440, 300));
+    ASSERT_EQ(PlayVoice(path.c_str(), 11), 1) << VoiceError();
+    EXPECT_STREQ(VoiceError(), "");
+    EXPECT_EQ(VoicePlaying(), 1);
+    auto first = Pull(100);
+    EXPECT_GT(Rms(first), 2000);
+    EXPECT_NEAR(ToneHz(first), 440, 15);
+    Pull(250);
+    EXPECT_EQ(VoicePlaying(), 0) << "played to its end";
+    EXPECT_EQ(Rms(Pull(50)), 0);
+}
+
+TEST_F(Voice, ANewVoiceEndsTheOneBeforeAndStopEndsIt) {
+    std::string low = WriteVoice("low.wav", Tone(440, 2000));
+    std::string high = WriteVoice("high.wav", Tone(880, 2000));
+    ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);
+    Pull(50);
+    int voices = AudioMixer().ActiveVoices();
+    ASSERT_EQ(PlayVoice(high.c_str(), 11), 1);
+    EXPECT_EQ(AudioMixer().ActiveVoices(), voices) << "one voice at a time";
+    EXPECT_NEAR(ToneHz(Pull(100)), 880, 25);
+    // Many voices in a row never hold more than one handle.
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);
+    EXPECT_EQ(AudioMixer().ActiveVoices(), voices);
+    StopVoice();
+    EXPECT_EQ(VoicePlaying(), 0);
+    EXPECT_EQ(Rms(Pull(50)), 0);
+    StopVoice();  // nothing playing: fine
+    EXPECT_EQ(VoicePlaying(), 0);
+}
+
+TEST_F(Voice, VolumeFollowsTheGameScale) {
+    std::string path = WriteVoice("a.wav", Tone(440, 1000));
+    ASSERT_EQ(PlayVoice(path.c_str(), 11), 1);
+    double full = Rms(Pull(100));
+    ASSERT_EQ(PlayVoice(path.c_str(), 5), 1);
+    double part = Rms(Pull(100));
+    EXPECT_NEAR(part / full, 5.0 / 11.0, 0.05);
+    ASSERT_EQ(PlayVoice(path.c_str(), 0), 1);
+    EXPECT_EQ(Rms(Pull(50)), 0);
+    ASSERT_EQ(PlayVoice(path.c_str(), 40), 1) << "above the scale counts as full";
+    EXPECT_NEAR(Rms(Pull(100)), full, 0.05 * full);
+}
+
+TEST_F(Voice, MissingOrBadFilesPlayNothing) {
+    std::string good = WriteVoice("good.wav", Tone(440, 2000));
+    std::vector<u8> junk(400, 0x5A);
+    std::vector<u8> cut = Tone(440, 200);
+    cut.resize(30);  // a header that promises data it does not hold
+    struct Case {
+        std::string path;
+        const char* why;
+    };
+    const Case cases[] = {{Root() + "Voice/none.wav", "missing"},
+                          {WriteVoice("junk.wav", junk), "not a sound"},
+                          {WriteVoice("cut.wav", cut), "cut short"},
+                          {WriteVoice("tiny.wav", {'R', 'I', 'F'}), "too small"},
+                          {"", "no name"}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(PlayVoice(good.c_str(), 11), 1);
+        EXPECT_EQ(PlayVoice(c.path.c_str(), 11), 0) << c.why;
+        EXPECT_STRNE(VoiceError(), "") << c.why;
+        if (!c.path.empty())
+            EXPECT_NE(std::string(VoiceError()).find(c.path), std::string::npos) << VoiceError();
+        EXPECT_EQ(VoicePlaying(), 0) << c.why << ": the voice before is ended all the same";
+        EXPECT_EQ(Rms(Pull(30)), 0) << c.why;
+    }
+    EXPECT_EQ(PlayVoice(nullptr, 11), 0);
+}
+
+TEST_F(Voice, ClosedSoundOutputRefusesAndForgetsTheVoice) {
+    std::string path = WriteVoice("a.wav", Tone(440, 2000));
+    ASSERT_EQ(PlayVoice(path.c_str(), 11), 1);
+    gSound.Release();
+    EXPECT_EQ(VoicePlaying(), 0);
+    StopVoice();
+    EXPECT_EQ(PlayVoice(path.c_str(), 11), 0);
+    EXPECT_STRNE(VoiceError(), "");
+    // Opened again, the voice plays on the new output.
+    ASSERT_TRUE(gSound.Init(Root().c_str()));
+    ASSERT_EQ(PlayVoice(path.c_str(), 11), 1) << VoiceError();
+    EXPECT_GT(Rms(Pull(50)), 2000);
+}
+
+}  // namespace
