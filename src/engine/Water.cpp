@@ -132,14 +132,22 @@ void cWater::AddHeight(int col, int row, i32 amount) {
     cell = Saturate(cell + amount);
 }
 
+cWater::DropBounds cWater::Bounds(int x, int y, int radius) const {
+    // Only the cells one inside the area take a drop: the loops visit no others,
+    // so a huge radius costs no more than the area.
+    return {std::max(-radius, 1 - x), std::min(radius, areaW_ - 2 - x), std::max(-radius, 1 - y),
+            std::min(radius, areaH_ - 2 - y)};
+}
+
 void cWater::Drop(int x, int y, int radius, int strength) {
     if (!Cur() || radius <= 0) return;
     x = DropPos(x, radius, areaW_);
     y = DropPos(y, radius, areaH_);
-    const int r2 = radius * radius;
-    for (int j = -radius; j <= radius; ++j)
-        for (int i = -radius; i <= radius; ++i) {
-            int d2 = i * i + j * j;
+    const i64 r2 = i64{radius} * radius;
+    DropBounds b = Bounds(x, y, radius);
+    for (int j = b.j0; j <= b.j1; ++j)
+        for (int i = b.i0; i <= b.i1; ++i) {
+            i64 d2 = i64{i} * i + i64{j} * j;
             if (d2 >= r2) continue;
             double amount = (radius - std::sqrt(static_cast<double>(d2))) * strength;
             AddHeight(x + i, y + j, static_cast<i32>(std::clamp(amount, -65536.0, 65536.0)));
@@ -151,10 +159,11 @@ void cWater::DropShaped(int x, int y, int radius, int strength) {
     x = DropPos(x, radius, areaW_);
     y = DropPos(y, radius, areaH_);
     const int* profile = Profile();
-    const int r2 = radius * radius;
-    for (int j = -radius; j <= radius; ++j)
-        for (int i = -radius; i <= radius; ++i) {
-            int d2 = i * i + j * j;
+    const i64 r2 = i64{radius} * radius;
+    DropBounds b = Bounds(x, y, radius);
+    for (int j = b.j0; j <= b.j1; ++j)
+        for (int i = b.i0; i <= b.i1; ++i) {
+            i64 d2 = i64{i} * i + i64{j} * j;
             if (d2 >= r2) continue;
             int step =
                 static_cast<int>(std::sqrt(static_cast<double>(d2)) * kProfileSteps / radius);

@@ -87,6 +87,24 @@ TEST(Water, DropsAtTheEdgesStayInside) {
     }
 }
 
+TEST(Water, HugeDropsCoverTheInsideOnly) {
+    // A radius far beyond the area (a script's word) fills every inside cell
+    // and nothing else, in one pass over the area.
+    cWater w(20, 12, 0, 0, 20, 12);
+    w.Drop(10, 6, 65535, 1);
+    w.DropShaped(10, 6, 65535, 1);
+    for (int r = 0; r < 12; ++r)
+        for (int c = 0; c < 20; ++c) {
+            bool inside = r > 0 && r < 11 && c > 0 && c < 19;
+            EXPECT_EQ(w.Height(c, r), inside ? 32767 : 0) << c << "," << r;
+        }
+    // A drop centred far outside touches nothing.
+    cWater far(20, 12, 0, 0, 20, 12);
+    far.Drop(60000, 60000, 100, 100);
+    for (int r = 0; r < 12; ++r)
+        for (int c = 0; c < 20; ++c) EXPECT_EQ(far.Height(c, r), 0);
+}
+
 TEST(Water, RandomDropsKeepOffTheSides) {
     InitRandom(1234);
     const int r = 5;
