@@ -132,22 +132,18 @@ void cWater::AddHeight(int col, int row, i32 amount) {
     cell = Saturate(cell + amount);
 }
 
-cWater::DropBounds cWater::Bounds(int x, int y, int radius) const {
-    // Only the cells one inside the area take a drop: the loops visit no others,
-    // so a huge radius costs no more than the area.
-    return {std::max(-radius, 1 - x), std::min(radius, areaW_ - 2 - x), std::max(-radius, 1 - y),
-            std::min(radius, areaH_ - 2 - y)};
-}
-
 void cWater::Drop(int x, int y, int radius, int strength) {
     if (!Cur() || radius <= 0) return;
     x = DropPos(x, radius, areaW_);
     y = DropPos(y, radius, areaH_);
-    const i64 r2 = i64{radius} * radius;
-    DropBounds b = Bounds(x, y, radius);
-    for (int j = b.j0; j <= b.j1; ++j)
-        for (int i = b.i0; i <= b.i1; ++i) {
-            i64 d2 = i64{i} * i + i64{j} * j;
+    const i64 r2 = static_cast<i64>(radius) * radius;
+    // Only the part of the disc inside the area is walked: a huge radius costs
+    // no more than the area itself.
+    const int j0 = std::max(-radius, 1 - y), j1 = std::min(radius, areaH_ - 2 - y);
+    const int i0 = std::max(-radius, 1 - x), i1 = std::min(radius, areaW_ - 2 - x);
+    for (int j = j0; j <= j1; ++j)
+        for (int i = i0; i <= i1; ++i) {
+            i64 d2 = static_cast<i64>(i) * i + static_cast<i64>(j) * j;
             if (d2 >= r2) continue;
             double amount = (radius - std::sqrt(static_cast<double>(d2))) * strength;
             AddHeight(x + i, y + j, static_cast<i32>(std::clamp(amount, -65536.0, 65536.0)));
@@ -159,11 +155,14 @@ void cWater::DropShaped(int x, int y, int radius, int strength) {
     x = DropPos(x, radius, areaW_);
     y = DropPos(y, radius, areaH_);
     const int* profile = Profile();
-    const i64 r2 = i64{radius} * radius;
-    DropBounds b = Bounds(x, y, radius);
-    for (int j = b.j0; j <= b.j1; ++j)
-        for (int i = b.i0; i <= b.i1; ++i) {
-            i64 d2 = i64{i} * i + i64{j} * j;
+    const i64 r2 = static_cast<i64>(radius) * radius;
+    // Only the part of the disc inside the area is walked: a huge radius costs
+    // no more than the area itself.
+    const int j0 = std::max(-radius, 1 - y), j1 = std::min(radius, areaH_ - 2 - y);
+    const int i0 = std::max(-radius, 1 - x), i1 = std::min(radius, areaW_ - 2 - x);
+    for (int j = j0; j <= j1; ++j)
+        for (int i = i0; i <= i1; ++i) {
+            i64 d2 = static_cast<i64>(i) * i + static_cast<i64>(j) * j;
             if (d2 >= r2) continue;
             int step =
                 static_cast<int>(std::sqrt(static_cast<double>(d2)) * kProfileSteps / radius);

@@ -120,7 +120,10 @@ void Arrive(int i, RoleSlot& s, RoleRoute& r) {
     }
     if (!(r.state & kRouteKeep)) {
         AdvanceRoleWalk(i);
-        s.state &= ~0x80000000u;
+        // A behaviour walk ends at its target; a story walk went on or was freed above.
+        if (r.role == i && (r.state & kRouteStateMask) == kRouteBehaviour) ClearRoleRoute(&r);
+        // A queued target keeps the role held for its next leg.
+        if (!RoleHasWalk(i)) s.state &= ~0x80000000u;
         if (a) a->delayCount = 0;
     }
     if (i == gPlayerSlot) {
@@ -162,10 +165,10 @@ void StepRoute(RoleRoute& r) {
     }
     if (moved && OnCell(s)) {
         RefileRole(&s);
-        if (s.x == r.targetX && s.y == r.targetY) Arrive(i, s, r);
         EnterCell(s, d < 8 ? kRouteDx[d] : 0, d < 8 ? kRouteDy[d] : 0);
-        // The walk's end may have freed or handed on the record.
-        if (r.role == i) r.pos = static_cast<u16>(((pos + 1) & 0x7FFF) | kRoutePaused);
+        r.pos = static_cast<u16>(((pos + 1) & 0x7FFF) | kRoutePaused);
+        // Last, as the arrival may free the record or hand it a new route from here.
+        if (s.x == r.targetX && s.y == r.targetY) Arrive(i, s, r);
     }
     TouchTalk(i, s);
     if (a && !TakeActData(a)) ReportActError("Act Err13(picPaint:PathMove)", &s);

@@ -126,7 +126,7 @@ void Talkend(int n) {
         if (r.role != n) continue;
         if ((s.x & 15) || (s.y & 15)) {
             ClearRoleFootprint(&s);
-            if (n != gPlayerSlot && s.act) SnapToGrid(&s, s.act->dir, -1);
+            if (n != gPlayerSlot) SnapToGrid(&s, RoleMoveDir(n), -1);
         }
         s.state &= ~0x44000000u;
         if (s.act) s.act->frameCounter = 0;

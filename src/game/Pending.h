@@ -89,8 +89,7 @@ void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load 
 // The ghost follower.
 #include "game/Ghosts.h"
 
-// The story walker, until it exists.
-void AdvanceRoleWalk(int role);
-int WalkRoleTo(int role, i32 x, i32 y);
+// The story walker.
+#include "game/RoleWalk.h"
 // The in-game menu's remembered page, until the menu pages exist.
 void SetMenuPage(int page);

@@ -319,14 +319,16 @@ RoleRoute* RouteOf(int n) {
     return nullptr;
 }
 
-// The animation direction of the route's current step, or -1.
+// The route direction the role moves along between two cells (the step at the
+// route position; the last one taken once the route has ended), or -1. It is
+// the direction SnapToGrid steps along.
 int RouteStepDirection(const RoleRoute* r) {
-    static const int kAnimDir[8] = {5, 1, 6, 2, 4, 0, 7, 3};
     u16 pos = r->pos & 0x7FFF;
+    if (pos < sizeof(r->dirs) && r->dirs[pos] < 8) return r->dirs[pos];
     int k = pos > 0 ? pos - 1 : 0;
     if (k >= static_cast<int>(sizeof(r->dirs))) return -1;
     u8 d = r->dirs[k];
-    return d < 8 ? kAnimDir[d] : -1;
+    return d < 8 ? d : -1;
 }
 
 void StoreOneRole(RoleSlot& s, int x, int y) {

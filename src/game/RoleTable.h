@@ -109,7 +109,7 @@ i32 FindRecord(u16 id);
 // missing end row counts only whole rows). False when there was no end row.
 bool BindRoleRecords(u8* table, size_t size);
 
-// Direction codes 0-7 and their 4-pixel steps.
+// Route directions 0-7 and their 4-pixel steps.
 extern const i8 kDirStepX[8];
 extern const i8 kDirStepY[8];
 
@@ -140,7 +140,7 @@ int ReadRoleFootprint(RoleSlot* s);
 void ClearFollowers();
 void ClearRouteRecords();
 // Puts a role back onto the 16-pixel grid, stepping back (-1) or forward (+1)
-// along direction dir.
+// along route direction dir (0 down-right .. 7 right).
 void SnapToGrid(RoleSlot* s, int dir, int sign);
 
 // Clears state bits of rows 1 .. gMapRoleCount - 1.

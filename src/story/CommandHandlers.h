@@ -85,6 +85,13 @@ MH_HANDLER(CmdRoleLayer);
 MH_HANDLER(CmdWaitActFrame);
 MH_HANDLER(CmdCloseSpeakerBoxes);
 MH_HANDLER(CmdWaitBoxFlag);
+// Walks.
+MH_HANDLER(CmdWalkTo);
+MH_HANDLER(CmdWalkStep);
+MH_HANDLER(CmdEndWalk);
+MH_HANDLER(CmdGroupWalk);
+MH_HANDLER(CmdPointWalk);
+MH_HANDLER(CmdWalkRole);
 // Map, view, scene and media commands.
 MH_HANDLER(CmdChangeMap);
 MH_HANDLER(CmdFadeChangeMap);

@@ -42,7 +42,7 @@ int RoleSlotOf(TalkContext* c, u32 ref) {
 bool HasWalk(int slot) {
     if (slot < 0 || !(gMapRoles[slot].state & 0x40000000u)) return false;
     for (const RoleRoute& r : gRoleRoutes)
-        if (r.role == gMapRoles[slot].roleId && (r.state & 0x0F) == 2) return true;
+        if (r.role == slot && (r.state & 0x0F) == 2) return true;  // records hold slots
     return false;
 }
 

@@ -20,6 +20,8 @@
 #include "shop/ShopData.h"
 #include "story/CommandHandlers.h"
 #include "story/StoryRoles.h"
+#include "ui/EndingFrame.h"
+#include "ui/EnterFrame.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 
@@ -265,7 +267,7 @@ void HideRole(u16 id) {
     r.state &= 0x7FFF;
     ClearRoleFootprint(&r);
     for (RoleRoute& rr : gRoleRoutes)
-        if (rr.role == r.roleId) ClearRoleRoute(&rr);
+        if (rr.role == slot) ClearRoleRoute(&rr);  // route records hold slots, not ids
 }
 
 void AddQuest(u32 q, int front) {
@@ -433,6 +435,9 @@ Step CmdSwapVars(TalkContext*, CmdArgs& a) {
 Step CmdScreen(TalkContext* c, CmdArgs& a) {
     switch (Op(a)) {
         case 0x133:
+            gEndingFrame.Setup(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]),
+                               static_cast<i32>(a.v[2]), static_cast<i32>(a.v[3]),
+                               static_cast<i32>(a.v[4]));
             OpenScreen(5);
             break;
         case 0x13E: {
@@ -440,8 +445,10 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
             AccessRoleValue(kPromptRecord, 1, &v, 1);
             gEnterPrompt = EnterPrompt{static_cast<u16>(a.v[0]), static_cast<u16>(a.v[1]),
                                        static_cast<u32>(v), c->ip};
+            gEnterFrame.Setup(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]), c, a.at, &c->ip);
             OpenScreen(7);
-            break;
+            // The prompt's close moves the talk on: a jump, or past this command.
+            return Step::Ended;
         }
         case 0x144:
             OpenScreen(16);

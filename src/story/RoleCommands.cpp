@@ -4,7 +4,9 @@
 #include "engine/ByteIo.h"
 #include "engine/ErrorBox.h"
 #include "platform/TextCodec.h"
+#include "game/AStar.h"
 #include "game/City.h"
+#include "game/RoleWalk.h"
 #include "game/SystemServices.h"
 #include "story/CommandHandlers.h"
 #include "story/Dialog.h"
@@ -275,9 +277,13 @@ void FreeRoutesOf(int slot) {
 void SnapRoleToGrid(int slot) {
     RoleSlot& s = gMapRoles[slot];
     ClearRoleFootprint(&s);
-    if (s.act) SnapToGrid(&s, s.act->dir, -1);
+    SnapToGrid(&s, RoleMoveDir(slot), -1);
     for (RoleRoute& r : gRoleRoutes) {
-        if (r.role != slot || r.state != 1) continue;
+        if (r.role != slot) continue;
+        // It stands on the cell it left: the next step is decided again from there.
+        r.pos |= kRoutePaused;
+        r.stepX = r.stepY = 0;
+        if (r.state != 1) continue;
         r.targetX = s.x;
         r.targetY = s.y;
     }

@@ -224,16 +224,54 @@ void RestoreTalkTurn(int slot, const char* tag) {
 void TalkRoleCleanup(int slot) {
     if (slot < 0 || slot >= kRoleRows || slot >= gMapRoleCount) return;
     AdvanceRoleWalk(slot);  // the last step of its walk
+    // A walk still under way ends here: once the role is let go nothing steps it.
+    for (RoleRoute& r : gRoleRoutes)
+        if (r.role == slot && (r.state & kRouteStateMask) == kRouteStory) ClearRoleRoute(&r);
     RestoreTalkTurn(slot, "Act Err12(Talk:Talkend)");
 }
 
+namespace {
+
+// The owner's share of the end: the last step of its walk and its own look back.
+void EndOwner(int slot) {
+    RoleSlot& r = gMapRoles[slot];
+    AdvanceRoleWalk(slot);
+    r.state &= ~kWalkHeld;
+    RestoreTalkTurn(slot, "Act Err34(Talk:Talkend)");
+    if (r.state & 0x80000) {
+        AdvanceRoleWalk(slot);
+        r.state &= ~kWalkHeld;
+    }
+}
+
+// Scripted walks end with their talk: nothing would step them any more, and a
+// story walk left behind would hold its role's behaviour walk off for good.
+void EndScriptedWalks() {
+    for (RoleRoute& r : gRoleRoutes) {
+        if (r.role == kNoRole || (r.state & kRouteStateMask) <= kRouteBehaviour) continue;
+        int slot = r.role;
+        if (slot >= gMapRoleCount || slot >= kRoleRows) {
+            ClearRoleRoute(&r);
+            continue;
+        }
+        Talkend(slot);
+        PutRoleOnGrid(slot);  // Talkend leaves the player, and a let-go owner, where they stand
+        if (r.role == slot) ClearRoleRoute(&r);
+        gMapRoles[slot].state &= ~(kWalkHeld | kWalkUnderWay);
+        gMapRoles[slot].wait = 0;
+    }
+}
+
+}  // namespace
+
 void TalkEnd(TalkContext* c) {
     int slot = -1;
-    if (c->owner != kTalkFree && c->owner != kTalkSpot && GetRoleIndex(c->owner, &slot)) {
-        gMapRoles[slot].state &= ~0x80000000u;
-        RestoreTalkTurn(slot, "Act Err34(Talk:Talkend)");
-    }
+    if (c->owner != kTalkFree && c->owner != kTalkSpot && GetRoleIndex(c->owner, &slot) &&
+        slot >= 0 && slot < gMapRoleCount && slot < kRoleRows)
+        EndOwner(slot);
+    // No role keeps a look saved for a talk that is over.
     gTalkTurn = TalkTurn{};
+    EndScriptedWalks();
     gTalkFlags &= ~kTalkLockBit;
     StoreU16(gTalkBuffer, 0xFFFF);
     ResetTalkContext(c);

@@ -28,12 +28,15 @@
 #include "game/RoleTable.h"
 #include "game/Settings.h"
 #include "platform/TextCodec.h"
+#include "ui/SaveBlocks.h"
 #include "platform/Win.h"
 #include "ui/ScreenState.h"
 
 DevToolState gDevTool;
 
 namespace {
+
+using namespace save_blocks;
 
 constexpr i32 kRowTop = 50, kRowStep = 140, kRowHeight = 130;
 constexpr i32 kRowLeft = 10, kRowRight = 590;
@@ -49,87 +52,13 @@ constexpr int kScanOf[kDevKeyCount] = {59, 60, 1, 29, 157, 203, 205, 200, 208, 2
 
 // ---- the file ----
 
-struct BlockRule {
-    u32 fixed = 0;     // bytes before the repeated part
-    u32 multiple = 0;  // 0: exactly fixed
-    u32 most = 0;
-    bool Allows(u32 raw) const {
-        if (multiple == 0) return raw == fixed;
-        return raw >= fixed && raw <= most && (raw - fixed) % multiple == 0;
-    }
-};
 constexpr BlockRule kFlagRule{kDevFlagBlockBytes, 0, 0};
 constexpr BlockRule kRoleRule{0, kRecordBytes, kRecordBytes* kSaveMaxRoleRows};
 constexpr BlockRule kVarRule{kDevVarBlockFixed + 2, 8,
                              kDevVarBlockFixed + 2 + 8 * kSaveMaxMusicRows};
 constexpr BlockRule kScriptRule{2 * kScriptRecordBytes, 0, 0};
 
-void Raw(ByteReader& r, void* p, size_t n) {
-    r.Bytes(p, n);
-}
-void Raw(ByteWriter& w, const void* p, size_t n) {
-    w.Bytes(p, n);
-}
 
-void RestBytes(ByteReader& r, std::vector<u8>& v) {
-    v.resize(r.bytesLeft());
-    if (!v.empty()) r.Bytes(v.data(), v.size());
-}
-void RestBytes(ByteWriter& w, const std::vector<u8>& v) {
-    w.Bytes(v.data(), v.size());
-}
-
-void MusicRows(ByteWriter& w, DevSaveImage& img) {
-    for (const MapMusicRow& m : img.music) {
-        w.U16(m.mapId);
-        w.U16(m.music1);
-        w.U16(m.music2);
-        w.U16(m.flags);
-    }
-    w.U16(0);
-}
-void MusicRows(ByteReader& r, DevSaveImage& img) {
-    img.music.clear();
-    for (;;) {
-        u16 id = r.U16();
-        if (!r.ok() || id == 0) return;
-        if (!r.Has(6) || img.music.size() >= static_cast<size_t>(kSaveMaxMusicRows))
-            return r.Fail();
-        MapMusicRow m;
-        m.mapId = id;
-        m.music1 = r.U16();
-        m.music2 = r.U16();
-        m.flags = r.U16();
-        img.music.push_back(m);
-    }
-}
-
-// LZO blocks: [u32 packed][u32 raw][packed bytes]; the body walks the raw bytes.
-template <class Body>
-void Block(ByteWriter& w, const BlockRule&, Body body) {
-    ByteWriter inner;
-    body(inner);
-    i32 packed = 0;
-    u8* p = LzoPack(inner.bytes().data(), static_cast<i32>(inner.size()), &packed);
-    w.U32(static_cast<u32>(packed));
-    w.U32(static_cast<u32>(inner.size()));
-    if (p) w.Bytes(p, static_cast<size_t>(packed));
-    MH_FREE(p);
-}
-template <class Body>
-void Block(ByteReader& r, const BlockRule& rule, Body body) {
-    u32 packed = r.U32();
-    u32 raw = r.U32();
-    if (!r.ok() || !rule.Allows(raw) || packed > r.bytesLeft()) return r.Fail();
-    const u8* src = r.Span(packed);
-    std::vector<u8> buf(std::max<u32>(raw, 1));
-    if (!src ||
-        LzoUnpackExact(src, static_cast<i32>(packed), buf.data(), static_cast<i32>(raw)) != kLzoOk)
-        return r.Fail();
-    ByteReader inner(buf.data(), raw);
-    body(inner);
-    if (!inner.ok() || inner.bytesLeft() != 0) r.Fail();
-}
 
 template <class Io>
 void DevItems(Io& io, DevSaveImage& s) {
@@ -149,7 +78,7 @@ void DevItems(Io& io, DevSaveImage& s) {
         b.Field(s.gameTime);
         b.Array(s.scriptVars, 256);
         Raw(b, s.party, sizeof(s.party));
-        MusicRows(b, s);
+        MusicRows(b, s.music);
     });
     Raw(io, s.reserved, sizeof(s.reserved));
     io.Field(s.quakePeriod);

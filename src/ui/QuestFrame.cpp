@@ -112,9 +112,7 @@ void cQuestFrame::ShowQuestPage(i32 top) {
 }
 
 void cQuestFrame::Leave(i32 code, int sound) {
-    PlayUISound(sound);
-    result = code;
-    gFramePhase = 2;
+    LeaveScreen(&result, code, sound);
 }
 
 void cQuestFrame::MoveToFocus(i32 f) {

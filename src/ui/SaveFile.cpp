@@ -33,6 +33,7 @@
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
 #include "ui/DevTool.h"
+#include "ui/SaveBlocks.h"
 
 u8 gSaveReserved[kSaveReservedBytes];
 ScriptRecord* gScriptRecordA = nullptr;
@@ -41,21 +42,11 @@ i32 gCurrentSlot = 0;
 
 namespace {
 
+using namespace save_blocks;
+
 constexpr u32 kMusicKeepFlag = 0x800;
 constexpr int kSwapFlag = 324;
 constexpr int kMaskedFlags[] = {5, 6, 7, 8, 19, 22};
-
-// What an LZO block's raw size must be: exactly `exact`, or a multiple of
-// `multiple` up to `most` bytes.
-struct BlockRule {
-    u32 exact = 0;
-    u32 multiple = 0;
-    u32 most = 0;
-    bool Allows(u32 raw) const {
-        if (multiple == 0) return raw == exact;
-        return raw <= most && raw % multiple == 0;
-    }
-};
 
 constexpr BlockRule kFlagBlock{500, 0, 0};
 constexpr BlockRule kRoleBlock{0, kRecordBytes, kRecordBytes* kSaveMaxRoleRows};
@@ -65,45 +56,6 @@ constexpr BlockRule kVarBlock{0, 2, kSaveVarBlockFixed + 8 * kSaveMaxMusicRows +
 
 // ---- the pieces whose reading and writing differ ----
 
-void Raw(ByteReader& r, void* p, size_t n) {
-    r.Bytes(p, n);
-}
-void Raw(ByteWriter& w, const void* p, size_t n) {
-    w.Bytes(p, n);
-}
-
-void RestBytes(ByteReader& r, std::vector<u8>& v) {
-    v.resize(r.bytesLeft());
-    if (!v.empty()) r.Bytes(v.data(), v.size());
-}
-void RestBytes(ByteWriter& w, const std::vector<u8>& v) {
-    w.Bytes(v.data(), v.size());
-}
-
-void MusicRows(ByteWriter& w, SaveImage& img) {
-    for (const MapMusicRow& m : img.music) {
-        w.U16(m.mapId);
-        w.U16(m.music1);
-        w.U16(m.music2);
-        w.U16(m.flags);
-    }
-    w.U16(0);
-}
-void MusicRows(ByteReader& r, SaveImage& img) {
-    img.music.clear();
-    for (;;) {
-        u16 id = r.U16();
-        if (!r.ok() || id == 0) return;
-        if (!r.Has(6) || img.music.size() >= static_cast<size_t>(kSaveMaxMusicRows))
-            return r.Fail();
-        MapMusicRow m;
-        m.mapId = id;
-        m.music1 = r.U16();
-        m.music2 = r.U16();
-        m.flags = r.U16();
-        img.music.push_back(m);
-    }
-}
 
 template <class T>
 void CountedU32s(ByteWriter& w, std::vector<T>& v) {
@@ -131,34 +83,6 @@ void FixedI32s(ByteReader& r, std::vector<T>& v, size_t n) {
     for (T& x : v) x = r.I32();
 }
 
-// LZO blocks: [u32 packed][u32 raw][packed bytes]; the body is a field list
-// over the raw bytes.
-template <class Body>
-void Block(ByteWriter& w, const BlockRule&, Body body) {
-    ByteWriter inner;
-    body(inner);
-    i32 packed = 0;
-    u8* p = LzoPack(inner.bytes().data(), static_cast<i32>(inner.size()), &packed);
-    w.U32(static_cast<u32>(packed));
-    w.U32(static_cast<u32>(inner.size()));
-    if (p) w.Bytes(p, static_cast<size_t>(packed));
-    MH_FREE(p);
-}
-template <class Body>
-void Block(ByteReader& r, const BlockRule& rule, Body body) {
-    u32 packed = r.U32();
-    u32 raw = r.U32();
-    if (!r.ok() || !rule.Allows(raw) || packed > r.bytesLeft()) return r.Fail();
-    const u8* src = r.Span(packed);
-    // Every block is unpacked with its exact expected size, never more.
-    std::vector<u8> buf(std::max<u32>(raw, 1));
-    if (!src ||
-        LzoUnpackExact(src, static_cast<i32>(packed), buf.data(), static_cast<i32>(raw)) != kLzoOk)
-        return r.Fail();
-    ByteReader inner(buf.data(), raw);
-    body(inner);
-    if (!inner.ok() || inner.bytesLeft() != 0) r.Fail();
-}
 
 // Party and formation entries must name one of the eight roles or none.
 bool RoleIndexOk(i32 v) {
@@ -201,7 +125,7 @@ void SaveItems(Io& io, SaveImage& s) {
     Block(io, kVarBlock, [&](auto& b) {  // 10
         b.Field(s.gameTime);
         b.Array(s.scriptVars, 256);
-        MusicRows(b, s);
+        MusicRows(b, s.music);
     });
     Raw(io, s.reserved, sizeof(s.reserved));  // 11
     io.Field(s.quakePeriod);                  // 12

@@ -281,9 +281,7 @@ void cSaveLoadFrame::CloseBox() {
 }
 
 void cSaveLoadFrame::Leave(i32 code, int sound) {
-    PlayUISound(sound);
-    result = code;
-    gFramePhase = 2;
+    LeaveScreen(&result, code, sound);
 }
 
 i32 cSaveLoadFrame::RowAt(i32 mx, i32 my) const {

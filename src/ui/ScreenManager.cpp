@@ -10,6 +10,9 @@
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/EndScreens.h"
+#include "ui/EndingFrame.h"
+#include "ui/EnterFrame.h"
+#include "ui/FormationFrame.h"
 #include "ui/MainMenu.h"
 #include "ui/QuestFrame.h"
 #include "ui/SettingsFrame.h"
@@ -210,6 +213,6 @@ void ResetScreenManager() {
     gCursorPic = nullptr;
     gScreenOrigin = 0;
     for (u32 id = 0; id < kScreenCount; ++id) kScreens[id].release();
-    gEndingFrame.TakeScreenCopy(nullptr);
-    gEnterFrame.TakeScreenCopy(nullptr);
+    gEndingFrame.Reset();
+    gEnterFrame.Reset();
 }

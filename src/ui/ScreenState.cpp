@@ -1,6 +1,8 @@
 // Mode word, screen phase, keyboard focus and hub word.
 #include "ui/ScreenState.h"
 
+#include "ui/Control.h"
+
 u32 gFrameId = 0;
 u32 gFramePhase = 0;
 i32 gKeyFocus = 0;
@@ -15,4 +17,10 @@ void ResetScreenState() {
     gFramePhase = 0;
     gKeyFocus = 0;
     gScreenHubWord = 0;
+}
+
+void LeaveScreen(i32* result, i32 code, int sound) {
+    PlayUISound(sound);
+    *result = code;
+    gFramePhase = 2;
 }

@@ -12,6 +12,10 @@ extern u32 gFramePhase;  // 0 open, 1 run, 2 close
 extern i32 gKeyFocus;    // keyboard focus index handed from one screen to the next
 extern u32 gScreenHubWord;
 
+// A screen's way out: plays the interface sound, stores the result code and
+// asks the manager to close the screen.
+void LeaveScreen(i32* result, i32 code, int sound);
+
 // A new game starts the menu screens from nothing.
 void ClearScreenHubWord();
 void ResetScreenState();

@@ -315,9 +315,7 @@ void cSettingsFrame::ResetSettings() {
 }
 
 void cSettingsFrame::Leave(i32 code, int sound) {
-    PlayUISound(sound);
-    result = code;
-    gFramePhase = 2;
+    LeaveScreen(&result, code, sound);
 }
 
 void cSettingsFrame::MoveToFocus(i32 f) {

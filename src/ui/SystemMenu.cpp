@@ -45,9 +45,7 @@ void cSystemMenuFrame::Open() {
 }
 
 void cSystemMenuFrame::Leave(i32 code, int sound) {
-    PlayUISound(sound);
-    result = code;
-    gFramePhase = 2;
+    LeaveScreen(&result, code, sound);
 }
 
 bool cSystemMenuFrame::RunClicks() {

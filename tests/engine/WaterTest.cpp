@@ -87,22 +87,23 @@ TEST(Water, DropsAtTheEdgesStayInside) {
     }
 }
 
-TEST(Water, HugeDropsCoverTheInsideOnly) {
-    // A radius far beyond the area (a script's word) fills every inside cell
-    // and nothing else, in one pass over the area.
-    cWater w(20, 12, 0, 0, 20, 12);
-    w.Drop(10, 6, 65535, 1);
-    w.DropShaped(10, 6, 65535, 1);
-    for (int r = 0; r < 12; ++r)
-        for (int c = 0; c < 20; ++c) {
-            bool inside = r > 0 && r < 11 && c > 0 && c < 19;
-            EXPECT_EQ(w.Height(c, r), inside ? 32767 : 0) << c << "," << r;
-        }
-    // A drop centred far outside touches nothing.
-    cWater far(20, 12, 0, 0, 20, 12);
-    far.Drop(60000, 60000, 100, 100);
-    for (int r = 0; r < 12; ++r)
-        for (int c = 0; c < 20; ++c) EXPECT_EQ(far.Height(c, r), 0);
+TEST(Water, HugeDropsCoverOnlyTheArea) {
+    // A drop far off the area touches nothing; one with the largest radius a
+    // script can give covers every inner cell once, by the same rule as a small one.
+    cWater w(40, 30, 0, 0, 40, 30);
+    w.Drop(19794, 0, 3584, 17496);
+    w.DropShaped(-30, 40000, 3584, 17496);  // a negative x is placed at random: still far above
+    EXPECT_EQ(NonZero(w), 0);
+    w.Drop(20, 15, 65535, 1);
+    EXPECT_EQ(NonZero(w), 38 * 28);
+    EXPECT_EQ(w.Height(0, 0), 0);
+    EXPECT_EQ(w.Height(20, 15), 32767);  // 65535 saturates
+    cWater small(40, 30, 0, 0, 40, 30), big(40, 30, 0, 0, 40, 30);
+    small.Drop(20, 15, 5, 3);
+    big.Drop(20, 15, 5, 3);
+    big.DropShaped(20, 15, 65535, 0);  // no strength: changes nothing
+    for (int r = 0; r < 30; ++r)
+        for (int c = 0; c < 40; ++c) EXPECT_EQ(small.Height(c, r), big.Height(c, r));
 }
 
 TEST(Water, RandomDropsKeepOffTheSides) {

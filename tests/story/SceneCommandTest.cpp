@@ -423,7 +423,10 @@ TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
     Run("TurnToFace 100 0xFFF1");
     EXPECT_EQ(s.act->dir, 6);
     // Off the grid: stepped back onto it.
-    s.act->dir = 7;  // facing east: stepped back west
+    // No route of its own: its facing (right, code 3) says where it came from.
+    for (RoleRoute& rr : gRoleRoutes)
+        if (rr.role == r) ClearRoleRoute(&rr);
+    s.act->dir = 3;  // facing east: stepped back west
     u16 x0 = s.x;
     s.x = static_cast<u16>(s.x + 8);
     Run("SnapRole 100");

@@ -9,6 +9,7 @@
 #include "game/Main.h"
 #include "game/NewGame.h"
 #include "game/RoleTable.h"
+#include "game/RoleWalk.h"
 #include "mhdata/Maps.h"
 #include "platform/Input.h"
 #include "story/Dialog.h"
@@ -107,7 +108,7 @@ TEST_F(TownStory, TalkendRestoresTheTurnedRoleAndEndsItsWalk) {
     RoleSlot& r = gMapRoles[slot];
     ASSERT_TRUE(r.state & 0x800);
     ASSERT_NE(r.act, nullptr);
-    ASSERT_EQ(StartRoleRoute(slot, r.x / 16 + 3, r.y / 16), 1);
+    ASSERT_EQ(WalkRoleTo(slot, (r.x / 16 + 3) * 16, r.y), 1);
     ASSERT_NE(FindRoleRoute(slot), nullptr);
     r.state |= 0x80000000u;
     gTalkTurn = {slot, 8, 3};

@@ -11,6 +11,7 @@
 #include "ui/MainMenu.h"
 #include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
+#include "ui/EndingFrame.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
 
@@ -53,14 +54,14 @@ TEST_F(ScreenTest, TitleOpensOnTheFirstFrameAndRuns) {
 
 TEST_F(ScreenTest, PlaceholderFromTheTitleGoesBackToTheTitle) {
     h.RunFrames(2);
-    // The title's way to formation does not exist; a placeholder screen stands in.
+    // The title has no way to the transformation page; a placeholder screen stands in.
     gMainMenuFrame->result = kTitleResSettings;
     gFramePhase = 2;
     h.RunFrames(1);
-    gFrameId = kScreenBit | 11;
+    gFrameId = kScreenBit | 17;
     gFramePhase = 0;
-    // open 11 (which asks to close at once), close it, open the title it came from
-    EXPECT_EQ(Words(3), (std::vector<u32>{kScreenBit | 11, kScreenBit | 0, kScreenBit | 0}));
+    // open 17 (which asks to close at once), close it, open the title it came from
+    EXPECT_EQ(Words(3), (std::vector<u32>{kScreenBit | 17, kScreenBit | 0, kScreenBit | 0}));
     EXPECT_NE(gMainMenuFrame, nullptr);
     EXPECT_EQ(gFramePhase, 1u);
 }
@@ -79,7 +80,7 @@ TEST_F(ScreenTest, OpenMayCloseAtOnceBecauseThePhaseIsSetFirst) {
 
 TEST_F(ScreenTest, EveryPlaceholderIdReturnsToMapMode) {
     ToMapMode();
-    for (u32 id : {2u, 3u, 4u, 11u, 17u, 18u, 20u, 22u, 23u}) {
+    for (u32 id : {2u, 3u, 4u, 17u, 18u, 20u, 22u, 23u}) {
         gFrameId = kScreenBit | id;
         h.RunFrames(2);
         EXPECT_EQ(gFrameId, 0u) << id;
@@ -144,11 +145,15 @@ TEST_F(ScreenTest, EveryCloseClearsControlsAndPictures) {
 
 TEST_F(ScreenTest, TheEndingShowsNoCursor) {
     ToMapMode();
+    gEndingFrame.Setup(1, 0, 0, 0, 0);
     gFrameId = kScreenBit | 5;
-    h.RunFrames(1);
-    EXPECT_NE(gCursorPic, nullptr);
-    EXPECT_EQ(gMouseInput.cursorPic, nullptr);
-    h.RunFrames(1);
+    for (int f = 0; f < 5; ++f) {
+        h.RunFrames(1);
+        EXPECT_NE(gCursorPic, nullptr);
+        EXPECT_EQ(gMouseInput.cursorPic, nullptr);
+    }
+    gEndingFrame.state = 0;  // cut short
+    h.RunFrames(2);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gCursorPic, nullptr);
 }

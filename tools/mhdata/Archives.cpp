@@ -170,6 +170,18 @@ std::vector<u8> BuildActArchive(const std::map<u32, ActProgram>& acts) {
 
 // ---- The sample game's art ----
 
+u16 sample_art::EndingColor(u32 act, u32 action) {
+    // Clear of black and of both key colours: bright, one per act and action.
+    return static_cast<u16>(((act - kEndingFirst) * 6 + 6) << 10 | (action * 7 + 3) << 5 | 20);
+}
+
+void sample_art::EndingFrameSize(u32 act, i32* w, i32* h) {
+    static const i32 sizes[4][2] = {{640, 480}, {220, 300}, {110, 430}, {110, 60}};
+    u32 k = act >= kEndingFirst && act < kEndingFirst + 4 ? act - kEndingFirst : 0;
+    *w = sizes[k][0];
+    *h = sizes[k][1];
+}
+
 namespace {
 
 constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
@@ -324,6 +336,24 @@ ArchivePicture Underlay() {
     return p;
 }
 
+ArchivePicture EndingPicture(u32 act) {
+    ArchivePicture p;
+    p.name = "ending" + std::to_string(act);
+    i32 w = 0, h = 0;
+    sample_art::EndingFrameSize(act, &w, &h);
+    for (u32 a = 0; a < sample_art::kEndingActions; ++a)
+        p.frames.push_back(Flat(w, h, sample_art::EndingColor(act, a)));
+    return p;
+}
+
+ActProgram EndingAct(u32 act) {
+    ActProgram a;
+    a.name = "ending" + std::to_string(act);
+    for (u16 k = 0; k < sample_art::kEndingActions; ++k)
+        a.parts[k] = ActWords().Rf(static_cast<u16>(act)).Xy(0, 0).Sd(0).Pa(k).Ed().Ov().words;
+    return a;
+}
+
 ActProgram SimpleAct(const std::string& name, u16 pic, std::initializer_list<u16> frames,
                      u16 delay) {
     ActProgram a;
@@ -349,6 +379,8 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
         m[sample_art::kBoxFrame] = BoxFrame();
         m[sample_art::kMapObject] = MapObject();
         m[sample_art::kBattleUnderlay] = Underlay();
+        for (u32 k = 0; k < 4; ++k)
+            m[sample_art::kEndingFirst + k] = EndingPicture(sample_art::kEndingFirst + k);
         m[sample_art::kPortrait] = Portrait();
         return m;
     }();
@@ -381,6 +413,7 @@ const std::map<u32, ActProgram>& SampleActs() {
         m[kBoxFrame] = SimpleAct("boxframe", kBoxFrame, {0, 1, 2, 3, 4, 5, 6, 7}, 0);
         m[kMapObject] = SimpleAct("object", kMapObject, {0, 1}, 8);
         m[kBattleUnderlay] = SimpleAct("underlay", kBattleUnderlay, {0}, 0);
+        for (u32 k = 0; k < 4; ++k) m[kEndingFirst + k] = EndingAct(kEndingFirst + k);
         ActProgram portrait;
         portrait.name = "portrait";
         for (u16 k = 0; k < 2; ++k)

@@ -10,7 +10,7 @@
 
 const InterfaceActInfo kInterfaceActs[] = {
     {9002, 22}, {9102, 1}, {9104, 1},  {9900, 61}, {9902, 1},  {9904, 45},
-    {9906, 14}, {9908, 1}, {9004, 11}, {9005, 58}, {9006, 12},
+    {9906, 14}, {9908, 1}, {9004, 11}, {9005, 58}, {9006, 12}, {9007, 23}, {9010, 8}, {9051, 2},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 

@@ -1,8 +1,8 @@
 // The sample game's talks: the opening, a question whose answers set different
 // flags, a map-spot talk, a countdown, variables and branches, a reward with
 // an item, money and a quest, a shop, a battle request, a visit to the room
-// and back, music and a sound, a look along the harbour, and a portrait
-// beside a box.
+// and back, music and a sound, a look along the harbour, a portrait beside a
+// box, a person who walks a route and a group walk of three.
 #include "mhdata/SampleTalks.h"
 
 #include <fstream>
@@ -133,6 +133,27 @@ talk 20
     Wait 1000
     DismissRoleHead 20 0
     SetFlag 206
+    End
+
+talk 40
+    # The fisherman walks down the pier to the water and comes back.
+    WalkTo 100 16 34
+there:
+    WalkStep 100
+    JumpIfWalking 100 @there
+    EndWalk 100
+    WalkTo 100 12 30
+back:
+    WalkStep 100
+    JumpIfWalking 100 @back
+    EndWalk 100
+    SetFlag 210
+    End
+
+talk 41
+    # Three walk to the harbour together: the player, the fisherman and the looker.
+    GroupWalk 0xFFF1 14 10  100 18 30  101 27 25
+    SetFlag 211
     End
 )";
 }

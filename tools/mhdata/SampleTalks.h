@@ -22,6 +22,11 @@ constexpr int kSampleMusicTalk = 11;
 constexpr int kSampleViewTalk = 12;
 constexpr int kSampleRoomFlag = 204;
 constexpr int kSampleViewFlag = 205;
+// Walks: a person who walks a route and back, and three who walk together.
+constexpr int kSampleWalkTalk = 40;
+constexpr int kSampleGroupWalkTalk = 41;
+constexpr int kSampleWalkFlag = 210;
+constexpr int kSampleGroupWalkFlag = 211;
 
 // The source of MH_Data\Talk1.dat.
 const char* SampleTalkSource();
