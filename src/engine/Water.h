@@ -33,10 +33,6 @@ private:
     void Setup(int screenW, int screenH, int areaX, int areaY, int areaW, int areaH);
     // A negative coordinate is chosen at random, keeping the drop off the edges.
     int DropPos(int v, int r, int extent) const;
-    struct DropBounds {
-        int i0, i1, j0, j1;  // offsets from the drop's centre that lie inside the area
-    };
-    DropBounds Bounds(int x, int y, int radius) const;
     void AddHeight(int col, int row, i32 amount);
     i16* Cur() const { return heights_[cur_]; }
 
