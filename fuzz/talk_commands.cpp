@@ -11,6 +11,8 @@
 #include "battle/Battle.h"
 #include "engine/ByteIo.h"
 #include "engine/Water.h"
+#include "game/MapDraw.h"
+#include "game/MapManage.h"
 #include "game/Settings.h"
 #include "game/pending/SceneStandIn.h"
 #include "platform/Backend.h"
@@ -115,5 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetScriptScene();
     ResetPicShow();
     DeleteWaterList();
+    // The scene's lists outlive a talk: without this they grow from input to input.
+    ReleaseWipeEffects();
+    ReleaseScriptObjectLists();
+    ReleaseRoleHeads();
     return 0;
 }

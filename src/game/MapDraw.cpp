@@ -34,6 +34,7 @@ std::vector<ActNode> gTopActList;
 std::vector<TimedObject> gTimedObjects;
 std::vector<WipeStrip> gWipeStrips;
 ColorFade gColorFade;
+ScriptActList gScriptActA, gScriptActB;
 
 namespace {
 
@@ -180,6 +181,27 @@ void PlayAct(std::vector<ActNode>& list) {
     }
 }
 
+void PlayScriptActs(ScriptActList& list) {
+    auto prev = list.before_begin();
+    for (auto it = list.begin(); it != list.end();) {
+        ActPlayer& a = it->act;
+        if (!TakeActData(&a)) ReportActError("Act Err16(PicPaint:PlayAct)", &a, 0xFFFF);
+        i32 x = static_cast<i32>(it->k1), y = static_cast<i32>(it->k2);
+        DrawActPicture(&a, x, y, 0);
+        if (a.sound) {
+            RoleSlot* p = gPlayerSlot > 0 ? &gMapRoles[gPlayerSlot] : nullptr;
+            PlaySfxFrom(a.sound, x + gViewX, y + gViewY, p ? p->x : x + gViewX,
+                        p ? p->y : y + gViewY, static_cast<int>(gSfxVolume));
+            a.sound = 0;
+        }
+        if (a.ended) {
+            it = list.erase_after(prev);
+            continue;
+        }
+        prev = it++;
+    }
+}
+
 void DrawTObj() {
     for (size_t i = 0; i < gTimedObjects.size();) {
         TimedObject& o = gTimedObjects[i];
@@ -258,11 +280,12 @@ void DrawWipeStrips() {
             }
             i32 y = s.y + k, x = (s.x + from) & ~1;
             if (y < 0 || y >= 480 || n <= 0) continue;
-            x = std::max(0, x);
+            // A line that starts left of the screen loses the part that lies there.
+            if (x < 0) n += x, x = 0;
             n = std::min(n, 640 - x) & ~1;
             if (n <= 0) continue;
             u32 pair = static_cast<u32>(s.colour) | (static_cast<u32>(s.colour) << 16);
-            BlendLineToColor(reinterpret_cast<u32*>(Line(y) + x), pair, n / 2);
+            BlendLineToColor(reinterpret_cast<u32*>(Line(y) + x), pair, n);  // n pixels, two a word
         }
         if (!(mode & kWipeStatic) && done) {
             if (freeIt) {
@@ -497,12 +520,14 @@ void DrawWorld() {
     } else if (gViewMode & kViewChanging) {
         for (int y = 0; y < 480; ++y) std::memset(Line(y), 0, 1280);
         PlayAct(gTopActList);
+        PlayScriptActs(gScriptActB);
     } else {
         DrawOverlayPictures();
         if (!GetGameFlag(72) && GetGameFlag(19)) ClipSpotlight();
         DrawGround();
         DrawDepthRows();
         PlayAct(gMapActList);
+        PlayScriptActs(gScriptActA);
         DrawTObj();
         if (!GetGameFlag(72)) {
             if (GetGameFlag(6)) DrawBirds();
@@ -514,6 +539,7 @@ void DrawWorld() {
             if (GetGameFlag(321)) DrawSpotlightMask();
         }
         PlayAct(gTopActList);
+        PlayScriptActs(gScriptActB);
     }
     SetClip(0, 0, 640, 480);
     bool tintAll = GetGameFlag(326) != 0;
@@ -531,9 +557,34 @@ void DrawWorld() {
 void ReleaseScriptObjectLists() {
     gMapActList.clear();
     gTopActList.clear();
+    gScriptActA.clear();
+    gScriptActB.clear();
 }
 void ReleaseWipeEffects() {
     gWipeStrips.clear();
+}
+
+void MakeWipeStrip(u32 n, i32 x, i32 y, u32 lines, u32 length, u16 colour, u16 modeWord) {
+    FreeWipeStrip(n);
+    WipeStrip s;
+    s.id = n;
+    s.x = x;
+    s.y = y;
+    s.lines = static_cast<i32>(lines);
+    s.length = static_cast<i32>(length);
+    s.colour = ConvertPixel(colour);
+    s.mode = modeWord >> 8;
+    // Growing lines start empty, shrinking ones full; an offset is where a line's drawn part
+    // begins.
+    bool startsEmpty = (s.mode & (kWipeGrow | kWipeStatic)) == kWipeGrow;
+    bool shrinkUp = (s.mode & (kWipeShrink | kWipeStatic | kWipeGrow)) == kWipeShrink;
+    s.lens.assign(lines, startsEmpty ? 0 : s.length);
+    s.offs.assign(lines, shrinkUp ? s.length : 0);
+    gWipeStrips.push_back(std::move(s));
+}
+
+void FreeWipeStrip(u32 n) {
+    std::erase_if(gWipeStrips, [n](const WipeStrip& s) { return s.id == n; });
 }
 void ReleaseTimedObjects() {
     gTimedObjects.clear();

@@ -367,7 +367,6 @@ void StepTileAnimation() {
 void UpdateMapScene() {
     for (ActPlayer& a : gActSlots)
         if (a.act > 0) TakeActData(&a);
-    StepScriptActs();
     MovePlayer();
     for (RoleRoute& r : gRoleRoutes)
         if (r.role != kNoRole && !(r.pos & kRoutePaused)) StepRoute(r);

@@ -112,6 +112,20 @@ MH_HANDLER(CmdWater);
 MH_HANDLER(CmdAddScriptAct);
 MH_HANDLER(CmdWaitScriptAct);
 MH_HANDLER(CmdWaitPicShowEnd);
+// Wipes and the rest of the scene.
+MH_HANDLER(CmdWipe);
+MH_HANDLER(CmdFreeWipe);
+MH_HANDLER(CmdWaitWipes);
+MH_HANDLER(CmdReleaseWipes);
+MH_HANDLER(CmdSceneCopy);
+MH_HANDLER(CmdFreeSceneCopies);
+MH_HANDLER(CmdWaitSceneObject);
+MH_HANDLER(CmdDialogLine);
+MH_HANDLER(CmdGatherParty);
+MH_HANDLER(CmdClearStepCount);
+MH_HANDLER(CmdRoleEffect);
+MH_HANDLER(CmdMapEntryPoint);
+MH_HANDLER(CmdSendRole);
 // Heads and overlay objects.
 MH_HANDLER(CmdRoleHead);
 MH_HANDLER(CmdAntiAliasObject);

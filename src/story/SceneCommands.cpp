@@ -34,7 +34,6 @@
 
 ScriptScene gScriptScene;
 u32 gTalkSoundFlags = 0;
-ScriptActList gScriptActA, gScriptActB;
 
 namespace {
 
@@ -118,11 +117,6 @@ bool ScrollUnderWay() {
 
 bool ColorFadeUnderWay() {
     return gColorFade.counter > 0;
-}
-
-void StepScriptActs() {
-    for (ScriptActList* l : {&gScriptActA, &gScriptActB})
-        for (ScriptActObject& o : *l) TakeActData(&o.act);
 }
 
 bool TalkChangeMap(u32 map, u32 cx, u32 cy, u32 act, u32 qq, u32 dir, u32 options) {

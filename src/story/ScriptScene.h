@@ -1,9 +1,7 @@
 // What the story scripts keep beside the map scene's own state: the spotlight's
-// target, the map effect table, scene texts, the extra animation lists and the
-// talk's sound flags; the map change of a talk and the map archive's reopening.
+// target, the map effect table, scene texts and the talk's sound flags; the map
+// change of a talk and the map archive's reopening.
 #pragma once
-#include <forward_list>
-
 #include "engine/MyAct.h"
 #include "engine/Types.h"
 #include "game/MapDraw.h"
@@ -20,25 +18,15 @@ struct ScriptScene {
     bool archiveClosed = false;
     bool scriptCdMusic = false;  // an audio-disc piece started by a script plays
     u32 videoOverlayAct = 0, videoOverlayAction = 0;
+    u16 entryX = 0, entryY = 0, entryValue = 0;  // the current map's entry values set by a script
 };
-
-// An extra animation object that a script puts on the map: two key words and
-// its act; the newest stands at the front of its list.
-struct ScriptActObject {
-    u16 k1 = 0, k2 = 0;
-    ActPlayer act;
-};
-using ScriptActList = std::forward_list<ScriptActObject>;
 
 extern ScriptScene gScriptScene;
-extern ScriptActList gScriptActA, gScriptActB;
 extern u32 gTalkSoundFlags;  // 0x01 / 0x02 picture-show name marks, 0x10 set by a script
 
 // True while a scroll or a colour fade is under way.
 bool ScrollUnderWay();
 bool ColorFadeUnderWay();
-// One frame of the extra animation objects (the map scene calls it).
-void StepScriptActs();
 // Changes the map; 0xFFFF arguments keep the player's current values. False
 // (with a box) when the map has no record.
 bool TalkChangeMap(u32 map, u32 cx, u32 cy, u32 act, u32 qq, u32 dir, u32 options);

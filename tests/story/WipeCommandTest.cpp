@@ -1,0 +1,538 @@
+// Wipe strips and the rest of the scene commands, written with the assembler
+// and run through the frame tick on the sample game's town; the map entry
+// points on a hand-made database.
+#include <algorithm>
+#include <cstring>
+
+#include "../game/MapTestSupport.h"
+#include "StoryTestUtil.h"
+#include "data/GameFlags.h"
+#include "engine/ByteIo.h"
+#include "engine/DDraw.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "game/City.h"
+#include "game/Main.h"
+#include "game/MapDraw.h"
+#include "game/MapManage.h"
+#include "game/MapScene.h"
+#include "game/NewGame.h"
+#include "game/RoleTable.h"
+#include "mhdata/Archives.h"
+#include "mhdata/StoryAsm.h"
+#include "story/Dialog.h"
+#include "story/ScriptScene.h"
+#include "story/Talk.h"
+#include "story/TalkCommands.h"
+
+namespace {
+
+using namespace sampleMap;
+
+class WipeCommandTest : public MapFixture {
+protected:
+    void SetUp() override {
+        MapFixture::SetUp();
+        h.StartGame();
+        ASSERT_NE(gDrawSurface, nullptr);
+        ASSERT_EQ(StartNewGame(1), 1);
+        gGameActive = 1;
+        gFrameId = 0;
+        gFrameInterval = 0;
+        ResetTalkContext(&gTalkContext);
+        // Role 100 stands still: no behaviour program moves it under the tests.
+        guard = FindRoleById(100);
+        ASSERT_GE(guard, 0);
+        gMapRoles[guard].scriptId = 0;
+        h.boxes().clear();
+    }
+    void Write(const std::string& body) {
+        std::vector<u8> bytes;
+        std::string error;
+        ASSERT_TRUE(AssembleTalkFile("talk 1\n " + body + "\n End\n", &bytes, &error)) << error;
+        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+    }
+    void Frame() {
+        PlatformAdvanceTime(35);
+        GameFrame();
+    }
+    void Start(const std::string& body) {
+        Write(body);
+        StartTalk(1, kPlayerRole);
+    }
+    int Run(const std::string& body, int limit = 200) {
+        Start(body);
+        return Finish(limit);
+    }
+    int Finish(int limit = 200) {
+        int frames = 0;
+        while (TalkRunning() && frames < limit) {
+            Frame();
+            ++frames;
+        }
+        return frames;
+    }
+    RoleSlot& Player() { return gMapRoles[gPlayerSlot]; }
+    WipeStrip* Strip(u32 id) {
+        for (WipeStrip& s : gWipeStrips)
+            if (s.id == id) return &s;
+        return nullptr;
+    }
+    u16 Pixel(int x, int y) { return PaintPixelAddr(0, y)[x]; }
+
+    int guard = -1;
+};
+
+// ---- Wipes ----
+
+TEST_F(WipeCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
+    Start("Wipe 1 -8 20 4 100 0x7C00 0x0800\n SetFlag 300");
+    Frame();
+    WipeStrip* s = Strip(1);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->x, -8);
+    EXPECT_EQ(s->y, 20);
+    EXPECT_EQ(s->lines, 4);
+    EXPECT_EQ(s->length, 100);
+    EXPECT_EQ(s->colour, ConvertPixel(0x7C00));
+    EXPECT_EQ(s->mode, kWipeStatic);
+    EXPECT_EQ(s->lens, std::vector<i32>(4, 100));
+    // The wipe yields: the next command waits for the next frame.
+    EXPECT_FALSE(GetGameFlag(300));
+    Finish();
+
+    // The same number again replaces the strip; another number adds one; a free takes one.
+    Run("Wipe 1 0 0 2 50 0x001F 0x8000\n Wipe 2 0 40 3 60 0x03E0 0x4000\n FreeWipe 7");
+    ASSERT_EQ(gWipeStrips.size(), 2u);
+    ASSERT_NE(Strip(1), nullptr);
+    EXPECT_EQ(Strip(1)->lines, 2);
+    EXPECT_EQ(Strip(1)->colour, ConvertPixel(0x001F));
+    Run("FreeWipe 1");
+    EXPECT_EQ(Strip(1), nullptr);
+    EXPECT_NE(Strip(2), nullptr);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(WipeCommandTest, GrowingStripFillsItsLinesThenStays) {
+    // Made empty, then every drawn frame adds 48..58 pixels to each line.
+    MakeWipeStrip(3, 0, 100, 3, 300, 0x001F, 0x8000);
+    WipeStrip* s = Strip(3);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->lens, std::vector<i32>(3, 0));
+    std::vector<i32> last = s->lens;
+    int frames = 0;
+    while (!(s->mode & kWipeStatic) && frames < 20) {
+        Frame();
+        ++frames;
+        for (size_t k = 0; k < s->lens.size(); ++k) {
+            i32 step = s->lens[k] - last[k];
+            if (last[k] < 300) {
+                EXPECT_GE(step, std::min(48, 300 - last[k])) << "line " << k;
+                EXPECT_LE(step, 58) << "line " << k;
+            }
+        }
+        last = s->lens;
+    }
+    EXPECT_GE(frames, 6);  // 300 pixels at most 58 a frame
+    EXPECT_EQ(s->lens, std::vector<i32>(3, 300));
+    // A full strip stays as a band: it does not free itself.
+    for (int f = 0; f < 5; ++f) Frame();
+    EXPECT_NE(Strip(3), nullptr);
+}
+
+TEST_F(WipeCommandTest, BandTintsOnlyItsOwnLines) {
+    // During a map change the canvas is black under the strips.
+    Run("Wipe 4 100 200 2 64 0x7FFF 0x0800");
+    gViewMode |= kViewChanging;
+    Frame();
+    for (int x = 100; x < 164; ++x) {
+        EXPECT_NE(Pixel(x, 200), 0) << x;
+        EXPECT_NE(Pixel(x, 201), 0) << x;
+    }
+    for (int x = 100; x < 164; x += 7) {
+        EXPECT_EQ(Pixel(x, 199), 0) << x;
+        EXPECT_EQ(Pixel(x, 202), 0) << x;
+    }
+    EXPECT_EQ(Pixel(99, 200), 0);
+    EXPECT_EQ(Pixel(164, 200), 0);
+}
+
+TEST_F(WipeCommandTest, StripsPastTheScreenEdgesAreCutThere) {
+    Run("Wipe 1 -8 -2 4 100 0x7FFF 0x0800\n Wipe 2 600 478 65535 65535 0x7FFF 0x0800\n Wipe 3 0 "
+        "300 0 80 0x7FFF 0x0800");
+    gViewMode |= kViewChanging;
+    Frame();
+    // Lines above the screen are passed over, the part left of it is cut off
+    // (the scene clears the first two pixels of every line).
+    for (int y : {0, 1}) {
+        EXPECT_NE(Pixel(2, y), 0);
+        EXPECT_NE(Pixel(91, y), 0);
+        EXPECT_EQ(Pixel(92, y), 0);
+    }
+    EXPECT_EQ(Pixel(2, 2), 0);
+    // A strip far past the right and bottom edges draws only what lies on the screen.
+    for (int y : {478, 479}) {
+        EXPECT_EQ(Pixel(599, y), 0);
+        EXPECT_NE(Pixel(600, y), 0);
+        EXPECT_NE(Pixel(639, y), 0);
+    }
+    // No lines: nothing drawn, and the strip stays until freed.
+    EXPECT_EQ(Pixel(10, 300), 0);
+    EXPECT_EQ(gWipeStrips.size(), 3u);
+}
+
+TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGone) {
+    // A grow-and-free strip of 200 pixels is gone after a few frames; the wait
+    // holds the talk until then.
+    int frames = Run("Wipe 5 0 60 2 200 0x001F 0x2000\n WaitWipes\n SetFlag 300");
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_TRUE(gWipeStrips.empty());
+    EXPECT_GE(frames, 3);
+    EXPECT_LE(frames, 10);
+
+    // A shrink-and-free strip ends the same way.
+    ClearGameFlag(300);
+    Run("Wipe 6 0 60 2 300 0x001F 0x1000\n WaitWipes\n SetFlag 300");
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_TRUE(gWipeStrips.empty());
+
+    // A role head alone holds the wait too, until the release frees it.
+    ClearGameFlag(300);
+    AddRoleHead(1, 2, 100, 100);
+    Start("WaitWipes\n SetFlag 300");
+    for (int f = 0; f < 6; ++f) Frame();
+    EXPECT_TRUE(TalkRunning());
+    EXPECT_FALSE(GetGameFlag(300));
+    ReleaseRoleHeads();
+    Finish();
+    EXPECT_TRUE(GetGameFlag(300));
+}
+
+TEST_F(WipeCommandTest, ReleaseWipesFreesStripsAndHeadsAndSkipsItsWords) {
+    AddRoleHead(1, 2, 100, 100);
+    Run("Wipe 1 0 0 4 100 0x001F 0x0800\n Wipe 2 0 8 4 100 0x001F 0x4000\n ReleaseWipes\n SetFlag "
+        "301");
+    EXPECT_TRUE(gWipeStrips.empty());
+    EXPECT_EQ(gRoleHeads, nullptr);
+    EXPECT_TRUE(GetGameFlag(301));
+    // Its further words are read past: 24 bytes in all.
+    const Command* c = FindCommandByName("ReleaseWipes");
+    ASSERT_NE(c, nullptr);
+    u32 len = 0;
+    std::vector<u8> cmd(24, 0);
+    StoreU16(cmd.data(), 0x141);
+    ASSERT_EQ(CommandLength(*c, cmd.data(), 24, &len, nullptr), LenResult::Ok);
+    EXPECT_EQ(len, 24u);
+    EXPECT_EQ(CommandLength(*c, cmd.data(), 23, &len, nullptr), LenResult::Short);
+}
+
+// ---- Scene objects, copies, lines ----
+
+TEST_F(WipeCommandTest, SceneCopyTakesTheRolesActAndItsWords) {
+    RoleSlot& g = gMapRoles[guard];
+    g.act->dir = 3;
+    Run("SceneCopy 100 200 150 -4 6 0x10 9\n SceneCopy 999 1 1 0 0 0 0");
+    ASSERT_EQ(gMapActList.size(), 1u);  // the unknown role makes none
+    const ActNode& n = gMapActList.front();
+    EXPECT_EQ(n.act.act, g.act->act);
+    EXPECT_EQ(n.act.action, g.act->action);
+    EXPECT_EQ(n.act.dir, 3);
+    EXPECT_EQ(n.x, 200);
+    EXPECT_EQ(n.y, 150);
+    EXPECT_EQ(n.offX, -4);
+    EXPECT_EQ(n.offY, 6);
+    EXPECT_EQ(n.mode, 0x10u);
+    EXPECT_EQ(n.level, 9);
+    EXPECT_NE(&n.act, g.act);
+    // The copy plays on by itself: the role's own act is left alone.
+    u16 frame = g.act->frame;
+    for (int f = 0; f < 5; ++f) Frame();
+    EXPECT_EQ(gMapActList.size(), 1u);
+    EXPECT_EQ(g.act->frame, frame);
+    Run("FreeSceneCopies 0 0");
+    EXPECT_TRUE(gMapActList.empty());
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(WipeCommandTest, DialogLinesAreKeptAsZeroEndedLinesOfAtMost255Bytes) {
+    gKeptTexts.clear();
+    std::string longText(300, 'a');
+    Run("DialogLine \"first line\"\n DialogLine \"" + longText + "\"");
+    ASSERT_EQ(gKeptTexts.size(), 2u);
+    EXPECT_EQ(gKeptTexts[0].rfind("first line", 0), 0u);
+    EXPECT_LE(gKeptTexts[0].size(), 11u);  // the text and at most its padding
+    EXPECT_EQ(gKeptTexts[1], std::string(255, 'a'));
+}
+
+TEST_F(WipeCommandTest, WaitSceneObjectHoldsWhileAnObjectWithThoseKeysPlays) {
+    // The ring plays its passes and ends; the object then leaves its list.
+    int frames = Run("AddActA 50 60 6001 0\n WaitSceneObject 50 60\n SetFlag 300");
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_TRUE(gScriptActA.empty());
+    EXPECT_GE(frames, 8);
+    // Other keys do not hold it; an empty list goes on at once.
+    ClearGameFlag(300);
+    frames = Run("AddActB 1 1 6001 0\n WaitSceneObject 50 60\n SetFlag 300");
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_LE(frames, 3);
+    EXPECT_FALSE(gScriptActB.empty());
+}
+
+// ---- The extra animation lists on the screen ----
+
+TEST_F(WipeCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone) {
+    auto litBox = [this](int* l, int* t, int* r, int* b) {
+        *l = *t = 10000;
+        *r = *b = -1;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                if (Pixel(x, y)) {
+                    *l = std::min(*l, x), *t = std::min(*t, y);
+                    *r = std::max(*r, x), *b = std::max(*b, y);
+                }
+    };
+    SetGameFlag(9);  // no cursor over the picture
+    // During a map change only the top list is drawn, on black: list B shows, list A does not.
+    gViewMode |= kViewChanging;
+    ScriptActObject o;
+    ResetActPlayer(&o.act);
+    o.act.act = sample_art::kMagicRing;
+    o.act.action = 0;
+    o.k1 = 300;
+    o.k2 = 200;
+    gScriptActA.push_front(o);
+    DrawWorld();
+    int l, t, r, b;
+    litBox(&l, &t, &r, &b);
+    EXPECT_EQ(r, -1) << "list A drew during a map change";
+    gScriptActA.clear();
+    gScriptActB.push_front(o);
+    DrawWorld();
+    litBox(&l, &t, &r, &b);
+    ASSERT_GE(r, 0);
+    // The ring is centred on the object's point; on black it shows its own colour.
+    EXPECT_EQ(Pixel(300 - 4, 200), ConvertPixel((31 << 10) | (16 << 5) | 4));
+    EXPECT_EQ(l + r + 1, 2 * 300);
+    EXPECT_EQ(t + b + 1, 2 * 200);
+    EXPECT_GE(l, 300 - 24);
+    EXPECT_LT(r, 300 + 24);
+    // It plays through and leaves after the frame its act ends.
+    int frames = 1;
+    while (!gScriptActB.empty() && frames < 60) {
+        DrawWorld();
+        ++frames;
+    }
+    EXPECT_TRUE(gScriptActB.empty());
+    EXPECT_GE(frames, 10);
+    EXPECT_LT(frames, 60);
+    gViewMode &= ~kViewChanging;
+
+    // On the map list A is drawn too: the first frame's ring (two pixels wide,
+    // the picture's centre on the point) adds its full red around the point.
+    const i32 gx = 100, gy = 100;
+    o.k1 = gx;
+    o.k2 = gy;
+    gScriptActA.push_front(o);
+    DrawWorld();
+    for (int x : {gx - 4, gx - 3, gx + 2, gx + 3})
+        EXPECT_EQ(ConvertPixelBack(Pixel(x, gy)) >> 10, 31) << x;
+    // Map entry frees both lists.
+    gScriptActB.push_front(o);
+    ReleaseMapTransients();
+    EXPECT_TRUE(gScriptActA.empty());
+    EXPECT_TRUE(gScriptActB.empty());
+}
+
+// ---- The party, control and role effects ----
+
+TEST_F(WipeCommandTest, GatherPartyWaitsForEveryFollowerOnThePlayer) {
+    RoleSlot& f = gMapRoles[guard];
+    f.state |= kRoleFollows;
+    Start("GatherParty\n SetFlag 300");
+    for (int k = 0; k < 4; ++k) Frame();
+    EXPECT_TRUE(TalkRunning());
+    EXPECT_FALSE(GetGameFlag(300));
+    EXPECT_TRUE(gTalkFlags & kTalkLockBit);
+    EXPECT_EQ(Player().act->action, 0);
+    EXPECT_TRUE(f.state & 0x4000000u);
+    EXPECT_EQ(f.act->delayOverride, 0x8000);
+    for (int k = 0; k < kTrailLength; ++k) {
+        EXPECT_EQ(gFollowers.trailX[k], Player().x);
+        EXPECT_EQ(gFollowers.trailY[k], Player().y);
+    }
+    // The command marks itself started in the window.
+    EXPECT_TRUE(LoadU16(gTalkBuffer + gTalkContext.ip) & 0x8000);
+
+    // Once the follower stands on the player it is released and the talk goes on.
+    f.x = Player().x;
+    f.y = Player().y;
+    Finish();
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_FALSE(f.state & 0x4000000u);
+    EXPECT_EQ(f.act->delayOverride, 0);
+
+    // Without followers it goes on after its first frame.
+    f.state &= ~kRoleFollows;
+    ClearGameFlag(300);
+    int frames = Run("GatherParty\n SetFlag 300");
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_LE(frames, 3);
+}
+
+TEST_F(WipeCommandTest, ClearStepCountAndRoleEffects) {
+    gStepCount = 77;
+    Run("ClearStepCount");
+    EXPECT_EQ(gStepCount, 0u);
+
+    Run("AttachEffect 0xFFF1 3\n AttachEffect 100 11");
+    EXPECT_EQ(Player().second, &gActSlots[3]);
+    EXPECT_EQ(gMapRoles[guard].second, &gActSlots[11]);
+    // An entry past the table and an unknown role change nothing.
+    Run("AttachEffect 0xFFF1 12\n AttachEffect 999 1\n DetachEffect 999");
+    EXPECT_EQ(Player().second, &gActSlots[3]);
+    Run("DetachEffect 0xFFF1");
+    EXPECT_EQ(Player().second, nullptr);
+    EXPECT_EQ(gMapRoles[guard].second, &gActSlots[11]);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+// ---- Sending roles to maps ----
+
+TEST_F(WipeCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
+    // The guard on this map goes to another cell here: the same row, a new place
+    // (its record keeps it still once it is built again).
+    SetRecordWord(FindRecord(100), 8, 0);
+    Run("SendRole 100 1 14 31");
+    RoleSlot& g = gMapRoles[guard];
+    EXPECT_EQ(FindRoleById(100), guard);
+    EXPECT_EQ(g.x, 14 * 16);
+    EXPECT_EQ(g.y, 31 * 16);
+    ASSERT_NE(g.cell, nullptr);
+    EXPECT_EQ(g.cell, &gMap.cells[31 * gMap.width + 14]);
+    EXPECT_TRUE(*g.cell & kCellRole);
+    EXPECT_FALSE(gMap.cells[30 * gMap.width + 12] & kCellRole);
+
+    // Off to the room, keeping its cell: gone from this map, the record follows.
+    u32* cell = g.cell;
+    Run("SendRole 100 3 0xFFFF 0xFFFF");
+    EXPECT_EQ(FindRoleById(100), -1);
+    EXPECT_FALSE(*cell & kCellRole);
+    i32 row = FindRecord(100);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(RecordWord(row, 0), kRoom);
+    EXPECT_EQ(RecordWord(row, 5), 14);
+    EXPECT_EQ(RecordWord(row, 6), 31);
+    for (int b = 0; b < kBuckets; ++b)
+        for (int r = -kBucketRowBias; r < static_cast<int>(gMap.height) + kBucketRowBias; ++r)
+            for (RoleSlot* s = BucketRow(b, r); s; s = s->next) EXPECT_NE(s->roleId, 100);
+
+    // The room's role comes here: a new row built from its record.
+    i32 count = gMapRoleCount;
+    Run("SendRole 103 1 20 21");
+    int n = FindRoleById(103);
+    ASSERT_GE(n, 0);
+    EXPECT_EQ(gMapRoleCount, count + 1);
+    EXPECT_EQ(gMapRoles[n].x, 20 * 16);
+    EXPECT_EQ(gMapRoles[n].y, 21 * 16);
+    EXPECT_NE(gMapRoles[n].act, nullptr);
+    EXPECT_TRUE(gMap.cells[21 * gMap.width + 20] & kCellRole);
+    EXPECT_TRUE(h.boxes().empty());
+
+    // Leaving the map stores no record from the row that went away.
+    LoadCity(kRoom, 5, 5, 1, 0, 1, 1);
+    ASSERT_EQ(gMapId, kRoom);
+    row = FindRecord(100);
+    EXPECT_EQ(RecordWord(row, 0), kRoom);
+}
+
+TEST_F(WipeCommandTest, SendRoleRefusesUnknownRolesAndCellsOutsideTheMap) {
+    Run("SendRole 999 1 2 2\n SetFlag 300");
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_TRUE(GetGameFlag(300));  // the talk goes on past it
+    h.boxes().clear();
+
+    i32 count = gMapRoleCount;
+    Run("SendRole 103 1 500 600");
+    EXPECT_EQ(FindRoleById(103), -1);
+    EXPECT_EQ(gMapRoleCount, count);
+    i32 row = FindRecord(103);
+    EXPECT_EQ(RecordWord(row, 0), kTown);
+    EXPECT_EQ(RecordWord(row, 5), kTownW - 1);
+    EXPECT_EQ(RecordWord(row, 6), kTownH - 1);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+// ---- Map entry points on a hand-made database ----
+
+class MapEntryPointTest : public StoryFixture {
+protected:
+    // A database of the field list and a table 5 of (map, x, y) rows at offset at.
+    void Install(std::vector<std::array<u16, 3>> rows, bool withEnd = true, u32 tableAt = 0) {
+        ByteWriter w;
+        w.Zeros(27 * 4);
+        u32 at = tableAt ? tableAt : static_cast<u32>(w.size());
+        w.PatchU32(5 * 4, at);
+        for (auto& r : rows)
+            for (u16 v : r) w.U16(v);
+        if (withEnd) w.U16(0xFFFF);
+        SetMapDatabase(w.bytes().data(), static_cast<u32>(w.size()));
+    }
+    u16 Word(u32 off) { return LoadU16(gMapDatabase + off); }
+    void RunTalk1(const std::string& body) {
+        WriteTalks(1, "talk 1\n " + body + "\n End\n");
+        RunTalk(1);
+    }
+    void TearDown() override { FreeMapDatabase(); }
+};
+
+TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
+    Install({{3, 1, 2}, {7, 3, 4}});
+    gMapId = 7;
+    RunTalk1("MapEntryPoint 7 11 12 5");
+    constexpr u32 t = 27 * 4;
+    EXPECT_EQ(Word(t + 6 + 2), 11);
+    EXPECT_EQ(Word(t + 6 + 4), 12);
+    EXPECT_EQ(Word(t + 2), 1);  // the other map's row is untouched
+    EXPECT_EQ(gScriptScene.entryX, 11);
+    EXPECT_EQ(gScriptScene.entryY, 12);
+    EXPECT_EQ(gScriptScene.entryValue, 5);
+    // Another map's row changes without touching the current map's values.
+    RunTalk1("MapEntryPoint 3 8 9 1");
+    EXPECT_EQ(Word(t + 2), 8);
+    EXPECT_EQ(gScriptScene.entryX, 11);
+    // A map with no row: nothing written, the current map's values still taken.
+    gMapId = 9;
+    RunTalk1("MapEntryPoint 9 21 22 23");
+    EXPECT_EQ(Word(t + 2), 8);
+    EXPECT_EQ(Word(t + 6 + 2), 11);
+    EXPECT_EQ(gScriptScene.entryX, 21);
+    EXPECT_EQ(gScriptScene.entryValue, 23);
+}
+
+TEST_F(MapEntryPointTest, BadTablesAreNeverWrittenPast) {
+    // A row cut by the database's end, no end row.
+    Install({{3, 1, 2}}, false);
+    u32 size = gMapDatabaseSize;
+    std::vector<u8> image(gMapDatabase, gMapDatabase + size - 2);  // the last word cut off
+    SetMapDatabase(image.data(), static_cast<u32>(image.size()));
+    RunTalk1("MapEntryPoint 3 40 41 0");
+    EXPECT_EQ(Word(27 * 4 + 2), 1);
+    // A table offset past the database, and a database with no table at all.
+    for (u32 at : {100000u, 0xFFFFFFFEu}) {
+        Install({{3, 1, 2}}, true, at);
+        RunTalk1("MapEntryPoint 3 40 41 0");
+        EXPECT_EQ(Word(27 * 4 + 2), 1) << at;
+    }
+    ByteWriter none;
+    none.Zeros(27 * 4 + 8);
+    SetMapDatabase(none.bytes().data(), static_cast<u32>(none.size()));
+    RunTalk1("MapEntryPoint 0 40 41 0");
+    for (u32 k = 0; k < none.size(); ++k) EXPECT_EQ(gMapDatabase[k], 0) << k;
+    // Too small to hold the field: nothing read.
+    std::vector<u8> tiny(8, 0);
+    SetMapDatabase(tiny.data(), 8);
+    RunTalk1("MapEntryPoint 0 40 41 0");
+    EXPECT_FALSE(TalkRunning());
+}
+
+}  // namespace
