@@ -1,27 +1,18 @@
 // Fuzz target over the whole command table: the input picks commands by their
 // row and fills their operands, so every command runs with arbitrary values.
-#include <unistd.h>
+#include <vector>
 
-#include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include "TalkRun.h"
 
 #include "battle/Battle.h"
 #include "engine/ByteIo.h"
 #include "engine/Water.h"
 #include "game/MapDraw.h"
 #include "game/MapManage.h"
-#include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
-#include "platform/Backend.h"
 #include "story/CommandHandlers.h"
-#include "story/Dialog.h"
 #include "story/PartyCommands.h"
 #include "story/PicShow.h"
 #include "story/ScriptScene.h"
-#include "story/Talk.h"
 #include "story/TalkCommands.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
@@ -77,36 +68,13 @@ std::vector<u8> BuildTalk(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string root = [] {
-        std::string r = std::filesystem::temp_directory_path().string() + "/mh-fuzz-cmds-" +
-                        std::to_string(::getpid()) + "/";
-        std::filesystem::create_directories(r + "MH_Data");
-        return r;
-    }();
-    PlatformReset();
-    std::snprintf(gBasePath, kPathSize, "%s", root.c_str());
-    ResetTalk();
-    ResetDialogs();
-    ResetSceneStandIn();
+    const std::string& root = FuzzTalkRoot("cmds");
+    ResetFuzzTalk(root);
     ResetStoryCommands();
-    static ActPlayer act;
-    gMapRoleCount = 1;
-    gPlayerSlot = 0;
     gPlayerId = 1;
     gMapRoles[0].roleId = 1;
-    gMapRoles[0].act = &act;
     std::vector<u8> talk = BuildTalk(data, size);
-    {
-        std::ofstream out(root + "MH_Data/Talk1.dat", std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(talk.data()),
-                  static_cast<std::streamsize>(talk.size()));
-    }
-    StartTalk(1, 1);
-    for (int frame = 0; frame < 8 && TalkRunning(); ++frame) {
-        Talk(&gTalkContext);
-        gDialogInput = 1;
-        DlgMessage();
-    }
+    RunFuzzTalk(root, talk.data(), talk.size());
     delete gItemFrame;
     gItemFrame = nullptr;
     gFrameId = 0;
