@@ -425,17 +425,7 @@ std::vector<u8> DevSaveBytes(const DevSaveImage& img) {
 bool ParseDevSave(const u8* data, size_t size, DevSaveImage* img, std::string* error) {
     ByteReader r(data, size);
     DevItems(r, *img);
-    if (r.ok() && r.bytesLeft() == 0) return true;
-    if (error) {
-        char buf[96];
-        if (r.ok())
-            std::snprintf(buf, sizeof(buf), "%zu bytes after the last item at offset %zu",
-                          r.bytesLeft(), r.pos());
-        else
-            std::snprintf(buf, sizeof(buf), "bad item near offset %zu", r.pos());
-        *error = buf;
-    }
-    return false;
+    return EndsAfterLastItem(r, error);
 }
 
 std::unique_ptr<DevSaveImage> ReadDevSaveFile(const std::string& path, std::string* error) {

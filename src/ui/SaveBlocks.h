@@ -2,6 +2,8 @@
 // raw spans, trailing bytes, the map music rows and LZO-packed blocks.
 #pragma once
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "engine/ByteIo.h"
@@ -90,6 +92,22 @@ void Block(ByteReader& r, const BlockRule& rule, Body body) {
     ByteReader inner(buf.data(), raw);
     body(inner);
     if (!inner.ok() || inner.bytesLeft() != 0) r.Fail();
+}
+
+// True when the field list read cleanly and the bytes end exactly after its
+// last item; otherwise says where it went wrong.
+inline bool EndsAfterLastItem(const ByteReader& r, std::string* error) {
+    if (r.ok() && r.bytesLeft() == 0) return true;
+    if (error) {
+        char buf[96];
+        if (r.ok())
+            std::snprintf(buf, sizeof(buf), "%zu bytes after the last item at offset %zu",
+                          r.bytesLeft(), r.pos());
+        else
+            std::snprintf(buf, sizeof(buf), "bad item near offset %zu", r.pos());
+        *error = buf;
+    }
+    return false;
 }
 
 }  // namespace save_blocks

@@ -373,17 +373,7 @@ std::vector<u8> SaveImageBytes(const SaveImage& img) {
 bool ParseSaveImage(const u8* data, size_t size, SaveImage* img, std::string* error) {
     ByteReader r(data, size);
     SaveItems(r, *img);
-    if (r.ok() && r.bytesLeft() == 0) return true;
-    if (error) {
-        char buf[96];
-        if (r.ok())
-            std::snprintf(buf, sizeof(buf), "%zu bytes after the last item at offset %zu",
-                          r.bytesLeft(), r.pos());
-        else
-            std::snprintf(buf, sizeof(buf), "bad item near offset %zu", r.pos());
-        *error = buf;
-    }
-    return false;
+    return EndsAfterLastItem(r, error);
 }
 
 bool ParseSaveHeader(const u8* data, size_t size, SaveHeader* h) {
