@@ -194,7 +194,7 @@ void InputPlatformInit() {
     auto& s = S();
     if (s.hooked) return;
     s.hooked = true;
-    PlatformAddHooks({OnSdlEvent, InputPlatformReset});
+    PlatformAddHooks({OnSdlEvent, InputPlatformReset, nullptr});
 }
 
 void InputPlatformReset() {

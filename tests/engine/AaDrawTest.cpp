@@ -112,7 +112,9 @@ TEST(AntiAlias, DrawingBlendsByLevelAndClipsToTheScreen) {
                 }
             for (size_t i = 0; i < c.px.size(); ++i) {
                 i32 sx = static_cast<i32>(i % 640) - X, sy = static_cast<i32>(i / 640) - Y;
-                if (sx < 0 || sy < 0 || sx >= 5 || sy >= 12) ASSERT_EQ(c.px[i], before[i]);
+                if (sx < 0 || sy < 0 || sx >= 5 || sy >= 12) {
+                    ASSERT_EQ(c.px[i], before[i]);
+                }
             }
         }
     // Level 12: s/2 + s/16 over a black screen.

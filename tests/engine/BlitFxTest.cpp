@@ -274,8 +274,12 @@ TEST(EffectModes, FadeLevelsByRow) {
             i32 level = 15 - (r + 1) / b;
             EXPECT_EQ(c.px[r * 640], BlendRef(0x7FFF, 0, level)) << h << " row " << r;
         }
-        if (h == 16) EXPECT_EQ(c.px[15 * 640], BlendRef(0x7FFF, 0, 7));
-        if (h == 10) EXPECT_EQ(c.px[0], BlendRef(0x7FFF, 0, 14));
+        if (h == 16) {
+            EXPECT_EQ(c.px[15 * 640], BlendRef(0x7FFF, 0, 7));
+        }
+        if (h == 10) {
+            EXPECT_EQ(c.px[0], BlendRef(0x7FFF, 0, 14));
+        }
     }
 }
 
@@ -371,8 +375,9 @@ TEST(EffectModes, ShadowsAndOutlinesStayInsideTheClip) {
         }
     for (i32 y = 0; y < 480; ++y)
         for (i32 x = 0; x < 640; ++x)
-            if (x < 200 || x >= 400 || y < 150 || y >= 300)
+            if (x < 200 || x >= 400 || y < 150 || y >= 300) {
                 ASSERT_EQ(c.px[y * 640 + x], before[y * 640 + x]) << x << "," << y;
+            }
     EXPECT_NE(c.px, before);
 }
 

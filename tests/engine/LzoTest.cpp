@@ -26,10 +26,14 @@ TEST(Lzo, RoundTripsRandomAndRegularData) {
             u8* p = LzoPack(in.data(), static_cast<i32>(n), &packed);
             ASSERT_NE(p, nullptr);
             EXPECT_LE(static_cast<size_t>(packed), LzoWorstCase(n));
-            if (!random && n > 1000) EXPECT_LT(static_cast<size_t>(packed), n / 10);
+            if (!random && n > 1000) {
+                EXPECT_LT(static_cast<size_t>(packed), n / 10);
+            }
             std::vector<u8> out(n + 1);
             EXPECT_EQ(LzoUnpackExact(p, packed, out.data(), static_cast<i32>(n)), kLzoOk);
-            if (n) EXPECT_EQ(std::memcmp(out.data(), in.data(), n), 0);
+            if (n) {
+                EXPECT_EQ(std::memcmp(out.data(), in.data(), n), 0);
+            }
             MH_FREE(p);
         }
     }

@@ -64,8 +64,9 @@ TEST(PutPic, WavedRowsNeverLeaveTheClip) {
     }
     for (i32 y = 0; y < 480; ++y)
         for (i32 x = 0; x < 640; ++x)
-            if (x < 100 || x >= 140 || y < 100 || y >= 200)
+            if (x < 100 || x >= 140 || y < 100 || y >= 200) {
                 ASSERT_EQ(c.px[y * 640 + x], before[y * 640 + x]) << x << "," << y;
+            }
 }
 
 TEST(PutPic, SettingsAreResetEvenWhenTheClipLeavesNothing) {

@@ -98,7 +98,9 @@ TEST_F(AStarTest, RoutesAreValidAndAsShortAsDijkstraOnMazes) {
             bool goalBlocked = (g.at(gx, gy) & kDefaultBlockMask) != 0;
             if (best < 0 || goalBlocked) {
                 // A goal cell that is blocked fails at once even when a footprint could reach it.
-                if (best < 0) EXPECT_EQ(ok, 0) << maze << "/" << q;
+                if (best < 0) {
+                    EXPECT_EQ(ok, 0) << maze << "/" << q;
+                }
                 refused += !ok;
                 continue;
             }
