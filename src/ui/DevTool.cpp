@@ -429,24 +429,7 @@ bool ParseDevSave(const u8* data, size_t size, DevSaveImage* img, std::string* e
 }
 
 std::unique_ptr<DevSaveImage> ReadDevSaveFile(const std::string& path, std::string* error) {
-    cFile f;
-    std::string bytes;
-    if (!f.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ)) {
-        if (error) *error = path + ": cannot be read";
-        return nullptr;
-    }
-    if (f.GetSize() > kDevMaxFileBytes || !f.ReadAll(&bytes)) {
-        if (error) *error = path + ": too large or unreadable";
-        return nullptr;
-    }
-    f.Close();
-    auto img = std::make_unique<DevSaveImage>();
-    std::string why;
-    if (!ParseDevSave(reinterpret_cast<const u8*>(bytes.data()), bytes.size(), img.get(), &why)) {
-        if (error) *error = path + ": " + why;
-        return nullptr;
-    }
-    return img;
+    return ReadImageFile<DevSaveImage>(path, kDevMaxFileBytes, ParseDevSave, error);
 }
 
 int WriteDevSave(int slot) {

@@ -3,10 +3,12 @@
 #pragma once
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/ByteIo.h"
+#include "engine/File.h"
 #include "engine/Lzo.h"
 #include "engine/MemDbg.h"
 #include "ui/SaveFile.h"
@@ -108,6 +110,32 @@ inline bool EndsAfterLastItem(const ByteReader& r, std::string* error) {
         *error = buf;
     }
     return false;
+}
+
+// Reads a whole save of at most `most` bytes and parses it into a fresh image;
+// null with the file's name and the fault in `error` when it cannot be had.
+template <class Image>
+std::unique_ptr<Image> ReadImageFile(const std::string& path, u32 most,
+                                     bool (*parse)(const u8*, size_t, Image*, std::string*),
+                                     std::string* error) {
+    cFile f;
+    std::string bytes;
+    if (!f.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ)) {
+        if (error) *error = path + ": cannot be read";
+        return nullptr;
+    }
+    if (f.GetSize() > most || !f.ReadAll(&bytes)) {
+        if (error) *error = path + ": too large or unreadable";
+        return nullptr;
+    }
+    f.Close();
+    auto img = std::make_unique<Image>();
+    std::string why;
+    if (!parse(reinterpret_cast<const u8*>(bytes.data()), bytes.size(), img.get(), &why)) {
+        if (error) *error = path + ": " + why;
+        return nullptr;
+    }
+    return img;
 }
 
 }  // namespace save_blocks

@@ -383,20 +383,7 @@ bool ParseSaveHeader(const u8* data, size_t size, SaveHeader* h) {
 }
 
 std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, std::string* error) {
-    cFile f;
-    std::string bytes;
-    if (!f.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ) || !f.ReadAll(&bytes)) {
-        if (error) *error = path + ": cannot be read";
-        return nullptr;
-    }
-    f.Close();
-    auto img = std::make_unique<SaveImage>();
-    std::string why;
-    if (!ParseSaveImage(reinterpret_cast<const u8*>(bytes.data()), bytes.size(), img.get(), &why)) {
-        if (error) *error = path + ": " + why;
-        return nullptr;
-    }
-    return img;
+    return ReadImageFile<SaveImage>(path, 0xFFFFFFFFu, ParseSaveImage, error);
 }
 
 int IsSlotUsed(int slot) {
