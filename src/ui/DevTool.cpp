@@ -390,30 +390,36 @@ std::string DevSavePath(int slot) {
     return buf;
 }
 
+// The items a developer save and a player save both hold, copied either way.
+template <class To, class From>
+void CopySharedItems(To* img, const From& from) {
+    std::memcpy(img->flags, from.flags, sizeof(img->flags));
+    img->roleRows = from.roleRows;
+    img->playerId = from.playerId;
+    img->mapId = from.mapId;
+    img->cellX = from.cellX;
+    img->cellY = from.cellY;
+    img->act = from.act;
+    img->action = from.action;
+    img->dir = from.dir;
+    img->gameTime = from.gameTime;
+    std::memcpy(img->scriptVars, from.scriptVars, sizeof(img->scriptVars));
+    img->music = from.music;
+    std::memcpy(img->reserved, from.reserved, sizeof(img->reserved));
+    img->quakePeriod = from.quakePeriod;
+    img->quakeCountdown = from.quakeCountdown;
+    std::memcpy(img->quakeTable, from.quakeTable, sizeof(img->quakeTable));
+    std::memcpy(img->scriptRecords, from.scriptRecords, sizeof(img->scriptRecords));
+}
+
 void BuildDevSaveImage(DevSaveImage* img, const u16* canvas) {
     auto full = std::make_unique<SaveImage>();
     BuildSaveImage(full.get(), nullptr);
     FormatDevDate(img->date);
     ThumbnailFrom(canvas, img->thumb);
     std::memcpy(img->place, full->header.place, kSavePlaceBytes);
-    std::memcpy(img->flags, full->flags, sizeof(img->flags));
-    img->roleRows = full->roleRows;
-    img->playerId = full->playerId;
-    img->mapId = full->mapId;
-    img->cellX = full->cellX;
-    img->cellY = full->cellY;
-    img->act = full->act;
-    img->action = full->action;
-    img->dir = full->dir;
-    img->gameTime = full->gameTime;
-    std::memcpy(img->scriptVars, full->scriptVars, sizeof(img->scriptVars));
+    CopySharedItems(img, *full);
     PartyRecords(img->party);
-    img->music = full->music;
-    std::memcpy(img->reserved, full->reserved, sizeof(img->reserved));
-    img->quakePeriod = full->quakePeriod;
-    img->quakeCountdown = full->quakeCountdown;
-    std::memcpy(img->quakeTable, full->quakeTable, sizeof(img->quakeTable));
-    std::memcpy(img->scriptRecords, full->scriptRecords, sizeof(img->scriptRecords));
 }
 
 std::vector<u8> DevSaveBytes(const DevSaveImage& img) {
@@ -458,23 +464,7 @@ int LoadDevSave(int slot) {
     // What the file does not hold stays as it is: the rest of the image is the running game.
     auto img = std::make_unique<SaveImage>();
     BuildSaveImage(img.get(), nullptr);
-    std::memcpy(img->flags, dev->flags, sizeof(img->flags));
-    img->roleRows = dev->roleRows;
-    img->playerId = dev->playerId;
-    img->mapId = dev->mapId;
-    img->cellX = dev->cellX;
-    img->cellY = dev->cellY;
-    img->act = dev->act;
-    img->action = dev->action;
-    img->dir = dev->dir;
-    img->gameTime = dev->gameTime;
-    std::memcpy(img->scriptVars, dev->scriptVars, sizeof(img->scriptVars));
-    img->music = dev->music;
-    std::memcpy(img->reserved, dev->reserved, sizeof(img->reserved));
-    img->quakePeriod = dev->quakePeriod;
-    img->quakeCountdown = dev->quakeCountdown;
-    std::memcpy(img->quakeTable, dev->quakeTable, sizeof(img->quakeTable));
-    std::memcpy(img->scriptRecords, dev->scriptRecords, sizeof(img->scriptRecords));
+    CopySharedItems(img.get(), *dev);
     // The file keeps no party: the load swaps roles 0 and 1 under the loaded
     // flag 324, so the party goes in pre-swapped to come out as it is now.
     bool swap = (dev->flags[324 >> 3] >> (324 & 7)) & 1;

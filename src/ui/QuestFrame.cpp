@@ -150,15 +150,8 @@ bool cQuestFrame::RunClicks() {
         Leave(1, 263);
         return true;
     }
-    const u8 fkeys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
     const i32 codes[4] = {2, 8, 9, 1};
-    for (int k = 0; k < 4; ++k)
-        if (gDInput.IsKeyDown(fkeys[k])) {
-            result = codes[k];
-            gFramePhase = 2;
-            return true;
-        }
-    return false;
+    return LeaveByFunctionKey(&result, codes);
 }
 
 void cQuestFrame::RunKeys() {

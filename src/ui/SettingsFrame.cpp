@@ -359,17 +359,8 @@ bool cSettingsFrame::RunLeaving() {
         Leave(1, 263);
         return true;
     }
-    if (screen == 12) {
-        const u8 fkeys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
-        const i32 codes[4] = {7, 8, 9, 1};
-        for (int k = 0; k < 4; ++k)
-            if (gDInput.IsKeyDown(fkeys[k])) {
-                result = codes[k];
-                gFramePhase = 2;
-                return true;
-            }
-    }
-    return false;
+    const i32 codes[4] = {7, 8, 9, 1};
+    return screen == 12 && LeaveByFunctionKey(&result, codes);
 }
 
 void cSettingsFrame::RunBackgroundClick() {

@@ -239,7 +239,9 @@ TEST_F(ArtTest, InterfaceActsHaveOneFlatOpaqueColourPerAction) {
             EXPECT_EQ(p.HitTest(0, 0), 1) << info.act << "/" << a;
             EXPECT_EQ(p.HitTest(w - 1, hh - 1), 1) << info.act << "/" << a;
             EXPECT_EQ(p.HitTest(w, 0), 0) << info.act << "/" << a;
-            if (a > 0) EXPECT_NE(InterfaceColor(info.act, a), InterfaceColor(info.act, a - 1));
+            if (a > 0) {
+                EXPECT_NE(InterfaceColor(info.act, a), InterfaceColor(info.act, a - 1));
+            }
         }
     }
 }
