@@ -1,6 +1,6 @@
 // What the rest of the game calls of battle mode.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Role codes a story script leaves for the battle's opening: 1..9999 hides role
 // v, above 10000 shows role v - 10000, -1 (and 10000) nothing.

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr i32 kStatusDying = 0x4000;  // blocks items and skills except status effect 31
 constexpr i32 kStatusEffectRevive = 31;

@@ -6,7 +6,7 @@
 #include "engine/DInput.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "engine/Water.h"
 #include "platform/Win.h"
 
@@ -27,12 +27,12 @@ void OpenPictureArchives();
 void FreePictureCaches();
 
 // Map data: the map cache's run mark, the databases, new-game data, release.
-#include "game/City.h"
-#include "game/MapArchive.h"
-#include "game/MapCache.h"
-#include "game/MapDb.h"
-#include "game/RoleTable.h"
-#include "game/AStar.h"
+#include "map/City.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "map/RoleTable.h"
+#include "map/AStar.h"
 
 // Story scripts and dialogue: the interpreter, the boxes, the screenshot.
 #include "story/Dialog.h"
@@ -55,8 +55,8 @@ void ClearMapInputHolds();
 void SetupWorldMap();
 
 // Player control and the behaviour scripts.
-#include "game/Behaviour.h"
-#include "game/KeyCole.h"
+#include "map/Behaviour.h"
+#include "map/KeyCole.h"
 
 // What player control needs of the menu pages.
 // The in-game menu opens on its first page.
@@ -67,7 +67,7 @@ ActPlayer* GlobalActSlot(int n);
 
 
 // Built: the countdown's expiry and the map's transient lists.
-#include "game/NewGame.h"
+#include "map/NewGame.h"
 
 // The dialogue's text colour n (0..15) in the screen layout.
 u16 TextColourAt(int n);
@@ -79,17 +79,17 @@ void WorldMapMusicHandOver();
 void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load screen
 
 // The map scene, its drawing layers and the map-side services.
-#include "game/MapScene.h"
-#include "game/MapDraw.h"
-#include "game/MapManage.h"
-#include "game/ActDraw.h"
+#include "map/MapScene.h"
+#include "map/MapDraw.h"
+#include "map/MapManage.h"
+#include "map/ActDraw.h"
 
-#include "game/AStar.h"
+#include "map/AStar.h"
 
 // The ghost follower.
-#include "game/Ghosts.h"
+#include "map/Ghosts.h"
 
 // The story walker.
-#include "game/RoleWalk.h"
+#include "map/RoleWalk.h"
 // The in-game menu's remembered page, until the menu pages exist.
 void SetMenuPage(int page);

@@ -1,7 +1,7 @@
 // Reading one shop out of the word stream of tore.dat into the shop stock.
 #include "shop/ShopData.h"
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 
 ShopStock gShopStock;
 

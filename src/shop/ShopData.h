@@ -3,7 +3,7 @@
 #include <deque>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kShopCategories = 6;  // weapons, shields, hats, armour, accessories, items
 constexpr u32 kShopHeaderBytes = 512;

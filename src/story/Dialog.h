@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/MyAct.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kDialogTextBytes = 512;  // buffer of a box's text
 constexpr int kDialogTextMax = 510;    // text bytes the buffer keeps

@@ -4,7 +4,7 @@
 #pragma once
 #include <deque>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Answer word of command 0x146.
 extern u32 gScriptResult;

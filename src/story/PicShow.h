@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The pack: a 36-byte header, then the frames, then the palettes of a show with
 // several palettes, then a 1,024-byte block of 256 four-byte RGB entries.

@@ -4,12 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
-#include "game/Main.h"
+#include "engine/FrameState.h"
+#include "map/SessionServices.h"
 #include "game/Pending.h"
-#include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "data/Config.h"
+#include "map/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "story/Dialog.h"

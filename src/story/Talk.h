@@ -2,7 +2,7 @@
 // 32 KB window, the script variables, the run loop and the talk end.
 #pragma once
 #include "engine/File.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr u16 kTalkFree = 0xFFFF;   // owner of a free context
 constexpr u16 kTalkSpot = 0xFFFD;   // owner of a map-spot talk; also "no speaker"

@@ -4,7 +4,7 @@
 #pragma once
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // An optional sign, then 1 to 9 decimal digits and nothing else: 1 and *out set;
 // otherwise 0 and *out untouched.

@@ -6,7 +6,7 @@
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
 #include "game/Pending.h"
-#include "game/pending/SceneStandIn.h"
+#include "map/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"

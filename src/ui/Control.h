@@ -4,7 +4,7 @@
 #pragma once
 #include <deque>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cActPic;
 class cGrpFont;

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/DDraw.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"
-#include "game/MapDraw.h"
-#include "game/Options.h"
+#include "map/MapDraw.h"
+#include "ui/Options.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"

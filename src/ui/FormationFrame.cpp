@@ -7,7 +7,7 @@
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/DInput.h"
-#include "game/Options.h"
+#include "ui/Options.h"
 #include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"

@@ -1,6 +1,6 @@
 // The DirectInput scan codes of the twelve logical keys of the interface.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 enum LogicalKey {
     kKeyUp,

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "engine/DInput.h"
-#include "game/Options.h"
-#include "game/SystemServices.h"
+#include "ui/Options.h"
+#include "map/SystemServices.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"

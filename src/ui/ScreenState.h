@@ -1,7 +1,7 @@
 // The mode word, the screen manager's phase, the keyboard focus handed between
 // screens and the screens' hub word.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr u32 kScreenBit = 0x80000000u;
 constexpr u32 kQuitFrameId = 0x81000000u;

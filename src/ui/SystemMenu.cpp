@@ -2,7 +2,7 @@
 #include "ui/SystemMenu.h"
 
 #include "engine/DInput.h"
-#include "game/Options.h"
+#include "ui/Options.h"
 #include "menu/MenuState.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"

@@ -4,7 +4,7 @@
 #include "data/GameData.h"
 #include "data/GameDatabase.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "mhdata/Databases.h"
 #include "mhdata/Shops.h"
 #include "shop/ShopData.h"

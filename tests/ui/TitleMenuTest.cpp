@@ -4,8 +4,8 @@
 #include <set>
 
 #include "engine/DInput.h"
-#include "game/Main.h"
-#include "game/Options.h"
+#include "shell/Main.h"
+#include "ui/Options.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
 #include "ui/KeyBindings.h"

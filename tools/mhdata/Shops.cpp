@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "shop/ShopData.h"
 
 std::vector<u8> MakeShopFile(const std::vector<ShopDef>& shops) {

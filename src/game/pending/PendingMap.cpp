@@ -1,5 +1,5 @@
 // Placeholders for map mode, the story interpreter and the screens until they exist.
-#include "game/Main.h"
+#include "shell/Main.h"
 #include "game/Pending.h"
 
 void ClearMapInputHolds() {}
