@@ -7,7 +7,9 @@
 
 #include "map/MapDb.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "shell/PictureSetup.h"
+#include "engine/FrameState.h"
 #include "shell/Session.h"
 #include "shell/Settings.h"
 #include "mhdata/SampleGame.h"

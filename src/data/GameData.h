@@ -94,3 +94,9 @@ EquipageData* GetOwnedEquipage(i32 n);
 
 // Frees the tables and clears every global of this module (tests start clean with it).
 void ResetGameData();
+
+// Role codes a story script leaves for the battle's opening: 1..9999 hides role
+// v, above 10000 shows role v - 10000, -1 (and 10000) nothing.
+constexpr int kBattleRoleChanges = 10;
+extern i32 gBattleRoleChanges[kBattleRoleChanges];
+void ResetBattleRoleChanges();

@@ -14,6 +14,11 @@ u32 gBattleRequest = 0;
 u32 gBattleActive = 0;
 u32 gDevToolActive = 0;
 
+u32 gFrameId = 0;
+u32 gFramePhase = 0;
+i32 gKeyFocus = 0;
+u32 gScreenHubWord = 0;
+
 int SetFrameInterval(u32 ms) {
     gFrameInterval = ms;
     return 1;

@@ -10,7 +10,9 @@
 #include "map/City.h"
 #include "map/MapArchive.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/RoleTable.h"
+#include "map/KeyCole.h"
 
 const i8 kRouteDx[8] = {1, 0, -1, -1, -1, 0, 1, 1};
 const i8 kRouteDy[8] = {1, 1, 1, 0, -1, -1, -1, 0};

@@ -1,5 +1,6 @@
 // The behaviour-program interpreter: one step of a map person's program per
 // frame, over the programs of the path database.
+#include "map/StoryLink.h"
 #include "map/Behaviour.h"
 
 #include <cmath>
@@ -17,13 +18,13 @@
 #include "map/MapArchive.h"
 #include "map/MapDb.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/AStar.h"
+#include "map/MapScene.h"
 #include "map/RoleTable.h"
 #include "data/Config.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
-#include "story/PartyCommands.h"
-#include "story/Talk.h"
 
 BehaviourReport gBehaviourReport;
 u32 gScriptTimeMark = 0;

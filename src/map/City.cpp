@@ -1,5 +1,7 @@
 // LoadCity and the map database reads of map entry; encounters, pop-out
 // points, the camera, the load progress bar and the map music.
+#include "map/StoryLink.h"
+#include "map/InterfaceLink.h"
 #include "map/City.h"
 
 #include "engine/MyAct.h"
@@ -22,13 +24,20 @@
 #include "map/MapCache.h"
 #include "map/MapDb.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "platform/Win.h"
+#include "sound/Sound.h"
+#include "map/MapArchive.h"
+#include "map/KeyCole.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/MapDraw.h"
+#include "map/Ghosts.h"
 #include "map/RoleTable.h"
 #include "data/Config.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
-#include "ui/ScreenState.h"
 
 u32 gMapId = 0;
 MapScene gMapScene;

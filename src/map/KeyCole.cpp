@@ -1,5 +1,7 @@
 // Player control: key states, walking and running cell by cell, the corner
 // slide, talks with people and map spots, encounters and the function keys.
+#include "map/StoryLink.h"
+#include "map/InterfaceLink.h"
 #include "map/KeyCole.h"
 
 #include <algorithm>
@@ -12,11 +14,11 @@
 #include "map/SessionServices.h"
 #include "map/MapArchive.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/MapManage.h"
 #include "map/RoleTable.h"
 #include "data/Config.h"
 #include "platform/TextCodec.h"
-#include "ui/ScreenState.h"
 
 KeyState gKeyStates[kKeyEntries];
 i32 gMouseX = 0, gMouseY = 0;

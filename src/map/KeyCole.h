@@ -74,3 +74,6 @@ int CheckStepBlocked(int role, int dx, int dy, int* hitRole);
 void SlideAroundCorner(int role, int* dx, int* dy);
 
 void ResetPlayerControl();
+
+// Map mode's input words that a screen's close clears.
+void ClearMapInputHolds();

@@ -1,12 +1,12 @@
 // One frame of the map screen in layers: ground, people, act lists, timed
 // objects, weather, markers, fade, wipe strips, heads, dialogue and cursor.
+#include "map/StoryLink.h"
 #include "map/MapDraw.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "battle/Battle.h"
 #include "data/GameFlags.h"
 #include "engine/LineFilter.h"
 #include "engine/PicPaint.h"
@@ -24,11 +24,11 @@
 #include "map/MapManage.h"
 #include "map/MapScene.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/RoleTable.h"
+#include "map/KeyCole.h"
 #include "data/Config.h"
 #include "sound/Sound.h"
-#include "story/PicShow.h"
-#include "ui/ScreenState.h"
 
 std::vector<ActNode> gMapActList;
 std::vector<ActNode> gTopActList;
@@ -516,7 +516,7 @@ void DrawWorld() {
     if (GetGameFlag(15) || GetGameFlag(19)) {
         for (int y = 0; y < 480; ++y) std::memset(Line(y), 0, 1280);
     }
-    if (gPicShow.running) {
+    if (PicShowRunning()) {
         RunPicShow();
     } else if (gViewMode & kViewChanging) {
         for (int y = 0; y < 480; ++y) std::memset(Line(y), 0, 1280);

@@ -1,5 +1,6 @@
 // Battle hand-over, world map, HUD, markers, balloons, role heads, spotlight.
 #include "map/MapManage.h"
+#include "data/Config.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,21 +20,15 @@
 #include "map/SessionServices.h"
 #include "map/MapScene.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/KeyCole.h"
+#include "map/RoleWalk.h"
 #include "map/RoleTable.h"
 #include "map/GameMusic.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
-#include "menu/MenuState.h"
-#include "story/Countdowns.h"
-#include "story/Dialog.h"
-#include "story/Talk.h"
-#include "story/TextTools.h"
-#include "ui/Control.h"
-#include "ui/KeyBindings.h"
-#include "ui/UiInput.h"
-#include "ui/ScreenState.h"
+#include "data/KeyBindings.h"
 
 u32 gMapMusicSaved = 0;
 WorldMapLocation gWorldMap[kWorldMapLocations];
@@ -175,7 +170,7 @@ int CheckMenuIconClick(int leftDown) {
     if (TalkOwner() != 0xFFFF || gMouseY > 48) return 0;
     for (int k = 3; k >= 0; --k) {
         if (gMouseX < kHudX[k]) continue;
-        PlayUISound(261);
+        PlaySfx(261, static_cast<int>(gSfxVolume));
         gFrameId = kScreenBit | kHudScreens[k];
         gKeyStates[15] = KeyState{};
         SetMenuPage(0);
@@ -342,46 +337,3 @@ void ResetMapManage() {
     gLastLeftDown = 0;
 }
 
-// ---- the story side and the interface ----
-
-u16 TalkOwner() {
-    return gTalkContext.owner;
-}
-
-void StartTouchTalk(int role) {
-    if (role <= 0 || role >= kRoleRows) return;
-    StartTalk(gMapRoles[role].talk, gMapRoles[role].roleId);
-    gTalkContext.x = gMapRoles[role].x;
-    gTalkContext.y = gMapRoles[role].y;
-    gTalkContext.ownerState = gMapRoles[role].state;
-}
-
-bool DialogTakesMouse() {
-    for (const auto& d : gDialogs)
-        if (d && (d->flags & 0x8000)) return true;
-    return false;
-}
-
-bool DialogWantsPointer() {
-    for (const auto& d : gDialogs)
-        if (d && (d->flags & 0x2000)) return true;
-    return false;
-}
-
-u32 TalkScriptPosition() {
-    return gTalkContext.offset;
-}
-
-bool InterfaceKeyPressed(int key) {
-    return gKeyInput.IsPressed(key) != 0;
-}
-
-void MoveInterfaceCursor(i32 x, i32 y) {
-    gMouseInput.MoveCursor(x, y);
-    gMouseX = x;
-    gMouseY = y;
-}
-
-void DrawStoryCountdown(i32 x, i32 y) {
-    if (GetGameFlag(16) && gStoryCountdown >= 0) DrawCountdown(x, y, 0);
-}

@@ -52,7 +52,8 @@ void DrawActSlot(ActPlayer* p, i32 x, i32 y);
 void SetMapCursorAction(int action);
 void ResetMapManage();
 
-// What the scene reads of the story side and the interface.
+// What the scene reads of the story side and the interface; the story and the
+// interface, above map mode, define these.
 u16 TalkOwner();  // the running talk's owner, 0xFFFF none
 void StartTouchTalk(int role);
 bool DialogTakesMouse();    // a box with flag 0x8000 is shown
@@ -61,3 +62,15 @@ u32 TalkScriptPosition();
 bool InterfaceKeyPressed(int logicalKey);
 void MoveInterfaceCursor(i32 x, i32 y);
 void DrawStoryCountdown(i32 x, i32 y);
+
+// The world map: the session start's state and the music hand-over when a
+// location is entered.
+void SetupWorldMap();
+void WorldMapMusicHandOver();
+// The load screen's pictures (acts 9041 and 9042) at a frame and percentage.
+void DrawLoadScreen(int frame, int percent);
+
+// What map mode asks of the in-game menu pages (defined with them): the page the
+// menu opens on, and its first page.
+void SetMenuPage(int page);
+void ResetMenuPage();

@@ -1,5 +1,6 @@
 // The per-frame movement of the map's people, the view's shake and quake, the
 // ground-tile animation, the drawing of one role and its positional sound.
+#include "map/StoryLink.h"
 #include "map/MapScene.h"
 
 #include <cmath>
@@ -25,13 +26,18 @@
 #include "map/MapDraw.h"
 #include "map/MapManage.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "engine/GrpFont.h"
+#include "base/Types.h"
+#include "platform/Win.h"
+#include "map/RoleTable.h"
+#include "map/KeyCole.h"
+#include "map/Behaviour.h"
+#include "map/Ghosts.h"
+#include "map/RoleWalk.h"
 #include "map/Scale.h"
 #include "data/Config.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
-#include "story/ScriptScene.h"
-#include "story/TextTools.h"
 
 u32 gViewMode = 0;
 i32 gSpotX = 320, gSpotY = 240;
@@ -585,4 +591,8 @@ void ResetMapScene() {
     gPlayerStands = 1;
     gDebugOverlay = 0;
     Reported().clear();
+}
+
+ActPlayer* GlobalActSlot(int n) {
+    return n >= 0 && n < kActSlots ? &gActSlots[n] : nullptr;
 }

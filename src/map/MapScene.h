@@ -48,6 +48,8 @@ extern u32 gQuakeIndex, gQuakePeriod, gQuakeCountdown, gQuakeBaseX, gQuakeBaseY;
 extern u32 gMapCycle;
 extern TileAnim gTileAnim;
 extern ActPlayer gActSlots[kActSlots];
+// Global animation slot n (of twelve), or null.
+ActPlayer* GlobalActSlot(int n);
 extern PicSlot gPicSlots[kPicSlots];
 extern RoleFade gRoleFade;
 extern u32 gPlayerStands;

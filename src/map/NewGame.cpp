@@ -1,5 +1,6 @@
 // Start values of a game, the map-object buckets, the start of a new game and
 // the small helpers of the map-side code.
+#include "map/StoryLink.h"
 #include "map/NewGame.h"
 
 #include <cstring>
@@ -12,12 +13,17 @@
 #include "map/MapArchive.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/RoleTable.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/MapDraw.h"
+#include "map/ActDraw.h"
+#include "map/RoleWalk.h"
 #include "map/Scale.h"
 #include "map/SystemServices.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"
-#include "story/Countdowns.h"
 
 NewGameState gNewGame;
 u32 gGameDataReady = 0;

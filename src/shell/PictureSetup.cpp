@@ -1,10 +1,12 @@
 // Start-up and release of the picture and act archives: budgets, the root
 // folder, the six archive pairs.
+#include "shell/PictureSetup.h"
+
 #include <unistd.h>
 
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
-#include "game/Pending.h"
+#include "base/Types.h"
 #include "shell/Settings.h"
 
 void OpenPictureArchives() {

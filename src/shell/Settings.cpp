@@ -9,7 +9,9 @@
 #include "data/GameFlags.h"
 #include "base/ByteIo.h"
 #include "engine/File.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "shell/PictureSetup.h"
+#include "map/MapCache.h"
 #include "shell/Startup.h"
 #include "platform/HostFs.h"
 

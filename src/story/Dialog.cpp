@@ -805,3 +805,7 @@ void ResetDialogs() {
 u16 TextColourAt(int n) {
     return gTextColors[n & 15];
 }
+
+// The boxes keep no pictures of their own: frames and faces come from the act
+// archives.
+void ReleaseDialogPictures() {}

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/DInput.h"
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "data/Config.h"
 #include "map/SystemServices.h"
 #include "platform/TextCodec.h"

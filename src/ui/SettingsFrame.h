@@ -4,7 +4,7 @@
 #include "engine/GrpFont.h"
 #include "base/Types.h"
 #include "ui/Control.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 #include "ui/SysPanel.h"
 
 constexpr i32 kSetBackgroundId = 5000;

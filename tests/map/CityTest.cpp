@@ -8,7 +8,7 @@
 #include "engine/Random.h"
 #include "map/City.h"
 #include "shell/Main.h"
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "platform/TextCodec.h"

@@ -2,6 +2,8 @@
 // player's arrival, followers, quake, tile animation, and the battle hand-back.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/PicPaint.h"
@@ -11,7 +13,11 @@
 #include "map/MapManage.h"
 #include "map/MapScene.h"
 #include "map/NewGame.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/MapArchive.h"
+#include "map/RoleTable.h"
+#include "map/KeyCole.h"
+#include "engine/FrameState.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
 #include "sound/Music.h"

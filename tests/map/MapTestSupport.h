@@ -10,7 +10,7 @@
 #include "map/MapArchive.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
-#include "game/Pending.h"
+#include "base/Types.h"
 #include "shell/Settings.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleGame.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/ArchiveTestUtil.h"
-#include "game/Pending.h"
+#include "shell/PictureSetup.h"
 
 TEST(PictureSetup, StartUpOpensTheArchivesAndReleaseClosesThem) {
     ArchiveRoot root;

@@ -6,7 +6,7 @@
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "shell/Main.h"
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "shell/Session.h"
 #include "shell/Settings.h"
 #include "shell/Startup.h"

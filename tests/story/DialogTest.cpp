@@ -8,7 +8,7 @@
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
 #include "engine/PixelFormat.h"
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "platform/Input.h"
 #include "platform/TextCodec.h"
 #include "story/Countdowns.h"

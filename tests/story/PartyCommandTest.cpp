@@ -7,7 +7,7 @@
 #include "base/ByteIo.h"
 #include "mhdata/Databases.h"
 #include "mhdata/Shops.h"
-#include "shop/ShopData.h"
+#include "data/ShopData.h"
 #include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
 #include "ui/ScreenState.h"

@@ -1,5 +1,5 @@
 // The leave-game question, the end screens and the test-version end through the real tick.
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "shell/Session.h"
 #include "menu/MenuState.h"
 #include "ui/ActPic.h"

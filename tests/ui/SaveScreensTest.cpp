@@ -6,7 +6,7 @@
 
 #include "data/GameData.h"
 #include "shell/Main.h"
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "shell/Session.h"
 #include "platform/Input.h"
 #include "platform/TextCodec.h"

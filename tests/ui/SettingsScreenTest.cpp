@@ -2,7 +2,7 @@
 // way out writing the options file, and the map key table.
 #include <filesystem>
 
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "shell/Settings.h"
 #include "platform/TextCodec.h"
 #include "ui/Screens.h"

@@ -5,10 +5,10 @@
 
 #include "engine/DInput.h"
 #include "shell/Main.h"
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 #include "ui/SaveScreens.h"
 #include "ui/SettingsFrame.h"
 #include "ui/MainMenu.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "shell/Settings.h"
 #include "mhdata/Maps.h"
 #include "mhdata/Archives.h"

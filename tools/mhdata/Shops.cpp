@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
-#include "shop/ShopData.h"
+#include "data/ShopData.h"
 
 std::vector<u8> MakeShopFile(const std::vector<ShopDef>& shops) {
     ByteWriter w;

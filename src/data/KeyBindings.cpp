@@ -1,5 +1,5 @@
 // Logical key bindings.
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Options file reading and writing, with clamping of what a damaged file holds.
-#include "ui/Options.h"
+#include "data/Options.h"
 
 #include <algorithm>
 #include <string>
@@ -7,7 +7,7 @@
 #include "base/ByteIo.h"
 #include "engine/File.h"
 #include "data/Config.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 
 
 namespace {

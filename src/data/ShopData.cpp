@@ -1,5 +1,5 @@
 // Reading one shop out of the word stream of tore.dat into the shop stock.
-#include "shop/ShopData.h"
+#include "data/ShopData.h"
 
 #include "base/ByteIo.h"
 

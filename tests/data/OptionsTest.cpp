@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "base/ByteIo.h"
-#include "ui/Options.h"
+#include "data/Options.h"
 #include "shell/Settings.h"
 #include "support/Harness.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 
 namespace {
 void WriteValues(Harness& h, const std::vector<i32>& values) {
