@@ -389,6 +389,25 @@ void ShowMiss(const cFighter& f) {
     ShowFighterFloat(f, kFloatMiss, "Miss");
 }
 
+namespace {
+
+bool GainOwned(i32* counts, i32 n) {
+    if (!counts) return false;
+    i32& c = counts[n];
+    c = c < 0 ? 1 : (c >= kMaxOwned ? kMaxOwned : c + 1);
+    return true;
+}
+
+}  // namespace
+
+bool GainStolenItem(i32 item) {
+    return GetItemRecord(item) && GainOwned(gOwnedItems, item);
+}
+
+bool GainCapturedMonster(i32 monster) {
+    return GetMonsterRecord(monster) && GainOwned(gOwnedMonsters, monster);
+}
+
 void LeaveFight(cFighter& f, cBattleSide& side) {
     if (f.row == 1) {
         --side.frontCount;

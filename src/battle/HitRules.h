@@ -66,6 +66,11 @@ void ApplyLosses(cFighter& target, Loss loss, bool showHp = true, bool showMp = 
 void ShowLossNumber(const cFighter& f, FloatKind kind, i32 loss);
 void ShowMiss(const cFighter& f);
 
+// Stolen items and captured monsters join the owned ones, each count kept
+// within 0..99; false when the number names no record.
+bool GainStolenItem(i32 item);
+bool GainCapturedMonster(i32 monster);
+
 // A fighter leaves the fight: the front count, rows and the living count of its side.
 void LeaveFight(cFighter& f, cBattleSide& side);
 // Rewards of an enemy that leaves: 0 fled (nothing), 1 defeated, 2 captured.

@@ -530,6 +530,28 @@ TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
     EXPECT_TRUE(Asked().empty());
 }
 
+TEST_F(HitRules, OwnedCountsStayWithinNinetyNine) {
+    gItemCount = 3;
+    gItems = Table<ItemData>(3);
+    gOwnedItems = Table<i32>(3);
+    gMonsterCount = 2;
+    gMonsters = Table<MonsterData>(2);
+    gOwnedMonsters = Table<i32>(2);
+    gOwnedItems[1] = 98;
+    EXPECT_TRUE(GainStolenItem(1));
+    EXPECT_TRUE(GainStolenItem(1));
+    EXPECT_EQ(gOwnedItems[1], 99);
+    EXPECT_FALSE(GainStolenItem(-1));
+    EXPECT_FALSE(GainStolenItem(3));
+    gOwnedMonsters[1] = -5;
+    EXPECT_TRUE(GainCapturedMonster(1));
+    EXPECT_EQ(gOwnedMonsters[1], 1);
+    gOwnedMonsters[0] = 500;
+    EXPECT_TRUE(GainCapturedMonster(0));
+    EXPECT_EQ(gOwnedMonsters[0], 99);
+    EXPECT_FALSE(GainCapturedMonster(2));
+}
+
 TEST_F(HitRules, TheLastFrontFighterPullsTheOthersForward) {
     cBattleSide& s = gEnemySide;
     s.count = 3;
