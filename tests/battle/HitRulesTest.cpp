@@ -348,6 +348,11 @@ TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
     EXPECT_EQ(a.hitRate, 90);
     a.hitRate = 80;
     EXPECT_TRUE(RollPhysicalHit(a));
+    a.status = 0;
+    a.hitRate = 95;
+    Script({99});
+    EXPECT_FALSE(RollPhysicalHit(a));
+    EXPECT_EQ(a.hitRate, 100);  // the growth stops at 100
 }
 
 TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
@@ -421,6 +426,10 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
     EXPECT_EQ(RollTheft(t, a), 1);
     EXPECT_EQ(t.theftRate, 0);
     EXPECT_EQ(RollTheft(t, a), 0);  // nothing left to steal
+    t.theftRate = 90;
+    Script({95});
+    EXPECT_EQ(RollTheft(t, a), -1);
+    EXPECT_EQ(t.theftRate, 100);
     t.theftRate = 10;
     t.status = kStParalysis;
     Script({99});
