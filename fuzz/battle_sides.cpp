@@ -11,7 +11,7 @@
 #include "battle/HitRules.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Random.h"
 
 namespace {

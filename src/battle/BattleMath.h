@@ -3,7 +3,7 @@
 #pragma once
 #include <limits>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 inline i32 Sat32(i64 v) {
     constexpr i64 lo = std::numeric_limits<i32>::min(), hi = std::numeric_limits<i32>::max();

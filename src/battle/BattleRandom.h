@@ -1,7 +1,7 @@
 // The battle's random draws: one replaceable source over RandomN, and the
 // shuffle table that gives each of 0..99 once per hundred draws.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 using BattleRandomSource = u32 (*)(u32 n);
 

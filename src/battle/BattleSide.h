@@ -4,7 +4,7 @@
 #pragma once
 #include "battle/Fighter.h"
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kSideSlots = 16;
 constexpr int kSetupPositions = 6;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cFighter;
 

@@ -3,7 +3,7 @@
 #pragma once
 #include "battle/FighterStats.h"
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Pending command codes.
 enum FighterCommand {

@@ -3,7 +3,7 @@
 // monster record has read 0 for a party member, so nothing reads past a record.
 #pragma once
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cFighterStats {
 public:

@@ -5,7 +5,7 @@
 #include "battle/BattleSpriteSink.h"
 #include "battle/Fighter.h"
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cBattleSide;
 
