@@ -168,6 +168,7 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
         "無法開啟 EquipageData.dat，請確定MH_Data目錄中是否有此檔？",
         "無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？",
     };
+    const DatabaseSet sample = MakeSampleDatabases();
     for (int missing = 0; missing < kDatabaseFileCount; ++missing) {
         ResetGameData();
         PlatformReset();
@@ -181,13 +182,13 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
             EXPECT_EQ(Text(gRoles[1].name), Utf8ToBig5("莉雅"));
         }
         if (missing != kMonsterDataFile) {
-            EXPECT_EQ(gMonsterCount, 5);
+            EXPECT_EQ(gMonsterCount, static_cast<i32>(sample.monsters.size()));
         }
         if (missing != kItemDataFile) {
-            EXPECT_EQ(gItemCount, 8);
+            EXPECT_EQ(gItemCount, static_cast<i32>(sample.items.size()));
         }
         if (missing != kSkillDataFile) {
-            EXPECT_EQ(gSkillCount, 7);
+            EXPECT_EQ(gSkillCount, static_cast<i32>(sample.skills.size()));
         }
         if (missing != kLevelUpFile) {
             EXPECT_EQ(gLevelUpSkills[0][0].skill, sample::kHeal);
@@ -207,7 +208,7 @@ TEST_F(DatabaseLoad, AMissingFileKeepsTheTableItHad) {
     LoadSample();
     RemoveFile(kItemDataFile);
     LoadGameDatabase(Root().c_str());
-    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gItemCount, static_cast<i32>(MakeSampleDatabases().items.size()));
     ASSERT_NE(gItems, nullptr);
     EXPECT_EQ(Text(gItems[0].name), Utf8ToBig5("藥草"));
 }
@@ -256,8 +257,14 @@ TEST_F(DatabaseLoad, AtMostEightRolesAreRead) {
 
 TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
     LoadSample();
-    const i32 bad[] = {1000000000, -1, 9};
+    const DatabaseSet records = MakeSampleDatabases();
+    const i32 sizes[] = {static_cast<i32>(records.monsters.size()),
+                         static_cast<i32>(records.items.size()),
+                         static_cast<i32>(records.equipages.size()),
+                         static_cast<i32>(records.skills.size())};
     for (int f = kMonsterDataFile; f <= kSkillDataFile; ++f) {
+        // One record more than the file holds is as bad as a huge count.
+        const i32 bad[] = {1000000000, -1, sizes[f - kMonsterDataFile] + 1};
         for (i32 count : bad) {
             PlatformReset();
             WriteSet(MakeSampleDatabases());
@@ -272,10 +279,11 @@ TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
             EXPECT_NE(Boxes()[0].text.find("offset 0"), std::string::npos);
         }
     }
-    EXPECT_EQ(gMonsterCount, 5);
-    EXPECT_EQ(gItemCount, 8);
+    const DatabaseSet sample = MakeSampleDatabases();
+    EXPECT_EQ(gMonsterCount, static_cast<i32>(sample.monsters.size()));
+    EXPECT_EQ(gItemCount, static_cast<i32>(sample.items.size()));
     EXPECT_EQ(gEquipageCount, 8);
-    EXPECT_EQ(gSkillCount, 7);
+    EXPECT_EQ(gSkillCount, static_cast<i32>(sample.skills.size()));
     // On a first load the refused table stays empty.
     ResetGameData();
     std::vector<u8> bytes = DatabaseFileBytes(MakeSampleDatabases(), kItemDataFile);
@@ -343,7 +351,7 @@ TEST_F(DatabaseLoad, FixedTextFieldsAlwaysEndWithAZero) {
 TEST_F(DatabaseLoad, LoadingAgainReplacesTheTablesAndReleaseEmptiesThem) {
     LoadSample();
     LoadGameDatabase(Root().c_str());
-    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gItemCount, static_cast<i32>(MakeSampleDatabases().items.size()));
     EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount - 16);
     ReleaseGameDatabase();
     EXPECT_EQ(gMonsters, nullptr);
@@ -383,7 +391,7 @@ TEST(SampleGameDatabases, TheSampleGameLoadsWithoutABox) {
     ASSERT_TRUE(WriteSampleGame(h.root(), &error)) << error;
     LoadGameDatabase(gBasePath);
     EXPECT_TRUE(h.boxes().empty());
-    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gItemCount, static_cast<i32>(MakeSampleDatabases().items.size()));
     EXPECT_EQ(gGodForms[1].kind, 1);
     EXPECT_EQ(std::string(gGodForms[1].name), Utf8ToBig5("冰魔"));
     ResetGameData();

@@ -11,6 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "battle/Battle.h"
+#include "battle/BattleLogSink.h"
+#include "battle/BattleRandom.h"
+#include "battle/BattleSide.h"
+#include "battle/BattleSpriteSink.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
@@ -128,6 +132,10 @@ void ResetAllGlobals() {
     ResetPicLib();
     ResetActs();
     ResetGameData();
+    ResetBattleSides();
+    ResetBattleRandom();
+    ClearLoggedBattleLines();
+    ClearShownFighterFloats();
     ResetStartup();
     ResetSession();
     ResetMenuState();

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
+#include "mhdata/SampleFighters.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -342,6 +343,7 @@ DatabaseSet MakeSampleDatabases() {
     SampleItems(set);
     SampleEquipages(set);
     SampleSkills(set);
+    AddSampleFighters(set);
     return set;
 }
 

@@ -1,0 +1,50 @@
+// Stand-ins for the sprite services the fighters' rules use: floats are kept
+// in a list, and a fighter's body is a box over its feet.
+#include "battle/BattleSpriteSink.h"
+
+#include "battle/Fighter.h"
+#include "data/GameData.h"
+
+namespace {
+std::vector<ShownFloat> gFloats;
+constexpr size_t kKeptFloats = 256;
+constexpr i32 kBodyHalfWidth = 24;
+constexpr i32 kBodyHeight = 80;
+}  // namespace
+
+FloatLook GetFloatLook(FloatKind kind, i32 x, i32 y, i32 yOffset) {
+    constexpr u16 kWhite = 65535, kRed = 61696, kBlue = 31;
+    const i32 mid = y - yOffset / 2;
+    switch (kind) {
+        case kFloatHp: return {x - 10, mid - 8, kWhite, kRed, -64, 1};
+        case kFloatMp: return {x + 10, mid + 8, kWhite, kBlue, -64, 1};
+        case kFloatMiss: return {x - 10, mid - 8, kWhite, kBlue, -64, 1};
+        case kFloatHpRegen: return {x - 10, mid - 8, kWhite, kRed, -48, 1};
+        case kFloatMpRegen: return {x + 10, mid + 8, kWhite, kBlue, -48, 1};
+    }
+    return {x, y, kWhite, kRed, -64, 1};
+}
+
+void ShowFighterFloat(const cFighter& f, FloatKind kind, const char* text) {
+    if (gFloats.size() >= kKeptFloats) gFloats.erase(gFloats.begin());
+    gFloats.push_back({&f, kind, text ? text : ""});
+}
+
+bool FighterBodyHit(const cFighter& f, i32 x, i32 y) {
+    i64 cx = f.x, feet = static_cast<i64>(f.y) + f.z;
+    if (!f.IsPartySide()) {
+        const MonsterOffset o = GetMonsterOffset(f.picture);
+        cx -= o.dx;
+        feet -= o.dy;
+    }
+    return x >= cx - kBodyHalfWidth && x < cx + kBodyHalfWidth && y >= feet - kBodyHeight &&
+           y < feet;
+}
+
+const std::vector<ShownFloat>& ShownFighterFloats() {
+    return gFloats;
+}
+
+void ClearShownFighterFloats() {
+    gFloats.clear();
+}

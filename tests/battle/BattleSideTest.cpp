@@ -1,0 +1,385 @@
+// Setting up the two sides and the side queries.
+#include "battle/BattleSide.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "FightTestSupport.h"
+#include "engine/Random.h"
+
+namespace {
+
+constexpr FighterSpot kSpots[kSetupPositions] = {{510, 0, 262}, {440, 0, 314}, {352, 0, 364},
+                                                 {568, 0, 306}, {510, 0, 362}, {422, 0, 394}};
+
+class Sides : public FightTest {
+protected:
+    void SetUp() override {
+        FightTest::SetUp();
+        for (int r = 0; r < kRoleCount; ++r) {
+            RoleStats& s = gRoleStats[r];
+            s.level = 1 + r;
+            s.maxHp = s.hp = 100 + r;
+            s.maxMp = s.mp = 20 + r;
+            s.agility = 10 + r;
+            s.attack = 30 + r;
+            s.defence = 20 + r;
+            s.hitRate = 90;
+            s.evasion = 5 + r;
+            gRoles[r].act = 1000 + 100 * r;
+        }
+    }
+    // Draws that leave the head starts in place: each pair exchanged twice.
+    static std::vector<u32> KeepHeadStart() { return {0, 1, 0, 1, 2, 3, 2, 3, 4, 5, 4, 5}; }
+    void ScriptWith(std::vector<u32> v) {
+        ScriptedDraws::values.assign(v.begin(), v.end());
+        ScriptedDraws::asked.clear();
+    }
+    void Formation(std::initializer_list<i32> f) {
+        int k = 0;
+        for (i32 r : f) gFormation[k++] = r;
+    }
+    static i32 Piece(int n, i32 kind, EquipSpecial sp, i32 look = 0) {
+        EquipageData& e = gOwnedEquipage[n];
+        e = EquipageData{};
+        e.id = n;
+        e.kind = kind;
+        e.special = sp;
+        e.look = look;
+        e.weaponPic = 7100 + n;
+        return n;
+    }
+};
+
+TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
+    Formation({-1, 2, -1, 5, 3, -1, 7, 7});
+    ScriptWith(KeepHeadStart());
+    gPartySide.SetupParty(kSpots);
+    const cBattleSide& s = gPartySide;
+    ASSERT_EQ(s.count, 3);
+    EXPECT_EQ(s.memberCount, 3);
+    const i32 slot[3] = {1, 3, 4}, role[3] = {2, 5, 3}, row[3] = {1, 2, 2}, head[3] = {120, 60, 30};
+    for (int i = 0; i < 3; ++i) {
+        const cFighter& f = s.fighters[i];
+        EXPECT_EQ(f.slot, slot[i]);
+        EXPECT_EQ(f.picture, role[i]);
+        EXPECT_EQ(f.kind, kKindParty);
+        EXPECT_EQ(f.row, row[i]);
+        EXPECT_EQ(f.homeRow, row[i]);
+        EXPECT_EQ(f.x, kSpots[slot[i]].x);
+        EXPECT_EQ(f.z, kSpots[slot[i]].z);
+        EXPECT_EQ(f.gauge, head[i] + 10 + role[i]);
+        EXPECT_EQ(f.stats.Head(), &gRoleStats[role[i]]);
+        EXPECT_EQ(f.fleeRate, 10 + role[i]);
+        EXPECT_EQ(f.magicEvasionRate, 5 + role[i]);
+        EXPECT_EQ(f.action, 1);
+    }
+    EXPECT_EQ(s.frontCount, 1);
+    EXPECT_EQ(s.averageLevel, (3 + 6 + 4) / 3);
+    EXPECT_TRUE(ScriptUsed());
+}
+
+TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDown) {
+    gRoleStats[0].status = kStDying;
+    gRoleStats[1].status = kStDying;
+    Formation({0, 1, -1, 2, 3, -1});
+    ScriptWith(KeepHeadStart());
+    gPartySide.SetupParty(kSpots);
+    const cBattleSide& s = gPartySide;
+    EXPECT_EQ(s.fighters[0].row, 0);
+    EXPECT_EQ(s.fighters[1].row, 0);
+    EXPECT_EQ(s.fighters[2].row, 1);
+    EXPECT_EQ(s.fighters[3].row, 1);
+    EXPECT_EQ(s.fighters[2].homeRow, 2);
+    EXPECT_EQ(s.frontCount, 2);
+    EXPECT_EQ(s.memberCount, 4);  // dying members count too
+}
+
+TEST_F(Sides, BadFormationEntriesAreSkipped) {
+    Formation({9, -5, 2, 2, INT_MAX, 3});
+    ScriptWith(KeepHeadStart());
+    gPartySide.SetupParty(kSpots);
+    ASSERT_EQ(gPartySide.count, 2);
+    EXPECT_EQ(gPartySide.fighters[0].picture, 2);
+    EXPECT_EQ(gPartySide.fighters[1].picture, 3);
+    Formation({-1, -1, -1, -1, -1, -1});
+    ScriptWith(KeepHeadStart());
+    gPartySide.SetupParty(kSpots);
+    EXPECT_EQ(gPartySide.count, 0);
+    EXPECT_EQ(gPartySide.averageLevel, 0);
+    EXPECT_TRUE(gPartySide.AllDown());
+    EXPECT_TRUE(gPartySide.NoneInUse());
+    EXPECT_EQ(gPartySide.PickRandomTarget(0), nullptr);
+    EXPECT_EQ(gPartySide.NextReady(nullptr), nullptr);
+}
+
+TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
+    gSkillCount = 8;
+    gSkills = Table<SkillData>(8);
+    RoleData& r0 = gRoles[0];
+    r0.equip[kSlotWeapon] = Piece(10, 6, {1, 10, 5, 0, 0}, 3);  // ranged, both hands
+    r0.equip[kSlotShield] = 10;                                 // the same piece: once
+    r0.equip[kSlotHat] = Piece(11, 4, {2, 3, 4, 0, 0});
+    r0.equip[kSlotArmour] = Piece(12, 5, {3, 7, 8, 0, 0});
+    r0.equip[kSlotAccessory1] = Piece(13, 7, {4, 0, 0, 11, 0});
+    r0.equip[kSlotAccessory2] = Piece(14, 7, {5, 0, 0, 0, 0});
+    RoleData& r1 = gRoles[1];
+    r1.equip[kSlotWeapon] = Piece(20, 1, {6, 0, 0, 0, 4}, 3);
+    r1.equip[kSlotShield] = Piece(21, 3, {4, 0, 0, 13, 0}, 2);
+    r1.equip[kSlotHat] = 300;  // outside the owned table
+    r1.equip[kSlotArmour] = -7;
+    r1.equip[kSlotAccessory1] = Piece(22, 7, {6, 0, 0, 0, 99});  // no such skill
+    r1.equip[kSlotAccessory2] = Piece(23, 7, {4, 0, 0, 2, 0});
+    Formation({0, 1, -1, -1, -1, -1});
+    ScriptWith(KeepHeadStart());
+    gPartySide.SetupParty(kSpots);
+    const cFighter& a = gPartySide.fighters[0];
+    EXPECT_EQ(a.hpRegen, 10);
+    EXPECT_EQ(a.mpRegen, 5);
+    EXPECT_EQ(a.hpRegenPercent, 3);
+    EXPECT_EQ(a.mpRegenPercent, 4);
+    EXPECT_EQ(a.hpDrain, 7);
+    EXPECT_EQ(a.mpDrain, 8);
+    EXPECT_EQ(a.hitCodes[0], 11);
+    EXPECT_EQ(a.reflect, 19);
+    EXPECT_EQ(a.attackKind, 2);
+    EXPECT_EQ(a.hitAct, 7110);
+    EXPECT_EQ(a.bodyAct, 1000 + 6);  // look sum 3 gives 6
+    EXPECT_EQ(a.specialAct, 1000);
+    const cFighter& b = gPartySide.fighters[1];
+    EXPECT_EQ(b.attackKind, 1);
+    EXPECT_EQ(b.hitCodes[0], 13);
+    EXPECT_EQ(b.hitCodes[1], 2);
+    EXPECT_EQ(b.specialSkill, 0);    // the last one named no skill
+    EXPECT_EQ(b.bodyAct, 1100 + 10);  // look sum 5 gives 10
+    EXPECT_EQ(b.specialAct, 1100 + 4);
+    EXPECT_EQ(b.aux[37].action, 12);
+    gRoles[1].equip[kSlotAccessory1] = -1;
+    SetGameFlag(324);
+    ScriptWith(KeepHeadStart());
+    gPartySide.SetupParty(kSpots);
+    EXPECT_EQ(gPartySide.fighters[1].specialSkill, 4);
+    EXPECT_EQ(gPartySide.fighters[1].aux[37].action, 11);  // roles 0 and 1 exchange portraits
+    EXPECT_EQ(gPartySide.fighters[0].aux[37].action, 12);
+}
+
+class EnemySides : public Sides {
+protected:
+    void SetUp() override {
+        Sides::SetUp();
+        gMonsterCount = 10;
+        gMonsters = Table<MonsterData>(10);
+        for (i32 m = 0; m < 10; ++m) {
+            MonsterData& r = gMonsters[m];
+            r.index = m;
+            r.act = 3000 + m;
+            r.level = 2 * m;
+            r.maxHp = 100;
+            r.maxMp = 30;
+            r.strength = 5;
+            r.stamina = 6;
+            r.attack = 40;
+            r.defence = 20;
+            r.agility = m;
+            r.theftChance = 25;
+            r.hitAct = 7200 + m;
+        }
+    }
+};
+
+TEST_F(EnemySides, SortedByDepthWithRowsHpAndEffects) {
+    gMonsters[4].specialEffect[0] = 5;
+    gMonsters[2].specialEffect[0] = 4;
+    gMonsters[2].specialEffect[3] = 12;
+    gMonsters[1].specials[0] = {3, 2};
+    const EnemySpot spots[kSetupPositions] = {
+        {1, 0, 100, 0, 100}, {2, 7, 300, 0, 50},  {3, 0, 50, 0, 50},
+        {kNoMonster, 0, 900, 0, 900}, {999, 0, 800, 0, 800}, {4, 1, 0, 0, 500},
+    };
+    std::vector<u32> draws = KeepHeadStart();
+    for (u32 d : {20u, 0u, 10u, 5u}) draws.push_back(d);
+    ScriptWith(draws);
+    gEnemySide.SetupEnemies(spots);
+    const cBattleSide& s = gEnemySide;
+    ASSERT_EQ(s.count, 4);
+    const i32 monster[4] = {4, 2, 1, 3}, row[4] = {2, 2, 1, 1}, hp[4] = {120, 100, 110, 105};
+    for (int i = 0; i < 4; ++i) {
+        const cFighter& f = s.fighters[i];
+        EXPECT_EQ(f.picture, monster[i]);
+        EXPECT_EQ(f.row, row[i]);
+        EXPECT_EQ(f.maxHp, hp[i]);
+        EXPECT_EQ(f.hp, hp[i]);
+        EXPECT_EQ(f.attack, 45);
+        EXPECT_EQ(f.defence, 26);
+        EXPECT_EQ(f.theftRate, 25);
+        EXPECT_EQ(f.bodyAct, 3000 + monster[i]);
+        EXPECT_EQ(f.facing, 5);
+        EXPECT_EQ(f.status, 0u);
+    }
+    EXPECT_EQ(s.fighters[0].reflect, 16);
+    EXPECT_EQ(s.fighters[1].hitCodes[0], 12);
+    EXPECT_EQ(s.fighters[2].specials[0].skill, 3);
+    EXPECT_EQ(s.fighters[0].gauge, 150 + 4);
+    EXPECT_EQ(s.frontCount, 2);
+    EXPECT_EQ(s.averageLevel, (8 + 4 + 2 + 6) / 4);
+    EXPECT_EQ(s.drops[15], -1);
+    EXPECT_TRUE(ScriptUsed());
+}
+
+TEST_F(EnemySides, AtMostSixAndHpWithinAFifthMore) {
+    EnemySpot spots[kSetupPositions];
+    for (int i = 0; i < kSetupPositions; ++i) spots[i] = {static_cast<u32>(i), 0, 10 * i, 0, 0};
+    SetBattleRandomSource(nullptr);
+    bool sawLow = false, sawHigh = false;
+    for (u32 seed = 1; seed <= 1000; ++seed) {
+        InitRandom(seed);
+        gEnemySide.SetupEnemies(spots);
+        ASSERT_EQ(gEnemySide.count, 6);
+        for (int i = 0; i < 6; ++i) {
+            const i32 h = gEnemySide.fighters[i].maxHp;
+            ASSERT_GE(h, 100);
+            ASSERT_LE(h, 120);
+            sawLow |= h == 100;
+            sawHigh |= h == 120;
+        }
+        i32 sorted[kSetupPositions];
+        std::copy(gGaugeHeadStart, gGaugeHeadStart + kSetupPositions, sorted);
+        std::sort(sorted, sorted + kSetupPositions);
+        const i32 want[kSetupPositions] = {0, 30, 60, 90, 120, 150};
+        ASSERT_TRUE(std::equal(sorted, sorted + kSetupPositions, want));
+    }
+    EXPECT_TRUE(sawLow && sawHigh);
+    EXPECT_EQ(gEnemySide.fighters[0].picture, 5);  // largest x + z first
+}
+
+TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
+    Formation({0, 1, 2, -1, -1, -1});
+    gRoleStats[2].status = kStDying;
+    for (int r = 0; r < 3; ++r) {
+        gRoleStats[r].strength = 10 * (r + 1);  // 10, 20 (30 is dying)
+        gRoleStats[r].stamina = 4;
+        gRoleStats[r].magic = 7;
+        gRoleStats[r].spirit = 1;
+    }
+    ScriptWith(KeepHeadStart());
+    gPartySide.SetupParty(kSpots);
+    gPartySide.fighters[0].hp = 50;
+    MonsterData form = gMonsters[6];
+    form.maxHp = 300;
+    form.hp = 280;
+    form.maxMp = 60;
+    form.mp = 40;
+    form.strength = 9;
+    form.stamina = 3;
+    form.magic = 5;
+    form.spirit = 2;
+    form.agility = 11;
+    form.attack = 100;
+    form.defence = 70;
+    form.fleeRate = 35;
+    form.attackKind = 1;
+    form.specialEffect[0] = 5;
+    ScriptWith({7});
+    cFighter* f = gPartySide.AddFighter(form);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(gPartySide.count, 4);
+    EXPECT_EQ(f->slot, 3);
+    EXPECT_EQ(f->kind, kKindAdded);
+    EXPECT_EQ(f->maxHp, (300 + 100 + 101) / 2);
+    EXPECT_EQ(f->hp, (280 + 50 + 101) / 2);
+    EXPECT_EQ(f->maxMp, (60 + 20 + 21) / 2);
+    EXPECT_EQ(f->mp, (40 + 20 + 21) / 2);
+    const MonsterData& c = gPartySide.creature;
+    EXPECT_EQ(c.strength, 30 / 2 + 9 / 2);  // 15 + 4
+    EXPECT_EQ(c.stamina, 8 / 2 + 3 / 2);
+    EXPECT_EQ(c.magic, 14 / 2 + 5 / 2);
+    EXPECT_EQ(c.agility, 21 / 2 + 11 / 2);
+    EXPECT_EQ(c.attack, 100 + 30);
+    EXPECT_EQ(c.defence, 70 + 8);
+    EXPECT_EQ(f->attack, 130);
+    EXPECT_EQ(f->fleeRate, 35);
+    EXPECT_EQ(f->attackKind, 2);
+    EXPECT_EQ(f->reflect, 16);
+    EXPECT_EQ(f->gauge, 7 + c.agility);
+    EXPECT_EQ(f->stats.Head(), &gPartySide.creature);
+    EXPECT_EQ(gMonsters[6].strength, 5);  // the form's own record is untouched
+    gPartySide.count = kSideSlots;
+    EXPECT_EQ(gPartySide.AddFighter(form), nullptr);
+}
+
+TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
+    cBattleSide& s = gPartySide;
+    s.count = s.memberCount = 4;
+    for (int i = 0; i < 4; ++i) {
+        s.fighters[i] = Fighter(i);
+        s.fighters[i].gauge = 255;
+        s.fighters[i].hp = 40 + 10 * (i % 2);
+    }
+    s.fighters[1].gauge = 200;
+    s.fighters[3].status = kStConfusion;
+    EXPECT_EQ(s.NextReady(nullptr), &s.fighters[0]);
+    EXPECT_EQ(s.NextReady(&s.fighters[0]), &s.fighters[2]);
+    EXPECT_EQ(s.NextReady(&s.fighters[2]), &s.fighters[0]);
+    EXPECT_EQ(s.PrevReady(nullptr), &s.fighters[2]);
+    EXPECT_EQ(s.PrevReady(&s.fighters[0]), &s.fighters[2]);
+    s.fighters[2].command = kCmdAttack;
+    EXPECT_EQ(s.NextReady(&s.fighters[0]), &s.fighters[0]);  // the only one left
+    EXPECT_EQ(s.FindPending(), &s.fighters[2]);
+    EXPECT_FALSE(s.AllGaugesFull());
+    s.fighters[1].gauge = 255;
+    EXPECT_TRUE(s.AllGaugesFull());
+    s.memberCount = 1;
+    EXPECT_FALSE(s.AllGaugesFull());
+
+    EXPECT_EQ(s.PickWeakestTarget(0), &s.fighters[0]);  // 40, 40: the lower slot
+    s.fighters[0].status = kStDying;
+    EXPECT_EQ(s.PickWeakestTarget(0), &s.fighters[2]);
+    s.fighters[2].row = 2;
+    EXPECT_EQ(s.PickWeakestTarget(1), &s.fighters[1]);
+    s.frontCount = 2;
+    Script({1});
+    EXPECT_EQ(s.PickRandomTarget(2), &s.fighters[2]);
+    EXPECT_EQ(Asked()[0], 4u);  // any row other than 1 draws from the count
+    Script({1});
+    EXPECT_EQ(s.PickRandomTarget(1), &s.fighters[1]);
+    EXPECT_EQ(Asked()[0], 2u);
+    s.frontCount = 0;
+    Script({});
+    EXPECT_EQ(s.PickRandomTarget(1), nullptr);
+    s.frontCount = 2;
+    Script({0});
+    EXPECT_EQ(s.PickRandomTarget(3), nullptr);  // nobody stands in that row
+
+    s.SetFrozen(1);
+    EXPECT_EQ(s.fighters[3].gaugesFrozen, 1);
+    s.fighters[1].targets[0] = &s.fighters[2];
+    s.fighters[2].attackedBy = &s.fighters[1];
+    s.DimBystanders(0);
+    EXPECT_EQ(s.fighters[0].fade, 15);
+    EXPECT_EQ(s.fighters[1].fade, 0);
+    EXPECT_EQ(s.fighters[2].fade, 0);
+    s.FleeAll();
+    EXPECT_EQ(s.fighters[1].command, kCmdFlee);
+    EXPECT_EQ(s.fighters[1].action, 14);
+    EXPECT_EQ(s.fighters[0].command, kCmdNone);  // dying: stays
+}
+
+TEST_F(Sides, FighterAtPicksTheFrontMost) {
+    cBattleSide& s = gPartySide;
+    s.count = 2;
+    s.fighters[0] = Fighter(0);
+    s.fighters[1] = Fighter(1);
+    for (cFighter* f : {&s.fighters[0], &s.fighters[1]}) f->kind = kKindParty;
+    s.fighters[0].x = 300;
+    s.fighters[0].z = 300;
+    s.fighters[1].x = 310;
+    s.fighters[1].z = 320;
+    EXPECT_EQ(s.FighterAt(305, 280), &s.fighters[1]);
+    s.fighters[0].z = 330;
+    EXPECT_EQ(s.FighterAt(305, 280), &s.fighters[0]);
+    EXPECT_EQ(s.FighterAt(0, 0), nullptr);
+    s.fighters[0].gauge = 100;
+    EXPECT_EQ(s.ReadyFighterAt(305, 280), nullptr);
+}
+
+}  // namespace

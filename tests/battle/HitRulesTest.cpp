@@ -1,0 +1,620 @@
+// The hit and damage rules against hand-worked numbers and an independent
+// write-up of each formula, with the random draws scripted.
+#include "battle/HitRules.h"
+
+#include <climits>
+
+#include "FightTestSupport.h"
+
+namespace {
+
+// Physical damage from its rule, for attack a and defence d already adjusted.
+i64 RefPhysical(i64 a, i64 d, int var, int critFactor, bool defending, bool star) {
+    i64 dmg = (var + 100) * (a - d * 73 / 100) / 100;
+    const i64 guard = defending ? 20 : 100;
+    dmg = critFactor ? dmg * (critFactor + guard) / 100 : dmg * guard / 100;
+    if (star) dmg /= 2;
+    return dmg;
+}
+
+u32 Var(int v) {
+    return static_cast<u32>(v + 13);
+}
+
+class HitRules : public FightTest {};
+
+TEST_F(HitRules, PhysicalBaseCaseAndItsVariations) {
+    cFighter& a = Fighter(0, 100, 0);
+    cFighter& t = Fighter(1, 0, 50);
+    Script({Var(0)});
+    EXPECT_EQ(PhysicalDamage(t, a, false, false), 64);  // 100 x (100 - 36) / 100
+    Script({Var(13)});
+    EXPECT_EQ(PhysicalDamage(t, a, false, false), 72);  // 113 x 64 / 100 = 72.3
+    Script({Var(-13)});
+    EXPECT_EQ(PhysicalDamage(t, a, false, false), 55);  // 87 x 64 / 100 = 55.7
+    Script({Var(0), 0});
+    EXPECT_EQ(PhysicalDamage(t, a, true, false), 92);  // 64 x 145 / 100
+    Script({Var(0), 40});
+    EXPECT_EQ(PhysicalDamage(t, a, true, false), 118);  // 64 x 185 / 100
+    t.defending = 1;
+    Script({Var(0)});
+    EXPECT_EQ(PhysicalDamage(t, a, false, false), 12);  // a fifth
+    Script({Var(0), 0});
+    EXPECT_EQ(PhysicalDamage(t, a, true, false), 41);  // 64 x 65 / 100
+    t.defending = 0;
+    t.status = kStStarShield;
+    Script({Var(0)});
+    EXPECT_EQ(PhysicalDamage(t, a, false, false), 32);
+    EXPECT_TRUE(ScriptUsed());
+}
+
+TEST_F(HitRules, PhysicalRowsAndAttackChanges) {
+    cFighter& a = Fighter(0, 100, 0);
+    cFighter& t = Fighter(1, 0, 50);
+    struct Case {
+        u32 attackerStatus;
+        i32 powerUp, attackerRow, attackKind, targetRow;
+        i64 a, d;  // worked out by hand from the rule
+    } cases[] = {
+        {0, 0, 2, 1, 1, 65, 50},                         // back-row close attacker: x 656 / 1000
+        {0, 0, 2, 2, 1, 100, 50},                        // a ranged one is not cut
+        {0, 0, 1, 1, 2, 59, 50},                         // back-row target: x 591 / 1000
+        {kStBlessing, 0, 1, 1, 1, 120, 60},              // blessing raises both
+        {kStWeakness, 0, 1, 1, 1, 80, 40},               // weakness lowers both
+        {0, 1, 1, 1, 1, 150, 50},                        // power-up
+        {kStBlessing, 1, 1, 1, 1, 170, 60},              // shares of the original attack
+        {kStBlessing | kStWeakness, 1, 1, 1, 1, 150, 50},
+    };
+    for (const Case& c : cases) {
+        a.status = c.attackerStatus;
+        a.powerUp = c.powerUp;
+        a.row = c.attackerRow;
+        a.attackKind = c.attackKind;
+        t.row = c.targetRow;
+        Script({Var(5)});
+        EXPECT_EQ(PhysicalDamage(t, a, false, false), RefPhysical(c.a, c.d, 5, 0, false, false))
+            << "a " << c.a << " d " << c.d;
+    }
+}
+
+TEST_F(HitRules, WeakBlowsDoTwoOrThreeAndCountersHalve) {
+    cFighter& a = Fighter(0, 10, 0);
+    cFighter& t = Fighter(1, 0, 50);
+    Script({Var(0), 0});
+    EXPECT_EQ(PhysicalDamage(t, a, false, false), 2);
+    Script({Var(0), 1});
+    EXPECT_EQ(PhysicalDamage(t, a, false, false), 3);
+    Script({Var(0), 10, 1});
+    EXPECT_EQ(PhysicalDamage(t, a, true, false), 6);
+    a.attack = 100;
+    Script({Var(0)});
+    EXPECT_EQ(CounterDamage(t, a), 32);
+    a.attack = 10;
+    Script({Var(0), 0});
+    EXPECT_EQ(CounterDamage(t, a), 1);  // 2 halved
+}
+
+TEST_F(HitRules, OnHitCodesLandOnOneInFive) {
+    cFighter& a = Fighter(0, 100, 0);
+    cFighter& t = Fighter(1, 0, 50);
+    a.hitCodes[0] = 13;  // paralysis
+    a.hitCodes[1] = 15;  // HP 0
+    a.hitCodes[2] = 11;  // poison
+    Script({1, 0, 1, 0, 0, 0, Var(0)});
+    PhysicalDamage(t, a, false, true);
+    EXPECT_EQ(t.status, kStParalysis | kStPoison);
+    EXPECT_EQ(t.hp, 100);
+    EXPECT_EQ(Asked()[0], 5u);
+    EXPECT_TRUE(ScriptUsed());
+}
+
+TEST_F(HitRules, AirRaidThrowAndPoison) {
+    cFighter& a = Fighter(0, 100, 0);
+    cFighter& t = Fighter(1, 0, 50);
+    Record(0).agility = 20;
+    Record(1).agility = 10;
+    Script({Var(0)});
+    EXPECT_EQ(AirRaidDamage(t, a), 120);  // (120 x 133 / 100) - (60 x 66 / 100) = 159 - 39
+    t.defence = 1000;
+    Script({Var(0)});
+    EXPECT_EQ(AirRaidDamage(t, a), 1);
+
+    Record(0).strength = 30;
+    EquipageData piece{};
+    piece.throwValue = 50;
+    EXPECT_EQ(ThrowDamage(t, a, &piece), 80);
+    t.defending = 1;
+    EXPECT_EQ(ThrowDamage(t, a, &piece), 40);
+    t.status = kStStarShield;
+    EXPECT_EQ(ThrowDamage(t, a, &piece), 20);
+    piece.throwValue = -30;
+    EXPECT_EQ(ThrowDamage(t, a, &piece), 1);
+
+    MonsterData& m = Record(2);
+    cFighter& p = Fighter(2);
+    m.strength = m.stamina = m.magic = m.spirit = m.agility = 10;
+    p.maxHp = 500;
+    Script({Var(0)});
+    EXPECT_EQ(PoisonDamage(p), 60);  // (30 x 500) / 250
+    Script({Var(-8), Var(7)});       // a negative variation is drawn again
+    EXPECT_EQ(PoisonDamage(p), 64);  // (30 x 500 x 107 / 100) / 250 = 64.2
+    m.ratios[kPoison] = 50;
+    Script({Var(0)});
+    EXPECT_EQ(PoisonDamage(p), 30);
+    m.kind = 1;
+    Script({Var(0)});
+    EXPECT_EQ(PoisonTurnDamage(p), 15);
+    m.strength = m.stamina = m.magic = m.spirit = m.agility = 0;
+    Script({Var(0)});
+    EXPECT_EQ(PoisonDamage(p), 0);  // an all-zero attribute sum
+}
+
+TEST_F(HitRules, MagicSummonAndPhysicalSkills) {
+    cFighter& x = Fighter(0);
+    cFighter& t = Fighter(1);
+    Record(0).magic = 50;
+    Record(1).spirit = 30;
+    Record(1).ratios[kFire] = 150;
+    SkillData sk{};
+    sk.category = 1;
+    sk.effectMode = 1;
+    sk.power = 100;
+    sk.element = 1;
+    // (50 - 30 + 100) x 50 x 100 = 600000
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 180);  // / 5000 = 120, x 150 %
+    t.defending = 1;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 450);  // / 2000 = 300: two and a half times
+    t.defending = 0;
+    sk.element = 0;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 120);
+    sk.element = 9;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 120);
+    t.status = kStMoonShield;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 60);
+    t.status = 0;
+    Record(1).spirit = 500;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 0);  // strong spirit blocks, never heals
+    Record(1).spirit = 30;
+
+    sk.category = 2;
+    sk.formIndex = 3;
+    gGodForms[3].attack = 200;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 400);  // 600000 x 200 / 300000
+    t.defending = 1;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 1200);  // / 100000
+    t.defending = 0;
+    sk.formIndex = 20;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 0);
+
+    sk.category = 0;
+    sk.power = 150;
+    x.attack = 100;
+    Record(0).strength = 40;
+    Record(1).stamina = 20;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 180);  // 120 x 15000 / 10000
+    t.defending = 1;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 60);
+    t.defending = 0;
+    t.status = kStStarShield;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 90);
+    t.status = 0;
+    x.row = 2;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 118);  // x = 9840: 120 x 9840 / 10000
+}
+
+TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
+    cFighter& x = Fighter(0);
+    cFighter& t = Fighter(1);
+    t.maxHp = 200;
+    t.hp = 150;
+    t.maxMp = 80;
+    t.mp = 40;
+    SkillData sk{};
+    sk.effectMode = 1;
+    sk.hp = 80;
+    sk.mp = -10;
+    Loss l = ApplySkill(t, x, sk);
+    EXPECT_EQ(l.hp, -80);
+    EXPECT_EQ(l.mp, 10);
+    sk.effectMode = 2;
+    sk.hp = 30;
+    sk.mp = -50;
+    l = ApplySkill(t, x, sk);
+    EXPECT_EQ(l.hp, -60);  // 30 % of max HP restored
+    EXPECT_EQ(l.mp, 20);   // 50 % of the current MP taken
+    sk.hp = -30;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 45);
+    t.status = kStMoonShield;
+    EXPECT_EQ(ApplySkill(t, x, sk).hp, 22);
+    t.status = 0;
+
+    ItemData it{};
+    it.effectMode = 1;
+    it.hp = 50;
+    it.mp = 20;
+    l = ApplyItem(t, it);
+    EXPECT_EQ(l.hp, -50);
+    EXPECT_EQ(l.mp, -20);
+    it.effectMode = 2;
+    it.hp = 30;
+    it.mp = 0;
+    l = ApplyItem(t, it);
+    EXPECT_EQ(l.hp, -60);
+    EXPECT_EQ(l.mp, 0);
+    it.statusEffect = 12;
+    ApplyItem(t, it);
+    EXPECT_TRUE(t.IsPoisoned());
+    sk.statusEffect = 0;
+    sk.special = 7;
+    ApplySkill(t, x, sk);
+    EXPECT_EQ(t.powerUp, 1);
+}
+
+TEST_F(HitRules, SkillSpecials) {
+    cFighter& x = Fighter(0);
+    cFighter& t = Fighter(1);
+    SkillData sk{};
+    i32 reflected = 0;
+    Loss l{101, 0};
+    sk.special = 2;
+    Record(1).kind = 1;
+    ApplySkillSpecial(x, t, sk, l, reflected);
+    EXPECT_EQ(x.hp, 0);
+    EXPECT_EQ(l.hp, 50);
+    Record(1).kind = 0;
+    sk.special = 4;
+    l = {101, 0};
+    ApplySkillSpecial(x, t, sk, l, reflected);
+    EXPECT_EQ(l.hp, 101);  // an ordinary monster takes it whole
+    sk.special = 5;
+    x.hp = 30;
+    ApplySkillSpecial(x, t, sk, l, reflected);
+    EXPECT_EQ(x.hp, 100);  // 30 + 101, up to max
+    sk.special = 6;
+    x.mp = 10;
+    l = {0, 15};
+    ApplySkillSpecial(x, t, sk, l, reflected);
+    EXPECT_EQ(x.mp, 25);
+    EXPECT_EQ(reflected, 0);
+
+    t.status = kStSunShield;
+    t.sunCount = 3;
+    sk.special = 8;
+    l = {101, 0};
+    ApplySkillSpecial(x, t, sk, l, reflected);
+    EXPECT_EQ(l.hp, 101);
+    EXPECT_EQ(t.sunCount, 3);
+    sk.special = 0;
+    ApplySkillSpecial(x, t, sk, l, reflected);
+    EXPECT_EQ(l.hp, 50);
+    EXPECT_EQ(reflected, 50);  // half of 101, before the halving
+    EXPECT_EQ(t.sunCount, 2);
+    l = {-81, 0};
+    ApplySkillSpecial(x, t, sk, l, reflected);
+    EXPECT_EQ(reflected, 90);
+    EXPECT_EQ(LoggedBattleLines().back(), Line("太陽之盾反彈部份的魔法...!", ""));
+}
+
+TEST_F(HitRules, CriticalBandsUseTheAttackersHp) {
+    cFighter& a = Fighter(0);
+    struct Band {
+        i32 hp, maxHp;
+        u32 n;
+    } bands[] = {{51, 100, 15}, {50, 100, 7}, {21, 100, 7}, {20, 100, 3}, {0, 0, 3}, {5, 0, 15}};
+    for (const Band& b : bands) {
+        a.hp = b.hp;
+        a.maxHp = b.maxHp;
+        Script({1});
+        EXPECT_TRUE(RollCritical(a));
+        ASSERT_EQ(Asked().size(), 1u);
+        EXPECT_EQ(Asked()[0], b.n) << b.hp << "/" << b.maxHp;
+        Script({2});
+        EXPECT_FALSE(RollCritical(a));
+    }
+}
+
+TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
+    cFighter& a = Fighter(0);
+    cFighter& t = Fighter(1);
+    Script({29});
+    EXPECT_TRUE(RollEvade(t, a));
+    Script({30});
+    EXPECT_FALSE(RollEvade(t, a));
+    EXPECT_EQ(t.evasionRate, 40);
+    Script({29});
+    EXPECT_TRUE(RollEvade(t, a));
+    EXPECT_EQ(t.evasionRate, 30);  // back to the record
+    a.status = kStBlindness;
+    Script({59});
+    EXPECT_TRUE(RollEvade(t, a));  // a blind attacker is evaded twice as often
+    a.status = 0;
+    t.status = kStBlindness;
+    Script({15});
+    EXPECT_FALSE(RollEvade(t, a));
+    t.status = kStSleep;
+    Script({});
+    EXPECT_FALSE(RollEvade(t, a));
+    EXPECT_TRUE(Asked().empty());
+
+    Script({80, 90, 99, 50, 39});
+    EXPECT_FALSE(RollPhysicalHit(a));
+    EXPECT_EQ(a.hitRate, 90);
+    EXPECT_FALSE(RollPhysicalHit(a));
+    EXPECT_EQ(a.hitRate, 100);
+    EXPECT_TRUE(RollPhysicalHit(a));
+    EXPECT_EQ(a.hitRate, 80);  // back to the record
+    a.status = kStBlindness;
+    EXPECT_FALSE(RollPhysicalHit(a));  // 50 is not below 40
+    EXPECT_EQ(a.hitRate, 90);
+    a.hitRate = 80;
+    EXPECT_TRUE(RollPhysicalHit(a));
+    a.status = 0;
+    a.hitRate = 95;
+    Script({99});
+    EXPECT_FALSE(RollPhysicalHit(a));
+    EXPECT_EQ(a.hitRate, 100);  // the growth stops at 100
+}
+
+TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
+    cFighter& x = Fighter(0);
+    cFighter& t = Fighter(1);
+    Record(0).magic = 20;
+    Record(1).spirit = 30;
+    t.magicEvasionRate = 10;
+    SkillData sk{};
+    Script({20});
+    EXPECT_FALSE(RollMagicHit(t, x, sk));  // q = 30 - 20 + 10
+    EXPECT_EQ(t.magicEvasionRate, 30);
+    t.magicEvasionRate = 10;
+    Script({21});
+    EXPECT_TRUE(RollMagicHit(t, x, sk));
+    EXPECT_EQ(t.magicEvasionRate, 20);
+    sk.statusEffect = 2;
+    t.magicEvasionRate = 10;
+    Script({80});
+    EXPECT_FALSE(RollMagicHit(t, x, sk));  // + 60
+    t.magicEvasionRate = 10;
+    t.status = kStBlindness;
+    Script({41});
+    EXPECT_TRUE(RollMagicHit(t, x, sk));  // 80 halved
+    t.status = 0;
+
+    sk.special = 8;
+    gShuffleTable.entries[1] = 69;
+    gShuffleTable.entries[2] = 70;
+    Script({});
+    EXPECT_FALSE(RollMagicHit(t, x, sk));
+    EXPECT_TRUE(RollMagicHit(t, x, sk));
+
+    ItemData it{};
+    it.statusEffect = 2;
+    t.magicEvasionRate = 10;
+    Script({60});
+    EXPECT_FALSE(RollItemHit(t, x, it));  // q = 20 + 40
+    t.status = kStConfusion;
+    EXPECT_TRUE(RollItemHit(t, x, it));
+    t.status = kStSleep;
+    EXPECT_TRUE(RollItemHit(t, x, it));
+}
+
+TEST_F(HitRules, CounterTheftCaptureFlee) {
+    cFighter& d = Fighter(0);
+    cFighter& a = Fighter(1);
+    Record(0).agility = 50;
+    Record(1).agility = 100;
+    d.hp = 40;  // q = 50 + 60 x 10 / 100 = 56
+    Script({1, 55});
+    EXPECT_TRUE(RollCounter(d, &a));
+    Script({1, 56});
+    EXPECT_FALSE(RollCounter(d, &a));
+    Script({0});
+    EXPECT_FALSE(RollCounter(d, &a));
+    EXPECT_FALSE(RollCounter(d, nullptr));
+    d.attackKind = 2;
+    EXPECT_FALSE(RollCounter(d, &a));
+    d.attackKind = 1;
+    Record(1).agility = 0;
+    d.maxHp = 0;
+    Script({1, 99});
+    EXPECT_TRUE(RollCounter(d, &a));  // q = 5000 - 400: divisors of 0 count as 1
+
+    cFighter& t = Fighter(2);
+    t.theftRate = 40;
+    Script({40, 54});
+    EXPECT_EQ(RollTheft(t, a), -1);
+    EXPECT_EQ(t.theftRate, 55);
+    EXPECT_EQ(RollTheft(t, a), 1);
+    EXPECT_EQ(t.theftRate, 0);
+    EXPECT_EQ(RollTheft(t, a), 0);  // nothing left to steal
+    t.theftRate = 90;
+    Script({95});
+    EXPECT_EQ(RollTheft(t, a), -1);
+    EXPECT_EQ(t.theftRate, 100);
+    t.theftRate = 10;
+    t.status = kStParalysis;
+    Script({99});
+    EXPECT_EQ(RollTheft(t, a), 1);
+
+    cFighter& c = Fighter(3);
+    Record(3).captureRate = 60;
+    c.hp = 25;  // (75 x 60 x 133 / 100) / 100 = 59
+    EXPECT_EQ(CaptureChance(c), 59);
+    gShuffleTable.entries[1] = 59;
+    gShuffleTable.entries[2] = 68;
+    gShuffleTable.entries[3] = 58;
+    EXPECT_FALSE(RollCapture(c, a));
+    EXPECT_EQ(c.captureCounter, 10);
+    EXPECT_TRUE(RollCapture(c, a));  // 68 < 10 + 59
+    EXPECT_EQ(c.captureCounter, 0);
+    a.status = kStBlindness;
+    EXPECT_FALSE(RollCapture(c, a));  // 58 is not below 29
+
+    cFighter& f = Fighter(4);
+    Record(4).agility = 30;
+    f.fleeRate = 20;
+    gEnemySide.count = 1;
+    gEnemySide.fighters[0] = Fighter(5);
+    Record(5).agility = 20;
+    EXPECT_TRUE(RollFlee(f, gEnemySide));
+    Record(5).agility = 40;
+    Script({21, 50});
+    EXPECT_FALSE(RollFlee(f, gEnemySide));
+    EXPECT_EQ(f.fleeRate, 50);
+    EXPECT_TRUE(RollFlee(f, gEnemySide));
+}
+
+TEST_F(HitRules, LossesStayInRangeAndShowTheirNumbers) {
+    cFighter& t = Fighter(0);
+    t.hp = 50;
+    ApplyLosses(t, {70, -80});
+    EXPECT_EQ(t.hp, 0);
+    EXPECT_EQ(t.mp, 50);
+    EXPECT_EQ(t.lastHpDamage, 70);
+    EXPECT_EQ(t.lastMpDamage, -80);
+    ApplyLosses(t, {-300, 0});
+    EXPECT_EQ(t.hp, 100);
+    const auto& shown = ShownFighterFloats();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].text, "-70");
+    EXPECT_EQ(shown[0].kind, kFloatHp);
+    EXPECT_EQ(shown[1].text, "+80");
+    EXPECT_EQ(shown[1].kind, kFloatMp);
+    EXPECT_EQ(shown[2].text, "+300");
+    ApplyLosses(t, {INT_MIN, INT_MAX});
+    EXPECT_EQ(t.hp, 100);
+    EXPECT_EQ(t.mp, 0);
+
+    const FloatLook hp = GetFloatLook(kFloatHp, 300, 200, 40);
+    EXPECT_EQ(hp.x, 290);
+    EXPECT_EQ(hp.y, 172);
+    EXPECT_EQ(hp.shadow, 61696);
+    EXPECT_EQ(hp.rise, -64);
+    const FloatLook mp = GetFloatLook(kFloatMpRegen, 300, 200, 40);
+    EXPECT_EQ(mp.x, 310);
+    EXPECT_EQ(mp.y, 188);
+    EXPECT_EQ(mp.shadow, 31);
+    EXPECT_EQ(mp.rise, -48);
+}
+
+TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
+    cFighter& p = Fighter(0);
+    p.kind = kKindParty;
+    Record(0).level = 5;
+    gPartySide.count = 1;
+    gPartySide.fighters[0] = p;
+    gPartySide.averageLevel = 5;
+    gEnemySide.averageLevel = 3;
+    for (i32& d : gEnemySide.drops) d = -1;
+    gEnemySide.drops[0] = 4;
+    gItemCount = 10;
+    gItems = Table<ItemData>(10);
+
+    cFighter& e = Fighter(1);
+    MonsterData& m = Record(1);
+    m.level = 7;
+    m.expValue = 20;
+    m.gold = 33;
+    m.dropItem = 6;
+    m.dropChance = 30;  // q = 30 + 2 x (5 - 3) = 34
+    Script({34});
+    GiveEnemyRewards(e, 1);
+    EXPECT_EQ(gEnemySide.drops[1], 6);
+    EXPECT_EQ(gEnemySide.goldTotal, 33);
+    EXPECT_EQ(gEnemySide.expTotal, 22);  // 20 + (7 - 5)
+    Script({35});
+    GiveEnemyRewards(e, 1);
+    EXPECT_EQ(gEnemySide.drops[2], -1);
+    GiveEnemyRewards(e, 2);
+    EXPECT_EQ(gEnemySide.expTotal, 22 + 22 + 11);
+    EXPECT_EQ(gEnemySide.goldTotal, 66);
+    GiveEnemyRewards(e, 0);
+    EXPECT_EQ(gEnemySide.expTotal, 55);
+    m.expValue = 0;
+    m.level = 1;
+    GiveEnemyRewards(e, 2);
+    EXPECT_EQ(gEnemySide.expTotal, 56);  // at least 1
+    m.dropItem = 10;                     // past the item table: no drop, no draw
+    Script({});
+    GiveEnemyRewards(e, 1);
+    EXPECT_TRUE(Asked().empty());
+}
+
+TEST_F(HitRules, OwnedCountsStayWithinNinetyNine) {
+    gItemCount = 3;
+    gItems = Table<ItemData>(3);
+    gOwnedItems = Table<i32>(3);
+    gMonsterCount = 2;
+    gMonsters = Table<MonsterData>(2);
+    gOwnedMonsters = Table<i32>(2);
+    gOwnedItems[1] = 98;
+    EXPECT_TRUE(GainStolenItem(1));
+    EXPECT_TRUE(GainStolenItem(1));
+    EXPECT_EQ(gOwnedItems[1], 99);
+    EXPECT_FALSE(GainStolenItem(-1));
+    EXPECT_FALSE(GainStolenItem(3));
+    gOwnedMonsters[1] = -5;
+    EXPECT_TRUE(GainCapturedMonster(1));
+    EXPECT_EQ(gOwnedMonsters[1], 1);
+    gOwnedMonsters[0] = 500;
+    EXPECT_TRUE(GainCapturedMonster(0));
+    EXPECT_EQ(gOwnedMonsters[0], 99);
+    EXPECT_FALSE(GainCapturedMonster(2));
+}
+
+TEST_F(HitRules, TheLastFrontFighterPullsTheOthersForward) {
+    cBattleSide& s = gEnemySide;
+    s.count = 3;
+    const i32 rows[3] = {1, 2, 2};
+    for (int i = 0; i < 3; ++i) {
+        s.fighters[i] = Fighter(i);
+        s.fighters[i].row = rows[i];
+    }
+    s.frontCount = 1;
+    s.memberCount = 3;
+    s.fighters[2].status = kStDying;
+    s.fighters[0].status = kStDying;
+    LeaveFight(s.fighters[0], s);
+    EXPECT_EQ(s.fighters[0].row, 0);
+    EXPECT_EQ(s.fighters[1].row, 1);
+    EXPECT_EQ(s.fighters[2].row, 2);
+    EXPECT_EQ(s.frontCount, 1);
+    EXPECT_EQ(s.memberCount, 2);
+}
+
+TEST_F(HitRules, HugeRecordValuesStayInRange) {
+    cFighter& a = Fighter(0, INT_MAX, 0);
+    cFighter& t = Fighter(1, 0, INT_MIN);
+    MonsterData& ma = Record(0);
+    MonsterData& mt = Record(1);
+    ma.strength = ma.stamina = ma.magic = ma.spirit = ma.agility = INT_MAX;
+    mt.strength = mt.stamina = mt.magic = mt.spirit = mt.agility = INT_MIN;
+    mt.captureRate = INT_MAX;
+    a.status = kStBlessing;
+    a.powerUp = 1;
+    a.row = 2;
+    a.maxHp = INT_MAX;
+    t.maxHp = INT_MAX;
+    t.hp = INT_MIN;
+    SetBattleRandomSource(nullptr);
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_GE(PhysicalDamage(t, a, k % 2, false), 1);
+        EXPECT_GE(AirRaidDamage(t, a), 1);
+        EXPECT_GE(ThrowDamage(t, a, nullptr), 1);
+        PoisonDamage(a);
+        CaptureChance(t);
+        RollCounter(t, &a);
+        SkillData sk{};
+        sk.effectMode = 1 + k % 2;
+        sk.category = k % 3;
+        sk.power = INT_MAX;
+        sk.hp = sk.mp = INT_MIN;
+        sk.formIndex = 0;
+        gGodForms[0].attack = INT_MAX;
+        Loss l = ApplySkill(t, a, sk);
+        ApplyLosses(t, l);
+        EXPECT_GE(t.hp, 0);
+        EXPECT_LE(t.hp, t.maxHp);
+    }
+}
+
+}  // namespace
