@@ -7,6 +7,8 @@ target=$1
 tools=$2
 fuzzdir=$3
 variants=$4
+# The synthesizer's OpenMP threads would spin on every start of the game.
+export OMP_NUM_THREADS=1 OMP_WAIT_POLICY=passive
 name=$(basename "$target")
 name=${name#fuzz_}
 root=$(mktemp -d)

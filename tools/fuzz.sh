@@ -15,6 +15,8 @@ seconds=${1:-240}
 [ $# -gt 0 ] && shift
 out=$(realpath -m "${MH_FUZZ_OUT:-fuzz-out}")
 jobs=${MH_FUZZ_JOBS:-2}
+# The synthesizer's OpenMP threads would spin on every start of the game.
+export OMP_NUM_THREADS=1 OMP_WAIT_POLICY=passive
 build=build-fuzz
 
 targets=("$@")
@@ -46,7 +48,7 @@ run_one() {
   [ -d "fuzz/regress/$t" ] && cp -n "fuzz/regress/$t"/* "$corpus"/
   local before
   before=$(find "$out/crashes/$t" -type f | wc -l)
-  (cd "$out" && "$OLDPWD/$build/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 \
+  (cd "$out" && "$OLDPWD/$build/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -timeout=60 \
     -rss_limit_mb=2560 -artifact_prefix="$out/crashes/$t/" "$corpus" >"$out/logs/$t.log" 2>&1) || true
   local execs cov crashes
   execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$out/logs/$t.log" | grep -o '[0-9]*$' || echo "?")
