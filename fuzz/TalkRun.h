@@ -1,37 +1,55 @@
-// What the story fuzz targets share: the running sample game with its maps and
-// databases, a new game begun, and a talk file run for a few frames with
-// answers confirmed.
+// What the story fuzz targets share: a private game folder, one map role that
+// is the player, and a talk file run for a few frames with answers confirmed.
 #pragma once
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
-#include "FuzzWorld.h"
-#include "game/NewGame.h"
+#include "shell/Settings.h"
+#include "map/SceneStandIn.h"
+#include "platform/Backend.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
 
-inline FuzzWorld& TalkWorld() {
-    static FuzzWorld world;
-    return world;
+// A folder with "MH_Data" of its own for each fuzzing process.
+inline const std::string& FuzzTalkRoot(const char* tag) {
+    static const std::string root = [tag] {
+        std::string r = std::filesystem::temp_directory_path().string() + "/mh-fuzz-" + tag + "-" +
+                        std::to_string(::getpid()) + "/";
+        std::filesystem::create_directories(r + "MH_Data");
+        return r;
+    }();
+    return root;
 }
 
-// Writes "Talk1.dat", starts the game and a new game in the sample town, then
-// runs talk 1 for up to eight frames.
-inline void RunFuzzTalk(const uint8_t* bytes, size_t size) {
-    FuzzWorld& world = TalkWorld();
-    world.Write("MH_Data/Talk1.dat", bytes, size);
-    world.Start();
-    if (!StartNewGame(1)) return;
-    ResetTalkContext(&gTalkContext);
-    StartTalk(1, gPlayerId);
+// Clean talk, dialogue and scene state over the given folder, with map role 0
+// standing in as the player.
+inline void ResetFuzzTalk(const std::string& root) {
+    PlatformReset();
+    std::snprintf(gBasePath, kPathSize, "%s", root.c_str());
+    ResetTalk();
+    ResetDialogs();
+    ResetSceneStandIn();
+    static ActPlayer act;
+    gMapRoleCount = 1;
+    gPlayerSlot = 0;
+    gMapRoles[0].act = &act;
+}
+
+// Writes "Talk1.dat", starts talk 1 and runs it for up to eight frames.
+inline void RunFuzzTalk(const std::string& root, const uint8_t* bytes, size_t size) {
+    {
+        std::ofstream out(root + "MH_Data/Talk1.dat", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+    }
+    StartTalk(1, 1);
     for (int frame = 0; frame < 8 && TalkRunning(); ++frame) {
         Talk(&gTalkContext);
         gDialogInput = 1;
         DlgMessage();
     }
-}
-
-// Every module back to its start (the next input's talk file replaces this one).
-inline void EndFuzzTalk() {
-    ResetAllGlobals();
 }

@@ -9,7 +9,7 @@
 #include "FuzzWorld.h"
 #include "data/GameData.h"
 #include "data/GameDatabase.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzWorld world;

@@ -3,8 +3,8 @@
 // map is drawn.
 #include "FuzzWorld.h"
 #include "engine/File.h"
-#include "game/MapDraw.h"
-#include "game/NewGame.h"
+#include "map/MapDraw.h"
+#include "map/NewGame.h"
 #include "ui/DevTool.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "FuzzWorld.h"
-#include "game/MapCache.h"
-#include "game/Settings.h"
+#include "map/MapCache.h"
+#include "shell/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzWorld world;

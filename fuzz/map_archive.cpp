@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "FuzzWorld.h"
-#include "game/MapArchive.h"
-#include "game/Settings.h"
+#include "map/MapArchive.h"
+#include "shell/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzWorld world;

@@ -5,10 +5,10 @@
 #include <cstdint>
 
 #include "FuzzWorld.h"
-#include "game/City.h"
-#include "game/MapCache.h"
-#include "game/MapDraw.h"
-#include "game/NewGame.h"
+#include "map/City.h"
+#include "map/MapCache.h"
+#include "map/MapDraw.h"
+#include "map/NewGame.h"
 #include "mhdata/Maps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "FuzzWorld.h"
-#include "game/City.h"
-#include "game/MapDb.h"
-#include "game/MapDraw.h"
-#include "game/NewGame.h"
-#include "game/RoleTable.h"
+#include "map/City.h"
+#include "map/MapDb.h"
+#include "map/MapDraw.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
 #include "mhdata/Maps.h"
 
 namespace {

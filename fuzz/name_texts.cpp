@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "FuzzWorld.h"
-#include "game/SystemServices.h"
+#include "map/SystemServices.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzWorld world;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "FuzzWorld.h"
-#include "game/Options.h"
+#include "data/Options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzWorld world;

@@ -3,8 +3,8 @@
 // and the map it puts the party on is drawn.
 #include "FuzzWorld.h"
 #include "engine/File.h"
-#include "game/MapDraw.h"
-#include "game/NewGame.h"
+#include "map/MapDraw.h"
+#include "map/NewGame.h"
 #include "ui/SaveFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "FuzzWorld.h"
-#include "shop/ShopData.h"
+#include "data/ShopData.h"
 #include "story/PartyCommands.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,10 +5,10 @@
 #include "TalkRun.h"
 
 #include "battle/Battle.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Water.h"
-#include "game/MapDraw.h"
-#include "game/MapManage.h"
+#include "map/MapDraw.h"
+#include "map/MapManage.h"
 #include "story/CommandHandlers.h"
 #include "story/PartyCommands.h"
 #include "story/PicShow.h"
@@ -68,14 +68,26 @@ std::vector<u8> BuildTalk(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string& root = FuzzTalkRoot("cmds");
+    ResetFuzzTalk(root);
+    ResetStoryCommands();
+    gPlayerId = 1;
+    gMapRoles[0].roleId = 1;
     std::vector<u8> talk = BuildTalk(data, size);
-    RunFuzzTalk(talk.data(), talk.size());
+    RunFuzzTalk(root, talk.data(), talk.size());
     delete gItemFrame;
     gItemFrame = nullptr;
+    gFrameId = 0;
+    gPlayerSlot = 0;
+    ResetDialogs();
+    ResetTalk();
+    ResetStoryCommands();
+    ResetScriptScene();
+    ResetPicShow();
+    DeleteWaterList();
     // The scene's lists outlive a talk: without this they grow from input to input.
     ReleaseWipeEffects();
     ReleaseScriptObjectLists();
     ReleaseRoleHeads();
-    EndFuzzTalk();
     return 0;
 }

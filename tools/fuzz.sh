@@ -7,8 +7,8 @@
 #   tools/fuzz.sh [seconds per target, 240] [target ...]   (default: every target)
 #
 # MH_FUZZ_OUT (fuzz-out) is the work folder, MH_FUZZ_JOBS (2) how many targets run
-# at once. MH_FUZZ_COVERAGE=1 then replays each corpus through a second build with
-# source coverage and reports the lines reached in each target's reader.
+# at once. At the end each corpus is run once more to count the edges of the
+# target's reader that it reaches.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-240}
@@ -27,16 +27,12 @@ if [ ${#targets[@]} -eq 0 ]; then
   done
 fi
 
-configure() {  # build folder, extra flags
-  CC=clang CXX=clang++ cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DMH_FUZZ_LIBFUZZER=ON -DMH_BENCH=OFF "-DCMAKE_CXX_FLAGS=${2:-}" >/dev/null
-  cmake --build "$1" -j2 --target mhgen mhdump "${targets[@]/#/fuzz_}" >"$out/build-$(basename "$1").log" 2>&1 ||
-    { echo "build failed: see $out/build-$(basename "$1").log"; exit 1; }
-}
-
 mkdir -p "$out"/{corpus,crashes,logs}
 echo "building the targets in $build"
-configure "$build"
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMH_FUZZ_LIBFUZZER=ON -DMH_BENCH=OFF >/dev/null
+cmake --build "$build" -j2 --target mhgen mhdump "${targets[@]/#/fuzz_}" >"$out/build.log" 2>&1 ||
+  { echo "build failed: see $out/build.log"; exit 1; }
 rm -rf "$out/game" "$out/seeds"
 "$build/mhgen" "$out/game" >/dev/null
 ASAN_OPTIONS=detect_leaks=0 "$build/mhdump" seeds "$out/game" "$out/seeds"
@@ -69,32 +65,27 @@ for t in "${targets[@]}"; do
 done
 wait
 
-if [ "${MH_FUZZ_COVERAGE:-0}" = 1 ]; then
-  # The reader each target is for: its lines reached by the corpus.
-  declare -A reader=(
-    [act_archive]=src/engine/MyAct.cpp [tsw_archive]=src/engine/Tsw.cpp
-    [rle_decode]=src/engine/RlePic.cpp [sound_bank]=src/sound/Sound.cpp
-    [xmi]=src/platform/MidiXmi.cpp [databases]=src/data/GameDatabase.cpp
-    [behaviour]=src/game/Behaviour.cpp [talk]=src/story/Talk.cpp
-    [talk_commands]=src/story/SceneCommands.cpp [map_archive]=src/game/MapArchive.cpp
-    [maps_db]=src/game/MapDb.cpp [pic_show]=src/story/PicShow.cpp
-    [save_file]=src/ui/SaveFile.cpp [dev_save]=src/ui/DevTool.cpp
-    [env_file]=src/game/Settings.cpp [option_file]=src/game/Options.cpp
-    [name_texts]=src/game/SystemServices.cpp [shop_file]=src/shop/ShopData.cpp
-    [map_cache]=src/game/MapCache.cpp [audio_decode]=src/platform/AudioDecode.cpp
-  )
-  echo "building the coverage build"
-  configure build-fuzzcov "-fprofile-instr-generate -fcoverage-mapping"
-  for t in "${targets[@]}"; do
-    prof="$out/logs/$t.profraw"
-    (cd "$out" && LLVM_PROFILE_FILE="$prof" ASAN_OPTIONS=detect_leaks=0 \
-      "$OLDPWD/build-fuzzcov/fuzz_$t" -runs=0 "$out/corpus/$t" >/dev/null 2>&1) || true
-    llvm-profdata merge -sparse "$prof" -o "$out/logs/$t.profdata" 2>/dev/null || continue
-    src=${reader[$t]:-}
-    [ -n "$src" ] || continue
-    line=$(llvm-cov report "build-fuzzcov/fuzz_$t" -instr-profile="$out/logs/$t.profdata" "$src" 2>/dev/null |
-      awk '/^TOTAL/ {print "lines", $(NF-5), "missed", $(NF-4), "line coverage", $(NF-3)}')
-    printf '%-14s %-32s %s\n' "$t" "$src" "$line"
-  done
-fi
+# The reader each target is for, and how many of its edges the corpus reaches
+# (libFuzzer's own count over the instrumented library).
+declare -A reader=(
+  [act_archive]=src/engine/MyAct.cpp [tsw_archive]=src/engine/Tsw.cpp
+  [rle_decode]=src/engine/RlePic.cpp [sound_bank]=src/sound/Sound.cpp
+  [xmi]=src/platform/MidiXmi.cpp [databases]=src/data/GameDatabase.cpp
+  [behaviour]=src/map/Behaviour.cpp [talk]=src/story/Talk.cpp
+  [talk_commands]=src/story/SceneCommands.cpp [map_archive]=src/map/MapArchive.cpp
+  [maps_db]=src/map/MapDb.cpp [pic_show]=src/story/PicShow.cpp
+  [save_file]=src/ui/SaveFile.cpp [dev_save]=src/ui/DevTool.cpp
+  [env_file]=src/shell/Settings.cpp [option_file]=src/data/Options.cpp
+  [name_texts]=src/map/SystemServices.cpp [shop_file]=src/data/ShopData.cpp
+  [map_cache]=src/map/MapCache.cpp [audio_decode]=src/platform/AudioDecode.cpp
+)
+echo "edges of each reader reached by its corpus"
+for t in "${targets[@]}"; do
+  src=${reader[$t]:-}
+  [ -n "$src" ] || continue
+  (cd "$out" && "$OLDPWD/$build/fuzz_$t" -runs=0 -print_coverage=1 "$out/corpus/$t" 2>&1) |
+    awk -v file="/$(basename "$src"):" -v t="$t" -v src="$src" '
+      /_FUNC: hits:/ && index($0, file) { split($5, e, "/"); hit += e[1]; all += e[2] }
+      END { printf "%-14s %-32s %d of %d edges (%d%%)\n", t, src, hit, all, all ? 100 * hit / all : 0 }'
+done
 echo "crashes are kept in $out/crashes/<target>/; logs in $out/logs/"

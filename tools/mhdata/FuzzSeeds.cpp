@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "data/Records.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
 #include "engine/Tsw.h"
-#include "game/MapCache.h"
-#include "game/NewGame.h"
-#include "game/Settings.h"
+#include "map/MapCache.h"
+#include "map/NewGame.h"
+#include "shell/Settings.h"
 #include "platform/Backend.h"
 #include "ui/DevTool.h"
 #include "ui/SaveFile.h"
