@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
-# Replays a fuzz target over the sample game's files of its format and over
-# deterministic variants of them: every reader must survive what it is given.
+# Replays a fuzz target over the inputs kept from its past failures, then over
+# the seeds cut from the sample game and deterministic variants of them: every
+# reader must survive what it is given.
 set -eu
 target=$1
-gen=$2
-variants=$3
-shift 3
+tools=$2
+fuzzdir=$3
+variants=$4
+# The synthesizer's OpenMP threads would spin on every start of the game.
+export OMP_NUM_THREADS=1 OMP_WAIT_POLICY=passive
+name=$(basename "$target")
+name=${name#fuzz_}
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-"$gen" "$root/game" >/dev/null
-files=()
-for pattern in "$@"; do
-  for f in "$root"/game/$pattern; do [ -f "$f" ] && files+=("$f"); done
-done
-if [ ${#files[@]} -eq 0 ]; then echo "no sample files match $*"; exit 1; fi
+"$tools/mhgen" "$root/game" >/dev/null
+"$tools/mhdump" seeds "$root/game" "$root/seeds" >/dev/null
 cd "$root"
-"$target" --mutate "$variants" "${files[@]}"
+if [ -d "$fuzzdir/regress/$name" ]; then
+  kept=("$fuzzdir/regress/$name"/*)
+  echo "regression inputs: ${#kept[@]}"
+  "$target" "${kept[@]}"
+fi
+seeds=("$root/seeds/$name"/*)
+if [ ! -f "${seeds[0]}" ]; then echo "no seeds for $name"; exit 1; fi
+echo "seeds: ${#seeds[@]}"
+"$target" --mutate "$variants" "${seeds[@]}"

@@ -2,6 +2,7 @@
 // reader here is given the picture's size and checks the whole picture first.
 #include "engine/RlePic.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -144,8 +145,18 @@ void* RleDecode(const void* picIn, size_t size, i32* w, i32* h, i32* depth) {
     const u8* pic = static_cast<const u8*>(picIn);
     bool wide = (info.depth & kRleDepthMask) == 16;
     size_t unit = wide ? 2 : 1;
-    size_t bytes = static_cast<size_t>(info.width) * info.height * unit;
+    const u64 bytes = static_cast<u64>(info.width) * static_cast<u64>(info.height) * unit;
+    if (bytes > kMaxPlainPicBytes) {
+        std::fprintf(stderr, "run-coded picture of %dx%d refused: larger than %u bytes\n",
+                     info.width, info.height, kMaxPlainPicBytes);
+        return nullptr;
+    }
     u8* out = static_cast<u8*>(MH_ALLOC_ZERO(static_cast<i32>(bytes ? bytes : 1)));
+    if (!out) {
+        std::fprintf(stderr, "run-coded picture of %dx%d refused: no memory\n", info.width,
+                     info.height);
+        return nullptr;
+    }
     ForEachRun(pic, [&](i32 row, i32 col, u16 word, const u8* data) {
         i32 n = word & kRunCountMask;
         u8* d = out + (static_cast<size_t>(row) * info.width + col) * unit;

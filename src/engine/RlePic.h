@@ -37,8 +37,11 @@ bool RleCheck(const void* pic, size_t size, RleInfo* info = nullptr);
 
 // Encodes w x h pixels (u16 for depth 16, else bytes); null for a bad size.
 u8* RleEncode(const void* pixels, i32* size, i32 w, i32 h, i32 depth);
+// The largest plain buffer a picture may decode to; a header asking for more
+// is refused.
+constexpr u32 kMaxPlainPicBytes = 64u << 20;
 // A plain w x h buffer (u16 or bytes by depth) from the debug allocator, or
-// null when the picture is not whole (size bytes are checked).
+// null when the picture is not whole (size bytes are checked) or too large.
 void* RleDecode(const void* pic, size_t size, i32* w, i32* h, i32* depth);
 // Converts the literal pixels of a 16-bit picture to the screen layout in place.
 int RleConvertToScreen(void* pic, size_t size, i32* w, i32* h, i32* depth);

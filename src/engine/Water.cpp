@@ -79,6 +79,7 @@ i16 cWater::Height(int col, int row) const {
 }
 
 bool cWater::Step() {
+    dropCells_ = 0;
     if (!heights_[0] || !heights_[1]) return true;
     cur_ ^= 1;
     i16* nw = heights_[cur_];
@@ -132,44 +133,62 @@ void cWater::AddHeight(int col, int row, i32 amount) {
     cell = Saturate(cell + amount);
 }
 
+i64 cWater::DiscRowHalf(i64 rest) {
+    // The largest h with h * h <= rest (rest >= 0), exact for every i64.
+    i64 h = static_cast<i64>(std::sqrt(static_cast<double>(rest)));
+    while (h > 0 && h * h > rest) --h;
+    while ((h + 1) * (h + 1) <= rest) ++h;
+    return h;
+}
+
+bool cWater::TakeDropBudget(int x, int y, int radius) {
+    if (dropCells_ >= DropBudget()) return false;
+    // Charged by the clipped square of the disc: rows and columns inside the area.
+    const i64 rows = std::max<i64>(0, std::min<i64>(radius, areaH_ - 2 - i64{y}) -
+                                          std::max<i64>(-radius, 1 - i64{y}) + 1);
+    const i64 cols = std::max<i64>(0, std::min<i64>(radius, areaW_ - 2 - i64{x}) -
+                                          std::max<i64>(-radius, 1 - i64{x}) + 1);
+    dropCells_ += std::max<i64>(1, std::min(rows * cols, DropBudget()));
+    return true;
+}
+
+template <class Fn>
+void cWater::ForDiscCells(int x, int y, int radius, Fn fn) {
+    const i64 r2 = static_cast<i64>(radius) * radius;
+    // Only the part of the disc inside the area is walked, one span per row.
+    const i64 j0 = std::max<i64>(-radius, 1 - i64{y}), j1 = std::min<i64>(radius, areaH_ - 2 - i64{y});
+    for (i64 j = j0; j <= j1; ++j) {
+        const i64 rest = r2 - j * j - 1;  // i * i + j * j < r2
+        if (rest < 0) continue;
+        const i64 half = DiscRowHalf(rest);
+        const i64 i0 = std::max<i64>(-half, 1 - i64{x}), i1 = std::min<i64>(half, areaW_ - 2 - i64{x});
+        for (i64 i = i0; i <= i1; ++i) fn(static_cast<int>(i), static_cast<int>(j), i * i + j * j);
+    }
+}
+
 void cWater::Drop(int x, int y, int radius, int strength) {
     if (!Cur() || radius <= 0) return;
     x = DropPos(x, radius, areaW_);
     y = DropPos(y, radius, areaH_);
-    const i64 r2 = static_cast<i64>(radius) * radius;
-    // Only the part of the disc inside the area is walked: a huge radius costs
-    // no more than the area itself.
-    const int j0 = std::max(-radius, 1 - y), j1 = std::min(radius, areaH_ - 2 - y);
-    const int i0 = std::max(-radius, 1 - x), i1 = std::min(radius, areaW_ - 2 - x);
-    for (int j = j0; j <= j1; ++j)
-        for (int i = i0; i <= i1; ++i) {
-            i64 d2 = static_cast<i64>(i) * i + static_cast<i64>(j) * j;
-            if (d2 >= r2) continue;
-            double amount = (radius - std::sqrt(static_cast<double>(d2))) * strength;
-            AddHeight(x + i, y + j, static_cast<i32>(std::clamp(amount, -65536.0, 65536.0)));
-        }
+    if (!TakeDropBudget(x, y, radius)) return;
+    ForDiscCells(x, y, radius, [&](int i, int j, i64 d2) {
+        double amount = (radius - std::sqrt(static_cast<double>(d2))) * strength;
+        AddHeight(x + i, y + j, static_cast<i32>(std::clamp(amount, -65536.0, 65536.0)));
+    });
 }
 
 void cWater::DropShaped(int x, int y, int radius, int strength) {
     if (!Cur() || radius <= 0) return;
     x = DropPos(x, radius, areaW_);
     y = DropPos(y, radius, areaH_);
+    if (!TakeDropBudget(x, y, radius)) return;
     const int* profile = Profile();
-    const i64 r2 = static_cast<i64>(radius) * radius;
-    // Only the part of the disc inside the area is walked: a huge radius costs
-    // no more than the area itself.
-    const int j0 = std::max(-radius, 1 - y), j1 = std::min(radius, areaH_ - 2 - y);
-    const int i0 = std::max(-radius, 1 - x), i1 = std::min(radius, areaW_ - 2 - x);
-    for (int j = j0; j <= j1; ++j)
-        for (int i = i0; i <= i1; ++i) {
-            i64 d2 = static_cast<i64>(i) * i + static_cast<i64>(j) * j;
-            if (d2 >= r2) continue;
-            int step =
-                static_cast<int>(std::sqrt(static_cast<double>(d2)) * kProfileSteps / radius);
-            i64 amount =
-                static_cast<i64>(profile[std::min(step, kProfileSteps)]) * radius * strength / 256;
-            AddHeight(x + i, y + j, static_cast<i32>(std::clamp<i64>(amount, -65536, 65536)));
-        }
+    ForDiscCells(x, y, radius, [&](int i, int j, i64 d2) {
+        int step = static_cast<int>(std::sqrt(static_cast<double>(d2)) * kProfileSteps / radius);
+        i64 amount =
+            static_cast<i64>(profile[std::min(step, kProfileSteps)]) * radius * strength / 256;
+        AddHeight(x + i, y + j, static_cast<i32>(std::clamp<i64>(amount, -65536, 65536)));
+    });
 }
 
 void DeleteWaterList() {

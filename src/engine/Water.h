@@ -15,7 +15,8 @@ public:
     // pitch in pixels; 0 means the screen width.
     void GrabScreen(const u16* pixels, int pitch = 0);
     void Render(u16* target, int pitch = 0) const;
-    // One frame of the simulation; true when every new height is 0.
+    // One frame of the simulation (and a fresh budget for drops); true when every
+    // new height is 0.
     bool Step();
     void Drop(int x, int y, int radius, int strength);
     void DropShaped(int x, int y, int radius, int strength);
@@ -34,6 +35,14 @@ private:
     // A negative coordinate is chosen at random, keeping the drop off the edges.
     int DropPos(int v, int r, int extent) const;
     void AddHeight(int col, int row, i32 amount);
+    // Drops between two steps may walk this many cells in all (eight areas' worth);
+    // a drop that finds the budget spent is left out.
+    i64 DropBudget() const { return 8 * static_cast<i64>(areaW_) * areaH_; }
+    bool TakeDropBudget(int x, int y, int radius);
+    static i64 DiscRowHalf(i64 rest);
+    // fn(i, j, i * i + j * j) for each cell of the disc that lies inside the area.
+    template <class Fn>
+    void ForDiscCells(int x, int y, int radius, Fn fn);
     i16* Cur() const { return heights_[cur_]; }
 
     int screenW_ = 640;
@@ -43,6 +52,7 @@ private:
     int areaW_ = 640;
     int areaH_ = 480;
     int damping_ = 4;
+    i64 dropCells_ = 0;  // cells walked by drops since the last step
     int cur_ = 0;
     i16* heights_[2] = {nullptr, nullptr};
     u16* screen_ = nullptr;

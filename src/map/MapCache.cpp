@@ -89,9 +89,13 @@ bool ReadBlockList(u32 m, u32 off, int kind, BlockList* b) {
         b->total = r.U32();
     }
     if (b->blockSize == 0 || b->blockSize > (16u << 20) || b->total > (256u << 20)) return false;
-    u32 count = (b->total + b->blockSize - 1) / b->blockSize;
+    // The block list lives inside the header: a count it cannot hold is refused
+    // before any entry is read.
+    const u32 first = kind == 1 ? 28 : 16, entry = kind == 1 ? 4 : 8;
+    u32 count = static_cast<u32>((u64{b->total} + b->blockSize - 1) / b->blockSize);
+    if (count > (hsize - first) / entry) return false;
     u32 next = m + off + hsize;
-    r.Seek(kind == 1 ? 28 : 16);
+    r.Seek(first);
     for (u32 i = 0; i < count; ++i) {
         if (kind == 1) {
             u32 p = r.U32();
@@ -168,11 +172,17 @@ int DecompressMap(int k, u32 m, u32 off, int kind, u32* outSize) {
     cFile out;
     if (!out.Open(CachePath(k).c_str(), OPEN_ALWAYS, GENERIC_READ | GENERIC_WRITE)) return 0;
     out.SeekSet(0);
+    if (!ok) {
+        // Nothing of a refused list is trusted, its block size least of all.
+        std::fprintf(stderr, "%s: map at %u has a bad block list\n", gMapArchiveFile.GetName(), m);
+        out.SetEnd();
+        return 0;
+    }
     u32 biggest = 0;
     for (u32 p : b.packed) biggest = std::max(biggest, p);
     u32 archive = gMapArchiveFile.GetSize();
     if (biggest > archive) ok = false;
-    std::vector<u8> src(ok ? biggest + 1 : 1), dst(b.blockSize + b.blockSize / 1024 + 16);
+    std::vector<u8> src(ok ? biggest + 1 : 1), dst(ok ? b.blockSize + b.blockSize / 1024 + 16 : 1);
     u32 written = 0;
     bool pixels16 = gMap.tileBits != 8;
     for (size_t i = 0; ok && i < b.offsets.size() && written < b.total; ++i) {

@@ -205,3 +205,31 @@ TEST(RlePic, RefusesPicturesThatLieAboutTheirRows) {
 }
 
 }  // namespace
+
+TEST(RlePic, HeadersAskingForHugePlainBuffersAreRefused) {
+    // Two rows of one literal pixel each, under headers whose w x h x 2 wraps in
+    // 32 bits (65535 x 32769 x 2 = 2^32 + 65534), turns negative (2^31) or asks
+    // for gigabytes: the second row would land past a buffer sized in 32 bits.
+    auto pic = [](u16 w, u16 h) {
+        std::vector<u8> b;
+        for (u16 v : {u16{0xFFFF}, w, h, u16{16}, u16{8}, u16{1}, u16{0x1234}, u16{0}, u16{8}, u16{1},
+                      u16{0x4321}, u16{0}, u16{0}})
+            b.insert(b.end(), {static_cast<u8>(v), static_cast<u8>(v >> 8)});
+        return b;
+    };
+    i32 w = 0, h = 0, d = 0;
+    for (auto [pw, ph] : {std::pair<u16, u16>{65535, 32769}, {32768, 32768}, {65535, 65535}}) {
+        std::vector<u8> b = pic(pw, ph);
+        ASSERT_TRUE(RleCheck(b.data(), b.size())) << pw << "x" << ph;
+        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr) << pw << "x" << ph;
+    }
+    // The same rows under a modest header decode, both pixels in place.
+    std::vector<u8> ok = pic(3, 2);
+    u16* px = static_cast<u16*>(RleDecode(ok.data(), ok.size(), &w, &h, &d));
+    ASSERT_NE(px, nullptr);
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 2);
+    EXPECT_EQ(px[0], 0x1234);
+    EXPECT_EQ(px[3], 0x4321);
+    MH_FREE(px);
+}

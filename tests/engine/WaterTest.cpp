@@ -149,3 +149,34 @@ TEST(Water, DeleteWaterListFreesTheWholeChain) {
     DeleteWaterList();
     EXPECT_EQ(gWaterList, nullptr);
 }
+
+TEST(Water, ADropTouchesExactlyItsDiscAndOneFramesDropsAreBounded) {
+    // Radius 3, strength 2 at (10, 10), worked by hand: (3 - d) * 2 truncated for
+    // d * d < 9; (3, 0) lies on the rim and (2, 2) rounds to 0.
+    cWater w(30, 30, 0, 0, 30, 30);
+    w.Drop(10, 10, 3, 2);
+    EXPECT_EQ(w.Height(10, 10), 6);
+    EXPECT_EQ(w.Height(11, 10), 4);
+    EXPECT_EQ(w.Height(10, 9), 4);
+    EXPECT_EQ(w.Height(11, 11), 3);
+    EXPECT_EQ(w.Height(12, 10), 2);
+    EXPECT_EQ(w.Height(12, 11), 1);
+    EXPECT_EQ(w.Height(8, 11), 1);
+    EXPECT_EQ(w.Height(12, 12), 0);
+    EXPECT_EQ(w.Height(13, 10), 0);
+    EXPECT_EQ(w.Height(10, 7), 0);
+    EXPECT_EQ(NonZero(w), 1 + 4 + 4 + 4 + 8);  // centre, d=1, d=sqrt2, d=2, d=sqrt5
+
+    // Thousands of screen-sized drops in one frame: only a bounded number land,
+    // each adding its full radius at the centre, and the next frame takes drops again.
+    cWater big;
+    for (int i = 0; i < 5000; ++i) big.Drop(320, 240, 2000, 1);
+    const int landed = big.Height(320, 240) / 2000;
+    EXPECT_EQ(big.Height(320, 240) % 2000, 0) << "no drop was cut short";
+    EXPECT_GE(landed, 1);
+    EXPECT_LE(landed, 10);
+    big.Step();
+    const int before = big.Height(100, 100);
+    big.Drop(100, 100, 2, 1);
+    EXPECT_EQ(big.Height(100, 100), before + 2);
+}

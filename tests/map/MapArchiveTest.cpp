@@ -1,6 +1,7 @@
 // Map archives and the map cache: loads from both archives, cache hits,
 // eviction, emptying, and refused input.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "base/ByteIo.h"
 #include "engine/PixelFormat.h"
@@ -269,4 +270,31 @@ TEST_F(MapFixture, LargeMapTakesLargerBlocksAndLoadsWhole) {
     EXPECT_EQ(gMap.pixelSize, s.pixels.size());
     EXPECT_EQ(LoadU16(gMap.Pixel + s.pixels.size() - 2),
               ConvertPixel(LoadU16(s.pixels.data() + s.pixels.size() - 2)));
+}
+
+TEST_F(MapFixture, BlockListsTheHeaderCannotHoldCostNothing) {
+    // A block size past the limit, and a count of blocks far beyond the header's
+    // room for entries: both refuse the map without sizing anything from them.
+    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
+    std::vector<MapDirEntry> dir;
+    ASSERT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
+    u32 m = 0;
+    for (auto& e : dir)
+        if (e.id == kRoomArchive) m = e.offset;
+    const u32 list = m + LoadU32(a.data() + m + 4 + mapHdr::kPixelOff);
+    struct Case {
+        u32 blockSize, total;
+    };
+    for (Case c : {Case{0xF0000000u, 4096}, Case{1, 0x0FFFFFFFu}, Case{8, 127 * 8}}) {
+        std::vector<u8> bad = a;
+        StoreU32(bad.data() + list + 4, c.blockSize);
+        StoreU32(bad.data() + list + 8, c.total);
+        WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
+        EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0) << c.blockSize;
+        EXPECT_EQ(SlotAt(CacheTable(), 0).mapId, kFreeSlot);
+        EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 0u);
+    }
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    EXPECT_LT(use.ru_maxrss, 1024L * 1024) << "peak memory in KB";
 }

@@ -1,5 +1,6 @@
-// mhdump: lists the entries of a picture or act archive, and writes one frame
-// of a picture to PNG through the game's own archive reader.
+// mhdump: lists the entries of a picture or act archive, writes one frame of a
+// picture to PNG through the game's own archive reader, and cuts the fuzz
+// targets' seeds from the sample game.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "engine/MyAct.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
+#include "mhdata/FuzzSeeds.h"
 #include "mhdata/PngWrite.h"
 
 namespace {
@@ -19,7 +21,8 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: mhdump list <archive.tsw|archive.act>\n"
-                 "       mhdump png <root folder> <picture> <frame> <out.png>\n");
+                 "       mhdump png <root folder> <picture> <frame> <out.png>\n"
+                 "       mhdump seeds <sample game folder> <out folder>\n");
     return 2;
 }
 
@@ -129,6 +132,12 @@ int Png(const char* root, int pic, int frame, const char* out) {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "list") == 0) return List(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "seeds") == 0) {
+        std::string error;
+        if (WriteFuzzSeeds(argv[2], argv[3], &error)) return 0;
+        std::fprintf(stderr, "mhdump: %s\n", error.c_str());
+        return 1;
+    }
     if (argc == 6 && std::strcmp(argv[1], "png") == 0)
         return Png(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
     return Usage();

@@ -1,0 +1,122 @@
+// Soak: thousands of frames of random keys, key messages, mouse moves and clicks
+// through the title, the map and the screens of the sample game. Nothing may
+// crash or hang, and the debug allocator may report nothing. MH_SOAK_SEED
+// replays a run; MH_SOAK_FRAMES changes its length.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/MemDbg.h"
+#include "shell/Settings.h"
+#include "platform/Input.h"
+#include "platform/Win.h"
+#include "support/Harness.h"
+#include "ui/ScreenState.h"
+
+namespace {
+
+u32 EnvNumber(const char* name, u32 fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? static_cast<u32>(std::strtoul(v, nullptr, 10)) : fallback;
+}
+
+// The keys a player reaches for: arrows, Enter, Space, Escape, the function keys,
+// digits, and the map keys of the settings.
+std::vector<u8> ScanCodes() {
+    std::vector<u8> codes = {200, 208, 203, 205, 28, 57, 1, 59, 60, 61, 62, 67, 68, 15, 42};
+    for (u8 d = 2; d <= 11; ++d) codes.push_back(d);
+    for (u32 k : gMapKeyCodes)
+        if (k && k < 256) codes.push_back(static_cast<u8>(k));
+    return codes;
+}
+
+const u32 kMessageKeys[] = {VK_ESCAPE, VK_RETURN, VK_F1, VK_F1 + 1, VK_F1 + 2, VK_F1 + 3, 0x20,
+                            0x26,      0x28,      0x25,  0x27};
+
+// One frame's random input.
+void RandomInput(Harness& h, std::mt19937& rng, const std::vector<u8>& codes, std::vector<u8>& held) {
+    auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
+    switch (pick(10)) {
+        case 0:
+        case 1:
+        case 2: {  // a key goes down, to be let go some frames later
+            u8 c = codes[pick(codes.size())];
+            PlatformSetKey(c, true);
+            held.push_back(c);
+            break;
+        }
+        case 3:
+            h.PostKeyUp(kMessageKeys[pick(sizeof(kMessageKeys) / sizeof(kMessageKeys[0]))]);
+            break;
+        case 4:
+        case 5:
+            PlatformMoveMouse(static_cast<i32>(pick(161)) - 80, static_cast<i32>(pick(121)) - 60);
+            break;
+        case 6:
+            PlatformSetMouseButtons(pick(4) != 0, pick(4) == 0);
+            break;
+        default:
+            PlatformSetMouseButtons(false, false);
+            break;
+    }
+    if (held.size() > 3 || (!held.empty() && pick(3) == 0)) {
+        PlatformSetKey(held.front(), false);
+        held.erase(held.begin());
+    }
+}
+
+}  // namespace
+
+TEST(Soak, RandomInputThroughTitleMapAndScreens) {
+    const u32 seed = EnvNumber("MH_SOAK_SEED", 20261207u);
+    const int frames = static_cast<int>(EnvNumber("MH_SOAK_FRAMES", 10000));
+    SCOPED_TRACE("replay with MH_SOAK_SEED=" + std::to_string(seed));
+    std::mt19937 rng(seed);
+    std::vector<std::string> reports;
+    int done = 0, starts = 0;
+    double slowest = 0;
+    std::set<u32> seen;  // the frames shown: 0 is map mode, the rest screens
+    // Leaks, failed or bad frees and damaged guards; the statistics the allocator
+    // prints when the game closes are no fault.
+    MemDbgSetSink([&reports](const std::string& s) {
+        for (const char* fault : {"Leak::", "AllocFail::", "FreeFail::", "Check at::"})
+            if (s.find(fault) != std::string::npos) reports.push_back(s);
+    });
+    const i32 blocksBefore = MemDbgGetStats().curBlocks;
+    while (done < frames) {
+        Harness h;
+        h.WriteSample();
+        h.StartGame();
+        ++starts;
+        const std::vector<u8> codes = ScanCodes();
+        std::vector<u8> held;
+        // A run that quits (a menu's quit was clicked) starts the game again.
+        while (done < frames && !h.quit()) {
+            RandomInput(h, rng, codes, held);
+            auto t0 = std::chrono::steady_clock::now();
+            h.RunFrames(1);
+            seen.insert(gFrameId);
+            double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+            slowest = std::max(slowest, s);
+            ASSERT_LT(s, 5.0) << "frame " << done << " hung";
+            ++done;
+        }
+        for (u8 c : held) PlatformSetKey(c, false);
+        ASSERT_LT(starts, frames / 10 + 2) << "the game quits again and again";
+    }
+    MemDbgSetSink(nullptr);
+    EXPECT_EQ(MemDbgGetStats().curBlocks, blocksBefore) << "blocks left after the last reset";
+    EXPECT_TRUE(reports.empty()) << reports.size() << " allocator reports, the first: "
+                                 << (reports.empty() ? "" : reports.front());
+    std::printf("soak: %d frames, %d starts, %zu kinds of frame, slowest frame %.3f s\n", done,
+                starts, seen.size(), slowest);
+    EXPECT_TRUE(seen.count(0)) << "never reached map mode";
+    EXPECT_GE(seen.size(), 4u) << "reached few screens";
+}

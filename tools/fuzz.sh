@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The fuzzing campaign: builds every fuzz target with clang (the whole library
+# instrumented for libFuzzer, with AddressSanitizer and UndefinedBehaviorSanitizer),
+# seeds each from the sample game and the inputs kept in fuzz/regress, runs it,
+# and keeps new crashes under the folder it names at the end.
+#
+#   tools/fuzz.sh [seconds per target, 240] [target ...]   (default: every target)
+#
+# MH_FUZZ_OUT (fuzz-out) is the work folder, MH_FUZZ_JOBS (2) how many targets run
+# at once. At the end each corpus is run once more to count the edges of the
+# target's reader that it reaches.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-240}
+[ $# -gt 0 ] && shift
+out=$(realpath -m "${MH_FUZZ_OUT:-fuzz-out}")
+jobs=${MH_FUZZ_JOBS:-2}
+# The synthesizer's OpenMP threads would spin on every start of the game.
+export OMP_NUM_THREADS=1 OMP_WAIT_POLICY=passive
+build=build-fuzz
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for f in fuzz/*.cpp; do
+    n=$(basename "$f" .cpp)
+    [ "$n" = replay_main ] || targets+=("$n")
+  done
+fi
+
+mkdir -p "$out"/{corpus,crashes,logs}
+echo "building the targets in $build"
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMH_FUZZ_LIBFUZZER=ON -DMH_BENCH=OFF >/dev/null
+cmake --build "$build" -j2 --target mhgen mhdump "${targets[@]/#/fuzz_}" >"$out/build.log" 2>&1 ||
+  { echo "build failed: see $out/build.log"; exit 1; }
+rm -rf "$out/game" "$out/seeds"
+"$build/mhgen" "$out/game" >/dev/null
+ASAN_OPTIONS=detect_leaks=0 "$build/mhdump" seeds "$out/game" "$out/seeds"
+
+run_one() {
+  local t=$1 corpus="$out/corpus/$1"
+  mkdir -p "$corpus" "$out/crashes/$t"
+  cp -n "$out/seeds/$t"/* "$corpus"/ 2>/dev/null || true
+  [ -d "fuzz/regress/$t" ] && cp -n "fuzz/regress/$t"/* "$corpus"/
+  local before
+  before=$(find "$out/crashes/$t" -type f | wc -l)
+  (cd "$out" && "$OLDPWD/$build/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -timeout=60 \
+    -rss_limit_mb=2560 -artifact_prefix="$out/crashes/$t/" "$corpus" >"$out/logs/$t.log" 2>&1) || true
+  local execs cov crashes
+  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$out/logs/$t.log" | grep -o '[0-9]*$' || echo "?")
+  cov=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$out/logs/$t.log" | tail -1 || echo "cov: ?")
+  crashes=$(($(find "$out/crashes/$t" -type f | wc -l) - before))
+  printf '%-14s execs %-9s %-22s new findings %s\n' "$t" "${execs:-?}" "${cov:-cov: ?}" "$crashes"
+}
+
+echo "running ${#targets[@]} targets for ${seconds}s each, $jobs at a time"
+running=0
+for t in "${targets[@]}"; do
+  run_one "$t" &
+  running=$((running + 1))
+  if [ "$running" -ge "$jobs" ]; then
+    wait -n
+    running=$((running - 1))
+  fi
+done
+wait
+
+# The reader each target is for, and how many of its edges the corpus reaches
+# (libFuzzer's own count over the instrumented library).
+declare -A reader=(
+  [act_archive]=src/engine/MyAct.cpp [tsw_archive]=src/engine/Tsw.cpp
+  [rle_decode]=src/engine/RlePic.cpp [sound_bank]=src/sound/Sound.cpp
+  [xmi]=src/platform/MidiXmi.cpp [databases]=src/data/GameDatabase.cpp
+  [behaviour]=src/map/Behaviour.cpp [talk]=src/story/Talk.cpp
+  [talk_commands]=src/story/SceneCommands.cpp [map_archive]=src/map/MapArchive.cpp
+  [maps_db]=src/map/MapDb.cpp [pic_show]=src/story/PicShow.cpp
+  [save_file]=src/ui/SaveFile.cpp [dev_save]=src/ui/DevTool.cpp
+  [env_file]=src/shell/Settings.cpp [option_file]=src/data/Options.cpp
+  [name_texts]=src/map/SystemServices.cpp [shop_file]=src/data/ShopData.cpp
+  [map_cache]=src/map/MapCache.cpp [audio_decode]=src/platform/AudioDecode.cpp
+)
+echo "edges of each reader reached by its corpus"
+for t in "${targets[@]}"; do
+  src=${reader[$t]:-}
+  [ -n "$src" ] || continue
+  (cd "$out" && "$OLDPWD/$build/fuzz_$t" -runs=0 -print_coverage=1 "$out/corpus/$t" 2>&1) |
+    awk -v file="/$(basename "$src"):" -v t="$t" -v src="$src" '
+      /_FUNC: hits:/ && index($0, file) { split($5, e, "/"); hit += e[1]; all += e[2] }
+      END { printf "%-14s %-32s %d of %d edges (%d%%)\n", t, src, hit, all, all ? 100 * hit / all : 0 }'
+done
+echo "crashes are kept in $out/crashes/<target>/; logs in $out/logs/"
