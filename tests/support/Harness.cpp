@@ -46,6 +46,7 @@
 #include "menu/MenuState.h"
 #include "game/Settings.h"
 #include "mhdata/SampleGame.h"
+#include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
 #include "story/PicShow.h"
@@ -73,6 +74,8 @@
 
 void ResetAllGlobals() {
     PlatformReset();
+    ResetFileCalls();
+    ResetOptions();
     PlatformSetBackend(Backend::Headless);
     HostClearDrives();
     ResetGameFlags();
