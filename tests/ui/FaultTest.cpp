@@ -298,6 +298,16 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     h.RunFrames(30);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gScriptVars[0], 222u);
+    // What "讀取中..." announced is what loads, even if the file goes bad meanwhile.
+    WriteHostFile(h.Path("Save/Quick.sav"), good);
+    QuickLoadKey();
+    h.RunFrames(2);
+    EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("讀取中..."));
+    WriteHostFile(h.Path("Save/Quick.sav"), lost);
+    h.RunFrames(30);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gScriptVars[0], 111u);
+    gScriptVars[0] = 222;
     // The load screen lists it as empty and does not load it.
     OpenScreen(9);
     EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
