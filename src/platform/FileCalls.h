@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 int FsOpen(const char* path, int flags, int mode);
 ssize_t FsRead(int fd, void* buffer, size_t count);
