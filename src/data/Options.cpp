@@ -2,13 +2,17 @@
 #include "data/Options.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "base/ByteIo.h"
 #include "engine/File.h"
 #include "data/Config.h"
 #include "data/KeyBindings.h"
+#include "platform/HostFs.h"
 
+bool gOptionsHeld = false;
 
 namespace {
 
@@ -79,24 +83,45 @@ void ApplyKeyBindings() {
 void LoadOptions() {
     i32 values[kOptionCount];
     int count = 0;
+    gOptionsHeld = false;
     cDataFile f;
     if (f.Open(OptionPath().c_str(), OPEN_EXISTING, GENERIC_READ)) {
-        // A short file gives what it holds; the rest keeps its defaults.
+        // A short file gives what it holds; the rest keeps its defaults. A read
+        // that fails keeps what was read and leaves the file alone.
         while (count < kOptionCount) {
             i32 v = 0;
             u32 before = f.file().Tell();
-            if (!f.ReadInt(&v) || f.file().Tell() != before + 4) break;
+            if (!f.ReadInt(&v)) {
+                gOptionsHeld = true;
+                std::fprintf(stderr, "%s: read failed after %d values (%s); the file is kept\n",
+                             OptionPath().c_str(), count, f.file().GetErrorText());
+                break;
+            }
+            if (f.file().Tell() != before + 4) break;
             values[count++] = v;
         }
+    } else if (FileExists(OptionPath().c_str())) {
+        gOptionsHeld = true;  // there but unreadable: the defaults must not replace it
+        std::fprintf(stderr, "%s: cannot be opened (%s); the file is kept\n",
+                     OptionPath().c_str(), f.file().GetErrorText());
     }
     OptionsFromValues(values, count);
     ApplyKeyBindings();
 }
 
-void SaveOptions() {
+int SaveOptions(bool chosen) {
+    if (gOptionsHeld && !chosen) return 0;
     i32 values[kOptionCount];
     OptionsToValues(values);
     u8 bytes[kOptionCount * 4];
     for (int i = 0; i < kOptionCount; ++i) StoreU32(bytes + 4 * i, static_cast<u32>(values[i]));
-    ReplaceFile(OptionPath().c_str(), bytes, sizeof(bytes));
+    if (ReplaceFile(OptionPath().c_str(), bytes, sizeof(bytes))) {
+        gOptionsHeld = false;
+        return 1;
+    }
+    std::fprintf(stderr, "%s: cannot be written (%s)\n", OptionPath().c_str(),
+                 std::strerror(LastWriteError()));
+    return 0;
 }
+
+void ResetOptions() { gOptionsHeld = false; }

@@ -2,7 +2,9 @@
 // host; cDataFile's typed transfers.
 #include "engine/File.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,7 +18,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/ErrorBox.h"
+#include "platform/FileCalls.h"
 #include "platform/HostFs.h"
+#include "platform/TextCodec.h"
 #include "platform/Win.h"
 
 namespace {
@@ -38,7 +43,7 @@ cFile::~cFile() {
     if (mapping_ && !CloseMapping()) return;
     if (fd_ >= 0) {
         OpenFiles().erase({dev_, ino_});
-        ::close(fd_);
+        FsClose(fd_);
         fd_ = -1;
     }
     std::free(name_);
@@ -56,7 +61,7 @@ void cFile::FormatError(int code) { SetError(std::strerror(code)); }
 int cFile::Open(const char* name, u32 disposition, u32 access) {
     if (fd_ >= 0) {
         OpenFiles().erase({dev_, ino_});
-        ::close(fd_);
+        FsClose(fd_);
         fd_ = -1;
     }
     std::free(name_);
@@ -79,19 +84,19 @@ int cFile::Open(const char* name, u32 disposition, u32 access) {
     struct stat st;
     if (::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
         ::chmod(host.c_str(), st.st_mode | S_IWUSR);
-    int fd = ::open(host.c_str(), flags, 0644);
+    int fd = FsOpen(host.c_str(), flags, 0644);
     if (fd < 0) {
         FormatError(errno);
         return 0;
     }
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+        FsClose(fd);
         FormatError(EISDIR);
         return 0;
     }
     auto key = std::make_pair(static_cast<u64>(st.st_dev), static_cast<u64>(st.st_ino));
     if (OpenFiles().count(key)) {
-        ::close(fd);
+        FsClose(fd);
         SetError("The process cannot access the file because it is being used by another process.");
         return 0;
     }
@@ -110,7 +115,7 @@ int cFile::Close() {
     if (mapping_ && !CloseMapping()) return 0;
     if (fd_ < 0) return 1;
     OpenFiles().erase({dev_, ino_});
-    if (::close(fd_) != 0) {
+    if (FsClose(fd_) != 0) {
         fd_ = -1;
         FormatError(errno);
         return 0;
@@ -132,7 +137,7 @@ int cFile::CreateWriteMapping(u32 size) {
     if (fd_ < 0) return 0;
     struct stat st;
     if (::fstat(fd_, &st) == 0 && static_cast<u64>(st.st_size) < size &&
-        ::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+        FsTruncate(fd_, static_cast<off_t>(size)) != 0) {
         FormatError(errno);
         return 0;
     }
@@ -225,7 +230,7 @@ u32 cFile::GetSize() {
 int cFile::SetEnd() {
     if (fd_ < 0) return 0;
     off_t pos = ::lseek(fd_, 0, SEEK_CUR);
-    if (pos < 0 || ::ftruncate(fd_, pos) != 0) {
+    if (pos < 0 || FsTruncate(fd_, pos) != 0) {
         FormatError(errno);
         return 0;
     }
@@ -240,7 +245,7 @@ int cFile::Read(void* buffer, u32* count) {
     u8* dst = static_cast<u8*>(buffer);
     u32 want = *count, got = 0;
     while (got < want) {
-        ssize_t n = ::read(fd_, dst + got, want - got);
+        ssize_t n = FsRead(fd_, dst + got, want - got);
         if (n < 0) {
             if (errno == EINTR) continue;
             FormatError(errno);
@@ -262,10 +267,10 @@ int cFile::Write(const void* buffer, u32* count) {
     const u8* src = static_cast<const u8*>(buffer);
     u32 want = *count, put = 0;
     while (put < want) {
-        ssize_t n = ::write(fd_, src + put, want - put);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            FormatError(errno);
+        ssize_t n = FsWrite(fd_, src + put, want - put);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            FormatError(n < 0 ? errno : EIO);
             *count = 0;
             return 0;
         }
@@ -314,7 +319,7 @@ int cFile::GetTime(i64* creation, i64* access, i64* write) {
 
 int cFile::Flush() {
     if (fd_ < 0) return 0;
-    return ::fsync(fd_) == 0 ? 1 : 0;
+    return FsSync(fd_) == 0 ? 1 : 0;
 }
 
 int cFile::WriteData(const void* p, u32 size) {
@@ -469,43 +474,113 @@ void OpenInNotepad(const char* path) { OpenWithDesktop(HostPath(path)); }
 
 namespace {
 
-// Writes the bytes to "<host>.tmp", flushed; false (and no temporary file left) on failure.
+int gLastWriteError = 0;
+
+// Writes the bytes to tmp, flushed; false (and no temporary file left) on failure.
 bool WriteTemporary(const std::string& tmp, const void* data, u32 size) {
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    int fd = FsOpen(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        gLastWriteError = errno;
+        return false;
+    }
     const u8* p = static_cast<const u8*>(data);
     u32 done = 0;
+    int error = 0;
     while (done < size) {
-        ssize_t n = ::write(fd, p + done, size - done);
+        ssize_t n = FsWrite(fd, p + done, size - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
         done += static_cast<u32>(n);
     }
-    bool ok = done == size && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    if (!error && FsSync(fd) != 0) error = errno;
+    if (FsClose(fd) != 0 && !error) error = errno;
+    if (!error) return true;
+    gLastWriteError = error;
+    FsUnlink(tmp.c_str());
+    return false;
+}
+
+// After a rename the folder entry is flushed too; the new bytes are in place
+// whatever it answers, so a failure is told and the write still counts.
+void SyncFolderOf(const std::string& host) {
+    if (!FsSyncFolder(host))
+        std::fprintf(stderr, "%s: the folder could not be flushed\n", host.c_str());
 }
 
 }  // namespace
 
+int LastWriteError() { return gLastWriteError; }
+
+const char* WriteErrorReason(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return B5("磁碟空間不足");
+        case EROFS:
+        case EACCES:
+        case EPERM:
+            return B5("存檔資料夾無法寫入");
+        case ENOENT:
+        case ENOTDIR:
+            return B5("找不到存檔資料夾");
+        default:
+            return B5("寫入時發生錯誤");
+    }
+}
+
+void ShowSaveWriteFailure() {
+    ErrorBox(B5("存檔"), B5("進度無法儲存：%s"), WriteErrorReason(gLastWriteError));
+}
+
 int ReplaceFile(const char* winPath, const void* data, u32 size) {
+    gLastWriteError = 0;
     std::string host = HostPath(winPath);
-    std::string tmp = host + ".tmp";
+    std::string tmp = host + kTemporarySuffix;
     if (!WriteTemporary(tmp, data, size)) return 0;
-    if (::rename(tmp.c_str(), host.c_str()) != 0) {
-        ::unlink(tmp.c_str());
+    if (FsRename(tmp.c_str(), host.c_str()) != 0) {
+        gLastWriteError = errno;
+        FsUnlink(tmp.c_str());
         return 0;
     }
+    SyncFolderOf(host);
     return 1;
 }
 
 int WriteNewFile(const char* winPath, const void* data, u32 size) {
+    gLastWriteError = 0;
     std::string host = HostPath(winPath);
-    std::string tmp = host + ".tmp";
+    std::string tmp = host + kTemporarySuffix;
     if (!WriteTemporary(tmp, data, size)) return 0;
     // link() refuses an existing name, so a file that appeared meanwhile stays.
-    bool ok = ::link(tmp.c_str(), host.c_str()) == 0;
-    ::unlink(tmp.c_str());
+    bool ok = FsLink(tmp.c_str(), host.c_str()) == 0;
+    if (!ok) gLastWriteError = errno;
+    if (FsUnlink(tmp.c_str()) != 0)
+        std::fprintf(stderr, "%s: left behind; the next start removes it\n", tmp.c_str());
+    if (ok) SyncFolderOf(host);
     return ok ? 1 : 0;
+}
+
+void RemoveTemporaryFiles(const char* winFolder, const char* only) {
+    std::string folder = HostPath(winFolder);
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return;
+    std::vector<std::string> names;
+    const size_t suffix = std::strlen(kTemporarySuffix);
+    while (dirent* e = ::readdir(d)) {
+        std::string name = e->d_name;
+        if (name.size() <= suffix || name.compare(name.size() - suffix, suffix, kTemporarySuffix))
+            continue;
+        if (only && strcasecmp(name.c_str(), only) != 0) continue;
+        names.push_back(name);
+    }
+    ::closedir(d);
+    for (const std::string& name : names) {
+        std::string path = folder + "/" + name;
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) FsUnlink(path.c_str());
+    }
 }

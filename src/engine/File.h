@@ -118,9 +118,24 @@ private:
 
 void OpenInNotepad(const char* path);
 
+// The name a writer's bytes have before they take the file's own name.
+constexpr const char* kTemporarySuffix = ".tmp";
+
 // Replaces a whole file safely: the bytes go to a temporary file in the same
-// folder, are flushed, and the temporary file is renamed over the old one.
+// folder, are flushed, the temporary file is renamed over the old one and the
+// folder is flushed. On failure the old file is as it was and no temporary
+// file is left.
 int ReplaceFile(const char* winPath, const void* data, u32 size);
 // Writes a new file the same way, but never over an existing one: 0 when the
 // name is taken or the bytes cannot be written.
 int WriteNewFile(const char* winPath, const void* data, u32 size);
+// The system error of the last failed ReplaceFile or WriteNewFile (0 after a success).
+int LastWriteError();
+// Why a write failed, in the player's words (Big5): a full disk, a folder that
+// cannot be written, a missing folder, or a plain write error.
+const char* WriteErrorReason(int error);
+// The box of a save that could not be written: caption "存檔", the reason.
+void ShowSaveWriteFailure();
+// Removes the temporary files a writer left in a folder when it was stopped
+// half-way: every "*.tmp", or only the one named `only`.
+void RemoveTemporaryFiles(const char* winFolder, const char* only = nullptr);

@@ -448,9 +448,13 @@ void PlaceRoles(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, const MapDbRe
     }
 }
 
+// The window goes after the frame that called: the frame still draws into
+// what the release would free.
+void CloseAfterFrame() { PostMessageA(gMainWnd, WM_DESTROY, 0, 0); }
+
 bool Fail(const char* caption, const char* text) {
     ErrorBox(caption, "%s", text);
-    SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+    CloseAfterFrame();
     return false;
 }
 
@@ -487,7 +491,7 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     FirstVisitFlags(m);
     if (!found) {
         ErrorBox(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m));
-        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        CloseAfterFrame();
         return;
     }
     ShowLoadProgress(20);

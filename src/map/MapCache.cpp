@@ -3,6 +3,7 @@
 #include "map/MapCache.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ u32 gMapsUnpacked = 0;
 namespace {
 
 u32 gLastPump = 0;
+// A map the cache could not hold, unpacked into memory instead.
+std::vector<u8> gMapInMemory;
+bool gCacheFailureTold = false;
 
 std::string CachePath(int n) {
     return std::string(gBasePath) + "data\\" + std::to_string(n) + ".cm";
@@ -138,8 +142,10 @@ bool WriteCacheTable(const CacheSlot slots[kCacheSlots]) {
 }
 
 void ReleaseMapView() {
-    if (gMap.Pixel) gCacheFile.CloseView(gMap.Pixel);
+    if (gMap.Pixel && gMap.Pixel != gMapInMemory.data()) gCacheFile.CloseView(gMap.Pixel);
     gCacheFile.Close();
+    gMapInMemory.clear();
+    gMapInMemory.shrink_to_fit();
     gMap.Pixel = nullptr;
     gMap.pixelSize = 0;
 }
@@ -159,6 +165,52 @@ int GetMapRawSize(u32, u32 m, u32 off, int kind, u32* outSize) {
     return 1;
 }
 
+namespace {
+
+// Unpacks the picture blocks at M + off, converted to the screen layout, and
+// hands each to put in order; false when a block is refused or put fails.
+bool UnpackBlocks(u32 m, u32 off, int kind, const std::function<bool(const u8*, u32)>& put,
+                  u32* written) {
+    *written = 0;
+    BlockList b;
+    if (!ReadBlockList(m, off, kind, &b)) {
+        // Nothing of a refused list is trusted, its block size least of all.
+        std::fprintf(stderr, "%s: map at %u has a bad block list\n", gMapArchiveFile.GetName(), m);
+        return false;
+    }
+    u32 biggest = 0;
+    for (u32 p : b.packed) biggest = std::max(biggest, p);
+    if (biggest > gMapArchiveFile.GetSize()) return false;
+    std::vector<u8> src(biggest + 1), dst(b.blockSize + b.blockSize / 1024 + 16);
+    bool pixels16 = gMap.tileBits != 8;
+    for (size_t i = 0; i < b.offsets.size() && *written < b.total; ++i) {
+        u32 want = std::min(b.blockSize, b.total - *written);
+        if (!ReadArchive(b.offsets[i], src.data(), b.packed[i]) ||
+            LzoUnpackExact(src.data(), static_cast<i32>(b.packed[i]), dst.data(),
+                           static_cast<i32>(want)) != kLzoOk) {
+            std::fprintf(stderr, "%s: map block %zu at %u refused\n", gMapArchiveFile.GetName(), i,
+                         b.offsets[i]);
+            return false;
+        }
+        // The 8-bit picture keeps its palette and indices as they are.
+        if (pixels16) ConvertPixels(reinterpret_cast<u16*>(dst.data()), static_cast<i32>(want / 2));
+        if (!put(dst.data(), want)) return false;
+        *written += want;
+        ShowLoadProgress(15 + static_cast<i32>(45 * (i + 1) / b.offsets.size()));
+        PumpAudio();
+    }
+    return *written == b.total;
+}
+
+void TellCacheFailure(const char* what, const cFile& f) {
+    if (gCacheFailureTold) return;
+    gCacheFailureTold = true;
+    std::fprintf(stderr, "map cache: %s failed (%s); maps are unpacked into memory\n", what,
+                 f.GetErrorText());
+}
+
+}  // namespace
+
 // On any refused or short block the slot is freed and its file cut to nothing,
 // so no later hit can map a half-made picture.
 int DecompressMap(int k, u32 m, u32 off, int kind, u32* outSize) {
@@ -167,54 +219,51 @@ int DecompressMap(int k, u32 m, u32 off, int kind, u32* outSize) {
         ErrorBox(B5("地圖快取製作"), "%s", B5("這地圖是舊格式"));
         return 0;
     }
-    BlockList b;
-    bool ok = ReadBlockList(m, off, kind, &b);
     cFile out;
-    if (!out.Open(CachePath(k).c_str(), OPEN_ALWAYS, GENERIC_READ | GENERIC_WRITE)) return 0;
-    out.SeekSet(0);
-    if (!ok) {
-        // Nothing of a refused list is trusted, its block size least of all.
-        std::fprintf(stderr, "%s: map at %u has a bad block list\n", gMapArchiveFile.GetName(), m);
-        out.SetEnd();
+    if (!out.Open(CachePath(k).c_str(), OPEN_ALWAYS, GENERIC_READ | GENERIC_WRITE)) {
+        TellCacheFailure("opening a cache file", out);
         return 0;
     }
-    u32 biggest = 0;
-    for (u32 p : b.packed) biggest = std::max(biggest, p);
-    u32 archive = gMapArchiveFile.GetSize();
-    if (biggest > archive) ok = false;
-    std::vector<u8> src(ok ? biggest + 1 : 1), dst(ok ? b.blockSize + b.blockSize / 1024 + 16 : 1);
+    out.SeekSet(0);
+    bool writeFailed = false;
+    auto put = [&](const u8* p, u32 n) {
+        u32 done = n;
+        writeFailed = !out.Write(p, &done) || done != n;
+        return !writeFailed;
+    };
     u32 written = 0;
-    bool pixels16 = gMap.tileBits != 8;
-    for (size_t i = 0; ok && i < b.offsets.size() && written < b.total; ++i) {
-        u32 want = std::min(b.blockSize, b.total - written);
-        if (!ReadArchive(b.offsets[i], src.data(), b.packed[i]) ||
-            LzoUnpackExact(src.data(), static_cast<i32>(b.packed[i]), dst.data(),
-                           static_cast<i32>(want)) != kLzoOk) {
-            std::fprintf(stderr, "%s: map block %zu at %u refused\n", gMapArchiveFile.GetName(), i,
-                         b.offsets[i]);
-            ok = false;
-            break;
-        }
-        // The 8-bit picture keeps its palette and indices as they are.
-        if (pixels16) ConvertPixels(reinterpret_cast<u16*>(dst.data()), static_cast<i32>(want / 2));
-        u32 n = want;
-        if (!out.Write(dst.data(), &n) || n != want) {
-            ok = false;
-            break;
-        }
-        written += want;
-        ShowLoadProgress(15 + static_cast<i32>(45 * (i + 1) / b.offsets.size()));
-        PumpAudio();
-    }
-    if (!ok || written != b.total) {
+    bool ok = UnpackBlocks(m, off, kind, put, &written);
+    if (writeFailed) TellCacheFailure("writing a cache file", out);
+    if (!ok || !out.SetEnd()) {
         out.SeekSet(0);
         out.SetEnd();
         return 0;
     }
-    out.SetEnd();
     *outSize = written;
     gMapsUnpacked += 1;
     return 1;
+}
+
+const u8* UnpackMapInMemory(u32 m, u32 off, int kind, u32* size) {
+    ReleaseMapView();
+    *size = 0;
+    if (off == 0) return nullptr;
+    u32 total = 0;
+    GetMapRawSize(0, m, off, kind, &total);
+    if (total > (256u << 20)) return nullptr;
+    gMapInMemory.clear();
+    gMapInMemory.reserve(total);
+    auto put = [](const u8* p, u32 n) {
+        gMapInMemory.insert(gMapInMemory.end(), p, p + n);
+        return true;
+    };
+    u32 written = 0;
+    if (!UnpackBlocks(m, off, kind, put, &written) || gMapInMemory.empty()) {
+        gMapInMemory.clear();
+        return nullptr;
+    }
+    *size = written;
+    return gMapInMemory.data();
 }
 
 const u8* GetCachedMap(u32 n, u32 m, u32 off, int kind) {
@@ -309,23 +358,33 @@ bool ReadRunMark(u8* mark, u32* at) {
     return f.Read(mark, &n) && n == 1;
 }
 
-void WriteRunMark(u8 v) {
+// A settings field that cannot be written is told; the cache then only gets
+// emptied once more on the next start.
+bool TellEnvWrite(cFile& f, bool ok, const char* what) {
+    if (!ok)
+        std::fprintf(stderr, "%s: the %s could not be written (%s)\n", EnvDatPath().c_str(), what,
+                     f.GetErrorText());
+    return ok;
+}
+
+bool WriteRunMark(u8 v) {
     u8 old = 0;
     u32 at = 0;
-    if (!ReadRunMark(&old, &at)) return;
+    if (!ReadRunMark(&old, &at)) return false;
     cFile f;
-    if (!f.Open(EnvDatPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return;
-    f.SeekSet(static_cast<i32>(at));
-    f.WriteByte(v);
+    bool ok = f.Open(EnvDatPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE) &&
+              f.SeekSet(static_cast<i32>(at)) && f.WriteByte(v);
+    return TellEnvWrite(f, ok, "run mark");
 }
 
 // The three u16 of the data stamp sit at bytes 30-35 of the settings file.
-void WriteEnvStamp(const u16 stamp[3]) {
+bool WriteEnvStamp(const u16 stamp[3]) {
     cFile f;
-    if (!f.Open(EnvDatPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return;
-    if (f.GetSize() < 36) return;
-    f.SeekSet(30);
-    for (int i = 0; i < 3; ++i) f.WriteWord(stamp[i]);
+    if (!f.Open(EnvDatPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return false;
+    if (f.GetSize() < 36) return false;
+    bool ok = f.SeekSet(30) != 0;
+    for (int i = 0; i < 3 && ok; ++i) ok = f.WriteWord(stamp[i]) != 0;
+    return TellEnvWrite(f, ok, "data stamp");
 }
 
 }  // namespace
@@ -359,6 +418,7 @@ void ClearRunMark() {
 
 void ResetMapCacheState() {
     ReleaseMapView();
+    gCacheFailureTold = false;
     gMapArchiveFile.Close();
     gMapsUnpacked = 0;
     gLastPump = 0;

@@ -35,6 +35,9 @@ const u8* GetCachedMap(u32 n, u32 m, u32 off, int kind);
 int DecompressMap(int slot, u32 m, u32 off, int kind, u32* outSize);
 int GetMapRawSize(u32 n, u32 m, u32 off, int kind, u32* outSize);
 const u8* GetCacheMapUnit(int n);
+// The map's picture unpacked into memory, for when the cache cannot hold it;
+// released with the map view. Null when the blocks do not unpack.
+const u8* UnpackMapInMemory(u32 m, u32 off, int kind, u32* size);
 u32 ResetMapCache(int mode);
 u32 GetMapCacheSize();
 int PumpAudio();

@@ -1,6 +1,8 @@
 // Host file system access behind Windows-style paths.
 #include "platform/HostFs.h"
 
+#include "platform/FileCalls.h"
+
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -125,10 +127,10 @@ bool GetDiskFreeSpaceExA(const char* winPath, u64* freeBytes) {
 void HostSetFreeSpaceOverride(i64 bytes) { gFreeOverride = bytes; }
 
 bool CreateDirectoryA(const char* winPath) {
-    return ::mkdir(HostPath(winPath).c_str(), 0755) == 0;
+    return FsMkdir(HostPath(winPath).c_str(), 0755) == 0;
 }
 
-bool DeleteFileA(const char* winPath) { return ::unlink(HostPath(winPath).c_str()) == 0; }
+bool DeleteFileA(const char* winPath) { return FsUnlink(HostPath(winPath).c_str()) == 0; }
 
 bool FileExists(const char* winPath) { return Exists(HostPath(winPath)); }
 

@@ -324,8 +324,10 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showComm
         v.sceneSwitch = 0;
         v.textDelay = 2;
         v.byte29 = 10;
-        WriteEnvFileAtRoot(v);
-        return 0;
+        // The installer learns from the exit code whether the file is there.
+        if (WriteEnvFileAtRoot(v)) return 0;
+        std::fprintf(stderr, "%sEnv.dat: the settings could not be written\n", gBasePath);
+        return 1;
     }
     WNDCLASS wc;
     wc.className = "Moonharbor";

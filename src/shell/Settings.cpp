@@ -1,9 +1,12 @@
 // Settings file reading, writing and conversion; disc drive search.
 #include "shell/Settings.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "data/GameFlags.h"
@@ -60,19 +63,10 @@ void SetDefaultKeys() {
     gMapKeyCodes[19] = 59;   // F1
 }
 
-int WriteEnvFile(const EnvValues& v) {
-    std::vector<u8> buf(kEnvBufferSize, 0);
-    {
-        cFile f;
-        if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return 0;
-        u32 n = kEnvBufferSize;
-        if (f.GetSize() > 0 && !f.Read(buf.data(), &n)) return 0;
-    }
-    if (LoadU32(buf.data()) != kEnvMark) {
-        // An older file: everything moves up by the 4-byte mark.
-        std::memmove(buf.data() + 4, buf.data(), kEnvBufferSize - 4);
-        std::memset(buf.data() + 30, 0, 16);
-    }
+namespace {
+
+// Lays the values over buf (4096 bytes) and returns the length to write.
+size_t PutEnvValues(std::vector<u8>& buf, const EnvValues& v) {
     size_t rootLen = strnlen(v.root.c_str(), kPathSize - 1);
     size_t cdLen = strnlen(v.cdPath.c_str(), kPathSize - 1);
     StoreU32(buf.data(), kEnvMark);
@@ -93,8 +87,38 @@ int WriteEnvFile(const EnvValues& v) {
     p += cdLen + 1;
     buf[p++] = v.installMode;
     buf[p++] = 0;  // run mark
+    return p;
+}
+
+int WriteEnvBytes(const std::vector<u8>& buf, size_t len) {
     // The file is cut to what was written, so the run mark stays its last byte.
-    return ReplaceFile(EnvPath().c_str(), buf.data(), static_cast<u32>(p));
+    if (ReplaceFile(EnvPath().c_str(), buf.data(), static_cast<u32>(len))) return 1;
+    std::fprintf(stderr, "%s: cannot be written (%s)\n", EnvPath().c_str(),
+                 std::strerror(LastWriteError()));
+    return 0;
+}
+
+}  // namespace
+
+int WriteEnvFile(const EnvValues& v) {
+    std::vector<u8> buf(kEnvBufferSize, 0);
+    {
+        cFile f;
+        if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return 0;
+        u32 n = kEnvBufferSize;
+        if (f.GetSize() > 0 && !f.Read(buf.data(), &n)) return 0;
+    }
+    if (LoadU32(buf.data()) != kEnvMark) {
+        // An older file: everything moves up by the 4-byte mark.
+        std::memmove(buf.data() + 4, buf.data(), kEnvBufferSize - 4);
+        std::memset(buf.data() + 30, 0, 16);
+    }
+    return WriteEnvBytes(buf, PutEnvValues(buf, v));
+}
+
+int WriteFreshEnvFile(const EnvValues& v) {
+    std::vector<u8> buf(kEnvBufferSize, 0);
+    return WriteEnvBytes(buf, PutEnvValues(buf, v));
 }
 
 int WriteEnvFileAtRoot(const EnvValues& v) {
@@ -106,23 +130,49 @@ int WriteEnvFileAtRoot(const EnvValues& v) {
     return WriteEnvFile(v);
 }
 
+namespace {
+
+bool PlainText(const std::string& t) {
+    for (unsigned char c : t)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+bool InstallModeOk(u8 mode) { return mode == 1 || mode == 2; }
+
+// An older file is taken only when it is exactly one: keys and values, a root
+// naming a folder that exists, a CD path, an install mode and nothing after.
+bool ParseOldEnv(const u8* data, size_t size, EnvValues* out) {
+    size_t next = 0;
+    if (!TakeString(data, size, kEnvOldRootOffset, &out->root, &next)) return false;
+    if (!TakeString(data, size, next, &out->cdPath, &next) || next + 1 != size) return false;
+    out->installMode = data[next];
+    if (out->root.empty() || !PlainText(out->root) || !PlainText(out->cdPath)) return false;
+    if (!InstallModeOk(out->installMode)) return false;
+    struct stat st;
+    return ::stat(HostPath(out->root).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
 bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool* oldFormat) {
     if (size < 4) return false;
     *oldFormat = LoadU32(data) != kEnvMark;
     EnvValues out = *v;
     size_t next = 0;
     if (*oldFormat) {
-        if (!TakeString(data, size, kEnvOldRootOffset, &out.root, &next)) return false;
-        if (!TakeString(data, size, next, &out.cdPath, &next) || next >= size) return false;
-        out.installMode = data[next];
+        if (!ParseOldEnv(data, size, &out)) return false;
         *v = out;
         return true;
     }
     if (size < static_cast<size_t>(kEnvRootOffset)) return false;
     if (!TakeString(data, size, kEnvRootOffset, &out.root, &next)) return false;
-    if (!TakeString(data, size, next, &out.cdPath, &next) || next >= size) return false;
+    // The install mode and the run mark end the file.
+    if (!TakeString(data, size, next, &out.cdPath, &next) || next + 2 != size) return false;
     out.installMode = data[next];
-    out.runMark = next + 1 < size ? data[next + 1] : 0;
+    out.runMark = data[next + 1];
+    if (!InstallModeOk(out.installMode) || out.runMark > 1) return false;
+    if (!PlainText(out.root) || !PlainText(out.cdPath)) return false;
     out.memory = LoadU32(data + 20);
     out.sfxVolume = data[24];
     out.musicVolume = data[25];
@@ -137,19 +187,25 @@ bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool*
     return true;
 }
 
-int ReadEnvFile(EnvValues* v) {
+int ReadEnvFile(EnvValues* v, bool* damaged) {
+    if (damaged) *damaged = false;
     std::vector<u8> buf(kEnvBufferSize, 0);
     u32 n = kEnvBufferSize;
     {
         cFile f;
         if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ)) return 0;
         // Only what fits the buffer is read; a larger file is no settings file of ours.
-        if (f.GetSize() == 0 || !f.Read(buf.data(), &n)) return 0;
+        u32 size = f.GetSize();
+        if (size == 0xFFFFFFFFu || (size > 0 && !f.Read(buf.data(), &n))) return 0;
+        if (size == 0) n = 0;
     }
     bool oldFormat = false;
     u32 keys[32];
     EnvValues parsed = *v;
-    if (!ParseEnvFile(buf.data(), n, &parsed, keys, &oldFormat)) return 0;
+    if (!ParseEnvFile(buf.data(), n, &parsed, keys, &oldFormat)) {
+        if (damaged) *damaged = true;
+        return 0;
+    }
     if (oldFormat) {
         v->root = parsed.root;
         v->cdPath = parsed.cdPath;
@@ -164,6 +220,7 @@ int ReadEnvFile(EnvValues* v) {
         conv.sceneSwitch = 1;
         conv.textDelay = 2;
         conv.byte29 = 10;
+        // Unwritten, the older file stays and is converted on the next start.
         if (!WriteEnvFile(conv)) return 0;
         // Read again from the root the old file named.
         CopyPath(gBasePath, parsed.root);
@@ -201,7 +258,10 @@ void ReadSettings() {
     v.sfxVolume = static_cast<u8>(gSfxVolume);
     v.musicVolume = static_cast<u8>(gMusicVolume);
     v.cacheMb = static_cast<u8>(gSwapSpace);
-    bool read = ReadEnvFile(&v) == 1;
+    bool damaged = false;
+    bool read = ReadEnvFile(&v, &damaged) == 1;
+    // A damaged file counts as none: the presets stay and a sound file replaces it.
+    if (damaged && WriteFreshEnvFile(v)) read = ReadEnvFile(&v) == 1;
     CopyPath(gBasePath, v.root);
     CopyPath(gCdPath, v.cdPath);
     gInstallMode = v.installMode;

@@ -9,6 +9,7 @@
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
+#include "engine/File.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
@@ -92,6 +93,14 @@ int MakeFolder(const char* name) {
 
 void MakeStartFolders() {
     for (const char* name : {"Save", "Data", "Music", "ScrnShot"}) MakeFolder(name);
+    RemoveLeftoverTemporaries();
+}
+
+void RemoveLeftoverTemporaries() {
+    std::string root = gBasePath[0] ? gBasePath : ".\\";
+    RemoveTemporaryFiles(root.c_str(), "Env.dat.tmp");
+    for (const char* name : {"Save", "Data", "ScrnShot"})
+        RemoveTemporaryFiles((std::string(gBasePath) + name).c_str());
 }
 
 int StartUp() {

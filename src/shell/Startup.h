@@ -15,6 +15,9 @@ int InitDevices();
 int MakeFolder(const char* name);
 // The folders start-up makes under the root, in order.
 void MakeStartFolders();
+// Removes what writers stopped half-way left behind: "Env.dat.tmp" in the root
+// and every "*.tmp" of the save, cache and screenshot folders.
+void RemoveLeftoverTemporaries();
 void OpenWebPage(const char* address);
 void OpenReadme(const char* path);
 // The start-up dialog that WM_USER+4 shows; returns its result (1, 2 or 6).

@@ -450,7 +450,7 @@ int WriteDevSave(int slot) {
     std::vector<u8> bytes = DevSaveBytes(*img);
     std::string path = DevSavePath(slot);
     if (ReplaceFile(path.c_str(), bytes.data(), static_cast<u32>(bytes.size()))) return 1;
-    ErrorBox(B5("存檔"), "%s: the save could not be written", path.c_str());
+    ShowSaveWriteFailure();
     return 0;
 }
 

@@ -385,8 +385,33 @@ bool ParseSaveHeader(const u8* data, size_t size, SaveHeader* h) {
     return r.ok();
 }
 
+bool SaveIdsKnown(const SaveImage& img, std::string* error) {
+    char why[96] = {};
+    MapDbRecord rec;
+    if (!FindMapRecord(img.mapId, &rec))
+        std::snprintf(why, sizeof(why), "map %u is not in the map database", img.mapId);
+    else if (img.playerId > 0xFFFF || FindRecord(static_cast<u16>(img.playerId)) < 0)
+        std::snprintf(why, sizeof(why), "player role %u has no role record", img.playerId);
+    for (int k = 0; k < 8 && !why[0]; ++k)
+        for (int s = 0; s < kSlotCount && !why[0]; ++s) {
+            i32 piece = img.roles[k].equip[s];
+            if (piece == -1) continue;
+            if (piece < 0 || piece >= kOwnedEquipageCount || img.equipage[piece].id < 0)
+                std::snprintf(why, sizeof(why), "role %d wears piece %d that is not owned", k, piece);
+        }
+    if (!why[0]) return true;
+    if (error) *error = why;
+    return false;
+}
+
 std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, std::string* error) {
-    return ReadImageFile<SaveImage>(path, 0xFFFFFFFFu, ParseSaveImage, error);
+    auto img = ReadImageFile<SaveImage>(path, 0xFFFFFFFFu, ParseSaveImage, error);
+    std::string why;
+    if (img && !SaveIdsKnown(*img, &why)) {
+        if (error) *error = path + ": " + why;
+        return nullptr;
+    }
+    return img;
 }
 
 int IsSlotUsed(int slot) {
@@ -406,7 +431,7 @@ int WriteSaveFile(const char* path) {
     BuildSaveImage(img.get(), haveCanvas ? canvas.data() : nullptr);
     std::vector<u8> bytes = SaveImageBytes(*img);
     if (ReplaceFile(path, bytes.data(), static_cast<u32>(bytes.size()))) return 1;
-    ErrorBox(B5("存檔"), "%s: the save could not be written", path);
+    ShowSaveWriteFailure();
     return 0;
 }
 
@@ -453,6 +478,10 @@ void ApplySaveImage(const SaveImage& img) {
             if (r == 0 || r == 1) r = 1 - r;
     LeaveDebugTool();
     RecreateFonts();
+}
+
+void ShowBadSaveNotice() {
+    ErrorBox(B5("讀取進度"), "%s", B5("進度檔已損毀，無法讀取。"));
 }
 
 int SaveToSlotFile(int slot) {

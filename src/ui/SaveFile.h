@@ -98,8 +98,11 @@ bool ParseSaveImage(const u8* data, size_t size, SaveImage* img, std::string* er
 // The SaveHeader alone, without checking the rest (the caller has checked).
 bool ParseSaveHeader(const u8* data, size_t size, SaveHeader* h);
 
+// The ids a load follows are known: the map in the map database, the player
+// in the role records, every worn piece an owned one.
+bool SaveIdsKnown(const SaveImage& img, std::string* error);
 // Reads and checks a save file into a new image; null (with error) when it is
-// missing or not a well-formed save.
+// missing, not a well-formed save, or names what the databases lack.
 std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, std::string* error);
 // A slot holds a well-formed save.
 int IsSlotUsed(int slot);
@@ -112,6 +115,8 @@ int WriteSaveFile(const char* path);
 // the map entered, flags and fonts put back.
 void ApplySaveImage(const SaveImage& img);
 
+// The box shown when a save offered for loading turns out unreadable.
+void ShowBadSaveNotice();
 // The save calls of the screens and of map mode's F9 and F10.
 int SaveToSlotFile(int slot);
 int QuickSave();

@@ -356,7 +356,10 @@ void cSaveLoadFrame::ClickRow(i32 row) {
     if (LoadGameFromSlot(slot)) {
         result = 20;
         gFramePhase = 2;
+        return;
     }
+    ShowBadSaveNotice();
+    ReadSlotHeader(top);
 }
 
 void cSaveLoadFrame::ClickBox() {
@@ -377,6 +380,8 @@ void cSaveLoadFrame::ClickBox() {
             gFramePhase = 2;
         } else {
             SetIds(true);
+            ShowBadSaveNotice();
+            ReadSlotHeader(top);
         }
         return;
     }
@@ -756,7 +761,10 @@ void cQuickSaveFrame::ClickAsk() {
         return ReadHeader();
     }
     std::unique_ptr<SaveImage> img = ReadSaveFile(QuickPath(), nullptr);
-    if (!img) return ReadHeader();
+    if (!img) {
+        ShowBadSaveNotice();
+        return ReadHeader();
+    }
     DrawControlsToCanvas();
     delete gZoomFrame;
     gZoomFrame = new cZoomFrame();
@@ -920,8 +928,9 @@ void cQuickNoticeFrame::Open() {
     found = 0;
     if (screen == 28) {
         text = B5("儲存中...");
-    } else if (IsQuickSaveValid()) {
-        // A quick save that does not parse counts as none: it is never loaded.
+    } else if ((image_ = ReadSaveFile(QuickPath(), nullptr))) {
+        // The save is read once: what the notice announces is what is loaded.
+        // One that does not read or parse counts as none.
         found = 1;
         text = B5("讀取中...");
         if (screen == 32) ReloadGameDatabase();
@@ -939,10 +948,14 @@ void cQuickNoticeFrame::Run() {
 
 void cQuickNoticeFrame::Close() {
     gFrameId = 0;
-    if (screen == 28)
+    if (screen == 28) {
         QuickSave();
-    else if (found && !LoadGameFromQuick())
+    } else if (found && image_) {
+        ApplySaveImage(*image_);
+    } else {
         found = 0;
+    }
+    image_.reset();
     // From the title without a loadable quick save there is no game to go to.
     if (screen == 32 && !found) gFrameId = kScreenBit | 0;
     font_.Release();

@@ -296,7 +296,7 @@ void cSettingsFrame::ApplySettings() {
     gSmartMouse = static_cast<u32>(smartMouse);
     std::memcpy(gKeyBindings, keys, sizeof(keys));
     ApplyKeyBindings();
-    SaveOptions();
+    SaveOptions(true);
 }
 
 void cSettingsFrame::ResetSettings() {

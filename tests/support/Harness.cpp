@@ -58,6 +58,7 @@
 #include "menu/MenuState.h"
 #include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
+#include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
 #include "story/PicShow.h"
@@ -85,6 +86,8 @@
 
 void ResetAllGlobals() {
     PlatformReset();
+    ResetFileCalls();
+    ResetOptions();
     PlatformSetBackend(Backend::Headless);
     HostClearDrives();
     ResetGameFlags();
