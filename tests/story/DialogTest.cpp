@@ -187,10 +187,10 @@ TEST_F(DialogTest, ClosingByTime) {
 TEST_F(DialogTest, ChoiceByMouseAndByKeys) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
-    WriteTalks(
-        1,
-        "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n JumpByAnswer @y @n\ny:\n SetFlag 200\n End\n"
-        "n:\n SetFlag 201\n End\n");
+    WriteTalks(1,
+               "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer @y "
+               "@n\ny:\n SetFlag 200\n End\n"
+               "n:\n SetFlag 201\n End\n");
     for (int way = 0; way < 2; ++way) {
         SCOPED_TRACE(way ? "keys" : "mouse");
         ResetGameFlags();
@@ -235,7 +235,7 @@ TEST_F(DialogTest, ChoiceByMouseAndByKeys) {
 TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
-    WriteTalks(1, "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n JumpByAnswer @y @n\ny:\n"
+    WriteTalks(1, "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer @y @n\ny:\n"
                   " SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
     StartTalk(1, kTalkSpot);
     gTalkContext.x = 320;
