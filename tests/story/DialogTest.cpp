@@ -89,6 +89,33 @@ TEST_F(DialogTest, SpeakerOffTheMapIsRefusedAndTheTalkGoesOn) {
     EXPECT_EQ(gTalkFlags, 0u);
 }
 
+// A box that waits for the player does not hold the script: what follows it
+// runs while it shows (people walk on), and the script's own wait holds the
+// talk until the box is closed.
+TEST_F(DialogTest, TheTalkRunsOnWhileABoxWaits) {
+    WriteTalks(1, "talk 1\n Say 0xFFFD \"wait\"\n SetFlag 300\n WaitSpeaker 0xFFFD\n"
+                  " SetFlag 301\n End\n");
+    StartTalk(1, kTalkSpot);
+    gTalkContext.x = 320;
+    gTalkContext.y = 300;
+    for (int i = 0; i < 4; ++i) {
+        Talk(&gTalkContext);
+        DlgMessage();
+    }
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_EQ(gTalkContext.speakerState, 1);
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_FALSE(GetGameFlag(301));
+    for (int i = 0; i < 200 && !gDialogs.empty(); ++i) {
+        gDialogInput = 1;
+        DlgMessage();
+        Talk(&gTalkContext);
+    }
+    ASSERT_TRUE(gDialogs.empty());
+    RunUntilFree(10);
+    EXPECT_TRUE(GetGameFlag(301));
+}
+
 TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
     for (u32 speed : {0u, 6u, 11u}) {
         SCOPED_TRACE(speed);
