@@ -386,7 +386,8 @@ int LoadMapPic(i32 index, PicFrame* frame) {
     if (!frame || index < 0 || static_cast<size_t>(index) >= gMapObjects.size()) return 0;
     const MapObjectInfo& o = gMapObjects[static_cast<size_t>(index)];
     u32 packed = o.value1, unpacked = o.value2;
-    if (!o.present || packed == 0 || unpacked < static_cast<u32>(kRleHeaderSize) || unpacked > kMaxFrameBytes)
+    if (!o.present || packed == 0 || unpacked < static_cast<u32>(kRleHeaderSize) ||
+        unpacked > kMaxFrameBytes)
         return 0;
     u8* pic = static_cast<u8*>(MH_ALLOC(static_cast<i32>(unpacked)));
     if (!UnpackAt(gMapDataOffset + o.picOffset, packed, pic, unpacked)) {

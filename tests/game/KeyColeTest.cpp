@@ -225,7 +225,7 @@ TEST_F(Control, TalkingFromEachOfTheEightSidesTurnsBothToEachOther) {
     // Player's offset from the person, the way the person then faces, the player's facing.
     const struct {
         int dx, dy, roleDir, playerDir;
-    } kSides[] = {{0, -1, 0, 1}, {0, 1, 1, 0}, {-1, 0, 2, 3}, {1, 0, 3, 2},
+    } kSides[] = {{0, -1, 0, 1},  {0, 1, 1, 0}, {-1, 0, 2, 3}, {1, 0, 3, 2},
                   {-1, -1, 4, 5}, {1, 1, 5, 4}, {-1, 1, 6, 7}, {1, -1, 7, 6}};
     for (const auto& s : kSides) {
         SCOPED_TRACE(testing::Message() << s.dx << "," << s.dy);

@@ -113,7 +113,8 @@ TEST(Angles, PointAtTheTargetAllRound) {
             int got = GetAngleTo(500 + dx, 400 + dy, 500, 400, nullptr);
             // The distance is cut to an integer: only far points give the angle to 5 degrees.
             double off = std::fabs(got - want);
-            if (r >= 900) EXPECT_LE(std::min(off, 360 - off), 5.0) << k << " r " << r << ": " << got;
+            if (r >= 900)
+                EXPECT_LE(std::min(off, 360 - off), 5.0) << k << " r " << r << ": " << got;
             // Away from the borders between two directions the code is the nearest one.
             double inOctant = std::fmod(want + 22.5, 45.0);
             if (inOctant < 6 || inOctant > 39) continue;
@@ -125,8 +126,8 @@ TEST(Angles, PointAtTheTargetAllRound) {
     const struct {
         i32 dx, dy;
         int dir;
-    } kEight[] = {{9, 0, 3}, {9, -9, 7}, {0, -9, 0}, {-9, -9, 4},
-                  {-9, 0, 2}, {-9, 9, 6}, {0, 9, 1}, {9, 9, 5}};
+    } kEight[] = {{9, 0, 3},  {9, -9, 7}, {0, -9, 0}, {-9, -9, 4},
+                  {-9, 0, 2}, {-9, 9, 6}, {0, 9, 1},  {9, 9, 5}};
     for (const auto& e : kEight)
         EXPECT_EQ(AngleToDirection(GetAngleTo(e.dx, e.dy, 0, 0, nullptr)), e.dir)
             << e.dx << "," << e.dy;
