@@ -8,11 +8,11 @@
 
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
+#include "engine/FrameState.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
-#include "game/Main.h"
 #include "platform/Display.h"
 #include "platform/Win.h"
 #include "sound/Music.h"

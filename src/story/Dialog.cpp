@@ -13,12 +13,12 @@
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
-#include "game/ActDraw.h"
-#include "game/Main.h"
-#include "game/MapScene.h"
-#include "game/Options.h"
-#include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "map/ActDraw.h"
+#include "engine/FrameState.h"
+#include "map/SessionServices.h"
+#include "map/MapScene.h"
+#include "data/Config.h"
+#include "map/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
 #include "story/Talk.h"
@@ -805,3 +805,7 @@ void ResetDialogs() {
 u16 TextColourAt(int n) {
     return gTextColors[n & 15];
 }
+
+// The boxes keep no pictures of their own: frames and faces come from the act
+// archives.
+void ReleaseDialogPictures() {}

@@ -7,17 +7,17 @@
 #include <cstring>
 
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/DDraw.h"
 #include "engine/File.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
-#include "game/ActDraw.h"
+#include "map/ActDraw.h"
 #include "platform/Display.h"
-#include "game/pending/SceneStandIn.h"
-#include "game/MapArchive.h"
+#include "map/SceneStandIn.h"
+#include "map/MapArchive.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
 

@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "engine/DInput.h"
-#include "game/Options.h"
-#include "game/SystemServices.h"
+#include "data/Options.h"
+#include "map/SystemServices.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/SystemMenu.h"
 #include "ui/UiInput.h"

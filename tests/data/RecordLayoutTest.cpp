@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "data/Records.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "mhdata/Databases.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "SoundFixture.h"
 #include "engine/DDraw.h"
 #include "engine/PixelFormat.h"
-#include "game/Settings.h"
+#include "data/Config.h"
 #include "mhdata/Archives.h"
 #include "support/Harness.h"
 #include "platform/Display.h"

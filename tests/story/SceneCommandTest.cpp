@@ -1,17 +1,17 @@
 // Map, view, scene and media commands and the role commands that need a real
 // map: talks written with the assembler and run through the frame tick on the
 // sample game's town.
-#include "../game/MapTestSupport.h"
+#include "../map/MapTestSupport.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/MyAct.h"
 #include "engine/PixelFormat.h"
 #include "engine/Water.h"
-#include "game/City.h"
-#include "game/Main.h"
-#include "game/NewGame.h"
-#include "game/RoleTable.h"
-#include "game/SystemServices.h"
+#include "map/City.h"
+#include "shell/Main.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
+#include "map/SystemServices.h"
 #include "mhdata/PathAsm.h"
 #include "mhdata/PicShowPack.h"
 #include "mhdata/SampleTalks.h"

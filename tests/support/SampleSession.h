@@ -7,9 +7,9 @@
 
 #include "data/GameFlags.h"
 #include "engine/DInput.h"
-#include "game/KeyCole.h"
-#include "game/RoleTable.h"
-#include "game/Settings.h"
+#include "map/KeyCole.h"
+#include "map/RoleTable.h"
+#include "shell/Settings.h"
 #include "mhdata/SampleTalks.h"
 #include "platform/Input.h"
 #include "platform/Win.h"

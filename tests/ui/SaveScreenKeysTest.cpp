@@ -3,7 +3,7 @@
 #include <string>
 
 #include "data/GameData.h"
-#include "game/Options.h"
+#include "data/Options.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"
 #include "story/Talk.h"

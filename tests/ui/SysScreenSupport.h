@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/DInput.h"
-#include "game/Main.h"
-#include "game/Settings.h"
+#include "shell/Main.h"
+#include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
 #include "platform/Input.h"
 #include "support/Harness.h"

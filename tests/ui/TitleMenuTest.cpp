@@ -4,11 +4,11 @@
 #include <set>
 
 #include "engine/DInput.h"
-#include "game/Main.h"
-#include "game/Options.h"
+#include "shell/Main.h"
+#include "data/Options.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 #include "ui/SaveScreens.h"
 #include "ui/SettingsFrame.h"
 #include "ui/MainMenu.h"

@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/RlePic.h"
-#include "game/MapCache.h"
-#include "game/MapDb.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
 #include "platform/TextCodec.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The PNG bytes of w x h RGB pixels (3 bytes each, rows top to bottom).
 std::vector<u8> EncodePng(u32 w, u32 h, const std::vector<u8>& rgb);

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "game/MapArchive.h"
-#include "game/MapCache.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
 #include "mhdata/Png.h"
 
 namespace {

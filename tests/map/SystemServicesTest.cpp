@@ -1,0 +1,152 @@
+// System services: name texts, name lookup, angles and directions, random ranges.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/Random.h"
+#include "map/SystemServices.h"
+#include "mhdata/NameTexts.h"
+#include "platform/HostFs.h"
+#include "support/Harness.h"
+
+namespace {
+void WriteNames(Harness& h, const std::vector<u8>& bytes) {
+    std::filesystem::create_directories(h.Path("MH_Data"));
+    WriteHostFile(h.Path("MH_Data/namex.dat"), bytes);
+}
+}  // namespace
+
+TEST(NameTexts, TextsEndAtTheirMark) {
+    Harness h;
+    WriteNames(h, BuildNameTexts({"Alpha", "\xA4\xEB\xB4\xE4", "C"}));
+    char buf[64];
+    EXPECT_EQ(ReadNameText(0, 64, buf, "%Q"), 5);
+    EXPECT_STREQ(buf, "Alpha");
+    EXPECT_EQ(ReadNameText(1, 64, buf, "%Q"), 4);
+    EXPECT_STREQ(buf, "\xA4\xEB\xB4\xE4");
+    EXPECT_EQ(ReadNameText(2, 64, buf, "%Q"), 1);
+    EXPECT_STREQ(buf, "C");
+}
+
+TEST(NameTexts, MissingMarksAndNumbersBeyondTheTable) {
+    Harness h;
+    std::vector<u8> b = BuildNameTexts({"Short", "LongerText"});
+    b.resize(b.size() - 2);  // the last text loses its mark
+    WriteNames(h, b);
+    char buf[8];
+    std::memset(buf, 'z', sizeof(buf));
+    EXPECT_EQ(ReadNameText(1, 8, buf, "%Q"), 7);  // cut and terminated
+    EXPECT_STREQ(buf, "LongerT");
+    EXPECT_EQ(ReadNameText(2, 8, buf, "%Q"), 0);
+    EXPECT_STREQ(buf, "");
+    EXPECT_EQ(ReadNameText(-1, 8, buf, "%Q"), 0);
+    EXPECT_EQ(ReadNameText(1000000, 8, buf, "%Q"), 0);
+    // A table entry pointing past the end of the file.
+    std::vector<u8> bad = BuildNameTexts({"A"});
+    bad[512] = 0xFF;
+    bad[513] = 0xFF;
+    WriteNames(h, bad);
+    EXPECT_EQ(ReadNameText(0, 8, buf, "%Q"), 0);
+    // A file too short for its table.
+    WriteNames(h, std::vector<u8>(100, 0));
+    EXPECT_EQ(ReadNameText(0, 8, buf, "%Q"), 0);
+}
+
+TEST(NameTexts, IdLookupIgnoresCase) {
+    const char rows[] = "\x05" "Harbour%Q" "\xFE" "Lighthouse%Q" "\x07" "Market%Q";
+    std::vector<u8> t(rows, rows + sizeof(rows));  // ends with the 0 byte
+    EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "harbour"), 5);
+    EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "LIGHTHOUSE"), -2);
+    EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "Market"), 7);
+    EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "Harb"), -1);
+    EXPECT_EQ(FindNameIdIn(t.data(), 5, "Harbour"), -1);  // cut inside a row
+}
+
+TEST(Angles, TableIsTheFlooredSine) {
+    for (int k = 0; k < 90; ++k)
+        EXPECT_EQ(kAngleTable[k], static_cast<i16>(std::floor(8192 * std::sin(k * M_PI / 180)))) << k;
+}
+
+TEST(Angles, QuadrantsAndDistance) {
+    i32 d = -1;
+    EXPECT_EQ(GetAngleTo(0, 0, 0, 0, &d), 0);
+    EXPECT_EQ(d, 0);
+    EXPECT_EQ(GetAngleTo(0, 0, -100, 0, &d), 355);  // dy = 0, dx >= 0: 270 up, sin nearest 0
+    EXPECT_EQ(d, 100);
+    EXPECT_EQ(GetAngleTo(0, 0, 100, 0, &d), 180);  // dx < 0
+    EXPECT_EQ(GetAngleTo(0, 0, 0, 100, &d), 85);   // dy < 0, dx >= 0: 0 up to 85, the largest sine
+    // dy -40, dx -30: up and to the left; |s| 6553 is nearest sin 54 (6627), seven steps from 90.
+    EXPECT_EQ(GetAngleTo(0, 0, 30, 40, &d), 90 + 5 * 7);
+    EXPECT_EQ(d, 50);
+    EXPECT_EQ(GetAngleTo(10, 10, 13, 14, nullptr) % 5, 0);
+}
+
+TEST(Angles, Directions) {
+    EXPECT_EQ(AngleToDirection(0), 3);
+    EXPECT_EQ(AngleToDirection(360), 0);
+    EXPECT_EQ(AngleToDirection(30), 7);
+    EXPECT_EQ(AngleToDirection(90), 0);
+    EXPECT_EQ(AngleToDirection(180), 2);
+    EXPECT_EQ(AngleToDirection(270), 1);
+    EXPECT_EQ(AngleToDirection(350), 3);
+    EXPECT_EQ(AngleToDirection(-5), 0);
+    EXPECT_EQ(AngleToDirection(361), 0);
+}
+
+// The angle runs from the second point toward the first, counted up from the
+// right as on a screen whose y grows downward: checked against atan2 all round,
+// and the direction code against the nearest of the eight.
+TEST(Angles, PointAtTheTargetAllRound) {
+    auto reference = [](double dx, double dy) {
+        double a = std::atan2(-dy, dx) * 180 / M_PI;
+        return a < 0 ? a + 360 : a;
+    };
+    // Direction codes counter-clockwise from the right: right, up-right, up, ...
+    const int kByOctant[8] = {3, 7, 0, 4, 2, 6, 1, 5};
+    for (int k = 0; k < 360; k += 3) {
+        for (double r : {20.0, 150.0, 900.0, 5000.0}) {
+            i32 dx = static_cast<i32>(std::lround(r * std::cos(k * M_PI / 180)));
+            i32 dy = static_cast<i32>(std::lround(-r * std::sin(k * M_PI / 180)));
+            double want = reference(dx, dy);
+            int got = GetAngleTo(500 + dx, 400 + dy, 500, 400, nullptr);
+            // The distance is cut to an integer: only far points give the angle to 5 degrees.
+            double off = std::fabs(got - want);
+            if (r >= 900)
+                EXPECT_LE(std::min(off, 360 - off), 5.0) << k << " r " << r << ": " << got;
+            // Away from the borders between two directions the code is the nearest one.
+            double inOctant = std::fmod(want + 22.5, 45.0);
+            if (inOctant < 6 || inOctant > 39) continue;
+            int octant = static_cast<int>((want + 22.5) / 45) % 8;
+            EXPECT_EQ(AngleToDirection(got), kByOctant[octant]) << k << " r " << r;
+        }
+    }
+    // The four axes and the four diagonals exactly.
+    const struct {
+        i32 dx, dy;
+        int dir;
+    } kEight[] = {{9, 0, 3},  {9, -9, 7}, {0, -9, 0}, {-9, -9, 4},
+                  {-9, 0, 2}, {-9, 9, 6}, {0, 9, 1},  {9, 9, 5}};
+    for (const auto& e : kEight)
+        EXPECT_EQ(AngleToDirection(GetAngleTo(e.dx, e.dy, 0, 0, nullptr)), e.dir)
+            << e.dx << "," << e.dy;
+}
+
+TEST(RandomBetween, StaysInsideTheBounds) {
+    InitRandom(7);
+    bool seen[3] = {};
+    for (int i = 0; i < 300; ++i) {
+        i32 r = RandomBetween(5, 2);
+        ASSERT_GE(r, 2);
+        ASSERT_LE(r, 4);
+        seen[r - 2] = true;
+    }
+    EXPECT_TRUE(seen[0] && seen[1] && seen[2]);
+    EXPECT_EQ(RandomBetween(9, 9), 9);
+    EXPECT_EQ(RandomBetween(-3, -2), -3);
+    // A span above one random word (a map's width in pixels) still ends.
+    i32 wide = RandomBetween(0, 100000);
+    EXPECT_GE(wide, 0);
+    EXPECT_LT(wide, 100000);
+}
