@@ -5,12 +5,12 @@
 
 char gBasePath[kPathSize];
 char gCdPath[kPathSize];
-u8 gInstallMode = 2;
+u8 gInstallMode = kDefaultInstallMode;
 u8 gCdDrives[32];
 u32 gMapKeyCodes[32];
-u32 gSfxVolume = 6;
-u32 gMusicVolume = 6;
-u32 gSwapSpace = 60;
+u32 gSfxVolume = kDefaultVolume;
+u32 gMusicVolume = kDefaultVolume;
+u32 gSwapSpace = kDefaultCacheMb;
 u16 gEnvStamp[3];
 
 i32 gOptionStored = 1000;
@@ -27,8 +27,7 @@ void ResetSettingsValues() {
     std::memset(gCdDrives, 0xFF, sizeof(gCdDrives));
     std::memset(gMapKeyCodes, 0, sizeof(gMapKeyCodes));
     std::memset(gEnvStamp, 0, sizeof(gEnvStamp));
-    gInstallMode = 2;
-    gSfxVolume = 6;
-    gMusicVolume = 6;
-    gSwapSpace = 60;
+    gInstallMode = kDefaultInstallMode;
+    gSfxVolume = gMusicVolume = kDefaultVolume;
+    gSwapSpace = kDefaultCacheMb;
 }

@@ -6,6 +6,11 @@
 
 constexpr int kPathSize = 260;
 
+// The defaults the settings file and the options file share.
+constexpr u8 kDefaultInstallMode = 2;
+constexpr u8 kDefaultVolume = 6;    // sound effects and music, 0..11
+constexpr u8 kDefaultCacheMb = 60;  // map-cache size
+
 extern char gBasePath[kPathSize];  // root folder, ending with a backslash
 extern char gCdPath[kPathSize];    // root of the drive holding the data disc
 extern u8 gInstallMode;            // 1 data stay on the disc, 2 installed

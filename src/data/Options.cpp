@@ -22,10 +22,9 @@ void SetDefaultOptions() {
     gOptionStored = 1000;
     gWalkMode = 0;
     gRealTimeBattle = 0;
-    gSfxVolume = 6;
-    gMusicVolume = 6;
+    gSfxVolume = gMusicVolume = kDefaultVolume;
     gCdVolume = 2;
-    gSwapSpace = 60;
+    gSwapSpace = kDefaultCacheMb;
     gTextSpeed = 6;
     ResetKeyBindings();
     gSaveSlotPos = 0;

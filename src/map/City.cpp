@@ -1,6 +1,7 @@
 // LoadCity and the map database reads of map entry; encounters, pop-out
 // points, the camera, the load progress bar and the map music.
 #include "map/StoryLink.h"
+#include "base/Big5.h"
 #include "map/InterfaceLink.h"
 #include "map/City.h"
 
@@ -71,25 +72,15 @@ namespace {
 // Copies a Big5 text into a field of n bytes, cutting before a character that
 // would not fit whole.
 void CopyBig5(char* dst, const u8* src, size_t len, size_t n) {
-    size_t i = 0;
-    while (i < len) {
-        size_t step = src[i] >= 0x81 && src[i] <= 0xFE && i + 1 < len ? 2 : 1;
-        if (i + step > n - 1) break;
-        i += step;
-    }
+    size_t i = Big5Cut(reinterpret_cast<const char*>(src), len, n - 1);
     std::memcpy(dst, src, i);
     dst[i] = 0;
 }
 
 // Finds "%Q" from the reader's position; its offset or npos.
 size_t FindMark(const ByteReader& r) {
-    const u8* p = r.here();
-    size_t left = r.bytesLeft();
-    for (size_t i = 0; i + 1 < left; ++i) {
-        if (p[i] == '%' && p[i + 1] == 'Q') return i;
-        if (p[i] >= 0x81 && p[i] <= 0xFE) ++i;  // a trail byte may be '%'
-    }
-    return std::string::npos;
+    size_t at = FindQMark(reinterpret_cast<const char*>(r.here()), r.bytesLeft());
+    return at == kNoMark ? std::string::npos : at;
 }
 
 }  // namespace

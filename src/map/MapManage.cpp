@@ -1,5 +1,6 @@
 // Battle hand-over, world map, HUD, markers, balloons, role heads, spotlight.
 #include "map/MapManage.h"
+#include "base/Big5.h"
 #include "data/Config.h"
 
 #include <algorithm>
@@ -216,7 +217,7 @@ i32 DrawTalkBalloon(const char* text) {
             p += 2;
             continue;
         }
-        if (*p >= 0x81 && *p <= 0xFE && p[1]) {
+        if (IsBig5Lead(*p) && p[1]) {
             len += 2;
             ++wide;
             p += 2;

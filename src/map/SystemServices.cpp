@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Big5.h"
 #include "base/ByteIo.h"
 #include "engine/File.h"
 #include "engine/Random.h"
@@ -72,9 +73,9 @@ int FindNameIdIn(const u8* table, size_t size, const char* name) {
     while (p < size && table[p] != 0) {
         int id = static_cast<i8>(table[p]);
         size_t textStart = p + 1;
-        size_t end = textStart;
-        while (end + 1 < size && !(table[end] == '%' && table[end + 1] == 'Q')) ++end;
-        if (end + 1 >= size) return -1;  // a row without its end mark ends the search
+        size_t mark = FindQMark(reinterpret_cast<const char*>(table + textStart), size - textStart);
+        if (mark == kNoMark) return -1;  // a row without its end mark ends the search
+        size_t end = textStart + mark;
         std::string text(reinterpret_cast<const char*>(table + textStart), end - textStart);
         if (strcasecmp(text.c_str(), name) == 0) return id;
         p = end + 2;

@@ -12,10 +12,10 @@
 struct EnvValues {
     std::string root;
     std::string cdPath;
-    u8 installMode = 2;
-    u8 sfxVolume = 6;
-    u8 musicVolume = 6;
-    u8 cacheMb = 60;
+    u8 installMode = kDefaultInstallMode;
+    u8 sfxVolume = kDefaultVolume;
+    u8 musicVolume = kDefaultVolume;
+    u8 cacheMb = kDefaultCacheMb;
     u32 memory = 100;
     u8 sceneSwitch = 0;
     u8 textDelay = 2;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "base/Big5.h"
 #include "engine/DInput.h"
 #include "data/Options.h"
 #include "map/SystemServices.h"
@@ -45,16 +46,8 @@ i32 PointY(i32 f) {
 }  // namespace
 
 void CutBig5Tail(char* text) {
-    size_t i = 0, n = std::strlen(text);
-    while (i < n) {
-        u8 b = static_cast<u8>(text[i]);
-        bool lead = b >= 0x81 && b <= 0xFE;
-        if (lead && i + 1 >= n) {
-            text[i] = 0;
-            return;
-        }
-        i += lead ? 2 : 1;
-    }
+    size_t n = std::strlen(text);
+    text[Big5Cut(text, n, n)] = 0;
 }
 
 void cQuestFrame::Open() {

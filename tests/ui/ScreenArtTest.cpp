@@ -14,6 +14,7 @@
 #include "platform/Display.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
+#include "support/Input.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
@@ -51,15 +52,7 @@ struct ArtTest : ::testing::Test {
         return v;
     }
     static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
-    // Cursor onto (x, y) for a frame, then press and release over it.
-    void ClickAt(i32 x, i32 y) {
-        gDInput.SetMousePos(x, y);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(true, false);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(1);
-    }
+    void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
     void ClickButton(int k) { ClickAt(TitleButtonX(k), kTitleButtonY); }
 };
 

@@ -8,6 +8,7 @@
 #include "data/Options.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
+#include "support/Input.h"
 #include "data/KeyBindings.h"
 #include "ui/SaveScreens.h"
 #include "ui/SettingsFrame.h"
@@ -27,13 +28,7 @@ struct TitleTest : ::testing::Test {
         h.RunFrames(2);  // open, then one run
         ASSERT_NE(gMainMenuFrame, nullptr);
     }
-    // Holds a key for one frame, then lets it go for one.
-    void Tap(u8 code) {
-        PlatformSetKey(code, true);
-        h.RunFrames(1);
-        PlatformSetKey(code, false);
-        h.RunFrames(1);
-    }
+    void Tap(u8 code) { TapKey(h, code); }
 };
 
 TEST_F(TitleTest, CursorStartsOnTheFocusedButtonWithSmartMouse) {
