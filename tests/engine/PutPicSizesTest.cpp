@@ -14,7 +14,7 @@ constexpr i32 kModes[] = {0, 1, 2, 3, 4, 8, 0x14, 0x24, 0x28, 0x2C};
 constexpr i32 kWindow = 40;  // the clip: each draw walks its rows but fills little
 
 void DrawEveryWay(const PicFrame& f, i32 w, i32 h) {
-    static u16 silhouette = 0x1234;
+    static u32 silhouette = 0x1234;  // the colour word is read as 32 bits
     for (i32 mode : kModes) {
         // The top-left corner of the picture in the window, then its bottom-right.
         for (bool farCorner : {false, true}) {
