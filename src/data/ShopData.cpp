@@ -25,17 +25,15 @@ ShopParse ParseShop(const std::vector<u8>& file, u32 n, ShopStock* out) {
 
     ShopStock s;
     s.enhance = word(at) == kShopTagEnhance ? 1 : 0;
-    // Each category takes the ids after its first tag; a tag seen again, and
-    // the list of tag 1006, are read past.
-    bool seen[kShopCategories] = {};
+    // Each category takes the ids after its tag in file order, a tag seen
+    // again adding its list to the same category; the list of tag 1006 is read past.
     ShopCategory* current = nullptr;
     for (size_t i = at + 2; i < words; ++i) {
         u16 w = word(i);
         if (w == kShopListEnd || IsShopTag(w)) break;
         if (w >= kShopTagCategory && w < kShopTagCategory + kShopCategories) {
             int k = w - kShopTagCategory;
-            current = seen[k] ? nullptr : &s.cat[k];
-            seen[k] = true;
+            current = &s.cat[k];
             s.cat[k].index = k;
             continue;
         }

@@ -47,13 +47,39 @@ void FillRowOffsets(i32 pitch) {
     for (int y = 0; y < kRowOffsetCount; ++y) gRowOffsets[y] = static_cast<u32>(y * pitch);
 }
 
-// A 16-bit source is run-coded only when its header agrees with the call.
+// True when the row at p is a whole row of a run-coded picture of that width:
+// its runs cover the width exactly and its end word sits where its length says.
+// Reads nothing past the length that a row of that width can have.
+bool IsWholeFirstRow(const u8* p, i32 width, u16 depth) {
+    u32 unit = depth == 16 ? 2 : 1;
+    u32 len = LoadPixel(p) & 0x7FFF;
+    // The length word, a run word and one pixel per column at most, the end word.
+    if (len < 4 || len > 4 + static_cast<u32>(width) * (2 + unit)) return false;
+    u32 at = 2;
+    i32 cols = 0;
+    while (at + 2 < len) {
+        u16 word = LoadPixel(p + at);
+        i32 n = word & kRunCountMask;
+        if (n == 0) return false;
+        at += 2 + ((word & kRunKindMask) == kRunLiteral ? n * unit : 0);
+        cols += n;
+    }
+    return at + 2 == len && LoadPixel(p + at) == 0 && cols == width;
+}
+
+// The first u16 0xFFFF marks a run-coded source, drawn at any size: the walk
+// stops at the ends of its rows. A plain picture whose first pixel happens to
+// be 0xFFFF is told apart by the rest of the header and, when the call's size
+// differs from the header's, by a first row that does not add up.
 bool IsRleSource(const void* pic, i32 w, i32 h) {
     if (!pic || gPaintPalette) return false;
     const u8* p = static_cast<const u8*>(pic);
-    if (LoadPixel(p) != 0xFFFF) return false;
-    u16 depth = LoadPixel(p + 6) & 0x7FFF;
-    return LoadPixel(p + 2) == w && LoadPixel(p + 4) == h && (depth == 16 || depth == 8);
+    if (LoadPixel(p) != kRleMagic) return false;
+    u16 depth = LoadPixel(p + 6) & kRleDepthMask;
+    if (depth != 16 && depth != 8) return false;
+    i32 pw = LoadPixel(p + 2), ph = LoadPixel(p + 4);
+    if (pw == w && ph == h) return true;
+    return pw > 0 && ph > 0 && IsWholeFirstRow(p + kRleHeaderSize, pw, depth);
 }
 
 // Vertical clip of an unscaled picture; false when no row is left.

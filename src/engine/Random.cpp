@@ -33,8 +33,25 @@ u32 NextRandom() {
     return t.word[i];
 }
 
+namespace {
+
+// Above 65535 one word cannot cover the range: two words make a 32-bit draw,
+// again two steps per try.
+u32 RandomWide(u32 n) {
+    u64 limit = ((u64{1} << 32) / n) * n;
+    u64 r;
+    do {
+        u64 high = NextRandom() & 0xFFFF;
+        r = (high << 16) | (NextRandom() & 0xFFFF);
+    } while (r >= limit);
+    return static_cast<u32>(r % n);
+}
+
+}  // namespace
+
 u32 RandomN(u32 n) {
     if (n == 0) return 0;
+    if (n > 65535) return RandomWide(n);
     u32 limit = (65535u / n) * n;
     u32 r;
     do {

@@ -90,7 +90,9 @@ struct RleAlphaOp {
 template <bool Mirror>
 void RleAlpha(i32 x, i32 y, i32 w, i32 h, const void* extra) {
     if (!extra) return RleCopy<Mirror>(x, y, w, h, extra);
-    RleAlphaOp op{static_cast<const u8*>(extra), w};
+    // The plane has the picture's own rows, whatever size it is drawn at.
+    i32 planeW = LoadPixel(static_cast<const u8*>(gCurPic) + 2);
+    RleAlphaOp op{static_cast<const u8*>(extra), planeW};
     WalkRle<Mirror>(x, w, op, true);
 }
 

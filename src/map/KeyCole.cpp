@@ -149,9 +149,11 @@ void StartRoleTalk(int index, const char* roleTag, const char* playerTag) {
     RoleSlot& r = gMapRoles[index];
     RoleSlot* p = Player();
     if (!p) return;
-    int w, h;
+    int w, h, pw, ph;
     RoleFootprint(&r, &w, &h);
-    int d = DirectionTo(r.x + 8 * w, r.y + 8 * h, p->x, p->y);
+    RoleFootprint(p, &pw, &ph);
+    // Centre to centre: a person beside the player turns straight to it.
+    int d = DirectionTo(r.x + 8 * w, r.y + 8 * h, p->x + 8 * pw, p->y + 8 * ph);
     if ((r.state & 0x800) && r.act) {
         gTalkTurn = {index, r.act->action, r.act->dir};
         TurnAndCheck(r, 0, d, roleTag, kRoleErr);
@@ -641,11 +643,16 @@ void KeyCole() {
     if (TalkKeys(*p)) return;
     if (FreshPress(keyEntry::kConfirm2) && !TalkRunning()) return;
     if (gInputLock && !ChoiceOpen()) return;
+    int dx = 0, dy = 0, dir = p->act ? p->act->dir : 1;
+    u32 runMask = 0;
+    // Every answer list opens inside a talk: its keys are read before the talk holds the player.
+    if (ChoiceOpen()) {
+        DirectionKeys(&dx, &dy, &dir, &runMask);
+        return;
+    }
     // A talk or a scripted walk holds the player.
     if (gTalkFlags & kTalkLockBit) return;
 
-    int dx = 0, dy = 0, dir = p->act ? p->act->dir : 1;
-    u32 runMask = 0;
     DirectionKeys(&dx, &dy, &dir, &runMask);
     int keyDx = dx, keyDy = dy;
     if (!GetGameFlag(20) && (dx || dy)) SlideAroundCorner(gPlayerSlot, &dx, &dy);

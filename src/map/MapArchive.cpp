@@ -8,7 +8,9 @@
 #include "engine/Lzo.h"
 #include "base/MemDbg.h"
 #include "engine/RlePic.h"
+#include "engine/Tsw.h"
 #include "engine/FrameState.h"
+#include "map/City.h"
 #include "map/SessionServices.h"
 #include "map/MapCache.h"
 #include "map/NewGame.h"
@@ -26,6 +28,7 @@ std::string gMapArchiveName = "PicLib\\HUGE.lmf";
 namespace {
 
 std::vector<bool> gStaticWalls;
+u32 gMapDataOffset;  // M of the current map in the open archive
 
 // Reads n bytes at off of the open archive; false when they are not all there.
 bool ReadAt(u32 off, void* dst, u32 n) {
@@ -349,11 +352,68 @@ int LoadMap3(u32 n, MapRecord* map) {
         for (u64 i = 0; i < cells; ++i) gStaticWalls[i] = (map->cells[i] & kCellWide) != 0;
     }
 
+    if (map == &gMap) {
+        gMapDataOffset = m;
+        SetMapPicHooks(LoadMapPic, [] { return static_cast<i32>(gMapId); });
+    }
     LoadEvents(m, hp);
     LoadObjects(m, hp);
     PlaceObjects(m, hp, map);
     LoadOverlays(m, hp);
     LoadDepthBlocks(m, hp);
+    return 1;
+}
+
+namespace {
+
+// The unpacked picture, a 16-bit one or a palette before an 8-bit one, in the
+// screen layout; null when it is not a whole picture.
+u8* ConvertMapPic(u8* pic, i32* size) {
+    if (LoadU16(pic) == kRleMagic) {
+        i32 w = 0, h = 0, depth = 0;
+        if (RleCheck(pic, static_cast<size_t>(*size)) &&
+            RleConvertToScreen(pic, static_cast<size_t>(*size), &w, &h, &depth))
+            return pic;
+        MH_FREE(pic);
+        return nullptr;
+    }
+    u8* out = *size > 512 && RleCheck(pic + 512, static_cast<size_t>(*size) - 512)
+                  ? RleConvertPaletted8To16(pic, size)
+                  : nullptr;
+    if (!out) MH_FREE(pic);
+    return out;
+}
+
+}  // namespace
+
+int LoadMapPic(i32 index, PicFrame* frame) {
+    if (!frame || index < 0 || static_cast<size_t>(index) >= gMapObjects.size()) return 0;
+    const MapObjectInfo& o = gMapObjects[static_cast<size_t>(index)];
+    u32 packed = o.value1, unpacked = o.value2;
+    if (!o.present || packed == 0 || unpacked < static_cast<u32>(kRleHeaderSize) ||
+        unpacked > kMaxFrameBytes)
+        return 0;
+    u8* pic = static_cast<u8*>(MH_ALLOC(static_cast<i32>(unpacked)));
+    if (!UnpackAt(gMapDataOffset + o.picOffset, packed, pic, unpacked)) {
+        std::fprintf(stderr, "%s: map picture %d at %u does not unpack\n",
+                     gMapArchiveFile.GetName(), index, gMapDataOffset + o.picOffset);
+        MH_FREE(pic);
+        return 0;
+    }
+    i32 size = static_cast<i32>(unpacked);
+    pic = ConvertMapPic(pic, &size);
+    RleInfo info;
+    if (!pic || !RleCheck(pic, static_cast<size_t>(size), &info)) {
+        if (pic) MH_FREE(pic);
+        std::fprintf(stderr, "%s: map picture %d is not a picture\n", gMapArchiveFile.GetName(),
+                     index);
+        return 0;
+    }
+    *frame = PicFrame{};
+    frame->pixels = pic;
+    frame->size = static_cast<u32>(size);
+    frame->width = static_cast<u16>(info.width);
+    frame->height = static_cast<u16>(info.height);
     return 1;
 }
 

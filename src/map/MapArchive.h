@@ -7,6 +7,8 @@
 
 #include "base/Types.h"
 
+struct PicFrame;
+
 constexpr int kMapHeaderSize = 1024;
 constexpr int kMapLayerGridAt = 276;  // the layer grid starts inline at this header byte
 constexpr int kMapNameSize = 32;
@@ -101,6 +103,10 @@ bool ReadMapDirectory(const u8* file, size_t size, std::vector<MapDirEntry>* out
 bool IsStaticWall(size_t i);
 
 int LoadMap3(u32 n, MapRecord* map);
+// Picture index of the current map's picture table (the object table: offset,
+// packed size, unpacked size) into frame, in the screen layout; 1, or 0 when
+// the picture is missing or bad.
+int LoadMapPic(i32 index, PicFrame* frame);
 void FreeMapGrids(MapRecord* map);
 void FreeMapOverlays();
 // Frees the map and its roles and clears the route records (game initialisation).

@@ -464,6 +464,14 @@ void DrawRole(RoleSlot* sp) {
         a->sound = 0;
     }
     if (s.markerId && a && (a->act < 151 || a->act > 160)) DrawAreaMarker(s.markerId, sx, sy);
+    if (s.stillPic && !a) {
+        // A still map object: its picture comes from the map's own picture table.
+        if (PicFrame* f = GetPic(kMapPicNumber, s.objectNo); f && f->pixels) {
+            gCurPic = f->pixels;
+            PutPic(s.drawX + sx, s.drawY + sy, f->width, f->height, 0, nullptr);
+        }
+        return;
+    }
     if (!a || a->act <= 0 || a->pic == 0) {
         DrawText(s, sx, sy);
         return;

@@ -212,7 +212,7 @@ void UnpackInitRecords() {
         std::memcpy(e.bytes + 16, rec + 16, 16);
         std::memcpy(e.bytes + 32, rec + 32, 4);
         std::memcpy(e.bytes + 36, rec + 36, 6);
-        std::memcpy(e.bytes + 42, rec + 42, 10);
+        std::memcpy(e.bytes + 44, rec + 42, 10);
         e.bytes[54] = rec[51];
         e.bytes[55] = rec[51];
     }
@@ -335,7 +335,7 @@ int GetPlayerDirectionTo(i32 x, i32 y) {
     int w, h;
     RoleFootprint(&p, &w, &h);
     i32 dist = 0;
-    int a = GetAngleTo(p.x + w * 8, p.y + h * 8, x, y, &dist);
+    int a = GetAngleTo(x, y, p.x + w * 8, p.y + h * 8, &dist);
     return AngleToDirection(a);
 }
 

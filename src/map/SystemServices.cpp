@@ -98,10 +98,10 @@ int GetAngleTo(i32 x0, i32 y0, i32 x1, i32 y1, i32* distance) {
     i64 s = dy * 8192 / d;
     if (s < 0) s = -s;
     // Each quadrant walks the sine table from one end; the candidates are
-    // angles 5 degrees apart.
+    // angles 5 degrees apart. Up and to the left lies between 90 and 180.
     int start, step, index, indexStep;
     if (dy < 0 && dx < 0) {
-        start = 90, step = -5, index = 89, indexStep = -5;
+        start = 90, step = 5, index = 89, indexStep = -5;
     } else if (dy < 0) {
         start = 0, step = 5, index = 0, indexStep = 5;
     } else if (dx >= 0) {

@@ -3,11 +3,16 @@
 #include "sound/BinkPlayer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
+#include "engine/MyAct.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
 #include "platform/Display.h"
 #include "platform/Win.h"
 #include "sound/Music.h"
@@ -23,7 +28,9 @@ struct VideoOutput {
     HDIGDRIVER driver = nullptr;
 };
 VideoOutput gVideoOutput;
+ActPlayer gVideoOverlay;  // act 0: no overlay
 constexpr u32 kVideoPathSize = 1024;
+constexpr int kOverlayLowFrom = 220;  // later frames put the overlay 5 pixels lower
 }  // namespace
 
 int cBinkPlayer::Open(const char* name, u32 flags, int volume, void* window) {
@@ -147,6 +154,7 @@ void ServiceVideo() {
     if (gVideoTarget.lock) pixels = gVideoTarget.lock(&pitch, &rows);
     if (pixels) {
         r = gBinkPlayer->DoFrame(pixels, pitch, rows, 0, gVideoTarget.rowOffset);
+        BinkOverLap(pixels, pitch, rows);
         if (gVideoTarget.lock && gVideoTarget.unlock) gVideoTarget.unlock();
     } else {
         // No screen to draw on: keep the video's clock running all the same.
@@ -163,12 +171,45 @@ void StopVideo() {
         delete gBinkPlayer;
         gBinkPlayer = nullptr;
     }
+    gVideoOverlay = ActPlayer{};
     if (gRunState & kRunQuit) PostMessageA(gMainWnd, WM_CLOSE, 0, 0);
     gRunState &= static_cast<u8>(~kRunVideo);
     if (gVideoTarget.afterStop) gVideoTarget.afterStop();
 }
 
 int GetVideoFrame() { return gBinkPlayer ? gBinkPlayer->Frame() : -1; }
+
+int SetBinkOverLap(i32 act, i32 action) {
+    if (!gBinkPlayer) return 0;
+    gVideoOverlay = ActPlayer{};
+    gVideoOverlay.act = act;
+    gVideoOverlay.action = action;
+    return 1;
+}
+
+void BinkOverLap(void* pixels, u32 pitch, u32 rows) {
+    ActPlayer& a = gVideoOverlay;
+    if (a.act <= 0 || !pixels) return;
+    if (!TakeActData(&a)) {
+        ErrorBox("TakeActData(BinkOverLap)", "act[%d] qq[%d] dir[%d]", a.act, a.action, a.dir);
+        a = ActPlayer{};
+        return;
+    }
+    // The blitters step rows by the screen's pitch: another target is not drawn on.
+    if (pitch != static_cast<u32>(gScreenPitch) || rows < 480) return;
+    PicFrame* f = a.pic ? GetPic(a.pic, a.frame) : nullptr;
+    if (!f || !f->pixels) return;
+    int frame = gBinkPlayer ? std::abs(gBinkPlayer->Frame()) : 0;
+    i32 y = (frame > kOverlayLowFrom ? 480 : 475) - f->height;
+    u16* keepBuf = gPaintBuf;
+    ClipRect keepClip = gClipRect;
+    gPaintBuf = static_cast<u16*>(pixels);
+    SetClip(0, 0, 640, 480);
+    gCurPic = f->pixels;
+    PutPic((640 - f->width) / 2, y, f->width, f->height, 0, nullptr);
+    gPaintBuf = keepBuf;
+    gClipRect = keepClip;
+}
 
 void PauseVideo(bool on) {
     if (gBinkPlayer) gBinkPlayer->Pause(on);
@@ -177,6 +218,7 @@ void PauseVideo(bool on) {
 void ResetVideo() {
     delete gBinkPlayer;
     gBinkPlayer = nullptr;
+    gVideoOverlay = ActPlayer{};
     gVideoTarget = VideoTarget{};
     gVideoOutput = VideoOutput{};
 }

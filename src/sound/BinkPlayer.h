@@ -67,6 +67,11 @@ void ScriptPlayVideo(const char* basePath, const u8* script, u32 scriptSize, u32
 void ServiceVideo();
 void StopVideo();
 int GetVideoFrame();
+// While a video plays: the act and action drawn over it; 1, or 0 with no video.
+int SetBinkOverLap(i32 act, i32 action);
+// Advances the overlay act and draws its frame centred at the bottom of the
+// 640x480 pixels (pitch in bytes); nothing without an overlay.
+void BinkOverLap(void* pixels, u32 pitch, u32 rows);
 void PauseVideo(bool on);
 void ResetVideo();
 

@@ -225,9 +225,20 @@ Step CmdActionJump(TalkContext* c, CmdArgs& a) {
 
 Step CmdActJump(TalkContext* c, CmdArgs& a) {
     int slot = RoleSlotOf(c, a.v[0]);
-    if (slot < 0 || !gMapRoles[slot].act) return Step::On;
-    TakeActData(gMapRoles[slot].act);
-    return JumpIf(c, gMapRoles[slot].act->act != static_cast<i32>(a.v[1]), a.v[2]);
+    if (slot >= 0 && gMapRoles[slot].act) {
+        TakeActData(gMapRoles[slot].act);
+        return JumpIf(c, gMapRoles[slot].act->act != static_cast<i32>(a.v[1]), a.v[2]);
+    }
+    // A role off the map is tested through a stand-in built from its record.
+    u16 id = static_cast<u16>(a.v[0]) == kRefOwner ? c->owner : static_cast<u16>(a.v[0]);
+    i32 row = FindRecord(id);
+    if (row < 0) return Step::On;  // neither on the map nor in the records
+    ActPlayer stand;
+    stand.act = RecordWord(row, 2);
+    stand.action = RecordWord(row, 3);
+    stand.dir = RecordWord(row, 4);
+    TakeActData(&stand);
+    return JumpIf(c, stand.act != static_cast<i32>(a.v[1]), a.v[2]);
 }
 
 Step CmdGoTalk(TalkContext* c, CmdArgs& a) {

@@ -6,6 +6,7 @@
 #include "platform/TextCodec.h"
 #include "map/AStar.h"
 #include "map/City.h"
+#include "map/NewGame.h"
 #include "map/RoleWalk.h"
 #include "map/SystemServices.h"
 #include "story/CommandHandlers.h"
@@ -42,15 +43,29 @@ const char* ActTag(ActField f) {
                                 : "Act Err22(Talk:ChangQQ)";
 }
 
-bool IsPlainActOp(u32 op) {
-    return op == 0x0A || op == 0x0B || op == 0x2D;
+// Act changes with the value in the command, in a role value or in a variable.
+bool IsActOp(u32 op) {
+    switch (op) {
+        case 0x0A:
+        case 0x0B:
+        case 0x2D:
+        case 0xDE:
+        case 0xDF:
+        case 0xE0:
+        case 0xE3:
+        case 0xE4:
+        case 0xE5:
+            return true;
+        default:
+            return false;
+    }
 }
 
 // The next command is an act command for the same slot: this one only stores.
 bool NextChangesSameRole(const TalkContext* c, const CmdArgs& a, int slot) {
     u32 next = static_cast<u32>(a.at - gTalkBuffer) + a.len;
     if (next + 4 > gTalkWindowBytes || next + 4 > kTalkWindow) return false;
-    if (!IsPlainActOp(LoadU16(gTalkBuffer + next) & 0x3FFFu)) return false;
+    if (!IsActOp(LoadU16(gTalkBuffer + next) & 0x3FFFu)) return false;
     return ScriptRoleSlot(c, LoadU16(gTalkBuffer + next + 2)) == slot;
 }
 
@@ -114,7 +129,7 @@ Step CmdRoleAct(TalkContext* c, CmdArgs& a) {
     ActPlayer* p = gMapRoles[slot].act;
     if (!p) return Step::On;
     (f == ActField::Act ? p->act : f == ActField::Dir ? p->dir : p->action) = v;
-    if (IsPlainActOp(Op(a)) && NextChangesSameRole(c, a, slot)) return Step::On;
+    if (IsActOp(Op(a)) && NextChangesSameRole(c, a, slot)) return Step::On;
     StepRoleAct(slot, ActTag(f));
     return Step::On;
 }
@@ -342,7 +357,8 @@ Step CmdTurnToFace(TalkContext* c, CmdArgs& a) {
     }
     const RoleSlot &r = gMapRoles[slot], &o = gMapRoles[other];
     i32 distance = 0;
-    int angle = GetAngleTo(r.x, r.y, o.x, o.y, &distance);
+    // The angle runs from the second point toward the first.
+    int angle = GetAngleTo(o.x, o.y, r.x, r.y, &distance);
     // Two roles on the same spot have no direction between them.
     if (distance > 0 || r.x != o.x || r.y != o.y) r.act->dir = AngleToDirection(angle);
     StepRoleAct(slot, "Act Err32(Talk:TurnFace[3])");
@@ -384,7 +400,12 @@ Step CmdRoleLayer(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     if (slot < 0) return Step::Yield;
     u32 layer = Op(a) == 0x37 ? 1 : Op(a) == 0x38 ? 2 : 0;
-    gMapRoles[slot].state = (gMapRoles[slot].state & ~3u) | layer;
+    RoleSlot& s = gMapRoles[slot];
+    int from = static_cast<int>(s.state & 3);
+    s.state = (s.state & ~3u) | layer;
+    // The drawing lists are kept per layer: the role moves to its new one.
+    if (static_cast<u32>(from) != layer)
+        RefileMapObject(s.roleId, from, static_cast<int>(gNewGame.bucketRows), 0);
     return Step::Yield;
 }
 

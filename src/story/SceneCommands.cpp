@@ -405,9 +405,9 @@ Step CmdVideo(TalkContext*, CmdArgs& a) {
             return Step::Yield;
         }
         case 0xC3:
-            // Kept for the video's overlay, which has no drawing yet.
             gScriptScene.videoOverlayAct = a.v[0];
             gScriptScene.videoOverlayAction = a.v[1];
+            SetBinkOverLap(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]));
             return Step::On;
         default:  // 0xC4
             ReopenMapArchive();

@@ -299,8 +299,8 @@ int Talk(TalkContext* c) {
                      B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, player->act->act,
                      player->act->action, player->act->dir);
     }
-    // A box of this talk that waits for the player holds the script.
-    if (c->speakerState == 1) return 1;
+    // A box that waits for the player does not hold the script: the scripts wait
+    // for their boxes themselves, and people walk on while a box shows.
     gTalkRun.runOn = false;
     for (int n = 0; n < kMaxCommandsPerFrame; ++n) {
         Step s = RunOne(c);

@@ -7,10 +7,12 @@
 #include "engine/ErrorBox.h"
 #include "base/Types.h"
 #include "map/City.h"
+#include "map/KeyCole.h"
 #include "map/MapArchive.h"
 #include "map/RoleTable.h"
 #include "map/MapManage.h"
 #include "map/SceneStandIn.h"
+#include "map/SystemServices.h"
 #include "platform/TextCodec.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
@@ -107,6 +109,42 @@ void StartSpotClickTalk(const MapEvent& ev, i32 x, i32 y) {
     gTalkFlags = kTalkLockBit;
 }
 
+// Direction inputs of player control and the directions each one takes part in
+// (bit d for direction code d).
+struct MouseInput {
+    int entry;
+    u8 dirs;
+};
+constexpr MouseInput kMouseInputs[4] = {
+    {keyEntry::kUp, 0x91},     // 0, 4, 7
+    {keyEntry::kDown, 0x62},   // 1, 5, 6
+    {keyEntry::kLeft, 0x54},   // 2, 4, 6
+    {keyEntry::kRight, 0xA8},  // 3, 5, 7
+};
+
+// The cursor points from the player toward the mouse; a held button walks the
+// player that way through the direction inputs that player control reads.
+void MouseWalk(const RoleSlot& p, i32 mx, i32 my, int buttons) {
+    int w, h;
+    RoleFootprint(&p, &w, &h);
+    i32 px = p.x - gViewX + 8 * w, py = p.y - gViewY + 8 * h;
+    i32 distance = 0;
+    int dir = AngleToDirection(GetAngleTo(mx, my, px, py, &distance));
+    gTriggerCursor = dir;
+    // The world map moves the player to the chosen place by itself.
+    if (gMapId == 2 || !(buttons & 3) || distance < 16 || gTalkFlags != 0) return;
+    if ((p.x & 15) || (p.y & 15)) return;
+    const KeyState& button =
+        gKeyStates[(buttons & 1) ? keyEntry::kMouseLeft : keyEntry::kMouseRight];
+    for (const MouseInput& in : kMouseInputs) {
+        KeyState& k = gKeyStates[in.entry];
+        if (in.dirs & (1u << dir))
+            k = button;
+        else if (k.held == 0)
+            k.down = 0;  // a key the keyboard does not hold points elsewhere now
+    }
+}
+
 }  // namespace
 
 void TriggerStory() {
@@ -116,6 +154,11 @@ void TriggerStory() {
     gLastButtons = buttons;
     gHoveredRole = -1;
     gTriggerCursor = 13;
+    // The HUD icons take the click first; a screen they open ends the frame's work.
+    if (CheckMenuIconClick(static_cast<int>(gKeyStates[keyEntry::kMouseLeft].down))) {
+        SetMapCursorAction(gTriggerCursor);
+        return;
+    }
     const RoleSlot* player =
         gPlayerSlot >= 0 && gPlayerSlot < kRoleRows ? &gMapRoles[gPlayerSlot] : nullptr;
     i32 action = player && player->act ? player->act->action : 0;
@@ -133,8 +176,10 @@ void TriggerStory() {
         SetMapCursorAction(gTriggerCursor);
         return;
     }
+    bool pointed = false;  // a person or a spot took the cursor
     if (!TalkRunning() && action == 0) {
         gHoveredRole = HoveredRole(mx, my);
+        pointed = gHoveredRole >= 0;
         if (gHoveredRole >= 0) {
             u32 st = gMapRoles[gHoveredRole].state;
             if (!(st & 0x20)) gTriggerCursor = gMapId == 2 ? 16 : 9;
@@ -147,6 +192,7 @@ void TriggerStory() {
         } else if (player) {
             i32 sx = 0, sy = 0;
             if (const MapEvent* ev = ClickableSpotAt(mx, my, &sx, &sy)) {
+                pointed = true;
                 gTriggerCursor = 11;
                 if (click) {
                     StartSpotClickTalk(*ev, sx, sy);
@@ -155,6 +201,7 @@ void TriggerStory() {
             }
         }
     }
+    if (!pointed && player) MouseWalk(*player, mx, my, buttons);
     if (click && !gDialogs.empty()) gDialogClick = 1;
     SetMapCursorAction(gTriggerCursor);
 }

@@ -11,6 +11,7 @@
 #include "engine/RlePic.h"
 #include "engine/ZoomBlit.h"
 #include "data/Config.h"
+#include "map/ShadedBox.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "sound/Sound.h"
@@ -175,15 +176,10 @@ void cControl::DrawDigits() {
 
 void cControl::DrawBox() {
     if (boxMode < 0 || !gPaintBuf) return;
-    // A solid red box; the blended and shaded fillings come with the box filters.
-    i32 x1 = std::max(std::min(paddedOrAlpha, width), gClipRect.left);
-    i32 x2 = std::min(std::max(paddedOrAlpha, width), gClipRect.left + gClipRect.width);
-    i32 y1 = std::max(std::min(boxY1, height), gClipRect.top);
-    i32 y2 = std::min(std::max(boxY1, height), gClipRect.top + gClipRect.height);
-    if (boxMode != 0) return;
-    u16 red = ColorRefToScreen(0x0000FF);
-    for (i32 py = y1; py < y2; ++py)
-        for (i32 px = x1; px < x2; ++px) *PaintPixelAddr(px, py) = red;
+    // Always red; the box mode picks the solid, blended or shaded filling.
+    i32 x1 = std::min(paddedOrAlpha, width), x2 = std::max(paddedOrAlpha, width);
+    i32 y1 = std::min(boxY1, height), y2 = std::max(boxY1, height);
+    DrawShadedBox(x1, y1, x2 - x1, y2 - y1, 255, 0, 0, boxMode);
 }
 
 void cControl::DrawRle() {

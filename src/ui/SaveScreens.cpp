@@ -149,14 +149,15 @@ void SaveRowView::Fill(const SaveHeader* h, bool emptyInMoney) {
 
 // Builds the controls of one row or box at its base points.
 static void MakeRowView(SaveRowView* v, cActPic* bgPic, i32 bx, i32 by, i32 tx, i32 ty, i32 dx,
-                        i32 dy, i32 mx, i32 my, i32 px, i32 py, i32 nx, i32 ny, cGrpFont* f) {
+                        i32 dy, i32 mx, i32 my, i32 timeX, i32 px, i32 py, i32 nx, i32 ny,
+                        cGrpFont* f) {
     v->background = new cControl(bx, by);
     v->background->SetPics(bgPic, nullptr, nullptr);
     v->thumbCtl = new cControl(tx, ty);
     v->thumbCtl->SetRlePic(nullptr, 0, 0, 900);
     v->dateCtl = Text(dx, dy, &f[kF12], kWhite, v->date);
     v->moneyCtl = Text(mx, my, &f[kF13], kPale, v->money);
-    v->timeCtl = Text(mx + 116, my, &f[kF13], kPale, v->time);
+    v->timeCtl = Text(timeX, my, &f[kF13], kPale, v->time);
     for (int k = 0; k < 6; ++k) {
         v->portraits[k] = new cControl(px + 44 * k, py);
         v->numbers[k] = new cControl(nx + 44 * k, ny);
@@ -194,8 +195,8 @@ void cSaveLoadFrame::Open() {
     for (int r = 0; r < 3; ++r) {
         i32 y = 141 + 124 * r;
         SaveRowView& v = rows[r];
-        MakeRowView(&v, rowPics_[0], 8, y - 93, 13, y - 88, 168, y - 84, 163, y + 4, 165, y - 65,
-                    190, y - 15, fonts_);
+        MakeRowView(&v, rowPics_[0], 8, y - 93, 13, y - 88, 168, y - 84, 163, y + 4, 280, 165,
+                    y - 65, 190, y - 15, fonts_);
         v.numberCtl = Text(76, y, &fonts_[kF16], kPale, v.number);
     }
     if (screen != 26)
@@ -655,9 +656,9 @@ void cQuickSaveFrame::Open() {
     boxPics_[0] = new cActPic(kUiAct, 6);
     boxPics_[1] = new cActPic(kUiAct, 7);
     cActPic* boxPic = boxPics_[0];
-    MakeRowView(&boxes[0], boxPic, 107, 105, 110, 110, 266, 114, 263, 201, 262, 131, 290, 181,
+    MakeRowView(&boxes[0], boxPic, 107, 105, 110, 110, 266, 114, 263, 201, 379, 262, 131, 290, 181,
                 fonts_);
-    MakeRowView(&boxes[1], boxPic, 107, 277, 110, 280, 266, 285, 263, 372, 266, 303, 290, 353,
+    MakeRowView(&boxes[1], boxPic, 107, 277, 110, 280, 266, 285, 263, 372, 379, 266, 303, 290, 353,
                 fonts_);
     for (int k = 0; k < 4; ++k) {
         tabs_[k] = new cControl(450 + 45 * k, 0);

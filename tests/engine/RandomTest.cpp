@@ -1,6 +1,8 @@
 // R250 random numbers against sequences worked out by hand from the generator's rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/Random.h"
 
 TEST(Random, SeedStepFollowsTheLinearCongruentialRule) {
@@ -55,4 +57,25 @@ TEST(Random, EdgeCases) {
     InitRandom(5);
     for (int i = 0; i < 250; ++i) NextRandom();
     EXPECT_EQ(gRandomTable.index, 0u);
+}
+
+// Ranges wider than one 16-bit word: the draw ends, stays inside the range and
+// reaches its upper part (one word alone never passes 65535).
+TEST(Random, RangesAboveOneWordAreCoveredWithoutHanging) {
+    InitRandom(2024);
+    const u32 n = 200000;
+    int above = 0;
+    u32 top = 0;
+    for (int i = 0; i < 3000; ++i) {
+        u32 r = RandomN(n);
+        ASSERT_LT(r, n);
+        above += r > 65535;
+        top = std::max(top, r);
+    }
+    // About two draws in three lie above 65535.
+    EXPECT_GT(above, 1800);
+    EXPECT_LT(above, 2200);
+    EXPECT_GT(top, 190000u);
+    EXPECT_LT(RandomN(0xFFFFFFFFu), 0xFFFFFFFFu);
+    EXPECT_LT(RandomN(65536), 65536u);
 }

@@ -214,6 +214,39 @@ TEST_F(Control, ConfirmInFrontOfAPersonStartsItsTalkAndTurnsIt) {
     EXPECT_EQ(gTalkContext.owner, kTalkFree);
 }
 
+// From each of the eight cells around the person the two turn straight to each
+// other: centre to centre, so a side neighbour is never taken for a diagonal.
+TEST_F(Control, TalkingFromEachOfTheEightSidesTurnsBothToEachOther) {
+    int r = FindRoleById(101);
+    ASSERT_GT(r, 0);
+    RoleSlot& role = gMapRoles[r];
+    int w = 0, hh = 0, pw = 0, ph = 0;
+    RoleFootprint(&role, &w, &hh);
+    RoleFootprint(&P(), &pw, &ph);
+    ASSERT_EQ(w * hh * pw * ph, 1) << "one-cell people";
+    const int cx = role.x / 16, cy = role.y / 16;
+    // Player's offset from the person, the way the person then faces, the player's facing.
+    const struct {
+        int dx, dy, roleDir, playerDir;
+    } kSides[] = {{0, -1, 0, 1},  {0, 1, 1, 0}, {-1, 0, 2, 3}, {1, 0, 3, 2},
+                  {-1, -1, 4, 5}, {1, 1, 5, 4}, {-1, 1, 6, 7}, {1, -1, 7, 6}};
+    for (const auto& s : kSides) {
+        SCOPED_TRACE(testing::Message() << s.dx << "," << s.dy);
+        EndTalk();
+        role.act->dir = 1;
+        PutPlayer(cx + s.dx, cy + s.dy, s.playerDir);
+        ControlFrame();
+        Key(Confirm(), true);
+        ControlFrame();
+        Key(Confirm(), false);
+        ASSERT_EQ(gTalkContext.owner, 101);
+        EXPECT_EQ(role.act->dir, s.roleDir);
+        EXPECT_EQ(P().act->dir, s.playerDir);
+        // The same seen from the player toward a map point (the person's centre).
+        EXPECT_EQ(GetPlayerDirectionTo(role.x + 8, role.y + 8), s.playerDir);
+    }
+}
+
 TEST_F(Control, FunctionKeysWriteTheirModeWords) {
     struct Case {
         u8 key;

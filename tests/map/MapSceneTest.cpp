@@ -7,6 +7,8 @@
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
 #include "map/AStar.h"
 #include "map/City.h"
 #include "shell/Main.h"
@@ -51,6 +53,35 @@ protected:
     }
     Harness h;
 };
+
+// The town's still object (a crate with a darker rim) comes from the map's own
+// picture table and is drawn where it was placed; a table entry without a
+// picture, and one past the table, give none.
+TEST_F(SceneTest, StillObjectsComeFromTheMapsOwnPicturesAndAreDrawn) {
+    int slot = -1;
+    for (int i = 1; i < gMapRoleCount && slot < 0; ++i)
+        if (gMapRoles[i].stillPic) slot = i;
+    ASSERT_GT(slot, 0);
+    RoleSlot& s = gMapRoles[slot];
+    const PicFrame* f = GetPic(kMapPicNumber, s.objectNo);
+    ASSERT_NE(f, nullptr) << PicLastError();
+    EXPECT_EQ(f->width, 32);
+    EXPECT_EQ(f->height, 32);
+    EXPECT_EQ(GetPic(kMapPicNumber, 2), nullptr) << "the animated object has no picture";
+    EXPECT_EQ(GetPic(kMapPicNumber, 99), nullptr);
+
+    ASSERT_NE(gPaintBuf, nullptr);
+    std::fill(gPaintBuf, gPaintBuf + 640 * 480, 0x0841);
+    SetClip(0, 0, 640, 480);
+    DrawRole(&s);
+    i32 sx = s.x - gViewX, sy = s.y - gViewY;
+    ASSERT_TRUE(sx >= 0 && sy >= 0 && sx + 32 <= 640 && sy + 32 <= 480);
+    auto at = [&](i32 x, i32 y) { return gPaintBuf[static_cast<size_t>(sy + y) * 640 + sx + x]; };
+    EXPECT_EQ(at(12, 15), ConvertPixel(0x5184)) << "the crate's body";
+    EXPECT_EQ(at(0, 0), ConvertPixel(0x28C2)) << "its rim";
+    EXPECT_EQ(at(31, 31), ConvertPixel(0x28C2));
+    EXPECT_EQ(at(32, 10), 0x0841) << "nothing beside it";
+}
 
 TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
     int n = Find(100);

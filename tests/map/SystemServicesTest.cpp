@@ -1,6 +1,7 @@
 // System services: name texts, name lookup, angles and directions, random ranges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -76,7 +77,8 @@ TEST(Angles, QuadrantsAndDistance) {
     EXPECT_EQ(d, 100);
     EXPECT_EQ(GetAngleTo(0, 0, 100, 0, &d), 180);  // dx < 0
     EXPECT_EQ(GetAngleTo(0, 0, 0, 100, &d), 85);   // dy < 0, dx >= 0: 0 up to 85, the largest sine
-    EXPECT_EQ(GetAngleTo(0, 0, 30, 40, &d), 90 - 5 * 7);  // dy -40, dx -30: |s| 6553 nearest sin 55
+    // dy -40, dx -30: up and to the left; |s| 6553 is nearest sin 54 (6627), seven steps from 90.
+    EXPECT_EQ(GetAngleTo(0, 0, 30, 40, &d), 90 + 5 * 7);
     EXPECT_EQ(d, 50);
     EXPECT_EQ(GetAngleTo(10, 10, 13, 14, nullptr) % 5, 0);
 }
@@ -93,6 +95,44 @@ TEST(Angles, Directions) {
     EXPECT_EQ(AngleToDirection(361), 0);
 }
 
+// The angle runs from the second point toward the first, counted up from the
+// right as on a screen whose y grows downward: checked against atan2 all round,
+// and the direction code against the nearest of the eight.
+TEST(Angles, PointAtTheTargetAllRound) {
+    auto reference = [](double dx, double dy) {
+        double a = std::atan2(-dy, dx) * 180 / M_PI;
+        return a < 0 ? a + 360 : a;
+    };
+    // Direction codes counter-clockwise from the right: right, up-right, up, ...
+    const int kByOctant[8] = {3, 7, 0, 4, 2, 6, 1, 5};
+    for (int k = 0; k < 360; k += 3) {
+        for (double r : {20.0, 150.0, 900.0, 5000.0}) {
+            i32 dx = static_cast<i32>(std::lround(r * std::cos(k * M_PI / 180)));
+            i32 dy = static_cast<i32>(std::lround(-r * std::sin(k * M_PI / 180)));
+            double want = reference(dx, dy);
+            int got = GetAngleTo(500 + dx, 400 + dy, 500, 400, nullptr);
+            // The distance is cut to an integer: only far points give the angle to 5 degrees.
+            double off = std::fabs(got - want);
+            if (r >= 900)
+                EXPECT_LE(std::min(off, 360 - off), 5.0) << k << " r " << r << ": " << got;
+            // Away from the borders between two directions the code is the nearest one.
+            double inOctant = std::fmod(want + 22.5, 45.0);
+            if (inOctant < 6 || inOctant > 39) continue;
+            int octant = static_cast<int>((want + 22.5) / 45) % 8;
+            EXPECT_EQ(AngleToDirection(got), kByOctant[octant]) << k << " r " << r;
+        }
+    }
+    // The four axes and the four diagonals exactly.
+    const struct {
+        i32 dx, dy;
+        int dir;
+    } kEight[] = {{9, 0, 3},  {9, -9, 7}, {0, -9, 0}, {-9, -9, 4},
+                  {-9, 0, 2}, {-9, 9, 6}, {0, 9, 1},  {9, 9, 5}};
+    for (const auto& e : kEight)
+        EXPECT_EQ(AngleToDirection(GetAngleTo(e.dx, e.dy, 0, 0, nullptr)), e.dir)
+            << e.dx << "," << e.dy;
+}
+
 TEST(RandomBetween, StaysInsideTheBounds) {
     InitRandom(7);
     bool seen[3] = {};
@@ -105,4 +145,8 @@ TEST(RandomBetween, StaysInsideTheBounds) {
     EXPECT_TRUE(seen[0] && seen[1] && seen[2]);
     EXPECT_EQ(RandomBetween(9, 9), 9);
     EXPECT_EQ(RandomBetween(-3, -2), -3);
+    // A span above one random word (a map's width in pixels) still ends.
+    i32 wide = RandomBetween(0, 100000);
+    EXPECT_GE(wide, 0);
+    EXPECT_LT(wide, 100000);
 }

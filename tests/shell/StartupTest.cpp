@@ -11,6 +11,8 @@
 #include "shell/Settings.h"
 #include "shell/Startup.h"
 #include "map/SystemServices.h"
+#include "map/MapDb.h"
+#include "map/NewGame.h"
 #include "data/GameFlags.h"
 #include "mhdata/SampleGame.h"
 #include "platform/HostFs.h"
@@ -222,4 +224,31 @@ TEST(Session, MusicByNumberPlaysFilesAndDiscTracks) {
     EXPECT_EQ(gCdMusic, 0u);
     PlayMusic(99, 0);  // no such record: nothing changes
     EXPECT_EQ(gCdMusic, 0u);
+}
+
+// The four 52-byte start records are spread into their 56-byte entries: the
+// words at 4 and 10 trade places, ten bytes from 42 land at 44, the last byte
+// is doubled at 54 and 55. Every record byte is distinct, so a shifted copy shows.
+TEST(Startup, StartRecordsSpreadIntoTheirEntries) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    ReadMapDatabase();
+    ByteReader t = MapDbTable(dbTable::kInitRecords);
+    ASSERT_GE(t.bytesLeft(), 4u * 52);
+    u8* rec = const_cast<u8*>(t.here());
+    for (int i = 0; i < 4 * 52; ++i) rec[i] = static_cast<u8>(i + 1);
+    InitGameData();
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        const u8* e = gNewGame.entries[k].bytes;
+        auto at = [&](int i) { return static_cast<u8>(52 * k + i + 1); };
+        std::vector<u8> want(56, 0);
+        for (int i = 0; i < 4; ++i) want[i] = at(i);
+        for (int i = 0; i < 6; ++i) want[10 + i] = at(4 + i), want[4 + i] = at(10 + i);
+        for (int i = 16; i < 42; ++i) want[i] = at(i);
+        for (int i = 0; i < 10; ++i) want[44 + i] = at(42 + i);
+        want[54] = want[55] = at(51);
+        EXPECT_EQ(std::vector<u8>(e, e + 56), want);
+    }
 }

@@ -3,6 +3,10 @@
 #include "mhdata/SoundData.h"
 #include "SoundFixture.h"
 #include "engine/DDraw.h"
+#include "engine/PixelFormat.h"
+#include "data/Config.h"
+#include "mhdata/Archives.h"
+#include "support/Harness.h"
 #include "platform/Display.h"
 
 namespace {
@@ -213,4 +217,36 @@ TEST_F(VideoOnPrimary, ADisplayMadeAgainIsFollowed) {
         PlatformAdvanceTime(100);
     }
     EXPECT_FALSE(gRunState & kRunVideo);
+}
+
+// The overlay act that a script sets while a video plays is drawn over every
+// frame, centred, its bottom 5 pixels above the screen's (until frame 220).
+TEST(VideoOverlay, TheActIsDrawnCentredAtTheBottomOfEachFrame) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    std::string path = std::string(gBasePath) + "Video\\MH OPENING.BIK";
+    EXPECT_EQ(SetBinkOverLap(static_cast<i32>(sample_art::kBattleUnderlay), 0), 0) << "no video";
+    ASSERT_TRUE(StartVideo(path.c_str(), 100));
+    EXPECT_EQ(SetBinkOverLap(static_cast<i32>(sample_art::kBattleUnderlay), 0), 1);
+    DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
+    ASSERT_NE(primary, nullptr);
+    DisplayFill(primary, nullptr, 0x1234);
+    StepVideo();
+    i32 pitch = 0;
+    const u16* px = DisplayLock(primary, &pitch);
+    DisplayUnlock(primary);
+    ASSERT_NE(px, nullptr);
+    auto at = [&](i32 x, i32 y) { return px[static_cast<size_t>(y) * (pitch / 2) + x]; };
+    const ArchiveFrame& f = SamplePictures().at(sample_art::kBattleUnderlay).frames[0];
+    u16 want = ConvertPixel(f.pixels[0]);
+    // 64 x 64 at x = (640 - 64) / 2 = 288, y = 475 - 64 = 411.
+    EXPECT_EQ(at(288, 411), want);
+    EXPECT_EQ(at(351, 474), want);
+    EXPECT_EQ(at(287, 420), 0x1234);
+    EXPECT_EQ(at(352, 420), 0x1234);
+    EXPECT_EQ(at(300, 410), 0x1234);
+    EXPECT_EQ(at(300, 475), 0x1234);
+    StopVideo();
+    EXPECT_EQ(SetBinkOverLap(1, 0), 0);
 }

@@ -89,6 +89,34 @@ TEST_F(DialogTest, SpeakerOffTheMapIsRefusedAndTheTalkGoesOn) {
     EXPECT_EQ(gTalkFlags, 0u);
 }
 
+// A box that waits for the player does not hold the script: what follows it
+// runs while it shows (people walk on), and the script's own wait holds the
+// talk until the box is closed.
+TEST_F(DialogTest, TheTalkRunsOnWhileABoxWaits) {
+    WriteTalks(1,
+               "talk 1\n Say 0xFFFD \"wait\"\n SetFlag 300\n WaitSpeaker 0xFFFD\n"
+               " SetFlag 301\n End\n");
+    StartTalk(1, kTalkSpot);
+    gTalkContext.x = 320;
+    gTalkContext.y = 300;
+    for (int i = 0; i < 4; ++i) {
+        Talk(&gTalkContext);
+        DlgMessage();
+    }
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_EQ(gTalkContext.speakerState, 1);
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_FALSE(GetGameFlag(301));
+    for (int i = 0; i < 200 && !gDialogs.empty(); ++i) {
+        gDialogInput = 1;
+        DlgMessage();
+        Talk(&gTalkContext);
+    }
+    ASSERT_TRUE(gDialogs.empty());
+    RunUntilFree(10);
+    EXPECT_TRUE(GetGameFlag(301));
+}
+
 TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
     for (u32 speed : {0u, 6u, 11u}) {
         SCOPED_TRACE(speed);
@@ -160,6 +188,26 @@ TEST_F(DialogTest, TextVariables) {
     EXPECT_STREQ(t2, "hi Moon!%Q");
 }
 
+// A replacement near the end of the 512-byte box text: one that fits to the
+// 510th byte is made, one a byte longer is left out; the end mark stays whole.
+TEST_F(DialogTest, TextReplacementNearTheBoxLimit) {
+    SetTextReplacement(0, "$N", "0123456789012345678");  // 19 bytes for 2
+    for (size_t lead : {489u, 490u}) {
+        SCOPED_TRACE(lead);
+        char text[kDialogTextBytes] = {};
+        std::string t = std::string(lead, 'a') + "$N%Q";
+        std::memcpy(text, t.data(), t.size());
+        ExpandTextVariables(text);
+        std::string got(text);
+        if (lead == 489) {
+            EXPECT_EQ(got.size(), 510u);
+            EXPECT_EQ(got.substr(489), "0123456789012345678%Q");
+        } else {
+            EXPECT_EQ(got, t) << "a byte past the limit: left as it was";
+        }
+    }
+}
+
 TEST_F(DialogTest, LongTextIsCutOnACharacterBoundary) {
     std::string text = "a";
     while (text.size() < 600) text += "\xA4\xA4";  // "中"
@@ -187,10 +235,10 @@ TEST_F(DialogTest, ClosingByTime) {
 TEST_F(DialogTest, ChoiceByMouseAndByKeys) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
-    WriteTalks(
-        1,
-        "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n JumpByAnswer @y @n\ny:\n SetFlag 200\n End\n"
-        "n:\n SetFlag 201\n End\n");
+    WriteTalks(1,
+               "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer @y "
+               "@n\ny:\n SetFlag 200\n End\n"
+               "n:\n SetFlag 201\n End\n");
     for (int way = 0; way < 2; ++way) {
         SCOPED_TRACE(way ? "keys" : "mouse");
         ResetGameFlags();
@@ -235,8 +283,10 @@ TEST_F(DialogTest, ChoiceByMouseAndByKeys) {
 TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
-    WriteTalks(1, "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n JumpByAnswer @y @n\ny:\n"
-                  " SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
+    WriteTalks(
+        1,
+        "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer @y @n\ny:\n"
+        " SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
     StartTalk(1, kTalkSpot);
     gTalkContext.x = 320;
     gTalkContext.y = 300;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/Main.h"
+#include "story/Trigger.h"
 #include "mhdata/Maps.h"
 #include "support/SampleSession.h"
 
@@ -76,6 +77,88 @@ TEST_F(EndToEnd, NewGameOpeningWalkTalkAnswerYesAndWalkAgain) {
     PlatformSetKey(kArrowUp, true);
     EXPECT_TRUE(h.RunUntil([&] { return s.P().y < y; }, 40)) << "the player stays held";
     PlatformSetKey(kArrowUp, false);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+// Every answer box opens inside a talk, which holds the player: the arrow keys
+// still move the highlight, and confirm takes the highlighted answer.
+TEST_F(EndToEnd, TheArrowKeysChooseTheAnswer) {
+    s.NewGameFromTheTitle();
+    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    ASSERT_GT(s.WalkToTheQuestion(), 0);
+    s.Tap(s.Confirm());
+    ASSERT_TRUE(h.RunUntil([] { return ChoiceOpen(); }, 200));
+    s.Tap(s.Confirm());  // the rest of the answers out
+    ASSERT_EQ(gScreenItems.size(), 2u);
+    ASSERT_TRUE(gTalkFlags & kTalkLockBit);
+    ASSERT_EQ(gChosenAnswer, 0u);
+    s.Tap(kArrowDown);
+    EXPECT_EQ(gChosenAnswer, 1u);
+    s.Tap(kArrowDown);
+    EXPECT_EQ(gChosenAnswer, 0u) << "past the last answer it wraps to the first";
+    s.Tap(kArrowLeft);
+    EXPECT_EQ(gChosenAnswer, 1u);
+    s.Tap(s.Confirm());
+    ASSERT_TRUE(h.RunUntil([] { return GetGameFlag(kSampleNoFlag) != 0; }, 50));
+    EXPECT_FALSE(GetGameFlag(kSampleYesFlag));
+}
+
+// A click on each of the four icons of the map's top strip opens its screen.
+TEST(MapHud, AClickOnEachIconOpensItsScreen) {
+    const i32 kIconX[4] = {460, 505, 550, 595};
+    const u32 kScreens[4] = {2, 0x17, 0x19, 0x0D};
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        Harness h;
+        SampleSession s{h};
+        s.NewGameFromTheTitle();
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        h.RunFrames(15);  // the closed box keeps the mouse locked a while
+        s.PointAt(kIconX[k] + 22, 20);
+        s.Click();
+        EXPECT_TRUE(h.RunUntil([&] { return gFrameId == (kScreenBit | kScreens[k]); }, 5))
+            << std::hex << gFrameId;
+    }
+}
+
+// Over the open map a held mouse button walks the player toward the cursor,
+// which shows the way; a talk's lock holds the player still.
+TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
+    s.NewGameFromTheTitle();
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    h.RunFrames(15);  // the closed box keeps the mouse locked a while
+    auto screenX = [&] { return s.P().x - gViewX + 8; };
+    auto screenY = [&] { return s.P().y - gViewY + 8; };
+    u16 x0 = s.P().x, y0 = s.P().y;
+    s.PointAt(screenX() + 120, screenY());
+    EXPECT_EQ(gTriggerCursor, 3) << "the cursor points right";
+    PlatformSetMouseButtons(true, false);
+    EXPECT_TRUE(h.RunUntil([&] { return s.P().x >= x0 + 32; }, 60)) << s.P().x;
+    PlatformSetMouseButtons(false, false);
+    h.RunFrames(12);
+    EXPECT_EQ(s.P().y, y0);
+    EXPECT_EQ(s.P().x % 16, 0) << "stops on a cell";
+
+    // Down and to the left of the player: a diagonal step.
+    u16 x1 = s.P().x, y1 = s.P().y;
+    s.PointAt(screenX() - 90, screenY() + 90);
+    EXPECT_EQ(gTriggerCursor, 6);
+    PlatformSetMouseButtons(true, false);
+    EXPECT_TRUE(h.RunUntil([&] { return s.P().y >= y1 + 16; }, 40));
+    PlatformSetMouseButtons(false, false);
+    h.RunFrames(12);
+    EXPECT_LT(s.P().x, x1);
+
+    // Locked by a talk, the button moves nobody.
+    u16 x2 = s.P().x, y2 = s.P().y;
+    gTalkFlags |= kTalkLockBit;
+    PlatformSetMouseButtons(true, false);
+    h.RunFrames(20);
+    PlatformSetMouseButtons(false, false);
+    gTalkFlags &= ~kTalkLockBit;
+    EXPECT_EQ(s.P().x, x2);
+    EXPECT_EQ(s.P().y, y2);
     EXPECT_TRUE(h.boxes().empty());
 }
 

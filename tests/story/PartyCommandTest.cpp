@@ -290,6 +290,21 @@ TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
     EXPECT_EQ(ParseShop(cut, 0, &s), ShopParse::NoShop);
 }
 
+// A category tag that comes again adds its list to the same category, in file order.
+TEST(ShopData, ARepeatedCategoryTagAddsItsList) {
+    std::vector<u8> file(512, 0);
+    for (u16 w : {2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}) {
+        file.push_back(static_cast<u8>(w));
+        file.push_back(static_cast<u8>(w >> 8));
+    }
+    ShopStock s;
+    ASSERT_EQ(ParseShop(file, 3, &s), ShopParse::Ok);
+    EXPECT_EQ(s.cat[1].ids, (std::deque<u32>{5, 6, 8}));
+    EXPECT_EQ(s.cat[2].ids, (std::deque<u32>{7}));
+    EXPECT_EQ(s.cat[1].index, 1);
+    EXPECT_EQ(s.cat[0].index, -1);
+}
+
 TEST_F(PartyCommandTest, MissingToreDatShowsItsBox) {
     gFrameId = 0;
     Run("Shop 1");

@@ -62,6 +62,30 @@ TEST_F(RoleCommandTest, ActsOnTheMap) {
     }
 }
 
+// An act change followed by another for the same role only stores its value, in
+// every form: only the last of a row is stepped. No act of this fixture has
+// frames, so each step shows one box.
+TEST_F(RoleCommandTest, ActChangesInARowStepOnceInEveryForm) {
+    const char* chains[] = {
+        "Set 20 77\n SetActFromVar 40 20\n SetAct 40 9001",
+        "SetActFromValue 40 2\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetDirFromVar 40 22\n SetAct 40 9001",
+        "SetAct 40 77\n SetActionFromValue 40 1\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetDirFromValue 40 1\n SetAct 40 9001",
+        "SetAct 40 77\n SetActFromValue 40 2\n SetAct 40 9001",
+        "SetAct 40 77\n SetActionFromVar 40 22\n SetAct 40 9001",
+    };
+    for (const char* body : chains) {
+        SCOPED_TRACE(body);
+        act = ActPlayer{};
+        h.boxes().clear();
+        Run(std::string("Set 21 9001\n Set 22 1\n ") + body);
+        EXPECT_EQ(act.act, 9001);
+        EXPECT_EQ(h.boxes().size(), 1u);
+    }
+}
+
 TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
     Run("SetAction 41 6\n SetDir 41 2\n SetAct 41 77\n SetTalkNumber 41 123");
     i32 row = FindRecord(41);
@@ -71,6 +95,26 @@ TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
     EXPECT_EQ(RecordWord(row, 4), 2);
     EXPECT_EQ(RecordWord(row, 7), 123);
     EXPECT_TRUE(h.boxes().empty());
+}
+
+// The act test reads a role off the map from its record; a role that is
+// nowhere skips the command.
+TEST_F(RoleCommandTest, ActJumpOfARoleOffTheMapReadsItsRecord) {
+    const struct {
+        const char* body;
+        int flag;
+    } cases[] = {
+        {"SetAct 41 77\n JumpIfActNot 41 77 @other\n SetFlag 300\n End\nother:\n SetFlag 301", 300},
+        {"SetAct 41 77\n JumpIfActNot 41 78 @other\n SetFlag 300\n End\nother:\n SetFlag 301", 301},
+        {"JumpIfActNot 42 78 @other\n SetFlag 300\n End\nother:\n SetFlag 301", 300},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.body);
+        ResetGameFlags();
+        Run(k.body);
+        EXPECT_TRUE(GetGameFlag(k.flag));
+        EXPECT_FALSE(GetGameFlag(k.flag == 300 ? 301 : 300));
+    }
 }
 
 TEST_F(RoleCommandTest, SpeedWords) {

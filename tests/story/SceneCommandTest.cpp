@@ -12,6 +12,7 @@
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "map/SystemServices.h"
+#include "mhdata/PathAsm.h"
 #include "mhdata/PicShowPack.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/SoundData.h"
@@ -29,7 +30,26 @@ namespace {
 
 using namespace sampleMap;
 
-class SceneCommandTest : public TownTalkFixture {};
+class SceneCommandTest : public TownTalkFixture {
+protected:
+    // How often each role is filed in the drawing lists, and in which bucket;
+    // false when a list runs on longer than there are roles (lists run into each other).
+    static bool Filings(std::vector<int>* count, std::vector<int>* bucket) {
+        count->assign(kRoleRows, 0);
+        bucket->assign(kRoleRows, -1);
+        for (int b = 0; b < kBuckets; ++b)
+            for (int row = -kBucketRowBias; row < static_cast<int>(gMap.height) + 20; ++row) {
+                int steps = 0;
+                for (RoleSlot* n = BucketRow(b, row); n; n = n->next) {
+                    if (++steps > gMapRoleCount) return false;
+                    int i = static_cast<int>(n - gMapRoles);
+                    ++(*count)[i];
+                    (*bucket)[i] = b;
+                }
+            }
+        return true;
+    }
+};
 
 TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
     Player().act->dir = 5;
@@ -372,8 +392,14 @@ TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
     Player().x = s.x + 64;
     Player().y = s.y;
     Run("TurnToFace 100 0xFFF1");
-    i32 d = 0;
-    EXPECT_EQ(s.act->dir, AngleToDirection(GetAngleTo(s.x, s.y, Player().x, Player().y, &d)));
+    EXPECT_EQ(s.act->dir, 3);  // the player stands to the right
+    Player().x = s.x - 48;
+    Player().y = s.y - 48;
+    Run("TurnToFace 100 0xFFF1");
+    EXPECT_EQ(s.act->dir, 4);  // up and to the left
+    Player().x = s.x + 64;
+    Player().y = s.y;
+    Run("TurnToFace 100 0xFFF1");
     EXPECT_TRUE(s.state & 0x80000000u);
     // The same spot keeps the direction.
     s.act->dir = 6;
@@ -403,10 +429,21 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
         const char* cmd;
         u32 layer;
     } layers[] = {{"RoleLayer1", 1}, {"RoleLayer2", 2}, {"RoleLayer0", 0}};
+    // The walker of role 100 again: each layer change is followed by a few steps.
+    gMapRoles[r].scriptId = samplePath::kWanderer;
+    std::vector<int> count, bucket;
     for (const auto& k : layers) {
         SCOPED_TRACE(k.cmd);
         Run(std::string(k.cmd) + " 100");
         EXPECT_EQ(gMapRoles[r].state & 3u, k.layer);
+        for (int f = 0; f <= 24; f += 12) {
+            ASSERT_TRUE(Filings(&count, &bucket)) << "frame " << f;
+            EXPECT_EQ(count[r], 1) << "frame " << f;
+            EXPECT_EQ(bucket[r], static_cast<int>(k.layer)) << "frame " << f;
+            for (int i = 1; i < gMapRoleCount; ++i)
+                if (gMapRoles[i].state & kRoleShown) EXPECT_LE(count[i], 1) << "role " << i;
+            for (int n = 0; n < 12; ++n) Frame();
+        }
     }
     Run("EndRolePart 100\n EndRolePart 999");
     EXPECT_EQ(h.boxes().size(), 1u);

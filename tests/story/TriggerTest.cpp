@@ -77,7 +77,7 @@ TEST_F(TownStory, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
     ClearGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX, kEventY);
     TriggerStory();
-    EXPECT_EQ(gTriggerCursor, 13);
+    EXPECT_EQ(gTriggerCursor, 5);  // no spot cursor: the way from the player, down and right
     ClickHere();
     EXPECT_EQ(gTalkContext.owner, kTalkFree);
 

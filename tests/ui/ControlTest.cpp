@@ -1,8 +1,10 @@
 // Controls, the scroll bar and interface colours.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
 #include "platform/Backend.h"
@@ -62,6 +64,34 @@ TEST_F(ControlTest, RunCodedControlKeepsAnEncodedCopy) {
     EXPECT_TRUE(RleCheck(c->rle, static_cast<size_t>(c->rleSize), &info));
     EXPECT_EQ(info.width, 32);
     EXPECT_EQ(c->paddedOrAlpha, 16);
+}
+
+// A box control is always red; its mode picks the filling (the save screens'
+// notices ask for the dimmed one), over a white 5-5-5 screen worked by hand.
+TEST_F(ControlTest, BoxesFillByTheirMode) {
+    std::vector<u16> screen(640 * 480);
+    SetPixelFormat(640, 480, 1280, 0x7C00, 0x03E0, 0x001F);
+    ResetPaint();
+    gPaintBuf = screen.data();
+    const struct {
+        i32 mode;
+        u16 inside;
+    } cases[] = {{0, 0x7C00}, {2, 0x1CE7}, {4, 0x0C63}, {9, 0x7FFF}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.mode);
+        std::fill(screen.begin(), screen.end(), 0x7FFF);
+        cControl* c = new cControl(0, 0);
+        c->SetRect(30, 20, 10, 40, k.mode, 0, 0, 0);  // corners in either order
+        c->Draw();
+        EXPECT_EQ(screen[25 * 640 + 15], k.inside);
+        EXPECT_EQ(screen[39 * 640 + 29], k.inside);
+        EXPECT_EQ(screen[19 * 640 + 15], 0x7FFF);
+        EXPECT_EQ(screen[25 * 640 + 30], 0x7FFF);
+        delete c;
+    }
+    gPaintBuf = nullptr;
+    ResetPaint();
+    ResetPixelFormat();
 }
 
 TEST_F(ControlTest, HiddenAndIdZeroControlsAreNeverHit) {

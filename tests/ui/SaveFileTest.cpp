@@ -170,6 +170,56 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     EXPECT_EQ(LoadU32(&f[f.size() - 24 + 16]), 55u);                    // music override1
 }
 
+// Field order inside the items: item 9's seven words; item 17's RoleStats then
+// RoleData per role (its six worn slots and extra word after the 192 data
+// bytes); a piece of item 19 and a form of item 21 at their record offsets.
+TEST_F(SaveFileTest, ItemsHoldTheirFieldsInOrder) {
+    MakeKnownState();
+    RoleSlot& p = gMapRoles[gPlayerSlot];
+    ASSERT_NE(p.act, nullptr);
+    p.x = 16 * 7;
+    p.y = 16 * 9;
+    p.act->act = 1234;
+    p.act->action = 5;
+    p.act->dir = 6;
+    gRoleStats[3].level = 3312;
+    gRoleStats[3].hp = 3356;
+    gRoles[3].level = 3012;
+    gRoles[3].hp = 3056;
+    for (int k = 0; k < kSlotCount; ++k) gRoles[3].equip[k] = 3192 + 4 * k;
+    gRoles[3].extra = 3216;
+    gOwnedEquipage[5].price = 5040;
+    gOwnedEquipage[5].kind = 5048;
+    gGodForms[2].kind = 2192;
+    std::vector<u8> f = Bytes();
+    size_t off = 38548;
+    UnpackAt(f, &off);
+    UnpackAt(f, &off);
+    const u32 item9[7] = {gPlayerId, gMapId, 7, 9, 1234, 5, 6};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(LoadU32(&f[off + 4 * i]), item9[i]) << "word " << i;
+    off += 28;
+    UnpackAt(f, &off);
+    off += 384 + 132;
+    UnpackAt(f, &off);
+    off += 4 + 4 * LoadU32(&f[off]);  // item 14
+    off += 4 * gItemCount + 32;       // items 15 and 16
+    const u8* role3 = &f[off + 3 * 412];
+    EXPECT_EQ(LoadU32(role3 + 12), 3312u);
+    EXPECT_EQ(LoadU32(role3 + 56), 3356u);
+    EXPECT_EQ(LoadU32(role3 + 192 + 12), 3012u);
+    EXPECT_EQ(LoadU32(role3 + 192 + 56), 3056u);
+    for (int k = 0; k < kSlotCount; ++k)
+        EXPECT_EQ(LoadU32(role3 + 192 + 192 + 4 * k), static_cast<u32>(3192 + 4 * k));
+    EXPECT_EQ(LoadU32(role3 + 192 + 216), 3216u);
+    off += 8 * 412 + 4 * gMonsterCount;
+    EXPECT_EQ(LoadU32(&f[off + 5 * 232]), 17u);
+    EXPECT_EQ(LoadU32(&f[off + 5 * 232 + 40]), 5040u);
+    EXPECT_EQ(LoadU32(&f[off + 5 * 232 + 48]), 5048u);
+    off += 256 * 232 + 1440;
+    EXPECT_EQ(LoadU32(&f[off + 2 * 492 + 12]), 5u);
+    EXPECT_EQ(LoadU32(&f[off + 2 * 492 + 192]), 2192u);
+}
+
 TEST_F(SaveFileTest, EveryItemSurvivesARoundTrip) {
     MakeKnownState();
     SaveImage a;

@@ -13,6 +13,7 @@
 #include "story/Talk.h"
 #include "support/Harness.h"
 #include "ui/MainMenu.h"
+#include "ui/Control.h"
 #include "ui/SaveScreens.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
@@ -54,6 +55,22 @@ struct SaveScreenTest : ::testing::Test {
         return !ReadHostFile(h.Path("Save/MH0" + std::to_string(n) + ".sav")).empty();
     }
 };
+
+// The texts of each slot row sit where the slot screen places them: money at
+// 163 and the play time at 280, on the row's base line + 4.
+TEST_F(SaveScreenTest, RowTextsAtTheirPlaces) {
+    ToMapMode();
+    Open(8);
+    ASSERT_NE(gSaveLoadFrame, nullptr);
+    for (int r = 0; r < 3; ++r) {
+        SCOPED_TRACE(r);
+        const SaveRowView& v = gSaveLoadFrame->rows[r];
+        EXPECT_EQ(v.moneyCtl->x, 163);
+        EXPECT_EQ(v.timeCtl->x, 280);
+        EXPECT_EQ(v.timeCtl->y, 141 + 124 * r + 4);
+        EXPECT_EQ(v.dateCtl->x, 168);
+    }
+}
 
 TEST_F(SaveScreenTest, SaveAnEmptySlotAtOnceAndAskBeforeOverwriting) {
     ToMapMode();

@@ -10,6 +10,7 @@
 #include "base/ByteIo.h"
 #include "engine/Lzo.h"
 #include "base/MemDbg.h"
+#include "engine/RlePic.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
 #include "platform/TextCodec.h"
@@ -68,10 +69,19 @@ u32 WriteMap(ByteWriter& w, const MapSpec& s) {
     for (MapEvent e : s.events) EventFields(w, e);
     put32(mapHdr::kEventSize, static_cast<u32>(w.size() - at));
 
-    // Object data (act, action) then the object table pointing at it.
-    std::vector<u32> objData;
+    // Object data (act and action, or a still object's packed picture) then
+    // the object table pointing at it.
+    std::vector<u32> objData, objPacked;
     for (const MapObjectSpec& o : s.objects) {
         objData.push_back(rel());
+        if (!o.pic.empty()) {
+            std::vector<u8> p = Pack(o.pic.data(), o.pic.size());
+            objPacked.push_back(static_cast<u32>(p.size()));
+            w.Bytes(p.data(), p.size());
+            Align(w, 4);
+            continue;
+        }
+        objPacked.push_back(0);
         w.U16(o.act);
         w.U16(o.action);
         w.Zeros(12);
@@ -82,8 +92,8 @@ u32 WriteMap(ByteWriter& w, const MapSpec& s) {
     w.U32(0);
     for (size_t i = 0; i < s.objects.size(); ++i) {
         w.U32(objData[i]);
-        w.U32(0);
-        w.U32(0);
+        w.U32(objPacked[i]);
+        w.U32(static_cast<u32>(s.objects[i].pic.size()));
         w.U16(s.objects[i].number);
         w.U16(s.objects[i].flags);
     }
@@ -383,6 +393,23 @@ MapSpec MakeTestMap(u32 archive, u16 w, u16 h, u16 tileBits) {
 
 namespace {
 
+// A crate: a 32x32 brown square with a darker rim, run-coded.
+std::vector<u8> StillObjectPic() {
+    constexpr i32 kSide = 32;
+    std::vector<u16> px(kSide * kSide, 0x5184);  // 5-5-5 (20, 12, 4)
+    for (i32 i = 0; i < kSide; ++i) {
+        px[i] = px[(kSide - 1) * kSide + i] = 0x28C2;  // (10, 6, 2)
+        px[i * kSide] = px[i * kSide + kSide - 1] = 0x28C2;
+    }
+    ByteWriter w;
+    w.Array(px.data(), px.size());
+    i32 size = 0;
+    u8* rle = RleEncode(w.bytes().data(), &size, kSide, kSide, 16);
+    std::vector<u8> out(rle, rle + size);
+    MH_FREE(rle);
+    return out;
+}
+
 std::array<u16, 13> Role(u16 map, u16 id, u16 act, u16 x, u16 y, u16 talk, u16 state,
                          u16 script = 0) {
     return {map, id, act, 0, 1, x, y, talk, script, 0, state, 0, 0};
@@ -415,8 +442,8 @@ std::vector<MapSpec> SampleMaps(int archive) {
     ev.passable = 1;
     std::snprintf(ev.name, sizeof(ev.name), "%s", Utf8ToBig5("井").c_str());
     town.events.push_back(ev);
-    town.objects.push_back({1, 0, 0, 0});
-    town.objects.push_back({2, static_cast<u16>(sample_art::kMapObject), 0, 0x100});
+    town.objects.push_back({1, 0, 0, 0, StillObjectPic()});
+    town.objects.push_back({2, static_cast<u16>(sample_art::kMapObject), 0, 0x100, {}});
     town.placements.push_back({1, 160, 160, 0x12});
     town.placements.push_back({2, 320, 96, 0x00});
     std::vector<u8> rows(16 + 4 * kTownH);

@@ -15,6 +15,7 @@ struct MapObjectSpec {
     u16 number = 0;
     u16 act = 0, action = 0;  // the first two words of the object's 16 bytes
     u16 flags = 0;            // 0x100: animated
+    std::vector<u8> pic;      // a still object's run-coded picture (stored 5-5-5)
 };
 
 struct MapPlacementSpec {

@@ -15,24 +15,29 @@ const char* SampleTalkSource() {
 talk 1
     # The new game's opening.
     Say 0xFFF1 "月港的早晨，海風吹來。%N去港口看看吧。"
+    WaitSpeaker 0xFFF1
     End
 
 talk 2
     # A person with a question.
     JumpIfFlag 200 @asked
     Say 0xFFF0 "年輕人，可以幫我搬貨嗎？%N%B是%N%B否"
+    WaitSpeaker 0xFFF0
     JumpByAnswer @yes @no
 yes:
     SetFlag 200
     AddL 0 100
     Say 0xFFF0 "太好了，謝謝你！"
+    WaitSpeaker 0xFFF0
     End
 no:
     SetFlag 201
     Say 0xFFF0 "這樣啊……"
+    WaitSpeaker 0xFFF0
     End
 asked:
     Say 0xFFF0 "上次多謝你了。"
+    WaitSpeaker 0xFFF0
     End
 
 talk 3
@@ -47,10 +52,12 @@ talk 4
     # Ninety seconds to reach the lighthouse.
     Countdown 1 30 5
     Say 0xFFF1 "要在一分半之內趕到燈塔！"
+    WaitSpeaker 0xFFF1
     End
 
 talk 5
     Say 0xFFF1 "來不及了……"
+    WaitSpeaker 0xFFF1
     End
 
 talk 6
@@ -75,6 +82,7 @@ talk 7
     SetAction 0xFFF0 1
     SetDir 0xFFF0 1
     Say 0xFFF0 "這是你的報酬。"
+    WaitSpeaker 0xFFF0
     AddItem 1 2
     AddItem 300 1
     AddL 0 50
@@ -84,12 +92,14 @@ talk 7
 talk 8
     # The smithy's shop.
     Say 0xFFF0 "歡迎光臨！"
+    WaitSpeaker 0xFFF0
     Shop 1
     End
 
 talk 9
     # A fight on the pier: battle 1, the harbour master stays out of sight meanwhile.
     Say 0xFFF1 "有海盜！"
+    WaitSpeaker 0xFFF1
     Battle 1 0 0 0 0 0 0 0 0 0 0
     End
 
