@@ -8,7 +8,8 @@
 #include <unistd.h>
 
 #include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "game/City.h"
+#include "game/MapScene.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/Backend.h"
 #include "story/Talk.h"
@@ -38,7 +39,7 @@ void Setup() {
     PlatformReset();
     std::snprintf(gBasePath, kPathSize, "%s", Root().c_str());
     ResetTalk();
-    ResetSceneStandIn();
+    gPicShowCounter = 0;
     gMapRoleCount = 1;
 }
 

@@ -2,7 +2,9 @@
 #include "game/MapManage.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string>
 
 #include "data/DerivedStats.h"
 #include "data/GameData.h"
@@ -16,11 +18,13 @@
 #include "game/AntiAliasObject.h"
 #include "game/City.h"
 #include "game/Main.h"
+#include "game/MapDb.h"
 #include "game/MapScene.h"
 #include "game/NewGame.h"
 #include "game/Pending.h"
 #include "game/RoleTable.h"
 #include "game/Session.h"
+#include "game/Settings.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
@@ -164,7 +168,40 @@ void WorldMapKeys() {
         SelectWorldMapLocation(1);
 }
 
+// A music number names a piece from 1 to 1023.
+bool ValidMusic(u32 n) {
+    return n >= 1 && n <= 1023;
+}
+
+void PlayWorldMapMusic() {
+    const u32 nums[4] = {gMapMusic.music1, gMapMusic.music2, gMapMusic.override1,
+                         gMapMusic.override2};
+    bool stored = false;
+    for (int k = 0; k < 4; ++k) {
+        if (!ValidMusic(nums[k])) continue;
+        const char* name = GetDbRecord(nums[k]);
+        if (!name || !name[0]) continue;
+        if (name[0] == 'C' && name[1] == 'D' && std::isdigit(static_cast<u8>(name[2])) &&
+            std::isdigit(static_cast<u8>(name[3]))) {
+            gCdMusic = 1;
+            if (gRedbook) gRedbook->Play((name[2] - '0') * 10 + (name[3] - '0'), 0);
+            continue;
+        }
+        // The map's pair goes to list 1, the overrides to list 2.
+        std::string path = std::string(gBasePath) + "music\\" + name;
+        gMusic.SetTrack(path.c_str(), static_cast<i32>(nums[k]), k & 1, 1 + k / 2);
+        stored = true;
+    }
+    if (!stored) return;
+    bool overridden = ValidMusic(gMapMusic.override1) || ValidMusic(gMapMusic.override2);
+    gMusic.SetMode(overridden ? 2 : 1, static_cast<int>(gMapMusic.mode & 3), 15);
+}
+
 // ---- HUD ----
+
+void ClearMapInputHolds() {
+    gLastLeftDown = 0;
+}
 
 int CheckMenuIconClick(int leftDown) {
     int was = gLastLeftDown;

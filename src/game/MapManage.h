@@ -38,7 +38,13 @@ bool WorldMapLocationOpen(int index);
 void SelectWorldMapLocation(int step);
 void WorldMapKeys();
 void SetWorldMapHandOver(int value);
+// The music of the map being entered while a screen is open (a loaded game):
+// the four numbers of the map-music state, each a file or a disc track.
+void PlayWorldMapMusic();
 int CheckMenuIconClick(int leftDown);
+// Forgets the map's held input (the HUD's last button state) so that nothing
+// pressed on a screen reaches map mode after it closes.
+void ClearMapInputHolds();
 void DrawMapHud();
 void DrawNameMarker(i32 x, i32 y, i32 a, i32 b, const char* text);
 i32 DrawTalkBalloon(const char* text);

@@ -1,5 +1,5 @@
 // Calls the game shell makes into modules that are still placeholders. Each
-// group's definitions live in src/game/pending/; when a module is built, its
+// group's definitions live in a placeholder file; when a module is built, its
 // group moves to the module's own header and its placeholder file goes away.
 #pragma once
 #include "engine/DDraw.h"  // RestoreSurfacesAndKernel, ClearPaintBufferAndShow, PrimaryPitch
@@ -47,13 +47,6 @@ void FreePictureCaches();
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
 
-// Map mode's input words that a screen's close clears: the last button state
-// of the map's on-screen buttons and player control's walk-hold counter.
-void ClearMapInputHolds();
-
-// The world map.
-void SetupWorldMap();
-
 // Player control and the behaviour scripts.
 #include "game/Behaviour.h"
 #include "game/KeyCole.h"
@@ -61,9 +54,6 @@ void SetupWorldMap();
 // What player control needs of the menu pages.
 // The in-game menu opens on its first page.
 void ResetMenuPage();
-
-// Global animation slot n (of twelve), or null.
-ActPlayer* GlobalActSlot(int n);
 
 
 // Built: the countdown's expiry and the map's transient lists.
@@ -73,10 +63,7 @@ ActPlayer* GlobalActSlot(int n);
 u16 TextColourAt(int n);
 
 // Map entry and new game: services of later modules.
-void ReleaseDialogPictures();
 void SetScriptVar(int n, i32 value);
-void WorldMapMusicHandOver();
-void DrawLoadScreen(int frame, int percent);  // acts 9041 and 9042 of the load screen
 
 // The map scene, its drawing layers and the map-side services.
 #include "game/MapScene.h"

@@ -10,6 +10,7 @@
 #include "data/GameData.h"
 #include "data/GameDatabase.h"
 #include "game/Main.h"
+#include "game/MapManage.h"
 #include "game/Options.h"
 #include "game/Pending.h"
 #include "game/Settings.h"
@@ -48,7 +49,7 @@ void StartSession() {
     gMusic.SetVolume(VolumeTo127(gMusicVolume));
     delete gRedbook;
     gRedbook = new cRedbook();
-    SetupWorldMap();
+    InitWorldMap();
     ResetInterfaceKeys();
     gFrameId = kScreenBit | 0;
 }

@@ -15,10 +15,12 @@
 #include "engine/Tsw.h"
 #include "game/ActDraw.h"
 #include "game/Main.h"
+#include "game/City.h"
 #include "game/MapScene.h"
 #include "game/Options.h"
 #include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "game/City.h"
+#include "game/MapScene.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
 #include "story/Talk.h"
@@ -673,6 +675,12 @@ void DlgMessage() {
 void ReleaseDialogs() {
     gDialogs.clear();
     gInputLock = 0;
+}
+
+void ReleaseDialogPictures() {
+    gKeptTexts.clear();
+    gKeptTexts.shrink_to_fit();
+    gFrames = FrameStates{};
 }
 
 int FindScreenItemAtMouse(i32 x, i32 y, int* index) {

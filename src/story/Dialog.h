@@ -100,6 +100,9 @@ int ReplaceAtStart(char* text, const char* pattern, const char* replacement, int
 void SetTextReplacement(int i, const char* pattern, const char* replacement);
 void DlgMessage();
 void ReleaseDialogs();
+// Frees what the boxes keep between talks: the kept texts, and the frame and
+// caption states, which start again from their first frame.
+void ReleaseDialogPictures();
 
 int FindScreenItemAtMouse(i32 x, i32 y, int* index);
 void FreeScreenItemList();

@@ -26,7 +26,7 @@
 #include "game/Pending.h"
 #include "game/RoleTable.h"
 #include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "game/MapScene.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "game/Main.h"
-#include "game/pending/SceneStandIn.h"
+#include "game/City.h"
+#include "game/MapScene.h"
 #include "mhdata/StoryAsm.h"
 #include "story/Talk.h"
 #include "support/Harness.h"

@@ -53,7 +53,7 @@
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
-#include "game/pending/SceneStandIn.h"
+#include "game/MapScene.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
@@ -104,7 +104,6 @@ void ResetAllGlobals() {
     ResetDialogs();
     ResetStoryCommands();
     ResetTrigger();
-    ResetSceneStandIn();
     ResetScriptScene();
     ResetPicShow();
     ResetSaveFile();

@@ -13,7 +13,7 @@
 #include "game/Main.h"
 #include "game/RoleTable.h"
 #include "game/Session.h"
-#include "game/pending/SceneStandIn.h"
+#include "game/MapScene.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"

@@ -4,7 +4,3 @@
 
 void SetMenuPage(int) {}
 void ResetMenuPage() {}
-
-ActPlayer* GlobalActSlot(int n) {
-    return n >= 0 && n < kActSlots ? &gActSlots[n] : nullptr;
-}
