@@ -23,6 +23,7 @@
 #include "game/NewGame.h"
 #include "game/Pending.h"
 #include "game/RoleTable.h"
+#include "game/RoleWalk.h"
 #include "game/Session.h"
 #include "game/Settings.h"
 #include "sound/Music.h"
@@ -166,6 +167,9 @@ void WorldMapKeys() {
     else if (InterfaceKeyPressed(kKeyDown) || InterfaceKeyPressed(kKeyRight) ||
              InterfaceKeyPressed(kKeySwitch))
         SelectWorldMapLocation(1);
+    // No script steps the walk to the chosen location: it moves on by itself,
+    // one cell after the other.
+    if (gPlayerSlot > 0) iMove(gPlayerSlot);
 }
 
 // A music number names a piece from 1 to 1023.

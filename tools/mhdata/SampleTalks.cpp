@@ -125,6 +125,21 @@ talk 12
     SetFlag 205
     End
 
+talk 13
+    # The signpost on the west road: out to the world map.
+    ChangeMap 2 30 20 0xFFFF 0xFFFF 0xFFFF
+    End
+
+talk 14
+    # Back into the town from its mark on the world map.
+    ChangeMap 1 7 10 0xFFFF 0xFFFF 0xFFFF
+    End
+
+talk 15
+    # To the lighthouse from its mark on the world map.
+    ChangeMap 5 15 15 0xFFFF 0xFFFF 0xFFFF
+    End
+
 talk 20
     # A portrait slides in beside the words and leaves after them.
     AddRoleHead 20 0 100 300
