@@ -580,10 +580,11 @@ MapDbSpec SampleMapDb() {
     using namespace sampleMap;
     MapDbSpec db;
     db.roles.push_back(Role(kTown, kPlayerRole, 1, 10, 10, 0, 0xD100));
-    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0x8000, samplePath::kWanderer));
-    db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0x8801, samplePath::kLooker));
-    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0x8000, samplePath::kGuard));
-    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0x8000));
+    // People take their cells (kRoleWide): the player stops in front of them.
+    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0xC000, samplePath::kWanderer));
+    db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0xC801, samplePath::kLooker));
+    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0xC000, samplePath::kGuard));
+    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0xC000));
     // World-map locations: value 1 opens a location. They stand on no map.
     for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation}) {
         std::array<u16, 13> r = Role(kNoMap, static_cast<u16>(2700 + id), 0, 0, 0, 0, 0);
