@@ -66,10 +66,11 @@ void EndSession() {
 void NewGameData() {
     ZeroScriptVariables();
     gCdMusic = 0;
+    // The lists are emptied before the first map is entered: it sets its music.
+    ClearMusicLists();
     StartNewGame(1);
     ReloadDatabases();
     ClearScreenHubWord();
-    ClearMusicLists();
     gGameTime = 0;
     gMenuRole = 0;
 }
