@@ -497,6 +497,8 @@ MapSpec SampleTown() {
     Lay(town, kSignX, kSignY, kSpot, kSignEvent);
     town.events.push_back(Event(kEventNumber, 3, "石碑"));
     town.events.push_back(Event(kSignEvent, 13, "路標"));
+    Lay(town, kDoorX, kDoorY, kSpot, kDoorEvent);
+    town.events.push_back(Event(kDoorEvent, 10, "門"));
     town.objects.push_back({1, 0, 0, 0});
     town.objects.push_back({2, static_cast<u16>(sample_art::kMapObject), 0, 0x100});
     town.placements.push_back({1, 160, 160, 0x12});
@@ -584,7 +586,8 @@ MapDbSpec SampleMapDb() {
     db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0xC000, samplePath::kWanderer));
     db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0xC801, samplePath::kLooker));
     db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0xC000, samplePath::kGuard));
-    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0xC000));
+    // Without a behaviour script a person's animation runs only with bit 0x1000.
+    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0xD000));
     // World-map locations: value 1 opens a location. They stand on no map.
     for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation}) {
         std::array<u16, 13> r = Role(kNoMap, static_cast<u16>(2700 + id), 0, 0, 0, 0, 0);

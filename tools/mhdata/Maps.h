@@ -107,6 +107,8 @@ constexpr u16 kFirstTalk = 1;
 constexpr u16 kEventX = 20, kEventY = 20, kEventNumber = 1;
 // The signpost at the town's west road leads to the world map.
 constexpr u16 kSignX = 6, kSignY = 10, kSignEvent = 2;
+// The house's door in its south wall: a visit to the room.
+constexpr u16 kDoorX = 34, kDoorY = 18, kDoorEvent = 3;
 // Where the signpost puts the player on the world map.
 constexpr u16 kWorldStartX = 30, kWorldStartY = 20;
 // World-map locations: the town and the lighthouse are open, the fishing

@@ -94,12 +94,14 @@ talk 9
     End
 
 talk 10
-    # Into the harbour master's room behind a fade, and straight back out.
+    # Into the harbour master's room behind a fade; the words stay until they
+    # have been shown their time, then a fade leads back out.
     FadeChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF
-    BoxTime 10
+    BoxTime 30
     Show 0xFFFD "屋裡堆滿了海圖。"
+    WaitSpeaker 0xFFFD
     SetFlag 204
-    ChangeMap 1 10 10 0xFFFF 0xFFFF 0xFFFF
+    FadeChangeMap 1 10 10 0xFFFF 0xFFFF 0xFFFF
     End
 
 talk 11
