@@ -42,7 +42,7 @@ TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     EXPECT_EQ(gMap.pixelSize, sampleTile::kCount * 512u);
     EXPECT_EQ(gMap.cells[kEventY * kTownW + kEventX] & 0xFF, kEventNumber);
     EXPECT_TRUE(gMap.cells[0] & kCellWall);
-    ASSERT_EQ(gMapEvents.size(), 3u);
+    ASSERT_EQ(gMapEvents.size(), 3u + std::size(kStreetSpots));
     // Each spot runs its own talk: the stone its words, the signpost the way out.
     ASSERT_NE(FindMapEvent(kEventNumber), nullptr);
     EXPECT_EQ(FindMapEvent(kEventNumber)->script, static_cast<u32>(kSampleSpotTalk));

@@ -497,6 +497,11 @@ MapSpec SampleTown() {
     Lay(town, kSignX, kSignY, kSpot, kSignEvent);
     town.events.push_back(Event(kEventNumber, 3, "石碑"));
     town.events.push_back(Event(kSignEvent, 13, "路標"));
+    u16 event = kStreetSpotEventFirst;
+    for (const StreetSpot& spot : kStreetSpots) {
+        Lay(town, spot.x, kStreetSpotY, kSpot, event);
+        town.events.push_back(Event(event++, spot.talk, "告示"));
+    }
     Lay(town, kDoorX, kDoorY, kSpot, kDoorEvent);
     town.events.push_back(Event(kDoorEvent, 10, "門"));
     town.objects.push_back({1, 0, 0, 0});

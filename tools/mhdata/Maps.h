@@ -109,6 +109,14 @@ constexpr u16 kEventX = 20, kEventY = 20, kEventNumber = 1;
 constexpr u16 kSignX = 6, kSignY = 10, kSignEvent = 2;
 // The house's door in its south wall: a visit to the room.
 constexpr u16 kDoorX = 34, kDoorY = 18, kDoorEvent = 3;
+// Marked spots north of the main street, each with its own talk: the player
+// walks along row kStreetSpotY + 1 and steps up into one.
+struct StreetSpot {
+    u16 talk, x;
+};
+constexpr u16 kStreetSpotY = 6, kStreetSpotEventFirst = 4;
+constexpr StreetSpot kStreetSpots[] = {{4, 12},  {6, 14},  {9, 16},  {11, 18},
+                                       {12, 22}, {20, 24}, {40, 26}, {41, 28}};
 // Where the signpost puts the player on the world map.
 constexpr u16 kWorldStartX = 30, kWorldStartY = 20;
 // World-map locations: the town and the lighthouse are open, the fishing

@@ -54,7 +54,10 @@ talk 5
     End
 
 talk 6
-    # Variables and branches.
+    # Variables and branches, behind the harbour's tally board.
+    BoxTime 10
+    Show 0xFFFD "帳板上記著今天的貨。"
+    WaitSpeaker 0xFFFD
     Set 10 5
     Add 10 3
     JumpIfAtLeast 10 8 @big
