@@ -7,9 +7,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "game/Settings.h"
-#include "game/City.h"
-#include "game/MapScene.h"
+#include "shell/Settings.h"
+#include "map/City.h"
+#include "map/MapScene.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/Backend.h"
 #include "story/Talk.h"

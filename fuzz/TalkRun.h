@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "game/Settings.h"
-#include "game/City.h"
-#include "game/MapScene.h"
+#include "shell/Settings.h"
+#include "map/City.h"
+#include "map/MapScene.h"
 #include "platform/Backend.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"

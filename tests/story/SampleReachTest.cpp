@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "game/City.h"
-#include "game/MapScene.h"
+#include "map/City.h"
+#include "map/MapScene.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleTalks.h"
 #include "support/SampleSession.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "game/Main.h"
-#include "game/City.h"
-#include "game/MapScene.h"
+#include "shell/Main.h"
+#include "map/City.h"
+#include "map/MapScene.h"
 #include "mhdata/StoryAsm.h"
 #include "story/Talk.h"
 #include "support/Harness.h"

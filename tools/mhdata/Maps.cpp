@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
+#include "base/MemDbg.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
-#include "game/MapCache.h"
-#include "game/MapDb.h"
-#include "game/RoleTable.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "map/RoleTable.h"
 #include "platform/TextCodec.h"
 
 namespace {
