@@ -8,7 +8,8 @@
 #include <unistd.h>
 
 #include "shell/Settings.h"
-#include "map/SceneStandIn.h"
+#include "map/City.h"
+#include "map/MapScene.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/Backend.h"
 #include "story/Talk.h"
@@ -38,7 +39,7 @@ void Setup() {
     PlatformReset();
     std::snprintf(gBasePath, kPathSize, "%s", Root().c_str());
     ResetTalk();
-    ResetSceneStandIn();
+    gPicShowCounter = 0;
     gMapRoleCount = 1;
 }
 

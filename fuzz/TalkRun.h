@@ -10,7 +10,8 @@
 #include <string>
 
 #include "shell/Settings.h"
-#include "map/SceneStandIn.h"
+#include "map/City.h"
+#include "map/MapScene.h"
 #include "platform/Backend.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
@@ -33,7 +34,7 @@ inline void ResetFuzzTalk(const std::string& root) {
     std::snprintf(gBasePath, kPathSize, "%s", root.c_str());
     ResetTalk();
     ResetDialogs();
-    ResetSceneStandIn();
+    gPicShowCounter = 0;
     static ActPlayer act;
     gMapRoleCount = 1;
     gPlayerSlot = 0;

@@ -8,6 +8,7 @@
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -15,7 +16,9 @@
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
+#include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "map/ActDraw.h"
 #include "engine/Random.h"
 #include "engine/FrameState.h"
 #include "map/SessionServices.h"
@@ -242,16 +245,48 @@ void CenterCameraOnPlayer() {
     gViewBottom = v.bottom;
 }
 
+namespace {
+// The load screen's picture, its frame and the bar.
+ActPlayer gLoadActs[3];
+constexpr i32 kLoadActIds[3] = {kLoadPictureAct, kLoadFrameAct, kLoadFrameAct};
+constexpr i32 kLoadActX[3] = {100, 50, 50}, kLoadActY[3] = {50, 400, 400};
+
+void SetUpLoadScreen() {
+    for (int k = 0; k < 3; ++k) {
+        ResetActPlayer(&gLoadActs[k]);
+        gLoadActs[k].act = kLoadActIds[k];
+    }
+}
+
+// The picture shows the tenth of the way done, the frame stays, the bar fills
+// by tenths: its action is one past the tenth.
+void DrawLoadScreen(int frame) {
+    const i32 actions[3] = {frame, 0, frame + 1};
+    for (int k = 0; k < 3; ++k) {
+        ActPlayer* a = &gLoadActs[k];
+        if (a->act == 0) continue;
+        a->action = actions[k];
+        if (TakeActData(a)) DrawActPicture(a, kLoadActX[k], kLoadActY[k], 0);
+    }
+}
+}  // namespace
+
 void ShowLoadProgress(i32 p) {
     if (gFrameId != 0 || !GetGameFlag(70) || !gDrawSurface) return;
     if (p == -1) {
-        DrawLoadScreen(-1, -1);
+        SetUpLoadScreen();
         return;
     }
-    int frame = std::min(p / 10, 9);
+    int frame = std::clamp(p / 10, 0, 9);
     gDDraw.EraseSurface(gDrawSurface);
-    DrawLoadScreen(frame, p);
+    gPaintBuf = LockSurface(gDrawSurface);
+    UnlockSurface(gDrawSurface, nullptr);
+    DrawLoadScreen(frame);
     gDDraw.Present();
+}
+
+void ResetLoadScreen() {
+    for (ActPlayer& a : gLoadActs) a = ActPlayer{};
 }
 
 // ---- music ----
@@ -529,7 +564,7 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     if (gFrameId == 0)
         PlayMapMusic(m);
     else
-        WorldMapMusicHandOver();
+        PlayWorldMapMusic();
     ShowLoadProgress(100);
     for (int i = 1; i < gMapRoleCount; ++i) newRoleInit(&gMapRoles[i]);
     CenterCameraOnPlayer();
@@ -563,4 +598,5 @@ void ResetCity() {
     gEncounterZones.clear();
     gStepCount = 0;
     gSavedWalkMode = 0;
+    ResetLoadScreen();
 }

@@ -90,7 +90,11 @@ bool FindMapRecord(u32 m, MapDbRecord* out);
 int ReadPlaceName(u32 m, char* out);
 void ReadEncounterZones();
 u32 RollEncounter(u32 steps);
+// The load screen of map 2: the picture act (one action per tenth of the way)
+// and the frame act (action 0 the empty bar, action k + 1 the bar k tenths full).
+constexpr i32 kLoadPictureAct = 9041, kLoadFrameAct = 9042;
 void ShowLoadProgress(i32 percent);
+void ResetLoadScreen();
 void CenterCameraOnPlayer();
 void GetViewRectAt(i32 x, i32 y, Rect16* r);
 void AgePopOutRoles();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "data/DerivedStats.h"
 #include "data/GameData.h"
@@ -23,6 +24,7 @@
 #include "map/NewGame.h"
 #include "base/Types.h"
 #include "map/KeyCole.h"
+#include "map/MapDb.h"
 #include "map/RoleWalk.h"
 #include "map/RoleTable.h"
 #include "map/GameMusic.h"
@@ -159,9 +161,45 @@ void WorldMapKeys() {
     else if (InterfaceKeyPressed(kKeyDown) || InterfaceKeyPressed(kKeyRight) ||
              InterfaceKeyPressed(kKeySwitch))
         SelectWorldMapLocation(1);
+    // No script steps the walk to the chosen location: it moves on by itself,
+    // one cell after the other.
+    if (gPlayerSlot > 0) iMove(gPlayerSlot);
+}
+
+// A music number names a piece from 1 to 1023.
+bool ValidMusic(u32 n) {
+    return n >= 1 && n <= 1023;
+}
+
+void PlayWorldMapMusic() {
+    const u32 nums[4] = {gMapMusic.music1, gMapMusic.music2, gMapMusic.override1,
+                         gMapMusic.override2};
+    bool stored = false;
+    for (int k = 0; k < 4; ++k) {
+        if (!ValidMusic(nums[k])) continue;
+        const char* name = GetDbRecord(nums[k]);
+        if (!name || !name[0]) continue;
+        int track = 0;
+        if (ParseDiscTrackName(name, &track)) {
+            gCdMusic = 1;
+            if (gRedbook) gRedbook->Play(track, 0);
+            continue;
+        }
+        // The map's pair goes to list 1, the overrides to list 2.
+        std::string path = std::string(gBasePath) + "music\\" + name;
+        gMusic.SetTrack(path.c_str(), static_cast<i32>(nums[k]), k & 1, 1 + k / 2);
+        stored = true;
+    }
+    if (!stored) return;
+    bool overridden = ValidMusic(gMapMusic.override1) || ValidMusic(gMapMusic.override2);
+    gMusic.SetMode(overridden ? 2 : 1, static_cast<int>(gMapMusic.mode & 3), 15);
 }
 
 // ---- HUD ----
+
+void ClearMapInputHolds() {
+    gLastLeftDown = 0;
+}
 
 int CheckMenuIconClick(int leftDown) {
     int was = gLastLeftDown;

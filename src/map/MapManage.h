@@ -38,6 +38,9 @@ bool WorldMapLocationOpen(int index);
 void SelectWorldMapLocation(int step);
 void WorldMapKeys();
 void SetWorldMapHandOver(int value);
+// The music of the map being entered while a screen is open (a loaded game):
+// the four numbers of the map-music state, each a file or a disc track.
+void PlayWorldMapMusic();
 int CheckMenuIconClick(int leftDown);
 void DrawMapHud();
 void DrawNameMarker(i32 x, i32 y, i32 a, i32 b, const char* text);
@@ -62,13 +65,6 @@ u32 TalkScriptPosition();
 bool InterfaceKeyPressed(int logicalKey);
 void MoveInterfaceCursor(i32 x, i32 y);
 void DrawStoryCountdown(i32 x, i32 y);
-
-// The world map: the session start's state and the music hand-over when a
-// location is entered.
-void SetupWorldMap();
-void WorldMapMusicHandOver();
-// The load screen's pictures (acts 9041 and 9042) at a frame and percentage.
-void DrawLoadScreen(int frame, int percent);
 
 // What map mode asks of the in-game menu pages (defined with them): the page the
 // menu opens on, and its first page.

@@ -47,6 +47,7 @@ u32 gQuakeIndex = 0, gQuakePeriod = 1, gQuakeCountdown = 0, gQuakeBaseX = 0, gQu
 u32 gMapCycle = 1;
 TileAnim gTileAnim;
 ActPlayer gActSlots[kActSlots];
+u32 gPicShowCounter = 0;
 PicSlot gPicSlots[kPicSlots];
 RoleFade gRoleFade;
 u32 gPlayerStands = 1;
@@ -538,6 +539,24 @@ void UpdateRoleSound(RoleSlot* sp) {
     s.soundRepeat = (reload << 16) | left;
 }
 
+bool RoleScreenRect(int slot, i32* l, i32* t, i32* r, i32* b) {
+    if (slot < 0 || slot >= kRoleRows) return false;
+    const RoleSlot& s = gMapRoles[slot];
+    const ActPlayer* a = s.act;
+    if (!a || a->act <= 0 || a->pic == 0) return false;
+    PicFrame* f = GetPic(a->pic, a->frame);
+    if (!f || !f->pixels) return false;
+    *l = s.x - a->xOff - gViewX;
+    *t = s.y - a->yOff - gViewY;
+    *r = *l + f->width;
+    *b = *t + f->height;
+    return true;
+}
+
+ActPlayer* GlobalActSlot(int n) {
+    return n >= 0 && n < kActSlots ? &gActSlots[n] : nullptr;
+}
+
 void DrawRoleShadows() {
     i32 row0 = gViewY / 16 - 5;
     for (i32 r = row0; r < row0 + 39; ++r) {
@@ -598,9 +617,6 @@ void ResetMapScene() {
     gRoleFade = RoleFade{};
     gPlayerStands = 1;
     gDebugOverlay = 0;
+    gPicShowCounter = 0;
     Reported().clear();
-}
-
-ActPlayer* GlobalActSlot(int n) {
-    return n >= 0 && n < kActSlots ? &gActSlots[n] : nullptr;
 }

@@ -54,6 +54,7 @@ extern PicSlot gPicSlots[kPicSlots];
 extern RoleFade gRoleFade;
 extern u32 gPlayerStands;
 extern u32 gDebugOverlay;
+extern u32 gPicShowCounter;  // frames of the picture show, counted by its script wait
 
 void UpdateRoles();
 void UpdateMapScene();
@@ -63,6 +64,10 @@ void ApplyQuake();
 bool QuakeRunning();
 void StepTileAnimation();
 void DrawRole(RoleSlot* s);
+// The screen box of a role's current act frame: its position minus the frame's
+// offsets minus the view origin, as wide and high as the frame's picture. False
+// for a bad slot, a role without an act or a frame without a picture.
+bool RoleScreenRect(int slot, i32* left, i32* top, i32* right, i32* bottom);
 void UpdateRoleSound(RoleSlot* s);
 void DrawRoleShadows();
 void DrawDebugOverlay(i32 viewX, i32 viewY);

@@ -31,6 +31,9 @@ bool cMidiSynth::Open(const std::string& soundFont, std::string* error) {
     fluid_settings_setint(settings, "synth.reverb.active", 0);
     fluid_settings_setint(settings, "synth.chorus.active", 0);
     fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+    // The synthesizer's own default gain (0.2) leaves a piece far below the
+    // recorded music at the same volume.
+    fluid_settings_setnum(settings, "synth.gain", kMidiGain);
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (!synth) {
         delete_fluid_settings(settings);

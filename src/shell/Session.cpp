@@ -56,7 +56,7 @@ void StartSession() {
     gMusic.SetVolume(VolumeTo127(gMusicVolume));
     delete gRedbook;
     gRedbook = new cRedbook();
-    SetupWorldMap();
+    InitWorldMap();
     ResetInterfaceKeys();
     gFrameId = kScreenBit | 0;
 }
@@ -73,10 +73,11 @@ void EndSession() {
 void NewGameData() {
     ZeroScriptVariables();
     gCdMusic = 0;
+    // The lists are emptied before the first map is entered: it sets its music.
+    ClearMusicLists();
     StartNewGame(1);
     ReloadDatabases();
     ClearScreenHubWord();
-    ClearMusicLists();
     gGameTime = 0;
     gMenuRole = 0;
 }

@@ -364,7 +364,9 @@ void cMusic::Service() {
         currentId_ = s.id;
         currentKind_ = s.kind;
         if (s.kind == kStream) gStream.Play(s.name, static_cast<u32>(s.id), volume_, 1);
-        if (s.kind == kMidi) gMidi.Play(s.name, static_cast<u32>(s.id), volume_, 1);
+        // The MIDI driver's master volume carries the setting already: the
+        // sequence plays at full level, as a stream plays at the setting once.
+        if (s.kind == kMidi) gMidi.Play(s.name, static_cast<u32>(s.id), 127, 1);
     }
     ++l.index;
     if (l.repeat == 1 && l.index >= 2) l.index = 0;

@@ -19,7 +19,7 @@
 #include "map/SessionServices.h"
 #include "map/MapScene.h"
 #include "data/Config.h"
-#include "map/SceneStandIn.h"
+#include "map/City.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
 #include "story/Talk.h"
@@ -797,6 +797,10 @@ u16 TextColourAt(int n) {
     return gTextColors[n & 15];
 }
 
-// The boxes keep no pictures of their own: frames and faces come from the act
-// archives.
-void ReleaseDialogPictures() {}
+// What the boxes keep between talks: the kept texts, and the frame and
+// caption states, which start again from their first frame.
+void ReleaseDialogPictures() {
+    gKeptTexts.clear();
+    gKeptTexts.shrink_to_fit();
+    gFrames = FrameStates{};
+}

@@ -186,6 +186,10 @@ Step CmdChangeMap(TalkContext* c, CmdArgs& a) {
     return Step::On;
 }
 
+// A fade whose count has run out holds its level for one more drawing: its
+// delta only has to be non-zero for the frame to be darkened at all.
+constexpr float kFadeDark[3] = {-30, -30, -30}, kFadeHold[3] = {-1, -1, -1};
+
 Step CmdFadeChangeMap(TalkContext* c, CmdArgs& a) {
     ScriptScene& s = gScriptScene;
     switch (s.fadeChangeState) {
@@ -209,6 +213,9 @@ Step CmdFadeChangeMap(TalkContext* c, CmdArgs& a) {
                 TalkEnd(c);
                 return Step::Ended;
             }
+            // Entering the map clears the fade: the new map stays dark until the
+            // fade back in starts next frame, instead of showing once undimmed.
+            StartFade(kFadeDark, kFadeHold, 0);
             s.fadeChangeState = 3;
             return Step::Stay;
         case 3: {

@@ -29,7 +29,6 @@
 #include "map/MapDraw.h"
 #include "map/RoleTable.h"
 #include "data/Config.h"
-#include "map/SceneStandIn.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"

@@ -321,7 +321,7 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     ControlFrame();
     Key(kRight, false);
     EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
-    EXPECT_EQ(gTalkContext.talk, 5);
+    EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
     EXPECT_EQ(gTalkContext.owner, kTalkSpot);
     // Facing right (3) the talk point lies at (x + 64, y).
     EXPECT_EQ(gTalkContext.x, P().x + 64);
@@ -334,7 +334,7 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     ControlFrame();
     Key(kRight, false);
     EXPECT_EQ(gPlayerStepX + gScrollStepX, 1);
-    EXPECT_EQ(gTalkContext.talk, 5);
+    EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
 }
 
 TEST_F(Control, TheSpeedKeySwitchesOncePerRest) {

@@ -39,12 +39,18 @@ TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     EXPECT_EQ(gMap.width, kTownW);
     EXPECT_EQ(gMap.height, kTownH);
     EXPECT_EQ(gMap.tileBits, 16u);
-    EXPECT_EQ(gMap.pixelSize, kTownW * 16u * kTownH * 16u * 2u);
+    // The ground is a tile set: each cell names the tile of its kind.
+    EXPECT_EQ(gMap.pixelSize, sampleTile::kCount * 512u);
     EXPECT_EQ(gMap.cells[kEventY * kTownW + kEventX] & 0xFF, kEventNumber);
     EXPECT_TRUE(gMap.cells[0] & kCellWall);
-    ASSERT_EQ(gMapEvents.size(), 1u);
-    EXPECT_EQ(gMapEvents[0].script, 5u);
-    EXPECT_EQ(gMap.layerGrid[3], 3);  // (x + y) & 7 at x 3
+    ASSERT_EQ(gMapEvents.size(), 3u + std::size(kStreetSpots));
+    // Each spot runs its own talk: the stone its words, the signpost the way out.
+    ASSERT_NE(FindMapEvent(kEventNumber), nullptr);
+    EXPECT_EQ(FindMapEvent(kEventNumber)->script, static_cast<u32>(kSampleSpotTalk));
+    ASSERT_NE(FindMapEvent(kSignEvent), nullptr);
+    EXPECT_EQ(FindMapEvent(kSignEvent)->script, static_cast<u32>(kSampleSignTalk));
+    EXPECT_EQ(gMap.layerGrid[3], sampleTile::kWall);
+    EXPECT_EQ(gMap.layerGrid[10 * kTownW + 5], sampleTile::kRoad);
     EXPECT_EQ(GetDepthMode(), 2u);
     EXPECT_EQ(GetDepthScale(GetDepthIndex(0, 16 * 4)), 740);
     // Two placements: a still picture and an animated object.
@@ -77,13 +83,15 @@ TEST_F(MapFixture, EightBitMapKeepsPaletteAndIndices) {
 TEST_F(MapFixture, SixteenBitPixelsAreConvertedToTheScreenLayout) {
     SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
-    MapSpec spec = MakeTestMap(kRoomArchive, 20, 15, 16);
-    u16 stored = LoadU16(spec.pixels.data() + 2 * (16 * 20 * 16 * 3 + 40));
-    EXPECT_EQ(LoadU16(gMap.Pixel + 2 * (16 * 20 * 16 * 3 + 40)), ConvertPixel(stored));
+    MapSpec spec = SampleMaps(0)[1];
+    ASSERT_EQ(spec.archiveNumber, kRoomArchive);
+    const size_t at = 2 * (256 * sampleTile::kFloor + 40);
+    EXPECT_EQ(LoadU16(gMap.Pixel + at), ConvertPixel(LoadU16(spec.pixels.data() + at)));
     ResetPixelFormat();
 }
 
 TEST_F(MapFixture, FirstLoadBuildsTheCacheAndTheSecondUnpacksNothing) {
+    WriteWholePictureMaps();
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
     EXPECT_EQ(gMapsUnpacked, 1u);
     CacheSlot s = SlotAt(CacheTable(), 0);
@@ -98,6 +106,7 @@ TEST_F(MapFixture, FirstLoadBuildsTheCacheAndTheSecondUnpacksNothing) {
 }
 
 TEST_F(MapFixture, ShortCacheFileIsUnpackedAgain) {
+    WriteWholePictureMaps();
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
     ReleaseMapView();
     WriteHostFile(h.Path("data/0.cm"), std::vector<u8>(100, 0));
@@ -120,6 +129,7 @@ TEST_F(MapFixture, FullTableEvictsTheOldestPastAQuarterOfTheBudget) {
 }
 
 TEST_F(MapFixture, WithoutOldSlotsTheSmallestGoesAndTheBudgetHolds) {
+    WriteWholePictureMaps();
     std::vector<CacheSlot> slots;
     for (u32 i = 0; i < kCacheSlots; ++i) slots.push_back({1000 + i, 5000 + i, 1, i});
     slots[7].size = 10;

@@ -306,6 +306,12 @@ TEST_F(BattleHandBack, OutcomeAndFlag322DecideRevivalAndTheNextScreen) {
 
 TEST_F(SceneTest, WorldMapSelectionSkipsClosedLocationsAndStopsWhenNoneIsOpen) {
     InitWorldMap();
+    // The sample opens two locations; with both closed nothing is open.
+    for (u16 id : {2701, 2715}) {
+        i32 row = FindRecord(id);
+        ASSERT_GE(row, 0);
+        SetRecordWord(row, 11, 0);
+    }
     SelectWorldMapLocation(1);  // nothing open: one round, nothing chosen
     EXPECT_EQ(gWorldMapIndex, kWorldMapUnchosen);
     EXPECT_FALSE(WorldMapLocationOpen(3));

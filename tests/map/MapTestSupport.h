@@ -34,6 +34,11 @@ protected:
                       const std::string& rel = "PicLib/HUGE.lmf") {
         WriteHostFile(h.Path(rel), BuildMapArchive(maps));
     }
+    // The cache tests count bytes: a town and a room whose ground is one whole picture.
+    void WriteWholePictureMaps() {
+        WriteArchive({MakeTestMap(sampleMap::kTownArchive, sampleMap::kTownW, sampleMap::kTownH, 16),
+                      MakeTestMap(sampleMap::kRoomArchive, 20, 15, 16)});
+    }
     std::vector<u8> CacheTable() { return ReadHostFile(h.Path("data/mcache.dat")); }
 
     Harness h;

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "shell/Main.h"
-#include "map/SceneStandIn.h"
+#include "map/City.h"
+#include "map/MapScene.h"
 #include "mhdata/StoryAsm.h"
 #include "story/Talk.h"
 #include "support/Harness.h"

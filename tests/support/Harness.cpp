@@ -66,7 +66,6 @@
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
-#include "map/SceneStandIn.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
@@ -119,7 +118,6 @@ void ResetAllGlobals() {
     ResetDialogs();
     ResetStoryCommands();
     ResetTrigger();
-    ResetSceneStandIn();
     ResetScriptScene();
     ResetPicShow();
     ResetSaveFile();

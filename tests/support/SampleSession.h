@@ -82,8 +82,7 @@ struct SampleSession {
         ASSERT_TRUE(h.RunUntil([] { return gFrameId == 0; }, 20));
     }
     // Walks from the start down the street and right up to the person with the
-    // question (people of the sample town do not block the way, so the walk
-    // stops beside it). Returns the person's slot.
+    // question, stopping on the cell in front of it. Returns the person's slot.
     int WalkToTheQuestion() {
         int person = FindRoleById(101);
         EXPECT_GT(person, 0);

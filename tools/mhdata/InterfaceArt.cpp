@@ -11,6 +11,7 @@
 const InterfaceActInfo kInterfaceActs[] = {
     {9002, 22}, {9102, 1}, {9104, 1},  {9900, 61}, {9902, 1},  {9904, 45},
     {9906, 14}, {9908, 1}, {9004, 11}, {9005, 58}, {9006, 12}, {9007, 23}, {9010, 8}, {9051, 2},
+    {9041, 10}, {9042, 11},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 
@@ -86,6 +87,12 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9005) {
         *w = 16;  // dialogue frames and caption plates are tiled over their boxes
         *h = action >= 52 ? 8 : 16;
+    } else if (act == 9041) {
+        *w = 440;  // the load screen's picture, one per tenth of the way
+        *h = 300;
+    } else if (act == 9042) {
+        *w = action == 0 ? 540 : 54 * static_cast<i32>(action);  // the bar, then k tenths of it
+        *h = 24;
     } else if (act == 9006) {
         *w = 24;  // map-screen icons
         *h = 24;

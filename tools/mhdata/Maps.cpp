@@ -4,15 +4,17 @@
 
 #include "mhdata/Archives.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "base/ByteIo.h"
-#include "engine/Lzo.h"
 #include "base/MemDbg.h"
+#include "engine/Lzo.h"
 #include "engine/RlePic.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
+#include "map/RoleTable.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -410,6 +412,8 @@ std::vector<u8> StillObjectPic() {
     return out;
 }
 
+constexpr u16 kNoMap = 999;  // records of roles that stand on no map
+
 std::array<u16, 13> Role(u16 map, u16 id, u16 act, u16 x, u16 y, u16 talk, u16 state,
                          u16 script = 0) {
     return {map, id, act, 0, 1, x, y, talk, script, 0, state, 0, 0};
@@ -417,31 +421,116 @@ std::array<u16, 13> Role(u16 map, u16 id, u16 act, u16 x, u16 y, u16 talk, u16 s
 
 }  // namespace
 
-std::vector<MapSpec> SampleMaps(int archive) {
-    using namespace sampleMap;
-    std::vector<MapSpec> out;
-    if (archive == 1) {
-        out.push_back(MakeTestMap(kFarArchive, 30, 30, 16));
-        return out;
-    }
-    MapSpec town = MakeTestMap(kTownArchive, kTownW, kTownH, 16);
-    // A walled house in the town, and the event cell at its door.
-    for (u16 x = 30; x < 40; ++x) {
-        town.cells[10u * kTownW + x] |= 0x40000000u;
-        town.cells[18u * kTownW + x] |= 0x40000000u;
-    }
-    for (u16 y = 10; y <= 18; ++y) {
-        town.cells[y * kTownW + 30u] |= 0x40000000u;
-        town.cells[y * kTownW + 39u] |= 0x40000000u;
-    }
-    town.cells[kEventY * kTownW + kEventX] |= kEventNumber;
+namespace {
+
+constexpr u16 Rgb(int r, int g, int b) {
+    return static_cast<u16>(r << 10 | g << 5 | b);
+}
+
+// One 16 x 16 tile of a kind: its body colour with a few marks of its own.
+void PutTile(ByteWriter& w, u16 kind) {
+    using namespace sampleTile;
+    u16 body = Body(kind);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            u16 v = body;
+            bool edge = x == 0 || y == 0 || x == 15 || y == 15;
+            switch (kind) {
+                case kWall:  // bricks: mortar rows and staggered joints
+                    if (y == 0 || y == 8 || x == (y < 8 ? 0 : 8)) v = Rgb(8, 7, 6);
+                    break;
+                case kWater:  // two rows of wave crests
+                    if ((y == 3 || y == 11) && ((x + y) & 4)) v = Rgb(12, 18, 30);
+                    break;
+                case kRoad:  // pebbles
+                    if ((x * 5 + y * 3) % 17 == 0) v = Rgb(18, 15, 9);
+                    break;
+                case kEvent:
+                case kSpot:
+                case kClosed:  // a dark rim around a marked cell
+                    if (edge) v = Rgb(4, 4, 4);
+                    break;
+                case kGrass:
+                    if ((x * 7 + y * 3) % 23 == 0) v = Rgb(10, 24, 8);
+                    break;
+                default:
+                    break;
+            }
+            w.U16(v);
+        }
+}
+
+// A tiled map: border walls, every cell a tile kind, the tile set as the picture.
+MapSpec TiledMap(u32 archive, u16 w, u16 h, u16 inside) {
+    MapSpec s;
+    s.archiveNumber = archive;
+    s.width = w;
+    s.height = h;
+    s.tileBits = 16;
+    s.layers = 1;
+    s.cells.assign(static_cast<size_t>(w) * h, 0);
+    s.layerGrid.assign(static_cast<size_t>(w) * h, inside);
+    for (u16 y = 0; y < h; ++y)
+        for (u16 x = 0; x < w; ++x)
+            if (x == 0 || y == 0 || x == w - 1 || y == h - 1) {
+                s.cells[static_cast<size_t>(y) * w + x] = kCellWall;
+                s.layerGrid[static_cast<size_t>(y) * w + x] = sampleTile::kWall;
+            }
+    ByteWriter p;
+    for (u16 k = 0; k < sampleTile::kCount; ++k) PutTile(p, k);
+    s.pixels = p.bytes();
+    return s;
+}
+
+void Lay(MapSpec& s, u16 x, u16 y, u16 kind, u32 bits = 0) {
+    size_t i = static_cast<size_t>(y) * s.width + x;
+    s.layerGrid[i] = kind;
+    s.cells[i] |= bits;
+}
+
+MapEvent Event(u32 number, u32 talk, const char* name) {
     MapEvent ev;
-    ev.number = kEventNumber;
-    ev.script = 5;
+    ev.number = number;
+    ev.script = talk;
     ev.clickable = 1;
     ev.passable = 1;
-    std::snprintf(ev.name, sizeof(ev.name), "%s", Utf8ToBig5("井").c_str());
-    town.events.push_back(ev);
+    std::snprintf(ev.name, sizeof(ev.name), "%s", Utf8ToBig5(name).c_str());
+    return ev;
+}
+
+MapSpec SampleTown() {
+    using namespace sampleMap;
+    using namespace sampleTile;
+    MapSpec town = TiledMap(kTownArchive, kTownW, kTownH, kGrass);
+    // The main street along row 10 and the lane down to the harbour.
+    for (u16 x = 1; x < kTownW - 1; ++x) Lay(town, x, 10, kRoad);
+    for (u16 y = 11; y < kHarbourTop; ++y) Lay(town, 20, y, kRoad);
+    // A walled house with a wooden floor.
+    for (u16 y = 11; y < 18; ++y)
+        for (u16 x = 31; x < 39; ++x) Lay(town, x, y, kFloor);
+    for (u16 x = 30; x < 40; ++x) {
+        Lay(town, x, 10, kWall, kCellWall);
+        Lay(town, x, 18, kWall, kCellWall);
+    }
+    for (u16 y = 10; y <= 18; ++y) {
+        Lay(town, 30, y, kWall, kCellWall);
+        Lay(town, 39, y, kWall, kCellWall);
+    }
+    // The harbour: water nobody walks on.
+    for (u16 y = kHarbourTop; y < kTownH - 1; ++y)
+        for (u16 x = 1; x < kTownW - 1; ++x) Lay(town, x, y, kWater, kCellWall);
+    // The old stone by the lane, and the signpost to the world map.
+    Lay(town, kEventX, kEventY, kEvent, kEventNumber);
+    Lay(town, kSignX, kSignY, kSpot, kSignEvent);
+    town.events.push_back(Event(kEventNumber, 3, "石碑"));
+    town.events.push_back(Event(kSignEvent, 13, "路標"));
+    u16 event = kStreetSpotEventFirst;
+    for (const StreetSpot& spot : kStreetSpots) {
+        Lay(town, spot.x, kStreetSpotY, kSpot, event);
+        town.events.push_back(Event(event++, spot.talk, "告示"));
+    }
+    Lay(town, kDoorX, kDoorY, kSpot, kDoorEvent);
+    town.events.push_back(Event(kDoorEvent, 10, "門"));
     town.objects.push_back({1, 0, 0, 0, StillObjectPic()});
     town.objects.push_back({2, static_cast<u16>(sample_art::kMapObject), 0, 0x100, {}});
     town.placements.push_back({1, 160, 160, 0x12});
@@ -451,9 +540,73 @@ std::vector<MapSpec> SampleMaps(int archive) {
     StoreU32(rows.data() + 4, kTownH);
     for (u32 r = 0; r < kTownH; ++r) StoreU32(rows.data() + 16 + 4 * r, 700 + r * 10);
     town.depthRows = rows;
-    out.push_back(std::move(town));
-    out.push_back(MakeTestMap(kRoomArchive, 20, 15, 16));
+    return town;
+}
+
+// The world map's locations: id, cursor point, target cell (the game's table).
+struct WorldPoint {
+    u16 id, cx, cy, tx, ty;
+};
+constexpr WorldPoint kWorldPoints[15] = {
+    {15, 314, 86, 19, 15},  {14, 278, 294, 19, 15}, {11, 288, 100, 19, 35}, {10, 408, 158, 19, 35},
+    {12, 258, 198, 19, 35}, {13, 310, 352, 19, 35}, {9, 500, 336, 19, 35},  {8, 376, 360, 43, 35},
+    {1, 362, 264, 43, 35},  {2, 514, 190, 43, 35},  {3, 260, 154, 43, 35},  {4, 376, 102, 43, 35},
+    {6, 422, 308, 43, 15},  {5, 180, 386, 43, 15},  {7, 316, 220, 43, 15}};
+
+// The view's corner along one axis with the player at pixel p: centred, kept on the map.
+i32 ViewCorner(i32 p, i32 half, i32 screen, i32 mapPixels) {
+    i32 v = std::max(0, p - half);
+    if (v + screen >= mapPixels) v = mapPixels - screen;
+    return std::max(0, v);
+}
+
+MapSpec SampleWorld() {
+    using namespace sampleMap;
+    using namespace sampleTile;
+    MapSpec world = TiledMap(kWorldArchive, kWorldW, kWorldH, kSea);
+    for (u16 y = 3; y < kWorldH - 3; ++y)
+        for (u16 x = 6; x < kWorldW - 4; ++x) Lay(world, x, y, kGrass);
+    // Each location's mark lies under the cursor point with the player at its target.
+    for (const WorldPoint& l : kWorldPoints) {
+        i32 vx = ViewCorner(l.tx * 16, 304, 640, kWorldW * 16);
+        i32 vy = ViewCorner(l.ty * 16, 240, 480, kWorldH * 16);
+        u16 x = static_cast<u16>((l.cx + vx) / 16), y = static_cast<u16>((l.cy + vy) / 16);
+        u16 event = l.id == kWorldTownLocation         ? kWorldTownEvent
+                    : l.id == kWorldLighthouseLocation ? kWorldLighthouseEvent
+                                                       : 0;
+        if (!event) {
+            Lay(world, x, y, kClosed);
+            continue;
+        }
+        for (u16 dy = 0; dy < 3; ++dy)
+            for (u16 dx = 0; dx < 3; ++dx)
+                Lay(world, static_cast<u16>(x + dx - 1), static_cast<u16>(y + dy - 1), kSpot, event);
+    }
+    world.events.push_back(Event(kWorldTownEvent, 14, "月港"));
+    world.events.push_back(Event(kWorldLighthouseEvent, 15, "燈塔"));
+    return world;
+}
+
+}  // namespace
+
+u16 sampleTile::Body(u16 kind) {
+    static const u16 kBodies[kCount] = {Rgb(6, 18, 6),  Rgb(15, 13, 11), Rgb(24, 20, 12),
+                                        Rgb(3, 8, 24),  Rgb(28, 8, 4),   Rgb(30, 26, 4),
+                                        Rgb(16, 10, 4), Rgb(2, 5, 16),   Rgb(12, 12, 12)};
+    return kind < kCount ? kBodies[kind] : 0;
+}
+
+std::vector<MapSpec> SampleMaps(int archive) {
+    using namespace sampleMap;
+    std::vector<MapSpec> out;
+    if (archive == 1) {
+        out.push_back(TiledMap(kFarArchive, 30, 30, sampleTile::kGrass));
+        return out;
+    }
+    out.push_back(SampleTown());
+    out.push_back(TiledMap(kRoomArchive, 20, 15, sampleTile::kFloor));
     out.push_back(MakeTestMap(kEightBitArchive, 32, 32, 8));
+    out.push_back(SampleWorld());
     return out;
 }
 
@@ -461,17 +614,26 @@ MapDbSpec SampleMapDb() {
     using namespace sampleMap;
     MapDbSpec db;
     db.roles.push_back(Role(kTown, kPlayerRole, 1, 10, 10, 0, 0xD100));
-    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0x8000, samplePath::kWanderer));
-    db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0x8801, samplePath::kLooker));
-    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0x8000, samplePath::kGuard));
-    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0x8000));
+    // People take their cells (kRoleWide): the player stops in front of them.
+    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0xC000, samplePath::kWanderer));
+    db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0xC801, samplePath::kLooker));
+    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0xC000, samplePath::kGuard));
+    // Without a behaviour script a person's animation runs only with bit 0x1000.
+    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0xD000));
+    // World-map locations: value 1 opens a location. They stand on no map.
+    for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation}) {
+        std::array<u16, 13> r = Role(kNoMap, static_cast<u16>(2700 + id), 0, 0, 0, 0, 0);
+        r[11] = id == kWorldClosedLocation ? 0 : 1;
+        db.roles.push_back(r);
+    }
     // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
     db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};
-    db.music = {{kTown, 2, 0, 1}, {kRoom, 3, 0, 2}};
+    db.music = {{kTown, 2, 0, 1}, {kRoom, 3, 0, 2}, {kWorld, 3, 0, 1}};
     db.maps.push_back({kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 1, 1, 0});
     db.maps.push_back({kRoom, kRoomArchive, 0x10, 0x00, 0x02, 0x00, 1, 0, 0});
     db.maps.push_back({kEightBit, kEightBitArchive, 0, 0x40, 0x04, 0, 1, 0, 0});
     db.maps.push_back({kFar, kFarArchive, 0, 0, 0x08, 0, 1, 2, 0x8000});
+    db.maps.push_back({kWorld, kWorldArchive, 0x10, 0x00, 0x04, 0x00, 1, 0, 0x8000});
     db.start = {kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk};
     db.zones.push_back({kTown, 1, 1, 62, 46, {7, 8, 9}});
     db.zones.push_back({kFar, 1, 1, 28, 28, {20}});
@@ -481,7 +643,8 @@ MapDbSpec SampleMapDb() {
     db.placeNames = {{kTown, Utf8ToBig5("月港")},
                      {kRoom, Utf8ToBig5("小屋")},
                      {kEightBit, Utf8ToBig5("舊地圖")},
-                     {kFar, Utf8ToBig5("燈塔")}};
+                     {kFar, Utf8ToBig5("燈塔")},
+                     {kWorld, Utf8ToBig5("大地圖")}};
     db.footprints.push_back({101, 0x0202, 3});
     db.firstVisit.push_back({kRoom, 600});
     return db;

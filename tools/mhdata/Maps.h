@@ -98,10 +98,41 @@ bool WriteSampleMaps(const std::string& root, std::string* error);
 
 // Ids the sample game uses, for tests.
 namespace sampleMap {
-constexpr u16 kTown = 1, kRoom = 3, kEightBit = 4, kFar = 5;
+constexpr u16 kTown = 1, kWorld = 2, kRoom = 3, kEightBit = 4, kFar = 5;
 constexpr u16 kTownArchive = 100, kRoomArchive = 101, kEightBitArchive = 102, kFarArchive = 200;
+constexpr u16 kWorldArchive = 103;
 constexpr u16 kTownW = 64, kTownH = 48;
+constexpr u16 kWorldW = 48, kWorldH = 38;
 constexpr u16 kPlayerRole = 1;
 constexpr u16 kFirstTalk = 1;
 constexpr u16 kEventX = 20, kEventY = 20, kEventNumber = 1;
+// The signpost at the town's west road leads to the world map.
+constexpr u16 kSignX = 6, kSignY = 10, kSignEvent = 2;
+// The house's door in its south wall: a visit to the room.
+constexpr u16 kDoorX = 34, kDoorY = 18, kDoorEvent = 3;
+// Marked spots north of the main street, each with its own talk: the player
+// walks along row kStreetSpotY + 1 and steps up into one.
+struct StreetSpot {
+    u16 talk, x;
+};
+constexpr u16 kStreetSpotY = 6, kStreetSpotEventFirst = 4;
+constexpr StreetSpot kStreetSpots[] = {{4, 12},  {6, 14},  {9, 16},  {11, 18},
+                                       {12, 22}, {20, 24}, {40, 26}, {41, 28}};
+// Where the signpost puts the player on the world map.
+constexpr u16 kWorldStartX = 30, kWorldStartY = 20;
+// World-map locations: the town and the lighthouse are open, the fishing
+// village is closed. Their role records carry the open value.
+constexpr u16 kWorldTownLocation = 1, kWorldLighthouseLocation = 15, kWorldClosedLocation = 14;
+constexpr u16 kWorldTownEvent = 1, kWorldLighthouseEvent = 2;
+constexpr u16 kHarbourTop = 42;  // the harbour water: rows 42 .. height - 2
 }  // namespace sampleMap
+
+// The ground tiles of the sample maps, in tile-set order. Each kind has its own
+// colours so that a player tells walls, road, water and spots apart.
+namespace sampleTile {
+constexpr u16 kGrass = 0, kWall = 1, kRoad = 2, kWater = 3, kEvent = 4, kSpot = 5, kFloor = 6,
+              kSea = 7, kClosed = 8;
+constexpr u16 kCount = 9;
+// The colour that fills most of a tile of kind k (stored 5-5-5).
+u16 Body(u16 kind);
+}  // namespace sampleTile

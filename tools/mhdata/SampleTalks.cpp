@@ -61,7 +61,10 @@ talk 5
     End
 
 talk 6
-    # Variables and branches.
+    # Variables and branches, behind the harbour's tally board.
+    BoxTime 10
+    Show 0xFFFD "帳板上記著今天的貨。"
+    WaitSpeaker 0xFFFD
     Set 10 5
     Add 10 3
     JumpIfAtLeast 10 8 @big
@@ -104,12 +107,14 @@ talk 9
     End
 
 talk 10
-    # Into the harbour master's room behind a fade, and straight back out.
+    # Into the harbour master's room behind a fade; the words stay until they
+    # have been shown their time, then a fade leads back out.
     FadeChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF
-    BoxTime 10
+    BoxTime 30
     Show 0xFFFD "屋裡堆滿了海圖。"
+    WaitSpeaker 0xFFFD
     SetFlag 204
-    ChangeMap 1 10 10 0xFFFF 0xFFFF 0xFFFF
+    FadeChangeMap 1 10 10 0xFFFF 0xFFFF 0xFFFF
     End
 
 talk 11
@@ -133,6 +138,21 @@ talk 12
     StopColorFade
     FollowView
     SetFlag 205
+    End
+
+talk 13
+    # The signpost on the west road: out to the world map.
+    ChangeMap 2 30 20 0xFFFF 0xFFFF 0xFFFF
+    End
+
+talk 14
+    # Back into the town from its mark on the world map.
+    ChangeMap 1 7 10 0xFFFF 0xFFFF 0xFFFF
+    End
+
+talk 15
+    # To the lighthouse from its mark on the world map.
+    ChangeMap 5 15 15 0xFFFF 0xFFFF 0xFFFF
     End
 
 talk 20

@@ -20,6 +20,9 @@ constexpr int kSampleBattleTalk = 9;
 constexpr int kSampleRoomTalk = 10;
 constexpr int kSampleMusicTalk = 11;
 constexpr int kSampleViewTalk = 12;
+constexpr int kSampleSignTalk = 13;
+constexpr int kSampleWorldTownTalk = 14;
+constexpr int kSampleWorldLighthouseTalk = 15;
 constexpr int kSampleRoomFlag = 204;
 constexpr int kSampleViewFlag = 205;
 // Walks: a person who walks a route and back, and three who walk together.

@@ -246,7 +246,7 @@ bool WriteFile(const std::filesystem::path& path, const std::vector<u8>& bytes, 
 XmiPiece SamplePiece() {
     XmiPiece p;
     // Four notes of half a second on the piano, then a quarter second of rest.
-    for (int i = 0; i < 4; ++i) p.notes.push_back({static_cast<u32>(i * 60), 0, static_cast<u8>(60 + i * 4), 100, 60});
+    for (int i = 0; i < 4; ++i) p.notes.push_back({static_cast<u32>(i * 60), 0, static_cast<u8>(60 + i * 4), 127, 60});
     p.endTick = 270;
     return p;
 }

@@ -1,0 +1,96 @@
+// What a newcomer sees of the sample town: ground kinds that look apart on the
+// canvas, and people who stand in the way.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "map/City.h"
+#include "map/MapDraw.h"
+#include "map/NewGame.h"
+#include "mhdata/Maps.h"
+#include "story/Talk.h"
+#include "support/Harness.h"
+#include "support/SampleSession.h"
+#include "ui/ScreenState.h"
+
+using namespace sampleMap;
+
+namespace {
+
+struct SampleLook : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_EQ(StartNewGame(1), 1);
+        ResetTalkContext(&gTalkContext);
+        gFrameId = 0;
+        ASSERT_NE(gPaintBuf, nullptr);
+    }
+    // The ground of cell (cx, cy), 5 pixels into it, drawn with the view at (vx, vy).
+    u16 GroundAt(int cx, int cy, i32 vx, i32 vy) {
+        gViewX = vx;
+        gViewY = vy;
+        DrawGround();
+        return *PaintPixelAddr(cx * 16 - vx + 5, cy * 16 - vy + 5);
+    }
+};
+
+TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
+    using namespace sampleTile;
+    struct Spot {
+        int cx, cy;
+        u16 kind;
+    };
+    // Street level (view at the top) and the harbour (view at the bottom).
+    const Spot top[] = {{3, 5, kGrass},           {0, 5, kWall},  {35, 10, kWall},
+                        {3, 10, kRoad},           {20, 15, kRoad}, {35, 14, kFloor},
+                        {kEventX, kEventY, kEvent}, {kSignX, kSignY, kSpot}};
+    const Spot bottom[] = {{10, 44, kWater}, {20, 41, kRoad}, {5, 40, kGrass}};
+    std::set<u16> seen;
+    for (const Spot& s : top) {
+        u16 v = GroundAt(s.cx, s.cy, 0, 0);
+        EXPECT_EQ(v, ConvertPixel(Body(s.kind))) << s.cx << "," << s.cy;
+        seen.insert(v);
+    }
+    const i32 bottomView = (kTownH - 30) * 16;
+    for (const Spot& s : bottom) {
+        u16 v = GroundAt(s.cx, s.cy, 0, bottomView);
+        EXPECT_EQ(v, ConvertPixel(Body(s.kind))) << s.cx << "," << s.cy;
+        seen.insert(v);
+    }
+    // Grass, wall, road, floor, stone, signpost and water: seven looks.
+    EXPECT_EQ(seen.size(), 7u);
+    // A wall tile is not one flat colour: its mortar shows.
+    gViewX = gViewY = 0;
+    DrawGround();
+    EXPECT_NE(*PaintPixelAddr(0 * 16 + 5, 5 * 16 + 0), *PaintPixelAddr(0 * 16 + 5, 5 * 16 + 5));
+}
+
+// Walking into a person: the player stops on the cell in front and stays
+// there however long the key is held; the person keeps its cell.
+TEST(SamplePeople, ThePlayerStopsInFrontOfAPerson) {
+    Harness h;
+    SampleSession s{h};
+    s.NewGameFromTheTitle();
+    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    int person = FindRoleById(101);
+    ASSERT_GT(person, 0);
+    const int row = gMapRoles[person].y / 16, column = gMapRoles[person].x / 16;
+    s.WalkToCell(kArrowDown, s.P().x / 16, row);
+    PlatformSetKey(kArrowRight, true);
+    h.RunFrames(150);
+    PlatformSetKey(kArrowRight, false);
+    h.RunFrames(8);
+    EXPECT_EQ(s.P().x, (column - 1) * 16);
+    EXPECT_EQ(s.P().y, row * 16);
+    EXPECT_EQ(gMapRoles[person].x, column * 16);
+    // Both cells carry their own marks: the person's blocks, the player's is the player's.
+    EXPECT_TRUE(gMap.cells[static_cast<size_t>(row) * gMap.width + column] & kCellWide);
+    EXPECT_TRUE(gMap.cells[static_cast<size_t>(row) * gMap.width + column - 1] & kCellPlayer);
+}
+
+}  // namespace

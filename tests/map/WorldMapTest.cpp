@@ -1,0 +1,155 @@
+// The sample's world map played through the real tick: out by the town's
+// signpost, the load screen of map 2, the choice of open locations with the
+// arrow keys, a click on the chosen mark, and the music on the way.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "data/GameFlags.h"
+#include "engine/DDraw.h"
+#include "engine/PixelFormat.h"
+#include "map/City.h"
+#include "map/MapManage.h"
+#include "data/Config.h"
+#include "map/GameMusic.h"
+#include "mhdata/InterfaceArt.h"
+#include "mhdata/Maps.h"
+#include "platform/Display.h"
+#include "sound/Music.h"
+#include "support/SampleSession.h"
+
+using namespace sampleMap;
+
+namespace {
+
+struct WorldMap : ::testing::Test {
+    Harness h;
+    SampleSession s{h};
+
+    u16 CanvasAt(i32 x, i32 y) {
+        i32 pitch = 0;
+        u16* px = DisplayLock(gDrawSurface, &pitch);
+        u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
+        DisplayUnlock(gDrawSurface);
+        return v;
+    }
+    static bool Ends(const char* name, const char* tail) {
+        if (!name) return false;
+        size_t n = std::strlen(name), t = std::strlen(tail);
+        return n >= t && std::strcmp(name + n - t, tail) == 0;
+    }
+    // A new game with its opening words read.
+    void Start() {
+        s.NewGameFromTheTitle();
+        ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    }
+    // Walks left along the street into the signpost: its talk leads to map 2.
+    void OutByTheSignpost() {
+        PlatformSetKey(kArrowLeft, true);
+        bool out = h.RunUntil([] { return gMapId == kWorld; }, 400);
+        PlatformSetKey(kArrowLeft, false);
+        ASSERT_TRUE(out);
+        h.RunFrames(4);
+    }
+    bool Arrived(int cx, int cy) {
+        return h.RunUntil([&] { return s.P().x == cx * 16 && s.P().y == cy * 16; }, 600);
+    }
+};
+
+TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
+    Start();
+    ASSERT_EQ(gMapId, kTown);
+    i32 walkMode = gWalkMode;
+    OutByTheSignpost();
+    EXPECT_EQ(s.P().x, kWorldStartX * 16);
+    EXPECT_EQ(s.P().y, kWorldStartY * 16);
+    EXPECT_TRUE(GetGameFlag(70));
+    EXPECT_EQ(gWalkMode, 1);
+    EXPECT_EQ(gWorldMapIndex, kWorldMapUnchosen);
+    // The world map's music: record 3 of the names, "field.wav", on list 1.
+    EXPECT_TRUE(Ends(gMusic.GetList(1).slots[0].name, "field.wav"));
+
+    // Down from no choice: the first open location in table order, the lighthouse.
+    s.Tap(kArrowDown);
+    ASSERT_EQ(gWorldMapIndex, 0u);
+    EXPECT_EQ(gMouseX, 314);
+    EXPECT_EQ(gMouseY, 86);
+    // Down again passes the closed fishing village (index 1) and every other
+    // closed one to the town at index 8.
+    h.RunFrames(3);
+    s.Tap(kArrowDown);
+    ASSERT_EQ(gWorldMapIndex, 8u);
+    EXPECT_EQ(gMouseX, 362);
+    EXPECT_EQ(gMouseY, 264);
+    // Up goes back the same way.
+    h.RunFrames(3);
+    s.Tap(kArrowUp);
+    ASSERT_EQ(gWorldMapIndex, 0u);
+    h.RunFrames(3);
+    s.Tap(kArrowUp);  // below 0 wraps to 14, then down to the town
+    ASSERT_EQ(gWorldMapIndex, 8u);
+
+    // The player walks to the town's target cell; a click on its mark goes home.
+    ASSERT_TRUE(Arrived(43, 35)) << s.P().x << "," << s.P().y << " state " << std::hex << s.P().state;
+    s.PointAt(362, 264);
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gMapId == kTown; }, 60));
+    EXPECT_EQ(s.P().x, 7 * 16);
+    EXPECT_EQ(s.P().y, 10 * 16);
+    EXPECT_EQ(gWalkMode, walkMode);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(WorldMap, TheLoadScreenShowsThePictureOfTheTenthAndTheBarFilledSoFar) {
+    s.NewGameFromTheTitle();
+    SetGameFlag(70);
+    ShowLoadProgress(-1);
+    auto colour = [](u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); };
+    // 45 %: picture 4, the bar 5 tenths (270 pixels) over its empty frame.
+    ShowLoadProgress(45);
+    EXPECT_EQ(CanvasAt(100, 50), colour(9041, 4));
+    EXPECT_EQ(CanvasAt(539, 349), colour(9041, 4));
+    EXPECT_EQ(CanvasAt(50, 400), colour(9042, 5));
+    EXPECT_EQ(CanvasAt(319, 423), colour(9042, 5));
+    EXPECT_EQ(CanvasAt(320, 400), colour(9042, 0));
+    EXPECT_EQ(CanvasAt(589, 423), colour(9042, 0));
+    EXPECT_EQ(CanvasAt(20, 20), ConvertPixel(0));  // the rest is cleared
+    EXPECT_EQ(CanvasAt(100, 351), ConvertPixel(0));
+    // 100 % shows as the ninth tenth: picture 9 and a full bar.
+    ShowLoadProgress(100);
+    EXPECT_EQ(CanvasAt(300, 200), colour(9041, 9));
+    EXPECT_EQ(CanvasAt(589, 410), colour(9042, 10));
+    // Off map 2's way (flag 70 clear) nothing is drawn.
+    ClearGameFlag(70);
+    ShowLoadProgress(20);
+    EXPECT_EQ(CanvasAt(300, 200), colour(9041, 9));
+}
+
+TEST_F(WorldMap, AMapEnteredUnderAScreenPlaysTheStoredMusicNumbers) {
+    s.NewGameFromTheTitle();
+    gMusic.ClearList(1);
+    gMusic.ClearList(2);
+    // A loaded game: the map's pair and an override, names 2 and 5.
+    gMapMusic = MapMusicState{};
+    gMapMusic.mode = 1;
+    gMapMusic.music1 = 2;
+    gMapMusic.override1 = 5;
+    gMapMusic.override2 = 1024;  // no music number: ignored
+    gFrameId = kScreenBit | 21;
+    LoadCity(kRoom, 5, 6, 1, 0, 1, 0);
+    EXPECT_TRUE(Ends(gMusic.GetList(1).slots[0].name, "theme.xmi"));
+    EXPECT_EQ(gMusic.GetList(1).slots[1].name, nullptr);
+    EXPECT_TRUE(Ends(gMusic.GetList(2).slots[0].name, "battle.mp3"));
+    EXPECT_EQ(gMusic.GetList(2).slots[1].name, nullptr);
+    EXPECT_EQ(gMusic.GetPendingMode(), 2);  // the override's list
+    EXPECT_EQ(gCdMusic, 0u);
+    // A disc track among them plays from the disc instead.
+    gMapMusic.override1 = 4;  // "CD07"
+    LoadCity(kRoom, 5, 6, 1, 0, 1, 0);
+    EXPECT_EQ(gCdMusic, 1u);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+}  // namespace
