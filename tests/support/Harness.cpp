@@ -111,7 +111,7 @@ void ResetAllGlobals() {
     ResetDevTool();
     ResetGhosts();
     ResetSwim();
-    ResetBattleRoleChanges();
+    ResetBattle();
     ResetDInput();
     ResetGameFonts();
     ResetTextInput();
