@@ -46,9 +46,8 @@ std::vector<std::string> DrawLog(int draws) {
 // d/4, d/8, d/16 for the bits of k it lacks (each term rounded down).
 u16 BlendRef(u16 s, u16 d, int k) {
     u32 out = 0;
-    const bool wideGreen = (gMaskR & 0x8000) != 0;  // 5-6-5
-    const u32 masks[3] = {wideGreen ? 0xF800u : 0x7C00u, wideGreen ? 0x07E0u : 0x03E0u, 0x001Fu};
-    for (u32 m : masks) {
+    // Blends work on the top five bits of each channel.
+    for (u32 m : {gMaskR, gMaskG, gMaskB}) {
         int shift = __builtin_ctz(m);
         u32 sc = (s & m) >> shift, dc = (d & m) >> shift, c = 0;
         for (int bit = 3, div = 2; bit >= 0; --bit, div *= 2) c += ((k >> bit) & 1 ? sc : dc) / div;

@@ -23,6 +23,8 @@ u16 StripColour() {
 
 namespace {
 using namespace sample_battle;
+// The cursor looks the interface art does not draw already (it has 9102 and 9104).
+constexpr u32 kCursorLooks[] = {9101, 9103, 9105, 9106, 9107};
 
 ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
     ArchiveFrame f;
@@ -110,7 +112,7 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
         for (int k = 1; k <= 3; ++k) p.frames.push_back(Flat(kLayerW, kLayerH, LayerColour(act, k)));
         (*pics)[act] = p;
     }
-    for (u32 act = 9101; act <= 9107; ++act)
+    for (u32 act : kCursorLooks)
         (*pics)[act] = FlatPicture("look" + std::to_string(act),
                                    {Flat(16, 16, static_cast<u16>(act * 37 & 0x7FFF))});
     (*pics)[9167] = FlatPicture("logstrip", {Flat(kStripW, kStripH, StripColour())});
@@ -126,7 +128,7 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
 void AddSampleBattleActs(std::map<u32, ActProgram>* acts) {
     (*acts)[kBackdropAct] = Backdrop(kBackdropAct);
     (*acts)[kHarbourAct] = Backdrop(kHarbourAct);
-    for (u32 act = 9101; act <= 9107; ++act) (*acts)[act] = OneFrame(act, 2, 6);
+    for (u32 act : kCursorLooks) (*acts)[act] = OneFrame(act, 2, 6);
     (*acts)[9167] = OneFrame(9167, 1, 0);
     (*acts)[4000] = OneFrame(4000, 1, 0);
     for (u32 act : kHitAnimActs) (*acts)[act] = HitAnim(act);
