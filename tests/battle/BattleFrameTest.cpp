@@ -20,7 +20,10 @@
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
 #include "game/Main.h"
+#include "game/KeyCole.h"
 #include "game/MapManage.h"
+#include "game/RoleTable.h"
+#include "platform/Input.h"
 #include "mhdata/SampleBattle.h"
 #include "sound/Music.h"
 #include "support/Harness.h"
@@ -177,6 +180,26 @@ TEST_F(BattleFrameTest, Battle2032HasNoVictoryScreenNoFadeAndBlackColumns) {
     RunBattle(7, [&](u32 phase, int) {
         if (phase == kPhaseMain) EXPECT_EQ(Px(0, 30), underlay);
     });
+}
+
+TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
+    struct Case {
+        i32 dev;
+        u32 battle;
+        int mainTicks;
+    } cases[] = {{1, 8, 4}, {0, 8, 11}, {1, kBattleNoVictoryScreen - 32, 11}};
+    for (const Case& c : cases) {
+        gFastMode = c.dev;
+        gBattleStandIn = BattleStandInState{};
+        gBattleStandIn.enemiesInUse = true;
+        Phases p = RunBattle(c.battle, [](u32 phase, int tick) {
+            if (phase != kPhaseMain) return;
+            PlatformSetKey(0x3B, tick == 2);  // F1 down for the fourth main tick
+            if (tick == 9) gBattleStandIn.enemiesInUse = false;
+        });
+        EXPECT_EQ(p.ticks[kPhaseMain], c.mainTicks) << c.dev << " " << c.battle;
+        PlatformSetKey(0x3B, false);
+    }
 }
 
 TEST(BattleRelease, PartyKeepsOnlyTheLastingStatus) {
@@ -359,6 +382,9 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
     ASSERT_EQ(gFrameId, 0u);
     h.RunFrames(30);
     const int mapMusic = gMusic.GetMode();
+    const int guard = FindRoleById(102);
+    ASSERT_GT(guard, 0);
+    ASSERT_TRUE(gMapRoles[guard].state & kRoleShown);
     struct Start {
         const char* name;
         std::function<void()> begin;
@@ -384,6 +410,7 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
         const u16 layer = PlainColour(story ? kHarbourAct : kBackdropAct, 0);
         const int lx = LayerX(1) + 80, ly = kLayerY + 60;
         EXPECT_NE(gPaintBuf[ly * 640 + lx], layer) << st.name;
+        if (story) EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);  // hidden once the dissolve is over
         const char* music = gMusic.GetList(3).slots[0].name;
         EXPECT_TRUE(music && std::string(music).ends_with(story ? "theme.xmi" : "battle.mp3")) << st.name;
         ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 20)) << st.name;
@@ -392,6 +419,7 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
         EXPECT_EQ(gFrameId, 0u) << st.name;
         EXPECT_EQ(gBattleRequest, 0u) << st.name;
         for (i32 v : gBattleRoleChanges) EXPECT_EQ(v, -1) << st.name;
+        EXPECT_FALSE(gMapRoles[guard].state & kRoleShown) << st.name;
         EXPECT_TRUE(h.RunUntil([&] { return gMusic.GetMode() == mapMusic; }, 40)) << st.name;
     }
 }
