@@ -91,7 +91,8 @@ int BattleResult(u32 outcome) {
     }
 }
 
-void WriteBackFighter(i32* hp, i32* mp, i32* status, i32 fighterHp, i32 fighterMp, u32 fighterStatus) {
+void WriteBackFighter(i32* hp, i32* mp, i32* status, i32 fighterHp, i32 fighterMp,
+                      u32 fighterStatus) {
     *hp = fighterHp;
     *mp = fighterMp;
     *status = static_cast<i32>(fighterStatus & ~kBattleOnlyStatus);
@@ -113,7 +114,8 @@ u32 cBattle::Run() {
 void cBattle::DeveloperKeys() {
     if (!gFastMode) return;
     int key = gBattleKeys.FirstNewKey();
-    if (key == kScanF1 && gBattleRequest < kDevBattleLimit && !BattleSidesEmpty()) KillBattleEnemies();
+    if (key == kScanF1 && gBattleRequest < kDevBattleLimit && !BattleSidesEmpty())
+        KillBattleEnemies();
     if (key == kScanF3) RaiseBattlePartyLevel();
 }
 

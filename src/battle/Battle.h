@@ -60,7 +60,8 @@ extern cBattle gBattle;
 // escape with flag 322 set.
 int BattleResult(u32 outcome);
 // The party record of a fighter at the release: HP, MP and the lasting status.
-void WriteBackFighter(i32* hp, i32* mp, i32* status, i32 fighterHp, i32 fighterMp, u32 fighterStatus);
+void WriteBackFighter(i32* hp, i32* mp, i32* status, i32 fighterHp, i32 fighterMp,
+                      u32 fighterStatus);
 
 // One frame of the running battle: 1 while it goes on, else BattleResult.
 int BattleFrame();

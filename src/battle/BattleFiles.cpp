@@ -38,7 +38,8 @@ std::vector<u8> ReadDataFile(const char* rel) {
 void ReportOnce(bool* reported, const char* file, u32 n) {
     if (*reported) return;
     *reported = true;
-    std::fprintf(stderr, "%s: no entry for battle %u; the battle has no enemies and no music\n", file, n);
+    std::fprintf(stderr, "%s: no entry for battle %u; the battle has no enemies and no music\n",
+                 file, n);
 }
 }  // namespace
 

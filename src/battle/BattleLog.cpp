@@ -92,9 +92,12 @@ void cBattleLog::Draw() {
     if (Empty()) return;
     DrawStrip();
     Entry& e = entries_[head_];
-    gMainFont.SetFont(B5("細明體"), kTextSize);
+    // Setting the face empties the glyph cache: only when the size is not the log's already.
+    if (gMainFont.GetSize() != kTextSize || !gMainFont.HasFace())
+        gMainFont.SetFont(B5("細明體"), kTextSize);
     gMainFont.SetAdvance(kTextAdvance);
-    if (gPaintBuf && e.text) gMainFont.DrawString(gPaintBuf, kTextX, kTextY, e.text, e.colour, kStylePlain);
+    if (gPaintBuf && e.text)
+        gMainFont.DrawString(gPaintBuf, kTextX, kTextY, e.text, e.colour, kStylePlain);
     bool lastLine = (head_ + 1) % kBattleLogSlots == tail_;
     if (e.timer != 0 && lastLine) {
         --e.timer;

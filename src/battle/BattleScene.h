@@ -37,7 +37,8 @@ private:
 
 extern cBattleScene gBattleScene;
 
-// The blitter's wave option for a wave byte of an act: past the table's last block it stays on the last.
+// The blitter's wave option for a wave byte of an act: past the table's last block it stays on the
+// last.
 i32 ClampWave(i32 wave);
 
 void ResetBattleScene();

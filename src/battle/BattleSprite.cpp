@@ -167,7 +167,8 @@ void cBattleSprite::StartShake(i32 dx, i32 dy) {
 void cBattleSprite::StepEffects() {
     if (fadeMode == 1 && fadeLevel > fadeTarget) --fadeLevel;
     if (fadeMode == 0 && fadeLevel < fadeTarget) ++fadeLevel;
-    if (flashOn && flashMode == 1 && ++flashCounter >= kFlashFull) flashOn = flashMode = flashCounter = 0;
+    if (flashOn && flashMode == 1 && ++flashCounter >= kFlashFull)
+        flashOn = flashMode = flashCounter = 0;
     if (flashOn && flashMode == 2 && --flashCounter <= 0) {
         flashCounter = 0;
         flashMode = 0;
@@ -219,7 +220,8 @@ void cHitAnim::DrawSprite(cBattleSprite& s) {
     PutFrameAt(a.pic, a.frame, bx - a.xOff, by - a.yOff, a.drawMode);
     if (s.HasLayer2()) {
         gPaintAlpha = s.anim2.blend;
-        PutFrameAt(s.anim2.pic, s.anim2.frame, bx - s.anim2.xOff, by - s.anim2.yOff, s.anim2.drawMode);
+        PutFrameAt(s.anim2.pic, s.anim2.frame, bx - s.anim2.xOff, by - s.anim2.yOff,
+                   s.anim2.drawMode);
     }
     if (a.overlayPic && a.overlayFrame)
         PutFrameAt(a.overlayPic, static_cast<u16>(a.overlayFrame - 1), bx - a.xOff - a.overlayX,
@@ -292,7 +294,8 @@ void cFloatText::DrawSprite(cBattleSprite& s) {
     cFloatText& t = static_cast<cFloatText&>(s);
     if (!gPaintBuf) return;
     gSecondFont.SetShadowColor(static_cast<u16>(t.shadow));
-    gSecondFont.DrawString(gPaintBuf, t.x, t.y + t.z, t.text, static_cast<u16>(t.colour), kStyleBoldOutline);
+    gSecondFont.DrawString(gPaintBuf, t.x, t.y + t.z, t.text, static_cast<u16>(t.colour),
+                           kStyleBoldOutline);
 }
 
 cFloatText* SpawnFloatText(cFighter* owner, const char* text, u32 colour, u32 shadow, i32 x, i32 y,
@@ -391,7 +394,8 @@ cAfterImage* AttachAfterImage(cBattleSprite* fighter, u32 tint, i32 count) {
     t->follows = fighter;
     t->tint = tint;
     t->count = count < 0 ? 0 : (count > kAfterImageCopies ? kAfterImageCopies : count);
-    for (i32 i = 0; i < t->count; ++i) t->history[i] = {fighter->x, fighter->y, fighter->z, fighter->anim};
+    for (i32 i = 0; i < t->count; ++i)
+        t->history[i] = {fighter->x, fighter->y, fighter->z, fighter->anim};
     return t;
 }
 

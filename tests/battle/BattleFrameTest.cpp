@@ -26,37 +26,14 @@
 #include "platform/Input.h"
 #include "mhdata/SampleBattle.h"
 #include "sound/Music.h"
+#include "support/BattleRun.h"
 #include "support/Harness.h"
 #include "support/SampleSession.h"
 
 namespace {
 using namespace sample_battle;
 
-struct Phases {
-    std::array<int, 5> ticks{};
-    int result = -1;
-};
-
-// Runs battle n by calling the battle frame until it hands a result back;
-// during(phase, tick of that phase) runs after each call.
-template <class F>
-Phases RunBattle(u32 n, F during) {
-    gBattleRequest = n;
-    Phases p;
-    for (int i = 0; i < 400; ++i) {
-        u32 phase = gBattle.phase();
-        int r = BattleFrame();
-        during(phase, p.ticks[phase]++);
-        if (r != 1) {
-            p.result = r;
-            break;
-        }
-    }
-    return p;
-}
-Phases RunBattle(u32 n) {
-    return RunBattle(n, [](u32, int) {});
-}
+using Phases = BattlePhaseTicks;
 
 struct BattleFrameTest : ::testing::Test {
     Harness h;
@@ -121,9 +98,11 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     gBattleCursor.SetPos(77, 66);
     gBattleCursor.Poll();  // where the mouse reports it, as the battle's own poll will
     const i32 x = gBattleCursor.x(), y = gBattleCursor.y();
-    EXPECT_EQ(RunBattle(8, [](u32 phase, int) {
-                  if (phase == kPhaseMain) EXPECT_EQ(gBattleCursor.x(), 320);
-              }).ticks,
+    EXPECT_EQ(RunBattle(8,
+                        [](u32 phase, int) {
+                            if (phase == kPhaseMain) EXPECT_EQ(gBattleCursor.x(), 320);
+                        })
+                  .ticks,
               (std::array<int, 5>{1, 16, 1, 17, 16}));
     EXPECT_EQ(gBattleCursor.x(), x);
     EXPECT_EQ(gBattleCursor.y(), y);
@@ -202,6 +181,15 @@ TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
     }
 }
 
+TEST(BattleNoDisplay, WithoutACanvasTheBattleRunsWithoutItsDissolve) {
+    Harness h;  // no start-up: no canvas to capture or draw on
+    bool captured = false;
+    Phases p = RunBattle(7, [&](u32, int) { captured |= gBattle.HasScreenPicture(); });
+    EXPECT_FALSE(captured);
+    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 17, 16}));
+    EXPECT_EQ(p.result, 0);
+}
+
 TEST(BattleRelease, PartyKeepsOnlyTheLastingStatus) {
     i32 hp = 0, mp = 0, status = 0;
     WriteBackFighter(&hp, &mp, &status, 37, 12, 0x7FFF);
@@ -241,7 +229,8 @@ TEST_F(BattleFrameTest, PartyStandsAtTheFixedPlacesWhateverTheFileHolds) {
 TEST_F(BattleFrameTest, BadBattleFilesGiveAnEmptyBattleReportedOnce) {
     auto expectEmpty = [](const char* why) {
         EXPECT_EQ(gBattlefield.background, 0u) << why;
-        for (const EnemySlot& e : gBattlefield.enemies) EXPECT_EQ(e.monster, kEmptyEnemySlot) << why;
+        for (const EnemySlot& e : gBattlefield.enemies)
+            EXPECT_EQ(e.monster, kEmptyEnemySlot) << why;
         EXPECT_EQ(gBattlefield.party[2].z, 364) << why;
     };
     std::vector<u8> one = BuildBattlefieldFile({BattlefieldRecord{}, BattlefieldRecord{}});
@@ -277,9 +266,9 @@ TEST_F(BattleFrameTest, MusicIndexPastTheNamesPlaysNothing) {
     WriteData(h, "FBGM.dat", BuildBattleMusicFile({0, 1000000, 5, 0xFFFFFFDFu}));
     std::string path;
     EXPECT_FALSE(BattleMusicPath(1000000, &path));
-    EXPECT_FALSE(BattleMusicPath(5, &path));             // record 38 is empty
-    EXPECT_FALSE(BattleMusicPath(0xFFFFFFDFu, &path));   // + 33 would wrap to record 0
-    ASSERT_TRUE(BattleMusicPath(11, &path));              // record 44, the victory piece
+    EXPECT_FALSE(BattleMusicPath(5, &path));            // record 38 is empty
+    EXPECT_FALSE(BattleMusicPath(0xFFFFFFDFu, &path));  // + 33 would wrap to record 0
+    ASSERT_TRUE(BattleMusicPath(11, &path));            // record 44, the victory piece
     EXPECT_TRUE(path.ends_with("music\\theme.xmi")) << path;
     for (u32 n : {1u, 3u}) {
         RunBattle(n, [n](u32 phase, int) {
@@ -292,10 +281,13 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
     RunBattle(7, [&](u32 phase, int) {
         if (phase != kPhaseMain) return;
         for (int k = 1; k <= 3; ++k)
-            EXPECT_EQ(Px(LayerX(k) + 5, kLayerY + 5), PlainColour(kBackdropAct, static_cast<u16>(k - 1))) << k;
+            EXPECT_EQ(Px(LayerX(k) + 5, kLayerY + 5),
+                      PlainColour(kBackdropAct, static_cast<u16>(k - 1)))
+                << k;
     });
     RunBattle(1, [&](u32 phase, int) {
-        if (phase == kPhaseMain) EXPECT_EQ(Px(LayerX(2) + 5, kLayerY + 5), PlainColour(kHarbourAct, 1));
+        if (phase == kPhaseMain)
+            EXPECT_EQ(Px(LayerX(2) + 5, kLayerY + 5), PlainColour(kHarbourAct, 1));
     });
 
     // Shake: layers 1-3 move by the offsets, layer 0 stays; the last offsets
@@ -360,6 +352,29 @@ TEST_F(BattleFrameTest, TintStepsToItsTargetAndDarkensAllButLayerZero) {
             << k;
 }
 
+TEST_F(BattleFrameTest, TopDrawCarriesTheMapsFlashLayers) {
+    // Lit pixels outside layer 3 over 300 ticks: only the flash layers put them there.
+    auto lit = [&](bool on) {
+        on ? SetGameFlag(8) : ClearGameFlag(8);
+        on ? SetGameFlag(22) : ClearGameFlag(22);
+        gBattleScene.Setup(0);
+        int count = 0;
+        for (int t = 0; t < 300; ++t) {
+            FillSurface(gDrawSurface, 0);
+            gBattleScene.DrawTop();
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) {
+                    bool layer3 = x >= LayerX(3) && x < LayerX(3) + kLayerW && y >= kLayerY &&
+                                  y < kLayerY + kLayerH;
+                    count += !layer3 && Px(x, y) != 0;
+                }
+        }
+        return count;
+    };
+    EXPECT_EQ(lit(false), 0);
+    EXPECT_GT(lit(true), 0);
+}
+
 TEST_F(BattleFrameTest, AWaveByteBeyondTheTableIsHeldToItsLastBlock) {
     EXPECT_EQ(ClampWave(200), 15);
     EXPECT_EQ(ClampWave(-1), 0);
@@ -390,12 +405,14 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
         std::function<void()> begin;
     } starts[] = {
         // What the pier talk's battle command leaves, with a role to hide.
-        {"story", [] {
+        {"story",
+         [] {
              gBattleRoleChanges[0] = 102;
              gBattleRequest = 0x80000001u;
          }},
         // What a step in the town's encounter zone does.
-        {"encounter", [] {
+        {"encounter",
+         [] {
              gBattleRequest = 9;
              EnterBattle();
          }},
@@ -405,14 +422,17 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
         ASSERT_TRUE(h.RunUntil([] { return gBattleActive != 0; }, 3)) << st.name;
         // The first opening tick still shows the map over the backdrop; once
         // the dissolve is over the backdrop shows.
-        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseOpening && gBattle.fade() == 14; }, 3));
+        ASSERT_TRUE(
+            h.RunUntil([] { return gBattle.phase() == kPhaseOpening && gBattle.fade() == 14; }, 3));
         const bool story = st.name[0] == 's';
         const u16 layer = PlainColour(story ? kHarbourAct : kBackdropAct, 0);
         const int lx = LayerX(1) + 80, ly = kLayerY + 60;
         EXPECT_NE(gPaintBuf[ly * 640 + lx], layer) << st.name;
-        if (story) EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);  // hidden once the dissolve is over
+        if (story)
+            EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);  // hidden once the dissolve is over
         const char* music = gMusic.GetList(3).slots[0].name;
-        EXPECT_TRUE(music && std::string(music).ends_with(story ? "theme.xmi" : "battle.mp3")) << st.name;
+        EXPECT_TRUE(music && std::string(music).ends_with(story ? "theme.xmi" : "battle.mp3"))
+            << st.name;
         ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 20)) << st.name;
         EXPECT_EQ(gPaintBuf[ly * 640 + lx], layer) << st.name;
         ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 60)) << st.name;

@@ -12,6 +12,7 @@
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
+#include "support/BattleRun.h"
 #include "support/Harness.h"
 
 namespace {
@@ -27,11 +28,6 @@ P3 At(const cBattleSprite& s) {
 std::vector<char> gDrawn;
 void RecordDraw(cBattleSprite& s) {
     gDrawn.push_back(static_cast<char>(s.pic));
-}
-
-std::vector<int> gCues;
-void RecordCue(int n) {
-    gCues.push_back(n);
 }
 
 // Level k of 16 by the blend rule on the top five bits of each channel.
@@ -131,7 +127,7 @@ TEST(BattleSprite, HitAnimationPlaysItsCueOnceRaisesItsEventsAndFreesItself) {
     Harness h;
     h.WriteSample();
     h.StartGame();
-    gSoundCueListener = &RecordCue;
+    SoundCueRecorder cues;
     cHitAnim* a = SpawnHitAnim(nullptr, 7246, 0, 100, 0, 200, 0);
     ASSERT_NE(a, nullptr);
     std::vector<u16> events;
@@ -146,7 +142,7 @@ TEST(BattleSprite, HitAnimationPlaysItsCueOnceRaisesItsEventsAndFreesItself) {
         gDrawList.PlaySounds();
     }
     EXPECT_FALSE(a->Taken());
-    EXPECT_EQ(gCues, (std::vector<int>{1}));
+    EXPECT_EQ(SoundCueRecorder::Cues(), (std::vector<int>{1}));
     EXPECT_EQ(events, (std::vector<u16>{0x4, 0x1}));
 
     // Two events raised on one frame are both seen, each once.

@@ -8,12 +8,13 @@
 #include "engine/MyAct.h"
 
 namespace sample_battle {
-const u32 kHitAnimActs[] = {6012, 7233, 7234, 7246, 7251, 7292, 7293, 7294,
-                            7295, 7296, 7300, 7998, 8070, 8082};
+const u32 kHitAnimActs[] = {6012, 7233, 7234, 7246, 7251, 7292, 7293,
+                            7294, 7295, 7296, 7300, 7998, 8070, 8082};
 const int kHitAnimActCount = sizeof(kHitAnimActs) / sizeof(kHitAnimActs[0]);
 
 u16 LayerColour(u32 act, int k) {
-    return static_cast<u16>(((act == kHarbourAct ? 7 : 3) * (k + 2) << 10) | (6 * k + 4) << 5 | (20 - 4 * k));
+    return static_cast<u16>(((act == kHarbourAct ? 7 : 3) * (k + 2) << 10) | (6 * k + 4) << 5 |
+                            (20 - 4 * k));
 }
 
 u16 StripColour() {
@@ -89,9 +90,11 @@ ActProgram HitAnim(u32 act) {
     return a;
 }
 
-bool WriteBytes(const std::filesystem::path& path, const std::vector<u8>& bytes, std::string* error) {
+bool WriteBytes(const std::filesystem::path& path, const std::vector<u8>& bytes,
+                std::string* error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) *error = "cannot write " + path.string();
     return static_cast<bool>(out);
 }
@@ -109,7 +112,8 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
     for (u32 act : {kBackdropAct, kHarbourAct}) {
         ArchivePicture p;
         p.name = "backdrop" + std::to_string(act);
-        for (int k = 1; k <= 3; ++k) p.frames.push_back(Flat(kLayerW, kLayerH, LayerColour(act, k)));
+        for (int k = 1; k <= 3; ++k)
+            p.frames.push_back(Flat(kLayerW, kLayerH, LayerColour(act, k)));
         (*pics)[act] = p;
     }
     for (u32 act : kCursorLooks)
