@@ -11,9 +11,10 @@
 #include "battle/Battle.h"
 #include "engine/ErrorBox.h"
 #include "engine/Random.h"
-#include "game/Main.h"
-#include "game/Settings.h"
-#include "game/Startup.h"
+#include "engine/FrameState.h"
+#include "shell/Main.h"
+#include "data/Config.h"
+#include "shell/Startup.h"
 #include "mhdata/SampleGame.h"
 #include "platform/Win.h"
 

@@ -11,19 +11,18 @@
 #include "battle/DrawList.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/RlePic.h"
-#include "game/KeyCole.h"
-#include "game/Main.h"
-#include "game/MapDraw.h"
-#include "game/Settings.h"
-#include "game/ShadedBox.h"
+#include "map/KeyCole.h"
+#include "engine/FrameState.h"
+#include "map/MapDraw.h"
+#include "data/Config.h"
+#include "map/ShadedBox.h"
 #include "sound/Music.h"
 #include "story/PartyCommands.h"
 
-i32 gBattleRoleChanges[kBattleRoleChanges] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 cBattle gBattle;
 
 namespace {
@@ -73,10 +72,6 @@ void StartBattleMusic(u32 m) {
     gMusic.SetVolume(static_cast<int>(gMusicVolume * 127 / 11));
 }
 }  // namespace
-
-void ResetBattleRoleChanges() {
-    for (i32& r : gBattleRoleChanges) r = -1;
-}
 
 int BattleResult(u32 outcome) {
     switch (outcome) {

@@ -1,13 +1,9 @@
 // Battle mode's entry: the battle object gBattle with its five phases, and
 // what the rest of the game calls of battle mode.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
+#include "data/GameData.h"
 
-// Role codes a story script leaves for the battle's opening: 1..9999 hides role
-// v, above 10000 shows role v - 10000, -1 (and 10000) nothing.
-constexpr int kBattleRoleChanges = 10;
-extern i32 gBattleRoleChanges[kBattleRoleChanges];
-void ResetBattleRoleChanges();
 
 enum BattlePhase : u32 { kPhaseSetUp, kPhaseOpening, kPhaseMain, kPhaseEnding, kPhaseRelease };
 enum BattleOutcome : u32 { kOutcomeNone, kOutcomeVictory, kOutcomeEscaped, kOutcomeDefeat };

@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/File.h"
-#include "game/MapDb.h"
-#include "game/Settings.h"
+#include "map/MapDb.h"
+#include "data/Config.h"
 
 BattlefieldRecord gBattlefield;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr u32 kBattlefieldRecordBytes = 196;
 constexpr u32 kBattleMusicEntryBytes = 4;

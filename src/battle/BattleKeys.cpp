@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/DInput.h"
-#include "game/ActDraw.h"
+#include "map/ActDraw.h"
 
 cBattleKeys gBattleKeys;
 cBattleCursor gBattleCursor;

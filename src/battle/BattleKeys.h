@@ -2,7 +2,7 @@
 // cursor (position, buttons and the animated cursor look).
 #pragma once
 #include "engine/MyAct.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kBattleKeyCount = 256;
 

@@ -4,9 +4,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-
-#include "engine/GrpFont.h"
 #include <new>
+
+#include "base/Big5.h"
+#include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"
 #include "platform/TextCodec.h"
@@ -18,10 +19,6 @@ constexpr i32 kStripX = 90, kStripY = 450, kStripAlpha = 8;
 constexpr i32 kTextX = 168, kTextY = 454;
 constexpr int kTextSize = 16, kTextAdvance = 18;
 
-bool IsLeadByte(u8 c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
 void DrawStrip() {
     PicFrame* f = GetPic(kBattleLogStripPic, 0);
     if (!f || !f->pixels) return;
@@ -30,19 +27,6 @@ void DrawStrip() {
     PutPic(kStripX, kStripY, f->width, f->height, 0x14, f->alpha);
 }
 }  // namespace
-
-size_t Big5CutLength(const char* text, size_t limit) {
-    size_t i = 0;
-    while (i < limit && text[i]) {
-        bool lead = IsLeadByte(static_cast<u8>(text[i]));
-        // A lead byte whose second byte is cut off is no character at all.
-        if (lead && !text[i + 1]) break;
-        size_t step = lead ? 2 : 1;
-        if (i + step > limit) break;
-        i += step;
-    }
-    return i;
-}
 
 cBattleLog::~cBattleLog() {
     Reset();
@@ -65,7 +49,7 @@ int cBattleLog::Printf(const char* format, ...) {
     va_end(args);
     if (n < 0) return 0;
     // A line that did not fit loses its last part at a character boundary.
-    line[Big5CutLength(line, sizeof(line) - 1)] = 0;
+    line[Big5Cut(line, std::strlen(line), sizeof(line) - 1)] = 0;
     return Add(line);
 }
 

@@ -1,7 +1,7 @@
 // The battle's message log: a ring of lines shown one at a time in a strip at
 // the bottom of the battle screen.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kBattleLogSlots = 32;  // the ring keeps one slot free: 31 lines at most
 constexpr i32 kBattleLogTicks = 40;  // how long the newest line stays
@@ -43,8 +43,5 @@ private:
 };
 
 extern cBattleLog gBattleLog;
-
-// Length of text cut to at most limit bytes without splitting a two-byte character.
-size_t Big5CutLength(const char* text, size_t limit);
 
 void ResetBattleLog();

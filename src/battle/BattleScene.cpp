@@ -6,7 +6,7 @@
 #include "engine/PicPaint.h"
 #include "engine/Random.h"
 #include "engine/Tsw.h"
-#include "game/MapDraw.h"
+#include "map/MapDraw.h"
 
 cBattleScene gBattleScene;
 

@@ -2,7 +2,7 @@
 // the tint that darkens them.
 #pragma once
 #include "engine/MyAct.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr u32 kSceneUnderlayAct = 15001;
 constexpr u32 kSceneDefaultAct = 15112;

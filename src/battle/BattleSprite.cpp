@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "battle/BattleLog.h"
+#include "base/Big5.h"
 #include "battle/BattleStandIns.h"
 #include "battle/DrawList.h"
 #include "engine/GrpFont.h"
@@ -313,7 +313,7 @@ cFloatText* SpawnFloatText(cFighter* owner, const char* text, u32 colour, u32 sh
     t->drawClass = cls;
     t->MoveTo(x, y + rise, z);
     // A longer text keeps what fits, never half a character.
-    size_t n = text ? Big5CutLength(text, kFloatTextBytes - 1) : 0;
+    size_t n = text ? Big5Cut(text, std::strlen(text), kFloatTextBytes - 1) : 0;
     if (n) std::memcpy(t->text, text, n);
     t->text[n] = 0;
     return t;

@@ -3,7 +3,7 @@
 // and after-images.
 #pragma once
 #include "engine/MyAct.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cFighter;
 struct cBattleSprite;

@@ -3,7 +3,7 @@
 // the controller does nothing and the battle-end screens are done at once;
 // the state below lets a battle be decided before the fighters exist.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct BattleStandInState {
     bool enemiesInUse = false;  // an enemy still stands

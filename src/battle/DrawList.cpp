@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "battle/BattleSprite.h"
-#include "game/Settings.h"
+#include "data/Config.h"
 #include "sound/Sound.h"
 
 cDrawList gDrawList;

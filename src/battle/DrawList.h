@@ -1,7 +1,7 @@
 // The per-tick battle draw list: sprites drawn in depth order and the sound
 // cues of the sprites updated this tick.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct cBattleSprite;
 

@@ -11,7 +11,7 @@
 
 #include "engine/File.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 
 const char* const kPicArchiveNames[kPicArchiveCount] = {"PicLib\\all_char",  "PicLib\\all_item",
                                                         "PicLib\\all_magic", "PicLib\\all_sys",
@@ -48,8 +48,10 @@ struct PicLibState {
 };
 
 PicLibState& S() {
-    static PicLibState s;
-    return s;
+    // Never destroyed: a release at exit (or from a static destructor) must not
+    // find the archives already torn down.
+    static PicLibState* s = new PicLibState;
+    return *s;
 }
 
 int Bucket(u16 pic, u16 frame) {

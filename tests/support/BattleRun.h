@@ -6,7 +6,7 @@
 
 #include "battle/Battle.h"
 #include "battle/DrawList.h"
-#include "game/Main.h"
+#include "engine/FrameState.h"
 
 struct BattlePhaseTicks {
     std::array<int, 5> ticks{};  // calls made in each phase

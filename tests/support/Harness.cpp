@@ -20,31 +20,39 @@
 #include "engine/ErrorBox.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
 #include "engine/Random.h"
 #include "engine/Water.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
-#include "game/Behaviour.h"
-#include "game/AntiAliasObject.h"
-#include "game/City.h"
-#include "game/KeyCole.h"
-#include "game/Main.h"
-#include "game/MapArchive.h"
-#include "game/MapCache.h"
-#include "game/MapDb.h"
-#include "game/NewGame.h"
-#include "game/Pending.h"
-#include "game/RoleTable.h"
-#include "game/Scale.h"
-#include "game/Options.h"
-#include "game/Session.h"
-#include "game/Startup.h"
-#include "game/Pending.h"
+#include "mhdata/PngWrite.h"
+#include "platform/Display.h"
+#include "map/Behaviour.h"
+#include "map/AntiAliasObject.h"
+#include "map/City.h"
+#include "map/KeyCole.h"
+#include "shell/Main.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "map/NewGame.h"
+#include "base/Types.h"
+#include "platform/Win.h"
+#include "map/AStar.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/MapDraw.h"
+#include "map/ActDraw.h"
+#include "engine/FrameState.h"
+#include "map/RoleTable.h"
+#include "map/Scale.h"
+#include "data/Options.h"
+#include "shell/Session.h"
+#include "shell/Startup.h"
 #include "menu/MenuState.h"
-#include "game/Settings.h"
+#include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
 #include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
@@ -53,7 +61,7 @@
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
-#include "game/pending/SceneStandIn.h"
+#include "map/SceneStandIn.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
@@ -62,9 +70,9 @@
 #include "story/Voice.h"
 #include "ui/SaveFile.h"
 #include "ui/DevTool.h"
-#include "game/Ghosts.h"
-#include "game/Swim.h"
-#include "ui/KeyBindings.h"
+#include "map/Ghosts.h"
+#include "map/Swim.h"
+#include "data/KeyBindings.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
 #include "ui/ScreenManager.h"
@@ -111,6 +119,7 @@ void ResetAllGlobals() {
     ResetDevTool();
     ResetGhosts();
     ResetSwim();
+    ResetBattleRoleChanges();
     ResetBattle();
     ResetDInput();
     ResetGameFonts();
@@ -150,7 +159,50 @@ Harness::Harness() {
     ::setenv("MOONHARBOR_LOCK_DIR", root_.c_str(), 1);
 }
 
+namespace {
+
+// Where a failed test leaves its canvas, relative to the folder the tests started in.
+std::string FailureDumpPath(const std::string& startDir) {
+    const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (!t) return "";
+    const char* env = std::getenv("MH_TEST_ARTIFACTS");
+    std::string dir = env && *env ? env : startDir + "/test-failures";
+    std::string name = std::string(t->test_suite_name()) + "." + t->name();
+    for (char& c : name)
+        if (c == '/') c = '_';
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return dir + "/" + name + ".png";
+}
+
+}  // namespace
+
+bool Harness::DumpCanvas(const std::string& hostPath) const {
+    const auto& frames = DisplayFrames();
+    if (!gPaintBuf && frames.empty()) return false;
+    // The paint buffer's rows may be wider than the screen.
+    auto row = [&](i32 y) -> const u16* {
+        return gPaintBuf ? PaintPixelAddr(0, y) : frames.back().data() + static_cast<size_t>(y) * 640;
+    };
+    bool wide = gGreenMask == 0x07E0;  // 5-6-5, else 5-5-5
+    std::vector<u8> rgba(640 * 480 * 4);
+    for (i32 y = 0; y < 480; ++y)
+        for (i32 x = 0; x < 640; ++x) {
+            u16 v = row(y)[x];
+            u8* o = &rgba[(static_cast<size_t>(y) * 640 + x) * 4];
+            o[0] = static_cast<u8>(((wide ? v >> 11 : v >> 10) & 31) * 255 / 31);
+            o[1] = static_cast<u8>(wide ? ((v >> 5) & 63) * 255 / 63 : ((v >> 5) & 31) * 255 / 31);
+            o[2] = static_cast<u8>((v & 31) * 255 / 31);
+            o[3] = 255;
+        }
+    return WritePng(hostPath, rgba.data(), 640, 480);
+}
+
 Harness::~Harness() {
+    if (::testing::Test::HasFailure()) {
+        std::string png = FailureDumpPath(oldCwd_);
+        if (!png.empty() && DumpCanvas(png)) std::fprintf(stderr, "canvas written to %s\n", png.c_str());
+    }
     ResetAllGlobals();
     if (!oldCwd_.empty() && ::chdir(oldCwd_.c_str()) != 0) std::perror("chdir");
     std::error_code ec;

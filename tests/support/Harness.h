@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/Backend.h"
 #include "platform/Win.h"
 
@@ -51,6 +51,12 @@ public:
     int frame() const { return frame_; }
 
     std::vector<RecordedBox>& boxes() { return PlatformRecordedBoxes(); }
+
+    // Writes the canvas (the paint buffer, else the last presented frame) to a
+    // PNG; false when there is none. A test that fails leaves one in
+    // $MH_TEST_ARTIFACTS (default: test-failures/ in the folder ctest runs in),
+    // named after the test.
+    bool DumpCanvas(const std::string& hostPath) const;
 
 private:
     void Pump();

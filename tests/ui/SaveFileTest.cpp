@@ -6,20 +6,21 @@
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
-#include "game/City.h"
-#include "game/Main.h"
-#include "game/RoleTable.h"
-#include "game/Session.h"
-#include "game/pending/SceneStandIn.h"
+#include "base/MemDbg.h"
+#include "map/City.h"
+#include "shell/Main.h"
+#include "map/RoleTable.h"
+#include "shell/Session.h"
+#include "map/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
 #include "support/Harness.h"
 #include "ui/SaveFile.h"
 #include "ui/ScreenState.h"
+#include "SaveTestSupport.h"
 
 namespace {
 
@@ -77,18 +78,6 @@ struct SaveFileTest : ::testing::Test {
     }
 };
 
-// Reads one LZO block at off; returns its raw bytes and moves off past it.
-std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
-    u32 packed = LoadU32(&f[*off]);
-    u32 raw = LoadU32(&f[*off + 4]);
-    std::vector<u8> out(raw + 1);
-    EXPECT_EQ(
-        LzoUnpackExact(&f[*off + 8], static_cast<i32>(packed), out.data(), static_cast<i32>(raw)),
-        kLzoOk);
-    out.resize(raw);
-    *off += 8 + packed;
-    return out;
-}
 
 TEST(SaveTexts, DatesOnTheTwelveHourClock) {
     char d[kSaveDateBytes];
@@ -348,19 +337,8 @@ TEST_F(BadSaveTest, ZeroByteQuickSave) {
 }
 
 TEST_F(BadSaveTest, LzoBlocksWithWrongSizesOrCorruptData) {
+    for (const auto& [what, f] : BadBlockVariants(good, 38548)) ExpectRefused(f, what.c_str());
     std::vector<u8> f = good;
-    StoreU32(&f[38548 + 4], 499);  // flags block not 500 bytes
-    ExpectRefused(f, "raw 499");
-    f = good;
-    StoreU32(&f[38548 + 4], 501);
-    ExpectRefused(f, "raw 501");
-    f = good;
-    StoreU32(&f[38548], 0x7FFFFFFF);  // packed size beyond the file
-    ExpectRefused(f, "packed too large");
-    f = good;
-    for (size_t i = 38548 + 8; i < 38548 + 8 + LoadU32(&good[38548]); ++i) f[i] = 0xEE;
-    ExpectRefused(f, "corrupt flag block");
-    f = good;
     size_t roles = 38548 + 8 + LoadU32(&good[38548]);
     StoreU32(&f[roles + 4], LoadU32(&good[roles + 4]) + 1);  // not a multiple of 26
     ExpectRefused(f, "role rows of 27");

@@ -1,0 +1,44 @@
+// Save-file helpers of the tests: the packed blocks read back.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/ByteIo.h"
+#include "engine/Lzo.h"
+
+// Reads one LZO block at off; returns its raw bytes and moves off past it.
+inline std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
+    u32 packed = LoadU32(&f[*off]);
+    u32 raw = LoadU32(&f[*off + 4]);
+    std::vector<u8> out(raw + 1);
+    EXPECT_EQ(
+        LzoUnpackExact(&f[*off + 8], static_cast<i32>(packed), out.data(), static_cast<i32>(raw)),
+        kLzoOk);
+    out.resize(raw);
+    *off += 8 + packed;
+    return out;
+}
+
+// The ways one packed block (its packed and raw sizes, then its bytes) of a save
+// or a developer save goes bad: the raw size one short and one long, a packed
+// size past the end of the file, packed bytes that do not unpack.
+inline std::vector<std::pair<std::string, std::vector<u8>>> BadBlockVariants(
+    const std::vector<u8>& good, size_t at) {
+    std::vector<std::pair<std::string, std::vector<u8>>> out;
+    auto add = [&](const char* what, auto change) {
+        std::vector<u8> f = good;
+        change(f);
+        out.emplace_back(what, std::move(f));
+    };
+    u32 raw = LoadU32(&good[at + 4]);
+    add("raw size one short", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw - 1); });
+    add("raw size one long", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw + 1); });
+    add("packed size past the end", [&](std::vector<u8>& f) { StoreU32(&f[at], 0x7FFFFFFF); });
+    add("corrupt packed bytes", [&](std::vector<u8>& f) {
+        for (size_t i = at + 8; i < at + 8 + LoadU32(&good[at]); ++i) f[i] = 0xEE;
+    });
+    return out;
+}
