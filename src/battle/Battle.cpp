@@ -1,6 +1,308 @@
-// Battle mode's entry points. Until battle mode exists a battle ends at once in victory.
+// The battle frame: set-up, opening dissolve, main, ending and release, each
+// tick's order, and the result handed back to the shell.
 #include "battle/Battle.h"
 
+#include "battle/BattleFiles.h"
+#include "battle/BattleKeys.h"
+#include "battle/BattleLog.h"
+#include "battle/BattleScene.h"
+#include "battle/BattleSprite.h"
+#include "battle/BattleStandIns.h"
+#include "battle/DrawList.h"
+#include "data/GameFlags.h"
+#include "engine/DDraw.h"
+#include "base/MemDbg.h"
+#include "engine/MyAct.h"
+#include "engine/PicPaint.h"
+#include "engine/RlePic.h"
+#include "map/KeyCole.h"
+#include "engine/FrameState.h"
+#include "map/MapDraw.h"
+#include "data/Config.h"
+#include "map/ShadedBox.h"
+#include "sound/Music.h"
+#include "story/PartyCommands.h"
+
+cBattle gBattle;
+
+namespace {
+constexpr int kScanF1 = 0x3B, kScanF3 = 0x3D;
+constexpr u32 kDevBattleLimit = 2000;
+constexpr i32 kRoleShowBase = 10000;
+constexpr u32 kFlagSurviveLoss = 322;
+constexpr u32 kBattleList = 3;
+constexpr i32 kBlend = 0x14;
+bool gBattleKeysReady = false;
+
+// Step 1 to 3 of a drawing tick: scene, sides, pools, controller.
+void StepBattle(bool pools, bool controller) {
+    gBattleScene.Tick();
+    UpdateBattleSides();
+    if (pools) {
+        UpdateAfterImages();
+        UpdateHitAnims();
+        UpdateFloatTexts();
+    }
+    if (controller) UpdateBattleController();
+}
+
+void DrawBattleWorld() {
+    FillSurface(gDrawSurface, 0);
+    gBattleScene.DrawBack();
+    gDrawList.Draw();
+    gBattleScene.DrawTop();
+}
+
+void FinishTick() {
+    gDrawList.PlaySounds();
+    ShowCanvas();
+}
+
+void DrawBlackColumns() {
+    DrawShadedBox(0, 0, 2, 480, 0, 0, 0, 0);
+}
+
+void StartBattleMusic(u32 m) {
+    gMusic.ClearList(kBattleList);
+    std::string path;
+    if (BattleMusicPath(m, &path)) {
+        gMusic.SetTrack(path.c_str(), 1, 0, kBattleList);
+        gMusic.SetMode(kBattleList, 1, 0);
+    }
+    gMusic.SetVolume(static_cast<int>(gMusicVolume * 127 / 11));
+}
+}  // namespace
+
+int BattleResult(u32 outcome) {
+    switch (outcome) {
+        case kOutcomeVictory:
+            return 0;
+        case kOutcomeEscaped:
+            return GetGameFlag(kFlagSurviveLoss) ? 2 : 0;
+        case kOutcomeDefeat:
+            return 2;
+        default:
+            return 1;
+    }
+}
+
+void WriteBackFighter(i32* hp, i32* mp, i32* status, i32 fighterHp, i32 fighterMp,
+                      u32 fighterStatus) {
+    *hp = fighterHp;
+    *mp = fighterMp;
+    *status = static_cast<i32>(fighterStatus & ~kBattleOnlyStatus);
+}
+
+u32 cBattle::Run() {
+    if (!table_[0]) {
+        table_[kPhaseSetUp] = &cBattle::Init;
+        table_[kPhaseOpening] = &cBattle::Opening;
+        table_[kPhaseMain] = &cBattle::Main;
+        table_[kPhaseEnding] = &cBattle::Ending;
+        table_[kPhaseRelease] = &cBattle::Release;
+    }
+    DeveloperKeys();
+    if (phase_ > kPhaseRelease) phase_ = kPhaseSetUp;
+    return (this->*table_[phase_])();
+}
+
+void cBattle::DeveloperKeys() {
+    if (!gFastMode) return;
+    int key = gBattleKeys.FirstNewKey();
+    if (key == kScanF1 && gBattleRequest < kDevBattleLimit && !BattleSidesEmpty())
+        KillBattleEnemies();
+    if (key == kScanF3) RaiseBattlePartyLevel();
+}
+
+void cBattle::FreeScreenPicture() {
+    MH_FREE(screenPic_);
+    screenPic_ = nullptr;
+}
+
+// The map as it stands, run-coded; without a canvas or memory the dissolve is left out.
+void cBattle::CaptureScreen() {
+    FreeScreenPicture();
+    u16* raw = CopyCanvasPixels();
+    if (!raw) return;
+    i32 size = 0;
+    screenPic_ = RleEncode(raw, &size, 640, 480, 16);
+    MH_FREE(raw);
+}
+
+void cBattle::DrawScreenPicture(i32 alpha, i32 wave, u8* phase) {
+    if (!screenPic_) return;
+    gCurPic = screenPic_;
+    gPaintAlpha = alpha < 0 ? 0 : (alpha > 16 ? 16 : alpha);
+    gPaintWave = ClampWave(wave);
+    gWavePhase = *phase % 33;
+    PutPic(0, 0, 640, 480, kBlend, nullptr);
+    *phase = static_cast<u8>(gWavePhase % 33);
+    gPaintWave = 0;
+}
+
+u32 cBattle::Init() {
+    u32 music = 0;
+    LoadBattleFiles(gBattleRequest, &music);
+    StartBattleMusic(music);
+    SetActZoomAll(1);
+    savedX_ = gBattleCursor.x();
+    savedY_ = gBattleCursor.y();
+    gBattleCursor.SetPos(320, 240);
+    gBattleCursor.SetLook(kCursorLookAct, 0);
+    InitShuffleTable();
+    gBattleScene.Setup(gBattlefield.background);
+    gBattleLog.Reset();
+    gDrawList.Clear();
+    SetUpBattleSides();
+    ResetBattleSprites();
+    ResetBattleController();
+    ResetBattleEnd();
+    CaptureScreen();
+    FreezeBattleSides(true);
+    fade_ = kBattleFadeTicks;
+    tick_ = 0;
+    outcome_ = kOutcomeNone;
+    openingWave_ = releaseWave_ = 0;
+    phase_ = kPhaseOpening;
+    return 1;
+}
+
+bool cBattle::ApplyRoleChanges() {
+    bool acted = false;
+    for (i32& v : gBattleRoleChanges) {
+        if (v > 0 && v < kRoleShowBase) {
+            HideRole(static_cast<u16>(v));
+            acted = true;
+        } else if (v > kRoleShowBase && v - kRoleShowBase <= 0xFFFF) {
+            ShowRole(static_cast<u16>(v - kRoleShowBase));
+            acted = true;
+        }
+        v = -1;
+    }
+    return acted;
+}
+
+u32 cBattle::Opening() {
+    StepBattle(false, false);
+    DrawBattleWorld();
+    DrawScreenPicture(fade_, fade_, &openingWave_);
+    FinishTick();
+    if (fade_ > 0) {
+        --fade_;
+        return 1;
+    }
+    // The closing dissolve shows the map as it will be after the battle.
+    if (ApplyRoleChanges() && screenPic_) {
+        DrawWorld();
+        CaptureScreen();
+    }
+    FreezeBattleSides(false);
+    phase_ = kPhaseMain;
+    return 1;
+}
+
+void cBattle::Decide(u32 outcome) {
+    FreezeBattleSides(true);
+    SetBattleEndOutcome(outcome);
+    outcome_ = outcome;
+    tick_ = 0;
+    phase_ = kPhaseEnding;
+}
+
+u32 cBattle::Main() {
+    StepBattle(true, true);
+    DrawBattleWorld();
+    DrawBattleController();
+    DrawFrontHitAnims();
+    gBattleLog.Draw();
+    if (gBattleRequest == kBattleNoVictoryScreen) DrawBlackColumns();
+    FinishTick();
+    if (!BattleSidesEmpty()) {
+        if (BattlePartyFled())
+            Decide(kOutcomeEscaped);
+        else if (BattlePartyAllDown())
+            Decide(kOutcomeDefeat);
+        return 1;
+    }
+    EndBattleTransformation();
+    if (gBattleRequest != kBattleNoVictoryScreen) {
+        Decide(kOutcomeVictory);
+        return 1;
+    }
+    FreezeBattleSides(true);
+    outcome_ = kOutcomeVictory;
+    fade_ = kBattleFadeTicks;
+    tick_ = 0;
+    phase_ = kPhaseRelease;
+    return 1;
+}
+
+u32 cBattle::Ending() {
+    StepBattle(true, false);
+    bool done = tick_ >= kEndingWaitTicks && BattleEndDone();
+    ++tick_;
+    DrawBattleWorld();
+    DrawFrontHitAnims();
+    gBattleLog.Draw();
+    DrawBattleEnd();
+    FinishTick();
+    if (!done) return 1;
+    if (outcome_ == kOutcomeDefeat) {
+        gBattleScene.FadeTo(32);
+        DimBattleBystanders();
+    }
+    fade_ = 0;
+    tick_ = 0;
+    phase_ = kPhaseRelease;
+    return 1;
+}
+
+u32 cBattle::Release() {
+    if (fade_ < kBattleFadeTicks) {
+        gBattleScene.Tick();
+        UpdateBattleSides();
+        DrawBattleWorld();
+        if (outcome_ == kOutcomeVictory || outcome_ == kOutcomeEscaped) {
+            DrawShadedBox(0, 0, 640, 480, 128, 128, 128, 0);
+            DrawScreenPicture(fade_, kBattleFadeTicks - fade_, &releaseWave_);
+        } else if (outcome_ == kOutcomeDefeat) {
+            DrawShadedBox(0, 0, 640, 480, 0, 0, 0, 3);
+        }
+        DrawBlackColumns();
+        FinishTick();
+        ++fade_;
+        return 1;
+    }
+    ReleaseBattleParty();
+    FreeScreenPicture();
+    SetActZoomAll(0);
+    gMusic.ClearList(kBattleList);
+    gBattleCursor.SetPos(savedX_, savedY_);
+    phase_ = kPhaseSetUp;
+    return static_cast<u32>(BattleResult(outcome_));
+}
+
 int BattleFrame() {
-    return 0;
+    if (!gBattleKeysReady) {
+        gBattleKeysReady = true;
+        gBattleKeys.Clear();
+        gBattleCursor.Init();
+    }
+    gBattleKeys.Poll();
+    gBattleCursor.Poll();
+    return static_cast<int>(gBattle.Run());
+}
+
+void ResetBattle() {
+    gBattle.FreeScreenPicture();
+    gBattle = cBattle{};
+    gBattleKeysReady = false;
+    ResetBattleRoleChanges();
+    ResetBattleKeys();
+    ResetBattleLog();
+    ResetBattleScene();
+    ResetDrawList();
+    ResetBattleSprites();
+    ResetBattleFiles();
+    ResetBattleStandIns();
 }

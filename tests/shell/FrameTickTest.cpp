@@ -76,7 +76,13 @@ TEST(FrameTick, BattleRequests) {
     EXPECT_EQ(gBattleActive, 0u);
 
     ClearGameFlag(13);
-    h.RunFrames(1);  // started, the battle frame reports victory at once, the hand-back clears it
+    h.RunFrames(1);
+    EXPECT_EQ(gBattleActive, 1u);
+    // A battle without enemies is won at once; set-up, opening, ending and
+    // release take 50 more ticks, and the hand-back clears the request.
+    h.RunFrames(49);
+    EXPECT_EQ(gBattleActive, 1u);
+    h.RunFrames(1);
     EXPECT_EQ(gBattleRequest, 0u);
     EXPECT_EQ(gBattleActive, 0u);
 }
@@ -88,8 +94,9 @@ TEST(FrameTick, StoryCountdownFreezesInBattleAndExpires) {
     gStoryCountdown = 2;
     gBattleActive = 1;
     gBattleRequest = 0;
-    // The battle frame ends the battle in the first tick; the count stayed.
-    h.RunFrames(1);
+    // An empty battle lasts 51 ticks; the count stayed.
+    h.RunFrames(51);
+    EXPECT_EQ(gBattleActive, 0u);
     EXPECT_EQ(gStoryCountdown, 2);
     h.RunFrames(2);
     EXPECT_EQ(gStoryCountdown, 0);

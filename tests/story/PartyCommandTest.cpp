@@ -339,9 +339,11 @@ TEST(BattleRequest, TheNextTickStartsTheBattle) {
     EXPECT_EQ(gBattleRoleChanges[0], 3);
     gFrameId = 0;
     gFrameInterval = 0;
-    // The stand-in battle starts and ends in victory within the same tick; the
-    // return to the map clears the request (left alone it would read 7).
+    // A battle without enemies is won on its first main tick and walks through
+    // ending and release; the return to the map clears the request.
     GameFrame();
+    EXPECT_EQ(gBattleActive, 1u);
+    for (int i = 0; i < 60 && gBattleActive; ++i) GameFrame();
     EXPECT_EQ(gBattleRequest, 0u);
     EXPECT_EQ(gBattleActive, 0u);
     EXPECT_EQ(gFrameId, 0u);

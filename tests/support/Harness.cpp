@@ -125,6 +125,7 @@ void ResetAllGlobals() {
     ResetGhosts();
     ResetSwim();
     ResetBattleRoleChanges();
+    ResetBattle();
     ResetDInput();
     ResetGameFonts();
     ResetTextInput();

@@ -1,5 +1,6 @@
 // Picture and act archive writers, and the sample game's art drawn in code.
 #include "mhdata/Archives.h"
+#include "mhdata/SampleBattle.h"
 
 #include <filesystem>
 #include <fstream>
@@ -382,6 +383,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
         for (u32 k = 0; k < 4; ++k)
             m[sample_art::kEndingFirst + k] = EndingPicture(sample_art::kEndingFirst + k);
         m[sample_art::kPortrait] = Portrait();
+        AddSampleBattlePictures(&m);
         return m;
     }();
     return pics;
@@ -419,6 +421,7 @@ const std::map<u32, ActProgram>& SampleActs() {
         for (u16 k = 0; k < 2; ++k)
             portrait.parts[k] = ActWords().Rf(kPortrait).Xy(kPortraitHotX, 0).Pa(k).Ed().Ov().words;
         m[kPortrait] = portrait;
+        AddSampleBattleActs(&m);
         return m;
     }();
     return acts;

@@ -139,6 +139,7 @@ void FileSeeds(const fs::path& game, SeedWriter& w) {
         {"audio_decode", "music", ".wav"},    {"audio_decode", "music", ".mp3"},
         // The battle files' targets.
         {"battle_sides", "MH_Data", "MonsterData.dat"}, {"battle_sides", "MH_Data", "SkillData.dat"},
+        {"battle_files", "MH_Data", "battlefield.dat"}, {"battle_files", "MH_Data", "FBGM.dat"},
     };
     for (const One& o : kFiles)
         for (const fs::path& p : FilesEnding(game / o.folder, o.tail)) {

@@ -13,6 +13,7 @@
 #include "mhdata/InterfaceArt.h"
 #include "mhdata/NameTexts.h"
 #include "mhdata/PicShowPack.h"
+#include "mhdata/SampleBattle.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/Shops.h"
 #include "mhdata/SoundData.h"
@@ -81,6 +82,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleDatabases(root, error)) return false;
     if (!WriteSampleTalks(root, error)) return false;
     if (!WriteSampleShops(root, error)) return false;
+    if (!WriteSampleBattleFiles(root, error)) return false;
     if (!WriteSamplePicShow(root, error)) return false;
     if (!WriteInterfaceArt(root, error)) return false;
     return true;

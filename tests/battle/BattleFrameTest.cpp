@@ -1,0 +1,445 @@
+// The battle frame through its phases: tick counts, results, battle 2032, the
+// release, the battle files and their bad forms, the backdrop's layers, shake
+// and tint, and whole battles through the real tick.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "battle/Battle.h"
+#include "battle/BattleFiles.h"
+#include "battle/BattleKeys.h"
+#include "battle/BattleScene.h"
+#include "battle/BattleStandIns.h"
+#include "data/GameFlags.h"
+#include "engine/DDraw.h"
+#include "engine/MyAct.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
+#include "engine/FrameState.h"
+#include "map/KeyCole.h"
+#include "map/MapManage.h"
+#include "map/RoleTable.h"
+#include "platform/Input.h"
+#include "mhdata/SampleBattle.h"
+#include "sound/Music.h"
+#include "support/BattleRun.h"
+#include "support/Harness.h"
+#include "support/SampleSession.h"
+
+namespace {
+using namespace sample_battle;
+
+using Phases = BattlePhaseTicks;
+
+struct BattleFrameTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_NE(gPaintBuf, nullptr);
+    }
+    u16 Px(int x, int y) const { return gPaintBuf[y * 640 + x]; }
+};
+
+// The screen value of a picture's first pixel, drawn plainly into a scratch buffer.
+u16 PlainColour(u16 pic, u16 frame) {
+    PicFrame* f = GetPic(pic, frame);
+    if (!f) return 0xDEAD;
+    std::vector<u16> probe(640 * 480, 0);
+    u16* canvas = gPaintBuf;
+    gPaintBuf = probe.data();
+    gCurPic = f->pixels;
+    PutPic(0, 0, f->width, f->height, 0, nullptr);
+    gPaintBuf = canvas;
+    return probe[0];
+}
+
+// A pixel moved by a tint on the top five bits of each channel, held in 0..31.
+u16 TintRef(u16 s, int tint) {
+    u32 out = 0;
+    for (u32 m : {gMaskR, gMaskG, gMaskB}) {
+        int shift = __builtin_ctz(m);
+        int c = static_cast<int>((s & m) >> shift) + tint;
+        out |= static_cast<u32>(c < 0 ? 0 : (c > 31 ? 31 : c)) << shift;
+    }
+    return static_cast<u16>(out);
+}
+
+void WriteData(Harness& h, const char* name, const std::vector<u8>& bytes) {
+    WriteHostFile(h.Path(std::string("MH_Data/") + name), bytes);
+}
+
+}  // namespace
+
+TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
+    Phases p = RunBattle(7, [](u32 phase, int tick) {
+        if (phase == kPhaseSetUp) {
+            // Battle 7 plays music index 0: name record 33, looping on list 3.
+            const char* name = gMusic.GetList(3).slots[0].name;
+            EXPECT_TRUE(name && std::string(name).ends_with("battle.mp3"));
+            EXPECT_EQ(gMusic.GetVolume(), 69);  // 6 x 127 / 11
+            EXPECT_EQ(gActZoomAll, 1);
+            EXPECT_TRUE(gBattle.HasScreenPicture());
+        }
+        if (phase == kPhaseOpening && tick == 0) EXPECT_EQ(gBattle.fade(), 14);
+    });
+    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 17, 16}));
+    EXPECT_EQ(p.result, 0);
+    EXPECT_EQ(gBattle.phase(), static_cast<u32>(kPhaseSetUp));
+    EXPECT_EQ(gBattleStandIn.endOutcome, static_cast<u32>(kOutcomeVictory));
+    EXPECT_EQ(gMusic.GetList(3).slots[0].name, nullptr);
+    EXPECT_EQ(gActZoomAll, 0);
+    EXPECT_FALSE(gBattle.HasScreenPicture());
+    // The next battle starts with a fresh set-up and gives the cursor back where it found it.
+    gBattleCursor.SetPos(77, 66);
+    gBattleCursor.Poll();  // where the mouse reports it, as the battle's own poll will
+    const i32 x = gBattleCursor.x(), y = gBattleCursor.y();
+    EXPECT_EQ(RunBattle(8,
+                        [](u32 phase, int) {
+                            if (phase == kPhaseMain) EXPECT_EQ(gBattleCursor.x(), 320);
+                        })
+                  .ticks,
+              (std::array<int, 5>{1, 16, 1, 17, 16}));
+    EXPECT_EQ(gBattleCursor.x(), x);
+    EXPECT_EQ(gBattleCursor.y(), y);
+    EXPECT_NE(x, 320);
+}
+
+TEST_F(BattleFrameTest, EscapeAndDefeatHandTheirResultsBack) {
+    struct Case {
+        bool fled, down, survive;
+        u32 outcome;
+        int result;
+    } cases[] = {
+        {true, false, false, kOutcomeEscaped, 0},
+        {true, false, true, kOutcomeEscaped, 2},
+        {false, true, false, kOutcomeDefeat, 2},
+        {true, true, false, kOutcomeEscaped, 0},  // fleeing is tested first
+    };
+    for (const Case& c : cases) {
+        c.survive ? SetGameFlag(322) : ClearGameFlag(322);
+        gBattleStandIn = BattleStandInState{};
+        gBattleStandIn.enemiesInUse = true;
+        Phases p = RunBattle(8, [&](u32 phase, int tick) {
+            // Five undecided main ticks, then the side's state turns.
+            if (phase == kPhaseMain && tick == 4) {
+                gBattleStandIn.partyFled = c.fled;
+                gBattleStandIn.partyAllDown = c.down;
+            }
+        });
+        EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 6, 17, 16})) << c.outcome;
+        EXPECT_EQ(p.result, c.result) << c.outcome << " " << c.survive;
+        EXPECT_EQ(gBattleStandIn.endOutcome, c.outcome);
+        // A defeat darkens the backdrop one step a tick through the 15 fade ticks.
+        EXPECT_EQ(gBattleScene.TintLevel(), c.outcome == kOutcomeDefeat ? -15 : 0);
+    }
+    EXPECT_EQ(BattleResult(kOutcomeNone), 1);
+    EXPECT_EQ(BattleResult(7), 1);
+}
+
+TEST_F(BattleFrameTest, Battle2032HasNoVictoryScreenNoFadeAndBlackColumns) {
+    std::vector<u16> mainCanvas;
+    Phases p = RunBattle(kBattleNoVictoryScreen, [&](u32 phase, int) {
+        if (phase == kPhaseMain) mainCanvas.assign(gPaintBuf, gPaintBuf + 640 * 480);
+    });
+    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 0, 1}));
+    EXPECT_EQ(p.result, 0);
+    ASSERT_EQ(mainCanvas.size(), 640u * 480u);
+    const u16 underlay = PlainColour(15001, 0);
+    for (int y : {0, 30, 479}) {
+        EXPECT_EQ(mainCanvas[y * 640 + 0], 0) << y;
+        EXPECT_EQ(mainCanvas[y * 640 + 1], 0) << y;
+    }
+    EXPECT_EQ(mainCanvas[30 * 640 + 2], underlay);
+    // Another battle leaves the underlay's left edge alone.
+    RunBattle(7, [&](u32 phase, int) {
+        if (phase == kPhaseMain) EXPECT_EQ(Px(0, 30), underlay);
+    });
+}
+
+TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
+    struct Case {
+        i32 dev;
+        u32 battle;
+        int mainTicks;
+    } cases[] = {{1, 8, 4}, {0, 8, 11}, {1, kBattleNoVictoryScreen - 32, 11}};
+    for (const Case& c : cases) {
+        gFastMode = c.dev;
+        gBattleStandIn = BattleStandInState{};
+        gBattleStandIn.enemiesInUse = true;
+        Phases p = RunBattle(c.battle, [](u32 phase, int tick) {
+            if (phase != kPhaseMain) return;
+            PlatformSetKey(0x3B, tick == 2);  // F1 down for the fourth main tick
+            if (tick == 9) gBattleStandIn.enemiesInUse = false;
+        });
+        EXPECT_EQ(p.ticks[kPhaseMain], c.mainTicks) << c.dev << " " << c.battle;
+        PlatformSetKey(0x3B, false);
+    }
+}
+
+TEST(BattleNoDisplay, WithoutACanvasTheBattleRunsWithoutItsDissolve) {
+    Harness h;  // no start-up: no canvas to capture or draw on
+    bool captured = false;
+    Phases p = RunBattle(7, [&](u32, int) { captured |= gBattle.HasScreenPicture(); });
+    EXPECT_FALSE(captured);
+    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 17, 16}));
+    EXPECT_EQ(p.result, 0);
+}
+
+TEST(BattleRelease, PartyKeepsOnlyTheLastingStatus) {
+    i32 hp = 0, mp = 0, status = 0;
+    WriteBackFighter(&hp, &mp, &status, 37, 12, 0x7FFF);
+    EXPECT_EQ(hp, 37);
+    EXPECT_EQ(mp, 12);
+    EXPECT_EQ(status, 0x7600);  // 0x7FFF less the ten battle-only bits 0x9FF
+    WriteBackFighter(&hp, &mp, &status, 0, 0, 0x09FF);
+    EXPECT_EQ(status, 0);
+    WriteBackFighter(&hp, &mp, &status, 0, 0, 0x4200);  // dying and spell ban stay
+    EXPECT_EQ(status, 0x4200);
+}
+
+TEST_F(BattleFrameTest, PartyStandsAtTheFixedPlacesWhateverTheFileHolds) {
+    BattlefieldRecord junk;
+    junk.background = 15113;
+    for (int k = 0; k < kBattleSlots; ++k) {
+        junk.party[k] = {-9999, 77, 1 << 30};
+        junk.enemies[k] = {static_cast<u32>(40 + k), 1, k, -k, 2 * k};
+    }
+    WriteData(h, "battlefield.dat", BuildBattlefieldFile({BattlefieldRecord{}, junk}));
+    u32 m = 99;
+    LoadBattleFiles(1, &m);
+    const BattlePosition want[6] = {{510, 0, 262}, {440, 0, 314}, {352, 0, 364},
+                                    {568, 0, 306}, {510, 0, 362}, {422, 0, 394}};
+    for (int k = 0; k < kBattleSlots; ++k) {
+        EXPECT_EQ(gBattlefield.party[k].x, want[k].x) << k;
+        EXPECT_EQ(gBattlefield.party[k].y, want[k].y) << k;
+        EXPECT_EQ(gBattlefield.party[k].z, want[k].z) << k;
+        EXPECT_EQ(gBattlefield.enemies[k].monster, static_cast<u32>(40 + k));
+        EXPECT_EQ(gBattlefield.enemies[k].z, 2 * k);
+    }
+    EXPECT_EQ(gBattlefield.background, 15113u);
+    // The sample's FBGM.dat gives battle 1 index 1.
+    EXPECT_EQ(m, 1u);
+}
+
+TEST_F(BattleFrameTest, BadBattleFilesGiveAnEmptyBattleReportedOnce) {
+    auto expectEmpty = [](const char* why) {
+        EXPECT_EQ(gBattlefield.background, 0u) << why;
+        for (const EnemySlot& e : gBattlefield.enemies)
+            EXPECT_EQ(e.monster, kEmptyEnemySlot) << why;
+        EXPECT_EQ(gBattlefield.party[2].z, 364) << why;
+    };
+    std::vector<u8> one = BuildBattlefieldFile({BattlefieldRecord{}, BattlefieldRecord{}});
+    one[196] = 0x55;  // record 1's background, so a read of it would show
+    u32 m = 7;
+    BattlefieldRecord r;
+    EXPECT_FALSE(ParseBattlefield(one, 0xFFFFFFFFu, &r));  // 196 x (2^32 - 1) must not wrap
+    EXPECT_FALSE(ParseBattlefield(one, 0x014E5E0Bu, &r));  // wraps to 196 in 32 bits
+    EXPECT_FALSE(ParseBattlefield(std::vector<u8>(one.begin(), one.end() - 1), 1, &r));
+    EXPECT_TRUE(ParseBattlefield(one, 1, &r));
+    EXPECT_EQ(r.background, 0x55u);
+    EXPECT_FALSE(ParseBattleMusic({1, 0, 0}, 0, &m));
+    EXPECT_EQ(m, 0u);
+
+    WriteData(h, "battlefield.dat", std::vector<u8>(one.begin(), one.end() - 1));
+    ::testing::internal::CaptureStderr();
+    LoadBattleFiles(1, &m);
+    expectEmpty("truncated");
+    std::filesystem::remove(h.Path("MH_Data/battlefield.dat"));
+    std::filesystem::remove(h.Path("MH_Data/FBGM.dat"));
+    LoadBattleFiles(1, &m);
+    expectEmpty("missing");
+    EXPECT_EQ(m, 0u);
+    std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log.find("battlefield.dat"), log.rfind("battlefield.dat")) << log;
+    EXPECT_NE(log.find("FBGM.dat"), std::string::npos);
+
+    // A whole battle on missing files has no enemy and no music, and is won.
+    EXPECT_EQ(RunBattle(0xFFFFFFFFu).result, 0);
+}
+
+TEST_F(BattleFrameTest, MusicIndexPastTheNamesPlaysNothing) {
+    WriteData(h, "FBGM.dat", BuildBattleMusicFile({0, 1000000, 5, 0xFFFFFFDFu}));
+    std::string path;
+    EXPECT_FALSE(BattleMusicPath(1000000, &path));
+    EXPECT_FALSE(BattleMusicPath(5, &path));            // record 38 is empty
+    EXPECT_FALSE(BattleMusicPath(0xFFFFFFDFu, &path));  // + 33 would wrap to record 0
+    ASSERT_TRUE(BattleMusicPath(11, &path));            // record 44, the victory piece
+    EXPECT_TRUE(path.ends_with("music\\theme.xmi")) << path;
+    for (u32 n : {1u, 3u}) {
+        RunBattle(n, [n](u32 phase, int) {
+            if (phase == kPhaseSetUp) EXPECT_EQ(gMusic.GetList(3).slots[0].name, nullptr) << n;
+        });
+    }
+}
+
+TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
+    RunBattle(7, [&](u32 phase, int) {
+        if (phase != kPhaseMain) return;
+        for (int k = 1; k <= 3; ++k)
+            EXPECT_EQ(Px(LayerX(k) + 5, kLayerY + 5),
+                      PlainColour(kBackdropAct, static_cast<u16>(k - 1)))
+                << k;
+    });
+    RunBattle(1, [&](u32 phase, int) {
+        if (phase == kPhaseMain)
+            EXPECT_EQ(Px(LayerX(2) + 5, kLayerY + 5), PlainColour(kHarbourAct, 1));
+    });
+
+    // Shake: layers 1-3 move by the offsets, layer 0 stays; the last offsets
+    // stay after the shake has run out, until it is stopped.
+    gBattleScene.Setup(0);
+    gBattleScene.Shake(3);
+    int on = 0;
+    for (int t = 0; t < 3; ++t) {
+        gBattleScene.Tick();
+        on += gBattleScene.Shaking();
+        EXPECT_LE(std::abs(gBattleScene.ShakeX()), 3);
+        EXPECT_LE(std::abs(gBattleScene.ShakeY()), 3);
+    }
+    EXPECT_EQ(on, 2);  // on after ticks 1 and 2, off after the third
+    for (int t = 0; t < 40 && gBattleScene.ShakeX() == 0; ++t) {
+        gBattleScene.Shake(1);
+        gBattleScene.Tick();
+    }
+    const i32 sx = gBattleScene.ShakeX(), sy = gBattleScene.ShakeY();
+    ASSERT_NE(sx, 0);
+    gBattleScene.Tick();
+    EXPECT_EQ(gBattleScene.ShakeX(), sx);
+    FillSurface(gDrawSurface, 0);
+    gBattleScene.DrawBack();
+    gBattleScene.DrawTop();
+    const u16 underlay = PlainColour(15001, 0);
+    EXPECT_EQ(Px(0, 0), underlay);
+    EXPECT_EQ(Px(63, 63), underlay);
+    EXPECT_EQ(Px(64, 10), 0);
+    for (int k = 1; k <= 3; ++k) {
+        u16 c = PlainColour(kBackdropAct, static_cast<u16>(k - 1));
+        EXPECT_EQ(Px(LayerX(k) + sx, kLayerY + sy), c) << k;
+        EXPECT_EQ(Px(LayerX(k) + sx + kLayerW - 1, kLayerY + sy + kLayerH - 1), c) << k;
+        EXPECT_EQ(Px(LayerX(k) + sx + (sx > 0 ? -1 : kLayerW), kLayerY + sy + 5), 0) << k;
+    }
+    gBattleScene.StopShake();
+    EXPECT_EQ(gBattleScene.ShakeX(), 0);
+    EXPECT_EQ(gBattleScene.ShakeY(), 0);
+}
+
+TEST_F(BattleFrameTest, TintStepsToItsTargetAndDarkensAllButLayerZero) {
+    gBattleScene.Setup(0);
+    gBattleScene.FadeTo(-32);  // the sign of n does not matter
+    for (int t = 1; t <= 40; ++t) {
+        gBattleScene.Tick();
+        ASSERT_EQ(gBattleScene.TintLevel(), t < 32 ? -t : -32) << t;
+    }
+    gBattleScene.FadeBack();
+    for (int t = 1; t <= 40; ++t) {
+        gBattleScene.Tick();
+        ASSERT_EQ(gBattleScene.TintLevel(), t < 32 ? -32 + t : 0) << t;
+    }
+    gBattleScene.FadeTo(5);
+    for (int t = 0; t < 5; ++t) gBattleScene.Tick();
+    FillSurface(gDrawSurface, 0);
+    gBattleScene.DrawBack();
+    gBattleScene.DrawTop();
+    EXPECT_EQ(Px(10, 10), PlainColour(15001, 0));
+    for (int k = 1; k <= 3; ++k)
+        EXPECT_EQ(Px(LayerX(k) + 7, kLayerY + 7),
+                  TintRef(PlainColour(kBackdropAct, static_cast<u16>(k - 1)), -5))
+            << k;
+}
+
+TEST_F(BattleFrameTest, TopDrawCarriesTheMapsFlashLayers) {
+    // Lit pixels outside layer 3 over 300 ticks: only the flash layers put them there.
+    auto lit = [&](bool on) {
+        on ? SetGameFlag(8) : ClearGameFlag(8);
+        on ? SetGameFlag(22) : ClearGameFlag(22);
+        gBattleScene.Setup(0);
+        int count = 0;
+        for (int t = 0; t < 300; ++t) {
+            FillSurface(gDrawSurface, 0);
+            gBattleScene.DrawTop();
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) {
+                    bool layer3 = x >= LayerX(3) && x < LayerX(3) + kLayerW && y >= kLayerY &&
+                                  y < kLayerY + kLayerH;
+                    count += !layer3 && Px(x, y) != 0;
+                }
+        }
+        return count;
+    };
+    EXPECT_EQ(lit(false), 0);
+    EXPECT_GT(lit(true), 0);
+}
+
+TEST_F(BattleFrameTest, AWaveByteBeyondTheTableIsHeldToItsLastBlock) {
+    EXPECT_EQ(ClampWave(200), 15);
+    EXPECT_EQ(ClampWave(-1), 0);
+    EXPECT_EQ(ClampWave(7), 7);
+    gBattleScene.Setup(0);
+    for (int t = 0; t < 3; ++t) {
+        // The act sets the byte each frame; the scene reads it after the advance.
+        for (int k = 1; k < 4; ++k) gBattleScene.Layer(k).wave = 200;
+        FillSurface(gDrawSurface, 0);
+        gBattleScene.DrawBack();
+        gBattleScene.DrawTop();
+    }
+    EXPECT_EQ(gPaintWave, 0);
+}
+
+TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
+    Harness h;
+    SampleSession s{h};
+    s.NewGameFromTheTitle();
+    ASSERT_EQ(gFrameId, 0u);
+    h.RunFrames(30);
+    const int mapMusic = gMusic.GetMode();
+    const int guard = FindRoleById(102);
+    ASSERT_GT(guard, 0);
+    ASSERT_TRUE(gMapRoles[guard].state & kRoleShown);
+    struct Start {
+        const char* name;
+        std::function<void()> begin;
+    } starts[] = {
+        // What the pier talk's battle command leaves, with a role to hide.
+        {"story",
+         [] {
+             gBattleRoleChanges[0] = 102;
+             gBattleRequest = 0x80000001u;
+         }},
+        // What a step in the town's encounter zone does.
+        {"encounter",
+         [] {
+             gBattleRequest = 9;
+             EnterBattle();
+         }},
+    };
+    for (const Start& st : starts) {
+        st.begin();
+        ASSERT_TRUE(h.RunUntil([] { return gBattleActive != 0; }, 3)) << st.name;
+        // The first opening tick still shows the map over the backdrop; once
+        // the dissolve is over the backdrop shows.
+        ASSERT_TRUE(
+            h.RunUntil([] { return gBattle.phase() == kPhaseOpening && gBattle.fade() == 14; }, 3));
+        const bool story = st.name[0] == 's';
+        const u16 layer = PlainColour(story ? kHarbourAct : kBackdropAct, 0);
+        const int lx = LayerX(1) + 80, ly = kLayerY + 60;
+        EXPECT_NE(gPaintBuf[ly * 640 + lx], layer) << st.name;
+        if (story)
+            EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);  // hidden once the dissolve is over
+        const char* music = gMusic.GetList(3).slots[0].name;
+        EXPECT_TRUE(music && std::string(music).ends_with(story ? "theme.xmi" : "battle.mp3"))
+            << st.name;
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 20)) << st.name;
+        EXPECT_EQ(gPaintBuf[ly * 640 + lx], layer) << st.name;
+        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 60)) << st.name;
+        EXPECT_EQ(gFrameId, 0u) << st.name;
+        EXPECT_EQ(gBattleRequest, 0u) << st.name;
+        for (i32 v : gBattleRoleChanges) EXPECT_EQ(v, -1) << st.name;
+        EXPECT_FALSE(gMapRoles[guard].state & kRoleShown) << st.name;
+        EXPECT_TRUE(h.RunUntil([&] { return gMusic.GetMode() == mapMusic; }, 40)) << st.name;
+    }
+}

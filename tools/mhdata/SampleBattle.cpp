@@ -1,0 +1,150 @@
+// The sample game's battle data and battle art, drawn in flat colours.
+#include "mhdata/SampleBattle.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "battle/BattleFiles.h"
+#include "engine/MyAct.h"
+
+namespace sample_battle {
+const u32 kHitAnimActs[] = {6012, 7233, 7234, 7246, 7251, 7292, 7293,
+                            7294, 7295, 7296, 7300, 7998, 8070, 8082};
+const int kHitAnimActCount = sizeof(kHitAnimActs) / sizeof(kHitAnimActs[0]);
+
+u16 LayerColour(u32 act, int k) {
+    return static_cast<u16>(((act == kHarbourAct ? 7 : 3) * (k + 2) << 10) | (6 * k + 4) << 5 |
+                            (20 - 4 * k));
+}
+
+u16 StripColour() {
+    return static_cast<u16>(10 << 10 | 12 << 5 | 20);
+}
+}  // namespace sample_battle
+
+namespace {
+using namespace sample_battle;
+// The cursor looks the interface art does not draw already (it has 9102 and 9104).
+constexpr u32 kCursorLooks[] = {9101, 9103, 9105, 9106, 9107};
+
+ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
+    ArchiveFrame f;
+    f.w = w;
+    f.h = h;
+    f.pixels.assign(static_cast<size_t>(w) * h, colour);
+    return f;
+}
+
+ArchivePicture FlatPicture(const std::string& name, std::initializer_list<ArchiveFrame> frames) {
+    ArchivePicture p;
+    p.name = name;
+    p.frames = frames;
+    return p;
+}
+
+ActProgram Backdrop(u32 act) {
+    ActProgram a;
+    a.name = "backdrop" + std::to_string(act);
+    for (int k = 1; k <= 3; ++k)
+        a.parts[k - 1] = ActWords()
+                             .Rf(static_cast<u16>(act))
+                             .Xy(static_cast<i16>(-LayerX(k)), -kLayerY)
+                             .Sd(0)
+                             .Pa(static_cast<u16>(k - 1))
+                             .Ed()
+                             .Ov()
+                             .words;
+    return a;
+}
+
+ActProgram OneFrame(u32 act, int actions, u16 delay) {
+    ActProgram a;
+    a.name = "battle" + std::to_string(act);
+    for (int k = 0; k < actions; ++k)
+        a.parts[k] = ActWords().Rf(static_cast<u16>(act)).Xy(0, 0).Sd(delay).Pa(0).Ed().Ov().words;
+    return a;
+}
+
+// Mirrored action 1 is the same picture; both raise the events and ask for a sound once.
+ActProgram HitAnim(u32 act) {
+    ActProgram a;
+    a.name = "hit" + std::to_string(act);
+    for (int k = 0; k < 2; ++k)
+        a.parts[k] = ActWords()
+                         .Rf(static_cast<u16>(act))
+                         .Xy(24, 24)
+                         .Cmd(kActAX, {24})
+                         .Cmd(kActAY, {24})
+                         .Sd(1)
+                         .Cmd(kActWV, {kCueSound})
+                         .Pa(0)
+                         .Ed()
+                         .Cmd(kActAT, {0x4})
+                         .Pa(1)
+                         .Ed()
+                         .Cmd(kActAT, {0x1})
+                         .Pa(2)
+                         .Ed()
+                         .O2()
+                         .words;
+    return a;
+}
+
+bool WriteBytes(const std::filesystem::path& path, const std::vector<u8>& bytes,
+                std::string* error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) *error = "cannot write " + path.string();
+    return static_cast<bool>(out);
+}
+}  // namespace
+
+void AddSampleBattleNames(std::vector<std::string>* names) {
+    if (names->size() < 46) names->resize(46);
+    (*names)[33] = "battle.mp3";
+    (*names)[34] = "theme.xmi";
+    (*names)[44] = "theme.xmi";
+    (*names)[45] = "field.wav";
+}
+
+void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
+    for (u32 act : {kBackdropAct, kHarbourAct}) {
+        ArchivePicture p;
+        p.name = "backdrop" + std::to_string(act);
+        for (int k = 1; k <= 3; ++k)
+            p.frames.push_back(Flat(kLayerW, kLayerH, LayerColour(act, k)));
+        (*pics)[act] = p;
+    }
+    for (u32 act : kCursorLooks)
+        (*pics)[act] = FlatPicture("look" + std::to_string(act),
+                                   {Flat(16, 16, static_cast<u16>(act * 37 & 0x7FFF))});
+    (*pics)[9167] = FlatPicture("logstrip", {Flat(kStripW, kStripH, StripColour())});
+    (*pics)[4000] = FlatPicture("battle4000", {Flat(32, 32, static_cast<u16>(20 << 10 | 20 << 5))});
+    for (u32 act : kHitAnimActs) {
+        u16 c = static_cast<u16>(act * 91 & 0x7FFF);
+        (*pics)[act] = FlatPicture("hit" + std::to_string(act),
+                                   {Flat(48, 48, c), Flat(48, 48, static_cast<u16>(c ^ 0x1F)),
+                                    Flat(48, 48, static_cast<u16>(c ^ 0x3E0))});
+    }
+}
+
+void AddSampleBattleActs(std::map<u32, ActProgram>* acts) {
+    (*acts)[kBackdropAct] = Backdrop(kBackdropAct);
+    (*acts)[kHarbourAct] = Backdrop(kHarbourAct);
+    for (u32 act : kCursorLooks) (*acts)[act] = OneFrame(act, 2, 6);
+    (*acts)[9167] = OneFrame(9167, 1, 0);
+    (*acts)[4000] = OneFrame(4000, 1, 0);
+    for (u32 act : kHitAnimActs) (*acts)[act] = HitAnim(act);
+}
+
+bool WriteSampleBattleFiles(const std::string& root, std::string* error) {
+    std::vector<BattlefieldRecord> fields(kLastBattle + 1);
+    std::vector<u32> music(kLastBattle + 1, 0);
+    // The pier fight has its own backdrop and music.
+    fields[1].background = kHarbourAct;
+    music[1] = 1;
+    std::filesystem::path dir = std::filesystem::path(root) / "MH_Data";
+    return WriteBytes(dir / "battlefield.dat", BuildBattlefieldFile(fields), error) &&
+           WriteBytes(dir / "FBGM.dat", BuildBattleMusicFile(music), error);
+}

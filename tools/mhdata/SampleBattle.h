@@ -1,0 +1,35 @@
+// The sample game's battle data: the battlefield records and music table, the
+// battle music names, and the pictures and acts a battle draws.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/Types.h"
+#include "mhdata/Archives.h"
+
+namespace sample_battle {
+constexpr u32 kBackdropAct = 15112;  // the default backdrop
+constexpr u32 kHarbourAct = 15113;   // the pier fight's backdrop
+constexpr u32 kLayerW = 160, kLayerH = 120;
+// Layer k of a backdrop (action k - 1) stands at (LayerX(k), kLayerY).
+constexpr i32 LayerX(int k) {
+    return 100 + 180 * (k - 1);
+}
+constexpr i32 kLayerY = 200;
+u16 LayerColour(u32 act, int k);  // stored 5-5-5
+constexpr u32 kStripW = 460, kStripH = 24;
+u16 StripColour();
+constexpr u16 kCueSound = 1;  // the sound every hit animation asks for on its first frame
+// The hit animations: events 0x4 on the second frame, 0x1 on the third, then the end.
+extern const u32 kHitAnimActs[];
+extern const int kHitAnimActCount;
+// Battle numbers the sample uses: the pier fight of a talk, the town and lighthouse zones.
+constexpr u32 kLastBattle = 20;
+}  // namespace sample_battle
+
+// Name records up to 45: battle music from 33, victory 44, level-up 45.
+void AddSampleBattleNames(std::vector<std::string>* names);
+void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics);
+void AddSampleBattleActs(std::map<u32, ActProgram>* acts);
+bool WriteSampleBattleFiles(const std::string& root, std::string* error);
