@@ -72,10 +72,13 @@ TEST_F(EndToEnd, NewGameOpeningWalkTalkAnswerYesAndWalkAgain) {
     EXPECT_FALSE(gTalkFlags & kTalkLockBit);
     EXPECT_TRUE(gDialogs.empty());
 
-    // The player walks again.
+    // The player walks again (no encounter may start a battle meanwhile).
+    ClearGameFlag(12);
     u16 y = s.P().y;
     PlatformSetKey(kArrowUp, true);
-    EXPECT_TRUE(h.RunUntil([&] { return s.P().y < y; }, 40)) << "the player stays held";
+    EXPECT_TRUE(h.RunUntil([&] { return s.P().y < y; }, 40))
+        << "the player stays held (mode word " << std::hex << gFrameId << ", map " << std::dec
+        << gMapId << ", battle " << gBattleActive << ", talk owner " << gTalkContext.owner << ")";
     PlatformSetKey(kArrowUp, false);
     EXPECT_TRUE(h.boxes().empty());
 }
