@@ -464,10 +464,7 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
 }
 
 Step CmdItemFrame(TalkContext*, CmdArgs& a) {
-    OpenScreen(14);
-    delete gItemFrame;
-    gItemFrame = new cItemFrame(a.v[0]);
-    gScriptVars[8] = 0;
+    OpenItemFrame(a.v[0]);
     return Step::Yield;
 }
 

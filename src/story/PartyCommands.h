@@ -10,6 +10,10 @@
 extern u32 gScriptResult;
 // Name of the last item picked in the item chooser (Big5, empty until then).
 extern char gPickedItemName[32];
+
+// Asks for the item chooser screen in a mode (the menu screens define it);
+// script variable 8 then holds 0 until the chooser reports.
+void OpenItemFrame(u32 mode);
 // Quest ids in the order the quest log shows them.
 extern std::deque<u32> gQuestList;
 

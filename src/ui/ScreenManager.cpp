@@ -6,6 +6,8 @@
 
 #include "engine/DDraw.h"
 #include "game/Pending.h"
+#include "menu/ItemFrame.h"
+#include "menu/ItemMenuFrame.h"
 #include "platform/Display.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"

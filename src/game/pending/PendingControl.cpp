@@ -2,8 +2,6 @@
 // pages until they exist.
 #include "game/Pending.h"
 
-void SetMenuPage(int) {}
-void ResetMenuPage() {}
 
 ActPlayer* GlobalActSlot(int n) {
     return n >= 0 && n < kActSlots ? &gActSlots[n] : nullptr;
