@@ -7,6 +7,7 @@
 #include "engine/ByteIo.h"
 #include "game/Settings.h"
 #include "mhdata/SampleGame.h"
+#include "mhdata/SampleMenu.h"
 #include "platform/TextCodec.h"
 #include "support/Harness.h"
 
@@ -184,7 +185,7 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
             EXPECT_EQ(gMonsterCount, 5);
         }
         if (missing != kItemDataFile) {
-            EXPECT_EQ(gItemCount, 8);
+            EXPECT_EQ(gItemCount, sampleMenu::kItemCount);
         }
         if (missing != kSkillDataFile) {
             EXPECT_EQ(gSkillCount, 7);
@@ -207,7 +208,7 @@ TEST_F(DatabaseLoad, AMissingFileKeepsTheTableItHad) {
     LoadSample();
     RemoveFile(kItemDataFile);
     LoadGameDatabase(Root().c_str());
-    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gItemCount, sampleMenu::kItemCount);
     ASSERT_NE(gItems, nullptr);
     EXPECT_EQ(Text(gItems[0].name), Utf8ToBig5("藥草"));
 }
@@ -256,7 +257,7 @@ TEST_F(DatabaseLoad, AtMostEightRolesAreRead) {
 
 TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
     LoadSample();
-    const i32 bad[] = {1000000000, -1, 9};
+    const i32 bad[] = {1000000000, -1, sampleMenu::kItemCount + 1};  // the last: past every table
     for (int f = kMonsterDataFile; f <= kSkillDataFile; ++f) {
         for (i32 count : bad) {
             PlatformReset();
@@ -273,7 +274,7 @@ TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
         }
     }
     EXPECT_EQ(gMonsterCount, 5);
-    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gItemCount, sampleMenu::kItemCount);
     EXPECT_EQ(gEquipageCount, 8);
     EXPECT_EQ(gSkillCount, 7);
     // On a first load the refused table stays empty.
@@ -343,7 +344,7 @@ TEST_F(DatabaseLoad, FixedTextFieldsAlwaysEndWithAZero) {
 TEST_F(DatabaseLoad, LoadingAgainReplacesTheTablesAndReleaseEmptiesThem) {
     LoadSample();
     LoadGameDatabase(Root().c_str());
-    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gItemCount, sampleMenu::kItemCount);
     EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount - 16);
     ReleaseGameDatabase();
     EXPECT_EQ(gMonsters, nullptr);
@@ -383,7 +384,7 @@ TEST(SampleGameDatabases, TheSampleGameLoadsWithoutABox) {
     ASSERT_TRUE(WriteSampleGame(h.root(), &error)) << error;
     LoadGameDatabase(gBasePath);
     EXPECT_TRUE(h.boxes().empty());
-    EXPECT_EQ(gItemCount, 8);
+    EXPECT_EQ(gItemCount, sampleMenu::kItemCount);
     EXPECT_EQ(gGodForms[1].kind, 1);
     EXPECT_EQ(std::string(gGodForms[1].name), Utf8ToBig5("冰魔"));
     ResetGameData();

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "engine/ByteIo.h"
+#include "mhdata/SampleMenu.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -340,6 +341,7 @@ DatabaseSet MakeSampleDatabases() {
     SampleLevelUp(*set.levelUp);
     SampleMonsters(set);
     SampleItems(set);
+    AppendMenuItems(set.items);
     SampleEquipages(set);
     SampleSkills(set);
     return set;

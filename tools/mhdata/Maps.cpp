@@ -1,6 +1,7 @@
 // The map archives, map database and path database of the sample game.
 #include "mhdata/Maps.h"
 #include "mhdata/PathAsm.h"
+#include "mhdata/SampleMenu.h"
 
 #include "mhdata/Archives.h"
 
@@ -438,6 +439,7 @@ MapDbSpec SampleMapDb() {
     db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0x8801, samplePath::kLooker));
     db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0x8000, samplePath::kGuard));
     db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0x8000));
+    AppendMenuRoles(db);
     // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
     db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};
     db.music = {{kTown, 2, 0, 1}, {kRoom, 3, 0, 2}};
