@@ -218,6 +218,72 @@ TEST_F(MenuTest, APartyOfEightShowsSixSlotsAndTheKeysWrapOverThem) {
     EXPECT_EQ(gMenuRole, 5u);
 }
 
+// ---- keys and hints ----
+
+TEST(MenuKeys, TheKeyTableOverTabsSideRowsAndSlots) {
+    using K = MenuKey;
+    struct Case {
+        int from;
+        K key;
+        int to;
+    };
+    // Four slots, the shown member in slot 2.
+    const Case cases[] = {
+        {0, K::Left, 3},   {3, K::Right, 0},  {2, K::Up, 2},     {1, K::Down, 10},
+        {2, K::Switch, 10}, {1, K::PageUp, 1}, {10, K::Up, 15},   {15, K::Down, 10},
+        {12, K::Left, 22}, {12, K::Right, 12}, {13, K::Switch, 22}, {20, K::Up, 23},
+        {23, K::Down, 20}, {21, K::Left, 21}, {21, K::Right, 10}, {21, K::Switch, 0},
+        {24, K::Down, -1}, {30, K::Up, -1},   {-1, K::Down, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MenuFocusAfter(c.from, c.key, 4, 2), c.to) << c.from << " " << static_cast<int>(c.key);
+}
+
+TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
+    gRoleStats[0].status = 0x4000;
+    OpenItems();
+    struct Case {
+        i32 x, y;
+        const char* hint;  // null: hidden
+    };
+    const Case cases[] = {{470 + 45, 20, "特　 技"}, {90, 245, "瀕死"}, {50, 210, "下一次升級經驗值"},
+                          {120, 430, "受闇屬性傷害比例"}, {250, 450, nullptr}};
+    for (const Case& c : cases) {
+        MoveTo(c.x, c.y);
+        h.RunFrames(1);
+        cControl* hint = Page().panel.tipText;
+        if (!c.hint) {
+            EXPECT_FALSE(hint->shown) << c.x << "," << c.y;
+            continue;
+        }
+        ASSERT_TRUE(hint->shown) << c.x << "," << c.y;
+        EXPECT_EQ(std::string(hint->text), Utf8ToBig5(c.hint));
+    }
+    MenuSpot slot = cPartySlots::CursorSpot(1);
+    MoveTo(slot.x, slot.y);
+    h.RunFrames(1);
+    EXPECT_EQ(std::string(Page().panel.tipText->text), std::string(gRoleStats[gParty[1]].name));
+    EXPECT_EQ(Page().focus, 21);
+}
+
+TEST_F(MenuTest, DownFromATabLandsOnTheListsFirstRow) {
+    OpenItems();
+    ClickSide(4);
+    ASSERT_EQ(Page().subMode, kItemSpecialList);
+    MoveTo(470, 20);
+    h.RunFrames(1);
+    ASSERT_EQ(Page().focus, 0);
+    Tap(kScanDown);
+    h.RunFrames(1);
+    EXPECT_EQ(Page().focus, 30);
+    EXPECT_EQ(gMouseInput.y, 110);
+    for (int i = 0; i < 2; ++i) {  // two entries: row 1, then no third row
+        Tap(kScanDown);
+        h.RunFrames(1);
+        EXPECT_EQ(Page().focus, 31) << i;
+    }
+}
+
 // ---- lists ----
 
 // The list rules written out again: by type, then by id.
