@@ -16,6 +16,7 @@ struct Spot {
 };
 constexpr Spot kNone = {-1, -1};
 
+// clang-format off
 // Slot positions by screen: equipment, items, offering, strengthening, sell list.
 constexpr Spot kSpots[5][kAbilitySlots] = {
     {kNone, kNone, {85, 120}, {175, 120}, {85, 98}, {175, 98}, {85, 142}, {175, 142}, {85, 164},
@@ -42,6 +43,8 @@ constexpr i8 kLines[5][kAbilitySlots] = {
     {2, -1, 3, -1, 0, 1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
     {2, -1, 3, -1, 0, 1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
 };
+
+// clang-format on
 
 int Row(AbilityScreen s) {
     return static_cast<int>(s);

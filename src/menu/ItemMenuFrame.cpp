@@ -22,8 +22,8 @@ namespace {
 constexpr u32 kWhite = 0xFFFFFF;
 constexpr u32 kYellow = 0x00FFFF;
 constexpr i32 kMarkerAction = 58;
-constexpr u32 kNextFrame[8] = {0, 0, 0x80000003u, 0x80000004u, 0x8000000Du,
-                               0x80000011u, 0x80000017u, 0x80000019u};
+constexpr u32 kNextFrame[8] = {0,           0,           0x80000003u, 0x80000004u,
+                               0x8000000Du, 0x80000011u, 0x80000017u, 0x80000019u};
 constexpr ListPaneIds kListIds = {kItemListId, kItemListId + 1, kItemListId + 2, kItemListId + 3};
 
 bool InSideRows(int f) {
@@ -555,8 +555,10 @@ void cItemMenuFrame::ShowItemEffect(i32 item) {
     if (kind != 1 && kind != 2 && kind != 5) return;
     for (const Row& r : rows) {
         i32 shown = r.value;
-        if (kind == 5) shown = r.value == 0 ? 0 : static_cast<i32>(std::clamp<i64>(
-                                                       i64{r.value} - r.base, INT32_MIN, INT32_MAX));
+        if (kind == 5)
+            shown = r.value == 0 ? 0
+                                 : static_cast<i32>(std::clamp<i64>(i64{r.value} - r.base,
+                                                                    INT32_MIN, INT32_MAX));
         if (shown == 0) continue;
         for (int s : r.slots) {
             if (s < 0) continue;

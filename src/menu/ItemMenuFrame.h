@@ -11,10 +11,10 @@ class cControl;
 class cActPic;
 
 // Control ids of the page.
-constexpr i32 kItemTabId = 2000;       // tabs 2000..2003
-constexpr i32 kItemSideId = 2010;      // side column
-constexpr i32 kItemSlotId = 2020;      // party slots 2020..2025
-constexpr i32 kItemListId = 2030;      // list area; arrows 2031, 2032, thumb 2033
+constexpr i32 kItemTabId = 2000;   // tabs 2000..2003
+constexpr i32 kItemSideId = 2010;  // side column
+constexpr i32 kItemSlotId = 2020;  // party slots 2020..2025
+constexpr i32 kItemListId = 2030;  // list area; arrows 2031, 2032, thumb 2033
 constexpr i32 kItemBackgroundId = 2500;
 
 // Sub-modes.
@@ -59,7 +59,8 @@ public:
     // The ids of a list, in its order: grouped by type, then by id.
     static std::deque<i32> BuildList(i32 mode);
 
-    i32 next = -1;  // 1 map, 2 equipment, 3 offering, 4 system, 5 transformation, 6 skills, 7 quick save
+    i32 next =
+        -1;  // 1 map, 2 equipment, 3 offering, 4 system, 5 transformation, 6 skills, 7 quick save
     i32 subMode = kItemMain;
     i32 focus = -1;
     i32 chosen = 0;  // list index of the item being used

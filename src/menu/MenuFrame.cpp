@@ -153,7 +153,8 @@ void cPartySlots::MakeSlots(i32 base) {
 
 void cPartySlots::Mark(i32 shownRole) {
     for (int k = 0; k < count; ++k)
-        if (slots[k]) slots[k]->SetPics(pics[roles[k]][roles[k] == shownRole ? 2 : 1], nullptr, nullptr);
+        if (slots[k])
+            slots[k]->SetPics(pics[roles[k]][roles[k] == shownRole ? 2 : 1], nullptr, nullptr);
 }
 
 int cPartySlots::SlotOf(i32 r) const {
@@ -215,8 +216,8 @@ void cMemberPanel::Make(cMenuFonts* fonts, cGrpFont* levelFont, const cPartySlot
         icons[k]->Hide();
     }
     for (int k = 0; k < kAttributeCount; ++k)
-        attributes[k] = TextAt(kAttributes[k].x, kAttributes[k].y, &fonts->numbers, kPale,
-                               kStyleBoldOutline);
+        attributes[k] =
+            TextAt(kAttributes[k].x, kAttributes[k].y, &fonts->numbers, kPale, kStyleBoldOutline);
 }
 
 void cMemberPanel::Show(i32 r) {
@@ -257,7 +258,7 @@ const char* cMemberPanel::CaptionAt(i32 x, i32 y) {
 
 const char* cMemberPanel::StatusCaption(i32 id) {
     return id >= kStatusIconId && id < kStatusIconId + 6 ? kStatusCaptions[id - kStatusIconId]
-                                                          : nullptr;
+                                                         : nullptr;
 }
 
 // ---- keys ----
@@ -416,7 +417,8 @@ void cListPane::SetRow(int r, i32 item) {
     const ItemData* rec = GetItemRecord(item);
     int icon = ItemTypeIcon(item);
     rowIcon[r]->SetPics(icon >= 0 ? typeIcons[icon] : nullptr, nullptr, nullptr);
-    CopyRecordText(rowText[r], sizeof(rowText[r]), rec ? rec->name : "", rec ? sizeof(rec->name) : 1);
+    CopyRecordText(rowText[r], sizeof(rowText[r]), rec ? rec->name : "",
+                   rec ? sizeof(rec->name) : 1);
     rowName[r]->SetText(rowText[r]);
     if (gOwnedItems && rec) rowCount[r]->SetNumber(&gOwnedItems[item], 1);
 }

@@ -272,7 +272,9 @@ namespace {
 void (*gSfxWatcher)(int) = nullptr;
 }  // namespace
 
-void SetSfxWatcher(void (*watch)(int n)) { gSfxWatcher = watch; }
+void SetSfxWatcher(void (*watch)(int n)) {
+    gSfxWatcher = watch;
+}
 
 int PlaySfx(int n, int v) {
     if (gSfxWatcher) gSfxWatcher(n);

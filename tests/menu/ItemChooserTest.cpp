@@ -51,7 +51,8 @@ TEST_F(ChooserTest, ModeOneListsStoryItemsAndHandsOverOnly103To108) {
         u32 result;
         i32 left;
     };
-    const Case cases[] = {{kFirstStory, 2, 1}, {kLastStory, 2, 1}, {kKeepsake, 1, 2}, {kOldMap, 1, 2}};
+    const Case cases[] = {
+        {kFirstStory, 2, 1}, {kLastStory, 2, 1}, {kKeepsake, 1, 2}, {kOldMap, 1, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
         OwnOnly({0, kOldMap, kFirstStory, kLastStory, kKeepsake, kFirstSpecial}, 2);
@@ -76,7 +77,8 @@ TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothing) {
     gItems[kFirstSpecial].icon = 40;
     OpenChooser(0);
     EXPECT_EQ(Listed(), (std::vector<i32>{0, kFirstStory, kFirstSpecial}));
-    EXPECT_EQ(gItemFrame->list.rowIcon[2]->normalPic, nullptr) << "an icon past the table shows none";
+    EXPECT_EQ(gItemFrame->list.rowIcon[2]->normalPic, nullptr)
+        << "an icon past the table shows none";
     EXPECT_NE(gItemFrame->list.rowIcon[1]->normalPic, nullptr);
     Pick(1);
     EXPECT_EQ(gFrameId, 0u);

@@ -72,11 +72,11 @@ TEST_F(MenuTest, F1OpensThePageAndTheRightClickGoesBackToTheMap) {
 
 TEST_F(MenuTest, TabsAndFunctionKeysLeaveWithTheFocusOnTheFirstRow) {
     struct Case {
-        int tab;   // -1: the key instead
+        int tab;  // -1: the key instead
         u8 key;
         u32 frame;
     };
-    const Case cases[] = {{1, 0, 23}, {2, 0, 25}, {3, 0, 13},
+    const Case cases[] = {{1, 0, 23},        {2, 0, 25},        {3, 0, 13},
                           {-1, kScanF2, 23}, {-1, kScanF3, 25}, {-1, kScanF4, 13}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.frame);
@@ -156,8 +156,8 @@ TEST_F(MenuTest, NextLevelLineStatusIconsAndPlayTime) {
     const struct {
         i32 level;
         const char* text;
-    } levels[] = {{0, "        15"},   {1, "        45"},   {10, "       990"},
-                  {49, "     19125"},  {50, "  --------"},  {-2, "  --------"},
+    } levels[] = {{0, "        15"},  {1, "        45"},      {10, "       990"},
+                  {49, "     19125"}, {50, "  --------"},     {-2, "  --------"},
                   {70, "  --------"}, {INT_MIN, "  --------"}};
     for (const auto& l : levels) {
         s.level = l.level;
@@ -229,14 +229,15 @@ TEST(MenuKeys, TheKeyTableOverTabsSideRowsAndSlots) {
     };
     // Four slots, the shown member in slot 2.
     const Case cases[] = {
-        {0, K::Left, 3},   {3, K::Right, 0},  {2, K::Up, 2},     {1, K::Down, 10},
-        {2, K::Switch, 10}, {1, K::PageUp, 1}, {10, K::Up, 15},   {15, K::Down, 10},
-        {12, K::Left, 22}, {12, K::Right, 12}, {13, K::Switch, 22}, {20, K::Up, 23},
-        {23, K::Down, 20}, {21, K::Left, 21}, {21, K::Right, 10}, {21, K::Switch, 0},
-        {24, K::Down, -1}, {30, K::Up, -1},   {-1, K::Down, -1},
+        {0, K::Left, 3},    {3, K::Right, 0},   {2, K::Up, 2},       {1, K::Down, 10},
+        {2, K::Switch, 10}, {1, K::PageUp, 1},  {10, K::Up, 15},     {15, K::Down, 10},
+        {12, K::Left, 22},  {12, K::Right, 12}, {13, K::Switch, 22}, {20, K::Up, 23},
+        {23, K::Down, 20},  {21, K::Left, 21},  {21, K::Right, 10},  {21, K::Switch, 0},
+        {24, K::Down, -1},  {30, K::Up, -1},    {-1, K::Down, -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MenuFocusAfter(c.from, c.key, 4, 2), c.to) << c.from << " " << static_cast<int>(c.key);
+        EXPECT_EQ(MenuFocusAfter(c.from, c.key, 4, 2), c.to)
+            << c.from << " " << static_cast<int>(c.key);
 }
 
 TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
@@ -246,8 +247,11 @@ TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
         i32 x, y;
         const char* hint;  // null: hidden
     };
-    const Case cases[] = {{470 + 45, 20, "特　 技"}, {90, 245, "瀕死"}, {50, 210, "下一次升級經驗值"},
-                          {120, 430, "受闇屬性傷害比例"}, {250, 450, nullptr}};
+    const Case cases[] = {{470 + 45, 20, "特　 技"},
+                          {90, 245, "瀕死"},
+                          {50, 210, "下一次升級經驗值"},
+                          {120, 430, "受闇屬性傷害比例"},
+                          {250, 450, nullptr}};
     for (const Case& c : cases) {
         MoveTo(c.x, c.y);
         h.RunFrames(1);
@@ -305,7 +309,8 @@ TEST_F(MenuTest, ListsGroupByTypeAndKeepTheirRanges) {
     OpenItems();
     const std::vector<i32> use = {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12};
     const std::vector<i32> special = {200, 201};
-    const std::vector<i32> discard = {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12, 13, 14, 16, 103, 108, 109};
+    const std::vector<i32> discard = {0,  1,  2,  9,  3,  8,  4,   5,   6,  7,
+                                      10, 11, 12, 13, 14, 16, 103, 108, 109};
     const std::vector<i32>* expected[4] = {nullptr, &use, &special, &discard};
     const int rows[4] = {0, 0, 4, 5};
     for (int mode = 1; mode <= 3; ++mode) {

@@ -59,7 +59,8 @@ void AppendMenuItems(std::vector<ItemData>& items) {
     const char* story[] = {"月之石", "星之石", "日之石", "海之珠", "風之羽", "港之鑰"};
     for (i32 id = kOldMap + 1; id < kItemCount; ++id) {
         if (id >= kFirstStory && id <= kLastStory)
-            items.push_back(Item(id, story[id - kFirstStory], 12 + (id - kFirstStory) % 4, 0, 0, 0, 0));
+            items.push_back(
+                Item(id, story[id - kFirstStory], 12 + (id - kFirstStory) % 4, 0, 0, 0, 0));
         else if (id == kKeepsake)
             items.push_back(Item(id, "信物", 14, 0, 0, 0, 0));
         else if (id >= kFirstSpecial)
