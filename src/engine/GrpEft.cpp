@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/ErrorBox.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 
 namespace {
 

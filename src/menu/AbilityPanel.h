@@ -13,7 +13,7 @@
 //   DeleteAbilitySlots() in the screen's Close and wherever its sub-state ends
 //       (safe when nothing was created; the slots are nulled).
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cControl;
 class cGrpFont;

@@ -4,7 +4,7 @@
 #include <deque>
 
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "menu/MenuFrame.h"
 
 class cControl;

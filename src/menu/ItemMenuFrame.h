@@ -3,7 +3,7 @@
 #pragma once
 #include <deque>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "menu/MenuFrame.h"
 #include "ui/SysPanel.h"
 

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Big5.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "platform/TextCodec.h"
 #include "ui/ActPic.h"
-#include "ui/KeyBindings.h"
-#include "ui/QuestFrame.h"
+#include "data/KeyBindings.h"
 #include "ui/UiInput.h"
 
 const char* const kItemSideNames[kSysRows] = {"　使 　用",   "　裝 　備",   "　供 　奉",
@@ -120,10 +120,9 @@ SysPanelLook MenuPanelLook(i32 tabBase, int ownTab, i32 listId, const char* cons
 
 void CopyRecordText(char* out, size_t n, const char* field, size_t fieldSize) {
     if (n == 0) return;
-    size_t len = std::min(strnlen(field, fieldSize), n - 1);
+    size_t len = Big5Cut(field, strnlen(field, fieldSize), n - 1);
     std::memcpy(out, field, len);
     out[len] = 0;
-    CutBig5Tail(out);
 }
 
 // ---- party slots ----

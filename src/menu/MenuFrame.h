@@ -24,7 +24,7 @@
 #include <deque>
 
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/Control.h"
 #include "ui/SysPanel.h"
 

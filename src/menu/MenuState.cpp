@@ -1,6 +1,7 @@
 // Menu page state: the shown member, the page start, the ability panel's reset.
 #include "menu/MenuState.h"
 
+#include "map/MapManage.h"
 #include "menu/AbilityPanel.h"
 #include "ui/ScreenState.h"
 

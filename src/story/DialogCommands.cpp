@@ -5,13 +5,14 @@
 #include <memory>
 
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
-#include "game/Main.h"
-#include "game/SystemServices.h"
-#include "game/pending/SceneStandIn.h"
+#include "engine/FrameState.h"
+#include "map/SessionServices.h"
+#include "map/SystemServices.h"
+#include "map/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
 #include "story/PartyCommands.h"

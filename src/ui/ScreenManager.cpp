@@ -5,7 +5,9 @@
 #include <new>
 
 #include "engine/DDraw.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/KeyCole.h"
+#include "engine/FrameState.h"
 #include "menu/ItemFrame.h"
 #include "menu/ItemMenuFrame.h"
 #include "platform/Display.h"

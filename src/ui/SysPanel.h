@@ -4,7 +4,7 @@
 // screens use.
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cActPic;
 class cControl;

@@ -13,6 +13,7 @@
 #include "mhdata/SampleMenu.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
+#include "story/ScreenCalls.h"
 #include "story/Talk.h"
 #include "support/MenuSession.h"
 #include "ui/ActPic.h"

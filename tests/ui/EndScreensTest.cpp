@@ -1,6 +1,6 @@
 // The leave-game question, the end screens and the test-version end through the real tick.
-#include "game/Options.h"
-#include "game/Session.h"
+#include "data/Options.h"
+#include "shell/Session.h"
 #include "menu/MenuState.h"
 #include "ui/ActPic.h"
 #include "ui/EndScreens.h"

@@ -2,7 +2,7 @@
 // ways out, the cursor picture and the clearing of controls and pictures.
 #include <gtest/gtest.h>
 
-#include "game/Main.h"
+#include "shell/Main.h"
 #include "engine/DDraw.h"
 #include "platform/Display.h"
 #include "support/Harness.h"
@@ -14,6 +14,7 @@
 #include "ui/EndingFrame.h"
 #include "menu/ItemFrame.h"
 #include "story/PartyCommands.h"
+#include "story/ScreenCalls.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
 
