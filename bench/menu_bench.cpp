@@ -2,38 +2,26 @@
 // list open and a row under the mouse (the preview and the hint each tick).
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <string>
-
+#include "BenchGame.h"
 #include "data/GameData.h"
 #include "engine/DInput.h"
 #include "engine/FrameState.h"
 #include "map/NewGame.h"
-#include "shell/PictureSetup.h"
-#include "shell/Session.h"
-#include "shell/Settings.h"
 #include "menu/ItemMenuFrame.h"
-#include "mhdata/SampleGame.h"
 #include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
 
 namespace {
 
-void Setup() {
-    static const bool done = [] {
-        char tmpl[] = "/tmp/mh-bench-menu-XXXXXX";
-        std::string r = ::mkdtemp(tmpl) ? tmpl : "/tmp/mh-bench-menu";
-        std::string err;
-        WriteSampleGame(r, &err);
-        std::snprintf(gBasePath, kPathSize, "%s/", r.c_str());
-        OpenPictureArchives();
-        ReloadGameDatabase();
-        StartNewGame(1);
+// The started sample game, a new game, sixteen kinds of items and a party of six.
+bool Setup() {
+    static const bool ok = [] {
+        if (!StartSampleGame() || StartNewGame(1) != 1) return false;
         for (i32 i = 0; i < gItemCount && i < 16; ++i) gOwnedItems[i] = 5;
         for (i32 k = 0; k < 6; ++k) gParty[k] = k;
         return true;
     }();
-    (void)done;
+    return ok;
 }
 
 void OpenPage() {
@@ -50,7 +38,7 @@ void ClosePage() {
 }  // namespace
 
 static void BM_ItemsPageTick(benchmark::State& state) {
-    Setup();
+    if (!Setup()) return state.SkipWithError("no game");
     OpenPage();
     for (auto _ : state) RunInterface(2);
     ClosePage();
@@ -58,7 +46,7 @@ static void BM_ItemsPageTick(benchmark::State& state) {
 BENCHMARK(BM_ItemsPageTick)->Unit(benchmark::kMicrosecond);
 
 static void BM_ItemsPageUseListHovered(benchmark::State& state) {
-    Setup();
+    if (!Setup()) return state.SkipWithError("no game");
     OpenPage();
     if (!gItemMenuFrame) return state.SkipWithError("no page");
     gItemMenuFrame->OpenUseList();
