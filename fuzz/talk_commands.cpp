@@ -15,6 +15,7 @@
 #include "story/ScriptScene.h"
 #include "story/TalkCommands.h"
 #include "ui/ScreenState.h"
+#include "menu/ItemFrame.h"
 #include "ui/Screens.h"
 
 namespace {

@@ -268,7 +268,18 @@ void cSound::ReleaseDigHandle() { AudioDigitalHandleRelease(driver_); }
 void cSound::ReacquireDigHandle() { AudioDigitalHandleReacquire(driver_); }
 void cSound::SetMasterVolume(int volume) { AudioSetDigitalMasterVolume(driver_, std::clamp(volume, 0, 127)); }
 
-int PlaySfx(int n, int v) { return gSound.Play(nullptr, n, v * 128 / 11, 0, 1, 0); }
+namespace {
+void (*gSfxWatcher)(int) = nullptr;
+}  // namespace
+
+void SetSfxWatcher(void (*watch)(int n)) {
+    gSfxWatcher = watch;
+}
+
+int PlaySfx(int n, int v) {
+    if (gSfxWatcher) gSfxWatcher(n);
+    return gSound.Play(nullptr, n, v * 128 / 11, 0, 1, 0);
+}
 void StopSfx(int n) { gSound.Stop(n); }
 void StopAllSfx() { gSound.StopAll(); }
 void SetSfxPan(int n, int pan) { gSound.SetPan(n, pan); }

@@ -81,6 +81,9 @@ extern cSound gSound;
 
 // Sound calls on the game's 0..11 volume scale.
 int PlaySfx(int n, int v);
+// A watcher sees every number PlaySfx is asked for, in order, played or not
+// (null: none). Tests record the interface sounds with it.
+void SetSfxWatcher(void (*watch)(int n));
 void StopSfx(int n);
 void StopAllSfx();
 void SetSfxPan(int n, int pan);

@@ -461,9 +461,7 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
 }
 
 Step CmdItemFrame(TalkContext*, CmdArgs& a) {
-    OpenScreen(14);
-    MakeItemFrame(static_cast<i32>(a.v[0]));
-    gScriptVars[8] = 0;
+    OpenItemFrame(a.v[0]);
     return Step::Yield;
 }
 

@@ -10,5 +10,5 @@ void SetupEndingScreen(i32 layout, i32 action1, i32 action2, i32 action3, i32 ac
 // The enter prompt at (x, y) for the talk's command at `command`; its close moves
 // the talk's position on.
 void SetupEnterPrompt(i32 x, i32 y, TalkContext* talk, const u8* command, u16* position);
-// A fresh item chooser in the given mode, for the screen about to open.
-void MakeItemFrame(i32 mode);
+// Opens the item chooser in the given mode (script variable 8 := 0 until it reports).
+void OpenItemFrame(u32 mode);

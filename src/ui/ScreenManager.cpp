@@ -8,6 +8,8 @@
 #include "base/Types.h"
 #include "map/KeyCole.h"
 #include "engine/FrameState.h"
+#include "menu/ItemFrame.h"
+#include "menu/ItemMenuFrame.h"
 #include "platform/Display.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"

@@ -24,12 +24,20 @@ void LeaveScreen(i32* result, i32 code, int sound) {
 }
 
 bool LeaveByFunctionKey(i32* result, const i32 codes[4]) {
+    FunctionKeyExit exits[4];
+    for (int k = 0; k < 4; ++k) exits[k].code = codes[k];
+    return LeaveByFunctionKey(result, exits);
+}
+
+bool LeaveByFunctionKey(i32* result, const FunctionKeyExit exits[4]) {
     const u8 keys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
-    for (int k = 0; k < 4; ++k)
-        if (gDInput.IsKeyDown(keys[k])) {
-            *result = codes[k];
-            gFramePhase = 2;
-            return true;
-        }
+    for (int k = 0; k < 4; ++k) {
+        if (exits[k].code == 0 || !gDInput.IsKeyDown(keys[k])) continue;
+        if (exits[k].resetFocus) gKeyFocus = 0;
+        if (exits[k].sound > 0) PlayUISound(exits[k].sound);
+        *result = exits[k].code;
+        gFramePhase = 2;
+        return true;
+    }
     return false;
 }

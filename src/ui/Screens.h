@@ -59,7 +59,7 @@ void cPlaceholderFrame<Id>::TakeScreenCopy(u16* pixels) {
 }
 
 class cExitFrame;
-using cItemMenuFrame = cPlaceholderFrame<2>;
+class cItemMenuFrame;  // menu/ItemMenuFrame.h
 using cEquipFrame = cPlaceholderFrame<3>;
 using cOfferFrame = cPlaceholderFrame<4>;
 class cEndingFrame;
@@ -69,7 +69,7 @@ class cQuestFrame;
 class cFormationFrame;
 class cSettingsFrame;
 class cSystemMenuFrame;
-using cItemFrame = cPlaceholderFrame<14>;
+class cItemFrame;  // menu/ItemFrame.h
 class cTestEndFrame;
 using cTransformFrame = cPlaceholderFrame<17>;
 using cShopBuyMenuFrame = cPlaceholderFrame<18>;

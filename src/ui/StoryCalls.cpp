@@ -12,8 +12,3 @@ void SetupEndingScreen(i32 layout, i32 action1, i32 action2, i32 action3, i32 ac
 void SetupEnterPrompt(i32 x, i32 y, TalkContext* talk, const u8* command, u16* position) {
     gEnterFrame.Setup(x, y, talk, command, position);
 }
-
-void MakeItemFrame(i32 mode) {
-    delete gItemFrame;
-    gItemFrame = new cItemFrame(mode);
-}

@@ -29,7 +29,17 @@ void FormatPlayTime(char* out, size_t n, u32 t) {
 }
 
 void cSysPanel::Make(i32 id, const char* titleText, i32 titleX, int activeTab) {
-    listId = id;
+    SysPanelLook look;
+    look.listId = id;
+    look.title = titleText;
+    look.titleX = titleX;
+    look.ownTab = activeTab;
+    Make(look);
+}
+
+void cSysPanel::Make(const SysPanelLook& look) {
+    listId = look.listId;
+    tabBase = look.tabBase;
     InitFont(&large);
     SetupFont(&large, 20, 22, kNoFontBk, 0x1E3855);
     InitFont(&tip);
@@ -37,23 +47,25 @@ void cSysPanel::Make(i32 id, const char* titleText, i32 titleX, int activeTab) {
     InitFont(&small);
     SetupFont(&small, 16, 18, kNoFontBk, 0);
     for (int k = 0; k < kTabCount; ++k) {
-        int action = (k == activeTab) ? 23 : 16 + 2 * k;
+        int action = (k == look.ownTab) ? 17 + 2 * k : 16 + 2 * k;
         tabs[k] = new cControl(450 + 45 * k, 0);
-        tabs[k]->SetButton(kTabFirstId + k, new cActPic(kPanelAct, action), nullptr, nullptr);
+        tabs[k]->SetButton(tabBase + k, new cActPic(kPanelAct, action), nullptr, nullptr);
     }
     list = new cControl(kSysListX, kSysListY);
-    list->SetButton(listId, new cActPic(kPanelAct, 1), new cActPic(kPanelAct, 3), nullptr);
+    list->SetButton(listId, new cActPic(kPanelAct, look.listPic),
+                    new cActPic(kPanelAct, look.listHoverPic), nullptr);
     bar = new cControl(448, kSysRowTop);
     bar->SetPics(new cActPic(kPanelAct, 5), nullptr, nullptr);
     bar->Hide();
+    const char* const* names = look.captions ? look.captions : kSysRowNames;
     for (int k = 0; k < kSysRows; ++k) {
-        captions[k] = new cControl(480, 100 + 40 * k);
+        captions[k] = new cControl(look.captionX, 100 + 40 * k);
         captions[k]->SetFont(&large, kWhite, kStyleBoldOutline);
-        captions[k]->SetText(B5(kSysRowNames[k]));
+        captions[k]->SetText(B5(names[k]));
     }
-    title = new cControl(titleX, 55);
+    title = new cControl(look.titleX, 55);
     title->SetFont(&large, kWhite, kStyleBoldOutline);
-    title->SetText(titleText);
+    title->SetText(look.title);
     money = new cControl(510, 390);
     money->SetFont(&small, kWhite, kStyleBoldOutline);
     money->SetNumber(reinterpret_cast<const i32*>(&gScriptVars[0]), 1);
@@ -61,7 +73,7 @@ void cSysPanel::Make(i32 id, const char* titleText, i32 titleX, int activeTab) {
     time = new cControl(540, 440);
     time->SetFont(&small, kWhite, kStyleBoldOutline);
     time->SetText(timeText);
-    tipText = new cControl(65, 17);
+    tipText = new cControl(look.hintX, look.hintY);
     tipText->SetFont(&tip, kWhite, kStyleOutline);
     tipText->Hide();
 }
@@ -77,6 +89,10 @@ int cSysPanel::RowAt(i32 y) {
 
 int cSysPanel::TabOf(i32 id) {
     return (id >= kTabFirstId && id < kTabFirstId + kTabCount) ? id - kTabFirstId : -1;
+}
+
+int cSysPanel::TabAt(i32 id) const {
+    return (id >= tabBase && id < tabBase + kTabCount) ? id - tabBase : -1;
 }
 
 void cSysPanel::ShowTip(int tab) {
@@ -99,7 +115,7 @@ int cSysPanel::Hover(i32 hoverId, i32 mouseY) {
         bar->Show();
         return k;
     }
-    int tab = TabOf(hoverId);
+    int tab = TabAt(hoverId);
     if (tab < 0) return -1;
     ShowTip(tab);
     return 10 + tab;

@@ -7,6 +7,7 @@
 #include "base/ByteIo.h"
 #include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
+#include "mhdata/SampleMenu.h"
 #include "platform/TextCodec.h"
 #include "support/Harness.h"
 

@@ -11,6 +11,7 @@
 #include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
 #include "ui/ScreenState.h"
+#include "menu/ItemFrame.h"
 #include "ui/Screens.h"
 
 namespace {

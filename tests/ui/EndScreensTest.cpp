@@ -5,7 +5,7 @@
 #include "ui/ActPic.h"
 #include "ui/EndScreens.h"
 #include "ui/Screens.h"
-#include "ui/SysScreenSupport.h"
+#include "support/SysScreenSupport.h"
 
 namespace {
 

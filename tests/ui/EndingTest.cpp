@@ -20,7 +20,7 @@
 #include "ui/EndingFrame.h"
 #include "ui/EnterFrame.h"
 #include "ui/Screens.h"
-#include "ui/SysScreenSupport.h"
+#include "support/SysScreenSupport.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "ui/Control.h"
 #include "ui/FormationFrame.h"
 #include "ui/Screens.h"
-#include "ui/SysScreenSupport.h"
+#include "support/SysScreenSupport.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "ui/Control.h"
 #include "ui/QuestFrame.h"
 #include "ui/Screens.h"
-#include "ui/SysScreenSupport.h"
+#include "support/SysScreenSupport.h"
 
 namespace {
 

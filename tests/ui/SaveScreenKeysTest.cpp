@@ -12,7 +12,7 @@
 #include "ui/SaveFile.h"
 #include "ui/SaveScreens.h"
 #include "ui/Screens.h"
-#include "ui/SysScreenSupport.h"
+#include "support/SysScreenSupport.h"
 
 namespace {
 

@@ -12,6 +12,9 @@
 #include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
 #include "ui/EndingFrame.h"
+#include "menu/ItemFrame.h"
+#include "story/PartyCommands.h"
+#include "story/ScreenCalls.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
 
@@ -68,19 +71,19 @@ TEST_F(ScreenTest, PlaceholderFromTheTitleGoesBackToTheTitle) {
 
 TEST_F(ScreenTest, OpenMayCloseAtOnceBecauseThePhaseIsSetFirst) {
     ToMapMode();
-    gFrameId = kScreenBit | 2;
+    OpenItemFrame(0);  // nothing owned: the chooser closes in its Open
     h.RunFrames(1);
-    EXPECT_NE(gItemMenuFrame, nullptr);
+    EXPECT_NE(gItemFrame, nullptr);
     EXPECT_EQ(gFramePhase, 2u) << "the manager's phase 1 came before Open";
     h.RunFrames(1);
-    EXPECT_EQ(gItemMenuFrame, nullptr);
+    EXPECT_EQ(gItemFrame, nullptr);
     EXPECT_EQ(gFrameId, 0u) << "opened from map mode, back to map mode";
     EXPECT_EQ(gCursorPic, nullptr);
 }
 
 TEST_F(ScreenTest, EveryPlaceholderIdReturnsToMapMode) {
     ToMapMode();
-    for (u32 id : {2u, 3u, 4u, 17u, 18u, 20u, 22u, 23u}) {
+    for (u32 id : {3u, 4u, 17u, 18u, 20u, 22u, 23u}) {
         gFrameId = kScreenBit | id;
         h.RunFrames(2);
         EXPECT_EQ(gFrameId, 0u) << id;
@@ -121,9 +124,9 @@ TEST_F(ScreenTest, ObjectMadeElsewhereIsFreedAfterItsClose) {
 
 TEST_F(ScreenTest, ModeWordWithoutTheTopBitOpensTheSameScreen) {
     ToMapMode();
-    gFrameId = 2;
+    gFrameId = 3;
     h.RunFrames(1);
-    EXPECT_NE(gItemMenuFrame, nullptr);
+    EXPECT_NE(gEquipFrame, nullptr);
     h.RunFrames(1);
     EXPECT_EQ(gFrameId, 0u);
 }

@@ -9,7 +9,7 @@
 #include "sound/Music.h"
 #include "ui/SettingsFrame.h"
 #include "ui/SystemMenu.h"
-#include "ui/SysScreenSupport.h"
+#include "support/SysScreenSupport.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "ui/Control.h"
 #include "ui/Screens.h"
 #include "ui/SystemMenu.h"
-#include "ui/SysScreenSupport.h"
+#include "support/SysScreenSupport.h"
 
 namespace {
 

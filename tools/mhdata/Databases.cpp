@@ -7,6 +7,7 @@
 
 #include "base/ByteIo.h"
 #include "mhdata/SampleFighters.h"
+#include "mhdata/SampleMenu.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -341,6 +342,7 @@ DatabaseSet MakeSampleDatabases() {
     SampleLevelUp(*set.levelUp);
     SampleMonsters(set);
     SampleItems(set);
+    AppendMenuItems(set.items);
     SampleEquipages(set);
     SampleSkills(set);
     AddSampleFighters(set);

@@ -9,7 +9,7 @@
 #include "mhdata/Archives.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
-    {9002, 22}, {9102, 1}, {9104, 1},  {9900, 61}, {9902, 1},  {9904, 45},
+    {9002, 22}, {9102, 1}, {9104, 1},  {9900, 61}, {9901, 45}, {9902, 1},  {9904, 45},
     {9906, 14}, {9908, 1}, {9004, 11}, {9005, 58}, {9006, 12}, {9007, 23}, {9010, 8}, {9051, 2},
     {9041, 10}, {9042, 11},
 };
@@ -54,7 +54,19 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9002 && action >= 7 && action <= 14) {
         *w = 140;  // title buttons: the cursor point (145 + 150k, 440) lies inside
         *h = 50;
-    } else if (act == 9102 || act == 9902) {
+    } else if (act == 9902) {
+        *w = 440;  // the chooser's backdrop: black left of the list
+        *h = 480;
+    } else if (act == 9901) {
+        *w = 24;  // item-type and status icons
+        *h = 24;
+    } else if (act == 9900 && (action == 2 || action == 4)) {
+        *w = 170;  // the list area over the side column
+        *h = 290;
+    } else if (act == 9900 && action >= 24 && action <= 39) {
+        *w = 48;  // party slots hold their cursor spots
+        *h = 48;
+    } else if (act == 9102) {
         *w = 16;
         *h = 16;
     } else if (act == 9900 && (action == 1 || action == 3)) {

@@ -1,6 +1,7 @@
 // The map archives, map database and path database of the sample game.
 #include "mhdata/Maps.h"
 #include "mhdata/PathAsm.h"
+#include "mhdata/SampleMenu.h"
 
 #include "mhdata/Archives.h"
 #include "mhdata/SampleBattle.h"
@@ -627,6 +628,7 @@ MapDbSpec SampleMapDb() {
         r[11] = id == kWorldClosedLocation ? 0 : 1;
         db.roles.push_back(r);
     }
+    AppendMenuRoles(db);
     // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
     db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};
     AddSampleBattleNames(&db.names);

@@ -8,15 +8,16 @@
 #include <fstream>
 #include <vector>
 
+#include "mhdata/SampleMenu.h"
 #include "mhdata/StoryAsm.h"
 
 const char* SampleTalkSource() {
     return R"(# Talk1.dat of the sample game
 talk 1
-    # The new game's opening.
+    # The new game's opening, then the party and its goods.
     Say 0xFFF1 "月港的早晨，海風吹來。%N去港口看看吧。"
     WaitSpeaker 0xFFF1
-    End
+    GoTalk 17
 
 talk 2
     # A person with a question.
@@ -191,7 +192,8 @@ talk 41
 bool WriteSampleTalks(const std::string& root, std::string* error) {
     std::vector<u8> bytes;
     std::string why;
-    if (!AssembleTalkFile(SampleTalkSource(), &bytes, &why)) {
+    std::string source = std::string(SampleTalkSource()) + SampleMenuTalkSource();
+    if (!AssembleTalkFile(source, &bytes, &why)) {
         *error = "sample talks: " + why;
         return false;
     }

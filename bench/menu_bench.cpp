@@ -1,0 +1,59 @@
+// The items page: one interface tick in its main state, and one with the use
+// list open and a row under the mouse (the preview and the hint each tick).
+#include <benchmark/benchmark.h>
+
+#include "BenchGame.h"
+#include "data/GameData.h"
+#include "engine/DInput.h"
+#include "engine/FrameState.h"
+#include "map/NewGame.h"
+#include "menu/ItemMenuFrame.h"
+#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
+
+namespace {
+
+// The started sample game, a new game, sixteen kinds of items and a party of six.
+bool Setup() {
+    static const bool ok = [] {
+        if (!StartSampleGame() || StartNewGame(1) != 1) return false;
+        for (i32 i = 0; i < gItemCount && i < 16; ++i) gOwnedItems[i] = 5;
+        for (i32 k = 0; k < 6; ++k) gParty[k] = k;
+        return true;
+    }();
+    return ok;
+}
+
+void OpenPage() {
+    gFrameId = kScreenBit | 2;
+    gFramePhase = 0;
+    RunInterface(2);
+}
+
+void ClosePage() {
+    gFramePhase = 2;
+    RunInterface(2);
+}
+
+}  // namespace
+
+static void BM_ItemsPageTick(benchmark::State& state) {
+    if (!Setup()) return state.SkipWithError("no game");
+    OpenPage();
+    for (auto _ : state) RunInterface(2);
+    ClosePage();
+}
+BENCHMARK(BM_ItemsPageTick)->Unit(benchmark::kMicrosecond);
+
+static void BM_ItemsPageUseListHovered(benchmark::State& state) {
+    if (!Setup()) return state.SkipWithError("no game");
+    OpenPage();
+    if (!gItemMenuFrame) return state.SkipWithError("no page");
+    gItemMenuFrame->OpenUseList();
+    gDInput.SetMousePos(520, 108);  // row 0
+    RunInterface(2);
+    for (auto _ : state) RunInterface(2);
+    if (gItemMenuFrame->focus != 30) state.SkipWithError("the row was not hovered");
+    ClosePage();
+}
+BENCHMARK(BM_ItemsPageUseListHovered)->Unit(benchmark::kMicrosecond);

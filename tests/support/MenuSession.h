@@ -1,0 +1,63 @@
+// A fixture for the menu pages: the sample game in map mode with the opening
+// talk over (the party of six, the goods and the money it gives), and the
+// interface sounds recorded.
+#pragma once
+#include <gtest/gtest.h>
+
+#include "data/GameData.h"
+#include "menu/ItemMenuFrame.h"
+#include "support/SampleSession.h"
+#include "support/SoundRecorder.h"
+#include "support/SysScreenSupport.h"
+#include "ui/UiInput.h"
+
+struct MenuTest : SysScreenTest {
+    SoundRecorder sounds;
+
+    void SetUp() override {
+        SysScreenTest::SetUp();
+        ASSERT_TRUE(SampleSession{h}.ConfirmUntilTalkEnds());
+        h.RunFrames(2);
+        sounds.Clear();
+    }
+    // F1 on the map, as the player presses it.
+    void PressF1OnTheMap() {
+        Tap(kScanF1);
+        h.RunFrames(2);
+    }
+    void OpenItems() {
+        PressF1OnTheMap();
+        ASSERT_EQ(gFrameId, kScreenBit | 2u);
+        ASSERT_NE(gItemMenuFrame, nullptr);
+        h.RunFrames(2);
+        sounds.Clear();
+    }
+    cItemMenuFrame& Page() { return *gItemMenuFrame; }
+    // Points of the page's controls.
+    static void SideRow(int r, i32* x, i32* y) {
+        *x = 520;
+        *y = 104 + 40 * r;
+    }
+    void ClickSide(int r) {
+        i32 x, y;
+        SideRow(r, &x, &y);
+        ClickAt(x, y);
+    }
+    void ClickSlot(int k) {
+        MenuSpot s = cPartySlots::CursorSpot(k);
+        ClickAt(s.x, s.y);
+    }
+    void ClickTab(int k) { ClickAt(470 + 45 * k, 20); }
+    // Row j of an open list, inside the name column.
+    void ClickRow(int j) { ClickAt(520, 108 + 24 * j); }
+    // Owns exactly the given items, one piece each unless said otherwise.
+    static void OwnOnly(std::initializer_list<i32> ids, i32 count = 1) {
+        for (i32 i = 0; i < gItemCount; ++i) gOwnedItems[i] = 0;
+        for (i32 id : ids) gOwnedItems[id] = count;
+    }
+    static void SetParty(std::initializer_list<i32> roles) {
+        for (i32& p : gParty) p = -1;
+        int k = 0;
+        for (i32 r : roles) gParty[k++] = r;
+    }
+};
