@@ -441,7 +441,7 @@ void PutTile(ByteWriter& w, u16 kind) {
                 case kWall:  // bricks: mortar rows and staggered joints
                     if (y == 0 || y == 8 || x == (y < 8 ? 0 : 8)) v = Rgb(8, 7, 6);
                     break;
-                case kWater:  // two rows of wave crests
+                case sampleTile::kWater:  // two rows of wave crests
                     if ((y == 3 || y == 11) && ((x + y) & 4)) v = Rgb(12, 18, 30);
                     break;
                 case kRoad:  // pebbles
@@ -520,7 +520,7 @@ MapSpec SampleTown() {
     }
     // The harbour: water nobody walks on.
     for (u16 y = kHarbourTop; y < kTownH - 1; ++y)
-        for (u16 x = 1; x < kTownW - 1; ++x) Lay(town, x, y, kWater, kCellWall);
+        for (u16 x = 1; x < kTownW - 1; ++x) Lay(town, x, y, sampleTile::kWater, kCellWall);
     // The old stone by the lane, and the signpost to the world map.
     Lay(town, kEventX, kEventY, kEvent, kEventNumber);
     Lay(town, kSignX, kSignY, kSpot, kSignEvent);
