@@ -92,6 +92,7 @@ void ReadEncounterZones();
 u32 RollEncounter(u32 steps);
 void ShowLoadProgress(i32 percent);
 void CenterCameraOnPlayer();
+// The view rectangle centred on the map point (x, y), kept on the map.
 void GetViewRectAt(i32 x, i32 y, Rect16* r);
 void AgePopOutRoles();
 int PickPopOutPoint(u16 id, i32* x, i32* y);

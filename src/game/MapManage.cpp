@@ -105,7 +105,7 @@ void ReturnFromBattle(int won) {
         }
     }
     RecreateFonts();
-    gDlgTextSize = gMainFont.GetSize() / 2;
+    gDialogTextSize = static_cast<u32>(gMainFont.GetSize() / 2);
     gBattleRequest = 0;
     gDInput.SetMousePos(gMouseX, gMouseY);
     if (gPlayerSlot > 0 && gPlayerSlot < kRoleRows) {
@@ -198,7 +198,7 @@ void DrawMapHud() {
 // ---- markers and balloons ----
 
 void DrawNameMarker(i32 x, i32 y, i32 a, i32 b, const char* text) {
-    i32 s = std::max(1, gDlgTextSize);
+    i32 s = std::max(1, static_cast<i32>(gDialogTextSize));
     // Marker frames never go below 0.
     i32 frame = std::max(0, std::min(b / (2 * s), 10) + 10 * (a / (2 * s) - 1));
     if (text && *text) {

@@ -9,6 +9,7 @@
 #include "battle/Battle.h"
 #include "data/GameData.h"
 #include "data/GameDatabase.h"
+#include "game/City.h"
 #include "game/Main.h"
 #include "game/Options.h"
 #include "game/Pending.h"
@@ -81,6 +82,7 @@ void EndGame() {
     gSound.StopAll();
     ClearRoleStateBits(0x01000000u);
     ResetMapMusicState();
+    gMapId = 0;  // the next game enters its first map as a fresh start
     ClearMusicLists();
     gMusic.SetMode(4, 1, 15);
     ReleaseGameDatabase();

@@ -9,6 +9,7 @@
 #include "engine/ErrorBox.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
+#include "game/ActDraw.h"
 #include "game/Main.h"
 #include "game/SystemServices.h"
 #include "game/pending/SceneStandIn.h"

@@ -52,9 +52,9 @@ struct PicShowState {
 };
 extern PicShowState gPicShow;
 
-// Opens the pack named by name under "Video\"; false (with its box) when it
-// cannot be read.
-bool StartPicShow(const char* name, u32 soundFlags);
+// Opens the pack named by name under "Video\" of the folder (the base folder
+// when none); false (with its box) when it cannot be read.
+bool StartPicShow(const char* name, u32 soundFlags, const char* folder = nullptr);
 // One frame of the show into the canvas; ends the show after the last frame.
 void RunPicShow();
 // Unpacks the next frame into frame buffer 0 and checks its row records;

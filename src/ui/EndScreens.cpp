@@ -4,6 +4,7 @@
 #include "engine/DDraw.h"
 #include "engine/MemDbg.h"
 #include "engine/ZoomBlit.h"
+#include "game/MapDraw.h"
 #include "game/Options.h"
 #include "game/Session.h"
 #include "game/ShadedBox.h"
@@ -56,7 +57,8 @@ void cExitFrame::Open() {
     screen = (gFrameId == (kScreenBit | kExitQuitScreen)) ? kExitQuitScreen : 1;
     InitFont(&font);
     SetupFont(&font, 20, 22, kNoFontBk, 0x21405F);
-    // The map as last shown stays behind the question.
+    // The map scene, drawn once more over whatever screen asked, stays behind the question.
+    DrawWorld();
     if (screenCopy) MH_FREE(screenCopy);
     screenCopy = CopyCanvasPixels();
     cControl* box = new cControl(225, 195);
