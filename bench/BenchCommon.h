@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/RlePic.h"
 
 // Seconds per memcpy of n bytes (best of several).

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
 #include "mhdata/Archives.h"

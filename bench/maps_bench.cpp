@@ -9,12 +9,12 @@
 #include <fstream>
 
 #include "engine/PixelFormat.h"
-#include "game/City.h"
-#include "game/MapArchive.h"
-#include "game/MapCache.h"
-#include "game/MapDb.h"
-#include "game/NewGame.h"
-#include "game/Settings.h"
+#include "map/City.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "map/NewGame.h"
+#include "shell/Settings.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleGame.h"
 

@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/MapDb.h"
-#include "game/NewGame.h"
-#include "game/Pending.h"
-#include "game/Session.h"
-#include "game/Settings.h"
+#include "map/MapDb.h"
+#include "map/NewGame.h"
+#include "base/Types.h"
+#include "shell/PictureSetup.h"
+#include "engine/FrameState.h"
+#include "shell/Session.h"
+#include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
 #include "ui/SaveFile.h"
 #include "ui/SaveScreens.h"

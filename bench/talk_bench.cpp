@@ -7,8 +7,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "shell/Settings.h"
+#include "map/SceneStandIn.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/Backend.h"
 #include "story/Talk.h"

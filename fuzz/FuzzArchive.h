@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Tsw.h"
 
 inline const std::string& FuzzRoot() {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "shell/Settings.h"
+#include "map/SceneStandIn.h"
 #include "platform/Backend.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"

@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Random.h"
-#include "game/Behaviour.h"
-#include "game/Main.h"
-#include "game/MapArchive.h"
-#include "game/MapDb.h"
-#include "game/RoleTable.h"
+#include "map/Behaviour.h"
+#include "shell/Main.h"
+#include "map/MapArchive.h"
+#include "map/MapDb.h"
+#include "map/RoleTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The interpreter reads the database in place: keep an exact-size copy so a

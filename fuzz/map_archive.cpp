@@ -4,11 +4,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "game/MapArchive.h"
-#include "game/MapCache.h"
-#include "game/NewGame.h"
-#include "game/RoleTable.h"
-#include "game/Settings.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
+#include "shell/Settings.h"
 #include "platform/HostFs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,8 +1,8 @@
 // Fuzz target: a "maps.dat" database image through every table reader.
-#include "game/City.h"
-#include "game/MapDb.h"
-#include "game/NewGame.h"
-#include "game/RoleTable.h"
+#include "map/City.h"
+#include "map/MapDb.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetMapDatabase(data, static_cast<u32>(size));

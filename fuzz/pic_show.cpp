@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "game/Settings.h"
+#include "shell/Settings.h"
 #include "platform/Backend.h"
 #include "story/PicShow.h"
 

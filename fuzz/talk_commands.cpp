@@ -5,10 +5,10 @@
 #include "TalkRun.h"
 
 #include "battle/Battle.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Water.h"
-#include "game/MapDraw.h"
-#include "game/MapManage.h"
+#include "map/MapDraw.h"
+#include "map/MapManage.h"
 #include "story/CommandHandlers.h"
 #include "story/PartyCommands.h"
 #include "story/PicShow.h"

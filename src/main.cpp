@@ -1,7 +1,7 @@
 // The SDL entry: picks the SDL backend and calls the game's WinMain.
 #include <string>
 
-#include "game/Main.h"
+#include "shell/Main.h"
 #include "platform/Backend.h"
 
 int main(int argc, char** argv) {

@@ -2,7 +2,7 @@
 // and its values clamped.
 #pragma once
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Recomputes out from role and the owned pieces in its slots. HP, MP, the status
 // word, level and experience of out survive.

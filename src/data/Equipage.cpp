@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/Big5.h"
 #include "data/DerivedStats.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
@@ -111,13 +112,7 @@ std::string SpecialText(const EquipSpecial& s) {
 
 // Copies text into a field of width bytes: at most width - 1 bytes, whole Big5 characters only.
 void CopyBig5(char* dst, size_t width, const std::string& text) {
-    size_t n = 0;
-    while (n < text.size()) {
-        u8 c = static_cast<u8>(text[n]);
-        size_t len = (c >= 0x81 && c <= 0xFE && n + 1 < text.size()) ? 2 : 1;
-        if (n + len > width - 1) break;
-        n += len;
-    }
+    size_t n = Big5Cut(text.data(), text.size(), width - 1);
     std::memcpy(dst, text.data(), n);
     std::memset(dst + n, 0, width - n);
 }

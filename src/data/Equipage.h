@@ -3,7 +3,7 @@
 // form, and the description text of a piece.
 #pragma once
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Kinds 2 and 6 are held in both hands and take the shield slot too.
 inline bool IsTwoHandedKind(i32 kind) {

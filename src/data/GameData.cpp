@@ -74,3 +74,9 @@ void ResetGameData() {
     for (int i = 0; i < kPartySize; ++i) gParty[i] = gFormation[i] = -1;
     gRulesInBattle = 0;
 }
+
+i32 gBattleRoleChanges[kBattleRoleChanges] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+
+void ResetBattleRoleChanges() {
+    for (i32& r : gBattleRoleChanges) r = -1;
+}

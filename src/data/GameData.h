@@ -5,7 +5,7 @@
 #include <array>
 
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr i32 kStatusDying = 0x4000;  // blocks items and skills except status effect 31
 constexpr i32 kStatusEffectRevive = 31;
@@ -94,3 +94,9 @@ EquipageData* GetOwnedEquipage(i32 n);
 
 // Frees the tables and clears every global of this module (tests start clean with it).
 void ResetGameData();
+
+// Role codes a story script leaves for the battle's opening: 1..9999 hides role
+// v, above 10000 shows role v - 10000, -1 (and 10000) nothing.
+constexpr int kBattleRoleChanges = 10;
+extern i32 gBattleRoleChanges[kBattleRoleChanges];
+void ResetBattleRoleChanges();

@@ -11,7 +11,7 @@
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "platform/TextCodec.h"

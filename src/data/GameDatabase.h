@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Loads RoleData.dat, LevelUp.dat, MonsterData.dat, ItemData.dat,
 // EquipageData.dat and SkillData.dat from "<root>MH_Data\", where root is the

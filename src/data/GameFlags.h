@@ -1,6 +1,6 @@
 // The numbered one-bit game flags: story progress and the game's fixed switches.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kGameFlagBytes = 1020;
 constexpr int kGameFlagCount = kGameFlagBytes * 8;  // flags 0..8159

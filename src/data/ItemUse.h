@@ -2,7 +2,7 @@
 // derived record and the status word, then the derived record is recomputed.
 #pragma once
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Uses one owned item i on role r (or on the party, by the item's target kind).
 void UseItem(i32 r, i32 i);

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The eight elemental damage ratios, in record order.
 enum ElementRatio {

@@ -2,7 +2,7 @@
 // anything, so sums and percentages are taken in 64 bits and wrapped back.
 #pragma once
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 inline i32 WrapAdd(i32 a, i64 b) {
     return static_cast<i32>(static_cast<u32>(static_cast<i64>(a) + b));

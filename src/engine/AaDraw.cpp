@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/Blend.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/RleBlit.h"
 #include "engine/RlePic.h"

@@ -1,7 +1,7 @@
 // Soft-edged drawing of run-coded pictures through an edge map made once per
 // picture, and a one-colour line drawer.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // An edge map is one allocation from the debug allocator that the caller
 // frees with MemFree: a small header with the picture's size, then one byte

@@ -1,7 +1,7 @@
 // The shape the picture, act and directory caches share: 16 singly linked
 // buckets in order of use, a count per bucket, a byte total and a budget.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kCacheBuckets = 16;
 

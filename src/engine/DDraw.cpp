@@ -2,7 +2,7 @@
 // fills, colour matching and the present of each frame.
 #include "engine/DDraw.h"
 
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 
 #include <cstring>
 

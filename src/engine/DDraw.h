@@ -1,7 +1,7 @@
 // cDDRAW: the display with its primary, back and work surfaces named by id,
 // colour fills and matching, the pixel layout code, and presenting a frame.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/Win.h"
 
 struct DisplaySurface;

@@ -1,7 +1,7 @@
 // cDINPUT: the keyboard as 256 scan-code bytes and the mouse as a cursor on the
 // 640x480 screen, polled once per frame.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/Win.h"
 
 struct ModuleRec;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 
 HWND gMainWnd = nullptr;

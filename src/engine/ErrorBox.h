@@ -1,6 +1,6 @@
 // Message boxes that put failures in front of the player.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/Win.h"
 
 extern HWND gMainWnd;

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr u32 GENERIC_READ = 0x80000000u;
 constexpr u32 GENERIC_WRITE = 0x40000000u;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/ErrorBox.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 

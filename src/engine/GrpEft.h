@@ -1,6 +1,6 @@
 // cGrpEft: scaled copies, a line walker and a particle list over 16-bit buffers.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // One particle of the list: a coloured point moving along a direction (0..359
 // degrees, 0 = right, 90 = down the screen).

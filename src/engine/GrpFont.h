@@ -3,7 +3,7 @@
 #pragma once
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/Glyphs.h"
 
 constexpr int kGlyphSlots = 2000;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Big5.h"
 #include "platform/CodePage.h"
 #include "platform/Input.h"
 
@@ -22,9 +23,6 @@ TextInputState& T() {
     return t;
 }
 
-bool IsLead(u8 b) {
-    return b >= 0x81 && b <= 0xFE;
-}
 bool IsTrail(u8 b) {
     return (b >= 0x40 && b <= 0x7E) || (b >= 0xA1 && b <= 0xFE);
 }
@@ -33,7 +31,7 @@ bool IsTrail(u8 b) {
 
 const char* Big5CharNext(const char* p) {
     if (!*p) return p;
-    if (IsLead(static_cast<u8>(*p)) && p[1]) return p + 2;
+    if (IsBig5Lead(static_cast<u8>(*p)) && p[1]) return p + 2;
     return p + 1;
 }
 
@@ -151,7 +149,7 @@ void cTextBuf::TypeByte(u8 b) {
         }
     }
     if (b >= 0x80) {
-        t.leadPending = IsLead(b);
+        t.leadPending = IsBig5Lead(b);
         t.lead = b;
         return;
     }

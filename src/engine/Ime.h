@@ -4,7 +4,7 @@
 #pragma once
 #include <functional>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/Win.h"
 
 // Messages and keys of text input beyond the window's own set.

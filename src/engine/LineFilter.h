@@ -1,7 +1,7 @@
 // Colour filters over one run of 16-bit screen pixels: channel shifts with
 // clamping, a saturating sum of two runs, and a darkened grey.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Adds the three deltas (steps of a 5-bit channel) to every pixel, clamped.
 void AdjustRGB(u16* pixels, i32 n, i32 dr, i32 dg, i32 db);

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "engine/ByteIo.h"
-#include "engine/MemDbg.h"
+#include "base/ByteIo.h"
+#include "base/MemDbg.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // LZO1X-1 packing and bounded LZO1X unpacking of memory blocks (liblzo2), the
 // LZO blocks with their 8-byte header, and the memory-packing helpers.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The library's worst case for n input bytes.
 constexpr size_t LzoWorstCase(size_t n) { return n + n / 16 + 64 + 3; }

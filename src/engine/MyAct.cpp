@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/File.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/Tsw.h"
 
 i32 gActCacheMode = 1;

@@ -1,7 +1,7 @@
 // Act animations: the six ".act" archives, the act cache and the cache of
 // directory entries, and TakeActData, the interpreter of the act commands.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Command tags: two ASCII letters, the first in the high byte.
 constexpr u16 ActTag(char a, char b) {

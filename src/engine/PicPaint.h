@@ -1,7 +1,7 @@
 // The picture-drawing primitive PutPic: paint target, clip, one-shot settings,
 // the per-call blit job, the dispatch table, tiles and surface locks.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct DisplaySurface;
 

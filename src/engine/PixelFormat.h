@@ -1,7 +1,7 @@
 // The screen's 16-bit pixel layout: converters between the stored 5-5-5 layout
 // and the screen's, and the masks, shifts and tables the blending code uses.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct DisplaySurface;
 

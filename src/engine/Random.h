@@ -1,7 +1,7 @@
 // The game's random numbers: an R250 shift-register generator whose table is
 // filled from a linear congruential step.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct RandomTable {
     u32 word[250] = {};

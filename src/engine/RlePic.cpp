@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/Blend.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PixelFormat.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Run-coded pictures: the format, encoder, decoder, conversion to the screen
 // layout and from 8-bit palettes, a structure check, and the pixel tests.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The header and run words of a run-coded picture.
 constexpr u16 kRleMagic = 0xFFFF;

@@ -11,7 +11,7 @@
 
 #include "engine/File.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 
 const char* const kPicArchiveNames[kPicArchiveCount] = {"PicLib\\all_char",  "PicLib\\all_item",
                                                         "PicLib\\all_magic", "PicLib\\all_sys",

@@ -1,9 +1,9 @@
 // Picture archives (".tsw"): their layout as field lists shared with the
 // writer, the six archives under PicLib, and the cache of unpacked frames.
 #pragma once
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/RlePic.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Six archives of 3000 entries; picture n is entry n % 3000 of archive n / 3000.
 constexpr int kPicArchiveCount = 6;

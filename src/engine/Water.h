@@ -1,7 +1,7 @@
 // cWater: a ripple over a rectangle of the screen, rendered by displacing a copy
 // of the finished screen; live ripples are kept in gWaterList.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cWater {
 public:

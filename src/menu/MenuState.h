@@ -1,6 +1,6 @@
 // State the in-game menu pages share with the rest of the game.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Index into gRoles of the character the menu pages show.
 extern u32 gMenuRole;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 
 namespace {
 std::string At(const char* what, size_t offset) {

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/AudioMixer.h"
 
 struct WaveFormat {

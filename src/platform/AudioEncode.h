@@ -2,7 +2,7 @@
 #pragma once
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Encodes interleaved 16-bit samples (1 or 2 channels) as an MPEG-1 Layer III
 // stream of frames; false when no encoder is available.

@@ -16,7 +16,7 @@
 #include <memory>
 #include <set>
 
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "platform/AudioDecode.h"
 #include "platform/AudioDevice.h"
 #include "platform/AudioMixer.h"

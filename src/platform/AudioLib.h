@@ -6,7 +6,7 @@
 #pragma once
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct AudioDriver;
 struct AudioMidiDriver;

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kMixRate = 44100;
 

@@ -2,7 +2,7 @@
 // source, and to GB2312 for the code map. Splitting text into characters is the
 // caller's work; these take one character's bytes.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The Unicode code point of a Big5 character (trail 0 for a single byte); 0 when
 // code page 950 has no character there.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct MountEntry {
     std::string device;

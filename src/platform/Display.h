@@ -4,7 +4,7 @@
 #pragma once
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct DisplaySurface;
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <functional>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct GlyphFaceRec;
 using GlyphFace = GlyphFaceRec*;

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The host path for a Windows-style path. Components that do not exist keep
 // their spelling, so the result also serves to create new files.

@@ -2,7 +2,7 @@
 // DirectInput scan codes and free-running absolute mouse counters. SDL events feed
 // them in play; tests set them directly.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kKeyStateBytes = 256;
 

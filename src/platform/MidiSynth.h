@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The sound font used when none is named.
 constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";

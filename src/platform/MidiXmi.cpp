@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 
 namespace {
 // IFF chunk lengths are big-endian.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kXmiTickRate = 120;
 constexpr u8 kXmiForLoop = 116;   // controller: loop start, value = count (0 = forever)

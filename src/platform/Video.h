@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct VideoRec;
 using HVIDEO = VideoRec*;

@@ -7,7 +7,7 @@
 
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
-#include "game/Main.h"
+#include "engine/FrameState.h"
 #include "platform/Display.h"
 #include "platform/Win.h"
 #include "sound/Music.h"

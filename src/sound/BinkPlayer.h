@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/AudioLib.h"
 #include "platform/Video.h"
 

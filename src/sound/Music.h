@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/AudioLib.h"
 
 constexpr u32 kFadingBit = 0x80000000u;

@@ -1,7 +1,7 @@
 // Audio-disc music: the player gRedbook plays a span of tracks with a loop
 // count and is kept looping by a poll from the frame tick.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/AudioLib.h"
 
 class cRedbook {

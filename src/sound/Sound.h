@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/File.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/AudioLib.h"
 #include "sound/SoundBank.h"
 

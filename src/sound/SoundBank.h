@@ -1,8 +1,8 @@
 // The sound bank "PicLib\all.snd": a 28-byte header, then 3000 directory
 // entries of 44 bytes (entry i is sound i + 1), then the sounds' data.
 #pragma once
-#include "engine/ByteIo.h"
-#include "engine/Types.h"
+#include "base/ByteIo.h"
+#include "base/Types.h"
 
 constexpr u32 kSoundBankHeaderSize = 28;
 constexpr int kSoundBankEntries = 3000;

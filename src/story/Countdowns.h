@@ -1,10 +1,8 @@
 // The two countdowns of the story scripts, in frames of 1/30 s (-1 = off).
 #pragma once
-#include "engine/Types.h"
+#include "map/StoryLink.h"
+#include "base/Types.h"
 
-extern i32 gStoryCountdown;
-extern u16 gCountdownTalk;
-extern i32 gFlagCountdown;
 extern u32 gCountdownShown[2][2];  // the display words of each countdown
 
 // Arms countdown kind 0 (the story's, starting talk `talk` when it runs out)

@@ -7,18 +7,19 @@
 #include <cstring>
 #include <string>
 
+#include "base/Big5.h"
 #include "data/GameData.h"
 #include "engine/ErrorBox.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
-#include "game/ActDraw.h"
-#include "game/Main.h"
-#include "game/MapScene.h"
-#include "game/Options.h"
-#include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "map/ActDraw.h"
+#include "engine/FrameState.h"
+#include "map/SessionServices.h"
+#include "map/MapScene.h"
+#include "data/Config.h"
+#include "map/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
 #include "story/Talk.h"
@@ -76,26 +77,16 @@ i32 Size() {
     return static_cast<i32>(gDialogTextSize ? gDialogTextSize : 10);
 }
 
-bool IsLead(u8 b) {
-    return b >= 0x81 && b <= 0xFE;
-}
 
 // Where the "%Q" of a text lies (bytes before it), or -1 within limit bytes.
 int FindMark(const char* t, int limit) {
-    for (int i = 0; i + 1 < limit && t[i]; ++i)
-        if (t[i] == '%' && t[i + 1] == 'Q') return i;
-    return -1;
+    size_t at = FindQMark(t, strnlen(t, static_cast<size_t>(limit)));
+    return at == kNoMark ? -1 : static_cast<int>(at);
 }
 
 // The longest length of at most n bytes of t that does not split a Big5 character.
 int CutOnCharacter(const char* t, int n) {
-    int i = 0;
-    while (i < n) {
-        int step = IsLead(static_cast<u8>(t[i])) && t[i + 1] ? 2 : 1;
-        if (i + step > n) break;
-        i += step;
-    }
-    return i;
+    return static_cast<int>(Big5Cut(t, strnlen(t, static_cast<size_t>(n)), static_cast<size_t>(n)));
 }
 
 // Parses a decimal number up to '.', starting at p; the length through the dot, or 0.
@@ -185,7 +176,7 @@ u32 MeasureText(const char* t) {
                 continue;
             }
         }
-        int step = IsLead(static_cast<u8>(t[i])) && t[i + 1] ? 2 : 1;
+        int step = IsBig5Lead(static_cast<u8>(t[i])) && t[i + 1] ? 2 : 1;
         col += step;
         any = true;
         i += step;
@@ -285,7 +276,7 @@ Tok NextToken(DialogRecord* r, Cursor* c, bool reveal, int* bytes) {
                 break;
         }
     }
-    int step = IsLead(static_cast<u8>(p[0])) && p[1] ? 2 : 1;
+    int step = IsBig5Lead(static_cast<u8>(p[0])) && p[1] ? 2 : 1;
     if (c->col + step > ColumnsOf(*r) && c->col > 0) {
         c->col = 0;
         ++c->line;
@@ -521,7 +512,7 @@ u32 ExpandTextVariables(char* text) {
                 break;
             }
         }
-        if (!replaced) p += IsLead(static_cast<u8>(*p)) && p[1] ? 2 : 1;
+        if (!replaced) p += IsBig5Lead(static_cast<u8>(*p)) && p[1] ? 2 : 1;
     }
     return MeasureText(text);
 }
@@ -805,3 +796,7 @@ void ResetDialogs() {
 u16 TextColourAt(int n) {
     return gTextColors[n & 15];
 }
+
+// The boxes keep no pictures of their own: frames and faces come from the act
+// archives.
+void ReleaseDialogPictures() {}

@@ -2,11 +2,12 @@
 // placement, the reveal of their text with its escapes, the answer items, the
 // closing, and what player control reads of them.
 #pragma once
+#include "map/StoryLink.h"
 #include <memory>
 #include <vector>
 
 #include "engine/MyAct.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr int kDialogTextBytes = 512;  // buffer of a box's text
 constexpr int kDialogTextMax = 510;    // text bytes the buffer keeps
@@ -81,10 +82,7 @@ struct ScreenItem {
 extern std::vector<std::unique_ptr<DialogRecord>> gDialogs;
 extern std::vector<ScreenItem> gScreenItems;
 extern u32 gChosenAnswer;     // the highlighted answer
-extern i32 gDialogInput;      // confirm presses of this frame for the boxes
 extern i32 gDialogClick;      // a mouse click of this frame for the boxes
-extern i32 gInputLock;        // player control ignores movement while set
-extern i32 gMouseLockFrames;  // frames the left button reads as released
 extern u16 gTextColors[16], gShadowColors[16];
 extern std::vector<std::string> gKeptTexts;
 
@@ -97,16 +95,8 @@ u32 ExpandTextVariables(char* text);
 int ReplaceAtStart(char* text, const char* pattern, const char* replacement, int room);
 // The 3 x 3 replacement table of the story scripts (pattern, replacement).
 void SetTextReplacement(int i, const char* pattern, const char* replacement);
-void DlgMessage();
-void ReleaseDialogs();
 
 int FindScreenItemAtMouse(i32 x, i32 y, int* index);
-void FreeScreenItemList();
-bool ChoiceOpen();
-// True when every answer of the open boxes has been revealed.
-bool ChoicesShown();
-// Moves the highlighted answer by delta, wrapping at the item count.
-void MoveChosenAnswer(int delta);
 
 // The four frame states and their caption plates, reset to their first frame.
 void InitDialogFrames();
@@ -125,3 +115,4 @@ void FontTextOut(u16* buffer, i32 x, i32 y, int colour, int shadow, const char* 
 void DrawRectFrame(i32 x, i32 y, i32 w, i32 h, u16 colour);
 
 void ResetDialogs();
+

@@ -5,25 +5,22 @@
 #include <algorithm>
 #include <cstring>
 
-#include "battle/Battle.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
-#include "game/Main.h"
-#include "game/Session.h"
-#include "game/Settings.h"
+#include "engine/FrameState.h"
+#include "map/SessionServices.h"
+#include "map/GameMusic.h"
+#include "data/Config.h"
 #include "platform/TextCodec.h"
-#include "shop/ShopData.h"
+#include "data/ShopData.h"
 #include "story/CommandHandlers.h"
+#include "story/ScreenCalls.h"
 #include "story/StoryRoles.h"
-#include "ui/EndingFrame.h"
-#include "ui/EnterFrame.h"
-#include "ui/ScreenState.h"
-#include "ui/Screens.h"
 
 u32 gScriptResult = 0;
 char gPickedItemName[32] = {};
@@ -436,9 +433,9 @@ Step CmdSwapVars(TalkContext*, CmdArgs& a) {
 Step CmdScreen(TalkContext* c, CmdArgs& a) {
     switch (Op(a)) {
         case 0x133:
-            gEndingFrame.Setup(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]),
-                               static_cast<i32>(a.v[2]), static_cast<i32>(a.v[3]),
-                               static_cast<i32>(a.v[4]));
+            SetupEndingScreen(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]),
+                              static_cast<i32>(a.v[2]), static_cast<i32>(a.v[3]),
+                              static_cast<i32>(a.v[4]));
             OpenScreen(5);
             return Step::On;
         case 0x13E: {
@@ -446,7 +443,7 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
             AccessRoleValue(kPromptRecord, 1, &v, 1);
             gEnterPrompt = EnterPrompt{static_cast<u16>(a.v[0]), static_cast<u16>(a.v[1]),
                                        static_cast<u32>(v), c->ip};
-            gEnterFrame.Setup(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]), c, a.at, &c->ip);
+            SetupEnterPrompt(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]), c, a.at, &c->ip);
             OpenScreen(7);
             // The prompt's close moves the talk on: a jump, or past this command.
             return Step::Ended;
@@ -466,8 +463,7 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
 
 Step CmdItemFrame(TalkContext*, CmdArgs& a) {
     OpenScreen(14);
-    delete gItemFrame;
-    gItemFrame = new cItemFrame(a.v[0]);
+    MakeItemFrame(static_cast<i32>(a.v[0]));
     gScriptVars[8] = 0;
     return Step::Yield;
 }

@@ -2,9 +2,10 @@
 // rest of the game: adding things, the party's joins and leaves, role values,
 // showing and hiding roles, the quest list and the battle request of a script.
 #pragma once
+#include "map/StoryLink.h"
 #include <deque>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Answer word of command 0x146.
 extern u32 gScriptResult;
@@ -47,10 +48,6 @@ void RaiseMaxHpMp(i32 n, i32 a, i32 b);
 void AddOwnedMonster(i32 n, i32 k);
 void SwapLeadRoles(i32 mode);
 void ChooseEndingRole();
-// Role value which (1 low byte, 2 high byte of record word 12) of role id:
-// op 1 gets into *value, op 2 sets the low 8 bits of *value. 0 when the role
-// has no record.
-int AccessRoleValue(u16 id, int which, i32* value, int op);
 void ShowRole(u16 id);
 void HideRole(u16 id);
 void AddQuest(u32 q, int front);

@@ -7,15 +7,16 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "game/Main.h"
-#include "game/Settings.h"
+#include "engine/FrameState.h"
+#include "map/SessionServices.h"
+#include "data/Config.h"
 #include "platform/Win.h"
 
 PicShowState gPicShow;

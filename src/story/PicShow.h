@@ -1,9 +1,10 @@
 // The picture show: a pack of full-screen pictures read frame by frame from
 // "Video\", shown in place of the map layers between black bars.
 #pragma once
+#include "map/StoryLink.h"
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The pack: a 36-byte header, then the frames, then the palettes of a show with
 // several palettes, then a 1,024-byte block of 256 four-byte RGB entries.
@@ -55,8 +56,6 @@ extern PicShowState gPicShow;
 // Opens the pack named by name under "Video\" of the folder (the base folder
 // when none); false (with its box) when it cannot be read.
 bool StartPicShow(const char* name, u32 soundFlags, const char* folder = nullptr);
-// One frame of the show into the canvas; ends the show after the last frame.
-void RunPicShow();
 // Unpacks the next frame into frame buffer 0 and checks its row records;
 // false (naming the file and offset) when they are bad.
 bool LoadPicShowFrame();

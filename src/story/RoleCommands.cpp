@@ -1,13 +1,13 @@
 // Story commands on the people of the map: acts, actions, directions, speed,
 // the control lock, presence, state bits, talk values and the player's role.
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
 #include "platform/TextCodec.h"
-#include "game/AStar.h"
-#include "game/City.h"
-#include "game/RoleWalk.h"
-#include "game/SystemServices.h"
+#include "map/AStar.h"
+#include "map/City.h"
+#include "map/RoleWalk.h"
+#include "map/SystemServices.h"
 #include "story/CommandHandlers.h"
 #include "story/Dialog.h"
 #include "story/PartyCommands.h"

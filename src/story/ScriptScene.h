@@ -3,10 +3,10 @@
 // change of a talk and the map archive's reopening.
 #pragma once
 #include "engine/MyAct.h"
-#include "engine/Types.h"
-#include "game/MapDraw.h"
-#include "game/KeyCole.h"
-#include "game/MapScene.h"
+#include "base/Types.h"
+#include "map/MapDraw.h"
+#include "map/KeyCole.h"
+#include "map/MapScene.h"
 
 struct ScriptScene {
     i32 spotTargetX = 320, spotTargetY = 240;  // where the spotlight point moves

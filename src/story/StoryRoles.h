@@ -1,7 +1,7 @@
 // Role lookups shared by the story commands that act on roles.
 #pragma once
 #include "engine/MyAct.h"
-#include "game/RoleTable.h"
+#include "map/RoleTable.h"
 #include "story/Talk.h"
 
 // The role id a script operand names (0xFFF0 the talk's owner, 0xFFF1 and

@@ -4,12 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
-#include "game/Main.h"
-#include "game/Pending.h"
-#include "game/Settings.h"
-#include "game/pending/SceneStandIn.h"
+#include "engine/FrameState.h"
+#include "map/SessionServices.h"
+#include "base/Types.h"
+#include "map/RoleTable.h"
+#include "map/AStar.h"
+#include "map/NewGame.h"
+#include "map/RoleWalk.h"
+#include "data/Config.h"
+#include "map/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "story/Dialog.h"

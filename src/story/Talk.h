@@ -1,39 +1,23 @@
 // The story-script interpreter: the one talk context, the talk file with its
 // 32 KB window, the script variables, the run loop and the talk end.
 #pragma once
+#include "map/StoryLink.h"
 #include "engine/File.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 constexpr u16 kTalkFree = 0xFFFF;   // owner of a free context
-constexpr u16 kTalkSpot = 0xFFFD;   // owner of a map-spot talk; also "no speaker"
 constexpr u16 kRefOwner = 0xFFF0;   // role reference: the talk's owner
 constexpr u16 kRefPlayer = 0xFFF1;  // role reference: the player
 constexpr u32 kTalkWindow = 0x8000;
 constexpr u32 kTalkBase = 0x200;      // script positions count from here
 constexpr u32 kTalkEntries = 1001;    // offset-table entries 0..1000
 constexpr u32 kTalkFiller = 0x0C;     // the window is filled with this before a read
-constexpr u32 kTalkLockBit = 0x8000;  // gTalkFlags: player control locked
-constexpr int kScriptVarCount = 256;
 constexpr int kMaxCommandsPerFrame = 10000;
 
-struct TalkContext {
-    u16 x, y;          // talk partner or clicked spot, map pixels
-    u32 ownerState;    // the owner's state word when the talk started
-    u32 offset;        // window position from kTalkBase; 0 = not loaded yet
-    u16 talk;          // talk number
-    u16 ip;            // next command inside the window
-    u16 owner;         // role id, kTalkSpot, or kTalkFree
-    u16 speakerState;  // 1 a box waits for the player, 2 a box shows
-    u8 spare[52];
-};
-
-extern TalkContext gTalkContext;
 extern u8 gTalkBuffer[kTalkWindow];
 extern u32 gTalkWindowBytes;  // bytes of the window that came from the file
 extern u32 gTalkFileSize;
 extern cFile TalkHandle;
-extern u32 gTalkFlags;
-extern u32 gScriptVars[kScriptVarCount];
 
 // One step of the running talk; 0 when the talk file is missing.
 int Talk(TalkContext* c);
@@ -44,9 +28,6 @@ int TalkJump(TalkContext* c, u32 t);
 int LoadTalk(TalkContext* c, int n);
 // The talk-end command: roles let go, the lock cleared, the context freed.
 void TalkEnd(TalkContext* c);
-// A role's share of a talk's end, run when its scripted walk ends (Talkend): the
-// last step of its walk, and the look it had before it turned to the player.
-void TalkRoleCleanup(int slot);
 // Reports a fault of the running script once (naming the file and offset) and ends the talk.
 void TalkFault(TalkContext* c, const char* what);
 
@@ -54,12 +35,9 @@ void TalkFault(TalkContext* c, const char* what);
 void TalkFileEntry(int n, int* file, int* entry);
 void TalkFilePath(int file, char* out, size_t size);
 
-// Fills the context for a new talk (it loads once the player stands on the grid).
-void StartTalk(u16 talk, u16 owner);
 void ResetTalkContext(TalkContext* c);
 
 // The frame tick's calls.
-bool TalkRunning();
 void TalkStep();
 void AllocTalkBuffer();
 void ZeroScriptVariables();
@@ -72,12 +50,5 @@ struct TalkRunState {
     u32 prevOp = 0;
 };
 extern TalkRunState gTalkRun;
-
-// The look a role had before the talk turned it to face the player (-1 = none).
-struct TalkTurn {
-    int slot = -1;
-    i32 action = -1, dir = -1;
-};
-extern TalkTurn gTalkTurn;
 
 void ResetTalk();

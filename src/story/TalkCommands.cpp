@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "story/CommandHandlers.h"
 
 namespace {

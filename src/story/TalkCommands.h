@@ -4,7 +4,7 @@
 #pragma once
 #include <span>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "story/Talk.h"
 
 // What a handler tells the run loop.

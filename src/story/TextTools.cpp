@@ -6,18 +6,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Big5.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/DDraw.h"
 #include "engine/File.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
-#include "game/ActDraw.h"
+#include "map/ActDraw.h"
 #include "platform/Display.h"
-#include "game/pending/SceneStandIn.h"
-#include "game/MapArchive.h"
+#include "map/SceneStandIn.h"
+#include "map/MapArchive.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
 
@@ -120,18 +121,6 @@ void DrawCountdown(i32 x, i32 y, int k) {
 }
 
 namespace {
-// Bytes of s that hold whole characters: a Big5 lead byte cut from its trail is dropped.
-size_t WholeCharacters(const char* s, size_t n) {
-    size_t i = 0;
-    while (i < n) {
-        u8 b = static_cast<u8>(s[i]);
-        size_t step = b >= 0x81 && b <= 0xFE ? 2 : 1;
-        if (i + step > n) break;
-        i += step;
-    }
-    return i;
-}
-
 i32 FloorDiv16(i32 v) {
     return v >= 0 ? v / 16 : -((15 - v) / 16);
 }
@@ -145,7 +134,7 @@ int FontPrintf(u16* buffer, i32 x, i32 y, u16 colour, const char* format, ...) {
     int n = std::vsnprintf(text, sizeof(text), format, args);
     va_end(args);
     if (n < 0) return 0;
-    size_t len = WholeCharacters(text, std::strlen(text));
+    size_t len = Big5Cut(text, std::strlen(text), std::strlen(text));
     text[len] = 0;
     if (!buffer) return static_cast<int>(len);
     gSmallFont.DrawString(buffer, x, y, text, colour, kStyleShadow);

@@ -2,9 +2,10 @@
 // formatted small-font text, the debug grid of map cells and the 24-bit
 // screenshot writer.
 #pragma once
+#include "map/StoryLink.h"
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // An optional sign, then 1 to 9 decimal digits and nothing else: 1 and *out set;
 // otherwise 0 and *out untouched.
@@ -30,7 +31,3 @@ i32 DrawCountdownDigit(i32 x, i32 y, int d);
 constexpr int kFontPrintfBytes = 560;
 int FontPrintf(u16* buffer, i32 x, i32 y, u16 colour, const char* format, ...)
     __attribute__((format(printf, 5, 6)));
-// Debug grid: in the 28 x 38 cells one cell inside the view at (vx, vy), every
-// cell of the map whose word has a bit of mask gets a square outline of side
-// 15 - inset, inset pixels into the cell. Cells outside the map are skipped.
-void DrawCellFlags(u32 mask, u16 colour, i32 vx, i32 vy, i32 inset);

@@ -1,6 +1,6 @@
 // Talk triggers: the mouse over people and answers, and the click that starts a talk.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 void TriggerStory();
 // The hovered role's slot of the last TriggerStory, or -1.

@@ -1,6 +1,6 @@
 // The current voice of the story module: one sample file played at a time.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Plays the WAVE or MP3 file at path (a Windows path) once as the current
 // voice, ending the voice before it; volume on the game's 0..11 scale.

@@ -1,9 +1,9 @@
 // Story commands that walk the people of the map: single and group walks,
 // their steps, the end of a walk, and walks to cells, role values and roles.
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
-#include "game/City.h"
-#include "game/RoleWalk.h"
+#include "map/City.h"
+#include "map/RoleWalk.h"
 #include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
 #include "story/PartyCommands.h"

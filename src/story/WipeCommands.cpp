@@ -5,14 +5,14 @@
 #include <cstring>
 #include <string>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/ErrorBox.h"
-#include "game/City.h"
-#include "game/MapDb.h"
-#include "game/MapDraw.h"
-#include "game/MapManage.h"
-#include "game/MapScene.h"
-#include "game/NewGame.h"
+#include "map/City.h"
+#include "map/MapDb.h"
+#include "map/MapDraw.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/NewGame.h"
 #include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
 #include "story/Dialog.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <deque>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/ActSource.h"
 
 class cActPic {

@@ -5,12 +5,12 @@
 #include <cstdio>
 
 #include "engine/GrpFont.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
 #include "engine/ZoomBlit.h"
-#include "game/Settings.h"
+#include "data/Config.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "sound/Sound.h"

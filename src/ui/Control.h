@@ -2,9 +2,10 @@
 // panels), their registry gControlList, the scroll bar of list pages, and the
 // small services every screen uses: interface fonts and the interface sound.
 #pragma once
+#include "map/InterfaceLink.h"
 #include <deque>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cActPic;
 class cGrpFont;
@@ -126,7 +127,6 @@ u16 ColorRefToScreen(u32 colorRef);
 // Interface font set-up: InitFont first, then SetupFont.
 void InitFont(cGrpFont* f);
 void SetupFont(cGrpFont* f, i32 size, i32 ignored, u32 background, u32 shadow);
-void PlayUISound(int n);
 // Formats a control number: "%10d" when padded, else "%d".
 void FormatControlNumber(char* out, size_t n, i32 v, int padded);
 

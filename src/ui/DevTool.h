@@ -8,7 +8,7 @@
 
 #include "engine/File.h"
 #include "engine/MyAct.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/SaveFile.h"
 
 constexpr int kDevSlots = 99;

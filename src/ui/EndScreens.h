@@ -2,7 +2,7 @@
 // the end of the test version (16).
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cActPic;
 class cControl;

@@ -5,7 +5,7 @@
 
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "ui/ActPic.h"

@@ -1,7 +1,7 @@
 // The ending (screen 5): four pictures that fade and slide in, hold, and fade
 // out back to map mode, in one of four layouts a story command chooses.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cActPic;
 class cControl;

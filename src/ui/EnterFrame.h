@@ -2,7 +2,7 @@
 // from the story script; enter jumps the talk, cancel steps past the command.
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cActPic;
 class cControl;

@@ -2,7 +2,7 @@
 // on two rows of three; picking two places exchanges their roles.
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/SysPanel.h"
 
 class cActPic;

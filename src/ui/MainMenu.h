@@ -2,7 +2,7 @@
 // the opening video on the first open and F10 for the quick save.
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/UiInput.h"
 
 class cActPic;

@@ -3,14 +3,15 @@
 
 #include <cstring>
 
+#include "base/Big5.h"
 #include "engine/DInput.h"
-#include "game/Options.h"
-#include "game/SystemServices.h"
+#include "data/Options.h"
+#include "map/SystemServices.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/SystemMenu.h"
 #include "ui/UiInput.h"
@@ -45,16 +46,8 @@ i32 PointY(i32 f) {
 }  // namespace
 
 void CutBig5Tail(char* text) {
-    size_t i = 0, n = std::strlen(text);
-    while (i < n) {
-        u8 b = static_cast<u8>(text[i]);
-        bool lead = b >= 0x81 && b <= 0xFE;
-        if (lead && i + 1 >= n) {
-            text[i] = 0;
-            return;
-        }
-        i += lead ? 2 : 1;
-    }
+    size_t n = std::strlen(text);
+    text[Big5Cut(text, n, n)] = 0;
 }
 
 void cQuestFrame::Open() {

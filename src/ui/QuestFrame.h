@@ -2,7 +2,7 @@
 // the system panel of the in-game system screens.
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/SysPanel.h"
 
 constexpr i32 kQuestPageUpId = 5000, kQuestPageDownId = 5001;

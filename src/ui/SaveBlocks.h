@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/File.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "ui/SaveFile.h"
 
 namespace save_blocks {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "data/Records.h"
-#include "engine/Types.h"
-#include "game/City.h"
+#include "base/Types.h"
+#include "map/City.h"
 
 constexpr int kSaveSlots = 99;
 constexpr int kThumbW = 160, kThumbH = 120;

@@ -2,7 +2,7 @@
 // quick-save and quick-load notices (28, 29, 32) and the zoom after a load (15).
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/SaveFile.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"

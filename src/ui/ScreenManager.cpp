@@ -5,7 +5,9 @@
 #include <new>
 
 #include "engine/DDraw.h"
-#include "game/Pending.h"
+#include "base/Types.h"
+#include "map/KeyCole.h"
+#include "engine/FrameState.h"
 #include "platform/Display.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"

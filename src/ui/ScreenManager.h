@@ -1,7 +1,7 @@
 // The screen manager: opens, runs and closes the interface screens by the
 // mode word and the phase, and owns the per-frame drawing of every screen.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cActPic;
 

@@ -5,10 +5,6 @@
 #include "ui/Control.h"
 #include "ui/UiInput.h"
 
-u32 gFrameId = 0;
-u32 gFramePhase = 0;
-i32 gKeyFocus = 0;
-u32 gScreenHubWord = 0;
 
 void ClearScreenHubWord() {
     gScreenHubWord = 0;

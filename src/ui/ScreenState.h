@@ -1,16 +1,8 @@
-// The mode word, the screen manager's phase, the keyboard focus handed between
-// screens and the screens' hub word.
+// The screens' way out and their shared words (declared with the frame loop's).
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
+#include "engine/FrameState.h"
 
-constexpr u32 kScreenBit = 0x80000000u;
-constexpr u32 kQuitFrameId = 0x81000000u;
-constexpr u32 kScreenCount = 33;  // screen ids 0..32
-
-extern u32 gFrameId;     // 0 map mode, kScreenBit | n screen n, kQuitFrameId quit
-extern u32 gFramePhase;  // 0 open, 1 run, 2 close
-extern i32 gKeyFocus;    // keyboard focus index handed from one screen to the next
-extern u32 gScreenHubWord;
 
 // A screen's way out: plays the interface sound, stores the result code and
 // asks the manager to close the screen.

@@ -2,8 +2,8 @@
 // the title menu's class, and the placeholder screens that stand in for the
 // pages, shops and system screens not built yet.
 #pragma once
-#include "engine/MemDbg.h"
-#include "engine/Types.h"
+#include "base/MemDbg.h"
+#include "base/Types.h"
 #include "ui/ScreenState.h"
 
 class cMainMenuFrame;

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "engine/DInput.h"
-#include "game/Options.h"
-#include "game/Settings.h"
-#include "game/SystemServices.h"
+#include "data/Options.h"
+#include "data/Config.h"
+#include "map/SystemServices.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "sound/Music.h"

@@ -2,9 +2,9 @@
 // title): volumes, text speed, map-cache size, two switches and eleven keys.
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/Control.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 #include "ui/SysPanel.h"
 
 constexpr i32 kSetBackgroundId = 5000;

@@ -5,9 +5,10 @@
 #include <cstring>
 
 #include "engine/DDraw.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
-#include "game/Main.h"
+#include "engine/FrameState.h"
+#include "map/SessionServices.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "story/Talk.h"

@@ -3,7 +3,7 @@
 // keyboard points, and the canvas copies the question and prompt screens use.
 #pragma once
 #include "engine/GrpFont.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 class cActPic;
 class cControl;

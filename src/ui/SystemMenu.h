@@ -1,7 +1,7 @@
 // The system menu (screen 13): six rows to the save, load, formation,
 // settings, quest-log and leave-game screens, the four menu tabs, money and time.
 #pragma once
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "ui/UiInput.h"
 #include "ui/SysPanel.h"
 

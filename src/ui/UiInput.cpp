@@ -5,7 +5,7 @@
 #include "platform/Win.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 
 cMouseInput gMouseInput;
 cKeyInput gKeyInput;

@@ -1,7 +1,8 @@
 // Interface input: the mouse as control events (hover, click, press, right
 // click, double click) and the logical keys with auto-repeat.
 #pragma once
-#include "engine/Types.h"
+#include "map/InterfaceLink.h"
+#include "base/Types.h"
 
 // Scan codes of the function keys the screens read.
 constexpr u8 kScanF1 = 0x3B, kScanF2 = 0x3C, kScanF3 = 0x3D, kScanF4 = 0x3E;
@@ -59,6 +60,4 @@ extern cKeyInput gKeyInput;
 int IsKeyHeld(int n);
 // The scan code of a binding is down (codes outside 1..255 read as up).
 int IsBindingDown(u32 code);
-// A fresh key state for a new session.
-void ResetInterfaceKeys();
 void ResetUiInput();

@@ -4,8 +4,8 @@
 
 #include "data/DataTestSupport.h"
 #include "data/Equipage.h"
-#include "engine/ByteIo.h"
-#include "game/Settings.h"
+#include "base/ByteIo.h"
+#include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
 #include "platform/TextCodec.h"
 #include "support/Harness.h"

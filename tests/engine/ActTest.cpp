@@ -5,9 +5,9 @@
 #include "engine/ZoomBlit.h"
 
 #include "ArchiveTestUtil.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/DrawTestUtil.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"

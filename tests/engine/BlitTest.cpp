@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "DrawTestUtil.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/RlePic.h"
 
 namespace {

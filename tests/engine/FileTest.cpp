@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "engine/File.h"
-#include "game/Settings.h"
+#include "shell/Settings.h"
 #include "platform/HostFs.h"
 #include "support/Harness.h"
 

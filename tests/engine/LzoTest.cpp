@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 
 namespace {

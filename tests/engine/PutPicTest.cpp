@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "DrawTestUtil.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PlainBlit.h"
 #include "engine/RlePic.h"
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
 

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "ArchiveTestUtil.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
 

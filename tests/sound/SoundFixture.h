@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "game/Main.h"
+#include "shell/Main.h"
 #include "platform/AudioLib.h"
 #include "platform/AudioMixer.h"
 #include "platform/Backend.h"

@@ -1,11 +1,11 @@
 // Commands of the story scripts, each written with the assembler and run through the interpreter.
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/Random.h"
-#include "game/ActDraw.h"
+#include "map/ActDraw.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"

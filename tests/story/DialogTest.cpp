@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
 #include "engine/PixelFormat.h"
-#include "game/Options.h"
+#include "data/Options.h"
 #include "platform/Input.h"
 #include "platform/TextCodec.h"
 #include "story/Countdowns.h"

@@ -2,7 +2,7 @@
 // opening talk, a walk to the person with the question, the answer "yes".
 #include <gtest/gtest.h>
 
-#include "game/Main.h"
+#include "shell/Main.h"
 #include "mhdata/Maps.h"
 #include "support/SampleSession.h"
 

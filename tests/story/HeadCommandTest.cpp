@@ -3,17 +3,17 @@
 // the sample game's town.
 #include <map>
 
-#include "../game/MapTestSupport.h"
+#include "TownTalkFixture.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/DDraw.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "game/AntiAliasObject.h"
-#include "game/City.h"
-#include "game/Main.h"
-#include "game/MapManage.h"
-#include "game/NewGame.h"
+#include "map/AntiAliasObject.h"
+#include "map/City.h"
+#include "shell/Main.h"
+#include "map/MapManage.h"
+#include "map/NewGame.h"
 #include "mhdata/Archives.h"
 #include "mhdata/StoryAsm.h"
 #include "story/Talk.h"
@@ -84,39 +84,13 @@ TEST(HeadCommands, LayoutInTheTalkFileAndRoundTrip) {
     EXPECT_FALSE(AssembleTalkFile("talk 1\n DismissRoleHead 20\n", &f, &error));
 }
 
-class HeadCommandTest : public MapFixture {
+class HeadCommandTest : public TownTalkFixture {
 protected:
     void SetUp() override {
-        MapFixture::SetUp();
-        h.StartGame();
-        ASSERT_NE(gDrawSurface, nullptr);
-        ASSERT_EQ(StartNewGame(1), 1);
-        gGameActive = 1;
-        gFrameId = 0;
-        gFrameInterval = 0;
-        ResetTalkContext(&gTalkContext);
+        TownTalkFixture::SetUp();
         ReleaseRoleHeads();
-        h.boxes().clear();
     }
-    void Frame() {
-        PlatformAdvanceTime(35);
-        GameFrame();
-    }
-    // Writes talk 1 with body, starts it for the player and runs frames until
-    // it ends; returns the frames run.
-    int Run(const std::string& body, int limit = 50) {
-        std::vector<u8> bytes;
-        std::string error;
-        EXPECT_TRUE(AssembleTalkFile("talk 1\n " + body + "\n End\n", &bytes, &error)) << error;
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
-        StartTalk(1, sampleMap::kPlayerRole);
-        int frames = 0;
-        while (TalkRunning() && frames < limit) {
-            Frame();
-            ++frames;
-        }
-        return frames;
-    }
+    int Run(const std::string& body, int limit = 50) { return TownTalkFixture::Run(body, limit); }
     // Frames a talk of these commands takes against one that only sets a flag:
     // commands that go on at once add none.
     int ExtraFrames(const std::string& body) {

@@ -1,7 +1,7 @@
 // Role commands of the story scripts, written with the assembler and run
 // through the interpreter: acts, speed, the control lock, presence and state.
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
 

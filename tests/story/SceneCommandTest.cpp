@@ -3,19 +3,19 @@
 // sample game's town.
 #include <filesystem>
 
-#include "../game/MapTestSupport.h"
+#include "TownTalkFixture.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Water.h"
-#include "game/City.h"
-#include "game/Main.h"
-#include "game/NewGame.h"
-#include "game/RoleTable.h"
-#include "game/Settings.h"
-#include "game/SystemServices.h"
+#include "map/City.h"
+#include "shell/Main.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
+#include "map/SystemServices.h"
+#include "shell/Settings.h"
 #include "mhdata/PicShowPack.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/SoundData.h"
@@ -35,47 +35,8 @@ namespace {
 
 using namespace sampleMap;
 
-class SceneCommandTest : public MapFixture {
+class SceneCommandTest : public TownTalkFixture {
 protected:
-    void SetUp() override {
-        MapFixture::SetUp();
-        // The real start-up gives the scene its drawing surface.
-        h.StartGame();
-        ASSERT_NE(gDrawSurface, nullptr);
-        ASSERT_EQ(StartNewGame(1), 1);
-        gGameActive = 1;
-        gFrameId = 0;
-        gFrameInterval = 0;
-        ResetTalkContext(&gTalkContext);
-        // Role 100 stands still: no behaviour program moves it under the tests.
-        int r = FindRoleById(100);
-        ASSERT_GE(r, 0);
-        gMapRoles[r].scriptId = 0;
-        h.boxes().clear();
-    }
-    void Write(const std::string& body) {
-        std::vector<u8> bytes;
-        std::string error;
-        ASSERT_TRUE(AssembleTalkFile("talk 1\n " + body + "\n End\n", &bytes, &error)) << error;
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
-    }
-    // One frame of the real tick.
-    void Frame() {
-        PlatformAdvanceTime(35);
-        GameFrame();
-    }
-    // Starts talk 1 of the player and runs frames until it ends; the frames run.
-    int Run(const std::string& body, int limit = 200, u16 owner = kPlayerRole) {
-        Write(body);
-        StartTalk(1, owner);
-        int frames = 0;
-        while (TalkRunning() && frames < limit) {
-            Frame();
-            ++frames;
-        }
-        return frames;
-    }
-    RoleSlot& Player() { return gMapRoles[gPlayerSlot]; }
     // The largest channel value of any canvas pixel, green halved to 5 bits.
     static int Brightest() {
         int top = 0;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "mhdata/SampleTalks.h"
 #include "platform/TextCodec.h"
 #include "story/TalkCommands.h"

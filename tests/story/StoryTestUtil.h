@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "game/Main.h"
-#include "game/pending/SceneStandIn.h"
+#include "shell/Main.h"
+#include "map/SceneStandIn.h"
 #include "mhdata/StoryAsm.h"
 #include "story/Talk.h"
 #include "support/Harness.h"

@@ -2,7 +2,7 @@
 #include "story/Talk.h"
 
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "platform/TextCodec.h"
 #include "story/Countdowns.h"
 #include "story/TalkCommands.h"

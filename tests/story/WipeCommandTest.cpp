@@ -4,20 +4,20 @@
 #include <algorithm>
 #include <cstring>
 
-#include "../game/MapTestSupport.h"
+#include "TownTalkFixture.h"
 #include "StoryTestUtil.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/DDraw.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "game/City.h"
-#include "game/Main.h"
-#include "game/MapDraw.h"
-#include "game/MapManage.h"
-#include "game/MapScene.h"
-#include "game/NewGame.h"
-#include "game/RoleTable.h"
+#include "map/City.h"
+#include "shell/Main.h"
+#include "map/MapDraw.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
 #include "mhdata/Archives.h"
 #include "mhdata/StoryAsm.h"
 #include "story/Dialog.h"
@@ -29,58 +29,14 @@ namespace {
 
 using namespace sampleMap;
 
-class WipeCommandTest : public MapFixture {
+class WipeCommandTest : public TownTalkFixture {
 protected:
-    void SetUp() override {
-        MapFixture::SetUp();
-        h.StartGame();
-        ASSERT_NE(gDrawSurface, nullptr);
-        ASSERT_EQ(StartNewGame(1), 1);
-        gGameActive = 1;
-        gFrameId = 0;
-        gFrameInterval = 0;
-        ResetTalkContext(&gTalkContext);
-        // Role 100 stands still: no behaviour program moves it under the tests.
-        guard = FindRoleById(100);
-        ASSERT_GE(guard, 0);
-        gMapRoles[guard].scriptId = 0;
-        h.boxes().clear();
-    }
-    void Write(const std::string& body) {
-        std::vector<u8> bytes;
-        std::string error;
-        ASSERT_TRUE(AssembleTalkFile("talk 1\n " + body + "\n End\n", &bytes, &error)) << error;
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
-    }
-    void Frame() {
-        PlatformAdvanceTime(35);
-        GameFrame();
-    }
-    void Start(const std::string& body) {
-        Write(body);
-        StartTalk(1, kPlayerRole);
-    }
-    int Run(const std::string& body, int limit = 200) {
-        Start(body);
-        return Finish(limit);
-    }
-    int Finish(int limit = 200) {
-        int frames = 0;
-        while (TalkRunning() && frames < limit) {
-            Frame();
-            ++frames;
-        }
-        return frames;
-    }
-    RoleSlot& Player() { return gMapRoles[gPlayerSlot]; }
     WipeStrip* Strip(u32 id) {
         for (WipeStrip& s : gWipeStrips)
             if (s.id == id) return &s;
         return nullptr;
     }
     u16 Pixel(int x, int y) { return PaintPixelAddr(0, y)[x]; }
-
-    int guard = -1;
 };
 
 // ---- Wipes ----

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 #include "platform/Backend.h"
 #include "platform/Win.h"
 

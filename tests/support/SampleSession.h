@@ -7,15 +7,16 @@
 
 #include "data/GameFlags.h"
 #include "engine/DInput.h"
-#include "game/KeyCole.h"
-#include "game/RoleTable.h"
-#include "game/Settings.h"
+#include "map/KeyCole.h"
+#include "map/RoleTable.h"
+#include "shell/Settings.h"
 #include "mhdata/SampleTalks.h"
 #include "platform/Input.h"
 #include "platform/Win.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "support/Harness.h"
+#include "support/Input.h"
 #include "ui/ScreenState.h"
 
 constexpr u8 kArrowUp = 200, kArrowDown = 208, kArrowLeft = 203, kArrowRight = 205;
@@ -25,13 +26,7 @@ struct SampleSession {
 
     RoleSlot& P() { return gMapRoles[gPlayerSlot]; }
     static u8 Confirm() { return static_cast<u8>(gMapKeyCodes[keyEntry::kConfirm]); }
-    // Holds a key for one frame, then lets it go for one.
-    void Tap(u8 code) {
-        PlatformSetKey(code, true);
-        h.RunFrames(1);
-        PlatformSetKey(code, false);
-        h.RunFrames(1);
-    }
+    void Tap(u8 code) { TapKey(h, code); }
     static bool TalkFree() {
         return gTalkContext.owner == kTalkFree && !(gTalkFlags & kTalkLockBit) && gDialogs.empty();
     }

@@ -7,44 +7,33 @@
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/DInput.h"
 #include "engine/File.h"
 #include "engine/Lzo.h"
-#include "game/City.h"
-#include "game/Main.h"
-#include "game/MapScene.h"
-#include "game/NewGame.h"
-#include "game/RoleTable.h"
-#include "game/Session.h"
-#include "game/Settings.h"
+#include "map/City.h"
+#include "shell/Main.h"
+#include "map/MapScene.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
+#include "shell/Session.h"
+#include "shell/Settings.h"
 #include "platform/Input.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
 #include "sound/BinkPlayer.h"
 #include "support/Harness.h"
+#include "SaveTestSupport.h"
+#include "support/Input.h"
 #include "ui/DevTool.h"
 #include "ui/SaveFile.h"
 #include "ui/ScreenState.h"
 
 namespace {
 
-constexpr u8 kScanEsc = 1, kScanF2 = 60, kScanLeft = 203, kScanRight = 205, kScanUp = 200,
-             kScanDown = 208, kScanPageUp = 201, kScanPageDown = 209, kScanS = 31, kScanL = 38;
+constexpr u8 kScanF2 = 60, kScanPageUp = 201, kScanPageDown = 209, kScanS = 31, kScanL = 38;
 
-// Reads one LZO block at off; returns its raw bytes and moves off past it.
-std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
-    u32 packed = LoadU32(&f[*off]);
-    u32 raw = LoadU32(&f[*off + 4]);
-    std::vector<u8> out(raw + 1);
-    EXPECT_EQ(
-        LzoUnpackExact(&f[*off + 8], static_cast<i32>(packed), out.data(), static_cast<i32>(raw)),
-        kLzoOk);
-    out.resize(raw);
-    *off += 8 + packed;
-    return out;
-}
 
 TEST(DevFlagStep, WrapsAtBothEndsInsteadOfFoldingOver) {
     EXPECT_EQ(StepDebugFlag(0, -1), 8159);
@@ -70,20 +59,8 @@ struct DevToolTest : ::testing::Test {
         std::filesystem::create_directories(h.Path("save"));
     }
     void TearDown() override { PlatformReleaseAllKeys(); }
-    // One tick with a key held down, then one with it released.
-    void Tap(u8 scan) {
-        PlatformSetKey(scan, true);
-        h.RunFrames(1);
-        PlatformSetKey(scan, false);
-        h.RunFrames(1);
-    }
-    void ClickAt(i32 x, i32 y) {
-        gDInput.SetMousePos(x, y);
-        PlatformSetMouseButtons(true, false);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(1);
-    }
+    void Tap(u8 code) { TapKey(h, code); }
+    void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
     std::string File(int slot) { return h.Path("save/" + std::to_string(slot) + ".sav"); }
     void MakeKnownState() {
         gScriptVars[0] = 4321;

@@ -8,7 +8,7 @@
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/PixelFormat.h"
-#include "game/RoleTable.h"
+#include "map/RoleTable.h"
 #include "mhdata/Archives.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/Display.h"

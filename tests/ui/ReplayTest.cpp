@@ -9,7 +9,7 @@
 #include <string>
 
 #include "data/GameData.h"
-#include "game/Main.h"
+#include "shell/Main.h"
 #include "mhdata/Maps.h"
 #include "platform/TextCodec.h"
 #include "support/SampleSession.h"

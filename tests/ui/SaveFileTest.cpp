@@ -6,20 +6,21 @@
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
-#include "game/City.h"
-#include "game/Main.h"
-#include "game/RoleTable.h"
-#include "game/Session.h"
-#include "game/pending/SceneStandIn.h"
+#include "base/MemDbg.h"
+#include "map/City.h"
+#include "shell/Main.h"
+#include "map/RoleTable.h"
+#include "shell/Session.h"
+#include "map/SceneStandIn.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
 #include "support/Harness.h"
 #include "ui/SaveFile.h"
 #include "ui/ScreenState.h"
+#include "SaveTestSupport.h"
 
 namespace {
 
@@ -77,18 +78,6 @@ struct SaveFileTest : ::testing::Test {
     }
 };
 
-// Reads one LZO block at off; returns its raw bytes and moves off past it.
-std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
-    u32 packed = LoadU32(&f[*off]);
-    u32 raw = LoadU32(&f[*off + 4]);
-    std::vector<u8> out(raw + 1);
-    EXPECT_EQ(
-        LzoUnpackExact(&f[*off + 8], static_cast<i32>(packed), out.data(), static_cast<i32>(raw)),
-        kLzoOk);
-    out.resize(raw);
-    *off += 8 + packed;
-    return out;
-}
 
 TEST(SaveTexts, DatesOnTheTwelveHourClock) {
     char d[kSaveDateBytes];

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "data/GameData.h"
-#include "game/Options.h"
+#include "data/Options.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"
 #include "story/Talk.h"
@@ -21,14 +21,7 @@ void ExactMouse() {
     gDInput.SetMouseSpeed(1.0);
 }
 
-// One key press: down for a frame, then up long enough for the next press to
-// count as new (the key's previous state takes a frame of release to clear).
-void PressKey(Harness& h, u8 code) {
-    PlatformSetKey(code, true);
-    h.RunFrames(1);
-    PlatformSetKey(code, false);
-    h.RunFrames(2);
-}
+void PressKey(Harness& h, u8 code) { TapKey(h, code, 2); }
 
 struct SlotKeysTest : SysScreenTest {
     void SetUp() override {

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "data/GameData.h"
-#include "game/Main.h"
-#include "game/Options.h"
-#include "game/Session.h"
+#include "shell/Main.h"
+#include "data/Options.h"
+#include "shell/Session.h"
 #include "platform/Input.h"
 #include "platform/TextCodec.h"
 #include "story/Talk.h"

@@ -7,13 +7,14 @@
 #include "engine/DInput.h"
 #include "engine/PixelFormat.h"
 #include "data/GameFlags.h"
-#include "game/Main.h"
-#include "game/Settings.h"
+#include "shell/Main.h"
+#include "shell/Settings.h"
 #include "mhdata/InterfaceArt.h"
 #include "mhdata/SampleGame.h"
 #include "platform/Display.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
+#include "support/Input.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
@@ -51,15 +52,7 @@ struct ArtTest : ::testing::Test {
         return v;
     }
     static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
-    // Cursor onto (x, y) for a frame, then press and release over it.
-    void ClickAt(i32 x, i32 y) {
-        gDInput.SetMousePos(x, y);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(true, false);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(1);
-    }
+    void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
     void ClickButton(int k) { ClickAt(TitleButtonX(k), kTitleButtonY); }
 };
 

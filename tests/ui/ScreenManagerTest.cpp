@@ -2,7 +2,7 @@
 // ways out, the cursor picture and the clearing of controls and pictures.
 #include <gtest/gtest.h>
 
-#include "game/Main.h"
+#include "shell/Main.h"
 #include "engine/DDraw.h"
 #include "platform/Display.h"
 #include "support/Harness.h"

@@ -2,8 +2,8 @@
 // way out writing the options file, and the map key table.
 #include <filesystem>
 
-#include "game/Options.h"
-#include "game/Settings.h"
+#include "data/Options.h"
+#include "shell/Settings.h"
 #include "platform/TextCodec.h"
 #include "ui/Screens.h"
 #include "sound/Music.h"

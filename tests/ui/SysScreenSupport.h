@@ -7,11 +7,12 @@
 #include <string>
 
 #include "engine/DInput.h"
-#include "game/Main.h"
-#include "game/Settings.h"
+#include "shell/Main.h"
+#include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
+#include "support/Input.h"
 #include "ui/MainMenu.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
@@ -42,25 +43,14 @@ struct SysScreenTest : ::testing::Test {
         gDInput.SetMousePos(x, y);
         h.RunFrames(1);
     }
-    void ClickAt(i32 x, i32 y) {
-        MoveTo(x, y);
-        PlatformSetMouseButtons(true, false);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(2);  // the release makes the click; the next run reads it
-    }
+    void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y, 2); }
     void RightClick() {
         PlatformSetMouseButtons(false, true);
         h.RunFrames(1);
         PlatformSetMouseButtons(false, false);
         h.RunFrames(2);
     }
-    void Tap(u8 code) {
-        PlatformSetKey(code, true);
-        h.RunFrames(1);
-        PlatformSetKey(code, false);
-        h.RunFrames(1);
-    }
+    void Tap(u8 code) { TapKey(h, code); }
     // Runs until the screen has closed (phase back to 0 after a close).
     u32 FinishClose() {
         h.RunFrames(2);
@@ -68,5 +58,3 @@ struct SysScreenTest : ::testing::Test {
     }
 };
 
-constexpr u8 kScanUp = 200, kScanDown = 208, kScanLeft = 203, kScanRight = 205;
-constexpr u8 kScanPgUp = 201, kScanPgDn = 209, kScanEnter = 28, kScanEsc = 1, kScanTab = 15;

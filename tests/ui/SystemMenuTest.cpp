@@ -1,7 +1,7 @@
 // The system menu through the real tick: rows, tabs, keys, money and play time.
 #include <cstring>
 
-#include "game/Options.h"
+#include "data/Options.h"
 #include "menu/MenuState.h"
 #include "platform/TextCodec.h"
 #include "story/Talk.h"

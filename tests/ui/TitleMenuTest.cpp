@@ -4,11 +4,12 @@
 #include <set>
 
 #include "engine/DInput.h"
-#include "game/Main.h"
-#include "game/Options.h"
+#include "shell/Main.h"
+#include "data/Options.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
-#include "ui/KeyBindings.h"
+#include "support/Input.h"
+#include "data/KeyBindings.h"
 #include "ui/SaveScreens.h"
 #include "ui/SettingsFrame.h"
 #include "ui/MainMenu.h"
@@ -27,13 +28,7 @@ struct TitleTest : ::testing::Test {
         h.RunFrames(2);  // open, then one run
         ASSERT_NE(gMainMenuFrame, nullptr);
     }
-    // Holds a key for one frame, then lets it go for one.
-    void Tap(u8 code) {
-        PlatformSetKey(code, true);
-        h.RunFrames(1);
-        PlatformSetKey(code, false);
-        h.RunFrames(1);
-    }
+    void Tap(u8 code) { TapKey(h, code); }
 };
 
 TEST_F(TitleTest, CursorStartsOnTheFocusedButtonWithSmartMouse) {

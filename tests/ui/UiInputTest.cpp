@@ -5,7 +5,7 @@
 #include "platform/Backend.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
-#include "ui/KeyBindings.h"
+#include "data/KeyBindings.h"
 #include "ui/UiInput.h"
 
 namespace {

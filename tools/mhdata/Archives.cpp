@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // One frame: w x h stored 5-5-5 colours (depth 16) or palette indices (depth 8).
 struct ArchiveFrame {

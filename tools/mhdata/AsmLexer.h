@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct AsmToken {
     enum Kind { Number, Label, Text } kind;

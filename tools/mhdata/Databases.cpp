@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "platform/TextCodec.h"
 
 namespace {

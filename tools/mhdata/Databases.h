@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "data/Records.h"
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct DatabaseSet {
     std::vector<RoleFileRecord> roles;

@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // The stored 5-5-5 colour of an action of an interface act (never a key colour).
 u16 InterfaceColor(u32 act, u32 action);

@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
-#include "game/MapCache.h"
-#include "game/MapDb.h"
+#include "base/MemDbg.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
 #include "platform/TextCodec.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/Types.h"
-#include "game/City.h"
-#include "game/MapArchive.h"
+#include "base/Types.h"
+#include "map/City.h"
+#include "map/MapArchive.h"
 
 struct MapObjectSpec {
     u16 number = 0;

@@ -1,7 +1,7 @@
 // namex.dat layout: texts are found at 512 + their table entry.
 #include "mhdata/NameTexts.h"
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 
 std::vector<u8> BuildNameTexts(const std::vector<std::string>& texts) {
     ByteWriter w;

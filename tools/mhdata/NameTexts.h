@@ -3,6 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 std::vector<u8> BuildNameTexts(const std::vector<std::string>& big5Texts);

@@ -7,8 +7,8 @@
 #include <set>
 #include <sstream>
 
-#include "engine/ByteIo.h"
-#include "game/Behaviour.h"
+#include "base/ByteIo.h"
+#include "map/Behaviour.h"
 #include "mhdata/AsmLexer.h"
 #include "platform/TextCodec.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Assembles a path database from UTF-8 source. Lines: "program N" points script
 // id N (1..2000) at the next word; "name:" defines a label; "op operands..." emits

@@ -4,9 +4,9 @@
 
 #include <fstream>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "engine/MemDbg.h"
+#include "base/MemDbg.h"
 #include "story/PicShow.h"
 
 std::vector<u8> PicShowFrameBytes(const PicShowFrameSpec& f, u32 bits) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // One row record of a frame: a pixel offset in the 640x480 picture and its
 // pixels (5-5-5 words for a 16-bit show, palette indices for an 8-bit one).

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // w x h pixels of 4 bytes (R, G, B, A) -> the bytes of a PNG file.
 std::vector<u8> EncodePng(const u8* rgba, i32 w, i32 h);

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "game/Options.h"
-#include "game/Settings.h"
+#include "data/Options.h"
+#include "shell/Settings.h"
 #include "mhdata/Maps.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Databases.h"

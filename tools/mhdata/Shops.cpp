@@ -4,8 +4,8 @@
 
 #include <fstream>
 
-#include "engine/ByteIo.h"
-#include "shop/ShopData.h"
+#include "base/ByteIo.h"
+#include "data/ShopData.h"
 
 std::vector<u8> MakeShopFile(const std::vector<ShopDef>& shops) {
     ByteWriter w;

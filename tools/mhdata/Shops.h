@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 struct ShopDef {
     u16 number;

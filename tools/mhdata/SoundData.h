@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // A sine tone: frames of channels interleaved 16-bit samples.
 std::vector<i16> MakeTone(double hz, u32 ms, u32 rate, int channels, int amplitude = 12000);

@@ -6,7 +6,7 @@
 #include <set>
 #include <sstream>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "mhdata/AsmLexer.h"
 #include "platform/TextCodec.h"
 #include "story/TalkCommands.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Types.h"
+#include "base/Types.h"
 
 // Assembles a talk file from UTF-8 source. Lines: "talk N" starts talk N (its
 // offset-table entry), "name:" defines a label, "Command operands..." emits a

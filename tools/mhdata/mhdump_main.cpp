@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/ByteIo.h"
-#include "engine/MemDbg.h"
+#include "base/ByteIo.h"
+#include "base/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"

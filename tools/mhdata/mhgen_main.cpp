@@ -1,10 +1,15 @@
 // mhgen: writes the sample game into a folder.
 #include <cstdio>
+#include <cstring>
 
 #include "mhdata/SampleGame.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+        std::printf("usage: mhgen <folder>\nWrites the sample game into <folder>.\n");
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: mhgen <folder>\n");
         return 2;
     }

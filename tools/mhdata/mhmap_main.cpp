@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/ByteIo.h"
+#include "base/ByteIo.h"
 #include "engine/Lzo.h"
-#include "game/MapArchive.h"
-#include "game/MapCache.h"
-#include "mhdata/Png.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
+#include "mhdata/PngWrite.h"
 
 namespace {
 
@@ -76,14 +76,15 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "map %u: the ground does not unpack\n", e.id);
             return 1;
         }
-        std::vector<u8> rgb(static_cast<size_t>(pw) * ph * 3);
+        std::vector<u8> rgba(static_cast<size_t>(pw) * ph * 4);
         for (size_t i = 0; i < static_cast<size_t>(pw) * ph; ++i) {
             u16 v = bits == 8 ? LoadU16(g.data() + 2 * g[512 + i]) : LoadU16(g.data() + 2 * i);
-            rgb[3 * i] = static_cast<u8>(((v >> 10) & 31) * 255 / 31);
-            rgb[3 * i + 1] = static_cast<u8>(((v >> 5) & 31) * 255 / 31);
-            rgb[3 * i + 2] = static_cast<u8>((v & 31) * 255 / 31);
+            rgba[4 * i] = static_cast<u8>(((v >> 10) & 31) * 255 / 31);
+            rgba[4 * i + 1] = static_cast<u8>(((v >> 5) & 31) * 255 / 31);
+            rgba[4 * i + 2] = static_cast<u8>((v & 31) * 255 / 31);
+            rgba[4 * i + 3] = 255;
         }
-        if (!WritePng(argv[3], pw, ph, rgb)) {
+        if (!WritePng(argv[3], rgba.data(), static_cast<i32>(pw), static_cast<i32>(ph))) {
             std::fprintf(stderr, "cannot write %s\n", argv[3]);
             return 1;
         }

@@ -1,5 +1,0 @@
-// Placeholders for map mode, the story interpreter and the screens until they exist.
-#include "game/Main.h"
-#include "game/Pending.h"
-
-void ClearMapInputHolds() {}

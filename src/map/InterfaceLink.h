@@ -1,0 +1,8 @@
+// What map mode asks of the interface above it: its sounds and its key state.
+// The interface defines these; its own headers include this one.
+#pragma once
+#include "base/Types.h"
+
+// A fresh key state for a new session.
+void ResetInterfaceKeys();
+void PlayUISound(int n);

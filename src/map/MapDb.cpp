@@ -1,0 +1,155 @@
+// Loading and bounds-checked reading of the map and path databases.
+#include "map/MapDb.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "data/GameFlags.h"
+#include "engine/ErrorBox.h"
+#include "base/MemDbg.h"
+#include "data/Config.h"
+#include "platform/TextCodec.h"
+
+u8* gMapDatabase = nullptr;
+u32 gMapDatabaseSize = 0;
+cFile gMapDbFile;
+const u8* gPathDatabase = nullptr;
+u32 gPathDatabaseSize = 0;
+
+namespace {
+cFile gPathFile;
+bool gReportedExtraBlock = false;
+
+std::string Rooted(const char* rel) {
+    return std::string(gBasePath) + rel;
+}
+}  // namespace
+
+void FreeMapDatabase() {
+    if (gMapDatabase) MH_FREE(gMapDatabase);
+    gMapDatabase = nullptr;
+    gMapDatabaseSize = 0;
+}
+
+void SetMapDatabase(const u8* data, u32 size) {
+    FreeMapDatabase();
+    // One spare zero byte so that an empty image still owns a buffer.
+    gMapDatabase = static_cast<u8*>(MH_ALLOC_ZERO(static_cast<i32>(size) + 1));
+    if (size) std::memcpy(gMapDatabase, data, size);
+    gMapDatabaseSize = size;
+}
+
+// Reads through the database cFile: the game keeps "maps.dat" open there, and
+// a second open of the same file is refused as a sharing violation.
+bool ReadMapDatabase() {
+    FreeMapDatabase();
+    cFile& f = gMapDbFile;
+    if (!f.IsOpen() && !f.Open(Rooted("MH_Data\\maps.dat").c_str(), OPEN_EXISTING, GENERIC_READ))
+        return false;
+    u32 size = f.GetSize();
+    if (size == 0xFFFFFFFFu || size < kMapsFileHeader || size > (256u << 20)) return false;
+    u32 n = size - kMapsFileHeader;
+    gMapDatabase = static_cast<u8*>(MH_ALLOC_ZERO(static_cast<i32>(n) + 1));
+    gMapDatabaseSize = n;
+    f.SeekSet(kMapsFileHeader);
+    u32 got = n;
+    if (n && (!f.Read(gMapDatabase, &got) || got != n)) {
+        FreeMapDatabase();
+        return false;
+    }
+    return true;
+}
+
+int OpenMapDatabases() {
+    gMapDbFile.Close();
+    if (!gMapDbFile.Open(Rooted("MH_Data\\maps.dat").c_str(), OPEN_EXISTING, GENERIC_READ)) {
+        ErrorBox("Moonharbor", "RoleDataBase init Failed.");
+        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        return 0;
+    }
+    if (!ReadMapDatabase()) {
+        ErrorBox("Moonharbor", "RoleDataBase init Failed.");
+        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        return 0;
+    }
+    gPathFile.Close();
+    gPathDatabase = nullptr;
+    gPathDatabaseSize = 0;
+    if (gPathFile.Open(Rooted("MH_Data\\path.dat").c_str(), OPEN_EXISTING, GENERIC_READ) &&
+        gPathFile.CreateMapping()) {
+        gPathDatabase = gPathFile.MapView(0, 0);
+        if (gPathDatabase) gPathDatabaseSize = gPathFile.GetSize();
+    }
+    if (!gPathDatabase) {
+        ErrorBox("Moonharbor", "PathDataBase init Failed.");
+        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        return 0;
+    }
+    return 1;
+}
+
+ByteReader MapDbTable(int k) {
+    ByteReader r(gMapDatabase, gMapDatabaseSize);
+    if (!gMapDatabase || k < 0 || !r.Seek(static_cast<size_t>(k) * 4)) {
+        r.Fail();
+        return r;
+    }
+    u32 off = r.U32();
+    if (!r.ok() || off >= gMapDatabaseSize) {
+        r.Fail();
+        return r;
+    }
+    r.Seek(off);
+    return r;
+}
+
+const char* GetDbRecord(u32 n) {
+    ByteReader r = MapDbTable(dbTable::kNames);
+    if (!r.Skip(static_cast<size_t>(n) * 4)) return "";
+    u32 off = r.U32();
+    ByteReader t(gMapDatabase, gMapDatabaseSize);
+    // A record is a u32 then a zero-ended text that must end inside the database.
+    if (!r.ok() || !t.Seek(off) || !t.Skip(4)) return "";
+    const u8* text = t.here();
+    if (!std::memchr(text, 0, t.bytesLeft())) return "";
+    return reinterpret_cast<const char*>(text);
+}
+
+bool GetMusicName(u32 n, std::string* name) {
+    ByteReader r = MapDbTable(dbTable::kNames);
+    if (!r.Skip(static_cast<size_t>(n) * 4) || !r.Has(4)) return false;
+    const char* text = GetDbRecord(n);
+    // A missing record and an empty one read alike; an empty name plays nothing.
+    if (!text[0]) return false;
+    *name = text;
+    return true;
+}
+
+u16 BehaviourCommandAt(u16 scriptId, u32 pc) {
+    if (scriptId == 0 || !gPathDatabase) return 0xFFFF;
+    if (scriptId > 2000) {
+        // Our data has no extra program blocks: such an id runs no program.
+        if (!gReportedExtraBlock) {
+            gReportedExtraBlock = true;
+            std::fprintf(stderr, "path.dat: script id %u lies in an extra block; no program\n",
+                         scriptId);
+        }
+        return 0xFFFF;
+    }
+    ByteReader r(gPathDatabase, gPathDatabaseSize);
+    if (!r.Seek(0x200 + 4u * scriptId)) return 0xFFFF;
+    u32 off = r.U32();
+    u64 at = 0x200ull + off + 2ull * pc;
+    if (!r.ok() || at + 2 > gPathDatabaseSize) return 0xFFFF;
+    return LoadU16(gPathDatabase + at);
+}
+
+void ResetMapDb() {
+    FreeMapDatabase();
+    gMapDbFile.Close();
+    gPathFile.Close();
+    gPathDatabase = nullptr;
+    gPathDatabaseSize = 0;
+    gReportedExtraBlock = false;
+}

@@ -1,0 +1,76 @@
+// The map-side services: the hand-over to a battle and back, the world-map
+// locations, the HUD strip of menu icons, name markers, talk balloons, area
+// markers, role heads, the spotlight mask and the map cursor's action.
+#pragma once
+#include "engine/MyAct.h"
+#include "base/Types.h"
+
+constexpr int kWorldMapLocations = 15;
+constexpr u32 kWorldMapUnchosen = 100;
+
+struct WorldMapLocation {
+    u32 id, cursorX, cursorY, cellX, cellY;
+};
+
+// The motion of a head that was placed without sliding: it leaves in one frame.
+constexpr i32 kHeadLeaveAtOnce = 10000;
+
+struct RoleHead {
+    ActPlayer act;
+    u32 key1 = 0, key2 = 0;
+    i32 x = 0, targetX = 0, y = 0;
+    i32 motion = 0;       // 0 at rest; -1 or 1 leaving, tripled each frame; or kHeadLeaveAtOnce
+    bool placed = false;  // put at its target without sliding
+    RoleHead* next = nullptr;
+};
+
+extern u32 gMapMusicSaved;
+extern WorldMapLocation gWorldMap[kWorldMapLocations];
+extern u32 gWorldMapIndex;
+extern RoleHead* gRoleHeads;
+extern i32 gHudSlide;
+extern i32 gHudIconPics[4];  // pictures of the four HUD icons
+
+void EnterBattle();
+void ReturnFromBattle(int won);
+void InitWorldMap();
+bool WorldMapLocationOpen(int index);
+void SelectWorldMapLocation(int step);
+void WorldMapKeys();
+void SetWorldMapHandOver(int value);
+int CheckMenuIconClick(int leftDown);
+void DrawMapHud();
+void DrawNameMarker(i32 x, i32 y, i32 a, i32 b, const char* text);
+i32 DrawTalkBalloon(const char* text);
+void DrawAreaMarker(int n, i32 x, i32 y);
+void AddRoleHead(u32 key1, u32 key2, i32 x, i32 y);
+void DismissRoleHead(u32 key1, u32 key2);
+void ShowRoleHead(u32 key1, u32 key2, i32 x, i32 y);
+void ReleaseRoleHeads();
+void DrawSpotlightMask();
+void DrawActSlot(ActPlayer* p, i32 x, i32 y);
+void SetMapCursorAction(int action);
+void ResetMapManage();
+
+// What the scene reads of the story side and the interface; the story and the
+// interface, above map mode, define these.
+u16 TalkOwner();  // the running talk's owner, 0xFFFF none
+void StartTouchTalk(int role);
+bool DialogTakesMouse();    // a box with flag 0x8000 is shown
+bool DialogWantsPointer();  // an open box carries flag 0x2000
+u32 TalkScriptPosition();
+bool InterfaceKeyPressed(int logicalKey);
+void MoveInterfaceCursor(i32 x, i32 y);
+void DrawStoryCountdown(i32 x, i32 y);
+
+// The world map: the session start's state and the music hand-over when a
+// location is entered.
+void SetupWorldMap();
+void WorldMapMusicHandOver();
+// The load screen's pictures (acts 9041 and 9042) at a frame and percentage.
+void DrawLoadScreen(int frame, int percent);
+
+// What map mode asks of the in-game menu pages (defined with them): the page the
+// menu opens on, and its first page.
+void SetMenuPage(int page);
+void ResetMenuPage();

@@ -1,0 +1,344 @@
+// WinMain with the single-instance rule and the installer hook, the window
+// procedure, the main loop and the per-frame tick.
+#include "shell/Main.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "battle/Battle.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "engine/ErrorBox.h"
+#include "base/MemDbg.h"
+#include "engine/Random.h"
+#include "engine/Tsw.h"
+#include "shell/PauseAndDisc.h"
+#include "engine/DDraw.h"
+#include "engine/DInput.h"
+#include "engine/GrpFont.h"
+#include "engine/Ime.h"
+#include "base/Types.h"
+#include "engine/Water.h"
+#include "platform/Win.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Sound.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "story/TextTools.h"
+#include "story/Trigger.h"
+#include "ui/ScreenManager.h"
+#include "map/KeyCole.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/NewGame.h"
+#include "engine/FrameState.h"
+#include "shell/Session.h"
+#include "shell/Settings.h"
+#include "shell/Startup.h"
+#include "map/Swim.h"
+#include "platform/HostFs.h"
+#include "story/Countdowns.h"
+#include "ui/DevTool.h"
+#include "ui/ScreenState.h"
+
+HINSTANCE gInstance = nullptr;
+
+namespace {
+
+constexpr u64 kScreenshotMinFree = 64ull * 1024 * 1024;
+constexpr int kScreenshotNames = 99999;  // "%05d" numbers 0..99998
+
+void ResetFrameGlobals() {
+    gInstance = nullptr;
+    ResetFrameState();
+}
+
+void RunCountdowns() {
+    if (GetGameFlag(16)) {
+        if (!gBattleActive) --gStoryCountdown;
+        if (gStoryCountdown < 0 && !TalkRunning() && gFrameId == 0 && !gDevToolActive) {
+            gStoryCountdown = -1;
+            ClearGameFlag(16);
+            ClearGameFlag(18);
+            SetGameFlag(17);
+            ReleaseMapTransients();
+            StartCountdownTalk();
+        }
+    }
+    if (GetGameFlag(74)) {
+        --gFlagCountdown;
+        if (gFlagCountdown < 0) {
+            gFlagCountdown = -1;
+            ClearGameFlag(74);
+            SetGameFlag(75);
+        }
+    }
+}
+
+void RunMapMode() {
+    TriggerStory();
+    KeyCole();
+    if (!gGameActive || gSuspended || gFrameId != 0 || gBattleActive || gDevToolActive) return;
+    TalkStep();
+    if (gRunState & (kRunQuit | kRunVideo)) return;
+    UpdateRoles();
+    ResetFontAdvances();
+    UpdateMapScene();
+}
+
+// The first screenshot name not taken yet; false when all are taken (an old
+// picture is never overwritten).
+bool NextScreenshotName(std::string* out) {
+    char path[kPathSize + 32];
+    for (int i = 0; i < kScreenshotNames; ++i) {
+        std::snprintf(path, sizeof(path), "%sScrnShot\\%05d.bmp", gBasePath, i);
+        if (!FileExists(path)) {
+            *out = path;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TakeScreenshot() {
+    u64 freeBytes = 0;
+    if (!GetDiskFreeSpaceExA(gBasePath, &freeBytes) || freeBytes <= kScreenshotMinFree) return;
+    Beep();
+    std::string path;
+    if (NextScreenshotName(&path)) SaveScreenShot(path.c_str());
+}
+
+void OnKeyUp(WPARAM key) {
+    if (key == VK_ESCAPE && (gRunState & kRunVideo)) StopVideo();
+    if (key == VK_F8 && gGameActive == 0) gGameActive = 1;
+    if (key == 'P' && GetGameFlag(1)) TakeScreenshot();
+}
+
+void OnDestroy() {
+    if (GetGameFlag(1) || (gRunState & kRunQuit)) ReleaseGame();
+    DeleteWaterList();
+    FreeCodeMap();
+    MemDbgExit();
+    PostQuitMessage(0);
+}
+
+// How long the loop may wait before the next tick is due.
+u32 MsUntilNextTick() {
+    if (gFrameInterval == 0) return 0;
+    u32 since = timeGetTime() - gLastFrameTime;
+    return since >= gFrameInterval ? 0 : gFrameInterval - since;
+}
+
+}  // namespace
+
+void ResetShellState() { ResetFrameGlobals(); }
+
+const char* GetBasePath() { return gBasePath; }
+
+bool GameFrame() {
+    if (gFrameId == kQuitFrameId) {
+        EndSession();
+        gSuspended = 1;
+        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        return true;
+    }
+    u32 now = timeGetTime();
+    gFrameTime = now;
+    if (now - gLastFrameTime < gFrameInterval) return false;
+    gLastFrameTime = now;
+    PicCacheNewTick();
+
+    if (gFrameId == 0) RunCountdowns();
+    PollInput();
+    if (!GetGameFlag(325)) UpdateKeyStates();
+    SetMapCursorAction(13);
+
+    if (gDevToolActive) {
+        RunDebugTool();
+    } else {
+        if (!gBattleActive && !GetGameFlag(13) && (gBattleRequest & 0x80000000u)) {
+            gBattleRequest &= 0x7FFFFFFFu;
+            if (gBattleRequest != 0) EnterBattle();
+        }
+        if (++gGameTimeCycle > 20) {
+            gGameTimeCycle = 0;
+            ++gGameTime;
+        }
+        // The item and skill rules see whether a battle runs.
+        gRulesInBattle = static_cast<int>(gBattleActive);
+        if (gBattleActive) {
+            int r = BattleFrame();
+            if (r == 0 || r == 2) {
+                ReturnFromBattle(r == 0 ? 1 : 0);
+                gBattleActive = 0;
+                gRulesInBattle = 0;
+            }
+            UpdateAudio();
+            return true;
+        }
+        if ((gRunState & kRunSwim) && gSwim) {
+            if (RunSwimScene()) gRunState &= static_cast<u8>(~kRunSwim);
+        } else if (gFrameId == 0)
+            RunMapMode();
+        else
+            RunInterface(gFrameId & 0x0FFFFFFFu);
+    }
+    UpdateAudio();
+    if (gRunState & kRunQuit) SendMessageA(gMainWnd, WM_CLOSE, 0, 0);
+    return true;
+}
+
+int SetAppActive(int active) {
+    ClearFrameInterval();
+    if (!active) {
+        StopAllSfx();
+        ReleaseFontObjects();
+        gWindowShown = 0;
+        gSuspended = 1;
+        ShowWindow(gMainWnd, SW_MINIMIZE);
+        return 0;
+    }
+    ShowWindow(gMainWnd, SW_RESTORE);
+    gWindowShown = 1;
+    RestoreSurfacesAndKernel();
+    RecreateFonts();
+    gSuspended = 0;
+    SetDialogTextSize();
+    SetFrameInterval(kFrameMs);
+    return 0;
+}
+
+void PlayVideo(const char* name) {
+    char path[kPathSize + 64];
+    std::snprintf(path, sizeof(path), "%svideo\\%s", gBasePath, name);
+    ClearPaintBufferAndShow();
+    if (!StartVideo(path, 100)) return;
+    gRunState |= kRunVideo;
+}
+
+LRESULT WndProc(HWND hwnd, u32 msg, WPARAM w, LPARAM l) {
+    if (GetGameFlag(80) && TextInputHandleMessage(msg, w, l)) return 1;
+    switch (msg) {
+        case WM_CREATE:
+            gMainWnd = hwnd;
+            BuildCodeMap();
+            break;
+        case WM_DESTROY:
+            OnDestroy();
+            break;
+        case WM_SIZE:
+            if (!GetGameFlag(1)) break;
+            if (w == SIZE_MINIMIZED || w == SIZE_MAXSHOW || w == SIZE_MAXHIDE)
+                SetAppActive(0);
+            else if (w == SIZE_RESTORED || w == SIZE_MAXIMIZED)
+                SetAppActive(1);
+            break;
+        case WM_ACTIVATEAPP:
+            if (GetGameFlag(1)) SetAppActive(w ? 1 : 0);
+            break;
+        case WM_SYSCOMMAND:
+            if (w == SC_TASKLIST || w == SC_SCREENSAVE || w == SC_MONITORPOWER || w == SC_MOUSEMENU)
+                return 1;
+            break;
+        case WM_KEYUP:
+            OnKeyUp(w);
+            break;
+        case WM_SYSKEYDOWN:
+            if (w == VK_RETURN) SetAppActive(gWindowShown == 1 ? 0 : 1);
+            break;
+        case WM_USER + 4:
+            ShowStartupDialog();
+            break;
+        case WM_QUIT: {
+            std::string path = std::string(gBasePath) + "_memDbg.txt";
+            DeleteFileA(path.c_str());
+            DeleteFileA("_memDbg.txt");
+            break;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, msg, w, l);
+}
+
+bool PumpOneMessage(int* exitCode, bool* quit) {
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, PM_NOREMOVE)) return false;
+    if (!GetMessageA(&msg)) {
+        *quit = true;
+        *exitCode = static_cast<int>(msg.wParam);
+        return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+int RunMainLoop() {
+    for (;;) {
+        int code = 0;
+        bool quit = false;
+        if (PumpOneMessage(&code, &quit)) {
+            if (quit) return code;
+            continue;
+        }
+        if (gGameActive == 0) {
+            DrawPauseScreen();
+            WaitForEventOrTimeout(kFrameMs);
+        } else if (gRunState & kRunVideo) {
+            StepVideo();
+        } else if (gSuspended == 0) {
+            // Nothing is due: wait for the next tick or the next event instead of spinning.
+            if (!GameFrame()) WaitForEventOrTimeout(MsUntilNextTick());
+        } else {
+            WaitForEventOrTimeout(kFrameMs);
+        }
+    }
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showCommand) {
+    MemDbgInit();
+    if (FindWindowA("Moonharbor", "Moonharbor")) return 0;
+    if (HWND zover = FindWindowA("XkTlv5eg", "Zover")) {
+        SendMessageA(zover, WM_USER + 1, 0, 0);
+        Sleep(1000);
+    }
+    if (commandLine && *commandLine) {
+        // The installer's hook: write a fresh settings file for the root and end.
+        u8 mode = 0;
+        std::string root;
+        SetDefaultKeys();
+        if (!ParseInstallCommand(commandLine, &mode, &root)) return 0;
+        std::snprintf(gBasePath, kPathSize, "%s", root.c_str());
+        FindCdDrives(gCdPath);
+        EnvValues v;
+        v.root = root;
+        v.cdPath = gCdPath;
+        v.installMode = mode;
+        v.sfxVolume = 6;
+        v.musicVolume = 6;
+        v.cacheMb = 60;
+        v.memory = 100;
+        v.sceneSwitch = 0;
+        v.textDelay = 2;
+        v.byte29 = 10;
+        WriteEnvFileAtRoot(v);
+        return 0;
+    }
+    WNDCLASS wc;
+    wc.className = "Moonharbor";
+    wc.proc = WndProc;
+    if (!RegisterClassA(wc)) return 0;
+    gInstance = instance;
+    gMainWnd = CreateWindowExA("Moonharbor", "Moonharbor", 640, 480);
+    if (!gMainWnd) return 0;
+    ShowWindow(gMainWnd, showCommand);
+    StartUp();
+    u32 now = static_cast<u32>(std::time(nullptr));
+    std::srand(now);
+    InitRandom(now);
+    gGameActive = 1;
+    return RunMainLoop();
+}

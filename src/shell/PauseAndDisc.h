@@ -1,0 +1,9 @@
+// The pause notice and the prompt that asks for a game disc.
+#pragma once
+#include "map/SessionServices.h"
+#include "base/Types.h"
+
+constexpr u32 kDiscPollOneDriveMs = 900;
+constexpr u32 kDiscPollDrivesMs = 500;
+
+void DrawPauseScreen();

@@ -1,0 +1,5 @@
+// Start-up and release of the picture and act archives.
+#pragma once
+
+void OpenPictureArchives();
+void FreePictureCaches();

@@ -1,0 +1,104 @@
+// Session start and end, game begin/end/reload, music by number, the music disc.
+#include "shell/Session.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "battle/Battle.h"
+#include "data/GameData.h"
+#include "data/GameDatabase.h"
+#include "shell/Main.h"
+#include "data/Options.h"
+#include "base/Types.h"
+#include "map/City.h"
+#include "map/RoleTable.h"
+#include "story/Talk.h"
+#include "story/PartyCommands.h"
+#include "ui/Control.h"
+#include "ui/UiInput.h"
+#include "map/MapManage.h"
+#include "map/NewGame.h"
+#include "engine/FrameState.h"
+#include "shell/Settings.h"
+#include "map/SystemServices.h"
+#include "menu/MenuState.h"
+#include "sound/Music.h"
+#include "sound/Redbook.h"
+#include "sound/Sound.h"
+#include "ui/ScreenState.h"
+
+u32 gScreenTransition = 0;
+
+namespace {
+
+void ClearMusicLists() {
+    gMusic.ClearList(1);
+    gMusic.ClearList(2);
+}
+
+void ReloadDatabases() {
+    LoadGameDatabase(gBasePath);
+    ResetBattleRoleChanges();
+}
+
+}  // namespace
+
+void ResetSession() {
+    gCdMusic = 0;
+    gScreenTransition = 0;
+}
+
+void StartSession() {
+    gScreenTransition = 0;
+    LoadOptions();
+    gMusic.SetVolume(VolumeTo127(gMusicVolume));
+    delete gRedbook;
+    gRedbook = new cRedbook();
+    SetupWorldMap();
+    ResetInterfaceKeys();
+    gFrameId = kScreenBit | 0;
+}
+
+void EndSession() {
+    gFrameId = 0;
+    SaveOptions();
+    delete gRedbook;
+    gRedbook = nullptr;
+    ClearQuestList();
+    DestroyScreenObjects();
+}
+
+void NewGameData() {
+    ZeroScriptVariables();
+    gCdMusic = 0;
+    StartNewGame(1);
+    ReloadDatabases();
+    ClearScreenHubWord();
+    ClearMusicLists();
+    gGameTime = 0;
+    gMenuRole = 0;
+}
+
+void EndGame() {
+    if (gCdMusic) {
+        if (gRedbook) gRedbook->Stop();
+        gCdMusic = 0;
+    }
+    gSound.StopAll();
+    ClearRoleStateBits(0x01000000u);
+    ResetMapMusicState();
+    gMapId = 0;  // the next game enters its first map as a fresh start
+    ClearMusicLists();
+    gMusic.SetMode(4, 1, 15);
+    ReleaseGameDatabase();
+    ClearQuestList();
+    gScreenTransition = 0;
+}
+
+void ReloadGameDatabase() {
+    gCdMusic = 0;
+    ReloadDatabases();
+}
+

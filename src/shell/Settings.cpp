@@ -1,0 +1,228 @@
+// Settings file reading, writing and conversion; disc drive search.
+#include "shell/Settings.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "data/GameFlags.h"
+#include "base/ByteIo.h"
+#include "engine/File.h"
+#include "base/Types.h"
+#include "shell/PictureSetup.h"
+#include "map/MapCache.h"
+#include "shell/Startup.h"
+#include "platform/HostFs.h"
+
+
+namespace {
+
+std::string EnvPath() { return std::string(gBasePath) + "Env.dat"; }
+
+void CopyPath(char* dst, const std::string& src) {
+    std::snprintf(dst, kPathSize, "%s", src.c_str());
+}
+
+// A zero-ended string at off inside [0, size); false when the zero is missing
+// or the text would not fit a path buffer.
+bool TakeString(const u8* data, size_t size, size_t off, std::string* out, size_t* next) {
+    if (off >= size) return false;
+    const void* zero = std::memchr(data + off, 0, size - off);
+    if (!zero) return false;
+    size_t len = static_cast<const u8*>(zero) - (data + off);
+    if (len >= static_cast<size_t>(kPathSize)) return false;
+    out->assign(reinterpret_cast<const char*>(data + off), len);
+    *next = off + len + 1;
+    return true;
+}
+
+}  // namespace
+
+void ResetSettings() { ResetSettingsValues(); }
+
+void SetDefaultKeys() {
+    gMapKeyCodes[0] = 1;     // Esc
+    gMapKeyCodes[1] = 57;    // Space
+    gMapKeyCodes[2] = 54;    // Right Shift
+    gMapKeyCodes[3] = 203;   // Left
+    gMapKeyCodes[4] = 200;   // Up
+    gMapKeyCodes[5] = 205;   // Right
+    gMapKeyCodes[6] = 208;   // Down
+    gMapKeyCodes[7] = 201;   // Page Up
+    gMapKeyCodes[8] = 209;   // Page Down
+    gMapKeyCodes[9] = 157;   // Right Ctrl
+    gMapKeyCodes[10] = 207;  // End
+    gMapKeyCodes[12] = 28;   // Enter
+    gMapKeyCodes[16] = 19;   // R
+    gMapKeyCodes[17] = 30;   // A
+    gMapKeyCodes[18] = 34;   // G
+    gMapKeyCodes[19] = 59;   // F1
+}
+
+int WriteEnvFile(const EnvValues& v) {
+    std::vector<u8> buf(kEnvBufferSize, 0);
+    {
+        cFile f;
+        if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return 0;
+        u32 n = kEnvBufferSize;
+        if (f.GetSize() > 0 && !f.Read(buf.data(), &n)) return 0;
+    }
+    if (LoadU32(buf.data()) != kEnvMark) {
+        // An older file: everything moves up by the 4-byte mark.
+        std::memmove(buf.data() + 4, buf.data(), kEnvBufferSize - 4);
+        std::memset(buf.data() + 30, 0, 16);
+    }
+    size_t rootLen = strnlen(v.root.c_str(), kPathSize - 1);
+    size_t cdLen = strnlen(v.cdPath.c_str(), kPathSize - 1);
+    StoreU32(buf.data(), kEnvMark);
+    for (int i = 0; i < 16; ++i) buf[4 + i] = static_cast<u8>(gMapKeyCodes[kEnvKeySlots[i]]);
+    StoreU32(buf.data() + 20, v.memory);
+    buf[24] = v.sfxVolume;
+    buf[25] = v.musicVolume;
+    buf[26] = v.cacheMb;
+    buf[27] = v.sceneSwitch;
+    buf[28] = v.textDelay;
+    buf[29] = v.byte29;
+    size_t p = kEnvRootOffset;
+    std::memcpy(buf.data() + p, v.root.c_str(), rootLen);
+    buf[p + rootLen] = 0;
+    p += rootLen + 1;
+    std::memcpy(buf.data() + p, v.cdPath.c_str(), cdLen);
+    buf[p + cdLen] = 0;
+    p += cdLen + 1;
+    buf[p++] = v.installMode;
+    buf[p++] = 0;  // run mark
+    // The file is cut to what was written, so the run mark stays its last byte.
+    return ReplaceFile(EnvPath().c_str(), buf.data(), static_cast<u32>(p));
+}
+
+int WriteEnvFileAtRoot(const EnvValues& v) {
+    std::string path = EnvPath();
+    if (!FileExists(path.c_str())) {
+        cFile f;
+        if (!f.Open(path.c_str(), CREATE_ALWAYS, GENERIC_WRITE)) return 0;
+    }
+    return WriteEnvFile(v);
+}
+
+bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool* oldFormat) {
+    if (size < 4) return false;
+    *oldFormat = LoadU32(data) != kEnvMark;
+    EnvValues out = *v;
+    size_t next = 0;
+    if (*oldFormat) {
+        if (!TakeString(data, size, kEnvOldRootOffset, &out.root, &next)) return false;
+        if (!TakeString(data, size, next, &out.cdPath, &next) || next >= size) return false;
+        out.installMode = data[next];
+        *v = out;
+        return true;
+    }
+    if (size < static_cast<size_t>(kEnvRootOffset)) return false;
+    if (!TakeString(data, size, kEnvRootOffset, &out.root, &next)) return false;
+    if (!TakeString(data, size, next, &out.cdPath, &next) || next >= size) return false;
+    out.installMode = data[next];
+    out.runMark = next + 1 < size ? data[next + 1] : 0;
+    out.memory = LoadU32(data + 20);
+    out.sfxVolume = data[24];
+    out.musicVolume = data[25];
+    out.cacheMb = data[26];
+    out.sceneSwitch = data[27];
+    out.textDelay = data[28];
+    out.byte29 = data[29];
+    for (int i = 0; i < 3; ++i) out.stamp[i] = LoadU16(data + 30 + 2 * i);
+    std::memset(keys, 0, 32 * sizeof(u32));
+    for (int i = 0; i < 16; ++i) keys[kEnvKeySlots[i]] = data[4 + i];
+    *v = out;
+    return true;
+}
+
+int ReadEnvFile(EnvValues* v) {
+    std::vector<u8> buf(kEnvBufferSize, 0);
+    u32 n = kEnvBufferSize;
+    {
+        cFile f;
+        if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ)) return 0;
+        // Only what fits the buffer is read; a larger file is no settings file of ours.
+        if (f.GetSize() == 0 || !f.Read(buf.data(), &n)) return 0;
+    }
+    bool oldFormat = false;
+    u32 keys[32];
+    EnvValues parsed = *v;
+    if (!ParseEnvFile(buf.data(), n, &parsed, keys, &oldFormat)) return 0;
+    if (oldFormat) {
+        v->root = parsed.root;
+        v->cdPath = parsed.cdPath;
+        v->installMode = parsed.installMode;
+        std::memset(gMapKeyCodes, 0, sizeof(gMapKeyCodes));
+        SetDefaultKeys();
+        EnvValues conv = parsed;
+        conv.sfxVolume = 6;
+        conv.musicVolume = 6;
+        conv.cacheMb = 60;
+        conv.memory = 100;
+        conv.sceneSwitch = 1;
+        conv.textDelay = 2;
+        conv.byte29 = 10;
+        if (!WriteEnvFile(conv)) return 0;
+        // Read again from the root the old file named.
+        CopyPath(gBasePath, parsed.root);
+        EnvValues again = *v;
+        if (ReadEnvFile(&again) == 1) *v = again;
+        return 0;
+    }
+    std::memcpy(gMapKeyCodes, keys, sizeof(keys));
+    *v = parsed;
+    return 1;
+}
+
+int FindCdDrives(char* firstRoot) {
+    std::memset(gCdDrives, 0xFF, sizeof(gCdDrives));
+    int count = 0;
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        char root[4] = {letter, ':', '\\', 0};
+        if (GetDriveTypeA(root) != DRIVE_CDROM) continue;
+        if (count == 0 && firstRoot) std::memcpy(firstRoot, root, 4);
+        gCdDrives[count++] = static_cast<u8>(letter);
+    }
+    return count;
+}
+
+void ReadSettings() {
+    gInstallMode = 2;
+    gSfxVolume = 6;
+    gMusicVolume = 6;
+    gSwapSpace = 60;
+    FindCdDrives(gCdPath);
+    EnvValues v;
+    v.root = gBasePath;
+    v.cdPath = gCdPath;
+    v.installMode = gInstallMode;
+    v.sfxVolume = static_cast<u8>(gSfxVolume);
+    v.musicVolume = static_cast<u8>(gMusicVolume);
+    v.cacheMb = static_cast<u8>(gSwapSpace);
+    bool read = ReadEnvFile(&v) == 1;
+    CopyPath(gBasePath, v.root);
+    CopyPath(gCdPath, v.cdPath);
+    gInstallMode = v.installMode;
+    gSfxVolume = v.sfxVolume;
+    gMusicVolume = v.musicVolume;
+    gSwapSpace = v.cacheMb;
+    if (read) std::memcpy(gEnvStamp, v.stamp, sizeof(gEnvStamp));
+    if (gBasePath[0] == 0) {
+        std::string cwd;
+        if (GetCurrentDirectoryA(&cwd)) CopyPath(gBasePath, cwd + "\\");
+    }
+    ResetMapCache(0);
+    MakeStartFolders();
+    OpenPictureArchives();
+    PutGameFlag(72, v.sceneSwitch != 0 ? 1 : 0);
+}
+
+bool ParseInstallCommand(const char* commandLine, u8* mode, std::string* root) {
+    if (!commandLine || !std::isdigit(static_cast<unsigned char>(commandLine[0]))) return false;
+    if (commandLine[1] == 0 || std::strlen(commandLine + 1) >= static_cast<size_t>(kPathSize)) return false;
+    *mode = static_cast<u8>(commandLine[0] - '0');
+    *root = commandLine + 1;
+    return true;
+}

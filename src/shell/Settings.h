@@ -1,0 +1,52 @@
+// The settings file "%sEnv.dat": the map-mode key codes, volumes, map-cache
+// size, root and CD paths, install mode, the map cache's data stamp and the run
+// mark; and the search for disc drives.
+#pragma once
+#include <string>
+
+#include "base/Types.h"
+#include "data/Config.h"
+
+
+// Values of the settings file besides the keys.
+struct EnvValues {
+    std::string root;
+    std::string cdPath;
+    u8 installMode = kDefaultInstallMode;
+    u8 sfxVolume = kDefaultVolume;
+    u8 musicVolume = kDefaultVolume;
+    u8 cacheMb = kDefaultCacheMb;
+    u32 memory = 100;
+    u8 sceneSwitch = 0;
+    u8 textDelay = 2;
+    u8 byte29 = 10;
+    u16 stamp[3] = {};
+    u8 runMark = 0;
+};
+
+constexpr u32 kEnvMark = 0xFFFFFFFFu;
+constexpr int kEnvRootOffset = 46;
+constexpr int kEnvOldRootOffset = 42;
+constexpr int kEnvBufferSize = 4096;
+// The key slots stored at offsets 4..19, in file order.
+constexpr int kEnvKeySlots[16] = {4, 6, 3, 5, 1, 12, 9, 0, 10, 2, 16, 17, 18, 19, 7, 8};
+
+void SetDefaultKeys();
+// Writes "%sEnv.dat" under gBasePath (an existing file only) and cuts it to its new length.
+int WriteEnvFile(const EnvValues& v);
+// The installer's entry: creates "%sEnv.dat" when missing, then WriteEnvFile.
+int WriteEnvFileAtRoot(const EnvValues& v);
+// Reads "%sEnv.dat" under gBasePath into v and the key codes: 1 when it was in the
+// current format, 0 otherwise (an older file is converted and read again).
+int ReadEnvFile(EnvValues* v);
+int FindCdDrives(char* firstRoot);
+// Start-up: defaults, disc drives, the settings file, the root folder, flag 72.
+void ReadSettings();
+// Parses the bytes of a settings file; false when it is not a sound one.
+bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool* oldFormat);
+
+// Reads the install mode and root from the installer's command line ("2/tmp/x/");
+// false when it is not one digit followed by a folder.
+bool ParseInstallCommand(const char* commandLine, u8* mode, std::string* root);
+
+void ResetSettings();

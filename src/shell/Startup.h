@@ -1,0 +1,27 @@
+// Start-up: from a created window to the first title screen (StartUp, InitGame,
+// InitDevices), the optional start-up dialog, and the release at the end.
+#pragma once
+#include "base/Types.h"
+#include "platform/Win.h"
+
+extern u32 gDeviceState;  // bit 0x2: the input device failed
+extern u32 gStartDone;
+extern u32 gReleaseRuns;  // how many times ReleaseGame has released (for checks)
+
+int StartUp();
+void InitGame(HWND window);
+int InitDevices();
+// Makes gBasePath + name unless it exists; 1 either way.
+int MakeFolder(const char* name);
+// The folders start-up makes under the root, in order.
+void MakeStartFolders();
+void OpenWebPage(const char* address);
+void OpenReadme(const char* path);
+// The start-up dialog that WM_USER+4 shows; returns its result (1, 2 or 6).
+int ShowStartupDialog();
+// Releases everything game initialisation made; runs once per initialisation.
+int ReleaseGame();
+void ResetStartup();
+
+// The maker's web page the dialog opens.
+constexpr const char* kMakerWebPage = "https://moonharbor.invalid/";

@@ -1,0 +1,361 @@
+// Path search against an independent Dijkstra on generated mazes, its edge
+// cases, the pool, and the route steppers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <queue>
+#include <random>
+
+#include "MapTestSupport.h"
+#include "map/AStar.h"
+#include "map/City.h"
+#include "map/NewGame.h"
+
+namespace {
+
+// Shortest path cost (straight 1, diagonal sqrt 2) for a w x h footprint that
+// may stand where every covered cell is free; -1 when unreachable.
+double Dijkstra(const GridMap& g, int sx, int sy, int gx, int gy, int fw, int fh, u32 mask) {
+    int W = static_cast<int>(gMap.width), H = static_cast<int>(gMap.height);
+    auto free = [&](int x, int y) {
+        if (x < 0 || y < 0 || x + fw > W || y + fh > H) return false;
+        for (int r = 0; r < fh; ++r)
+            for (int c = 0; c < fw; ++c)
+                if (g.cells[static_cast<size_t>(y + r) * W + x + c] & mask) return false;
+        return true;
+    };
+    std::vector<double> dist(static_cast<size_t>(W) * H, 1e18);
+    using Item = std::pair<double, int>;
+    std::priority_queue<Item, std::vector<Item>, std::greater<Item>> q;
+    dist[sy * W + sx] = 0;
+    q.push({0, sy * W + sx});
+    while (!q.empty()) {
+        auto [d, i] = q.top();
+        q.pop();
+        if (d > dist[i]) continue;
+        int x = i % W, y = i / W;
+        if (x == gx && y == gy) return d;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (!dx && !dy) continue;
+                if (!free(x + dx, y + dy)) continue;
+                double nd = d + (dx && dy ? std::sqrt(2.0) : 1.0);
+                int j = (y + dy) * W + x + dx;
+                if (nd < dist[j] - 1e-9) {
+                    dist[j] = nd;
+                    q.push({nd, j});
+                }
+            }
+    }
+    return -1;
+}
+
+// Walks a route and checks every cell on the way; its cost, or -1 when invalid.
+double Walk(const std::vector<u8>& dirs, int sx, int sy, int gx, int gy, int fw, int fh, u32 mask,
+            const GridMap& g) {
+    int x = sx, y = sy;
+    double cost = 0;
+    int W = static_cast<int>(gMap.width), H = static_cast<int>(gMap.height);
+    for (u8 d : dirs) {
+        if (d > 7) return -1;
+        x += kRouteDx[d];
+        y += kRouteDy[d];
+        if (x < 0 || y < 0 || x + fw > W || y + fh > H) return -1;
+        for (int r = 0; r < fh; ++r)
+            for (int c = 0; c < fw; ++c)
+                if (g.cells[static_cast<size_t>(y + r) * W + x + c] & mask) return -1;
+        cost += (kRouteDx[d] && kRouteDy[d]) ? std::sqrt(2.0) : 1.0;
+    }
+    return x == gx && y == gy ? cost : -1;
+}
+
+class AStarTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetAStar(); }
+    void TearDown() override { ResetAStar(); }
+};
+
+TEST_F(AStarTest, RoutesAreValidAndAsShortAsDijkstraOnMazes) {
+    std::mt19937 rng(77);
+    int found = 0, refused = 0;
+    for (int maze = 0; maze < 60; ++maze) {
+        u32 w = 12 + rng() % 30, h = 10 + rng() % 25;
+        GridMap g(w, h);
+        int density = 10 + static_cast<int>(rng() % 30);
+        for (u32& c : g.cells)
+            if (static_cast<int>(rng() % 100) < density)
+                c = (rng() & 1) ? 0x40000000u : 0x00800000u;
+        int fw = maze % 3 == 0 ? 2 : 1, fh = maze % 5 == 0 ? 2 : 1;
+        for (int q = 0; q < 8; ++q) {
+            int sx = rng() % (w - fw + 1), sy = rng() % (h - fh + 1);
+            int gx = rng() % (w - fw + 1), gy = rng() % (h - fh + 1);
+            for (int r = 0; r < fh; ++r)
+                for (int c = 0; c < fw; ++c) g.at(sx + c, sy + r) = 0;
+            if (sx == gx && sy == gy) continue;
+            aStar a;
+            std::vector<u8> dirs;
+            int ok = a.FindPath(sx * 16, sy * 16, gx * 16, gy * 16, fw, fh, &dirs);
+            double best = Dijkstra(g, sx, sy, gx, gy, fw, fh, kDefaultBlockMask);
+            bool goalBlocked = (g.at(gx, gy) & kDefaultBlockMask) != 0;
+            if (best < 0 || goalBlocked) {
+                // A goal cell that is blocked fails at once even when a footprint could reach it.
+                if (best < 0) {
+                    EXPECT_EQ(ok, 0) << maze << "/" << q;
+                }
+                refused += !ok;
+                continue;
+            }
+            ASSERT_EQ(ok, 1) << maze << "/" << q;
+            EXPECT_EQ(a.result, 1);
+            double cost = Walk(dirs, sx, sy, gx, gy, fw, fh, kDefaultBlockMask, g);
+            ASSERT_GE(cost, 0) << "invalid route " << maze << "/" << q;
+            EXPECT_NEAR(cost, best, 1e-6) << maze << "/" << q;
+            ++found;
+        }
+    }
+    EXPECT_GT(found, 150);
+    EXPECT_GT(refused, 10);
+}
+
+TEST_F(AStarTest, SamePixelSameCellAndBlockedGoal) {
+    GridMap g(10, 10);
+    g.at(7, 7) = 0x40000000u;
+    aStar a;
+    std::vector<u8> dirs{9, 9};
+    EXPECT_EQ(a.FindPath(32, 32, 32, 32, 1, 1, &dirs), 1);
+    EXPECT_TRUE(dirs.empty());
+    EXPECT_EQ(a.FindPath(32, 32, 36, 40, 1, 1, &dirs), 0);  // the same cell at another pixel
+    EXPECT_EQ(a.FindPath(32, 32, 7 * 16, 7 * 16, 1, 1, &dirs), 0);
+    EXPECT_EQ(a.result, 0);
+    // Occupancy of ordinary roles does not block by default; the mask decides.
+    g.at(7, 7) = 0x10000000u;
+    EXPECT_EQ(a.FindPath(32, 32, 7 * 16, 7 * 16, 1, 1, &dirs), 1);
+    a.SetBlockMask(0x50000000u);
+    EXPECT_EQ(a.FindPath(32, 32, 7 * 16, 7 * 16, 1, 1, &dirs), 0);
+    a.ResetBlockMask();
+    EXPECT_EQ(a.BlockMask(), kDefaultBlockMask);
+}
+
+TEST_F(AStarTest, TwoByTwoFootprintRefusesAOneCellGap) {
+    GridMap g(12, 9);
+    for (u32 y = 0; y < 9; ++y)
+        if (y != 4) g.at(6, y) = 0x40000000u;
+    aStar a;
+    std::vector<u8> dirs;
+    EXPECT_EQ(a.FindPath(16, 64, 160, 64, 1, 1, &dirs), 1);
+    EXPECT_EQ(a.FindPath(16, 48, 144, 48, 2, 2, &dirs), 0);
+    g.at(6, 3) = 0;  // a two-cell gap lets it through
+    EXPECT_EQ(a.FindPath(16, 48, 144, 48, 2, 2, &dirs), 1);
+    EXPECT_GE(Walk(dirs, 1, 3, 9, 3, 2, 2, kDefaultBlockMask, g), 0);
+}
+
+TEST_F(AStarTest, EnclosedStartIsUnreachableNotARouteFromElsewhere) {
+    GridMap g(20, 20);
+    for (u32 k = 2; k <= 6; ++k) {
+        g.at(k, 2) = g.at(k, 6) = g.at(2, k) = g.at(6, k) = 0x40000000u;
+    }
+    aStar a;
+    std::vector<u8> dirs;
+    EXPECT_EQ(a.FindPath(4 * 16, 4 * 16, 15 * 16, 15 * 16, 1, 1, &dirs), 0);
+    EXPECT_TRUE(dirs.empty());
+}
+
+TEST_F(AStarTest, PoolPeakStaysStableOverAThousandSearches) {
+    InitAStarPool();
+    GridMap g(40, 30);
+    std::mt19937 rng(5);
+    for (u32& c : g.cells)
+        if (rng() % 100 < 20) c = 0x40000000u;
+    aStar warm;
+    std::vector<u8> dirs;
+    for (int i = 0; i < 50; ++i) {
+        g.at(1, 1) = g.at(38, 28) = 0;
+        warm.FindPath(16, 16, 38 * 16, 28 * 16, 1, 1, &dirs);
+    }
+    AStarPoolStats before = GetAStarPoolStats();
+    for (int i = 0; i < 1000; ++i) {
+        aStar a;
+        a.FindPath(16, 16, 38 * 16, 28 * 16, 1, 1, &dirs);
+    }
+    AStarPoolStats after = GetAStarPoolStats();
+    EXPECT_EQ(after.peak, before.peak);
+    EXPECT_EQ(after.nodes, before.nodes);
+    EXPECT_LE(after.peak, 40u * 30u);
+    EXPECT_EQ(after.searches, before.searches + 1000);
+}
+
+TEST_F(AStarTest, LongRouteIsHeldWhole) {
+    GridMap g(700, 3);
+    RoleRoute r;
+    ClearRoleRoute(&r);
+    aStar a;
+    ASSERT_EQ(a.FindPath(0, 16, 650 * 16, 16, 1, 1, &r), 1);
+    r.role = 1;
+    u32 n = 0;
+    int x = 0;
+    while (RouteDirAt(&r, n) != kRouteEnd) {
+        x += kRouteDx[RouteDirAt(&r, n)];
+        ++n;
+    }
+    EXPECT_EQ(n, 650u);
+    EXPECT_EQ(x, 650);
+    ClearRoleRoute(&r);
+    EXPECT_EQ(RouteDirAt(&r, 600), kRouteEnd);
+}
+
+// ---- steppers on a hand-made map ----
+
+class StepperTest : public AStarTest {
+protected:
+    void SetUp() override {
+        AStarTest::SetUp();
+        ResetRoleTable();
+        ClearRouteRecords();
+        ClearFollowers();
+        AllocMapObjectBuckets();
+    }
+    void TearDown() override {
+        ResetRoleTable();
+        FreeMapObjectBuckets();
+        AStarTest::TearDown();
+    }
+    int AddRole(u16 id, int cx, int cy, u32 state = 0x8000) {
+        int n = gMapRoleCount++;
+        RoleSlot& s = gMapRoles[n];
+        s = RoleSlot{};
+        s.act = NewActPlayer();
+        s.roleId = id;
+        s.x = static_cast<u16>(cx * 16);
+        s.y = static_cast<u16>(cy * 16);
+        s.state = state;
+        s.cell = &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
+        InsertMapObject(&s, static_cast<int>(state & 3));
+        MarkRoleFootprint(&s);
+        return n;
+    }
+};
+
+TEST_F(StepperTest, StartRouteRefusesOutsideAndTeleportsWhenUnreachable) {
+    GridMap g(16, 12);
+    gMapRoleCount = 1;
+    int n = AddRole(50, 2, 2);
+    EXPECT_EQ(StartRoleRoute(n, 16, 3), 0);
+    EXPECT_EQ(gMapRoles[n].x, 32);
+    // A target walled in: the role is put there, footprint and cell pointer with it.
+    for (u32 k = 9; k <= 11; ++k)
+        g.at(k, 5) = g.at(k, 7) = g.at(9, k - 4) = g.at(11, k - 4) = 0x40000000u;
+    EXPECT_EQ(StartRoleRoute(n, 10, 6), 0);
+    EXPECT_EQ(gMapRoles[n].x, 160);
+    EXPECT_EQ(gMapRoles[n].y, 96);
+    EXPECT_EQ(gMapRoles[n].cell, &g.at(10, 6));
+    EXPECT_TRUE(g.at(10, 6) & kCellRole);
+    EXPECT_FALSE(g.at(2, 2) & kCellRole);
+    EXPECT_EQ(FindRoleRoute(n), nullptr);
+}
+
+TEST_F(StepperTest, OwnFootprintDoesNotBlockAndOccupiedCellsAreRetried) {
+    GridMap g(16, 12);
+    gMapRoleCount = 1;
+    int n = AddRole(50, 2, 2, 0x8000 | 0x10);  // a low role marks 0x00800000, in the default mask
+    ASSERT_EQ(StartRoleRoute(n, 6, 2), 1);
+    RoleRoute* r = FindRoleRoute(n, kRouteBehaviour);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->targetX, 96);
+    EXPECT_EQ(RouteDirAt(r, 0), 7);
+    // A wide role stands in the way: occupied cells wait, walls never give way.
+    int m = AddRole(51, 3, 2, 0x8000 | 0x4000);
+    for (int k = 0; k < 9; ++k) {
+        EXPECT_EQ(StepRoleRoute(n), 1);
+        EXPECT_TRUE(r->pos & kRoutePaused) << k;
+        EXPECT_EQ(r->stepX, 0);
+    }
+    EXPECT_EQ(StepRoleRoute(n), 1);  // the tenth try walks through people
+    EXPECT_FALSE(r->pos & kRoutePaused);
+    EXPECT_EQ(r->stepX, 4);
+    EXPECT_EQ(r->retry, 0);
+    (void)m;
+    // A talk lock holds it.
+    gMapRoles[n].talkLock = 1;
+    EXPECT_EQ(StepRoleRoute(n), 0);
+    EXPECT_TRUE(r->pos & kRoutePaused);
+    gMapRoles[n].talkLock = 0;
+    // The end of the route frees the record.
+    r->pos = 4;
+    EXPECT_EQ(StepRoleRoute(n), 2);
+    EXPECT_EQ(r->role, kNoRole);
+    EXPECT_EQ(StepRoleRoute(n), 2);
+    // A story walk holds the stepper off.
+    r->role = static_cast<u16>(n);
+    r->state = kRouteStory;
+    EXPECT_EQ(StepRoleRoute(n), 0);
+}
+
+TEST_F(StepperTest, StepInDirectionWalksWaitsAndStands) {
+    GridMap g(10, 10);
+    gMapRoleCount = 1;
+    int n = AddRole(60, 5, 5);
+    EXPECT_EQ(StepRoleInDirection(n, 3), 1);
+    RoleRoute* r = FindRoleRoute(n, kRouteBehaviour);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->dirs[0], 3);
+    EXPECT_EQ(r->stepX, -4);
+    EXPECT_EQ(r->stepY, 0);
+    EXPECT_EQ(gMapRoles[n].act->action, 8);
+    g.at(4, 5) = 0x40000000u;
+    StepRoleInDirection(n, 3);
+    EXPECT_TRUE(r->pos & kRoutePaused);
+    StepRoleInDirection(n, 70);
+    EXPECT_EQ(gMapRoles[n].act->action, 0);
+}
+
+// The leader at cell (2, 5) and one follower; the whole trail on the leader.
+class FollowerTest : public StepperTest {
+protected:
+    int Party(int followerCx, int followerCy) {
+        gMapRoleCount = 1;
+        gPlayerSlot = AddRole(1, 2, 5);
+        gMapRoles[gPlayerSlot].act->dir = 3;
+        int f = AddRole(60, followerCx, followerCy, 0x8000 | kRoleFollows);
+        gFollowers.slot[0] = static_cast<u8>(gPlayerSlot);
+        gFollowers.slot[1] = static_cast<u8>(f);
+        gFollowers.count = 2;
+        for (int k = 0; k < kTrailLength; ++k) {
+            gFollowers.trailX[k] = 2 * 16;
+            gFollowers.trailY[k] = 5 * 16;
+        }
+        gViewX = gViewY = 0;
+        return f;
+    }
+};
+
+TEST_F(FollowerTest, AFarFollowerIsBroughtToTheWidenedViewAndWalksTheRest) {
+    GridMap g(64, 12);
+    int f = Party(60, 5);  // x 960: right of 640 + 80
+    StepFollower(f);
+    // Moved west a cell at a time until x - view x is 720 at most: x 720.
+    EXPECT_EQ(gMapRoles[f].x, 720);
+    EXPECT_EQ(gMapRoles[f].y, 80);
+    EXPECT_EQ(gMapRoles[f].cell, &g.at(45, 5));
+    EXPECT_TRUE(g.at(45, 5) & kCellRole);
+    EXPECT_FALSE(g.at(60, 5) & kCellRole);
+    // From there it walks the rest of its route.
+    EXPECT_EQ(gMapRoles[f].act->action, 8);
+    EXPECT_EQ(gFollowers.routes[1].stepX, -8);
+    EXPECT_EQ(gFollowers.routes[1].stepY, 0);
+}
+
+TEST_F(FollowerTest, AFollowerWithNoWayStandsFacingTheLeader) {
+    GridMap g(16, 12);
+    int f = Party(10, 5);
+    // Walled in on every side.
+    for (u32 x = 9; x <= 11; ++x) g.at(x, 4) = g.at(x, 6) = 0x40000000u;
+    g.at(9, 5) = g.at(11, 5) = 0x40000000u;
+    gMapRoles[f].act->action = 8;
+    gMapRoles[f].act->dir = 6;
+    StepFollower(f);
+    EXPECT_EQ(gMapRoles[f].x, 160);
+    EXPECT_EQ(gMapRoles[f].act->action, 0);
+    EXPECT_EQ(gMapRoles[f].act->dir, 3);
+}
+
+}  // namespace

@@ -1,0 +1,342 @@
+// Anti-aliased overlay objects and role heads: where each is drawn frame by
+// frame as it eases in or leaves, the soft edges, keys, and freeing.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "base/MemDbg.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "map/AntiAliasObject.h"
+#include "shell/Main.h"
+#include "map/MapManage.h"
+#include "map/NewGame.h"
+#include "mhdata/Archives.h"
+#include "story/Talk.h"
+#include "support/Harness.h"
+
+namespace {
+
+using namespace sample_art;
+
+constexpr u16 kBack = 0x0421;  // canvas colour behind the pictures
+constexpr i32 kProbeRow = 80;  // a picture row well inside the opaque part
+constexpr u32 kMissingAct = 2900;
+
+// The easing rules, written out here from their description.
+i32 NextObjectX(i32 x, i32 target) {
+    return x + (target - x) / 2;
+}
+i32 NextHeadX(i32 x, i32 target) {
+    i32 step = 2 * (target - x) / 3;
+    return step >= -1 && step <= 1 ? target : x + step;
+}
+
+class OverlayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_EQ(StartNewGame(1), 1);
+        ResetTalkContext(&gTalkContext);
+        ASSERT_NE(gPaintBuf, nullptr);
+        // Objects and heads a new game might leave are not this test's.
+        ReleaseRoleHeads();
+        h.boxes().clear();
+    }
+    void Clear() {
+        for (i32 y = 0; y < 480; ++y)
+            for (i32 x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = kBack;
+    }
+    // One frame of the layer on a clean canvas.
+    void Frame() {
+        Clear();
+        drawRoleHead();
+    }
+    // Loads the portrait's pictures and act into their caches, so that block
+    // counts taken afterwards see only the lists' own allocations.
+    MemDbgStats WarmedUpStats() {
+        for (u32 k = 0; k < 2; ++k) {
+            AddRoleHead(kPortrait, k, 100, 0x8000);
+            CreateAntiAliasObject(kPortrait, k, 100, 0x8000);
+        }
+        Frame();
+        ReleaseRoleHeads();
+        return MemDbgGetStats();
+    }
+    u16 At(i32 x, i32 y) { return *PaintPixelAddr(x, y); }
+    // The first column of the row that is not the background, or -1.
+    i32 LeftEdge(i32 y) {
+        for (i32 x = 0; x < 640; ++x)
+            if (At(x, y) != kBack) return x;
+        return -1;
+    }
+    // Where the left edge of a portrait drawn at x lies on the screen.
+    static i32 EdgeOf(i32 x) {
+        i32 e = x - kPortraitHotX + static_cast<i32>(kPortraitMargin);
+        i32 right = x - kPortraitHotX + static_cast<i32>(kPortraitW - kPortraitMargin);
+        if (right <= 0 || e >= 640) return -1;
+        return e < 0 ? 0 : e;
+    }
+    static u16 Colour(int action) { return ConvertPixel(kPortraitColours[action]); }
+    static i32 ListLength(const RoleHead* h) {
+        i32 n = 0;
+        for (; h; h = h->next) ++n;
+        return n;
+    }
+
+    Harness h;
+};
+
+TEST_F(OverlayTest, ObjectsSlideInFromTheNearerEdgeHalvingTheGap) {
+    // A target left of 320 starts at -120; from 320 on it starts at 760.
+    struct Case {
+        i32 target;
+        i32 start;
+    } cases[] = {{100, -120}, {319, -120}, {320, 760}, {500, 760}};
+    for (const Case& c : cases) {
+        FreeAntiAliasObjects();
+        EXPECT_EQ(CreateAntiAliasObject(kPortrait, 0, c.target, 200), kPortrait);
+        AntiAliasObject* o = FindAntiAliasObject(kPortrait, 0);
+        ASSERT_NE(o, nullptr);
+        EXPECT_EQ(o->x, c.start) << c.target;
+        EXPECT_EQ(o->y, 200);
+        EXPECT_EQ(o->targetY, 200);
+        i32 x = c.start;
+        for (int f = 0; f < 14; ++f) {
+            Frame();
+            EXPECT_EQ(LeftEdge(200 + kProbeRow), EdgeOf(x))
+                << "target " << c.target << " frame " << f;
+            x = NextObjectX(x, c.target);
+            EXPECT_EQ(o->x, x);
+        }
+    }
+    // Worked by hand: the gap halves toward zero and a one-pixel gap stays.
+    FreeAntiAliasObjects();
+    CreateAntiAliasObject(kPortrait, 0, 100, 10);
+    std::vector<i32> seen;
+    for (int f = 0; f < 10; ++f) {
+        seen.push_back(GetAntiAliasObjects()->x);
+        drawRoleHead();
+    }
+    EXPECT_EQ(seen, (std::vector<i32>{-120, -10, 45, 72, 86, 93, 96, 98, 99, 99}));
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(OverlayTest, ObjectWithTheTopBitOfYStandsAtItsTargetWithSoftEdges) {
+    CreateAntiAliasObject(kPortrait, 1, 200, 0x8000 | 100);
+    AntiAliasObject* o = GetAntiAliasObjects();
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->x, 200);
+    EXPECT_EQ(o->y, 100);
+    ASSERT_NE(o->edgeMap, nullptr);
+    Frame();
+    i32 left = 200 - kPortraitHotX + static_cast<i32>(kPortraitMargin);
+    i32 row = 100 + kProbeRow;
+    EXPECT_EQ(o->x, 200);
+    EXPECT_EQ(LeftEdge(row), left);
+    // The transparent margin keeps the canvas; the outer opaque column is a
+    // blend of both; two columns in, the picture's own colour.
+    EXPECT_EQ(At(left - 1, row), kBack);
+    EXPECT_NE(At(left, row), kBack);
+    EXPECT_NE(At(left, row), Colour(1));
+    EXPECT_EQ(At(left + 2, row), Colour(1));
+    EXPECT_EQ(At(left + 40, row), Colour(1));
+    // Vertically the same: the top opaque row is blended.
+    i32 top = 100 + static_cast<i32>(kPortraitMargin);
+    EXPECT_EQ(At(left + 40, top - 1), kBack);
+    EXPECT_NE(At(left + 40, top), Colour(1));
+    EXPECT_EQ(At(left + 40, top + 2), Colour(1));
+}
+
+TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
+    MemDbgStats before = WarmedUpStats();
+    // Two objects with the same key: the newest is found and removed first.
+    CreateAntiAliasObject(kPortrait, 0, 100, 10);
+    CreateAntiAliasObject(kPortrait, 1, 150, 20);
+    CreateAntiAliasObject(kPortrait, 0, 400, 30);
+    AntiAliasObject* newest = FindAntiAliasObject(kPortrait, 0);
+    ASSERT_NE(newest, nullptr);
+    EXPECT_EQ(newest, GetAntiAliasObjects());
+    EXPECT_EQ(newest->targetX, 400);
+    EXPECT_EQ(RemoveAntiAliasObject(kPortrait, 0), 0);
+    AntiAliasObject* older = FindAntiAliasObject(kPortrait, 0);
+    ASSERT_NE(older, nullptr);
+    EXPECT_EQ(older->targetX, 100);
+    // Nothing with that key: nothing happens.
+    EXPECT_EQ(RemoveAntiAliasObject(kPortrait, 7), 0);
+    EXPECT_EQ(FindAntiAliasObject(kPortrait, 7), nullptr);
+    // A new key plays its own action and draws with a map of its picture.
+    RekeyAntiAliasObject(kPortrait, 0, kPortrait, 1);
+    EXPECT_EQ(FindAntiAliasObject(kPortrait, 0), nullptr);
+    AntiAliasObject* rekeyed = FindAntiAliasObject(kPortrait, 1);
+    ASSERT_NE(rekeyed, nullptr);
+    EXPECT_EQ(rekeyed->targetX, 150);  // the newest with the new key is the other one
+    FreeAntiAliasObjects();
+    CreateAntiAliasObject(kPortrait, 0, 300, 0x8000 | 100);
+    RekeyAntiAliasObject(kPortrait, 0, kPortrait, 1);
+    ASSERT_NE(GetAntiAliasObjects()->edgeMap, nullptr);
+    Frame();
+    EXPECT_EQ(At(300 - kPortraitHotX + 50, 100 + kProbeRow), Colour(1));
+    // Pop takes the first; freeing empties the list and returns every block.
+    CreateAntiAliasObject(kPortrait, 0, 10, 10);
+    EXPECT_EQ(PopAntiAliasObject(), 0);
+    EXPECT_EQ(GetAntiAliasObjects()->subId, 1u);
+    EXPECT_EQ(PopAntiAliasObject(), 0);
+    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
+    EXPECT_EQ(PopAntiAliasObject(), 0);
+    for (int i = 0; i < 5; ++i) CreateAntiAliasObject(kPortrait, i & 1, 50 * i, 10);
+    FreeAntiAliasObjects();
+    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
+    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+}
+
+TEST_F(OverlayTest, HeadsEaseInByTwoThirdsAndSnap) {
+    struct Case {
+        i32 target;
+        i32 start;
+    } cases[] = {{100, -120}, {320, -120}, {321, 760}, {600, 760}};
+    for (const Case& c : cases) {
+        ReleaseRoleHeads();
+        AddRoleHead(kPortrait, 0, static_cast<u32>(c.target), 60);
+        ASSERT_NE(gRoleHeads, nullptr);
+        EXPECT_EQ(gRoleHeads->x, c.start) << c.target;
+        EXPECT_EQ(gRoleHeads->y, 60);
+        i32 x = c.start;
+        for (int f = 0; f < 10; ++f) {
+            Frame();
+            EXPECT_EQ(LeftEdge(60 + kProbeRow), EdgeOf(x))
+                << "target " << c.target << " frame " << f;
+            x = NextHeadX(x, c.target);
+            EXPECT_EQ(gRoleHeads->x, x);
+        }
+        EXPECT_EQ(gRoleHeads->x, c.target);
+    }
+    // Worked by hand: 220 to go, then 74, 25, 9, 3, 1 (snapped).
+    ReleaseRoleHeads();
+    AddRoleHead(kPortrait, 0, 100, 60);
+    std::vector<i32> seen;
+    for (int f = 0; f < 8; ++f) {
+        seen.push_back(gRoleHeads->x);
+        drawRoleHead();
+    }
+    EXPECT_EQ(seen, (std::vector<i32>{-120, 26, 75, 91, 97, 99, 100, 100}));
+    // Heads are drawn plainly: the outer opaque column is the picture's colour.
+    Frame();
+    EXPECT_EQ(At(EdgeOf(100), 60 + kProbeRow), Colour(0));
+    EXPECT_EQ(At(EdgeOf(100) - 1, 60 + kProbeRow), kBack);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(OverlayTest, DismissedHeadsLeaveFasterEachFrame) {
+    // Left of 321 a head leaves to the left, else to the right; the step
+    // triples from 1 and the head is freed once it is off the screen.
+    struct Case {
+        i32 target;
+        std::vector<i32> drawnAt;
+    } cases[] = {{100, {100, 99, 96, 87, 60, -21}}, {400, {400, 401, 404, 413, 440, 521}}};
+    MemDbgStats before = WarmedUpStats();
+    for (const Case& c : cases) {
+        AddRoleHead(kPortrait, 1, static_cast<u32>(c.target), 0x8000 | 20);
+        // Placed heads leave in one frame; so a sliding one is made to rest first.
+        gRoleHeads->placed = false;
+        DismissRoleHead(kPortrait, 1);
+        std::vector<i32> seen;
+        for (int f = 0; f < 20 && gRoleHeads; ++f) {
+            seen.push_back(gRoleHeads->x);
+            drawRoleHead();
+        }
+        EXPECT_EQ(seen, c.drawnAt) << c.target;
+        EXPECT_EQ(gRoleHeads, nullptr);
+    }
+    // A head placed at once leaves in its next frame, drawn one last time.
+    AddRoleHead(kPortrait, 0, 200, 0x8000 | 20);
+    EXPECT_EQ(gRoleHeads->x, 200);
+    Frame();
+    EXPECT_EQ(LeftEdge(20 + kProbeRow), EdgeOf(200));
+    DismissRoleHead(kPortrait, 0);
+    EXPECT_EQ(gRoleHeads->motion, kHeadLeaveAtOnce);
+    Frame();
+    EXPECT_EQ(LeftEdge(20 + kProbeRow), EdgeOf(200));
+    EXPECT_EQ(gRoleHeads, nullptr);
+    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+}
+
+TEST_F(OverlayTest, ShowReplacesAndRepeatedDismissalsReachOlderHeads) {
+    AddRoleHead(kPortrait, 0, 100, 0x8000 | 20);
+    drawRoleHead();
+    // Show: the old head leaves while a new one with the keys slides in.
+    ShowRoleHead(kPortrait, 0, 500, 30);
+    ASSERT_EQ(ListLength(gRoleHeads), 2);
+    EXPECT_EQ(gRoleHeads->x, 760);
+    EXPECT_EQ(gRoleHeads->motion, 0);
+    EXPECT_EQ(gRoleHeads->next->motion, kHeadLeaveAtOnce);
+    drawRoleHead();
+    ASSERT_EQ(ListLength(gRoleHeads), 1);
+    EXPECT_EQ(gRoleHeads->targetX, 500);
+    // Two heads with the same keys dismissed twice in one frame both leave.
+    AddRoleHead(kPortrait, 0, 200, 30);
+    ASSERT_EQ(ListLength(gRoleHeads), 2);
+    DismissRoleHead(kPortrait, 0);
+    DismissRoleHead(kPortrait, 0);
+    EXPECT_NE(gRoleHeads->motion, 0);
+    EXPECT_NE(gRoleHeads->next->motion, 0);
+    for (int f = 0; f < 10 && gRoleHeads; ++f) drawRoleHead();
+    EXPECT_EQ(gRoleHeads, nullptr);
+    // Keys that match nothing change nothing.
+    AddRoleHead(kPortrait, 0, 200, 30);
+    DismissRoleHead(kPortrait, 1);
+    DismissRoleHead(kPortrait + 1, 0);
+    EXPECT_EQ(gRoleHeads->motion, 0);
+}
+
+TEST_F(OverlayTest, MissingActsReportOnceAndTheLayerGoesOn) {
+    AddRoleHead(kMissingAct, 0, 100, 20);
+    CreateAntiAliasObject(kMissingAct, 3, 100, 0x8000 | 200);
+    CreateAntiAliasObject(kPortrait, 0, 300, 0x8000 | 200);
+    EXPECT_EQ(FindAntiAliasObject(kMissingAct, 3)->edgeMap, nullptr);
+    for (int f = 0; f < 10; ++f) Frame();
+    // The good object is drawn; the missing ones report once between them.
+    EXPECT_EQ(At(300 - kPortraitHotX + 50, 200 + kProbeRow), Colour(0));
+    EXPECT_EQ(h.boxes().size(), 1u);
+    // The head still eases toward its target, and can be sent away.
+    EXPECT_EQ(gRoleHeads->x, 100);
+    DismissRoleHead(kMissingAct, 0);
+    for (int f = 0; f < 10; ++f) Frame();
+    EXPECT_EQ(gRoleHeads, nullptr);
+    EXPECT_EQ(h.boxes().size(), 1u);
+    // Pictures far off the screen are refused by the drawer, not drawn wrapped.
+    FreeAntiAliasObjects();
+    CreateAntiAliasObject(kPortrait, 0, 0xFFFF, 0x8000 | 0x7FFF);
+    Frame();
+    EXPECT_EQ(LeftEdge(kProbeRow), -1);
+    EXPECT_EQ(LeftEdge(479), -1);
+}
+
+TEST_F(OverlayTest, TransientListReleasesTakeObjectsWithTheHeads) {
+    MemDbgStats before = WarmedUpStats();
+    auto fill = [] {
+        AddRoleHead(kPortrait, 0, 100, 20);
+        CreateAntiAliasObject(kPortrait, 0, 100, 20);
+        CreateAntiAliasObject(kPortrait, 1, 400, 20);
+    };
+    fill();
+    ReleaseRoleHeads();
+    EXPECT_EQ(gRoleHeads, nullptr);
+    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
+    fill();
+    ReleaseMapTransients();
+    EXPECT_EQ(gRoleHeads, nullptr);
+    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
+    fill();
+    ReleaseForLoad();
+    EXPECT_EQ(gRoleHeads, nullptr);
+    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
+    fill();
+    ResetAntiAliasObjects();
+    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
+    ReleaseRoleHeads();
+    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+}
+
+}  // namespace

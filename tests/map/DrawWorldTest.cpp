@@ -1,0 +1,352 @@
+// DrawWorld's pixels against a reference built here from flat-coloured tiles
+// and the sample people, over aligned and scrolled views, keyed and empty
+// cells, an 8-bit map, depth order, the flags that blank layers and the cursor.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "data/GameFlags.h"
+#include "base/MemDbg.h"
+#include "engine/PicPaint.h"
+#include "engine/RlePic.h"
+#include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
+#include "map/City.h"
+#include "map/MapDraw.h"
+#include "map/MapScene.h"
+#include "map/NewGame.h"
+#include "map/Scale.h"
+#include "base/Types.h"
+#include "map/MapArchive.h"
+#include "map/RoleTable.h"
+#include "map/KeyCole.h"
+#include "engine/FrameState.h"
+#include "mhdata/Archives.h"
+#include "story/Talk.h"
+#include "support/Harness.h"
+#include "ui/ScreenState.h"
+
+namespace {
+
+constexpr u16 kSentinel = 0x1234;
+constexpr u32 kTiles = 6;
+
+class DrawWorldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_EQ(StartNewGame(1), 1);
+        ResetTalkContext(&gTalkContext);  // the opening talk is not run here
+        gFrameId = 0;
+        ASSERT_NE(gPaintBuf, nullptr);
+        for (int f : {5, 6, 7, 8, 22, 15, 19, 72, 321}) ClearGameFlag(f);
+        SetGameFlag(9);  // no cursor unless a test wants it
+        savedMap = gMap;
+    }
+    void TearDown() override {
+        ClearRoleTable();
+        gMapRoleCount = 0;
+        gPlayerSlot = 0;
+        FreeMapObjectBuckets();
+        gMap = savedMap;
+    }
+
+    // A w x h map whose tile n is the flat colour Colour(n); tile 5 keeps its
+    // left half transparent.
+    void Install(u32 w, u32 h, u32 bits) {
+        ClearRoleTable();
+        gMapRoleCount = 1;
+        gPlayerSlot = 0;
+        cells.assign(static_cast<size_t>(w) * h, 0);
+        grid.assign(cells.size(), 0);
+        for (u32 y = 0; y < h; ++y)
+            for (u32 x = 0; x < w; ++x) grid[y * w + x] = static_cast<u16>((x + 2 * y) % kTiles);
+        if (bits == 16) {
+            pixels.assign(kTiles * 512, 0);
+            for (u32 t = 0; t < kTiles; ++t)
+                for (int i = 0; i < 256; ++i) {
+                    u16 v = t == 5 && (i & 15) < 8 ? static_cast<u16>(gColorKey) : Colour(t);
+                    std::memcpy(&pixels[t * 512 + 2 * i], &v, 2);
+                }
+        } else {
+            pixels.assign(512 + kTiles * 256, 0);
+            for (int i = 0; i < 256; ++i) {
+                u16 v = Colour(static_cast<u32>(i));
+                std::memcpy(gMapScene.palette + 2 * i, &v, 2);
+            }
+            for (u32 t = 0; t < kTiles; ++t)
+                for (int i = 0; i < 256; ++i)
+                    pixels[512 + t * 256 + i] = t == 5 && (i & 15) < 8 ? 1 : static_cast<u8>(t);
+        }
+        gMap = MapRecord{};
+        gMap.width = w;
+        gMap.height = h;
+        gMap.tileBits = bits;
+        gMap.layers = 1;
+        gMap.cells = cells.data();
+        gMap.layerGrid = grid.data();
+        gMap.Pixel = pixels.data();
+        gMap.pixelSize = static_cast<u32>(pixels.size());
+        gMap.cellCount = w * h;
+        AllocMapObjectBuckets();
+        ResetTileAnimation();
+        ClearDepthScale();  // the town's depth rows would scale the people
+    }
+    static u16 Colour(u32 t) {
+        return ConvertPixel(static_cast<u16>(((t * 5) & 31) << 10 | ((t * 3 + 7) & 31) << 5 | 20));
+    }
+
+    void Clear() {
+        for (int y = 0; y < 480; ++y) {
+            u16* row = PaintPixelAddr(0, y);
+            for (int x = 0; x < 640; ++x) row[x] = kSentinel;
+        }
+    }
+    u16 At(int x, int y) { return PaintPixelAddr(0, y)[x]; }
+
+    // The ground as the rules give it, screen pixel by pixel.
+    u16 Ground(int sx, int sy) {
+        i32 mx = sx + gViewX, my = sy + gViewY;
+        if (mx < 0 || my < 0 || mx >= static_cast<i32>(gMap.width * 16) ||
+            my >= static_cast<i32>(gMap.height * 16))
+            return kSentinel;
+        size_t ci = static_cast<size_t>(my / 16) * gMap.width + mx / 16;
+        if (cells[ci] & 0x08000000) return kSentinel;
+        u32 t = grid[ci];
+        if (t >= kTiles) return kSentinel;
+        bool clear = t == 5 && (mx & 15) < 8;
+        if (clear && (cells[ci] & 0x04000000)) return kSentinel;
+        if (clear) return gMap.tileBits == 16 ? static_cast<u16>(gColorKey) : Colour(1);
+        return Colour(t);
+    }
+    void ExpectGround(const char* what) {
+        int bad = 0;
+        for (int y = 0; y < 480 && bad < 5; ++y)
+            for (int x = 0; x < 640 && bad < 5; ++x)
+                if (At(x, y) != Ground(x, y)) {
+                    ADD_FAILURE() << what << " at " << x << "," << y << ": " << At(x, y) << " want "
+                                  << Ground(x, y);
+                    ++bad;
+                }
+    }
+    int AddPerson(u16 id, int act, int x, int y, int bucket) {
+        int n = gMapRoleCount++;
+        RoleSlot& s = gMapRoles[n];
+        s = RoleSlot{};
+        s.act = NewActPlayer();
+        s.act->act = act;
+        s.act->action = 0;
+        s.act->dir = 1;
+        s.roleId = id;
+        s.x = static_cast<u16>(x);
+        s.y = static_cast<u16>(y);
+        s.state = kRoleShown | static_cast<u32>(bucket);
+        InsertMapObject(&s, bucket);
+        TakeActData(s.act);
+        return n;
+    }
+
+    Harness h;
+    MapRecord savedMap;
+    std::vector<u32> cells;
+    std::vector<u16> grid;
+    std::vector<u8> pixels;
+};
+
+TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithTheView) {
+    // A 24 x 24 overlay whose column c has its own colour, placed at map (200, 50).
+    std::vector<u16> src(24 * 24);
+    for (int i = 0; i < 24 * 24; ++i) src[i] = static_cast<u16>((i % 24 + 1) | ((i % 24 + 1) << 10));
+    i32 size = 0;
+    u8* pic = RleEncode(src.data(), &size, 24, 24, 16);
+    ASSERT_NE(pic, nullptr);
+    ASSERT_EQ(RleConvertToScreen(pic, static_cast<size_t>(size), nullptr, nullptr, nullptr), 1);
+    auto column = [](int c) { return ConvertPixel(static_cast<u16>((c + 1) | ((c + 1) << 10))); };
+    std::vector<MapOverlay> saved = gMapOverlays;
+    MapOverlay o;
+    o.pic = pic;
+    o.picSize = static_cast<u32>(size);
+    o.width = o.height = 24;
+    o.left = 200;
+    o.top = 50;
+    o.right = 216;
+    o.bottom = 66;
+    o.attr2 = 8;
+    // The view's left edge 10 pixels into the picture: L = 0, T = 50.
+    gViewX = 210;
+    gViewY = 0;
+    gViewRight = 850;
+    gViewBottom = 480;
+    for (u32 f : {8u, 0u, 4u}) {
+        SCOPED_TRACE(f);
+        o.attr1 = f;
+        gMapOverlays.assign(1, o);
+        Clear();
+        DrawOverlayPictures();
+        // Factor 8: sx = 210 - 200 = 10. Factor f: sx = (850 - 200) * f / 16.
+        int sx = f == 8 ? 10 : (850 - 200) * static_cast<int>(f) / 16;
+        for (int x = 0; x < 22; ++x) {
+            int c = x + sx;
+            EXPECT_EQ(At(x, 60), c < 24 ? column(c) : kSentinel) << x;
+        }
+        EXPECT_EQ(At(22, 60), kSentinel);  // the clip ends at the placement's right + 16
+        EXPECT_EQ(At(5, 49), kSentinel);
+    }
+    gMapOverlays = saved;
+    MH_FREE(pic);
+}
+
+TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCells) {
+    Install(60, 45, 16);
+    cells[3 * 60 + 4] |= 0x08000000;  // no ground
+    cells[5 * 60 + 9] |= 0x04000000;  // keyed tile
+    grid[5 * 60 + 9] = 5;
+    grid[6 * 60 + 2] = 5;   // a tile 5 drawn plain shows its key colour
+    grid[7 * 60 + 7] = 40;  // beyond the pictures: nothing
+    for (auto [vx, vy] : {std::pair{0, 0}, {16, 32}, {7, 5}, {23, 37}, {-40, -24}, {320, 270}}) {
+        gViewX = vx;
+        gViewY = vy;
+        Clear();
+        DrawWorld();
+        ExpectGround(("view " + std::to_string(vx) + "," + std::to_string(vy)).c_str());
+    }
+}
+
+TEST_F(DrawWorldTest, EightBitMapUsesThePaletteAndIndexOneAsKey) {
+    Install(50, 40, 8);
+    cells[2 * 50 + 3] |= 0x04000000;
+    grid[2 * 50 + 3] = 5;
+    cells[4 * 50 + 4] |= 0x08000000;
+    for (auto [vx, vy] : {std::pair{0, 0}, {7, 5}}) {
+        gViewX = vx;
+        gViewY = vy;
+        Clear();
+        DrawWorld();
+        ExpectGround("8-bit");
+    }
+}
+
+TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRow) {
+    Install(60, 45, 16);
+    gViewX = gViewY = 0;
+    // Two people overlap: the lower one (larger y) lies over the upper one in the
+    // same bucket; bucket 2 is drawn before bucket 0 whatever the rows.
+    AddPerson(300, 1, 200, 200, 0);
+    AddPerson(301, 2, 204, 208, 0);
+    AddPerson(302, 3, 400, 300, 0);
+    AddPerson(303, 1, 404, 280, 2);
+    Clear();
+    DrawWorld();
+    // The reference: decoded frames laid over the ground in the order of the rules.
+    std::vector<u16> want(640 * 480);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) want[y * 640 + x] = Ground(x, y);
+    for (int n : {4, 1, 2, 3}) {
+        const RoleSlot& s = gMapRoles[n];
+        PicFrame* f = GetPic(s.act->pic, s.act->frame);
+        ASSERT_NE(f, nullptr);
+        i32 w = 0, hgt = 0, depth = 0;
+        u16* px = static_cast<u16*>(RleDecode(f->pixels, f->size, &w, &hgt, &depth));
+        ASSERT_NE(px, nullptr);
+        for (int y = 0; y < hgt; ++y)
+            for (int x = 0; x < w; ++x) {
+                u16 v = px[y * w + x];
+                if (v == gKeyColor555 || v == gKeyColor2555) continue;
+                int sx = s.x - s.act->xOff + x, sy = s.y - s.act->yOff + y;
+                if (sx >= 0 && sx < 640 && sy >= 0 && sy < 480) want[sy * 640 + sx] = v;
+            }
+        MH_FREE(px);
+    }
+    int bad = 0, people = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            people += want[y * 640 + x] != Ground(x, y);
+            if (At(x, y) != want[y * 640 + x] && bad++ < 5)
+                ADD_FAILURE() << x << "," << y << ": " << At(x, y) << " want " << want[y * 640 + x];
+        }
+    EXPECT_GT(people, 4 * 400);
+    EXPECT_EQ(At(100, 100), Ground(100, 100));
+}
+
+TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayers) {
+    Install(60, 45, 16);
+    gViewX = gViewY = 0;
+    AddPerson(300, 1, 200, 200, 0);
+    // Flag 15 clears to black before the ground; a no-ground cell then shows black.
+    cells[0] |= 0x08000000;
+    SetGameFlag(15);
+    Clear();
+    DrawWorld();
+    EXPECT_EQ(At(3, 3), 0);
+    EXPECT_EQ(At(40, 40), Ground(40, 40));
+    ClearGameFlag(15);
+    // A map change in progress: black, and only the top act list.
+    gViewMode = kViewChanging;
+    Clear();
+    DrawWorld();
+    EXPECT_EQ(At(40, 40), 0);
+    EXPECT_EQ(At(200 - 16 + 10, 200 - 44 + 16), 0);
+    gViewMode = kViewSpotlight;
+    gSpotX = 320;
+    gSpotY = 240;
+    Clear();
+    DrawWorld();
+    EXPECT_EQ(At(10, 10), kSentinel);  // outside the spotlight square
+    EXPECT_EQ(At(320, 240), Ground(320, 240));
+    EXPECT_EQ(At(320 + 191, 240), Ground(320 + 191, 240));
+    EXPECT_EQ(At(320 + 193, 240), kSentinel);
+    gViewMode = 0;
+    // Flag 11 hides people with animations.
+    SetGameFlag(11);
+    Clear();
+    DrawWorld();
+    EXPECT_EQ(At(200 - 16 + 10, 200 - 44 + 16), Ground(200 - 16 + 10, 200 - 44 + 16));
+}
+
+TEST_F(DrawWorldTest, CursorOnlyInMapModeWithFlagTenAndNoBlockingFlags) {
+    Install(60, 45, 16);
+    gViewX = gViewY = 0;
+    gMouseX = 300;
+    gMouseY = 200;
+    auto drawn = [&] {
+        Clear();
+        DrawWorld();
+        return At(301, 201) != Ground(301, 201);
+    };
+    ClearGameFlag(9);
+    SetGameFlag(10);
+    EXPECT_TRUE(drawn());
+    SetGameFlag(9);
+    EXPECT_FALSE(drawn());
+    ClearGameFlag(9);
+    SetGameFlag(81);
+    EXPECT_FALSE(drawn());
+    ClearGameFlag(81);
+    ClearGameFlag(10);
+    EXPECT_FALSE(drawn());
+    SetGameFlag(10);
+    gFrameId = kScreenBit | 2;
+    EXPECT_FALSE(drawn());
+    gFrameId = 0;
+    EXPECT_TRUE(drawn());
+}
+
+TEST_F(DrawWorldTest, TileFramesOffsetTheTileIndex) {
+    Install(40, 30, 16);
+    gMap.layers = 2;
+    grid.resize(2 * 40 * 30);
+    for (size_t i = 0; i < 40 * 30; ++i) grid[40 * 30 + i] = 2;
+    gMap.layerGrid = grid.data();
+    gMapCycle = 1;
+    StepTileAnimation();
+    ASSERT_EQ(gTileAnim.frame, 1);
+    gViewX = gViewY = 0;
+    Clear();
+    DrawWorld();
+    EXPECT_EQ(At(17, 17), Colour(2));
+    EXPECT_EQ(At(600, 400), Colour(2));
+}
+
+}  // namespace

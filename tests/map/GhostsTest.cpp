@@ -1,0 +1,169 @@
+// The ghost follower: its fade levels frame by frame, its drift toward the
+// point, what it draws, and the wanderer and bobbing sprite beside it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/DDraw.h"
+#include "base/MemDbg.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "map/City.h"
+#include "map/Ghosts.h"
+#include "map/NewGame.h"
+#include "shell/Startup.h"
+#include "mhdata/Archives.h"
+#include "support/Harness.h"
+
+namespace {
+
+TEST(GhostFade, FadesInHoldsAndFadesOut) {
+    // Counter -32 at creation: in over 32 frames, out from 32 to nothing at 64.
+    const struct {
+        i32 fade, level;
+    } kCases[] = {{-32, 0}, {-31, 0}, {-16, 8}, {-1, 15}, {0, 16}, {31, 16},
+                  {32, 16}, {33, 15}, {48, 8},  {63, 0},  {64, 0}};
+    for (const auto& c : kCases) EXPECT_EQ(GhostFadeLevel(c.fade), c.level) << c.fade;
+}
+
+TEST(GhostFollow, LevelsAtFramesZeroSixteenFortySixtyFour) {
+    ResetGhosts();
+    CreateGhost(1, 0, 0, 0, 1.5f, 2.5f);
+    ASSERT_NE(gGhosts.ghost, nullptr);
+    EXPECT_EQ(gGhosts.ghost->p1, 1.5f);
+    EXPECT_EQ(gGhosts.ghost->p2, 2.5f);
+    const struct {
+        int frame, level;
+    } kFrames[] = {{0, 0}, {16, 8}, {40, 16}, {64, 16}, {80, 8}, {96, 0}, {130, 0}};
+    int done = 0;
+    for (const auto& f : kFrames) {
+        for (; done < f.frame; ++done) UpdateGhost(500, 500);
+        EXPECT_EQ(GhostFadeLevel(gGhosts.ghost->fade), f.level) << "frame " << f.frame;
+    }
+    // The counter stops at 64 and the ghost stays allocated.
+    EXPECT_EQ(gGhosts.ghost->fade, kGhostFadeEnd);
+    ResetGhosts();
+}
+
+TEST(GhostFollow, MovesOnePixelTowardThePointAndStopsOnIt) {
+    ResetGhosts();
+    CreateGhost(1, 0, 0, 0, 0, 0);
+    UpdateGhost(30, 40);
+    EXPECT_NEAR(gGhosts.ghost->x, 0.6f, 1e-5);
+    EXPECT_NEAR(gGhosts.ghost->y, 0.8f, 1e-5);
+    EXPECT_EQ(gGhosts.ghost->vx, 0.0f);  // velocity is cleared after each move
+    for (int i = 0; i < 49; ++i) UpdateGhost(30, 40);
+    EXPECT_NEAR(gGhosts.ghost->x, 30.0f, 1e-3);
+    EXPECT_NEAR(gGhosts.ghost->y, 40.0f, 1e-3);
+    // Standing on the point it stays put, without a direction to divide by.
+    CreateGhost(1, 0, 7, 9, 0, 0);
+    UpdateGhost(7, 9);
+    EXPECT_EQ(gGhosts.ghost->x, 7.0f);
+    EXPECT_EQ(gGhosts.ghost->y, 9.0f);
+    EXPECT_EQ(gGhosts.ghost->fade, kGhostFadeStart + 1);
+    StopGhosts();
+    EXPECT_EQ(gGhosts.ghost, nullptr);
+    // Without a ghost the map scene's call does nothing.
+    DrawGhosts(10, 10);
+    EXPECT_EQ(gGhosts.ghost, nullptr);
+}
+
+TEST(GhostFollow, ReplacingAndReleasingFreeEveryObject) {
+    ResetGhosts();
+    i32 before = MemDbgGetStats().curBlocks;
+    CreateGhost(1, 0, 0, 0, 0, 0);
+    CreateGhost(2, 0, 0, 0, 0, 0);  // frees the first
+    CreateWanderer(1, 0, 0, 0, 1, 2, 0.1f);
+    CreateBobber(1, 0, 0, 0);
+    EXPECT_EQ(MemDbgGetStats().curBlocks, before + 6);
+    EXPECT_EQ(gGhosts.ghost->act->act, 2);
+    ReleaseGhosts();
+    EXPECT_EQ(MemDbgGetStats().curBlocks, before);
+    EXPECT_EQ(gGhosts.wanderer, nullptr);
+    EXPECT_EQ(gGhosts.bobber, nullptr);
+}
+
+TEST(GhostFollow, WandererSettlesOnItsPointAndBobberCycles) {
+    ResetGhosts();
+    CreateWanderer(1, 0, 0, 0, 0.5f, 3.0f, 0.2f);
+    float fastest = 0;
+    for (int i = 0; i < 400; ++i) {
+        StepWanderer(100, 0);
+        fastest = std::max(fastest, std::hypot(gGhosts.wanderer->vx, gGhosts.wanderer->vy));
+    }
+    EXPECT_NEAR(gGhosts.wanderer->x, 100.0f, 2.0f);
+    EXPECT_LE(fastest, 3.0f + 1e-4);
+    EXPECT_EQ(gGhosts.wanderer->state, 400u);
+    CreateBobber(1, 0, 50, 50);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(gGhosts.bobber->phase, i);
+        StepBobber();
+    }
+    EXPECT_EQ(gGhosts.bobber->phase, 0);
+    ReleaseGhosts();
+}
+
+// The ghost's picture drawn over a black canvas: brightness follows the fade.
+struct GhostDrawTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        h.RunFrames(1);
+        ASSERT_NE(gDrawSurface, nullptr);
+        gViewX = gViewY = 0;
+    }
+    void TearDown() override { ResetGhosts(); }
+    // Sum of every channel of the canvas after one draw of the ghost.
+    long DrawnSum() {
+        gPaintBuf = LockSurface(gDrawSurface);
+        UnlockSurface(gDrawSurface, nullptr);
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                *reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y] + 2 * x) =
+                    0;
+        DrawGhost();
+        long sum = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                u16 v = ConvertPixelBack(*reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) +
+                                                                 gRowOffsets[y] + 2 * x));
+                sum += (v >> 10 & 31) + (v >> 5 & 31) + (v & 31);
+            }
+        return sum;
+    }
+};
+
+TEST_F(GhostDrawTest, BlendLevelFollowsTheFadeCounter) {
+    EXPECT_EQ(DrawnSum(), 0);  // no ghost: nothing drawn
+    CreateGhost(sample_art::kPeopleFirst, sample_art::kActionStand, 200, 200, 0, 0);
+    long atStart = DrawnSum();
+    gGhosts.ghost->fade = -16;  // level 8
+    long half = DrawnSum();
+    gGhosts.ghost->fade = 10;  // level 16
+    long full = DrawnSum();
+    gGhosts.ghost->fade = 64;  // faded out, still there
+    long gone = DrawnSum();
+    EXPECT_EQ(atStart, 0);
+    EXPECT_GT(half, 0);
+    EXPECT_GT(full, half);
+    EXPECT_NEAR(static_cast<double>(half) / full, 0.5, 0.15);
+    EXPECT_EQ(gone, 0);
+    ASSERT_NE(gGhosts.ghost, nullptr);
+    // Moving the view moves the picture off screen.
+    gGhosts.ghost->fade = 10;
+    gViewX = 2000;
+    EXPECT_EQ(DrawnSum(), 0);
+}
+
+TEST_F(GhostDrawTest, MapEntryStopsTheGhostAndReleaseFreesTheRest) {
+    CreateGhost(sample_art::kPeopleFirst, 0, 0, 0, 0, 0);
+    CreateWanderer(sample_art::kPeopleFirst, 0, 0, 0, 1, 1, 0);
+    ASSERT_EQ(StartNewGame(1), 1);  // enters the start map
+    EXPECT_EQ(gGhosts.ghost, nullptr);
+    EXPECT_NE(gGhosts.wanderer, nullptr);
+    ReleaseGame();
+    EXPECT_EQ(gGhosts.wanderer, nullptr);
+}
+
+}  // namespace

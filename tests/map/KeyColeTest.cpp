@@ -1,0 +1,417 @@
+// Player control driven through the real frame tick with scripted keys under
+// the virtual clock, over the sample town; and the edges of a guarded grid.
+#include <gtest/gtest.h>
+
+#include "data/GameFlags.h"
+#include "engine/DInput.h"
+#include "engine/Random.h"
+#include "map/City.h"
+#include "map/KeyCole.h"
+#include "shell/Main.h"
+#include "map/NewGame.h"
+#include "data/Options.h"
+#include "base/Types.h"
+#include "map/MapArchive.h"
+#include "map/MapScene.h"
+#include "engine/FrameState.h"
+#include "map/RoleTable.h"
+#include "MapTestSupport.h"
+#include "platform/Input.h"
+#include "platform/Win.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "ui/ScreenState.h"
+
+using namespace sampleMap;
+
+namespace {
+
+constexpr u8 kRight = 205, kDown = 208, kR = 19;
+
+class Control : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_EQ(StartNewGame(1), 1);
+        gFrameId = 0;
+        EndTalk();
+        // The town's people stand still unless a test lets them walk.
+        for (int i = 1; i < gMapRoleCount; ++i)
+            if (i != gPlayerSlot) gMapRoles[i].scriptId = 0;
+        h.RunFrames(1);  // every key reads as released once
+    }
+    static void EndTalk() {
+        ResetTalk();
+        ResetDialogs();
+    }
+    // One frame of input and control alone, so a test sees the talk context
+    // before the story interpreter runs it.
+    void ControlFrame() {
+        PlatformAdvanceTime(35);
+        gFrameTime = timeGetTime();
+        PollInput();
+        UpdateKeyStates();
+        KeyCole();
+    }
+    RoleSlot& P() { return gMapRoles[gPlayerSlot]; }
+    void PutPlayer(int cx, int cy, int dir) {
+        ClearRoleFootprint(&P());
+        P().x = static_cast<u16>(cx * 16);
+        P().y = static_cast<u16>(cy * 16);
+        P().cell = &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
+        MarkRoleFootprint(&P());
+        P().act->dir = dir;
+        CenterCameraOnPlayer();
+    }
+    // The confirm key as the options bind it.
+    u8 Confirm() { return static_cast<u8>(gMapKeyCodes[1]); }
+    void Key(u8 code, bool down) { PlatformSetKey(code, down); }
+    // Holds a key for n frames.
+    void Hold(u8 code, int n) {
+        Key(code, true);
+        h.RunFrames(n);
+        Key(code, false);
+    }
+    int Cx() { return P().x / 16; }
+    int Cy() { return P().y / 16; }
+
+    Harness h;
+};
+
+TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStep) {
+    ASSERT_EQ(GetWalkStep(), 4u);
+    Key(kRight, true);
+    u16 x0 = P().x;
+    for (int f = 1; f <= 4; ++f) {
+        h.RunFrames(1);
+        EXPECT_EQ(P().x, x0 + 4 * f) << f;
+    }
+    EXPECT_EQ(P().act->action, 8);
+    EXPECT_EQ(gWalkStep, 4u);
+    // On the cell boundary control may start the next step.
+    EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
+    h.RunFrames(1);
+    EXPECT_EQ(P().x, x0 + 20);
+    Key(kRight, false);
+    h.RunFrames(4);
+    EXPECT_EQ(P().x, x0 + 32);
+    EXPECT_EQ(P().act->action, 0);
+}
+
+TEST_F(Control, APressAgainWithin120MsRuns) {
+    u16 x0 = P().x;
+    Hold(kRight, 4);
+    EXPECT_EQ(P().x, x0 + 16);
+    // The first released frame still reads the key down and starts one more cell.
+    h.RunFrames(2);
+    Key(kRight, true);  // 70 ms after the release
+    h.RunFrames(2);
+    EXPECT_EQ(gKeyStates[keyEntry::kRight].down, 2u);
+    EXPECT_EQ(P().x, x0 + 32);
+    h.RunFrames(1);
+    EXPECT_EQ(P().act->action, 16);
+    EXPECT_EQ(gWalkStep, 8u);
+    h.RunFrames(1);
+    EXPECT_EQ(P().x, x0 + 48);  // two frames of 8 pixels
+    Key(kRight, false);
+    // Released long enough, a press is a first press again: walking.
+    h.RunFrames(6);
+    Key(kRight, true);
+    h.RunFrames(1);
+    EXPECT_EQ(gKeyStates[keyEntry::kRight].down, 1u);
+    EXPECT_EQ(P().act->action, 8);
+    EXPECT_EQ(gWalkStep, 4u);
+}
+
+TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
+    ResetPlayerControl();
+    struct Step {
+        u32 now;
+        bool pressed;
+        u32 down;
+    } steps[] = {
+        {1000, true, 0},   // cleared state: a held key does not count
+        {1035, false, 0},  // the release is stamped
+        {1070, true, 1},  {1105, true, 1},  {1140, false, 1}, {1175, true, 2},
+        {1210, false, 2}, {1245, true, 3},  {1280, false, 3}, {1315, true, 3},
+        {1350, false, 3}, {1385, false, 0}, {1600, false, 0}, {1635, true, 1},
+    };
+    for (const Step& s : steps) {
+        gControl.now = s.now;
+        UpdateKeyState(keyEntry::kUp, s.pressed);
+        EXPECT_EQ(gKeyStates[keyEntry::kUp].down, s.down) << s.now;
+    }
+    // Repeats: the first held frame, then every odd count from 11.
+    gControl.now = 2000;
+    UpdateKeyState(keyEntry::kUp, false);
+    gControl.now = 2035;
+    UpdateKeyState(keyEntry::kUp, false);
+    int repeats = 0;
+    for (int f = 1; f <= 14; ++f) {
+        UpdateKeyState(keyEntry::kUp, true);
+        if (IsKeyRepeat(keyEntry::kUp)) ++repeats;
+    }
+    EXPECT_EQ(repeats, 1 + 2);  // held counts 1, 11, 13
+}
+
+TEST_F(Control, WallsStopAndCornersSlide) {
+    // The house's west wall is column 30 from row 10 to row 18.
+    PutPlayer(29, 14, 3);
+    Hold(kRight, 8);
+    EXPECT_EQ(Cx(), 29);
+    EXPECT_EQ(Cy(), 14);
+    // Against the wall's top end the step slides up around the corner.
+    PutPlayer(29, 10, 3);
+    Hold(kRight, 4);
+    EXPECT_EQ(Cx(), 30);
+    EXPECT_EQ(Cy(), 9);
+    // A diagonal into the wall slides along it.
+    PutPlayer(29, 14, 3);
+    Key(kRight, true);
+    Hold(kDown, 4);
+    Key(kRight, false);
+    EXPECT_EQ(Cx(), 29);
+    EXPECT_EQ(Cy(), 15);
+    // With flag 20 walls no longer stop the player.
+    SetGameFlag(20);
+    PutPlayer(29, 14, 3);
+    Hold(kRight, 4);
+    EXPECT_EQ(Cx(), 30);
+}
+
+TEST_F(Control, ConfirmInFrontOfAPersonStartsItsTalkAndTurnsIt) {
+    int r = FindRoleById(101);
+    ASSERT_GT(r, 0);
+    RoleSlot& role = gMapRoles[r];
+    ASSERT_TRUE(role.state & 0x800);
+    role.act->dir = 1;
+    role.act->action = 8;
+    PutPlayer(25, 24, 1);  // above the person, facing down
+    Key(Confirm(), true);
+    ControlFrame();
+    EXPECT_EQ(gTalkContext.talk, kSampleQuestionTalk);
+    EXPECT_EQ(gTalkContext.owner, 101);
+    EXPECT_EQ(gTalkContext.x, role.x);
+    EXPECT_EQ(gTalkContext.ownerState, role.state);
+    EXPECT_EQ(role.act->dir, 0);  // the person faces up, toward the player
+    EXPECT_EQ(role.act->action, 0);
+    EXPECT_EQ(P().act->dir, 1);
+    EXPECT_EQ(gTalkTurn.slot, r);  // its look comes back at the talk's end
+    EXPECT_EQ(gTalkTurn.action, 8);
+    // A held key starts nothing more.
+    gTalkContext.talk = 999;
+    ControlFrame();
+    Key(Confirm(), false);
+    EXPECT_EQ(gTalkContext.talk, 999);
+    // Facing away there is nobody in front.
+    EndTalk();
+    PutPlayer(25, 22, 0);
+    ControlFrame();
+    Key(Confirm(), true);
+    ControlFrame();
+    Key(Confirm(), false);
+    EXPECT_EQ(gTalkContext.owner, kTalkFree);
+}
+
+TEST_F(Control, FunctionKeysWriteTheirModeWords) {
+    struct Case {
+        u8 key;
+        u32 mode;
+    } cases[] = {{88, 0x8000001E}, {67, 0x8000001C}, {68, 29},        {59, 0x80000002},
+                 {60, 0x80000017}, {61, 0x80000019}, {62, 0x8000000D}};
+    for (const Case& c : cases) {
+        gFrameId = 0;
+        Hold(c.key, 1);
+        EXPECT_EQ(gFrameId, c.mode) << int(c.key);
+        gFrameId = 0;
+        h.RunFrames(1);
+    }
+    // Flag 329 shuts F1-F4, and F2 is not looked at once F1 is down.
+    SetGameFlag(329);
+    gFrameId = 0;
+    Key(59, true);
+    Hold(60, 1);
+    Key(59, false);
+    EXPECT_EQ(gFrameId, 0u);
+    ClearGameFlag(329);
+    // During a talk only F12 works.
+    ControlFrame();
+    gTalkContext.owner = 100;
+    Key(67, true);
+    ControlFrame();
+    Key(67, false);
+    EXPECT_EQ(gFrameId, 0u);
+    Key(88, true);
+    ControlFrame();
+    Key(88, false);
+    EXPECT_EQ(gFrameId, 0x8000001Eu);
+}
+
+TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
+    ASSERT_TRUE(GetGameFlag(12));
+    SetGameFlag(323);
+    gStepCount = 40;
+    Hold(kRight, 4);
+    EXPECT_EQ(gBattleRequest, 0u);
+    EXPECT_EQ(gBattleActive, 0u);
+    ClearGameFlag(323);
+    ClearGameFlag(12);
+    gStepCount = 40;
+    Hold(kRight, 4);
+    EXPECT_EQ(gBattleActive, 0u);
+    SetGameFlag(12);
+    gStepCount = 40;
+    Key(kRight, true);
+    h.RunFrames(1);
+    Key(kRight, false);
+    EXPECT_NE(gBattleRequest, 0u);
+    EXPECT_EQ(gBattleActive, 1u);
+}
+
+TEST_F(Control, TheTalkLockHoldsThePlayer) {
+    u16 x0 = P().x;
+    gTalkFlags |= kTalkLockBit;
+    Hold(kRight, 6);
+    h.RunFrames(5);  // long enough for the next press to be a first press
+    EXPECT_EQ(P().x, x0);
+    gTalkFlags &= ~kTalkLockBit;
+    Hold(kRight, 4);
+    EXPECT_EQ(P().x, x0 + 16);
+}
+
+TEST_F(Control, WalkingIntoAnEventCell) {
+    // The spot's second flag (1) is set: the step stops, the spot's talk starts.
+    ASSERT_TRUE(GetGameFlag(1));
+    PutPlayer(kEventX - 1, kEventY, 3);
+    Key(kRight, true);
+    ControlFrame();
+    Key(kRight, false);
+    EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
+    EXPECT_EQ(gTalkContext.talk, 5);
+    EXPECT_EQ(gTalkContext.owner, kTalkSpot);
+    // Facing right (3) the talk point lies at (x + 64, y).
+    EXPECT_EQ(gTalkContext.x, P().x + 64);
+    EXPECT_EQ(gTalkContext.y, P().y);
+    // With the flag clear the player steps onto the spot and its talk starts too.
+    EndTalk();
+    ClearGameFlag(1);
+    for (int f = 0; f < 5; ++f) ControlFrame();
+    Key(kRight, true);
+    ControlFrame();
+    Key(kRight, false);
+    EXPECT_EQ(gPlayerStepX + gScrollStepX, 1);
+    EXPECT_EQ(gTalkContext.talk, 5);
+}
+
+TEST_F(Control, TheSpeedKeySwitchesOncePerRest) {
+    ASSERT_EQ(gWalkMode, 0);
+    Hold(kR, 3);  // 105 ms: within one rest of 200 ms
+    EXPECT_EQ(gWalkMode, 1);
+    h.RunFrames(8);
+    Hold(kR, 1);
+    EXPECT_EQ(gWalkMode, 0);
+}
+
+TEST_F(Control, DeveloperChordsArmFastMode) {
+    ASSERT_TRUE(GetGameFlag(82));
+    for (u8 k : {49, 25, 46}) Key(k, true);
+    h.RunFrames(1);
+    for (u8 k : {49, 25, 46}) Key(k, false);
+    EXPECT_EQ(gDevChord1, 1);
+    h.RunFrames(20);
+    for (u8 k : {16, 22, 18, 31, 20}) Key(k, true);
+    h.RunFrames(1);
+    for (u8 k : {16, 22, 18, 31, 20}) Key(k, false);
+    EXPECT_EQ(gDevChord2, 1);
+    h.RunFrames(20);
+    Key(56, true);
+    Key(66, true);
+    h.RunFrames(1);
+    Key(56, false);
+    Key(66, false);
+    EXPECT_EQ(gFastMode, 1);
+    // Fast mode walks a cell in one frame.
+    h.RunFrames(20);
+    u16 x0 = P().x;
+    Hold(kRight, 1);
+    EXPECT_EQ(P().x, x0 + 16);
+}
+
+// A room grid inside a larger buffer whose outer cells carry a poisoned event:
+// a probe that read outside the grid would find that event.
+struct GuardedRoom {
+    static constexpr u32 kW = 20, kH = 15, kPad = 3 * kW;
+    std::vector<u32> buf = std::vector<u32>(kW * kH + 2 * kPad, 0x40000000u | 0xEE);
+    GuardedRoom() {
+        gMap = MapRecord{};
+        gMap.width = kW;
+        gMap.height = kH;
+        gMap.cells = buf.data() + kPad;
+        gMap.cellCount = kW * kH;
+        for (u32 i = 0; i < kW * kH; ++i) gMap.cells[i] = 0;
+    }
+    ~GuardedRoom() { gMap.cells = nullptr; }
+};
+
+TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
+    Harness h;
+    GuardedRoom room;
+    MapEvent poison;
+    poison.number = 0xEE;
+    poison.script = 777;
+    gMapEvents.push_back(poison);
+    gMapRoleCount = 3;
+    gPlayerSlot = 1;
+    gPlayerId = 1;
+    RoleSlot& p = gMapRoles[1];
+    p.roleId = 1;
+    p.state = kRoleShown;
+    p.act = NewActPlayer();
+    // A person in a corner, so the role search has something to find.
+    RoleSlot& q = gMapRoles[2];
+    q.roleId = 9;
+    q.talk = 3;
+    q.state = kRoleShown;
+    q.x = q.y = 0;
+    q.cell = gMap.cells;
+    gViewX = gViewY = 0;
+    gViewRight = 320;
+    gViewBottom = 240;
+    SetWalkStep(16);
+    const int xs[] = {0, 1, 10, 18, 19}, ys[] = {0, 1, 7, 13, 14};
+    for (bool walls : {false, true}) {
+        PutGameFlag(20, walls ? 1 : 0);
+        for (int cx : xs)
+            for (int cy : ys)
+                for (int d = 0; d < 9; ++d) {
+                    ClearRoleFootprint(&p);
+                    p.x = static_cast<u16>(cx * 16);
+                    p.y = static_cast<u16>(cy * 16);
+                    p.cell = &gMap.cells[cy * room.kW + cx];
+                    p.act->dir = d % 8;
+                    MarkRoleFootprint(&p);
+                    ClearKeyStates();
+                    ResetTalkContext(&gTalkContext);
+                    int e = d == 8 ? keyEntry::kConfirm : (int[]){3, 4, 5, 6, 3, 5, 3, 5}[d];
+                    gKeyStates[e] = {1, 0, 1, 1};
+                    if (d >= 4 && d < 8) gKeyStates[d < 6 ? 4 : 6] = {1, 0, 1, 1};
+                    for (int f = 0; f < 3; ++f) {
+                        KeyCole();
+                        UpdateMapScene();
+                    }
+                    EXPECT_NE(gTalkContext.talk, 777) << cx << "," << cy << " d" << d;
+                    EXPECT_LT(p.x / 16, room.kW);
+                    EXPECT_LT(p.y / 16, room.kH);
+                    EXPECT_EQ(p.x % 16 + p.y % 16, 0);
+                    EXPECT_EQ(gPlayerStepX + gScrollStepX + gPlayerStepY + gScrollStepY, 0);
+                    for (size_t i = 0; i < room.kPad; ++i) {
+                        ASSERT_EQ(room.buf[i], 0x400000EEu);
+                        ASSERT_EQ(room.buf[room.buf.size() - 1 - i], 0x400000EEu);
+                    }
+                }
+    }
+    gMapEvents.clear();
+}
+
+}  // namespace

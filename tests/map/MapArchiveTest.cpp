@@ -1,0 +1,312 @@
+// Map archives and the map cache: loads from both archives, cache hits,
+// eviction, emptying, and refused input.
+#include <gtest/gtest.h>
+
+#include "base/ByteIo.h"
+#include "engine/PixelFormat.h"
+#include "shell/Main.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
+#include "map/Scale.h"
+#include "MapTestSupport.h"
+
+using namespace sampleMap;
+
+namespace {
+
+CacheSlot SlotAt(const std::vector<u8>& t, int i) {
+    ByteReader r(t);
+    r.Seek(static_cast<size_t>(i) * kCacheSlotBytes);
+    CacheSlot s;
+    CacheSlotFields(r, s);
+    return s;
+}
+
+void WriteTable(Harness& h, const std::vector<CacheSlot>& slots) {
+    ByteWriter w;
+    for (CacheSlot s : slots) CacheSlotFields(w, s);
+    WriteHostFile(h.Path("data/mcache.dat"), w.bytes());
+    for (size_t i = 0; i < slots.size(); ++i)
+        WriteHostFile(h.Path("data/" + std::to_string(i) + ".cm"),
+                      std::vector<u8>(slots[i].size, 1));
+}
+
+u32 U32(const std::vector<u8>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<u32>(b[at + 3]) << 24;
+}
+u16 U16(const std::vector<u8>& b, size_t at) { return static_cast<u16>(b[at] | b[at + 1] << 8); }
+
+}  // namespace
+
+TEST_F(MapFixture, ArchiveAndCacheFieldsSitAtTheirFileOffsets) {
+    // The archive: directory offset at 0, 16-byte entries (M, -, map id, -).
+    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
+    ASSERT_GE(a.size(), 4u);
+    size_t m = 0;
+    for (size_t e = U32(a, 0); e + 16 <= a.size(); e += 16)
+        if (U32(a, e + 8) == kTownArchive) m = U32(a, e);
+    ASSERT_GT(m, 0u);
+    ASSERT_LE(m + 4 + 1024, a.size());
+    EXPECT_EQ(std::string(a.begin() + m, a.begin() + m + 4), "MSF3");
+    // The header follows "MSF3": width, height and tile bits from its byte 256.
+    size_t hd = m + 4;
+    EXPECT_EQ(U16(a, hd + 256), kTownW);
+    EXPECT_EQ(U16(a, hd + 258), kTownH);
+    EXPECT_EQ(U16(a, hd + 260), 16);
+    // Header byte 16: the event block (relative to M): a count, then records
+    // of event number and script value first.
+    size_t ev = m + U32(a, hd + 16);
+    ASSERT_LE(ev + 12, a.size());
+    EXPECT_EQ(U32(a, ev), 1u);
+    EXPECT_EQ(U32(a, ev + 4), kEventNumber);
+    EXPECT_EQ(U32(a, ev + 8), 5u);
+    // The cache table: 24 slots of (map id, size, age, file number).
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    std::vector<u8> t = CacheTable();
+    ASSERT_EQ(t.size(), 384u);
+    EXPECT_EQ(U32(t, 0), kRoomArchive);
+    EXPECT_EQ(U32(t, 4), 20u * 16 * 15 * 16 * 2);
+    EXPECT_EQ(U32(t, 8), 0u);
+    EXPECT_EQ(U32(t, 12), 0u);
+    EXPECT_EQ(U32(t, 23 * 16), kFreeSlot);
+    EXPECT_EQ(U32(t, 23 * 16 + 12), 23u);
+    EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 20u * 16 * 15 * 16 * 2);
+}
+
+TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
+    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
+    EXPECT_EQ(gMap.width, kTownW);
+    EXPECT_EQ(gMap.height, kTownH);
+    EXPECT_EQ(gMap.tileBits, 16u);
+    EXPECT_EQ(gMap.pixelSize, kTownW * 16u * kTownH * 16u * 2u);
+    EXPECT_EQ(gMap.cells[kEventY * kTownW + kEventX] & 0xFF, kEventNumber);
+    EXPECT_TRUE(gMap.cells[0] & kCellWall);
+    ASSERT_EQ(gMapEvents.size(), 1u);
+    EXPECT_EQ(gMapEvents[0].script, 5u);
+    EXPECT_EQ(gMap.layerGrid[3], 3);  // (x + y) & 7 at x 3
+    EXPECT_EQ(GetDepthMode(), 2u);
+    EXPECT_EQ(GetDepthScale(GetDepthIndex(0, 16 * 4)), 740);
+    // Two placements: a still picture and an animated object.
+    EXPECT_EQ(gMapRoleCount, 3);
+    EXPECT_EQ(gMapRoles[1].stillPic, 1);
+    EXPECT_EQ(gMapRoles[1].attr1, 1);
+    EXPECT_EQ(gMapRoles[1].attr2, 2);
+    ASSERT_NE(gMapRoles[2].act, nullptr);
+    EXPECT_EQ(gMapRoles[2].act->act, 12001);
+    EXPECT_EQ(gMapRoles[2].roleId, kNoRole);
+
+    ASSERT_EQ(LoadMap3(kFarArchive, &gMap), 1);
+    EXPECT_EQ(gMap.width, 30u);
+    EXPECT_EQ(GetDepthMode(), 0u);
+    EXPECT_EQ(GetDepthScale(GetDepthIndex(5, 5)), 1024);
+
+    gRunState = 0;
+    EXPECT_EQ(LoadMap3(9999, &gMap), 0);
+    EXPECT_TRUE(gRunState & kRunQuit);
+    gRunState = 0;
+}
+
+TEST_F(MapFixture, EightBitMapKeepsPaletteAndIndices) {
+    ASSERT_EQ(LoadMap3(kEightBitArchive, &gMap), 1);
+    MapSpec spec = MakeTestMap(kEightBitArchive, 32, 32, 8);
+    ASSERT_EQ(gMap.pixelSize, spec.pixels.size());
+    EXPECT_EQ(0, std::memcmp(gMap.Pixel, spec.pixels.data(), spec.pixels.size()));
+}
+
+TEST_F(MapFixture, SixteenBitPixelsAreConvertedToTheScreenLayout) {
+    SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    MapSpec spec = MakeTestMap(kRoomArchive, 20, 15, 16);
+    u16 stored = LoadU16(spec.pixels.data() + 2 * (16 * 20 * 16 * 3 + 40));
+    EXPECT_EQ(LoadU16(gMap.Pixel + 2 * (16 * 20 * 16 * 3 + 40)), ConvertPixel(stored));
+    ResetPixelFormat();
+}
+
+TEST_F(MapFixture, FirstLoadBuildsTheCacheAndTheSecondUnpacksNothing) {
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    EXPECT_EQ(gMapsUnpacked, 1u);
+    CacheSlot s = SlotAt(CacheTable(), 0);
+    EXPECT_EQ(s.mapId, kRoomArchive);
+    EXPECT_EQ(s.size, 20u * 16 * 15 * 16 * 2);
+    EXPECT_EQ(SlotAt(CacheTable(), 1).mapId, kFreeSlot);
+    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    EXPECT_EQ(gMapsUnpacked, 2u);
+    EXPECT_EQ(SlotAt(CacheTable(), 0).age, 0u);
+    EXPECT_EQ(SlotAt(CacheTable(), 1).age, 1u);
+}
+
+TEST_F(MapFixture, ShortCacheFileIsUnpackedAgain) {
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    ReleaseMapView();
+    WriteHostFile(h.Path("data/0.cm"), std::vector<u8>(100, 0));
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    EXPECT_EQ(gMapsUnpacked, 2u);
+    EXPECT_EQ(gMap.pixelSize, 20u * 16 * 15 * 16 * 2);
+}
+
+TEST_F(MapFixture, FullTableEvictsTheOldestPastAQuarterOfTheBudget) {
+    std::vector<CacheSlot> slots;
+    for (u32 i = 0; i < kCacheSlots; ++i) slots.push_back({1000 + i, 100 + i, 3, i});
+    slots[5].age = 15;  // 16 after the visit: above 60 / 4
+    slots[9].age = 20;
+    WriteTable(h, slots);
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    std::vector<u8> t = CacheTable();
+    EXPECT_EQ(SlotAt(t, 5).mapId, kRoomArchive);  // the first old slot went
+    EXPECT_EQ(SlotAt(t, 9).mapId, 1009u);
+    EXPECT_EQ(SlotAt(t, 0).age, 4u);
+}
+
+TEST_F(MapFixture, WithoutOldSlotsTheSmallestGoesAndTheBudgetHolds) {
+    std::vector<CacheSlot> slots;
+    for (u32 i = 0; i < kCacheSlots; ++i) slots.push_back({1000 + i, 5000 + i, 1, i});
+    slots[7].size = 10;
+    slots[3].size = 10;  // a tie: the first smallest goes
+    WriteTable(h, slots);
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    std::vector<u8> t = CacheTable();
+    EXPECT_EQ(SlotAt(t, 3).mapId, kRoomArchive);
+    EXPECT_EQ(SlotAt(t, 7).mapId, 1007u);
+    EXPECT_EQ(ReadHostFile(h.Path("data/3.cm")).size(), 20u * 16 * 15 * 16 * 2);
+
+    // A budget of 1 MB with the town (1.5 MB) cached: the room evicts it.
+    gSwapSpace = 1;
+    ResetMapCache(1);  // stamp differs from the zero stamp: empties the cache
+    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    t = CacheTable();
+    u64 total = 0;
+    for (int i = 0; i < kCacheSlots; ++i) total += SlotAt(t, i).size;
+    EXPECT_LE(total, 1u << 20);
+    EXPECT_EQ(SlotAt(t, 0).mapId, kRoomArchive);  // the town went; the room took its slot
+    EXPECT_EQ(SlotAt(t, 1).mapId, kFreeSlot);
+}
+
+TEST_F(MapFixture, StaleRunMarkOrNewColourStampEmptiesTheCache) {
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    ReleaseMapView();
+    std::vector<u8> env = ReadHostFile(h.Path("Env.dat"));
+    ASSERT_FALSE(env.empty());
+    EXPECT_GT(ResetMapCache(0), 0u);  // mark 0: nothing happens
+    SetRunMark();
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
+    EXPECT_EQ(ResetMapCache(0), 0u);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
+    for (int i = 0; i < kCacheSlots; ++i) EXPECT_EQ(SlotAt(CacheTable(), i).mapId, kFreeSlot);
+
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    ReleaseMapView();
+    SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
+    EXPECT_EQ(ResetMapCache(1), 0u);
+    EXPECT_EQ(gEnvStamp[0], 0xF800);
+    std::vector<u8> env2 = ReadHostFile(h.Path("Env.dat"));
+    EXPECT_EQ(LoadU16(env2.data() + 30), 0xF800);
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    ReleaseMapView();
+    EXPECT_GT(ResetMapCache(1), 0u);  // same stamp: kept
+    ResetPixelFormat();
+}
+
+TEST_F(MapFixture, CorruptPictureBlockFreesTheSlotAndCutsTheFile) {
+    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
+    // Find the room's picture blocks through its header and spoil the first one.
+    std::vector<MapDirEntry> dir;
+    ASSERT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
+    u32 m = 0;
+    for (auto& e : dir)
+        if (e.id == kRoomArchive) m = e.offset;
+    u32 pix = LoadU32(a.data() + m + 4 + mapHdr::kPixelOff);
+    u32 first = LoadU32(a.data() + m + pix + 16);
+    for (int i = 0; i < 16; ++i) a[m + first + i] = 0xEE;
+    WriteHostFile(h.Path("PicLib/HUGE.lmf"), a);
+    EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0);
+    EXPECT_EQ(SlotAt(CacheTable(), 0).mapId, kFreeSlot);
+    EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 0u);
+}
+
+TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
+    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
+    std::vector<u8> bad = a;
+    StoreU32(bad.data(), static_cast<u32>(bad.size() + 100));
+    WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
+    std::vector<MapDirEntry> dir;
+    std::string err;
+    EXPECT_FALSE(ReadMapDirectory(bad.data(), bad.size(), &dir, &err));
+    EXPECT_NE(err.find("offset 0"), std::string::npos);
+    gRunState = 0;
+    EXPECT_EQ(LoadMap3(kTownArchive, &gMap), 0);  // not found anywhere: the quit bit
+    gRunState = 0;
+
+    // Header offsets past the file: the cell block and the event block.
+    ASSERT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
+    u32 m = dir[0].offset;
+    bad = a;
+    StoreU32(bad.data() + m + 4 + mapHdr::kCellOff, 0x7FFFFFF0);
+    WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
+    EXPECT_EQ(LoadMap3(kTownArchive, &gMap), 0);
+    bad = a;
+    StoreU32(bad.data() + m + 4 + mapHdr::kEventOff, 0xFFFFFF00);
+    StoreU32(bad.data() + m + 4 + mapHdr::kObjectSize, 0x7FFFFFFF);
+    StoreU16(bad.data() + m + 4 + mapHdr::kWidth, 0xFFFF);
+    WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
+    EXPECT_EQ(LoadMap3(kTownArchive, &gMap), 0);  // a grid too large for the file
+}
+
+TEST_F(MapFixture, PlacementsNeverPassTheRoleTable) {
+    MapSpec s = MakeTestMap(kTownArchive, 20, 20, 16);
+    s.objects.push_back({1, 0, 0, 0});
+    for (int i = 0; i < 5000; ++i) s.placements.push_back({1, static_cast<u16>(i % 300), 16, 0});
+    s.placements.push_back({1, static_cast<u16>((20 + 41) * 16), 16, 0});  // skipped: too far right
+    WriteArchive({s});
+    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
+    EXPECT_EQ(gMapRoleCount, kRoleRows);
+}
+
+TEST_F(MapFixture, OldHeaderKindIsReportedAndAZeroBlockOffsetRefused) {
+    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
+    std::vector<MapDirEntry> dir;
+    ASSERT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
+    u32 m = dir[1].offset;  // the room
+    a[m] = 'X';
+    StoreU32(a.data() + m + 4 + mapHdr::kPixelOff, 0);
+    WriteHostFile(h.Path("PicLib/HUGE.lmf"), a);
+    EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0);
+    ASSERT_EQ(h.boxes().size(), 2u);
+    EXPECT_EQ(h.boxes()[0].caption, "LoadMap3");
+}
+
+TEST(DepthScale, ModesAndShortRowLists) {
+    ClearDepthScale();
+    EXPECT_EQ(GetDepthScale(GetDepthIndex(100, 100)), 1024);
+    std::vector<u8> rows(16 + 8);
+    StoreU32(rows.data(), 2);
+    StoreU32(rows.data() + 4, 2);
+    StoreU32(rows.data() + 16, 800);
+    StoreU32(rows.data() + 20, 900);
+    LoadDepthRows(rows.data(), static_cast<u32>(rows.size()));
+    EXPECT_EQ(GetDepthScale(GetDepthIndex(0, 20)), 900);
+    EXPECT_EQ(GetDepthScale(GetDepthIndex(0, 16 * 5)), 1024);  // beyond the list
+    // A count larger than the block is refused.
+    StoreU32(rows.data() + 4, 1000);
+    ClearDepthScale();
+    LoadDepthRows(rows.data(), static_cast<u32>(rows.size()));
+    EXPECT_EQ(GetDepthMode(), 0u);
+    // Kind 1 selects the depth picture; without one every point is 1024.
+    std::vector<u8> k1(16 + 1024);
+    StoreU32(k1.data(), 1);
+    LoadDepthRows(k1.data(), static_cast<u32>(k1.size()));
+    EXPECT_EQ(GetDepthMode(), 1u);
+    EXPECT_EQ(GetDepthScale(GetDepthIndex(3, 3)), 1024);
+    ClearDepthScale();
+}
+
+TEST_F(MapFixture, LargeMapTakesLargerBlocksAndLoadsWhole) {
+    // 1600 x 1600 pixels would need 157 blocks of 32 KB; the header holds 126.
+    MapSpec s = MakeTestMap(kTownArchive, 100, 100, 16);
+    WriteArchive({s});
+    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
+    EXPECT_EQ(gMap.pixelSize, s.pixels.size());
+    EXPECT_EQ(LoadU16(gMap.Pixel + s.pixels.size() - 2),
+              ConvertPixel(LoadU16(s.pixels.data() + s.pixels.size() - 2)));
+}

@@ -1,0 +1,284 @@
+// The map scene on the sample town: frames per cell, the keep bit, the
+// player's arrival, followers, quake, tile animation, and the battle hand-back.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "engine/PicPaint.h"
+#include "map/AStar.h"
+#include "map/City.h"
+#include "shell/Main.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/NewGame.h"
+#include "base/Types.h"
+#include "map/MapArchive.h"
+#include "map/RoleTable.h"
+#include "map/KeyCole.h"
+#include "engine/FrameState.h"
+#include "mhdata/Archives.h"
+#include "mhdata/Maps.h"
+#include "sound/Music.h"
+#include "story/Talk.h"
+#include "support/Harness.h"
+#include "ui/ScreenState.h"
+
+namespace {
+
+class SceneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_EQ(StartNewGame(1), 1);
+        ResetTalkContext(&gTalkContext);  // the opening talk is not run here
+        gFrameId = 0;
+        ASSERT_GT(gPlayerSlot, 0);
+    }
+    int Find(u16 id) { return FindRoleById(id); }
+    // One frame as the tick runs it, with the behaviour step of op 8 for roles on a cell.
+    void Frame() {
+        for (int i = 1; i < gMapRoleCount; ++i) {
+            RoleSlot& s = gMapRoles[i];
+            RoleRoute* r = FindRoleRoute(i, kRouteBehaviour);
+            if (((s.x | s.y) & 15) == 0 && r && RouteDirAt(r, r->pos & 0x7FFF) != kRouteEnd)
+                StepRoleRoute(i);
+        }
+        UpdateRoles();
+        UpdateMapScene();
+    }
+    Harness h;
+};
+
+TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
+    int n = Find(100);
+    ASSERT_GT(n, 0);
+    RoleSlot& s = gMapRoles[n];
+    s.scriptId = 0;  // the sample's wanderer: only this walk moves it here
+    s.act->action = sample_art::kActionWalk;
+    ASSERT_EQ(StartRoleRoute(n, 16, 30), 1);
+    RoleRoute* r = FindRoleRoute(n);
+    int moves = 0, frames = 0;
+    for (; frames < 120 && s.x != 16 * 16; ++frames) {
+        u16 before = s.x;
+        bool due = s.act->delayCount == 0;
+        bool waiting = (r->pos & kRoutePaused) && ((s.x & 15) == 0);
+        Frame();
+        if (s.x != before) {
+            ++moves;
+            // Step 4 doubled: 8 pixels, only on the frames the animation moves on.
+            EXPECT_EQ(s.x - before, 8) << frames;
+            EXPECT_TRUE(due) << frames;
+        } else {
+            EXPECT_TRUE(!due || waiting) << frames;
+        }
+        if ((s.x & 15) == 0 && s.x != before) {
+            EXPECT_EQ(s.cell, &gMap.cells[static_cast<size_t>(30) * gMap.width + (s.x >> 4)]);
+            EXPECT_TRUE(*s.cell & kCellRole);
+            EXPECT_FALSE(*(s.cell - 1) & kCellRole) << frames;
+        }
+    }
+    EXPECT_EQ(moves, 8);
+    EXPECT_EQ(s.act->dir, 3);  // facing right
+    EXPECT_TRUE(s.state & (1u << 25));
+    EXPECT_EQ(FindRoleRoute(n), nullptr);  // freed at the target
+    EXPECT_FALSE(gMap.cells[static_cast<size_t>(30) * gMap.width + 12] & kCellRole);
+}
+
+TEST_F(SceneTest, KeepBitHoldsTheRecordAndArrivalValuesApply) {
+    int n = Find(100);
+    gMapRoles[n].scriptId = 0;  // no behaviour program of its own
+    ASSERT_EQ(StartRoleRoute(n, 13, 30), 1);
+    RoleRoute* r = FindRoleRoute(n);
+    r->state |= kRouteKeep;
+    r->arriveAction = 0;
+    r->arriveDir = 1;
+    for (int f = 0; f < 40; ++f) Frame();
+    EXPECT_EQ(gMapRoles[n].x, 13 * 16);
+    EXPECT_EQ(r->role, n);
+    EXPECT_EQ(gMapRoles[n].act->dir, 1);
+}
+
+TEST_F(SceneTest, PlayerArrivalClearsKeysAndCentresTheView) {
+    RoleSlot& p = gMapRoles[gPlayerSlot];
+    gViewX = gViewY = 0;
+    ASSERT_EQ(StartRoleRoute(gPlayerSlot, 28, 25), 1);
+    int limit = 400;
+    while (limit-- > 0 && !(p.x == 28 * 16 && p.y == 25 * 16)) {
+        gKeyStates[4].down = 1;
+        gKeyStates[3].held = 7;
+        Frame();
+    }
+    ASSERT_GT(limit, 0);
+    EXPECT_EQ(gKeyStates[4].down, 0u);
+    EXPECT_EQ(gKeyStates[3].held, 0u);
+    // The town is 64 x 48 cells: the view sits at (448 - 304, 400 - 240).
+    EXPECT_EQ(gViewX, 144);
+    EXPECT_EQ(gViewY, 160);
+    EXPECT_TRUE(*p.cell & kCellPlayer);
+}
+
+TEST_F(SceneTest, PartyOfEightFollowsAlongTheTrail) {
+    // Seven followers placed behind the player.
+    for (int k = 1; k < 8; ++k) {
+        int n = gMapRoleCount++;
+        RoleSlot& s = gMapRoles[n];
+        s = RoleSlot{};
+        s.act = NewActPlayer();
+        s.act->act = 1 + k % 3;
+        s.roleId = static_cast<u16>(200 + k);
+        s.x = static_cast<u16>((10 - (k % 3)) * 16);
+        s.y = static_cast<u16>((11 + k / 3) * 16);
+        s.state = kRoleShown | kRoleFollows;
+        InsertMapObject(&s, 0);
+        newRoleInit(&s);
+        AddFollower(n);
+    }
+    ASSERT_EQ(gFollowers.count, 8u);
+    RoleSlot& p = gMapRoles[gPlayerSlot];
+    gWalkStep = 4;
+    for (int f = 0; f < 60; ++f) {
+        if (((p.x | p.y) & 15) == 0 && p.x < 22 * 16) gPlayerStepX = 1;
+        Frame();
+    }
+    for (int f = 0; f < 200; ++f) Frame();
+    ASSERT_EQ(p.x, 22 * 16);
+    for (u32 k = 1; k < 8; ++k) {
+        const RoleSlot& s = gMapRoles[gFollowers.slot[k]];
+        EXPECT_EQ(s.x, gFollowers.trailX[2 * k]) << k;
+        EXPECT_EQ(s.y, gFollowers.trailY[2 * k]) << k;
+        EXPECT_EQ((s.x | s.y) & 15, 0) << k;
+    }
+    // The trail holds the player's cells, newest first, two per follower and more.
+    EXPECT_EQ(gFollowers.trailX[0], 22 * 16);
+    EXPECT_EQ(gFollowers.trailX[11], 22 * 16 - 11 * 16);
+    EXPECT_EQ(gFollowers.trailX[14], 10 * 16);  // older entries keep the start
+}
+
+TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOrigin) {
+    i16 pairs[] = {3, 0, -3, 2};
+    std::memcpy(gQuakeTable, pairs, sizeof(pairs));
+    gQuakePeriod = gQuakeCountdown = 2;  // as the story command starts it
+    gViewX = 100;
+    gViewY = 50;
+    std::vector<int> seenX;
+    for (int k = 0; k < 6; ++k) {
+        ApplyQuake();
+        seenX.push_back(gViewX - 100);
+        EXPECT_EQ(static_cast<i32>(gQuakeBaseX), 100);
+        gViewX = 100;
+        gViewY = 50;
+    }
+    EXPECT_EQ(seenX, (std::vector<int>{3, 3, -3, -3, 3, 3}));
+    gViewX = 100;
+    Frame();
+    EXPECT_EQ(gViewX, static_cast<i32>(gQuakeBaseX));
+    EXPECT_EQ(gViewRight, gViewX + 640);
+    std::memset(gQuakeTable, 0xCF, sizeof(gQuakeTable));
+    i32 x = gViewX;
+    ApplyQuake();
+    EXPECT_EQ(gViewX, x);
+}
+
+TEST_F(SceneTest, TileAnimationRunsBackAndForth) {
+    gMap.layers = 3;
+    gMapCycle = 2;
+    ResetTileAnimation();
+    std::vector<int> frames;
+    for (int k = 0; k < 12; ++k) {
+        StepTileAnimation();
+        frames.push_back(gTileAnim.frame);
+    }
+    EXPECT_EQ(frames, (std::vector<int>{0, 1, 1, 2, 2, 1, 1, 0, 0, 1, 1, 2}));
+    EXPECT_EQ(gTileAnim.offset, gMap.width * gMap.height * 2);
+    gMap.layers = 1;
+    ResetTileAnimation();
+    for (int k = 0; k < 10; ++k) StepTileAnimation();
+    EXPECT_EQ(gTileAnim.frame, 0);
+    EXPECT_EQ(gTileAnim.offset, 0u);
+}
+
+TEST_F(SceneTest, ShakeMovesTheViewUntilItsDistanceIsUsed) {
+    gViewX = 40;
+    gShakeLeftX = 10;
+    gShakeStepX = 4;
+    ApplyScreenShake();
+    ApplyScreenShake();
+    EXPECT_EQ(gViewX, 48);
+    EXPECT_EQ(gShakeLeftX, 2);
+    ApplyScreenShake();
+    EXPECT_EQ(gShakeLeftX, 0);
+    EXPECT_EQ(gShakeStepX, 0);
+}
+
+// ---- battle hand-back ----
+
+class BattleHandBack : public SceneTest {
+protected:
+    void SetUp() override {
+        SceneTest::SetUp();
+        gParty[0] = 0;
+        gParty[1] = 1;
+        gParty[2] = -1;
+        gRoles[0].status = kStatusDying;
+        gRoles[0].hp = 0;
+        gRoles[1].status = 0;
+        gRoles[1].hp = 30;
+        gMusic.SetMode(1, 1, 0);
+        EnterBattle();
+    }
+};
+
+TEST_F(BattleHandBack, EnterSavesTheMusicAndMarksTheBattle) {
+    EXPECT_EQ(gBattleActive, 1u);
+    EXPECT_EQ(gMapMusicSaved, 1u);
+    EXPECT_EQ(gMusic.GetPendingMode(), 4);
+}
+
+TEST_F(BattleHandBack, VictoryWithFlag322ClearsItAndRevivesTheDowned) {
+    SetGameFlag(322);
+    gBattleRequest = 9;
+    ReturnFromBattle(1);
+    EXPECT_FALSE(GetGameFlag(322));
+    EXPECT_EQ(gRoles[0].status, 0);
+    EXPECT_EQ(gRoles[0].hp, 1);
+    EXPECT_EQ(gRoles[1].hp, 30);
+    EXPECT_EQ(gBattleRequest, 0u);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gMusic.GetPendingMode(), 1);
+}
+
+TEST_F(BattleHandBack, VictoryWithoutFlag322LeavesTheDownedDown) {
+    ReturnFromBattle(1);
+    EXPECT_EQ(gRoles[0].status, kStatusDying);
+    EXPECT_EQ(gRoles[0].hp, 0);
+    EXPECT_EQ(gFrameId, 0u);
+}
+
+TEST_F(BattleHandBack, DefeatWithFlag322KeepsItAndRevives) {
+    SetGameFlag(322);
+    ReturnFromBattle(0);
+    EXPECT_TRUE(GetGameFlag(322));
+    EXPECT_EQ(gRoles[0].hp, 1);
+    EXPECT_EQ(gRoles[0].status, 0);
+    EXPECT_EQ(gRoles[1].hp, 30);
+    EXPECT_EQ(gFrameId, 0u);
+}
+
+TEST_F(BattleHandBack, DefeatWithoutFlag322OpensTheEndScreen) {
+    ReturnFromBattle(0);
+    EXPECT_EQ(gFrameId, 0x80000006u);
+    EXPECT_EQ(gRoles[0].hp, 0);
+    EXPECT_EQ(gBattleRequest, 0u);
+}
+
+TEST_F(SceneTest, WorldMapSelectionSkipsClosedLocationsAndStopsWhenNoneIsOpen) {
+    InitWorldMap();
+    SelectWorldMapLocation(1);  // nothing open: one round, nothing chosen
+    EXPECT_EQ(gWorldMapIndex, kWorldMapUnchosen);
+    EXPECT_FALSE(WorldMapLocationOpen(3));
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+// Shared setup of the map tests: a sample game in the harness root, and a
+// small hand-made map grid for the role-table tests.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/MemDbg.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "base/Types.h"
+#include "shell/Settings.h"
+#include "mhdata/Maps.h"
+#include "mhdata/SampleGame.h"
+#include "mhdata/SampleTalks.h"
+#include "sound/Music.h"
+#include "support/Harness.h"
+
+class MapFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetMusic();
+        std::string err;
+        ASSERT_TRUE(WriteSampleGame(h.root().substr(0, h.root().size() - 1), &err)) << err;
+        std::snprintf(gBasePath, kPathSize, "%s", h.root().c_str());
+        gSwapSpace = 60;
+    }
+    void TearDown() override { ResetMusic(); }
+
+    // Replaces the first archive with these maps.
+    void WriteArchive(const std::vector<MapSpec>& maps,
+                      const std::string& rel = "PicLib/HUGE.lmf") {
+        WriteHostFile(h.Path(rel), BuildMapArchive(maps));
+    }
+    std::vector<u8> CacheTable() { return ReadHostFile(h.Path("data/mcache.dat")); }
+
+    Harness h;
+};
+
+// A free-standing cell grid of w x h cells installed as gMap.
+struct GridMap {
+    std::vector<u32> cells;
+    GridMap(u32 w, u32 h, u32 fill = 0) : cells(static_cast<size_t>(w) * h, fill) {
+        gMap = MapRecord{};
+        gMap.width = w;
+        gMap.height = h;
+        gMap.cells = cells.data();
+        gMap.cellCount = w * h;
+    }
+    ~GridMap() { gMap.cells = nullptr; }
+    u32& at(u32 x, u32 y) { return cells[static_cast<size_t>(y) * gMap.width + x]; }
+};

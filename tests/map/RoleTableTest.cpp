@@ -1,0 +1,192 @@
+// Footprints and cell bits, role lookups, and role-record round trips.
+#include <gtest/gtest.h>
+
+#include "map/RoleTable.h"
+#include "support/Harness.h"
+#include "MapTestSupport.h"
+
+namespace {
+
+RoleSlot* MakeRole(int n, u16 id, u16 x, u16 y, u32 w, u32 h, u32 state = 0x8000) {
+    RoleSlot& s = gMapRoles[n];
+    s = RoleSlot{};
+    s.act = NewActPlayer();
+    s.act->cellW = w;
+    s.act->cellH = h;
+    s.roleId = id;
+    s.x = x;
+    s.y = y;
+    s.state = state;
+    if (gMapRoleCount <= n) gMapRoleCount = n + 1;
+    return &s;
+}
+
+int CountCells(const GridMap& g, u32 bits) {
+    int n = 0;
+    for (u32 c : g.cells) n += (c & bits) == bits;
+    return n;
+}
+
+}  // namespace
+
+TEST(RoleFootprint, MarksTheCellsOfEachSizeAndOnlyInsideTheMap) {
+    Harness h;
+    GridMap g(8, 6);
+    gPlayerId = 1;
+    RoleSlot* wide = MakeRole(1, 5, 16 * 2, 16 * 1, 2, 1);
+    MarkRoleFootprint(wide);
+    EXPECT_EQ(CountCells(g, kCellRole), 2);
+    EXPECT_TRUE(g.at(2, 1) & kCellRole);
+    EXPECT_TRUE(g.at(3, 1) & kCellRole);
+    ClearRoleFootprint(wide);
+    EXPECT_EQ(CountCells(g, kCellRole), 0);
+
+    // 3 x 3 anchored two cells from the right edge and one from the bottom.
+    RoleSlot* big = MakeRole(2, 6, 16 * 6, 16 * 5, 3, 3, 0x8000 | kRoleWide | kRoleLow);
+    MarkRoleFootprint(big);
+    EXPECT_EQ(CountCells(g, kCellRole), 2);  // (6,5) and (7,5)
+    EXPECT_EQ(CountCells(g, kCellRole | kCellWide | kCellLow), 2);
+    EXPECT_EQ(g.at(0, 0), 0u);  // nothing wrapped into the next row or the start
+    // A 2-wide footprint at the last column does not spill into the next row.
+    ClearRoleFootprint(big);
+    RoleSlot* edge = MakeRole(3, 7, 16 * 7, 16 * 2, 2, 1);
+    MarkRoleFootprint(edge);
+    EXPECT_EQ(g.at(0, 3), 0u);
+    EXPECT_EQ(CountCells(g, kCellRole), 1);
+    ClearRoleTable();
+}
+
+TEST(RoleFootprint, PlayerBitStaysForOthersAndStaticWallsSurviveClearing) {
+    Harness h;
+    GridMap g(4, 4);
+    gPlayerId = 1;
+    RoleSlot* player = MakeRole(1, 1, 16, 16, 1, 1);
+    RoleSlot* other = MakeRole(2, 9, 16, 16, 1, 1, 0x8000 | kRoleWide);
+    MarkRoleFootprint(player);
+    MarkRoleFootprint(other);
+    EXPECT_EQ(g.at(1, 1), kCellRole | kCellPlayer | kCellWide);
+    ClearRoleFootprint(other);
+    EXPECT_EQ(g.at(1, 1), kCellPlayer);
+    ClearRoleFootprint(player);
+    EXPECT_EQ(g.at(1, 1), 0u);
+    ClearRoleTable();
+}
+
+TEST(RoleLookup, PlayerReferencesAndRemovedRows) {
+    Harness h;
+    GridMap g(4, 4);
+    gPlayerSlot = 3;
+    MakeRole(1, 40, 0, 0, 1, 1, 0x8000 | kRoleGone);
+    MakeRole(2, 40, 0, 0, 1, 1);
+    int i = -5;
+    EXPECT_EQ(GetRoleIndex(kPlayerRef, &i), 1);
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(GetRoleIndex(kPlayerRef2, &i), 1);
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(GetRoleIndex(40, &i), 1);
+    EXPECT_EQ(i, 2);  // row 1 has bit 28
+    EXPECT_EQ(GetRoleIndex(41, &i), 0);
+    EXPECT_EQ(i, -1);
+    ClearRoleTable();
+}
+
+TEST(RoleArea, FreeAreasAndBlockedDirections) {
+    Harness h;
+    GridMap g(6, 6);
+    g.at(3, 2) = kCellWall;
+    g.at(1, 1) = 5;  // an event number blocks too
+    EXPECT_EQ(IsAreaFree(2, 2, 1, 1), 1);
+    EXPECT_EQ(IsAreaFree(2, 2, 2, 1), 0);
+    EXPECT_EQ(IsAreaFree(0, 0, 2, 2), 0);
+    EXPECT_EQ(IsAreaFree(0, 0, 3, 0), 1);
+    // 1 x 1 at (2, 2): right neighbour walled, up-left has the event.
+    u8 m = GetBlockedDirections(&g.at(2, 2), 1, 1, kCellWalkMask);
+    EXPECT_EQ(m, 0x08 | 0x01);
+    // 2 x 1 at (2, 3): row above c0..c3 = (1..4, 2); (3, 2) is c2: bits 0x02 and 0x04.
+    m = GetBlockedDirections(&g.at(2, 3), 2, 1, kCellWalkMask);
+    EXPECT_EQ(m, 0x02 | 0x04);
+}
+
+TEST(RoleRecords, UpdateKeepsSentinelsAndRoundTripsThroughRows) {
+    Harness h;
+    GridMap g(10, 10);
+    std::vector<u8> table(3 * kRecordBytes, 0);
+    StoreU16(table.data() + 2, 50);  // row 0: id 50
+    StoreU16(table.data() + kRecordBytes + 2, 51);
+    StoreU16(table.data() + 2 * kRecordBytes, 0xFFFF);  // end row
+    ASSERT_TRUE(BindRoleRecords(table.data(), table.size()));
+    EXPECT_EQ(gRoleRecordCount, 2);
+
+    SetRecordWord(0, 0, 7);
+    SetRecordWord(0, 10, 0x0100);
+    EXPECT_EQ(UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x80, -1, -1, 0x8080, 255),
+              1);
+    EXPECT_EQ(RecordWord(0, 10), 0x0180);
+    EXPECT_EQ(RecordWord(0, 0), 7);
+    // 0xFFFF as a map id keeps the map: stored it would end the table.
+    UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0xFFFF, -1, 0xFFFF, 0xFFFF, 255);
+    EXPECT_EQ(RecordWord(0, 0), 7);
+    EXPECT_EQ(UpdateRoleRecord(99, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1), 0);
+    // A new script id zeroes the program counter.
+    SetRecordWord(0, 9, 33);
+    UpdateRoleRecord(50, 1200, 2, 3, 4, 5, 6, 8, 0xFFFF, 0x00FF, 9, 77, 88);
+    EXPECT_EQ(RecordWord(0, 9), 0);
+    EXPECT_EQ(RecordWord(0, 10), 0x0080);
+    EXPECT_EQ(RecordWord(0, 11), 77);
+    EXPECT_EQ(RecordWord(0, 12), 88);
+
+    // Row -> slot -> row.
+    gMapRoleCount = 2;
+    RoleSlot& s = gMapRoles[1];
+    s.act = NewActPlayer();
+    EXPECT_EQ(ApplyRoleRecord(&s, 50), 9);
+    EXPECT_EQ(s.x, 4 * 16);
+    EXPECT_EQ(s.y, 5 * 16);
+    EXPECT_EQ(s.act->act, 1200);
+    s.x = 6 * 16;
+    s.act->dir = 7;
+    s.extra2 = 0x42;
+    s.state = 0x8000;  // not a follower: the row keeps the role's own cell
+    StoreRoleRecords(0, 0);
+    EXPECT_EQ(RecordWord(0, 5), 6);
+    EXPECT_EQ(RecordWord(0, 4), 7);
+    EXPECT_EQ(RecordByte(0, 25), 0x42);
+    EXPECT_EQ(ApplyRoleRecord(&s, 77), -1);
+
+    // The save loader writes every word, sentinels included.
+    u16 words[kRecordWords] = {3,      51,     0xFFFF, 0xFFFF, 0xFFFF, 1,  2,
+                               0xFFFF, 0xFFFF, 0,      0,      0x8080, 255};
+    EXPECT_EQ(RestoreRoleRecord(1, words), 1);
+    EXPECT_EQ(RecordWord(1, 2), 0xFFFF);
+    EXPECT_EQ(RecordWord(1, 11), 0x8080);
+    ClearRoleTable();
+    BindRoleRecords(nullptr, 0);
+}
+
+TEST(RoleRecords, FollowerStoresThePlayersCellAndUnboundRecordsReport) {
+    Harness h;
+    GridMap g(10, 10);
+    std::vector<u8> table(2 * kRecordBytes, 0);
+    StoreU16(table.data() + 2, 60);
+    StoreU16(table.data() + kRecordBytes, 0xFFFF);
+    BindRoleRecords(table.data(), table.size());
+    gMapRoleCount = 3;
+    gMapRoles[1] = RoleSlot{};
+    gMapRoles[1].roleId = 60;
+    gMapRoles[1].state = kRoleFollows;
+    gMapRoles[2] = RoleSlot{};
+    gMapRoles[2].roleId = 61;  // no record
+    StoreRoleRecords(4, 5);
+    EXPECT_EQ(RecordWord(0, 5), 4);
+    EXPECT_EQ(RecordWord(0, 6), 5);
+    ASSERT_EQ(h.boxes().size(), 1u);
+    BindRoleRecords(nullptr, 0);
+}
+
+TEST(RoleRecords, UnterminatedTableCountsOnlyWholeRows) {
+    std::vector<u8> table(2 * kRecordBytes + 5, 1);
+    EXPECT_FALSE(BindRoleRecords(table.data(), table.size()));
+    EXPECT_EQ(gRoleRecordCount, 2);
+    EXPECT_EQ(RecordWord(2, 0), 0);  // past the rows reads nothing
+    BindRoleRecords(nullptr, 0);
+}

@@ -1,0 +1,152 @@
+// Shaded boxes against per-pixel references, the framed box, the pause notice
+// and the disc prompt.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/DDraw.h"
+#include "engine/DInput.h"
+#include "engine/DrawTestUtil.h"
+#include "shell/Main.h"
+#include "shell/PauseAndDisc.h"
+#include "shell/Settings.h"
+#include "map/ShadedBox.h"
+#include "platform/HostFs.h"
+#include "platform/Input.h"
+#include "support/Harness.h"
+
+namespace {
+
+// Channel levels 0..31 of a pixel in a layout (the 5-6-5 green keeps its top five bits).
+struct Lv {
+    int r, g, b;
+};
+Lv Levels(const Layout& l, u16 p) {
+    auto level = [](u32 mask, u16 v) {
+        int shift = __builtin_ctz(mask), bits = __builtin_popcount(mask);
+        return static_cast<int>((v & mask) >> shift) >> (bits - 5);
+    };
+    return {level(l.r, p), level(l.g, p), level(l.b, p)};
+}
+u16 Pixel(const Layout& l, Lv c) {
+    auto put = [](u32 mask, int v) {
+        int shift = __builtin_ctz(mask), bits = __builtin_popcount(mask);
+        return static_cast<u32>(v << (bits - 5)) << shift;
+    };
+    return static_cast<u16>(put(l.r, c.r) | put(l.g, c.g) | put(l.b, c.b));
+}
+int Clamp31(int v) { return v < 0 ? 0 : v > 31 ? 31 : v; }
+
+// What one pixel becomes in a mode, written from the drawing rule.
+u16 Expected(const Layout& l, u16 p, int mode, int r, int g, int b) {
+    Lv c = Levels(l, p);
+    switch (mode) {
+        case 0: return Pixel(l, {r, g, b});
+        case 1: return Pixel(l, {Clamp31(c.r + r), Clamp31(c.g + g), Clamp31(c.b + b)});
+        case 2: return static_cast<u16>(Pixel(l, {c.r >> 2, c.g >> 2, c.b >> 2}) |
+                                        (l.g == 0x07E0 ? ((p & l.g) >> 2) & 0x20 : 0));
+        case 3: {
+            int v = (c.r + c.g + c.b) >> 2;
+            return Pixel(l, {v, v, v});
+        }
+        default: return p;
+    }
+}
+
+}  // namespace
+
+TEST(ShadedBox, ModesMatchTheirRulesInsideTheClipOnly) {
+    for (const Layout& l : {k565, k555}) {
+        for (int mode : {0, 1, 3, 7}) {
+            Canvas c(l, 7 + mode);
+            std::vector<u16> before = c.px;
+            SetClip(20, 10, 300, 200);
+            DrawShadedBox(-5, 5, 100, 50, 3, 9, -4, mode);
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) {
+                    size_t k = static_cast<size_t>(y) * 640 + x;
+                    bool inside = x >= 20 && x < 95 && y >= 10 && y < 55;
+                    u16 want = inside ? Expected(l, before[k], mode, 3, 9, -4) : before[k];
+                    if (mode == 0 && inside) want = Pixel(l, {3, 9, -4 & 31});
+                    ASSERT_EQ(c.px[k], want) << l.name << " mode " << mode << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
+TEST(ShadedBox, QuarterAndEighthKeepChannelsApart) {
+    for (const Layout& l : {k565, k555}) {
+        Canvas c(l);
+        for (auto& p : c.px) p = 0xFFFF;
+        DrawShadedBox(0, 0, 4, 1, 0, 0, 0, 2);
+        DrawShadedBox(0, 1, 4, 1, 0, 0, 0, 4);
+        Lv q = Levels(l, c.px[0]);
+        Lv e = Levels(l, c.px[640]);
+        EXPECT_EQ(q.r, 7) << l.name;
+        EXPECT_EQ(q.b, 7) << l.name;
+        EXPECT_EQ(e.r, 3) << l.name;
+        EXPECT_EQ(e.b, 3) << l.name;
+        EXPECT_EQ(c.px[4], 0xFFFF);
+    }
+}
+
+TEST(ShadedBox, GrowingModeLeavesTheEdgesAndColoursTheMiddle) {
+    Canvas c(k555);
+    for (auto& p : c.px) p = 0;
+    DrawShadedBox(0, 0, 2, 9, 16, 0, 0, 5);  // 5 steps: levels 0, 204, 408, 612, 816 of 1024
+    int want[9] = {0, 3, 6, 9, 12, 9, 6, 3, 0};
+    for (int y = 0; y < 9; ++y) EXPECT_EQ(Levels(k555, c.px[y * 640]).r, want[y]) << y;
+    // Height 1 draws nothing.
+    c.px[10] = 0x1234;
+    DrawShadedBox(10, 0, 1, 1, 31, 31, 31, 5);
+    EXPECT_EQ(c.px[10], 0x1234);
+    // Nothing at all for empty or wholly clipped boxes.
+    std::vector<u16> before = c.px;
+    DrawShadedBox(700, 0, 10, 10, 31, 0, 0, 0);
+    DrawShadedBox(0, 0, 0, 10, 31, 0, 0, 0);
+    DrawShadedBox(0, 0, 10, -3, 31, 0, 0, 0);
+    EXPECT_EQ(c.px, before);
+}
+
+TEST(PauseScreen, ShowsTheNoticeInAFramedBox) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    ASSERT_NE(gPaintBuf, nullptr);
+    std::memset(gPaintBuf, 0xFF, 640 * 480 * 2);
+    DrawPauseScreen();
+    // The text is 22 bytes: x = 320 - 11 * 11 = 199, the inner box 242 x 22 at
+    // (199, 229), the shaded box 8 larger all round, the frame pieces on its rim.
+    EXPECT_EQ(gPaintBuf[240 * 640 + 185], 0xFFFF);
+    EXPECT_EQ(gPaintBuf[215 * 640 + 300], 0xFFFF);
+    EXPECT_EQ(gPaintBuf[250 * 640 + 300], 0x0000);  // black behind, below the text
+    u16 edge = gPaintBuf[240 * 640 + 195];
+    EXPECT_NE(edge, 0xFFFF);  // the left edge piece
+    EXPECT_NE(edge, 0x0000);
+    int lit = 0;
+    for (int y = 229; y < 251; ++y)
+        for (int x = 199; x < 441; ++x) lit += gPaintBuf[y * 640 + x] != 0;
+    EXPECT_GT(lit, 100);  // the text is drawn
+}
+
+TEST(DiscPrompt, QEndsItWithTheQuitBit) {
+    Harness h;
+    h.StartGame();
+    PlatformSetKey(0x10, true);
+    char root[4] = {}, letter = 0;
+    EXPECT_EQ(FindDisc(root, 0, &letter), 2);
+    EXPECT_TRUE(gRunState & kRunQuit);
+}
+
+TEST(DiscPrompt, FindsTheDiscOnTheFirstTry) {
+    Harness h;
+    h.StartGame();
+    HostSetDrive('F', h.root());
+    HostSetVolumeLabel('F', "AudioCD");
+    FindCdDrives(gCdPath);
+    char root[4] = {}, letter = 0;
+    EXPECT_EQ(FindDisc(root, 1, &letter), 1);
+    EXPECT_EQ(letter, 'f');
+    EXPECT_STREQ(root, "f:\\");
+    EXPECT_FALSE(gRunState & kRunDiscPrompt);
+}

@@ -1,0 +1,236 @@
+// The swimming scene driven through the frame tick with the virtual clock and
+// held keys: strokes, braking, steering, limits, obstacles, the stamina bar
+// and the two ways the scene ends.
+#include <gtest/gtest.h>
+
+#include "engine/DDraw.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "engine/Random.h"
+#include "map/KeyCole.h"
+#include "shell/Main.h"
+#include "shell/Settings.h"
+#include "map/Swim.h"
+#include "platform/Input.h"
+#include "sound/BinkPlayer.h"
+#include "support/Harness.h"
+#include "ui/ScreenState.h"
+
+namespace {
+
+class SwimTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        h.RunFrames(1);
+        gFrameId = 0;
+        StopVideo();  // the opening video would hold the tick
+        InitRandom(1234);
+        ASSERT_EQ(StartSwimScene(0, 1, 8, 2, 8, 3, 0, 40), 1);
+        gRunState |= kRunSwim;
+    }
+    void TearDown() override {
+        PlatformReleaseAllKeys();
+        ResetSwim();
+        gRunState &= static_cast<u8>(~kRunSwim);
+    }
+    static u8 Key(int entry) { return static_cast<u8>(gMapKeyCodes[entry]); }
+    void Hold(int entry, int frames) {
+        PlatformSetKey(Key(entry), true);
+        h.RunFrames(frames);
+        PlatformSetKey(Key(entry), false);
+    }
+    // A fresh press: one frame down, one up.
+    void Tap(int entry) {
+        Hold(entry, 1);
+        h.RunFrames(1);
+    }
+    u16 Pixel555(int x, int y) {
+        return ConvertPixelBack(
+            *reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y] + 2 * x));
+    }
+    Harness h;
+};
+
+TEST_F(SwimTest, StartPlacesTheActorsAndObstacleKindsAreBounded) {
+    ASSERT_NE(gSwim, nullptr);
+    EXPECT_EQ(SwimX(), 320);
+    EXPECT_EQ(SwimY(), kSwimCourse);
+    EXPECT_EQ(SwimViewTop(), kSwimCourse - 240);
+    EXPECT_EQ(gSwim->marker.act->act, kSwimMarkerAct);
+    EXPECT_EQ(gSwim->marker.y, kSwimCourse - 60);
+    EXPECT_EQ(gSwim->companion.y, kSwimCourse - 72);
+    EXPECT_EQ(gSwim->swimmer.act->act, 1);
+    EXPECT_EQ(gSwim->stamina, 40);
+    for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
+    EXPECT_EQ(gSwim->kindAct[7], 3);
+    EXPECT_EQ(SetSwimObstacleKind(7, 12001, 1), 1);
+    EXPECT_EQ(gSwim->kindAct[7], 12001);
+    EXPECT_EQ(gSwim->kindAction[7], 1);
+    EXPECT_EQ(SetSwimObstacleKind(8, 1, 0), 0);
+    EXPECT_EQ(SetSwimObstacleKind(-1, 1, 0), 0);
+    FreeSwimScene();
+    EXPECT_EQ(SetSwimObstacleKind(0, 1, 0), 0);
+    EXPECT_EQ(RunSwimScene(), 0);  // no scene: nothing to step
+}
+
+TEST_F(SwimTest, StrokesPushForwardAndCostStamina) {
+    Tap(keyEntry::kDown);
+    EXPECT_EQ(gSwim->forwardSpeed, 2);
+    EXPECT_EQ(gSwim->stamina, 39);
+    // Holding the key is one stroke, not one per frame.
+    Hold(keyEntry::kDown, 5);
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim->forwardSpeed, 4);
+    EXPECT_EQ(gSwim->stamina, 38);
+    // At 4 eighths a frame the swimmer climbs a pixel every two frames.
+    i32 y8 = gSwim->y8;
+    h.RunFrames(10);
+    EXPECT_EQ(gSwim->y8, y8 - 40);
+    EXPECT_EQ(gSwim->progress, kSwimCourse - SwimY());
+    for (int i = 0; i < 12; ++i) Tap(keyEntry::kDown);
+    EXPECT_EQ(gSwim->forwardSpeed, kSwimForwardLimit);
+    // Without stamina a stroke does nothing.
+    gSwim->forwardSpeed = 0;
+    gSwim->stamina = 0;
+    Tap(keyEntry::kDown);
+    EXPECT_EQ(gSwim->forwardSpeed, 0);
+}
+
+TEST_F(SwimTest, UpBrakesAndHeldStopsAtOnce) {
+    gSwim->forwardSpeed = 14;
+    Tap(keyEntry::kUp);
+    EXPECT_EQ(gSwim->forwardSpeed, 10);
+    Hold(keyEntry::kUp, 2);  // two frames below the held count of 3
+    EXPECT_EQ(gSwim->forwardSpeed, 2);
+    gSwim->forwardSpeed = 14;
+    Hold(keyEntry::kUp, 3);  // the third frame drops to the lower limit
+    EXPECT_EQ(gSwim->forwardSpeed, 0);
+    h.RunFrames(1);
+    // Tired, a tap does not brake; holding still stops.
+    gSwim->stamina = 5;
+    gSwim->forwardSpeed = 12;
+    Tap(keyEntry::kUp);
+    EXPECT_EQ(gSwim->forwardSpeed, 12);
+    Hold(keyEntry::kUp, 3);
+    EXPECT_EQ(gSwim->forwardSpeed, 0);
+}
+
+TEST_F(SwimTest, SteeringPushesDragsAndIsLimited) {
+    Hold(keyEntry::kRight, 1);
+    EXPECT_EQ(gSwim->sideSpeed, 2);  // push 3, drag 1
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim->sideSpeed, 1);
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim->sideSpeed, 0);
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim->sideSpeed, 0);  // drag stops at standing still
+    i32 x8 = gSwim->x8;
+    Hold(keyEntry::kLeft, 20);
+    EXPECT_EQ(gSwim->sideSpeed, -kSwimSideLimit);
+    EXPECT_LT(gSwim->x8, x8);
+    // The marker follows one pixel a frame, the companion two.
+    i32 marker = gSwim->marker.x, companion = gSwim->companion.x;
+    ASSERT_GT(marker, SwimX() + 2);
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim->marker.x, marker - 1);
+    EXPECT_EQ(gSwim->companion.x, companion - 2);
+}
+
+TEST_F(SwimTest, CancelEndsAfterThirtyFramesAndFreesTheScene) {
+    gSwim->forwardSpeed = 8;
+    Hold(keyEntry::kCancel, 1);
+    ASSERT_NE(gSwim, nullptr);
+    EXPECT_TRUE(gSwim->state & kSwimEnding);
+    EXPECT_EQ(gSwim->endTimer, kSwimEndFrames);
+    i32 y8 = gSwim->y8;
+    h.RunFrames(kSwimEndFrames - 1);
+    ASSERT_NE(gSwim, nullptr);
+    EXPECT_EQ(gSwim->y8, y8);  // nothing moves while ending
+    EXPECT_TRUE(gRunState & kRunSwim);
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim, nullptr);
+    EXPECT_FALSE(gRunState & kRunSwim);
+}
+
+TEST_F(SwimTest, ReachingTheTopEndsTheScene) {
+    gSwim->y8 = 8 * 2;
+    gSwim->forwardSpeed = 16;
+    h.RunFrames(1);
+    ASSERT_NE(gSwim, nullptr);
+    EXPECT_EQ(SwimY(), 0);
+    EXPECT_TRUE(gSwim->state & kSwimEnding);
+    int ended = 0;
+    for (int i = 0; i < kSwimEndFrames + 2 && gSwim; ++i) {
+        gRunState &= static_cast<u8>(~kRunSwim);  // step it by hand to see the result
+        ended += RunSwimScene();
+    }
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(gSwim, nullptr);
+}
+
+TEST_F(SwimTest, ObstaclesComeFromAboveDriftDownAndLeave) {
+    for (int k = 0; k < kSwimObstacles; ++k) SetSwimObstacleKind(k, 100 + k, k);
+    int spawned = 0;
+    for (int f = 0; f < 3000 && spawned < 5; ++f) {
+        SwimObstacle before[kSwimObstacles];
+        std::copy(std::begin(gSwim->obstacles), std::end(gSwim->obstacles), before);
+        h.RunFrames(1);
+        for (int i = 0; i < kSwimObstacles; ++i) {
+            const SwimObstacle& o = gSwim->obstacles[i];
+            if (before[i].x != kSwimFreeSlot || o.x == kSwimFreeSlot) continue;
+            ++spawned;
+            EXPECT_EQ(o.y, SwimViewTop() - 60);
+            EXPECT_GE(o.x, 60);
+            EXPECT_LT(o.x, 580);
+            EXPECT_GE(o.act->act, 100);
+            EXPECT_LT(o.act->act, 100 + kSwimObstacles);
+            EXPECT_EQ(o.act->action, o.act->act - 100);
+            EXPECT_GT(o.vy, 0);
+        }
+    }
+    EXPECT_GE(spawned, 5);
+    EXPECT_TRUE(h.boxes().empty());  // acts that do not exist draw nothing, quietly
+    // A slot past the view top + 560 is freed.
+    SwimObstacle& o = gSwim->obstacles[0];
+    if (o.x == kSwimFreeSlot) o = SwimObstacle{100, 0, 0, 0, nullptr};
+    o.y = SwimViewTop() + 560;
+    o.vy = 1;
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim->obstacles[0].x, kSwimFreeSlot);
+}
+
+TEST_F(SwimTest, NoObstaclesNearTheStartOfTheViewAndHitsCostStamina) {
+    gSwim->y8 = 8 * 290;  // view top 50: below 60 nothing is refilled
+    h.RunFrames(2000);
+    for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
+    SwimObstacle& o = gSwim->obstacles[3];
+    o.x = SwimX() + 10;
+    o.y = SwimY() - 30;
+    o.vy = 8;  // reaches the swimmer this frame
+    i32 stamina = gSwim->stamina;
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim->stamina, stamina - kSwimHitCost);
+    EXPECT_EQ(gSwim->obstacles[3].x, kSwimFreeSlot);
+}
+
+TEST_F(SwimTest, StaminaBarShiftsTheCanvasLines) {
+    h.RunFrames(1);
+    ASSERT_NE(gPaintBuf, nullptr);
+    // Full stamina: the whole bar leans green over the black course.
+    u16 left = Pixel555(25, 455), right = Pixel555(215, 455);
+    EXPECT_EQ(left >> 5 & 31, 12);
+    EXPECT_EQ(left >> 10 & 31, 0);
+    EXPECT_EQ(right >> 5 & 31, 12);
+    gSwim->stamina = 10;  // a quarter left
+    h.RunFrames(1);
+    left = Pixel555(25, 455);
+    right = Pixel555(215, 455);
+    EXPECT_EQ(left >> 5 & 31, 12);
+    EXPECT_EQ(right >> 10 & 31, 12);
+    EXPECT_EQ(right >> 5 & 31, 0);
+    EXPECT_EQ(Pixel555(25, 440), 0);  // above the bar stays black
+}
+
+}  // namespace

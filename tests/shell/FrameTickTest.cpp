@@ -1,0 +1,177 @@
+// The frame tick driven through the harness under the virtual clock.
+#include <gtest/gtest.h>
+
+#include "data/GameFlags.h"
+#include "engine/ErrorBox.h"
+#include "shell/Main.h"
+#include "platform/HostFs.h"
+#include "story/Countdowns.h"
+#include "support/Harness.h"
+#include "ui/ScreenState.h"
+
+namespace {
+struct Tick : Harness {
+    Tick() {
+        CreateMainWindow();
+        gGameActive = 1;
+        SetFrameInterval(kFrameMs);
+    }
+};
+}  // namespace
+
+TEST(FrameTick, PacesTicksAt35Milliseconds) {
+    Tick h;
+    EXPECT_EQ(h.RunFrames(70, 5), 10);  // 350 ms of 5 ms frames
+    EXPECT_EQ(h.RunFrames(35, 10), 9);  // 10 ms frames: a tick every 40 ms
+    EXPECT_EQ(h.RunFrames(5, 35), 5);
+    ClearFrameInterval();
+    EXPECT_EQ(h.RunFrames(4, 1), 4);  // no limit
+}
+
+TEST(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
+    Tick h;
+    SetGameFlag(1);
+    h.AtFrame(0, [] { PostMessageA(gMainWnd, WM_ACTIVATEAPP, 0, 0); });
+    EXPECT_EQ(h.RunFrames(20), 0);
+    EXPECT_EQ(gSuspended, 1u);
+    EXPECT_EQ(gFrameInterval, 0u);
+    h.AtFrame(20, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_RESTORED, 0); });
+    h.RunFrames(1);
+    EXPECT_EQ(gSuspended, 0u);
+    EXPECT_EQ(gFrameInterval, 35u);
+    EXPECT_EQ(h.RunFrames(10, 35), 10);
+}
+
+TEST(FrameTick, ActivationMessagesNeedInitialisedGameData) {
+    Tick h;
+    h.AtFrame(0, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_MINIMIZED, 0); });
+    h.RunFrames(1);
+    EXPECT_EQ(gSuspended, 0u);
+}
+
+TEST(FrameTick, AltEnterTogglesBetweenShownAndMinimised) {
+    Tick h;
+    gWindowShown = 1;
+    h.AtFrame(0, [&] { h.PostSysKeyDown(VK_RETURN); });
+    h.RunFrames(1);
+    EXPECT_EQ(gWindowShown, 0u);
+    EXPECT_EQ(gSuspended, 1u);
+    h.AtFrame(1, [&] { h.PostSysKeyDown(VK_RETURN); });
+    h.RunFrames(1);
+    EXPECT_EQ(gWindowShown, 1u);
+    EXPECT_EQ(gSuspended, 0u);
+}
+
+TEST(FrameTick, BattleRequests) {
+    Tick h;
+    gBattleRequest = 0x80000000u;  // battle number 0: cleared, nothing starts
+    h.RunFrames(1);
+    EXPECT_EQ(gBattleRequest, 0u);
+    EXPECT_EQ(gBattleActive, 0u);
+
+    SetGameFlag(13);  // held while flag 13 is set
+    gBattleRequest = 0x80000005u;
+    h.RunFrames(3);
+    EXPECT_EQ(gBattleRequest, 0x80000005u);
+    EXPECT_EQ(gBattleActive, 0u);
+
+    ClearGameFlag(13);
+    h.RunFrames(1);  // started, the battle frame reports victory at once, the hand-back clears it
+    EXPECT_EQ(gBattleRequest, 0u);
+    EXPECT_EQ(gBattleActive, 0u);
+}
+
+TEST(FrameTick, StoryCountdownFreezesInBattleAndExpires) {
+    Tick h;
+    SetGameFlag(16);
+    SetGameFlag(18);
+    gStoryCountdown = 2;
+    gBattleActive = 1;
+    gBattleRequest = 0;
+    // The battle frame ends the battle in the first tick; the count stayed.
+    h.RunFrames(1);
+    EXPECT_EQ(gStoryCountdown, 2);
+    h.RunFrames(2);
+    EXPECT_EQ(gStoryCountdown, 0);
+    EXPECT_EQ(GetGameFlag(16), 1);
+    h.RunFrames(1);
+    EXPECT_EQ(gStoryCountdown, -1);
+    EXPECT_EQ(GetGameFlag(16), 0);
+    EXPECT_EQ(GetGameFlag(18), 0);
+    EXPECT_EQ(GetGameFlag(17), 1);
+}
+
+TEST(FrameTick, StoryCountdownWaitsForMapMode) {
+    Tick h;
+    SetGameFlag(16);
+    gStoryCountdown = 0;
+    gFrameId = kScreenBit | 0;  // the title is open: the countdowns rest
+    h.RunFrames(3);
+    EXPECT_EQ(gStoryCountdown, 0);
+    gFrameId = 0;
+    h.RunFrames(1);
+    EXPECT_EQ(GetGameFlag(17), 1);
+}
+
+TEST(FrameTick, FlagCountdownRunsDuringBattle) {
+    Tick h;
+    SetGameFlag(74);
+    gFlagCountdown = 1;
+    gBattleActive = 1;
+    h.RunFrames(1);
+    EXPECT_EQ(gFlagCountdown, 0);
+    h.RunFrames(1);
+    EXPECT_EQ(gFlagCountdown, -1);
+    EXPECT_EQ(GetGameFlag(74), 0);
+    EXPECT_EQ(GetGameFlag(75), 1);
+}
+
+TEST(FrameTick, PlayTimeStepsEvery21Ticks) {
+    Tick h;
+    h.RunFrames(20);
+    EXPECT_EQ(gGameTime, 0u);
+    h.RunFrames(1);
+    EXPECT_EQ(gGameTime, 1u);
+    h.RunFrames(21);
+    EXPECT_EQ(gGameTime, 2u);
+}
+
+TEST(FrameTick, QuitThroughTheModeWordAndThroughTheRunState) {
+    {
+        Tick h;
+        gFrameId = kQuitFrameId;
+        h.RunFrames(2);
+        EXPECT_TRUE(h.quit());
+        EXPECT_EQ(gSuspended, 1u);
+    }
+    {
+        Tick h;
+        gRunState |= kRunQuit;
+        h.RunFrames(2);
+        EXPECT_TRUE(h.quit());
+        EXPECT_FALSE(IsWindow(gMainWnd));
+    }
+}
+
+TEST(FrameTick, F8EndsThePauseAndPSavesOnlyWithRoomOnTheDisk) {
+    Tick h;
+    gGameActive = 0;
+    EXPECT_EQ(h.RunFrames(5), 0);
+    h.PostKeyUp(VK_F8);
+    EXPECT_EQ(h.RunFrames(2), 2);
+    EXPECT_EQ(gGameActive, 1u);
+
+    SetGameFlag(1);
+    HostSetFreeSpaceOverride(64ll * 1024 * 1024);  // exactly 64 MB is not enough
+    h.PostKeyUp('P');
+    h.RunFrames(1);
+    EXPECT_EQ(PlatformBeepCount(), 0);
+    HostSetFreeSpaceOverride(64ll * 1024 * 1024 + 1);
+    h.PostKeyUp('P');
+    h.RunFrames(1);
+    EXPECT_EQ(PlatformBeepCount(), 1);
+    ClearGameFlag(1);  // without game data the key does nothing
+    h.PostKeyUp('P');
+    h.RunFrames(1);
+    EXPECT_EQ(PlatformBeepCount(), 1);
+}

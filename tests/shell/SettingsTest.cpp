@@ -1,0 +1,145 @@
+// The settings file: the installer's writing, reading, conversion and bad files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/ErrorBox.h"
+#include "shell/Main.h"
+#include "shell/Settings.h"
+#include "support/Harness.h"
+
+namespace {
+
+std::vector<u8> EnvBytes(const std::string& root, const std::string& cd, u8 mode, u8 scene) {
+    std::vector<u8> b = {0xFF, 0xFF, 0xFF, 0xFF, 200, 208, 203, 205, 57, 28, 157, 1,
+                         207,  54,   19,   30,   34,  59,  201, 209, 100, 0,  0,  0,
+                         6,    6,    60,   scene, 2,  10};
+    b.resize(46, 0);
+    b.insert(b.end(), root.begin(), root.end());
+    b.push_back(0);
+    b.insert(b.end(), cd.begin(), cd.end());
+    b.push_back(0);
+    b.push_back(mode);
+    b.push_back(0);
+    return b;
+}
+
+}  // namespace
+
+TEST(Settings, InstallerCommandLineWritesEnvDatAndOpensNoWindow) {
+    Harness h;
+    std::string cmd = "2" + h.root();
+    EXPECT_EQ(WinMain(nullptr, nullptr, cmd.c_str(), 1), 0);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 2, 0));
+    EXPECT_EQ(FindWindowA("Moonharbor", "Moonharbor"), nullptr);
+    EXPECT_EQ(gMainWnd, nullptr);
+}
+
+TEST(Settings, InstallerRefusesAModeThatIsNotADigit) {
+    Harness h;
+    std::string cmd = "x" + h.root();
+    EXPECT_EQ(WinMain(nullptr, nullptr, cmd.c_str(), 1), 0);
+    EXPECT_TRUE(ReadHostFile(h.Path("Env.dat")).empty());
+}
+
+TEST(Settings, ARewrittenFileIsCutToItsNewLength) {
+    Harness h;
+    EnvValues v;
+    v.root = h.root() + "a/much/longer/root/folder/than/later/";
+    SetDefaultKeys();
+    ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
+    v.root = h.root();
+    v.installMode = 1;
+    ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
+    std::vector<u8> got = ReadHostFile(h.Path("Env.dat"));
+    EXPECT_EQ(got, EnvBytes(h.root(), "", 1, 0));
+    EXPECT_EQ(got.back(), 0);  // the run mark is the last byte
+}
+
+TEST(Settings, ReadingTakesKeysValuesAndStrings) {
+    Harness h;
+    std::vector<u8> b = EnvBytes("C:\\Game\\", "E:\\", 1, 3);
+    b[4] = 17;  // slot 4 (up) = W
+    b[24] = 9;
+    b[30] = 0x00;
+    b[31] = 0xF8;  // red mask 0xF800
+    WriteHostFile(h.Path("Env.dat"), b);
+    EnvValues v;
+    ASSERT_EQ(ReadEnvFile(&v), 1);
+    EXPECT_EQ(v.root, "C:\\Game\\");
+    EXPECT_EQ(v.cdPath, "E:\\");
+    EXPECT_EQ(v.installMode, 1);
+    EXPECT_EQ(v.sfxVolume, 9);
+    EXPECT_EQ(v.sceneSwitch, 3);
+    EXPECT_EQ(v.stamp[0], 0xF800);
+    EXPECT_EQ(gMapKeyCodes[4], 17u);
+    EXPECT_EQ(gMapKeyCodes[12], 28u);
+    EXPECT_EQ(gMapKeyCodes[11], 0u);
+}
+
+TEST(Settings, OldFormatIsConvertedOnFirstRead) {
+    Harness h;
+    std::vector<u8> old(42, 0);
+    for (int i = 0; i < 16; ++i) old[i] = 1;
+    std::string root = h.root();
+    old.insert(old.end(), root.begin(), root.end());
+    old.push_back(0);
+    old.push_back('F');
+    old.push_back(':');
+    old.push_back(0);
+    old.push_back(1);
+    WriteHostFile(h.Path("Env.dat"), old);
+    EnvValues v;
+    EXPECT_EQ(ReadEnvFile(&v), 0);
+    EXPECT_EQ(v.root, root);
+    EXPECT_EQ(v.installMode, 1);
+    std::vector<u8> now = ReadHostFile(h.Path("Env.dat"));
+    EXPECT_EQ(now, EnvBytes(root, "F:", 1, 1));
+    // The next read finds the current format.
+    EnvValues again;
+    EXPECT_EQ(ReadEnvFile(&again), 1);
+    EXPECT_EQ(again.sceneSwitch, 1);
+}
+
+TEST(Settings, BadFilesLeaveThePresetValues) {
+    Harness h;
+    EnvValues preset;
+    preset.root = "keep";
+    preset.sfxVolume = 4;
+    // 10 KB of a valid head followed by a root with no end.
+    std::vector<u8> big = EnvBytes("x", "", 2, 0);
+    big.resize(46);
+    big.resize(10 * 1024, 'r');
+    WriteHostFile(h.Path("Env.dat"), big);
+    EnvValues v = preset;
+    EXPECT_EQ(ReadEnvFile(&v), 0);
+    EXPECT_EQ(v.root, "keep");
+    EXPECT_EQ(v.sfxVolume, 4);
+
+    std::vector<u8> noZero = EnvBytes("root", "", 2, 0);
+    noZero.resize(46 + 4);  // the root runs into the end
+    WriteHostFile(h.Path("Env.dat"), noZero);
+    v = preset;
+    EXPECT_EQ(ReadEnvFile(&v), 0);
+    EXPECT_EQ(v.root, "keep");
+
+    for (size_t cut : {0, 3, 20, 45}) {
+        std::vector<u8> t = EnvBytes("root", "cd", 2, 0);
+        t.resize(cut);
+        WriteHostFile(h.Path("Env.dat"), t);
+        v = preset;
+        EXPECT_EQ(ReadEnvFile(&v), 0) << cut;
+        EXPECT_EQ(v.root, "keep") << cut;
+    }
+}
+
+TEST(Settings, ReadSettingsDefaultsToTheCurrentFolder) {
+    Harness h;
+    gBasePath[0] = 0;
+    ReadSettings();
+    std::string base = gBasePath;
+    ASSERT_FALSE(base.empty());
+    EXPECT_EQ(base.back(), '\\');
+    EXPECT_EQ(gSwapSpace, 60u);
+    EXPECT_EQ(gCdDrives[0], 0xFF);  // no disc drives here
+}

@@ -1,0 +1,244 @@
+// Start-up, device failures, the session's first screen, the release on every road out.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/DDraw.h"
+#include "engine/ErrorBox.h"
+#include "engine/Ime.h"
+#include "shell/Main.h"
+#include "data/Options.h"
+#include "shell/Session.h"
+#include "shell/Settings.h"
+#include "shell/Startup.h"
+#include "map/SystemServices.h"
+#include "data/GameFlags.h"
+#include "mhdata/SampleGame.h"
+#include "platform/HostFs.h"
+#include "platform/TextCodec.h"
+#include "sound/BinkPlayer.h"
+#include "sound/Music.h"
+#include "sound/Sound.h"
+#include "support/Harness.h"
+#include "ui/ScreenState.h"
+
+namespace fs = std::filesystem;
+
+TEST(Startup, HeadlessStartMakesFoldersAndOpensTheTitle) {
+    Harness h;
+    h.StartGame();
+    for (const char* dir : {"Save", "Data", "Music", "ScrnShot"}) EXPECT_TRUE(fs::is_directory(h.Path(dir))) << dir;
+    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    EXPECT_EQ(gFrameInterval, 35u);
+    EXPECT_EQ(gStartDone, 1u);
+    EXPECT_NE(gDrawSurface, nullptr);
+    EXPECT_EQ(gWindowShown, 1u);
+    EXPECT_TRUE(h.boxes().empty());
+    // The video player draws into the primary and gives the canvas back after.
+    EXPECT_NE(gVideoTarget.pixels, nullptr);
+    EXPECT_TRUE(static_cast<bool>(gVideoTarget.afterStop));
+}
+
+TEST(Startup, APercentTypedIntoAFieldSoundsItsRefusal) {
+    Harness h;
+    std::string error;
+    ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
+    ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
+    gBasePath[0] = 0;
+    h.StartGame();
+    ASSERT_TRUE(gSound.IsReady());
+    ASSERT_LT(gSound.HighestPlayed(), kRefusedCharSfx);
+    cTextBuf field(8, 0, 0);
+    field.ImeProc(nullptr, WM_CHAR, 'a', 0);
+    EXPECT_LT(gSound.HighestPlayed(), kRefusedCharSfx);
+    field.ImeProc(nullptr, WM_CHAR, '%', 0);
+    EXPECT_EQ(gSound.HighestPlayed(), kRefusedCharSfx);
+    EXPECT_STREQ(field.Text(), "a");
+}
+
+TEST(Startup, SampleGameStartsWithItsOptions) {
+    Harness h;
+    std::string error;
+    ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
+    ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
+    gBasePath[0] = 0;  // the sample's settings name no root: the current folder is taken
+    h.StartGame();
+    EXPECT_EQ(std::string(gBasePath).back(), '\\');
+    EXPECT_EQ(gSmartMouse, 1u);
+    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+}
+
+TEST(Startup, QuitThroughTheModeWordSavesOptionsAndReleasesOnce) {
+    Harness h;
+    h.StartGame();
+    gSfxVolume = 3;
+    gFrameId = kQuitFrameId;
+    h.RunFrames(3);
+    EXPECT_TRUE(h.quit());
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_TRUE(fs::exists(h.Path("Save/Option.sav")));
+    LoadOptions();
+    EXPECT_EQ(gSfxVolume, 3u);
+}
+
+TEST(Startup, QuitBitReleasesExactlyOnce) {
+    Harness h;
+    h.StartGame();
+    gRunState |= kRunQuit;
+    h.RunFrames(3);
+    EXPECT_TRUE(h.quit());
+    EXPECT_EQ(gReleaseRuns, 1u);
+    EXPECT_EQ(gDrawSurface, nullptr);
+    ReleaseGame();
+    EXPECT_EQ(gReleaseRuns, 1u);
+}
+
+TEST(Startup, InputFailureShowsItsBoxAndCloses) {
+    Harness h;
+    PlatformDeviceFailures().input = true;
+    h.StartGame();
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes()[0].text, B5("DirectInput 初始化錯誤%n"));
+    EXPECT_EQ(h.boxes()[0].caption, "Moonharbor");
+    EXPECT_EQ(gFrameId, 0u);  // no session began
+    h.RunFrames(1);
+    EXPECT_TRUE(h.quit());
+    // Game data were never initialised and no quit was asked: nothing to release.
+    EXPECT_EQ(gReleaseRuns, 0u);
+}
+
+TEST(Startup, DisplayFailureSetsTheQuitBitAndReleases) {
+    Harness h;
+    PlatformDeviceFailures().display = true;
+    h.StartGame();
+    ASSERT_GE(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes().back().text, "Moonharbor");
+    EXPECT_EQ(h.boxes().back().caption, "DDraw init Failed.");
+    EXPECT_TRUE(gRunState & kRunQuit);
+    EXPECT_EQ(gReleaseRuns, 1u);
+    h.RunFrames(1);
+    EXPECT_TRUE(h.quit());
+}
+
+TEST(Startup, NoSoundWaitsASecondAndGoesOn) {
+    Harness h;
+    PlatformDeviceFailures().sound = true;
+    u32 before = timeGetTime();
+    h.StartGame();
+    EXPECT_GE(timeGetTime() - before, 1000u);
+    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST(Startup, ShortDiskSpaceIsWarnedWithTheFigure) {
+    Harness h;
+    HostSetFreeSpaceOverride(100ll << 20);
+    h.StartGame();
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes()[0].caption, B5("!!! 注意 !!!"));
+    EXPECT_EQ(h.boxes()[0].text, B5("遊戲過程中,磁碟空間不足\n請確認至少剩餘 124M磁碟空間."));
+    EXPECT_EQ(gFrameId, kScreenBit | 0u);  // the game goes on
+}
+
+TEST(StartupDialog, ExitDestroysAndPlayStarts) {
+    {
+        Harness h;
+        h.CreateMainWindow();
+        PlatformSetBoxAnswer(1025);
+        EXPECT_EQ(ShowStartupDialog(), 6);
+        EXPECT_EQ(h.boxes().at(0).type, 0xFFu);
+        h.RunFrames(1);
+        EXPECT_TRUE(h.quit());
+    }
+    {
+        Harness h;
+        h.EnsureMapData();
+        h.CreateMainWindow();
+        PlatformSetBoxAnswer(1022);
+        EXPECT_EQ(ShowStartupDialog(), 2);
+        EXPECT_EQ(gStartDone, 1u);
+        EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    }
+}
+
+TEST(Session, DiscTrackNames) {
+    int track = 0;
+    EXPECT_TRUE(ParseDiscTrackName("CD07", &track));
+    EXPECT_EQ(track, 7);
+    EXPECT_TRUE(ParseDiscTrackName("CD12.wav", &track));
+    EXPECT_EQ(track, 12);
+    EXPECT_FALSE(ParseDiscTrackName("cd07", &track));
+    EXPECT_FALSE(ParseDiscTrackName("CD7", &track));
+    EXPECT_FALSE(ParseDiscTrackName("theme.xmi", &track));
+    EXPECT_FALSE(ParseDiscTrackName(nullptr, &track));
+}
+
+TEST(Session, NoMusicDiscWithoutADriveOfThatLabel) {
+    Harness h;
+    h.StartGame();
+    EXPECT_EQ(FindMusicDisc(), 0);
+    HostSetDrive('E', h.Path(""));
+    HostSetVolumeLabel('E', "OTHER");
+    FindCdDrives(gCdPath);
+    EXPECT_EQ(FindMusicDisc(), 0);
+}
+
+TEST(Startup, RunMarkIsSetWhileRunningAndClearedByTheRelease) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
+    EXPECT_EQ(GetGameFlag(1), 1);  // game data initialised
+    gFrameId = kQuitFrameId;
+    h.RunFrames(2);
+    EXPECT_TRUE(h.quit());
+    EXPECT_EQ(gReleaseRuns, 1u);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
+}
+
+TEST(Startup, MapsDatabaseShorterThanItsHeaderStopsTheStart) {
+    Harness h;
+    h.WriteSample();
+    WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0));
+    h.StartGame();
+    ASSERT_FALSE(h.boxes().empty());
+    EXPECT_EQ(h.boxes().back().text, "RoleDataBase init Failed.");
+    EXPECT_EQ(h.boxes().back().caption, "Moonharbor");
+    h.RunFrames(1);
+    EXPECT_TRUE(h.quit());
+}
+
+TEST(Startup, MissingPathDatabaseStopsTheStart) {
+    Harness h;
+    h.WriteSample();
+    fs::remove(h.Path("MH_Data/path.dat"));
+    h.StartGame();
+    ASSERT_FALSE(h.boxes().empty());
+    EXPECT_EQ(h.boxes().back().text, "PathDataBase init Failed.");
+}
+
+TEST(NameTexts, IdsFromTheMapDatabaseIgnoreCase) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    EXPECT_EQ(FindNameId("fisher"), 3);
+    EXPECT_EQ(FindNameId(B5("守衛")), 2);
+    EXPECT_EQ(FindNameId("nobody"), -1);
+}
+
+TEST(Session, MusicByNumberPlaysFilesAndDiscTracks) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    PlayMusic(3, 0);
+    const cMusic::List& list = gMusic.GetList(1);
+    ASSERT_NE(list.slots[0].name, nullptr);
+    EXPECT_NE(std::string(list.slots[0].name).find("music\\field.wav"), std::string::npos);
+    EXPECT_EQ(gCdMusic, 0u);
+    PlayMusic(4, 0);  // "CD07": track 7 of the music disc
+    EXPECT_EQ(gCdMusic, 1u);
+    StopMusic();
+    EXPECT_EQ(gCdMusic, 0u);
+    PlayMusic(99, 0);  // no such record: nothing changes
+    EXPECT_EQ(gCdMusic, 0u);
+}

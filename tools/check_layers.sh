@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Fails when a folder of src/ includes a header of a folder above it. Calls go
+# downward; the few upward calls the game's design needs go through services
+# declared below and defined above. Usage: check_layers.sh [source root]
+# Lines of tools/layers-allow.txt ("file: included header") are let through.
+set -eu
+root=${1:-"$(dirname "$0")/../src"}
+allow="$(dirname "$0")/layers-allow.txt"
+declare -A rank=([base]=0 [platform]=1 [engine]=2 [sound]=3 [data]=4 [map]=5 [story]=6
+  [ui]=7 [battle]=7 [menu]=7 [shop]=7 [shell]=8)
+bad=0
+while IFS= read -r -d '' file; do
+  rel=${file#"$root"/}
+  from=${rel%%/*}
+  [ -n "${rank[$from]:-}" ] || continue
+  while IFS= read -r inc; do
+    to=${inc%%/*}
+    [ -n "${rank[$to]:-}" ] || continue
+    if [ "${rank[$to]}" -gt "${rank[$from]}" ]; then
+      if [ -f "$allow" ] && grep -qxF "$rel: $inc" "$allow"; then continue; fi
+      echo "$rel includes $inc ($from may not include $to)"
+      bad=1
+    fi
+  done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
+done < <(find "$root" -name '*.h' -print0 -o -name '*.cpp' -print0)
+exit $bad
