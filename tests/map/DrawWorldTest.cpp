@@ -158,7 +158,8 @@ protected:
 TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithTheView) {
     // A 24 x 24 overlay whose column c has its own colour, placed at map (200, 50).
     std::vector<u16> src(24 * 24);
-    for (int i = 0; i < 24 * 24; ++i) src[i] = static_cast<u16>((i % 24 + 1) | ((i % 24 + 1) << 10));
+    for (int i = 0; i < 24 * 24; ++i)
+        src[i] = static_cast<u16>((i % 24 + 1) | ((i % 24 + 1) << 10));
     i32 size = 0;
     u8* pic = RleEncode(src.data(), &size, 24, 24, 16);
     ASSERT_NE(pic, nullptr);

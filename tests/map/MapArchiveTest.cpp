@@ -34,7 +34,9 @@ void WriteTable(Harness& h, const std::vector<CacheSlot>& slots) {
 u32 U32(const std::vector<u8>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<u32>(b[at + 3]) << 24;
 }
-u16 U16(const std::vector<u8>& b, size_t at) { return static_cast<u16>(b[at] | b[at + 1] << 8); }
+u16 U16(const std::vector<u8>& b, size_t at) {
+    return static_cast<u16>(b[at] | b[at + 1] << 8);
+}
 
 }  // namespace
 

@@ -163,9 +163,10 @@ TEST_F(CommandTest, ItemTests) {
     RunTalk(1);
     EXPECT_EQ(gScriptVars[9], 4u);
     // Ids past the item table up to 299 are items nobody holds; 0 is never lacked.
-    WriteTalks(1, "talk 1\n Set 9 0\n JumpIfLacksItem 12 @a\n End\na:\n Set 9 1\n"
-                  " JumpIfLacksItem 299 @b\n End\nb:\n Set 9 2\n JumpIfLacksItem 0 @c\n"
-                  " Set 9 3\n End\nc:\n Set 9 4\n End\n");
+    WriteTalks(1,
+               "talk 1\n Set 9 0\n JumpIfLacksItem 12 @a\n End\na:\n Set 9 1\n"
+               " JumpIfLacksItem 299 @b\n End\nb:\n Set 9 2\n JumpIfLacksItem 0 @c\n"
+               " Set 9 3\n End\nc:\n Set 9 4\n End\n");
     RunTalk(1);
     EXPECT_EQ(gScriptVars[9], 3u);
     gOwnedItems = nullptr;

@@ -247,7 +247,8 @@ TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
     WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
     // The ending, the demo end and the shop open and the talk goes on in the
     // same frame; the item chooser waits a frame.
-    const Case cases[] = {{"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"Shop 3", 18}, {"ItemChooser 1", 14}};
+    const Case cases[] = {
+        {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"Shop 3", 18}, {"ItemChooser 1", 14}};
     for (const Case& k : cases) {
         SCOPED_TRACE(k.body);
         gFrameId = 0;

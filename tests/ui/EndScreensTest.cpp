@@ -50,7 +50,8 @@ TEST_F(EndScreensTest, QuestionFromTheSystemMenuShowsTheMapBehindIt) {
     u16* menu = CopyCanvasPixels();
     ASSERT_NE(menu, nullptr);
     ASSERT_GT(PanelDifferences(map, menu), 160 * 320 / 4);  // the panel covers the map there
-    ClickAt(560, 300);  // the back-to-title row
+    // The back-to-title row.
+    ClickAt(560, 300);
     h.RunFrames(2);
     ASSERT_EQ(gFrameId, kScreenBit | 1);
     ASSERT_NE(gExitFrame, nullptr);
