@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchCommon.h"
 #include "base/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
@@ -14,22 +15,13 @@
 namespace {
 
 struct SampleRoot {
-    std::string root;
     SampleRoot() {
-        char tmpl[] = "/tmp/mh-bench-XXXXXX";
-        const char* dir = ::mkdtemp(tmpl);
-        root = dir ? dir : "/tmp";
+        const std::string& root = BenchFolder();
         std::filesystem::create_directories(root + "/PicLib");
         std::string error;
         WriteSampleArchives(root, &error);
         SetPicLibPath(root.c_str());
         OpenPicLib();
-    }
-    ~SampleRoot() {
-        ClosePicLib();
-        FreeActs();
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 };
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "BenchGame.h"
 #include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/MapArchive.h"
@@ -20,19 +21,14 @@
 
 namespace {
 
+// The started sample game (archives and databases open) with a large map of
+// 200 x 150 cells beside it: 3200 x 2400 pixels, about 15 MB unpacked.
 std::string MakeRoot() {
-    char tmpl[] = "/tmp/mh-bench-maps-XXXXXX";
-    std::string root = ::mkdtemp(tmpl) ? tmpl : "/tmp/mh-bench-maps";
-    std::string err;
-    WriteSampleGame(root, &err);
-    // A large map of 200 x 150 cells: 3200 x 2400 pixels, about 15 MB unpacked.
+    if (!StartSampleGame()) return "";
     std::vector<u8> a = BuildMapArchive({MakeTestMap(900, 200, 150, 16)});
-    std::ofstream(root + "/HUGE2.lmf", std::ios::binary)
+    std::ofstream(BenchFolder() + "/HUGE2.lmf", std::ios::binary)
         .write(reinterpret_cast<const char*>(a.data()), static_cast<std::streamsize>(a.size()));
-    std::snprintf(gBasePath, kPathSize, "%s/", root.c_str());
-    gSwapSpace = 60;
-    SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
-    return root;
+    return BenchFolder();
 }
 
 const std::string& Root() {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchGame.h"
 #include "map/MapDb.h"
 #include "map/NewGame.h"
 #include "base/Types.h"
@@ -20,19 +21,10 @@
 
 namespace {
 
-const std::string& Root() {
-    static const std::string root = [] {
-        char tmpl[] = "/tmp/mh-bench-save-XXXXXX";
-        std::string r = ::mkdtemp(tmpl) ? tmpl : "/tmp/mh-bench-save";
-        std::string err;
-        WriteSampleGame(r, &err);
-        std::snprintf(gBasePath, kPathSize, "%s/", r.c_str());
-        OpenPictureArchives();
-        ReloadGameDatabase();
-        StartNewGame(1);
-        return r;
-    }();
-    return root;
+// The started sample game with a new game running.
+bool Root() {
+    static bool ok = StartSampleGame() && StartNewGame(1) == 1;
+    return ok;
 }
 
 }  // namespace
@@ -72,7 +64,10 @@ static void BM_WriteSaveFile(benchmark::State& state) {
 BENCHMARK(BM_WriteSaveFile)->Unit(benchmark::kMillisecond);
 
 static void BM_SaveScreenTick(benchmark::State& state) {
-    Root();
+    if (!Root()) {
+        state.SkipWithError("the sample game did not start");
+        return;
+    }
     for (int s = 0; s < 3; ++s) SaveToSlotFile(s);
     gFrameId = kScreenBit | 8;
     gFramePhase = 0;

@@ -51,8 +51,10 @@ struct ActState {
 };
 
 ActState& A() {
-    static ActState s;
-    return s;
+    // Never destroyed: a release at exit (or from a static destructor) must not
+    // find the archives already torn down.
+    static ActState* s = new ActState;
+    return *s;
 }
 
 void Refuse(i32 act, const std::string& why) {

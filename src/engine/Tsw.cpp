@@ -48,8 +48,10 @@ struct PicLibState {
 };
 
 PicLibState& S() {
-    static PicLibState s;
-    return s;
+    // Never destroyed: a release at exit (or from a static destructor) must not
+    // find the archives already torn down.
+    static PicLibState* s = new PicLibState;
+    return *s;
 }
 
 int Bucket(u16 pic, u16 frame) {

@@ -257,6 +257,11 @@ class BattleHandBack : public SceneTest {
 protected:
     void SetUp() override {
         SceneTest::SetUp();
+        Enter();
+    }
+    // Member 0 downed, member 1 standing, the map's music playing: into battle.
+    void Enter() {
+        ClearGameFlag(322);
         gParty[0] = 0;
         gParty[1] = 1;
         gParty[2] = -1;
@@ -275,36 +280,6 @@ TEST_F(BattleHandBack, EnterSavesTheMusicAndMarksTheBattle) {
     EXPECT_EQ(gMusic.GetPendingMode(), 4);
 }
 
-TEST_F(BattleHandBack, VictoryWithFlag322ClearsItAndRevivesTheDowned) {
-    SetGameFlag(322);
-    gBattleRequest = 9;
-    ReturnFromBattle(1);
-    EXPECT_FALSE(GetGameFlag(322));
-    EXPECT_EQ(gRoles[0].status, 0);
-    EXPECT_EQ(gRoles[0].hp, 1);
-    EXPECT_EQ(gRoles[1].hp, 30);
-    EXPECT_EQ(gBattleRequest, 0u);
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(gMusic.GetPendingMode(), 1);
-}
-
-TEST_F(BattleHandBack, VictoryWithoutFlag322LeavesTheDownedDown) {
-    ReturnFromBattle(1);
-    EXPECT_EQ(gRoles[0].status, kStatusDying);
-    EXPECT_EQ(gRoles[0].hp, 0);
-    EXPECT_EQ(gFrameId, 0u);
-}
-
-TEST_F(BattleHandBack, DefeatWithFlag322KeepsItAndRevives) {
-    SetGameFlag(322);
-    ReturnFromBattle(0);
-    EXPECT_TRUE(GetGameFlag(322));
-    EXPECT_EQ(gRoles[0].hp, 1);
-    EXPECT_EQ(gRoles[0].status, 0);
-    EXPECT_EQ(gRoles[1].hp, 30);
-    EXPECT_EQ(gFrameId, 0u);
-}
-
 TEST_F(BattleHandBack, DialogueBoxesTakeTheTextSizeOfTheFontsMadeAfterTheBattle) {
     gMainFontSetting.size = 24;  // remade at 24: the unit becomes 24 / 2 = 12
     ReturnFromBattle(1);
@@ -317,11 +292,34 @@ TEST_F(BattleHandBack, DialogueBoxesTakeTheTextSizeOfTheFontsMadeAfterTheBattle)
     EXPECT_EQ(r.h, 2 * 12);
 }
 
-TEST_F(BattleHandBack, DefeatWithoutFlag322OpensTheEndScreen) {
-    ReturnFromBattle(0);
-    EXPECT_EQ(gFrameId, 0x80000006u);
-    EXPECT_EQ(gRoles[0].hp, 0);
-    EXPECT_EQ(gBattleRequest, 0u);
+// The hand-back by outcome and flag 322: whether the downed member revives at
+// 1 HP, whether the flag stays, and where the frame goes.
+TEST_F(BattleHandBack, OutcomeAndFlag322DecideRevivalAndTheNextScreen) {
+    struct Case {
+        int won, flag;
+        bool revived, flagAfter;
+        u32 frame;
+    };
+    const Case cases[] = {
+        {1, 1, true, false, 0u},
+        {1, 0, false, false, 0u},
+        {0, 1, true, true, 0u},
+        {0, 0, false, false, 0x80000006u},  // defeat without 322: the end screen
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "won " << c.won << " flag " << c.flag);
+        Enter();
+        if (c.flag) SetGameFlag(322);
+        gBattleRequest = 9;
+        ReturnFromBattle(c.won);
+        EXPECT_EQ(GetGameFlag(322) != 0, c.flagAfter);
+        EXPECT_EQ(gRoles[0].hp, c.revived ? 1 : 0);
+        EXPECT_EQ(gRoles[0].status, c.revived ? 0 : kStatusDying);
+        EXPECT_EQ(gRoles[1].hp, 30);
+        EXPECT_EQ(gBattleRequest, 0u);
+        EXPECT_EQ(gFrameId, c.frame);
+        if (c.won) EXPECT_EQ(gMusic.GetPendingMode(), 1);
+    }
 }
 
 TEST_F(SceneTest, WorldMapSelectionSkipsClosedLocationsAndStopsWhenNoneIsOpen) {

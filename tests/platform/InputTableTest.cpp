@@ -35,17 +35,3 @@ TEST(ScanTable, CoversEveryKeyTheGameNames) {
     for (int code = 0x3B; code <= 0x44; ++code) EXPECT_TRUE(have.count(code));
 }
 
-TEST(PlatformInput, ResetForgetsKeysMouseAndInputMethod) {
-    PlatformSetKey(0x1C, true);
-    PlatformMoveMouse(5, 7);
-    PlatformSetMouseButtons(true, false);
-    PlatformSetImeActive(true);
-    PlatformReset();
-    u8 keys[kKeyStateBytes];
-    PlatformReadKeys(keys);
-    EXPECT_EQ(keys[0x1C], 0);
-    PlatformMouse m = PlatformReadMouse();
-    EXPECT_EQ(m.x, 0);
-    EXPECT_EQ(m.button0, 0);
-    EXPECT_FALSE(PlatformImeActive());
-}

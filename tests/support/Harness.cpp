@@ -27,6 +27,8 @@
 #include "engine/Water.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
+#include "mhdata/PngWrite.h"
+#include "platform/Display.h"
 #include "map/Behaviour.h"
 #include "map/AntiAliasObject.h"
 #include "map/City.h"
@@ -49,14 +51,6 @@
 #include "data/Options.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
-#include "base/Types.h"
-#include "platform/Win.h"
-#include "map/AStar.h"
-#include "map/MapManage.h"
-#include "map/MapScene.h"
-#include "map/MapDraw.h"
-#include "map/ActDraw.h"
-#include "engine/FrameState.h"
 #include "menu/MenuState.h"
 #include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
@@ -164,7 +158,50 @@ Harness::Harness() {
     ::setenv("MOONHARBOR_LOCK_DIR", root_.c_str(), 1);
 }
 
+namespace {
+
+// Where a failed test leaves its canvas, relative to the folder the tests started in.
+std::string FailureDumpPath(const std::string& startDir) {
+    const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (!t) return "";
+    const char* env = std::getenv("MH_TEST_ARTIFACTS");
+    std::string dir = env && *env ? env : startDir + "/test-failures";
+    std::string name = std::string(t->test_suite_name()) + "." + t->name();
+    for (char& c : name)
+        if (c == '/') c = '_';
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return dir + "/" + name + ".png";
+}
+
+}  // namespace
+
+bool Harness::DumpCanvas(const std::string& hostPath) const {
+    const auto& frames = DisplayFrames();
+    if (!gPaintBuf && frames.empty()) return false;
+    // The paint buffer's rows may be wider than the screen.
+    auto row = [&](i32 y) -> const u16* {
+        return gPaintBuf ? PaintPixelAddr(0, y) : frames.back().data() + static_cast<size_t>(y) * 640;
+    };
+    bool wide = gGreenMask == 0x07E0;  // 5-6-5, else 5-5-5
+    std::vector<u8> rgba(640 * 480 * 4);
+    for (i32 y = 0; y < 480; ++y)
+        for (i32 x = 0; x < 640; ++x) {
+            u16 v = row(y)[x];
+            u8* o = &rgba[(static_cast<size_t>(y) * 640 + x) * 4];
+            o[0] = static_cast<u8>(((wide ? v >> 11 : v >> 10) & 31) * 255 / 31);
+            o[1] = static_cast<u8>(wide ? ((v >> 5) & 63) * 255 / 63 : ((v >> 5) & 31) * 255 / 31);
+            o[2] = static_cast<u8>((v & 31) * 255 / 31);
+            o[3] = 255;
+        }
+    return WritePng(hostPath, rgba.data(), 640, 480);
+}
+
 Harness::~Harness() {
+    if (::testing::Test::HasFailure()) {
+        std::string png = FailureDumpPath(oldCwd_);
+        if (!png.empty() && DumpCanvas(png)) std::fprintf(stderr, "canvas written to %s\n", png.c_str());
+    }
     ResetAllGlobals();
     if (!oldCwd_.empty() && ::chdir(oldCwd_.c_str()) != 0) std::perror("chdir");
     std::error_code ec;

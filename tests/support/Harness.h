@@ -52,6 +52,12 @@ public:
 
     std::vector<RecordedBox>& boxes() { return PlatformRecordedBoxes(); }
 
+    // Writes the canvas (the paint buffer, else the last presented frame) to a
+    // PNG; false when there is none. A test that fails leaves one in
+    // $MH_TEST_ARTIFACTS (default: test-failures/ in the folder ctest runs in),
+    // named after the test.
+    bool DumpCanvas(const std::string& hostPath) const;
+
 private:
     void Pump();
 

@@ -40,28 +40,6 @@ TEST_F(ControlTest, ControlsRegisterInCreationOrderAndLeaveOnDelete) {
     EXPECT_EQ(gControlList, (std::deque<cControl*>{c, a}));
 }
 
-TEST_F(ControlTest, ConstructorDefaultsAndKinds) {
-    cControl* c = new cControl(3, 4);
-    EXPECT_EQ(c->kind, kCtlNothing);
-    EXPECT_EQ(c->id, 0);
-    EXPECT_EQ(c->shown, 1u);
-    EXPECT_EQ(c->style, 1);
-    EXPECT_EQ(c->zoom, 1024u);
-    EXPECT_EQ(c->boxMode, -1);
-    cActPic* fake = reinterpret_cast<cActPic*>(c);  // never drawn here
-    c->SetPics(fake, nullptr, nullptr);
-    EXPECT_EQ(c->kind, kCtlPicture);
-    c->SetButton(7, fake, nullptr, fake);
-    EXPECT_EQ(c->kind, kCtlButton);
-    EXPECT_EQ(c->id, 7);
-    c->SetPics(nullptr, nullptr, nullptr);
-    i32 v = 0;
-    c->SetNumber(&v, 1);
-    EXPECT_EQ(c->kind, kCtlNumber);
-    c->SetText("x");
-    EXPECT_EQ(c->kind, kCtlText);
-}
-
 TEST_F(ControlTest, ColoursAreWindowsColourReferences) {
     ResetPixelFormat();  // 5-5-5
     EXPECT_EQ(ColorRefToScreen(0x0000FF), 0x7C00) << "red is the low byte";

@@ -214,15 +214,8 @@ TEST_F(DevToolTest, BadFilesAreRefusedAndChangeNothing) {
     EXPECT_FALSE(ParseDevSave(longer.data(), longer.size(), &img, &error));
     EXPECT_NE(error.find("after the last item"), std::string::npos);
 
-    std::vector<u8> badRaw = good;  // the flag block claims 501 bytes
-    StoreU32(&badRaw[38444 + 4], 501);
-    EXPECT_FALSE(ParseDevSave(badRaw.data(), badRaw.size(), &img, nullptr));
-    std::vector<u8> badPacked = good;  // a packed size past the end of the file
-    StoreU32(&badPacked[38444], 0x7FFFFFFF);
-    EXPECT_FALSE(ParseDevSave(badPacked.data(), badPacked.size(), &img, nullptr));
-    std::vector<u8> corrupt = good;  // LZO bytes that do not unpack to 500
-    for (size_t i = 38444 + 8; i < 38444 + 8 + 16; ++i) corrupt[i] = 0xFF;
-    EXPECT_FALSE(ParseDevSave(corrupt.data(), corrupt.size(), &img, nullptr));
+    for (const auto& [what, f] : BadBlockVariants(good, 38444))
+        EXPECT_FALSE(ParseDevSave(f.data(), f.size(), &img, nullptr)) << what;
 
     WriteHostFile(File(2), std::vector<u8>(good.begin(), good.begin() + 40000));
     gScriptVars[0] = 7;

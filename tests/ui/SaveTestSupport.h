@@ -2,6 +2,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "base/ByteIo.h"
@@ -17,5 +19,26 @@ inline std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
         kLzoOk);
     out.resize(raw);
     *off += 8 + packed;
+    return out;
+}
+
+// The ways one packed block (its packed and raw sizes, then its bytes) of a save
+// or a developer save goes bad: the raw size one short and one long, a packed
+// size past the end of the file, packed bytes that do not unpack.
+inline std::vector<std::pair<std::string, std::vector<u8>>> BadBlockVariants(
+    const std::vector<u8>& good, size_t at) {
+    std::vector<std::pair<std::string, std::vector<u8>>> out;
+    auto add = [&](const char* what, auto change) {
+        std::vector<u8> f = good;
+        change(f);
+        out.emplace_back(what, std::move(f));
+    };
+    u32 raw = LoadU32(&good[at + 4]);
+    add("raw size one short", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw - 1); });
+    add("raw size one long", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw + 1); });
+    add("packed size past the end", [&](std::vector<u8>& f) { StoreU32(&f[at], 0x7FFFFFFF); });
+    add("corrupt packed bytes", [&](std::vector<u8>& f) {
+        for (size_t i = at + 8; i < at + 8 + LoadU32(&good[at]); ++i) f[i] = 0xEE;
+    });
     return out;
 }
