@@ -348,19 +348,22 @@ int cFile::ReadData(void* p, u32 size) {
 }
 
 // Typed reads leave the destination as it was when the file ends first.
+// A short read near the end stores the bytes that arrived, low byte first, and
+// leaves the rest of the value as it was.
 int cFile::ReadWord(u16* v) {
-    u8 b[2];
+    u8 b[2] = {static_cast<u8>(*v), static_cast<u8>(*v >> 8)};
     u32 n = 2;
     if (!Read(b, &n)) return 0;
-    if (n == 2) *v = static_cast<u16>(b[0] | (b[1] << 8));
+    *v = static_cast<u16>(b[0] | (b[1] << 8));
     return 1;
 }
 
 int cFile::ReadDword(u32* v) {
     u8 b[4];
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<u8>(*v >> (8 * i));
     u32 n = 4;
     if (!Read(b, &n)) return 0;
-    if (n == 4) *v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<u32>(b[3]) << 24);
+    *v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<u32>(b[3]) << 24);
     return 1;
 }
 

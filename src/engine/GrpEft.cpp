@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "engine/ErrorBox.h"
 #include "base/MemDbg.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
 
 namespace {
 
@@ -223,4 +226,26 @@ int cGrpEft::ParticleCount() const {
     int n = 0;
     for (const Particle* p = particles_; p; p = p->next) ++n;
     return n;
+}
+
+void cGrpEft::DrawPicture(u16* target, const void* pic, int x, int y, int w, int h,
+                          int mode) const {
+    if (!target || !pic || dstW_ <= 0 || dstH_ <= 0 || dstH_ > kRowOffsetCount) return;
+    u16* buf = gPaintBuf;
+    ClipRect clip = gClipRect;
+    i32 pitch = gScreenPitch;
+    const void* cur = gCurPic;
+    std::vector<u32> saved(gRowOffsets, gRowOffsets + dstH_);
+    std::vector<u32> rows(static_cast<size_t>(dstH_));
+    for (int r = 0; r < dstH_; ++r) rows[static_cast<size_t>(r)] = static_cast<u32>(r * dstW_ * 2);
+    SetPaintTarget(dstW_, dstH_, dstW_ * 2, rows.data());
+    gClipRect = {left_, top_, right_ - left_, bottom_ - top_};
+    gPaintBuf = target;
+    gCurPic = pic;
+    PutPic(x, y, w, h, mode, nullptr);
+    std::copy(saved.begin(), saved.end(), gRowOffsets);
+    gPaintBuf = buf;
+    gClipRect = clip;
+    gScreenPitch = pitch;
+    gCurPic = cur;
 }

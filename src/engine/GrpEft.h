@@ -43,6 +43,10 @@ public:
     // The work buffer drawn into the target area, stretched from its middle row
     // out by scale / 1024 (1024 = as it is).
     void DrawWorkZoomed(u16* target, int scale) const;
+    // One picture drawn by PutPic (mode as PutPic takes it) at (x, y) into a
+    // buffer laid out as the target, clipped to the area; the paint target,
+    // clip and current picture are as before afterwards.
+    void DrawPicture(u16* target, const void* pic, int x, int y, int w, int h, int mode) const;
 
     // Moves a particle one unit along its direction.
     void StepParticle(Particle& p) const;

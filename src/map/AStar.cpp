@@ -477,11 +477,18 @@ bool PlayerStands() {
     return gScrollStepX == 0 && gScrollStepY == 0 && gPlayerStepX == 0 && gPlayerStepY == 0;
 }
 
-// A follower far outside the view walks its whole route at once.
+bool FarOutsideView(i32 x, i32 y) {
+    i32 sx = x - gViewX, sy = y - gViewY;
+    return sx < -80 || sx > 640 + 80 || sy < -80 || sy > 480 + 160;
+}
+
+// A follower far outside the view goes along its route at once until it
+// comes within the widened view; the rest of the route it walks.
 void JumpAlongRoute(RoleSlot& s, RoleRoute& r) {
     i32 x = s.x, y = s.y;
     int last = -1;
-    for (u32 i = 0;; ++i) {
+    u32 i = 0;
+    for (; FarOutsideView(x, y); ++i) {
         u8 d = RouteDirAt(&r, i);
         if (d > 7) break;
         x += 16 * kRouteDx[d];
@@ -491,7 +498,14 @@ void JumpAlongRoute(RoleSlot& s, RoleRoute& r) {
     if (last < 0) return;
     PlaceRoleAt(s, x, y);
     if (s.act) s.act->dir = kRouteAnimDir[last];
-    ClearRoleRoute(&r);
+    r.pos = static_cast<u16>(i);
+}
+
+// A follower without a way to walk stands facing where the leader faces.
+void StandFacingLeader(RoleSlot& s) {
+    SetAction(s, 0);
+    if (s.act && gPlayerSlot > 0 && gMapRoles[gPlayerSlot].act)
+        s.act->dir = gMapRoles[gPlayerSlot].act->dir;
 }
 
 void PlanFollower(int role, int k, RoleSlot& s, RoleRoute& r) {
@@ -510,8 +524,7 @@ void PlanFollower(int role, int k, RoleSlot& s, RoleRoute& r) {
     }
     StartRecord(&r, role, tx, ty);
     r.pos = 0;
-    i32 sx = s.x - gViewX, sy = s.y - gViewY;
-    if (sx < -80 || sx > 640 + 80 || sy < -80 || sy > 480 + 160) JumpAlongRoute(s, r);
+    if (FarOutsideView(s.x, s.y)) JumpAlongRoute(s, r);
 }
 
 }  // namespace
@@ -524,15 +537,16 @@ void StepFollower(int role) {
     bool held = PlayerStands() && r.role != kNoRole &&
                 RouteDirAt(&r, r.pos & 0x7FFF) != kRouteEnd && r.retry == 0;
     if (!held) PlanFollower(role, k, *s, r);
-    if (r.role == kNoRole) return;
+    if (r.role == kNoRole) {
+        StandFacingLeader(*s);
+        return;
+    }
     u8 d = RouteDirAt(&r, r.pos & 0x7FFF);
     u32 mask = GetGameFlag(79) ? 0 : 0x40000000u;
     r.pos |= kRoutePaused;
     r.stepX = r.stepY = 0;
     if (d > 7) {
-        SetAction(*s, 0);
-        if (s->act && gPlayerSlot > 0 && gMapRoles[gPlayerSlot].act)
-            s->act->dir = gMapRoles[gPlayerSlot].act->dir;
+        StandFacingLeader(*s);
         return;
     }
     if (Blocked(*s, mask) & kRouteDirBit[d]) {

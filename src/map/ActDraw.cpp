@@ -11,7 +11,7 @@
 #include "platform/TextCodec.h"
 
 FixedActs gFixedActs;
-i32 gDlgTextSize = 8;
+u32 gDialogTextSize = 10;
 i32 gNumberFade = 16;
 
 namespace {
@@ -79,7 +79,7 @@ void CreateGameFont(cGrpFont& font, i32 sw, i32 sh, i32 size) {
     font.SetAdvance(size == 16 ? 18 : size == 20 ? 24 : size);
     font.SetBkColor(kNoBkColor);
     font.SetShadowColor(0);
-    gDlgTextSize = (size + 2) / 2;
+    gDialogTextSize = static_cast<u32>(size + 2) / 2;
 }
 
 void DrawCycleBorder(u16* buf, i32 x, i32 y, i32 w, i32 h, i32 pitch, i32 phase) {
@@ -116,6 +116,6 @@ void InitFixedActs() {
 
 void ResetActDraw() {
     gFixedActs = FixedActs{};
-    gDlgTextSize = 8;
+    gDialogTextSize = 10;
     gNumberFade = 16;
 }

@@ -17,7 +17,7 @@ struct FixedActs {
     i32 sceneW = 640, sceneH = 480, sceneValue = 48;
 };
 extern FixedActs gFixedActs;
-extern i32 gDlgTextSize;  // half the main font's size
+extern u32 gDialogTextSize;  // the dialogue layout unit, about half the main font's size
 extern i32 gNumberFade;   // blend level of DrawActNumber
 
 // Draws the state's current picture at (x - hot spot) with its blend level and

@@ -218,7 +218,9 @@ void AgePopOutRoles() {
 
 // ---- camera and progress ----
 
-void GetViewRectAt(i32 x, i32 y, Rect16* v) {
+namespace {
+// The view rectangle with its origin at (x, y), kept on the map.
+void ViewRectFrom(i32 x, i32 y, Rect16* v) {
     i32 mw = static_cast<i32>(gMap.width) * 16, mh = static_cast<i32>(gMap.height) * 16;
     v->left = std::max(0, x);
     v->top = std::max(0, y);
@@ -234,11 +236,16 @@ void GetViewRectAt(i32 x, i32 y, Rect16* v) {
         v->top = std::max(0, mh - 480);
     }
 }
+}  // namespace
+
+void GetViewRectAt(i32 x, i32 y, Rect16* v) {
+    ViewRectFrom(x - 320, y - 240, v);
+}
 
 void CenterCameraOnPlayer() {
     if (gPlayerSlot <= 0 || gPlayerSlot >= kRoleRows) return;
     Rect16 v;
-    GetViewRectAt(gMapRoles[gPlayerSlot].x - 304, gMapRoles[gPlayerSlot].y - 240, &v);
+    ViewRectFrom(gMapRoles[gPlayerSlot].x - 304, gMapRoles[gPlayerSlot].y - 240, &v);
     gViewX = v.left;
     gViewY = v.top;
     gViewRight = v.right;

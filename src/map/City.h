@@ -96,6 +96,7 @@ constexpr i32 kLoadPictureAct = 9041, kLoadFrameAct = 9042;
 void ShowLoadProgress(i32 percent);
 void ResetLoadScreen();
 void CenterCameraOnPlayer();
+// The view rectangle centred on the map point (x, y), kept on the map.
 void GetViewRectAt(i32 x, i32 y, Rect16* r);
 void AgePopOutRoles();
 int PickPopOutPoint(u16 id, i32* x, i32* y);

@@ -233,7 +233,7 @@ void DrawOverlayPictures() {
         if (left >= right || top >= bottom) continue;
         i32 L = left - gViewX, T = top - gViewY;
         auto shift = [](i32 view, i32 viewFar, i32 at, i32 f, i32 edge) {
-            if (f == 8 || f == 0) return view < at ? 0 : view - at;
+            if (f == 8) return view < at ? 0 : view - at;
             i32 s = (viewFar - at) * f / 16;
             return view < at ? s + edge : s;
         };
@@ -595,9 +595,10 @@ void ClearWeather() {
     W() = Weather{};
 }
 
+// The colour fade is the story's and outlives a map change: a change behind
+// a fade stays dark until the fade brings the new map in.
 void ResetSceneLayers() {
     ClearWeather();
-    gColorFade = ColorFade{};
 }
 
 void ResetMapDraw() {
@@ -605,4 +606,5 @@ void ResetMapDraw() {
     ReleaseWipeEffects();
     ReleaseTimedObjects();
     ResetSceneLayers();
+    gColorFade = ColorFade{};
 }

@@ -14,6 +14,7 @@
 #include "engine/GrpFont.h"
 #include "base/MemDbg.h"
 #include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
 #include "map/ActDraw.h"
 #include "map/AntiAliasObject.h"
@@ -104,7 +105,7 @@ void ReturnFromBattle(int won) {
         }
     }
     RecreateFonts();
-    gDlgTextSize = gMainFont.GetSize() / 2;
+    gDialogTextSize = static_cast<u32>(gMainFont.GetSize() / 2);
     gBattleRequest = 0;
     gDInput.SetMousePos(gMouseX, gMouseY);
     if (gPlayerSlot > 0 && gPlayerSlot < kRoleRows) {
@@ -233,24 +234,50 @@ void DrawMapHud() {
 // ---- markers and balloons ----
 
 void DrawNameMarker(i32 x, i32 y, i32 a, i32 b, const char* text) {
-    i32 s = std::max(1, gDlgTextSize);
+    i32 s = std::max(1, static_cast<i32>(gDialogTextSize));
     // Marker frames never go below 0.
     i32 frame = std::max(0, std::min(b / (2 * s), 10) + 10 * (a / (2 * s) - 1));
     if (text && *text) {
         DrawActFrame(9012, frame, x - 17, y - 43);
         i32 len = static_cast<i32>(std::strlen(text));
         if (gPaintBuf)
-            gMainFont.DrawString(gPaintBuf, x - 13 * len / 4 + 36, y - 29, text, 0x7FFF,
-                                 kStylePlain);
+            gMainFont.DrawString(gPaintBuf, x - 13 * len / 4 + 36, y - 29, text,
+                                 ConvertPixel(0x7FFF), kStylePlain);
     } else {
         DrawActFrame(9013, frame, x - 5, y - 15);
     }
 }
 
+namespace {
+// An item-name escape ("%T", a number, ".") at p: the bytes it takes (0 when p
+// holds none) and the length of the item's or equipment's name it stands for.
+int ItemNameEscape(const u8* p, i32* nameLen) {
+    if (p[0] != '%' || p[1] != 'T') return 0;
+    int k = 2;
+    i32 n = 0;
+    for (; k < 11 && p[k] >= '0' && p[k] <= '9'; ++k) n = n * 10 + (p[k] - '0');
+    if (k == 2 || p[k] != '.') return 0;
+    const char* name = nullptr;
+    if (n < 300) {
+        if (const ItemData* it = GetItemRecord(n)) name = it->name;
+    } else if (const EquipageData* e = GetEquipageRecord(n - 300)) {
+        name = e->name;
+    }
+    *nameLen = name ? static_cast<i32>(strnlen(name, 31)) : 0;
+    return k + 1;
+}
+}  // namespace
+
 i32 DrawTalkBalloon(const char* text) {
     if (!text) return 315;
     i32 len = 0, wide = 0;
     for (const u8* p = reinterpret_cast<const u8*>(text); *p;) {
+        i32 name = 0;
+        if (int n = ItemNameEscape(p, &name)) {
+            len += name;
+            p += n;
+            continue;
+        }
         if (p[0] == '%' && p[1]) {  // escape pairs count nothing
             p += 2;
             continue;

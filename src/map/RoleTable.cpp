@@ -383,6 +383,8 @@ void StoreRoleRecords(int x, int y) {
 }
 
 void AddFollower(int n) {
+    // Entry 0 belongs to the player, also while the player's row is still to come.
+    if (gFollowers.count == 0) gFollowers.count = 1;
     if (n <= 0 || n >= kRoleRows || gFollowers.count >= kFollowerMax) return;
     RoleSlot& s = gMapRoles[n];
     if (s.scriptId != 0) {

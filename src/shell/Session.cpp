@@ -90,6 +90,7 @@ void EndGame() {
     gSound.StopAll();
     ClearRoleStateBits(0x01000000u);
     ResetMapMusicState();
+    gMapId = 0;  // the next game enters its first map as a fresh start
     ClearMusicLists();
     gMusic.SetMode(4, 1, 15);
     ReleaseGameDatabase();

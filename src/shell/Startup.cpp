@@ -11,6 +11,7 @@
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "engine/GrpFont.h"
+#include "engine/Ime.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Water.h"
@@ -154,6 +155,7 @@ void InitGame(HWND window) {
     if (!InitDevices()) return;
     gDInput.SetMouseSpeed(2.0);
     gDInput.SetMousePos(320, 240);
+    SetTextInputSound([](int n) { PlaySfx(n, static_cast<int>(gSfxVolume)); });
     gMusic.SetVolume(static_cast<int>(gMusicVolume * 127 / 11));
     if (!InitPaint(gDrawSurface)) {
         MessageBoxA(gMainWnd, "Moonharbor", "DrawKernel init Failed.", MB_OK);

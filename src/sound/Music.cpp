@@ -148,6 +148,15 @@ void cMidi::SetVolumeAll(int volume) {
     if (open_) AudioSetXmidiMasterVolume(driver_, std::clamp(volume, 0, 127));
 }
 
+void cMidi::SetVolumeOf(u32 id, int volume) {
+    if (!open_) return;
+    for (Record* r : playing_) {
+        if ((r->id & ~kFadingBit) != id) continue;
+        if (!(r->id & kFadingBit)) r->level = std::clamp(volume, 0, 127) * 16;
+        AudioSetSequenceVolume(r->handle, std::clamp(volume, 0, 127), 0);
+    }
+}
+
 int cMidi::GetVolumeAll() { return open_ ? AudioXmidiMasterVolume(driver_) : 0; }
 
 void cMidi::Service() {
@@ -258,10 +267,21 @@ int cStream::IsFinished(u32 id) {
     return 1;
 }
 
+// The library's volume of the first open stream; a stream that fades keeps
+// the level its fade counts down from.
 void cStream::SetVolume(int volume) {
     if (open_.empty()) return;
-    open_.front()->level = std::clamp(volume, 0, 127) * 16;
-    AudioSetStreamVolume(open_.front()->handle, std::clamp(volume, 0, 127));
+    Record* r = open_.front();
+    if (!(r->id & kFadingBit)) r->level = std::clamp(volume, 0, 127) * 16;
+    AudioSetStreamVolume(r->handle, std::clamp(volume, 0, 127));
+}
+
+void cStream::SetVolumeOf(u32 id, int volume) {
+    for (Record* r : open_) {
+        if ((r->id & ~kFadingBit) != id) continue;
+        if (!(r->id & kFadingBit)) r->level = std::clamp(volume, 0, 127) * 16;
+        AudioSetStreamVolume(r->handle, std::clamp(volume, 0, 127));
+    }
 }
 
 int cStream::GetVolume() { return open_.empty() ? 0 : AudioStreamVolume(open_.front()->handle); }
@@ -335,6 +355,12 @@ void cMusic::SetMode(int mode, int repeat, int fadeTime) {
         l.index = 0;
         l.repeat = repeat == 1 || repeat == 2 ? repeat : 1;
     }
+}
+
+void cMusic::SetPieceVolume(i32 id, int v) {
+    if (id <= 0) return;
+    gStream.SetVolumeOf(static_cast<u32>(id), v);
+    gMidi.SetVolumeOf(static_cast<u32>(id), v);
 }
 
 int cMusic::IsFinished() {

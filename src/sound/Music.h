@@ -27,6 +27,8 @@ public:
     void Stop();
     int IsFinished(u32 id);
     void SetVolumeAll(int volume);
+    // The volume of the playing sequence with the id only.
+    void SetVolumeOf(u32 id, int volume);
     int GetVolumeAll();
     void Service();
     void ReleaseHandle();
@@ -66,6 +68,8 @@ public:
     void FadeAll() { Fade(0, 200); }
     int IsFinished(u32 id);
     void SetVolume(int volume);
+    // The volume of the open stream with the id only.
+    void SetVolumeOf(u32 id, int volume);
     int GetVolume();
     void Service();
     u32 FirstId() const;
@@ -107,6 +111,8 @@ public:
     void SetTrack(const char* name, i32 id, int slot, int list);
     void ClearList(int list);
     void SetVolume(int v);
+    // The volume of the piece with the id while it plays; the manager's volume stays.
+    void SetPieceVolume(i32 id, int v);
     void SetMode(int mode, int repeat, int fadeTime);
     void Service();
     int IsFinished();

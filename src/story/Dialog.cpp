@@ -27,7 +27,6 @@
 
 std::vector<std::unique_ptr<DialogRecord>> gDialogs;
 std::vector<ScreenItem> gScreenItems;
-u32 gDialogTextSize = 10;
 u32 gChosenAnswer = 0;
 i32 gDialogInput = 0;
 i32 gDialogClick = 0;
@@ -464,8 +463,8 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
     }
     // Taking an answer (the list freed) closes its box.
     if ((r->flags & kDlgChoices) && gScreenItems.empty()) r->done = true;
-    if (r->textDone && r->displayTime != kNoDisplayTime &&
-        (gFrameTime - r->startTime) / 100 > r->displayTime)
+    // A timed box closes when its time is up, whether or not its text is all out.
+    if (r->displayTime != kNoDisplayTime && (gFrameTime - r->startTime) / 100 > r->displayTime)
         r->done = true;
     return r->done;
 }
@@ -659,6 +658,8 @@ void DlgMessage() {
         if (r->flags & kDlgWaits) gInputLock = 1;
     gDialogInput = 0;
     gDialogClick = 0;
+    // The text delay a new box set counts for this call only.
+    gTextDelay = 0;
 }
 
 void ReleaseDialogs() {
@@ -784,7 +785,6 @@ void ResetDialogs() {
     gDialogs.clear();
     gScreenItems.clear();
     gKeptTexts.clear();
-    gDialogTextSize = 10;
     gChosenAnswer = 0;
     gDialogInput = gDialogClick = gInputLock = gMouseLockFrames = 0;
     gTextDelay = 0;

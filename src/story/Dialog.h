@@ -81,7 +81,6 @@ struct ScreenItem {
 
 extern std::vector<std::unique_ptr<DialogRecord>> gDialogs;
 extern std::vector<ScreenItem> gScreenItems;
-extern u32 gDialogTextSize;   // layout unit: (main font size + 2) / 2
 extern u32 gChosenAnswer;     // the highlighted answer
 extern i32 gDialogClick;      // a mouse click of this frame for the boxes
 extern u16 gTextColors[16], gShadowColors[16];

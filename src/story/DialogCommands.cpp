@@ -10,6 +10,7 @@
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/FrameState.h"
+#include "map/ActDraw.h"
 #include "map/SessionServices.h"
 #include "map/SystemServices.h"
 #include "map/City.h"

@@ -54,7 +54,8 @@ i32 OwnedCount(u32 item) {
 
 int LacksItem(i32 n) {
     if (n < 1) return 0;
-    if (n < gItemCount) return OwnedCount(static_cast<u32>(n)) < 1 ? 1 : 0;
+    // An item id past the item table has no count: the party lacks it.
+    if (n < 300) return OwnedCount(static_cast<u32>(n)) < 1 ? 1 : 0;
     i32 rec = n - 300;
     if (rec < 0 || rec >= gEquipageCount) return 0;
     for (const EquipageData& e : gOwnedEquipage)

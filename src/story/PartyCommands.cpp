@@ -141,7 +141,8 @@ void LeaveParty(i32 n) {
     FullRestore(n, 1);
     if (!IsPartyRole(n)) return;
     RemovePacked(gParty, n - 1);
-    RemovePacked(gFormation, n - 1);
+    // The formation keeps its rows: the place the role held becomes free.
+    std::replace(gFormation, gFormation + kPartySize, n - 1, -1);
     for (i32 m : gParty) {
         if (m < 0) break;
         if (m < kRoleCount && (gRoleStats[m].status & kFallen)) {
@@ -320,7 +321,7 @@ Step CmdParty(TalkContext*, CmdArgs& a) {
             DamageParty(n);
             return Step::On;
         case 0x14B:
-            RaiseMaxHpMp(n, static_cast<i16>(a.v[1]), static_cast<i16>(a.v[2]));
+            RaiseMaxHpMp(n, static_cast<i32>(a.v[1]), static_cast<i32>(a.v[2]));
             return Step::On;
         case 0x151:
             AddOwnedMonster(n, static_cast<i32>(a.v[1]));
@@ -436,7 +437,7 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
                               static_cast<i32>(a.v[2]), static_cast<i32>(a.v[3]),
                               static_cast<i32>(a.v[4]));
             OpenScreen(5);
-            break;
+            return Step::On;
         case 0x13E: {
             i32 v = 0;
             AccessRoleValue(kPromptRecord, 1, &v, 1);
@@ -449,7 +450,7 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
         }
         case 0x144:
             OpenScreen(16);
-            break;
+            return Step::On;
         case 0x14C:
             OpenScreen(0);
             EndGame();
@@ -488,7 +489,7 @@ int LoadShop(u32 n) {
 
 Step CmdShop(TalkContext*, CmdArgs& a) {
     LoadShop(a.v[0]);
-    return Step::Yield;
+    return Step::On;
 }
 
 Step CmdQuest(TalkContext*, CmdArgs& a) {

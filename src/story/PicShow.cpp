@@ -89,10 +89,10 @@ void FadePicture(i32 step) {
 
 }  // namespace
 
-bool StartPicShow(const char* name, u32 soundFlags) {
+bool StartPicShow(const char* name, u32 soundFlags, const char* folder) {
     (void)soundFlags;
     StopPicShow();
-    gPicShow.path = std::string(gBasePath) + "Video\\" + name;
+    gPicShow.path = std::string(folder ? folder : gBasePath) + "Video\\" + name;
     if (!gPicShowFile.Open(gPicShow.path.c_str(), OPEN_EXISTING, GENERIC_READ)) {
         ErrorBox("MAni Open Failure!", "MAni File Error!\n%s", gPicShow.path.c_str());
         return false;

@@ -53,9 +53,9 @@ struct PicShowState {
 };
 extern PicShowState gPicShow;
 
-// Opens the pack named by name under "Video\"; false (with its box) when it
-// cannot be read.
-bool StartPicShow(const char* name, u32 soundFlags);
+// Opens the pack named by name under "Video\" of the folder (the base folder
+// when none); false (with its box) when it cannot be read.
+bool StartPicShow(const char* name, u32 soundFlags, const char* folder = nullptr);
 // Unpacks the next frame into frame buffer 0 and checks its row records;
 // false (naming the file and offset) when they are bad.
 bool LoadPicShowFrame();

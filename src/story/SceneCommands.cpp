@@ -62,13 +62,20 @@ void StartScroll(i32 dx, i32 dy, u32 speed) {
     gShakeStepY = dy > 0 ? s : dy < 0 ? -s : 0;
 }
 
-void StartFade(const float v[3], const float d[3], i32 count) {
+// A fade whose final deltas are not 0 keeps its tint once the count has run
+// out; with final deltas 0 the tint stops there.
+void StartFade(const float v[3], const float d[3], i32 count, float finalDelta = 0) {
     for (int i = 0; i < 3; ++i) {
         gColorFade.acc[i] = std::min(v[i], 31.0f);
         gColorFade.delta[i] = d[i];
-        gColorFade.finalDelta[i] = 0;
+        gColorFade.finalDelta[i] = finalDelta;
     }
     gColorFade.counter = count;
+}
+
+void StopFade() {
+    for (float& d : gColorFade.delta) d = 0;
+    gColorFade.counter = 0;
 }
 
 u32 Keep(u32 v, i32 current) {
@@ -99,6 +106,11 @@ void PlayScriptMusic(u32 piece, u32 second, u32 mode) {
     u32 loop = mode & 3;
     gMusic.SetTrack(path.c_str(), static_cast<i32>(piece) + 1, 0, 1);
     gMusic.SetMode(1, loop ? static_cast<int>(loop) : 1, (mode & 4) ? kScriptMusicFadeMs : 0);
+}
+
+// Script music piece n plays as track n + 1: only that piece changes its volume.
+void SetScriptMusicVolume(u32 piece, int v) {
+    gMusic.SetPieceVolume(static_cast<i32>(piece) + 1, v);
 }
 
 // Copies an inline text into a fixed field, cut at the field's size.
@@ -199,8 +211,9 @@ Step CmdFadeChangeMap(TalkContext* c, CmdArgs& a) {
                 if (a.v[3] != 0xFFFF) p->act = static_cast<i32>(a.v[3]);
                 if (a.v[4] != 0xFFFF) p->action = static_cast<i32>(a.v[4]);
             }
+            // The screen stays dark after the count, over the frame of the change.
             const float v[3] = {0, 0, 0}, d[3] = {-1.5f, -1.5f, -1.5f};
-            StartFade(v, d, 20);
+            StartFade(v, d, 20, -1.5f);
             s.fadeChangeState = 1;
             return Step::Stay;
         }
@@ -209,6 +222,8 @@ Step CmdFadeChangeMap(TalkContext* c, CmdArgs& a) {
             return Step::Stay;
         case 2:
             if (!TalkChangeMap(a.v[0], a.v[1], a.v[2], a.v[3], a.v[4], a.v[5], 1)) {
+                // The dark that waits for the new map must not outlive the talk.
+                StopFade();
                 s.fadeChangeState = 0;
                 TalkEnd(c);
                 return Step::Ended;
@@ -246,7 +261,7 @@ Step CmdScroll(TalkContext* c, CmdArgs& a) {
             int slot = ScriptRoleSlot(c, a.v[0]);
             if (slot < 0) return Step::On;
             Rect16 r;
-            GetViewRectAt(gMapRoles[slot].x - 304, gMapRoles[slot].y - 240, &r);
+            GetViewRectAt(gMapRoles[slot].x, gMapRoles[slot].y, &r);
             StartScroll(r.left - gViewX, r.top - gViewY, a.v[1]);
             break;
         }
@@ -274,8 +289,7 @@ Step CmdColorFade(TalkContext*, CmdArgs& a) {
         case 0x35:
             return ColorFadeUnderWay() ? Step::Stay : Step::On;
         default:  // 0x4A
-            for (float& d : gColorFade.delta) d = 0;
-            gColorFade.counter = 0;
+            StopFade();
             return Step::On;
     }
 }
@@ -378,7 +392,7 @@ Step CmdMusic(TalkContext*, CmdArgs& a) {
             StopMusic();
             return Step::On;
         case 0x8D:
-            gMusic.SetVolume(static_cast<int>(a.v[1]));
+            SetScriptMusicVolume(a.v[0], static_cast<int>(a.v[1]));
             return Step::On;
         default:  // 0xC0
             return gMusic.IsFinished() ? Step::On : Step::Stay;
@@ -477,10 +491,22 @@ Step CmdStartPicShow(TalkContext*, CmdArgs& a) {
     std::memcpy(name, t, std::min<u32>(n, 32));
     // The text is padded to whole words with a space; a file name never ends in one.
     for (size_t k = std::strlen(name); k > 0 && name[k - 1] == ' '; --k) name[k - 1] = 0;
+    // With the data on the disc (install modes 1 and 2) the shows come from it;
+    // a refused disc prompt quits and the command stays.
+    std::string folder = gBasePath;
+    if (gInstallMode == 1 || gInstallMode == 2) {
+        char letter = 0;
+        if (FindDisc(gCdPath, 2, &letter) == 2) {
+            gRunState |= kRunQuit;
+            return Step::Stay;
+        }
+        if (letter) gCdPath[0] = letter;
+        folder = std::string(gCdPath) + "tlv5e\\";
+    }
     gTalkSoundFlags = (gTalkSoundFlags & ~0x03u) | flags;
     gMapArchiveFile.Close();
     gScriptScene.archiveClosed = true;
-    StartPicShow(name, flags);
+    StartPicShow(name, flags, folder.c_str());
     return Step::Yield;
 }
 

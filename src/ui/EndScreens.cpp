@@ -6,6 +6,7 @@
 #include "engine/ZoomBlit.h"
 #include "data/Options.h"
 #include "map/GameMusic.h"
+#include "map/MapDraw.h"
 #include "map/SessionServices.h"
 #include "map/ShadedBox.h"
 #include "menu/MenuState.h"
@@ -57,7 +58,8 @@ void cExitFrame::Open() {
     screen = (gFrameId == (kScreenBit | kExitQuitScreen)) ? kExitQuitScreen : 1;
     InitFont(&font);
     SetupFont(&font, 20, 22, kNoFontBk, 0x21405F);
-    // The map as last shown stays behind the question.
+    // The map scene, drawn once more over whatever screen asked, stays behind the question.
+    DrawWorld();
     if (screenCopy) MH_FREE(screenCopy);
     screenCopy = CopyCanvasPixels();
     cControl* box = new cControl(225, 195);

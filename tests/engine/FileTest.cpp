@@ -34,6 +34,18 @@ TEST(File, EndOfFileReadsSucceedAndLeaveTheDestination) {
     v = 0xDEADBEEF;
     EXPECT_EQ(f.ReadDword(&v), 1);
     EXPECT_EQ(v, 0xDEADBEEFu);
+    // Short reads store the bytes that came, low first, and keep the rest.
+    EXPECT_EQ(f.SeekSet(4), 5u);
+    EXPECT_EQ(f.ReadDword(&v), 1);
+    EXPECT_EQ(v, 0xDEAD0605u);
+    EXPECT_EQ(f.SeekSet(5), 6u);
+    u16 w = 0xBEEF;
+    EXPECT_EQ(f.ReadWord(&w), 1);
+    EXPECT_EQ(w, 0xBE06u);
+    EXPECT_EQ(f.SeekSet(3), 4u);
+    i32 k = -1;
+    EXPECT_EQ(f.ReadInt(&k), 1);
+    EXPECT_EQ(k, static_cast<i32>(0xFF060504u));
     u8 buf[4];
     u32 n = 0;
     EXPECT_EQ(f.Read(buf, &n), 0);  // a count of 0 fails

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "engine/GrpEft.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
 #include "engine/VecMath.h"
 #include "platform/Backend.h"
 
@@ -82,6 +84,39 @@ TEST(GrpEft, ScaledCopiesStepTheSourceAndStayInside) {
     EXPECT_EQ(e.AreaRight(), 6);
     EXPECT_EQ(e.AreaTop(), 0);
     EXPECT_EQ(e.AreaBottom(), 8);
+}
+
+TEST(GrpEft, OnePictureIsDrawnIntoAGivenBufferInsideTheArea) {
+    ResetPaint();
+    std::vector<u16> canvas(640 * 2);
+    gPaintBuf = canvas.data();
+    const ClipRect clip = gClipRect;
+    cGrpEft e;
+    e.SetTarget(16, 8);
+    std::vector<u16> pic(4 * 3);
+    for (int i = 0; i < 12; ++i) pic[i] = static_cast<u16>(100 + i);
+    std::vector<u16> dst(16 * 8, 0);
+    // At (14, 6) only the picture's top-left 2 x 2 lies inside the 16 x 8 target.
+    e.DrawPicture(dst.data(), pic.data(), 14, 6, 4, 3, 0);
+    EXPECT_EQ(dst[6 * 16 + 14], 100);
+    EXPECT_EQ(dst[6 * 16 + 15], 101);
+    EXPECT_EQ(dst[7 * 16 + 14], 104);
+    EXPECT_EQ(dst[7 * 16 + 15], 105);
+    int drawn = 0;
+    for (u16 v : dst) drawn += v != 0;
+    EXPECT_EQ(drawn, 4);
+    // An area of columns 0..5 cuts a picture at (4, 0) after two columns.
+    std::fill(dst.begin(), dst.end(), 0);
+    e.SetArea(0, 0, 6, 8);
+    e.DrawPicture(dst.data(), pic.data(), 4, 0, 4, 3, 0);
+    EXPECT_EQ(dst[2 * 16 + 5], 109);
+    EXPECT_EQ(dst[2 * 16 + 6], 0);
+    // The paint target is left as it was.
+    EXPECT_EQ(gPaintBuf, canvas.data());
+    EXPECT_EQ(gClipRect.width, clip.width);
+    EXPECT_EQ(gClipRect.height, clip.height);
+    EXPECT_EQ(PaintPixelAddr(0, 1), gPaintBuf + gScreenPitch / 2);
+    ResetPaint();
 }
 
 TEST(GrpEft, ParticleAllocationFailureIsReportedOnce) {

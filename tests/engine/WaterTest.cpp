@@ -48,6 +48,30 @@ TEST(Water, ADropSpreadsAndDiesOut) {
     EXPECT_EQ(NonZero(w), 0);
 }
 
+TEST(Water, StepsOfASmallFieldByHand) {
+    cWater w(5, 5, 0, 0, 5, 5);
+    w.Drop(2, 2, 1, 100);  // radius 1: the one cell, (1 - 0) x 100
+    ASSERT_EQ(w.Height(2, 2), 100);
+    // Step 1: each of the eight cells around the bump sums 100: 100 >> 2 = 25,
+    // damped 25 - (25 >> 4) = 24; the bump's own cell sums 0.
+    EXPECT_FALSE(w.Step());
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c) {
+            bool ring = r >= 1 && r <= 3 && c >= 1 && c <= 3 && !(r == 2 && c == 2);
+            EXPECT_EQ(w.Height(c, r), ring ? 24 : 0) << c << "," << r;
+        }
+    // Step 2 against the buffer that still holds the bump: the middle sums
+    // 8 x 24 = 192: 48 - 100 = -52, damped -52 - (-52 >> 4) = -48; an edge cell
+    // sums 4 x 24: 24 - 1 = 23; a corner 2 x 24: 12. The border stays 0.
+    EXPECT_FALSE(w.Step());
+    const int want[3][3] = {{12, 23, 12}, {23, -48, 23}, {12, 23, 12}};
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c) {
+            bool inner = r >= 1 && r <= 3 && c >= 1 && c <= 3;
+            EXPECT_EQ(w.Height(c, r), inner ? want[r - 1][c - 1] : 0) << c << "," << r;
+        }
+}
+
 TEST(Water, RenderedPixelsComeFromTheDisplacedScreen) {
     cWater w(32, 32, 0, 0, 32, 32);
     std::vector<u16> screen(32 * 32);

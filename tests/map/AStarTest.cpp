@@ -8,6 +8,7 @@
 
 #include "MapTestSupport.h"
 #include "map/AStar.h"
+#include "map/City.h"
 #include "map/NewGame.h"
 
 namespace {
@@ -305,6 +306,56 @@ TEST_F(StepperTest, StepInDirectionWalksWaitsAndStands) {
     EXPECT_TRUE(r->pos & kRoutePaused);
     StepRoleInDirection(n, 70);
     EXPECT_EQ(gMapRoles[n].act->action, 0);
+}
+
+// The leader at cell (2, 5) and one follower; the whole trail on the leader.
+class FollowerTest : public StepperTest {
+protected:
+    int Party(int followerCx, int followerCy) {
+        gMapRoleCount = 1;
+        gPlayerSlot = AddRole(1, 2, 5);
+        gMapRoles[gPlayerSlot].act->dir = 3;
+        int f = AddRole(60, followerCx, followerCy, 0x8000 | kRoleFollows);
+        gFollowers.slot[0] = static_cast<u8>(gPlayerSlot);
+        gFollowers.slot[1] = static_cast<u8>(f);
+        gFollowers.count = 2;
+        for (int k = 0; k < kTrailLength; ++k) {
+            gFollowers.trailX[k] = 2 * 16;
+            gFollowers.trailY[k] = 5 * 16;
+        }
+        gViewX = gViewY = 0;
+        return f;
+    }
+};
+
+TEST_F(FollowerTest, AFarFollowerIsBroughtToTheWidenedViewAndWalksTheRest) {
+    GridMap g(64, 12);
+    int f = Party(60, 5);  // x 960: right of 640 + 80
+    StepFollower(f);
+    // Moved west a cell at a time until x - view x is 720 at most: x 720.
+    EXPECT_EQ(gMapRoles[f].x, 720);
+    EXPECT_EQ(gMapRoles[f].y, 80);
+    EXPECT_EQ(gMapRoles[f].cell, &g.at(45, 5));
+    EXPECT_TRUE(g.at(45, 5) & kCellRole);
+    EXPECT_FALSE(g.at(60, 5) & kCellRole);
+    // From there it walks the rest of its route.
+    EXPECT_EQ(gMapRoles[f].act->action, 8);
+    EXPECT_EQ(gFollowers.routes[1].stepX, -8);
+    EXPECT_EQ(gFollowers.routes[1].stepY, 0);
+}
+
+TEST_F(FollowerTest, AFollowerWithNoWayStandsFacingTheLeader) {
+    GridMap g(16, 12);
+    int f = Party(10, 5);
+    // Walled in on every side.
+    for (u32 x = 9; x <= 11; ++x) g.at(x, 4) = g.at(x, 6) = 0x40000000u;
+    g.at(9, 5) = g.at(11, 5) = 0x40000000u;
+    gMapRoles[f].act->action = 8;
+    gMapRoles[f].act->dir = 6;
+    StepFollower(f);
+    EXPECT_EQ(gMapRoles[f].x, 160);
+    EXPECT_EQ(gMapRoles[f].act->action, 0);
+    EXPECT_EQ(gMapRoles[f].act->dir, 3);
 }
 
 }  // namespace

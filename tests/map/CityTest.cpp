@@ -108,6 +108,21 @@ TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
     EXPECT_FALSE(GetGameFlag(25));  // the town has no first-visit flag
 }
 
+TEST_F(MapFixture, AFollowerListedBeforeThePlayerFollows) {
+    StartNewGame(1);
+    // Role 102 plays the player and role 100, whose record comes first, follows.
+    i32 follower = FindRecord(100), player = FindRecord(102);
+    ASSERT_LT(follower, player);
+    gPlayerId = 102;
+    SetRecordWord(follower, 10, static_cast<u16>(RecordWord(follower, 10) | 0x80));
+    LoadCity(kTown, 10, 10, 1, 0, 1, 0);
+    ASSERT_GT(gPlayerSlot, 0);
+    EXPECT_EQ(gMapRoles[gPlayerSlot].roleId, 102);
+    EXPECT_EQ(gFollowers.count, 2u);
+    EXPECT_EQ(gFollowers.slot[0], gPlayerSlot);
+    EXPECT_EQ(gFollowers.slot[1], FindRoleById(100));
+}
+
 TEST_F(MapFixture, MissingMapRecordClosesAndOutsideCellsAreClamped) {
     StartNewGame(1);
     LoadCity(77, 1, 1, 0, 0, 0, 0);
@@ -214,6 +229,34 @@ TEST_F(MapFixture, PlaceNamesAreCutOnACharacterBoundary) {
     ASSERT_EQ(ReadPlaceName(10, name), 1);
     EXPECT_EQ(std::strlen(name), 31u);  // "A" and 15 characters
     EXPECT_EQ(ReadPlaceName(11, name), 0);
+}
+
+TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsets) {
+    std::vector<u8> f = ReadHostFile(h.Path("MH_Data/maps.dat"));
+    auto u16at = [&](size_t at) { return static_cast<u16>(f[at] | f[at + 1] << 8); };
+    auto u32at = [&](size_t at) { return u16at(at) | static_cast<u32>(u16at(at + 2)) << 16; };
+    ASSERT_GT(f.size(), 512u + 4 * 26);
+    // After the 512-byte header, field k is the offset of table k from byte 512.
+    size_t maps = 512 + u32at(512 + 4 * 3);
+    ASSERT_LE(maps + 14, f.size());
+    // The town's 14-byte map record comes first.
+    EXPECT_EQ(u16at(maps), kTown);
+    EXPECT_EQ(u16at(maps + 2), kTownArchive);
+    EXPECT_EQ(f[maps + 4], 0x01);
+    EXPECT_EQ(f[maps + 5], 0x10);
+    EXPECT_EQ(f[maps + 6], 0x34);
+    EXPECT_EQ(f[maps + 7], 0x12);
+    EXPECT_EQ(u16at(maps + 10), 1);  // encounter group
+    EXPECT_EQ(u16at(maps + 14), kRoom);
+    // Table 4, the new-game start: map, x, y, act, action, direction, player, talk.
+    size_t start = 512 + u32at(512 + 4 * 4);
+    ASSERT_LE(start + 16, f.size());
+    const u16 want[8] = {kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(u16at(start + 2 * i), want[i]) << i;
+    // The reader sees the same record.
+    StartNewGame(1);
+    EXPECT_EQ(gMapId, kTown);
+    EXPECT_EQ(GetWalkStep(), 4u);  // low nibble 4 of 0x34
 }
 
 TEST_F(MapFixture, UnterminatedTablesStopAtTheEndOfTheDatabase) {

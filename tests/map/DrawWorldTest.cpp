@@ -155,6 +155,50 @@ protected:
     std::vector<u8> pixels;
 };
 
+TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithTheView) {
+    // A 24 x 24 overlay whose column c has its own colour, placed at map (200, 50).
+    std::vector<u16> src(24 * 24);
+    for (int i = 0; i < 24 * 24; ++i)
+        src[i] = static_cast<u16>((i % 24 + 1) | ((i % 24 + 1) << 10));
+    i32 size = 0;
+    u8* pic = RleEncode(src.data(), &size, 24, 24, 16);
+    ASSERT_NE(pic, nullptr);
+    ASSERT_EQ(RleConvertToScreen(pic, static_cast<size_t>(size), nullptr, nullptr, nullptr), 1);
+    auto column = [](int c) { return ConvertPixel(static_cast<u16>((c + 1) | ((c + 1) << 10))); };
+    std::vector<MapOverlay> saved = gMapOverlays;
+    MapOverlay o;
+    o.pic = pic;
+    o.picSize = static_cast<u32>(size);
+    o.width = o.height = 24;
+    o.left = 200;
+    o.top = 50;
+    o.right = 216;
+    o.bottom = 66;
+    o.attr2 = 8;
+    // The view's left edge 10 pixels into the picture: L = 0, T = 50.
+    gViewX = 210;
+    gViewY = 0;
+    gViewRight = 850;
+    gViewBottom = 480;
+    for (u32 f : {8u, 0u, 4u}) {
+        SCOPED_TRACE(f);
+        o.attr1 = f;
+        gMapOverlays.assign(1, o);
+        Clear();
+        DrawOverlayPictures();
+        // Factor 8: sx = 210 - 200 = 10. Factor f: sx = (850 - 200) * f / 16.
+        int sx = f == 8 ? 10 : (850 - 200) * static_cast<int>(f) / 16;
+        for (int x = 0; x < 22; ++x) {
+            int c = x + sx;
+            EXPECT_EQ(At(x, 60), c < 24 ? column(c) : kSentinel) << x;
+        }
+        EXPECT_EQ(At(22, 60), kSentinel);  // the clip ends at the placement's right + 16
+        EXPECT_EQ(At(5, 49), kSentinel);
+    }
+    gMapOverlays = saved;
+    MH_FREE(pic);
+}
+
 TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCells) {
     Install(60, 45, 16);
     cells[3 * 60 + 4] |= 0x08000000;  // no ground

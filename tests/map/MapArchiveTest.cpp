@@ -32,7 +32,49 @@ void WriteTable(Harness& h, const std::vector<CacheSlot>& slots) {
                       std::vector<u8>(slots[i].size, 1));
 }
 
+u32 U32(const std::vector<u8>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<u32>(b[at + 3]) << 24;
+}
+u16 U16(const std::vector<u8>& b, size_t at) {
+    return static_cast<u16>(b[at] | b[at + 1] << 8);
+}
+
 }  // namespace
+
+TEST_F(MapFixture, ArchiveAndCacheFieldsSitAtTheirFileOffsets) {
+    // The archive: directory offset at 0, 16-byte entries (M, -, map id, -).
+    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
+    ASSERT_GE(a.size(), 4u);
+    size_t m = 0;
+    for (size_t e = U32(a, 0); e + 16 <= a.size(); e += 16)
+        if (U32(a, e + 8) == kTownArchive) m = U32(a, e);
+    ASSERT_GT(m, 0u);
+    ASSERT_LE(m + 4 + 1024, a.size());
+    EXPECT_EQ(std::string(a.begin() + m, a.begin() + m + 4), "MSF3");
+    // The header follows "MSF3": width, height and tile bits from its byte 256.
+    size_t hd = m + 4;
+    EXPECT_EQ(U16(a, hd + 256), kTownW);
+    EXPECT_EQ(U16(a, hd + 258), kTownH);
+    EXPECT_EQ(U16(a, hd + 260), 16);
+    // Header byte 16: the event block (relative to M): a count, then records
+    // of event number and script value first.
+    size_t ev = m + U32(a, hd + 16);
+    ASSERT_LE(ev + 12, a.size());
+    EXPECT_EQ(U32(a, ev), 1u);
+    EXPECT_EQ(U32(a, ev + 4), kEventNumber);
+    EXPECT_EQ(U32(a, ev + 8), 5u);
+    // The cache table: 24 slots of (map id, size, age, file number).
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    std::vector<u8> t = CacheTable();
+    ASSERT_EQ(t.size(), 384u);
+    EXPECT_EQ(U32(t, 0), kRoomArchive);
+    EXPECT_EQ(U32(t, 4), 20u * 16 * 15 * 16 * 2);
+    EXPECT_EQ(U32(t, 8), 0u);
+    EXPECT_EQ(U32(t, 12), 0u);
+    EXPECT_EQ(U32(t, 23 * 16), kFreeSlot);
+    EXPECT_EQ(U32(t, 23 * 16 + 12), 23u);
+    EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 20u * 16 * 15 * 16 * 2);
+}
 
 TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "data/GameData.h"
+#include "data/GameDatabase.h"
 #include "data/GameFlags.h"
+#include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
@@ -21,8 +24,10 @@
 #include "map/KeyCole.h"
 #include "engine/FrameState.h"
 #include "mhdata/Archives.h"
+#include "mhdata/Databases.h"
 #include "mhdata/Maps.h"
 #include "sound/Music.h"
+#include "story/Dialog.h"
 #include "story/Talk.h"
 #include "support/Harness.h"
 #include "ui/ScreenState.h"
@@ -145,10 +150,9 @@ TEST_F(SceneTest, PlayerArrivalClearsKeysAndCentresTheView) {
     ASSERT_GT(limit, 0);
     EXPECT_EQ(gKeyStates[4].down, 0u);
     EXPECT_EQ(gKeyStates[3].held, 0u);
-    Rect16 v;
-    GetViewRectAt(p.x - 304, p.y - 240, &v);
-    EXPECT_EQ(gViewX, v.left);
-    EXPECT_EQ(gViewY, v.top);
+    // The town is 64 x 48 cells: the view sits at (448 - 304, 400 - 240).
+    EXPECT_EQ(gViewX, 144);
+    EXPECT_EQ(gViewY, 160);
     EXPECT_TRUE(*p.cell & kCellPlayer);
 }
 
@@ -245,6 +249,38 @@ TEST_F(SceneTest, ShakeMovesTheViewUntilItsDistanceIsUsed) {
     EXPECT_EQ(gShakeStepX, 0);
 }
 
+TEST_F(SceneTest, TalkBalloonCountsAnItemNameEscapeAsTheName) {
+    std::string error;
+    ASSERT_TRUE(WriteDatabases(h.root(), MakeSampleDatabases(), &error)) << error;
+    LoadGameDatabase(h.root().c_str());
+    const ItemData* item = GetItemRecord(1);
+    ASSERT_NE(item, nullptr);
+    i32 name = static_cast<i32>(strnlen(item->name, 31));
+    ASSERT_GE(name, 3);
+    // Other escape pairs count nothing: "abcd" is 4 long.
+    EXPECT_EQ(DrawTalkBalloon("ab%C1cd"), 315 - 11 * (4 / 2));
+    EXPECT_EQ(DrawTalkBalloon("ab%T1."), 315 - 11 * ((2 + name) / 2));
+    // 38 characters and the name pass 40: two lines.
+    EXPECT_EQ(DrawTalkBalloon((std::string(38, 'a') + "%T1.").c_str()), 95);
+    EXPECT_EQ(DrawTalkBalloon(std::string(38, 'a').c_str()), 315 - 11 * 19);
+}
+
+TEST_F(SceneTest, NameMarkerTextIsWhiteInTheScreenLayout) {
+    ASSERT_NE(ConvertPixel(0x7FFF), 0x7FFF);  // a 5-6-5 screen
+    for (int y = 0; y < 480; ++y) std::memset(PaintPixelAddr(0, y), 0, 1280);
+    DrawNameMarker(200, 200, 40, 20, "AB");
+    // The text starts at (200 - 13 x 2 / 4 + 36, 200 - 29) = (230, 171).
+    int white = 0, raw = 0;
+    for (int y = 168; y < 195; ++y)
+        for (int x = 226; x < 270; ++x) {
+            u16 p = *PaintPixelAddr(x, y);
+            white += p == ConvertPixel(0x7FFF);
+            raw += p == 0x7FFF;
+        }
+    EXPECT_GT(white, 10);
+    EXPECT_EQ(raw, 0);
+}
+
 // ---- battle hand-back ----
 
 class BattleHandBack : public SceneTest {
@@ -272,6 +308,18 @@ TEST_F(BattleHandBack, EnterSavesTheMusicAndMarksTheBattle) {
     EXPECT_EQ(gBattleActive, 1u);
     EXPECT_EQ(gMapMusicSaved, 1u);
     EXPECT_EQ(gMusic.GetPendingMode(), 4);
+}
+
+TEST_F(BattleHandBack, DialogueBoxesTakeTheTextSizeOfTheFontsMadeAfterTheBattle) {
+    gMainFontSetting.size = 24;  // remade at 24: the unit becomes 24 / 2 = 12
+    ReturnFromBattle(1);
+    DialogSpec spec;
+    spec.text = "abcd%Q";
+    spec.textLen = 4;
+    DialogRecord r;
+    ASSERT_EQ(SetupDialog(&r, spec, nullptr, 0), 1);
+    EXPECT_EQ(r.w, 4 * 12);
+    EXPECT_EQ(r.h, 2 * 12);
 }
 
 // The hand-back by outcome and flag 322: whether the downed member revives at

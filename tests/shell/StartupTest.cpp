@@ -5,6 +5,7 @@
 
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
+#include "engine/Ime.h"
 #include "shell/Main.h"
 #include "data/Options.h"
 #include "shell/Session.h"
@@ -19,6 +20,7 @@
 #include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
+#include "sound/Sound.h"
 #include "support/Harness.h"
 #include "ui/ScreenState.h"
 
@@ -37,6 +39,23 @@ TEST(Startup, HeadlessStartMakesFoldersAndOpensTheTitle) {
     // The video player draws into the primary and gives the canvas back after.
     EXPECT_NE(gVideoTarget.pixels, nullptr);
     EXPECT_TRUE(static_cast<bool>(gVideoTarget.afterStop));
+}
+
+TEST(Startup, APercentTypedIntoAFieldSoundsItsRefusal) {
+    Harness h;
+    std::string error;
+    ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
+    ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
+    gBasePath[0] = 0;
+    h.StartGame();
+    ASSERT_TRUE(gSound.IsReady());
+    ASSERT_LT(gSound.HighestPlayed(), kRefusedCharSfx);
+    cTextBuf field(8, 0, 0);
+    field.ImeProc(nullptr, WM_CHAR, 'a', 0);
+    EXPECT_LT(gSound.HighestPlayed(), kRefusedCharSfx);
+    field.ImeProc(nullptr, WM_CHAR, '%', 0);
+    EXPECT_EQ(gSound.HighestPlayed(), kRefusedCharSfx);
+    EXPECT_STREQ(field.Text(), "a");
 }
 
 TEST(Startup, SampleGameStartsWithItsOptions) {

@@ -87,6 +87,34 @@ TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
     EXPECT_GE(FramesUntil(3), 0);  // list 2 loops
 }
 
+TEST_F(Music, VolumeChangeDuringAStreamFadeKeepsTheFadeGoing) {
+    gMusic.SetTrack(names_[0].c_str(), 1, 0, 1);
+    gMusic.SetMode(1, 1, 0);
+    Tick();
+    ASSERT_EQ(gMusic.CurrentId(), 1);
+    gMusic.SetMode(4, 1, 10);  // 2032 / 10 = 203 a frame
+    Tick();
+    Tick();
+    ASSERT_EQ(gStream.Open().size(), 1u);
+    EXPECT_EQ(gStream.Open()[0]->level, 2032 - 2 * 203);
+    gMusic.SetVolume(127);
+    EXPECT_EQ(gStream.Open()[0]->level, 2032 - 2 * 203);
+    Tick();
+    EXPECT_EQ(gStream.GetVolume(), (2032 - 3 * 203) / 16);
+}
+
+TEST_F(Music, PieceVolumeTouchesOnlyThatPiece) {
+    gMusic.SetTrack(names_[0].c_str(), 5, 0, 1);
+    gMusic.SetMode(1, 1, 0);
+    Tick();
+    ASSERT_EQ(gMusic.CurrentId(), 5);
+    gMusic.SetPieceVolume(4, 30);  // not playing: nothing changes
+    EXPECT_EQ(gStream.GetVolume(), 127);
+    gMusic.SetPieceVolume(5, 30);
+    EXPECT_EQ(gStream.GetVolume(), 30);
+    EXPECT_EQ(gMusic.GetVolume(), 127);
+}
+
 TEST_F(Music, RepeatTwoPlaysTheListOnceThenSilence) {
     gMusic.SetTrack(names_[0].c_str(), 1, 0, 3);
     gMusic.SetTrack(names_[1].c_str(), 2, 1, 3);

@@ -5,6 +5,7 @@
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/Random.h"
+#include "map/ActDraw.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
@@ -161,6 +162,13 @@ TEST_F(CommandTest, ItemTests) {
                " Set 9 5\n End\n");
     RunTalk(1);
     EXPECT_EQ(gScriptVars[9], 4u);
+    // Ids past the item table up to 299 are items nobody holds; 0 is never lacked.
+    WriteTalks(1,
+               "talk 1\n Set 9 0\n JumpIfLacksItem 12 @a\n End\na:\n Set 9 1\n"
+               " JumpIfLacksItem 299 @b\n End\nb:\n Set 9 2\n JumpIfLacksItem 0 @c\n"
+               " Set 9 3\n End\nc:\n Set 9 4\n End\n");
+    RunTalk(1);
+    EXPECT_EQ(gScriptVars[9], 3u);
     gOwnedItems = nullptr;
     gItemCount = 0;
 }

@@ -140,7 +140,7 @@ TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
 }
 
 TEST_F(DialogTest, Escapes) {
-    gTextSpeed = 11;
+    gTextSpeed = 5;  // a new box's delay is 6: "%L1" must not add it once the box shows
     auto r = std::make_unique<DialogRecord>();
     ASSERT_EQ(SetupDialog(r.get(), Spec(0xFFFD, "ab%Ncd%C3%S2%D0%L1ef%A12.gh%Q"), nullptr, 0), 1);
     EXPECT_EQ(r->w, 6 * 10);  // the widest line: "cdefgh"
@@ -227,6 +227,21 @@ TEST_F(DialogTest, ClosingByTime) {
     ASSERT_EQ(SetupDialog(r.get(), s, nullptr, 0), 1);
     AppendDialog(std::move(r));
     int frames = FramesUntilClosed(100);
+    EXPECT_GE(frames * 35, 500);
+    EXPECT_LE(frames * 35, 650);
+    // At the slowest speed 20 characters take 220 frames: the box still
+    // closes after its half second.
+    gTextSpeed = 0;
+    r = std::make_unique<DialogRecord>();
+    s = Spec(0xFFFD, "abcdefghijabcdefghij%Q");
+    s.displayTime = 5;
+    ASSERT_EQ(SetupDialog(r.get(), s, nullptr, 0), 1);
+    DialogRecord* box = r.get();
+    AppendDialog(std::move(r));
+    gFrameTime += 35;
+    DlgMessage();
+    EXPECT_LT(box->revealed, 20);
+    frames = 1 + FramesUntilClosed(100);
     EXPECT_GE(frames * 35, 500);
     EXPECT_LE(frames * 35, 650);
 }

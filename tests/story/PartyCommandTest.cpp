@@ -93,12 +93,18 @@ TEST_F(PartyCommandTest, JoinLeaveKeepsThePartyPacked) {
     EXPECT_EQ(gRoleStats[2].status, 0);
     gRoleStats[2].status = 0x4000;
     gRoleStats[2].hp = 0;
+    // The formation stands 2, -, 1, 0 (back row to the front): leaving frees
+    // the role's place and moves no one.
+    gFormation[0] = 2;
+    gFormation[1] = -1;
+    gFormation[2] = 1;
+    gFormation[3] = 0;
     Run("LeaveParty 2");
     EXPECT_EQ(gParty[0], 0);
     EXPECT_EQ(gParty[1], 2);
     EXPECT_EQ(gParty[2], -1);
-    EXPECT_EQ(gFormation[1], 2);
-    EXPECT_EQ(gFormation[2], -1);
+    const i32 formation[4] = {2, -1, -1, 0};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(gFormation[i], formation[i]) << i;
     // A fallen member that stays gets up with 1 HP.
     EXPECT_EQ(gRoleStats[2].status, 0);
     EXPECT_EQ(gRoleStats[2].hp, 1);
@@ -126,6 +132,15 @@ TEST_F(PartyCommandTest, FullRestoreAndDamage) {
     EXPECT_EQ(gFrameId, 0u);
     Run("DamageParty 100");
     EXPECT_EQ(gFrameId, kScreenBit | 6);  // everybody down: the party-defeat screen
+}
+
+TEST_F(PartyCommandTest, RaiseMaxHpMpTakesPlainWords) {
+    // 40000 is a raise, not a cut of 25536.
+    i32 hp = gRoles[1].maxHp, mp = gRoles[1].maxMp;
+    Run("RaiseMaxHpMp 2 40000 3");
+    EXPECT_EQ(gRoles[1].maxHp, hp + 40000);
+    EXPECT_EQ(gRoles[1].maxMp, mp + 3);
+    EXPECT_GT(gRoleStats[1].hp, 40);  // raised (to the cap), not cut
 }
 
 TEST_F(PartyCommandTest, MoneyStopsAtTheCapEverywhere) {
@@ -229,12 +244,22 @@ TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
         const char* body;
         u32 frame;
     };
-    const Case cases[] = {{"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
+    std::vector<ShopDef> shops = {{3, true, {{0, {1}}}}};
+    WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
+    // The ending, the demo end and the shop open and the talk goes on in the
+    // same frame; the item chooser waits a frame.
+    const Case cases[] = {
+        {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"Shop 3", 18}, {"ItemChooser 1", 14}};
     for (const Case& k : cases) {
         SCOPED_TRACE(k.body);
         gFrameId = 0;
         gScriptVars[8] = 77;
-        Run(k.body);
+        ClearGameFlag(120);
+        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n SetFlag 120\n End\n");
+        StartTalk(1, 1);
+        Talk(&gTalkContext);
+        EXPECT_EQ(GetGameFlag(120) != 0, k.frame != 14);
+        RunUntilFree(50);
         EXPECT_EQ(gFrameId, kScreenBit | k.frame);
     }
     ASSERT_NE(gItemFrame, nullptr);

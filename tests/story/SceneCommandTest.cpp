@@ -1,10 +1,13 @@
 // Map, view, scene and media commands and the role commands that need a real
 // map: talks written with the assembler and run through the frame tick on the
 // sample game's town.
+#include <filesystem>
+
 #include "TownTalkFixture.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/MyAct.h"
+#include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Water.h"
 #include "map/City.h"
@@ -13,10 +16,13 @@
 #include "map/RoleTable.h"
 #include "map/SystemServices.h"
 #include "mhdata/PathAsm.h"
+#include "shell/Settings.h"
 #include "mhdata/PicShowPack.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/SoundData.h"
 #include "mhdata/StoryAsm.h"
+#include "platform/HostFs.h"
+#include "platform/Input.h"
 #include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
@@ -49,6 +55,16 @@ protected:
             }
         return true;
     }
+    // The largest channel value of any canvas pixel, green halved to 5 bits.
+    static int Brightest() {
+        int top = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                u16 p = *PaintPixelAddr(x, y);
+                top = std::max({top, p >> 11, (p >> 6) & 31, p & 31});
+            }
+        return top;
+    }
 };
 
 TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
@@ -79,6 +95,9 @@ TEST_F(SceneCommandTest, ChangeToAMissingMapIsRefusedAndEndsTheTalk) {
     Run("FadeChangeMap 77 1 1 0 0 0\n SetFlag 301");
     EXPECT_FALSE(GetGameFlag(301));
     EXPECT_EQ(gScriptScene.fadeChangeState, 0u);
+    // The screen does not stay dark after the refused change.
+    Frame();
+    EXPECT_GT(Brightest(), 4);
 }
 
 TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
@@ -87,10 +106,12 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     // Fade out over 20 frames, then the change, then fade in over 10.
     std::vector<u32> mapAt;
     std::vector<float> red;
+    std::vector<int> bright;  // the brightest channel on the canvas, in 5-bit steps
     for (int f = 0; f < 60 && TalkRunning(); ++f) {
         Frame();
         mapAt.push_back(gMapId);
         red.push_back(gColorFade.acc[0]);
+        bright.push_back(Brightest());
     }
     EXPECT_FALSE(TalkRunning());
     EXPECT_TRUE(GetGameFlag(300));
@@ -102,6 +123,13 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     EXPECT_FLOAT_EQ(red[change - 1], -30.0f);  // fully dark when the map changes
     EXPECT_FLOAT_EQ(red[change + 1], -27.0f);  // then the fade back in
     EXPECT_FLOAT_EQ(red[0], -1.5f);            // the fade steps in the frame it starts
+    // What the player sees: from the first fully dark frame until the fade back
+    // in, no frame shows the map (old or new) at more than the darkest step.
+    size_t dark = std::find(red.begin(), red.end(), -30.0f) - red.begin();
+    ASSERT_LT(dark, change);
+    for (size_t f = dark; f <= change; ++f) EXPECT_LE(bright[f], 1) << "frame " << f;
+    EXPECT_LE(bright[change + 1], 4);  // -27 of 31 steps
+    EXPECT_GT(bright.back(), 4);       // the room at full light at the end
     EXPECT_FLOAT_EQ(red.back(), 0.0f);
     EXPECT_GE(mapAt.size(), 33u);
     EXPECT_EQ(gScriptScene.fadeChangeState, 0u);
@@ -140,11 +168,18 @@ TEST_F(SceneCommandTest, ScrollToARoleCentresTheView) {
     int r = FindRoleById(100);
     ASSERT_GE(r, 0);
     gViewX = gViewY = 0;
-    Run("ScrollToRole 100 16\n WaitScroll");
-    Rect16 want;
-    GetViewRectAt(gMapRoles[r].x - 304, gMapRoles[r].y - 240, &want);
-    EXPECT_EQ(gViewX, want.left);
-    EXPECT_EQ(gViewY, want.top);
+    gMapRoles[r].x = 600;
+    gMapRoles[r].y = 400;
+    Run("ScrollToRole 100 8\n WaitScroll");
+    // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town.
+    EXPECT_EQ(gViewX, 280);
+    EXPECT_EQ(gViewY, 160);
+    // Near the town's far corner the view stops at the edge.
+    gMapRoles[r].x = 1000;
+    gMapRoles[r].y = 760;
+    Run("ScrollToRole 100 8\n WaitScroll");
+    EXPECT_EQ(gViewX, 1024 - 640);
+    EXPECT_EQ(gViewY, 768 - 480);
 }
 
 TEST_F(SceneCommandTest, ColourFadeWaitAndStop) {
@@ -198,8 +233,17 @@ TEST_F(SceneCommandTest, MusicAndSounds) {
     Run("Music 3 0 2");
     EXPECT_EQ(gMusic.GetList(1).slots[0].id, 4);  // piece n plays as track n + 1
     EXPECT_EQ(gMusic.GetMode(), 1);               // the tick's audio service took the new mode
+    // The volume command names its piece: another piece changes nothing, and
+    // the manager's own volume stays for the pieces after.
+    int before = gMusic.GetVolume();
+    int pieceBefore = gStream.GetVolume();
     Run("MusicVolume 1 60");
-    EXPECT_EQ(gMusic.GetVolume(), 60);
+    EXPECT_EQ(gMusic.GetVolume(), before);
+    EXPECT_EQ(gStream.GetVolume(), pieceBefore);
+    ASSERT_EQ(gMusic.CurrentKind(), cMusic::kStream);
+    Run("MusicVolume 3 60");
+    EXPECT_EQ(gStream.GetVolume(), 60);
+    EXPECT_EQ(gMusic.GetVolume(), before);
     Run("StopMusic");
     EXPECT_EQ(gMusic.GetList(1).slots[0].id, 0);
     EXPECT_NE(gMusic.GetMode(), 1);
@@ -300,6 +344,7 @@ TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
 // ---- the picture show ----
 
 TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
+    gInstallMode = 0;  // run from its folder: the shows lie beside the game
     Write(std::string("PictureShow \"%") + kSamplePicShowName +
           "\"\n WaitPictureShow\n SetFlag 300");
     StartTalk(1, kPlayerRole);
@@ -339,7 +384,41 @@ TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
     EXPECT_FALSE(gScriptScene.skipReopen);
 }
 
+TEST_F(SceneCommandTest, PictureShowComesFromTheDiscWhenTheDataStayThere) {
+    // Only the disc in drive F holds the show, under tlv5e\Video.
+    std::string name = kSamplePicShowName;
+    std::filesystem::create_directories(h.Path("disc/tlv5e/Video"));
+    std::filesystem::rename(h.Path("Video/" + name), h.Path("disc/tlv5e/Video/" + name));
+    HostSetDrive('F', h.Path("disc"));
+    HostSetVolumeLabel('F', "AudioCD");
+    FindCdDrives(gCdPath);
+    for (u8 mode : {1, 2}) {
+        SCOPED_TRACE(mode);
+        gInstallMode = mode;
+        ClearGameFlag(300);
+        Write("KeepMapClosed\n PictureShow \"" + name + "\"\n WaitPictureShow\n SetFlag 300");
+        StartTalk(1, kPlayerRole);
+        bool sawRunning = false;
+        for (int f = 0; f < 200 && TalkRunning(); ++f) {
+            Frame();
+            sawRunning |= gPicShow.running;
+        }
+        EXPECT_TRUE(sawRunning);
+        EXPECT_TRUE(GetGameFlag(300));
+        EXPECT_TRUE(h.boxes().empty());
+    }
+    // The disc is gone and the player answers the prompt with Q: the game
+    // quits and the talk stays on the command.
+    HostSetVolumeLabel('F', "Other");
+    PlatformSetKey(0x10, true);
+    Run("PictureShow \"" + name + "\"\n SetFlag 301", 3);
+    EXPECT_TRUE(gRunState & kRunQuit);
+    EXPECT_FALSE(GetGameFlag(301));
+    EXPECT_FALSE(gPicShow.running);
+}
+
 TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
+    gInstallMode = 0;
     PicShowSpec spec;
     PicShowRow good{640 * 10, std::vector<u16>(16, 0x7FFF)};
     std::vector<u8> ok = PicShowFrameBytes({good}, 16);

@@ -1,5 +1,10 @@
 // The leave-game question, the end screens and the test-version end through the real tick.
+#include "base/MemDbg.h"
+#include "data/GameFlags.h"
 #include "data/Options.h"
+#include "engine/DDraw.h"
+#include "map/City.h"
+#include "map/NewGame.h"
 #include "shell/Session.h"
 #include "menu/MenuState.h"
 #include "ui/ActPic.h"
@@ -27,6 +32,50 @@ TEST_F(EndScreensTest, QuestionYesGoesToTheTitleAndNoToTheMap) {
     h.RunFrames(1);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gMenuRole, 0u);
+}
+
+// Pixels of the system menu's panel area (x 480..639, y 60..379) that differ.
+int PanelDifferences(const u16* a, const u16* b) {
+    int n = 0;
+    for (int y = 60; y < 380; ++y)
+        for (int x = 480; x < 640; ++x) n += a[y * 640 + x] != b[y * 640 + x];
+    return n;
+}
+
+TEST_F(EndScreensTest, QuestionFromTheSystemMenuShowsTheMapBehindIt) {
+    h.RunFrames(1);
+    u16* map = CopyCanvasPixels();
+    ASSERT_NE(map, nullptr);
+    Open(13);
+    u16* menu = CopyCanvasPixels();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_GT(PanelDifferences(map, menu), 160 * 320 / 4);  // the panel covers the map there
+    // The back-to-title row.
+    ClickAt(560, 300);
+    h.RunFrames(2);
+    ASSERT_EQ(gFrameId, kScreenBit | 1);
+    ASSERT_NE(gExitFrame, nullptr);
+    ASSERT_NE(gExitFrame->screenCopy, nullptr);
+    // Behind the question lies the map, not the menu (a few animated pixels aside).
+    EXPECT_LT(PanelDifferences(map, gExitFrame->screenCopy), 160 * 320 / 20);
+    MH_FREE(map);
+    MH_FREE(menu);
+}
+
+TEST_F(EndScreensTest, BackToTheTitleForgetsTheMapItLeft) {
+    // As if on map 2: running, walking saved for the way out.
+    gMapId = 2;
+    gWalkMode = 1;
+    gSavedWalkMode = 0;
+    Open(1);
+    ClickAt(300, 260);  // yes
+    h.RunFrames(1);
+    ASSERT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gMapId, 0u);
+    // The next game enters its map fresh: no load screen, the walking mode kept.
+    ASSERT_EQ(StartNewGame(1), 1);
+    EXPECT_FALSE(GetGameFlag(70));
+    EXPECT_EQ(gWalkMode, 1);
 }
 
 TEST_F(EndScreensTest, QuestionIgnoresClicksOutsideItsHalves) {
