@@ -60,20 +60,22 @@ TEST_F(MapFixture, ArchiveAndCacheFieldsSitAtTheirFileOffsets) {
     // of event number and script value first.
     size_t ev = m + U32(a, hd + 16);
     ASSERT_LE(ev + 12, a.size());
-    EXPECT_EQ(U32(a, ev), 1u);
+    // The town's events: the stone (talk 3), the signpost, eight street spots, the door.
+    EXPECT_EQ(U32(a, ev), 11u);
     EXPECT_EQ(U32(a, ev + 4), kEventNumber);
-    EXPECT_EQ(U32(a, ev + 8), 5u);
+    EXPECT_EQ(U32(a, ev + 8), 3u);
     // The cache table: 24 slots of (map id, size, age, file number).
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
     std::vector<u8> t = CacheTable();
     ASSERT_EQ(t.size(), 384u);
     EXPECT_EQ(U32(t, 0), kRoomArchive);
-    EXPECT_EQ(U32(t, 4), 20u * 16 * 15 * 16 * 2);
+    // The room's picture is its tile set: nine 16 x 16 tiles of 16-bit pixels.
+    EXPECT_EQ(U32(t, 4), 9u * 16 * 16 * 2);
     EXPECT_EQ(U32(t, 8), 0u);
     EXPECT_EQ(U32(t, 12), 0u);
     EXPECT_EQ(U32(t, 23 * 16), kFreeSlot);
     EXPECT_EQ(U32(t, 23 * 16 + 12), 23u);
-    EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 20u * 16 * 15 * 16 * 2);
+    EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 9u * 16 * 16 * 2);
 }
 
 TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
