@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BenchCommon.h"
+#include "BenchGame.h"
 #include "battle/Battle.h"
 #include "engine/ErrorBox.h"
 #include "engine/Random.h"
@@ -20,26 +21,6 @@
 
 namespace {
 
-// The sample game started headless, as the game's entry does.
-bool StartSample() {
-    static bool ok = [] {
-        char tmpl[] = "/tmp/mh-bench-battle-XXXXXX";
-        std::string root = ::mkdtemp(tmpl) ? tmpl : "/tmp/mh-bench-battle";
-        std::string err;
-        if (!WriteSampleGame(root, &err) || ::chdir(root.c_str()) != 0) return false;
-        std::snprintf(gBasePath, kPathSize, "%s/", root.c_str());
-        ::setenv("MOONHARBOR_LOCK_DIR", gBasePath, 1);
-        WNDCLASS wc;
-        wc.className = "Moonharbor";
-        wc.proc = WndProc;
-        RegisterClassA(wc);
-        gMainWnd = CreateWindowExA("Moonharbor", "Moonharbor", 640, 480);
-        if (!StartUp()) return false;
-        InitRandom(7);
-        return true;
-    }();
-    return ok;
-}
 
 // Runs battle frames (starting battles as needed) until the next call is a dissolve tick of phase.
 void RunUpTo(u32 phase) {
@@ -52,7 +33,7 @@ void RunUpTo(u32 phase) {
 }
 
 void BattleTick(benchmark::State& st, u32 phase) {
-    if (!StartSample()) {
+    if (!StartSampleGame()) {
         st.SkipWithError("no sample game");
         return;
     }

@@ -1,5 +1,6 @@
 // Interface acts drawn in flat colours for the sample game.
 #include "mhdata/InterfaceArt.h"
+#include "mhdata/FileOut.h"
 
 #include <filesystem>
 #include <fstream>
@@ -142,14 +143,6 @@ ActProgram InterfaceAct(const InterfaceActInfo& info) {
     return a;
 }
 
-bool WriteFile(const std::filesystem::path& path, const std::vector<u8>& bytes,
-               std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out) *error = "cannot write " + path.string();
-    return static_cast<bool>(out);
-}
 }  // namespace
 
 bool WriteInterfaceArt(const std::string& root, std::string* error) {
@@ -174,6 +167,6 @@ bool WriteInterfaceArt(const std::string& root, std::string* error) {
     for (char& c : base)
         if (c == '\\') c = '/';
     std::filesystem::path stem = std::filesystem::path(root) / base;
-    return WriteFile(stem.string() + ".tsw", tsw, error) &&
-           WriteFile(stem.string() + ".act", BuildActArchive(acts), error);
+    return WriteBytesTo(stem.string() + ".tsw", tsw, error) &&
+           WriteBytesTo(stem.string() + ".act", BuildActArchive(acts), error);
 }

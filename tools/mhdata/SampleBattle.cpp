@@ -1,5 +1,6 @@
 // The sample game's battle data and battle art, drawn in flat colours.
 #include "mhdata/SampleBattle.h"
+#include "mhdata/FileOut.h"
 
 #include <filesystem>
 #include <fstream>
@@ -90,14 +91,6 @@ ActProgram HitAnim(u32 act) {
     return a;
 }
 
-bool WriteBytes(const std::filesystem::path& path, const std::vector<u8>& bytes,
-                std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out) *error = "cannot write " + path.string();
-    return static_cast<bool>(out);
-}
 }  // namespace
 
 void AddSampleBattleNames(std::vector<std::string>* names) {
@@ -145,6 +138,6 @@ bool WriteSampleBattleFiles(const std::string& root, std::string* error) {
     fields[1].background = kHarbourAct;
     music[1] = 1;
     std::filesystem::path dir = std::filesystem::path(root) / "MH_Data";
-    return WriteBytes(dir / "battlefield.dat", BuildBattlefieldFile(fields), error) &&
-           WriteBytes(dir / "FBGM.dat", BuildBattleMusicFile(music), error);
+    return WriteBytesTo(dir / "battlefield.dat", BuildBattlefieldFile(fields), error) &&
+           WriteBytesTo(dir / "FBGM.dat", BuildBattleMusicFile(music), error);
 }

@@ -1,5 +1,6 @@
 // The sound and video writers and the sample game's sound data.
 #include "mhdata/SoundData.h"
+#include "mhdata/FileOut.h"
 
 #include <cmath>
 #include <filesystem>
@@ -233,15 +234,6 @@ std::vector<u8> MakeSolidVideo(int width, int height, const std::vector<u32>& co
 }
 
 namespace {
-bool WriteFile(const std::filesystem::path& path, const std::vector<u8>& bytes, std::string* error) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        *error = "cannot write " + path.string();
-        return false;
-    }
-    return true;
-}
 
 XmiPiece SamplePiece() {
     XmiPiece p;
@@ -263,24 +255,24 @@ bool WriteSoundData(const std::string& root, std::string* error) {
     if (EncodeMp3(mp3Tone.data(), mp3Tone.size(), 1, 44100, &mp3)) bank[kSampleMp3Sound] = {1, mp3};
     for (int n = kSampleUiSoundFirst; n <= kSampleUiSoundLast; ++n)
         bank[n] = {0, MakeWave(MakeTone(500 + 50 * (n - kSampleUiSoundFirst), 80, 22050, 1), 1, 22050)};
-    if (!WriteFile(base / "PicLib" / "all.snd", MakeSoundBank(bank), error)) return false;
-    if (!WriteFile(base / "music" / "theme.xmi", MakeXmi(SamplePiece()), error)) return false;
-    if (!WriteFile(base / "music" / "field.wav", MakeWave(MakeTone(330, 1000, 22050, 2), 2, 22050), error))
+    if (!WriteBytesTo(base / "PicLib" / "all.snd", MakeSoundBank(bank), error)) return false;
+    if (!WriteBytesTo(base / "music" / "theme.xmi", MakeXmi(SamplePiece()), error)) return false;
+    if (!WriteBytesTo(base / "music" / "field.wav", MakeWave(MakeTone(330, 1000, 22050, 2), 2, 22050), error))
         return false;
     std::vector<i16> song = MakeTone(392, 1000, 44100, 2);
     if (EncodeMp3(song.data(), song.size() / 2, 2, 44100, &mp3) &&
-        !WriteFile(base / "music" / "battle.mp3", mp3, error))
+        !WriteBytesTo(base / "music" / "battle.mp3", mp3, error))
         return false;
-    if (!WriteFile(base / "Video" / "MH OPENING.BIK", MakeSolidVideo(64, 48, kSampleVideoColours, 15), error))
+    if (!WriteBytesTo(base / "Video" / "MH OPENING.BIK", MakeSolidVideo(64, 48, kSampleVideoColours, 15), error))
         return false;
     fs::path disc = base / "Disc";
     std::error_code ec;
     fs::create_directories(disc, ec);
-    if (!WriteFile(disc / "label", std::vector<u8>(kSampleDiscLabel, kSampleDiscLabel + 6), error)) return false;
+    if (!WriteBytesTo(disc / "label", std::vector<u8>(kSampleDiscLabel, kSampleDiscLabel + 6), error)) return false;
     for (int n = 1; n <= kSampleDiscTracks; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "Track%02d.wav", n);
-        if (!WriteFile(disc / name, MakeWave(MakeTone(SampleDiscTrackHz(n), 1000, 22050, 1), 1, 22050), error))
+        if (!WriteBytesTo(disc / name, MakeWave(MakeTone(SampleDiscTrackHz(n), 1000, 22050, 1), 1, 22050), error))
             return false;
     }
     return true;
