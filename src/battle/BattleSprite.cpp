@@ -136,6 +136,39 @@ bool cBattleSprite::StepMove(i32 n) {
     return false;
 }
 
+void cBattleSprite::MoveArc(i32 tx, i32 tz, i32 height) {
+    MoveTo(tx, y, tz);
+    // Only x and z run on the line: the larger of the two leads.
+    move.major = move.dist[0] >= move.dist[2] ? 0 : 2;
+    move.arcHeight = height;
+    move.arcSpeed = height;
+    move.arcErr = 0;
+}
+
+bool cBattleSprite::StepArc(i32 n) {
+    auto arrived = [this] { return x == move.targetX && z == move.targetZ; };
+    if (arrived()) return true;
+    i32* pos[3] = {&x, &y, &z};
+    const int m = move.major, minor = m == 0 ? 2 : 0;
+    const i32 majorDist = move.dist[m];
+    for (i32 k = 0; k < n && !arrived(); ++k) {
+        *pos[m] += move.sign[m];
+        move.err[minor] += move.dist[minor];
+        if (move.err[minor] >= majorDist) {
+            move.err[minor] -= majorDist;
+            *pos[minor] += move.sign[minor];
+        }
+        move.arcErr += 2 * move.arcHeight;
+        if (move.arcErr >= majorDist) {
+            move.arcErr -= majorDist;
+            y -= move.arcSpeed;
+            --move.arcSpeed;
+        }
+        if (arrived()) y = move.startY;
+    }
+    return false;
+}
+
 void cBattleSprite::StartFade(i32 amount) {
     fadeMode = 1;
     fadeTarget = -std::abs(amount);

@@ -25,6 +25,7 @@ struct SpriteMove {
     i32 dist[3] = {0, 0, 0};
     i32 err[3] = {0, 0, 0};
     i32 major = 0;  // 0 x, 1 y, 2 z
+    i32 arcHeight = 0, arcSpeed = 0, arcErr = 0;  // the hop of an arc
 };
 
 struct cBattleSprite {
@@ -59,6 +60,11 @@ struct cBattleSprite {
     // Up to n steps; true only when the sprite already stood on the target.
     bool StepMove(i32 n);
     bool AtTarget() const { return x == move.targetX && y == move.targetY && z == move.targetZ; }
+    // A hop over the floor to (tx, tz): the line runs over x and z while y rises
+    // and falls; y is back at its start on arrival.
+    void MoveArc(i32 tx, i32 tz, i32 height);
+    // Up to n steps of the hop; true only when the sprite already stood on the target.
+    bool StepArc(i32 n);
     void StartFade(i32 amount);
     void EndFade();
     void FlashIn();

@@ -74,6 +74,31 @@ TEST(BattleSprite, MovesAlongAnIntegerLineAndReportsArrivalOnTheNextCall) {
     EXPECT_EQ(s.move.major, 2);
 }
 
+TEST(BattleSprite, AnArcHopsOverTheFloorAndLandsWhereItStarted) {
+    cBattleSprite s;
+    s.y = 50;
+    s.MoveArc(10, 0, 2);  // x leads over 10; the hop adds 4 a step against 10
+    // Worked by hand: the hop's accumulator reaches 10 on steps 3, 5, 8 and 10,
+    // taking 2, 1, 0 and -1 off y in turn.
+    EXPECT_FALSE(s.StepArc(3));
+    EXPECT_EQ(At(s), (P3{3, 48, 0}));
+    EXPECT_FALSE(s.StepArc(2));
+    EXPECT_EQ(At(s), (P3{5, 47, 0}));
+    EXPECT_FALSE(s.StepArc(4));
+    EXPECT_EQ(At(s), (P3{9, 47, 0}));
+    EXPECT_FALSE(s.StepArc(100));  // landing: y back at its start, arrival waits
+    EXPECT_EQ(At(s), (P3{10, 50, 0}));
+    EXPECT_TRUE(s.StepArc(1));
+
+    s = cBattleSprite{};
+    s.MoveArc(-4, 8, 1);  // z leads; x steps back on every second step
+    EXPECT_EQ(s.move.major, 2);
+    EXPECT_FALSE(s.StepArc(2));
+    EXPECT_EQ(At(s), (P3{-1, 0, 2}));
+    s.StepArc(6);
+    EXPECT_EQ(At(s), (P3{-4, 0, 8}));
+}
+
 TEST(BattleSprite, DrawOrderIsDepthWithFrontClassLastAndBackClassFirst) {
     Harness h;
     struct Spec {
