@@ -13,6 +13,9 @@ cMusic gMusic;
 cMiles gMiles;
 
 namespace {
+
+void (*gTrackWatcher)(const char*, i32, int) = nullptr;
+void (*gModeWatcher)(int, int, int) = nullptr;
 constexpr int kSequenceRecords = 2;
 
 char* LockedCopy(const char* text) {
@@ -323,6 +326,7 @@ int cMusic::KindOf(const char* name) {
 
 void cMusic::SetTrack(const char* name, i32 id, int slot, int list) {
     if (id <= 0 || slot < 0 || slot > 1 || list < 1 || list > 3) return;
+    if (gTrackWatcher) gTrackWatcher(name, id, list);
     Slot& s = lists_[list - 1].slots[slot];
     FreeLocked(s.name);
     s.kind = KindOf(name);
@@ -347,6 +351,7 @@ void cMusic::SetVolume(int v) {
 }
 
 void cMusic::SetMode(int mode, int repeat, int fadeTime) {
+    if (gModeWatcher) gModeWatcher(mode, repeat, fadeTime);
     if (currentKind_ == kStream) gStream.Fade(static_cast<u32>(currentId_), fadeTime);
     if (currentKind_ == kMidi) gMidi.Fade(static_cast<u32>(currentId_), fadeTime);
     pending_ = mode;
@@ -364,6 +369,7 @@ void cMusic::SetPieceVolume(i32 id, int v) {
 }
 
 int cMusic::IsFinished() {
+    if (finishedAnswer_ >= 0) return finishedAnswer_;
     if (currentKind_ == kStream) return gStream.IsFinished(static_cast<u32>(currentId_));
     if (currentKind_ == kMidi) return gMidi.IsFinished(static_cast<u32>(currentId_));
     return 1;
@@ -405,6 +411,12 @@ cMiles::~cMiles() { AudioShutdown(); }
 void MilesStartup(const char* redistFolder) {
     AudioSetRedistDirectory(redistFolder);
     AudioStartup();
+}
+
+void SetMusicWatchers(void (*track)(const char* name, i32 id, int list),
+                      void (*mode)(int mode, int repeat, int fadeTime)) {
+    gTrackWatcher = track;
+    gModeWatcher = mode;
 }
 
 void ResetMusic() {

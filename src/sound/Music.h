@@ -116,6 +116,8 @@ public:
     void SetMode(int mode, int repeat, int fadeTime);
     void Service();
     int IsFinished();
+    // Tests answer whether the music has finished: 0 or 1, or -1 to ask the players.
+    void SetFinishedAnswer(int answer) { finishedAnswer_ = answer; }
     int GetMode() const { return mode_; }
     int GetPendingMode() const { return pending_; }
     int GetVolume() const { return volume_; }
@@ -134,6 +136,7 @@ private:
     std::string currentName_;
     i32 currentId_ = 0;
     int currentKind_ = kNotMusic;
+    int finishedAnswer_ = -1;
 };
 
 // Owns the sound library: shuts it down when the program ends.
@@ -150,3 +153,7 @@ extern cMiles gMiles;
 void MilesStartup(const char* redistFolder);
 // Closes the players and empties the manager (tests).
 void ResetMusic();
+// Sees every piece put on a play list (name, id, list) and every play mode set
+// (mode, repeat, fade time), in order; null stops it. For tests.
+void SetMusicWatchers(void (*track)(const char* name, i32 id, int list),
+                      void (*mode)(int mode, int repeat, int fadeTime));

@@ -27,6 +27,7 @@
 #include "mhdata/SampleBattle.h"
 #include "sound/Music.h"
 #include "support/BattleRun.h"
+#include "support/MusicRecorder.h"
 #include "support/Harness.h"
 #include "support/SampleSession.h"
 
@@ -275,6 +276,16 @@ TEST_F(BattleFrameTest, MusicIndexPastTheNamesPlaysNothing) {
             if (phase == kPhaseSetUp) EXPECT_EQ(gMusic.GetList(3).slots[0].name, nullptr) << n;
         });
     }
+}
+
+TEST_F(BattleFrameTest, ThePierFightPlaysItsPieceOnTheBattleList) {
+    MusicRecorder music;
+    RunBattle(1);
+    // FBGM gives battle 1 piece 1: name record 34, the sample's "theme.xmi".
+    ASSERT_FALSE(music.tracks().empty());
+    EXPECT_TRUE(music.tracks().front().name.ends_with("music\\theme.xmi"))
+        << music.tracks().front().name;
+    EXPECT_EQ(music.tracks().front().list, 3);
 }
 
 TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {

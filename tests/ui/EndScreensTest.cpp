@@ -8,6 +8,7 @@
 #include "shell/Session.h"
 #include "menu/MenuState.h"
 #include "ui/ActPic.h"
+#include "support/MusicRecorder.h"
 #include "ui/EndScreens.h"
 #include "ui/Screens.h"
 #include "support/SysScreenSupport.h"
@@ -137,6 +138,17 @@ TEST_F(EndScreensTest, EndPictureFadesInAndNeverClosesInItsFirstSecond) {
     EXPECT_EQ(gFrameId, kScreenBit | 6);
     EXPECT_GE(gEndFrame->endPic->alpha, 5);
     h.RunFrames(12);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+}
+
+TEST_F(EndScreensTest, EndPictureWaitsForItsMusicToFinish) {
+    MusicRecorder music;
+    music.AnswerFinished(false);
+    Open(6);
+    h.RunFrames(60);  // two seconds of music still playing
+    EXPECT_EQ(gFrameId, kScreenBit | 6);
+    music.AnswerFinished(true);
+    h.RunFrames(2);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
 }
 
