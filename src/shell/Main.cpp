@@ -117,6 +117,8 @@ void OnKeyUp(WPARAM key) {
 }
 
 void OnDestroy() {
+    // Nothing ticks once the window is gone: the surfaces are released here.
+    gGameActive = 0;
     if (GetGameFlag(1) || (gRunState & kRunQuit)) ReleaseGame();
     DeleteWaterList();
     FreeCodeMap();

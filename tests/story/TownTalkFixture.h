@@ -38,10 +38,11 @@ protected:
         ASSERT_TRUE(AssembleTalkFile("talk 1\n " + body + "\n End\n", &bytes, &error)) << error;
         WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
     }
-    // One frame of the real tick.
+    // One frame of the real tick, called as the main loop calls it: nothing
+    // ticks once the game has shut down.
     void Frame() {
         PlatformAdvanceTime(35);
-        GameFrame();
+        if (gGameActive && !gSuspended) GameFrame();
     }
     void Start(const std::string& body, u16 owner = sampleMap::kPlayerRole) {
         Write(body);
