@@ -20,12 +20,6 @@ std::vector<u8> WriteCounted(const std::vector<Rec>& records) {
     return std::move(w.bytes());
 }
 
-void SetText(char* field, size_t width, const char* utf8) {
-    std::string big5 = Utf8ToBig5(utf8);
-    std::memset(field, 0, width);
-    std::memcpy(field, big5.data(), big5.size() < width ? big5.size() : width - 1);
-}
-
 RoleFileRecord SampleRole(int r, const char* name, i32 weapon, i32 shield, i32 hat, i32 armour,
                           i32 acc1, i32 acc2) {
     RoleFileRecord rec{};
@@ -263,6 +257,12 @@ void SampleLevelUp(LevelUpFile& f) {
 }
 
 }  // namespace
+
+void SetText(char* field, size_t width, const char* utf8) {
+    std::string big5 = Utf8ToBig5(utf8);
+    std::memset(field, 0, width);
+    std::memcpy(field, big5.data(), big5.size() < width ? big5.size() : width - 1);
+}
 
 std::vector<u8> WriteRoleDataFile(const std::vector<RoleFileRecord>& roles) {
     return WriteCounted(roles);

@@ -8,6 +8,10 @@
 #include "data/Records.h"
 #include "base/Types.h"
 
+// Writes a text field of width bytes: the Big5 of utf8, cut to width - 1 bytes,
+// zero-filled.
+void SetText(char* field, size_t width, const char* utf8);
+
 struct DatabaseSet {
     std::vector<RoleFileRecord> roles;
     std::unique_ptr<LevelUpFile> levelUp = std::make_unique<LevelUpFile>();

@@ -1,5 +1,6 @@
 // The sample game's battle records: monsters, skills and items for the fights.
 #include "mhdata/SampleFighters.h"
+#include "mhdata/Databases.h"
 
 #include <cstring>
 #include <string>
@@ -8,18 +9,12 @@
 
 namespace {
 
-void Name(char* field, size_t width, const char* utf8) {
-    const std::string big5 = Utf8ToBig5(utf8);
-    std::memset(field, 0, width);
-    std::memcpy(field, big5.data(), big5.size() < width ? big5.size() : width - 1);
-}
-
 MonsterData Fighter(i32 id, const char* name, i32 kind, i32 level, i32 agility) {
     MonsterData m{};
     m.index = id;
     m.act = 3000 + id;
     m.level = level;
-    Name(m.name, sizeof(m.name), name);
+    SetText(m.name, sizeof(m.name), name);
     m.maxHp = m.hp = 60 * level;
     m.maxMp = m.mp = 10 * level;
     m.strength = 3 * level;
@@ -91,7 +86,7 @@ SkillData Skill(i32 id, const char* name, i32 category, i32 target, i32 power, i
     sk.id = id;
     sk.effectAct = 7400 + id;
     sk.category = category;
-    Name(sk.name, sizeof(sk.name), name);
+    SetText(sk.name, sizeof(sk.name), name);
     sk.mpCost = 5 + id;
     sk.effectMode = 1;
     sk.power = power;
@@ -131,7 +126,7 @@ ItemData Item(i32 id, const char* name, i32 act, i32 mode, i32 target, i32 hp) {
     it.id = id;
     it.effectAct = act;
     it.useKind = 1;
-    Name(it.name, sizeof(it.name), name);
+    SetText(it.name, sizeof(it.name), name);
     it.price = 30 + 10 * id;
     it.castSkill = -1;
     it.effectMode = mode;
@@ -139,7 +134,7 @@ ItemData Item(i32 id, const char* name, i32 act, i32 mode, i32 target, i32 hp) {
     it.hp = hp;
     it.usePlace = 2;
     it.target = target;
-    Name(it.description, sizeof(it.description), name);
+    SetText(it.description, sizeof(it.description), name);
     return it;
 }
 

@@ -1,5 +1,6 @@
 // The sample game's menu items, the opening's goods and the collector's talk.
 #include "mhdata/SampleMenu.h"
+#include "mhdata/Databases.h"
 
 #include <cstdio>
 #include <cstring>
@@ -10,17 +11,11 @@
 namespace {
 using namespace sampleMenu;
 
-void Text(char* field, size_t width, const char* utf8) {
-    std::string big5 = Utf8ToBig5(utf8);
-    std::memset(field, 0, width);
-    std::memcpy(field, big5.data(), big5.size() < width ? big5.size() : width - 1);
-}
-
 ItemData Item(i32 id, const char* name, i32 type, i32 useKind, i32 place, i32 target, i32 mode) {
     ItemData it{};
     it.id = id;
     it.useKind = useKind;
-    Text(it.name, sizeof(it.name), name);
+    SetText(it.name, sizeof(it.name), name);
     it.price = 10 + id;
     it.castSkill = -1;
     it.effectMode = mode;
@@ -29,7 +24,7 @@ ItemData Item(i32 id, const char* name, i32 type, i32 useKind, i32 place, i32 ta
     it.target = target;
     char text[64];
     std::snprintf(text, sizeof(text), "%s的說明", name);
-    Text(it.description, sizeof(it.description), text);
+    SetText(it.description, sizeof(it.description), text);
     return it;
 }
 }  // namespace
