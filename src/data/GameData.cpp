@@ -39,6 +39,15 @@ const char* StatusName(i32 k) {
     return k >= 0 && k < kStatusNameCount ? gStatusNames[k] : nullptr;
 }
 
+const char* const gSkillCategoryNames[kSkillCategoryCount] = {
+    B5("戰 　技"), B5("神 　術"), B5("召 　喚"), B5("醫 　療"), B5("捕 　捉"), B5("吟 　唱"),
+    B5("魔 　法"), B5("偷 　竊"), B5("投 　擲"), B5("幻 　術"), B5("變 　身"), B5("空 　襲"),
+};
+
+const char* SkillCategoryName(i32 k) {
+    return k >= 0 && k < kSkillCategoryCount ? gSkillCategoryNames[k] : nullptr;
+}
+
 const ItemData* GetItemRecord(i32 n) {
     return gItems && n >= 0 && n < gItemCount ? &gItems[n] : nullptr;
 }

@@ -47,6 +47,12 @@ extern const char* const gStatusNames[kStatusNameCount];
 // The caption of entry k, or null outside the table.
 const char* StatusName(i32 k);
 
+// Skill category names, shared by the skill pages and the battle's command menus. Big5.
+constexpr int kSkillCategoryCount = 12;
+extern const char* const gSkillCategoryNames[kSkillCategoryCount];
+// The name of category k, or null outside the table.
+const char* SkillCategoryName(i32 k);
+
 // Experience a level-L character needs for L + 1 is entry L + 1: 15 k (k + 1) / 2
 // for k = 0..50, then a 0.
 constexpr int kNextLevelExpCount = 52;

@@ -371,6 +371,13 @@ TEST(SharedTables, StatusNamesExperienceAndMonsterOffsets) {
     EXPECT_EQ(std::string(gStatusNames[15]), Utf8ToBig5("瀕死"));  // bit 0x4000
     EXPECT_EQ(StatusName(16), nullptr);
     EXPECT_EQ(StatusName(-1), nullptr);
+    // Category names: a character, a plain space, the ideographic space A1 40, a character.
+    const std::string air = gSkillCategoryNames[11];
+    ASSERT_EQ(air.size(), 7u);
+    EXPECT_EQ(air.substr(2, 3), std::string(" \xA1\x40"));
+    EXPECT_EQ(air, Utf8ToBig5("空 　襲"));
+    EXPECT_EQ(std::string(SkillCategoryName(3)), Utf8ToBig5("醫 　療"));
+    EXPECT_EQ(SkillCategoryName(12), nullptr);
     EXPECT_EQ(gNextLevelExp[1 + 1], 45);
     EXPECT_EQ(gNextLevelExp[2 + 1], 90);
     EXPECT_EQ(gNextLevelExp[3 + 1], 150);
