@@ -33,6 +33,33 @@ bool Bit(const u8* row, int c) {
     return (row[c >> 3] >> (7 - (c & 7))) & 1;
 }
 
+// Glyph rows as masks: column c of the cell at bit c + 1, so bit 0 is the
+// column left of the cell (where an outline reaches).
+constexpr int kMaskCellWidth = 56;  // wider cells leave no room for the reach
+struct ByteReverse {
+    u8 v[256];
+    constexpr ByteReverse() : v() {
+        for (int i = 0; i < 256; ++i)
+            for (int b = 0; b < 8; ++b)
+                if (i & (1 << b)) v[i] |= static_cast<u8>(0x80 >> b);
+    }
+};
+constexpr ByteReverse kReverse;
+
+u64 RowMask(const u8* row, int rowBytes, int width) {
+    u64 m = 0;
+    for (int j = 0; j < rowBytes; ++j) m |= u64{kReverse.v[row[j]]} << (8 * j + 1);
+    return m & (((u64{1} << width) - 1) << 1);
+}
+
+// Writes c at every set bit of m; line points at bit 0's pixel.
+void PutMask(u16* line, u64 m, u16 c) {
+    while (m) {
+        line[__builtin_ctzll(m)] = c;
+        m &= m - 1;
+    }
+}
+
 }  // namespace
 
 GameFontSetting gMainFontSetting = kMainStart;
@@ -177,9 +204,50 @@ void cGrpFont::PutClipped(u16* t, int px, int py, u16 c) const {
     t[py * targetW_ + px] = c;
 }
 
+// A glyph whose outline and shadow reach stays inside the clip on every side
+// is drawn a row at a time from masks; the same pixels as the per-pixel
+// drawing below, which takes glyphs at the clip's edges.
+bool cGrpFont::BlitGlyphRows(u16* t, int x, int y, const u8* cell, u16 colour, int style, int kind) {
+    const Clip& k = clip_;
+    if (cellW_ > kMaskCellWidth || x - 1 < k.left || x + cellW_ + 2 >= k.right || y - 1 < k.top ||
+        y + cellH_ + 1 >= k.bottom)
+        return false;
+    const bool bold = kind == kStyleBoldShadow || kind == kStyleBoldOutline;
+    const bool outline = kind == kStyleOutline || kind == kStyleBoldOutline;
+    const bool shadow = kind == kStyleShadow || kind == kStyleBoldShadow;
+    u64 rows[kMaxFontSize];  // the pixels each row sets, bold included
+    for (int r = 0; r < cellH_; ++r) {
+        u64 m = RowMask(cell + r * rowBytes_, rowBytes_, cellW_);
+        rows[r] = bold ? m | m << 1 : m;
+    }
+    u16* origin = t + (y * targetW_ + x - 1);
+    if (outline) {
+        // Each pixel rings itself with the shadow colour: the row above, its
+        // left neighbour, and the row below from left to right.
+        for (int r = -1; r <= cellH_; ++r) {
+            u64 o = 0;
+            if (r + 1 < cellH_) o |= rows[r + 1];
+            if (r >= 0 && r < cellH_) o |= rows[r] | rows[r] >> 1;
+            if (r >= 1) o |= rows[r - 1] | rows[r - 1] >> 1 | rows[r - 1] << 1;
+            PutMask(origin + r * targetW_, o, shadowColor_);
+        }
+    }
+    for (int r = 0; r < cellH_; ++r) {
+        PutMask(origin + r * targetW_, rows[r], colour);
+        // The shadow falls one row down, one column right of a bold glyph's left pixel.
+        if (shadow) PutMask(origin + (r + 1) * targetW_, bold ? rows[r] << 1 : rows[r] | rows[r] << 1, shadowColor_);
+        if (style & kStyleRampDown)
+            --colour;
+        else if (style & kStyleRampUp)
+            ++colour;
+    }
+    return true;
+}
+
 void cGrpFont::BlitGlyph(u16* t, int x, int y, int slot, u16 colour, int style, int kind) {
     if (slot < 0 || slot > count_ || slot >= kGlyphSlots) return;
     const u8* cell = CellAt(slot);
+    if (BlitGlyphRows(t, x, y, cell, colour, style, kind)) return;
     const Clip& k = clip_;
     const u16 sh = shadowColor_;
     const bool bold = kind == kStyleBoldShadow || kind == kStyleBoldOutline;

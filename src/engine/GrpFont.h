@@ -68,6 +68,7 @@ private:
     void RenderGlyph(u8* cell);
     void FillCell(u16* target, int x, int y, int width, int height, u16 colour);
     void BlitGlyph(u16* t, int x, int y, int slot, u16 colour, int style, int style5);
+    bool BlitGlyphRows(u16* t, int x, int y, const u8* cell, u16 colour, int style, int kind);
     void PutClipped(u16* t, int px, int py, u16 c) const;
     u8* CellAt(int slot) { return store_.data() + slot * cellBytes_; }
 

@@ -12,17 +12,70 @@
 i32 gZoomAnchorX, gZoomAnchorY;
 i32 gZoomScaleX = 1024, gZoomScaleY = 1024;
 i32 gZoomShear;
-i32 gZoomStepX[kZoomTableSize], gZoomStepY[kZoomTableSize];
-i32 gZoomShearTable[kZoomTableSize];
+const i32* gZoomStepX;
+const i32* gZoomStepY;
+const i32* gZoomShearTable;
 u16 gZoomSilhouetteColor;
 
 namespace {
 
-// The values the tables were last built for (0: never built).
-i32 gBuiltScaleX, gBuiltScaleY, gBuiltShear;
+u32 gTablesBuilt;  // since the last reset
 
+// Built tables by the value they were built for, the least recently used
+// one rebuilt when a new value comes.
+template <int N>
+struct TableCache {
+    struct Entry {
+        i32 key = 0;
+        u32 used = 0;  // 0: empty
+        i32 values[kZoomTableSize];
+    };
+    Entry entries[N];
+    u32 clock = 0;
+
+    template <class Build>
+    const i32* Get(i32 key, const Build& build) {
+        Entry* pick = &entries[0];
+        for (Entry& e : entries) {
+            if (e.used && e.key == key) {
+                e.used = ++clock;
+                return e.values;
+            }
+            if (e.used < pick->used) pick = &e;
+        }
+        build(pick->values, key);
+        ++gTablesBuilt;
+        pick->key = key;
+        pick->used = ++clock;
+        return pick->values;
+    }
+    void Clear() {
+        for (Entry& e : entries) e.used = 0;
+        clock = 0;
+    }
+};
+
+TableCache<16> gStepCache;
+TableCache<4> gShearCache;
+
+// Entry i is i * 1024 / scale, rounded toward zero; a positive scale walks
+// the quotient and remainder instead of dividing each entry.
 void BuildSteps(i32* table, i32 scale) {
-    for (i64 i = 0; i < kZoomTableSize; ++i) table[i] = static_cast<i32>(i * 1024 / scale);
+    if (scale <= 0) {
+        for (i64 i = 0; i < kZoomTableSize; ++i) table[i] = static_cast<i32>(i * 1024 / scale);
+        return;
+    }
+    i32 whole = 1024 / scale, part = 1024 % scale, q = 0, r = 0;
+    for (int i = 0; i < kZoomTableSize; ++i) {
+        table[i] = q;
+        q += whole;
+        r += part;
+        if (r >= scale) r -= scale, ++q;
+    }
+}
+
+void BuildShear(i32* table, i32 shear) {
+    for (i64 j = 0; j < kZoomTableSize; ++j) table[j] = static_cast<i32>(j * shear / 1024);
 }
 
 i32 ReadMode(const void* modeWord) {
@@ -69,6 +122,7 @@ i64 ShearAt(i64 r) {
 // start side) shows source column gZoomStepX[i], for i in [i0, i1).
 template <class F>
 void ZoomRow(const u8* q, u16* dst, i64 start, i64 dir, i64 i0, i64 i1, const F& f) {
+    const i32* steps = gZoomStepX;
     i64 col = 0, i = i0;
     while (i < i1) {
         u16 word = LoadPixel(q);
@@ -77,13 +131,13 @@ void ZoomRow(const u8* q, u16* dst, i64 start, i64 dir, i64 i0, i64 i1, const F&
         q += 2;
         i64 end = col + n;
         if ((word & kRunKindMask) == kRunLiteral) {
-            for (; i < i1 && gZoomStepX[i] < end; ++i) {
+            for (; i < i1 && steps[i] < end; ++i) {
                 u16* d = dst + (start + dir * i);
-                *d = static_cast<u16>(f(LoadPixel(q + 2 * (gZoomStepX[i] - col)), *d));
+                *d = static_cast<u16>(f(LoadPixel(q + 2 * (steps[i] - col)), *d));
             }
             q += 2 * n;
         } else {
-            while (i < i1 && gZoomStepX[i] < end) ++i;
+            while (i < i1 && steps[i] < end) ++i;
         }
         col = end;
     }
@@ -206,16 +260,13 @@ void ZoomPalette8(i32 x, i32 y, i32 w, i32 h, const void* modeWord) {
 void BuildZoomTables() {
     if (gZoomScaleX == 0) gZoomScaleX = 1;
     if (gZoomScaleY == 0) gZoomScaleY = 1;
-    if (gZoomScaleX != gBuiltScaleX) BuildSteps(gZoomStepX, gZoomScaleX);
-    if (gZoomScaleY != gBuiltScaleY) BuildSteps(gZoomStepY, gZoomScaleY);
+    gZoomStepX = gStepCache.Get(gZoomScaleX, BuildSteps);
+    gZoomStepY = gZoomScaleY == gZoomScaleX ? gZoomStepX : gStepCache.Get(gZoomScaleY, BuildSteps);
     // A shear of 0 keeps the old table: nothing reads it then.
-    if (gZoomShear != gBuiltShear && gZoomShear != 0)
-        for (i64 j = 0; j < kZoomTableSize; ++j)
-            gZoomShearTable[j] = static_cast<i32>(j * gZoomShear / 1024);
-    gBuiltScaleX = gZoomScaleX;
-    gBuiltScaleY = gZoomScaleY;
-    gBuiltShear = gZoomShear;
+    if (gZoomShear != 0 || !gZoomShearTable) gZoomShearTable = gShearCache.Get(gZoomShear, BuildShear);
 }
+
+u32 ZoomTablesBuilt() { return gTablesBuilt; }
 
 void SetZoomSkew(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY, i32 shear) {
     gZoomAnchorX = anchorX;
@@ -245,8 +296,10 @@ void ResetZoom() {
     gZoomAnchorX = gZoomAnchorY = 0;
     gZoomScaleX = gZoomScaleY = 1024;
     gZoomShear = 0;
-    gBuiltScaleX = gBuiltScaleY = gBuiltShear = 0;
-    std::memset(gZoomShearTable, 0, sizeof gZoomShearTable);
+    gStepCache.Clear();
+    gShearCache.Clear();
+    gTablesBuilt = 0;
+    gZoomStepX = gZoomStepY = gZoomShearTable = nullptr;
     gZoomSilhouetteColor = 0;
     BuildZoomTables();
 }

@@ -10,14 +10,20 @@ constexpr int kZoomTableSize = 1280;
 extern i32 gZoomAnchorX, gZoomAnchorY;
 extern i32 gZoomScaleX, gZoomScaleY;  // 1024 = 1.0; 0 is stored as 1
 extern i32 gZoomShear;                // 1/1024 pixel per row; 0 = none
-extern i32 gZoomStepX[kZoomTableSize], gZoomStepY[kZoomTableSize];
-extern i32 gZoomShearTable[kZoomTableSize];
+// The step and shear tables of the current scales and shear: each points into
+// a small cache of built tables, so roles drawn at a few depths in turn
+// rebuild nothing from one frame to the next.
+extern const i32* gZoomStepX;
+extern const i32* gZoomStepY;
+extern const i32* gZoomShearTable;
 extern u16 gZoomSilhouetteColor;
 
 void SetZoom(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY);
 void SetZoomSkew(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY, i32 shear);
-// Rebuilds the tables whose scale or shear changed since they were built.
+// Points the tables at the current scales and shear, building those not cached.
 void BuildZoomTables();
+// How many step or shear tables were built since the last reset.
+u32 ZoomTablesBuilt();
 void RegisterZoomBlitters(Blitter* table);
 // Anchor 0, 0, scales 1024, no shear, tables built.
 void ResetZoom();

@@ -1,9 +1,12 @@
-// The A* search (backwards from the goal, a binary heap with a per-cell index
-// over one shared node pool), the route records' directions and the steppers.
+// The A* search (backwards from the goal, whole-number costs, a heap of packed
+// keys and a per-cell index over one shared node pool, wall regions), the
+// route records' directions and the steppers.
 #include "map/AStar.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
 
 #include "data/GameFlags.h"
@@ -73,12 +76,31 @@ RoleRoute* FindRoleRoute(int role, int state) {
 
 namespace {
 
+// Costs are whole numbers: a straight step 5741, a diagonal 8119. 8119/5741
+// is within 2e-8 of the square root of two, so for any route the game can
+// hold, two routes compare as their true lengths do and the search finds
+// the same shortest routes as with exact lengths.
+constexpr u32 kStraight = 5741;
+constexpr u32 kDiagonal = 8119;
+constexpr double kCostPerPixel = kStraight / 16.0;
+
 struct SearchNode {
-    i32 cx, cy;
-    double f, g, h;
+    u32 cell;     // y * width + x
+    u32 g, f;     // cost from the goal, and with the estimate to the start
     i32 parent;   // node index, -1 for the root
-    u32 seq;      // insertion order: among equal f the newest comes first
-    i32 heapPos;  // -1 once closed
+    u32 closed;   // 1 once expanded
+};
+
+// A node's place in the open list: the estimate in the high half, the node
+// index inverted in the low half, so among equal estimates the newest comes
+// first. An improved node is pushed again; its older entry is skipped.
+u64 OpenKey(u32 f, u32 node) { return (u64{f} << 32) | (~node & 0xFFFFFFFFu); }
+u32 KeyNode(u64 key) { return ~static_cast<u32>(key); }
+
+// The per-cell index: the node of a cell where stamp is the current search's.
+struct CellMark {
+    u32 stamp = 0;
+    i32 node = -1;
 };
 
 struct Pool {
@@ -86,11 +108,9 @@ struct Pool {
     u32 used = 0;
     u32 peak = 0;
     u32 searches = 0;
-    // Per-cell index, valid where stamp equals the current search's stamp.
-    std::vector<u32> stamp;
-    std::vector<i32> nodeOf;
+    std::vector<CellMark> marks;
     u32 current = 0;
-    std::vector<i32> heap;
+    std::vector<u64> open;  // a min-heap of OpenKey
 };
 
 Pool& P() {
@@ -101,15 +121,14 @@ Pool& P() {
 void BeginSearch(u32 cells) {
     Pool& p = P();
     p.used = 0;
-    p.heap.clear();
+    p.open.clear();
     ++p.searches;
-    if (p.stamp.size() < cells) {
-        p.stamp.assign(cells, 0);
-        p.nodeOf.assign(cells, -1);
+    if (p.marks.size() < cells) {
+        p.marks.assign(cells, CellMark{});
         p.current = 0;
     }
     if (++p.current == 0) {  // the stamp wrapped: forget every old mark
-        std::fill(p.stamp.begin(), p.stamp.end(), 0);
+        std::fill(p.marks.begin(), p.marks.end(), CellMark{});
         p.current = 1;
     }
 }
@@ -124,69 +143,118 @@ i32 TakeNode(u32 cap) {
     return i;
 }
 
-bool Before(const SearchNode& a, const SearchNode& b) {
-    if (a.f != b.f) return a.f < b.f;
-    return a.seq > b.seq;
-}
-
-void SiftUp(size_t k) {
+void PushOpen(u32 f, u32 node) {
     Pool& p = P();
-    i32 v = p.heap[k];
-    while (k > 0) {
-        size_t parent = (k - 1) / 2;
-        if (!Before(p.nodes[v], p.nodes[p.heap[parent]])) break;
-        p.heap[k] = p.heap[parent];
-        p.nodes[p.heap[k]].heapPos = static_cast<i32>(k);
-        k = parent;
-    }
-    p.heap[k] = v;
-    p.nodes[v].heapPos = static_cast<i32>(k);
+    p.open.push_back(OpenKey(f, node));
+    std::push_heap(p.open.begin(), p.open.end(), std::greater<u64>());
 }
 
-void SiftDown(size_t k) {
-    Pool& p = P();
-    size_t n = p.heap.size();
-    i32 v = p.heap[k];
-    for (;;) {
-        size_t c = 2 * k + 1;
-        if (c >= n) break;
-        if (c + 1 < n && Before(p.nodes[p.heap[c + 1]], p.nodes[p.heap[c]])) ++c;
-        if (!Before(p.nodes[p.heap[c]], p.nodes[v])) break;
-        p.heap[k] = p.heap[c];
-        p.nodes[p.heap[k]].heapPos = static_cast<i32>(k);
-        k = c;
-    }
-    p.heap[k] = v;
-    p.nodes[v].heapPos = static_cast<i32>(k);
-}
-
-void Push(i32 i) {
-    Pool& p = P();
-    p.heap.push_back(i);
-    SiftUp(p.heap.size() - 1);
-}
-
+// The open node of least estimate, or -1 when none is left.
 i32 PopBest() {
     Pool& p = P();
-    i32 top = p.heap[0];
-    i32 last = p.heap.back();
-    p.heap.pop_back();
-    if (!p.heap.empty()) {
-        p.heap[0] = last;
-        SiftDown(0);
+    while (!p.open.empty()) {
+        std::pop_heap(p.open.begin(), p.open.end(), std::greater<u64>());
+        u64 key = p.open.back();
+        p.open.pop_back();
+        SearchNode& n = p.nodes[KeyNode(key)];
+        if (n.closed || (key >> 32) != n.f) continue;  // expanded, or improved since
+        n.closed = 1;
+        return static_cast<i32>(KeyNode(key));
     }
-    p.nodes[top].heapPos = -1;
-    return top;
+    return -1;
 }
 
 // Neighbours in expansion order: up-left, up, up-right, right, down-right, down,
 // down-left, left.
 constexpr int kNbDx[8] = {-1, 0, 1, 1, 1, 0, -1, -1};
 constexpr int kNbDy[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
-constexpr double kStraight = 16.0;
-const double kDiagonal = 16.0 * std::sqrt(2.0);
+
+// ---- wall regions ----
+//
+// The cells that walls alone cannot separate share a region (8-connected, as
+// the search steps). A goal in another region than the start is refused at
+// once instead of flooding everything it can reach. The regions are made for
+// the map's cell grid when a search first needs them; a verdict of "apart" is
+// trusted only while the walls are still the ones they were made from, so a
+// wall the story opens is seen by the next search.
+struct WallRegions {
+    const u32* cells = nullptr;
+    u32 width = 0, height = 0;
+    std::vector<u32> label;  // 0 on a wall
+    std::vector<u64> walls;  // the wall bits the labels were made from
+    std::vector<u32> queue;
+    u32 builds = 0;
+};
+
+WallRegions& Regions() {
+    static WallRegions r;
+    return r;
+}
+
+bool WallAt(size_t i) { return gMap.cells[i] & kCellWall; }
+
+void LabelRegions() {
+    WallRegions& r = Regions();
+    u32 w = gMap.width, h = gMap.height;
+    size_t n = static_cast<size_t>(w) * h;
+    r.cells = gMap.cells;
+    r.width = w;
+    r.height = h;
+    r.label.assign(n, 0);
+    r.walls.assign((n + 63) / 64, 0);
+    for (size_t i = 0; i < n; ++i)
+        if (WallAt(i)) r.walls[i / 64] |= u64{1} << (i % 64);
+    ++r.builds;
+    u32 next = 0;
+    for (size_t seed = 0; seed < n; ++seed) {
+        if (r.label[seed] || WallAt(seed)) continue;
+        r.label[seed] = ++next;
+        r.queue.assign(1, static_cast<u32>(seed));
+        while (!r.queue.empty()) {
+            u32 c = r.queue.back();
+            r.queue.pop_back();
+            i32 cx = static_cast<i32>(c % w), cy = static_cast<i32>(c / w);
+            for (int k = 0; k < 8; ++k) {
+                i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
+                if (nx < 0 || ny < 0 || nx >= static_cast<i32>(w) || ny >= static_cast<i32>(h)) continue;
+                size_t m = static_cast<size_t>(ny) * w + nx;
+                if (r.label[m] || WallAt(m)) continue;
+                r.label[m] = next;
+                r.queue.push_back(static_cast<u32>(m));
+            }
+        }
+    }
+}
+
+bool WallsUnchanged() {
+    const WallRegions& r = Regions();
+    size_t n = static_cast<size_t>(r.width) * r.height;
+    for (size_t base = 0; base < n; base += 64) {
+        u64 bits = 0;
+        size_t end = std::min(n, base + 64);
+        for (size_t i = base; i < end; ++i) bits |= u64{WallAt(i)} << (i - base);
+        if (bits != r.walls[base / 64]) return false;
+    }
+    return true;
+}
+
+// False only when walls alone keep the two cells apart.
+bool WallsMayJoin(size_t a, size_t b) {
+    WallRegions& r = Regions();
+    bool fresh = false;
+    if (r.cells != gMap.cells || r.width != gMap.width || r.height != gMap.height) {
+        LabelRegions();
+        fresh = true;
+    }
+    if (r.label[a] == r.label[b]) return true;
+    if (fresh || WallsUnchanged()) return false;
+    LabelRegions();
+    return r.label[a] == r.label[b];
+}
 
 }  // namespace
+
+u32 WallRegionBuilds() { return Regions().builds; }
 
 void InitAStarPool() {
     Pool& p = P();
@@ -243,58 +311,57 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     if (sx < 0 || sy < 0 || sx >= mw || sy >= mh) return 0;
 
     u32 cells = static_cast<u32>(mw) * static_cast<u32>(mh);
+    // Every footprint covers its anchor cell, so walls that part the anchors part it too.
+    if ((mask_ & kCellWall) &&
+        !WallsMayJoin(static_cast<size_t>(sy) * mw + sx, static_cast<size_t>(gy) * mw + gx))
+        return 0;
     BeginSearch(cells);
     Pool& p = P();
-    auto heuristic = [&](i32 cx, i32 cy) {
+    // The straight line to the start, never more than the cost of any route there.
+    auto estimate = [&](i32 cx, i32 cy) {
         double dx = cx * 16.0 - fromX, dy = cy * 16.0 - fromY;
-        return std::sqrt(dx * dx + dy * dy);
+        return static_cast<u32>(std::sqrt(dx * dx + dy * dy) * kCostPerPixel);
     };
-    u32 seq = 0;
-    auto open = [&](i32 cx, i32 cy, double g, i32 parent) {
+    auto open = [&](i32 cx, i32 cy, u32 g, i32 parent) {
         i32 i = TakeNode(cells);
         if (i < 0) return false;
+        u32 cell = static_cast<u32>(cy) * static_cast<u32>(mw) + static_cast<u32>(cx);
         SearchNode& n = p.nodes[i];
-        n.cx = cx;
-        n.cy = cy;
-        n.g = g;
-        n.h = heuristic(cx, cy);
-        n.f = g + n.h;
-        n.parent = parent;
-        n.seq = seq++;
-        size_t ci = static_cast<size_t>(cy) * mw + cx;
-        p.stamp[ci] = p.current;
-        p.nodeOf[ci] = i;
-        Push(i);
+        n = {cell, g, g + estimate(cx, cy), parent, 0};
+        p.marks[cell] = {p.current, i};
+        PushOpen(n.f, static_cast<u32>(i));
         return true;
     };
-    if (!open(gx, gy, 0.0, -1)) return 0;
+    if (!open(gx, gy, 0, -1)) return 0;
+    const u32 startCell = static_cast<u32>(sy) * static_cast<u32>(mw) + static_cast<u32>(sx);
     i32 found = -1;
-    while (!p.heap.empty()) {
-        i32 cur = PopBest();
-        SearchNode node = p.nodes[cur];
-        if (node.cx == sx && node.cy == sy) {
+    for (i32 cur; (cur = PopBest()) >= 0;) {
+        const SearchNode node = p.nodes[cur];
+        if (node.cell == startCell) {
             found = cur;
             break;
         }
+        i32 cx = static_cast<i32>(node.cell % static_cast<u32>(mw));
+        i32 cy = static_cast<i32>(node.cell / static_cast<u32>(mw));
         for (int k = 0; k < 8; ++k) {
-            i32 nx = node.cx + kNbDx[k], ny = node.cy + kNbDy[k];
+            i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
             if (!FootprintFree(nx, ny)) continue;
-            double g = node.g + ((kNbDx[k] && kNbDy[k]) ? kDiagonal : kStraight);
-            size_t ci = static_cast<size_t>(ny) * mw + nx;
-            if (p.stamp[ci] == p.current) {
-                SearchNode& m = p.nodes[p.nodeOf[ci]];
-                // The straight-line heuristic never overestimates a step, so a
+            u32 g = node.g + ((kNbDx[k] && kNbDy[k]) ? kDiagonal : kStraight);
+            CellMark& mark = p.marks[static_cast<size_t>(ny) * mw + nx];
+            if (mark.stamp == p.current) {
+                SearchNode& m = p.nodes[mark.node];
+                // The straight-line estimate never overestimates a step, so a
                 // closed node cannot get cheaper: only open nodes are improved.
-                if (m.heapPos < 0 || g >= m.g) continue;
+                if (m.closed || g >= m.g) continue;
+                m.f = g + (m.f - m.g);
                 m.g = g;
-                m.f = g + m.h;
                 m.parent = cur;
-                SiftUp(static_cast<size_t>(m.heapPos));
+                PushOpen(m.f, static_cast<u32>(mark.node));
                 continue;
             }
             // The pool's cap (every cell once) ends the search as unreachable.
             if (!open(nx, ny, g, cur)) {
-                p.heap.clear();
+                p.open.clear();
                 break;
             }
         }
@@ -303,9 +370,10 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     // other cell would walk the role from where it does not stand.
     if (found < 0) return 0;
     for (i32 i = found; p.nodes[i].parent >= 0; i = p.nodes[i].parent) {
-        const SearchNode& a = p.nodes[i];
-        const SearchNode& b = p.nodes[a.parent];
-        dirs->push_back(static_cast<u8>(RouteDirOf(b.cx - a.cx, b.cy - a.cy)));
+        u32 a = p.nodes[i].cell, b = p.nodes[p.nodes[i].parent].cell;
+        i32 dx = static_cast<i32>(b % static_cast<u32>(mw)) - static_cast<i32>(a % static_cast<u32>(mw));
+        i32 dy = static_cast<i32>(b / static_cast<u32>(mw)) - static_cast<i32>(a / static_cast<u32>(mw));
+        dirs->push_back(static_cast<u8>(RouteDirOf(dx, dy)));
     }
     result = 1;
     p.used = 0;
@@ -562,5 +630,6 @@ void StepFollower(int role) {
 
 void ResetAStar() {
     FreeAStarPool();
+    Regions() = WallRegions{};
     Tails().clear();
 }

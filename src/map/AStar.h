@@ -60,6 +60,8 @@ struct AStarPoolStats {
 void InitAStarPool();
 void FreeAStarPool();
 AStarPoolStats GetAStarPoolStats();
+// How many times the wall regions were worked out since the last reset.
+u32 WallRegionBuilds();
 
 // One path request, made on the stack for each search.
 class aStar {

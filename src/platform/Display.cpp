@@ -4,8 +4,13 @@
 
 #include <SDL.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "platform/Backend.h"
@@ -36,6 +41,8 @@ struct DisplayState {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     SDL_Window* rendererWindow = nullptr;
+    std::vector<u16> shown;  // the pixels last put on the screen
+    bool mustShow = true;    // the screen lost them (new renderer, exposed, resized)
 };
 
 DisplayState& D() {
@@ -43,13 +50,64 @@ DisplayState& D() {
     return s;
 }
 
+// The window was uncovered or resized: the next present repaints it even
+// when the picture has not changed.
+int WatchWindow(void*, SDL_Event* e) {
+    if (e->type == SDL_WINDOWEVENT &&
+        (e->window.event == SDL_WINDOWEVENT_EXPOSED || e->window.event == SDL_WINDOWEVENT_RESTORED ||
+         e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED))
+        D().mustShow = true;
+    return 0;
+}
+
 void DropSdl() {
     auto& d = D();
+    if (d.renderer) SDL_DelEventWatch(WatchWindow, nullptr);
     if (d.texture) SDL_DestroyTexture(d.texture);
     if (d.renderer) SDL_DestroyRenderer(d.renderer);
     d.texture = nullptr;
     d.renderer = nullptr;
     d.rendererWindow = nullptr;
+    d.shown.clear();
+    d.mustShow = true;
+}
+
+// A machine without a render node has no GPU: GL there is a software rasteriser.
+bool HasGpuNode() {
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/dev/dri", ec)) {
+        std::string name = e.path().filename().string();
+        if (name.rfind("render", 0) == 0 || name.rfind("card", 0) == 0) return true;
+    }
+    return false;
+}
+
+// True when the renderer draws through GL that the processor rasterises
+// (llvmpipe, softpipe, swrast): its threads cost more than SDL's own blitter.
+bool OnSoftwareGl(SDL_Renderer* r) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(r, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6))
+        return false;
+    using GetString = const unsigned char* (*)(unsigned);
+    auto get = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* raw = get ? get(0x1F01) : nullptr;  // GL_RENDERER
+    if (!raw) return false;
+    const char* name = reinterpret_cast<const char*>(raw);
+    for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (std::strstr(name, soft)) return true;
+    return false;
+}
+
+// The player's SDL_RENDER_DRIVER wins; otherwise a GPU renderer where a GPU
+// draws, and SDL's software renderer everywhere else.
+SDL_Renderer* CreateRenderer(SDL_Window* win) {
+    if (SDL_GetHint(SDL_HINT_RENDER_DRIVER)) return SDL_CreateRenderer(win, -1, 0);
+    if (HasGpuNode()) {
+        SDL_Renderer* r = SDL_CreateRenderer(win, -1, SDL_RENDERER_ACCELERATED);
+        if (r && !OnSoftwareGl(r)) return r;
+        if (r) SDL_DestroyRenderer(r);
+    }
+    return SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
 }
 
 // The renderer follows the window: a new window (after a reset) gets a new one.
@@ -59,9 +117,11 @@ bool EnsureSdl() {
     if (!win || !d.primary) return false;
     if (d.renderer && d.rendererWindow == win) return true;
     if (d.renderer && d.rendererWindow != win) DropSdl();
-    d.renderer = SDL_CreateRenderer(win, -1, 0);
+    d.renderer = CreateRenderer(win);
     if (!d.renderer) return false;
+    SDL_AddEventWatch(WatchWindow, nullptr);
     d.rendererWindow = win;
+    d.mustShow = true;
     SDL_RenderSetLogicalSize(d.renderer, d.primary->width, d.primary->height);
     SDL_RenderSetIntegerScale(d.renderer, SDL_TRUE);
     u32 fmt = d.green == 0x03E0 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
@@ -70,14 +130,30 @@ bool EnsureSdl() {
     return d.texture != nullptr;
 }
 
+// With MOONHARBOR_TRACE_START set, the wall-clock time of the first frame put
+// on the screen goes to stderr (tools/idle_cost.sh measures start-up with it).
+void TraceFirstFrame() {
+    static bool traced = false;
+    if (traced || !std::getenv("MOONHARBOR_TRACE_START")) return;
+    traced = true;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::fprintf(stderr, "first frame at %lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
+}
+
+// Only a picture that differs from the one on the screen is sent to it.
 void ShowSdl() {
     auto& d = D();
     if (!EnsureSdl()) return;
+    if (!d.mustShow && d.shown == d.primary->pixels) return;
+    d.shown = d.primary->pixels;
+    d.mustShow = false;
     SDL_UpdateTexture(d.texture, nullptr, d.primary->pixels.data(), d.primary->width * 2);
     SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
     SDL_RenderClear(d.renderer);
     SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr);
     SDL_RenderPresent(d.renderer);
+    TraceFirstFrame();
 }
 
 void Show() {

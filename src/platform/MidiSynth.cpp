@@ -1,15 +1,87 @@
-// FluidSynth behind the synthesizer interface.
+// FluidSynth behind the synthesizer interface, every synthesizer playing from
+// one loaded copy of each sound font.
 #include "platform/MidiSynth.h"
 
 #include <fluidsynth.h>
 
 #include <cstring>
+#include <map>
 
 #include "platform/AudioMixer.h"
 
 namespace {
 fluid_synth_t* Synth(void* p) { return static_cast<fluid_synth_t*>(p); }
+
+fluid_settings_t* NewSettings() {
+    fluid_settings_t* settings = new_fluid_settings();
+    if (!settings) return nullptr;
+    fluid_settings_setnum(settings, "synth.sample-rate", kMixRate);
+    fluid_settings_setint(settings, "synth.reverb.active", 0);
+    fluid_settings_setint(settings, "synth.chorus.active", 0);
+    fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+    // The synthesizer's own default gain (0.2) leaves a piece far below the
+    // recorded music at the same volume.
+    fluid_settings_setnum(settings, "synth.gain", kMidiGain);
+    return settings;
+}
+
+// A loaded sound font is held by a keeper synthesizer that never plays and
+// lives as long as the program (the sequences' synthesizers borrow its
+// presets and samples, and may be released in any order).
+struct KeptFont {
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* keeper = nullptr;
+    fluid_sfont_t* font = nullptr;
+};
+std::map<std::string, KeptFont>& KeptFonts() {
+    static auto* fonts = new std::map<std::string, KeptFont>;  // outlives static destructors
+    return *fonts;
+}
+
+u32 gSoundFontLoads;
+
+fluid_sfont_t* KeptFontFor(const std::string& path) {
+    auto& fonts = KeptFonts();
+    if (auto it = fonts.find(path); it != fonts.end()) return it->second.font;
+    KeptFont k;
+    k.settings = NewSettings();
+    k.keeper = k.settings ? new_fluid_synth(k.settings) : nullptr;
+    int id = k.keeper ? fluid_synth_sfload(k.keeper, path.c_str(), 0) : FLUID_FAILED;
+    if (id == FLUID_FAILED) {
+        if (k.keeper) delete_fluid_synth(k.keeper);
+        if (k.settings) delete_fluid_settings(k.settings);
+        return nullptr;  // not remembered: a font installed later still loads
+    }
+    ++gSoundFontLoads;
+    k.font = fluid_synth_get_sfont_by_id(k.keeper, id);
+    fonts[path] = k;
+    return k.font;
+}
+
+// The borrowing sound font each sequence's synthesizer loads: it answers
+// with the kept font's presets and frees only itself.
+fluid_sfont_t* Kept(fluid_sfont_t* s) { return static_cast<fluid_sfont_t*>(fluid_sfont_get_data(s)); }
+const char* BorrowName(fluid_sfont_t* s) { return fluid_sfont_get_name(Kept(s)); }
+fluid_preset_t* BorrowPreset(fluid_sfont_t* s, int bank, int program) {
+    return fluid_sfont_get_preset(Kept(s), bank, program);
+}
+void BorrowStart(fluid_sfont_t* s) { fluid_sfont_iteration_start(Kept(s)); }
+fluid_preset_t* BorrowNext(fluid_sfont_t* s) { return fluid_sfont_iteration_next(Kept(s)); }
+int BorrowFree(fluid_sfont_t* s) {
+    delete_fluid_sfont(s);
+    return 0;
+}
+
+fluid_sfont_t* Borrow(const std::string& path) {
+    fluid_sfont_t* kept = KeptFontFor(path);
+    if (!kept) return nullptr;
+    fluid_sfont_t* s = new_fluid_sfont(BorrowName, BorrowPreset, BorrowStart, BorrowNext, BorrowFree);
+    if (s) fluid_sfont_set_data(s, kept);
+    return s;
+}
 }  // namespace
+
+u32 MidiSoundFontLoads() { return gSoundFontLoads; }
 
 cMidiSynth::~cMidiSynth() { Close(); }
 
@@ -22,30 +94,26 @@ bool cMidiSynth::Open(const std::string& soundFont, std::string* error) {
         return true;
     }();
     (void)quiet;
-    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_t* settings = NewSettings();
     if (!settings) {
         *error = "cannot create synthesizer settings";
         return false;
     }
-    fluid_settings_setnum(settings, "synth.sample-rate", kMixRate);
-    fluid_settings_setint(settings, "synth.reverb.active", 0);
-    fluid_settings_setint(settings, "synth.chorus.active", 0);
-    fluid_settings_setint(settings, "synth.threadsafe-api", 0);
-    // The synthesizer's own default gain (0.2) leaves a piece far below the
-    // recorded music at the same volume.
-    fluid_settings_setnum(settings, "synth.gain", kMidiGain);
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (!synth) {
         delete_fluid_settings(settings);
         *error = "cannot create the synthesizer";
         return false;
     }
-    if (fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) {
+    fluid_sfont_t* font = Borrow(soundFont);
+    if (!font || fluid_synth_add_sfont(synth, font) == FLUID_FAILED) {
+        if (font) delete_fluid_sfont(font);
         delete_fluid_synth(synth);
         delete_fluid_settings(settings);
         *error = "cannot load sound font " + soundFont;
         return false;
     }
+    fluid_synth_program_reset(synth);
     settings_ = settings;
     synth_ = synth;
     return true;

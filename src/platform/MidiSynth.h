@@ -11,6 +11,10 @@ constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // of full velocity some 20 dB below a recorded piece at the same volume).
 constexpr double kMidiGain = 1.4;
 
+// How many times a sound font file was read since the program started: each
+// file is read once and shared by every synthesizer.
+u32 MidiSoundFontLoads();
+
 class cMidiSynth {
 public:
     cMidiSynth() = default;

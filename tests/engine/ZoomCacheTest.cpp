@@ -1,0 +1,62 @@
+// The zoom tables kept between draws: a new scale between two draws takes
+// effect, and scales that come back are not rebuilt.
+#include "DrawTestUtil.h"
+#include "engine/ZoomBlit.h"
+
+namespace {
+
+// Anchor 0, no mirror: box pixel (i, j) shows source (i x 1024 / sx, j x 1024 / sy).
+std::vector<u16> Expected(const std::vector<u16>& before, const RefPic& p, i32 x, i32 y, i64 sx,
+                          i64 sy) {
+    std::vector<u16> c = before;
+    for (i64 j = 0; j < sy * p.h / 1024; ++j)
+        for (i64 i = 0; i < sx * p.w / 1024; ++i) {
+            size_t k = static_cast<size_t>(j * 1024 / sy * p.w + i * 1024 / sx);
+            if (p.kind[k] == Px::Lit) c[(y + j) * 640 + x + i] = p.value[k];
+        }
+    return c;
+}
+
+TEST(ZoomCache, EveryScaleChangeBetweenDrawsTakesEffect) {
+    Canvas c(k565, 4);
+    std::mt19937 rng(21);
+    std::vector<u8> pic = RandomRle(rng, 40, 30);
+    RefPic ref = ReadRefPic(pic);
+    gCurPic = pic.data();
+    const std::vector<u16> start = c.px;
+    // More scales than the cache holds, each twice, in x and y apart.
+    std::vector<std::pair<i32, i32>> scales;
+    for (i32 k = 0; k < 40; ++k) scales.push_back({300 + 97 * (k % 20), 2500 - 61 * (k % 20)});
+    for (auto [sx, sy] : scales) {
+        c.px = start;
+        SetZoom(0, 0, sx, sy);
+        PutPic(30, 20, 40, 30, 0x80, nullptr);
+        ASSERT_EQ(c.px, Expected(start, ref, 30, 20, sx, sy)) << sx << " " << sy;
+    }
+    // A scale written straight into the globals between draws is honoured too.
+    c.px = start;
+    gZoomScaleX = 777;
+    gZoomScaleY = 1500;
+    PutPic(30, 20, 40, 30, 0x80, nullptr);
+    EXPECT_EQ(c.px, Expected(start, ref, 30, 20, 777, 1500));
+}
+
+TEST(ZoomCache, DepthsDrawnInTurnBuildTheirTablesOnce) {
+    Canvas c(k555, 5);
+    std::mt19937 rng(22);
+    std::vector<u8> pic = RandomRle(rng, 16, 16);
+    gCurPic = pic.data();
+    u32 before = ZoomTablesBuilt();
+    for (int frame = 0; frame < 50; ++frame)
+        for (i32 scale : {700, 820, 940, 1100})
+            SetZoom(8, 16, scale, scale), PutPic(100, 100, 16, 16, 0x80, nullptr);
+    EXPECT_EQ(ZoomTablesBuilt() - before, 4u);
+    // Shear tables are kept the same way.
+    before = ZoomTablesBuilt();
+    for (int frame = 0; frame < 20; ++frame)
+        for (i32 shear : {-300, 300}) SetZoomSkew(8, 16, 1024, 1024, shear);
+    EXPECT_EQ(ZoomTablesBuilt() - before, 2u);
+    EXPECT_EQ(gZoomShearTable[1000], 1000 * 300 / 1024);
+}
+
+}  // namespace
