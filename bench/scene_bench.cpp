@@ -121,6 +121,7 @@ static void BM_LongRoute256(benchmark::State& state) {
         if (!a.FindPath(16, 16, 254 * 16, 254 * 16, 1, 1, &dirs)) state.SkipWithError("no route");
     }
     state.counters["steps"] = static_cast<double>(dirs.size());
+    state.counters["pool_peak"] = GetAStarPoolStats().peak;
 }
 BENCHMARK(BM_LongRoute256)->Unit(benchmark::kMillisecond);
 

@@ -21,8 +21,66 @@ namespace {
 
 u32 gTablesBuilt;  // since the last reset
 
-// Built tables by the value they were built for, the least recently used
-// one rebuilt when a new value comes.
+// Step tables by scale, the least recently used one taken for a new scale.
+// A table is filled only as far as the draws at its scale have needed: a
+// role some 60 pixels wide reads 60 entries, not the whole table.
+struct StepTable {
+    i32 scale = 0;
+    u32 used = 0;     // 0: empty
+    i32 filled = 0;   // entries [0, filled) are valid
+    i32 q = 0, r = 0; // filled x 1024 as quotient and remainder of the scale
+    i32 values[kZoomTableSize];
+};
+
+struct StepCache {
+    StepTable tables[32];
+    u32 clock = 0;
+
+    StepTable* Get(i32 scale) {
+        StepTable* pick = &tables[0];
+        for (StepTable& t : tables) {
+            if (t.used && t.scale == scale) {
+                t.used = ++clock;
+                return &t;
+            }
+            if (t.used < pick->used) pick = &t;
+        }
+        ++gTablesBuilt;
+        *pick = StepTable{};
+        pick->scale = scale;
+        pick->used = ++clock;
+        return pick;
+    }
+    void Clear() {
+        for (StepTable& t : tables) t.used = 0;
+        clock = 0;
+    }
+};
+
+// Entry i is i * 1024 / scale, rounded toward zero; a positive scale walks
+// the quotient and remainder instead of dividing each entry.
+void FillSteps(StepTable* t, i64 n) {
+    n = std::min<i64>(n, kZoomTableSize);
+    if (!t || t->filled >= n) return;
+    i32 scale = t->scale;
+    if (scale <= 0) {
+        for (i64 i = t->filled; i < n; ++i) t->values[i] = static_cast<i32>(i * 1024 / scale);
+        t->filled = static_cast<i32>(n);
+        return;
+    }
+    i32 whole = 1024 / scale, part = 1024 % scale, q = t->q, r = t->r;
+    for (i64 i = t->filled; i < n; ++i) {
+        t->values[i] = q;
+        q += whole;
+        r += part;
+        if (r >= scale) r -= scale, ++q;
+    }
+    t->q = q;
+    t->r = r;
+    t->filled = static_cast<i32>(n);
+}
+
+// Shear tables by shear, built whole.
 template <int N>
 struct TableCache {
     struct Entry {
@@ -55,24 +113,10 @@ struct TableCache {
     }
 };
 
-TableCache<16> gStepCache;
+StepCache gStepCache;
 TableCache<4> gShearCache;
-
-// Entry i is i * 1024 / scale, rounded toward zero; a positive scale walks
-// the quotient and remainder instead of dividing each entry.
-void BuildSteps(i32* table, i32 scale) {
-    if (scale <= 0) {
-        for (i64 i = 0; i < kZoomTableSize; ++i) table[i] = static_cast<i32>(i * 1024 / scale);
-        return;
-    }
-    i32 whole = 1024 / scale, part = 1024 % scale, q = 0, r = 0;
-    for (int i = 0; i < kZoomTableSize; ++i) {
-        table[i] = q;
-        q += whole;
-        r += part;
-        if (r >= scale) r -= scale, ++q;
-    }
-}
+StepTable* gStepTableX;
+StepTable* gStepTableY;
 
 void BuildShear(i32* table, i32 shear) {
     for (i64 j = 0; j < kZoomTableSize; ++j) table[j] = static_cast<i32>(j * shear / 1024);
@@ -151,6 +195,8 @@ void ZoomDraw(i32 x, i32 y, i32 w, i32 h, const void* modeWord) {
     BuildZoomTables();  // scales written directly still get matching tables
     ZoomBox b;
     if (!PlaceBox(x, y, w, h, ReadMode(modeWord), b)) return;
+    FillSteps(gStepTableX, b.cols);
+    FillSteps(gStepTableY, b.rows);
     F f;
     const ClipRect& c = gClipRect;
     i64 clipR = c.left + c.width, clipB = c.top + c.height;
@@ -260,8 +306,10 @@ void ZoomPalette8(i32 x, i32 y, i32 w, i32 h, const void* modeWord) {
 void BuildZoomTables() {
     if (gZoomScaleX == 0) gZoomScaleX = 1;
     if (gZoomScaleY == 0) gZoomScaleY = 1;
-    gZoomStepX = gStepCache.Get(gZoomScaleX, BuildSteps);
-    gZoomStepY = gZoomScaleY == gZoomScaleX ? gZoomStepX : gStepCache.Get(gZoomScaleY, BuildSteps);
+    gStepTableX = gStepCache.Get(gZoomScaleX);
+    gStepTableY = gZoomScaleY == gZoomScaleX ? gStepTableX : gStepCache.Get(gZoomScaleY);
+    gZoomStepX = gStepTableX->values;
+    gZoomStepY = gStepTableY->values;
     // A shear of 0 keeps the old table: nothing reads it then.
     if (gZoomShear != 0 || !gZoomShearTable) gZoomShearTable = gShearCache.Get(gZoomShear, BuildShear);
 }
@@ -300,6 +348,7 @@ void ResetZoom() {
     gShearCache.Clear();
     gTablesBuilt = 0;
     gZoomStepX = gZoomStepY = gZoomShearTable = nullptr;
+    gStepTableX = gStepTableY = nullptr;
     gZoomSilhouetteColor = 0;
     BuildZoomTables();
 }

@@ -11,8 +11,9 @@ extern i32 gZoomAnchorX, gZoomAnchorY;
 extern i32 gZoomScaleX, gZoomScaleY;  // 1024 = 1.0; 0 is stored as 1
 extern i32 gZoomShear;                // 1/1024 pixel per row; 0 = none
 // The step and shear tables of the current scales and shear: each points into
-// a small cache of built tables, so roles drawn at a few depths in turn
-// rebuild nothing from one frame to the next.
+// a small cache of tables, so roles drawn at many depths in turn rebuild
+// nothing from one frame to the next. A step table is filled as far as the
+// draws at its scale have needed.
 extern const i32* gZoomStepX;
 extern const i32* gZoomStepY;
 extern const i32* gZoomShearTable;
@@ -20,7 +21,7 @@ extern u16 gZoomSilhouetteColor;
 
 void SetZoom(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY);
 void SetZoomSkew(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY, i32 shear);
-// Points the tables at the current scales and shear, building those not cached.
+// Points the tables at the current scales and shear, taking a table for a scale not cached.
 void BuildZoomTables();
 // How many step or shear tables were built since the last reset.
 u32 ZoomTablesBuilt();

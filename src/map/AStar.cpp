@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -82,7 +83,6 @@ namespace {
 // the same shortest routes as with exact lengths.
 constexpr u32 kStraight = 5741;
 constexpr u32 kDiagonal = 8119;
-constexpr double kCostPerPixel = kStraight / 16.0;
 
 struct SearchNode {
     u32 cell;     // y * width + x
@@ -317,10 +317,13 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
         return 0;
     BeginSearch(cells);
     Pool& p = P();
-    // The straight line to the start, never more than the cost of any route there.
+    // The cost of the start from here on an open map: diagonal steps while
+    // both distances last, then straight ones. No route is cheaper, and no
+    // step lowers it by more than the step costs.
     auto estimate = [&](i32 cx, i32 cy) {
-        double dx = cx * 16.0 - fromX, dy = cy * 16.0 - fromY;
-        return static_cast<u32>(std::sqrt(dx * dx + dy * dy) * kCostPerPixel);
+        u32 dx = static_cast<u32>(std::abs(cx - sx)), dy = static_cast<u32>(std::abs(cy - sy));
+        u32 lo = std::min(dx, dy), hi = std::max(dx, dy);
+        return lo * kDiagonal + (hi - lo) * kStraight;
     };
     auto open = [&](i32 cx, i32 cy, u32 g, i32 parent) {
         i32 i = TakeNode(cells);
@@ -333,6 +336,7 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
         return true;
     };
     if (!open(gx, gy, 0, -1)) return 0;
+    const bool single = w_ == 1 && h_ == 1;  // the common footprint, tested inline
     const u32 startCell = static_cast<u32>(sy) * static_cast<u32>(mw) + static_cast<u32>(sx);
     i32 found = -1;
     for (i32 cur; (cur = PopBest()) >= 0;) {
@@ -345,7 +349,10 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
         i32 cy = static_cast<i32>(node.cell / static_cast<u32>(mw));
         for (int k = 0; k < 8; ++k) {
             i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
-            if (!FootprintFree(nx, ny)) continue;
+            if (!(single ? nx >= 0 && ny >= 0 && nx < mw && ny < mh &&
+                               !(gMap.cells[static_cast<size_t>(ny) * mw + nx] & mask_)
+                         : FootprintFree(nx, ny)))
+                continue;
             u32 g = node.g + ((kNbDx[k] && kNbDy[k]) ? kDiagonal : kStraight);
             CellMark& mark = p.marks[static_cast<size_t>(ny) * mw + nx];
             if (mark.stamp == p.current) {

@@ -166,8 +166,14 @@ void Show() {
         return;
     }
     if (d.frameLimit == 0) return;
-    if (d.frames.size() >= d.frameLimit) d.frames.erase(d.frames.begin());
-    d.frames.push_back(d.primary->pixels);
+    // The oldest kept frame's buffer takes the new one: no allocation per frame.
+    std::vector<u16> kept;
+    if (d.frames.size() >= d.frameLimit) {
+        kept = std::move(d.frames.front());
+        d.frames.erase(d.frames.begin());
+    }
+    kept.assign(d.primary->pixels.begin(), d.primary->pixels.end());
+    d.frames.push_back(std::move(kept));
 }
 
 void Hook() {
