@@ -107,6 +107,9 @@ SDL_Renderer* CreateRenderer(SDL_Window* win) {
         if (r && !OnSoftwareGl(r)) return r;
         if (r) SDL_DestroyRenderer(r);
     }
+    // The software renderer draws into the window's surface, which SDL would
+    // otherwise back with a GL texture of its own on X11.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     return SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
 }
 

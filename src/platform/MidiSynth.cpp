@@ -2,6 +2,7 @@
 // one loaded copy of each sound font.
 #include "platform/MidiSynth.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <cstring>
@@ -40,12 +41,23 @@ std::map<std::string, KeptFont>& KeptFonts() {
 
 u32 gSoundFontLoads;
 
+// FluidSynth reads a sound font's samples in an OpenMP team whose threads
+// spin while they wait: on a busy machine that is several times slower than
+// one thread. The team size is set for this thread, through the runtime the
+// library brought in (none: nothing to set).
+void LoadOnThisThreadOnly() {
+    using SetThreads = void (*)(int);
+    static auto set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (set) set(1);
+}
+
 fluid_sfont_t* KeptFontFor(const std::string& path) {
     auto& fonts = KeptFonts();
     if (auto it = fonts.find(path); it != fonts.end()) return it->second.font;
     KeptFont k;
     k.settings = NewSettings();
     k.keeper = k.settings ? new_fluid_synth(k.settings) : nullptr;
+    LoadOnThisThreadOnly();
     int id = k.keeper ? fluid_synth_sfload(k.keeper, path.c_str(), 0) : FLUID_FAILED;
     if (id == FLUID_FAILED) {
         if (k.keeper) delete_fluid_synth(k.keeper);
