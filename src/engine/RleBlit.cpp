@@ -1,7 +1,57 @@
 // Run-coded blitters for the copy, additive and per-pixel alpha modes.
 #include "engine/RleBlit.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
+
+#ifdef __SSE2__
+// Eight pixels at a time in 16-bit lanes. A channel is moved to the top of
+// its lane, so the lane's saturating add is the channel's, and moved back.
+struct Lanes {
+    __m128i mask[3], up[3];  // each channel's mask, and how far it moves up
+    __m128i shr[4];          // the masks of v >> 1 .. v >> 4 within the channels
+    Lanes() {
+        const u32 m[3] = {gMaskR, gMaskG, gMaskB};
+        const i32 sh[3] = {gShiftR, gShiftG, gShiftB};
+        for (int c = 0; c < 3; ++c) {
+            mask[c] = _mm_set1_epi16(static_cast<short>(m[c]));
+            up[c] = _mm_cvtsi32_si128(16 - sh[c] - __builtin_popcount(m[c]));
+        }
+        const u32 k[4] = {gShr1Mask, gShr2Mask, gShr3Mask, gShr4Mask};
+        for (int j = 0; j < 4; ++j) shr[j] = _mm_set1_epi16(static_cast<short>(k[j] & 0xFFFF));
+    }
+    __m128i AddSat(__m128i a, __m128i b) const {
+        __m128i out = _mm_setzero_si128();
+        for (int c = 0; c < 3; ++c) {
+            __m128i x = _mm_sll_epi16(_mm_and_si128(a, mask[c]), up[c]);
+            __m128i y = _mm_sll_epi16(_mm_and_si128(b, mask[c]), up[c]);
+            __m128i sum = _mm_srl_epi16(_mm_adds_epu16(x, y), up[c]);
+            out = _mm_or_si128(out, _mm_and_si128(sum, mask[c]));
+        }
+        return out;
+    }
+    // The terms of v that the bits of each lane's level select (bit 3 = v/2 .. bit 0 = v/16).
+    __m128i Terms(__m128i v, __m128i level) const {
+        const __m128i term[4] = {_mm_and_si128(_mm_srli_epi16(v, 1), shr[0]),
+                                 _mm_and_si128(_mm_srli_epi16(v, 2), shr[1]),
+                                 _mm_and_si128(_mm_srli_epi16(v, 3), shr[2]),
+                                 _mm_and_si128(_mm_srli_epi16(v, 4), shr[3])};
+        __m128i out = _mm_setzero_si128();
+        for (int j = 0; j < 4; ++j) {
+            __m128i bit = _mm_set1_epi16(static_cast<short>(8 >> j));
+            __m128i on = _mm_cmpeq_epi16(_mm_and_si128(level, bit), bit);
+            out = _mm_add_epi16(out, _mm_and_si128(term[j], on));
+        }
+        return out;
+    }
+};
+
+__m128i Load8(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+void Store8(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+#endif
 
 // Mirrored copies do not move the wave on; the others do.
 template <bool Mirror>
@@ -24,11 +74,19 @@ struct RleAddOp {
         u32 b = TintChannel(s, tb, gMaskB, gOverB, gUnitB);
         return AddPixelSat(r | g | b, d);
     }
+#ifdef __SSE2__
+    Lanes lanes{};
+#endif
     template <bool Mirror>
     void Lit(u16* d, const u8* s, i32 n, i32) {
         if (tinted) return LitTinted<Mirror>(d, s, n);
+        i32 i = 0;
+#ifdef __SSE2__
+        if (!Mirror)
+            for (; i + 8 <= n; i += 8) Store8(d + i, lanes.AddSat(Load8(s + 2 * i), Load8(d + i)));
+#endif
         const u32 mr = gMaskR, mg = gMaskG, mb = gMaskB;
-        for (i32 i = 0; i < n; ++i) {
+        for (; i < n; ++i) {
             u16* t = Mirror ? d - i : d + i;
             u32 a = LoadPixel(s + 2 * i), b = *t;
             u32 r = std::min((a & mr) + (b & mr), mr);
@@ -67,10 +125,32 @@ struct RleAlphaOp {
         row = plane + static_cast<i64>(r) * w;
         return true;
     }
+#ifdef __SSE2__
+    Lanes lanes{};
+    // Eight pixels of one row: a level of 0 keeps the screen, 15 takes the source.
+    void Lit8(u16* d, const u8* s, const u8* a) const {
+        __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a));
+        __m128i level = _mm_srli_epi16(_mm_unpacklo_epi8(bytes, _mm_setzero_si128()), 2);
+        __m128i fifteen = _mm_set1_epi16(15);
+        __m128i over = _mm_cmpgt_epi16(level, fifteen);
+        level = _mm_or_si128(_mm_andnot_si128(over, level), _mm_and_si128(over, fifteen));
+        __m128i src = Load8(s), dst = Load8(d);
+        __m128i mixed = lanes.AddSat(src, lanes.Terms(dst, _mm_sub_epi16(fifteen, level)));
+        __m128i keep = _mm_cmpeq_epi16(level, _mm_setzero_si128());
+        __m128i take = _mm_cmpeq_epi16(level, fifteen);
+        __m128i out = _mm_or_si128(_mm_and_si128(keep, dst), _mm_andnot_si128(keep, mixed));
+        Store8(d, _mm_or_si128(_mm_and_si128(take, src), _mm_andnot_si128(take, out)));
+    }
+#endif
     template <bool Mirror>
     void Lit(u16* d, const u8* s, i32 n, i32 col) {
         const u8* a = row + col;
-        for (i32 i = 0; i < n; ++i) {
+        i32 i = 0;
+#ifdef __SSE2__
+        if (!Mirror)
+            for (; i + 8 <= n; i += 8) Lit8(d + i, s + 2 * i, a + i);
+#endif
+        for (; i < n; ++i) {
             u16* t = Mirror ? d - i : d + i;
             u32 level = std::min<u32>(a[i] >> 2, 15);
             u32 src = LoadPixel(s + 2 * i), dst = *t;

@@ -148,6 +148,25 @@ void WalkRle(i32 x, i32 w, Op& op, bool advanceWave, Rows rows = Rows()) {
     if (wave && advanceWave) gWavePhase = static_cast<i32>((static_cast<u32>(gWavePhase) + 1) % 33);
 }
 
+// Copies n pixels in 16-, 8-, 4- or 2-byte moves, the last one overlapping
+// the one before: runs are short, and a library call costs more than the run.
+inline void CopyPixels(u16* d, const u8* s, i32 n) {
+    u8* t = reinterpret_cast<u8*>(d);
+    size_t bytes = static_cast<size_t>(n) * 2;
+    if (bytes >= 16) {
+        for (size_t i = 0; i + 16 <= bytes; i += 16) std::memcpy(t + i, s + i, 16);
+        std::memcpy(t + bytes - 16, s + bytes - 16, 16);
+    } else if (bytes >= 8) {
+        std::memcpy(t, s, 8);
+        std::memcpy(t + bytes - 8, s + bytes - 8, 8);
+    } else if (bytes >= 4) {
+        std::memcpy(t, s, 4);
+        std::memcpy(t + bytes - 4, s + bytes - 4, 4);
+    } else if (bytes) {
+        std::memcpy(t, s, 2);
+    }
+}
+
 // Plain copy of the literal runs.
 struct RleCopyOp {
     static constexpr bool kKey2 = false;
@@ -155,7 +174,7 @@ struct RleCopyOp {
     template <bool Mirror>
     void Lit(u16* d, const u8* s, i32 n, i32) {
         if (!Mirror) {
-            std::memcpy(d, s, static_cast<size_t>(n) * 2);
+            CopyPixels(d, s, n);
             return;
         }
         for (i32 i = 0; i < n; ++i) d[-i] = LoadPixel(s + 2 * i);
