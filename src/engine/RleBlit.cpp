@@ -82,8 +82,13 @@ struct RleAddOp {
         if (tinted) return LitTinted<Mirror>(d, s, n);
         i32 i = 0;
 #ifdef __SSE2__
-        if (!Mirror)
+        if (!Mirror && n >= 8) {
+            // The last eight, from the screen as it was, go last and cover the tail.
+            __m128i tail = lanes.AddSat(Load8(s + 2 * (n - 8)), Load8(d + n - 8));
             for (; i + 8 <= n; i += 8) Store8(d + i, lanes.AddSat(Load8(s + 2 * i), Load8(d + i)));
+            Store8(d + n - 8, tail);
+            return;
+        }
 #endif
         const u32 mr = gMaskR, mg = gMaskG, mb = gMaskB;
         for (; i < n; ++i) {
@@ -147,8 +152,15 @@ struct RleAlphaOp {
         const u8* a = row + col;
         i32 i = 0;
 #ifdef __SSE2__
-        if (!Mirror)
+        if (!Mirror && n >= 8) {
+            // The last eight, from the screen as it was, go last and cover the tail.
+            u16 last[8];
+            std::memcpy(last, d + n - 8, sizeof last);
+            Lit8(last, s + 2 * (n - 8), a + n - 8);
             for (; i + 8 <= n; i += 8) Lit8(d + i, s + 2 * i, a + i);
+            std::memcpy(d + n - 8, last, sizeof last);
+            return;
+        }
 #endif
         for (; i < n; ++i) {
             u16* t = Mirror ? d - i : d + i;
