@@ -4,7 +4,6 @@
 #include "map/AStar.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <functional>

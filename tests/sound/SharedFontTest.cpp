@@ -51,15 +51,4 @@ TEST_F(SharedFont, ReadOnceAndKeptWhileAnySequenceUsesIt) {
     AudioReleaseSequence(d);
 }
 
-TEST_F(SharedFont, AMissingFontIsAnErrorNotACrash) {
-    cMidiSynth synth;
-    std::string error;
-    EXPECT_FALSE(synth.Open("/nonexistent/none.sf2", &error));
-    EXPECT_NE(error.find("none.sf2"), std::string::npos);
-    EXPECT_FALSE(synth.IsOpen());
-    i16 out[64];
-    synth.Render(out, 32);  // a closed synthesizer renders silence
-    for (i16 v : out) EXPECT_EQ(v, 0);
-}
-
 }  // namespace
