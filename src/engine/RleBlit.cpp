@@ -8,17 +8,23 @@
 namespace {
 
 #ifdef __SSE2__
-// Eight pixels at a time in 16-bit lanes. A channel is moved to the top of
-// its lane, so the lane's saturating add is the channel's, and moved back.
+// Eight pixels at a time in 16-bit lanes. A channel at the top of its lane
+// saturates through the lane's saturating add; one whose doubled mask stays
+// below the sign bit is added and held to its mask; any other is moved to the
+// top of its lane first and back after.
 struct Lanes {
+    enum Way { kTop, kLow, kMoved };
+    Way way[3];
     __m128i mask[3], up[3];  // each channel's mask, and how far it moves up
     __m128i shr[4];          // the masks of v >> 1 .. v >> 4 within the channels
     Lanes() {
         const u32 m[3] = {gMaskR, gMaskG, gMaskB};
         const i32 sh[3] = {gShiftR, gShiftG, gShiftB};
         for (int c = 0; c < 3; ++c) {
+            i32 lift = 16 - sh[c] - __builtin_popcount(m[c]);
+            way[c] = lift == 0 ? kTop : 2 * m[c] <= 0x7FFF ? kLow : kMoved;
             mask[c] = _mm_set1_epi16(static_cast<short>(m[c]));
-            up[c] = _mm_cvtsi32_si128(16 - sh[c] - __builtin_popcount(m[c]));
+            up[c] = _mm_cvtsi32_si128(lift);
         }
         const u32 k[4] = {gShr1Mask, gShr2Mask, gShr3Mask, gShr4Mask};
         for (int j = 0; j < 4; ++j) shr[j] = _mm_set1_epi16(static_cast<short>(k[j] & 0xFFFF));
@@ -26,10 +32,16 @@ struct Lanes {
     __m128i AddSat(__m128i a, __m128i b) const {
         __m128i out = _mm_setzero_si128();
         for (int c = 0; c < 3; ++c) {
-            __m128i x = _mm_sll_epi16(_mm_and_si128(a, mask[c]), up[c]);
-            __m128i y = _mm_sll_epi16(_mm_and_si128(b, mask[c]), up[c]);
-            __m128i sum = _mm_srl_epi16(_mm_adds_epu16(x, y), up[c]);
-            out = _mm_or_si128(out, _mm_and_si128(sum, mask[c]));
+            __m128i x = _mm_and_si128(a, mask[c]), y = _mm_and_si128(b, mask[c]), sum;
+            if (way[c] == kTop) {
+                sum = _mm_and_si128(_mm_adds_epu16(x, y), mask[c]);
+            } else if (way[c] == kLow) {
+                sum = _mm_min_epi16(_mm_add_epi16(x, y), mask[c]);
+            } else {
+                sum = _mm_adds_epu16(_mm_sll_epi16(x, up[c]), _mm_sll_epi16(y, up[c]));
+                sum = _mm_and_si128(_mm_srl_epi16(sum, up[c]), mask[c]);
+            }
+            out = _mm_or_si128(out, sum);
         }
         return out;
     }
