@@ -207,7 +207,8 @@ void cGrpFont::PutClipped(u16* t, int px, int py, u16 c) const {
 // A glyph whose outline and shadow reach stays inside the clip on every side
 // is drawn a row at a time from masks; the same pixels as the per-pixel
 // drawing below, which takes glyphs at the clip's edges.
-bool cGrpFont::BlitGlyphRows(u16* t, int x, int y, const u8* cell, u16 colour, int style, int kind) {
+bool cGrpFont::BlitGlyphRows(u16* t, int x, int y, const u8* cell, u16 colour, int style,
+                             int kind) {
     const Clip& k = clip_;
     if (cellW_ > kMaskCellWidth || x - 1 < k.left || x + cellW_ + 2 >= k.right || y - 1 < k.top ||
         y + cellH_ + 1 >= k.bottom)
@@ -235,7 +236,9 @@ bool cGrpFont::BlitGlyphRows(u16* t, int x, int y, const u8* cell, u16 colour, i
     for (int r = 0; r < cellH_; ++r) {
         PutMask(origin + r * targetW_, rows[r], colour);
         // The shadow falls one row down, one column right of a bold glyph's left pixel.
-        if (shadow) PutMask(origin + (r + 1) * targetW_, bold ? rows[r] << 1 : rows[r] | rows[r] << 1, shadowColor_);
+        if (shadow)
+            PutMask(origin + (r + 1) * targetW_, bold ? rows[r] << 1 : rows[r] | rows[r] << 1,
+                    shadowColor_);
         if (style & kStyleRampDown)
             --colour;
         else if (style & kStyleRampUp)

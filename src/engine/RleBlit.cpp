@@ -61,8 +61,12 @@ struct Lanes {
     }
 };
 
-__m128i Load8(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
-void Store8(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+__m128i Load8(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+void Store8(void* p, __m128i v) {
+    _mm_storeu_si128(static_cast<__m128i*>(p), v);
+}
 #endif
 
 // Mirrored copies do not move the wave on; the others do.

@@ -26,9 +26,9 @@ u32 gTablesBuilt;  // since the last reset
 // role some 60 pixels wide reads 60 entries, not the whole table.
 struct StepTable {
     i32 scale = 0;
-    u32 used = 0;     // 0: empty
-    i32 filled = 0;   // entries [0, filled) are valid
-    i32 q = 0, r = 0; // filled x 1024 as quotient and remainder of the scale
+    u32 used = 0;      // 0: empty
+    i32 filled = 0;    // entries [0, filled) are valid
+    i32 q = 0, r = 0;  // filled x 1024 as quotient and remainder of the scale
     i32 values[kZoomTableSize];
 };
 
@@ -311,10 +311,13 @@ void BuildZoomTables() {
     gZoomStepX = gStepTableX->values;
     gZoomStepY = gStepTableY->values;
     // A shear of 0 keeps the old table: nothing reads it then.
-    if (gZoomShear != 0 || !gZoomShearTable) gZoomShearTable = gShearCache.Get(gZoomShear, BuildShear);
+    if (gZoomShear != 0 || !gZoomShearTable)
+        gZoomShearTable = gShearCache.Get(gZoomShear, BuildShear);
 }
 
-u32 ZoomTablesBuilt() { return gTablesBuilt; }
+u32 ZoomTablesBuilt() {
+    return gTablesBuilt;
+}
 
 void SetZoomSkew(i32 anchorX, i32 anchorY, i32 scaleX, i32 scaleY, i32 shear) {
     gZoomAnchorX = anchorX;

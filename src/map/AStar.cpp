@@ -84,17 +84,21 @@ constexpr u32 kStraight = 5741;
 constexpr u32 kDiagonal = 8119;
 
 struct SearchNode {
-    u32 cell;     // y * width + x
-    u32 g, f;     // cost from the goal, and with the estimate to the start
-    i32 parent;   // node index, -1 for the root
-    u32 closed;   // 1 once expanded
+    u32 cell;    // y * width + x
+    u32 g, f;    // cost from the goal, and with the estimate to the start
+    i32 parent;  // node index, -1 for the root
+    u32 closed;  // 1 once expanded
 };
 
 // A node's place in the open list: the estimate in the high half, the node
 // index inverted in the low half, so among equal estimates the newest comes
 // first. An improved node is pushed again; its older entry is skipped.
-u64 OpenKey(u32 f, u32 node) { return (u64{f} << 32) | (~node & 0xFFFFFFFFu); }
-u32 KeyNode(u64 key) { return ~static_cast<u32>(key); }
+u64 OpenKey(u32 f, u32 node) {
+    return (u64{f} << 32) | (~node & 0xFFFFFFFFu);
+}
+u32 KeyNode(u64 key) {
+    return ~static_cast<u32>(key);
+}
 
 // The per-cell index: the node of a cell where stamp is the current search's.
 struct CellMark {
@@ -190,7 +194,9 @@ WallRegions& Regions() {
     return r;
 }
 
-bool WallAt(size_t i) { return gMap.cells[i] & kCellWall; }
+bool WallAt(size_t i) {
+    return gMap.cells[i] & kCellWall;
+}
 
 void LabelRegions() {
     WallRegions& r = Regions();
@@ -215,7 +221,8 @@ void LabelRegions() {
             i32 cx = static_cast<i32>(c % w), cy = static_cast<i32>(c / w);
             for (int k = 0; k < 8; ++k) {
                 i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
-                if (nx < 0 || ny < 0 || nx >= static_cast<i32>(w) || ny >= static_cast<i32>(h)) continue;
+                if (nx < 0 || ny < 0 || nx >= static_cast<i32>(w) || ny >= static_cast<i32>(h))
+                    continue;
                 size_t m = static_cast<size_t>(ny) * w + nx;
                 if (r.label[m] || WallAt(m)) continue;
                 r.label[m] = next;
@@ -253,7 +260,9 @@ bool WallsMayJoin(size_t a, size_t b) {
 
 }  // namespace
 
-u32 WallRegionBuilds() { return Regions().builds; }
+u32 WallRegionBuilds() {
+    return Regions().builds;
+}
 
 void InitAStarPool() {
     Pool& p = P();
@@ -377,8 +386,10 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     if (found < 0) return 0;
     for (i32 i = found; p.nodes[i].parent >= 0; i = p.nodes[i].parent) {
         u32 a = p.nodes[i].cell, b = p.nodes[p.nodes[i].parent].cell;
-        i32 dx = static_cast<i32>(b % static_cast<u32>(mw)) - static_cast<i32>(a % static_cast<u32>(mw));
-        i32 dy = static_cast<i32>(b / static_cast<u32>(mw)) - static_cast<i32>(a / static_cast<u32>(mw));
+        i32 dx =
+            static_cast<i32>(b % static_cast<u32>(mw)) - static_cast<i32>(a % static_cast<u32>(mw));
+        i32 dy =
+            static_cast<i32>(b / static_cast<u32>(mw)) - static_cast<i32>(a / static_cast<u32>(mw));
         dirs->push_back(static_cast<u8>(RouteDirOf(dx, dy)));
     }
     result = 1;

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kW = 64, kH = 48, kCell = 16;
 constexpr u16 kInk = 0x3000, kShade = 0x0011;
-std::vector<u8> gBits(kCell * kCell);  // the fake glyph, a byte per pixel
+std::vector<u8> gBits(kCell* kCell);  // the fake glyph, a byte per pixel
 
 void FakeSource(int, u16, u8* cell, int cellW, int cellH, int rowBytes) {
     for (int r = 0; r < cellH && r < kCell; ++r)
@@ -24,8 +24,8 @@ void FakeSource(int, u16, u8* cell, int cellW, int cellH, int rowBytes) {
 // the row below from left to right) first; then row by row the ink (twice as
 // wide when bold) and its shadow one row down; the ramp moves the ink each row.
 // A pixel is written only inside the clip, one column short of its right edge.
-std::vector<u16> Paint(std::vector<u16> buf, int x, int y, int style, int kind, int L, int T,
-                       int R, int B) {
+std::vector<u16> Paint(std::vector<u16> buf, int x, int y, int style, int kind, int L, int T, int R,
+                       int B) {
     bool bold = kind == kStyleBoldShadow || kind == kStyleBoldOutline;
     bool outline = kind == kStyleOutline || kind == kStyleBoldOutline;
     bool shadow = kind == kStyleShadow || kind == kStyleBoldShadow;
@@ -40,7 +40,8 @@ std::vector<u16> Paint(std::vector<u16> buf, int x, int y, int style, int kind, 
                 int px = x + c, py = y + r;
                 if (!on(r, c) || py <= T || py + 1 >= B || px < L - 1 || px + reach >= R) continue;
                 for (int d = 0; d < reach; ++d)
-                    for (auto [dx, dy] : {std::pair{0, -1}, {-1, 0}, {0, 0}, {-1, 1}, {0, 1}, {1, 1}})
+                    for (auto [dx, dy] :
+                         {std::pair{0, -1}, {-1, 0}, {0, 0}, {-1, 1}, {0, 1}, {1, 1}})
                         put(px + d + dx, py + dy, kShade);
             }
     u16 ink = kInk;
@@ -54,7 +55,9 @@ std::vector<u16> Paint(std::vector<u16> buf, int x, int y, int style, int kind, 
             if (bold) buf[py * kW + px + 1] = ink;
             if (shadow) put(px + bold, py + 1, kShade), put(px + bold + 1, py + 1, kShade);
         }
-        ink = static_cast<u16>(style & kStyleRampDown ? ink - 1 : style & kStyleRampUp ? ink + 1 : ink);
+        ink = static_cast<u16>(style & kStyleRampDown ? ink - 1
+                               : style & kStyleRampUp ? ink + 1
+                                                      : ink);
     }
     return buf;
 }
@@ -73,17 +76,23 @@ TEST(GlyphRows, EveryStyleMatchesThePixelRulesInsideAndAtTheClip) {
         ASSERT_EQ(font.GetCellWidth(), kCell);
         int L = 2 + shape % 3, T = 1 + shape % 2, R = kW - 1 - shape % 4, B = kH - shape % 3;
         font.SetClip(L, T, R - L, B - T);
-        for (int kind : {kStylePlain, kStyleShadow, kStyleBoldShadow, kStyleOutline, kStyleBoldOutline})
+        for (int kind :
+             {kStylePlain, kStyleShadow, kStyleBoldShadow, kStyleOutline, kStyleBoldOutline})
             for (int ramp : {0, kStyleRampUp, kStyleRampDown})
-                for (auto [x, y] : {std::pair{20, 16}, {L, T}, {L - 3, 10}, {R - kCell - 2, B - kCell - 1},
-                                    {R - 10, 20}, {30, B - 6}, {25, T + 1}}) {
+                for (auto [x, y] : {std::pair{20, 16},
+                                    {L, T},
+                                    {L - 3, 10},
+                                    {R - kCell - 2, B - kCell - 1},
+                                    {R - 10, 20},
+                                    {30, B - 6},
+                                    {25, T + 1}}) {
                     std::vector<u16> buf(kW * kH);
                     for (auto& p : buf) p = static_cast<u16>(rng() | 0x8000);
                     std::vector<u16> want = Paint(buf, x, y, kind | ramp, kind, L, T, R, B);
                     char text[2] = {'a', 0};
                     font.DrawString(buf.data(), x, y, text, kInk, kind | ramp);
-                    ASSERT_EQ(buf, want) << "shape " << shape << " style " << (kind | ramp) << " at "
-                                         << x << "," << y;
+                    ASSERT_EQ(buf, want) << "shape " << shape << " style " << (kind | ramp)
+                                         << " at " << x << "," << y;
                     ++checked;
                 }
     }
