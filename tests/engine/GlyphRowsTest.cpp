@@ -67,7 +67,7 @@ TEST(GlyphRows, EveryStyleMatchesThePixelRulesInsideAndAtTheClip) {
     std::mt19937 rng(31);
     int checked = 0;
     for (int shape = 0; shape < 12; ++shape) {
-        for (u8& b : gBits) b = rng() % 100 < 15 + shape * 6;
+        for (u8& b : gBits) b = static_cast<int>(rng() % 100) < 15 + shape * 6;
         cGrpFont font;
         font.Init(kW, kH);
         font.SetFont("fake", kCell);
