@@ -609,6 +609,8 @@ void ResetMapScene() {
     gSpotX = 320;
     gSpotY = 240;
     ClearSceneBuffer();
+    std::memset(gQuakeTable, 0, sizeof(gQuakeTable));
+    gQuakeIndex = gQuakeCountdown = 0;
     gQuakePeriod = 1;
     gQuakeBaseX = gQuakeBaseY = 0;
     gMapCycle = 1;
