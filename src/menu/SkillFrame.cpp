@@ -1,4 +1,5 @@
-// cSkillFrame: the skills page, its category rows and keys; the frame and slot walk both skill pages share.
+// cSkillFrame: the skills page, its category rows and keys; the frame and slot walk both skill
+// pages share.
 #include "menu/SkillFrame.h"
 
 #include <iterator>

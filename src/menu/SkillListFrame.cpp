@@ -1,4 +1,5 @@
-// cSkillListFrame: the skill list of one category, its rows and keys, and the use of a skill with its target choice.
+// cSkillListFrame: the skill list of one category, its rows and keys, and the use of a skill with
+// its target choice.
 #include "menu/SkillListFrame.h"
 
 #include <algorithm>

@@ -10,12 +10,12 @@
 struct DatabaseSet;
 
 namespace sampleSkills {
-constexpr i32 kStrike = 170;      // combat, battle only (use mode 2): grey on the list
-constexpr i32 kMend = 171;        // healing, one member, use mode 1, HP +40, MP 8
-constexpr i32 kSoothe = 172;      // healing, the party, use mode 3, HP +20, MP 12
-constexpr i32 kCalm = 173;        // healing, the caster, use mode 1, HP +60, MP 5
-constexpr i32 kGreatMend = 174;   // healing, one member, MP 99: more than role 0 has
-constexpr i32 kFirstCure = 175;   // eleven more healing skills 175..185, the caster, MP 1..11
+constexpr i32 kStrike = 170;     // combat, battle only (use mode 2): grey on the list
+constexpr i32 kMend = 171;       // healing, one member, use mode 1, HP +40, MP 8
+constexpr i32 kSoothe = 172;     // healing, the party, use mode 3, HP +20, MP 12
+constexpr i32 kCalm = 173;       // healing, the caster, use mode 1, HP +60, MP 5
+constexpr i32 kGreatMend = 174;  // healing, one member, MP 99: more than role 0 has
+constexpr i32 kFirstCure = 175;  // eleven more healing skills 175..185, the caster, MP 1..11
 constexpr i32 kLastCure = 185;
 constexpr i32 kHymn = 186;        // chant, the party, use mode 1, MP 10
 constexpr i32 kIceArrow = 187;    // magic, one foe, battle only
