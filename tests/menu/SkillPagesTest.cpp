@@ -289,10 +289,9 @@ TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
     ClickRow(0);
     EXPECT_EQ(gRoleStats[1].mp, mp);
     EXPECT_TRUE(sounds.played().empty());
-    gFrameId = 0;
-    gFramePhase = 0;
-    h.RunFrames(1);
-    OpenList(5, 2);  // forms 0, 1 and 2
+    BackToSkills();
+    Skills().SelectRole(5);
+    OpenRow(2);  // forms 0, 1 and 2
     ASSERT_EQ(List().list.Count(), 3);
     EXPECT_EQ(Text(List().rowName[0]), Big5("火神"));
     EXPECT_EQ(Text(List().rowValue[0]), Big5("供奉值:5"));
@@ -418,9 +417,6 @@ TEST_F(SkillPages, OpeningTakesAnyFocusWordAndAMemberOutsideTheParty) {
 
 TEST_F(SkillPages, DownFromTheSixthSlotWrapsOnlyWithoutASeventhMember) {
     for (bool seven : {false, true}) {
-        gFrameId = 0;
-        gFramePhase = 0;
-        h.RunFrames(1);
         SetParty(seven ? std::initializer_list<i32>{0, 1, 2, 3, 4, 5, 6}
                        : std::initializer_list<i32>{0, 1, 2, 3, 4, 5});
         OpenSkills();
@@ -428,6 +424,8 @@ TEST_F(SkillPages, DownFromTheSixthSlotWrapsOnlyWithoutASeventhMember) {
         ASSERT_EQ(Skills().focus, 35);
         Key(kScanDown);
         EXPECT_EQ(gMenuRole, seven ? 5u : 0u) << seven;
+        RightClick();
+        ASSERT_EQ(FinishClose(), 0u);
     }
 }
 
