@@ -10,6 +10,8 @@
 #include "engine/FrameState.h"
 #include "menu/ItemFrame.h"
 #include "menu/ItemMenuFrame.h"
+#include "menu/SkillFrame.h"
+#include "menu/SkillListFrame.h"
 #include "platform/Display.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"

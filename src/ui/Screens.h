@@ -77,8 +77,8 @@ using cShopBuyListFrame = cPlaceholderFrame<19>;
 using cShopSellMenuFrame = cPlaceholderFrame<20>;
 using cShopSellListFrame = cPlaceholderFrame<21>;
 using cEnhanceFrame = cPlaceholderFrame<22>;
-using cSkillFrame = cPlaceholderFrame<23>;
-using cSkillListFrame = cPlaceholderFrame<24>;
+class cSkillFrame;      // menu/SkillFrame.h
+class cSkillListFrame;  // menu/SkillListFrame.h
 
 extern cMainMenuFrame* gMainMenuFrame;
 extern cExitFrame* gExitFrame;

@@ -8,6 +8,7 @@
 #include "base/ByteIo.h"
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleMenu.h"
+#include "mhdata/SampleSkillMenu.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -346,6 +347,7 @@ DatabaseSet MakeSampleDatabases() {
     SampleEquipages(set);
     SampleSkills(set);
     AddSampleFighters(set);
+    AddMenuSkills(set);
     return set;
 }
 

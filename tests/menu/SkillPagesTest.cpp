@@ -1,0 +1,432 @@
+// The skills page and the skill list through the real tick on the sample game:
+// the ways in and out, the category rows of each role, the row colours, using
+// a skill with and without a target choice, scrolling, and bad values.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "data/Config.h"
+#include "menu/MenuState.h"
+#include "menu/SkillFrame.h"
+#include "menu/SkillListFrame.h"
+#include "mhdata/SampleSkillMenu.h"
+#include "platform/TextCodec.h"
+#include "support/MenuSession.h"
+#include "ui/Control.h"
+
+namespace {
+
+namespace ss = sampleSkills;
+
+std::string Big5(const char* utf8) {
+    return Utf8ToBig5(utf8);
+}
+std::string Text(const cControl* c) {
+    return c && c->text ? c->text : "";
+}
+bool Grey(const cControl* c) {
+    return c->style == kStyleShadow && (c->colour & 0xFFFF) == ColorRefToScreen(0x969696);
+}
+bool Black(const cControl* c) {
+    return c->style == kStylePlain && (c->colour & 0xFFFF) == ColorRefToScreen(0);
+}
+
+struct SkillPages : MenuTest {
+    cSkillFrame& Skills() { return *gSkillFrame; }
+    cSkillListFrame& List() { return *gSkillListFrame; }
+    void OpenSkills() {
+        Tap(kScanF2);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kScreenBit | 23u);
+        ASSERT_NE(gSkillFrame, nullptr);
+        h.RunFrames(1);
+        sounds.Clear();
+    }
+    void OpenRow(int r) {
+        ClickSide(r);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kScreenBit | 24u);
+        ASSERT_NE(gSkillListFrame, nullptr);
+    }
+    void OpenList(i32 role, int r) {
+        gMenuRole = static_cast<u32>(role);
+        OpenSkills();
+        OpenRow(r);
+        sounds.Clear();
+    }
+    // A right click on the list, until the skills page runs again.
+    void BackToSkills() {
+        RightClick();
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kScreenBit | 23u);
+        ASSERT_EQ(gFramePhase, 1u);
+    }
+    void Key(u8 code) {
+        Tap(code);
+        h.RunFrames(1);
+    }
+    void ClickRow(int j) { ClickAt(520, 108 + 24 * j); }
+    // The shown categories' captions, read off the page.
+    std::vector<std::string> Captions() {
+        std::vector<std::string> out;
+        for (int k = 0; k < 3; ++k)
+            if (Skills().frame.panel.captions[k]->shown)
+                out.push_back(Text(Skills().frame.panel.captions[k]));
+        return out;
+    }
+    // The rows drawn again, as after a use.
+    void Redraw() {
+        List().list.lastTop = -1;
+        List().RefreshRows();
+    }
+    static void ClearLearned(i32 role) {
+        for (i32& f : gLearnedSkills[role]) f = 0;
+    }
+};
+
+// ---- ways in and out ----
+
+TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
+    gMenuRole = 2;
+    OpenSkills();
+    EXPECT_EQ(Text(Skills().frame.member.name), std::string(gRoleStats[2].name));
+    ClickTab(1);  // this page's own tab
+    EXPECT_EQ(gFrameId, kScreenBit | 23u);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_TRUE(sounds.played().empty());
+    OpenRow(0);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261})) << "the list's own forward sound";
+    EXPECT_EQ(List().category, 5);
+    EXPECT_EQ(Text(List().frame.panel.title), Big5("吟 　唱"));
+    sounds.Clear();
+    BackToSkills();
+    EXPECT_EQ(gMenuRole, 2u);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+    OpenRow(1);
+    ClickSlot(3);  // a party slot goes back to the skills page on that member
+    h.RunFrames(2);
+    ASSERT_EQ(gFrameId, kScreenBit | 23u);
+    EXPECT_EQ(gMenuRole, static_cast<u32>(gParty[3]));
+    EXPECT_EQ(Text(Skills().frame.member.name), std::string(gRoleStats[gParty[3]].name));
+    sounds.Clear();
+    RightClick();
+    EXPECT_EQ(FinishClose(), 0u);
+    EXPECT_EQ(gMenuRole, 0u);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+}
+
+TEST_F(SkillPages, FunctionKeysLeaveBothPagesWithTheFocusCleared) {
+    const struct {
+        u8 key;
+        u32 frame;
+    } cases[] = {{kScanF1, 2}, {kScanF3, 25}, {kScanF4, 13}};
+    for (bool fromList : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << fromList << " " << c.frame);
+            gFrameId = 0;
+            gFramePhase = 0;
+            h.RunFrames(1);
+            if (fromList)
+                OpenList(0, 0);
+            else
+                OpenSkills();
+            gKeyFocus = 4;
+            PlatformSetKey(c.key, true);
+            h.RunFrames(1);
+            PlatformSetKey(c.key, false);
+            EXPECT_EQ(gKeyFocus, 0);
+            EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
+            h.RunFrames(1);
+            EXPECT_EQ(gFrameId, kScreenBit | c.frame);
+        }
+    }
+}
+
+TEST(SkillKeys, TheSkillsPageKeyTable) {
+    using K = MenuKey;
+    struct Case {
+        int from;
+        K key;
+        int rows, slots, party, menuSlot;
+        int to;
+    };
+    const Case cases[] = {
+        {1, K::Down, 0, 4, 4, 2, 10},    {2, K::Switch, 2, 4, 4, 2, 10},
+        {2, K::Switch, 0, 4, 4, 2, 32},  {0, K::Left, 3, 4, 4, 2, 3},
+        {3, K::Right, 3, 4, 4, 2, 0},    {10, K::Up, 3, 4, 4, 2, 12},
+        {10, K::Up, 1, 4, 4, 2, 10},     {11, K::Down, 2, 4, 4, 2, 10},
+        {12, K::Left, 3, 4, 4, 2, 32},   {11, K::Switch, 3, 4, 4, -1, -1},
+        {11, K::Right, 3, 4, 4, 2, 11},  {30, K::Up, 3, 4, 4, 2, 33},
+        {33, K::Down, 3, 4, 4, 2, 30},   {35, K::Down, 3, 6, 7, 2, -1},
+        {32, K::Right, 0, 4, 4, 2, 10},  {32, K::Switch, 3, 4, 4, 2, 0},
+        {31, K::PageUp, 3, 4, 4, 2, 31}, {34, K::Up, 3, 4, 4, 2, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SkillFocusAfter(c.from, c.key, c.rows, c.slots, c.party, c.menuSlot), c.to)
+            << c.from << " key " << static_cast<int>(c.key);
+}
+
+// ---- category rows ----
+
+TEST_F(SkillPages, CategoryRowsFollowLearnedSkillsAndUnlockedForms) {
+    for (int n = 0; n < 20; ++n) PutGameFlag(300 + n, 0);
+    PutGameFlag(302, 1);  // a form role 1 cannot summon
+    OpenSkills();
+    Skills().SelectRole(1);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{Big5("戰 　技"), Big5("神 　術")}));
+    PutGameFlag(300, 1);
+    Skills().SelectRole(1);
+    EXPECT_EQ(Captions().size(), 3u);
+    EXPECT_EQ(Captions()[2], Big5("召 　喚"));
+    for (int n : {0, 7, 19}) {
+        for (int m = 0; m < 20; ++m) PutGameFlag(300 + m, m == n);
+        Skills().SelectRole(5);
+        EXPECT_EQ(Captions(),
+                  (std::vector<std::string>{Big5("魔 　法"), Big5("幻 　術"), Big5("變 　身")}))
+            << n;
+    }
+    // Under flag 324 role 0 shows role 1's rows and keeps its own name.
+    PutGameFlag(319, 0);
+    PutGameFlag(kLeadSwapFlag, 1);
+    Skills().SelectRole(0);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{Big5("戰 　技"), Big5("神 　術")}));
+    EXPECT_EQ(Text(Skills().frame.member.name), Big5("雷恩"));
+}
+
+TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) {
+    gLearnedSkills[0][ss::kFirstRow] = 0;  // role 0's combat skill
+    ClearLearned(3);
+    OpenSkills();
+    EXPECT_EQ(Captions(), (std::vector<std::string>{Big5("醫 　療")}));
+    EXPECT_EQ(Skills().frame.panel.captions[0]->y, 100);
+    ClickAt(520, 140);  // the second band: no row
+    EXPECT_EQ(gFrameId, kScreenBit | 23u);
+    EXPECT_EQ(gFramePhase, 1u);
+    ClickAt(520, 131);  // the first band's last line
+    h.RunFrames(2);
+    ASSERT_EQ(gFrameId, kScreenBit | 24u);
+    EXPECT_EQ(List().category, 3);
+    BackToSkills();
+    ClickSlot(3);  // role 3: nothing learned
+    EXPECT_TRUE(Captions().empty());
+    MoveTo(520, 100);
+    h.RunFrames(1);
+    EXPECT_EQ(Skills().focus, 10);
+    EXPECT_FALSE(Skills().frame.panel.bar->shown);
+    ClickAt(520, 100);
+    EXPECT_EQ(gFrameId, kScreenBit | 23u);
+    EXPECT_EQ(gSkillListFrame, nullptr);
+}
+
+// ---- colours and use ----
+
+TEST_F(SkillPages, RowColoursFollowMpStatusAndUseMode) {
+    OpenList(0, 1);  // role 0's healing skills
+    ASSERT_EQ(List().list.Count(), 15);
+    EXPECT_EQ(Text(List().rowName[0]), Big5("小治療"));
+    EXPECT_EQ(Text(List().rowValue[0]), "Mp:8");
+    EXPECT_EQ(List().rowValue[0]->x, 560);
+    EXPECT_TRUE(Black(List().rowName[0]));
+    EXPECT_TRUE(Grey(List().rowName[3]) && Grey(List().rowValue[3])) << "99 MP over 40";
+    i32 mp = gRoleStats[0].mp;
+    ClickRow(3);
+    EXPECT_EQ(gRoleStats[0].mp, mp);
+    EXPECT_TRUE(sounds.played().empty());
+    // Using the self skill (5 MP) from 13 leaves 8: the 12 MP row turns grey at once.
+    gRoleStats[0].mp = 13;
+    Redraw();
+    EXPECT_TRUE(Black(List().rowName[1]));
+    ClickRow(2);
+    EXPECT_EQ(gRoleStats[0].mp, 8);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
+    EXPECT_TRUE(Grey(List().rowName[1]));
+    EXPECT_TRUE(Black(List().rowName[0])) << "8 MP still pays for 8";
+    gRoleStats[0].status = 0x200;  // sealed: healing stays usable
+    Redraw();
+    EXPECT_TRUE(Black(List().rowName[0]));
+    gRoleStats[0].status = 0x4000;  // dying: nothing
+    Redraw();
+    for (int j = 0; j < 10; ++j) EXPECT_TRUE(Grey(List().rowName[j])) << j;
+    sounds.Clear();
+    ClickRow(0);
+    EXPECT_EQ(gRoleStats[0].mp, 8);
+    EXPECT_TRUE(sounds.played().empty());
+}
+
+TEST_F(SkillPages, ASealedMemberStillUsesAGreyRowAndBattleSkillsStayGrey) {
+    gRoleStats[2].status = 0x200;
+    OpenList(2, 0);  // chant: the party hymn
+    ASSERT_EQ(List().list.Count(), 1);
+    EXPECT_TRUE(Grey(List().rowName[0]));
+    i32 mp = gRoleStats[2].mp;
+    ClickRow(0);
+    EXPECT_EQ(gRoleStats[2].mp, mp - 10);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
+    BackToSkills();
+    OpenRow(1);  // magic: the ice arrow is for battle
+    gRoleStats[2].status = 0;
+    Redraw();
+    EXPECT_TRUE(Grey(List().rowName[0]));
+    sounds.Clear();
+    ClickRow(0);
+    EXPECT_EQ(gRoleStats[2].mp, mp - 10);
+    EXPECT_TRUE(sounds.played().empty());
+}
+
+TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
+    PutGameFlag(301, 1);
+    PutGameFlag(302, 1);  // no summon record 202
+    gGodForms[1].actionCost = 12345;
+    OpenList(1, 2);
+    EXPECT_EQ(std::vector<i32>(List().list.items.begin(), List().list.items.end()),
+              (std::vector<i32>{200, 201}));
+    EXPECT_EQ(Text(List().rowName[1]), Big5("冰魔降臨"));
+    EXPECT_TRUE(Grey(List().rowName[0]) && Grey(List().rowName[1]));
+    i32 mp = gRoleStats[1].mp;
+    ClickRow(0);
+    EXPECT_EQ(gRoleStats[1].mp, mp);
+    EXPECT_TRUE(sounds.played().empty());
+    BackToSkills();
+    Skills().SelectRole(5);
+    OpenRow(2);  // forms 0, 1 and 2
+    ASSERT_EQ(List().list.Count(), 3);
+    EXPECT_EQ(Text(List().rowName[0]), Big5("火神"));
+    EXPECT_EQ(Text(List().rowValue[0]), Big5("供奉值:5"));
+    EXPECT_EQ(Text(List().rowValue[1]), Big5("供奉值:12345"));
+    EXPECT_EQ(List().rowValue[0]->x, 540);
+    EXPECT_TRUE(Grey(List().rowName[2]));
+    MoveTo(520, 108);
+    h.RunFrames(1);
+    EXPECT_TRUE(List().list.bar->shown);
+    EXPECT_FALSE(List().frame.panel.tipText->shown) << "forms have no description";
+}
+
+// ---- use ----
+
+TEST_F(SkillPages, AOneMemberPartyUsesAOneTargetSkillAtOnce) {
+    SetParty({0});
+    gRoleStats[0].hp = 10;
+    OpenList(0, 1);
+    ClickRow(0);
+    EXPECT_EQ(List().subMode, kSkillListMain);
+    EXPECT_EQ(gRoleStats[0].mp, 32);
+    EXPECT_EQ(gRoleStats[0].hp, 50);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
+}
+
+TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
+    SetParty({0, 1, 2, 3});
+    gRoleStats[1].hp = gRoleStats[2].hp = 10;
+    OpenList(0, 1);
+    ClickRow(0);
+    ASSERT_EQ(List().subMode, kSkillListTarget);
+    EXPECT_EQ(List().marker->x, 375);
+    EXPECT_EQ(List().marker->y, 64);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
+    Key(kScanDown);
+    EXPECT_EQ(List().marker->y, 136);
+    EXPECT_EQ(Text(List().frame.member.name), std::string(gRoleStats[1].name));
+    Key(kScanUp);
+    EXPECT_EQ(List().marker->y, 64);
+    ClickSlot(2);
+    EXPECT_EQ(List().subMode, kSkillListMain);
+    EXPECT_EQ(gRoleStats[2].hp, 50);
+    EXPECT_EQ(gRoleStats[0].mp, 32);
+    EXPECT_EQ(Text(List().frame.member.name), std::string(gRoleStats[0].name));
+    // Again, the slot under the mouse and a click on the background.
+    ClickRow(0);
+    MoveTo(cPartySlots::CursorSpot(1).x, cPartySlots::CursorSpot(1).y);
+    h.RunFrames(1);
+    EXPECT_EQ(List().marker->y, 136);
+    sounds.Clear();
+    ClickAt(200, 20);
+    EXPECT_EQ(gRoleStats[1].hp, 50);
+    EXPECT_EQ(gRoleStats[0].mp, 24);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
+    // A right click and an F key end the choice with nothing spent.
+    ClickRow(0);
+    sounds.Clear();
+    RightClick();
+    EXPECT_EQ(List().subMode, kSkillListMain);
+    EXPECT_EQ(List().marker, nullptr);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+    ClickRow(0);
+    Key(kScanF3);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 25u);
+    EXPECT_EQ(gRoleStats[0].mp, 24);
+}
+
+// ---- scrolling ----
+
+TEST_F(SkillPages, FifteenEntriesScrollToFiveAndTenCannotScroll) {
+    OpenList(0, 1);
+    MoveTo(520, 108);
+    Key(kScanPgDn);
+    EXPECT_EQ(List().list.top, 5);
+    Key(kScanPgDn);
+    EXPECT_EQ(List().list.top, 5);
+    EXPECT_EQ(Text(List().rowName[0]), Big5("療法02")) << "entry 5";
+    BackToSkills();
+    for (int k = 11; k < 16; ++k) gLearnedSkills[0][ss::kFirstRow + k] = 0;
+    OpenRow(1);
+    ASSERT_EQ(List().list.Count(), 10);
+    MoveTo(520, 108 + 24 * 9);
+    h.RunFrames(1);
+    EXPECT_EQ(List().focus, 19);
+    Key(kScanDown);
+    Key(kScanPgDn);
+    EXPECT_EQ(List().list.top, 0);
+    EXPECT_EQ(List().focus, 19);
+}
+
+// ---- bad values ----
+
+TEST_F(SkillPages, BadSkillIdsAndCostsAreLeftOutOrShownWhole) {
+    gLevelUpSkills[0][ss::kFirstRow + 1].skill = 0;
+    gLevelUpSkills[0][ss::kFirstRow + 2].skill = 9999;
+    gLevelUpSkills[0][ss::kFirstRow + 3].skill = -7;
+    gSkills[ss::kGreatMend].mpCost = 1234567;
+    OpenList(0, 1);
+    EXPECT_EQ(List().list.Count(), 12);
+    EXPECT_EQ(Text(List().rowName[0]), Big5("大治療"));
+    EXPECT_EQ(Text(List().rowValue[0]), "Mp:1234567");
+    EXPECT_TRUE(Grey(List().rowName[0]));
+}
+
+TEST_F(SkillPages, OpeningTakesAnyFocusWordAndAMemberOutsideTheParty) {
+    gSmartMouse = 0;
+    for (i32 f : {35, 99}) {
+        gMenuRole = 2;
+        gKeyFocus = f;
+        Open(23);
+        EXPECT_EQ(Skills().focus, 32) << f;
+        EXPECT_EQ(gKeyFocus, 0);
+        gFramePhase = 2;
+        h.RunFrames(1);
+    }
+    gMenuRole = 6;
+    gFrameId = 0;
+    Open(23);
+    EXPECT_EQ(gMenuRole, 0u);
+    EXPECT_EQ(Skills().focus, 30);
+}
+
+TEST_F(SkillPages, DownFromTheSixthSlotWrapsOnlyWithoutASeventhMember) {
+    for (bool seven : {false, true}) {
+        SetParty(seven ? std::initializer_list<i32>{0, 1, 2, 3, 4, 5, 6}
+                       : std::initializer_list<i32>{0, 1, 2, 3, 4, 5});
+        OpenSkills();
+        ClickSlot(5);
+        ASSERT_EQ(Skills().focus, 35);
+        Key(kScanDown);
+        EXPECT_EQ(gMenuRole, seven ? 5u : 0u) << seven;
+        RightClick();
+        ASSERT_EQ(FinishClose(), 0u);
+    }
+}
+
+}  // namespace

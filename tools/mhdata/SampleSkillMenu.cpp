@@ -1,0 +1,87 @@
+// The sample game's skills for the skill pages and their level-up rows.
+#include "mhdata/SampleSkillMenu.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "mhdata/Databases.h"
+
+namespace {
+using namespace sampleSkills;
+
+SkillData MenuSkill(i32 id, const char* name, i32 category, i32 target, i32 useMode, i32 cost,
+                    i32 hp) {
+    SkillData sk{};
+    sk.id = id;
+    sk.effectAct = 7500 + id % 100;
+    sk.category = category;
+    SetText(sk.name, sizeof(sk.name), name);
+    sk.mpCost = cost;
+    sk.effectMode = 1;
+    sk.hp = hp;
+    sk.useMode = useMode;
+    sk.target = target;
+    char text[64];
+    std::snprintf(text, sizeof(text), "%s的說明", name);
+    SetText(sk.description, sizeof(sk.description), text);
+    return sk;
+}
+
+// Nameless records keep the numbers up to id free.
+void PadTo(std::vector<SkillData>& skills, i32 id) {
+    if (skills.size() > static_cast<size_t>(id)) {
+        std::fprintf(stderr, "mhgen: skill %d is taken before the menu skills\n", id);
+        std::abort();
+    }
+    while (skills.size() < static_cast<size_t>(id)) {
+        SkillData filler{};
+        filler.id = static_cast<i32>(skills.size());
+        skills.push_back(filler);
+    }
+}
+
+void Learn(DatabaseSet& set, int role, std::initializer_list<i32> skills) {
+    int row = kFirstRow;
+    i32 level = 1 + role % 3;  // the role's starting level
+    for (i32 id : skills) set.levelUp->skills[role][row++] = {id, level};
+}
+}  // namespace
+
+void AddMenuSkills(DatabaseSet& set) {
+    std::vector<SkillData>& s = set.skills;
+    PadTo(s, kStrike);
+    s.push_back(MenuSkill(kStrike, "斬擊", 0, 3, 2, 6, 0));
+    s.push_back(MenuSkill(kMend, "小治療", 3, 1, 1, 8, 40));
+    s.push_back(MenuSkill(kSoothe, "安撫", 3, 2, 3, 12, 20));
+    s.push_back(MenuSkill(kCalm, "靜心", 3, 5, 1, 5, 60));
+    s.push_back(MenuSkill(kGreatMend, "大治療", 3, 1, 3, 99, 200));
+    for (i32 id = kFirstCure; id <= kLastCure; ++id) {
+        char name[16];
+        std::snprintf(name, sizeof(name), "療法%02d", id - kFirstCure + 1);
+        s.push_back(MenuSkill(id, name, 3, 5, 1, id - kFirstCure + 1, 5));
+    }
+    s.push_back(MenuSkill(kHymn, "聖歌", 5, 2, 1, 10, 15));
+    s.push_back(MenuSkill(kIceArrow, "冰箭", 6, 3, 2, 8, 0));
+    s.push_back(MenuSkill(kMirage, "幻影", 9, 5, 3, 7, 0));
+    PadTo(s, kFireSummon);
+    SkillData summon = MenuSkill(kFireSummon, "火神降臨", 2, 4, 2, 30, 0);
+    summon.formIndex = 0;
+    s.push_back(summon);
+    summon = MenuSkill(kIceSummon, "冰魔降臨", 2, 4, 2, 35, 0);
+    summon.formIndex = 1;
+    s.push_back(summon);
+
+    Learn(set, 0, {kStrike});
+    // Role 0's fifteen healing skills follow its combat skill.
+    for (i32 id = kMend; id <= kLastCure; ++id)
+        set.levelUp->skills[0][kFirstRow + 1 + (id - kMend)] = {id, 1};
+    Learn(set, 1, {kStrike});
+    Learn(set, 2, {kHymn, kIceArrow});
+    Learn(set, 3, {kStrike, kIceArrow});
+    Learn(set, 4, {kMirage, kIceArrow});
+    Learn(set, 5, {kIceArrow, kMirage});
+}
+
+std::string MenuSkillOpeningLines() {
+    return "    SetFlag " + std::to_string(300 + kOpeningForm) + "\n";
+}
