@@ -130,7 +130,8 @@ TEST_F(Reach, TheOpeningsSecondHalfAndTheCountdownsEnd) {
     ASSERT_EQ(gTalkContext.talk, kSampleCountdownTalk);
     ASSERT_TRUE(s.ConfirmUntilTalkEnds());
     // Ninety seconds of frames at 30 a second.
-    EXPECT_TRUE(h.RunUntil([] { return gTalkContext.talk == kSampleCountdownEndTalk; }, 90 * 30 + 60));
+    EXPECT_TRUE(
+        h.RunUntil([] { return gTalkContext.talk == kSampleCountdownEndTalk; }, 90 * 30 + 60));
 }
 
 TEST_F(Reach, TheCollectorAndTheLighthouse) {
