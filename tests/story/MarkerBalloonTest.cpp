@@ -1,15 +1,18 @@
-// Name markers and talk balloons as the dialogue boxes draw them, through the
-// frame tick on the sample town.
+// Name markers and talk balloons as the dialogue boxes draw them, and the
+// answer keys over three answers, through the frame tick on the sample town.
 #include <cstring>
 #include <string>
 
 #include "TownTalkFixture.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "map/ActDraw.h"
 #include "mhdata/InterfaceArt.h"
 #include "story/Dialog.h"
+#include "support/Input.h"
 
 namespace {
 
@@ -92,6 +95,29 @@ TEST_F(MarkerBalloonTest, BoundBoxOfAPersonIsABalloonAtTheTop) {
     CountInk(95, kBalloonTextY + 18, kBalloonTextY + 36, &left, &right);
     EXPECT_EQ(left, 0);
     EXPECT_GT(right, 10);  // the second line
+}
+
+// With two answers a step either way lands on the same one; with three, up
+// and left go back (wrapping to the last) and down and right go on.
+TEST_F(MarkerBalloonTest, AnswerKeysStepBothWaysOverThreeAnswers) {
+    Start(
+        "Say 0xFFF1 \"%KWhich?%N%BA%N%BB%N%BC\"\n WaitSpeaker 0xFFF1\n"
+        " JumpByAnswer @a @b @c\na:\n SetFlag 300\n End\nb:\n SetFlag 301\n End\n"
+        "c:\n SetFlag 302\n End");
+    for (int i = 0; i < 10 && gScreenItems.size() < 3; ++i) Frame();
+    ASSERT_EQ(gScreenItems.size(), 3u);
+    TapKey(h, kScanUp, 2);
+    EXPECT_EQ(gChosenAnswer, 2u);
+    TapKey(h, kScanLeft, 2);
+    EXPECT_EQ(gChosenAnswer, 1u);
+    TapKey(h, kScanRight, 2);
+    TapKey(h, kScanDown, 2);
+    EXPECT_EQ(gChosenAnswer, 0u);
+    TapKey(h, kScanUp, 2);
+    TapKey(h, static_cast<u8>(gMapKeyCodes[1]), 2);
+    Finish();
+    EXPECT_TRUE(GetGameFlag(302));
+    EXPECT_FALSE(GetGameFlag(300) || GetGameFlag(301));
 }
 
 }  // namespace
