@@ -17,6 +17,7 @@
 #include "map/ActDraw.h"
 #include "engine/FrameState.h"
 #include "map/SessionServices.h"
+#include "map/MapManage.h"
 #include "map/MapScene.h"
 #include "data/Config.h"
 #include "map/City.h"
@@ -424,6 +425,13 @@ void DrawBox(const DialogRecord& r, i32 x, i32 y, i32 w, i32 h) {
     DrawRectFrame(l, t, rr - l, b - t, ConvertPixel(0x7FFF));
 }
 
+// A box a person on the map says, placed by that person, carries the name
+// marker of its size; the marker holds the caption when there is one.
+bool HasNameMarker(const DialogRecord& r) {
+    u32 k = r.kind & 0x7FFF;
+    return !r.balloon && (k == 0 || k == 2) && r.speakerSlot >= 0;
+}
+
 // The speaker's face (the look the speaker shows on the map) above the box's
 // left corner, and the caption on its plate beside it.
 void DrawDecor(const DialogRecord& r) {
@@ -433,7 +441,7 @@ void DrawDecor(const DialogRecord& r) {
         const ActPlayer* face = gMapRoles[r.speakerSlot].act;
         DrawActPicture(face, d.faceX + face->xOff, d.faceY + face->yOff, 0);
     }
-    if (r.captionState < 0 || !r.caption[0]) return;
+    if (r.captionState < 0 || !r.caption[0] || HasNameMarker(r)) return;
     int k = std::clamp(r.captionState, 0, kDialogFrameCount - 1);
     ActPlayer* st = &gFrames.caption[k];
     if (!(StepState(st, &gFrames.steppedCaptions, k) &&
@@ -443,7 +451,20 @@ void DrawDecor(const DialogRecord& r) {
     FontTextOut(gPaintBuf, d.capX + 4, d.capY + 2, 0, 0, r.caption, kStyleShadow);
 }
 
+// A balloon is drawn whole from its first frame; its text starts where the
+// balloon says.
+void DrawBalloon(DialogRecord* r) {
+    r->x = DrawTalkBalloon(r->text);
+    r->y = kBalloonTextY;
+    if (r->opening < 4) {
+        r->opening = 4;
+        r->flags |= kDlgShown;
+        r->counter = 0;
+    }
+}
+
 bool AgeRecord(DialogRecord* r, bool* inputTaken) {
+    if (r->balloon) DrawBalloon(r);
     if (r->opening < 4) {
         ++r->opening;
         i32 q = static_cast<i32>(r->opening);
@@ -454,8 +475,10 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
         r->counter = 0;
     }
     RevealFrame(r);
-    DrawBox(*r, r->x, r->y, r->w, r->h);
-    DrawDecor(*r);
+    if (!r->balloon) DrawBox(*r, r->x, r->y, r->w, r->h);
+    if (!r->balloon) DrawDecor(*r);
+    if (HasNameMarker(*r) && gPaintBuf)
+        DrawNameMarker(r->x, r->y, r->w, r->h, r->caption[0] ? r->caption : nullptr);
     WalkPage(r, gPaintBuf != nullptr);
     if ((gDialogInput > 0 || gDialogClick) && !*inputTaken) {
         *inputTaken = true;
@@ -549,6 +572,12 @@ int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u3
     if (kind & kKindBound) {
         r->w = s * cols;
         r->h = 2 * s;
+        // Not bound to a record: a talk balloon, over two lines when long.
+        if (!(r->flags & kDlgNoSpeakerCheck)) {
+            r->balloon = true;
+            r->w = s * std::min(cols, kBalloonColumns);
+            r->h = cols > kBalloonColumns ? 4 * s : 2 * s;
+        }
     } else if (k == 1) {
         r->w = spec.width1 * s;
         r->h = spec.height1 * s;

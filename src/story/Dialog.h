@@ -35,6 +35,11 @@ constexpr i32 kDialogAct = 9005;
 constexpr int kDialogFrameCount = 4;
 constexpr int kCaptionActionBase = 4;
 
+// A talk balloon's text starts at this screen row; a text longer than this
+// many characters takes the balloon's two lines.
+constexpr i32 kBalloonTextY = 10;
+constexpr i32 kBalloonColumns = 40;
+
 // What a script's dialogue command hands to SetupDialog.
 struct DialogSpec {
     u16 speaker = 0xFFFD;           // resolved role id; 0xFFFD no speaker
@@ -69,6 +74,7 @@ struct DialogRecord {
     bool textDone = false;  // "%Q" reached
     bool done = false;      // marked to close
     i32 number = 0;         // the last "%A" number
+    bool balloon = false;   // a one-line talk balloon at the top of the screen
     char text[kDialogTextBytes] = {};
     char caption[kCaptionBytes] = {};
 };

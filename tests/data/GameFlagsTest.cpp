@@ -37,22 +37,6 @@ TEST(GameFlags, PutSetsOnlyForExactlyOne) {
     EXPECT_EQ(GetGameFlag(322), 0);
 }
 
-TEST(GameFlags, FixedNumbersAreIndependentBits) {
-    ResetGameFlags();
-    const int fixed[] = {1,  3,  4,  5,  6,   7,   8,   9,   10,  12, 13,
-                         16, 18, 74, 80, 300, 319, 321, 322, 329, 500};
-    for (int f : fixed) SetGameFlag(f);
-    for (int f : fixed) EXPECT_EQ(GetGameFlag(f), 1) << f;
-    EXPECT_EQ(GetGameFlag(320), 0);
-    EXPECT_EQ(GetGameFlag(2), 0);
-    ClearGameFlag(300);
-    EXPECT_EQ(GetGameFlag(300), 0);
-    EXPECT_EQ(GetGameFlag(301), 0);
-    EXPECT_EQ(GetGameFlag(319), 1);
-    // The saved part is the first 500 bytes: flags below 4000.
-    EXPECT_EQ(kSavedFlagBytes * 8, 4000);
-}
-
 TEST(GameFlags, NumbersOutsideTheTableReadClearAndAreNotWritten) {
     ResetGameFlags();
     for (int n : {-1, -8, 8160, 8191, 1 << 30}) {

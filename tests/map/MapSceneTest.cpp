@@ -265,22 +265,6 @@ TEST_F(SceneTest, TalkBalloonCountsAnItemNameEscapeAsTheName) {
     EXPECT_EQ(DrawTalkBalloon(std::string(38, 'a').c_str()), 315 - 11 * 19);
 }
 
-TEST_F(SceneTest, NameMarkerTextIsWhiteInTheScreenLayout) {
-    ASSERT_NE(ConvertPixel(0x7FFF), 0x7FFF);  // a 5-6-5 screen
-    for (int y = 0; y < 480; ++y) std::memset(PaintPixelAddr(0, y), 0, 1280);
-    DrawNameMarker(200, 200, 40, 20, "AB");
-    // The text starts at (200 - 13 x 2 / 4 + 36, 200 - 29) = (230, 171).
-    int white = 0, raw = 0;
-    for (int y = 168; y < 195; ++y)
-        for (int x = 226; x < 270; ++x) {
-            u16 p = *PaintPixelAddr(x, y);
-            white += p == ConvertPixel(0x7FFF);
-            raw += p == 0x7FFF;
-        }
-    EXPECT_GT(white, 10);
-    EXPECT_EQ(raw, 0);
-}
-
 // ---- battle hand-back ----
 
 class BattleHandBack : public SceneTest {

@@ -1,6 +1,6 @@
 // The swimming scene driven through the frame tick with the virtual clock and
-// held keys: strokes, braking, steering, limits, obstacles, the stamina bar
-// and the two ways the scene ends.
+// held keys: strokes, braking, steering, limits, obstacles and the two ways
+// the scene ends.
 #include <gtest/gtest.h>
 
 #include "engine/DDraw.h"
@@ -201,36 +201,10 @@ TEST_F(SwimTest, ObstaclesComeFromAboveDriftDownAndLeave) {
     EXPECT_EQ(gSwim->obstacles[0].x, kSwimFreeSlot);
 }
 
-TEST_F(SwimTest, NoObstaclesNearTheStartOfTheViewAndHitsCostStamina) {
+TEST_F(SwimTest, NoObstaclesNearTheStartOfTheView) {
     gSwim->y8 = 8 * 290;  // view top 50: below 60 nothing is refilled
     h.RunFrames(2000);
     for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
-    SwimObstacle& o = gSwim->obstacles[3];
-    o.x = SwimX() + 10;
-    o.y = SwimY() - 30;
-    o.vy = 8;  // reaches the swimmer this frame
-    i32 stamina = gSwim->stamina;
-    h.RunFrames(1);
-    EXPECT_EQ(gSwim->stamina, stamina - kSwimHitCost);
-    EXPECT_EQ(gSwim->obstacles[3].x, kSwimFreeSlot);
-}
-
-TEST_F(SwimTest, StaminaBarShiftsTheCanvasLines) {
-    h.RunFrames(1);
-    ASSERT_NE(gPaintBuf, nullptr);
-    // Full stamina: the whole bar leans green over the black course.
-    u16 left = Pixel555(25, 455), right = Pixel555(215, 455);
-    EXPECT_EQ(left >> 5 & 31, 12);
-    EXPECT_EQ(left >> 10 & 31, 0);
-    EXPECT_EQ(right >> 5 & 31, 12);
-    gSwim->stamina = 10;  // a quarter left
-    h.RunFrames(1);
-    left = Pixel555(25, 455);
-    right = Pixel555(215, 455);
-    EXPECT_EQ(left >> 5 & 31, 12);
-    EXPECT_EQ(right >> 10 & 31, 12);
-    EXPECT_EQ(right >> 5 & 31, 0);
-    EXPECT_EQ(Pixel555(25, 440), 0);  // above the bar stays black
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // speaker's face, missing acts; the sample's dialogue and icon acts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -107,6 +109,71 @@ TEST_F(DialogArt, SampleSystemArchiveHoldsTheDialogueAndIconActs) {
     for (u16 k = 0; k < 4; ++k) EXPECT_NE(GetPic(9006, k), nullptr) << k << ": " << PicLastError();
 }
 
+// The ink of a caption: white pixels of a frame drawn at the canvas's corner,
+// their box and their mask.
+struct Ink {
+    int count = 0, left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+    std::vector<bool> mask;
+};
+Ink InkOf(const std::vector<u16>& canvas, int w, int h) {
+    Ink k;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            bool on = canvas[static_cast<size_t>(y) * 640 + x] == 0x7FFF;
+            k.mask.push_back(on);
+            if (!on) continue;
+            ++k.count;
+            k.left = std::min(k.left, x);
+            k.right = std::max(k.right, x);
+            k.top = std::min(k.top, y);
+            k.bottom = std::max(k.bottom, y);
+        }
+    return k;
+}
+
+TEST_F(DialogArt, ButtonsTabsAndHudIconsCarryTheirCaptions) {
+    OpenSampleArt();
+    struct Set {
+        u16 pic, first;
+        int captions, chars[4];  // characters of each caption
+    };
+    // Title buttons (normal, hover): new game, load, settings, quit; the menu
+    // tabs (two looks each); the map's four HUD icons (one look each).
+    const Set sets[] = {
+        {10002, 7, 4, {3, 4, 4, 4}}, {10900, 16, 4, {2, 2, 2, 2}}, {9006, 0, 4, {1, 1, 1, 1}}};
+    for (const Set& s : sets) {
+        int looks = s.pic == 9006 ? 1 : 2;
+        std::vector<std::vector<bool>> masks;
+        for (int c = 0; c < s.captions; ++c) {
+            for (int l = 0; l < looks; ++l) {
+                u16 frame = static_cast<u16>(s.first + c * looks + l);
+                const PicFrame* f = GetPic(s.pic, frame);
+                ASSERT_NE(f, nullptr) << s.pic << "/" << frame;
+                std::fill(canvas.begin(), canvas.end(), kBackground);
+                DrawPicFrame(s.pic, frame, 0, 0);
+                Ink ink = InkOf(canvas, f->width, f->height);
+                ASSERT_GT(ink.count, 12) << s.pic << "/" << frame;
+                // Centred, inside the frame, each character about one em wide.
+                EXPECT_LE(std::abs(ink.left + ink.right + 1 - f->width), 6)
+                    << s.pic << "/" << frame;
+                EXPECT_LE(std::abs(ink.top + ink.bottom + 1 - f->height), 8)
+                    << s.pic << "/" << frame;
+                int span = ink.right - ink.left + 1, em = f->height >= 50 ? 20 : 16;
+                EXPECT_GT(span, (s.chars[c] - 1) * em) << s.pic << "/" << frame;
+                EXPECT_LE(span, s.chars[c] * em + 2) << s.pic << "/" << frame;
+                EXPECT_EQ(At(0, 0), InterfaceColor(s.pic == 9006 ? 9006 : s.pic - 1000, frame));
+                if (l == 0)
+                    masks.push_back(ink.mask);
+                else
+                    EXPECT_EQ(ink.mask, masks.back()) << "both looks say the same";
+            }
+        }
+        for (size_t a = 0; a < masks.size(); ++a)
+            for (size_t b = a + 1; b < masks.size(); ++b)
+                EXPECT_NE(masks[a], masks[b]) << s.pic << ": captions " << a << " and " << b;
+    }
+}
+
 TEST_F(DialogArt, FrameActChoosesTheFrameState) {
     struct Case {
         u16 frameAct;
@@ -168,13 +235,17 @@ TEST_F(DialogArt, SpeakerFaceIsDrawnAboveTheBox) {
     ASSERT_EQ(d.faceH, static_cast<i32>(sample_art::kPeopleH));
     EXPECT_EQ(d.faceX, box->x - 8);
     EXPECT_EQ(d.faceY + d.faceH, box->y - 8);
-    // Every pixel of the face is the person's frame, key pixels show what lies under.
+    // Every pixel of the face is the person's frame, key pixels show what lies
+    // under; the name marker (10 x 14 at x - 5, y - 15) stands over its corner.
     const ArchiveFrame& want = SamplePictures().at(sample_art::kPeopleFirst).frames[look.frame];
     int opaque = 0;
     for (i32 y = 0; y < want.h; ++y)
         for (i32 x = 0; x < want.w; ++x) {
             u16 w = want.pixels[static_cast<size_t>(y) * want.w + x];
-            if (w == 619) continue;
+            i32 sx = d.faceX + x, sy = d.faceY + y;
+            bool marker =
+                sx >= box->x - 5 && sx < box->x + 5 && sy >= box->y - 15 && sy < box->y - 1;
+            if (w == 619 || marker) continue;
             ++opaque;
             ASSERT_EQ(At(d.faceX + x, d.faceY + y), w) << x << "," << y;
         }
@@ -279,7 +350,7 @@ TEST_F(DialogArtSample, OpeningBoxShowsTheSampleFrame) {
     i32 pitch = 0;
     u16* px = DisplayLock(gDrawSurface, &pitch);
     ASSERT_NE(px, nullptr);
-    u16 margin = px[(r.y - 4) * (pitch / 2) + r.x - 4];
+    u16 margin = px[(r.y + r.h + 4) * (pitch / 2) + r.x + r.w + 4];  // clear of the name marker
     DisplayUnlock(gDrawSurface);
     EXPECT_EQ(margin, ConvertPixel(InterfaceColor(kDialogAct, static_cast<u32>(r.frameState))));
     EXPECT_EQ(std::string(ActLastError()).find("9005"), std::string::npos) << ActLastError();

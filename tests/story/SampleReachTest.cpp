@@ -4,13 +4,16 @@
 
 #include <set>
 
+#include "data/GameData.h"
 #include "map/City.h"
 #include "map/MapScene.h"
 #include "mhdata/Maps.h"
+#include "mhdata/SampleMenu.h"
 #include "mhdata/SampleTalks.h"
 #include "support/SampleSession.h"
 
 using namespace sampleMap;
+using namespace sampleMenu;
 
 namespace {
 
@@ -100,6 +103,72 @@ TEST_F(Reach, ClickingTheFishermanAndTheGuard) {
         s.Click();
         EXPECT_EQ(gTalkContext.talk, gMapRoles[slot].talk) << id;
         EXPECT_EQ(gTalkContext.owner, id);
+    }
+}
+
+// The opening goes on into its second half, which fills the party; talk 4's
+// countdown runs out on its own and starts talk 5.
+TEST_F(Reach, TheOpeningsSecondHalfAndTheCountdownsEnd) {
+    Harness h;
+    SampleSession s{h};
+    s.NewGameFromTheTitle();
+    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+    EXPECT_EQ(gTalkContext.talk, kSampleOpeningTalk);
+    EXPECT_LT(gParty[1], 0);
+    u32 money = gScriptVars[0];
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    // The second half runs in one go: five join the player, the money comes.
+    EXPECT_GE(gParty[5], 0);
+    EXPECT_EQ(gScriptVars[0] - money, static_cast<u32>(kOpeningMoney));
+    const StreetSpot* countdown = nullptr;
+    for (const StreetSpot& spot : kStreetSpots)
+        if (spot.talk == kSampleCountdownTalk) countdown = &spot;
+    ASSERT_NE(countdown, nullptr);
+    s.WalkToCell(kArrowUp, s.P().x / 16, kStreetSpotY + 1);
+    s.WalkToCell(kArrowRight, countdown->x, kStreetSpotY + 1);
+    s.Tap(kArrowUp);
+    ASSERT_EQ(gTalkContext.talk, kSampleCountdownTalk);
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    // Ninety seconds of frames at 30 a second.
+    EXPECT_TRUE(
+        h.RunUntil([] { return gTalkContext.talk == kSampleCountdownEndTalk; }, 90 * 30 + 60));
+}
+
+TEST_F(Reach, TheCollectorAndTheLighthouse) {
+    {
+        Harness h;
+        SampleSession s{h};
+        Start(h, s);
+        int collector = FindRoleById(kCollectorRole);
+        ASSERT_GT(collector, 0);
+        int w, hh;
+        RoleFootprint(&s.P(), &w, &hh);
+        int row = gMapRoles[collector].y / 16, column = gMapRoles[collector].x / 16 - w;
+        s.WalkToCell(kArrowDown, s.P().x / 16, row);
+        s.WalkToCell(kArrowRight, column, row);
+        s.Tap(s.Confirm());
+        EXPECT_EQ(gTalkContext.talk, kCollectorTalk);
+        EXPECT_EQ(gTalkContext.owner, kCollectorRole);
+    }
+    {
+        // Out by the signpost, the lighthouse chosen on the world map, its mark clicked.
+        Harness h;
+        SampleSession s{h};
+        Start(h, s);
+        PlatformSetKey(kArrowLeft, true);
+        bool out = h.RunUntil([] { return gMapId == kWorld; }, 400);
+        PlatformSetKey(kArrowLeft, false);
+        ASSERT_TRUE(out);
+        h.RunFrames(4);
+        s.Tap(kArrowDown);
+        ASSERT_TRUE(h.RunUntil([&] { return s.P().x == 19 * 16 && s.P().y == 15 * 16; }, 600));
+        s.PointAt(314, 86);
+        s.Click();
+        // Its talk takes the player to the lighthouse's map, cell (15, 15).
+        EXPECT_TRUE(h.RunUntil([] { return gMapId == kFar; }, 60));
+        EXPECT_EQ(s.P().x, 15 * 16);
+        EXPECT_EQ(s.P().y, 15 * 16);
+        EXPECT_EQ(gMapId, kFar);
     }
 }
 

@@ -106,21 +106,6 @@ TEST_F(TitleTest, F10HeldFromBeforeTheTitleIsNoFreshPress) {
     EXPECT_EQ(gFramePhase, 2u);
 }
 
-TEST_F(TitleTest, OpeningVideoOnlyOnTheFirstTitleOfARun) {
-    EXPECT_EQ(gOpeningVideoPending, 1u);
-    Start();
-    EXPECT_EQ(gOpeningVideoPending, 0u);
-    gMainMenuFrame->result = kTitleResLoad;
-    gFramePhase = 2;
-    h.RunFrames(3);
-    ASSERT_NE(gSaveLoadFrame, nullptr);
-    gSaveLoadFrame->result = 21;  // back to the title
-    gFramePhase = 2;
-    h.RunFrames(3);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-    EXPECT_EQ(gOpeningVideoPending, 0u);
-}
-
 TEST_F(TitleTest, TitlePictureIsOneOfThree) {
     std::set<i32> seen;
     Start();

@@ -6,13 +6,15 @@
 #include <fstream>
 #include <map>
 
+#include "engine/GrpFont.h"
 #include "engine/Tsw.h"
+#include "platform/TextCodec.h"
 #include "mhdata/Archives.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
-    {9002, 22}, {9102, 1}, {9104, 1},  {9900, 61}, {9901, 45}, {9902, 1},  {9904, 45},
-    {9906, 14}, {9908, 1}, {9004, 11}, {9005, 58}, {9006, 12}, {9007, 23}, {9010, 8}, {9051, 2},
-    {9041, 10}, {9042, 11},
+    {9002, 22}, {9102, 1},  {9104, 1},  {9900, 61},  {9901, 45},  {9902, 1},  {9904, 45},
+    {9906, 14}, {9908, 1},  {9004, 11}, {9005, 58},  {9006, 12},  {9007, 23}, {9010, 8},
+    {9051, 2},  {9041, 10}, {9042, 11}, {9012, 211}, {9013, 211}, {9016, 3},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 
@@ -106,19 +108,62 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9042) {
         *w = action == 0 ? 540 : 54 * static_cast<i32>(action);  // the bar, then k tenths of it
         *h = 24;
+    } else if (act == 9012 || act == 9013) {
+        *w = act == 9012 ? 96 : 10;  // name markers, one per box size
+        *h = act == 9012 ? 28 : 14;
+    } else if (act == 9016) {
+        *w = 640;  // talk balloons along the top: one line, then two
+        *h = action == 2 ? 60 : 40;
     } else if (act == 9006) {
         *w = 24;  // map-screen icons
         *h = 24;
     }
 }
 
+const char* InterfaceCaption(u32 act, u32 action, int* size) {
+    // The title's buttons, normal and under the mouse (actions 7 to 14).
+    static const char* const kTitle[4] = {"新遊戲", "讀取進度", "系統設定", "離開遊戲"};
+    // The menu pages' tabs (9900, two actions each) and the map's HUD icons (9006).
+    static const char* const kTabs[4] = {"物品", "特技", "快取", "系統"};
+    static const char* const kHud[4] = {"物", "技", "快", "系"};
+    if (act == 9002 && action >= 7 && action <= 14) {
+        *size = 20;
+        return kTitle[(action - 7) / 2];
+    }
+    if (act == 9900 && action >= 16 && action <= 23) {
+        *size = 16;
+        return kTabs[(action - 16) / 2];
+    }
+    if (act == 9006 && action <= 3) {
+        *size = 16;
+        return kHud[action];
+    }
+    return nullptr;
+}
+
 namespace {
 constexpr u32 kSysArchive = 3;
+constexpr u16 kCaptionInk = 0x7FFF, kCaptionShadow = 0x0842;
 // Interface pictures live beside the sample's own: picture 1000 + act. The
-// countdown digits, the dialogue act and the icon act keep their own numbers:
-// the map screen also draws them as pictures by that number.
+// countdown digits, the dialogue act, the icon act, the name markers and the
+// talk balloons keep their own numbers: the map screen also draws them as
+// pictures by that number.
 u32 PictureOf(u32 act) {
-    return act >= 9004 && act <= 9006 ? act : act + 1000;
+    bool own = (act >= 9004 && act <= 9006) || act == 9012 || act == 9013 || act == 9016;
+    return own ? act : act + 1000;
+}
+
+// Writes a caption centred into a frame, white with a dark shadow, in the
+// game's own font; without the font the frame stays flat.
+void DrawCaption(ArchiveFrame* f, const char* utf8, int size) {
+    cGrpFont font;
+    if (!font.Init(f->w, f->h) || !font.SetFont(B5("細明體"), size)) return;
+    font.SetAdvance(size);
+    font.SetShadowColor(kCaptionShadow);
+    std::string text = Utf8ToBig5(utf8);
+    int width = static_cast<int>(text.size()) / 2 * size;
+    font.DrawString(f->pixels.data(), (f->w - width) / 2, (f->h - size) / 2, text.c_str(),
+                    kCaptionInk, kStyleShadow);
 }
 
 ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
@@ -128,6 +173,9 @@ ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
         ArchiveFrame f;
         InterfaceFrameSize(info.act, a, &f.w, &f.h);
         f.pixels.assign(static_cast<size_t>(f.w) * f.h, InterfaceColor(info.act, a));
+        int size = 0;
+        if (const char* caption = InterfaceCaption(info.act, a, &size))
+            DrawCaption(&f, caption, size);
         p.frames.push_back(std::move(f));
     }
     return p;

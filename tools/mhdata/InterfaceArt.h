@@ -1,7 +1,7 @@
 // The interface pictures of the sample game: the acts the title, the slot
 // screens, the notices, the menu pages, the settings, the dialogue boxes and
-// the map screen's icons draw, each action one flat opaque colour, written into
-// the system archive pair.
+// the map screen's icons draw, each action one flat opaque colour (buttons,
+// tabs and icons with their caption), written into the system archive pair.
 #pragma once
 #include <string>
 
@@ -11,6 +11,10 @@
 u16 InterfaceColor(u32 act, u32 action);
 // Width and height of that action's frame.
 void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h);
+// The caption drawn into that action's frame (UTF-8) and its font size, or
+// null: the title's buttons, the menu tabs and the map's HUD icons say what
+// they open.
+const char* InterfaceCaption(u32 act, u32 action, int* size);
 // The interface acts and how many actions each has.
 struct InterfaceActInfo {
     u32 act;
