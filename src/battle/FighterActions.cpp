@@ -9,12 +9,17 @@ namespace {
 
 constexpr i32 kRevive = 31;
 
+}  // namespace
+
 i32 OtherFacing(i32 facing) {
     return facing == 4 ? 5 : 4;
 }
 
-// The main target, or a living stand-in from the other side (row 1 front only,
-// 0 any); null when there is none this tick.
+bool StartSpecial(cFighter& f, std::initializer_list<i32> offsets) {
+    if (StartActFacing(f, static_cast<u32>(f.specialAct), f.facing, offsets)) return true;
+    return StartBody(f, offsets);
+}
+
 cFighter* TakeTarget(cFighter& f, i32 row) {
     cFighter* t = f.targets[0];
     if (!t || !t->IsTaken() || t->IsDying()) t = OtherSide(f).PickRandomTarget(row);
@@ -26,7 +31,6 @@ cFighter* TakeTarget(cFighter& f, i32 row) {
     return t;
 }
 
-// Where a close action stands beside its target (computed from both bodies' frames).
 void ApproachPoint(const cFighter& f, const cFighter& t, i32* ax, i32* az) {
     const ActPlayer& a = f.anim;
     const ActPlayer& b = t.anim;
@@ -36,14 +40,29 @@ void ApproachPoint(const cFighter& f, const cFighter& t, i32* ax, i32* az) {
     *az = Sat32(static_cast<i64>(t.z) - d * 55 / 100);
 }
 
-// The run toward the approach point (party fighters leave a trail).
-void RunToTarget(cFighter& f, const cFighter& t) {
+void RunToTarget(cFighter& f, const cFighter& t, u32 tint, i32 copies) {
     i32 ax, az;
     ApproachPoint(f, t, &ax, &az);
     f.MoveTo(ax, t.y, az);
     StartBody(f, {kActStand, kActReady});
-    if (f.IsPartySide()) AttachAfterImage(&f, 0, 3);
+    if (copies > 0) AttachAfterImage(&f, tint, copies);
 }
+
+void HeadHome(cFighter& f) {
+    const i32 home = HomeFacing(f);
+    f.facing = home;
+    if (!StartBodyFacing(f, OtherFacing(home), {kActStand, kActReady}))
+        StartBodyFacing(f, home, {kActStand, kActReady});
+    f.MoveTo(f.homeX, f.homeY, f.homeZ);
+}
+
+void DropOwnLinks(cFighter& f) {
+    for (cFighter*& link : f.targets) link = nullptr;
+    f.counterAttacker = f.countered = nullptr;
+    f.effectAnim = f.skillAnim = f.itemAnim = f.blowAnim = nullptr;
+}
+
+namespace {
 
 void StarShieldLine(cFighter& f, cFighter& t) {
     t.Log("星星之盾抵消一半的攻擊力!");
@@ -184,7 +203,7 @@ void CloseStart(cFighter& f) {
     if (SameSide(f, *t)) f.facing = OtherFacing(f.facing);
     StartBody(f, {f.critical ? kActCritical : kActAttack, kActAttack});
     StepToEvent(f);
-    RunToTarget(f, *t);
+    RunToTarget(f, *t, 0, f.IsPartySide() ? 3 : 0);
     f.step = 1;
 }
 
@@ -227,18 +246,13 @@ void CloseWrapUp(cFighter& f, cFighter* t) {
     if (downByReflect) f.status = kStDying;
     if (t && !t->IsIdle()) return;
     // The target keeps its attacked-by link: one at 0 HP falls once this fighter is home.
-    for (cFighter*& link : f.targets) link = nullptr;
-    f.counterAttacker = f.countered = nullptr;
-    f.effectAnim = f.skillAnim = f.itemAnim = f.blowAnim = nullptr;
+    DropOwnLinks(f);
     f.critical = 0;
     if (downByReflect && !f.IsMonster222()) {
         FallDown(f);
         return;
     }
-    const i32 home = HomeFacing(f);
-    f.facing = home;
-    StartBodyFacing(f, OtherFacing(home), {kActStand, kActReady});
-    f.MoveTo(f.homeX, f.homeY, f.homeZ);
+    HeadHome(f);
     f.step = 7;
 }
 

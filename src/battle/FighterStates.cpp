@@ -334,9 +334,13 @@ void RunFighterState(cFighter& f) {
 }
 
 bool StartBodyFacing(cFighter& f, i32 facing, std::initializer_list<i32> offsets) {
+    return StartActFacing(f, f.act, facing, offsets);
+}
+
+bool StartActFacing(cFighter& f, u32 act, i32 facing, std::initializer_list<i32> offsets) {
     for (i32 o : offsets) {
-        if (!CanStart(f.act, facing + o)) continue;
-        if (f.StartAnim(f.act, static_cast<u32>(facing + o))) return true;
+        if (!CanStart(act, facing + o)) continue;
+        if (f.StartAnim(act, static_cast<u32>(facing + o))) return true;
     }
     // Nothing to play: the step sees an animation that has ended, never one that hangs.
     f.anim = ActPlayer{};

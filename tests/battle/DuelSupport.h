@@ -18,6 +18,8 @@
 #include "battle/DrawList.h"
 #include "battle/Fighter.h"
 #include "data/GameData.h"
+#include "data/GameDatabase.h"
+#include "data/Config.h"
 #include "platform/TextCodec.h"
 #include "support/Harness.h"
 
@@ -50,6 +52,7 @@ protected:
     void SetUp() override {
         h_.WriteSample();
         h_.StartGame();
+        LoadGameDatabase(gBasePath);
         ResetBattleSides();
         ResetBattleSprites();
         gDrawList.Clear();
@@ -146,6 +149,13 @@ protected:
         return buf;
     }
     static std::vector<std::string> Lines() { return LoggedBattleLines(); }
+    // How often text floated over the fighter.
+    static size_t CountFloats(const cFighter& f, const char* text) {
+        size_t n = 0;
+        for (const ShownFloat& s : ShownFighterFloats())
+            if (s.fighter == &f && s.text == text) ++n;
+        return n;
+    }
 
     Harness h_;
     MonsterData records_[16] = {};

@@ -7,13 +7,6 @@ bool BothIdle(const cFighter& a, const cFighter& b) {
     return a.action == kStateWaiting && b.action == kStateWaiting && !a.HasCommand();
 }
 
-size_t CountFloats(const cFighter& f, const char* text) {
-    size_t n = 0;
-    for (const ShownFloat& s : ShownFighterFloats())
-        if (s.fighter == &f && s.text == text) ++n;
-    return n;
-}
-
 }  // namespace
 
 // attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.

@@ -244,6 +244,27 @@ ActProgram EffectAct(u32 act) {
     return a;
 }
 
+// The capture animation: its frames last 15 ticks, 0x1 on the second, so a
+// captured enemy has shrunk away before it ends.
+ActProgram CaptureAct() {
+    ActProgram a;
+    a.name = "capture";
+    a.parts[0] = ActWords()
+                     .Rf(kCaptureAct)
+                     .Xy(24, 24)
+                     .Sd(14)
+                     .Pa(0)
+                     .Ed()
+                     .Cmd(kActAT, {0x1})
+                     .Pa(1)
+                     .Ed()
+                     .Pa(2)
+                     .Ed()
+                     .O2()
+                     .words;
+    return a;
+}
+
 }  // namespace
 
 void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
@@ -256,6 +277,7 @@ void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
 void AddSampleFighterActs(std::map<u32, ActProgram>* acts) {
     for (u32 act : SampleBodyActs()) (*acts)[act] = BodyAct(act);
     for (u32 act : SampleEffectActs()) (*acts)[act] = EffectAct(act);
+    (*acts)[kCaptureAct] = CaptureAct();
 }
 
 std::vector<u32> SampleBodyActs() {
