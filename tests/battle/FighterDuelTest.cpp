@@ -131,3 +131,34 @@ TEST_F(DuelTest, PoisonFollowsEveryCompletedActionOfAPoisonedFighter) {
     EXPECT_EQ(Lines(), (std::vector<std::string>{Line("防禦")}));
     (void)e;
 }
+
+TEST_F(DuelTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    Queue(4, {1});  // the counter roll; agility 10 against 10 gives q = 100 + 6
+    Order(e, kCmdAttack, &p);
+    bool countered = false;
+    ASSERT_GT(TickUntil([&] {
+                  countered |= p.action == kStateCounter;
+                  return countered && BothIdle(e, p) && e.x == e.homeX;
+              }),
+              0);
+    EXPECT_EQ(p.hp, 36);
+    EXPECT_EQ(e.hp, 100 - 64 / 2);
+    EXPECT_EQ(p.countered, nullptr);
+    EXPECT_EQ(e.counterAttacker, nullptr);
+}
+
+// Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against (10 + 50) x 66 / 100 = 39.
+TEST_F(DuelTest, AirRaidWithTooLittleMpStillStrikesAndLeavesMpAtZero) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    RecordOf(true, 0).agility = 10;
+    e.hp = e.maxHp = 300;
+    p.mp = 3;
+    Order(p, kCmdAirRaid, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.y == p.homeY && p.x == p.homeX; }), 0);
+    EXPECT_EQ(e.hp, 300 - 107);
+    EXPECT_EQ(p.mp, 0);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{Line("空襲")}));
+}
