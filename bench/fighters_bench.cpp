@@ -105,7 +105,8 @@ void BM_MainPhaseTickSixAgainstSix(benchmark::State& st) {
     gPartySide.SetupParty(kParty);
     EnemySpot spots[kSetupPositions];
     for (int i = 0; i < kSetupPositions; ++i)
-        spots[i] = {static_cast<u32>(5 + i), static_cast<u32>(i % 2), 100 + 30 * i, 0, 150 + 20 * i};
+        spots[i] = {static_cast<u32>(5 + i), static_cast<u32>(i % 2), 100 + 30 * i, 0,
+                    150 + 20 * i};
     gEnemySide.SetupEnemies(spots);
     i64 ticks = 0;
     for (auto _ : st) {

@@ -122,11 +122,16 @@ bool cFighter::StepGauge(bool realTime) {
     }
     if (realTime) gaugeDelay = 2;
     i32 gain = 5;
-    if (IsHasted()) gain = 7;
-    else if (IsSlowed()) gain = 3;
-    else if (IsParalysed()) gain = 2;
-    else if (IsAsleep()) gain = 1;
-    else if (IsDying()) gain = 0;
+    if (IsHasted())
+        gain = 7;
+    else if (IsSlowed())
+        gain = 3;
+    else if (IsParalysed())
+        gain = 2;
+    else if (IsAsleep())
+        gain = 1;
+    else if (IsDying())
+        gain = 0;
     gauge = gauge < 0 ? gain : gauge + gain;
     if (gauge < kGaugeFull) return false;
     gauge = kGaugeFull;

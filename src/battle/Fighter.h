@@ -259,11 +259,10 @@ public:
     i32 defending = 0, fleeResult = 0;
     i32 attack = 0, defence = 0;
     i32 lastHpDamage = 0, lastMpDamage = 0;
-    i32 hasteCount = 0, slowCount = 0, barrierCount = 0, starCount = 0, moonCount = 0,
-        sunCount = 0, blessingCount = 0, weaknessCount = 0, banCount = 0;
+    i32 hasteCount = 0, slowCount = 0, barrierCount = 0, starCount = 0, moonCount = 0, sunCount = 0,
+        blessingCount = 0, weaknessCount = 0, banCount = 0;
     i32 powerUp = 0;
-    i32 hpRegen = 0, mpRegen = 0, hpRegenPercent = 0, mpRegenPercent = 0, hpDrain = 0,
-        mpDrain = 0;
+    i32 hpRegen = 0, mpRegen = 0, hpRegenPercent = 0, mpRegenPercent = 0, hpDrain = 0, mpDrain = 0;
     i32 hitCodes[kHitCodeCount] = {};
     i32 reflect = 0;
     i32 specialSkill = 0;
@@ -301,4 +300,3 @@ void UndimAllSides();
 // Updates every taken fighter of the party side, then of the enemy side.
 void UpdateFighters();
 void ResetFighterGlobals();
-

@@ -269,14 +269,22 @@ void RunCloseAttack(cFighter& f) {
         f.SetAction(kStateCloseAttack, 5, 0);
     }
     switch (f.step) {
-        case 1: CloseArrive(f, *t); break;
-        case 2: CloseStrike(f, *t); break;
+        case 1:
+            CloseArrive(f, *t);
+            break;
+        case 2:
+            CloseStrike(f, *t);
+            break;
         case 3:
             f.StepAnim();
             if (AfterBlow(f, *t)) f.SetAction(kStateCloseAttack, 4, 0);
             break;
-        case 4: CloseCounterCheck(f, *t); break;
-        case 5: CloseWrapUp(f, t); break;
+        case 4:
+            CloseCounterCheck(f, *t);
+            break;
+        case 5:
+            CloseWrapUp(f, t);
+            break;
         default:
             f.StepAnim();
             if (f.StepMove(f.hp <= 0 ? 5 : 20)) f.SetAction(kStateWaiting, 0, 0);

@@ -137,7 +137,9 @@ void RunAirRaid(cFighter& f) {
             StartBody(f, {kActReady, kActStand});
             f.SetAction(kStateAirRaid, 3, 0);
             return;
-        case 3: AirRaidStrike(f, *t); return;
+        case 3:
+            AirRaidStrike(f, *t);
+            return;
         case 4:
             f.StepAnim();
             if (AnimEvent(f, f.blowAnim, 0x1)) {
@@ -150,7 +152,9 @@ void RunAirRaid(cFighter& f) {
             DropOwnLinks(f);
             f.SetAction(kStateAirRaid, 5, 0);
             return;
-        default: AirRaidReturn(f); return;
+        default:
+            AirRaidReturn(f);
+            return;
     }
 }
 
@@ -230,7 +234,8 @@ void RunThrow(cFighter& f) {
     const bool ended = f.StepAnim();
     if (f.step == 1) {
         if (!ended) return;
-        if (t) f.blowAnim = SpawnHitAnim(&f, kAnimThrow, 0, t->HitPointX(), t->HitPointY(), t->z, 0);
+        if (t)
+            f.blowAnim = SpawnHitAnim(&f, kAnimThrow, 0, t->HitPointX(), t->HitPointY(), t->z, 0);
         f.step = 2;
         return;
     }
@@ -313,8 +318,7 @@ void RunCapture(cFighter& f) {
             f.step = 3;
         }
     } else if (f.step == 3) {
-        if (f.captureResult)
-            t->shrinkAmount = std::min(kShrinkFull, t->shrinkAmount + kShrinkStep);
+        if (f.captureResult) t->shrinkAmount = std::min(kShrinkFull, t->shrinkAmount + kShrinkStep);
         if (AnimGone(f, f.effectAnim)) CaptureDone(f, *t);
     } else {
         cHitAnim* orb = f.effectAnim;

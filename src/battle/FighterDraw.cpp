@@ -161,18 +161,13 @@ void DrawPartyFighter(cFighter& f) {
 }
 
 void DrawDeveloperLines(const cFighter& f) {
-    const i32 lines[10][2] = {{f.hp, f.maxHp},
-                              {f.mp, f.maxMp},
-                              {f.attack, 0},
-                              {f.defence, 0},
-                              {f.hitRate, 0},
-                              {f.evasionRate, 0},
-                              {f.magicEvasionRate, 0},
-                              {f.fleeRate, 0},
-                              {f.theftRate, 0},
-                              {CaptureChance(f) + f.captureCounter, 0}};
+    const i32 lines[10][2] = {{f.hp, f.maxHp},         {f.mp, f.maxMp},
+                              {f.attack, 0},           {f.defence, 0},
+                              {f.hitRate, 0},          {f.evasionRate, 0},
+                              {f.magicEvasionRate, 0}, {f.fleeRate, 0},
+                              {f.theftRate, 0},        {CaptureChance(f) + f.captureCounter, 0}};
     static const char* const kFormats[10] = {
-        "HP=(%d/%d)",     "MP=(%d/%d)",     "攻擊力(%d)", "防禦力(%d)", "攻擊命中率(%d)",
+        "HP=(%d/%d)",     "MP=(%d/%d)",     "攻擊力(%d)", "防禦力(%d)",   "攻擊命中率(%d)",
         "攻擊閃躲率(%d)", "魔法閃躲率(%d)", "逃跑率(%d)", "被偷竊率(%d)", "被捕捉率(%d)"};
     for (int k = 0; k < 10; ++k) {
         char text[64];

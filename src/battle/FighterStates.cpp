@@ -324,11 +324,10 @@ void LevelUp(cFighter& f) {
 void RunFighterState(cFighter& f) {
     using Handler = void (*)(cFighter&);
     static constexpr Handler kHandlers[21] = {
-        nullptr,      Waiting,         Fallen,        Poison,          Dodge,
-        Hit,          Counter,         Defend,        RunCloseAttack,  RunRangedAttack,
-        RunMagic,     RunAirRaid,      RunTheft,      RunThrow,        RunFlee,
-        RunCapture,   LevelUp,         RunItem,       RunSkillStrike,  RunTransform,
-        RunEndTransform};
+        nullptr,        Waiting,      Fallen,         Poison,          Dodge,    Hit,
+        Counter,        Defend,       RunCloseAttack, RunRangedAttack, RunMagic, RunAirRaid,
+        RunTheft,       RunThrow,     RunFlee,        RunCapture,      LevelUp,  RunItem,
+        RunSkillStrike, RunTransform, RunEndTransform};
     if (f.action < 1 || f.action > 20) return;
     kHandlers[f.action](f);
 }

@@ -31,10 +31,14 @@ struct DuelDraws {
     static inline std::vector<u32> asked;
     static u32 Default(u32 n) {
         switch (n) {
-            case 100: return 50;
-            case 27: return 13;
-            case 5: return 3;
-            default: return 0;
+            case 100:
+                return 50;
+            case 27:
+                return 13;
+            case 5:
+                return 3;
+            default:
+                return 0;
         }
     }
     static u32 Draw(u32 n) {

@@ -252,12 +252,14 @@ TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
     Queue(100, {90});
     Order(p, kCmdSkillStrike, &e);
     std::vector<i32> actions;
-    ASSERT_GT(TickUntil([&] {
-                  if (p.action == kStateSkillStrike && p.step == 2 &&
-                      (actions.empty() || actions.back() != p.anim.action))
-                      actions.push_back(p.anim.action);
-                  return Idle(p);
-              }, 800),
+    ASSERT_GT(TickUntil(
+                  [&] {
+                      if (p.action == kStateSkillStrike && p.step == 2 &&
+                          (actions.empty() || actions.back() != p.anim.action))
+                          actions.push_back(p.anim.action);
+                      return Idle(p);
+                  },
+                  800),
               0);
     ASSERT_GE(actions.size(), 3u);
     const i32 facing = p.facing;

@@ -80,7 +80,7 @@ TEST_F(FighterDrawTest, FullGaugePulsesBetweenMinusAndPlusThirtyTwo) {
     Bars(p);
     p.gauge = 255;
     // From 32 down by 4 to -32, then up by 8 to 32, then down again.
-    const i32 want[] = {28,  24,  20,  16, 12, 8,  4,  0,  -4, -8, -12, -16, -20,
+    const i32 want[] = {28,  24,  20,  16,  12,  8,  4, 0, -4, -8, -12, -16, -20,
                         -24, -28, -32, -24, -16, -8, 0, 8, 16, 24, 32,  28};
     for (i32 w : want) {
         DrawGaugeBar(p, 100, 100);

@@ -39,7 +39,7 @@ TEST_F(DuelTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {
     cFighter& p = Party();
     cFighter& e = Enemy();
     e.hp = e.maxHp = 300;
-    Queue(15, {1});  // critical
+    Queue(15, {1});   // critical
     Queue(100, {0});  // the first blow is evaded; the second is never rolled for
     Order(p, kCmdAttack, &e);
     ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.x == p.homeX; }), 0);

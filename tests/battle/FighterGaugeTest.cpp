@@ -28,8 +28,14 @@ int CallsToFill(cFighter& f, bool realTime, std::vector<i32>* seen) {
 TEST(FighterGauge, GainsPerStatusWithRealTimeOffAndOn) {
     Harness h;
     const GaugeCase cases[] = {
-        {0, 5}, {kStHaste, 7}, {kStSlow, 3}, {kStParalysis, 2}, {kStSleep, 1},
-        {kStDying, 0}, {kStHaste | kStSlow, 7}, {kStSlow | kStSleep, 3},
+        {0, 5},
+        {kStHaste, 7},
+        {kStSlow, 3},
+        {kStParalysis, 2},
+        {kStSleep, 1},
+        {kStDying, 0},
+        {kStHaste | kStSlow, 7},
+        {kStSlow | kStSleep, 3},
     };
     for (const GaugeCase& c : cases) {
         for (bool realTime : {false, true}) {
@@ -43,8 +49,8 @@ TEST(FighterGauge, GainsPerStatusWithRealTimeOffAndOn) {
             for (size_t k = 1; k <= seen.size(); ++k) {
                 const i64 moves = realTime ? (static_cast<i64>(k) + 2) / 3 : static_cast<i64>(k);
                 const i64 want = std::min<i64>(255, moves * c.gain);
-                ASSERT_EQ(seen[k - 1], want) << "status " << c.status << " call " << k
-                                             << (realTime ? " real time" : "");
+                ASSERT_EQ(seen[k - 1], want)
+                    << "status " << c.status << " call " << k << (realTime ? " real time" : "");
             }
             if (c.gain == 0) {
                 EXPECT_EQ(calls, -1);

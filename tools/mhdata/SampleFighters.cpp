@@ -318,8 +318,7 @@ void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
     for (u32 act : SampleEffectActs())
         (*pics)[act] = FlatFrames("effect" + std::to_string(act), 48, 48, 3, BodyColour, act);
     (*pics)[kBarAct] = BarPicture();
-    (*pics)[kDigitAct] =
-        FlatFrames("digits", kDigitW, kDigitH, 11, DigitColour, kDigitAct);
+    (*pics)[kDigitAct] = FlatFrames("digits", kDigitW, kDigitH, 11, DigitColour, kDigitAct);
 }
 
 void AddSampleFighterActs(std::map<u32, ActProgram>* acts) {
@@ -338,7 +337,8 @@ std::vector<u32> SampleBodyActs() {
         for (u32 look = 0; look < 16; ++look) out.push_back(1000 + 100 * r + look);
     // Monster 0's act is no archive entry and monster 1's is the item icons': they keep no body.
     for (u32 id : {2u, 3u, 4u}) out.push_back(3000 + id);
-    for (u32 id = sample::kThief; id <= static_cast<u32>(sample::kBoss); ++id) out.push_back(3000 + id);
+    for (u32 id = sample::kThief; id <= static_cast<u32>(sample::kBoss); ++id)
+        out.push_back(3000 + id);
     return out;
 }
 
@@ -348,4 +348,3 @@ std::vector<u32> SampleEffectActs() {
         out.push_back(static_cast<u32>(7400 + id));
     return out;
 }
-

@@ -37,14 +37,13 @@ constexpr u16 kBarAct = 11002;
 struct PanelFrame {
     i32 w, h;
 };
-constexpr PanelFrame kPanelFrames[9] = {{60, 18}, {44, 8}, {50, 3}, {48, 3}, {48, 3},
+constexpr PanelFrame kPanelFrames[9] = {{60, 18}, {44, 8}, {50, 3},   {48, 3}, {48, 3},
                                         {40, 3},  {8, 8},  {200, 90}, {80, 80}};
 }  // namespace sample_fighters
 
 namespace sample {
 constexpr i32 kThief = 5, kStatue = 6, kThunderGod = 7, kBoss = 222;
-constexpr i32 kSacrificeStrike = 7, kOffering = 8, kHeavyBlow = 9, kLifeDrain = 10,
-              kManaDrain = 11, kRally = 12, kHolyRay = 13, kThunder = 14, kPoisonMist = 15,
-              kSummonThunder = 16;
+constexpr i32 kSacrificeStrike = 7, kOffering = 8, kHeavyBlow = 9, kLifeDrain = 10, kManaDrain = 11,
+              kRally = 12, kHolyRay = 13, kThunder = 14, kPoisonMist = 15, kSummonThunder = 16;
 constexpr i32 kFireFlask = 8, kPoisonNeedle = 9, kScroll = 10, kSelfCharm = 11;
 }  // namespace sample
