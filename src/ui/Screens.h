@@ -72,10 +72,10 @@ class cSystemMenuFrame;
 class cItemFrame;  // menu/ItemFrame.h
 class cTestEndFrame;
 using cTransformFrame = cPlaceholderFrame<17>;
-using cShopBuyMenuFrame = cPlaceholderFrame<18>;
-using cShopBuyListFrame = cPlaceholderFrame<19>;
-using cShopSellMenuFrame = cPlaceholderFrame<20>;
-using cShopSellListFrame = cPlaceholderFrame<21>;
+class cShopBuyMenuFrame;   // shop/ShopFront.h
+class cShopBuyListFrame;   // shop/ShopBuyList.h
+class cShopSellMenuFrame;  // shop/ShopFront.h
+class cShopSellListFrame;  // shop/ShopSellList.h
 using cEnhanceFrame = cPlaceholderFrame<22>;
 using cSkillFrame = cPlaceholderFrame<23>;
 using cSkillListFrame = cPlaceholderFrame<24>;
