@@ -11,6 +11,7 @@
 #include "menu/ItemFrame.h"
 #include "menu/ItemMenuFrame.h"
 #include "platform/Display.h"
+#include "shop/EnhanceFrame.h"
 #include "shop/ShopBuyList.h"
 #include "shop/ShopFront.h"
 #include "shop/ShopSellList.h"

@@ -76,7 +76,7 @@ class cShopBuyMenuFrame;   // shop/ShopFront.h
 class cShopBuyListFrame;   // shop/ShopBuyList.h
 class cShopSellMenuFrame;  // shop/ShopFront.h
 class cShopSellListFrame;  // shop/ShopSellList.h
-using cEnhanceFrame = cPlaceholderFrame<22>;
+class cEnhanceFrame;  // shop/EnhanceFrame.h
 using cSkillFrame = cPlaceholderFrame<23>;
 using cSkillListFrame = cPlaceholderFrame<24>;
 
