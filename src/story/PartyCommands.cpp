@@ -285,7 +285,8 @@ void ClearQuestList() {
 }
 
 void AddMoney(i64 d) {
-    i64 v = i64{gScriptVars[0] & kMoneyMax} + d;
+    // A stored value above the cap (an old save) counts as the cap.
+    i64 v = i64{std::min(gScriptVars[0], kMoneyMax)} + d;
     gScriptVars[0] = static_cast<u32>(std::clamp<i64>(v, 0, kMoneyMax));
 }
 
@@ -466,6 +467,33 @@ Step CmdItemFrame(TalkContext*, CmdArgs& a) {
     return Step::Yield;
 }
 
+namespace {
+// A stock id names an equipment record (categories 0-4) or an item (5).
+bool NamesRecord(int cat, u32 id) {
+    if (cat < 5) return id < static_cast<u32>(std::max(gEquipageCount, 0));
+    return id < static_cast<u32>(std::max(gItemCount, 0)) && id < 300;
+}
+
+// Goods that name no record go; the first one is reported.
+void DropUnknownGoods(ShopStock* s, u32 shop) {
+    bool reported = false;
+    for (int k = 0; k < kShopCategories; ++k) {
+        std::deque<u32>& ids = s->cat[k].ids;
+        for (auto it = ids.begin(); it != ids.end();) {
+            if (NamesRecord(k, *it)) {
+                ++it;
+                continue;
+            }
+            if (!reported)
+                ErrorBox(B5("商店資料錯誤"), B5("%s 第 %u 號商店的貨品編號 %u 不存在"), "tore.dat",
+                         shop, *it);
+            reported = true;
+            it = ids.erase(it);
+        }
+    }
+}
+}  // namespace
+
 int LoadShop(u32 n) {
     char path[kPathSize + 32];
     std::snprintf(path, sizeof(path), "%sMH_Data\\tore.dat", gBasePath);
@@ -481,6 +509,7 @@ int LoadShop(u32 n) {
         ErrorBox(B5("商店資料錯誤"), B5("沒有編號 %d 的商店"), static_cast<int>(n));
         return 0;
     }
+    DropUnknownGoods(&s, n);
     gShopStock = std::move(s);
     gKeyFocus = 0;
     OpenScreen(18);

@@ -72,13 +72,13 @@ class cSystemMenuFrame;
 class cItemFrame;  // menu/ItemFrame.h
 class cTestEndFrame;
 using cTransformFrame = cPlaceholderFrame<17>;
-using cShopBuyMenuFrame = cPlaceholderFrame<18>;
-using cShopBuyListFrame = cPlaceholderFrame<19>;
-using cShopSellMenuFrame = cPlaceholderFrame<20>;
-using cShopSellListFrame = cPlaceholderFrame<21>;
-using cEnhanceFrame = cPlaceholderFrame<22>;
-class cSkillFrame;      // menu/SkillFrame.h
-class cSkillListFrame;  // menu/SkillListFrame.h
+class cShopBuyMenuFrame;   // shop/ShopFront.h
+class cShopBuyListFrame;   // shop/ShopBuyList.h
+class cShopSellMenuFrame;  // shop/ShopFront.h
+class cShopSellListFrame;  // shop/ShopSellList.h
+class cEnhanceFrame;       // shop/EnhanceFrame.h
+class cSkillFrame;         // menu/SkillFrame.h
+class cSkillListFrame;     // menu/SkillListFrame.h
 
 extern cMainMenuFrame* gMainMenuFrame;
 extern cExitFrame* gExitFrame;

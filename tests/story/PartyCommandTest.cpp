@@ -268,7 +268,7 @@ TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
 }
 
 TEST_F(PartyCommandTest, ShopFromToreDat) {
-    std::vector<ShopDef> shops = {{3, true, {{3, {7, 8}}, {0, {1, 2, 5}}}},
+    std::vector<ShopDef> shops = {{3, true, {{3, {7, 6}}, {0, {1, 2, 5}}}},
                                   {4, false, {{5, {20}}}}};
     WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
     Run("Shop 3");
@@ -280,7 +280,7 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
     EXPECT_EQ(std::vector<u32>(gShopStock.cat[0].ids.begin(), gShopStock.cat[0].ids.end()),
               (std::vector<u32>{1, 2, 5}));
     EXPECT_EQ(std::vector<u32>(gShopStock.cat[3].ids.begin(), gShopStock.cat[3].ids.end()),
-              (std::vector<u32>{7, 8}));
+              (std::vector<u32>{7, 6}));
     // A shop that does not exist: its box, the stock kept, no screen.
     gFrameId = 0;
     Run("Shop 9");

@@ -10,11 +10,12 @@
 #include "engine/Tsw.h"
 #include "platform/TextCodec.h"
 #include "mhdata/Archives.h"
+#include "mhdata/SampleShop.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
     {9002, 22}, {9102, 1},  {9104, 1},  {9900, 61},  {9901, 45},  {9902, 1},  {9904, 45},
     {9906, 14}, {9908, 1},  {9004, 11}, {9005, 58},  {9006, 12},  {9007, 23}, {9010, 8},
-    {9051, 2},  {9041, 10}, {9042, 11}, {9012, 211}, {9013, 211}, {9016, 3},
+    {9051, 2},  {9041, 10}, {9042, 11}, {9012, 211}, {9013, 211}, {9016, 3},  {9907, 42},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 
@@ -48,6 +49,7 @@ u16 InterfaceColor(u32 act, u32 action) {
 void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     *w = 96;
     *h = 32;
+    if (act == 9907) return ShopFrameSize(action, w, h);
     if (IsFullScreen(act, action)) {
         *w = 640;
         *h = 480;

@@ -2,6 +2,7 @@
 #include "mhdata/Maps.h"
 #include "mhdata/PathAsm.h"
 #include "mhdata/SampleMenu.h"
+#include "mhdata/SampleShop.h"
 
 #include "mhdata/Archives.h"
 #include "mhdata/SampleBattle.h"
@@ -629,6 +630,7 @@ MapDbSpec SampleMapDb() {
         db.roles.push_back(r);
     }
     AppendMenuRoles(db);
+    AppendShopRoles(db);
     // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
     db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};
     AddSampleBattleNames(&db.names);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mhdata/SampleMenu.h"
+#include "mhdata/SampleShop.h"
 #include "mhdata/StoryAsm.h"
 
 const char* SampleTalkSource() {
@@ -192,7 +193,8 @@ talk 41
 bool WriteSampleTalks(const std::string& root, std::string* error) {
     std::vector<u8> bytes;
     std::string why;
-    std::string source = std::string(SampleTalkSource()) + SampleMenuTalkSource();
+    std::string source = std::string(SampleTalkSource()) + SampleMenuTalkSource() +
+                         SampleShopTalkSource();
     if (!AssembleTalkFile(source, &bytes, &why)) {
         *error = "sample talks: " + why;
         return false;

@@ -26,8 +26,8 @@ std::vector<ShopDef> SampleShops() {
     return {
         // The harbour smithy: weapons, shields and armour, and strengthening.
         {1, true, {{0, {0, 1}}, {1, {2}}, {3, {3, 4}}}},
-        // The general store: items and accessories.
-        {2, false, {{5, {1, 2, 3, 4}}, {4, {5}}}},
+        // The general store: items (more than a page of them) and accessories.
+        {2, false, {{5, {1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 16, 103}}, {4, {7}}}},
         // A pedlar with hats and items.
         {3, false, {{2, {6}}, {5, {1, 5}}}},
     };

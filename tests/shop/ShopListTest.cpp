@@ -1,0 +1,250 @@
+// The list screens' shared part and the buy list: scrolling by keys, the
+// quantity box's keys and inert list, limits, buying, the party panel.
+#include <string>
+
+#include "data/Equipage.h"
+#include "data/GameFlags.h"
+#include "platform/TextCodec.h"
+#include "shop/ShopSession.h"
+
+namespace {
+
+struct ShopListTest : ShopTest {
+    // Items 20.. of the sample, n of them, in the buy list (smart mouse off).
+    void OpenItemList(int n) {
+        gSmartMouse = 0;
+        OpenShop(false, {{5, Ids(n, 20)}});
+        OpenBuyList(0);
+        ASSERT_EQ(BuyCore().current, 100);
+    }
+    void Key(u8 code) {
+        Tap(code);
+        h.RunFrames(1);
+    }
+    void ClickMore() { ClickAt(318, 320); }
+    void ClickConfirm() { ClickAt(330, 365); }
+};
+
+TEST_F(ShopListTest, ElevenEntriesNeverScroll) {
+    OpenItemList(11);
+    EXPECT_EQ(BuyCore().maximum, 0);
+    for (int i = 0; i < 12; ++i) Key(kScanDown);
+    EXPECT_EQ(BuyCore().current, 110);
+    EXPECT_EQ(BuyCore().top, 0);
+    Key(kScanPgDn);
+    EXPECT_EQ(BuyCore().top, 0);
+}
+
+TEST_F(ShopListTest, TwelveEntriesScrollByOneAtTheEdges) {
+    OpenItemList(12);
+    EXPECT_EQ(BuyCore().maximum, 1);
+    for (int i = 0; i < 10; ++i) Key(kScanDown);
+    ASSERT_EQ(BuyCore().current, 110);
+    Key(kScanDown);
+    EXPECT_EQ(BuyCore().top, 1);
+    h.RunFrames(1);
+    EXPECT_STREQ(BuyCore().nameText[10], gItems[31].name) << "row 10 shows entry 11";
+    for (int i = 0; i < 10; ++i) Key(kScanUp);
+    ASSERT_EQ(BuyCore().current, 100);
+    Key(kScanUp);
+    EXPECT_EQ(BuyCore().top, 0);
+}
+
+TEST_F(ShopListTest, ThirtyEntriesPageToTheMaximum) {
+    OpenItemList(30);
+    const int downs[] = {11, 19, 19};
+    for (int want : downs) {
+        Key(kScanPgDn);
+        EXPECT_EQ(BuyCore().top, want);
+    }
+    const int ups[] = {8, 0};
+    for (int want : ups) {
+        Key(kScanPgUp);
+        EXPECT_EQ(BuyCore().top, want);
+    }
+}
+
+TEST_F(ShopListTest, QuantityBoxKeysAndTwoCancels) {
+    OpenItemList(3);
+    gScriptVars[0] = 1000;
+    const u16 boxColour = Colour(9907, 34);
+    EXPECT_NE(CanvasAt(225, 245), boxColour);
+    ClickListRow(0);
+    ASSERT_EQ(BuyCore().mode, 1u);
+    EXPECT_EQ(sounds.played(), std::vector<int>{262});
+    EXPECT_EQ(BuyCore().current, 600);
+    EXPECT_EQ(CanvasAt(225, 245), boxColour);
+    Key(kScanRight);
+    EXPECT_EQ(BuyCore().current, 601);
+    Key(kScanLeft);
+    EXPECT_EQ(BuyCore().current, 600);
+    Key(kScanUp);
+    EXPECT_EQ(BuyCore().current, 611);
+    // The tabs and the list do nothing meanwhile.
+    ClickTabAt(540);
+    EXPECT_EQ(gFrameId, kBuyList);
+    EXPECT_EQ(BuyCore().mode, 1u);
+    MoveTo(100, 300);  // off the tabs, which come back with the list
+    Key(kScanEsc);
+    EXPECT_EQ(BuyCore().mode, 0u);
+    EXPECT_EQ(gFrameId, kBuyList);
+    EXPECT_EQ(BuyCore().current, 100) << "back on the row of the box's entry";
+    h.RunFrames(1);
+    EXPECT_NE(CanvasAt(225, 245), boxColour);
+    Key(kScanEsc);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kBuyFront);
+}
+
+TEST_F(ShopListTest, BuyingThreeSwordsPaysAndAddsThreeCopies) {
+    gSmartMouse = 0;
+    gScriptVars[0] = 1000;
+    OpenShop(false, {{0, {0}}});  // the short sword, 100
+    OpenBuyList(0);
+    const int before = CountUnwornEquipage(0);
+    const std::string ownedBefore = BuyCore().ownedText[0];
+    ClickListRow(0);
+    EXPECT_EQ(BuyCore().quantityBar.maximum, 10);
+    ClickMore();
+    ClickMore();
+    EXPECT_EQ(BuyCore().quantity, 3);
+    EXPECT_EQ(BuyCore().total, 300);
+    ClickConfirm();
+    EXPECT_EQ(Money(), 700);
+    EXPECT_EQ(CountUnwornEquipage(0), before + 3);
+    EXPECT_EQ(std::atoi(BuyCore().ownedText[0]), std::atoi(ownedBefore.c_str()) + 3);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{262, 261, 261, 264}));
+    EXPECT_EQ(BuyCore().mode, 0u);
+}
+
+TEST_F(ShopListTest, LimitsByMoneyRoomAndTheCap) {
+    gScriptVars[0] = 1000;
+    EXPECT_EQ(BuyLimit(0, 0), 10) << "1000 at 100";
+    gScriptVars[0] = 50;
+    EXPECT_EQ(BuyLimit(0, 0), 0);
+    gItems[20].price = 15;
+    gOwnedItems[20] = 97;
+    gScriptVars[0] = 1000;
+    EXPECT_EQ(BuyLimit(5, 20), 2);
+    gScriptVars[0] = 20;
+    EXPECT_EQ(BuyLimit(5, 20), 1);
+    gOwnedItems[20] = 120;  // more than the cap, from a bad save
+    EXPECT_EQ(BuyLimit(5, 20), 0);
+    gItems[20].price = 0;
+    gOwnedItems[20] = 0;
+    gScriptVars[0] = 0;
+    EXPECT_EQ(BuyLimit(5, 20), 99) << "price 0: no money limit";
+    gEquipages[0].price = -100;
+    EXPECT_EQ(BuyLimit(0, 0), 99) << "a negative price limits nothing";
+    gEquipages[0].price = 250000;
+    gScriptVars[0] = 1000;
+    EXPECT_EQ(BuyLimit(0, 0), 0);
+    gEquipages[0].price = 1;
+    gScriptVars[0] = 0x7FFFFFFF;
+    EXPECT_EQ(BuyLimit(0, 0), 99);
+    for (EquipageData& e : gOwnedEquipage) e.id = 0;
+    EXPECT_EQ(BuyLimit(0, 0), 0) << "all 256 places in use";
+}
+
+TEST_F(ShopListTest, NegativePriceBuysForNothing) {
+    gSmartMouse = 0;
+    gEquipages[0].price = -100;
+    gScriptVars[0] = 50;
+    OpenShop(false, {{0, {0}}});
+    OpenBuyList(0);
+    ClickListRow(0);
+    ClickMore();
+    ClickConfirm();
+    EXPECT_EQ(Money(), 50);
+}
+
+TEST_F(ShopListTest, MoneyAboveTheCapFromASaveReadsAsTheCap) {
+    gSmartMouse = 0;
+    gScriptVars[0] = 0x80000010u;
+    OpenShop(false, {{0, {0}}});
+    OpenBuyList(0);
+    EXPECT_EQ(BuyCore().money, 0x7FFFFFFF);
+    ClickListRow(0);
+    ClickConfirm();
+    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu - 100);
+}
+
+// Changes of attack and defence worked out by hand for the sample's pieces.
+struct EquipChangeTest : ShopListTest {
+    i32 Own(i32 record) { return AddEquipage(gEquipages[record]); }
+    void Wear(i32 role, int slot, i32 owned) { gRoles[role].equip[slot] = owned; }
+    void SetUp() override {
+        ShopListTest::SetUp();
+        for (i32 r = 0; r < kRoleCount; ++r)
+            for (i32& e : gRoles[r].equip) e = -1;
+    }
+};
+
+TEST_F(EquipChangeTest, PercentBonusTruncates) {
+    EquipageData bow = gEquipages[2];  // kind 6
+    bow.bonusMode = 2;
+    bow.attack = 15;
+    bow.defence = 0;
+    gRoles[0].attack = 47;
+    AttackDefence c = EquipChange(bow, 0);
+    EXPECT_EQ(c.attack, 7);
+    EXPECT_EQ(c.defence, 0);
+}
+
+TEST_F(EquipChangeTest, TwoHandedReplacesWeaponAndShield) {
+    // Great sword: attack 30, defence -5; short sword attack 10; wood shield defence 8.
+    Wear(0, kSlotWeapon, Own(0));
+    Wear(0, kSlotShield, Own(3));
+    AttackDefence c = EquipChange(gEquipages[1], 0);
+    EXPECT_EQ(c.attack, 20);
+    EXPECT_EQ(c.defence, -13);
+    // Over a worn two-handed weapon only that weapon goes.
+    Wear(0, kSlotWeapon, Own(1));
+    c = EquipChange(gEquipages[1], 0);
+    EXPECT_EQ(c.attack, 0);
+    EXPECT_EQ(c.defence, 0);
+}
+
+TEST_F(EquipChangeTest, AccessoryTakesTheEmptySecondSlot) {
+    EquipageData charm = gEquipages[7];
+    charm.defence = 6;
+    charm.attack = 0;
+    gEquipages[7] = charm;
+    i32 worn = Own(7);
+    gOwnedEquipage[worn].defence = 4;
+    Wear(0, kSlotAccessory1, worn);
+    AttackDefence c = EquipChange(charm, 0);
+    EXPECT_EQ(c.defence, 6) << "slot 2 is empty and gives less than slot 1";
+    Wear(0, kSlotAccessory2, Own(7));  // defence 6 in slot 2: slot 1 (4) goes
+    c = EquipChange(charm, 0);
+    EXPECT_EQ(c.defence, 2);
+}
+
+TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {
+    gSmartMouse = 0;
+    SetParty({0, 1});
+    gEquipages[1].wearerMask = 0x1;  // role 0 only
+    OpenShop(false, {{0, {1}}});
+    OpenBuyList(0);
+    MoveTo(500, 130);
+    h.RunFrames(1);
+    cShopBuyListFrame& f = *gShopBuyListFrame;
+    EXPECT_STREQ(f.firstText[0], "+30");
+    EXPECT_STREQ(f.secondText[0], "-5");
+    EXPECT_TRUE(f.first[0]->shown);
+    EXPECT_STREQ(f.firstText[1], B5("不可裝備"));
+    EXPECT_TRUE(f.first[1]->shown);
+    EXPECT_FALSE(f.second[1]->shown);
+    // Flag 324: role 0 reads bit 0x2 and role 1 bit 0x1.
+    SetGameFlag(static_cast<i32>(kLeadSwapFlag));
+    h.RunFrames(1);
+    EXPECT_STREQ(f.firstText[0], B5("不可裝備"));
+    EXPECT_STREQ(f.firstText[1], "+30");
+    // Leaving the list hides the marks in the same tick.
+    MoveTo(100, 300);
+    h.RunFrames(1);
+    EXPECT_FALSE(f.first[0]->shown);
+    EXPECT_FALSE(f.compare[1]->shown);
+}
+
+}  // namespace
