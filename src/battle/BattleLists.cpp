@@ -283,17 +283,16 @@ void cBattleList::Click() {
     ArtSize(kMemberArt.up, &w, &h);
     ArtSize(kMemberArt.thumb, &tw, &th);
     ArtSize(kMemberArt.down, &dw, &dh);
-    const i32 ax = x + kArrowX;
-    if (Inside(mx, my, ax, y + kUpArrowY, w, h)) return Up();
-    if (Inside(mx, my, ax, y + kDownArrowY, dw, dh)) return Down();
-    const i32 trackTop = y + kUpArrowY + h, trackBottom = y + kDownArrowY;
-    if (mx >= ax && mx < ax + tw && my >= trackTop && my < trackBottom) {
-        const i32 t = ThumbTop();
-        if (my < t) return PageUp();
-        if (my >= t + th) return PageDown();
+    const i32 ax = x + kArrowX, t = ThumbTop();
+    // The thumb lies over the track and the arrows' edges: it is tried first.
+    if (Inside(mx, my, ax, t, tw, th)) {
         dragging = 1;
         return;
     }
+    if (Inside(mx, my, ax, y + kUpArrowY, w, h)) return Up();
+    if (Inside(mx, my, ax, y + kDownArrowY, dw, dh)) return Down();
+    if (mx >= ax && mx < ax + tw && my >= y + kUpArrowY + h && my < y + kDownArrowY)
+        return my < t ? PageUp() : PageDown();
     Confirm();
 }
 

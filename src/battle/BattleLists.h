@@ -46,6 +46,8 @@ public:
     i32 Input();
     void Draw(bool creature) const;
     const ListRow* Selected() const;
+    // Screen row of the thumb's top edge for the current selection.
+    i32 ThumbTop() const;
 
     i32 open = 0, confirmed = 0, cancelled = 0;
     i32 dragging = 0, lastMouseX = 0, lastMouseY = 0;
@@ -66,7 +68,6 @@ private:
     void Mouse();
     void Drag();
     void Click();
-    i32 ThumbTop() const;
     void DrawRows() const;
     void DrawDescription() const;
 };
