@@ -71,10 +71,14 @@ i32 CommandRole(const cFighter& f) {
     return r;
 }
 
+CommandRow DefaultCommandRow(i32 role, int k) {
+    if (role < 0 || role >= kRoleCount || k < 0 || k >= kRingRows) return {};
+    return k < 4 ? kCommonRows[k] : kRoleRows[role][k - 4];
+}
+
 void ResetBattleMenus() {
     for (int r = 0; r < kRoleCount; ++r)
-        for (int k = 0; k < kRingRows; ++k)
-            gCommandRows[r][k] = k < 4 ? kCommonRows[k] : kRoleRows[r][k - 4];
+        for (int k = 0; k < kRingRows; ++k) gCommandRows[r][k] = DefaultCommandRow(r, k);
 }
 
 void cCommandMenu::Reset() {

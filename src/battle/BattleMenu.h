@@ -42,6 +42,8 @@ struct CommandRow {
 };
 // Eight rows per role (roles 0 and 1 exchanged while game flag 324 is set).
 extern CommandRow gCommandRows[kRoleCount][kRingRows];
+// Row k of role r as the game starts, enabled.
+CommandRow DefaultCommandRow(i32 role, int k);
 struct RingPoint {
     i32 x, y;
 };
