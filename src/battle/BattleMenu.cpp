@@ -65,8 +65,8 @@ bool AnyPending() {
 }
 
 i32 CommandRole(const cFighter& f) {
-    i32 r = f.picture;
-    if (r < 0 || r >= kRoleCount) return -1;
+    if (f.pic >= static_cast<u32>(kRoleCount)) return -1;
+    i32 r = static_cast<i32>(f.pic);
     if (GetGameFlag(kSwapFlag) && r < 2) r = 1 - r;
     return r;
 }

@@ -48,7 +48,7 @@ void cCommandMenu::DrawMemberRing() {
 void cCommandMenu::DrawCreatureRing() {
     static const char* const kCaptions[kCreatureRows] = {"攻擊", "防禦", "魔法", "解除"};
     DrawActAt(kCreatureRingAct, 20, ringX, ringY);
-    DrawActAt(kCreatureRingAct, current->picture, ringX + 132, ringY + 8);
+    DrawActAt(kCreatureRingAct, static_cast<i32>(current->pic), ringX + 132, ringY + 8);
     for (ActPlayer& p : creatureIcons) DrawIcon(p, ringX + 8, ringY + 2);
     Text(ringX + 89, ringY + 43, B5(kCaptions[row >= 0 && row < kCreatureRows ? row : 0]), 13, 16);
     char buf[32];

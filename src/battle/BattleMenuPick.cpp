@@ -13,7 +13,6 @@
 
 namespace {
 constexpr i32 kListCursorX = 340, kListCursorY = 50;
-constexpr i32 kBodyMid = 40;  // half the height a fighter is pointed at above its feet
 
 bool RowMatches(const cFighter& f, i32 row) {
     return row == 0 || f.row == row;
@@ -76,14 +75,8 @@ void ShowMarked(const cFighter& f) {
 }  // namespace
 
 void FighterPoint(const cFighter& f, i32* x, i32* y) {
-    i32 cx = f.x, feet = f.y + f.z;
-    if (!f.IsPartySide()) {
-        const MonsterOffset o = GetMonsterOffset(f.picture);
-        cx -= o.dx;
-        feet -= o.dy;
-    }
-    *x = std::clamp(cx, 0, 639);
-    *y = std::clamp(feet - kBodyMid, 0, 479);
+    *x = std::clamp(f.HitPointX(), 0, 639);
+    *y = std::clamp(f.HitPointY() + f.z, 0, 479);
 }
 
 void cCommandMenu::StopBlinks() {

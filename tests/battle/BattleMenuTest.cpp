@@ -49,7 +49,7 @@ struct BattleMenu : ::testing::Test {
         f.flags = cFighter::kInUse | cFighter::kTaken;
         f.kind = kKindParty;
         f.status = 0;
-        f.picture = role;
+        f.pic = static_cast<u32>(role);
         f.stats = cFighterStats::OfRole(&gRoleStats[role & 7]);
         f.maxHp = 100;
         f.hp = hp;
@@ -70,7 +70,7 @@ struct BattleMenu : ::testing::Test {
         f.flags = cFighter::kInUse | cFighter::kTaken;
         f.kind = kKindEnemy;
         f.status = 0;
-        f.picture = 0;
+        f.pic = 0;
         f.stats = cFighterStats::OfMonster(&monsters[i]);
         f.maxHp = f.hp = 50;
         f.row = row;

@@ -137,6 +137,7 @@ void ResetAllGlobals() {
     ResetGameData();
     ResetBattleSides();
     ResetBattleMenus();
+    ResetFighterGlobals();
     ResetBattleRandom();
     ClearLoggedBattleLines();
     ClearShownFighterFloats();
