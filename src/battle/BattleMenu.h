@@ -60,6 +60,14 @@ public:
     // One tick of the player's input (creature ring while a form is in control).
     void Input();
     void Draw();
+    // The fighter being commanded; auto battle hands its fighter over with SetCurrent.
+    cFighter* Current() const { return current; }
+    void SetCurrent(cFighter* f) {
+        current = f;
+        next = f;
+    }
+    // A command is being completed (a list or a target is open).
+    bool Chosen() const { return chosen != 0; }
     // Hands code to the current fighter as its pending command.
     void Commit(i32 code);
     // Target picking: kListRunning while choosing, 0 cancelled, 1 picked.
