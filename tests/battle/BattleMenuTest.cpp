@@ -178,6 +178,65 @@ TEST_F(BattleMenu, AttackPicksAFrontRowEnemyAndHandsOverCode2) {
     EXPECT_EQ(gEnemySide.fighters[0].gaugesFrozen, 0);
 }
 
+TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
+    struct Case {
+        i32 role;
+        int row;
+        i32 code;
+        bool targeted;
+    } cases[] = {
+        {3, 1, kCmdDefend, false},  {3, 3, kCmdFlee, false},   {2, 5, kCmdTheft, true},
+        {0, 5, kCmdCapture, true},  {7, 5, kCmdAirRaid, true}, {3, 7, kCmdSkillStrike, true},
+        {1, 6, kCmdMagic, false},
+    };
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        menu.Reset();
+        cFighter& a = Member(0, c.role);
+        cFighter& e = Enemy(0, 1);
+        Enemy(1, 1);
+        Learn(3, 0, 7, 0, 3);  // a strike at one foe
+        Learn(1, 0, 8, 1, 4);  // a spell on every foe
+        RingIn();
+        ChooseRow(c.row);
+        Tick(7);  // a skill list slides in, or the target is marked
+        if (menu.list.open) {
+            Press(kScanEnter);
+            Tick(6);
+        }
+        if (c.targeted) Press(kScanEnter);
+        EXPECT_EQ(a.command, c.code) << c.role << " row " << c.row;
+        if (c.targeted) EXPECT_EQ(a.targets[0], &e) << c.role << " row " << c.row;
+        if (c.code == kCmdMagic) {
+            EXPECT_EQ(a.targets[1], &gEnemySide.fighters[1]);
+            EXPECT_EQ(a.skillInUse, &gSkills[8]);
+        }
+    }
+}
+
+TEST_F(BattleMenu, CaptureRefusesAGodDemonForm) {
+    cFighter& a = Member(0, 0);
+    Enemy(0, 1, 1);
+    cFighter& e = Enemy(1, 1);
+    RingIn();
+    ChooseRow(5);
+    Tick();
+    ASSERT_EQ(menu.blinkEnemy, 0);
+    Press(kScanEnter);
+    EXPECT_EQ(a.command, kCmdNone);
+    Press(kScanDown);
+    Press(kScanUp);
+    u32 act = 0, action = 0;
+    gBattleCursor.GetLook(&act, &action);
+    EXPECT_EQ(act, kLookBadTarget);
+    Press(kScanDown);
+    gBattleCursor.GetLook(&act, &action);
+    EXPECT_EQ(act, kLookTarget);
+    Press(kScanEnter);
+    EXPECT_EQ(a.command, kCmdCapture);
+    EXPECT_EQ(a.targets[0], &e);
+}
+
 TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     cFighter& a = Member(0, 4);
     cFighter& b = Member(1, 4);
