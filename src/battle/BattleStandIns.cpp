@@ -1,60 +1,15 @@
-// The empty sides, idle controller and finished battle-end screens.
+// The stand-in fighter tick.
 #include "battle/BattleStandIns.h"
 
-BattleStandInState gBattleStandIn;
+#include "battle/Fighter.h"
+#include "data/Config.h"
 
-void InitShuffleTable() {}
-
-void MonsterPictureOffset(u32, i32* dx, i32* dy) {
-    *dx = *dy = 0;
-}
-
-void SetUpBattleSides() {}
-void UpdateBattleSides() {}
-void FreezeBattleSides(bool) {}
-
-bool BattleSidesEmpty() {
-    return !gBattleStandIn.enemiesInUse;
-}
-
-bool BattlePartyFled() {
-    return gBattleStandIn.partyFled;
-}
-
-bool BattlePartyAllDown() {
-    return gBattleStandIn.partyAllDown;
-}
-
-void EndBattleTransformation() {}
-void DimBattleBystanders() {}
-void ReleaseBattleParty() {}
-
-void KillBattleEnemies() {
-    gBattleStandIn.enemiesInUse = false;
-}
-
-void RaiseBattlePartyLevel() {}
-
-void ResetBattleController() {}
-void UpdateBattleController() {}
-void DrawBattleController() {}
-
-void ResetBattleEnd() {
-    gBattleStandIn.endOutcome = 0;
-    gBattleStandIn.endSteps = 0;
-}
-
-void SetBattleEndOutcome(u32 outcome) {
-    gBattleStandIn.endOutcome = outcome;
-}
-
-bool BattleEndDone() {
-    ++gBattleStandIn.endSteps;
-    return true;
-}
-
-void DrawBattleEnd() {}
-
-void ResetBattleStandIns() {
-    gBattleStandIn = BattleStandInState{};
+void UpdateFighter(cFighter& f) {
+    if (f.HasCommand()) {
+        f.command = kCmdNone;
+        f.gauge = 0;
+        f.ReleaseTargets();
+        return;
+    }
+    if (f.hp > 0) f.StepGauge(gRealTimeBattle == 1);
 }

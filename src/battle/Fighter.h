@@ -1,6 +1,7 @@
 // One combatant on the battlefield: its fields, the pending command codes, the
 // turn gauge with regeneration and timed marks, and its status conditions.
 #pragma once
+#include "battle/BattleSprite.h"
 #include "battle/FighterStats.h"
 #include "data/Records.h"
 #include "base/Types.h"
@@ -24,11 +25,6 @@ enum FighterCommand {
 
 // The action state a command starts (0 for codes outside 1..12).
 i32 CommandActionState(i32 command, i32 attackKind);
-
-// Fighter kinds.
-constexpr i32 kKindParty = 0x1000;
-constexpr i32 kKindAdded = 0x3000;
-constexpr i32 kKindEnemy = 0x4000;
 
 // Status bits.
 enum StatusBit : u32 {

@@ -1,0 +1,8 @@
+// The bars until the fighter drawing exists: nothing is drawn.
+#include "battle/FighterBars.h"
+
+void DrawPartyBars(cFighter&) {}
+void DrawEnemyBars(cFighter&) {}
+bool BarsHiddenByFlash(const cFighter&) {
+    return false;
+}
