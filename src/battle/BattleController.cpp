@@ -231,6 +231,7 @@ i32 cActionPicker::TrySkill(i32 id) {
 // ---- The controller. ----
 
 void cBattleController::Reset() {
+    gFighterController.setActive = [](bool on) { gBattleController.active = on ? 1 : 0; };
     active = 1;
     autoBattle = 0;
     menu.Reset();
@@ -288,7 +289,7 @@ void cBattleController::DrawBars() {
     int n = 0;
     for (i32 i = 0; i < gPartySide.count; ++i) {
         cFighter& f = gPartySide.fighters[i];
-        if (f.IsTaken() && !BarsHiddenByFlash(f)) shown[n++] = &f;
+        if (f.IsTaken() && !(f.flashOn && f.flashCounter == 0)) shown[n++] = &f;
     }
     if (!gEnemySide.FindPending()) {
         for (i32 i = 0; i < gEnemySide.count; ++i) {

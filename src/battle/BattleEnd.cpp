@@ -46,9 +46,15 @@ void StopEndMusic() {
     gMusic.SetMode(kEndList, 1, 0);
 }
 
+// The role of a party member, -1 for anyone else (an added creature, an empty slot).
+i32 RoleOf(const cFighter& f) {
+    if (!f.IsInUse() || f.kind != kKindParty || f.pic >= static_cast<u32>(kRoleCount)) return -1;
+    const i32 r = static_cast<i32>(f.pic);
+    return f.stats.Head() == &gRoleStats[r] ? r : -1;
+}
+
 bool IsMember(const cFighter& f) {
-    return f.IsInUse() && f.kind == kKindParty && f.picture >= 0 && f.picture < kRoleCount &&
-           f.stats.Head() == &gRoleStats[f.picture];
+    return RoleOf(f) >= 0;
 }
 
 i32 GrowthRole(i32 r) {
@@ -57,7 +63,7 @@ i32 GrowthRole(i32 r) {
 
 bool CanRise(const cFighter& f) {
     if (!IsMember(f) || !f.IsAlive()) return false;
-    const RoleStats& s = gRoleStats[f.picture];
+    const RoleStats& s = gRoleStats[RoleOf(f)];
     return s.level < kTopLevel && s.exp >= NeedForLevel(s.level);
 }
 
@@ -134,7 +140,7 @@ void PayVictoryRewards() {
     for (i32 i = 0; i < kSetupPositions && i < gPartySide.count; ++i) {
         cFighter& f = gPartySide.fighters[i];
         if (!IsMember(f) || !f.IsAlive()) continue;
-        i32& exp = gRoleStats[f.picture].exp;
+        i32& exp = gRoleStats[RoleOf(f)].exp;
         const i64 sum = SatAdd(exp, gEnemySide.expTotal);
         exp = Sat32(sum < 0 ? 0 : sum);
     }
@@ -147,7 +153,7 @@ void PayVictoryRewards() {
 
 bool RaiseLevel(cFighter& f, LevelGain* gain) {
     if (!IsMember(f)) return false;
-    const i32 r = f.picture, g = GrowthRole(r);
+    const i32 r = RoleOf(f), g = GrowthRole(r);
     RoleStats& s = gRoleStats[r];
     const i32 old = TableLevel(s.level);
     if (old >= kTopLevel) return false;
@@ -227,9 +233,9 @@ i32 cBattleEnd::LevelUpStep() {
             cFighter& f = gPartySide.fighters[nextSlot];
             if (!CanRise(f)) continue;
             PlayOnce(kLevelUpMusicName);
-            const i32 need = NeedForLevel(gRoleStats[f.picture].level);
+            const i32 need = NeedForLevel(gRoleStats[RoleOf(f)].level);
             RaiseLevel(f, &gain);
-            AddSat(gRoleStats[f.picture].exp, -static_cast<i64>(need));
+            AddSat(gRoleStats[RoleOf(f)].exp, -static_cast<i64>(need));
             f.SaveAction();
             f.SetAction(16, 0, 0);
             shown = &f;

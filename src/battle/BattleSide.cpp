@@ -108,7 +108,7 @@ void SetupEquipment(cFighter& f, const RoleData& role) {
     f.hitAct = weapon ? weapon->weaponPic : kNoWeaponHitAct;
     const i32 weaponLook = weapon ? weapon->look : 0;
     const i32 shieldLook = shield ? shield->look : 0;
-    f.bodyAct = Sat32(SatAdd(role.act, GetEquipLookOffset(weaponLook, shieldLook)));
+    f.act = Sat32(SatAdd(role.act, GetEquipLookOffset(weaponLook, shieldLook)));
     f.specialAct = shield ? Sat32(SatAdd(role.act, GetEquipLookOffset(0, shieldLook))) : role.act;
 }
 
@@ -150,7 +150,7 @@ void SetupMember(cFighter& f, int k, i32 r, const FighterSpot& spot) {
     f.flags = cFighter::kInUse | cFighter::kTaken;
     f.slot = k;
     f.kind = kKindParty;
-    f.picture = r;
+    f.pic = r;
     f.facing = 4;
     PlaceAt(f, spot.x, spot.y, spot.z);
     f.stats = cFighterStats::OfRole(&rs);
@@ -223,14 +223,14 @@ void cBattleSide::SetupEnemies(const EnemySpot (&spots)[kSetupPositions]) {
         f.flags = cFighter::kInUse | cFighter::kTaken;
         f.slot = i;
         f.kind = kKindEnemy;
-        f.picture = static_cast<i32>(s.monster);
+        f.pic = static_cast<i32>(s.monster);
         f.row = f.homeRow = s.row == 0 ? 1 : 2;
         if (f.row == 1) ++frontCount;
         f.facing = 5;
         PlaceAt(f, s.x, s.y, s.z);
         f.status = 0;
         f.stats = cFighterStats::OfMonster(&m);
-        f.bodyAct = f.specialAct = m.act;
+        f.act = f.specialAct = m.act;
         f.hitAct = m.hitAct;
         f.attackKind = 1;
         f.maxHp = f.hp = Sat32(m.maxHp + SatMul(m.maxHp, BattleRandom(21)) / 100);
@@ -279,7 +279,7 @@ cFighter* cBattleSide::AddFighter(const MonsterData& record) {
     f.flags = cFighter::kInUse | cFighter::kTaken;
     f.slot = count;
     f.kind = kKindAdded;
-    f.picture = record.index;
+    f.pic = record.index;
     f.row = f.homeRow = 1;
     f.facing = 4;
     PlaceAt(f, 470, 0, 330);
@@ -287,7 +287,7 @@ cFighter* cBattleSide::AddFighter(const MonsterData& record) {
     creature = record;
     MonsterData& c = creature;
     f.stats = cFighterStats::OfMonster(&c);
-    f.bodyAct = f.specialAct = c.act;
+    f.act = f.specialAct = c.act;
     f.hitAct = c.hitAct;
     f.attackKind = Sat32(SatAdd(c.attackKind, 1));
     f.maxHp = Sat32((SatAdd(record.maxHp, maxHp)) / 2);
@@ -323,13 +323,13 @@ void cBattleSide::SetFrozen(i32 v) {
 void cBattleSide::DimBystanders(i32) {
     for (int i = 0; i < count; ++i) {
         cFighter& f = fighters[i];
-        if (f.IsTaken() && !f.attackedBy && !f.targets[0]) f.fade = 15;
+        if (f.IsTaken() && !f.attackedBy && !f.targets[0]) f.StartFade(15);
     }
 }
 
 void cBattleSide::UndimBystanders() {
     for (int i = 0; i < count; ++i)
-        if (fighters[i].IsTaken()) fighters[i].fade = 0;
+        if (fighters[i].IsTaken() && fighters[i].fadeMode == 1) fighters[i].EndFade();
 }
 
 void cBattleSide::FleeAll() {

@@ -5,15 +5,9 @@
 #include "battle/BattleEnd.h"
 #include "battle/BattleFiles.h"
 #include "battle/BattleSide.h"
-#include "battle/BattleStandIns.h"
 
 namespace {
 constexpr i32 kEndTransformState = 20;
-
-void UpdateSide(cBattleSide& side) {
-    for (i32 i = 0; i < side.count; ++i)
-        if (side.fighters[i].IsTaken()) UpdateFighter(side.fighters[i]);
-}
 
 // The party set-up's copies of a member's stats record, after a level.
 void CopyMemberStats(cFighter& f) {
@@ -42,8 +36,7 @@ void SetUpBattleSides() {
 }
 
 void UpdateBattleSides() {
-    UpdateSide(gPartySide);
-    UpdateSide(gEnemySide);
+    UpdateFighters();
 }
 
 void FreezeBattleSides(bool frozen) {
@@ -69,8 +62,7 @@ void EndBattleTransformation() {
 }
 
 void DimBattleBystanders() {
-    gPartySide.DimBystanders(0);
-    gEnemySide.DimBystanders(0);
+    DimAllSides();
 }
 
 void ReleaseBattleParty() {

@@ -26,6 +26,9 @@ FloatLook GetFloatLook(FloatKind kind, i32 x, i32 y, i32 yOffset) {
 }
 
 void ShowFighterFloat(const cFighter& f, FloatKind kind, const char* text) {
+    const FloatLook l = GetFloatLook(kind, f.x, f.y, f.anim.yOff);
+    SpawnFloatText(const_cast<cFighter*>(&f), text, l.colour, l.shadow, l.x, l.y, f.z, l.rise,
+                   l.drawClass);
     if (gFloats.size() >= kKeptFloats) gFloats.erase(gFloats.begin());
     gFloats.push_back({&f, kind, text ? text : ""});
 }
@@ -33,7 +36,7 @@ void ShowFighterFloat(const cFighter& f, FloatKind kind, const char* text) {
 bool FighterBodyHit(const cFighter& f, i32 x, i32 y) {
     i64 cx = f.x, feet = static_cast<i64>(f.y) + f.z;
     if (!f.IsPartySide()) {
-        const MonsterOffset o = GetMonsterOffset(f.picture);
+        const MonsterOffset o = GetMonsterOffset(static_cast<i32>(f.pic));
         cx -= o.dx;
         feet -= o.dy;
     }

@@ -4,7 +4,11 @@
 #include <cstdio>
 
 #include "battle/BattleLogSink.h"
+#include "battle/BattleSide.h"
 #include "battle/BattleSpriteSink.h"
+#include "battle/DrawList.h"
+#include "battle/FighterAct.h"
+#include "data/GameData.h"
 #include "data/StatMath.h"
 #include "platform/TextCodec.h"
 
@@ -15,9 +19,63 @@ i32 CommandActionState(i32 command, i32 attackKind) {
     return kStates[command];
 }
 
+FighterControllerLink gFighterController;
+i32 gDevCaptureAlways = 0;
+i32 gDevFighterDisplay = 0;
+
+cFighter::cFighter() {
+    drawFn = &cFighter::DrawSprite;
+}
+
 void cFighter::Reset() {
     *this = cFighter{};
     status = ~0u;
+}
+
+void cFighter::Update() {
+    StepEffects();
+    RunFighterState(*this);
+    if (!IsTaken()) return;
+    gDrawList.AddSprite(this);
+    gDrawList.AddSoundCue(this);
+}
+
+i32 cFighter::MonsterDx() const {
+    return IsEnemy() ? GetMonsterOffset(static_cast<i32>(pic)).dx : 0;
+}
+
+i32 cFighter::MonsterDy() const {
+    return IsEnemy() ? GetMonsterOffset(static_cast<i32>(pic)).dy : 0;
+}
+
+i32 cFighter::HitPointX() const {
+    return x - 8 * static_cast<i32>(anim.cellW) - anim.xOff + anim.hitX;
+}
+
+i32 cFighter::HitPointY() const {
+    return y - 8 * static_cast<i32>(anim.cellH) - anim.yOff + anim.hitY;
+}
+
+void DimAllSides() {
+    gPartySide.DimBystanders(15);
+    gEnemySide.DimBystanders(15);
+}
+
+void UndimAllSides() {
+    gPartySide.UndimBystanders();
+    gEnemySide.UndimBystanders();
+}
+
+void UpdateFighters() {
+    for (cBattleSide* side : {&gPartySide, &gEnemySide})
+        for (int i = 0; i < side->count; ++i)
+            if (side->fighters[i].IsTaken()) side->fighters[i].Update();
+}
+
+void ResetFighterGlobals() {
+    gFighterController = FighterControllerLink{};
+    gDevCaptureAlways = 0;
+    gDevFighterDisplay = 0;
 }
 
 void cFighter::SetAction(i32 state, i32 newStep, i32 newSubStep) {

@@ -1,5 +1,6 @@
 // One combatant on the battlefield: its fields, the pending command codes, the
-// turn gauge with regeneration and timed marks, and its status conditions.
+// action states, the turn gauge with regeneration and timed marks, and its
+// status conditions.
 #pragma once
 #include "battle/BattleSprite.h"
 #include "battle/FighterStats.h"
@@ -25,6 +26,43 @@ enum FighterCommand {
 
 // The action state a command starts (0 for codes outside 1..12).
 i32 CommandActionState(i32 command, i32 attackKind);
+
+// Action states.
+enum FighterState {
+    kStateWaiting = 1,
+    kStateFallen = 2,
+    kStatePoison = 3,
+    kStateDodge = 4,
+    kStateHit = 5,
+    kStateCounter = 6,
+    kStateDefend = 7,
+    kStateCloseAttack = 8,
+    kStateRangedAttack = 9,
+    kStateMagic = 10,
+    kStateAirRaid = 11,
+    kStateTheft = 12,
+    kStateThrow = 13,
+    kStateFlee = 14,
+    kStateCapture = 15,
+    kStateLevelUp = 16,
+    kStateItem = 17,
+    kStateSkillStrike = 18,
+    kStateTransform = 19,
+    kStateEndTransform = 20,
+};
+
+// Actions of a body act: a facing (4 or 5) plus one of these.
+enum BodyAction {
+    kActStand = 0,
+    kActReady = 8,
+    kActCast = 16,
+    kActHurt = 24,
+    kActFallen = 32,
+    kActSpecial = 40,
+    kActAttack = 48,
+    kActCritical = 56,
+    kActSkill = 64,
+};
 
 // Status bits.
 enum StatusBit : u32 {
@@ -65,14 +103,19 @@ struct TimedMark {
     i32 turnsLeft;
 };
 
-class cFighter {
+// The battle sprite of a combatant; its action state runs in Update.
+class cFighter : public cBattleSprite {
 public:
     // Sprite flags.
-    static constexpr u32 kInUse = 0x1;
-    static constexpr u32 kTaken = 0x2;
+    static constexpr u32 kInUse = kSpriteInUse;
+    static constexpr u32 kTaken = kSpriteTaken;
 
+    cFighter();
     // Clears every field; the status word becomes all bits.
     void Reset();
+    // One tick: fade, flash and shake, the action state, the draw list.
+    void Update();
+    static void DrawSprite(cBattleSprite& s);
 
     void SetAction(i32 state, i32 step, i32 subStep);
     void SaveAction();
@@ -90,6 +133,15 @@ public:
     bool CanAct() const { return IsTaken() && IsAlive() && IsReady() && !HasCommand(); }
     // In the middle of its own command's action.
     bool IsActing() const { return action >= 7 && action != 16; }
+    // Back in the waiting state (a slot that is no longer taken counts as idle).
+    bool IsIdle() const { return !IsTaken() || action == kStateWaiting; }
+    bool IsMonster222() const { return IsEnemy() && pic == 222; }
+    // The monster's picture offset (zero for the party side).
+    i32 MonsterDx() const;
+    i32 MonsterDy() const;
+    // Where its hit animations land.
+    i32 HitPointX() const;
+    i32 HitPointY() const;
 
     void StartGlow();
     void StopGlow() { glowOn = 0; }
@@ -178,16 +230,11 @@ public:
     // Writes a log line with this fighter's name in place of "%s" (fmt is UTF-8).
     void Log(const char* fmtUtf8) const;
 
-    // ---- Sprite part. ----
-    u32 flags = 0;
-    i32 kind = 0;
-    i32 picture = 0;  // role index or monster number
-    i32 bodyAct = 0;
-    i32 facing = 0;  // 4 party side, 5 enemy side
-    i32 x = 0, y = 0, z = 0;
-    i32 fade = 0;  // the bystanders' dimming
+    // The sprite part: pic is the role index or monster number, act the body act,
+    // facing 4 the party side and 5 the enemy side.
 
     // ---- Fighter part. ----
+    // The action state (the sprite's own action word is not used by a fighter).
     i32 action = 0, step = 0, subStep = 0;
     i32 savedAction = 0, savedStep = 0, savedSubStep = 0;
     i32 slot = 0;
@@ -231,4 +278,27 @@ public:
     cFighter* targets[kFighterTargets] = {};
     cFighter* counterAttacker = nullptr;
     cFighter* countered = nullptr;
+    cHitAnim* effectAnim = nullptr;
+    cHitAnim* skillAnim = nullptr;
+    cHitAnim* itemAnim = nullptr;
+    cHitAnim* blowAnim = nullptr;
+    // Animation players of the auxiliary records, started from aux when drawn.
+    ActPlayer auxPlay[kAuxRecords] = {};
 };
+
+// The fighters' calls up into the controller, which fills it in (null: nothing happens).
+struct FighterControllerLink {
+    void (*setActive)(bool on) = nullptr;
+};
+extern FighterControllerLink gFighterController;
+// Developer switches: every capture succeeds; enemies show their numbers.
+extern i32 gDevCaptureAlways;
+extern i32 gDevFighterDisplay;
+
+// Fades the bystanders of both sides by 15 (neither attacked nor aiming); ends every fade.
+void DimAllSides();
+void UndimAllSides();
+// Updates every taken fighter of the party side, then of the enemy side.
+void UpdateFighters();
+void ResetFighterGlobals();
+

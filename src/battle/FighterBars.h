@@ -7,5 +7,3 @@ class cFighter;
 void DrawPartyBars(cFighter& f);
 // Enemies: the small bars over the body.
 void DrawEnemyBars(cFighter& f);
-// A fighter flashing out with its counter at 0 shows no bars.
-bool BarsHiddenByFlash(const cFighter& f);

@@ -3,6 +3,3 @@
 
 void DrawPartyBars(cFighter&) {}
 void DrawEnemyBars(cFighter&) {}
-bool BarsHiddenByFlash(const cFighter&) {
-    return false;
-}

@@ -14,6 +14,8 @@
 #include "battle/BattleScene.h"
 #include "battle/BattleEnd.h"
 #include "battle/BattleSide.h"
+#include "data/Config.h"
+#include "data/GameDatabase.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/MyAct.h"
@@ -42,6 +44,7 @@ struct BattleFrameTest : ::testing::Test {
     void SetUp() override {
         h.WriteSample();
         h.StartGame();
+        LoadGameDatabase(gBasePath);  // the monsters the sample's battles field
         ASSERT_NE(gPaintBuf, nullptr);
     }
     u16 Px(int x, int y) const { return gPaintBuf[y * 640 + x]; }
@@ -126,8 +129,8 @@ TEST_F(BattleFrameTest, EscapeAndDefeatHandTheirResultsBack) {
     MusicRecorder music;
     music.AnswerFinished(true);
     for (const Case& c : cases) {
+        LoadGameDatabase(gBasePath);  // the members as they were before the last release
         c.survive ? SetGameFlag(322) : ClearGameFlag(322);
-        gFormation[0] = 0;
         gFormation[1] = 1;
         Phases p = RunBattle(kLoneGoblin, [&](u32 phase, int tick) {
             // Five undecided main ticks, then the side's state turns.

@@ -62,7 +62,7 @@ TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
     for (int i = 0; i < 3; ++i) {
         const cFighter& f = s.fighters[i];
         EXPECT_EQ(f.slot, slot[i]);
-        EXPECT_EQ(f.picture, role[i]);
+        EXPECT_EQ(f.pic, role[i]);
         EXPECT_EQ(f.kind, kKindParty);
         EXPECT_EQ(f.row, row[i]);
         EXPECT_EQ(f.homeRow, row[i]);
@@ -100,8 +100,8 @@ TEST_F(Sides, BadFormationEntriesAreSkipped) {
     ScriptWith(KeepHeadStart());
     gPartySide.SetupParty(kSpots);
     ASSERT_EQ(gPartySide.count, 2);
-    EXPECT_EQ(gPartySide.fighters[0].picture, 2);
-    EXPECT_EQ(gPartySide.fighters[1].picture, 3);
+    EXPECT_EQ(gPartySide.fighters[0].pic, 2);
+    EXPECT_EQ(gPartySide.fighters[1].pic, 3);
     Formation({-1, -1, -1, -1, -1, -1});
     ScriptWith(KeepHeadStart());
     gPartySide.SetupParty(kSpots);
@@ -144,14 +144,14 @@ TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
     EXPECT_EQ(a.reflect, 19);
     EXPECT_EQ(a.attackKind, 2);
     EXPECT_EQ(a.hitAct, 7110);
-    EXPECT_EQ(a.bodyAct, 1000 + 6);  // look sum 3 gives 6
+    EXPECT_EQ(a.act, 1000 + 6);  // look sum 3 gives 6
     EXPECT_EQ(a.specialAct, 1000);
     const cFighter& b = gPartySide.fighters[1];
     EXPECT_EQ(b.attackKind, 1);
     EXPECT_EQ(b.hitCodes[0], 13);
     EXPECT_EQ(b.hitCodes[1], 2);
     EXPECT_EQ(b.specialSkill, 0);    // the last one named no skill
-    EXPECT_EQ(b.bodyAct, 1100 + 10);  // look sum 5 gives 10
+    EXPECT_EQ(b.act, 1100 + 10);  // look sum 5 gives 10
     EXPECT_EQ(b.specialAct, 1100 + 4);
     EXPECT_EQ(b.aux[37].action, 12);
     gRoles[1].equip[kSlotAccessory1] = -1;
@@ -205,14 +205,14 @@ TEST_F(EnemySides, SortedByDepthWithRowsHpAndEffects) {
     const i32 monster[4] = {4, 2, 1, 3}, row[4] = {2, 2, 1, 1}, hp[4] = {120, 100, 110, 105};
     for (int i = 0; i < 4; ++i) {
         const cFighter& f = s.fighters[i];
-        EXPECT_EQ(f.picture, monster[i]);
+        EXPECT_EQ(f.pic, monster[i]);
         EXPECT_EQ(f.row, row[i]);
         EXPECT_EQ(f.maxHp, hp[i]);
         EXPECT_EQ(f.hp, hp[i]);
         EXPECT_EQ(f.attack, 45);
         EXPECT_EQ(f.defence, 26);
         EXPECT_EQ(f.theftRate, 25);
-        EXPECT_EQ(f.bodyAct, 3000 + monster[i]);
+        EXPECT_EQ(f.act, 3000 + monster[i]);
         EXPECT_EQ(f.facing, 5);
         EXPECT_EQ(f.status, 0u);
     }
@@ -249,7 +249,7 @@ TEST_F(EnemySides, AtMostSixAndHpWithinAFifthMore) {
         ASSERT_TRUE(std::equal(sorted, sorted + kSetupPositions, want));
     }
     EXPECT_TRUE(sawLow && sawHigh);
-    EXPECT_EQ(gEnemySide.fighters[0].picture, 5);  // largest x + z first
+    EXPECT_EQ(gEnemySide.fighters[0].pic, 5);  // largest x + z first
 }
 
 TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
@@ -355,9 +355,9 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
     s.fighters[1].targets[0] = &s.fighters[2];
     s.fighters[2].attackedBy = &s.fighters[1];
     s.DimBystanders(0);
-    EXPECT_EQ(s.fighters[0].fade, 15);
-    EXPECT_EQ(s.fighters[1].fade, 0);
-    EXPECT_EQ(s.fighters[2].fade, 0);
+    EXPECT_EQ(s.fighters[0].fadeTarget, -15);
+    EXPECT_EQ(s.fighters[1].fadeTarget, 0);
+    EXPECT_EQ(s.fighters[2].fadeTarget, 0);
     s.FleeAll();
     EXPECT_EQ(s.fighters[1].command, kCmdFlee);
     EXPECT_EQ(s.fighters[1].action, 14);

@@ -67,7 +67,7 @@ TEST_F(SampleFighters, TheThiefCanBeRobbedAndTheBossStandsFirst) {
     ASSERT_EQ(gEnemySide.count, 2);
     cFighter& boss = gEnemySide.fighters[0];
     cFighter& thief = gEnemySide.fighters[1];
-    EXPECT_EQ(boss.picture, 222);
+    EXPECT_EQ(boss.pic, 222);
     EXPECT_EQ(boss.specialSkill, sample::kPoisonMist);
     EXPECT_EQ(thief.hpRegen, 5);
     EXPECT_EQ(thief.theftRate, 40);

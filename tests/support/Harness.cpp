@@ -135,6 +135,7 @@ void ResetAllGlobals() {
     ResetActs();
     ResetGameData();
     ResetBattleSides();
+    ResetFighterGlobals();
     ResetBattleRandom();
     ClearLoggedBattleLines();
     ClearShownFighterFloats();

@@ -1,0 +1,493 @@
+// The fighter's state dispatch, its shared helpers, and the waiting, fallen,
+// poison, dodge, hit, counter, defend and level-up states.
+#include <cstdio>
+#include <cstring>
+
+#include "battle/BattleLogSink.h"
+#include "battle/BattleMath.h"
+#include "battle/BattleRandom.h"
+#include "battle/BattleScene.h"
+#include "battle/FighterAct.h"
+#include "battle/HitRules.h"
+#include "data/Config.h"
+#include "data/GameData.h"
+#include "platform/TextCodec.h"
+#include "sound/Music.h"
+
+namespace {
+
+constexpr i32 kPoisonSide = 24;
+constexpr i32 kBossMusicList = 3;
+constexpr i32 kLevelUpHold = 30;
+
+bool CanStart(u32 act, i32 action) {
+    ActPlayer probe;
+    probe.act = static_cast<i32>(act);
+    probe.action = action;
+    return act != 0 && TakeActData(&probe) != 0;
+}
+
+// Direction of the fighter's back: +1 for facing 4 (the party looks left).
+i32 BackSign(const cFighter& f) {
+    return f.facing == 4 ? 1 : -1;
+}
+
+void SettleRevivedRow(cFighter& f) {
+    cBattleSide& side = gPartySide;
+    if (f.homeRow == 1) {
+        side.frontCount = 0;
+        for (int i = 0; i < side.count; ++i) {
+            cFighter& o = side.fighters[i];
+            if (!o.IsTaken() || !o.IsAlive()) continue;
+            o.row = o.homeRow;
+            if (o.row == 1) ++side.frontCount;
+        }
+        return;
+    }
+    bool backInFront = false;
+    for (int i = 0; i < side.count; ++i) {
+        const cFighter& o = side.fighters[i];
+        if (&o != &f && o.IsTaken() && o.IsAlive() && o.homeRow == 2 && o.row == 1)
+            backInFront = true;
+    }
+    f.row = backInFront ? 1 : 2;
+    if (f.row == 1) ++side.frontCount;
+}
+
+bool AnyPending(cBattleSide& side) {
+    return side.FindPending() != nullptr;
+}
+
+void StartCommand(cFighter& f) {
+    const i32 state = CommandActionState(f.command, f.attackKind);
+    if (state == 0) {
+        f.command = kCmdNone;
+        return;
+    }
+    f.defending = 0;
+    gPartySide.SetFrozen(1);
+    gEnemySide.SetFrozen(1);
+    f.SetAction(state, 0, 0);
+}
+
+// Step 0 of waiting: the ready pose and the bookkeeping of the action just played.
+void WaitStart(cFighter& f) {
+    StartBody(f, {kActReady, kActStand});
+    f.facing = HomeFacing(f);
+    if (f.gauge == kGaugeFull) {
+        f.gauge = f.stats.Agility() < 0 ? 0 : (f.stats.Agility() > 254 ? 254 : f.stats.Agility());
+        f.gaugeDelay = 0;
+    }
+    f.step = 1;
+    if (f.IsAdded() && f.stats.OfferValue() < f.stats.ActionCost()) {
+        f.Log("神魔%s供奉值不足,解除變身...!");
+        f.ReleaseTargets();
+        f.command = kCmdEndTransform;
+        f.SetAction(kStateEndTransform, 0, 0);
+        return;
+    }
+    if (!f.HasCommand()) return;
+    f.command = kCmdNone;
+    f.ReleaseTargets();
+    gPartySide.SetFrozen(0);
+    gEnemySide.SetFrozen(0);
+    if (f.powerUp > 0) --f.powerUp;
+    if (!f.IsPoisoned()) return;
+    f.SaveAction();
+    f.SetAction(kStatePoison, 0, 0);
+}
+
+void WaitStep(cFighter& f) {
+    f.StepAnim();
+    if (f.hp <= 0 || f.IsDying()) {
+        cFighter* by = f.attackedBy;
+        if (by && by->IsTaken() && by->IsAlive() && !by->IsIdle()) return;
+        f.attackedBy = nullptr;
+        FallDown(f);
+        return;
+    }
+    if (f.HasCommand()) {
+        if (AnyPending(f.IsPartySide() ? gEnemySide : gPartySide)) return;
+        StartCommand(f);
+        return;
+    }
+    if (f.gauge < kGaugeFull) f.StepGauge(gRealTimeBattle != 0);
+}
+
+void Waiting(cFighter& f) {
+    if (f.hp > 0) StandAtHome(f);
+    if (f.step == 0)
+        WaitStart(f);
+    else
+        WaitStep(f);
+}
+
+void BossFall(cFighter& f) {
+    if (f.step == 0) {
+        gBattleScene.Shake(16);
+        f.StartShake(2, 2);
+        for (int i = 0; i < gPartySide.count; ++i)
+            if (gPartySide.fighters[i].IsTaken()) gPartySide.fighters[i].StartShake(2, 2);
+        gMusic.ClearList(kBossMusicList);
+        gMusic.SetMode(3, 2, 50);
+        f.SetAction(kStateFallen, 1, 0);
+        return;
+    }
+    f.StepAnim();
+    if (f.subStep == 0) {
+        if (gMusic.IsFinished()) f.subStep = 1, f.tick = 0;
+    } else if (f.subStep == 1) {
+        if (++f.tick >= 16) {
+            f.blowAnim = SpawnHitAnim(&f, kAnimFallBoss, 1, f.x, f.HitPointY(), f.z, kClassFront);
+            f.subStep = 2;
+        }
+    } else {
+        if (AnimEvent(f, f.blowAnim, 0x4)) f.FlashOut();
+        if (AnimEvent(f, f.blowAnim, 0x1) || AnimGone(f, f.blowAnim)) f.Reset();
+    }
+}
+
+void EnemyFall(cFighter& f) {
+    if (f.step == 0) {
+        StartBody(f, {kActReady, kActStand});
+        f.FlashOut();
+        SpawnHitAnim(&f, kAnimEnemyFall, 0, f.x, f.HitPointY(), f.z, kClassOrdinary);
+        f.step = 1;
+        return;
+    }
+    f.StepAnim();
+    if (f.flashCounter == 0) f.Reset();
+}
+
+void PartyFall(cFighter& f) {
+    if (f.step == 0) {
+        f.Log("%s傷重瀕死...!");
+        StartBody(f, {kActFallen, kActHurt});
+        f.drawClass = kClassBack;
+        f.step = 1;
+        return;
+    }
+    f.StepAnim();
+    if (!f.IsAlive()) return;
+    f.SetAction(kStateWaiting, 0, 0);
+    f.drawClass = kClassOrdinary;
+    ++gPartySide.memberCount;
+    SettleRevivedRow(f);
+}
+
+void Fallen(cFighter& f) {
+    if (f.IsMonster222())
+        BossFall(f);
+    else if (f.IsEnemy())
+        EnemyFall(f);
+    else
+        PartyFall(f);
+}
+
+void Poison(cFighter& f) {
+    if (f.step == 0) {
+        StartBody(f, {kActHurt, kActReady});
+        const i32 damage = PoisonTurnDamage(f);
+        TakeHp(f, damage);
+        ShowLossNumber(f, kFloatHp, damage);
+        f.step = 1;
+        return;
+    }
+    if (f.StepAnim()) f.RestoreAction();
+}
+
+// Back from a reaction: to the start point, the saved action, home when waiting.
+void EndReaction(cFighter& f) {
+    f.x = f.move.startX;
+    f.y = f.move.startY;
+    f.z = f.move.startZ;
+    f.RestoreAction();
+    if (f.action == kStateWaiting) StandAtHome(f);
+}
+
+void Dodge(cFighter& f) {
+    if (f.step == 0) {
+        StartBody(f, {kActCast, kActReady});
+        const i32 s = BackSign(f);
+        f.MoveTo(f.x + 50 * s, f.y, f.z + 27 * s);
+        AttachAfterImage(&f, 0x100007, 5);
+        f.step = 1;
+        return;
+    }
+    f.StepAnim();
+    if (!f.StepMove(7)) return;
+    DetachAfterImage(&f);
+    EndReaction(f);
+}
+
+void Hit(cFighter& f) {
+    if (f.step == 0) {
+        const i32 s = BackSign(f);
+        if (f.defending) {
+            StartBody(f, {kActCast, kActReady});
+            f.StartShake(0, 1);
+            SpawnAtFighter(f, f, kAnimGuard);
+            f.MoveTo(f.x + 10 * s, f.y, f.z + 5 * s);
+        } else {
+            StartBody(f, {kActHurt, kActReady});
+            f.StartShake(2, 1);
+            SpawnAtFighter(f, f, kAnimHurt);
+            f.MoveTo(f.x + 20 * s, f.y, f.z + 11 * s);
+        }
+        f.step = 1;
+        return;
+    }
+    f.StepMove(4);
+    if (!f.StepAnim()) return;
+    f.StartShake(0, 0);
+    EndReaction(f);
+}
+
+// One blow of a counter-attack on the countered fighter.
+void CounterBlow(cFighter& f, cFighter& c) {
+    if (c.action == kStateCloseAttack) c.SaveAction();
+    const bool lands = f.blows > 0 || !RollEvade(c, f);
+    if (!lands) {
+        ShowMiss(c);
+        EnterReaction(c, kStateDodge);
+        return;
+    }
+    if (!f.blowAnim) f.blowAnim = SpawnHitEffect(f, c);
+    ++f.blows;
+    const i32 damage = CounterDamage(c, f);
+    TakeHp(c, damage);
+    c.lastHpDamage = damage;
+    ShowLossNumber(c, kFloatHp, damage);
+    EnterReaction(c, kStateHit);
+}
+
+void Counter(cFighter& f) {
+    cFighter* c = f.countered;
+    if (f.step == 0) {
+        StartBody(f, {kActAttack, kActReady});
+        f.blows = f.spellHits = 0;
+        f.blowAnim = nullptr;
+        f.step = 1;
+        return;
+    }
+    const bool ended = f.StepAnim();
+    if (c && c->IsTaken() && f.TakeEvent(0x1)) CounterBlow(f, *c);
+    if (c && c->IsTaken() && f.TakeEvent(0x4) && c->action == kStateCloseAttack) {
+        if (f.blows == 0 && RollEvade(*c, f)) {
+            EnterReaction(*c, kStateDodge);
+        } else {
+            ++f.blows;
+            EnterReaction(*c, kStateHit);
+        }
+    }
+    if (!ended || !AnimGone(f, f.blowAnim)) return;
+    if (c) c->counterAttacker = nullptr;
+    f.countered = nullptr;
+    f.blowAnim = nullptr;
+    f.RestoreAction();
+}
+
+void Defend(cFighter& f) {
+    if (f.step == 0) {
+        StartBody(f, {kActCast, kActReady});
+        f.Log("防禦");
+        f.effectAnim = SpawnAtFighter(f, f, kAnimGuard);
+        f.step = 1;
+        return;
+    }
+    f.StepAnim();
+    if (!AnimGone(f, f.effectAnim)) return;
+    f.effectAnim = nullptr;
+    f.defending = 1;
+    f.SetAction(kStateWaiting, 0, 0);
+}
+
+void LevelUp(cFighter& f) {
+    if (f.step == 0) {
+        StartBody(f, {kActAttack, kActSpecial});
+        f.step = 1;
+    } else if (f.step == 1) {
+        if (!f.StepAnim()) return;
+        StartBody(f, {kActSpecial, kActReady});
+        f.tick = kLevelUpHold;
+        f.step = 2;
+    } else {
+        f.StepAnim();
+        if (--f.tick <= 0) f.RestoreAction();
+    }
+}
+
+}  // namespace
+
+void RunFighterState(cFighter& f) {
+    using Handler = void (*)(cFighter&);
+    static constexpr Handler kHandlers[21] = {
+        nullptr,      Waiting,         Fallen,        Poison,          Dodge,
+        Hit,          Counter,         Defend,        RunCloseAttack,  RunRangedAttack,
+        RunMagic,     RunAirRaid,      RunTheft,      RunThrow,        RunFlee,
+        RunCapture,   LevelUp,         RunItem,       RunSkillStrike,  RunTransform,
+        RunEndTransform};
+    if (f.action < 1 || f.action > 20) return;
+    kHandlers[f.action](f);
+}
+
+bool StartBodyFacing(cFighter& f, i32 facing, std::initializer_list<i32> offsets) {
+    for (i32 o : offsets) {
+        if (!CanStart(f.act, facing + o)) continue;
+        return f.StartAnim(f.act, static_cast<u32>(facing + o));
+    }
+    return false;
+}
+
+bool StartBody(cFighter& f, std::initializer_list<i32> offsets) {
+    return StartBodyFacing(f, f.facing, offsets);
+}
+
+void StepToEvent(cFighter& f) {
+    for (int k = 0; k < kMaxInstantSteps; ++k) {
+        if (f.anim.event & 0x5) return;
+        if (f.StepAnim()) return;
+    }
+}
+
+void StandAtHome(cFighter& f) {
+    f.x = f.homeX;
+    f.y = f.homeY;
+    f.z = f.homeZ;
+}
+
+cBattleSide& SideOf(const cFighter& f) {
+    return f.IsPartySide() ? gPartySide : gEnemySide;
+}
+
+cBattleSide& OtherSide(const cFighter& f) {
+    return f.IsPartySide() ? gEnemySide : gPartySide;
+}
+
+bool SameSide(const cFighter& a, const cFighter& b) {
+    return a.IsPartySide() == b.IsPartySide();
+}
+
+cHitAnim* SpawnAtFighter(cFighter& owner, const cFighter& at, u32 act, i32 cls) {
+    const u32 action = at.IsPartySide() ? 0 : 1;
+    return SpawnHitAnim(&owner, act, action, at.HitPointX(), at.HitPointY(), at.z, cls);
+}
+
+cHitAnim* SpawnHitEffect(cFighter& attacker, const cFighter& target) {
+    const u32 action = attacker.IsPartySide() ? 0 : 1;
+    return SpawnHitAnim(&attacker, static_cast<u32>(attacker.hitAct), action, target.HitPointX(),
+                        target.HitPointY(), target.z, kClassOrdinary);
+}
+
+bool AnimGone(const cFighter& owner, cHitAnim* a) {
+    return !a || !a->Taken() || a->owner != &owner;
+}
+
+bool AnimEvent(const cFighter& owner, cHitAnim* a, u16 bit) {
+    return !AnimGone(owner, a) && a->TakeEvent(bit);
+}
+
+void EnterReaction(cFighter& t, i32 state) {
+    if (t.action == kStateDodge) {
+        DetachAfterImage(&t);
+        t.x = t.move.startX;
+        t.y = t.move.startY;
+        t.z = t.move.startZ;
+    } else if (t.action != kStateHit) {
+        t.SaveAction();
+    }
+    t.SetAction(state, 0, 0);
+}
+
+void SaveIfIdle(cFighter& t) {
+    if (t.action == kStateWaiting) t.SaveAction();
+}
+
+void MayWake(cFighter& t) {
+    if (BattleRandom(5) != 0) return;
+    if (t.IsAsleep()) t.EndSleep();
+    if (t.IsConfused()) t.EndConfusion();
+}
+
+namespace {
+i32 Within(i64 v, i32 max) {
+    if (v > max) v = max;
+    return static_cast<i32>(v < 0 ? 0 : v);
+}
+}  // namespace
+
+void TakeHp(cFighter& f, i64 loss) {
+    f.hp = Within(SatAdd(f.hp, -loss), f.maxHp);
+}
+
+void TakeMp(cFighter& f, i64 loss) {
+    f.mp = Within(SatAdd(f.mp, -loss), f.maxMp);
+}
+
+void LogTwo(const char* fmtUtf8, const cFighter& a, const cFighter& b) {
+    char na[33], nb[33], line[200];
+    a.stats.CopyName(na);
+    b.stats.CopyName(nb);
+    std::snprintf(line, sizeof(line), B5(fmtUtf8), na, nb);
+    AddBattleLogLine(line);
+}
+
+void LogName(const char* fmtUtf8, const char* nameBig5, int nameBytes) {
+    char name[64] = {};
+    std::memcpy(name, nameBig5, static_cast<size_t>(nameBytes < 63 ? nameBytes : 63));
+    char line[200];
+    std::snprintf(line, sizeof(line), B5(fmtUtf8), name);
+    AddBattleLogLine(line);
+}
+
+cFighter* ReplaceTarget(cFighter& f, cBattleSide& side, i32 row) {
+    (void)f;
+    return side.PickRandomTarget(row);
+}
+
+void LinkTarget(cFighter& f, cFighter* t) {
+    f.targets[0] = t;
+    if (t) t->attackedBy = &f;
+}
+
+void ClearActionLinks(cFighter& f) {
+    f.ReleaseTargets();
+    f.counterAttacker = nullptr;
+    f.countered = nullptr;
+    f.effectAnim = f.skillAnim = f.itemAnim = f.blowAnim = nullptr;
+}
+
+void FallDown(cFighter& f) {
+    f.status = kStDying;
+    f.command = kCmdNone;
+    f.gauge = 0;
+    f.ordered = 0;
+    f.StopGlow();
+    f.StopBlink();
+    if (f.IsAdded()) {
+        f.Log("神魔%s瀕死,變身解除...!");
+        f.SetAction(kStateEndTransform, 0, 0);
+        return;
+    }
+    if (f.IsPartySide()) {
+        LeaveFight(f, gPartySide);
+        f.SetAction(kStateFallen, 0, 0);
+        return;
+    }
+    GiveEnemyRewards(f, 1);
+    LeaveFight(f, gEnemySide);
+    f.SetAction(kStateFallen, 0, 0);
+    if (!gEnemySide.AllDown()) return;
+    if (gFighterController.setActive) gFighterController.setActive(false);
+    gPartySide.ClearCommands();
+}
+
+void DimScene(i32 n) {
+    gBattleScene.FadeTo(n);
+    DimAllSides();
+}
+
+void RestoreScene() {
+    gBattleScene.FadeBack();
+    UndimAllSides();
+}
