@@ -1,6 +1,7 @@
 // Picture and act archive writers, and the sample game's art drawn in code.
 #include "mhdata/Archives.h"
 #include "mhdata/SampleBattle.h"
+#include "mhdata/SampleFighters.h"
 
 #include <filesystem>
 #include <fstream>
@@ -384,6 +385,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
             m[sample_art::kEndingFirst + k] = EndingPicture(sample_art::kEndingFirst + k);
         m[sample_art::kPortrait] = Portrait();
         AddSampleBattlePictures(&m);
+        AddSampleFighterPictures(&m);
         return m;
     }();
     return pics;
@@ -422,6 +424,7 @@ const std::map<u32, ActProgram>& SampleActs() {
             portrait.parts[k] = ActWords().Rf(kPortrait).Xy(kPortraitHotX, 0).Pa(k).Ed().Ov().words;
         m[kPortrait] = portrait;
         AddSampleBattleActs(&m);
+        AddSampleFighterActs(&m);
         return m;
     }();
     return acts;
