@@ -23,6 +23,20 @@ void RunFighterState(cFighter& f);
 // The first of facing + offset that can be started; false when none can.
 bool StartBody(cFighter& f, std::initializer_list<i32> offsets);
 bool StartBodyFacing(cFighter& f, i32 facing, std::initializer_list<i32> offsets);
+bool StartActFacing(cFighter& f, u32 act, i32 facing, std::initializer_list<i32> offsets);
+// The special act's actions (theft, throw, capture), falling back to the body act.
+bool StartSpecial(cFighter& f, std::initializer_list<i32> offsets);
+// The main target or a living stand-in from the other side (row 1 front only,
+// 0 any), linked; null (the animation stepped) while there is none.
+cFighter* TakeTarget(cFighter& f, i32 row);
+// Runs toward the point beside the target where a close action stands.
+void RunToTarget(cFighter& f, const cFighter& t, u32 tint, i32 copies);
+void ApproachPoint(const cFighter& f, const cFighter& t, i32* ax, i32* az);
+// Turns its back on the field and heads home.
+void HeadHome(cFighter& f);
+// Drops the fighter's own links; its targets keep their attacked-by link.
+void DropOwnLinks(cFighter& f);
+i32 OtherFacing(i32 facing);
 // Steps the started act within the tick until it raises 0x1 or 0x4 or ends.
 void StepToEvent(cFighter& f);
 // The facing a fighter of that side stands in at home.

@@ -75,7 +75,8 @@ void WaitStart(cFighter& f) {
     StartBody(f, {kActReady, kActStand});
     f.facing = HomeFacing(f);
     if (f.gauge == kGaugeFull) {
-        f.gauge = f.stats.Agility() < 0 ? 0 : (f.stats.Agility() > 254 ? 254 : f.stats.Agility());
+        const i32 agility = f.stats.Agility();
+        f.gauge = agility < 0 ? 0 : (agility > kGaugeFull ? kGaugeFull : agility);
         f.gaugeDelay = 0;
     }
     f.step = 1;
@@ -99,10 +100,11 @@ void WaitStart(cFighter& f) {
 
 void WaitStep(cFighter& f) {
     f.StepAnim();
+    // The link to an attacker that is back home (or gone) is let go.
+    cFighter* by = f.attackedBy;
+    if (by && (by->IsIdle() || !by->IsAlive())) f.attackedBy = by = nullptr;
     if (f.hp <= 0 || f.IsDying()) {
-        cFighter* by = f.attackedBy;
-        if (by && by->IsTaken() && by->IsAlive() && !by->IsIdle()) return;
-        f.attackedBy = nullptr;
+        if (by) return;
         FallDown(f);
         return;
     }
@@ -332,10 +334,18 @@ void RunFighterState(cFighter& f) {
 }
 
 bool StartBodyFacing(cFighter& f, i32 facing, std::initializer_list<i32> offsets) {
+    return StartActFacing(f, f.act, facing, offsets);
+}
+
+bool StartActFacing(cFighter& f, u32 act, i32 facing, std::initializer_list<i32> offsets) {
     for (i32 o : offsets) {
-        if (!CanStart(f.act, facing + o)) continue;
-        return f.StartAnim(f.act, static_cast<u32>(facing + o));
+        if (!CanStart(act, facing + o)) continue;
+        if (f.StartAnim(act, static_cast<u32>(facing + o))) return true;
     }
+    // Nothing to play: the step sees an animation that has ended, never one that hangs.
+    f.anim = ActPlayer{};
+    f.anim2 = ActPlayer{};
+    f.anim.ended = 1;
     return false;
 }
 
@@ -458,6 +468,12 @@ void ClearActionLinks(cFighter& f) {
 }
 
 void FallDown(cFighter& f) {
+    // Falling in the middle of its own command (a reflected blow) ends the
+    // command's freeze, which its return to waiting would otherwise have ended.
+    if (f.HasCommand()) {
+        gPartySide.SetFrozen(0);
+        gEnemySide.SetFrozen(0);
+    }
     f.status = kStDying;
     f.command = kCmdNone;
     f.gauge = 0;

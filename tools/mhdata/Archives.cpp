@@ -2,6 +2,7 @@
 #include "mhdata/Archives.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleMenus.h"
+#include "mhdata/SampleFighters.h"
 
 #include <filesystem>
 #include <fstream>
@@ -386,6 +387,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
         m[sample_art::kPortrait] = Portrait();
         AddSampleBattlePictures(&m);
         AddSampleMenuPictures(&m);
+        AddSampleFighterPictures(&m);
         return m;
     }();
     return pics;
@@ -425,6 +427,7 @@ const std::map<u32, ActProgram>& SampleActs() {
         m[kPortrait] = portrait;
         AddSampleBattleActs(&m);
         AddSampleMenuActs(&m);
+        AddSampleFighterActs(&m);
         return m;
     }();
     return acts;

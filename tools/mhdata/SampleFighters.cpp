@@ -1,9 +1,12 @@
-// The sample game's battle records: monsters, skills and items for the fights.
+// The sample game's battle records (monsters, skills and items for the fights)
+// and the fighters' art: body acts, effect acts and their flat-colour pictures.
 #include "mhdata/SampleFighters.h"
 #include "mhdata/Databases.h"
 
 #include <cstring>
 #include <string>
+
+#include "engine/MyAct.h"
 
 #include "platform/TextCodec.h"
 
@@ -160,3 +163,137 @@ void AddSampleFighters(DatabaseSet& set) {
     Skills(set);
     Items(set);
 }
+
+namespace sample_fighters {
+
+u16 BodyColour(u32 act, int frame) {
+    return static_cast<u16>((act * 53 + 0x0841 * (frame + 1)) & 0xFFFF) | 0x0821;
+}
+
+}  // namespace sample_fighters
+
+namespace {
+using namespace sample_fighters;
+
+ArchivePicture FlatFrames(const std::string& name, i32 w, i32 h, int frames,
+                          u16 (*colour)(u32, int), u32 key) {
+    ArchivePicture p;
+    p.name = name;
+    for (int k = 0; k < frames; ++k) {
+        ArchiveFrame f;
+        f.w = w;
+        f.h = h;
+        f.pixels.assign(static_cast<size_t>(w) * h, colour(key, k));
+        p.frames.push_back(f);
+    }
+    return p;
+}
+
+// One body action: frames 0, 1, 2 with the given events raised on frames 1 and 2.
+std::vector<u16> BodyPart(u32 act, u16 event1, u16 event2, bool loop) {
+    ActWords w;
+    w.Rf(static_cast<u16>(act))
+        .Xy(kBodyW / 2, kBodyH)
+        .Cmd(kActAX, {kBodyW / 2})
+        .Cmd(kActAY, {kBodyH / 2})
+        .Sd(0)
+        .Pa(0)
+        .Ed();
+    if (event1) w.Cmd(kActAT, {event1});
+    w.Pa(1).Ed();
+    if (event2) w.Cmd(kActAT, {event2});
+    w.Pa(2).Ed();
+    return loop ? w.Ov().words : w.O2().words;
+}
+
+ActProgram BodyAct(u32 act) {
+    ActProgram a;
+    a.name = "body" + std::to_string(act);
+    for (i32 facing : {4, 5}) {
+        a.parts[facing + kBodyStand] = BodyPart(act, 0, 0, true);
+        a.parts[facing + kBodyReady] = BodyPart(act, 0, 0, true);
+        a.parts[facing + kBodyCast] = BodyPart(act, 0, 0, false);
+        a.parts[facing + kBodyHurt] = BodyPart(act, 0, 0, false);
+        a.parts[facing + kBodyFallen] = BodyPart(act, 0, 0, true);
+        a.parts[facing + kBodySpecial] = BodyPart(act, 0x1, 0, false);
+        a.parts[facing + kBodyAttack] = BodyPart(act, 0x1, 0, false);
+        a.parts[facing + kBodyCritical] = BodyPart(act, 0x1, 0x1, false);
+        a.parts[facing + kBodySkill] = BodyPart(act, 0x1, 0, false);
+    }
+    return a;
+}
+
+// An effect that raises 0x1 on its second frame and ends after its third.
+ActProgram EffectAct(u32 act) {
+    ActProgram a;
+    a.name = "effect" + std::to_string(act);
+    for (int k = 0; k < 2; ++k)
+        a.parts[k] = ActWords()
+                         .Rf(static_cast<u16>(act))
+                         .Xy(24, 24)
+                         .Sd(0)
+                         .Pa(0)
+                         .Ed()
+                         .Cmd(kActAT, {0x1})
+                         .Pa(1)
+                         .Ed()
+                         .Pa(2)
+                         .Ed()
+                         .O2()
+                         .words;
+    return a;
+}
+
+// The capture animation: its frames last 15 ticks, 0x1 on the second, so a
+// captured enemy has shrunk away before it ends.
+ActProgram CaptureAct() {
+    ActProgram a;
+    a.name = "capture";
+    a.parts[0] = ActWords()
+                     .Rf(kCaptureAct)
+                     .Xy(24, 24)
+                     .Sd(14)
+                     .Pa(0)
+                     .Ed()
+                     .Cmd(kActAT, {0x1})
+                     .Pa(1)
+                     .Ed()
+                     .Pa(2)
+                     .Ed()
+                     .O2()
+                     .words;
+    return a;
+}
+
+}  // namespace
+
+void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
+    for (u32 act : SampleBodyActs())
+        (*pics)[act] = FlatFrames("body" + std::to_string(act), kBodyW, kBodyH, 3, BodyColour, act);
+    for (u32 act : SampleEffectActs())
+        (*pics)[act] = FlatFrames("effect" + std::to_string(act), 48, 48, 3, BodyColour, act);
+}
+
+void AddSampleFighterActs(std::map<u32, ActProgram>* acts) {
+    for (u32 act : SampleBodyActs()) (*acts)[act] = BodyAct(act);
+    for (u32 act : SampleEffectActs()) (*acts)[act] = EffectAct(act);
+    (*acts)[kCaptureAct] = CaptureAct();
+}
+
+std::vector<u32> SampleBodyActs() {
+    std::vector<u32> out;
+    for (u32 r = 0; r < 8; ++r)
+        for (u32 look = 0; look < 16; ++look) out.push_back(1000 + 100 * r + look);
+    // Monster 0's act is no archive entry and monster 1's is the item icons': they keep no body.
+    for (u32 id : {2u, 3u, 4u}) out.push_back(3000 + id);
+    for (u32 id = sample::kThief; id <= static_cast<u32>(sample::kBoss); ++id) out.push_back(3000 + id);
+    return out;
+}
+
+std::vector<u32> SampleEffectActs() {
+    std::vector<u32> out = {7301, 7302, 7303};
+    for (i32 id = sample::kSacrificeStrike; id <= sample::kSummonThunder; ++id)
+        out.push_back(static_cast<u32>(7400 + id));
+    return out;
+}
+

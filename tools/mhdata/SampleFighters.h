@@ -2,9 +2,32 @@
 // boss at number 222), skills of every battle category, special, element and
 // target kind, and offensive items.
 #pragma once
+#include <map>
+#include <vector>
+
+#include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
 
 void AddSampleFighters(DatabaseSet& set);
+
+// The fighters' art. A body act has, for facings 4 and 5, the stand, ready,
+// cast, hurt, fallen, special, attack, critical and skill actions, three frames
+// each (no delay): the special, attack and skill actions raise 0x1 on frame 1,
+// the critical raises 0x1 on frames 1 and 2 (two blows); stand, ready and fallen
+// loop, the others end after frame 2. Effect acts raise 0x1 on frame 1.
+void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics);
+void AddSampleFighterActs(std::map<u32, ActProgram>* acts);
+std::vector<u32> SampleBodyActs();
+std::vector<u32> SampleEffectActs();
+
+namespace sample_fighters {
+constexpr i16 kBodyW = 32, kBodyH = 48;
+constexpr u16 kCaptureAct = 7234;  // theft and capture, drawn by the battle art
+constexpr i32 kBodyStand = 0, kBodyReady = 8, kBodyCast = 16, kBodyHurt = 24, kBodyFallen = 32,
+              kBodySpecial = 40, kBodyAttack = 48, kBodyCritical = 56, kBodySkill = 64;
+// The flat colour of frame k of a body or effect picture.
+u16 BodyColour(u32 act, int frame);
+}  // namespace sample_fighters
 
 namespace sample {
 constexpr i32 kThief = 5, kStatue = 6, kThunderGod = 7, kBoss = 222;

@@ -1,0 +1,338 @@
+// Scripted duels of the command actions: theft, flight, capture, throw, magic,
+// items, skill strikes and the transformation, with their bad inputs.
+#include "battle/DuelSupport.h"
+#include "battle/FighterAct.h"
+
+#include <cstring>
+
+namespace {
+
+bool Idle(const cFighter& f) {
+    return f.action == kStateWaiting && !f.HasCommand() && f.x == f.homeX && f.y == f.homeY;
+}
+
+std::vector<int> gActiveCalls;  // what the fighters told the controller (1 on, 0 off)
+
+SkillData TestSkill(i32 target, i32 hpEffect, i32 special, i32 act = 7413) {
+    SkillData sk{};
+    sk.id = 13;
+    sk.effectAct = act;
+    sk.category = 1;
+    std::snprintf(sk.name, sizeof(sk.name), "%s", "S");
+    sk.mpCost = 10;
+    sk.effectMode = 1;
+    sk.hp = hpEffect;
+    sk.special = special;
+    sk.target = target;
+    return sk;
+}
+
+ItemData TestItem(i32 target, i32 act, i32 hpEffect, i32 status) {
+    ItemData it{};
+    it.id = 0;
+    it.effectAct = act;
+    it.useKind = 2;
+    it.effectMode = 1;
+    it.hp = hpEffect;
+    it.statusEffect = status;
+    it.target = target;
+    it.castSkill = -1;
+    return it;
+}
+
+}  // namespace
+
+class FighterActionTest : public DuelTest {
+protected:
+    void SetUp() override {
+        DuelTest::SetUp();
+        gActiveCalls.clear();
+        gFighterController.setActive = [](bool on) { gActiveCalls.push_back(on ? 1 : 0); };
+    }
+    int RunUntilIdle(cFighter& f, int limit = 600) {
+        return TickUntil([&] { return Idle(f); }, limit);
+    }
+};
+
+TEST_F(FighterActionTest, TheftTakesTheItemOnceAndASecondFindsNothing) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    RecordOf(false, 0).theftItem = 0;  // the sample's first item
+    e.theftRate = 40;
+    p.mp = 3;  // the fixed cost of 5 stops at 0
+    gOwnedItems[0] = 2;
+    Queue(100, {0});  // 0 < 40: stolen
+    Order(p, kCmdTheft, &e);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(gOwnedItems[0], 3);
+    EXPECT_EQ(p.mp, 0);
+    EXPECT_EQ(e.theftRate, 0);
+    char name[40] = {};
+    std::memcpy(name, GetItemRecord(0)->name, sizeof(GetItemRecord(0)->name));
+    const std::string got = Utf8ToBig5("得到") + name + Utf8ToBig5("...!");
+    ASSERT_EQ(Lines().size(), 2u);
+    EXPECT_EQ(Lines()[0], Line("偷竊"));
+    EXPECT_EQ(Lines()[1], got);
+
+    ClearLoggedBattleLines();
+    Order(p, kCmdTheft, &e);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(gOwnedItems[0], 3);
+    EXPECT_EQ(Lines().back(), Line("%s沒有任何物品...!", "E"));
+}
+
+TEST_F(FighterActionTest, TheftItemOutOfRangeFindsNothing) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    RecordOf(false, 0).theftItem = 100000;
+    e.theftRate = 40;
+    Queue(100, {0});
+    Order(p, kCmdTheft, &e);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(Lines().back(), Line("%s沒有任何物品...!", "E"));
+}
+
+TEST_F(FighterActionTest, SuccessfulFlightMakesTheWholePartyRun) {
+    cFighter& p = Party(0);
+    cFighter& q = Party(1);
+    Enemy();
+    p.fleeRate = 60;  // 50 <= 60
+    Order(p, kCmdFlee, nullptr);
+    ASSERT_GT(TickUntil([&] { return p.action == kStateFlee && p.step == 3; }), 0);
+    EXPECT_EQ(q.action, kStateFlee);
+    EXPECT_EQ(q.command, kCmdFlee);
+    EXPECT_EQ(gPartySide.fleeFlag, 1);
+    EXPECT_EQ(gActiveCalls, (std::vector<int>{0}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{Line("%s逃跑...!", "P")}));
+    TickUntil([&] { return p.x == 700; }, 200);
+    EXPECT_EQ(p.x, 700);  // the party runs off to the right, deeper as it goes
+    EXPECT_EQ(p.z, 300 + (700 - 440) * 55 / 100);
+}
+
+TEST_F(FighterActionTest, FailedFlightIsLoggedAndRaisesTheRate) {
+    cFighter& p = Party();
+    Enemy();
+    Order(p, kCmdFlee, nullptr);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(p.fleeRate, 30);
+    EXPECT_EQ(gPartySide.fleeFlag, 0);
+    EXPECT_EQ(Lines().back(), Line("逃跑失敗...!"));
+}
+
+TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksAndHalvesTheExperience) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    gDevCaptureAlways = 1;
+    gOwnedMonsters[5] = 0;
+    Order(p, kCmdCapture, &e);
+    ASSERT_GT(TickUntil([&] { return e.shrinkOn != 0; }), 0);
+    std::vector<i32> shrink;
+    while (e.IsTaken() && shrink.size() < 100) {
+        Tick();
+        if (e.IsTaken()) shrink.push_back(e.shrinkAmount);
+    }
+    ASSERT_GE(shrink.size(), 25u);
+    for (size_t k = 0; k < 25; ++k) EXPECT_EQ(shrink[k], 40 * static_cast<i32>(k + 1));
+    EXPECT_EQ(shrink.back(), 1000);
+    EXPECT_EQ(gOwnedMonsters[5], 1);
+    EXPECT_EQ(gEnemySide.expTotal, 10);  // 20 halved
+    EXPECT_EQ(gEnemySide.goldTotal, 0);
+    EXPECT_EQ(Lines().back(), Line("捕捉%s成功...!", "E"));
+    ASSERT_GT(RunUntilIdle(p), 0);
+}
+
+TEST_F(FighterActionTest, CapturesStopAtNinetyNineOwned) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    gDevCaptureAlways = 1;
+    gOwnedMonsters[5] = 99;
+    Order(p, kCmdCapture, &e);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_FALSE(e.IsTaken());
+    EXPECT_EQ(gOwnedMonsters[5], 99);
+}
+
+TEST_F(FighterActionTest, ThrownPieceHitsAndIsGone) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    EquipageData piece{};
+    piece.id = 3;
+    piece.throwValue = 20;  // strength 0 + 20
+    p.thrownPiece = &piece;
+    Order(p, kCmdThrow, &e);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(e.hp, 80);
+    EXPECT_EQ(piece.id, -1);
+    EXPECT_EQ(p.thrownPiece, nullptr);
+}
+
+TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
+    cFighter& p = Party();
+    cFighter& e0 = Enemy(0);
+    cFighter& e1 = Enemy(1);
+    const SkillData sk = TestSkill(4, -30, 0);
+    p.skillInUse = &sk;
+    p.targets[1] = &e1;
+    Queue(100, {10, 90});  // at most 30 resists: the first does, the second is struck
+    Order(p, kCmdMagic, &e0);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(e0.hp, 100);
+    EXPECT_EQ(e1.hp, 70);
+    EXPECT_EQ(p.mp, 40);
+    EXPECT_EQ(CountFloats(e0, "Miss"), 1u);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"S"}));
+    EXPECT_EQ(e0.gaugesFrozen + e1.gaugesFrozen + p.gaugesFrozen, 0);
+}
+
+TEST_F(FighterActionTest, SunShieldHalvesAndTheCasterPays) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    e.status = kStSunShield;
+    e.sunCount = 1;
+    const SkillData sk = TestSkill(3, -30, 0);
+    p.skillInUse = &sk;
+    Queue(100, {90});
+    Order(p, kCmdMagic, &e);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(e.hp, 85);
+    EXPECT_EQ(p.hp, 85);
+    EXPECT_EQ(e.sunCount, 0);
+}
+
+TEST_F(FighterActionTest, DrainSpecialHealsTheCaster) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    p.hp = 50;
+    const SkillData sk = TestSkill(3, -30, 5);
+    p.skillInUse = &sk;
+    Queue(100, {90});
+    Order(p, kCmdMagic, &e);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(e.hp, 70);
+    EXPECT_EQ(p.hp, 80);
+}
+
+TEST_F(FighterActionTest, ReviveItemOnADyingMemberAndTheNoActFallback) {
+    cFighter& p = Party(0);
+    cFighter& q = Party(1);
+    Enemy();
+    q.hp = 0;
+    q.status = kStDying;
+    q.SetAction(kStateFallen, 1, 0);
+    const ItemData it = TestItem(1, 0, 0, 31);
+    p.itemInUse = &it;
+    Order(p, kCmdItem, &q);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(q.hp, 1);
+    EXPECT_EQ(q.status, 0u);
+    EXPECT_EQ(it.effectAct, 0);  // played act 8082 without writing it back
+    ASSERT_GT(TickUntil([&] { return q.action == kStateWaiting; }), 0);
+}
+
+TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes) {
+    cFighter& p = Party(0);
+    cFighter& q = Party(1);
+    cFighter& e = Enemy();
+    const ItemData it = TestItem(2, 7301, 0, 2);
+    p.itemInUse = &it;
+    p.targets[1] = &q;
+    Order(p, kCmdItem, &p);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_TRUE(p.IsAsleep());
+    EXPECT_TRUE(q.IsAsleep());
+    EXPECT_EQ(p.gaugesFrozen + q.gaugesFrozen + e.gaugesFrozen, 0);
+    for (cFighter* t : p.targets) EXPECT_EQ(t, nullptr);
+}
+
+TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    const SkillData sk = TestSkill(3, -10, 0, 7234);  // a long effect
+    p.skillInUse = &sk;
+    Queue(100, {90});
+    Order(p, kCmdSkillStrike, &e);
+    std::vector<i32> actions;
+    ASSERT_GT(TickUntil([&] {
+                  if (p.action == kStateSkillStrike && p.step == 2 &&
+                      (actions.empty() || actions.back() != p.anim.action))
+                      actions.push_back(p.anim.action);
+                  return Idle(p);
+              }, 800),
+              0);
+    ASSERT_GE(actions.size(), 3u);
+    const i32 facing = p.facing;
+    for (size_t k = 1; k < actions.size(); ++k) {
+        EXPECT_NE(actions[k], actions[k - 1]);
+        EXPECT_TRUE(actions[k] == facing + 48 || actions[k] == facing + 56);
+    }
+    EXPECT_EQ(e.hp, 90);
+    EXPECT_EQ(p.mp, 40);
+}
+
+TEST_F(FighterActionTest, TransformIsRefusedWhileAMemberIsDying) {
+    cFighter& p = Party(0);
+    cFighter& q = Party(1);
+    Enemy();
+    q.hp = 0;
+    q.status = kStDying;
+    q.SetAction(kStateFallen, 1, 0);
+    MonsterData form = RecordOf(false, 5);
+    p.formToAdd = &form;
+    Order(p, kCmdTransform, nullptr);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(Lines().back(), Line("有伙伴死亡,變身失敗...!"));
+    EXPECT_EQ(gPartySide.count, 2);
+    EXPECT_TRUE(p.IsTaken());
+}
+
+TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
+    cFighter& p = Party(0);
+    cFighter& q = Party(1);
+    Enemy();
+    MonsterData form{};
+    form.index = 2;
+    form.act = 3005;
+    form.maxHp = form.hp = 100;
+    form.offerValue = 33;
+    p.formToAdd = &form;
+    Order(p, kCmdTransform, nullptr);
+    ASSERT_GT(TickUntil([&] { return gPartySide.count == 3; }), 0);
+    cFighter& g = gPartySide.fighters[2];
+    EXPECT_TRUE(g.IsAdded());
+    EXPECT_FALSE(p.IsTaken());
+    EXPECT_FALSE(q.IsTaken());
+    EXPECT_EQ(p.hp, 1);
+    EXPECT_EQ(gPartySide.creatureInControl, 1);
+    gGodForms[2].offerValue = 0;
+    Order(g, kCmdEndTransform, nullptr);
+    g.SetAction(kStateWaiting, 1, 0);
+    ASSERT_GT(TickUntil([&] { return !g.IsTaken(); }), 0);
+    EXPECT_EQ(gGodForms[2].offerValue, 33);
+    EXPECT_TRUE(p.IsTaken());
+    EXPECT_TRUE(q.IsTaken());
+    EXPECT_EQ(gPartySide.count, 2);
+    EXPECT_EQ(gPartySide.creatureInControl, 0);
+    EXPECT_EQ(gActiveCalls, (std::vector<int>{0, 1}));
+}
+
+TEST_F(FighterActionTest, CloseAttackOnAnEmptyFrontRowWaitsWithoutHarm) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    e.row = 2;
+    gEnemySide.frontCount = 0;
+    e.hp = 0;
+    e.status = kStDying;
+    Order(p, kCmdAttack, &e);
+    for (int t = 0; t < 30; ++t) Tick();
+    EXPECT_EQ(p.action, kStateCloseAttack);
+    EXPECT_EQ(p.step, 0);
+    EXPECT_EQ(p.x, p.homeX);
+}
+
+TEST_F(FighterActionTest, AnActThatLoopsWithoutEventsIsNotSteppedForever) {
+    cFighter& p = Party();
+    ASSERT_TRUE(StartBody(p, {kActStand}));
+    StepToEvent(p);  // the stand loops and raises nothing: this must come back
+    EXPECT_EQ(p.anim.ended, 0u);
+    EXPECT_EQ(p.anim.event & 0x5, 0);
+}
