@@ -12,7 +12,10 @@
 #include "battle/BattleFiles.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleScene.h"
-#include "battle/BattleStandIns.h"
+#include "battle/BattleEnd.h"
+#include "battle/BattleSide.h"
+#include "data/Config.h"
+#include "data/GameDatabase.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/MyAct.h"
@@ -41,6 +44,7 @@ struct BattleFrameTest : ::testing::Test {
     void SetUp() override {
         h.WriteSample();
         h.StartGame();
+        LoadGameDatabase(gBasePath);  // the monsters the sample's battles field
         ASSERT_NE(gPaintBuf, nullptr);
     }
     u16 Px(int x, int y) const { return gPaintBuf[y * 640 + x]; }
@@ -88,10 +92,11 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
         }
         if (phase == kPhaseOpening && tick == 0) EXPECT_EQ(gBattle.fade(), 14);
     });
-    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 17, 16}));
+    // The banner opens in 7 steps, waits 100 and closes in 7, after 16 quiet ticks.
+    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 130, 16}));
     EXPECT_EQ(p.result, 0);
     EXPECT_EQ(gBattle.phase(), static_cast<u32>(kPhaseSetUp));
-    EXPECT_EQ(gBattleStandIn.endOutcome, static_cast<u32>(kOutcomeVictory));
+    EXPECT_EQ(gBattleEnd.outcome, static_cast<i32>(kOutcomeVictory));
     EXPECT_EQ(gMusic.GetList(3).slots[0].name, nullptr);
     EXPECT_EQ(gActZoomAll, 0);
     EXPECT_FALSE(gBattle.HasScreenPicture());
@@ -99,12 +104,12 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     gBattleCursor.SetPos(77, 66);
     gBattleCursor.Poll();  // where the mouse reports it, as the battle's own poll will
     const i32 x = gBattleCursor.x(), y = gBattleCursor.y();
-    EXPECT_EQ(RunBattle(8,
+    EXPECT_EQ(RunBattle(7,
                         [](u32 phase, int) {
                             if (phase == kPhaseMain) EXPECT_EQ(gBattleCursor.x(), 320);
                         })
                   .ticks,
-              (std::array<int, 5>{1, 16, 1, 17, 16}));
+              (std::array<int, 5>{1, 16, 1, 130, 16}));
     EXPECT_EQ(gBattleCursor.x(), x);
     EXPECT_EQ(gBattleCursor.y(), y);
     EXPECT_NE(x, 320);
@@ -114,27 +119,31 @@ TEST_F(BattleFrameTest, EscapeAndDefeatHandTheirResultsBack) {
     struct Case {
         bool fled, down, survive;
         u32 outcome;
-        int result;
+        int result, endingTicks;
     } cases[] = {
-        {true, false, false, kOutcomeEscaped, 0},
-        {true, false, true, kOutcomeEscaped, 2},
-        {false, true, false, kOutcomeDefeat, 2},
-        {true, true, false, kOutcomeEscaped, 0},  // fleeing is tested first
+        {true, false, false, kOutcomeEscaped, 0, 17},
+        {true, false, true, kOutcomeEscaped, 2, 17},
+        {false, true, false, kOutcomeDefeat, 2, 18},  // the music has ended: one step, then done
+        {true, true, false, kOutcomeEscaped, 0, 17},  // fleeing is tested first
     };
+    MusicRecorder music;
+    music.AnswerFinished(true);
     for (const Case& c : cases) {
+        LoadGameDatabase(gBasePath);  // the members as they were before the last release
         c.survive ? SetGameFlag(322) : ClearGameFlag(322);
-        gBattleStandIn = BattleStandInState{};
-        gBattleStandIn.enemiesInUse = true;
-        Phases p = RunBattle(8, [&](u32 phase, int tick) {
+        gFormation[1] = 1;
+        Phases p = RunBattle(kLoneGoblin, [&](u32 phase, int tick) {
             // Five undecided main ticks, then the side's state turns.
-            if (phase == kPhaseMain && tick == 4) {
-                gBattleStandIn.partyFled = c.fled;
-                gBattleStandIn.partyAllDown = c.down;
+            if (phase != kPhaseMain || tick != 4) return;
+            if (c.fled) gPartySide.fleeFlag = 1;
+            for (int i = 0; c.down && i < gPartySide.count; ++i) {
+                gPartySide.fighters[i].hp = 0;
+                gPartySide.fighters[i].status = kStDying;
             }
         });
-        EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 6, 17, 16})) << c.outcome;
+        EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 6, c.endingTicks, 16})) << c.outcome;
         EXPECT_EQ(p.result, c.result) << c.outcome << " " << c.survive;
-        EXPECT_EQ(gBattleStandIn.endOutcome, c.outcome);
+        EXPECT_EQ(gBattleEnd.outcome, static_cast<i32>(c.outcome));
         // A defeat darkens the backdrop one step a tick through the 15 fade ticks.
         EXPECT_EQ(gBattleScene.TintLevel(), c.outcome == kOutcomeDefeat ? -15 : 0);
     }
@@ -166,19 +175,25 @@ TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
     struct Case {
         i32 dev;
         u32 battle;
-        int mainTicks;
-    } cases[] = {{1, 8, 4}, {0, 8, 11}, {1, kBattleNoVictoryScreen - 32, 11}};
+        bool killed;
+    } cases[] = {{1, kLoneGoblin, true}, {0, kLoneGoblin, false}, {1, kThreeFoes, true}};
+    gFormation[0] = 0;
     for (const Case& c : cases) {
         gFastMode = c.dev;
-        gBattleStandIn = BattleStandInState{};
-        gBattleStandIn.enemiesInUse = true;
-        Phases p = RunBattle(c.battle, [](u32 phase, int tick) {
-            if (phase != kPhaseMain) return;
-            PlatformSetKey(0x3B, tick == 2);  // F1 down for the fourth main tick
-            if (tick == 9) gBattleStandIn.enemiesInUse = false;
-        });
-        EXPECT_EQ(p.ticks[kPhaseMain], c.mainTicks) << c.dev << " " << c.battle;
+        std::vector<i32> hp;
+        RunBattle(
+            c.battle,
+            [&](u32 phase, int tick) {
+                if (phase != kPhaseMain) return;
+                PlatformSetKey(0x3B, tick == 2);  // F1 down for the fourth main tick
+                if (tick == 3)
+                    for (int i = 0; i < gEnemySide.count; ++i) hp.push_back(gEnemySide.fighters[i].hp);
+            },
+            1 + 16 + 4);
+        ASSERT_FALSE(hp.empty());
+        for (i32 v : hp) EXPECT_EQ(v == 0, c.killed) << c.dev << " " << c.battle << " " << v;
         PlatformSetKey(0x3B, false);
+        ResetBattle();
     }
 }
 
@@ -187,7 +202,7 @@ TEST(BattleNoDisplay, WithoutACanvasTheBattleRunsWithoutItsDissolve) {
     bool captured = false;
     Phases p = RunBattle(7, [&](u32, int) { captured |= gBattle.HasScreenPicture(); });
     EXPECT_FALSE(captured);
-    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 17, 16}));
+    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 130, 16}));
     EXPECT_EQ(p.result, 0);
 }
 
