@@ -1,5 +1,5 @@
-// Stand-ins for the sprite services the fighters' rules use: floats are kept
-// in a list, and a fighter's body is a box over its feet.
+// Floating texts over fighters (also kept in a list a test can read), and a
+// fighter's body as a box over its feet for pointing at it.
 #include "battle/BattleSpriteSink.h"
 
 #include "battle/Fighter.h"

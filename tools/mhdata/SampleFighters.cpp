@@ -170,6 +170,10 @@ u16 BodyColour(u32 act, int frame) {
     return static_cast<u16>((act * 53 + 0x0841 * (frame + 1)) & 0xFFFF) | 0x0821;
 }
 
+u16 DigitColour(u32, int digit) {
+    return static_cast<u16>(0x8000 | (digit * 0x0C41 + 0x0421));
+}
+
 }  // namespace sample_fighters
 
 namespace {
@@ -265,6 +269,47 @@ ActProgram CaptureAct() {
     return a;
 }
 
+u16 PanelColour(u32 act, int frame) {
+    return static_cast<u16>((act * 7 + 0x1863 * (frame + 3)) & 0xFFFF) | 0x0020;
+}
+
+// The bar act's picture: one frame per look, plainly coloured.
+ArchivePicture BarPicture() {
+    ArchivePicture p;
+    p.name = "bars";
+    int k = 0;
+    for (const PanelFrame& pf : kPanelFrames) {
+        ArchiveFrame f;
+        f.w = pf.w;
+        f.h = pf.h;
+        f.pixels.assign(static_cast<size_t>(f.w) * f.h, PanelColour(kBarAct, k++));
+        p.frames.push_back(f);
+    }
+    return p;
+}
+
+std::vector<u16> FramePart(u16 pic, u16 frame) {
+    return ActWords().Rf(pic).Xy(0, 0).Pa(frame).Ed().Ov().words;
+}
+
+ActProgram BarAct() {
+    ActProgram a;
+    a.name = "bars";
+    for (u16 action = 0; action <= 6; ++action) a.parts[action] = FramePart(kBarAct, action);
+    a.parts[10] = FramePart(kBarAct, 7);
+    a.parts[40] = FramePart(kBarAct, 7);
+    for (u16 action = 11; action <= 39; ++action)
+        if (action != 10) a.parts[action] = FramePart(kBarAct, 8);
+    return a;
+}
+
+ActProgram DigitAct() {
+    ActProgram a;
+    a.name = "digits";
+    for (u16 d = 0; d <= 10; ++d) a.parts[d] = FramePart(kDigitAct, d);
+    return a;
+}
+
 }  // namespace
 
 void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
@@ -272,12 +317,19 @@ void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
         (*pics)[act] = FlatFrames("body" + std::to_string(act), kBodyW, kBodyH, 3, BodyColour, act);
     for (u32 act : SampleEffectActs())
         (*pics)[act] = FlatFrames("effect" + std::to_string(act), 48, 48, 3, BodyColour, act);
+    (*pics)[kBarAct] = BarPicture();
+    (*pics)[kDigitAct] =
+        FlatFrames("digits", kDigitW, kDigitH, 11, DigitColour, kDigitAct);
 }
 
 void AddSampleFighterActs(std::map<u32, ActProgram>* acts) {
     for (u32 act : SampleBodyActs()) (*acts)[act] = BodyAct(act);
     for (u32 act : SampleEffectActs()) (*acts)[act] = EffectAct(act);
     (*acts)[kCaptureAct] = CaptureAct();
+    (*acts)[kBarAct] = BarAct();
+    (*acts)[kDigitAct] = DigitAct();
+    // The party's shadow look.
+    (*acts)[4000].parts[1] = FramePart(4000, 0);
 }
 
 std::vector<u32> SampleBodyActs() {

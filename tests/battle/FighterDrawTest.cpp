@@ -1,0 +1,211 @@
+// Fighter drawing against flat-colour sample art: bar widths, the pulse, the
+// HP catch-up, digits, the icon row, the shrink zoom, the poison pass and offsets.
+#include <cstring>
+
+#include "battle/DuelSupport.h"
+#include "battle/FighterDraw.h"
+#include "engine/PicPaint.h"
+#include "engine/Tsw.h"
+
+namespace {
+
+void ClearCanvas() {
+    for (i32 y = 0; y < 480; ++y) std::memset(PaintPixelAddr(0, y), 0, 640 * 2);
+}
+
+u16 At(i32 x, i32 y) {
+    return *PaintPixelAddr(x, y);
+}
+
+// The screen value of a picture's pixels, drawn plainly into a scratch buffer.
+u16 ScreenColour(u16 pic, u16 frame) {
+    PicFrame* f = GetPic(pic, frame);
+    if (!f) return 0;
+    std::vector<u16> probe(640 * 480, 0);
+    u16* canvas = gPaintBuf;
+    gPaintBuf = probe.data();
+    gCurPic = f->pixels;
+    PutPic(0, 0, f->width, f->height, 0, nullptr);
+    gPaintBuf = canvas;
+    return probe[0];
+}
+
+// Columns of row y from x on that hold colour c, counted until the first that does not.
+i32 RunOf(i32 x, i32 y, u16 c) {
+    i32 n = 0;
+    while (x + n < 640 && At(x + n, y) == c) ++n;
+    return n;
+}
+
+}  // namespace
+
+class FighterDrawTest : public DuelTest {
+protected:
+    void SetUp() override {
+        DuelTest::SetUp();
+        ASSERT_NE(gPaintBuf, nullptr);
+        ClearCanvas();
+    }
+    static void Bars(cFighter& f) {
+        f.aux[33] = {11002, 2};
+        f.aux[34] = {11002, 3};
+        f.aux[35] = {11002, 4};
+        for (int k = 0; k < 15; ++k) f.aux[10 + k] = {9901, 30 + k};
+    }
+};
+
+TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOne) {
+    cFighter& p = Party();
+    Bars(p);
+    const u16 c = ScreenColour(11002, 2);
+    ASSERT_NE(c, 0);
+    const struct {
+        i32 gauge, width;
+    } cases[] = {{1, 1}, {5, 1}, {6, 1}, {128, 25}, {254, 49}, {255, 50}};
+    for (const auto& k : cases) {
+        ClearCanvas();
+        p.gauge = k.gauge;
+        DrawGaugeBar(p, 100, 100);
+        if (k.gauge < 255) EXPECT_EQ(RunOf(100, 100, c), k.width) << "gauge " << k.gauge;
+        EXPECT_EQ(At(100 + k.width, 100), k.gauge < 255 ? 0 : At(100 + k.width, 100));
+    }
+    ClearCanvas();
+    p.gauge = 0;
+    DrawGaugeBar(p, 100, 100);
+    EXPECT_EQ(At(100, 100), 0);
+}
+
+TEST_F(FighterDrawTest, FullGaugePulsesBetweenMinusAndPlusThirtyTwo) {
+    cFighter& p = Party();
+    Bars(p);
+    p.gauge = 255;
+    // From 32 down by 4 to -32, then up by 8 to 32, then down again.
+    const i32 want[] = {28,  24,  20,  16, 12, 8,  4,  0,  -4, -8, -12, -16, -20,
+                        -24, -28, -32, -24, -16, -8, 0, 8, 16, 24, 32,  28};
+    for (i32 w : want) {
+        DrawGaugeBar(p, 100, 100);
+        EXPECT_EQ(p.pulseLevel, w);
+    }
+}
+
+TEST_F(FighterDrawTest, ShownHpFallsBy300Then30Then3) {
+    cFighter& p = Party();
+    Bars(p);
+    p.maxHp = 3000;
+    p.shownHp = 3000;
+    p.hp = 500;
+    std::vector<i32> drops;
+    for (int t = 0; t < 80 && p.shownHp != p.hp; ++t) {
+        const i32 before = p.shownHp;
+        DrawHpBar(p, 100, 100);
+        drops.push_back(before - p.shownHp);
+    }
+    std::vector<i32> want(6, 300);
+    want.insert(want.end(), 21, 30);
+    want.insert(want.end(), 23, 3);
+    want.push_back(1);
+    EXPECT_EQ(drops, want);
+    EXPECT_EQ(p.shownHp, 500);
+}
+
+TEST_F(FighterDrawTest, DigitsTakeFourPlacesOrAsManyAsTheNumberHas) {
+    const i32 adv = 6 + 1;
+    EXPECT_EQ(DrawFighterDigits(7, 100, 50), 100 + 4 * adv);
+    EXPECT_EQ(At(100 + 2 * adv, 50), 0);  // leading places stay empty
+    EXPECT_EQ(At(100 + 3 * adv, 50), ScreenColour(11000, 7));
+    EXPECT_EQ(DrawFighterDigits(12345, 100, 80), 100 + 5 * adv);
+    EXPECT_EQ(At(100, 80), ScreenColour(11000, 1));
+    EXPECT_EQ(At(100 + 4 * adv, 80), ScreenColour(11000, 5));
+    // Negative values never reach the digits: a lost number reads 0.
+    EXPECT_EQ(DrawFighterDigits(-45, 100, 110), 100 + 4 * adv);
+    EXPECT_EQ(At(100 + 3 * adv, 110), ScreenColour(11000, 0));
+    cFighter& p = Party();
+    Bars(p);
+    p.hp = p.shownHp = -20;
+    p.mp = p.shownMp = -3;
+    DrawHpBar(p, 200, 200);
+    DrawMpBar(p, 200, 220);
+    EXPECT_EQ(At(200, 200), 0);  // no bar for nothing
+    EXPECT_EQ(At(202 + 3 * adv, 198), ScreenColour(11000, 0));
+}
+
+TEST_F(FighterDrawTest, StatusIconsStartNinePixelsLeftPerIcon) {
+    cFighter& p = Party();
+    Bars(p);
+    p.status = 0;
+    DrawStatusIcons(p, 300, 100);
+    for (i32 x = 200; x < 400; ++x) ASSERT_EQ(At(x, 100), 0);
+    p.status = kStSleep | kStPoison | kStBlindness;  // bits 0, 10 and 13
+    DrawStatusIcons(p, 300, 100);
+    ActPlayer icon;
+    icon.act = 9901;
+    icon.action = 30;  // sleep's icon
+    ASSERT_TRUE(TakeActData(&icon));
+    const u16 first = ScreenColour(icon.pic, icon.frame);
+    ASSERT_NE(first, 0);
+    EXPECT_EQ(At(300 - 27 - 1, 100), 0);
+    EXPECT_EQ(At(300 - 27, 100), first);
+}
+
+TEST_F(FighterDrawTest, HalfShrunkEnemyDrawsAtHalfSize) {
+    cFighter& e = Enemy();
+    e.anim = ActPlayer{};
+    ASSERT_TRUE(e.StartAnim(e.act, 5));
+    const u16 body = ScreenColour(static_cast<u16>(e.act), e.anim.frame);
+    auto box = [&](i32* w, i32* h) {
+        i32 minX = 640, maxX = -1, minY = 480, maxY = -1;
+        for (i32 y = 0; y < 480; ++y)
+            for (i32 x = 0; x < 640; ++x)
+                if (At(x, y) == body) {
+                    minX = std::min(minX, x), maxX = std::max(maxX, x);
+                    minY = std::min(minY, y), maxY = std::max(maxY, y);
+                }
+        *w = maxX - minX + 1;
+        *h = maxY - minY + 1;
+    };
+    i32 w, h;
+    cFighter::DrawSprite(e);
+    box(&w, &h);
+    EXPECT_EQ(w, 32);
+    EXPECT_EQ(h, 48);
+    ClearCanvas();
+    e.shrinkOn = 1;
+    e.shrinkAmount = 500;
+    cFighter::DrawSprite(e);
+    box(&w, &h);
+    EXPECT_NEAR(w, 16, 1);
+    EXPECT_NEAR(h, 24, 1);
+}
+
+TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonState) {
+    cFighter& p = Party();
+    ASSERT_TRUE(p.StartAnim(p.act, 4));
+    const u16 body = ScreenColour(static_cast<u16>(p.act), p.anim.frame);
+    cFighter::DrawSprite(p);
+    // The body stands 16 left of and 48 above its feet.
+    EXPECT_EQ(At(p.x - 16 + 4, p.z - 48 + 4), body);
+    p.status = kStPoison;  // poisoned, but waiting: no tint
+    ClearCanvas();
+    cFighter::DrawSprite(p);
+    EXPECT_EQ(At(p.x - 16 + 4, p.z - 48 + 4), body);
+    p.action = kStatePoison;
+    ClearCanvas();
+    cFighter::DrawSprite(p);
+    EXPECT_NE(At(p.x - 16 + 4, p.z - 48 + 4), body);
+}
+
+TEST_F(FighterDrawTest, MonsterOffsetsMoveTheEnemyAndUnknownNumbersHaveNone) {
+    cFighter& e = Enemy();
+    ASSERT_TRUE(e.StartAnim(e.act, 5));
+    const u16 body = ScreenColour(static_cast<u16>(e.act), e.anim.frame);
+    e.pic = 3;  // offset (2, -10): drawn 2 left and 10 lower
+    cFighter::DrawSprite(e);
+    EXPECT_EQ(At(e.x - 16 - 2, e.z - 48 + 10), body);
+    EXPECT_EQ(At(e.x - 16 - 3, e.z - 48 + 10), 0);
+    e.pic = 0xFFFFFFFF;
+    EXPECT_EQ(e.MonsterDx(), 0);
+    EXPECT_EQ(e.MonsterDy(), 0);
+    ClearCanvas();
+    cFighter::DrawSprite(e);
+    EXPECT_EQ(At(e.x - 16, e.z - 48), body);
+}
