@@ -3,6 +3,7 @@
 
 #include "battle/BattleMenu.h"
 #include "battle/BattleSide.h"
+#include "battle/FighterDraw.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "platform/TextCodec.h"
@@ -43,6 +44,7 @@ void cCommandMenu::DrawMemberRing() {
         DrawActAt(kRingAct, action, ringX, ringY);
     }
     Text(ringX + 50, ringY + 44, B5(gCommandRows[role][row].caption), 13, 16);
+    DrawCommandPanel(*current, panelX, panelY);
 }
 
 void cCommandMenu::DrawCreatureRing() {
