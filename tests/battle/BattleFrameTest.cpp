@@ -24,6 +24,9 @@
 #include "engine/Tsw.h"
 #include "engine/FrameState.h"
 #include "map/KeyCole.h"
+#include "battle/BattleController.h"
+#include "data/KeyBindings.h"
+#include "map/StoryLink.h"
 #include "map/MapManage.h"
 #include "map/RoleTable.h"
 #include "platform/Input.h"
@@ -416,7 +419,7 @@ TEST_F(BattleFrameTest, AWaveByteBeyondTheTableIsHeldToItsLastBlock) {
     EXPECT_EQ(gPaintWave, 0);
 }
 
-TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
+TEST(BattleEndToEnd, StoryAndEncounterBattlesWonOnAutoThenLostBackToTheMapOrTheEnd) {
     Harness h;
     SampleSession s{h};
     s.NewGameFromTheTitle();
@@ -426,24 +429,36 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
     const int guard = FindRoleById(102);
     ASSERT_GT(guard, 0);
     ASSERT_TRUE(gMapRoles[guard].state & kRoleShown);
+    // The party is role 0 alone, at level 1 with no experience.
+    ASSERT_EQ(gFormation[0], 0);
+    ASSERT_EQ(gFormation[1], -1);
+    ASSERT_EQ(gRoleStats[0].level, 1);
     struct Start {
         const char* name;
         std::function<void()> begin;
+        u32 gold;
+        i32 level, exp;
     } starts[] = {
-        // What the pier talk's battle command leaves, with a role to hide.
+        // What the pier talk's battle command leaves, with a role to hide: a
+        // slime and a goblin, 20 + 40 gold, 12 + (24 + 1) experience.
         {"story",
          [] {
              gBattleRoleChanges[0] = 102;
              gBattleRequest = 0x80000001u;
-         }},
-        // What a step in the town's encounter zone does.
+         },
+         60, 1, 37},
+        // What a step in the town's encounter zone does: a slime, and 37 + 12
+        // experience passes the 45 of level 1.
         {"encounter",
          [] {
-             gBattleRequest = 9;
+             gBattleRequest = kTownEncounter;
              EnterBattle();
-         }},
+         },
+         20, 2, 4},
     };
     for (const Start& st : starts) {
+        const u32 money = gScriptVars[0];
+        MusicRecorder played;
         st.begin();
         ASSERT_TRUE(h.RunUntil([] { return gBattleActive != 0; }, 3)) << st.name;
         // The first opening tick still shows the map over the backdrop; once
@@ -452,20 +467,59 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
             h.RunUntil([] { return gBattle.phase() == kPhaseOpening && gBattle.fade() == 14; }, 3));
         const bool story = st.name[0] == 's';
         const u16 layer = PlainColour(story ? kHarbourAct : kBackdropAct, 0);
-        const int lx = LayerX(1) + 80, ly = kLayerY + 60;
+        const int lx = LayerX(1) + 5, ly = kLayerY + 5;  // a corner no fighter stands over
         EXPECT_NE(gPaintBuf[ly * 640 + lx], layer) << st.name;
         if (story)
             EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);  // hidden once the dissolve is over
         const char* music = gMusic.GetList(3).slots[0].name;
         EXPECT_TRUE(music && std::string(music).ends_with(story ? "theme.xmi" : "battle.mp3"))
             << st.name;
-        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 20)) << st.name;
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 20)) << st.name;
+        // The auto-battle key (binding 10) hands the party to the picker.
+        PlatformSetKey(static_cast<u8>(gKeyBindings[kKeyAutoAttack]), true);
+        h.RunFrames(1);
+        PlatformSetKey(static_cast<u8>(gKeyBindings[kKeyAutoAttack]), false);
         EXPECT_EQ(gPaintBuf[ly * 640 + lx], layer) << st.name;
-        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 60)) << st.name;
+        EXPECT_EQ(gBattleController.autoBattle, 1) << st.name;
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 5000)) << st.name;
+        EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeVictory)) << st.name;
+        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 1000)) << st.name;
         EXPECT_EQ(gFrameId, 0u) << st.name;
         EXPECT_EQ(gBattleRequest, 0u) << st.name;
         for (i32 v : gBattleRoleChanges) EXPECT_EQ(v, -1) << st.name;
         EXPECT_FALSE(gMapRoles[guard].state & kRoleShown) << st.name;
+        EXPECT_EQ(gScriptVars[0], money + st.gold) << st.name;
+        EXPECT_EQ(gRoleStats[0].level, st.level) << st.name;
+        EXPECT_EQ(gRoleStats[0].exp, st.exp) << st.name;
+        // The victory piece (name 44), and the level-up piece (45) for a new level.
+        std::vector<std::string> pieces;
+        for (const auto& t : played.tracks())
+            if (t.list == 3) pieces.push_back(t.name.substr(t.name.rfind('\\') + 1));
+        std::vector<std::string> want = {story ? "theme.xmi" : "battle.mp3", "theme.xmi"};
+        if (st.level > 1) want.push_back("field.wav");
+        EXPECT_EQ(pieces, want) << st.name;
         EXPECT_TRUE(h.RunUntil([&] { return gMusic.GetMode() == mapMusic; }, 40)) << st.name;
+    }
+
+    // Defeats: the lone member is struck down once the fight is on.
+    for (bool survive : {true, false}) {
+        survive ? SetGameFlag(322) : ClearGameFlag(322);
+        gBattleRequest = kLoneGoblin;
+        EnterBattle();
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 30));
+        gPartySide.fighters[0].hp = 0;
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 200)) << survive;
+        EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeDefeat));
+        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 300)) << survive;
+        EXPECT_EQ(gBattleRequest, 0u);
+        if (survive) {
+            // Back on the map with the member up again at 1 HP.
+            EXPECT_EQ(gFrameId, 0u);
+            EXPECT_EQ(gRoleStats[0].hp, 1);
+            EXPECT_EQ(gRoleStats[0].status, 0);
+            EXPECT_TRUE(h.RunUntil([&] { return gMusic.GetMode() == mapMusic; }, 40));
+        } else {
+            EXPECT_EQ(gFrameId, 0x80000006u);  // the game-over screen
+        }
     }
 }
