@@ -7,7 +7,10 @@
 #include "battle/BattleLog.h"
 #include "battle/BattleScene.h"
 #include "battle/BattleSprite.h"
-#include "battle/BattleStandIns.h"
+#include "battle/BattleController.h"
+#include "battle/BattleEnd.h"
+#include "battle/BattleRandom.h"
+#include "battle/BattleSides.h"
 #include "battle/DrawList.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
@@ -43,7 +46,7 @@ void StepBattle(bool pools, bool controller) {
         UpdateHitAnims();
         UpdateFloatTexts();
     }
-    if (controller) UpdateBattleController();
+    if (controller) gBattleController.Update();
 }
 
 void DrawBattleWorld() {
@@ -149,14 +152,14 @@ u32 cBattle::Init() {
     savedY_ = gBattleCursor.y();
     gBattleCursor.SetPos(320, 240);
     gBattleCursor.SetLook(kCursorLookAct, 0);
-    InitShuffleTable();
+    gShuffleTable.Init();
     gBattleScene.Setup(gBattlefield.background);
     gBattleLog.Reset();
     gDrawList.Clear();
     SetUpBattleSides();
     ResetBattleSprites();
-    ResetBattleController();
-    ResetBattleEnd();
+    gBattleController.Reset();
+    gBattleEnd.Reset();
     CaptureScreen();
     FreezeBattleSides(true);
     fade_ = kBattleFadeTicks;
@@ -203,7 +206,7 @@ u32 cBattle::Opening() {
 
 void cBattle::Decide(u32 outcome) {
     FreezeBattleSides(true);
-    SetBattleEndOutcome(outcome);
+    gBattleEnd.SetOutcome(static_cast<i32>(outcome));
     outcome_ = outcome;
     tick_ = 0;
     phase_ = kPhaseEnding;
@@ -212,7 +215,7 @@ void cBattle::Decide(u32 outcome) {
 u32 cBattle::Main() {
     StepBattle(true, true);
     DrawBattleWorld();
-    DrawBattleController();
+    gBattleController.Draw();
     DrawFrontHitAnims();
     gBattleLog.Draw();
     if (gBattleRequest == kBattleNoVictoryScreen) DrawBlackColumns();
@@ -239,12 +242,12 @@ u32 cBattle::Main() {
 
 u32 cBattle::Ending() {
     StepBattle(true, false);
-    bool done = tick_ >= kEndingWaitTicks && BattleEndDone();
+    bool done = tick_ >= kEndingWaitTicks && gBattleEnd.Step() != 0;
     ++tick_;
     DrawBattleWorld();
     DrawFrontHitAnims();
     gBattleLog.Draw();
-    DrawBattleEnd();
+    gBattleEnd.Draw();
     FinishTick();
     if (!done) return 1;
     if (outcome_ == kOutcomeDefeat) {
@@ -304,5 +307,6 @@ void ResetBattle() {
     ResetDrawList();
     ResetBattleSprites();
     ResetBattleFiles();
-    ResetBattleStandIns();
+    ResetBattleController();
+    ResetBattleEnd();
 }

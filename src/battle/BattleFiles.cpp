@@ -91,8 +91,12 @@ void LoadBattleFiles(u32 n, u32* musicIndex) {
 bool BattleMusicPath(u32 m, std::string* path) {
     // An index near 2^32 would wrap the record number round to a small one.
     if (m > 0xFFFFu) return false;
+    return MusicPathOfName(m + kBattleMusicNameBase, path);
+}
+
+bool MusicPathOfName(u32 n, std::string* path) {
     std::string name;
-    if (!GetMusicName(m + kBattleMusicNameBase, &name)) return false;
+    if (!GetMusicName(n, &name)) return false;
     char buf[kPathSize + 64];
     std::snprintf(buf, sizeof(buf), "%smusic\\%s", gBasePath, name.c_str());
     *path = buf;

@@ -69,5 +69,7 @@ void LoadBattleFiles(u32 n, u32* musicIndex);
 // The music file of battle-music index m: "music\" and name record m + 33;
 // false when there is no such name.
 bool BattleMusicPath(u32 m, std::string* path);
+// The music file named by name record n: "music\" and the name; false when empty.
+bool MusicPathOfName(u32 n, std::string* path);
 
 void ResetBattleFiles();

@@ -3,10 +3,9 @@
 #include <string>
 #include <vector>
 
-// Adds one Big5 line to the battle's message log.
+// Adds one Big5 line to the battle's message log (and to the kept copy).
 void AddBattleLogLine(const char* line);
 
-// The lines written since the last clear (what a test reads while the message
-// log is not wired in).
+// The lines written since the last clear, at most the last 256.
 const std::vector<std::string>& LoggedBattleLines();
 void ClearLoggedBattleLines();

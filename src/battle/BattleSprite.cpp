@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "base/Big5.h"
-#include "battle/BattleStandIns.h"
 #include "battle/DrawList.h"
+#include "data/GameData.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"
@@ -394,10 +394,9 @@ void cAfterImage::Update() {
     e.z = follows->z;
     e.anim = follows->anim;
     if (follows->kind == kKindEnemy) {
-        i32 dx = 0, dy = 0;
-        MonsterPictureOffset(follows->pic, &dx, &dy);
-        e.x -= dx;
-        e.y -= dy;
+        const MonsterOffset o = GetMonsterOffset(static_cast<i32>(follows->pic));
+        e.x -= o.dx;
+        e.y -= o.dy;
     }
     gDrawList.AddSprite(this);
 }

@@ -467,6 +467,12 @@ void ClearActionLinks(cFighter& f) {
 }
 
 void FallDown(cFighter& f) {
+    // Falling in the middle of its own command (a reflected blow) ends the
+    // command's freeze, which its return to waiting would otherwise have ended.
+    if (f.HasCommand()) {
+        gPartySide.SetFrozen(0);
+        gEnemySide.SetFrozen(0);
+    }
     f.status = kStDying;
     f.command = kCmdNone;
     f.gauge = 0;

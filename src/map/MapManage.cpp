@@ -58,11 +58,13 @@ void ResumeMapMusic() {
         gMusic.SetMode(static_cast<int>(gMapMusicSaved), 1, 15);
 }
 
-// Party members that are down come back with 1 HP; the others are untouched.
+// Party members that are down come back with 1 HP; the others are untouched. A
+// battle marks a fallen member in its derived record, the map in either.
 void ReviveDownedParty() {
     for (int k = 0; k < kPartySize && gParty[k] >= 0; ++k) {
         i32 r = gParty[k];
-        if (r >= kRoleCount || !(gRoles[r].status & kStatusDying)) continue;
+        if (r >= kRoleCount || !((gRoles[r].status | gRoleStats[r].status) & kStatusDying))
+            continue;
         gRoles[r].status = 0;
         gRoles[r].hp = 1;
         gRoleStats[r].status = 0;

@@ -12,7 +12,10 @@
 #include "battle/BattleFiles.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleScene.h"
-#include "battle/BattleStandIns.h"
+#include "battle/BattleEnd.h"
+#include "battle/BattleSide.h"
+#include "data/Config.h"
+#include "data/GameDatabase.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/MyAct.h"
@@ -21,6 +24,9 @@
 #include "engine/Tsw.h"
 #include "engine/FrameState.h"
 #include "map/KeyCole.h"
+#include "battle/BattleController.h"
+#include "data/KeyBindings.h"
+#include "map/StoryLink.h"
 #include "map/MapManage.h"
 #include "map/RoleTable.h"
 #include "platform/Input.h"
@@ -41,6 +47,7 @@ struct BattleFrameTest : ::testing::Test {
     void SetUp() override {
         h.WriteSample();
         h.StartGame();
+        LoadGameDatabase(gBasePath);  // the monsters the sample's battles field
         ASSERT_NE(gPaintBuf, nullptr);
     }
     u16 Px(int x, int y) const { return gPaintBuf[y * 640 + x]; }
@@ -88,10 +95,11 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
         }
         if (phase == kPhaseOpening && tick == 0) EXPECT_EQ(gBattle.fade(), 14);
     });
-    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 17, 16}));
+    // The banner opens in 7 steps, waits 100 and closes in 7, after 16 quiet ticks.
+    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 130, 16}));
     EXPECT_EQ(p.result, 0);
     EXPECT_EQ(gBattle.phase(), static_cast<u32>(kPhaseSetUp));
-    EXPECT_EQ(gBattleStandIn.endOutcome, static_cast<u32>(kOutcomeVictory));
+    EXPECT_EQ(gBattleEnd.outcome, static_cast<i32>(kOutcomeVictory));
     EXPECT_EQ(gMusic.GetList(3).slots[0].name, nullptr);
     EXPECT_EQ(gActZoomAll, 0);
     EXPECT_FALSE(gBattle.HasScreenPicture());
@@ -99,12 +107,12 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     gBattleCursor.SetPos(77, 66);
     gBattleCursor.Poll();  // where the mouse reports it, as the battle's own poll will
     const i32 x = gBattleCursor.x(), y = gBattleCursor.y();
-    EXPECT_EQ(RunBattle(8,
+    EXPECT_EQ(RunBattle(7,
                         [](u32 phase, int) {
                             if (phase == kPhaseMain) EXPECT_EQ(gBattleCursor.x(), 320);
                         })
                   .ticks,
-              (std::array<int, 5>{1, 16, 1, 17, 16}));
+              (std::array<int, 5>{1, 16, 1, 130, 16}));
     EXPECT_EQ(gBattleCursor.x(), x);
     EXPECT_EQ(gBattleCursor.y(), y);
     EXPECT_NE(x, 320);
@@ -114,27 +122,31 @@ TEST_F(BattleFrameTest, EscapeAndDefeatHandTheirResultsBack) {
     struct Case {
         bool fled, down, survive;
         u32 outcome;
-        int result;
+        int result, endingTicks;
     } cases[] = {
-        {true, false, false, kOutcomeEscaped, 0},
-        {true, false, true, kOutcomeEscaped, 2},
-        {false, true, false, kOutcomeDefeat, 2},
-        {true, true, false, kOutcomeEscaped, 0},  // fleeing is tested first
+        {true, false, false, kOutcomeEscaped, 0, 17},
+        {true, false, true, kOutcomeEscaped, 2, 17},
+        {false, true, false, kOutcomeDefeat, 2, 18},  // the music has ended: one step, then done
+        {true, true, false, kOutcomeEscaped, 0, 17},  // fleeing is tested first
     };
+    MusicRecorder music;
+    music.AnswerFinished(true);
     for (const Case& c : cases) {
+        LoadGameDatabase(gBasePath);  // the members as they were before the last release
         c.survive ? SetGameFlag(322) : ClearGameFlag(322);
-        gBattleStandIn = BattleStandInState{};
-        gBattleStandIn.enemiesInUse = true;
-        Phases p = RunBattle(8, [&](u32 phase, int tick) {
+        gFormation[1] = 1;
+        Phases p = RunBattle(kLoneGoblin, [&](u32 phase, int tick) {
             // Five undecided main ticks, then the side's state turns.
-            if (phase == kPhaseMain && tick == 4) {
-                gBattleStandIn.partyFled = c.fled;
-                gBattleStandIn.partyAllDown = c.down;
+            if (phase != kPhaseMain || tick != 4) return;
+            if (c.fled) gPartySide.fleeFlag = 1;
+            for (int i = 0; c.down && i < gPartySide.count; ++i) {
+                gPartySide.fighters[i].hp = 0;
+                gPartySide.fighters[i].status = kStDying;
             }
         });
-        EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 6, 17, 16})) << c.outcome;
+        EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 6, c.endingTicks, 16})) << c.outcome;
         EXPECT_EQ(p.result, c.result) << c.outcome << " " << c.survive;
-        EXPECT_EQ(gBattleStandIn.endOutcome, c.outcome);
+        EXPECT_EQ(gBattleEnd.outcome, static_cast<i32>(c.outcome));
         // A defeat darkens the backdrop one step a tick through the 15 fade ticks.
         EXPECT_EQ(gBattleScene.TintLevel(), c.outcome == kOutcomeDefeat ? -15 : 0);
     }
@@ -166,19 +178,25 @@ TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
     struct Case {
         i32 dev;
         u32 battle;
-        int mainTicks;
-    } cases[] = {{1, 8, 4}, {0, 8, 11}, {1, kBattleNoVictoryScreen - 32, 11}};
+        bool killed;
+    } cases[] = {{1, kLoneGoblin, true}, {0, kLoneGoblin, false}, {1, kThreeFoes, true}};
+    gFormation[0] = 0;
     for (const Case& c : cases) {
         gFastMode = c.dev;
-        gBattleStandIn = BattleStandInState{};
-        gBattleStandIn.enemiesInUse = true;
-        Phases p = RunBattle(c.battle, [](u32 phase, int tick) {
-            if (phase != kPhaseMain) return;
-            PlatformSetKey(0x3B, tick == 2);  // F1 down for the fourth main tick
-            if (tick == 9) gBattleStandIn.enemiesInUse = false;
-        });
-        EXPECT_EQ(p.ticks[kPhaseMain], c.mainTicks) << c.dev << " " << c.battle;
+        std::vector<i32> hp;
+        RunBattle(
+            c.battle,
+            [&](u32 phase, int tick) {
+                if (phase != kPhaseMain) return;
+                PlatformSetKey(0x3B, tick == 2);  // F1 down for the fourth main tick
+                if (tick == 3)
+                    for (int i = 0; i < gEnemySide.count; ++i) hp.push_back(gEnemySide.fighters[i].hp);
+            },
+            1 + 16 + 4);
+        ASSERT_FALSE(hp.empty());
+        for (i32 v : hp) EXPECT_EQ(v == 0, c.killed) << c.dev << " " << c.battle << " " << v;
         PlatformSetKey(0x3B, false);
+        ResetBattle();
     }
 }
 
@@ -187,7 +205,7 @@ TEST(BattleNoDisplay, WithoutACanvasTheBattleRunsWithoutItsDissolve) {
     bool captured = false;
     Phases p = RunBattle(7, [&](u32, int) { captured |= gBattle.HasScreenPicture(); });
     EXPECT_FALSE(captured);
-    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 17, 16}));
+    EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 130, 16}));
     EXPECT_EQ(p.result, 0);
 }
 
@@ -401,7 +419,7 @@ TEST_F(BattleFrameTest, AWaveByteBeyondTheTableIsHeldToItsLastBlock) {
     EXPECT_EQ(gPaintWave, 0);
 }
 
-TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
+TEST(BattleEndToEnd, StoryAndEncounterBattlesWonOnAutoThenLostBackToTheMapOrTheEnd) {
     Harness h;
     SampleSession s{h};
     s.NewGameFromTheTitle();
@@ -411,24 +429,36 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
     const int guard = FindRoleById(102);
     ASSERT_GT(guard, 0);
     ASSERT_TRUE(gMapRoles[guard].state & kRoleShown);
+    // The party is role 0 alone, at level 1 with no experience.
+    ASSERT_EQ(gFormation[0], 0);
+    ASSERT_EQ(gFormation[1], -1);
+    ASSERT_EQ(gRoleStats[0].level, 1);
     struct Start {
         const char* name;
         std::function<void()> begin;
+        u32 gold;
+        i32 level, exp;
     } starts[] = {
-        // What the pier talk's battle command leaves, with a role to hide.
+        // What the pier talk's battle command leaves, with a role to hide: a
+        // slime and a goblin, 20 + 40 gold, 12 + (24 + 1) experience.
         {"story",
          [] {
              gBattleRoleChanges[0] = 102;
              gBattleRequest = 0x80000001u;
-         }},
-        // What a step in the town's encounter zone does.
+         },
+         60, 1, 37},
+        // What a step in the town's encounter zone does: a slime, and 37 + 12
+        // experience passes the 45 of level 1.
         {"encounter",
          [] {
-             gBattleRequest = 9;
+             gBattleRequest = kTownEncounter;
              EnterBattle();
-         }},
+         },
+         20, 2, 4},
     };
     for (const Start& st : starts) {
+        const u32 money = gScriptVars[0];
+        MusicRecorder played;
         st.begin();
         ASSERT_TRUE(h.RunUntil([] { return gBattleActive != 0; }, 3)) << st.name;
         // The first opening tick still shows the map over the backdrop; once
@@ -437,20 +467,59 @@ TEST(BattleEndToEnd, StoryRequestAndEncounterReturnToTheMap) {
             h.RunUntil([] { return gBattle.phase() == kPhaseOpening && gBattle.fade() == 14; }, 3));
         const bool story = st.name[0] == 's';
         const u16 layer = PlainColour(story ? kHarbourAct : kBackdropAct, 0);
-        const int lx = LayerX(1) + 80, ly = kLayerY + 60;
+        const int lx = LayerX(1) + 5, ly = kLayerY + 5;  // a corner no fighter stands over
         EXPECT_NE(gPaintBuf[ly * 640 + lx], layer) << st.name;
         if (story)
             EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);  // hidden once the dissolve is over
         const char* music = gMusic.GetList(3).slots[0].name;
         EXPECT_TRUE(music && std::string(music).ends_with(story ? "theme.xmi" : "battle.mp3"))
             << st.name;
-        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 20)) << st.name;
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 20)) << st.name;
+        // The auto-battle key (binding 10) hands the party to the picker.
+        PlatformSetKey(static_cast<u8>(gKeyBindings[kKeyAutoAttack]), true);
+        h.RunFrames(1);
+        PlatformSetKey(static_cast<u8>(gKeyBindings[kKeyAutoAttack]), false);
         EXPECT_EQ(gPaintBuf[ly * 640 + lx], layer) << st.name;
-        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 60)) << st.name;
+        EXPECT_EQ(gBattleController.autoBattle, 1) << st.name;
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 5000)) << st.name;
+        EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeVictory)) << st.name;
+        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 1000)) << st.name;
         EXPECT_EQ(gFrameId, 0u) << st.name;
         EXPECT_EQ(gBattleRequest, 0u) << st.name;
         for (i32 v : gBattleRoleChanges) EXPECT_EQ(v, -1) << st.name;
         EXPECT_FALSE(gMapRoles[guard].state & kRoleShown) << st.name;
+        EXPECT_EQ(gScriptVars[0], money + st.gold) << st.name;
+        EXPECT_EQ(gRoleStats[0].level, st.level) << st.name;
+        EXPECT_EQ(gRoleStats[0].exp, st.exp) << st.name;
+        // The victory piece (name 44), and the level-up piece (45) for a new level.
+        std::vector<std::string> pieces;
+        for (const auto& t : played.tracks())
+            if (t.list == 3) pieces.push_back(t.name.substr(t.name.rfind('\\') + 1));
+        std::vector<std::string> want = {story ? "theme.xmi" : "battle.mp3", "theme.xmi"};
+        if (st.level > 1) want.push_back("field.wav");
+        EXPECT_EQ(pieces, want) << st.name;
         EXPECT_TRUE(h.RunUntil([&] { return gMusic.GetMode() == mapMusic; }, 40)) << st.name;
+    }
+
+    // Defeats: the lone member is struck down once the fight is on.
+    for (bool survive : {true, false}) {
+        survive ? SetGameFlag(322) : ClearGameFlag(322);
+        gBattleRequest = kLoneGoblin;
+        EnterBattle();
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 30));
+        gPartySide.fighters[0].hp = 0;
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseEnding; }, 200)) << survive;
+        EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeDefeat));
+        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 300)) << survive;
+        EXPECT_EQ(gBattleRequest, 0u);
+        if (survive) {
+            // Back on the map with the member up again at 1 HP.
+            EXPECT_EQ(gFrameId, 0u);
+            EXPECT_EQ(gRoleStats[0].hp, 1);
+            EXPECT_EQ(gRoleStats[0].status, 0);
+            EXPECT_TRUE(h.RunUntil([&] { return gMusic.GetMode() == mapMusic; }, 40));
+        } else {
+            EXPECT_EQ(gFrameId, 0x80000006u);  // the game-over screen
+        }
     }
 }

@@ -78,9 +78,10 @@ TEST(FrameTick, BattleRequests) {
     ClearGameFlag(13);
     h.RunFrames(1);
     EXPECT_EQ(gBattleActive, 1u);
-    // A battle without enemies is won at once; set-up, opening, ending and
-    // release take 50 more ticks, and the hand-back clears the request.
-    h.RunFrames(49);
+    // A battle without enemies is won at once; set-up, opening, ending (16
+    // quiet ticks and the victory banner's 114) and release take 163 more
+    // ticks, and the hand-back clears the request.
+    h.RunFrames(162);
     EXPECT_EQ(gBattleActive, 1u);
     h.RunFrames(1);
     EXPECT_EQ(gBattleRequest, 0u);
@@ -94,8 +95,8 @@ TEST(FrameTick, StoryCountdownFreezesInBattleAndExpires) {
     gStoryCountdown = 2;
     gBattleActive = 1;
     gBattleRequest = 0;
-    // An empty battle lasts 51 ticks; the count stayed.
-    h.RunFrames(51);
+    // An empty battle lasts 164 ticks; the count stayed.
+    h.RunFrames(164);
     EXPECT_EQ(gBattleActive, 0u);
     EXPECT_EQ(gStoryCountdown, 2);
     h.RunFrames(2);

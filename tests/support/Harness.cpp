@@ -12,6 +12,7 @@
 
 #include "battle/Battle.h"
 #include "battle/BattleLogSink.h"
+#include "battle/BattleMenu.h"
 #include "battle/BattleRandom.h"
 #include "battle/BattleSide.h"
 #include "battle/BattleSpriteSink.h"
@@ -135,6 +136,7 @@ void ResetAllGlobals() {
     ResetActs();
     ResetGameData();
     ResetBattleSides();
+    ResetBattleMenus();
     ResetFighterGlobals();
     ResetBattleRandom();
     ClearLoggedBattleLines();

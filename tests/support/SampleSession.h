@@ -80,7 +80,10 @@ struct SampleSession {
         ASSERT_EQ(gFrameId, kScreenBit | 0);
         Click();
         ASSERT_TRUE(h.RunUntil([] { return gFrameId == 0; }, 20));
+        // Walks are not cut short by encounters: a test that wants a battle starts it.
+        SetGameFlag(kFlagNoEncounters);
     }
+    static constexpr i32 kFlagNoEncounters = 323;
     // Walks from the start down the street and right up to the person with the
     // question, stopping on the cell in front of it. Returns the person's slot.
     int WalkToTheQuestion() {

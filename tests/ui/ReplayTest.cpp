@@ -1,5 +1,6 @@
 // A replay through the real tick with scripted keys and mouse: the title's new
-// game, the opening talk, a walk, the question answered, F9, changes, F10; then
+// game, the opening talk, a walk, the question answered, an encounter won on
+// auto battle, F9, changes, F10; then
 // a save into slot 3 through the system menu and the save screen, back to the
 // title and slot 3 loaded through the load screen.
 #include <gtest/gtest.h>
@@ -12,7 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "battle/Battle.h"
 #include "data/GameData.h"
+#include "data/KeyBindings.h"
+#include "map/MapManage.h"
+#include "map/StoryLink.h"
+#include "mhdata/SampleBattle.h"
 #include "shell/Main.h"
 #include "mhdata/Maps.h"
 #include "platform/TextCodec.h"
@@ -102,6 +108,22 @@ struct Replay : ::testing::Test {
         ASSERT_TRUE(s.ConfirmUntilTalkEnds());
         ASSERT_TRUE(GetGameFlag(kSampleYesFlag));
         h.RunFrames(15);  // the mouse lock after a box runs out
+        FightAnEncounter();
+    }
+    // The town's encounter, switched to auto battle: a slime's 20 gold and 12
+    // experience go into the saves.
+    void FightAnEncounter() {
+        const u32 money = gScriptVars[0];
+        const i32 exp = gRoleStats[0].exp;
+        gBattleRequest = sample_battle::kTownEncounter;
+        EnterBattle();
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 30));
+        s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
+        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 3000));
+        ASSERT_EQ(gScriptVars[0], money + 20);
+        ASSERT_EQ(gRoleStats[0].exp, exp + 12);
+        ASSERT_TRUE(BackInMapMode(20));
+        h.RunFrames(15);
     }
     // Walks away, sets a story flag and spends money.
     void ChangeTheState() {

@@ -1,6 +1,7 @@
 // Picture and act archive writers, and the sample game's art drawn in code.
 #include "mhdata/Archives.h"
 #include "mhdata/SampleBattle.h"
+#include "mhdata/SampleBattleMenus.h"
 #include "mhdata/SampleFighters.h"
 
 #include <filesystem>
@@ -385,6 +386,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
             m[sample_art::kEndingFirst + k] = EndingPicture(sample_art::kEndingFirst + k);
         m[sample_art::kPortrait] = Portrait();
         AddSampleBattlePictures(&m);
+        AddSampleMenuPictures(&m);
         AddSampleFighterPictures(&m);
         return m;
     }();
@@ -424,6 +426,7 @@ const std::map<u32, ActProgram>& SampleActs() {
             portrait.parts[k] = ActWords().Rf(kPortrait).Xy(kPortraitHotX, 0).Pa(k).Ed().Ov().words;
         m[kPortrait] = portrait;
         AddSampleBattleActs(&m);
+        AddSampleMenuActs(&m);
         AddSampleFighterActs(&m);
         return m;
     }();

@@ -7,6 +7,8 @@
 
 #include "battle/BattleFiles.h"
 #include "engine/MyAct.h"
+#include "mhdata/Databases.h"
+#include "mhdata/SampleFighters.h"
 
 namespace sample_battle {
 const u32 kHitAnimActs[] = {6012, 7233, 7234, 7246, 7251, 7292, 7293,
@@ -91,6 +93,22 @@ ActProgram HitAnim(u32 act) {
     return a;
 }
 
+// Action k shows frame k of the end screens' picture.
+ActProgram EndPanels() {
+    ActProgram a;
+    a.name = "endpanels";
+    for (int k = 0; k < 2; ++k)
+        a.parts[k] = ActWords()
+                         .Rf(static_cast<u16>(kEndPanelPic))
+                         .Xy(0, 0)
+                         .Sd(0)
+                         .Pa(static_cast<u16>(k))
+                         .Ed()
+                         .Ov()
+                         .words;
+    return a;
+}
+
 }  // namespace
 
 void AddSampleBattleNames(std::vector<std::string>* names) {
@@ -113,6 +131,9 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
         (*pics)[act] = FlatPicture("look" + std::to_string(act),
                                    {Flat(16, 16, static_cast<u16>(act * 37 & 0x7FFF))});
     (*pics)[9167] = FlatPicture("logstrip", {Flat(kStripW, kStripH, StripColour())});
+    (*pics)[kEndPanelPic] =
+        FlatPicture("endpanels", {Flat(kBannerW, kBannerH, static_cast<u16>(6 << 10 | 8 << 5 | 14)),
+                                  Flat(kLevelPanelW, kLevelPanelH, static_cast<u16>(14 << 10 | 8 << 5 | 6))});
     (*pics)[4000] = FlatPicture("battle4000", {Flat(32, 32, static_cast<u16>(20 << 10 | 20 << 5))});
     for (u32 act : kHitAnimActs) {
         u16 c = static_cast<u16>(act * 91 & 0x7FFF);
@@ -127,9 +148,39 @@ void AddSampleBattleActs(std::map<u32, ActProgram>* acts) {
     (*acts)[kHarbourAct] = Backdrop(kHarbourAct);
     for (u32 act : kCursorLooks) (*acts)[act] = OneFrame(act, 2, 6);
     (*acts)[9167] = OneFrame(9167, 1, 0);
+    (*acts)[kEndPanelPic] = EndPanels();
     (*acts)[4000] = OneFrame(4000, 1, 0);
     for (u32 act : kHitAnimActs) (*acts)[act] = HitAnim(act);
 }
+
+namespace {
+// Enemy places on the left of the field, front row first.
+constexpr i32 kEnemyPlaces[6][2] = {{200, 300}, {150, 350}, {230, 380},
+                                    {90, 280},  {60, 330},  {110, 390}};
+
+void PlaceEnemies(BattlefieldRecord& r, std::initializer_list<u32> monsters) {
+    int k = 0;
+    for (u32 m : monsters) {
+        EnemySlot& e = r.enemies[k];
+        e.monster = m;
+        e.row = k < 3 ? 0 : 1;
+        e.x = kEnemyPlaces[k][0];
+        e.z = kEnemyPlaces[k][1];
+        ++k;
+    }
+}
+
+void AddEnemies(std::vector<BattlefieldRecord>& fields) {
+    constexpr u32 kSlime = sample::kSlime, kGoblin = sample::kGoblin, kWolf = sample::kWolf,
+                  kThief = sample::kThief;
+    PlaceEnemies(fields[kPierFight], {kSlime, kGoblin});
+    PlaceEnemies(fields[kLoneGoblin], {kGoblin});
+    PlaceEnemies(fields[kTownEncounter], {kSlime});
+    PlaceEnemies(fields[kThreeFoes], {kSlime, kGoblin, kThief});
+    PlaceEnemies(fields[kSixSlimes], {kSlime, kSlime, kSlime, kSlime, kSlime, kSlime});
+    PlaceEnemies(fields[kLoneWolf], {kWolf});
+}
+}  // namespace
 
 bool WriteSampleBattleFiles(const std::string& root, std::string* error) {
     std::vector<BattlefieldRecord> fields(kLastBattle + 1);
@@ -137,6 +188,7 @@ bool WriteSampleBattleFiles(const std::string& root, std::string* error) {
     // The pier fight has its own backdrop and music.
     fields[1].background = kHarbourAct;
     music[1] = 1;
+    AddEnemies(fields);
     std::filesystem::path dir = std::filesystem::path(root) / "MH_Data";
     return WriteBytesTo(dir / "battlefield.dat", BuildBattlefieldFile(fields), error) &&
            WriteBytesTo(dir / "FBGM.dat", BuildBattleMusicFile(music), error);

@@ -26,6 +26,13 @@ extern const u32 kHitAnimActs[];
 extern const int kHitAnimActCount;
 // Battle numbers the sample uses: the pier fight of a talk, the town and lighthouse zones.
 constexpr u32 kLastBattle = 20;
+// Battles with enemies: the pier fight (a slime and a goblin), the town's
+// encounter (a slime), a lone goblin, three enemies, six slimes, and a wolf.
+constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 10,
+              kSixSlimes = 11, kLoneWolf = 12;
+// The end screens' act: the victory banner (action 0) and the level-up panel (1).
+constexpr u32 kEndPanelPic = 11004;
+constexpr i32 kBannerW = 300, kBannerH = 180, kLevelPanelW = 260, kLevelPanelH = 240;
 }  // namespace sample_battle
 
 // Name records up to 45: battle music from 33, victory 44, level-up 45.

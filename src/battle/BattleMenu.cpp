@@ -1,0 +1,437 @@
+// The member ring: who is commanded, which rows are open to it, the ring's
+// motion and keys, and completing the chosen command into a pending one.
+#include "battle/BattleMenu.h"
+
+#include <algorithm>
+
+#include "battle/BattleKeys.h"
+#include "battle/BattleMenuParts.h"
+#include "battle/BattleSide.h"
+#include "data/Config.h"
+#include "data/Equipage.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+
+// clang-format off
+CommandRow gCommandRows[kRoleCount][kRingRows];
+namespace {
+constexpr CommandRow kCommonRows[4] = {
+    {0, 1, 1, "攻擊"}, {1, 1, 5, "防禦"}, {2, 1, 9, "待機"}, {3, 1, 13, "逃跑"}};
+constexpr CommandRow kRoleRows[kRoleCount][4] = {
+    {{4, 1, 17, "物品"}, {7, 1, 29, "捕捉"}, {13, 1, 53, "醫療"}, {14, 1, 65, "戰技"}},
+    {{4, 1, 17, "物品"}, {10, 1, 25, "召喚"}, {12, 1, 49, "神術"}, {14, 1, 65, "戰技"}},
+    {{4, 1, 17, "物品"}, {6, 1, 37, "偷竊"}, {11, 1, 45, "魔法"}, {16, 1, 61, "吟唱"}},
+    {{4, 1, 17, "物品"}, {5, 1, 41, "投擲"}, {11, 1, 45, "魔法"}, {14, 1, 65, "戰技"}},
+    {{4, 1, 17, "物品"}, {6, 1, 37, "偷竊"}, {11, 1, 45, "魔法"}, {15, 1, 57, "幻術"}},
+    {{4, 1, 17, "物品"}, {9, 1, 21, "變身"}, {11, 1, 45, "魔法"}, {15, 1, 57, "幻術"}},
+    {{4, 1, 17, "物品"}, {7, 1, 29, "捕捉"}, {12, 1, 49, "神術"}, {15, 1, 57, "幻術"}},
+    {{4, 1, 17, "物品"}, {8, 1, 33, "空襲"}, {13, 1, 53, "醫療"}, {16, 1, 61, "吟唱"}},
+};
+}  // namespace
+const RingPoint gRingPoints[kRingRows] = {{364, 18}, {394, 24}, {406, 50}, {392, 76},
+                                          {366, 82}, {336, 76}, {322, 50}, {336, 26}};
+const RingPoint gCreatureRingPoints[kCreatureRows] = {{462, 12}, {406, 24}, {384, 56}, {424, 80}};
+// clang-format on
+
+namespace {
+constexpr i32 kFullGauge = 255;
+constexpr i32 kPanelStep = 20, kRingStep = 32, kRingOutStep = 20;
+constexpr i32 kRingBoxW = 128, kRingBoxH = 100;
+constexpr i32 kPowerCost = 5;  // MP that steal, capture and air raid need
+constexpr i32 kSwapFlag = 324;
+constexpr i32 kTransformRow = 5;
+
+bool RealTime() {
+    return gRealTimeBattle != 0;
+}
+}  // namespace
+
+bool MenuKey(int logical) {
+    return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[logical]));
+}
+
+void MenuSound(int n) {
+    PlaySfx(n, static_cast<int>(gSfxVolume));
+}
+
+void FreezeBoth(i32 v) {
+    gPartySide.SetFrozen(v);
+    gEnemySide.SetFrozen(v);
+}
+
+bool AnyPending() {
+    return gPartySide.FindPending() || gEnemySide.FindPending();
+}
+
+i32 CommandRole(const cFighter& f) {
+    if (f.pic >= static_cast<u32>(kRoleCount)) return -1;
+    i32 r = static_cast<i32>(f.pic);
+    if (GetGameFlag(kSwapFlag) && r < 2) r = 1 - r;
+    return r;
+}
+
+CommandRow DefaultCommandRow(i32 role, int k) {
+    if (role < 0 || role >= kRoleCount || k < 0 || k >= kRingRows) return {};
+    return k < 4 ? kCommonRows[k] : kRoleRows[role][k - 4];
+}
+
+void ResetBattleMenus() {
+    for (int r = 0; r < kRoleCount; ++r)
+        for (int k = 0; k < kRingRows; ++k) gCommandRows[r][k] = DefaultCommandRow(r, k);
+}
+
+void cCommandMenu::Reset() {
+    ResetBattleMenus();
+    current = next = nullptr;
+    for (ActPlayer& p : creatureIcons) p = ActPlayer{};
+    ringX = panelX = kRingHomeX;
+    ringY = panelY = kRingHomeY;
+    chosen = 0;
+    code = 0;
+    ClearSelections();
+    blinkParty = blinkEnemy = -1;
+    list.Clear();
+    lastMouseX_ = lastMouseY_ = -1;
+}
+
+void cCommandMenu::ClearSelections() {
+    target = nullptr;
+    skill = nullptr;
+    item = nullptr;
+    piece = nullptr;
+    form = nullptr;
+}
+
+void cCommandMenu::Input() {
+    if (gPartySide.creatureInControl) CreatureInput();
+    else MemberInput();
+}
+
+void cCommandMenu::Commit(i32 c) {
+    if (!current) return;
+    current->command = c;
+    current->StopGlow();
+    next = gPartySide.NextReady(current);
+    current = nullptr;
+    chosen = 0;
+    if (!RealTime()) FreezeBoth(0);
+}
+
+void cCommandMenu::MemberInput() {
+    if (gPartySide.AllDown() || gEnemySide.AllDown() || gPartySide.IsFleeing()) return;
+    const cFighter* pending = gPartySide.FindPending();
+    if (pending && !pending->IsConfused()) return;
+    if (next || !current || current->gauge != kFullGauge || !current->IsTaken() ||
+        current->IsDying()) {
+        ChooseFighter();
+        return;
+    }
+    if (!RealTime()) FreezeBoth(1);
+    const i32 role = CommandRole(*current);
+    if (role < 0) return;
+    if (chosen) {
+        ringX = std::min(ringX + kRingOutStep, kRingHomeX);
+        Complete();
+        return;
+    }
+    CommandRow& tr = gCommandRows[role][kTransformRow];
+    if (tr.code == kRingTransform) tr.enabled = TransformAllowed() ? 1 : 0;
+    if (SwitchFighter()) return;
+    SlideRing(role);
+}
+
+bool cCommandMenu::TransformAllowed() const {
+    return !current->IsSpellBanned() && current->hp >= current->maxHp / 2 &&
+           gPartySide.AllGaugesFull();
+}
+
+bool cCommandMenu::SwitchFighter() {
+    cFighter* pick = nullptr;
+    if (MenuKey(kKeyPageUp)) pick = gPartySide.PrevReady(current);
+    else if (MenuKey(kKeySwitch) || MenuKey(kKeyPageDown)) pick = gPartySide.NextReady(current);
+    else if (gBattleCursor.Clicked(kMouseLeft)) {
+        cFighter* f = gPartySide.FighterAt(gBattleCursor.x(), gBattleCursor.y());
+        if (f && f->CanAct() && !f->IsConfused()) pick = f;
+    }
+    if (!pick) return false;
+    pick->ordered = 0;
+    next = pick;
+    return true;
+}
+
+// Steps 9: the next fighter to command, skipping those told to wait.
+void cCommandMenu::ChooseFighter() {
+    if (current) current->StopGlow();
+    ClearSelections();
+    list.Clear();
+    StopBlinks();
+    chosen = 0;
+    cFighter* cand = next;
+    next = nullptr;
+    if (cand && (!cand->CanAct() || cand->IsConfused())) cand = nullptr;
+    if (!cand) cand = gPartySide.NextReady(current);
+    current = nullptr;
+    if (!RealTime()) cand = SkipOrdered(cand);
+    if (!cand && !RealTime()) {
+        if (MenuKey(kKeyPageUp)) cand = gPartySide.PrevReady(nullptr);
+        else if (MenuKey(kKeySwitch) || MenuKey(kKeyPageDown)) cand = gPartySide.NextReady(nullptr);
+        else {
+            cFighter* f = gPartySide.FighterAt(gBattleCursor.x(), gBattleCursor.y());
+            const bool ok = f && f->CanAct() && !f->IsConfused();
+            gBattleCursor.SetLook(ok ? kLookNormal : kLookIdle, 0);
+            if (ok && gBattleCursor.Clicked(kMouseLeft)) cand = f;
+        }
+    }
+    if (!cand) {
+        if (RealTime()) gBattleCursor.SetLook(kLookIdle, 0);
+        return;
+    }
+    const i32 role = CommandRole(*cand);
+    if (role < 0) return;  // a fighter outside the table gets no ring
+    current = cand;
+    gBattleCursor.SetLook(kLookNormal, 0);
+    cand->ordered = 0;
+    cand->StartGlow();
+    EnableRows(role);
+    panelX = ringX = kRingHomeX;
+    panelY = ringY = kRingHomeY;
+}
+
+cFighter* cCommandMenu::SkipOrdered(cFighter* from) {
+    cFighter* f = from;
+    for (int k = 0; f && f->ordered && k < kSideSlots; ++k) {
+        f = gPartySide.NextReady(f);
+        if (f == from) return nullptr;
+    }
+    return f && !f->ordered ? f : nullptr;
+}
+
+void cCommandMenu::EnableRows(i32 role) {
+    bool formOnField = false;
+    for (int i = 0; i < gEnemySide.count; ++i) {
+        const cFighter& e = gEnemySide.fighters[i];
+        if (e.IsTaken() && e.stats.Kind() != 0) formOnField = true;
+    }
+    const bool banned = current->IsSpellBanned();
+    for (CommandRow& r : gCommandRows[role]) {
+        const i32 c = r.code;
+        bool on = true;
+        if (c == kRingWait) on = !RealTime();
+        else if (c == kRingFlee) on = !formOnField;
+        else if (c >= kRingSteal && c <= kRingAirRaid) on = current->mp >= kPowerCost;
+        else if (c == kRingTransform || c == kRingSummon) on = !banned;
+        else if (c >= kRingSkillFirst && c <= kRingSkillLast) {
+            const bool learned = CountLearnedSkills(role, SkillCategoryOfCode(c)) > 0;
+            // Under a spell ban only healing and the strikes stay open.
+            const bool kept = c == 13 || c == kRingSkillStrike;
+            on = learned && (!banned || kept);
+        }
+        r.enabled = on ? 1 : 0;
+    }
+}
+
+void cCommandMenu::CursorTo(const RingPoint& p) {
+    gBattleCursor.SetPos(p.x, p.y);
+}
+
+void cCommandMenu::SlideRing(i32 role) {
+    if (panelY < 0) {
+        panelY = std::min(panelY + kPanelStep, 0);
+        if (panelY == 0) ringY = 0;
+        return;
+    }
+    if (ringX > kRingInX) {
+        ringX = std::max(ringX - kRingStep, kRingInX);
+        if (ringX == kRingInX && gSmartMouse) CursorTo(gRingPoints[row]);
+        return;
+    }
+    RingKeys(role);
+}
+
+void cCommandMenu::RingKeys(i32 role) {
+    const i32 mx = gBattleCursor.x(), my = gBattleCursor.y();
+    const bool inBox = mx > ringX && mx < ringX + kRingBoxW && my > ringY && my < ringY + kRingBoxH;
+    i32 moved = 0;
+    if (MenuKey(kKeyUp) || MenuKey(kKeyLeft)) moved = -1;
+    else if (MenuKey(kKeyDown) || MenuKey(kKeyRight)) moved = 1;
+    if (moved) {
+        row = (row + moved + kRingRows) % kRingRows;
+        if (gSmartMouse || inBox) CursorTo(gRingPoints[row]);
+        return;
+    }
+    if (MenuKey(kKeyConfirm)) {
+        Choose(role);
+        return;
+    }
+    for (int k = 0; k < kRingRows; ++k) {
+        if (!ActFrameHit(kRingAct, gCommandRows[role][k].frameBase, ringX, ringY, mx, my)) continue;
+        row = k;
+        if (gBattleCursor.Clicked(kMouseLeft)) Choose(role);
+        return;
+    }
+}
+
+void cCommandMenu::Choose(i32 role) {
+    const CommandRow& r = gCommandRows[role][row];
+    if (!r.enabled) return;
+    chosen = 1;
+    code = r.code;
+    MenuSound(kSoundForward);
+}
+
+void cCommandMenu::Complete() {
+    if (code != kRingWait && AnyPending()) return;
+    cFighter* t = nullptr;
+    switch (code) {
+        case kRingAttack: {
+            const i32 r = PickEnemy(&t, current->attackKind == 1 ? 1 : 0, false);
+            if (r == 1) {
+                Link(t);
+                Commit(kCmdAttack);
+            } else if (r == 0) {
+                chosen = 0;
+            }
+            return;
+        }
+        case kRingDefend:
+            Commit(kCmdDefend);
+            return;
+        case kRingWait:
+            if (gPartySide.memberCount > 1) {
+                current->ordered = 1;
+                if (gPartySide.AllOrdered())
+                    if (cFighter* n = gPartySide.NextReady(current)) n->ordered = 0;
+            }
+            Commit(kCmdNone);
+            return;
+        case kRingFlee:
+            Commit(kCmdFlee);
+            return;
+        case kRingItem:
+            CompleteItem();
+            return;
+        case kRingThrow:
+            CompleteThrow();
+            return;
+        case kRingSteal:
+        case kRingCapture:
+        case kRingAirRaid: {
+            const i32 r = PickEnemy(&t, 0, code == kRingCapture);
+            if (r == 1) {
+                Link(t);
+                Commit(code == kRingSteal ? kCmdTheft : code == kRingCapture ? kCmdCapture
+                                                                              : kCmdAirRaid);
+            } else if (r == 0) {
+                chosen = 0;
+            }
+            return;
+        }
+        case kRingTransform:
+            CompleteTransform();
+            return;
+        default:
+            CompleteSkill();
+            return;
+    }
+}
+
+void cCommandMenu::CompleteItem() {
+    if (!item) {
+        if (OpenItemList(&item) == kListCancelled) chosen = 0;
+        return;
+    }
+    cFighter* t = nullptr;
+    i32 r = kListRunning;
+    switch (item->target) {
+        case 1: r = PickAlly(&t, 0, item->statusEffect == kStatusEffectRevive); break;
+        case 3: r = PickEnemy(&t, 0, false); break;
+        case 2: LinkSide(true); break;
+        case 4: LinkSide(false); break;
+        case 5: LinkSelf(); break;
+        default: item = nullptr; return;  // a target kind the battle has no use for
+    }
+    if (r == kListCancelled) {
+        item = nullptr;
+        return;
+    }
+    if (r == kListConfirmed) Link(t);
+    else if (item->target == 1 || item->target == 3) return;
+    current->itemInUse = item;
+    Commit(kCmdItem);
+}
+
+void cCommandMenu::CompleteThrow() {
+    if (!piece) {
+        if (OpenThrowList(&piece) == kListCancelled) chosen = 0;
+        return;
+    }
+    cFighter* t = nullptr;
+    const i32 r = PickEnemy(&t, 0, false);
+    if (r == kListCancelled) piece = nullptr;
+    if (r != kListConfirmed) return;
+    Link(t);
+    current->thrownPiece = piece;
+    Commit(kCmdThrow);
+}
+
+void cCommandMenu::CompleteTransform() {
+    if (form) {
+        current->formToAdd = form;
+        Commit(kCmdTransform);
+        return;
+    }
+    if (OpenFormList(&form, !TransformAllowed()) == kListCancelled) chosen = 0;
+}
+
+void cCommandMenu::CompleteSkill() {
+    if (!skill) {
+        const i32 r = code == kRingSummon ? OpenSummonList(&skill) : OpenSkillList(code, &skill);
+        if (r == kListCancelled) chosen = 0;
+        return;
+    }
+    cFighter* t = nullptr;
+    i32 r = kListRunning;
+    switch (skill->target) {
+        case 1: r = PickAlly(&t, 0, skill->statusEffect == kStatusEffectRevive); break;
+        case 3: r = PickEnemy(&t, code == kRingSkillStrike ? 1 : 0, false); break;
+        case 2: LinkSide(true); break;
+        case 4: LinkSide(false); break;
+        case 5: LinkSelf(); break;
+        default: skill = nullptr; return;
+    }
+    if (r == kListCancelled) {
+        skill = nullptr;
+        return;
+    }
+    if (r == kListConfirmed) Link(t);
+    else if (skill->target == 1 || skill->target == 3) return;
+    current->skillInUse = skill;
+    const bool strike = skill->target == 3 && code == kRingSkillStrike;
+    Commit(strike ? kCmdSkillStrike : kCmdMagic);
+}
+
+// ---- Links. ----
+
+void cCommandMenu::Link(cFighter* t) {
+    if (!t || !current) return;
+    for (cFighter*& l : current->targets) l = nullptr;
+    t->attackedBy = current;
+    current->targets[0] = t;
+}
+
+void cCommandMenu::LinkSelf() {
+    Link(current);
+}
+
+void cCommandMenu::LinkSide(bool party) {
+    cBattleSide& side = party ? gPartySide : gEnemySide;
+    for (cFighter*& l : current->targets) l = nullptr;
+    int n = 0;
+    for (int i = 0; i < side.count && n < kFighterTargets; ++i) {
+        cFighter& f = side.fighters[i];
+        if (!f.IsTaken() || f.IsDying()) continue;
+        f.attackedBy = current;
+        current->targets[n++] = &f;
+    }
+}

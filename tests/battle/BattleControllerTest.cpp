@@ -1,0 +1,334 @@
+// The controller and the action pickers on hand-built sides: the enemies'
+// choices (flight, specials, healing, failures), skills by target kind and the
+// spell ban, confused fighters, real time and the auto-battle key.
+#include <gtest/gtest.h>
+
+#include "FightTestSupport.h"
+#include "battle/BattleController.h"
+#include "battle/BattleKeys.h"
+#include "data/Config.h"
+#include "data/KeyBindings.h"
+#include "engine/Random.h"
+#include "platform/Input.h"
+
+namespace {
+
+enum TestSkill { kHeal = 1, kFire = 2, kStrike = 3, kGroupHeal = 4, kBlizzard = 5, kSelfOnly = 6 };
+
+class ControllerTest : public FightTest {
+protected:
+    void SetUp() override {
+        FightTest::SetUp();
+        ResetBattleController();
+        gRealTimeBattle = 0;
+        gSkills = Table<SkillData>(7);
+        gSkillCount = 7;
+        SetSkill(kHeal, 1, 1);
+        SetSkill(kFire, 1, 3);
+        SetSkill(kStrike, 0, 3);
+        SetSkill(kGroupHeal, 3, 2);
+        SetSkill(kBlizzard, 1, 4);
+        SetSkill(kSelfOnly, 1, 5);
+    }
+    void TearDown() override {
+        ResetBattleController();
+        gRealTimeBattle = 0;
+        FightTest::TearDown();
+    }
+    static void SetSkill(i32 id, i32 category, i32 target) {
+        gSkills[id].id = id;
+        gSkills[id].category = category;
+        gSkills[id].target = target;
+    }
+    // Slot i of a side: a ready fighter over test record k.
+    cFighter& Put(cBattleSide& side, int i, int k, i32 kind) {
+        cFighter& f = side.fighters[i];
+        f.Reset();
+        f.flags = cFighter::kInUse | cFighter::kTaken;
+        f.kind = static_cast<u32>(kind);
+        f.status = 0;
+        MonsterData& m = Record(k);
+        m.kind = 0;
+        f.stats = cFighterStats::OfMonster(&m);
+        f.maxHp = f.hp = 100;
+        f.gauge = kGaugeFull;
+        f.row = 1;
+        f.attackKind = 1;
+        f.SetAction(1, 0, 0);
+        for (MonsterSkill& s : f.specials) s = {0, 0};
+        if (side.count <= i) side.count = i + 1;
+        ++side.frontCount;
+        return f;
+    }
+    cFighter& Enemy(int i = 0) { return Put(gEnemySide, i, 4 + i, kKindEnemy); }
+    cFighter& Member(int i = 0) { return Put(gPartySide, i, i, kKindParty); }
+
+    cActionPicker& Enemies() { return gBattleController.enemyPicker; }
+};
+
+TEST_F(ControllerTest, AKindOneEnemyNeverFleesAndAKindZeroOneFleesAboutOneTimeInThree) {
+    SetBattleRandomSource(nullptr);
+    InitRandom(2718);
+    auto fleeShare = [&](i32 kind, i32 hp, i32 maxHp) {
+        int fled = 0;
+        for (int n = 0; n < 3000; ++n) {
+            ResetBattleSides();
+            Member();
+            cFighter& e = Enemy();
+            Record(4).kind = kind;
+            e.hp = hp;
+            e.maxHp = maxHp;
+            gBattleController.Reset();
+            Enemies().Step();  // picks the enemy
+            Enemies().Step();  // its choice
+            fled += e.command == kCmdFlee;
+        }
+        return fled;
+    };
+    const int lowHp = fleeShare(0, 14, 100);
+    EXPECT_GT(lowHp, 900);
+    EXPECT_LT(lowHp, 1100);
+    EXPECT_EQ(fleeShare(1, 14, 100), 0);
+    EXPECT_EQ(fleeShare(0, 15, 100), 0);  // 15 % is not below 15 %
+    // Max HP 0 counts as 1: HP 0 of it is 0 %, HP 5 of it far above.
+    EXPECT_GT(fleeShare(0, 0, 0), 900);
+    EXPECT_EQ(fleeShare(0, 5, 0), 0);
+}
+
+TEST_F(ControllerTest, AnEnemyThatJustFledDoesNotChooseFlightAgain) {
+    cFighter& m = Member();
+    cFighter& e = Enemy();
+    e.hp = 5;
+    gBattleController.Reset();
+    Script({/*picks*/});
+    Enemies().Step();
+    Script({1, 99});  // flight wanted, no special
+    Enemies().Step();
+    ASSERT_EQ(e.command, kCmdFlee);
+    // The flight did not take (its action puts it back to waiting).
+    e.command = kCmdNone;
+    Script({});
+    Enemies().Step();  // the same fighter again, its last choice remembered
+    Script({99, 0});   // no flight draw at all: the special roll, then the target
+    Enemies().Step();
+    EXPECT_TRUE(ScriptUsed());
+    EXPECT_EQ(e.command, kCmdAttack);
+    EXPECT_EQ(e.targets[0], &m);
+    EXPECT_EQ(m.attackedBy, &e);
+    EXPECT_EQ(Asked(), (std::vector<u32>{100, 1}));
+}
+
+TEST_F(ControllerTest, UsedUpAndBadSpecialsFailThreeTimesThenTheEnemyAttacks) {
+    cFighter& m = Member();
+    cFighter& e = Enemy();
+    Record(4).specialChance = 100;
+    e.specials[0] = {-1, 5};
+    e.specials[1] = {0, 5};
+    e.specials[2] = {9999, 5};
+    e.specials[3] = {kFire, 0};
+    e.specials[4] = {kStrike, 0};
+    e.healSpecial = {-1, 3};
+    e.hp = 10;  // low enough to try healing, with a healing special that names nothing
+    gBattleController.Reset();
+    Script({});
+    Enemies().Step();
+    Script({0, 50, /*heal*/ 0, /*start*/ 2});
+    Enemies().Step();
+    EXPECT_EQ(Enemies().Failures(), 1);
+    for (int n = 2; n <= 3; ++n) {
+        Script({24, 4});
+        Enemies().Step();
+        EXPECT_EQ(Enemies().Failures(), n);
+        EXPECT_EQ(e.command, kCmdNone);
+    }
+    // The choice starts again: no special right after one, so an attack.
+    Script({0, 0});
+    Enemies().Step();
+    EXPECT_TRUE(ScriptUsed());
+    EXPECT_EQ(e.command, kCmdAttack);
+    EXPECT_EQ(e.targets[0], &m);
+    EXPECT_EQ(e.healSpecial.uses, 3);
+    EXPECT_EQ(e.specials[0].uses, 5);
+}
+
+TEST_F(ControllerTest, AHurtEnemyHealsBelowItsDrawnThresholdElseUsesASpecial) {
+    struct Case {
+        i32 hp;
+        u32 draw;  // the threshold is 25 + draw
+        bool heals;
+    } cases[] = {{34, 10, true}, {35, 10, false}, {24, 0, true}, {49, 24, false}, {48, 24, true}};
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        Member();
+        cFighter& e = Enemy();
+        cFighter& ally = Enemy(1);
+        ally.hp = 90;
+        Record(4).specialChance = 100;
+        e.hp = c.hp;
+        e.healSpecial = {kHeal, 2};
+        e.specials[1] = {kFire, 1};
+        gBattleController.Reset();
+        Script({});
+        Enemies().Step();
+        Script({0, 0, c.draw, 1, 0});
+        Enemies().Step();
+        SCOPED_TRACE(c.hp);
+        EXPECT_EQ(e.command, kCmdMagic);
+        EXPECT_EQ(e.skillInUse, &gSkills[c.heals ? kHeal : kFire]);
+        EXPECT_EQ(e.healSpecial.uses, c.heals ? 1 : 2);
+        EXPECT_EQ(e.specials[1].uses, c.heals ? 1 : 0);
+        // Healing goes to the weakest of its own side: itself here.
+        EXPECT_EQ(e.targets[0], c.heals ? &e : &gPartySide.fighters[0]);
+        EXPECT_EQ(Enemies().Current(), nullptr);
+        Script({});
+    }
+}
+
+TEST_F(ControllerTest, SkillsFollowTheirTargetKindAndTheSpellBan) {
+    struct Case {
+        i32 skill;
+        bool banned;
+        i32 command;    // 0: the skill is refused
+        int targets;    // how many links
+        bool ownSide;   // the targets stand on its own side
+    } cases[] = {
+        {kHeal, false, kCmdMagic, 1, true},       {kFire, false, kCmdMagic, 1, false},
+        {kStrike, false, kCmdSkillStrike, 1, false}, {kGroupHeal, false, kCmdMagic, 2, true},
+        {kBlizzard, false, kCmdMagic, 2, false},  {kSelfOnly, false, 0, 0, false},
+        {kFire, true, 0, 0, false},               {kBlizzard, true, 0, 0, false},
+        {kStrike, true, kCmdSkillStrike, 1, false}, {kGroupHeal, true, kCmdMagic, 2, true},
+        {0, false, 0, 0, false},                  {7, false, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        Member(0);
+        Member(1).hp = 40;
+        cFighter& e = Enemy(0);
+        Enemy(1);
+        if (c.banned) e.status = kStSpellBan;
+        gBattleController.Reset();
+        Enemies().SetCurrent(&e);
+        Script({1, 1});
+        SCOPED_TRACE(testing::Message() << c.skill << " banned " << c.banned);
+        EXPECT_EQ(Enemies().TrySkill(c.skill), c.command != 0 ? 1 : 0);
+        EXPECT_EQ(e.command, c.command);
+        int n = 0;
+        for (cFighter* t : e.targets) {
+            if (!t) continue;
+            ++n;
+            EXPECT_EQ(t->attackedBy, &e);
+            EXPECT_EQ(t->IsEnemy(), c.ownSide);
+        }
+        EXPECT_EQ(n, c.targets);
+        if (c.command) EXPECT_EQ(e.skillInUse, &gSkills[c.skill]);
+        Script({});
+    }
+}
+
+TEST_F(ControllerTest, AConfusedMemberHitsAnotherMemberOrAFoeAndNeverItself) {
+    cFighter& a = Member(0);
+    cFighter& b = Member(1);
+    cFighter& foe = Enemy(0);
+    a.status = kStConfusion;
+    gBattleController.Reset();
+    gBattleController.autoBattle = 1;
+    // Own side drawn, itself picked; own side again, the other member.
+    Script({1, 0, 1, 1});
+    gBattleController.Update();
+    EXPECT_EQ(a.command, kCmdAttack);
+    EXPECT_EQ(a.targets[0], &b);
+    EXPECT_EQ(b.attackedBy, &a);
+    EXPECT_EQ(b.command, kCmdNone);
+    EXPECT_EQ(foe.command, kCmdNone);  // someone holds a command: nobody else gets one
+
+    ResetBattleSides();
+    Member(0).status = kStConfusion;
+    cFighter& e = Enemy(0);
+    gBattleController.Reset();
+    gBattleController.autoBattle = 1;
+    Script({2, 0});  // the other side, its only front fighter
+    gBattleController.Update();
+    EXPECT_EQ(gPartySide.fighters[0].targets[0], &e);
+}
+
+TEST_F(ControllerTest, ALoneConfusedFighterGivesUpForTheTick) {
+    cFighter& a = Member(0);
+    a.status = kStConfusion;
+    Enemy(0).status = kStDying;  // nobody on the other side to hit
+    gBattleController.Reset();
+    gBattleController.autoBattle = 1;
+    std::vector<u32> draws;
+    for (int k = 0; k < kPickTries; ++k) draws.insert(draws.end(), {1, 0});
+    ScriptedDraws::values.assign(draws.begin(), draws.end());
+    gBattleController.Update();
+    EXPECT_TRUE(ScriptUsed());
+    EXPECT_EQ(a.command, kCmdNone);
+    EXPECT_EQ(a.targets[0], nullptr);
+}
+
+TEST_F(ControllerTest, EnemiesWaitForThePlayerUnlessTheBattleRunsInRealTime) {
+    SetBattleRandomSource(nullptr);
+    InitRandom(7);
+    for (u32 realTime : {0u, 1u}) {
+        ResetBattleSides();
+        cFighter& m = Member(0);
+        cFighter& e = Enemy(0);
+        gRealTimeBattle = realTime;
+        gBattleController.Reset();
+        for (int t = 0; t < 4; ++t) gBattleController.Update();
+        EXPECT_EQ(gBattleController.menu.Current(), &m) << realTime;
+        EXPECT_EQ(e.command, realTime ? kCmdAttack : kCmdNone) << realTime;
+        EXPECT_EQ(m.command, kCmdNone);
+    }
+}
+
+TEST_F(ControllerTest, TheAutoBattleKeyHandsTheFighterBetweenMenuAndPicker) {
+    SetBattleRandomSource(nullptr);
+    gKeyBindings[kKeyAutoAttack] = 30;
+    auto press = [] {
+        PlatformSetKey(30, true);
+        gBattleKeys.Poll();
+        gBattleController.Update();
+        PlatformSetKey(30, false);
+        gBattleKeys.Poll();
+    };
+    cFighter& m = Member(0);
+    Member(1);
+    Enemy(0).gauge = 0;
+    gBattleController.Reset();
+    gBattleController.Update();
+    ASSERT_EQ(gBattleController.menu.Current(), &m);
+    ASSERT_TRUE(m.IsGlowing());
+    m.ordered = 1;
+    press();
+    EXPECT_EQ(gBattleController.autoBattle, 1);
+    EXPECT_EQ(gBattleController.menu.Current(), nullptr);
+    EXPECT_FALSE(m.IsGlowing());
+    EXPECT_EQ(m.ordered, 0);
+    u32 act = 0, action = 0;
+    gBattleCursor.GetLook(&act, &action);
+    EXPECT_EQ(act, kCursorAutoAct);
+    ASSERT_FALSE(LoggedBattleLines().empty());
+    EXPECT_EQ(LoggedBattleLines().back(), B5("使用自動戰鬥..."));
+    // The picker took the member over and attacks with it on the next tick.
+    gBattleController.Update();
+    EXPECT_EQ(m.command, kCmdAttack);
+
+    // With no foe left to hit, the picker still holds the next member when the key comes.
+    m.command = kCmdNone;
+    m.gauge = 0;
+    gEnemySide.fighters[0].status = kStDying;
+    cFighter& next = gPartySide.fighters[1];
+    gBattleController.Update();
+    ASSERT_EQ(gBattleController.partyPicker.Current(), &next);
+    press();
+    EXPECT_EQ(gBattleController.autoBattle, 0);
+    EXPECT_EQ(gBattleController.partyPicker.Current(), nullptr);
+    EXPECT_TRUE(next.IsGlowing());
+    EXPECT_EQ(gBattleController.menu.Current(), &next);
+    gBattleCursor.GetLook(&act, &action);
+    EXPECT_EQ(act, kCursorLookAct);
+    EXPECT_EQ(LoggedBattleLines().back(), B5("取消自動戰鬥..."));
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+// The battle end: the victory's pay, level-ups with their rows and skills,
+// the banner's and the defeat wait's timing, and the bad values a save or a
+// record can bring.
+#include <gtest/gtest.h>
+
+#include "FightTestSupport.h"
+#include "battle/BattleEnd.h"
+#include "battle/BattleKeys.h"
+#include "data/KeyBindings.h"
+#include "map/StoryLink.h"
+#include "platform/Input.h"
+#include "support/MusicRecorder.h"
+
+namespace {
+
+class EndTest : public FightTest {
+protected:
+    void SetUp() override {
+        FightTest::SetUp();
+        ResetBattleEnd();
+        gScriptVars[0] = 0;
+        gItems = Table<ItemData>(4);
+        gItemCount = 4;
+        gOwnedItems = Table<i32>(4);
+    }
+    void TearDown() override {
+        ResetBattleEnd();
+        gScriptVars[0] = 0;
+        FightTest::TearDown();
+    }
+    // Party slot i: role r of that level and experience.
+    cFighter& Member(int i, i32 r, i32 level, i32 exp) {
+        RoleStats& s = gRoleStats[r];
+        s.index = r;
+        s.level = level;
+        s.exp = exp;
+        cFighter& f = gPartySide.fighters[i];
+        f.Reset();
+        f.flags = cFighter::kInUse | cFighter::kTaken;
+        f.kind = kKindParty;
+        f.pic = static_cast<u32>(r);
+        f.status = 0;
+        f.stats = cFighterStats::OfRole(&s);
+        f.SetAction(1, 0, 0);
+        if (gPartySide.count <= i) gPartySide.count = i + 1;
+        return f;
+    }
+    // Steps the end screens until they report done; how many steps that took
+    // and how many level-up panels were shown.
+    struct Run {
+        int steps = 0, panels = 0;
+    };
+    static Run StepToEnd(int limit = 3000) {
+        Run r;
+        bool showing = false;
+        while (r.steps < limit) {
+            ++r.steps;
+            const i32 done = gBattleEnd.Step();
+            if (gBattleEnd.shown && !showing) ++r.panels;
+            showing = gBattleEnd.shown != nullptr;
+            if (done) break;
+        }
+        return r;
+    }
+};
+
+TEST_F(EndTest, VictoryPaysCappedMoneyExperienceToLivingMembersAndTheFirstThreeDrops) {
+    gScriptVars[0] = 0x7FFFFFF0;
+    gEnemySide.goldTotal = 100;
+    gEnemySide.expTotal = 30;
+    Member(0, 0, 5, 10);
+    Member(1, 1, 5, 10).status = kStDying;
+    // An added creature in slot 2 whose number would be role 2.
+    cFighter& creature = gPartySide.fighters[2];
+    creature.flags = cFighter::kInUse | cFighter::kTaken;
+    creature.kind = kKindAdded;
+    creature.pic = 2;
+    creature.stats = cFighterStats::OfMonster(&Record(0));
+    gRoleStats[2].exp = 10;
+    Member(3, 4, 5, 0x7FFFFFF0);
+    gPartySide.count = 4;
+    Member(6, 3, 5, 10);  // past the six fighting places
+    gOwnedItems[2] = 99;
+    gOwnedItems[1] = 5;
+    const i32 drops[] = {-5, 4, 2, 1};  // below, at the count, full, fourth
+    for (int k = 0; k < 4; ++k) gEnemySide.drops[k] = drops[k];
+    PayVictoryRewards();
+    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
+    EXPECT_EQ(gRoleStats[0].exp, 40);
+    EXPECT_EQ(gRoleStats[1].exp, 10);
+    EXPECT_EQ(gRoleStats[2].exp, 10);
+    EXPECT_EQ(gRoleStats[4].exp, 0x7FFFFFFF);
+    EXPECT_EQ(gRoleStats[3].exp, 10);
+    EXPECT_EQ(Record(0).exp, 0);
+    EXPECT_EQ(gOwnedItems[2], 99);
+    EXPECT_EQ(gOwnedItems[1], 5);
+
+    const i32 good[] = {1, 1, 3};
+    for (int k = 0; k < 3; ++k) gEnemySide.drops[k] = good[k];
+    gEnemySide.goldTotal = 7;
+    gScriptVars[0] = 100;
+    PayVictoryRewards();
+    EXPECT_EQ(gScriptVars[0], 107u);
+    EXPECT_EQ(gOwnedItems[1], 7);
+    EXPECT_EQ(gOwnedItems[3], 1);
+}
+
+TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
+    SetGameFlag(324);  // role 1 grows by role 0's rows and learns role 0's skills
+    RoleData& base = gRoles[1];
+    const i32 start[7] = {100, 20, 10, 11, 12, 13, 14};
+    i32* words[7] = {&base.maxHp, &base.maxMp, &base.strength, &base.stamina,
+                     &base.magic, &base.spirit, &base.agility};
+    for (int k = 0; k < 7; ++k) *words[k] = start[k];
+    const i32 row1[7] = {5, 3, 1, 2, 1, 2, 1}, row2[7] = {6, 2, 2, 1, 2, 1, 2};
+    for (int k = 0; k < 7; ++k) {
+        gLevelUpStats[0][1][2 + k] = row1[k];
+        gLevelUpStats[0][2][2 + k] = row2[k];
+        gLevelUpStats[1][1][2 + k] = 50;  // role 1's own rows must not be read
+        gLevelUpStats[1][2][2 + k] = 50;
+    }
+    gLevelUpSkills[0][0] = {5, 2};
+    gLevelUpSkills[0][1] = {6, 3};
+    gLevelUpSkills[0][2] = {7, 4};
+    gLevelUpSkills[1][0] = {8, 2};
+    cFighter& f = Member(0, 1, 1, 45 + 90 + 7);
+    f.hp = 50;
+    f.mp = 10;
+    gBattleEnd.SetOutcome(1);
+    MusicRecorder music;
+    const Run r = StepToEnd();
+    // Banner 7 + 100 + 7 steps; each panel is found, opens in 7, waits 200,
+    // closes in 7; the next step finds nobody.
+    EXPECT_EQ(r.panels, 2);
+    EXPECT_EQ(r.steps, 114 + 2 * (1 + 7 + 200 + 7));
+    const RoleStats& s = gRoleStats[1];
+    EXPECT_EQ(s.level, 3);
+    EXPECT_EQ(s.exp, 7);
+    const i32 want[7] = {111, 25, 13, 14, 15, 16, 17};
+    const i32 got[7] = {s.maxHp, s.maxMp, s.strength, s.stamina, s.magic, s.spirit, s.agility};
+    for (int k = 0; k < 7; ++k) {
+        EXPECT_EQ(*words[k], want[k]) << k;
+        EXPECT_EQ(got[k], want[k]) << k;
+    }
+    EXPECT_EQ(f.hp, 61);
+    EXPECT_EQ(f.mp, 15);
+    EXPECT_EQ(gLearnedSkills[0][0], 1);
+    EXPECT_EQ(gLearnedSkills[0][1], 1);
+    EXPECT_EQ(gLearnedSkills[0][2], 0);
+    EXPECT_EQ(gLearnedSkills[1][0], 0);
+    EXPECT_EQ(f.action, 16);  // the level-up pose, over what it was doing
+    EXPECT_EQ(f.savedAction, 16);
+    // Victory piece once, then the level-up piece for each panel, each stopped after.
+    std::vector<int> repeats;
+    for (const auto& m : music.modes()) {
+        EXPECT_EQ(m.mode, 3);
+        repeats.push_back(m.repeat);
+    }
+    EXPECT_EQ(repeats, (std::vector<int>{2, 1, 2, 1, 2, 1}));
+}
+
+TEST_F(EndTest, OnlyLivingMembersBelowFiftyRiseAndSavedLevelsAreHeldToTheTable) {
+    struct Case {
+        i32 level, exp;
+        bool dying;
+        int panels;
+        i32 levelAfter, expAfter;
+    } cases[] = {
+        {50, 999999, false, 0, 50, 999999}, {77, 999999, false, 0, 77, 999999},
+        {0, 45, false, 1, 2, 0},            {-3, 44, false, 0, -3, 44},
+        {4, 999999, true, 0, 4, 999999},    {49, 19125, false, 1, 50, 0},
+    };
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        ResetBattleEnd();
+        cFighter& f = Member(0, 2, c.level, c.exp);
+        if (c.dying) f.status = kStDying;
+        gBattleEnd.banner.done = 1;
+        gBattleEnd.SetOutcome(1);
+        const Run r = StepToEnd();
+        SCOPED_TRACE(c.level);
+        EXPECT_EQ(r.panels, c.panels);
+        EXPECT_EQ(gRoleStats[2].level, c.levelAfter);
+        EXPECT_EQ(gRoleStats[2].exp, c.expAfter);
+    }
+}
+
+TEST_F(EndTest, TheBannerClosesAfterAHundredTicksOrAtOnceOnConfirm) {
+    gKeyBindings[kKeyConfirm] = 28;
+    gEnemySide.goldTotal = 50;
+    gBattleEnd.SetOutcome(1);
+    EXPECT_EQ(StepToEnd().steps, 7 + 100 + 7);
+    EXPECT_EQ(gScriptVars[0], 50u);
+    EXPECT_EQ(gBattleEnd.Step(), 1);  // stays done, pays once
+    EXPECT_EQ(gScriptVars[0], 50u);
+
+    ResetBattleEnd();
+    gBattleEnd.SetOutcome(1);
+    int steps = 0;
+    for (; steps < 9; ++steps) gBattleEnd.Step();  // open after 7, two waiting ticks
+    PlatformSetKey(28, true);
+    gBattleKeys.Poll();
+    gBattleEnd.Step();
+    PlatformSetKey(28, false);
+    gBattleKeys.Poll();
+    EXPECT_EQ(gScriptVars[0], 50u);  // paid when it has closed, not before
+    EXPECT_EQ(StepToEnd().steps, 7);
+    EXPECT_EQ(gScriptVars[0], 100u);
+}
+
+TEST_F(EndTest, TheDefeatWaitEndsAfterAHundredTicksOrWithTheMusic) {
+    MusicRecorder music;
+    for (bool finished : {false, true}) {
+        ResetBattleEnd();
+        music.AnswerFinished(finished);
+        gBattleEnd.SetOutcome(3);
+        EXPECT_EQ(StepToEnd().steps, finished ? 2 : 101) << finished;
+        ASSERT_GE(music.modes().size(), 2u);
+        EXPECT_EQ(music.modes().end()[-2].fadeTime, 100);
+        EXPECT_EQ(music.modes().back().repeat, 1);
+    }
+    ResetBattleEnd();
+    gBattleEnd.SetOutcome(2);
+    EXPECT_EQ(gBattleEnd.Step(), 1);  // an escape has no end screen
+    gBattleEnd.SetOutcome(0);
+    EXPECT_EQ(gBattleEnd.Step(), 0);
+}
+
+TEST_F(EndTest, WithoutTheEndScreensPictureThePanelsHaveNoSize) {
+    gBattleEnd.Reset();
+    EXPECT_EQ(gBattleEnd.banner.width, 0);
+    EXPECT_EQ(gBattleEnd.banner.height, 0);
+    EXPECT_EQ(gBattleEnd.banner.x, 320);
+    EXPECT_EQ(gBattleEnd.levelUp.y, 240);
+}
+
+}  // namespace

@@ -1,0 +1,396 @@
+// The battle lists: rows built from small databases, the row cap, greyed rows,
+// keys, paging and the drag thumb, and the description box's line breaks.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "battle/BattleKeys.h"
+#include "battle/BattleLists.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+#include "engine/DInput.h"
+#include "platform/Input.h"
+#include "support/Harness.h"
+#include "support/Input.h"
+
+namespace {
+
+template <class Rec>
+Rec* Table(i32 n) {
+    return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
+}
+
+struct BattleList : ::testing::Test {
+    Harness h;
+    cBattleList list;
+    void SetUp() override {
+        InputPlatformReset();
+        ASSERT_EQ(gDInput.Init(nullptr, nullptr), 0);
+        gBattleKeys.Clear();
+        gBattleCursor.Init();
+        ResetGameData();
+        ResetGameFlags();
+        ResetKeyBindings();
+    }
+    void TearDown() override { InputPlatformReset(); }
+
+    void Poll() {
+        gBattleKeys.Poll();
+        gBattleCursor.Poll();
+    }
+    // One tick with the key pressed, then a released poll so the next press is new.
+    i32 Press(u8 code) {
+        PlatformSetKey(code, true);
+        Poll();
+        const i32 r = list.Input();
+        PlatformSetKey(code, false);
+        Poll();
+        return r;
+    }
+    i32 Idle() {
+        Poll();
+        return list.Input();
+    }
+    void SlideIn() {
+        for (int i = 0; i < 5; ++i) ASSERT_EQ(Idle(), kListRunning);
+        ASSERT_EQ(list.y, kListShownY);
+    }
+    void Rows(int n) {
+        list.Begin("t");
+        for (int i = 0; i < n; ++i) list.Add(i, -1, 0, "row", 3, "", 0, false);
+        SlideIn();
+    }
+    // Until the list has slid away: its result.
+    i32 Close() {
+        for (int i = 0; i < 10; ++i)
+            if (const i32 r = Idle(); r != kListRunning) return r;
+        return 99;
+    }
+    void ExpectValid() const {
+        EXPECT_GE(list.thumb, 0);
+        EXPECT_LE(list.thumb, kThumbTravel);
+        EXPECT_GE(list.selected, 0);
+        EXPECT_LT(list.selected, list.count);
+        EXPECT_GE(list.top, 0);
+        EXPECT_EQ(list.viewRow, list.selected - list.top);
+        EXPECT_GE(list.viewRow, 0);
+        EXPECT_LT(list.viewRow, kListViewRows);
+    }
+};
+
+constexpr char kB5[] = "\xA4\xA4";  // one Big5 character
+
+std::string Text(bool leadAscii, int big5Chars) {
+    std::string s = leadAscii ? "a" : "";
+    for (int i = 0; i < big5Chars; ++i) s += kB5;
+    return s;
+}
+
+}  // namespace
+
+TEST(BattleListText, DescriptionsBreakAtCharacterBoundariesWithin30Bytes) {
+    struct Case {
+        std::string text;
+        std::vector<size_t> lengths;  // worked out by hand
+    };
+    const Case cases[] = {
+        {Text(false, 10), {20}},         // 20 bytes: one line
+        {Text(true, 10), {21}},          // 21
+        {Text(true, 14), {29}},          // 29
+        {Text(false, 15), {30}},         // 30: exactly one full line
+        {Text(true, 15), {29, 2}},       // 31: the 15th character would cross byte 30
+        {Text(true, 30), {29, 30, 2}},   // 61
+        {std::string(31, 'x'), {30, 1}}, // plain bytes break at 30
+    };
+    for (const Case& c : cases) {
+        const DescLines d = BreakDescription(c.text.data(), c.text.size());
+        ASSERT_EQ(d.count, static_cast<int>(c.lengths.size())) << c.text.size();
+        std::string joined;
+        for (int i = 0; i < d.count; ++i) {
+            EXPECT_EQ(d.length[i], c.lengths[i]) << c.text.size() << " line " << i;
+            joined += c.text.substr(d.start[i], d.length[i]);
+        }
+        EXPECT_EQ(joined, c.text);
+    }
+    EXPECT_EQ(DescBoxHeight(1), 24);
+    EXPECT_EQ(DescBoxHeight(3), 64);
+}
+
+TEST(BattleListText, NoLineEverStartsOnATrailByte) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 200; ++round) {
+        std::string s;
+        std::vector<bool> starts;  // character starts, by an independent walk
+        const int n = static_cast<int>(rng() % 70);
+        while (static_cast<int>(s.size()) < n) {
+            const bool wide = rng() % 2;
+            starts.push_back(true);
+            if (wide) {
+                s += static_cast<char>(0x81 + rng() % 0x7E);
+                s += static_cast<char>(0x40 + rng() % 0x3F);
+                starts.push_back(false);
+            } else {
+                s += static_cast<char>('a' + rng() % 26);
+            }
+        }
+        const DescLines d = BreakDescription(s.data(), s.size());
+        size_t total = 0;
+        for (int i = 0; i < d.count; ++i) {
+            EXPECT_TRUE(starts[d.start[i]]);
+            EXPECT_LE(d.length[i], 30u);
+            // Only the last line may stop short of 29 bytes.
+            if (i + 1 < d.count) EXPECT_GE(d.length[i], 29u);
+            total += d.length[i];
+        }
+        EXPECT_EQ(total, s.size());
+    }
+}
+
+TEST_F(BattleList, ItemRowsAreOwnedBattleItemsAndNamesStayInTheirField) {
+    gItemCount = 5;
+    gItems = Table<ItemData>(5);
+    gOwnedItems = Table<i32>(5);
+    const i32 owned[5] = {3, 0, -4, 7, 2};
+    const i32 place[5] = {2, 2, 3, 3, 1};
+    for (int i = 0; i < 5; ++i) {
+        gOwnedItems[i] = owned[i];
+        gItems[i].usePlace = place[i];
+        gItems[i].icon = 10 + i;
+        std::memset(gItems[i].name, 'A' + i, sizeof(gItems[i].name));  // no end mark
+        std::memset(gItems[i].description, 'z', sizeof(gItems[i].description));
+    }
+    list.Begin("x");
+    FillItemRows(list);
+    ASSERT_EQ(list.count, 2);  // 1 owns none, 2 owns a negative count, 4 is for the map
+    EXPECT_EQ(list.rows[0].id, 0);
+    EXPECT_EQ(list.rows[0].number, 3);
+    EXPECT_EQ(list.rows[0].icon, 10);
+    EXPECT_EQ(list.rows[1].id, 3);
+    EXPECT_EQ(list.rows[1].number, 7);
+    EXPECT_EQ(std::string(list.rows[1].name), std::string(32, 'D'));
+    EXPECT_EQ(std::string(list.rows[1].description), std::string(52, 'z'));
+    EXPECT_EQ(list.rows[1].disabled, 0);
+}
+
+TEST_F(BattleList, AtMost256RowsOf300QualifyingItems) {
+    gItemCount = 300;
+    gItems = Table<ItemData>(300);
+    gOwnedItems = Table<i32>(300);
+    for (int i = 0; i < 300; ++i) {
+        gOwnedItems[i] = 1;
+        gItems[i].usePlace = 2;
+    }
+    list.Begin("x");
+    FillItemRows(list);
+    EXPECT_EQ(list.count, kListMaxRows);
+    EXPECT_EQ(list.rows[255].id, 255);
+    EXPECT_FALSE(list.Add(999, 0, 0, "n", 1, "", 0, false));
+    EXPECT_EQ(list.count, kListMaxRows);
+}
+
+TEST_F(BattleList, SkillsSummonsFormsAndCreatureMagicByTheirRules) {
+    gSkillCount = 230;
+    gSkills = Table<SkillData>(230);
+    for (int i = 0; i < 230; ++i) gSkills[i].id = i;
+    gSkills[5] = {5, 0, 3, 0, "heal", 8};
+    gSkills[6] = {6, 0, 3, 0, "big heal", 30};
+    gSkills[7] = {7, 0, 0, 0, "strike", 4};
+    gSkills[201].category = 2;  // form 1's summon
+    gSkills[201].mpCost = 50;
+    gSkills[203].category = 6;  // form 3's skill is no summon
+    gLevelUpSkills[2][0] = {5, 1};
+    gLevelUpSkills[2][1] = {6, 9};
+    gLevelUpSkills[2][2] = {7, 1};
+    gLevelUpSkills[2][3] = {5, 1};
+    gLearnedSkills[2][0] = gLearnedSkills[2][1] = gLearnedSkills[2][2] = 1;
+
+    list.Begin("x");
+    FillSkillRows(list, 2, 3, 20);
+    ASSERT_EQ(list.count, 2);  // row 3 repeats skill 5 but is not learned
+    EXPECT_EQ(list.rows[0].id, 5);
+    EXPECT_EQ(list.rows[0].number, 8);
+    EXPECT_EQ(list.rows[0].disabled, 0);
+    EXPECT_EQ(list.rows[1].id, 6);
+    EXPECT_EQ(list.rows[1].disabled, 1);  // 30 MP, the fighter has 20
+
+    for (int k : {1, 3}) PutGameFlag(300 + k, 1);
+    list.Begin("x");
+    FillSummonRows(list, 60);
+    ASSERT_EQ(list.count, 1);
+    EXPECT_EQ(list.rows[0].id, 201);
+    EXPECT_EQ(list.rows[0].number, 50);
+
+    gGodForms[1].actionCost = 10;
+    gGodForms[1].offerValue = 9;  // too few offerings
+    gGodForms[3].actionCost = 10;
+    gGodForms[3].offerValue = 10;
+    list.Begin("x");
+    FillFormRows(list, 10);
+    ASSERT_EQ(list.count, 2);
+    EXPECT_EQ(list.rows[0].disabled, 1);
+    EXPECT_EQ(list.rows[1].disabled, 0);
+    EXPECT_EQ(list.rows[1].number, 10);
+    EXPECT_EQ(list.rows[1].icon, -1);
+    list.Begin("x");
+    FillFormRows(list, 9);
+    EXPECT_EQ(list.rows[1].disabled, 1);  // the fighter's MP is below the cost
+
+    MonsterData m{};
+    m.specials[0] = {0, 3};
+    m.specials[1] = {-7, 3};
+    m.specials[2] = {7, 1};
+    m.specials[3] = {5000, 1};
+    m.specials[4] = {6, 1};
+    m.healSkill = {5, 2};
+    gSkills[7].icon = 12;
+    gSkills[5].icon = 14;
+    list.Begin("x");
+    FillCreatureMagicRows(list, m, 10);
+    ASSERT_EQ(list.count, 3);  // 0, negative and past-the-table ids are no skill
+    EXPECT_EQ(list.rows[0].id, 7);
+    EXPECT_EQ(list.rows[0].icon, 12);
+    EXPECT_EQ(list.rows[1].id, 6);
+    EXPECT_EQ(list.rows[1].disabled, 1);
+    EXPECT_EQ(list.rows[2].id, 5);
+    EXPECT_EQ(list.rows[2].icon, 0);  // the healing special's row
+}
+
+TEST_F(BattleList, WornPiecesAreNeverThrown) {
+    for (EquipageData& e : gOwnedEquipage) e.id = -1;
+    gOwnedEquipage[4] = EquipageData{};
+    gOwnedEquipage[4].id = 1;
+    gOwnedEquipage[4].kind = 1;
+    gOwnedEquipage[9] = gOwnedEquipage[4];
+    gOwnedEquipage[9].icon = 6;
+    for (RoleData& r : gRoles)
+        for (i32& e : r.equip) e = -1;
+    gRoles[3].equip[kSlotWeapon] = 4;
+    gParty[0] = 3;
+    gParty[1] = -1;
+    list.Begin("x");
+    FillThrowRows(list);
+    ASSERT_EQ(list.count, 1);
+    EXPECT_EQ(list.rows[0].id, 9);
+    EXPECT_EQ(list.rows[0].icon, 6);
+    EXPECT_EQ(list.rows[0].number, 0);
+}
+
+TEST_F(BattleList, KeysMoveTheSelectionAndPagingStopsAtTheEnds) {
+    Rows(20);
+    EXPECT_EQ(Press(kScanUp), kListRunning);
+    EXPECT_EQ(list.selected, 0);
+    Press(kScanPgDn);
+    EXPECT_EQ(list.selected, 6);
+    EXPECT_EQ(list.thumb, 7 * 80 / 20);
+    Press(kScanPgDn);
+    Press(kScanPgDn);
+    EXPECT_EQ(list.selected, 18);
+    Press(kScanPgDn);
+    EXPECT_EQ(list.selected, 19);  // within six of the end: the last row
+    EXPECT_EQ(list.thumb, 80);
+    ExpectValid();
+    Press(kScanPgUp);
+    EXPECT_EQ(list.selected, 13);
+    ExpectValid();
+    for (int i = 0; i < 8; ++i) Press(kScanUp);
+    EXPECT_EQ(list.selected, 5);
+    Press(kScanPgUp);
+    EXPECT_EQ(list.selected, 0);
+    EXPECT_EQ(list.top, 0);
+    EXPECT_EQ(list.thumb, 0);
+    for (int i = 0; i < 7; ++i) Press(kScanDown);
+    EXPECT_EQ(list.selected, 7);
+    EXPECT_EQ(list.top, 2);  // the view scrolled once the sixth row was passed
+}
+
+TEST_F(BattleList, DragAndRandomPagingKeepTheThumbAndSelectionValid) {
+    std::mt19937 rng(11);
+    for (int n : {1, 2, 7, 40, 256}) {
+        Rows(n);
+        for (int step = 0; step < 60; ++step) {
+            const u8 keys[] = {kScanUp, kScanDown, kScanPgUp, kScanPgDn};
+            if (rng() % 3) {
+                Press(keys[rng() % 4]);
+            } else {
+                // A drag from the thumb to a random height, even off the screen.
+                gDInput.SetMousePos(list.x + 150, list.ThumbTop());
+                PlatformSetMouseButtons(true, false);
+                Idle();
+                ASSERT_EQ(list.dragging, 1);
+                gDInput.SetMousePos(list.x + 150, static_cast<i32>(rng() % 700) - 100);
+                Idle();
+                PlatformSetMouseButtons(false, false);
+                Idle();
+                EXPECT_EQ(list.dragging, 0);
+            }
+            ExpectValid();
+            ASSERT_FALSE(HasFailure()) << n << " rows, step " << step;
+        }
+    }
+}
+
+TEST_F(BattleList, DraggingToTheTrackEndsPicksTheFirstAndLastRows) {
+    Rows(40);
+    gDInput.SetMousePos(list.x + 150, list.ThumbTop());
+    PlatformSetMouseButtons(true, false);
+    Idle();
+    gDInput.SetMousePos(list.x + 150, 50 + 40);  // half the travel: 40 x 40 / 80 - 1
+    Idle();
+    EXPECT_EQ(list.thumb, 40);
+    EXPECT_EQ(list.selected, 19);
+    gDInput.SetMousePos(list.x + 150, 479);
+    Idle();
+    EXPECT_EQ(list.thumb, 80);
+    EXPECT_EQ(list.selected, 39);
+    gDInput.SetMousePos(list.x + 150, 0);
+    Idle();
+    EXPECT_EQ(list.thumb, 0);
+    EXPECT_EQ(list.selected, 0);
+    PlatformSetMouseButtons(false, false);
+    Idle();
+}
+
+TEST_F(BattleList, DisabledAndEmptyListsCannotBeConfirmed) {
+    list.Begin("x");
+    list.Add(1, -1, 9, "dear", 4, "", 0, true);
+    list.Add(2, -1, 1, "cheap", 5, "", 0, false);
+    SlideIn();
+    Press(kScanEnter);
+    EXPECT_EQ(list.confirmed, 0);
+    Press(kScanDown);
+    Press(kScanEnter);
+    EXPECT_EQ(Close(), kListConfirmed);
+    EXPECT_EQ(list.Selected()->id, 2);
+    EXPECT_EQ(list.open, 0);
+
+    Rows(0);
+    Press(kScanEnter);
+    Press(kScanPgDn);
+    Press(kScanDown);
+    EXPECT_EQ(list.confirmed, 0);
+    EXPECT_EQ(list.selected, 0);
+    Press(kScanEsc);
+    EXPECT_EQ(Close(), kListCancelled);
+}
+
+TEST_F(BattleList, MouseOverRowsSelectsAndRightClickCancels) {
+    Rows(10);
+    gDInput.SetMousePos(300, 45 + 3 * 20 + 5);
+    Idle();
+    EXPECT_EQ(list.selected, 3);
+    gDInput.SetMousePos(300, 160);  // the last pixel row of the sixth line
+    Idle();
+    EXPECT_EQ(list.selected, 5);
+    gDInput.SetMousePos(2000, -300);  // past the screen's corner
+    Idle();
+    EXPECT_EQ(list.selected, 5);
+    PlatformSetMouseButtons(false, true);
+    Idle();
+    PlatformSetMouseButtons(false, false);
+    EXPECT_EQ(Close(), kListCancelled);
+}

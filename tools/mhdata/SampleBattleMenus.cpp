@@ -1,0 +1,103 @@
+// Flat-coloured pictures and acts of the command rings and the battle lists.
+#include "mhdata/SampleBattleMenus.h"
+
+#include <string>
+
+#include "battle/BattleMenu.h"
+
+namespace sample_menus {
+u16 RingIconColour(i32 action) {
+    return static_cast<u16>((action * 977 + 3) & 0x7FFF) | 0x0421;
+}
+}  // namespace sample_menus
+
+namespace {
+using namespace sample_menus;
+constexpr u16 kKey = 619;  // transparent in stored pictures
+constexpr i32 kRingW = 128, kRingH = 100;
+constexpr i32 kCreatureW = 260, kCreatureH = 120;
+constexpr int kRingFrames = 69;      // frame bases up to 65, four looks each
+constexpr int kCreatureFrames = 40;  // back 20, icons 21..36, portraits below 20
+
+ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
+    ArchiveFrame f;
+    f.w = w;
+    f.h = h;
+    f.pixels.assign(static_cast<size_t>(w) * h, colour);
+    return f;
+}
+
+// A transparent frame the size of the ring with one square around point (px, py).
+ArchiveFrame Icon(i32 w, i32 h, i32 px, i32 py, u16 colour) {
+    ArchiveFrame f = Flat(w, h, kKey);
+    for (i32 y = py - kIconSize / 2; y < py + kIconSize / 2; ++y)
+        for (i32 x = px - kIconSize / 2; x < px + kIconSize / 2; ++x)
+            if (x >= 0 && y >= 0 && x < w && y < h) f.pixels[static_cast<size_t>(y) * w + x] = colour;
+    return f;
+}
+
+// The member ring in place stands at (300, 0); the row of frame base b sits on its point.
+ArchivePicture RingPicture() {
+    ArchivePicture p;
+    p.name = "ring11001";
+    for (int a = 0; a < kRingFrames; ++a) p.frames.push_back(Flat(1, 1, kKey));
+    p.frames[0] = Flat(kRingW, kRingH, static_cast<u16>(6 << 10 | 6 << 5 | 10));
+    for (i32 role = 0; role < kRoleCount; ++role)
+        for (int k = 0; k < kRingRows; ++k)
+            for (int look = 0; look < 4; ++look) {
+                const i32 a = DefaultCommandRow(role, k).frameBase + look;
+                p.frames[a] = Icon(kRingW, kRingH, gRingPoints[k].x - kRingInX, gRingPoints[k].y,
+                                   RingIconColour(a));
+            }
+    return p;
+}
+
+ArchivePicture ListPicture() {
+    ArchivePicture p;
+    p.name = "list11003";
+    for (int a = 0; a < 16; ++a) {
+        const bool panel = a == 0 || a == 10;
+        p.frames.push_back(panel ? Flat(kListPanelW, kListPanelH, static_cast<u16>(4 << 10 | 8 << 5 | 4))
+                                 : Flat(kListPartSize, kListPartSize, static_cast<u16>(20 << 10 | a)));
+    }
+    return p;
+}
+
+// The creature ring in place stands at (352, 0); its icons are drawn from (360, 2).
+ArchivePicture CreaturePicture() {
+    ArchivePicture p;
+    p.name = "ring11005";
+    for (int a = 0; a < kCreatureFrames; ++a)
+        p.frames.push_back(Flat(24, 24, static_cast<u16>(10 << 5 | a)));  // portraits
+    p.frames[20] = Flat(kCreatureW, kCreatureH, static_cast<u16>(8 << 10 | 4 << 5 | 8));
+    for (int k = 0; k < kCreatureRows; ++k)
+        for (int look = 0; look < 2; ++look) {
+            const RingPoint pt = gCreatureRingPoints[k];
+            const i32 a = 21 + 4 * k + look;
+            p.frames[a] = Icon(kCreatureW, kCreatureH, pt.x - kCreatureRingInX - 8, pt.y - 2,
+                               RingIconColour(a));
+            if (k == 2) p.frames[31 + look] = p.frames[a];
+        }
+    return p;
+}
+
+ActProgram Frames(u32 act, int count) {
+    ActProgram a;
+    a.name = "menu" + std::to_string(act);
+    for (int k = 0; k < count; ++k)
+        a.parts[k] = ActWords().Rf(static_cast<u16>(act)).Xy(0, 0).Sd(0).Pa(static_cast<u16>(k)).Ed().Ov().words;
+    return a;
+}
+}  // namespace
+
+void AddSampleMenuPictures(std::map<u32, ArchivePicture>* pics) {
+    (*pics)[kRingAct] = RingPicture();
+    (*pics)[kListArtAct] = ListPicture();
+    (*pics)[kCreatureRingAct] = CreaturePicture();
+}
+
+void AddSampleMenuActs(std::map<u32, ActProgram>* acts) {
+    (*acts)[kRingAct] = Frames(kRingAct, kRingFrames);
+    (*acts)[kListArtAct] = Frames(kListArtAct, 16);
+    (*acts)[kCreatureRingAct] = Frames(kCreatureRingAct, kCreatureFrames);
+}
