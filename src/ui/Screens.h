@@ -60,8 +60,8 @@ void cPlaceholderFrame<Id>::TakeScreenCopy(u16* pixels) {
 
 class cExitFrame;
 class cItemMenuFrame;  // menu/ItemMenuFrame.h
-using cEquipFrame = cPlaceholderFrame<3>;
-using cOfferFrame = cPlaceholderFrame<4>;
+class cEquipFrame;  // menu/EquipFrame.h
+class cOfferFrame;  // menu/OfferFrame.h
 class cEndingFrame;
 class cEndFrame;
 class cEnterFrame;
@@ -71,7 +71,7 @@ class cSettingsFrame;
 class cSystemMenuFrame;
 class cItemFrame;  // menu/ItemFrame.h
 class cTestEndFrame;
-using cTransformFrame = cPlaceholderFrame<17>;
+class cTransformFrame;  // menu/TransformFrame.h
 using cShopBuyMenuFrame = cPlaceholderFrame<18>;
 using cShopBuyListFrame = cPlaceholderFrame<19>;
 using cShopSellMenuFrame = cPlaceholderFrame<20>;

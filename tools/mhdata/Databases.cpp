@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
+#include "mhdata/SampleEquip.h"
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleMenu.h"
 #include "platform/TextCodec.h"
@@ -344,6 +345,7 @@ DatabaseSet MakeSampleDatabases() {
     SampleItems(set);
     AppendMenuItems(set.items);
     SampleEquipages(set);
+    AppendEquipPieces(set.equipages);
     SampleSkills(set);
     AddSampleFighters(set);
     return set;

@@ -1,0 +1,64 @@
+// The sample game's pieces for the equipment page and the opening's gift of them.
+#include "mhdata/SampleEquip.h"
+
+#include "mhdata/Databases.h"
+
+namespace {
+using namespace sampleEquip;
+
+EquipageData Piece(i32 id, const char* name, i32 kind, i32 mode, i32 icon, u32 mask) {
+    EquipageData e{};
+    e.id = id;
+    e.weaponPic = kind == 1 ? 7100 + id % 8 : 7141;
+    SetText(e.name, sizeof(e.name), name);
+    e.price = 50 + 10 * id;
+    e.wearerMask = mask;
+    e.kind = kind;
+    e.bonusMode = mode;
+    e.enhanceLeft = 2;
+    e.look = id % 4;
+    e.icon = icon;
+    SetText(e.description, sizeof(e.description), name);
+    return e;
+}
+}  // namespace
+
+void AppendEquipPieces(std::vector<EquipageData>& equipages) {
+    const char* names[kWeaponCount] = {"銅劍", "鐵劍", "鋼劍", "彎刀", "斧頭"};
+    for (i32 k = 0; k < kWeaponCount; ++k) {
+        i32 id = kFirstPiece + k;
+        // Every third weapon leaves role 0 out; the icons run from 8 upwards.
+        EquipageData e = Piece(id, names[k], 1, 1, 8 + k, k % 3 == 1 ? kNoRole0Mask : 0xFF);
+        e.attack = 4 + 2 * k;
+        e.hitRate = k % 2 ? 5 : -5;
+        e.strength = k % 4 == 0 ? 2 : 0;
+        equipages.push_back(e);
+    }
+    EquipageData e = Piece(kIronShield, "鐵盾", 3, 1, 18, 0xFB);
+    e.defence = 14;
+    e.ratios[kWater] = -10;
+    equipages.push_back(e);
+    e = Piece(kMoonRing, "月之戒", 7, 2, 19, 0xFF);
+    e.magic = 20;
+    e.spirit = 10;
+    e.ratios[kLight] = -15;
+    equipages.push_back(e);
+    e = Piece(kFeatherHat, "羽帽", 4, 1, 28, 0xFF);
+    e.evasion = 6;
+    e.agility = 3;
+    equipages.push_back(e);
+    e = Piece(kDragonMail, "龍鱗甲", 5, 5, 27, 0x7F);
+    e.maxHp = 800;
+    e.defence = 35;
+    e.stamina = 40;
+    equipages.push_back(e);
+}
+
+std::string SampleEquipTalkLines() {
+    std::string s = "    AddItem " + std::to_string(300 + sample::kGreatSword) + " 1\n";
+    for (i32 id = kFirstPiece; id < kPieceEnd; ++id) {
+        i32 count = id < kFirstPiece + kWeaponCount ? kWeaponCopies : 1;
+        s += "    AddItem " + std::to_string(300 + id) + " " + std::to_string(count) + "\n";
+    }
+    return s;
+}

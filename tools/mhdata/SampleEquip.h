@@ -1,0 +1,27 @@
+// The sample game's additions for the equipment page: owned pieces of every
+// slot (one list longer than ten rows), wearer masks that leave some roles out,
+// the three bonus modes and icons across 0..28, given by the opening talk.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "data/Records.h"
+#include "base/Types.h"
+
+namespace sampleEquip {
+constexpr i32 kFirstPiece = 8;  // records 8..12: one-handed weapons, two of each given
+constexpr i32 kWeaponCount = 5;
+constexpr i32 kWeaponCopies = 2;
+constexpr i32 kIronShield = 13;  // role 2 may not wear it
+constexpr i32 kMoonRing = 14;    // accessory, percent bonuses
+constexpr i32 kFeatherHat = 15;  // icon 28
+constexpr i32 kDragonMail = 16;  // armour, overwrite bonuses
+constexpr i32 kPieceEnd = 17;
+// Weapons role 0 may not wear (grey in its weapon list).
+constexpr u32 kNoRole0Mask = 0xFE;
+}  // namespace sampleEquip
+
+// Appends records 8..16 to the sample's equipment 0..7.
+void AppendEquipPieces(std::vector<EquipageData>& equipages);
+// The opening talk's lines that give the pieces (two of each weapon, one of the rest and a second 巨劍).
+std::string SampleEquipTalkLines();
