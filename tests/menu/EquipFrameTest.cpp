@@ -16,6 +16,7 @@
 #include "mhdata/Databases.h"
 #include "mhdata/SampleEquip.h"
 #include "platform/TextCodec.h"
+#include "story/PartyCommands.h"
 #include "support/MenuSession.h"
 
 namespace {
@@ -60,6 +61,10 @@ bool SlotShown(int slot) {
 }
 
 struct EquipTest : MenuTest {
+    void SetUp() override {
+        MenuTest::SetUp();
+        for (auto [n, k] : SampleEquipGifts()) AddItem(n, k);
+    }
     cEquipFrame& Equip() { return *gEquipFrame; }
     void OpenEquip() {
         OpenItems();

@@ -30,9 +30,9 @@ struct SampleSession {
     static bool TalkFree() {
         return gTalkContext.owner == kTalkFree && !(gTalkFlags & kTalkLockBit) && gDialogs.empty();
     }
-    // Taps confirm until the talk has ended (a few boxes; each gift takes a tick).
+    // Taps confirm until the talk has ended (a few boxes at most).
     bool ConfirmUntilTalkEnds() {
-        for (int i = 0; i < 16 && !TalkFree(); ++i) {
+        for (int i = 0; i < 8 && !TalkFree(); ++i) {
             Tap(Confirm());
             h.RunFrames(3);
         }

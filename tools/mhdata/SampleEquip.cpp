@@ -54,11 +54,9 @@ void AppendEquipPieces(std::vector<EquipageData>& equipages) {
     equipages.push_back(e);
 }
 
-std::string SampleEquipTalkLines() {
-    std::string s = "    AddItem " + std::to_string(300 + sample::kGreatSword) + " 1\n";
-    for (i32 id = kFirstPiece; id < kPieceEnd; ++id) {
-        i32 count = id < kFirstPiece + kWeaponCount ? kWeaponCopies : 1;
-        s += "    AddItem " + std::to_string(300 + id) + " " + std::to_string(count) + "\n";
-    }
-    return s;
+std::vector<std::pair<i32, i32>> SampleEquipGifts() {
+    std::vector<std::pair<i32, i32>> gifts = {{300 + sample::kGreatSword, 1}};
+    for (i32 id = kFirstPiece; id < kPieceEnd; ++id)
+        gifts.push_back({300 + id, id < kFirstPiece + kWeaponCount ? kWeaponCopies : 1});
+    return gifts;
 }

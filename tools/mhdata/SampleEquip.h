@@ -1,8 +1,8 @@
 // The sample game's additions for the equipment page: owned pieces of every
 // slot (one list longer than ten rows), wearer masks that leave some roles out,
-// the three bonus modes and icons across 0..28, given by the opening talk.
+// the three bonus modes and icons across 0..28.
 #pragma once
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "data/Records.h"
@@ -23,5 +23,6 @@ constexpr u32 kNoRole0Mask = 0xFE;
 
 // Appends records 8..16 to the sample's equipment 0..7.
 void AppendEquipPieces(std::vector<EquipageData>& equipages);
-// The opening talk's lines that give the pieces (two of each weapon, one of the rest and a second 巨劍).
-std::string SampleEquipTalkLines();
+// What a test gives the party to fill the lists: (AddItem number, count) for
+// two of each weapon, one of the other pieces and a second 巨劍.
+std::vector<std::pair<i32, i32>> SampleEquipGifts();

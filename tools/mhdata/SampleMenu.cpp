@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "mhdata/Maps.h"
-#include "mhdata/SampleEquip.h"
 #include "platform/TextCodec.h"
 
 namespace {
@@ -90,7 +89,6 @@ talk 17
     for (int n = 2; n <= 6; ++n) s += "    JoinParty " + std::to_string(n) + "\n";
     for (i32 id : kOpeningItems)
         s += "    AddItem " + std::to_string(id) + " " + std::to_string(kOpeningCount) + "\n";
-    s += SampleEquipTalkLines();
     s += "    AddL 0 " + std::to_string(kOpeningMoney) + "\n    End\n";
     return s;
 }
