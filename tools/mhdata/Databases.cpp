@@ -348,6 +348,7 @@ DatabaseSet MakeSampleDatabases() {
     AppendEquipPieces(set.equipages);
     SampleSkills(set);
     AddSampleFighters(set);
+    AppendOfferMonsters(set.monsters);
     return set;
 }
 

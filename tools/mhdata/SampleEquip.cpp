@@ -54,6 +54,34 @@ void AppendEquipPieces(std::vector<EquipageData>& equipages) {
     equipages.push_back(e);
 }
 
+void AppendOfferMonsters(std::vector<MonsterData>& monsters) {
+    i32 id = static_cast<i32>(monsters.size());
+    const char* names[3] = {"石魔像", "幻影", ""};
+    const char* texts[3] = {"堅硬的石像", "看不見的影子", "無名之物"};
+    for (int k = 0; k < 3; ++k, ++id) {
+        MonsterData m{};
+        m.index = id;
+        m.act = k == 1 ? 0 : 3000 + id % 8;
+        m.level = 5;
+        SetText(m.name, sizeof(m.name), names[k]);
+        SetText(m.description, sizeof(m.description), texts[k]);
+        m.maxHp = m.hp = 200;
+        m.attack = 60;
+        m.defence = 30;
+        m.hitRate = 80;
+        for (i32& v : m.ratios) v = 100;
+        m.price = 300;
+        m.offerValue = 10;
+        for (MonsterSkill& s : m.specials) s = {-1, 0};
+        m.healSkill = {-1, 0};
+        m.offerBonus[0] = 10;
+        m.offerBonus[1] = -10;
+        m.offerBonus[2 + kFire] = 7;
+        m.offerBonus[2 + kDark] = -3;
+        monsters.push_back(m);
+    }
+}
+
 std::vector<std::pair<i32, i32>> SampleEquipGifts() {
     std::vector<std::pair<i32, i32>> gifts = {{300 + sample::kGreatSword, 1}};
     for (i32 id = kFirstPiece; id < kPieceEnd; ++id)

@@ -23,6 +23,10 @@ constexpr u32 kNoRole0Mask = 0xFE;
 
 // Appends records 8..16 to the sample's equipment 0..7.
 void AppendEquipPieces(std::vector<EquipageData>& equipages);
+// Monsters for the offering page, appended after the others: 石魔像 with large
+// offering bonuses, 幻影 with no picture act (act 0), and one with no name
+// (its description is "無名之物").
+void AppendOfferMonsters(std::vector<MonsterData>& monsters);
 // What a test gives the party to fill the lists: (AddItem number, count) for
 // two of each weapon, one of the other pieces and a second 巨劍.
 std::vector<std::pair<i32, i32>> SampleEquipGifts();
