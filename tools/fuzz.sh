@@ -65,20 +65,13 @@ for t in "${targets[@]}"; do
 done
 wait
 
-# The reader each target is for, and how many of its edges the corpus reaches
-# (libFuzzer's own count over the instrumented library).
-declare -A reader=(
-  [act_archive]=src/engine/MyAct.cpp [tsw_archive]=src/engine/Tsw.cpp
-  [rle_decode]=src/engine/RlePic.cpp [sound_bank]=src/sound/Sound.cpp
-  [xmi]=src/platform/MidiXmi.cpp [databases]=src/data/GameDatabase.cpp
-  [behaviour]=src/map/Behaviour.cpp [talk]=src/story/Talk.cpp
-  [talk_commands]=src/story/SceneCommands.cpp [map_archive]=src/map/MapArchive.cpp
-  [maps_db]=src/map/MapDb.cpp [pic_show]=src/story/PicShow.cpp
-  [save_file]=src/ui/SaveFile.cpp [dev_save]=src/ui/DevTool.cpp
-  [env_file]=src/shell/Settings.cpp [option_file]=src/data/Options.cpp
-  [name_texts]=src/map/SystemServices.cpp [shop_file]=src/data/ShopData.cpp
-  [map_cache]=src/map/MapCache.cpp [audio_decode]=src/platform/AudioDecode.cpp
-)
+# The reader each target is for (fuzz/readers.txt), and how many of its edges the
+# corpus reaches (libFuzzer's own count over the instrumented library);
+# tools/fuzz_coverage.sh gives the lines.
+declare -A reader=()
+while read -r t src; do
+  [ -n "$t" ] && [ "${t#\#}" = "$t" ] && reader[$t]=$src
+done <fuzz/readers.txt
 echo "edges of each reader reached by its corpus"
 for t in "${targets[@]}"; do
   src=${reader[$t]:-}
