@@ -25,7 +25,7 @@ constexpr u32 kYellow = 0x00FFFF;
 constexpr u32 kGrey = 0x969696;
 constexpr u32 kNextFrame[5] = {0, 0x80000002u, 0x80000017u, 0x80000019u, 0x8000000Du};
 
-const char* const kSlotCaptions[kSysRows] = {" 武 　器", " 盾 　牌", " 帽 　子",
+const char* const kSlotCaptions[kSysRows] = {" 武 　器", " 盾 　牌",  " 帽 　子",
                                              " 鎧 　甲", "飾 　品１", "飾 　品２"};
 const char* const kSlotHints[kSlotCount] = {"武器", "盾牌", "帽子", "鎧甲", "飾品", "飾品"};
 const char* const kEmptySlot = "未裝備";
@@ -38,7 +38,8 @@ struct Spot {
 constexpr Spot kAbilitySpots[kAbilityLines] = {
     {0, 98},  {90, 98},  {0, 120}, {90, 120}, {0, 142}, {90, 142}, {0, 164}, {90, 164}, {0, 186},
     {0, 218}, {90, 218}, {0, 240}, {90, 240}, {0, 262}, {90, 262}, {0, 284}, {90, 284}};
-constexpr int kLineSlot[kAbilityLines] = {4, 5, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+constexpr int kLineSlot[kAbilityLines] = {4,  5,  2,  3,  6,  7,  8,  9, 10,
+                                          11, 12, 13, 14, 15, 16, 17, 18};
 
 struct HintBand {
     i32 y0, y1, x0, x1;

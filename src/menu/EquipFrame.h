@@ -19,7 +19,7 @@ constexpr i32 kEquipSideId = 2010;  // side column (the six slots)
 constexpr i32 kEquipSlotId = 2020;  // party slots 2020..2025
 constexpr i32 kEquipDownId = 2031, kEquipUpId = 2032, kEquipThumbId = 2033;
 constexpr i32 kEquipListId = 2050;  // the candidate list over the side column
-constexpr int kEquipIcons = 29;      // act 9901 actions 0..28
+constexpr int kEquipIcons = 29;     // act 9901 actions 0..28
 
 // The piece an equipment slot index names, or null: an index outside 0..255 or
 // a free owned place is an empty slot.
@@ -62,7 +62,7 @@ public:
     void HideAbilityPanel();
     static void DeleteAbilityPanel();
 
-    i32 next = -1;  // 1 items, 2 skills, 3 quick save, 4 system
+    i32 next = -1;    // 1 items, 2 skills, 3 quick save, 4 system
     i32 subMode = 0;  // 1 while the candidate list is open
     i32 focus = -1;
     i32 lastCompared = -2;

@@ -152,11 +152,12 @@ void cOfferFrame::Open() {
     (new cControl(220, 40))->SetPics(new cActPic(kPageAct, 49), nullptr, nullptr);
     formName = TextAt(45, 197, &f2, kWhite, kStyleBoldOutline);
     formName->SetText(formText);
-    for (int k = 0; k < 12; ++k) values[k] = TextAt(k % 2 ? 90 : -6, kValueY[k / 2], &f3, kPale, kStylePlain);
+    for (int k = 0; k < 12; ++k)
+        values[k] = TextAt(k % 2 ? 90 : -6, kValueY[k / 2], &f3, kPale, kStylePlain);
 
     monsterPanel = new cControl(440, 48);
-    monsterPanel->SetButton(kOfferMonsterPanelId, new cActPic(kMenuAct, 2), new cActPic(kMenuAct, 4),
-                            nullptr);
+    monsterPanel->SetButton(kOfferMonsterPanelId, new cActPic(kMenuAct, 2),
+                            new cActPic(kMenuAct, 4), nullptr);
     monsterArrows[0] = Arrow(610, 332, kMonsterArrowIds[0], kMenuAct, 13, 12);
     monsterArrows[1] = Arrow(610, 80, kMonsterArrowIds[1], kMenuAct, 15, 14);
     monsterArrows[2] = Arrow(610, 95, kMonsterArrowIds[2], kMenuAct, 7, -1);
@@ -170,7 +171,8 @@ void cOfferFrame::Open() {
     monsterScroll.Update();
 
     formPanel = new cControl(9, 375);
-    formPanel->SetButton(kOfferFormPanelId, new cActPic(kPageAct, 1), new cActPic(kPageAct, 2), nullptr);
+    formPanel->SetButton(kOfferFormPanelId, new cActPic(kPageAct, 1), new cActPic(kPageAct, 2),
+                         nullptr);
     formBar = new cControl(20, 386);
     formBar->SetPics(new cActPic(kPageAct, 48), nullptr, nullptr);
     formBar->Hide();
@@ -432,7 +434,8 @@ void cOfferFrame::BuildMonsterList() {
         i32 y = 100 + 24 * static_cast<i32>(rowNames.size());
         size_t r = rowNames.size();
         u32 m = monsters[i];
-        CopyRecordText(rowText[r], sizeof(rowText[r]), gMonsters[m].name, sizeof(gMonsters[m].name));
+        CopyRecordText(rowText[r], sizeof(rowText[r]), gMonsters[m].name,
+                       sizeof(gMonsters[m].name));
         rowNames.push_back(TextAt(465, y, &f3, 0, kStylePlain));
         rowNames.back()->SetText(rowText[r]);
         rowCounts.push_back(TextAt(530, y, &f3, 0, kStylePlain));
@@ -458,7 +461,8 @@ void cOfferFrame::RefreshMonsterRows() {
         size_t pos = static_cast<size_t>(monsterTop) + k;
         if (pos >= monsters.size()) break;
         u32 m = monsters[pos];
-        CopyRecordText(rowText[k], sizeof(rowText[k]), gMonsters[m].name, sizeof(gMonsters[m].name));
+        CopyRecordText(rowText[k], sizeof(rowText[k]), gMonsters[m].name,
+                       sizeof(gMonsters[m].name));
         rowCounts[k]->SetNumber(&gOwnedMonsters[m], 1);
     }
 }
@@ -531,7 +535,8 @@ void cOfferFrame::LockLists(i32 monsterPos) {
 void cOfferFrame::AskOffer() {
     mode |= kOfferAsking;
     monsterPanel->id = formPanel->id = 0;
-    for (int k = 0; k < 3; ++k) boxPics[k] = new cActPic(kBoxAct, 3 - k);  // 3 box, 2 highlight, 1 hit area
+    for (int k = 0; k < 3; ++k)
+        boxPics[k] = new cActPic(kBoxAct, 3 - k);  // 3 box, 2 highlight, 1 hit area
     boxControls[0] = new cControl(358, 275);
     boxControls[0]->SetPics(boxPics[0], nullptr, nullptr);
     boxControls[1] = new cControl(358, 275);
@@ -638,8 +643,7 @@ void cOfferFrame::RunOffering() {
         return;
     }
     if (effects[1]->GetStep() >= 11) monsterPic->Hide();
-    if (effectMissing || effects[0]->IsDone() || ++effectTicks >= kOfferTickLimit)
-        FinishOffering();
+    if (effectMissing || effects[0]->IsDone() || ++effectTicks >= kOfferTickLimit) FinishOffering();
 }
 
 void cOfferFrame::FinishOffering() {

@@ -38,14 +38,22 @@ struct Caption {
     const char* text;
 };
 constexpr Caption kCaptions[] = {
-    {78, 97, 236, 255, "攻擊力"},             {78, 97, 332, 351, "防禦力"},
-    {100, 119, 236, 255, "命中率"},           {100, 119, 332, 351, "迴避率"},
-    {122, 141, 236, 255, "力量"},             {122, 141, 332, 351, "耐力"},
-    {144, 163, 236, 255, "魔力"},             {144, 163, 332, 351, "精神"},
-    {166, 185, 236, 255, "敏捷"},             {197, 216, 236, 255, "受火屬性傷害比例"},
-    {197, 216, 332, 351, "受水屬性傷害比例"}, {219, 238, 236, 255, "受風屬性傷害比例"},
-    {219, 238, 332, 351, "受土屬性傷害比例"}, {241, 260, 236, 255, "受電屬性傷害比例"},
-    {241, 260, 332, 351, "受毒屬性傷害比例"}, {263, 282, 236, 255, "受光屬性傷害比例"},
+    {78, 97, 236, 255, "攻擊力"},
+    {78, 97, 332, 351, "防禦力"},
+    {100, 119, 236, 255, "命中率"},
+    {100, 119, 332, 351, "迴避率"},
+    {122, 141, 236, 255, "力量"},
+    {122, 141, 332, 351, "耐力"},
+    {144, 163, 236, 255, "魔力"},
+    {144, 163, 332, 351, "精神"},
+    {166, 185, 236, 255, "敏捷"},
+    {197, 216, 236, 255, "受火屬性傷害比例"},
+    {197, 216, 332, 351, "受水屬性傷害比例"},
+    {219, 238, 236, 255, "受風屬性傷害比例"},
+    {219, 238, 332, 351, "受土屬性傷害比例"},
+    {241, 260, 236, 255, "受電屬性傷害比例"},
+    {241, 260, 332, 351, "受毒屬性傷害比例"},
+    {263, 282, 236, 255, "受光屬性傷害比例"},
     {263, 282, 332, 351, "受闇屬性傷害比例"},
 };
 constexpr i32 kLabelBands[9][2] = {{78, 97},   {100, 119}, {122, 141}, {144, 163}, {166, 185},
@@ -94,16 +102,19 @@ void cTransformFrame::Open() {
         cGrpFont* f;
         i32 size;
         u32 shadow;
-    } fonts[5] = {{&f0, 20, 0x595959}, {&f1, 15, 0x595959}, {&f2, 16, 0x595959},
-                  {&f3, 20, 0x1E3855}, {&f4, 16, 0}};
+    } fonts[5] = {{&f0, 20, 0x595959},
+                  {&f1, 15, 0x595959},
+                  {&f2, 16, 0x595959},
+                  {&f3, 20, 0x1E3855},
+                  {&f4, 16, 0}};
     for (const auto& f : fonts) {
         InitFont(f.f);
         SetupFont(f.f, f.size, f.size + 2, kNoFontBk, f.shadow);
     }
     Button(0, 0, kTransformBackgroundId, new cActPic(kPageAct, 0), nullptr, nullptr);
     for (int k = 0; k < kTabCount; ++k)
-        Button(450 + 45 * k, 0, kTransformTabId + k, new cActPic(kMenuAct, k == 0 ? 17 : 16 + 2 * k),
-               nullptr, nullptr);
+        Button(450 + 45 * k, 0, kTransformTabId + k,
+               new cActPic(kMenuAct, k == 0 ? 17 : 16 + 2 * k), nullptr, nullptr);
     hintLine = TextAt(60, 18, &f1, kWhite, kStyleOutline);
     hintLine->Hide();
     Button(440, 48, kTransformListId, new cActPic(kMenuAct, 2), new cActPic(kMenuAct, 4), nullptr);
@@ -217,7 +228,8 @@ void cTransformFrame::RefreshRows() {
         if (pos >= forms.size()) break;
         u32 f = forms[pos];
         rowPics[k]->SetPics(entryPics[f], nullptr, nullptr);
-        CopyRecordText(rowText[k], sizeof(rowText[k]), gGodForms[f].name, sizeof(gGodForms[f].name));
+        CopyRecordText(rowText[k], sizeof(rowText[k]), gGodForms[f].name,
+                       sizeof(gGodForms[f].name));
     }
 }
 

@@ -176,7 +176,8 @@ TEST_F(EquipTest, EquippingNearTheEndLowersTheTop) {
     h.RunFrames(1);
     EXPECT_EQ(Equip().candidates.size(), 11u);
     EXPECT_EQ(Equip().listTop, 1);
-    EXPECT_EQ(std::string(Equip().rowText[9]), std::string(gOwnedEquipage[Equip().candidates[10]].name));
+    EXPECT_EQ(std::string(Equip().rowText[9]),
+              std::string(gOwnedEquipage[Equip().candidates[10]].name));
 }
 
 TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {

@@ -23,7 +23,8 @@ namespace {
 i32 MonsterNamed(const char* utf8) {
     std::string big5 = Utf8ToBig5(utf8);
     for (i32 i = 0; i < gMonsterCount; ++i)
-        if (big5 == gMonsters[i].name || (!gMonsters[i].name[0] && big5 == gMonsters[i].description))
+        if (big5 == gMonsters[i].name ||
+            (!gMonsters[i].name[0] && big5 == gMonsters[i].description))
             return i;
     return -1;
 }
@@ -67,7 +68,8 @@ TEST_F(OfferTest, OnlyOwnedOrdinaryNamedMonstersAreListed) {
     ASSERT_GE(form, 0);
     gOwnedMonsters[form] = 4;
     OpenOffer();
-    EXPECT_EQ(Offer().monsters, (std::deque<u32>{static_cast<u32>(golem), static_cast<u32>(phantom)}));
+    EXPECT_EQ(Offer().monsters,
+              (std::deque<u32>{static_cast<u32>(golem), static_cast<u32>(phantom)}));
     EXPECT_EQ(Offer().forms, (std::deque<u32>{0, 1}));
 }
 
