@@ -1,5 +1,6 @@
 // The items page: one interface tick in its main state, and one with the use
-// list open and a row under the mouse (the preview and the hint each tick).
+// list open and a row under the mouse (the preview and the hint each tick), and
+// the equipment page's list with a row under the mouse (the comparison each tick).
 #include <benchmark/benchmark.h>
 
 #include "BenchGame.h"
@@ -7,6 +8,7 @@
 #include "engine/DInput.h"
 #include "engine/FrameState.h"
 #include "map/NewGame.h"
+#include "menu/EquipFrame.h"
 #include "menu/ItemMenuFrame.h"
 #include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
@@ -57,3 +59,22 @@ static void BM_ItemsPageUseListHovered(benchmark::State& state) {
     ClosePage();
 }
 BENCHMARK(BM_ItemsPageUseListHovered)->Unit(benchmark::kMicrosecond);
+
+// The equipment page with the weapon list open and a row under the mouse: the
+// comparison runs on copies of the member's records every tick.
+static void BM_EquipPageListHovered(benchmark::State& state) {
+    if (!Setup()) return state.SkipWithError("no game");
+    gFrameId = kScreenBit | 3;
+    gFramePhase = 0;
+    RunInterface(3);
+    if (!gEquipFrame) return state.SkipWithError("no page");
+    gEquipFrame->OpenList(0);
+    gDInput.SetMousePos(520, 108);  // row 0, the take-off entry
+    RunInterface(3);
+    RunInterface(3);
+    for (auto _ : state) RunInterface(3);
+    if (gEquipFrame->focus != 30) state.SkipWithError("the row was not hovered");
+    gFramePhase = 2;
+    RunInterface(3);
+}
+BENCHMARK(BM_EquipPageListHovered)->Unit(benchmark::kMicrosecond);

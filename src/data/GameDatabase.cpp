@@ -148,6 +148,8 @@ bool LoadMonsters(ByteReader& r, const char* name) {
         return false;
     }
     gMonsterCount = n;
+    // The offering counts a monster by its index word: it is the record number.
+    for (i32 i = 0; i < n; ++i) gMonsters[i].index = i;
     CollectGodForms();
     return true;
 }

@@ -8,10 +8,13 @@
 #include "base/Types.h"
 #include "map/KeyCole.h"
 #include "engine/FrameState.h"
+#include "menu/EquipFrame.h"
 #include "menu/ItemFrame.h"
 #include "menu/ItemMenuFrame.h"
+#include "menu/OfferFrame.h"
 #include "menu/SkillFrame.h"
 #include "menu/SkillListFrame.h"
+#include "menu/TransformFrame.h"
 #include "platform/Display.h"
 #include "shop/EnhanceFrame.h"
 #include "shop/ShopBuyList.h"
@@ -33,7 +36,6 @@
 #include "ui/UiInput.h"
 
 cActPic* gCursorPic = nullptr;
-u32 gScreenOrigin = 0;
 
 cMainMenuFrame* gMainMenuFrame = nullptr;
 cExitFrame* gExitFrame = nullptr;
@@ -150,7 +152,6 @@ const ScreenOps kScreens[kScreenCount] = {
 void BackToMapMode() {
     gFrameId = 0;
     gFramePhase = 0;
-    gScreenOrigin = 0;
 }
 
 void OpenScreen(u32 id) {
@@ -195,7 +196,6 @@ void CloseScreen(u32 id) {
     } else {
         ClearFrameObjects();
     }
-    gScreenOrigin = (gFrameId == 0 || gFrameId == kQuitFrameId) ? 0 : (kScreenBit | id);
     ClearMapInputHolds();
 }
 
@@ -221,7 +221,6 @@ void RunInterface(u32 screen) {
 void ResetScreenManager() {
     delete gCursorPic;
     gCursorPic = nullptr;
-    gScreenOrigin = 0;
     for (u32 id = 0; id < kScreenCount; ++id) kScreens[id].release();
     gEndingFrame.Reset();
     gEnterFrame.Reset();

@@ -1,6 +1,5 @@
-// The screen objects of the screen manager: one global pointer per screen,
-// the title menu's class, and the placeholder screens that stand in for the
-// pages, shops and system screens not built yet.
+// The screen objects of the screen manager: one global pointer per screen
+// and the declarations of their classes.
 #pragma once
 #include "base/MemDbg.h"
 #include "base/Types.h"
@@ -12,56 +11,10 @@ class cZoomFrame;
 class cQuickSaveFrame;
 class cQuickNoticeFrame;
 
-// A screen that is not built yet: its Open closes it at once and its Close
-// goes back to where it was opened from (a screen, or map mode).
-template <int Id>
-class cPlaceholderFrame {
-public:
-    cPlaceholderFrame() = default;
-    // The shape of the objects that story commands make (the mode word).
-    explicit cPlaceholderFrame(u32 mode) : mode_(mode) {}
-    ~cPlaceholderFrame();
-    cPlaceholderFrame(const cPlaceholderFrame&) = delete;
-    cPlaceholderFrame& operator=(const cPlaceholderFrame&) = delete;
-
-    void Open();
-    void Run() {}
-    void Close() { gFrameId = returnTo_; }
-    // A 640x480 screen copy handed over by the maker; freed with the object.
-    void TakeScreenCopy(u16* pixels);
-    u32 Mode() const { return mode_; }
-
-private:
-    u32 mode_ = 0;
-    u32 returnTo_ = 0;
-    u16* screen_ = nullptr;
-};
-
-// Where the screen being opened was requested from: kScreenBit | id of the
-// screen closed last, or 0 when map mode ran in between.
-extern u32 gScreenOrigin;
-
-template <int Id>
-cPlaceholderFrame<Id>::~cPlaceholderFrame() {
-    if (screen_) MH_FREE(screen_);
-}
-
-template <int Id>
-void cPlaceholderFrame<Id>::Open() {
-    returnTo_ = gScreenOrigin;
-    gFramePhase = 2;
-}
-
-template <int Id>
-void cPlaceholderFrame<Id>::TakeScreenCopy(u16* pixels) {
-    if (screen_) MH_FREE(screen_);
-    screen_ = pixels;
-}
-
 class cExitFrame;
 class cItemMenuFrame;  // menu/ItemMenuFrame.h
-using cEquipFrame = cPlaceholderFrame<3>;
-using cOfferFrame = cPlaceholderFrame<4>;
+class cEquipFrame;  // menu/EquipFrame.h
+class cOfferFrame;  // menu/OfferFrame.h
 class cEndingFrame;
 class cEndFrame;
 class cEnterFrame;
@@ -71,7 +24,7 @@ class cSettingsFrame;
 class cSystemMenuFrame;
 class cItemFrame;  // menu/ItemFrame.h
 class cTestEndFrame;
-using cTransformFrame = cPlaceholderFrame<17>;
+class cTransformFrame;     // menu/TransformFrame.h
 class cShopBuyMenuFrame;   // shop/ShopFront.h
 class cShopBuyListFrame;   // shop/ShopBuyList.h
 class cShopSellMenuFrame;  // shop/ShopFront.h

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
+#include "mhdata/SampleEquip.h"
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleSkillMenu.h"
@@ -345,9 +346,11 @@ DatabaseSet MakeSampleDatabases() {
     SampleItems(set);
     AppendMenuItems(set.items);
     SampleEquipages(set);
+    AppendEquipPieces(set.equipages);
     SampleSkills(set);
     AddSampleFighters(set);
     AddMenuSkills(set);
+    AppendOfferMonsters(set.monsters);
     return set;
 }
 

@@ -13,9 +13,10 @@
 #include "mhdata/SampleShop.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
-    {9002, 22}, {9102, 1},  {9104, 1},  {9900, 61},  {9901, 45},  {9902, 1},  {9904, 45},
+    {9002, 22}, {9102, 1},  {9104, 1},  {9900, 61},  {9901, 45},  {9902, 50}, {9904, 45},
     {9906, 14}, {9908, 1},  {9004, 11}, {9005, 58},  {9006, 12},  {9007, 23}, {9010, 8},
     {9051, 2},  {9041, 10}, {9042, 11}, {9012, 211}, {9013, 211}, {9016, 3},  {9907, 42},
+    {9903, 28},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 
@@ -31,6 +32,7 @@ bool IsFullScreen(u32 act, u32 action) {
             return true;
         case 9900:
         case 9906:
+        case 9903:
             return action == 0;
         case 9904:
             return action == 4 || action == 5 || action == 20 || action == 29;
@@ -59,9 +61,12 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9002 && action >= 7 && action <= 14) {
         *w = 140;  // title buttons: the cursor point (145 + 150k, 440) lies inside
         *h = 50;
-    } else if (act == 9902) {
-        *w = 440;  // the chooser's backdrop: black left of the list
+    } else if (act == 9902 && action == 0) {
+        *w = 440;  // the chooser's and the offering page's backdrop, left of the list
         *h = 480;
+    } else if (act == 9902 && (action == 1 || action == 2)) {
+        *w = 404;  // the offering page's form panel covers its six slots
+        *h = 84;
     } else if (act == 9901) {
         *w = 24;  // item-type and status icons
         *h = 24;

@@ -1,0 +1,331 @@
+// The equipment page through the real tick on the sample game: the ways in and
+// out, the worn pieces, the candidate list against a filter written here, the
+// equip rules with hand-made records, the comparison lines and bad slot values.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "data/Equipage.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "menu/AbilityPanel.h"
+#include "menu/EquipFrame.h"
+#include "menu/MenuState.h"
+#include "mhdata/Databases.h"
+#include "mhdata/SampleEquip.h"
+#include "platform/TextCodec.h"
+#include "story/PartyCommands.h"
+#include "support/MenuSession.h"
+
+namespace {
+
+std::string Big5(const char* utf8) {
+    return Utf8ToBig5(utf8);
+}
+
+// The owned place holding the first piece of record id, worn or not as asked.
+i32 OwnedOf(i32 id, bool worn) {
+    for (i32 n = 0; n < kOwnedEquipageCount; ++n)
+        if (gOwnedEquipage[n].id == id && (IsEquipageEquipped(n) != 0) == worn) return n;
+    return -1;
+}
+
+// The list the page should show, worked out independently: the slot's kinds,
+// unworn (no role of eight holds the index anywhere), named; wearable ones from
+// the highest index down, then the others from the lowest up.
+std::vector<i32> ExpectedList(int slot, i32 role) {
+    const std::vector<std::vector<i32>> kinds = {{1, 2, 6}, {3}, {4}, {5}, {7}, {7}};
+    i32 bit = GetGameFlag(324) && role < 2 ? 1 - role : role;
+    std::vector<i32> wearable, grey;
+    for (i32 n = 0; n < kOwnedEquipageCount; ++n) {
+        const EquipageData& p = gOwnedEquipage[n];
+        const auto& k = kinds[static_cast<size_t>(slot)];
+        if (p.id < 0 || p.name[0] == 0 || std::find(k.begin(), k.end(), p.kind) == k.end())
+            continue;
+        bool worn = false;
+        for (const RoleData& r : gRoles)
+            for (i32 e : r.equip) worn = worn || e == n;
+        if (worn) continue;
+        ((p.wearerMask >> bit) & 1 ? wearable : grey).push_back(n);
+    }
+    std::vector<i32> out = {-1};
+    out.insert(out.end(), wearable.rbegin(), wearable.rend());
+    out.insert(out.end(), grey.begin(), grey.end());
+    return out;
+}
+
+bool SlotShown(int slot) {
+    return gAbilityPanel.slots[slot] && gAbilityPanel.slots[slot]->shown;
+}
+
+struct EquipTest : MenuTest {
+    void SetUp() override {
+        MenuTest::SetUp();
+        for (auto [n, k] : SampleEquipGifts()) AddItem(n, k);
+    }
+    cEquipFrame& Equip() { return *gEquipFrame; }
+    void OpenEquip() {
+        OpenItems();
+        ClickSide(1);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kScreenBit | 3u);
+        ASSERT_NE(gEquipFrame, nullptr);
+        ASSERT_EQ(gFramePhase, 1u);
+        sounds.Clear();
+    }
+    void OpenSlotList(int slot) {
+        ClickSide(slot);
+        ASSERT_EQ(Equip().subMode, 1);
+        ASSERT_EQ(Equip().selectedSlot, slot);
+    }
+    std::vector<i32> Shown() { return {Equip().candidates.begin(), Equip().candidates.end()}; }
+    // Scrolls entry n of the list into view and returns its row.
+    int RowOf(i32 entry) {
+        auto& c = Equip().candidates;
+        int pos = static_cast<int>(std::find(c.begin(), c.end(), entry) - c.begin());
+        EXPECT_LT(pos, static_cast<int>(c.size())) << entry;
+        Equip().listTop = std::clamp(pos - 9, 0, Equip().maxTop);
+        return pos - Equip().listTop;
+    }
+    void ClickEntry(i32 entry) { ClickRow(RowOf(entry)); }
+    // The hover of a tick is the one the tick before found: two ticks.
+    void PointAt(i32 entry) {
+        MoveTo(520, 108 + 24 * RowOf(entry));
+        h.RunFrames(1);
+    }
+    std::string Worn(int k) { return Equip().wornText[k]; }
+};
+
+TEST_F(EquipTest, WaysInAndOutKeepOrResetTheItemsPageRow) {
+    OpenEquip();
+    EXPECT_EQ(gKeyFocus, 1) << "the items page's equipment row";
+    // Role 0 holds the two-handed 巨劍 in both rows and wears no hat.
+    EXPECT_EQ(Worn(0), Big5("巨劍"));
+    EXPECT_EQ(Worn(1), Big5("巨劍"));
+    EXPECT_EQ(Worn(2), Big5("未裝備"));
+    EXPECT_FALSE(Equip().wornIcon[2]->shown);
+    EXPECT_TRUE(Equip().wornIcon[0]->shown);
+    RightClick();
+    EXPECT_EQ(FinishClose(), kScreenBit | 2u);
+    EXPECT_EQ(gKeyFocus, 1);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+
+    h.RunFrames(2);
+    ClickSide(1);
+    h.RunFrames(2);
+    ASSERT_NE(gEquipFrame, nullptr);
+    sounds.Clear();
+    PlatformSetKey(kScanF1, true);
+    h.RunFrames(1);
+    PlatformSetKey(kScanF1, false);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 2u);
+    EXPECT_EQ(gKeyFocus, 0);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
+}
+
+TEST_F(EquipTest, TheListFiltersSortsAndScrolls) {
+    OpenEquip();
+    OpenSlotList(kSlotWeapon);
+    // Role 6 is outside the party and wears a 短劍: never listed.
+    i32 outside = gRoles[6].equip[kSlotWeapon];
+    ASSERT_GE(outside, 0);
+    EXPECT_EQ(Shown(), ExpectedList(kSlotWeapon, 0));
+    std::vector<i32> shown = Shown();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), outside), 0);
+    // Two of the new weapons (two pieces each) leave role 0 out: they close the
+    // list, lowest index first.
+    std::vector<i32> list = Shown();
+    ASSERT_EQ(list.size(), 12u);
+    EXPECT_EQ(gOwnedEquipage[list[8]].id, sampleEquip::kFirstPiece + 1);
+    EXPECT_LT(list[8], list[9]);
+    EXPECT_EQ(gOwnedEquipage[list[11]].id, sampleEquip::kFirstPiece + 4);
+    EXPECT_GT(list[1], list[2]) << "wearable ones from the highest index";
+    EXPECT_EQ(Equip().maxTop, 2);
+
+    // Eleven entries: the top can reach 1; ten: it stays 0.
+    gOwnedEquipage[list[11]].id = -1;
+    Equip().SelectRole(0);
+    EXPECT_EQ(Equip().candidates.size(), 11u);
+    EXPECT_EQ(Equip().maxTop, 1);
+    gOwnedEquipage[list[10]].name[0] = 0;  // a nameless piece is not listed either
+    Equip().SelectRole(0);
+    EXPECT_EQ(Equip().maxTop, 0);
+
+    // Another member while the list is open: rebuilt for them from the top.
+    Equip().listTop = 1;
+    ClickSlot(2);
+    EXPECT_EQ(gMenuRole, 2u);
+    EXPECT_EQ(Equip().listTop, 0);
+    EXPECT_EQ(Shown(), ExpectedList(kSlotWeapon, 2));
+}
+
+TEST_F(EquipTest, EquippingNearTheEndLowersTheTop) {
+    OpenEquip();
+    ClickSlot(3);  // role 3 holds no weapon
+    ASSERT_EQ(gMenuRole, 3u);
+    OpenSlotList(kSlotWeapon);
+    ASSERT_EQ(Equip().candidates.size(), 12u);
+    i32 last = Equip().candidates.back();
+    ASSERT_EQ(RowOf(last), 9);
+    ASSERT_EQ(Equip().listTop, 2);
+    ClickRow(9);
+    ASSERT_EQ(gRoles[3].equip[kSlotWeapon], last);
+    h.RunFrames(1);
+    EXPECT_EQ(Equip().candidates.size(), 11u);
+    EXPECT_EQ(Equip().listTop, 1);
+    EXPECT_EQ(std::string(Equip().rowText[9]),
+              std::string(gOwnedEquipage[Equip().candidates[10]].name));
+}
+
+TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
+    OpenEquip();
+    const RoleStats start = gRoleStats[0];
+    i32 sword = gRoles[0].equip[kSlotWeapon];
+    i32 shield = OwnedOf(sampleEquip::kIronShield, false);
+    ASSERT_GE(shield, 0);
+    // 鐵盾 over the two-handed 巨劍 (attack 30, defence -5): the weapon goes,
+    // bare hands hit at 85, the shield adds defence 14 and water -10.
+    OpenSlotList(kSlotShield);
+    sounds.Clear();
+    ClickEntry(shield);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
+    EXPECT_EQ(gRoles[0].equip[kSlotWeapon], -1);
+    EXPECT_EQ(gRoles[0].equip[kSlotShield], shield);
+    RoleStats bare = start;
+    bare.attack -= 30;
+    bare.defence += 5 + 14;
+    bare.hitRate = 85;
+    bare.ratios[kWater] -= 10;
+    EXPECT_EQ(0, std::memcmp(&gRoleStats[0], &bare, sizeof(bare)));
+    EXPECT_EQ(Worn(0), Big5("未裝備"));
+
+    // The 巨劍 back over the shield: the shield returns to its list.
+    RightClick();
+    OpenSlotList(kSlotWeapon);
+    ClickEntry(sword);
+    EXPECT_EQ(gRoles[0].equip[kSlotShield], sword);
+    EXPECT_EQ(0, std::memcmp(&gRoleStats[0], &start, sizeof(start)));
+    RightClick();
+    OpenSlotList(kSlotShield);
+    std::vector<i32> shields = Shown();
+    EXPECT_NE(std::count(shields.begin(), shields.end(), shield), 0);
+
+    // Taking off through the shield slot removes the two-handed weapon too.
+    ClickEntry(-1);
+    EXPECT_EQ(gRoles[0].equip[kSlotWeapon], -1);
+    EXPECT_EQ(gRoles[0].equip[kSlotShield], -1);
+    RoleStats none = start;
+    none.attack -= 30;
+    none.defence += 5;
+    none.hitRate = 85;
+    EXPECT_EQ(0, std::memcmp(&gRoleStats[0], &none, sizeof(none)));
+
+    // A one-handed weapon over a kind-6 bow clears the shield row (role 2).
+    ClickSlot(2);
+    RightClick();
+    OpenSlotList(kSlotWeapon);
+    i32 copper = OwnedOf(sampleEquip::kFirstPiece, false);
+    ClickEntry(copper);
+    EXPECT_EQ(gRoles[2].equip[kSlotWeapon], copper);
+    EXPECT_EQ(gRoles[2].equip[kSlotShield], -1);
+
+    // The accessory lists fill their own slot.
+    RightClick();
+    OpenSlotList(kSlotAccessory2);
+    i32 ring = OwnedOf(sampleEquip::kMoonRing, false);
+    i32 acc1 = gRoles[2].equip[kSlotAccessory1];
+    ClickEntry(ring);
+    EXPECT_EQ(gRoles[2].equip[kSlotAccessory2], ring);
+    EXPECT_EQ(gRoles[2].equip[kSlotAccessory1], acc1);
+
+    // A grey row: the sound, and nothing else (鐵盾 leaves role 2 out).
+    RightClick();
+    OpenSlotList(kSlotShield);
+    const RoleData before = gRoles[2];
+    sounds.Clear();
+    ClickEntry(shield);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
+    EXPECT_EQ(0, std::memcmp(&gRoles[2], &before, sizeof(before)));
+}
+
+TEST_F(EquipTest, ComparisonLines) {
+    OpenEquip();
+    // 月之戒 on role 0 (percent bonuses): magic 20% of 6 is +1, spirit 10% of 5
+    // is 0, light -15% of 100 is -15; nothing else moves.
+    OpenSlotList(kSlotAccessory1);
+    PointAt(OwnedOf(sampleEquip::kMoonRing, false));
+    EXPECT_EQ(std::string(gAbilityPanel.lines[6]), "+1");
+    EXPECT_EQ(std::string(gAbilityPanel.lines[15]), "-15");
+    for (int slot = 2; slot <= 18; ++slot)
+        EXPECT_EQ(SlotShown(slot), slot == 8 || slot == 17) << slot;
+    // Taking off an empty slot changes nothing.
+    PointAt(-1);
+    for (int slot = 2; slot <= 18; ++slot) EXPECT_FALSE(SlotShown(slot)) << slot;
+    RightClick();
+
+    // 鐵盾 over the 巨劍: the weapon's loss with the shield's gain.
+    OpenSlotList(kSlotShield);
+    PointAt(OwnedOf(sampleEquip::kIronShield, false));
+    const struct {
+        int line, slot;
+        const char* text;
+    } lines[] = {{0, 4, "-30"}, {1, 5, "+19"}, {2, 2, "-5"}, {10, 12, "-10"}};
+    for (const auto& l : lines) {
+        EXPECT_EQ(std::string(gAbilityPanel.lines[l.line]), l.text) << l.line;
+        EXPECT_TRUE(SlotShown(l.slot)) << l.slot;
+    }
+    EXPECT_FALSE(SlotShown(3));
+    RightClick();
+
+    // A hat with no bonus changes nothing; with flag 324 role 0 reads bit 1.
+    EquipageData plain = gOwnedEquipage[OwnedOf(sampleEquip::kFeatherHat, false)];
+    plain.evasion = plain.agility = 0;
+    plain.wearerMask = 0x2;
+    plain.defence = 7;
+    i32 onlyRole1 = AddEquipage(plain);
+    plain.defence = 0;
+    plain.wearerMask = 0xFF;
+    i32 empty = AddEquipage(plain);
+    OpenSlotList(kSlotHat);
+    EXPECT_EQ(Shown(), ExpectedList(kSlotHat, 0));
+    EXPECT_EQ(Shown().back(), onlyRole1) << "grey for role 0";
+    PointAt(empty);
+    for (int slot = 2; slot <= 18; ++slot) EXPECT_FALSE(SlotShown(slot)) << slot;
+    PointAt(onlyRole1);
+    EXPECT_FALSE(SlotShown(5));
+    PutGameFlag(kLeadSwapFlag, 1);
+    Equip().SelectRole(0);
+    EXPECT_EQ(Shown(), ExpectedList(kSlotHat, 0));
+    EXPECT_EQ(Shown()[2], onlyRole1) << "role 0 may wear it under the exchange";
+    PointAt(onlyRole1);
+    EXPECT_TRUE(SlotShown(5));
+    EXPECT_EQ(std::string(gAbilityPanel.lines[1]), "+7");
+}
+
+TEST_F(EquipTest, BadSlotValuesAndIconsShowNothing) {
+    OpenEquip();
+    i32 hatPlace = OwnedOf(sampleEquip::kFeatherHat, false);
+    i32 freePlace = OwnedOf(-1, false);
+    ASSERT_GE(freePlace, 0);
+    gRoles[0].equip[kSlotHat] = 300;
+    gRoles[0].equip[kSlotArmour] = freePlace;
+    gOwnedEquipage[hatPlace].icon = 40;
+    gRoles[0].equip[kSlotAccessory1] = hatPlace;
+    Equip().SelectRole(0);
+    EXPECT_EQ(Worn(2), Big5("未裝備"));
+    EXPECT_EQ(Worn(3), Big5("未裝備"));
+    EXPECT_FALSE(Equip().wornIcon[3]->shown);
+    EXPECT_EQ(Worn(4), Big5("羽帽"));
+    EXPECT_FALSE(Equip().wornIcon[4]->shown) << "icon 40 has no picture";
+    // Taking off the bad armour slot and comparing it run without harm.
+    OpenSlotList(kSlotArmour);
+    PointAt(-1);
+    ClickEntry(-1);
+    EXPECT_EQ(gRoles[0].equip[kSlotArmour], -1);
+    h.RunFrames(2);
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+// The offering and transformation pages through the real tick on the sample
+// game: who is listed, the question, the animation and the offering's result,
+// the form details with their skills, and bad values in the records.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "menu/AbilityPanel.h"
+#include "menu/OfferFrame.h"
+#include "menu/TransformFrame.h"
+#include "platform/TextCodec.h"
+#include "support/MenuSession.h"
+#include "ui/ActPic.h"
+
+namespace {
+
+// The monster whose name (or, for the nameless one, description) is utf8.
+i32 MonsterNamed(const char* utf8) {
+    std::string big5 = Utf8ToBig5(utf8);
+    for (i32 i = 0; i < gMonsterCount; ++i)
+        if (big5 == gMonsters[i].name ||
+            (!gMonsters[i].name[0] && big5 == gMonsters[i].description))
+            return i;
+    return -1;
+}
+
+struct OfferTest : MenuTest {
+    i32 golem = -1, phantom = -1, nameless = -1;
+    void SetUp() override {
+        MenuTest::SetUp();
+        PutGameFlag(300, 1);
+        PutGameFlag(301, 1);
+        for (i32 i = 0; i < gMonsterCount; ++i) gOwnedMonsters[i] = 0;
+        golem = MonsterNamed("石魔像");
+        phantom = MonsterNamed("幻影");
+        nameless = MonsterNamed("無名之物");
+        ASSERT_TRUE(golem >= 0 && phantom > golem && nameless >= 0);
+    }
+    cOfferFrame& Offer() { return *gOfferFrame; }
+    void OpenOffer() {
+        OpenItems();
+        ClickSide(2);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kScreenBit | 4u);
+        ASSERT_NE(gOfferFrame, nullptr);
+        sounds.Clear();
+    }
+    void ClickForm(int s) { ClickAt(60 + 198 * (s % 2), 396 + 24 * (s / 2)); }
+    void ClickMonster(int k) { ClickAt(500, 108 + 24 * k); }
+    void Confirm() { ClickAt(400, 335); }
+    void Cancel() { ClickAt(480, 335); }
+    // Runs the animation out once 確定 is clicked.
+    void RunOut() { h.RunFrames(14); }
+};
+
+TEST_F(OfferTest, OnlyOwnedOrdinaryNamedMonstersAreListed) {
+    gOwnedMonsters[golem] = 2;
+    gOwnedMonsters[nameless] = 3;
+    gOwnedMonsters[phantom] = 1;
+    i32 form = -1;
+    for (i32 i = 0; i < gMonsterCount && form < 0; ++i)
+        if (gMonsters[i].kind == 1) form = i;
+    ASSERT_GE(form, 0);
+    gOwnedMonsters[form] = 4;
+    OpenOffer();
+    EXPECT_EQ(Offer().monsters,
+              (std::deque<u32>{static_cast<u32>(golem), static_cast<u32>(phantom)}));
+    EXPECT_EQ(Offer().forms, (std::deque<u32>{0, 1}));
+}
+
+TEST_F(OfferTest, AnOfferingRaisesTheFormAndSpendsOneMonster) {
+    gOwnedMonsters[golem] = 2;
+    gOwnedMonsters[phantom] = 1;
+    MonsterData& f = gGodForms[0];
+    f.offerValue = 95;
+    f.attack = 495;
+    f.defence = 5;
+    f.ratios[kFire] = 100;
+    f.ratios[kDark] = 2;
+    OpenOffer();
+    ClickForm(0);
+    EXPECT_EQ(Offer().mode, kOfferForm);
+    ClickMonster(0);
+    ASSERT_EQ(Offer().mode, kOfferForm | kOfferMonster | kOfferAsking);
+    sounds.Clear();
+    ::ClickAt(h, 400, 335, 0);  // 確定: the release's tick clicks, the next one starts
+    h.RunFrames(2);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{265}));
+    ASSERT_NE(Offer().offeredPic, nullptr);
+    // A click and a right click on a monster row during the blend: not read,
+    // and dropped at the end.
+    gDInput.SetMousePos(500, 108);
+    const bool left[9] = {0, 1, 0, 0, 0, 0, 0, 0, 0}, right[9] = {0, 0, 0, 1, 0, 0, 0, 0, 0};
+    std::vector<u32> blends;
+    for (int t = 0; t < 9; ++t) {
+        PlatformSetMouseButtons(left[t], right[t]);
+        h.RunFrames(1);
+        blends.push_back(Offer().offeredPic->blendA);
+    }
+    EXPECT_EQ(blends, (std::vector<u32>{3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_FALSE(Offer().mode & kOfferSecondPhase);
+    RunOut();
+    EXPECT_EQ(Offer().mode, kOfferForm) << "the form stays chosen";
+    EXPECT_EQ(Offer().chosenMonster, -1);
+    EXPECT_EQ(gMouseInput.rightClick, 0u);
+    // 95 + 10 caps at 99; attack 495 + 10 stops at 500, defence 5 - 10 at 0;
+    // the ratios take the bonuses unbounded.
+    EXPECT_EQ(f.offerValue, 99);
+    EXPECT_EQ(f.attack, 500);
+    EXPECT_EQ(f.defence, 0);
+    EXPECT_EQ(f.ratios[kFire], 107);
+    EXPECT_EQ(f.ratios[kDark], -1);
+    EXPECT_EQ(std::string(Offer().offerText), " 99");
+    EXPECT_EQ(gOwnedMonsters[golem], 1);
+    EXPECT_EQ(Offer().rowCounts[0]->value, &gOwnedMonsters[golem]) << "the row shows one less";
+    EXPECT_EQ(gMouseInput.y, 110) << "the cursor stays on the row";
+
+    // The last 幻影 (row 1): the list loses the row, the cursor goes up one.
+    ClickMonster(1);
+    ASSERT_TRUE(Offer().mode & kOfferAsking) << "the chosen form asks at once";
+    Confirm();
+    RunOut();
+    EXPECT_EQ(gOwnedMonsters[phantom], 0);
+    EXPECT_EQ(Offer().monsters, (std::deque<u32>{static_cast<u32>(golem)}));
+    EXPECT_EQ(Offer().rowNames.size(), 1u);
+    EXPECT_EQ(gMouseInput.y, 110);
+    // The last 石魔像 on row 0: the cursor stays on row 0.
+    ClickMonster(0);
+    Confirm();
+    RunOut();
+    EXPECT_TRUE(Offer().monsters.empty());
+    EXPECT_EQ(gMouseInput.y, 110);
+}
+
+TEST_F(OfferTest, MonsterFirstThenFormAndTheWaysToCancel) {
+    gOwnedMonsters[golem] = 1;
+    OpenOffer();
+    ClickMonster(0);
+    EXPECT_EQ(Offer().mode, kOfferMonster) << "no question without a form";
+    ClickForm(1);
+    EXPECT_TRUE(Offer().mode & kOfferAsking);
+    EXPECT_EQ(Offer().chosenForm, 1);
+    sounds.Clear();
+    Cancel();
+    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+    EXPECT_EQ(Offer().mode, 0u);
+    EXPECT_EQ(Offer().chosenForm, -1);
+    EXPECT_EQ(Offer().chosenMonster, -1);
+    ClickForm(0);
+    ClickMonster(0);
+    ASSERT_TRUE(Offer().mode & kOfferAsking);
+    RightClick();
+    EXPECT_EQ(Offer().mode, 0u);
+    EXPECT_EQ(Offer().chosenForm, -1);
+    EXPECT_EQ(Offer().chosenMonster, -1);
+    EXPECT_EQ(gOwnedMonsters[golem], 1);
+    EXPECT_EQ(gFrameId, kScreenBit | 4u) << "backing out of a choice stays on the page";
+}
+
+TEST_F(OfferTest, PreviewsAndBadValues) {
+    gOwnedMonsters[golem] = 1;
+    gOwnedMonsters[phantom] = 1;
+    gMonsters[golem].offerBonus[0] = 123456789;
+    gGodForms[0].index = 40;  // a save may hold any word there
+    OpenOffer();
+    // The act-0 monster first: 3201/13 where the control stands at first.
+    MoveTo(500, 108 + 24);
+    h.RunFrames(1);
+    ASSERT_NE(Offer().monsterPic->normalPic, nullptr);
+    EXPECT_EQ(Offer().monsterPic->normalPic->player.act, 3201);
+    EXPECT_EQ(Offer().monsterPic->normalPic->player.action, 13);
+    EXPECT_EQ(Offer().monsterPic->x, 320);
+    EXPECT_EQ(Offer().monsterPic->y, 270);
+    MoveTo(500, 108);
+    h.RunFrames(1);
+    EXPECT_EQ(std::string(gAbilityPanel.lines[0]), "+99999999") << "bounded to the line";
+    EXPECT_EQ(std::string(gAbilityPanel.lines[1]), "-10");
+    EXPECT_EQ(std::string(gAbilityPanel.lines[2 + kFire]), "+7");
+    EXPECT_TRUE(gAbilityPanel.slots[4]->shown && gAbilityPanel.slots[11]->shown);
+    EXPECT_FALSE(gAbilityPanel.slots[12]->shown) << "no water bonus";
+    ClickForm(0);
+    ASSERT_NE(Offer().formPic->normalPic, nullptr);
+    EXPECT_EQ(Offer().formPic->normalPic->player.action, 8) << "form 0's picture, not word 40's";
+}
+
+TEST_F(OfferTest, NoFormUnlockedAsksNothing) {
+    PutGameFlag(300, 0);
+    PutGameFlag(301, 0);
+    gOwnedMonsters[golem] = 1;
+    OpenOffer();
+    for (cControl* c : Offer().slotPic) EXPECT_FALSE(c->shown);
+    EXPECT_EQ(gAbilityPanel.slots[4], nullptr);
+    ClickMonster(0);
+    ClickForm(0);
+    EXPECT_EQ(Offer().mode, kOfferMonster);
+    RightClick();
+    RightClick();
+    EXPECT_EQ(FinishClose(), kScreenBit | 2u);
+    EXPECT_EQ(gKeyFocus, 2) << "the items page's offering row";
+}
+
+// ---- the transformation page ----
+
+struct TransformTest : OfferTest {
+    cTransformFrame& Page17() { return *gTransformFrame; }
+    void OpenTransform() {
+        OpenItems();
+        sounds.Clear();
+        ClickSide(3);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kScreenBit | 17u);
+        ASSERT_NE(gTransformFrame, nullptr);
+    }
+};
+
+TEST_F(TransformTest, TheFirstFormWithItsSkillsPacked) {
+    MonsterData& f = gGodForms[0];
+    const i32 skills[5] = {0, 1, 9999, 2, 3};  // 0 and 9999 name no skill
+    for (int k = 0; k < 5; ++k) f.specials[k].skill = skills[k];
+    f.healSkill.skill = 4;
+    gSkills[4].mpCost = INT_MIN;
+    OpenTransform();
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261})) << "the side row, then the first form";
+    EXPECT_EQ(Page17().shownForm, 0);
+    const i32 rows[4] = {1, 2, 3, 4};
+    for (int j = 0; j < 4; ++j) {
+        EXPECT_TRUE(Page17().skillName[j]->shown) << j;
+        EXPECT_EQ(std::string(Page17().skillName[j]->text), std::string(gSkills[rows[j]].name));
+    }
+    EXPECT_EQ(std::string(Page17().mpText[3]), "Mp:-2147483648");
+    EXPECT_FALSE(Page17().skillName[4]->shown);
+    EXPECT_FALSE(Page17().skillMp[5]->shown);
+
+    // Slots 0-3 filled, slot 4 empty, the healing special: row 4.
+    for (int k = 0; k < 4; ++k) f.specials[k].skill = 1 + k;
+    f.specials[4].skill = -1;
+    f.healSkill.skill = 5;
+    ClickAt(520, 108);  // the row of the form shown
+    EXPECT_EQ(std::string(Page17().skillName[4]->text), std::string(gSkills[5].name));
+    EXPECT_TRUE(Page17().skillName[4]->shown);
+    EXPECT_FALSE(Page17().skillName[5]->shown);
+    // The agility row has no caption on its right.
+    MoveTo(340, 175);
+    h.RunFrames(1);
+    EXPECT_FALSE(Page17().hintLine->shown);
+    MoveTo(240, 175);
+    h.RunFrames(1);
+    EXPECT_TRUE(Page17().hintLine->shown);
+    EXPECT_EQ(std::string(Page17().hint), Utf8ToBig5("敏捷"));
+}
+
+TEST_F(TransformTest, ManyFormsScrollAndTheKeysOut) {
+    for (i32 n = 0; n < 12; ++n) PutGameFlag(300 + n, 1);
+    OpenTransform();
+    EXPECT_EQ(Page17().rowPics.size(), 10u);
+    EXPECT_EQ(Page17().maxTop, 2);
+    EXPECT_EQ(gKeyFocus, 3);
+    PlatformSetKey(kScanF1, true);
+    h.RunFrames(1);
+    PlatformSetKey(kScanF1, false);
+    EXPECT_EQ(FinishClose(), kScreenBit | 2u);
+    EXPECT_EQ(gKeyFocus, 3) << "F1 keeps the row that led here";
+    ClickSide(3);
+    h.RunFrames(2);
+    ASSERT_NE(gTransformFrame, nullptr);
+    PlatformSetKey(kScanF2, true);
+    h.RunFrames(1);
+    PlatformSetKey(kScanF2, false);
+    EXPECT_EQ(FinishClose(), kScreenBit | 23u);
+    EXPECT_EQ(gKeyFocus, 0);
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// The sample game's additions for the equipment page: owned pieces of every
+// slot (one list longer than ten rows), wearer masks that leave some roles out,
+// the three bonus modes and icons across 0..28.
+#pragma once
+#include <utility>
+#include <vector>
+
+#include "data/Records.h"
+#include "base/Types.h"
+
+namespace sampleEquip {
+constexpr i32 kFirstPiece = 8;  // records 8..12: one-handed weapons, two of each given
+constexpr i32 kWeaponCount = 5;
+constexpr i32 kWeaponCopies = 2;
+constexpr i32 kIronShield = 13;  // role 2 may not wear it
+constexpr i32 kMoonRing = 14;    // accessory, percent bonuses
+constexpr i32 kFeatherHat = 15;  // icon 28
+constexpr i32 kDragonMail = 16;  // armour, overwrite bonuses
+constexpr i32 kPieceEnd = 17;
+// Weapons role 0 may not wear (grey in its weapon list).
+constexpr u32 kNoRole0Mask = 0xFE;
+}  // namespace sampleEquip
+
+// Appends records 8..16 to the sample's equipment 0..7.
+void AppendEquipPieces(std::vector<EquipageData>& equipages);
+// Monsters for the offering page, appended after the others: 石魔像 with large
+// offering bonuses, 幻影 with no picture act (act 0), and one with no name
+// (its description is "無名之物").
+void AppendOfferMonsters(std::vector<MonsterData>& monsters);
+// What a test gives the party to fill the lists: (AddItem number, count) for
+// two of each weapon, one of the other pieces and a second 巨劍.
+std::vector<std::pair<i32, i32>> SampleEquipGifts();
