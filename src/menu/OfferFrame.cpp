@@ -141,7 +141,7 @@ void cOfferFrame::Open() {
     }
     hintLine = TextAt(60, 16, &f0, kWhite, kStyleOutline);
     hintLine->Hide();
-    for (int n = 0; n < kFormCount; ++n) {
+    for (int n = 0; n < kGodFormCount; ++n) {
         largePics[n] = new cActPic(kPageAct, 8 + n);
         smallPics[n] = new cActPic(kPageAct, 28 + n);
     }
@@ -176,7 +176,7 @@ void cOfferFrame::Open() {
     formBar = new cControl(20, 386);
     formBar->SetPics(new cActPic(kPageAct, 48), nullptr, nullptr);
     formBar->Hide();
-    for (u32 n = 0; n < kFormCount; ++n)
+    for (u32 n = 0; n < kGodFormCount; ++n)
         if (GetGameFlag(300 + static_cast<i32>(n))) forms.push_back(n);
     formArrows[0] = Arrow(415, 445, kFormArrowIds[0], kPageAct, 6, 7);
     formArrows[1] = Arrow(415, 381, kFormArrowIds[1], kPageAct, 4, 5);

@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "base/Types.h"
+#include "data/GameData.h"
 #include "engine/GrpFont.h"
 #include "menu/MenuFrame.h"
 #include "ui/Control.h"
@@ -15,7 +16,6 @@ constexpr i32 kOfferTabId = 2100;  // tabs 2100..2103
 constexpr i32 kOfferMonsterPanelId = 2150;
 constexpr i32 kOfferFormPanelId = 2200;
 constexpr i32 kOfferQuestionId = 2400;
-constexpr int kFormCount = 20;
 constexpr int kFormSlots = 6;
 
 // The mode bits.
@@ -81,8 +81,8 @@ public:
     cControl* formArrows[3] = {};
     cControl* slotPic[kFormSlots] = {};
     cControl* slotName[kFormSlots] = {};
-    cActPic* largePics[kFormCount] = {};
-    cActPic* smallPics[kFormCount] = {};
+    cActPic* largePics[kGodFormCount] = {};
+    cActPic* smallPics[kGodFormCount] = {};
     i32 previewed = -1;
     cActPic* previewPic = nullptr;
     i32 chosenMonster = -1;

@@ -50,7 +50,7 @@ bool AnyFlag(const int* forms, int n) {
 }
 
 bool AnyFormUnlocked() {
-    for (int n = 0; n < kFormCount; ++n)
+    for (int n = 0; n < kGodFormCount; ++n)
         if (GetGameFlag(kFormFlagBase + n)) return true;
     return false;
 }

@@ -39,7 +39,7 @@ bool IsRowFocus(int f) {
 std::deque<i32> BuildSkillList(i32 category, i32 menuRole) {
     std::deque<i32> out;
     if (category == kSummonCategory || category == kFormCategory) {
-        for (i32 n = 0; n < kFormCount; ++n) {
+        for (i32 n = 0; n < kGodFormCount; ++n) {
             if (!GetGameFlag(kFormFlagBase + n)) continue;
             if (category == kFormCategory) {
                 out.push_back(n);

@@ -12,7 +12,6 @@
 
 constexpr i32 kSkillDownId = 3041, kSkillUpId = 3042, kSkillThumbId = 3043;
 constexpr i32 kFirstSummonSkill = 200;
-constexpr int kFormCount = 20;
 
 enum SkillListMode : i32 { kSkillListMain = 0, kSkillListTarget = 1 };
 
