@@ -9,6 +9,7 @@
 
 #include "shell/Settings.h"
 #include "platform/Backend.h"
+#include "platform/HostFs.h"
 #include "support/Harness.h"
 
 class FuzzWorld {
@@ -24,8 +25,12 @@ public:
         std::snprintf(gBasePath, kPathSize, "%s", h_.root().c_str());
     }
     // Fresh, then the window and the game's own start-up, as the program starts.
+    // The game's disc is in drive F (the world's folder), so a disc prompt
+    // finds it at once instead of waiting for a player.
     void Start() {
         Fresh();
+        HostSetDrive('F', h_.root());
+        HostSetVolumeLabel('F', "AudioCD");
         h_.StartGame();
     }
     Harness& harness() { return h_; }

@@ -13,6 +13,7 @@
 #include "map/City.h"
 #include "map/MapScene.h"
 #include "platform/Backend.h"
+#include "platform/HostFs.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
 
@@ -28,10 +29,15 @@ inline const std::string& FuzzTalkRoot(const char* tag) {
 }
 
 // Clean talk, dialogue and scene state over the given folder, with map role 0
-// standing in as the player.
+// standing in as the player. The game's disc is in drive F, so a disc prompt
+// finds it at once instead of waiting for a player.
 inline void ResetFuzzTalk(const std::string& root) {
     PlatformReset();
     std::snprintf(gBasePath, kPathSize, "%s", root.c_str());
+    HostClearDrives();
+    HostSetDrive('F', root);
+    HostSetVolumeLabel('F', "AudioCD");
+    FindCdDrives(gCdPath);
     ResetTalk();
     ResetDialogs();
     gPicShowCounter = 0;
