@@ -46,8 +46,10 @@ void BM_WholeAutoBattle3v3(benchmark::State& st) {
         }
         frames += n;
     }
-    st.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kAvgIterations);
-    st.counters["frames/s"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+    st.counters["frames"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kAvgIterations);
+    st.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 
 }  // namespace

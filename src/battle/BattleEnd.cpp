@@ -162,8 +162,8 @@ bool RaiseLevel(cFighter& f, LevelGain* gain) {
     AddSat(f.hp, row[2]);
     AddSat(f.mp, row[3]);
     RoleData& base = gRoles[r];
-    i32* words[7] = {&base.maxHp,   &base.maxMp,  &base.strength, &base.stamina,
-                     &base.magic,   &base.spirit, &base.agility};
+    i32* words[7] = {&base.maxHp, &base.maxMp,  &base.strength, &base.stamina,
+                     &base.magic, &base.spirit, &base.agility};
     for (int k = 0; k < 7; ++k) AddSat(*words[k], row[2 + k]);
     CalcRoleStats(base, s);
     for (int k = 0; k < kSkillRows; ++k)
@@ -323,10 +323,10 @@ void cBattleEnd::DrawLevelUpText() const {
         const char* text;
         i32 dx, dy;
     };
-    static const Caption kCaptions[] = {{"等級", 34, 55},  {"生命", 34, 80},  {"法術", 34, 115},
-                                        {"力量", 134, 55}, {"耐力", 134, 79}, {"魔力", 134, 102},
-                                        {"精神", 134, 126}, {"敏捷", 134, 149},
-                                        {"習得新的特技:", 40, 176}};
+    static const Caption kCaptions[] = {
+        {"等級", 34, 55},   {"生命", 34, 80},   {"法術", 34, 115},
+        {"力量", 134, 55},  {"耐力", 134, 79},  {"魔力", 134, 102},
+        {"精神", 134, 126}, {"敏捷", 134, 149}, {"習得新的特技:", 40, 176}};
     for (const Caption& c : kCaptions) Text(x + c.dx, y + c.dy, B5(c.text), 12, 14, 0x82A5, 0xE718);
     const i32* g = gain.gains;
     Number(x + 65, y + 55, s.level - 1, 0x016E, 0xC61F);
@@ -338,8 +338,7 @@ void cBattleEnd::DrawLevelUpText() const {
     const i32 attrs[5] = {s.strength, s.stamina, s.magic, s.spirit, s.agility};
     const i32 rows[5] = {55, 79, 102, 126, 149};
     for (int k = 0; k < 5; ++k) {
-        Number(x + 164, y + rows[k], SatAdd(attrs[k], -static_cast<i64>(g[2 + k])), 0x016E,
-               0xC61F);
+        Number(x + 164, y + rows[k], SatAdd(attrs[k], -static_cast<i64>(g[2 + k])), 0x016E, 0xC61F);
         Number(x + 200, y + rows[k], attrs[k], 0x82A5, 0xFFF0);
     }
     i32 line = y + 176;

@@ -33,10 +33,10 @@ public:
 
 // What one level-up changed, for the panel.
 struct LevelGain {
-    i32 role = -1;         // the member's own role (name, values)
-    i32 growthRole = -1;   // the role whose rows it grows by (flag 324 exchanges 0 and 1)
+    i32 role = -1;        // the member's own role (name, values)
+    i32 growthRole = -1;  // the role whose rows it grows by (flag 324 exchanges 0 and 1)
     i32 newLevel = 0;
-    i32 gains[7] = {};     // max HP, max MP, strength, stamina, magic, spirit, agility
+    i32 gains[7] = {};  // max HP, max MP, strength, stamina, magic, spirit, agility
 };
 
 class cBattleEnd {

@@ -69,7 +69,8 @@ void ReleaseBattleParty() {
     for (i32 i = 0; i < gPartySide.count && i < kSideSlots; ++i) {
         cFighter& f = gPartySide.fighters[i];
         if (!f.IsInUse()) continue;
-        if (StatsHead* s = f.stats.Head()) WriteBackFighter(&s->hp, &s->mp, &s->status, f.hp, f.mp, f.status);
+        if (StatsHead* s = f.stats.Head())
+            WriteBackFighter(&s->hp, &s->mp, &s->status, f.hp, f.mp, f.status);
         f.Reset();
     }
 }

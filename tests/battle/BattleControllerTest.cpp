@@ -188,16 +188,22 @@ TEST_F(ControllerTest, SkillsFollowTheirTargetKindAndTheSpellBan) {
     struct Case {
         i32 skill;
         bool banned;
-        i32 command;    // 0: the skill is refused
-        int targets;    // how many links
-        bool ownSide;   // the targets stand on its own side
+        i32 command;   // 0: the skill is refused
+        int targets;   // how many links
+        bool ownSide;  // the targets stand on its own side
     } cases[] = {
-        {kHeal, false, kCmdMagic, 1, true},       {kFire, false, kCmdMagic, 1, false},
-        {kStrike, false, kCmdSkillStrike, 1, false}, {kGroupHeal, false, kCmdMagic, 2, true},
-        {kBlizzard, false, kCmdMagic, 2, false},  {kSelfOnly, false, 0, 0, false},
-        {kFire, true, 0, 0, false},               {kBlizzard, true, 0, 0, false},
-        {kStrike, true, kCmdSkillStrike, 1, false}, {kGroupHeal, true, kCmdMagic, 2, true},
-        {0, false, 0, 0, false},                  {7, false, 0, 0, false},
+        {kHeal, false, kCmdMagic, 1, true},
+        {kFire, false, kCmdMagic, 1, false},
+        {kStrike, false, kCmdSkillStrike, 1, false},
+        {kGroupHeal, false, kCmdMagic, 2, true},
+        {kBlizzard, false, kCmdMagic, 2, false},
+        {kSelfOnly, false, 0, 0, false},
+        {kFire, true, 0, 0, false},
+        {kBlizzard, true, 0, 0, false},
+        {kStrike, true, kCmdSkillStrike, 1, false},
+        {kGroupHeal, true, kCmdMagic, 2, true},
+        {0, false, 0, 0, false},
+        {7, false, 0, 0, false},
     };
     for (const Case& c : cases) {
         ResetBattleSides();

@@ -109,7 +109,7 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
     SetGameFlag(324);  // role 1 grows by role 0's rows and learns role 0's skills
     RoleData& base = gRoles[1];
     const i32 start[7] = {100, 20, 10, 11, 12, 13, 14};
-    i32* words[7] = {&base.maxHp, &base.maxMp, &base.strength, &base.stamina,
+    i32* words[7] = {&base.maxHp, &base.maxMp,  &base.strength, &base.stamina,
                      &base.magic, &base.spirit, &base.agility};
     for (int k = 0; k < 7; ++k) *words[k] = start[k];
     const i32 row1[7] = {5, 3, 1, 2, 1, 2, 1}, row2[7] = {6, 2, 2, 1, 2, 1, 2};
@@ -166,9 +166,12 @@ TEST_F(EndTest, OnlyLivingMembersBelowFiftyRiseAndSavedLevelsAreHeldToTheTable) 
         int panels;
         i32 levelAfter, expAfter;
     } cases[] = {
-        {50, 999999, false, 0, 50, 999999}, {77, 999999, false, 0, 77, 999999},
-        {0, 45, false, 1, 2, 0},            {-3, 44, false, 0, -3, 44},
-        {4, 999999, true, 0, 4, 999999},    {49, 19125, false, 1, 50, 0},
+        {50, 999999, false, 0, 50, 999999},
+        {77, 999999, false, 0, 77, 999999},
+        {0, 45, false, 1, 2, 0},
+        {-3, 44, false, 0, -3, 44},
+        {4, 999999, true, 0, 4, 999999},
+        {49, 19125, false, 1, 50, 0},
     };
     for (const Case& c : cases) {
         ResetBattleSides();
