@@ -7,7 +7,7 @@
 #include "battle/BattleLogSink.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
-#include "battle/FighterBars.h"
+#include "battle/FighterDraw.h"
 #include "data/Config.h"
 #include "data/GameData.h"
 #include "data/KeyBindings.h"
@@ -302,9 +302,9 @@ void cBattleController::DrawBars() {
             if (shown[i]->z > shown[j]->z) std::swap(shown[i], shown[j]);
     for (int i = 0; i < n; ++i) {
         if (shown[i]->IsEnemy())
-            DrawEnemyBars(*shown[i]);
+            DrawEnemyPanel(*shown[i]);
         else
-            DrawPartyBars(*shown[i]);
+            DrawPartyPanel(*shown[i]);
     }
 }
 
