@@ -8,6 +8,7 @@
 #include "battle/BattleFiles.h"
 #include "engine/MyAct.h"
 #include "mhdata/Databases.h"
+#include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleFighters.h"
 
 namespace sample_battle {
@@ -179,6 +180,7 @@ void AddEnemies(std::vector<BattlefieldRecord>& fields) {
     PlaceEnemies(fields[kThreeFoes], {kSlime, kGoblin, kThief});
     PlaceEnemies(fields[kSixSlimes], {kSlime, kSlime, kSlime, kSlime, kSlime, kSlime});
     PlaceEnemies(fields[kLoneWolf], {kWolf});
+    PlaceEnemies(fields[sampleBattleParty::kThunderFight], {sample::kThunderGod});
 }
 }  // namespace
 
