@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "mhdata/Maps.h"
+#include "mhdata/SampleEquip.h"
 #include "mhdata/SampleSkillMenu.h"
 #include "platform/TextCodec.h"
 
@@ -91,6 +92,7 @@ talk 17
     for (i32 id : kOpeningItems)
         s += "    AddItem " + std::to_string(id) + " " + std::to_string(kOpeningCount) + "\n";
     s += MenuSkillOpeningLines();
+    s += SampleEquipOpeningLines();
     s += "    AddL 0 " + std::to_string(kOpeningMoney) + "\n    End\n";
     return s;
 }
