@@ -94,18 +94,6 @@ bool ValidRole(i32 r) {
     return r >= 0 && r < kMenuRoles && r < kRoleCount;
 }
 
-cControl* TextAt(i32 x, i32 y, cGrpFont* f, u32 colour, i32 style) {
-    cControl* c = new cControl(x, y);
-    c->SetFont(f, colour, style);
-    return c;
-}
-
-template <class T>
-void Drop(T*& p) {
-    delete p;
-    p = nullptr;
-}
-
 i32 RowOfY(i32 y) {
     if (y < 97 || y >= 97 + 24 * kListRows) return -1;
     return (y - 97) / 24;
@@ -363,14 +351,7 @@ void cEquipFrame::Idle() {
 }
 
 void cEquipFrame::ShowHint(const char* big5) {
-    if (!panel.tipText) return;
-    if (!big5) {
-        panel.tipText->Hide();
-        return;
-    }
-    if (big5 != hint) CopyRecordText(hint, sizeof(hint), big5, sizeof(hint));
-    panel.tipText->SetText(hint);
-    panel.tipText->Show();
+    ShowHintText(panel.tipText, hint, sizeof(hint), big5);
 }
 
 void cEquipFrame::Hover() {

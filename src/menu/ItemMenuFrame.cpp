@@ -210,14 +210,7 @@ void cItemMenuFrame::Idle() {
 }
 
 void cItemMenuFrame::ShowHint(const char* big5) {
-    if (!panel.tipText) return;
-    if (!big5) {
-        panel.tipText->Hide();
-        return;
-    }
-    if (big5 != hint) CopyRecordText(hint, sizeof(hint), big5, sizeof(hint));
-    panel.tipText->SetText(hint);
-    panel.tipText->Show();
+    ShowHintText(panel.tipText, hint, sizeof(hint), big5);
 }
 
 void cItemMenuFrame::Hover() {
@@ -288,34 +281,9 @@ void cItemMenuFrame::MoveByKey(MenuKey key) {
 }
 
 void cItemMenuFrame::ListKey(MenuKey key) {
-    int j = focus - kFocusList;
-    switch (key) {
-        case MenuKey::Up:
-            if (j > 0) return FocusTo(focus - 1);
-            list.ScrollBy(-1);
-            return FocusTo(kFocusList);
-        case MenuKey::Down:
-            if (j == kListRows - 1) {
-                list.ScrollBy(1);
-                return FocusTo(focus);
-            }
-            if (list.top + j + 1 < list.Count()) FocusTo(focus + 1);
-            return;
-        case MenuKey::Left:
-        case MenuKey::Switch: {
-            int slot = party.SlotOf(static_cast<i32>(gMenuRole));
-            if (slot >= 0) FocusTo(kFocusSlot + slot);
-            return;
-        }
-        case MenuKey::PageUp:
-            list.ScrollBy(-kListRows);
-            return FocusTo(focus);
-        case MenuKey::PageDown:
-            list.ScrollBy(kListRows);
-            return FocusTo(focus);
-        default:
-            return FocusTo(focus);
-    }
+    const int slot = party.SlotOf(static_cast<i32>(gMenuRole));
+    const int to = list.RowKeyFocus(focus, kFocusList, slot >= 0 ? kFocusSlot + slot : -1, key);
+    if (to >= 0) FocusTo(to);
 }
 
 // ---- lists ----

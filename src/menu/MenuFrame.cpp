@@ -78,16 +78,27 @@ constexpr HintBand kHints[] = {
     {427, 446, 115, 134, "受闇屬性傷害比例"},
 };
 
+bool ValidRole(i32 r) {
+    return r >= 0 && r < kMenuRoles && r < kRoleCount;
+}
+}  // namespace
+
 cControl* TextAt(i32 x, i32 y, cGrpFont* f, u32 colour, i32 style) {
     cControl* c = new cControl(x, y);
     c->SetFont(f, colour, style);
     return c;
 }
 
-bool ValidRole(i32 r) {
-    return r >= 0 && r < kMenuRoles && r < kRoleCount;
+void ShowHintText(cControl* line, char* buf, size_t n, const char* big5) {
+    if (!line) return;
+    if (!big5) {
+        line->Hide();
+        return;
+    }
+    if (big5 != buf) CopyRecordText(buf, n, big5, n);
+    line->SetText(buf);
+    line->Show();
 }
-}  // namespace
 
 void cMenuFonts::Make() {
     InitFont(&name);
@@ -468,6 +479,33 @@ void cListPane::SetEnabled(bool on) {
 
 void cListPane::ScrollBy(i32 d) {
     top = std::clamp(top + d, 0, maxTop);
+}
+
+int cListPane::RowKeyFocus(int focus, int firstRow, int slotFocus, MenuKey key) {
+    const int j = focus - firstRow;
+    switch (key) {
+        case MenuKey::Up:
+            if (j > 0) return focus - 1;
+            ScrollBy(-1);
+            return firstRow;
+        case MenuKey::Down:
+            if (j == kListRows - 1) {
+                ScrollBy(1);
+                return focus;
+            }
+            return top + j + 1 < Count() ? focus + 1 : -1;
+        case MenuKey::Left:
+        case MenuKey::Switch:
+            return slotFocus;
+        case MenuKey::PageUp:
+            ScrollBy(-kListRows);
+            return focus;
+        case MenuKey::PageDown:
+            ScrollBy(kListRows);
+            return focus;
+        default:
+            return focus;
+    }
 }
 
 void cListPane::Delete() {

@@ -165,6 +165,10 @@ public:
     void Delete();
     int Count() const { return static_cast<int>(items.size()); }
     void ScrollBy(i32 d);
+    // A key on a row of the list: scrolls as the key asks and gives the
+    // focus to move to (rows are firstRow + j; left and switch go to
+    // slotFocus), or -1 when the focus stays as it is without a redraw.
+    int RowKeyFocus(int focus, int firstRow, int slotFocus, MenuKey key);
 
     std::deque<i32> items;
     i32 top = 0, maxTop = 0, lastTop = 0;
@@ -190,6 +194,18 @@ private:
     void UpdateMaxTop();
     cActPic* framePics_[8] = {};
 };
+
+// A text control at (x, y) in the font, colour and style given.
+cControl* TextAt(i32 x, i32 y, cGrpFont* f, u32 colour, i32 style);
+// Deletes a screen piece and clears its pointer.
+template <class T>
+void Drop(T*& p) {
+    delete p;
+    p = nullptr;
+}
+// Shows big5 (copied into buf, n bytes, whole characters) on a hint line, or
+// hides the line for null.
+void ShowHintText(cControl* line, char* buf, size_t n, const char* big5);
 
 // Copies a record's text field (zero-ended or filling its size) into out,
 // cut to fit and never splitting a Big5 character.

@@ -56,18 +56,6 @@ MenuSpot FocusSpot(int f) {
     return {580, 110 + 24 * std::clamp(f - kFocusRow, 0, kListRows - 1)};
 }
 
-cControl* TextAt(i32 x, i32 y, cGrpFont* f, u32 colour, i32 style) {
-    cControl* c = new cControl(x, y);
-    c->SetFont(f, colour, style);
-    return c;
-}
-
-template <class T>
-void Drop(T*& p) {
-    delete p;
-    p = nullptr;
-}
-
 cControl* Arrow(i32 x, i32 y, i32 id, i32 act, i32 normal, i32 pressed) {
     cControl* c = new cControl(x, y);
     cActPic* n = new cActPic(act, normal);
@@ -353,9 +341,7 @@ void cOfferFrame::HoverForms() {
 }
 
 void cOfferFrame::ShowHint(const char* big5) {
-    if (big5 != hint) CopyRecordText(hint, sizeof(hint), big5, sizeof(hint));
-    hintLine->SetText(hint);
-    hintLine->Show();
+    ShowHintText(hintLine, hint, sizeof(hint), big5);
 }
 
 // ---- showing ----

@@ -192,14 +192,7 @@ void cSkillPageFrame::Release() {
 }
 
 void cSkillPageFrame::ShowHint(const char* big5) {
-    if (!panel.tipText) return;
-    if (!big5) {
-        panel.tipText->Hide();
-        return;
-    }
-    if (big5 != hint) CopyRecordText(hint, sizeof(hint), big5, sizeof(hint));
-    panel.tipText->SetText(hint);
-    panel.tipText->Show();
+    ShowHintText(panel.tipText, hint, sizeof(hint), big5);
 }
 
 bool cSkillPageFrame::HoverCommon(i32 id, i32* focus) {

@@ -404,34 +404,9 @@ void cSkillListFrame::MainKeys(MenuKey key) {
 }
 
 void cSkillListFrame::RowKeys(MenuKey key) {
-    int j = focus - kSkillFocusRow;
-    switch (key) {
-        case MenuKey::Up:
-            if (j > 0) return FocusTo(focus - 1);
-            list.ScrollBy(-1);
-            return FocusTo(kSkillFocusRow);
-        case MenuKey::Down:
-            if (j == kListRows - 1) {
-                list.ScrollBy(1);
-                return FocusTo(focus);
-            }
-            if (list.top + j + 1 < list.Count()) FocusTo(focus + 1);
-            return;
-        case MenuKey::Left:
-        case MenuKey::Switch: {
-            int slot = frame.SlotOf(static_cast<i32>(gMenuRole));
-            if (slot >= 0) FocusTo(kSkillFocusSlot + slot);
-            return;
-        }
-        case MenuKey::PageUp:
-            list.ScrollBy(-kListRows);
-            return FocusTo(focus);
-        case MenuKey::PageDown:
-            list.ScrollBy(kListRows);
-            return FocusTo(focus);
-        default:
-            return FocusTo(focus);
-    }
+    const int slot = frame.SlotOf(static_cast<i32>(gMenuRole));
+    const int to = list.RowKeyFocus(focus, kSkillFocusRow, slot >= 0 ? kSkillFocusSlot + slot : -1, key);
+    if (to >= 0) FocusTo(to);
 }
 
 void cSkillListFrame::SlotKeys(MenuKey key) {

@@ -61,12 +61,6 @@ constexpr i32 kLabelBands[9][2] = {{78, 97},   {100, 119}, {122, 141}, {144, 163
 constexpr i32 kSkillBands[kFormSkillRows][2] = {{319, 337}, {344, 360}, {367, 385},
                                                 {391, 408}, {415, 433}, {439, 456}};
 
-cControl* TextAt(i32 x, i32 y, cGrpFont* f, u32 colour, i32 style) {
-    cControl* c = new cControl(x, y);
-    c->SetFont(f, colour, style);
-    return c;
-}
-
 cControl* Button(i32 x, i32 y, i32 id, cActPic* normal, cActPic* hover, cActPic* pressed) {
     cControl* c = new cControl(x, y);
     c->SetButton(id, normal, hover, pressed);
@@ -260,9 +254,7 @@ void cTransformFrame::Run() {
 }
 
 void cTransformFrame::ShowHint(const char* big5) {
-    if (big5 != hint) CopyRecordText(hint, sizeof(hint), big5, sizeof(hint));
-    hintLine->SetText(hint);
-    hintLine->Show();
+    ShowHintText(hintLine, hint, sizeof(hint), big5);
 }
 
 const char* cTransformFrame::CaptionAt(i32 x, i32 y) const {
