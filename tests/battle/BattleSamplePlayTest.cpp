@@ -9,10 +9,12 @@
 
 #include "battle/Battle.h"
 #include "battle/BattleController.h"
+#include "data/Equipage.h"
 #include "data/GameData.h"
 #include "map/MapManage.h"
 #include "mhdata/Databases.h"
 #include "mhdata/SampleBattleParty.h"
+#include "mhdata/SampleEquip.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleSkillMenu.h"
 #include "platform/TextCodec.h"
@@ -116,10 +118,11 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
                 EXPECT_EQ(w.menu.list.rows[i].number, kOpeningCount);
             w.Back(true);
         } else if (role == 1) {
-            // Summons by the mouse: form 0 only is unlocked.
+            // Summons by the mouse: the opening unlocks forms 0 and 1.
             w.RowByMouse(5);
-            ASSERT_EQ(w.menu.list.count, 1);
+            ASSERT_EQ(w.menu.list.count, 2);
             EXPECT_EQ(w.menu.list.rows[0].id, kFireSummon);
+            EXPECT_EQ(w.menu.list.rows[1].id, kFireSummon + 1);
             w.Back(false);
             // God arts by keys: at level 2 the heal and the group heal, not yet revival.
             w.RowByKeys(6);
@@ -129,10 +132,18 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
             EXPECT_EQ(w.menu.list.rows[1].id, sample::kGroupHeal);
             w.Back(true);
         } else if (role == 3) {
-            // Throw by keys: the unworn shield, never a worn piece.
+            // Throw by keys: the unworn shield and the opening's pieces, one row
+            // each, never a worn piece.
             w.RowByKeys(5);
-            ASSERT_EQ(w.menu.list.count, 1);
-            EXPECT_TRUE(NameIs(w.menu.list.rows[0], "鐵盾"));
+            int given = 1;
+            for (auto [piece, copies] : SampleEquipGifts()) given += copies;
+            ASSERT_EQ(w.menu.list.count, given);
+            bool shield = false;
+            for (int i = 0; i < w.menu.list.count; ++i) {
+                shield = shield || NameIs(w.menu.list.rows[i], "鐵盾");
+                EXPECT_FALSE(IsEquipageEquipped(w.menu.list.rows[i].id)) << i;
+            }
+            EXPECT_TRUE(shield);
             w.Back(false);
         } else if (role == 5) {
             // Transform opens once every gauge of the party stands full.
@@ -140,8 +151,9 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
             h.RunFrames(1);
             ASSERT_EQ(gCommandRows[role][5].enabled, 1);
             w.RowByMouse(5);
-            ASSERT_EQ(w.menu.list.count, 1);
+            ASSERT_EQ(w.menu.list.count, 2);
             EXPECT_EQ(w.menu.list.rows[0].id, kOpeningForm);
+            EXPECT_EQ(w.menu.list.rows[1].id, kOpeningForm + 1);
             w.Back(true);
         }
         w.Defend();

@@ -61,10 +61,6 @@ bool SlotShown(int slot) {
 }
 
 struct EquipTest : MenuTest {
-    void SetUp() override {
-        MenuTest::SetUp();
-        for (auto [n, k] : SampleEquipGifts()) AddItem(n, k);
-    }
     cEquipFrame& Equip() { return *gEquipFrame; }
     void OpenEquip() {
         OpenItems();

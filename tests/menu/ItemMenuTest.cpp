@@ -178,6 +178,7 @@ TEST_F(MenuTest, NextLevelLineStatusIconsAndPlayTime) {
     Page().SelectRole(0);
     EXPECT_STREQ(Page().member.hpText, "-2147483648 / 2147483647");
     gGameTime = 3725;
+    gGameTimeCycle = 0;  // a second passes only after 20 more ticks
     h.RunFrames(1);
     EXPECT_STREQ(Page().panel.timeText, "1:02:05");
 }

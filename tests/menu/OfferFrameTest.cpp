@@ -3,12 +3,18 @@
 // the form details with their skills, and bad values in the records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <map>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "data/GameData.h"
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
+#include "mhdata/Archives.h"
+#include "mhdata/SampleOfferArt.h"
 #include "data/GameFlags.h"
 #include "menu/AbilityPanel.h"
 #include "menu/OfferFrame.h"
@@ -33,13 +39,15 @@ struct OfferTest : MenuTest {
     i32 golem = -1, phantom = -1, nameless = -1;
     void SetUp() override {
         MenuTest::SetUp();
-        PutGameFlag(300, 1);
-        PutGameFlag(301, 1);
-        for (i32 i = 0; i < gMonsterCount; ++i) gOwnedMonsters[i] = 0;
         golem = MonsterNamed("石魔像");
         phantom = MonsterNamed("幻影");
         nameless = MonsterNamed("無名之物");
         ASSERT_TRUE(golem >= 0 && phantom > golem && nameless >= 0);
+        // The opening unlocks forms 0 and 1 and gives these monsters.
+        ASSERT_TRUE(GetGameFlag(300) && GetGameFlag(301));
+        ASSERT_EQ(gOwnedMonsters[golem], 2);
+        ASSERT_EQ(gOwnedMonsters[phantom], 1);
+        ASSERT_EQ(gOwnedMonsters[nameless], 1);
     }
     cOfferFrame& Offer() { return *gOfferFrame; }
     void OpenOffer() {
@@ -55,7 +63,42 @@ struct OfferTest : MenuTest {
     void Confirm() { ClickAt(400, 335); }
     void Cancel() { ClickAt(480, 335); }
     // Runs the animation out once 確定 is clicked.
-    void RunOut() { h.RunFrames(14); }
+    void RunOut() { h.RunFrames(30); }
+    // Chooses form 0 and the first monster, confirms, and runs the nine blend
+    // ticks and the tick that shows the effects.
+    void StartAnOffering() {
+        ClickForm(0);
+        ClickMonster(0);
+        ASSERT_TRUE(Offer().mode & kOfferAsking);
+        sounds.Clear();
+        Confirm();
+        h.RunFrames(10);
+        ASSERT_TRUE(Offer().mode & kOfferSecondPhase);
+    }
+    // Rewrites the act archive holding the blessing (act 8079) with that act
+    // changed by edit, and drops what the game read of the old one.
+    void RewriteBlessing(void (*edit)(std::map<u32, ActProgram>&, u32)) {
+        using sampleOffer::kBlessAct;
+        const u32 archive = kBlessAct / kPicsPerArchive;
+        std::map<u32, ActProgram> acts;
+        for (const auto& [n, a] : SampleActs())
+            if (n / kPicsPerArchive == archive) acts[n % kPicsPerArchive] = a;
+        edit(acts, kBlessAct % kPicsPerArchive);
+        std::string path = std::string(gBasePath) + kPicArchiveNames[archive] + ".act";
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        WriteHostFile(path, BuildActArchive(acts));
+        FreeActs();
+    }
+    // Ticks of the offering's second phase until it finishes (limit 400).
+    int SecondPhaseTicks() {
+        int n = 0;
+        while ((Offer().mode & kOfferPlaying) && n < 400) {
+            h.RunFrames(1);
+            ++n;
+        }
+        return n;
+    }
 };
 
 TEST_F(OfferTest, OnlyOwnedOrdinaryNamedMonstersAreListed) {
@@ -74,8 +117,6 @@ TEST_F(OfferTest, OnlyOwnedOrdinaryNamedMonstersAreListed) {
 }
 
 TEST_F(OfferTest, AnOfferingRaisesTheFormAndSpendsOneMonster) {
-    gOwnedMonsters[golem] = 2;
-    gOwnedMonsters[phantom] = 1;
     MonsterData& f = gGodForms[0];
     f.offerValue = 95;
     f.attack = 495;
@@ -90,7 +131,8 @@ TEST_F(OfferTest, AnOfferingRaisesTheFormAndSpendsOneMonster) {
     sounds.Clear();
     ::ClickAt(h, 400, 335, 0);  // 確定: the release's tick clicks, the next one starts
     h.RunFrames(2);
-    EXPECT_EQ(sounds.played(), (std::vector<int>{265}));
+    EXPECT_EQ(sounds.played(), (std::vector<int>{265, sampleOffer::kBlessSound}))
+        << "確定, then the blessing's own sound";
     ASSERT_NE(Offer().offeredPic, nullptr);
     // A click and a right click on a monster row during the blend: not read,
     // and dropped at the end.
@@ -176,6 +218,7 @@ TEST_F(OfferTest, PreviewsAndBadValues) {
     EXPECT_EQ(Offer().monsterPic->normalPic->player.action, 13);
     EXPECT_EQ(Offer().monsterPic->x, 320);
     EXPECT_EQ(Offer().monsterPic->y, 270);
+    EXPECT_NE(Offer().monsterPic->normalPic->frame, nullptr) << "the sample draws 3201/13";
     MoveTo(500, 108);
     h.RunFrames(1);
     EXPECT_EQ(std::string(gAbilityPanel.lines[0]), "+99999999") << "bounded to the line";
@@ -183,9 +226,69 @@ TEST_F(OfferTest, PreviewsAndBadValues) {
     EXPECT_EQ(std::string(gAbilityPanel.lines[2 + kFire]), "+7");
     EXPECT_TRUE(gAbilityPanel.slots[4]->shown && gAbilityPanel.slots[11]->shown);
     EXPECT_FALSE(gAbilityPanel.slots[12]->shown) << "no water bonus";
+    ASSERT_NE(Offer().monsterPic->normalPic, nullptr);
+    EXPECT_EQ(Offer().monsterPic->normalPic->player.action, 13);
+    EXPECT_NE(Offer().monsterPic->normalPic->frame, nullptr) << "the monster's act has action 13";
     ClickForm(0);
     ASSERT_NE(Offer().formPic->normalPic, nullptr);
     EXPECT_EQ(Offer().formPic->normalPic->player.action, 8) << "form 0's picture, not word 40's";
+}
+
+// The animation lasts as long as the blessing (effect A, 16 steps), not the
+// rising light (effect B, 12 steps); the monster goes once B reaches step 11.
+TEST_F(OfferTest, TheAnimationEndsWithTheBlessing) {
+    OpenOffer();
+    StartAnOffering();
+    EXPECT_EQ(sounds.played(), (std::vector<int>{265, sampleOffer::kBlessSound}));
+    bool bDoneWhilePlaying = false, hiddenEarly = false, hiddenLate = true;
+    int ticks = 0;
+    while (Offer().mode & kOfferPlaying && ticks < 400) {
+        if (Offer().effects[0]->IsDone()) {
+            h.RunFrames(1);
+            ++ticks;
+            EXPECT_FALSE(Offer().mode & kOfferPlaying) << "the tick after the blessing ends";
+            break;
+        }
+        int stepB = Offer().effects[1]->GetStep();
+        bDoneWhilePlaying |= Offer().effects[1]->IsDone() != 0;
+        if (stepB <= 10) hiddenEarly |= !Offer().monsterPic->shown;
+        h.RunFrames(1);
+        ++ticks;
+        if (stepB >= 11 && (Offer().mode & kOfferPlaying)) hiddenLate &= !Offer().monsterPic->shown;
+    }
+    EXPECT_TRUE(bDoneWhilePlaying) << "the light ends first and does not end the offering";
+    EXPECT_FALSE(hiddenEarly) << "the monster stays up to step 10 of the light";
+    EXPECT_TRUE(hiddenLate) << "and goes from step 11";
+    EXPECT_GE(ticks, sampleOffer::kBlessSteps - 1);
+    EXPECT_LE(ticks, sampleOffer::kBlessSteps + 1);
+    EXPECT_EQ(gOwnedMonsters[golem], 1);
+}
+
+TEST_F(OfferTest, ALoopingBlessingStopsAfter300Ticks) {
+    RewriteBlessing([](std::map<u32, ActProgram>& acts, u32 k) {
+        std::vector<u16>& w = acts[k].parts[0];
+        ASSERT_EQ(w.back(), kActO2);
+        w.back() = kActOV;  // back to the start forever
+    });
+    gOwnedMonsters[golem] = 1;
+    const i32 before = gGodForms[0].offerValue;
+    OpenOffer();
+    StartAnOffering();
+    EXPECT_EQ(SecondPhaseTicks(), 300);
+    EXPECT_EQ(gOwnedMonsters[golem], 0) << "the offering is made all the same";
+    EXPECT_EQ(gGodForms[0].offerValue, std::min(before + 10, 99));
+}
+
+TEST_F(OfferTest, AMissingBlessingEndsAtOnce) {
+    RewriteBlessing([](std::map<u32, ActProgram>& acts, u32 k) { acts.erase(k); });
+    gOwnedMonsters[golem] = 1;
+    const i32 before = gGodForms[0].offerValue;
+    OpenOffer();
+    StartAnOffering();
+    EXPECT_EQ(sounds.played(), (std::vector<int>{265})) << "no sound without the act";
+    EXPECT_EQ(SecondPhaseTicks(), 1);
+    EXPECT_EQ(gOwnedMonsters[golem], 0);
+    EXPECT_EQ(gGodForms[0].offerValue, std::min(before + 10, 99));
 }
 
 TEST_F(OfferTest, NoFormUnlockedAsksNothing) {

@@ -31,11 +31,7 @@ TEST_F(EndToEnd, NewGameOpeningWalkTalkAnswerYesAndWalkAgain) {
     EXPECT_EQ(s.P().x, startX);
 
     // Confirm shows the rest of the text, then closes the box; the talk ends.
-    for (int i = 0; i < 6 && !s.TalkFree(); ++i) {
-        s.Tap(s.Confirm());
-        h.RunFrames(3);
-    }
-    ASSERT_TRUE(s.TalkFree()) << gTalkContext.owner << " " << gTalkFlags << " " << gDialogs.size();
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds()) << gTalkContext.owner << " " << gTalkFlags << " " << gDialogs.size();
 
     // Down the street to the person's row, then right up to the person.
     int person = s.WalkToTheQuestion();

@@ -30,9 +30,10 @@ struct SampleSession {
     static bool TalkFree() {
         return gTalkContext.owner == kTalkFree && !(gTalkFlags & kTalkLockBit) && gDialogs.empty();
     }
-    // Taps confirm until the talk has ended (a few boxes at most).
+    // Taps confirm until the talk has ended: a few boxes, and a tick for each
+    // item the talk gives (the opening gives some thirty, one a tick).
     bool ConfirmUntilTalkEnds() {
-        for (int i = 0; i < 8 && !TalkFree(); ++i) {
+        for (int i = 0; i < 60 && !TalkFree(); ++i) {
             Tap(Confirm());
             h.RunFrames(3);
         }

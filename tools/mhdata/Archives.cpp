@@ -3,6 +3,7 @@
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleMenus.h"
 #include "mhdata/SampleFighters.h"
+#include "mhdata/SampleOfferArt.h"
 
 #include <filesystem>
 #include <fstream>
@@ -388,6 +389,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
         AddSampleBattlePictures(&m);
         AddSampleMenuPictures(&m);
         AddSampleFighterPictures(&m);
+        AddSampleOfferPictures(&m);
         return m;
     }();
     return pics;
@@ -428,6 +430,7 @@ const std::map<u32, ActProgram>& SampleActs() {
         AddSampleBattleActs(&m);
         AddSampleMenuActs(&m);
         AddSampleFighterActs(&m);
+        AddSampleOfferActs(&m);
         return m;
     }();
     return acts;

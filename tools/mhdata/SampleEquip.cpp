@@ -72,6 +72,7 @@ void AppendOfferMonsters(std::vector<MonsterData>& monsters) {
         for (i32& v : m.ratios) v = 100;
         m.price = 300;
         m.offerValue = 10;
+        m.enhanceChance = k == 0 ? 100 : 0;
         for (MonsterSkill& s : m.specials) s = {-1, 0};
         m.healSkill = {-1, 0};
         m.offerBonus[0] = 10;
@@ -87,4 +88,14 @@ std::vector<std::pair<i32, i32>> SampleEquipGifts() {
     for (i32 id = kFirstPiece; id < kPieceEnd; ++id)
         gifts.push_back({300 + id, id < kFirstPiece + kWeaponCount ? kWeaponCopies : 1});
     return gifts;
+}
+
+std::string SampleEquipOpeningLines() {
+    std::string s;
+    for (auto [n, k] : SampleEquipGifts())
+        s += "    AddItem " + std::to_string(n) + " " + std::to_string(k) + "\n";
+    const std::pair<i32, i32> monsters[3] = {{kGolem, kGolemsGiven}, {kPhantom, 1}, {kNameless, 1}};
+    for (auto [m, k] : monsters)
+        s += "    AddMonster " + std::to_string(m) + " " + std::to_string(k) + "\n";
+    return s + "    SetFlag 301\n";
 }

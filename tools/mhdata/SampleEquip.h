@@ -2,6 +2,7 @@
 // slot (one list longer than ten rows), wearer masks that leave some roles out,
 // the three bonus modes and icons across 0..28.
 #pragma once
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,10 @@ constexpr i32 kDragonMail = 16;  // armour, overwrite bonuses
 constexpr i32 kPieceEnd = 17;
 // Weapons role 0 may not wear (grey in its weapon list).
 constexpr u32 kNoRole0Mask = 0xFE;
+// The offering monsters follow the boss (222): the opening gives two 石魔像
+// (strengthening chance 100), one 幻影 (chance 0) and the nameless one.
+constexpr i32 kGolem = 223, kPhantom = 224, kNameless = 225;
+constexpr i32 kGolemsGiven = 2;
 }  // namespace sampleEquip
 
 // Appends records 8..16 to the sample's equipment 0..7.
@@ -30,3 +35,6 @@ void AppendOfferMonsters(std::vector<MonsterData>& monsters);
 // What a test gives the party to fill the lists: (AddItem number, count) for
 // two of each weapon, one of the other pieces and a second 巨劍.
 std::vector<std::pair<i32, i32>> SampleEquipGifts();
+// The opening talk's lines for these: the pieces above, the offering monsters
+// and form 1 unlocked.
+std::string SampleEquipOpeningLines();

@@ -7,6 +7,7 @@
 
 #include "mhdata/Maps.h"
 #include "mhdata/SampleBattleParty.h"
+#include "mhdata/SampleEquip.h"
 #include "mhdata/SampleSkillMenu.h"
 #include "platform/TextCodec.h"
 
@@ -93,6 +94,7 @@ talk 17
         s += "    AddItem " + std::to_string(id) + " " + std::to_string(kOpeningCount) + "\n";
     s += MenuSkillOpeningLines();
     s += BattleGoodsOpeningLines();
+    s += SampleEquipOpeningLines();
     s += "    AddL 0 " + std::to_string(kOpeningMoney) + "\n    End\n";
     return s;
 }
