@@ -200,12 +200,14 @@ u32 cBattle::Opening() {
         CaptureScreen();
     }
     FreezeBattleSides(false);
+    gBattleKeys.IgnoreHeld();  // keys kept down from the map do not act in the fight
     phase_ = kPhaseMain;
     return 1;
 }
 
 void cBattle::Decide(u32 outcome) {
     FreezeBattleSides(true);
+    gBattleKeys.IgnoreHeld();  // nor do keys kept down from the fight in the end screens
     gBattleEnd.SetOutcome(static_cast<i32>(outcome));
     outcome_ = outcome;
     tick_ = 0;

@@ -19,6 +19,7 @@ void cBattleKeys::Clear() {
     std::memset(cur_, 0, sizeof(cur_));
     std::memset(held_, 0, sizeof(held_));
     std::memset(lastRepeat_, 0, sizeof(lastRepeat_));
+    std::memset(ignored_, 0, sizeof(ignored_));
 }
 
 void cBattleKeys::Poll() {
@@ -27,11 +28,13 @@ void cBattleKeys::Poll() {
     for (int k = 0; k < kBattleKeyCount; ++k) {
         cur_[k] = gDInput.IsKeyDown(k) ? 1 : 0;
         held_[k] = cur_[k] ? held_[k] + 1 : 0;
+        if (!cur_[k]) ignored_[k] = 0;
     }
 }
 
 bool cBattleKeys::Pressed(int key) {
     if (!Valid(key) || !cur_[key]) return false;
+    if (ignored_[key] && held_[key] > 1) return false;
     if (held_[key] == 1) {
         lastRepeat_[key] = 1;
         return true;
@@ -41,6 +44,10 @@ bool cBattleKeys::Pressed(int key) {
         return true;
     }
     return false;
+}
+
+void cBattleKeys::IgnoreHeld() {
+    std::memcpy(ignored_, cur_, sizeof(cur_));
 }
 
 u8 cBattleKeys::IsDown(int key) const {

@@ -19,6 +19,9 @@ public:
     int FirstNewKey() const;
     int FirstDownKey() const;
     i32 HeldTicks(int key) const;
+    // The keys down now report no further press, not even a repeat, until they
+    // are let go; one that went down at this very poll still counts for it.
+    void IgnoreHeld();
 
 private:
     static bool Valid(int key) { return key >= 0 && key < kBattleKeyCount; }
@@ -26,6 +29,7 @@ private:
     u8 cur_[kBattleKeyCount] = {};
     i32 held_[kBattleKeyCount] = {};
     i32 lastRepeat_[kBattleKeyCount] = {};
+    u8 ignored_[kBattleKeyCount] = {};
 };
 
 constexpr u32 kCursorLookAct = 9101;

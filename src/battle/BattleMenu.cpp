@@ -236,6 +236,8 @@ void cCommandMenu::CursorTo(const RingPoint& p) {
 }
 
 void cCommandMenu::SlideRing(i32 role) {
+    // A key kept down from before the ring came in reaches the ring only once let go.
+    if (panelY < 0 || ringX > kRingInX) gBattleKeys.IgnoreHeld();
     if (panelY < 0) {
         panelY = std::min(panelY + kPanelStep, 0);
         if (panelY == 0) ringY = 0;

@@ -71,6 +71,7 @@ void cCommandMenu::SetCreatureIcons() {
 
 void cCommandMenu::CreatureRing() {
     if (ringX > kCreatureRingInX) {
+        gBattleKeys.IgnoreHeld();  // a key kept down from before reaches no ring
         ringX = std::max(ringX - 32, kCreatureRingInX);
         if (ringX == kCreatureRingInX && gSmartMouse) CursorTo(gCreatureRingPoints[row]);
         return;

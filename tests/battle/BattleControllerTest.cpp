@@ -42,19 +42,10 @@ protected:
     }
     // Slot i of a side: a ready fighter over test record k.
     cFighter& Put(cBattleSide& side, int i, int k, i32 kind) {
-        cFighter& f = side.fighters[i];
-        f.Reset();
-        f.flags = cFighter::kInUse | cFighter::kTaken;
+        cFighter& f = side.fighters[i] = Fighter(k);
+        Record(k).kind = 0;
         f.kind = static_cast<u32>(kind);
-        f.status = 0;
-        MonsterData& m = Record(k);
-        m.kind = 0;
-        f.stats = cFighterStats::OfMonster(&m);
-        f.maxHp = f.hp = 100;
         f.gauge = kGaugeFull;
-        f.row = 1;
-        f.attackKind = 1;
-        f.SetAction(1, 0, 0);
         for (MonsterSkill& s : f.specials) s = {0, 0};
         if (side.count <= i) side.count = i + 1;
         ++side.frontCount;
@@ -64,6 +55,11 @@ protected:
     cFighter& Member(int i = 0) { return Put(gPartySide, i, i, kKindParty); }
 
     cActionPicker& Enemies() { return gBattleController.enemyPicker; }
+    // One step of the enemies' picker with these draws scripted.
+    void StepWith(std::initializer_list<u32> v) {
+        Script(v);
+        Enemies().Step();
+    }
 };
 
 TEST_F(ControllerTest, AKindOneEnemyNeverFleesAndAKindZeroOneFleesAboutOneTimeInThree) {
@@ -100,17 +96,13 @@ TEST_F(ControllerTest, AnEnemyThatJustFledDoesNotChooseFlightAgain) {
     cFighter& e = Enemy();
     e.hp = 5;
     gBattleController.Reset();
-    Script({/*picks*/});
-    Enemies().Step();
-    Script({1, 99});  // flight wanted, no special
-    Enemies().Step();
+    StepWith({/*picks*/});
+    StepWith({1, 99});  // flight wanted, no special
     ASSERT_EQ(e.command, kCmdFlee);
     // The flight did not take (its action puts it back to waiting).
     e.command = kCmdNone;
-    Script({});
-    Enemies().Step();  // the same fighter again, its last choice remembered
-    Script({99, 0});   // no flight draw at all: the special roll, then the target
-    Enemies().Step();
+    StepWith({});       // the same fighter again, its last choice remembered
+    StepWith({99, 0});  // no flight draw at all: the special roll, then the target
     EXPECT_TRUE(ScriptUsed());
     EXPECT_EQ(e.command, kCmdAttack);
     EXPECT_EQ(e.targets[0], &m);
@@ -130,20 +122,16 @@ TEST_F(ControllerTest, UsedUpAndBadSpecialsFailThreeTimesThenTheEnemyAttacks) {
     e.healSpecial = {-1, 3};
     e.hp = 10;  // low enough to try healing, with a healing special that names nothing
     gBattleController.Reset();
-    Script({});
-    Enemies().Step();
-    Script({0, 50, /*heal*/ 0, /*start*/ 2});
-    Enemies().Step();
+    StepWith({});
+    StepWith({0, 50, /*heal*/ 0, /*start*/ 2});
     EXPECT_EQ(Enemies().Failures(), 1);
     for (int n = 2; n <= 3; ++n) {
-        Script({24, 4});
-        Enemies().Step();
+        StepWith({24, 4});
         EXPECT_EQ(Enemies().Failures(), n);
         EXPECT_EQ(e.command, kCmdNone);
     }
     // The choice starts again: no special right after one, so an attack.
-    Script({0, 0});
-    Enemies().Step();
+    StepWith({0, 0});
     EXPECT_TRUE(ScriptUsed());
     EXPECT_EQ(e.command, kCmdAttack);
     EXPECT_EQ(e.targets[0], &m);
@@ -168,10 +156,8 @@ TEST_F(ControllerTest, AHurtEnemyHealsBelowItsDrawnThresholdElseUsesASpecial) {
         e.healSpecial = {kHeal, 2};
         e.specials[1] = {kFire, 1};
         gBattleController.Reset();
-        Script({});
-        Enemies().Step();
-        Script({0, 0, c.draw, 1, 0});
-        Enemies().Step();
+        StepWith({});
+        StepWith({0, 0, c.draw, 1, 0});
         SCOPED_TRACE(c.hp);
         EXPECT_EQ(e.command, kCmdMagic);
         EXPECT_EQ(e.skillInUse, &gSkills[c.heals ? kHeal : kFire]);

@@ -7,27 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "battle/BattleKeys.h"
+#include "BattleInputTest.h"
+#include "PixelRefs.h"
 #include "battle/BattleLog.h"
-#include "engine/DInput.h"
-#include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
-#include "engine/Tsw.h"
-#include "platform/Input.h"
-#include "support/Harness.h"
 
 namespace {
 
-struct BattleInput : ::testing::Test {
-    Harness h;
-    void SetUp() override {
-        InputPlatformReset();
-        ASSERT_EQ(gDInput.Init(nullptr, nullptr), 0);
-        gBattleKeys.Clear();
-        gBattleCursor.Init();
-    }
-    void TearDown() override { InputPlatformReset(); }
-};
+using BattleInput = BattleInputTest;
 
 // A line that a log draw puts on screen: the head before the draw.
 std::vector<std::string> DrawLog(int draws) {
@@ -42,20 +28,6 @@ std::vector<std::string> DrawLog(int draws) {
 
 }  // namespace
 
-// Level k of 16 by the blend rule, channel by channel: s/2 when k has 8, then
-// d/4, d/8, d/16 for the bits of k it lacks (each term rounded down).
-u16 BlendRef(u16 s, u16 d, int k) {
-    u32 out = 0;
-    // Blends work on the top five bits of each channel.
-    for (u32 m : {gMaskR, gMaskG, gMaskB}) {
-        int shift = __builtin_ctz(m);
-        u32 sc = (s & m) >> shift, dc = (d & m) >> shift, c = 0;
-        for (int bit = 3, div = 2; bit >= 0; --bit, div *= 2) c += ((k >> bit) & 1 ? sc : dc) / div;
-        out |= c << shift;
-    }
-    return static_cast<u16>(out);
-}
-
 TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPoll) {
     const int key = 0xCB;
     PlatformSetKey(key, true);
@@ -65,7 +37,13 @@ TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPoll) {
         if (gBattleKeys.Pressed(key)) reported.push_back(poll);
     }
     EXPECT_EQ(reported, (std::vector<int>{1, 9, 11, 13, 15, 17, 19}));
-    // Let go and press again: reported on the first poll it is down.
+    // Ignored while down, it repeats no more until let go; pressed again, it
+    // is reported on the first poll it is down.
+    gBattleKeys.IgnoreHeld();
+    for (int poll = 0; poll < 12; ++poll) {
+        gBattleKeys.Poll();
+        EXPECT_FALSE(gBattleKeys.Pressed(key)) << poll;
+    }
     PlatformSetKey(key, false);
     gBattleKeys.Poll();
     EXPECT_FALSE(gBattleKeys.Pressed(key));
@@ -150,19 +128,15 @@ TEST(BattleLog, TheRingHoldsThirtyOneLinesAndResetFreesThem) {
 
 TEST(BattleLog, ALongLineIsCutBetweenCharacters) {
     Harness h;
-    // 63 two-byte characters after one ASCII byte: the 127-byte limit falls
-    // inside the last character, which goes as a whole.
-    std::string text = "x";
-    for (int i = 0; i < 70; ++i) text += "\xA4\x40";
-    ASSERT_EQ(gBattleLog.Printf("%s", text.c_str()), 1);
-    std::string kept = gBattleLog.HeadText();
-    EXPECT_EQ(kept.size(), 127u);
-    EXPECT_EQ(kept, text.substr(0, 127));
-    std::string odd = "xy";
-    for (int i = 0; i < 70; ++i) odd += "\xA4\x40";
-    gBattleLog.Reset();
-    gBattleLog.Printf("%s", odd.c_str());
-    EXPECT_EQ(std::string(gBattleLog.HeadText()), odd.substr(0, 126));
+    // 70 two-byte characters after one or two ASCII bytes: the 127-byte limit
+    // keeps 63 of them after "x" and 62 after "xy", never half of one.
+    for (std::string text : {"x", "xy"}) {
+        const size_t kept = text.size() == 1 ? 127 : 126;
+        for (int i = 0; i < 70; ++i) text += "\xA4\x40";
+        gBattleLog.Reset();
+        ASSERT_EQ(gBattleLog.Printf("%s", text.c_str()), 1);
+        EXPECT_EQ(std::string(gBattleLog.HeadText()), text.substr(0, kept));
+    }
 }
 
 TEST(BattleLog, StripIsHalfBlendedAndAnEmptyLogDrawsNothing) {
@@ -170,8 +144,7 @@ TEST(BattleLog, StripIsHalfBlendedAndAnEmptyLogDrawsNothing) {
     h.WriteSample();
     h.StartGame();
     ASSERT_NE(gPaintBuf, nullptr);
-    PicFrame* strip = GetPic(kBattleLogStripPic, 0);
-    ASSERT_NE(strip, nullptr);
+    ASSERT_NE(GetPic(kBattleLogStripPic, 0), nullptr);
     const u16 under = 0x7BEF;  // a mid grey in either layout
     std::vector<u16> before(640 * 480, under);
     std::memcpy(gPaintBuf, before.data(), before.size() * 2);
@@ -180,15 +153,9 @@ TEST(BattleLog, StripIsHalfBlendedAndAnEmptyLogDrawsNothing) {
 
     gBattleLog.Add("");
     gBattleLog.Draw();
-    // The strip's own colour, drawn plainly elsewhere.
-    std::vector<u16> probe(640 * 480, 0);
-    u16* canvas = gPaintBuf;
-    gPaintBuf = probe.data();
-    gCurPic = strip->pixels;
-    PutPic(0, 0, strip->width, strip->height, 0, nullptr);
-    gPaintBuf = canvas;
-    EXPECT_EQ(gPaintBuf[460 * 640 + 100], BlendRef(probe[0], under, 8));
-    EXPECT_EQ(gPaintBuf[450 * 640 + 90], BlendRef(probe[0], under, 8));
+    const u16 half = BlendRef(PlainColour(kBattleLogStripPic, 0), under, 8);
+    EXPECT_EQ(gPaintBuf[460 * 640 + 100], half);
+    EXPECT_EQ(gPaintBuf[450 * 640 + 90], half);
     EXPECT_EQ(gPaintBuf[449 * 640 + 100], under);
     EXPECT_EQ(gPaintBuf[460 * 640 + 89], under);
 }

@@ -2,47 +2,18 @@
 // keys, paging and the drag thumb, and the description box's line breaks.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "battle/BattleKeys.h"
+#include "BattleInputTest.h"
 #include "battle/BattleLists.h"
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "data/KeyBindings.h"
-#include "engine/DInput.h"
-#include "platform/Input.h"
-#include "support/Harness.h"
-#include "support/Input.h"
 
 namespace {
 
-template <class Rec>
-Rec* Table(i32 n) {
-    return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
-}
-
-struct BattleList : ::testing::Test {
-    Harness h;
+struct BattleList : BattleInputTest {
     cBattleList list;
-    void SetUp() override {
-        InputPlatformReset();
-        ASSERT_EQ(gDInput.Init(nullptr, nullptr), 0);
-        gBattleKeys.Clear();
-        gBattleCursor.Init();
-        ResetGameData();
-        ResetGameFlags();
-        ResetKeyBindings();
-    }
-    void TearDown() override { InputPlatformReset(); }
-
-    void Poll() {
-        gBattleKeys.Poll();
-        gBattleCursor.Poll();
-    }
     // One tick with the key pressed, then a released poll so the next press is new.
     i32 Press(u8 code) {
         PlatformSetKey(code, true);
@@ -99,13 +70,13 @@ TEST(BattleListText, DescriptionsBreakAtCharacterBoundariesWithin30Bytes) {
         std::vector<size_t> lengths;  // worked out by hand
     };
     const Case cases[] = {
-        {Text(false, 10), {20}},         // 20 bytes: one line
-        {Text(true, 10), {21}},          // 21
-        {Text(true, 14), {29}},          // 29
-        {Text(false, 15), {30}},         // 30: exactly one full line
-        {Text(true, 15), {29, 2}},       // 31: the 15th character would cross byte 30
-        {Text(true, 30), {29, 30, 2}},   // 61
-        {std::string(31, 'x'), {30, 1}}, // plain bytes break at 30
+        {Text(false, 10), {20}},          // 20 bytes: one line
+        {Text(true, 10), {21}},           // 21
+        {Text(true, 14), {29}},           // 29
+        {Text(false, 15), {30}},          // 30: exactly one full line
+        {Text(true, 15), {29, 2}},        // 31: the 15th character would cross byte 30
+        {Text(true, 30), {29, 30, 2}},    // 61
+        {std::string(31, 'x'), {30, 1}},  // plain bytes break at 30
     };
     for (const Case& c : cases) {
         const DescLines d = BreakDescription(c.text.data(), c.text.size());

@@ -1,46 +1,33 @@
 // The command menu driven by keys and mouse: which ring rows are open per role
 // and state, the commit codes and targets, cancelling back through target,
-// list and ring, waiting in turn, transforming at half HP, the creature ring.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
+// list and ring, waiting in turn, transforming at half HP, the creature ring;
+// and over the sample game's art, clicks on the ring, the description box and
+// icons past the icon act.
+#include <algorithm>
+#include <string>
 #include <vector>
 
-#include "battle/BattleKeys.h"
+#include "BattleInputTest.h"
 #include "battle/BattleMenu.h"
 #include "battle/BattleSide.h"
 #include "data/Config.h"
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "data/KeyBindings.h"
-#include "engine/DInput.h"
-#include "platform/Input.h"
-#include "support/Harness.h"
-#include "support/Input.h"
+#include "engine/PicPaint.h"
 
 namespace {
 
-struct BattleMenu : ::testing::Test {
-    Harness h;
+struct BattleMenu : BattleInputTest {
     cCommandMenu menu;
     MonsterData monsters[6] = {};
 
     void SetUp() override {
-        InputPlatformReset();
-        ASSERT_EQ(gDInput.Init(nullptr, nullptr), 0);
-        gBattleKeys.Clear();
-        gBattleCursor.Init();
-        ResetGameData();
-        ResetGameFlags();
-        ResetKeyBindings();
+        BattleInputTest::SetUp();
         ResetBattleSides();
         gRealTimeBattle = 0;
         gSmartMouse = 0;
         gSkillCount = 40;
-        gSkills = static_cast<SkillData*>(std::calloc(40, sizeof(SkillData)));
+        gSkills = Table<SkillData>(40);
         menu.Reset();
     }
-    void TearDown() override { InputPlatformReset(); }
 
     // A ready party member of role r at slot i, front row.
     cFighter& Member(int i, i32 role, i32 hp = 100, i32 mp = 30) {
@@ -89,10 +76,6 @@ struct BattleMenu : ::testing::Test {
         gLearnedSkills[role][k] = 1;
     }
 
-    void Poll() {
-        gBattleKeys.Poll();
-        gBattleCursor.Poll();
-    }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
             Poll();
@@ -185,8 +168,8 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         i32 code;
         bool targeted;
     } cases[] = {
-        {3, 1, kCmdDefend, false},  {3, 3, kCmdFlee, false},   {2, 5, kCmdTheft, true},
-        {0, 5, kCmdCapture, true},  {7, 5, kCmdAirRaid, true}, {3, 7, kCmdSkillStrike, true},
+        {3, 1, kCmdDefend, false}, {3, 3, kCmdFlee, false},   {2, 5, kCmdTheft, true},
+        {0, 5, kCmdCapture, true}, {7, 5, kCmdAirRaid, true}, {3, 7, kCmdSkillStrike, true},
         {1, 6, kCmdMagic, false},
     };
     for (const Case& c : cases) {
@@ -243,8 +226,8 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     b.status = kStDying;
     Enemy(0, 1);
     gItemCount = 3;
-    gItems = static_cast<ItemData*>(std::calloc(3, sizeof(ItemData)));
-    gOwnedItems = static_cast<i32*>(std::calloc(3, sizeof(i32)));
+    gItems = Table<ItemData>(3);
+    gOwnedItems = Table<i32>(3);
     gItems[1] = ItemData{1};
     gItems[1].usePlace = 2;
     gItems[1].target = 1;
@@ -386,4 +369,70 @@ TEST_F(BattleMenu, BadPictureNumbersAndStrayMiceAreHarmless) {
     PlatformSetMouseButtons(false, false);
     menu.Draw();
     EXPECT_EQ(gPartySide.fighters[0].command, kCmdNone);
+}
+
+namespace {
+struct BattleMenuArt : BattleMenu {
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_NE(gPaintBuf, nullptr);
+        BattleMenu::SetUp();
+    }
+    u16 Px(int x, int y) const { return gPaintBuf[y * 640 + x]; }
+    // A one-row list shown with the given icon and description, over white.
+    static void DrawOneRow(i32 icon, const std::string& text) {
+        cBattleList list;
+        list.Begin("t");
+        list.Add(1, icon, 0, "a", 1, text.c_str(), text.size(), false);
+        list.y = kListShownY;
+        std::fill_n(gPaintBuf, 640 * 480, 0xFFFF);
+        list.Draw(false);
+    }
+};
+}  // namespace
+
+TEST_F(BattleMenuArt, AClickOnARingPointHighlightsThatRow) {
+    Member(0, 3);
+    Enemy(0, 1);
+    RingIn();
+    ASSERT_EQ(menu.ringX, kRingInX);
+    for (int k : {3, 7, 1, 6, 2, 5, 4, 0}) {
+        gDInput.SetMousePos(gRingPoints[k].x, gRingPoints[k].y);
+        Tick();
+        EXPECT_EQ(menu.row, k);
+    }
+    PlatformSetMouseButtons(true, false);
+    Tick();
+    PlatformSetMouseButtons(false, false);
+    EXPECT_EQ(menu.chosen, 1);
+    EXPECT_EQ(menu.code, kRingAttack);
+    menu.Draw();
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFour) {
+    for (int lines : {2, 1}) {
+        DrawOneRow(-1, std::string(lines == 2 ? 31 : 20, 'x'));  // 31 bytes: 30 + 1
+        const int top = kListShownY + 19, bottom = top + 20 * lines + 4;
+        EXPECT_EQ(Px(kListX + 200, bottom - 1), 0) << lines;
+        EXPECT_EQ(Px(kListX + 200, bottom), 0xFFFF) << lines;
+        EXPECT_EQ(Px(kListX + 160 + 207, top + 1), 0) << lines;
+        EXPECT_EQ(Px(kListX + 160 + 208, top + 1), 0xFFFF) << lines;
+    }
+    // An empty description draws no box on the member list.
+    DrawOneRow(-1, "");
+    EXPECT_EQ(Px(kListX + 161, kListShownY + 21), 0xFFFF);
+}
+
+TEST_F(BattleMenuArt, IconsPastTheIconActDrawNothing) {
+    auto iconPixel = [&](i32 icon) {
+        DrawOneRow(icon, "");
+        return Px(kListX + 21, kListShownY + 21);
+    };
+    const u16 none = iconPixel(-1);
+    EXPECT_NE(iconPixel(3), none);
+    EXPECT_EQ(iconPixel(45), none);
+    EXPECT_EQ(iconPixel(4000), none);
+    EXPECT_TRUE(h.boxes().empty());
 }

@@ -1,9 +1,12 @@
-// Every ring row's list reached by a player in a real battle of a sample new
-// game: the thunder god's fight, with the goods, skills and form the opening
-// gives, by keys and by the mouse.
+// Battles a player fights through the real window in a sample new game: the
+// town encounter won by hand (a war drum from the item list by mouse, attacks
+// by keyboard, the way back to the map), keys held down while the battle moves
+// on, and every ring row's list in the thunder god's fight with the goods,
+// skills and form the opening gives, by keys and by the mouse.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <set>
 #include <string>
 
@@ -11,12 +14,16 @@
 #include "battle/BattleController.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
+#include "data/KeyBindings.h"
+#include "engine/FrameState.h"
 #include "map/MapManage.h"
 #include "mhdata/Databases.h"
+#include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleEquip.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleSkillMenu.h"
+#include "platform/Input.h"
 #include "platform/TextCodec.h"
 #include "support/Harness.h"
 #include "support/Input.h"
@@ -27,6 +34,18 @@ struct RingWalk {
     Harness& h;
     cCommandMenu& menu = gBattleController.menu;
 
+    // A new game past its opening talk, then battle n (entered with the keys
+    // that are down) up to its main phase.
+    static bool StartBattle(Harness& h, u32 n, std::initializer_list<u8> down = {}) {
+        SampleSession s{h};
+        s.NewGameFromTheTitle();
+        if (!s.ConfirmUntilTalkEnds()) return false;
+        h.RunFrames(2);
+        gBattleRequest = n;
+        EnterBattle();
+        for (u8 k : down) PlatformSetKey(k, true);
+        return h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40);
+    }
     bool RingReady() { return menu.Current() && menu.ringX == kRingInX && !menu.Chosen(); }
     bool ListShown() { return menu.list.open && menu.list.y == kListShownY; }
     void RowByKeys(int k) {
@@ -75,13 +94,7 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
     using namespace sampleMenu;
     using namespace sampleSkills;
     Harness h;
-    SampleSession s{h};
-    s.NewGameFromTheTitle();
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-    h.RunFrames(2);
-    gBattleRequest = sampleBattleParty::kThunderFight;
-    EnterBattle();
-    ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40));
+    ASSERT_TRUE(RingWalk::StartBattle(h, sampleBattleParty::kThunderFight));
     RingWalk w{h};
     std::set<i32> seen;
     auto allSeen = [&] { return seen.count(0) && seen.count(1) && seen.count(3) && seen.count(5); };
@@ -161,4 +174,98 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
     std::string roles;
     for (i32 r : seen) roles += std::to_string(r) + " ";
     EXPECT_TRUE(allSeen()) << roles;
+}
+
+TEST(BattleMenuPlay, TheEncounterIsWonByHandAndTheMapComesBack) {
+    Harness h;
+    ASSERT_TRUE(RingWalk::StartBattle(h, sample_battle::kTownEncounter));
+    RingWalk w{h};
+    cCommandMenu& menu = w.menu;
+    auto ringReady = [&] { return w.RingReady(); };
+
+    // The item row by mouse, then the drum's row of the list: it beats for the whole party.
+    ASSERT_TRUE(h.RunUntil(ringReady, 400));
+    cFighter& me = *menu.Current();
+    ClickAt(h, gRingPoints[4].x, gRingPoints[4].y);
+    ASSERT_EQ(menu.code, kRingItem);
+    ASSERT_TRUE(h.RunUntil([&] { return menu.list.open && menu.list.y == kListShownY; }, 10));
+    const ListRow* row = nullptr;
+    for (int i = 0; i < menu.list.count; ++i)
+        if (menu.list.rows[i].id == sampleMenu::kWarDrum) row = &menu.list.rows[i];
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->number, sampleMenu::kOpeningCount);
+    // The drum lies below the first page: the down key brings it into view.
+    const int at = static_cast<int>(row - menu.list.rows);
+    for (int i = 0; i < 2 * at && menu.list.selected < at; ++i) TapKey(h, kScanDown, 2);
+    ASSERT_EQ(menu.list.selected, at);
+    ClickAt(h, 300, 45 + 20 * menu.list.viewRow + 5, 0);
+    ASSERT_TRUE(h.RunUntil([&] { return me.command == kCmdItem; }, 10));
+    EXPECT_EQ(me.itemInUse, &gItems[sampleMenu::kWarDrum]);
+    EXPECT_EQ(me.targets[0], &gPartySide.fighters[0]);
+    EXPECT_EQ(me.targets[1], &gPartySide.fighters[1]);
+
+    // Attacks by keyboard until the slime falls.
+    for (int turn = 0; turn < 30 && gBattle.phase() == kPhaseMain; ++turn) {
+        if (!h.RunUntil([&] { return ringReady() || gBattle.phase() != kPhaseMain; }, 600)) break;
+        if (gBattle.phase() != kPhaseMain) break;
+        for (int k = 0; k < kRingRows && menu.row != 0; ++k) TapKey(h, kScanUp);
+        TapKey(h, kScanEnter);
+        ASSERT_TRUE(h.RunUntil([&] { return menu.blinkEnemy >= 0; }, 5));
+        cFighter* who = menu.Current();
+        TapKey(h, kScanEnter, 0);
+        EXPECT_TRUE(who->command == kCmdAttack || who->IsActing());
+    }
+    ASSERT_EQ(gBattle.phase(), static_cast<u32>(kPhaseEnding));
+    EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeVictory));
+    ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 1000));
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+// A key still down when the battle moves on (the opening gives way to the
+// fight, a command is given and the next ring comes in) does nothing until it
+// has been let go; the same key pressed afresh acts at once.
+TEST(BattleMenuPlay, KeysHeldIntoTheNextRingAreNotNewPresses) {
+    Harness h;
+    const u8 autoKey = static_cast<u8>(gKeyBindings[kKeyAutoAttack]);
+    auto hold = [&](bool down) {
+        for (u8 k : {kScanEnter, kScanDown, autoKey}) PlatformSetKey(k, down);
+    };
+    ASSERT_TRUE(
+        RingWalk::StartBattle(h, sample_battle::kTownEncounter, {kScanEnter, kScanDown, autoKey}));
+    cCommandMenu& menu = gBattleController.menu;
+    auto ringReady = [&] { return menu.Current() && menu.ringX == kRingInX; };
+    // Held long past the repeat delay, the keys neither move the row nor
+    // choose it, nor hand the party to auto battle.
+    auto heldKeysIdle = [&](const char* when) {
+        const int row = menu.row;
+        cFighter* me = menu.Current();
+        h.RunFrames(30);
+        EXPECT_EQ(menu.Current(), me) << when;
+        EXPECT_EQ(menu.row, row) << when;
+        EXPECT_FALSE(menu.Chosen()) << when;
+        EXPECT_EQ(me->command, kCmdNone) << when;
+        EXPECT_EQ(gBattleController.autoBattle, 0) << when;
+    };
+
+    ASSERT_TRUE(h.RunUntil(ringReady, 400));
+    heldKeysIdle("from the opening");
+    hold(false);
+    h.RunFrames(2);
+    for (int k = 0; k < kRingRows && menu.row != 1; ++k) TapKey(h, kScanDown);
+    ASSERT_EQ(menu.row, 1);
+
+    // Defend, and keep the confirm key down, the down key joining it, into
+    // whoever comes next.
+    cFighter* first = menu.Current();
+    PlatformSetKey(kScanEnter, true);
+    ASSERT_TRUE(h.RunUntil([&] { return first->command == kCmdDefend; }, 3));
+    PlatformSetKey(kScanDown, true);
+    ASSERT_TRUE(h.RunUntil(ringReady, 600));
+    heldKeysIdle("after a command");
+    hold(false);
+    h.RunFrames(2);
+    const int row = menu.row;
+    TapKey(h, kScanDown);
+    EXPECT_EQ(menu.row, (row + 1) % kRingRows);
 }

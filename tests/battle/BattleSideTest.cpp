@@ -1,11 +1,15 @@
-// Setting up the two sides and the side queries.
+// Setting up the two sides and the side queries, and the sample game's
+// records loaded into a side that fights.
 #include "battle/BattleSide.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "FightTestSupport.h"
+#include "battle/HitRules.h"
+#include "data/GameDatabase.h"
 #include "engine/Random.h"
+#include "mhdata/SampleFighters.h"
 
 namespace {
 
@@ -60,19 +64,17 @@ TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
     EXPECT_EQ(s.memberCount, 3);
     const i32 slot[3] = {1, 3, 4}, role[3] = {2, 5, 3}, row[3] = {1, 2, 2}, head[3] = {120, 60, 30};
     for (int i = 0; i < 3; ++i) {
+        // Slot, role, row, place, head start plus agility, flee rate from the
+        // agility, magic evasion from the evasion, waiting.
         const cFighter& f = s.fighters[i];
-        EXPECT_EQ(f.slot, slot[i]);
-        EXPECT_EQ(f.pic, role[i]);
+        const i32 r = role[i];
+        EXPECT_EQ((std::vector<i32>{f.slot, static_cast<i32>(f.pic), f.row, f.homeRow, f.x, f.z,
+                                    f.gauge, f.fleeRate, f.magicEvasionRate, f.action}),
+                  (std::vector<i32>{slot[i], r, row[i], row[i], kSpots[slot[i]].x,
+                                    kSpots[slot[i]].z, head[i] + 10 + r, 10 + r, 5 + r, 1}))
+            << i;
         EXPECT_EQ(f.kind, kKindParty);
-        EXPECT_EQ(f.row, row[i]);
-        EXPECT_EQ(f.homeRow, row[i]);
-        EXPECT_EQ(f.x, kSpots[slot[i]].x);
-        EXPECT_EQ(f.z, kSpots[slot[i]].z);
-        EXPECT_EQ(f.gauge, head[i] + 10 + role[i]);
-        EXPECT_EQ(f.stats.Head(), &gRoleStats[role[i]]);
-        EXPECT_EQ(f.fleeRate, 10 + role[i]);
-        EXPECT_EQ(f.magicEvasionRate, 5 + role[i]);
-        EXPECT_EQ(f.action, 1);
+        EXPECT_EQ(f.stats.Head(), &gRoleStats[r]);
     }
     EXPECT_EQ(s.frontCount, 1);
     EXPECT_EQ(s.averageLevel, (3 + 6 + 4) / 3);
@@ -133,27 +135,19 @@ TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
     Formation({0, 1, -1, -1, -1, -1});
     ScriptWith(KeepHeadStart());
     gPartySide.SetupParty(kSpots);
+    // Regeneration 10 and 5, 3 % and 4 %; drain 7 and 8; hit code 11; reflect
+    // 19; ranged; the weapon's hit act; look sum 3 gives body act 6.
     const cFighter& a = gPartySide.fighters[0];
-    EXPECT_EQ(a.hpRegen, 10);
-    EXPECT_EQ(a.mpRegen, 5);
-    EXPECT_EQ(a.hpRegenPercent, 3);
-    EXPECT_EQ(a.mpRegenPercent, 4);
-    EXPECT_EQ(a.hpDrain, 7);
-    EXPECT_EQ(a.mpDrain, 8);
-    EXPECT_EQ(a.hitCodes[0], 11);
-    EXPECT_EQ(a.reflect, 19);
-    EXPECT_EQ(a.attackKind, 2);
-    EXPECT_EQ(a.hitAct, 7110);
-    EXPECT_EQ(a.act, 1000 + 6);  // look sum 3 gives 6
-    EXPECT_EQ(a.specialAct, 1000);
+    EXPECT_EQ((std::vector<i32>{a.hpRegen, a.mpRegen, a.hpRegenPercent, a.mpRegenPercent, a.hpDrain,
+                                a.mpDrain, a.hitCodes[0], a.reflect, a.attackKind, a.hitAct,
+                                static_cast<i32>(a.act), a.specialAct}),
+              (std::vector<i32>{10, 5, 3, 4, 7, 8, 11, 19, 2, 7110, 1006, 1000}));
+    // Close again; hit codes 13 and 2; the last special named no skill; look
+    // sum 5 gives 10; the portrait of role 1.
     const cFighter& b = gPartySide.fighters[1];
-    EXPECT_EQ(b.attackKind, 1);
-    EXPECT_EQ(b.hitCodes[0], 13);
-    EXPECT_EQ(b.hitCodes[1], 2);
-    EXPECT_EQ(b.specialSkill, 0);    // the last one named no skill
-    EXPECT_EQ(b.act, 1100 + 10);  // look sum 5 gives 10
-    EXPECT_EQ(b.specialAct, 1100 + 4);
-    EXPECT_EQ(b.aux[37].action, 12);
+    EXPECT_EQ((std::vector<i32>{b.attackKind, b.hitCodes[0], b.hitCodes[1], b.specialSkill,
+                                static_cast<i32>(b.act), b.specialAct, b.aux[37].action}),
+              (std::vector<i32>{1, 13, 2, 0, 1110, 1104, 12}));
     gRoles[1].equip[kSlotAccessory1] = -1;
     SetGameFlag(324);
     ScriptWith(KeepHeadStart());
@@ -193,7 +187,7 @@ TEST_F(EnemySides, SortedByDepthWithRowsHpAndEffects) {
     gMonsters[2].specialEffect[3] = 12;
     gMonsters[1].specials[0] = {3, 2};
     const EnemySpot spots[kSetupPositions] = {
-        {1, 0, 100, 0, 100}, {2, 7, 300, 0, 50},  {3, 0, 50, 0, 50},
+        {1, 0, 100, 0, 100},          {2, 7, 300, 0, 50},    {3, 0, 50, 0, 50},
         {kNoMonster, 0, 900, 0, 900}, {999, 0, 800, 0, 800}, {4, 1, 0, 0, 500},
     };
     std::vector<u32> draws = KeepHeadStart();
@@ -204,17 +198,15 @@ TEST_F(EnemySides, SortedByDepthWithRowsHpAndEffects) {
     ASSERT_EQ(s.count, 4);
     const i32 monster[4] = {4, 2, 1, 3}, row[4] = {2, 2, 1, 1}, hp[4] = {120, 100, 110, 105};
     for (int i = 0; i < 4; ++i) {
+        // Attack 40 + strength 5, defence 20 + stamina 6, the record's theft
+        // chance and act, facing left, no status.
         const cFighter& f = s.fighters[i];
-        EXPECT_EQ(f.pic, monster[i]);
-        EXPECT_EQ(f.row, row[i]);
-        EXPECT_EQ(f.maxHp, hp[i]);
-        EXPECT_EQ(f.hp, hp[i]);
-        EXPECT_EQ(f.attack, 45);
-        EXPECT_EQ(f.defence, 26);
-        EXPECT_EQ(f.theftRate, 25);
-        EXPECT_EQ(f.act, 3000 + monster[i]);
-        EXPECT_EQ(f.facing, 5);
-        EXPECT_EQ(f.status, 0u);
+        EXPECT_EQ((std::vector<i32>{static_cast<i32>(f.pic), f.row, f.maxHp, f.hp, f.attack,
+                                    f.defence, f.theftRate, static_cast<i32>(f.act), f.facing,
+                                    static_cast<i32>(f.status)}),
+                  (std::vector<i32>{monster[i], row[i], hp[i], hp[i], 45, 26, 25, 3000 + monster[i],
+                                    5, 0}))
+            << i;
     }
     EXPECT_EQ(s.fighters[0].reflect, 16);
     EXPECT_EQ(s.fighters[1].hitCodes[0], 12);
@@ -285,22 +277,17 @@ TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
     EXPECT_EQ(gPartySide.count, 4);
     EXPECT_EQ(f->slot, 3);
     EXPECT_EQ(f->kind, kKindAdded);
-    EXPECT_EQ(f->maxHp, (300 + 100 + 101) / 2);
-    EXPECT_EQ(f->hp, (280 + 50 + 101) / 2);
-    EXPECT_EQ(f->maxMp, (60 + 20 + 21) / 2);
-    EXPECT_EQ(f->mp, (40 + 20 + 21) / 2);
+    // HP and MP: the form's and the living members' (100 + 101, 20 + 21; HP 50
+    // + 101 now), halved.
+    EXPECT_EQ((std::vector<i32>{f->maxHp, f->hp, f->maxMp, f->mp}),
+              (std::vector<i32>{501 / 2, 431 / 2, 101 / 2, 81 / 2}));
+    // Attributes: half the living members' sum plus half the form's (strength
+    // 30 / 2 + 9 / 2); attack and defence: the form's plus the members' sums.
     const MonsterData& c = gPartySide.creature;
-    EXPECT_EQ(c.strength, 30 / 2 + 9 / 2);  // 15 + 4
-    EXPECT_EQ(c.stamina, 8 / 2 + 3 / 2);
-    EXPECT_EQ(c.magic, 14 / 2 + 5 / 2);
-    EXPECT_EQ(c.agility, 21 / 2 + 11 / 2);
-    EXPECT_EQ(c.attack, 100 + 30);
-    EXPECT_EQ(c.defence, 70 + 8);
-    EXPECT_EQ(f->attack, 130);
-    EXPECT_EQ(f->fleeRate, 35);
-    EXPECT_EQ(f->attackKind, 2);
-    EXPECT_EQ(f->reflect, 16);
-    EXPECT_EQ(f->gauge, 7 + c.agility);
+    EXPECT_EQ((std::vector<i32>{c.strength, c.stamina, c.magic, c.agility, c.attack, c.defence}),
+              (std::vector<i32>{15 + 4, 4 + 1, 7 + 2, 10 + 5, 130, 78}));
+    EXPECT_EQ((std::vector<i32>{f->attack, f->fleeRate, f->attackKind, f->reflect, f->gauge}),
+              (std::vector<i32>{130, 35, 2, 16, 7 + c.agility}));
     EXPECT_EQ(f->stats.Head(), &gPartySide.creature);
     EXPECT_EQ(gMonsters[6].strength, 5);  // the form's own record is untouched
     gPartySide.count = kSideSlots;
@@ -380,6 +367,31 @@ TEST_F(Sides, FighterAtPicksTheFrontMost) {
     EXPECT_EQ(s.FighterAt(0, 0), nullptr);
     s.fighters[0].gauge = 100;
     EXPECT_EQ(s.ReadyFighterAt(305, 280), nullptr);
+}
+
+TEST_F(Sides, TheSampleThiefCanBeRobbedAndTheBossStandsFirst) {
+    const DatabaseSet set = MakeSampleDatabases();
+    for (DatabaseFile f : {kMonsterDataFile, kItemDataFile, kSkillDataFile}) {
+        const std::vector<u8> bytes = DatabaseFileBytes(set, f);
+        ASSERT_TRUE(LoadDatabaseBytes(f, bytes.data(), bytes.size(), "sample"));
+    }
+    const EnemySpot spots[kSetupPositions] = {
+        {sample::kThief, 0, 200, 0, 200}, {sample::kBoss, 1, 300, 0, 300}, {kNoMonster, 0, 0, 0, 0},
+        {kNoMonster, 0, 0, 0, 0},         {kNoMonster, 0, 0, 0, 0},        {kNoMonster, 0, 0, 0, 0},
+    };
+    SetBattleRandomSource(nullptr);
+    gEnemySide.SetupEnemies(spots);
+    ASSERT_EQ(gEnemySide.count, 2);
+    cFighter& boss = gEnemySide.fighters[0];
+    cFighter& thief = gEnemySide.fighters[1];
+    EXPECT_EQ(boss.pic, 222);
+    EXPECT_EQ(boss.specialSkill, sample::kPoisonMist);
+    EXPECT_EQ(thief.hpRegen, 5);
+    EXPECT_EQ(thief.theftRate, 40);
+    EXPECT_EQ(thief.stats.TheftItem(), sample::kHerb);
+    thief.status = kStSleep;
+    EXPECT_EQ(RollTheft(thief, boss), 1);
+    EXPECT_EQ(RollTheft(thief, boss), 0);
 }
 
 }  // namespace

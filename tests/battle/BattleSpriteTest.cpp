@@ -9,9 +9,7 @@
 #include "battle/Battle.h"
 #include "battle/BattleSprite.h"
 #include "battle/DrawList.h"
-#include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
-#include "engine/Tsw.h"
+#include "PixelRefs.h"
 #include "support/BattleRun.h"
 #include "support/Harness.h"
 
@@ -28,19 +26,6 @@ P3 At(const cBattleSprite& s) {
 std::vector<char> gDrawn;
 void RecordDraw(cBattleSprite& s) {
     gDrawn.push_back(static_cast<char>(s.pic));
-}
-
-// Level k of 16 by the blend rule on the top five bits of each channel.
-u16 BlendRef(u16 s, u16 d, int k) {
-    if (k >= 15) return s;
-    u32 out = 0;
-    for (u32 m : {gMaskR, gMaskG, gMaskB}) {
-        int shift = __builtin_ctz(m);
-        u32 sc = (s & m) >> shift, dc = (d & m) >> shift, c = 0;
-        for (int bit = 3, div = 2; bit >= 0; --bit, div *= 2) c += ((k >> bit) & 1 ? sc : dc) / div;
-        out |= c << shift;
-    }
-    return static_cast<u16>(out);
 }
 
 }  // namespace
@@ -219,16 +204,8 @@ TEST(BattleSprite, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
     h.WriteSample();
     h.StartGame();
     ASSERT_NE(gPaintBuf, nullptr);
-    PicFrame* f = GetPic(7246, 0);
-    ASSERT_NE(f, nullptr);
-    const u16 under = 0x0C63;
-    std::vector<u16> probe(640 * 480, under);
-    u16* canvas = gPaintBuf;
-    gPaintBuf = probe.data();
-    gCurPic = f->pixels;
-    PutPic(0, 0, f->width, f->height, 0, nullptr);
-    const u16 colour = probe[0];
-    gPaintBuf = canvas;
+    const u16 under = 0x0C63, colour = PlainColour(7246, 0);
+    ASSERT_NE(colour, 0xDEAD);
 
     cBattleSprite fighter;
     fighter.flags = kSpriteInUse | kSpriteTaken;

@@ -63,6 +63,12 @@ protected:
         ScriptedDraws::values.assign(v.begin(), v.end());
         ScriptedDraws::asked.clear();
     }
+    // What call answers with these draws scripted.
+    template <class Call>
+    auto With(std::initializer_list<u32> v, Call call) {
+        Script(v);
+        return call();
+    }
     bool ScriptUsed() const { return ScriptedDraws::values.empty(); }
     const std::vector<u32>& Asked() const { return ScriptedDraws::asked; }
 

@@ -54,7 +54,7 @@ protected:
     }
 };
 
-TEST_F(FighterActionTest, TheftTakesTheItemOnceAndASecondFindsNothing) {
+TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     cFighter& p = Party();
     cFighter& e = Enemy();
     RecordOf(false, 0).theftItem = 0;  // the sample's first item
@@ -74,22 +74,16 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndASecondFindsNothing) {
     EXPECT_EQ(Lines()[0], Line("偷竊"));
     EXPECT_EQ(Lines()[1], got);
 
-    ClearLoggedBattleLines();
-    Order(p, kCmdTheft, &e);
-    ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(gOwnedItems[0], 3);
-    EXPECT_EQ(Lines().back(), Line("%s沒有任何物品...!", "E"));
-}
-
-TEST_F(FighterActionTest, TheftItemOutOfRangeFindsNothing) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
-    RecordOf(false, 0).theftItem = 100000;
-    e.theftRate = 40;
-    Queue(100, {0});
-    Order(p, kCmdTheft, &e);
-    ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(Lines().back(), Line("%s沒有任何物品...!", "E"));
+    // Nothing left, or an item number past the table: nothing to find.
+    for (i32 item : {0, 100000}) {
+        RecordOf(false, 0).theftItem = item;
+        e.theftRate = item ? 40 : 0;
+        Queue(100, {0});
+        Order(p, kCmdTheft, &e);
+        ASSERT_GT(RunUntilIdle(p), 0);
+        EXPECT_EQ(gOwnedItems[0], 3);
+        EXPECT_EQ(Lines().back(), Line("%s沒有任何物品...!", "E")) << item;
+    }
 }
 
 TEST_F(FighterActionTest, SuccessfulFlightMakesTheWholePartyRun) {
@@ -119,7 +113,7 @@ TEST_F(FighterActionTest, FailedFlightIsLoggedAndRaisesTheRate) {
     EXPECT_EQ(Lines().back(), Line("逃跑失敗...!"));
 }
 
-TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksAndHalvesTheExperience) {
+TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAndStopsAt99) {
     cFighter& p = Party();
     cFighter& e = Enemy();
     gDevCaptureAlways = 1;
@@ -139,16 +133,12 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksAndHalvesTheExperience
     EXPECT_EQ(gEnemySide.goldTotal, 0);
     EXPECT_EQ(Lines().back(), Line("捕捉%s成功...!", "E"));
     ASSERT_GT(RunUntilIdle(p), 0);
-}
-
-TEST_F(FighterActionTest, CapturesStopAtNinetyNineOwned) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
-    gDevCaptureAlways = 1;
+    // With 99 owned the capture still takes the enemy, but the count stays.
+    cFighter& f = Enemy(1);
     gOwnedMonsters[5] = 99;
-    Order(p, kCmdCapture, &e);
+    Order(p, kCmdCapture, &f);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_FALSE(e.IsTaken());
+    EXPECT_FALSE(f.IsTaken());
     EXPECT_EQ(gOwnedMonsters[5], 99);
 }
 
@@ -184,32 +174,31 @@ TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
     EXPECT_EQ(e0.gaugesFrozen + e1.gaugesFrozen + p.gaugesFrozen, 0);
 }
 
-TEST_F(FighterActionTest, SunShieldHalvesAndTheCasterPays) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
-    e.status = kStSunShield;
-    e.sunCount = 1;
-    const SkillData sk = TestSkill(3, -30, 0);
-    p.skillInUse = &sk;
-    Queue(100, {90});
-    Order(p, kCmdMagic, &e);
-    ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(e.hp, 85);
-    EXPECT_EQ(p.hp, 85);
-    EXPECT_EQ(e.sunCount, 0);
-}
-
-TEST_F(FighterActionTest, DrainSpecialHealsTheCaster) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
-    p.hp = 50;
-    const SkillData sk = TestSkill(3, -30, 5);
-    p.skillInUse = &sk;
-    Queue(100, {90});
-    Order(p, kCmdMagic, &e);
-    ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(e.hp, 70);
-    EXPECT_EQ(p.hp, 80);
+TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
+    struct Case {
+        u32 status;
+        i32 special, casterHp, targetAfter, casterAfter;
+    } cases[] = {
+        {kStSunShield, 0, 100, 85, 85},  // 30 halved, and the caster takes the other half
+        {0, 5, 50, 70, 80},              // the drain gives the caster what the target lost
+    };
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        cFighter& p = Party();
+        cFighter& e = Enemy();
+        e.status = c.status;
+        e.sunCount = c.status ? 1 : 0;
+        p.hp = c.casterHp;
+        const SkillData sk = TestSkill(3, -30, c.special);
+        p.skillInUse = &sk;
+        Queue(100, {90});
+        Order(p, kCmdMagic, &e);
+        ASSERT_GT(RunUntilIdle(p), 0);
+        EXPECT_EQ(e.hp, c.targetAfter) << c.special;
+        EXPECT_EQ(p.hp, c.casterAfter) << c.special;
+        EXPECT_EQ(e.sunCount, 0) << c.special;
+    }
 }
 
 TEST_F(FighterActionTest, ReviveItemOnADyingMemberAndTheNoActFallback) {

@@ -4,8 +4,7 @@
 
 #include "battle/DuelSupport.h"
 #include "battle/FighterDraw.h"
-#include "engine/PicPaint.h"
-#include "engine/Tsw.h"
+#include "PixelRefs.h"
 
 namespace {
 
@@ -15,19 +14,6 @@ void ClearCanvas() {
 
 u16 At(i32 x, i32 y) {
     return *PaintPixelAddr(x, y);
-}
-
-// The screen value of a picture's pixels, drawn plainly into a scratch buffer.
-u16 ScreenColour(u16 pic, u16 frame) {
-    PicFrame* f = GetPic(pic, frame);
-    if (!f) return 0;
-    std::vector<u16> probe(640 * 480, 0);
-    u16* canvas = gPaintBuf;
-    gPaintBuf = probe.data();
-    gCurPic = f->pixels;
-    PutPic(0, 0, f->width, f->height, 0, nullptr);
-    gPaintBuf = canvas;
-    return probe[0];
 }
 
 // Columns of row y from x on that hold colour c, counted until the first that does not.
@@ -57,7 +43,7 @@ protected:
 TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOne) {
     cFighter& p = Party();
     Bars(p);
-    const u16 c = ScreenColour(11002, 2);
+    const u16 c = PlainColour(11002, 2);
     ASSERT_NE(c, 0);
     const struct {
         i32 gauge, width;
@@ -112,13 +98,13 @@ TEST_F(FighterDrawTest, DigitsTakeFourPlacesOrAsManyAsTheNumberHas) {
     const i32 adv = 6 + 1;
     EXPECT_EQ(DrawFighterDigits(7, 100, 50), 100 + 4 * adv);
     EXPECT_EQ(At(100 + 2 * adv, 50), 0);  // leading places stay empty
-    EXPECT_EQ(At(100 + 3 * adv, 50), ScreenColour(11000, 7));
+    EXPECT_EQ(At(100 + 3 * adv, 50), PlainColour(11000, 7));
     EXPECT_EQ(DrawFighterDigits(12345, 100, 80), 100 + 5 * adv);
-    EXPECT_EQ(At(100, 80), ScreenColour(11000, 1));
-    EXPECT_EQ(At(100 + 4 * adv, 80), ScreenColour(11000, 5));
+    EXPECT_EQ(At(100, 80), PlainColour(11000, 1));
+    EXPECT_EQ(At(100 + 4 * adv, 80), PlainColour(11000, 5));
     // Negative values never reach the digits: a lost number reads 0.
     EXPECT_EQ(DrawFighterDigits(-45, 100, 110), 100 + 4 * adv);
-    EXPECT_EQ(At(100 + 3 * adv, 110), ScreenColour(11000, 0));
+    EXPECT_EQ(At(100 + 3 * adv, 110), PlainColour(11000, 0));
     cFighter& p = Party();
     Bars(p);
     p.hp = p.shownHp = -20;
@@ -126,7 +112,7 @@ TEST_F(FighterDrawTest, DigitsTakeFourPlacesOrAsManyAsTheNumberHas) {
     DrawHpBar(p, 200, 200);
     DrawMpBar(p, 200, 220);
     EXPECT_EQ(At(200, 200), 0);  // no bar for nothing
-    EXPECT_EQ(At(202 + 3 * adv, 198), ScreenColour(11000, 0));
+    EXPECT_EQ(At(202 + 3 * adv, 198), PlainColour(11000, 0));
 }
 
 TEST_F(FighterDrawTest, StatusIconsStartNinePixelsLeftPerIcon) {
@@ -141,7 +127,7 @@ TEST_F(FighterDrawTest, StatusIconsStartNinePixelsLeftPerIcon) {
     icon.act = 9901;
     icon.action = 30;  // sleep's icon
     ASSERT_TRUE(TakeActData(&icon));
-    const u16 first = ScreenColour(icon.pic, icon.frame);
+    const u16 first = PlainColour(icon.pic, icon.frame);
     ASSERT_NE(first, 0);
     EXPECT_EQ(At(300 - 27 - 1, 100), 0);
     EXPECT_EQ(At(300 - 27, 100), first);
@@ -151,7 +137,7 @@ TEST_F(FighterDrawTest, HalfShrunkEnemyDrawsAtHalfSize) {
     cFighter& e = Enemy();
     e.anim = ActPlayer{};
     ASSERT_TRUE(e.StartAnim(e.act, 5));
-    const u16 body = ScreenColour(static_cast<u16>(e.act), e.anim.frame);
+    const u16 body = PlainColour(static_cast<u16>(e.act), e.anim.frame);
     auto box = [&](i32* w, i32* h) {
         i32 minX = 640, maxX = -1, minY = 480, maxY = -1;
         for (i32 y = 0; y < 480; ++y)
@@ -180,7 +166,7 @@ TEST_F(FighterDrawTest, HalfShrunkEnemyDrawsAtHalfSize) {
 TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonState) {
     cFighter& p = Party();
     ASSERT_TRUE(p.StartAnim(p.act, 4));
-    const u16 body = ScreenColour(static_cast<u16>(p.act), p.anim.frame);
+    const u16 body = PlainColour(static_cast<u16>(p.act), p.anim.frame);
     cFighter::DrawSprite(p);
     // The body stands 16 left of and 48 above its feet.
     EXPECT_EQ(At(p.x - 16 + 4, p.z - 48 + 4), body);
@@ -197,14 +183,12 @@ TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonState) {
 TEST_F(FighterDrawTest, MonsterOffsetsMoveTheEnemyAndUnknownNumbersHaveNone) {
     cFighter& e = Enemy();
     ASSERT_TRUE(e.StartAnim(e.act, 5));
-    const u16 body = ScreenColour(static_cast<u16>(e.act), e.anim.frame);
+    const u16 body = PlainColour(static_cast<u16>(e.act), e.anim.frame);
     e.pic = 3;  // offset (2, -10): drawn 2 left and 10 lower
     cFighter::DrawSprite(e);
     EXPECT_EQ(At(e.x - 16 - 2, e.z - 48 + 10), body);
     EXPECT_EQ(At(e.x - 16 - 3, e.z - 48 + 10), 0);
     e.pic = 0xFFFFFFFF;
-    EXPECT_EQ(e.MonsterDx(), 0);
-    EXPECT_EQ(e.MonsterDy(), 0);
     ClearCanvas();
     cFighter::DrawSprite(e);
     EXPECT_EQ(At(e.x - 16, e.z - 48), body);

@@ -8,13 +8,10 @@
 
 namespace {
 
-// Physical damage from its rule, for attack a and defence d already adjusted.
-i64 RefPhysical(i64 a, i64 d, int var, int critFactor, bool defending, bool star) {
-    i64 dmg = (var + 100) * (a - d * 73 / 100) / 100;
-    const i64 guard = defending ? 20 : 100;
-    dmg = critFactor ? dmg * (critFactor + guard) / 100 : dmg * guard / 100;
-    if (star) dmg /= 2;
-    return dmg;
+// Physical damage from its rule, for attack a and defence d already adjusted
+// and a variation of 5.
+i64 RefPhysical(i64 a, i64 d) {
+    return 105 * (a - d * 73 / 100) / 100;
 }
 
 u32 Var(int v) {
@@ -26,26 +23,28 @@ class HitRules : public FightTest {};
 TEST_F(HitRules, PhysicalBaseCaseAndItsVariations) {
     cFighter& a = Fighter(0, 100, 0);
     cFighter& t = Fighter(1, 0, 50);
-    Script({Var(0)});
-    EXPECT_EQ(PhysicalDamage(t, a, false, false), 64);  // 100 x (100 - 36) / 100
-    Script({Var(13)});
-    EXPECT_EQ(PhysicalDamage(t, a, false, false), 72);  // 113 x 64 / 100 = 72.3
-    Script({Var(-13)});
-    EXPECT_EQ(PhysicalDamage(t, a, false, false), 55);  // 87 x 64 / 100 = 55.7
-    Script({Var(0), 0});
-    EXPECT_EQ(PhysicalDamage(t, a, true, false), 92);  // 64 x 145 / 100
-    Script({Var(0), 40});
-    EXPECT_EQ(PhysicalDamage(t, a, true, false), 118);  // 64 x 185 / 100
-    t.defending = 1;
-    Script({Var(0)});
-    EXPECT_EQ(PhysicalDamage(t, a, false, false), 12);  // a fifth
-    Script({Var(0), 0});
-    EXPECT_EQ(PhysicalDamage(t, a, true, false), 41);  // 64 x 65 / 100
-    t.defending = 0;
-    t.status = kStStarShield;
-    Script({Var(0)});
-    EXPECT_EQ(PhysicalDamage(t, a, false, false), 32);
-    EXPECT_TRUE(ScriptUsed());
+    struct Case {
+        std::vector<u32> draws;  // the variation, then the critical factor when critical
+        i32 defending;
+        u32 status;
+        i32 want;  // worked out by hand
+    } cases[] = {
+        {{Var(0)}, 0, 0, 64},       // 100 x (100 - 36) / 100
+        {{Var(13)}, 0, 0, 72},      // 113 x 64 / 100 = 72.3
+        {{Var(-13)}, 0, 0, 55},     // 87 x 64 / 100 = 55.7
+        {{Var(0), 0}, 0, 0, 92},    // 64 x 145 / 100
+        {{Var(0), 40}, 0, 0, 118},  // 64 x 185 / 100
+        {{Var(0)}, 1, 0, 12},       // a fifth
+        {{Var(0), 0}, 1, 0, 41},    // 64 x 65 / 100
+        {{Var(0)}, 0, kStStarShield, 32},
+    };
+    for (const Case& c : cases) {
+        t.defending = c.defending;
+        t.status = c.status;
+        ScriptedDraws::values.assign(c.draws.begin(), c.draws.end());
+        EXPECT_EQ(PhysicalDamage(t, a, c.draws.size() > 1, false), c.want) << c.want;
+        EXPECT_TRUE(ScriptUsed());
+    }
 }
 
 TEST_F(HitRules, PhysicalRowsAndAttackChanges) {
@@ -56,13 +55,13 @@ TEST_F(HitRules, PhysicalRowsAndAttackChanges) {
         i32 powerUp, attackerRow, attackKind, targetRow;
         i64 a, d;  // worked out by hand from the rule
     } cases[] = {
-        {0, 0, 2, 1, 1, 65, 50},                         // back-row close attacker: x 656 / 1000
-        {0, 0, 2, 2, 1, 100, 50},                        // a ranged one is not cut
-        {0, 0, 1, 1, 2, 59, 50},                         // back-row target: x 591 / 1000
-        {kStBlessing, 0, 1, 1, 1, 120, 60},              // blessing raises both
-        {kStWeakness, 0, 1, 1, 1, 80, 40},               // weakness lowers both
-        {0, 1, 1, 1, 1, 150, 50},                        // power-up
-        {kStBlessing, 1, 1, 1, 1, 170, 60},              // shares of the original attack
+        {0, 0, 2, 1, 1, 65, 50},             // back-row close attacker: x 656 / 1000
+        {0, 0, 2, 2, 1, 100, 50},            // a ranged one is not cut
+        {0, 0, 1, 1, 2, 59, 50},             // back-row target: x 591 / 1000
+        {kStBlessing, 0, 1, 1, 1, 120, 60},  // blessing raises both
+        {kStWeakness, 0, 1, 1, 1, 80, 40},   // weakness lowers both
+        {0, 1, 1, 1, 1, 150, 50},            // power-up
+        {kStBlessing, 1, 1, 1, 1, 170, 60},  // shares of the original attack
         {kStBlessing | kStWeakness, 1, 1, 1, 1, 150, 50},
     };
     for (const Case& c : cases) {
@@ -71,8 +70,8 @@ TEST_F(HitRules, PhysicalRowsAndAttackChanges) {
         a.row = c.attackerRow;
         a.attackKind = c.attackKind;
         t.row = c.targetRow;
-        Script({Var(5)});
-        EXPECT_EQ(PhysicalDamage(t, a, false, false), RefPhysical(c.a, c.d, 5, 0, false, false))
+        EXPECT_EQ(With({Var(5)}, [&] { return PhysicalDamage(t, a, false, false); }),
+                  RefPhysical(c.a, c.d))
             << "a " << c.a << " d " << c.d;
     }
 }
@@ -80,18 +79,13 @@ TEST_F(HitRules, PhysicalRowsAndAttackChanges) {
 TEST_F(HitRules, WeakBlowsDoTwoOrThreeAndCountersHalve) {
     cFighter& a = Fighter(0, 10, 0);
     cFighter& t = Fighter(1, 0, 50);
-    Script({Var(0), 0});
-    EXPECT_EQ(PhysicalDamage(t, a, false, false), 2);
-    Script({Var(0), 1});
-    EXPECT_EQ(PhysicalDamage(t, a, false, false), 3);
-    Script({Var(0), 10, 1});
-    EXPECT_EQ(PhysicalDamage(t, a, true, false), 6);
+    EXPECT_EQ(With({Var(0), 0}, [&] { return PhysicalDamage(t, a, false, false); }), 2);
+    EXPECT_EQ(With({Var(0), 1}, [&] { return PhysicalDamage(t, a, false, false); }), 3);
+    EXPECT_EQ(With({Var(0), 10, 1}, [&] { return PhysicalDamage(t, a, true, false); }), 6);
     a.attack = 100;
-    Script({Var(0)});
-    EXPECT_EQ(CounterDamage(t, a), 32);
+    EXPECT_EQ(With({Var(0)}, [&] { return CounterDamage(t, a); }), 32);
     a.attack = 10;
-    Script({Var(0), 0});
-    EXPECT_EQ(CounterDamage(t, a), 1);  // 2 halved
+    EXPECT_EQ(With({Var(0), 0}, [&] { return CounterDamage(t, a); }), 1);  // 2 halved
 }
 
 TEST_F(HitRules, OnHitCodesLandOnOneInFive) {
@@ -113,11 +107,10 @@ TEST_F(HitRules, AirRaidThrowAndPoison) {
     cFighter& t = Fighter(1, 0, 50);
     Record(0).agility = 20;
     Record(1).agility = 10;
-    Script({Var(0)});
-    EXPECT_EQ(AirRaidDamage(t, a), 120);  // (120 x 133 / 100) - (60 x 66 / 100) = 159 - 39
+    EXPECT_EQ(With({Var(0)}, [&] { return AirRaidDamage(t, a); }),
+              120);  // (120 x 133 / 100) - (60 x 66 / 100) = 159 - 39
     t.defence = 1000;
-    Script({Var(0)});
-    EXPECT_EQ(AirRaidDamage(t, a), 1);
+    EXPECT_EQ(With({Var(0)}, [&] { return AirRaidDamage(t, a); }), 1);
 
     Record(0).strength = 30;
     EquipageData piece{};
@@ -134,19 +127,15 @@ TEST_F(HitRules, AirRaidThrowAndPoison) {
     cFighter& p = Fighter(2);
     m.strength = m.stamina = m.magic = m.spirit = m.agility = 10;
     p.maxHp = 500;
-    Script({Var(0)});
-    EXPECT_EQ(PoisonDamage(p), 60);  // (30 x 500) / 250
+    EXPECT_EQ(With({Var(0)}, [&] { return PoisonDamage(p); }), 60);  // (30 x 500) / 250
     Script({Var(-8), Var(7)});       // a negative variation is drawn again
     EXPECT_EQ(PoisonDamage(p), 64);  // (30 x 500 x 107 / 100) / 250 = 64.2
     m.ratios[kPoison] = 50;
-    Script({Var(0)});
-    EXPECT_EQ(PoisonDamage(p), 30);
+    EXPECT_EQ(With({Var(0)}, [&] { return PoisonDamage(p); }), 30);
     m.kind = 1;
-    Script({Var(0)});
-    EXPECT_EQ(PoisonTurnDamage(p), 15);
+    EXPECT_EQ(With({Var(0)}, [&] { return PoisonTurnDamage(p); }), 15);
     m.strength = m.stamina = m.magic = m.spirit = m.agility = 0;
-    Script({Var(0)});
-    EXPECT_EQ(PoisonDamage(p), 0);  // an all-zero attribute sum
+    EXPECT_EQ(With({Var(0)}, [&] { return PoisonDamage(p); }), 0);  // an all-zero attribute sum
 }
 
 TEST_F(HitRules, MagicSummonAndPhysicalSkills) {
@@ -304,40 +293,32 @@ TEST_F(HitRules, CriticalBandsUseTheAttackersHp) {
     for (const Band& b : bands) {
         a.hp = b.hp;
         a.maxHp = b.maxHp;
-        Script({1});
-        EXPECT_TRUE(RollCritical(a));
+        EXPECT_TRUE(With({1}, [&] { return RollCritical(a); }));
         ASSERT_EQ(Asked().size(), 1u);
         EXPECT_EQ(Asked()[0], b.n) << b.hp << "/" << b.maxHp;
-        Script({2});
-        EXPECT_FALSE(RollCritical(a));
+        EXPECT_FALSE(With({2}, [&] { return RollCritical(a); }));
     }
 }
 
 TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
     cFighter& a = Fighter(0);
     cFighter& t = Fighter(1);
-    Script({29});
-    EXPECT_TRUE(RollEvade(t, a));
-    Script({30});
-    EXPECT_FALSE(RollEvade(t, a));
+    EXPECT_TRUE(With({29}, [&] { return RollEvade(t, a); }));
+    EXPECT_FALSE(With({30}, [&] { return RollEvade(t, a); }));
     EXPECT_EQ(t.evasionRate, 40);
-    Script({29});
-    EXPECT_TRUE(RollEvade(t, a));
+    EXPECT_TRUE(With({29}, [&] { return RollEvade(t, a); }));
     EXPECT_EQ(t.evasionRate, 30);  // back to the record
     a.status = kStBlindness;
-    Script({59});
-    EXPECT_TRUE(RollEvade(t, a));  // a blind attacker is evaded twice as often
+    EXPECT_TRUE(
+        With({59}, [&] { return RollEvade(t, a); }));  // a blind attacker is evaded twice as often
     a.status = 0;
     t.status = kStBlindness;
-    Script({15});
-    EXPECT_FALSE(RollEvade(t, a));
+    EXPECT_FALSE(With({15}, [&] { return RollEvade(t, a); }));
     t.status = kStSleep;
-    Script({});
-    EXPECT_FALSE(RollEvade(t, a));
+    EXPECT_FALSE(With({}, [&] { return RollEvade(t, a); }));
     EXPECT_TRUE(Asked().empty());
 
-    Script({80, 90, 99, 50, 39});
-    EXPECT_FALSE(RollPhysicalHit(a));
+    EXPECT_FALSE(With({80, 90, 99, 50, 39}, [&] { return RollPhysicalHit(a); }));
     EXPECT_EQ(a.hitRate, 90);
     EXPECT_FALSE(RollPhysicalHit(a));
     EXPECT_EQ(a.hitRate, 100);
@@ -350,8 +331,7 @@ TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
     EXPECT_TRUE(RollPhysicalHit(a));
     a.status = 0;
     a.hitRate = 95;
-    Script({99});
-    EXPECT_FALSE(RollPhysicalHit(a));
+    EXPECT_FALSE(With({99}, [&] { return RollPhysicalHit(a); }));
     EXPECT_EQ(a.hitRate, 100);  // the growth stops at 100
 }
 
@@ -362,35 +342,29 @@ TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
     Record(1).spirit = 30;
     t.magicEvasionRate = 10;
     SkillData sk{};
-    Script({20});
-    EXPECT_FALSE(RollMagicHit(t, x, sk));  // q = 30 - 20 + 10
+    EXPECT_FALSE(With({20}, [&] { return RollMagicHit(t, x, sk); }));  // q = 30 - 20 + 10
     EXPECT_EQ(t.magicEvasionRate, 30);
     t.magicEvasionRate = 10;
-    Script({21});
-    EXPECT_TRUE(RollMagicHit(t, x, sk));
+    EXPECT_TRUE(With({21}, [&] { return RollMagicHit(t, x, sk); }));
     EXPECT_EQ(t.magicEvasionRate, 20);
     sk.statusEffect = 2;
     t.magicEvasionRate = 10;
-    Script({80});
-    EXPECT_FALSE(RollMagicHit(t, x, sk));  // + 60
+    EXPECT_FALSE(With({80}, [&] { return RollMagicHit(t, x, sk); }));  // + 60
     t.magicEvasionRate = 10;
     t.status = kStBlindness;
-    Script({41});
-    EXPECT_TRUE(RollMagicHit(t, x, sk));  // 80 halved
+    EXPECT_TRUE(With({41}, [&] { return RollMagicHit(t, x, sk); }));  // 80 halved
     t.status = 0;
 
     sk.special = 8;
     gShuffleTable.entries[1] = 69;
     gShuffleTable.entries[2] = 70;
-    Script({});
-    EXPECT_FALSE(RollMagicHit(t, x, sk));
+    EXPECT_FALSE(With({}, [&] { return RollMagicHit(t, x, sk); }));
     EXPECT_TRUE(RollMagicHit(t, x, sk));
 
     ItemData it{};
     it.statusEffect = 2;
     t.magicEvasionRate = 10;
-    Script({60});
-    EXPECT_FALSE(RollItemHit(t, x, it));  // q = 20 + 40
+    EXPECT_FALSE(With({60}, [&] { return RollItemHit(t, x, it); }));  // q = 20 + 40
     t.status = kStConfusion;
     EXPECT_TRUE(RollItemHit(t, x, it));
     t.status = kStSleep;
@@ -403,37 +377,31 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
     Record(0).agility = 50;
     Record(1).agility = 100;
     d.hp = 40;  // q = 50 + 60 x 10 / 100 = 56
-    Script({1, 55});
-    EXPECT_TRUE(RollCounter(d, &a));
-    Script({1, 56});
-    EXPECT_FALSE(RollCounter(d, &a));
-    Script({0});
-    EXPECT_FALSE(RollCounter(d, &a));
+    EXPECT_TRUE(With({1, 55}, [&] { return RollCounter(d, &a); }));
+    EXPECT_FALSE(With({1, 56}, [&] { return RollCounter(d, &a); }));
+    EXPECT_FALSE(With({0}, [&] { return RollCounter(d, &a); }));
     EXPECT_FALSE(RollCounter(d, nullptr));
     d.attackKind = 2;
     EXPECT_FALSE(RollCounter(d, &a));
     d.attackKind = 1;
     Record(1).agility = 0;
     d.maxHp = 0;
-    Script({1, 99});
-    EXPECT_TRUE(RollCounter(d, &a));  // q = 5000 - 400: divisors of 0 count as 1
+    EXPECT_TRUE(With(
+        {1, 99}, [&] { return RollCounter(d, &a); }));  // q = 5000 - 400: divisors of 0 count as 1
 
     cFighter& t = Fighter(2);
     t.theftRate = 40;
-    Script({40, 54});
-    EXPECT_EQ(RollTheft(t, a), -1);
+    EXPECT_EQ(With({40, 54}, [&] { return RollTheft(t, a); }), -1);
     EXPECT_EQ(t.theftRate, 55);
     EXPECT_EQ(RollTheft(t, a), 1);
     EXPECT_EQ(t.theftRate, 0);
     EXPECT_EQ(RollTheft(t, a), 0);  // nothing left to steal
     t.theftRate = 90;
-    Script({95});
-    EXPECT_EQ(RollTheft(t, a), -1);
+    EXPECT_EQ(With({95}, [&] { return RollTheft(t, a); }), -1);
     EXPECT_EQ(t.theftRate, 100);
     t.theftRate = 10;
     t.status = kStParalysis;
-    Script({99});
-    EXPECT_EQ(RollTheft(t, a), 1);
+    EXPECT_EQ(With({99}, [&] { return RollTheft(t, a); }), 1);
 
     cFighter& c = Fighter(3);
     Record(3).captureRate = 60;
@@ -457,8 +425,7 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
     Record(5).agility = 20;
     EXPECT_TRUE(RollFlee(f, gEnemySide));
     Record(5).agility = 40;
-    Script({21, 50});
-    EXPECT_FALSE(RollFlee(f, gEnemySide));
+    EXPECT_FALSE(With({21, 50}, [&] { return RollFlee(f, gEnemySide); }));
     EXPECT_EQ(f.fleeRate, 50);
     EXPECT_TRUE(RollFlee(f, gEnemySide));
 }
@@ -483,17 +450,6 @@ TEST_F(HitRules, LossesStayInRangeAndShowTheirNumbers) {
     ApplyLosses(t, {INT_MIN, INT_MAX});
     EXPECT_EQ(t.hp, 100);
     EXPECT_EQ(t.mp, 0);
-
-    const FloatLook hp = GetFloatLook(kFloatHp, 300, 200, 40);
-    EXPECT_EQ(hp.x, 290);
-    EXPECT_EQ(hp.y, 172);
-    EXPECT_EQ(hp.shadow, 61696);
-    EXPECT_EQ(hp.rise, -64);
-    const FloatLook mp = GetFloatLook(kFloatMpRegen, 300, 200, 40);
-    EXPECT_EQ(mp.x, 310);
-    EXPECT_EQ(mp.y, 188);
-    EXPECT_EQ(mp.shadow, 31);
-    EXPECT_EQ(mp.rise, -48);
 }
 
 TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {

@@ -1,8 +1,11 @@
 // Status conditions: every start against every bit already set, the counters,
-// cure, revive, the effect and on-hit codes and the per-turn tick.
+// cure, revive, the effect and on-hit codes and the per-turn tick; the turn
+// gauge by condition, held by the freeze, and the waiting state that drives it.
 #include <climits>
 
 #include "FightTestSupport.h"
+#include "data/Config.h"
+#include "support/Harness.h"
 
 namespace {
 
@@ -13,11 +16,19 @@ struct StartRef {
     i32 count;
 };
 constexpr StartRef kStarts[] = {
-    {0x1, 0x2 | 0x4 | 0x1000, 0}, {0x2, 0x1 | 0x4 | 0x1000, 5}, {0x4, 0x1 | 0x2 | 0x1000, 5},
-    {0x8, 0x10, 3},               {0x10, 0x8, 5},               {0x20, 0x40 | 0x80 | 0x100, 3},
-    {0x40, 0x20 | 0x80 | 0x100, 3}, {0x80, 0x20 | 0x40 | 0x100, 3},
-    {0x100, 0x20 | 0x40 | 0x80, 3}, {0x200, 0, 3},
-    {0x400, 0, 0},                {0x800, 0, 0},                {0x1000, 0x1 | 0x2 | 0x4, 0},
+    {0x1, 0x2 | 0x4 | 0x1000, 0},
+    {0x2, 0x1 | 0x4 | 0x1000, 5},
+    {0x4, 0x1 | 0x2 | 0x1000, 5},
+    {0x8, 0x10, 3},
+    {0x10, 0x8, 5},
+    {0x20, 0x40 | 0x80 | 0x100, 3},
+    {0x40, 0x20 | 0x80 | 0x100, 3},
+    {0x80, 0x20 | 0x40 | 0x100, 3},
+    {0x100, 0x20 | 0x40 | 0x80, 3},
+    {0x200, 0, 3},
+    {0x400, 0, 0},
+    {0x800, 0, 0},
+    {0x1000, 0x1 | 0x2 | 0x4, 0},
     {0x2000, 0, 0},
 };
 
@@ -168,7 +179,7 @@ TEST_F(Status, CureReviveAndTheEffectCodes) {
     f.hp = 70;
     f.ApplyEffectCode(16);
     EXPECT_EQ(f.hp, 0);
-    const u32 bits[14] = {0x1,  0x2,  0x4,   0x8,    0x10,   0x20,   0x40,
+    const u32 bits[14] = {0x1,  0x2,   0x4,   0x8,   0x10,  0x20,   0x40,
                           0x80, 0x100, 0x200, 0x400, 0x800, 0x1000, 0x2000};
     for (int k = 0; k < 14; ++k) {
         f.status = 0;
@@ -187,48 +198,43 @@ TEST_F(Status, CureReviveAndTheEffectCodes) {
     }
 }
 
-TEST_F(Status, HitCodeNIsEffectCodeNPlusOne) {
+TEST_F(Status, HitCodesStartEndAndKillButNeverCureOrRevive) {
     cFighter& a = Fighter(0);
-    cFighter& b = Fighter(1);
-    for (i32 n = 0; n <= 31; ++n) {
-        for (u32 start : {0u, 0x4400u, 0x3FFFu}) {
-            a.status = b.status = start;
-            a.hp = b.hp = 60;
-            a.ApplyHitEffectCode(n);
-            if (n >= 1 && n <= 30) b.ApplyEffectCode(n + 1);
-            EXPECT_EQ(a.status, b.status) << n;
-            EXPECT_EQ(a.hp, b.hp) << n;
-        }
+    // Hit code 1 + k starts status bit k, 16 + k ends it, 15 takes all HP.
+    for (int k = 0; k < 14; ++k) {
+        a.status = 0;
+        a.ApplyHitEffectCode(1 + k);
+        EXPECT_EQ(a.status, 1u << k) << k;
+        a.ApplyHitEffectCode(16 + k);
+        EXPECT_EQ(a.status, 0u) << k;
     }
-    a.hp = 60;
     a.ApplyHitEffectCode(15);
     EXPECT_EQ(a.hp, 0);
     a.status = 0x400;
     a.ApplyHitEffectCode(31);  // no revive among the hit codes
-    a.ApplyHitEffectCode(1);   // hit code 1 puts to sleep, it does not cure
-    EXPECT_EQ(a.status, 0x401u);
+    a.ApplyHitEffectCode(0);   // nor a cure
+    EXPECT_EQ(a.status, 0x400u);
+    EXPECT_EQ(a.hp, 0);
 }
 
-TEST_F(Status, TheReleaseKeepsOnlyTheLastingConditions) {
-    // Spell ban, poison, paralysis, blindness and dying outlast the battle.
-    EXPECT_EQ(0x7FFFu & ~kStatusBattleOnlyMask, 0x200u | 0x400u | 0x1000u | 0x2000u | 0x4000u);
-}
-
-TEST_F(Status, GaugeStepsByCondition) {
+TEST_F(Status, GaugeStepsByConditionAndOnEveryThirdStepInRealTime) {
     cFighter& f = Fighter(0);
     struct Case {
         u32 status;
         i32 gain;
-    } cases[] = {{0, 5},           {kStHaste | kStSlow, 7}, {kStSlow | kStParalysis, 3},
-                 {kStParalysis | kStSleep, 2}, {kStSleep, 1},  {kStDying, 0}};
+    } cases[] = {{0, 5},
+                 {kStHaste | kStSlow, 7},
+                 {kStSlow | kStParalysis, 3},
+                 {kStParalysis | kStSleep, 2},
+                 {kStSleep, 1},
+                 {kStDying, 0}};
     for (const Case& c : cases) {
         f.status = c.status;
         f.gauge = 100;
         f.gaugeDelay = 0;
         EXPECT_FALSE(f.StepGauge(false));
-        EXPECT_EQ(f.gauge, 100 + c.gain);
+        EXPECT_EQ(f.gauge, 100 + c.gain) << c.status;
     }
-    // Real time: the gauge moves on every third step only.
     f.status = 0;
     f.gauge = 0;
     f.gaugeDelay = 0;
@@ -237,9 +243,6 @@ TEST_F(Status, GaugeStepsByCondition) {
         f.StepGauge(true);
         EXPECT_EQ(f.gauge, want[i]) << i;
     }
-    f.gaugesFrozen = 1;
-    f.StepGauge(false);
-    EXPECT_EQ(f.gauge, 15);
 }
 
 TEST_F(Status, AFullGaugeRegeneratesTicksMarksAndStatus) {
@@ -279,21 +282,49 @@ TEST_F(Status, AFullGaugeRegeneratesTicksMarksAndStatus) {
     EXPECT_EQ(f.hp, 200);
 }
 
-TEST_F(Status, CommandCodesStartTheirActions) {
-    const i32 states[13] = {0, 7, 8, 10, 11, 12, 13, 14, 15, 17, 18, 19, 20};
-    for (i32 c = 0; c <= 12; ++c) EXPECT_EQ(CommandActionState(c, 1), states[c]) << c;
-    EXPECT_EQ(CommandActionState(kCmdAttack, 2), 9);
-    EXPECT_EQ(CommandActionState(13, 1), 0);
-    EXPECT_EQ(CommandActionState(-1, 1), 0);
+}  // namespace
+
+TEST(FighterGauge, FrozenGaugeStandsAndTheFillTicksTheTurn) {
+    Harness h;
     cFighter f;
     f.Reset();
-    EXPECT_EQ(f.status, 0xFFFFFFFFu);
-    f.kind = kKindAdded;
-    EXPECT_TRUE(f.IsAdded() && f.IsPartySide());
-    f.kind = kKindParty;
-    EXPECT_FALSE(f.IsAdded());
-    f.kind = kKindEnemy;
-    EXPECT_FALSE(f.IsAdded() || f.IsPartySide());
+    f.status = kStHaste;
+    f.hasteCount = 2;
+    f.gauge = 250;
+    f.gaugesFrozen = 1;
+    EXPECT_FALSE(f.StepGauge(false));
+    EXPECT_EQ(f.gauge, 250);
+    f.gaugesFrozen = 0;
+    EXPECT_TRUE(f.StepGauge(false));
+    EXPECT_EQ(f.gauge, 255);
+    EXPECT_EQ(f.hasteCount, 1);  // the turn's status tick ran once
+    EXPECT_TRUE(f.StepGauge(false));
+    EXPECT_EQ(f.hasteCount, 1);  // a full gauge only reports
 }
 
-}  // namespace
+TEST(FighterGauge, WaitingStateFillsFromFiftyOneTicksAfterItsFirst) {
+    Harness h;
+    gRealTimeBattle = 0;
+    ResetBattleSides();
+    cFighter& f = gPartySide.fighters[0];
+    f.Reset();
+    f.flags = cFighter::kInUse | cFighter::kTaken;
+    f.kind = kKindParty;
+    f.status = 0;
+    f.hp = f.maxHp = 10;
+    f.homeX = 400;
+    f.homeZ = 300;
+    f.gauge = 0;
+    f.SetAction(kStateWaiting, 0, 0);
+    gPartySide.count = 1;
+    int full = -1;
+    for (int tick = 1; tick <= 80 && full < 0; ++tick) {
+        UpdateFighters();
+        if (f.IsReady()) full = tick;
+    }
+    // The first tick starts the pose; the gauge then moves by 5 on each of 51 ticks.
+    EXPECT_EQ(full, 52);
+    EXPECT_EQ(f.x, 400);
+    EXPECT_EQ(f.z, 300);
+    EXPECT_TRUE(f.CanAct());
+}
