@@ -180,6 +180,23 @@ TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
     }
 }
 
+TEST_F(BattleFrameTest, TheAutoBattleKeyHeldFromTheMapDoesNotSwitchAutoBattleOn) {
+    const u8 autoKey = static_cast<u8>(gKeyBindings[kKeyAutoAttack]);
+    gFormation[0] = 0;
+    PlatformSetKey(autoKey, true);
+    int on = 0;
+    RunBattle(
+        kLoneGoblin,
+        [&](u32 phase, int) {
+            // Nobody is ready to command in the first main ticks.
+            if (phase == kPhaseOpening) gPartySide.fighters[0].gauge = 0;
+            if (phase == kPhaseMain) on += gBattleController.autoBattle;
+        },
+        1 + 16 + 20);
+    PlatformSetKey(autoKey, false);
+    EXPECT_EQ(on, 0);
+}
+
 TEST(BattleNoDisplay, WithoutACanvasTheBattleRunsWithoutItsDissolve) {
     Harness h;  // no start-up: no canvas to capture or draw on
     bool captured = false;
