@@ -329,9 +329,13 @@ TEST_F(BattleMenu, CreatureRingPaysItsOfferingAndKeepsMagicUnderBan) {
     c.stats = cFighterStats::OfMonster(&gPartySide.creature);
     c.status = kStSpellBan;
     cFighter& e = Enemy(0, 1);
-    Tick(6);
+    PlatformSetKey(kScanDown, true);  // down from before the ring came in: it moves nothing
+    Tick(20);
     ASSERT_EQ(menu.current, &c);
     EXPECT_EQ(menu.ringX, kCreatureRingInX);
+    EXPECT_EQ(menu.row, 0);
+    PlatformSetKey(kScanDown, false);
+    Tick();
     Press(kScanUp);
     Press(kScanUp);
     EXPECT_EQ(menu.row, 2);
