@@ -1,6 +1,7 @@
 // Every talk of the sample game is met in play: each new game walks to one
 // spot or person as a player would and checks that its own talk starts (the
-// door and the question are met in the sample visit and end-to-end tests).
+// door and the question are met in the sample visit and end-to-end tests, the
+// stone's and the sign's talks are their map events').
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -43,20 +44,6 @@ TEST(Reach, EachStreetSpotStartsItsOwnTalk) {
         });
     }
     EXPECT_EQ(met.size(), std::size(kStreetSpots));
-}
-
-TEST(Reach, TheStoneAndTheSign) {
-    Play([](Harness&, SampleSession& s) {
-        s.WalkToCell(kArrowDown, s.P().x / 16, kEventY);
-        s.WalkToCell(kArrowRight, kEventX - 1, kEventY);
-        s.Tap(kArrowRight);
-        EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
-    });
-    Play([](Harness&, SampleSession& s) {
-        s.WalkToCell(kArrowLeft, kSignX + 1, kSignY);
-        s.Tap(kArrowLeft);
-        EXPECT_TRUE(gTalkContext.talk == kSampleSignTalk || gMapId == kWorld);
-    });
 }
 
 // The people who walk about are met by a click on them.
