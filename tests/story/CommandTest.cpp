@@ -1,10 +1,12 @@
 // Commands of the story scripts, each written with the assembler and run through the interpreter.
+#include <set>
+
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "base/ByteIo.h"
 #include "engine/GrpFont.h"
-#include "engine/Ime.h"
 #include "engine/Random.h"
+#include "engine/Ime.h"
 #include "map/ActDraw.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
@@ -37,17 +39,6 @@ TEST_F(CommandTest, Variables) {
         {"div by 0 skips", "Div 9 0", 9, 42, 42},
         {"var 256 refused", "Set 256 5\n Set 9 1", 9, 0, 1},
         {"negative var refused", "Set -1 5\n Set 9 1", 9, 0, 1},
-        // Unsigned compares: -1 is 0xFFFFFFFF.
-        {"at least -1 false", "JumpIfAtLeast 9 -1 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0, 1},
-        {"at least -1 true", "Set 9 -1\n JumpIfAtLeast 9 -1 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0,
-         2},
-        {"at most", "Set 9 4\n JumpIfAtMost 9 4 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0, 2},
-        {"at least long",
-         "SetL 9 0x90000000\n JumpIfAtLeastL 9 0x80000000 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0,
-         2},
-        {"at most long false",
-         "SetL 9 0x90000000\n JumpIfAtMostL 9 0x80000000 @t\n Set 8 1\n End\nt:\n Set 8 2", 8, 0,
-         1},
     };
     for (const VarCase& vc : cases) {
         SCOPED_TRACE(vc.name);
@@ -60,79 +51,102 @@ TEST_F(CommandTest, Variables) {
     }
 }
 
-struct FlagCase {
-    const char* name;
-    const char* body;
-    std::vector<int> set;  // flags set before
-    int expectFlag;        // the flag that must end set
-    bool expectValue;
-};
-
-TEST_F(CommandTest, FlagsAndJumps) {
-    const FlagCase cases[] = {
-        {"set", "SetFlag 100", {}, 100, true},
-        {"clear", "ClearFlag 100", {100}, 100, false},
-        {"flag 70", "SetFlag70", {}, 70, true},
-        {"flag 19 on", "SetFlag19", {}, 19, true},
-        {"flag 19 off", "ClearFlag19", {19}, 19, false},
-        {"stop countdown", "StopCountdown", {16, 18, 76}, 18, false},
-        {"flag out of the table ignored", "SetFlag 65000\n SetFlag 101", {}, 101, true},
-        {"jump if flag", "JumpIfFlag 5 @t\n End\nt:\n SetFlag 101", {5}, 101, true},
-        {"jump if flag clear", "JumpIfNotFlag 5 @t\n End\nt:\n SetFlag 101", {5}, 101, false},
-        {"all flags, empty list jumps", "JumpIfAllFlags @t\n End\nt:\n SetFlag 101", {}, 101, true},
-        {"any flag, empty list goes on",
-         "JumpIfAnyFlag @t\n End\nt:\n SetFlag 101",
-         {},
-         101,
-         false},
-        {"all flags", "JumpIfAllFlags 5 6 @t\n End\nt:\n SetFlag 101", {5}, 101, false},
-        {"any flag", "JumpIfAnyFlag 5 6 @t\n End\nt:\n SetFlag 101", {6}, 101, true},
-        {"counter over 1000 stores 0",
-         "Counter 1001\n JumpIfCounterAtLeast 1 @t\n End\nt:\n SetFlag 101",
-         {},
-         101,
-         false},
-        {"counter at least",
-         "Counter 7\n JumpIfCounterAtLeast 7 @t\n End\nt:\n SetFlag 101",
-         {},
-         101,
-         true},
-        {"counter past mark",
-         "Counter 5\n MarkCounter\n Counter 9\n JumpIfCounterPast 3 @t\n End\nt:\n SetFlag 101",
-         {},
-         101,
-         true},
-        {"map", "JumpIfMap 7 @t\n End\nt:\n SetFlag 101", {}, 101, true},
-        {"not map", "JumpIfNotMap 7 @t\n End\nt:\n SetFlag 101", {}, 101, false},
-        {"random with empty list goes on", "JumpRandom\n SetFlag 101", {}, 101, true},
-        {"other talk", "GoTalk 2\n SetFlag 102\ntalk 2\n SetFlag 101\n End", {}, 101, true},
+TEST_F(CommandTest, FlagCommands) {
+    const struct {
+        const char* body;
+        int flag;
+        bool set;
+    } cases[] = {
+        {"SetFlag 100", 100, true},
+        {"SetFlag 100\n ClearFlag 100", 100, false},
+        {"SetFlag70", 70, true},
+        {"SetFlag19", 19, true},
+        {"SetFlag 19\n ClearFlag19", 19, false},
+        {"SetFlag 16\n SetFlag 18\n SetFlag 76\n StopCountdown", 18, false},
+        {"SetFlag 65000\n SetFlag 101", 101, true},  // past the table: ignored
     };
-    for (const FlagCase& fc : cases) {
-        SCOPED_TRACE(fc.name);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.body);
         ResetGameFlags();
-        h.boxes().clear();
-        gMapId = 7;
-        for (int f : fc.set) SetGameFlag(f);
-        WriteTalks(1, std::string("talk 1\n ") + fc.body + "\n End\n");
+        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n End\n");
         RunTalk(1);
-        EXPECT_EQ(GetGameFlag(fc.expectFlag) != 0, fc.expectValue);
-        EXPECT_FALSE(TalkRunning());
-        EXPECT_TRUE(h.boxes().empty());
+        EXPECT_EQ(GetGameFlag(k.flag) != 0, k.set);
     }
 }
 
-TEST_F(CommandTest, RandomJumpUsesTheSeededGenerator) {
-    WriteTalks(1,
-               "talk 1\n JumpRandom @a @b @c\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\nc:\n Set 9 "
-               "3\n End\n");
-    InitRandom(99);
-    std::vector<u32> want;
-    for (int i = 0; i < 20; ++i) want.push_back(RandomN(3) + 1);
-    InitRandom(99);
-    for (int i = 0; i < 20; ++i) {
+// Each jump goes to "t:", which sets flag 101, or on to the end.
+TEST_F(CommandTest, ConditionalJumps) {
+    std::vector<i32> owned(10, 0);
+    owned[3] = 4;  // four of item 3
+    gItemCount = 10;
+    gOwnedItems = owned.data();
+    AddRole(20, 160, 96);  // slot 1, cell (10, 6)
+    AddRole(21, 160 + 48, 96);
+    gMapId = 7;
+    const struct {
+        const char* body;  // the jump and what comes before it
+        bool taken;
+    } cases[] = {
+        {"SetFlag 5\n JumpIfFlag 5 @t", true},
+        {"SetFlag 5\n JumpIfNotFlag 5 @t", false},
+        {"JumpIfAllFlags @t", true},  // an empty list
+        {"JumpIfAnyFlag @t", false},
+        {"SetFlag 5\n JumpIfAllFlags 5 6 @t", false},
+        {"SetFlag 6\n JumpIfAnyFlag 5 6 @t", true},
+        {"Counter 1001\n JumpIfCounterAtLeast 1 @t", false},  // over 1000 stores 0
+        {"Counter 7\n JumpIfCounterAtLeast 7 @t", true},
+        {"Counter 5\n MarkCounter\n Counter 9\n JumpIfCounterPast 3 @t", true},
+        {"JumpIfMap 7 @t", true},
+        {"JumpIfNotMap 7 @t", false},
+        // Unsigned compares: -1 is 0xFFFFFFFF.
+        {"JumpIfAtLeast 9 -1 @t", false},
+        {"Set 9 -1\n JumpIfAtLeast 9 -1 @t", true},
+        {"Set 9 4\n JumpIfAtMost 9 4 @t", true},
+        {"SetL 9 0x90000000\n JumpIfAtLeastL 9 0x80000000 @t", true},
+        {"SetL 9 0x90000000\n JumpIfAtMostL 9 0x80000000 @t", false},
+        {"JumpIfHasItem 3 @t", true},
+        {"JumpIfLacksItem 4 @t", true},
+        {"JumpIfItemAtLeast 3 4 @t", true},
+        {"JumpIfItemAtMost 3 3 @t", false},
+        // Ids past the item table up to 299 are items nobody holds; 0 is never lacked.
+        {"JumpIfLacksItem 12 @t", true},
+        {"JumpIfLacksItem 299 @t", true},
+        {"JumpIfLacksItem 0 @t", false},
+        {"JumpIfSlotAt 1 10 6 @t", true},
+        {"JumpIfRolesApart 20 21 3 @t", false},  // three cells apart
+        {"JumpIfRolesApart 20 21 2 @t", true},
+        {"JumpIfInRect 20 10 6 10 6 @t", true},
+        {"JumpIfOutsideRect 20 -1 -1 10 -1 @t", false},
+        {"JumpIfFarFromPoint 10 6 20 1 @t", false},
+        {"JumpRandom\n SetFlag 101", true},  // an empty list goes on
+        {"GoTalk 2\n End\ntalk 2\n SetFlag 101", true},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.body);
+        ResetGameFlags();
+        ZeroScriptVariables();
+        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n End\nt:\n SetFlag 101\n End\n");
         RunTalk(1);
-        ASSERT_EQ(gScriptVars[9], want[i]) << i;
+        EXPECT_EQ(GetGameFlag(101) != 0, k.taken);
+        EXPECT_FALSE(TalkRunning());
+        EXPECT_TRUE(h.boxes().empty());
     }
+    gOwnedItems = nullptr;
+    gItemCount = 0;
+}
+
+// Over many runs every target of the list is taken and nothing past it.
+TEST_F(CommandTest, RandomJumpTakesEachTargetOfItsList) {
+    WriteTalks(1,
+               "talk 1\n JumpRandom @a @b @c\n Set 9 9\n End\na:\n Set 9 1\n End\nb:\n Set 9 "
+               "2\n End\nc:\n Set 9 3\n End\n");
+    InitRandom(99);
+    std::set<u32> seen;
+    for (int i = 0; i < 60; ++i) {
+        RunTalk(1);
+        seen.insert(gScriptVars[9]);
+    }
+    EXPECT_EQ(seen, (std::set<u32>{1, 2, 3}));
 }
 
 TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
@@ -147,30 +161,6 @@ TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
     gChosenAnswer = 5;  // no such answer: goes on after the list
     RunTalk(1);
     EXPECT_EQ(gScriptVars[9], 7u);
-}
-
-TEST_F(CommandTest, ItemTests) {
-    gItemCount = 10;
-    std::vector<i32> owned(10, 0);
-    owned[3] = 4;
-    gOwnedItems = owned.data();
-    WriteTalks(1,
-               "talk 1\n JumpIfHasItem 3 @a\n End\na:\n Set 9 1\n JumpIfLacksItem 4 @b\n End\nb:\n "
-               "Set 9 2\n"
-               " JumpIfItemAtLeast 3 4 @c\n End\nc:\n Set 9 3\n JumpIfItemAtMost 3 3 @d\n Set 9 "
-               "4\n End\nd:\n"
-               " Set 9 5\n End\n");
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 4u);
-    // Ids past the item table up to 299 are items nobody holds; 0 is never lacked.
-    WriteTalks(1,
-               "talk 1\n Set 9 0\n JumpIfLacksItem 12 @a\n End\na:\n Set 9 1\n"
-               " JumpIfLacksItem 299 @b\n End\nb:\n Set 9 2\n JumpIfLacksItem 0 @c\n"
-               " Set 9 3\n End\nc:\n Set 9 4\n End\n");
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 3u);
-    gOwnedItems = nullptr;
-    gItemCount = 0;
 }
 
 TEST_F(CommandTest, CountdownOfOneMinuteThirtyLasts2700Frames) {
@@ -239,22 +229,6 @@ TEST_F(CommandTest, NameEntryWaitsForTheThreeFields) {
     EXPECT_FALSE(GetGameFlag(80));
     EXPECT_STREQ(gEnteredNames[2][2], "Moon");
     EXPECT_FALSE(gRunState & kRunScriptHold);
-}
-
-TEST_F(CommandTest, RoleTests) {
-    int a = AddRole(20, 160, 96);
-    AddRole(21, 160 + 48, 96);
-    (void)a;
-    WriteTalks(1,
-               "talk 1\n JumpIfSlotAt 1 10 6 @a\n End\na:\n Set 9 1\n JumpIfRolesApart 20 21 3 "
-               "@x\n Set 9 2\n"
-               " JumpIfRolesApart 20 21 2 @b\n End\nb:\n Set 9 3\n JumpIfInRect 20 10 6 10 6 @c\n "
-               "End\nc:\n Set 9 4\n"
-               " JumpIfOutsideRect 20 -1 -1 10 -1 @d\n Set 9 5\n JumpIfFarFromPoint 10 6 20 1 @x\n "
-               "Set 9 6\n End\n"
-               "d:\n Set 9 99\nx:\n End\n");
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 6u);
 }
 
 }  // namespace

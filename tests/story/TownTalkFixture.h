@@ -32,6 +32,11 @@ protected:
         gMapRoles[guard].scriptId = 0;
         h.boxes().clear();
     }
+    // No test expects an error box it does not clear.
+    void TearDown() override {
+        EXPECT_TRUE(h.boxes().empty()) << h.boxes().front().caption;
+        MapFixture::TearDown();
+    }
     void Write(const std::string& body) {
         std::vector<u8> bytes;
         std::string error;

@@ -6,32 +6,20 @@
 #include "engine/DInput.h"
 #include "map/AStar.h"
 #include "map/City.h"
-#include "shell/Main.h"
-#include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "map/RoleWalk.h"
 #include "mhdata/Maps.h"
 #include "platform/Input.h"
-#include "story/Dialog.h"
-#include "story/Talk.h"
+#include "story/StoryTestUtil.h"
 #include "story/Trigger.h"
-#include "support/Harness.h"
-#include "ui/ScreenState.h"
 
 using namespace sampleMap;
 
 namespace {
 
-struct TownStory : ::testing::Test {
-    Harness h;
+struct TownStory : TownGame {
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        ASSERT_EQ(StartNewGame(1), 1);
-        gFrameId = 0;
-        ResetTalk();
-        ResetDialogs();
-        gTalkFlags = 0;
+        TownGame::SetUp();
         PlatformSetMouseButtons(false, false);
     }
     // The mouse over cell (cx, cy), dx and dy pixels into it.
@@ -68,7 +56,6 @@ TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
     ASSERT_NE(p.act, nullptr);
     EXPECT_EQ(p.act->dir, 5);
     EXPECT_EQ(p.act->action, 0);
-    EXPECT_TRUE(h.boxes().empty());
 }
 
 TEST_F(TownStory, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
@@ -120,7 +107,6 @@ TEST_F(TownStory, TalkendRestoresTheTurnedRoleAndEndsItsWalk) {
     EXPECT_EQ(gTalkTurn.slot, -1);
     EXPECT_EQ(FindRoleRoute(slot), nullptr);
     EXPECT_FALSE(r.state & 0x80000000u);
-    EXPECT_TRUE(h.boxes().empty());
 
     // A saved look of another role stays for that role.
     int other = FindRoleById(100);
