@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/Disc.h"
 #include "platform/HostFs.h"
+#include "support/Harness.h"
 
 namespace {
 
@@ -79,24 +79,10 @@ std::vector<u8> Dstring8(const std::string& s) {
 
 class Disc : public ::testing::Test {
 protected:
-    void SetUp() override {
-        HostClearDrives();
-        dir_ = fs::temp_directory_path() /
-               ("mh_disc_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        HostClearDrives();
-        fs::remove_all(dir_);
-    }
     std::string WriteFile(const std::string& rel, const std::vector<u8>& bytes) {
         fs::path p = dir_ / rel;
         fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        WriteHostFile(p.string(), bytes);
         return p.string();
     }
     static std::string Label(char letter) {
@@ -105,7 +91,8 @@ protected:
         EXPECT_TRUE(GetVolumeLabel(root, &label)) << letter;
         return label;
     }
-    fs::path dir_;
+    Harness h_;  // a clean drive table and a temporary folder
+    fs::path dir_ = h_.root();
 };
 
 }  // namespace
