@@ -6,18 +6,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
+#include "base/ByteIo.h"
 #include "platform/Disc.h"
 #include "platform/HostFs.h"
+#include "support/Harness.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void Put32(std::vector<u8>& b, size_t at, u32 v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<u8>(v >> (8 * i));
-}
 
 // An image with a primary volume descriptor whose identifier is id (blank padded).
 std::vector<u8> IsoImage(const std::string& id) {
@@ -39,7 +36,7 @@ void UdfTag(std::vector<u8>& img, size_t sectorSize, u32 sector, u16 id) {
     t[0] = static_cast<u8>(id);
     t[1] = static_cast<u8>(id >> 8);
     t[2] = 3;
-    Put32(img, sector * sectorSize + 12, sector);
+    StoreU32(img.data() + sector * sectorSize + 12, sector);
     u8 sum = 0;
     for (int i = 0; i < 16; ++i)
         if (i != 4) sum = static_cast<u8>(sum + t[i]);
@@ -51,8 +48,8 @@ void UdfTag(std::vector<u8>& img, size_t sectorSize, u32 sector, u16 id) {
 // byte the compression id) and a terminator.
 std::vector<u8> UdfImage(size_t sectorSize, const std::vector<u8>& name) {
     std::vector<u8> img(257 * sectorSize, 0);
-    Put32(img, 256 * sectorSize + 16, static_cast<u32>(4 * sectorSize));
-    Put32(img, 256 * sectorSize + 20, 32);
+    StoreU32(img.data() + 256 * sectorSize + 16, static_cast<u32>(4 * sectorSize));
+    StoreU32(img.data() + 256 * sectorSize + 20, 32);
     UdfTag(img, sectorSize, 256, 2);
     UdfTag(img, sectorSize, 32, 1);
     u8* lvd = img.data() + 33 * sectorSize;
@@ -79,24 +76,10 @@ std::vector<u8> Dstring8(const std::string& s) {
 
 class Disc : public ::testing::Test {
 protected:
-    void SetUp() override {
-        HostClearDrives();
-        dir_ = fs::temp_directory_path() /
-               ("mh_disc_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        HostClearDrives();
-        fs::remove_all(dir_);
-    }
     std::string WriteFile(const std::string& rel, const std::vector<u8>& bytes) {
         fs::path p = dir_ / rel;
         fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        WriteHostFile(p.string(), bytes);
         return p.string();
     }
     static std::string Label(char letter) {
@@ -105,7 +88,8 @@ protected:
         EXPECT_TRUE(GetVolumeLabel(root, &label)) << letter;
         return label;
     }
-    fs::path dir_;
+    Harness h_;  // a clean drive table and a temporary folder
+    fs::path dir_ = h_.root();
 };
 
 }  // namespace
@@ -166,7 +150,7 @@ TEST(DiscLabels, DamagedUdfIsRefused) {
     UdfTag(img, 2048, 33, 8);  // terminator before the logical volume
     EXPECT_FALSE(ReadUdfLabel(Reader(img), &label));
     img = UdfImage(2048, Dstring8("NAME"));
-    Put32(img, 256 * 2048 + 20, 0xFFFFFF00u);  // sequence far past the end
+    StoreU32(img.data() + 256 * 2048 + 20, 0xFFFFFF00u);  // sequence far past the end
     EXPECT_FALSE(ReadUdfLabel(Reader(img), &label));
     img = UdfImage(2048, Dstring8("NAME"));
     img[33 * 2048 + 84 + 127] = 200;  // used length past the field: empty label

@@ -37,7 +37,7 @@ bool RealFontPresent() {
 
 }  // namespace
 
-TEST(RealGlyphs, ZhongAndAFallInsideTheCellAtEverySize) {
+TEST(RealGlyphs, GlyphsFallInsideTheCellAndBlanksStayEmpty) {
     GlyphSetFake(nullptr);
     if (!RealFontPresent()) GTEST_SKIP() << "AR PL UMing is not installed";
     const std::string zhong = B5("中");
@@ -50,11 +50,6 @@ TEST(RealGlyphs, ZhongAndAFallInsideTheCellAtEverySize) {
         EXPECT_GT(a.ink, size / 2) << "A at " << size;
         EXPECT_EQ(a.outside, 0) << "A at " << size;
     }
-}
-
-TEST(RealGlyphs, RefusedCodesAndBlanksStayEmpty) {
-    GlyphSetFake(nullptr);
-    if (!RealFontPresent()) GTEST_SKIP() << "AR PL UMing is not installed";
     EXPECT_EQ(RenderOne(16, 0xA4, 0x20).ink, 0) << "0x20 is no trail byte";
     EXPECT_EQ(RenderOne(16, ' ', 0).ink, 0);
     EXPECT_EQ(RenderOne(16, 0xA1, 0x40).ink, 0) << "the full-width space";

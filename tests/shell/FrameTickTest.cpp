@@ -30,23 +30,19 @@ TEST(FrameTick, PacesTicksAt35Milliseconds) {
 
 TEST(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
     Tick h;
+    h.AtFrame(0, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_MINIMIZED, 0); });
+    h.RunFrames(1);
+    EXPECT_EQ(gSuspended, 0u) << "activation needs initialised game data";
     SetGameFlag(1);
-    h.AtFrame(0, [] { PostMessageA(gMainWnd, WM_ACTIVATEAPP, 0, 0); });
+    h.AtFrame(1, [] { PostMessageA(gMainWnd, WM_ACTIVATEAPP, 0, 0); });
     EXPECT_EQ(h.RunFrames(20), 0);
     EXPECT_EQ(gSuspended, 1u);
     EXPECT_EQ(gFrameInterval, 0u);
-    h.AtFrame(20, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_RESTORED, 0); });
+    h.AtFrame(21, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_RESTORED, 0); });
     h.RunFrames(1);
     EXPECT_EQ(gSuspended, 0u);
     EXPECT_EQ(gFrameInterval, 35u);
     EXPECT_EQ(h.RunFrames(10, 35), 10);
-}
-
-TEST(FrameTick, ActivationMessagesNeedInitialisedGameData) {
-    Tick h;
-    h.AtFrame(0, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_MINIMIZED, 0); });
-    h.RunFrames(1);
-    EXPECT_EQ(gSuspended, 0u);
 }
 
 TEST(FrameTick, AltEnterTogglesBetweenShownAndMinimised) {
@@ -62,7 +58,10 @@ TEST(FrameTick, AltEnterTogglesBetweenShownAndMinimised) {
     EXPECT_EQ(gSuspended, 0u);
 }
 
-TEST(FrameTick, BattleRequests) {
+// A battle without enemies is won at once; set-up, opening, ending (16 quiet
+// ticks and the victory banner's 114) and release take 163 ticks after its
+// first, and the hand-back clears the request. The story countdown rests meanwhile.
+TEST(FrameTick, BattleRequestsAndTheStoryCountdown) {
     Tick h;
     gBattleRequest = 0x80000000u;  // battle number 0: cleared, nothing starts
     h.RunFrames(1);
@@ -78,25 +77,13 @@ TEST(FrameTick, BattleRequests) {
     ClearGameFlag(13);
     h.RunFrames(1);
     EXPECT_EQ(gBattleActive, 1u);
-    // A battle without enemies is won at once; set-up, opening, ending (16
-    // quiet ticks and the victory banner's 114) and release take 163 more
-    // ticks, and the hand-back clears the request.
+    SetGameFlag(16);
+    SetGameFlag(18);
+    gStoryCountdown = 2;
     h.RunFrames(162);
     EXPECT_EQ(gBattleActive, 1u);
     h.RunFrames(1);
     EXPECT_EQ(gBattleRequest, 0u);
-    EXPECT_EQ(gBattleActive, 0u);
-}
-
-TEST(FrameTick, StoryCountdownFreezesInBattleAndExpires) {
-    Tick h;
-    SetGameFlag(16);
-    SetGameFlag(18);
-    gStoryCountdown = 2;
-    gBattleActive = 1;
-    gBattleRequest = 0;
-    // An empty battle lasts 164 ticks; the count stayed.
-    h.RunFrames(164);
     EXPECT_EQ(gBattleActive, 0u);
     EXPECT_EQ(gStoryCountdown, 2);
     h.RunFrames(2);

@@ -11,9 +11,9 @@
 namespace {
 
 std::vector<u8> EnvBytes(const std::string& root, const std::string& cd, u8 mode, u8 scene) {
-    std::vector<u8> b = {0xFF, 0xFF, 0xFF, 0xFF, 200, 208, 203, 205, 57, 28, 157, 1,
-                         207,  54,   19,   30,   34,  59,  201, 209, 100, 0,  0,  0,
-                         6,    6,    60,   scene, 2,  10};
+    std::vector<u8> b = {0xFF, 0xFF, 0xFF, 0xFF, 200, 208, 203, 205,   57,  28,
+                         157,  1,    207,  54,   19,  30,  34,  59,    201, 209,
+                         100,  0,    0,    0,    6,   6,   60,  scene, 2,   10};
     b.resize(46, 0);
     b.insert(b.end(), root.begin(), root.end());
     b.push_back(0);
@@ -28,18 +28,13 @@ std::vector<u8> EnvBytes(const std::string& root, const std::string& cd, u8 mode
 
 TEST(Settings, InstallerCommandLineWritesEnvDatAndOpensNoWindow) {
     Harness h;
-    std::string cmd = "2" + h.root();
-    EXPECT_EQ(WinMain(nullptr, nullptr, cmd.c_str(), 1), 0);
+    std::string bad = "x" + h.root(), good = "2" + h.root();
+    EXPECT_EQ(WinMain(nullptr, nullptr, bad.c_str(), 1), 0);
+    EXPECT_TRUE(ReadHostFile(h.Path("Env.dat")).empty()) << "the mode is not a digit";
+    EXPECT_EQ(WinMain(nullptr, nullptr, good.c_str(), 1), 0);
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 2, 0));
     EXPECT_EQ(FindWindowA("Moonharbor", "Moonharbor"), nullptr);
     EXPECT_EQ(gMainWnd, nullptr);
-}
-
-TEST(Settings, InstallerRefusesAModeThatIsNotADigit) {
-    Harness h;
-    std::string cmd = "x" + h.root();
-    EXPECT_EQ(WinMain(nullptr, nullptr, cmd.c_str(), 1), 0);
-    EXPECT_TRUE(ReadHostFile(h.Path("Env.dat")).empty());
 }
 
 TEST(Settings, ARewrittenFileIsCutToItsNewLength) {
@@ -51,9 +46,7 @@ TEST(Settings, ARewrittenFileIsCutToItsNewLength) {
     v.root = h.root();
     v.installMode = 1;
     ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
-    std::vector<u8> got = ReadHostFile(h.Path("Env.dat"));
-    EXPECT_EQ(got, EnvBytes(h.root(), "", 1, 0));
-    EXPECT_EQ(got.back(), 0);  // the run mark is the last byte
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 1, 0));
 }
 
 TEST(Settings, ReadingTakesKeysValuesAndStrings) {
@@ -106,30 +99,24 @@ TEST(Settings, BadFilesLeaveThePresetValues) {
     EnvValues preset;
     preset.root = "keep";
     preset.sfxVolume = 4;
-    // 10 KB of a valid head followed by a root with no end.
-    std::vector<u8> big = EnvBytes("x", "", 2, 0);
-    big.resize(46);
-    big.resize(10 * 1024, 'r');
-    WriteHostFile(h.Path("Env.dat"), big);
-    EnvValues v = preset;
-    EXPECT_EQ(ReadEnvFile(&v), 0);
-    EXPECT_EQ(v.root, "keep");
-    EXPECT_EQ(v.sfxVolume, 4);
-
-    std::vector<u8> noZero = EnvBytes("root", "", 2, 0);
-    noZero.resize(46 + 4);  // the root runs into the end
-    WriteHostFile(h.Path("Env.dat"), noZero);
-    v = preset;
-    EXPECT_EQ(ReadEnvFile(&v), 0);
-    EXPECT_EQ(v.root, "keep");
-
+    // 10 KB of a valid head followed by a root with no end; a root that runs into
+    // the end; files cut inside the head.
+    std::vector<std::vector<u8>> files;
+    files.push_back(EnvBytes("x", "", 2, 0));
+    files.back().resize(46);
+    files.back().resize(10 * 1024, 'r');
+    files.push_back(EnvBytes("root", "", 2, 0));
+    files.back().resize(46 + 4);
     for (size_t cut : {0, 3, 20, 45}) {
-        std::vector<u8> t = EnvBytes("root", "cd", 2, 0);
-        t.resize(cut);
-        WriteHostFile(h.Path("Env.dat"), t);
-        v = preset;
-        EXPECT_EQ(ReadEnvFile(&v), 0) << cut;
-        EXPECT_EQ(v.root, "keep") << cut;
+        files.push_back(EnvBytes("root", "cd", 2, 0));
+        files.back().resize(cut);
+    }
+    for (const std::vector<u8>& f : files) {
+        WriteHostFile(h.Path("Env.dat"), f);
+        EnvValues v = preset;
+        EXPECT_EQ(ReadEnvFile(&v), 0) << f.size() << " bytes";
+        EXPECT_EQ(v.root, "keep") << f.size() << " bytes";
+        EXPECT_EQ(v.sfxVolume, 4) << f.size() << " bytes";
     }
 }
 
@@ -140,6 +127,5 @@ TEST(Settings, ReadSettingsDefaultsToTheCurrentFolder) {
     std::string base = gBasePath;
     ASSERT_FALSE(base.empty());
     EXPECT_EQ(base.back(), '\\');
-    EXPECT_EQ(gSwapSpace, 60u);
     EXPECT_EQ(gCdDrives[0], 0xFF);  // no disc drives here
 }

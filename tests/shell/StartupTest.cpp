@@ -29,27 +29,29 @@ namespace fs = std::filesystem;
 TEST(Startup, HeadlessStartMakesFoldersAndOpensTheTitle) {
     Harness h;
     h.StartGame();
-    for (const char* dir : {"Save", "Data", "Music", "ScrnShot"}) EXPECT_TRUE(fs::is_directory(h.Path(dir))) << dir;
+    for (const char* dir : {"Save", "Data", "Music", "ScrnShot"})
+        EXPECT_TRUE(fs::is_directory(h.Path(dir))) << dir;
     EXPECT_EQ(gFrameId, kScreenBit | 0u);
     EXPECT_EQ(gFrameInterval, 35u);
-    EXPECT_EQ(gStartDone, 1u);
-    EXPECT_NE(gDrawSurface, nullptr);
-    EXPECT_EQ(gWindowShown, 1u);
     EXPECT_TRUE(h.boxes().empty());
     // The video player draws into the primary and gives the canvas back after.
     EXPECT_NE(gVideoTarget.pixels, nullptr);
     EXPECT_TRUE(static_cast<bool>(gVideoTarget.afterStop));
 }
 
-TEST(Startup, APercentTypedIntoAFieldSoundsItsRefusal) {
+// The sample's settings name no root: the current folder is taken.
+TEST(Startup, SampleGameStartsInItsFolderWithItsOptionsAndSounds) {
     Harness h;
     std::string error;
     ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
     ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
     gBasePath[0] = 0;
     h.StartGame();
+    EXPECT_EQ(std::string(gBasePath).back(), '\\');
+    EXPECT_EQ(gSmartMouse, 1u);
+    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    // A percent typed into a field sounds its refusal.
     ASSERT_TRUE(gSound.IsReady());
-    ASSERT_LT(gSound.HighestPlayed(), kRefusedCharSfx);
     cTextBuf field(8, 0, 0);
     field.ImeProc(nullptr, WM_CHAR, 'a', 0);
     EXPECT_LT(gSound.HighestPlayed(), kRefusedCharSfx);
@@ -58,27 +60,19 @@ TEST(Startup, APercentTypedIntoAFieldSoundsItsRefusal) {
     EXPECT_STREQ(field.Text(), "a");
 }
 
-TEST(Startup, SampleGameStartsWithItsOptions) {
+TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     Harness h;
-    std::string error;
-    ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
-    ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
-    gBasePath[0] = 0;  // the sample's settings name no root: the current folder is taken
+    h.WriteSample();
     h.StartGame();
-    EXPECT_EQ(std::string(gBasePath).back(), '\\');
-    EXPECT_EQ(gSmartMouse, 1u);
-    EXPECT_EQ(gFrameId, kScreenBit | 0u);
-}
-
-TEST(Startup, QuitThroughTheModeWordSavesOptionsAndReleasesOnce) {
-    Harness h;
-    h.StartGame();
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
+    EXPECT_EQ(GetGameFlag(1), 1);  // game data initialised
     gSfxVolume = 3;
     gFrameId = kQuitFrameId;
     h.RunFrames(3);
     EXPECT_TRUE(h.quit());
     EXPECT_EQ(gFrameId, 0u);
-    EXPECT_TRUE(fs::exists(h.Path("Save/Option.sav")));
+    EXPECT_EQ(gReleaseRuns, 1u);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
     LoadOptions();
     EXPECT_EQ(gSfxVolume, 3u);
 }
@@ -95,31 +89,38 @@ TEST(Startup, QuitBitReleasesExactlyOnce) {
     EXPECT_EQ(gReleaseRuns, 1u);
 }
 
-TEST(Startup, InputFailureShowsItsBoxAndCloses) {
-    Harness h;
-    PlatformDeviceFailures().input = true;
-    h.StartGame();
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].text, B5("DirectInput 初始化錯誤%n"));
-    EXPECT_EQ(h.boxes()[0].caption, "Moonharbor");
-    EXPECT_EQ(gFrameId, 0u);  // no session began
-    h.RunFrames(1);
-    EXPECT_TRUE(h.quit());
-    // Game data were never initialised and no quit was asked: nothing to release.
-    EXPECT_EQ(gReleaseRuns, 0u);
-}
-
-TEST(Startup, DisplayFailureSetsTheQuitBitAndReleases) {
-    Harness h;
-    PlatformDeviceFailures().display = true;
-    h.StartGame();
-    ASSERT_GE(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes().back().text, "Moonharbor");
-    EXPECT_EQ(h.boxes().back().caption, "DDraw init Failed.");
-    EXPECT_TRUE(gRunState & kRunQuit);
-    EXPECT_EQ(gReleaseRuns, 1u);
-    h.RunFrames(1);
-    EXPECT_TRUE(h.quit());
+// Each failed start shows its box and closes; a start that never initialised
+// game data and was asked no quit releases nothing.
+TEST(Startup, FailedStartsShowTheirBoxAndClose) {
+    struct Case {
+        const char* name;
+        void (*spoil)(Harness&);
+        std::string text, caption;
+        u32 releases;
+    } cases[] = {
+        {"input", [](Harness&) { PlatformDeviceFailures().input = true; },
+         B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0},
+        {"display", [](Harness&) { PlatformDeviceFailures().display = true; }, "Moonharbor",
+         "DDraw init Failed.", 1},
+        {"short maps database",
+         [](Harness& h) { WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0)); },
+         "RoleDataBase init Failed.", "Moonharbor", 0},
+        {"no path database", [](Harness& h) { fs::remove(h.Path("MH_Data/path.dat")); },
+         "PathDataBase init Failed.", "Moonharbor", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        h.WriteSample();
+        c.spoil(h);
+        h.StartGame();
+        ASSERT_FALSE(h.boxes().empty());
+        EXPECT_EQ(h.boxes().back().text, c.text);
+        EXPECT_EQ(h.boxes().back().caption, c.caption);
+        EXPECT_EQ(gReleaseRuns, c.releases);
+        h.RunFrames(1);
+        EXPECT_TRUE(h.quit());
+    }
 }
 
 TEST(Startup, NoSoundWaitsASecondAndGoesOn) {
@@ -185,53 +186,13 @@ TEST(Session, NoMusicDiscWithoutADriveOfThatLabel) {
     EXPECT_EQ(FindMusicDisc(), 0);
 }
 
-TEST(Startup, RunMarkIsSetWhileRunningAndClearedByTheRelease) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
-    EXPECT_EQ(GetGameFlag(1), 1);  // game data initialised
-    gFrameId = kQuitFrameId;
-    h.RunFrames(2);
-    EXPECT_TRUE(h.quit());
-    EXPECT_EQ(gReleaseRuns, 1u);
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
-}
-
-TEST(Startup, MapsDatabaseShorterThanItsHeaderStopsTheStart) {
-    Harness h;
-    h.WriteSample();
-    WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0));
-    h.StartGame();
-    ASSERT_FALSE(h.boxes().empty());
-    EXPECT_EQ(h.boxes().back().text, "RoleDataBase init Failed.");
-    EXPECT_EQ(h.boxes().back().caption, "Moonharbor");
-    h.RunFrames(1);
-    EXPECT_TRUE(h.quit());
-}
-
-TEST(Startup, MissingPathDatabaseStopsTheStart) {
-    Harness h;
-    h.WriteSample();
-    fs::remove(h.Path("MH_Data/path.dat"));
-    h.StartGame();
-    ASSERT_FALSE(h.boxes().empty());
-    EXPECT_EQ(h.boxes().back().text, "PathDataBase init Failed.");
-}
-
-TEST(NameTexts, IdsFromTheMapDatabaseIgnoreCase) {
+TEST(Session, NameIdsIgnoreCaseAndMusicByNumberPlaysFilesAndDiscTracks) {
     Harness h;
     h.WriteSample();
     h.StartGame();
     EXPECT_EQ(FindNameId("fisher"), 3);
     EXPECT_EQ(FindNameId(B5("守衛")), 2);
     EXPECT_EQ(FindNameId("nobody"), -1);
-}
-
-TEST(Session, MusicByNumberPlaysFilesAndDiscTracks) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
     PlayMusic(3, 0);
     const cMusic::List& list = gMusic.GetList(1);
     ASSERT_NE(list.slots[0].name, nullptr);

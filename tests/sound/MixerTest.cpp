@@ -7,10 +7,12 @@
 #include "platform/AudioMixer.h"
 
 namespace {
-// A mono constant signal as mixer frames (both channels equal).
-PcmRef Constant(i16 value, size_t frames) {
-    auto pcm = std::make_shared<PcmBuffer>(frames * 2, value);
-    return pcm;
+// Starts a voice of a constant signal, both channels equal.
+int StartConstant(cAudioMixer& m, i16 value, size_t frames) {
+    int v = m.Allocate();
+    m.SetPcm(v, std::make_shared<PcmBuffer>(frames * 2, value));
+    m.Start(v);
+    return v;
 }
 
 std::vector<i16> MixOut(cAudioMixer& m, int frames) {
@@ -20,54 +22,33 @@ std::vector<i16> MixOut(cAudioMixer& m, int frames) {
 }
 }  // namespace
 
-TEST(Mixer, CentrePanAtFullVolumeGivesEqualChannels) {
-    cAudioMixer m(16);
-    int v = m.Allocate();
-    std::vector<i16> mono(1000, 10000);
-    PcmBuffer conv;
-    ConvertToMix(mono.data(), mono.size(), 1, kMixRate, &conv);
-    m.SetPcm(v, std::make_shared<PcmBuffer>(conv));
-    m.SetPan(v, 63);
-    m.Start(v);
-    auto out = MixOut(m, 500);
-    EXPECT_NEAR(out[200], 10000, 200);
-    EXPECT_NEAR(out[200], out[201], 0.02 * 10000);
+TEST(Mixer, PanAndVolumeScaleEachChannel) {
+    struct Case {
+        int pan, volume;
+        i16 left, right, tolerance;
+    } cases[] = {
+        {127, 127, 0, 12700, 0},       // hard right
+        {0, 127, 12700, 0, 0},         // hard left
+        {63, 127, 12700, 12700, 254},  // the centre: both near full
+        {0, 64, 6400, 0, 0},           // 12700 x 64 / 127
+        {63, 0, 0, 0, 0},              // silent
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "pan " << c.pan << " volume " << c.volume);
+        cAudioMixer m(16);
+        int v = StartConstant(m, 12700, 100);
+        m.SetPan(v, c.pan);
+        m.SetVolume(v, c.volume);
+        auto out = MixOut(m, 50);
+        EXPECT_NEAR(out[20], c.left, c.tolerance);
+        EXPECT_NEAR(out[21], c.right, c.tolerance);
+    }
 }
 
-TEST(Mixer, PanExtremesSilenceTheOtherChannel) {
+TEST(Mixer, StatusAndLoopCountFollowTheSampleLength) {
     cAudioMixer m(16);
-    int v = m.Allocate();
-    m.SetPcm(v, Constant(8000, 100));
-    m.SetPan(v, 127);
-    m.Start(v);
-    auto out = MixOut(m, 50);
-    EXPECT_EQ(out[0], 0);
-    EXPECT_EQ(out[1], 8000);
-    m.SetPan(v, 0);
-    out = MixOut(m, 10);
-    EXPECT_EQ(out[0], 8000);
-    EXPECT_EQ(out[1], 0);
-}
-
-TEST(Mixer, VolumeScalesAndZeroIsSilent) {
-    cAudioMixer m(16);
-    int v = m.Allocate();
-    m.SetPcm(v, Constant(12700, 100));
-    m.SetVolume(v, 0);
-    m.Start(v);
-    auto out = MixOut(m, 20);
-    for (i16 s : out) ASSERT_EQ(s, 0);
-    m.SetVolume(v, 64);
-    out = MixOut(m, 20);
-    EXPECT_EQ(out[0], 12700 * 64 / 127);
-}
-
-TEST(Mixer, StatusGoesFromPlayingToDoneAfterTheSampleLength) {
-    cAudioMixer m(16);
-    int v = m.Allocate();
-    EXPECT_EQ(m.Status(v), kVoiceFree);
-    m.SetPcm(v, Constant(1000, 300));
-    m.Start(v);
+    EXPECT_EQ(m.Status(0), kVoiceFree);
+    int v = StartConstant(m, 1000, 300);
     EXPECT_EQ(m.Status(v), kVoicePlaying);
     MixOut(m, 299);
     EXPECT_EQ(m.Status(v), kVoicePlaying);
@@ -75,42 +56,27 @@ TEST(Mixer, StatusGoesFromPlayingToDoneAfterTheSampleLength) {
     EXPECT_EQ(m.Status(v), kVoiceDone);
     EXPECT_EQ(out[0], 1000);  // the last frame
     EXPECT_EQ(out[2], 0);     // then silence
-}
 
-TEST(Mixer, LoopCountRepeatsTheSpanThatManyTimes) {
-    cAudioMixer m(16);
-    int v = m.Allocate();
-    m.SetPcm(v, Constant(500, 100));
     m.SetLoops(v, 3);
     m.Start(v);
-    MixOut(m, 299);
+    MixOut(m, 899);
     EXPECT_EQ(m.Status(v), kVoicePlaying);
     MixOut(m, 2);
     EXPECT_EQ(m.Status(v), kVoiceDone);
-    EXPECT_EQ(m.Played(v), 300u);
+    EXPECT_EQ(m.Played(v), 900u);
     m.SetLoops(v, 0);  // forever
     m.Start(v);
     MixOut(m, 10000);
     EXPECT_EQ(m.Status(v), kVoicePlaying);
 }
 
-TEST(Mixer, SeventeenthVoiceIsRefused) {
+TEST(Mixer, SeventeenthVoiceIsRefusedAndSumsClamp) {
     cAudioMixer m(16);
-    for (int i = 0; i < 16; ++i) ASSERT_GE(m.Allocate(), 0);
+    for (int i = 0; i < 16; ++i) ASSERT_GE(StartConstant(m, 20000, 10), 0);
     EXPECT_EQ(m.Allocate(), -1);
+    EXPECT_EQ(MixOut(m, 5)[0], 32767);  // not wrapped round
     m.Release(3);
     EXPECT_EQ(m.Allocate(), 3);
-}
-
-TEST(Mixer, SumsClampInsteadOfWrapping) {
-    cAudioMixer m(16);
-    for (int i = 0; i < 4; ++i) {
-        int v = m.Allocate();
-        m.SetPcm(v, Constant(20000, 10));
-        m.Start(v);
-    }
-    auto out = MixOut(m, 5);
-    EXPECT_EQ(out[0], 32767);
 }
 
 TEST(Mixer, GeneratorVoiceEndsWhenItsSourceRunsShort) {
@@ -124,14 +90,13 @@ TEST(Mixer, GeneratorVoiceEndsWhenItsSourceRunsShort) {
         return n;
     });
     m.Start(v);
-    auto out = MixOut(m, 60);
-    EXPECT_EQ(out[0], 300);
+    EXPECT_EQ(MixOut(m, 60)[0], 300);
     EXPECT_EQ(m.Status(v), kVoicePlaying);
     MixOut(m, 60);
     EXPECT_EQ(m.Status(v), kVoiceDone);
 }
 
-TEST(Mixer, ResamplingKeepsDurationAndChannels) {
+TEST(Mixer, ConversionKeepsDurationAndChannels) {
     std::vector<i16> stereo(22050 * 2);
     for (size_t i = 0; i < stereo.size(); i += 2) stereo[i] = 1000, stereo[i + 1] = -1000;
     PcmBuffer out;
@@ -139,4 +104,9 @@ TEST(Mixer, ResamplingKeepsDurationAndChannels) {
     EXPECT_EQ(out.size(), static_cast<size_t>(kMixRate) * 2);
     EXPECT_EQ(out[100], 1000);
     EXPECT_EQ(out[101], -1000);
+    std::vector<i16> mono(1000, 10000);  // mono goes to both channels
+    ConvertToMix(mono.data(), mono.size(), 1, kMixRate, &out);
+    EXPECT_EQ(out.size(), 2000u);
+    EXPECT_EQ(out[200], 10000);
+    EXPECT_EQ(out[201], 10000);
 }

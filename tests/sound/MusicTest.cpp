@@ -13,7 +13,8 @@ protected:
         const double hz[] = {300, 400, 500, 600};
         for (int i = 0; i < 4; ++i) {
             names_[i] = Root() + "music\\p" + std::to_string(i) + ".wav";
-            Write("music/p" + std::to_string(i) + ".wav", MakeWave(MakeTone(hz[i], 300, 22050, 1), 1, 22050));
+            Write("music/p" + std::to_string(i) + ".wav",
+                  MakeWave(MakeTone(hz[i], 300, 22050, 1), 1, 22050));
         }
     }
     void Tick() {
@@ -34,7 +35,13 @@ protected:
     std::string names_[4];
 };
 
-TEST_F(Music, KindIsACaseSensitiveSubstringTest) {
+TEST_F(Music, KindIsACaseSensitiveSubstringTestAndBadTracksAreIgnored) {
+    gMusic.SetTrack(names_[0].c_str(), 0, 0, 1);  // id 0, slot 2, list 4
+    gMusic.SetTrack(names_[0].c_str(), 1, 2, 1);
+    gMusic.SetTrack(names_[0].c_str(), 1, 0, 4);
+    for (int l = 1; l <= 3; ++l)
+        for (const auto& s : gMusic.GetList(l).slots) EXPECT_EQ(s.name, nullptr);
+    EXPECT_EQ(gMusic.GetMode(), 4);
     EXPECT_EQ(cMusic::KindOf("a\\b.wav"), cMusic::kStream);
     EXPECT_EQ(cMusic::KindOf("song.mp3"), cMusic::kStream);
     EXPECT_EQ(cMusic::KindOf("x.xmi"), cMusic::kMidi);
@@ -47,16 +54,6 @@ TEST_F(Music, KindIsACaseSensitiveSubstringTest) {
     EXPECT_EQ(gMusic.GetMode(), 1);
     EXPECT_EQ(gMusic.IsFinished(), 1);
     EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
-}
-
-TEST_F(Music, SetTrackIgnoresBadArguments) {
-    gMusic.SetTrack(names_[0].c_str(), 0, 0, 1);
-    gMusic.SetTrack(names_[0].c_str(), 1, 2, 1);
-    gMusic.SetTrack(names_[0].c_str(), 1, 0, 4);
-    for (int l = 1; l <= 3; ++l)
-        for (const auto& s : gMusic.GetList(l).slots) EXPECT_EQ(s.name, nullptr);
-    EXPECT_EQ(gMusic.GetMode(), 4);
-    EXPECT_EQ(gMusic.GetPendingMode(), 4);
 }
 
 TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
@@ -87,7 +84,7 @@ TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
     EXPECT_GE(FramesUntil(3), 0);  // list 2 loops
 }
 
-TEST_F(Music, VolumeChangeDuringAStreamFadeKeepsTheFadeGoing) {
+TEST_F(Music, ModeFourFadesToSilenceThroughAVolumeChange) {
     gMusic.SetTrack(names_[0].c_str(), 1, 0, 1);
     gMusic.SetMode(1, 1, 0);
     Tick();
@@ -97,10 +94,17 @@ TEST_F(Music, VolumeChangeDuringAStreamFadeKeepsTheFadeGoing) {
     Tick();
     ASSERT_EQ(gStream.Open().size(), 1u);
     EXPECT_EQ(gStream.Open()[0]->level, 2032 - 2 * 203);
-    gMusic.SetVolume(127);
+    gMusic.SetVolume(127);  // the fade goes on from where it was
     EXPECT_EQ(gStream.Open()[0]->level, 2032 - 2 * 203);
     Tick();
     EXPECT_EQ(gStream.GetVolume(), (2032 - 3 * 203) / 16);
+    for (int i = 0; i < 10; ++i) {
+        Pull(35);
+        Tick();
+    }
+    EXPECT_EQ(gMusic.GetMode(), 0);
+    EXPECT_EQ(gMusic.CurrentId(), 0);
+    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
 }
 
 TEST_F(Music, PieceVolumeTouchesOnlyThatPiece) {
@@ -130,20 +134,6 @@ TEST_F(Music, RepeatTwoPlaysTheListOnceThenSilence) {
     EXPECT_EQ(gMusic.GetList(3).index, 2);
     EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
     EXPECT_EQ(gMusic.IsFinished(), 1);
-}
-
-TEST_F(Music, ModeFourFadesToSilence) {
-    gMusic.SetTrack(names_[0].c_str(), 1, 0, 1);
-    gMusic.SetMode(1, 1, 0);
-    Tick();
-    gMusic.SetMode(4, 1, 2);
-    for (int i = 0; i < 5; ++i) {
-        Pull(35);
-        Tick();
-    }
-    EXPECT_EQ(gMusic.GetMode(), 0);
-    EXPECT_EQ(gMusic.CurrentId(), 0);
-    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
 }
 
 TEST_F(Music, StreamFadeOfZeroClosesAtOnce) {

@@ -1,5 +1,5 @@
 // Disc music from a folder that stands for a disc: mounting by label, track
-// choice by tone, spans and loop counts.
+// choice by tone, spans, loop counts and volume.
 #include "mhdata/SoundData.h"
 #include "SoundFixture.h"
 
@@ -15,92 +15,76 @@ protected:
         }
         Write("disc/notes.txt", {'x'});
     }
+    void Mount() {
+        MountDiscFolders((dir_ / "disc").string());
+        ASSERT_TRUE(cd_.Open(0, 'D'));
+    }
+    cRedbook cd_;
 };
 
 TEST_F(Redbook, FolderDiscIsMountedWithItsLabel) {
+    cd_.Play(3, 0);  // closed: nothing plays
+    EXPECT_EQ(cd_.Status(), kRedbookStopped);
+    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
     std::string list = (dir_ / "missing").string() + ":" + (dir_ / "disc").string();
     EXPECT_EQ(MountDiscFolders(list), 1);
     EXPECT_EQ(GetDriveTypeA("D:\\"), DRIVE_CDROM);
     std::string label;
     ASSERT_TRUE(GetVolumeLabel("D:\\", &label));
     EXPECT_EQ(label, kSampleDiscLabel);
-    cRedbook cd;
-    ASSERT_TRUE(cd.Open(3, -1));
-    EXPECT_EQ(cd.DriveLetter(), 'D');
-    EXPECT_TRUE(cd.IsReady());
-    EXPECT_EQ(cd.GetTrackCount(), 8);
-    EXPECT_FALSE(cd.Open(0, 'q'));
-    EXPECT_FALSE(cd.IsReady());
+    ASSERT_TRUE(cd_.Open(3, -1));
+    EXPECT_EQ(cd_.DriveLetter(), 'D');
+    EXPECT_TRUE(cd_.IsReady());
+    EXPECT_EQ(cd_.GetTrackCount(), 8);
+    // Out of range volumes read as 127.
+    for (int v : {-5, 40, 300}) {
+        cd_.SetVolume(v);
+        EXPECT_EQ(cd_.GetVolume(), v == 40 ? 40 : 127) << v;
+    }
+    EXPECT_FALSE(cd_.Open(0, 'q'));
+    EXPECT_FALSE(cd_.IsReady());
 }
 
-TEST_F(Redbook, TrackSevenPlaysItsTone) {
+TEST_F(Redbook, TrackSevenPlaysItsToneOnce) {
     MountDiscFolders((dir_ / "disc").string());
-    cRedbook cd;
-    ASSERT_TRUE(cd.Open(0, 'd'));
-    cd.Play(7, -1);
-    EXPECT_EQ(cd.Status(), kRedbookPlaying);
-    EXPECT_EQ(cd.GetCurrentTrack(), 7);
+    ASSERT_TRUE(cd_.Open(0, 'd'));  // the letter in either case
+    cd_.Play(7, -1);
+    EXPECT_EQ(cd_.Status(), kRedbookPlaying);
+    EXPECT_EQ(cd_.GetCurrentTrack(), 7);
     EXPECT_NEAR(ToneHz(Pull(200)), SampleDiscTrackHz(7), 15);
     Pull(150);
-    EXPECT_EQ(cd.Status(), kRedbookStopped);
-    cd.Poll();  // a negative count plays once: nothing is replayed
-    EXPECT_EQ(cd.Status(), kRedbookStopped);
+    EXPECT_EQ(cd_.Status(), kRedbookStopped);
+    cd_.Poll();  // a negative count plays once: nothing is replayed
+    EXPECT_EQ(cd_.Status(), kRedbookStopped);
 }
 
 TEST_F(Redbook, TrackAboveTheLastPlaysTheLastWithReplays) {
-    MountDiscFolders((dir_ / "disc").string());
-    cRedbook cd;
-    ASSERT_TRUE(cd.Open(0, 'D'));
-    cd.Play(99, 1);
-    u32 s = 0, e = 0;
-    AudioRedbookTrackInfo(nullptr, 8, &s, &e);
-    EXPECT_EQ(cd.SpanEnd() - cd.SpanStart(), 300u);
+    Mount();
+    cd_.Play(99, 1);
+    EXPECT_EQ(cd_.SpanEnd() - cd_.SpanStart(), 300u);
     EXPECT_NEAR(ToneHz(Pull(200)), SampleDiscTrackHz(8), 15);
     Pull(150);
-    cd.Poll();  // stopped: heard a second time, then nothing more
-    EXPECT_EQ(cd.Status(), kRedbookPlaying);
-    EXPECT_EQ(cd.LoopCount(), -1);
-    EXPECT_EQ(cd.Activity(), -1);
+    cd_.Poll();  // stopped: heard a second time, then nothing more
+    EXPECT_EQ(cd_.Status(), kRedbookPlaying);
+    EXPECT_EQ(cd_.LoopCount(), -1);
+    EXPECT_EQ(cd_.Activity(), -1);
     EXPECT_NEAR(ToneHz(Pull(200)), SampleDiscTrackHz(8), 15);
     Pull(150);
-    cd.Poll();
-    EXPECT_EQ(cd.Status(), kRedbookStopped);
-    cd.Stop();
-    EXPECT_EQ(cd.Activity(), 0);
+    cd_.Poll();
+    EXPECT_EQ(cd_.Status(), kRedbookStopped);
+    cd_.Stop();
+    EXPECT_EQ(cd_.Activity(), 0);
 }
 
 TEST_F(Redbook, TrackZeroLoopsTheWholeDisc) {
-    MountDiscFolders((dir_ / "disc").string());
-    cRedbook cd;
-    ASSERT_TRUE(cd.Open(0, 'D'));
-    cd.Play(0, 0);
-    EXPECT_EQ(cd.SpanStart(), 0u);
-    EXPECT_EQ(cd.SpanEnd(), 2400u);
+    Mount();
+    cd_.Play(0, 0);
+    EXPECT_EQ(cd_.SpanStart(), 0u);
+    EXPECT_EQ(cd_.SpanEnd(), 2400u);
     for (int i = 0; i < 9; ++i) Pull(300);  // past the end of the disc
-    EXPECT_EQ(cd.Status(), kRedbookStopped);
-    cd.Poll();
-    EXPECT_EQ(cd.Status(), kRedbookPlaying);
+    EXPECT_EQ(cd_.Status(), kRedbookStopped);
+    cd_.Poll();
+    EXPECT_EQ(cd_.Status(), kRedbookPlaying);
     EXPECT_NEAR(ToneHz(Pull(200)), SampleDiscTrackHz(1), 15);
-    EXPECT_EQ(cd.LoopCount(), 0);
-}
-
-TEST_F(Redbook, VolumeOutOfRangeIs127) {
-    MountDiscFolders((dir_ / "disc").string());
-    cRedbook cd;
-    ASSERT_TRUE(cd.Open(0, 'D'));
-    cd.SetVolume(-5);
-    EXPECT_EQ(cd.GetVolume(), 127);
-    cd.SetVolume(40);
-    EXPECT_EQ(cd.GetVolume(), 40);
-    cd.SetVolume(300);
-    EXPECT_EQ(cd.GetVolume(), 127);
-}
-
-TEST_F(Redbook, ClosedPlayerPlaysNothing) {
-    cRedbook cd;
-    cd.Play(3, 0);
-    EXPECT_EQ(cd.Status(), kRedbookStopped);
-    EXPECT_EQ(cd.GetTrackCount(), 0);
-    EXPECT_FALSE(cd.IsReady());
-    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
+    EXPECT_EQ(cd_.LoopCount(), 0);
 }

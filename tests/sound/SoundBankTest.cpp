@@ -8,7 +8,9 @@
 #include "SoundFixture.h"
 
 namespace {
-std::vector<u8> Tone(double hz, u32 ms) { return MakeWave(MakeTone(hz, ms, 22050, 1), 1, 22050); }
+std::vector<u8> Tone(double hz, u32 ms) {
+    return MakeWave(MakeTone(hz, ms, 22050, 1), 1, 22050);
+}
 }  // namespace
 
 class SoundBank : public SoundTest {
@@ -23,37 +25,26 @@ TEST(SoundBankImage, Kind0HeaderIsRebuiltByteForByte) {
     std::vector<u8> wave = Tone(440, 50);
     std::vector<u8> stored(wave.begin() + 20, wave.end());
     std::vector<u8> image;
+    EXPECT_FALSE(cSound::BuildKind0Image(stored.data(), 23, &image)) << "shorter than its header";
     ASSERT_TRUE(cSound::BuildKind0Image(stored.data(), static_cast<u32>(stored.size()), &image));
     ASSERT_EQ(image.size(), stored.size() + 24);
     const u32 size = static_cast<u32>(stored.size());
     EXPECT_EQ(0, std::memcmp(image.data(), "RIFF", 4));
     EXPECT_EQ(LoadU32(image.data() + 4), size);  // the stored size, as the game writes it
-    EXPECT_EQ(0, std::memcmp(image.data() + 8, "WAVEfmt ", 8));
-    EXPECT_EQ(LoadU32(image.data() + 16), 16u);
-    EXPECT_EQ(0, std::memcmp(image.data() + 20, wave.data() + 20, 16));  // the format block
-    EXPECT_EQ(0, std::memcmp(image.data() + 36, "data", 4));
+    // "WAVEfmt ", the block size 16, the format block and "data" as in the file.
+    EXPECT_EQ(0, std::memcmp(image.data() + 8, wave.data() + 8, 32));
     EXPECT_EQ(LoadU32(image.data() + 40), size - 24);
-    EXPECT_EQ(LoadU32(image.data() + 40), LoadU32(wave.data() + 40));
     // The stored bytes follow the rebuilt header as they are, from the data length on.
     EXPECT_EQ(0, std::memcmp(image.data() + 44, wave.data() + 40, wave.size() - 40));
 }
 
-TEST(SoundBankImage, Kind0ShorterThanItsHeaderIsRefused) {
-    std::vector<u8> stored(23, 0);
-    std::vector<u8> image;
-    EXPECT_FALSE(cSound::BuildKind0Image(stored.data(), 23, &image));
-}
-
-TEST_F(SoundBank, MissingBankFailsWithItsTextAndIsNotCreated) {
+TEST_F(SoundBank, MissingOrTruncatedBankIsRefused) {
     EXPECT_FALSE(gSound.Init(Root().c_str()));
     EXPECT_STREQ(gSound.GetErrorText(), "SFX file connot open.");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "PicLib" / "all.snd"));
     EXPECT_EQ(PlaySfx(1, 11), 0);
-}
-
-TEST_F(SoundBank, TruncatedDirectoryIsRefused) {
     std::vector<u8> bank = MakeSoundBank({{1, {0, Tone(440, 20)}}});
-    bank.resize(kSoundBankHeaderSize + 1000);
+    bank.resize(kSoundBankHeaderSize + 1000);  // the directory cut short
     Write("PicLib/all.snd", bank);
     EXPECT_FALSE(gSound.Init(Root().c_str()));
     EXPECT_NE(std::string(gSound.GetErrorText()).find("offset"), std::string::npos);
@@ -78,11 +69,19 @@ TEST_F(SoundBank, KindsZeroAndOneWaveAndMp3Play) {
     }
 }
 
-TEST_F(SoundBank, BadEntriesAreRefusedWithoutHarm) {
+TEST_F(SoundBank, BadEntriesAndImagesAreRefusedWithoutHarm) {
     std::vector<u8> shortKind1(40, 'x');
     std::memcpy(shortKind1.data(), "RIFF", 4);
-    std::map<int, BankSound> sounds = {{1, {0, Tone(440, 20)}}, {2, {1, shortKind1}}, {4, {2, Tone(440, 20)}}};
-    std::vector<u8> bank = MakeSoundBank(sounds);
+    std::vector<u8> zeroChannels = Tone(440, 20), pastEnd = Tone(440, 20), garbage(400);
+    StoreU16(zeroChannels.data() + 22, 0);
+    StoreU32(pastEnd.data() + 40, 1u << 30);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<u8>(i * 37 + 11);
+    std::vector<u8> bank = MakeSoundBank({{1, {0, Tone(440, 20)}},
+                                          {2, {1, shortKind1}},     // kind 1 below 44 bytes
+                                          {4, {2, Tone(440, 20)}},  // kind 2
+                                          {7, {1, zeroChannels}},
+                                          {8, {1, pastEnd}},  // data length past the image
+                                          {9, {1, garbage}}});
     // Sound 3: an offset past the end of the file.
     size_t e3 = kSoundBankHeaderSize + 2 * kSoundBankEntrySize;
     StoreU32(bank.data() + e3 + 20, 100);
@@ -93,32 +92,12 @@ TEST_F(SoundBank, BadEntriesAreRefusedWithoutHarm) {
     StoreU32(bank.data() + e5 + 24, kSoundBankHeaderSize);
     Write("PicLib/all.snd", bank);
     ASSERT_TRUE(gSound.Init(Root().c_str()));
-    EXPECT_EQ(PlaySfx(2, 11), 0);  // kind 1 below 44 bytes
-    EXPECT_EQ(PlaySfx(3, 11), 0);  // past the end
-    EXPECT_EQ(PlaySfx(4, 11), 0);  // kind 2
-    EXPECT_EQ(PlaySfx(5, 11), 0);  // short kind 0
-    EXPECT_EQ(PlaySfx(6, 11), 0);  // offset 0: no sound
-    EXPECT_EQ(PlaySfx(3001, 11), 0);
-    EXPECT_EQ(PlaySfx(-2, 11), 0);
+    for (int n : {2, 3, 4, 5, 6, 7, 8, 9, 3001, -2}) {  // 6: offset 0, no sound
+        EXPECT_EQ(PlaySfx(n, 11), 0) << n;
+        if (n > 0 && n < 10) EXPECT_EQ(gSound.GetEntry(n)->data, nullptr) << n;
+    }
     EXPECT_EQ(gSound.PlayingCount(), 0);
-    for (int n = 2; n <= 6; ++n) EXPECT_EQ(gSound.GetEntry(n)->data, nullptr);
     EXPECT_EQ(PlaySfx(1, 11), 1);
-}
-
-TEST_F(SoundBank, BadWaveImagesAreRefused) {
-    std::vector<u8> wave = Tone(440, 20);
-    std::vector<u8> zeroChannels = wave;
-    StoreU16(zeroChannels.data() + 22, 0);
-    std::vector<u8> pastEnd = wave;
-    StoreU32(pastEnd.data() + 40, 1u << 30);
-    std::vector<u8> garbage(400);
-    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<u8>(i * 37 + 11);
-    ASSERT_TRUE(InitWith({{1, {1, zeroChannels}}, {2, {1, pastEnd}}, {3, {1, garbage}}}));
-    EXPECT_EQ(PlaySfx(1, 11), 0);
-    EXPECT_EQ(PlaySfx(2, 11), 0);
-    EXPECT_EQ(PlaySfx(3, 11), 0);
-    EXPECT_EQ(gSound.GetEntry(1)->data, nullptr);
-    EXPECT_EQ(gSound.PlayingCount(), 0);
     PcmBuffer pcm;
     std::string error;
     EXPECT_FALSE(DecodeMp3(garbage.data(), garbage.size(), &pcm, &error));
@@ -169,22 +148,17 @@ TEST_F(SoundBank, VolumeScaleAndPositionalSound) {
 
     PlaySfxFrom(1, 511, 0, 0, 0, 11);  // 511 px away: (128 - 127) x 11 / 11
     ASSERT_EQ(gSound.PlayingCount(), 1);
-    auto vol = [] {
+    auto playing = [] {
         for (int v = 0; v < AudioMixer().VoiceCount(); ++v)
-            if (AudioMixer().Status(v) == kVoicePlaying) return AudioMixer().Volume(v);
+            if (AudioMixer().Status(v) == kVoicePlaying) return v;
         return -1;
     };
-    auto pan = [] {
-        for (int v = 0; v < AudioMixer().VoiceCount(); ++v)
-            if (AudioMixer().Status(v) == kVoicePlaying) return AudioMixer().Pan(v);
-        return -1;
-    };
-    EXPECT_EQ(vol(), 1);
+    EXPECT_EQ(AudioMixer().Volume(playing()), 1);
     StopAllSfx();
     PlaySfxFrom(1, 512, 0, 0, 0, 11);
     EXPECT_EQ(gSound.PlayingCount(), 0);
     PlaySfxFrom(1, 256, 0, 0, 0, 11);  // to the right: 32 + 63
-    EXPECT_EQ(pan(), 95);
+    EXPECT_EQ(AudioMixer().Pan(playing()), 95);
     StopAllSfx();
     // Far-apart points: the squares do not overflow into a small distance.
     PlaySfxFrom(1, 2000000000, 0, -2000000000, 0, 11);

@@ -1,60 +1,37 @@
-// Shared set-up for the sound tests: a clean audio library and players, a
-// temporary folder, and helpers that pull from the mixer and measure it.
+// Shared set-up for the sound tests: clean globals and audio library in a
+// temporary root, and helpers that pull from the mixer and measure it.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "shell/Main.h"
 #include "platform/AudioLib.h"
 #include "platform/AudioMixer.h"
-#include "platform/Backend.h"
 #include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
-#include "story/Voice.h"
-
-inline void ResetAudioWorld() {
-    ResetVideo();
-    ResetRedbook();
-    ResetMusic();
-    ResetVoice();
-    ResetSound();
-    AudioReset();
-    HostClearDrives();
-    gRunState = 0;
-}
+#include "support/Harness.h"
 
 class SoundTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        PlatformReset();
-        ResetAudioWorld();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("mh_sound_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override {
-        ResetAudioWorld();
-        std::filesystem::remove_all(dir_);
-    }
     // The folder as a Windows-style root ending with a separator.
-    std::string Root() const { return dir_.string() + "/"; }
+    std::string Root() const { return h_.root(); }
     void Write(const std::string& rel, const std::vector<u8>& bytes) {
-        auto p = dir_ / rel;
-        std::filesystem::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                  static_cast<std::streamsize>(bytes.size()));
+        std::filesystem::create_directories((dir_ / rel).parent_path());
+        WriteHostFile(h_.Path(rel), bytes);
     }
-    std::filesystem::path dir_;
+    // The library is reset after every player the harness resets.
+    struct AudioLibReset {
+        AudioLibReset() { AudioReset(); }
+        ~AudioLibReset() { AudioReset(); }
+    } audio_;
+    Harness h_;
+    std::filesystem::path dir_ = h_.root();
 };
 
 // Pulls ms milliseconds of stereo frames from the shared mixer.

@@ -1,92 +1,151 @@
-// Video playback: frames of known colours land in the 16-bit target at their
-// due times; Esc stops the video; a missing file stops at once.
-#include "mhdata/SoundData.h"
+// Video playback into the display's primary: frames of known colours land at
+// their due times and are shown; goto, pause and stop; bad files and script
+// names; the overlay act a script sets.
 #include "SoundFixture.h"
-#include "engine/DDraw.h"
-#include "engine/PixelFormat.h"
 #include "data/Config.h"
+#include "engine/DDraw.h"
+#include "engine/FrameState.h"
+#include "engine/PixelFormat.h"
 #include "mhdata/Archives.h"
-#include "support/Harness.h"
+#include "mhdata/SoundData.h"
 #include "platform/Display.h"
 
 namespace {
 u16 To565(u32 c) {
-    return static_cast<u16>((((c >> 16) & 0xFF) >> 3) << 11 | (((c >> 8) & 0xFF) >> 2) << 5 | ((c & 0xFF) >> 3));
+    return static_cast<u16>((((c >> 16) & 0xFF) >> 3) << 11 | (((c >> 8) & 0xFF) >> 2) << 5 |
+                            ((c & 0xFF) >> 3));
+}
+u16 To555(u32 c) {
+    return static_cast<u16>((((c >> 16) & 0xFF) >> 3) << 10 | (((c >> 8) & 0xFF) >> 3) << 5 |
+                            ((c & 0xFF) >> 3));
 }
 }  // namespace
 
 class Video : public SoundTest {
 protected:
     void SetUp() override {
-        SoundTest::SetUp();
         Write("Video/TEST.BIK", MakeSolidVideo(32, 16, kSampleVideoColours, 10));
-        screen_.assign(640 * 480, 0x1234);
-        gVideoTarget.pixels = screen_.data();
-        gVideoTarget.pitch = 640 * 2;
-        gVideoTarget.height = 480;
-        gVideoTarget.rowOffset = 100;
-        gVideoTarget.present = [this] { ++presents_; };
-        gVideoTarget.afterStop = [this] { ++stops_; };
-        InitBinkOutput(VideoPixels::Rgb565, 0, nullptr);
         PlatformSetVirtualTime(1000);
     }
-    std::vector<u16> screen_;
-    int presents_ = 0;
+    // Makes the display and points the video at its primary.
+    void Bind(int mode = kDisplayFullScreen) {
+        ASSERT_EQ(gDDraw.Create(nullptr, mode, 640, 480, 16), 1);
+        ASSERT_TRUE(BindVideoToPrimary());
+        gVideoTarget.afterStop = [this] { ++stops_; };
+    }
+    static DisplaySurface* Primary() { return gDDraw.GetSurface(kSurfacePrimary); }
+    static u16 At(i32 x, i32 y) {
+        i32 pitch = 0;
+        const u16* px = DisplayLock(Primary(), &pitch);
+        DisplayUnlock(Primary());
+        return px[static_cast<size_t>(y) * (pitch / 2) + x];
+    }
+    bool Start(const std::string& name = "TEST.BIK") {
+        return StartVideo((Root() + "Video\\" + name).c_str(), 100);
+    }
+    // Plays the whole video, checking the primary and the shown frame after
+    // each frame, and that a pass before the next is due shows nothing.
+    void PlayAndCheck(u16 (*pack)(u32)) {
+        ASSERT_NE(Primary(), nullptr);
+        DisplayFill(Primary(), nullptr, 0x1234);
+        ASSERT_TRUE(Start());
+        u32 shownBefore = DisplayFrameCount();
+        for (size_t f = 0; f < kSampleVideoColours.size(); ++f) {
+            EXPECT_EQ(GetVideoFrame(), static_cast<int>(f + 1));
+            StepVideo();
+            ASSERT_EQ(DisplayFrameCount(), shownBefore + f + 1) << f;
+            const std::vector<u16>& shown = DisplayFrames().back();
+            u16 want = pack(kSampleVideoColours[f]);
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) {
+                    u16 expect = (x < 32 && y < 16) ? want : 0x1234;
+                    ASSERT_EQ(At(x, y), expect) << "frame " << f << " at " << x << "," << y;
+                    ASSERT_EQ(shown[static_cast<size_t>(y) * 640 + x], expect) << "shown " << f;
+                }
+            PlatformAdvanceTime(50);
+            StepVideo();
+            EXPECT_EQ(DisplayFrameCount(), shownBefore + f + 1) << "not yet due " << f;
+            PlatformAdvanceTime(50);
+        }
+        EXPECT_FALSE(gRunState & kRunVideo);
+        EXPECT_EQ(gBinkPlayer, nullptr);
+        EXPECT_EQ(GetVideoFrame(), -1);
+    }
     int stops_ = 0;
 };
 
-TEST_F(Video, EveryFrameLandsAtItsDueTime) {
-    std::string path = Root() + "Video\\TEST.BIK";
-    ASSERT_TRUE(StartVideo(path.c_str(), 100));
-    EXPECT_TRUE(gRunState & kRunVideo);
-    ASSERT_NE(gBinkPlayer, nullptr);
-    EXPECT_EQ(gBinkPlayer->Summary().frames, kSampleVideoColours.size());
-    EXPECT_EQ(gBinkPlayer->Volume(), 100 * 32768 / 127);
-    for (size_t f = 0; f < kSampleVideoColours.size(); ++f) {
-        EXPECT_EQ(GetVideoFrame(), static_cast<int>(f + 1));
-        StepVideo();
-        u16 want = To565(kSampleVideoColours[f]);
-        for (int y = 100; y < 116; ++y)
-            for (int x = 0; x < 32; ++x) ASSERT_EQ(screen_[static_cast<size_t>(y) * 640 + x], want) << f << " " << x << "," << y;
-        EXPECT_EQ(screen_[99 * 640], 0x1234);   // above the row offset
-        EXPECT_EQ(screen_[100 * 640 + 32], 0x1234);  // right of the frame
-        EXPECT_EQ(screen_[116 * 640], 0x1234);  // below it
-        if (f + 1 == kSampleVideoColours.size()) break;
-        // Not yet due: the next pass decodes nothing.
-        PlatformAdvanceTime(50);
-        StepVideo();
-        EXPECT_EQ(screen_[100 * 640], want);
-        EXPECT_EQ(GetVideoFrame(), static_cast<int>(f + 2));
-        PlatformAdvanceTime(50);
-    }
-    EXPECT_FALSE(gRunState & kRunVideo);
-    EXPECT_EQ(gBinkPlayer, nullptr);
-    EXPECT_EQ(GetVideoFrame(), -1);
+TEST_F(Video, FramesLandInThePrimaryAtTheirDueTimesAndAreShown) {
+    EXPECT_FALSE(BindVideoToPrimary());  // no display yet: nothing bound
+    EXPECT_EQ(gVideoTarget.pixels, nullptr);
+    Bind(kDisplayWindowed);
+    EXPECT_EQ(gVideoTarget.layout, VideoPixels::Rgb565);
+    // The windowed back surface holds something else: the video must not be covered by it.
+    DisplayFill(gDDraw.GetSurface(kSurfaceBack), nullptr, 0x7777);
+    PlayAndCheck(To565);
     EXPECT_EQ(stops_, 1);
-    EXPECT_EQ(presents_, static_cast<int>(kSampleVideoColours.size()));
 }
 
-TEST_F(Video, EscStopsAndAQuitDuringTheVideoClosesTheWindow) {
-    std::string path = Root() + "Video\\TEST.BIK";
-    ASSERT_TRUE(StartVideo(path.c_str(), 100));
-    StepVideo();
-    gRunState |= kRunQuit;
-    StopVideo();
+TEST_F(Video, FiveFiveFiveDisplayGetsItsLayout) {
+    DisplaySetMasks(0x7C00, 0x03E0, 0x001F);
+    Bind();
+    EXPECT_EQ(gVideoTarget.layout, VideoPixels::Rgb555);
+    PlayAndCheck(To555);
+}
+
+TEST_F(Video, ADisplayMadeAgainIsFollowed) {
+    Bind();
+    // The display is released and made again (a mode switch): the video writes
+    // into the new primary, never the freed one.
+    gDDraw.Release();
+    ResetDDraw();
+    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    PlayAndCheck(To565);
+    // No display at all: the video still runs to its end and stops.
+    ResetDDraw();
+    ASSERT_TRUE(Start());
+    for (int i = 0; i < 40 && (gRunState & kRunVideo); ++i) {
+        StepVideo();
+        PlatformAdvanceTime(100);
+    }
     EXPECT_FALSE(gRunState & kRunVideo);
-    EXPECT_EQ(GetVideoFrame(), -1);
-    EXPECT_EQ(stops_, 1);
 }
 
 TEST_F(Video, MissingOrGarbageFileStopsAtOnce) {
-    std::string path = Root() + "Video\\NONE.BIK";
-    EXPECT_FALSE(StartVideo(path.c_str(), 100));
+    Bind();
+    DisplayFill(Primary(), nullptr, 0x1234);
+    u32 shown = DisplayFrameCount();
+    EXPECT_FALSE(Start("NONE.BIK"));
     EXPECT_FALSE(gRunState & kRunVideo);
     EXPECT_EQ(stops_, 1);
-    EXPECT_EQ(screen_[100 * 640], 0x1234);
     Write("Video/BAD.BIK", std::vector<u8>(2000, 0x5A));
-    path = Root() + "Video\\BAD.BIK";
-    EXPECT_FALSE(StartVideo(path.c_str(), 100));
-    EXPECT_EQ(presents_, 0);
+    EXPECT_FALSE(Start("BAD.BIK"));
+    EXPECT_EQ(DisplayFrameCount(), shown);
+    EXPECT_EQ(At(0, 0), 0x1234);
+}
+
+TEST_F(Video, GotoPauseAndStop) {
+    Bind();
+    ASSERT_TRUE(Start());
+    StepVideo();
+    gBinkPlayer->Goto(5);
+    StepVideo();
+    EXPECT_EQ(At(0, 0), To565(kSampleVideoColours[4]));
+    PauseVideo(true);
+    PlatformAdvanceTime(1000);
+    StepVideo();
+    EXPECT_EQ(GetVideoFrame(), 6);
+    PauseVideo(false);
+    PlatformAdvanceTime(100);
+    StepVideo();
+    EXPECT_EQ(At(0, 0), To565(kSampleVideoColours[5]));
+    gBinkPlayer->Goto(2);
+    PlatformAdvanceTime(100);
+    StepVideo();
+    EXPECT_EQ(At(0, 0), To565(kSampleVideoColours[1]));
+    StopVideo();  // Esc
+    EXPECT_FALSE(gRunState & kRunVideo);
+    EXPECT_EQ(GetVideoFrame(), -1);
+    EXPECT_EQ(stops_, 1);
 }
 
 TEST_F(Video, ScriptCommandReadsTheNameToItsMark) {
@@ -107,120 +166,6 @@ TEST_F(Video, ScriptCommandReadsTheNameToItsMark) {
     EXPECT_EQ(ip, open.size());
     EXPECT_EQ(gBinkPlayer, nullptr);
 }
-
-TEST_F(Video, GotoAndPause) {
-    std::string path = Root() + "Video\\TEST.BIK";
-    ASSERT_TRUE(StartVideo(path.c_str(), 100));
-    StepVideo();
-    gBinkPlayer->Goto(5);
-    StepVideo();
-    EXPECT_EQ(screen_[100 * 640], To565(kSampleVideoColours[4]));
-    PauseVideo(true);
-    PlatformAdvanceTime(1000);
-    StepVideo();
-    EXPECT_EQ(GetVideoFrame(), 6);
-    PauseVideo(false);
-    PlatformAdvanceTime(100);
-    StepVideo();
-    EXPECT_EQ(screen_[100 * 640], To565(kSampleVideoColours[5]));
-    gBinkPlayer->Goto(2);
-    PlatformAdvanceTime(100);
-    StepVideo();
-    EXPECT_EQ(screen_[100 * 640], To565(kSampleVideoColours[1]));
-}
-
-namespace {
-u16 To555(u32 c) {
-    return static_cast<u16>((((c >> 16) & 0xFF) >> 3) << 10 | (((c >> 8) & 0xFF) >> 3) << 5 | ((c & 0xFF) >> 3));
-}
-}  // namespace
-
-// The same video through a headless display: frames go into the primary
-// surface and each one is shown.
-class VideoOnPrimary : public SoundTest {
-protected:
-    void SetUp() override {
-        SoundTest::SetUp();
-        ResetDDraw();
-        Write("Video/TEST.BIK", MakeSolidVideo(32, 16, kSampleVideoColours, 10));
-        PlatformSetVirtualTime(1000);
-    }
-    void TearDown() override {
-        ResetDDraw();
-        SoundTest::TearDown();
-    }
-    // Plays the whole video, checking the primary and the shown frame after each step.
-    void PlayAndCheck(u16 (*pack)(u32)) {
-        DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
-        ASSERT_NE(primary, nullptr);
-        DisplayFill(primary, nullptr, 0x1234);
-        std::string path = Root() + "Video\\TEST.BIK";
-        ASSERT_TRUE(StartVideo(path.c_str(), 100));
-        u32 shownBefore = DisplayFrameCount();
-        for (size_t f = 0; f < kSampleVideoColours.size(); ++f) {
-            StepVideo();
-            ASSERT_EQ(DisplayFrameCount(), shownBefore + f + 1) << f;
-            i32 pitch = 0;
-            const u16* px = DisplayLock(primary, &pitch);
-            DisplayUnlock(primary);
-            const std::vector<u16>& shown = DisplayFrames().back();
-            u16 want = pack(kSampleVideoColours[f]);
-            for (int y = 0; y < 480; ++y)
-                for (int x = 0; x < 640; ++x) {
-                    size_t at = static_cast<size_t>(y) * (pitch / 2) + x;
-                    u16 expect = (x < 32 && y < 16) ? want : 0x1234;
-                    ASSERT_EQ(px[at], expect) << "frame " << f << " at " << x << "," << y;
-                    ASSERT_EQ(shown[static_cast<size_t>(y) * 640 + x], expect) << "shown " << f;
-                }
-            PlatformAdvanceTime(100);
-        }
-        EXPECT_FALSE(gRunState & kRunVideo);
-    }
-};
-
-TEST_F(VideoOnPrimary, FramesLandInThePrimaryAndAreShown) {
-    EXPECT_FALSE(BindVideoToPrimary());  // no display yet: nothing bound
-    EXPECT_EQ(gVideoTarget.pixels, nullptr);
-    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayWindowed, 640, 480, 16), 1);
-    ASSERT_TRUE(BindVideoToPrimary());
-    EXPECT_EQ(gVideoTarget.pitch, 640u * 2);
-    EXPECT_EQ(gVideoTarget.height, 480u);
-    EXPECT_EQ(gVideoTarget.layout, VideoPixels::Rgb565);
-    // The windowed back surface holds something else: the video must not be covered by it.
-    DisplayFill(gDDraw.GetSurface(kSurfaceBack), nullptr, 0x7777);
-    PlayAndCheck(To565);
-}
-
-TEST_F(VideoOnPrimary, FiveFiveFiveDisplayGetsItsLayout) {
-    DisplaySetMasks(0x7C00, 0x03E0, 0x001F);
-    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
-    ASSERT_TRUE(BindVideoToPrimary());
-    EXPECT_EQ(gVideoTarget.layout, VideoPixels::Rgb555);
-    PlayAndCheck(To555);
-}
-
-TEST_F(VideoOnPrimary, ADisplayMadeAgainIsFollowed) {
-    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
-    ASSERT_TRUE(BindVideoToPrimary());
-    // The display is released and made again (a mode switch): the video writes
-    // into the new primary, never the freed one.
-    gDDraw.Release();
-    ResetDDraw();
-    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
-    PlayAndCheck(To565);
-    // No display at all: the video still runs to its end and stops.
-    ResetDDraw();
-    std::string path = Root() + "Video\\TEST.BIK";
-    ASSERT_TRUE(StartVideo(path.c_str(), 100));
-    for (int i = 0; i < 40 && (gRunState & kRunVideo); ++i) {
-        StepVideo();
-        PlatformAdvanceTime(100);
-    }
-    EXPECT_FALSE(gRunState & kRunVideo);
-}
-
-// The overlay act that a script sets while a video plays is drawn over every
-// frame, centred, its bottom 5 pixels above the screen's (until frame 220).
 TEST(VideoOverlay, TheActIsDrawnCentredAtTheBottomOfEachFrame) {
     Harness h;
     h.WriteSample();

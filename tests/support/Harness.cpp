@@ -25,7 +25,6 @@
 #include "engine/ErrorBox.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
-#include "base/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
 #include "engine/Random.h"
@@ -43,7 +42,6 @@
 #include "map/MapCache.h"
 #include "map/MapDb.h"
 #include "map/NewGame.h"
-#include "base/Types.h"
 #include "platform/Win.h"
 #include "map/AStar.h"
 #include "map/MapManage.h"
@@ -194,7 +192,8 @@ bool Harness::DumpCanvas(const std::string& hostPath) const {
     if (!gPaintBuf && frames.empty()) return false;
     // The paint buffer's rows may be wider than the screen.
     auto row = [&](i32 y) -> const u16* {
-        return gPaintBuf ? PaintPixelAddr(0, y) : frames.back().data() + static_cast<size_t>(y) * 640;
+        return gPaintBuf ? PaintPixelAddr(0, y)
+                         : frames.back().data() + static_cast<size_t>(y) * 640;
     };
     bool wide = gGreenMask == 0x07E0;  // 5-6-5, else 5-5-5
     std::vector<u8> rgba(640 * 480 * 4);
@@ -213,7 +212,8 @@ bool Harness::DumpCanvas(const std::string& hostPath) const {
 Harness::~Harness() {
     if (::testing::Test::HasFailure()) {
         std::string png = FailureDumpPath(oldCwd_);
-        if (!png.empty() && DumpCanvas(png)) std::fprintf(stderr, "canvas written to %s\n", png.c_str());
+        if (!png.empty() && DumpCanvas(png))
+            std::fprintf(stderr, "canvas written to %s\n", png.c_str());
     }
     ResetAllGlobals();
     if (!oldCwd_.empty() && ::chdir(oldCwd_.c_str()) != 0) std::perror("chdir");
