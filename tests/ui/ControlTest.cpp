@@ -6,11 +6,10 @@
 
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "engine/RlePic.h"
-#include "platform/Backend.h"
 #include "support/Harness.h"
 #include "ui/Control.h"
 #include "ui/UiInput.h"
+#include "platform/Backend.h"
 
 namespace {
 
@@ -54,18 +53,6 @@ TEST_F(ControlTest, ColoursAreWindowsColourReferences) {
     ResetPixelFormat();
 }
 
-TEST_F(ControlTest, RunCodedControlKeepsAnEncodedCopy) {
-    std::vector<u16> px(32 * 8, 0x1234);
-    cControl* c = new cControl(0, 0);
-    c->SetRlePic(px.data(), 32, 8, 1024);
-    EXPECT_EQ(c->kind, kCtlRle);
-    ASSERT_NE(c->rle, nullptr);
-    RleInfo info;
-    EXPECT_TRUE(RleCheck(c->rle, static_cast<size_t>(c->rleSize), &info));
-    EXPECT_EQ(info.width, 32);
-    EXPECT_EQ(c->paddedOrAlpha, 16);
-}
-
 // A box control is always red; its mode picks the filling (the save screens'
 // notices ask for the dimmed one), over a white 5-5-5 screen worked by hand.
 TEST_F(ControlTest, BoxesFillByTheirMode) {
@@ -92,18 +79,6 @@ TEST_F(ControlTest, BoxesFillByTheirMode) {
     gPaintBuf = nullptr;
     ResetPaint();
     ResetPixelFormat();
-}
-
-TEST_F(ControlTest, HiddenAndIdZeroControlsAreNeverHit) {
-    cControl* c = new cControl(0, 0);
-    c->kind = kCtlPicture;
-    EXPECT_EQ(c->HitTest(), 0) << "id 0";
-    c->id = 5;
-    c->Hide();
-    EXPECT_EQ(c->HitTest(), 0) << "hidden";
-    c->Show();
-    c->kind = kCtlText;
-    EXPECT_EQ(c->HitTest(), 0) << "texts are never hit";
 }
 
 // A vertical bar: arrows 11 (down, adds) and 12 (up, takes away), thumb 13.

@@ -1,7 +1,7 @@
 // The ending and the enter/cancel prompt through the real tick: the ending's
 // stages, layouts and pictures; the prompt's talk jump, cancel and keys.
 #include <cstring>
-#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -175,41 +175,46 @@ struct PromptTest : EndingTest {
     }
 };
 
-TEST_F(PromptTest, EnterJumpsTheTalk) {
-    StartPrompt("進入洞穴？");
-    EXPECT_STREQ(gEnterFrame.caption, B5("進入洞穴？"));
-    EXPECT_EQ(gEnterFrame.captionLength, 10u);
-    ClickAt(120 + 50, 140 + 60);
-    ASSERT_TRUE(TalkDone());
-    EXPECT_TRUE(GetGameFlag(kJumpFlag));
-    EXPECT_FALSE(GetGameFlag(kPassFlag));
-    EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);
-    EXPECT_EQ(gEnterPrompt.state, 0u);
-}
-
-TEST_F(PromptTest, CancelHidesTheRoleAndStepsPastTheCommand) {
-    StartPrompt("進入洞穴？");
-    ClickAt(120 + 150, 140 + 60);
-    ASSERT_TRUE(TalkDone());
-    EXPECT_TRUE(GetGameFlag(kPassFlag));
-    EXPECT_FALSE(GetGameFlag(kJumpFlag));
-    EXPECT_FALSE(gMapRoles[guard].state & kRoleShown);
-}
-
-TEST_F(PromptTest, RightClickAndCancelKeyCancel) {
-    StartPrompt("走");
-    RightClick();
-    ASSERT_TRUE(TalkDone());
-    EXPECT_TRUE(GetGameFlag(kPassFlag));
-    StartPrompt("走");
-    Tap(kScanEsc);
-    ASSERT_TRUE(TalkDone());
-    EXPECT_TRUE(GetGameFlag(kPassFlag));
-    EXPECT_FALSE(GetGameFlag(kJumpFlag));
+// Enter jumps the talk; every way of cancelling hides the role and steps the
+// talk past the command. A click counts by x alone.
+TEST_F(PromptTest, EachChoiceJumpsOrStepsPastTheCommand) {
+    const struct {
+        const char* way;
+        std::function<void(PromptTest&)> take;
+        bool jumps;
+    } ways[] = {
+        {"enter half", [](PromptTest& t) { t.ClickAt(120 + 50, 140 + 60); }, true},
+        {"cancel half", [](PromptTest& t) { t.ClickAt(120 + 150, 140 + 60); }, false},
+        {"above the band, left", [](PromptTest& t) { t.ClickAt(120 + 50, 140 + 20); }, true},
+        {"right button", [](PromptTest& t) { t.RightClick(); }, false},
+        {"cancel key", [](PromptTest& t) { t.Tap(kScanEsc); }, false},
+        {"right then confirm",
+         [](PromptTest& t) {
+             t.Tap(kScanRight);
+             t.h.RunFrames(1);
+             EXPECT_NEAR(gMouseInput.x, 120 + 157, 1);
+             t.Tap(kScanEnter);
+         },
+         false},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        StartPrompt("走");
+        EXPECT_NEAR(gMouseInput.x, 120 + 72, 1) << "smart mouse starts on enter";
+        EXPECT_NEAR(gMouseInput.y, 140 + 63, 1);
+        w.take(*this);
+        ASSERT_TRUE(TalkDone());
+        EXPECT_EQ(GetGameFlag(kJumpFlag), w.jumps ? 1 : 0);
+        EXPECT_EQ(GetGameFlag(kPassFlag), w.jumps ? 0 : 1);
+        EXPECT_EQ((gMapRoles[guard].state & kRoleShown) != 0, w.jumps);
+        EXPECT_EQ(gEnterPrompt.state, 0u);
+    }
 }
 
 TEST_F(PromptTest, CaptionIsCentredAndTheMarkerNeedsTheBand) {
     StartPrompt("進入洞穴？");
+    EXPECT_STREQ(gEnterFrame.caption, B5("進入洞穴？"));
+    EXPECT_EQ(gEnterFrame.captionLength, 10u);
     bool centred = false;
     for (cControl* c : gControlList)
         if (c->kind == kCtlText && c->x == 120 - 6 * 10 + 95 && c->y == 150) centred = true;
@@ -222,23 +227,6 @@ TEST_F(PromptTest, CaptionIsCentredAndTheMarkerNeedsTheBand) {
     EXPECT_TRUE(gEnterFrame.marker->shown);
     EXPECT_EQ(gEnterFrame.marker->x, 120 + 96);
     EXPECT_EQ(gEnterFrame.selection, 1);
-    // A click counts by x alone: above the band on the left is still "enter".
-    ClickAt(120 + 50, 140 + 20);
-    ASSERT_TRUE(TalkDone());
-    EXPECT_TRUE(GetGameFlag(kJumpFlag));
-}
-
-TEST_F(PromptTest, KeysMoveBetweenTheChoicesAndConfirmTakesOne) {
-    StartPrompt("走");
-    EXPECT_NEAR(gMouseInput.x, 120 + 72, 1) << "smart mouse starts on enter";
-    EXPECT_NEAR(gMouseInput.y, 140 + 63, 1);
-    Tap(kScanRight);
-    h.RunFrames(1);
-    EXPECT_NEAR(gMouseInput.x, 120 + 157, 1);
-    Tap(kScanEnter);
-    ASSERT_TRUE(TalkDone());
-    EXPECT_TRUE(GetGameFlag(kPassFlag));
-    EXPECT_FALSE(GetGameFlag(kJumpFlag));
 }
 
 TEST_F(PromptTest, LongCaptionIsCutToItsBufferAndTheTalkStillStepsPastIt) {

@@ -12,49 +12,28 @@
 #include <string>
 
 #include "data/GameData.h"
-#include "engine/File.h"
-#include "map/City.h"
-#include "map/MapArchive.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
-#include "data/Options.h"
 #include "map/RoleTable.h"
-#include "shell/Session.h"
+#include "data/Options.h"
 #include "shell/Settings.h"
 #include "shell/Startup.h"
-#include "mhdata/Maps.h"
 #include "mhdata/SampleTalks.h"
 #include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "story/Talk.h"
 #include "story/TextTools.h"
-#include "support/Harness.h"
-#include "ui/MainMenu.h"
 #include "ui/SaveScreens.h"
-#include "ui/ScreenState.h"
+#include "ui/SaveFile.h"
 #include "ui/Screens.h"
-#include "ui/UiInput.h"
+#include "SaveTestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct FaultTest : ::testing::Test {
-    Harness h;
-    void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        gOpeningVideoPending = 0;
-        h.RunFrames(2);
-        gMainMenuFrame->result = kTitleNone;
-        gFramePhase = 2;
-        h.RunFrames(1);
-        ASSERT_EQ(gFrameId, 0u);
-        NewGameData();
-        h.RunFrames(1);
-        ASSERT_EQ(gMapId, sampleMap::kTown);
-    }
+struct FaultTest : SampleTownTest {
     std::vector<std::string> Temporaries() {
         std::vector<std::string> out;
         std::error_code ec;
@@ -68,23 +47,6 @@ struct FaultTest : ::testing::Test {
             fs::remove(path);
         else
             WriteHostFile(path, bytes);
-    }
-    bool BoxSays(const char* caption, const char* text) {
-        for (const RecordedBox& b : h.boxes())
-            if (b.caption == caption && b.text.find(text) != std::string::npos) return true;
-        return false;
-    }
-    void OpenScreen(u32 id) {
-        gFrameId = kScreenBit | id;
-        h.RunFrames(2);
-        ASSERT_EQ(gFramePhase, 1u);
-    }
-    void Click(i32 id, i32 x, i32 y) {
-        gMouseInput.x = x;
-        gMouseInput.y = y;
-        gMouseInput.clickedId = id;
-        gMouseInput.MoveCursor(x, y);
-        h.RunFrames(1);
     }
 };
 
@@ -259,7 +221,7 @@ TEST_F(FaultTest, ADoorAndALoadWithTheDiskFullEnterTheMapFromMemory) {
     for (int i = 0; i < kCacheSlots; ++i) fs::remove(h.Path("data/" + std::to_string(i) + ".cm"));
     fs::remove(h.Path("data/mcache.dat"));
     gScriptVars[0] = 99;
-    OpenScreen(9);
+    Open(9);
     Click(kSlotRows, 100, 60);
     Click(kSlotBox, 250, 250);  // yes
     EXPECT_NE(gScriptVars[0], 99u);
@@ -309,7 +271,7 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     EXPECT_EQ(gScriptVars[0], 111u);
     gScriptVars[0] = 222;
     // The load screen lists it as empty and does not load it.
-    OpenScreen(9);
+    Open(9);
     EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
     Click(kSlotRows, 100, 60);
     EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
@@ -317,7 +279,7 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     WriteHostFile(h.Path("Save/MH01.sav"), good);
     gFramePhase = 2;
     h.RunFrames(1);
-    OpenScreen(9);
+    Open(9);
     Click(kSlotRows, 100, 60);
     ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
     WriteHostFile(h.Path("Save/MH01.sav"), lost);

@@ -179,13 +179,6 @@ TEST_F(FormationTest, EveryWayOutAppliesTheFormation) {
     }
 }
 
-TEST_F(FormationTest, ItsOwnListRowDoesNothing) {
-    OpenWith({0, 1, 2, 3, 4, 5, 6, 7});
-    ClickAt(560, 100 + 40 * 2);
-    EXPECT_EQ(gFramePhase, 1u);
-    EXPECT_EQ(gFrameId, kScreenBit | 11);
-}
-
 TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
     OpenWith({0, 1, 2, 3, 4, 5, 6, 7});
     // The mouse counters move in steps of two: odd points land one short.

@@ -67,25 +67,4 @@ TEST_F(QuestLogTest, IdBeyondTheNameTableShowsAnEmptyName) {
     EXPECT_STREQ(gQuestFrame->names[0], "");
 }
 
-TEST_F(QuestLogTest, ListTabsKeysAndCancelLeadOn) {
-    OpenLog(1);
-    ClickAt(560, 100 + 40 * 4);  // this screen: nothing
-    EXPECT_EQ(gFramePhase, 1u);
-    ClickAt(560, 100 + 40 * 2);  // formation
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 11);
-    gFrameId = 0;
-    h.RunFrames(2);
-    OpenLog(1);
-    ClickAt(TabPointX(3), kTabPointY);
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 13);
-    gFrameId = 0;
-    h.RunFrames(1);
-    OpenLog(1);
-    RightClick();
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 13);
-}
-
 }  // namespace

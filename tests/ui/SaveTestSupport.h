@@ -1,4 +1,5 @@
-// Save-file helpers of the tests: the packed blocks read back.
+// Save-file helpers of the tests: a new game in the sample's town, the packed
+// blocks read back, and the ways a packed block goes bad.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -8,6 +9,51 @@
 
 #include "base/ByteIo.h"
 #include "engine/Lzo.h"
+#include "map/City.h"
+#include "mhdata/Maps.h"
+#include "shell/Session.h"
+#include "support/Harness.h"
+#include "ui/MainMenu.h"
+#include "ui/Screens.h"
+#include "ui/ScreenState.h"
+#include "ui/UiInput.h"
+
+// The sample game's title left for a new game standing in the town.
+struct SampleTownTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        gOpeningVideoPending = 0;  // the sample's video would hold the ticks
+        h.RunFrames(2);
+        gMainMenuFrame->result = kTitleNone;
+        gFramePhase = 2;
+        h.RunFrames(1);
+        ASSERT_EQ(gFrameId, 0u);
+        NewGameData();
+        h.RunFrames(1);
+        ASSERT_EQ(gMapId, sampleMap::kTown);
+    }
+    // Opens screen id from map mode and runs its open and one run.
+    void Open(u32 id) {
+        gFrameId = kScreenBit | id;
+        h.RunFrames(2);
+        ASSERT_EQ(gFramePhase, 1u);
+    }
+    // A click on control id that the screen reads on the next frame.
+    void Click(i32 id, i32 x, i32 y) {
+        gMouseInput.x = x;
+        gMouseInput.y = y;
+        gMouseInput.clickedId = id;
+        gMouseInput.MoveCursor(x, y);
+        h.RunFrames(1);
+    }
+    bool BoxSays(const char* caption, const char* text) {
+        for (const RecordedBox& b : h.boxes())
+            if (b.caption == caption && b.text.find(text) != std::string::npos) return true;
+        return false;
+    }
+};
 
 // Reads one LZO block at off; returns its raw bytes and moves off past it.
 inline std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {

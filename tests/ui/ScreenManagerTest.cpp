@@ -2,21 +2,17 @@
 // ways out, the cursor picture and the clearing of controls and pictures.
 #include <gtest/gtest.h>
 
-#include "shell/Main.h"
 #include "engine/DDraw.h"
 #include "platform/Display.h"
 #include "support/Harness.h"
 #include "ui/ActPic.h"
-#include "ui/Control.h"
 #include "ui/MainMenu.h"
 #include "ui/ScreenManager.h"
-#include "ui/ScreenState.h"
-#include "ui/EndingFrame.h"
 #include "menu/ItemFrame.h"
-#include "story/PartyCommands.h"
 #include "story/ScreenCalls.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
+#include "ui/Control.h"
 
 namespace {
 
@@ -67,25 +63,17 @@ TEST_F(ScreenTest, OpenMayCloseAtOnceBecauseThePhaseIsSetFirst) {
     EXPECT_EQ(gCursorPic, nullptr);
 }
 
-TEST_F(ScreenTest, IdAbove32ReturnsToMapMode) {
+// Ids past 32 and screens whose object another module makes, missing, go back
+// to map mode at once.
+TEST_F(ScreenTest, UnknownIdsAndMissingObjectsReturnToMapMode) {
     ToMapMode();
-    gFrameId = kScreenBit | 33;
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(gFramePhase, 0u);
-    EXPECT_EQ(gCursorPic, nullptr);
-    gFrameId = 0x8FFFFFFFu;
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, 0u);
-}
-
-TEST_F(ScreenTest, MissingObjectMadeElsewhereReturnsToMapMode) {
-    ToMapMode();
-    for (u32 id : {14u, 15u, 19u, 21u, 24u, 32u}) {
-        gFrameId = kScreenBit | id;
+    for (u32 word : {kScreenBit | 33, 0x8FFFFFFFu, kScreenBit | 14, kScreenBit | 15,
+                     kScreenBit | 19, kScreenBit | 21, kScreenBit | 24, kScreenBit | 32}) {
+        gFrameId = word;
         h.RunFrames(1);
-        EXPECT_EQ(gFrameId, 0u) << id;
-        EXPECT_EQ(gFramePhase, 0u) << id;
+        EXPECT_EQ(gFrameId, 0u) << std::hex << word;
+        EXPECT_EQ(gFramePhase, 0u) << std::hex << word;
+        EXPECT_EQ(gCursorPic, nullptr);
     }
 }
 
@@ -120,21 +108,6 @@ TEST_F(ScreenTest, EveryCloseClearsControlsAndPictures) {
         EXPECT_TRUE(gControlList.empty()) << id;
         EXPECT_TRUE(gActPicList.empty()) << id;
     }
-}
-
-TEST_F(ScreenTest, TheEndingShowsNoCursor) {
-    ToMapMode();
-    gEndingFrame.Setup(1, 0, 0, 0, 0);
-    gFrameId = kScreenBit | 5;
-    for (int f = 0; f < 5; ++f) {
-        h.RunFrames(1);
-        EXPECT_NE(gCursorPic, nullptr);
-        EXPECT_EQ(gMouseInput.cursorPic, nullptr);
-    }
-    gEndingFrame.state = 0;  // cut short
-    h.RunFrames(2);
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(gCursorPic, nullptr);
 }
 
 TEST_F(ScreenTest, ARunningScreenRedrawsTheCanvasFromBlackEachFrame) {

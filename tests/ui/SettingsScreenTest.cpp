@@ -2,14 +2,12 @@
 // way out writing the options file, and the map key table.
 #include <filesystem>
 
-#include "data/Options.h"
-#include "shell/Settings.h"
 #include "platform/TextCodec.h"
 #include "ui/Screens.h"
-#include "sound/Music.h"
 #include "ui/SettingsFrame.h"
-#include "ui/SystemMenu.h"
 #include "support/SysScreenSupport.h"
+#include "data/Config.h"
+#include "data/Options.h"
 
 namespace {
 
@@ -131,27 +129,6 @@ TEST_F(SettingsTest, ResetRestoresKeysZeroToTenOnly) {
     EXPECT_EQ(gSwapSpace, 60u);
     EXPECT_EQ(gSmartMouse, 0u) << "the screen's own choice is applied, not reset";
     EXPECT_EQ(gMapKeyCodes[5], 0xCDu);
-}
-
-TEST_F(SettingsTest, ListTabsAndFKeysLeadOn) {
-    OpenSettings();
-    ClickAt(560, 100 + 40 * 4);  // quest log
-    h.RunFrames(2);
-    EXPECT_EQ(gFrameId, kScreenBit | 10);
-    gFrameId = 0;
-    h.RunFrames(1);
-    OpenSettings();
-    ClickAt(560, 100 + 40 * 3);  // this screen: nothing
-    EXPECT_EQ(gFramePhase, 1u);
-    ClickAt(TabPointX(0), kTabPointY);
-    h.RunFrames(2);
-    EXPECT_EQ(gFrameId, kScreenBit | 2);
-    gFrameId = 0;
-    h.RunFrames(1);
-    OpenSettings();
-    Tap(kScanF2);
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 23);
 }
 
 TEST_F(SettingsTest, FromTheTitleCancelGoesBackToTheTitle) {

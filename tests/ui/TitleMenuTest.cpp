@@ -3,19 +3,14 @@
 
 #include <set>
 
-#include "engine/DInput.h"
-#include "shell/Main.h"
 #include "data/Options.h"
-#include "platform/Input.h"
-#include "support/Harness.h"
 #include "support/Input.h"
-#include "data/KeyBindings.h"
-#include "ui/SaveScreens.h"
 #include "ui/SettingsFrame.h"
 #include "ui/MainMenu.h"
-#include "ui/ScreenState.h"
 #include "ui/Screens.h"
+#include "support/Harness.h"
 #include "ui/UiInput.h"
+#include "platform/Input.h"
 
 namespace {
 

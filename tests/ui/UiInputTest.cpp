@@ -1,12 +1,11 @@
 // Interface input: double clicks, key repeat, bindings that read as up.
 #include <gtest/gtest.h>
 
-#include "engine/DInput.h"
-#include "platform/Backend.h"
 #include "platform/Input.h"
 #include "support/Harness.h"
 #include "data/KeyBindings.h"
 #include "ui/UiInput.h"
+#include "platform/Backend.h"
 
 namespace {
 
