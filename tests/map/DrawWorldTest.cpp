@@ -6,25 +6,19 @@
 #include <cstring>
 #include <vector>
 
+#include "MapTestSupport.h"
 #include "data/GameFlags.h"
-#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
-#include "engine/RlePic.h"
 #include "engine/PixelFormat.h"
+#include "engine/RlePic.h"
 #include "engine/Tsw.h"
 #include "map/City.h"
+#include "map/KeyCole.h"
 #include "map/MapDraw.h"
 #include "map/MapScene.h"
-#include "map/NewGame.h"
-#include "map/Scale.h"
-#include "base/Types.h"
-#include "map/MapArchive.h"
 #include "map/RoleTable.h"
-#include "map/KeyCole.h"
-#include "engine/FrameState.h"
+#include "map/Scale.h"
 #include "mhdata/Archives.h"
-#include "story/Talk.h"
-#include "support/Harness.h"
 #include "ui/ScreenState.h"
 
 namespace {
@@ -32,14 +26,10 @@ namespace {
 constexpr u16 kSentinel = 0x1234;
 constexpr u32 kTiles = 6;
 
-class DrawWorldTest : public ::testing::Test {
+class DrawWorldTest : public TownFixture {
 protected:
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        ASSERT_EQ(StartNewGame(1), 1);
-        ResetTalkContext(&gTalkContext);  // the opening talk is not run here
-        gFrameId = 0;
+        TownFixture::SetUp();
         ASSERT_NE(gPaintBuf, nullptr);
         for (int f : {5, 6, 7, 8, 22, 15, 19, 72, 321}) ClearGameFlag(f);
         SetGameFlag(9);  // no cursor unless a test wants it
@@ -148,7 +138,6 @@ protected:
         return n;
     }
 
-    Harness h;
     MapRecord savedMap;
     std::vector<u32> cells;
     std::vector<u16> grid;
@@ -199,33 +188,25 @@ TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithThe
     MH_FREE(pic);
 }
 
+// On an 8-bit map palette index 1 is the key.
 TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCells) {
-    Install(60, 45, 16);
-    cells[3 * 60 + 4] |= 0x08000000;  // no ground
-    cells[5 * 60 + 9] |= 0x04000000;  // keyed tile
-    grid[5 * 60 + 9] = 5;
-    grid[6 * 60 + 2] = 5;   // a tile 5 drawn plain shows its key colour
-    grid[7 * 60 + 7] = 40;  // beyond the pictures: nothing
-    for (auto [vx, vy] : {std::pair{0, 0}, {16, 32}, {7, 5}, {23, 37}, {-40, -24}, {320, 270}}) {
-        gViewX = vx;
-        gViewY = vy;
-        Clear();
-        DrawWorld();
-        ExpectGround(("view " + std::to_string(vx) + "," + std::to_string(vy)).c_str());
-    }
-}
-
-TEST_F(DrawWorldTest, EightBitMapUsesThePaletteAndIndexOneAsKey) {
-    Install(50, 40, 8);
-    cells[2 * 50 + 3] |= 0x04000000;
-    grid[2 * 50 + 3] = 5;
-    cells[4 * 50 + 4] |= 0x08000000;
-    for (auto [vx, vy] : {std::pair{0, 0}, {7, 5}}) {
-        gViewX = vx;
-        gViewY = vy;
-        Clear();
-        DrawWorld();
-        ExpectGround("8-bit");
+    for (u32 bits : {16u, 8u}) {
+        Install(60, 45, bits);
+        cells[3 * 60 + 4] |= 0x08000000;  // no ground
+        cells[5 * 60 + 9] |= 0x04000000;  // keyed tile
+        grid[5 * 60 + 9] = 5;
+        grid[6 * 60 + 2] = 5;   // a tile 5 drawn plain shows its key colour
+        grid[7 * 60 + 7] = 40;  // beyond the pictures: nothing
+        for (auto [vx, vy] :
+             {std::pair{0, 0}, {16, 32}, {7, 5}, {23, 37}, {-40, -24}, {320, 270}}) {
+            gViewX = vx;
+            gViewY = vy;
+            Clear();
+            DrawWorld();
+            ExpectGround(("bits " + std::to_string(bits) + " view " + std::to_string(vx) + "," +
+                          std::to_string(vy))
+                             .c_str());
+        }
     }
 }
 
@@ -316,22 +297,23 @@ TEST_F(DrawWorldTest, CursorOnlyInMapModeWithFlagTenAndNoBlockingFlags) {
         DrawWorld();
         return At(301, 201) != Ground(301, 201);
     };
-    ClearGameFlag(9);
-    SetGameFlag(10);
-    EXPECT_TRUE(drawn());
-    SetGameFlag(9);
-    EXPECT_FALSE(drawn());
-    ClearGameFlag(9);
-    SetGameFlag(81);
-    EXPECT_FALSE(drawn());
-    ClearGameFlag(81);
-    ClearGameFlag(10);
-    EXPECT_FALSE(drawn());
-    SetGameFlag(10);
-    gFrameId = kScreenBit | 2;
-    EXPECT_FALSE(drawn());
-    gFrameId = 0;
-    EXPECT_TRUE(drawn());
+    // Flag 10 shows it; flags 9 and 81 and a screen over the map hide it.
+    const struct {
+        bool f9, f10, f81;
+        u32 frame;
+        bool shown;
+    } kCases[] = {{false, true, false, 0, true},
+                  {true, true, false, 0, false},
+                  {false, true, true, 0, false},
+                  {false, false, false, 0, false},
+                  {false, true, false, kScreenBit | 2, false}};
+    for (const auto& c : kCases) {
+        PutGameFlag(9, c.f9);
+        PutGameFlag(10, c.f10);
+        PutGameFlag(81, c.f81);
+        gFrameId = c.frame;
+        EXPECT_EQ(drawn(), c.shown) << c.f9 << c.f10 << c.f81 << " frame " << c.frame;
+    }
 }
 
 TEST_F(DrawWorldTest, TileFramesOffsetTheTileIndex) {

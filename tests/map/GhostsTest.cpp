@@ -2,17 +2,15 @@
 // point, what it draws, and the wanderer and bobbing sprite beside it.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "engine/DDraw.h"
 #include "base/MemDbg.h"
+#include "engine/DDraw.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/Ghosts.h"
 #include "map/NewGame.h"
-#include "shell/Startup.h"
 #include "mhdata/Archives.h"
+#include "shell/Startup.h"
 #include "support/Harness.h"
 
 namespace {
@@ -83,15 +81,12 @@ struct GhostDrawTest : ::testing::Test {
         gPaintBuf = LockSurface(gDrawSurface);
         UnlockSurface(gDrawSurface, nullptr);
         for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x)
-                *reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y] + 2 * x) =
-                    0;
+            for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = 0;
         DrawGhost();
         long sum = 0;
         for (int y = 0; y < 480; ++y)
             for (int x = 0; x < 640; ++x) {
-                u16 v = ConvertPixelBack(*reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) +
-                                                                 gRowOffsets[y] + 2 * x));
+                u16 v = ConvertPixelBack(*PaintPixelAddr(x, y));
                 sum += (v >> 10 & 31) + (v >> 5 & 31) + (v & 31);
             }
         return sum;

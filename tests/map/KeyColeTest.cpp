@@ -2,24 +2,18 @@
 // the virtual clock, over the sample town; and the edges of a guarded grid.
 #include <gtest/gtest.h>
 
+#include "MapTestSupport.h"
 #include "data/GameFlags.h"
+#include "data/Options.h"
 #include "engine/DInput.h"
-#include "engine/Random.h"
 #include "map/City.h"
 #include "map/KeyCole.h"
-#include "shell/Main.h"
-#include "map/NewGame.h"
-#include "data/Options.h"
-#include "base/Types.h"
-#include "map/MapArchive.h"
 #include "map/MapScene.h"
-#include "engine/FrameState.h"
 #include "map/RoleTable.h"
-#include "MapTestSupport.h"
 #include "platform/Input.h"
 #include "platform/Win.h"
+#include "shell/Main.h"
 #include "story/Dialog.h"
-#include "story/Talk.h"
 #include "ui/ScreenState.h"
 
 using namespace sampleMap;
@@ -28,13 +22,10 @@ namespace {
 
 constexpr u8 kRight = 205, kDown = 208, kR = 19;
 
-class Control : public ::testing::Test {
+class Control : public TownFixture {
 protected:
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        ASSERT_EQ(StartNewGame(1), 1);
-        gFrameId = 0;
+        TownFixture::SetUp();
         EndTalk();
         // The town's people stand still unless a test lets them walk.
         for (int i = 1; i < gMapRoleCount; ++i)
@@ -73,10 +64,19 @@ protected:
         h.RunFrames(n);
         Key(code, false);
     }
-    int Cx() { return P().x / 16; }
-    int Cy() { return P().y / 16; }
-
-    Harness h;
+    // Down for one frame of control alone.
+    void Press(u8 code) {
+        Key(code, true);
+        ControlFrame();
+        Key(code, false);
+    }
+    // Keys down together for one whole frame.
+    void Chord(std::initializer_list<u8> keys) {
+        for (u8 k : keys) Key(k, true);
+        h.RunFrames(1);
+        for (u8 k : keys) Key(k, false);
+    }
+    std::pair<int, int> Cell() { return {P().x / 16, P().y / 16}; }
 };
 
 TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStep) {
@@ -115,13 +115,6 @@ TEST_F(Control, APressAgainWithin120MsRuns) {
     h.RunFrames(1);
     EXPECT_EQ(P().x, x0 + 48);  // two frames of 8 pixels
     Key(kRight, false);
-    // Released long enough, a press is a first press again: walking.
-    h.RunFrames(6);
-    Key(kRight, true);
-    h.RunFrames(1);
-    EXPECT_EQ(gKeyStates[keyEntry::kRight].down, 1u);
-    EXPECT_EQ(P().act->action, 8);
-    EXPECT_EQ(gWalkStep, 4u);
 }
 
 TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
@@ -159,67 +152,32 @@ TEST_F(Control, WallsStopAndCornersSlide) {
     // The house's west wall is column 30 from row 10 to row 18.
     PutPlayer(29, 14, 3);
     Hold(kRight, 8);
-    EXPECT_EQ(Cx(), 29);
-    EXPECT_EQ(Cy(), 14);
+    EXPECT_EQ(Cell(), std::pair(29, 14));
     // Against the wall's top end the step slides up around the corner.
     PutPlayer(29, 10, 3);
     Hold(kRight, 4);
-    EXPECT_EQ(Cx(), 30);
-    EXPECT_EQ(Cy(), 9);
+    EXPECT_EQ(Cell(), std::pair(30, 9));
     // A diagonal into the wall slides along it.
     PutPlayer(29, 14, 3);
     Key(kRight, true);
     Hold(kDown, 4);
     Key(kRight, false);
-    EXPECT_EQ(Cx(), 29);
-    EXPECT_EQ(Cy(), 15);
+    EXPECT_EQ(Cell(), std::pair(29, 15));
     // With flag 20 walls no longer stop the player.
     SetGameFlag(20);
     PutPlayer(29, 14, 3);
     Hold(kRight, 4);
-    EXPECT_EQ(Cx(), 30);
+    EXPECT_EQ(Cell().first, 30);
 }
 
-TEST_F(Control, ConfirmInFrontOfAPersonStartsItsTalkAndTurnsIt) {
+// From each of the eight cells around the person the confirm key starts its
+// talk and the two turn straight to each other: centre to centre, so a side
+// neighbour is never taken for a diagonal.
+TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
     int r = FindRoleById(101);
     ASSERT_GT(r, 0);
     RoleSlot& role = gMapRoles[r];
     ASSERT_TRUE(role.state & 0x800);
-    role.act->dir = 1;
-    role.act->action = 8;
-    PutPlayer(25, 24, 1);  // above the person, facing down
-    Key(Confirm(), true);
-    ControlFrame();
-    EXPECT_EQ(gTalkContext.talk, kSampleQuestionTalk);
-    EXPECT_EQ(gTalkContext.owner, 101);
-    EXPECT_EQ(gTalkContext.x, role.x);
-    EXPECT_EQ(gTalkContext.ownerState, role.state);
-    EXPECT_EQ(role.act->dir, 0);  // the person faces up, toward the player
-    EXPECT_EQ(role.act->action, 0);
-    EXPECT_EQ(P().act->dir, 1);
-    EXPECT_EQ(gTalkTurn.slot, r);  // its look comes back at the talk's end
-    EXPECT_EQ(gTalkTurn.action, 8);
-    // A held key starts nothing more.
-    gTalkContext.talk = 999;
-    ControlFrame();
-    Key(Confirm(), false);
-    EXPECT_EQ(gTalkContext.talk, 999);
-    // Facing away there is nobody in front.
-    EndTalk();
-    PutPlayer(25, 22, 0);
-    ControlFrame();
-    Key(Confirm(), true);
-    ControlFrame();
-    Key(Confirm(), false);
-    EXPECT_EQ(gTalkContext.owner, kTalkFree);
-}
-
-// From each of the eight cells around the person the two turn straight to each
-// other: centre to centre, so a side neighbour is never taken for a diagonal.
-TEST_F(Control, TalkingFromEachOfTheEightSidesTurnsBothToEachOther) {
-    int r = FindRoleById(101);
-    ASSERT_GT(r, 0);
-    RoleSlot& role = gMapRoles[r];
     int w = 0, hh = 0, pw = 0, ph = 0;
     RoleFootprint(&role, &w, &hh);
     RoleFootprint(&P(), &pw, &ph);
@@ -234,17 +192,37 @@ TEST_F(Control, TalkingFromEachOfTheEightSidesTurnsBothToEachOther) {
         SCOPED_TRACE(testing::Message() << s.dx << "," << s.dy);
         EndTalk();
         role.act->dir = 1;
+        role.act->action = 8;
         PutPlayer(cx + s.dx, cy + s.dy, s.playerDir);
         ControlFrame();
-        Key(Confirm(), true);
-        ControlFrame();
-        Key(Confirm(), false);
+        Press(Confirm());
+        EXPECT_EQ(gTalkContext.talk, kSampleQuestionTalk);
         ASSERT_EQ(gTalkContext.owner, 101);
+        EXPECT_EQ(gTalkContext.x, role.x);
+        EXPECT_EQ(gTalkContext.ownerState, role.state);
         EXPECT_EQ(role.act->dir, s.roleDir);
+        EXPECT_EQ(role.act->action, 0);
         EXPECT_EQ(P().act->dir, s.playerDir);
+        EXPECT_EQ(gTalkTurn.slot, r);  // its look comes back at the talk's end
+        EXPECT_EQ(gTalkTurn.action, 8);
         // The same seen from the player toward a map point (the person's centre).
         EXPECT_EQ(GetPlayerDirectionTo(role.x + 8, role.y + 8), s.playerDir);
     }
+    // A held key starts nothing more.
+    EndTalk();
+    ControlFrame();
+    Key(Confirm(), true);
+    ControlFrame();
+    gTalkContext.talk = 999;
+    ControlFrame();
+    Key(Confirm(), false);
+    EXPECT_EQ(gTalkContext.talk, 999);
+    // Facing away there is nobody in front.
+    EndTalk();
+    PutPlayer(cx, cy - 3, 0);
+    ControlFrame();
+    Press(Confirm());
+    EXPECT_EQ(gTalkContext.owner, kTalkFree);
 }
 
 TEST_F(Control, FunctionKeysWriteTheirModeWords) {
@@ -271,13 +249,9 @@ TEST_F(Control, FunctionKeysWriteTheirModeWords) {
     // During a talk only F12 works.
     ControlFrame();
     gTalkContext.owner = 100;
-    Key(67, true);
-    ControlFrame();
-    Key(67, false);
+    Press(67);
     EXPECT_EQ(gFrameId, 0u);
-    Key(88, true);
-    ControlFrame();
-    Key(88, false);
+    Press(88);
     EXPECT_EQ(gFrameId, 0x8000001Eu);
 }
 
@@ -302,24 +276,11 @@ TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
     EXPECT_EQ(gBattleActive, 1u);
 }
 
-TEST_F(Control, TheTalkLockHoldsThePlayer) {
-    u16 x0 = P().x;
-    gTalkFlags |= kTalkLockBit;
-    Hold(kRight, 6);
-    h.RunFrames(5);  // long enough for the next press to be a first press
-    EXPECT_EQ(P().x, x0);
-    gTalkFlags &= ~kTalkLockBit;
-    Hold(kRight, 4);
-    EXPECT_EQ(P().x, x0 + 16);
-}
-
 TEST_F(Control, WalkingIntoAnEventCell) {
     // The spot's second flag (1) is set: the step stops, the spot's talk starts.
     ASSERT_TRUE(GetGameFlag(1));
     PutPlayer(kEventX - 1, kEventY, 3);
-    Key(kRight, true);
-    ControlFrame();
-    Key(kRight, false);
+    Press(kRight);
     EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
     EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
     EXPECT_EQ(gTalkContext.owner, kTalkSpot);
@@ -330,9 +291,7 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     EndTalk();
     ClearGameFlag(1);
     for (int f = 0; f < 5; ++f) ControlFrame();
-    Key(kRight, true);
-    ControlFrame();
-    Key(kRight, false);
+    Press(kRight);
     EXPECT_EQ(gPlayerStepX + gScrollStepX, 1);
     EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
 }
@@ -348,21 +307,13 @@ TEST_F(Control, TheSpeedKeySwitchesOncePerRest) {
 
 TEST_F(Control, DeveloperChordsArmFastMode) {
     ASSERT_TRUE(GetGameFlag(82));
-    for (u8 k : {49, 25, 46}) Key(k, true);
-    h.RunFrames(1);
-    for (u8 k : {49, 25, 46}) Key(k, false);
+    Chord({49, 25, 46});
     EXPECT_EQ(gDevChord1, 1);
     h.RunFrames(20);
-    for (u8 k : {16, 22, 18, 31, 20}) Key(k, true);
-    h.RunFrames(1);
-    for (u8 k : {16, 22, 18, 31, 20}) Key(k, false);
+    Chord({16, 22, 18, 31, 20});
     EXPECT_EQ(gDevChord2, 1);
     h.RunFrames(20);
-    Key(56, true);
-    Key(66, true);
-    h.RunFrames(1);
-    Key(56, false);
-    Key(66, false);
+    Chord({56, 66});
     EXPECT_EQ(gFastMode, 1);
     // Fast mode walks a cell in one frame.
     h.RunFrames(20);

@@ -32,6 +32,16 @@ void WriteTable(Harness& h, const std::vector<CacheSlot>& slots) {
                       std::vector<u8>(slots[i].size, 1));
 }
 
+// The offset of a map's block in the first archive's bytes, found through its directory.
+u32 MapAt(const std::vector<u8>& a, u32 id) {
+    std::vector<MapDirEntry> dir;
+    EXPECT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
+    for (const MapDirEntry& e : dir)
+        if (e.id == id) return e.offset;
+    ADD_FAILURE() << "no map " << id;
+    return 0;
+}
+
 u32 U32(const std::vector<u8>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<u32>(b[at + 3]) << 24;
 }
@@ -226,11 +236,7 @@ TEST_F(MapFixture, StaleRunMarkOrNewColourStampEmptiesTheCache) {
 TEST_F(MapFixture, CorruptPictureBlockFreesTheSlotAndCutsTheFile) {
     std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
     // Find the room's picture blocks through its header and spoil the first one.
-    std::vector<MapDirEntry> dir;
-    ASSERT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
-    u32 m = 0;
-    for (auto& e : dir)
-        if (e.id == kRoomArchive) m = e.offset;
+    u32 m = MapAt(a, kRoomArchive);
     u32 pix = LoadU32(a.data() + m + 4 + mapHdr::kPixelOff);
     u32 first = LoadU32(a.data() + m + pix + 16);
     for (int i = 0; i < 16; ++i) a[m + first + i] = 0xEE;
@@ -254,8 +260,7 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     gRunState = 0;
 
     // Header offsets past the file: the cell block and the event block.
-    ASSERT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
-    u32 m = dir[0].offset;
+    u32 m = MapAt(a, kTownArchive);
     bad = a;
     StoreU32(bad.data() + m + 4 + mapHdr::kCellOff, 0x7FFFFFF0);
     WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
@@ -280,9 +285,7 @@ TEST_F(MapFixture, PlacementsNeverPassTheRoleTable) {
 
 TEST_F(MapFixture, OldHeaderKindIsReportedAndAZeroBlockOffsetRefused) {
     std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
-    std::vector<MapDirEntry> dir;
-    ASSERT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
-    u32 m = dir[1].offset;  // the room
+    u32 m = MapAt(a, kRoomArchive);
     a[m] = 'X';
     StoreU32(a.data() + m + 4 + mapHdr::kPixelOff, 0);
     WriteHostFile(h.Path("PicLib/HUGE.lmf"), a);
@@ -330,11 +333,7 @@ TEST_F(MapFixture, BlockListsTheHeaderCannotHoldCostNothing) {
     // A block size past the limit, and a count of blocks far beyond the header's
     // room for entries: both refuse the map without sizing anything from them.
     std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
-    std::vector<MapDirEntry> dir;
-    ASSERT_TRUE(ReadMapDirectory(a.data(), a.size(), &dir, nullptr));
-    u32 m = 0;
-    for (auto& e : dir)
-        if (e.id == kRoomArchive) m = e.offset;
+    u32 m = MapAt(a, kRoomArchive);
     const u32 list = m + LoadU32(a.data() + m + 4 + mapHdr::kPixelOff);
     struct Case {
         u32 blockSize, total;

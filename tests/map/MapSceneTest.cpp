@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "MapTestSupport.h"
 #include "data/GameData.h"
 #include "data/GameDatabase.h"
 #include "data/GameFlags.h"
@@ -14,36 +15,19 @@
 #include "engine/Tsw.h"
 #include "map/AStar.h"
 #include "map/City.h"
-#include "shell/Main.h"
+#include "map/KeyCole.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
-#include "map/NewGame.h"
-#include "base/Types.h"
-#include "map/MapArchive.h"
 #include "map/RoleTable.h"
-#include "map/KeyCole.h"
-#include "engine/FrameState.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
-#include "mhdata/Maps.h"
-#include "sound/Music.h"
 #include "story/Dialog.h"
-#include "story/Talk.h"
-#include "support/Harness.h"
 #include "ui/ScreenState.h"
 
 namespace {
 
-class SceneTest : public ::testing::Test {
+class SceneTest : public TownFixture {
 protected:
-    void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        ASSERT_EQ(StartNewGame(1), 1);
-        ResetTalkContext(&gTalkContext);  // the opening talk is not run here
-        gFrameId = 0;
-        ASSERT_GT(gPlayerSlot, 0);
-    }
     int Find(u16 id) { return FindRoleById(id); }
     // One frame as the tick runs it, with the behaviour step of op 8 for roles on a cell.
     void Frame() {
@@ -56,7 +40,6 @@ protected:
         UpdateRoles();
         UpdateMapScene();
     }
-    Harness h;
 };
 
 // The town's still object (a crate with a darker rim) comes from the map's own
@@ -288,12 +271,6 @@ protected:
     }
 };
 
-TEST_F(BattleHandBack, EnterSavesTheMusicAndMarksTheBattle) {
-    EXPECT_EQ(gBattleActive, 1u);
-    EXPECT_EQ(gMapMusicSaved, 1u);
-    EXPECT_EQ(gMusic.GetPendingMode(), 4);
-}
-
 TEST_F(BattleHandBack, DialogueBoxesTakeTheTextSizeOfTheFontsMadeAfterTheBattle) {
     gMainFontSetting.size = 24;  // remade at 24: the unit becomes 24 / 2 = 12
     ReturnFromBattle(1);
@@ -306,9 +283,9 @@ TEST_F(BattleHandBack, DialogueBoxesTakeTheTextSizeOfTheFontsMadeAfterTheBattle)
     EXPECT_EQ(r.h, 2 * 12);
 }
 
-// The hand-back by outcome and flag 322: whether the downed member revives at
-// 1 HP, whether the flag stays, and where the frame goes.
-TEST_F(BattleHandBack, OutcomeAndFlag322DecideRevivalAndTheNextScreen) {
+// Entering saves the map's music; the hand-back by outcome and flag 322: whether the downed member
+// revives at 1 HP, whether the flag stays, and where the frame goes.
+TEST_F(BattleHandBack, EnterSavesTheMusicAndOutcomeAndFlag322DecideRevivalAndTheNextScreen) {
     struct Case {
         int won, flag;
         bool revived, flagAfter;
@@ -323,6 +300,9 @@ TEST_F(BattleHandBack, OutcomeAndFlag322DecideRevivalAndTheNextScreen) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "won " << c.won << " flag " << c.flag);
         Enter();
+        EXPECT_EQ(gBattleActive, 1u);
+        EXPECT_EQ(gMapMusicSaved, 1u);
+        EXPECT_EQ(gMusic.GetPendingMode(), 4);
         if (c.flag) SetGameFlag(322);
         gBattleRequest = 9;
         ReturnFromBattle(c.won);

@@ -1,8 +1,9 @@
-// Shared setup of the map tests: a sample game in the harness root, and a
-// small hand-made map grid for the role-table tests.
+// Shared setup of the map tests: a sample game in the harness root, the sample
+// town entered by a new game, and a small hand-made map grid.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,12 +11,15 @@
 #include "map/MapArchive.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
+#include "map/NewGame.h"
+#include "engine/FrameState.h"
 #include "base/Types.h"
 #include "shell/Settings.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleGame.h"
 #include "mhdata/SampleTalks.h"
 #include "sound/Music.h"
+#include "story/Talk.h"
 #include "support/Harness.h"
 
 class MapFixture : public ::testing::Test {
@@ -36,13 +40,33 @@ protected:
     }
     // The cache tests count bytes: a town and a room whose ground is one whole picture.
     void WriteWholePictureMaps() {
-        WriteArchive({MakeTestMap(sampleMap::kTownArchive, sampleMap::kTownW, sampleMap::kTownH, 16),
-                      MakeTestMap(sampleMap::kRoomArchive, 20, 15, 16)});
+        WriteArchive(
+            {MakeTestMap(sampleMap::kTownArchive, sampleMap::kTownW, sampleMap::kTownH, 16),
+             MakeTestMap(sampleMap::kRoomArchive, 20, 15, 16)});
     }
     std::vector<u8> CacheTable() { return ReadHostFile(h.Path("data/mcache.dat")); }
 
     Harness h;
 };
+
+// The sample town entered by a new game, its opening talk not run.
+class TownFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_EQ(StartNewGame(1), 1);
+        ResetTalkContext(&gTalkContext);
+        gFrameId = 0;
+    }
+    Harness h;
+};
+
+// Whether a file name ends with tail (a music slot's name holds the whole path).
+inline bool Ends(const char* name, const char* tail) {
+    size_t n = name ? std::strlen(name) : 0, t = std::strlen(tail);
+    return n >= t && std::strcmp(name + n - t, tail) == 0;
+}
 
 // A free-standing cell grid of w x h cells installed as gMap.
 struct GridMap {

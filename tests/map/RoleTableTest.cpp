@@ -1,25 +1,42 @@
 // Footprints and cell bits, role lookups, and role-record round trips.
 #include <gtest/gtest.h>
 
-#include "map/RoleTable.h"
-#include "support/Harness.h"
 #include "MapTestSupport.h"
+#include "map/RoleTable.h"
 
 namespace {
 
-RoleSlot* MakeRole(int n, u16 id, u16 x, u16 y, u32 w, u32 h, u32 state = 0x8000) {
-    RoleSlot& s = gMapRoles[n];
-    s = RoleSlot{};
-    s.act = NewActPlayer();
-    s.act->cellW = w;
-    s.act->cellH = h;
-    s.roleId = id;
-    s.x = x;
-    s.y = y;
-    s.state = state;
-    if (gMapRoleCount <= n) gMapRoleCount = n + 1;
-    return &s;
-}
+class RoleTable : public ::testing::Test {
+protected:
+    void TearDown() override {
+        ClearRoleTable();
+        BindRoleRecords(nullptr, 0);
+    }
+    RoleSlot* MakeRole(int n, u16 id, u16 x, u16 y, u32 w, u32 h, u32 state = 0x8000) {
+        RoleSlot& s = gMapRoles[n];
+        s = RoleSlot{};
+        s.act = NewActPlayer();
+        s.act->cellW = w;
+        s.act->cellH = h;
+        s.roleId = id;
+        s.x = x;
+        s.y = y;
+        s.state = state;
+        if (gMapRoleCount <= n) gMapRoleCount = n + 1;
+        return &s;
+    }
+    // A record table with these role ids and its end row.
+    void BindRecords(std::initializer_list<u16> ids) {
+        table_.assign((ids.size() + 1) * kRecordBytes, 0);
+        size_t row = 0;
+        for (u16 id : ids) StoreU16(table_.data() + row++ * kRecordBytes + 2, id);
+        StoreU16(table_.data() + row * kRecordBytes, 0xFFFF);
+        ASSERT_TRUE(BindRoleRecords(table_.data(), table_.size()));
+    }
+
+    Harness h;
+    std::vector<u8> table_;
+};
 
 int CountCells(const GridMap& g, u32 bits) {
     int n = 0;
@@ -27,10 +44,7 @@ int CountCells(const GridMap& g, u32 bits) {
     return n;
 }
 
-}  // namespace
-
-TEST(RoleFootprint, MarksTheCellsOfEachSizeAndOnlyInsideTheMap) {
-    Harness h;
+TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeAndOnlyInsideTheMap) {
     GridMap g(8, 6);
     gPlayerId = 1;
     RoleSlot* wide = MakeRole(1, 5, 16 * 2, 16 * 1, 2, 1);
@@ -53,11 +67,9 @@ TEST(RoleFootprint, MarksTheCellsOfEachSizeAndOnlyInsideTheMap) {
     MarkRoleFootprint(edge);
     EXPECT_EQ(g.at(0, 3), 0u);
     EXPECT_EQ(CountCells(g, kCellRole), 1);
-    ClearRoleTable();
 }
 
-TEST(RoleFootprint, PlayerBitStaysForOthersAndStaticWallsSurviveClearing) {
-    Harness h;
+TEST_F(RoleTable, PlayerBitStaysForOthersAndStaticWallsSurviveClearing) {
     GridMap g(4, 4);
     gPlayerId = 1;
     RoleSlot* player = MakeRole(1, 1, 16, 16, 1, 1);
@@ -69,29 +81,24 @@ TEST(RoleFootprint, PlayerBitStaysForOthersAndStaticWallsSurviveClearing) {
     EXPECT_EQ(g.at(1, 1), kCellPlayer);
     ClearRoleFootprint(player);
     EXPECT_EQ(g.at(1, 1), 0u);
-    ClearRoleTable();
 }
 
-TEST(RoleLookup, PlayerReferencesAndRemovedRows) {
-    Harness h;
+TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRows) {
     GridMap g(4, 4);
     gPlayerSlot = 3;
     MakeRole(1, 40, 0, 0, 1, 1, 0x8000 | kRoleGone);
     MakeRole(2, 40, 0, 0, 1, 1);
-    int i = -5;
-    EXPECT_EQ(GetRoleIndex(kPlayerRef, &i), 1);
-    EXPECT_EQ(i, 3);
-    EXPECT_EQ(GetRoleIndex(kPlayerRef2, &i), 1);
-    EXPECT_EQ(i, 3);
-    EXPECT_EQ(GetRoleIndex(40, &i), 1);
-    EXPECT_EQ(i, 2);  // row 1 has bit 28
-    EXPECT_EQ(GetRoleIndex(41, &i), 0);
-    EXPECT_EQ(i, -1);
-    ClearRoleTable();
+    const struct {
+        int ref, found, index;
+    } kCases[] = {{kPlayerRef, 1, 3}, {kPlayerRef2, 1, 3}, {40, 1, 2}, {41, 0, -1}};
+    for (const auto& c : kCases) {
+        int i = -5;
+        EXPECT_EQ(GetRoleIndex(c.ref, &i), c.found) << c.ref;
+        EXPECT_EQ(i, c.index) << c.ref;
+    }
 }
 
-TEST(RoleArea, FreeAreasAndBlockedDirections) {
-    Harness h;
+TEST_F(RoleTable, FreeAreasAndBlockedDirections) {
     GridMap g(6, 6);
     g.at(3, 2) = kCellWall;
     g.at(1, 1) = 5;  // an event number blocks too
@@ -100,23 +107,15 @@ TEST(RoleArea, FreeAreasAndBlockedDirections) {
     EXPECT_EQ(IsAreaFree(0, 0, 2, 2), 0);
     EXPECT_EQ(IsAreaFree(0, 0, 3, 0), 1);
     // 1 x 1 at (2, 2): right neighbour walled, up-left has the event.
-    u8 m = GetBlockedDirections(&g.at(2, 2), 1, 1, kCellWalkMask);
-    EXPECT_EQ(m, 0x08 | 0x01);
+    EXPECT_EQ(GetBlockedDirections(&g.at(2, 2), 1, 1, kCellWalkMask), 0x08 | 0x01);
     // 2 x 1 at (2, 3): row above c0..c3 = (1..4, 2); (3, 2) is c2: bits 0x02 and 0x04.
-    m = GetBlockedDirections(&g.at(2, 3), 2, 1, kCellWalkMask);
-    EXPECT_EQ(m, 0x02 | 0x04);
+    EXPECT_EQ(GetBlockedDirections(&g.at(2, 3), 2, 1, kCellWalkMask), 0x02 | 0x04);
 }
 
-TEST(RoleRecords, UpdateKeepsSentinelsAndRoundTripsThroughRows) {
-    Harness h;
+TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
     GridMap g(10, 10);
-    std::vector<u8> table(3 * kRecordBytes, 0);
-    StoreU16(table.data() + 2, 50);  // row 0: id 50
-    StoreU16(table.data() + kRecordBytes + 2, 51);
-    StoreU16(table.data() + 2 * kRecordBytes, 0xFFFF);  // end row
-    ASSERT_TRUE(BindRoleRecords(table.data(), table.size()));
+    BindRecords({50, 51});
     EXPECT_EQ(gRoleRecordCount, 2);
-
     SetRecordWord(0, 0, 7);
     SetRecordWord(0, 10, 0x0100);
     EXPECT_EQ(UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x80, -1, -1, 0x8080, 255),
@@ -159,17 +158,11 @@ TEST(RoleRecords, UpdateKeepsSentinelsAndRoundTripsThroughRows) {
     EXPECT_EQ(RestoreRoleRecord(1, words), 1);
     EXPECT_EQ(RecordWord(1, 2), 0xFFFF);
     EXPECT_EQ(RecordWord(1, 11), 0x8080);
-    ClearRoleTable();
-    BindRoleRecords(nullptr, 0);
 }
 
-TEST(RoleRecords, FollowerStoresThePlayersCellAndUnboundRecordsReport) {
-    Harness h;
+TEST_F(RoleTable, FollowerStoresThePlayersCellAndUnboundRecordsReport) {
     GridMap g(10, 10);
-    std::vector<u8> table(2 * kRecordBytes, 0);
-    StoreU16(table.data() + 2, 60);
-    StoreU16(table.data() + kRecordBytes, 0xFFFF);
-    BindRoleRecords(table.data(), table.size());
+    BindRecords({60});
     gMapRoleCount = 3;
     gMapRoles[1] = RoleSlot{};
     gMapRoles[1].roleId = 60;
@@ -180,13 +173,13 @@ TEST(RoleRecords, FollowerStoresThePlayersCellAndUnboundRecordsReport) {
     EXPECT_EQ(RecordWord(0, 5), 4);
     EXPECT_EQ(RecordWord(0, 6), 5);
     ASSERT_EQ(h.boxes().size(), 1u);
-    BindRoleRecords(nullptr, 0);
 }
 
-TEST(RoleRecords, UnterminatedTableCountsOnlyWholeRows) {
+TEST_F(RoleTable, UnterminatedRecordTableCountsOnlyWholeRows) {
     std::vector<u8> table(2 * kRecordBytes + 5, 1);
     EXPECT_FALSE(BindRoleRecords(table.data(), table.size()));
     EXPECT_EQ(gRoleRecordCount, 2);
     EXPECT_EQ(RecordWord(2, 0), 0);  // past the rows reads nothing
-    BindRoleRecords(nullptr, 0);
 }
+
+}  // namespace

@@ -4,31 +4,18 @@
 
 #include <set>
 
+#include "MapTestSupport.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/MapDraw.h"
-#include "map/NewGame.h"
-#include "mhdata/Maps.h"
-#include "story/Talk.h"
-#include "support/Harness.h"
 #include "support/SampleSession.h"
-#include "ui/ScreenState.h"
 
 using namespace sampleMap;
 
 namespace {
 
-struct SampleLook : ::testing::Test {
-    Harness h;
-    void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        ASSERT_EQ(StartNewGame(1), 1);
-        ResetTalkContext(&gTalkContext);
-        gFrameId = 0;
-        ASSERT_NE(gPaintBuf, nullptr);
-    }
+struct SampleLook : TownFixture {
     // The ground of cell (cx, cy), 5 pixels into it, drawn with the view at (vx, vy).
     u16 GroundAt(int cx, int cy, i32 vx, i32 vy) {
         gViewX = vx;
@@ -45,9 +32,14 @@ TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
         u16 kind;
     };
     // Street level (view at the top) and the harbour (view at the bottom).
-    const Spot top[] = {{3, 5, kGrass},           {0, 5, kWall},  {35, 10, kWall},
-                        {3, 10, kRoad},           {20, 15, kRoad}, {35, 14, kFloor},
-                        {kEventX, kEventY, kEvent}, {kSignX, kSignY, kSpot}};
+    const Spot top[] = {{3, 5, kGrass},
+                        {0, 5, kWall},
+                        {35, 10, kWall},
+                        {3, 10, kRoad},
+                        {20, 15, kRoad},
+                        {35, 14, kFloor},
+                        {kEventX, kEventY, kEvent},
+                        {kSignX, kSignY, kSpot}};
     const Spot bottom[] = {{10, 44, kWater}, {20, 41, kRoad}, {5, 40, kGrass}};
     std::set<u16> seen;
     for (const Spot& s : top) {

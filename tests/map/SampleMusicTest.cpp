@@ -3,19 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "data/Config.h"
-#include "data/Config.h"
 #include "platform/AudioMixer.h"
 #include "platform/MidiSynth.h"
 #include "sound/Music.h"
 #include "sound/Sound.h"
 #include "support/SampleSession.h"
+#include "MapTestSupport.h"
 
 namespace {
 
@@ -26,11 +25,6 @@ int PeakOf(u32 ms) {
     int peak = 0;
     for (i16 v : out) peak = std::max(peak, std::abs(static_cast<int>(v)));
     return peak;
-}
-
-bool Ends(const char* name, const char* tail) {
-    size_t n = name ? std::strlen(name) : 0, t = std::strlen(tail);
-    return n >= t && std::strcmp(name + n - t, tail) == 0;
 }
 
 TEST(SampleMusic, TheTownsPieceStartsWithTheMapAndMatchesARecordedPiece) {

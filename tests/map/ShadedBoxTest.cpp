@@ -35,21 +35,27 @@ u16 Pixel(const Layout& l, Lv c) {
     };
     return static_cast<u16>(put(l.r, c.r) | put(l.g, c.g) | put(l.b, c.b));
 }
-int Clamp31(int v) { return v < 0 ? 0 : v > 31 ? 31 : v; }
+int Clamp31(int v) {
+    return v < 0 ? 0 : v > 31 ? 31 : v;
+}
 
 // What one pixel becomes in a mode, written from the drawing rule.
 u16 Expected(const Layout& l, u16 p, int mode, int r, int g, int b) {
     Lv c = Levels(l, p);
     switch (mode) {
-        case 0: return Pixel(l, {r, g, b});
-        case 1: return Pixel(l, {Clamp31(c.r + r), Clamp31(c.g + g), Clamp31(c.b + b)});
-        case 2: return static_cast<u16>(Pixel(l, {c.r >> 2, c.g >> 2, c.b >> 2}) |
-                                        (l.g == 0x07E0 ? ((p & l.g) >> 2) & 0x20 : 0));
+        case 0:
+            return Pixel(l, {r, g, b});
+        case 1:
+            return Pixel(l, {Clamp31(c.r + r), Clamp31(c.g + g), Clamp31(c.b + b)});
+        case 2:
+            return static_cast<u16>(Pixel(l, {c.r >> 2, c.g >> 2, c.b >> 2}) |
+                                    (l.g == 0x07E0 ? ((p & l.g) >> 2) & 0x20 : 0));
         case 3: {
             int v = (c.r + c.g + c.b) >> 2;
             return Pixel(l, {v, v, v});
         }
-        default: return p;
+        default:
+            return p;
     }
 }
 
@@ -68,7 +74,8 @@ TEST(ShadedBox, ModesMatchTheirRulesInsideTheClipOnly) {
                     bool inside = x >= 20 && x < 95 && y >= 10 && y < 55;
                     u16 want = inside ? Expected(l, before[k], mode, 3, 9, -4) : before[k];
                     if (mode == 0 && inside) want = Pixel(l, {3, 9, -4 & 31});
-                    ASSERT_EQ(c.px[k], want) << l.name << " mode " << mode << " at " << x << "," << y;
+                    ASSERT_EQ(c.px[k], want)
+                        << l.name << " mode " << mode << " at " << x << "," << y;
                 }
         }
     }

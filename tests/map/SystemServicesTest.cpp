@@ -18,24 +18,18 @@ void WriteNames(Harness& h, const std::vector<u8>& bytes) {
 }
 }  // namespace
 
-TEST(NameTexts, TextsEndAtTheirMark) {
+TEST(NameTexts, TextsEndAtTheirMarkAndBadTablesReadNothing) {
     Harness h;
     WriteNames(h, BuildNameTexts({"Alpha", "\xA4\xEB\xB4\xE4", "C"}));
     char buf[64];
-    EXPECT_EQ(ReadNameText(0, 64, buf, "%Q"), 5);
-    EXPECT_STREQ(buf, "Alpha");
-    EXPECT_EQ(ReadNameText(1, 64, buf, "%Q"), 4);
-    EXPECT_STREQ(buf, "\xA4\xEB\xB4\xE4");
-    EXPECT_EQ(ReadNameText(2, 64, buf, "%Q"), 1);
-    EXPECT_STREQ(buf, "C");
-}
-
-TEST(NameTexts, MissingMarksAndNumbersBeyondTheTable) {
-    Harness h;
+    const char* want[] = {"Alpha", "\xA4\xEB\xB4\xE4", "C"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ReadNameText(i, 64, buf, "%Q"), static_cast<int>(std::strlen(want[i])));
+        EXPECT_STREQ(buf, want[i]);
+    }
     std::vector<u8> b = BuildNameTexts({"Short", "LongerText"});
     b.resize(b.size() - 2);  // the last text loses its mark
     WriteNames(h, b);
-    char buf[8];
     std::memset(buf, 'z', sizeof(buf));
     EXPECT_EQ(ReadNameText(1, 8, buf, "%Q"), 7);  // cut and terminated
     EXPECT_STREQ(buf, "LongerT");
@@ -55,7 +49,13 @@ TEST(NameTexts, MissingMarksAndNumbersBeyondTheTable) {
 }
 
 TEST(NameTexts, IdLookupIgnoresCase) {
-    const char rows[] = "\x05" "Harbour%Q" "\xFE" "Lighthouse%Q" "\x07" "Market%Q";
+    const char rows[] =
+        "\x05"
+        "Harbour%Q"
+        "\xFE"
+        "Lighthouse%Q"
+        "\x07"
+        "Market%Q";
     std::vector<u8> t(rows, rows + sizeof(rows));  // ends with the 0 byte
     EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "harbour"), 5);
     EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "LIGHTHOUSE"), -2);
@@ -66,7 +66,8 @@ TEST(NameTexts, IdLookupIgnoresCase) {
 
 TEST(Angles, TableIsTheFlooredSine) {
     for (int k = 0; k < 90; ++k)
-        EXPECT_EQ(kAngleTable[k], static_cast<i16>(std::floor(8192 * std::sin(k * M_PI / 180)))) << k;
+        EXPECT_EQ(kAngleTable[k], static_cast<i16>(std::floor(8192 * std::sin(k * M_PI / 180))))
+            << k;
 }
 
 TEST(Angles, QuadrantsAndDistance) {
@@ -83,16 +84,11 @@ TEST(Angles, QuadrantsAndDistance) {
     EXPECT_EQ(GetAngleTo(10, 10, 13, 14, nullptr) % 5, 0);
 }
 
+// Borders and angles outside 0..360 included.
 TEST(Angles, Directions) {
-    EXPECT_EQ(AngleToDirection(0), 3);
-    EXPECT_EQ(AngleToDirection(360), 0);
-    EXPECT_EQ(AngleToDirection(30), 7);
-    EXPECT_EQ(AngleToDirection(90), 0);
-    EXPECT_EQ(AngleToDirection(180), 2);
-    EXPECT_EQ(AngleToDirection(270), 1);
-    EXPECT_EQ(AngleToDirection(350), 3);
-    EXPECT_EQ(AngleToDirection(-5), 0);
-    EXPECT_EQ(AngleToDirection(361), 0);
+    const int kCases[][2] = {{0, 3},   {360, 0}, {30, 7}, {90, 0}, {180, 2},
+                             {270, 1}, {350, 3}, {-5, 0}, {361, 0}};
+    for (const auto& c : kCases) EXPECT_EQ(AngleToDirection(c[0]), c[1]) << c[0];
 }
 
 // The angle runs from the second point toward the first, counted up from the

@@ -11,6 +11,7 @@
 #include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/MapManage.h"
+#include "map/RoleTable.h"
 #include "data/Config.h"
 #include "map/GameMusic.h"
 #include "mhdata/InterfaceArt.h"
@@ -18,6 +19,7 @@
 #include "platform/Display.h"
 #include "sound/Music.h"
 #include "support/SampleSession.h"
+#include "MapTestSupport.h"
 
 using namespace sampleMap;
 
@@ -33,11 +35,6 @@ struct WorldMap : ::testing::Test {
         u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
         DisplayUnlock(gDrawSurface);
         return v;
-    }
-    static bool Ends(const char* name, const char* tail) {
-        if (!name) return false;
-        size_t n = std::strlen(name), t = std::strlen(tail);
-        return n >= t && std::strcmp(name + n - t, tail) == 0;
     }
     // A new game with its opening words read.
     void Start() {
@@ -66,7 +63,9 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     EXPECT_EQ(s.P().x, kWorldStartX * 16);
     EXPECT_EQ(s.P().y, kWorldStartY * 16);
     EXPECT_TRUE(GetGameFlag(70));
-    EXPECT_EQ(gWalkMode, 1);
+    EXPECT_EQ(gWalkMode, 1);  // map 2 forces walking
+    EXPECT_TRUE(s.P().state & kRoleOnMap2);
+    EXPECT_TRUE(RecordWord(FindRecord(kPlayerRole), 10) & kRoleOnMap2);
     EXPECT_EQ(gWorldMapIndex, kWorldMapUnchosen);
     // The world map's music: record 3 of the names, "field.wav", on list 1.
     EXPECT_TRUE(Ends(gMusic.GetList(1).slots[0].name, "field.wav"));
@@ -92,13 +91,15 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     ASSERT_EQ(gWorldMapIndex, 8u);
 
     // The player walks to the town's target cell; a click on its mark goes home.
-    ASSERT_TRUE(Arrived(43, 35)) << s.P().x << "," << s.P().y << " state " << std::hex << s.P().state;
+    ASSERT_TRUE(Arrived(43, 35)) << s.P().x << "," << s.P().y << " state " << std::hex
+                                 << s.P().state;
     s.PointAt(362, 264);
     s.Click();
     ASSERT_TRUE(h.RunUntil([] { return gMapId == kTown; }, 60));
     EXPECT_EQ(s.P().x, 7 * 16);
     EXPECT_EQ(s.P().y, 10 * 16);
     EXPECT_EQ(gWalkMode, walkMode);
+    EXPECT_TRUE(GetGameFlag(70));  // set when leaving map 2 too
     EXPECT_TRUE(h.boxes().empty());
 }
 
