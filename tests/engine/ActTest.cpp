@@ -179,6 +179,30 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsTheyShould) {
     EXPECT_EQ(q.drawMode, 0x80000003u);
 }
 
+TEST_F(TakeActDataTest, RestartClearsTheListedFieldsOnly) {
+    r.Part(1, 0, ActWords().Pa(0).Ed());
+    ActPlayer p = r.Play(1);
+    p.lastAct = 2;
+    p.pic = 4, p.frame = 5, p.frameCounter = 6, p.tnValue = 7, p.scaleX = 8, p.overlayX = 9,
+    p.overlayPic = 10;
+    p.colR2 = 11, p.delayOverride = 0;
+    p.layerAct = 1, p.cellW = 2, p.sound = 3, p.event = 4, p.hitX = 5, p.blend = 6, p.wave = 7,
+    p.wavePhase = 8;
+    p.colR = 9, p.fl[3] = 10, p.loopCount = 0x8001, p.ended = 1, p.smFlag = 1, p.ldValue = 3;
+    TakeActData(&p);
+    EXPECT_EQ(p.frame, 0);
+    EXPECT_EQ(p.frameCounter, 7);  // kept, then "PA" counted
+    EXPECT_EQ(p.pic, 4);
+    EXPECT_EQ(p.tnValue, 7);
+    EXPECT_EQ(p.scaleX, 8);
+    EXPECT_EQ(p.overlayX, 9);
+    EXPECT_EQ(p.overlayPic, 10);
+    EXPECT_EQ(p.colR2, 11);
+    EXPECT_EQ(p.layerAct + p.cellW + p.sound + p.event + p.hitX + p.blend + p.wave + p.wavePhase,
+              0u);
+    EXPECT_EQ(p.colR + p.fl[3] + p.loopCount + p.ended + p.smFlag + p.ldValue, 0u);
+}
+
 TEST_F(TakeActDataTest, ScaleZoomsOnlyWhenAsked) {
     r.Part(1, 0, ActWords().Xy(10, -4).Cmd(kActSC, {512}).Pa(0).Ed());
     r.Write();

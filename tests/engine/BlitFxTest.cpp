@@ -201,8 +201,8 @@ TEST_P(EffectBlitters, EveryModeMatchesItsReference) {
     }
 }
 
-// Tint, blend, grey, subtract, silhouette, marks, row skips, stretches and
-// skews are checked pixel by pixel above; here what the reference leaves out.
+// Tint, blend, fade, grey, subtract, silhouette, marks, row skips, stretches
+// and skews are checked pixel by pixel above; here what the reference leaves out.
 TEST(EffectModes, AllTintsZeroChangeNothingNotEvenTheWavePhase) {
     Canvas c(k555);
     std::vector<u8> pic = SolidRle(1, 1, 0);
@@ -214,21 +214,6 @@ TEST(EffectModes, AllTintsZeroChangeNothingNotEvenTheWavePhase) {
     EXPECT_EQ(c.px, before);
     EXPECT_EQ(gWavePhase, 7);
     gPaintWave = 0;
-}
-
-TEST(EffectModes, FadeLevelsByRow) {
-    Canvas c(k555);
-    for (i32 h : {16, 10}) {
-        std::vector<u8> pic = SolidRle(1, h, 0x7FFF);
-        gCurPic = pic.data();
-        for (i32 r = 0; r < h; ++r) c.px[r * 640] = 0;
-        PutPic(0, 0, 1, h, 0x1C, nullptr);
-        i32 b = (h + 16) >> 4;
-        for (i32 r = 0; r < h; ++r) {
-            i32 level = 15 - (r + 1) / b;
-            EXPECT_EQ(c.px[r * 640], BlendRef(0x7FFF, 0, level)) << h << " row " << r;
-        }
-    }
 }
 
 TEST(EffectModes, ShadowsAndOutlinesStayInsideTheClip) {

@@ -25,20 +25,10 @@ protected:
     std::vector<std::string> messages;
 };
 
-std::string Guard(u8 first) {
-    // Four lines of sixteen bytes, the first byte given, the rest 0xCE.
-    std::string out;
-    for (int line = 0; line < 4; ++line) {
-        out += "    ";
-        for (int i = 0; i < 16; ++i) {
-            char hex[3];
-            std::snprintf(hex, sizeof(hex), "%02x", line == 0 && i == 0 ? first : 0xCE);
-            out += hex;
-            if (i % 4 == 3 && i != 15) out += "  ";
-        }
-        out += "\n";
-    }
-    return out + "\n";
+// The dump of a guard: four lines of sixteen bytes, each 0xCE, then a blank line.
+std::string Guard() {
+    const std::string row = "    cececece  cececece  cececece  cececece\n";
+    return row + row + row + row + "\n";
 }
 
 }  // namespace
@@ -51,7 +41,7 @@ TEST_F(MemDbgTest, WriteBeforeTheBlockIsReportedAsFrontDamage) {
     std::string want = std::string(B5("Check::資料寫入不合法位置(前端)\n")) + B5("    配置") +
                        "alloc.cpp(7)(~1) size==10\n" + B5("    釋放") + "free.cpp(9)\n";
     // The written byte is the last of the 64 front-guard bytes.
-    std::string guard = Guard(0xCE);
+    std::string guard = Guard();
     guard.replace(guard.rfind("ce\n"), 2, "41");
     EXPECT_EQ(messages[0], want + guard);
 }
@@ -62,7 +52,9 @@ TEST_F(MemDbgTest, WritePastTheBlockIsReportedAsBackDamageOnly) {
     MemFree(p, "free.cpp", 9);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].find(B5("Check::資料寫入不合法位置(後端)\n")), 0u);
-    EXPECT_NE(messages[0].find(Guard(0x42)), std::string::npos);
+    std::string guard = Guard();
+    guard.replace(4, 2, "42");  // the first byte after the block
+    EXPECT_NE(messages[0].find(guard), std::string::npos);
 }
 
 TEST_F(MemDbgTest, DoubleFreeIsReportedAndAFreeOfNullIsNot) {

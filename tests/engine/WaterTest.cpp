@@ -154,6 +154,14 @@ TEST(Water, AreaIsKeptOnTheScreen) {
     EXPECT_EQ(big.AreaX(), 0);
 }
 
+TEST(Water, ShapedDropIsHighestInTheMiddle) {
+    cWater w(64, 64, 0, 0, 64, 64);
+    w.DropShaped(32, 32, 8, 100);
+    EXPECT_GT(w.Height(32, 32), w.Height(36, 32));
+    EXPECT_GT(w.Height(36, 32), 0);
+    EXPECT_EQ(w.Height(40, 32), 0);
+}
+
 TEST(Water, DeleteWaterListFreesTheWholeChain) {
     gWaterList = new cWater(1, 1, 0, 0, 1, 1);
     gWaterList->next = new cWater(64, 48, 0, 0, 8, 8);
