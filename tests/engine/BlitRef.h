@@ -8,7 +8,9 @@
 
 namespace blit_ref {
 
-inline i32 Sat(i32 v) { return v < 0 ? 0 : v > 31 ? 31 : v; }
+inline i32 Sat(i32 v) {
+    return v < 0 ? 0 : v > 31 ? 31 : v;
+}
 
 // Sideways shift of walk row i under wave k: a sine over 33 rows.
 inline i32 WaveAt(i32 k, i32 i) {
