@@ -1,31 +1,10 @@
 // Plain and run-coded blitters against per-pixel references written from the
 // drawing rules, over random pictures, positions, clips and settings.
-#include <cmath>
-#include <cstring>
-
-#include "DrawTestUtil.h"
-#include "base/MemDbg.h"
-#include "engine/RlePic.h"
+#include "BlitRef.h"
 
 namespace {
 
-i32 WaveRef(i32 k, i32 i) { return static_cast<i32>(std::lround(k * std::sin(2 * M_PI * i / 33))); }
-
-// k/16 of s plus (15 - k)/16 of d, term by term, per channel.
-u16 BlendRef(u16 s, u16 d, int k) {
-    if (k >= 15) return s;
-    if (k <= 0) return d;
-    Rgb a = Split(s), b = Split(d), out{0, 0, 0};
-    for (int j = 1; j <= 4; ++j) {
-        Rgb x = (k >> (4 - j)) & 1 ? a : b;
-        out.r += x.r >> j;
-        out.g += x.g >> j;
-        out.b += x.b >> j;
-    }
-    return Join(out);
-}
-
-i32 Sat(i32 v) { return v < 0 ? 0 : v > 31 ? 31 : v; }
+using namespace blit_ref;
 
 u16 AddRef(u16 s, u16 d, i32 tr, i32 tg, i32 tb) {
     Rgb a = Split(s), b = Split(d);
@@ -69,7 +48,7 @@ void RleReference(std::vector<u16>& c, const RefPic& p, const Setting& s) {
         i32 i = flip ? vy1 - 1 - Y : Y - vy0;  // order of the walk
         i32 r = flip ? s.y + s.h - 1 - Y : Y - s.y;
         if (effect == 4 && s.rowSkip && (phase + i + 1) % 3 == 0) continue;
-        i32 shift = s.wave > 0 && s.wave < 16 ? WaveRef(s.wave, (s.phase + 1 + i) % 33) : 0;
+        i32 shift = s.wave > 0 && s.wave < 16 ? WaveAt(s.wave, (s.phase + 1 + i) % 33) : 0;
         for (i32 col = 0; col < p.w; ++col) {
             i32 X = s.x + shift + (mirror ? p.w - 1 - col : col);
             if (X < k.left || X >= k.left + k.width) continue;
@@ -82,8 +61,10 @@ void RleReference(std::vector<u16>& c, const RefPic& p, const Setting& s) {
                 continue;
             }
             if (kind != Px::Lit) continue;
-            if (effect == 4) d = AddRef(p.value[pi], d, s.tr, s.tg, s.tb);
-            else d = p.value[pi];
+            if (effect == 4)
+                d = AddRef(p.value[pi], d, s.tr, s.tg, s.tb);
+            else
+                d = p.value[pi];
         }
     }
 }
@@ -130,9 +111,9 @@ TEST_P(Blitters, RunCodedModesMatchTheReference) {
         gPaintTintG = s.tg;
         gPaintTintB = s.tb;
         PutPic(s.x, s.y, s.w, s.h, s.mode, s.alpha.empty() ? nullptr : s.alpha.data());
-        ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << s.mode << " at "
-                                     << s.x << "," << s.y << " " << s.w << "x" << s.h
-                                     << " wave " << s.wave;
+        ASSERT_EQ(canvas.px, expect)
+            << "iteration " << iter << " mode " << s.mode << " at " << s.x << "," << s.y << " "
+            << s.w << "x" << s.h << " wave " << s.wave;
         EXPECT_EQ(gPaintRowSkip | gPaintTintR | gPaintTintG | gPaintTintB, 0);
         // Mirrored copies keep the wave phase (a mirrored alpha draw without a plane is one).
         bool advances = s.wave && s.mode != 1 && s.mode != 3 && !(s.mode == 9 && s.alpha.empty());
@@ -172,10 +153,14 @@ TEST_P(Blitters, PlainModesMatchTheReference) {
                     continue;
                 u16 v = src[static_cast<size_t>(r) * w + c];
                 u16& d = expect[static_cast<size_t>(Y) * 640 + X];
-                if (effect == 8) d = BlendRef(src[0], d, 15 - (Y - vy0) / ((h >> 4) + 1));
-                else if ((effect == 4 || effect == 5 || effect == 0x14) && v == key) continue;
-                else if (effect == 0x14) d = BlendRef(v, d, alpha - 1);
-                else if (effect != 8) d = v;
+                if (effect == 8)
+                    d = BlendRef(src[0], d, 15 - (Y - vy0) / ((h >> 4) + 1));
+                else if ((effect == 4 || effect == 5 || effect == 0x14) && v == key)
+                    continue;
+                else if (effect == 0x14)
+                    d = BlendRef(v, d, alpha - 1);
+                else if (effect != 8)
+                    d = v;
             }
         gClipRect = clip;
         gCurPic = src.data();

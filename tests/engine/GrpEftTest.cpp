@@ -1,4 +1,4 @@
-// Graphic effects: direction table, particle steps, line walker, scaled copies,
+// Graphic effects: particle steps along the direction table, line walker, scaled copies,
 // particle allocation failure, and the matrix math.
 #include <gtest/gtest.h>
 
@@ -10,17 +10,6 @@
 #include "engine/PixelFormat.h"
 #include "engine/VecMath.h"
 #include "platform/Backend.h"
-
-TEST(GrpEft, DirectionTableHoldsSlopesAndVerticals) {
-    cGrpEft e;
-    EXPECT_EQ(e.Direction(0)[0], 1000);
-    EXPECT_EQ(e.Direction(0)[1], 0);
-    EXPECT_EQ(e.Direction(45)[1], 1000);
-    EXPECT_EQ(e.Direction(90)[1], 100000);
-    EXPECT_EQ(e.Direction(270)[1], -100000);
-    EXPECT_EQ(e.Direction(180)[0], -1000);
-    EXPECT_EQ(e.Direction(360 + 45)[1], 1000);
-}
 
 TEST(GrpEft, ParticlesWalkTheirDirection) {
     cGrpEft e;
@@ -172,7 +161,11 @@ TEST(VecMath, ProductsRotationsAndNormalising) {
     MatMul(b, a, c);
     VecMulMat(x, c, out);
     EXPECT_NEAR(out[0], 1, 1e-6) << "rotate, then move by (1, 2, 3)";
-    MatMul(c, c, c);  // in place
+    MatMul(c, c, c);  // in place: (1, 3, 3) turned to (-3, 1, 3), then moved
+    VecMulMat(x, c, out);
+    EXPECT_NEAR(out[0], -2, 1e-5);
+    EXPECT_NEAR(out[1], 3, 1e-5);
+    EXPECT_NEAR(out[2], 6, 1e-5);
     MatCopy(a, b);
     MatScale(b, 2);
     EXPECT_FLOAT_EQ(b[12], 2);

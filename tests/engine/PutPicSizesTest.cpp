@@ -34,6 +34,7 @@ TEST(PutPicSizes, EverySamplePictureAtEverySizeFromOneToItsOwnPlusTwo) {
     root.WriteSample();
     root.Open();
     Canvas c(k565);
+    const std::vector<u16> start = c.px;
     SetClip(0, 0, kWindow, kWindow);
     int frames = 0;
     for (const auto& [n, pic] : SamplePictures()) {
@@ -47,6 +48,10 @@ TEST(PutPicSizes, EverySamplePictureAtEverySizeFromOneToItsOwnPlusTwo) {
         }
     }
     EXPECT_GT(frames, 20);
+    // Nothing landed outside the window.
+    for (i32 y = 0; y < 480; ++y)
+        for (i32 x = y < kWindow ? kWindow : 0; x < 640; ++x)
+            ASSERT_EQ(c.px[y * 640 + x], start[y * 640 + x]) << x << "," << y;
 }
 
 // Cropped by a column, cut by a row or grown: the literal pixels of the picture,

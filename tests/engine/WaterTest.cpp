@@ -34,12 +34,8 @@ TEST(Water, CalmWaterStaysCalmAndRendersTheScreenAsItIs) {
 TEST(Water, ADropSpreadsAndDiesOut) {
     cWater w(80, 80, 0, 0, 80, 80);
     w.Drop(40, 40, 4, 10);
-    EXPECT_EQ(w.Height(40, 40), 40);
-    EXPECT_EQ(w.Height(43, 40), 10);
-    EXPECT_EQ(w.Height(44, 40), 0);
     int start = NonZero(w);
-    bool calm = w.Step();
-    EXPECT_FALSE(calm);
+    EXPECT_FALSE(w.Step());
     for (int i = 0; i < 5; ++i) w.Step();
     EXPECT_GT(NonZero(w), start) << "the ring grows";
     int steps = 0;
