@@ -313,6 +313,7 @@ void ResetPaint() {
     gClipRect = {0, 0, gScreenWidth, gScreenHeight};
     FillRowOffsets(gScreenPitch);
     ResetZoom();
+    ResetBlitLanes();
     ResetAntiAlias();
     BuildWaveTable();
     InitBlitTable();

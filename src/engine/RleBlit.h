@@ -11,6 +11,7 @@
 #pragma once
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/Blend.h"
 #include "engine/PicPaint.h"
@@ -18,28 +19,86 @@
 
 void RegisterRleBlitters(Blitter* table);
 
+// The lanes the copy, additive and alpha blitters work whole runs in,
+// narrowest first.
+enum class BlitLanes { kScalar, kSse2, kAvx2 };
+// The widest this processor runs, found once.
+BlitLanes BestBlitLanes();
+// Draws from now on in these lanes, or in the widest narrower ones the
+// processor runs; returns the lanes in use.
+BlitLanes SetBlitLanes(BlitLanes lanes);
+// Back to the widest (part of ResetPaint).
+void ResetBlitLanes();
+
+// Where the walk of one picture row stands: the next run word, its column,
+// and the pixel of column c0.
+struct RunCursor {
+    const u8* q;
+    i32 col;
+    u16* dst;
+};
+
+// Draws the run at the cursor within columns [c0, c1) and moves past it;
+// false at the end of the row.
+template <bool Mirror, class Op>
+inline bool StepRun(RunCursor& c, i32 c0, i32 c1, Op& op) {
+    if (c.col >= c1) return false;
+    u16 word = LoadPixel(c.q);
+    i32 n = word & kRunCountMask;
+    if (!n) return false;
+    i32 col = c.col, end = col + n;
+    const u8* q = c.q + 2;
+    c.col = end;
+    u16 kind = word & kRunKindMask;
+    if (kind == kRunLiteral) {
+        c.q = q + 2 * n;
+        // Most runs lie wholly in the window.
+        if (col >= c0 && end <= c1) {
+            op.template Lit<Mirror>(Mirror ? c.dst - (col - c0) : c.dst + (col - c0), q, n, col);
+            return true;
+        }
+        i32 a = std::max(col, c0), b = std::min(end, c1);
+        if (a < b)
+            op.template Lit<Mirror>(Mirror ? c.dst - (a - c0) : c.dst + (a - c0), q + 2 * (a - col),
+                                    b - a, a);
+        return true;
+    }
+    c.q = q;
+    if constexpr (Op::kKey2) {
+        i32 a = std::max(col, c0), b = std::min(end, c1);
+        if (kind == kRunKey2 && a < b)
+            op.template Key2<Mirror>(Mirror ? c.dst - (a - c0) : c.dst + (a - c0), b - a, a);
+    }
+    return true;
+}
+
 // Rows [c0, c1) of one picture row go to dst (the pixel of column c0).
 template <bool Mirror, class Op>
 inline void WalkRleRow(const u8* q, i32 c0, i32 c1, u16* dst, Op& op) {
-    i32 col = 0;
-    while (col < c1) {
-        u16 word = LoadPixel(q);
-        i32 n = word & kRunCountMask;
-        if (!n) return;
-        q += 2;
-        u16 kind = word & kRunKindMask;
-        i32 a = std::max(col, c0), b = std::min(col + n, c1);
-        if (kind == kRunLiteral) {
-            if (a < b)
-                op.template Lit<Mirror>(Mirror ? dst - (a - c0) : dst + (a - c0), q + 2 * (a - col),
-                                        b - a, a);
-            q += 2 * n;
-        } else if constexpr (Op::kKey2) {
-            if (kind == kRunKey2 && a < b)
-                op.template Key2<Mirror>(Mirror ? dst - (a - c0) : dst + (a - c0), b - a, a);
-        }
-        col += n;
+    RunCursor c{q, 0, dst};
+    while (StepRun<Mirror>(c, c0, c1, op)) {
     }
+}
+
+// Two rows walked side by side, each with its own operation: every run word
+// names where the next one is, so one row alone waits on each load in turn.
+template <bool Mirror, class Op>
+inline void WalkRleRows2(RunCursor a, RunCursor b, i32 c0, i32 c1, Op& opA, Op& opB) {
+    bool liveA = true, liveB = true;
+    while (liveA && liveB) {
+        liveA = StepRun<Mirror>(a, c0, c1, opA);
+        liveB = StepRun<Mirror>(b, c0, c1, opB);
+    }
+    while (liveA) liveA = StepRun<Mirror>(a, c0, c1, opA);
+    while (liveB) liveB = StepRun<Mirror>(b, c0, c1, opB);
+}
+
+// Operations that say kPairRows keep no state between rows but what
+// BeginRow sets, so two rows may be drawn at once by two copies.
+template <class Op>
+constexpr bool PairsRows() {
+    if constexpr (requires { Op::kPairRows; }) return Op::kPairRows;
+    return false;
 }
 
 // Source rows of the picture, one per drawn row (the common case). A row plan
@@ -122,6 +181,23 @@ void WalkRle(i32 x, i32 w, Op& op, bool advanceWave, Rows rows = Rows()) {
         for (i32 r = 0; r < gBlitRows; ++r) {
             u16 len = LoadPixel(p) & 0x7FFF;
             if (!len) break;
+            if constexpr (PairsRows<Op>() && !Rows::kSkew && std::is_same_v<Rows, PlainRows>) {
+                if (!wave && r + 1 < gBlitRows && (LoadPixel(p + len) & 0x7FFF) != 0) {
+                    Op other = op;
+                    bool drawA = op.BeginRow(rows.Row());
+                    const u8* pa = p;
+                    rows.Next(p);
+                    bool drawB = other.BeginRow(rows.Row());
+                    u16* da = first + static_cast<i64>(r) * stride;
+                    RunCursor a{pa + 2, 0, da}, b{p + 2, 0, da + stride};
+                    if (drawA && drawB) WalkRleRows2<Mirror>(a, b, c0, c1, op, other);
+                    else if (drawA) WalkRleRow<Mirror>(a.q, c0, c1, a.dst, op);
+                    else if (drawB) WalkRleRow<Mirror>(b.q, c0, c1, b.dst, other);
+                    ++r;
+                    if (!rows.Next(p)) break;
+                    continue;
+                }
+            }
             if (op.BeginRow(rows.Row())) {
                 bool placed = Rows::kSkew || wave;
                 if (!placed) {
