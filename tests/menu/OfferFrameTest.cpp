@@ -53,6 +53,17 @@ void GrowMonsters(i32 n) {
     gMonsterCount = n;
 }
 
+// Closes the open screen as its own way out would, then goes back to map mode.
+void CloseToMap(Harness& h) {
+    if (gFrameId != 0) {
+        gFramePhase = 2;
+        h.RunFrames(1);
+    }
+    gFrameId = 0;
+    gFramePhase = 0;
+    h.RunFrames(1);
+}
+
 struct OfferTest : MenuTest {
     i32 golem = -1, phantom = -1, nameless = -1;
     void SetUp() override {
@@ -309,9 +320,7 @@ TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
         EXPECT_EQ(SecondPhaseTicks(), c.ticks);
         EXPECT_EQ(gOwnedMonsters[golem], 0);
         EXPECT_EQ(gGodForms[0].offerValue, std::min(before + 10, 99));
-        gFrameId = 0;
-        gFramePhase = 0;
-        h.RunFrames(1);
+        CloseToMap(h);
     }
 }
 
