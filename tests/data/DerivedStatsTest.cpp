@@ -49,12 +49,15 @@ protected:
 
 }  // namespace
 
-TEST_F(DerivedStats, BareRoleCountsBaseAttackAndDefenceTwice) {
+TEST_F(DerivedStats, BareRoleCountsBaseAttackAndDefenceTwiceAndHitsAt85) {
+    EquipageData mail = Piece(5, 1);
+    mail.hitRate = 30;  // no weapon: 85 whatever the armour
+    Wear(kSlotArmour, mail);
     RoleStats& s = Calc();
     EXPECT_EQ(s.maxHp, 155);
     EXPECT_EQ(s.attack, 20 + 20 + 10);  // copy + base attack + strength
     EXPECT_EQ(s.defence, 10 + 10 + 8);  // copy + base defence + stamina
-    EXPECT_EQ(s.hitRate, 85);           // no weapon
+    EXPECT_EQ(s.hitRate, 85);
     EXPECT_EQ(s.evasion, 12);
 }
 
@@ -81,13 +84,6 @@ TEST_F(DerivedStats, AddModeAddsEveryNonZeroBonus) {
     EXPECT_EQ(s.evasion, 14);
     EXPECT_EQ(s.ratios[kFire], 70);
     EXPECT_EQ(s.ratios[kWater], 100);
-}
-
-TEST_F(DerivedStats, NoWeaponGives85WhateverTheArmour) {
-    EquipageData mail = Piece(5, 1);
-    mail.hitRate = 30;
-    Wear(kSlotArmour, mail);
-    EXPECT_EQ(Calc().hitRate, 85);
 }
 
 TEST_F(DerivedStats, TwoHandedWeaponIsAppliedOnce) {
@@ -159,25 +155,17 @@ TEST_F(DerivedStats, UnknownBonusModeStillAddsAttackDefenceHitAndEvasion) {
     EXPECT_EQ(s.evasion, 13);
 }
 
-TEST_F(DerivedStats, HpMpStatusLevelAndExperienceSurvive) {
-    gRoleStats[0].hp = 42;
-    gRoleStats[0].mp = 7;
+TEST_F(DerivedStats, KeepsStatusLevelAndExperienceAndClampsHpMpAndTheRoleRecord) {
+    gRoleStats[0].hp = 500;  // above the max of 155
+    gRoleStats[0].mp = -4;
     gRoleStats[0].status = 0x402;
     gRoleStats[0].level = 12;
     gRoleStats[0].exp = 999;
-    RoleStats& s = Calc();
-    EXPECT_EQ(s.hp, 42);
-    EXPECT_EQ(s.mp, 7);
-    EXPECT_EQ(s.status, 0x402);
-    EXPECT_EQ(s.level, 12);
-    EXPECT_EQ(s.exp, 999);
-}
-
-TEST_F(DerivedStats, ClampsHpMpAndTheRoleRecordsValues) {
-    gRoleStats[0].hp = 500;  // above the max of 155
-    gRoleStats[0].mp = -4;
     EXPECT_EQ(Calc().hp, 155);
     EXPECT_EQ(gRoleStats[0].mp, 0);
+    EXPECT_EQ(gRoleStats[0].status, 0x402);
+    EXPECT_EQ(gRoleStats[0].level, 12);
+    EXPECT_EQ(gRoleStats[0].exp, 999);
     gRoleStats[0].hp = 0;
     EXPECT_EQ(Calc().hp, 0);
 
@@ -200,6 +188,12 @@ TEST_F(DerivedStats, ClampsHpMpAndTheRoleRecordsValues) {
     EXPECT_EQ(gRoles[0].evasion, 999);
     EXPECT_EQ(gRoles[0].attack, 500);
     EXPECT_EQ(gRoles[0].defence, 0);
+    // A sum past 32 bits wraps without overflowing; the clamp keeps it in range.
+    gRoles[0].maxHp = 2000000000;
+    gOwnedEquipage[gRoles[0].equip[kSlotArmour]].bonusMode = 2;
+    gOwnedEquipage[gRoles[0].equip[kSlotArmour]].maxHp = 2000000000;
+    EXPECT_GE(Calc().maxHp, 0);
+    EXPECT_LE(gRoleStats[0].maxHp, 9999);
 }
 
 TEST_F(DerivedStats, SlotsOutsideTheOwnedTableCountAsEmpty) {
@@ -213,14 +207,4 @@ TEST_F(DerivedStats, SlotsOutsideTheOwnedTableCountAsEmpty) {
     RoleStats& s = Calc();
     EXPECT_EQ(s.maxHp, 155);
     EXPECT_EQ(s.hitRate, 85);
-}
-
-TEST_F(DerivedStats, HugeValuesWrapInsteadOfOverflowing) {
-    gRoles[0].maxHp = 2000000000;
-    EquipageData piece = Piece(5, 2);
-    piece.maxHp = 2000000000;
-    Wear(kSlotArmour, piece);
-    RoleStats& s = Calc();  // the sum wraps; the clamp keeps it in range
-    EXPECT_GE(s.maxHp, 0);
-    EXPECT_LE(s.maxHp, 9999);
 }

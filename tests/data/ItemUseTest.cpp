@@ -55,25 +55,21 @@ TEST_F(ItemUse, HealingItemIsTakenAndStopsAtMaxHp) {
     EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
 }
 
-TEST_F(ItemUse, NothingHappensWithoutAnOwnedItemOrForUnknownItems) {
+TEST_F(ItemUse, NothingHappensWithoutAnOwnedItemForUnknownItemsOrOtherUseKinds) {
+    Item(sample::kAntidote).useKind = 3;
     Load();
     gRoleStats[kBare].hp = 10;
+    gRoleStats[kBare].status = 0x400;
     UseItem(kBare, sample::kHerb);
     UseItem(kBare, -1);
     UseItem(kBare, 8);
     UseItem(kBare, 1 << 30);
+    gOwnedItems[sample::kAntidote] = 2;
+    UseItem(kBare, sample::kAntidote);
     EXPECT_EQ(gRoleStats[kBare].hp, 10);
+    EXPECT_EQ(gRoleStats[kBare].status, 0x400);
     EXPECT_EQ(gOwnedItems[sample::kHerb], 0);
-}
-
-TEST_F(ItemUse, ItemsOfOtherUseKindsDoNothing) {
-    Item(sample::kHerb).useKind = 3;
-    Load();
-    gOwnedItems[sample::kHerb] = 2;
-    gRoleStats[kBare].hp = 10;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gRoleStats[kBare].hp, 10);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
+    EXPECT_EQ(gOwnedItems[sample::kAntidote], 2);
 }
 
 TEST_F(ItemUse, DyingRoleRefusesItemsAndGetsConsumedOnesBack) {
@@ -216,7 +212,7 @@ TEST_F(ItemUse, PartyOverwriteItemIsGivenBackAtMostOnce) {
     EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 1);
 }
 
-TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMember) {
+TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMemberAndPanaceaClearsEveryState) {
     Load();
     gParty[0] = 2;
     gParty[1] = 5;
@@ -226,17 +222,13 @@ TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMember) {
     EXPECT_EQ(gRoleStats[5].status, 0x2);
     EXPECT_EQ(gRoleStats[0].status, 0);
     EXPECT_EQ(gOwnedItems[sample::kHasteBell], 1);
-}
-
-TEST_F(ItemUse, PanaceaClearsEveryState) {
-    Load();
     gRoleStats[kBare].status = 0x2C05;
     gOwnedItems[sample::kPanacea] = 1;
     UseItem(kBare, sample::kPanacea);
     EXPECT_EQ(gRoleStats[kBare].status, 0);
 }
 
-TEST_F(ItemUse, HealSkillSpendsMpAndHeals) {
+TEST_F(ItemUse, SkillsSpendMpAndHealOnlyTheirTargetKind) {
     Load();
     gRoleStats[1].mp = 50;
     gRoleStats[kBare].hp = 20;
@@ -248,6 +240,11 @@ TEST_F(ItemUse, HealSkillSpendsMpAndHeals) {
     UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
     EXPECT_EQ(gRoleStats[kBare].hp, 220);
     EXPECT_EQ(gRoleStats[1].mp, 20);
+    // Another target kind still costs its MP, with no check that there is enough.
+    gRoleStats[1].mp = 5;
+    UseSkill(gRoleStats[1], gSkills[sample::kFireball], gRoleStats[kBare]);
+    EXPECT_EQ(gRoleStats[1].mp, -7);
+    EXPECT_EQ(gRoleStats[kBare].hp, 220);
 }
 
 TEST_F(ItemUse, SkillOnADyingTargetCostsNothingUnlessItRevives) {
@@ -264,15 +261,6 @@ TEST_F(ItemUse, SkillOnADyingTargetCostsNothingUnlessItRevives) {
     EXPECT_EQ(gRoleStats[1].mp, 20);
     EXPECT_EQ(gRoleStats[kBare].status, 0);
     EXPECT_EQ(gRoleStats[kBare].hp, 110);
-}
-
-TEST_F(ItemUse, SkillWithAnotherTargetKindStillCostsItsMp) {
-    Load();
-    gRoleStats[1].mp = 5;  // not enough: no check
-    gRoleStats[kBare].hp = 20;
-    UseSkill(gRoleStats[1], gSkills[sample::kFireball], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[1].mp, -7);
-    EXPECT_EQ(gRoleStats[kBare].hp, 20);
 }
 
 TEST_F(ItemUse, GroupSkillReachesThePartyByDerivedMaxHp) {
@@ -308,7 +296,7 @@ TEST_F(ItemUse, OverwriteSkillOnTheCasterAndItsStatusOutsideBattleOnly) {
     EXPECT_EQ(gRoleStats[5].attack, 200 + 200 + 15);
 }
 
-TEST_F(ItemUse, AddSkillSkipsADyingTargetButItsReviveStatusStillApplies) {
+TEST_F(ItemUse, AddSkillSkipsADyingTargetOrAStrangerButItsReviveStatusApplies) {
     Skill(sample::kHeal).statusEffect = 31;
     Load();
     gRoleStats[kBare].status = kStatusDying;
@@ -316,10 +304,7 @@ TEST_F(ItemUse, AddSkillSkipsADyingTargetButItsReviveStatusStillApplies) {
     ApplySkillToRole(gSkills[sample::kHeal], gRoleStats[kBare]);
     EXPECT_EQ(gRoleStats[kBare].hp, 0);
     EXPECT_EQ(gRoleStats[kBare].status, 0);
-}
-
-TEST_F(ItemUse, SkillOnARecordThatNamesNoRoleDoesNothing) {
-    Load();
+    // A record that names no role is left alone.
     RoleStats stranger = gRoleStats[kBare];
     stranger.index = 9;
     stranger.hp = 3;

@@ -39,9 +39,6 @@ std::string Line(int n) {
 bool Shown(int slot) {
     return gAbilityPanel.slots[slot] && gAbilityPanel.slots[slot]->shown;
 }
-std::vector<int> Sounds(const SoundRecorder& r) {
-    return r.played();
-}
 
 // ---- ways in and out ----
 
@@ -62,57 +59,12 @@ TEST_F(MenuTest, F1OpensThePageAndTheRightClickGoesBackToTheMap) {
         EXPECT_EQ(Action(Page().party.slots[0]), 24) << "role 0's slot is no longer shown";
         EXPECT_EQ(Action(Page().member.portrait), 40 + r);
     }
-    EXPECT_EQ(Sounds(sounds), (std::vector<int>{261, 261}));
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261}));
     sounds.Clear();
     RightClick();
     EXPECT_EQ(FinishClose(), 0u);
     EXPECT_EQ(gMenuRole, 0u) << "the map resets the shown member";
-    EXPECT_EQ(Sounds(sounds), (std::vector<int>{263}));
-}
-
-TEST_F(MenuTest, TabsAndFunctionKeysLeaveWithTheFocusOnTheFirstRow) {
-    struct Case {
-        int tab;  // -1: the key instead
-        u8 key;
-        u32 frame;
-    };
-    const Case cases[] = {{1, 0, 23},        {2, 0, 25},        {3, 0, 13},
-                          {-1, kScanF2, 23}, {-1, kScanF3, 25}, {-1, kScanF4, 13}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.frame);
-        gFrameId = 0;
-        gFramePhase = 0;
-        h.RunFrames(1);
-        OpenItems();
-        gKeyFocus = 5;
-        if (c.tab >= 0) {
-            ClickTab(c.tab);
-        } else {
-            PlatformSetKey(c.key, true);
-            h.RunFrames(1);
-            PlatformSetKey(c.key, false);
-        }
-        EXPECT_EQ(gKeyFocus, 0);
-        EXPECT_EQ(Sounds(sounds), (std::vector<int>{261}));
-        h.RunFrames(1);
-        EXPECT_EQ(gFrameId, kScreenBit | c.frame);
-        EXPECT_EQ(gItemMenuFrame, nullptr);
-    }
-}
-
-TEST_F(MenuTest, SideRowsOneToThreeOpenTheirPagesAndKeepTheRow) {
-    const u32 frames[4] = {0, 3, 4, 17};
-    for (int r = 1; r <= 3; ++r) {
-        gFrameId = 0;
-        gFramePhase = 0;
-        h.RunFrames(1);
-        OpenItems();
-        ClickSide(r);
-        h.RunFrames(1);
-        EXPECT_EQ(gFrameId, kScreenBit | frames[r]) << r;
-        EXPECT_EQ(gKeyFocus, r);
-        EXPECT_EQ(Sounds(sounds), (std::vector<int>{261})) << r;
-    }
+    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
 }
 
 TEST_F(MenuTest, TheMapsF1AfterTheSystemMenuStartsOnTheFirstRow) {
@@ -291,21 +243,6 @@ TEST_F(MenuTest, DownFromATabLandsOnTheListsFirstRow) {
 
 // ---- lists ----
 
-// The list rules written out again: by type, then by id.
-std::vector<i32> ExpectedList(int mode) {
-    std::vector<i32> out;
-    for (i32 t = 0; t <= 28; ++t)
-        for (i32 id = 0; id < gItemCount; ++id) {
-            const ItemData& it = gItems[id];
-            if (gOwnedItems[id] < 1 || it.icon != t || it.name[0] == 0) continue;
-            if (mode == 1 && !((it.usePlace == 1 || it.usePlace == 3) && it.useKind != 0)) continue;
-            if (mode == 2 && id < 200) continue;
-            if (mode == 3 && id >= 200) continue;
-            out.push_back(id);
-        }
-    return out;
-}
-
 TEST_F(MenuTest, ListsGroupByTypeAndKeepTheirRanges) {
     OpenItems();
     const std::vector<i32> use = {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12};
@@ -319,7 +256,6 @@ TEST_F(MenuTest, ListsGroupByTypeAndKeepTheirRanges) {
         ASSERT_EQ(Page().subMode, mode);
         std::vector<i32> got(Page().list.items.begin(), Page().list.items.end());
         EXPECT_EQ(got, *expected[mode]) << mode;
-        EXPECT_EQ(got, ExpectedList(mode)) << mode;
         Tap(kScanF1);  // F1 backs out of a list
         h.RunFrames(1);
         EXPECT_EQ(Page().subMode, 0);
@@ -365,7 +301,7 @@ TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
     EXPECT_EQ(std::string(Page().list.rowText[2]), Utf8ToBig5("還魂丹")) << "item 3 moved up";
     ClickRow(7);  // below the rows: nothing
     EXPECT_EQ(Page().list.Count(), 4);
-    EXPECT_EQ(Sounds(sounds), (std::vector<int>{261, 261, 261}));
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261, 261}));
 }
 
 TEST_F(MenuTest, ADyingMemberRefusesAnItemAndKeepsTheCount) {
@@ -413,7 +349,7 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     EXPECT_GT(gRoleStats[gParty[1]].hp, 1);
     EXPECT_EQ(gRoleStats[0].hp, 1);
     EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
-    EXPECT_EQ(Sounds(sounds), (std::vector<int>{261, 265}));
+    EXPECT_EQ(sounds.played(), (std::vector<int>{261, 265}));
     // Again: the marker follows the slot under the mouse, the background click uses.
     ClickRow(0);
     MoveTo(cPartySlots::CursorSpot(2).x, cPartySlots::CursorSpot(2).y);
@@ -428,7 +364,7 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     RightClick();
     EXPECT_EQ(Page().subMode, kItemUseList);
     EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
-    EXPECT_EQ(Sounds(sounds), (std::vector<int>{263}));
+    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
 }
 
 TEST_F(MenuTest, UsingTheLastPieceInTheChoiceLeavesTheCursorOnRowZero) {

@@ -118,33 +118,6 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
 }
 
-TEST_F(SkillPages, FunctionKeysLeaveBothPagesWithTheFocusCleared) {
-    const struct {
-        u8 key;
-        u32 frame;
-    } cases[] = {{kScanF1, 2}, {kScanF3, 25}, {kScanF4, 13}};
-    for (bool fromList : {false, true}) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(testing::Message() << fromList << " " << c.frame);
-            gFrameId = 0;
-            gFramePhase = 0;
-            h.RunFrames(1);
-            if (fromList)
-                OpenList(0, 0);
-            else
-                OpenSkills();
-            gKeyFocus = 4;
-            PlatformSetKey(c.key, true);
-            h.RunFrames(1);
-            PlatformSetKey(c.key, false);
-            EXPECT_EQ(gKeyFocus, 0);
-            EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
-            h.RunFrames(1);
-            EXPECT_EQ(gFrameId, kScreenBit | c.frame);
-        }
-    }
-}
-
 TEST(SkillKeys, TheSkillsPageKeyTable) {
     using K = MenuKey;
     struct Case {

@@ -9,9 +9,22 @@
 
 namespace {
 
+// Closes the open screen as its own way out would, then goes back to map mode.
+void CloseToMap(Harness& h) {
+    if (gFrameId != 0) {
+        gFramePhase = 2;
+        h.RunFrames(1);
+    }
+    gFrameId = 0;
+    gFramePhase = 0;
+    h.RunFrames(1);
+}
+
 struct ShopListTest : ShopTest {
-    // Items 20.. of the sample, n of them, in the buy list (smart mouse off).
+    // Items 20.. of the sample, n of them, in the buy list (smart mouse off),
+    // from the map.
     void OpenItemList(int n) {
+        CloseToMap(h);
         gSmartMouse = 0;
         OpenShop(false, {{5, Ids(n, 20)}});
         OpenBuyList(0);
@@ -25,42 +38,29 @@ struct ShopListTest : ShopTest {
     void ClickConfirm() { ClickAt(330, 365); }
 };
 
-TEST_F(ShopListTest, ElevenEntriesNeverScroll) {
-    OpenItemList(11);
-    EXPECT_EQ(BuyCore().maximum, 0);
-    for (int i = 0; i < 12; ++i) Key(kScanDown);
-    EXPECT_EQ(BuyCore().current, 110);
-    EXPECT_EQ(BuyCore().top, 0);
-    Key(kScanPgDn);
-    EXPECT_EQ(BuyCore().top, 0);
-}
-
-TEST_F(ShopListTest, TwelveEntriesScrollByOneAtTheEdges) {
-    OpenItemList(12);
-    EXPECT_EQ(BuyCore().maximum, 1);
-    for (int i = 0; i < 10; ++i) Key(kScanDown);
-    ASSERT_EQ(BuyCore().current, 110);
-    Key(kScanDown);
-    EXPECT_EQ(BuyCore().top, 1);
-    h.RunFrames(1);
-    EXPECT_STREQ(BuyCore().nameText[10], gItems[31].name) << "row 10 shows entry 11";
-    for (int i = 0; i < 10; ++i) Key(kScanUp);
-    ASSERT_EQ(BuyCore().current, 100);
-    Key(kScanUp);
-    EXPECT_EQ(BuyCore().top, 0);
-}
-
-TEST_F(ShopListTest, ThirtyEntriesPageToTheMaximum) {
-    OpenItemList(30);
-    const int downs[] = {11, 19, 19};
-    for (int want : downs) {
-        Key(kScanPgDn);
-        EXPECT_EQ(BuyCore().top, want);
-    }
-    const int ups[] = {8, 0};
-    for (int want : ups) {
-        Key(kScanPgUp);
-        EXPECT_EQ(BuyCore().top, want);
+// Keys over lists of 11, 12 and 30 entries: the top row after each run of keys.
+TEST_F(ShopListTest, KeysScrollByOneAtTheEdgesAndByPages) {
+    const struct {
+        int entries;
+        u8 key;
+        int times, top;
+    } steps[] = {
+        {11, kScanDown, 12, 0}, {11, kScanPgDn, 1, 0},  {12, kScanDown, 10, 0},
+        {12, kScanDown, 1, 1},  {12, kScanUp, 10, 1},   {12, kScanUp, 1, 0},
+        {30, kScanPgDn, 1, 11}, {30, kScanPgDn, 1, 19}, {30, kScanPgDn, 1, 19},
+        {30, kScanPgUp, 1, 8},  {30, kScanPgUp, 1, 0},
+    };
+    int open = 0;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.entries << " entries, key " << int(s.key));
+        if (s.entries != open) OpenItemList(open = s.entries);
+        for (int i = 0; i < s.times; ++i) Key(s.key);
+        EXPECT_EQ(BuyCore().top, s.top);
+        if (s.entries == 12 && s.top == 1 && s.key == kScanDown) {
+            EXPECT_EQ(BuyCore().current, 110);
+            h.RunFrames(1);
+            EXPECT_STREQ(BuyCore().nameText[10], gItems[31].name) << "row 10 shows entry 11";
+        }
     }
 }
 
@@ -146,7 +146,9 @@ TEST_F(ShopListTest, LimitsByMoneyRoomAndTheCap) {
     EXPECT_EQ(BuyLimit(0, 0), 0) << "all 256 places in use";
 }
 
-TEST_F(ShopListTest, NegativePriceBuysForNothing) {
+// A negative price buys for nothing; money above the cap from a save reads as
+// the cap and pays from it.
+TEST_F(ShopListTest, NegativePricesAndMoneyAboveTheCap) {
     gSmartMouse = 0;
     gEquipages[0].price = -100;
     gScriptVars[0] = 50;
@@ -156,12 +158,9 @@ TEST_F(ShopListTest, NegativePriceBuysForNothing) {
     ClickMore();
     ClickConfirm();
     EXPECT_EQ(Money(), 50);
-}
-
-TEST_F(ShopListTest, MoneyAboveTheCapFromASaveReadsAsTheCap) {
-    gSmartMouse = 0;
+    gEquipages[0].price = 100;
     gScriptVars[0] = 0x80000010u;
-    OpenShop(false, {{0, {0}}});
+    Back();
     OpenBuyList(0);
     EXPECT_EQ(BuyCore().money, 0x7FFFFFFF);
     ClickListRow(0);

@@ -40,12 +40,12 @@ struct ShopSellTest : ShopTest {
 };
 
 TEST_F(ShopSellTest, PiecesStandInRecordOrderWithoutWornOnes) {
-    OwnAt(3, 2);   // long bow
-    OwnAt(9, 0);   // short sword
-    OwnAt(1, 2);   // long bow
+    OwnAt(3, 2);                                 // long bow
+    OwnAt(9, 0);                                 // short sword
+    OwnAt(1, 2);                                 // long bow
     gRoles[0].equip[kSlotWeapon] = OwnAt(5, 0);  // worn
-    OwnAt(6, 3);   // a shield: another category
-    gOwnedEquipage[OwnAt(7, 1)].name[0] = 0;  // nameless
+    OwnAt(6, 3);                                 // a shield: another category
+    gOwnedEquipage[OwnAt(7, 1)].name[0] = 0;     // nameless
     EXPECT_EQ(SellableThings(0), (std::deque<u32>{9, 1, 3}));
     EXPECT_EQ(SellableThings(1), (std::deque<u32>{6}));
 }
