@@ -5,36 +5,14 @@
 #include <string>
 #include <tuple>
 
-#include "DrawTestUtil.h"
+#include "BlitRef.h"
 #include "engine/RleBlit.h"
 
 namespace {
 
 constexpr i32 kW = 50, kH = 123;
 
-i32 Sat(i32 v) { return v > 31 ? 31 : v; }
-
-u16 AddRef(u16 s, u16 d) {
-    Rgb a = Split(s), b = Split(d);
-    return Join({Sat(a.r + b.r), Sat(a.g + b.g), Sat(a.b + b.b)});
-}
-
-// Level byte/4 (at most 15); 0 keeps d, 15 takes s, else d's (15 - level)/16
-// term by term plus s.
-u16 AlphaRef(u16 s, u16 d, u8 byte) {
-    int level = std::min(byte >> 2, 15);
-    if (level == 0) return d;
-    if (level == 15) return s;
-    int keep = 15 - level;
-    Rgb x = Split(s), y = Split(d), part{0, 0, 0};
-    for (int j = 1; j <= 4; ++j) {
-        if (!((keep >> (4 - j)) & 1)) continue;
-        part.r += y.r >> j;
-        part.g += y.g >> j;
-        part.b += y.b >> j;
-    }
-    return Join({Sat(part.r + x.r), Sat(part.g + x.g), Sat(part.b + x.b)});
-}
+using namespace blit_ref;
 
 void Put(std::vector<u8>& b, u16 v) {
     b.push_back(static_cast<u8>(v));
@@ -107,7 +85,7 @@ TEST_P(LaneWidths, RunsOfEveryLengthMatchTheReference) {
                     u16 s = pic.ref.value[pi];
                     if (mode == 8 && kind == Px::Key2) d = 0xFFF0;
                     if (kind != Px::Lit) continue;
-                    d = mode == 0 ? s : mode == 4 ? AddRef(s, d) : AlphaRef(s, d, plane[pi]);
+                    d = mode == 0 ? s : mode == 4 ? AddRef(s, d, 0, 0, 0) : AlphaRef(s, d, plane[pi]);
                 }
             gClipRect = c;
             gCurPic = pic.bytes.data();

@@ -1,6 +1,7 @@
 // Channel rules shared by the blitter tests' references, worked from the
 // drawing rules and not from the engine, and small run-coded test pictures.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -29,6 +30,31 @@ inline u16 BlendRef(u16 s, u16 d, int k) {
         out.b += x.b >> j;
     }
     return Join(out);
+}
+
+// The source, moved by the tints, added to the screen per channel.
+inline u16 AddRef(u16 s, u16 d, i32 tr, i32 tg, i32 tb) {
+    Rgb a = Split(s), b = Split(d);
+    bool tint = tr || tg || tb;
+    if (tint) a = {Sat(a.r + tr), Sat(a.g + tg), Sat(a.b + tb)};
+    return Join({Sat(a.r + b.r), Sat(a.g + b.g), Sat(a.b + b.b)});
+}
+
+// Level byte/4 (at most 15); 0 keeps d, 15 takes s, else d's (15 - level)/16
+// term by term plus s.
+inline u16 AlphaRef(u16 s, u16 d, u8 byte) {
+    int a = std::min(byte >> 2, 15);
+    if (a == 0) return d;
+    if (a == 15) return s;
+    int keep = 15 - a;
+    Rgb x = Split(s), y = Split(d), part{0, 0, 0};
+    for (int j = 1; j <= 4; ++j) {
+        if (!((keep >> (4 - j)) & 1)) continue;
+        part.r += y.r >> j;
+        part.g += y.g >> j;
+        part.b += y.b >> j;
+    }
+    return Join({Sat(part.r + x.r), Sat(part.g + x.g), Sat(part.b + x.b)});
 }
 
 // A run-coded picture of w x h pixels at the given depth.

@@ -6,28 +6,6 @@ namespace {
 
 using namespace blit_ref;
 
-u16 AddRef(u16 s, u16 d, i32 tr, i32 tg, i32 tb) {
-    Rgb a = Split(s), b = Split(d);
-    bool tint = tr || tg || tb;
-    if (tint) a = {Sat(a.r + tr), Sat(a.g + tg), Sat(a.b + tb)};
-    return Join({Sat(a.r + b.r), Sat(a.g + b.g), Sat(a.b + b.b)});
-}
-
-u16 AlphaRef(u16 s, u16 d, u8 byte) {
-    int a = std::min(byte >> 2, 15);
-    if (a == 0) return d;
-    if (a == 15) return s;
-    int keep = 15 - a;
-    Rgb x = Split(s), y = Split(d), part{0, 0, 0};
-    for (int j = 1; j <= 4; ++j) {
-        if (!((keep >> (4 - j)) & 1)) continue;
-        part.r += y.r >> j;
-        part.g += y.g >> j;
-        part.b += y.b >> j;
-    }
-    return Join({Sat(part.r + x.r), Sat(part.g + x.g), Sat(part.b + x.b)});
-}
-
 struct Setting {
     i32 x, y, w, h, mode;
     ClipRect clip;

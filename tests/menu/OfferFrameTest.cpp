@@ -53,17 +53,6 @@ void GrowMonsters(i32 n) {
     gMonsterCount = n;
 }
 
-// Closes the open screen as its own way out would, then goes back to map mode.
-void CloseToMap(Harness& h) {
-    if (gFrameId != 0) {
-        gFramePhase = 2;
-        h.RunFrames(1);
-    }
-    gFrameId = 0;
-    gFramePhase = 0;
-    h.RunFrames(1);
-}
-
 struct OfferTest : MenuTest {
     i32 golem = -1, phantom = -1, nameless = -1;
     void SetUp() override {

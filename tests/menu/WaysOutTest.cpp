@@ -12,17 +12,6 @@ enum Way { kTab0, kTab1, kTab2, kTab3, kRightClick, kCancelKey, kF1, kF2, kF3, k
 const char* const kWayNames[] = {"tab 0",      "tab 1", "tab 2", "tab 3", "right click",
                                  "cancel key", "F1",    "F2",    "F3",    "F4"};
 
-// Closes the open screen as its own way out would, then goes back to map mode.
-void CloseToMap(Harness& h) {
-    if (gFrameId != 0) {
-        gFramePhase = 2;
-        h.RunFrames(1);
-    }
-    gFrameId = 0;
-    gFramePhase = 0;
-    h.RunFrames(1);
-}
-
 struct WaysOut : MenuTest {
     // Opens page n from the map; the focus word is the row that leads there
     // (the items page's side rows 1-3), or one set here to see it change.

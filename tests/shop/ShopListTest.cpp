@@ -9,17 +9,6 @@
 
 namespace {
 
-// Closes the open screen as its own way out would, then goes back to map mode.
-void CloseToMap(Harness& h) {
-    if (gFrameId != 0) {
-        gFramePhase = 2;
-        h.RunFrames(1);
-    }
-    gFrameId = 0;
-    gFramePhase = 0;
-    h.RunFrames(1);
-}
-
 struct ShopListTest : ShopTest {
     // Items 20.. of the sample, n of them, in the buy list (smart mouse off),
     // from the map.

@@ -11,6 +11,18 @@
 #include "support/SysScreenSupport.h"
 #include "ui/UiInput.h"
 
+// Closes the open screen as its own way out would, then goes back to map
+// mode; a screen left open would be deleted while still drawn when reopened.
+inline void CloseToMap(Harness& h) {
+    if (gFrameId != 0) {
+        gFramePhase = 2;
+        h.RunFrames(1);
+    }
+    gFrameId = 0;
+    gFramePhase = 0;
+    h.RunFrames(1);
+}
+
 struct MenuTest : SysScreenTest {
     SoundRecorder sounds;
 
