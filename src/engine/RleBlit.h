@@ -38,36 +38,40 @@ struct RunCursor {
     u16* dst;
 };
 
-// Draws the run at the cursor within columns [c0, c1) and moves past it;
-// false at the end of the row.
+// Draws the run at the cursor within columns [c0, c1) and moves past it; a key
+// run is most often followed by a literal one, so past a key run the step goes
+// on to the run after it. False at the end of the row.
 template <bool Mirror, class Op>
 inline bool StepRun(RunCursor& c, i32 c0, i32 c1, Op& op) {
-    if (c.col >= c1) return false;
-    u16 word = LoadPixel(c.q);
-    i32 n = word & kRunCountMask;
-    if (!n) return false;
-    i32 col = c.col, end = col + n;
-    const u8* q = c.q + 2;
-    c.col = end;
-    u16 kind = word & kRunKindMask;
-    if (kind == kRunLiteral) {
-        c.q = q + 2 * n;
-        // Most runs lie wholly in the window.
-        if (col >= c0 && end <= c1) {
-            op.template Lit<Mirror>(Mirror ? c.dst - (col - c0) : c.dst + (col - c0), q, n, col);
+#pragma GCC unroll 2
+    for (int k = 0; k < 2; ++k) {
+        if (c.col >= c1) return false;
+        u16 word = LoadPixel(c.q);
+        i32 n = word & kRunCountMask;
+        if (!n) return false;
+        i32 col = c.col, end = col + n;
+        const u8* q = c.q + 2;
+        c.col = end;
+        u16 kind = word & kRunKindMask;
+        if (kind == kRunLiteral) {
+            c.q = q + 2 * n;
+            // Most runs lie wholly in the window.
+            if (col >= c0 && end <= c1) {
+                op.template Lit<Mirror>(Mirror ? c.dst - (col - c0) : c.dst + (col - c0), q, n, col);
+                return true;
+            }
+            i32 a = std::max(col, c0), b = std::min(end, c1);
+            if (a < b)
+                op.template Lit<Mirror>(Mirror ? c.dst - (a - c0) : c.dst + (a - c0), q + 2 * (a - col),
+                                        b - a, a);
             return true;
         }
-        i32 a = std::max(col, c0), b = std::min(end, c1);
-        if (a < b)
-            op.template Lit<Mirror>(Mirror ? c.dst - (a - c0) : c.dst + (a - c0), q + 2 * (a - col),
-                                    b - a, a);
-        return true;
-    }
-    c.q = q;
-    if constexpr (Op::kKey2) {
-        i32 a = std::max(col, c0), b = std::min(end, c1);
-        if (kind == kRunKey2 && a < b)
-            op.template Key2<Mirror>(Mirror ? c.dst - (a - c0) : c.dst + (a - c0), b - a, a);
+        c.q = q;
+        if constexpr (Op::kKey2) {
+            i32 a = std::max(col, c0), b = std::min(end, c1);
+            if (kind == kRunKey2 && a < b)
+                op.template Key2<Mirror>(Mirror ? c.dst - (a - c0) : c.dst + (a - c0), b - a, a);
+        }
     }
     return true;
 }

@@ -60,8 +60,11 @@ LANE_FN void AlphaRun(const Lanes& l, u16* d, const u8* s, const u8* a, i32 n) {
     Store(d + t, tail);
 }
 
-// n >= kLanes pixels copied a Vec at a time, the last move overlapping.
+// n >= kLanes pixels: the first and last Vec read at once, the middle a Vec
+// at a time, the last move overlapping the one before.
 LANE_FN void CopyRun(u16* d, const u8* s, i32 n) {
-    for (i32 i = 0; i + kLanes <= n; i += kLanes) Store(d + i, Load(s + 2 * i));
-    Store(d + n - kLanes, Load(s + 2 * (n - kLanes)));
+    Vec head = Load(s), tail = Load(s + 2 * (n - kLanes));
+    for (i32 i = kLanes; i + kLanes < n; i += kLanes) Store(d + i, Load(s + 2 * i));
+    Store(d, head);
+    Store(d + n - kLanes, tail);
 }
