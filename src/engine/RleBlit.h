@@ -30,8 +30,9 @@ BlitLanes SetBlitLanes(BlitLanes lanes);
 // Back to the widest (part of ResetPaint).
 void ResetBlitLanes();
 
-// Where the walk of one picture row stands: the next run word, its column,
-// and the pixel of column c0.
+// Where the walk of one picture row stands: the next run word, its column and
+// the pixel of column c0; a walk from column 0 keeps dst on the next run's
+// pixel instead and leaves col alone.
 struct RunCursor {
     const u8* q;
     i32 col;
@@ -42,7 +43,7 @@ struct RunCursor {
 // run is most often followed by a literal one, so past a key run the step goes
 // on to the run after it. False at the end of the row.
 template <bool Mirror, class Op>
-inline bool StepRun(RunCursor& c, i32 c0, i32 c1, Op& op) {
+inline bool StepRunCut(RunCursor& c, i32 c0, i32 c1, Op& op) {
 #pragma GCC unroll 2
     for (int k = 0; k < 2; ++k) {
         if (c.col >= c1) return false;
@@ -76,25 +77,84 @@ inline bool StepRun(RunCursor& c, i32 c0, i32 c1, Op& op) {
     return true;
 }
 
-// Rows [c0, c1) of one picture row go to dst (the pixel of column c0).
+// The same for the window [0, c1), the common case of a picture not cut on its
+// left, with fewer tests per run: end is the pixel of column c1, and one
+// unsigned test finds a literal run that is the row's closing 0 word or
+// reaches past c1.
+template <bool Mirror, class Op>
+inline bool StepRunFromZero(RunCursor& c, u16* end, i32 c1, Op& op) {
+#pragma GCC unroll 2
+    for (int k = 0; k < 2; ++k) {
+        u16* d = c.dst;
+        i64 room = Mirror ? d - end : end - d;
+        if (room <= 0) return false;
+        u32 word = LoadPixel(c.q);
+        u32 n = word & kRunCountMask;
+        const u8* q = c.q + 2;
+        i32 col = static_cast<i32>(c1 - room);
+        // Literal runs and the closing 0 (kind 01 is never written; the
+        // structure check refuses it); for the closing 0, n - 1 wraps round.
+        if (word < kRunKey2) {
+            if (n - 1 < static_cast<u64>(room)) {
+                op.template Lit<Mirror>(d, q, static_cast<i32>(n), col);
+                c.q = q + 2 * n;
+                c.dst = Mirror ? d - n : d + n;
+                return true;
+            }
+            if (n) op.template Lit<Mirror>(d, q, static_cast<i32>(room), col);
+            return false;
+        }
+        if (!n) return false;
+        if constexpr (Op::kKey2) {
+            if ((word & kRunKindMask) == kRunKey2)
+                op.template Key2<Mirror>(d, static_cast<i32>(std::min<i64>(n, room)), col);
+        }
+        c.q = q;
+        c.dst = Mirror ? d - n : d + n;
+    }
+    return true;
+}
+
+// Operations that say kFromZero = false take the column walk for every window.
+template <class Op>
+constexpr bool WalksFromZero() {
+    if constexpr (requires { Op::kFromZero; }) return Op::kFromZero;
+    return true;
+}
+
+template <bool Mirror, bool FromZero, class Op>
+inline bool StepRun(RunCursor& c, i32 c0, i32 c1, u16* end, Op& op) {
+    if constexpr (FromZero) return StepRunFromZero<Mirror>(c, end, c1, op);
+    else return StepRunCut<Mirror>(c, c0, c1, op);
+}
+
+// Columns [c0, c1) of one picture row go to dst (the pixel of column c0).
 template <bool Mirror, class Op>
 inline void WalkRleRow(const u8* q, i32 c0, i32 c1, u16* dst, Op& op) {
     RunCursor c{q, 0, dst};
-    while (StepRun<Mirror>(c, c0, c1, op)) {
+    u16* end = Mirror ? dst - c1 : dst + c1;
+    if (WalksFromZero<Op>() && c0 == 0) {
+        while (StepRun<Mirror, true>(c, c0, c1, end, op)) {
+        }
+    } else {
+        while (StepRun<Mirror, false>(c, c0, c1, end, op)) {
+        }
     }
 }
 
 // Two rows walked side by side, each with its own operation: every run word
 // names where the next one is, so one row alone waits on each load in turn.
-template <bool Mirror, class Op>
+template <bool Mirror, bool FromZero, class Op>
 inline void WalkRleRows2(RunCursor a, RunCursor b, i32 c0, i32 c1, Op& opA, Op& opB) {
     bool liveA = true, liveB = true;
+    u16* endA = Mirror ? a.dst - c1 : a.dst + c1;
+    u16* endB = Mirror ? b.dst - c1 : b.dst + c1;
     while (liveA && liveB) {
-        liveA = StepRun<Mirror>(a, c0, c1, opA);
-        liveB = StepRun<Mirror>(b, c0, c1, opB);
+        liveA = StepRun<Mirror, FromZero>(a, c0, c1, endA, opA);
+        liveB = StepRun<Mirror, FromZero>(b, c0, c1, endB, opB);
     }
-    while (liveA) liveA = StepRun<Mirror>(a, c0, c1, opA);
-    while (liveB) liveB = StepRun<Mirror>(b, c0, c1, opB);
+    while (liveA) liveA = StepRun<Mirror, FromZero>(a, c0, c1, endA, opA);
+    while (liveB) liveB = StepRun<Mirror, FromZero>(b, c0, c1, endB, opB);
 }
 
 // Operations that say kPairRows keep no state between rows but what
@@ -194,9 +254,16 @@ void WalkRle(i32 x, i32 w, Op& op, bool advanceWave, Rows rows = Rows()) {
                     bool drawB = other.BeginRow(rows.Row());
                     u16* da = first + static_cast<i64>(r) * stride;
                     RunCursor a{pa + 2, 0, da}, b{p + 2, 0, da + stride};
-                    if (drawA && drawB) WalkRleRows2<Mirror>(a, b, c0, c1, op, other);
-                    else if (drawA) WalkRleRow<Mirror>(a.q, c0, c1, a.dst, op);
-                    else if (drawB) WalkRleRow<Mirror>(b.q, c0, c1, b.dst, other);
+                    if (drawA && drawB) {
+                        if (WalksFromZero<Op>() && c0 == 0)
+                            WalkRleRows2<Mirror, true>(a, b, c0, c1, op, other);
+                        else
+                            WalkRleRows2<Mirror, false>(a, b, c0, c1, op, other);
+                    } else if (drawA) {
+                        WalkRleRow<Mirror>(a.q, c0, c1, a.dst, op);
+                    } else if (drawB) {
+                        WalkRleRow<Mirror>(b.q, c0, c1, b.dst, other);
+                    }
                     ++r;
                     if (!rows.Next(p)) break;
                     continue;

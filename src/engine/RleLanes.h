@@ -63,8 +63,9 @@ LANE_FN void AlphaRun(const Lanes& l, u16* d, const u8* s, const u8* a, i32 n) {
 // n >= kLanes pixels: the first and last Vec read at once, the middle a Vec
 // at a time, the last move overlapping the one before.
 LANE_FN void CopyRun(u16* d, const u8* s, i32 n) {
-    Vec head = Load(s), tail = Load(s + 2 * (n - kLanes));
-    for (i32 i = kLanes; i + kLanes < n; i += kLanes) Store(d + i, Load(s + 2 * i));
+    size_t last = static_cast<u32>(n) - kLanes;
+    Vec head = Load(s), tail = Load(s + 2 * last);
+    for (size_t i = kLanes; i < last; i += kLanes) Store(d + i, Load(s + 2 * i));
     Store(d, head);
-    Store(d + n - kLanes, tail);
+    Store(d + last, tail);
 }

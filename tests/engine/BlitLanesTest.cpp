@@ -1,6 +1,7 @@
 // The copy, additive and alpha blitters in each lane width (scalar, SSE2,
 // AVX2) against per-pixel references, on literal runs of every length from 0
-// to 40 at odd and even starts, drawn whole and cut by the clip.
+// to 40 at odd and even starts, drawn whole and cut by the clip, plain and
+// mirrored.
 #include <algorithm>
 #include <string>
 #include <tuple>
@@ -56,6 +57,25 @@ struct LanePic {
     }
 };
 
+// The screen after drawing ref at (x, y) under clip c in mode 0, 4 or 8,
+// mirrored or not, from the per-pixel rules.
+std::vector<u16> Expected(std::vector<u16> px, const RefPic& ref, const std::vector<u8>& plane,
+                          i32 x, i32 y, const ClipRect& c, i32 mode, bool mirror) {
+    for (i32 r = 0; r < ref.h; ++r)
+        for (i32 i = 0; i < ref.w; ++i) {
+            i32 X = x + (mirror ? ref.w - 1 - i : i), Y = y + r;
+            if (X < c.left || X >= c.left + c.width) continue;
+            size_t pi = static_cast<size_t>(r) * ref.w + i;
+            u16& d = px[static_cast<size_t>(Y) * 640 + X];
+            Px kind = ref.kind[pi];
+            u16 s = ref.value[pi];
+            if (mode == 8 && kind == Px::Key2) d = 0xFFF0;
+            if (kind != Px::Lit) continue;
+            d = mode == 0 ? s : mode == 4 ? AddRef(s, d, 0, 0, 0) : AlphaRef(s, d, plane[pi]);
+        }
+    return px;
+}
+
 using Case = std::tuple<BlitLanes, Layout>;
 class LaneWidths : public ::testing::TestWithParam<Case> {};
 
@@ -67,30 +87,87 @@ TEST_P(LaneWidths, RunsOfEveryLengthMatchTheReference) {
     LanePic pic(rng);
     std::vector<u8> plane(kW * kH);
     for (auto& a : plane) a = static_cast<u8>(rng() % 4 ? (rng() % 16) * 4 : rng());
-    // Whole, at odd and even columns; then cut on the left and right.
-    const ClipRect clips[] = {{0, 0, 640, 480}, {0, 0, 640, 480}, {25, 0, 30, 480}};
-    const i32 xs[] = {1, 4, 20};
-    for (i32 mode : {0, 4, 8}) {
-        for (int k = 0; k < 3; ++k) {
-            i32 x = xs[k], y = 7 + k;
-            std::vector<u16> expect = canvas.px;
-            const ClipRect& c = clips[k];
-            for (i32 r = 0; r < kH; ++r)
-                for (i32 i = 0; i < kW; ++i) {
-                    i32 X = x + i, Y = y + r;
-                    if (X < c.left || X >= c.left + c.width) continue;
-                    size_t pi = static_cast<size_t>(r) * kW + i;
-                    u16& d = expect[static_cast<size_t>(Y) * 640 + X];
-                    Px kind = pic.ref.kind[pi];
-                    u16 s = pic.ref.value[pi];
-                    if (mode == 8 && kind == Px::Key2) d = 0xFFF0;
-                    if (kind != Px::Lit) continue;
-                    d = mode == 0 ? s : mode == 4 ? AddRef(s, d, 0, 0, 0) : AlphaRef(s, d, plane[pi]);
+    // Whole, at odd and even columns; cut on both sides, on the right only
+    // and on the left only; each also mirrored.
+    const ClipRect clips[] = {
+        {0, 0, 640, 480}, {0, 0, 640, 480}, {25, 0, 30, 480}, {0, 0, 40, 480}, {13, 0, 600, 480}};
+    const i32 xs[] = {1, 4, 20, 3, 2};
+    for (bool mirror : {false, true}) {
+        for (i32 mode : {0, 4, 8}) {
+            for (int k = 0; k < 5; ++k) {
+                i32 x = xs[k], y = 7 + k;
+                const ClipRect& c = clips[k];
+                std::vector<u16> expect =
+                    Expected(canvas.px, pic.ref, plane, x, y, c, mode, mirror);
+                gClipRect = c;
+                gCurPic = pic.bytes.data();
+                PutPic(x, y, kW, kH, mode | (mirror ? 1 : 0), plane.data());
+                ASSERT_EQ(canvas.px, expect)
+                    << "mode " << mode << " draw " << k << (mirror ? " mirrored" : "");
+            }
+        }
+    }
+}
+
+// Rows that break the format: a literal run past the width, a literal run
+// cut by the width after a key run, a key word of count 0 (it ends the row),
+// and a last row without its closing word, the buffer ending at its last
+// pixel. Only the picture's rectangle changes, and only by the pixels in it.
+TEST_P(LaneWidths, RowsPastTheWidthStayInThePicture) {
+    Canvas canvas(std::get<1>(GetParam()), 5);
+    BlitLanes lanes = std::get<0>(GetParam());
+    if (SetBlitLanes(lanes) != lanes) GTEST_SKIP() << "the processor lacks these lanes";
+    constexpr i32 w = 20, h = 4;
+    RefPic ref;
+    ref.w = w;
+    ref.h = h;
+    ref.kind.assign(w * h, Px::Key1);
+    ref.value.assign(w * h, 0);
+    std::vector<u8> bytes;
+    for (u16 v : {0xFFFF, w, h, 0x8010}) Put(bytes, static_cast<u16>(v));
+    // Each row: (kind word, literal count or key length) pairs.
+    const std::vector<std::pair<u16, i32>> rows[h] = {
+        {{0, 30}},
+        {{0xC000, 15}, {0, 10}},
+        {{0, 5}, {0xC000, 0}, {0, 5}},
+        {{0, 20}},
+    };
+    for (i32 r = 0; r < h; ++r) {
+        size_t start = bytes.size();
+        Put(bytes, 0);
+        i32 col = 0;
+        bool ended = false;
+        for (auto [kind, n] : rows[r]) {
+            Put(bytes, static_cast<u16>(kind | n));
+            if (kind != 0 && n == 0) ended = true;
+            for (i32 i = 0; kind == 0 && i < n; ++i) {
+                u16 v = static_cast<u16>(1000 * (r + 1) + 37 * col + i);
+                Put(bytes, v);
+                if (!ended && col + i < w) {
+                    ref.kind[r * w + col + i] = Px::Lit;
+                    ref.value[r * w + col + i] = v;
                 }
-            gClipRect = c;
-            gCurPic = pic.bytes.data();
-            PutPic(x, y, kW, kH, mode, plane.data());
-            ASSERT_EQ(canvas.px, expect) << "mode " << mode << " draw " << k;
+            }
+            col += n;
+        }
+        if (r + 1 < h) Put(bytes, 0);
+        u16 len = static_cast<u16>(bytes.size() - start);
+        bytes[start] = static_cast<u8>(len);
+        bytes[start + 1] = static_cast<u8>(len >> 8);
+    }
+    std::vector<u8> plane(w * h, 40);
+    // Whole, and cut on the left so that the walk starts inside the row.
+    for (const ClipRect& c : {ClipRect{0, 0, 640, 480}, ClipRect{13, 0, 600, 480}}) {
+        for (bool mirror : {false, true}) {
+            for (i32 mode : {0, 4, 8}) {
+                std::vector<u16> expect = Expected(canvas.px, ref, plane, 10, 10, c, mode, mirror);
+                std::vector<u8> pic = bytes;  // exactly as long as the picture
+                gClipRect = c;
+                gCurPic = pic.data();
+                PutPic(10, 10, w, h, mode | (mirror ? 1 : 0), plane.data());
+                ASSERT_EQ(canvas.px, expect)
+                    << "mode " << mode << " left " << c.left << (mirror ? " mirrored" : "");
+            }
         }
     }
 }
