@@ -212,7 +212,7 @@ TEST_F(ControllerTest, SkillsFollowTheirTargetKindAndTheSpellBan) {
             EXPECT_EQ(t->IsEnemy(), c.ownSide);
         }
         EXPECT_EQ(n, c.targets);
-        if (c.command) EXPECT_EQ(e.skillInUse, &gSkills[c.skill]);
+        if (c.command) { EXPECT_EQ(e.skillInUse, &gSkills[c.skill]); }
         Script({});
     }
 }

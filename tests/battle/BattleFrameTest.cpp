@@ -67,7 +67,7 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
             EXPECT_EQ(gActZoomAll, 1);
             EXPECT_TRUE(gBattle.HasScreenPicture());
         }
-        if (phase == kPhaseOpening && tick == 0) EXPECT_EQ(gBattle.fade(), 14);
+        if (phase == kPhaseOpening && tick == 0) { EXPECT_EQ(gBattle.fade(), 14); }
     });
     // The banner opens in 7 steps, waits 100 and closes in 7, after 16 quiet ticks.
     EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 130, 16}));
@@ -86,7 +86,7 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     const u8 confirm = static_cast<u8>(gKeyBindings[kKeyConfirm]);
     EXPECT_EQ(RunBattle(7,
                         [&](u32 phase, int tick) {
-                            if (phase == kPhaseMain) EXPECT_EQ(gBattleCursor.x(), 320);
+                            if (phase == kPhaseMain) { EXPECT_EQ(gBattleCursor.x(), 320); }
                             if (phase == kPhaseOpening && tick == 15) PlatformSetKey(confirm, true);
                         })
                   .ticks,
@@ -149,7 +149,7 @@ TEST_F(BattleFrameTest, Battle2032HasNoVictoryScreenNoFadeAndBlackColumns) {
     EXPECT_EQ(mainCanvas[30 * 640 + 2], underlay);
     // Another battle leaves the underlay's left edge alone.
     RunBattle(7, [&](u32 phase, int) {
-        if (phase == kPhaseMain) EXPECT_EQ(Px(0, 30), underlay);
+        if (phase == kPhaseMain) { EXPECT_EQ(Px(0, 30), underlay); }
     });
 }
 
@@ -288,7 +288,7 @@ TEST_F(BattleFrameTest, MusicIndexPastTheNamesPlaysNothing) {
     EXPECT_TRUE(path.ends_with("music\\theme.xmi")) << path;
     for (u32 n : {1u, 3u}) {
         RunBattle(n, [n](u32 phase, int) {
-            if (phase == kPhaseSetUp) EXPECT_EQ(gMusic.GetList(3).slots[0].name, nullptr) << n;
+            if (phase == kPhaseSetUp) { EXPECT_EQ(gMusic.GetList(3).slots[0].name, nullptr) << n; }
         });
     }
 }
@@ -302,8 +302,9 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
                 << k;
     });
     RunBattle(1, [&](u32 phase, int) {
-        if (phase == kPhaseMain)
+        if (phase == kPhaseMain) {
             EXPECT_EQ(Px(LayerX(2) + 5, kLayerY + 5), PlainColour(kHarbourAct, 1));
+        }
     });
 
     // Shake: layers 1-3 move by the offsets, layer 0 stays; the last offsets
@@ -380,8 +381,8 @@ TEST_F(BattleFrameTest, TopDrawCarriesTheMapsFlashLayers) {
             gBattleScene.DrawTop();
             for (int y = 0; y < 480; ++y)
                 for (int x = 0; x < 640; ++x) {
-                    bool layer3 = x >= LayerX(3) && x < LayerX(3) + kLayerW && y >= kLayerY &&
-                                  y < kLayerY + kLayerH;
+                    const int w = kLayerW, h = kLayerH;
+                    bool layer3 = x >= LayerX(3) && x < LayerX(3) + w && y >= kLayerY && y < kLayerY + h;
                     count += !layer3 && Px(x, y) != 0;
                 }
         }
@@ -456,8 +457,9 @@ TEST(BattleEndToEnd, StoryAndEncounterBattlesWonOnAutoThenLostBackToTheMapOrTheE
         const u16 layer = PlainColour(story ? kHarbourAct : kBackdropAct, 0);
         const int lx = LayerX(1) + 5, ly = kLayerY + 5;  // a corner no fighter stands over
         EXPECT_NE(gPaintBuf[ly * 640 + lx], layer) << st.name;
-        if (story)
+        if (story) {
             EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);  // hidden once the dissolve is over
+        }
         const char* music = gMusic.GetList(3).slots[0].name;
         EXPECT_TRUE(music && std::string(music).ends_with(story ? "theme.xmi" : "battle.mp3"))
             << st.name;

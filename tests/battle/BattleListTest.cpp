@@ -115,7 +115,7 @@ TEST(BattleListText, NoLineEverStartsOnATrailByte) {
             EXPECT_TRUE(starts[d.start[i]]);
             EXPECT_LE(d.length[i], 30u);
             // Only the last line may stop short of 29 bytes.
-            if (i + 1 < d.count) EXPECT_GE(d.length[i], 29u);
+            if (i + 1 < d.count) { EXPECT_GE(d.length[i], 29u); }
             total += d.length[i];
         }
         EXPECT_EQ(total, s.size());
@@ -168,9 +168,17 @@ TEST_F(BattleList, SkillsSummonsFormsAndCreatureMagicByTheirRules) {
     gSkillCount = 230;
     gSkills = Table<SkillData>(230);
     for (int i = 0; i < 230; ++i) gSkills[i].id = i;
-    gSkills[5] = {5, 0, 3, 0, "heal", 8};
-    gSkills[6] = {6, 0, 3, 0, "big heal", 30};
-    gSkills[7] = {7, 0, 0, 0, "strike", 4};
+    auto skill = [](i32 id, i32 category, const char* name, i32 mpCost) {
+        SkillData s{};
+        s.id = id;
+        s.category = category;
+        std::strncpy(s.name, name, sizeof(s.name) - 1);
+        s.mpCost = mpCost;
+        return s;
+    };
+    gSkills[5] = skill(5, 3, "heal", 8);
+    gSkills[6] = skill(6, 3, "big heal", 30);
+    gSkills[7] = skill(7, 0, "strike", 4);
     gSkills[201].category = 2;  // form 1's summon
     gSkills[201].mpCost = 50;
     gSkills[203].category = 6;  // form 3's skill is no summon

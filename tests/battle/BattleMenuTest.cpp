@@ -189,7 +189,7 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         }
         if (c.targeted) Press(kScanEnter);
         EXPECT_EQ(a.command, c.code) << c.role << " row " << c.row;
-        if (c.targeted) EXPECT_EQ(a.targets[0], &e) << c.role << " row " << c.row;
+        if (c.targeted) { EXPECT_EQ(a.targets[0], &e) << c.role << " row " << c.row; }
         if (c.code == kCmdMagic) {
             EXPECT_EQ(a.targets[1], &gEnemySide.fighters[1]);
             EXPECT_EQ(a.skillInUse, &gSkills[8]);
@@ -228,7 +228,8 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     gItemCount = 3;
     gItems = Table<ItemData>(3);
     gOwnedItems = Table<i32>(3);
-    gItems[1] = ItemData{1};
+    gItems[1] = ItemData{};
+    gItems[1].id = 1;
     gItems[1].usePlace = 2;
     gItems[1].target = 1;
     gItems[1].statusEffect = kStatusEffectRevive;

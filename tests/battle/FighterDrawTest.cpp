@@ -52,7 +52,7 @@ TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOne) {
         ClearCanvas();
         p.gauge = k.gauge;
         DrawGaugeBar(p, 100, 100);
-        if (k.gauge < 255) EXPECT_EQ(RunOf(100, 100, c), k.width) << "gauge " << k.gauge;
+        if (k.gauge < 255) { EXPECT_EQ(RunOf(100, 100, c), k.width) << "gauge " << k.gauge; }
         EXPECT_EQ(At(100 + k.width, 100), k.gauge < 255 ? 0 : At(100 + k.width, 100));
     }
     ClearCanvas();

@@ -275,7 +275,7 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
 
 TEST_F(MapFixture, PlacementsNeverPassTheRoleTable) {
     MapSpec s = MakeTestMap(kTownArchive, 20, 20, 16);
-    s.objects.push_back({1, 0, 0, 0});
+    s.objects.push_back({.number = 1, .pic = {}});
     for (int i = 0; i < 5000; ++i) s.placements.push_back({1, static_cast<u16>(i % 300), 16, 0});
     s.placements.push_back({1, static_cast<u16>((20 + 41) * 16), 16, 0});  // skipped: too far right
     WriteArchive({s});

@@ -312,7 +312,7 @@ TEST_F(BattleHandBack, EnterSavesTheMusicAndOutcomeAndFlag322DecideRevivalAndThe
         EXPECT_EQ(gRoles[1].hp, 30);
         EXPECT_EQ(gBattleRequest, 0u);
         EXPECT_EQ(gFrameId, c.frame);
-        if (c.won) EXPECT_EQ(gMusic.GetPendingMode(), 1);
+        if (c.won) { EXPECT_EQ(gMusic.GetPendingMode(), 1); }
     }
 }
 

@@ -109,8 +109,9 @@ TEST(Angles, PointAtTheTargetAllRound) {
             int got = GetAngleTo(500 + dx, 400 + dy, 500, 400, nullptr);
             // The distance is cut to an integer: only far points give the angle to 5 degrees.
             double off = std::fabs(got - want);
-            if (r >= 900)
+            if (r >= 900) {
                 EXPECT_LE(std::min(off, 360 - off), 5.0) << k << " r " << r << ": " << got;
+            }
             // Away from the borders between two directions the code is the nearest one.
             double inOctant = std::fmod(want + 22.5, 45.0);
             if (inOctant < 6 || inOctant > 39) continue;

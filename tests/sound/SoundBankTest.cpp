@@ -94,7 +94,7 @@ TEST_F(SoundBank, BadEntriesAndImagesAreRefusedWithoutHarm) {
     ASSERT_TRUE(gSound.Init(Root().c_str()));
     for (int n : {2, 3, 4, 5, 6, 7, 8, 9, 3001, -2}) {  // 6: offset 0, no sound
         EXPECT_EQ(PlaySfx(n, 11), 0) << n;
-        if (n > 0 && n < 10) EXPECT_EQ(gSound.GetEntry(n)->data, nullptr) << n;
+        if (n > 0 && n < 10) { EXPECT_EQ(gSound.GetEntry(n)->data, nullptr) << n; }
     }
     EXPECT_EQ(gSound.PlayingCount(), 0);
     EXPECT_EQ(PlaySfx(1, 11), 1);

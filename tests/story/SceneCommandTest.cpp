@@ -471,7 +471,7 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
             EXPECT_EQ(count[r], 1) << "frame " << f;
             EXPECT_EQ(bucket[r], static_cast<int>(k.layer)) << "frame " << f;
             for (int i = 1; i < gMapRoleCount; ++i)
-                if (gMapRoles[i].state & kRoleShown) EXPECT_LE(count[i], 1) << "role " << i;
+                if (gMapRoles[i].state & kRoleShown) { EXPECT_LE(count[i], 1) << "role " << i; }
             for (int n = 0; n < 12; ++n) Frame();
         }
     }

@@ -60,8 +60,9 @@ TEST_F(Voice, MissingOrBadFilesPlayNothing) {
         ASSERT_EQ(PlayVoice(good.c_str(), 11), 1);
         EXPECT_EQ(PlayVoice(c.path.c_str(), 11), 0) << c.why;
         EXPECT_STRNE(VoiceError(), "") << c.why;
-        if (!c.path.empty())
+        if (!c.path.empty()) {
             EXPECT_NE(std::string(VoiceError()).find(c.path), std::string::npos) << VoiceError();
+        }
         EXPECT_EQ(VoicePlaying(), 0) << c.why << ": the voice before is ended all the same";
         EXPECT_EQ(Rms(Pull(30)), 0) << c.why;
     }

@@ -127,7 +127,7 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
                 } else {
                     ++failures;
                     EXPECT_EQ(now, old);
-                    if (w.saveBox) EXPECT_TRUE(BoxSays(B5("存檔"), B5(f.reason)));
+                    if (w.saveBox) { EXPECT_TRUE(BoxSays(B5("存檔"), B5(f.reason))); }
                 }
                 // A file system that stopped answering keeps the temporary
                 // file, and a screenshot whose last unlink alone failed does;

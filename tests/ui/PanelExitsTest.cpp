@@ -103,8 +103,8 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
         bool closed = h.RunUntil([] { return gFramePhase == 0; }, 5);
         EXPECT_EQ(closed, e.next != e.screen);
         EXPECT_EQ(gFrameId, e.next == 0 ? 0u : kScreenBit | e.next);
-        if (e.focus >= 0) EXPECT_EQ(gKeyFocus, e.focus);
-        if (e.next == 0) EXPECT_EQ(gMenuRole, 0u) << "the menu's role is forgotten on the map";
+        if (e.focus >= 0) { EXPECT_EQ(gKeyFocus, e.focus); }
+        if (e.next == 0) { EXPECT_EQ(gMenuRole, 0u) << "the menu's role is forgotten on the map"; }
     }
 }
 

@@ -156,7 +156,7 @@ TEST_F(SlotKeysTest, KeysScrollAndPageTheSlotsWithTheCursorOnItsRow) {
         EXPECT_EQ(gSaveLoadFrame->top, c.after);
         EXPECT_EQ(gSaveLoadFrame->focus, c.row);
         ExpectCursorOn(c.row, "row");
-        char first[8];
+        char first[16];
         std::snprintf(first, sizeof(first), "%02d", c.after + 1);
         EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), first);
     }
