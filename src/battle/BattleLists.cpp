@@ -201,24 +201,24 @@ void cBattleList::PageUp() {
         selected = top = 0;
     } else {
         selected -= kListViewRows;
-        top = std::max(0, top - kListViewRows);
+        top = top < kListViewRows + 1 ? 0 : top - kListViewRows;
     }
     AfterMove();
 }
 
+// The top steps a page while a full page lies below it, so the last page may
+// show fewer rows; the selection steps a page or stops on the last row.
 void cBattleList::PageDown() {
     if (count <= 0) return;
     if (top < count - kListViewRows) top += kListViewRows;
-    selected = std::min(selected + kListViewRows, count - 1);
+    selected = selected + kListViewRows >= count ? count - 1 : selected + kListViewRows;
     AfterMove();
 }
 
-// Keeps the selection inside the view and the view full where the rows allow,
-// then places the thumb for the new selection.
+// Keeps the selection inside the view, then places the thumb for it.
 void cBattleList::AfterMove() {
     selected = std::clamp(selected, 0, std::max(0, count - 1));
-    top = std::clamp(top, 0, std::max(0, count - kListViewRows));
-    if (selected < top) top = selected;
+    top = std::clamp(top, 0, selected);
     if (selected > top + kListViewRows - 1) top = selected - (kListViewRows - 1);
     viewRow = selected - top;
     thumb = selected == 0 || count <= 0 ? 0 : (selected + 1) * kThumbTravel / count;
@@ -248,12 +248,9 @@ void cBattleList::Drag() {
     if (count <= 0) return;
     selected = std::max(0, count * thumb / kThumbTravel - 1);
     selected = std::min(selected, count - 1);
+    // The dragged-to row heads the view; the thumb keeps the drag's place.
     top = selected;
     viewRow = 0;
-    // The view stays full where the rows allow; the thumb keeps the drag's place.
-    const i32 keep = thumb;
-    AfterMove();
-    thumb = keep;
 }
 
 void cBattleList::Mouse() {

@@ -409,7 +409,8 @@ void cCommandMenu::CompleteSkill() {
     if (r == kListConfirmed) Link(t);
     else if (skill->target == 1 || skill->target == 3) return;
     current->skillInUse = skill;
-    const bool strike = skill->target == 3 && code == kRingSkillStrike;
+    // A strike skill aimed at one fighter, ally or foe, is struck; the rest are cast.
+    const bool strike = (skill->target == 1 || skill->target == 3) && code == kRingSkillStrike;
     Commit(strike ? kCmdSkillStrike : kCmdMagic);
 }
 

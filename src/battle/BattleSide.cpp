@@ -5,7 +5,7 @@
 
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
-#include "battle/BattleSpriteSink.h"
+#include "battle/FighterDraw.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
@@ -309,6 +309,7 @@ cFighter* cBattleSide::AddFighter(const MonsterData& record) {
     f.gauge = StartGauge(BattleRandom(50), c.agility);
     ApplyMonsterEffect(f, 16);
     f.SetAction(1, 0, 0);
+    f.FlashIn();  // the form fades in as the members fade out
     SetPartyAux(f, 40, Sat32(SatAdd(record.index, 20)));
     f.aux[0] = {kShadowAct, c.shadowAction};
     ++count;

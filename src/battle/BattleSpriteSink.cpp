@@ -1,5 +1,4 @@
-// Floating texts over fighters (also kept in a list a test can read), and a
-// fighter's body as a box over its feet for pointing at it.
+// Floating texts over fighters, also kept in a list a test can read.
 #include "battle/BattleSpriteSink.h"
 
 #include "battle/Fighter.h"
@@ -8,8 +7,6 @@
 namespace {
 std::vector<ShownFloat> gFloats;
 constexpr size_t kKeptFloats = 256;
-constexpr i32 kBodyHalfWidth = 24;
-constexpr i32 kBodyHeight = 80;
 }  // namespace
 
 FloatLook GetFloatLook(FloatKind kind, i32 x, i32 y, i32 yOffset) {
@@ -31,17 +28,6 @@ void ShowFighterFloat(const cFighter& f, FloatKind kind, const char* text) {
                    l.drawClass);
     if (gFloats.size() >= kKeptFloats) gFloats.erase(gFloats.begin());
     gFloats.push_back({&f, kind, text ? text : ""});
-}
-
-bool FighterBodyHit(const cFighter& f, i32 x, i32 y) {
-    i64 cx = f.x, feet = static_cast<i64>(f.y) + f.z;
-    if (!f.IsPartySide()) {
-        const MonsterOffset o = GetMonsterOffset(static_cast<i32>(f.pic));
-        cx -= o.dx;
-        feet -= o.dy;
-    }
-    return x >= cx - kBodyHalfWidth && x < cx + kBodyHalfWidth && y >= feet - kBodyHeight &&
-           y < feet;
 }
 
 const std::vector<ShownFloat>& ShownFighterFloats() {

@@ -1,5 +1,4 @@
-// What the fighters' rules ask of the battle sprites: floating numbers over a
-// fighter and whether a screen point falls on a fighter's body.
+// What the fighters' rules ask of the battle sprites: floating numbers over a fighter.
 #pragma once
 #include <string>
 #include <vector>
@@ -31,9 +30,6 @@ FloatLook GetFloatLook(FloatKind kind, i32 x, i32 y, i32 yOffset);
 
 // Spawns a floating text over the fighter.
 void ShowFighterFloat(const cFighter& f, FloatKind kind, const char* text);
-
-// True when screen point (x, y) lies on the fighter's current body frame.
-bool FighterBodyHit(const cFighter& f, i32 x, i32 y);
 
 // What the stand-in keeps of the spawned texts, for a test to read.
 struct ShownFloat {

@@ -8,6 +8,7 @@
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "engine/RlePic.h"
 #include "engine/Tsw.h"
 #include "engine/ZoomBlit.h"
 #include "platform/TextCodec.h"
@@ -225,6 +226,18 @@ void cFighter::DrawSprite(cBattleSprite& s) {
         DrawEnemyFighter(f);
     else
         DrawPartyFighter(f);
+}
+
+bool FighterBodyHit(const cFighter& f, i32 x, i32 y) {
+    const ActPlayer& a = f.anim;
+    PicFrame* frame = a.pic ? GetPic(a.pic, a.frame) : nullptr;
+    if (!frame) return false;
+    const i64 left = static_cast<i64>(f.x) - 8 * static_cast<i64>(a.cellW) - a.xOff - f.MonsterDx();
+    const i64 top = static_cast<i64>(f.y) + f.z - 8 * static_cast<i64>(a.cellH) - a.yOff -
+                    f.MonsterDy();
+    const i64 dx = x - left, dy = y - top;
+    if (dx < 0 || dy < 0 || dx >= frame->width || dy >= frame->height) return false;
+    return PicHitTest(frame, static_cast<i32>(dx), static_cast<i32>(dy), 0, 0) != 0;
 }
 
 u16 FighterScreenColour(u16 c) {

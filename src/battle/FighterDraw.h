@@ -18,6 +18,10 @@ void DrawMpBar(cFighter& f, i32 x, i32 y);
 // The icons of the set status bits, left to right from x - 9 x their count.
 void DrawStatusIcons(cFighter& f, i32 x, i32 y);
 
+// True when screen point (x, y) falls on an opaque pixel of the fighter's
+// current body frame, placed where the fighter stands (without its shake).
+bool FighterBodyHit(const cFighter& f, i32 x, i32 y);
+
 void DrawPartyPanel(cFighter& f);
 void DrawEnemyPanel(cFighter& f);
 void DrawCommandPanel(cFighter& f, i32 x, i32 y);

@@ -269,12 +269,15 @@ TEST_F(BattleList, KeysMoveTheSelectionAndPagingStopsAtTheEnds) {
     Press(kScanPgDn);
     Press(kScanPgDn);
     EXPECT_EQ(list.selected, 18);
+    EXPECT_EQ(list.top, 18);  // 12 was below 20 - 6: the last page shows two rows
     Press(kScanPgDn);
     EXPECT_EQ(list.selected, 19);  // within six of the end: the last row
+    EXPECT_EQ(list.top, 18);
     EXPECT_EQ(list.thumb, 80);
     ExpectValid();
     Press(kScanPgUp);
     EXPECT_EQ(list.selected, 13);
+    EXPECT_EQ(list.top, 12);
     ExpectValid();
     for (int i = 0; i < 8; ++i) Press(kScanUp);
     EXPECT_EQ(list.selected, 5);
@@ -285,6 +288,24 @@ TEST_F(BattleList, KeysMoveTheSelectionAndPagingStopsAtTheEnds) {
     for (int i = 0; i < 7; ++i) Press(kScanDown);
     EXPECT_EQ(list.selected, 7);
     EXPECT_EQ(list.top, 2);  // the view scrolled once the sixth row was passed
+
+    // Ten rows: a page down heads the view with row 6 and highlights its first line.
+    Rows(10);
+    Press(kScanPgDn);
+    EXPECT_EQ(list.top, 6);
+    EXPECT_EQ(list.selected, 6);
+    EXPECT_EQ(list.viewRow, 0);
+    Press(kScanDown);
+    EXPECT_EQ(list.top, 6);
+    EXPECT_EQ(list.viewRow, 1);
+    Press(kScanPgDn);  // no full page below 6: the top stays, the last row is chosen
+    EXPECT_EQ(list.top, 6);
+    EXPECT_EQ(list.selected, 9);
+    EXPECT_EQ(list.viewRow, 3);
+    Press(kScanPgUp);
+    EXPECT_EQ(list.top, 0);
+    EXPECT_EQ(list.selected, 3);
+    ExpectValid();
 }
 
 TEST_F(BattleList, DragAndRandomPagingKeepTheThumbAndSelectionValid) {
@@ -326,6 +347,8 @@ TEST_F(BattleList, DraggingToTheTrackEndsPicksTheFirstAndLastRows) {
     Idle();
     EXPECT_EQ(list.thumb, 80);
     EXPECT_EQ(list.selected, 39);
+    EXPECT_EQ(list.top, 39);  // the dragged-to row heads the view
+    EXPECT_EQ(list.viewRow, 0);
     gDInput.SetMousePos(list.x + 150, 0);
     Idle();
     EXPECT_EQ(list.thumb, 0);

@@ -167,10 +167,11 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         int row;
         i32 code;
         bool targeted;
+        bool onAlly = false;
     } cases[] = {
         {3, 1, kCmdDefend, false}, {3, 3, kCmdFlee, false},   {2, 5, kCmdTheft, true},
         {0, 5, kCmdCapture, true}, {7, 5, kCmdAirRaid, true}, {3, 7, kCmdSkillStrike, true},
-        {1, 6, kCmdMagic, false},
+        {1, 6, kCmdMagic, false},  {0, 7, kCmdSkillStrike, true, true},
     };
     for (const Case& c : cases) {
         ResetBattleSides();
@@ -180,6 +181,7 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         Enemy(1, 1);
         Learn(3, 0, 7, 0, 3);  // a strike at one foe
         Learn(1, 0, 8, 1, 4);  // a spell on every foe
+        Learn(0, 0, 9, 0, 1);  // a strike skill aimed at one ally
         RingIn();
         ChooseRow(c.row);
         Tick(7);  // a skill list slides in, or the target is marked
@@ -189,7 +191,7 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         }
         if (c.targeted) Press(kScanEnter);
         EXPECT_EQ(a.command, c.code) << c.role << " row " << c.row;
-        if (c.targeted) { EXPECT_EQ(a.targets[0], &e) << c.role << " row " << c.row; }
+        if (c.targeted) { EXPECT_EQ(a.targets[0], c.onAlly ? &a : &e) << c.role << " row " << c.row; }
         if (c.code == kCmdMagic) {
             EXPECT_EQ(a.targets[1], &gEnemySide.fighters[1]);
             EXPECT_EQ(a.skillInUse, &gSkills[8]);

@@ -351,24 +351,6 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
     EXPECT_EQ(s.fighters[0].command, kCmdNone);  // dying: stays
 }
 
-TEST_F(Sides, FighterAtPicksTheFrontMost) {
-    cBattleSide& s = gPartySide;
-    s.count = 2;
-    s.fighters[0] = Fighter(0);
-    s.fighters[1] = Fighter(1);
-    for (cFighter* f : {&s.fighters[0], &s.fighters[1]}) f->kind = kKindParty;
-    s.fighters[0].x = 300;
-    s.fighters[0].z = 300;
-    s.fighters[1].x = 310;
-    s.fighters[1].z = 320;
-    EXPECT_EQ(s.FighterAt(305, 280), &s.fighters[1]);
-    s.fighters[0].z = 330;
-    EXPECT_EQ(s.FighterAt(305, 280), &s.fighters[0]);
-    EXPECT_EQ(s.FighterAt(0, 0), nullptr);
-    s.fighters[0].gauge = 100;
-    EXPECT_EQ(s.ReadyFighterAt(305, 280), nullptr);
-}
-
 TEST_F(Sides, TheSampleThiefCanBeRobbedAndTheBossStandsFirst) {
     const DatabaseSet set = MakeSampleDatabases();
     for (DatabaseFile f : {kMonsterDataFile, kItemDataFile, kSkillDataFile}) {

@@ -2,6 +2,8 @@
 // items, skill strikes and the transformation, with their bad inputs.
 #include "battle/DuelSupport.h"
 #include "battle/FighterAct.h"
+#include "PixelRefs.h"
+#include "engine/DDraw.h"
 
 #include <cstring>
 
@@ -290,6 +292,17 @@ TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
     ASSERT_GT(TickUntil([&] { return gPartySide.count == 3; }), 0);
     cFighter& g = gPartySide.fighters[2];
     EXPECT_TRUE(g.IsAdded());
+    // The form fades in: a body pixel drawn over black at blend levels 2, 3, ...
+    // 15 (its first tick already ran), then plain.
+    for (int level = 2; level <= 16; ++level) {
+        ASSERT_EQ(g.flashCounter, level < 16 ? level : 0) << level;
+        FillSurface(gDrawSurface, 0);
+        cFighter::DrawSprite(g);
+        const u16 body = PlainColour(g.anim.pic, g.anim.frame);
+        EXPECT_EQ(*PaintPixelAddr(g.x, g.z - 24), level < 16 ? BlendRef(body, 0, level) : body)
+            << level;
+        Tick();
+    }
     EXPECT_FALSE(p.IsTaken());
     EXPECT_FALSE(q.IsTaken());
     EXPECT_EQ(p.hp, 1);

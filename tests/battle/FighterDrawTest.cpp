@@ -193,3 +193,30 @@ TEST_F(FighterDrawTest, MonsterOffsetsMoveTheEnemyAndUnknownNumbersHaveNone) {
     cFighter::DrawSprite(e);
     EXPECT_EQ(At(e.x - 16, e.z - 48), body);
 }
+
+TEST_F(FighterDrawTest, FighterAtFollowsTheOpaquePixelsOfTheBodyFrontMostFirst) {
+    // Bodies stand 16 left of and 48 above their feet, bottom corners cut away.
+    cFighter& back = Party(0);  // (440, 300): body 424..455 x 252..299
+    cFighter& front = Party(1);  // (460, 310): body 444..475 x 262..309
+    cFighter& blank = Party(2);  // in front of both, with no frame
+    for (cFighter* f : {&back, &front}) ASSERT_TRUE(f->StartAnim(f->act, 4));
+    blank.x = 450;
+    blank.z = 330;
+    cBattleSide& s = gPartySide;
+    EXPECT_EQ(s.FighterAt(424, 299), nullptr);     // the cut corner
+    EXPECT_EQ(s.FighterAt(424 + 8, 299), &back);  // the first pixel past it
+    EXPECT_EQ(s.FighterAt(430, 280), &back);
+    EXPECT_EQ(s.FighterAt(450, 290), &front);  // both: the larger depth wins
+    EXPECT_EQ(s.FighterAt(450, 255), &back);   // above the front one's head
+    EXPECT_EQ(s.FighterAt(423, 280), nullptr);
+    EXPECT_EQ(s.ReadyFighterAt(430, 280), nullptr);  // its gauge is empty
+    back.gauge = kGaugeFull;
+    EXPECT_EQ(s.ReadyFighterAt(430, 280), &back);
+    // An enemy's frame moves by its monster offset: number 3 draws 2 left, 10 lower.
+    cFighter& e = Enemy();
+    ASSERT_TRUE(e.StartAnim(e.act, 5));
+    e.pic = 3;
+    EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 2, e.z - 48 + 10), &e);
+    EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 3, e.z - 48 + 10), nullptr);
+    EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 2, e.z - 48 + 9), nullptr);
+}

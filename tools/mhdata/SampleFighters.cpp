@@ -193,6 +193,22 @@ ArchivePicture FlatFrames(const std::string& name, i32 w, i32 h, int frames,
     return p;
 }
 
+// A body: the flat frames with the bottom corners cut away (transparent
+// triangles of kBodyFootCut rows), so a point beside the feet is off the body.
+ArchivePicture BodyFrames(u32 act) {
+    ArchivePicture p = FlatFrames("body" + std::to_string(act), kBodyW, kBodyH, 3, BodyColour, act);
+    constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
+    for (ArchiveFrame& f : p.frames)
+        for (i32 k = 0; k < kBodyFootCut; ++k) {
+            const i32 y = kBodyH - 1 - k;
+            for (i32 x = 0; x < kBodyFootCut - k; ++x) {
+                f.pixels[static_cast<size_t>(y) * kBodyW + x] = kKey;
+                f.pixels[static_cast<size_t>(y) * kBodyW + kBodyW - 1 - x] = kKey;
+            }
+        }
+    return p;
+}
+
 // One body action: frames 0, 1, 2 with the given events raised on frames 1 and 2.
 std::vector<u16> BodyPart(u32 act, u16 event1, u16 event2, bool loop) {
     ActWords w;
@@ -314,7 +330,7 @@ ActProgram DigitAct() {
 
 void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
     for (u32 act : SampleBodyActs())
-        (*pics)[act] = FlatFrames("body" + std::to_string(act), kBodyW, kBodyH, 3, BodyColour, act);
+        (*pics)[act] = BodyFrames(act);
     for (u32 act : SampleEffectActs())
         (*pics)[act] = FlatFrames("effect" + std::to_string(act), 48, 48, 3, BodyColour, act);
     (*pics)[kBarAct] = BarPicture();
