@@ -6,8 +6,10 @@
 
 #include "battle/BattleFiles.h"
 #include "battle/BattleKeys.h"
+#include "battle/BattleLists.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleSide.h"
+#include "battle/FighterDraw.h"
 #include "data/DerivedStats.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
@@ -28,7 +30,6 @@ constexpr int kEndList = 3;
 constexpr u32 kFlagSwapRoles = 324;
 constexpr i64 kMoneyCap = 0x7FFFFFFF;
 constexpr u32 kZoomMode = 0x80;
-constexpr u16 kIconPic = 9901;
 
 bool EndInput() {
     return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[kKeyConfirm])) ||
@@ -70,8 +71,7 @@ bool CanRise(const cFighter& f) {
 // Text in the end screens' face.
 void Text(i32 x, i32 y, const char* big5, int size, int advance, u16 shadow, u16 colour) {
     if (!gPaintBuf || !big5) return;
-    if (gMainFont.GetSize() != size || !gMainFont.HasFace()) gMainFont.SetFont(B5("細明體"), size);
-    gMainFont.SetAdvance(advance);
+    UseBattleFont(size, advance);
     gMainFont.SetShadowColor(shadow);
     gMainFont.DrawString(gPaintBuf, x, y, big5, colour, kStyleBoldOutline);
 }
@@ -301,10 +301,7 @@ void cBattleEnd::DrawBannerText() const {
         const ItemData* item = GetItemRecord(gEnemySide.drops[k]);
         if (!item) continue;
         const i32 line = y + 98 + 24 * k;
-        if (PicFrame* f = GetPic(kIconPic, static_cast<u16>(item->icon)); f && f->pixels) {
-            gCurPic = f->pixels;
-            PutPic(x + 128, line - 2, f->width, f->height, 0, f->alpha);
-        }
+        DrawActAt(kListIconAct, item->icon, x + 128, line - 2);  // as the battle lists show it
         char name[sizeof(item->name) + 1] = {};
         for (size_t i = 0; i < sizeof(item->name); ++i) name[i] = item->name[i];
         Text(x + 150, line, name, 15, 18, 0x82A5, 0xFFF0);

@@ -7,6 +7,7 @@
 
 #include "base/Big5.h"
 #include "battle/BattleKeys.h"
+#include "battle/FighterDraw.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
@@ -68,11 +69,6 @@ void ArtSize(i32 action, i32* w, i32* h) {
 
 bool Inside(i32 px, i32 py, i32 x, i32 y, i32 w, i32 h) {
     return px >= x && px < x + w && py >= y && py < y + h;
-}
-
-void SetTextFont(int size, int advance) {
-    if (gMainFont.GetSize() != size || !gMainFont.HasFace()) gMainFont.SetFont(B5("細明體"), size);
-    gMainFont.SetAdvance(advance);
 }
 
 void DrawText(i32 x, i32 y, const char* text, u16 colour, int style) {
@@ -302,7 +298,7 @@ void cBattleList::Draw(bool creature) const {
     DrawActAt(kListArtAct, art.thumb, x + art.thumbX, y + 28 + thumb);
     DrawActAt(kListArtAct, upPressed ? art.upPressed : art.up, x + 144, y + 12);
     DrawActAt(kListArtAct, downPressed ? art.downPressed : art.down, x + 144, y + 132);
-    SetTextFont(12, 40);
+    UseBattleFont(12, 40);
     DrawText(x + 55, y + 6, caption, kWhite, kStylePlain);
     if (count <= 0) return;
     DrawShadedBox(x + 22, y + viewRow * kRowPitch + 23, 122, 16, 0, 0, 0, 2);
@@ -311,7 +307,7 @@ void cBattleList::Draw(bool creature) const {
 }
 
 void cBattleList::DrawRows() const {
-    SetTextFont(12, 13);
+    UseBattleFont(12, 13);
     for (int i = 0; i < kListViewRows && top + i < count; ++i) {
         const ListRow& r = rows[top + i];
         const i32 rowY = y + i * kRowPitch;
@@ -337,7 +333,7 @@ void cBattleList::DrawDescription() const {
     const DescLines lines = BreakDescription(text, std::strlen(text));
     const i32 boxY = y + viewRow * kRowPitch + 19;
     DrawShadedBox(x + 160, boxY, 208, DescBoxHeight(std::max(1, lines.count)), 0, 0, 0, 0);
-    SetTextFont(12, 13);
+    UseBattleFont(12, 13);
     for (int i = 0; i < lines.count; ++i) {
         char line[kDescLineBytes + 1];
         std::memcpy(line, text + lines.start[i], lines.length[i]);

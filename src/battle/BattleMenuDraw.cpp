@@ -13,8 +13,7 @@ constexpr u16 kWhite = 0xFFFF;
 
 void Text(i32 x, i32 y, const char* big5, int size, int advance) {
     if (!gPaintBuf || !big5) return;
-    if (gMainFont.GetSize() != size || !gMainFont.HasFace()) gMainFont.SetFont(B5("細明體"), size);
-    gMainFont.SetAdvance(advance);
+    UseBattleFont(size, advance);
     gMainFont.DrawString(gPaintBuf, x, y, big5, kWhite, kStylePlain);
 }
 

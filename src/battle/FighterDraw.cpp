@@ -183,7 +183,7 @@ void DrawEnemyName(const cFighter& f) {
     f.stats.CopyName(name);
     i32 len = 0;
     while (name[len]) ++len;
-    gMainFont.SetAdvance(16);
+    UseBattleFont(13, 16);
     gMainFont.SetShadowColor(FighterScreenColour(25356));
     const i32 width = len * 8;  // a Big5 character is two bytes over one advance
     gMainFont.DrawString(gPaintBuf, f.x + 5 - width / 2, f.y + f.z + 26, name,
@@ -226,6 +226,11 @@ void cFighter::DrawSprite(cBattleSprite& s) {
         DrawEnemyFighter(f);
     else
         DrawPartyFighter(f);
+}
+
+void UseBattleFont(int size, int advance) {
+    if (gMainFont.GetSize() != size || !gMainFont.HasFace()) gMainFont.SetFont(B5("細明體"), size);
+    gMainFont.SetAdvance(advance);
 }
 
 bool FighterBodyHit(const cFighter& f, i32 x, i32 y) {
@@ -348,12 +353,13 @@ void DrawCommandPanel(cFighter& f, i32 x, i32 y) {
     if (!gPaintBuf) return;
     char name[33];
     f.stats.CopyName(name);
-    gMainFont.SetAdvance(20);
+    UseBattleFont(16, 20);
     gMainFont.SetShadowColor(FighterScreenColour(29582));
     gMainFont.DrawString(gPaintBuf, x + 94, y + 14, name, FighterScreenColour(kWhite),
                          kStyleBoldOutline);
     const bool transformed = f.IsAdded();
     const u16 colour = FighterScreenColour(transformed ? kWhite : 0);
+    UseBattleFont(12, 12);
     char text[32];
     std::snprintf(text, sizeof(text), "%4d / %4d", f.hp < 0 ? 0 : f.hp, f.maxHp);
     gMainFont.DrawString(gPaintBuf, x + 120, y + 60, text, colour, kStylePlain);
@@ -363,7 +369,7 @@ void DrawCommandPanel(cFighter& f, i32 x, i32 y) {
         std::snprintf(text, sizeof(text), "%2d", f.stats.OfferValue());
         gMainFont.DrawString(gPaintBuf, x + 53, y + 74, text, colour, kStylePlain);
     }
-    gMainFont.SetAdvance(16);
+    UseBattleFont(13, 16);
     gMainFont.DrawString(gPaintBuf, x + 98, y + 38, B5("狀態"), FighterScreenColour(kWhite),
                          kStylePlain);
     DrawStatusIcons(f, x + 133, y + 36);

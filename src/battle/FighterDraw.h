@@ -5,6 +5,9 @@
 #include "battle/Fighter.h"
 #include "base/Types.h"
 
+// Sets the main font to the battle's face "細明體" at size, with the advance.
+void UseBattleFont(int size, int advance);
+
 // A 5-6-5 colour literal in the screen's pixel layout.
 u16 FighterScreenColour(u16 rgb565);
 

@@ -58,7 +58,22 @@ void WriteData(Harness& h, const char* name, const std::vector<u8>& bytes) {
 }  // namespace
 
 TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
-    Phases p = RunBattle(7, [](u32 phase, int tick) {
+    // A drop of item 1 shows its icon (act 9901, action = the item's icon) on
+    // the banner's first item line: centred 300 x 180 at (170, 150), the icon
+    // at (170 + 128, 150 + 98 - 2).
+    const ItemData* drop = GetItemRecord(1);
+    ASSERT_NE(drop, nullptr);
+    ActPlayer icon;
+    icon.act = 9901;
+    icon.action = drop->icon;
+    ASSERT_TRUE(TakeActData(&icon));
+    const u16 iconColour = PlainColour(icon.pic, icon.frame);
+    Phases p = RunBattle(7, [&](u32 phase, int tick) {
+        if (phase == kPhaseMain) gEnemySide.drops[0] = 1;
+        if (phase == kPhaseEnding && tick == 50) {
+            EXPECT_EQ(Px(298 + 4, 246 + 4), iconColour);
+            EXPECT_EQ(Px(298 - 1, 246 + 4), PlainColour(11004, 0));
+        }
         if (phase == kPhaseSetUp) {
             // Battle 7 plays music index 0: name record 33, looping on list 3.
             const char* name = gMusic.GetList(3).slots[0].name;

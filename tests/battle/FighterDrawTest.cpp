@@ -1,10 +1,13 @@
 // Fighter drawing against flat-colour sample art: bar widths, the pulse, the
 // HP catch-up, digits, the icon row, the shrink zoom, the poison pass and offsets.
+#include <algorithm>
 #include <cstring>
 
 #include "battle/DuelSupport.h"
 #include "battle/FighterDraw.h"
 #include "PixelRefs.h"
+#include "engine/GrpFont.h"
+#include "mhdata/SampleFighters.h"
 
 namespace {
 
@@ -219,4 +222,37 @@ TEST_F(FighterDrawTest, FighterAtFollowsTheOpaquePixelsOfTheBodyFrontMostFirst) 
     EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 2, e.z - 48 + 10), &e);
     EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 3, e.z - 48 + 10), nullptr);
     EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 2, e.z - 48 + 9), nullptr);
+}
+
+TEST_F(FighterDrawTest, CommandPanelNumbersStayInsideThePanelAtSizeTwelve) {
+    cFighter& p = Party();
+    p.aux[36] = {11002, 10};
+    p.hp = 1234;
+    p.maxHp = 5678;
+    p.mp = 321;
+    p.maxMp = 9876;
+    UseBattleFont(20, 40);  // whatever an earlier text left
+    std::fill_n(gPaintBuf, 640 * 480, 0xFFFF);
+    DrawCommandPanel(p, 428, 0);
+    // "%4d / %4d" from x + 120 at size 12, six pixels a character: the last
+    // digit's cell starts at 428 + 120 + 60; the panel ends at 428 + 200.
+    const i32 right = 428 + sample_fighters::kPanelFrames[7].w;
+    auto ink = [](i32 x0, i32 x1, i32 y0, i32 y1) {
+        int n = 0;
+        for (i32 y = y0; y < y1; ++y)
+            for (i32 x = x0; x < x1; ++x) n += At(x, y) == 0;
+        return n;
+    };
+    for (i32 line : {60, 74}) {
+        EXPECT_GT(ink(608, 620, line, line + 14), 0) << line;
+        EXPECT_EQ(ink(620, 640, line, line + 14), 0) << line;
+    }
+    EXPECT_LE(620, right);
+    // The enemy's name under its blink is size 13.
+    cFighter& e = Enemy();
+    ASSERT_TRUE(e.StartAnim(e.act, 5));
+    e.StartBlink();
+    UseBattleFont(20, 40);
+    cFighter::DrawSprite(e);
+    EXPECT_EQ(gMainFont.GetSize(), 13);
 }
