@@ -54,11 +54,13 @@ void cBattleScene::DrawLayer(int k) {
     ActPlayer& p = layers_[k];
     PicFrame* f = LayerFrame(p);
     if (!f) return;
+    // Backdrop layers are screen-sized: they stand at the screen's corner (the
+    // upper three moved by the shake) whatever hot spot their act names.
     if (k == 0) {
-        PutLayerFrame(f, -p.xOff, -p.yOff, 0);
+        PutLayerFrame(f, 0, 0, 0);
         return;
     }
-    const i32 x = shakeX_ - p.xOff, y = shakeY_ - p.yOff;
+    const i32 x = shakeX_, y = shakeY_;
     gPaintWave = ClampWave(p.wave);
     gWavePhase = p.wavePhase % kWavePhases;
     PutLayerFrame(f, x, y, 0);

@@ -51,6 +51,26 @@ struct BattleFrameTest : ::testing::Test {
     u16 Px(int x, int y) const { return gPaintBuf[y * 640 + x]; }
 };
 
+// A point of the sample's backdrop where layer k (1..3) is the uppermost at rest.
+struct LayerPoint {
+    int x, y;
+};
+constexpr LayerPoint kLayerProbe[4] = {{0, 0}, {150, 60}, {150, 160}, {8, 400}};
+
+// The screen colour of layer k of a backdrop where it is opaque.
+u16 LayerPx(u32 act, int k) {
+    return PlainColourAt(static_cast<u16>(act), static_cast<u16>(k - 1), kLayerProbe[k].x,
+                         kLayerProbe[k].y);
+}
+
+// Shakes the scene for single ticks until the upper layers stand right of their place.
+void ShakeRight() {
+    for (int t = 0; t < 200 && gBattleScene.ShakeX() <= 0; ++t) {
+        gBattleScene.Shake(1);
+        gBattleScene.Tick();
+    }
+}
+
 void WriteData(Harness& h, const char* name, const std::vector<u8>& bytes) {
     WriteHostFile(h.Path(std::string("MH_Data/") + name), bytes);
 }
@@ -156,15 +176,15 @@ TEST_F(BattleFrameTest, Battle2032HasNoVictoryScreenNoFadeAndBlackColumns) {
     EXPECT_EQ(p.ticks, (std::array<int, 5>{1, 16, 1, 0, 1}));
     EXPECT_EQ(p.result, 0);
     ASSERT_EQ(mainCanvas.size(), 640u * 480u);
-    const u16 underlay = PlainColour(15001, 0);
     for (int y : {0, 30, 479}) {
         EXPECT_EQ(mainCanvas[y * 640 + 0], 0) << y;
         EXPECT_EQ(mainCanvas[y * 640 + 1], 0) << y;
     }
-    EXPECT_EQ(mainCanvas[30 * 640 + 2], underlay);
-    // Another battle leaves the underlay's left edge alone.
+    const u16 backdrop = LayerPx(kBackdropAct, 1);
+    EXPECT_EQ(mainCanvas[30 * 640 + 2], backdrop);
+    // Another battle leaves the backdrop's left edge alone.
     RunBattle(7, [&](u32 phase, int) {
-        if (phase == kPhaseMain) { EXPECT_EQ(Px(0, 30), underlay); }
+        if (phase == kPhaseMain) { EXPECT_EQ(Px(0, 30), backdrop); }
     });
 }
 
@@ -312,13 +332,11 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
     RunBattle(7, [&](u32 phase, int) {
         if (phase != kPhaseMain) return;
         for (int k = 1; k <= 3; ++k)
-            EXPECT_EQ(Px(LayerX(k) + 5, kLayerY + 5),
-                      PlainColour(kBackdropAct, static_cast<u16>(k - 1)))
-                << k;
+            EXPECT_EQ(Px(kLayerProbe[k].x, kLayerProbe[k].y), LayerPx(kBackdropAct, k)) << k;
     });
     RunBattle(1, [&](u32 phase, int) {
         if (phase == kPhaseMain) {
-            EXPECT_EQ(Px(LayerX(2) + 5, kLayerY + 5), PlainColour(kHarbourAct, 1));
+            EXPECT_EQ(Px(kLayerProbe[2].x, kLayerProbe[2].y), LayerPx(kHarbourAct, 2));
         }
     });
 
@@ -334,27 +352,30 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
         EXPECT_LE(std::abs(gBattleScene.ShakeY()), 3);
     }
     EXPECT_EQ(on, 2);  // on after ticks 1 and 2, off after the third
-    for (int t = 0; t < 40 && gBattleScene.ShakeX() == 0; ++t) {
-        gBattleScene.Shake(1);
-        gBattleScene.Tick();
-    }
+    ShakeRight();
     const i32 sx = gBattleScene.ShakeX(), sy = gBattleScene.ShakeY();
-    ASSERT_NE(sx, 0);
+    ASSERT_GT(sx, 0);
     gBattleScene.Tick();
     EXPECT_EQ(gBattleScene.ShakeX(), sx);
     FillSurface(gDrawSurface, 0);
     gBattleScene.DrawBack();
     gBattleScene.DrawTop();
-    const u16 underlay = PlainColour(15001, 0);
-    EXPECT_EQ(Px(0, 0), underlay);
-    EXPECT_EQ(Px(63, 63), underlay);
-    EXPECT_EQ(Px(64, 10), 0);
-    for (int k = 1; k <= 3; ++k) {
-        u16 c = PlainColour(kBackdropAct, static_cast<u16>(k - 1));
-        EXPECT_EQ(Px(LayerX(k) + sx, kLayerY + sy), c) << k;
-        EXPECT_EQ(Px(LayerX(k) + sx + kLayerW - 1, kLayerY + sy + kLayerH - 1), c) << k;
-        EXPECT_EQ(Px(LayerX(k) + sx + (sx > 0 ? -1 : kLayerW), kLayerY + sy + 5), 0) << k;
-    }
+    // Every layer's corner is the screen's, moved by (sx, sy) for layers 1-3;
+    // the hot spot the act names is not used. Layer 0 shows where layer 1 left.
+    const u16 underlay = PlainColour(15001, 0), l1 = LayerPx(kBackdropAct, 1),
+              l2 = LayerPx(kBackdropAct, 2), l3 = LayerPx(kBackdropAct, 3);
+    EXPECT_EQ(Px(sx - 1, 30), underlay);
+    EXPECT_EQ(Px(sx, 30), l1);
+    EXPECT_EQ(Px(64, sy < 0 ? 479 : 0), sy == 0 ? l1 : 0);
+    EXPECT_EQ(Px(150, kHillTop + sy - 1), l1);
+    EXPECT_EQ(Px(150, kHillTop + sy), l2);
+    EXPECT_EQ(Px(150, kHillBottom + sy - 1), l2);
+    EXPECT_EQ(Px(150, kHillBottom + sy), l1);
+    EXPECT_EQ(Px(sx + kPostW - 1, kPostTop + sy), l3);
+    EXPECT_EQ(Px(sx + kPostW, kPostTop + sy), l1);
+    EXPECT_EQ(Px(sx + 5, kPostTop + sy - 1), l1);
+    EXPECT_EQ(Px(640 - kPostW + sx - 1, 400), l1);
+    EXPECT_EQ(Px(640 - kPostW + sx, 400), l3);
     gBattleScene.StopShake();
     EXPECT_EQ(gBattleScene.ShakeX(), 0);
     EXPECT_EQ(gBattleScene.ShakeY(), 0);
@@ -374,13 +395,16 @@ TEST_F(BattleFrameTest, TintStepsToItsTargetAndDarkensAllButLayerZero) {
     }
     gBattleScene.FadeTo(5);
     for (int t = 0; t < 5; ++t) gBattleScene.Tick();
+    ShakeRight();  // so that layer 0 shows at the left edge
+    const i32 sx = gBattleScene.ShakeX();
+    ASSERT_GT(sx, 0);
     FillSurface(gDrawSurface, 0);
     gBattleScene.DrawBack();
     gBattleScene.DrawTop();
-    EXPECT_EQ(Px(10, 10), PlainColour(15001, 0));
+    EXPECT_EQ(Px(0, 10), PlainColour(15001, 0));
     for (int k = 1; k <= 3; ++k)
-        EXPECT_EQ(Px(LayerX(k) + 7, kLayerY + 7),
-                  TintRef(PlainColour(kBackdropAct, static_cast<u16>(k - 1)), -5))
+        EXPECT_EQ(Px(kLayerProbe[k].x + sx, kLayerProbe[k].y + gBattleScene.ShakeY()),
+                  TintRef(LayerPx(kBackdropAct, k), -5))
             << k;
 }
 
@@ -396,8 +420,7 @@ TEST_F(BattleFrameTest, TopDrawCarriesTheMapsFlashLayers) {
             gBattleScene.DrawTop();
             for (int y = 0; y < 480; ++y)
                 for (int x = 0; x < 640; ++x) {
-                    const int w = kLayerW, h = kLayerH;
-                    bool layer3 = x >= LayerX(3) && x < LayerX(3) + w && y >= kLayerY && y < kLayerY + h;
+                    const bool layer3 = y >= kPostTop && (x < kPostW || x >= 640 - kPostW);
                     count += !layer3 && Px(x, y) != 0;
                 }
         }
@@ -469,8 +492,8 @@ TEST(BattleEndToEnd, StoryAndEncounterBattlesWonOnAutoThenLostBackToTheMapOrTheE
         ASSERT_TRUE(
             h.RunUntil([] { return gBattle.phase() == kPhaseOpening && gBattle.fade() == 14; }, 3));
         const bool story = st.name[0] == 's';
-        const u16 layer = PlainColour(story ? kHarbourAct : kBackdropAct, 0);
-        const int lx = LayerX(1) + 5, ly = kLayerY + 5;  // a corner no fighter stands over
+        const u16 layer = LayerPx(story ? kHarbourAct : kBackdropAct, 1);
+        const int lx = kLayerProbe[1].x, ly = kLayerProbe[1].y;  // a spot no fighter stands over
         EXPECT_NE(gPaintBuf[ly * 640 + lx], layer) << st.name;
         if (story) {
             EXPECT_TRUE(gMapRoles[guard].state & kRoleShown);  // hidden once the dissolve is over

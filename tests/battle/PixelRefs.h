@@ -8,8 +8,9 @@
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
 
-// The screen value of a picture's first pixel, drawn plainly into a scratch buffer.
-inline u16 PlainColour(u16 pic, u16 frame) {
+// The screen value of a picture's pixel (x, y) (0 where transparent), drawn
+// plainly into a scratch buffer.
+inline u16 PlainColourAt(u16 pic, u16 frame, int x, int y) {
     PicFrame* f = GetPic(pic, frame);
     if (!f) return 0xDEAD;
     std::vector<u16> probe(640 * 480, 0);
@@ -18,7 +19,12 @@ inline u16 PlainColour(u16 pic, u16 frame) {
     gCurPic = f->pixels;
     PutPic(0, 0, f->width, f->height, 0, nullptr);
     gPaintBuf = canvas;
-    return probe[0];
+    return probe[static_cast<size_t>(y) * 640 + x];
+}
+
+// The screen value of a picture's first pixel.
+inline u16 PlainColour(u16 pic, u16 frame) {
+    return PlainColourAt(pic, frame, 0, 0);
 }
 
 // Level k of 16 on the top five bits of each channel: s/2 when k has 8, then

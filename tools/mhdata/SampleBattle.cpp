@@ -46,13 +46,26 @@ ArchivePicture FlatPicture(const std::string& name, std::initializer_list<Archiv
     return p;
 }
 
+// Layer k of a backdrop, screen-sized, in its flat colour where it is opaque.
+ArchiveFrame BackdropLayer(u32 act, int k) {
+    constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
+    ArchiveFrame f = Flat(kLayerW, kLayerH, k == 1 ? LayerColour(act, k) : kKey);
+    for (i32 y = 0; y < kLayerH; ++y)
+        for (i32 x = 0; x < kLayerW; ++x) {
+            const bool hill = k == 2 && y >= kHillTop && y < kHillBottom;
+            const bool post = k == 3 && y >= kPostTop && (x < kPostW || x >= kLayerW - kPostW);
+            if (hill || post) f.pixels[static_cast<size_t>(y) * kLayerW + x] = LayerColour(act, k);
+        }
+    return f;
+}
+
 ActProgram Backdrop(u32 act) {
     ActProgram a;
     a.name = "backdrop" + std::to_string(act);
     for (int k = 1; k <= 3; ++k)
         a.parts[k - 1] = ActWords()
                              .Rf(static_cast<u16>(act))
-                             .Xy(static_cast<i16>(-LayerX(k)), -kLayerY)
+                             .Xy(kBackdropHotX, kBackdropHotY)
                              .Sd(0)
                              .Pa(static_cast<u16>(k - 1))
                              .Ed()
@@ -124,8 +137,7 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
     for (u32 act : {kBackdropAct, kHarbourAct}) {
         ArchivePicture p;
         p.name = "backdrop" + std::to_string(act);
-        for (int k = 1; k <= 3; ++k)
-            p.frames.push_back(Flat(kLayerW, kLayerH, LayerColour(act, k)));
+        for (int k = 1; k <= 3; ++k) p.frames.push_back(BackdropLayer(act, k));
         (*pics)[act] = p;
     }
     for (u32 act : kCursorLooks)

@@ -11,12 +11,15 @@
 namespace sample_battle {
 constexpr u32 kBackdropAct = 15112;  // the default backdrop
 constexpr u32 kHarbourAct = 15113;   // the pier fight's backdrop
-constexpr u32 kLayerW = 160, kLayerH = 120;
-// Layer k of a backdrop (action k - 1) stands at (LayerX(k), kLayerY).
-constexpr i32 LayerX(int k) {
-    return 100 + 180 * (k - 1);
-}
-constexpr i32 kLayerY = 200;
+// A backdrop's layers (action k - 1 for layer k) are screen-sized: layer 1 is
+// opaque, layer 2 a band of rows kHillTop..kHillBottom - 1 across the screen,
+// layer 3 (over the fighters) two posts kPostW wide at the screen's sides from
+// row kPostTop down; the rest of layers 2 and 3 is transparent. Their acts name
+// a hot spot (kBackdropHotX, kBackdropHotY) that the battle scene does not use.
+constexpr i32 kLayerW = 640, kLayerH = 480;
+constexpr i32 kHillTop = 120, kHillBottom = 200;
+constexpr i32 kPostW = 24, kPostTop = 240;
+constexpr i16 kBackdropHotX = 32, kBackdropHotY = 16;
 u16 LayerColour(u32 act, int k);  // stored 5-5-5
 constexpr u32 kStripW = 460, kStripH = 24;
 u16 StripColour();
