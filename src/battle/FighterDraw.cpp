@@ -238,8 +238,8 @@ bool FighterBodyHit(const cFighter& f, i32 x, i32 y) {
     PicFrame* frame = a.pic ? GetPic(a.pic, a.frame) : nullptr;
     if (!frame) return false;
     const i64 left = static_cast<i64>(f.x) - 8 * static_cast<i64>(a.cellW) - a.xOff - f.MonsterDx();
-    const i64 top = static_cast<i64>(f.y) + f.z - 8 * static_cast<i64>(a.cellH) - a.yOff -
-                    f.MonsterDy();
+    const i64 top =
+        static_cast<i64>(f.y) + f.z - 8 * static_cast<i64>(a.cellH) - a.yOff - f.MonsterDy();
     const i64 dx = x - left, dy = y - top;
     if (dx < 0 || dy < 0 || dx >= frame->width || dy >= frame->height) return false;
     return PicHitTest(frame, static_cast<i32>(dx), static_cast<i32>(dy), 0, 0) != 0;

@@ -169,8 +169,9 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         bool targeted;
         bool onAlly = false;
     } cases[] = {
-        {3, 1, kCmdDefend, false}, {3, 3, kCmdFlee, false},   {2, 5, kCmdTheft, true},
-        {0, 5, kCmdCapture, true}, {7, 5, kCmdAirRaid, true}, {3, 7, kCmdSkillStrike, true},
+        {3, 1, kCmdDefend, false}, {3, 3, kCmdFlee, false},
+        {2, 5, kCmdTheft, true},   {0, 5, kCmdCapture, true},
+        {7, 5, kCmdAirRaid, true}, {3, 7, kCmdSkillStrike, true},
         {1, 6, kCmdMagic, false},  {0, 7, kCmdSkillStrike, true, true},
     };
     for (const Case& c : cases) {
@@ -191,7 +192,9 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         }
         if (c.targeted) Press(kScanEnter);
         EXPECT_EQ(a.command, c.code) << c.role << " row " << c.row;
-        if (c.targeted) { EXPECT_EQ(a.targets[0], c.onAlly ? &a : &e) << c.role << " row " << c.row; }
+        if (c.targeted) {
+            EXPECT_EQ(a.targets[0], c.onAlly ? &a : &e) << c.role << " row " << c.row;
+        }
         if (c.code == kCmdMagic) {
             EXPECT_EQ(a.targets[1], &gEnemySide.fighters[1]);
             EXPECT_EQ(a.skillInUse, &gSkills[8]);

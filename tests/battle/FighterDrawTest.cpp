@@ -199,14 +199,14 @@ TEST_F(FighterDrawTest, MonsterOffsetsMoveTheEnemyAndUnknownNumbersHaveNone) {
 
 TEST_F(FighterDrawTest, FighterAtFollowsTheOpaquePixelsOfTheBodyFrontMostFirst) {
     // Bodies stand 16 left of and 48 above their feet, bottom corners cut away.
-    cFighter& back = Party(0);  // (440, 300): body 424..455 x 252..299
+    cFighter& back = Party(0);   // (440, 300): body 424..455 x 252..299
     cFighter& front = Party(1);  // (460, 310): body 444..475 x 262..309
     cFighter& blank = Party(2);  // in front of both, with no frame
     for (cFighter* f : {&back, &front}) ASSERT_TRUE(f->StartAnim(f->act, 4));
     blank.x = 450;
     blank.z = 330;
     cBattleSide& s = gPartySide;
-    EXPECT_EQ(s.FighterAt(424, 299), nullptr);     // the cut corner
+    EXPECT_EQ(s.FighterAt(424, 299), nullptr);    // the cut corner
     EXPECT_EQ(s.FighterAt(424 + 8, 299), &back);  // the first pixel past it
     EXPECT_EQ(s.FighterAt(430, 280), &back);
     EXPECT_EQ(s.FighterAt(450, 290), &front);  // both: the larger depth wins

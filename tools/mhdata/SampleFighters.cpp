@@ -329,8 +329,7 @@ ActProgram DigitAct() {
 }  // namespace
 
 void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
-    for (u32 act : SampleBodyActs())
-        (*pics)[act] = BodyFrames(act);
+    for (u32 act : SampleBodyActs()) (*pics)[act] = BodyFrames(act);
     for (u32 act : SampleEffectActs())
         (*pics)[act] = FlatFrames("effect" + std::to_string(act), 48, 48, 3, BodyColour, act);
     (*pics)[kBarAct] = BarPicture();
