@@ -77,7 +77,11 @@ bool AudioDeviceOpen() {
     DeviceState& d = D();
     if (!d.hooked) {
         d.hooked = true;
-        PlatformAddHooks({nullptr, [] { D() = DeviceState{D().device, false, false, true, 0}; }, nullptr});
+        PlatformAddHooks({nullptr,
+                          [] {
+                              D() = DeviceState{D().device, false, false, true, 0};
+                          },
+                          nullptr});
     }
     if (d.device || d.headlessOpen) return true;
     if (d.failed) return false;
@@ -108,6 +112,10 @@ void AudioDeviceClose() {
     d.device = 0;
 }
 
-bool AudioDeviceIsOpen() { return D().device != 0 || D().headlessOpen; }
+bool AudioDeviceIsOpen() {
+    return D().device != 0 || D().headlessOpen;
+}
 
-int AudioDeviceOpenAttempts() { return D().attempts; }
+int AudioDeviceOpenAttempts() {
+    return D().attempts;
+}
