@@ -70,7 +70,8 @@ TEST_F(SoundBank, KindsZeroAndOneWaveAndMp3Play) {
 // reaches the output as its stored samples, each once, and then silence.
 TEST_F(SoundBank, Kind0SamplesAreHeardAsStored) {
     std::vector<i16> ramp(2 * 300);
-    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<i16>(i % 2 ? -100 - 7 * i : 100 + 5 * i);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<i16>(i % 2 ? -100 - 7 * i : 100 + 5 * i);
     ASSERT_TRUE(InitWith({{4, {0, MakeWave(ramp, 2, kMixRate)}}}));
     ASSERT_EQ(PlaySfx(4, 11), 1) << gSound.GetErrorText();
     std::vector<i16> heard(2 * 400);
@@ -104,7 +105,9 @@ TEST_F(SoundBank, BadEntriesAndImagesAreRefusedWithoutHarm) {
     ASSERT_TRUE(gSound.Init(Root().c_str()));
     for (int n : {2, 3, 4, 5, 6, 7, 8, 9, 3001, -2}) {  // 6: offset 0, no sound
         EXPECT_EQ(PlaySfx(n, 11), 0) << n;
-        if (n > 0 && n < 10) { EXPECT_EQ(gSound.GetEntry(n)->data, nullptr) << n; }
+        if (n > 0 && n < 10) {
+            EXPECT_EQ(gSound.GetEntry(n)->data, nullptr) << n;
+        }
     }
     EXPECT_EQ(gSound.PlayingCount(), 0);
     EXPECT_EQ(PlaySfx(1, 11), 1);
