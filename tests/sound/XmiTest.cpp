@@ -64,6 +64,7 @@ std::vector<Heard> Only(const std::vector<Heard>& heard, u8 kind) {
 std::vector<u8> LoneForm(const std::vector<u8>& events) {
     std::vector<u8> f = {'F', 'O', 'R', 'M', 0,   0,   0, 0, 'X', 'M',
                          'I', 'D', 'E', 'V', 'N', 'T', 0, 0, 0,   0};
+    f.reserve(f.size() + events.size());
     f.insert(f.end(), events.begin(), events.end());
     auto put = [&f](size_t at, size_t n) {
         for (int i = 0; i < 4; ++i) f[at + i] = static_cast<u8>(n >> (24 - 8 * i));
