@@ -233,6 +233,7 @@ TEST_F(XmiSynth, FontReadOnceAndKeptWhileAnySequenceUsesIt) {
 
 // ---- Side by side with WildMidi's reading of the same files ----
 
+#ifdef MH_HAVE_WILDMIDI
 namespace {
 
 // A message as a player sends it, at a tick of 120 Hz.
@@ -300,7 +301,6 @@ std::vector<Sent> SequencerSends(const std::vector<u8>& file, u32 horizon, bool*
     return out;
 }
 
-#ifdef MH_HAVE_WILDMIDI
 // WildMidi's standard MIDI file of an XMIDI file: its track's channel messages
 // in order and the end of track, at the converter's 3 ticks per XMIDI tick.
 struct Track {
@@ -411,9 +411,9 @@ std::vector<Sent> PlayedByTheRules(const Track& t, u32 horizon, bool* ended) {
     }
     return out;
 }
-#endif
 
 }  // namespace
+#endif
 
 // The sample's piece and hand-made ones with loops, breaks, nested loops and
 // branch markers among held notes: our sequencer sends the same notes and
