@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-arphic-uming libfluidsynth-dev timgm6mb-soundfont
   libmpg123-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
-  liblzo2-dev xvfb xauth x11-utils)
+  liblzo2-dev libwildmidi-dev xvfb xauth x11-utils)
 
 install_missing() {
   local missing=()

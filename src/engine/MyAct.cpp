@@ -3,6 +3,7 @@
 #include "engine/MyAct.h"
 #include "engine/ZoomBlit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -85,14 +86,34 @@ bool ReadAt(cFile& f, u32 offset, void* dst, u32 count) {
     return count == 0 || (f.Read(dst, &n) && n == count);
 }
 
-// The directory entry of (archive, entry), from the entry cache or the file.
+// Entries a short archive holds after its header: its directory may stop early.
+u32 DirectoryLength(cFile& f) {
+    u32 size = f.GetSize();
+    if (size == 0xFFFFFFFFu || size < kTswHeaderSize) return 0;
+    return std::min<u32>((size - kTswHeaderSize) / kTswEntrySize, kTswEntryCount);
+}
+
+void RefuseMissing(i32 act, int archive, u32 entry, const std::string& why) {
+    Refuse(act,
+           "missing, entry " + std::to_string(entry) + " of " + ActFileName(archive) + " " + why);
+}
+
+// The directory entry of (archive, entry), from the entry cache or the file. An
+// empty entry is kept in the cache too, so a missing act is read once.
 bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
     ActState& s = A();
     for (EntryNode* n = s.entries[entry & 15]; n; n = n->next) {
         if (n->archive != archive || n->entry != entry) continue;
         *offset = n->offset;
         *size = n->size;
-        return true;
+        if (n->offset == 0) RefuseMissing(act, archive, entry, "is empty");
+        return n->offset != 0;
+    }
+    u32 length = DirectoryLength(s.files[archive]);
+    if (entry > length) {
+        RefuseMissing(act, archive, entry,
+                      "lies past its directory of " + std::to_string(length) + " entries");
+        return false;
     }
     u32 at = kTswHeaderSize + kTswEntrySize * (entry - 1);
     u8 raw[kTswEntrySize];
@@ -105,18 +126,20 @@ bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
     ByteReader r(raw, sizeof(raw));
     TswEntry e;
     TswEntryFields(r, e);
+    bool empty = e.offset == 0 || e.size == 0;
     u64 end = static_cast<u64>(e.offset) + e.size;
-    if (e.offset == 0 || e.size < 2 || e.size > kMaxActBytes || end > s.files[archive].GetSize()) {
+    if (!empty && (e.size < 2 || e.size > kMaxActBytes || end > s.files[archive].GetSize())) {
         Refuse(act, "directory entry of " + ActFileName(archive) + " at offset " +
                         std::to_string(at) + " points outside the file");
         return false;
     }
     auto* n = static_cast<EntryNode*>(MH_ALLOC(sizeof(EntryNode)));
-    *n = EntryNode{s.entries[entry & 15], archive, entry, e.offset, e.size};
+    *n = EntryNode{s.entries[entry & 15], archive, entry, empty ? 0 : e.offset, empty ? 0 : e.size};
     s.entries[entry & 15] = n;
-    *offset = e.offset;
-    *size = e.size;
-    return true;
+    *offset = n->offset;
+    *size = n->size;
+    if (empty) RefuseMissing(act, archive, entry, "is empty");
+    return !empty;
 }
 
 // A fresh copy of the act's data, or null.
@@ -125,7 +148,7 @@ u8* ReadActData(i32 act, u32* size) {
     int archive = act / kPicsPerArchive;
     u32 entry = static_cast<u32>(act % kPicsPerArchive);
     if (act <= 0 || archive >= kPicArchiveCount || entry == 0) {
-        Refuse(act, "no such act number");
+        Refuse(act, "missing, no archive entry has this number");
         return nullptr;
     }
     OpenActArchives();

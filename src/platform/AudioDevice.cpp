@@ -1,39 +1,121 @@
-// The SDL audio device: its callback pulls frames from the shared mixer.
+// The SDL audio device: its callback pulls frames from the shared mixer. A
+// failed open is remembered, so a machine without sound is asked once.
 #include "platform/AudioDevice.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
 
 #include "platform/AudioMixer.h"
 #include "platform/Backend.h"
 
 namespace {
-SDL_AudioDeviceID gAudioDevice = 0;
+struct DeviceState {
+    SDL_AudioDeviceID device = 0;
+    bool headlessOpen = false;
+    bool failed = false;
+    bool hooked = false;
+    int attempts = 0;
+};
+DeviceState& D() {
+    static DeviceState d;
+    return d;
+}
 
 void PullFromMixer(void*, Uint8* stream, int len) {
     AudioMixer().Mix(reinterpret_cast<i16*>(stream), len / 4);
 }
-}  // namespace
 
-bool AudioDeviceOpen() {
-    if (PlatformIsHeadless()) return true;
-    if (gAudioDevice) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+// The sound libraries under SDL print pages of their own complaints when no
+// device answers; our one line below says what matters.
+class QuietStderr {
+public:
+    QuietStderr() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        int null = open("/dev/null", O_WRONLY);
+        if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+        if (null >= 0) close(null);
+    }
+    ~QuietStderr() {
+        std::fflush(stderr);
+        if (saved_ < 0) return;
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+    }
+
+private:
+    int saved_ = -1;
+};
+
+// The SDL device; the reason of a failure in why.
+SDL_AudioDeviceID OpenSdlDevice(std::string* why) {
+    QuietStderr quiet;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        *why = SDL_GetError();
+        return 0;
+    }
     SDL_AudioSpec want{}, have{};
     want.freq = kMixRate;
     want.format = AUDIO_S16LSB;
     want.channels = 2;
     want.samples = 1024;
     want.callback = PullFromMixer;
-    gAudioDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!gAudioDevice) return false;
-    SDL_PauseAudioDevice(gAudioDevice, 0);
-    return true;
+    SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!id) {
+        *why = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    return id;
+}
+}  // namespace
+
+bool AudioDeviceOpen() {
+    DeviceState& d = D();
+    if (!d.hooked) {
+        d.hooked = true;
+        PlatformAddHooks({nullptr,
+                          [] {
+                              D() = DeviceState{D().device, false, false, true, 0};
+                          },
+                          nullptr});
+    }
+    if (d.device || d.headlessOpen) return true;
+    if (d.failed) return false;
+    ++d.attempts;
+    std::string why;
+    if (PlatformDeviceFailures().sound) {
+        why = "the device failed on purpose";
+    } else if (PlatformIsHeadless()) {
+        d.headlessOpen = true;  // the mixer is pulled by whoever tests it
+        return true;
+    } else {
+        d.device = OpenSdlDevice(&why);
+    }
+    if (d.device) {
+        SDL_PauseAudioDevice(d.device, 0);
+        return true;
+    }
+    d.failed = true;
+    std::fprintf(stderr, "No sound device (%s): the game runs silent.\n", why.c_str());
+    return false;
 }
 
 void AudioDeviceClose() {
-    if (!gAudioDevice) return;
-    SDL_CloseAudioDevice(gAudioDevice);
-    gAudioDevice = 0;
+    DeviceState& d = D();
+    d.headlessOpen = false;
+    if (!d.device) return;
+    SDL_CloseAudioDevice(d.device);
+    d.device = 0;
 }
 
-bool AudioDeviceIsOpen() { return gAudioDevice != 0 || PlatformIsHeadless(); }
+bool AudioDeviceIsOpen() {
+    return D().device != 0 || D().headlessOpen;
+}
+
+int AudioDeviceOpenAttempts() {
+    return D().attempts;
+}

@@ -1,4 +1,4 @@
-// FreeType glyph source: faces from the AR PL font collections, one-bit cells.
+// FreeType glyph source: the faces of the AR PL UMing collection, one-bit cells.
 #include "platform/Glyphs.h"
 
 #include <ft2build.h>
@@ -10,16 +10,15 @@
 #include <vector>
 
 #include "platform/CodePage.h"
-#include "platform/TextCodec.h"
 
 namespace {
 
 constexpr const char* kMingFile = "/usr/share/fonts/truetype/arphic/uming.ttc";
-constexpr const char* kKaiFile = "/usr/share/fonts/truetype/arphic/ukai.ttc";
-constexpr int kTwFaceIndex = 2;  // "AR PL UMing TW" / "AR PL UKai TW"
+// "AR PL UMing TW" first; a character it lacks comes from the HK, CN or TW MBE face.
+constexpr int kFaceOrder[] = {2, 1, 0, 3};
 
 struct LoadedFace {
-    std::string file;
+    int index = 0;
     FT_Face face = nullptr;
     int pixelSize = 0;  // size last set on the face
 };
@@ -37,23 +36,28 @@ GlyphState& G() {
     return g;
 }
 
-LoadedFace* LoadFace(const char* file) {
+LoadedFace* LoadFace(int index) {
     auto& g = G();
     for (auto& f : g.faces)
-        if (f->file == file) return f.get();
+        if (f->index == index) return f.get();
     if (!g.lib && !g.libFailed && FT_Init_FreeType(&g.lib) != 0) g.libFailed = true;
     if (!g.lib) return nullptr;
     FT_Face face = nullptr;
-    if (FT_New_Face(g.lib, file, kTwFaceIndex, &face) != 0) return nullptr;
+    if (FT_New_Face(g.lib, kMingFile, index, &face) != 0) return nullptr;
     auto rec = std::make_unique<LoadedFace>();
-    rec->file = file;
+    rec->index = index;
     rec->face = face;
     g.faces.push_back(std::move(rec));
     return g.faces.back().get();
 }
 
-bool IsKaiName(const char* name) {
-    return name && std::strcmp(name, B5("標楷體")) == 0;
+// The first face of the collection that has a glyph for uc, or null.
+LoadedFace* FaceFor(u32 uc) {
+    for (int index : kFaceOrder) {
+        LoadedFace* f = LoadFace(index);
+        if (f && FT_Get_Char_Index(f->face, uc) != 0) return f;
+    }
+    return nullptr;
 }
 
 void SetBit(u8* cell, int rowBytes, int x, int y) {
@@ -65,6 +69,21 @@ bool InkAt(const FT_Bitmap& bm, int x, int y) {
     if (bm.pixel_mode == FT_PIXEL_MODE_MONO) return (row[x >> 3] >> (7 - (x & 7))) & 1;
     if (bm.pixel_mode == FT_PIXEL_MODE_GRAY) return row[x] >= 128;
     return false;
+}
+
+// A character code page 950 knows but no face draws shows as a hollow box,
+// so a gap in the text is never taken for a space.
+void DrawPlaceholder(u8* cell, int cellW, int cellH, int rowBytes) {
+    if (cellW < 4 || cellH < 4) return;
+    int right = cellW - 2, bottom = cellH - 2;
+    for (int x = 1; x <= right; ++x) {
+        SetBit(cell, rowBytes, x, 1);
+        SetBit(cell, rowBytes, x, bottom);
+    }
+    for (int y = 1; y <= bottom; ++y) {
+        SetBit(cell, rowBytes, 1, y);
+        SetBit(cell, rowBytes, right, y);
+    }
 }
 
 // The baseline row that puts the em square (ascender over descender) into the cell.
@@ -87,8 +106,7 @@ GlyphFace GlyphOpen(const char* faceName, int size) {
     auto rec = new GlyphFaceRec;
     rec->size = size;
     if (G().fake) return rec;
-    if (IsKaiName(faceName)) rec->loaded = LoadFace(kKaiFile);
-    if (!rec->loaded) rec->loaded = LoadFace(kMingFile);
+    rec->loaded = LoadFace(kFaceOrder[0]);
     if (!rec->loaded) {
         delete rec;
         return nullptr;
@@ -111,10 +129,15 @@ int GlyphRender(GlyphFace f, u8 lead, u8 trail, u8* cell, int cellW, int cellH, 
     if (!f->loaded) return 0;
     u32 uc = Big5CharToUnicode(lead, trail);
     if (uc == 0 || uc == ' ' || uc == 0x3000) return 0;
-    FT_Face face = f->loaded->face;
-    if (f->loaded->pixelSize != f->size) {
+    LoadedFace* from = FaceFor(uc);
+    if (!from) {
+        DrawPlaceholder(cell, cellW, cellH, rowBytes);
+        return 0;
+    }
+    FT_Face face = from->face;
+    if (from->pixelSize != f->size) {
         if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(f->size)) != 0) return 0;
-        f->loaded->pixelSize = f->size;
+        from->pixelSize = f->size;
     }
     if (FT_Load_Char(face, uc, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
         return 0;

@@ -1,6 +1,6 @@
 // The glyph source of the font engine: one character rendered white-on-black into
-// a one-bit cell, from FreeType (AR PL UMing TW for "細明體", using its embedded
-// bitmaps at 11-16 px). Tests can put a fake source in its place.
+// a one-bit cell, from FreeType (AR PL UMing TW, using its embedded bitmaps at
+// 11-16 px, for every face name). Tests can put a fake source in its place.
 #pragma once
 #include <functional>
 
@@ -17,7 +17,9 @@ void GlyphClose(GlyphFace face);
 // Renders a character (trail 0 for a single byte) into a cell that the caller has
 // cleared: cellH rows of rowBytes, one bit per pixel, most significant bit first.
 // The baseline is placed so the em square fills the cell. Codes code page 950
-// refuses stay blank. Returns the number of ink pixels that fell outside the cell.
+// refuses stay blank; a character the TW face lacks comes from another face of
+// the collection, or shows as a hollow box when none has it. Returns the number
+// of ink pixels that fell outside the cell.
 int GlyphRender(GlyphFace face, u8 lead, u8 trail, u8* cell, int cellW, int cellH, int rowBytes);
 
 // A fake source: called instead of FreeType with the face's size and the code

@@ -29,7 +29,9 @@ bool ReadChunk(const u8* data, size_t pos, size_t end, Chunk* c) {
     return true;
 }
 
-bool Is(const u8* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+bool Is(const u8* p, const char* id) {
+    return std::memcmp(p, id, 4) == 0;
+}
 
 std::string At(const char* what, size_t offset) {
     return std::string(what) + " at offset " + std::to_string(offset);
@@ -70,8 +72,10 @@ bool ReadVlq(ByteReader& r, u32* v) {
 int DataBytes(u8 status) {
     switch (status & 0xF0) {
         case 0xC0:
-        case 0xD0: return 1;
-        default: return 2;
+        case 0xD0:
+            return 1;
+        default:
+            return 2;
     }
 }
 
@@ -95,7 +99,11 @@ bool ParseEvents(const u8* data, size_t size, size_t base, XmiSequence* out, std
                 *error = At("meta event runs past the end", at);
                 return false;
             }
-            if (type == 0x2F) break;
+            if (type == 0x2F) {
+                out->lengthTicks = tick;
+                out->endOfTrack = true;
+                return true;
+            }
             continue;
         }
         if (b == 0xF0 || b == 0xF7) {
@@ -192,6 +200,21 @@ u64 cXmiSequencer::NextDueTick() const {
     return due;
 }
 
+void cXmiSequencer::LoopEnd(const XmiEvent& e) {
+    if (loops_stack_.empty()) return;
+    Loop& l = loops_stack_.back();
+    // A BREAK ends the loop; so does the last pass, and a body with no length,
+    // which would jump back forever within one tick.
+    if (e.data2 < 64 || l.count == 1 || e.tick <= l.startTick) {
+        loops_stack_.pop_back();
+        return;
+    }
+    if (l.count > 1) --l.count;
+    // Jump back: the loop body's events fall due again from now.
+    offset_ = static_cast<i64>(now_) - static_cast<i64>(l.startTick);
+    next_ = l.index;
+}
+
 void cXmiSequencer::Dispatch(const XmiEvent& e, const Sink& sink) {
     u8 type = e.status & 0xF0, ch = e.status & 0x0F;
     if (type == 0x90 && e.data2 > 0) {
@@ -199,30 +222,22 @@ void cXmiSequencer::Dispatch(const XmiEvent& e, const Sink& sink) {
         offs_.push_back({now_ + e.duration, ch, e.data1});
         return;
     }
-    if (type == 0xB0 && e.data1 == kXmiForLoop) {
-        loops_stack_.push_back({next_, e.tick, e.data2});
-        return;
-    }
-    if (type == 0xB0 && e.data1 == kXmiNextLoop) {
-        if (loops_stack_.empty() || e.data2 < 64) return;
-        Loop& l = loops_stack_.back();
-        // A body with no length would jump back forever within one tick.
-        if (l.count == 1 || e.tick <= l.startTick) {
-            loops_stack_.pop_back();
-            return;
-        }
-        if (l.count > 1) --l.count;
-        // Jump back: the loop body's events fall due again from now.
-        offset_ = static_cast<i64>(now_) - static_cast<i64>(l.startTick);
-        next_ = l.index;
+    if (type == 0xB0 && e.data1 >= kXmiFirstController && e.data1 <= kXmiLastController) {
+        if (e.data1 == kXmiForLoop && loops_stack_.size() < kXmiLoopNesting)
+            loops_stack_.push_back({next_, e.tick, e.data2});
+        if (e.data1 == kXmiNextLoop) LoopEnd(e);
         return;
     }
     sink(e.status, e.data1, e.data2);
 }
 
-void cXmiSequencer::Stop(const Sink& sink) {
+void cXmiSequencer::ReleaseHeld(const Sink& sink) {
     for (const PendingOff& o : offs_) sink(static_cast<u8>(0x80 | o.channel), o.note, 0);
     offs_.clear();
+}
+
+void cXmiSequencer::Stop(const Sink& sink) {
+    ReleaseHeld(sink);
     playing_ = false;
 }
 
@@ -243,8 +258,9 @@ int cXmiSequencer::Advance(int frames, int sampleRate, const Sink& sink,
             }
             Dispatch(seq_.events[next_++], sink);
         }
-        if (next_ >= seq_.events.size() && offs_.empty() &&
+        if (next_ >= seq_.events.size() && (offs_.empty() || seq_.endOfTrack) &&
             now_ >= static_cast<u64>(offset_ + seq_.lengthTicks)) {
+            ReleaseHeld(sink);  // notes still held when the track ends
             if (loopsLeft_ == 1) {
                 playing_ = false;
                 break;
@@ -258,8 +274,10 @@ int cXmiSequencer::Advance(int frames, int sampleRate, const Sink& sink,
             continue;
         }
         // Render up to the next tick boundary (frames per tick need not be whole).
-        u64 nextTickFrame = ((now_ + 1) * static_cast<u64>(sampleRate) + kXmiTickRate - 1) / kXmiTickRate;
-        int n = static_cast<int>(std::min<u64>(nextTickFrame - frames_, static_cast<u64>(frames - done)));
+        u64 nextTickFrame =
+            ((now_ + 1) * static_cast<u64>(sampleRate) + kXmiTickRate - 1) / kXmiTickRate;
+        int n = static_cast<int>(
+            std::min<u64>(nextTickFrame - frames_, static_cast<u64>(frames - done)));
         if (n > 0) render(n);
         done += n;
         frames_ += static_cast<u64>(n);

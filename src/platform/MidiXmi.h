@@ -1,6 +1,8 @@
 // XMIDI sequences: the IFF container reader, the event list (delays as sums of
 // bytes below 0x80, note-ons carrying their duration, a 120 Hz clock) and the
-// sequencer that plays it with FOR/NEXT loop controllers and a loop count.
+// sequencer that plays it as the sound library does: FOR/NEXT/BREAK loop
+// controllers, XMIDI's own controllers kept from the synthesizer, the end of
+// track ending the piece, and a loop count of the whole.
 #pragma once
 #include <functional>
 #include <string>
@@ -9,8 +11,13 @@
 #include "base/Types.h"
 
 constexpr int kXmiTickRate = 120;
-constexpr u8 kXmiForLoop = 116;   // controller: loop start, value = count (0 = forever)
-constexpr u8 kXmiNextLoop = 117;  // controller: loop end, value >= 64 jumps back
+// XMIDI's own controllers, 110 (channel lock) to 120 (sequence branch index),
+// speak to the player, never to the synthesizer.
+constexpr u8 kXmiFirstController = 110, kXmiLastController = 120;
+constexpr u8 kXmiForLoop = 116;  // loop start, value = count (0 = forever)
+constexpr u8 kXmiNextLoop =
+    117;  // loop end: value >= 64 NEXT jumps back, below 64 BREAK ends the loop
+constexpr size_t kXmiLoopNesting = 4;  // FORs past this depth are ignored
 
 struct XmiEvent {
     u32 tick = 0;
@@ -22,7 +29,9 @@ struct XmiEvent {
 
 struct XmiSequence {
     std::vector<XmiEvent> events;
-    u32 lengthTicks = 0;  // the last event or note end
+    // The end-of-track event's tick; without one, the last event or note end.
+    u32 lengthTicks = 0;
+    bool endOfTrack = false;  // the piece ends at lengthTicks, releasing held notes
     u32 LengthMs() const { return lengthTicks * 1000 / kXmiTickRate; }
 };
 
@@ -53,6 +62,8 @@ public:
 
 private:
     void Dispatch(const XmiEvent& e, const Sink& sink);
+    void LoopEnd(const XmiEvent& e);
+    void ReleaseHeld(const Sink& sink);
     void Restart();
     u64 NextDueTick() const;
 
@@ -69,8 +80,8 @@ private:
     std::vector<PendingOff> offs_;
     std::vector<Loop> loops_stack_;
     size_t next_ = 0;
-    u64 now_ = 0;       // play ticks scaled by sampleRate (frames x 120)
-    i64 offset_ = 0;    // play tick of event tick 0
+    u64 now_ = 0;     // play ticks scaled by sampleRate (frames x 120)
+    i64 offset_ = 0;  // play tick of event tick 0
     u64 frames_ = 0;
     int loops_ = 1;
     int loopsLeft_ = 1;

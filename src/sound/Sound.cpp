@@ -11,12 +11,14 @@ cSound gSound;
 
 namespace {
 constexpr int kMaxSampleHandles = 16;
-// The text the header rebuild starts from; the gaps are filled in afterwards.
-constexpr char kWaveTemplate[] = "RIFF....WAVEfmt ....0123456789012345data..";
-static_assert(sizeof(kWaveTemplate) == 43);
+// The header a kind-0 sound gets back; the lengths are filled in afterwards.
+constexpr char kWaveTemplate[] = "RIFF....WAVEfmt ....";
+static_assert(sizeof(kWaveTemplate) == kSoundKind0Prefix + 1);
 }  // namespace
 
-cSound::~cSound() { Release(); }
+cSound::~cSound() {
+    Release();
+}
 
 const cSound::Entry* cSound::GetEntry(int n) const {
     if (n < 1 || n > static_cast<int>(table_.size())) return nullptr;
@@ -34,7 +36,8 @@ bool cSound::LoadBank(const char* root) {
     u32 count = kSoundBankDirSize;
     if (bank_.SeekSet(kSoundBankHeaderSize) == 0 || !bank_.Read(dir.data(), &count) ||
         count != kSoundBankDirSize) {
-        error_ = path + ": directory cut short at offset " + std::to_string(kSoundBankHeaderSize + count);
+        error_ = path + ": directory cut short at offset " +
+                 std::to_string(kSoundBankHeaderSize + count);
         bank_.Close();
         return false;
     }
@@ -117,18 +120,20 @@ void cSound::Release() {
     highest_ = 0;
 }
 
+// The stored bytes go back behind "RIFF", the file length, "WAVE", "fmt " and
+// the format block's length 16, so the samples start at 44 as in any WAVE
+// file. The data chunk's length is taken from the entry's size: every stored
+// sample is heard and nothing past them.
 bool cSound::BuildKind0Image(const u8* stored, u32 size, std::vector<u8>* out) {
-    if (size < kSoundKind0Prefix) return false;
+    if (size < kSoundKind0MinSize) return false;
     out->assign(size + kSoundKind0Prefix, 0);
     u8* p = out->data();
-    std::memcpy(p, kWaveTemplate, sizeof kWaveTemplate);
+    std::memcpy(p, kWaveTemplate, kSoundKind0Prefix);
     std::memcpy(p + kSoundKind0Prefix, stored, size);
-    std::memmove(p + 20, p + 24, 18);  // format block and "da" into place
+    StoreU32(p + 4, size + kSoundKind0Prefix - 8);
     StoreU32(p + 16, 16);
-    StoreU32(p + 4, size);
-    p[38] = 't';
-    p[39] = 'a';
-    StoreU32(p + 40, size - 24);
+    std::memcpy(p + 36, "data", 4);
+    StoreU32(p + 40, size - kSoundKind0MinSize);
     return true;
 }
 
@@ -141,8 +146,9 @@ bool cSound::LoadEntry(int n) {
     u32 fileSize = bank_.GetSize();
     std::string where = std::string(bank_.GetName() ? bank_.GetName() : "bank") + ": sound " +
                         std::to_string(n) + " at offset " + std::to_string(e.offset);
-    if (kind > 1 || (kind == 0 && size < kSoundKind0Prefix) || (kind == 1 && size < kWaveHeaderSize) ||
-        fileSize == 0xFFFFFFFFu || e.offset > fileSize || size > fileSize - e.offset) {
+    if (kind > 1 || (kind == 0 && size < kSoundKind0MinSize) ||
+        (kind == 1 && size < kWaveHeaderSize) || fileSize == 0xFFFFFFFFu || e.offset > fileSize ||
+        size > fileSize - e.offset) {
         error_ = where + " is not a usable sound";
         return false;
     }
@@ -154,8 +160,10 @@ bool cSound::LoadEntry(int n) {
         return false;
     }
     std::vector<u8> image;
-    if (kind == 0) BuildKind0Image(stored.data(), size, &image);
-    else image = std::move(stored);
+    if (kind == 0)
+        BuildKind0Image(stored.data(), size, &image);
+    else
+        image = std::move(stored);
     e.data = static_cast<u8*>(AudioMemAllocLock(static_cast<u32>(image.size())));
     std::memcpy(e.data, image.data(), image.size());
     e.dataSize = static_cast<u32>(image.size());
@@ -259,14 +267,22 @@ void cSound::Service() {
     if (!IsReady()) return;
     for (size_t i = 0; i < playing_.size();) {
         int st = AudioSampleStatus(playing_[i]);
-        if (st == kSmpFree || st == kSmpDone) EndRecord(i);
-        else ++i;
+        if (st == kSmpFree || st == kSmpDone)
+            EndRecord(i);
+        else
+            ++i;
     }
 }
 
-void cSound::ReleaseDigHandle() { AudioDigitalHandleRelease(driver_); }
-void cSound::ReacquireDigHandle() { AudioDigitalHandleReacquire(driver_); }
-void cSound::SetMasterVolume(int volume) { AudioSetDigitalMasterVolume(driver_, std::clamp(volume, 0, 127)); }
+void cSound::ReleaseDigHandle() {
+    AudioDigitalHandleRelease(driver_);
+}
+void cSound::ReacquireDigHandle() {
+    AudioDigitalHandleReacquire(driver_);
+}
+void cSound::SetMasterVolume(int volume) {
+    AudioSetDigitalMasterVolume(driver_, std::clamp(volume, 0, 127));
+}
 
 namespace {
 void (*gSfxWatcher)(int) = nullptr;
@@ -280,10 +296,18 @@ int PlaySfx(int n, int v) {
     if (gSfxWatcher) gSfxWatcher(n);
     return gSound.Play(nullptr, n, v * 128 / 11, 0, 1, 0);
 }
-void StopSfx(int n) { gSound.Stop(n); }
-void StopAllSfx() { gSound.StopAll(); }
-void SetSfxPan(int n, int pan) { gSound.SetPan(n, pan); }
-void SetSfxVolume(int n, int v) { gSound.SetVolume(n, v * 128 / 10); }
+void StopSfx(int n) {
+    gSound.Stop(n);
+}
+void StopAllSfx() {
+    gSound.StopAll();
+}
+void SetSfxPan(int n, int pan) {
+    gSound.SetPan(n, pan);
+}
+void SetSfxVolume(int n, int v) {
+    gSound.SetVolume(n, v * 128 / 10);
+}
 
 void PlaySfxFrom(int n, int x, int y, int lx, int ly, int sfxVolume) {
     // Squares in 64 bits: map coordinates far apart would overflow 32.
@@ -298,4 +322,6 @@ void PlaySfxFrom(int n, int x, int y, int lx, int ly, int sfxVolume) {
     gSound.SetPan(n, static_cast<int>((static_cast<i64>(x) - lx) * 64 / 512));
 }
 
-void ResetSound() { gSound.Release(); }
+void ResetSound() {
+    gSound.Release();
+}

@@ -10,8 +10,10 @@ constexpr u32 kSoundBankEntrySize = 44;
 constexpr u32 kSoundBankDirSize = kSoundBankEntries * kSoundBankEntrySize;  // 132,000
 constexpr u32 kSoundSizeMask = 0x03FFFFFF;  // low 26 bits of the size word
 // A kind-0 sound is a WAVE file without its first 20 bytes: the stored data
-// begin with the format block; 24 bytes are put back in front when it loads.
-constexpr u32 kSoundKind0Prefix = 24;
+// are the 16-byte format block, the data chunk's id and length, then the
+// samples. The 20 bytes are put back in front when it loads.
+constexpr u32 kSoundKind0Prefix = 20;
+constexpr u32 kSoundKind0MinSize = 24;  // the format block and the data chunk's header
 constexpr u32 kWaveHeaderSize = 44;
 
 struct SoundBankEntry {

@@ -2,6 +2,8 @@
 // restarts, delays and scale, bad acts, and frames drawn from the sample.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ArchiveTestUtil.h"
 #include "base/ByteIo.h"
 #include "base/MemDbg.h"
@@ -390,6 +392,45 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefused) {
     EXPECT_TRUE(check(b, 0, 0));
     EXPECT_NE(std::string(ActLastError()).find("all_char.act"), std::string::npos)
         << ActLastError();
+}
+
+// An empty entry, an entry of size 0, a number past a directory cut to three
+// entries and entry 0 are missing acts: each asked for twice, refused as
+// missing in one line, and the cut directory is never read past its end.
+TEST(ActArchive, MissingActsAreRefusedOnceAsMissing) {
+    ActRoot r;
+    r.Part(1, 0, ActWords().Pa(1).Ed());
+    r.Part(2, 0, ActWords().Pa(2).Ed());
+    std::vector<u8> full = BuildActArchive(r.acts);
+    std::vector<u8> sizeZero = full;
+    StoreU32(&sizeZero[kTswHeaderSize + kTswEntrySize + 20], 0);  // act 2
+    std::vector<u8> cut(full.begin(), full.begin() + kTswHeaderSize + 3 * kTswEntrySize);
+    struct Case {
+        const char* what;
+        const std::vector<u8>& archive;
+        i32 act;
+        u32 entryReads;
+    } cases[] = {
+        {"empty entry", full, 5, 1},
+        {"size 0", sizeZero, 2, 1},
+        {"past a directory of 3", cut, 7, 0},
+        {"entry 0", full, 3000, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetActs();
+        r.root.Write(0, ".act", c.archive);
+        SetPicLibPath(r.root.h.root().c_str());
+        testing::internal::CaptureStderr();
+        for (int i = 0; i < 2; ++i) {
+            ActPlayer p = Player(c.act);
+            EXPECT_EQ(TakeActData(&p), 0);
+        }
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.rfind("act " + std::to_string(c.act) + ": missing", 0), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_EQ(GetActCacheStats().entryReads, c.entryReads);
+    }
 }
 
 TEST(ActParts, PartsRunToTheNextNonZeroOffset) {

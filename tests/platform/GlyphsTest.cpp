@@ -55,6 +55,27 @@ TEST(RealGlyphs, GlyphsFallInsideTheCellAndBlanksStayEmpty) {
     EXPECT_EQ(RenderOne(16, 0xA1, 0x40).ink, 0) << "the full-width space";
 }
 
+// The 45 codes the TW face has no glyph for are drawn from the HK face where it
+// has them (C8D6-C8F1) and as a hollow box elsewhere, never blank.
+TEST(RealGlyphs, CodesTheTaiwanFaceLacksAreNeverBlank) {
+    GlyphSetFake(nullptr);
+    if (!RealFontPresent()) GTEST_SKIP() << "AR PL UMing is not installed";
+    std::vector<std::pair<u8, u8>> codes = {{0xA1, 0xC3}, {0xC6, 0xE5}};
+    for (int t = 0xD4; t <= 0xFE; ++t) codes.push_back({0xC8, static_cast<u8>(t)});
+    ASSERT_EQ(codes.size(), 45u);
+    for (int size : {12, 16}) {
+        const int box = 2 * (size - 2) + 2 * (size - 4);  // the outline of (1,1)-(size-2,size-2)
+        for (auto [lead, trail] : codes) {
+            Rendered r = RenderOne(size, lead, trail);
+            EXPECT_GT(r.ink, 0) << std::hex << int(lead) << int(trail) << " at " << std::dec
+                                << size;
+            EXPECT_EQ(r.outside, 0);
+            bool fromHk = lead == 0xC8 && trail >= 0xD6 && trail <= 0xF1;
+            EXPECT_EQ(r.ink == box, !fromHk) << std::hex << int(lead) << int(trail);
+        }
+    }
+}
+
 TEST(RealGlyphs, FontDrawsBig5TextIntoABuffer) {
     GlyphSetFake(nullptr);
     cGrpFont font;

@@ -1,6 +1,12 @@
-// XMIDI parsing and timing, loops, bad inputs, and the synthesizer's output
-// from one shared sound font.
+// XMIDI parsing and timing, loops, bad inputs, the sequencer side by side with
+// WildMidi's reading of the same files, and the synthesizer's output from one
+// shared sound font.
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#ifdef MH_HAVE_WILDMIDI
+#include <wildmidi_lib.h>
+#endif
 
 #include "mhdata/SoundData.h"
 #include "platform/MidiSynth.h"
@@ -58,6 +64,7 @@ std::vector<Heard> Only(const std::vector<Heard>& heard, u8 kind) {
 std::vector<u8> LoneForm(const std::vector<u8>& events) {
     std::vector<u8> f = {'F', 'O', 'R', 'M', 0,   0,   0, 0, 'X', 'M',
                          'I', 'D', 'E', 'V', 'N', 'T', 0, 0, 0,   0};
+    f.reserve(f.size() + events.size());
     f.insert(f.end(), events.begin(), events.end());
     auto put = [&f](size_t at, size_t n) {
         for (int i = 0; i < 4; ++i) f[at + i] = static_cast<u8>(n >> (24 - 8 * i));
@@ -222,4 +229,282 @@ TEST_F(XmiSynth, FontReadOnceAndKeptWhileAnySequenceUsesIt) {
     EXPECT_GT(Rms(Pull(200)), 300);
     EXPECT_EQ(MidiSoundFontLoads(), before) << "a new sequence finds the font still loaded";
     AudioReleaseSequence(d);
+}
+
+// ---- Side by side with WildMidi's reading of the same files ----
+
+#ifdef MH_HAVE_WILDMIDI
+namespace {
+
+// A message as a player sends it, at a tick of 120 Hz.
+struct Sent {
+    u32 tick;
+    u8 status, d1, d2;
+    auto operator<=>(const Sent&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Sent& m) {
+    return os << m.tick << ":" << std::hex << int(m.status) << std::dec << "," << int(m.d1) << ","
+              << int(m.d2);
+}
+
+// Hand-written EVNT bytes.
+struct Events {
+    std::vector<u8> b;
+    Events& Wait(u32 ticks) {  // at most 508: WildMidi sums four delay bytes
+        for (; ticks; ticks -= std::min<u32>(ticks, 127))
+            b.push_back(static_cast<u8>(std::min<u32>(ticks, 127)));
+        return *this;
+    }
+    Events& On(u8 ch, u8 key, u8 vel, u32 dur) {
+        b.insert(b.end(), {static_cast<u8>(0x90 | ch), key, vel});
+        if (dur >= 128) b.push_back(static_cast<u8>(0x80 | dur >> 7));
+        b.push_back(static_cast<u8>(dur & 0x7F));
+        return *this;
+    }
+    Events& Cc(u8 ch, u8 c, u8 v) {
+        b.insert(b.end(), {static_cast<u8>(0xB0 | ch), c, v});
+        return *this;
+    }
+    Events& Program(u8 ch, u8 p) {
+        b.insert(b.end(), {static_cast<u8>(0xC0 | ch), p});
+        return *this;
+    }
+    Events& Tempo() {  // 500,000 us a beat
+        b.insert(b.end(), {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+        return *this;
+    }
+    std::vector<u8> End() {
+        b.insert(b.end(), {0xFF, 0x2F, 0x00});
+        return MakeXmiFromEvents(b, 0);
+    }
+};
+
+// Our sequencer's messages before horizon ticks, timed by the frames it rendered.
+std::vector<Sent> SequencerSends(const std::vector<u8>& file, u32 horizon, bool* ended) {
+    XmiSequence s;
+    std::string error;
+    EXPECT_TRUE(ParseXmi(file.data(), file.size(), 0, &s, &error)) << error;
+    cXmiSequencer seq;
+    seq.Load(s);
+    seq.Start();
+    constexpr u64 kFramesPerTick = 100;
+    u64 frames = 0;
+    std::vector<Sent> out;
+    auto sink = [&](u8 st, u8 d1, u8 d2) {
+        out.push_back({static_cast<u32>(frames / kFramesPerTick), st, d1, d2});
+    };
+    while (seq.Playing() && frames < horizon * kFramesPerTick)
+        seq.Advance(7 * kFramesPerTick, kXmiTickRate * kFramesPerTick, sink,
+                    [&](int n) { frames += static_cast<u64>(n); });
+    *ended = !seq.Playing();
+    std::erase_if(out, [&](const Sent& m) { return m.tick >= horizon; });
+    return out;
+}
+
+// WildMidi's standard MIDI file of an XMIDI file: its track's channel messages
+// in order and the end of track, at the converter's 3 ticks per XMIDI tick.
+struct Track {
+    std::vector<Sent> messages;
+    u32 end = 0;
+};
+bool ReadByWildMidi(std::vector<u8> xmi, Track* t) {
+    uint8_t* mid = nullptr;
+    uint32_t size = 0;
+    if (WildMidi_ConvertBufferToMidi(xmi.data(), static_cast<uint32_t>(xmi.size()), &mid, &size) <
+        0)
+        return false;
+    std::vector<u8> m(mid, mid + size);
+    std::free(mid);
+    if (m.size() < 22 || std::memcmp(&m[14], "MTrk", 4) != 0) return false;
+    size_t p = 22;
+    auto vlq = [&] {
+        u32 v = 0;
+        while (p < m.size() && (m[p] & 0x80)) v = (v << 7) | (m[p++] & 0x7F);
+        return p < m.size() ? (v << 7) | m[p++] : v;
+    };
+    u32 tick = 0;
+    u8 status = 0;
+    while (p < m.size()) {
+        tick += vlq();
+        if (p < m.size() && (m[p] & 0x80)) status = m[p++];
+        if (tick % 3 != 0 || p >= m.size()) return false;
+        if (status == 0xFF) {
+            u8 type = m[p++];
+            p += vlq();
+            if (type == 0x2F) return t->end = tick / 3, true;
+            continue;
+        }
+        if (status == 0xF0 || status == 0xF7) {
+            p += vlq();
+            continue;
+        }
+        bool two = (status & 0xF0) != 0xC0 && (status & 0xF0) != 0xD0;
+        Sent s{tick / 3, status, m[p++], 0};
+        if (two && p < m.size()) s.d2 = m[p++];
+        t->messages.push_back(s);
+    }
+    return false;
+}
+
+// What a player makes of the track: each note-on paired with the first unused
+// off of its key; XMIDI's controllers 110-120 kept back; FOR (116) opens a loop
+// of n passes (0 forever, four open at most); 117 below 64 ends the innermost
+// loop, from 64 on jumps back behind its FOR while passes are left; the end of
+// track releases the notes still held. ended: the track's end came before horizon.
+std::vector<Sent> PlayedByTheRules(const Track& t, u32 horizon, bool* ended) {
+    auto isOff = [](const Sent& m) {
+        return (m.status & 0xF0) == 0x80 || ((m.status & 0xF0) == 0x90 && m.d2 == 0);
+    };
+    std::vector<u32> dur(t.messages.size(), UINT32_MAX);
+    std::vector<bool> used(t.messages.size(), false);
+    for (size_t i = 0; i < t.messages.size(); ++i) {
+        const Sent& on = t.messages[i];
+        if ((on.status & 0xF0) != 0x90 || on.d2 == 0) continue;
+        for (size_t j = i + 1; j < t.messages.size(); ++j) {
+            const Sent& o = t.messages[j];
+            if (used[j] || !isOff(o) || (o.status & 0x0F) != (on.status & 0x0F) || o.d1 != on.d1)
+                continue;
+            used[j] = true;
+            dur[i] = o.tick - on.tick;
+            break;
+        }
+    }
+    struct Loop {
+        size_t at;
+        u32 start;
+        int count;
+    };
+    std::vector<Loop> loops;
+    std::vector<Sent> out;
+    std::vector<std::pair<Sent, u32>> held;  // note-ons as played, with their lengths
+    u64 offset = 0, end = horizon;
+    size_t i = 0;
+    for (; i < t.messages.size(); ++i) {
+        const Sent& m = t.messages[i];
+        u64 at = offset + m.tick;
+        if (at >= horizon) break;
+        if (isOff(m)) continue;
+        if ((m.status & 0xF0) == 0xB0 && m.d1 >= 110 && m.d1 <= 120) {
+            if (m.d1 == 116 && loops.size() < 4) loops.push_back({i + 1, m.tick, m.d2});
+            if (m.d1 != 117 || loops.empty()) continue;
+            Loop& l = loops.back();
+            if (m.d2 < 64 || l.count == 1) {
+                loops.pop_back();
+                continue;
+            }
+            if (l.count > 1) --l.count;
+            offset = at - l.start;
+            i = l.at - 1;
+            continue;
+        }
+        Sent played{static_cast<u32>(at), m.status, m.d1, m.d2};
+        out.push_back(played);
+        if ((m.status & 0xF0) == 0x90) held.push_back({played, dur[i]});
+    }
+    if (i == t.messages.size()) end = std::min<u64>(offset + t.end, horizon);
+    *ended = i == t.messages.size() && end < horizon;
+    for (const auto& [on, length] : held) {
+        u64 off = length == UINT32_MAX ? end : std::min<u64>(on.tick + length, end);
+        if (off < horizon)
+            out.push_back(
+                {static_cast<u32>(off), static_cast<u8>(0x80 | (on.status & 0x0F)), on.d1, 0});
+    }
+    return out;
+}
+
+}  // namespace
+#endif
+
+// The sample's piece and hand-made ones with loops, breaks, nested loops and
+// branch markers among held notes: our sequencer sends the same notes and
+// controllers at the same ticks as a player of WildMidi's reading, and ends
+// when it does.
+TEST_F(SoundTest, XmiPlaysAsWildMidiReadsIt) {
+#ifndef MH_HAVE_WILDMIDI
+    GTEST_SKIP() << "WildMidi is not installed";
+#else
+    std::string error;
+    for (const char* d : {"PicLib", "music", "Video"})
+        std::filesystem::create_directories(dir_ / d);
+    ASSERT_TRUE(WriteSoundData(Root(), &error)) << error;
+    std::vector<u8> theme = ReadHostFile(h_.Path("music/theme.xmi"));
+    struct Case {
+        const char* what;
+        std::vector<u8> file;
+    } cases[] = {
+        {"the sample's theme", theme},
+        {"FOR 3 with a note across its NEXT", Events()
+                                                  .Tempo()
+                                                  .Program(0, 16)
+                                                  .Cc(0, 7, 100)
+                                                  .Cc(0, 116, 3)
+                                                  .On(0, 60, 100, 30)
+                                                  .Wait(20)
+                                                  .On(0, 64, 90, 50)
+                                                  .Wait(40)
+                                                  .Cc(0, 117, 127)
+                                                  .On(0, 67, 80, 20)
+                                                  .Wait(30)
+                                                  .End()},
+        {"FOR forever ended by a BREAK, a NEXT without a loop and a note held past the end",
+         Events()
+             .Tempo()
+             .Cc(0, 116, 0)
+             .On(0, 60, 100, 20)
+             .Wait(30)
+             .Cc(0, 117, 0)
+             .On(0, 62, 100, 20)
+             .Wait(30)
+             .Cc(0, 117, 127)
+             .On(0, 64, 100, 200)
+             .Wait(40)
+             .End()},
+        {"FOR 2 inside FOR forever, the outer one broken", Events()
+                                                               .Tempo()
+                                                               .Cc(0, 116, 0)
+                                                               .Cc(0, 116, 2)
+                                                               .On(0, 60, 100, 5)
+                                                               .Wait(10)
+                                                               .Cc(0, 117, 127)
+                                                               .On(0, 62, 100, 5)
+                                                               .Wait(10)
+                                                               .Cc(0, 117, 0)
+                                                               .Wait(5)
+                                                               .Cc(0, 117, 127)
+                                                               .On(0, 64, 100, 10)
+                                                               .Wait(20)
+                                                               .End()},
+        {"branch markers and other XMIDI controllers among held notes", Events()
+                                                                            .Tempo()
+                                                                            .Program(0, 5)
+                                                                            .Cc(0, 110, 1)
+                                                                            .Cc(0, 114, 3)
+                                                                            .On(0, 60, 100, 100)
+                                                                            .Wait(20)
+                                                                            .Cc(0, 120, 1)
+                                                                            .Cc(0, 7, 90)
+                                                                            .Wait(20)
+                                                                            .Cc(0, 119, 5)
+                                                                            .On(1, 48, 80, 40)
+                                                                            .Wait(20)
+                                                                            .Cc(0, 120, 2)
+                                                                            .Cc(0, 118, 0)
+                                                                            .Wait(10)
+                                                                            .End()},
+    };
+    const u32 horizon = 1000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Track t;
+        ASSERT_TRUE(ReadByWildMidi(c.file, &t)) << WildMidi_GetError();
+        bool wantEnded = false, ended = false;
+        std::vector<Sent> want = PlayedByTheRules(t, horizon, &wantEnded);
+        std::vector<Sent> got = SequencerSends(c.file, horizon, &ended);
+        std::sort(want.begin(), want.end());
+        std::sort(got.begin(), got.end());
+        EXPECT_EQ(got, want);
+        EXPECT_TRUE(wantEnded);
+        EXPECT_EQ(ended, wantEnded);
+    }
+#endif
 }

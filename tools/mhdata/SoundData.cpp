@@ -113,17 +113,21 @@ std::vector<u8> MakeXmiEvents(const XmiPiece& piece) {
 }
 
 std::vector<u8> MakeXmi(const XmiPiece& piece) {
-    ByteWriter info, xdir, evnt, timb, form, cat, file;
+    return MakeXmiFromEvents(MakeXmiEvents(piece), piece.program);
+}
+
+std::vector<u8> MakeXmiFromEvents(const std::vector<u8>& events, u8 program) {
+    ByteWriter info, xdir, timb, form, cat, file;
     info.U16(1);  // one sequence
     xdir.Bytes("XDIR", 4);
     Chunk(xdir, "INFO", info.bytes());
     Chunk(file, "FORM", xdir.bytes());
     timb.U16(1);
-    timb.U8(piece.program);
+    timb.U8(program);
     timb.U8(0);
     form.Bytes("XMID", 4);
     Chunk(form, "TIMB", timb.bytes());
-    Chunk(form, "EVNT", MakeXmiEvents(piece));
+    Chunk(form, "EVNT", events);
     cat.Bytes("XMID", 4);
     Chunk(cat, "FORM", form.bytes());
     Chunk(file, "CAT ", cat.bytes());

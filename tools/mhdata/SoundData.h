@@ -29,6 +29,8 @@ struct XmiPiece {
 };
 // A complete XMIDI file: FORM XDIR with INFO, then CAT XMID holding one FORM XMID.
 std::vector<u8> MakeXmi(const XmiPiece& piece);
+// The same around hand-written EVNT bytes, with a timbre list of one program.
+std::vector<u8> MakeXmiFromEvents(const std::vector<u8>& events, u8 program);
 // Just the EVNT chunk's event bytes of a piece.
 std::vector<u8> MakeXmiEvents(const XmiPiece& piece);
 
