@@ -1,8 +1,9 @@
 // Battles a player fights through the real window in a sample new game: a
-// town encounter met by walking the streets and won by hand (a war drum from the item list by mouse, attacks
-// by keyboard, the way back to the map), keys held down while the battle moves
-// on, and every ring row's list in the thunder god's fight with the goods,
-// skills and form the opening gives, by keys and by the mouse.
+// town encounter met by walking the streets and won by hand (a war drum from
+// the item list by mouse, attacks by keyboard, the way back to the map), keys
+// held down while the battle moves on, and every ring row's list in the
+// thunder god's fight with the goods, skills and form the opening gives, by
+// keys and by the mouse.
 #include <gtest/gtest.h>
 
 #include <cstring>
