@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "FightTestSupport.h"
+#include "battle/BattleSprite.h"
 
 namespace {
 
@@ -584,6 +585,10 @@ TEST_F(HitRules, HugeRecordValuesStayInRange) {
         EXPECT_GE(high.x, INT_MAX - 10) << kind;
         EXPECT_EQ(high.y, INT_MAX) << kind;
     }
+    cFloatText* number = SpawnFloatText(nullptr, "-1", 0, 0, 0, INT_MIN, 0, -64, 1);
+    ASSERT_NE(number, nullptr);
+    EXPECT_EQ(number->move.targetY, INT_MIN);  // the rise stops at the top of the range
+    number->Reset();
 }
 
 }  // namespace
