@@ -61,8 +61,9 @@ void LinkTarget(cFighter& f, cFighter& target) {
 }
 
 bool ConfusedAttack(cFighter& f, cBattleSide& own, cBattleSide& other, bool payCost) {
-    cFighter* target = nullptr;
-    for (int tries = 0; tries < kPickTries && (!target || target == &f); ++tries) {
+    // Only a draw of itself is drawn again; an empty pick ends this fighter's try.
+    cFighter* target = &f;
+    for (int tries = 0; tries < kPickTries && target == &f; ++tries) {
         if (BattleRandom(3) == 1)
             target = own.PickRandomTarget(0);
         else

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "base/Big5.h"
+#include "battle/BattleMath.h"
 #include "battle/DrawList.h"
 #include "data/GameData.h"
 #include "engine/GrpFont.h"
@@ -327,8 +328,8 @@ void cFloatText::DrawSprite(cBattleSprite& s) {
     cFloatText& t = static_cast<cFloatText&>(s);
     if (!gPaintBuf) return;
     gSecondFont.SetShadowColor(static_cast<u16>(t.shadow));
-    gSecondFont.DrawString(gPaintBuf, t.x, t.y + t.z, t.text, static_cast<u16>(t.colour),
-                           kStyleBoldOutline);
+    gSecondFont.DrawString(gPaintBuf, t.x, Sat32(i64{t.y} + t.z), t.text,
+                           static_cast<u16>(t.colour), kStyleBoldOutline);
 }
 
 cFloatText* SpawnFloatText(cFighter* owner, const char* text, u32 colour, u32 shadow, i32 x, i32 y,
@@ -344,7 +345,8 @@ cFloatText* SpawnFloatText(cFighter* owner, const char* text, u32 colour, u32 sh
     t->y = y;
     t->z = z;
     t->drawClass = cls;
-    t->MoveTo(x, y + rise, z);
+    // A fighter may stand anywhere a record puts it: the rise stops at the end of the range.
+    t->MoveTo(x, Sat32(i64{y} + rise), z);
     // A longer text keeps what fits, never half a character.
     size_t n = text ? Big5Cut(text, std::strlen(text), kFloatTextBytes - 1) : 0;
     if (n) std::memcpy(t->text, text, n);

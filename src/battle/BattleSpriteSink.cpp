@@ -1,6 +1,7 @@
 // Floating texts over fighters, also kept in a list a test can read.
 #include "battle/BattleSpriteSink.h"
 
+#include "battle/BattleMath.h"
 #include "battle/Fighter.h"
 #include "data/GameData.h"
 
@@ -11,13 +12,16 @@ constexpr size_t kKeptFloats = 256;
 
 FloatLook GetFloatLook(FloatKind kind, i32 x, i32 y, i32 yOffset) {
     constexpr u16 kWhite = 65535, kRed = 61696, kBlue = 31;
-    const i32 mid = y - yOffset / 2;
+    // Worked in 64 bits and held to 32: a fighter may stand anywhere a record puts it.
+    const i64 mid = static_cast<i64>(y) - yOffset / 2;
+    const i32 left = Sat32(static_cast<i64>(x) - 10), right = Sat32(static_cast<i64>(x) + 10);
+    const i32 above = Sat32(mid - 8), below = Sat32(mid + 8);
     switch (kind) {
-        case kFloatHp: return {x - 10, mid - 8, kWhite, kRed, -64, 1};
-        case kFloatMp: return {x + 10, mid + 8, kWhite, kBlue, -64, 1};
-        case kFloatMiss: return {x - 10, mid - 8, kWhite, kBlue, -64, 1};
-        case kFloatHpRegen: return {x - 10, mid - 8, kWhite, kRed, -48, 1};
-        case kFloatMpRegen: return {x + 10, mid + 8, kWhite, kBlue, -48, 1};
+        case kFloatHp: return {left, above, kWhite, kRed, -64, 1};
+        case kFloatMp: return {right, below, kWhite, kBlue, -64, 1};
+        case kFloatMiss: return {left, above, kWhite, kBlue, -64, 1};
+        case kFloatHpRegen: return {left, above, kWhite, kRed, -48, 1};
+        case kFloatMpRegen: return {right, below, kWhite, kBlue, -48, 1};
     }
     return {x, y, kWhite, kRed, -64, 1};
 }

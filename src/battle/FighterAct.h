@@ -37,8 +37,9 @@ void HeadHome(cFighter& f);
 // Drops the fighter's own links; its targets keep their attacked-by link.
 void DropOwnLinks(cFighter& f);
 i32 OtherFacing(i32 facing);
-// Steps the started act within the tick until it raises 0x1 or 0x4 or ends.
-void StepToEvent(cFighter& f);
+// Steps the started act within the tick until it raises one of the events
+// (0x1 or 0x4 unless told) or ends.
+void StepToEvent(cFighter& f, u16 events = 0x5);
 // The facing a fighter of that side stands in at home.
 inline i32 HomeFacing(const cFighter& f) {
     return f.IsPartySide() ? 4 : 5;
@@ -103,6 +104,10 @@ void RunCapture(cFighter& f);
 void RunSkillStrike(cFighter& f);
 void RunTransform(cFighter& f);
 void RunEndTransform(cFighter& f);
+// What the target's shields did to a skill's loss: the sun shield's
+// animation; the moon shield's line, animation and charge.
+struct Loss;
+void ShieldsAct(cFighter& f, cFighter& t, const Loss& loss);
 // The effect of a skill on its targets at the effect's events (state 10, step 3;
 // item skills leave out the sun shield and the specials).
 void SkillEffectEvents(cFighter& f, bool withSpecials);

@@ -44,7 +44,9 @@ void RunToTarget(cFighter& f, const cFighter& t, u32 tint, i32 copies) {
     i32 ax, az;
     ApproachPoint(f, t, &ax, &az);
     f.MoveTo(ax, t.y, az);
-    StartBody(f, {kActStand, kActReady});
+    // Toward one of its own kind it runs up the field (4) from below the target, else down.
+    const i32 facing = SameSide(f, t) ? (f.z > t.z ? 4 : 5) : f.facing;
+    StartBodyFacing(f, facing, {kActStand, kActReady});
     if (copies > 0) AttachAfterImage(&f, tint, copies);
 }
 
@@ -60,6 +62,14 @@ void DropOwnLinks(cFighter& f) {
     for (cFighter*& link : f.targets) link = nullptr;
     f.counterAttacker = f.countered = nullptr;
     f.effectAnim = f.skillAnim = f.itemAnim = f.blowAnim = nullptr;
+}
+
+void ShieldsAct(cFighter& f, cFighter& t, const Loss& loss) {
+    if (loss.sunReflected) SpawnAtFighter(f, t, kAnimSunShield);
+    if (!loss.moonHalved) return;
+    t.Log("月亮之盾抵消一半的魔法傷害!");
+    SpawnAtFighter(f, t, kAnimMoonShield);
+    t.UseMoonShield();
 }
 
 namespace {
@@ -174,12 +184,8 @@ bool AfterBlow(cFighter& f, cFighter& t) {
     if (!f.skillAnim) return true;
     const SkillData* sk = f.skillInUse;
     if (sk && AnimEvent(f, f.skillAnim, 0x1)) {
-        Loss loss = ApplySkill(t, f, *sk);
-        if (t.HasMoonShield() && loss.hp > 0) {
-            t.Log("月亮之盾抵消一半的魔法傷害!");
-            SpawnAtFighter(f, t, kAnimMoonShield);
-            t.UseMoonShield();
-        }
+        const Loss loss = ApplySkill(t, f, *sk);
+        ShieldsAct(f, t, loss);
         ApplyLosses(t, loss, true, true);
         EnterReaction(t, kStateHit);
     }
@@ -357,12 +363,6 @@ bool Affected(const cFighter* t, bool revive) {
     return t && t->IsTaken() && (t->IsAlive() || revive);
 }
 
-void ShowMoonShield(cFighter& f, cFighter& t, const Loss& loss) {
-    if (!t.HasMoonShield() || loss.hp <= 0) return;
-    t.Log("月亮之盾抵消一半的魔法傷害!");
-    SpawnAtFighter(f, t, kAnimMoonShield);
-}
-
 void SkillOnTarget(cFighter& f, cFighter& t, const SkillData& sk, bool withSpecials,
                    i32& reflected) {
     const i32 kind = sk.target;
@@ -371,7 +371,8 @@ void SkillOnTarget(cFighter& f, cFighter& t, const SkillData& sk, bool withSpeci
             f.hp = 0;
             return;
         }
-        Loss loss = ApplySkill(t, f, sk);
+        const Loss loss = ApplySkill(t, f, sk);
+        ShieldsAct(f, t, loss);
         ApplyLosses(t, loss, true, true);
         EnterReaction(t, kStateHit);
         return;
@@ -384,7 +385,7 @@ void SkillOnTarget(cFighter& f, cFighter& t, const SkillData& sk, bool withSpeci
     MayWake(t);
     Loss loss = ApplySkill(t, f, sk);
     if (withSpecials) ApplySkillSpecial(f, t, sk, loss, reflected);
-    ShowMoonShield(f, t, loss);
+    ShieldsAct(f, t, loss);
     ApplyLosses(t, loss, SkillShowsHp(sk), SkillShowsMp(sk));
     EnterReaction(t, kStateHit);
 }
@@ -402,12 +403,14 @@ void SkillStrikesTargets(cFighter& f, const SkillData& sk, bool withSpecials) {
     ShowLossNumber(f, kFloatHp, reflected);
 }
 
-// Event 0x4 of an effect: idle targets brace, the first may evade.
-void EffectWarning(cFighter& f) {
+// Event 0x4 of an effect: idle targets brace, the first foe may evade (an
+// item's by the item hit roll, a skill's by the evasion of a blow).
+void EffectWarning(cFighter& f, const ItemData* item = nullptr) {
     bool first = true;
     for (cFighter* t : f.targets) {
         if (!t || !t->IsTaken() || t->action != kStateWaiting) continue;
-        const bool evade = first && !SameSide(f, *t) && RollEvade(*t, f);
+        const bool evade =
+            first && !SameSide(f, *t) && (item ? !RollItemHit(*t, f, *item) : RollEvade(*t, f));
         first = false;
         EnterReaction(*t, evade ? kStateDodge : kStateHit);
     }
@@ -562,7 +565,7 @@ void RunItem(cFighter& f) {
         return;
     }
     if (AnimEvent(f, f.itemAnim, 0x1)) ItemStrikesTargets(f, *it);
-    if (AnimEvent(f, f.itemAnim, 0x4)) EffectWarning(f);
+    if (AnimEvent(f, f.itemAnim, 0x4)) EffectWarning(f, it);
     if (AnimGone(f, f.itemAnim)) EndMagic(f);
 }
 

@@ -12,7 +12,6 @@ namespace {
 
 constexpr i32 kFixedCost = 5;
 constexpr i32 kShrinkStep = 40, kShrinkFull = 1000;
-constexpr u32 kAnimCapture = kAnimTheft;
 
 // The fixed cost of air raid, theft and capture: MP never goes below 0, since a
 // drain can strike between the menu's check and the action.
@@ -303,7 +302,7 @@ void RunCapture(cFighter& f) {
     if (f.step == 1) {
         if (!ended) return;
         DetachAfterImage(&f);
-        f.effectAnim = SpawnHitAnim(&f, kAnimCapture, 0, t->x, t->y, t->z, 0);
+        f.effectAnim = SpawnHitAnim(&f, kAnimCaptureOrb, 0, t->x, t->y, t->z, 0);
         t->StartShake(1, 1);
         f.step = 2;
     } else if (f.step == 2) {
@@ -342,8 +341,11 @@ void StrikeEffect(cFighter& f, cFighter& t, const SkillData& sk) {
             EnterReaction(t, kStateDodge);
         } else {
             MayWake(t);
-            Loss loss = ApplySkill(t, f, sk);
+            // The strike takes HP alone: no effect code, no MP.
+            Loss loss = SkillLoss(t, f, sk);
             loss.mp = 0;
+            loss.moonHalved = loss.moonHalved && loss.hp > 0;
+            ShieldsAct(f, t, loss);
             ApplyLosses(t, loss, true, false);
             EnterReaction(t, kStateHit);
         }
@@ -364,7 +366,7 @@ void RunSkillStrike(cFighter& f) {
         t = TakeTarget(f, 0);
         if (!t) return;
         StartBody(f, {kActAttack});
-        StepToEvent(f);
+        StepToEvent(f, 0x1);
         RunToTarget(f, *t, 0, 3);
         TakeMp(f, sk->mpCost);
         f.step = 1;

@@ -352,9 +352,9 @@ bool StartBody(cFighter& f, std::initializer_list<i32> offsets) {
     return StartBodyFacing(f, f.facing, offsets);
 }
 
-void StepToEvent(cFighter& f) {
+void StepToEvent(cFighter& f, u16 events) {
     for (int k = 0; k < kMaxInstantSteps; ++k) {
-        if (f.anim.event & 0x5) return;
+        if (f.anim.event & events) return;
         if (f.StepAnim()) return;
     }
 }

@@ -39,20 +39,24 @@ bool HasEffectCode(i32 code) {
     return code >= 1 && code <= 31;
 }
 
-// Back-row factors of a blow or a physical skill.
-i64 RowFactors(i64 a, const cFighter& attacker, const cFighter& target) {
-    if (attacker.row == 2 && attacker.attackKind == 1) a = SatMul(a, 656) / 1000;
+// Back-row factors: a blow loses power from the back row only when struck in
+// close combat, a physical skill whatever the caster's attack kind.
+i64 RowFactors(i64 a, const cFighter& attacker, const cFighter& target, bool anyAttackKind) {
+    if (attacker.row == 2 && (anyAttackKind || attacker.attackKind == 1)) a = SatMul(a, 656) / 1000;
     if (target.row == 2) a = SatMul(a, 591) / 1000;
     return a;
 }
 
 // A percent-mode amount: a gain of that percent of the maximum, or (negative)
 // a loss of that percent of the current value, halved by the moon shield.
-i32 PercentAmount(i32 amount, i32 max, i32 current, bool moonShield) {
+i32 PercentAmount(i32 amount, i32 max, i32 current, bool moonShield, bool* halved) {
     if (amount >= 1) return Sat32(SatMul(max, amount) / -100);
     if (amount == 0) return 0;
     i64 loss = SatMul(current, amount) / -100;
-    if (moonShield) loss /= 2;
+    if (moonShield) {
+        loss /= 2;
+        *halved = true;
+    }
     return Sat32(loss);
 }
 
@@ -77,7 +81,7 @@ i32 MagicLoss(const cFighter& target, const cFighter& caster, const SkillData& s
 }
 
 i32 PhysicalSkillLoss(const cFighter& target, const cFighter& caster, const SkillData& skill) {
-    i64 x = RowFactors(SatMul(skill.power, EffectiveAttack(caster)), caster, target);
+    i64 x = RowFactors(SatMul(skill.power, EffectiveAttack(caster)), caster, target, true);
     const i64 bracket =
         NonNegative(static_cast<i64>(caster.stats.Strength()) - target.stats.Stamina() + 100);
     i64 loss = SatMul(bracket, x) / (target.defending ? 30000 : 10000);
@@ -223,7 +227,7 @@ i32 PhysicalDamage(cFighter& target, const cFighter& attacker, bool critical, bo
     if (onHit)
         for (i32 code : attacker.hitCodes)
             if (BattleRandom(5) == 1) target.ApplyHitEffectCode(code);
-    const i64 a = RowFactors(EffectiveAttack(attacker), attacker, target);
+    const i64 a = RowFactors(EffectiveAttack(attacker), attacker, target, false);
     const i64 d = EffectiveDefence(target, attacker);
     i64 damage = SatMul(RollVariation() + 100, a - SatMul(d, 73) / 100) / 100;
     const i64 guard = target.defending ? 20 : 100;
@@ -274,29 +278,34 @@ i32 PoisonTurnDamage(const cFighter& f) {
     return IsSpecialEnemy(f) ? damage / 2 : damage;
 }
 
-Loss ApplySkill(cFighter& target, const cFighter& caster, const SkillData& skill) {
-    target.ApplyEffectCode(skill.statusEffect);
-    if (skill.special == 7) target.powerUp = 1;
+Loss SkillLoss(const cFighter& target, const cFighter& caster, const SkillData& skill) {
     Loss loss;
+    const bool moon = target.HasMoonShield();
     if (skill.effectMode == 1) {
         if (skill.hp != 0) loss.hp = Negated(skill.hp);
         if (skill.mp != 0) loss.mp = Negated(skill.mp);
         if (skill.power == 0) return loss;
         if (skill.category == 1 || skill.category == 2) {
             loss.hp = MagicLoss(target, caster, skill);
-            if (target.HasMoonShield()) {
+            if (moon && (loss.hp > 0 || loss.mp > 0)) {
                 if (loss.hp > 0) loss.hp /= 2;
                 if (loss.mp > 0) loss.mp /= 2;
+                loss.moonHalved = true;
             }
         } else if (skill.category == 0) {
             loss.hp = PhysicalSkillLoss(target, caster, skill);
         }
     } else if (skill.effectMode == 2) {
-        const bool moon = target.HasMoonShield();
-        loss.hp = PercentAmount(skill.hp, target.maxHp, target.hp, moon);
-        loss.mp = PercentAmount(skill.mp, target.maxMp, target.mp, moon);
+        loss.hp = PercentAmount(skill.hp, target.maxHp, target.hp, moon, &loss.moonHalved);
+        loss.mp = PercentAmount(skill.mp, target.maxMp, target.mp, moon, &loss.moonHalved);
     }
     return loss;
+}
+
+Loss ApplySkill(cFighter& target, const cFighter& caster, const SkillData& skill) {
+    target.ApplyEffectCode(skill.statusEffect);
+    if (skill.special == 7) target.powerUp = 1;
+    return SkillLoss(target, caster, skill);
 }
 
 Loss ApplyItem(cFighter& target, const ItemData& item) {
@@ -343,6 +352,7 @@ void ApplySkillSpecial(cFighter& caster, cFighter& target, const SkillData& skil
     if (!target.HasSunShield()) return;
     target.Log("太陽之盾反彈部份的魔法...!");
     target.UseSunShield();
+    loss.sunReflected = true;
     const i64 magnitude = loss.hp < 0 ? -static_cast<i64>(loss.hp) : loss.hp;
     AddSat(reflected, magnitude / 2);
     loss.hp /= 2;
@@ -431,8 +441,9 @@ void GiveEnemyRewards(const cFighter& enemy, i32 how) {
     if (how == 1) {
         const i32 item = s.DropItem();
         if (s.DropChance() != 0 && GetItemRecord(item)) {
-            const i64 q = SatAdd(s.DropChance(), SatMul(2, static_cast<i64>(gPartySide.AverageLevel()) -
-                                                               gEnemySide.AverageLevel()));
+            const i64 q = SatAdd(
+                s.DropChance(),
+                SatMul(2, static_cast<i64>(gPartySide.AverageLevel()) - gEnemySide.AverageLevel()));
             if (static_cast<i64>(BattleRandom(100)) <= q)
                 for (i32& d : gEnemySide.drops)
                     if (d == -1) {

@@ -13,6 +13,10 @@ class cBattleSide;
 struct Loss {
     i32 hp = 0;
     i32 mp = 0;
+    // The target's moon shield halved magic or a percentage loss; its sun
+    // shield sent part of the loss back.
+    bool moonHalved = false;
+    bool sunReflected = false;
 };
 
 // The variation -13..13 and the critical factor 45..85.
@@ -49,6 +53,9 @@ i32 ThrowDamage(const cFighter& target, const cFighter& thrower, const EquipageD
 i32 PoisonDamage(const cFighter& f);
 i32 PoisonTurnDamage(const cFighter& f);
 
+// The skill's HP and MP losses alone; ApplySkill also applies its effect code
+// and its power-up special.
+Loss SkillLoss(const cFighter& target, const cFighter& caster, const SkillData& skill);
 Loss ApplySkill(cFighter& target, const cFighter& caster, const SkillData& skill);
 Loss ApplyItem(cFighter& target, const ItemData& item);
 // An offensive skill's special on one target's loss; reflected gathers what a

@@ -243,7 +243,7 @@ TEST_F(ControllerTest, AConfusedMemberHitsAnotherMemberOrAFoeAndNeverItself) {
     EXPECT_EQ(gPartySide.fighters[0].targets[0], &e);
 }
 
-TEST_F(ControllerTest, ALoneConfusedFighterGivesUpForTheTick) {
+TEST_F(ControllerTest, AConfusedFighterWithNobodyToHitGivesUpAndTheNextOneTries) {
     cFighter& a = Member(0);
     a.status = kStConfusion;
     Enemy(0).status = kStDying;  // nobody on the other side to hit
@@ -256,6 +256,19 @@ TEST_F(ControllerTest, ALoneConfusedFighterGivesUpForTheTick) {
     EXPECT_TRUE(ScriptUsed());
     EXPECT_EQ(a.command, kCmdNone);
     EXPECT_EQ(a.targets[0], nullptr);
+
+    // An empty pick from the other side ends that fighter's try at once; the
+    // next confused member draws its own side and hits the first.
+    cFighter& b = Member(1);
+    b.status = kStConfusion;
+    gBattleController.Reset();
+    gBattleController.autoBattle = 1;
+    Script({2, 1, 0});
+    gBattleController.Update();
+    EXPECT_TRUE(ScriptUsed());
+    EXPECT_EQ(a.command, kCmdNone);
+    EXPECT_EQ(b.command, kCmdAttack);
+    EXPECT_EQ(b.targets[0], &a);
 }
 
 TEST_F(ControllerTest, EnemiesWaitForThePlayerUnlessTheBattleRunsInRealTime) {

@@ -64,6 +64,7 @@ protected:
         ClearShownFighterFloats();
         DuelDraws::queued.clear();
         DuelDraws::asked.clear();
+        spawned.clear();
         SetBattleRandomSource(&DuelDraws::Draw);
     }
     void TearDown() override { SetBattleRandomSource(nullptr); }
@@ -123,13 +124,21 @@ protected:
     cFighter& Enemy(int i = 0) { return Add(false, i, 3005); }
     MonsterData& RecordOf(bool party, int i) { return records_[party ? i : 8 + i]; }
 
-    // One tick of the main phase as far as the fighters go.
+    // One tick of the main phase as far as the fighters go; the acts of the
+    // hit animations started in it join spawned.
     static void Tick() {
         UpdateFighters();
         UpdateAfterImages();
         UpdateHitAnims();
+        for (const cHitAnim& a : gHitAnims)
+            if (a.Taken() && a.step == 1 && a.ticks == 0) spawned.push_back(a.act);
         UpdateFloatTexts();
         gDrawList.Clear();
+    }
+    static size_t Spawned(u32 act) {
+        size_t n = 0;
+        for (u32 a : spawned) n += a == act;
+        return n;
     }
     // Ticks until pred holds (at most limit); the number of ticks run, -1 when it never held.
     template <class P>
@@ -163,4 +172,5 @@ protected:
 
     Harness h_;
     MonsterData records_[16] = {};
+    static inline std::vector<u32> spawned;
 };

@@ -135,6 +135,8 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAnd
     EXPECT_EQ(gEnemySide.goldTotal, 0);
     EXPECT_EQ(Lines().back(), Line("捕捉%s成功...!", "E"));
     ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(Spawned(kAnimCaptureOrb), 2u);  // on the target, then the orb that flies home
+    EXPECT_EQ(Spawned(kAnimTheft), 0u);
     // With 99 owned the capture still takes the enemy, but the count stays.
     cFighter& f = Enemy(1);
     gOwnedMonsters[5] = 99;
@@ -200,7 +202,62 @@ TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
         EXPECT_EQ(e.hp, c.targetAfter) << c.special;
         EXPECT_EQ(p.hp, c.casterAfter) << c.special;
         EXPECT_EQ(e.sunCount, 0) << c.special;
+        EXPECT_EQ(Spawned(kAnimSunShield), c.status ? 1u : 0u) << c.special;
+        spawned.clear();
     }
+}
+
+// Five spells of 120 (magic 50, power 80: 150 x 50 x 80 / 5000) at a moon
+// shield started with 3: halved four times, the fourth use ends the shield.
+TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    RecordOf(true, 0).magic = 50;
+    e.hp = e.maxHp = 1000;
+    e.StartMoonShield();
+    ClearLoggedBattleLines();
+    SkillData sk = TestSkill(3, 0, 0);
+    sk.power = 80;
+    sk.mpCost = 0;
+    p.skillInUse = &sk;
+    std::vector<i32> taken;
+    for (int spell = 0; spell < 5; ++spell) {
+        const i32 before = e.hp;
+        p.skillInUse = &sk;
+        Order(p, kCmdMagic, &e);
+        ASSERT_GT(RunUntilIdle(p), 0) << spell;
+        taken.push_back(before - e.hp);
+    }
+    EXPECT_EQ(taken, (std::vector<i32>{60, 60, 60, 60, 120}));
+    const std::string half = Line("月亮之盾抵消一半的魔法傷害!");
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"S", half, "S", half, "S", half, "S", half,
+                                                 Line("%s的月亮之盾解除!", "E"), "S"}));
+    EXPECT_EQ(Spawned(kAnimMoonShield), 4u);
+    EXPECT_FALSE(e.HasMoonShield());
+}
+
+// An offensive item's warning: the first foe may slip it by the item hit roll,
+// which moves the magic evasion rate and leaves the evasion of blows alone.
+TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    e.magicEvasionRate = 60;
+    const ItemData it = TestItem(3, 7246, -20, 0);
+    p.itemInUse = &it;
+    // At 0x4: 50 <= 60 slips it (rate back to 30); at 0x1: 50 <= 30 fails and
+    // the item lands (rate 40).
+    Queue(100, {50, 50});
+    bool dodged = false;
+    Order(p, kCmdItem, &e);
+    ASSERT_GT(TickUntil([&] {
+                  dodged |= e.action == kStateDodge;
+                  return Idle(p);
+              }),
+              0);
+    EXPECT_TRUE(dodged);
+    EXPECT_EQ(e.evasionRate, 30);
+    EXPECT_EQ(e.magicEvasionRate, 40);
+    EXPECT_EQ(e.hp, 80);
 }
 
 TEST_F(FighterActionTest, ReviveItemOnADyingMemberAndTheNoActFallback) {
@@ -238,9 +295,11 @@ TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes
 TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
     cFighter& p = Party();
     cFighter& e = Enemy();
-    const SkillData sk = TestSkill(3, -10, 0, 7234);  // a long effect
+    // A long effect; its poison code and power-up special are not the strike's.
+    SkillData sk = TestSkill(3, -10, 7, kAnimCaptureOrb);
+    sk.statusEffect = 12;
     p.skillInUse = &sk;
-    Queue(100, {90});
+    Queue(100, {95});  // above 30 + 60 for the effect code: struck
     Order(p, kCmdSkillStrike, &e);
     std::vector<i32> actions;
     ASSERT_GT(TickUntil(
@@ -259,6 +318,8 @@ TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
         EXPECT_TRUE(actions[k] == facing + 48 || actions[k] == facing + 56);
     }
     EXPECT_EQ(e.hp, 90);
+    EXPECT_EQ(e.status, 0u);
+    EXPECT_EQ(e.powerUp, 0);
     EXPECT_EQ(p.mp, 40);
 }
 

@@ -159,3 +159,33 @@ TEST_F(DuelTest, AirRaidWithTooLittleMpStillStrikesAndLeavesMpAtZero) {
     EXPECT_EQ(p.mp, 0);
     EXPECT_EQ(Lines(), (std::vector<std::string>{Line("空襲")}));
 }
+
+// A close attack on one of its own kind runs up the field (facing 4) from
+// below the target and down it (5) from above, on either side; a foe is run
+// at in the attacker's own facing.
+TEST_F(DuelTest, RunTowardATargetFacesByTheirDepths) {
+    struct Case {
+        bool party;
+        int from, to;  // slots; a higher slot stands lower (larger z)
+        i32 run;
+    } cases[] = {{true, 1, 0, 4}, {true, 0, 1, 5}, {false, 1, 0, 4}, {false, 0, 1, 5}};
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        cFighter& a = c.party ? Party(0) : Enemy(0);
+        cFighter& b = c.party ? Party(1) : Enemy(1);
+        c.party ? Enemy(0) : Party(0);
+        cFighter& from = c.from == 0 ? a : b;
+        cFighter& to = c.from == 0 ? b : a;
+        Order(from, kCmdAttack, &to);
+        ASSERT_GT(TickUntil([&] { return from.action == kStateCloseAttack && from.step == 1; }, 4),
+                  0);
+        EXPECT_EQ(from.anim.action, c.run) << c.party << c.from;
+    }
+    ResetBattleSides();
+    cFighter& p = Party(0);
+    cFighter& e = Enemy(0);
+    Order(p, kCmdAttack, &e);
+    ASSERT_GT(TickUntil([&] { return p.action == kStateCloseAttack && p.step == 1; }, 4), 0);
+    EXPECT_EQ(p.anim.action, 4);
+}

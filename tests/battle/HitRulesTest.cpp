@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "FightTestSupport.h"
+#include "battle/BattleSprite.h"
 
 namespace {
 
@@ -188,7 +189,11 @@ TEST_F(HitRules, MagicSummonAndPhysicalSkills) {
     EXPECT_EQ(ApplySkill(t, x, sk).hp, 90);
     t.status = 0;
     x.row = 2;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 118);  // x = 9840: 120 x 9840 / 10000
+    // x = 9840: 120 x 9840 / 10000, for a close and a ranged caster alike.
+    for (i32 kind : {1, 2}) {
+        x.attackKind = kind;
+        EXPECT_EQ(ApplySkill(t, x, sk).hp, 118) << kind;
+    }
 }
 
 TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
@@ -571,6 +576,19 @@ TEST_F(HitRules, HugeRecordValuesStayInRange) {
         EXPECT_GE(t.hp, 0);
         EXPECT_LE(t.hp, t.maxHp);
     }
+    // The numbers over a fighter at the ends of the field's range stay at those ends.
+    for (FloatKind kind : {kFloatHp, kFloatMp, kFloatMiss, kFloatHpRegen, kFloatMpRegen}) {
+        const FloatLook low = GetFloatLook(kind, INT_MIN, INT_MIN, INT_MAX);
+        const FloatLook high = GetFloatLook(kind, INT_MAX, INT_MAX, INT_MIN);
+        EXPECT_LE(low.x, INT_MIN + 10) << kind;
+        EXPECT_EQ(low.y, INT_MIN) << kind;
+        EXPECT_GE(high.x, INT_MAX - 10) << kind;
+        EXPECT_EQ(high.y, INT_MAX) << kind;
+    }
+    cFloatText* number = SpawnFloatText(nullptr, "-1", 0, 0, 0, INT_MIN, 0, -64, 1);
+    ASSERT_NE(number, nullptr);
+    EXPECT_EQ(number->move.targetY, INT_MIN);  // the rise stops at the top of the range
+    number->Reset();
 }
 
 }  // namespace

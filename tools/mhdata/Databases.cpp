@@ -233,6 +233,9 @@ void SampleMonsters(DatabaseSet& set) {
     set.monsters.push_back(SampleMonster(kFireGod, "火神", 1, 10));
     set.monsters.push_back(SampleMonster(kIceDemon, "冰魔", 1, 12));
     m = SampleMonster(kWolf, "巨狼", 0, 4);
+    // Above 100 so that even a party four levels below it, on average, takes the herb.
+    m.dropItem = kHerb;
+    m.dropChance = 108;
     m.weaponBlock[5] = 20;
     m.armourBlock[6] = 15;
     m.commonBlock[kEarth] = 10;

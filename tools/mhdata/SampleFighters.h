@@ -25,7 +25,7 @@ constexpr i16 kBodyW = 32, kBodyH = 48;
 // The bottom corners of a body frame are transparent: row kBodyH - 1 - k has
 // kBodyFootCut - k clear pixels at each end.
 constexpr i16 kBodyFootCut = 8;
-constexpr u16 kCaptureAct = 7234;  // theft and capture, drawn by the battle art
+constexpr u16 kCaptureAct = 7998;  // the capture orb, drawn by the battle art
 constexpr i32 kBodyStand = 0, kBodyReady = 8, kBodyCast = 16, kBodyHurt = 24, kBodyFallen = 32,
               kBodySpecial = 40, kBodyAttack = 48, kBodyCritical = 56, kBodySkill = 64;
 // The flat colour of frame k of a body or effect picture.
