@@ -691,6 +691,21 @@ void DlgMessage() {
     gTextDelay = 0;
 }
 
+void CloseDialogsOf(u16 speaker) {
+    for (size_t i = 0; i < gDialogs.size();) {
+        DialogRecord* r = gDialogs[i].get();
+        if (!r || r->speaker != speaker) {
+            ++i;
+            continue;
+        }
+        CloseRecord(r);
+        gDialogs.erase(gDialogs.begin() + static_cast<long>(i));
+    }
+    gInputLock = 0;
+    for (const auto& r : gDialogs)
+        if (r && (r->flags & kDlgWaits)) gInputLock = 1;
+}
+
 void ReleaseDialogs() {
     gDialogs.clear();
     gInputLock = 0;

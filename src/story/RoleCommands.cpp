@@ -419,8 +419,7 @@ Step CmdWaitActFrame(TalkContext* c, CmdArgs& a) {
 }
 
 Step CmdCloseSpeakerBoxes(TalkContext* c, CmdArgs& a) {
-    u16 id = ScriptRoleId(c, a.v[0]);
-    std::erase_if(gDialogs, [id](const auto& d) { return d && d->speaker == id; });
+    CloseDialogsOf(ScriptRoleId(c, a.v[0]));
     c->speakerState = 0;
     return Step::On;
 }
