@@ -316,6 +316,7 @@ bool RevealOne(DialogRecord* r) {
         Tok k = NextToken(r, &c, true, &n);
         if (k == Tok::End) {
             r->textDone = true;
+            r->flags |= kDlgTextOut;
             return false;
         }
         if (k == Tok::Page || k == Tok::Full) {
@@ -582,8 +583,9 @@ int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u3
         r->w = spec.width1 * s;
         r->h = spec.height1 * s;
     } else if (k == 2) {
-        r->w = std::max<i32>(spec.width2 * s, s * cols);
-        r->h = std::max<i32>(spec.height2 * s, s * lines * 2);
+        // The spec's size, whatever the text: a longer text wraps and pages.
+        r->w = spec.width2 * s;
+        r->h = spec.height2 * s;
     } else {
         r->w = s * cols;
         r->h = std::max(s, s * lines * 2);

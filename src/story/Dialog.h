@@ -16,6 +16,7 @@ constexpr u16 kNoDisplayTime = 0xFFFF;
 constexpr i16 kNoSpeakerSlot = -3;
 
 // Record flags.
+constexpr u32 kDlgTextOut = 0x01;  // the reveal has reached the end of the text
 constexpr u32 kDlgNoSpeakerCheck = 0x800;
 constexpr u32 kDlgWaits = 0x10;
 constexpr u32 kDlgTimed = 0x08;

@@ -429,6 +429,7 @@ Step CmdWaitBoxFlag(TalkContext* c, CmdArgs& a) {
     u16 speaker = who == kTalkSpot ? kTalkSpot : ScriptRoleId(c, who);
     DialogRecord* d = FirstDialogOf(speaker);
     if (!d) return Step::On;
-    u32 flag = Op(a) == 0x77 ? 0x01 : 0x8000;
+    // 0x77 waits until the box has shown all its text, 0x8B until it has opened.
+    u32 flag = Op(a) == 0x77 ? kDlgTextOut : kDlgShown;
     return d->flags & flag ? Step::On : Step::Stay;
 }
