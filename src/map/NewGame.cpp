@@ -334,9 +334,7 @@ int GetPlayerDirectionTo(i32 x, i32 y) {
     const RoleSlot& p = gMapRoles[gPlayerSlot];
     int w, h;
     RoleFootprint(&p, &w, &h);
-    i32 dist = 0;
-    int a = GetAngleTo(x, y, p.x + w * 8, p.y + h * 8, &dist);
-    return AngleToDirection(a);
+    return DirectionTo(p.x + w * 8, p.y + h * 8, x, y);
 }
 
 void FillRandom(u16* buf, i32 w, i32 h) {
