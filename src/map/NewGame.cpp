@@ -270,11 +270,16 @@ int StartNewGame(int load) {
     InitGameData();
     ResetMapData();
     ByteReader r = MapDbTable(dbTable::kStart);
-    u16 v[8];
+    u16 v[8] = {};
     r.Array(v, 8);
     if (!r.ok()) {
-        std::fprintf(stderr, "maps.dat: no new-game start record\n");
-        return 1;
+        // Without its start record no game can begin: the start map's box, and
+        // the window closes after the frame that asked (its id, when it reads).
+        ByteReader id = MapDbTable(dbTable::kStart);
+        int map = id.Has(2) ? id.U16() : -1;
+        ErrorBox(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (%d)"), map);
+        PostMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        return 0;
     }
     gPlayerId = v[6];
     StartTalk(v[7], gPlayerId);
