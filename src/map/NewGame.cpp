@@ -273,8 +273,9 @@ int StartNewGame(int load) {
     u16 v[8] = {};
     r.Array(v, 8);
     if (!r.ok()) {
-        // Without its start record no game can begin: the start map's box, and
-        // the window closes after the frame that asked (its id, when it reads).
+        // Without a readable start record no game can begin: the start map's box
+        // (its id when at least that word reads, else -1), and the window closes
+        // after the frame that asked.
         ByteReader id = MapDbTable(dbTable::kStart);
         int map = id.Has(2) ? id.U16() : -1;
         ErrorBox(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (%d)"), map);

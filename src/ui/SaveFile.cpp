@@ -394,8 +394,8 @@ bool SaveIdsKnown(const SaveImage& img, std::string* error) {
     for (int n = 0; n < kOwnedEquipageCount && !why[0]; ++n) {
         i32 id = img.equipage[n].id;
         if (id >= gEquipageCount)
-            std::snprintf(why, sizeof(why), "owned piece %d names equipment record %d of %d", n,
-                          id, gEquipageCount);
+            std::snprintf(why, sizeof(why), "owned piece %d names equipment record %d of %d", n, id,
+                          gEquipageCount);
     }
     for (int k = 0; k < 8 && !why[0]; ++k)
         for (int s = 0; s < kSlotCount && !why[0]; ++s) {
