@@ -375,6 +375,13 @@ void CloseRecord(DialogRecord* r) {
     gMouseLockFrames = 12;
 }
 
+// Player input stays with the boxes while any open box waits for the player.
+void HoldInputWhileABoxWaits() {
+    gInputLock = 0;
+    for (const auto& r : gDialogs)
+        if (r && (r->flags & kDlgWaits)) gInputLock = 1;
+}
+
 void FillFlat(i32 l, i32 t, i32 r, i32 b) {
     u16 fill = ConvertPixel(0x0C63);
     for (i32 yy = t; yy < b; ++yy)
@@ -684,9 +691,7 @@ void DlgMessage() {
         }
         ++i;
     }
-    gInputLock = 0;
-    for (const auto& r : gDialogs)
-        if (r->flags & kDlgWaits) gInputLock = 1;
+    HoldInputWhileABoxWaits();
     gDialogInput = 0;
     gDialogClick = 0;
     // The text delay a new box set counts for this call only.
@@ -703,9 +708,7 @@ void CloseDialogsOf(u16 speaker) {
         CloseRecord(r);
         gDialogs.erase(gDialogs.begin() + static_cast<long>(i));
     }
-    gInputLock = 0;
-    for (const auto& r : gDialogs)
-        if (r && (r->flags & kDlgWaits)) gInputLock = 1;
+    HoldInputWhileABoxWaits();
 }
 
 void ReleaseDialogs() {
