@@ -96,10 +96,12 @@ double DistanceFromOrigin(const RoleSlot& s) {
     return std::sqrt(double(s.x) * s.x + double(s.y) * s.y);
 }
 
-// Removes a role whose program cannot start: it leaves the map and its routes end.
+// Removes a role whose program cannot start: it leaves the map and its routes
+// end. Its pop-out byte is marked, which its record keeps when the map is left.
 void RemoveRole(int index) {
     RoleSlot& s = gMapRoles[index];
     s.state &= 0x7FFF;
+    s.extra2 = 0x80;
     ClearRoleFootprint(&s);
     for (RoleRoute& r : gRoleRoutes)
         if (r.role == index) ClearRoleRoute(&r);

@@ -117,7 +117,8 @@ bool LoadEncounterGroups() {
         words.push_back(v);
     }
     if (!ended || words.size() % kGroupWords != 0) {
-        ErrorBox(B5("遊戲初始"), B5("戰鬥機率組資料有誤 (%d)"), static_cast<int>(words.size()));
+        ErrorBox(B5("遊戲初始"), B5("%s\n戰鬥機率組資料有誤 (%d)"), kMapsFileName,
+                 static_cast<int>(words.size()));
         return false;
     }
     gEncounterGroups = words;

@@ -17,6 +17,7 @@
 #include "base/Types.h"
 #include "map/MapManage.h"
 #include "map/RoleTable.h"
+#include "map/SystemServices.h"
 #include "data/Config.h"
 #include "platform/TextCodec.h"
 
@@ -112,16 +113,6 @@ u32 CellAt(int cx, int cy) {
 void RoleCell(const RoleSlot& s, int* cx, int* cy) {
     *cx = s.x / 16;
     *cy = s.y / 16;
-}
-
-// Direction code from (fx, fy) toward (tx, ty).
-int DirectionTo(i32 fx, i32 fy, i32 tx, i32 ty) {
-    i32 dx = tx - fx, dy = ty - fy;
-    i32 ax = std::abs(dx), ay = std::abs(dy);
-    if (ay > 2 * ax) return dy < 0 ? 0 : 1;
-    if (ax > 2 * ay) return dx < 0 ? 2 : 3;
-    if (dx < 0) return dy < 0 ? 4 : 6;
-    return dy < 0 ? 7 : 5;
 }
 
 const char* kRoleErr = "設定錯誤\nGUID%d ,act[%d] qq[%d] dir[%d]";

@@ -45,7 +45,7 @@ void SetMapDatabase(const u8* data, u32 size) {
 bool ReadMapDatabase() {
     FreeMapDatabase();
     cFile& f = gMapDbFile;
-    if (!f.IsOpen() && !f.Open(Rooted("MH_Data\\maps.dat").c_str(), OPEN_EXISTING, GENERIC_READ))
+    if (!f.IsOpen() && !f.Open(Rooted(kMapsFileName).c_str(), OPEN_EXISTING, GENERIC_READ))
         return false;
     u32 size = f.GetSize();
     if (size == 0xFFFFFFFFu || size < kMapsFileHeader || size > (256u << 20)) return false;
@@ -63,7 +63,7 @@ bool ReadMapDatabase() {
 
 int OpenMapDatabases() {
     gMapDbFile.Close();
-    if (!gMapDbFile.Open(Rooted("MH_Data\\maps.dat").c_str(), OPEN_EXISTING, GENERIC_READ)) {
+    if (!gMapDbFile.Open(Rooted(kMapsFileName).c_str(), OPEN_EXISTING, GENERIC_READ)) {
         ErrorBox("Moonharbor", "RoleDataBase init Failed.");
         SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
         return 0;

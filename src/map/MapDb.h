@@ -9,6 +9,8 @@
 #include "base/Types.h"
 
 constexpr int kMapsFileHeader = 512;
+// The database's file under the root folder, as its error boxes name it.
+constexpr const char* kMapsFileName = "MH_Data\\maps.dat";
 constexpr int kMapDbTableCount = 27;  // fields 0..26
 
 // Table numbers the game reads.

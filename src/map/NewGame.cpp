@@ -270,11 +270,17 @@ int StartNewGame(int load) {
     InitGameData();
     ResetMapData();
     ByteReader r = MapDbTable(dbTable::kStart);
-    u16 v[8];
+    u16 v[8] = {};
     r.Array(v, 8);
     if (!r.ok()) {
-        std::fprintf(stderr, "maps.dat: no new-game start record\n");
-        return 1;
+        // Without a readable start record no game can begin: the start map's box
+        // (its id when at least that word reads, else -1), and the window closes
+        // after the frame that asked.
+        ByteReader id = MapDbTable(dbTable::kStart);
+        int map = id.Has(2) ? id.U16() : -1;
+        ErrorBox(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (%d)"), map);
+        PostMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        return 0;
     }
     gPlayerId = v[6];
     StartTalk(v[7], gPlayerId);
@@ -334,9 +340,7 @@ int GetPlayerDirectionTo(i32 x, i32 y) {
     const RoleSlot& p = gMapRoles[gPlayerSlot];
     int w, h;
     RoleFootprint(&p, &w, &h);
-    i32 dist = 0;
-    int a = GetAngleTo(x, y, p.x + w * 8, p.y + h * 8, &dist);
-    return AngleToDirection(a);
+    return DirectionTo(p.x + w * 8, p.y + h * 8, x, y);
 }
 
 void FillRandom(u16* buf, i32 w, i32 h) {

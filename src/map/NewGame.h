@@ -36,6 +36,8 @@ RoleSlot* RefileMapObject(u16 id, int bucket, int fromRow, int mode);
 RoleSlot* BucketRow(int b, int r);
 
 int InitGameData();
+// 1 started; 0 when the start record cannot be read: its box is shown and
+// the window closes after the frame.
 int StartNewGame(int load);
 void newRoleInit(RoleSlot* s);
 void Talkend(int n);

@@ -127,6 +127,10 @@ int AngleToDirection(int angle) {
     return kBySector[angle * 16 / 360];
 }
 
+int DirectionTo(i32 fx, i32 fy, i32 tx, i32 ty) {
+    return AngleToDirection(GetAngleTo(tx, ty, fx, fy, nullptr));
+}
+
 i32 RandomBetween(i32 a, i32 b) {
     i64 span = std::llabs(static_cast<i64>(b) - a);
     return static_cast<i32>(RandomN(static_cast<u32>(span)) + std::min(a, b));

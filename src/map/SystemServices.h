@@ -18,8 +18,10 @@ int ReadNameText(i32 n, i32 len, char* buf, const char* mark);
 int FindNameIdIn(const u8* table, size_t size, const char* name);
 // The same over table 26 of the map database.
 int FindNameId(const char* name);
-// Angle in degrees (a multiple of 5) from (x0, y0) towards (x1, y1).
+// Angle in degrees (a multiple of 5) at which (x0, y0) lies seen from (x1, y1).
 int GetAngleTo(i32 x0, i32 y0, i32 x1, i32 y1, i32* distance);
 int AngleToDirection(int angle);
+// Direction code 0-7 from (fx, fy) toward (tx, ty), by the angle between them.
+int DirectionTo(i32 fx, i32 fy, i32 tx, i32 ty);
 // A number from the lower bound up to, not including, the upper one.
 i32 RandomBetween(i32 a, i32 b);

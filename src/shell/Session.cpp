@@ -75,7 +75,7 @@ void NewGameData() {
     gCdMusic = 0;
     // The lists are emptied before the first map is entered: it sets its music.
     ClearMusicLists();
-    StartNewGame(1);
+    if (!StartNewGame(1)) return;  // the game is closing
     ReloadDatabases();
     ClearScreenHubWord();
     gGameTime = 0;

@@ -316,6 +316,7 @@ bool RevealOne(DialogRecord* r) {
         Tok k = NextToken(r, &c, true, &n);
         if (k == Tok::End) {
             r->textDone = true;
+            r->flags |= kDlgTextOut;
             return false;
         }
         if (k == Tok::Page || k == Tok::Full) {
@@ -372,6 +373,13 @@ void CloseRecord(DialogRecord* r) {
         gTalkContext.speakerState = 0;
     }
     gMouseLockFrames = 12;
+}
+
+// Player input stays with the boxes while any open box waits for the player.
+void HoldInputWhileABoxWaits() {
+    gInputLock = 0;
+    for (const auto& r : gDialogs)
+        if (r && (r->flags & kDlgWaits)) gInputLock = 1;
 }
 
 void FillFlat(i32 l, i32 t, i32 r, i32 b) {
@@ -582,8 +590,9 @@ int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u3
         r->w = spec.width1 * s;
         r->h = spec.height1 * s;
     } else if (k == 2) {
-        r->w = std::max<i32>(spec.width2 * s, s * cols);
-        r->h = std::max<i32>(spec.height2 * s, s * lines * 2);
+        // The spec's size, whatever the text: a longer text wraps and pages.
+        r->w = spec.width2 * s;
+        r->h = spec.height2 * s;
     } else {
         r->w = s * cols;
         r->h = std::max(s, s * lines * 2);
@@ -682,13 +691,24 @@ void DlgMessage() {
         }
         ++i;
     }
-    gInputLock = 0;
-    for (const auto& r : gDialogs)
-        if (r->flags & kDlgWaits) gInputLock = 1;
+    HoldInputWhileABoxWaits();
     gDialogInput = 0;
     gDialogClick = 0;
     // The text delay a new box set counts for this call only.
     gTextDelay = 0;
+}
+
+void CloseDialogsOf(u16 speaker) {
+    for (size_t i = 0; i < gDialogs.size();) {
+        DialogRecord* r = gDialogs[i].get();
+        if (!r || r->speaker != speaker) {
+            ++i;
+            continue;
+        }
+        CloseRecord(r);
+        gDialogs.erase(gDialogs.begin() + static_cast<long>(i));
+    }
+    HoldInputWhileABoxWaits();
 }
 
 void ReleaseDialogs() {

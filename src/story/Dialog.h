@@ -16,6 +16,7 @@ constexpr u16 kNoDisplayTime = 0xFFFF;
 constexpr i16 kNoSpeakerSlot = -3;
 
 // Record flags.
+constexpr u32 kDlgTextOut = 0x01;  // the reveal has reached the end of the text
 constexpr u32 kDlgNoSpeakerCheck = 0x800;
 constexpr u32 kDlgWaits = 0x10;
 constexpr u32 kDlgTimed = 0x08;
@@ -96,6 +97,9 @@ extern std::vector<std::string> gKeptTexts;
 int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u32 kind);
 void AppendDialog(std::unique_ptr<DialogRecord> r);
 void ShowMessageBox(u16 speaker, const char* text);
+// Closes every open box of the speaker as the player's close does: the
+// speaker's talk lock and the boxes' share of the waiting count go with them.
+void CloseDialogsOf(u16 speaker);
 // Expands "%T", "%I" and the replacement table in place; (lines << 16) | columns.
 u32 ExpandTextVariables(char* text);
 int ReplaceAtStart(char* text, const char* pattern, const char* replacement, int room);

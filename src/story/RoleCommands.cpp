@@ -419,8 +419,7 @@ Step CmdWaitActFrame(TalkContext* c, CmdArgs& a) {
 }
 
 Step CmdCloseSpeakerBoxes(TalkContext* c, CmdArgs& a) {
-    u16 id = ScriptRoleId(c, a.v[0]);
-    std::erase_if(gDialogs, [id](const auto& d) { return d && d->speaker == id; });
+    CloseDialogsOf(ScriptRoleId(c, a.v[0]));
     c->speakerState = 0;
     return Step::On;
 }
@@ -430,6 +429,7 @@ Step CmdWaitBoxFlag(TalkContext* c, CmdArgs& a) {
     u16 speaker = who == kTalkSpot ? kTalkSpot : ScriptRoleId(c, who);
     DialogRecord* d = FirstDialogOf(speaker);
     if (!d) return Step::On;
-    u32 flag = Op(a) == 0x77 ? 0x01 : 0x8000;
+    // 0x77 waits until the box has shown all its text, 0x8B until it has opened.
+    u32 flag = Op(a) == 0x77 ? kDlgTextOut : kDlgShown;
     return d->flags & flag ? Step::On : Step::Stay;
 }

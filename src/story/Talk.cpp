@@ -192,12 +192,8 @@ int TalkJump(TalkContext* c, u32 t) {
         TalkFault(c, what);
         return 0;
     }
-    // A target inside the window already read needs no read; a command that
-    // runs past the window's end reads it again from there.
-    if (t >= c->offset && t - c->offset < gTalkWindowBytes && c->offset != 0) {
-        c->ip = static_cast<u16>(t - c->offset);
-        return 1;
-    }
+    // Every jump reads the window afresh from its target, also one inside the
+    // window: what commands wrote into the window (their marks) starts over.
     c->offset = t;
     c->ip = 0;
     ReadWindow(t);

@@ -208,7 +208,7 @@ constexpr Command kCommands[] = {
     {0x0039, "RoleLayer0", "w", CmdRoleLayer},
     {0x006B, "WaitActFrame", "ww", CmdWaitActFrame},
     {0x0076, "CloseSpeakerBoxes", "w", CmdCloseSpeakerBoxes},
-    {0x0077, "WaitBoxShown", "w", CmdWaitBoxFlag},
+    {0x0077, "WaitBoxTextOut", "w", CmdWaitBoxFlag},
     {0x008B, "WaitBoxFlag8000", "w", CmdWaitBoxFlag},
     {0x003A, "AddActA", "wwww", CmdAddScriptAct},
     {0x0099, "AddActB", "wwww", CmdAddScriptAct},

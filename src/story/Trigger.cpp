@@ -36,25 +36,27 @@ int HoveredRole(i32 mx, i32 my) {
     return -1;
 }
 
-// Direction code 0-7 from (fx, fy) toward (tx, ty).
-int DirectionTo(i32 fx, i32 fy, i32 tx, i32 ty) {
-    i32 dx = tx - fx, dy = ty - fy;
-    i32 ax = dx < 0 ? -dx : dx, ay = dy < 0 ? -dy : dy;
-    bool horizontal = ax > 2 * ay, vertical = ay > 2 * ax;
-    if (vertical) return dy < 0 ? 0 : 1;
-    if (horizontal) return dx < 0 ? 2 : 3;
-    if (dx < 0) return dy < 0 ? 4 : 6;
-    return dy < 0 ? 7 : 5;
+// The point a role is measured from: the centre of its footprint.
+void FootCentre(const RoleSlot& s, i32* x, i32* y) {
+    int w, h;
+    RoleFootprint(&s, &w, &h);
+    *x = s.x + 8 * w;
+    *y = s.y + 8 * h;
 }
 
+// The role turns to the player by the angle between them, the player the
+// opposite way, and the role's talk starts.
 void StartRoleTalk(int slot) {
     RoleSlot& r = gMapRoles[slot];
     RoleSlot& p = gMapRoles[gPlayerSlot];
-    int d = DirectionTo(p.x, p.y, r.x, r.y);
+    i32 rx, ry, px, py;
+    FootCentre(r, &rx, &ry);
+    FootCentre(p, &px, &py);
+    int d = DirectionTo(rx, ry, px, py);
     if ((r.state & 0x800) && r.act) {
         gTalkTurn = {slot, r.act->action, r.act->dir};
         r.act->action = 0;
-        r.act->dir = d ^ 1;
+        r.act->dir = d;
         if (!TakeActData(r.act))
             ErrorBox(B5("Act Err35(Talk:RoleTurn)"),
                      B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId, r.act->act,
@@ -62,7 +64,7 @@ void StartRoleTalk(int slot) {
     }
     if (p.act) {
         p.act->action = 0;
-        p.act->dir = d;
+        p.act->dir = d ^ 1;
         if (!TakeActData(p.act))
             ErrorBox(B5("Act Err36(Talk:MRoleTFace)"),
                      B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, p.act->act,
@@ -95,8 +97,10 @@ const MapEvent* ClickableSpotAt(i32 mx, i32 my, i32* x, i32* y) {
 void StartSpotClickTalk(const MapEvent& ev, i32 x, i32 y) {
     RoleSlot& p = gMapRoles[gPlayerSlot];
     if (p.act) {
+        i32 px, py;
+        FootCentre(p, &px, &py);
         p.act->action = 0;
-        p.act->dir = DirectionTo(p.x, p.y, x, y);
+        p.act->dir = DirectionTo(px, py, x + 8, y + 8);
         if (!TakeActData(p.act))
             ErrorBox(B5("Act Err37(Talk:MouseActiveStory)"),
                      B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, p.act->act,

@@ -473,6 +473,11 @@ int LoadDevSave(int slot) {
         i32 r = gParty[i];
         img->header.partyRole[i] = (swap && (r == 0 || r == 1)) ? 1 - r : r;
     }
+    // What the databases lack is refused before anything of the game changes.
+    if (!SaveIdsKnown(*img, &why)) {
+        std::fprintf(stderr, "%s: %s\n", DevSavePath(slot).c_str(), why.c_str());
+        return 0;
+    }
     ApplySaveImage(*img);
     gCurrentSlot = slot;
     return 1;

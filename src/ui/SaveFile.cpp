@@ -391,6 +391,12 @@ bool SaveIdsKnown(const SaveImage& img, std::string* error) {
         std::snprintf(why, sizeof(why), "map %u is not in the map database", img.mapId);
     else if (img.playerId > 0xFFFF || FindRecord(static_cast<u16>(img.playerId)) < 0)
         std::snprintf(why, sizeof(why), "player role %u has no role record", img.playerId);
+    for (int n = 0; n < kOwnedEquipageCount && !why[0]; ++n) {
+        i32 id = img.equipage[n].id;
+        if (id >= gEquipageCount)
+            std::snprintf(why, sizeof(why), "owned piece %d names equipment record %d of %d", n, id,
+                          gEquipageCount);
+    }
     for (int k = 0; k < 8 && !why[0]; ++k)
         for (int s = 0; s < kSlotCount && !why[0]; ++s) {
             i32 piece = img.roles[k].equip[s];

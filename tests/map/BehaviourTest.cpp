@@ -249,6 +249,7 @@ const OpCase kCases[] = {
      [](RoleSlot& s) {
          EXPECT_FALSE(s.state & kRoleShown);
          EXPECT_FALSE(grid_at(5, 5) & kCellRole);
+         EXPECT_EQ(s.extra2, 0x80);
      }},
     {"46 stays", "program 1\n stop\n", 3, nullptr, kAny, 0, nullptr},
     {"47 48 attach and detach", "program 1\n attach 3\n detach\n stop\n", 2, nullptr, kAny, 3,

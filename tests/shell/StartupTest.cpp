@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
@@ -24,6 +25,7 @@
 #include "sound/Music.h"
 #include "sound/Sound.h"
 #include "support/Harness.h"
+#include "support/SampleSession.h"
 #include "ui/ScreenState.h"
 
 namespace fs = std::filesystem;
@@ -123,6 +125,48 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
         h.RunFrames(1);
         EXPECT_TRUE(h.quit());
     }
+}
+
+// A maps.dat cut to half (970 of its 1940 bytes: 458 of the database, which
+// ends before the start record at 992 and the encounter groups at 1286): the
+// start names the file of its broken encounter table and the title comes; New
+// Game finds no start record (no map id: -1), shows the start map's box, and
+// the game ends once, with the saves as they were.
+TEST(Startup, AHalvedMapDatabaseEndsANewGameWithTheStartMapBox) {
+    Harness h;
+    SampleSession s{h};
+    h.WriteSample();
+    std::vector<u8> maps = ReadHostFile(h.Path("MH_Data/maps.dat"));
+    ASSERT_EQ(maps.size(), 1940u);
+    maps.resize(maps.size() / 2);
+    WriteHostFile(h.Path("MH_Data/maps.dat"), maps);
+    WriteHostFile(h.Path("Save/MH01.sav"), std::vector<u8>(136001, 7));
+    WriteHostFile(h.Path("Save/Quick.sav"), std::vector<u8>(136001, 9));
+    auto saves = [&] {
+        std::map<std::string, std::vector<u8>> files;
+        for (const auto& e : fs::directory_iterator(h.Path("Save")))
+            files[e.path().filename().string()] = ReadHostFile(e.path().string());
+        return files;
+    };
+    const auto before = saves();
+    const std::string groupsBox = B5("MH_Data\\maps.dat\n戰鬥機率組資料有誤 (0)");
+    h.StartGame();
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes()[0].caption, B5("遊戲初始"));
+    EXPECT_EQ(h.boxes()[0].text, groupsBox);
+    h.RunFrames(1);
+    h.PostKeyUp(VK_ESCAPE);  // the opening video
+    h.RunFrames(2);
+    ASSERT_EQ(gFrameId, kScreenBit | 0u);
+    s.Click();  // "new game", where the cursor starts
+    ASSERT_TRUE(h.RunUntil([&] { return h.quit(); }, 10));
+    ASSERT_EQ(h.boxes().size(), 3u);  // the new game reads the database again
+    EXPECT_EQ(h.boxes()[1].text, groupsBox);
+    EXPECT_EQ(h.boxes()[2].caption, B5("遊戲初始"));
+    EXPECT_EQ(h.boxes()[2].text, B5("找不到設定的起始地圖碼 (-1)"));
+    EXPECT_EQ(gReleaseRuns, 1u);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0) << "the run mark is cleared";
+    EXPECT_EQ(saves(), before);
 }
 
 // The start chime, twenty tries of the output at every format and the dialog

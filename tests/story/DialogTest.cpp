@@ -162,6 +162,21 @@ TEST_F(DialogTest, ShowAllAtOnceAndPages) {
     DlgMessage();
     DlgMessage();
     EXPECT_TRUE(box->textDone);
+    // A box of kind 2 keeps the spec's size, 4 x 3 units (one line of four
+    // columns), whatever its text: the text pages instead of growing the box.
+    ReleaseDialogs();
+    auto two = std::make_unique<DialogRecord>();
+    ASSERT_EQ(SetupDialog(two.get(), Spec(0xFFFD, "%Kabcdefghij%Q"), nullptr, 2), 1);
+    box = two.get();
+    EXPECT_EQ(box->w, 40);
+    EXPECT_EQ(box->h, 30);
+    AppendDialog(std::move(two));
+    for (const char* page : {"%Kabcd", "efgh", "ij"}) {
+        for (int i = 0; i < 5; ++i) DlgMessage();
+        EXPECT_EQ(std::string(box->text + box->pageStart, box->revealed - box->pageStart), page);
+        gDialogInput = 1;
+    }
+    EXPECT_TRUE(box->textDone);
 }
 
 TEST_F(DialogTest, TextVariables) {

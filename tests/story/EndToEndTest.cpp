@@ -2,6 +2,8 @@
 // opening talk, a walk to the person with the question, the answer "yes".
 #include <gtest/gtest.h>
 
+#include "map/MapScene.h"
+#include "story/StoryTestUtil.h"
 #include "story/Trigger.h"
 #include "mhdata/Maps.h"
 #include "support/SampleSession.h"
@@ -93,11 +95,33 @@ TEST(MapHud, AClickOnEachIconOpensItsScreen) {
 }
 
 // Over the open map a held mouse button walks the player toward the cursor,
-// which shows the way; a talk's lock holds the player still.
+// which shows the way; a talk's lock holds the player still. A talk whose
+// script closes its speaker's waiting box leaves neither the player nor that
+// person held: the player walks with the mouse and talks to the person again.
 TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     s.NewGameFromTheTitle();
     ASSERT_TRUE(s.ConfirmUntilTalkEnds());
     h.RunFrames(15);  // the closed box keeps the mouse locked a while
+    constexpr u16 kClosingTalk = 2001;  // entry 1 of Talk3.dat
+    WriteHostFile(h.Path("MH_Data/Talk3.dat"),
+                  Assemble("talk 1\n Say 0xFFF0 \"hm\"\n CloseSpeakerBoxes 0xFFF0\n End\n"));
+    int person = FindRoleById(101);
+    ASSERT_GT(person, 0);
+    gMapRoles[person].talk = kClosingTalk;
+    auto clickPerson = [&] {
+        i32 l, t, r, b;
+        EXPECT_TRUE(RoleScreenRect(person, &l, &t, &r, &b));
+        s.PointAt((l + r) / 2, (t + b) / 2);
+        PlatformSetMouseButtons(true, false);
+        h.RunFrames(1);
+        PlatformSetMouseButtons(false, false);
+    };
+    clickPerson();
+    EXPECT_EQ(gTalkContext.owner, 101);
+    ASSERT_TRUE(h.RunUntil([] { return SampleSession::TalkFree(); }, 10));
+    EXPECT_EQ(gTalkFlags, 0u) << "no box waits any more";
+    EXPECT_EQ(gMapRoles[person].talkLock, 0);
+    h.RunFrames(15);
     auto screenX = [&] { return s.P().x - gViewX + 8; };
     auto screenY = [&] { return s.P().y - gViewY + 8; };
     u16 x0 = s.P().x, y0 = s.P().y;
@@ -129,6 +153,11 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     gTalkFlags &= ~kTalkLockBit;
     EXPECT_EQ(s.P().x, x2);
     EXPECT_EQ(s.P().y, y2);
+    h.RunFrames(2);
+    clickPerson();
+    EXPECT_EQ(gTalkContext.owner, 101) << "the person talks again";
+    EXPECT_EQ(gTalkContext.talk, kClosingTalk);
+    EXPECT_TRUE(h.RunUntil([] { return SampleSession::TalkFree(); }, 10));
     EXPECT_TRUE(h.boxes().empty());
 }
 

@@ -516,16 +516,19 @@ TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
     Run("WaitActFrame 100 0\n SetFlag 300");
     EXPECT_TRUE(GetGameFlag(300));
     // No boxes: the box waits go on.
-    Run("WaitSpeaker 100\n WaitBoxShown 100\n WaitBoxFlag8000 0xFFFD\n SetFlag 301");
+    Run("WaitSpeaker 100\n WaitBoxTextOut 100\n WaitBoxFlag8000 0xFFFD\n SetFlag 301");
     EXPECT_TRUE(GetGameFlag(301));
-    // An open box of role 100 holds WaitSpeaker until CloseSpeakerBoxes.
-    auto d = std::make_unique<DialogRecord>();
-    d->speaker = 100;
-    gDialogs.push_back(std::move(d));
-    Write("WaitBoxShown 100\n SetFlag 302");
-    StartTalk(1, kPlayerRole);
-    for (int f = 0; f < 5; ++f) Frame();
+    // A box of role 100 holds WaitBoxTextOut until its text is all out; the
+    // box stays open, and holds WaitSpeaker until CloseSpeakerBoxes.
+    Start("Show 100 \"abc\"\n WaitBoxTextOut 100\n SetFlag 302");
+    for (int f = 0; f < 4; ++f) Frame();
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_FALSE(gDialogs[0]->textDone);
     EXPECT_FALSE(GetGameFlag(302));
+    Finish(100);
+    EXPECT_TRUE(GetGameFlag(302));
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_TRUE(gDialogs[0]->textDone);
     Run("CloseSpeakerBoxes 100\n WaitSpeaker 100\n SetFlag 303");
     EXPECT_TRUE(GetGameFlag(303));
     EXPECT_TRUE(gDialogs.empty());

@@ -64,7 +64,7 @@ TEST_F(TalkTest, MissingFileShowsBoxAndClosesTheWindow) {
     EXPECT_TRUE(h.quit());
 }
 
-TEST_F(TalkTest, ScriptLongerThanTheWindowRunsThrough) {
+TEST_F(TalkTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
     // 6000 six-byte commands (36,000 bytes) before the end: the window is read again.
     std::string src = "talk 1\n";
     for (int i = 0; i < 6000; ++i) src += " Add 7 1\n";
@@ -74,6 +74,19 @@ TEST_F(TalkTest, ScriptLongerThanTheWindowRunsThrough) {
     EXPECT_EQ(gScriptVars[7], 6000u);
     EXPECT_TRUE(GetGameFlag(300));
     EXPECT_TRUE(h.boxes().empty());
+    // A jump back to a command inside the window reads it from the file again:
+    // what was written into the window meanwhile is gone.
+    gScriptVars[7] = 0;
+    WriteTalks(1,
+               "talk 1\ntop:\n Add 7 1\n JumpIfAtLeast 7 2 @end\n SetFlag70\n Jump @top\n"
+               "end:\n End\n");
+    StartTalk(1, 1);
+    Talk(&gTalkContext);
+    ASSERT_EQ(gScriptVars[7], 1u);
+    ASSERT_EQ(LoadU16(gTalkBuffer), 0x1E);
+    StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
+    RunUntilFree(5);
+    EXPECT_EQ(gScriptVars[7], 2u);
 }
 
 TEST_F(TalkTest, TimerVariablesCountDownEveryCall) {

@@ -6,6 +6,7 @@
 #include "engine/DInput.h"
 #include "map/AStar.h"
 #include "map/City.h"
+#include "map/MapScene.h"
 #include "map/RoleTable.h"
 #include "map/RoleWalk.h"
 #include "mhdata/Maps.h"
@@ -56,6 +57,44 @@ TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
     ASSERT_NE(p.act, nullptr);
     EXPECT_EQ(p.act->dir, 5);
     EXPECT_EQ(p.act->action, 0);
+}
+
+// A click on a person turns it toward the player and the player the other way,
+// by the angle between their foot centres: 44 across and 20 down is 24 degrees
+// off the level, a diagonal, though more than twice as far across as down.
+TEST_F(TownStory, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
+    int slot = FindRoleById(101);
+    ASSERT_GT(slot, 0);
+    RoleSlot& r = gMapRoles[slot];
+    const RoleSlot& p = gMapRoles[gPlayerSlot];
+    ASSERT_TRUE(r.state & 0x800);
+    ASSERT_NE(r.act, nullptr);
+    ASSERT_NE(p.act, nullptr);
+    ASSERT_TRUE(TakeActData(r.act));  // the frame a map frame would show
+    int rw, rh, pw, ph;
+    RoleFootprint(&r, &rw, &rh);
+    RoleFootprint(&p, &pw, &ph);
+    // The person's foot centre (dx, dy) from the player's; the directions the
+    // person and the player face after the click.
+    const struct {
+        i32 dx, dy;
+        int person, player;
+    } cases[] = {{44, 20, 4, 5}, {-48, 0, 3, 2}, {0, -48, 1, 0}, {-30, 36, 7, 6}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
+        ResetTalkContext(&gTalkContext);
+        r.x = static_cast<u16>(p.x + 8 * pw + c.dx - 8 * rw);
+        r.y = static_cast<u16>(p.y + 8 * ph + c.dy - 8 * rh);
+        i32 l, t, rr, b;
+        ASSERT_TRUE(RoleScreenRect(slot, &l, &t, &rr, &b));
+        gDInput.SetMousePos((l + rr) / 2, (t + b) / 2);
+        TriggerStory();  // the hover, with the button up
+        ClickHere();
+        ASSERT_EQ(gTalkContext.owner, 101);
+        EXPECT_EQ(r.act->dir, c.person);
+        EXPECT_EQ(p.act->dir, c.player);
+    }
+    ResetTalkContext(&gTalkContext);
 }
 
 TEST_F(TownStory, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {

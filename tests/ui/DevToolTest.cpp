@@ -176,6 +176,15 @@ TEST_F(DevToolTest, SaveChangeLoadGivesBackTheFileItemsOnly) {
     EXPECT_EQ(gCurrentSlot, 9);
     EXPECT_EQ(gDevToolActive, kDevToolOff);
     EXPECT_EQ(gDevTool.rows[0].state, 0);  // rows freed on the way out
+    // A file naming a map the database lacks is refused; the game stays as it is.
+    gMapId = 999;
+    ASSERT_EQ(WriteDevSave(8), 1);
+    gMapId = savedMap;
+    gScriptVars[0] = 5;
+    EXPECT_EQ(LoadDevSave(8), 0);
+    EXPECT_EQ(gScriptVars[0], 5u);
+    EXPECT_EQ(gMapId, savedMap);
+    EXPECT_EQ(gCurrentSlot, 9);
 }
 
 TEST_F(DevToolTest, RowsShowTheFileAndTheNewestSlotIsChosen) {

@@ -246,20 +246,35 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     std::vector<u8> good = ReadHostFile(h.Path("Save/MH01.sav"));
     auto img = ReadSaveFile(SlotPath(0), nullptr);
     ASSERT_TRUE(img);
-    img->mapId = 999;
-    std::vector<u8> lost = SaveImageBytes(*img);
-    WriteHostFile(h.Path("Save/MH01.sav"), lost);
-    WriteHostFile(h.Path("Save/Quick.sav"), lost);
-    gScriptVars[0] = 222;
-    EXPECT_EQ(IsSlotUsed(0), 0);
-    // F10 finds nothing it can load and says so.
-    QuickLoadKey();
-    h.RunFrames(2);
-    ASSERT_NE(gQuickNoticeFrame, nullptr);
-    EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("沒有快取記錄！"));
-    h.RunFrames(30);
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(gScriptVars[0], 222u);
+    // A map the database lacks; an owned piece naming a record past the
+    // equipment table (a free place of the saved game).
+    const std::function<void(SaveImage&)> spoils[] = {
+        [](SaveImage& i) { i.mapId = 999; },
+        [](SaveImage& i) {
+            ASSERT_EQ(i.equipage[kOwnedEquipageCount - 1].id, -1);
+            i.equipage[kOwnedEquipageCount - 1].id = gEquipageCount;
+        },
+    };
+    std::vector<u8> lost;
+    for (const auto& spoil : spoils) {
+        auto bad = std::make_unique<SaveImage>(*img);
+        spoil(*bad);
+        lost = SaveImageBytes(*bad);
+        WriteHostFile(h.Path("Save/MH01.sav"), lost);
+        WriteHostFile(h.Path("Save/Quick.sav"), lost);
+        gScriptVars[0] = 222;
+        EXPECT_EQ(IsSlotUsed(0), 0);
+        // F10 finds nothing it can load and says so; the game goes on as it was.
+        QuickLoadKey();
+        h.RunFrames(2);
+        ASSERT_NE(gQuickNoticeFrame, nullptr);
+        EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("沒有快取記錄！"));
+        h.RunFrames(30);
+        EXPECT_EQ(gFrameId, 0u);
+        EXPECT_EQ(gScriptVars[0], 222u);
+        EXPECT_EQ(gMapId, sampleMap::kTown);
+        EXPECT_EQ(gOwnedEquipage[kOwnedEquipageCount - 1].id, -1);
+    }
     // What "讀取中..." announced is what loads, even if the file goes bad meanwhile.
     WriteHostFile(h.Path("Save/Quick.sav"), good);
     QuickLoadKey();

@@ -35,6 +35,7 @@ struct SaveFileTest : SampleTownTest {
     void SetUp() override {
         SampleTownTest::SetUp();
         ASSERT_GT(gItemCount, 0);
+        ASSERT_GT(gEquipageCount, 0);
         ASSERT_GT(gRoleRecordCount, 0);
     }
     // A game state that differs from the new game in every item.
@@ -54,7 +55,7 @@ struct SaveFileTest : SampleTownTest {
         gFormation[0] = 2;
         gOwnedItems[0] = 9;
         if (gMonsterCount > 0) gOwnedMonsters[gMonsterCount - 1] = 3;
-        gOwnedEquipage[5].id = 17;
+        gOwnedEquipage[5].id = gEquipageCount - 1;  // the last record of the table
         gLearnedSkills[3][7] = 1;
         gGodForms[2].level = 5;
         gSaveReserved[100] = 0x5A;
@@ -197,7 +198,7 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
         EXPECT_EQ(LoadU32(role3 + 192 + 192 + 4 * k), static_cast<u32>(3192 + 4 * k));
     EXPECT_EQ(LoadU32(role3 + 192 + 216), 3216u);
     off += 8 * 412 + 4 * gMonsterCount;
-    EXPECT_EQ(LoadU32(&f[off + 5 * 232]), 17u);
+    EXPECT_EQ(LoadU32(&f[off + 5 * 232]), static_cast<u32>(gEquipageCount - 1));
     EXPECT_EQ(LoadU32(&f[off + 5 * 232 + 40]), 5040u);
     EXPECT_EQ(LoadU32(&f[off + 5 * 232 + 48]), 5048u);
     off += 256 * 232 + 1440;
@@ -247,7 +248,7 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     EXPECT_EQ(std::memcmp(a.scriptVars, b.scriptVars, sizeof(a.scriptVars)), 0);
     EXPECT_EQ(a.ownedItems, b.ownedItems);
     EXPECT_EQ(a.ownedMonsters, b.ownedMonsters);
-    EXPECT_EQ(gOwnedEquipage[5].id, 17);
+    EXPECT_EQ(gOwnedEquipage[5].id, gEquipageCount - 1);
     EXPECT_EQ(std::memcmp(a.formation, b.formation, 32), 0);
     EXPECT_EQ(std::memcmp(a.learned, b.learned, sizeof(a.learned)), 0);
     EXPECT_EQ(a.playerId, b.playerId);
