@@ -20,9 +20,11 @@ void Put(std::vector<u8>& b, u16 v) {
     b.push_back(static_cast<u8>(v >> 8));
 }
 
-// Row r: a first-key run of r % 5 pixels, a literal run of r % 41 pixels,
-// then up to two second-key pixels and first-key pixels to the width. Built
-// from the format's words, with the kinds and values kept for the reference.
+// Row r: a transparent run of r % 5 pixels, a literal run of r % 41 pixels,
+// then up to two second-key pixels and transparent pixels to the width. The
+// transparent runs are of the first key or, on odd rows first and on every
+// third row last, of the kind never written. Built from the format's words,
+// with the kinds and values kept for the reference.
 struct LanePic {
     std::vector<u8> bytes;
     RefPic ref;
@@ -36,7 +38,8 @@ struct LanePic {
             size_t start = bytes.size();
             Put(bytes, 0);
             i32 lead = r % 5, n = r % 41, key2 = std::min(2, kW - lead - n);
-            if (lead) Put(bytes, static_cast<u16>(0xC000 | lead));
+            if (lead) Put(bytes, static_cast<u16>((r % 2 ? 0x4000 : 0xC000) | lead));
+            for (i32 i = 0; r % 2 && i < lead; ++i) ref.kind[r * kW + i] = Px::None;
             if (n) Put(bytes, static_cast<u16>(n));
             for (i32 i = 0; i < n; ++i) {
                 u16 v = static_cast<u16>(rng());
@@ -47,7 +50,8 @@ struct LanePic {
             Put(bytes, static_cast<u16>(0x8000 | key2));
             for (i32 i = 0; i < key2; ++i) ref.kind[r * kW + lead + n + i] = Px::Key2;
             i32 rest = kW - lead - n - key2;
-            if (rest) Put(bytes, static_cast<u16>(0xC000 | rest));
+            if (rest) Put(bytes, static_cast<u16>((r % 3 ? 0xC000 : 0x4000) | rest));
+            for (i32 i = kW - rest; r % 3 == 0 && i < kW; ++i) ref.kind[r * kW + i] = Px::None;
             Put(bytes, 0);
             u16 len = static_cast<u16>(bytes.size() - start);
             bytes[start] = static_cast<u8>(len);
@@ -83,6 +87,14 @@ TEST_P(LaneWidths, RunsOfEveryLengthMatchTheReference) {
     Canvas canvas(std::get<1>(GetParam()), 3);
     BlitLanes lanes = std::get<0>(GetParam());
     if (SetBlitLanes(lanes) != lanes) GTEST_SKIP() << "the processor lacks these lanes";
+    {  // 2x1: a run of the kind never written over the first pixel, then 0x7C00
+        const u16 words[] = {0xFFFF, 2, 1, 0x10, 10, 0x4001, 1, 0x7C00, 0, 0};
+        std::vector<u16> expect = canvas.px;
+        expect[10 * 640 + 11] = 0x7C00;
+        gCurPic = words;
+        PutPic(10, 10, 2, 1, 0, nullptr);
+        ASSERT_EQ(canvas.px, expect);
+    }
     std::mt19937 rng(11);
     LanePic pic(rng);
     std::vector<u8> plane(kW * kH);
