@@ -112,4 +112,68 @@ inline void RleReference(std::vector<u16>& c, const RefPic& p, const Setting& s)
     }
 }
 
+struct ZoomSetting {
+    i32 x, y, w, h, mode;
+    i32 ax, ay, sx, sy, shear;
+    ClipRect clip;
+    i32 alpha = 0;
+    i32 tint[3] = {0, 0, 0};
+};
+
+inline u16 ZoomOpRef(i32 effect, const ZoomSetting& s, u16 v, u16 d) {
+    Rgb a = Split(v), b = Split(d);
+    const i32* t = s.tint;
+    switch (effect) {
+        case 0x80:
+            return v;
+        case 0x84:
+            return Join({Sat(Sat(a.r + b.r) + t[0]), Sat(Sat(a.g + b.g) + t[1]),
+                         Sat(Sat(a.b + b.b) + t[2])});
+        case 0x90:
+            return Join({Sat(b.r + t[0]), Sat(b.g + t[1]), Sat(b.b + t[2])});
+        case 0x94:
+            return s.alpha == 0 ? d : s.alpha < 0 ? v : BlendRef(v, d, s.alpha);
+        case 0xA4:
+            return 0;
+        case 0xA8: {
+            i32 g = (b.r + b.g + b.b) / 4;
+            return Join({g, g, g});
+        }
+        case 0xAC:
+            return Join({Sat(b.r - Sat(a.r + t[0])), Sat(b.g - Sat(a.g + t[1])),
+                         Sat(b.b - Sat(a.b + t[2]))});
+    }
+    return d;
+}
+
+// Destination (i, j) of the box shows source (i x 1024 / sx, j x 1024 / sy).
+inline void ZoomReference(std::vector<u16>& c, const RefPic& p, const ZoomSetting& s) {
+    bool mirror = s.mode & 1, flip = s.mode & 2;
+    i64 sx = s.sx ? s.sx : 1, sy = s.sy ? s.sy : 1;
+    i64 ax = mirror ? s.w - s.ax : s.ax, ay = flip ? s.h - s.ay : s.ay;
+    i64 y0 = flip ? s.y + 2 * s.ay - s.h : s.y;
+    i64 width = sx * s.w / 1024, height = sy * s.h / 1024;
+    if (width <= 0 || height <= 0) return;
+    i64 left = s.x + ax - sx * ax / 1024, right = left + width - 1;
+    i64 top = y0 + ay - sy * ay / 1024, bottom = top + height - 1;
+    const ClipRect& k = s.clip;
+    if (right < k.left || left >= k.left + k.width || bottom < k.top || top >= k.top + k.height)
+        return;
+    i64 anchorRow = sy * ay / 1024;
+    for (i64 j = 0; j < std::min<i64>(height, 1280); ++j) {
+        i64 Y = flip ? bottom - j : top + j;
+        if (Y < k.top || Y >= k.top + k.height) continue;
+        i64 shift = (anchorRow * s.shear / 1024 - (Y - top) * s.shear / 1024) * (flip ? -1 : 1);
+        i64 sr = j * 1024 / sy;
+        for (i64 i = 0; i < std::min<i64>(width, 1280); ++i) {
+            i64 X = mirror ? right + shift - i : left + shift + i;
+            if (X < k.left || X >= k.left + k.width) continue;
+            size_t at = static_cast<size_t>(sr * p.w + i * 1024 / sx);
+            if (p.kind[at] != Px::Lit) continue;
+            u16& d = c[static_cast<size_t>(Y * 640 + X)];
+            d = ZoomOpRef(s.mode & ~3, s, p.value[at], d);
+        }
+    }
+}
+
 }  // namespace blit_ref
