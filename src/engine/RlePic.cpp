@@ -76,7 +76,6 @@ bool RleCheck(const void* picIn, size_t size, RleInfo* info) {
             u16 word = LoadPixel(pic + q);
             size_t n = word & kRunCountMask;
             if (!n) break;
-            if ((word & kRunKindMask) == 0x4000) return false;
             q += 2;
             if ((word & kRunKindMask) == kRunLiteral) q += n * unit;
             col += static_cast<i32>(n);
@@ -165,7 +164,8 @@ void* RleDecode(const void* picIn, size_t size, i32* w, i32* h, i32* depth) {
             std::memcpy(d, data, n * unit);
             return;
         }
-        u16 fill = kind == kRunKey1 ? (wide ? gKeyColor555 : 1) : (wide ? gKeyColor2555 : 3);
+        // Runs of the kind never written are transparent: the first key.
+        u16 fill = kind == kRunKey2 ? (wide ? gKeyColor2555 : 3) : (wide ? gKeyColor555 : 1);
         for (i32 i = 0; i < n; ++i) {
             if (wide) std::memcpy(d + 2 * i, &fill, 2);
             else d[i] = static_cast<u8>(fill);

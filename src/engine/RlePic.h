@@ -11,8 +11,9 @@ constexpr u16 kRleHasKeyRuns = 0x8000;
 constexpr u16 kRunCountMask = 0x3FFF;
 constexpr u16 kRunKindMask = 0xC000;
 constexpr u16 kRunLiteral = 0x0000;
-constexpr u16 kRunKey1 = 0xC000;  // first key colour: transparent
-constexpr u16 kRunKey2 = 0x8000;  // second key colour
+constexpr u16 kRunKey1 = 0xC000;    // first key colour: transparent
+constexpr u16 kRunKey2 = 0x8000;    // second key colour
+constexpr u16 kRunUnused = 0x4000;  // never written; transparent
 constexpr u16 kRowNotKeyStart = 0x8000;
 constexpr i32 kMaxRun = 16383;
 
@@ -31,8 +32,9 @@ struct RleInfo {
 };
 
 // True when size bytes hold a whole run-coded picture: magic, depth 8 or 16,
-// every row and run inside the buffer and inside its own row, no run of the
-// kind the encoder never writes, at most height rows.
+// every row and run inside the buffer and inside its own row, no row wider
+// than the width, at most height rows. Runs of the kind the encoder never
+// writes carry no pixels and are drawn as transparent.
 bool RleCheck(const void* pic, size_t size, RleInfo* info = nullptr);
 
 // Encodes w x h pixels (u16 for depth 16, else bytes); null for a bad size.

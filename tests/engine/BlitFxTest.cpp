@@ -16,10 +16,6 @@ u16 GreyRef(u16 d) {
     i32 v = (c.r + c.g + c.b) / 4;
     return Join({v, v, v});
 }
-u16 AddRef(u16 s, u16 d, const i32 t[3]) {
-    Rgb a = TintRef(Split(s), t), b = Split(d);
-    return Join({Sat(a.r + b.r), Sat(a.g + b.g), Sat(a.b + b.b)});
-}
 u16 SubRef(u16 s, u16 d, const i32 t[3]) {
     Rgb a = TintRef(Split(s), t), b = Split(d);
     return Join({Sat(b.r - a.r), Sat(b.g - a.g), Sat(b.b - a.b)});
@@ -132,7 +128,7 @@ void FxReference(std::vector<u16>& c, const RefPic& p, const FxSetting& s) {
                     d = !visible(col - 1) || !visible(col + 1) ? mark : v;
                     break;
                 case 0x20:
-                    d = AddRef(v, d, s.tint);
+                    d = AddRef(v, d, s.tint[0], s.tint[1], s.tint[2]);
                     break;
                 case 0x24:
                     d = static_cast<u16>(s.colour);

@@ -20,59 +20,39 @@ void Put(std::vector<u8>& b, u16 v) {
     b.push_back(static_cast<u8>(v >> 8));
 }
 
-// Row r: a first-key run of r % 5 pixels, a literal run of r % 41 pixels,
-// then up to two second-key pixels and first-key pixels to the width. Built
-// from the format's words, with the kinds and values kept for the reference.
-struct LanePic {
+// Row r: a transparent run of r % 5 pixels, a literal run of r % 41 pixels,
+// then up to two second-key pixels and transparent pixels to the width. The
+// transparent runs are of the first key or, on odd rows first and on every
+// third row last, of the kind never written. Built from the format's words.
+std::vector<u8> LanePic(std::mt19937& rng) {
     std::vector<u8> bytes;
-    RefPic ref;
-    explicit LanePic(std::mt19937& rng) {
-        ref.w = kW;
-        ref.h = kH;
-        ref.kind.assign(kW * kH, Px::Key1);
-        ref.value.assign(kW * kH, 0);
-        for (u16 v : {0xFFFF, kW, kH, 0x8010}) Put(bytes, static_cast<u16>(v));
-        for (i32 r = 0; r < kH; ++r) {
-            size_t start = bytes.size();
-            Put(bytes, 0);
-            i32 lead = r % 5, n = r % 41, key2 = std::min(2, kW - lead - n);
-            if (lead) Put(bytes, static_cast<u16>(0xC000 | lead));
-            if (n) Put(bytes, static_cast<u16>(n));
-            for (i32 i = 0; i < n; ++i) {
-                u16 v = static_cast<u16>(rng());
-                Put(bytes, v);
-                ref.kind[r * kW + lead + i] = Px::Lit;
-                ref.value[r * kW + lead + i] = v;
-            }
-            Put(bytes, static_cast<u16>(0x8000 | key2));
-            for (i32 i = 0; i < key2; ++i) ref.kind[r * kW + lead + n + i] = Px::Key2;
-            i32 rest = kW - lead - n - key2;
-            if (rest) Put(bytes, static_cast<u16>(0xC000 | rest));
-            Put(bytes, 0);
-            u16 len = static_cast<u16>(bytes.size() - start);
-            bytes[start] = static_cast<u8>(len);
-            bytes[start + 1] = static_cast<u8>(len >> 8);
-        }
+    for (u16 v : {0xFFFF, kW, kH, 0x8010}) Put(bytes, static_cast<u16>(v));
+    for (i32 r = 0; r < kH; ++r) {
+        size_t start = bytes.size();
         Put(bytes, 0);
+        i32 lead = r % 5, n = r % 41, key2 = std::min(2, kW - lead - n);
+        if (lead) Put(bytes, static_cast<u16>((r % 2 ? 0x4000 : 0xC000) | lead));
+        if (n) Put(bytes, static_cast<u16>(n));
+        for (i32 i = 0; i < n; ++i) Put(bytes, static_cast<u16>(rng()));
+        Put(bytes, static_cast<u16>(0x8000 | key2));
+        i32 rest = kW - lead - n - key2;
+        if (rest) Put(bytes, static_cast<u16>((r % 3 ? 0xC000 : 0x4000) | rest));
+        Put(bytes, 0);
+        u16 len = static_cast<u16>(bytes.size() - start);
+        bytes[start] = static_cast<u8>(len);
+        bytes[start + 1] = static_cast<u8>(len >> 8);
     }
-};
+    Put(bytes, 0);
+    return bytes;
+}
 
 // The screen after drawing ref at (x, y) under clip c in mode 0, 4 or 8,
-// mirrored or not, from the per-pixel rules.
+// mirrored or not.
 std::vector<u16> Expected(std::vector<u16> px, const RefPic& ref, const std::vector<u8>& plane,
                           i32 x, i32 y, const ClipRect& c, i32 mode, bool mirror) {
-    for (i32 r = 0; r < ref.h; ++r)
-        for (i32 i = 0; i < ref.w; ++i) {
-            i32 X = x + (mirror ? ref.w - 1 - i : i), Y = y + r;
-            if (X < c.left || X >= c.left + c.width) continue;
-            size_t pi = static_cast<size_t>(r) * ref.w + i;
-            u16& d = px[static_cast<size_t>(Y) * 640 + X];
-            Px kind = ref.kind[pi];
-            u16 s = ref.value[pi];
-            if (mode == 8 && kind == Px::Key2) d = 0xFFF0;
-            if (kind != Px::Lit) continue;
-            d = mode == 0 ? s : mode == 4 ? AddRef(s, d, 0, 0, 0) : AlphaRef(s, d, plane[pi]);
-        }
+    Setting s{x, y, ref.w, ref.h, mode | (mirror ? 1 : 0), c};
+    s.alpha = plane;
+    RleReference(px, ref, s);
     return px;
 }
 
@@ -83,8 +63,17 @@ TEST_P(LaneWidths, RunsOfEveryLengthMatchTheReference) {
     Canvas canvas(std::get<1>(GetParam()), 3);
     BlitLanes lanes = std::get<0>(GetParam());
     if (SetBlitLanes(lanes) != lanes) GTEST_SKIP() << "the processor lacks these lanes";
+    {  // 2x1: a run of the kind never written over the first pixel, then 0x7C00
+        const u16 words[] = {0xFFFF, 2, 1, 0x10, 10, 0x4001, 1, 0x7C00, 0, 0};
+        std::vector<u16> expect = canvas.px;
+        expect[10 * 640 + 11] = 0x7C00;
+        gCurPic = words;
+        PutPic(10, 10, 2, 1, 0, nullptr);
+        ASSERT_EQ(canvas.px, expect);
+    }
     std::mt19937 rng(11);
-    LanePic pic(rng);
+    std::vector<u8> pic = LanePic(rng);
+    RefPic ref = ReadRefPic(pic);
     std::vector<u8> plane(kW * kH);
     for (auto& a : plane) a = static_cast<u8>(rng() % 4 ? (rng() % 16) * 4 : rng());
     // Whole, at odd and even columns; cut on both sides, on the right only
@@ -97,10 +86,9 @@ TEST_P(LaneWidths, RunsOfEveryLengthMatchTheReference) {
             for (int k = 0; k < 5; ++k) {
                 i32 x = xs[k], y = 7 + k;
                 const ClipRect& c = clips[k];
-                std::vector<u16> expect =
-                    Expected(canvas.px, pic.ref, plane, x, y, c, mode, mirror);
+                std::vector<u16> expect = Expected(canvas.px, ref, plane, x, y, c, mode, mirror);
                 gClipRect = c;
-                gCurPic = pic.bytes.data();
+                gCurPic = pic.data();
                 PutPic(x, y, kW, kH, mode | (mirror ? 1 : 0), plane.data());
                 ASSERT_EQ(canvas.px, expect)
                     << "mode " << mode << " draw " << k << (mirror ? " mirrored" : "");

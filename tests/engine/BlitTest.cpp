@@ -6,47 +6,6 @@ namespace {
 
 using namespace blit_ref;
 
-struct Setting {
-    i32 x, y, w, h, mode;
-    ClipRect clip;
-    i32 wave = 0, phase = 0, rowSkip = 0, tr = 0, tg = 0, tb = 0;
-    std::vector<u8> alpha;  // empty: none
-};
-
-// What a run-coded draw must leave on the canvas.
-void RleReference(std::vector<u16>& c, const RefPic& p, const Setting& s) {
-    const ClipRect& k = s.clip;
-    i32 vy0 = std::max(s.y, k.top), vy1 = std::min(s.y + s.h, k.top + k.height);
-    i32 vx0 = std::max(s.x, k.left), vx1 = std::min(s.x + s.w, k.left + k.width);
-    if (vy0 >= vy1 || vx0 >= vx1) return;
-    bool mirror = s.mode & 1, flip = s.mode & 2;
-    i32 effect = s.mode & ~3;
-    i32 phase = (vy0 + 480) % 3;
-    for (i32 Y = vy0; Y < vy1; ++Y) {
-        i32 i = flip ? vy1 - 1 - Y : Y - vy0;  // order of the walk
-        i32 r = flip ? s.y + s.h - 1 - Y : Y - s.y;
-        if (effect == 4 && s.rowSkip && (phase + i + 1) % 3 == 0) continue;
-        i32 shift = s.wave > 0 && s.wave < 16 ? WaveAt(s.wave, (s.phase + 1 + i) % 33) : 0;
-        for (i32 col = 0; col < p.w; ++col) {
-            i32 X = s.x + shift + (mirror ? p.w - 1 - col : col);
-            if (X < k.left || X >= k.left + k.width) continue;
-            size_t pi = static_cast<size_t>(r) * p.w + col;
-            u16& d = c[static_cast<size_t>(Y) * 640 + X];
-            Px kind = p.kind[pi];
-            if (effect == 8 && !s.alpha.empty()) {
-                if (kind == Px::Key2) d = 0xFFF0;
-                if (kind == Px::Lit) d = AlphaRef(p.value[pi], d, s.alpha[pi]);
-                continue;
-            }
-            if (kind != Px::Lit) continue;
-            if (effect == 4)
-                d = AddRef(p.value[pi], d, s.tr, s.tg, s.tb);
-            else
-                d = p.value[pi];
-        }
-    }
-}
-
 class Blitters : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(Blitters, RunCodedModesMatchTheReference) {

@@ -106,6 +106,19 @@ TEST(RlePic, PixelTestsSeeOnlyLiteralRuns) {
     EXPECT_EQ(PicHitTest(&f, 102, 50, 100, 50), 0);
     EXPECT_EQ(PicHitTest(&f, 99, 50, 100, 50), 0);
     MH_FREE(pic);
+
+    // A run of the kind never written is taken and is transparent: it
+    // decodes to the first key.
+    const u16 unused[] = {0xFFFF, 2, 1, 0x10, 10, 0x4001, 1, 0x7C00, 0, 0};
+    EXPECT_FALSE(IsPicPixelSolid(unused, sizeof unused, 0, 0, nullptr));
+    EXPECT_TRUE(IsPicPixelSolid(unused, sizeof unused, 1, 0, &v));
+    EXPECT_EQ(v, 0x7C00u);
+    i32 w = 0, h = 0, d = 0;
+    u16* back = static_cast<u16*>(RleDecode(unused, sizeof unused, &w, &h, &d));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back[0], 619);
+    EXPECT_EQ(back[1], 0x7C00);
+    MH_FREE(back);
 }
 
 TEST(RlePic, ConvertsToTheScreenAndFromEightBits) {
@@ -184,9 +197,9 @@ TEST(RlePic, RefusesPicturesThatLieAboutTheirRows) {
     {  // truncated anywhere
         for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(RleCheck(good.data(), n)) << n;
     }
-    {  // a run of the kind never written
+    {  // a run of the kind never written, past the width
         std::vector<u8> b = good;
-        SetWord(b, 10, 0x4002);
+        SetWord(b, 10, 0x4003);
         EXPECT_FALSE(RleCheck(b.data(), b.size()));
     }
     {  // more rows than the height
