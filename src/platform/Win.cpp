@@ -4,6 +4,9 @@
 
 #include <SDL.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
@@ -15,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Big5.h"
 #include "platform/Backend.h"
 #include "platform/SdlWindow.h"
 #include "platform/TextCodec.h"
@@ -440,6 +444,90 @@ void Sleep(u32 ms) {
 
 void Beep() { P().beeps++; }
 
+std::string BreakBoxText(const std::string& big5, size_t columns) {
+    std::string out;
+    size_t lineStart = 0;                     // in out
+    size_t lastSpace = std::string::npos;     // in out, on the current line
+    for (size_t i = 0; i < big5.size();) {
+        if (big5[i] == '\n') {
+            out += '\n';
+            lineStart = out.size();
+            lastSpace = std::string::npos;
+            ++i;
+            continue;
+        }
+        size_t step = IsBig5Lead(static_cast<u8>(big5[i])) && i + 1 < big5.size() ? 2 : 1;
+        if (out.size() - lineStart + step > columns && lastSpace != std::string::npos) {
+            out[lastSpace] = '\n';
+            lineStart = lastSpace + 1;
+            lastSpace = std::string::npos;
+        }
+        if (out.size() - lineStart + step > columns && out.size() > lineStart) {
+            out += '\n';
+            lineStart = out.size();
+        }
+        if (big5[i] == ' ') lastSpace = out.size();
+        out.append(big5, i, step);
+        i += step;
+    }
+    return out;
+}
+
+namespace {
+
+volatile sig_atomic_t gBoxWaits = 0;
+pid_t gBoxOwner = 0;
+
+// SDL shows an X11 box from a child process: that child ends with the game.
+void BoxChildEndsWithParent() {
+    if (!gBoxWaits) return;
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != gBoxOwner) ::_exit(0);
+}
+
+// While a box waits for its button, SDL's own loop runs and the game's never
+// sees the quit SDL makes of SIGINT and SIGTERM: the signals then end the
+// program as they would without SDL.
+struct EndOnSignalWhileBoxWaits {
+    struct sigaction oldInt {}, oldTerm {};
+    EndOnSignalWhileBoxWaits() {
+        static bool hooked = false;
+        if (!hooked) ::pthread_atfork(nullptr, nullptr, BoxChildEndsWithParent);
+        hooked = true;
+        gBoxOwner = ::getpid();
+        gBoxWaits = 1;
+        struct sigaction end {};
+        end.sa_handler = [](int sig) {
+            ::signal(sig, SIG_DFL);
+            ::raise(sig);
+        };
+        sigemptyset(&end.sa_mask);
+        ::sigaction(SIGINT, &end, &oldInt);
+        ::sigaction(SIGTERM, &end, &oldTerm);
+    }
+    ~EndOnSignalWhileBoxWaits() {
+        gBoxWaits = 0;
+        ::sigaction(SIGINT, &oldInt, nullptr);
+        ::sigaction(SIGTERM, &oldTerm, nullptr);
+    }
+    EndOnSignalWhileBoxWaits(const EndOnSignalWhileBoxWaits&) = delete;
+    EndOnSignalWhileBoxWaits& operator=(const EndOnSignalWhileBoxWaits&) = delete;
+};
+
+// Shows an SDL box; false when it cannot be shown. A quit that came before the
+// box shows none: the main loop ends the game once the caller returns.
+bool ShowSdlBox(const SDL_MessageBoxData& box, int* hit) {
+    EndOnSignalWhileBoxWaits guard;
+    if (P().sdlStarted) {
+        SDL_PumpEvents();
+        if (SDL_HasEvent(SDL_QUIT)) return false;
+    }
+    if (P().noDisplay) return false;
+    return SDL_ShowMessageBox(&box, hit) == 0;
+}
+
+}  // namespace
+
 int ChoiceBox(HWND, const char* title, const char* text, const BoxButton* buttons, int count,
               int closeId) {
     auto& s = P();
@@ -447,7 +535,7 @@ int ChoiceBox(HWND, const char* title, const char* text, const BoxButton* button
         s.boxes.push_back(RecordedBox{text ? text : "", title ? title : "", 0xFF});
         return s.boxAnswer;
     }
-    std::string t = Big5ToUtf8(text ? text : "");
+    std::string t = Big5ToUtf8(BreakBoxText(text ? text : ""));
     std::string c = Big5ToUtf8(title ? title : "");
     std::vector<std::string> captions;
     std::vector<SDL_MessageBoxButtonData> data;
@@ -461,7 +549,7 @@ int ChoiceBox(HWND, const char* title, const char* text, const BoxButton* button
     box.numbuttons = count;
     box.buttons = data.data();
     int hit = closeId;
-    if (SDL_ShowMessageBox(&box, &hit) != 0 || hit < 0) return closeId;
+    if (!ShowSdlBox(box, &hit) || hit < 0) return closeId;
     return hit;
 }
 
@@ -475,7 +563,7 @@ int MessageBoxA(HWND, const char* text, const char* caption, u32 type) {
         s.boxes.push_back(RecordedBox{text ? text : "", caption ? caption : "", type});
         return s.boxAnswer;
     }
-    std::string t = Big5ToUtf8(text ? text : "");
+    std::string t = Big5ToUtf8(BreakBoxText(text ? text : ""));
     std::string c = Big5ToUtf8(caption ? caption : "");
     SDL_MessageBoxButtonData buttons[3];
     int n = 0;
@@ -506,8 +594,8 @@ int MessageBoxA(HWND, const char* text, const char* caption, u32 type) {
     data.numbuttons = n;
     data.buttons = buttons;
     int hit = IDOK;
-    if (SDL_ShowMessageBox(&data, &hit) != 0) {
-        std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+    if (!ShowSdlBox(data, &hit)) {
+        std::fprintf(stderr, "%s: %s\n", c.c_str(), Big5ToUtf8(text ? text : "").c_str());
         return IDOK;
     }
     return hit < 0 ? (n > 1 ? buttons[n - 1].buttonid : IDOK) : hit;
