@@ -328,11 +328,12 @@ bool DestroyWindow(HWND hwnd) {
 bool ShowWindow(HWND hwnd, int cmd) {
     if (!Live(hwnd)) return false;
     auto& s = P();
+    if (cmd != SW_MINIMIZE && cmd != SW_HIDE) s.minimised = false;
     s.minimiseAsked = cmd == SW_MINIMIZE && !s.minimised && !s.inactive;
     s.minimiseAskedAt = timeGetTime();
     SDL_Window* w = s.sdlWindow;
     if (!w) {
-        if (cmd == SW_MINIMIZE && s.backend == Backend::Headless && s.windowManager)
+        if (cmd == SW_MINIMIZE && s.backend == Backend::Headless && s.windowManager && !s.minimised)
             PostMessageA(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
         return true;
     }
