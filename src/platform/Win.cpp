@@ -47,7 +47,7 @@ struct PlatformState {
     int lockFd = -1;
     std::vector<PlatformEventHooks> hooks;
     DeviceFailures failures;
-    bool noDisplay = false;  // SDL found nothing a player can see
+    bool noDisplay = false;      // SDL found nothing a player can see
     bool windowManager = false;  // headless: minimise requests are carried out
     bool minimiseAsked = false;  // a minimise request waits for its answer
     bool minimised = false;      // as the last WM_SIZE said
@@ -219,8 +219,9 @@ void StartSdl() {
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (ShowsNothing(driver) && !AskedFor(driver)) {
-        std::fprintf(stderr, "Moonharbor: no display was found (SDL offered only its \"%s\" video driver)\n",
-                     driver);
+        std::fprintf(
+            stderr, "Moonharbor: no display was found (SDL offered only its \"%s\" video driver)\n",
+            driver);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         s.noDisplay = true;
         return;
@@ -239,8 +240,12 @@ std::vector<RecordedBox>& PlatformRecordedBoxes() { return P().boxes; }
 void PlatformSetBoxAnswer(int answer) { P().boxAnswer = answer; }
 int PlatformBeepCount() { return P().beeps; }
 DeviceFailures& PlatformDeviceFailures() { return P().failures; }
-bool PlatformHasDisplay() { return !P().noDisplay; }
-void PlatformSetWindowManager(bool present) { P().windowManager = present; }
+bool PlatformHasDisplay() {
+    return !P().noDisplay;
+}
+void PlatformSetWindowManager(bool present) {
+    P().windowManager = present;
+}
 void PlatformAddHooks(PlatformEventHooks hooks) { P().hooks.push_back(std::move(hooks)); }
 
 void PlatformReset() {
@@ -383,7 +388,8 @@ LRESULT DispatchMessageA(const MSG* msg) {
     // What the system told the window about itself: a window that is minimised
     // or inactive has the answer to a minimise request.
     auto& s = P();
-    if (msg->message == WM_SIZE) s.minimised = msg->wParam != SIZE_RESTORED && msg->wParam != SIZE_MAXIMIZED;
+    if (msg->message == WM_SIZE)
+        s.minimised = msg->wParam != SIZE_RESTORED && msg->wParam != SIZE_MAXIMIZED;
     if (msg->message == WM_ACTIVATEAPP) s.inactive = msg->wParam == 0;
     if (s.minimised || s.inactive) s.minimiseAsked = false;
     return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
@@ -447,8 +453,8 @@ void Beep() { P().beeps++; }
 
 std::string BreakBoxText(const std::string& big5, size_t columns) {
     std::string out;
-    size_t lineStart = 0;                     // in out
-    size_t lastSpace = std::string::npos;     // in out, on the current line
+    size_t lineStart = 0;                  // in out
+    size_t lastSpace = std::string::npos;  // in out, on the current line
     for (size_t i = 0; i < big5.size();) {
         if (big5[i] == '\n') {
             out += '\n';
@@ -489,15 +495,18 @@ void BoxChildEndsWithParent() {
 // While a box waits for its button, SDL's own loop runs and the game's never
 // sees the quit SDL makes of SIGINT and SIGTERM: the signals then end the
 // program as they would without SDL.
+using SignalAction = struct sigaction;
+
 struct EndOnSignalWhileBoxWaits {
-    struct sigaction oldInt {}, oldTerm {};
+    SignalAction oldInt{};
+    SignalAction oldTerm{};
     EndOnSignalWhileBoxWaits() {
         static bool hooked = false;
         if (!hooked) ::pthread_atfork(nullptr, nullptr, BoxChildEndsWithParent);
         hooked = true;
         gBoxOwner = ::getpid();
         gBoxWaits = 1;
-        struct sigaction end {};
+        SignalAction end{};
         end.sa_handler = [](int sig) {
             ::signal(sig, SIG_DFL);
             ::raise(sig);

@@ -121,15 +121,20 @@ TEST_F(DInputTest, SpeedIsNeverBelowOne) {
 TEST_F(DInputTest, CursorStaysUnderTheSystemPointerAtEveryScale) {
     const struct {
         i32 w, h, scale, x, y;
-    } kWindows[] = {{640, 480, 1, 0, 0},      {1280, 960, 2, 0, 0},    {1024, 768, 1, 192, 144},
-                    {1280, 1024, 2, 0, 32},   {1920, 1080, 2, 320, 60}};
+    } kWindows[] = {{640, 480, 1, 0, 0},
+                    {1280, 960, 2, 0, 0},
+                    {1024, 768, 1, 192, 144},
+                    {1280, 1024, 2, 0, 32},
+                    {1920, 1080, 2, 320, 60}};
     for (const auto& win : kWindows) {
         SCOPED_TRACE(testing::Message() << win.w << "x" << win.h);
         DisplaySetHeadlessWindowSize(win.w, win.h);
         DisplayPlace at = DisplayWindowPlace();
         EXPECT_EQ(at.scale, win.scale);
         EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(win.x, win.y));
-        auto pointAt = [&](i32 x, i32 y) { PlatformPointerAt(win.x + x * win.scale, win.y + y * win.scale); };
+        auto pointAt = [&](i32 x, i32 y) {
+            PlatformPointerAt(win.x + x * win.scale, win.y + y * win.scale);
+        };
         ASSERT_EQ(in.Init(nullptr, nullptr), 0);
         in.SetMouseSpeed(2.0);
         in.SetMousePos(320, 240);

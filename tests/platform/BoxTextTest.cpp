@@ -22,7 +22,9 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 // True when the bytes are whole characters: no lead byte without its trail.
-bool WholeCharacters(const std::string& s) { return Big5Cut(s.data(), s.size(), s.size()) == s.size(); }
+bool WholeCharacters(const std::string& s) {
+    return Big5Cut(s.data(), s.size(), s.size()) == s.size();
+}
 
 std::string Repeat(const std::string& s, int n) {
     std::string out;
@@ -34,7 +36,8 @@ std::string Repeat(const std::string& s, int n) {
 
 TEST(BoxText, LinesFitTheScreenAndCharactersStayWhole) {
     const std::string kDamaged =
-        "MH_Data\\ItemData.dat: offset 0: record count 65535 refused: the file holds 208 records of 180 bytes";
+        "MH_Data\\ItemData.dat: offset 0: record count 65535 refused: the file holds 208 records "
+        "of 180 bytes";
     const std::string kChar = B5("測");
     ASSERT_EQ(kChar.size(), 2u);
     const struct {
