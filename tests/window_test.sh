@@ -1,12 +1,100 @@
 #!/usr/bin/env bash
-# Starts the real game in a generated root under a virtual X server, checks that
-# its window appears and that a second copy ends at once, then closes it.
+# Starts the real game in a generated root under virtual X servers without a
+# window manager and checks what a player meets: the window appears and a second
+# copy ends at once; the whole picture is on the screen, scaled by whole
+# multiples, on a 1280x1024 and a 1024x768 screen; after Alt+Enter the game goes
+# on running; a long error box fits the 640-pixel screen, and SIGTERM and SIGINT
+# end the game while it waits; with no display at all the start fails with the
+# display's box text on stderr and the program ends.
 set -eu
-game=$1
-gen=$2
+game=$(realpath "$1")
+gen=$(realpath "$2")
+self=$(realpath "$0")
+
+if [ "${3:-}" = --inside ]; then
+  mode=$4
+  root=$5
+  fail() { echo "$*"; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; exit 1; }
+  shot() { xwd -root -silent > "$root/shot.xwd"; }
+  # "black" or the colour of screen pixel (x, y) of the last shot.
+  pixel() { convert "xwd:$root/shot.xwd" -format "%[pixel:p{$1,$2}]" info:; }
+  black() { case $(pixel "$1" "$2") in black | "srgb(0,0,0)" | "gray(0)") return 0 ;; esac; return 1; }
+  start() {
+    "$game" &
+    pid=$!
+    for i in $(seq 1 150); do
+      xwininfo -root -tree 2>/dev/null | grep -q '"Moonharbor"' && return 0
+      sleep 0.1
+    done
+    fail "no window named Moonharbor appeared"
+  }
+  stop_with() {  # signal
+    kill "-$1" "$pid"
+    for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && fail "SIG$1 did not end the game"
+    wait "$pid" || true
+    pid=
+  }
+  read -r W H < <(xwininfo -root | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
+  s=$((W / 640 < H / 480 ? W / 640 : H / 480))
+  ox=$(((W - 640 * s) / 2))
+  oy=$(((H - 480 * s) / 2))
+  at() { echo $((ox + $1 * s)) $((oy + $2 * s)); }
+  case $mode in
+  picture)
+    start
+    timeout 10 "$game" || fail "a second copy did not end at once"
+    kill -0 "$pid" || fail "the first copy ended early"
+    # The title's background reaches every corner of the picture (the top-left
+    # one below the version text); around the picture the screen is black.
+    for i in $(seq 1 100); do shot; black $(at 320 300) || break; sleep 0.1; done
+    for p in "1 30" "638 1" "1 478" "638 478"; do
+      black $(at $p) && fail "${W}x${H}: picture point ($p) is not on the screen at $(at $p)"
+    done
+    [ $ox -gt 0 ] && { black $((ox - 1)) $((oy + 30 * s)) || fail "${W}x${H}: picture left of x $ox"; }
+    [ $oy -gt 0 ] && { black $((ox + s)) $((oy - 1)) || fail "${W}x${H}: picture above y $oy"; }
+    # Alt+Enter where no window manager can minimise the window: the game runs
+    # on, so its cursor follows the pointer.
+    xdotool key alt+Return
+    sleep 1.5
+    xdotool mousemove $(at 200 200)
+    sleep 0.5
+    shot
+    cp "$root/shot.xwd" "$root/before.xwd"
+    xdotool mousemove $(at 300 260)
+    sleep 0.5
+    shot
+    cmp -s "$root/shot.xwd" "$root/before.xwd" && fail "${W}x${H}: the picture stood still after Alt+Enter"
+    stop_with TERM
+    ;;
+  box)
+    # A damaged database names its file and offset in a box when a new game loads it.
+    printf '\xff\xff\x00\x00' | dd of=MH_Data/ItemData.dat bs=1 conv=notrunc 2>/dev/null
+    for sig in TERM INT; do
+      start
+      sleep 2
+      xdotool mousemove $(at 95 437) mousedown 1 sleep 0.3 mouseup 1
+      box=
+      for i in $(seq 1 100); do
+        box=$(xwininfo -root -tree | grep -v '"Moonharbor"' | grep -oE ' [0-9]+x[0-9]+[+-]' | head -1 || true)
+        [ -n "$box" ] && break
+        sleep 0.1
+      done
+      [ -n "$box" ] || fail "no error box appeared"
+      width=${box%%x*}
+      [ "$width" -le 640 ] || fail "the error box is $width pixels wide"
+      stop_with "$sig"
+      xwininfo -root -tree | grep -v '"Moonharbor"' | grep -qE ' [0-9]+x[0-9]+[+-]' &&
+        fail "the error box outlived SIG$sig"
+    done
+    ;;
+  esac
+  exit 0
+fi
+
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-"$gen" "$root/game"
+"$gen" "$root/game" > /dev/null
 cd "$root/game"
 export MOONHARBOR_LOCK_DIR="$root"
 export SDL_AUDIODRIVER=dummy
@@ -14,21 +102,18 @@ export SDL_AUDIODRIVER=dummy
 # can itself crash on the display and audio threads; leaks are checked by the
 # unit tests, this test checks the window.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-xvfb-run -a -s "-screen 0 1280x1024x16" bash -c '
-  game=$1
-  "$game" &
-  pid=$!
-  found=0
-  for i in $(seq 1 150); do
-    if xwininfo -root -tree 2>/dev/null | grep -q "\"Moonharbor\""; then found=1; break; fi
-    sleep 0.1
-  done
-  if [ $found != 1 ]; then echo "no window named Moonharbor appeared"; kill -9 $pid; exit 1; fi
-  if ! timeout 10 "$game"; then echo "a second copy did not end at once"; kill -9 $pid; exit 1; fi
-  kill -0 $pid || { echo "the first copy ended early"; exit 1; }
-  kill -TERM $pid
-  for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $pid 2>/dev/null; then echo "the game did not close"; kill -9 $pid; exit 1; fi
-  wait $pid
-' _ "$game"
+for screen in 1280x1024x16 1024x768x24; do
+  xvfb-run -a -s "-screen 0 $screen" bash "$self" "$game" "$gen" --inside picture "$root"
+done
+cp -r "$root/game" "$root/damaged"
+(cd "$root/damaged" && xvfb-run -a -s "-screen 0 640x480x24" bash "$self" "$game" "$gen" --inside box "$root")
+
+# No display: no X11 or Wayland server, and SDL not asked for a driver.
+set +e
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$game" > "$root/out" 2> "$root/err"
+code=$?
+set -e
+[ $code = 0 ] || { echo "with no display the game ended with $code"; cat "$root/err"; exit 1; }
+[ "$(grep -c 'no display was found' "$root/err")" = 1 ] || { echo "no one line about the display"; cat "$root/err"; exit 1; }
+grep -qx 'DDraw init Failed.: Moonharbor' "$root/err" || { echo "no display box text"; cat "$root/err"; exit 1; }
 echo "window test passed"

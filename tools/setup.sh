@@ -22,6 +22,9 @@ install_missing() {
   fi
 }
 
+# The window test drives the game under Xvfb and reads its screenshots.
+packages+=(xdotool x11-apps imagemagick)
+
 build() {  # build folder, extra cmake options...
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

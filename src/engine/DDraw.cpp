@@ -9,6 +9,7 @@
 #include "engine/ErrorBox.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "platform/Backend.h"
 #include "platform/Display.h"
 
 cDDRAW gDDraw;
@@ -31,6 +32,11 @@ int cDDRAW::Create(HWND wnd, i32 mode, i32 width, i32 height, i32 bits) {
 }
 
 int cDDRAW::CreateDirectDraw() {
+    // Without a display there is no driver to open.
+    if (!PlatformHasDisplay()) {
+        DDErrorBox(wnd_, "DirectDraw Create Error!!");
+        return 0;
+    }
     directDraw_ = true;
     return 1;
 }

@@ -86,6 +86,8 @@ void cDINPUT::SetMousePos(i32 x, i32 y) {
     if (x < 1) x = 0;
     if (y >= kScreenH) y = kScreenH - 1;
     if (y < 1) y = 0;
+    // In a window the system pointer goes along, so the cursor stays under it.
+    PlatformWarpMouse(x, y);
     PlatformMouse m = PlatformReadMouse();
     originX_ = m.x - x * 10 / speed_;
     originY_ = m.y - y * 10 / speed_;

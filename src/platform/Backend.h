@@ -38,6 +38,12 @@ struct DeviceFailures {
     bool sound = false;    // the digital output cannot be opened
 };
 DeviceFailures& PlatformDeviceFailures();
+// False when the program found no display a player can see (no X11 or Wayland
+// server, and SDL offered only a driver that shows nothing).
+bool PlatformHasDisplay();
+// Headless: whether a window manager carries out minimise requests (after a
+// reset none does, and a request is answered as refused after a while).
+void PlatformSetWindowManager(bool present);
 
 // Forgets windows, queued messages, boxes and the clock: a clean platform for a test.
 void PlatformReset();

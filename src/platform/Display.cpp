@@ -1,4 +1,5 @@
-// The display over SDL2 (a streaming texture scaled by whole multiples) or
+// The display over SDL2 (a streaming texture scaled by whole multiples and
+// centred in the window) or
 // headless (every shown frame kept for tests).
 #include "platform/Display.h"
 
@@ -41,6 +42,7 @@ struct DisplayState {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     SDL_Window* rendererWindow = nullptr;
+    i32 headlessWindowW = 640, headlessWindowH = 480;
     std::vector<u16> shown;  // the pixels last put on the screen
     bool mustShow = true;    // the screen lost them (new renderer, exposed, resized)
 };
@@ -125,8 +127,6 @@ bool EnsureSdl() {
     SDL_AddEventWatch(WatchWindow, nullptr);
     d.rendererWindow = win;
     d.mustShow = true;
-    SDL_RenderSetLogicalSize(d.renderer, d.primary->width, d.primary->height);
-    SDL_RenderSetIntegerScale(d.renderer, SDL_TRUE);
     u32 fmt = d.green == 0x03E0 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
     d.texture = SDL_CreateTexture(d.renderer, fmt, SDL_TEXTUREACCESS_STREAMING, d.primary->width,
                                   d.primary->height);
@@ -152,9 +152,15 @@ void ShowSdl() {
     d.shown = d.primary->pixels;
     d.mustShow = false;
     SDL_UpdateTexture(d.texture, nullptr, d.primary->pixels.data(), d.primary->width * 2);
+    // Placed by the renderer's own size: the window may be larger than the one
+    // asked for (full screen) or keep its size where no window manager resizes it.
+    i32 outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(d.renderer, &outW, &outH);
+    DisplayPlace at = DisplayFit(outW, outH);
+    SDL_Rect dst{at.x, at.y, d.primary->width * at.scale, d.primary->height * at.scale};
     SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
     SDL_RenderClear(d.renderer);
-    SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr);
+    SDL_RenderCopy(d.renderer, d.texture, nullptr, &dst);
     SDL_RenderPresent(d.renderer);
     TraceFirstFrame();
 }
@@ -214,7 +220,7 @@ bool DisplayOpen(i32 width, i32 height, i32 bits) {
     Hook();
     auto& d = D();
     if (width <= 0 || height <= 0 || bits != 16) return false;
-    if (PlatformDeviceFailures().display) return false;
+    if (PlatformDeviceFailures().display || !PlatformHasDisplay()) return false;
     d.open = true;
     d.bits = bits;
     d.width = width;
@@ -365,6 +371,35 @@ bool DisplayPresent() {
     return true;
 }
 
+DisplayPlace DisplayFit(i32 areaW, i32 areaH) {
+    auto& d = D();
+    DisplayPlace at;
+    at.scale = std::max(1, std::min(areaW / d.width, areaH / d.height));
+    // A picture larger than the area keeps its top-left corner on screen.
+    at.x = std::max(0, (areaW - d.width * at.scale) / 2);
+    at.y = std::max(0, (areaH - d.height * at.scale) / 2);
+    return at;
+}
+
+void DisplayPictureSize(i32* width, i32* height) {
+    *width = D().width;
+    *height = D().height;
+}
+
+DisplayPlace DisplayWindowPlace() {
+    auto& d = D();
+    SDL_Window* win = PlatformIsHeadless() ? nullptr : SdlMainWindow();
+    if (!win) return DisplayFit(d.headlessWindowW, d.headlessWindowH);
+    i32 w = 0, h = 0;
+    SDL_GetWindowSize(win, &w, &h);
+    return DisplayFit(w, h);
+}
+
+void DisplaySetHeadlessWindowSize(i32 width, i32 height) {
+    D().headlessWindowW = width;
+    D().headlessWindowH = height;
+}
+
 void DisplayPumpShow() {
     if (D().primaryDirty) Show();
 }
@@ -390,4 +425,6 @@ void DisplayReset() {
     d.frameLimit = 64;
     d.frameCount = 0;
     d.failBlits = 0;
+    d.headlessWindowW = 640;
+    d.headlessWindowH = 480;
 }

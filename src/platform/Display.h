@@ -46,6 +46,20 @@ void DisplaySetColorKey(DisplaySurface* s, u16 key);
 // The GDI-like pixel access: a 0x00BBGGRR colour reduced into the layout.
 void DisplaySetPixelColor(DisplaySurface* s, i32 x, i32 y, u32 colorRef);
 
+// Where the picture sits in an area of width x height pixels: scaled by the
+// largest whole multiple that fits (at least 1) and centred.
+struct DisplayPlace {
+    i32 x = 0, y = 0;
+    i32 scale = 1;
+};
+DisplayPlace DisplayFit(i32 areaW, i32 areaH);
+// The size of the picture the display mode shows (640x480 before one is open).
+void DisplayPictureSize(i32* width, i32* height);
+// The picture's place in the game's window now, in window pixels. Headless,
+// the window has the size a test gave it (640x480 after a reset).
+DisplayPlace DisplayWindowPlace();
+void DisplaySetHeadlessWindowSize(i32 width, i32 height);
+
 // Shows the primary now.
 bool DisplayPresent();
 // Shows the primary when it changed since it was last shown (called by the message pump).

@@ -3,9 +3,12 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Backend.h"
+#include "platform/Display.h"
+#include "platform/SdlWindow.h"
 
 namespace {
 
@@ -148,6 +151,7 @@ constexpr ScanPair kScanTable[] = {
 
 struct InputState {
     u8 keys[kKeyStateBytes] = {};
+    bool stale[kKeyStateBytes] = {};  // held through a suspend: up until released
     PlatformMouse mouse;
     bool imeActive = false;
     bool hooked = false;
@@ -165,15 +169,15 @@ void OnSdlEvent(const void* p) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             u8 code = ScanCodeFromSdl(e.key.keysym.scancode);
-            if (code) s.keys[code] = e.type == SDL_KEYDOWN ? 0x80 : 0;
+            if (code) PlatformSetKey(code, e.type == SDL_KEYDOWN);
             break;
         }
         case SDL_MOUSEMOTION:
-            s.mouse.x += e.motion.xrel;
-            s.mouse.y += e.motion.yrel;
+            PlatformPointerAt(e.motion.x, e.motion.y);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
+            PlatformPointerAt(e.button.x, e.button.y);
             u8 v = e.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0;
             if (e.button.button == SDL_BUTTON_LEFT) s.mouse.button0 = v;
             if (e.button.button == SDL_BUTTON_RIGHT) s.mouse.button1 = v;
@@ -200,13 +204,20 @@ void InputPlatformInit() {
 void InputPlatformReset() {
     auto& s = S();
     std::memset(s.keys, 0, sizeof s.keys);
+    std::memset(s.stale, 0, sizeof s.stale);
     s.mouse = PlatformMouse{};
     s.imeActive = false;
 }
 
 void PlatformReadKeys(u8* state) {
     InputPlatformInit();
-    std::memcpy(state, S().keys, kKeyStateBytes);
+    auto& s = S();
+    for (int i = 0; i < kKeyStateBytes; ++i) state[i] = s.stale[i] ? 0 : s.keys[i];
+}
+
+void PlatformIgnoreHeldKeys() {
+    auto& s = S();
+    for (int i = 0; i < kKeyStateBytes; ++i) s.stale[i] = (s.keys[i] & 0x80) != 0;
 }
 
 PlatformMouse PlatformReadMouse() {
@@ -217,10 +228,40 @@ PlatformMouse PlatformReadMouse() {
 void PlatformSetKey(u8 scanCode, bool down) {
     InputPlatformInit();
     S().keys[scanCode] = down ? 0x80 : 0;
+    if (!down) S().stale[scanCode] = false;
 }
 
 void PlatformReleaseAllKeys() {
     std::memset(S().keys, 0, kKeyStateBytes);
+    std::memset(S().stale, 0, kKeyStateBytes);
+}
+
+// One device unit is two picture pixels, the distance the game's cursor moves
+// per unit at its speed factor of 2.0: a cursor that starts under the pointer
+// stays under it. The pointer is taken where it stands, so nothing drifts.
+constexpr i32 kPixelsPerUnit = 2;
+
+void PlatformPointerAt(i32 windowX, i32 windowY) {
+    InputPlatformInit();
+    DisplayPlace at = DisplayWindowPlace();
+    auto unit = [&](i32 w, i32 origin, i32 size) {
+        i32 px = w < origin ? 0 : (w - origin) / at.scale;
+        return std::min(px, size - 1) / kPixelsPerUnit;
+    };
+    i32 width = 0, height = 0;
+    DisplayPictureSize(&width, &height);
+    S().mouse.x = unit(windowX, at.x, width);
+    S().mouse.y = unit(windowY, at.y, height);
+}
+
+void PlatformWarpMouse(i32 x, i32 y) {
+    InputPlatformInit();
+    DisplayPlace at = DisplayWindowPlace();
+    i32 wx = at.x + x * at.scale + at.scale / 2;
+    i32 wy = at.y + y * at.scale + at.scale / 2;
+    SDL_Window* win = PlatformIsHeadless() ? nullptr : SdlMainWindow();
+    if (win) SDL_WarpMouseInWindow(win, wx, wy);
+    PlatformPointerAt(wx, wy);
 }
 
 void PlatformMoveMouse(i32 dx, i32 dy) {

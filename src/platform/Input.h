@@ -6,7 +6,8 @@
 
 constexpr int kKeyStateBytes = 256;
 
-// What the mouse device reports: counters that add up every movement, in device units.
+// What the mouse device reports: counters in device units (in play, where the
+// system pointer stands over the picture).
 struct PlatformMouse {
     i32 x = 0;
     i32 y = 0;
@@ -23,9 +24,18 @@ void InputPlatformReset();
 void PlatformReadKeys(u8* state);
 PlatformMouse PlatformReadMouse();
 
+// Keys down now read as up until they are released (keys held through a
+// suspend are not new presses when the game comes back).
+void PlatformIgnoreHeldKeys();
+
 // Test and event setters.
 void PlatformSetKey(u8 scanCode, bool down);
 void PlatformReleaseAllKeys();
+// The system pointer stands at window pixel (x, y): the counters take the
+// picture point under it, kept inside the picture, in units of two pixels.
+void PlatformPointerAt(i32 windowX, i32 windowY);
+// Moves the system pointer over picture point (x, y), and the counters with it.
+void PlatformWarpMouse(i32 x, i32 y);
 void PlatformMoveMouse(i32 dx, i32 dy);
 void PlatformSetMouseCounters(i32 x, i32 y);
 void PlatformSetMouseButtons(bool button0, bool button1);

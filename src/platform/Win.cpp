@@ -4,16 +4,21 @@
 
 #include <SDL.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <memory>
 #include <string>
 
+#include "base/Big5.h"
 #include "platform/Backend.h"
 #include "platform/SdlWindow.h"
 #include "platform/TextCodec.h"
@@ -42,6 +47,12 @@ struct PlatformState {
     int lockFd = -1;
     std::vector<PlatformEventHooks> hooks;
     DeviceFailures failures;
+    bool noDisplay = false;      // SDL found nothing a player can see
+    bool windowManager = false;  // headless: minimise requests are carried out
+    bool minimiseAsked = false;  // a minimise request waits for its answer
+    bool minimised = false;      // as the last WM_SIZE said
+    bool inactive = false;       // as the last WM_ACTIVATEAPP said
+    u32 minimiseAskedAt = 0;
 };
 
 PlatformState& P() {
@@ -129,11 +140,23 @@ void Post(u32 msg, WPARAM w, LPARAM l) {
     if (h) P().queue.push_back(MSG{h, msg, w, l});
 }
 
+// A minimise request that no window manager carried out within this time
+// counts as refused: the window is still shown, so it is told it was restored.
+constexpr u32 kMinimiseWaitMs = 500;
+
+void CheckMinimiseRequest() {
+    auto& s = P();
+    if (!s.minimiseAsked || timeGetTime() - s.minimiseAskedAt < kMinimiseWaitMs) return;
+    s.minimiseAsked = false;
+    Post(WM_SIZE, SIZE_RESTORED, 0);
+}
+
 // Turns waiting SDL events into window messages.
 void PumpSdl() {
     auto& s = P();
     for (auto& h : s.hooks)
         if (h.onPump) h.onPump();
+    CheckMinimiseRequest();
     if (s.backend != Backend::Sdl || !s.sdlStarted) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -172,12 +195,38 @@ void PumpSdl() {
     }
 }
 
-bool StartSdl() {
+// Video drivers that draw where no player can see: taken only when asked for
+// by name (SDL_VIDEODRIVER), as tests and benchmarks of the real program do.
+bool ShowsNothing(const char* driver) {
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+bool AskedFor(const char* driver) {
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return asked && driver && std::strstr(asked, driver) != nullptr;
+}
+
+// Starts SDL's video. Where there is no display the window is still made, but
+// without anything on screen: the display start then fails as on a machine
+// whose display mode cannot be set, and the game ends through its own boxes.
+void StartSdl() {
     auto& s = P();
-    if (s.sdlStarted) return true;
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    if (s.sdlStarted || s.noDisplay) return;
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "Moonharbor: no display was found (%s)\n", SDL_GetError());
+        s.noDisplay = true;
+        return;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (ShowsNothing(driver) && !AskedFor(driver)) {
+        std::fprintf(
+            stderr, "Moonharbor: no display was found (SDL offered only its \"%s\" video driver)\n",
+            driver);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        s.noDisplay = true;
+        return;
+    }
     s.sdlStarted = true;
-    return true;
 }
 
 }  // namespace
@@ -191,6 +240,12 @@ std::vector<RecordedBox>& PlatformRecordedBoxes() { return P().boxes; }
 void PlatformSetBoxAnswer(int answer) { P().boxAnswer = answer; }
 int PlatformBeepCount() { return P().beeps; }
 DeviceFailures& PlatformDeviceFailures() { return P().failures; }
+bool PlatformHasDisplay() {
+    return !P().noDisplay;
+}
+void PlatformSetWindowManager(bool present) {
+    P().windowManager = present;
+}
 void PlatformAddHooks(PlatformEventHooks hooks) { P().hooks.push_back(std::move(hooks)); }
 
 void PlatformReset() {
@@ -208,6 +263,11 @@ void PlatformReset() {
     s.boxAnswer = IDOK;
     s.beeps = 0;
     s.failures = DeviceFailures{};
+    s.noDisplay = false;
+    s.windowManager = false;
+    s.minimiseAsked = false;
+    s.minimised = false;
+    s.inactive = false;
     ReleaseLock();
 }
 
@@ -230,19 +290,22 @@ HWND CreateWindowExA(const char* className, const char* title, int width, int he
     // The lock comes first: once the window shows, another copy must find it.
     TakeLock(className);
     if (s.backend == Backend::Sdl) {
-        if (!StartSdl()) {
-            ReleaseLock();
-            return nullptr;
+        StartSdl();
+        if (s.sdlStarted) {
+            // Full screen on the desktop; the picture is scaled by whole multiples.
+            // The window is made as large as the screen from the start: where no
+            // window manager carries out the full-screen request it keeps the size
+            // it was made with.
+            SDL_Rect screen{0, 0, width, height};
+            if (SDL_GetDisplayBounds(0, &screen) != 0) screen = SDL_Rect{0, 0, width, height};
+            s.sdlWindow = SDL_CreateWindow(title, screen.x, screen.y, screen.w, screen.h,
+                                           SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
+            if (!s.sdlWindow) {
+                ReleaseLock();
+                return nullptr;
+            }
+            SDL_StartTextInput();
         }
-        // Full screen on the desktop; the picture is scaled by whole multiples.
-        s.sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                       width, height,
-                                       SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
-        if (!s.sdlWindow) {
-            ReleaseLock();
-            return nullptr;
-        }
-        SDL_StartTextInput();
     }
     auto w = std::make_unique<WindowRec>();
     w->className = className;
@@ -269,8 +332,16 @@ bool DestroyWindow(HWND hwnd) {
 
 bool ShowWindow(HWND hwnd, int cmd) {
     if (!Live(hwnd)) return false;
-    SDL_Window* w = P().sdlWindow;
-    if (!w) return true;
+    auto& s = P();
+    if (cmd != SW_MINIMIZE && cmd != SW_HIDE) s.minimised = false;
+    s.minimiseAsked = cmd == SW_MINIMIZE && !s.minimised && !s.inactive;
+    s.minimiseAskedAt = timeGetTime();
+    SDL_Window* w = s.sdlWindow;
+    if (!w) {
+        if (cmd == SW_MINIMIZE && s.backend == Backend::Headless && s.windowManager && !s.minimised)
+            PostMessageA(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
+        return true;
+    }
     if (cmd == SW_MINIMIZE)
         SDL_MinimizeWindow(w);
     else if (cmd == SW_RESTORE)
@@ -314,6 +385,13 @@ void TranslateMessage(const MSG*) {}
 
 LRESULT DispatchMessageA(const MSG* msg) {
     if (!Live(msg->hwnd)) return 0;
+    // What the system told the window about itself: a window that is minimised
+    // or inactive has the answer to a minimise request.
+    auto& s = P();
+    if (msg->message == WM_SIZE)
+        s.minimised = msg->wParam != SIZE_RESTORED && msg->wParam != SIZE_MAXIMIZED;
+    if (msg->message == WM_ACTIVATEAPP) s.inactive = msg->wParam == 0;
+    if (s.minimised || s.inactive) s.minimiseAsked = false;
     return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
@@ -344,7 +422,10 @@ void WaitForEventOrTimeout(u32 ms) {
         if (SDL_WaitEventTimeout(nullptr, static_cast<int>(ms ? ms : 1))) return;
         return;
     }
-    if (s.backend == Backend::Headless) s.virtualNow += ms;
+    if (s.backend == Backend::Headless)
+        s.virtualNow += ms;
+    else
+        Sleep(ms ? ms : 1);
 }
 
 u32 timeGetTime() {
@@ -370,6 +451,93 @@ void Sleep(u32 ms) {
 
 void Beep() { P().beeps++; }
 
+std::string BreakBoxText(const std::string& big5, size_t columns) {
+    std::string out;
+    size_t lineStart = 0;                  // in out
+    size_t lastSpace = std::string::npos;  // in out, on the current line
+    for (size_t i = 0; i < big5.size();) {
+        if (big5[i] == '\n') {
+            out += '\n';
+            lineStart = out.size();
+            lastSpace = std::string::npos;
+            ++i;
+            continue;
+        }
+        size_t step = IsBig5Lead(static_cast<u8>(big5[i])) && i + 1 < big5.size() ? 2 : 1;
+        if (out.size() - lineStart + step > columns && lastSpace != std::string::npos) {
+            out[lastSpace] = '\n';
+            lineStart = lastSpace + 1;
+            lastSpace = std::string::npos;
+        }
+        if (out.size() - lineStart + step > columns && out.size() > lineStart) {
+            out += '\n';
+            lineStart = out.size();
+        }
+        if (big5[i] == ' ') lastSpace = out.size();
+        out.append(big5, i, step);
+        i += step;
+    }
+    return out;
+}
+
+namespace {
+
+volatile sig_atomic_t gBoxWaits = 0;
+pid_t gBoxOwner = 0;
+
+// SDL shows an X11 box from a child process: that child ends with the game.
+void BoxChildEndsWithParent() {
+    if (!gBoxWaits) return;
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != gBoxOwner) ::_exit(0);
+}
+
+// While a box waits for its button, SDL's own loop runs and the game's never
+// sees the quit SDL makes of SIGINT and SIGTERM: the signals then end the
+// program as they would without SDL.
+using SignalAction = struct sigaction;
+
+struct EndOnSignalWhileBoxWaits {
+    SignalAction oldInt{};
+    SignalAction oldTerm{};
+    EndOnSignalWhileBoxWaits() {
+        static bool hooked = false;
+        if (!hooked) ::pthread_atfork(nullptr, nullptr, BoxChildEndsWithParent);
+        hooked = true;
+        gBoxOwner = ::getpid();
+        gBoxWaits = 1;
+        SignalAction end{};
+        end.sa_handler = [](int sig) {
+            ::signal(sig, SIG_DFL);
+            ::raise(sig);
+        };
+        sigemptyset(&end.sa_mask);
+        ::sigaction(SIGINT, &end, &oldInt);
+        ::sigaction(SIGTERM, &end, &oldTerm);
+    }
+    ~EndOnSignalWhileBoxWaits() {
+        gBoxWaits = 0;
+        ::sigaction(SIGINT, &oldInt, nullptr);
+        ::sigaction(SIGTERM, &oldTerm, nullptr);
+    }
+    EndOnSignalWhileBoxWaits(const EndOnSignalWhileBoxWaits&) = delete;
+    EndOnSignalWhileBoxWaits& operator=(const EndOnSignalWhileBoxWaits&) = delete;
+};
+
+// Shows an SDL box; false when it cannot be shown. A quit that came before the
+// box shows none: the main loop ends the game once the caller returns.
+bool ShowSdlBox(const SDL_MessageBoxData& box, int* hit) {
+    EndOnSignalWhileBoxWaits guard;
+    if (P().sdlStarted) {
+        SDL_PumpEvents();
+        if (SDL_HasEvent(SDL_QUIT)) return false;
+    }
+    if (P().noDisplay) return false;
+    return SDL_ShowMessageBox(&box, hit) == 0;
+}
+
+}  // namespace
+
 int ChoiceBox(HWND, const char* title, const char* text, const BoxButton* buttons, int count,
               int closeId) {
     auto& s = P();
@@ -377,7 +545,7 @@ int ChoiceBox(HWND, const char* title, const char* text, const BoxButton* button
         s.boxes.push_back(RecordedBox{text ? text : "", title ? title : "", 0xFF});
         return s.boxAnswer;
     }
-    std::string t = Big5ToUtf8(text ? text : "");
+    std::string t = Big5ToUtf8(BreakBoxText(text ? text : ""));
     std::string c = Big5ToUtf8(title ? title : "");
     std::vector<std::string> captions;
     std::vector<SDL_MessageBoxButtonData> data;
@@ -391,7 +559,7 @@ int ChoiceBox(HWND, const char* title, const char* text, const BoxButton* button
     box.numbuttons = count;
     box.buttons = data.data();
     int hit = closeId;
-    if (SDL_ShowMessageBox(&box, &hit) != 0 || hit < 0) return closeId;
+    if (!ShowSdlBox(box, &hit) || hit < 0) return closeId;
     return hit;
 }
 
@@ -405,7 +573,7 @@ int MessageBoxA(HWND, const char* text, const char* caption, u32 type) {
         s.boxes.push_back(RecordedBox{text ? text : "", caption ? caption : "", type});
         return s.boxAnswer;
     }
-    std::string t = Big5ToUtf8(text ? text : "");
+    std::string t = Big5ToUtf8(BreakBoxText(text ? text : ""));
     std::string c = Big5ToUtf8(caption ? caption : "");
     SDL_MessageBoxButtonData buttons[3];
     int n = 0;
@@ -436,8 +604,8 @@ int MessageBoxA(HWND, const char* text, const char* caption, u32 type) {
     data.numbuttons = n;
     data.buttons = buttons;
     int hit = IDOK;
-    if (SDL_ShowMessageBox(&data, &hit) != 0) {
-        std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+    if (!ShowSdlBox(data, &hit)) {
+        std::fprintf(stderr, "%s: %s\n", c.c_str(), Big5ToUtf8(text ? text : "").c_str());
         return IDOK;
     }
     return hit < 0 ? (n > 1 ? buttons[n - 1].buttonid : IDOK) : hit;

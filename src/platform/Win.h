@@ -131,8 +131,15 @@ u32 timeGetTime();
 void Sleep(u32 ms);
 void Beep();
 
-// Message boxes. Text and caption are Big5; in play they show as UTF-8.
+// Message boxes. Text and caption are Big5; in play they show as UTF-8, their
+// lines broken to fit the 640-pixel screen (BreakBoxText).
 int MessageBoxA(HWND hwnd, const char* text, const char* caption, u32 type);
+
+// Lines of a box's text of at most `columns` columns, a double-byte character
+// taking two: a longer line is broken after its last space, or between two
+// characters where it has none. 72 columns of the box's font fit the screen.
+constexpr size_t kBoxColumns = 72;
+std::string BreakBoxText(const std::string& big5, size_t columns = kBoxColumns);
 
 // A box with buttons of the caller's own (captions Big5); returns the id of
 // the button pressed, or closeId when the box is closed. Headless: recorded as

@@ -39,6 +39,7 @@
 #include "shell/Startup.h"
 #include "map/Swim.h"
 #include "platform/HostFs.h"
+#include "platform/Input.h"
 #include "story/Countdowns.h"
 #include "ui/DevTool.h"
 #include "ui/ScreenState.h"
@@ -206,6 +207,8 @@ int SetAppActive(int active) {
     gWindowShown = 1;
     RestoreSurfacesAndKernel();
     RecreateFonts();
+    // Keys held through the suspend (the Return of Alt+Enter) are not presses.
+    PlatformIgnoreHeldKeys();
     gSuspended = 0;
     SetDialogTextSize();
     SetFrameInterval(kFrameMs);

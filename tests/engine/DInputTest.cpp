@@ -3,6 +3,7 @@
 
 #include "engine/DInput.h"
 #include "platform/Backend.h"
+#include "platform/Display.h"
 #include "platform/Input.h"
 
 namespace {
@@ -111,4 +112,47 @@ TEST_F(DInputTest, SpeedIsNeverBelowOne) {
     EXPECT_EQ(Read(), std::make_pair(639, 479));
     in.SetMousePos(5, 5);  // divides by the speed
     EXPECT_EQ(Read(), std::make_pair(5, 5));
+}
+
+// The picture fills a window of any size by whole multiples, centred. Moving
+// the system pointer by (100, 100) picture pixels moves the cursor (speed 2.0,
+// as the game sets it) by (100, 100), and wherever the pointer stands the cursor
+// is under it, also after the pointer went past the picture's edges.
+TEST_F(DInputTest, CursorStaysUnderTheSystemPointerAtEveryScale) {
+    const struct {
+        i32 w, h, scale, x, y;
+    } kWindows[] = {{640, 480, 1, 0, 0},
+                    {1280, 960, 2, 0, 0},
+                    {1024, 768, 1, 192, 144},
+                    {1280, 1024, 2, 0, 32},
+                    {1920, 1080, 2, 320, 60}};
+    for (const auto& win : kWindows) {
+        SCOPED_TRACE(testing::Message() << win.w << "x" << win.h);
+        DisplaySetHeadlessWindowSize(win.w, win.h);
+        DisplayPlace at = DisplayWindowPlace();
+        EXPECT_EQ(at.scale, win.scale);
+        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(win.x, win.y));
+        auto pointAt = [&](i32 x, i32 y) {
+            PlatformPointerAt(win.x + x * win.scale, win.y + y * win.scale);
+        };
+        ASSERT_EQ(in.Init(nullptr, nullptr), 0);
+        in.SetMouseSpeed(2.0);
+        in.SetMousePos(320, 240);
+        EXPECT_EQ(Read(), std::make_pair(320, 240));
+        pointAt(420, 340);
+        EXPECT_EQ(Read(), std::make_pair(420, 340));
+        for (auto p : {std::make_pair(0, 0), std::make_pair(100, 60), std::make_pair(638, 478)}) {
+            pointAt(p.first, p.second);
+            EXPECT_EQ(Read(), p);
+        }
+        PlatformPointerAt(win.w - 1, win.h - 1);
+        EXPECT_EQ(Read(), std::make_pair(638, 478));
+        pointAt(600, 400);
+        EXPECT_EQ(Read(), std::make_pair(600, 400));
+        PlatformPointerAt(-5, -5);
+        EXPECT_EQ(Read(), std::make_pair(0, 0));
+        pointAt(40, 20);
+        EXPECT_EQ(Read(), std::make_pair(40, 20));
+    }
+    DisplaySetHeadlessWindowSize(640, 480);
 }

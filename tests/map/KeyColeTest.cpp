@@ -14,6 +14,7 @@
 #include "platform/Win.h"
 #include "shell/Main.h"
 #include "story/Dialog.h"
+#include "story/Talk.h"
 #include "ui/ScreenState.h"
 
 using namespace sampleMap;
@@ -223,6 +224,47 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
     ControlFrame();
     Press(Confirm());
     EXPECT_EQ(gTalkContext.owner, kTalkFree);
+}
+
+// Alt+Enter away and back while Return stays held: the Return of the chord is
+// no press when the game comes back, neither for a talk nor for a waiting box;
+// a press after its release is.
+TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
+    constexpr u8 kAlt = 0x38, kReturn = 0x1C;
+    ASSERT_EQ(Confirm(), kReturn);
+    int r = FindRoleById(101);
+    ASSERT_GT(r, 0);
+    PutPlayer(gMapRoles[r].x / 16, gMapRoles[r].y / 16 - 1, 1);
+    h.RunFrames(1);
+    auto altEnterTwiceWithReturnHeld = [&] {
+        Key(kAlt, true);
+        Key(kReturn, true);
+        h.PostSysKeyDown(VK_RETURN);
+        h.RunFrames(1);
+        EXPECT_EQ(gSuspended, 1u);
+        h.PostSysKeyDown(VK_RETURN);
+        h.RunFrames(8);
+        EXPECT_EQ(gSuspended, 0u);
+        Key(kAlt, false);
+        Key(kReturn, false);
+        h.RunFrames(2);
+    };
+    altEnterTwiceWithReturnHeld();
+    EXPECT_EQ(gTalkContext.owner, kTalkFree) << "a talk started";
+
+    Hold(kReturn, 1);
+    ASSERT_EQ(gTalkContext.owner, 101);
+    ASSERT_TRUE(h.RunUntil([] { return gTalkContext.speakerState == 1; }, 300));
+    const TalkContext waiting = gTalkContext;
+    altEnterTwiceWithReturnHeld();
+    EXPECT_EQ(gTalkContext.speakerState, 1) << "the box was answered";
+    EXPECT_EQ(gTalkContext.ip, waiting.ip);
+    // The first press may finish the box's text, the next one answers it.
+    for (int i = 0; i < 4 && gTalkContext.ip == waiting.ip; ++i) {
+        Hold(kReturn, 2);
+        h.RunFrames(3);
+    }
+    EXPECT_NE(gTalkContext.ip, waiting.ip) << "a real press answers the box";
 }
 
 TEST_F(Control, FunctionKeysWriteTheirModeWords) {

@@ -45,17 +45,30 @@ TEST(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
     EXPECT_EQ(h.RunFrames(10, 35), 10);
 }
 
+// Alt+Enter minimises and comes back. Where no window manager carries out the
+// minimise request the window stays shown, and the game runs on after a while.
 TEST(FrameTick, AltEnterTogglesBetweenShownAndMinimised) {
     Tick h;
-    gWindowShown = 1;
-    h.AtFrame(0, [&] { h.PostSysKeyDown(VK_RETURN); });
-    h.RunFrames(1);
-    EXPECT_EQ(gWindowShown, 0u);
-    EXPECT_EQ(gSuspended, 1u);
-    h.AtFrame(1, [&] { h.PostSysKeyDown(VK_RETURN); });
-    h.RunFrames(1);
-    EXPECT_EQ(gWindowShown, 1u);
-    EXPECT_EQ(gSuspended, 0u);
+    SetGameFlag(1);
+    for (bool windowManager : {true, false}) {
+        SCOPED_TRACE(windowManager ? "window manager" : "none");
+        PlatformSetWindowManager(windowManager);
+        gWindowShown = 1;
+        h.PostSysKeyDown(VK_RETURN);
+        EXPECT_EQ(h.RunFrames(1), 0);
+        EXPECT_EQ(gSuspended, 1u);
+        int ticks = h.RunFrames(20);  // 700 ms
+        if (windowManager) {
+            EXPECT_EQ(ticks, 0);
+            EXPECT_EQ(gWindowShown, 0u);
+            h.PostSysKeyDown(VK_RETURN);
+            h.RunFrames(1);
+        } else {
+            EXPECT_GE(ticks, 5);
+        }
+        EXPECT_EQ(gWindowShown, 1u);
+        EXPECT_EQ(gSuspended, 0u);
+    }
 }
 
 // A battle without enemies is won at once; set-up, opening, ending (16 quiet
