@@ -12,7 +12,9 @@ class FuzzTempFolder {
 public:
     // "<temp>/mh-fuzz-<tag>-XXXXXX", ending with '/'.
     explicit FuzzTempFolder(const char* tag) {
-        std::string t = (std::filesystem::temp_directory_path() / ("mh-fuzz-" + std::string(tag) + "-XXXXXX")).string();
+        std::string t =
+            (std::filesystem::temp_directory_path() / ("mh-fuzz-" + std::string(tag) + "-XXXXXX"))
+                .string();
         std::vector<char> tmpl(t.begin(), t.end());
         tmpl.push_back(0);
         if (::mkdtemp(tmpl.data())) path_ = std::string(tmpl.data()) + "/";

@@ -124,7 +124,8 @@ private:
                 continue;
             }
             const u64 started = started_;
-            if (cv_.wait_for(lock, limit_, [&] { return stop_ || !running_ || started_ != started; }))
+            if (cv_.wait_for(lock, limit_,
+                             [&] { return stop_ || !running_ || started_ != started; }))
                 continue;
             std::fprintf(stderr, "frame %d did not return within %lld ms (%s)\n", frame_,
                          static_cast<long long>(limit_.count()), replay_.c_str());

@@ -160,7 +160,8 @@ Harness::Harness() {
     PlatformSetVirtualTime(100000);
     // In $TMPDIR when it is set, as the other temporary folders of the tests.
     std::error_code tempError;
-    std::string tmpl = (std::filesystem::temp_directory_path(tempError) / "mh-test-XXXXXX").string();
+    std::string tmpl =
+        (std::filesystem::temp_directory_path(tempError) / "mh-test-XXXXXX").string();
     const char* dir = ::mkdtemp(tmpl.data());
     root_ = std::string(dir ? dir : "/tmp") + "/";
     char cwd[4096];

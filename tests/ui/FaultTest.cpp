@@ -103,12 +103,15 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
         {"developer save", HostPath(DevSavePath(1)), [] { return WriteDevSave(1); },
          [](const std::vector<u8>& b) {
              auto img = std::make_unique<DevSaveImage>();
-             return ParseDevSave(b.data(), b.size(), img.get(), nullptr) && img->scriptVars[0] == 222;
+             return ParseDevSave(b.data(), b.size(), img.get(), nullptr) &&
+                    img->scriptVars[0] == 222;
          },
          true},
-        {"map cache table", h.Path("data/mcache.dat"), [&slots] { return WriteCacheTable(slots) ? 1 : 0; },
+        {"map cache table", h.Path("data/mcache.dat"),
+         [&slots] { return WriteCacheTable(slots) ? 1 : 0; },
          [](const std::vector<u8>& b) {
-             return b.size() == kCacheSlots * kCacheSlotBytes && LoadU32(b.data() + kLastAge) == 0x5A5A5A5Au;
+             return b.size() == kCacheSlots * kCacheSlotBytes &&
+                    LoadU32(b.data() + kLastAge) == 0x5A5A5A5Au;
          },
          false},
     };

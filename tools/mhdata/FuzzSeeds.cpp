@@ -208,7 +208,8 @@ void MapPartSeeds(SeedWriter& w) {
 
 // The map database's table of names and their ids, as the name-text target also reads it.
 void NameTableSeed(SeedWriter& w) {
-    Bytes t = {0x01, 'P', 'o', 'r', 't', '%', 'Q', 0x02, 0xA5, 0xFA, '%', 'Q', 0xFE, 'a', '%', 'Q', 0x00};
+    Bytes t = {0x01, 'P', 'o', 'r',  't', '%', 'Q', 0x02, 0xA5,
+               0xFA, '%', 'Q', 0xFE, 'a', '%', 'Q', 0x00};
     w.Put("name_texts", "name-table", t);
 }
 
