@@ -22,6 +22,7 @@
 #include "map/NewGame.h"
 #include "map/StoryLink.h"
 #include "mhdata/Maps.h"
+#include "mhdata/PicShowPack.h"
 #include "shell/Settings.h"
 #include "platform/Backend.h"
 #include "ui/DevTool.h"
@@ -213,6 +214,26 @@ void NameTableSeed(SeedWriter& w) {
     w.Put("name_texts", "name-table", t);
 }
 
+// An 8-bit picture show (the sample's is 16-bit): its palette is converted and
+// its rows are palette indices.
+void EightBitShowSeed(SeedWriter& w) {
+    PicShowSpec show;
+    show.bits = 8;
+    for (u32 i = 0; i < 256; ++i) show.palette.push_back((i * 0x010305u) & 0xFFFFFFu);
+    for (u32 f = 0; f < 3; ++f) {
+        PicShowFrameSpec frame;
+        for (u32 row = 0; row < 4; ++row) {
+            PicShowRow r;
+            r.target = (100 + row * 40 + f * 8) * 640 + 64;
+            for (u32 k = 0; k < 96; ++k)
+                r.pixels.push_back(static_cast<u16>((k + row * 16 + f) & 0xFF));
+            frame.push_back(r);
+        }
+        show.frames.push_back(frame);
+    }
+    w.Put("pic_show", "eight-bit.pak", BuildPicShowPack(show));
+}
+
 // A new game begun in the sample: its saves, and the map cache it leaves.
 bool NewGameSeeds(const fs::path& game, SeedWriter& w, std::string* error) {
     PlatformReset();
@@ -266,6 +287,7 @@ bool WriteFuzzSeeds(const std::string& gameFolder, const std::string& out, std::
     FileSeeds(game, w);
     MapPartSeeds(w);
     NameTableSeed(w);
+    EightBitShowSeed(w);
     if (!NewGameSeeds(game, w, error)) return false;
     std::printf("%d seeds in %s\n", w.count(), out.c_str());
     return true;
