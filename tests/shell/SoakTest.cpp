@@ -9,10 +9,12 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <random>
 #include <set>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -102,6 +104,7 @@ public:
     void Frame(Harness& h, int n) {
         {
             std::lock_guard<std::mutex> lock(m_);
+            harness_ = &h;
             frame_ = n;
             running_ = true;
             ++started_;
@@ -130,6 +133,9 @@ private:
             std::fprintf(stderr, "frame %d did not return within %lld ms (%s)\n", frame_,
                          static_cast<long long>(limit_.count()), replay_.c_str());
             std::fflush(stderr);
+            // No destructor runs after this: the hung run's folder goes first.
+            std::error_code ec;
+            std::filesystem::remove_all(harness_->root(), ec);
             std::_Exit(kHungExit);
         }
     }
@@ -139,6 +145,7 @@ private:
     std::mutex m_;
     std::condition_variable cv_;
     bool stop_ = false, running_ = false;
+    Harness* harness_ = nullptr;
     int frame_ = 0;
     u64 started_ = 0;
     std::thread thread_;  // last: it starts once the rest is set
