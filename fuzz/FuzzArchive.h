@@ -1,23 +1,24 @@
 // Shared by the archive fuzz targets: one temporary root whose all_char archive
 // holds the fuzz input as entry 1.
 #pragma once
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "FuzzTemp.h"
 #include "base/ByteIo.h"
 #include "engine/Tsw.h"
 
+// The root, without its final '/'.
 inline const std::string& FuzzRoot() {
-    static std::string root = [] {
-        char tmpl[] = "/tmp/mh-fuzz-XXXXXX";
-        const char* dir = ::mkdtemp(tmpl);
-        std::string r = dir ? dir : "/tmp";
-        std::filesystem::create_directories(r + "/PicLib");
+    static const FuzzTempFolder folder("archive");
+    static const std::string root = [] {
+        std::string r = folder.path();
+        if (!r.empty()) r.pop_back();
+        std::error_code ec;
+        std::filesystem::create_directories(r + "/PicLib", ec);
         return r;
     }();
     return root;

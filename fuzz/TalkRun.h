@@ -1,14 +1,14 @@
 // What the story fuzz targets share: a private game folder, one map role that
 // is the player, and a talk file run for a few frames with answers confirmed.
 #pragma once
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
+#include "FuzzTemp.h"
 #include "shell/Settings.h"
 #include "map/City.h"
 #include "map/MapScene.h"
@@ -19,11 +19,11 @@
 
 // A folder with "MH_Data" of its own for each fuzzing process.
 inline const std::string& FuzzTalkRoot(const char* tag) {
-    static const std::string root = [tag] {
-        std::string r = std::filesystem::temp_directory_path().string() + "/mh-fuzz-" + tag + "-" +
-                        std::to_string(::getpid()) + "/";
-        std::filesystem::create_directories(r + "MH_Data");
-        return r;
+    static const FuzzTempFolder folder(tag);
+    static const std::string root = [] {
+        std::error_code ec;
+        std::filesystem::create_directories(folder.path() + "MH_Data", ec);
+        return folder.path();
     }();
     return root;
 }

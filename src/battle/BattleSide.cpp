@@ -1,6 +1,7 @@
 // Side set-up, the added form, and the side queries.
 #include "battle/BattleSide.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "battle/BattleMath.h"
@@ -124,10 +125,15 @@ void SetPartyAux(cFighter& f, i32 panelAction, i32 portraitAction) {
     f.aux[38] = {kBarAct, 6};
 }
 
+// A damaged battlefield file may place a fighter anywhere: far off the screen is
+// as far as it goes, so the offsets added to a position cannot overflow.
+constexpr i32 kFarthestPosition = 1 << 20;
+
 void PlaceAt(cFighter& f, i32 x, i32 y, i32 z) {
-    f.x = f.homeX = x;
-    f.y = f.homeY = y;
-    f.z = f.homeZ = z;
+    auto onField = [](i32 v) { return std::clamp(v, -kFarthestPosition, kFarthestPosition); };
+    f.x = f.homeX = onField(x);
+    f.y = f.homeY = onField(y);
+    f.z = f.homeZ = onField(z);
 }
 
 // The usable formation entries of slots 0..5: roles 0..7, each once.

@@ -24,6 +24,19 @@ std::vector<u8> EnvBytes(const std::string& root, const std::string& cd, u8 mode
     return b;
 }
 
+// The older format: no mark, 42 bytes of keys and values, then the root, the CD
+// path and the install mode.
+std::vector<u8> OldEnvBytes(const std::string& root, const std::string& cd, u8 mode) {
+    std::vector<u8> b(42, 0);
+    for (int i = 0; i < 16; ++i) b[i] = 1;
+    b.insert(b.end(), root.begin(), root.end());
+    b.push_back(0);
+    b.insert(b.end(), cd.begin(), cd.end());
+    b.push_back(0);
+    b.push_back(mode);
+    return b;
+}
+
 }  // namespace
 
 TEST(Settings, InstallerCommandLineWritesEnvDatAndOpensNoWindow) {
@@ -72,16 +85,8 @@ TEST(Settings, ReadingTakesKeysValuesAndStrings) {
 
 TEST(Settings, OldFormatIsConvertedOnFirstRead) {
     Harness h;
-    std::vector<u8> old(42, 0);
-    for (int i = 0; i < 16; ++i) old[i] = 1;
     std::string root = h.root();
-    old.insert(old.end(), root.begin(), root.end());
-    old.push_back(0);
-    old.push_back('F');
-    old.push_back(':');
-    old.push_back(0);
-    old.push_back(1);
-    WriteHostFile(h.Path("Env.dat"), old);
+    WriteHostFile(h.Path("Env.dat"), OldEnvBytes(root, "F:", 1));
     EnvValues v;
     EXPECT_EQ(ReadEnvFile(&v), 0);
     EXPECT_EQ(v.root, root);
@@ -111,12 +116,20 @@ TEST(Settings, BadFilesLeaveThePresetValues) {
         files.push_back(EnvBytes("root", "cd", 2, 0));
         files.back().resize(cut);
     }
+    // An older file whose root names no folder is not converted: the game
+    // would look for everything there.
+    files.push_back(OldEnvBytes(h.root() + "no-such-folder/", "F:", 1));
+    const std::string base = gBasePath;
     for (const std::vector<u8>& f : files) {
         WriteHostFile(h.Path("Env.dat"), f);
         EnvValues v = preset;
-        EXPECT_EQ(ReadEnvFile(&v), 0) << f.size() << " bytes";
+        bool damaged = false;
+        EXPECT_EQ(ReadEnvFile(&v, &damaged), 0) << f.size() << " bytes";
+        EXPECT_TRUE(damaged) << f.size() << " bytes";
         EXPECT_EQ(v.root, "keep") << f.size() << " bytes";
         EXPECT_EQ(v.sfxVolume, 4) << f.size() << " bytes";
+        EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), f) << f.size() << " bytes";
+        EXPECT_EQ(gBasePath, base) << f.size() << " bytes";
     }
 }
 

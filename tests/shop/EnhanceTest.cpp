@@ -1,10 +1,18 @@
 // The strengthening counter: the roll's rule, the stages through the real
 // tick and their timing, what a success and a failure cost, refused choices.
+#include <algorithm>
+
+#include "base/ByteIo.h"
 #include "data/Equipage.h"
+#include "engine/FrameState.h"
+#include "engine/MyAct.h"
 #include "engine/Random.h"
+#include "engine/Tsw.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
+#include "shell/Settings.h"
 #include "shop/EnhanceFrame.h"
+#include "shop/ShopCommon.h"
 #include "shop/ShopSession.h"
 
 namespace {
@@ -72,6 +80,24 @@ struct EnhanceTest : ShopTest {
     void Esc() { TapKey(h, kScanEsc, 2); }
     // Runs one frame that lands ms after the stage's start time.
     void FrameAt(u32 ms) { h.RunFrames(1, F().startTime + ms - timeGetTime()); }
+    // Takes the strengthening's animation (act 9904, action 43) out of the
+    // system act archive and drops what the game read of the act.
+    void DropAnimation() {
+        const u32 archive = kPortraitAct / kPicsPerArchive, entry = kPortraitAct % kPicsPerArchive;
+        std::string path = std::string(gBasePath) + kPicArchiveNames[archive] + ".act";
+        std::replace(path.begin(), path.end(), '\\', '/');
+        std::vector<u8> file = ReadHostFile(path);
+        ByteReader r(file);
+        r.Skip(kTswHeaderSize + kTswEntrySize * (entry - 1));
+        TswEntry e;
+        TswEntryFields(r, e);
+        ASSERT_TRUE(r.ok() && e.offset != 0 && u64{e.offset} + e.size <= file.size());
+        u8* act = file.data() + e.offset;
+        ASSERT_GT(LoadU16(act), 43);
+        StoreU32(act + 2 + 4 * 43, 0);
+        WriteHostFile(path, file);
+        FreeActs();
+    }
 };
 
 TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
@@ -83,11 +109,13 @@ TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
     Confirm();
     ASSERT_EQ(F().stage, kEnhancing);
     EXPECT_EQ(sounds.played(), std::vector<int>{262});
+    // Frames a millisecond apart: each stage ends in the first frame past its time.
+    SetFrameInterval(1);
     FrameAt(2960);
     FrameAt(3000);
     EXPECT_EQ(F().stage, kEnhancing) << "no roll at 3000 ms";
-    FrameAt(3040);
-    ASSERT_EQ(F().stage, kShowingResult);
+    FrameAt(3001);
+    ASSERT_EQ(F().stage, kShowingResult) << "the roll at 3001 ms";
     const EquipageData& piece = gOwnedEquipage[0];
     EXPECT_EQ(piece.attack, 17);
     EXPECT_EQ(piece.enhanceLeft, 1);
@@ -95,12 +123,30 @@ TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
     EXPECT_EQ(gOwnedMonsters[0], 0);
     EXPECT_EQ(Money(), 0) << "money equal to the price";
     FrameAt(1960);
-    EXPECT_EQ(F().stage, kShowingResult);
+    FrameAt(2000);
+    EXPECT_EQ(F().stage, kShowingResult) << "not back at 2000 ms";
     FrameAt(2001);
     EXPECT_EQ(F().stage, kChoosePiece) << "back at 2001 ms";
     EXPECT_EQ(F().monsters.entries, (std::vector<i32>{1})) << "the last slime is gone";
     EXPECT_EQ(F().current, 200);
     EXPECT_EQ(F().tabs.tab[0]->id, 7000);
+}
+
+TEST_F(EnhanceTest, WithoutItsAnimationTheStrengtheningGoesOn) {
+    DropAnimation();
+    ChoosePiece(0);
+    ChooseMonster(0);
+    Confirm();
+    ASSERT_EQ(F().stage, kEnhancing);
+    FrameAt(1000);
+    EXPECT_EQ(F().stage, kEnhancing);
+    FrameAt(3001);
+    ASSERT_EQ(F().stage, kShowingResult);
+    EXPECT_EQ(gOwnedEquipage[0].attack, 17);
+    EXPECT_EQ(gOwnedMonsters[0], 0);
+    FrameAt(2001);
+    EXPECT_EQ(F().stage, kChoosePiece);
+    EXPECT_EQ(gFrameId, kEnhance);
 }
 
 TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {

@@ -158,8 +158,11 @@ void ResetAllGlobals() {
 Harness::Harness() {
     ResetAllGlobals();
     PlatformSetVirtualTime(100000);
-    char tmpl[] = "/tmp/mh-test-XXXXXX";
-    const char* dir = ::mkdtemp(tmpl);
+    // In $TMPDIR when it is set, as the other temporary folders of the tests.
+    std::error_code tempError;
+    std::string tmpl =
+        (std::filesystem::temp_directory_path(tempError) / "mh-test-XXXXXX").string();
+    const char* dir = ::mkdtemp(tmpl.data());
     root_ = std::string(dir ? dir : "/tmp") + "/";
     char cwd[4096];
     if (::getcwd(cwd, sizeof(cwd))) oldCwd_ = cwd;

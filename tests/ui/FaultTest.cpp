@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -24,6 +25,7 @@
 #include "platform/TextCodec.h"
 #include "story/Talk.h"
 #include "story/TextTools.h"
+#include "ui/DevTool.h"
 #include "ui/SaveScreens.h"
 #include "ui/SaveFile.h"
 #include "ui/Screens.h"
@@ -71,6 +73,7 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
     gScriptVars[0] = 111;
     ASSERT_EQ(SaveToSlotFile(0), 1);
     ASSERT_EQ(QuickSave(), 1);
+    ASSERT_EQ(WriteDevSave(1), 1);
     gTextSpeed = 3;
     ASSERT_EQ(SaveOptions(), 1);
     gScriptVars[0] = 222;
@@ -80,6 +83,11 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
     env.sfxVolume = 9;
     std::vector<u16> shot(8 * 8, 0x1234);
     std::string shotPath = h.Path("ScrnShot/00000.bmp");
+    // The map cache's table as the town's entry left it, its last slot aged anew.
+    CacheSlot slots[kCacheSlots];
+    ASSERT_TRUE(ReadCacheTable(slots));
+    slots[kCacheSlots - 1].age = 0x5A5A5A5Au;
+    constexpr size_t kLastAge = (kCacheSlots - 1) * kCacheSlotBytes + 8;
     std::vector<Writer> writers = {
         {"slot save", h.Path("Save/MH01.sav"), [] { return SaveToSlotFile(0); },
          [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true},
@@ -92,6 +100,20 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
         {"screenshot", shotPath,
          [&] { return SaveScreenShot(shot.data(), 8, 8, "ScrnShot\\00000.bmp"); },
          [](const std::vector<u8>& b) { return b.size() == 54 + 8 * 24; }, false},
+        {"developer save", HostPath(DevSavePath(1)), [] { return WriteDevSave(1); },
+         [](const std::vector<u8>& b) {
+             auto img = std::make_unique<DevSaveImage>();
+             return ParseDevSave(b.data(), b.size(), img.get(), nullptr) &&
+                    img->scriptVars[0] == 222;
+         },
+         true},
+        {"map cache table", h.Path("data/mcache.dat"),
+         [&slots] { return WriteCacheTable(slots) ? 1 : 0; },
+         [](const std::vector<u8>& b) {
+             return b.size() == kCacheSlots * kCacheSlotBytes &&
+                    LoadU32(b.data() + kLastAge) == 0x5A5A5A5Au;
+         },
+         false},
     };
     struct Fault {
         FsFault kind;

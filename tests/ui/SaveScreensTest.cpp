@@ -1,11 +1,13 @@
 // The slot screens, the quick-save page, the notices and the zoom, driven
 // frame by frame through the real tick.
 #include <cstring>
+#include <utility>
 
 #include "data/GameData.h"
 #include "data/Options.h"
 #include "map/StoryLink.h"
 #include "platform/TextCodec.h"
+#include "ui/Control.h"
 #include "ui/SaveScreens.h"
 #include "SaveTestSupport.h"
 #include "ui/Screens.h"
@@ -39,6 +41,14 @@ TEST_F(SaveScreenTest, LoadInPlayAsksThenZoomsFor803ms) {
     gScriptVars[0] = 1;
     gSaveSlotPos = 0;
     Open(9);
+    // Each row's money and play time stand at (163, y + 4) and (280, y + 4).
+    for (int r = 0; r < 3; ++r) {
+        const SaveRowView& v = gSaveLoadFrame->rows[r];
+        const i32 y = 141 + 124 * r + 4;
+        EXPECT_EQ(std::make_pair(v.moneyCtl->x, v.moneyCtl->y), std::make_pair(163, y)) << r;
+        EXPECT_EQ(std::make_pair(v.timeCtl->x, v.timeCtl->y), std::make_pair(280, y)) << r;
+    }
+    EXPECT_STRNE(gSaveLoadFrame->rows[0].time, "");
     Click(kSlotRows, 100, 60);
     EXPECT_EQ(gSaveLoadFrame->boxOpen, 1u);
     Click(kSlotBox, 250, 250);  // yes
@@ -110,6 +120,13 @@ TEST_F(SaveScreenTest, QuickSaveNoticeSavesAfterASecond) {
 TEST_F(SaveScreenTest, QuickSavePageLoadsOnlyAQuickSaveAndAsksFirst) {
     Open(25);
     ASSERT_NE(gQuickSaveFrame, nullptr);
+    // Both boxes: money at x 263, play time at x 379, on the box's money line.
+    for (int b = 0; b < 2; ++b) {
+        const SaveRowView& v = gQuickSaveFrame->boxes[b];
+        const i32 y = b == 0 ? 201 : 372;
+        EXPECT_EQ(std::make_pair(v.moneyCtl->x, v.moneyCtl->y), std::make_pair(263, y)) << b;
+        EXPECT_EQ(std::make_pair(v.timeCtl->x, v.timeCtl->y), std::make_pair(379, y)) << b;
+    }
     EXPECT_EQ(std::string(gQuickSaveFrame->boxes[0].money), B5("沒有資料"));
     Click(kQuickBoxes, 300, 150);  // load without a quick save: nothing
     EXPECT_EQ(gQuickSaveFrame->boxOpen, 0u);

@@ -13,8 +13,16 @@
 #include "base/ByteIo.h"
 #include "engine/Lzo.h"
 #include "engine/Tsw.h"
+#include "base/MemDbg.h"
+#include "engine/FrameState.h"
+#include "engine/RlePic.h"
+#include "map/City.h"
 #include "map/MapCache.h"
+#include "map/MapScene.h"
 #include "map/NewGame.h"
+#include "map/StoryLink.h"
+#include "mhdata/Maps.h"
+#include "mhdata/PicShowPack.h"
 #include "shell/Settings.h"
 #include "platform/Backend.h"
 #include "ui/DevTool.h"
@@ -160,6 +168,72 @@ void FileSeeds(const fs::path& game, SeedWriter& w) {
     w.Put("databases", "sample", pack.bytes());
 }
 
+// w x h pixels run-coded at depth 16 (5-5-5 words) or 8 (bytes), in stripes.
+Bytes Striped(i32 w, i32 h, i32 depth) {
+    ByteWriter px;
+    for (i32 y = 0; y < h; ++y)
+        for (i32 x = 0; x < w; ++x) {
+            bool hole = (x + y) % 7 == 0;  // key-coloured: runs of both kinds
+            if (depth == 16)
+                px.U16(hole ? 0 : static_cast<u16>(0x0421 * (1 + (x / 4) % 30)));
+            else
+                px.U8(hole ? 0 : static_cast<u8>(1 + (x * 3 + y) % 250));
+        }
+    i32 size = 0;
+    u8* rle = RleEncode(px.bytes().data(), &size, w, h, depth);
+    Bytes out(rle, rle + size);
+    MH_FREE(rle);
+    return out;
+}
+
+// A small map with what the sample's maps lack: overlays, and still objects in
+// both forms (a 16-bit picture, and a palette before an 8-bit one), each placed.
+void MapPartSeeds(SeedWriter& w) {
+    MapSpec m = MakeTestMap(300, 24, 16, 16);
+    Bytes eight;
+    for (u16 i = 0; i < 256; ++i) {
+        eight.push_back(static_cast<u8>(i * 0x21));
+        eight.push_back(static_cast<u8>(i >> 1));
+    }
+    Bytes pic8 = Striped(20, 14, 8);
+    eight.insert(eight.end(), pic8.begin(), pic8.end());
+    m.objects.push_back({1, 0, 0, 0, Striped(24, 18, 16)});
+    m.objects.push_back({2, 0, 0, 0, eight});
+    m.placements.push_back({1, 64, 64, 0x12});
+    m.placements.push_back({2, 160, 96, 0x00});
+    // Kinds 1 and 2 with their two attributes, the second over part of the map.
+    m.overlays.push_back({Striped(32, 24, 16), 0x0001 | 2 << 3 | 1 << 7, 0, 0, 4, 3});
+    m.overlays.push_back({Striped(16, 40, 16), 0x0002 | 5 << 3, 6, 4, 9, 12});
+    w.Put("map_archive", "parts.lmf", BuildMapArchive({m}));
+}
+
+// The map database's table of names and their ids, as the name-text target also reads it.
+void NameTableSeed(SeedWriter& w) {
+    Bytes t = {0x01, 'P', 'o', 'r',  't', '%', 'Q', 0x02, 0xA5,
+               0xFA, '%', 'Q', 0xFE, 'a', '%', 'Q', 0x00};
+    w.Put("name_texts", "name-table", t);
+}
+
+// An 8-bit picture show (the sample's is 16-bit): its palette is converted and
+// its rows are palette indices.
+void EightBitShowSeed(SeedWriter& w) {
+    PicShowSpec show;
+    show.bits = 8;
+    for (u32 i = 0; i < 256; ++i) show.palette.push_back((i * 0x010305u) & 0xFFFFFFu);
+    for (u32 f = 0; f < 3; ++f) {
+        PicShowFrameSpec frame;
+        for (u32 row = 0; row < 4; ++row) {
+            PicShowRow r;
+            r.target = (100 + row * 40 + f * 8) * 640 + 64;
+            for (u32 k = 0; k < 96; ++k)
+                r.pixels.push_back(static_cast<u16>((k + row * 16 + f) & 0xFF));
+            frame.push_back(r);
+        }
+        show.frames.push_back(frame);
+    }
+    w.Put("pic_show", "eight-bit.pak", BuildPicShowPack(show));
+}
+
 // A new game begun in the sample: its saves, and the map cache it leaves.
 bool NewGameSeeds(const fs::path& game, SeedWriter& w, std::string* error) {
     PlatformReset();
@@ -184,6 +258,19 @@ bool NewGameSeeds(const fs::path& game, SeedWriter& w, std::string* error) {
     }
     table.insert(table.end(), first.begin(), first.end());
     w.Put("map_cache", "new-game", table);
+    // Later in play: in the room, an hour in, money, a quake under way and a
+    // picture of the screen.
+    LoadCity(sampleMap::kRoom, 3, 3, 1, 0, 1, 0);
+    gGameTime = 3725;
+    gScriptVars[0] = 4321;
+    gQuakePeriod = 3;
+    gQuakeCountdown = 40;
+    for (int i = 0; i < 16; ++i) gQuakeTable[i] = static_cast<u8>(i * 7);
+    std::vector<u16> canvas(640 * 480);
+    for (size_t i = 0; i < canvas.size(); ++i) canvas[i] = static_cast<u16>(i * 37);
+    dev = std::make_unique<DevSaveImage>();
+    BuildDevSaveImage(dev.get(), canvas.data());
+    w.Put("dev_save", "in-play", DevSaveBytes(*dev));
     return true;
 }
 
@@ -198,6 +285,9 @@ bool WriteFuzzSeeds(const std::string& gameFolder, const std::string& out, std::
     SeedWriter w{fs::path(out)};
     ArchiveSeeds(game, w);
     FileSeeds(game, w);
+    MapPartSeeds(w);
+    NameTableSeed(w);
+    EightBitShowSeed(w);
     if (!NewGameSeeds(game, w, error)) return false;
     std::printf("%d seeds in %s\n", w.count(), out.c_str());
     return true;
