@@ -25,6 +25,7 @@
 #include "map/MapCache.h"
 #include "map/MapDb.h"
 #include "map/AStar.h"
+#include "map/ActDraw.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "map/NewGame.h"
