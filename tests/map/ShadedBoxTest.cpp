@@ -152,9 +152,7 @@ TEST(DiscPrompt, QEndsItWithTheQuitBitAndTheRequestFitsItsFrame) {
     EXPECT_TRUE(gRunState & kRunQuit);
     ASSERT_NE(gPaintBuf, nullptr);
     const u16 ink = static_cast<u16>(MakeColor(21, 15, 8));
-    const struct {
-        i32 y, left, right;
-    } lines[] = {{211, 215, 425}, {271, 225, 415}};
+    const struct { i32 y, left, right; } lines[] = {{211, 215, 425}, {271, 225, 415}};
     for (const auto& l : lines) {
         // The box reaches 8 pixels past the inner rectangle, where the frame lies.
         i32 edge = 639;
