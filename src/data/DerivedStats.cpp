@@ -9,11 +9,6 @@ namespace {
 
 constexpr i32 kBareHandedHitRate = 85;
 
-// A slot that does not name an owned place counts as empty.
-const EquipageData* WornPiece(i32 slot) {
-    return GetOwnedEquipage(slot);
-}
-
 // mode 1 adds b, mode 2 adds base x b / 100, mode 5 puts b in place; b = 0 does nothing.
 void ApplyBonus(i32 mode, i32& value, i32 base, i32 b) {
     if (b == 0) return;
@@ -32,9 +27,9 @@ void CopyBaseStats(const RoleData& role, RoleStats& out) {
     out.exp = exp;
 }
 
-void AddEquipageStats(const RoleData& role, RoleStats& out, i32 owned) {
-    const EquipageData* p = GetOwnedEquipage(owned);
-    if (!p) return;
+namespace {
+
+void AddPieceStats(const RoleData& role, RoleStats& out, const EquipageData* p) {
     i32 mode = p->bonusMode;
     ApplyBonus(mode, out.maxHp, role.maxHp, p->maxHp);
     ApplyBonus(mode, out.maxMp, role.maxMp, p->maxMp);
@@ -47,6 +42,19 @@ void AddEquipageStats(const RoleData& role, RoleStats& out, i32 owned) {
     AddTo(out.evasion, p->evasion);
     AddTo(out.attack, p->attack);
     AddTo(out.defence, p->defence);
+}
+
+}  // namespace
+
+void AddEquipageStats(const RoleData& role, RoleStats& out, i32 owned) {
+    if (const EquipageData* p = GetOwnedEquipage(owned)) AddPieceStats(role, out, p);
+}
+
+// A slot that does not name an owned place counts as empty.
+SlotPieces WornPieces(const RoleData& role) {
+    SlotPieces pieces{};
+    for (int s = 0; s < kSlotCount; ++s) pieces[s] = GetOwnedEquipage(role.equip[s]);
+    return pieces;
 }
 
 void ClampAttributePair(i32& attack, i32& defence) {
@@ -68,18 +76,21 @@ void ClampRoleStats(RoleData& role, RoleStats& out) {
 }
 
 void CalcRoleStats(RoleData& role, RoleStats& out) {
+    CalcRoleStatsWith(role, out, WornPieces(role));
+}
+
+void CalcRoleStatsWith(RoleData& role, RoleStats& out, const SlotPieces& pieces) {
     i32 hp = out.hp;
     i32 mp = out.mp;
     i32 status = out.status;
     CopyBaseStats(role, out);
 
-    const EquipageData* weapon = WornPiece(role.equip[kSlotWeapon]);
+    const EquipageData* weapon = pieces[kSlotWeapon];
     bool bothHands = weapon && IsTwoHandedKind(weapon->kind);
-    if (weapon) AddEquipageStats(role, out, role.equip[kSlotWeapon]);
-    if (!bothHands && WornPiece(role.equip[kSlotShield]))
-        AddEquipageStats(role, out, role.equip[kSlotShield]);
+    if (weapon) AddPieceStats(role, out, weapon);
+    if (!bothHands && pieces[kSlotShield]) AddPieceStats(role, out, pieces[kSlotShield]);
     for (int s = kSlotHat; s < kSlotCount; ++s)
-        if (WornPiece(role.equip[s])) AddEquipageStats(role, out, role.equip[s]);
+        if (pieces[s]) AddPieceStats(role, out, pieces[s]);
     if (!weapon) out.hitRate = kBareHandedHitRate;
 
     // The base attack and defence count twice: once through the copy, once here.

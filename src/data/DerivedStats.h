@@ -1,12 +1,22 @@
 // A role's derived record: its base record with the worn pieces' bonuses applied
 // and its values clamped.
 #pragma once
+#include <array>
+
 #include "data/Records.h"
 #include "base/Types.h"
+
+// The piece each equipment slot holds (null = empty).
+using SlotPieces = std::array<const EquipageData*, kSlotCount>;
+// The owned pieces the role's slots name.
+SlotPieces WornPieces(const RoleData& role);
 
 // Recomputes out from role and the owned pieces in its slots. HP, MP, the status
 // word, level and experience of out survive.
 void CalcRoleStats(RoleData& role, RoleStats& out);
+// As CalcRoleStats, with these pieces in place of the slots' (what a piece
+// not yet owned would change is worked out by the same rules).
+void CalcRoleStatsWith(RoleData& role, RoleStats& out, const SlotPieces& pieces);
 // out := the role record, keeping out's level and experience.
 void CopyBaseStats(const RoleData& role, RoleStats& out);
 // Applies owned piece `owned` by its bonus mode.

@@ -301,6 +301,23 @@ void cGrpFont::BlitGlyph(u16* t, int x, int y, int slot, u16 colour, int style, 
     }
 }
 
+int cGrpFont::TextWidth(const char* text) const {
+    if (!text) return 0;
+    const u8* s = reinterpret_cast<const u8*>(text);
+    int width = 0;
+    for (int i = 0; s[i];) {
+        if (s[i] >= 0x80) {
+            if (!s[i + 1]) break;  // a lone lead byte at the end is not drawn
+            width += advance_;
+            i += 2;
+        } else {
+            width += advance_ - advance_ / 2;
+            ++i;
+        }
+    }
+    return width;
+}
+
 int cGrpFont::DrawString(u16* target, int x, int y, const char* text, u16 colour, int style) {
     if (!target || !text || !*text || store_.empty() || targetW_ == 0) return 0;
     const u8* s = reinterpret_cast<const u8*>(text);

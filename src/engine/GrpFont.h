@@ -46,6 +46,9 @@ public:
     // Draws a zero-ended Big5/ASCII text into a buffer of the target's size;
     // returns the bytes processed.
     int DrawString(u16* target, int x, int y, const char* text, u16 colour, int style);
+    // How far DrawString moves its pen over the text: a double-byte character
+    // takes the advance, a single byte half of it.
+    int TextWidth(const char* text) const;
 
     int GetGlyphCount() const { return count_; }
     int FindGlyph(u16 code) const;

@@ -79,7 +79,14 @@ void CreateGameFont(cGrpFont& font, i32 sw, i32 sh, i32 size) {
     font.SetAdvance(size == 16 ? 18 : size == 20 ? 24 : size);
     font.SetBkColor(kNoBkColor);
     font.SetShadowColor(0);
-    gDialogTextSize = static_cast<u32>(size + 2) / 2;
+    if (&font != &gMainFont) return;
+    gMainFontSetting.size = size;
+    gMainFontSetting.advance = font.GetAdvance();
+    SetDialogTextSize();
+}
+
+void SetDialogTextSize() {
+    gDialogTextSize = static_cast<u32>(gMainFontSetting.size + 2) / 2;
 }
 
 void DrawCycleBorder(u16* buf, i32 x, i32 y, i32 w, i32 h, i32 pitch, i32 phase) {

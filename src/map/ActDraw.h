@@ -28,7 +28,13 @@ void DrawActDataMode(ActPlayer* p, i32 x, i32 y, u32 extra);
 void DrawActFrame(i32 act, i32 frame, i32 x, i32 y);
 void DrawPicFrame(i32 pic, i32 frame, i32 x, i32 y);
 void DrawActNumber(i32 rightX, i32 y, i32 width, i32 value);
+// Makes a game font at a size (sizes 16 and 20 take the advances 18 and 24);
+// the main font also records its size and sets the dialogue text size.
 void CreateGameFont(cGrpFont& font, i32 screenW, i32 screenH, i32 size);
+// The dialogue text size from the main font's size: (size + 2) / 2. Every
+// place that makes the main font again (start-up, the window coming back, a
+// battle's end, a load, the font command) sets it through here.
+void SetDialogTextSize();
 // A one-pixel outline whose grey level cycles along the edges from phase.
 void DrawCycleBorder(u16* buf, i32 x, i32 y, i32 w, i32 h, i32 pitch, i32 phase);
 void InitFixedActs();

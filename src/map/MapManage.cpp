@@ -107,7 +107,7 @@ void ReturnFromBattle(int won) {
         }
     }
     RecreateFonts();
-    gDialogTextSize = static_cast<u32>(gMainFont.GetSize() / 2);
+    SetDialogTextSize();
     gBattleRequest = 0;
     gDInput.SetMousePos(gMouseX, gMouseY);
     if (gPlayerSlot > 0 && gPlayerSlot < kRoleRows) {

@@ -108,7 +108,10 @@ RoleSlot* RefileMapObject(u16 id, int b, int fromRow, int mode) {
 void newRoleInit(RoleSlot* s) {
     if (s->act) {
         s->act->frameCounter = 0;
-        if (!ActHasFrames(s->act))
+        // The first step takes the act's first frame: a role that never animates
+        // (no behaviour script, no 0x1000) shows it from now on and its footprint
+        // takes the frame's size.
+        if (!ActHasFrames(s->act) || !TakeActData(s->act))
             ErrorBox("Act Err11(Misc:newRoleInit)", RoleErrorText(), s->roleId, s->act->act,
                      s->act->action, s->act->dir);
     }

@@ -24,6 +24,7 @@
 #include "platform/Win.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
+#include "map/ActDraw.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "story/TextTools.h"

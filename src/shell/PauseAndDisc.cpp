@@ -33,10 +33,10 @@ void ClearCanvas() {
     if (gPaintBuf) std::memset(gPaintBuf, 0, static_cast<size_t>(gScreenHeight) * gScreenPitch);
 }
 
-// A line of text centred on the screen inside a framed box.
+// A line of text centred on the screen inside a framed box as wide as the
+// text is drawn (the second font's 20-pixel advance, 10 for a single byte).
 void ShowCentredLine(const char* big5, i32 y) {
-    i32 n = static_cast<i32>(std::strlen(big5));
-    i32 w = n * 9;
+    i32 w = gSecondFont.TextWidth(big5);
     i32 x = 320 - w / 2;
     DrawFramedBox(x, y, w, 18, 1, 4, 4, 4);
     gSecondFont.DrawString(gPaintBuf, x, y, big5, static_cast<u16>(MakeColor(21, 15, 8)), 2);

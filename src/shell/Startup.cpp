@@ -3,6 +3,7 @@
 #include "shell/Startup.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "data/GameFlags.h"
@@ -25,6 +26,7 @@
 #include "map/MapCache.h"
 #include "map/MapDb.h"
 #include "map/AStar.h"
+#include "map/ActDraw.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
 #include "map/NewGame.h"
@@ -69,6 +71,25 @@ void CheckDiskSpace() {
     Beep();
     ErrorBox(B5("!!! 注意 !!!"), B5("遊戲過程中,磁碟空間不足\n請確認至少剩餘 %dM磁碟空間."),
              static_cast<int>(need));
+}
+
+// A folder without the game's data gets one line on the terminal besides the
+// database's box: where the game looked, what it missed, how to write the
+// sample game there.
+void ReportMissingGameData() {
+    for (const char* name : {"MH_Data\\maps.dat", "MH_Data\\path.dat"}) {
+        std::string file = std::string(gBasePath) + name;
+        if (FileExists(file.c_str())) continue;
+        std::error_code ec;
+        std::string folder = std::filesystem::absolute(HostPath(gBasePath[0] ? gBasePath : "."), ec)
+                                 .lexically_normal()
+                                 .string();
+        std::fprintf(stderr,
+                     "moonharbor: no game data in %s: %s is missing; write the sample game there "
+                     "with `mhgen %s` (built beside the game)\n",
+                     folder.c_str(), HostPath(name).c_str(), folder.c_str());
+        return;
+    }
 }
 
 // Locking the canvas as gPaintBuf sets the pitch and row table; its pixels stay put.
@@ -173,6 +194,7 @@ void InitGame(HWND window) {
     ConvertTextColors();
     LockCanvas();
     SetFrameInterval(kFrameMs);
+    ReportMissingGameData();
     if (!OpenMapDatabases()) return;
     AllocTalkBuffer();
     InitAStarPool();

@@ -152,19 +152,17 @@ void cEnhanceFrame::Open() {
     tabs.Make(kTabEnhance);
     tooltip = MakeShopTooltip(&caption);
     MakeList(&monsters, 246, 0, 7101, 424, 372, 96, 112, 330);
-    cControl* t1 = new cControl(295, 75);
-    t1->SetFont(&title, kShopWhite, kStyleBoldOutline);
-    t1->SetText(B5("選擇怪物"));
+    monsters.heading = MakeHeading(295, 75, B5("選擇怪物"));
     BuildMonsterList();
+    MakeList(&pieces, 429, kPieceAreaId, 7201, 607, 356, 80, 96, 314);
+    pieces.heading = MakeHeading(478, 58, B5("選擇裝備"));
+    BuildPieceList();
+    // The mark lies over the piece area's edge: made after it, as the stage
+    // changes bring it forward, it looks the same at the start as after a return.
     markPics[0] = new cActPic(kShopAct, 14);
     markPics[1] = new cActPic(kShopAct, 15);
     mark = new cControl(421, 56);
     mark->SetPics(markPics[0], nullptr, nullptr);
-    MakeList(&pieces, 429, kPieceAreaId, 7201, 607, 356, 80, 96, 314);
-    cControl* t2 = new cControl(478, 58);
-    t2->SetFont(&title, kShopWhite, kStyleBoldOutline);
-    t2->SetText(B5("選擇裝備"));
-    BuildPieceList();
     CreateAbilityPanel();
     auto infoText = [&](i32 x, i32 y, cGrpFont* f, char* text) {
         cControl* c = new cControl(x, y);
@@ -350,11 +348,25 @@ void cEnhanceFrame::BeginEquipageChoice() {
     monsters.SetIds(kMonsterAreaId, 7101, false);
     monsters.light->Hide();
     tabs.SetClickable(true);
-    for (cControl* c : {pieces.area, pieces.light, pieces.down, pieces.up, pieces.thumb})
-        c->BringToFront();
+    BringSideToFront(pieces);
+}
+
+// The active list comes over the other one in the order it was made: its area,
+// its heading, highlight, scroll bar and rows; the mark goes last, over the area.
+void cEnhanceFrame::BringSideToFront(EnhanceList& l) {
+    for (cControl* c : {l.area, l.heading, l.light, l.down, l.up, l.thumb})
+        if (c) c->BringToFront();
     for (int r = 0; r < kEnhanceRows; ++r)
-        for (cControl* c : {pieces.rowA[r], pieces.rowB[r]})
+        for (cControl* c : {l.rowA[r], l.rowB[r]})
             if (c) c->BringToFront();
+    if (mark) mark->BringToFront();
+}
+
+cControl* cEnhanceFrame::MakeHeading(i32 x, i32 y, const char* text) {
+    cControl* c = new cControl(x, y);
+    c->SetFont(&title, kShopWhite, kStyleBoldOutline);
+    c->SetText(text);
+    return c;
 }
 
 void cEnhanceFrame::BeginMonsterChoice() {
@@ -364,11 +376,7 @@ void cEnhanceFrame::BeginMonsterChoice() {
     monsters.SetIds(kMonsterAreaId, 7101, true);
     pieces.SetIds(kPieceAreaId, 7201, false);
     tabs.SetClickable(false);
-    for (cControl* c : {monsters.area, monsters.light, monsters.down, monsters.up, monsters.thumb})
-        c->BringToFront();
-    for (int r = 0; r < kEnhanceRows; ++r)
-        for (cControl* c : {monsters.rowA[r], monsters.rowB[r]})
-            if (c) c->BringToFront();
+    BringSideToFront(monsters);
 }
 
 void cEnhanceFrame::OpenConfirm() {

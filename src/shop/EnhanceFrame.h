@@ -35,6 +35,7 @@ struct EnhanceList {
     cControl* up = nullptr;
     cControl* thumb = nullptr;
     cControl* area = nullptr;
+    cControl* heading = nullptr;  // "選擇怪物" / "選擇裝備"
     cControl* light = nullptr;
     cControl* rowA[kEnhanceRows] = {};  // icon (pieces) / name (monsters)
     cControl* rowB[kEnhanceRows] = {};  // name (pieces) / owned count (monsters)
@@ -106,6 +107,8 @@ public:
 private:
     void MakeList(EnhanceList* l, i32 x, i32 areaId, i32 firstArrowId, i32 arrowX, i32 downY,
                   i32 upY, i32 thumbY, i32 trackEnd);
+    cControl* MakeHeading(i32 x, i32 y, const char* text);
+    void BringSideToFront(EnhanceList& l);
     void BuildPieceList();
     void FillPieceRow(int r, i32 piece);
     void FillMonsterRow(int r, i32 monster);

@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameFlags.h"
 #include "data/ShopData.h"
@@ -23,12 +24,6 @@ constexpr u32 kNextFrame[4] = {kScreenBit | 18, kScreenBit | 20, kScreenBit | 22
 
 const std::deque<u32> kNoGoods;
 
-const EquipageData* WornPiece(const RoleData& role, int slot) {
-    i32 p = role.equip[slot];
-    if (p < 0 || p >= kOwnedEquipageCount || gOwnedEquipage[p].id < 0) return nullptr;
-    return &gOwnedEquipage[p];
-}
-
 // The wearer-mask bit of role r: roles 0 and 1 trade bits while flag 324 is set.
 bool MayWear(const EquipageData& rec, i32 r) {
     if (r < 0 || r >= kRoleCount) return false;
@@ -42,55 +37,52 @@ i64 ItemsHeld(u32 id) {
 }
 }  // namespace
 
-AttackDefence PieceContribution(const EquipageData& piece, i32 role) {
-    if (piece.bonusMode == 1) return {piece.attack, piece.defence};
-    if (piece.bonusMode != 2 || role < 0 || role >= kRoleCount) return {};
-    const RoleData& base = gRoles[role];
-    return {i64{base.attack} * piece.attack / 100, i64{base.defence} * piece.defence / 100};
-}
-
+// Worked out by the rules of the derived statistics: the role's attack and
+// defence with the piece put on, as the equipment page puts it on, against
+// those it has now. Every bonus mode counts as those rules count it.
 AttackDefence EquipChange(const EquipageData& record, i32 role) {
     if (role < 0 || role >= kRoleCount) return {};
-    AttackDefence c = PieceContribution(record, role);
-    const RoleData& rd = gRoles[role];
-    auto take = [&](const EquipageData* worn) {
-        if (!worn) return;
-        AttackDefence w = PieceContribution(*worn, role);
-        c.attack -= w.attack;
-        c.defence -= w.defence;
+    const SlotPieces worn = WornPieces(gRoles[role]);
+    auto stats = [&](const SlotPieces& pieces) {
+        RoleData base = gRoles[role];  // the clamps touch the role record
+        RoleStats out{};
+        CalcRoleStatsWith(base, out, pieces);
+        return AttackDefence{out.attack, out.defence};
     };
+    auto twoHanded = [](const EquipageData* p) { return p && IsTwoHandedKind(p->kind); };
+    SlotPieces after = worn;
     switch (record.kind) {
         case 1:
-            take(WornPiece(rd, kSlotWeapon));
+            if (twoHanded(after[kSlotWeapon])) after[kSlotShield] = nullptr;
+            after[kSlotWeapon] = &record;
             break;
         case 2:
-        case 6: {
-            const EquipageData* weapon = WornPiece(rd, kSlotWeapon);
-            take(weapon);
-            if (!weapon || !IsTwoHandedKind(weapon->kind)) take(WornPiece(rd, kSlotShield));
+        case 6:
+            after[kSlotWeapon] = after[kSlotShield] = &record;
             break;
-        }
         case 3:
-            take(WornPiece(rd, kSlotShield));
+            if (twoHanded(after[kSlotShield])) after[kSlotWeapon] = nullptr;
+            after[kSlotShield] = &record;
             break;
         case 4:
-            take(WornPiece(rd, kSlotHat));
+            after[kSlotHat] = &record;
             break;
         case 5:
-            take(WornPiece(rd, kSlotArmour));
+            after[kSlotArmour] = &record;
             break;
         case 7: {
-            const EquipageData* a1 = WornPiece(rd, kSlotAccessory1);
-            const EquipageData* a2 = WornPiece(rd, kSlotAccessory2);
-            i64 d1 = a1 ? PieceContribution(*a1, role).defence : 0;
-            i64 d2 = a2 ? PieceContribution(*a2, role).defence : 0;
-            take(d1 < d2 ? a1 : a2);
+            // The accessory that gives less defence goes; slot 2 on a tie.
+            SlotPieces first = worn;
+            first[kSlotAccessory1] = &record;
+            after[kSlotAccessory2] = &record;
+            if (stats(first).defence > stats(after).defence) after = first;
             break;
         }
         default:
-            break;
+            return {};
     }
-    return c;
+    AttackDefence now = stats(worn), then = stats(after);
+    return {then.attack - now.attack, then.defence - now.defence};
 }
 
 i32 BuyLimit(u32 cat, u32 id) {

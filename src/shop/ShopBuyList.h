@@ -18,7 +18,6 @@ constexpr int kBuyPanelSlots = 6;
 struct AttackDefence {
     i64 attack = 0, defence = 0;
 };
-AttackDefence PieceContribution(const EquipageData& piece, i32 role);
 // The change of attack and defence when the role puts on a piece of the record.
 AttackDefence EquipChange(const EquipageData& record, i32 role);
 // How many the party may buy of stock id in category cat (0-5).

@@ -798,10 +798,6 @@ DialogDecor DialogDecorOf(const DialogRecord& r) {
     return d;
 }
 
-void SetDialogTextSize() {
-    gDialogTextSize = static_cast<u32>(gMainFontSetting.size + 2) / 2;
-}
-
 void ConvertTextColors() {
     for (int i = 0; i < 16; ++i) {
         gTextColors[i] = ConvertPixel(kTextColors555[i]);

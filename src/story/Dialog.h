@@ -119,7 +119,6 @@ struct DialogDecor {
 };
 DialogDecor DialogDecorOf(const DialogRecord& r);
 
-void SetDialogTextSize();
 void ConvertTextColors();
 void FontTextOut(u16* buffer, i32 x, i32 y, int colour, int shadow, const char* text, int style);
 void DrawRectFrame(i32 x, i32 y, i32 w, i32 h, u16 colour);

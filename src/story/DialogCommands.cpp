@@ -204,11 +204,11 @@ Step CmdFont(TalkContext*, CmdArgs& a) {
     GameFontSetting& setting = main ? gMainFontSetting : gSecondFontSetting;
     setting.size = h;
     setting.advance = adv;
-    if (main) gDialogTextSize = static_cast<u32>(adv / 2);
     font.Release();
     font.Init(640, 480);
     font.SetFont("\xB2\xD3\xA9\xFA\xC5\xE9", h);
     font.SetAdvance(adv);
+    if (main) SetDialogTextSize();
     return Step::On;
 }
 

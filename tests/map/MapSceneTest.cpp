@@ -14,6 +14,7 @@
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
 #include "map/AStar.h"
+#include "map/ActDraw.h"
 #include "map/City.h"
 #include "map/KeyCole.h"
 #include "map/MapManage.h"
@@ -271,16 +272,31 @@ protected:
     }
 };
 
-TEST_F(BattleHandBack, DialogueBoxesTakeTheTextSizeOfTheFontsMadeAfterTheBattle) {
-    gMainFontSetting.size = 24;  // remade at 24: the unit becomes 24 / 2 = 12
-    ReturnFromBattle(1);
-    DialogSpec spec;
-    spec.text = "abcd%Q";
-    spec.textLen = 4;
-    DialogRecord r;
-    ASSERT_EQ(SetupDialog(&r, spec, nullptr, 0), 1);
-    EXPECT_EQ(r.w, 4 * 12);
-    EXPECT_EQ(r.h, 2 * 12);
+// A box is as wide after a battle as before it: the unit is (main font size + 2) / 2
+// whenever the fonts are made, at start-up and at the battle's end alike.
+TEST_F(BattleHandBack, DialogueBoxesKeepTheirTextSizeThroughABattle) {
+    auto boxWidth = [] {
+        DialogSpec spec;
+        spec.text = "abcd%Q";
+        spec.textLen = 4;
+        DialogRecord r;
+        EXPECT_EQ(SetupDialog(&r, spec, nullptr, 0), 1);
+        return r.w;
+    };
+    const struct {
+        int size;
+        i32 unit;
+    } cases[] = {{16, 9}, {24, 13}};
+    for (const auto& c : cases) {
+        if (&c != cases) Enter();
+        gMainFontSetting.size = c.size;
+        RecreateFonts();
+        SetDialogTextSize();  // as start-up and the window's return make them
+        EXPECT_EQ(boxWidth(), 4 * c.unit) << c.size;
+        ReturnFromBattle(1);
+        EXPECT_EQ(gDialogTextSize, static_cast<u32>(c.unit)) << c.size;
+        EXPECT_EQ(boxWidth(), 4 * c.unit) << c.size;
+    }
 }
 
 // Entering saves the map's music; the hand-back by outcome and flag 322: whether the downed member

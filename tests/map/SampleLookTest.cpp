@@ -9,6 +9,11 @@
 #include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/MapDraw.h"
+#include "map/RoleTable.h"
+#include "map/Scale.h"
+#include "engine/MyAct.h"
+#include "engine/RlePic.h"
+#include "engine/Tsw.h"
 #include "support/SampleSession.h"
 
 using namespace sampleMap;
@@ -59,6 +64,54 @@ TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
     gViewX = gViewY = 0;
     DrawGround();
     EXPECT_NE(*PaintPixelAddr(0 * 16 + 5, 5 * 16 + 0), *PaintPixelAddr(0 * 16 + 5, 5 * 16 + 5));
+}
+
+// People who never animate (no behaviour script, no 0x1000) still show the first
+// frame of their act at their cell from the moment the map is entered, and
+// mark their cell with the bits their state asks for.
+TEST_F(SampleLook, StillPeopleAreDrawnAtTheirCellsAndMarkThem) {
+    ClearDepthScale();  // the town's depth rows would scale the people
+    gViewX = gViewY = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = 0;
+    DrawWorld();
+    int still = 0;
+    for (int i = 1; i < gMapRoleCount; ++i) {
+        const RoleSlot& s = gMapRoles[i];
+        if (i == gPlayerSlot || !(s.state & kRoleShown) || s.scriptId || (s.state & 0x1000))
+            continue;
+        if (s.x >= 640 || s.y >= 480) continue;
+        ++still;
+        // The frame the role's act starts with, taken apart from the role.
+        ActPlayer a{};
+        ResetActPlayer(&a);
+        a.act = s.act->act;
+        a.action = s.act->action;
+        a.dir = s.act->dir;
+        ASSERT_EQ(TakeActData(&a), 1) << s.roleId;
+        PicFrame* f = GetPic(a.pic, a.frame);
+        ASSERT_NE(f, nullptr) << s.roleId;
+        i32 w = 0, hgt = 0, depth = 0;
+        u16* px = static_cast<u16*>(RleDecode(f->pixels, f->size, &w, &hgt, &depth));
+        ASSERT_NE(px, nullptr);
+        int shown = 0, wrong = 0;
+        for (int y = 0; y < hgt; ++y)
+            for (int x = 0; x < w; ++x) {
+                u16 v = px[y * w + x];
+                int sx = s.x - a.xOff + x, sy = s.y - a.yOff + y;
+                if (v == gKeyColor555 || v == gKeyColor2555 || sx < 0 || sy < 0 || sx >= 640 ||
+                    sy >= 480)
+                    continue;
+                (*PaintPixelAddr(sx, sy) == v ? shown : wrong)++;
+            }
+        MH_FREE(px);
+        EXPECT_GT(shown, 200) << "role " << s.roleId << " at " << s.x / 16 << "," << s.y / 16;
+        EXPECT_EQ(wrong, 0) << s.roleId;
+        u32 cell = gMap.cells[static_cast<size_t>(s.y / 16) * gMap.width + s.x / 16];
+        EXPECT_TRUE(cell & kCellRole) << s.roleId;
+        EXPECT_EQ((cell & kCellWide) != 0, (s.state & kRoleWide) != 0) << s.roleId;
+    }
+    EXPECT_GE(still, 2) << "the collector and the store keeper";
 }
 
 // Walking into a person: the player stops on the cell in front and stays

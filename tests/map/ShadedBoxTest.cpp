@@ -2,6 +2,8 @@
 // and the disc prompt.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "engine/DDraw.h"
@@ -136,13 +138,38 @@ TEST(PauseScreen, ShowsTheNoticeInAFramedBox) {
     EXPECT_GT(lit, 100);  // the text is drawn
 }
 
-TEST(DiscPrompt, QEndsItWithTheQuitBit) {
+// The request is shown once before Q is read; each line's text stays inside its
+// frame. " 請放入標示 1 的光碟 " is 8 double-byte characters at the second font's
+// advance of 20 and 5 single bytes at 10: 210 wide, the inner box from
+// 320 - 105 = 215 to 425, the right frame piece from there. " 或按 Q 鍵離開遊戲 ":
+// 7 x 20 + 5 x 10 = 190, from 225 to 415.
+TEST(DiscPrompt, QEndsItWithTheQuitBitAndTheRequestFitsItsFrame) {
     Harness h;
     h.StartGame();
     PlatformSetKey(0x10, true);
     char root[4] = {}, letter = 0;
     EXPECT_EQ(FindDisc(root, 0, &letter), 2);
     EXPECT_TRUE(gRunState & kRunQuit);
+    ASSERT_NE(gPaintBuf, nullptr);
+    const u16 ink = static_cast<u16>(MakeColor(21, 15, 8));
+    const struct { i32 y, left, right; } lines[] = {{211, 215, 425}, {271, 225, 415}};
+    for (const auto& l : lines) {
+        // The box reaches 8 pixels past the inner rectangle, where the frame lies.
+        i32 edge = 639;
+        while (edge > 0 && gPaintBuf[(l.y + 9) * 640 + edge] == 0) --edge;
+        const i32 frame = edge - 7;
+        EXPECT_EQ(frame, l.right) << l.y << ": the frame's inner edge";
+        int inside = 0, outside = 0, lastColumn = 0;
+        for (i32 y = l.y - 8; y < l.y + 26; ++y)
+            for (i32 x = 0; x < 640; ++x) {
+                if (gPaintBuf[y * 640 + x] != ink) continue;
+                (x >= l.left && x < frame ? inside : outside)++;
+                lastColumn = std::max(lastColumn, x);
+            }
+        EXPECT_GT(inside, 100) << l.y;
+        EXPECT_EQ(outside, 0) << l.y << ": text on or past the frame";
+        EXPECT_GT(lastColumn, frame - 20) << l.y << ": the last character ends near the frame";
+    }
 }
 
 TEST(DiscPrompt, FindsTheDiscOnTheFirstTry) {

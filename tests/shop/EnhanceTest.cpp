@@ -166,6 +166,30 @@ TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
     EXPECT_EQ(F().stage, kChoosePiece);
 }
 
+// Both headings and the mark of the active list stay over the list areas on
+// the canvas, whichever list was brought forward last.
+TEST_F(EnhanceTest, HeadingsAndTheActiveMarkStayInSight) {
+    const u16 white = ConvertPixel(0x7FFF);
+    auto whiteIn = [&](i32 x, i32 y) {  // a heading of four 24-pixel characters
+        int n = 0;
+        for (i32 py = y; py < y + 24; ++py)
+            for (i32 px = x; px < x + 96; ++px) n += CanvasAt(px, py) == white;
+        return n;
+    };
+    const struct {
+        const char* step;
+        i32 markX, markY, markAction;
+    } steps[] = {{"open", 421, 56, 14}, {"piece picked", 254, 71, 15}, {"back", 421, 56, 14}};
+    for (const auto& st : steps) {
+        if (st.markAction == 15) ChoosePiece(0);
+        if (&st == &steps[2]) Esc();
+        h.RunFrames(1);
+        EXPECT_GT(whiteIn(295, 75), 60) << st.step << ": 選擇怪物";
+        EXPECT_GT(whiteIn(478, 58), 60) << st.step << ": 選擇裝備";
+        EXPECT_EQ(CanvasAt(st.markX + 10, st.markY + 10), Colour(9907, st.markAction)) << st.step;
+    }
+}
+
 TEST_F(EnhanceTest, RefusedChoicesAndAttackStopsAt500) {
     ChoosePiece(1);
     EXPECT_EQ(F().stage, kChoosePiece) << "no strengthening left";

@@ -2,8 +2,10 @@
 // quantity box's keys and inert list, limits, buying, the party panel.
 #include <string>
 
+#include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameFlags.h"
+#include "menu/EquipFrame.h"
 #include "platform/TextCodec.h"
 #include "shop/ShopSession.h"
 
@@ -168,15 +170,52 @@ struct EquipChangeTest : ShopListTest {
     }
 };
 
-TEST_F(EquipChangeTest, PercentBonusTruncates) {
-    EquipageData bow = gEquipages[2];  // kind 6
-    bow.bonusMode = 2;
-    bow.attack = 15;
-    bow.defence = 0;
+// The preview is what putting the piece on really changes: the derived
+// statistics add a piece's attack and defence as they stand in every bonus
+// mode, so a +20 sword over a +10 one shows +10 whatever its mode.
+TEST_F(EquipChangeTest, PreviewIsTheRealChangeInEveryBonusMode) {
+    const struct {
+        i32 record, kind, attack, defence;
+        int slot;  // where the equipment page puts it
+        i64 wantAttack, wantDefence;
+    } cases[] = {
+        {0, 1, 20, 3, kSlotWeapon, 20 - 10, 3},        // over the short sword
+        {1, 2, 30, -5, kSlotWeapon, 30 - 10, -5 - 8},  // over sword and wood shield
+        {7, 7, 0, 6, kSlotAccessory2, 0, 6},           // the empty second slot goes
+    };
     gRoles[0].attack = 47;
-    AttackDefence c = EquipChange(bow, 0);
-    EXPECT_EQ(c.attack, 7);
-    EXPECT_EQ(c.defence, 0);
+    gRoles[0].defence = 33;
+    gRoles[0].strength = 11;
+    gRoles[0].stamina = 7;
+    Wear(0, kSlotWeapon, Own(0));
+    Wear(0, kSlotShield, Own(3));
+    i32 charm = Own(7);
+    gOwnedEquipage[charm].defence = 4;
+    Wear(0, kSlotAccessory1, charm);
+    const RoleData role = gRoles[0];
+    for (const auto& c : cases)
+        for (i32 mode : {0, 1, 2, 3, 5}) {
+            EquipageData rec = gEquipages[c.record];
+            rec.kind = c.kind;
+            rec.bonusMode = mode;
+            rec.attack = c.attack;
+            rec.defence = c.defence;
+            rec.strength = 25;  // counts in the percent and overwrite modes only
+            rec.maxHp = 40;
+            AttackDefence preview = EquipChange(rec, 0);
+            EXPECT_EQ(preview.attack, c.wantAttack) << c.record << " mode " << mode;
+            EXPECT_EQ(preview.defence, c.wantDefence) << c.record << " mode " << mode;
+            // Put on through the equipment page's rule, recomputed as the game does.
+            RoleData wearer = role;
+            RoleStats before{}, after{};
+            CalcRoleStats(wearer, before);
+            ChangeEquipSlots(wearer, c.slot, AddEquipage(rec));
+            CalcRoleStats(wearer, after);
+            EXPECT_EQ(after.attack - before.attack, preview.attack) << c.record << " mode " << mode;
+            EXPECT_EQ(after.defence - before.defence, preview.defence)
+                << c.record << " mode " << mode;
+        }
+    EXPECT_EQ(gRoles[0].equip[kSlotAccessory2], -1) << "the preview wears nothing";
 }
 
 TEST_F(EquipChangeTest, TwoHandedReplacesWeaponAndShield) {

@@ -204,11 +204,11 @@ TEST_F(CommandTest, QuakeFillsAndEmptiesTheTable) {
 }
 
 TEST_F(CommandTest, FontsTakeHeightAndAdvance) {
-    WriteTalks(1, "talk 1\n MainFont 16 4\n SecondFont 14 2\n End\n");
+    WriteTalks(1, "talk 1\n MainFont 20 4\n SecondFont 14 2\n End\n");
     RunTalk(1);
-    EXPECT_EQ(gMainFont.GetAdvance(), 20);
+    EXPECT_EQ(gMainFont.GetAdvance(), 24);
     EXPECT_EQ(gSecondFont.GetAdvance(), 16);
-    EXPECT_EQ(gDialogTextSize, 10u);
+    EXPECT_EQ(gDialogTextSize, 11u) << "(20 + 2) / 2, as at start-up";
 }
 
 TEST_F(CommandTest, NameEntryWaitsForTheThreeFields) {

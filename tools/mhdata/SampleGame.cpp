@@ -22,8 +22,10 @@
 namespace {
 
 // A settings file with an empty root: the game then takes the folder it starts in.
+// The player's own settings stay as they are.
 bool WriteSampleEnv(const std::string& root, std::string* error) {
     std::snprintf(gBasePath, kPathSize, "%s/", root.c_str());
+    if (std::filesystem::exists(root + "/Env.dat")) return true;
     SetDefaultKeys();
     EnvValues v;
     v.root = "";
@@ -50,8 +52,9 @@ bool WriteSampleNames(const std::string& root, std::string* error) {
     return WriteBytes(root + "/MH_Data/namex.dat", BuildNameTexts(names), error);
 }
 
-// An options file with every default.
+// An options file with every default, unless the player has one.
 bool WriteSampleOptions(const std::string& root, std::string* error) {
+    if (std::filesystem::exists(root + "/Save/Option.sav")) return true;
     SetDefaultOptions();
     SaveOptions();
     if (!std::filesystem::exists(root + "/Save/Option.sav")) {
@@ -59,6 +62,15 @@ bool WriteSampleOptions(const std::string& root, std::string* error) {
         return false;
     }
     return true;
+}
+
+// The map cache holds maps unpacked from an earlier sample; the maps written
+// now may differ, so the game unpacks them afresh.
+void EmptyMapCache(const std::string& root) {
+    std::error_code ec;
+    std::filesystem::remove(root + "/data/mcache.dat", ec);
+    for (int n = 0; n < 24; ++n)
+        std::filesystem::remove(root + "/data/" + std::to_string(n) + ".cm", ec);
 }
 
 }  // namespace
@@ -73,6 +85,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
             return false;
         }
     }
+    EmptyMapCache(root);
     if (!WriteSampleEnv(root, error)) return false;
     if (!WriteSampleNames(root, error)) return false;
     if (!WriteSampleOptions(root, error)) return false;
