@@ -623,6 +623,8 @@ MapDbSpec SampleMapDb() {
     db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0xC000, samplePath::kGuard));
     // Without a behaviour script a person's animation runs only with bit 0x1000.
     db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0xD000));
+    // The lighthouse keeper stands in front of where the player arrives.
+    db.roles.push_back(Role(kFar, kKeeperRole, 3, kFarArriveX, kFarArriveY - 2, 21, 0xD000));
     // World-map locations: value 1 opens a location. They stand on no map.
     for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation}) {
         std::array<u16, 13> r = Role(kNoMap, static_cast<u16>(2700 + id), 0, 0, 0, 0, 0);
