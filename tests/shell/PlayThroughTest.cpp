@@ -1,6 +1,6 @@
 // The whole sample adventure played through the real tick with keys, as a
 // player plays it: the title's new game, the opening, out to the lighthouse,
-// the keeper's errand, back to town, the pirates on the pier beaten on auto
+// the keeper's errand, rowed to the pier, the pirates there beaten on auto
 // battle, out to the lighthouse again, the keeper's thanks, the ending, and
 // the title once more.
 #include <gtest/gtest.h>
@@ -86,20 +86,18 @@ TEST_F(PlayThrough, TitleToEnding) {
     ASSERT_TRUE(out);
     WorldMapToTheLighthouse();
 
-    // The keeper sends the player to the pier and rows him back to town.
+    // The keeper sends the player to the pirates and rows him to the pier.
     TalkToTheKeeper();
     ASSERT_TRUE(ConfirmUntil([] { return gMapId == kTown && SampleSession::TalkFree(); }));
     h.RunFrames(4);
-    ExpectMap(kTown, 10, 10);
-    EXPECT_FALSE(GetGameFlag(kSamplePiratesFlag));
-
-    // The pier: the pirates' fight, won on auto battle.
     const StreetSpot* pier = nullptr;
     for (const StreetSpot& spot : kStreetSpots)
         if (spot.talk == kSampleBattleTalk) pier = &spot;
     ASSERT_NE(pier, nullptr);
-    s.WalkToCell(kArrowUp, 10, kStreetSpotY + 1);
-    s.WalkToCell(kArrowRight, pier->x, kStreetSpotY + 1);
+    ExpectMap(kTown, pier->x, kStreetSpotY + 1);
+    EXPECT_FALSE(GetGameFlag(kSamplePiratesFlag));
+
+    // The pier: the pirates' fight, won on auto battle.
     s.Tap(kArrowUp);
     ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
     ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));

@@ -175,9 +175,10 @@ talk 21
     JumpIfFlag 220 @thanks
     Say 0xFFF0 "碼頭來了海盜，%N請你去把他們趕走！"
     WaitSpeaker 0xFFF0
-    Say 0xFFF0 "我划船送你回港口。"
+    Say 0xFFF0 "我划船送你到碼頭。"
     WaitSpeaker 0xFFF0
-    FadeChangeMap 1 10 10 0xFFFF 0xFFFF 0xFFFF
+    # In front of the pier's spot on the street, facing it.
+    FadeChangeMap 1 16 7 0xFFFF 0xFFFF 0
     End
 thanks:
     Say 0xFFF0 "海盜走了，燈塔的光%N又能照亮月港。謝謝你！"
