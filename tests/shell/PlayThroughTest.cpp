@@ -5,6 +5,7 @@
 // the title once more.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "battle/Battle.h"
@@ -12,7 +13,6 @@
 #include "data/KeyBindings.h"
 #include "map/MapManage.h"
 #include "mhdata/Maps.h"
-#include "mhdata/SampleBattle.h"
 #include "support/SampleSession.h"
 #include "ui/EndingFrame.h"
 #include "ui/Screens.h"
@@ -44,12 +44,9 @@ struct PlayThrough : ::testing::Test {
     void WorldMapToTheLighthouse() {
         ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && gFrameId == 0; }, 100));
         h.RunFrames(4);
-        for (int i = 0; i < kWorldMapLocations; ++i) {
-            if (gWorldMapIndex < kWorldMapLocations &&
-                gWorldMap[gWorldMapIndex].id == kWorldLighthouseLocation)
-                break;
-            s.Tap(kArrowDown);
-        }
+        // The town and the lighthouse are the open places: one key press reaches it.
+        s.Tap(kArrowDown);
+        ASSERT_LT(gWorldMapIndex, static_cast<u32>(kWorldMapLocations));
         ASSERT_EQ(gWorldMap[gWorldMapIndex].id, kWorldLighthouseLocation);
         const WorldMapLocation& l = gWorldMap[gWorldMapIndex];
         ASSERT_TRUE(
@@ -84,10 +81,10 @@ TEST_F(PlayThrough, TitleToEnding) {
     bool out = h.RunUntil([] { return gMapId == kWorld; }, 400);
     PlatformSetKey(kArrowLeft, false);
     ASSERT_TRUE(out);
-    WorldMapToTheLighthouse();
+    ASSERT_NO_FATAL_FAILURE(WorldMapToTheLighthouse());
 
     // The keeper sends the player to the pirates and rows him to the pier.
-    TalkToTheKeeper();
+    ASSERT_NO_FATAL_FAILURE(TalkToTheKeeper());
     ASSERT_TRUE(ConfirmUntil([] { return gMapId == kTown && SampleSession::TalkFree(); }));
     h.RunFrames(4);
     const StreetSpot* pier = nullptr;
@@ -110,10 +107,10 @@ TEST_F(PlayThrough, TitleToEnding) {
     ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 60));
     EXPECT_TRUE(GetGameFlag(kSamplePiratesFlag));
     ASSERT_TRUE(ConfirmUntil([] { return gMapId == kWorld; }));
-    WorldMapToTheLighthouse();
+    ASSERT_NO_FATAL_FAILURE(WorldMapToTheLighthouse());
 
     // The keeper's thanks, then the ending's stages in order, each once.
-    TalkToTheKeeper();
+    ASSERT_NO_FATAL_FAILURE(TalkToTheKeeper());
     ASSERT_TRUE(ConfirmUntil([] { return gFrameId == (kScreenBit | 5); }));
     std::vector<i32> stages;
     for (int f = 0; f < 1000 && gFrameId == (kScreenBit | 5); ++f) {
