@@ -47,9 +47,8 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
     xwd -root | convert xwd:- -format "%[pixel:p{$1,$2}]" info: | tr -d "srgba()"
   }
   # The colours the script waits for: the world map'"'"'s sea and its wall, the
-  # town'"'"'s grass, and the black beside the lighthouse'"'"'s map, which is
-  # narrower than the screen.
-  sea=16,40,131 grass=49,145,49 black=0,0,0 wall=123,105,90
+  # grass of the lighthouse and the town, and the town'"'"'s street.
+  sea=16,40,131 wall=123,105,90 grass=49,145,49 road=197,161,98
   # Waits up to $4 seconds for colour $3 at (x, y); $5 a key tapped meanwhile.
   wait_for() {
     for i in $(seq 1 $(($4 * 2))); do
@@ -70,7 +69,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
     sleep 1
     shot at-the-lighthouse-mark
     tap Return
-    wait_for 600 20 $black 10
+    wait_for 600 20 $grass 10
     sleep 1
     shot lighthouse
   }
@@ -92,7 +91,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   tap Return  # the keeper
   read_box keeper-sends-to-the-pier
   read_box keeper-rows-to-the-pier
-  wait_for 600 20 $grass 10
+  wait_for 120 166 $road 10
   sleep 1
   shot at-the-pier
   tap Up  # into the pier
@@ -104,7 +103,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   shot battle-on-auto
   # The fight ends by itself, then the words on the pier lead out of town.
   sleep 1
-  wait_for 600 20 $grass 60
+  wait_for 120 166 $road 60
   read_box pirates-beaten
   lighthouse
   tap Return  # the keeper again

@@ -603,7 +603,9 @@ std::vector<MapSpec> SampleMaps(int archive) {
     using namespace sampleMap;
     std::vector<MapSpec> out;
     if (archive == 1) {
-        out.push_back(TiledMap(kFarArchive, 30, 30, sampleTile::kGrass));
+        // The screen's size: a smaller map would leave the loading screen's
+        // pictures beside it.
+        out.push_back(TiledMap(kFarArchive, 40, 30, sampleTile::kGrass));
         return out;
     }
     out.push_back(SampleTown());
