@@ -154,6 +154,9 @@ void MouseWalk(const RoleSlot& p, i32 mx, i32 my, int buttons) {
 void TriggerStory() {
     i32 mx = 0, my = 0;
     int buttons = gDInput.ReadMouse(&mx, &my);
+    // On the world map the confirm keys press the left button (player control
+    // reads them so this frame): confirm enters the place the keys chose.
+    if (gMapId == 2 && gKeyStates[keyEntry::kMouseLeft].held > 0) buttons = (buttons & ~2) | 1;
     bool click = (buttons & 1) && !(gLastButtons & 1);
     gLastButtons = buttons;
     gHoveredRole = -1;

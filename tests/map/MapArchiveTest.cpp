@@ -117,7 +117,7 @@ TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     EXPECT_EQ(gMapRoles[2].roleId, kNoRole);
 
     ASSERT_EQ(LoadMap3(kFarArchive, &gMap), 1);
-    EXPECT_EQ(gMap.width, 30u);
+    EXPECT_EQ(gMap.width, 40u);
     EXPECT_EQ(GetDepthMode(), 0u);
     EXPECT_EQ(GetDepthScale(GetDepthIndex(5, 5)), 1024);
 

@@ -603,7 +603,9 @@ std::vector<MapSpec> SampleMaps(int archive) {
     using namespace sampleMap;
     std::vector<MapSpec> out;
     if (archive == 1) {
-        out.push_back(TiledMap(kFarArchive, 30, 30, sampleTile::kGrass));
+        // The screen's size: a smaller map would leave the loading screen's
+        // pictures beside it.
+        out.push_back(TiledMap(kFarArchive, 40, 30, sampleTile::kGrass));
         return out;
     }
     out.push_back(SampleTown());
@@ -623,6 +625,8 @@ MapDbSpec SampleMapDb() {
     db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0xC000, samplePath::kGuard));
     // Without a behaviour script a person's animation runs only with bit 0x1000.
     db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0xD000));
+    // The lighthouse keeper stands in front of where the player arrives.
+    db.roles.push_back(Role(kFar, kKeeperRole, 3, kFarArriveX, kFarArriveY - 2, 21, 0xD000));
     // World-map locations: value 1 opens a location. They stand on no map.
     for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation}) {
         std::array<u16, 13> r = Role(kNoMap, static_cast<u16>(2700 + id), 0, 0, 0, 0, 0);

@@ -125,6 +125,8 @@ constexpr u16 kWorldStartX = 30, kWorldStartY = 20;
 constexpr u16 kWorldTownLocation = 1, kWorldLighthouseLocation = 15, kWorldClosedLocation = 14;
 constexpr u16 kWorldTownEvent = 1, kWorldLighthouseEvent = 2;
 constexpr u16 kHarbourTop = 42;  // the harbour water: rows 42 .. height - 2
+// The lighthouse: where its mark on the world map puts the player, and its keeper.
+constexpr u16 kFarArriveX = 15, kFarArriveY = 15, kKeeperRole = 105;
 }  // namespace sampleMap
 
 // The ground tiles of the sample maps, in tile-set order. Each kind has its own

@@ -1,5 +1,7 @@
-// The sample game's talks: the opening, a question whose answers set different
-// flags, a map-spot talk, a countdown, variables and branches, a reward with
+// The sample game's talks: the opening, the thread of the short adventure (the
+// lighthouse keeper sends the player to the pirates on the pier, and once they
+// are beaten the ending plays and the game goes back to the title), a question
+// whose answers set different flags, a map-spot talk, a countdown, variables and branches, a reward with
 // an item, money and a quest, a shop, a battle request, a visit to the room
 // and back, music and a sound, a look along the harbour, a portrait beside a
 // box, a person who walks a route and a group walk of three.
@@ -16,7 +18,7 @@ const char* SampleTalkSource() {
     return R"(# Talk1.dat of the sample game
 talk 1
     # The new game's opening, then the party and its goods.
-    Say 0xFFF1 "月港的早晨，海風吹來。%N去港口看看吧。"
+    Say 0xFFF1 "月港的早晨，海風吹來。%N聽說燈塔的守塔人在找幫手。"
     WaitSpeaker 0xFFF1
     GoTalk 17
 
@@ -103,9 +105,20 @@ talk 8
 
 talk 9
     # A fight on the pier: battle 1, the harbour master stays out of sight meanwhile.
+    # A lost fight ends the game, so the talk goes on only after a victory; then
+    # the player heads out of town to the lighthouse.
+    JumpIfFlag 220 @calm
     Say 0xFFF1 "有海盜！"
     WaitSpeaker 0xFFF1
     Battle 1 0 0 0 0 0 0 0 0 0 0
+    SetFlag 220
+    Say 0xFFF1 "海盜逃走了！%N出城去燈塔告訴守塔人吧。"
+    WaitSpeaker 0xFFF1
+    ChangeMap 2 30 20 0xFFFF 0xFFFF 0xFFFF
+    End
+calm:
+    Say 0xFFF1 "碼頭又恢復了平靜。"
+    WaitSpeaker 0xFFF1
     End
 
 talk 10
@@ -153,9 +166,27 @@ talk 14
     End
 
 talk 15
-    # To the lighthouse from its mark on the world map.
-    ChangeMap 5 15 15 0xFFFF 0xFFFF 0xFFFF
+    # To the lighthouse from its mark on the world map, facing its keeper.
+    ChangeMap 5 15 15 0xFFFF 0xFFFF 0
     End
+
+talk 21
+    # The lighthouse keeper: the pirates first, then the ending and the title.
+    JumpIfFlag 220 @thanks
+    Say 0xFFF0 "碼頭來了海盜，%N請你去把他們趕走！"
+    WaitSpeaker 0xFFF0
+    Say 0xFFF0 "我划船送你到碼頭。"
+    WaitSpeaker 0xFFF0
+    # In front of the pier's spot on the street, facing it.
+    FadeChangeMap 1 16 7 0xFFFF 0xFFFF 0
+    End
+thanks:
+    Say 0xFFF0 "海盜走了，燈塔的光%N又能照亮月港。謝謝你！"
+    WaitSpeaker 0xFFF0
+    ShowEnding 1 0 1 2 3
+    # The ending runs as a screen over the map; the talk goes on after it.
+    Wait 1
+    ReturnToTitle
 
 talk 20
     # A portrait slides in beside the words and leaves after them.

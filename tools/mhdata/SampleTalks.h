@@ -25,6 +25,9 @@ constexpr int kSampleWorldTownTalk = 14;
 constexpr int kSampleWorldLighthouseTalk = 15;
 constexpr int kSampleRoomFlag = 204;
 constexpr int kSampleViewFlag = 205;
+// The adventure: the lighthouse keeper's talk and the flag of the pirates beaten.
+constexpr int kSampleKeeperTalk = 21;
+constexpr int kSamplePiratesFlag = 220;
 // Walks: a person who walks a route and back, and three who walk together.
 constexpr int kSampleWalkTalk = 40;
 constexpr int kSampleGroupWalkTalk = 41;
