@@ -590,7 +590,7 @@ int SetupDialog(DialogRecord* r, const DialogSpec& spec, const char* caption, u3
         r->w = spec.width1 * s;
         r->h = spec.height1 * s;
     } else if (k == 2) {
-        // The spec's size, whatever the text: a longer text wraps and pages.
+        // The size the box's record gives, whatever the text: a longer text wraps and pages.
         r->w = spec.width2 * s;
         r->h = spec.height2 * s;
     } else {

@@ -162,7 +162,7 @@ TEST_F(DialogTest, ShowAllAtOnceAndPages) {
     DlgMessage();
     DlgMessage();
     EXPECT_TRUE(box->textDone);
-    // A box of kind 2 keeps the spec's size, 4 x 3 units (one line of four
+    // A box of kind 2 keeps its record's size, 4 x 3 units (one line of four
     // columns), whatever its text: the text pages instead of growing the box.
     ReleaseDialogs();
     auto two = std::make_unique<DialogRecord>();
