@@ -50,7 +50,8 @@ std::vector<u8> LanePic(std::mt19937& rng) {
 // mirrored or not.
 std::vector<u16> Expected(std::vector<u16> px, const RefPic& ref, const std::vector<u8>& plane,
                           i32 x, i32 y, const ClipRect& c, i32 mode, bool mirror) {
-    Setting s{x, y, ref.w, ref.h, mode | (mirror ? 1 : 0), c};
+    Setting s;
+    s.x = x, s.y = y, s.w = ref.w, s.h = ref.h, s.mode = mode | (mirror ? 1 : 0), s.clip = c;
     s.alpha = plane;
     RleReference(px, ref, s);
     return px;

@@ -1,5 +1,6 @@
 // Discs in the drive table: mount table lines, ISO 9660 and UDF labels read from
 // images built here, the label fallback and the start-up scan.
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -69,8 +70,8 @@ VolumeReader Reader(const std::vector<u8>& img) {
 }
 
 std::vector<u8> Dstring8(const std::string& s) {
-    std::vector<u8> d{8};
-    d.insert(d.end(), s.begin(), s.end());
+    std::vector<u8> d(s.size() + 1, 8);
+    std::copy(s.begin(), s.end(), d.begin() + 1);
     return d;
 }
 
