@@ -1,9 +1,9 @@
 // Discs in the drive table: mount table lines, ISO 9660 and UDF labels read from
 // images built here, the label fallback and the start-up scan.
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
