@@ -157,7 +157,7 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZones) {
     EXPECT_EQ(RollEncounter(30), 0u);
 }
 
-TEST_F(MapFixture, EmptyBattleListAndMissingGroupsStartNothing) {
+TEST_F(MapFixture, EmptyBattleListAndMissingOrBrokenGroupsStartNothing) {
     MapDbSpec db = SampleMapDb();
     db.zones[0].battles.clear();
     InstallDb(db);
@@ -177,10 +177,9 @@ TEST_F(MapFixture, EmptyBattleListAndMissingGroupsStartNothing) {
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(h.boxes()[0].caption, B5("載入地圖"));
     EXPECT_EQ(RollEncounter(30), 0u);
-}
-
-TEST_F(MapFixture, GroupTableNotAMultipleOfEightGivesNoGroups) {
-    MapDbSpec db = SampleMapDb();
+    // A group table not a multiple of eight gives no groups.
+    h.boxes().clear();
+    db = SampleMapDb();
     db.groups.push_back(3);
     InstallDb(db);
     EXPECT_FALSE(LoadEncounterGroups());

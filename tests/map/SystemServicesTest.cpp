@@ -18,7 +18,7 @@ void WriteNames(Harness& h, const std::vector<u8>& bytes) {
 }
 }  // namespace
 
-TEST(NameTexts, TextsEndAtTheirMarkAndBadTablesReadNothing) {
+TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
     Harness h;
     WriteNames(h, BuildNameTexts({"Alpha", "\xA4\xEB\xB4\xE4", "C"}));
     char buf[64];
@@ -46,9 +46,7 @@ TEST(NameTexts, TextsEndAtTheirMarkAndBadTablesReadNothing) {
     // A file too short for its table.
     WriteNames(h, std::vector<u8>(100, 0));
     EXPECT_EQ(ReadNameText(0, 8, buf, "%Q"), 0);
-}
-
-TEST(NameTexts, IdLookupIgnoresCase) {
+    // The id lookup ignores case.
     const char rows[] =
         "\x05"
         "Harbour%Q"
