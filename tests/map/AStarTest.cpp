@@ -281,8 +281,7 @@ TEST_F(StepperTest, StartRouteRefusesOutsideAndTeleportsWhenUnreachable) {
     EXPECT_EQ(StartRoleRoute(n, 16, 3), 0);
     EXPECT_EQ(gMapRoles[n].x, 32);
     // A target walled in: the role is put there, footprint and cell pointer with it.
-    for (u32 k = 9; k <= 11; ++k)
-        g.at(k, 5) = g.at(k, 7) = g.at(9, k - 4) = g.at(11, k - 4) = 0x40000000u;
+    Ring(g, 10, 6, 0);
     EXPECT_EQ(StartRoleRoute(n, 10, 6), 0);
     EXPECT_EQ(gMapRoles[n].x, 160);
     EXPECT_EQ(gMapRoles[n].y, 96);
@@ -385,9 +384,7 @@ TEST_F(FollowerTest, AFarFollowerIsBroughtToTheWidenedViewAndWalksTheRest) {
 TEST_F(FollowerTest, AFollowerWithNoWayStandsFacingTheLeader) {
     GridMap g(16, 12);
     int f = Party(10, 5);
-    // Walled in on every side.
-    for (u32 x = 9; x <= 11; ++x) g.at(x, 4) = g.at(x, 6) = 0x40000000u;
-    g.at(9, 5) = g.at(11, 5) = 0x40000000u;
+    Ring(g, 10, 5, 0);  // walled in on every side
     gMapRoles[f].act->action = 8;
     gMapRoles[f].act->dir = 6;
     StepFollower(f);
