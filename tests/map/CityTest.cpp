@@ -29,7 +29,7 @@ void PutPlayerAt(u16 cx, u16 cy) {
 
 }  // namespace
 
-TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsAndStartsTheFirstTalk) {
+TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsTheFirstTalk) {
     ASSERT_EQ(StartNewGame(1), 1);
     EXPECT_EQ(gMapId, kTown);
     EXPECT_EQ(gPlayerId, kPlayerRole);
@@ -45,10 +45,7 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsAndStartsTheFirstTalk) {
     for (int f : {0, 2, 9, 11, 13, 20, 21, 34, 72, 81, 83, 90}) EXPECT_FALSE(GetGameFlag(f)) << f;
     EXPECT_FALSE(GetGameFlag(70));  // map entry clears it away from map 2
     EXPECT_TRUE(h.boxes().empty());
-}
-
-TEST_F(MapFixture, LoadCityTurnsEffectsIntoFlagsAndPlacesThePeople) {
-    StartNewGame(1);
+    // Entering the town turns its effects into flags and places its people.
     EXPECT_TRUE(GetGameFlag(500 + kTown));
     EXPECT_TRUE(GetGameFlag(6));  // effect 0x10
     EXPECT_FALSE(GetGameFlag(5));

@@ -338,16 +338,14 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
 }
 
-TEST_F(Control, TheSpeedKeySwitchesOncePerRest) {
+TEST_F(Control, TheSpeedKeySwitchesOncePerRestAndDeveloperChordsArmFastMode) {
     ASSERT_EQ(gWalkMode, 0);
     Hold(kR, 3);  // 105 ms: within one rest of 200 ms
     EXPECT_EQ(gWalkMode, 1);
     h.RunFrames(8);
     Hold(kR, 1);
     EXPECT_EQ(gWalkMode, 0);
-}
-
-TEST_F(Control, DeveloperChordsArmFastMode) {
+    h.RunFrames(8);
     ASSERT_TRUE(GetGameFlag(82));
     Chord({49, 25, 46});
     EXPECT_EQ(gDevChord1, 1);

@@ -68,7 +68,7 @@ TEST(Angles, TableIsTheFlooredSine) {
             << k;
 }
 
-TEST(Angles, QuadrantsAndDistance) {
+TEST(Angles, QuadrantsDistanceAndDirections) {
     i32 d = -1;
     EXPECT_EQ(GetAngleTo(0, 0, 0, 0, &d), 0);
     EXPECT_EQ(d, 0);
@@ -80,10 +80,7 @@ TEST(Angles, QuadrantsAndDistance) {
     EXPECT_EQ(GetAngleTo(0, 0, 30, 40, &d), 90 + 5 * 7);
     EXPECT_EQ(d, 50);
     EXPECT_EQ(GetAngleTo(10, 10, 13, 14, nullptr) % 5, 0);
-}
-
-// Borders and angles outside 0..360 included.
-TEST(Angles, Directions) {
+    // Directions, borders and angles outside 0..360 included.
     const int kCases[][2] = {{0, 3},   {360, 0}, {30, 7}, {90, 0}, {180, 2},
                              {270, 1}, {350, 3}, {-5, 0}, {361, 0}};
     for (const auto& c : kCases) EXPECT_EQ(AngleToDirection(c[0]), c[1]) << c[0];
