@@ -73,7 +73,7 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsThe
     EXPECT_TRUE(GetGameFlag(1));
 }
 
-TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
+TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeThePlayerFollows) {
     StartNewGame(1);
     int r100 = FindRoleById(100);
     gMapRoles[r100].x = 14 * 16;
@@ -93,10 +93,6 @@ TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
     LoadCity(kTown, 10, 10, 1, 0, 1, 1);
     EXPECT_EQ(gMapRoles[FindRoleById(100)].x, 14 * 16);
     EXPECT_FALSE(GetGameFlag(25));  // the town has no first-visit flag
-}
-
-TEST_F(MapFixture, AFollowerListedBeforeThePlayerFollows) {
-    StartNewGame(1);
     // Role 102 plays the player and role 100, whose record comes first, follows.
     i32 follower = FindRecord(100), player = FindRecord(102);
     ASSERT_LT(follower, player);
