@@ -175,6 +175,9 @@ const OpCase kCases[] = {
      "stop\nb:\n setflag 102\n stop\n",
      3, [] { gScriptVars[5] = 10; }, 1, kAny,
      [](RoleSlot&) { EXPECT_FALSE(GetGameFlag(101) || GetGameFlag(102)); }},
+    // 256 opcodes, then the step yields.
+    {"24 a jump to itself cannot hang a frame", "program 1\ntop:\n give self 1\n", 1, nullptr, kAny,
+     kAny, [](RoleSlot& s) { EXPECT_EQ(s.scriptId, 1); }},
     {"24 self continues in the new program",
      "program 1\n give self 2\n setflag 101\nprogram 2\n setflag 100\n stop\n", 1, nullptr, 1, kAny,
      [](RoleSlot& s) {
@@ -392,14 +395,6 @@ TEST_F(Behaviour, DisassemblyAssemblesBackToTheSameBytes) {
     EXPECT_FALSE(DisassemblePath(std::vector<u8>(100, 0), &text, &err));
 }
 
-TEST_F(Behaviour, AJumpToItselfCannotHangAFrame) {
-    Load("program 1\ntop:\n give self 1\n");
-    int role = AddRole(7, 5, 5, 1);
-    RunRoleScript(role);  // 256 opcodes, then the step yields
-    EXPECT_EQ(gMapRoles[role].scriptId, 1);
-    EXPECT_EQ(gBehaviourReport.faults, 0u);
-}
-
 TEST_F(Behaviour, AWandererStaysOnWalkableCells) {
     Load("program 1\n wander\n");
     // Walls around the border and a pillar block in the middle.
@@ -428,7 +423,7 @@ TEST_F(Behaviour, AWandererStaysOnWalkableCells) {
     EXPECT_GT(moved, 50);
 }
 
-TEST_F(Behaviour, ScriptIdsAboveTwoThousandSelectExtraBlocks) {
+TEST_F(Behaviour, ScriptIdsAboveTwoThousandSelectExtraBlocksAndLabelsSetTheCounter) {
     ScriptBlockRef r;
     EXPECT_FALSE(SelectScriptBlock(0, &r));
     // 2300: entry 300 of the first extra block.
@@ -447,11 +442,9 @@ TEST_F(Behaviour, ScriptIdsAboveTwoThousandSelectExtraBlocks) {
     Frames(3);
     EXPECT_EQ(gMapRoles[role].scriptId, 0);
     EXPECT_EQ(gBehaviourReport.faults, 1u);
-}
-
-TEST_F(Behaviour, GetScriptBlockSetsTheCounterFromALabel) {
+    // A block looked up from a label sets the program counter.
     Load("program 1\n stop\n stop\nx:\n stop\n");
-    int role = AddRole(7, 5, 5, 1);
+    role = AddRole(7, 5, 5, 1);
     const u8* p = nullptr;
     u32 start = LoadU32(gPathDatabase + kPathTableAt + 4);
     ASSERT_EQ(GetScriptBlock(role, start + 4, &p), 1);

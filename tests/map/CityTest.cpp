@@ -29,7 +29,7 @@ void PutPlayerAt(u16 cx, u16 cy) {
 
 }  // namespace
 
-TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsAndStartsTheFirstTalk) {
+TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsTheFirstTalk) {
     ASSERT_EQ(StartNewGame(1), 1);
     EXPECT_EQ(gMapId, kTown);
     EXPECT_EQ(gPlayerId, kPlayerRole);
@@ -45,10 +45,7 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsAndStartsTheFirstTalk) {
     for (int f : {0, 2, 9, 11, 13, 20, 21, 34, 72, 81, 83, 90}) EXPECT_FALSE(GetGameFlag(f)) << f;
     EXPECT_FALSE(GetGameFlag(70));  // map entry clears it away from map 2
     EXPECT_TRUE(h.boxes().empty());
-}
-
-TEST_F(MapFixture, LoadCityTurnsEffectsIntoFlagsAndPlacesThePeople) {
-    StartNewGame(1);
+    // Entering the town turns its effects into flags and places its people.
     EXPECT_TRUE(GetGameFlag(500 + kTown));
     EXPECT_TRUE(GetGameFlag(6));  // effect 0x10
     EXPECT_FALSE(GetGameFlag(5));
@@ -76,7 +73,7 @@ TEST_F(MapFixture, LoadCityTurnsEffectsIntoFlagsAndPlacesThePeople) {
     EXPECT_TRUE(GetGameFlag(1));
 }
 
-TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
+TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeThePlayerFollows) {
     StartNewGame(1);
     int r100 = FindRoleById(100);
     gMapRoles[r100].x = 14 * 16;
@@ -96,10 +93,6 @@ TEST_F(MapFixture, LeavingStoresRolesAndFirstVisitFlagsAreSet) {
     LoadCity(kTown, 10, 10, 1, 0, 1, 1);
     EXPECT_EQ(gMapRoles[FindRoleById(100)].x, 14 * 16);
     EXPECT_FALSE(GetGameFlag(25));  // the town has no first-visit flag
-}
-
-TEST_F(MapFixture, AFollowerListedBeforeThePlayerFollows) {
-    StartNewGame(1);
     // Role 102 plays the player and role 100, whose record comes first, follows.
     i32 follower = FindRecord(100), player = FindRecord(102);
     ASSERT_LT(follower, player);
@@ -157,7 +150,7 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZones) {
     EXPECT_EQ(RollEncounter(30), 0u);
 }
 
-TEST_F(MapFixture, EmptyBattleListAndMissingGroupsStartNothing) {
+TEST_F(MapFixture, EmptyBattleListAndMissingOrBrokenGroupsStartNothing) {
     MapDbSpec db = SampleMapDb();
     db.zones[0].battles.clear();
     InstallDb(db);
@@ -177,10 +170,9 @@ TEST_F(MapFixture, EmptyBattleListAndMissingGroupsStartNothing) {
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(h.boxes()[0].caption, B5("載入地圖"));
     EXPECT_EQ(RollEncounter(30), 0u);
-}
-
-TEST_F(MapFixture, GroupTableNotAMultipleOfEightGivesNoGroups) {
-    MapDbSpec db = SampleMapDb();
+    // A group table not a multiple of eight gives no groups.
+    h.boxes().clear();
+    db = SampleMapDb();
     db.groups.push_back(3);
     InstallDb(db);
     EXPECT_FALSE(LoadEncounterGroups());

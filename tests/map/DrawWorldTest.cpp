@@ -189,7 +189,7 @@ TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithThe
 }
 
 // On an 8-bit map palette index 1 is the key.
-TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCells) {
+TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCellsAndTileFrames) {
     for (u32 bits : {16u, 8u}) {
         Install(60, 45, bits);
         cells[3 * 60 + 4] |= 0x08000000;  // no ground
@@ -208,6 +208,20 @@ TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCells) {
                              .c_str());
         }
     }
+    // Tile frames offset the tile index.
+    Install(40, 30, 16);
+    gMap.layers = 2;
+    grid.resize(2 * 40 * 30);
+    for (size_t i = 0; i < 40 * 30; ++i) grid[40 * 30 + i] = 2;
+    gMap.layerGrid = grid.data();
+    gMapCycle = 1;
+    StepTileAnimation();
+    ASSERT_EQ(gTileAnim.frame, 1);
+    gViewX = gViewY = 0;
+    Clear();
+    DrawWorld();
+    EXPECT_EQ(At(17, 17), Colour(2));
+    EXPECT_EQ(At(600, 400), Colour(2));
 }
 
 TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRow) {
@@ -314,22 +328,6 @@ TEST_F(DrawWorldTest, CursorOnlyInMapModeWithFlagTenAndNoBlockingFlags) {
         gFrameId = c.frame;
         EXPECT_EQ(drawn(), c.shown) << c.f9 << c.f10 << c.f81 << " frame " << c.frame;
     }
-}
-
-TEST_F(DrawWorldTest, TileFramesOffsetTheTileIndex) {
-    Install(40, 30, 16);
-    gMap.layers = 2;
-    grid.resize(2 * 40 * 30);
-    for (size_t i = 0; i < 40 * 30; ++i) grid[40 * 30 + i] = 2;
-    gMap.layerGrid = grid.data();
-    gMapCycle = 1;
-    StepTileAnimation();
-    ASSERT_EQ(gTileAnim.frame, 1);
-    gViewX = gViewY = 0;
-    Clear();
-    DrawWorld();
-    EXPECT_EQ(At(17, 17), Colour(2));
-    EXPECT_EQ(At(600, 400), Colour(2));
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST(GhostFade, FadesInHoldsAndFadesOut) {
     for (const auto& c : kCases) EXPECT_EQ(GhostFadeLevel(c.fade), c.level) << c.fade;
 }
 
-TEST(GhostFollow, MovesOnePixelTowardThePointAndStopsOnIt) {
+TEST(GhostFollow, MovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) {
     ResetGhosts();
     CreateGhost(1, 0, 0, 0, 0, 0);
     UpdateGhost(30, 40);
@@ -48,10 +48,7 @@ TEST(GhostFollow, MovesOnePixelTowardThePointAndStopsOnIt) {
     // Without a ghost the map scene's call does nothing.
     DrawGhosts(10, 10);
     EXPECT_EQ(gGhosts.ghost, nullptr);
-}
-
-TEST(GhostFollow, ReplacingAndReleasingFreeEveryObject) {
-    ResetGhosts();
+    // Replacing and releasing free every object.
     i32 before = MemDbgGetStats().curBlocks;
     CreateGhost(1, 0, 0, 0, 0, 0);
     CreateGhost(2, 0, 0, 0, 0, 0);  // frees the first

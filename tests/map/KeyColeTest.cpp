@@ -299,23 +299,17 @@ TEST_F(Control, FunctionKeysWriteTheirModeWords) {
 
 TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
     ASSERT_TRUE(GetGameFlag(12));
-    SetGameFlag(323);
-    gStepCount = 40;
-    Hold(kRight, 4);
-    EXPECT_EQ(gBattleRequest, 0u);
-    EXPECT_EQ(gBattleActive, 0u);
-    ClearGameFlag(323);
-    ClearGameFlag(12);
-    gStepCount = 40;
-    Hold(kRight, 4);
-    EXPECT_EQ(gBattleActive, 0u);
-    SetGameFlag(12);
-    gStepCount = 40;
-    Key(kRight, true);
-    h.RunFrames(1);
-    Key(kRight, false);
-    EXPECT_NE(gBattleRequest, 0u);
-    EXPECT_EQ(gBattleActive, 1u);
+    const struct {
+        bool f12, f323, battle;
+    } kCases[] = {{true, true, false}, {false, false, false}, {true, false, true}};
+    for (const auto& c : kCases) {
+        PutGameFlag(12, c.f12);
+        PutGameFlag(323, c.f323);
+        gStepCount = 40;
+        Hold(kRight, c.battle ? 1 : 4);
+        EXPECT_EQ(gBattleRequest != 0, c.battle) << c.f12 << c.f323;
+        EXPECT_EQ(gBattleActive, c.battle ? 1u : 0u) << c.f12 << c.f323;
+    }
 }
 
 TEST_F(Control, WalkingIntoAnEventCell) {
@@ -338,16 +332,14 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
 }
 
-TEST_F(Control, TheSpeedKeySwitchesOncePerRest) {
+TEST_F(Control, TheSpeedKeySwitchesOncePerRestAndDeveloperChordsArmFastMode) {
     ASSERT_EQ(gWalkMode, 0);
     Hold(kR, 3);  // 105 ms: within one rest of 200 ms
     EXPECT_EQ(gWalkMode, 1);
     h.RunFrames(8);
     Hold(kR, 1);
     EXPECT_EQ(gWalkMode, 0);
-}
-
-TEST_F(Control, DeveloperChordsArmFastMode) {
+    h.RunFrames(8);
     ASSERT_TRUE(GetGameFlag(82));
     Chord({49, 25, 46});
     EXPECT_EQ(gDevChord1, 1);

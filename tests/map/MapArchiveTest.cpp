@@ -127,24 +127,32 @@ TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     gRunState = 0;
 }
 
-TEST_F(MapFixture, EightBitMapKeepsPaletteAndIndices) {
+// Eight-bit maps keep palette and indices; sixteen-bit pixels are converted to
+// the screen layout, also on a map large enough to take larger blocks.
+TEST_F(MapFixture, PixelsLoadWholeInTheScreenLayout) {
     ASSERT_EQ(LoadMap3(kEightBitArchive, &gMap), 1);
     MapSpec spec = MakeTestMap(kEightBitArchive, 32, 32, 8);
     ASSERT_EQ(gMap.pixelSize, spec.pixels.size());
     EXPECT_EQ(0, std::memcmp(gMap.Pixel, spec.pixels.data(), spec.pixels.size()));
-}
 
-TEST_F(MapFixture, SixteenBitPixelsAreConvertedToTheScreenLayout) {
     SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
-    MapSpec spec = SampleMaps(0)[1];
+    spec = SampleMaps(0)[1];
     ASSERT_EQ(spec.archiveNumber, kRoomArchive);
     const size_t at = 2 * (256 * sampleTile::kFloor + 40);
     EXPECT_EQ(LoadU16(gMap.Pixel + at), ConvertPixel(LoadU16(spec.pixels.data() + at)));
+
+    // 1600 x 1600 pixels would need 157 blocks of 32 KB; the header holds 126.
+    spec = MakeTestMap(kTownArchive, 100, 100, 16);
+    WriteArchive({spec});
+    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
+    EXPECT_EQ(gMap.pixelSize, spec.pixels.size());
+    EXPECT_EQ(LoadU16(gMap.Pixel + spec.pixels.size() - 2),
+              ConvertPixel(LoadU16(spec.pixels.data() + spec.pixels.size() - 2)));
     ResetPixelFormat();
 }
 
-TEST_F(MapFixture, FirstLoadBuildsTheCacheAndTheSecondUnpacksNothing) {
+TEST_F(MapFixture, FirstLoadBuildsTheCacheTheSecondUnpacksNothingAShortFileAgain) {
     WriteWholePictureMaps();
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
     EXPECT_EQ(gMapsUnpacked, 1u);
@@ -157,15 +165,11 @@ TEST_F(MapFixture, FirstLoadBuildsTheCacheAndTheSecondUnpacksNothing) {
     EXPECT_EQ(gMapsUnpacked, 2u);
     EXPECT_EQ(SlotAt(CacheTable(), 0).age, 0u);
     EXPECT_EQ(SlotAt(CacheTable(), 1).age, 1u);
-}
-
-TEST_F(MapFixture, ShortCacheFileIsUnpackedAgain) {
-    WriteWholePictureMaps();
-    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    // A short cache file is unpacked again.
     ReleaseMapView();
     WriteHostFile(h.Path("data/0.cm"), std::vector<u8>(100, 0));
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
-    EXPECT_EQ(gMapsUnpacked, 2u);
+    EXPECT_EQ(gMapsUnpacked, 3u);
     EXPECT_EQ(gMap.pixelSize, 20u * 16 * 15 * 16 * 2);
 }
 
@@ -233,19 +237,6 @@ TEST_F(MapFixture, StaleRunMarkOrNewColourStampEmptiesTheCache) {
     ResetPixelFormat();
 }
 
-TEST_F(MapFixture, CorruptPictureBlockFreesTheSlotAndCutsTheFile) {
-    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
-    // Find the room's picture blocks through its header and spoil the first one.
-    u32 m = MapAt(a, kRoomArchive);
-    u32 pix = LoadU32(a.data() + m + 4 + mapHdr::kPixelOff);
-    u32 first = LoadU32(a.data() + m + pix + 16);
-    for (int i = 0; i < 16; ++i) a[m + first + i] = 0xEE;
-    WriteHostFile(h.Path("PicLib/HUGE.lmf"), a);
-    EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0);
-    EXPECT_EQ(SlotAt(CacheTable(), 0).mapId, kFreeSlot);
-    EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 0u);
-}
-
 TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
     std::vector<u8> bad = a;
@@ -271,6 +262,18 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     StoreU16(bad.data() + m + 4 + mapHdr::kWidth, 0xFFFF);
     WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
     EXPECT_EQ(LoadMap3(kTownArchive, &gMap), 0);  // a grid too large for the file
+
+    // An old header kind is reported and a zero block offset refused.
+    WriteHostFile(h.Path("PicLib/HUGE.lmf"), a);
+    h.boxes().clear();
+    bad = a;
+    m = MapAt(a, kRoomArchive);
+    bad[m] = 'X';
+    StoreU32(bad.data() + m + 4 + mapHdr::kPixelOff, 0);
+    WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
+    EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0);
+    ASSERT_EQ(h.boxes().size(), 2u);
+    EXPECT_EQ(h.boxes()[0].caption, "LoadMap3");
 }
 
 TEST_F(MapFixture, PlacementsNeverPassTheRoleTable) {
@@ -281,17 +284,6 @@ TEST_F(MapFixture, PlacementsNeverPassTheRoleTable) {
     WriteArchive({s});
     ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
     EXPECT_EQ(gMapRoleCount, kRoleRows);
-}
-
-TEST_F(MapFixture, OldHeaderKindIsReportedAndAZeroBlockOffsetRefused) {
-    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
-    u32 m = MapAt(a, kRoomArchive);
-    a[m] = 'X';
-    StoreU32(a.data() + m + 4 + mapHdr::kPixelOff, 0);
-    WriteHostFile(h.Path("PicLib/HUGE.lmf"), a);
-    EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0);
-    ASSERT_EQ(h.boxes().size(), 2u);
-    EXPECT_EQ(h.boxes()[0].caption, "LoadMap3");
 }
 
 TEST(DepthScale, ModesAndShortRowLists) {
@@ -319,29 +311,25 @@ TEST(DepthScale, ModesAndShortRowLists) {
     ClearDepthScale();
 }
 
-TEST_F(MapFixture, LargeMapTakesLargerBlocksAndLoadsWhole) {
-    // 1600 x 1600 pixels would need 157 blocks of 32 KB; the header holds 126.
-    MapSpec s = MakeTestMap(kTownArchive, 100, 100, 16);
-    WriteArchive({s});
-    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
-    EXPECT_EQ(gMap.pixelSize, s.pixels.size());
-    EXPECT_EQ(LoadU16(gMap.Pixel + s.pixels.size() - 2),
-              ConvertPixel(LoadU16(s.pixels.data() + s.pixels.size() - 2)));
-}
-
-TEST_F(MapFixture, BlockListsTheHeaderCannotHoldCostNothing) {
-    // A block size past the limit, and a count of blocks far beyond the header's
-    // room for entries: both refuse the map without sizing anything from them.
+TEST_F(MapFixture, BadPictureBlocksFreeTheSlotAndCutTheFileAndCostNothing) {
+    // A corrupt first block (blockSize 0), a block size past the limit, and a
+    // count of blocks far beyond the header's room for entries: each refuses the
+    // map without sizing anything from them.
     std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
     u32 m = MapAt(a, kRoomArchive);
     const u32 list = m + LoadU32(a.data() + m + 4 + mapHdr::kPixelOff);
     struct Case {
         u32 blockSize, total;
     };
-    for (Case c : {Case{0xF0000000u, 4096}, Case{1, 0x0FFFFFFFu}, Case{8, 127 * 8}}) {
+    for (Case c : {Case{0, 0}, Case{0xF0000000u, 4096}, Case{1, 0x0FFFFFFFu}, Case{8, 127 * 8}}) {
         std::vector<u8> bad = a;
-        StoreU32(bad.data() + list + 4, c.blockSize);
-        StoreU32(bad.data() + list + 8, c.total);
+        if (c.blockSize == 0) {
+            const u32 first = m + LoadU32(a.data() + list + 16);
+            std::fill(bad.begin() + first, bad.begin() + first + 16, 0xEE);
+        } else {
+            StoreU32(bad.data() + list + 4, c.blockSize);
+            StoreU32(bad.data() + list + 8, c.total);
+        }
         WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
         EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0) << c.blockSize;
         EXPECT_EQ(SlotAt(CacheTable(), 0).mapId, kFreeSlot);

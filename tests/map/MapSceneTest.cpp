@@ -177,7 +177,7 @@ TEST_F(SceneTest, PartyOfEightFollowsAlongTheTrail) {
     EXPECT_EQ(gFollowers.trailX[14], 10 * 16);  // older entries keep the start
 }
 
-TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOrigin) {
+TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginAndShakesEnd) {
     i16 pairs[] = {3, 0, -3, 2};
     std::memcpy(gQuakeTable, pairs, sizeof(pairs));
     gQuakePeriod = gQuakeCountdown = 2;  // as the story command starts it
@@ -200,6 +200,17 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOrigin) {
     i32 x = gViewX;
     ApplyQuake();
     EXPECT_EQ(gViewX, x);
+    // A shake moves the view until its distance is used.
+    gViewX = 40;
+    gShakeLeftX = 10;
+    gShakeStepX = 4;
+    ApplyScreenShake();
+    ApplyScreenShake();
+    EXPECT_EQ(gViewX, 48);
+    EXPECT_EQ(gShakeLeftX, 2);
+    ApplyScreenShake();
+    EXPECT_EQ(gShakeLeftX, 0);
+    EXPECT_EQ(gShakeStepX, 0);
 }
 
 TEST_F(SceneTest, TileAnimationRunsBackAndForth) {
@@ -218,19 +229,6 @@ TEST_F(SceneTest, TileAnimationRunsBackAndForth) {
     for (int k = 0; k < 10; ++k) StepTileAnimation();
     EXPECT_EQ(gTileAnim.frame, 0);
     EXPECT_EQ(gTileAnim.offset, 0u);
-}
-
-TEST_F(SceneTest, ShakeMovesTheViewUntilItsDistanceIsUsed) {
-    gViewX = 40;
-    gShakeLeftX = 10;
-    gShakeStepX = 4;
-    ApplyScreenShake();
-    ApplyScreenShake();
-    EXPECT_EQ(gViewX, 48);
-    EXPECT_EQ(gShakeLeftX, 2);
-    ApplyScreenShake();
-    EXPECT_EQ(gShakeLeftX, 0);
-    EXPECT_EQ(gShakeStepX, 0);
 }
 
 TEST_F(SceneTest, TalkBalloonCountsAnItemNameEscapeAsTheName) {
@@ -328,7 +326,9 @@ TEST_F(BattleHandBack, EnterSavesTheMusicAndOutcomeAndFlag322DecideRevivalAndThe
         EXPECT_EQ(gRoles[1].hp, 30);
         EXPECT_EQ(gBattleRequest, 0u);
         EXPECT_EQ(gFrameId, c.frame);
-        if (c.won) { EXPECT_EQ(gMusic.GetPendingMode(), 1); }
+        if (c.won) {
+            EXPECT_EQ(gMusic.GetPendingMode(), 1);
+        }
     }
 }
 

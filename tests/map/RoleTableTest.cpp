@@ -44,7 +44,7 @@ int CountCells(const GridMap& g, u32 bits) {
     return n;
 }
 
-TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeAndOnlyInsideTheMap) {
+TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeOnlyInsideTheMapAndKeepsThePlayerBit) {
     GridMap g(8, 6);
     gPlayerId = 1;
     RoleSlot* wide = MakeRole(1, 5, 16 * 2, 16 * 1, 2, 1);
@@ -67,11 +67,8 @@ TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeAndOnlyInsideTheMap) {
     MarkRoleFootprint(edge);
     EXPECT_EQ(g.at(0, 3), 0u);
     EXPECT_EQ(CountCells(g, kCellRole), 1);
-}
-
-TEST_F(RoleTable, PlayerBitStaysForOthersAndStaticWallsSurviveClearing) {
-    GridMap g(4, 4);
-    gPlayerId = 1;
+    ClearRoleFootprint(edge);
+    // The player's bit stays while another role leaves the same cell.
     RoleSlot* player = MakeRole(1, 1, 16, 16, 1, 1);
     RoleSlot* other = MakeRole(2, 9, 16, 16, 1, 1, 0x8000 | kRoleWide);
     MarkRoleFootprint(player);
@@ -160,7 +157,7 @@ TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
     EXPECT_EQ(RecordWord(1, 11), 0x8080);
 }
 
-TEST_F(RoleTable, FollowerStoresThePlayersCellAndUnboundRecordsReport) {
+TEST_F(RoleTable, FollowerStoresThePlayersCellUnboundRecordsReportAndCutTablesCountWholeRows) {
     GridMap g(10, 10);
     BindRecords({60});
     gMapRoleCount = 3;
@@ -173,9 +170,7 @@ TEST_F(RoleTable, FollowerStoresThePlayersCellAndUnboundRecordsReport) {
     EXPECT_EQ(RecordWord(0, 5), 4);
     EXPECT_EQ(RecordWord(0, 6), 5);
     ASSERT_EQ(h.boxes().size(), 1u);
-}
-
-TEST_F(RoleTable, UnterminatedRecordTableCountsOnlyWholeRows) {
+    // An unterminated record table counts only whole rows.
     std::vector<u8> table(2 * kRecordBytes + 5, 1);
     EXPECT_FALSE(BindRoleRecords(table.data(), table.size()));
     EXPECT_EQ(gRoleRecordCount, 2);

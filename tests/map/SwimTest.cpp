@@ -43,13 +43,17 @@ protected:
 };
 
 // The marker swims 60 pixels ahead of the swimmer and the companion 72.
-TEST_F(SwimTest, StartPlacesTheActorsAndObstacleKindsAreBounded) {
+TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) {
     ASSERT_NE(gSwim, nullptr);
     EXPECT_EQ(SwimX(), 320);
     EXPECT_EQ(SwimY(), kSwimCourse);
     EXPECT_EQ(SwimViewTop(), kSwimCourse - 240);
     EXPECT_EQ(gSwim->marker.y, kSwimCourse - 60);
     EXPECT_EQ(gSwim->companion.y, kSwimCourse - 72);
+    for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
+    // Near the start of the view no obstacles come: view top 50, below 60 nothing is refilled.
+    gSwim->y8 = 8 * 290;
+    h.RunFrames(2000);
     for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
     EXPECT_EQ(SetSwimObstacleKind(7, 12001, 1), 1);
     EXPECT_EQ(gSwim->kindAct[7], 12001);
@@ -185,12 +189,6 @@ TEST_F(SwimTest, ObstaclesComeFromAboveDriftDownAndLeave) {
     o.vy = 1;
     h.RunFrames(1);
     EXPECT_EQ(gSwim->obstacles[0].x, kSwimFreeSlot);
-}
-
-TEST_F(SwimTest, NoObstaclesNearTheStartOfTheView) {
-    gSwim->y8 = 8 * 290;  // view top 50: below 60 nothing is refilled
-    h.RunFrames(2000);
-    for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
 }
 
 }  // namespace

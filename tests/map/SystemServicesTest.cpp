@@ -18,7 +18,7 @@ void WriteNames(Harness& h, const std::vector<u8>& bytes) {
 }
 }  // namespace
 
-TEST(NameTexts, TextsEndAtTheirMarkAndBadTablesReadNothing) {
+TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
     Harness h;
     WriteNames(h, BuildNameTexts({"Alpha", "\xA4\xEB\xB4\xE4", "C"}));
     char buf[64];
@@ -46,9 +46,7 @@ TEST(NameTexts, TextsEndAtTheirMarkAndBadTablesReadNothing) {
     // A file too short for its table.
     WriteNames(h, std::vector<u8>(100, 0));
     EXPECT_EQ(ReadNameText(0, 8, buf, "%Q"), 0);
-}
-
-TEST(NameTexts, IdLookupIgnoresCase) {
+    // The id lookup ignores case.
     const char rows[] =
         "\x05"
         "Harbour%Q"
@@ -70,7 +68,7 @@ TEST(Angles, TableIsTheFlooredSine) {
             << k;
 }
 
-TEST(Angles, QuadrantsAndDistance) {
+TEST(Angles, QuadrantsDistanceAndDirections) {
     i32 d = -1;
     EXPECT_EQ(GetAngleTo(0, 0, 0, 0, &d), 0);
     EXPECT_EQ(d, 0);
@@ -82,10 +80,7 @@ TEST(Angles, QuadrantsAndDistance) {
     EXPECT_EQ(GetAngleTo(0, 0, 30, 40, &d), 90 + 5 * 7);
     EXPECT_EQ(d, 50);
     EXPECT_EQ(GetAngleTo(10, 10, 13, 14, nullptr) % 5, 0);
-}
-
-// Borders and angles outside 0..360 included.
-TEST(Angles, Directions) {
+    // Directions, borders and angles outside 0..360 included.
     const int kCases[][2] = {{0, 3},   {360, 0}, {30, 7}, {90, 0}, {180, 2},
                              {270, 1}, {350, 3}, {-5, 0}, {361, 0}};
     for (const auto& c : kCases) EXPECT_EQ(AngleToDirection(c[0]), c[1]) << c[0];
