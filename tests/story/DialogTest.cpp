@@ -80,8 +80,7 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
 }
 
 TEST_F(DialogTest, SpeakerOffTheMapIsRefusedAndTheTalkGoesOn) {
-    WriteTalks(1, "talk 1\n Say 77 \"hello\"\n SetFlag 101\n End\n");
-    RunTalk(1, 5);
+    Run("Say 77 \"hello\"\n SetFlag 101");
     EXPECT_TRUE(GetGameFlag(101));
     EXPECT_TRUE(gDialogs.empty());
     EXPECT_EQ(gTalkFlags, 0u);

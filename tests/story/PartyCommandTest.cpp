@@ -48,10 +48,6 @@ struct PartyCommandTest : StoryFixture {
         StoreU16(&records[at + 2], id);
         StoreU16(&records[at + 24], values);
     }
-    void Run(const std::string& body) {
-        WriteTalks(1, "talk 1\n " + body + "\n End\n");
-        RunTalk(1);
-    }
     i32 Value(u16 id, int which) {
         i32 v = -1;
         EXPECT_TRUE(AccessRoleValue(id, which, &v, 1));
@@ -242,8 +238,7 @@ TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
         gFrameId = 0;
         gScriptVars[8] = 77;
         ClearGameFlag(120);
-        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n SetFlag 120\n End\n");
-        StartTalk(1, 1);
+        Start(std::string(k.body) + "\n SetFlag 120");
         Talk(&gTalkContext);
         EXPECT_EQ(GetGameFlag(120) != 0, k.frame != 14);
         RunUntilFree(50);

@@ -28,10 +28,6 @@ struct RoleCommandTest : StoryFixture {
         StoreU16(&records[records.size() - 26], 0xFFFF);
         ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
     }
-    void Run(const std::string& body) {
-        WriteTalks(1, "talk 1\n " + body + "\n End\n");
-        RunTalk(1);
-    }
 };
 
 struct ActCase {
@@ -54,8 +50,7 @@ TEST_F(RoleCommandTest, ActsOnTheMap) {
     for (const ActCase& k : cases) {
         SCOPED_TRACE(k.name);
         act = ActPlayer{};
-        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n End\n");
-        RunTalk(1, 50, 40);
+        Run(k.body, 40);
         EXPECT_EQ(act.act, k.act);
         EXPECT_EQ(act.action, k.action);
         EXPECT_EQ(act.dir, k.dir);
@@ -124,8 +119,7 @@ TEST_F(RoleCommandTest, SpeedWords) {
 }
 
 TEST_F(RoleCommandTest, ControlLock) {
-    WriteTalks(1, "talk 1\n UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5\n End\n");
-    StartTalk(1, 1);
+    Start("UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5");
     for (int i = 0; i < 3; ++i) {
         gFrameTime += 35;
         Talk(&gTalkContext);

@@ -29,9 +29,8 @@ TEST_F(TalkTest, NumberingAcrossFiles) {
 }
 
 TEST_F(TalkTest, WaitsForTheGrid) {
-    WriteTalks(1, "talk 1\n SetFlag 300\n End\n");
     gMapRoles[0].x = 68;
-    StartTalk(1, 1);
+    Start("SetFlag 300");
     for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
     EXPECT_FALSE(GetGameFlag(300));
     gMapRoles[0].x = 80;
@@ -41,8 +40,7 @@ TEST_F(TalkTest, WaitsForTheGrid) {
 }
 
 TEST_F(TalkTest, LoadLocksPlayerControlAndEndFreesEverything) {
-    WriteTalks(1, "talk 1\n Set 5 1\n Wait 100\n End\n");
-    StartTalk(1, 1);
+    Start("Set 5 1\n Wait 100");
     Talk(&gTalkContext);
     EXPECT_TRUE(gTalkFlags & kTalkLockBit);
     EXPECT_EQ(gScriptVars[5], 1u);
@@ -98,8 +96,7 @@ TEST_F(TalkTest, TimerVariablesCountDownEveryCall) {
 }
 
 TEST_F(TalkTest, RunOnModeRunsYieldingCommandsInOneFrame) {
-    WriteTalks(1, "talk 1\n RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300\n End\n");
-    StartTalk(1, 1);
+    Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
     Talk(&gTalkContext);
     EXPECT_TRUE(GetGameFlag(70));
     EXPECT_TRUE(GetGameFlag(19));

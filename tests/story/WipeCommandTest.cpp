@@ -392,17 +392,13 @@ protected:
         SetMapDatabase(w.bytes().data(), static_cast<u32>(w.size()));
     }
     u16 Word(u32 off) { return LoadU16(gMapDatabase + off); }
-    void RunTalk1(const std::string& body) {
-        WriteTalks(1, "talk 1\n " + body + "\n End\n");
-        RunTalk(1);
-    }
     void TearDown() override { FreeMapDatabase(); }
 };
 
 TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
     Install({{3, 1, 2}, {7, 3, 4}});
     gMapId = 7;
-    RunTalk1("MapEntryPoint 7 11 12 5");
+    Run("MapEntryPoint 7 11 12 5");
     constexpr u32 t = 27 * 4;
     EXPECT_EQ(Word(t + 6 + 2), 11);
     EXPECT_EQ(Word(t + 6 + 4), 12);
@@ -411,12 +407,12 @@ TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
     EXPECT_EQ(gScriptScene.entryY, 12);
     EXPECT_EQ(gScriptScene.entryValue, 5);
     // Another map's row changes without touching the current map's values.
-    RunTalk1("MapEntryPoint 3 8 9 1");
+    Run("MapEntryPoint 3 8 9 1");
     EXPECT_EQ(Word(t + 2), 8);
     EXPECT_EQ(gScriptScene.entryX, 11);
     // A map with no row: nothing written, the current map's values still taken.
     gMapId = 9;
-    RunTalk1("MapEntryPoint 9 21 22 23");
+    Run("MapEntryPoint 9 21 22 23");
     EXPECT_EQ(Word(t + 2), 8);
     EXPECT_EQ(Word(t + 6 + 2), 11);
     EXPECT_EQ(gScriptScene.entryX, 21);
@@ -429,23 +425,23 @@ TEST_F(MapEntryPointTest, BadTablesAreNeverWrittenPast) {
     u32 size = gMapDatabaseSize;
     std::vector<u8> image(gMapDatabase, gMapDatabase + size - 2);  // the last word cut off
     SetMapDatabase(image.data(), static_cast<u32>(image.size()));
-    RunTalk1("MapEntryPoint 3 40 41 0");
+    Run("MapEntryPoint 3 40 41 0");
     EXPECT_EQ(Word(27 * 4 + 2), 1);
     // A table offset past the database, and a database with no table at all.
     for (u32 at : {100000u, 0xFFFFFFFEu}) {
         Install({{3, 1, 2}}, true, at);
-        RunTalk1("MapEntryPoint 3 40 41 0");
+        Run("MapEntryPoint 3 40 41 0");
         EXPECT_EQ(Word(27 * 4 + 2), 1) << at;
     }
     ByteWriter none;
     none.Zeros(27 * 4 + 8);
     SetMapDatabase(none.bytes().data(), static_cast<u32>(none.size()));
-    RunTalk1("MapEntryPoint 0 40 41 0");
+    Run("MapEntryPoint 0 40 41 0");
     for (u32 k = 0; k < none.size(); ++k) EXPECT_EQ(gMapDatabase[k], 0) << k;
     // Too small to hold the field: nothing read.
     std::vector<u8> tiny(8, 0);
     SetMapDatabase(tiny.data(), 8);
-    RunTalk1("MapEntryPoint 0 40 41 0");
+    Run("MapEntryPoint 0 40 41 0");
     EXPECT_FALSE(TalkRunning());
 }
 
