@@ -291,7 +291,7 @@ std::vector<u8> ShopFile(std::initializer_list<u16> words) {
     return file;
 }
 
-TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
+TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
     ShopStock s;
     EXPECT_EQ(ParseShop(ShopFile({}), 1, &s), ShopParse::NoShop);
     // Truncated: no end word, and an odd byte.
@@ -303,11 +303,7 @@ TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
     EXPECT_EQ(s.cat[1].index, -1);
     // The start tag as the very last word has no shop number.
     EXPECT_EQ(ParseShop(ShopFile({2000}), 0, &s), ShopParse::NoShop);
-}
-
-// A category tag that comes again adds its list to the same category, in file order.
-TEST(ShopData, ARepeatedCategoryTagAddsItsList) {
-    ShopStock s;
+    // A category tag that comes again adds its list to the same category, in file order.
     ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
               ShopParse::Ok);
     EXPECT_EQ(s.cat[1].ids, (std::deque<u32>{5, 6, 8}));
