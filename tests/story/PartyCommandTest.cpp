@@ -190,14 +190,12 @@ TEST_F(PartyCommandTest, RoleValues) {
 
 TEST_F(PartyCommandTest, RoleValueFaultsShowTheirBoxAndSkip) {
     Run("SetRoleValue 4444 1 5\n SetFlag 301");
-    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(TakeBoxes(h), 1u);
     EXPECT_EQ(GetGameFlag(301), 1);
-    h.boxes().clear();
     // Value 2 with a switch of two targets: too large, the command is skipped.
     Run("JumpByRoleValue 7 2 @a @a\n SetFlag 302\n End\na:\n End");
-    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(TakeBoxes(h), 1u);
     EXPECT_EQ(GetGameFlag(302), 1);
-    h.boxes().clear();
     Run("JumpIfRoleValueNotBelow 7 1 4444 1 @a\n SetFlag 303\n End\na:\n End");
     EXPECT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(GetGameFlag(303), 1);
@@ -254,8 +252,7 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
     gFrameId = 0;
     Run("Shop 1");
     EXPECT_EQ(gFrameId, 0u);
-    ASSERT_EQ(h.boxes().size(), 1u);
-    h.boxes().clear();
+    EXPECT_EQ(TakeBoxes(h), 1u);
     std::vector<ShopDef> shops = {{3, true, {{3, {7, 6}}, {0, {1, 2, 5}}}},
                                   {4, false, {{5, {20}}}}};
     WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));

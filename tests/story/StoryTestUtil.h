@@ -18,6 +18,13 @@
 #include "story/Talk.h"
 #include "support/Harness.h"
 
+// The error boxes shown so far, taken off the harness's list.
+inline size_t TakeBoxes(Harness& h) {
+    size_t n = h.boxes().size();
+    h.boxes().clear();
+    return n;
+}
+
 inline std::vector<u8> Assemble(const std::string& src) {
     std::vector<u8> bytes;
     std::string error;

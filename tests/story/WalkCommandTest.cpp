@@ -237,10 +237,9 @@ TEST_F(TownWalks, GroupCountsAreBoundedByTheScript) {
         Start(900);
         EXPECT_TRUE(RunUntilFree(5));
         EXPECT_EQ(GetGameFlag(302), 0);
-        EXPECT_EQ(h.boxes().size(), 1u);
+        EXPECT_EQ(TakeBoxes(h), 1u);
         EXPECT_EQ(StoryRecords(), 0);
         EXPECT_FALSE(gTalkFlags & kTalkLockBit);
-        h.boxes().clear();
     }
 }
 
@@ -271,9 +270,8 @@ TEST_F(TownWalks, UnknownRolesAreReportedOnceAndSkipped) {
         "    WalkTo 999 5 5\n    WalkStep 999\n    WalkToRole 100 998\n"
         "    GroupWalk 997 3 3  100 13 30\n    EndWalk 999\n    SetFlag 303\n    End");
     EXPECT_EQ(GetGameFlag(303), 1);
-    EXPECT_EQ(h.boxes().size(), 4u);
+    EXPECT_EQ(TakeBoxes(h), 4u);
     EXPECT_TRUE(At(100, 13, 30));
-    h.boxes().clear();
 }
 
 // A walk that has no way to its target ends at once, so a group does not wait for it.
@@ -370,8 +368,7 @@ TEST_F(TownWalks, ARouteEndingOffItsTargetIsReportedOnce) {
     r->pos = kRoutePaused | 2;  // past both steps while it still stands at the start
     EXPECT_EQ(iMove(slot), 2);
     EXPECT_EQ(iMove(slot), 0);
-    ASSERT_EQ(h.boxes().size(), 1u);
-    h.boxes().clear();
+    EXPECT_EQ(TakeBoxes(h), 1u);
     EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
     EXPECT_TRUE(gMapRoles[slot].state & kWalkArrived);
     EXPECT_FALSE(gMapRoles[slot].state & kWalkUnderWay);

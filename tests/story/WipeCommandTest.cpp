@@ -363,9 +363,8 @@ TEST_F(WipeCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
 // brought to its last cell.
 TEST_F(WipeCommandTest, SendRoleRefusesUnknownRolesAndCellsOutsideTheMap) {
     Run("SendRole 999 1 2 2\n SetFlag 300");
-    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(TakeBoxes(h), 1u);
     EXPECT_TRUE(GetGameFlag(300));
-    h.boxes().clear();
     i32 count = gMapRoleCount;
     Run("SendRole 103 1 500 600");
     EXPECT_EQ(FindRoleById(103), -1);
