@@ -149,15 +149,14 @@ TEST_F(CommandTest, RandomJumpTakesEachTargetOfItsList) {
 TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
     WriteTalks(
         1, "talk 1\n JumpByAnswer @a @b\n Set 9 7\n End\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\n");
-    gChosenAnswer = 1;
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 2u);
-    EXPECT_EQ(gChosenAnswer, 0u);
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 1u);
-    gChosenAnswer = 5;  // no such answer: goes on after the list
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 7u);
+    // Answer 5 does not exist: the talk goes on after the list.
+    const std::pair<u32, u32> answers[] = {{1, 2}, {0, 1}, {5, 7}};
+    for (const auto& [answer, var] : answers) {
+        gChosenAnswer = answer;
+        RunTalk(1);
+        EXPECT_EQ(gScriptVars[9], var) << answer;
+        EXPECT_EQ(gChosenAnswer, 0u) << answer;
+    }
 }
 
 TEST_F(CommandTest, CountdownOfOneMinuteThirtyLasts2700Frames) {

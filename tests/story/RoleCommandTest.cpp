@@ -108,14 +108,14 @@ TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
 }
 
 TEST_F(RoleCommandTest, SpeedWords) {
-    Run("SetActSpeed 40 5");
-    EXPECT_EQ(act.delayOverride, 0x8005);
-    Run("SetActSpeedRaw 40 5");
-    EXPECT_EQ(act.delayOverride, 5);
-    Run("StopActSpeed 40");
-    EXPECT_EQ(act.delayOverride, 0xFFFF);
-    Run("ClearActSpeed 40");
-    EXPECT_EQ(act.delayOverride, 0);
+    const std::pair<const char*, u16> speeds[] = {{"SetActSpeed 40 5", 0x8005},
+                                                  {"SetActSpeedRaw 40 5", 5},
+                                                  {"StopActSpeed 40", 0xFFFF},
+                                                  {"ClearActSpeed 40", 0}};
+    for (const auto& [cmd, word] : speeds) {
+        Run(cmd);
+        EXPECT_EQ(act.delayOverride, word) << cmd;
+    }
 }
 
 TEST_F(RoleCommandTest, ControlLock) {

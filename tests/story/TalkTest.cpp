@@ -15,16 +15,12 @@ using TalkTest = StoryFixture;
 TEST_F(TalkTest, NumberingAcrossFiles) {
     WriteTalks(1, "talk 1000\n SetFlag 300\n End\n");
     WriteTalks(2, "talk 1001\n SetFlag 301\n End\ntalk 2000\n SetFlag 302\n End\n");
-    RunTalk(0);
-    EXPECT_TRUE(GetGameFlag(300));
-    ClearGameFlag(300);
-    RunTalk(1000);
-    EXPECT_TRUE(GetGameFlag(300));
-    RunTalk(1001);
-    EXPECT_TRUE(GetGameFlag(301));
-    EXPECT_FALSE(GetGameFlag(302));
-    RunTalk(2000);
-    EXPECT_TRUE(GetGameFlag(302));
+    const std::pair<int, int> talks[] = {{0, 300}, {1000, 300}, {1001, 301}, {2000, 302}};
+    for (const auto& [talk, flag] : talks) {
+        ResetGameFlags();
+        RunTalk(talk);
+        for (int f = 300; f <= 302; ++f) EXPECT_EQ(GetGameFlag(f) != 0, f == flag) << talk;
+    }
     EXPECT_TRUE(h.boxes().empty());
 }
 

@@ -128,20 +128,18 @@ TEST_F(WipeCommandTest, BandsTintTheirOwnLinesAndAreCutAtTheScreenEdges) {
     EXPECT_EQ(gWipeStrips.size(), 4u);
 }
 
-TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGone) {
-    // A grow-and-free strip of 200 pixels is gone after a few frames; the wait
-    // holds the talk until then.
-    int frames = Run("Wipe 5 0 60 2 200 0x001F 0x2000\n WaitWipes\n SetFlag 300");
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_TRUE(gWipeStrips.empty());
-    EXPECT_GE(frames, 3);
-    EXPECT_LE(frames, 10);
-
-    // A shrink-and-free strip ends the same way.
-    ClearGameFlag(300);
-    Run("Wipe 6 0 60 2 300 0x001F 0x1000\n WaitWipes\n SetFlag 300");
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_TRUE(gWipeStrips.empty());
+TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndReleaseFreesThem) {
+    // A grow-and-free strip of 200 pixels and a shrink-and-free one are gone
+    // after a few frames; the wait holds the talk until then.
+    for (const char* wipe :
+         {"Wipe 5 0 60 2 200 0x001F 0x2000", "Wipe 6 0 60 2 300 0x001F 0x1000"}) {
+        ClearGameFlag(300);
+        int frames = Run(std::string(wipe) + "\n WaitWipes\n SetFlag 300");
+        EXPECT_TRUE(GetGameFlag(300)) << wipe;
+        EXPECT_TRUE(gWipeStrips.empty()) << wipe;
+        EXPECT_GE(frames, 3) << wipe;
+        EXPECT_LE(frames, 10) << wipe;
+    }
 
     // A role head alone holds the wait too, until the release frees it.
     ClearGameFlag(300);
@@ -153,9 +151,8 @@ TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGone) {
     ReleaseRoleHeads();
     Finish();
     EXPECT_TRUE(GetGameFlag(300));
-}
 
-TEST_F(WipeCommandTest, ReleaseWipesFreesStripsAndHeads) {
+    // The release frees strips and heads at once.
     AddRoleHead(1, 2, 100, 100);
     Run("Wipe 1 0 0 4 100 0x001F 0x0800\n Wipe 2 0 8 4 100 0x001F 0x4000\n ReleaseWipes\n SetFlag "
         "301");
