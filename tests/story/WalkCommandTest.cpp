@@ -65,13 +65,16 @@ struct TownWalks : TownGame {
         EXPECT_EQ(StoryRecords(), 0);
         EXPECT_FALSE(gTalkFlags & kTalkLockBit);
     }
-    // Talk 900 with the count word of its first command (a group walk) replaced.
-    void WriteGroupCount(const std::string& body, u16 count) {
+    // Talk 900 with the count word of its first command (a group walk of one
+    // role) replaced; cut, the file ends with the walk's one entry.
+    void WriteGroupCount(const std::string& body, u16 count, bool cut = false) {
         std::vector<u8> bytes;
         WriteTalk(body, &bytes);
         size_t at = kTalkBase + LoadU32(&bytes[kTalkBase + 4 * 900]);
         ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
+        ASSERT_EQ(LoadU16(&bytes[at + 2]), 1);
         StoreU16(&bytes[at + 2], count);
+        if (cut) bytes.resize(at + 4 + 6);
         WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
     }
 };
@@ -225,15 +228,7 @@ TEST_F(TownWalks, ASecondTargetIsQueued) {
 TEST_F(TownWalks, GroupCountsAreBoundedByTheScript) {
     for (u16 count : {u16{60000}, u16{3}}) {
         SCOPED_TRACE(count);
-        std::vector<u8> bytes;
-        WriteTalk("    GroupWalk 100 14 31\n    SetFlag 302\n    End", &bytes);
-        // The talk's command is the last of the file: find its count word.
-        size_t at = bytes.size() - (4 + 6) - 4 - 2;
-        ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
-        ASSERT_EQ(LoadU16(&bytes[at + 2]), 1);
-        StoreU16(&bytes[at + 2], count);
-        bytes.resize(at + 4 + 6);  // the file ends with the one entry
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+        WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 302\n    End", count, true);
         Start(900);
         EXPECT_TRUE(RunUntilFree(5));
         EXPECT_EQ(GetGameFlag(302), 0);
