@@ -152,12 +152,12 @@ TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
     EXPECT_FALSE(gMapRoles[slot].state & 0x400);
     EXPECT_TRUE(RecordWord(FindRecord(41), 10) & 0x400);
     // Presence is a state bit of its own, on and off the map.
-    Run("HideRole 40\n HideRole 41");
-    EXPECT_FALSE(gMapRoles[slot].state & kRoleShown);
-    EXPECT_FALSE(RecordWord(FindRecord(41), 10) & kRoleShown);
-    Run("ShowRole 40\n ShowRole 41");
-    EXPECT_TRUE(gMapRoles[slot].state & kRoleShown);
-    EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
+    for (const char* cmd : {"HideRole", "ShowRole"}) {
+        bool shown = cmd[0] == 'S';
+        Run(std::string(cmd) + " 40\n " + cmd + " 41");
+        EXPECT_EQ((gMapRoles[slot].state & kRoleShown) != 0, shown) << cmd;
+        EXPECT_EQ((RecordWord(FindRecord(41), 10) & kRoleShown) != 0, shown) << cmd;
+    }
 }
 
 TEST_F(RoleCommandTest, PlayerRoleMovesAndUnknownRolesAreSkipped) {
