@@ -78,15 +78,14 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
 }
 
 TEST_F(SceneCommandTest, ChangeToAMissingMapIsRefusedAndEndsTheTalk) {
-    Run("ChangeMap 77 1 1 0 0 0\n SetFlag 300");
-    EXPECT_EQ(gMapId, kTown);
-    EXPECT_FALSE(GetGameFlag(300));
-    EXPECT_FALSE(TalkRunning());
-    EXPECT_EQ(TakeBoxes(h), 1u);
-    EXPECT_FALSE(gRunState & kRunQuit);
-    Run("FadeChangeMap 77 1 1 0 0 0\n SetFlag 301");
-    EXPECT_FALSE(GetGameFlag(301));
-    h.boxes().clear();
+    for (const char* cmd : {"ChangeMap", "FadeChangeMap"}) {
+        Run(std::string(cmd) + " 77 1 1 0 0 0\n SetFlag 300");
+        EXPECT_EQ(gMapId, kTown) << cmd;
+        EXPECT_FALSE(GetGameFlag(300)) << cmd;
+        EXPECT_FALSE(TalkRunning()) << cmd;
+        EXPECT_EQ(TakeBoxes(h), 1u) << cmd;
+        EXPECT_FALSE(gRunState & kRunQuit) << cmd;
+    }
     // The screen does not stay dark after the refused change.
     Frame();
     EXPECT_GT(Brightest(), 4);
