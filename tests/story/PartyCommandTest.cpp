@@ -260,10 +260,8 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
     EXPECT_EQ(gShopStock.cat[0].index, 0);
     EXPECT_EQ(gShopStock.cat[3].index, 3);
     EXPECT_EQ(gShopStock.cat[1].index, -1);
-    EXPECT_EQ(std::vector<u32>(gShopStock.cat[0].ids.begin(), gShopStock.cat[0].ids.end()),
-              (std::vector<u32>{1, 2, 5}));
-    EXPECT_EQ(std::vector<u32>(gShopStock.cat[3].ids.begin(), gShopStock.cat[3].ids.end()),
-              (std::vector<u32>{7, 6}));
+    EXPECT_EQ(gShopStock.cat[0].ids, (std::deque<u32>{1, 2, 5}));
+    EXPECT_EQ(gShopStock.cat[3].ids, (std::deque<u32>{7, 6}));
     // A shop that does not exist: its box, the stock kept, no screen.
     gFrameId = 0;
     Run("Shop 9");
