@@ -44,8 +44,7 @@ TEST_F(CommandTest, Variables) {
         SCOPED_TRACE(vc.name);
         ZeroScriptVariables();
         gScriptVars[vc.var] = vc.before;
-        WriteTalks(1, std::string("talk 1\n ") + vc.body + "\n End\n");
-        RunTalk(1);
+        Run(vc.body);
         EXPECT_EQ(gScriptVars[vc.var], vc.after);
         EXPECT_TRUE(h.boxes().empty());
     }
@@ -68,8 +67,7 @@ TEST_F(CommandTest, FlagCommands) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.body);
         ResetGameFlags();
-        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n End\n");
-        RunTalk(1);
+        Run(k.body);
         EXPECT_EQ(GetGameFlag(k.flag) != 0, k.set);
     }
 }
@@ -125,8 +123,7 @@ TEST_F(CommandTest, ConditionalJumps) {
         SCOPED_TRACE(k.body);
         ResetGameFlags();
         ZeroScriptVariables();
-        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n End\nt:\n SetFlag 101\n End\n");
-        RunTalk(1);
+        Run(std::string(k.body) + "\n End\nt:\n SetFlag 101");
         EXPECT_EQ(GetGameFlag(101) != 0, k.taken);
         EXPECT_FALSE(TalkRunning());
         EXPECT_TRUE(h.boxes().empty());
@@ -152,20 +149,18 @@ TEST_F(CommandTest, RandomJumpTakesEachTargetOfItsList) {
 TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
     WriteTalks(
         1, "talk 1\n JumpByAnswer @a @b\n Set 9 7\n End\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\n");
-    gChosenAnswer = 1;
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 2u);
-    EXPECT_EQ(gChosenAnswer, 0u);
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 1u);
-    gChosenAnswer = 5;  // no such answer: goes on after the list
-    RunTalk(1);
-    EXPECT_EQ(gScriptVars[9], 7u);
+    // Answer 5 does not exist: the talk goes on after the list.
+    const std::pair<u32, u32> answers[] = {{1, 2}, {0, 1}, {5, 7}};
+    for (const auto& [answer, var] : answers) {
+        gChosenAnswer = answer;
+        RunTalk(1);
+        EXPECT_EQ(gScriptVars[9], var) << answer;
+        EXPECT_EQ(gChosenAnswer, 0u) << answer;
+    }
 }
 
 TEST_F(CommandTest, CountdownOfOneMinuteThirtyLasts2700Frames) {
-    WriteTalks(1, "talk 1\n Countdown 1 30 5\n End\n");
-    RunTalk(1);
+    Run("Countdown 1 30 5");
     EXPECT_EQ(gStoryCountdown, 2700);
     EXPECT_EQ(gCountdownTalk, 5);
     EXPECT_TRUE(GetGameFlag(16));
@@ -176,8 +171,7 @@ TEST_F(CommandTest, CountdownOfOneMinuteThirtyLasts2700Frames) {
 }
 
 TEST_F(CommandTest, WaitYieldsForItsMilliseconds) {
-    WriteTalks(1, "talk 1\n Wait 100\n SetFlag 101\n End\n");
-    StartTalk(1, 1);
+    Start("Wait 100\n SetFlag 101");
     gFrameTime = 1000;
     Talk(&gTalkContext);
     gFrameTime = 1100;
@@ -191,8 +185,7 @@ TEST_F(CommandTest, WaitYieldsForItsMilliseconds) {
 TEST_F(CommandTest, QuakeFillsAndEmptiesTheTable) {
     gViewX = 48;
     gViewY = 32;
-    WriteTalks(1, "talk 1\n Quake 3 2 -2 0 1\n Wait 1\n QuakeStop\n End\n");
-    StartTalk(1, 1);
+    Start("Quake 3 2 -2 0 1\n Wait 1\n QuakeStop");
     Talk(&gTalkContext);
     EXPECT_EQ(gQuakePeriod, 3u);
     EXPECT_EQ(gQuakeBaseX, 48u);
@@ -204,16 +197,14 @@ TEST_F(CommandTest, QuakeFillsAndEmptiesTheTable) {
 }
 
 TEST_F(CommandTest, FontsTakeHeightAndAdvance) {
-    WriteTalks(1, "talk 1\n MainFont 20 4\n SecondFont 14 2\n End\n");
-    RunTalk(1);
+    Run("MainFont 20 4\n SecondFont 14 2");
     EXPECT_EQ(gMainFont.GetAdvance(), 24);
     EXPECT_EQ(gSecondFont.GetAdvance(), 16);
     EXPECT_EQ(gDialogTextSize, 11u) << "(20 + 2) / 2, as at start-up";
 }
 
 TEST_F(CommandTest, NameEntryWaitsForTheThreeFields) {
-    WriteTalks(1, "talk 1\n NameEntry 2\n SetFlag 101\n End\n");
-    StartTalk(1, 1);
+    Start("NameEntry 2\n SetFlag 101");
     Talk(&gTalkContext);
     EXPECT_TRUE(GetGameFlag(80));
     EXPECT_TRUE(gRunState & kRunScriptHold);

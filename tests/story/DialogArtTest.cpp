@@ -251,18 +251,20 @@ TEST_F(DialogArt, LongCaptionIsCutOnACharacterBoundary) {
 
 TEST_F(DialogArt, CountdownIsDrawnFromTheDigitPicture) {
     OpenSampleArt();
-    auto colour = [](u32 d) { return InterfaceColor(kCountdownPic, d); };
-    // 12:05 with its tens digit, each digit after the one before.
+    // The digit pictures from (x, y) on, each after the one before (the colon
+    // is 6 wide, a digit 12), and nothing after the last.
+    auto expectDigits = [this](i32 x, i32 y, std::initializer_list<u32> want) {
+        for (u32 d : want) {
+            EXPECT_EQ(At(x, y), InterfaceColor(kCountdownPic, d)) << d;
+            EXPECT_EQ(At(x, y + 15), InterfaceColor(kCountdownPic, d)) << d;
+            x += d == 10 ? 6 : 12;
+        }
+        EXPECT_EQ(At(x, y), kBackground) << "no more pictures";
+    };
+    // 12:05 with its tens digit.
     StartCountdown(12, 5, 3, 0);
     DrawCountdown(100, 50, 0);
-    const u32 want[] = {1, 2, 10, 0, 5};
-    i32 x = 100;
-    for (u32 d : want) {
-        EXPECT_EQ(At(x, 50), colour(d)) << d;
-        EXPECT_EQ(At(x, 65), colour(d)) << d;
-        x += d == 10 ? 6 : 12;
-    }
-    EXPECT_EQ(At(x, 50), kBackground) << "five pictures and no more";
+    expectDigits(100, 50, {1, 2, 10, 0, 5});
     // 1:30 has no tens digit; the flag countdown shows only while flag 74 is set.
     std::fill(canvas.begin(), canvas.end(), kBackground);
     StartCountdown(1, 30, 0, 1);
@@ -271,11 +273,7 @@ TEST_F(DialogArt, CountdownIsDrawnFromTheDigitPicture) {
     EXPECT_EQ(At(200, 100), kBackground);
     SetGameFlag(74);
     DrawCountdown(200, 100, 1);
-    EXPECT_EQ(At(200, 100), colour(1));
-    EXPECT_EQ(At(212, 100), colour(10));
-    EXPECT_EQ(At(218, 100), colour(3));
-    EXPECT_EQ(At(230, 100), colour(0));
-    EXPECT_EQ(At(242, 100), kBackground);
+    expectDigits(200, 100, {1, 10, 3, 0});
     // A stopped story countdown draws nothing.
     std::fill(canvas.begin(), canvas.end(), kBackground);
     ClearGameFlag(16);

@@ -80,8 +80,7 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
 }
 
 TEST_F(DialogTest, SpeakerOffTheMapIsRefusedAndTheTalkGoesOn) {
-    WriteTalks(1, "talk 1\n Say 77 \"hello\"\n SetFlag 101\n End\n");
-    RunTalk(1, 5);
+    Run("Say 77 \"hello\"\n SetFlag 101");
     EXPECT_TRUE(GetGameFlag(101));
     EXPECT_TRUE(gDialogs.empty());
     EXPECT_EQ(gTalkFlags, 0u);
@@ -294,13 +293,10 @@ TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {
     ASSERT_EQ(f.size(), 921654u);
     EXPECT_EQ(f[0], 'B');
     EXPECT_EQ(f[1], 'M');
-    EXPECT_EQ(LoadU32(&f[2]), 921654u);
-    EXPECT_EQ(LoadU32(&f[10]), 54u);
-    EXPECT_EQ(LoadU32(&f[14]), 40u);
-    EXPECT_EQ(LoadU32(&f[18]), 640u);
-    EXPECT_EQ(LoadU32(&f[22]), 480u);
-    EXPECT_EQ(LoadU16(&f[26]), 1);
-    EXPECT_EQ(LoadU16(&f[28]), 24);
+    // File size, pixel offset, header size, width, height; then planes and bits.
+    for (auto [at, word] : {std::pair{2, 921654u}, {10, 54u}, {14, 40u}, {18, 640u}, {22, 480u}})
+        EXPECT_EQ(LoadU32(&f[at]), word) << at;
+    EXPECT_EQ(LoadU32(&f[26]), 1u | 24u << 16);
     // Rows bottom-up, B G R.
     EXPECT_EQ(f[54 + 3], 0xF8);
     EXPECT_EQ(f[54 + 479 * 1920 + 2], 0xF8);

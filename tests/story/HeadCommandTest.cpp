@@ -175,8 +175,7 @@ TEST_F(HeadCommandTest, BadKeysAndPlacesNeitherStopTheTalkNorRepeat) {
     EXPECT_EQ(ExtraFrames("AddRoleHead 2900 0 100 20\n AddAntiAliasObject 2900 1 300 20"), 0);
     EXPECT_TRUE(GetGameFlag(300));
     for (int f = 0; f < 20; ++f) Frame();
-    EXPECT_EQ(h.boxes().size(), 1u);
-    h.boxes().clear();
+    EXPECT_EQ(TakeBoxes(h), 1u);
     // It can still be sent away and removed.
     Run("DismissRoleHead 2900 0\n RemoveAntiAliasObject 2900 1");
     for (int f = 0; f < 10; ++f) Frame();

@@ -48,10 +48,6 @@ struct PartyCommandTest : StoryFixture {
         StoreU16(&records[at + 2], id);
         StoreU16(&records[at + 24], values);
     }
-    void Run(const std::string& body) {
-        WriteTalks(1, "talk 1\n " + body + "\n End\n");
-        RunTalk(1);
-    }
     i32 Value(u16 id, int which) {
         i32 v = -1;
         EXPECT_TRUE(AccessRoleValue(id, which, &v, 1));
@@ -193,18 +189,14 @@ TEST_F(PartyCommandTest, RoleValues) {
 }
 
 TEST_F(PartyCommandTest, RoleValueFaultsShowTheirBoxAndSkip) {
-    Run("SetRoleValue 4444 1 5\n SetFlag 301");
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(GetGameFlag(301), 1);
-    h.boxes().clear();
-    // Value 2 with a switch of two targets: too large, the command is skipped.
-    Run("JumpByRoleValue 7 2 @a @a\n SetFlag 302\n End\na:\n End");
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(GetGameFlag(302), 1);
-    h.boxes().clear();
-    Run("JumpIfRoleValueNotBelow 7 1 4444 1 @a\n SetFlag 303\n End\na:\n End");
-    EXPECT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(GetGameFlag(303), 1);
+    // Value 2 with a switch of two targets is too large: that command is skipped too.
+    for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
+                              "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
+        ClearGameFlag(301);
+        Run(std::string(fault) + "\n SetFlag 301\n End\na:\n End");
+        EXPECT_EQ(TakeBoxes(h), 1u) << fault;
+        EXPECT_EQ(GetGameFlag(301), 1) << fault;
+    }
 }
 
 TEST_F(PartyCommandTest, ChooseEndingRole) {
@@ -242,8 +234,7 @@ TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
         gFrameId = 0;
         gScriptVars[8] = 77;
         ClearGameFlag(120);
-        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n SetFlag 120\n End\n");
-        StartTalk(1, 1);
+        Start(std::string(k.body) + "\n SetFlag 120");
         Talk(&gTalkContext);
         EXPECT_EQ(GetGameFlag(120) != 0, k.frame != 14);
         RunUntilFree(50);
@@ -259,8 +250,7 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
     gFrameId = 0;
     Run("Shop 1");
     EXPECT_EQ(gFrameId, 0u);
-    ASSERT_EQ(h.boxes().size(), 1u);
-    h.boxes().clear();
+    EXPECT_EQ(TakeBoxes(h), 1u);
     std::vector<ShopDef> shops = {{3, true, {{3, {7, 6}}, {0, {1, 2, 5}}}},
                                   {4, false, {{5, {20}}}}};
     WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
@@ -270,10 +260,8 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
     EXPECT_EQ(gShopStock.cat[0].index, 0);
     EXPECT_EQ(gShopStock.cat[3].index, 3);
     EXPECT_EQ(gShopStock.cat[1].index, -1);
-    EXPECT_EQ(std::vector<u32>(gShopStock.cat[0].ids.begin(), gShopStock.cat[0].ids.end()),
-              (std::vector<u32>{1, 2, 5}));
-    EXPECT_EQ(std::vector<u32>(gShopStock.cat[3].ids.begin(), gShopStock.cat[3].ids.end()),
-              (std::vector<u32>{7, 6}));
+    EXPECT_EQ(gShopStock.cat[0].ids, (std::deque<u32>{1, 2, 5}));
+    EXPECT_EQ(gShopStock.cat[3].ids, (std::deque<u32>{7, 6}));
     // A shop that does not exist: its box, the stock kept, no screen.
     gFrameId = 0;
     Run("Shop 9");
@@ -296,7 +284,7 @@ std::vector<u8> ShopFile(std::initializer_list<u16> words) {
     return file;
 }
 
-TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
+TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
     ShopStock s;
     EXPECT_EQ(ParseShop(ShopFile({}), 1, &s), ShopParse::NoShop);
     // Truncated: no end word, and an odd byte.
@@ -308,11 +296,7 @@ TEST(ShopData, BadFilesAreRefusedWithoutReadingPast) {
     EXPECT_EQ(s.cat[1].index, -1);
     // The start tag as the very last word has no shop number.
     EXPECT_EQ(ParseShop(ShopFile({2000}), 0, &s), ShopParse::NoShop);
-}
-
-// A category tag that comes again adds its list to the same category, in file order.
-TEST(ShopData, ARepeatedCategoryTagAddsItsList) {
-    ShopStock s;
+    // A category tag that comes again adds its list to the same category, in file order.
     ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
               ShopParse::Ok);
     EXPECT_EQ(s.cat[1].ids, (std::deque<u32>{5, 6, 8}));

@@ -28,10 +28,6 @@ struct RoleCommandTest : StoryFixture {
         StoreU16(&records[records.size() - 26], 0xFFFF);
         ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
     }
-    void Run(const std::string& body) {
-        WriteTalks(1, "talk 1\n " + body + "\n End\n");
-        RunTalk(1);
-    }
 };
 
 struct ActCase {
@@ -54,8 +50,7 @@ TEST_F(RoleCommandTest, ActsOnTheMap) {
     for (const ActCase& k : cases) {
         SCOPED_TRACE(k.name);
         act = ActPlayer{};
-        WriteTalks(1, std::string("talk 1\n ") + k.body + "\n End\n");
-        RunTalk(1, 50, 40);
+        Run(k.body, 40);
         EXPECT_EQ(act.act, k.act);
         EXPECT_EQ(act.action, k.action);
         EXPECT_EQ(act.dir, k.dir);
@@ -113,19 +108,18 @@ TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
 }
 
 TEST_F(RoleCommandTest, SpeedWords) {
-    Run("SetActSpeed 40 5");
-    EXPECT_EQ(act.delayOverride, 0x8005);
-    Run("SetActSpeedRaw 40 5");
-    EXPECT_EQ(act.delayOverride, 5);
-    Run("StopActSpeed 40");
-    EXPECT_EQ(act.delayOverride, 0xFFFF);
-    Run("ClearActSpeed 40");
-    EXPECT_EQ(act.delayOverride, 0);
+    const std::pair<const char*, u16> speeds[] = {{"SetActSpeed 40 5", 0x8005},
+                                                  {"SetActSpeedRaw 40 5", 5},
+                                                  {"StopActSpeed 40", 0xFFFF},
+                                                  {"ClearActSpeed 40", 0}};
+    for (const auto& [cmd, word] : speeds) {
+        Run(cmd);
+        EXPECT_EQ(act.delayOverride, word) << cmd;
+    }
 }
 
 TEST_F(RoleCommandTest, ControlLock) {
-    WriteTalks(1, "talk 1\n UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5\n End\n");
-    StartTalk(1, 1);
+    Start("UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5");
     for (int i = 0; i < 3; ++i) {
         gFrameTime += 35;
         Talk(&gTalkContext);
@@ -158,12 +152,12 @@ TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
     EXPECT_FALSE(gMapRoles[slot].state & 0x400);
     EXPECT_TRUE(RecordWord(FindRecord(41), 10) & 0x400);
     // Presence is a state bit of its own, on and off the map.
-    Run("HideRole 40\n HideRole 41");
-    EXPECT_FALSE(gMapRoles[slot].state & kRoleShown);
-    EXPECT_FALSE(RecordWord(FindRecord(41), 10) & kRoleShown);
-    Run("ShowRole 40\n ShowRole 41");
-    EXPECT_TRUE(gMapRoles[slot].state & kRoleShown);
-    EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
+    for (const char* cmd : {"HideRole", "ShowRole"}) {
+        bool shown = cmd[0] == 'S';
+        Run(std::string(cmd) + " 40\n " + cmd + " 41");
+        EXPECT_EQ((gMapRoles[slot].state & kRoleShown) != 0, shown) << cmd;
+        EXPECT_EQ((RecordWord(FindRecord(41), 10) & kRoleShown) != 0, shown) << cmd;
+    }
 }
 
 TEST_F(RoleCommandTest, PlayerRoleMovesAndUnknownRolesAreSkipped) {

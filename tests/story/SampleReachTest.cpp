@@ -20,6 +20,13 @@ using namespace sampleMenu;
 
 namespace {
 
+// Up to the street spots' row, right to the spot at column x, and up onto it.
+void StepOntoStreetSpot(SampleSession& s, int x) {
+    s.WalkToCell(kArrowUp, s.P().x / 16, kStreetSpotY + 1);
+    s.WalkToCell(kArrowRight, x, kStreetSpotY + 1);
+    s.Tap(kArrowUp);
+}
+
 // A new game with its opening read, then the walk of one case.
 void Play(const std::function<void(Harness&, SampleSession&)>& walk) {
     Harness h;
@@ -35,9 +42,7 @@ TEST(Reach, EachStreetSpotStartsItsOwnTalk) {
     std::set<int> met;
     for (const StreetSpot& spot : kStreetSpots) {
         Play([&](Harness&, SampleSession& s) {
-            s.WalkToCell(kArrowUp, s.P().x / 16, kStreetSpotY + 1);
-            s.WalkToCell(kArrowRight, spot.x, kStreetSpotY + 1);
-            s.Tap(kArrowUp);
+            StepOntoStreetSpot(s, spot.x);
             EXPECT_EQ(gTalkContext.talk, spot.talk) << "spot at " << spot.x;
             EXPECT_EQ(gTalkContext.owner, kTalkSpot);
             met.insert(gTalkContext.talk);
@@ -88,9 +93,7 @@ TEST(Reach, TheOpeningsSecondHalfAndTheCountdownsEnd) {
     for (const StreetSpot& spot : kStreetSpots)
         if (spot.talk == kSampleCountdownTalk) countdown = &spot;
     ASSERT_NE(countdown, nullptr);
-    s.WalkToCell(kArrowUp, s.P().x / 16, kStreetSpotY + 1);
-    s.WalkToCell(kArrowRight, countdown->x, kStreetSpotY + 1);
-    s.Tap(kArrowUp);
+    StepOntoStreetSpot(s, countdown->x);
     ASSERT_EQ(gTalkContext.talk, kSampleCountdownTalk);
     ASSERT_TRUE(s.ConfirmUntilTalkEnds());
     // Ninety seconds of frames at 30 a second.

@@ -78,16 +78,14 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
 }
 
 TEST_F(SceneCommandTest, ChangeToAMissingMapIsRefusedAndEndsTheTalk) {
-    Run("ChangeMap 77 1 1 0 0 0\n SetFlag 300");
-    EXPECT_EQ(gMapId, kTown);
-    EXPECT_FALSE(GetGameFlag(300));
-    EXPECT_FALSE(TalkRunning());
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_FALSE(gRunState & kRunQuit);
-    h.boxes().clear();
-    Run("FadeChangeMap 77 1 1 0 0 0\n SetFlag 301");
-    EXPECT_FALSE(GetGameFlag(301));
-    h.boxes().clear();
+    for (const char* cmd : {"ChangeMap", "FadeChangeMap"}) {
+        Run(std::string(cmd) + " 77 1 1 0 0 0\n SetFlag 300");
+        EXPECT_EQ(gMapId, kTown) << cmd;
+        EXPECT_FALSE(GetGameFlag(300)) << cmd;
+        EXPECT_FALSE(TalkRunning()) << cmd;
+        EXPECT_EQ(TakeBoxes(h), 1u) << cmd;
+        EXPECT_FALSE(gRunState & kRunQuit) << cmd;
+    }
     // The screen does not stay dark after the refused change.
     Frame();
     EXPECT_GT(Brightest(), 4);
@@ -99,7 +97,7 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     // Fade out over 20 frames, then the change, then fade in over 10.
     std::vector<u32> mapAt;
     std::vector<float> red;
-    std::vector<int> bright;  // the brightest channel on the canvas, in 5-bit steps
+    std::vector<int> bright;   // the brightest channel on the canvas, in 5-bit steps
     std::vector<int> waiting;  // frames drawn again while the change waits
     for (int f = 0; f < 60 && TalkRunning(); ++f) {
         Frame();
@@ -457,9 +455,8 @@ TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
     Run("SnapRole 100");
     EXPECT_EQ(s.x, x0);
     Run("TurnToFace 999 100\n TurnToFace 100 999\n SetFlag 300");
-    EXPECT_EQ(h.boxes().size(), 2u);
+    EXPECT_EQ(TakeBoxes(h), 2u);
     EXPECT_TRUE(GetGameFlag(300));
-    h.boxes().clear();
 }
 
 TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
@@ -481,13 +478,14 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
             EXPECT_EQ(count[r], 1) << "frame " << f;
             EXPECT_EQ(bucket[r], static_cast<int>(k.layer)) << "frame " << f;
             for (int i = 1; i < gMapRoleCount; ++i)
-                if (gMapRoles[i].state & kRoleShown) { EXPECT_LE(count[i], 1) << "role " << i; }
+                if (gMapRoles[i].state & kRoleShown) {
+                    EXPECT_LE(count[i], 1) << "role " << i;
+                }
             for (int n = 0; n < 12; ++n) Frame();
         }
     }
     Run("EndRolePart 100\n EndRolePart 999");
-    EXPECT_EQ(h.boxes().size(), 1u);
-    h.boxes().clear();
+    EXPECT_EQ(TakeBoxes(h), 1u);
     Run("TakeOffMap 100");
     EXPECT_FALSE(gMapRoles[r].state & kRoleShown);
     EXPECT_TRUE(RecordWord(FindRecord(100), 10) & 0x1000);
@@ -544,8 +542,7 @@ TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
     EXPECT_TRUE(gDialogs.empty());
     Run("WaitActFrame 999 1\n SetFlag 304");
     EXPECT_TRUE(GetGameFlag(304));
-    EXPECT_EQ(h.boxes().size(), 1u) << "a role that is not here is reported";
-    h.boxes().clear();
+    EXPECT_EQ(TakeBoxes(h), 1u) << "a role that is not here is reported";
 }
 
 }  // namespace

@@ -18,6 +18,13 @@
 #include "story/Talk.h"
 #include "support/Harness.h"
 
+// The error boxes shown so far, taken off the harness's list.
+inline size_t TakeBoxes(Harness& h) {
+    size_t n = h.boxes().size();
+    h.boxes().clear();
+    return n;
+}
+
 inline std::vector<u8> Assemble(const std::string& src) {
     std::vector<u8> bytes;
     std::string error;
@@ -63,6 +70,15 @@ struct StoryFixture : ::testing::Test {
         WriteHostFile(h.Path("MH_Data/Talk" + std::to_string(file) + ".dat"), bytes);
     }
     void WriteTalks(int file, const std::string& src) { WriteTalkFile(file, Assemble(src)); }
+    // Talk 1 of these commands, started by owner; Run also runs it to its end.
+    void Start(const std::string& body, u16 owner = 1) {
+        WriteTalks(1, "talk 1\n " + body + "\n End\n");
+        StartTalk(1, owner);
+    }
+    int Run(const std::string& body, u16 owner = 1) {
+        Start(body, owner);
+        return RunUntilFree(50);
+    }
 
     // Adds a role at (x, y) with that id; returns its slot.
     int AddRole(u16 id, u16 x, u16 y, ActPlayer* act = nullptr) {

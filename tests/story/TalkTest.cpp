@@ -15,23 +15,18 @@ using TalkTest = StoryFixture;
 TEST_F(TalkTest, NumberingAcrossFiles) {
     WriteTalks(1, "talk 1000\n SetFlag 300\n End\n");
     WriteTalks(2, "talk 1001\n SetFlag 301\n End\ntalk 2000\n SetFlag 302\n End\n");
-    RunTalk(0);
-    EXPECT_TRUE(GetGameFlag(300));
-    ClearGameFlag(300);
-    RunTalk(1000);
-    EXPECT_TRUE(GetGameFlag(300));
-    RunTalk(1001);
-    EXPECT_TRUE(GetGameFlag(301));
-    EXPECT_FALSE(GetGameFlag(302));
-    RunTalk(2000);
-    EXPECT_TRUE(GetGameFlag(302));
+    const std::pair<int, int> talks[] = {{0, 300}, {1000, 300}, {1001, 301}, {2000, 302}};
+    for (const auto& [talk, flag] : talks) {
+        ResetGameFlags();
+        RunTalk(talk);
+        for (int f = 300; f <= 302; ++f) EXPECT_EQ(GetGameFlag(f) != 0, f == flag) << talk;
+    }
     EXPECT_TRUE(h.boxes().empty());
 }
 
 TEST_F(TalkTest, WaitsForTheGrid) {
-    WriteTalks(1, "talk 1\n SetFlag 300\n End\n");
     gMapRoles[0].x = 68;
-    StartTalk(1, 1);
+    Start("SetFlag 300");
     for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
     EXPECT_FALSE(GetGameFlag(300));
     gMapRoles[0].x = 80;
@@ -41,8 +36,7 @@ TEST_F(TalkTest, WaitsForTheGrid) {
 }
 
 TEST_F(TalkTest, LoadLocksPlayerControlAndEndFreesEverything) {
-    WriteTalks(1, "talk 1\n Set 5 1\n Wait 100\n End\n");
-    StartTalk(1, 1);
+    Start("Set 5 1\n Wait 100");
     Talk(&gTalkContext);
     EXPECT_TRUE(gTalkFlags & kTalkLockBit);
     EXPECT_EQ(gScriptVars[5], 1u);
@@ -98,8 +92,7 @@ TEST_F(TalkTest, TimerVariablesCountDownEveryCall) {
 }
 
 TEST_F(TalkTest, RunOnModeRunsYieldingCommandsInOneFrame) {
-    WriteTalks(1, "talk 1\n RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300\n End\n");
-    StartTalk(1, 1);
+    Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
     Talk(&gTalkContext);
     EXPECT_TRUE(GetGameFlag(70));
     EXPECT_TRUE(GetGameFlag(19));
@@ -127,11 +120,13 @@ std::vector<u8> TalkFileOf(u32 entry1, const std::vector<u16>& words) {
     return f;
 }
 
-// Every bad script is reported once and ends the talk.
+// Every bad script is reported once and ends the talk; an undefined command
+// names both its opcodes.
 TEST_F(TalkTest, BadScriptsAreReportedOnceAndEndTheTalk) {
     const struct {
         const char* name;
         std::vector<u8> file;
+        const char* text = nullptr;  // the box's words, in UTF-8, where checked
     } cases[] = {
         {"entry 0", TalkFileOf(0, {})},
         {"entry past the file", TalkFileOf(0x100000, {})},
@@ -145,6 +140,8 @@ TEST_F(TalkTest, BadScriptsAreReportedOnceAndEndTheTalk) {
         {"target past the file", TalkFileOf(kFirst, {0x000F, 0xFFF0, 0x7FFF})},
         {"endless loop", TalkFileOf(kFirst, {0x000F, Lo(kFirst), Hi(kFirst)})},
         {"command of another family", TalkFileOf(kFirst, {0x0077, 0})},
+        {"two undefined opcodes", TalkFileOf(kFirst, {0x0402, 0x00BA}),
+         "沒有指令(186,ba),(1026,402)"},
     };
     for (const auto& bc : cases) {
         SCOPED_TRACE(bc.name);
@@ -153,17 +150,13 @@ TEST_F(TalkTest, BadScriptsAreReportedOnceAndEndTheTalk) {
         StartTalk(1, 1);
         for (int i = 0; i < 5; ++i) Talk(&gTalkContext);
         EXPECT_FALSE(TalkRunning());
-        EXPECT_EQ(h.boxes().size(), 1u);
+        ASSERT_EQ(h.boxes().size(), 1u);
         EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+        if (bc.text) {
+            EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5(bc.text));
+            EXPECT_EQ(h.boxes()[0].caption, Utf8ToBig5("對話系統"));
+        }
     }
-}
-
-TEST_F(TalkTest, UndefinedCommandNamesBothOpcodes) {
-    WriteTalkFile(1, TalkFileOf(kFirst, {0x0402, 0x00BA}));
-    RunTalk(1);
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5("沒有指令(186,ba),(1026,402)"));
-    EXPECT_EQ(h.boxes()[0].caption, Utf8ToBig5("對話系統"));
 }
 
 }  // namespace

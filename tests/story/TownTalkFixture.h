@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../map/MapTestSupport.h"
+#include "StoryTestUtil.h"
 #include "engine/DDraw.h"
 #include "map/NewGame.h"
 #include "map/RoleTable.h"

@@ -19,9 +19,18 @@ using namespace sampleMap;
 namespace {
 
 struct TownStory : TownGame {
+    const MapEvent* ev = nullptr;  // the clickable spot
+    int slot = -1;                 // the person who looks about, role 101
+
     void SetUp() override {
         TownGame::SetUp();
         PlatformSetMouseButtons(false, false);
+        ev = FindMapEvent(kEventNumber);
+        ASSERT_NE(ev, nullptr);
+        slot = FindRoleById(101);
+        ASSERT_GT(slot, 0);
+        ASSERT_TRUE(gMapRoles[slot].state & 0x800);
+        ASSERT_NE(gMapRoles[slot].act, nullptr);
     }
     // The mouse over cell (cx, cy), dx and dy pixels into it.
     void PointAtCell(int cx, int cy, int dx = 5, int dy = 7) {
@@ -35,8 +44,6 @@ struct TownStory : TownGame {
 };
 
 TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
-    const MapEvent* ev = FindMapEvent(kEventNumber);
-    ASSERT_NE(ev, nullptr);
     SetGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX, kEventY);
     TriggerStory();
@@ -63,12 +70,8 @@ TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
 // by the angle between their foot centres: 44 across and 20 down is 24 degrees
 // off the level, a diagonal, though more than twice as far across as down.
 TEST_F(TownStory, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
-    int slot = FindRoleById(101);
-    ASSERT_GT(slot, 0);
     RoleSlot& r = gMapRoles[slot];
     const RoleSlot& p = gMapRoles[gPlayerSlot];
-    ASSERT_TRUE(r.state & 0x800);
-    ASSERT_NE(r.act, nullptr);
     ASSERT_NE(p.act, nullptr);
     ASSERT_TRUE(TakeActData(r.act));  // the frame a map frame would show
     int rw, rh, pw, ph;
@@ -98,8 +101,6 @@ TEST_F(TownStory, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
 }
 
 TEST_F(TownStory, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
-    const MapEvent* ev = FindMapEvent(kEventNumber);
-    ASSERT_NE(ev, nullptr);
     ClearGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX, kEventY);
     TriggerStory();
@@ -129,11 +130,7 @@ namespace {
 // clean-up: its walk record goes and the look it had before it turned to the
 // player comes back, once.
 TEST_F(TownStory, TalkendRestoresTheTurnedRoleAndEndsItsWalk) {
-    int slot = FindRoleById(101);
-    ASSERT_GT(slot, 0);
     RoleSlot& r = gMapRoles[slot];
-    ASSERT_TRUE(r.state & 0x800);
-    ASSERT_NE(r.act, nullptr);
     ASSERT_EQ(WalkRoleTo(slot, (r.x / 16 + 3) * 16, r.y), 1);
     ASSERT_NE(FindRoleRoute(slot), nullptr);
     r.state |= 0x80000000u;

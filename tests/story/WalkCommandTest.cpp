@@ -65,13 +65,16 @@ struct TownWalks : TownGame {
         EXPECT_EQ(StoryRecords(), 0);
         EXPECT_FALSE(gTalkFlags & kTalkLockBit);
     }
-    // Talk 900 with the count word of its first command (a group walk) replaced.
-    void WriteGroupCount(const std::string& body, u16 count) {
+    // Talk 900 with the count word of its first command (a group walk of one
+    // role) replaced; cut, the file ends with the walk's one entry.
+    void WriteGroupCount(const std::string& body, u16 count, bool cut = false) {
         std::vector<u8> bytes;
         WriteTalk(body, &bytes);
         size_t at = kTalkBase + LoadU32(&bytes[kTalkBase + 4 * 900]);
         ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
+        ASSERT_EQ(LoadU16(&bytes[at + 2]), 1);
         StoreU16(&bytes[at + 2], count);
+        if (cut) bytes.resize(at + 4 + 6);
         WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
     }
 };
@@ -225,22 +228,13 @@ TEST_F(TownWalks, ASecondTargetIsQueued) {
 TEST_F(TownWalks, GroupCountsAreBoundedByTheScript) {
     for (u16 count : {u16{60000}, u16{3}}) {
         SCOPED_TRACE(count);
-        std::vector<u8> bytes;
-        WriteTalk("    GroupWalk 100 14 31\n    SetFlag 302\n    End", &bytes);
-        // The talk's command is the last of the file: find its count word.
-        size_t at = bytes.size() - (4 + 6) - 4 - 2;
-        ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
-        ASSERT_EQ(LoadU16(&bytes[at + 2]), 1);
-        StoreU16(&bytes[at + 2], count);
-        bytes.resize(at + 4 + 6);  // the file ends with the one entry
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+        WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 302\n    End", count, true);
         Start(900);
         EXPECT_TRUE(RunUntilFree(5));
         EXPECT_EQ(GetGameFlag(302), 0);
-        EXPECT_EQ(h.boxes().size(), 1u);
+        EXPECT_EQ(TakeBoxes(h), 1u);
         EXPECT_EQ(StoryRecords(), 0);
         EXPECT_FALSE(gTalkFlags & kTalkLockBit);
-        h.boxes().clear();
     }
 }
 
@@ -271,9 +265,8 @@ TEST_F(TownWalks, UnknownRolesAreReportedOnceAndSkipped) {
         "    WalkTo 999 5 5\n    WalkStep 999\n    WalkToRole 100 998\n"
         "    GroupWalk 997 3 3  100 13 30\n    EndWalk 999\n    SetFlag 303\n    End");
     EXPECT_EQ(GetGameFlag(303), 1);
-    EXPECT_EQ(h.boxes().size(), 4u);
+    EXPECT_EQ(TakeBoxes(h), 4u);
     EXPECT_TRUE(At(100, 13, 30));
-    h.boxes().clear();
 }
 
 // A walk that has no way to its target ends at once, so a group does not wait for it.
@@ -370,8 +363,7 @@ TEST_F(TownWalks, ARouteEndingOffItsTargetIsReportedOnce) {
     r->pos = kRoutePaused | 2;  // past both steps while it still stands at the start
     EXPECT_EQ(iMove(slot), 2);
     EXPECT_EQ(iMove(slot), 0);
-    ASSERT_EQ(h.boxes().size(), 1u);
-    h.boxes().clear();
+    EXPECT_EQ(TakeBoxes(h), 1u);
     EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
     EXPECT_TRUE(gMapRoles[slot].state & kWalkArrived);
     EXPECT_FALSE(gMapRoles[slot].state & kWalkUnderWay);

@@ -128,20 +128,18 @@ TEST_F(WipeCommandTest, BandsTintTheirOwnLinesAndAreCutAtTheScreenEdges) {
     EXPECT_EQ(gWipeStrips.size(), 4u);
 }
 
-TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGone) {
-    // A grow-and-free strip of 200 pixels is gone after a few frames; the wait
-    // holds the talk until then.
-    int frames = Run("Wipe 5 0 60 2 200 0x001F 0x2000\n WaitWipes\n SetFlag 300");
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_TRUE(gWipeStrips.empty());
-    EXPECT_GE(frames, 3);
-    EXPECT_LE(frames, 10);
-
-    // A shrink-and-free strip ends the same way.
-    ClearGameFlag(300);
-    Run("Wipe 6 0 60 2 300 0x001F 0x1000\n WaitWipes\n SetFlag 300");
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_TRUE(gWipeStrips.empty());
+TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndReleaseFreesThem) {
+    // A grow-and-free strip of 200 pixels and a shrink-and-free one are gone
+    // after a few frames; the wait holds the talk until then.
+    for (const char* wipe :
+         {"Wipe 5 0 60 2 200 0x001F 0x2000", "Wipe 6 0 60 2 300 0x001F 0x1000"}) {
+        ClearGameFlag(300);
+        int frames = Run(std::string(wipe) + "\n WaitWipes\n SetFlag 300");
+        EXPECT_TRUE(GetGameFlag(300)) << wipe;
+        EXPECT_TRUE(gWipeStrips.empty()) << wipe;
+        EXPECT_GE(frames, 3) << wipe;
+        EXPECT_LE(frames, 10) << wipe;
+    }
 
     // A role head alone holds the wait too, until the release frees it.
     ClearGameFlag(300);
@@ -153,9 +151,8 @@ TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGone) {
     ReleaseRoleHeads();
     Finish();
     EXPECT_TRUE(GetGameFlag(300));
-}
 
-TEST_F(WipeCommandTest, ReleaseWipesFreesStripsAndHeads) {
+    // The release frees strips and heads at once.
     AddRoleHead(1, 2, 100, 100);
     Run("Wipe 1 0 0 4 100 0x001F 0x0800\n Wipe 2 0 8 4 100 0x001F 0x4000\n ReleaseWipes\n SetFlag "
         "301");
@@ -363,9 +360,8 @@ TEST_F(WipeCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
 // brought to its last cell.
 TEST_F(WipeCommandTest, SendRoleRefusesUnknownRolesAndCellsOutsideTheMap) {
     Run("SendRole 999 1 2 2\n SetFlag 300");
-    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(TakeBoxes(h), 1u);
     EXPECT_TRUE(GetGameFlag(300));
-    h.boxes().clear();
     i32 count = gMapRoleCount;
     Run("SendRole 103 1 500 600");
     EXPECT_EQ(FindRoleById(103), -1);
@@ -392,17 +388,13 @@ protected:
         SetMapDatabase(w.bytes().data(), static_cast<u32>(w.size()));
     }
     u16 Word(u32 off) { return LoadU16(gMapDatabase + off); }
-    void RunTalk1(const std::string& body) {
-        WriteTalks(1, "talk 1\n " + body + "\n End\n");
-        RunTalk(1);
-    }
     void TearDown() override { FreeMapDatabase(); }
 };
 
 TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
     Install({{3, 1, 2}, {7, 3, 4}});
     gMapId = 7;
-    RunTalk1("MapEntryPoint 7 11 12 5");
+    Run("MapEntryPoint 7 11 12 5");
     constexpr u32 t = 27 * 4;
     EXPECT_EQ(Word(t + 6 + 2), 11);
     EXPECT_EQ(Word(t + 6 + 4), 12);
@@ -411,12 +403,12 @@ TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
     EXPECT_EQ(gScriptScene.entryY, 12);
     EXPECT_EQ(gScriptScene.entryValue, 5);
     // Another map's row changes without touching the current map's values.
-    RunTalk1("MapEntryPoint 3 8 9 1");
+    Run("MapEntryPoint 3 8 9 1");
     EXPECT_EQ(Word(t + 2), 8);
     EXPECT_EQ(gScriptScene.entryX, 11);
     // A map with no row: nothing written, the current map's values still taken.
     gMapId = 9;
-    RunTalk1("MapEntryPoint 9 21 22 23");
+    Run("MapEntryPoint 9 21 22 23");
     EXPECT_EQ(Word(t + 2), 8);
     EXPECT_EQ(Word(t + 6 + 2), 11);
     EXPECT_EQ(gScriptScene.entryX, 21);
@@ -429,23 +421,23 @@ TEST_F(MapEntryPointTest, BadTablesAreNeverWrittenPast) {
     u32 size = gMapDatabaseSize;
     std::vector<u8> image(gMapDatabase, gMapDatabase + size - 2);  // the last word cut off
     SetMapDatabase(image.data(), static_cast<u32>(image.size()));
-    RunTalk1("MapEntryPoint 3 40 41 0");
+    Run("MapEntryPoint 3 40 41 0");
     EXPECT_EQ(Word(27 * 4 + 2), 1);
     // A table offset past the database, and a database with no table at all.
     for (u32 at : {100000u, 0xFFFFFFFEu}) {
         Install({{3, 1, 2}}, true, at);
-        RunTalk1("MapEntryPoint 3 40 41 0");
+        Run("MapEntryPoint 3 40 41 0");
         EXPECT_EQ(Word(27 * 4 + 2), 1) << at;
     }
     ByteWriter none;
     none.Zeros(27 * 4 + 8);
     SetMapDatabase(none.bytes().data(), static_cast<u32>(none.size()));
-    RunTalk1("MapEntryPoint 0 40 41 0");
+    Run("MapEntryPoint 0 40 41 0");
     for (u32 k = 0; k < none.size(); ++k) EXPECT_EQ(gMapDatabase[k], 0) << k;
     // Too small to hold the field: nothing read.
     std::vector<u8> tiny(8, 0);
     SetMapDatabase(tiny.data(), 8);
-    RunTalk1("MapEntryPoint 0 40 41 0");
+    Run("MapEntryPoint 0 40 41 0");
     EXPECT_FALSE(TalkRunning());
 }
 
