@@ -88,10 +88,16 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     }
 }
 
-TEST_F(FighterActionTest, SuccessfulFlightMakesTheWholePartyRun) {
+TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
     cFighter& p = Party(0);
     cFighter& q = Party(1);
     Enemy();
+    Order(p, kCmdFlee, nullptr);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(p.fleeRate, 30);
+    EXPECT_EQ(gPartySide.fleeFlag, 0);
+    EXPECT_EQ(Lines().back(), Line("逃跑失敗...!"));
+    ClearLoggedBattleLines();
     p.fleeRate = 60;  // 50 <= 60
     Order(p, kCmdFlee, nullptr);
     ASSERT_GT(TickUntil([&] { return p.action == kStateFlee && p.step == 3; }), 0);
@@ -103,16 +109,6 @@ TEST_F(FighterActionTest, SuccessfulFlightMakesTheWholePartyRun) {
     TickUntil([&] { return p.x == 700; }, 200);
     EXPECT_EQ(p.x, 700);  // the party runs off to the right, deeper as it goes
     EXPECT_EQ(p.z, 300 + (700 - 440) * 55 / 100);
-}
-
-TEST_F(FighterActionTest, FailedFlightIsLoggedAndRaisesTheRate) {
-    cFighter& p = Party();
-    Enemy();
-    Order(p, kCmdFlee, nullptr);
-    ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(p.fleeRate, 30);
-    EXPECT_EQ(gPartySide.fleeFlag, 0);
-    EXPECT_EQ(Lines().back(), Line("逃跑失敗...!"));
 }
 
 TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAndStopsAt99) {
