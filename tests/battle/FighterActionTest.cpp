@@ -256,13 +256,21 @@ TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
     EXPECT_EQ(e.hp, 80);
 }
 
-TEST_F(FighterActionTest, ReviveItemOnADyingMemberAndTheNoActFallback) {
+TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWithNoAct) {
     cFighter& p = Party(0);
     cFighter& q = Party(1);
     Enemy();
     q.hp = 0;
     q.status = kStDying;
     q.SetAction(kStateFallen, 1, 0);
+    MonsterData form = RecordOf(false, 5);
+    p.formToAdd = &form;
+    Order(p, kCmdTransform, nullptr);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(Lines().back(), Line("有伙伴死亡,變身失敗...!"));
+    EXPECT_EQ(gPartySide.count, 2);
+    EXPECT_TRUE(p.IsTaken());
+
     const ItemData it = TestItem(1, 0, 0, 31);
     p.itemInUse = &it;
     Order(p, kCmdItem, &q);
@@ -317,22 +325,6 @@ TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
     EXPECT_EQ(e.status, 0u);
     EXPECT_EQ(e.powerUp, 0);
     EXPECT_EQ(p.mp, 40);
-}
-
-TEST_F(FighterActionTest, TransformIsRefusedWhileAMemberIsDying) {
-    cFighter& p = Party(0);
-    cFighter& q = Party(1);
-    Enemy();
-    q.hp = 0;
-    q.status = kStDying;
-    q.SetAction(kStateFallen, 1, 0);
-    MonsterData form = RecordOf(false, 5);
-    p.formToAdd = &form;
-    Order(p, kCmdTransform, nullptr);
-    ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(Lines().back(), Line("有伙伴死亡,變身失敗...!"));
-    EXPECT_EQ(gPartySide.count, 2);
-    EXPECT_TRUE(p.IsTaken());
 }
 
 TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
