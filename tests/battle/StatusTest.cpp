@@ -196,7 +196,7 @@ TEST_F(Status, CureReviveAndTheEffectAndHitCodes) {
     f.ApplyHitEffectCode(15);
     EXPECT_EQ(f.hp, 0);
     f.status = 0x400;
-    f.ApplyHitEffectCode(31);  // no revive among the hit codes
+    f.ApplyHitEffectCode(31);  // past the last hit code: no revive
     EXPECT_EQ(f.status, 0x400u);
     EXPECT_EQ(f.hp, 0);
     for (i32 code : {0, 32, -1, INT_MIN, INT_MAX}) {
