@@ -82,7 +82,7 @@ TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
     EXPECT_TRUE(ScriptUsed());
 }
 
-TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDown) {
+TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDownAndBadEntriesAreSkipped) {
     gRoleStats[0].status = kStDying;
     gRoleStats[1].status = kStDying;
     SetUpParty({0, 1, -1, 2, 3, -1});
@@ -94,9 +94,8 @@ TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDown) {
     EXPECT_EQ(s.fighters[2].homeRow, 2);
     EXPECT_EQ(s.frontCount, 2);
     EXPECT_EQ(s.memberCount, 4);  // dying members count too
-}
 
-TEST_F(Sides, BadFormationEntriesAreSkipped) {
+    // Bad formation entries are skipped.
     SetUpParty({9, -5, 2, 2, INT_MAX, 3});
     ASSERT_EQ(gPartySide.count, 2);
     EXPECT_EQ(gPartySide.fighters[0].pic, 2);
