@@ -28,7 +28,7 @@ std::vector<std::string> DrawLog(int draws) {
 
 }  // namespace
 
-TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPoll) {
+TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPollAndTheLowestNewKeyIsFirst) {
     const int key = 0xCB;
     PlatformSetKey(key, true);
     std::vector<int> reported;
@@ -53,9 +53,9 @@ TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPoll) {
     EXPECT_EQ(gBattleKeys.HeldTicks(key), 1);
     EXPECT_FALSE(gBattleKeys.Pressed(-1));
     EXPECT_FALSE(gBattleKeys.Pressed(256));
-}
+    PlatformSetKey(key, false);
 
-TEST_F(BattleInput, FirstNewKeyIsTheLowestKeyThatWentDown) {
+    // The first new key is the lowest of the keys that went down.
     PlatformSetKey(0x50, true);
     gBattleKeys.Poll();
     PlatformSetKey(0x3D, true);
