@@ -58,8 +58,8 @@ struct BattleMenu : BattleInputTest {
     }
     cFighter& Enemy(int i, i32 row, i32 kind = 0) {
         monsters[i].kind = kind;
-        cFighter& f =
-            Place(gEnemySide, i, kKindEnemy, cFighterStats::OfMonster(&monsters[i]), 100 + 70 * i, 200);
+        cFighter& f = Place(gEnemySide, i, kKindEnemy, cFighterStats::OfMonster(&monsters[i]),
+                            100 + 70 * i, 200);
         f.pic = 0;
         f.maxHp = f.hp = 50;
         f.row = row;

@@ -143,7 +143,7 @@ TEST(BattleSprite, FullPoolsAndAFullListDropTheNewEntry) {
     EXPECT_EQ(gDrawn.size(), static_cast<size_t>(kDrawListSize));
 }
 
-TEST_F(BattleSpriteArt, HitAnimationPlaysItsCueOnceRaisesItsEventsAndFreesItselfEvenWhenItCannotEnd) {
+TEST_F(BattleSpriteArt, HitAnimationPlaysItsCueOnceRaisesItsEventsAndAlwaysFreesItsSlot) {
     SoundCueRecorder cues;
     cHitAnim* a = SpawnHitAnim(nullptr, 7246, 0, 100, 0, 200, 0);
     ASSERT_NE(a, nullptr);
