@@ -55,6 +55,11 @@ protected:
     cFighter& Member(int i = 0) { return Put(gPartySide, i, i, kKindParty); }
 
     cActionPicker& Enemies() { return gBattleController.enemyPicker; }
+    // A fresh controller with the party on auto battle.
+    static void AutoBattle() {
+        gBattleController.Reset();
+        gBattleController.autoBattle = 1;
+    }
     // One step of the enemies' picker with these draws scripted.
     void StepWith(std::initializer_list<u32> v) {
         Script(v);
@@ -217,13 +222,12 @@ TEST_F(ControllerTest, SkillsFollowTheirTargetKindAndTheSpellBan) {
     }
 }
 
-TEST_F(ControllerTest, AConfusedMemberHitsAnotherMemberOrAFoeAndNeverItself) {
+TEST_F(ControllerTest, AConfusedMemberHitsAnotherMemberOrAFoeNeverItselfAndMayGiveUp) {
     cFighter& a = Member(0);
     cFighter& b = Member(1);
     cFighter& foe = Enemy(0);
     a.status = kStConfusion;
-    gBattleController.Reset();
-    gBattleController.autoBattle = 1;
+    AutoBattle();
     // Own side drawn, itself picked; own side again, the other member.
     Script({1, 0, 1, 1});
     gBattleController.Update();
@@ -236,19 +240,16 @@ TEST_F(ControllerTest, AConfusedMemberHitsAnotherMemberOrAFoeAndNeverItself) {
     ResetBattleSides();
     Member(0).status = kStConfusion;
     cFighter& e = Enemy(0);
-    gBattleController.Reset();
-    gBattleController.autoBattle = 1;
+    AutoBattle();
     Script({2, 0});  // the other side, its only front fighter
     gBattleController.Update();
     EXPECT_EQ(gPartySide.fighters[0].targets[0], &e);
-}
 
-TEST_F(ControllerTest, AConfusedFighterWithNobodyToHitGivesUpAndTheNextOneTries) {
-    cFighter& a = Member(0);
-    a.status = kStConfusion;
-    Enemy(0).status = kStDying;  // nobody on the other side to hit
-    gBattleController.Reset();
-    gBattleController.autoBattle = 1;
+    // With nobody on the other side to hit it gives up and the next one tries.
+    ResetBattleSides();
+    Member(0).status = kStConfusion;  // a and b stand in the same slots again
+    Enemy(0).status = kStDying;
+    AutoBattle();
     std::vector<u32> draws;
     for (int k = 0; k < kPickTries; ++k) draws.insert(draws.end(), {1, 0});
     ScriptedDraws::values.assign(draws.begin(), draws.end());
@@ -259,10 +260,8 @@ TEST_F(ControllerTest, AConfusedFighterWithNobodyToHitGivesUpAndTheNextOneTries)
 
     // An empty pick from the other side ends that fighter's try at once; the
     // next confused member draws its own side and hits the first.
-    cFighter& b = Member(1);
-    b.status = kStConfusion;
-    gBattleController.Reset();
-    gBattleController.autoBattle = 1;
+    Member(1).status = kStConfusion;
+    AutoBattle();
     Script({2, 1, 0});
     gBattleController.Update();
     EXPECT_TRUE(ScriptUsed());

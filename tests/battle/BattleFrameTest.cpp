@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,6 @@
 #include "engine/DDraw.h"
 #include "engine/MyAct.h"
 #include "engine/FrameState.h"
-#include "map/KeyCole.h"
 #include "battle/BattleController.h"
 #include "data/KeyBindings.h"
 #include "map/StoryLink.h"

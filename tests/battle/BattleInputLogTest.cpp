@@ -28,7 +28,7 @@ std::vector<std::string> DrawLog(int draws) {
 
 }  // namespace
 
-TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPoll) {
+TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPollAndTheLowestNewKeyIsFirst) {
     const int key = 0xCB;
     PlatformSetKey(key, true);
     std::vector<int> reported;
@@ -53,9 +53,9 @@ TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPoll) {
     EXPECT_EQ(gBattleKeys.HeldTicks(key), 1);
     EXPECT_FALSE(gBattleKeys.Pressed(-1));
     EXPECT_FALSE(gBattleKeys.Pressed(256));
-}
+    PlatformSetKey(key, false);
 
-TEST_F(BattleInput, FirstNewKeyIsTheLowestKeyThatWentDown) {
+    // The first new key is the lowest of the keys that went down.
     PlatformSetKey(0x50, true);
     gBattleKeys.Poll();
     PlatformSetKey(0x3D, true);
@@ -68,7 +68,7 @@ TEST_F(BattleInput, FirstNewKeyIsTheLowestKeyThatWentDown) {
     EXPECT_EQ(gBattleKeys.FirstNewKey(), -1);
 }
 
-TEST_F(BattleInput, ClicksCountOnlyOnThePollTheButtonWentDown) {
+TEST_F(BattleInput, ClicksCountOnlyOnThePollTheButtonWentDownAndLooksAreRemembered) {
     std::vector<u32> clicks, held;
     const bool left[] = {false, true, true, false, true};
     for (bool down : left) {
@@ -79,9 +79,8 @@ TEST_F(BattleInput, ClicksCountOnlyOnThePollTheButtonWentDown) {
     }
     EXPECT_EQ(clicks, (std::vector<u32>{0, 1, 0, 0, 1}));
     EXPECT_EQ(held, (std::vector<u32>{0, 1, 1, 0, 1}));
-}
 
-TEST_F(BattleInput, LooksRememberTheOneTheyReplace) {
+    // Looks remember the one they replace; the cursor stays on the screen.
     u32 act = 0, action = 0;
     gBattleCursor.SetLook(kCursorAutoAct, 0);
     gBattleCursor.SetLook(kCursorAutoAct, 0);  // already current: the saved look stays 9101
@@ -114,7 +113,7 @@ TEST(BattleLog, OneLineStaysFor41DrawsAndThreeAtOnceTakeTurns) {
     EXPECT_EQ(shown[43], "");
 }
 
-TEST(BattleLog, TheRingHoldsThirtyOneLinesAndResetFreesThem) {
+TEST(BattleLog, TheRingHoldsThirtyOneLinesResetFreesThemAndLongLinesAreCutBetweenCharacters) {
     Harness h;
     for (int i = 0; i < 31; ++i) ASSERT_EQ(gBattleLog.Printf("line %d", i), 1) << i;
     EXPECT_EQ(gBattleLog.Add("32nd"), 0);
@@ -124,10 +123,7 @@ TEST(BattleLog, TheRingHoldsThirtyOneLinesAndResetFreesThem) {
     gBattleLog.Reset();
     EXPECT_TRUE(gBattleLog.Empty());
     EXPECT_EQ(gBattleLog.Add("again"), 1);
-}
 
-TEST(BattleLog, ALongLineIsCutBetweenCharacters) {
-    Harness h;
     // 70 two-byte characters after one or two ASCII bytes: the 127-byte limit
     // keeps 63 of them after "x" and 62 after "xy", never half of one.
     for (std::string text : {"x", "xy"}) {

@@ -122,22 +122,26 @@ TEST(BattleListText, NoLineEverStartsOnATrailByte) {
     }
 }
 
-TEST_F(BattleList, ItemRowsAreOwnedBattleItemsAndNamesStayInTheirField) {
-    gItemCount = 5;
-    gItems = Table<ItemData>(5);
-    gOwnedItems = Table<i32>(5);
+TEST_F(BattleList, ItemRowsAreOwnedBattleItemsNamesStayInTheirFieldAndAtMost256) {
+    // Items 0-4 as below, then 295 more battle items owned once each.
+    gItemCount = 300;
+    gItems = Table<ItemData>(300);
+    gOwnedItems = Table<i32>(300);
     const i32 owned[5] = {3, 0, -4, 7, 2};
     const i32 place[5] = {2, 2, 3, 3, 1};
+    for (int i = 0; i < 300; ++i) {
+        gOwnedItems[i] = i < 5 ? owned[i] : 1;
+        gItems[i].usePlace = i < 5 ? place[i] : 2;
+    }
     for (int i = 0; i < 5; ++i) {
-        gOwnedItems[i] = owned[i];
-        gItems[i].usePlace = place[i];
         gItems[i].icon = 10 + i;
         std::memset(gItems[i].name, 'A' + i, sizeof(gItems[i].name));  // no end mark
         std::memset(gItems[i].description, 'z', sizeof(gItems[i].description));
     }
     list.Begin("x");
     FillItemRows(list);
-    ASSERT_EQ(list.count, 2);  // 1 owns none, 2 owns a negative count, 4 is for the map
+    // 1 owns none, 2 owns a negative count, 4 is for the map; 297 qualify, 256 are kept.
+    ASSERT_EQ(list.count, kListMaxRows);
     EXPECT_EQ(list.rows[0].id, 0);
     EXPECT_EQ(list.rows[0].number, 3);
     EXPECT_EQ(list.rows[0].icon, 10);
@@ -146,20 +150,8 @@ TEST_F(BattleList, ItemRowsAreOwnedBattleItemsAndNamesStayInTheirField) {
     EXPECT_EQ(std::string(list.rows[1].name), std::string(32, 'D'));
     EXPECT_EQ(std::string(list.rows[1].description), std::string(52, 'z'));
     EXPECT_EQ(list.rows[1].disabled, 0);
-}
-
-TEST_F(BattleList, AtMost256RowsOf300QualifyingItems) {
-    gItemCount = 300;
-    gItems = Table<ItemData>(300);
-    gOwnedItems = Table<i32>(300);
-    for (int i = 0; i < 300; ++i) {
-        gOwnedItems[i] = 1;
-        gItems[i].usePlace = 2;
-    }
-    list.Begin("x");
-    FillItemRows(list);
-    EXPECT_EQ(list.count, kListMaxRows);
-    EXPECT_EQ(list.rows[255].id, 255);
+    EXPECT_EQ(list.rows[2].id, 5);
+    EXPECT_EQ(list.rows[255].id, 258);
     EXPECT_FALSE(list.Add(999, 0, 0, "n", 1, "", 0, false));
     EXPECT_EQ(list.count, kListMaxRows);
 }
@@ -334,29 +326,6 @@ TEST_F(BattleList, DragAndRandomPagingKeepTheThumbAndSelectionValid) {
     }
 }
 
-TEST_F(BattleList, DraggingToTheTrackEndsPicksTheFirstAndLastRows) {
-    Rows(40);
-    gDInput.SetMousePos(list.x + 150, list.ThumbTop());
-    PlatformSetMouseButtons(true, false);
-    Idle();
-    gDInput.SetMousePos(list.x + 150, 50 + 40);  // half the travel: 40 x 40 / 80 - 1
-    Idle();
-    EXPECT_EQ(list.thumb, 40);
-    EXPECT_EQ(list.selected, 19);
-    gDInput.SetMousePos(list.x + 150, 479);
-    Idle();
-    EXPECT_EQ(list.thumb, 80);
-    EXPECT_EQ(list.selected, 39);
-    EXPECT_EQ(list.top, 39);  // the dragged-to row heads the view
-    EXPECT_EQ(list.viewRow, 0);
-    gDInput.SetMousePos(list.x + 150, 0);
-    Idle();
-    EXPECT_EQ(list.thumb, 0);
-    EXPECT_EQ(list.selected, 0);
-    PlatformSetMouseButtons(false, false);
-    Idle();
-}
-
 TEST_F(BattleList, DisabledAndEmptyListsCannotBeConfirmed) {
     list.Begin("x");
     list.Add(1, -1, 9, "dear", 4, "", 0, true);
@@ -380,7 +349,28 @@ TEST_F(BattleList, DisabledAndEmptyListsCannotBeConfirmed) {
     EXPECT_EQ(Close(), kListCancelled);
 }
 
-TEST_F(BattleList, MouseOverRowsSelectsAndRightClickCancels) {
+TEST_F(BattleList, DragsToTheTrackEndsAndMouseOverRowsSelectAndRightClickCancels) {
+    Rows(40);
+    gDInput.SetMousePos(list.x + 150, list.ThumbTop());
+    PlatformSetMouseButtons(true, false);
+    Idle();
+    gDInput.SetMousePos(list.x + 150, 50 + 40);  // half the travel: 40 x 40 / 80 - 1
+    Idle();
+    EXPECT_EQ(list.thumb, 40);
+    EXPECT_EQ(list.selected, 19);
+    gDInput.SetMousePos(list.x + 150, 479);
+    Idle();
+    EXPECT_EQ(list.thumb, 80);
+    EXPECT_EQ(list.selected, 39);
+    EXPECT_EQ(list.top, 39);  // the dragged-to row heads the view
+    EXPECT_EQ(list.viewRow, 0);
+    gDInput.SetMousePos(list.x + 150, 0);
+    Idle();
+    EXPECT_EQ(list.thumb, 0);
+    EXPECT_EQ(list.selected, 0);
+    PlatformSetMouseButtons(false, false);
+    Idle();
+
     Rows(10);
     gDInput.SetMousePos(300, 45 + 3 * 20 + 5);
     Idle();

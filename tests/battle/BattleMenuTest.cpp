@@ -29,42 +29,40 @@ struct BattleMenu : BattleInputTest {
         menu.Reset();
     }
 
-    // A ready party member of role r at slot i, front row.
-    cFighter& Member(int i, i32 role, i32 hp = 100, i32 mp = 30) {
-        cFighter& f = gPartySide.fighters[i];
+    // A fighter in slot i of a side, front row, standing at (x, z).
+    static cFighter& Place(cBattleSide& side, int i, i32 kind, cFighterStats stats, i32 x, i32 z) {
+        cFighter& f = side.fighters[i];
         f.Reset();
         f.flags = cFighter::kInUse | cFighter::kTaken;
-        f.kind = kKindParty;
+        f.kind = kind;
         f.status = 0;
+        f.stats = stats;
+        f.row = 1;
+        f.x = f.homeX = x;
+        f.z = f.homeZ = z;
+        side.count = std::max(side.count, i + 1);
+        ++side.memberCount;
+        return f;
+    }
+    // A ready party member of role r at slot i, front row.
+    cFighter& Member(int i, i32 role, i32 hp = 100, i32 mp = 30) {
+        cFighter& f = Place(gPartySide, i, kKindParty, cFighterStats::OfRole(&gRoleStats[role & 7]),
+                            500 - 60 * i, 300);
         f.pic = static_cast<u32>(role);
-        f.stats = cFighterStats::OfRole(&gRoleStats[role & 7]);
         f.maxHp = 100;
         f.hp = hp;
         f.maxMp = f.mp = mp;
         f.gauge = 255;
-        f.row = 1;
         f.attackKind = 1;
-        f.x = f.homeX = 500 - 60 * i;
-        f.z = f.homeZ = 300;
-        gPartySide.count = std::max(gPartySide.count, i + 1);
-        ++gPartySide.memberCount;
         return f;
     }
     cFighter& Enemy(int i, i32 row, i32 kind = 0) {
         monsters[i].kind = kind;
-        cFighter& f = gEnemySide.fighters[i];
-        f.Reset();
-        f.flags = cFighter::kInUse | cFighter::kTaken;
-        f.kind = kKindEnemy;
-        f.status = 0;
+        cFighter& f = Place(gEnemySide, i, kKindEnemy, cFighterStats::OfMonster(&monsters[i]),
+                            100 + 70 * i, 200);
         f.pic = 0;
-        f.stats = cFighterStats::OfMonster(&monsters[i]);
         f.maxHp = f.hp = 50;
         f.row = row;
-        f.x = f.homeX = 100 + 70 * i;
-        f.z = f.homeZ = 200;
-        gEnemySide.count = std::max(gEnemySide.count, i + 1);
-        ++gEnemySide.memberCount;
         return f;
     }
     void Learn(i32 role, int k, i32 skill, i32 category, i32 target = 3, i32 cost = 5) {
@@ -421,7 +419,7 @@ TEST_F(BattleMenuArt, AClickOnARingPointHighlightsThatRow) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
-TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFour) {
+TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFourAndIconsPastTheActDrawNothing) {
     for (int lines : {2, 1}) {
         DrawOneRow(-1, std::string(lines == 2 ? 31 : 20, 'x'));  // 31 bytes: 30 + 1
         const int top = kListShownY + 19, bottom = top + 20 * lines + 4;
@@ -433,9 +431,7 @@ TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFour) {
     // An empty description draws no box on the member list.
     DrawOneRow(-1, "");
     EXPECT_EQ(Px(kListX + 161, kListShownY + 21), 0xFFFF);
-}
 
-TEST_F(BattleMenuArt, IconsPastTheIconActDrawNothing) {
     auto iconPixel = [&](i32 icon) {
         DrawOneRow(icon, "");
         return Px(kListX + 21, kListShownY + 21);

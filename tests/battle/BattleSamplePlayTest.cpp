@@ -14,10 +14,8 @@
 #include "battle/Battle.h"
 #include "battle/BattleController.h"
 #include "data/Equipage.h"
-#include "data/GameData.h"
 #include "data/KeyBindings.h"
 #include "data/GameFlags.h"
-#include "engine/FrameState.h"
 #include "map/MapManage.h"
 #include "mhdata/Databases.h"
 #include "mhdata/SampleBattle.h"
@@ -36,26 +34,27 @@ struct RingWalk {
     Harness& h;
     cCommandMenu& menu = gBattleController.menu;
 
-    // A new game past its opening talk, then battle n (entered with the keys
-    // that are down) up to its main phase.
-    static bool StartBattle(Harness& h, u32 n, std::initializer_list<u8> down = {}) {
+    // A new game past its opening talk.
+    static bool PastTheOpening(Harness& h) {
         SampleSession s{h};
         s.NewGameFromTheTitle();
         if (!s.ConfirmUntilTalkEnds()) return false;
         h.RunFrames(2);
+        return true;
+    }
+    // Then battle n (entered with the keys that are down) up to its main phase.
+    static bool StartBattle(Harness& h, u32 n, std::initializer_list<u8> down = {}) {
+        if (!PastTheOpening(h)) return false;
         gBattleRequest = n;
         EnterBattle();
         for (u8 k : down) PlatformSetKey(k, true);
         return h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40);
     }
-    // A new game past its opening talk, then walking the town's streets, where
-    // every step is in the encounter zone, until a battle starts; up to its main
-    // phase. The battle is the one the zone's roll picks.
+    // Or walking the town's streets, where every step is in the encounter zone,
+    // until a battle starts; up to its main phase. The battle is the one the
+    // zone's roll picks.
     static bool WalkIntoBattle(Harness& h) {
-        SampleSession s{h};
-        s.NewGameFromTheTitle();
-        if (!s.ConfirmUntilTalkEnds()) return false;
-        h.RunFrames(2);
+        if (!PastTheOpening(h)) return false;
         ClearGameFlag(SampleSession::kFlagNoEncounters);
         const u8 legs[] = {kArrowDown, kArrowRight, kArrowUp, kArrowLeft};
         for (int leg = 0; leg < 16 && !gBattleActive; ++leg) {

@@ -39,9 +39,12 @@ protected:
         ScriptedDraws::values.assign(v.begin(), v.end());
         ScriptedDraws::asked.clear();
     }
-    void Formation(std::initializer_list<i32> f) {
+    // The party set up from formation f (or the one in place) with the head starts kept.
+    void SetUpParty(std::initializer_list<i32> f = {}) {
         int k = 0;
         for (i32 r : f) gFormation[k++] = r;
+        ScriptWith(KeepHeadStart());
+        gPartySide.SetupParty(kSpots);
     }
     static i32 Piece(int n, i32 kind, EquipSpecial sp, i32 look = 0) {
         EquipageData& e = gOwnedEquipage[n];
@@ -56,9 +59,7 @@ protected:
 };
 
 TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
-    Formation({-1, 2, -1, 5, 3, -1, 7, 7});
-    ScriptWith(KeepHeadStart());
-    gPartySide.SetupParty(kSpots);
+    SetUpParty({-1, 2, -1, 5, 3, -1, 7, 7});
     const cBattleSide& s = gPartySide;
     ASSERT_EQ(s.count, 3);
     EXPECT_EQ(s.memberCount, 3);
@@ -81,12 +82,10 @@ TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
     EXPECT_TRUE(ScriptUsed());
 }
 
-TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDown) {
+TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDownAndBadEntriesAreSkipped) {
     gRoleStats[0].status = kStDying;
     gRoleStats[1].status = kStDying;
-    Formation({0, 1, -1, 2, 3, -1});
-    ScriptWith(KeepHeadStart());
-    gPartySide.SetupParty(kSpots);
+    SetUpParty({0, 1, -1, 2, 3, -1});
     const cBattleSide& s = gPartySide;
     EXPECT_EQ(s.fighters[0].row, 0);
     EXPECT_EQ(s.fighters[1].row, 0);
@@ -95,18 +94,13 @@ TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDown) {
     EXPECT_EQ(s.fighters[2].homeRow, 2);
     EXPECT_EQ(s.frontCount, 2);
     EXPECT_EQ(s.memberCount, 4);  // dying members count too
-}
 
-TEST_F(Sides, BadFormationEntriesAreSkipped) {
-    Formation({9, -5, 2, 2, INT_MAX, 3});
-    ScriptWith(KeepHeadStart());
-    gPartySide.SetupParty(kSpots);
+    // Bad formation entries are skipped.
+    SetUpParty({9, -5, 2, 2, INT_MAX, 3});
     ASSERT_EQ(gPartySide.count, 2);
     EXPECT_EQ(gPartySide.fighters[0].pic, 2);
     EXPECT_EQ(gPartySide.fighters[1].pic, 3);
-    Formation({-1, -1, -1, -1, -1, -1});
-    ScriptWith(KeepHeadStart());
-    gPartySide.SetupParty(kSpots);
+    SetUpParty({-1, -1, -1, -1, -1, -1});
     EXPECT_EQ(gPartySide.count, 0);
     EXPECT_EQ(gPartySide.averageLevel, 0);
     EXPECT_TRUE(gPartySide.AllDown());
@@ -132,9 +126,7 @@ TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
     r1.equip[kSlotArmour] = -7;
     r1.equip[kSlotAccessory1] = Piece(22, 7, {6, 0, 0, 0, 99});  // no such skill
     r1.equip[kSlotAccessory2] = Piece(23, 7, {4, 0, 0, 2, 0});
-    Formation({0, 1, -1, -1, -1, -1});
-    ScriptWith(KeepHeadStart());
-    gPartySide.SetupParty(kSpots);
+    SetUpParty({0, 1, -1, -1, -1, -1});
     // Regeneration 10 and 5, 3 % and 4 %; drain 7 and 8; hit code 11; reflect
     // 19; ranged; the weapon's hit act; look sum 3 gives body act 6.
     const cFighter& a = gPartySide.fighters[0];
@@ -150,8 +142,7 @@ TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
               (std::vector<i32>{1, 13, 2, 0, 1110, 1104, 12}));
     gRoles[1].equip[kSlotAccessory1] = -1;
     SetGameFlag(324);
-    ScriptWith(KeepHeadStart());
-    gPartySide.SetupParty(kSpots);
+    SetUpParty();
     EXPECT_EQ(gPartySide.fighters[1].specialSkill, 4);
     EXPECT_EQ(gPartySide.fighters[1].aux[37].action, 11);  // roles 0 and 1 exchange portraits
     EXPECT_EQ(gPartySide.fighters[0].aux[37].action, 12);
@@ -245,7 +236,6 @@ TEST_F(EnemySides, AtMostSixAndHpWithinAFifthMore) {
 }
 
 TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
-    Formation({0, 1, 2, -1, -1, -1});
     gRoleStats[2].status = kStDying;
     for (int r = 0; r < 3; ++r) {
         gRoleStats[r].strength = 10 * (r + 1);  // 10, 20 (30 is dying)
@@ -253,8 +243,7 @@ TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
         gRoleStats[r].magic = 7;
         gRoleStats[r].spirit = 1;
     }
-    ScriptWith(KeepHeadStart());
-    gPartySide.SetupParty(kSpots);
+    SetUpParty({0, 1, 2, -1, -1, -1});
     gPartySide.fighters[0].hp = 50;
     MonsterData form = gMonsters[6];
     form.maxHp = 300;

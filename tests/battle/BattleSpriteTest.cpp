@@ -28,6 +28,16 @@ void RecordDraw(cBattleSprite& s) {
     gDrawn.push_back(static_cast<char>(s.pic));
 }
 
+// Over the sample game's acts and canvas.
+struct BattleSpriteArt : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        ASSERT_NE(gPaintBuf, nullptr);
+    }
+};
+
 }  // namespace
 
 TEST(BattleSprite, MovesAlongAnIntegerLineAndReportsArrivalOnTheNextCall) {
@@ -133,10 +143,7 @@ TEST(BattleSprite, FullPoolsAndAFullListDropTheNewEntry) {
     EXPECT_EQ(gDrawn.size(), static_cast<size_t>(kDrawListSize));
 }
 
-TEST(BattleSprite, HitAnimationPlaysItsCueOnceRaisesItsEventsAndFreesItself) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
+TEST_F(BattleSpriteArt, HitAnimationPlaysItsCueOnceRaisesItsEventsAndAlwaysFreesItsSlot) {
     SoundCueRecorder cues;
     cHitAnim* a = SpawnHitAnim(nullptr, 7246, 0, 100, 0, 200, 0);
     ASSERT_NE(a, nullptr);
@@ -161,12 +168,8 @@ TEST(BattleSprite, HitAnimationPlaysItsCueOnceRaisesItsEventsAndFreesItself) {
     EXPECT_TRUE(s.TakeEvent(0x1));
     EXPECT_TRUE(s.TakeEvent(0x4));
     EXPECT_FALSE(s.TakeEvent(0x4));
-}
 
-TEST(BattleSprite, HitAnimationsThatCannotEndLetTheirSlotGo) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
+    // An act that is missing, or one that loops, lets its slot go.
     cHitAnim* missing = SpawnHitAnim(nullptr, 2999, 0, 0, 0, 0, 0);
     cHitAnim* endless = SpawnHitAnim(nullptr, 9001, 0, 0, 0, 0, 0);  // the cursor loops
     UpdateHitAnims();
@@ -199,11 +202,7 @@ TEST(BattleSprite, FloatingTextRisesSixteenTicksAndKeepsWholeCharacters) {
     EXPECT_FALSE(t->Taken());
 }
 
-TEST(BattleSprite, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
-    ASSERT_NE(gPaintBuf, nullptr);
+TEST_F(BattleSpriteArt, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
     const u16 under = 0x0C63, colour = PlainColour(7246, 0);
     ASSERT_NE(colour, 0xDEAD);
 

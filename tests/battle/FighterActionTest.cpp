@@ -88,10 +88,16 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     }
 }
 
-TEST_F(FighterActionTest, SuccessfulFlightMakesTheWholePartyRun) {
+TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
     cFighter& p = Party(0);
     cFighter& q = Party(1);
     Enemy();
+    Order(p, kCmdFlee, nullptr);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(p.fleeRate, 30);
+    EXPECT_EQ(gPartySide.fleeFlag, 0);
+    EXPECT_EQ(Lines().back(), Line("逃跑失敗...!"));
+    ClearLoggedBattleLines();
     p.fleeRate = 60;  // 50 <= 60
     Order(p, kCmdFlee, nullptr);
     ASSERT_GT(TickUntil([&] { return p.action == kStateFlee && p.step == 3; }), 0);
@@ -103,16 +109,6 @@ TEST_F(FighterActionTest, SuccessfulFlightMakesTheWholePartyRun) {
     TickUntil([&] { return p.x == 700; }, 200);
     EXPECT_EQ(p.x, 700);  // the party runs off to the right, deeper as it goes
     EXPECT_EQ(p.z, 300 + (700 - 440) * 55 / 100);
-}
-
-TEST_F(FighterActionTest, FailedFlightIsLoggedAndRaisesTheRate) {
-    cFighter& p = Party();
-    Enemy();
-    Order(p, kCmdFlee, nullptr);
-    ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(p.fleeRate, 30);
-    EXPECT_EQ(gPartySide.fleeFlag, 0);
-    EXPECT_EQ(Lines().back(), Line("逃跑失敗...!"));
 }
 
 TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAndStopsAt99) {
@@ -260,13 +256,21 @@ TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
     EXPECT_EQ(e.hp, 80);
 }
 
-TEST_F(FighterActionTest, ReviveItemOnADyingMemberAndTheNoActFallback) {
+TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWithNoAct) {
     cFighter& p = Party(0);
     cFighter& q = Party(1);
     Enemy();
     q.hp = 0;
     q.status = kStDying;
     q.SetAction(kStateFallen, 1, 0);
+    MonsterData form = RecordOf(false, 5);
+    p.formToAdd = &form;
+    Order(p, kCmdTransform, nullptr);
+    ASSERT_GT(RunUntilIdle(p), 0);
+    EXPECT_EQ(Lines().back(), Line("有伙伴死亡,變身失敗...!"));
+    EXPECT_EQ(gPartySide.count, 2);
+    EXPECT_TRUE(p.IsTaken());
+
     const ItemData it = TestItem(1, 0, 0, 31);
     p.itemInUse = &it;
     Order(p, kCmdItem, &q);
@@ -321,22 +325,6 @@ TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
     EXPECT_EQ(e.status, 0u);
     EXPECT_EQ(e.powerUp, 0);
     EXPECT_EQ(p.mp, 40);
-}
-
-TEST_F(FighterActionTest, TransformIsRefusedWhileAMemberIsDying) {
-    cFighter& p = Party(0);
-    cFighter& q = Party(1);
-    Enemy();
-    q.hp = 0;
-    q.status = kStDying;
-    q.SetAction(kStateFallen, 1, 0);
-    MonsterData form = RecordOf(false, 5);
-    p.formToAdd = &form;
-    Order(p, kCmdTransform, nullptr);
-    ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(Lines().back(), Line("有伙伴死亡,變身失敗...!"));
-    EXPECT_EQ(gPartySide.count, 2);
-    EXPECT_TRUE(p.IsTaken());
 }
 
 TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {

@@ -166,7 +166,7 @@ TEST_F(FighterDrawTest, HalfShrunkEnemyDrawsAtHalfSize) {
     EXPECT_NEAR(h, 24, 1);
 }
 
-TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonState) {
+TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonStateAndMonsterOffsetsMoveTheEnemy) {
     cFighter& p = Party();
     ASSERT_TRUE(p.StartAnim(p.act, 4));
     const u16 body = PlainColour(static_cast<u16>(p.act), p.anim.frame);
@@ -181,20 +181,20 @@ TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonState) {
     ClearCanvas();
     cFighter::DrawSprite(p);
     EXPECT_NE(At(p.x - 16 + 4, p.z - 48 + 4), body);
-}
 
-TEST_F(FighterDrawTest, MonsterOffsetsMoveTheEnemyAndUnknownNumbersHaveNone) {
+    // Monster offsets move an enemy; unknown numbers have none.
     cFighter& e = Enemy();
     ASSERT_TRUE(e.StartAnim(e.act, 5));
-    const u16 body = PlainColour(static_cast<u16>(e.act), e.anim.frame);
+    const u16 enemyBody = PlainColour(static_cast<u16>(e.act), e.anim.frame);
+    ClearCanvas();
     e.pic = 3;  // offset (2, -10): drawn 2 left and 10 lower
     cFighter::DrawSprite(e);
-    EXPECT_EQ(At(e.x - 16 - 2, e.z - 48 + 10), body);
+    EXPECT_EQ(At(e.x - 16 - 2, e.z - 48 + 10), enemyBody);
     EXPECT_EQ(At(e.x - 16 - 3, e.z - 48 + 10), 0);
     e.pic = 0xFFFFFFFF;
     ClearCanvas();
     cFighter::DrawSprite(e);
-    EXPECT_EQ(At(e.x - 16, e.z - 48), body);
+    EXPECT_EQ(At(e.x - 16, e.z - 48), enemyBody);
 }
 
 TEST_F(FighterDrawTest, FighterAtFollowsTheOpaquePixelsOfTheBodyFrontMostFirst) {

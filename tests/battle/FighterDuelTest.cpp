@@ -51,7 +51,7 @@ TEST_F(DuelTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {
     EXPECT_EQ(evadeRolls, 2u);  // one evasion roll, one hit roll
 }
 
-TEST_F(DuelTest, GlancingBlowDoesAThirdAndIsLogged) {
+TEST_F(DuelTest, GlancingBlowDoesAThirdAndAHolyBarrierBlocksTheNext) {
     cFighter& p = Party();
     cFighter& e = Enemy();
     Queue(100, {99, 99});  // not evaded; the hit roll fails
@@ -60,16 +60,14 @@ TEST_F(DuelTest, GlancingBlowDoesAThirdAndIsLogged) {
     EXPECT_EQ(e.hp, 100 - 64 / 3);
     EXPECT_EQ(Lines(), (std::vector<std::string>{Line("%s的攻擊打偏了...!", "P")}));
     EXPECT_EQ(p.hitRate, 90);  // a failed hit roll raises the rate by 10
-}
 
-TEST_F(DuelTest, HolyBarrierBlocksTheBlowAndUsesACharge) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    // A holy barrier blocks the next blow and uses a charge.
+    ClearLoggedBattleLines();
     e.status = kStHolyBarrier;
     e.barrierCount = 2;
     Order(p, kCmdAttack, &e);
     ASSERT_GT(TickUntil([&] { return BothIdle(p, e); }), 0);
-    EXPECT_EQ(e.hp, 100);
+    EXPECT_EQ(e.hp, 100 - 64 / 3);
     EXPECT_EQ(e.barrierCount, 1);
     EXPECT_EQ(Lines(), (std::vector<std::string>{Line("神聖防壁阻擋攻擊...!")}));
 }

@@ -77,7 +77,7 @@ TEST_F(HitRules, PhysicalRowsAndAttackChanges) {
     }
 }
 
-TEST_F(HitRules, WeakBlowsDoTwoOrThreeAndCountersHalve) {
+TEST_F(HitRules, WeakBlowsDoTwoOrThreeCountersHalveAndOnHitCodesLandOnOneInFive) {
     cFighter& a = Fighter(0, 10, 0);
     cFighter& t = Fighter(1, 0, 50);
     EXPECT_EQ(With({Var(0), 0}, [&] { return PhysicalDamage(t, a, false, false); }), 2);
@@ -87,11 +87,9 @@ TEST_F(HitRules, WeakBlowsDoTwoOrThreeAndCountersHalve) {
     EXPECT_EQ(With({Var(0)}, [&] { return CounterDamage(t, a); }), 32);
     a.attack = 10;
     EXPECT_EQ(With({Var(0), 0}, [&] { return CounterDamage(t, a); }), 1);  // 2 halved
-}
 
-TEST_F(HitRules, OnHitCodesLandOnOneInFive) {
-    cFighter& a = Fighter(0, 100, 0);
-    cFighter& t = Fighter(1, 0, 50);
+    // On-hit codes land on one draw in five.
+    a.attack = 100;
     a.hitCodes[0] = 13;  // paralysis
     a.hitCodes[1] = 15;  // HP 0
     a.hitCodes[2] = 11;  // poison

@@ -150,7 +150,7 @@ TEST_F(Status, AShieldOfThreeWorksFourTimes) {
     EXPECT_FALSE(f.HasHolyBarrier());
 }
 
-TEST_F(Status, CureReviveAndTheEffectCodes) {
+TEST_F(Status, CureReviveAndTheEffectAndHitCodes) {
     cFighter& f = Named();
     f.status = 0;
     f.Cure();
@@ -179,15 +179,26 @@ TEST_F(Status, CureReviveAndTheEffectCodes) {
     f.hp = 70;
     f.ApplyEffectCode(16);
     EXPECT_EQ(f.hp, 0);
-    const u32 bits[14] = {0x1,  0x2,   0x4,   0x8,   0x10,  0x20,   0x40,
-                          0x80, 0x100, 0x200, 0x400, 0x800, 0x1000, 0x2000};
+    // Effect code 2 + k starts status bit k and 17 + k ends it; hit codes do
+    // the same from 1 + k and 16 + k, and 15 takes all HP.
     for (int k = 0; k < 14; ++k) {
         f.status = 0;
         f.ApplyEffectCode(2 + k);
-        EXPECT_EQ(f.status, bits[k]);
+        EXPECT_EQ(f.status, 1u << k) << k;
         f.ApplyEffectCode(17 + k);
-        EXPECT_EQ(f.status, 0u);
+        EXPECT_EQ(f.status, 0u) << k;
+        f.ApplyHitEffectCode(1 + k);
+        EXPECT_EQ(f.status, 1u << k) << k;
+        f.ApplyHitEffectCode(16 + k);
+        EXPECT_EQ(f.status, 0u) << k;
     }
+    f.hp = 70;
+    f.ApplyHitEffectCode(15);
+    EXPECT_EQ(f.hp, 0);
+    f.status = 0x400;
+    f.ApplyHitEffectCode(31);  // past the last hit code: no revive
+    EXPECT_EQ(f.status, 0x400u);
+    EXPECT_EQ(f.hp, 0);
     for (i32 code : {0, 32, -1, INT_MIN, INT_MAX}) {
         f.status = 0x400;
         f.hp = 5;
@@ -196,25 +207,6 @@ TEST_F(Status, CureReviveAndTheEffectCodes) {
         EXPECT_EQ(f.status, 0x400u);
         EXPECT_EQ(f.hp, 5);
     }
-}
-
-TEST_F(Status, HitCodesStartEndAndKillButNeverCureOrRevive) {
-    cFighter& a = Fighter(0);
-    // Hit code 1 + k starts status bit k, 16 + k ends it, 15 takes all HP.
-    for (int k = 0; k < 14; ++k) {
-        a.status = 0;
-        a.ApplyHitEffectCode(1 + k);
-        EXPECT_EQ(a.status, 1u << k) << k;
-        a.ApplyHitEffectCode(16 + k);
-        EXPECT_EQ(a.status, 0u) << k;
-    }
-    a.ApplyHitEffectCode(15);
-    EXPECT_EQ(a.hp, 0);
-    a.status = 0x400;
-    a.ApplyHitEffectCode(31);  // no revive among the hit codes
-    a.ApplyHitEffectCode(0);   // nor a cure
-    EXPECT_EQ(a.status, 0x400u);
-    EXPECT_EQ(a.hp, 0);
 }
 
 TEST_F(Status, GaugeStepsByConditionAndOnEveryThirdStepInRealTime) {
