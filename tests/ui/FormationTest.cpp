@@ -47,17 +47,15 @@ struct FormationTest : SysScreenTest {
 };
 
 TEST(FormationPlaces, AreasOfTheTwoRows) {
-    EXPECT_EQ(FormationPlaceAt(10, 80), 0);
-    EXPECT_EQ(FormationPlaceAt(124, 224), 0);
-    EXPECT_EQ(FormationPlaceAt(125, 150), -1);  // between places 0 and 1
-    EXPECT_EQ(FormationPlaceAt(138, 80), 1);
-    EXPECT_EQ(FormationPlaceAt(380, 100), 2);
-    EXPECT_EQ(FormationPlaceAt(200, 240), -1);  // between the rows
-    EXPECT_EQ(FormationPlaceAt(62, 260), 3);
-    EXPECT_EQ(FormationPlaceAt(61, 300), -1);
-    EXPECT_EQ(FormationPlaceAt(190, 404), 4);
-    EXPECT_EQ(FormationPlaceAt(432, 404), 5);
-    EXPECT_EQ(FormationPlaceAt(432, 405), -1);
+    const struct {
+        i32 x, y, place;
+    } points[] = {
+        {10, 80, 0},  {124, 224, 0}, {125, 150, -1},  // between places 0 and 1
+        {138, 80, 1}, {380, 100, 2}, {200, 240, -1},  // between the rows
+        {62, 260, 3}, {61, 300, -1}, {190, 404, 4},  {432, 404, 5}, {432, 405, -1},
+    };
+    for (const auto& p : points)
+        EXPECT_EQ(FormationPlaceAt(p.x, p.y), p.place) << p.x << "," << p.y;
 }
 
 TEST_F(FormationTest, TwoPicksSwapAndTheSamePlaceTwiceChangesNothing) {

@@ -74,12 +74,7 @@ TEST_F(SaveScreenTest, LoadScreenAfterAGameEndedStillReadsTheSlots) {
     EndGame();
     ASSERT_EQ(gItems, nullptr);
     gScriptVars[0] = 0;
-    gFrameId = kScreenBit | 0;
-    h.RunFrames(2);
-    gMainMenuFrame->result = kTitleResLoad;
-    gFramePhase = 2;
-    h.RunFrames(3);
-    ASSERT_EQ(gFrameId, kScreenBit | 26);
+    OpenTitleLoad();
     EXPECT_NE(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
     EXPECT_EQ(IsSlotUsed(2), 1);
     Click(kSlotRows, 100, 50 + 124 * 2 + 10);
@@ -90,12 +85,7 @@ TEST_F(SaveScreenTest, LoadScreenAfterAGameEndedStillReadsTheSlots) {
 
 TEST_F(SaveScreenTest, AnEmptySlotCannotBeLoadedAndCancelFromTheTitleGoesBack) {
     WriteHostFile(h.Path("Save/MH01.sav"), std::vector<u8>(136001, 0));  // big, not a save
-    gFrameId = kScreenBit | 0;
-    h.RunFrames(2);
-    gMainMenuFrame->result = kTitleResLoad;
-    gFramePhase = 2;
-    h.RunFrames(3);
-    ASSERT_EQ(gFrameId, kScreenBit | 26);
+    OpenTitleLoad();
     EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
     Click(kSlotRows, 100, 60);
     EXPECT_EQ(gFrameId, kScreenBit | 26);

@@ -1,6 +1,7 @@
 // The settings screen through the real tick: sliders, rebinding, reset, every
 // way out writing the options file, and the map key table.
 #include <filesystem>
+#include <utility>
 
 #include "platform/TextCodec.h"
 #include "ui/Screens.h"
@@ -43,13 +44,10 @@ TEST(SettingsSlider, ClickFormulaIsMonotonicAndReachesBothEnds) {
 }
 
 TEST(SettingsKeyNames, NamesByScanCode) {
-    EXPECT_STREQ(KeyName(0), B5("請按一個鍵"));
-    EXPECT_STREQ(KeyName(0x1E), "A");
-    EXPECT_STREQ(KeyName(0xC8), "Arrow Up");
-    EXPECT_STREQ(KeyName(0x9C), "Numpad Enter");
-    EXPECT_STREQ(KeyName(0x54), "??");
-    EXPECT_STREQ(KeyName(0xDE), "??");
-    EXPECT_STREQ(KeyName(0x12345), "??");
+    const std::pair<u32, const char*> names[] = {
+        {0, B5("請按一個鍵")}, {0x1E, "A"},  {0xC8, "Arrow Up"}, {0x9C, "Numpad Enter"},
+        {0x54, "??"},          {0xDE, "??"}, {0x12345, "??"}};
+    for (const auto& [code, name] : names) EXPECT_STREQ(KeyName(code), name) << code;
 }
 
 TEST_F(SettingsTest, SliderEndsGiveZeroAndEleven) {
