@@ -97,7 +97,7 @@ TEST_F(ArtTest, KeysAndConfirmClickTheButtonUnderTheCursor) {
     EXPECT_EQ(gFrameId, kScreenBit | 26);
 }
 
-TEST_F(ArtTest, PressOnOneButtonAndReleaseOnAnotherIsNoClick) {
+TEST_F(ArtTest, ReleaseOnAnotherButtonOrConfirmWhileHeldIsNoClick) {
     gDInput.SetMousePos(TitleButtonX(0), kTitleButtonY);
     h.RunFrames(1);
     PlatformSetMouseButtons(true, false);
@@ -109,9 +109,7 @@ TEST_F(ArtTest, PressOnOneButtonAndReleaseOnAnotherIsNoClick) {
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_EQ(gFramePhase, 1u);
-}
-
-TEST_F(ArtTest, HeldButtonWithConfirmClicksNothing) {
+    // Nor is confirm while the button is held.
     gDInput.SetMousePos(TitleButtonX(1), kTitleButtonY);
     h.RunFrames(1);
     PlatformSetMouseButtons(true, false);
@@ -143,7 +141,7 @@ struct OverlapTest : ArtTest {
     }
 };
 
-TEST_F(OverlapTest, LaterControlIsOnTopUntilTheOtherIsBroughtToFront) {
+TEST_F(OverlapTest, TheFrontmostShownControlWithAnIdTakesTheHit) {
     EXPECT_EQ(HitAt(120, 120), 1);
     EXPECT_EQ(HitAt(220, 120), 2);
     EXPECT_EQ(HitAt(320, 120), 2);
@@ -152,9 +150,7 @@ TEST_F(OverlapTest, LaterControlIsOnTopUntilTheOtherIsBroughtToFront) {
     EXPECT_EQ(HitAt(220, 120), 1);
     h.RunFrames(1);
     EXPECT_EQ(CanvasAt(220, 120), Colour(9002, 7)) << "drawn last, on top";
-}
-
-TEST_F(OverlapTest, HiddenAndIdZeroControlsAreNeverHit) {
+    b->BringToFront();
     b->Hide();
     EXPECT_EQ(HitAt(220, 120), 1);
     b->Show();
