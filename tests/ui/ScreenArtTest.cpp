@@ -67,8 +67,7 @@ TEST_F(ArtTest, SettingsAndBackMakeASecondTitleWithoutVideo) {
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 27);
     ASSERT_NE(gSettingsFrame, nullptr);
-    gSettingsFrame->result = 1;  // back to the title
-    gFramePhase = 2;
+    TapKey(h, kScanEsc);  // cancel: back to the title
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_NE(gMainMenuFrame, nullptr);

@@ -100,18 +100,6 @@ TEST_F(SettingsTest, RebindingClearsADuplicateAndRefusesFKeys) {
     EXPECT_EQ(gMapKeyCodes[6], 0x30u);
 }
 
-TEST_F(SettingsTest, CancelStillWritesTheOptionsFile) {
-    std::filesystem::remove(OptionFile());
-    OpenSettings();
-    ClickAt(326, 165);  // text speed 11
-    RightClick();
-    h.RunFrames(2);
-    EXPECT_EQ(gFrameId, kScreenBit | 13);
-    EXPECT_EQ(gTextSpeed, 11u);
-    ASSERT_TRUE(std::filesystem::exists(OptionFile()));
-    EXPECT_EQ(std::filesystem::file_size(OptionFile()), 88u);
-}
-
 TEST_F(SettingsTest, ResetRestoresKeysZeroToTenOnly) {
     gKeyBindings[kKeyFlee] = 0x2E;
     gSmartMouse = 1;
@@ -129,17 +117,12 @@ TEST_F(SettingsTest, ResetRestoresKeysZeroToTenOnly) {
     EXPECT_EQ(gMapKeyCodes[5], 0xCDu);
 }
 
-TEST_F(SettingsTest, FromTheTitleCancelGoesBackToTheTitle) {
-    Open(27);
-    EXPECT_EQ(gSettingsFrame->screen, 27u);
-    Tap(kScanEsc);
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-}
-
-TEST_F(SettingsTest, CacheSizesAndSwitches) {
+// Cancel applies what the screen holds and still writes the options file.
+TEST_F(SettingsTest, CancelAppliesTextSpeedCacheSizesAndSwitchesAndWritesTheFile) {
+    std::filesystem::remove(OptionFile());
     gRealTimeBattle = 0;
     OpenSettings();
+    ClickAt(326, 165);  // text speed 11
     ClickAt(360, 190);
     ClickAt(160, 215);
     EXPECT_EQ(gSettingsFrame->swap, 80);
@@ -149,8 +132,12 @@ TEST_F(SettingsTest, CacheSizesAndSwitches) {
     EXPECT_EQ(gSettingsFrame->swap, 45);
     Tap(kScanEsc);
     h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 13);
+    EXPECT_EQ(gTextSpeed, 11u);
     EXPECT_EQ(gSwapSpace, 45u);
     EXPECT_EQ(gRealTimeBattle, 1u);
+    ASSERT_TRUE(std::filesystem::exists(OptionFile()));
+    EXPECT_EQ(std::filesystem::file_size(OptionFile()), 88u);
 }
 
 }  // namespace
