@@ -184,26 +184,23 @@ TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
         return std::abs(gMouseInput.x - x) <= 1 && std::abs(gMouseInput.y - y) <= 1;
     };
     EXPECT_TRUE(at(265, 445)) << "smart mouse starts on OK";
-    Key(kScanRight);
-    EXPECT_TRUE(at(405, 445));
-    Key(kScanRight);
-    EXPECT_TRUE(at(265, 445)) << "the two buttons wrap";
-    Key(kScanTab);
-    EXPECT_TRUE(at(482, 34));
-    Key(kScanLeft);
-    EXPECT_TRUE(at(482 + 45 * 3, 34)) << "tab 0 wraps to tab 3";
-    Key(kScanTab);
-    EXPECT_TRUE(at(580, 120));
-    Key(kScanUp);
-    EXPECT_TRUE(at(580, 320)) << "row 0 wraps to row 5";
-    Key(kScanTab);
-    EXPECT_TRUE(at(100, 160)) << "the list leads to the first front place";
-    Key(kScanLeft);
-    EXPECT_TRUE(at(356, 160)) << "places wrap within their row";
-    Key(kScanDown);
-    EXPECT_TRUE(at(404, 340));
-    Key(kScanPgUp);
-    EXPECT_TRUE(at(404, 340)) << "page keys stay";
+    const struct {
+        u8 key;
+        i32 x, y;
+    } walk[] = {
+        {kScanRight, 405, 445},        {kScanRight, 265, 445},  // the two buttons wrap
+        {kScanTab, 482, 34},                                    // to tab 0
+        {kScanLeft, 482 + 45 * 3, 34},                          // tab 0 wraps to tab 3
+        {kScanTab, 580, 120},                                   // to list row 0
+        {kScanUp, 580, 320},                                    // row 0 wraps to row 5
+        {kScanTab, 100, 160},   // the list leads to the first front place
+        {kScanLeft, 356, 160},  // places wrap within their row
+        {kScanDown, 404, 340},         {kScanPgUp, 404, 340},  // page keys stay
+    };
+    for (const auto& w : walk) {
+        Key(w.key);
+        EXPECT_TRUE(at(w.x, w.y)) << int(w.key) << " to " << w.x << "," << w.y;
+    }
     Key(kScanEnter);
     EXPECT_EQ(gFormationFrame->picked, 5);
     Key(kScanRight);
