@@ -16,6 +16,7 @@
 #include "ui/SettingsFrame.h"
 #include "ui/Screens.h"
 #include "support/Harness.h"
+#include "support/SysScreenSupport.h"
 #include "ui/UiInput.h"
 #include "ui/Control.h"
 #include "platform/Input.h"
@@ -39,13 +40,6 @@ struct ArtTest : ::testing::Test {
         h.RunFrames(2);
         ASSERT_FALSE(gRunState & kRunVideo);
         ASSERT_TRUE(h.boxes().empty());
-    }
-    u16 CanvasAt(i32 x, i32 y) {
-        i32 pitch = 0;
-        u16* px = DisplayLock(gDrawSurface, &pitch);
-        u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
-        DisplayUnlock(gDrawSurface);
-        return v;
     }
     static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
