@@ -58,7 +58,7 @@ TEST(FormationPlaces, AreasOfTheTwoRows) {
         EXPECT_EQ(FormationPlaceAt(p.x, p.y), p.place) << p.x << "," << p.y;
 }
 
-TEST_F(FormationTest, TwoPicksSwapAndTheSamePlaceTwiceChangesNothing) {
+TEST_F(FormationTest, TwoPicksSwapTheSamePlaceTwiceChangesNothingAndCancelDropsAPick) {
     OpenWith({0, 1, 2, 3, -1, 5, 6, 7});
     ClickPlace(1);
     EXPECT_EQ(gFormationFrame->picked, 1);
@@ -82,6 +82,14 @@ TEST_F(FormationTest, TwoPicksSwapAndTheSamePlaceTwiceChangesNothing) {
     // A click off every place picks nothing.
     ClickAt(130, 150);
     EXPECT_EQ(gFormationFrame->picked, -1);
+    // Cancel first drops a pick, then leaves.
+    ClickPlace(3);
+    ASSERT_EQ(gFormationFrame->picked, 3);
+    RightClick();
+    EXPECT_EQ(gFormationFrame->picked, -1);
+    EXPECT_EQ(gFramePhase, 1u);
+    Tap(kScanEsc);
+    EXPECT_EQ(Closed(), kScreenBit | 13);
 }
 
 TEST_F(FormationTest, RestoreAfterSeveralSwapsShowsTheOrderOfOpening) {
@@ -125,17 +133,6 @@ TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
     RightClick();
     EXPECT_EQ(Closed(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{2, -1, 0, 1, 9, -5, 3, 4}));
-}
-
-TEST_F(FormationTest, CancelFirstDropsThePickThenLeaves) {
-    OpenWith({0, 1, 2, 3, 4, 5, 6, 7});
-    ClickPlace(3);
-    ASSERT_EQ(gFormationFrame->picked, 3);
-    RightClick();
-    EXPECT_EQ(gFormationFrame->picked, -1);
-    EXPECT_EQ(gFramePhase, 1u);
-    Tap(kScanEsc);
-    EXPECT_EQ(Closed(), kScreenBit | 13);
 }
 
 TEST_F(FormationTest, EveryWayOutAppliesTheFormation) {
