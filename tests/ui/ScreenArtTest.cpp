@@ -78,15 +78,9 @@ TEST_F(ArtTest, QuitButtonEndsTheProgram) {
 }
 
 TEST_F(ArtTest, KeysAndConfirmClickTheButtonUnderTheCursor) {
-    PlatformSetKey(205, true);  // right: onto load
-    h.RunFrames(1);
-    PlatformSetKey(205, false);
-    h.RunFrames(1);
+    TapKey(h, kScanRight);  // onto load
     EXPECT_EQ(gMouseInput.hoverId, kTitleLoad);
-    PlatformSetKey(28, true);  // confirm
-    h.RunFrames(1);
-    PlatformSetKey(28, false);
-    h.RunFrames(2);
+    TapKey(h, kScanEnter, 2);
     EXPECT_EQ(gFrameId, kScreenBit | 26);
 }
 

@@ -21,11 +21,8 @@ struct SettingsTest : SysScreenTest {
     void Rebind(int k, u8 code) {
         ClickAt(k % 2 ? 300 : 100, 265 + 25 * (k / 2));
         ASSERT_EQ(gSettingsFrame->capturing, 1);
-        h.RunFrames(12);  // past 400 ms
-        PlatformSetKey(code, true);
-        h.RunFrames(1);
-        PlatformSetKey(code, false);
-        h.RunFrames(16);  // past the cooldown
+        h.RunFrames(12);      // past 400 ms
+        TapKey(h, code, 16);  // then past the cooldown
     }
     std::string OptionFile() { return h.Path("game/Save/Option.sav"); }
 };
@@ -84,9 +81,7 @@ TEST_F(SettingsTest, RebindingClearsADuplicateAndRefusesFKeys) {
     EXPECT_EQ(gSettingsFrame->capturing, 1);
     EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0xD0u);
     EXPECT_EQ(gFrameId, kScreenBit | 12);
-    PlatformSetKey(0x30, true);  // B
-    h.RunFrames(1);
-    PlatformSetKey(0x30, false);
+    TapKey(h, 0x30, 0);  // B
     EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0x30u);
     h.RunFrames(16);
     // OK applies: the bindings and the map-mode table follow.
