@@ -72,12 +72,7 @@ TEST_F(SettingsTest, RebindingClearsADuplicateAndRefusesFKeys) {
     // An F-key is no binding: the capture waits on.
     ClickAt(300, 265);  // key 1, down
     h.RunFrames(12);
-    PlatformSetKey(0x3B, true);  // F1
-    h.RunFrames(2);
-    PlatformSetKey(0x3B, false);
-    PlatformSetKey(0x58, true);  // F12
-    h.RunFrames(2);
-    PlatformSetKey(0x58, false);
+    for (u8 f : {0x3B, 0x58}) TapKey(h, f);  // F1, F12
     EXPECT_EQ(gSettingsFrame->capturing, 1);
     EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0xD0u);
     EXPECT_EQ(gFrameId, kScreenBit | 12);
