@@ -6,7 +6,9 @@
 
 #include <string>
 
+#include "engine/DDraw.h"
 #include "engine/DInput.h"
+#include "platform/Display.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
@@ -16,6 +18,15 @@
 #include "ui/MainMenu.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+
+// The canvas's pixel at (x, y) as the last frame left it.
+inline u16 CanvasAt(i32 x, i32 y) {
+    i32 pitch = 0;
+    u16* px = DisplayLock(gDrawSurface, &pitch);
+    u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
+    DisplayUnlock(gDrawSurface);
+    return v;
+}
 
 struct SysScreenTest : ::testing::Test {
     Harness h;
@@ -57,4 +68,3 @@ struct SysScreenTest : ::testing::Test {
         return gFrameId;
     }
 };
-

@@ -19,13 +19,15 @@ struct ControlTest : ::testing::Test {
 };
 
 TEST_F(ControlTest, NumbersArePaddedToTenColumns) {
-    char s[16];
-    FormatControlNumber(s, sizeof(s), 42, 1);
-    EXPECT_STREQ(s, "        42");
-    FormatControlNumber(s, sizeof(s), 42, 0);
-    EXPECT_STREQ(s, "42");
-    FormatControlNumber(s, sizeof(s), -2147483647 - 1, 1);
-    EXPECT_STREQ(s, "-2147483648");
+    const struct {
+        i32 value, padded;
+        const char* text;
+    } cases[] = {{42, 1, "        42"}, {42, 0, "42"}, {-2147483647 - 1, 1, "-2147483648"}};
+    for (const auto& c : cases) {
+        char s[16];
+        FormatControlNumber(s, sizeof(s), c.value, c.padded);
+        EXPECT_STREQ(s, c.text);
+    }
 }
 
 TEST_F(ControlTest, ControlsRegisterInCreationOrderAndLeaveOnDelete) {
@@ -130,24 +132,27 @@ TEST_F(ScrollTest, HeldArrowRepeatsAfter800msThenEvery100ms) {
     EXPECT_EQ(bar.heldId, -1);
 }
 
-TEST_F(ScrollTest, ArrowsStopAtTheLimits) {
-    value = 20;
-    gMouseInput.clickedId = 11;
-    Frame();
-    EXPECT_EQ(value, 20);
-    value = 0;
-    gMouseInput.clickedId = 12;
-    Frame();
-    EXPECT_EQ(value, 0);
-}
-
-TEST_F(ScrollTest, ThumbFollowsTheValue) {
-    value = 10;
-    Frame();
-    EXPECT_EQ(thumb->y, 95 + 99);
-    value = 20;
-    Frame();
-    EXPECT_EQ(thumb->y, 95 + 198);
+// A click on an arrow at its limit or on a disabled bar, and the thumb that
+// follows the value over the 198-pixel track.
+TEST_F(ScrollTest, ClicksAtTheLimitsOrDisabledChangeNothingAndTheThumbFollows) {
+    const struct {
+        i32 value, clicked, enabled, thumbY;
+    } cases[] = {
+        {0, 11, 0, 95},
+        {20, 11, 1, 95 + 198},
+        {0, 12, 1, 95},
+        {10, 0, 1, 95 + 99},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        value = c.value;
+        bar.enabled = c.enabled;
+        gMouseInput.clickedId = c.clicked;
+        Frame();
+        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(thumb->y, c.thumbY);
+        EXPECT_EQ(gMouseInput.clickedId, c.enabled ? 0 : c.clicked) << "a disabled bar leaves it";
+    }
 }
 
 TEST_F(ScrollTest, EmptyRangeAndZeroTravelNeverDivideByZero) {
@@ -174,14 +179,6 @@ TEST_F(ScrollTest, DraggingTheThumbSetsTheValue) {
     Frame();
     EXPECT_EQ(value, 10);
     EXPECT_EQ(thumb->y, 194);
-}
-
-TEST_F(ScrollTest, DisabledBarDoesNothing) {
-    bar.enabled = 0;
-    gMouseInput.clickedId = 11;
-    Frame();
-    EXPECT_EQ(value, 0);
-    EXPECT_EQ(gMouseInput.clickedId, 11);
 }
 
 }  // namespace

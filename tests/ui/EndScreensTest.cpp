@@ -16,26 +16,34 @@ namespace {
 
 using EndScreensTest = SysScreenTest;
 
-TEST_F(EndScreensTest, QuestionYesGoesToTheTitleNoToTheMapAndElsewhereNothing) {
+// No goes back to the map; yes goes to the title and forgets the map it left;
+// a click elsewhere does nothing.
+TEST_F(EndScreensTest, QuestionNoGoesToTheMapYesToTheTitleAndElsewhereNothing) {
     gMenuRole = 2;
     Open(1);
     ASSERT_NE(gExitFrame, nullptr);
     EXPECT_NEAR(gMouseInput.x, 382, 1);  // smart mouse: on the "no" side
-    ClickAt(300, 260);                   // the yes half
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-    gFrameId = 0;
-    gFramePhase = 0;
-    h.RunFrames(1);
-    Open(1);
-    ClickAt(300, 230);  // on the box, above the band
-    ClickAt(230, 250);  // left of the yes half
+    ClickAt(300, 230);                   // on the box, above the band
+    ClickAt(230, 250);                   // left of the yes half
     EXPECT_EQ(gFramePhase, 1u);
     EXPECT_EQ(gExitFrame->result, 0);
     ClickAt(350, 250);  // the no half
     h.RunFrames(1);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gMenuRole, 0u);
+    // As if on map 2: running, walking saved for the way out.
+    gMapId = 2;
+    gWalkMode = 1;
+    gSavedWalkMode = 0;
+    Open(1);
+    ClickAt(300, 260);  // the yes half
+    h.RunFrames(1);
+    ASSERT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gMapId, 0u);
+    // The next game enters its map fresh: no load screen, the walking mode kept.
+    ASSERT_EQ(StartNewGame(1), 1);
+    EXPECT_FALSE(GetGameFlag(70));
+    EXPECT_EQ(gWalkMode, 1);
 }
 
 // Pixels of the system menu's panel area (x 480..639, y 60..379) that differ.
@@ -64,22 +72,6 @@ TEST_F(EndScreensTest, QuestionFromTheSystemMenuShowsTheMapBehindIt) {
     EXPECT_LT(PanelDifferences(map, gExitFrame->screenCopy), 160 * 320 / 20);
     MH_FREE(map);
     MH_FREE(menu);
-}
-
-TEST_F(EndScreensTest, BackToTheTitleForgetsTheMapItLeft) {
-    // As if on map 2: running, walking saved for the way out.
-    gMapId = 2;
-    gWalkMode = 1;
-    gSavedWalkMode = 0;
-    Open(1);
-    ClickAt(300, 260);  // yes
-    h.RunFrames(1);
-    ASSERT_EQ(gFrameId, kScreenBit | 0);
-    EXPECT_EQ(gMapId, 0u);
-    // The next game enters its map fresh: no load screen, the walking mode kept.
-    ASSERT_EQ(StartNewGame(1), 1);
-    EXPECT_FALSE(GetGameFlag(70));
-    EXPECT_EQ(gWalkMode, 1);
 }
 
 TEST_F(EndScreensTest, LeaveGameYesQuitsAndCancelReturnsToTheMap) {

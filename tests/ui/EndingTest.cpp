@@ -28,13 +28,6 @@ using sample_art::EndingColor;
 using sample_art::kEndingFirst;
 
 struct EndingTest : SysScreenTest {
-    u16 CanvasAt(i32 x, i32 y) {
-        i32 pitch = 0;
-        u16* px = DisplayLock(gDrawSurface, &pitch);
-        u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
-        DisplayUnlock(gDrawSurface);
-        return v;
-    }
     static u16 Colour(int k, u32 action) {
         return ConvertPixel(EndingColor(kEndingFirst + k, action));
     }

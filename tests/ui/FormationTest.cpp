@@ -47,20 +47,18 @@ struct FormationTest : SysScreenTest {
 };
 
 TEST(FormationPlaces, AreasOfTheTwoRows) {
-    EXPECT_EQ(FormationPlaceAt(10, 80), 0);
-    EXPECT_EQ(FormationPlaceAt(124, 224), 0);
-    EXPECT_EQ(FormationPlaceAt(125, 150), -1);  // between places 0 and 1
-    EXPECT_EQ(FormationPlaceAt(138, 80), 1);
-    EXPECT_EQ(FormationPlaceAt(380, 100), 2);
-    EXPECT_EQ(FormationPlaceAt(200, 240), -1);  // between the rows
-    EXPECT_EQ(FormationPlaceAt(62, 260), 3);
-    EXPECT_EQ(FormationPlaceAt(61, 300), -1);
-    EXPECT_EQ(FormationPlaceAt(190, 404), 4);
-    EXPECT_EQ(FormationPlaceAt(432, 404), 5);
-    EXPECT_EQ(FormationPlaceAt(432, 405), -1);
+    const struct {
+        i32 x, y, place;
+    } points[] = {
+        {10, 80, 0},  {124, 224, 0}, {125, 150, -1},  // between places 0 and 1
+        {138, 80, 1}, {380, 100, 2}, {200, 240, -1},  // between the rows
+        {62, 260, 3}, {61, 300, -1}, {190, 404, 4},  {432, 404, 5}, {432, 405, -1},
+    };
+    for (const auto& p : points)
+        EXPECT_EQ(FormationPlaceAt(p.x, p.y), p.place) << p.x << "," << p.y;
 }
 
-TEST_F(FormationTest, TwoPicksSwapAndTheSamePlaceTwiceChangesNothing) {
+TEST_F(FormationTest, TwoPicksSwapTheSamePlaceTwiceChangesNothingAndCancelDropsAPick) {
     OpenWith({0, 1, 2, 3, -1, 5, 6, 7});
     ClickPlace(1);
     EXPECT_EQ(gFormationFrame->picked, 1);
@@ -84,6 +82,14 @@ TEST_F(FormationTest, TwoPicksSwapAndTheSamePlaceTwiceChangesNothing) {
     // A click off every place picks nothing.
     ClickAt(130, 150);
     EXPECT_EQ(gFormationFrame->picked, -1);
+    // Cancel first drops a pick, then leaves.
+    ClickPlace(3);
+    ASSERT_EQ(gFormationFrame->picked, 3);
+    RightClick();
+    EXPECT_EQ(gFormationFrame->picked, -1);
+    EXPECT_EQ(gFramePhase, 1u);
+    Tap(kScanEsc);
+    EXPECT_EQ(Closed(), kScreenBit | 13);
 }
 
 TEST_F(FormationTest, RestoreAfterSeveralSwapsShowsTheOrderOfOpening) {
@@ -127,17 +133,6 @@ TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
     RightClick();
     EXPECT_EQ(Closed(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{2, -1, 0, 1, 9, -5, 3, 4}));
-}
-
-TEST_F(FormationTest, CancelFirstDropsThePickThenLeaves) {
-    OpenWith({0, 1, 2, 3, 4, 5, 6, 7});
-    ClickPlace(3);
-    ASSERT_EQ(gFormationFrame->picked, 3);
-    RightClick();
-    EXPECT_EQ(gFormationFrame->picked, -1);
-    EXPECT_EQ(gFramePhase, 1u);
-    Tap(kScanEsc);
-    EXPECT_EQ(Closed(), kScreenBit | 13);
 }
 
 TEST_F(FormationTest, EveryWayOutAppliesTheFormation) {
@@ -186,26 +181,23 @@ TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
         return std::abs(gMouseInput.x - x) <= 1 && std::abs(gMouseInput.y - y) <= 1;
     };
     EXPECT_TRUE(at(265, 445)) << "smart mouse starts on OK";
-    Key(kScanRight);
-    EXPECT_TRUE(at(405, 445));
-    Key(kScanRight);
-    EXPECT_TRUE(at(265, 445)) << "the two buttons wrap";
-    Key(kScanTab);
-    EXPECT_TRUE(at(482, 34));
-    Key(kScanLeft);
-    EXPECT_TRUE(at(482 + 45 * 3, 34)) << "tab 0 wraps to tab 3";
-    Key(kScanTab);
-    EXPECT_TRUE(at(580, 120));
-    Key(kScanUp);
-    EXPECT_TRUE(at(580, 320)) << "row 0 wraps to row 5";
-    Key(kScanTab);
-    EXPECT_TRUE(at(100, 160)) << "the list leads to the first front place";
-    Key(kScanLeft);
-    EXPECT_TRUE(at(356, 160)) << "places wrap within their row";
-    Key(kScanDown);
-    EXPECT_TRUE(at(404, 340));
-    Key(kScanPgUp);
-    EXPECT_TRUE(at(404, 340)) << "page keys stay";
+    const struct {
+        u8 key;
+        i32 x, y;
+    } walk[] = {
+        {kScanRight, 405, 445},        {kScanRight, 265, 445},  // the two buttons wrap
+        {kScanTab, 482, 34},                                    // to tab 0
+        {kScanLeft, 482 + 45 * 3, 34},                          // tab 0 wraps to tab 3
+        {kScanTab, 580, 120},                                   // to list row 0
+        {kScanUp, 580, 320},                                    // row 0 wraps to row 5
+        {kScanTab, 100, 160},   // the list leads to the first front place
+        {kScanLeft, 356, 160},  // places wrap within their row
+        {kScanDown, 404, 340},         {kScanPgUp, 404, 340},  // page keys stay
+    };
+    for (const auto& w : walk) {
+        Key(w.key);
+        EXPECT_TRUE(at(w.x, w.y)) << int(w.key) << " to " << w.x << "," << w.y;
+    }
     Key(kScanEnter);
     EXPECT_EQ(gFormationFrame->picked, 5);
     Key(kScanRight);

@@ -32,22 +32,23 @@ TEST(QuestNames, CutNeverSplitsABig5Character) {
     EXPECT_STREQ(b, "\xA4\x40z");
 }
 
-TEST_F(QuestLogTest, EmptyListShowsNoRowsAndBothPagesDisabled) {
-    OpenLog(0);
-    EXPECT_EQ(ShownRows(), 0);
-    EXPECT_EQ(gQuestFrame->pageUp->id, 0);
-    EXPECT_EQ(gQuestFrame->pageDown->id, 0);
-}
-
-TEST_F(QuestLogTest, EightQuestsFillOnePage) {
-    OpenLog(8);
-    EXPECT_EQ(ShownRows(), 8);
-    EXPECT_EQ(gQuestFrame->pageDown->id, 0);
-}
-
-TEST_F(QuestLogTest, NinthQuestEnablesPageDownAndItsPageShowsOneRow) {
-    OpenLog(9);
-    ASSERT_EQ(gQuestFrame->pageDown->id, kQuestPageDownId);
+// Eight rows a page: page down only with a ninth quest, whose page shows one row.
+TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
+    const struct {
+        int quests, rows;
+        i32 pageDown;
+    } cases[] = {{0, 0, 0}, {8, 8, 0}, {9, 8, kQuestPageDownId}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.quests);
+        if (gFramePhase == 1) {
+            gFramePhase = 2;
+            h.RunFrames(1);
+        }
+        OpenLog(c.quests);
+        EXPECT_EQ(ShownRows(), c.rows);
+        EXPECT_EQ(gQuestFrame->pageUp->id, 0);
+        EXPECT_EQ(gQuestFrame->pageDown->id, c.pageDown);
+    }
     ClickAt(360, 435);
     EXPECT_EQ(gQuestFrame->first, 8);
     EXPECT_EQ(ShownRows(), 1);

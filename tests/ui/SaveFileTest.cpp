@@ -81,15 +81,18 @@ struct SaveFileTest : SampleTownTest {
 };
 
 TEST(SaveTexts, DatesOnTheTwelveHourClock) {
-    char d[kSaveDateBytes];
-    FormatSaveDate(2024, 3, 7, 0, 5, d);
-    EXPECT_EQ(std::string(d, 19), "2024/03/07 AM 12:05");
-    FormatSaveDate(2024, 3, 7, 12, 0, d);
-    EXPECT_EQ(std::string(d, 19), "2024/03/07 PM 12:00");
-    FormatSaveDate(2024, 12, 31, 23, 59, d);
-    EXPECT_EQ(std::string(d, 19), "2024/12/31 PM 11:59");
-    FormatSaveDate(2024, 1, 2, 11, 30, d);
-    EXPECT_EQ(std::string(d, 19), "2024/01/02 AM 11:30");
+    const struct {
+        int month, day, hour, minute;
+        const char* text;
+    } cases[] = {{3, 7, 0, 5, "2024/03/07 AM 12:05"},
+                 {3, 7, 12, 0, "2024/03/07 PM 12:00"},
+                 {12, 31, 23, 59, "2024/12/31 PM 11:59"},
+                 {1, 2, 11, 30, "2024/01/02 AM 11:30"}};
+    for (const auto& c : cases) {
+        char d[kSaveDateBytes];
+        FormatSaveDate(2024, c.month, c.day, c.hour, c.minute, d);
+        EXPECT_EQ(std::string(d, 19), c.text);
+    }
 }
 
 TEST(SaveTexts, MoneyAndPlayTimeKeepTheirWidths) {
@@ -130,16 +133,9 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     // Item 3 at 38,419: the map's name.
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38419])), std::string(gMap.name));
     // Item 4 at 38,451: roles 0 and 1 swapped under flag 324, values unswapped.
-    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38451])), 1);
-    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38455])), 11);
-    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38459])), 0);
-    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38463])), 22);
-    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38467])), 4);
-    EXPECT_EQ(static_cast<i32>(LoadU32(&f[38471])), 44);
-    for (int i = 3; i < 8; ++i) {
-        EXPECT_EQ(static_cast<i32>(LoadU32(&f[38451 + 8 * i])), -1);
-        EXPECT_EQ(static_cast<i32>(LoadU32(&f[38455 + 8 * i])), -1);
-    }
+    const i32 party[16] = {1, 11, 0, 22, 4, 44, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(static_cast<i32>(LoadU32(&f[38451 + 4 * i])), party[i]) << i;
     // Items 5 and 6.
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38515]), 13),
               std::string(B5("金錢：")) + "1234567");

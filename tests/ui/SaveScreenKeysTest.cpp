@@ -302,9 +302,7 @@ TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
     };
     WalkSteps(steps, &gSaveLoadFrame->focus);
     EXPECT_EQ(gSaveLoadFrame->top, 30);
-    PlatformSetKey(kScanF4, true);
-    h.RunFrames(2);
-    PlatformSetKey(kScanF4, false);
+    Press(kScanF4);
     EXPECT_EQ(gFramePhase, 1u);
     EXPECT_EQ(gFrameId, kScreenBit | 26);
     Press(kScanRight);  // page down

@@ -68,34 +68,15 @@ TEST_F(SaveScreenTest, LoadInPlayAsksThenZoomsFor803ms) {
 
 // A game that ended released the databases whose counts size a save's item
 // and monster blocks: the load screen must not read every slot as empty then.
-TEST_F(SaveScreenTest, LoadScreenAfterAGameEndedStillReadsTheSlots) {
+// An empty slot does not load; cancel goes back to the title.
+TEST_F(SaveScreenTest, TitleLoadScreenAfterAGameEndedReadsTheSlotsAndLoadsNoEmptyOne) {
     gScriptVars[0] = 4321;
     ASSERT_EQ(SaveToSlotFile(2), 1);
+    WriteHostFile(h.Path("Save/MH01.sav"), std::vector<u8>(136001, 0));  // big, not a save
     EndGame();
     ASSERT_EQ(gItems, nullptr);
     gScriptVars[0] = 0;
-    gFrameId = kScreenBit | 0;
-    h.RunFrames(2);
-    gMainMenuFrame->result = kTitleResLoad;
-    gFramePhase = 2;
-    h.RunFrames(3);
-    ASSERT_EQ(gFrameId, kScreenBit | 26);
-    EXPECT_NE(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
-    EXPECT_EQ(IsSlotUsed(2), 1);
-    Click(kSlotRows, 100, 50 + 124 * 2 + 10);
-    EXPECT_EQ(gScriptVars[0], 4321u);
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 15);
-}
-
-TEST_F(SaveScreenTest, AnEmptySlotCannotBeLoadedAndCancelFromTheTitleGoesBack) {
-    WriteHostFile(h.Path("Save/MH01.sav"), std::vector<u8>(136001, 0));  // big, not a save
-    gFrameId = kScreenBit | 0;
-    h.RunFrames(2);
-    gMainMenuFrame->result = kTitleResLoad;
-    gFramePhase = 2;
-    h.RunFrames(3);
-    ASSERT_EQ(gFrameId, kScreenBit | 26);
+    OpenTitleLoad();
     EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
     Click(kSlotRows, 100, 60);
     EXPECT_EQ(gFrameId, kScreenBit | 26);
@@ -103,6 +84,13 @@ TEST_F(SaveScreenTest, AnEmptySlotCannotBeLoadedAndCancelFromTheTitleGoesBack) {
     gMouseInput.rightClick = 1;
     h.RunFrames(2);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
+    OpenTitleLoad();
+    EXPECT_NE(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
+    EXPECT_EQ(IsSlotUsed(2), 1);
+    Click(kSlotRows, 100, 50 + 124 * 2 + 10);
+    EXPECT_EQ(gScriptVars[0], 4321u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 15);
 }
 
 // F9 shows "儲存中..." and writes the quick save only after the notice.

@@ -40,6 +40,16 @@ struct SampleTownTest : ::testing::Test {
         h.RunFrames(2);
         ASSERT_EQ(gFramePhase, 1u);
     }
+    // From wherever the game stands to the title, whose load button opens the
+    // title's load screen (26).
+    void OpenTitleLoad() {
+        gFrameId = kScreenBit | 0;
+        h.RunFrames(2);
+        gMainMenuFrame->result = kTitleResLoad;
+        gFramePhase = 2;
+        h.RunFrames(3);
+        ASSERT_EQ(gFrameId, kScreenBit | 26);
+    }
     // A click on control id that the screen reads on the next frame.
     void Click(i32 id, i32 x, i32 y) {
         gMouseInput.x = x;

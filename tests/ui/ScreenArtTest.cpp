@@ -16,6 +16,7 @@
 #include "ui/SettingsFrame.h"
 #include "ui/Screens.h"
 #include "support/Harness.h"
+#include "support/SysScreenSupport.h"
 #include "ui/UiInput.h"
 #include "ui/Control.h"
 #include "platform/Input.h"
@@ -40,13 +41,6 @@ struct ArtTest : ::testing::Test {
         ASSERT_FALSE(gRunState & kRunVideo);
         ASSERT_TRUE(h.boxes().empty());
     }
-    u16 CanvasAt(i32 x, i32 y) {
-        i32 pitch = 0;
-        u16* px = DisplayLock(gDrawSurface, &pitch);
-        u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
-        DisplayUnlock(gDrawSurface);
-        return v;
-    }
     static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
     void ClickButton(int k) { ClickAt(TitleButtonX(k), kTitleButtonY); }
@@ -67,8 +61,7 @@ TEST_F(ArtTest, SettingsAndBackMakeASecondTitleWithoutVideo) {
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 27);
     ASSERT_NE(gSettingsFrame, nullptr);
-    gSettingsFrame->result = 1;  // back to the title
-    gFramePhase = 2;
+    TapKey(h, kScanEsc);  // cancel: back to the title
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_NE(gMainMenuFrame, nullptr);
@@ -85,19 +78,13 @@ TEST_F(ArtTest, QuitButtonEndsTheProgram) {
 }
 
 TEST_F(ArtTest, KeysAndConfirmClickTheButtonUnderTheCursor) {
-    PlatformSetKey(205, true);  // right: onto load
-    h.RunFrames(1);
-    PlatformSetKey(205, false);
-    h.RunFrames(1);
+    TapKey(h, kScanRight);  // onto load
     EXPECT_EQ(gMouseInput.hoverId, kTitleLoad);
-    PlatformSetKey(28, true);  // confirm
-    h.RunFrames(1);
-    PlatformSetKey(28, false);
-    h.RunFrames(2);
+    TapKey(h, kScanEnter, 2);
     EXPECT_EQ(gFrameId, kScreenBit | 26);
 }
 
-TEST_F(ArtTest, PressOnOneButtonAndReleaseOnAnotherIsNoClick) {
+TEST_F(ArtTest, ReleaseOnAnotherButtonOrConfirmWhileHeldIsNoClick) {
     gDInput.SetMousePos(TitleButtonX(0), kTitleButtonY);
     h.RunFrames(1);
     PlatformSetMouseButtons(true, false);
@@ -109,9 +96,7 @@ TEST_F(ArtTest, PressOnOneButtonAndReleaseOnAnotherIsNoClick) {
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_EQ(gFramePhase, 1u);
-}
-
-TEST_F(ArtTest, HeldButtonWithConfirmClicksNothing) {
+    // Nor is confirm while the button is held.
     gDInput.SetMousePos(TitleButtonX(1), kTitleButtonY);
     h.RunFrames(1);
     PlatformSetMouseButtons(true, false);
@@ -143,7 +128,7 @@ struct OverlapTest : ArtTest {
     }
 };
 
-TEST_F(OverlapTest, LaterControlIsOnTopUntilTheOtherIsBroughtToFront) {
+TEST_F(OverlapTest, TheFrontmostShownControlWithAnIdTakesTheHit) {
     EXPECT_EQ(HitAt(120, 120), 1);
     EXPECT_EQ(HitAt(220, 120), 2);
     EXPECT_EQ(HitAt(320, 120), 2);
@@ -152,9 +137,7 @@ TEST_F(OverlapTest, LaterControlIsOnTopUntilTheOtherIsBroughtToFront) {
     EXPECT_EQ(HitAt(220, 120), 1);
     h.RunFrames(1);
     EXPECT_EQ(CanvasAt(220, 120), Colour(9002, 7)) << "drawn last, on top";
-}
-
-TEST_F(OverlapTest, HiddenAndIdZeroControlsAreNeverHit) {
+    b->BringToFront();
     b->Hide();
     EXPECT_EQ(HitAt(220, 120), 1);
     b->Show();

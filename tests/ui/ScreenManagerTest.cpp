@@ -77,17 +77,14 @@ TEST_F(ScreenTest, UnknownIdsAndMissingObjectsReturnToMapMode) {
     }
 }
 
-TEST_F(ScreenTest, ObjectMadeElsewhereIsFreedAfterItsClose) {
+TEST_F(ScreenTest, ObjectMadeElsewhereIsFreedAfterItsCloseAndTheTopBitIsOptional) {
     ToMapMode();
     gItemFrame = new cItemFrame(7);
     gFrameId = kScreenBit | 14;
     h.RunFrames(2);
     EXPECT_EQ(gItemFrame, nullptr);
     EXPECT_EQ(gFrameId, 0u);
-}
-
-TEST_F(ScreenTest, ModeWordWithoutTheTopBitOpensTheSameScreen) {
-    ToMapMode();
+    // A mode word without the top bit opens the same screen.
     gFrameId = 3;
     h.RunFrames(1);
     EXPECT_NE(gEquipFrame, nullptr);

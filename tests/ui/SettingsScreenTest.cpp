@@ -1,6 +1,7 @@
 // The settings screen through the real tick: sliders, rebinding, reset, every
 // way out writing the options file, and the map key table.
 #include <filesystem>
+#include <utility>
 
 #include "platform/TextCodec.h"
 #include "ui/Screens.h"
@@ -20,19 +21,14 @@ struct SettingsTest : SysScreenTest {
     void Rebind(int k, u8 code) {
         ClickAt(k % 2 ? 300 : 100, 265 + 25 * (k / 2));
         ASSERT_EQ(gSettingsFrame->capturing, 1);
-        h.RunFrames(12);  // past 400 ms
-        PlatformSetKey(code, true);
-        h.RunFrames(1);
-        PlatformSetKey(code, false);
-        h.RunFrames(16);  // past the cooldown
+        h.RunFrames(12);      // past 400 ms
+        TapKey(h, code, 16);  // then past the cooldown
     }
     std::string OptionFile() { return h.Path("game/Save/Option.sav"); }
 };
 
-TEST(SettingsSlider, ClickFormulaIsMonotonicAndReachesBothEnds) {
-    EXPECT_EQ(SliderValueAt(136), 0);
-    EXPECT_EQ(SliderValueAt(326), 11);
-    EXPECT_EQ(SliderValueAt(100), 0);
+TEST(SettingsSlider, ClickFormulaIsMonotonic) {
+    EXPECT_EQ(SliderValueAt(100), 0);  // both ends: the slider test through the screen
     i32 last = 0;
     for (i32 x = 136; x <= 326; ++x) {
         i32 v = SliderValueAt(x);
@@ -43,13 +39,10 @@ TEST(SettingsSlider, ClickFormulaIsMonotonicAndReachesBothEnds) {
 }
 
 TEST(SettingsKeyNames, NamesByScanCode) {
-    EXPECT_STREQ(KeyName(0), B5("請按一個鍵"));
-    EXPECT_STREQ(KeyName(0x1E), "A");
-    EXPECT_STREQ(KeyName(0xC8), "Arrow Up");
-    EXPECT_STREQ(KeyName(0x9C), "Numpad Enter");
-    EXPECT_STREQ(KeyName(0x54), "??");
-    EXPECT_STREQ(KeyName(0xDE), "??");
-    EXPECT_STREQ(KeyName(0x12345), "??");
+    const std::pair<u32, const char*> names[] = {
+        {0, B5("請按一個鍵")}, {0x1E, "A"},  {0xC8, "Arrow Up"}, {0x9C, "Numpad Enter"},
+        {0x54, "??"},          {0xDE, "??"}, {0x12345, "??"}};
+    for (const auto& [code, name] : names) EXPECT_STREQ(KeyName(code), name) << code;
 }
 
 TEST_F(SettingsTest, SliderEndsGiveZeroAndEleven) {
@@ -79,18 +72,11 @@ TEST_F(SettingsTest, RebindingClearsADuplicateAndRefusesFKeys) {
     // An F-key is no binding: the capture waits on.
     ClickAt(300, 265);  // key 1, down
     h.RunFrames(12);
-    PlatformSetKey(0x3B, true);  // F1
-    h.RunFrames(2);
-    PlatformSetKey(0x3B, false);
-    PlatformSetKey(0x58, true);  // F12
-    h.RunFrames(2);
-    PlatformSetKey(0x58, false);
+    for (u8 f : {0x3B, 0x58}) TapKey(h, f);  // F1, F12
     EXPECT_EQ(gSettingsFrame->capturing, 1);
     EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0xD0u);
     EXPECT_EQ(gFrameId, kScreenBit | 12);
-    PlatformSetKey(0x30, true);  // B
-    h.RunFrames(1);
-    PlatformSetKey(0x30, false);
+    TapKey(h, 0x30, 0);  // B
     EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0x30u);
     h.RunFrames(16);
     // OK applies: the bindings and the map-mode table follow.
@@ -100,18 +86,6 @@ TEST_F(SettingsTest, RebindingClearsADuplicateAndRefusesFKeys) {
     EXPECT_EQ(gKeyBindings[kKeyUp], 0x1Eu);
     EXPECT_EQ(gMapKeyCodes[4], 0x1Eu);
     EXPECT_EQ(gMapKeyCodes[6], 0x30u);
-}
-
-TEST_F(SettingsTest, CancelStillWritesTheOptionsFile) {
-    std::filesystem::remove(OptionFile());
-    OpenSettings();
-    ClickAt(326, 165);  // text speed 11
-    RightClick();
-    h.RunFrames(2);
-    EXPECT_EQ(gFrameId, kScreenBit | 13);
-    EXPECT_EQ(gTextSpeed, 11u);
-    ASSERT_TRUE(std::filesystem::exists(OptionFile()));
-    EXPECT_EQ(std::filesystem::file_size(OptionFile()), 88u);
 }
 
 TEST_F(SettingsTest, ResetRestoresKeysZeroToTenOnly) {
@@ -131,17 +105,12 @@ TEST_F(SettingsTest, ResetRestoresKeysZeroToTenOnly) {
     EXPECT_EQ(gMapKeyCodes[5], 0xCDu);
 }
 
-TEST_F(SettingsTest, FromTheTitleCancelGoesBackToTheTitle) {
-    Open(27);
-    EXPECT_EQ(gSettingsFrame->screen, 27u);
-    Tap(kScanEsc);
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-}
-
-TEST_F(SettingsTest, CacheSizesAndSwitches) {
+// Cancel applies what the screen holds and still writes the options file.
+TEST_F(SettingsTest, CancelAppliesTextSpeedCacheSizesAndSwitchesAndWritesTheFile) {
+    std::filesystem::remove(OptionFile());
     gRealTimeBattle = 0;
     OpenSettings();
+    ClickAt(326, 165);  // text speed 11
     ClickAt(360, 190);
     ClickAt(160, 215);
     EXPECT_EQ(gSettingsFrame->swap, 80);
@@ -151,8 +120,12 @@ TEST_F(SettingsTest, CacheSizesAndSwitches) {
     EXPECT_EQ(gSettingsFrame->swap, 45);
     Tap(kScanEsc);
     h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 13);
+    EXPECT_EQ(gTextSpeed, 11u);
     EXPECT_EQ(gSwapSpace, 45u);
     EXPECT_EQ(gRealTimeBattle, 1u);
+    ASSERT_TRUE(std::filesystem::exists(OptionFile()));
+    EXPECT_EQ(std::filesystem::file_size(OptionFile()), 88u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The system menu through the real tick: rows, tabs, keys, money and play time.
 #include <cstring>
+#include <utility>
 
 #include "platform/TextCodec.h"
 #include "story/Talk.h"
@@ -24,13 +25,13 @@ struct SystemMenuTest : SysScreenTest {
 };
 
 TEST(PlayTime, HoursWrapAtSixty) {
-    char buf[32];
-    FormatPlayTime(buf, sizeof(buf), 3725);
-    EXPECT_STREQ(buf, "1:02:05");
-    FormatPlayTime(buf, sizeof(buf), 61 * 3600 + 59);
-    EXPECT_STREQ(buf, "1:00:59");
-    FormatPlayTime(buf, sizeof(buf), 0);
-    EXPECT_STREQ(buf, "0:00:00");
+    const std::pair<u32, const char*> cases[] = {
+        {3725, "1:02:05"}, {61 * 3600 + 59, "1:00:59"}, {0, "0:00:00"}};
+    for (const auto& [seconds, text] : cases) {
+        char buf[32];
+        FormatPlayTime(buf, sizeof(buf), seconds);
+        EXPECT_STREQ(buf, text);
+    }
 }
 
 TEST_F(SystemMenuTest, MoneyAndPlayTimeAreShown) {

@@ -26,27 +26,36 @@ struct TitleTest : ::testing::Test {
     void Tap(u8 code) { TapKey(h, code); }
 };
 
-TEST_F(TitleTest, CursorStartsOnTheFocusedButtonWithSmartMouse) {
-    gKeyFocus = 2;
+// Each opening of the title: on the focused button with smart mouse, the
+// focus another screen left kept inside the four buttons, the centre without.
+TEST_F(TitleTest, CursorStartsOnTheFocusedButtonOrAtTheCentre) {
+    const struct {
+        i32 focus;
+        u32 smart;
+        i32 x, y, button;
+    } cases[] = {
+        {2, 1, 445, 440, kTitleSettings},
+        {30, 1, TitleButtonX(3), kTitleButtonY, kTitleQuit},  // the skills page leaves 30 + k
+        {0, 0, 320, 240, -1},
+    };
     Start();
-    EXPECT_NEAR(gMouseInput.x, 445, 1);
-    EXPECT_EQ(gMouseInput.y, 440);
-    EXPECT_EQ(gMainMenuFrame->focus, kTitleSettings);
-}
-
-TEST_F(TitleTest, CursorStartsAtTheCentreWithoutSmartMouse) {
-    h.StartGame();
-    gSmartMouse = 0;
-    h.RunFrames(2);
-    EXPECT_NEAR(gMouseInput.x, 320, 1);
-    EXPECT_EQ(gMouseInput.y, 240);
-}
-
-TEST_F(TitleTest, FocusOfAnotherScreenIsKeptInsideTheFourButtons) {
-    gKeyFocus = 30;  // the skills page leaves 30 + k
-    Start();
-    EXPECT_EQ(gMainMenuFrame->focus, kTitleQuit);
-    EXPECT_NEAR(gMouseInput.x, TitleButtonX(3), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.focus);
+        gMainMenuFrame->result = kTitleNone;  // to the map, then the title anew
+        gFramePhase = 2;
+        h.RunFrames(1);
+        gKeyFocus = c.focus;
+        gSmartMouse = c.smart;
+        gFrameId = kScreenBit | 0;
+        gFramePhase = 0;
+        h.RunFrames(2);
+        ASSERT_NE(gMainMenuFrame, nullptr);
+        EXPECT_NEAR(gMouseInput.x, c.x, 1);
+        EXPECT_EQ(gMouseInput.y, c.y);
+        if (c.button >= 0) {
+            EXPECT_EQ(gMainMenuFrame->focus, c.button);
+        }
+    }
 }
 
 TEST_F(TitleTest, LeftOnNewGameGoesToQuitAndRightOnQuitToNewGame) {
@@ -64,8 +73,14 @@ TEST_F(TitleTest, LeftOnNewGameGoesToQuitAndRightOnQuitToNewGame) {
     EXPECT_EQ(gMouseInput.y, kTitleButtonY);
 }
 
-TEST_F(TitleTest, F10WithAQuickSaveOpensTheQuickLoadNotice) {
+TEST_F(TitleTest, F10OpensTheQuickLoadNoticeOnlyWithAQuickSave) {
     Start();
+    PlatformSetKey(kScanF10, true);
+    h.RunFrames(3);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gFramePhase, 1u) << "no quick save: nothing";
+    PlatformSetKey(kScanF10, false);
+    h.RunFrames(1);
     WriteHostFile(h.Path("Save/Quick.sav"), {1, 2, 3});
     PlatformSetKey(kScanF10, true);
     h.RunFrames(1);
@@ -78,14 +93,6 @@ TEST_F(TitleTest, F10WithAQuickSaveOpensTheQuickLoadNotice) {
     h.RunFrames(32);
     EXPECT_EQ(gQuickNoticeFrame, nullptr);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
-}
-
-TEST_F(TitleTest, F10WithoutAQuickSaveDoesNothing) {
-    Start();
-    PlatformSetKey(kScanF10, true);
-    h.RunFrames(3);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-    EXPECT_EQ(gFramePhase, 1u);
 }
 
 TEST_F(TitleTest, F10HeldFromBeforeTheTitleIsNoFreshPress) {

@@ -78,7 +78,7 @@ TEST_F(InputTest, HeldKeyRepeatsAt0_600_800_1000) {
     EXPECT_EQ(fired, (std::vector<u32>{0, 600, 800, 1000}));
 }
 
-TEST_F(InputTest, ReleasingAKeyMakesTheNextPressNew) {
+TEST_F(InputTest, ReleasedKeysPressAnewAndANewPressRestartsTheRepeat) {
     PlatformSetKey(200, true);
     EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 1);
     EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0) << "a second test in one frame sees the key held";
@@ -87,11 +87,7 @@ TEST_F(InputTest, ReleasingAKeyMakesTheNextPressNew) {
     EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0);  // the key is seen up twice: the flags are clear
     PlatformSetKey(200, true);
     EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 1);
-}
-
-TEST_F(InputTest, NewPressRestartsTheSharedRepeatTimer) {
-    PlatformSetKey(200, true);
-    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 1);
+    // A new press of another key restarts the repeat timer the keys share.
     PlatformAdvanceTime(500);
     EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0);
     PlatformSetKey(208, true);
