@@ -98,12 +98,14 @@ TEST_F(FighterDrawTest, ShownHpFallsBy300Then30Then3) {
 }
 
 TEST_F(FighterDrawTest, DigitsTakeFourPlacesOrAsManyAsTheNumberHas) {
-    const i32 adv = 6 + 1;
+    // Each place is a frame's width and one pixel; the top rows of 7, 5 and 0
+    // are inked from their first column, that of 1 in its second.
+    const i32 adv = sample_fighters::kDigitW + 1;
     EXPECT_EQ(DrawFighterDigits(7, 100, 50), 100 + 4 * adv);
     EXPECT_EQ(At(100 + 2 * adv, 50), 0);  // leading places stay empty
     EXPECT_EQ(At(100 + 3 * adv, 50), PlainColour(11000, 7));
     EXPECT_EQ(DrawFighterDigits(12345, 100, 80), 100 + 5 * adv);
-    EXPECT_EQ(At(100, 80), PlainColour(11000, 1));
+    EXPECT_EQ(At(101, 80), PlainColourAt(11000, 1, 1, 0));
     EXPECT_EQ(At(100 + 4 * adv, 80), PlainColour(11000, 5));
     // Negative values never reach the digits: a lost number reads 0.
     EXPECT_EQ(DrawFighterDigits(-45, 100, 110), 100 + 4 * adv);

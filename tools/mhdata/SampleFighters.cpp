@@ -170,10 +170,6 @@ u16 BodyColour(u32 act, int frame) {
     return static_cast<u16>((act * 53 + 0x0841 * (frame + 1)) & 0xFFFF) | 0x0821;
 }
 
-u16 DigitColour(u32, int digit) {
-    return static_cast<u16>(0x8000 | (digit * 0x0C41 + 0x0421));
-}
-
 }  // namespace sample_fighters
 
 namespace {
@@ -319,6 +315,31 @@ ActProgram BarAct() {
     return a;
 }
 
+// The digits 0-9 and the slash, three columns by five rows (bit 2 the left
+// column), dark on a clear frame with a clear column after them: the number
+// rows of a fighter's panel lie five pixels apart, and these can be read on
+// its bars.
+constexpr u8 kDigitRows[11][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 3, 1, 7},
+                                  {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 2, 2},
+                                  {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {1, 1, 2, 4, 4}};
+
+ArchivePicture DigitFrames() {
+    constexpr u16 kKey = 619, kInk = 0x0842;
+    ArchivePicture p;
+    p.name = "digits";
+    for (const auto& rows : kDigitRows) {
+        ArchiveFrame f;
+        f.w = kDigitW;
+        f.h = kDigitH;
+        f.pixels.assign(static_cast<size_t>(kDigitW) * kDigitH, kKey);
+        for (i32 y = 0; y < kDigitH; ++y)
+            for (i32 x = 0; x < 3; ++x)
+                if (rows[y] >> (2 - x) & 1) f.pixels[static_cast<size_t>(y) * kDigitW + x] = kInk;
+        p.frames.push_back(f);
+    }
+    return p;
+}
+
 ActProgram DigitAct() {
     ActProgram a;
     a.name = "digits";
@@ -333,7 +354,7 @@ void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
     for (u32 act : SampleEffectActs())
         (*pics)[act] = FlatFrames("effect" + std::to_string(act), 48, 48, 3, BodyColour, act);
     (*pics)[kBarAct] = BarPicture();
-    (*pics)[kDigitAct] = FlatFrames("digits", kDigitW, kDigitH, 11, DigitColour, kDigitAct);
+    (*pics)[kDigitAct] = DigitFrames();
 }
 
 void AddSampleFighterActs(std::map<u32, ActProgram>* acts) {

@@ -32,8 +32,7 @@ constexpr i32 kBodyStand = 0, kBodyReady = 8, kBodyCast = 16, kBodyHurt = 24, kB
 u16 BodyColour(u32 act, int frame);
 // Digits (act 11000): action d shows digit d, action 10 the slash.
 constexpr u16 kDigitAct = 11000;
-constexpr i32 kDigitW = 6, kDigitH = 8;
-u16 DigitColour(u32 act, int digit);
+constexpr i32 kDigitW = 4, kDigitH = 5;
 // Bars and panels (act 11002): frames 0 party panel, 1 enemy panel, 2 gauge,
 // 3 HP, 4 MP, 5 enemy gauge, 6 ordered mark, 7 command panel, 8 portrait.
 constexpr u16 kBarAct = 11002;
