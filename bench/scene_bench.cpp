@@ -1,6 +1,5 @@
 // Benchmarks of the map scene: one tick of the sample town with 50 people
-// walking and a message box open, a long route on a 256 x 256 map, and an unreachable goal on
-// a 512 x 512 map.
+// walking and a message box open.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -94,53 +93,3 @@ static void BM_MapFrameTownFiftyWalkers(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MapFrameTownFiftyWalkers)->Unit(benchmark::kMicrosecond);
-
-namespace {
-struct Grid {
-    std::vector<u32> cells;
-    Grid(u32 w, u32 h, int wallPercent, u32 seed) : cells(static_cast<size_t>(w) * h) {
-        std::mt19937 rng(seed);
-        for (u32& c : cells)
-            if (static_cast<int>(rng() % 100) < wallPercent) c = 0x40000000u;
-        gMap = MapRecord{};
-        gMap.width = w;
-        gMap.height = h;
-        gMap.cells = cells.data();
-    }
-    ~Grid() { gMap = MapRecord{}; }
-};
-}  // namespace
-
-static void BM_LongRoute256(benchmark::State& state) {
-    InitAStarPool();
-    Grid g(256, 256, 20, 1);
-    g.cells[1 * 256 + 1] = g.cells[254 * 256 + 254] = 0;
-    std::vector<u8> dirs;
-    for (auto _ : state) {
-        aStar a;
-        if (!a.FindPath(16, 16, 254 * 16, 254 * 16, 1, 1, &dirs)) state.SkipWithError("no route");
-    }
-    state.counters["steps"] = static_cast<double>(dirs.size());
-    state.counters["pool_peak"] = GetAStarPoolStats().peak;
-}
-BENCHMARK(BM_LongRoute256)->Unit(benchmark::kMillisecond);
-
-static void BM_UnreachableGoal512(benchmark::State& state) {
-    InitAStarPool();
-    Grid g(512, 512, 10, 2);
-    // The start is walled in; the search floods everything the goal can reach.
-    for (u32 k = 0; k < 5; ++k) {
-        g.cells[2 * 512 + 2 + k] = g.cells[6 * 512 + 2 + k] = 0x40000000u;
-        g.cells[(2 + k) * 512 + 2] = g.cells[(2 + k) * 512 + 6] = 0x40000000u;
-    }
-    g.cells[4 * 512 + 4] = 0;
-    g.cells[500 * 512 + 500] = 0;
-    std::vector<u8> dirs;
-    for (auto _ : state) {
-        aStar a;
-        if (a.FindPath(64, 64, 500 * 16, 500 * 16, 1, 1, &dirs))
-            state.SkipWithError("found a route");
-    }
-    state.counters["pool_peak"] = GetAStarPoolStats().peak;
-}
-BENCHMARK(BM_UnreachableGoal512)->Unit(benchmark::kMillisecond);
