@@ -72,7 +72,7 @@ RoleRoute* FindRoleRoute(int role, int state) {
     return nullptr;
 }
 
-// ---- the node pool ----
+// ---- the search state ----
 
 namespace {
 
@@ -83,37 +83,43 @@ namespace {
 constexpr u32 kStraight = 5741;
 constexpr u32 kDiagonal = 8119;
 
-struct SearchNode {
-    u32 cell;    // y * width + x
-    u32 g, f;    // cost from the goal, and with the estimate to the start
-    i32 parent;  // node index, -1 for the root
-    u32 closed;  // 1 once expanded
+// Neighbours in expansion order: up-left, up, up-right, right, down-right, down,
+// down-left, left. Neighbour k lies one step in the opposite of route direction
+// k, so a cell reached through neighbour k goes back with route direction k.
+constexpr int kNbDx[8] = {-1, 0, 1, 1, 1, 0, -1, -1};
+constexpr int kNbDy[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
+constexpr u32 kNbCost[8] = {kDiagonal, kStraight, kDiagonal, kStraight,
+                            kDiagonal, kStraight, kDiagonal, kStraight};
+
+// What a search knows of a cell, kept per cell of the map between searches;
+// it belongs to the current search only while its stamp says so.
+struct CellState {
+    u32 stamp;  // the search's stamp while open, one more once expanded
+    u32 f;      // cost from the goal plus the estimate to the start
+    u32 order;  // the how-manieth cell the search reached
+    u32 from;   // the neighbour index it was last reached through
 };
 
-// A node's place in the open list: the estimate in the high half, the node
-// index inverted in the low half, so among equal estimates the newest comes
-// first. An improved node is pushed again; its older entry is skipped.
-u64 OpenKey(u32 f, u32 node) {
-    return (u64{f} << 32) | (~node & 0xFFFFFFFFu);
-}
-u32 KeyNode(u64 key) {
-    return ~static_cast<u32>(key);
-}
-
-// The per-cell index: the node of a cell where stamp is the current search's.
-struct CellMark {
-    u32 stamp = 0;
-    i32 node = -1;
+struct CellPos {
+    u32 x, y;
 };
+
+// A cell's place in the open list: the estimate in the high half, its order
+// inverted in the low half, so among equal estimates the cell reached last
+// comes first. An improved cell is pushed again; its older entry is skipped.
+u64 OpenKey(u32 f, u32 order) {
+    return (u64{f} << 32) | (~order & 0xFFFFFFFFu);
+}
 
 struct Pool {
-    std::vector<SearchNode> nodes;
-    u32 used = 0;
+    std::vector<CellState> cells;
+    std::vector<CellPos> nodes;  // the cells a search reached, in order
     u32 peak = 0;
     u32 searches = 0;
-    std::vector<CellMark> marks;
-    u32 current = 0;
+    u32 stamp = 0;          // even: the current search's open stamp
     std::vector<u64> open;  // a min-heap of OpenKey
+    std::vector<u32> flooded;       // the stamp of the start side's flood
+    std::vector<CellPos> floodQueue;
 };
 
 Pool& P() {
@@ -123,68 +129,51 @@ Pool& P() {
 
 void BeginSearch(u32 cells) {
     Pool& p = P();
-    p.used = 0;
     p.open.clear();
     ++p.searches;
-    if (p.marks.size() < cells) {
-        p.marks.assign(cells, CellMark{});
-        p.current = 0;
+    if (p.cells.size() < cells) {
+        p.cells.resize(cells, CellState{});
+        p.flooded.resize(cells, 0);
     }
-    if (++p.current == 0) {  // the stamp wrapped: forget every old mark
-        std::fill(p.marks.begin(), p.marks.end(), CellMark{});
-        p.current = 1;
+    if (p.stamp >= 0xFFFFFFF0u) {  // the stamps would wrap: forget every old one
+        std::fill(p.cells.begin(), p.cells.end(), CellState{});
+        std::fill(p.flooded.begin(), p.flooded.end(), 0);
+        p.stamp = 0;
     }
+    p.stamp += 2;
 }
 
-// A node from the pool; -1 when the search has used as many nodes as the map has cells.
-i32 TakeNode(u32 cap) {
+void PushOpen(u32 f, u32 order) {
     Pool& p = P();
-    if (p.used >= cap) return -1;
-    if (p.used == p.nodes.size()) p.nodes.emplace_back();
-    i32 i = static_cast<i32>(p.used++);
-    if (p.used > p.peak) p.peak = p.used;
-    return i;
-}
-
-void PushOpen(u32 f, u32 node) {
-    Pool& p = P();
-    p.open.push_back(OpenKey(f, node));
+    p.open.push_back(OpenKey(f, order));
     std::push_heap(p.open.begin(), p.open.end(), std::greater<u64>());
 }
 
-// The open node of least estimate, or -1 when none is left.
-i32 PopBest() {
+u64 PopOpen() {
     Pool& p = P();
-    while (!p.open.empty()) {
-        std::pop_heap(p.open.begin(), p.open.end(), std::greater<u64>());
-        u64 key = p.open.back();
-        p.open.pop_back();
-        SearchNode& n = p.nodes[KeyNode(key)];
-        if (n.closed || (key >> 32) != n.f) continue;  // expanded, or improved since
-        n.closed = 1;
-        return static_cast<i32>(KeyNode(key));
-    }
-    return -1;
+    std::pop_heap(p.open.begin(), p.open.end(), std::greater<u64>());
+    u64 key = p.open.back();
+    p.open.pop_back();
+    return key;
 }
-
-// Neighbours in expansion order: up-left, up, up-right, right, down-right, down,
-// down-left, left.
-constexpr int kNbDx[8] = {-1, 0, 1, 1, 1, 0, -1, -1};
-constexpr int kNbDy[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
 
 // ---- wall regions ----
 //
 // The cells that walls alone cannot separate share a region (8-connected, as
 // the search steps). A goal in another region than the start is refused at
 // once instead of flooding everything it can reach. The regions are made for
-// the map's cell grid when a search first needs them; a verdict of "apart" is
-// trusted only while the walls are still the ones they were made from, so a
-// wall the story opens is seen by the next search.
+// the map's cell grid when a search first needs them, each with the list of
+// walls around it. A verdict of "apart" from older regions stands while the
+// walls around one of the two regions all stand: a way out of a region
+// passes one of them, since every other cell beside it was in it. So a wall
+// the story opens is seen by the next search without a look at the whole map.
 struct WallRegions {
     const u32* cells = nullptr;
     u32 width = 0, height = 0;
-    std::vector<u32> label;  // 0 on a wall
-    std::vector<u64> walls;  // the wall bits the labels were made from
+    std::vector<u32> label;      // 0 on a wall
+    std::vector<u32> edgeStart;  // region k's walls: edges[edgeStart[k]] up to edgeStart[k + 1]
+    std::vector<u32> edges;
+    std::vector<u32> listedBy;  // the region that last listed a wall
     std::vector<u32> queue;
     u32 builds = 0;
 };
@@ -206,14 +195,15 @@ void LabelRegions() {
     r.width = w;
     r.height = h;
     r.label.assign(n, 0);
-    r.walls.assign((n + 63) / 64, 0);
-    for (size_t i = 0; i < n; ++i)
-        if (WallAt(i)) r.walls[i / 64] |= u64{1} << (i % 64);
+    r.listedBy.assign(n, 0);
+    r.edges.clear();
+    r.edgeStart.assign(1, 0);
     ++r.builds;
     u32 next = 0;
     for (size_t seed = 0; seed < n; ++seed) {
         if (r.label[seed] || WallAt(seed)) continue;
         r.label[seed] = ++next;
+        r.edgeStart.push_back(static_cast<u32>(r.edges.size()));
         r.queue.assign(1, static_cast<u32>(seed));
         while (!r.queue.empty()) {
             u32 c = r.queue.back();
@@ -224,39 +214,52 @@ void LabelRegions() {
                 if (nx < 0 || ny < 0 || nx >= static_cast<i32>(w) || ny >= static_cast<i32>(h))
                     continue;
                 size_t m = static_cast<size_t>(ny) * w + nx;
-                if (r.label[m] || WallAt(m)) continue;
-                r.label[m] = next;
-                r.queue.push_back(static_cast<u32>(m));
+                if (WallAt(m)) {
+                    if (r.listedBy[m] != next) r.edges.push_back(static_cast<u32>(m));
+                    r.listedBy[m] = next;
+                } else if (!r.label[m]) {
+                    r.label[m] = next;
+                    r.queue.push_back(static_cast<u32>(m));
+                }
             }
         }
     }
+    r.edgeStart.push_back(static_cast<u32>(r.edges.size()));
 }
 
-bool WallsUnchanged() {
+// Whether every wall around region k still stands.
+bool EdgesStand(u32 k) {
     const WallRegions& r = Regions();
-    size_t n = static_cast<size_t>(r.width) * r.height;
-    for (size_t base = 0; base < n; base += 64) {
-        u64 bits = 0;
-        size_t end = std::min(n, base + 64);
-        for (size_t i = base; i < end; ++i) bits |= u64{WallAt(i)} << (i - base);
-        if (bits != r.walls[base / 64]) return false;
-    }
+    for (u32 i = r.edgeStart[k]; i < r.edgeStart[k + 1]; ++i)
+        if (!WallAt(r.edges[i])) return false;
     return true;
+}
+
+u32 EdgeCount(u32 k) {
+    const WallRegions& r = Regions();
+    return r.edgeStart[k + 1] - r.edgeStart[k];
 }
 
 // False only when walls alone keep the two cells apart.
 bool WallsMayJoin(size_t a, size_t b) {
     WallRegions& r = Regions();
-    bool fresh = false;
-    if (r.cells != gMap.cells || r.width != gMap.width || r.height != gMap.height) {
-        LabelRegions();
-        fresh = true;
-    }
-    if (r.label[a] == r.label[b]) return true;
-    if (fresh || WallsUnchanged()) return false;
+    if (r.cells != gMap.cells || r.width != gMap.width || r.height != gMap.height) LabelRegions();
+    u32 la = r.label[a], lb = r.label[b];
+    if (la == lb && la) return true;
+    // The region with fewer walls around it is checked; a cell that was a wall
+    // has no region of its own to check.
+    u32 k = !la || (lb && EdgeCount(lb) < EdgeCount(la)) ? lb : la;
+    if (k && EdgesStand(k)) return false;
     LabelRegions();
     return r.label[a] == r.label[b];
 }
+
+// After this many cells expanded the search starts flooding the start's side
+// too, this many cells for each further cell expanded: a start closed in by
+// people is found out long before the goal's side is exhausted, and short
+// searches never pay for it.
+constexpr u32 kFloodAfter = 8192;
+constexpr u32 kFloodRate = 8;
 
 }  // namespace
 
@@ -267,7 +270,6 @@ u32 WallRegionBuilds() {
 void InitAStarPool() {
     Pool& p = P();
     p = Pool{};
-    p.nodes.reserve(8);
     p.nodes.resize(8);
 }
 
@@ -283,9 +285,7 @@ AStarPoolStats GetAStarPoolStats() {
 // ---- the search ----
 
 aStar::aStar() = default;
-aStar::~aStar() {
-    P().used = 0;
-}
+aStar::~aStar() = default;
 
 bool aStar::FootprintFree(i32 cx, i32 cy) const {
     i32 mw = static_cast<i32>(gMap.width), mh = static_cast<i32>(gMap.height);
@@ -314,17 +314,31 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     if (gx < 0 || gy < 0 || gx >= mw || gy >= mh) return 0;
     if (gMap.cells[static_cast<size_t>(gy) * mw + gx] & mask_) return 0;
     if (sx == gx && sy == gy) return 0;
-    // The whole footprint must fit at the goal, not only its anchor cell.
-    if (!FootprintFree(gx, gy)) return 0;
-    if (sx < 0 || sy < 0 || sx >= mw || sy >= mh) return 0;
+    // The whole footprint must fit at the goal, not only its anchor cell, and
+    // at the start, or no step could ever reach it.
+    if (!FootprintFree(gx, gy) || !FootprintFree(sx, sy)) return 0;
 
     u32 cells = static_cast<u32>(mw) * static_cast<u32>(mh);
+    const size_t startCell = static_cast<size_t>(sy) * mw + sx;
     // Every footprint covers its anchor cell, so walls that part the anchors part it too.
-    if ((mask_ & kCellWall) &&
-        !WallsMayJoin(static_cast<size_t>(sy) * mw + sx, static_cast<size_t>(gy) * mw + gx))
+    if ((mask_ & kCellWall) && !WallsMayJoin(startCell, static_cast<size_t>(gy) * mw + gx))
         return 0;
     BeginSearch(cells);
     Pool& p = P();
+    CellState* const cs = p.cells.data();
+    const u32* const grid = gMap.cells;
+    const u32 mask = mask_, openStamp = p.stamp, closedStamp = p.stamp + 1;
+    const bool single = w_ == 1 && h_ == 1;  // the common footprint, tested inline
+    ptrdiff_t offset[8];
+    for (int k = 0; k < 8; ++k) offset[k] = static_cast<ptrdiff_t>(kNbDy[k]) * mw + kNbDx[k];
+    // Whether the footprint fits at (x, y), cell c; inner cells of a single
+    // cell footprint need no look at the map's edges.
+    auto fits = [&](i32 x, i32 y, size_t c, bool inner) {
+        if (single)
+            return (inner || (x >= 0 && y >= 0 && x < mw && y < mh)) && !(grid[c] & mask);
+        return FootprintFree(x, y);
+    };
+    auto innerCell = [&](i32 x, i32 y) { return x > 0 && y > 0 && x < mw - 1 && y < mh - 1; };
     // The cost of the start from here on an open map: diagonal steps while
     // both distances last, then straight ones. No route is cheaper, and no
     // step lowers it by more than the step costs.
@@ -333,67 +347,90 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
         u32 lo = std::min(dx, dy), hi = std::max(dx, dy);
         return lo * kDiagonal + (hi - lo) * kStraight;
     };
-    auto open = [&](i32 cx, i32 cy, u32 g, i32 parent) {
-        i32 i = TakeNode(cells);
-        if (i < 0) return false;
-        u32 cell = static_cast<u32>(cy) * static_cast<u32>(mw) + static_cast<u32>(cx);
-        SearchNode& n = p.nodes[i];
-        n = {cell, g, g + estimate(cx, cy), parent, 0};
-        p.marks[cell] = {p.current, i};
-        PushOpen(n.f, static_cast<u32>(i));
+    u32 reached = 0;
+    auto reach = [&](i32 x, i32 y, size_t c, u32 f, u32 from) {
+        if (reached == p.nodes.size()) p.nodes.push_back({});
+        p.nodes[reached] = {static_cast<u32>(x), static_cast<u32>(y)};
+        cs[c] = {openStamp, f, reached, from};
+        PushOpen(f, reached++);
+    };
+
+    // The start's side: flooded only when the search grows large, until it
+    // meets a cell the search reached (a route exists) or runs out (none does).
+    enum { kNotYet, kFlooding, kMet } flood = kNotYet;
+    size_t floodHead = 0;
+    auto floodStep = [&]() {
+        if (floodHead == p.floodQueue.size()) return false;
+        CellPos at = p.floodQueue[floodHead++];
+        size_t c = static_cast<size_t>(at.y) * mw + at.x;
+        bool inner = single && innerCell(static_cast<i32>(at.x), static_cast<i32>(at.y));
+        for (int k = 0; k < 8; ++k) {
+            i32 nx = static_cast<i32>(at.x) + kNbDx[k], ny = static_cast<i32>(at.y) + kNbDy[k];
+            size_t nc = c + offset[k];
+            if (!fits(nx, ny, nc, inner) || p.flooded[nc] == openStamp) continue;
+            if (cs[nc].stamp >= openStamp) {
+                flood = kMet;
+                return true;
+            }
+            p.flooded[nc] = openStamp;
+            p.floodQueue.push_back({static_cast<u32>(nx), static_cast<u32>(ny)});
+        }
         return true;
     };
-    if (!open(gx, gy, 0, -1)) return 0;
-    const bool single = w_ == 1 && h_ == 1;  // the common footprint, tested inline
-    const u32 startCell = static_cast<u32>(sy) * static_cast<u32>(mw) + static_cast<u32>(sx);
-    i32 found = -1;
-    for (i32 cur; (cur = PopBest()) >= 0;) {
-        const SearchNode node = p.nodes[cur];
-        if (node.cell == startCell) {
-            found = cur;
+
+    reach(gx, gy, static_cast<size_t>(gy) * mw + gx, estimate(gx, gy), 0);
+    bool found = false;
+    for (u32 expanded = 0; !p.open.empty();) {
+        u64 key = PopOpen();
+        CellPos at = p.nodes[~static_cast<u32>(key)];
+        size_t c = static_cast<size_t>(at.y) * mw + at.x;
+        CellState& cur = cs[c];
+        if (cur.stamp == closedStamp || (key >> 32) != cur.f) continue;  // expanded, or improved since
+        cur.stamp = closedStamp;
+        if (c == startCell) {
+            found = true;
             break;
         }
-        i32 cx = static_cast<i32>(node.cell % static_cast<u32>(mw));
-        i32 cy = static_cast<i32>(node.cell / static_cast<u32>(mw));
+        if (flood == kFlooding) {
+            bool more = true;
+            for (u32 n = 0; more && flood == kFlooding && n < kFloodRate; ++n) more = floodStep();
+            if (!more) break;
+        } else if (flood == kNotYet && ++expanded > kFloodAfter) {
+            flood = kFlooding;
+            p.floodQueue.assign(1, {static_cast<u32>(sx), static_cast<u32>(sy)});
+            p.flooded[startCell] = openStamp;
+            floodHead = 0;
+            if (cs[startCell].stamp >= openStamp) flood = kMet;
+        }
+        i32 cx = static_cast<i32>(at.x), cy = static_cast<i32>(at.y);
+        u32 g = cur.f - estimate(cx, cy);
+        bool inner = single && innerCell(cx, cy);
         for (int k = 0; k < 8; ++k) {
             i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
-            if (!(single ? nx >= 0 && ny >= 0 && nx < mw && ny < mh &&
-                               !(gMap.cells[static_cast<size_t>(ny) * mw + nx] & mask_)
-                         : FootprintFree(nx, ny)))
-                continue;
-            u32 g = node.g + ((kNbDx[k] && kNbDy[k]) ? kDiagonal : kStraight);
-            CellMark& mark = p.marks[static_cast<size_t>(ny) * mw + nx];
-            if (mark.stamp == p.current) {
-                SearchNode& m = p.nodes[mark.node];
-                // The straight-line estimate never overestimates a step, so a
-                // closed node cannot get cheaper: only open nodes are improved.
-                if (m.closed || g >= m.g) continue;
-                m.f = g + (m.f - m.g);
-                m.g = g;
-                m.parent = cur;
-                PushOpen(m.f, static_cast<u32>(mark.node));
+            size_t nc = c + offset[k];
+            if (!fits(nx, ny, nc, inner)) continue;
+            u32 f = g + kNbCost[k] + estimate(nx, ny);
+            CellState& m = cs[nc];
+            if (m.stamp >= openStamp) {
+                // The straight-line estimate never overestimates a step, so an
+                // expanded cell cannot get cheaper: only open cells are improved.
+                if (m.stamp == closedStamp || f >= m.f) continue;
+                m.f = f;
+                m.from = static_cast<u32>(k);
+                PushOpen(f, m.order);
                 continue;
             }
-            // The pool's cap (every cell once) ends the search as unreachable.
-            if (!open(nx, ny, g, cur)) {
-                p.open.clear();
-                break;
-            }
+            reach(nx, ny, nc, f, static_cast<u32>(k));
         }
     }
+    if (reached > p.peak) p.peak = reached;
     // A search that never reached the start has no route: a route from some
     // other cell would walk the role from where it does not stand.
-    if (found < 0) return 0;
-    for (i32 i = found; p.nodes[i].parent >= 0; i = p.nodes[i].parent) {
-        u32 a = p.nodes[i].cell, b = p.nodes[p.nodes[i].parent].cell;
-        i32 dx =
-            static_cast<i32>(b % static_cast<u32>(mw)) - static_cast<i32>(a % static_cast<u32>(mw));
-        i32 dy =
-            static_cast<i32>(b / static_cast<u32>(mw)) - static_cast<i32>(a / static_cast<u32>(mw));
-        dirs->push_back(static_cast<u8>(RouteDirOf(dx, dy)));
-    }
+    if (!found) return 0;
+    const size_t goalCell = static_cast<size_t>(gy) * mw + gx;
+    for (size_t c = startCell; c != goalCell; c -= offset[cs[c].from])
+        dirs->push_back(static_cast<u8>(cs[c].from));
     result = 1;
-    p.used = 0;
     return 1;
 }
 
