@@ -4,6 +4,7 @@
 #include "map/AStar.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -104,12 +105,68 @@ struct CellPos {
     u32 x, y;
 };
 
-// A cell's place in the open list: the estimate in the high half, its order
-// inverted in the low half, so among equal estimates the cell reached last
-// comes first. An improved cell is pushed again; its older entry is skipped.
-u64 OpenKey(u32 f, u32 order) {
-    return (u64{f} << 32) | (~order & 0xFFFFFFFFu);
-}
+// The open list: the cell of least estimate comes out first, of those the one
+// reached last. An estimate never falls below the last one taken out (the
+// straight-line estimate never drops by more than a step costs), so the list
+// is a radix heap: bucket i holds the cells whose estimate first differs from
+// the current one in bit i - 1. The cells at the current estimate (most steps
+// keep it) are listed apart by order and taken from the end.
+struct OpenList {
+    std::vector<u64> bucket[33];  // estimate << 32 | order
+    std::vector<u32> front;       // the orders of the cells at the current estimate, rising
+    u32 frontF = 0;
+    size_t waiting = 0;  // cells in the buckets
+
+    void Clear() {
+        for (std::vector<u64>& b : bucket) b.clear();
+        front.clear();
+        frontF = 0;
+        waiting = 0;
+    }
+    bool Empty() const { return front.empty() && waiting == 0; }
+
+    void Push(u32 f, u32 order) {
+        if (f != frontF) {
+            bucket[32 - std::countl_zero(f ^ frontF)].push_back(u64{f} << 32 | order);
+            ++waiting;
+        } else if (front.empty() || front.back() < order) {
+            front.push_back(order);
+        } else {
+            front.insert(std::upper_bound(front.begin(), front.end(), order), order);
+        }
+    }
+
+    // The next cell's order; its estimate in *f.
+    u32 Pop(u32* f) {
+        if (front.empty()) Refill();
+        *f = frontF;
+        u32 order = front.back();
+        front.pop_back();
+        return order;
+    }
+
+private:
+    // Moves on to the least estimate waiting: the first bucket that holds any
+    // is spread over the buckets below it.
+    void Refill() {
+        int b = 1;
+        while (bucket[b].empty()) ++b;
+        std::vector<u64>& from = bucket[b];
+        u32 least = 0xFFFFFFFFu;
+        for (u64 key : from) least = std::min(least, static_cast<u32>(key >> 32));
+        frontF = least;
+        for (u64 key : from) {
+            u32 f = static_cast<u32>(key >> 32);
+            if (f == least)
+                front.push_back(static_cast<u32>(key));
+            else
+                bucket[32 - std::countl_zero(f ^ least)].push_back(key);
+        }
+        waiting -= front.size();
+        from.clear();
+        std::sort(front.begin(), front.end());
+    }
+};
 
 struct Pool {
     std::vector<CellState> cells;
@@ -117,19 +174,20 @@ struct Pool {
     u32 peak = 0;
     u32 searches = 0;
     u32 stamp = 0;          // even: the current search's open stamp
-    std::vector<u64> open;  // a min-heap of OpenKey
+    OpenList open;
     std::vector<u32> flooded;       // the stamp of the start side's flood
     std::vector<CellPos> floodQueue;
 };
 
+Pool gPool;
+
 Pool& P() {
-    static Pool p;
-    return p;
+    return gPool;
 }
 
 void BeginSearch(u32 cells) {
     Pool& p = P();
-    p.open.clear();
+    p.open.Clear();
     ++p.searches;
     if (p.cells.size() < cells) {
         p.cells.resize(cells, CellState{});
@@ -141,20 +199,6 @@ void BeginSearch(u32 cells) {
         p.stamp = 0;
     }
     p.stamp += 2;
-}
-
-void PushOpen(u32 f, u32 order) {
-    Pool& p = P();
-    p.open.push_back(OpenKey(f, order));
-    std::push_heap(p.open.begin(), p.open.end(), std::greater<u64>());
-}
-
-u64 PopOpen() {
-    Pool& p = P();
-    std::pop_heap(p.open.begin(), p.open.end(), std::greater<u64>());
-    u64 key = p.open.back();
-    p.open.pop_back();
-    return key;
 }
 
 // ---- wall regions ----
@@ -334,25 +378,26 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     // Whether the footprint fits at (x, y), cell c; inner cells of a single
     // cell footprint need no look at the map's edges.
     auto fits = [&](i32 x, i32 y, size_t c, bool inner) {
-        if (single)
-            return (inner || (x >= 0 && y >= 0 && x < mw && y < mh)) && !(grid[c] & mask);
+        if (inner) return !(grid[c] & mask);
+        if (single) return x >= 0 && y >= 0 && x < mw && y < mh && !(grid[c] & mask);
         return FootprintFree(x, y);
     };
-    auto innerCell = [&](i32 x, i32 y) { return x > 0 && y > 0 && x < mw - 1 && y < mh - 1; };
+    auto innerCell = [&](i32 x, i32 y) {
+        return single && x > 0 && y > 0 && x < mw - 1 && y < mh - 1;
+    };
     // The cost of the start from here on an open map: diagonal steps while
     // both distances last, then straight ones. No route is cheaper, and no
     // step lowers it by more than the step costs.
-    auto estimate = [&](i32 cx, i32 cy) {
-        u32 dx = static_cast<u32>(std::abs(cx - sx)), dy = static_cast<u32>(std::abs(cy - sy));
-        u32 lo = std::min(dx, dy), hi = std::max(dx, dy);
-        return lo * kDiagonal + (hi - lo) * kStraight;
+    auto estimate = [](u32 dx, u32 dy) {
+        return std::min(dx, dy) * (kDiagonal - kStraight) + std::max(dx, dy) * kStraight;
     };
+    auto dist = [](i32 a, i32 b) { return static_cast<u32>(a > b ? a - b : b - a); };
     u32 reached = 0;
-    auto reach = [&](i32 x, i32 y, size_t c, u32 f, u32 from) {
+    auto reach = [&](i32 x, i32 y, CellState& c, u32 f, u32 from) {
         if (reached == p.nodes.size()) p.nodes.push_back({});
         p.nodes[reached] = {static_cast<u32>(x), static_cast<u32>(y)};
-        cs[c] = {openStamp, f, reached, from};
-        PushOpen(f, reached++);
+        c = {openStamp, f, reached, from};
+        p.open.Push(f, reached++);
     };
 
     // The start's side: flooded only when the search grows large, until it
@@ -363,7 +408,7 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
         if (floodHead == p.floodQueue.size()) return false;
         CellPos at = p.floodQueue[floodHead++];
         size_t c = static_cast<size_t>(at.y) * mw + at.x;
-        bool inner = single && innerCell(static_cast<i32>(at.x), static_cast<i32>(at.y));
+        bool inner = innerCell(static_cast<i32>(at.x), static_cast<i32>(at.y));
         for (int k = 0; k < 8; ++k) {
             i32 nx = static_cast<i32>(at.x) + kNbDx[k], ny = static_cast<i32>(at.y) + kNbDy[k];
             size_t nc = c + offset[k];
@@ -378,14 +423,14 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
         return true;
     };
 
-    reach(gx, gy, static_cast<size_t>(gy) * mw + gx, estimate(gx, gy), 0);
+    reach(gx, gy, cs[static_cast<size_t>(gy) * mw + gx], estimate(dist(gx, sx), dist(gy, sy)), 0);
     bool found = false;
-    for (u32 expanded = 0; !p.open.empty();) {
-        u64 key = PopOpen();
-        CellPos at = p.nodes[~static_cast<u32>(key)];
+    for (u32 expanded = 0; !p.open.Empty();) {
+        u32 keyF;
+        CellPos at = p.nodes[p.open.Pop(&keyF)];
         size_t c = static_cast<size_t>(at.y) * mw + at.x;
         CellState& cur = cs[c];
-        if (cur.stamp == closedStamp || (key >> 32) != cur.f) continue;  // expanded, or improved since
+        if (cur.stamp == closedStamp || keyF != cur.f) continue;  // expanded, or improved since
         cur.stamp = closedStamp;
         if (c == startCell) {
             found = true;
@@ -402,26 +447,30 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
             floodHead = 0;
             if (cs[startCell].stamp >= openStamp) flood = kMet;
         }
-        i32 cx = static_cast<i32>(at.x), cy = static_cast<i32>(at.y);
-        u32 g = cur.f - estimate(cx, cy);
-        bool inner = single && innerCell(cx, cy);
-        for (int k = 0; k < 8; ++k) {
-            i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
-            size_t nc = c + offset[k];
-            if (!fits(nx, ny, nc, inner)) continue;
-            u32 f = g + kNbCost[k] + estimate(nx, ny);
+        const i32 cx = static_cast<i32>(at.x), cy = static_cast<i32>(at.y);
+        const u32 g = cur.f - estimate(dist(cx, sx), dist(cy, sy));
+        const bool inner = innerCell(cx, cy);
+        // Distances to the start from the columns and rows beside this cell.
+        const u32 ddx[3] = {dist(cx - 1, sx), dist(cx, sx), dist(cx + 1, sx)};
+        const u32 ddy[3] = {dist(cy - 1, sy), dist(cy, sy), dist(cy + 1, sy)};
+        auto visit = [&](int k) __attribute__((always_inline)) {
+            const i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
+            const size_t nc = c + offset[k];
+            if (!fits(nx, ny, nc, inner)) return;
             CellState& m = cs[nc];
-            if (m.stamp >= openStamp) {
-                // The straight-line estimate never overestimates a step, so an
-                // expanded cell cannot get cheaper: only open cells are improved.
-                if (m.stamp == closedStamp || f >= m.f) continue;
+            // The straight-line estimate never overestimates a step, so an
+            // expanded cell cannot get cheaper: only open cells are improved.
+            if (m.stamp == closedStamp) return;
+            const u32 f = g + kNbCost[k] + estimate(ddx[kNbDx[k] + 1], ddy[kNbDy[k] + 1]);
+            if (m.stamp != openStamp) {
+                reach(nx, ny, m, f, static_cast<u32>(k));
+            } else if (f < m.f) {
                 m.f = f;
                 m.from = static_cast<u32>(k);
-                PushOpen(f, m.order);
-                continue;
+                p.open.Push(f, m.order);
             }
-            reach(nx, ny, nc, f, static_cast<u32>(k));
-        }
+        };
+        visit(0), visit(1), visit(2), visit(3), visit(4), visit(5), visit(6), visit(7);
     }
     if (reached > p.peak) p.peak = reached;
     // A search that never reached the start has no route: a route from some
