@@ -97,9 +97,12 @@ constexpr u32 kNbCost[8] = {kDiagonal, kStraight, kDiagonal, kStraight,
 struct CellState {
     u32 stamp;  // the search's stamp while open, one more once expanded
     u32 f;      // cost from the goal plus the estimate to the start
-    u32 order;  // the how-manieth cell the search reached
-    u32 from;   // the neighbour index it was last reached through
+    u32 order;  // the how-manieth cell the search reached (low 29 bits), and
+                // the neighbour index it was last reached through (high 3)
+    u32 flood;  // the search's stamp once the start's side flooded it
 };
+constexpr u32 kOrderBits = 29;
+constexpr u32 kOrderMask = (1u << kOrderBits) - 1;
 
 struct CellPos {
     u32 x, y;
@@ -175,7 +178,6 @@ struct Pool {
     u32 searches = 0;
     u32 stamp = 0;          // even: the current search's open stamp
     OpenList open;
-    std::vector<u32> flooded;       // the stamp of the start side's flood
     std::vector<CellPos> floodQueue;
 };
 
@@ -191,11 +193,9 @@ void BeginSearch(u32 cells) {
     ++p.searches;
     if (p.cells.size() < cells) {
         p.cells.resize(cells, CellState{});
-        p.flooded.resize(cells, 0);
     }
     if (p.stamp >= 0xFFFFFFF0u) {  // the stamps would wrap: forget every old one
         std::fill(p.cells.begin(), p.cells.end(), CellState{});
-        std::fill(p.flooded.begin(), p.flooded.end(), 0);
         p.stamp = 0;
     }
     p.stamp += 2;
@@ -303,7 +303,7 @@ bool WallsMayJoin(size_t a, size_t b) {
 // people is found out long before the goal's side is exhausted, and short
 // searches never pay for it.
 constexpr u32 kFloodAfter = 8192;
-constexpr u32 kFloodRate = 8;
+constexpr u32 kFloodRate = 16;
 
 }  // namespace
 
@@ -362,6 +362,8 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     // at the start, or no step could ever reach it.
     if (!FootprintFree(gx, gy) || !FootprintFree(sx, sy)) return 0;
 
+    // Orders count the cells of the map; no real map comes near their limit.
+    if (static_cast<u64>(mw) * static_cast<u64>(mh) > kOrderMask) return 0;
     u32 cells = static_cast<u32>(mw) * static_cast<u32>(mh);
     const size_t startCell = static_cast<size_t>(sy) * mw + sx;
     // Every footprint covers its anchor cell, so walls that part the anchors part it too.
@@ -396,7 +398,9 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     auto reach = [&](i32 x, i32 y, CellState& c, u32 f, u32 from) {
         if (reached == p.nodes.size()) p.nodes.push_back({});
         p.nodes[reached] = {static_cast<u32>(x), static_cast<u32>(y)};
-        c = {openStamp, f, reached, from};
+        c.stamp = openStamp;
+        c.f = f;
+        c.order = reached | from << kOrderBits;
         p.open.Push(f, reached++);
     };
 
@@ -406,20 +410,20 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     size_t floodHead = 0;
     auto floodStep = [&]() {
         if (floodHead == p.floodQueue.size()) return false;
-        CellPos at = p.floodQueue[floodHead++];
-        size_t c = static_cast<size_t>(at.y) * mw + at.x;
-        bool inner = innerCell(static_cast<i32>(at.x), static_cast<i32>(at.y));
-        for (int k = 0; k < 8; ++k) {
-            i32 nx = static_cast<i32>(at.x) + kNbDx[k], ny = static_cast<i32>(at.y) + kNbDy[k];
-            size_t nc = c + offset[k];
-            if (!fits(nx, ny, nc, inner) || p.flooded[nc] == openStamp) continue;
-            if (cs[nc].stamp >= openStamp) {
-                flood = kMet;
-                return true;
-            }
-            p.flooded[nc] = openStamp;
-            p.floodQueue.push_back({static_cast<u32>(nx), static_cast<u32>(ny)});
-        }
+        const CellPos at = p.floodQueue[floodHead++];
+        const i32 x = static_cast<i32>(at.x), y = static_cast<i32>(at.y);
+        const size_t c = static_cast<size_t>(y) * mw + x;
+        const bool inner = innerCell(x, y);
+        auto spread = [&](int k) __attribute__((always_inline)) {
+            const size_t nc = c + offset[k];
+            if (!fits(x + kNbDx[k], y + kNbDy[k], nc, inner)) return;
+            CellState& m = cs[nc];
+            if (m.flood == openStamp) return;
+            if (m.stamp >= openStamp) flood = kMet;
+            m.flood = openStamp;
+            p.floodQueue.push_back({static_cast<u32>(x + kNbDx[k]), static_cast<u32>(y + kNbDy[k])});
+        };
+        spread(0), spread(1), spread(2), spread(3), spread(4), spread(5), spread(6), spread(7);
         return true;
     };
 
@@ -443,7 +447,7 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
         } else if (flood == kNotYet && ++expanded > kFloodAfter) {
             flood = kFlooding;
             p.floodQueue.assign(1, {static_cast<u32>(sx), static_cast<u32>(sy)});
-            p.flooded[startCell] = openStamp;
+            cs[startCell].flood = openStamp;
             floodHead = 0;
             if (cs[startCell].stamp >= openStamp) flood = kMet;
         }
@@ -466,8 +470,8 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
                 reach(nx, ny, m, f, static_cast<u32>(k));
             } else if (f < m.f) {
                 m.f = f;
-                m.from = static_cast<u32>(k);
-                p.open.Push(f, m.order);
+                m.order = (m.order & kOrderMask) | static_cast<u32>(k) << kOrderBits;
+                p.open.Push(f, m.order & kOrderMask);
             }
         };
         visit(0), visit(1), visit(2), visit(3), visit(4), visit(5), visit(6), visit(7);
@@ -477,8 +481,8 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     // other cell would walk the role from where it does not stand.
     if (!found) return 0;
     const size_t goalCell = static_cast<size_t>(gy) * mw + gx;
-    for (size_t c = startCell; c != goalCell; c -= offset[cs[c].from])
-        dirs->push_back(static_cast<u8>(cs[c].from));
+    for (size_t c = startCell; c != goalCell; c -= offset[cs[c].order >> kOrderBits])
+        dirs->push_back(static_cast<u8>(cs[c].order >> kOrderBits));
     result = 1;
     return 1;
 }

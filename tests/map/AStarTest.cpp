@@ -141,25 +141,32 @@ protected:
 };
 
 // Mazes of walls and people, some nearly open (ties everywhere), some with a
-// crowd around a cell, under every kind of mask and footprint: each route is
-// valid, as short as Dijkstra's and the very one the first search gave.
+// crowd around a cell, some large and halved by a wall with one door that a
+// crowd may close (searches long enough for the start's side to be flooded
+// too), under every kind of mask and footprint: each route is valid, as short
+// as Dijkstra's and the very one the first search gave.
 TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
     std::mt19937 rng(77);
     const u32 kMasks[4] = {kDefaultBlockMask, kCellWall, kCellWall | kCellRole, 0};
     const u32 kBits[3] = {kCellWall, kCellLow, kCellRole};
     int found = 0, refused = 0;
     for (int maze = 0; maze < 160; ++maze) {
-        u32 w = 12 + rng() % 50, h = 10 + rng() % 40;
+        const bool halved = maze % 20 == 19;
+        u32 w = halved ? 200 : 12 + rng() % 50, h = halved ? 150 : 10 + rng() % 40;
         GridMap g(w, h);
         int density = maze % 4 == 3 ? static_cast<int>(rng() % 4) : 10 + static_cast<int>(rng() % 30);
         for (u32& c : g.cells)
             if (static_cast<int>(rng() % 100) < density) c = kBits[rng() % 3];
-        const u32 mask = kMasks[(maze / 2) % 4];
+        const u32 door = 2 + rng() % (h - 4);
+        for (u32 y = 0; halved && y < h; ++y) g.at(w / 2, y) = y == door ? 0 : kCellWall;
+        const u32 mask = kMasks[(maze / 2 + maze / 20) % 4];
         int fw = maze % 3 == 0 ? 2 : 1, fh = maze % 5 == 0 ? 2 : 1;
         for (int q = 0; q < 8; ++q) {
             int sx = rng() % (w - fw + 1), sy = rng() % (h - fh + 1);
             int gx = rng() % (w - fw + 1), gy = rng() % (h - fh + 1);
             // Now and then a crowd closes around the start or the goal.
+            for (u32 y = door - 1; halved && y <= door + 1; ++y)
+                g.at(w / 2 + 1, y) = q % 4 == 3 ? kCellLow : 0;
             if (q % 4 == 1 || q % 4 == 2) {
                 int cx = q % 4 == 1 ? sx : gx, cy = q % 4 == 1 ? sy : gy, rad = fw + 1;
                 for (int y = cy - rad; y <= cy + rad; ++y)
