@@ -34,7 +34,8 @@ struct Grid {
     void Ring(u32 cx, u32 cy, u32 r, u32 bits) {
         for (u32 y = cy - r - 1; y <= cy + r + 1; ++y)
             for (u32 x = cx - r - 1; x <= cx + r + 1; ++x) {
-                bool edge = x == cx - r - 1 || x == cx + r + 1 || y == cy - r - 1 || y == cy + r + 1;
+                bool edge =
+                    x == cx - r - 1 || x == cx + r + 1 || y == cy - r - 1 || y == cy + r + 1;
                 at(x, y) = edge ? bits : 0;
             }
     }

@@ -176,7 +176,7 @@ struct Pool {
     std::vector<CellPos> nodes;  // the cells a search reached, in order
     u32 peak = 0;
     u32 searches = 0;
-    u32 stamp = 0;          // even: the current search's open stamp
+    u32 stamp = 0;  // even: the current search's open stamp
     OpenList open;
     std::vector<CellPos> floodQueue;
 };
@@ -298,10 +298,10 @@ bool WallsMayJoin(size_t a, size_t b) {
     return r.label[a] == r.label[b];
 }
 
-// After this many cells expanded the search starts flooding the start's side
-// too, this many cells for each further cell expanded: a start closed in by
-// people is found out long before the goal's side is exhausted, and short
-// searches never pay for it.
+// After this many cells expanded the search starts filling the start's side
+// too, at least this many cells for each further cell expanded: a start closed
+// in by people is found out long before the goal's side is exhausted, and
+// short searches never pay for it.
 constexpr u32 kFloodAfter = 8192;
 constexpr u32 kFloodRate = 16;
 
@@ -404,26 +404,45 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
         p.open.Push(f, reached++);
     };
 
-    // The start's side: flooded only when the search grows large, until it
-    // meets a cell the search reached (a route exists) or runs out (none does).
+    // The start's side: filled only when the search grows large, a run of a
+    // row at a time, until it meets a cell the search reached (a route exists)
+    // or runs out (none does: the goal was reached first of all). In every
+    // row the filled cells are whole runs between blocked cells, so a seed
+    // beside a run, in the row above or below, starts each run that touches it.
     enum { kNotYet, kFlooding, kMet } flood = kNotYet;
-    size_t floodHead = 0;
+    auto fillable = [&](i32 x, i32 y) {
+        size_t c = static_cast<size_t>(y) * mw + x;
+        return (single ? !(grid[c] & mask) : FootprintFree(x, y)) && cs[c].flood != openStamp;
+    };
+    // False once the start's side is filled.
     auto floodStep = [&]() {
-        if (floodHead == p.floodQueue.size()) return false;
-        const CellPos at = p.floodQueue[floodHead++];
-        const i32 x = static_cast<i32>(at.x), y = static_cast<i32>(at.y);
-        const size_t c = static_cast<size_t>(y) * mw + x;
-        const bool inner = innerCell(x, y);
-        auto spread = [&](int k) __attribute__((always_inline)) {
-            const size_t nc = c + offset[k];
-            if (!fits(x + kNbDx[k], y + kNbDy[k], nc, inner)) return;
-            CellState& m = cs[nc];
-            if (m.flood == openStamp) return;
-            if (m.stamp >= openStamp) flood = kMet;
-            m.flood = openStamp;
-            p.floodQueue.push_back({static_cast<u32>(x + kNbDx[k]), static_cast<u32>(y + kNbDy[k])});
-        };
-        spread(0), spread(1), spread(2), spread(3), spread(4), spread(5), spread(6), spread(7);
+        for (u32 filled = 0; filled < kFloodRate;) {
+            if (p.floodQueue.empty()) return false;
+            const CellPos seed = p.floodQueue.back();
+            p.floodQueue.pop_back();
+            const i32 y = static_cast<i32>(seed.y);
+            i32 l = static_cast<i32>(seed.x), r = l;
+            if (!fillable(l, y)) continue;
+            while (l > 0 && fillable(l - 1, y)) --l;
+            while (r < mw - 1 && fillable(r + 1, y)) ++r;
+            for (CellState* m = cs + static_cast<size_t>(y) * mw + l;
+                 m <= cs + static_cast<size_t>(y) * mw + r; ++m) {
+                m->flood = openStamp;
+                if (m->stamp >= openStamp) flood = kMet;
+            }
+            if (flood == kMet) return true;
+            filled += static_cast<u32>(r - l + 1);
+            for (i32 ny = y - 1; ny <= y + 1; ny += 2) {
+                if (ny < 0 || ny >= mh) continue;
+                bool inRun = false;
+                for (i32 x = std::max(l - 1, 0); x <= std::min(r + 1, mw - 1); ++x) {
+                    bool f = fillable(x, ny);
+                    if (f && !inRun)
+                        p.floodQueue.push_back({static_cast<u32>(x), static_cast<u32>(ny)});
+                    inRun = f;
+                }
+            }
+        }
         return true;
     };
 
@@ -441,15 +460,10 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
             break;
         }
         if (flood == kFlooding) {
-            bool more = true;
-            for (u32 n = 0; more && flood == kFlooding && n < kFloodRate; ++n) more = floodStep();
-            if (!more) break;
+            if (!floodStep()) break;
         } else if (flood == kNotYet && ++expanded > kFloodAfter) {
             flood = kFlooding;
             p.floodQueue.assign(1, {static_cast<u32>(sx), static_cast<u32>(sy)});
-            cs[startCell].flood = openStamp;
-            floodHead = 0;
-            if (cs[startCell].stamp >= openStamp) flood = kMet;
         }
         const i32 cx = static_cast<i32>(at.x), cy = static_cast<i32>(at.y);
         const u32 g = cur.f - estimate(dist(cx, sx), dist(cy, sy));

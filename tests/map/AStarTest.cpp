@@ -154,7 +154,8 @@ TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
         const bool halved = maze % 20 == 19;
         u32 w = halved ? 200 : 12 + rng() % 50, h = halved ? 150 : 10 + rng() % 40;
         GridMap g(w, h);
-        int density = maze % 4 == 3 ? static_cast<int>(rng() % 4) : 10 + static_cast<int>(rng() % 30);
+        int density =
+            maze % 4 == 3 ? static_cast<int>(rng() % 4) : 10 + static_cast<int>(rng() % 30);
         for (u32& c : g.cells)
             if (static_cast<int>(rng() % 100) < density) c = kBits[rng() % 3];
         const u32 door = 2 + rng() % (h - 4);
@@ -171,7 +172,8 @@ TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
                 int cx = q % 4 == 1 ? sx : gx, cy = q % 4 == 1 ? sy : gy, rad = fw + 1;
                 for (int y = cy - rad; y <= cy + rad; ++y)
                     for (int x = cx - rad; x <= cx + rad; ++x)
-                        if (x >= 0 && y >= 0 && x < static_cast<int>(w) && y < static_cast<int>(h) &&
+                        if (x >= 0 && y >= 0 && x < static_cast<int>(w) &&
+                            y < static_cast<int>(h) &&
                             (std::abs(x - cx) == rad || std::abs(y - cy) == rad))
                             g.at(x, y) = q % 4 == 1 ? kCellLow : kCellRole | kCellLow;
             }
@@ -182,7 +184,8 @@ TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
             a.SetBlockMask(mask);
             std::vector<u8> dirs, first;
             int ok = a.FindPath(sx * 16, sy * 16, gx * 16, gy * 16, fw, fh, &dirs);
-            ASSERT_EQ(ok, ReferenceRoute(g, sx, sy, gx, gy, fw, fh, mask, &first)) << maze << "/" << q;
+            ASSERT_EQ(ok, ReferenceRoute(g, sx, sy, gx, gy, fw, fh, mask, &first))
+                << maze << "/" << q;
             ASSERT_EQ(dirs, first) << maze << "/" << q;
             double best = Dijkstra(g, sx, sy, gx, gy, fw, fh, mask);
             bool goalBlocked = (g.at(gx, gy) & mask) != 0;
