@@ -231,10 +231,12 @@ bool WallAt(size_t i) {
     return gMap.cells[i] & kCellWall;
 }
 
+// Fills each region a row run at a time (a run is every open cell between two
+// walls, so a region takes whole runs), listing the walls beside each run.
 void LabelRegions() {
     WallRegions& r = Regions();
-    u32 w = gMap.width, h = gMap.height;
-    size_t n = static_cast<size_t>(w) * h;
+    const u32 w = gMap.width, h = gMap.height;
+    const size_t n = static_cast<size_t>(w) * h;
     r.cells = gMap.cells;
     r.width = w;
     r.height = h;
@@ -244,26 +246,40 @@ void LabelRegions() {
     r.edgeStart.assign(1, 0);
     ++r.builds;
     u32 next = 0;
+    auto edge = [&](size_t i) {
+        if (r.listedBy[i] == next) return;
+        r.listedBy[i] = next;
+        r.edges.push_back(static_cast<u32>(i));
+    };
     for (size_t seed = 0; seed < n; ++seed) {
         if (r.label[seed] || WallAt(seed)) continue;
-        r.label[seed] = ++next;
+        ++next;
         r.edgeStart.push_back(static_cast<u32>(r.edges.size()));
         r.queue.assign(1, static_cast<u32>(seed));
         while (!r.queue.empty()) {
-            u32 c = r.queue.back();
+            const size_t c = r.queue.back();
             r.queue.pop_back();
-            i32 cx = static_cast<i32>(c % w), cy = static_cast<i32>(c / w);
-            for (int k = 0; k < 8; ++k) {
-                i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
-                if (nx < 0 || ny < 0 || nx >= static_cast<i32>(w) || ny >= static_cast<i32>(h))
-                    continue;
-                size_t m = static_cast<size_t>(ny) * w + nx;
-                if (WallAt(m)) {
-                    if (r.listedBy[m] != next) r.edges.push_back(static_cast<u32>(m));
-                    r.listedBy[m] = next;
-                } else if (!r.label[m]) {
-                    r.label[m] = next;
-                    r.queue.push_back(static_cast<u32>(m));
+            if (r.label[c]) continue;
+            const size_t row = c - c % w;
+            size_t lo = c, hi = c;
+            while (lo > row && !WallAt(lo - 1)) --lo;
+            while (hi + 1 < row + w && !WallAt(hi + 1)) ++hi;
+            for (size_t i = lo; i <= hi; ++i) r.label[i] = next;
+            if (lo > row) edge(lo - 1);
+            if (hi + 1 < row + w) edge(hi + 1);
+            const size_t x0 = lo - row - (lo > row), x1 = hi - row + (hi + 1 < row + w);
+            for (int side = -1; side <= 1; side += 2) {
+                if ((side < 0 && row == 0) || (side > 0 && row + w >= n)) continue;
+                const size_t other = side < 0 ? row - w : row + w;
+                bool open = false;
+                for (size_t x = x0; x <= x1; ++x) {
+                    const size_t i = other + x;
+                    const bool was = open;
+                    open = !WallAt(i);
+                    if (!open)
+                        edge(i);
+                    else if (!was && !r.label[i])
+                        r.queue.push_back(static_cast<u32>(i));
                 }
             }
         }
