@@ -128,7 +128,7 @@ struct OpenList {
     }
     bool Empty() const { return front.empty() && waiting == 0; }
 
-    void Push(u32 f, u32 order) {
+    __attribute__((always_inline)) void Push(u32 f, u32 order) {
         if (f != frontF) {
             bucket[32 - std::countl_zero(f ^ frontF)].push_back(u64{f} << 32 | order);
             ++waiting;
@@ -411,7 +411,7 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     };
     auto dist = [](i32 a, i32 b) { return static_cast<u32>(a > b ? a - b : b - a); };
     u32 reached = 0;
-    auto reach = [&](i32 x, i32 y, CellState& c, u32 f, u32 from) {
+    auto reach = [&](i32 x, i32 y, CellState & c, u32 f, u32 from) __attribute__((always_inline)) {
         if (reached == p.nodes.size()) p.nodes.push_back({});
         p.nodes[reached] = {static_cast<u32>(x), static_cast<u32>(y)};
         c.stamp = openStamp;
