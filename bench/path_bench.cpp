@@ -90,6 +90,32 @@ BENCHMARK(BM_UnreachableWalledGoal512)
     ->Repetitions(7)
     ->ReportAggregatesOnly();
 
+// The goal walled in, searched for at once on a map just entered: the wall
+// regions are worked out anew for every search (two copies of the map take
+// turns).
+static void BM_UnreachableWalledFirstSearch512(benchmark::State& state) {
+    InitAStarPool();
+    Grid g(512, 10, 3);
+    g.Ring(300, 300, 2, kCellWall);
+    g.at(4, 4) = 0;
+    std::vector<u32> copy = g.cells;
+    u32* maps[2] = {g.cells.data(), copy.data()};
+    std::vector<u8> dirs;
+    int turn = 0;
+    for (auto _ : state) {
+        gMap.cells = maps[turn ^= 1];
+        aStar a;
+        if (a.FindPath(4 * 16, 4 * 16, 300 * 16, 300 * 16, 1, 1, &dirs))
+            state.SkipWithError("found a route");
+    }
+    gMap.cells = g.cells.data();
+    state.counters["region_builds"] = static_cast<double>(WallRegionBuilds());
+}
+BENCHMARK(BM_UnreachableWalledFirstSearch512)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly();
+
 // A crowd stands around the goal.
 static void BM_UnreachableCrowdedGoal512(benchmark::State& state) {
     InitAStarPool();

@@ -1,6 +1,7 @@
-// The A* search (backwards from the goal, whole-number costs, a heap of packed
-// keys and a per-cell index over one shared node pool, wall regions), the
-// route records' directions and the steppers.
+// The A* search (backwards from the goal, whole-number costs, a record per
+// cell stamped by search, a radix heap, wall regions, and a fill of the
+// start's side for long searches), the route records' directions and the
+// steppers.
 #include "map/AStar.h"
 
 #include <algorithm>

@@ -50,8 +50,10 @@ void StoreRouteDirs(RoleRoute* r, const std::vector<u8>& dirs);
 // The record of a role in the given state (0: any in use), or null.
 RoleRoute* FindRoleRoute(int role, int state = 0);
 
-// The node pool shared by every search. Nodes stay between searches; a search
-// allocates only when it needs more than any search before it.
+// The search state shared by every search: a record per map cell, stamped by
+// search so nothing is cleared between searches, and the list of cells a
+// search reached (its nodes). A search allocates only when it needs more than
+// any search before it.
 struct AStarPoolStats {
     u32 nodes = 0;  // nodes the pool holds
     u32 peak = 0;   // most nodes one search has used
