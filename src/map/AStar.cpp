@@ -112,9 +112,9 @@ struct CellPos {
 // The open list: the cell of least estimate comes out first, of those the one
 // reached last. An estimate never falls below the last one taken out (the
 // straight-line estimate never drops by more than a step costs), so the list
-// is a radix heap: bucket i holds the cells whose estimate first differs from
-// the current one in bit i - 1. The cells at the current estimate (most steps
-// keep it) are listed apart by order and taken from the end.
+// is a radix heap: bucket i holds the cells whose estimate differs from the
+// current one in bit i - 1 and in none above it. The cells at the current
+// estimate (most steps keep it) are listed apart by order, taken from the end.
 struct OpenList {
     std::vector<u64> bucket[33];  // estimate << 32 | order
     std::vector<u32> front;       // the orders of the cells at the current estimate, rising
@@ -192,9 +192,7 @@ void BeginSearch(u32 cells) {
     Pool& p = P();
     p.open.Clear();
     ++p.searches;
-    if (p.cells.size() < cells) {
-        p.cells.resize(cells, CellState{});
-    }
+    if (p.cells.size() < cells) p.cells.resize(cells, CellState{});
     if (p.stamp >= 0xFFFFFFF0u) {  // the stamps would wrap: forget every old one
         std::fill(p.cells.begin(), p.cells.end(), CellState{});
         p.stamp = 0;
@@ -322,6 +320,191 @@ bool WallsMayJoin(size_t a, size_t b) {
 constexpr u32 kFloodAfter = 8192;
 constexpr u32 kFloodRate = 16;
 
+// Whether a w x h footprint at (cx, cy) lies inside the map on cells free of mask.
+bool FootprintFits(i32 cx, i32 cy, int w, int h, u32 mask) {
+    i32 mw = static_cast<i32>(gMap.width), mh = static_cast<i32>(gMap.height);
+    if (cx < 0 || cy < 0 || cx + w > mw || cy + h > mh) return false;
+    if (mask == 0) return true;
+    for (int r = 0; r < h; ++r) {
+        const u32* row = gMap.cells + static_cast<size_t>(cy + r) * gMap.width + cx;
+        for (int c = 0; c < w; ++c)
+            if (row[c] & mask) return false;
+    }
+    return true;
+}
+
+// The cost of the start from a cell this far from it on an open map: diagonal
+// steps while both distances last, then straight ones. No route is cheaper,
+// and no step lowers it by more than the step costs.
+u32 Estimate(u32 dx, u32 dy) {
+    return std::min(dx, dy) * (kDiagonal - kStraight) + std::max(dx, dy) * kStraight;
+}
+
+u32 Dist(i32 a, i32 b) {
+    return static_cast<u32>(a > b ? a - b : b - a);
+}
+
+// One search from the goal (gx, gy) back to the start (sx, sy) over the
+// shared pool, for a footprint of w x h cells on cells free of mask.
+class Search {
+public:
+    Search(i32 sx, i32 sy, i32 gx, i32 gy, int w, int h, u32 mask)
+        : p_(P()),
+          cs_(P().cells.data()),
+          grid_(gMap.cells),
+          mask_(mask),
+          open_(P().stamp),
+          closed_(P().stamp + 1),
+          mw_(static_cast<i32>(gMap.width)),
+          mh_(static_cast<i32>(gMap.height)),
+          sx_(sx),
+          sy_(sy),
+          gx_(gx),
+          gy_(gy),
+          w_(w),
+          h_(h),
+          single_(w == 1 && h == 1),
+          start_(static_cast<size_t>(sy) * mw_ + sx) {
+        for (int k = 0; k < 8; ++k) offset_[k] = static_cast<ptrdiff_t>(kNbDy[k]) * mw_ + kNbDx[k];
+    }
+
+    // True when the start was reached.
+    bool Run() {
+        Reach(gx_, gy_, cs_[static_cast<size_t>(gy_) * mw_ + gx_],
+              Estimate(Dist(gx_, sx_), Dist(gy_, sy_)), 0);
+        bool found = false;
+        for (u32 expanded = 0; !p_.open.Empty();) {
+            u32 f;
+            const CellPos at = p_.nodes[p_.open.Pop(&f)];
+            const size_t c = static_cast<size_t>(at.y) * mw_ + at.x;
+            CellState& cur = cs_[c];
+            if (cur.stamp == closed_ || f != cur.f) continue;  // expanded, or improved since
+            cur.stamp = closed_;
+            if (c == start_) {
+                found = true;
+                break;
+            }
+            if (fill_ == kFilling) {
+                if (!FillStep()) break;
+            } else if (fill_ == kNotYet && ++expanded > kFloodAfter) {
+                fill_ = kFilling;
+                p_.floodQueue.assign(1, {static_cast<u32>(sx_), static_cast<u32>(sy_)});
+            }
+            Expand(static_cast<i32>(at.x), static_cast<i32>(at.y), c, f);
+        }
+        if (reached_ > p_.peak) p_.peak = reached_;
+        return found;
+    }
+
+    // The directions from the start to the goal.
+    void Route(std::vector<u8>* dirs) const {
+        const size_t goal = static_cast<size_t>(gy_) * mw_ + gx_;
+        for (size_t c = start_; c != goal; c -= offset_[cs_[c].order >> kOrderBits])
+            dirs->push_back(static_cast<u8>(cs_[c].order >> kOrderBits));
+    }
+
+private:
+    // Whether the footprint fits at (x, y), cell c; inner cells of a single
+    // cell footprint need no look at the map's edges.
+    bool Fits(i32 x, i32 y, size_t c, bool inner) const {
+        if (inner) return !(grid_[c] & mask_);
+        if (single_) return x >= 0 && y >= 0 && x < mw_ && y < mh_ && !(grid_[c] & mask_);
+        return FootprintFits(x, y, w_, h_, mask_);
+    }
+    bool Inner(i32 x, i32 y) const {
+        return single_ && x > 0 && y > 0 && x < mw_ - 1 && y < mh_ - 1;
+    }
+
+    __attribute__((always_inline)) void Reach(i32 x, i32 y, CellState& c, u32 f, u32 from) {
+        if (reached_ == p_.nodes.size()) p_.nodes.push_back({});
+        p_.nodes[reached_] = {static_cast<u32>(x), static_cast<u32>(y)};
+        c.stamp = open_;
+        c.f = f;
+        c.order = reached_ | from << kOrderBits;
+        p_.open.Push(f, reached_++);
+    }
+
+    void Expand(i32 cx, i32 cy, size_t c, u32 f) {
+        const u32 g = f - Estimate(Dist(cx, sx_), Dist(cy, sy_));
+        const bool inner = Inner(cx, cy);
+        // Distances to the start from the columns and rows beside this cell.
+        const u32 ddx[3] = {Dist(cx - 1, sx_), Dist(cx, sx_), Dist(cx + 1, sx_)};
+        const u32 ddy[3] = {Dist(cy - 1, sy_), Dist(cy, sy_), Dist(cy + 1, sy_)};
+        auto visit = [&](int k) __attribute__((always_inline)) {
+            const i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
+            const size_t nc = c + offset_[k];
+            if (!Fits(nx, ny, nc, inner)) return;
+            CellState& m = cs_[nc];
+            // The straight-line estimate never overestimates a step, so an
+            // expanded cell cannot get cheaper: only open cells are improved.
+            if (m.stamp == closed_) return;
+            const u32 nf = g + kNbCost[k] + Estimate(ddx[kNbDx[k] + 1], ddy[kNbDy[k] + 1]);
+            if (m.stamp != open_) {
+                Reach(nx, ny, m, nf, static_cast<u32>(k));
+            } else if (nf < m.f) {
+                m.f = nf;
+                m.order = (m.order & kOrderMask) | static_cast<u32>(k) << kOrderBits;
+                p_.open.Push(nf, m.order & kOrderMask);
+            }
+        };
+        visit(0), visit(1), visit(2), visit(3), visit(4), visit(5), visit(6), visit(7);
+    }
+
+    // The start's side: filled only when the search grows large, a run of a
+    // row at a time, until it meets a cell the search reached (a route exists)
+    // or runs out (none does: the goal was reached first of all). In every
+    // row the filled cells are whole runs between blocked cells, so a seed
+    // beside a run, in the row above or below, starts each run that touches it.
+    bool Fillable(i32 x, i32 y) const {
+        size_t c = static_cast<size_t>(y) * mw_ + x;
+        return (single_ ? !(grid_[c] & mask_) : FootprintFits(x, y, w_, h_, mask_)) &&
+               cs_[c].flood != open_;
+    }
+    // False once the start's side is filled.
+    bool FillStep() {
+        for (u32 filled = 0; filled < kFloodRate;) {
+            if (p_.floodQueue.empty()) return false;
+            const CellPos seed = p_.floodQueue.back();
+            p_.floodQueue.pop_back();
+            const i32 y = static_cast<i32>(seed.y);
+            i32 l = static_cast<i32>(seed.x), r = l;
+            if (!Fillable(l, y)) continue;
+            while (l > 0 && Fillable(l - 1, y)) --l;
+            while (r < mw_ - 1 && Fillable(r + 1, y)) ++r;
+            CellState* row = cs_ + static_cast<size_t>(y) * mw_;
+            for (i32 x = l; x <= r; ++x) {
+                row[x].flood = open_;
+                if (row[x].stamp >= open_) fill_ = kMet;
+            }
+            if (fill_ == kMet) return true;
+            filled += static_cast<u32>(r - l + 1);
+            for (i32 ny = y - 1; ny <= y + 1; ny += 2) {
+                if (ny < 0 || ny >= mh_) continue;
+                bool inRun = false;
+                for (i32 x = std::max(l - 1, 0); x <= std::min(r + 1, mw_ - 1); ++x) {
+                    const bool free = Fillable(x, ny);
+                    if (free && !inRun)
+                        p_.floodQueue.push_back({static_cast<u32>(x), static_cast<u32>(ny)});
+                    inRun = free;
+                }
+            }
+        }
+        return true;
+    }
+
+    Pool& p_;
+    CellState* const cs_;
+    const u32* const grid_;
+    const u32 mask_, open_, closed_;
+    const i32 mw_, mh_, sx_, sy_, gx_, gy_;
+    const int w_, h_;
+    const bool single_;
+    const size_t start_;
+    ptrdiff_t offset_[8];
+    u32 reached_ = 0;
+    enum { kNotYet, kFilling, kMet } fill_ = kNotYet;
+};
+
 }  // namespace
 
 u32 WallRegionBuilds() {
@@ -349,15 +532,7 @@ aStar::aStar() = default;
 aStar::~aStar() = default;
 
 bool aStar::FootprintFree(i32 cx, i32 cy) const {
-    i32 mw = static_cast<i32>(gMap.width), mh = static_cast<i32>(gMap.height);
-    if (cx < 0 || cy < 0 || cx + w_ > mw || cy + h_ > mh) return false;
-    if (mask_ == 0) return true;
-    for (int r = 0; r < h_; ++r) {
-        const u32* row = gMap.cells + static_cast<size_t>(cy + r) * gMap.width + cx;
-        for (int c = 0; c < w_; ++c)
-            if (row[c] & mask_) return false;
-    }
-    return true;
+    return FootprintFits(cx, cy, w_, h_, mask_);
 }
 
 int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::vector<u8>* dirs) {
@@ -387,133 +562,11 @@ int aStar::FindPath(i32 fromX, i32 fromY, i32 toX, i32 toY, int w, int h, std::v
     if ((mask_ & kCellWall) && !WallsMayJoin(startCell, static_cast<size_t>(gy) * mw + gx))
         return 0;
     BeginSearch(cells);
-    Pool& p = P();
-    CellState* const cs = p.cells.data();
-    const u32* const grid = gMap.cells;
-    const u32 mask = mask_, openStamp = p.stamp, closedStamp = p.stamp + 1;
-    const bool single = w_ == 1 && h_ == 1;  // the common footprint, tested inline
-    ptrdiff_t offset[8];
-    for (int k = 0; k < 8; ++k) offset[k] = static_cast<ptrdiff_t>(kNbDy[k]) * mw + kNbDx[k];
-    // Whether the footprint fits at (x, y), cell c; inner cells of a single
-    // cell footprint need no look at the map's edges.
-    auto fits = [&](i32 x, i32 y, size_t c, bool inner) {
-        if (inner) return !(grid[c] & mask);
-        if (single) return x >= 0 && y >= 0 && x < mw && y < mh && !(grid[c] & mask);
-        return FootprintFree(x, y);
-    };
-    auto innerCell = [&](i32 x, i32 y) {
-        return single && x > 0 && y > 0 && x < mw - 1 && y < mh - 1;
-    };
-    // The cost of the start from here on an open map: diagonal steps while
-    // both distances last, then straight ones. No route is cheaper, and no
-    // step lowers it by more than the step costs.
-    auto estimate = [](u32 dx, u32 dy) {
-        return std::min(dx, dy) * (kDiagonal - kStraight) + std::max(dx, dy) * kStraight;
-    };
-    auto dist = [](i32 a, i32 b) { return static_cast<u32>(a > b ? a - b : b - a); };
-    u32 reached = 0;
-    auto reach = [&](i32 x, i32 y, CellState & c, u32 f, u32 from) __attribute__((always_inline)) {
-        if (reached == p.nodes.size()) p.nodes.push_back({});
-        p.nodes[reached] = {static_cast<u32>(x), static_cast<u32>(y)};
-        c.stamp = openStamp;
-        c.f = f;
-        c.order = reached | from << kOrderBits;
-        p.open.Push(f, reached++);
-    };
-
-    // The start's side: filled only when the search grows large, a run of a
-    // row at a time, until it meets a cell the search reached (a route exists)
-    // or runs out (none does: the goal was reached first of all). In every
-    // row the filled cells are whole runs between blocked cells, so a seed
-    // beside a run, in the row above or below, starts each run that touches it.
-    enum { kNotYet, kFlooding, kMet } flood = kNotYet;
-    auto fillable = [&](i32 x, i32 y) {
-        size_t c = static_cast<size_t>(y) * mw + x;
-        return (single ? !(grid[c] & mask) : FootprintFree(x, y)) && cs[c].flood != openStamp;
-    };
-    // False once the start's side is filled.
-    auto floodStep = [&]() {
-        for (u32 filled = 0; filled < kFloodRate;) {
-            if (p.floodQueue.empty()) return false;
-            const CellPos seed = p.floodQueue.back();
-            p.floodQueue.pop_back();
-            const i32 y = static_cast<i32>(seed.y);
-            i32 l = static_cast<i32>(seed.x), r = l;
-            if (!fillable(l, y)) continue;
-            while (l > 0 && fillable(l - 1, y)) --l;
-            while (r < mw - 1 && fillable(r + 1, y)) ++r;
-            for (CellState* m = cs + static_cast<size_t>(y) * mw + l;
-                 m <= cs + static_cast<size_t>(y) * mw + r; ++m) {
-                m->flood = openStamp;
-                if (m->stamp >= openStamp) flood = kMet;
-            }
-            if (flood == kMet) return true;
-            filled += static_cast<u32>(r - l + 1);
-            for (i32 ny = y - 1; ny <= y + 1; ny += 2) {
-                if (ny < 0 || ny >= mh) continue;
-                bool inRun = false;
-                for (i32 x = std::max(l - 1, 0); x <= std::min(r + 1, mw - 1); ++x) {
-                    bool f = fillable(x, ny);
-                    if (f && !inRun)
-                        p.floodQueue.push_back({static_cast<u32>(x), static_cast<u32>(ny)});
-                    inRun = f;
-                }
-            }
-        }
-        return true;
-    };
-
-    reach(gx, gy, cs[static_cast<size_t>(gy) * mw + gx], estimate(dist(gx, sx), dist(gy, sy)), 0);
-    bool found = false;
-    for (u32 expanded = 0; !p.open.Empty();) {
-        u32 keyF;
-        CellPos at = p.nodes[p.open.Pop(&keyF)];
-        size_t c = static_cast<size_t>(at.y) * mw + at.x;
-        CellState& cur = cs[c];
-        if (cur.stamp == closedStamp || keyF != cur.f) continue;  // expanded, or improved since
-        cur.stamp = closedStamp;
-        if (c == startCell) {
-            found = true;
-            break;
-        }
-        if (flood == kFlooding) {
-            if (!floodStep()) break;
-        } else if (flood == kNotYet && ++expanded > kFloodAfter) {
-            flood = kFlooding;
-            p.floodQueue.assign(1, {static_cast<u32>(sx), static_cast<u32>(sy)});
-        }
-        const i32 cx = static_cast<i32>(at.x), cy = static_cast<i32>(at.y);
-        const u32 g = cur.f - estimate(dist(cx, sx), dist(cy, sy));
-        const bool inner = innerCell(cx, cy);
-        // Distances to the start from the columns and rows beside this cell.
-        const u32 ddx[3] = {dist(cx - 1, sx), dist(cx, sx), dist(cx + 1, sx)};
-        const u32 ddy[3] = {dist(cy - 1, sy), dist(cy, sy), dist(cy + 1, sy)};
-        auto visit = [&](int k) __attribute__((always_inline)) {
-            const i32 nx = cx + kNbDx[k], ny = cy + kNbDy[k];
-            const size_t nc = c + offset[k];
-            if (!fits(nx, ny, nc, inner)) return;
-            CellState& m = cs[nc];
-            // The straight-line estimate never overestimates a step, so an
-            // expanded cell cannot get cheaper: only open cells are improved.
-            if (m.stamp == closedStamp) return;
-            const u32 f = g + kNbCost[k] + estimate(ddx[kNbDx[k] + 1], ddy[kNbDy[k] + 1]);
-            if (m.stamp != openStamp) {
-                reach(nx, ny, m, f, static_cast<u32>(k));
-            } else if (f < m.f) {
-                m.f = f;
-                m.order = (m.order & kOrderMask) | static_cast<u32>(k) << kOrderBits;
-                p.open.Push(f, m.order & kOrderMask);
-            }
-        };
-        visit(0), visit(1), visit(2), visit(3), visit(4), visit(5), visit(6), visit(7);
-    }
-    if (reached > p.peak) p.peak = reached;
+    Search search(sx, sy, gx, gy, w_, h_, mask_);
     // A search that never reached the start has no route: a route from some
     // other cell would walk the role from where it does not stand.
-    if (!found) return 0;
-    const size_t goalCell = static_cast<size_t>(gy) * mw + gx;
-    for (size_t c = startCell; c != goalCell; c -= offset[cs[c].order >> kOrderBits])
-        dirs->push_back(static_cast<u8>(cs[c].order >> kOrderBits));
+    if (!search.Run()) return 0;
+    search.Route(dirs);
     result = 1;
     return 1;
 }
