@@ -406,7 +406,7 @@ public:
 private:
     // Whether the footprint fits at (x, y), cell c; inner cells of a single
     // cell footprint need no look at the map's edges.
-    bool Fits(i32 x, i32 y, size_t c, bool inner) const {
+    __attribute__((always_inline)) bool Fits(i32 x, i32 y, size_t c, bool inner) const {
         if (inner) return !(grid_[c] & mask_);
         if (single_) return x >= 0 && y >= 0 && x < mw_ && y < mh_ && !(grid_[c] & mask_);
         return FootprintFits(x, y, w_, h_, mask_);
