@@ -94,13 +94,13 @@ constexpr u32 kNbCost[8] = {kDiagonal, kStraight, kDiagonal, kStraight,
                             kDiagonal, kStraight, kDiagonal, kStraight};
 
 // What a search knows of a cell, kept per cell of the map between searches;
-// it belongs to the current search only while its stamp says so.
+// it belongs to the current search only while its stamp says so. Beside it,
+// per cell: the how-manieth cell the search reached (low 29 bits) with the
+// neighbour index it was last reached through (high 3), and the search's
+// stamp once the start's side was filled there.
 struct CellState {
     u32 stamp;  // the search's stamp while open, one more once expanded
     u32 f;      // cost from the goal plus the estimate to the start
-    u32 order;  // the how-manieth cell the search reached (low 29 bits), and
-                // the neighbour index it was last reached through (high 3)
-    u32 flood;  // the search's stamp once the start's side flooded it
 };
 constexpr u32 kOrderBits = 29;
 constexpr u32 kOrderMask = (1u << kOrderBits) - 1;
@@ -174,6 +174,8 @@ private:
 
 struct Pool {
     std::vector<CellState> cells;
+    std::vector<u32> orders;
+    std::vector<u32> filled;
     std::vector<CellPos> nodes;  // the cells a search reached, in order
     u32 peak = 0;
     u32 searches = 0;
@@ -192,9 +194,14 @@ void BeginSearch(u32 cells) {
     Pool& p = P();
     p.open.Clear();
     ++p.searches;
-    if (p.cells.size() < cells) p.cells.resize(cells, CellState{});
+    if (p.cells.size() < cells) {
+        p.cells.resize(cells, CellState{});
+        p.orders.resize(cells, 0);
+        p.filled.resize(cells, 0);
+    }
     if (p.stamp >= 0xFFFFFFF0u) {  // the stamps would wrap: forget every old one
         std::fill(p.cells.begin(), p.cells.end(), CellState{});
+        std::fill(p.filled.begin(), p.filled.end(), 0);
         p.stamp = 0;
     }
     p.stamp += 2;
@@ -351,6 +358,8 @@ public:
     Search(i32 sx, i32 sy, i32 gx, i32 gy, int w, int h, u32 mask)
         : p_(P()),
           cs_(P().cells.data()),
+          order_(P().orders.data()),
+          filled_(P().filled.data()),
           grid_(gMap.cells),
           mask_(mask),
           open_(P().stamp),
@@ -370,7 +379,7 @@ public:
 
     // True when the start was reached.
     bool Run() {
-        Reach(gx_, gy_, cs_[static_cast<size_t>(gy_) * mw_ + gx_],
+        Reach(gx_, gy_, static_cast<size_t>(gy_) * mw_ + gx_,
               Estimate(Dist(gx_, sx_), Dist(gy_, sy_)), 0);
         bool found = false;
         for (u32 expanded = 0; !p_.open.Empty();) {
@@ -399,8 +408,8 @@ public:
     // The directions from the start to the goal.
     void Route(std::vector<u8>* dirs) const {
         const size_t goal = static_cast<size_t>(gy_) * mw_ + gx_;
-        for (size_t c = start_; c != goal; c -= offset_[cs_[c].order >> kOrderBits])
-            dirs->push_back(static_cast<u8>(cs_[c].order >> kOrderBits));
+        for (size_t c = start_; c != goal; c -= offset_[order_[c] >> kOrderBits])
+            dirs->push_back(static_cast<u8>(order_[c] >> kOrderBits));
     }
 
 private:
@@ -415,12 +424,11 @@ private:
         return single_ && x > 0 && y > 0 && x < mw_ - 1 && y < mh_ - 1;
     }
 
-    __attribute__((always_inline)) void Reach(i32 x, i32 y, CellState& c, u32 f, u32 from) {
+    __attribute__((always_inline)) void Reach(i32 x, i32 y, size_t nc, u32 f, u32 from) {
         if (reached_ == p_.nodes.size()) p_.nodes.push_back({});
         p_.nodes[reached_] = {static_cast<u32>(x), static_cast<u32>(y)};
-        c.stamp = open_;
-        c.f = f;
-        c.order = reached_ | from << kOrderBits;
+        cs_[nc] = {open_, f};
+        order_[nc] = reached_ | from << kOrderBits;
         p_.open.Push(f, reached_++);
     }
 
@@ -440,11 +448,12 @@ private:
             if (m.stamp == closed_) return;
             const u32 nf = g + kNbCost[k] + Estimate(ddx[kNbDx[k] + 1], ddy[kNbDy[k] + 1]);
             if (m.stamp != open_) {
-                Reach(nx, ny, m, nf, static_cast<u32>(k));
+                Reach(nx, ny, nc, nf, static_cast<u32>(k));
             } else if (nf < m.f) {
                 m.f = nf;
-                m.order = (m.order & kOrderMask) | static_cast<u32>(k) << kOrderBits;
-                p_.open.Push(nf, m.order & kOrderMask);
+                const u32 order = order_[nc] & kOrderMask;
+                order_[nc] = order | static_cast<u32>(k) << kOrderBits;
+                p_.open.Push(nf, order);
             }
         };
         visit(0), visit(1), visit(2), visit(3), visit(4), visit(5), visit(6), visit(7);
@@ -458,7 +467,7 @@ private:
     bool Fillable(i32 x, i32 y) const {
         size_t c = static_cast<size_t>(y) * mw_ + x;
         return (single_ ? !(grid_[c] & mask_) : FootprintFits(x, y, w_, h_, mask_)) &&
-               cs_[c].flood != open_;
+               filled_[c] != open_;
     }
     // False once the start's side is filled.
     bool FillStep() {
@@ -471,10 +480,10 @@ private:
             if (!Fillable(l, y)) continue;
             while (l > 0 && Fillable(l - 1, y)) --l;
             while (r < mw_ - 1 && Fillable(r + 1, y)) ++r;
-            CellState* row = cs_ + static_cast<size_t>(y) * mw_;
-            for (i32 x = l; x <= r; ++x) {
-                row[x].flood = open_;
-                if (row[x].stamp >= open_) fill_ = kMet;
+            const size_t row = static_cast<size_t>(y) * mw_;
+            for (size_t c = row + l; c <= row + r; ++c) {
+                filled_[c] = open_;
+                if (cs_[c].stamp >= open_) fill_ = kMet;
             }
             if (fill_ == kMet) return true;
             filled += static_cast<u32>(r - l + 1);
@@ -494,6 +503,8 @@ private:
 
     Pool& p_;
     CellState* const cs_;
+    u32* const order_;
+    u32* const filled_;
     const u32* const grid_;
     const u32 mask_, open_, closed_;
     const i32 mw_, mh_, sx_, sy_, gx_, gy_;
