@@ -73,7 +73,7 @@ static void BM_UnreachableWalledStart512(benchmark::State& state) {
     Search(state, 4, 4, 500, 500, false);
 }
 BENCHMARK(BM_UnreachableWalledStart512)
-    ->Unit(benchmark::kMillisecond)
+    ->Unit(benchmark::kMicrosecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly();
 
@@ -86,7 +86,7 @@ static void BM_UnreachableWalledGoal512(benchmark::State& state) {
     Search(state, 4, 4, 300, 300, false);
 }
 BENCHMARK(BM_UnreachableWalledGoal512)
-    ->Unit(benchmark::kMillisecond)
+    ->Unit(benchmark::kMicrosecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly();
 
@@ -125,7 +125,7 @@ static void BM_UnreachableCrowdedGoal512(benchmark::State& state) {
     Search(state, 4, 4, 300, 300, false);
 }
 BENCHMARK(BM_UnreachableCrowdedGoal512)
-    ->Unit(benchmark::kMillisecond)
+    ->Unit(benchmark::kMicrosecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly();
 
