@@ -1,4 +1,5 @@
-// The sample game's battle data and battle art, drawn in flat colours.
+// The sample game's battle data and battle art: drawn backdrops, flat-colour
+// cursor looks, panels and hit animations.
 #include "mhdata/SampleBattle.h"
 #include "mhdata/FileOut.h"
 
@@ -10,16 +11,12 @@
 #include "mhdata/Databases.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleFighters.h"
+#include "mhdata/SampleFigures.h"
 
 namespace sample_battle {
 const u32 kHitAnimActs[] = {6012, 7233, 7234, 7246, 7251, 7292, 7293,
                             7294, 7295, 7296, 7300, 7998, 8070, 8082};
 const int kHitAnimActCount = sizeof(kHitAnimActs) / sizeof(kHitAnimActs[0]);
-
-u16 LayerColour(u32 act, int k) {
-    return static_cast<u16>(((act == kHarbourAct ? 7 : 3) * (k + 2) << 10) | (6 * k + 4) << 5 |
-                            (20 - 4 * k));
-}
 
 u16 StripColour() {
     return static_cast<u16>(10 << 10 | 12 << 5 | 20);
@@ -44,19 +41,6 @@ ArchivePicture FlatPicture(const std::string& name, std::initializer_list<Archiv
     p.name = name;
     p.frames = frames;
     return p;
-}
-
-// Layer k of a backdrop, screen-sized, in its flat colour where it is opaque.
-ArchiveFrame BackdropLayer(u32 act, int k) {
-    constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
-    ArchiveFrame f = Flat(kLayerW, kLayerH, k == 1 ? LayerColour(act, k) : kKey);
-    for (i32 y = 0; y < kLayerH; ++y)
-        for (i32 x = 0; x < kLayerW; ++x) {
-            const bool hill = k == 2 && y >= kHillTop && y < kHillBottom;
-            const bool post = k == 3 && y >= kPostTop && (x < kPostW || x >= kLayerW - kPostW);
-            if (hill || post) f.pixels[static_cast<size_t>(y) * kLayerW + x] = LayerColour(act, k);
-        }
-    return f;
 }
 
 ActProgram Backdrop(u32 act) {
@@ -137,7 +121,7 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
     for (u32 act : {kBackdropAct, kHarbourAct}) {
         ArchivePicture p;
         p.name = "backdrop" + std::to_string(act);
-        for (int k = 1; k <= 3; ++k) p.frames.push_back(BackdropLayer(act, k));
+        for (int k = 1; k <= 3; ++k) p.frames.push_back(BackdropFigure(act == kHarbourAct, k));
         (*pics)[act] = p;
     }
     for (u32 act : kCursorLooks)
