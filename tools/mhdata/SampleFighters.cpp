@@ -18,7 +18,7 @@ namespace {
 MonsterData Fighter(i32 id, const char* name, i32 kind, i32 level, i32 agility) {
     MonsterData m{};
     m.index = id;
-    m.act = 3000 + id;
+    m.act = static_cast<i32>(MonsterBodyAct(id));
     m.level = level;
     SetText(m.name, sizeof(m.name), name);
     m.maxHp = m.hp = 60 * level;
@@ -375,10 +375,7 @@ std::vector<u32> SampleBodyActs() {
     std::vector<u32> out;
     for (u32 r = 0; r < 8; ++r)
         for (u32 look = 0; look < 16; ++look) out.push_back(1000 + 100 * r + look);
-    // Monster 0's act is no archive entry and monster 1's is the item icons': they keep no body.
-    for (u32 id : {2u, 3u, 4u}) out.push_back(3000 + id);
-    for (u32 id = sample::kThief; id <= static_cast<u32>(sample::kBoss); ++id)
-        out.push_back(3000 + id);
+    for (i32 id = 0; id <= sample::kBoss; ++id) out.push_back(MonsterBodyAct(id));
     return out;
 }
 

@@ -635,9 +635,19 @@ void DrawMonster(ArchiveFrame& f, u32 monster, FigurePose pose) {
 
 }  // namespace
 
+u32 MonsterBodyAct(i32 monster) {
+    return static_cast<u32>(monster < 2 ? 3300 + monster : 3000 + monster);
+}
+
+namespace {
+u32 MonsterOfAct(u32 act) {
+    return act == 3300 || act == 3301 ? act - 3300 : act - 3000;
+}
+}  // namespace
+
 FigureSize BodySize(u32 act) {
     if (act >= 3000 && act < 6000) {
-        const Kind k = KindOf(act - 3000);
+        const Kind k = KindOf(MonsterOfAct(act));
         return {k.w, k.h};
     }
     return {32, 48};
@@ -649,7 +659,7 @@ std::vector<ArchiveFrame> BodyFigureFrames(u32 act) {
     for (u16 pose = 0; pose < kPoseCount; ++pose) {
         ArchiveFrame f = Blank(size.w, size.h);
         if (act >= 3000) {
-            DrawMonster(f, act - 3000, static_cast<FigurePose>(pose));
+            DrawMonster(f, MonsterOfAct(act), static_cast<FigurePose>(pose));
         } else {
             const u32 role = (act - 1000) / 100 % 8, look = act % 100;
             Pen p{&f, size.w / 2, size.h - 2};

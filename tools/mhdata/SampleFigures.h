@@ -52,8 +52,11 @@ enum FigurePose : u16 {
 struct FigureSize {
     i32 w, h;
 };
-// Party bodies (acts 1000 + 100 role + look) are 32x48; monsters (act 3000 +
-// monster number) have sizes of their own by shape.
+// Party bodies (acts 1000 + 100 role + look) are 32x48; monsters have sizes
+// of their own by shape. A monster's body is act 3000 + its number, but for
+// numbers 0 and 1, whose acts would be entry 0 of an archive and the item
+// icons: theirs are 3300 and 3301.
+u32 MonsterBodyAct(i32 monster);
 FigureSize BodySize(u32 act);
 std::vector<ArchiveFrame> BodyFigureFrames(u32 act);
 
