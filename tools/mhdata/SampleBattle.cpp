@@ -131,7 +131,10 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
     (*pics)[kEndPanelPic] =
         FlatPicture("endpanels", {Flat(kBannerW, kBannerH, static_cast<u16>(6 << 10 | 8 << 5 | 14)),
                                   Flat(kLevelPanelW, kLevelPanelH, static_cast<u16>(14 << 10 | 8 << 5 | 6))});
-    (*pics)[4000] = FlatPicture("battle4000", {Flat(32, 32, static_cast<u16>(20 << 10 | 20 << 5))});
+    ArchiveFrame shadow = figures::Blank(kShadowW, kShadowH);
+    figures::Oval(shadow, kShadowW / 2, kShadowH / 2, kShadowW / 2 - 1, kShadowH / 2 - 1,
+                  figures::Rgb(2, 3, 4));
+    (*pics)[4000] = FlatPicture("shadow", {shadow});
     for (u32 act : kHitAnimActs) {
         u16 c = static_cast<u16>(act * 91 & 0x7FFF);
         (*pics)[act] = FlatPicture("hit" + std::to_string(act),
@@ -146,7 +149,19 @@ void AddSampleBattleActs(std::map<u32, ActProgram>* acts) {
     for (u32 act : kCursorLooks) (*acts)[act] = OneFrame(act, 2, 6);
     (*acts)[9167] = OneFrame(9167, 1, 0);
     (*acts)[kEndPanelPic] = EndPanels();
-    (*acts)[4000] = OneFrame(4000, 1, 0);
+    // The fighters' shadow (actions 0 and 1): half blended, centred on the feet.
+    ActProgram shadowAct;
+    shadowAct.name = "shadow";
+    for (int k = 0; k < 2; ++k)
+        shadowAct.parts[k] = ActWords()
+                                 .Rf(4000)
+                                 .Xy(kShadowW / 2, kShadowH / 2)
+                                 .Cmd(kActGS, {8})
+                                 .Pa(0)
+                                 .Ed()
+                                 .Ov()
+                                 .words;
+    (*acts)[4000] = shadowAct;
     for (u32 act : kHitAnimActs) (*acts)[act] = HitAnim(act);
 }
 

@@ -367,8 +367,6 @@ void AddSampleFighterActs(std::map<u32, ActProgram>* acts) {
     (*acts)[kCaptureAct] = CaptureAct();
     (*acts)[kBarAct] = BarAct();
     (*acts)[kDigitAct] = DigitAct();
-    // The party's shadow look.
-    (*acts)[4000].parts[1] = FramePart(4000, 0);
 }
 
 std::vector<u32> SampleBodyActs() {

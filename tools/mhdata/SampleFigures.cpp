@@ -156,7 +156,7 @@ const Clothes kTownsfolk[6] = {
 // Seen from the front (or the back when back): legs, body, arms, head; hx
 // turns the face a little toward one side (-1 left, 1 right).
 void FrontFigure(const Pen& p, const Clothes& c, i32 step, bool back, i32 hx) {
-    const i32 lift[2] = {step == 1 ? 2 : 0, step == 2 ? 2 : 0};
+    const i32 lift[2] = {step == 1 ? 3 : 0, step == 2 ? 3 : 0};
     for (int side = 0; side < 2; ++side) {
         const i32 u = side ? 1 : -4;
         p.Box(u + hx, 2 + lift[side], u + hx + 3, 15, c.trousers);
