@@ -225,9 +225,11 @@ ArchiveFrame PersonFigure(u32 person, i32 dir, i32 step) {
     const Clothes& c = kTownsfolk[person % 6];
     ArchiveFrame f = Blank(static_cast<i32>(sample_art::kPeopleW), static_cast<i32>(sample_art::kPeopleH));
     Pen p{&f, 16, kPersonFoot};
+    // Animation directions: 0 up, 1 down, 2 left, 3 right, 4 up-left,
+    // 5 down-right, 6 down-left, 7 up-right.
     dir &= 7;
-    if (dir == 3 || dir == 7) {
-        p.dir = dir == 7 ? 1 : -1;
+    if (dir == 2 || dir == 3) {
+        p.dir = dir == 3 ? 1 : -1;
         Stance s;
         const i32 stride = step == 0 ? 1 : 5;
         s.frontFoot = step == 2 ? -stride : stride;
@@ -236,8 +238,8 @@ ArchiveFrame PersonFigure(u32 person, i32 dir, i32 step) {
         s.backHandU = -s.handU;
         SideFigure(p, c, s);
     } else {
-        const bool back = dir >= 4;
-        const i32 hx = dir == 0 || dir == 6 ? 1 : (dir == 2 || dir == 4 ? -1 : 0);
+        const bool back = dir == 0 || dir == 4 || dir == 7;
+        const i32 hx = dir == 5 || dir == 7 ? 1 : (dir == 4 || dir == 6 ? -1 : 0);
         FrontFigure(p, c, step, back, hx);
     }
     Outline(f, kInk);
