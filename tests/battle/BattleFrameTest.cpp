@@ -379,7 +379,8 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
     };
     for (const auto& e : edges) {
         EXPECT_EQ(Px(e.x, e.y), layer(e.k, e.x, e.y)) << e.x << "," << e.y;
-        EXPECT_EQ(Px(e.otherX, e.otherY), layer(e.otherK, e.otherX, e.otherY)) << e.otherX << "," << e.otherY;
+        EXPECT_EQ(Px(e.otherX, e.otherY), layer(e.otherK, e.otherX, e.otherY))
+            << e.otherX << "," << e.otherY;
         EXPECT_NE(layer(e.k, e.x, e.y), layer(e.otherK, e.otherX, e.otherY)) << e.x << "," << e.y;
     }
     gBattleScene.StopShake();

@@ -54,7 +54,8 @@ void Oval(ArchiveFrame& f, i32 cx, i32 cy, i32 rx, i32 ry, u16 c) {
     const i64 a = 2 * rx + 1, b = 2 * ry + 1;
     for (i32 dy = -ry; dy <= ry; ++dy)
         for (i32 dx = -rx; dx <= rx; ++dx)
-            if (4 * dx * dx * b * b + 4 * dy * dy * a * a <= a * a * b * b) Dot(f, cx + dx, cy + dy, c);
+            if (4 * dx * dx * b * b + 4 * dy * dy * a * a <= a * a * b * b)
+                Dot(f, cx + dx, cy + dy, c);
 }
 
 void Limb(ArchiveFrame& f, i32 x0, i32 y0, i32 x1, i32 y1, i32 r, u16 c) {
@@ -62,8 +63,10 @@ void Limb(ArchiveFrame& f, i32 x0, i32 y0, i32 x1, i32 y1, i32 r, u16 c) {
     for (i32 k = 0; k <= n; ++k) {
         const i32 x = n ? x0 + ((x1 - x0) * k * 2 + (x1 > x0 ? n : -n)) / (2 * n) : x0;
         const i32 y = n ? y0 + ((y1 - y0) * k * 2 + (y1 > y0 ? n : -n)) / (2 * n) : y0;
-        if (r == 0) Dot(f, x, y, c);
-        else Oval(f, x, y, r, r, c);
+        if (r == 0)
+            Dot(f, x, y, c);
+        else
+            Oval(f, x, y, r, r, c);
     }
 }
 
@@ -123,7 +126,9 @@ struct Pen {
     i32 X(i32 u) const { return ox + dir * u * s / 16; }
     i32 Y(i32 v) const { return foot - v * s / 16; }
     i32 R(i32 r) const { return std::max(r * s / 16, r > 0 ? 1 : 0); }
-    void Oval(i32 u, i32 v, i32 ru, i32 rv, u16 c) const { figures::Oval(*f, X(u), Y(v), R(ru), R(rv), c); }
+    void Oval(i32 u, i32 v, i32 ru, i32 rv, u16 c) const {
+        figures::Oval(*f, X(u), Y(v), R(ru), R(rv), c);
+    }
     void Limb(i32 u0, i32 v0, i32 u1, i32 v1, i32 r, u16 c) const {
         figures::Limb(*f, X(u0), Y(v0), X(u1), Y(v1), R(r), c);
     }
@@ -160,7 +165,8 @@ void FrontFigure(const Pen& p, const Clothes& c, i32 step, bool back, i32 hx) {
     for (int side = 0; side < 2; ++side) {
         const i32 u = side ? 1 : -4;
         p.Box(u + hx, 2 + lift[side], u + hx + 3, 15, c.trousers);
-        p.Box(u + hx - (side ? 0 : 1), lift[side], u + hx + 3 + (side ? 1 : 0), 1 + lift[side], c.shoes);
+        p.Box(u + hx - (side ? 0 : 1), lift[side], u + hx + 3 + (side ? 1 : 0), 1 + lift[side],
+              c.shoes);
     }
     p.Box(-6, 16, 5, 29, c.shirt);
     p.Box(-6, 16, -6, 29, Shade(c.shirt, -4));
@@ -186,11 +192,11 @@ void FrontFigure(const Pen& p, const Clothes& c, i32 step, bool back, i32 hx) {
 
 // A stance of a figure seen from the side, facing +u.
 struct Stance {
-    i32 lean = 0, bob = 0;              // upper body forward; whole body down
-    i32 frontFoot = 4, backFoot = -4;   // soles' u
-    i32 handU = 2, handV = 17;          // the near (front) arm's hand
+    i32 lean = 0, bob = 0;             // upper body forward; whole body down
+    i32 frontFoot = 4, backFoot = -4;  // soles' u
+    i32 handU = 2, handV = 17;         // the near (front) arm's hand
     i32 backHandU = -2, backHandV = 17;
-    i32 headTilt = 0;                   // the head's extra u
+    i32 headTilt = 0;  // the head's extra u
 };
 
 void SideFigure(const Pen& p, const Clothes& c, const Stance& s, bool eyesShut = false) {
@@ -223,7 +229,8 @@ void SideFigure(const Pen& p, const Clothes& c, const Stance& s, bool eyesShut =
 
 ArchiveFrame PersonFigure(u32 person, i32 dir, i32 step) {
     const Clothes& c = kTownsfolk[person % 6];
-    ArchiveFrame f = Blank(static_cast<i32>(sample_art::kPeopleW), static_cast<i32>(sample_art::kPeopleH));
+    ArchiveFrame f =
+        Blank(static_cast<i32>(sample_art::kPeopleW), static_cast<i32>(sample_art::kPeopleH));
     Pen p{&f, 16, kPersonFoot};
     // Animation directions: 0 up, 1 down, 2 left, 3 right, 4 up-left,
     // 5 down-right, 6 down-left, 7 up-right.
@@ -294,56 +301,56 @@ Pose PoseOf(FigurePose pose) {
     p.tipU = 12;
     p.tipV = 33;
     switch (pose) {
-    case kPoseBreathe:
-        s.bob = 1;
-        s.handV = 18;
-        p.tipV = 32;
-        break;
-    case kPoseWindup:
-        s.lean = -1;
-        s.frontFoot = 5;
-        s.backFoot = -6;
-        s.handU = -4;
-        s.handV = 37;
-        s.backHandU = -5;
-        s.backHandV = 22;
-        p.tipU = -13;
-        p.tipV = 44;
-        break;
-    case kPoseStrike:
-        s.lean = 3;
-        s.frontFoot = 8;
-        s.backFoot = -7;
-        s.handU = 10;
-        s.handV = 25;
-        s.backHandU = -6;
-        s.backHandV = 21;
-        p.tipU = 15;
-        p.tipV = 21;
-        break;
-    case kPoseCast:
-        s.handU = 8;
-        s.handV = 34;
-        s.backHandU = 5;
-        s.backHandV = 36;
-        p.tipU = 11;
-        p.tipV = 45;
-        break;
-    case kPoseHurt:
-        s.lean = -3;
-        s.bob = 1;
-        s.headTilt = -1;
-        s.frontFoot = 3;
-        s.backFoot = -6;
-        s.handU = -8;
-        s.handV = 23;
-        s.backHandU = -9;
-        s.backHandV = 26;
-        p.tipU = -14;
-        p.tipV = 29;
-        break;
-    default:
-        break;
+        case kPoseBreathe:
+            s.bob = 1;
+            s.handV = 18;
+            p.tipV = 32;
+            break;
+        case kPoseWindup:
+            s.lean = -1;
+            s.frontFoot = 5;
+            s.backFoot = -6;
+            s.handU = -4;
+            s.handV = 37;
+            s.backHandU = -5;
+            s.backHandV = 22;
+            p.tipU = -13;
+            p.tipV = 44;
+            break;
+        case kPoseStrike:
+            s.lean = 3;
+            s.frontFoot = 8;
+            s.backFoot = -7;
+            s.handU = 10;
+            s.handV = 25;
+            s.backHandU = -6;
+            s.backHandV = 21;
+            p.tipU = 15;
+            p.tipV = 21;
+            break;
+        case kPoseCast:
+            s.handU = 8;
+            s.handV = 34;
+            s.backHandU = 5;
+            s.backHandV = 36;
+            p.tipU = 11;
+            p.tipV = 45;
+            break;
+        case kPoseHurt:
+            s.lean = -3;
+            s.bob = 1;
+            s.headTilt = -1;
+            s.frontFoot = 3;
+            s.backFoot = -6;
+            s.handU = -8;
+            s.handV = 23;
+            s.backHandU = -9;
+            s.backHandV = 26;
+            p.tipU = -14;
+            p.tipV = 29;
+            break;
+        default:
+            break;
     }
     return p;
 }
@@ -378,32 +385,47 @@ enum Shape { kBlob, kBeast, kWinged, kHumanoid, kDragon };
 struct Kind {
     Shape shape;
     i32 w, h;
-    u16 body, trim;   // main colour, second colour
-    u16 extra = 0;    // humanoids: 1 ears, 2 hood, 3 flame hair, 4 horns, 5 stone
+    u16 body, trim;  // main colour, second colour
+    u16 extra = 0;   // humanoids: 1 ears, 2 hood, 3 flame hair, 4 horns, 5 stone
 };
 
 Kind KindOf(u32 monster) {
     switch (monster) {
-    case 0: return {kBlob, 40, 30, Rgb(6, 18, 28), Rgb(14, 26, 31)};
-    case 1: return {kHumanoid, 28, 40, Rgb(10, 20, 6), Rgb(14, 9, 4), 1};
-    case 2: return {kHumanoid, 44, 66, Rgb(30, 12, 4), Rgb(31, 24, 6), 3};
-    case 3: return {kWinged, 64, 64, Rgb(14, 22, 30), Rgb(24, 28, 31)};
-    case 4: return {kBeast, 88, 56, Rgb(13, 13, 15), Rgb(22, 22, 24)};
-    case 5: return {kHumanoid, 32, 48, Rgb(27, 20, 15), Rgb(6, 6, 9), 2};
-    case 6: return {kHumanoid, 42, 60, Rgb(17, 17, 16), Rgb(12, 12, 11), 5};
-    case 7: return {kHumanoid, 50, 78, Rgb(26, 24, 10), Rgb(10, 14, 28), 4};
-    case 222: return {kDragon, 128, 100, Rgb(18, 4, 6), Rgb(28, 22, 8)};
-    default: break;
+        case 0:
+            return {kBlob, 40, 30, Rgb(6, 18, 28), Rgb(14, 26, 31)};
+        case 1:
+            return {kHumanoid, 28, 40, Rgb(10, 20, 6), Rgb(14, 9, 4), 1};
+        case 2:
+            return {kHumanoid, 44, 66, Rgb(30, 12, 4), Rgb(31, 24, 6), 3};
+        case 3:
+            return {kWinged, 64, 64, Rgb(14, 22, 30), Rgb(24, 28, 31)};
+        case 4:
+            return {kBeast, 88, 56, Rgb(13, 13, 15), Rgb(22, 22, 24)};
+        case 5:
+            return {kHumanoid, 32, 48, Rgb(27, 20, 15), Rgb(6, 6, 9), 2};
+        case 6:
+            return {kHumanoid, 42, 60, Rgb(17, 17, 16), Rgb(12, 12, 11), 5};
+        case 7:
+            return {kHumanoid, 50, 78, Rgb(26, 24, 10), Rgb(10, 14, 28), 4};
+        case 222:
+            return {kDragon, 128, 100, Rgb(18, 4, 6), Rgb(28, 22, 8)};
+        default:
+            break;
     }
     // The other monsters cycle through the shapes in three sizes and colours.
     const i32 size = 12 + 3 * static_cast<i32>(monster % 3);  // sixteenths of the base
     const u16 body = Rgb(8 + monster * 7 % 20, 6 + monster * 11 % 20, 6 + monster * 5 % 20);
     const u16 trim = Shade(body, 7);
     switch (monster % 4) {
-    case 0: return {kBlob, 40 * size / 16, 30 * size / 16, body, trim};
-    case 1: return {kBeast, 64 * size / 16, 40 * size / 16, body, trim};
-    case 2: return {kWinged, 48 * size / 16, 48 * size / 16, body, trim};
-    default: return {kHumanoid, 32 * size / 16, 48 * size / 16, body, trim, static_cast<u16>(1 + monster % 2 * 3)};
+        case 0:
+            return {kBlob, 40 * size / 16, 30 * size / 16, body, trim};
+        case 1:
+            return {kBeast, 64 * size / 16, 40 * size / 16, body, trim};
+        case 2:
+            return {kWinged, 48 * size / 16, 48 * size / 16, body, trim};
+        default:
+            return {kHumanoid, 32 * size / 16, 48 * size / 16,
+                    body,      trim,           static_cast<u16>(1 + monster % 2 * 3)};
     }
 }
 
@@ -411,13 +433,26 @@ void Blob(const Pen& p, const Kind& k, FigurePose pose) {
     // Figure units here are pixels of a 40x30 slime scaled to the frame.
     i32 rx = 18, ry = 13, lean = 0;
     switch (pose) {
-    case kPoseBreathe: rx = 19, ry = 12; break;
-    case kPoseWindup: rx = 15, ry = 14, lean = -2; break;
-    case kPoseStrike: rx = 17, ry = 13, lean = 3; break;
-    case kPoseCast: rx = 16, ry = 14; break;
-    case kPoseHurt: rx = 19, ry = 10, lean = -2; break;
-    case kPoseFallen: rx = 19, ry = 5; break;
-    default: break;
+        case kPoseBreathe:
+            rx = 19, ry = 12;
+            break;
+        case kPoseWindup:
+            rx = 15, ry = 14, lean = -2;
+            break;
+        case kPoseStrike:
+            rx = 17, ry = 13, lean = 3;
+            break;
+        case kPoseCast:
+            rx = 16, ry = 14;
+            break;
+        case kPoseHurt:
+            rx = 19, ry = 10, lean = -2;
+            break;
+        case kPoseFallen:
+            rx = 19, ry = 5;
+            break;
+        default:
+            break;
     }
     p.Oval(lean, ry + 1, rx, ry, Shade(k.body, -4));
     p.Oval(lean - 1, ry + 2, rx - 2, ry - 2, k.body);
@@ -438,12 +473,23 @@ void Beast(const Pen& p, const Kind& k, FigurePose pose) {
     // Units: a wolf of 88x56.
     i32 shift = 0, bob = 0, headU = 30, headV = 34, stride = 3;
     switch (pose) {
-    case kPoseBreathe: bob = 1; break;
-    case kPoseWindup: shift = -3, headU = 27, headV = 28, stride = 5; break;
-    case kPoseStrike: shift = 5, headU = 34, headV = 32, stride = 7; break;
-    case kPoseCast: headV = 38; break;
-    case kPoseHurt: shift = -4, headU = 28, headV = 38, stride = 1; break;
-    default: break;
+        case kPoseBreathe:
+            bob = 1;
+            break;
+        case kPoseWindup:
+            shift = -3, headU = 27, headV = 28, stride = 5;
+            break;
+        case kPoseStrike:
+            shift = 5, headU = 34, headV = 32, stride = 7;
+            break;
+        case kPoseCast:
+            headV = 38;
+            break;
+        case kPoseHurt:
+            shift = -4, headU = 28, headV = 38, stride = 1;
+            break;
+        default:
+            break;
     }
     const u16 far = Shade(k.body, -5), belly = k.trim;
     if (pose == kPoseFallen) {
@@ -457,7 +503,7 @@ void Beast(const Pen& p, const Kind& k, FigurePose pose) {
         return;
     }
     const i32 s = shift, b = bob;
-    p.Limb(16 + s, 18 - b, 18 + s - stride, 2, 3, far);   // far legs
+    p.Limb(16 + s, 18 - b, 18 + s - stride, 2, 3, far);  // far legs
     p.Limb(-22 + s, 18 - b, -24 + s + stride, 2, 3, far);
     p.Limb(-28 + s, 28 - b, -40 + s, 36 - b, 4, k.body);  // tail
     p.Limb(-40 + s, 36 - b, -45 + s, 30 - b, 3, belly);
@@ -486,12 +532,23 @@ void Winged(const Pen& p, const Kind& k, FigurePose pose) {
     // Units: a demon of 64x64.
     i32 flap = 0, lean = 0;
     switch (pose) {
-    case kPoseBreathe: flap = 4; break;
-    case kPoseWindup: flap = 8, lean = -2; break;
-    case kPoseStrike: flap = -6, lean = 4; break;
-    case kPoseCast: flap = 6; break;
-    case kPoseHurt: flap = -4, lean = -4; break;
-    default: break;
+        case kPoseBreathe:
+            flap = 4;
+            break;
+        case kPoseWindup:
+            flap = 8, lean = -2;
+            break;
+        case kPoseStrike:
+            flap = -6, lean = 4;
+            break;
+        case kPoseCast:
+            flap = 6;
+            break;
+        case kPoseHurt:
+            flap = -4, lean = -4;
+            break;
+        default:
+            break;
     }
     const u16 wing = Shade(k.body, -6);
     if (pose == kPoseFallen) {
@@ -532,7 +589,8 @@ void Humanoid(const Pen& p, const Kind& k, FigurePose pose) {
     const i32 hu = q.s.lean + q.s.headTilt, hv = 37 - q.s.bob;
     if (k.extra == 3)  // flames over the head
         for (i32 t = 0; t < 3; ++t)
-            p.Tri(hu - 5 + 4 * t, hv + 3, hu - 1 + 4 * t, hv + 3, hu - 4 + 4 * t - (pose % 2), hv + 11, Rgb(31, 16 + 5 * t, 2));
+            p.Tri(hu - 5 + 4 * t, hv + 3, hu - 1 + 4 * t, hv + 3, hu - 4 + 4 * t - (pose % 2),
+                  hv + 11, Rgb(31, 16 + 5 * t, 2));
     SideFigure(p, c, q.s, pose == kPoseHurt);
     if (k.extra == 1) p.Tri(hu - 2, hv + 1, hu + 1, hv + 1, hu - 5, hv + 6, k.body);  // ear
     if (k.extra == 2) {  // hood and mask
@@ -558,12 +616,23 @@ void Dragon(const Pen& p, const Kind& k, FigurePose pose) {
     // Units: a dragon of 128x100.
     i32 headU = 40, headV = 70, flap = 0, bob = 0;
     switch (pose) {
-    case kPoseBreathe: bob = 1, flap = 3; break;
-    case kPoseWindup: headU = 30, headV = 80, flap = 8; break;
-    case kPoseStrike: headU = 48, headV = 58, flap = -4; break;
-    case kPoseCast: headV = 76, flap = 6; break;
-    case kPoseHurt: headU = 30, headV = 74, flap = -6; break;
-    default: break;
+        case kPoseBreathe:
+            bob = 1, flap = 3;
+            break;
+        case kPoseWindup:
+            headU = 30, headV = 80, flap = 8;
+            break;
+        case kPoseStrike:
+            headU = 48, headV = 58, flap = -4;
+            break;
+        case kPoseCast:
+            headV = 76, flap = 6;
+            break;
+        case kPoseHurt:
+            headU = 30, headV = 74, flap = -6;
+            break;
+        default:
+            break;
     }
     const u16 wing = Shade(k.body, -5), belly = k.trim, horn = Rgb(28, 27, 22);
     if (pose == kPoseFallen) {
@@ -590,7 +659,8 @@ void Dragon(const Pen& p, const Kind& k, FigurePose pose) {
     p.Limb(-22, 20 - b, -18, 2, 5, k.body);
     p.Limb(18, 26 - b, 22, 2, 5, k.body);
     for (i32 u : {-18, 22})
-        for (i32 t = 0; t < 3; ++t) p.Tri(u - 4 + 3 * t, 2, u - 2 + 3 * t, 2, u + 1 + 3 * t, 0, horn);
+        for (i32 t = 0; t < 3; ++t)
+            p.Tri(u - 4 + 3 * t, 2, u - 2 + 3 * t, 2, u + 1 + 3 * t, 0, horn);
     p.Limb(14, 44 - b, headU - 8, headV - 4 - b, 8, k.body);  // neck
     p.Limb(12, 40 - b, headU - 10, headV - 10 - b, 4, belly);
     const i32 hu = headU, hv = headV - b;
@@ -603,7 +673,8 @@ void Dragon(const Pen& p, const Kind& k, FigurePose pose) {
         p.Tri(hu + 6, hv - 8, hu + 23, hv - 6, hu + 23, hv - 14, Rgb(12, 2, 3));
         p.Tri(hu + 18, hv - 10, hu + 23, hv - 4, hu + 23, hv - 16, Rgb(31, 22, 4));
     }
-    p.Tri(2, 56 - b, -8, 98 + flap, -40, 80 - flap, Shade(wing, 2));  // near wing, raised behind the neck
+    p.Tri(2, 56 - b, -8, 98 + flap, -40, 80 - flap,
+          Shade(wing, 2));  // near wing, raised behind the neck
     p.Limb(2, 56 - b, -8, 98 + flap, 2, Shade(wing, 8));
     p.Limb(-8, 98 + flap, -40, 80 - flap, 1, Shade(wing, 8));
 }
@@ -612,26 +683,26 @@ void DrawMonster(ArchiveFrame& f, u32 monster, FigurePose pose) {
     const Kind k = KindOf(monster);
     Pen p{&f, f.w / 2, f.h - 2};
     switch (k.shape) {
-    case kBlob:
-        p.s = 16 * k.w / 40;
-        Blob(p, k, pose);
-        break;
-    case kBeast:
-        p.s = 16 * k.w / 88;
-        Beast(p, k, pose);
-        break;
-    case kWinged:
-        p.s = 16 * k.w / 64;
-        Winged(p, k, pose);
-        break;
-    case kHumanoid:
-        p.s = 16 * k.h / 48;
-        Humanoid(p, k, pose);
-        break;
-    case kDragon:
-        p.s = 16 * k.w / 128;
-        Dragon(p, k, pose);
-        break;
+        case kBlob:
+            p.s = 16 * k.w / 40;
+            Blob(p, k, pose);
+            break;
+        case kBeast:
+            p.s = 16 * k.w / 88;
+            Beast(p, k, pose);
+            break;
+        case kWinged:
+            p.s = 16 * k.w / 64;
+            Winged(p, k, pose);
+            break;
+        case kHumanoid:
+            p.s = 16 * k.h / 48;
+            Humanoid(p, k, pose);
+            break;
+        case kDragon:
+            p.s = 16 * k.w / 128;
+            Dragon(p, k, pose);
+            break;
     }
 }
 
@@ -753,12 +824,14 @@ ArchiveFrame Layer1(bool harbour) {
 // behind the hills (or the harbour's cliffs and its lighthouse).
 ArchiveFrame Layer2(bool harbour) {
     ArchiveFrame f = Blank(kLayerW, kLayerH);
-    const u16 far = harbour ? Rgb(9, 8, 12) : Rgb(10, 14, 20), near = harbour ? Rgb(6, 6, 8) : Rgb(7, 13, 9);
+    const u16 far = harbour ? Rgb(9, 8, 12) : Rgb(10, 14, 20),
+              near = harbour ? Rgb(6, 6, 8) : Rgb(7, 13, 9);
     for (i32 y = kHillTop; y < kHillBottom; ++y)
         for (i32 x = 0; x < kLayerW; ++x) {
             const i32 ridge = Ridge(x);
             u16 c = Sky(harbour, y);
-            if (y >= ridge) c = Mix(far, near, (y - ridge) * 256 / std::max(kHillBottom - ridge, 1));
+            if (y >= ridge)
+                c = Mix(far, near, (y - ridge) * 256 / std::max(kHillBottom - ridge, 1));
             if (y >= ridge && y < ridge + 3 && !harbour) c = Rgb(26, 27, 28);  // snow on the ridge
             f.pixels[static_cast<size_t>(y) * kLayerW + x] = c;
         }
@@ -781,7 +854,7 @@ ArchiveFrame Layer3(bool harbour) {
             const i32 light = 4 - std::abs(k - kPostW / 3) / 3;
             u16 c = Shade(wood, light);
             if (!harbour && (k * 7 + y / 5) % 11 == 0) c = Shade(wood, -3);  // bark
-            if (harbour && (y - kPostTop) % 60 < 5) c = Rgb(22, 19, 12);    // rope
+            if (harbour && (y - kPostTop) % 60 < 5) c = Rgb(22, 19, 12);     // rope
             Dot(f, k, y, c);
             Dot(f, kLayerW - kPostW + k, y, c);
         }
