@@ -128,13 +128,18 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
         (*pics)[act] = FlatPicture("look" + std::to_string(act),
                                    {Flat(16, 16, static_cast<u16>(act * 37 & 0x7FFF))});
     (*pics)[9167] = FlatPicture("logstrip", {Flat(kStripW, kStripH, StripColour())});
-    (*pics)[kEndPanelPic] =
-        FlatPicture("endpanels", {Flat(kBannerW, kBannerH, static_cast<u16>(6 << 10 | 8 << 5 | 14)),
-                                  Flat(kLevelPanelW, kLevelPanelH, static_cast<u16>(14 << 10 | 8 << 5 | 6))});
-    ArchiveFrame shadow = figures::Blank(kShadowW, kShadowH);
-    figures::Oval(shadow, kShadowW / 2, kShadowH / 2, kShadowW / 2 - 1, kShadowH / 2 - 1,
-                  figures::Rgb(2, 3, 4));
-    (*pics)[4000] = FlatPicture("shadow", {shadow});
+    (*pics)[kEndPanelPic] = FlatPicture(
+        "endpanels", {Flat(kBannerW, kBannerH, static_cast<u16>(6 << 10 | 8 << 5 | 14)),
+                      Flat(kLevelPanelW, kLevelPanelH, static_cast<u16>(14 << 10 | 8 << 5 | 6))});
+    ArchivePicture shadows;
+    shadows.name = "shadow";
+    for (i32 k = 0; k < 2; ++k) {
+        const i32 w = k ? kBigShadowW : kShadowW, h = k ? kBigShadowH : kShadowH;
+        ArchiveFrame shadow = figures::Blank(w, h);
+        figures::Oval(shadow, w / 2, h / 2, w / 2 - 1, h / 2 - 1, figures::Rgb(2, 3, 4));
+        shadows.frames.push_back(shadow);
+    }
+    (*pics)[4000] = shadows;
     for (u32 act : kHitAnimActs) {
         u16 c = static_cast<u16>(act * 91 & 0x7FFF);
         (*pics)[act] = FlatPicture("hit" + std::to_string(act),
@@ -149,18 +154,22 @@ void AddSampleBattleActs(std::map<u32, ActProgram>* acts) {
     for (u32 act : kCursorLooks) (*acts)[act] = OneFrame(act, 2, 6);
     (*acts)[9167] = OneFrame(9167, 1, 0);
     (*acts)[kEndPanelPic] = EndPanels();
-    // The fighters' shadow (actions 0 and 1): half blended, centred on the feet.
+    // The fighters' shadows, half blended and centred on the feet: actions 0
+    // and 1 the small one, action 2 the large one.
     ActProgram shadowAct;
     shadowAct.name = "shadow";
-    for (int k = 0; k < 2; ++k)
-        shadowAct.parts[k] = ActWords()
-                                 .Rf(4000)
-                                 .Xy(kShadowW / 2, kShadowH / 2)
-                                 .Cmd(kActGS, {8})
-                                 .Pa(0)
-                                 .Ed()
-                                 .Ov()
-                                 .words;
+    for (int k = 0; k < 3; ++k) {
+        const bool big = k == 2;
+        shadowAct.parts[k] =
+            ActWords()
+                .Rf(4000)
+                .Xy(big ? kBigShadowW / 2 : kShadowW / 2, big ? kBigShadowH / 2 : kShadowH / 2)
+                .Cmd(kActGS, {8})
+                .Pa(big ? 1 : 0)
+                .Ed()
+                .Ov()
+                .words;
+    }
     (*acts)[4000] = shadowAct;
     for (u32 act : kHitAnimActs) (*acts)[act] = HitAnim(act);
 }

@@ -35,8 +35,9 @@ constexpr u32 kLastBattle = 20;
 // encounter (a slime), a lone goblin, three enemies, six slimes, and a wolf.
 constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 10,
               kSixSlimes = 11, kLoneWolf = 12;
-// The fighters' shadow (act 4000): a dark oval, half blended under the feet.
-constexpr i16 kShadowW = 40, kShadowH = 12;
+// The fighters' shadow (act 4000): a dark oval, half blended under the feet;
+// action 2 (the boss's shadow action) a large one.
+constexpr i16 kShadowW = 40, kShadowH = 12, kBigShadowW = 112, kBigShadowH = 24;
 // The end screens' act: the victory banner (action 0) and the level-up panel (1).
 constexpr u32 kEndPanelPic = 11004;
 constexpr i32 kBannerW = 300, kBannerH = 180, kLevelPanelW = 260, kLevelPanelH = 240;

@@ -77,6 +77,7 @@ void Monsters(DatabaseSet& set) {
     for (i32 id = kThunderGod + 1; id < kBoss; ++id)
         set.monsters.push_back(Fighter(id, "野怪", 0, 1 + id % 9, 4 + id % 7));
     m = Fighter(kBoss, "魔王", 0, 30, 30);
+    m.shadowAction = 2;  // the dragon's large shadow
     m.captureRate = 0;
     m.fleeRate = 0;
     m.specials[0] = {kThunder, 3};
