@@ -55,10 +55,11 @@ struct LayerPoint {
 };
 constexpr LayerPoint kLayerProbe[4] = {{0, 0}, {150, 60}, {150, 160}, {8, 400}};
 
-// The screen colour of layer k of a backdrop where it is opaque.
-u16 LayerPx(u32 act, int k) {
-    return PlainColourAt(static_cast<u16>(act), static_cast<u16>(k - 1), kLayerProbe[k].x,
-                         kLayerProbe[k].y);
+// The screen colour of layer k of a backdrop at its point (x, y), by default
+// its probe.
+u16 LayerPx(u32 act, int k, LayerPoint at = {-1, -1}) {
+    if (at.x < 0) at = kLayerProbe[k];
+    return PlainColourAt(static_cast<u16>(act), static_cast<u16>(k - 1), at.x, at.y);
 }
 
 // Shakes the scene for single ticks until the upper layers stand right of their place.
@@ -178,11 +179,10 @@ TEST_F(BattleFrameTest, Battle2032HasNoVictoryScreenNoFadeAndBlackColumns) {
         EXPECT_EQ(mainCanvas[y * 640 + 0], 0) << y;
         EXPECT_EQ(mainCanvas[y * 640 + 1], 0) << y;
     }
-    const u16 backdrop = LayerPx(kBackdropAct, 1);
-    EXPECT_EQ(mainCanvas[30 * 640 + 2], backdrop);
+    EXPECT_EQ(mainCanvas[30 * 640 + 2], LayerPx(kBackdropAct, 1, {2, 30}));
     // Another battle leaves the backdrop's left edge alone.
     RunBattle(7, [&](u32 phase, int) {
-        if (phase == kPhaseMain) { EXPECT_EQ(Px(0, 30), backdrop); }
+        if (phase == kPhaseMain) { EXPECT_EQ(Px(0, 30), LayerPx(kBackdropAct, 1, {0, 30})); }
     });
 }
 
@@ -358,22 +358,31 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
     FillSurface(gDrawSurface, 0);
     gBattleScene.DrawBack();
     gBattleScene.DrawTop();
-    // Every layer's corner is the screen's, moved by (sx, sy) for layers 1-3;
-    // the hot spot the act names is not used. Layer 0 shows where layer 1 left.
-    const u16 underlay = PlainColour(15001, 0), l1 = LayerPx(kBackdropAct, 1),
-              l2 = LayerPx(kBackdropAct, 2), l3 = LayerPx(kBackdropAct, 3);
+    // Every layer's corner is the screen's, moved by (sx, sy) for layers 1-3:
+    // screen point (x, y) shows the layer's point (x - sx, y - sy). The hot
+    // spot the act names is not used. Layer 0 shows where layer 1 left.
+    const u16 underlay = PlainColour(15001, 0);
+    auto layer = [&](int k, int x, int y) { return LayerPx(kBackdropAct, k, {x - sx, y - sy}); };
     EXPECT_EQ(Px(sx - 1, 30), underlay);
-    EXPECT_EQ(Px(sx, 30), l1);
-    EXPECT_EQ(Px(64, sy < 0 ? 479 : 0), sy == 0 ? l1 : 0);
-    EXPECT_EQ(Px(150, kHillTop + sy - 1), l1);
-    EXPECT_EQ(Px(150, kHillTop + sy), l2);
-    EXPECT_EQ(Px(150, kHillBottom + sy - 1), l2);
-    EXPECT_EQ(Px(150, kHillBottom + sy), l1);
-    EXPECT_EQ(Px(sx + kPostW - 1, kPostTop + sy), l3);
-    EXPECT_EQ(Px(sx + kPostW, kPostTop + sy), l1);
-    EXPECT_EQ(Px(sx + 5, kPostTop + sy - 1), l1);
-    EXPECT_EQ(Px(640 - kPostW + sx - 1, 400), l1);
-    EXPECT_EQ(Px(640 - kPostW + sx, 400), l3);
+    EXPECT_EQ(Px(sx, 30), layer(1, sx, 30));
+    EXPECT_EQ(Px(64, sy < 0 ? 479 : 0), sy == 0 ? layer(1, 64, 0) : 0);
+    // The edges of the hill band and of the posts, each between two layers
+    // that differ there.
+    const struct {
+        int x, y, k, otherK, otherX, otherY;
+    } edges[] = {
+        {150, kHillTop + sy, 2, 1, 150, kHillTop + sy - 1},
+        {150, kHillBottom + sy - 1, 2, 1, 150, kHillBottom + sy},
+        {sx + kPostW - 1, kPostTop + sy, 3, 1, sx + kPostW, kPostTop + sy},
+        {sx + 5, kPostTop + sy, 3, 1, sx + 5, kPostTop + sy - 1},
+        {640 - kPostW + sx, 400, 3, 1, 640 - kPostW + sx - 1, 400},
+    };
+    for (const auto& e : edges) {
+        EXPECT_EQ(Px(e.x, e.y), layer(e.k, e.x, e.y)) << e.x << "," << e.y;
+        EXPECT_EQ(Px(e.otherX, e.otherY), layer(e.otherK, e.otherX, e.otherY))
+            << e.otherX << "," << e.otherY;
+        EXPECT_NE(layer(e.k, e.x, e.y), layer(e.otherK, e.otherX, e.otherY)) << e.x << "," << e.y;
+    }
     gBattleScene.StopShake();
     EXPECT_EQ(gBattleScene.ShakeX(), 0);
     EXPECT_EQ(gBattleScene.ShakeY(), 0);

@@ -342,12 +342,14 @@ TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
     cFighter& g = gPartySide.fighters[2];
     EXPECT_TRUE(g.IsAdded());
     // The form fades in: a body pixel drawn over black at blend levels 2, 3, ...
-    // 15 (its first tick already ran), then plain.
+    // 15 (its first tick already ran), then plain. The figure's body covers
+    // the middle column of its 32x48 frame 24 rows above the feet (row 24).
     for (int level = 2; level <= 16; ++level) {
         ASSERT_EQ(g.flashCounter, level < 16 ? level : 0) << level;
         FillSurface(gDrawSurface, 0);
         cFighter::DrawSprite(g);
-        const u16 body = PlainColour(g.anim.pic, g.anim.frame);
+        const u16 body = PlainColourAt(g.anim.pic, g.anim.frame, 16, 24);
+        ASSERT_NE(body, 0);
         EXPECT_EQ(*PaintPixelAddr(g.x, g.z - 24), level < 16 ? BlendRef(body, 0, level) : body)
             << level;
         Tick();

@@ -2,11 +2,13 @@
 // HP catch-up, digits, the icon row, the shrink zoom, the poison pass and offsets.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "battle/DuelSupport.h"
 #include "battle/FighterDraw.h"
 #include "PixelRefs.h"
 #include "engine/GrpFont.h"
+#include "mhdata/Archives.h"
 #include "mhdata/SampleFighters.h"
 
 namespace {
@@ -142,88 +144,114 @@ TEST_F(FighterDrawTest, HalfShrunkEnemyDrawsAtHalfSize) {
     cFighter& e = Enemy();
     e.anim = ActPlayer{};
     ASSERT_TRUE(e.StartAnim(e.act, 5));
-    const u16 body = PlainColour(static_cast<u16>(e.act), e.anim.frame);
+    // The body's drawn box above its feet (the shadow lies below them).
     auto box = [&](i32* w, i32* h) {
         i32 minX = 640, maxX = -1, minY = 480, maxY = -1;
-        for (i32 y = 0; y < 480; ++y)
+        for (i32 y = 0; y < e.z; ++y)
             for (i32 x = 0; x < 640; ++x)
-                if (At(x, y) == body) {
+                if (At(x, y) != 0) {
                     minX = std::min(minX, x), maxX = std::max(maxX, x);
                     minY = std::min(minY, y), maxY = std::max(maxY, y);
                 }
         *w = maxX - minX + 1;
         *h = maxY - minY + 1;
     };
+    // The same box in the stored frame: its pixels that are not the key colour.
+    const ArchiveFrame& frame = SamplePictures().at(e.act).frames.at(e.anim.frame);
+    i32 fx0 = frame.w, fx1 = -1, fy0 = frame.h, fy1 = -1;
+    for (i32 y = 0; y < frame.h; ++y)
+        for (i32 x = 0; x < frame.w; ++x)
+            if (frame.pixels[static_cast<size_t>(y) * frame.w + x] != 619) {
+                fx0 = std::min(fx0, x), fx1 = std::max(fx1, x);
+                fy0 = std::min(fy0, y), fy1 = std::max(fy1, y);
+            }
     i32 w, h;
     cFighter::DrawSprite(e);
     box(&w, &h);
-    EXPECT_EQ(w, 32);
-    EXPECT_EQ(h, 48);
+    EXPECT_EQ(w, fx1 - fx0 + 1);
+    EXPECT_EQ(h, fy1 - fy0 + 1);
+    ASSERT_GT(h, 40);
+    const i32 fullW = w, fullH = h;
     ClearCanvas();
     e.shrinkOn = 1;
     e.shrinkAmount = 500;
     cFighter::DrawSprite(e);
     box(&w, &h);
-    EXPECT_NEAR(w, 16, 1);
-    EXPECT_NEAR(h, 24, 1);
+    EXPECT_NEAR(w, fullW / 2, 1);
+    EXPECT_NEAR(h, fullH / 2, 1);
 }
 
 TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonStateAndMonsterOffsetsMoveTheEnemy) {
     cFighter& p = Party();
     ASSERT_TRUE(p.StartAnim(p.act, 4));
-    const u16 body = PlainColour(static_cast<u16>(p.act), p.anim.frame);
+    // The figure's body covers the middle column of its 32x48 frame 24 rows
+    // above the feet, drawn 16 left of and 48 above them.
+    const u16 body = PlainColourAt(static_cast<u16>(p.act), p.anim.frame, 16, 24);
+    ASSERT_NE(body, 0);
     cFighter::DrawSprite(p);
-    // The body stands 16 left of and 48 above its feet.
-    EXPECT_EQ(At(p.x - 16 + 4, p.z - 48 + 4), body);
+    EXPECT_EQ(At(p.x, p.z - 24), body);
     p.status = kStPoison;  // poisoned, but waiting: no tint
     ClearCanvas();
     cFighter::DrawSprite(p);
-    EXPECT_EQ(At(p.x - 16 + 4, p.z - 48 + 4), body);
+    EXPECT_EQ(At(p.x, p.z - 24), body);
     p.action = kStatePoison;
     ClearCanvas();
     cFighter::DrawSprite(p);
-    EXPECT_NE(At(p.x - 16 + 4, p.z - 48 + 4), body);
+    EXPECT_NE(At(p.x, p.z - 24), body);
 
-    // Monster offsets move an enemy; unknown numbers have none.
+    // Monster offsets move an enemy: number 3's (2, -10) draws every body
+    // pixel 2 left and 10 lower; unknown numbers have none.
     cFighter& e = Enemy();
     ASSERT_TRUE(e.StartAnim(e.act, 5));
-    const u16 enemyBody = PlainColour(static_cast<u16>(e.act), e.anim.frame);
     ClearCanvas();
-    e.pic = 3;  // offset (2, -10): drawn 2 left and 10 lower
-    cFighter::DrawSprite(e);
-    EXPECT_EQ(At(e.x - 16 - 2, e.z - 48 + 10), enemyBody);
-    EXPECT_EQ(At(e.x - 16 - 3, e.z - 48 + 10), 0);
     e.pic = 0xFFFFFFFF;
-    ClearCanvas();
     cFighter::DrawSprite(e);
-    EXPECT_EQ(At(e.x - 16, e.z - 48), enemyBody);
+    const std::vector<u16> still(gPaintBuf, gPaintBuf + 640 * 480);
+    ClearCanvas();
+    e.pic = 3;
+    cFighter::DrawSprite(e);
+    int same = 0;
+    for (i32 y = e.z - 48; y < e.z; ++y)
+        for (i32 x = e.x - 16; x < e.x + 16; ++x) {
+            const u16 v = still[static_cast<size_t>(y) * 640 + x];
+            if (v == 0) continue;
+            ASSERT_EQ(At(x - 2, y + 10), v) << x << "," << y;
+            ++same;
+        }
+    EXPECT_GT(same, 300);
 }
 
 TEST_F(FighterDrawTest, FighterAtFollowsTheOpaquePixelsOfTheBodyFrontMostFirst) {
-    // Bodies stand 16 left of and 48 above their feet, bottom corners cut away.
-    cFighter& back = Party(0);   // (440, 300): body 424..455 x 252..299
-    cFighter& front = Party(1);  // (460, 310): body 444..475 x 262..309
+    // Party bodies face left: frame column 31 - (16 + u) holds figure column
+    // u, so screen column x - 1 - u. The torso covers u -4..4 from 13 to 33
+    // rows above the feet, the head (hair) rows 35..47 above them round u -1.
+    cFighter& back = Party(0);   // (440, 300): frame 424..455 x 252..299
+    cFighter& front = Party(1);  // (442, 310): frame 426..457 x 262..309
     cFighter& blank = Party(2);  // in front of both, with no frame
+    front.x = 442;
     for (cFighter* f : {&back, &front}) ASSERT_TRUE(f->StartAnim(f->act, 4));
     blank.x = 450;
     blank.z = 330;
     cBattleSide& s = gPartySide;
-    EXPECT_EQ(s.FighterAt(424, 299), nullptr);    // the cut corner
-    EXPECT_EQ(s.FighterAt(424 + 8, 299), &back);  // the first pixel past it
-    EXPECT_EQ(s.FighterAt(430, 280), &back);
-    EXPECT_EQ(s.FighterAt(450, 290), &front);  // both: the larger depth wins
-    EXPECT_EQ(s.FighterAt(450, 255), &back);   // above the front one's head
+    EXPECT_EQ(s.FighterAt(424, 299), nullptr);  // the frame's bottom left corner is clear
+    EXPECT_EQ(s.FighterAt(424, 260), nullptr);  // and so is its left edge by the head
+    EXPECT_EQ(s.FighterAt(440, 282), &front);   // both torsos: the larger depth wins
+    EXPECT_EQ(s.FighterAt(440, 258), &back);    // above the front one's head
     EXPECT_EQ(s.FighterAt(423, 280), nullptr);
-    EXPECT_EQ(s.ReadyFighterAt(430, 280), nullptr);  // its gauge is empty
+    EXPECT_EQ(s.ReadyFighterAt(440, 258), nullptr);  // its gauge is empty
     back.gauge = kGaugeFull;
-    EXPECT_EQ(s.ReadyFighterAt(430, 280), &back);
-    // An enemy's frame moves by its monster offset: number 3 draws 2 left, 10 lower.
+    EXPECT_EQ(s.ReadyFighterAt(440, 258), &back);
+    // An enemy's frame moves by its monster offset: number 3 draws 2 left, 10
+    // lower. The thief faces right (column 16 + u), its head's top row 46
+    // rows above its feet.
     cFighter& e = Enemy();
     ASSERT_TRUE(e.StartAnim(e.act, 5));
+    EXPECT_EQ(gEnemySide.FighterAt(e.x, e.z - 24), &e);
+    EXPECT_EQ(gEnemySide.FighterAt(e.x, e.z - 44), &e);
     e.pic = 3;
-    EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 2, e.z - 48 + 10), &e);
-    EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 3, e.z - 48 + 10), nullptr);
-    EXPECT_EQ(gEnemySide.FighterAt(e.x - 16 - 2, e.z - 48 + 9), nullptr);
+    EXPECT_EQ(gEnemySide.FighterAt(e.x - 2, e.z - 24 + 10), &e);
+    EXPECT_EQ(gEnemySide.FighterAt(e.x - 2, e.z - 44 + 10), &e);
+    EXPECT_EQ(gEnemySide.FighterAt(e.x, e.z - 44), nullptr);
 }
 
 TEST_F(FighterDrawTest, CommandPanelNumbersStayInsideThePanelAtSizeTwelve) {

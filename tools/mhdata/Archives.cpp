@@ -3,6 +3,7 @@
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleMenus.h"
 #include "mhdata/SampleFighters.h"
+#include "mhdata/SampleFigures.h"
 #include "mhdata/SampleOfferArt.h"
 
 #include <filesystem>
@@ -208,24 +209,11 @@ void Rect(ArchiveFrame& f, i32 x0, i32 y0, i32 w, i32 h, u16 colour) {
             f.pixels[static_cast<size_t>(y) * f.w + x] = colour;
 }
 
-// A person: transparent margins, a head, a body of the person's colour, a
-// band whose colour tells the direction and a foot mark that tells the step.
-ArchiveFrame PersonFrame(u32 person, i32 dir, i32 step) {
-    static const u16 bodies[3] = {Rgb(4, 8, 24), Rgb(24, 6, 10), Rgb(6, 20, 8)};
-    ArchiveFrame f = Flat(sample_art::kPeopleW, sample_art::kPeopleH, kKey);
-    Rect(f, 10, 2, 12, 12, Rgb(28, 22, 16));                    // head
-    Rect(f, 6, 14, 20, 24, bodies[person % 3]);                 // body
-    Rect(f, 6, 22, 20, 4, Rgb(dir * 3 + 4, 31 - dir * 3, 16));  // direction band
-    Rect(f, step == 2 ? 16 : 8, 38, 8, 10, Rgb(8, 8, 8));       // legs
-    if (step == 0) Rect(f, 16, 38, 8, 10, Rgb(8, 8, 8));
-    return f;
-}
-
 ArchivePicture People(u32 person) {
     ArchivePicture p;
     p.name = "person" + std::to_string(person);
     for (i32 dir = 0; dir < 8; ++dir)
-        for (i32 step = 0; step < 3; ++step) p.frames.push_back(PersonFrame(person, dir, step));
+        for (i32 step = 0; step < 3; ++step) p.frames.push_back(PersonFigure(person, dir, step));
     return p;
 }
 

@@ -8,6 +8,7 @@
 #include "base/ByteIo.h"
 #include "mhdata/SampleEquip.h"
 #include "mhdata/SampleFighters.h"
+#include "mhdata/SampleFigures.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleSkillMenu.h"
 #include "platform/TextCodec.h"
@@ -94,7 +95,7 @@ SkillData SampleSkill(i32 id, const char* name, i32 category, i32 mode, i32 targ
 MonsterData SampleMonster(i32 id, const char* name, i32 kind, i32 level) {
     MonsterData m{};
     m.index = id;
-    m.act = 3000 + id;
+    m.act = static_cast<i32>(MonsterBodyAct(id));
     m.level = level;
     SetText(m.name, sizeof(m.name), name);
     m.maxHp = m.hp = 60 * level;

@@ -1,4 +1,5 @@
-// The sample game's battle data and battle art, drawn in flat colours.
+// The sample game's battle data and battle art: drawn backdrops, flat-colour
+// cursor looks, panels and hit animations.
 #include "mhdata/SampleBattle.h"
 #include "mhdata/FileOut.h"
 
@@ -10,16 +11,12 @@
 #include "mhdata/Databases.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleFighters.h"
+#include "mhdata/SampleFigures.h"
 
 namespace sample_battle {
 const u32 kHitAnimActs[] = {6012, 7233, 7234, 7246, 7251, 7292, 7293,
                             7294, 7295, 7296, 7300, 7998, 8070, 8082};
 const int kHitAnimActCount = sizeof(kHitAnimActs) / sizeof(kHitAnimActs[0]);
-
-u16 LayerColour(u32 act, int k) {
-    return static_cast<u16>(((act == kHarbourAct ? 7 : 3) * (k + 2) << 10) | (6 * k + 4) << 5 |
-                            (20 - 4 * k));
-}
 
 u16 StripColour() {
     return static_cast<u16>(10 << 10 | 12 << 5 | 20);
@@ -44,19 +41,6 @@ ArchivePicture FlatPicture(const std::string& name, std::initializer_list<Archiv
     p.name = name;
     p.frames = frames;
     return p;
-}
-
-// Layer k of a backdrop, screen-sized, in its flat colour where it is opaque.
-ArchiveFrame BackdropLayer(u32 act, int k) {
-    constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
-    ArchiveFrame f = Flat(kLayerW, kLayerH, k == 1 ? LayerColour(act, k) : kKey);
-    for (i32 y = 0; y < kLayerH; ++y)
-        for (i32 x = 0; x < kLayerW; ++x) {
-            const bool hill = k == 2 && y >= kHillTop && y < kHillBottom;
-            const bool post = k == 3 && y >= kPostTop && (x < kPostW || x >= kLayerW - kPostW);
-            if (hill || post) f.pixels[static_cast<size_t>(y) * kLayerW + x] = LayerColour(act, k);
-        }
-    return f;
 }
 
 ActProgram Backdrop(u32 act) {
@@ -137,17 +121,25 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
     for (u32 act : {kBackdropAct, kHarbourAct}) {
         ArchivePicture p;
         p.name = "backdrop" + std::to_string(act);
-        for (int k = 1; k <= 3; ++k) p.frames.push_back(BackdropLayer(act, k));
+        for (int k = 1; k <= 3; ++k) p.frames.push_back(BackdropFigure(act == kHarbourAct, k));
         (*pics)[act] = p;
     }
     for (u32 act : kCursorLooks)
         (*pics)[act] = FlatPicture("look" + std::to_string(act),
                                    {Flat(16, 16, static_cast<u16>(act * 37 & 0x7FFF))});
     (*pics)[9167] = FlatPicture("logstrip", {Flat(kStripW, kStripH, StripColour())});
-    (*pics)[kEndPanelPic] =
-        FlatPicture("endpanels", {Flat(kBannerW, kBannerH, static_cast<u16>(6 << 10 | 8 << 5 | 14)),
-                                  Flat(kLevelPanelW, kLevelPanelH, static_cast<u16>(14 << 10 | 8 << 5 | 6))});
-    (*pics)[4000] = FlatPicture("battle4000", {Flat(32, 32, static_cast<u16>(20 << 10 | 20 << 5))});
+    (*pics)[kEndPanelPic] = FlatPicture(
+        "endpanels", {Flat(kBannerW, kBannerH, static_cast<u16>(6 << 10 | 8 << 5 | 14)),
+                      Flat(kLevelPanelW, kLevelPanelH, static_cast<u16>(14 << 10 | 8 << 5 | 6))});
+    ArchivePicture shadows;
+    shadows.name = "shadow";
+    for (i32 k = 0; k < 2; ++k) {
+        const i32 w = k ? kBigShadowW : kShadowW, h = k ? kBigShadowH : kShadowH;
+        ArchiveFrame shadow = figures::Blank(w, h);
+        figures::Oval(shadow, w / 2, h / 2, w / 2 - 1, h / 2 - 1, figures::Rgb(2, 3, 4));
+        shadows.frames.push_back(shadow);
+    }
+    (*pics)[4000] = shadows;
     for (u32 act : kHitAnimActs) {
         u16 c = static_cast<u16>(act * 91 & 0x7FFF);
         (*pics)[act] = FlatPicture("hit" + std::to_string(act),
@@ -162,7 +154,23 @@ void AddSampleBattleActs(std::map<u32, ActProgram>* acts) {
     for (u32 act : kCursorLooks) (*acts)[act] = OneFrame(act, 2, 6);
     (*acts)[9167] = OneFrame(9167, 1, 0);
     (*acts)[kEndPanelPic] = EndPanels();
-    (*acts)[4000] = OneFrame(4000, 1, 0);
+    // The fighters' shadows, half blended and centred on the feet: actions 0
+    // and 1 the small one, action 2 the large one.
+    ActProgram shadowAct;
+    shadowAct.name = "shadow";
+    for (int k = 0; k < 3; ++k) {
+        const bool big = k == 2;
+        shadowAct.parts[k] =
+            ActWords()
+                .Rf(4000)
+                .Xy(big ? kBigShadowW / 2 : kShadowW / 2, big ? kBigShadowH / 2 : kShadowH / 2)
+                .Cmd(kActGS, {8})
+                .Pa(big ? 1 : 0)
+                .Ed()
+                .Ov()
+                .words;
+    }
+    (*acts)[4000] = shadowAct;
     for (u32 act : kHitAnimActs) (*acts)[act] = HitAnim(act);
 }
 

@@ -11,16 +11,18 @@
 namespace sample_battle {
 constexpr u32 kBackdropAct = 15112;  // the default backdrop
 constexpr u32 kHarbourAct = 15113;   // the pier fight's backdrop
-// A backdrop's layers (action k - 1 for layer k) are screen-sized: layer 1 is
-// opaque, layer 2 a band of rows kHillTop..kHillBottom - 1 across the screen,
-// layer 3 (over the fighters) two posts kPostW wide at the screen's sides from
-// row kPostTop down; the rest of layers 2 and 3 is transparent. Their acts name
-// a hot spot (kBackdropHotX, kBackdropHotY) that the battle scene does not use.
+// A backdrop's layers (action k - 1 for layer k) are screen-sized pictures:
+// layer 1 is opaque (sky down to row kHillBottom, ground below: a field, or
+// the sea and the pier for the harbour), layer 2 an opaque band of rows
+// kHillTop..kHillBottom - 1 across the screen (hills against the same sky;
+// their highest mesa fills the band's top row over columns 140..160), layer 3
+// (over the fighters) two posts kPostW wide at the screen's sides from row
+// kPostTop down; the rest of layers 2 and 3 is transparent. Their acts name a
+// hot spot (kBackdropHotX, kBackdropHotY) that the battle scene does not use.
 constexpr i32 kLayerW = 640, kLayerH = 480;
 constexpr i32 kHillTop = 120, kHillBottom = 200;
 constexpr i32 kPostW = 24, kPostTop = 240;
 constexpr i16 kBackdropHotX = 32, kBackdropHotY = 16;
-u16 LayerColour(u32 act, int k);  // stored 5-5-5
 constexpr u32 kStripW = 460, kStripH = 24;
 u16 StripColour();
 constexpr u16 kCueSound = 1;  // the sound every hit animation asks for on its first frame
@@ -33,6 +35,9 @@ constexpr u32 kLastBattle = 20;
 // encounter (a slime), a lone goblin, three enemies, six slimes, and a wolf.
 constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 10,
               kSixSlimes = 11, kLoneWolf = 12;
+// The fighters' shadow (act 4000): a dark oval, half blended under the feet;
+// action 2 (the boss's shadow action) a large one.
+constexpr i16 kShadowW = 40, kShadowH = 12, kBigShadowW = 112, kBigShadowH = 24;
 // The end screens' act: the victory banner (action 0) and the level-up panel (1).
 constexpr u32 kEndPanelPic = 11004;
 constexpr i32 kBannerW = 300, kBannerH = 180, kLevelPanelW = 260, kLevelPanelH = 240;

@@ -1,8 +1,11 @@
 // The sample game's battle records (monsters, skills and items for the fights)
-// and the fighters' art: body acts, effect acts and their flat-colour pictures.
+// and the fighters' art: body acts over drawn figures, effect acts and their
+// flat-colour pictures.
 #include "mhdata/SampleFighters.h"
 #include "mhdata/Databases.h"
+#include "mhdata/SampleFigures.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -15,7 +18,7 @@ namespace {
 MonsterData Fighter(i32 id, const char* name, i32 kind, i32 level, i32 agility) {
     MonsterData m{};
     m.index = id;
-    m.act = 3000 + id;
+    m.act = static_cast<i32>(MonsterBodyAct(id));
     m.level = level;
     SetText(m.name, sizeof(m.name), name);
     m.maxHp = m.hp = 60 * level;
@@ -74,6 +77,7 @@ void Monsters(DatabaseSet& set) {
     for (i32 id = kThunderGod + 1; id < kBoss; ++id)
         set.monsters.push_back(Fighter(id, "野怪", 0, 1 + id % 9, 4 + id % 7));
     m = Fighter(kBoss, "魔王", 0, 30, 30);
+    m.shadowAction = 2;  // the dragon's large shadow
     m.captureRate = 0;
     m.fleeRate = 0;
     m.specials[0] = {kThunder, 3};
@@ -189,52 +193,53 @@ ArchivePicture FlatFrames(const std::string& name, i32 w, i32 h, int frames,
     return p;
 }
 
-// A body: the flat frames with the bottom corners cut away (transparent
-// triangles of kBodyFootCut rows), so a point beside the feet is off the body.
+// A body: the figure's poses facing left, then facing right.
 ArchivePicture BodyFrames(u32 act) {
-    ArchivePicture p = FlatFrames("body" + std::to_string(act), kBodyW, kBodyH, 3, BodyColour, act);
-    constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
-    for (ArchiveFrame& f : p.frames)
-        for (i32 k = 0; k < kBodyFootCut; ++k) {
-            const i32 y = kBodyH - 1 - k;
-            for (i32 x = 0; x < kBodyFootCut - k; ++x) {
-                f.pixels[static_cast<size_t>(y) * kBodyW + x] = kKey;
-                f.pixels[static_cast<size_t>(y) * kBodyW + kBodyW - 1 - x] = kKey;
-            }
-        }
+    ArchivePicture p;
+    p.name = "body" + std::to_string(act);
+    p.frames = BodyFigureFrames(act);
     return p;
 }
 
-// One body action: frames 0, 1, 2 with the given events raised on frames 1 and 2.
-std::vector<u16> BodyPart(u32 act, u16 event1, u16 event2, bool loop) {
+// One body action: three poses with the given events raised on the second
+// and the third; facing 5 takes the mirrored frames.
+std::vector<u16> BodyPart(u32 act, i32 facing, std::array<u16, 3> poses, u16 event1, u16 event2,
+                          bool loop) {
+    const FigureSize size = BodySize(act);
+    const u16 base = facing == 5 ? kPoseCount : 0;
     ActWords w;
     w.Rf(static_cast<u16>(act))
-        .Xy(kBodyW / 2, kBodyH)
-        .Cmd(kActAX, {kBodyW / 2})
-        .Cmd(kActAY, {kBodyH / 2})
+        .Xy(static_cast<i16>(size.w / 2), static_cast<i16>(size.h))
+        .Cmd(kActAX, {static_cast<u16>(size.w / 2)})
+        .Cmd(kActAY, {static_cast<u16>(size.h / 2)})
         .Sd(0)
-        .Pa(0)
+        .Pa(base + poses[0])
         .Ed();
     if (event1) w.Cmd(kActAT, {event1});
-    w.Pa(1).Ed();
+    w.Pa(base + poses[1]).Ed();
     if (event2) w.Cmd(kActAT, {event2});
-    w.Pa(2).Ed();
+    w.Pa(base + poses[2]).Ed();
     return loop ? w.Ov().words : w.O2().words;
 }
 
 ActProgram BodyAct(u32 act) {
     ActProgram a;
     a.name = "body" + std::to_string(act);
+    constexpr std::array<u16, 3> idle = {kPoseIdle, kPoseBreathe, kPoseIdle},
+                                 blow = {kPoseWindup, kPoseStrike, kPoseStrike},
+                                 cast = {kPoseIdle, kPoseCast, kPoseCast},
+                                 hurt = {kPoseHurt, kPoseHurt, kPoseHurt},
+                                 fallen = {kPoseFallen, kPoseFallen, kPoseFallen};
     for (i32 facing : {4, 5}) {
-        a.parts[facing + kBodyStand] = BodyPart(act, 0, 0, true);
-        a.parts[facing + kBodyReady] = BodyPart(act, 0, 0, true);
-        a.parts[facing + kBodyCast] = BodyPart(act, 0, 0, false);
-        a.parts[facing + kBodyHurt] = BodyPart(act, 0, 0, false);
-        a.parts[facing + kBodyFallen] = BodyPart(act, 0, 0, true);
-        a.parts[facing + kBodySpecial] = BodyPart(act, 0x1, 0, false);
-        a.parts[facing + kBodyAttack] = BodyPart(act, 0x1, 0, false);
-        a.parts[facing + kBodyCritical] = BodyPart(act, 0x1, 0x1, false);
-        a.parts[facing + kBodySkill] = BodyPart(act, 0x1, 0, false);
+        a.parts[facing + kBodyStand] = BodyPart(act, facing, idle, 0, 0, true);
+        a.parts[facing + kBodyReady] = BodyPart(act, facing, idle, 0, 0, true);
+        a.parts[facing + kBodyCast] = BodyPart(act, facing, cast, 0, 0, false);
+        a.parts[facing + kBodyHurt] = BodyPart(act, facing, hurt, 0, 0, false);
+        a.parts[facing + kBodyFallen] = BodyPart(act, facing, fallen, 0, 0, true);
+        a.parts[facing + kBodySpecial] = BodyPart(act, facing, cast, 0x1, 0, false);
+        a.parts[facing + kBodyAttack] = BodyPart(act, facing, blow, 0x1, 0, false);
+        a.parts[facing + kBodyCritical] = BodyPart(act, facing, blow, 0x1, 0x1, false);
+        a.parts[facing + kBodySkill] = BodyPart(act, facing, cast, 0x1, 0, false);
     }
     return a;
 }
@@ -363,18 +368,13 @@ void AddSampleFighterActs(std::map<u32, ActProgram>* acts) {
     (*acts)[kCaptureAct] = CaptureAct();
     (*acts)[kBarAct] = BarAct();
     (*acts)[kDigitAct] = DigitAct();
-    // The party's shadow look.
-    (*acts)[4000].parts[1] = FramePart(4000, 0);
 }
 
 std::vector<u32> SampleBodyActs() {
     std::vector<u32> out;
     for (u32 r = 0; r < 8; ++r)
         for (u32 look = 0; look < 16; ++look) out.push_back(1000 + 100 * r + look);
-    // Monster 0's act is no archive entry and monster 1's is the item icons': they keep no body.
-    for (u32 id : {2u, 3u, 4u}) out.push_back(3000 + id);
-    for (u32 id = sample::kThief; id <= static_cast<u32>(sample::kBoss); ++id)
-        out.push_back(3000 + id);
+    for (i32 id = 0; id <= sample::kBoss; ++id) out.push_back(MonsterBodyAct(id));
     return out;
 }
 

@@ -11,24 +11,22 @@
 void AddSampleFighters(DatabaseSet& set);
 
 // The fighters' art. A body act has, for facings 4 and 5, the stand, ready,
-// cast, hurt, fallen, special, attack, critical and skill actions, three frames
-// each (no delay): the special, attack and skill actions raise 0x1 on frame 1,
-// the critical raises 0x1 on frames 1 and 2 (two blows); stand, ready and fallen
-// loop, the others end after frame 2. Effect acts raise 0x1 on frame 1.
+// cast, hurt, fallen, special, attack, critical and skill actions, three poses
+// each (no delay) of the figure (SampleFigures.h), anchored at the middle of
+// the frame's bottom edge: the special, attack and skill actions raise 0x1 on
+// their second pose, the critical on the second and the third (two blows);
+// stand, ready and fallen loop, the others end on their third pose. Effect acts
+// raise 0x1 on frame 1.
 void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics);
 void AddSampleFighterActs(std::map<u32, ActProgram>* acts);
 std::vector<u32> SampleBodyActs();
 std::vector<u32> SampleEffectActs();
 
 namespace sample_fighters {
-constexpr i16 kBodyW = 32, kBodyH = 48;
-// The bottom corners of a body frame are transparent: row kBodyH - 1 - k has
-// kBodyFootCut - k clear pixels at each end.
-constexpr i16 kBodyFootCut = 8;
 constexpr u16 kCaptureAct = 7998;  // the capture orb, drawn by the battle art
 constexpr i32 kBodyStand = 0, kBodyReady = 8, kBodyCast = 16, kBodyHurt = 24, kBodyFallen = 32,
               kBodySpecial = 40, kBodyAttack = 48, kBodyCritical = 56, kBodySkill = 64;
-// The flat colour of frame k of a body or effect picture.
+// The flat colour of frame k of an effect picture.
 u16 BodyColour(u32 act, int frame);
 // Digits (act 11000): action d shows digit d, action 10 the slash.
 constexpr u16 kDigitAct = 11000;
