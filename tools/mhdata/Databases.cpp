@@ -94,7 +94,9 @@ SkillData SampleSkill(i32 id, const char* name, i32 category, i32 mode, i32 targ
 MonsterData SampleMonster(i32 id, const char* name, i32 kind, i32 level) {
     MonsterData m{};
     m.index = id;
-    m.act = 3000 + id;
+    // Act 3000 names no archive entry and 3001 holds the item icons: the first
+    // two monsters wear the bodies of monsters 10 and 11, which never fight.
+    m.act = id < 2 ? 3010 + id : 3000 + id;
     m.level = level;
     SetText(m.name, sizeof(m.name), name);
     m.maxHp = m.hp = 60 * level;
