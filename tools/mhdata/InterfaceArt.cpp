@@ -80,6 +80,10 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
                (act == 9900 && action == 6)) {
         *w = act == 9902 ? 190 : 142;  // row highlights: one row high, under the row's text
         *h = 22;
+    } else if ((act == 9900 && (action == 7 || (action >= 12 && action <= 15))) ||
+               (act == 9902 && action >= 3 && action <= 7)) {
+        *w = 16;  // list arrows and thumbs
+        *h = 14;
     } else if (act == 9900 && action >= 50 && action <= 57) {
         *w = 110;  // the equipment page's portraits (placed by InterfaceHotSpot)
         *h = 140;
@@ -164,6 +168,10 @@ const char* InterfaceCaption(u32 act, u32 action, int* size) {
         *size = 16;
         return kHud[action];
     }
+    if (act == 9902 && action == 49) {
+        *size = 16;  // the ornament before the offering value
+        return "供奉值";
+    }
     // The shop's tabs (9907, actions 1..4 normal, 5..8 the current side).
     static const char* const kShopTabs[4] = {"買", "賣", "強化", "離開"};
     if (act == 9907 && action >= 1 && action <= 8) {
@@ -187,17 +195,33 @@ namespace {
 // The stat names of a member panel beside the numbers the page draws: the
 // numbers are "%10d" from x (0 or 90) and end at x + 80, so a name of at most
 // two characters of 12 pixels at x + 30 stays clear of a three-digit value.
-void StatRows(std::vector<PanelLabel>* out, u32 act, u32 action, i16 dx,
-              std::initializer_list<std::pair<i16, std::pair<const char*, const char*>>> rows) {
+using StatRow = std::pair<i16, std::pair<const char*, const char*>>;
+void StatRows(std::vector<PanelLabel>* out, u32 act, u32 action, i16 left, i16 pitch,
+              std::initializer_list<StatRow> rows) {
     for (const auto& [y, names] : rows) {
         for (int side = 0; side < 2; ++side) {
             const char* t = side ? names.second : names.first;
             if (!t) continue;
-            const bool one = std::string(t).size() == 3;  // one Big5 character
-            out->push_back({act, action, static_cast<i16>(dx + 30 + 90 * side + (one ? 4 : 0)),
+            const bool one = std::string(t).size() == 3;  // one character (UTF-8)
+            out->push_back({act, action, static_cast<i16>(left + pitch * side + (one ? 5 : 0)),
                             static_cast<i16>(y + (one ? 1 : 2)), t, one ? 14 : 12});
         }
     }
+}
+
+// The nine abilities and eight ratios in the two columns every panel uses.
+constexpr StatRow kAbilityRows[] = {{0, {"攻擊", "防禦"}},  {22, {"命中", "迴避"}},
+                                    {44, {"力量", "耐力"}},  {66, {"魔力", "精神"}},
+                                    {88, {"敏捷", nullptr}}};
+constexpr StatRow kRatioRows[] = {{0, {"火", "水"}}, {22, {"風", "土"}}, {44, {"電", "毒"}},
+                                  {66, {"光", "闇"}}};
+
+// The ability rows from y, then the ratio rows from ratioY.
+void AbilityPanel(std::vector<PanelLabel>* out, u32 act, u32 action, i16 left, i16 pitch, i16 y,
+                  i16 ratioY) {
+    for (StatRow r : kAbilityRows) StatRows(out, act, action, left, pitch, {{y + r.first, r.second}});
+    for (StatRow r : kRatioRows)
+        StatRows(out, act, action, left, pitch, {{ratioY + r.first, r.second}});
 }
 
 std::vector<PanelLabel> MakePanelLabels() {
@@ -209,47 +233,30 @@ std::vector<PanelLabel> MakePanelLabels() {
     v.push_back({9900, 0, 40, 176, "經驗", 14});
     v.push_back({9900, 0, 40, 206, "下一級", 14});
     v.push_back({9900, 0, 40, 236, "狀態", 14});
-    StatRows(&v, 9900, 0, 0,
+    StatRows(&v, 9900, 0, 30, 90,
              {{263, {"攻擊", "防禦"}},
               {285, {"力量", "耐力"}},
               {307, {"魔力", "精神"}},
-              {329, {"敏捷", nullptr}},
-              {363, {"火", "水"}},
-              {385, {"風", "土"}},
-              {407, {"電", "毒"}},
-              {429, {"光", "闇"}}});
+              {329, {"敏捷", nullptr}}});
+    for (StatRow r : kRatioRows) StatRows(&v, 9900, 0, 30, 90, {{363 + r.first, r.second}});
     // The equipment page (9900/48): the seventeen abilities and the six slots.
     v.push_back({9900, 48, 120, 77, "等級", 12});
-    StatRows(&v, 9900, 48, 0,
-             {{98, {"攻擊", "防禦"}},
-              {120, {"命中", "迴避"}},
-              {142, {"力量", "耐力"}},
-              {164, {"魔力", "精神"}},
-              {186, {"敏捷", nullptr}},
-              {218, {"火", "水"}},
-              {240, {"風", "土"}},
-              {262, {"電", "毒"}},
-              {284, {"光", "闇"}}});
+    AbilityPanel(&v, 9900, 48, 30, 90, 98, 218);
     const char* slots[6] = {"武器", "盾牌", "帽子", "鎧甲", "飾品1", "飾品2"};
     for (int k = 0; k < 6; ++k)
         v.push_back({9900, 48, 60, static_cast<i16>(327 + 24 * k), slots[k], 12});
-    // The sell list (9907/10) and the strengthening screen (9907/11, the same
-    // panel 150 pixels to the left): the detail panel's names, whose numbers
-    // stand at x 215 and 310 (65 and 160).
-    for (auto [action, dx] : {std::pair<u32, i16>{10, 150}, {11, 0}}) {
-        const std::pair<i16, std::pair<const char*, const char*>> rows[] = {
-            {205, {"攻擊", "防禦"}}, {227, {"命中", "迴避"}}, {249, {"力量", "耐力"}},
-            {271, {"魔力", "精神"}}, {293, {"敏捷", nullptr}}, {323, {"火", "水"}},
-            {345, {"風", "土"}},     {367, {"電", "毒"}},     {389, {"光", "闇"}}};
-        for (const auto& [y, names] : rows)
-            for (int side = 0; side < 2; ++side) {
-                const char* t = side ? names.second : names.first;
-                if (!t) continue;
-                const bool one = std::string(t).size() == 3;
-                v.push_back({9907, action, static_cast<i16>(dx + 29 + 95 * side + (one ? 6 : 0)),
-                             static_cast<i16>(y + (one ? 1 : 2)), t, one ? 14 : 12});
-            }
-    }
+    // The sell list (9907/10) and the strengthening screen (9907/11): the
+    // detail panel, its numbers at x 215 and 310 (65 and 160 on the latter).
+    AbilityPanel(&v, 9907, 10, 179, 95, 205, 323);
+    AbilityPanel(&v, 9907, 11, 29, 95, 205, 323);
+    // The offering page (9902/0): a form's attack, defence, hit rate, evasion
+    // and ratios, numbers from x -6 and 90.
+    StatRows(&v, 9902, 0, 20, 96, {{235, {"攻擊", "防禦"}}, {257, {"命中", "迴避"}}});
+    for (StatRow r : kRatioRows) StatRows(&v, 9902, 0, 20, 96, {{279 + r.first, r.second}});
+    // The transformation page (9903/0): a form's values from x 215 and 311,
+    // and a heading over its skill rows.
+    AbilityPanel(&v, 9903, 0, 245, 96, 80, 197);
+    v.push_back({9903, 0, 200, 296, "技能", 16});
     return v;
 }
 }  // namespace
