@@ -15,10 +15,10 @@
 #include "mhdata/SampleShop.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
-    {9002, 22}, {9102, 1},  {9104, 1},  {9900, 61},  {9901, 45},  {9902, 50}, {9904, 45},
-    {9906, 14}, {9908, 1},  {9004, 11}, {9005, 58},  {9006, 12},  {9007, 23}, {9010, 8},
-    {9051, 2},  {9041, 10}, {9042, 11}, {9012, 211}, {9013, 211}, {9016, 3},  {9907, 42},
-    {9903, 28},
+    {9002, 22},  {9102, 1},  {9104, 1},  {9900, 61}, {9901, 45}, {9902, 50},
+    {9904, 45},  {9906, 14}, {9908, 1},  {9004, 11}, {9005, 58}, {9006, 12},
+    {9007, 23},  {9010, 8},  {9051, 2},  {9041, 10}, {9042, 11}, {9012, 211},
+    {9013, 211}, {9016, 3},  {9907, 42}, {9903, 28},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 
@@ -210,16 +210,19 @@ void StatRows(std::vector<PanelLabel>* out, u32 act, u32 action, i16 left, i16 p
 }
 
 // The nine abilities and eight ratios in the two columns every panel uses.
-constexpr StatRow kAbilityRows[] = {{0, {"攻擊", "防禦"}},  {22, {"命中", "迴避"}},
-                                    {44, {"力量", "耐力"}},  {66, {"魔力", "精神"}},
+constexpr StatRow kAbilityRows[] = {{0, {"攻擊", "防禦"}},
+                                    {22, {"命中", "迴避"}},
+                                    {44, {"力量", "耐力"}},
+                                    {66, {"魔力", "精神"}},
                                     {88, {"敏捷", nullptr}}};
-constexpr StatRow kRatioRows[] = {{0, {"火", "水"}}, {22, {"風", "土"}}, {44, {"電", "毒"}},
-                                  {66, {"光", "闇"}}};
+constexpr StatRow kRatioRows[] = {
+    {0, {"火", "水"}}, {22, {"風", "土"}}, {44, {"電", "毒"}}, {66, {"光", "闇"}}};
 
 // The ability rows from y, then the ratio rows from ratioY.
 void AbilityPanel(std::vector<PanelLabel>* out, u32 act, u32 action, i16 left, i16 pitch, i16 y,
                   i16 ratioY) {
-    for (StatRow r : kAbilityRows) StatRows(out, act, action, left, pitch, {{y + r.first, r.second}});
+    for (StatRow r : kAbilityRows)
+        StatRows(out, act, action, left, pitch, {{y + r.first, r.second}});
     for (StatRow r : kRatioRows)
         StatRows(out, act, action, left, pitch, {{ratioY + r.first, r.second}});
 }
@@ -275,8 +278,8 @@ constexpr u16 kCaptionInk = 0x7FFF, kCaptionShadow = 0x0842;
 // arrows keep their own numbers: their screens also draw them as pictures by
 // that number.
 u32 PictureOf(u32 act) {
-    bool own = (act >= 9004 && act <= 9007) || act == 9012 || act == 9013 || act == 9016 ||
-               act == 9051;
+    bool own =
+        (act >= 9004 && act <= 9007) || act == 9012 || act == 9013 || act == 9016 || act == 9051;
     return own ? act : act + 1000;
 }
 

@@ -55,6 +55,7 @@ std::vector<u32> SampleHitEffectActs() {
     for (u32 act = 7100; act <= 7107; ++act) out.push_back(act);
     out.push_back(kUnarmedHit);
     for (u32 act = 7200; act <= 7209; ++act) out.push_back(act);
+    out.push_back(kBossFall);
     return out;
 }
 
