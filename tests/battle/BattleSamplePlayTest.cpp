@@ -350,5 +350,6 @@ TEST(BattleSampleArt, EveryActTheRecordsAndTheScreensNameIsInTheSample) {
         EXPECT_EQ(TakeActData(&p), 1) << act << "/" << action << ": " << ActLastError();
     }
     const std::pair<u16, u16> pictures[] = {{9007, 22}, {9051, 0}, {9051, 1}};
-    for (auto [pic, frame] : pictures) EXPECT_NE(GetPic(pic, frame), nullptr) << pic << "/" << frame;
+    for (auto [pic, frame] : pictures)
+        EXPECT_NE(GetPic(pic, frame), nullptr) << pic << "/" << frame;
 }
