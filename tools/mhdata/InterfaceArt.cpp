@@ -84,6 +84,12 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
                (act == 9902 && action >= 3 && action <= 7)) {
         *w = 16;  // list arrows and thumbs
         *h = 14;
+    } else if (act == 9051) {
+        *w = 30;  // the save tool's page arrows fill their 30-pixel hit squares
+        *h = 30;
+    } else if (act == 9007 && action == 22) {
+        *w = 8;  // the swimming scene's progress mark on its 200-pixel way
+        *h = 16;
     } else if (act == 9900 && action >= 50 && action <= 57) {
         *w = 110;  // the equipment page's portraits (placed by InterfaceHotSpot)
         *h = 140;
@@ -167,6 +173,10 @@ const char* InterfaceCaption(u32 act, u32 action, int* size) {
     if (act == 9006 && action <= 3) {
         *size = 16;
         return kHud[action];
+    }
+    if (act == 9051 && action <= 1) {
+        *size = 16;  // the save tool's arrows: back a page at the top, on at the bottom
+        return action == 0 ? "▲" : "▼";
     }
     if (act == 9902 && action == 49) {
         *size = 16;  // the ornament before the offering value
