@@ -262,6 +262,10 @@ std::vector<PanelLabel> MakePanelLabels() {
     // detail panel, its numbers at x 215 and 310 (65 and 160 on the latter).
     AbilityPanel(&v, 9907, 10, 179, 95, 205, 323);
     AbilityPanel(&v, 9907, 11, 29, 95, 205, 323);
+    // The buy list's comparison picture (9907/40, at 19 of a member's panel):
+    // the attack and defence changes stand 26 and 81 pixels into it.
+    v.push_back({9907, 40, 1, 10, "攻擊", 12});
+    v.push_back({9907, 40, 55, 10, "防禦", 12});
     // The offering page (9902/0): a form's attack, defence, hit rate, evasion
     // and ratios, numbers from x -6 and 90.
     StatRows(&v, 9902, 0, 20, 96, {{235, {"攻擊", "防禦"}}, {257, {"命中", "迴避"}}});
