@@ -1,7 +1,8 @@
 // The interface pictures of the sample game: the acts the title, the slot
-// screens, the notices, the menu pages, the settings, the dialogue boxes and
-// the map screen's icons draw, each action one flat opaque colour (buttons,
-// tabs and icons with their caption), written into the system archive pair.
+// screens, the notices, the menu pages, the shops, the settings, the dialogue
+// boxes and the map screen's icons draw, each action one flat opaque colour
+// (buttons, tabs and icons with their caption, panels with the names of the
+// numbers their screens draw on them), written into the system archive pair.
 #pragma once
 #include <string>
 #include <vector>
