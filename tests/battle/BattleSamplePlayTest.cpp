@@ -13,9 +13,13 @@
 
 #include "battle/Battle.h"
 #include "battle/BattleController.h"
+#include "battle/FighterAct.h"
 #include "data/Equipage.h"
+#include "data/GameDatabase.h"
 #include "data/KeyBindings.h"
 #include "data/GameFlags.h"
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
 #include "map/MapManage.h"
 #include "mhdata/Databases.h"
 #include "mhdata/SampleBattle.h"
@@ -291,4 +295,61 @@ TEST(BattleMenuPlay, KeysHeldIntoTheNextRingAreNotNewPresses) {
     const int row = menu.row;
     TapKey(h, kScanDown);
     EXPECT_EQ(menu.row, (row + 1) % kRingRows);
+}
+
+// Every act the sample's records name and the battle, the offering page, the
+// swimming scene and the save tool draw by number is in the sample's archives
+// with the actions they play, so a fight prints no missing act: bodies (the
+// offering page's picture action 13 and the stand of both facings), hits and
+// effects (actions 0 and 1), the icons of act 9901; the pictures drawn by the
+// act's number (the progress mark, frame 22 of 9007, the page arrows of 9051).
+TEST(BattleSampleArt, EveryActTheRecordsAndTheScreensNameIsInTheSample) {
+    Harness h;
+    h.WriteSample();
+    LoadGameDatabase(h.root().c_str());
+    SetPicLibPath(h.root().c_str());
+    ASSERT_EQ(OpenPicLib(), 1);
+    std::set<std::pair<i32, i32>> wanted;  // (act, action)
+    auto want = [&](i32 act, std::initializer_list<i32> actions) {
+        for (i32 a : actions) wanted.insert({act, a});
+    };
+    for (i32 i = 0; i < gMonsterCount; ++i) {
+        const MonsterData& m = gMonsters[i];
+        if (!m.name[0]) continue;
+        if (m.act) want(m.act, {4, 5, 13});
+        if (m.hitAct) want(m.hitAct, {0, 1});
+        want(9901, {0});
+    }
+    for (i32 i = 0; i < gSkillCount; ++i)
+        if (gSkills[i].name[0]) {
+            if (gSkills[i].effectAct) want(gSkills[i].effectAct, {0, 1});
+            want(9901, {gSkills[i].icon});
+        }
+    for (i32 i = 0; i < gItemCount; ++i)
+        if (gItems[i].name[0]) {
+            if (gItems[i].effectAct) want(gItems[i].effectAct, {0});
+            want(9901, {gItems[i].icon});
+        }
+    for (i32 i = 0; i < gEquipageCount; ++i)
+        if (gEquipages[i].name[0]) {
+            want(gEquipages[i].weaponPic, {0, 1});
+            want(9901, {gEquipages[i].icon});
+        }
+    for (u32 act : {kAnimThrow, kAnimCast, kAnimTheft, kAnimHurt, kAnimTransform, kAnimBarrier,
+                    kAnimSunShield, kAnimMoonShield, kAnimStarShield, kAnimGuard, kAnimEnemyFall,
+                    kAnimCaptureOrb, kAnimRanged, kAnimNoItem, kAnimStolen})
+        want(static_cast<i32>(act), {0});
+    want(7141, {0, 1});  // the bare-handed hit
+    want(kAnimFallBoss, {1});
+    want(3201, {13});  // the offering page's picture of a monster without one
+    for (const auto& [act, action] : wanted) {
+        ActPlayer p;
+        ResetActPlayer(&p);
+        p.act = act;
+        p.action = action;
+        EXPECT_EQ(TakeActData(&p), 1) << act << "/" << action << ": " << ActLastError();
+    }
+    const std::pair<u16, u16> pictures[] = {{9007, 22}, {9051, 0}, {9051, 1}};
+    for (auto [pic, frame] : pictures)
+        EXPECT_NE(GetPic(pic, frame), nullptr) << pic << "/" << frame;
 }

@@ -110,19 +110,25 @@ Ink InkOf(const std::vector<u16>& canvas, int w, int h) {
 }
 
 // Title buttons (normal, hover): new game, load, settings, quit; the menu tabs
-// (two looks each); the map's four HUD icons (one look each): each caption
-// centred, both looks saying the same, no two captions alike.
+// (two looks each); the map's four HUD icons (one look each); the shop's tabs
+// (buy, sell, strengthen, leave; normal looks 1..4, current 5..8); the save
+// tool's page arrows: each caption centred, both looks saying the same, no two
+// captions alike.
 TEST_F(DialogArt, ButtonsTabsAndHudIconsCarryTheirCaptions) {
     OpenSampleArt();
     const struct {
         u16 pic, first;
-        int looks;
-    } sets[] = {{10002, 7, 2}, {10900, 16, 2}, {9006, 0, 1}};
+        int captions, looks, captionStep, lookStep;
+    } sets[] = {{10002, 7, 4, 2, 2, 1},
+                {10900, 16, 4, 2, 2, 1},
+                {9006, 0, 4, 1, 1, 0},
+                {10907, 1, 4, 2, 1, 4},
+                {9051, 0, 2, 1, 1, 0}};
     for (const auto& s : sets) {
         std::vector<std::vector<bool>> masks;
-        for (int c = 0; c < 4; ++c) {
+        for (int c = 0; c < s.captions; ++c) {
             for (int l = 0; l < s.looks; ++l) {
-                u16 frame = static_cast<u16>(s.first + c * s.looks + l);
+                u16 frame = static_cast<u16>(s.first + c * s.captionStep + l * s.lookStep);
                 const PicFrame* f = GetPic(s.pic, frame);
                 ASSERT_NE(f, nullptr) << s.pic << "/" << frame;
                 std::fill(canvas.begin(), canvas.end(), kBackground);

@@ -2,6 +2,7 @@
 #include "mhdata/Archives.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleMenus.h"
+#include "mhdata/SampleEffects.h"
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleFigures.h"
 #include "mhdata/SampleOfferArt.h"
@@ -378,6 +379,7 @@ const std::map<u32, ArchivePicture>& SamplePictures() {
         AddSampleMenuPictures(&m);
         AddSampleFighterPictures(&m);
         AddSampleOfferPictures(&m);
+        AddSampleEffectPictures(&m);
         return m;
     }();
     return pics;
@@ -419,6 +421,7 @@ const std::map<u32, ActProgram>& SampleActs() {
         AddSampleMenuActs(&m);
         AddSampleFighterActs(&m);
         AddSampleOfferActs(&m);
+        AddSampleEffectActs(&m);
         return m;
     }();
     return acts;

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "engine/GrpFont.h"
 #include "engine/Tsw.h"
@@ -13,10 +15,10 @@
 #include "mhdata/SampleShop.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
-    {9002, 22}, {9102, 1},  {9104, 1},  {9900, 61},  {9901, 45},  {9902, 50}, {9904, 45},
-    {9906, 14}, {9908, 1},  {9004, 11}, {9005, 58},  {9006, 12},  {9007, 23}, {9010, 8},
-    {9051, 2},  {9041, 10}, {9042, 11}, {9012, 211}, {9013, 211}, {9016, 3},  {9907, 42},
-    {9903, 28},
+    {9002, 22},  {9102, 1},  {9104, 1},  {9900, 61}, {9901, 45}, {9902, 50},
+    {9904, 45},  {9906, 14}, {9908, 1},  {9004, 11}, {9005, 58}, {9006, 12},
+    {9007, 23},  {9010, 8},  {9051, 2},  {9041, 10}, {9042, 11}, {9012, 211},
+    {9013, 211}, {9016, 3},  {9907, 42}, {9903, 28},
 };
 const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]);
 
@@ -31,6 +33,7 @@ bool IsFullScreen(u32 act, u32 action) {
         case 9908:
             return true;
         case 9900:
+            return action == 0 || action == 48;  // the items and equipment pages' backgrounds
         case 9906:
         case 9903:
             return action == 0;
@@ -64,6 +67,32 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9902 && action == 0) {
         *w = 440;  // the chooser's and the offering page's backdrop, left of the list
         *h = 480;
+    } else if (act == 9902 && action >= 8 && action <= 27) {
+        *w = 150;  // a form's large picture, above its name at (45, 197)
+        *h = 140;
+    } else if (act == 9902 && action >= 28 && action <= 47) {
+        *w = 88;  // a form slot's picture, left of the slot's name (94 pixels on)
+        *h = 20;
+    } else if (act == 9903 && action >= 8 && action <= 27) {
+        *w = 52;  // a list row's form picture, left of the row's name (58 pixels on)
+        *h = 20;
+    } else if ((act == 9902 && action == 48) || (act == 9903 && action == 1) ||
+               (act == 9900 && action == 6)) {
+        *w = act == 9902 ? 190 : 142;  // row highlights: one row high, under the row's text
+        *h = 22;
+    } else if ((act == 9900 && (action == 7 || (action >= 12 && action <= 15))) ||
+               (act == 9902 && action >= 3 && action <= 7)) {
+        *w = 16;  // list arrows and thumbs
+        *h = 14;
+    } else if (act == 9051) {
+        *w = 30;  // the save tool's page arrows fill their 30-pixel hit squares
+        *h = 30;
+    } else if (act == 9007 && action == 22) {
+        *w = 8;  // the swimming scene's progress mark on its 200-pixel way
+        *h = 16;
+    } else if (act == 9900 && action >= 50 && action <= 57) {
+        *w = 110;  // the equipment page's portraits (placed by InterfaceHotSpot)
+        *h = 140;
     } else if (act == 9902 && (action == 1 || action == 2)) {
         *w = 404;  // the offering page's form panel covers its six slots
         *h = 84;
@@ -145,32 +174,145 @@ const char* InterfaceCaption(u32 act, u32 action, int* size) {
         *size = 16;
         return kHud[action];
     }
+    if (act == 9051 && action <= 1) {
+        *size = 16;  // the save tool's arrows: back a page at the top, on at the bottom
+        return action == 0 ? "▲" : "▼";
+    }
+    if (act == 9902 && action == 49) {
+        *size = 16;  // the ornament before the offering value
+        return "供奉值";
+    }
+    // The shop's tabs (9907, actions 1..4 normal, 5..8 the current side).
+    static const char* const kShopTabs[4] = {"買", "賣", "強化", "離開"};
+    if (act == 9907 && action >= 1 && action <= 8) {
+        *size = 16;
+        return kShopTabs[(action - 1) % 4];
+    }
     return nullptr;
+}
+
+void InterfaceHotSpot(u32 act, u32 action, i16* x, i16* y) {
+    *x = *y = 0;
+    if (act == 9900 && action >= 50 && action <= 57) {
+        // The equipment page puts its portrait control at (0, 0), under the
+        // hint line: the picture stands right of the ability numbers instead.
+        *x = -240;
+        *y = -60;
+    }
+}
+
+namespace {
+// The stat names of a member panel beside the numbers the page draws: the
+// numbers are "%10d" from x (0 or 90) and end at x + 80, so a name of at most
+// two characters of 12 pixels at x + 30 stays clear of a three-digit value.
+using StatRow = std::pair<i16, std::pair<const char*, const char*>>;
+void StatRows(std::vector<PanelLabel>* out, u32 act, u32 action, i16 left, i16 pitch,
+              std::initializer_list<StatRow> rows) {
+    for (const auto& [y, names] : rows) {
+        for (int side = 0; side < 2; ++side) {
+            const char* t = side ? names.second : names.first;
+            if (!t) continue;
+            const bool one = std::string(t).size() == 3;  // one character (UTF-8)
+            out->push_back({act, action, static_cast<i16>(left + pitch * side + (one ? 5 : 0)),
+                            static_cast<i16>(y + (one ? 1 : 2)), t, one ? 14 : 12});
+        }
+    }
+}
+
+// The nine abilities and eight ratios in the two columns every panel uses.
+constexpr StatRow kAbilityRows[] = {{0, {"攻擊", "防禦"}},
+                                    {22, {"命中", "迴避"}},
+                                    {44, {"力量", "耐力"}},
+                                    {66, {"魔力", "精神"}},
+                                    {88, {"敏捷", nullptr}}};
+constexpr StatRow kRatioRows[] = {
+    {0, {"火", "水"}}, {22, {"風", "土"}}, {44, {"電", "毒"}}, {66, {"光", "闇"}}};
+
+// The ability rows from y, then the ratio rows from ratioY.
+void AbilityPanel(std::vector<PanelLabel>* out, u32 act, u32 action, i16 left, i16 pitch, i16 y,
+                  i16 ratioY) {
+    for (StatRow r : kAbilityRows)
+        StatRows(out, act, action, left, pitch, {{y + r.first, r.second}});
+    for (StatRow r : kRatioRows)
+        StatRows(out, act, action, left, pitch, {{ratioY + r.first, r.second}});
+}
+
+std::vector<PanelLabel> MakePanelLabels() {
+    std::vector<PanelLabel> v;
+    // The items page and both skill pages (9900/0): the member panel.
+    v.push_back({9900, 0, 120, 87, "等級", 12});
+    v.push_back({9900, 0, 44, 115, "HP", 16});
+    v.push_back({9900, 0, 44, 145, "MP", 16});
+    v.push_back({9900, 0, 40, 176, "經驗", 14});
+    v.push_back({9900, 0, 40, 206, "下一級", 14});
+    v.push_back({9900, 0, 40, 236, "狀態", 14});
+    StatRows(&v, 9900, 0, 30, 90,
+             {{263, {"攻擊", "防禦"}},
+              {285, {"力量", "耐力"}},
+              {307, {"魔力", "精神"}},
+              {329, {"敏捷", nullptr}}});
+    for (StatRow r : kRatioRows) StatRows(&v, 9900, 0, 30, 90, {{363 + r.first, r.second}});
+    // The equipment page (9900/48): the seventeen abilities and the six slots.
+    v.push_back({9900, 48, 120, 77, "等級", 12});
+    AbilityPanel(&v, 9900, 48, 30, 90, 98, 218);
+    const char* slots[6] = {"武器", "盾牌", "帽子", "鎧甲", "飾品1", "飾品2"};
+    for (int k = 0; k < 6; ++k)
+        v.push_back({9900, 48, 60, static_cast<i16>(327 + 24 * k), slots[k], 12});
+    // The sell list (9907/10) and the strengthening screen (9907/11): the
+    // detail panel, its numbers at x 215 and 310 (65 and 160 on the latter).
+    AbilityPanel(&v, 9907, 10, 179, 95, 205, 323);
+    AbilityPanel(&v, 9907, 11, 29, 95, 205, 323);
+    // The buy list's comparison picture (9907/40, at 19 of a member's panel):
+    // the attack and defence changes stand 26 and 81 pixels into it.
+    v.push_back({9907, 40, 1, 10, "攻擊", 12});
+    v.push_back({9907, 40, 55, 10, "防禦", 12});
+    // The offering page (9902/0): a form's attack, defence, hit rate, evasion
+    // and ratios, numbers from x -6 and 90.
+    StatRows(&v, 9902, 0, 20, 96, {{235, {"攻擊", "防禦"}}, {257, {"命中", "迴避"}}});
+    for (StatRow r : kRatioRows) StatRows(&v, 9902, 0, 20, 96, {{279 + r.first, r.second}});
+    // The transformation page (9903/0): a form's values from x 215 and 311,
+    // and a heading over its skill rows.
+    AbilityPanel(&v, 9903, 0, 245, 96, 80, 197);
+    v.push_back({9903, 0, 200, 296, "技能", 16});
+    return v;
+}
+}  // namespace
+
+const std::vector<PanelLabel>& PanelLabels() {
+    static const std::vector<PanelLabel> labels = MakePanelLabels();
+    return labels;
 }
 
 namespace {
 constexpr u32 kSysArchive = 3;
 constexpr u16 kCaptionInk = 0x7FFF, kCaptionShadow = 0x0842;
 // Interface pictures live beside the sample's own: picture 1000 + act. The
-// countdown digits, the dialogue act, the icon act, the name markers and the
-// talk balloons keep their own numbers: the map screen also draws them as
-// pictures by that number.
+// countdown digits, the dialogue act, the icon act, the swimming scene's
+// progress mark, the name markers, the talk balloons and the save tool's page
+// arrows keep their own numbers: their screens also draw them as pictures by
+// that number.
 u32 PictureOf(u32 act) {
-    bool own = (act >= 9004 && act <= 9006) || act == 9012 || act == 9013 || act == 9016;
+    bool own =
+        (act >= 9004 && act <= 9007) || act == 9012 || act == 9013 || act == 9016 || act == 9051;
     return own ? act : act + 1000;
 }
 
-// Writes a caption centred into a frame, white with a dark shadow, in the
-// game's own font; without the font the frame stays flat.
-void DrawCaption(ArchiveFrame* f, const char* utf8, int size) {
+// Writes text into a frame at (x, y), white with a dark shadow, in the game's
+// own font (x < 0: centred across the frame); without the font the frame stays
+// flat.
+void DrawCaptionAt(ArchiveFrame* f, const char* utf8, int size, int x, int y) {
     cGrpFont font;
     if (!font.Init(f->w, f->h) || !font.SetFont(B5("細明體"), size)) return;
     font.SetAdvance(size);
     font.SetShadowColor(kCaptionShadow);
     std::string text = Utf8ToBig5(utf8);
-    int width = static_cast<int>(text.size()) / 2 * size;
-    font.DrawString(f->pixels.data(), (f->w - width) / 2, (f->h - size) / 2, text.c_str(),
-                    kCaptionInk, kStyleShadow);
+    if (x < 0) x = (f->w - font.TextWidth(text.c_str())) / 2;
+    font.DrawString(f->pixels.data(), x, y, text.c_str(), kCaptionInk, kStyleShadow);
+}
+
+// A caption centred into a frame.
+void DrawCaption(ArchiveFrame* f, const char* utf8, int size) {
+    DrawCaptionAt(f, utf8, size, -1, (f->h - size) / 2);
 }
 
 ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
@@ -183,6 +325,8 @@ ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
         int size = 0;
         if (const char* caption = InterfaceCaption(info.act, a, &size))
             DrawCaption(&f, caption, size);
+        for (const PanelLabel& l : PanelLabels())
+            if (l.act == info.act && l.action == a) DrawCaptionAt(&f, l.text, l.size, l.x, l.y);
         p.frames.push_back(std::move(f));
     }
     return p;
@@ -192,9 +336,12 @@ ActProgram InterfaceAct(const InterfaceActInfo& info) {
     ActProgram a;
     a.name = "ui" + std::to_string(info.act);
     u16 pic = static_cast<u16>(PictureOf(info.act));
-    for (u32 k = 0; k < info.actions; ++k)
+    for (u32 k = 0; k < info.actions; ++k) {
+        i16 x = 0, y = 0;
+        InterfaceHotSpot(info.act, k, &x, &y);
         a.parts[static_cast<i32>(k)] =
-            ActWords().Rf(pic).Xy(0, 0).Sd(0).Pa(static_cast<u16>(k)).Ed().Ov().words;
+            ActWords().Rf(pic).Xy(x, y).Sd(0).Pa(static_cast<u16>(k)).Ed().Ov().words;
+    }
     return a;
 }
 

@@ -1,9 +1,11 @@
 // The interface pictures of the sample game: the acts the title, the slot
-// screens, the notices, the menu pages, the settings, the dialogue boxes and
-// the map screen's icons draw, each action one flat opaque colour (buttons,
-// tabs and icons with their caption), written into the system archive pair.
+// screens, the notices, the menu pages, the shops, the settings, the dialogue
+// boxes and the map screen's icons draw, each action one flat opaque colour
+// (buttons, tabs and icons with their caption, panels with the names of the
+// numbers their screens draw on them), written into the system archive pair.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "base/Types.h"
 
@@ -12,9 +14,21 @@ u16 InterfaceColor(u32 act, u32 action);
 // Width and height of that action's frame.
 void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h);
 // The caption drawn into that action's frame (UTF-8) and its font size, or
-// null: the title's buttons, the menu tabs and the map's HUD icons say what
-// they open.
+// null: the title's buttons, the menu tabs, the shop's tabs and the map's HUD
+// icons say what they open.
 const char* InterfaceCaption(u32 act, u32 action, int* size);
+// The hot spot of that action's act part: the frame is drawn at the control's
+// place less it (0, 0 but for the equipment page's portraits).
+void InterfaceHotSpot(u32 act, u32 action, i16* x, i16* y);
+// A name drawn into a panel's picture (UTF-8, at x, y of the frame, in the
+// game's font of that size) beside the number or text its screen draws there.
+struct PanelLabel {
+    u32 act, action;
+    i16 x, y;
+    const char* text;
+    int size;
+};
+const std::vector<PanelLabel>& PanelLabels();
 // The interface acts and how many actions each has.
 struct InterfaceActInfo {
     u32 act;

@@ -6,6 +6,7 @@
 
 #include "mhdata/Archives.h"
 #include "mhdata/SampleBattle.h"
+#include "mhdata/SoundData.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -638,6 +639,7 @@ MapDbSpec SampleMapDb() {
     // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
     db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};
     AddSampleBattleNames(&db.names);
+    AddSampleEndMusicName(&db.names);
     db.music = {{kTown, 2, 0, 1}, {kRoom, 3, 0, 2}, {kWorld, 3, 0, 1}};
     db.maps.push_back({kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 1, 1, 0});
     db.maps.push_back({kRoom, kRoomArchive, 0x10, 0x00, 0x02, 0x00, 1, 0, 0});

@@ -61,7 +61,7 @@ void AppendOfferMonsters(std::vector<MonsterData>& monsters) {
     for (int k = 0; k < 3; ++k, ++id) {
         MonsterData m{};
         m.index = id;
-        m.act = k == 1 ? 0 : 3000 + id % 8;
+        m.act = k == 1 ? 0 : 3002 + id % 8;  // bodies of the sample's fighters
         m.level = 5;
         SetText(m.name, sizeof(m.name), names[k]);
         SetText(m.description, sizeof(m.description), texts[k]);

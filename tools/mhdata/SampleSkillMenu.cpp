@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "mhdata/Databases.h"
+#include "mhdata/SampleFighters.h"
 
 namespace {
 using namespace sampleSkills;
@@ -40,6 +42,27 @@ void PadTo(std::vector<SkillData>& skills, i32 id) {
     }
 }
 
+// The god/demon forms (the monsters of kind 1, in order) fight with skills of
+// their own: the transformation page lists them, a transformed member uses them.
+void GiveFormSkills(DatabaseSet& set) {
+    struct FormSkills {
+        MonsterSkill specials[3];
+        MonsterSkill heal;
+    };
+    const FormSkills forms[] = {
+        {{{sample::kFireball, 3}, {sample::kHeavyBlow, 2}, {-1, 0}}, {sample::kHeal, 2}},
+        {{{kIceArrow, 3}, {sample::kManaDrain, 2}, {sample::kPoisonMist, 1}}, {-1, 0}},
+        {{{sample::kThunder, 3}, {sample::kHolyRay, 1}, {-1, 0}}, {sample::kRally, 1}},
+    };
+    size_t form = 0;
+    for (MonsterData& m : set.monsters) {
+        if (m.kind != 1 || form >= std::size(forms)) continue;
+        const FormSkills& f = forms[form++];
+        for (size_t k = 0; k < std::size(f.specials); ++k) m.specials[k] = f.specials[k];
+        m.healSkill = f.heal;
+    }
+}
+
 void Learn(DatabaseSet& set, int role, std::initializer_list<i32> skills) {
     int row = kFirstRow;
     i32 level = 1 + role % 3;  // the role's starting level
@@ -70,6 +93,8 @@ void AddMenuSkills(DatabaseSet& set) {
     summon = MenuSkill(kIceSummon, "冰魔降臨", 2, 4, 2, 35, 0);
     summon.formIndex = 1;
     s.push_back(summon);
+
+    GiveFormSkills(set);
 
     Learn(set, 0, {kStrike});
     // Role 0's fifteen healing skills follow its combat skill.

@@ -1,7 +1,7 @@
 // The sample game's skills for the skill pages: support skills each party
 // role learns at its starting level in its own categories (role 0 fifteen
 // healing skills, so that its list scrolls), the summons 200 and 201, and the
-// opening's unlock of god/demon form 0.
+// opening's unlock of god/demon form 0; the forms' own skills.
 #pragma once
 #include <string>
 
@@ -28,7 +28,7 @@ constexpr int kOpeningForm = 0;
 }  // namespace sampleSkills
 
 // Appends the skills (nameless fillers up to 170 and between 189 and 199) and
-// the level-up rows.
+// the level-up rows, and gives the god/demon forms their skills.
 void AddMenuSkills(DatabaseSet& set);
 // The opening talk's lines that unlock form 0.
 std::string MenuSkillOpeningLines();

@@ -246,7 +246,22 @@ XmiPiece SamplePiece() {
     p.endTick = 270;
     return p;
 }
+// The end picture's music: a falling scale of eight notes, 5.6 seconds; the
+// picture stays until it has played.
+std::vector<i16> EndMusic() {
+    std::vector<i16> out;
+    for (double hz : {523.0, 494.0, 440.0, 392.0, 349.0, 330.0, 294.0, 262.0}) {
+        std::vector<i16> note = MakeTone(hz, 700, 11025, 1, 9000);
+        out.insert(out.end(), note.begin(), note.end());
+    }
+    return out;
+}
 }  // namespace
+
+void AddSampleEndMusicName(std::vector<std::string>* names) {
+    if (names->size() <= kSampleEndMusicName) names->resize(kSampleEndMusicName + 1);
+    (*names)[kSampleEndMusicName] = kSampleEndMusic;
+}
 
 bool WriteSoundData(const std::string& root, std::string* error) {
     namespace fs = std::filesystem;
@@ -262,6 +277,8 @@ bool WriteSoundData(const std::string& root, std::string* error) {
     if (!WriteBytesTo(base / "PicLib" / "all.snd", MakeSoundBank(bank), error)) return false;
     if (!WriteBytesTo(base / "music" / "theme.xmi", MakeXmi(SamplePiece()), error)) return false;
     if (!WriteBytesTo(base / "music" / "field.wav", MakeWave(MakeTone(330, 1000, 22050, 2), 2, 22050), error))
+        return false;
+    if (!WriteBytesTo(base / "music" / kSampleEndMusic, MakeWave(EndMusic(), 1, 11025), error))
         return false;
     std::vector<i16> song = MakeTone(392, 1000, 44100, 2);
     if (EncodeMp3(song.data(), song.size() / 2, 2, 44100, &mp3) &&

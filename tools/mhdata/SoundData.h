@@ -23,9 +23,9 @@ struct XmiNote {
 };
 struct XmiPiece {
     std::vector<XmiNote> notes;
-    u8 program = 0;         // program of channel 0
-    u32 endTick = 0;        // end of track (0: at the last note's end)
-    int loopCount = -1;     // >= 0: FOR at tick 0 with this count, NEXT at endTick
+    u8 program = 0;      // program of channel 0
+    u32 endTick = 0;     // end of track (0: at the last note's end)
+    int loopCount = -1;  // >= 0: FOR at tick 0 with this count, NEXT at endTick
 };
 // A complete XMIDI file: FORM XDIR with INFO, then CAT XMID holding one FORM XMID.
 std::vector<u8> MakeXmi(const XmiPiece& piece);
@@ -35,8 +35,8 @@ std::vector<u8> MakeXmiFromEvents(const std::vector<u8>& events, u8 program);
 std::vector<u8> MakeXmiEvents(const XmiPiece& piece);
 
 struct BankSound {
-    int kind = 0;            // 0: a WAVE file stored without its first 20 bytes; 1: a whole image
-    std::vector<u8> image;   // a whole WAVE (kind 0 and 1) or MP3 (kind 1) file
+    int kind = 0;           // 0: a WAVE file stored without its first 20 bytes; 1: a whole image
+    std::vector<u8> image;  // a whole WAVE (kind 0 and 1) or MP3 (kind 1) file
 };
 // The bank image: header, 3000 entries of 44 bytes, then the data.
 std::vector<u8> MakeSoundBank(const std::map<int, BankSound>& sounds);
@@ -49,13 +49,20 @@ std::vector<u8> MakeSolidVideo(int width, int height, const std::vector<u32>& co
 bool WriteSoundData(const std::string& root, std::string* error);
 
 // The sample game's known sounds and pieces.
-constexpr int kSampleToneSound = 1;     // kind 0, 440 Hz mono 22,050 Hz, 200 ms
-constexpr int kSampleWaveSound = 2;     // kind 1 WAVE, 660 Hz stereo 44,100 Hz, 150 ms
-constexpr int kSampleMp3Sound = 3;      // kind 1 MP3, 880 Hz, 300 ms
+constexpr int kSampleToneSound = 1;  // kind 0, 440 Hz mono 22,050 Hz, 200 ms
+constexpr int kSampleWaveSound = 2;  // kind 1 WAVE, 660 Hz stereo 44,100 Hz, 150 ms
+constexpr int kSampleMp3Sound = 3;   // kind 1 MP3, 880 Hz, 300 ms
 constexpr int kSampleUiSoundFirst = 261;
 constexpr int kSampleUiSoundLast = 265;
 constexpr const char* kSampleDiscLabel = "RX417K";
 constexpr int kSampleDiscTracks = 8;
 // Track n of the sample disc is a tone of 200 + 100 n Hz lasting 1 s.
-inline double SampleDiscTrackHz(int n) { return 200.0 + 100.0 * n; }
+inline double SampleDiscTrackHz(int n) {
+    return 200.0 + 100.0 * n;
+}
 extern const std::vector<u32> kSampleVideoColours;
+
+// The end picture's music (name record 41) in the sample's music folder.
+constexpr const char* kSampleEndMusic = "end.wav";
+constexpr size_t kSampleEndMusicName = 41;
+void AddSampleEndMusicName(std::vector<std::string>* names);
