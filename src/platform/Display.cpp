@@ -159,8 +159,9 @@ void ShowSdl(i32 top, i32 bottom) {
     if (top < bottom) {
         SDL_Rect rows{0, top, d.primary->width, bottom - top};
         const u16* from = d.primary->pixels.data() + static_cast<size_t>(top) * d.primary->width;
-        if (SDL_UpdateTexture(d.texture, &rows, from, d.primary->width * 2) != 0) return;
-        d.textureStale = false;
+        // A refused upload leaves the texture behind the picture: all of it goes next time.
+        d.textureStale = SDL_UpdateTexture(d.texture, &rows, from, d.primary->width * 2) != 0;
+        if (d.textureStale) return;
     }
     d.mustShow = false;
     // Placed by the renderer's own size: the window may be larger than the one
