@@ -279,9 +279,9 @@ const u8* GetCachedMap(u32 n, u32 m, u32 off, int kind) {
     if (!probe.Open(TablePath().c_str(), OPEN_ALWAYS, GENERIC_READ | GENERIC_WRITE)) return nullptr;
     u32 tableSize = probe.GetSize();
     probe.Close();
-    if (tableSize != kCacheSlots * kCacheSlotBytes || !ReadCacheTable(slots)) FreeSlots(slots);
-    const std::vector<u8> onDisk =
-        tableSize == kCacheSlots * kCacheSlotBytes ? TableBytes(slots) : std::vector<u8>{};
+    const bool read = tableSize == kCacheSlots * kCacheSlotBytes && ReadCacheTable(slots);
+    if (!read) FreeSlots(slots);
+    const std::vector<u8> onDisk = read ? TableBytes(slots) : std::vector<u8>{};
     auto save = [&](Flush flush) {
         if (TableBytes(slots) != onDisk) WriteCacheTable(slots, flush);
     };
