@@ -1,5 +1,6 @@
-// Shared pieces of the benchmarks: memcpy as the yardstick, a temporary folder,
-// and a sprite-like run-coded picture in the screen layout.
+// Shared pieces of the benchmarks: memcpy as the yardstick (timed in batches
+// alternating with the body where the body can be repeated), a temporary
+// folder, and a sprite-like run-coded picture in the screen layout.
 #pragma once
 #include <benchmark/benchmark.h>
 
@@ -16,22 +17,20 @@
 #include "base/MemDbg.h"
 #include "engine/RlePic.h"
 
-// Seconds per memcpy of exactly n bytes, measured now: batches long enough for
-// the clock, best of several.
+// Seconds per memcpy of exactly n bytes, measured now: the mean over batches
+// long enough for the clock, the statistic the benchmark's own time is.
 inline double MemcpySeconds(size_t n) {
     std::vector<u8> a(n, 1), b(n);
     size_t batch = std::max<size_t>(1, (1u << 22) / std::max<size_t>(n, 1));
-    double best = 1e9;
-    for (int rep = 0; rep < 20; ++rep) {
-        auto t0 = std::chrono::steady_clock::now();
+    constexpr int kReps = 20;
+    auto t0 = std::chrono::steady_clock::now();
+    for (int rep = 0; rep < kReps; ++rep)
         for (size_t k = 0; k < batch; ++k) {
             std::memcpy(b.data(), a.data(), n);
             benchmark::ClobberMemory();
         }
-        auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double>(t1 - t0).count() / batch);
-    }
-    return best;
+    auto t1 = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(t1 - t0).count() / (kReps * batch);
 }
 
 // Reports bytes per second and the speed as a fraction of a memcpy of the same
@@ -41,6 +40,47 @@ inline void ReportVsMemcpy(benchmark::State& st, size_t bytes) {
     st.SetBytesProcessed(static_cast<i64>(st.iterations() * bytes));
     st.counters["speed_vs_memcpy"] =
         benchmark::Counter(copy * st.iterations(), benchmark::Counter::kIsRate);
+}
+
+// Batches of a body timed against memcpy (register with ->Apply(VsMemcpy)).
+constexpr int kVsMemcpyBatches = 101;
+inline void VsMemcpy(benchmark::internal::Benchmark* b) {
+    b->UseManualTime()->Iterations(kVsMemcpyBatches);
+}
+
+// Times `body`, which moves `bytes` bytes a call, against a memcpy of as many
+// bytes in alternating batches of about 4 MB each, so that load on the machine
+// falls on both alike. Each side's time is the median of its batches; the
+// benchmark's time is the body's per call, speed_vs_memcpy their ratio (1.0 =
+// as fast as memcpy).
+template <class Body>
+void RunVsMemcpy(benchmark::State& st, size_t bytes, Body&& body) {
+    using Clock = std::chrono::steady_clock;
+    std::vector<u8> a(bytes, 1), b(bytes);
+    const size_t batch = std::max<size_t>(1, (1u << 22) / std::max<size_t>(bytes, 1));
+    std::vector<double> own, copy;
+    for (auto _ : st) {
+        auto t0 = Clock::now();
+        for (size_t k = 0; k < batch; ++k) body();
+        auto t1 = Clock::now();
+        for (size_t k = 0; k < batch; ++k) {
+            std::memcpy(b.data(), a.data(), bytes);
+            benchmark::ClobberMemory();
+        }
+        auto t2 = Clock::now();
+        own.push_back(std::chrono::duration<double>(t1 - t0).count() / batch);
+        copy.push_back(std::chrono::duration<double>(t2 - t1).count() / batch);
+        st.SetIterationTime(own.back());
+    }
+    auto median = [](std::vector<double>& v) {
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    };
+    if (own.empty()) return;
+    double ownMedian = median(own), copyMedian = median(copy);
+    st.SetBytesProcessed(static_cast<i64>(st.iterations() * bytes));
+    st.counters["speed_vs_memcpy"] = copyMedian / ownMedian;
+    st.counters["median_us"] = ownMedian * 1e6;
 }
 
 // A folder of the benchmark program's own under /tmp, removed when it exits.

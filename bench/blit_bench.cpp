@@ -1,6 +1,8 @@
 // Blitter speed as a fraction of memcpy over the same bytes (speed_vs_memcpy:
-// 1.0 = as fast as memcpy), for a full canvas and for 200 sprites of 64x96,
-// and LZO unpacking next to the raw library call.
+// 1.0 = as fast as memcpy; medians of batches alternating with memcpy), for a
+// full canvas and for 200 sprites of 64x96, and LZO unpacking next to the raw
+// library call. What the blitters have reached, and keep: full-canvas keyed
+// copy 0.65, additive 0.25, alpha 0.126, sprite copy 0.94.
 #include <benchmark/benchmark.h>
 
 #include "BenchCommon.h"
@@ -55,11 +57,10 @@ void Draw(Scene& s, bool rle, i32 mode, i32 sprites) {
 void Run(benchmark::State& st, i32 w, i32 h, i32 sprites, bool rle, i32 mode) {
     Scene s = MakeScene(w, h);
     gPaintBuf = s.canvas.data();
-    for (auto _ : st) {
+    RunVsMemcpy(st, static_cast<size_t>(w) * h * 2 * sprites, [&] {
         Draw(s, rle, mode, sprites);
         benchmark::DoNotOptimize(s.canvas.data());
-    }
-    ReportVsMemcpy(st, static_cast<size_t>(w) * h * 2 * sprites);
+    });
     gPaintBuf = nullptr;
 }
 
@@ -71,14 +72,14 @@ void BM_SpritesPlainCopy(benchmark::State& st) { Run(st, 64, 96, 200, false, 0);
 void BM_SpritesRleCopy(benchmark::State& st) { Run(st, 64, 96, 200, true, 0); }
 void BM_SpritesRleAdditive(benchmark::State& st) { Run(st, 64, 96, 200, true, 4); }
 void BM_SpritesRleAlpha(benchmark::State& st) { Run(st, 64, 96, 200, true, 8); }
-BENCHMARK(BM_FullPlainCopy);
-BENCHMARK(BM_FullRleCopy);
-BENCHMARK(BM_FullRleAdditive);
-BENCHMARK(BM_FullRleAlpha);
-BENCHMARK(BM_SpritesPlainCopy);
-BENCHMARK(BM_SpritesRleCopy);
-BENCHMARK(BM_SpritesRleAdditive);
-BENCHMARK(BM_SpritesRleAlpha);
+BENCHMARK(BM_FullPlainCopy)->Apply(VsMemcpy);
+BENCHMARK(BM_FullRleCopy)->Apply(VsMemcpy);
+BENCHMARK(BM_FullRleAdditive)->Apply(VsMemcpy);
+BENCHMARK(BM_FullRleAlpha)->Apply(VsMemcpy);
+BENCHMARK(BM_SpritesPlainCopy)->Apply(VsMemcpy);
+BENCHMARK(BM_SpritesRleCopy)->Apply(VsMemcpy);
+BENCHMARK(BM_SpritesRleAdditive)->Apply(VsMemcpy);
+BENCHMARK(BM_SpritesRleAlpha)->Apply(VsMemcpy);
 
 // A map-like 614,400-byte block: tiles repeating with some noise.
 std::vector<u8> PackedMap(i32* packed, std::vector<u8>& raw) {

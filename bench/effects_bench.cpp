@@ -48,13 +48,12 @@ Sprite MakeSprite(i32 w, i32 h) {
 void BM_AdjustRGBFullScreen(benchmark::State& st) {
     SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
     std::vector<u16> screen(640 * 480, 0x4567);
-    for (auto _ : st) {
+    RunVsMemcpy(st, screen.size() * 2, [&] {
         for (i32 y = 0; y < 480; ++y) AdjustRGB(screen.data() + y * 640, 640, 3, -2, 1);
         benchmark::DoNotOptimize(screen.data());
-    }
-    ReportVsMemcpy(st, screen.size() * 2);
+    });
 }
-BENCHMARK(BM_AdjustRGBFullScreen);
+BENCHMARK(BM_AdjustRGBFullScreen)->Apply(VsMemcpy);
 
 // The bytes of the zoomed box that lie on the screen.
 void BM_Zoom256(benchmark::State& st) {
@@ -62,23 +61,21 @@ void BM_Zoom256(benchmark::State& st) {
     Sprite s = MakeSprite(256, 256);
     SetZoom(128, 128, scale, scale);
     i64 side = std::min<i64>(256LL * scale / 1024, 480);
-    for (auto _ : st) {
+    RunVsMemcpy(st, static_cast<size_t>(std::min<i64>(side, 640) * side * 2), [&] {
         PutPic(320 - 128, 240 - 128, 256, 256, 0x80, nullptr);
         benchmark::DoNotOptimize(s.canvas.data());
-    }
-    ReportVsMemcpy(st, static_cast<size_t>(std::min<i64>(side, 640) * side * 2));
+    });
     ResetPaint();
 }
-BENCHMARK(BM_Zoom256)->Arg(512)->Arg(1024)->Arg(2048);
+BENCHMARK(BM_Zoom256)->Arg(512)->Arg(1024)->Arg(2048)->Apply(VsMemcpy);
 
 void Run(benchmark::State& st, i32 w, i32 h, i32 mode, const void* extra) {
     Sprite s = MakeSprite(w, h);
-    for (auto _ : st) {
+    RunVsMemcpy(st, static_cast<size_t>(w) * h * 2, [&] {
         gPaintAlpha = 9;
         PutPic(0, 0, w, h, mode, extra ? extra : s.alpha.data());
         benchmark::DoNotOptimize(s.canvas.data());
-    }
-    ReportVsMemcpy(st, static_cast<size_t>(w) * h * 2);
+    });
     ResetPaint();
 }
 
@@ -95,9 +92,9 @@ void BM_RleBlendLevel9(benchmark::State& st) {
 void BM_RleGrey(benchmark::State& st) {
     Run(st, 640, 480, 0x28, nullptr);
 }
-BENCHMARK(BM_Silhouette);
-BENCHMARK(BM_RleAlphaPlane);
-BENCHMARK(BM_RleBlendLevel9);
-BENCHMARK(BM_RleGrey);
+BENCHMARK(BM_Silhouette)->Apply(VsMemcpy);
+BENCHMARK(BM_RleAlphaPlane)->Apply(VsMemcpy);
+BENCHMARK(BM_RleBlendLevel9)->Apply(VsMemcpy);
+BENCHMARK(BM_RleGrey)->Apply(VsMemcpy);
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "BenchGame.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "engine/ZoomBlit.h"
 #include "engine/Random.h"
 #include "map/AStar.h"
 #include "map/City.h"
@@ -84,6 +85,7 @@ static void BM_MapFrameTownFiftyWalkers(benchmark::State& state) {
         return;
     }
     std::mt19937 rng(9);
+    u32 builds = ZoomTablesBuilt();
     for (auto _ : state) {
         StepWalkers(rng);
         // One whole tick: roles, scene, the message box's text, presentation.
@@ -91,5 +93,7 @@ static void BM_MapFrameTownFiftyWalkers(benchmark::State& state) {
         GameFrame();
         if (gDialogs.empty()) ShowMessageBox(0xFFFD, B5("港口的燈塔今夜又亮了。往北走就是市場。%Q"));
     }
+    state.counters["zoom_tables_per_frame"] =
+        static_cast<double>(ZoomTablesBuilt() - builds) / state.iterations();
 }
 BENCHMARK(BM_MapFrameTownFiftyWalkers)->Unit(benchmark::kMicrosecond);

@@ -480,7 +480,7 @@ namespace {
 int gLastWriteError = 0;
 
 // Writes the bytes to tmp, flushed; false (and no temporary file left) on failure.
-bool WriteTemporary(const std::string& tmp, const void* data, u32 size) {
+bool WriteTemporary(const std::string& tmp, const void* data, u32 size, bool flush = true) {
     int fd = FsOpen(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         gLastWriteError = errno;
@@ -498,7 +498,7 @@ bool WriteTemporary(const std::string& tmp, const void* data, u32 size) {
         }
         done += static_cast<u32>(n);
     }
-    if (!error && FsSync(fd) != 0) error = errno;
+    if (!error && flush && FsSync(fd) != 0) error = errno;
     if (FsClose(fd) != 0 && !error) error = errno;
     if (!error) return true;
     gLastWriteError = error;
@@ -539,17 +539,17 @@ void ShowSaveWriteFailure() {
     ErrorBox(B5("存檔"), B5("進度無法儲存：%s"), WriteErrorReason(gLastWriteError));
 }
 
-int ReplaceFile(const char* winPath, const void* data, u32 size) {
+int ReplaceFile(const char* winPath, const void* data, u32 size, Flush flush) {
     gLastWriteError = 0;
     std::string host = HostPath(winPath);
     std::string tmp = host + kTemporarySuffix;
-    if (!WriteTemporary(tmp, data, size)) return 0;
+    if (!WriteTemporary(tmp, data, size, flush != Flush::kNone)) return 0;
     if (FsRename(tmp.c_str(), host.c_str()) != 0) {
         gLastWriteError = errno;
         FsUnlink(tmp.c_str());
         return 0;
     }
-    SyncFolderOf(host);
+    if (flush == Flush::kNameToo) SyncFolderOf(host);
     return 1;
 }
 

@@ -121,11 +121,19 @@ void OpenInNotepad(const char* path);
 // The name a writer's bytes have before they take the file's own name.
 constexpr const char* kTemporarySuffix = ".tmp";
 
+// How long a replacing write waits for the disk. kNameToo: the bytes are
+// flushed, and after the rename the folder too, so the new file survives a
+// power cut (two flushes). kBytes: only the bytes are flushed before the
+// rename, so after a power cut the file is the old one or the whole new one
+// (one flush). kNone: nothing is flushed; a killed program still leaves the
+// old file or the whole new one.
+enum class Flush { kNameToo, kBytes, kNone };
+
 // Replaces a whole file safely: the bytes go to a temporary file in the same
 // folder, are flushed, the temporary file is renamed over the old one and the
-// folder is flushed. On failure the old file is as it was and no temporary
-// file is left.
-int ReplaceFile(const char* winPath, const void* data, u32 size);
+// folder is flushed (as far as `flush` asks). On failure the old file is as it
+// was and no temporary file is left.
+int ReplaceFile(const char* winPath, const void* data, u32 size, Flush flush = Flush::kNameToo);
 // Writes a new file the same way, but never over an existing one: 0 when the
 // name is taken or the bytes cannot be written.
 int WriteNewFile(const char* winPath, const void* data, u32 size);

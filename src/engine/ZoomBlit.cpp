@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/Blend.h"
 #include "engine/RlePic.h"
@@ -21,9 +24,13 @@ namespace {
 
 u32 gTablesBuilt;  // since the last reset
 
-// Step tables by scale, the least recently used one taken for a new scale.
-// A table is filled only as far as the draws at its scale have needed: a
-// role some 60 pixels wide reads 60 entries, not the whole table.
+// Step tables by scale. A crowd on a map with depth scales draws each person
+// at a scale of their own, one after the other, every frame: the cache holds
+// a table for each of them (up to kStepTables, found by scale), so still
+// frames build nothing; only when all are taken does the least recently used
+// one go to a new scale. A table is filled only as far as the draws at its
+// scale have needed: a role some 60 pixels wide reads 60 entries, not the
+// whole table.
 struct StepTable {
     i32 scale = 0;
     u32 used = 0;      // 0: empty
@@ -32,27 +39,45 @@ struct StepTable {
     i32 values[kZoomTableSize];
 };
 
+constexpr size_t kStepTables = 512;
+
 struct StepCache {
-    StepTable tables[32];
+    std::vector<std::unique_ptr<StepTable>> tables;  // made as scales come
+    std::unordered_map<i32, StepTable*> byScale;
     u32 clock = 0;
 
     StepTable* Get(i32 scale) {
-        StepTable* pick = &tables[0];
-        for (StepTable& t : tables) {
-            if (t.used && t.scale == scale) {
-                t.used = ++clock;
-                return &t;
-            }
-            if (t.used < pick->used) pick = &t;
+        if (auto it = byScale.find(scale); it != byScale.end()) {
+            it->second->used = ++clock;
+            return it->second;
         }
         ++gTablesBuilt;
-        *pick = StepTable{};
+        StepTable* pick = nullptr;
+        if (tables.size() < kStepTables) {
+            tables.push_back(std::make_unique<StepTable>());
+            pick = tables.back().get();
+        } else {
+            pick = std::min_element(tables.begin(), tables.end(), [](const auto& a, const auto& b) {
+                       return a->used < b->used;
+                   })->get();
+            byScale.erase(pick->scale);
+        }
         pick->scale = scale;
         pick->used = ++clock;
+        pick->filled = pick->q = pick->r = 0;
+        byScale[scale] = pick;
         return pick;
     }
+    // The table in use when it still has the scale (the draws after a SetZoom
+    // find theirs in place), else the cache's.
+    StepTable* Keep(StepTable* t, i32 scale) {
+        if (!t || t->scale != scale) return Get(scale);
+        t->used = ++clock;
+        return t;
+    }
     void Clear() {
-        for (StepTable& t : tables) t.used = 0;
+        tables.clear();
+        byScale.clear();
         clock = 0;
     }
 };
@@ -306,8 +331,9 @@ void ZoomPalette8(i32 x, i32 y, i32 w, i32 h, const void* modeWord) {
 void BuildZoomTables() {
     if (gZoomScaleX == 0) gZoomScaleX = 1;
     if (gZoomScaleY == 0) gZoomScaleY = 1;
-    gStepTableX = gStepCache.Get(gZoomScaleX);
-    gStepTableY = gZoomScaleY == gZoomScaleX ? gStepTableX : gStepCache.Get(gZoomScaleY);
+    gStepTableX = gStepCache.Keep(gStepTableX, gZoomScaleX);
+    gStepTableY =
+        gZoomScaleY == gZoomScaleX ? gStepTableX : gStepCache.Keep(gStepTableY, gZoomScaleY);
     gZoomStepX = gStepTableX->values;
     gZoomStepY = gStepTableY->values;
     // A shear of 0 keeps the old table: nothing reads it then.

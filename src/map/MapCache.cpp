@@ -136,9 +136,9 @@ bool ReadCacheTable(CacheSlot slots[kCacheSlots]) {
     return r.ok();
 }
 
-bool WriteCacheTable(const CacheSlot slots[kCacheSlots]) {
+bool WriteCacheTable(const CacheSlot slots[kCacheSlots], Flush flush) {
     std::vector<u8> b = TableBytes(slots);
-    return ReplaceFile(TablePath().c_str(), b.data(), static_cast<u32>(b.size())) != 0;
+    return ReplaceFile(TablePath().c_str(), b.data(), static_cast<u32>(b.size()), flush) != 0;
 }
 
 void ReleaseMapView() {
@@ -266,23 +266,37 @@ const u8* UnpackMapInMemory(u32 m, u32 off, int kind, u32* size) {
     return gMapInMemory.data();
 }
 
+// The table is written at most once per map change and flushed to the disk
+// at most once: a table the same as on disk is not written; one whose slots
+// hold the same maps (a hit only ages them) is written without a flush, since
+// the old ages or even a lost table cost only the order of eviction or a new
+// unpacking; a new map in a slot is flushed before the table takes the old
+// one's name, so the disk never holds a torn table. A power cut in the middle
+// of a load leaves the run mark set, and the next start empties the cache.
 const u8* GetCachedMap(u32 n, u32 m, u32 off, int kind) {
     CacheSlot slots[kCacheSlots];
     cFile probe;
     if (!probe.Open(TablePath().c_str(), OPEN_ALWAYS, GENERIC_READ | GENERIC_WRITE)) return nullptr;
     u32 tableSize = probe.GetSize();
     probe.Close();
-    if (tableSize != kCacheSlots * kCacheSlotBytes || !ReadCacheTable(slots)) FreeSlots(slots);
+    const bool read = tableSize == kCacheSlots * kCacheSlotBytes && ReadCacheTable(slots);
+    if (!read) FreeSlots(slots);
+    const std::vector<u8> onDisk = read ? TableBytes(slots) : std::vector<u8>{};
+    auto save = [&](Flush flush) {
+        if (TableBytes(slots) != onDisk) WriteCacheTable(slots, flush);
+    };
     for (CacheSlot& s : slots) s.age += 1;
     u32 size = 0;
     GetMapRawSize(n, m, off, kind, &size);
     for (int i = 0; i < kCacheSlots; ++i) {
         if (slots[i].mapId != n) continue;
         slots[i].age = 0;
-        WriteCacheTable(slots);
         // A file whose size differs from the table was cut short: make it again.
         const u8* view = GetCacheMapUnit(static_cast<int>(slots[i].file % kCacheSlots));
-        if (view && gCacheFile.GetSize() == slots[i].size && slots[i].size == size) return view;
+        if (view && gCacheFile.GetSize() == slots[i].size && slots[i].size == size) {
+            save(Flush::kNone);
+            return view;
+        }
         ReleaseMapView();
         slots[i] = CacheSlot{kFreeSlot, 0, 0, static_cast<u32>(i)};
         break;
@@ -315,11 +329,12 @@ const u8* GetCachedMap(u32 n, u32 m, u32 off, int kind) {
     while (k < kCacheSlots && slots[k].mapId != kFreeSlot) ++k;
     if (k >= kCacheSlots) return nullptr;
     slots[k] = CacheSlot{n, size, 0, static_cast<u32>(k)};
-    WriteCacheTable(slots);
+    save(Flush::kBytes);
     u32 got = 0;
     if (!DecompressMap(k, m, off, kind, &got) || got != size) {
+        // The slot's file was cut to nothing: a table that still names it is only a miss.
         slots[k] = CacheSlot{kFreeSlot, 0, 0, static_cast<u32>(k)};
-        WriteCacheTable(slots);
+        WriteCacheTable(slots, Flush::kNone);
         return nullptr;
     }
     return GetCacheMapUnit(k);

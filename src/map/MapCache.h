@@ -46,6 +46,8 @@ void ClearRunMark();
 // Unmaps gMap.Pixel and closes the cache file.
 void ReleaseMapView();
 // Reads and writes the slot table; false when the file is not a whole table.
+// A write is flushed to the disk before the new table takes the old one's
+// name, once (see GetCachedMap), or not at all.
 bool ReadCacheTable(CacheSlot slots[kCacheSlots]);
-bool WriteCacheTable(const CacheSlot slots[kCacheSlots]);
+bool WriteCacheTable(const CacheSlot slots[kCacheSlots], Flush flush = Flush::kBytes);
 void ResetMapCacheState();

@@ -1,6 +1,8 @@
 // The display over SDL2 (a streaming texture scaled by whole multiples and
-// centred in the window) or
-// headless (every shown frame kept for tests).
+// centred in the window) or headless (shown frames kept when a test asks).
+// Writes to the primary note the rows they changed; a blit onto it copies only
+// the rows that differ. A present sends just those rows to the texture, and
+// when none changed the screen is left alone.
 #include "platform/Display.h"
 
 #include <SDL.h>
@@ -34,8 +36,10 @@ struct DisplayState {
     std::vector<std::unique_ptr<DisplaySurface>> surfaces;
     DisplaySurface* primary = nullptr;
     bool primaryDirty = false;
+    i32 changedTop = 0, changedBottom = 0;  // rows of the primary changed since the last show
+    u64 rowsSent = 0;
     std::vector<std::vector<u16>> frames;
-    size_t frameLimit = 64;
+    size_t frameLimit = 0;
     u32 frameCount = 0;
     int failBlits = 0;
     bool hooked = false;
@@ -43,8 +47,8 @@ struct DisplayState {
     SDL_Texture* texture = nullptr;
     SDL_Window* rendererWindow = nullptr;
     i32 headlessWindowW = 640, headlessWindowH = 480;
-    std::vector<u16> shown;  // the pixels last put on the screen
-    bool mustShow = true;    // the screen lost them (new renderer, exposed, resized)
+    bool textureStale = true;  // a new texture holds nothing of the picture yet
+    bool mustShow = true;      // the screen lost the picture (new renderer, exposed, resized)
 };
 
 DisplayState& D() {
@@ -70,7 +74,7 @@ void DropSdl() {
     d.texture = nullptr;
     d.renderer = nullptr;
     d.rendererWindow = nullptr;
-    d.shown.clear();
+    d.textureStale = true;
     d.mustShow = true;
 }
 
@@ -126,6 +130,7 @@ bool EnsureSdl() {
     if (!d.renderer) return false;
     SDL_AddEventWatch(WatchWindow, nullptr);
     d.rendererWindow = win;
+    d.textureStale = true;
     d.mustShow = true;
     u32 fmt = d.green == 0x03E0 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
     d.texture = SDL_CreateTexture(d.renderer, fmt, SDL_TEXTUREACCESS_STREAMING, d.primary->width,
@@ -144,14 +149,21 @@ void TraceFirstFrame() {
     std::fprintf(stderr, "first frame at %lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
 }
 
-// Only a picture that differs from the one on the screen is sent to it.
-void ShowSdl() {
+// The changed rows [top, bottom) go to the texture, the one copy of a frame;
+// with none changed the screen is drawn again only when it lost the picture.
+void ShowSdl(i32 top, i32 bottom) {
     auto& d = D();
     if (!EnsureSdl()) return;
-    if (!d.mustShow && d.shown == d.primary->pixels) return;
-    d.shown = d.primary->pixels;
+    if (d.textureStale) top = 0, bottom = d.primary->height;
+    if (top >= bottom && !d.mustShow) return;
+    if (top < bottom) {
+        SDL_Rect rows{0, top, d.primary->width, bottom - top};
+        const u16* from = d.primary->pixels.data() + static_cast<size_t>(top) * d.primary->width;
+        // A refused upload leaves the texture behind the picture: all of it goes next time.
+        d.textureStale = SDL_UpdateTexture(d.texture, &rows, from, d.primary->width * 2) != 0;
+        if (d.textureStale) return;
+    }
     d.mustShow = false;
-    SDL_UpdateTexture(d.texture, nullptr, d.primary->pixels.data(), d.primary->width * 2);
     // Placed by the renderer's own size: the window may be larger than the one
     // asked for (full screen) or keep its size where no window manager resizes it.
     i32 outW = 0, outH = 0;
@@ -170,8 +182,11 @@ void Show() {
     if (!d.primary) return;
     d.primaryDirty = false;
     ++d.frameCount;
+    i32 top = d.changedTop, bottom = d.changedBottom;
+    d.changedTop = d.changedBottom = 0;
+    if (top < bottom) d.rowsSent += static_cast<u64>(bottom - top);
     if (!PlatformIsHeadless()) {
-        ShowSdl();
+        ShowSdl(top, bottom);
         return;
     }
     if (d.frameLimit == 0) return;
@@ -201,8 +216,24 @@ bool Owned(const DisplaySurface* s) {
     return false;
 }
 
+// Rows [top, bottom) of a surface were written; for the primary they join
+// the rows the next show sends.
+void Touch(DisplaySurface* s, i32 top, i32 bottom) {
+    if (!s->primary) return;
+    auto& d = D();
+    d.primaryDirty = true;
+    if (top >= bottom) return;
+    if (d.changedTop >= d.changedBottom) {
+        d.changedTop = top;
+        d.changedBottom = bottom;
+        return;
+    }
+    d.changedTop = std::min(d.changedTop, top);
+    d.changedBottom = std::max(d.changedBottom, bottom);
+}
+// Pixels handed out by a lock may change anywhere.
 void Touch(DisplaySurface* s) {
-    if (s->primary) D().primaryDirty = true;
+    Touch(s, 0, s->height);
 }
 
 // Clips a rectangle to a surface; false when nothing is left.
@@ -234,6 +265,7 @@ void DisplayClose() {
     d.surfaces.clear();
     d.primary = nullptr;
     d.primaryDirty = false;
+    d.changedTop = d.changedBottom = 0;
     d.open = false;
 }
 
@@ -312,7 +344,7 @@ bool DisplayFill(DisplaySurface* s, const DisplayRect* rect, u16 value) {
         u16* row = s->pixels.data() + static_cast<size_t>(y) * s->width;
         std::fill(row + r.left, row + r.right, value);
     }
-    Touch(s);
+    Touch(s, r.top, r.bottom);
     return true;
 }
 
@@ -330,18 +362,23 @@ bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src,
     if (!ClipTo(src, r)) return true;
     DisplayRect t{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
     if (!ClipTo(dst, t)) return true;
+    if (keyed) Touch(dst, t.top, t.bottom);
     for (i32 row = t.top; row < t.bottom; ++row) {
         const u16* from = src->pixels.data() + static_cast<size_t>(row - dy) * src->width + t.left - dx;
         u16* to = dst->pixels.data() + static_cast<size_t>(row) * dst->width + t.left;
-        i32 n = t.right - t.left;
-        if (!keyed) {
-            std::memmove(to, from, static_cast<size_t>(n) * 2);
+        size_t n = static_cast<size_t>(t.right - t.left);
+        if (keyed) {
+            for (size_t i = 0; i < n; ++i)
+                if (from[i] != src->colorKey) to[i] = from[i];
             continue;
         }
-        for (i32 i = 0; i < n; ++i)
-            if (from[i] != src->colorKey) to[i] = from[i];
+        // The primary takes only the rows that differ: a frame drawn as the last
+        // one was sends nothing to the screen.
+        if (dst->primary && std::memcmp(to, from, n * 2) == 0) continue;
+        std::memmove(to, from, n * 2);
+        Touch(dst, row, row + 1);
     }
-    Touch(dst);
+    Touch(dst, 0, 0);  // given to the screen, changed or not
     return true;
 }
 
@@ -362,7 +399,7 @@ void DisplaySetPixelColor(DisplaySurface* s, i32 x, i32 y, u32 colorRef) {
     u32 v = place(colorRef & 0xFF, d.red) | place((colorRef >> 8) & 0xFF, d.green) |
             place((colorRef >> 16) & 0xFF, d.blue);
     s->pixels[static_cast<size_t>(y) * s->width + x] = static_cast<u16>(v);
-    Touch(s);
+    Touch(s, y, y + 1);
 }
 
 bool DisplayPresent() {
@@ -406,6 +443,9 @@ void DisplayPumpShow() {
 
 const std::vector<std::vector<u16>>& DisplayFrames() { return D().frames; }
 u32 DisplayFrameCount() { return D().frameCount; }
+u64 DisplayRowsSent() {
+    return D().rowsSent;
+}
 void DisplaySetFrameLimit(size_t n) {
     auto& d = D();
     d.frameLimit = n;
@@ -422,8 +462,9 @@ void DisplayReset() {
     d.green = 0x07E0;
     d.blue = 0x001F;
     d.frames.clear();
-    d.frameLimit = 64;
+    d.frameLimit = 0;
     d.frameCount = 0;
+    d.rowsSent = 0;
     d.failBlits = 0;
     d.headlessWindowW = 640;
     d.headlessWindowH = 480;

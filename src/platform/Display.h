@@ -1,6 +1,6 @@
 // Surfaces of 16-bit pixels with ids, lock, colour fill, blit and present: the
 // display the engine draws through. SDL shows the primary in play; headless
-// keeps the presented frames for tests.
+// keeps the presented frames when a test asks for them.
 #pragma once
 #include <vector>
 
@@ -38,7 +38,8 @@ void DisplayUnlock(DisplaySurface* s);
 // Colour fill with a surface value; rect null = whole surface.
 bool DisplayFill(DisplaySurface* s, const DisplayRect* rect, u16 value);
 // Copies src (srcRect, null = whole) to dst at (x, y), clipped to both; with
-// keyed set, source pixels equal to the source's colour key are skipped.
+// keyed set, source pixels equal to the source's colour key are skipped. Onto
+// the primary only the rows that differ are copied and marked as changed.
 bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src,
                  const DisplayRect* srcRect, bool keyed);
 void DisplaySetColorKey(DisplaySurface* s, u16 key);
@@ -60,15 +61,18 @@ void DisplayPictureSize(i32* width, i32* height);
 DisplayPlace DisplayWindowPlace();
 void DisplaySetHeadlessWindowSize(i32 width, i32 height);
 
-// Shows the primary now.
+// Shows the primary now: the rows changed since it was last shown go to the
+// screen, and nothing does when none changed.
 bool DisplayPresent();
 // Shows the primary when it changed since it was last shown (called by the message pump).
 void DisplayPumpShow();
 
-// Test controls: the frames shown headless (the newest last; the oldest are
-// dropped beyond the limit), and blits made to fail on purpose.
+// Test controls: the frames shown headless (the newest last; none are kept
+// until a test sets a limit, and the oldest are dropped beyond it), and blits
+// made to fail on purpose.
 const std::vector<std::vector<u16>>& DisplayFrames();
-u32 DisplayFrameCount();  // every frame shown since the reset, dropped or not
+u32 DisplayFrameCount();  // every frame shown since the reset, kept or not
+u64 DisplayRowsSent();    // rows of the primary sent to the screen since the reset
 void DisplaySetFrameLimit(size_t n);
 void DisplayClearFrames();
 void DisplayFailNextBlits(int n);

@@ -11,6 +11,7 @@ namespace {
 
 struct Hook {
     u32 calls = 0;
+    u32 syncs = 0;
     u32 armed = 0;  // 0: none
     FsFault fault = FsFault::kNone;
     int error = EIO;
@@ -85,6 +86,7 @@ ssize_t FsWrite(int fd, const void* buffer, size_t count) {
 }
 
 int FsSync(int fd) {
+    ++gHook.syncs;
     if (Decide() == Verdict::kFail) return Failed();
     return ::fsync(fd);
 }
@@ -124,6 +126,7 @@ int FsMkdir(const char* path, int mode) {
 bool FsSyncFolder(const std::string& path) {
     size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    ++gHook.syncs;
     if (Decide() == Verdict::kFail) return Failed() == 0;
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -143,6 +146,10 @@ void FsArmFault(u32 call, FsFault fault, int error, bool forGood) {
 void FsSetDiskFull(bool full) { gHook.diskFull = full; }
 
 u32 FsCallCount() { return gHook.calls; }
+
+u32 FsSyncCount() {
+    return gHook.syncs;
+}
 
 bool FsFaultHit() { return gHook.hit; }
 

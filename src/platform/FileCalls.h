@@ -36,8 +36,10 @@ enum class FsFault {
 void FsArmFault(u32 call, FsFault fault, int error, bool forGood);
 // A full disk: until reset, every write fails with ENOSPC; reads and the rest run.
 void FsSetDiskFull(bool full);
-// Calls made since the last reset.
+// Calls made since the last reset, and of them the flushes to the disk (of a
+// file or a folder).
 u32 FsCallCount();
+u32 FsSyncCount();
 // True once the armed call has been reached.
 bool FsFaultHit();
 // Disarms the hook and restarts the count.

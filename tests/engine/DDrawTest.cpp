@@ -1,5 +1,6 @@
 // The display object headless: surfaces by id, layouts, fills, colour
-// matching, presents kept as frames, pumps showing primary writes.
+// matching, presents kept as frames, pumps showing primary writes and sending
+// only the rows that changed.
 #include <gtest/gtest.h>
 
 #include "engine/DDraw.h"
@@ -14,6 +15,7 @@ struct DDrawFixture : ::testing::Test {
     void SetUp() override {
         PlatformReset();
         ResetDDraw();
+        DisplaySetFrameLimit(4);
     }
     void TearDown() override {
         ResetDDraw();
@@ -94,19 +96,34 @@ TEST_F(DDrawFixture, PrimaryWritesShowAtTheNextPump) {
     gDrawSurface = gDDraw.CreateSysSurface(640, 480);
     RestoreSurfacesAndKernel();
     ASSERT_EQ(gPaintBuf, DisplayLock(gDrawSurface, nullptr));
+    DisplayPresent();  // what the set-up wrote is on the screen
     gPaintBuf[100] = 0x4321;
     DisplayClearFrames();
     u32 count = DisplayFrameCount();
+    u64 sent = DisplayRowsSent();
     DisplayBlit(gDDraw.GetSurface(kSurfacePrimary), 0, 0, gDrawSurface, nullptr, false);
     MSG msg;
     PeekMessageA(&msg, nullptr, PM_REMOVE);
     ASSERT_EQ(DisplayFrameCount(), count + 1);
     EXPECT_EQ(DisplayFrames().back()[100], 0x4321);
+    EXPECT_EQ(DisplayRowsSent(), sent + 1);  // the first row alone changed
     PeekMessageA(&msg, nullptr, PM_REMOVE);  // nothing changed: nothing shown
     EXPECT_EQ(DisplayFrameCount(), count + 1);
     ClearPaintBufferAndShow();
     EXPECT_EQ(DisplayFrameCount(), count + 2);
     EXPECT_EQ(DisplayFrames().back()[100], 0);
+    EXPECT_EQ(DisplayRowsSent(), sent + 2);
+    // The same canvas again sends nothing, even when presented; a band of ten
+    // rows drawn on it sends those ten.
+    ShowCanvas();
+    gDDraw.Present();
+    EXPECT_EQ(DisplayRowsSent(), sent + 2);
+    DisplayRect band{5, 10, 50, 20};
+    DisplayFill(gDrawSurface, &band, 9);
+    ShowCanvas();
+    EXPECT_EQ(DisplayFrameCount(), count + 5);
+    EXPECT_EQ(DisplayRowsSent(), sent + 12);
+    EXPECT_EQ(DisplayFrames().back()[15 * 640 + 20], 9);
 }
 
 TEST_F(DDrawFixture, ReleaseFreesTheSurfaces) {

@@ -48,6 +48,7 @@ protected:
     void PlayAndCheck(u16 (*pack)(u32)) {
         ASSERT_NE(Primary(), nullptr);
         DisplayFill(Primary(), nullptr, 0x1234);
+        DisplaySetFrameLimit(1);
         ASSERT_TRUE(Start());
         u32 shownBefore = DisplayFrameCount();
         for (size_t f = 0; f < kSampleVideoColours.size(); ++f) {

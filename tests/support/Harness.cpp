@@ -191,12 +191,15 @@ std::string FailureDumpPath(const std::string& startDir) {
 }  // namespace
 
 bool Harness::DumpCanvas(const std::string& hostPath) const {
-    const auto& frames = DisplayFrames();
-    if (!gPaintBuf && frames.empty()) return false;
+    // Without a paint buffer, the primary as the screen last had it.
+    DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
+    i32 w = 0, h = 0;
+    DisplaySurfaceSize(primary, &w, &h, nullptr);
+    const u16* shown = primary && w == 640 && h >= 480 ? DisplayLock(primary, nullptr) : nullptr;
+    if (!gPaintBuf && !shown) return false;
     // The paint buffer's rows may be wider than the screen.
     auto row = [&](i32 y) -> const u16* {
-        return gPaintBuf ? PaintPixelAddr(0, y)
-                         : frames.back().data() + static_cast<size_t>(y) * 640;
+        return gPaintBuf ? PaintPixelAddr(0, y) : shown + static_cast<size_t>(y) * 640;
     };
     bool wide = gGreenMask == 0x07E0;  // 5-6-5, else 5-5-5
     std::vector<u8> rgba(640 * 480 * 4);
