@@ -66,7 +66,7 @@ bool InterfaceKeyPressed(int logicalKey);
 void MoveInterfaceCursor(i32 x, i32 y);
 void DrawStoryCountdown(i32 x, i32 y);
 
-// What map mode asks of the in-game menu pages (defined with them): the page the
+// What map mode asks of the in-game menu pages (defined by the screens): the page the
 // menu opens on, and its first page.
 void SetMenuPage(int page);
 void ResetMenuPage();

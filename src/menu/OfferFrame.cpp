@@ -13,7 +13,6 @@
 #include "menu/AbilityPanel.h"
 #include "platform/TextCodec.h"
 #include "ui/ActPic.h"
-#include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"

@@ -16,7 +16,7 @@
 #include "platform/Win.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
-#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
 #include "ui/UiInput.h"
 
 namespace {

@@ -14,7 +14,6 @@
 #include "map/ShadedBox.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
-#include "sound/Sound.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"
 
@@ -286,10 +285,6 @@ void SetupFont(cGrpFont* f, i32 size, i32, u32 background, u32 shadow) {
     f->SetAdvance(size);
     f->SetBkColor(background == kNoFontBk ? kNoFontBk : ColorRefToScreen(background));
     f->SetShadowColor(shadow == 0 ? 0 : ColorRefToScreen(shadow));
-}
-
-void PlayUISound(int n) {
-    PlaySfx(n, static_cast<int>(gSfxVolume));
 }
 
 void ClearFrameObjects() {

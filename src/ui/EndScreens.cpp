@@ -9,7 +9,6 @@
 #include "map/MapDraw.h"
 #include "map/SessionServices.h"
 #include "map/ShadedBox.h"
-#include "menu/MenuState.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "sound/Music.h"

@@ -22,7 +22,6 @@
 #include "map/MapDraw.h"
 #include "map/GameMusic.h"
 #include "map/SystemServices.h"
-#include "menu/MenuState.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"

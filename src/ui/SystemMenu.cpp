@@ -3,7 +3,6 @@
 
 #include "engine/DInput.h"
 #include "data/Options.h"
-#include "menu/MenuState.h"
 #include "platform/TextCodec.h"
 #include "sound/Sound.h"
 #include "ui/ActPic.h"

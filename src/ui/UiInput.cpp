@@ -127,10 +127,6 @@ int cKeyInput::IsPressed(int n) {
     return result;
 }
 
-void ResetInterfaceKeys() {
-    gKeyInput.Reset();
-}
-
 void ResetUiInput() {
     gMouseInput.Reset();
     gKeyInput.Reset();

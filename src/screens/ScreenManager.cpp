@@ -1,6 +1,6 @@
 // RunInterface: the three phases of the screen manager and the table of the
 // 33 screens (their objects, who makes them, and their open, run and close).
-#include "ui/ScreenManager.h"
+#include "screens/ScreenManager.h"
 
 #include <new>
 
@@ -34,8 +34,6 @@
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
-
-cActPic* gCursorPic = nullptr;
 
 cMainMenuFrame* gMainMenuFrame = nullptr;
 cExitFrame* gExitFrame = nullptr;

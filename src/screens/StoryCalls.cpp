@@ -1,6 +1,7 @@
 // The screens the story commands set up.
 #include "story/ScreenCalls.h"
 
+#include "menu/ItemFrame.h"
 #include "ui/EndingFrame.h"
 #include "ui/EnterFrame.h"
 #include "ui/Screens.h"
@@ -11,4 +12,10 @@ void SetupEndingScreen(i32 layout, i32 action1, i32 action2, i32 action3, i32 ac
 
 void SetupEnterPrompt(i32 x, i32 y, TalkContext* talk, const u8* command, u16* position) {
     gEnterFrame.Setup(x, y, talk, command, position);
+}
+
+void OpenItemFrame(u32 mode) {
+    gFrameId = kScreenBit | 14;
+    delete gItemFrame;
+    gItemFrame = new cItemFrame(mode);
 }
