@@ -251,20 +251,20 @@ void cSkillFrame::Close() {
     ClearFrameObjects();
     switch (next) {
         case 0:
-            gFrameId = kScreenBit | 2;
+            gFrameId = ScreenWord(Screen::Items);
             break;
         case 1:
             gFrameId = 0;
             gMenuRole = 0;
             break;
         case 2:
-            gFrameId = kScreenBit | 25;
+            gFrameId = ScreenWord(Screen::QuickSave);
             break;
         case 3:
-            gFrameId = kScreenBit | 13;
+            gFrameId = ScreenWord(Screen::SystemMenu);
             break;
         case 10:
-            gFrameId = kScreenBit | 24;
+            gFrameId = ScreenWord(Screen::SkillList);
             break;
         default:
             break;

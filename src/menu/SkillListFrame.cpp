@@ -125,8 +125,7 @@ void cSkillListFrame::Close() {
     for (int j = 0; j < kListRows; ++j) rowName[j] = rowValue[j] = nullptr;
     marker = nullptr;
     markerPic = nullptr;
-    const u32 screens[4] = {2, 23, 25, 13};
-    if (next >= 0 && next < 4) gFrameId = kScreenBit | screens[next];
+    if (next >= 0 && next < 4) gFrameId = ScreenWord(kFunctionKeyScreens[next]);
 }
 
 void cSkillListFrame::ShowRole(i32 role) {

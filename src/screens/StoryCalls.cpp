@@ -4,6 +4,7 @@
 #include "menu/ItemFrame.h"
 #include "ui/EndingFrame.h"
 #include "ui/EnterFrame.h"
+#include "ui/ScreenState.h"
 #include "ui/Screens.h"
 
 void SetupEndingScreen(i32 layout, i32 action1, i32 action2, i32 action3, i32 action4) {
@@ -15,7 +16,7 @@ void SetupEnterPrompt(i32 x, i32 y, TalkContext* talk, const u8* command, u16* p
 }
 
 void OpenItemFrame(u32 mode) {
-    gFrameId = kScreenBit | 14;
+    gFrameId = ScreenWord(Screen::ItemChooser);
     delete gItemFrame;
     gItemFrame = new cItemFrame(mode);
 }

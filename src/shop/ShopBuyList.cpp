@@ -10,6 +10,7 @@
 #include "data/GameFlags.h"
 #include "data/ShopData.h"
 #include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
@@ -20,7 +21,8 @@ constexpr u32 kYellow = 0x00FFFF, kCyan = 0xFFFF00;
 constexpr i32 kBuyListPanelId = 7100;
 constexpr ShopListLook kBuyLook = {9, 0, kBuyListPanelId, kTabBuy, 100, 0, {346, 370}, kBoxConfirm,
                                    340};
-constexpr u32 kNextFrame[4] = {kScreenBit | 18, kScreenBit | 20, kScreenBit | 22, 0};
+constexpr u32 kNextFrame[4] = {ScreenWord(Screen::ShopBuyMenu), ScreenWord(Screen::ShopSellMenu),
+                               ScreenWord(Screen::Enhance), 0};
 
 const std::deque<u32> kNoGoods;
 
@@ -49,28 +51,28 @@ AttackDefence EquipChange(const EquipageData& record, i32 role) {
         CalcRoleStatsWith(base, out, pieces);
         return AttackDefence{out.attack, out.defence};
     };
-    auto twoHanded = [](const EquipageData* p) { return p && IsTwoHandedKind(p->kind); };
+    auto twoHanded = [](const EquipageData* p) { return p && IsTwoHanded(EquipKindOf(*p)); };
     SlotPieces after = worn;
-    switch (record.kind) {
-        case 1:
+    switch (EquipKindOf(record)) {
+        case EquipKind::OneHanded:
             if (twoHanded(after[kSlotWeapon])) after[kSlotShield] = nullptr;
             after[kSlotWeapon] = &record;
             break;
-        case 2:
-        case 6:
+        case EquipKind::TwoHanded:
+        case EquipKind::Ranged:
             after[kSlotWeapon] = after[kSlotShield] = &record;
             break;
-        case 3:
+        case EquipKind::Shield:
             if (twoHanded(after[kSlotShield])) after[kSlotWeapon] = nullptr;
             after[kSlotShield] = &record;
             break;
-        case 4:
+        case EquipKind::Hat:
             after[kSlotHat] = &record;
             break;
-        case 5:
+        case EquipKind::Armour:
             after[kSlotArmour] = &record;
             break;
-        case 7: {
+        case EquipKind::Accessory: {
             // The accessory that gives less defence goes; slot 2 on a tie.
             SlotPieces first = worn;
             first[kSlotAccessory1] = &record;

@@ -156,10 +156,10 @@ void cMainMenuFrame::Close() {
             NewGameData();
             break;
         case kTitleResLoad:
-            gFrameId = kScreenBit | 26;
+            gFrameId = ScreenWord(Screen::TitleLoadSlots);
             break;
         case kTitleResSettings:
-            gFrameId = kScreenBit | 27;
+            gFrameId = ScreenWord(Screen::TitleSettings);
             break;
         case kTitleResQuit:
             gFrameId = kQuitFrameId;
@@ -169,7 +169,7 @@ void cMainMenuFrame::Close() {
             delete gQuickNoticeFrame;
             gQuickNoticeFrame = new cQuickNoticeFrame();
             gQuickNoticeFrame->TakeScreenCopy(CopyCanvasPixels());
-            gFrameId = kScreenBit | 32;
+            gFrameId = ScreenWord(Screen::TitleQuickLoadNotice);
             break;
         }
         default:

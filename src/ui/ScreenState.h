@@ -2,6 +2,7 @@
 #pragma once
 #include "base/Types.h"
 #include "engine/FrameState.h"
+#include "engine/Screen.h"
 
 class cActPic;
 

@@ -2,6 +2,7 @@
 // title): volumes, text speed, map-cache size, two switches and eleven keys.
 #pragma once
 #include "engine/GrpFont.h"
+#include "engine/Screen.h"
 #include "base/Types.h"
 #include "ui/Control.h"
 #include "data/KeyBindings.h"
@@ -41,7 +42,7 @@ public:
     i32 keyIndex = -1;
     u32 captureStart = 0;
     u32 cooldownEnd = 0;
-    u32 screen = 12;
+    Screen screen = Screen::Settings;
     // The edited values: effects copy, music, map cache, text speed, audio disc,
     // real-time battle, smart mouse, then the fifteen key words.
     i32 sfx = 0, music = 0, swap = 0, textSpeed = 0, cdVolume = 0;
