@@ -29,10 +29,6 @@ i32 AttackRow(const cFighter& f) {
     return f.attackKind == 2 ? 0 : 1;
 }
 
-bool AutoKeyPressed() {
-    return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[kKeyAutoAttack]));
-}
-
 // The first fighter of a side that can act and is confused attacks at random.
 void ConfusedTurn(cBattleSide& own, cBattleSide& other, bool payCost) {
     for (i32 i = 0; i < own.count; ++i) {
@@ -267,10 +263,10 @@ void cBattleController::Update() {
     if (!AnyPending()) ConfusedTurn(gPartySide, gEnemySide, true);
     if (autoBattle) {
         partyPicker.Step();
-        if (AutoKeyPressed()) AutoBattleOff();
+        if (BattleKeyPressed(kKeyAutoAttack)) AutoBattleOff();
     } else {
         menu.Input();
-        if (!menu.Chosen() && AutoKeyPressed()) AutoBattleOn();
+        if (!menu.Chosen() && BattleKeyPressed(kKeyAutoAttack)) AutoBattleOn();
     }
     if (gRealTimeBattle != 1 && menu.Current()) return;
     if (AnyPending()) return;

@@ -32,7 +32,7 @@ constexpr i64 kMoneyCap = 0x7FFFFFFF;
 constexpr u32 kZoomMode = 0x80;
 
 bool EndInput() {
-    return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[kKeyConfirm])) ||
+    return BattleKeyPressed(kKeyConfirm) ||
            gBattleCursor.Clicked(kMouseLeft | kMouseRight) != 0;
 }
 

@@ -64,4 +64,7 @@ private:
 extern cBattleKeys gBattleKeys;
 extern cBattleCursor gBattleCursor;
 
+// A press (or repeat) of the key bound to logical key n (kKeyConfirm, ...).
+bool BattleKeyPressed(int logical);
+
 void ResetBattleKeys();
