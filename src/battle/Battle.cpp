@@ -10,7 +10,7 @@
 #include "battle/BattleController.h"
 #include "battle/BattleEnd.h"
 #include "battle/BattleRandom.h"
-#include "battle/BattleSides.h"
+#include "battle/BattleFrameSides.h"
 #include "battle/DrawList.h"
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"

@@ -3,7 +3,7 @@
 // (auto battle) and of the enemies.
 #pragma once
 #include "battle/BattleSide.h"
-#include "battle/CommandMenu.h"
+#include "battle/BattleMenu.h"
 #include "data/Records.h"
 #include "base/Types.h"
 
