@@ -19,8 +19,8 @@
 namespace {
 constexpr u32 kYellow = 0x00FFFF, kCyan = 0xFFFF00;
 constexpr i32 kBuyListPanelId = 7100;
-constexpr ShopListLook kBuyLook = {9, 0, kBuyListPanelId, kTabBuy, 100, 0, {346, 370}, kBoxConfirm,
-                                   340};
+constexpr ShopListLook kBuyLook = {9, 0,          kBuyListPanelId, kTabBuy, 100,
+                                   0, {346, 370}, kBoxConfirm,     340,     true};
 constexpr u32 kNextFrame[4] = {ScreenWord(Screen::ShopBuyMenu), ScreenWord(Screen::ShopSellMenu),
                                ScreenWord(Screen::Enhance), 0};
 
@@ -239,36 +239,7 @@ void cShopBuyListFrame::RefreshRows() {
 // ---- tick ----
 
 void cShopBuyListFrame::Run() {
-    if (ShopCancelPressed()) {
-        if (core.mode == 0) {
-            core.result = 0;
-            gFramePhase = 2;
-        } else {
-            CloseQuantityBox();
-        }
-        return;
-    }
-    core.money = ShopMoney();
-    FormatShopTime(core.timeText, sizeof(core.timeText));
-    int v = -1;
-    switch (core.ReadClick(&v)) {
-        case ShopClick::Confirm:
-            return Buy();
-        case ShopClick::Cancel:
-            PlayUISound(263);
-            return CloseQuantityBox();
-        case ShopClick::Row:
-            return OpenQuantityBox(Goods()[static_cast<size_t>(v)]);
-        case ShopClick::Tab:
-            PlayUISound(261);
-            gKeyFocus = 0;
-            core.result = static_cast<u32>(v);
-            gFramePhase = 2;
-            return;
-        case ShopClick::None:
-            break;
-    }
-    ShowTip();
+    RunShopList(*this, Goods(), &cShopBuyListFrame::Buy);
 }
 
 void cShopBuyListFrame::ShowTip() {

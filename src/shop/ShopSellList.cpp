@@ -268,34 +268,7 @@ void cShopSellListFrame::ShowItemInfo(u32 entry) {
 // ---- tick ----
 
 void cShopSellListFrame::Run() {
-    if (ShopCancelPressed()) {
-        if (core.mode == 0) {
-            core.result = 1;
-            gFramePhase = 2;
-        } else {
-            CloseQuantityBox();
-        }
-        return;
-    }
-    core.money = ShopMoney();
-    FormatShopTime(core.timeText, sizeof(core.timeText));
-    int v = -1;
-    switch (core.ReadClick(&v)) {
-        case ShopClick::Confirm:
-            return Sell();
-        case ShopClick::Cancel:
-            PlayUISound(263);
-            return CloseQuantityBox();
-        case ShopClick::Row:
-            return OpenQuantityBox(entries[static_cast<size_t>(v)]);
-        case ShopClick::Tab:
-            core.result = static_cast<u32>(v);
-            gFramePhase = 2;
-            return;
-        case ShopClick::None:
-            break;
-    }
-    ShowTip();
+    RunShopList(*this, entries, &cShopSellListFrame::Sell);
 }
 
 void cShopSellListFrame::ShowTip() {
