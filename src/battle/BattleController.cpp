@@ -3,15 +3,15 @@
 
 #include <utility>
 
+#include "platform/TextCodec.h"
+#include "data/Config.h"
+#include "data/GameData.h"
+#include "data/KeyBindings.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleLogSink.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/FighterDraw.h"
-#include "data/Config.h"
-#include "data/GameData.h"
-#include "data/KeyBindings.h"
-#include "platform/TextCodec.h"
 
 cBattleController gBattleController;
 

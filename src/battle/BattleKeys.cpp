@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "data/KeyBindings.h"
 #include "engine/DInput.h"
+#include "data/KeyBindings.h"
 #include "map/ActDraw.h"
 
 cBattleKeys gBattleKeys;

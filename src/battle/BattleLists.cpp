@@ -6,21 +6,21 @@
 #include <cstring>
 
 #include "base/Big5.h"
-#include "battle/BattleKeys.h"
-#include "battle/FighterDraw.h"
-#include "data/Config.h"
-#include "data/Equipage.h"
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "data/KeyBindings.h"
+#include "platform/TextCodec.h"
 #include "engine/GrpFont.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
-#include "map/ShadedBox.h"
-#include "platform/TextCodec.h"
 #include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/Equipage.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+#include "map/ShadedBox.h"
+#include "battle/BattleKeys.h"
+#include "battle/FighterDraw.h"
 
 namespace {
 // Where the list's parts sit relative to its panel, and the rows' area on screen.

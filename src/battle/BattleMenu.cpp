@@ -4,14 +4,14 @@
 
 #include <algorithm>
 
-#include "battle/BattleKeys.h"
-#include "battle/BattleMenuParts.h"
-#include "battle/BattleSide.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
+#include "battle/BattleKeys.h"
+#include "battle/BattleMenuParts.h"
+#include "battle/BattleSide.h"
 
 // clang-format off
 CommandRow gCommandRows[kRoleCount][kRingRows];

@@ -2,12 +2,12 @@
 // place, and the offering cost each of its commands pays.
 #include <algorithm>
 
+#include "data/Config.h"
+#include "data/KeyBindings.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleMenu.h"
 #include "battle/BattleMenuParts.h"
 #include "battle/BattleSide.h"
-#include "data/Config.h"
-#include "data/KeyBindings.h"
 
 namespace {
 constexpr i32 kCreatureMagicRow = 2, kCreatureReleaseRow = 3;

@@ -2,14 +2,14 @@
 // command needs (items, pieces, skills, summons, forms, a creature's magic).
 #include <algorithm>
 
+#include "platform/TextCodec.h"
+#include "data/Config.h"
+#include "data/GameData.h"
+#include "data/KeyBindings.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleMenu.h"
 #include "battle/BattleMenuParts.h"
 #include "battle/BattleSide.h"
-#include "data/Config.h"
-#include "data/GameData.h"
-#include "data/KeyBindings.h"
-#include "platform/TextCodec.h"
 
 namespace {
 constexpr i32 kListCursorX = 340, kListCursorY = 50;

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "battle/BattleMath.h"
-#include "battle/BattleRandom.h"
-#include "battle/FighterDraw.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "battle/BattleMath.h"
+#include "battle/BattleRandom.h"
+#include "battle/FighterDraw.h"
 
 cBattleSide gPartySide;
 cBattleSide gEnemySide;

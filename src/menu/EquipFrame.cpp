@@ -4,18 +4,18 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "data/Config.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
-#include "engine/DInput.h"
-#include "menu/MenuState.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/MenuState.h"
 
 namespace {
 constexpr u32 kWhite = 0xFFFFFF;

@@ -4,17 +4,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "data/GameData.h"
-#include "engine/DDraw.h"
 #include "base/MemDbg.h"
+#include "engine/DDraw.h"
 #include "engine/PicPaint.h"
-#include "map/MapDraw.h"
 #include "data/Config.h"
+#include "data/GameData.h"
+#include "data/KeyBindings.h"
+#include "map/MapDraw.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
 

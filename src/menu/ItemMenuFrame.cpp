@@ -4,19 +4,19 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
+#include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/ItemUse.h"
-#include "engine/DInput.h"
-#include "data/Config.h"
-#include "menu/AbilityPanel.h"
-#include "menu/MenuState.h"
-#include "platform/TextCodec.h"
+#include "data/KeyBindings.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/AbilityPanel.h"
+#include "menu/MenuState.h"
 
 namespace {
 constexpr u32 kWhite = 0xFFFFFF;

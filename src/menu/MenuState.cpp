@@ -1,8 +1,8 @@
 // Menu state: the fresh start of a new game.
 #include "menu/MenuState.h"
 
-#include "menu/AbilityPanel.h"
 #include "ui/ScreenState.h"
+#include "menu/AbilityPanel.h"
 
 void ResetMenuState() {
     gMenuRole = 0;

@@ -4,18 +4,18 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/TextCodec.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
 #include "map/StoryLink.h"
-#include "menu/AbilityPanel.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"
+#include "menu/AbilityPanel.h"
 
 namespace {
 constexpr i32 kPageAct = 9902;

@@ -5,19 +5,19 @@
 #include <iterator>
 #include <new>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
-#include "engine/DInput.h"
-#include "menu/MenuState.h"
-#include "menu/SkillListFrame.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/MenuState.h"
+#include "menu/SkillListFrame.h"
 
 namespace {
 constexpr i32 kItemIconId = 2100;  // the ids the member panel gives its status icons

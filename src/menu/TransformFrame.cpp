@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/TextCodec.h"
 #include "data/Config.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
 #include "map/StoryLink.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/SysPanel.h"

@@ -2,10 +2,10 @@
 // interface sounds and the page the menu opens on.
 #include "map/InterfaceLink.h"
 
+#include "sound/Sound.h"
 #include "data/Config.h"
 #include "map/KeyCole.h"
 #include "map/MapManage.h"
-#include "sound/Sound.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
 

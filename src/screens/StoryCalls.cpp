@@ -1,11 +1,11 @@
 // The screens the story commands set up.
 #include "story/ScreenCalls.h"
 
-#include "menu/ItemFrame.h"
 #include "ui/EndingFrame.h"
 #include "ui/EnterFrame.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
+#include "menu/ItemFrame.h"
 
 void SetupEndingScreen(i32 layout, i32 action1, i32 action2, i32 action3, i32 action4) {
     gEndingFrame.Setup(layout, action1, action2, action3, action4);

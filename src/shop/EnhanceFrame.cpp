@@ -5,19 +5,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/TextCodec.h"
+#include "platform/Win.h"
+#include "engine/FrameState.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
-#include "engine/FrameState.h"
 #include "map/StoryLink.h"
 #include "map/SystemServices.h"
-#include "menu/AbilityPanel.h"
-#include "platform/TextCodec.h"
-#include "platform/Win.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/AbilityPanel.h"
 
 namespace {
 constexpr u32 kPanelColour = 0xDBFFFF, kYellow = 0x00FFFF, kCyan = 0xFFFF00, kGrey = 0x969696;

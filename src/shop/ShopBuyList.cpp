@@ -5,13 +5,13 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "platform/TextCodec.h"
+#include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameFlags.h"
 #include "data/ShopData.h"
-#include "engine/FrameState.h"
-#include "engine/Screen.h"
-#include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"

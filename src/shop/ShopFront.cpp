@@ -3,16 +3,16 @@
 
 #include <new>
 
+#include "platform/TextCodec.h"
 #include "engine/FrameState.h"
 #include "engine/Screen.h"
 #include "data/Config.h"
-#include "menu/MenuFrame.h"
-#include "platform/TextCodec.h"
-#include "shop/ShopBuyList.h"
-#include "shop/ShopSellList.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/UiInput.h"
+#include "menu/MenuFrame.h"
+#include "shop/ShopBuyList.h"
+#include "shop/ShopSellList.h"
 
 namespace {
 constexpr u32 kCaptionShadow = 0x595959;

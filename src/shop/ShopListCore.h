@@ -8,9 +8,9 @@
 #include "base/Types.h"
 #include "engine/FrameState.h"
 #include "engine/GrpFont.h"
+#include "ui/Control.h"
 #include "menu/MenuFrame.h"
 #include "shop/ShopCommon.h"
-#include "ui/Control.h"
 
 class cActPic;
 

@@ -6,15 +6,15 @@
 #include <cstdio>
 #include <vector>
 
-#include "data/Equipage.h"
-#include "data/GameData.h"
+#include "platform/TextCodec.h"
 #include "engine/FrameState.h"
 #include "engine/Screen.h"
-#include "menu/AbilityPanel.h"
-#include "platform/TextCodec.h"
+#include "data/Equipage.h"
+#include "data/GameData.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"
+#include "menu/AbilityPanel.h"
 
 namespace {
 constexpr u32 kViolet = 0xFF37C8;
