@@ -4,16 +4,16 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/GrpFont.h"
 #include "base/MemDbg.h"
+#include "platform/TextCodec.h"
+#include "platform/Win.h"
+#include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
 #include "engine/ZoomBlit.h"
 #include "data/Config.h"
 #include "map/ShadedBox.h"
-#include "platform/TextCodec.h"
-#include "platform/Win.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"
 

@@ -1,9 +1,9 @@
 // The leave-game question (screens 1 and 30), the end screens (6 and 31) and
 // the end of the test version (16).
 #pragma once
+#include "base/Types.h"
 #include "engine/GrpFont.h"
 #include "engine/Screen.h"
-#include "base/Types.h"
 
 class cActPic;
 class cControl;

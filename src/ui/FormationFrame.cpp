@@ -4,14 +4,14 @@
 
 #include <cstring>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/DInput.h"
+#include "data/KeyBindings.h"
 #include "data/Options.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/QuestFrame.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"

@@ -4,14 +4,14 @@
 #include <cstring>
 
 #include "base/Big5.h"
+#include "platform/TextCodec.h"
 #include "engine/DInput.h"
+#include "data/KeyBindings.h"
 #include "data/Options.h"
 #include "map/SystemServices.h"
-#include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/SystemMenu.h"
 #include "ui/UiInput.h"

@@ -1,9 +1,9 @@
 // The save and load slot screens (8, 9, 26), the quick-save page (25), the
 // quick-save and quick-load notices (28, 29, 32) and the zoom after a load (15).
 #pragma once
+#include "base/Types.h"
 #include "engine/GrpFont.h"
 #include "engine/Screen.h"
-#include "base/Types.h"
 #include "ui/SaveFile.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"

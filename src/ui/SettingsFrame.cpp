@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/DInput.h"
-#include "data/Options.h"
-#include "data/Config.h"
-#include "map/SystemServices.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
+#include "engine/DInput.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
+#include "data/Config.h"
+#include "data/Options.h"
+#include "map/SystemServices.h"
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/SystemMenu.h"

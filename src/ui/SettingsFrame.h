@@ -1,11 +1,11 @@
 // The settings screen (screen 12 in play with the system panel, 27 from the
 // title): volumes, text speed, map-cache size, two switches and eleven keys.
 #pragma once
+#include "base/Types.h"
 #include "engine/GrpFont.h"
 #include "engine/Screen.h"
-#include "base/Types.h"
-#include "ui/Control.h"
 #include "data/KeyBindings.h"
+#include "ui/Control.h"
 #include "ui/SysPanel.h"
 
 constexpr i32 kSetBackgroundId = 5000;

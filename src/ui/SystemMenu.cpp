@@ -1,13 +1,13 @@
 // cSystemMenuFrame: open, run and close of the system menu.
 #include "ui/SystemMenu.h"
 
-#include "engine/DInput.h"
-#include "data/Options.h"
 #include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "sound/Sound.h"
+#include "data/KeyBindings.h"
+#include "data/Options.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
