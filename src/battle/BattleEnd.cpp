@@ -32,8 +32,7 @@ constexpr i64 kMoneyCap = 0x7FFFFFFF;
 constexpr u32 kZoomMode = 0x80;
 
 bool EndInput() {
-    return BattleKeyPressed(kKeyConfirm) ||
-           gBattleCursor.Clicked(kMouseLeft | kMouseRight) != 0;
+    return BattleKeyPressed(kKeyConfirm) || gBattleCursor.Clicked(kMouseLeft | kMouseRight) != 0;
 }
 
 void PlayOnce(u32 nameRecord) {

@@ -144,8 +144,10 @@ bool cCommandMenu::TransformAllowed() const {
 
 bool cCommandMenu::SwitchFighter() {
     cFighter* pick = nullptr;
-    if (BattleKeyPressed(kKeyPageUp)) pick = gPartySide.PrevReady(current);
-    else if (BattleKeyPressed(kKeySwitch) || BattleKeyPressed(kKeyPageDown)) pick = gPartySide.NextReady(current);
+    if (BattleKeyPressed(kKeyPageUp))
+        pick = gPartySide.PrevReady(current);
+    else if (BattleKeyPressed(kKeySwitch) || BattleKeyPressed(kKeyPageDown))
+        pick = gPartySide.NextReady(current);
     else if (gBattleCursor.Clicked(kMouseLeft)) {
         cFighter* f = gPartySide.FighterAt(gBattleCursor.x(), gBattleCursor.y());
         if (f && f->CanAct() && !f->IsConfused()) pick = f;
@@ -170,8 +172,10 @@ void cCommandMenu::ChooseFighter() {
     current = nullptr;
     if (!RealTime()) cand = SkipOrdered(cand);
     if (!cand && !RealTime()) {
-        if (BattleKeyPressed(kKeyPageUp)) cand = gPartySide.PrevReady(nullptr);
-        else if (BattleKeyPressed(kKeySwitch) || BattleKeyPressed(kKeyPageDown)) cand = gPartySide.NextReady(nullptr);
+        if (BattleKeyPressed(kKeyPageUp))
+            cand = gPartySide.PrevReady(nullptr);
+        else if (BattleKeyPressed(kKeySwitch) || BattleKeyPressed(kKeyPageDown))
+            cand = gPartySide.NextReady(nullptr);
         else {
             cFighter* f = gPartySide.FighterAt(gBattleCursor.x(), gBattleCursor.y());
             const bool ok = f && f->CanAct() && !f->IsConfused();
@@ -251,8 +255,10 @@ void cCommandMenu::RingKeys(i32 role) {
     const i32 mx = gBattleCursor.x(), my = gBattleCursor.y();
     const bool inBox = mx > ringX && mx < ringX + kRingBoxW && my > ringY && my < ringY + kRingBoxH;
     i32 moved = 0;
-    if (BattleKeyPressed(kKeyUp) || BattleKeyPressed(kKeyLeft)) moved = -1;
-    else if (BattleKeyPressed(kKeyDown) || BattleKeyPressed(kKeyRight)) moved = 1;
+    if (BattleKeyPressed(kKeyUp) || BattleKeyPressed(kKeyLeft))
+        moved = -1;
+    else if (BattleKeyPressed(kKeyDown) || BattleKeyPressed(kKeyRight))
+        moved = 1;
     if (moved) {
         row = (row + moved + kRingRows) % kRingRows;
         if (gSmartMouse || inBox) CursorTo(gRingPoints[row]);
