@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The layer check passes on the source tree and fails on a planted upward include
+# The check ranks the README's layers in the README's order. The layer check
+# passes on the source tree and fails on a planted upward include
 # (map mode including the shell, in each form an include may take; the toolkit
 # including a menu page or the screen table), while includes between equals and
 # downward ones pass.
@@ -7,6 +8,14 @@ set -eu
 check=$1
 src=$2
 bash "$check" "$src"
+# The README's layer list names the check's layers in the check's order.
+readme=${3:-"$src/../README.md"}
+if [ -f "$readme" ]; then
+  listed=$(sed -n 's|^src/\([a-z]*\) .*|\1|p' "$readme" | tr '\n' ' ')
+  ranked=$(sed -n '/declare -A rank/,/)$/p' "$check" | grep -o '\[[a-z]*\]=[0-9]*' | tr -d '[]' |
+    sort -s -t= -k2,2n | cut -d= -f1 | tr '\n' ' ')
+  [ "$listed" = "$ranked" ] || { echo "the README lists: $listed; the check ranks: $ranked"; exit 1; }
+fi
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 mkdir -p "$root/map/sub" "$root/shell" "$root/ui" "$root/menu" "$root/screens"
