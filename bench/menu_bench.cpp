@@ -10,7 +10,7 @@
 #include "map/NewGame.h"
 #include "menu/EquipFrame.h"
 #include "menu/ItemMenuFrame.h"
-#include "ui/ScreenManager.h"
+#include "screens/ScreenManager.h"
 #include "ui/ScreenState.h"
 
 namespace {

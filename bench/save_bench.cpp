@@ -16,7 +16,7 @@
 #include "mhdata/SampleGame.h"
 #include "ui/SaveFile.h"
 #include "ui/SaveScreens.h"
-#include "ui/ScreenManager.h"
+#include "screens/ScreenManager.h"
 #include "ui/ScreenState.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "engine/FrameState.h"
 #include "map/NewGame.h"
 #include "shop/ShopSellList.h"
-#include "ui/ScreenManager.h"
+#include "screens/ScreenManager.h"
 #include "ui/ScreenState.h"
 
 namespace {

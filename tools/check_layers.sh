@@ -8,8 +8,9 @@
 set -eu
 root=${1:-"$(dirname "$0")/../src"}
 allow="$(dirname "$0")/layers-allow.txt"
+# The same layers, in the same order, as the list in the README.
 declare -A rank=([base]=0 [platform]=1 [engine]=2 [sound]=3 [data]=4 [map]=5 [story]=6
-  [ui]=7 [battle]=7 [menu]=7 [shop]=7 [shell]=8)
+  [ui]=7 [battle]=8 [menu]=8 [shop]=8 [screens]=9 [shell]=10)
 
 # Folds "." and ".." out of a slash-separated path into $norm; a path that
 # climbs above its start keeps its leading "..".

@@ -3,15 +3,15 @@
 
 #include <utility>
 
+#include "platform/TextCodec.h"
+#include "data/Config.h"
+#include "data/GameData.h"
+#include "data/KeyBindings.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleLogSink.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/FighterDraw.h"
-#include "data/Config.h"
-#include "data/GameData.h"
-#include "data/KeyBindings.h"
-#include "platform/TextCodec.h"
 
 cBattleController gBattleController;
 
@@ -27,10 +27,6 @@ bool AnyPending() {
 // Row 1 for a close fighter, any row for a ranged one.
 i32 AttackRow(const cFighter& f) {
     return f.attackKind == 2 ? 0 : 1;
-}
-
-bool AutoKeyPressed() {
-    return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[kKeyAutoAttack]));
 }
 
 // The first fighter of a side that can act and is confused attacks at random.
@@ -267,10 +263,10 @@ void cBattleController::Update() {
     if (!AnyPending()) ConfusedTurn(gPartySide, gEnemySide, true);
     if (autoBattle) {
         partyPicker.Step();
-        if (AutoKeyPressed()) AutoBattleOff();
+        if (BattleKeyPressed(kKeyAutoAttack)) AutoBattleOff();
     } else {
         menu.Input();
-        if (!menu.Chosen() && AutoKeyPressed()) AutoBattleOn();
+        if (!menu.Chosen() && BattleKeyPressed(kKeyAutoAttack)) AutoBattleOn();
     }
     if (gRealTimeBattle != 1 && menu.Current()) return;
     if (AnyPending()) return;

@@ -2,10 +2,10 @@
 // confused fighters' random attacks, and the action pickers of the party
 // (auto battle) and of the enemies.
 #pragma once
-#include "battle/BattleSide.h"
-#include "battle/CommandMenu.h"
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
+#include "battle/BattleMenu.h"
+#include "battle/BattleSide.h"
 
 // Picker command words of a slot.
 enum PickerCommand : i32 { kPickNone = 0, kPickAttack = 1, kPickSpecial = 2, kPickFlee = 8 };

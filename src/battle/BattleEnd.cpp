@@ -4,24 +4,24 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/TextCodec.h"
+#include "engine/GrpFont.h"
+#include "engine/PicPaint.h"
+#include "engine/Tsw.h"
+#include "engine/ZoomBlit.h"
+#include "sound/Music.h"
+#include "data/DerivedStats.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+#include "map/ShadedBox.h"
+#include "map/StoryLink.h"
 #include "battle/BattleFiles.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleLists.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleSide.h"
 #include "battle/FighterDraw.h"
-#include "data/DerivedStats.h"
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "data/KeyBindings.h"
-#include "engine/GrpFont.h"
-#include "engine/PicPaint.h"
-#include "engine/Tsw.h"
-#include "engine/ZoomBlit.h"
-#include "map/ShadedBox.h"
-#include "map/StoryLink.h"
-#include "platform/TextCodec.h"
-#include "sound/Music.h"
 
 cBattleEnd gBattleEnd;
 
@@ -32,8 +32,7 @@ constexpr i64 kMoneyCap = 0x7FFFFFFF;
 constexpr u32 kZoomMode = 0x80;
 
 bool EndInput() {
-    return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[kKeyConfirm])) ||
-           gBattleCursor.Clicked(kMouseLeft | kMouseRight) != 0;
+    return BattleKeyPressed(kKeyConfirm) || gBattleCursor.Clicked(kMouseLeft | kMouseRight) != 0;
 }
 
 void PlayOnce(u32 nameRecord) {

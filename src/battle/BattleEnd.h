@@ -1,9 +1,9 @@
 // The end of a battle: the victory banner that pays the rewards, one panel per
 // level gained, and the darkening wait after a defeat.
 #pragma once
-#include "battle/Fighter.h"
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
+#include "battle/Fighter.h"
 
 constexpr i32 kEndPanelAct = 11004;
 constexpr i32 kEndZoomFull = 1000;

@@ -5,8 +5,8 @@
 
 #include "base/ByteIo.h"
 #include "engine/File.h"
-#include "map/MapDb.h"
 #include "data/Config.h"
+#include "map/MapDb.h"
 
 BattlefieldRecord gBattlefield;
 

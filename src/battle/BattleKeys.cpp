@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/DInput.h"
+#include "data/KeyBindings.h"
 #include "map/ActDraw.h"
 
 cBattleKeys gBattleKeys;
@@ -123,6 +124,10 @@ void cBattleCursor::GetSavedLook(u32* act, u32* action) const {
 void cBattleCursor::Draw() {
     if (!TakeActData(&anim_)) return;
     DrawActPicture(&anim_, x_, y_, 0);
+}
+
+bool BattleKeyPressed(int logical) {
+    return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[logical]));
 }
 
 void ResetBattleKeys() {

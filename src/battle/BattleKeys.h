@@ -1,8 +1,8 @@
 // The battle's own keyboard (key maps, held counters, auto-repeat) and mouse
 // cursor (position, buttons and the animated cursor look).
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 constexpr int kBattleKeyCount = 256;
 
@@ -63,5 +63,8 @@ private:
 
 extern cBattleKeys gBattleKeys;
 extern cBattleCursor gBattleCursor;
+
+// A press (or repeat) of the key bound to logical key n (kKeyConfirm, ...).
+bool BattleKeyPressed(int logical);
 
 void ResetBattleKeys();

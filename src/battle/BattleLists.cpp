@@ -6,21 +6,21 @@
 #include <cstring>
 
 #include "base/Big5.h"
-#include "battle/BattleKeys.h"
-#include "battle/FighterDraw.h"
-#include "data/Config.h"
-#include "data/Equipage.h"
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "data/KeyBindings.h"
+#include "platform/TextCodec.h"
 #include "engine/GrpFont.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
-#include "map/ShadedBox.h"
-#include "platform/TextCodec.h"
 #include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/Equipage.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+#include "map/ShadedBox.h"
+#include "battle/BattleKeys.h"
+#include "battle/FighterDraw.h"
 
 namespace {
 // Where the list's parts sit relative to its panel, and the rows' area on screen.
@@ -40,10 +40,6 @@ struct ListArt {
 };
 constexpr ListArt kMemberArt = {0, 5, 3, 4, 1, 2, 146};
 constexpr ListArt kCreatureArt = {10, 15, 13, 14, 11, 12, 144};
-
-bool KeyPressed(int logical) {
-    return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[logical]));
-}
 
 void Sound(int n) {
     PlaySfx(n, static_cast<int>(gSfxVolume));
@@ -163,12 +159,12 @@ i32 cBattleList::Input() {
         y = std::min(y + kListStep, kListShownY);
         return kListRunning;
     }
-    if (KeyPressed(kKeyCancel)) Cancel();
-    else if (KeyPressed(kKeyUp)) Up();
-    else if (KeyPressed(kKeyDown)) Down();
-    else if (KeyPressed(kKeyPageUp)) PageUp();
-    else if (KeyPressed(kKeyPageDown)) PageDown();
-    else if (KeyPressed(kKeyConfirm)) Confirm();
+    if (BattleKeyPressed(kKeyCancel)) Cancel();
+    else if (BattleKeyPressed(kKeyUp)) Up();
+    else if (BattleKeyPressed(kKeyDown)) Down();
+    else if (BattleKeyPressed(kKeyPageUp)) PageUp();
+    else if (BattleKeyPressed(kKeyPageDown)) PageDown();
+    else if (BattleKeyPressed(kKeyConfirm)) Confirm();
     else Mouse();
     return kListRunning;
 }

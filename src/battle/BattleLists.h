@@ -4,8 +4,8 @@
 #pragma once
 #include <cstddef>
 
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 constexpr int kListMaxRows = 256;
 constexpr int kListViewRows = 6;

@@ -7,10 +7,10 @@
 #include <new>
 
 #include "base/Big5.h"
+#include "platform/TextCodec.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"
-#include "platform/TextCodec.h"
 
 cBattleLog gBattleLog;
 

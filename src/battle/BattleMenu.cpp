@@ -4,14 +4,14 @@
 
 #include <algorithm>
 
-#include "battle/BattleKeys.h"
-#include "battle/BattleMenuParts.h"
-#include "battle/BattleSide.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
+#include "battle/BattleKeys.h"
+#include "battle/BattleMenuParts.h"
+#include "battle/BattleSide.h"
 
 // clang-format off
 CommandRow gCommandRows[kRoleCount][kRingRows];
@@ -46,10 +46,6 @@ bool RealTime() {
     return gRealTimeBattle != 0;
 }
 }  // namespace
-
-bool MenuKey(int logical) {
-    return gBattleKeys.Pressed(static_cast<int>(gKeyBindings[logical]));
-}
 
 void MenuSound(int n) {
     PlaySfx(n, static_cast<int>(gSfxVolume));
@@ -148,8 +144,10 @@ bool cCommandMenu::TransformAllowed() const {
 
 bool cCommandMenu::SwitchFighter() {
     cFighter* pick = nullptr;
-    if (MenuKey(kKeyPageUp)) pick = gPartySide.PrevReady(current);
-    else if (MenuKey(kKeySwitch) || MenuKey(kKeyPageDown)) pick = gPartySide.NextReady(current);
+    if (BattleKeyPressed(kKeyPageUp))
+        pick = gPartySide.PrevReady(current);
+    else if (BattleKeyPressed(kKeySwitch) || BattleKeyPressed(kKeyPageDown))
+        pick = gPartySide.NextReady(current);
     else if (gBattleCursor.Clicked(kMouseLeft)) {
         cFighter* f = gPartySide.FighterAt(gBattleCursor.x(), gBattleCursor.y());
         if (f && f->CanAct() && !f->IsConfused()) pick = f;
@@ -174,8 +172,10 @@ void cCommandMenu::ChooseFighter() {
     current = nullptr;
     if (!RealTime()) cand = SkipOrdered(cand);
     if (!cand && !RealTime()) {
-        if (MenuKey(kKeyPageUp)) cand = gPartySide.PrevReady(nullptr);
-        else if (MenuKey(kKeySwitch) || MenuKey(kKeyPageDown)) cand = gPartySide.NextReady(nullptr);
+        if (BattleKeyPressed(kKeyPageUp))
+            cand = gPartySide.PrevReady(nullptr);
+        else if (BattleKeyPressed(kKeySwitch) || BattleKeyPressed(kKeyPageDown))
+            cand = gPartySide.NextReady(nullptr);
         else {
             cFighter* f = gPartySide.FighterAt(gBattleCursor.x(), gBattleCursor.y());
             const bool ok = f && f->CanAct() && !f->IsConfused();
@@ -255,14 +255,16 @@ void cCommandMenu::RingKeys(i32 role) {
     const i32 mx = gBattleCursor.x(), my = gBattleCursor.y();
     const bool inBox = mx > ringX && mx < ringX + kRingBoxW && my > ringY && my < ringY + kRingBoxH;
     i32 moved = 0;
-    if (MenuKey(kKeyUp) || MenuKey(kKeyLeft)) moved = -1;
-    else if (MenuKey(kKeyDown) || MenuKey(kKeyRight)) moved = 1;
+    if (BattleKeyPressed(kKeyUp) || BattleKeyPressed(kKeyLeft))
+        moved = -1;
+    else if (BattleKeyPressed(kKeyDown) || BattleKeyPressed(kKeyRight))
+        moved = 1;
     if (moved) {
         row = (row + moved + kRingRows) % kRingRows;
         if (gSmartMouse || inBox) CursorTo(gRingPoints[row]);
         return;
     }
-    if (MenuKey(kKeyConfirm)) {
+    if (BattleKeyPressed(kKeyConfirm)) {
         Choose(role);
         return;
     }

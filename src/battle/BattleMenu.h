@@ -2,11 +2,11 @@
 // creature ring of four, who is being commanded, the lists a command opens,
 // target picking on either side, and handing the command to the fighter.
 #pragma once
+#include "base/Types.h"
+#include "engine/MyAct.h"
+#include "data/Records.h"
 #include "battle/BattleLists.h"
 #include "battle/Fighter.h"
-#include "data/Records.h"
-#include "engine/MyAct.h"
-#include "base/Types.h"
 
 constexpr int kRingRows = 8;
 constexpr int kCreatureRows = 4;

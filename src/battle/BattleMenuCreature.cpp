@@ -2,12 +2,12 @@
 // place, and the offering cost each of its commands pays.
 #include <algorithm>
 
+#include "data/Config.h"
+#include "data/KeyBindings.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleMenu.h"
 #include "battle/BattleMenuParts.h"
 #include "battle/BattleSide.h"
-#include "data/Config.h"
-#include "data/KeyBindings.h"
 
 namespace {
 constexpr i32 kCreatureMagicRow = 2, kCreatureReleaseRow = 3;
@@ -77,15 +77,15 @@ void cCommandMenu::CreatureRing() {
         return;
     }
     i32 moved = 0;
-    if (MenuKey(kKeyUp) || MenuKey(kKeyLeft)) moved = 1;
-    else if (MenuKey(kKeyDown) || MenuKey(kKeyRight)) moved = -1;
+    if (BattleKeyPressed(kKeyUp) || BattleKeyPressed(kKeyLeft)) moved = 1;
+    else if (BattleKeyPressed(kKeyDown) || BattleKeyPressed(kKeyRight)) moved = -1;
     if (moved) {
         row = (row + moved + kCreatureRows) % kCreatureRows;
         SetCreatureIcons();
         if (gSmartMouse) CursorTo(gCreatureRingPoints[row]);
         return;
     }
-    bool pick = MenuKey(kKeyConfirm);
+    bool pick = BattleKeyPressed(kKeyConfirm);
     if (!pick && gBattleCursor.Clicked(kMouseLeft)) {
         for (int k = 0; k < kCreatureRows; ++k) {
             if (!ActFrameHit(kCreatureRingAct, creatureIcons[k].action, ringX + kCreatureIconX,

@@ -1,12 +1,12 @@
 // Drawing the command rings with their captions and numbers, and their lists.
 #include <cstdio>
 
+#include "platform/TextCodec.h"
+#include "engine/GrpFont.h"
+#include "engine/PicPaint.h"
 #include "battle/BattleMenu.h"
 #include "battle/BattleSide.h"
 #include "battle/FighterDraw.h"
-#include "engine/GrpFont.h"
-#include "engine/PicPaint.h"
-#include "platform/TextCodec.h"
 
 namespace {
 constexpr u16 kWhite = 0xFFFF;

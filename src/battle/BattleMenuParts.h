@@ -1,12 +1,11 @@
-// What the command menu's files share: keys by logical number, the interface
-// sound, freezing both sides, and where a fighter is pointed at.
+// What the command menu's files share: the interface sound, freezing both
+// sides, and where a fighter is pointed at.
 #pragma once
 #include "base/Types.h"
 #include "sound/Sound.h"
 
 class cFighter;
 
-bool MenuKey(int logical);
 void MenuSound(int n);
 void FreezeBoth(i32 v);
 // A fighter of either side holds a pending command.

@@ -2,14 +2,14 @@
 // command needs (items, pieces, skills, summons, forms, a creature's magic).
 #include <algorithm>
 
+#include "platform/TextCodec.h"
+#include "data/Config.h"
+#include "data/GameData.h"
+#include "data/KeyBindings.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleMenu.h"
 #include "battle/BattleMenuParts.h"
 #include "battle/BattleSide.h"
-#include "data/Config.h"
-#include "data/GameData.h"
-#include "data/KeyBindings.h"
-#include "platform/TextCodec.h"
 
 namespace {
 constexpr i32 kListCursorX = 340, kListCursorY = 50;
@@ -53,17 +53,17 @@ void Mark(cBattleSide& side, i32* mark, i32 slot) {
 }
 
 i32 Direction() {
-    if (MenuKey(kKeyUp) || MenuKey(kKeyLeft)) return -1;
-    if (MenuKey(kKeyDown) || MenuKey(kKeyRight)) return 1;
+    if (BattleKeyPressed(kKeyUp) || BattleKeyPressed(kKeyLeft)) return -1;
+    if (BattleKeyPressed(kKeyDown) || BattleKeyPressed(kKeyRight)) return 1;
     return 0;
 }
 
 bool Cancelled() {
-    return MenuKey(kKeyCancel) || gBattleCursor.Clicked(kMouseRight);
+    return BattleKeyPressed(kKeyCancel) || gBattleCursor.Clicked(kMouseRight);
 }
 
 bool Confirmed() {
-    return MenuKey(kKeyConfirm) || gBattleCursor.Clicked(kMouseLeft);
+    return BattleKeyPressed(kKeyConfirm) || gBattleCursor.Clicked(kMouseLeft);
 }
 
 void ShowMarked(const cFighter& f) {

@@ -1,8 +1,8 @@
 // The battle backdrop: four animated layers, the shake of the upper three and
 // the tint that darkens them.
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 constexpr u32 kSceneUnderlayAct = 15001;
 constexpr u32 kSceneDefaultAct = 15112;

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "battle/BattleMath.h"
-#include "battle/BattleRandom.h"
-#include "battle/FighterDraw.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "battle/BattleMath.h"
+#include "battle/BattleRandom.h"
+#include "battle/FighterDraw.h"
 
 cBattleSide gPartySide;
 cBattleSide gEnemySide;
@@ -104,8 +104,8 @@ void SetupEquipment(cFighter& f, const RoleData& role) {
     }
     const EquipageData* weapon = WornPiece(role, kSlotWeapon);
     const EquipageData* shield = WornPiece(role, kSlotShield);
-    if (shield && shield->kind != 3) shield = nullptr;
-    f.attackKind = weapon && weapon->kind == 6 ? 2 : 1;
+    if (shield && EquipKindOf(*shield) != EquipKind::Shield) shield = nullptr;
+    f.attackKind = weapon && EquipKindOf(*weapon) == EquipKind::Ranged ? 2 : 1;
     f.hitAct = weapon ? weapon->weaponPic : kNoWeaponHitAct;
     const i32 weaponLook = weapon ? weapon->look : 0;
     const i32 shieldLook = shield ? shield->look : 0;

@@ -2,9 +2,9 @@
 // formation and from the battlefield's enemy slots, the added god/demon form,
 // and the queries the controller, menus and fighters ask.
 #pragma once
-#include "battle/Fighter.h"
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
+#include "battle/Fighter.h"
 
 constexpr int kSideSlots = 16;
 constexpr int kSetupPositions = 6;

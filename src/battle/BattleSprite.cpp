@@ -7,12 +7,12 @@
 #include <cstring>
 
 #include "base/Big5.h"
-#include "battle/BattleMath.h"
-#include "battle/DrawList.h"
-#include "data/GameData.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"
+#include "data/GameData.h"
+#include "battle/BattleMath.h"
+#include "battle/DrawList.h"
 
 cHitAnim gHitAnims[kSpritePoolSize];
 cFloatText gFloatTexts[kSpritePoolSize];

@@ -2,8 +2,8 @@
 // flash, shake) and the three fixed pools of hit animations, floating texts
 // and after-images.
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 class cFighter;
 struct cBattleSprite;

@@ -1,9 +1,9 @@
 // Floating texts over fighters, also kept in a list a test can read.
 #include "battle/BattleSpriteSink.h"
 
+#include "data/GameData.h"
 #include "battle/BattleMath.h"
 #include "battle/Fighter.h"
-#include "data/GameData.h"
 
 namespace {
 std::vector<ShownFloat> gFloats;

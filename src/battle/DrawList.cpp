@@ -3,9 +3,9 @@
 
 #include <utility>
 
-#include "battle/BattleSprite.h"
-#include "data/Config.h"
 #include "sound/Sound.h"
+#include "data/Config.h"
+#include "battle/BattleSprite.h"
 
 cDrawList gDrawList;
 SoundCueListener gSoundCueListener = nullptr;

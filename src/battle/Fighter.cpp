@@ -3,14 +3,14 @@
 
 #include <cstdio>
 
+#include "platform/TextCodec.h"
+#include "data/GameData.h"
+#include "data/StatMath.h"
 #include "battle/BattleLogSink.h"
 #include "battle/BattleSide.h"
 #include "battle/BattleSpriteSink.h"
 #include "battle/DrawList.h"
 #include "battle/FighterAct.h"
-#include "data/GameData.h"
-#include "data/StatMath.h"
-#include "platform/TextCodec.h"
 
 i32 CommandActionState(i32 command, i32 attackKind) {
     static constexpr i32 kStates[13] = {0, 7, 8, 10, 11, 12, 13, 14, 15, 17, 18, 19, 20};

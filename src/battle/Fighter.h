@@ -2,10 +2,10 @@
 // action states, the turn gauge with regeneration and timed marks, and its
 // status conditions.
 #pragma once
+#include "base/Types.h"
+#include "data/Records.h"
 #include "battle/BattleSprite.h"
 #include "battle/FighterStats.h"
-#include "data/Records.h"
-#include "base/Types.h"
 
 // Pending command codes.
 enum FighterCommand {

@@ -4,9 +4,9 @@
 #pragma once
 #include <initializer_list>
 
+#include "base/Types.h"
 #include "battle/BattleSide.h"
 #include "battle/Fighter.h"
-#include "base/Types.h"
 
 // Hit-animation acts.
 constexpr u32 kAnimThrow = 6012, kAnimCast = 7233, kAnimTheft = 7234, kAnimHurt = 7246,

@@ -1,9 +1,9 @@
 // The fighter's close and ranged attacks, magic and skills, items and flight.
+#include "data/GameData.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/FighterAct.h"
 #include "battle/HitRules.h"
-#include "data/GameData.h"
 
 namespace {
 

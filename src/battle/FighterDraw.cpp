@@ -4,14 +4,14 @@
 
 #include <cstdio>
 
-#include "battle/HitRules.h"
+#include "platform/TextCodec.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
 #include "engine/ZoomBlit.h"
-#include "platform/TextCodec.h"
+#include "battle/HitRules.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // fighter (gauge, HP and MP bars, status icons) and the command panel of the
 // acting party member. The fighters' own bodies draw through cFighter::DrawSprite.
 #pragma once
-#include "battle/Fighter.h"
 #include "base/Types.h"
+#include "battle/Fighter.h"
 
 // Sets the main font to the battle's face "細明體" at size, with the advance.
 void UseBattleFont(int size, int advance);

@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/TextCodec.h"
+#include "sound/Music.h"
+#include "data/Config.h"
+#include "data/GameData.h"
 #include "battle/BattleLogSink.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/BattleScene.h"
 #include "battle/FighterAct.h"
 #include "battle/HitRules.h"
-#include "data/Config.h"
-#include "data/GameData.h"
-#include "platform/TextCodec.h"
-#include "sound/Music.h"
 
 namespace {
 

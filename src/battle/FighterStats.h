@@ -2,8 +2,8 @@
 // RoleStats, an enemy or a god/demon form its MonsterData. Words that only a
 // monster record has read 0 for a party member, so nothing reads past a record.
 #pragma once
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 class cFighterStats {
 public:

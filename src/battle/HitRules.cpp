@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
+#include "data/GameData.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/BattleSide.h"
-#include "data/GameData.h"
 
 namespace {
 

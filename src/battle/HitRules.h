@@ -2,10 +2,10 @@
 // counter, theft, capture and flee rolls; physical, air-raid, throw and poison
 // damage; skill and item effects; losses with their numbers; defeat bookkeeping.
 #pragma once
+#include "base/Types.h"
+#include "data/Records.h"
 #include "battle/BattleSpriteSink.h"
 #include "battle/Fighter.h"
-#include "data/Records.h"
-#include "base/Types.h"
 
 class cBattleSide;
 

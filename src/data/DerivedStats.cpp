@@ -86,7 +86,7 @@ void CalcRoleStatsWith(RoleData& role, RoleStats& out, const SlotPieces& pieces)
     CopyBaseStats(role, out);
 
     const EquipageData* weapon = pieces[kSlotWeapon];
-    bool bothHands = weapon && IsTwoHandedKind(weapon->kind);
+    bool bothHands = weapon && IsTwoHanded(EquipKindOf(*weapon));
     if (weapon) AddPieceStats(role, out, weapon);
     if (!bothHands && pieces[kSlotShield]) AddPieceStats(role, out, pieces[kSlotShield]);
     for (int s = kSlotHat; s < kSlotCount; ++s)

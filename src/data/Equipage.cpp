@@ -19,23 +19,11 @@ bool IsFree(const EquipageData& e) {
     return e.id < 0;
 }
 
-bool RoleWears(const RoleData& role, i32 n, i32 kind) {
-    switch (kind) {
-        case 1:
-        case 2:
-        case 6:
-            return role.equip[kSlotWeapon] == n;
-        case 3:
-            return role.equip[kSlotShield] == n;
-        case 4:
-            return role.equip[kSlotHat] == n;
-        case 5:
-            return role.equip[kSlotArmour] == n;
-        case 7:
-            return role.equip[kSlotAccessory1] == n || role.equip[kSlotAccessory2] == n;
-        default:
-            return false;
-    }
+bool RoleWears(const RoleData& role, i32 n, EquipKind kind) {
+    const int slot = SlotOf(kind);
+    if (slot < 0) return false;
+    if (slot == kSlotAccessory1 && role.equip[kSlotAccessory2] == n) return true;
+    return role.equip[slot] == n;
 }
 
 // A piece's strength, stamina, magic, spirit, agility, attack and defence: the
@@ -132,7 +120,7 @@ int IsEquipageEquipped(i32 n) {
     const EquipageData* p = GetOwnedEquipage(n);
     if (!p || IsFree(*p)) return 0;
     for (const RoleData& role : gRoles)
-        if (RoleWears(role, n, p->kind)) return 1;
+        if (RoleWears(role, n, EquipKindOf(*p))) return 1;
     return 0;
 }
 

@@ -5,9 +5,53 @@
 #include "data/Records.h"
 #include "base/Types.h"
 
-// Kinds 2 and 6 are held in both hands and take the shield slot too.
-inline bool IsTwoHandedKind(i32 kind) {
-    return kind == 2 || kind == 6;
+// What a piece of equipment is: EquipageData::kind.
+enum class EquipKind : i32 {
+    OneHanded = 1,  // a one-handed weapon
+    TwoHanded = 2,  // a weapon that takes the shield slot too
+    Shield = 3,
+    Hat = 4,
+    Armour = 5,
+    Ranged = 6,  // a ranged weapon that takes the shield slot too
+    Accessory = 7,
+};
+
+constexpr EquipKind EquipKindOf(const EquipageData& piece) {
+    return static_cast<EquipKind>(piece.kind);
+}
+constexpr bool IsWeapon(EquipKind k) {
+    return k == EquipKind::OneHanded || k == EquipKind::TwoHanded || k == EquipKind::Ranged;
+}
+// Held in both hands: worn in the weapon and the shield slot at once.
+constexpr bool IsTwoHanded(EquipKind k) {
+    return k == EquipKind::TwoHanded || k == EquipKind::Ranged;
+}
+// What strengthening treats as armour: every kind that is no weapon.
+constexpr bool IsArmour(EquipKind k) {
+    return k == EquipKind::Shield || k == EquipKind::Hat || k == EquipKind::Armour ||
+           k == EquipKind::Accessory;
+}
+// The slot a piece of that kind is worn in (an accessory: the first of its two;
+// a two-handed weapon: the weapon slot), or -1 for no known kind.
+constexpr int SlotOf(EquipKind k) {
+    if (IsWeapon(k)) return kSlotWeapon;
+    switch (k) {
+        case EquipKind::Shield:
+            return kSlotShield;
+        case EquipKind::Hat:
+            return kSlotHat;
+        case EquipKind::Armour:
+            return kSlotArmour;
+        case EquipKind::Accessory:
+            return kSlotAccessory1;
+        default:
+            return -1;
+    }
+}
+// True when a piece of that kind may be chosen for the slot.
+constexpr bool FitsSlot(EquipKind k, int slot) {
+    const int own = SlotOf(k);
+    return own >= 0 && (own == slot || (own == kSlotAccessory1 && slot == kSlotAccessory2));
 }
 
 // Copies the record into the first free owned place; its index, or -1 when all 256 are used.

@@ -205,7 +205,7 @@ void EquipStartingPieces(RoleData& role) {
         }
         i32 owned = AddEquipage(gEquipages[id]);
         role.equip[s] = owned;
-        if (s == kSlotWeapon && owned >= 0 && IsTwoHandedKind(gOwnedEquipage[owned].kind)) {
+        if (s == kSlotWeapon && owned >= 0 && IsTwoHanded(EquipKindOf(gOwnedEquipage[owned]))) {
             role.equip[kSlotShield] = owned;
             bothHands = true;
         }

@@ -1,5 +1,5 @@
 // What map mode asks of the interface above it: its sounds and its key state.
-// The interface defines these; its own headers include this one.
+// The screens define these; the interface's headers include this one.
 #pragma once
 #include "base/Types.h"
 

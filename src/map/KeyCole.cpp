@@ -11,6 +11,7 @@
 #include "engine/ErrorBox.h"
 #include "map/City.h"
 #include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "map/SessionServices.h"
 #include "map/MapArchive.h"
 #include "map/NewGame.h"
@@ -198,24 +199,25 @@ bool FreshPress(int e) {
 // F12, F9, F10 and F1-F4; true when a key ended the step.
 bool FunctionKeys() {
     if (KeyDown(scan::kF12)) {
-        gFrameId = keyScreen::kLeave;
+        gFrameId = ScreenWord(Screen::LeaveGame);
         return true;
     }
     if (TalkRunning()) return false;
     if (KeyDown(scan::kF9) || KeyDown(scan::kF10)) {
         PlayUISound(265);
-        gFrameId = KeyDown(scan::kF9) ? keyScreen::kQuickSaveKey : keyScreen::kQuickLoadKey;
+        // The load notice's word is written without the screen bit; the frame
+        // tick masks it off all the same.
+        gFrameId = KeyDown(scan::kF9) ? ScreenWord(Screen::QuickSaveNotice)
+                                      : ScreenIndex(Screen::QuickLoadNotice);
         return true;
     }
     static const int kKeys[4] = {scan::kF1, scan::kF2, scan::kF3, scan::kF4};
-    static const u32 kScreens[4] = {keyScreen::kItems, keyScreen::kSkills, keyScreen::kQuickSave,
-                                    keyScreen::kSystem};
     for (int k = 0; k < 4; ++k) {
         if (!KeyDown(kKeys[k])) continue;
         if (!GetGameFlag(329)) {
             PlayUISound(261);
             ResetMenuPage();
-            gFrameId = kScreens[k];
+            gFrameId = ScreenWord(kFunctionKeyScreens[k]);
         }
         return true;
     }

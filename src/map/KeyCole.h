@@ -51,13 +51,6 @@ constexpr int kLeftAlt = 56, kRightAlt = 184;
 constexpr int kF1 = 59, kF2 = 60, kF3 = 61, kF4 = 62, kF8 = 66, kF9 = 67, kF10 = 68, kF12 = 88;
 }  // namespace scan
 
-// Mode words the function keys write.
-namespace keyScreen {
-constexpr u32 kItems = 0x80000002u, kSkills = 0x80000017u, kQuickSave = 0x80000019u,
-              kSystem = 0x8000000Du, kQuickSaveKey = 0x8000001Cu, kQuickLoadKey = 29,
-              kLeave = 0x8000001Eu;
-}
-
 void UpdateKeyStates();
 // One entry's update; returns its held count.
 u32 UpdateKeyState(int entry, bool pressed);

@@ -20,6 +20,7 @@
 #include "map/AntiAliasObject.h"
 #include "map/City.h"
 #include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "map/SessionServices.h"
 #include "map/MapScene.h"
 #include "map/NewGame.h"
@@ -48,7 +49,6 @@ constexpr WorldMapLocation kLocations[kWorldMapLocations] = {
     {1, 362, 264, 43, 35},  {2, 514, 190, 43, 35},  {3, 260, 154, 43, 35},  {4, 376, 102, 43, 35},
     {6, 422, 308, 43, 15},  {5, 180, 386, 43, 15},  {7, 316, 220, 43, 15}};
 constexpr i32 kHudX[4] = {460, 505, 550, 595};
-constexpr u32 kHudScreens[4] = {2, 0x17, 0x19, 0x0D};
 i32 gLastLeftDown = 0;
 
 void ResumeMapMusic() {
@@ -96,7 +96,7 @@ void ReturnFromBattle(int won) {
             ResumeMapMusic();
             ReviveDownedParty();
         } else {
-            gFrameId = 0x80000006u;
+            gFrameId = ScreenWord(Screen::EndPicture);
             EndGame();
         }
     } else {
@@ -213,7 +213,7 @@ int CheckMenuIconClick(int leftDown) {
     for (int k = 3; k >= 0; --k) {
         if (gMouseX < kHudX[k]) continue;
         PlaySfx(261, static_cast<int>(gSfxVolume));
-        gFrameId = kScreenBit | kHudScreens[k];
+        gFrameId = ScreenWord(kFunctionKeyScreens[k]);
         gKeyStates[15] = KeyState{};
         SetMenuPage(0);
         return 1;

@@ -56,7 +56,7 @@ void SetMapCursorAction(int action);
 void ResetMapManage();
 
 // What the scene reads of the story side and the interface; the story and the
-// interface, above map mode, define these.
+// screens, above map mode, define these.
 u16 TalkOwner();  // the running talk's owner, 0xFFFF none
 void StartTouchTalk(int role);
 bool DialogTakesMouse();    // a box with flag 0x8000 is shown
@@ -66,7 +66,7 @@ bool InterfaceKeyPressed(int logicalKey);
 void MoveInterfaceCursor(i32 x, i32 y);
 void DrawStoryCountdown(i32 x, i32 y);
 
-// What map mode asks of the in-game menu pages (defined with them): the page the
-// menu opens on, and its first page.
+// What map mode asks of the in-game menu pages (the screens define these): the
+// page the menu opens on, and its first page.
 void SetMenuPage(int page);
 void ResetMenuPage();

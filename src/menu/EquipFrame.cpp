@@ -4,18 +4,18 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "data/Config.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
-#include "engine/DInput.h"
-#include "menu/MenuState.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/MenuState.h"
 
 namespace {
 constexpr u32 kWhite = 0xFFFFFF;
@@ -23,7 +23,6 @@ constexpr u32 kPale = 0xDBFFFF;
 constexpr u32 kOffWhite = 0xE2ECF2;
 constexpr u32 kYellow = 0x00FFFF;
 constexpr u32 kGrey = 0x969696;
-constexpr u32 kNextFrame[5] = {0, 0x80000002u, 0x80000017u, 0x80000019u, 0x8000000Du};
 
 const char* const kSlotCaptions[kSysRows] = {" 武 　器", " 盾 　牌",  " 帽 　子",
                                              " 鎧 　甲", "飾 　品１", "飾 　品２"};
@@ -66,28 +65,10 @@ constexpr HintBand kHints[] = {
     {280, 300, 123, 143, "受闇屬性傷害比例"},
 };
 
-// The kinds each slot lists.
-bool SlotTakes(int slot, i32 kind) {
-    switch (slot) {
-        case kSlotWeapon:
-            return kind == 1 || IsTwoHandedKind(kind);
-        case kSlotShield:
-            return kind == 3;
-        case kSlotHat:
-            return kind == 4;
-        case kSlotArmour:
-            return kind == 5;
-        case kSlotAccessory1:
-        case kSlotAccessory2:
-            return kind == 7;
-        default:
-            return false;
-    }
-}
-
-i32 KindOf(i32 index) {
+// The kind of owned piece index; no known kind for an empty slot.
+EquipKind KindOf(i32 index) {
     const EquipageData* p = WornEquipage(index);
-    return p ? p->kind : 0;
+    return p ? EquipKindOf(*p) : EquipKind{};
 }
 
 bool ValidRole(i32 r) {
@@ -116,10 +97,10 @@ void ChangeEquipSlots(RoleData& role, int selectedSlot, i32 entry) {
     i32* e = role.equip;
     if (entry < 0) {
         if (selectedSlot == kSlotWeapon) {
-            if (IsTwoHandedKind(KindOf(e[kSlotWeapon]))) e[kSlotShield] = -1;
+            if (IsTwoHanded(KindOf(e[kSlotWeapon]))) e[kSlotShield] = -1;
             e[kSlotWeapon] = -1;
         } else if (selectedSlot == kSlotShield) {
-            if (IsTwoHandedKind(KindOf(e[kSlotShield]))) e[kSlotWeapon] = -1;
+            if (IsTwoHanded(KindOf(e[kSlotShield]))) e[kSlotWeapon] = -1;
             e[kSlotShield] = -1;
         } else if (selectedSlot > kSlotShield && selectedSlot < kSlotCount) {
             e[selectedSlot] = -1;
@@ -128,26 +109,26 @@ void ChangeEquipSlots(RoleData& role, int selectedSlot, i32 entry) {
     }
     const EquipageData* p = WornEquipage(entry);
     if (!p) return;
-    switch (p->kind) {
-        case 1:
-            if (IsTwoHandedKind(KindOf(e[kSlotWeapon]))) e[kSlotShield] = -1;
+    switch (EquipKindOf(*p)) {
+        case EquipKind::OneHanded:
+            if (IsTwoHanded(KindOf(e[kSlotWeapon]))) e[kSlotShield] = -1;
             e[kSlotWeapon] = entry;
             break;
-        case 2:
-        case 6:
+        case EquipKind::TwoHanded:
+        case EquipKind::Ranged:
             e[kSlotWeapon] = e[kSlotShield] = entry;
             break;
-        case 3:
-            if (IsTwoHandedKind(KindOf(e[kSlotShield]))) e[kSlotWeapon] = -1;
+        case EquipKind::Shield:
+            if (IsTwoHanded(KindOf(e[kSlotShield]))) e[kSlotWeapon] = -1;
             e[kSlotShield] = entry;
             break;
-        case 4:
+        case EquipKind::Hat:
             e[kSlotHat] = entry;
             break;
-        case 5:
+        case EquipKind::Armour:
             e[kSlotArmour] = entry;
             break;
-        case 7:
+        case EquipKind::Accessory:
             e[selectedSlot == kSlotAccessory1 ? kSlotAccessory1 : kSlotAccessory2] = entry;
             break;
         default:
@@ -160,7 +141,7 @@ std::deque<i32> BuildEquipCandidates(int slot, i32 r) {
     i32 tested = EquipMaskRole(r);
     for (i32 n = 0; n < kOwnedEquipageCount; ++n) {
         const EquipageData& p = gOwnedEquipage[n];
-        if (p.id < 0 || !SlotTakes(slot, p.kind) || IsEquipageEquipped(n) || p.name[0] == 0)
+        if (p.id < 0 || !FitsSlot(EquipKindOf(p), slot) || IsEquipageEquipped(n) || p.name[0] == 0)
             continue;
         if (CanRoleEquip(n, tested))
             out.push_front(n);
@@ -253,7 +234,7 @@ void cEquipFrame::Close() {
     panel.Release();
     ClearFrameObjects();
     candidates.clear();
-    if (next >= 1 && next <= 4) gFrameId = kNextFrame[next];
+    if (next >= 1 && next <= 4) gFrameId = ScreenWord(kFunctionKeyScreens[next - 1]);
 }
 
 void cEquipFrame::SelectRole(i32 role) {

@@ -4,12 +4,12 @@
 #include <deque>
 
 #include "base/Types.h"
-#include "data/Records.h"
 #include "engine/GrpFont.h"
-#include "menu/AbilityPanel.h"
-#include "menu/MenuFrame.h"
+#include "data/Records.h"
 #include "ui/Control.h"
 #include "ui/SysPanel.h"
+#include "menu/AbilityPanel.h"
+#include "menu/MenuFrame.h"
 
 class cActPic;
 

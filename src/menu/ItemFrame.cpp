@@ -1,21 +1,20 @@
-// cItemFrame: the item chooser a story script opens, and OpenItemFrame.
+// cItemFrame: the item chooser a story script opens.
 #include "menu/ItemFrame.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "data/GameData.h"
-#include "engine/DDraw.h"
 #include "base/MemDbg.h"
+#include "engine/DDraw.h"
 #include "engine/PicPaint.h"
-#include "map/MapDraw.h"
 #include "data/Config.h"
+#include "data/GameData.h"
+#include "data/KeyBindings.h"
+#include "map/MapDraw.h"
 #include "story/PartyCommands.h"
-#include "story/ScreenCalls.h"
 #include "story/Talk.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
 
@@ -31,12 +30,6 @@ void SetResult(u32 v) {
     gScriptVars[kChooserResultVar] = v;
 }
 }  // namespace
-
-void OpenItemFrame(u32 mode) {
-    gFrameId = kScreenBit | 14;
-    delete gItemFrame;
-    gItemFrame = new cItemFrame(mode);
-}
 
 cItemFrame::cItemFrame(u32 m) : mode(static_cast<i32>(m)) {
     SetResult(0);

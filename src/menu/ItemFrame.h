@@ -3,8 +3,8 @@
 #pragma once
 #include <deque>
 
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
 #include "menu/MenuFrame.h"
 
 class cControl;

@@ -4,26 +4,27 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
+#include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/ItemUse.h"
-#include "engine/DInput.h"
-#include "data/Config.h"
-#include "menu/AbilityPanel.h"
-#include "menu/MenuState.h"
-#include "platform/TextCodec.h"
+#include "data/KeyBindings.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/AbilityPanel.h"
+#include "menu/MenuState.h"
 
 namespace {
 constexpr u32 kWhite = 0xFFFFFF;
 constexpr u32 kYellow = 0x00FFFF;
 constexpr i32 kMarkerAction = 58;
-constexpr u32 kNextFrame[8] = {0,           0,           0x80000003u, 0x80000004u,
-                               0x8000000Du, 0x80000011u, 0x80000017u, 0x80000019u};
+// Where results 2..7 lead.
+constexpr Screen kNextScreens[6] = {Screen::Equipment, Screen::Offering, Screen::SystemMenu,
+                                    Screen::Transform, Screen::Skills,   Screen::QuickSave};
 constexpr ListPaneIds kListIds = {kItemListId, kItemListId + 1, kItemListId + 2, kItemListId + 3};
 
 bool InSideRows(int f) {
@@ -76,7 +77,7 @@ void cItemMenuFrame::Close() {
         gMenuRole = 0;
         return;
     }
-    gFrameId = kNextFrame[next];
+    gFrameId = next == 0 ? 0 : ScreenWord(kNextScreens[next - 2]);
 }
 
 void cItemMenuFrame::SelectRole(i32 role) {

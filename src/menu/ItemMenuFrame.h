@@ -4,8 +4,8 @@
 #include <deque>
 
 #include "base/Types.h"
-#include "menu/MenuFrame.h"
 #include "ui/SysPanel.h"
+#include "menu/MenuFrame.h"
 
 class cControl;
 class cActPic;

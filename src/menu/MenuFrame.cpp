@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "base/Big5.h"
+#include "platform/TextCodec.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "platform/TextCodec.h"
-#include "ui/ActPic.h"
 #include "data/KeyBindings.h"
+#include "ui/ActPic.h"
 #include "ui/UiInput.h"
 
 const char* const kItemSideNames[kSysRows] = {"　使 　用",   "　裝 　備",   "　供 　奉",

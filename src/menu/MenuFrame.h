@@ -23,8 +23,8 @@
 #pragma once
 #include <deque>
 
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
 #include "ui/Control.h"
 #include "ui/SysPanel.h"
 

@@ -1,21 +1,10 @@
-// Menu page state: the shown member, the page start, the ability panel's reset.
+// Menu state: the fresh start of a new game.
 #include "menu/MenuState.h"
 
-#include "map/MapManage.h"
-#include "menu/AbilityPanel.h"
 #include "ui/ScreenState.h"
-
-u32 gMenuRole = 0;
+#include "menu/AbilityPanel.h"
 
 void ResetMenuState() {
     gMenuRole = 0;
     ResetAbilityPanel();
-}
-
-void SetMenuPage(int) {
-    gKeyFocus = 0;
-}
-
-void ResetMenuPage() {
-    gKeyFocus = 0;
 }

@@ -1,7 +1,6 @@
 // State the in-game menu pages share with the rest of the game.
 #pragma once
 #include "base/Types.h"
+#include "ui/ScreenState.h"  // gMenuRole
 
-// Index into gRoles of the character the menu pages show.
-extern u32 gMenuRole;
 void ResetMenuState();

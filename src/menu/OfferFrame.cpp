@@ -4,19 +4,18 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/TextCodec.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
 #include "map/StoryLink.h"
-#include "menu/AbilityPanel.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
-#include "ui/ScreenManager.h"
 #include "ui/ScreenState.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"
+#include "menu/AbilityPanel.h"
 
 namespace {
 constexpr i32 kPageAct = 9902;
@@ -24,7 +23,6 @@ constexpr i32 kBoxAct = 9904;
 constexpr u32 kWhite = 0xFFFFFF;
 constexpr u32 kPale = 0xDBFFFF;
 constexpr u32 kYellow = 0x00FFFF;
-constexpr u32 kNextFrame[5] = {0, 0x80000002u, 0x80000017u, 0x80000019u, 0x8000000Du};
 constexpr i32 kMonsterArrowIds[3] = {2031, 2032, 2033};
 constexpr i32 kFormArrowIds[3] = {2300, 2301, 2302};
 constexpr int kFocusTab = 100, kFocusRow = 150, kFocusForm = 200, kFocusYes = 400, kFocusNo = 401;
@@ -202,7 +200,7 @@ void cOfferFrame::Close() {
     previewPic = nullptr;
     ClearFrameObjects();
     forms.clear();
-    if (next >= 1 && next <= 4) gFrameId = kNextFrame[next];
+    if (next >= 1 && next <= 4) gFrameId = ScreenWord(kFunctionKeyScreens[next - 1]);
 }
 
 // ---- run ----

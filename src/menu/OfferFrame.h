@@ -4,10 +4,10 @@
 #include <deque>
 
 #include "base/Types.h"
-#include "data/GameData.h"
 #include "engine/GrpFont.h"
-#include "menu/MenuFrame.h"
+#include "data/GameData.h"
 #include "ui/Control.h"
+#include "menu/MenuFrame.h"
 
 class cActPic;
 

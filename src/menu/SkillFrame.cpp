@@ -5,19 +5,19 @@
 #include <iterator>
 #include <new>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
-#include "engine/DInput.h"
-#include "menu/MenuState.h"
-#include "menu/SkillListFrame.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/MenuState.h"
+#include "menu/SkillListFrame.h"
 
 namespace {
 constexpr i32 kItemIconId = 2100;  // the ids the member panel gives its status icons
@@ -251,20 +251,20 @@ void cSkillFrame::Close() {
     ClearFrameObjects();
     switch (next) {
         case 0:
-            gFrameId = kScreenBit | 2;
+            gFrameId = ScreenWord(Screen::Items);
             break;
         case 1:
             gFrameId = 0;
             gMenuRole = 0;
             break;
         case 2:
-            gFrameId = kScreenBit | 25;
+            gFrameId = ScreenWord(Screen::QuickSave);
             break;
         case 3:
-            gFrameId = kScreenBit | 13;
+            gFrameId = ScreenWord(Screen::SystemMenu);
             break;
         case 10:
-            gFrameId = kScreenBit | 24;
+            gFrameId = ScreenWord(Screen::SkillList);
             break;
         default:
             break;

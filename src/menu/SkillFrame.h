@@ -3,8 +3,8 @@
 // category table and the slot walk that both skill pages share.
 #pragma once
 #include "base/Types.h"
-#include "menu/MenuFrame.h"
 #include "ui/SysPanel.h"
+#include "menu/MenuFrame.h"
 
 // Control ids of both skill pages.
 constexpr i32 kSkillTabId = 3000;   // tabs 3000..3003

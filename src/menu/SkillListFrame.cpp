@@ -5,19 +5,19 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/ItemUse.h"
 #include "data/KeyBindings.h"
-#include "engine/DInput.h"
-#include "menu/MenuState.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/MenuState.h"
 
 namespace {
 constexpr u32 kUsableColour = 0x000000;
@@ -125,8 +125,7 @@ void cSkillListFrame::Close() {
     for (int j = 0; j < kListRows; ++j) rowName[j] = rowValue[j] = nullptr;
     marker = nullptr;
     markerPic = nullptr;
-    const u32 screens[4] = {2, 23, 25, 13};
-    if (next >= 0 && next < 4) gFrameId = kScreenBit | screens[next];
+    if (next >= 0 && next < 4) gFrameId = ScreenWord(kFunctionKeyScreens[next]);
 }
 
 void cSkillListFrame::ShowRole(i32 role) {

@@ -5,8 +5,8 @@
 #include <deque>
 
 #include "base/Types.h"
-#include "data/Records.h"
 #include "engine/GrpFont.h"
+#include "data/Records.h"
 #include "menu/MenuFrame.h"
 #include "menu/SkillFrame.h"
 

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/TextCodec.h"
 #include "data/Config.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
 #include "map/StoryLink.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/SysPanel.h"
@@ -20,7 +20,6 @@ constexpr i32 kPageAct = 9903;
 constexpr u32 kWhite = 0xFFFFFF;
 constexpr u32 kPale = 0xDBFFFF;
 constexpr u32 kCyan = 0xFFFF00;
-constexpr u32 kNextFrame[5] = {0, 0x80000002u, 0x80000017u, 0x80000019u, 0x8000000Du};
 constexpr int kFocusRow = 150;
 
 struct Spot {
@@ -182,7 +181,7 @@ void cTransformFrame::Close() {
     rowPics.clear();
     rowNames.clear();
     forms.clear();
-    if (next >= 1 && next <= 4) gFrameId = kNextFrame[next];
+    if (next >= 1 && next <= 4) gFrameId = ScreenWord(kFunctionKeyScreens[next - 1]);
 }
 
 // ---- showing ----

@@ -29,7 +29,7 @@
 #include "story/Talk.h"
 #include "story/TextTools.h"
 #include "story/Trigger.h"
-#include "ui/ScreenManager.h"
+#include "screens/ScreenManager.h"
 #include "map/KeyCole.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"

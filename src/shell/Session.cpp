@@ -21,6 +21,7 @@
 #include "map/MapManage.h"
 #include "map/NewGame.h"
 #include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "shell/Settings.h"
 #include "map/SystemServices.h"
 #include "menu/MenuState.h"
@@ -58,7 +59,7 @@ void StartSession() {
     gRedbook = new cRedbook();
     InitWorldMap();
     ResetInterfaceKeys();
-    gFrameId = kScreenBit | 0;
+    gFrameId = ScreenWord(Screen::Title);
 }
 
 void EndSession() {

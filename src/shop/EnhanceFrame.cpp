@@ -5,31 +5,25 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/TextCodec.h"
+#include "platform/Win.h"
+#include "engine/FrameState.h"
 #include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
-#include "engine/FrameState.h"
 #include "map/StoryLink.h"
 #include "map/SystemServices.h"
-#include "menu/AbilityPanel.h"
-#include "platform/TextCodec.h"
-#include "platform/Win.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
-#include "ui/ScreenManager.h"
+#include "ui/ScreenState.h"
 #include "ui/UiInput.h"
+#include "menu/AbilityPanel.h"
 
 namespace {
 constexpr u32 kPanelColour = 0xDBFFFF, kYellow = 0x00FFFF, kCyan = 0xFFFF00, kGrey = 0x969696;
 constexpr i32 kBusyAct = 9102;
 constexpr i32 kPage = kEnhanceRows;
 
-bool WeaponKind(i32 k) {
-    return k == 1 || k == 2 || k == 6;
-}
-bool ArmourKind(i32 k) {
-    return k == 3 || k == 4 || k == 5 || k == 7;
-}
 MenuSpot PieceSpot(int r) {
     return {580, 100 + 24 * r};
 }
@@ -255,9 +249,9 @@ void cEnhanceFrame::Close() {
     monsters.entries.clear();
     pieces.entries.clear();
     if (result == 0)
-        gFrameId = kScreenBit | 18;
+        gFrameId = ScreenWord(Screen::ShopBuyMenu);
     else if (result == 1)
-        gFrameId = kScreenBit | 20;
+        gFrameId = ScreenWord(Screen::ShopSellMenu);
     else
         LeaveShop();
 }
@@ -316,9 +310,10 @@ void cEnhanceFrame::ShowMonsterBonus(i32 m) {
     const MonsterData* mon = Monster(m);
     if (!mon || chosenPiece < 0) return;
     for (int n = 0; n < kAbilityLines; ++n) SetLine(n, 0, false);
-    const i32 kind = gOwnedEquipage[chosenPiece].kind;
-    const i32* block = WeaponKind(kind) ? mon->weaponBlock : ArmourKind(kind) ? mon->armourBlock
-                                                                               : nullptr;
+    const EquipKind kind = EquipKindOf(gOwnedEquipage[chosenPiece]);
+    const i32* block = IsWeapon(kind)   ? mon->weaponBlock
+                       : IsArmour(kind) ? mon->armourBlock
+                                        : nullptr;
     if (block) {
         SetLine(0, block[5], false);
         SetLine(1, block[6], false);
@@ -330,9 +325,9 @@ void cEnhanceFrame::ShowMonsterBonus(i32 m) {
     monsterName->Show();
     std::snprintf(priceText, sizeof(priceText), B5("強化價格 = %d"), mon->price);
     priceLine->Show();
-    const EquipSpecial* s = WeaponKind(kind) ? &mon->weaponSpecial
-                            : ArmourKind(kind) ? &mon->armourSpecial
-                                               : nullptr;
+    const EquipSpecial* s = IsWeapon(kind)   ? &mon->weaponSpecial
+                            : IsArmour(kind) ? &mon->armourSpecial
+                                             : nullptr;
     specialText[0] = 0;
     if (s) DescribeSpecial(*s, specialText, sizeof(specialText));
     if (specialText[0]) specialLine->Show();
@@ -445,8 +440,8 @@ void cEnhanceFrame::RollEnhance() {
     EquipageData& piece = gOwnedEquipage[chosenPiece];
     bool won = RollSucceeds(mon->enhanceChance);
     okText->SetText(won ? B5("強化成功！") : B5("強化失敗！"));
-    if (won && WeaponKind(piece.kind)) EnhanceWeapon(*mon, piece);
-    if (won && ArmourKind(piece.kind)) EnhanceArmour(*mon, piece);
+    if (won && IsWeapon(EquipKindOf(piece))) EnhanceWeapon(*mon, piece);
+    if (won && IsArmour(EquipKindOf(piece))) EnhanceArmour(*mon, piece);
     piece.enhanceLeft -= 1;
     gOwnedMonsters[chosenMonster] -= 1;
     AddMoney(-static_cast<i64>(std::max(mon->price, 0)));

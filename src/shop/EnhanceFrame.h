@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "base/Types.h"
-#include "data/Records.h"
 #include "engine/GrpFont.h"
-#include "shop/ShopCommon.h"
+#include "data/Records.h"
 #include "ui/Control.h"
+#include "shop/ShopCommon.h"
 
 class cActPic;
 

@@ -5,12 +5,13 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "platform/TextCodec.h"
+#include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameFlags.h"
 #include "data/ShopData.h"
-#include "engine/FrameState.h"
-#include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"
@@ -18,9 +19,10 @@
 namespace {
 constexpr u32 kYellow = 0x00FFFF, kCyan = 0xFFFF00;
 constexpr i32 kBuyListPanelId = 7100;
-constexpr ShopListLook kBuyLook = {9, 0, kBuyListPanelId, kTabBuy, 100, 0, {346, 370}, kBoxConfirm,
-                                   340};
-constexpr u32 kNextFrame[4] = {kScreenBit | 18, kScreenBit | 20, kScreenBit | 22, 0};
+constexpr ShopListLook kBuyLook = {9, 0,          kBuyListPanelId, kTabBuy, 100,
+                                   0, {346, 370}, kBoxConfirm,     340,     true};
+constexpr u32 kNextFrame[4] = {ScreenWord(Screen::ShopBuyMenu), ScreenWord(Screen::ShopSellMenu),
+                               ScreenWord(Screen::Enhance), 0};
 
 const std::deque<u32> kNoGoods;
 
@@ -49,28 +51,28 @@ AttackDefence EquipChange(const EquipageData& record, i32 role) {
         CalcRoleStatsWith(base, out, pieces);
         return AttackDefence{out.attack, out.defence};
     };
-    auto twoHanded = [](const EquipageData* p) { return p && IsTwoHandedKind(p->kind); };
+    auto twoHanded = [](const EquipageData* p) { return p && IsTwoHanded(EquipKindOf(*p)); };
     SlotPieces after = worn;
-    switch (record.kind) {
-        case 1:
+    switch (EquipKindOf(record)) {
+        case EquipKind::OneHanded:
             if (twoHanded(after[kSlotWeapon])) after[kSlotShield] = nullptr;
             after[kSlotWeapon] = &record;
             break;
-        case 2:
-        case 6:
+        case EquipKind::TwoHanded:
+        case EquipKind::Ranged:
             after[kSlotWeapon] = after[kSlotShield] = &record;
             break;
-        case 3:
+        case EquipKind::Shield:
             if (twoHanded(after[kSlotShield])) after[kSlotWeapon] = nullptr;
             after[kSlotShield] = &record;
             break;
-        case 4:
+        case EquipKind::Hat:
             after[kSlotHat] = &record;
             break;
-        case 5:
+        case EquipKind::Armour:
             after[kSlotArmour] = &record;
             break;
-        case 7: {
+        case EquipKind::Accessory: {
             // The accessory that gives less defence goes; slot 2 on a tie.
             SlotPieces first = worn;
             first[kSlotAccessory1] = &record;
@@ -237,36 +239,7 @@ void cShopBuyListFrame::RefreshRows() {
 // ---- tick ----
 
 void cShopBuyListFrame::Run() {
-    if (ShopCancelPressed()) {
-        if (core.mode == 0) {
-            core.result = 0;
-            gFramePhase = 2;
-        } else {
-            CloseQuantityBox();
-        }
-        return;
-    }
-    core.money = ShopMoney();
-    FormatShopTime(core.timeText, sizeof(core.timeText));
-    int v = -1;
-    switch (core.ReadClick(&v)) {
-        case ShopClick::Confirm:
-            return Buy();
-        case ShopClick::Cancel:
-            PlayUISound(263);
-            return CloseQuantityBox();
-        case ShopClick::Row:
-            return OpenQuantityBox(Goods()[static_cast<size_t>(v)]);
-        case ShopClick::Tab:
-            PlayUISound(261);
-            gKeyFocus = 0;
-            core.result = static_cast<u32>(v);
-            gFramePhase = 2;
-            return;
-        case ShopClick::None:
-            break;
-    }
-    ShowTip();
+    RunShopList(*this, Goods(), &cShopBuyListFrame::Buy);
 }
 
 void cShopBuyListFrame::ShowTip() {

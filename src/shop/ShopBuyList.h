@@ -5,8 +5,8 @@
 #include <deque>
 
 #include "base/Types.h"
-#include "data/GameData.h"
 #include "engine/GrpFont.h"
+#include "data/GameData.h"
 #include "shop/ShopListCore.h"
 
 class cActPic;

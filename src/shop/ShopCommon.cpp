@@ -4,16 +4,16 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "data/ShopData.h"
+#include "platform/TextCodec.h"
 #include "engine/FrameState.h"
 #include "engine/GrpFont.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+#include "data/ShopData.h"
 #include "map/StoryLink.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/UiInput.h"
 
 const char* const kShopTabNames[kShopTabCount] = {"買", "賣", "強化", "離開"};

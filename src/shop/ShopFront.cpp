@@ -3,15 +3,16 @@
 
 #include <new>
 
-#include "engine/FrameState.h"
-#include "data/Config.h"
-#include "menu/MenuFrame.h"
 #include "platform/TextCodec.h"
-#include "shop/ShopBuyList.h"
-#include "shop/ShopSellList.h"
+#include "engine/FrameState.h"
+#include "engine/Screen.h"
+#include "data/Config.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/UiInput.h"
+#include "menu/MenuFrame.h"
+#include "shop/ShopBuyList.h"
+#include "shop/ShopSellList.h"
 
 namespace {
 constexpr u32 kCaptionShadow = 0x595959;
@@ -192,13 +193,13 @@ void cShopBuyMenuFrame::Close() {
     small.Release();
     ClearFrameObjects();
     if (result == 1) {
-        gFrameId = kScreenBit | 20;
+        gFrameId = ScreenWord(Screen::ShopSellMenu);
     } else if (result == 2) {
-        gFrameId = kScreenBit | 22;
+        gFrameId = ScreenWord(Screen::Enhance);
     } else if (result >= 10 && result < 10 + kShopCategories) {
         delete gShopBuyListFrame;
         gShopBuyListFrame = new (std::nothrow) cShopBuyListFrame(result);
-        gFrameId = kScreenBit | 19;
+        gFrameId = ScreenWord(Screen::ShopBuyList);
     } else {
         LeaveShop();
     }
@@ -293,13 +294,13 @@ void cShopSellMenuFrame::Close() {
     text.Release();
     ClearFrameObjects();
     if (result == 0) {
-        gFrameId = kScreenBit | 18;
+        gFrameId = ScreenWord(Screen::ShopBuyMenu);
     } else if (result == 2) {
-        gFrameId = kScreenBit | 22;
+        gFrameId = ScreenWord(Screen::Enhance);
     } else if (result >= 10 && result < 10 + kSellCategoryCount) {
         delete gShopSellListFrame;
         gShopSellListFrame = new (std::nothrow) cShopSellListFrame(result);
-        gFrameId = kScreenBit | 21;
+        gFrameId = ScreenWord(Screen::ShopSellList);
     } else {
         LeaveShop();
     }

@@ -3,9 +3,9 @@
 // categories and the detail panel's captions.
 #pragma once
 #include "base/Types.h"
+#include "engine/GrpFont.h"
 #include "data/GameData.h"
 #include "data/ShopData.h"
-#include "engine/GrpFont.h"
 #include "shop/ShopCommon.h"
 
 class cActPic;

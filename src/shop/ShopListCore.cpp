@@ -5,8 +5,8 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "data/Config.h"
 #include "platform/TextCodec.h"
+#include "data/Config.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"
 

@@ -6,10 +6,11 @@
 #include <deque>
 
 #include "base/Types.h"
+#include "engine/FrameState.h"
 #include "engine/GrpFont.h"
+#include "ui/Control.h"
 #include "menu/MenuFrame.h"
 #include "shop/ShopCommon.h"
-#include "ui/Control.h"
 
 class cActPic;
 
@@ -30,6 +31,7 @@ struct ShopListLook {
     MenuSpot confirmSpot;
     i32 boxFocus;
     i32 boxPriceX;
+    bool tabSound = false;  // a tab click plays the tab sound and starts the next screen on row 0
 };
 
 enum class ShopClick { None, Confirm, Cancel, Row, Tab };
@@ -132,6 +134,46 @@ private:
     std::deque<cControl*> boxControls_;
     std::deque<cActPic*> boxPics_;
 };
+
+// The tick both list screens share: Esc leaves the list (or closes the box),
+// then the money and the time, this frame's click, and the screen's upkeep.
+// The screen gives its entries and its confirm (buying or selling).
+template <class List>
+void RunShopList(List& list, const std::deque<u32>& entries, void (List::*confirm)()) {
+    cShopListCore& core = list.core;
+    if (ShopCancelPressed()) {
+        if (core.mode == 0) {
+            core.result = core.look.backResult;
+            gFramePhase = 2;
+        } else {
+            list.CloseQuantityBox();
+        }
+        return;
+    }
+    core.money = ShopMoney();
+    FormatShopTime(core.timeText, sizeof(core.timeText));
+    int v = -1;
+    switch (core.ReadClick(&v)) {
+        case ShopClick::Confirm:
+            return (list.*confirm)();
+        case ShopClick::Cancel:
+            PlayUISound(263);
+            return list.CloseQuantityBox();
+        case ShopClick::Row:
+            return list.OpenQuantityBox(entries[static_cast<size_t>(v)]);
+        case ShopClick::Tab:
+            if (core.look.tabSound) {
+                PlayUISound(261);
+                gKeyFocus = 0;
+            }
+            core.result = static_cast<u32>(v);
+            gFramePhase = 2;
+            return;
+        case ShopClick::None:
+            break;
+    }
+    list.ShowTip();
+}
 
 // The current-item value of a box place's cursor point.
 MenuSpot ShopBoxSpot(i32 item);

@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/TextCodec.h"
+#include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
-#include "engine/FrameState.h"
-#include "menu/AbilityPanel.h"
-#include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"
+#include "menu/AbilityPanel.h"
 
 namespace {
 constexpr u32 kViolet = 0xFF37C8;
@@ -24,23 +25,13 @@ constexpr int kSellableItems = 200;
 constexpr i32 kPlainNumbers = -1;  // a monster's values: no sign, one colour
 constexpr ShopListLook kSellLook = {10,         kSellListBackgroundId, kSellListPanelId, kTabSell, 10,
                                     1,          {346, 372},            kBoxCancel,       382};
-constexpr u32 kNextFrame[4] = {kScreenBit | 18, kScreenBit | 20, kScreenBit | 22, 0};
+constexpr u32 kNextFrame[4] = {ScreenWord(Screen::ShopBuyMenu), ScreenWord(Screen::ShopSellMenu),
+                               ScreenWord(Screen::Enhance), 0};
 
-bool KindOfCategory(u32 cat, i32 kind) {
-    switch (cat) {
-        case 0:
-            return kind == 1 || kind == 2 || kind == 6;
-        case 1:
-            return kind == 3;
-        case 2:
-            return kind == 4;
-        case 3:
-            return kind == 5;
-        case 4:
-            return kind == 7;
-        default:
-            return false;
-    }
+// The sell categories 0-4 follow the slot order: weapons, shields, hats,
+// armour, accessories.
+bool KindOfCategory(u32 cat, EquipKind kind) {
+    return cat < kSlotAccessory2 && SlotOf(kind) == static_cast<int>(cat);
 }
 
 const EquipageData* Piece(u32 p) {
@@ -95,7 +86,8 @@ std::deque<u32> SellableThings(u32 cat) {
         std::vector<u32> pieces;
         for (u32 p = 0; p < static_cast<u32>(kOwnedEquipageCount); ++p) {
             const EquipageData& e = gOwnedEquipage[p];
-            if (e.id < 0 || e.id >= gEquipageCount || !KindOfCategory(cat, e.kind)) continue;
+            if (e.id < 0 || e.id >= gEquipageCount || !KindOfCategory(cat, EquipKindOf(e)))
+                continue;
             if (IsEquipageEquipped(static_cast<i32>(p)) || e.name[0] == 0) continue;
             pieces.push_back(p);
         }
@@ -276,34 +268,7 @@ void cShopSellListFrame::ShowItemInfo(u32 entry) {
 // ---- tick ----
 
 void cShopSellListFrame::Run() {
-    if (ShopCancelPressed()) {
-        if (core.mode == 0) {
-            core.result = 1;
-            gFramePhase = 2;
-        } else {
-            CloseQuantityBox();
-        }
-        return;
-    }
-    core.money = ShopMoney();
-    FormatShopTime(core.timeText, sizeof(core.timeText));
-    int v = -1;
-    switch (core.ReadClick(&v)) {
-        case ShopClick::Confirm:
-            return Sell();
-        case ShopClick::Cancel:
-            PlayUISound(263);
-            return CloseQuantityBox();
-        case ShopClick::Row:
-            return OpenQuantityBox(entries[static_cast<size_t>(v)]);
-        case ShopClick::Tab:
-            core.result = static_cast<u32>(v);
-            gFramePhase = 2;
-            return;
-        case ShopClick::None:
-            break;
-    }
-    ShowTip();
+    RunShopList(*this, entries, &cShopSellListFrame::Sell);
 }
 
 void cShopSellListFrame::ShowTip() {

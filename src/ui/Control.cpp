@@ -4,17 +4,16 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/GrpFont.h"
 #include "base/MemDbg.h"
+#include "platform/TextCodec.h"
+#include "platform/Win.h"
+#include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
 #include "engine/ZoomBlit.h"
 #include "data/Config.h"
 #include "map/ShadedBox.h"
-#include "platform/TextCodec.h"
-#include "platform/Win.h"
-#include "sound/Sound.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"
 
@@ -286,10 +285,6 @@ void SetupFont(cGrpFont* f, i32 size, i32, u32 background, u32 shadow) {
     f->SetAdvance(size);
     f->SetBkColor(background == kNoFontBk ? kNoFontBk : ColorRefToScreen(background));
     f->SetShadowColor(shadow == 0 ? 0 : ColorRefToScreen(shadow));
-}
-
-void PlayUISound(int n) {
-    PlaySfx(n, static_cast<int>(gSfxVolume));
 }
 
 void ClearFrameObjects() {

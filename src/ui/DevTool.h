@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Types.h"
 #include "engine/File.h"
 #include "engine/MyAct.h"
-#include "base/Types.h"
 #include "ui/SaveFile.h"
 
 constexpr int kDevSlots = 99;

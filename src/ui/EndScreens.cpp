@@ -1,21 +1,20 @@
 // cExitFrame, cEndFrame and cTestEndFrame: open, run and close.
 #include "ui/EndScreens.h"
 
-#include "engine/DDraw.h"
 #include "base/MemDbg.h"
+#include "platform/TextCodec.h"
+#include "platform/Win.h"
+#include "engine/DDraw.h"
 #include "engine/ZoomBlit.h"
+#include "sound/Music.h"
+#include "data/KeyBindings.h"
 #include "data/Options.h"
 #include "map/GameMusic.h"
 #include "map/MapDraw.h"
 #include "map/SessionServices.h"
 #include "map/ShadedBox.h"
-#include "menu/MenuState.h"
-#include "platform/TextCodec.h"
-#include "platform/Win.h"
-#include "sound/Music.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/SysPanel.h"
@@ -55,7 +54,7 @@ cExitFrame::~cExitFrame() {
 void cExitFrame::Open() {
     result = 0;
     selection = -1;
-    screen = (gFrameId == (kScreenBit | kExitQuitScreen)) ? kExitQuitScreen : 1;
+    screen = IsScreenWord(gFrameId, Screen::LeaveGame) ? Screen::LeaveGame : Screen::BackToTitle;
     InitFont(&font);
     SetupFont(&font, 20, 22, kNoFontBk, 0x21405F);
     // The map scene, drawn once more over whatever screen asked, stays behind the question.
@@ -64,7 +63,7 @@ void cExitFrame::Open() {
     screenCopy = CopyCanvasPixels();
     cControl* box = new cControl(225, 195);
     box->SetButton(kExitBoxId, new cActPic(9904, 0), new cActPic(9904, 1), nullptr);
-    WhiteText(&font, 275, 207, screen == kExitQuitScreen ? "離開遊戲？" : "回主選單？");
+    WhiteText(&font, 275, 207, screen == Screen::LeaveGame ? "離開遊戲？" : "回主選單？");
     marker = new cControl(237, 239);
     marker->SetPics(new cActPic(9904, 2), nullptr, nullptr);
     marker->Hide();
@@ -129,11 +128,11 @@ void cExitFrame::Close() {
     marker = nullptr;
     if (result == 1) {
         EndGame();
-        if (screen == kExitQuitScreen) {
+        if (screen == Screen::LeaveGame) {
             gFrameId = kQuitFrameId;
         } else {
             PlayMusic(kTitleMusic, 1);
-            gFrameId = kScreenBit;
+            gFrameId = ScreenWord(Screen::Title);
         }
         return;
     }
@@ -144,14 +143,14 @@ void cExitFrame::Close() {
 // ---- end screens ----
 
 void cEndFrame::Open() {
-    screen = (gFrameId == (kScreenBit | kEndTextScreen)) ? kEndTextScreen : kEndPictureScreen;
+    screen = IsScreenWord(gFrameId, Screen::TheEnd) ? Screen::TheEnd : Screen::EndPicture;
     cursorPic = new cActPic(9102, 0);
     endPic = new cActPic(9104, 0);
     gMouseInput.SetCursorPic(cursorPic);
     InitFont(&font);
     SetupFont(&font, 50, 52, kNoFontBk, 0);
     control = new cControl(0, 0);
-    if (screen == kEndPictureScreen) {
+    if (screen == Screen::EndPicture) {
         control->SetPics(endPic, nullptr, nullptr);
         endPic->SetAlpha(0);
         StopMusic();
@@ -174,7 +173,7 @@ void cEndFrame::Run() {
             return;
         }
     }
-    if (screen == kEndTextScreen) {
+    if (screen == Screen::TheEnd) {
         if (t > kTextScreenMs) gFramePhase = 2;
         return;
     }
@@ -198,7 +197,7 @@ void cEndFrame::Close() {
     control = nullptr;
     EndGame();
     PlayMusic(kTitleMusic, 1);
-    gFrameId = kScreenBit;
+    gFrameId = ScreenWord(Screen::Title);
 }
 
 // ---- end of the test version ----
@@ -221,5 +220,5 @@ void cTestEndFrame::Close() {
     ClearFrameObjects();
     EndGame();
     PlayMusic(kTitleMusic, 1);
-    gFrameId = kScreenBit;
+    gFrameId = ScreenWord(Screen::Title);
 }

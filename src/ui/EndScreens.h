@@ -1,16 +1,14 @@
 // The leave-game question (screens 1 and 30), the end screens (6 and 31) and
 // the end of the test version (16).
 #pragma once
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
+#include "engine/Screen.h"
 
 class cActPic;
 class cControl;
 
 constexpr i32 kExitBoxId = 9000;
-constexpr u32 kExitQuitScreen = 30;
-constexpr u32 kEndPictureScreen = 6;
-constexpr u32 kEndTextScreen = 31;
 constexpr u32 kTitleMusic = 43;
 constexpr u32 kEndMusic = 41;
 
@@ -27,7 +25,7 @@ public:
 
     i32 result = 0;      // 0 none, 1 yes, 2 no
     i32 selection = -1;  // -1 none, 0 yes, 1 no
-    u32 screen = 1;      // 1 back to the title, 30 leave the game
+    Screen screen = Screen::BackToTitle;  // or Screen::LeaveGame
     cGrpFont font;
     u16* screenCopy = nullptr;
     cControl* marker = nullptr;
@@ -49,7 +47,7 @@ public:
 
     cGrpFont font;
     u32 startTime = 0;
-    u32 screen = kEndPictureScreen;
+    Screen screen = Screen::EndPicture;  // or Screen::TheEnd
     cActPic* cursorPic = nullptr;
     cActPic* endPic = nullptr;
     cControl* control = nullptr;

@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "engine/DDraw.h"
-#include "engine/ErrorBox.h"
 #include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
+#include "engine/DDraw.h"
+#include "engine/ErrorBox.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/SaveFile.h"

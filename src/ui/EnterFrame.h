@@ -1,8 +1,8 @@
 // The enter/cancel prompt (screen 7): a box over the frozen map with a caption
 // from the story script; enter jumps the talk, cancel steps past the command.
 #pragma once
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
 
 class cActPic;
 class cControl;

@@ -4,14 +4,14 @@
 
 #include <cstring>
 
+#include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "engine/DInput.h"
+#include "data/KeyBindings.h"
 #include "data/Options.h"
-#include "platform/TextCodec.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/QuestFrame.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
@@ -23,7 +23,9 @@ constexpr int kSwapPortraitFlag = 324;  // roles 0 and 1 have changed places
 constexpr i32 kPlaceW = 114, kPlaceH = 144;
 // Codes 1..9 in order: system menu, items, save, load, back-to-title question,
 // quest log, settings, skills, quick save.
-constexpr u32 kNext[] = {13, 2, 8, 9, 1, 10, 12, 23, 25};
+constexpr Screen kNext[] = {Screen::SystemMenu, Screen::Items,       Screen::SaveSlots,
+                            Screen::LoadSlots,  Screen::BackToTitle, Screen::QuestLog,
+                            Screen::Settings,   Screen::Skills,      Screen::QuickSave};
 // System list rows 0..5; row 2 is this screen.
 constexpr i32 kListCodes[kSysRows] = {3, 4, 0, 7, 6, 5};
 constexpr i32 kTabCodes[kTabCount] = {2, 8, 9, 1};
@@ -326,5 +328,5 @@ void cFormationFrame::Close() {
         for (int k = 0; k < kFormPlaces; ++k) list[k] = nullptr;
     for (cActPic*& p : portraitPics_) p = nullptr;
     placePic_ = pickedPic_ = nullptr;
-    if (result >= 1 && result <= 9) gFrameId = kScreenBit | kNext[result - 1];
+    if (result >= 1 && result <= 9) gFrameId = ScreenWord(kNext[result - 1]);
 }

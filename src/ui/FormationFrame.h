@@ -1,8 +1,8 @@
 // The formation screen (screen 11): the first six places of the battle order
 // on two rows of three; picking two places exchanges their roles.
 #pragma once
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
 #include "ui/SysPanel.h"
 
 class cActPic;

@@ -5,25 +5,25 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/MemDbg.h"
+#include "platform/Display.h"
+#include "platform/TextCodec.h"
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
 #include "engine/File.h"
-#include "base/MemDbg.h"
 #include "engine/FrameState.h"
-#include "map/SessionServices.h"
-#include "data/Options.h"
-#include "map/GameMusic.h"
-#include "data/Config.h"
-#include "map/SystemServices.h"
-#include "platform/Display.h"
-#include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/KeyBindings.h"
+#include "data/Options.h"
+#include "map/GameMusic.h"
+#include "map/SessionServices.h"
+#include "map/SystemServices.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
-#include "ui/ScreenState.h"
 #include "ui/SaveScreens.h"
+#include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
 
@@ -156,10 +156,10 @@ void cMainMenuFrame::Close() {
             NewGameData();
             break;
         case kTitleResLoad:
-            gFrameId = kScreenBit | 26;
+            gFrameId = ScreenWord(Screen::TitleLoadSlots);
             break;
         case kTitleResSettings:
-            gFrameId = kScreenBit | 27;
+            gFrameId = ScreenWord(Screen::TitleSettings);
             break;
         case kTitleResQuit:
             gFrameId = kQuitFrameId;
@@ -169,7 +169,7 @@ void cMainMenuFrame::Close() {
             delete gQuickNoticeFrame;
             gQuickNoticeFrame = new cQuickNoticeFrame();
             gQuickNoticeFrame->TakeScreenCopy(CopyCanvasPixels());
-            gFrameId = kScreenBit | 32;
+            gFrameId = ScreenWord(Screen::TitleQuickLoadNotice);
             break;
         }
         default:

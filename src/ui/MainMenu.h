@@ -1,8 +1,8 @@
 // The title menu (screen 0): title pictures, four buttons, the version label,
 // the opening video on the first open and F10 for the quick save.
 #pragma once
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
 #include "ui/UiInput.h"
 
 class cActPic;

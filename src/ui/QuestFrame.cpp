@@ -4,14 +4,14 @@
 #include <cstring>
 
 #include "base/Big5.h"
+#include "platform/TextCodec.h"
 #include "engine/DInput.h"
+#include "data/KeyBindings.h"
 #include "data/Options.h"
 #include "map/SystemServices.h"
-#include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/SystemMenu.h"
 #include "ui/UiInput.h"
@@ -20,7 +20,9 @@ namespace {
 constexpr i32 kAct = 9904;
 // Codes 1..9 in order: system menu, items, save, load, leave question,
 // formation, settings, skills, quick save.
-constexpr u32 kNext[] = {13, 2, 8, 9, 1, 11, 12, 23, 25};
+constexpr Screen kNext[] = {Screen::SystemMenu, Screen::Items,       Screen::SaveSlots,
+                            Screen::LoadSlots,  Screen::BackToTitle, Screen::Formation,
+                            Screen::Settings,   Screen::Skills,      Screen::QuickSave};
 
 cControl* PageButton(i32 x) {
     cControl* c = new cControl(x, 420);
@@ -183,5 +185,5 @@ void cQuestFrame::Close() {
     rowFont_.Release();
     buttonFont_.Release();
     ClearFrameObjects();
-    if (result >= 1 && result <= 9) gFrameId = kScreenBit | kNext[result - 1];
+    if (result >= 1 && result <= 9) gFrameId = ScreenWord(kNext[result - 1]);
 }

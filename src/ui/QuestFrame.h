@@ -1,8 +1,8 @@
 // The quest log (screen 10): the open quests by name, eight to a page, with
 // the system panel of the in-game system screens.
 #pragma once
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
 #include "ui/SysPanel.h"
 
 constexpr i32 kQuestPageUpId = 5000, kQuestPageDownId = 5001;

@@ -6,31 +6,30 @@
 #include <cstdio>
 #include <cstring>
 
-#include "data/GameData.h"
-#include "engine/DDraw.h"
-#include "engine/DInput.h"
 #include "base/MemDbg.h"
-#include "engine/PixelFormat.h"
-#include "engine/Random.h"
-#include "map/City.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
-#include "data/Options.h"
-#include "engine/GrpFont.h"
 #include "base/Types.h"
-#include "platform/Win.h"
-#include "map/MapDraw.h"
-#include "map/GameMusic.h"
-#include "map/SystemServices.h"
-#include "menu/MenuState.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
+#include "platform/Win.h"
+#include "engine/DDraw.h"
+#include "engine/DInput.h"
+#include "engine/FrameState.h"
+#include "engine/GrpFont.h"
+#include "engine/PixelFormat.h"
+#include "engine/Random.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
+#include "data/GameData.h"
+#include "data/KeyBindings.h"
+#include "data/Options.h"
+#include "map/City.h"
+#include "map/GameMusic.h"
+#include "map/MapDraw.h"
+#include "map/SessionServices.h"
+#include "map/SystemServices.h"
 #include "story/Talk.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
@@ -170,7 +169,7 @@ static void MakeRowView(SaveRowView* v, cActPic* bgPic, i32 bx, i32 by, i32 tx, 
 // ---- slot screens ----
 
 void cSaveLoadFrame::Open() {
-    screen = static_cast<i32>(gFrameId & 0xFF);
+    screen = static_cast<Screen>(gFrameId & 0xFF);
     // A save's item and monster blocks are as long as the databases say. A game
     // that ended released them, and every slot would then read as empty.
     if (!gItems && !gMonsters) ReloadGameDatabase();
@@ -178,10 +177,13 @@ void cSaveLoadFrame::Open() {
     boxOpen = 0;
     focus = -1;
     MakeFonts(fonts_);
-    i32 bgAction = screen == 8 ? 4 : screen == 9 ? 5 : 15 + RandomBetween(0, 3);
+    i32 bgAction = screen == Screen::SaveSlots   ? 4
+                   : screen == Screen::LoadSlots ? 5
+                                                 : 15 + RandomBetween(0, 3);
     background_ = new cControl(0, 0);
-    background_->SetButton(kSlotRows, new cActPic(screen == 26 ? 9002 : kUiAct, bgAction), nullptr,
-                           nullptr);
+    background_->SetButton(kSlotRows,
+                           new cActPic(screen == Screen::TitleLoadSlots ? 9002 : kUiAct, bgAction),
+                           nullptr, nullptr);
     for (int i = 0; i < 3; ++i) {
         pageUpPics_[i] = new cActPic(kUiAct, 8 + i);
         pageDownPics_[i] = new cActPic(kUiAct, 8 + i);
@@ -199,8 +201,9 @@ void cSaveLoadFrame::Open() {
                     y - 65, 190, y - 15, fonts_);
         v.numberCtl = Text(76, y, &fonts_[kF16], kPale, v.number);
     }
-    if (screen != 26)
-        panel.Make(kSlotList, B5(screen == 8 ? kSysRowNames[0] : kSysRowNames[1]), 480, -1);
+    if (screen != Screen::TitleLoadSlots)
+        panel.Make(kSlotList, B5(screen == Screen::SaveSlots ? kSysRowNames[0] : kSysRowNames[1]),
+                   480, -1);
     // gSaveSlotPos is kept across runs in the options file: clamp what it says.
     i32 slot = std::clamp(gSaveSlotPos % 1000, 0, kSaveSlots - 1);
     i32 row = std::clamp(gSaveSlotPos / 1000, 0, 2);
@@ -210,7 +213,7 @@ void cSaveLoadFrame::Open() {
         gMouseInput.MoveCursor(355, 115 + 124 * row);
     else
         // The title's load screen has no list row 0: its keys start on the slot row.
-        focus = screen == 26 ? kFocusRow0 + row : 0;
+        focus = screen == Screen::TitleLoadSlots ? kFocusRow0 + row : 0;
 }
 
 bool cSaveLoadFrame::FocusPoint(i32 code, i32* px, i32* py) {
@@ -307,7 +310,7 @@ int cSaveLoadFrame::LoadGameFromSlot(i32 slot) {
     std::unique_ptr<SaveImage> img = ReadSaveFile(SlotPath(slot), nullptr);
     if (!img) return 0;
     // From the title nothing of the last game's music may carry over.
-    if (screen == 26) {
+    if (screen == Screen::TitleLoadSlots) {
         gMusic.ClearList(1);
         gMusic.SetMode(4, 1, 0);
     }
@@ -335,7 +338,7 @@ void cSaveLoadFrame::ClickRow(i32 row) {
     i32 slot = rows[row].slot;
     bool used = IsSlotUsed(slot) != 0;
     askedSlot = slot;
-    if (screen == 8) {
+    if (screen == Screen::SaveSlots) {
         if (used) {
             PlayUISound(kSndAsk);
             OpenBox(B5("是否覆蓋？"), 275);
@@ -347,7 +350,7 @@ void cSaveLoadFrame::ClickRow(i32 row) {
         return;
     }
     if (!used) return;
-    if (screen == 9) {
+    if (screen == Screen::LoadSlots) {
         PlayUISound(kSndAsk);
         OpenBox(B5("放棄目前進度？"), 250);
         return;
@@ -368,7 +371,7 @@ void cSaveLoadFrame::ClickBox() {
     if (!InRange(my, 239, 273)) return;
     if (InRange(mx, 235, 319)) {
         PlayUISound(kSndDone);
-        if (screen == 8) {
+        if (screen == Screen::SaveSlots) {
             CloseBox();
             SaveToSlot(askedSlot);
             ReadSlotHeader(top);
@@ -430,7 +433,7 @@ void cSaveLoadFrame::FocusTo(i32 code) {
 
 // F1-F4 leave for the menu pages; true when one did.
 bool cSaveLoadFrame::RunFunctionKeys() {
-    if (screen == 26 || boxOpen) return false;
+    if (screen == Screen::TitleLoadSlots || boxOpen) return false;
     static const u8 kKeys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
     static const i32 kCodes[4] = {4, 11, 12, 9};
     for (int k = 0; k < 4; ++k) {
@@ -475,7 +478,7 @@ i32 cSaveLoadFrame::TabKey(int key) const {
 // list by one slot, and the page keys page it, the cursor staying on its row.
 i32 cSaveLoadFrame::RowKey(int key) {
     i32 row = focus - kFocusRow0;
-    bool title = screen == 26;
+    bool title = screen == Screen::TitleLoadSlots;
     switch (key) {
         case kKeyUp:
             if (row > 0) return focus - 1;
@@ -508,7 +511,7 @@ i32 cSaveLoadFrame::PageButtonKey(int key) const {
         case kKeyRight:
             return focus == kFocusPageUp ? kFocusPageDown : kFocusPageUp;
         case kKeySwitch:
-            return screen == 26 ? kFocusRow0 : kFocusTab0;
+            return screen == Screen::TitleLoadSlots ? kFocusRow0 : kFocusTab0;
         default:
             return focus;
     }
@@ -525,7 +528,7 @@ i32 cSaveLoadFrame::KeyTarget(int key) {
     if (focus == kFocusPageUp || focus == kFocusPageDown) return PageButtonKey(key);
     if (focus >= kFocusRow0 && focus < kFocusRow0 + 3) return RowKey(key);
     // The title's load screen has no system list and no tabs.
-    if (screen == 26) return focus;
+    if (screen == Screen::TitleLoadSlots) return focus;
     if (focus >= kFocusTab0 && focus < kFocusTab0 + kTabCount) return TabKey(key);
     if (focus >= 0 && focus < kSysRows) return ListKey(key);
     return focus;
@@ -545,7 +548,7 @@ void cSaveLoadFrame::RunKeys() {
 }
 
 void cSaveLoadFrame::Run() {
-    if (screen == 8)
+    if (screen == Screen::SaveSlots)
         RunSave();
     else
         RunLoad();
@@ -563,7 +566,7 @@ void cSaveLoadFrame::RunLoad() {
         gMouseInput.rightClick = 0;
         PlayUISound(kSndCancel);
         if (boxOpen) return CloseBox();
-        result = screen == 26 ? 21 : 9;
+        result = screen == Screen::TitleLoadSlots ? 21 : 9;
         gFramePhase = 2;
         return;
     }
@@ -583,7 +586,7 @@ void cSaveLoadFrame::RunLoad() {
             if (gMouseInput.y < 92 || r > 5) return;
             static const i32 kSaveCodes[6] = {0, 2, 7, 8, 6, 3};
             static const i32 kLoadCodes[6] = {5, 0, 7, 8, 6, 3};
-            i32 code = (screen == 8 ? kSaveCodes : kLoadCodes)[r];
+            i32 code = (screen == Screen::SaveSlots ? kSaveCodes : kLoadCodes)[r];
             if (code) Leave(code, kSndPage);
             return;
         }
@@ -603,41 +606,41 @@ void cSaveLoadFrame::Close() {
     panel.Release();
     switch (result) {
         case 2:
-            gFrameId = kScreenBit | 9;
+            gFrameId = ScreenWord(Screen::LoadSlots);
             break;
         case 3:
-            gFrameId = kScreenBit | 1;
+            gFrameId = ScreenWord(Screen::BackToTitle);
             break;
         case 4:
-            gFrameId = kScreenBit | 2;
+            gFrameId = ScreenWord(Screen::Items);
             break;
         case 5:
-            gFrameId = kScreenBit | 8;
+            gFrameId = ScreenWord(Screen::SaveSlots);
             break;
         case 6:
-            gFrameId = kScreenBit | 10;
+            gFrameId = ScreenWord(Screen::QuestLog);
             break;
         case 7:
-            gFrameId = kScreenBit | 11;
+            gFrameId = ScreenWord(Screen::Formation);
             break;
         case 8:
-            gFrameId = kScreenBit | 12;
+            gFrameId = ScreenWord(Screen::Settings);
             break;
         case 9:
-            gFrameId = kScreenBit | 13;
+            gFrameId = ScreenWord(Screen::SystemMenu);
             break;
         case 10:
         case 20:
-            gFrameId = kScreenBit | 15;
+            gFrameId = ScreenWord(Screen::ZoomIn);
             break;
         case 11:
-            gFrameId = kScreenBit | 23;
+            gFrameId = ScreenWord(Screen::Skills);
             break;
         case 12:
-            gFrameId = kScreenBit | 25;
+            gFrameId = ScreenWord(Screen::QuickSave);
             break;
         case 21:
-            gFrameId = kScreenBit | 0;
+            gFrameId = ScreenWord(Screen::Title);
             break;
         default:
             break;
@@ -880,20 +883,20 @@ void cQuickSaveFrame::Close() {
     ReleaseFonts(fonts_);
     switch (result) {
         case 0:
-            gFrameId = kScreenBit | 2;
+            gFrameId = ScreenWord(Screen::Items);
             break;
         case 1:
-            gFrameId = kScreenBit | 23;
+            gFrameId = ScreenWord(Screen::Skills);
             break;
         case 2:
             gFrameId = 0;
             gMenuRole = 0;
             break;
         case 3:
-            gFrameId = kScreenBit | 13;
+            gFrameId = ScreenWord(Screen::SystemMenu);
             break;
         case 10:
-            gFrameId = kScreenBit | 15;
+            gFrameId = ScreenWord(Screen::ZoomIn);
             break;
         default:
             break;
@@ -912,8 +915,8 @@ void cQuickNoticeFrame::TakeScreenCopy(u16* pixels) {
 }
 
 void cQuickNoticeFrame::Open() {
-    screen = static_cast<i32>(gFrameId & 0xFF);
-    if (screen != 32) {
+    screen = static_cast<Screen>(gFrameId & 0xFF);
+    if (screen != Screen::TitleQuickLoadNotice) {
         DrawWorld();
         TakeScreenCopy(CanvasCopy());
     }
@@ -927,14 +930,14 @@ void cQuickNoticeFrame::Open() {
     box->SetPics(new cActPic(kUiAct, 43), nullptr, nullptr);
     i32 tx = 275;
     found = 0;
-    if (screen == 28) {
+    if (screen == Screen::QuickSaveNotice) {
         text = B5("儲存中...");
     } else if ((image_ = ReadSaveFile(QuickPath(), nullptr))) {
         // The save is read once: what the notice announces is what is loaded.
         // One that does not read or parse counts as none.
         found = 1;
         text = B5("讀取中...");
-        if (screen == 32) ReloadGameDatabase();
+        if (screen == Screen::TitleQuickLoadNotice) ReloadGameDatabase();
     } else {
         tx = 240;
         text = B5("沒有快取記錄！");
@@ -949,7 +952,7 @@ void cQuickNoticeFrame::Run() {
 
 void cQuickNoticeFrame::Close() {
     gFrameId = 0;
-    if (screen == 28) {
+    if (screen == Screen::QuickSaveNotice) {
         QuickSave();
     } else if (found && image_) {
         ApplySaveImage(*image_);
@@ -958,7 +961,7 @@ void cQuickNoticeFrame::Close() {
     }
     image_.reset();
     // From the title without a loadable quick save there is no game to go to.
-    if (screen == 32 && !found) gFrameId = kScreenBit | 0;
+    if (screen == Screen::TitleQuickLoadNotice && !found) gFrameId = ScreenWord(Screen::Title);
     font_.Release();
     TakeScreenCopy(nullptr);
 }
@@ -1010,10 +1013,10 @@ void cZoomFrame::Close() {
 
 void QuickSaveKey() {
     PlayUISound(kSndDone);
-    gFrameId = kScreenBit | 28;
+    gFrameId = ScreenWord(Screen::QuickSaveNotice);
 }
 
 void QuickLoadKey() {
     PlayUISound(kSndDone);
-    gFrameId = kScreenBit | 29;
+    gFrameId = ScreenWord(Screen::QuickLoadNotice);
 }

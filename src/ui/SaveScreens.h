@@ -1,8 +1,9 @@
 // The save and load slot screens (8, 9, 26), the quick-save page (25), the
 // quick-save and quick-load notices (28, 29, 32) and the zoom after a load (15).
 #pragma once
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
+#include "engine/Screen.h"
 #include "ui/SaveFile.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"
@@ -78,7 +79,7 @@ public:
     i32 result = 0;
     u32 boxOpen = 0;
     i32 focus = -1;
-    i32 screen = 8;
+    Screen screen = Screen::SaveSlots;
     i32 top = 0;
     i32 askedSlot = -1;
     SaveRowView rows[3];
@@ -167,7 +168,7 @@ public:
     // The title hands over its last frame (from the debug allocator).
     void TakeScreenCopy(u16* pixels);
 
-    i32 screen = 28;
+    Screen screen = Screen::QuickSaveNotice;
     u32 startTime = 0;
     u32 found = 0;  // a loadable quick save was found
     const char* text = nullptr;

@@ -1,10 +1,13 @@
-// Mode word, screen phase, keyboard focus and hub word.
+// Mode word, screen phase, keyboard focus and hub word; the cursor picture and
+// the menu pages' member.
 #include "ui/ScreenState.h"
 
 #include "engine/DInput.h"
 #include "ui/Control.h"
 #include "ui/UiInput.h"
 
+cActPic* gCursorPic = nullptr;
+u32 gMenuRole = 0;
 
 void ClearScreenHubWord() {
     gScreenHubWord = 0;

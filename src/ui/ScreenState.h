@@ -2,7 +2,13 @@
 #pragma once
 #include "base/Types.h"
 #include "engine/FrameState.h"
+#include "engine/Screen.h"
 
+class cActPic;
+
+extern cActPic* gCursorPic;  // act 9001 action 4 while a screen is open
+// Index into gRoles of the character the menu pages show.
+extern u32 gMenuRole;
 
 // A screen's way out: plays the interface sound, stores the result code and
 // asks the manager to close the screen.

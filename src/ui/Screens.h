@@ -1,5 +1,7 @@
 // The screen objects of the screen manager: one global pointer per screen
-// and the declarations of their classes.
+// and the declarations of their classes. The screen table above defines them
+// (screens/ScreenManager.cpp); a screen made elsewhere has its maker set the
+// pointer before asking for the screen.
 #pragma once
 #include "base/MemDbg.h"
 #include "base/Types.h"

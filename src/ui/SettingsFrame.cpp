@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/DInput.h"
-#include "data/Options.h"
-#include "data/Config.h"
-#include "map/SystemServices.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
+#include "engine/DInput.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
+#include "data/Config.h"
+#include "data/Options.h"
+#include "map/SystemServices.h"
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/SystemMenu.h"
@@ -191,7 +191,8 @@ void cSettingsFrame::MakeKeys() {
 
 void cSettingsFrame::MakeControls() {
     cControl* bg = new cControl(0, 0);
-    cActPic* bgPic = screen == 27 ? new cActPic(9002, 18 + RandomBetween(0, 3)) : new cActPic(kAct, 0);
+    cActPic* bgPic = screen == Screen::TitleSettings ? new cActPic(9002, 18 + RandomBetween(0, 3))
+                                                     : new cActPic(kAct, 0);
     bg->SetButton(kSetBackgroundId, bgPic, nullptr, nullptr);
     MakeSliders();
     const char* cacheText[3] = {"100Mb", "120Mb", "140Mb"};
@@ -219,12 +220,13 @@ void cSettingsFrame::MakeControls() {
     cControl* reset = new cControl(313, 420);
     reset->SetButton(kSetResetId, new cActPic(9904, 9), new cActPic(9904, 10), nullptr);
     Text(&buttonFont_, 333, 435, B5("起始設定"), 0xFFFFFF, kStyleBoldOutline);
-    if (screen == 12) panel_.Make(kSetListId, B5("系 統 設 定"), 480, 3);
+    if (screen == Screen::Settings) panel_.Make(kSetListId, B5("系 統 設 定"), 480, 3);
     ShowChoices();
 }
 
 void cSettingsFrame::Open() {
-    screen = (gFrameId == (kScreenBit | 27)) ? 27 : 12;
+    screen =
+        IsScreenWord(gFrameId, Screen::TitleSettings) ? Screen::TitleSettings : Screen::Settings;
     result = 0;
     capturing = 0;
     keyIndex = -1;
@@ -338,7 +340,7 @@ bool cSettingsFrame::RunLeaving() {
         ResetSettings();
         return false;
     }
-    if (screen == 12 && clicked == kSetListId) {
+    if (screen == Screen::Settings && clicked == kSetListId) {
         gMouseInput.clickedId = 0;
         const i32 codes[kSysRows] = {2, 3, 4, 0, 5, 6};
         int row = cSysPanel::RowAt(gMouseInput.y);
@@ -348,7 +350,7 @@ bool cSettingsFrame::RunLeaving() {
         }
         return false;
     }
-    int tab = screen == 12 ? cSysPanel::TabOf(clicked) : -1;
+    int tab = screen == Screen::Settings ? cSysPanel::TabOf(clicked) : -1;
     if (tab >= 0) {
         gMouseInput.clickedId = 0;
         Leave(tab == 3 ? 1 : 7 + tab, tab == 3 ? 263 : 261);
@@ -360,7 +362,7 @@ bool cSettingsFrame::RunLeaving() {
         return true;
     }
     const i32 codes[4] = {7, 8, 9, 1};
-    return screen == 12 && LeaveByFunctionKey(&result, codes);
+    return screen == Screen::Settings && LeaveByFunctionKey(&result, codes);
 }
 
 void cSettingsFrame::RunBackgroundClick() {
@@ -443,7 +445,7 @@ void cSettingsFrame::RunKeys() {
     i32 f = focus < 0 ? 40 : focus;
     bool onTab = f >= 50 && f <= 53, onList = f >= 60;
     if (sw) {
-        if (screen == 27) return;
+        if (screen == Screen::TitleSettings) return;
         MoveToFocus(onTab ? 60 : onList ? 0 : 50);
         return;
     }
@@ -482,7 +484,7 @@ void cSettingsFrame::RunKeys() {
 
 void cSettingsFrame::RunHover() {
     i32 id = gMouseInput.hoverId;
-    if (screen == 12) {
+    if (screen == Screen::Settings) {
         int pf = panel_.Hover(id, gMouseInput.y);
         if (pf >= 10) focus = 50 + pf - 10;
         else if (pf >= 0) focus = 60 + pf;
@@ -498,7 +500,7 @@ void cSettingsFrame::RunHover() {
 }
 
 void cSettingsFrame::Run() {
-    if (screen == 12) panel_.Refresh();
+    if (screen == Screen::Settings) panel_.Refresh();
     RefreshSliders(false);
     if (cooldownEnd && static_cast<i32>(timeGetTime() - cooldownEnd) < 0) return;
     cooldownEnd = 0;
@@ -523,31 +525,32 @@ void cSettingsFrame::Close() {
     ClearFrameObjects();
     switch (result) {
         case 1:
-            gFrameId = screen == 27 ? kScreenBit : kScreenBit | 13;
+            gFrameId =
+                ScreenWord(screen == Screen::TitleSettings ? Screen::Title : Screen::SystemMenu);
             break;
         case 2:
-            gFrameId = kScreenBit | 8;
+            gFrameId = ScreenWord(Screen::SaveSlots);
             break;
         case 3:
-            gFrameId = kScreenBit | 9;
+            gFrameId = ScreenWord(Screen::LoadSlots);
             break;
         case 4:
-            gFrameId = kScreenBit | 11;
+            gFrameId = ScreenWord(Screen::Formation);
             break;
         case 5:
-            gFrameId = kScreenBit | 10;
+            gFrameId = ScreenWord(Screen::QuestLog);
             break;
         case 6:
-            gFrameId = kScreenBit | 1;
+            gFrameId = ScreenWord(Screen::BackToTitle);
             break;
         case 7:
-            gFrameId = kScreenBit | 2;
+            gFrameId = ScreenWord(Screen::Items);
             break;
         case 8:
-            gFrameId = kScreenBit | 23;
+            gFrameId = ScreenWord(Screen::Skills);
             break;
         case 9:
-            gFrameId = kScreenBit | 25;
+            gFrameId = ScreenWord(Screen::QuickSave);
             break;
         default:
             break;

@@ -1,10 +1,11 @@
 // The settings screen (screen 12 in play with the system panel, 27 from the
 // title): volumes, text speed, map-cache size, two switches and eleven keys.
 #pragma once
-#include "engine/GrpFont.h"
 #include "base/Types.h"
-#include "ui/Control.h"
+#include "engine/GrpFont.h"
+#include "engine/Screen.h"
 #include "data/KeyBindings.h"
+#include "ui/Control.h"
 #include "ui/SysPanel.h"
 
 constexpr i32 kSetBackgroundId = 5000;
@@ -41,7 +42,7 @@ public:
     i32 keyIndex = -1;
     u32 captureStart = 0;
     u32 cooldownEnd = 0;
-    u32 screen = 12;
+    Screen screen = Screen::Settings;
     // The edited values: effects copy, music, map cache, text speed, audio disc,
     // real-time battle, smart mouse, then the fifteen key words.
     i32 sfx = 0, music = 0, swap = 0, textSpeed = 0, cdVolume = 0;

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/DDraw.h"
 #include "base/MemDbg.h"
-#include "engine/PicPaint.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
+#include "engine/DDraw.h"
+#include "engine/FrameState.h"
+#include "engine/PicPaint.h"
+#include "map/SessionServices.h"
 #include "story/Talk.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"

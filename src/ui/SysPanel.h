@@ -3,8 +3,8 @@
 // line), its keyboard points, and the canvas copies the question and prompt
 // screens use.
 #pragma once
-#include "engine/GrpFont.h"
 #include "base/Types.h"
+#include "engine/GrpFont.h"
 
 class cActPic;
 class cControl;

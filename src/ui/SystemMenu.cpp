@@ -1,14 +1,13 @@
 // cSystemMenuFrame: open, run and close of the system menu.
 #include "ui/SystemMenu.h"
 
-#include "engine/DInput.h"
-#include "data/Options.h"
-#include "menu/MenuState.h"
 #include "platform/TextCodec.h"
+#include "engine/DInput.h"
 #include "sound/Sound.h"
+#include "data/KeyBindings.h"
+#include "data/Options.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
@@ -16,7 +15,9 @@
 namespace {
 // Results 2..10 in order: save, load, formation, settings, quest log,
 // leave question, items page, skills page, quick-save page.
-constexpr u32 kNextScreen[] = {8, 9, 11, 12, 10, 1, 2, 23, 25};
+constexpr Screen kNextScreen[] = {Screen::SaveSlots, Screen::LoadSlots, Screen::Formation,
+                                  Screen::Settings,  Screen::QuestLog,  Screen::BackToTitle,
+                                  Screen::Items,     Screen::Skills,    Screen::QuickSave};
 
 void MoveToRow(int k) {
     gMouseInput.MoveCursor(SysRowPointX(), SysRowPointY(k));
@@ -27,7 +28,7 @@ void MoveToTab(int j) {
 }  // namespace
 
 u32 SysMenuNextFrame(i32 result) {
-    if (result >= 2 && result <= 10) return kScreenBit | kNextScreen[result - 2];
+    if (result >= 2 && result <= 10) return ScreenWord(kNextScreen[result - 2]);
     return 0;
 }
 

@@ -2,8 +2,8 @@
 // settings, quest-log and leave-game screens, the four menu tabs, money and time.
 #pragma once
 #include "base/Types.h"
-#include "ui/UiInput.h"
 #include "ui/SysPanel.h"
+#include "ui/UiInput.h"
 
 constexpr i32 kSysBackgroundId = 5000;
 constexpr i32 kSysMenuListId = 5001;

@@ -1,11 +1,11 @@
 // cMouseInput and cKeyInput over the DirectInput wrapper.
 #include "ui/UiInput.h"
 
-#include "engine/DInput.h"
 #include "platform/Win.h"
+#include "engine/DInput.h"
+#include "data/KeyBindings.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "data/KeyBindings.h"
 
 cMouseInput gMouseInput;
 cKeyInput gKeyInput;
@@ -125,10 +125,6 @@ int cKeyInput::IsPressed(int n) {
     }
     previous[n] = current[n];
     return result;
-}
-
-void ResetInterfaceKeys() {
-    gKeyInput.Reset();
 }
 
 void ResetUiInput() {

@@ -1,8 +1,8 @@
 // Interface input: the mouse as control events (hover, click, press, right
 // click, double click) and the logical keys with auto-repeat.
 #pragma once
-#include "map/InterfaceLink.h"
 #include "base/Types.h"
+#include "map/InterfaceLink.h"
 
 // Scan codes of the function keys the screens read.
 constexpr u8 kScanF1 = 0x3B, kScanF2 = 0x3C, kScanF3 = 0x3D, kScanF4 = 0x3E;

@@ -78,7 +78,7 @@
 #include "data/KeyBindings.h"
 #include "ui/Control.h"
 #include "ui/MainMenu.h"
-#include "ui/ScreenManager.h"
+#include "screens/ScreenManager.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
 

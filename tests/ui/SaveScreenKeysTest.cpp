@@ -228,7 +228,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItem) {
 
     // On the save screen (the cursor still on list row 0): an empty slot, then
     // the page-down button by keys.
-    ASSERT_EQ(gSaveLoadFrame->screen, 8);
+    ASSERT_EQ(gSaveLoadFrame->screen, Screen::SaveSlots);
     ASSERT_EQ(gSaveLoadFrame->top, 30);
     Press(kScanLeft);  // list row 0 -> slot row 0
     Press(kScanDown);

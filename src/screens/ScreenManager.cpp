@@ -1,25 +1,15 @@
 // RunInterface: the three phases of the screen manager and the table of the
 // 33 screens (their objects, who makes them, and their open, run and close).
-#include "ui/ScreenManager.h"
+#include "screens/ScreenManager.h"
 
 #include <new>
 
-#include "engine/DDraw.h"
 #include "base/Types.h"
-#include "map/KeyCole.h"
-#include "engine/FrameState.h"
-#include "menu/EquipFrame.h"
-#include "menu/ItemFrame.h"
-#include "menu/ItemMenuFrame.h"
-#include "menu/OfferFrame.h"
-#include "menu/SkillFrame.h"
-#include "menu/SkillListFrame.h"
-#include "menu/TransformFrame.h"
 #include "platform/Display.h"
-#include "shop/EnhanceFrame.h"
-#include "shop/ShopBuyList.h"
-#include "shop/ShopFront.h"
-#include "shop/ShopSellList.h"
+#include "engine/DDraw.h"
+#include "engine/FrameState.h"
+#include "engine/Screen.h"
+#include "map/KeyCole.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/EndScreens.h"
@@ -28,14 +18,23 @@
 #include "ui/FormationFrame.h"
 #include "ui/MainMenu.h"
 #include "ui/QuestFrame.h"
-#include "ui/SettingsFrame.h"
-#include "ui/SystemMenu.h"
 #include "ui/SaveScreens.h"
 #include "ui/ScreenState.h"
 #include "ui/Screens.h"
+#include "ui/SettingsFrame.h"
+#include "ui/SystemMenu.h"
 #include "ui/UiInput.h"
-
-cActPic* gCursorPic = nullptr;
+#include "menu/EquipFrame.h"
+#include "menu/ItemFrame.h"
+#include "menu/ItemMenuFrame.h"
+#include "menu/OfferFrame.h"
+#include "menu/SkillFrame.h"
+#include "menu/SkillListFrame.h"
+#include "menu/TransformFrame.h"
+#include "shop/EnhanceFrame.h"
+#include "shop/ShopBuyList.h"
+#include "shop/ShopFront.h"
+#include "shop/ShopSellList.h"
 
 cMainMenuFrame* gMainMenuFrame = nullptr;
 cExitFrame* gExitFrame = nullptr;
@@ -68,7 +67,6 @@ namespace {
 
 constexpr i32 kCursorAct = 9001;
 constexpr i32 kCursorAction = 4;
-constexpr u32 kEndingScreen = 5;
 
 // One screen: whether its object exists, the manager's allocation (null when
 // the object is made elsewhere or static), its three operations and the free.
@@ -79,6 +77,11 @@ struct ScreenOps {
     void (*run)();
     void (*close)();
     void (*release)();
+};
+
+struct ScreenRow {
+    Screen screen;
+    ScreenOps ops;
 };
 
 template <class T, T** G>
@@ -112,41 +115,48 @@ constexpr ScreenOps Static() {
             [] { S->Close(); },  [] {}};
 }
 
-const ScreenOps kScreens[kScreenCount] = {
-    Managed<cMainMenuFrame, &gMainMenuFrame>(),            // 0 title
-    Managed<cExitFrame, &gExitFrame>(),                    // 1 back-to-title question
-    Managed<cItemMenuFrame, &gItemMenuFrame>(),            // 2 items page
-    Managed<cEquipFrame, &gEquipFrame>(),                  // 3 equipment page
-    Managed<cOfferFrame, &gOfferFrame>(),                  // 4 offering page
-    Static<cEndingFrame, &gEndingFrame>(),                 // 5 ending
-    Managed<cEndFrame, &gEndFrame>(),                      // 6 end picture after a lost battle
-    Static<cEnterFrame, &gEnterFrame>(),                   // 7 enter/cancel prompt
-    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),            // 8 save slots
-    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),            // 9 load slots in play
-    Managed<cQuestFrame, &gQuestFrame>(),                  // 10 quest log
-    Managed<cFormationFrame, &gFormationFrame>(),          // 11 formation
-    Managed<cSettingsFrame, &gSettingsFrame>(),            // 12 settings in play
-    Managed<cSystemMenuFrame, &gSystemMenuFrame>(),        // 13 system menu
-    Elsewhere<cItemFrame, &gItemFrame>(),                  // 14 item chooser of a script
-    Elsewhere<cZoomFrame, &gZoomFrame>(),                  // 15 zoom-in after a load
-    Managed<cTestEndFrame, &gTestEndFrame>(),              // 16 test-version end
-    Managed<cTransformFrame, &gTransformFrame>(),          // 17 transformation page
-    Managed<cShopBuyMenuFrame, &gShopBuyMenuFrame>(),      // 18 shop buy menu
-    Elsewhere<cShopBuyListFrame, &gShopBuyListFrame>(),    // 19 shop buy list
-    Managed<cShopSellMenuFrame, &gShopSellMenuFrame>(),    // 20 shop sell menu
-    Elsewhere<cShopSellListFrame, &gShopSellListFrame>(),  // 21 shop sell list
-    Managed<cEnhanceFrame, &gEnhanceFrame>(),              // 22 strengthening
-    Managed<cSkillFrame, &gSkillFrame>(),                  // 23 skills page
-    Elsewhere<cSkillListFrame, &gSkillListFrame>(),        // 24 skill list
-    Managed<cQuickSaveFrame, &gQuickSaveFrame>(),          // 25 quick-save page
-    Managed<cSaveLoadFrame, &gSaveLoadFrame>(),            // 26 load slots from the title
-    Managed<cSettingsFrame, &gSettingsFrame>(),            // 27 settings from the title
-    Managed<cQuickNoticeFrame, &gQuickNoticeFrame>(),      // 28 quick-save notice
-    Managed<cQuickNoticeFrame, &gQuickNoticeFrame>(),      // 29 quick-load notice
-    Managed<cExitFrame, &gExitFrame>(),                    // 30 leave-game question
-    Managed<cEndFrame, &gEndFrame>(),                      // 31 "The End"
-    Elsewhere<cQuickNoticeFrame, &gQuickNoticeFrame>(),    // 32 quick-load notice from the title
+constexpr ScreenRow kScreens[kScreenCount] = {
+    {Screen::Title, Managed<cMainMenuFrame, &gMainMenuFrame>()},
+    {Screen::BackToTitle, Managed<cExitFrame, &gExitFrame>()},
+    {Screen::Items, Managed<cItemMenuFrame, &gItemMenuFrame>()},
+    {Screen::Equipment, Managed<cEquipFrame, &gEquipFrame>()},
+    {Screen::Offering, Managed<cOfferFrame, &gOfferFrame>()},
+    {Screen::Ending, Static<cEndingFrame, &gEndingFrame>()},
+    {Screen::EndPicture, Managed<cEndFrame, &gEndFrame>()},
+    {Screen::EnterPrompt, Static<cEnterFrame, &gEnterFrame>()},
+    {Screen::SaveSlots, Managed<cSaveLoadFrame, &gSaveLoadFrame>()},
+    {Screen::LoadSlots, Managed<cSaveLoadFrame, &gSaveLoadFrame>()},
+    {Screen::QuestLog, Managed<cQuestFrame, &gQuestFrame>()},
+    {Screen::Formation, Managed<cFormationFrame, &gFormationFrame>()},
+    {Screen::Settings, Managed<cSettingsFrame, &gSettingsFrame>()},
+    {Screen::SystemMenu, Managed<cSystemMenuFrame, &gSystemMenuFrame>()},
+    {Screen::ItemChooser, Elsewhere<cItemFrame, &gItemFrame>()},
+    {Screen::ZoomIn, Elsewhere<cZoomFrame, &gZoomFrame>()},
+    {Screen::TestEnd, Managed<cTestEndFrame, &gTestEndFrame>()},
+    {Screen::Transform, Managed<cTransformFrame, &gTransformFrame>()},
+    {Screen::ShopBuyMenu, Managed<cShopBuyMenuFrame, &gShopBuyMenuFrame>()},
+    {Screen::ShopBuyList, Elsewhere<cShopBuyListFrame, &gShopBuyListFrame>()},
+    {Screen::ShopSellMenu, Managed<cShopSellMenuFrame, &gShopSellMenuFrame>()},
+    {Screen::ShopSellList, Elsewhere<cShopSellListFrame, &gShopSellListFrame>()},
+    {Screen::Enhance, Managed<cEnhanceFrame, &gEnhanceFrame>()},
+    {Screen::Skills, Managed<cSkillFrame, &gSkillFrame>()},
+    {Screen::SkillList, Elsewhere<cSkillListFrame, &gSkillListFrame>()},
+    {Screen::QuickSave, Managed<cQuickSaveFrame, &gQuickSaveFrame>()},
+    {Screen::TitleLoadSlots, Managed<cSaveLoadFrame, &gSaveLoadFrame>()},
+    {Screen::TitleSettings, Managed<cSettingsFrame, &gSettingsFrame>()},
+    {Screen::QuickSaveNotice, Managed<cQuickNoticeFrame, &gQuickNoticeFrame>()},
+    {Screen::QuickLoadNotice, Managed<cQuickNoticeFrame, &gQuickNoticeFrame>()},
+    {Screen::LeaveGame, Managed<cExitFrame, &gExitFrame>()},
+    {Screen::TheEnd, Managed<cEndFrame, &gEndFrame>()},
+    {Screen::TitleQuickLoadNotice, Elsewhere<cQuickNoticeFrame, &gQuickNoticeFrame>()},
 };
+
+constexpr bool RowsInScreenOrder() {
+    for (u32 id = 0; id < kScreenCount; ++id)
+        if (ScreenIndex(kScreens[id].screen) != id) return false;
+    return true;
+}
+static_assert(RowsInScreenOrder(), "the table is indexed by screen number");
 
 // Nothing to open: go back to map mode rather than run an empty screen forever.
 void BackToMapMode() {
@@ -156,13 +166,13 @@ void BackToMapMode() {
 
 void OpenScreen(u32 id) {
     if (id >= kScreenCount) return BackToMapMode();
-    const ScreenOps& ops = kScreens[id];
+    const ScreenOps& ops = kScreens[id].ops;
     if (ops.make) ops.make();
     if (!ops.exists()) return BackToMapMode();
     gFramePhase = 1;
     gMouseInput.Reset();
     gCursorPic = new cActPic(kCursorAct, kCursorAction);
-    gMouseInput.SetCursorPic(id == kEndingScreen ? nullptr : gCursorPic);
+    gMouseInput.SetCursorPic(id == ScreenIndex(Screen::Ending) ? nullptr : gCursorPic);
     ops.open();
 }
 
@@ -176,7 +186,7 @@ void RunScreen(u32 id) {
         gDDraw.EraseSurface(gDrawSurface);
         FillSurface(gDrawSurface, 0);
     }
-    if (id < kScreenCount && kScreens[id].exists()) kScreens[id].run();
+    if (id < kScreenCount && kScreens[id].ops.exists()) kScreens[id].ops.run();
     // A screen may delete controls while they are drawn: walk by index.
     for (size_t i = 0; i < gControlList.size(); ++i) gControlList[i]->Draw();
     gMouseInput.Update();
@@ -188,11 +198,11 @@ void CloseScreen(u32 id) {
     gMouseInput.Reset();
     delete gCursorPic;
     gCursorPic = nullptr;
-    if (id < kScreenCount && kScreens[id].exists()) {
-        kScreens[id].close();
+    if (id < kScreenCount && kScreens[id].ops.exists()) {
+        kScreens[id].ops.close();
         // Every screen's leftovers go, the notices' included.
         ClearFrameObjects();
-        kScreens[id].release();
+        kScreens[id].ops.release();
     } else {
         ClearFrameObjects();
     }
@@ -221,7 +231,7 @@ void RunInterface(u32 screen) {
 void ResetScreenManager() {
     delete gCursorPic;
     gCursorPic = nullptr;
-    for (u32 id = 0; id < kScreenCount; ++id) kScreens[id].release();
+    for (u32 id = 0; id < kScreenCount; ++id) kScreens[id].ops.release();
     gEndingFrame.Reset();
     gEnterFrame.Reset();
 }

@@ -1,5 +1,5 @@
 // The two sides as the battle frame drives them.
-#include "battle/BattleSides.h"
+#include "battle/BattleFrameSides.h"
 
 #include "battle/Battle.h"
 #include "battle/BattleEnd.h"

@@ -2,11 +2,11 @@
 // god/demon transformation and its end.
 #include <algorithm>
 
+#include "data/GameData.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleScene.h"
 #include "battle/FighterAct.h"
 #include "battle/HitRules.h"
-#include "data/GameData.h"
 
 namespace {
 

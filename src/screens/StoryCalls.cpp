@@ -3,7 +3,9 @@
 
 #include "ui/EndingFrame.h"
 #include "ui/EnterFrame.h"
+#include "ui/ScreenState.h"
 #include "ui/Screens.h"
+#include "menu/ItemFrame.h"
 
 void SetupEndingScreen(i32 layout, i32 action1, i32 action2, i32 action3, i32 action4) {
     gEndingFrame.Setup(layout, action1, action2, action3, action4);
@@ -11,4 +13,10 @@ void SetupEndingScreen(i32 layout, i32 action1, i32 action2, i32 action3, i32 ac
 
 void SetupEnterPrompt(i32 x, i32 y, TalkContext* talk, const u8* command, u16* position) {
     gEnterFrame.Setup(x, y, talk, command, position);
+}
+
+void OpenItemFrame(u32 mode) {
+    gFrameId = ScreenWord(Screen::ItemChooser);
+    delete gItemFrame;
+    gItemFrame = new cItemFrame(mode);
 }
