@@ -18,7 +18,7 @@
 #include "map/SessionServices.h"
 #include "map/MapArchive.h"
 #include "map/MapDb.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 #include "base/Types.h"
 #include "map/AStar.h"
 #include "map/MapScene.h"
