@@ -166,6 +166,11 @@ public:
     bool Load();
     u16 Word(u32 k);
     BopNext Jump(u32 label);
+    // Jumps to the label in operand slot k, which may lie past the file's end.
+    BopNext JumpTo(const BopArgs& a, int k) {
+        if (k < a.count) return Jump(a.v[k]);
+        return Fault("the program runs past the end of the file", start_ + 2 * s_.pc + a.cutAt);
+    }
     BopNext Fault(const char* what, u32 at);
     // Moves the counter n words on, a count the signature does not give.
     BopNext Skip(u32 n) {
@@ -315,7 +320,7 @@ Next OpUntilTime(Step& st, const BopArgs& a) {
 }
 
 Next OpIfTime(Step& st, const BopArgs& a) {
-    return gGameTime >= a.v[0] ? st.Jump(a.v[1]) : Next::Yield;
+    return gGameTime >= a.v[0] ? st.JumpTo(a, 1) : Next::Yield;
 }
 
 // The counter passes the opcode only: its operand runs next as an opcode.
@@ -325,13 +330,13 @@ Next OpSetTime(Step&, const BopArgs& a) {
 }
 
 Next OpJump(Step& st, const BopArgs& a) {
-    return st.Jump(a.v[0]);
+    return st.JumpTo(a, 0);
 }
 
 template <bool kWhenSet>
 Next OpIfFlag(Step& st, const BopArgs& a) {
     bool set = GetGameFlag(static_cast<u16>(a.v[0])) != 0;
-    return set == kWhenSet ? st.Jump(a.v[1]) : Next::Yield;
+    return set == kWhenSet ? st.JumpTo(a, 1) : Next::Yield;
 }
 
 // An empty list holds for "all" and fails for "any".
@@ -343,7 +348,7 @@ Next OpIfFlags(Step& st, const BopArgs& a) {
         all = all && set;
         any = any || set;
     }
-    return (kAll ? all : any) ? st.Jump(a.v[1]) : Next::Yield;
+    return (kAll ? all : any) ? st.JumpTo(a, 1) : Next::Yield;
 }
 
 template <bool kSet>
@@ -371,7 +376,7 @@ template <bool kAtLeast>
 Next OpIfVariable(Step& st, const BopArgs& a) {
     u32 v = a.v[0], x = a.v[1];
     bool hit = v < 256 && (kAtLeast ? gScriptVars[v] >= x : gScriptVars[v] <= x);
-    return hit ? st.Jump(a.v[2]) : Next::Yield;
+    return hit ? st.JumpTo(a, 2) : Next::Yield;
 }
 
 Next OpGiveScript(Step& st, const BopArgs& a) {
@@ -402,7 +407,7 @@ Next OpGiveScript(Step& st, const BopArgs& a) {
 }
 
 Next OpIfMarkPast(Step& st, const BopArgs& a) {
-    return static_cast<u64>(gScriptTimeMark) + a.v[0] < gGameTime ? st.Jump(a.v[1]) : Next::Yield;
+    return static_cast<u64>(gScriptTimeMark) + a.v[0] < gGameTime ? st.JumpTo(a, 1) : Next::Yield;
 }
 
 Next OpMarkTime(Step&, const BopArgs&) {
@@ -500,7 +505,7 @@ Next OpIfDistance(Step& st, const BopArgs& a) {
     double dx = double(r.x) - st.s_.x, dy = double(r.y) - st.s_.y;
     double reach = 16.0 * a.v[1];
     bool within = dx * dx + dy * dy <= reach * reach;
-    return within == kNear ? st.Jump(a.v[2]) : Next::Yield;
+    return within == kNear ? st.JumpTo(a, 2) : Next::Yield;
 }
 
 // A text without its mark keeps what fits, and the program cannot go on past it.
@@ -510,7 +515,7 @@ Next OpSpeech(Step& st, const BopArgs& a) {
     s.text = static_cast<char*>(MH_ALLOC_ZERO(static_cast<i32>(a.textLen + 16)));
     if (s.text) std::memcpy(s.text, a.text, a.textLen);
     s.textColour = a.v[0] > 10 ? 0 : static_cast<u16>(a.v[0]);
-    if (!a.marked)
+    if (!a.whole)
         return st.Fault("a speech text has no end mark", static_cast<u32>(a.text - st.block_));
     return Next::Yield;
 }
@@ -520,10 +525,15 @@ Next OpNoSpeech(Step& st, const BopArgs&) {
     return Next::Continue;
 }
 
-// An empty table has nothing to choose from.
+// An empty table has nothing to choose from. Only the drawn label has to lie
+// inside the file.
 Next OpRandomJump(Step& st, const BopArgs& a) {
     if (a.listCount == 0) return Next::Yield;
-    return st.Jump(LoadU32(a.list + 4 * RandomN(a.listCount)));
+    u64 at = static_cast<u64>(a.list - st.block_) + 4ull * RandomN(a.listCount);
+    if (at + 4 > st.size_)
+        return st.Fault("the program runs past the end of the file",
+                        static_cast<u32>(at + 2 <= st.size_ ? at + 2 : at));
+    return st.Jump(LoadU32(st.block_ + at));
 }
 
 template <bool kAdd>
@@ -550,7 +560,7 @@ Next OpIfRoleValue(Step& st, const BopArgs& a) {
     bool hit = have && (kHow == Compare::AtLeast  ? v >= want
                         : kHow == Compare::AtMost ? v <= want
                                                   : v == want);
-    return hit ? st.Jump(a.v[3]) : Next::Yield;
+    return hit ? st.JumpTo(a, 3) : Next::Yield;
 }
 
 Next OpStop(Step&, const BopArgs&) {

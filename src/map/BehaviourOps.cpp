@@ -50,7 +50,14 @@ BopDecode DecodeBehaviourOp(const BehaviourOp& op, const u8* p, u32 avail, BopAr
                 break;
             }
             case 'L':
-                if (!need(4)) return BopDecode::Short;
+                // Labels come last: one past the readable bytes matters only
+                // when its jump is taken.
+                if (!need(4)) {
+                    a.whole = false;
+                    a.cutAt = *missing;
+                    a.words = a.advance = (at + 4 - passed) / 2;
+                    return BopDecode::Partial;
+                }
                 put(LoadU32(p + at));
                 at += 4;
                 break;
@@ -70,9 +77,12 @@ BopDecode DecodeBehaviourOp(const BehaviourOp& op, const u8* p, u32 avail, BopAr
                 a.listCount = LoadU16(p + at);
                 at += 2;
                 a.list = p + at;
-                if (!need(4 * a.listCount)) return BopDecode::Short;
-                at += 4 * a.listCount;
                 put(a.listCount);
+                if (at + 4 * a.listCount > avail) {
+                    a.whole = false;
+                    return BopDecode::Partial;
+                }
+                at += 4 * a.listCount;
                 break;
             }
             case 'T': {
@@ -82,9 +92,9 @@ BopDecode DecodeBehaviourOp(const BehaviourOp& op, const u8* p, u32 avail, BopAr
                 while (end + 1 < limit && !(p[end] == 0x25 && p[end + 1] == 0x51)) ++end;
                 a.text = p + at;
                 if (end + 1 >= limit) {
-                    a.marked = false;
+                    a.whole = false;
                     a.textLen = std::min<u32>(limit, at + kSpeechMax) - at;
-                    return BopDecode::Unmarked;
+                    return BopDecode::Partial;
                 }
                 a.textLen = end - at;
                 at = end + 2 + ((end + 2) & 1);

@@ -41,7 +41,8 @@ struct BopArgs {
     u32 listCount = 0;
     const u8* text = nullptr;  // T: the first byte of the text
     u32 textLen = 0;
-    bool marked = true;  // T: false when no end mark lies within reach
+    bool whole = true;  // false: a label, a text or a label table runs past what can be read
+    u32 cutAt = 0;      // a cut label: byte offset of its first unreadable word
 };
 
 // What a handler tells the run loop.
@@ -69,9 +70,11 @@ std::span<const BehaviourOp> BehaviourOpTable();
 const BehaviourOp* FindBehaviourOp(u32 op);
 const BehaviourOp* FindBehaviourOpByName(std::string_view name);
 
-enum class BopDecode { Ok, Short, Unmarked };
+enum class BopDecode { Ok, Short, Partial };
 // Reads the operands of op's instruction at p (avail bytes readable). Short when
-// a word lies past them (*missing: its byte offset from p); Unmarked when a text
-// has no end mark within reach (args then hold what fits).
+// a word lies past them (*missing: its byte offset from p). Partial when a label
+// or a label table is cut short or a text has no end mark within reach: the args
+// hold what fits, and the handler, which needs the rest only on some paths (a
+// jump taken, a label drawn), faults when it must.
 BopDecode DecodeBehaviourOp(const BehaviourOp& op, const u8* p, u32 avail, BopArgs* args,
                             u32* missing);

@@ -398,9 +398,10 @@ TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabels) {
     EXPECT_NE(err.find("line 2"), std::string::npos) << err;
     EXPECT_FALSE(AssemblePath("program 1\n jump @nowhere\n", &out, &err));
     EXPECT_NE(err.find("undefined label"), std::string::npos);
-    for (const char* bad : {"program 1\n setflag 70000\n", "program 1\n valuetable 1 2\n",
-                            "program 2001\n", "program 1\nprogram 1\n",
-                            "program 1\n say 1 \"a%Qb\"\n", "program 1\n dance\n", "a:\na:\n"})
+    for (const char* bad :
+         {"program 1\n setflag 70000\n", "program 1\n valuetable 1 2\n", "program 2001\n",
+          "program 1\nprogram 1\n", "program 1\n say 1 \"a%Qb\"\n", "program 1\n dance\n",
+          "a:\na:\n", "program 1\n x:\n ifall 65535 @x\n"})
         EXPECT_FALSE(AssemblePath(bad, &out, &err)) << bad;
     // A text is padded to a whole word after its mark.
     ASSERT_TRUE(AssemblePath("program 1\n say 1 \"abc\"\n", &out, &err)) << err;
