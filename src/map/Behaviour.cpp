@@ -142,8 +142,8 @@ void TurnOffset(int dir, int p, int q, int* ox, int* oy) {
 }
 
 // Map 224's one exception: while role slot 13 runs program 2311 there, its
-// route orders (opcode 7) start no route; the role keeps its place and the
-// program goes on. The data of that map are written for this.
+// route orders (opcode 7) start no route. The counter moves on as usual, so the
+// program goes on with the role where it stands.
 constexpr u32 kHeldRouteMap = 224;
 constexpr int kHeldRouteSlot = 13;
 constexpr u16 kHeldRouteScript = 2311;
