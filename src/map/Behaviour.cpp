@@ -143,7 +143,8 @@ void TurnOffset(int dir, int p, int q, int* ox, int* oy) {
 
 // Map 224's one exception: while role slot 13 runs program 2311 there, its
 // route orders (opcode 7) start no route. The counter moves on as usual, so the
-// program goes on with the role where it stands.
+// program goes on with the role where it stands. (Program 2311 lies in the first
+// extra block, which our path database does not have: GetProgramBlock.)
 constexpr u32 kHeldRouteMap = 224;
 constexpr int kHeldRouteSlot = 13;
 constexpr u16 kHeldRouteScript = 2311;
