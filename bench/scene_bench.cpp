@@ -18,6 +18,7 @@
 #include "map/MapArchive.h"
 #include "map/MapDb.h"
 #include "map/MapScene.h"
+#include "map/DrawOrder.h"
 #include "map/NewGame.h"
 #include "base/Types.h"
 #include "shell/PictureSetup.h"

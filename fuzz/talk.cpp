@@ -5,6 +5,7 @@
 
 #include "FuzzWorld.h"
 #include "map/NewGame.h"
+#include "map/RoleTable.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
 

@@ -14,7 +14,7 @@
 #include "data/GameFlags.h"
 #include "map/City.h"
 #include "map/MapArchive.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 #include "base/Types.h"
 #include "map/RoleTable.h"
 #include "map/KeyCole.h"

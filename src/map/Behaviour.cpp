@@ -3,6 +3,7 @@
 #include "map/StoryLink.h"
 #include "map/Behaviour.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -17,7 +18,7 @@
 #include "map/SessionServices.h"
 #include "map/MapArchive.h"
 #include "map/MapDb.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 #include "base/Types.h"
 #include "map/AStar.h"
 #include "map/MapScene.h"
@@ -107,165 +108,6 @@ void RemoveRole(int index) {
         if (r.role == index) ClearRoleRoute(&r);
 }
 
-class Step {
-public:
-    explicit Step(int index) : index_(index), s_(gMapRoles[index]) {}
-    void Run();
-
-private:
-    enum class Next { Continue, Yield };
-
-    bool Load();
-    u16 Word(u32 k);
-    u32 Label(u32 k) { return Word(k) | static_cast<u32>(Word(k + 1)) << 16; }
-    Next Jump(u32 label);
-    Next Fault(const char* what, u32 at);
-    Next Exec(u16 op);
-    bool Resolve(u16 ref, int* index, bool selfRef);
-    u16 RoleIdOf(u16 ref);
-    Next GiveScript(u16 ref, u16 script);
-    Next HideShow(u16 ref, bool show);
-    Next WalkToRole(u16 ref, i16 p, i16 q, bool offset, u32 len);
-    Next IfDistance(bool near);
-    Next RoleValueTest(int kind);
-    Next Speech();
-    void Wander();
-
-    int index_;
-    RoleSlot& s_;
-    const u8* block_ = nullptr;
-    u32 size_ = 0;
-    u32 start_ = 0;  // byte offset of the program's first word in the block
-    bool fault_ = false;
-    bool ended_ = false;
-};
-
-bool Step::Load() {
-    ScriptBlockRef ref;
-    if (!SelectScriptBlock(s_.scriptId, &ref)) return false;
-    if (!GetProgramBlock(ref.block, &block_, &size_)) {
-        Fault("the script's block is missing", 0);
-        return false;
-    }
-    u64 at = kPathTableAt + 4ull * ref.local;
-    if (at + 4 > size_) {
-        Fault("the script's offset lies outside the file", static_cast<u32>(at));
-        return false;
-    }
-    start_ = kPathTableAt + LoadU32(block_ + at);
-    if (start_ < kPathTableAt || start_ >= size_) {
-        Fault("the program lies outside the file", static_cast<u32>(at));
-        return false;
-    }
-    return true;
-}
-
-u16 Step::Word(u32 k) {
-    u64 at = start_ + 2ull * (static_cast<u64>(s_.pc) + k);
-    if (at + 2 > size_) {
-        if (!fault_) Fault("the program runs past the end of the file", static_cast<u32>(at));
-        return 0;
-    }
-    return LoadU16(block_ + at);
-}
-
-Step::Next Step::Fault(const char* what, u32 at) {
-    fault_ = true;
-    ++gBehaviourReport.faults;
-    char text[200];
-    std::snprintf(text, sizeof(text), "path.dat: script %u of role %u at offset 0x%X: %s",
-                  s_.scriptId, s_.roleId, at, what);
-    gBehaviourReport.last = text;
-    std::fprintf(stderr, "%s\n", text);
-    // The program ends, so the fault is reported once.
-    s_.scriptId = 0;
-    s_.pc = 0;
-    ended_ = true;
-    return Next::Yield;
-}
-
-Step::Next Step::Jump(u32 label) {
-    if (fault_) return Next::Yield;
-    u64 at = kPathTableAt + static_cast<u64>(label);
-    if (at < start_ || ((at - start_) & 1) || at + 2 > size_)
-        return Fault("a label lies outside the program", static_cast<u32>(at));
-    s_.pc = static_cast<u32>((at - start_) / 2);
-    return Next::Yield;
-}
-
-bool Step::Resolve(u16 ref, int* index, bool selfRef) {
-    if (selfRef && ref == kSelfRef) {
-        *index = index_;
-        return true;
-    }
-    int i = -1;
-    if (!GetRoleIndex(ref, &i) || i <= 0 || i >= kRoleRows) return false;
-    *index = i;
-    return true;
-}
-
-u16 Step::RoleIdOf(u16 ref) {
-    return ref == kSelfRef ? s_.roleId : ref;
-}
-
-Step::Next Step::GiveScript(u16 ref, u16 script) {
-    int i = -1;
-    if (!Resolve(ref, &i, true)) {
-        s_.pc += 3;
-        return Next::Continue;
-    }
-    RoleSlot& r = gMapRoles[i];
-    if (RoleRoute* q = RouteOf(i, 2)) q->queuedRole = q->queuedX = q->queuedY = 0xFFFF;
-    if (RoleRoute* w = RouteOf(i, 1)) {
-        if (!OnCell(r)) {
-            // Back along the route to the cell the role left.
-            u16 pos = w->pos & 0x7FFF;
-            u8 d = pos < sizeof(w->dirs) ? w->dirs[pos] : 255;
-            if (d > 7 && pos > 0) d = w->dirs[pos - 1];
-            int row = r.y / 16;
-            ClearRoleFootprint(&r);
-            SnapToGrid(&r, d, -1);
-            r.cell = CellPointer(r.x / 16, r.y / 16);
-            MarkRoleFootprint(&r);
-            RefileMapObject(r.roleId, static_cast<int>(r.state & 3), row, 0);
-        }
-        ClearRoleRoute(w);
-    }
-    r.scriptId = script;
-    r.pc = 0;
-    if (i == index_) {
-        // The running role goes on at the start of its new program in this step.
-        if (!Load()) {
-            ended_ = true;
-            return Next::Yield;
-        }
-        return Next::Continue;
-    }
-    s_.pc += 3;
-    return Next::Continue;
-}
-
-Step::Next Step::HideShow(u16 ref, bool show) {
-    int i = -1;
-    if (Resolve(ref, &i, true)) {
-        RoleSlot& r = gMapRoles[i];
-        if (show) {
-            r.state |= 0xC000;
-        } else {
-            r.state &= ~0xC000u;
-            ClearRoleFootprint(&r);
-        }
-    } else if (show) {
-        UpdateRoleRecord(RoleIdOf(ref), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x8000, -1, -1, 0x8080,
-                         0xFF);
-    } else {
-        UpdateRoleRecord(RoleIdOf(ref), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0, 0x7FFF, -1, 0x8080,
-                         0xFF);
-    }
-    s_.pc += 2;
-    return Next::Continue;
-}
-
 // The offset (p, q) turned by the facing of the role walked to.
 void TurnOffset(int dir, int p, int q, int* ox, int* oy) {
     switch (dir) {
@@ -299,78 +141,118 @@ void TurnOffset(int dir, int p, int q, int* ox, int* oy) {
     }
 }
 
-Step::Next Step::WalkToRole(u16 ref, i16 p, i16 q, bool offset, u32 len) {
+// Map 224's one exception: while role slot 13 runs program 2311 there, its
+// route orders (opcode 7) start no route. The counter moves on as usual, so the
+// program goes on with the role where it stands. (Program 2311 lies in the first
+// extra block, which our path database does not have: GetProgramBlock.)
+constexpr u32 kHeldRouteMap = 224;
+constexpr int kHeldRouteSlot = 13;
+constexpr u16 kHeldRouteScript = 2311;
+
+bool RouteOrdersHeld(int index, u16 script) {
+    return gMapId == kHeldRouteMap && index == kHeldRouteSlot && script == kHeldRouteScript;
+}
+
+// Words a walk or distance test skips when its role operand names no role.
+constexpr u32 kUnresolvedRoleSkip = 2;
+
+}  // namespace
+
+// One step of one role's program: the state the handlers share.
+class BehaviourStep {
+public:
+    explicit BehaviourStep(int index) : index_(index), s_(gMapRoles[index]) {}
+    void Run();
+
+    bool Load();
+    u16 Word(u32 k);
+    BopNext Jump(u32 label);
+    // Jumps to the label in operand slot k, which may lie past the file's end.
+    BopNext JumpTo(const BopArgs& a, int k) {
+        if (k < a.count) return Jump(a.v[k]);
+        return Fault("the program runs past the end of the file", start_ + 2 * s_.pc + a.cutAt);
+    }
+    BopNext Fault(const char* what, u32 at);
+    // Moves the counter n words on, a count the signature does not give.
+    BopNext Skip(u32 n) {
+        s_.pc += n;
+        return BopNext::Jumped;
+    }
+    bool Resolve(u16 ref, int* index, bool selfRef);
+    u16 RoleIdOf(u16 ref) { return ref == kSelfRef ? s_.roleId : ref; }
+    void Wander();
+
+    int index_;
+    RoleSlot& s_;
+    const u8* block_ = nullptr;
+    u32 size_ = 0;
+    u32 start_ = 0;  // byte offset of the program's first word in the block
+    bool fault_ = false;
+};
+
+bool BehaviourStep::Load() {
+    ScriptBlockRef ref;
+    if (!SelectScriptBlock(s_.scriptId, &ref)) return false;
+    if (!GetProgramBlock(ref.block, &block_, &size_)) {
+        Fault("the script's block is missing", 0);
+        return false;
+    }
+    u64 at = kPathTableAt + 4ull * ref.local;
+    if (at + 4 > size_) {
+        Fault("the script's offset lies outside the file", static_cast<u32>(at));
+        return false;
+    }
+    start_ = kPathTableAt + LoadU32(block_ + at);
+    if (start_ < kPathTableAt || start_ >= size_) {
+        Fault("the program lies outside the file", static_cast<u32>(at));
+        return false;
+    }
+    return true;
+}
+
+u16 BehaviourStep::Word(u32 k) {
+    u64 at = start_ + 2ull * (static_cast<u64>(s_.pc) + k);
+    if (at + 2 > size_) {
+        if (!fault_) Fault("the program runs past the end of the file", static_cast<u32>(at));
+        return 0;
+    }
+    return LoadU16(block_ + at);
+}
+
+BopNext BehaviourStep::Fault(const char* what, u32 at) {
+    fault_ = true;
+    ++gBehaviourReport.faults;
+    char text[200];
+    std::snprintf(text, sizeof(text), "path.dat: script %u of role %u at offset 0x%X: %s",
+                  s_.scriptId, s_.roleId, at, what);
+    gBehaviourReport.last = text;
+    std::fprintf(stderr, "%s\n", text);
+    // The program ends, so the fault is reported once.
+    s_.scriptId = 0;
+    s_.pc = 0;
+    return BopNext::Ended;
+}
+
+BopNext BehaviourStep::Jump(u32 label) {
+    u64 at = kPathTableAt + static_cast<u64>(label);
+    if (at < start_ || ((at - start_) & 1) || at + 2 > size_)
+        return Fault("a label lies outside the program", static_cast<u32>(at));
+    s_.pc = static_cast<u32>((at - start_) / 2);
+    return BopNext::Jumped;
+}
+
+bool BehaviourStep::Resolve(u16 ref, int* index, bool selfRef) {
+    if (selfRef && ref == kSelfRef) {
+        *index = index_;
+        return true;
+    }
     int i = -1;
-    if (!Resolve(ref, &i, true)) {
-        s_.pc += 2;
-        return Next::Yield;
-    }
-    RoleSlot& r = gMapRoles[i];
-    if (!OnCell(r)) return Next::Yield;
-    int cx = r.x / 16, cy = r.y / 16;
-    if (offset) {
-        int ox, oy;
-        TurnOffset(r.act ? r.act->dir : 0, p, q, &ox, &oy);
-        int tx = cx + ox, ty = cy + oy;
-        if (!(CellBits(tx, ty) & kCellWall) && !(CellBits(tx + 1, ty) & kCellWall)) {
-            cx = tx;
-            cy = ty;
-        }
-    }
-    StartRoleRoute(index_, cx, cy);
-    if (std::fabs(DistanceFromOrigin(s_) - DistanceFromOrigin(r)) > 128)
-        s_.state |= kRoleDoubleStep;
-    s_.pc += len;
-    return Next::Continue;
+    if (!GetRoleIndex(ref, &i) || i <= 0 || i >= kRoleRows) return false;
+    *index = i;
+    return true;
 }
 
-Step::Next Step::IfDistance(bool near) {
-    int i = -1;
-    if (!Resolve(Word(1), &i, false)) {
-        s_.pc += 2;
-        return Next::Yield;
-    }
-    const RoleSlot& r = gMapRoles[i];
-    double dx = double(r.x) - s_.x, dy = double(r.y) - s_.y;
-    double reach = 16.0 * Word(2);
-    bool within = dx * dx + dy * dy <= reach * reach;
-    if (within == near) return Jump(Label(3));
-    s_.pc += 5;
-    return Next::Yield;
-}
-
-Step::Next Step::RoleValueTest(int kind) {
-    u16 id = RoleIdOf(Word(1));
-    i32 v = 0;
-    int have = AccessRoleValue(id, Word(2), &v, 1);
-    i32 want = Word(3);
-    bool hit = have && (kind == 0 ? v >= want : kind == 1 ? v <= want : v == want);
-    if (hit) return Jump(Label(4));
-    s_.pc += 6;
-    return Next::Yield;
-}
-
-Step::Next Step::Speech() {
-    FreeSpeech(s_);
-    u16 col = Word(1);
-    u64 from = start_ + 2ull * (static_cast<u64>(s_.pc) + 2);
-    if (fault_) return Next::Yield;
-    u64 limit = std::min<u64>(size_, from + kSpeechMax + 2);
-    u64 end = from;
-    while (end + 1 < limit && !(block_[end] == 0x25 && block_[end + 1] == 0x51)) ++end;
-    bool marked = end + 1 < limit;
-    if (!marked) end = std::min<u64>(limit, from + kSpeechMax);
-    u32 len = static_cast<u32>(end - from);
-    s_.text = static_cast<char*>(MH_ALLOC_ZERO(static_cast<i32>(len + 16)));
-    if (s_.text) std::memcpy(s_.text, block_ + from, len);
-    s_.textColour = col > 10 ? 0 : col;
-    // A text without its mark keeps what fits, and the program cannot go on past it.
-    if (!marked) return Fault("a speech text has no end mark", static_cast<u32>(from));
-    s_.pc = static_cast<u32>((end + 2 - start_ + 1) / 2);
-    return Next::Yield;
-}
-
-void Step::Wander() {
+void BehaviourStep::Wander() {
     RoleRoute* w = RouteOf(index_, 1);
     int dir = w && w->dirs[0] < 8
                   ? w->dirs[0]
@@ -383,274 +265,426 @@ void Step::Wander() {
     StepRoleInDirection(index_, dir);
 }
 
-Step::Next Step::Exec(u16 op) {
-    switch (op) {
-        case bop::kRestart:
-            s_.pc = 0;
-            return Next::Yield;
-        case bop::kEnd:
-            s_.scriptId = 0;
-            s_.pc = 0;
-            ended_ = true;
-            return Next::Yield;
-        case bop::kAction:
-        case bop::kDirection: {
-            u16 v = Word(1);
-            if (fault_) return Next::Yield;
-            if (s_.act) (op == bop::kAction ? s_.act->action : s_.act->dir) = v;
-            s_.pc += 2;
-            AdvanceAnimation(s_);
-            return Next::Yield;
-        }
-        case bop::kSetWait: {
-            u16 n = Word(1);
-            if (fault_) return Next::Yield;
-            s_.wait = n;
-            s_.pc += 2;
-            return Next::Continue;
-        }
-        case bop::kWait:
-        case bop::kWaitAnim:
-            if (s_.wait != 0) {
-                --s_.wait;
-                if (op == bop::kWaitAnim) AdvanceAnimation(s_);
-                return Next::Yield;
-            }
-            s_.pc += 1;
-            return Next::Yield;
-        case bop::kRouteTo: {
-            u16 x = Word(1), y = Word(2);
-            if (fault_) return Next::Yield;
-            if (!(gMapId == 224 && index_ == 13 && s_.scriptId == 2311))
-                StartRoleRoute(index_, x, y);
-            s_.pc += 3;
-            return Next::Continue;
-        }
-        case bop::kWalk:
-            if (!OnCell(s_) || StepRoleRoute(index_) != 2) return Next::Yield;
-            s_.pc += 1;
-            s_.state &= ~kRoleDoubleStep;
-            return Next::Continue;
-        case bop::kUntilTime: {
-            u16 t = Word(1);
-            if (s_.state & kRoleIdleAnim) AdvanceAnimation(s_);
-            if (fault_ || gGameTime < t) return Next::Yield;
-            s_.pc += 2;
-            return Next::Continue;
-        }
-        case bop::kIfTime:
-            if (gGameTime >= Word(1)) return Jump(Label(2));
-            s_.pc += 4;
-            return Next::Yield;
-        case bop::kSetTime: {
-            u16 t = Word(1);
-            if (fault_) return Next::Yield;
-            gGameTime = t > 1000 ? 0 : t;
-            s_.pc += 1;  // the operand is read next as an opcode
-            return Next::Continue;
-        }
-        case bop::kJump:
-            return Jump(Label(1));
-        case bop::kIfFlag:
-        case bop::kIfNotFlag: {
-            bool set = GetGameFlag(Word(1)) != 0;
-            if (set == (op == bop::kIfFlag)) return Jump(Label(2));
-            s_.pc += 4;
-            return Next::Yield;
-        }
-        case bop::kIfAllFlags:
-        case bop::kIfAnyFlag: {
-            u32 n = 0;
-            bool all = true, any = false;
-            for (u16 f; (f = Word(1 + n)) != 0xFFFF && !fault_; ++n) {
-                bool set = GetGameFlag(f) != 0;
-                all = all && set;
-                any = any || set;
-            }
-            if (fault_) return Next::Yield;
-            if (op == bop::kIfAllFlags ? all : any) return Jump(Label(2 + n));
-            s_.pc += n + 4;
-            return Next::Yield;
-        }
-        case bop::kSetFlag:
-        case bop::kClearFlag: {
-            u16 f = Word(1);
-            if (fault_) return Next::Yield;
-            if (op == bop::kSetFlag)
-                SetGameFlag(f);
-            else
-                ClearGameFlag(f);
-            s_.pc += 2;
-            return Next::Continue;
-        }
-        case bop::kSetVar:
-        case bop::kAddVar:
-        case bop::kSubVar: {
-            u16 v = Word(1), x = Word(2);
-            if (!fault_ && v < 256) {
-                u32& var = gScriptVars[v];
-                if (op == bop::kSetVar) var = x;
-                if (op == bop::kAddVar) var = std::min<u32>(var + x, 1000);
-                if (op == bop::kSubVar) var = var > x ? var - x : 0;
-            }
-            s_.pc += 3;
-            return Next::Continue;
-        }
-        case bop::kIfVarGe:
-        case bop::kIfVarLe: {
-            u16 v = Word(1), x = Word(2);
-            bool hit = v < 256 && (op == bop::kIfVarGe ? gScriptVars[v] >= x : gScriptVars[v] <= x);
-            if (hit) return Jump(Label(3));
-            s_.pc += 5;
-            return Next::Yield;
-        }
-        case bop::kGiveScript: {
-            u16 r = Word(1), sc = Word(2);
-            if (fault_) return Next::Yield;
-            return GiveScript(r, sc);
-        }
-        case bop::kIfMarkPast:
-            if (static_cast<u64>(gScriptTimeMark) + Word(1) < gGameTime) return Jump(Label(2));
-            s_.pc += 4;
-            return Next::Yield;
-        case bop::kMarkTime:
-            gScriptTimeMark = gGameTime;
-            s_.pc += 1;
-            return Next::Continue;
-        case bop::kHide:
-        case bop::kShow: {
-            u16 r = Word(1);
-            if (fault_) return Next::Yield;
-            return HideShow(r, op == bop::kShow);
-        }
-        case bop::kPlace:
-        case bop::kMove: {
-            i16 a = static_cast<i16>(Word(1)), b = static_cast<i16>(Word(2));
-            if (fault_) return Next::Yield;
-            if (op == bop::kPlace)
-                PlaceRole(index_, static_cast<u16>(a), static_cast<u16>(b));
-            else
-                PlaceRole(index_, s_.x / 16 + a, s_.y / 16 + b);
-            s_.pc += 3;
-            return Next::Yield;
-        }
-        case bop::kWander:
-            if (OnCell(s_)) Wander();
-            return Next::Yield;
-        case bop::kLook: {
-            u16 a = Word(1), q = Word(2), d = Word(3);
-            if (fault_) return Next::Yield;
-            if (s_.act) {
-                if (a != 0xFFFF) s_.act->act = a;
-                if (q != 0xFFFF) s_.act->action = q;
-                if (d != 0xFFFF) s_.act->dir = d;
-            }
-            s_.pc += 4;
-            AdvanceAnimation(s_);
-            return Next::Yield;
-        }
-        case bop::kSound: {
-            u16 n = Word(1);
-            if (fault_) return Next::Yield;
-            const RoleSlot* p =
-                gPlayerSlot > 0 && gPlayerSlot < kRoleRows ? &gMapRoles[gPlayerSlot] : &s_;
-            PlaySfxFrom(n, s_.x, s_.y, p->x, p->y, static_cast<int>(gSfxVolume));
-            s_.pc += 2;
-            return Next::Yield;
-        }
-        case bop::kWalkToRole:
-            return WalkToRole(Word(1), 0, 0, false, 2);
-        case bop::kSpeech:
-            return Speech();
-        case bop::kNoSpeech:
-            FreeSpeech(s_);
-            s_.pc += 1;
-            return Next::Continue;
-        case bop::kWalkNearRole: {
-            u16 r = Word(1);
-            i16 p = static_cast<i16>(Word(2)), q = static_cast<i16>(Word(3));
-            if (fault_) return Next::Yield;
-            return WalkToRole(r, p, q, true, 4);
-        }
-        case bop::kIfNear:
-            return IfDistance(true);
-        case bop::kIfFar:
-            return IfDistance(false);
-        case bop::kRandomJump: {
-            u16 n = Word(1);
-            if (fault_) return Next::Yield;
-            // An empty table has nothing to choose from.
-            if (n == 0) {
-                s_.pc += 2;
-                return Next::Yield;
-            }
-            return Jump(Label(2 + 2 * RandomN(n)));
-        }
-        case bop::kSetValue:
-        case bop::kAddValue: {
-            u16 id = RoleIdOf(Word(1)), k = Word(2), v = Word(3);
-            if (fault_) return Next::Yield;
-            i32 value = static_cast<i16>(v);
-            if (op == bop::kAddValue) {
-                i32 old = 0;
-                if (AccessRoleValue(id, k, &old, 1)) value = old + value;
-            }
-            AccessRoleValue(id, k, &value, 2);
-            s_.pc += 4;
-            return Next::Continue;
-        }
-        case bop::kIfValueGe:
-            return RoleValueTest(0);
-        case bop::kIfValueLe:
-            return RoleValueTest(1);
-        case bop::kIfValueEq:
-            return RoleValueTest(2);
-        case bop::kStop:
-            return Next::Yield;
-        case bop::kAttach: {
-            u16 n = Word(1);
-            if (fault_) return Next::Yield;
-            s_.second = GlobalActSlot(n);
-            s_.pc += 2;
-            return Next::Yield;
-        }
-        case bop::kDetach:
-            s_.second = nullptr;
-            s_.pc += 1;
-            return Next::Yield;
-        default:
-            return Next::Yield;
-    }
+namespace {
+
+using Step = BehaviourStep;
+using Next = BopNext;
+
+// ---- handlers, one per opcode (or pair of opcodes that differ in one choice) ----
+
+Next OpRestart(Step& st, const BopArgs&) {
+    st.s_.pc = 0;
+    return Next::Jumped;
 }
 
-void Step::Run() {
-    if (!Load()) return;
-    for (int ops = 0; ops < kOpsPerStep; ++ops) {
-        u16 op = Word(0);
-        if (fault_) return;
-        // 44 has no working form; it reads as a word that is no opcode.
-        if (op >= bop::kCount || op == bop::kValueTable) {
-            if (s_.pc != 0) {
-                s_.pc = 0;
-                op = Word(0);
-                if (fault_) return;
-            }
-            if (op >= bop::kCount || op == bop::kValueTable) {
-                RemoveRole(index_);
-                return;
-            }
-        }
-        Next next = Exec(op);
-        if (fault_) {
-            s_.scriptId = 0;
-            s_.pc = 0;
-            return;
-        }
-        if (next == Next::Yield || ended_) return;
-    }
+Next OpEnd(Step& st, const BopArgs&) {
+    st.s_.scriptId = 0;
+    st.s_.pc = 0;
+    return Next::Ended;
 }
+
+template <bool kDirectionWord>
+Next OpPose(Step& st, const BopArgs& a) {
+    if (st.s_.act) (kDirectionWord ? st.s_.act->dir : st.s_.act->action) = static_cast<u16>(a.v[0]);
+    AdvanceAnimation(st.s_);
+    return Next::Yield;
+}
+
+Next OpSetWait(Step& st, const BopArgs& a) {
+    st.s_.wait = static_cast<u16>(a.v[0]);
+    return Next::Continue;
+}
+
+template <bool kAnimate>
+Next OpWait(Step& st, const BopArgs&) {
+    if (st.s_.wait == 0) return Next::Yield;
+    --st.s_.wait;
+    if (kAnimate) AdvanceAnimation(st.s_);
+    return Next::Stay;
+}
+
+Next OpRouteTo(Step& st, const BopArgs& a) {
+    if (!RouteOrdersHeld(st.index_, st.s_.scriptId))
+        StartRoleRoute(st.index_, static_cast<u16>(a.v[0]), static_cast<u16>(a.v[1]));
+    return Next::Continue;
+}
+
+Next OpWalk(Step& st, const BopArgs&) {
+    if (!OnCell(st.s_) || StepRoleRoute(st.index_) != 2) return Next::Stay;
+    st.s_.state &= ~kRoleDoubleStep;
+    return Next::Continue;
+}
+
+Next OpUntilTime(Step& st, const BopArgs& a) {
+    if (st.s_.state & kRoleIdleAnim) AdvanceAnimation(st.s_);
+    return gGameTime < a.v[0] ? Next::Stay : Next::Continue;
+}
+
+Next OpIfTime(Step& st, const BopArgs& a) {
+    return gGameTime >= a.v[0] ? st.JumpTo(a, 1) : Next::Yield;
+}
+
+// The counter passes the opcode only: its operand runs next as an opcode.
+Next OpSetTime(Step&, const BopArgs& a) {
+    gGameTime = a.v[0] > 1000 ? 0 : a.v[0];
+    return Next::Continue;
+}
+
+Next OpJump(Step& st, const BopArgs& a) {
+    return st.JumpTo(a, 0);
+}
+
+template <bool kWhenSet>
+Next OpIfFlag(Step& st, const BopArgs& a) {
+    bool set = GetGameFlag(static_cast<u16>(a.v[0])) != 0;
+    return set == kWhenSet ? st.JumpTo(a, 1) : Next::Yield;
+}
+
+// An empty list holds for "all" and fails for "any".
+template <bool kAll>
+Next OpIfFlags(Step& st, const BopArgs& a) {
+    bool all = true, any = false;
+    for (u32 k = 0; k < a.listCount; ++k) {
+        bool set = GetGameFlag(LoadU16(a.list + 2 * k)) != 0;
+        all = all && set;
+        any = any || set;
+    }
+    return (kAll ? all : any) ? st.JumpTo(a, 1) : Next::Yield;
+}
+
+template <bool kSet>
+Next OpFlag(Step&, const BopArgs& a) {
+    if (kSet)
+        SetGameFlag(static_cast<u16>(a.v[0]));
+    else
+        ClearGameFlag(static_cast<u16>(a.v[0]));
+    return Next::Continue;
+}
+
+// Variables of 256 and above stay unchanged and fail their tests.
+template <u16 kOp>
+Next OpVariable(Step&, const BopArgs& a) {
+    if (a.v[0] >= 256) return Next::Continue;
+    u32& var = gScriptVars[a.v[0]];
+    u32 x = a.v[1];
+    if (kOp == bop::kSetVar) var = x;
+    if (kOp == bop::kAddVar) var = std::min<u32>(var + x, 1000);
+    if (kOp == bop::kSubVar) var = var > x ? var - x : 0;
+    return Next::Continue;
+}
+
+template <bool kAtLeast>
+Next OpIfVariable(Step& st, const BopArgs& a) {
+    u32 v = a.v[0], x = a.v[1];
+    bool hit = v < 256 && (kAtLeast ? gScriptVars[v] >= x : gScriptVars[v] <= x);
+    return hit ? st.JumpTo(a, 2) : Next::Yield;
+}
+
+Next OpGiveScript(Step& st, const BopArgs& a) {
+    int i = -1;
+    if (!st.Resolve(static_cast<u16>(a.v[0]), &i, true)) return Next::Continue;
+    RoleSlot& r = gMapRoles[i];
+    if (RoleRoute* q = RouteOf(i, 2)) q->queuedRole = q->queuedX = q->queuedY = 0xFFFF;
+    if (RoleRoute* w = RouteOf(i, 1)) {
+        if (!OnCell(r)) {
+            // Back along the route to the cell the role left.
+            u16 pos = w->pos & 0x7FFF;
+            u8 d = pos < sizeof(w->dirs) ? w->dirs[pos] : 255;
+            if (d > 7 && pos > 0) d = w->dirs[pos - 1];
+            int row = r.y / 16;
+            ClearRoleFootprint(&r);
+            SnapToGrid(&r, d, -1);
+            r.cell = CellPointer(r.x / 16, r.y / 16);
+            MarkRoleFootprint(&r);
+            RefileMapObject(r.roleId, static_cast<int>(r.state & 3), row, 0);
+        }
+        ClearRoleRoute(w);
+    }
+    r.scriptId = static_cast<u16>(a.v[1]);
+    r.pc = 0;
+    if (i != st.index_) return Next::Continue;
+    // The running role goes on at the start of its new program in this step.
+    return st.Load() ? Next::JumpedOn : Next::Ended;
+}
+
+Next OpIfMarkPast(Step& st, const BopArgs& a) {
+    return static_cast<u64>(gScriptTimeMark) + a.v[0] < gGameTime ? st.JumpTo(a, 1) : Next::Yield;
+}
+
+Next OpMarkTime(Step&, const BopArgs&) {
+    gScriptTimeMark = gGameTime;
+    return Next::Continue;
+}
+
+// A role on the map changes its state; an absent one its record.
+template <bool kShow>
+Next OpHideShow(Step& st, const BopArgs& a) {
+    u16 ref = static_cast<u16>(a.v[0]);
+    int i = -1;
+    if (st.Resolve(ref, &i, true)) {
+        RoleSlot& r = gMapRoles[i];
+        if (kShow) {
+            r.state |= 0xC000;
+        } else {
+            r.state &= ~0xC000u;
+            ClearRoleFootprint(&r);
+        }
+    } else if (kShow) {
+        UpdateRoleRecord(st.RoleIdOf(ref), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x8000, -1, -1,
+                         0x8080, 0xFF);
+    } else {
+        UpdateRoleRecord(st.RoleIdOf(ref), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0, 0x7FFF, -1,
+                         0x8080, 0xFF);
+    }
+    return Next::Continue;
+}
+
+Next OpPlace(Step& st, const BopArgs& a) {
+    PlaceRole(st.index_, static_cast<u16>(a.v[0]), static_cast<u16>(a.v[1]));
+    return Next::Yield;
+}
+
+Next OpMove(Step& st, const BopArgs& a) {
+    PlaceRole(st.index_, st.s_.x / 16 + static_cast<i32>(a.v[0]),
+              st.s_.y / 16 + static_cast<i32>(a.v[1]));
+    return Next::Yield;
+}
+
+Next OpWander(Step& st, const BopArgs&) {
+    if (OnCell(st.s_)) st.Wander();
+    return Next::Stay;
+}
+
+// Each of act, action and direction unless 0xFFFF.
+Next OpLook(Step& st, const BopArgs& a) {
+    if (ActPlayer* p = st.s_.act) {
+        if (a.v[0] != 0xFFFF) p->act = static_cast<u16>(a.v[0]);
+        if (a.v[1] != 0xFFFF) p->action = static_cast<u16>(a.v[1]);
+        if (a.v[2] != 0xFFFF) p->dir = static_cast<u16>(a.v[2]);
+    }
+    AdvanceAnimation(st.s_);
+    return Next::Yield;
+}
+
+Next OpSound(Step& st, const BopArgs& a) {
+    const RoleSlot& s = st.s_;
+    const RoleSlot* p = gPlayerSlot > 0 && gPlayerSlot < kRoleRows ? &gMapRoles[gPlayerSlot] : &s;
+    PlaySfxFrom(static_cast<u16>(a.v[0]), s.x, s.y, p->x, p->y, static_cast<int>(gSfxVolume));
+    return Next::Yield;
+}
+
+// The cell of role r, or with kBeside the cell offset from it by r's facing.
+template <bool kBeside>
+Next OpWalkToRole(Step& st, const BopArgs& a) {
+    int i = -1;
+    if (!st.Resolve(static_cast<u16>(a.v[0]), &i, true)) return st.Skip(kUnresolvedRoleSkip);
+    RoleSlot& r = gMapRoles[i];
+    if (!OnCell(r)) return Next::Stay;
+    int cx = r.x / 16, cy = r.y / 16;
+    if (kBeside) {
+        int ox, oy;
+        TurnOffset(r.act ? r.act->dir : 0, static_cast<i32>(a.v[1]), static_cast<i32>(a.v[2]), &ox,
+                   &oy);
+        int tx = cx + ox, ty = cy + oy;
+        if (!(CellBits(tx, ty) & kCellWall) && !(CellBits(tx + 1, ty) & kCellWall)) {
+            cx = tx;
+            cy = ty;
+        }
+    }
+    StartRoleRoute(st.index_, cx, cy);
+    if (std::fabs(DistanceFromOrigin(st.s_) - DistanceFromOrigin(r)) > 128)
+        st.s_.state |= kRoleDoubleStep;
+    return Next::Continue;
+}
+
+// Role r is always a role id here, never the running role.
+template <bool kNear>
+Next OpIfDistance(Step& st, const BopArgs& a) {
+    int i = -1;
+    if (!st.Resolve(static_cast<u16>(a.v[0]), &i, false)) return st.Skip(kUnresolvedRoleSkip);
+    const RoleSlot& r = gMapRoles[i];
+    double dx = double(r.x) - st.s_.x, dy = double(r.y) - st.s_.y;
+    double reach = 16.0 * a.v[1];
+    bool within = dx * dx + dy * dy <= reach * reach;
+    return within == kNear ? st.JumpTo(a, 2) : Next::Yield;
+}
+
+// A text without its mark keeps what fits, and the program cannot go on past it.
+Next OpSpeech(Step& st, const BopArgs& a) {
+    RoleSlot& s = st.s_;
+    FreeSpeech(s);
+    s.text = static_cast<char*>(MH_ALLOC_ZERO(static_cast<i32>(a.textLen + 16)));
+    if (s.text) std::memcpy(s.text, a.text, a.textLen);
+    s.textColour = a.v[0] > 10 ? 0 : static_cast<u16>(a.v[0]);
+    if (!a.whole)
+        return st.Fault("a speech text has no end mark", static_cast<u32>(a.text - st.block_));
+    return Next::Yield;
+}
+
+Next OpNoSpeech(Step& st, const BopArgs&) {
+    FreeSpeech(st.s_);
+    return Next::Continue;
+}
+
+// An empty table has nothing to choose from. Only the drawn label has to lie
+// inside the file.
+Next OpRandomJump(Step& st, const BopArgs& a) {
+    if (a.listCount == 0) return Next::Yield;
+    u64 at = static_cast<u64>(a.list - st.block_) + 4ull * RandomN(a.listCount);
+    if (at + 4 > st.size_)
+        return st.Fault("the program runs past the end of the file",
+                        static_cast<u32>(at + 2 <= st.size_ ? at + 2 : at));
+    return st.Jump(LoadU32(st.block_ + at));
+}
+
+template <bool kAdd>
+Next OpRoleValue(Step& st, const BopArgs& a) {
+    u16 id = st.RoleIdOf(static_cast<u16>(a.v[0]));
+    u16 k = static_cast<u16>(a.v[1]);
+    i32 value = static_cast<i32>(a.v[2]);
+    if (kAdd) {
+        i32 old = 0;
+        if (AccessRoleValue(id, k, &old, 1)) value = old + value;
+    }
+    AccessRoleValue(id, k, &value, 2);
+    return Next::Continue;
+}
+
+enum class Compare { AtLeast, AtMost, Equal };
+
+template <Compare kHow>
+Next OpIfRoleValue(Step& st, const BopArgs& a) {
+    i32 v = 0;
+    int have =
+        AccessRoleValue(st.RoleIdOf(static_cast<u16>(a.v[0])), static_cast<u16>(a.v[1]), &v, 1);
+    i32 want = static_cast<i32>(a.v[2]);
+    bool hit = have && (kHow == Compare::AtLeast  ? v >= want
+                        : kHow == Compare::AtMost ? v <= want
+                                                  : v == want);
+    return hit ? st.JumpTo(a, 3) : Next::Yield;
+}
+
+Next OpStop(Step&, const BopArgs&) {
+    return Next::Stay;
+}
+
+Next OpAttach(Step& st, const BopArgs& a) {
+    st.s_.second = GlobalActSlot(static_cast<u16>(a.v[0]));
+    return Next::Yield;
+}
+
+Next OpDetach(Step& st, const BopArgs&) {
+    st.s_.second = nullptr;
+    return Next::Yield;
+}
+
+// opcode, name, operands, handler; row n is opcode n.
+constexpr BehaviourOp kOps[bop::kCount] = {
+    {bop::kRestart, "restart", "", OpRestart},
+    {bop::kEnd, "end", "", OpEnd},
+    {bop::kAction, "action", "w", OpPose<false>},
+    {bop::kDirection, "dir", "w", OpPose<true>},
+    {bop::kSetWait, "setwait", "w", OpSetWait},
+    {bop::kWait, "wait", "", OpWait<false>},
+    {bop::kWaitAnim, "waitanim", "", OpWait<true>},
+    {bop::kRouteTo, "route", "ww", OpRouteTo},
+    {bop::kWalk, "walk", "", OpWalk},
+    {bop::kUntilTime, "until", "w", OpUntilTime},
+    {bop::kIfTime, "iftime", "wL", OpIfTime},
+    {bop::kSetTime, "settime", "p", OpSetTime},
+    {bop::kJump, "jump", "L", OpJump},
+    {bop::kIfFlag, "ifflag", "wL", OpIfFlag<true>},
+    {bop::kIfNotFlag, "ifnotflag", "wL", OpIfFlag<false>},
+    {bop::kIfAllFlags, "ifall", "FL", OpIfFlags<true>},
+    {bop::kIfAnyFlag, "ifany", "FL", OpIfFlags<false>},
+    {bop::kSetFlag, "setflag", "w", OpFlag<true>},
+    {bop::kClearFlag, "clearflag", "w", OpFlag<false>},
+    {bop::kSetVar, "setvar", "ww", OpVariable<bop::kSetVar>},
+    {bop::kAddVar, "addvar", "ww", OpVariable<bop::kAddVar>},
+    {bop::kSubVar, "subvar", "ww", OpVariable<bop::kSubVar>},
+    {bop::kIfVarGe, "ifvarge", "wwL", OpIfVariable<true>},
+    {bop::kIfVarLe, "ifvarle", "wwL", OpIfVariable<false>},
+    {bop::kGiveScript, "give", "rw", OpGiveScript},
+    {bop::kIfMarkPast, "ifmark", "wL", OpIfMarkPast},
+    {bop::kMarkTime, "mark", "", OpMarkTime},
+    {bop::kHide, "hide", "r", OpHideShow<false>},
+    {bop::kShow, "show", "r", OpHideShow<true>},
+    {bop::kPlace, "place", "ww", OpPlace},
+    {bop::kWander, "wander", "", OpWander},
+    {bop::kLook, "look", "www", OpLook},
+    {bop::kSound, "sound", "w", OpSound},
+    {bop::kWalkToRole, "walkto", "r", OpWalkToRole<false>},
+    {bop::kSpeech, "say", "wT", OpSpeech},
+    {bop::kNoSpeech, "nosay", "", OpNoSpeech},
+    {bop::kWalkNearRole, "walknear", "rss", OpWalkToRole<true>},
+    {bop::kIfNear, "ifnear", "rwL", OpIfDistance<true>},
+    {bop::kRandomJump, "random", "R", OpRandomJump},
+    {bop::kSetValue, "setval", "rws", OpRoleValue<false>},
+    {bop::kAddValue, "addval", "rws", OpRoleValue<true>},
+    {bop::kIfValueGe, "ifvalge", "rwwL", OpIfRoleValue<Compare::AtLeast>},
+    {bop::kIfValueLe, "ifvalle", "rwwL", OpIfRoleValue<Compare::AtMost>},
+    {bop::kIfValueEq, "ifvaleq", "rwwL", OpIfRoleValue<Compare::Equal>},
+    // A jump by a role value through a table: it has no working form.
+    {bop::kValueTable, "valuetable", nullptr, nullptr},
+    {bop::kIfFar, "iffar", "rwL", OpIfDistance<false>},
+    {bop::kStop, "stop", "", OpStop},
+    {bop::kAttach, "attach", "w", OpAttach},
+    {bop::kDetach, "detach", "", OpDetach},
+    {bop::kMove, "move", "ss", OpMove},
+};
+
+constexpr bool RowsInOrder() {
+    for (u16 i = 0; i < bop::kCount; ++i)
+        if (kOps[i].op != i) return false;
+    return true;
+}
+static_assert(RowsInOrder(), "row n of the behaviour-opcode table is opcode n");
 
 }  // namespace
+
+std::span<const BehaviourOp> BehaviourOpTable() {
+    return kOps;
+}
+
+void BehaviourStep::Run() {
+    if (!Load()) return;
+    for (int ops = 0; ops < kOpsPerStep; ++ops) {
+        const BehaviourOp* row = FindBehaviourOp(Word(0));
+        if (fault_) return;
+        // A word that is no opcode restarts the program; at its start it removes the role.
+        if (!row && s_.pc != 0) {
+            s_.pc = 0;
+            row = FindBehaviourOp(Word(0));
+            if (fault_) return;
+        }
+        if (!row) {
+            RemoveRole(index_);
+            return;
+        }
+        u32 at = start_ + 2 * s_.pc;
+        BopArgs args;
+        u32 missing = 0;
+        BopDecode d = DecodeBehaviourOp(*row, block_ + at, size_ - at, &args, &missing);
+        if (d == BopDecode::Short) {
+            Fault("the program runs past the end of the file", at + missing);
+            return;
+        }
+        switch (row->handler(*this, args)) {
+            case BopNext::Continue:
+                s_.pc += args.advance;
+                break;
+            case BopNext::Yield:
+                s_.pc += args.advance;
+                return;
+            case BopNext::JumpedOn:
+                break;
+            case BopNext::Stay:
+            case BopNext::Jumped:
+            case BopNext::Ended:
+                return;
+        }
+    }
+}
 
 bool SelectScriptBlock(u16 id, ScriptBlockRef* out) {
     if (id == 0) return false;
@@ -694,7 +728,7 @@ int GetScriptBlock(int role, u32 label, const u8** pointer) {
 
 void RunRoleScript(int role) {
     if (role <= 0 || role >= kRoleRows || gMapRoles[role].scriptId == 0) return;
-    Step(role).Run();
+    BehaviourStep(role).Run();
 }
 
 void ResetBehaviour() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/Types.h"
+#include "map/BehaviourOps.h"
 
 constexpr u32 kPathTableAt = 0x200;  // programs and labels count from here
 constexpr u16 kMainBlockIds = 2000;  // script ids up to here lie in the main block
@@ -13,21 +14,6 @@ constexpr int kSpeechMax = 256;      // bytes a speech text may hold
 constexpr u16 kSelfRef = 0xFFF0;     // role operand: the running role
 constexpr u32 kRoleDoubleStep = 1u << 26;
 constexpr u32 kRoleIdleAnim = 0x1000;
-
-// Opcode numbers of the behaviour programs.
-namespace bop {
-constexpr u16 kRestart = 0, kEnd = 1, kAction = 2, kDirection = 3, kSetWait = 4, kWait = 5,
-              kWaitAnim = 6, kRouteTo = 7, kWalk = 8, kUntilTime = 9, kIfTime = 10, kSetTime = 11,
-              kJump = 12, kIfFlag = 13, kIfNotFlag = 14, kIfAllFlags = 15, kIfAnyFlag = 16,
-              kSetFlag = 17, kClearFlag = 18, kSetVar = 19, kAddVar = 20, kSubVar = 21,
-              kIfVarGe = 22, kIfVarLe = 23, kGiveScript = 24, kIfMarkPast = 25, kMarkTime = 26,
-              kHide = 27, kShow = 28, kPlace = 29, kWander = 30, kLook = 31, kSound = 32,
-              kWalkToRole = 33, kSpeech = 34, kNoSpeech = 35, kWalkNearRole = 36, kIfNear = 37,
-              kRandomJump = 38, kSetValue = 39, kAddValue = 40, kIfValueGe = 41, kIfValueLe = 42,
-              kIfValueEq = 43, kValueTable = 44, kIfFar = 45, kStop = 46, kAttach = 47,
-              kDetach = 48, kMove = 49;
-constexpr u16 kCount = 50;
-}  // namespace bop
 
 // Where script id n lives: block 0 is the main block, block k >= 1 extra block k - 1.
 struct ScriptBlockRef {

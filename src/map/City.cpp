@@ -25,6 +25,8 @@
 #include "map/GameMusic.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
+#include "map/DrawOrder.h"
+#include "map/MapTransients.h"
 #include "map/NewGame.h"
 #include "base/Types.h"
 #include "platform/Win.h"

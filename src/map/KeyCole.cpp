@@ -14,7 +14,7 @@
 #include "engine/Screen.h"
 #include "map/SessionServices.h"
 #include "map/MapArchive.h"
-#include "map/NewGame.h"
+#include "map/SystemServices.h"
 #include "base/Types.h"
 #include "map/MapManage.h"
 #include "map/RoleTable.h"
@@ -27,6 +27,17 @@ i32 gMouseX = 0, gMouseY = 0;
 i32 gScrollStepX = 0, gScrollStepY = 0;
 i32 gPlayerStepX = 0, gPlayerStepY = 0;
 u32 gWalkStep = 16;
+
+namespace {
+u32 gMapWalkStep = 16;  // the map record's step, which walking and running start from
+}  // namespace
+
+void SetWalkStep(u32 step) {
+    gMapWalkStep = step;
+}
+u32 GetWalkStep() {
+    return gMapWalkStep;
+}
 i32 gFastMode = 0;
 i32 gDevChord1 = 0, gDevChord2 = 0;
 i32 gIdleFrames = 0;
@@ -669,6 +680,7 @@ void ResetPlayerControl() {
     gMouseX = gMouseY = 0;
     gScrollStepX = gScrollStepY = gPlayerStepX = gPlayerStepY = 0;
     gWalkStep = 16;
+    gMapWalkStep = 16;
     gFastMode = 0;
     gDevChord1 = gDevChord2 = 0;
     gIdleFrames = 0;

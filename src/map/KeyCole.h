@@ -28,6 +28,9 @@ extern i32 gMouseX, gMouseY;
 extern i32 gScrollStepX, gScrollStepY;  // the view and the player move together
 extern i32 gPlayerStepX, gPlayerStepY;  // the player moves, the view stays
 extern u32 gWalkStep;                   // pixels per frame of the current step
+// The map's walk step (16 at start; map entry sets it), which gWalkStep follows.
+void SetWalkStep(u32 step);
+u32 GetWalkStep();
 extern i32 gFastMode;
 extern i32 gDevChord1, gDevChord2;
 extern i32 gIdleFrames;

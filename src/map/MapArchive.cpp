@@ -13,7 +13,7 @@
 #include "map/City.h"
 #include "map/SessionServices.h"
 #include "map/MapCache.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 #include "map/RoleTable.h"
 #include "map/Scale.h"
 #include "data/Config.h"

@@ -23,6 +23,7 @@
 #include "map/MapArchive.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
+#include "map/DrawOrder.h"
 #include "map/NewGame.h"
 #include "base/Types.h"
 #include "map/RoleTable.h"

@@ -25,7 +25,7 @@
 #include "map/MapArchive.h"
 #include "map/MapDraw.h"
 #include "map/MapManage.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 #include "engine/GrpFont.h"
 #include "base/Types.h"
 #include "platform/Win.h"

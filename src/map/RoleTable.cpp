@@ -10,7 +10,7 @@
 #include "map/City.h"
 #include "map/MapArchive.h"
 #include "map/MapDb.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 #include "platform/TextCodec.h"
 
 RoleSlot gMapRoles[kRoleRows];
@@ -481,4 +481,31 @@ void ResetRoleTable() {
     ClearFollowers();
     gRoleRecords = nullptr;
     gRoleRecordCount = 0;
+}
+
+const char* RoleErrorText() {
+    static const std::string t = B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]");
+    return t.c_str();
+}
+
+void newRoleInit(RoleSlot* s) {
+    if (s->act) {
+        s->act->frameCounter = 0;
+        // The first step takes the act's first frame: a role that never animates
+        // (no behaviour script, no 0x1000) shows it from now on and its footprint
+        // takes the frame's size.
+        if (!ActHasFrames(s->act) || !TakeActData(s->act))
+            ErrorBox("Act Err11(Misc:newRoleInit)", RoleErrorText(), s->roleId, s->act->act,
+                     s->act->action, s->act->dir);
+    }
+    s->state &= ~(0x20000000u | 0x00F00000u);
+    u32 cx = s->x / 16, cy = s->y / 16;
+    s->cell = nullptr;
+    if (gMap.cells && cx < gMap.width && cy < gMap.height)
+        s->cell = &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
+    if ((s->state & kRoleTakesCell) && s->cell) {
+        if (*s->cell & 0x800) s->state |= 0x20000000;
+        s->state |= ((*s->cell & 0xF000) >> 12) << 20;
+    }
+    if (s->act && (s->state & 0x8400) == 0x8000) MarkRoleFootprint(s);
 }

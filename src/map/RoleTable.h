@@ -146,3 +146,8 @@ void SnapToGrid(RoleSlot* s, int dir, int sign);
 // Clears state bits of rows 1 .. gMapRoleCount - 1.
 void ClearRoleStateBits(u32 bits);
 void ResetRoleTable();
+// The text of the data error box of a role's animation (role id, act, action, direction).
+const char* RoleErrorText();
+// Finishes a placed role: its animation's first frame, the cell it stands on,
+// the state bits that cell gives, and its footprint.
+void newRoleInit(RoleSlot* s);

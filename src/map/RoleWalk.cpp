@@ -1,5 +1,6 @@
 // The story's walker: scripted walks on the route records (story walk state),
 // their per-cell steps and the hand-over at their end.
+#include "map/StoryLink.h"
 #include "map/RoleWalk.h"
 
 #include "engine/ErrorBox.h"
@@ -251,4 +252,22 @@ int iMove(int slot) {
     r->stepX = static_cast<i16>(4 * kRouteDx[d]);
     r->stepY = static_cast<i16>(4 * kRouteDy[d]);
     return 1;
+}
+
+void Talkend(int n) {
+    if (n < 0 || n >= kRoleRows) return;
+    RoleSlot& s = gMapRoles[n];
+    if (!(s.state & 0x80000000u)) return;
+    for (RoleRoute& r : gRoleRoutes) {
+        if (r.role != n) continue;
+        if ((s.x & 15) || (s.y & 15)) {
+            ClearRoleFootprint(&s);
+            if (n != gPlayerSlot) SnapToGrid(&s, RoleMoveDir(n), -1);
+        }
+        s.state &= ~0x44000000u;
+        if (s.act) s.act->frameCounter = 0;
+    }
+    TalkRoleCleanup(n);
+    s.state &= ~0x80000000u;
+    s.wait = 0;
 }

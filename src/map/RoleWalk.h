@@ -35,3 +35,6 @@ void PutRoleOnGrid(int slot);
 // The route direction a role moves along: its route's step at the route
 // position, else the one its facing gives; -1 with neither.
 int RoleMoveDir(int slot);
+// Ends slot n's scripted walk (a role between cells steps back onto the grid)
+// and the story's hold on it.
+void Talkend(int n);

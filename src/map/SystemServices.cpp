@@ -14,6 +14,7 @@
 #include "engine/File.h"
 #include "engine/Random.h"
 #include "map/MapDb.h"
+#include "map/RoleTable.h"
 #include "data/Config.h"
 #include "platform/HostFs.h"
 
@@ -135,3 +136,13 @@ i32 RandomBetween(i32 a, i32 b) {
     i64 span = std::llabs(static_cast<i64>(b) - a);
     return static_cast<i32>(RandomN(static_cast<u32>(span)) + std::min(a, b));
 }
+
+int GetPlayerDirectionTo(i32 x, i32 y) {
+    if (gPlayerSlot <= 0 || gPlayerSlot >= kRoleRows) return 1;
+    const RoleSlot& p = gMapRoles[gPlayerSlot];
+    int w, h;
+    RoleFootprint(&p, &w, &h);
+    return DirectionTo(p.x + w * 8, p.y + h * 8, x, y);
+}
+
+void ShowNotice(const char*, i32) {}

@@ -25,3 +25,7 @@ int AngleToDirection(int angle);
 int DirectionTo(i32 fx, i32 fy, i32 tx, i32 ty);
 // A number from the lower bound up to, not including, the upper one.
 i32 RandomBetween(i32 a, i32 b);
+// Direction code 0-7 from the player's foot centre toward (x, y); 1 without a player.
+int GetPlayerDirectionTo(i32 x, i32 y);
+// A notice on the screen: shows nothing.
+void ShowNotice(const char* text, i32 value);

@@ -33,8 +33,9 @@
 #include "map/KeyCole.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
-#include "map/NewGame.h"
+#include "map/MapTransients.h"
 #include "engine/FrameState.h"
+#include "shell/GameReset.h"
 #include "shell/Session.h"
 #include "shell/Settings.h"
 #include "shell/Startup.h"
@@ -348,5 +349,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showComm
     std::srand(now);
     InitRandom(now);
     gGameActive = 1;
-    return RunMainLoop();
+    int code = RunMainLoop();
+    // The window is gone: every module lets go of what it still holds.
+    ResetGame();
+    return code;
 }

@@ -6,7 +6,7 @@
 #include "platform/TextCodec.h"
 #include "map/AStar.h"
 #include "map/City.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 #include "map/RoleWalk.h"
 #include "map/SystemServices.h"
 #include "story/CommandHandlers.h"
@@ -405,7 +405,7 @@ Step CmdRoleLayer(TalkContext* c, CmdArgs& a) {
     s.state = (s.state & ~3u) | layer;
     // The drawing lists are kept per layer: the role moves to its new one.
     if (static_cast<u32>(from) != layer)
-        RefileMapObject(s.roleId, from, static_cast<int>(gNewGame.bucketRows), 0);
+        RefileMapObject(s.roleId, from, static_cast<int>(gDrawOrder.rows), 0);
     return Step::Yield;
 }
 

@@ -11,7 +11,7 @@
 #include "base/Types.h"
 #include "map/RoleTable.h"
 #include "map/AStar.h"
-#include "map/NewGame.h"
+#include "map/RoleWalk.h"
 #include "map/RoleWalk.h"
 #include "data/Config.h"
 #include "map/City.h"

@@ -12,7 +12,7 @@
 #include "map/MapDraw.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 #include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
 #include "story/Dialog.h"

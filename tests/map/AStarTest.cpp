@@ -12,7 +12,7 @@
 #include "MapTestSupport.h"
 #include "map/AStar.h"
 #include "map/City.h"
-#include "map/NewGame.h"
+#include "map/DrawOrder.h"
 
 namespace {
 

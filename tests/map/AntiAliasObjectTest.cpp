@@ -9,6 +9,7 @@
 #include "engine/PixelFormat.h"
 #include "map/AntiAliasObject.h"
 #include "map/MapManage.h"
+#include "map/MapTransients.h"
 #include "mhdata/Archives.h"
 
 namespace {

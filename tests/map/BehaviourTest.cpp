@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 
 #include "MapTestSupport.h"
 #include "data/GameFlags.h"
@@ -110,8 +111,8 @@ std::pair<int, int> Px(const RoleSlot& s) {
 constexpr int kAny = -1;
 
 struct OpCase {
-    const char* name;
-    const char* source;  // program 1 runs on role 7 at cell (5, 5)
+    std::string name;
+    std::string source;  // program 1 runs on role 7 at cell (5, 5)
     int frames;
     std::function<void()> before;
     int flag100;  // whether flag 100 ends set, or kAny
@@ -202,6 +203,7 @@ const OpCase kCases[] = {
          EXPECT_EQ(Px(s), std::pair(19 * 16, 3 * 16));
          EXPECT_TRUE(grid_at(19, 3) & kCellRole);
      }},
+    {"30 wander keeps its counter", "program 1\n wander\n", 3, nullptr, kAny, 0, nullptr},
     {"31 look keeps 0xFFFF", "program 1\n look 0xFFFF 3 7\n stop\n", 1, nullptr, kAny, 4,
      [](RoleSlot& s) {
          EXPECT_EQ(s.act->action, 3);
@@ -267,11 +269,75 @@ const OpCase kCases[] = {
      }},
 };
 
+// Each test jumps to the label that sets flag 100 or falls through to set 101.
+struct JumpTest {
+    const char* test;
+    void (*before)();
+    bool jumps;
+};
+
+// The player three cells left and four up: 80 pixels away, five cells exactly.
+void PlayerNear() {
+    R(gPlayerSlot).x = 2 * 16, R(gPlayerSlot).y = 1 * 16;
+}
+
+const JumpTest kJumps[] = {
+    {"jump", nullptr, true},
+    {"iftime 5", [] { gGameTime = 5; }, true},
+    {"ifflag 50", [] { SetGameFlag(50); }, true},
+    {"ifnotflag 50", [] { SetGameFlag(50); }, false},
+    {"ifall 50 51", [] { SetGameFlag(50); }, false},
+    {"ifall", nullptr, true},
+    {"ifany 50 51", [] { SetGameFlag(51); }, true},
+    {"ifany", nullptr, false},
+    {"ifnear 1 5", nullptr, true},
+    {"iffar 1 2", nullptr, true},
+    {"ifnear 1 5", PlayerNear, true},
+    {"ifnear 1 4", PlayerNear, false},
+    {"iffar 1 5", PlayerNear, false},
+    {"random", nullptr, true},
+};
+
+// The cases of the table and one per jump test.
+std::vector<OpCase> AllCases() {
+    std::vector<OpCase> all(std::begin(kCases), std::end(kCases));
+    for (const JumpTest& j : kJumps) {
+        std::string src = std::string("program 1\n ") + j.test;
+        bool jumps = j.jumps;
+        all.push_back({j.test, src + " @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
+                       j.before, jumps, kAny,
+                       [jumps](RoleSlot&) { EXPECT_EQ(GetGameFlag(101) != 0, !jumps); }});
+    }
+    return all;
+}
+
+// The opcodes a program's words run through the table (a word that is no
+// opcode counts as one word).
+std::set<u16> OpcodesOf(const std::vector<u8>& file) {
+    std::set<u16> ops;
+    u32 at = kPathTableAt + 4 * (kMainBlockIds + 1);
+    while (at + 2 <= file.size()) {
+        u16 op = LoadU16(file.data() + at);
+        ops.insert(op);
+        const BehaviourOp* row = FindBehaviourOp(op);
+        BopArgs a;
+        u32 missing = 0;
+        bool whole =
+            row && DecodeBehaviourOp(*row, file.data() + at, static_cast<u32>(file.size() - at), &a,
+                                     &missing) == BopDecode::Ok;
+        at += whole ? 2 * a.words : 2;
+    }
+    return ops;
+}
+
 TEST_F(Behaviour, EveryOpcode) {
     gCaseGrid = &grid;
-    for (const OpCase& c : kCases) {
+    std::set<u16> driven;
+    for (const OpCase& c : AllCases()) {
         SCOPED_TRACE(c.name);
         int role = Fresh(c.source);
+        std::set<u16> ops = OpcodesOf(path_);
+        driven.insert(ops.begin(), ops.end());
         if (c.before) c.before();
         Frames(c.frames);
         Expect(c.flag100, GetGameFlag(100) != 0, "flag 100");
@@ -280,42 +346,9 @@ TEST_F(Behaviour, EveryOpcode) {
         EXPECT_EQ(gBehaviourReport.faults, 0u) << gBehaviourReport.last;
     }
     gCaseGrid = nullptr;
-}
-
-// Each test jumps to the label that sets flag 100 or falls through to set 101.
-TEST_F(Behaviour, ConditionalJumps) {
-    struct Case {
-        const char* test;
-        std::function<void()> before;
-        bool jumps;
-    };
-    // The player three cells left and four up: 80 pixels away, five cells exactly.
-    auto near = [] { R(gPlayerSlot).x = 2 * 16, R(gPlayerSlot).y = 1 * 16; };
-    const Case cases[] = {
-        {"jump", nullptr, true},
-        {"iftime 5", [] { gGameTime = 5; }, true},
-        {"ifflag 50", [] { SetGameFlag(50); }, true},
-        {"ifnotflag 50", [] { SetGameFlag(50); }, false},
-        {"ifall 50 51", [] { SetGameFlag(50); }, false},
-        {"ifall", nullptr, true},
-        {"ifany 50 51", [] { SetGameFlag(51); }, true},
-        {"ifany", nullptr, false},
-        {"ifnear 1 5", nullptr, true},
-        {"iffar 1 2", nullptr, true},
-        {"ifnear 1 5", near, true},
-        {"ifnear 1 4", near, false},
-        {"iffar 1 5", near, false},
-        {"random @a", nullptr, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.test);
-        Fresh(std::string("program 1\n ") + c.test +
-              " @a\n setflag 101\n stop\na:\n setflag 100\n stop\n");
-        if (c.before) c.before();
-        Frames(2);
-        EXPECT_EQ(GetGameFlag(100) != 0, c.jumps);
-        EXPECT_EQ(GetGameFlag(101) != 0, !c.jumps);
-    }
+    // Every row of the table, the one without a working form too, has a case.
+    for (const BehaviourOp& row : BehaviourOpTable())
+        EXPECT_TRUE(driven.count(row.op)) << row.name << " has no case";
 }
 
 }  // namespace
@@ -341,6 +374,8 @@ TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
         {"offset past the file", "program 1\n stop\n", 1,
          [](std::vector<u8>& b) { StoreU32(b.data() + kPathTableAt + 4, 0x00FFFFFF); }},
         {"table shorter than the id", nullptr, 1, nullptr},
+        // Our data have no extra blocks.
+        {"an extra block's id", "program 1\n stop\n", 2301, nullptr},
     };
     for (const Bad& c : cases) {
         SCOPED_TRACE(c.name);
@@ -365,9 +400,10 @@ TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabels) {
     EXPECT_NE(err.find("line 2"), std::string::npos) << err;
     EXPECT_FALSE(AssemblePath("program 1\n jump @nowhere\n", &out, &err));
     EXPECT_NE(err.find("undefined label"), std::string::npos);
-    for (const char* bad : {"program 1\n setflag 70000\n", "program 1\n valuetable 1 2\n",
-                            "program 2001\n", "program 1\nprogram 1\n",
-                            "program 1\n say 1 \"a%Qb\"\n", "program 1\n dance\n", "a:\na:\n"})
+    for (const char* bad :
+         {"program 1\n setflag 70000\n", "program 1\n valuetable 1 2\n", "program 2001\n",
+          "program 1\nprogram 1\n", "program 1\n say 1 \"a%Qb\"\n", "program 1\n dance\n",
+          "a:\na:\n", "program 1\n x:\n ifall 65535 @x\n"})
         EXPECT_FALSE(AssemblePath(bad, &out, &err)) << bad;
     // A text is padded to a whole word after its mark.
     ASSERT_TRUE(AssemblePath("program 1\n say 1 \"abc\"\n", &out, &err)) << err;
@@ -376,22 +412,39 @@ TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabels) {
     EXPECT_EQ(out[out.size() - 3], 0x25);
 }
 
+// Every program of the sample game as its writer leaves it, and programs of
+// every operand shape, disassemble into source that assembles to the same bytes.
 TEST_F(Behaviour, DisassemblyAssemblesBackToTheSameBytes) {
-    const std::string sources[] = {
-        SamplePathSource(),
-        "program 5\nprogram 6\ntop:\n ifall 1 2 3 @top\n random @top @end\n say 2 \"\\x81\\x40 "
-        "ok\"\n"
-        "end:\n iffar player 3 @top\n word 77 12\n",
-    };
-    for (const std::string& src : sources) {
-        std::vector<u8> a, b;
-        std::string err, text;
-        ASSERT_TRUE(AssemblePath(src, &a, &err)) << err;
-        ASSERT_TRUE(DisassemblePath(a, &text, &err)) << err;
-        ASSERT_TRUE(AssemblePath(text, &b, &err)) << err << "\n" << text;
-        EXPECT_EQ(a, b) << text;
+    std::string err;
+    h.EnsureMapData();
+    std::vector<std::vector<u8>> files = {ReadHostFile(h.Path("MH_Data/path.dat"))};
+    for (const char* src :
+         {"program 5\nprogram 6\ntop:\n ifall 1 2 3 @top\n random @top @end\n say 2 "
+          "\"\\x81\\x40 ok\"\n"
+          "end:\n iffar player 3 @top\n walknear self -1 2\n settime 17\n word 77 12\n",
+          "program 1\n say 1 \"odd\"\n random\n ifany @0x10\n valuetable_is_raw:\n word 44 3\n"}) {
+        files.emplace_back();
+        ASSERT_TRUE(AssemblePath(src, &files.back(), &err)) << err;
     }
-    std::string text, err;
+    for (const std::vector<u8>& file : files) {
+        std::string text, back;
+        std::vector<u8> again;
+        ASSERT_TRUE(DisassemblePath(file, &text, &err)) << err;
+        ASSERT_TRUE(AssemblePath(text, &again, &err)) << err << "\n" << text;
+        EXPECT_EQ(again, file) << text;
+        // Each program is named, and the sample's decode to opcodes only.
+        size_t programs = 0, named = 0;
+        for (u32 id = 1; id <= kMainBlockIds; ++id) {
+            programs += LoadU32(file.data() + kPathTableAt + 4 * id) != 0;
+            named += text.find("program " + std::to_string(id) + "\n") != std::string::npos;
+        }
+        EXPECT_GT(programs, 0u);
+        EXPECT_EQ(named, programs) << text;
+        if (&file == &files.front()) {
+            EXPECT_EQ(text.find("word"), std::string::npos) << text;
+        }
+    }
+    std::string text;
     EXPECT_FALSE(DisassemblePath(std::vector<u8>(100, 0), &text, &err));
 }
 
@@ -436,15 +489,9 @@ TEST_F(Behaviour, ScriptIdsAboveTwoThousandSelectExtraBlocksAndLabelsSetTheCount
         EXPECT_EQ(r.block, c.block) << c.id;
         EXPECT_EQ(r.local, c.local) << c.id;
     }
-    // Our data has no extra blocks: such a program ends with one report.
-    Load("program 1\n stop\n");
-    int role = AddRole(7, 5, 5, 2301);
-    Frames(3);
-    EXPECT_EQ(gMapRoles[role].scriptId, 0);
-    EXPECT_EQ(gBehaviourReport.faults, 1u);
     // A block looked up from a label sets the program counter.
     Load("program 1\n stop\n stop\nx:\n stop\n");
-    role = AddRole(7, 5, 5, 1);
+    int role = AddRole(7, 5, 5, 1);
     const u8* p = nullptr;
     u32 start = LoadU32(gPathDatabase + kPathTableAt + 4);
     ASSERT_EQ(GetScriptBlock(role, start + 4, &p), 1);

@@ -2,9 +2,11 @@
 // camera, over the sample game's maps and hand-made databases.
 #include <gtest/gtest.h>
 
+#include "base/Decimal.h"
 #include "data/GameFlags.h"
 #include "engine/Random.h"
 #include "map/City.h"
+#include "map/KeyCole.h"
 #include "shell/Main.h"
 #include "data/Options.h"
 #include "map/RoleTable.h"

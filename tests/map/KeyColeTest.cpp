@@ -10,6 +10,7 @@
 #include "map/KeyCole.h"
 #include "map/MapScene.h"
 #include "map/RoleTable.h"
+#include "map/SystemServices.h"
 #include "platform/Input.h"
 #include "platform/Win.h"
 #include "shell/Main.h"

@@ -11,6 +11,7 @@
 #include "map/MapArchive.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
+#include "map/DrawOrder.h"
 #include "map/NewGame.h"
 #include "engine/FrameState.h"
 #include "base/Types.h"

@@ -15,6 +15,8 @@
 #include "map/MapDraw.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
+#include "map/DrawOrder.h"
+#include "map/MapTransients.h"
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "mhdata/Archives.h"

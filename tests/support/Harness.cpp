@@ -10,148 +10,30 @@
 
 #include <gtest/gtest.h>
 
-#include "battle/Battle.h"
-#include "battle/BattleLogSink.h"
-#include "battle/BattleMenu.h"
-#include "battle/BattleRandom.h"
-#include "battle/BattleSide.h"
-#include "battle/BattleSpriteSink.h"
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "engine/DDraw.h"
+#include "data/Config.h"
+#include "engine/ErrorBox.h"
+#include "engine/FrameState.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "engine/DInput.h"
-#include "engine/ErrorBox.h"
-#include "engine/GrpFont.h"
-#include "engine/Ime.h"
-#include "engine/MyAct.h"
-#include "engine/Tsw.h"
 #include "engine/Random.h"
-#include "engine/Water.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Maps.h"
 #include "mhdata/PngWrite.h"
-#include "platform/Display.h"
-#include "map/Behaviour.h"
-#include "map/AntiAliasObject.h"
-#include "map/City.h"
-#include "map/KeyCole.h"
-#include "shell/Main.h"
-#include "map/MapArchive.h"
-#include "map/MapCache.h"
-#include "map/MapDb.h"
-#include "map/NewGame.h"
-#include "platform/Win.h"
-#include "map/AStar.h"
-#include "map/MapManage.h"
-#include "map/MapScene.h"
-#include "map/MapDraw.h"
-#include "map/ActDraw.h"
-#include "engine/FrameState.h"
-#include "map/RoleTable.h"
-#include "map/Scale.h"
-#include "data/Options.h"
-#include "shell/Session.h"
-#include "shell/Startup.h"
-#include "menu/MenuState.h"
-#include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
+#include "platform/Display.h"
 #include "platform/FileCalls.h"
 #include "platform/HostFs.h"
-#include "sound/BinkPlayer.h"
-#include "story/PicShow.h"
-#include "story/ScriptScene.h"
-#include "sound/Music.h"
-#include "sound/Redbook.h"
-#include "sound/Sound.h"
-#include "story/CommandHandlers.h"
-#include "story/Countdowns.h"
-#include "story/Dialog.h"
-#include "story/Talk.h"
-#include "story/Trigger.h"
-#include "story/Voice.h"
-#include "ui/SaveFile.h"
-#include "ui/DevTool.h"
-#include "map/Ghosts.h"
-#include "map/Swim.h"
-#include "data/KeyBindings.h"
-#include "ui/Control.h"
-#include "ui/MainMenu.h"
-#include "screens/ScreenManager.h"
-#include "ui/ScreenState.h"
-#include "ui/UiInput.h"
+#include "platform/Win.h"
+#include "shell/GameReset.h"
+#include "shell/Main.h"
+#include "shell/Startup.h"
 
 void ResetAllGlobals() {
     PlatformReset();
     ResetFileCalls();
-    ResetOptions();
     PlatformSetBackend(Backend::Headless);
     HostClearDrives();
-    ResetGameFlags();
-    ResetShellState();
-    ResetSettings();
-    ResetScreenManager();
-    DestroyScreenObjects();
-    ResetScreenState();
-    ResetUiInput();
-    ResetMainMenu();
-    ResetCountdowns();
-    ResetNewGame();
-    ResetMapData();
-    ResetMapArchive();
-    ResetMapCacheState();
-    ResetRoleTable();
-    ResetPlayerControl();
-    ResetBehaviour();
-    ResetCity();
-    ResetMapScene();
-    ResetMapDraw();
-    ResetMapManage();
-    ResetAntiAliasObjects();
-    ResetActDraw();
-    ResetAStar();
-    ResetMapDb();
-    ClearDepthScale();
-    ResetTalk();
-    ResetDialogs();
-    ResetStoryCommands();
-    ResetTrigger();
-    ResetScriptScene();
-    ResetPicShow();
-    ResetSaveFile();
-    ResetDevTool();
-    ResetGhosts();
-    ResetSwim();
-    ResetBattleRoleChanges();
-    ResetBattle();
-    ResetDInput();
-    ResetGameFonts();
-    ResetTextInput();
-    DeleteWaterList();
-    FreeCodeMap();
-    ResetPicLib();
-    ResetActs();
-    ResetGameData();
-    ResetBattleSides();
-    ResetBattleMenus();
-    ResetFighterGlobals();
-    ResetBattleRandom();
-    ClearLoggedBattleLines();
-    ClearShownFighterFloats();
-    ResetStartup();
-    ResetSession();
-    ResetMenuState();
-    ResetKeyBindings();
-    SetDefaultOptions();
-    ResetVideo();
-    ResetMusic();
-    ResetRedbook();
-    ResetVoice();
-    ResetSound();
-    ResetDDraw();
-    ResetPaint();
-    ResetPixelFormat();
+    ResetGame();
     gMainWnd = nullptr;
 }
 
@@ -191,15 +73,12 @@ std::string FailureDumpPath(const std::string& startDir) {
 }  // namespace
 
 bool Harness::DumpCanvas(const std::string& hostPath) const {
-    // Without a paint buffer, the primary as the screen last had it.
-    DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
-    i32 w = 0, h = 0;
-    DisplaySurfaceSize(primary, &w, &h, nullptr);
-    const u16* shown = primary && w == 640 && h >= 480 ? DisplayLock(primary, nullptr) : nullptr;
-    if (!gPaintBuf && !shown) return false;
+    const auto& frames = DisplayFrames();
+    if (!gPaintBuf && frames.empty()) return false;
     // The paint buffer's rows may be wider than the screen.
     auto row = [&](i32 y) -> const u16* {
-        return gPaintBuf ? PaintPixelAddr(0, y) : shown + static_cast<size_t>(y) * 640;
+        return gPaintBuf ? PaintPixelAddr(0, y)
+                         : frames.back().data() + static_cast<size_t>(y) * 640;
     };
     bool wide = gGreenMask == 0x07E0;  // 5-6-5, else 5-5-5
     std::vector<u8> rgba(640 * 480 * 4);

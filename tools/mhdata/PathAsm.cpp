@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "base/ByteIo.h"
 #include "map/Behaviour.h"
@@ -16,38 +17,6 @@ namespace {
 
 constexpr u32 kTableEntries = kMainBlockIds + 1;
 constexpr u32 kProgramsAt = kPathTableAt + 4 * kTableEntries;
-
-// Operand letters: w a word, L a label, F a flag list then a label, T a colour and
-// a text, R a table of labels; an empty string takes no operands.
-struct OpInfo {
-    const char* name;
-    const char* operands;
-};
-constexpr OpInfo kOps[bop::kCount] = {
-    {"restart", ""},     {"end", ""},         {"action", "w"},
-    {"dir", "w"},        {"setwait", "w"},    {"wait", ""},
-    {"waitanim", ""},    {"route", "ww"},     {"walk", ""},
-    {"until", "w"},      {"iftime", "wL"},    {"settime", "w"},
-    {"jump", "L"},       {"ifflag", "wL"},    {"ifnotflag", "wL"},
-    {"ifall", "F"},      {"ifany", "F"},      {"setflag", "w"},
-    {"clearflag", "w"},  {"setvar", "ww"},    {"addvar", "ww"},
-    {"subvar", "ww"},    {"ifvarge", "wwL"},  {"ifvarle", "wwL"},
-    {"give", "ww"},      {"ifmark", "wL"},    {"mark", ""},
-    {"hide", "w"},       {"show", "w"},       {"place", "ww"},
-    {"wander", ""},      {"look", "www"},     {"sound", "w"},
-    {"walkto", "w"},     {"say", "T"},        {"nosay", ""},
-    {"walknear", "www"}, {"ifnear", "wwL"},   {"random", "R"},
-    {"setval", "www"},   {"addval", "www"},   {"ifvalge", "wwwL"},
-    {"ifvalle", "wwwL"}, {"ifvaleq", "wwwL"}, {"valuetable", nullptr},
-    {"iffar", "wwL"},    {"stop", ""},        {"attach", "w"},
-    {"detach", ""},      {"move", "ww"},
-};
-
-int FindOp(const std::string& name) {
-    for (int i = 0; i < bop::kCount; ++i)
-        if (name == kOps[i].name) return i;
-    return -1;
-}
 
 using Token = AsmToken;
 
@@ -139,35 +108,52 @@ struct Assembler {
         return true;
     }
 
-    bool Op(int op, const std::vector<Token>& t, int line) {
-        const char* spec = kOps[op].operands;
-        if (!spec) return Fail(error, line, std::string(kOps[op].name) + " is not supported");
-        std::string s = spec;
-        w.U16(static_cast<u16>(op));
-        if (s == "F") {
-            if (t.empty()) return Fail(error, line, "a label is expected");
-            for (size_t i = 0; i + 1 < t.size(); ++i)
-                if (!Word(t[i], line)) return false;
-            w.U16(0xFFFF);
-            return Label(t.back(), line);
+    // Operands by the row's signature: a flag list or a label table takes the
+    // operands the letters after it leave over.
+    bool Op(const BehaviourOp& row, const std::vector<Token>& t, int line) {
+        if (!row.sig) return Fail(error, line, std::string(row.name) + " is not supported");
+        std::string_view sig = row.sig;
+        size_t fixed = 0;
+        bool open = false;
+        for (char c : sig) {
+            if (c == 'F' || c == 'R')
+                open = true;
+            else
+                ++fixed;
         }
-        if (s == "R") {
-            if (t.empty()) return Fail(error, line, "random needs at least one label");
-            w.U16(static_cast<u16>(t.size()));
-            for (const Token& k : t)
-                if (!Label(k, line)) return false;
-            return true;
-        }
-        if (s == "T") {
-            if (t.size() != 2) return Fail(error, line, "say takes a colour and a text");
-            return Word(t[0], line) && Text(t[1], line);
-        }
-        if (t.size() != s.size())
+        if (open ? t.size() < fixed : t.size() != fixed)
             return Fail(error, line,
-                        std::string(kOps[op].name) + " takes " + std::to_string(s.size()) +
-                            " operand(s), not " + std::to_string(t.size()));
-        for (size_t i = 0; i < s.size(); ++i)
-            if (!(s[i] == 'L' ? Label(t[i], line) : Word(t[i], line))) return false;
+                        std::string(row.name) + " takes " + (open ? "at least " : "") +
+                            std::to_string(fixed) + " operand(s), not " + std::to_string(t.size()));
+        w.U16(row.op);
+        size_t k = 0, rest = t.size() - fixed;
+        for (char c : sig) {
+            bool ok = true;
+            switch (c) {
+                case 'L':
+                    ok = Label(t[k++], line);
+                    break;
+                case 'T':
+                    ok = Text(t[k++], line);
+                    break;
+                case 'F':
+                    for (; ok && rest > 0; --rest) {
+                        if (t[k].kind == Token::Number && t[k].number == kFlagListEnd)
+                            return Fail(error, line, "a flag list may not hold its end word");
+                        ok = Word(t[k++], line);
+                    }
+                    w.U16(kFlagListEnd);
+                    break;
+                case 'R':
+                    w.U16(static_cast<u16>(rest));
+                    for (; ok && rest > 0; --rest) ok = Label(t[k++], line);
+                    break;
+                default:
+                    ok = Word(t[k++], line);
+                    break;
+            }
+            if (!ok) return false;
+        }
         return true;
     }
 };
@@ -223,9 +209,9 @@ bool AssemblePath(const std::string& source, std::vector<u8>* out, std::string* 
                 if (!a.Word(t, line)) return false;
             continue;
         }
-        int op = FindOp(head);
-        if (op < 0) return Fail(error, line, "unknown opcode: " + head);
-        if (!a.Op(op, tokens, line)) return false;
+        const BehaviourOp* row = FindBehaviourOpByName(head);
+        if (!row) return Fail(error, line, "unknown opcode: " + head);
+        if (!a.Op(*row, tokens, line)) return false;
     }
     for (const Fixup& f : a.fixups) {
         auto it = a.labels.find(f.label);
@@ -265,72 +251,52 @@ std::string QuoteBytes(const u8* p, size_t n) {
     return s + "\"";
 }
 
-// Decodes one instruction at byte offset at (below end); false when it does not fit.
+std::string RoleName(u32 v) {
+    return v == kSelfRef ? "self" : v == kSelfRef + 1 ? "player" : std::to_string(v);
+}
+
+// Decodes one instruction at byte offset at (below end) by its row's signature;
+// false when it is no opcode or does not fit. Labels come last in every
+// signature: they are printed after the other operands.
 bool DecodeOne(const std::vector<u8>& f, u32 at, u32 end, Decoded* d, u32* next) {
-    auto word = [&](u32 o, u16* v) {
-        if (o + 2 > end) return false;
-        *v = LoadU16(f.data() + o);
-        return true;
-    };
-    u16 op;
-    if (!word(at, &op) || op >= bop::kCount || !kOps[op].operands) return false;
+    if (at + 2 > end) return false;
+    const BehaviourOp* row = FindBehaviourOp(LoadU16(f.data() + at));
+    BopArgs a;
+    u32 missing = 0;
+    if (!row || DecodeBehaviourOp(*row, f.data() + at, end - at, &a, &missing) != BopDecode::Ok)
+        return false;
     d->at = at;
-    d->text = kOps[op].name;
+    d->text = row->name;
     d->targets.clear();
-    std::string spec = kOps[op].operands;
-    u32 o = at + 2;
-    auto label = [&](u32* v) {
-        u16 lo, hi;
-        if (!word(o, &lo) || !word(o + 2, &hi)) return false;
-        *v = lo | static_cast<u32>(hi) << 16;
-        o += 4;
-        return true;
-    };
-    if (spec == "F") {
-        for (;;) {
-            u16 v;
-            if (!word(o, &v)) return false;
-            o += 2;
-            if (v == 0xFFFF) break;
-            d->text += " " + std::to_string(v);
-        }
-        u32 l;
-        if (!label(&l)) return false;
-        d->targets.push_back(l);
-    } else if (spec == "R") {
-        u16 n;
-        if (!word(o, &n) || n == 0) return false;
-        o += 2;
-        for (u16 k = 0; k < n; ++k) {
-            u32 l;
-            if (!label(&l)) return false;
-            d->targets.push_back(l);
-        }
-    } else if (spec == "T") {
-        u16 col;
-        if (!word(o, &col)) return false;
-        o += 2;
-        u32 t = o;
-        while (t + 1 < end && !(f[t] == 0x25 && f[t + 1] == 0x51)) ++t;
-        if (t + 1 >= end) return false;
-        d->text += " " + std::to_string(col) + " " + QuoteBytes(f.data() + o, t - o);
-        o = t + 2;
-        if (o & 1) ++o;
-    } else {
-        for (char c : spec) {
-            if (c == 'L') {
-                u32 l;
-                if (!label(&l)) return false;
-                d->targets.push_back(l);
-                continue;
-            }
-            u16 v;
-            if (!word(o, &v)) return false;
-            o += 2;
-            d->text += " " + std::to_string(v);
+    int slot = 0;
+    for (const char* s = row->sig; *s; ++s) {
+        u32 v = a.v[slot++];
+        switch (*s) {
+            case 'L':
+                d->targets.push_back(v);
+                break;
+            case 'F':
+                for (u32 k = 0; k < a.listCount; ++k)
+                    d->text += " " + std::to_string(LoadU16(a.list + 2 * k));
+                break;
+            case 'R':
+                for (u32 k = 0; k < a.listCount; ++k) d->targets.push_back(LoadU32(a.list + 4 * k));
+                break;
+            case 'T':
+                d->text += " " + QuoteBytes(a.text, a.textLen);
+                break;
+            case 'r':
+                d->text += " " + RoleName(v);
+                break;
+            case 's':
+                d->text += " " + std::to_string(static_cast<i32>(v));
+                break;
+            default:
+                d->text += " " + std::to_string(v);
+                break;
         }
     }
-    *next = o;
+    *next = at + 2 * a.words;
     return true;
 }
 
