@@ -284,121 +284,144 @@ void ApplyScale(ActPlayer* p, u16 v) {
     gActLastY = p->yOff;
 }
 
-// Applies a tag whose operands are op[]. Unknown words do nothing.
-void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
+// Picture, frame, timing, position and loop tags. False for any other tag.
+bool ApplyFrameTag(ActPlayer* p, u16 tag, const u16* op) {
     switch (tag) {
         case kActRF:
             p->pic = op[0];
-            break;
+            return true;
         case kActPA:
             p->frame = op[0];
             ++p->frameCounter;
-            break;
+            return true;
         case kActSD:
             p->delay = op[0];
             p->delayCount =
                 (p->delayOverride & kDelayOverrideOn) ? (p->delayOverride & 0x7FFF) : p->delay;
-            break;
+            return true;
         case kActXY:
             p->xOff = static_cast<i16>(op[0]);
             p->yOff = static_cast<i16>(op[1]);
-            break;
-        case kActVI:
-            p->drawMode |= 1;
-            break;
-        case kActNO:
-            p->drawMode &= ~1u;
-            break;
-        case kActAM:
-            p->drawMode |= 4;
-            break;
-        case kActAH:
-            p->drawMode |= 8;
-            break;
-        case kActAN:
-            p->drawMode |= 0x2C;
-            break;
-        case kActGS:
-            p->drawMode |= 0x14;
-            p->blend = static_cast<u8>(op[0]);
-            break;
-        case kActLD:
-            p->drawMode |= 0x10;
-            p->ldValue = static_cast<u8>(op[0]);
-            break;
-        case kActSC:
-            ApplyScale(p, op[0]);
-            break;
+            return true;
         case kActLP:
             p->loopStart = static_cast<u8>(op[0]);
             p->loopEnd = static_cast<u8>(op[1]);
             if (!(p->loopCount & kLoopSet)) p->loopCount = op[2] | kLoopSet;
-            break;
+            return true;
         case kActTN:
             p->tnValue = static_cast<u8>(op[0]);
             p->frameCounter = static_cast<u8>(op[0] >> 8);
-            break;
-        case kActWV:
-            p->sound = op[0];
-            break;
-        case kActAT:
-            p->event = op[0];
-            break;
-        case kActAX:
-            p->hitX = static_cast<i16>(op[0]);
-            break;
-        case kActAY:
-            p->hitY = static_cast<i16>(op[0]);
-            break;
-        case kActOX:
-            p->overlayX = static_cast<i16>(op[0]);
-            break;
-        case kActOY:
-            p->overlayY = static_cast<i16>(op[0]);
-            break;
-        case kActRO:
-            p->overlayPic = op[0];
-            break;
-        case kActOA:
-            p->overlayFrame = op[0];
-            break;
-        case kActAE:
-            p->layerAct = op[0];
-            break;
-        case kActQE:
-            p->layerAction = op[0];
-            break;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Drawing-mode, scale, wave, cell and colour tags. False for any other tag.
+bool ApplyDrawTag(ActPlayer* p, u16 tag, const u16* op) {
+    switch (tag) {
+        case kActVI:
+            p->drawMode |= 1;
+            return true;
+        case kActNO:
+            p->drawMode &= ~1u;
+            return true;
+        case kActAM:
+            p->drawMode |= 4;
+            return true;
+        case kActAH:
+            p->drawMode |= 8;
+            return true;
+        case kActAN:
+            p->drawMode |= 0x2C;
+            return true;
+        case kActGS:
+            p->drawMode |= 0x14;
+            p->blend = static_cast<u8>(op[0]);
+            return true;
+        case kActLD:
+            p->drawMode |= 0x10;
+            p->ldValue = static_cast<u8>(op[0]);
+            return true;
+        case kActSC:
+            ApplyScale(p, op[0]);
+            return true;
         case kActTW:
             p->wave = static_cast<u8>(op[0]);
-            break;
+            return true;
         case kActWH:
             p->cellW = op[0];
             p->cellH = op[1];
-            break;
+            return true;
         case kActCR:
             p->colR = op[0];
             p->colR2 = op[1];
-            break;
+            return true;
         case kActCG:
             p->colG = op[0];
             p->colG2 = op[1];
-            break;
+            return true;
         case kActCB:
             p->colB = op[0];
             p->colB2 = op[1];
-            break;
+            return true;
         case kActCL:
             p->colR2 = p->colG2 = p->colB2 = 0;
-            break;
+            return true;
         case kActFL:
             std::memcpy(p->fl, op, sizeof(p->fl));
-            break;
+            return true;
         case kActSM:
             p->smFlag = 1;
-            break;
+            return true;
         default:
-            break;
+            return false;
     }
+}
+
+// Sound, event, hit-point, overlay and layer tags. False for any other tag.
+bool ApplyCueTag(ActPlayer* p, u16 tag, const u16* op) {
+    switch (tag) {
+        case kActWV:
+            p->sound = op[0];
+            return true;
+        case kActAT:
+            p->event = op[0];
+            return true;
+        case kActAX:
+            p->hitX = static_cast<i16>(op[0]);
+            return true;
+        case kActAY:
+            p->hitY = static_cast<i16>(op[0]);
+            return true;
+        case kActOX:
+            p->overlayX = static_cast<i16>(op[0]);
+            return true;
+        case kActOY:
+            p->overlayY = static_cast<i16>(op[0]);
+            return true;
+        case kActRO:
+            p->overlayPic = op[0];
+            return true;
+        case kActOA:
+            p->overlayFrame = op[0];
+            return true;
+        case kActAE:
+            p->layerAct = op[0];
+            return true;
+        case kActQE:
+            p->layerAction = op[0];
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Applies a tag whose operands are op[]. Unknown words do nothing.
+void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
+    if (ApplyFrameTag(p, tag, op)) return;
+    if (ApplyDrawTag(p, tag, op)) return;
+    ApplyCueTag(p, tag, op);
 }
 
 // Runs commands from the command index until a frame ends or the part does.
