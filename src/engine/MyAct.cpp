@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/File.h"
 #include "base/MemDbg.h"
 #include "engine/Tsw.h"
@@ -58,11 +59,13 @@ ActState& A() {
     return *s;
 }
 
-void Refuse(i32 act, const std::string& why) {
+// Keeps the reason and reports each act's first failure once. The text is
+// about act number act; file and offset, where known, say where in the archives.
+void Refuse(i32 act, DataError e) {
     ActState& s = A();
-    s.lastError = why;
-    if (s.reported.size() < 4096 && s.reported.insert(act).second)
-        std::fprintf(stderr, "act %d: %s\n", act, why.c_str());
+    e.text = "act " + std::to_string(act) + ": " + e.text;
+    s.lastError = e.Message();
+    if (s.reported.size() < 4096 && s.reported.insert(act).second) ReportDataError(e);
 }
 
 std::string ActFileName(int archive) {
@@ -93,9 +96,13 @@ u32 DirectoryLength(cFile& f) {
     return std::min<u32>((size - kTswHeaderSize) / kTswEntrySize, kTswEntryCount);
 }
 
+u32 EntryOffset(u32 entry) {
+    return kTswHeaderSize + kTswEntrySize * (entry - 1);
+}
+
 void RefuseMissing(i32 act, int archive, u32 entry, const std::string& why) {
-    Refuse(act,
-           "missing, entry " + std::to_string(entry) + " of " + ActFileName(archive) + " " + why);
+    Refuse(act, {ActFileName(archive), EntryOffset(entry),
+                 "missing, entry " + std::to_string(entry) + " " + why});
 }
 
 // The directory entry of (archive, entry), from the entry cache or the file. An
@@ -115,11 +122,10 @@ bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
                       "lies past its directory of " + std::to_string(length) + " entries");
         return false;
     }
-    u32 at = kTswHeaderSize + kTswEntrySize * (entry - 1);
+    u32 at = EntryOffset(entry);
     u8 raw[kTswEntrySize];
     if (!ReadAt(s.files[archive], at, raw, kTswEntrySize)) {
-        Refuse(act, "cannot read the directory entry of " + ActFileName(archive) + " at offset " +
-                        std::to_string(at));
+        Refuse(act, {ActFileName(archive), at, "cannot read the directory entry"});
         return false;
     }
     ++s.entryReads;
@@ -129,8 +135,7 @@ bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
     bool empty = e.offset == 0 || e.size == 0;
     u64 end = static_cast<u64>(e.offset) + e.size;
     if (!empty && (e.size < 2 || e.size > kMaxActBytes || end > s.files[archive].GetSize())) {
-        Refuse(act, "directory entry of " + ActFileName(archive) + " at offset " +
-                        std::to_string(at) + " points outside the file");
+        Refuse(act, {ActFileName(archive), at, "the directory entry points outside the file"});
         return false;
     }
     auto* n = static_cast<EntryNode*>(MH_ALLOC(sizeof(EntryNode)));
@@ -148,12 +153,12 @@ u8* ReadActData(i32 act, u32* size) {
     int archive = act / kPicsPerArchive;
     u32 entry = static_cast<u32>(act % kPicsPerArchive);
     if (act <= 0 || archive >= kPicArchiveCount || entry == 0) {
-        Refuse(act, "missing, no archive entry has this number");
+        Refuse(act, DataError::Unplaced("", "missing, no archive entry has this number"));
         return nullptr;
     }
     OpenActArchives();
     if (!s.files[archive].IsOpen()) {
-        Refuse(act, ActFileName(archive) + " is not open");
+        Refuse(act, DataError::Unplaced(ActFileName(archive), "the archive is not open"));
         return nullptr;
     }
     u32 offset = 0;
@@ -161,8 +166,7 @@ u8* ReadActData(i32 act, u32* size) {
     u8* data = static_cast<u8*>(MH_ALLOC(static_cast<i32>(*size)));
     if (!ReadAt(s.files[archive], offset, data, *size)) {
         MH_FREE(data);
-        Refuse(act, "cannot read the act in " + ActFileName(archive) + " at offset " +
-                        std::to_string(offset));
+        Refuse(act, {ActFileName(archive), offset, "cannot read the act"});
         return nullptr;
     }
     ++s.reads;
@@ -189,7 +193,7 @@ const u8* PartOf(i32 act, const u8* data, u32 size, i32 key, u32* partBytes) {
     u32 off = 0, bytes = 0;
     // The command index is 16 bits wide: longer parts cannot be played.
     if (!FindActPart(data, size, key, &off, &bytes) || bytes / 2 > 0xFFFF) {
-        Refuse(act, "act has no part " + std::to_string(key));
+        Refuse(act, DataError::Unplaced("", "the act has no part " + std::to_string(key)));
         return nullptr;
     }
     if (partBytes) *partBytes = bytes;
