@@ -15,10 +15,11 @@ limit=100
 
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-# clang-tidy fails on a file it cannot parse; that file is not checked.
+# clang-tidy fails on a file it cannot parse (a warning of the build's -Werror does
+# not count); that file would go unchecked.
 if ! find src -name '*.cpp' -print0 | sort -z |
-  xargs -0 -P"$(nproc)" -n8 clang-tidy -p "$build" --quiet --header-filter='.*/src/.*' \
-    --checks='-*,readability-function-size' \
+  xargs -0 -P"$(nproc)" -n8 clang-tidy -p "$build" --quiet --extra-arg=-Wno-error \
+    --header-filter='.*/src/.*' --checks='-*,readability-function-size' \
     --config="{CheckOptions: [{key: readability-function-size.LineThreshold, value: $limit}]}" \
     >"$out" 2>/dev/null; then
   echo "clang-tidy could not read every file (run it on one to see why)" >&2
