@@ -41,7 +41,8 @@ static void BM_SequencerAndSynthOneSecond(benchmark::State& state) {
     for (int i = 0; i < 480; ++i) p.notes.push_back({static_cast<u32>(i * 15), static_cast<u8>(i % 4), static_cast<u8>(48 + i % 24), 100, 30});
     std::vector<u8> file = MakeXmi(p);
     XmiSequence seq;
-    ParseXmi(file.data(), file.size(), 0, &seq, &error);
+    DataError bad;
+    ParseXmi(file.data(), file.size(), 0, &seq, &bad);
     cXmiSequencer player;
     player.Load(seq);
     player.SetLoops(0);

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto pcm = std::make_shared<PcmBuffer>();
-    std::string error;
+    DataError error;
     if (!DecodeAudio(data, size, pcm.get(), &error)) return 0;
     // The mixer's frames are interleaved stereo: an odd count would split one.
     if (pcm->size() % 2) __builtin_trap();

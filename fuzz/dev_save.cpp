@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzWorld world;
     static DevSaveImage* img = new DevSaveImage;
-    std::string why;
+    DataError why;
     world.Fresh();
     ReplaceFile(DevSavePath(1).c_str(), data, static_cast<u32>(size));
     DebugSlotInfo row;

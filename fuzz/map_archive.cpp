@@ -17,7 +17,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzWorld world;
     std::vector<MapDirEntry> dir;
-    std::string err;
+    DataError err;
     ReadMapDirectory(data, size, &dir, &err);
     world.Fresh();
     world.Empty("data");

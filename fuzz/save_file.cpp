@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzWorld world;
     static SaveImage* img = new SaveImage;
-    std::string why;
+    DataError why;
     SaveHeader h;
     ParseSaveHeader(data, size, &h);
     if (!ParseSaveImage(data, size, img, &why)) return 0;

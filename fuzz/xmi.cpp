@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     XmiSequence seq;
-    std::string error;
+    DataError error;
     int count = XmiSequenceCount(data, size);
     if (!ParseXmi(data, size, count > 1 ? 1 : 0, &seq, &error)) return 0;
     cXmiSequencer player;
@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     player.Start();
     // Ten seconds of music at most, in 100 ms slices.
     for (int i = 0; i < 100 && player.Playing(); ++i)
-        player.Advance(4410, 44100, [](u8, u8, u8) {}, [](int) {});
+        player.Advance(
+            4410, 44100, [](u8, u8, u8) {}, [](int) {});
     return 0;
 }

@@ -13,9 +13,9 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
   libsdl2-dev libfreetype-dev fonts-arphic-uming libfluidsynth-dev timgm6mb-soundfont
   libmpg123-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   liblzo2-dev xvfb xauth x11-utils)
-# Only the tests need these: an independent XMIDI reader, and the window test's
-# keys, pointer and screenshots.
-test_packages=(libwildmidi-dev xdotool x11-apps imagemagick)
+# Only the tests need these: an independent XMIDI reader, the window test's
+# keys, pointer and screenshots, and the coverage summary (tools/coverage.sh).
+test_packages=(libwildmidi-dev xdotool x11-apps imagemagick gcovr)
 
 install_missing() {
   local missing=()
@@ -64,9 +64,10 @@ case "${1:-}" in
   test)
     packages+=("${test_packages[@]}")
     install_missing
-    build "$build_dir"
+    # Both builds fail on any compiler warning.
+    build "$build_dir" -DMH_WERROR=ON
     (cd "$build_dir" && ctest -j"$jobs" --output-on-failure --timeout 300)
-    build build-asan -DMH_SANITIZE=ON -DMH_BENCH=OFF
+    build build-asan -DMH_SANITIZE=ON -DMH_BENCH=OFF -DMH_WERROR=ON
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
       ctest -j"$jobs" --output-on-failure --timeout 600)

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/File.h"
 #include "data/Config.h"
 #include "map/MapDb.h"
@@ -38,8 +39,8 @@ std::vector<u8> ReadDataFile(const char* rel) {
 void ReportOnce(bool* reported, const char* file, u32 n) {
     if (*reported) return;
     *reported = true;
-    std::fprintf(stderr, "%s: no entry for battle %u; the battle has no enemies and no music\n",
-                 file, n);
+    ReportDataError(DataError::Unplaced(file, "no entry for battle " + std::to_string(n) +
+                                                  "; the battle has no enemies and no music"));
 }
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "platform/TextCodec.h"
@@ -24,7 +25,7 @@ const char* LoadCaption() {
 
 // Bad data is named by file and offset under the load caption, once per load.
 void ReportBadFile(const char* name, size_t offset, const std::string& what) {
-    ErrorBox(LoadCaption(), "%s: offset %zu: %s", name, offset, what.c_str());
+    ReportDataError({name, offset, what}, LoadCaption());
 }
 
 std::string TooShortForCount(const ByteReader& r) {

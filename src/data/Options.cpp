@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/File.h"
 #include "data/Config.h"
 #include "data/KeyBindings.h"
@@ -93,8 +94,9 @@ void LoadOptions() {
             u32 before = f.file().Tell();
             if (!f.ReadInt(&v)) {
                 gOptionsHeld = true;
-                std::fprintf(stderr, "%s: read failed after %d values (%s); the file is kept\n",
-                             OptionPath().c_str(), count, f.file().GetErrorText());
+                ReportDataError({OptionPath(), before,
+                                 "read failed after " + std::to_string(count) + " values (" +
+                                     f.file().GetErrorText() + "); the file is kept"});
                 break;
             }
             if (f.file().Tell() != before + 4) break;
@@ -102,8 +104,9 @@ void LoadOptions() {
         }
     } else if (FileExists(OptionPath().c_str())) {
         gOptionsHeld = true;  // there but unreadable: the defaults must not replace it
-        std::fprintf(stderr, "%s: cannot be opened (%s); the file is kept\n",
-                     OptionPath().c_str(), f.file().GetErrorText());
+        ReportDataError(DataError::Unplaced(
+            OptionPath(), std::string("cannot be opened (") + f.file().GetErrorText() +
+                              "); the file is kept"));
     }
     OptionsFromValues(values, count);
     ApplyKeyBindings();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/File.h"
 #include "base/MemDbg.h"
 #include "engine/Tsw.h"
@@ -58,11 +59,13 @@ ActState& A() {
     return *s;
 }
 
-void Refuse(i32 act, const std::string& why) {
+// Keeps the reason and reports each act's first failure once. The text is
+// about act number act; file and offset, where known, say where in the archives.
+void Refuse(i32 act, DataError e) {
     ActState& s = A();
-    s.lastError = why;
-    if (s.reported.size() < 4096 && s.reported.insert(act).second)
-        std::fprintf(stderr, "act %d: %s\n", act, why.c_str());
+    e.text = "act " + std::to_string(act) + ": " + e.text;
+    s.lastError = e.Message();
+    if (s.reported.size() < 4096 && s.reported.insert(act).second) ReportDataError(e);
 }
 
 std::string ActFileName(int archive) {
@@ -93,9 +96,13 @@ u32 DirectoryLength(cFile& f) {
     return std::min<u32>((size - kTswHeaderSize) / kTswEntrySize, kTswEntryCount);
 }
 
+u32 EntryOffset(u32 entry) {
+    return kTswHeaderSize + kTswEntrySize * (entry - 1);
+}
+
 void RefuseMissing(i32 act, int archive, u32 entry, const std::string& why) {
-    Refuse(act,
-           "missing, entry " + std::to_string(entry) + " of " + ActFileName(archive) + " " + why);
+    Refuse(act, {ActFileName(archive), EntryOffset(entry),
+                 "missing, entry " + std::to_string(entry) + " " + why});
 }
 
 // The directory entry of (archive, entry), from the entry cache or the file. An
@@ -115,11 +122,10 @@ bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
                       "lies past its directory of " + std::to_string(length) + " entries");
         return false;
     }
-    u32 at = kTswHeaderSize + kTswEntrySize * (entry - 1);
+    u32 at = EntryOffset(entry);
     u8 raw[kTswEntrySize];
     if (!ReadAt(s.files[archive], at, raw, kTswEntrySize)) {
-        Refuse(act, "cannot read the directory entry of " + ActFileName(archive) + " at offset " +
-                        std::to_string(at));
+        Refuse(act, {ActFileName(archive), at, "cannot read the directory entry"});
         return false;
     }
     ++s.entryReads;
@@ -129,8 +135,7 @@ bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
     bool empty = e.offset == 0 || e.size == 0;
     u64 end = static_cast<u64>(e.offset) + e.size;
     if (!empty && (e.size < 2 || e.size > kMaxActBytes || end > s.files[archive].GetSize())) {
-        Refuse(act, "directory entry of " + ActFileName(archive) + " at offset " +
-                        std::to_string(at) + " points outside the file");
+        Refuse(act, {ActFileName(archive), at, "the directory entry points outside the file"});
         return false;
     }
     auto* n = static_cast<EntryNode*>(MH_ALLOC(sizeof(EntryNode)));
@@ -148,12 +153,12 @@ u8* ReadActData(i32 act, u32* size) {
     int archive = act / kPicsPerArchive;
     u32 entry = static_cast<u32>(act % kPicsPerArchive);
     if (act <= 0 || archive >= kPicArchiveCount || entry == 0) {
-        Refuse(act, "missing, no archive entry has this number");
+        Refuse(act, DataError::Unplaced("", "missing, no archive entry has this number"));
         return nullptr;
     }
     OpenActArchives();
     if (!s.files[archive].IsOpen()) {
-        Refuse(act, ActFileName(archive) + " is not open");
+        Refuse(act, DataError::Unplaced(ActFileName(archive), "the archive is not open"));
         return nullptr;
     }
     u32 offset = 0;
@@ -161,8 +166,7 @@ u8* ReadActData(i32 act, u32* size) {
     u8* data = static_cast<u8*>(MH_ALLOC(static_cast<i32>(*size)));
     if (!ReadAt(s.files[archive], offset, data, *size)) {
         MH_FREE(data);
-        Refuse(act, "cannot read the act in " + ActFileName(archive) + " at offset " +
-                        std::to_string(offset));
+        Refuse(act, {ActFileName(archive), offset, "cannot read the act"});
         return nullptr;
     }
     ++s.reads;
@@ -189,7 +193,7 @@ const u8* PartOf(i32 act, const u8* data, u32 size, i32 key, u32* partBytes) {
     u32 off = 0, bytes = 0;
     // The command index is 16 bits wide: longer parts cannot be played.
     if (!FindActPart(data, size, key, &off, &bytes) || bytes / 2 > 0xFFFF) {
-        Refuse(act, "act has no part " + std::to_string(key));
+        Refuse(act, DataError::Unplaced("", "the act has no part " + std::to_string(key)));
         return nullptr;
     }
     if (partBytes) *partBytes = bytes;
@@ -284,121 +288,144 @@ void ApplyScale(ActPlayer* p, u16 v) {
     gActLastY = p->yOff;
 }
 
-// Applies a tag whose operands are op[]. Unknown words do nothing.
-void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
+// Picture, frame, timing, position and loop tags. False for any other tag.
+bool ApplyFrameTag(ActPlayer* p, u16 tag, const u16* op) {
     switch (tag) {
         case kActRF:
             p->pic = op[0];
-            break;
+            return true;
         case kActPA:
             p->frame = op[0];
             ++p->frameCounter;
-            break;
+            return true;
         case kActSD:
             p->delay = op[0];
             p->delayCount =
                 (p->delayOverride & kDelayOverrideOn) ? (p->delayOverride & 0x7FFF) : p->delay;
-            break;
+            return true;
         case kActXY:
             p->xOff = static_cast<i16>(op[0]);
             p->yOff = static_cast<i16>(op[1]);
-            break;
-        case kActVI:
-            p->drawMode |= 1;
-            break;
-        case kActNO:
-            p->drawMode &= ~1u;
-            break;
-        case kActAM:
-            p->drawMode |= 4;
-            break;
-        case kActAH:
-            p->drawMode |= 8;
-            break;
-        case kActAN:
-            p->drawMode |= 0x2C;
-            break;
-        case kActGS:
-            p->drawMode |= 0x14;
-            p->blend = static_cast<u8>(op[0]);
-            break;
-        case kActLD:
-            p->drawMode |= 0x10;
-            p->ldValue = static_cast<u8>(op[0]);
-            break;
-        case kActSC:
-            ApplyScale(p, op[0]);
-            break;
+            return true;
         case kActLP:
             p->loopStart = static_cast<u8>(op[0]);
             p->loopEnd = static_cast<u8>(op[1]);
             if (!(p->loopCount & kLoopSet)) p->loopCount = op[2] | kLoopSet;
-            break;
+            return true;
         case kActTN:
             p->tnValue = static_cast<u8>(op[0]);
             p->frameCounter = static_cast<u8>(op[0] >> 8);
-            break;
-        case kActWV:
-            p->sound = op[0];
-            break;
-        case kActAT:
-            p->event = op[0];
-            break;
-        case kActAX:
-            p->hitX = static_cast<i16>(op[0]);
-            break;
-        case kActAY:
-            p->hitY = static_cast<i16>(op[0]);
-            break;
-        case kActOX:
-            p->overlayX = static_cast<i16>(op[0]);
-            break;
-        case kActOY:
-            p->overlayY = static_cast<i16>(op[0]);
-            break;
-        case kActRO:
-            p->overlayPic = op[0];
-            break;
-        case kActOA:
-            p->overlayFrame = op[0];
-            break;
-        case kActAE:
-            p->layerAct = op[0];
-            break;
-        case kActQE:
-            p->layerAction = op[0];
-            break;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Drawing-mode, scale, wave, cell and colour tags. False for any other tag.
+bool ApplyDrawTag(ActPlayer* p, u16 tag, const u16* op) {
+    switch (tag) {
+        case kActVI:
+            p->drawMode |= 1;
+            return true;
+        case kActNO:
+            p->drawMode &= ~1u;
+            return true;
+        case kActAM:
+            p->drawMode |= 4;
+            return true;
+        case kActAH:
+            p->drawMode |= 8;
+            return true;
+        case kActAN:
+            p->drawMode |= 0x2C;
+            return true;
+        case kActGS:
+            p->drawMode |= 0x14;
+            p->blend = static_cast<u8>(op[0]);
+            return true;
+        case kActLD:
+            p->drawMode |= 0x10;
+            p->ldValue = static_cast<u8>(op[0]);
+            return true;
+        case kActSC:
+            ApplyScale(p, op[0]);
+            return true;
         case kActTW:
             p->wave = static_cast<u8>(op[0]);
-            break;
+            return true;
         case kActWH:
             p->cellW = op[0];
             p->cellH = op[1];
-            break;
+            return true;
         case kActCR:
             p->colR = op[0];
             p->colR2 = op[1];
-            break;
+            return true;
         case kActCG:
             p->colG = op[0];
             p->colG2 = op[1];
-            break;
+            return true;
         case kActCB:
             p->colB = op[0];
             p->colB2 = op[1];
-            break;
+            return true;
         case kActCL:
             p->colR2 = p->colG2 = p->colB2 = 0;
-            break;
+            return true;
         case kActFL:
             std::memcpy(p->fl, op, sizeof(p->fl));
-            break;
+            return true;
         case kActSM:
             p->smFlag = 1;
-            break;
+            return true;
         default:
-            break;
+            return false;
     }
+}
+
+// Sound, event, hit-point, overlay and layer tags. False for any other tag.
+bool ApplyCueTag(ActPlayer* p, u16 tag, const u16* op) {
+    switch (tag) {
+        case kActWV:
+            p->sound = op[0];
+            return true;
+        case kActAT:
+            p->event = op[0];
+            return true;
+        case kActAX:
+            p->hitX = static_cast<i16>(op[0]);
+            return true;
+        case kActAY:
+            p->hitY = static_cast<i16>(op[0]);
+            return true;
+        case kActOX:
+            p->overlayX = static_cast<i16>(op[0]);
+            return true;
+        case kActOY:
+            p->overlayY = static_cast<i16>(op[0]);
+            return true;
+        case kActRO:
+            p->overlayPic = op[0];
+            return true;
+        case kActOA:
+            p->overlayFrame = op[0];
+            return true;
+        case kActAE:
+            p->layerAct = op[0];
+            return true;
+        case kActQE:
+            p->layerAction = op[0];
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Applies a tag whose operands are op[]. Unknown words do nothing.
+void ApplyTag(ActPlayer* p, u16 tag, const u16* op) {
+    if (ApplyFrameTag(p, tag, op)) return;
+    if (ApplyDrawTag(p, tag, op)) return;
+    ApplyCueTag(p, tag, op);
 }
 
 // Runs commands from the command index until a frame ends or the part does.

@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/Blend.h"
+#include "base/DataError.h"
 #include "base/MemDbg.h"
 #include "engine/PixelFormat.h"
 
@@ -146,14 +148,17 @@ void* RleDecode(const void* picIn, size_t size, i32* w, i32* h, i32* depth) {
     size_t unit = wide ? 2 : 1;
     const u64 bytes = static_cast<u64>(info.width) * static_cast<u64>(info.height) * unit;
     if (bytes > kMaxPlainPicBytes) {
-        std::fprintf(stderr, "run-coded picture of %dx%d refused: larger than %u bytes\n",
-                     info.width, info.height, kMaxPlainPicBytes);
+        ReportDataError(DataError::Unplaced(
+            "", "run-coded picture of " + std::to_string(info.width) + "x" +
+                    std::to_string(info.height) + " refused: larger than " +
+                    std::to_string(kMaxPlainPicBytes) + " bytes"));
         return nullptr;
     }
     u8* out = static_cast<u8*>(MH_ALLOC_ZERO(static_cast<i32>(bytes ? bytes : 1)));
     if (!out) {
-        std::fprintf(stderr, "run-coded picture of %dx%d refused: no memory\n", info.width,
-                     info.height);
+        ReportDataError(DataError::Unplaced("", "run-coded picture of " + std::to_string(info.width) +
+                                                    "x" + std::to_string(info.height) +
+                                                    " refused: no memory"));
         return nullptr;
     }
     ForEachRun(pic, [&](i32 row, i32 col, u16 word, const u8* data) {

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/DataError.h"
 #include "engine/File.h"
 #include "engine/Lzo.h"
 #include "base/MemDbg.h"
@@ -58,24 +60,23 @@ int Bucket(u16 pic, u16 frame) {
     return (pic == kMapPicNumber ? frame : pic) & 15;
 }
 
-// Keeps the reason and reports each picture's first failure once.
-void Refuse(u16 pic, u16 frame, const std::string& why) {
+// Keeps the reason and reports each picture's first failure once. The text is
+// about the frame; file and offset, where known, say where in the archives.
+void Refuse(u16 pic, u16 frame, DataError e) {
     PicLibState& s = S();
-    s.lastError = why;
+    e.text = "picture " + std::to_string(pic) + " frame " + std::to_string(frame) + ": " + e.text;
+    s.lastError = e.Message();
     ++s.failures;
     u32 key = static_cast<u32>(frame) << 16 | pic;
-    if (s.reported.size() < 4096 && s.reported.insert(key).second)
-        std::fprintf(stderr, "picture %u frame %u: %s\n", pic, frame, why.c_str());
+    if (s.reported.size() < 4096 && s.reported.insert(key).second) ReportDataError(e);
 }
 
 std::string ArchiveName(int archive) {
     return std::string(kPicArchiveNames[archive]) + ".tsw";
 }
 
-std::string Where(int archive, u32 offset) {
-    char text[64];
-    std::snprintf(text, sizeof(text), " at offset %u", offset);
-    return ArchiveName(archive) + text;
+DataError At(int archive, u32 offset, std::string text) {
+    return {ArchiveName(archive), offset, std::move(text)};
 }
 
 void FreeFrameData(PicFrame& f) {
@@ -131,21 +132,21 @@ bool ReadTswHeader(int archive, u16 pic, u16 frame, u32 picOffset, TswPicHeader*
     static u8 head[kTswHeadRead];
     u32 got = 0;
     if (!ReadAt(s.files[archive], picOffset, head, kTswHeadRead, &got)) {
-        Refuse(pic, frame, "cannot read the picture in " + Where(archive, picOffset));
+        Refuse(pic, frame, At(archive, picOffset, "cannot read the picture"));
         return false;
     }
     ByteReader r(head, got);
     TswPicHeaderFields(r, *h);
     if (!r.ok() || h->magic != kTswMagic) {
-        Refuse(pic, frame, "no picture magic in " + Where(archive, picOffset));
+        Refuse(pic, frame, At(archive, picOffset, "no picture magic"));
         return false;
     }
     if (h->depth != 8 && h->depth != 16) {
-        Refuse(pic, frame, "depth neither 8 nor 16 in " + Where(archive, picOffset));
+        Refuse(pic, frame, At(archive, picOffset, "depth neither 8 nor 16"));
         return false;
     }
     if (frame >= h->frameCount) {
-        Refuse(pic, frame, "frame beyond the frame count in " + Where(archive, picOffset));
+        Refuse(pic, frame, At(archive, picOffset, "frame beyond the frame count"));
         return false;
     }
     if (h->depth == 8) {
@@ -155,7 +156,7 @@ bool ReadTswHeader(int archive, u16 pic, u16 frame, u32 picOffset, TswPicHeader*
     }
     u32 recordAt = static_cast<u32>(r.pos()) + kTswFrameRecordSize * frame;
     if (!r.ok() || recordAt + kTswFrameRecordSize > got) {
-        Refuse(pic, frame, "frame record outside the picture head in " + Where(archive, picOffset));
+        Refuse(pic, frame, At(archive, picOffset, "frame record outside the picture head"));
         return false;
     }
     r.Seek(recordAt);
@@ -170,12 +171,12 @@ bool ReadTswFrameBlock(int archive, u16 pic, u16 frame, u32 picOffset, const Tsw
     u64 at = static_cast<u64>(picOffset) + rec.offset;
     if (rec.unpackedSize == 0 || rec.unpackedSize > kMaxFrameBytes || rec.packedSize == 0 ||
         rec.packedSize > LzoWorstCase(kMaxFrameBytes) || at > 0x7FFFFFFFu) {
-        Refuse(pic, frame, "frame sizes out of range in " + Where(archive, picOffset));
+        Refuse(pic, frame, At(archive, picOffset, "frame sizes out of range"));
         return false;
     }
     if (!GrowReadBuf(rec.packedSize) ||
         !ReadAt(s.files[archive], static_cast<u32>(at), s.readBuf, rec.packedSize)) {
-        Refuse(pic, frame, "frame block past the end of " + Where(archive, static_cast<u32>(at)));
+        Refuse(pic, frame, At(archive, static_cast<u32>(at), "frame block past the end"));
         return false;
     }
     u8* pixels = static_cast<u8*>(MH_ALLOC(static_cast<i32>(rec.unpackedSize)));
@@ -183,9 +184,8 @@ bool ReadTswFrameBlock(int archive, u16 pic, u16 frame, u32 picOffset, const Tsw
                        static_cast<i32>(rec.unpackedSize)) != kLzoOk) {
         MH_FREE(pixels);
         FreeTswBuffers();
-        Refuse(
-            pic, frame,
-            "frame block does not unpack to its size in " + Where(archive, static_cast<u32>(at)));
+        Refuse(pic, frame,
+               At(archive, static_cast<u32>(at), "frame block does not unpack to its size"));
         return false;
     }
     out->pixels = pixels;
@@ -201,16 +201,17 @@ bool ReadTswPicture(u16 pic, u16 frame, PicFrame* out) {
     int archive = pic / kPicsPerArchive;
     u32 entry = pic % kPicsPerArchive;
     if (archive >= kPicArchiveCount || entry == 0) {
-        Refuse(pic, frame, "no such picture number");
+        Refuse(pic, frame, DataError::Unplaced("", "no such picture number"));
         return false;
     }
     if (!s.files[archive].IsOpen()) {
-        Refuse(pic, frame, ArchiveName(archive) + " is not open");
+        Refuse(pic, frame, DataError::Unplaced(ArchiveName(archive), "the archive is not open"));
         return false;
     }
     u32 picOffset = PictureOffset(archive, entry);
     if (picOffset == 0) {
-        Refuse(pic, frame, "empty directory entry in " + ArchiveName(archive));
+        Refuse(pic, frame,
+               At(archive, kTswHeaderSize + kTswEntrySize * (entry - 1), "empty directory entry"));
         return false;
     }
     TswPicHeader h;
@@ -226,7 +227,7 @@ bool ReadTswPicture(u16 pic, u16 frame, PicFrame* out) {
     if (!whole) {
         FreeFrameData(*out);
         Refuse(pic, frame,
-               "frame is no whole run-coded picture in " + Where(archive, picOffset + rec.offset));
+               At(archive, picOffset + rec.offset, "frame is no whole run-coded picture"));
         return false;
     }
     return true;
@@ -273,9 +274,9 @@ PicFrame* LoadPic(u16 pic, u16 frame) {
     } else if (s.mapLoader) {
         ok = s.mapLoader(frame, &node->frameData) == 1 && node->frameData.pixels &&
              RleCheck(node->frameData.pixels, node->frameData.size);
-        if (!ok) Refuse(pic, frame, "map picture cannot be loaded");
+        if (!ok) Refuse(pic, frame, DataError::Unplaced("", "map picture cannot be loaded"));
     } else {
-        Refuse(pic, frame, "no map picture loader");
+        Refuse(pic, frame, DataError::Unplaced("", "no map picture loader"));
     }
     if (!ok) {
         Unlink(node);

@@ -2,8 +2,11 @@
 #include "map/MapArchive.h"
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/ErrorBox.h"
 #include "engine/Lzo.h"
 #include "base/MemDbg.h"
@@ -50,6 +53,11 @@ std::vector<u8> ReadBlock(u32 off, u32 n, bool* ok) {
     return v;
 }
 
+// Reports bad data at offset of the open archive.
+void BadArchiveData(u32 offset, std::string text) {
+    ReportDataError({gMapArchiveFile.GetName(), offset, std::move(text)});
+}
+
 // Finds map n in the open archive; its data offset in *m.
 bool FindInArchive(u32 n, u32* m) {
     u32 size = gMapArchiveFile.GetSize();
@@ -57,8 +65,8 @@ bool FindInArchive(u32 n, u32* m) {
     if (size == 0xFFFFFFFFu || !ReadAt(0, &d, 4)) return false;
     d = LoadU32(&d);
     if (d >= size) {
-        std::fprintf(stderr, "%s: directory offset %u past the end (%u bytes)\n",
-                     gMapArchiveFile.GetName(), d, size);
+        BadArchiveData(0, "directory offset " + std::to_string(d) + " past the end (" +
+                              std::to_string(size) + " bytes)");
         return false;
     }
     bool ok = false;
@@ -158,8 +166,8 @@ void PlaceObjects(u32 m, const u8* h, const MapRecord* map) {
         if (x > (map->width + 40) * 16 || y > (map->height + 30) * 16) continue;
         // The role table has a fixed number of rows; placements beyond it are dropped.
         if (gMapRoleCount >= kRoleRows) {
-            std::fprintf(stderr, "map %s: more placements than role rows; the rest dropped\n",
-                         map->name);
+            BadArchiveData(m, std::string("map ") + map->name +
+                                  ": more placements than role rows; the rest dropped");
             return;
         }
         RoleSlot& s = gMapRoles[gMapRoleCount];
@@ -200,7 +208,7 @@ void LoadOverlays(u32 m, const u8* h) {
         u8* pic = static_cast<u8*>(MH_ALLOC(static_cast<i32>(unpacked)));
         RleInfo info;
         if (!UnpackAt(m + poff, packed, pic, unpacked) || !RleCheck(pic, unpacked, &info)) {
-            std::fprintf(stderr, "map overlay %u at %u: bad picture\n", i, m + poff);
+            BadArchiveData(m + poff, "map overlay " + std::to_string(i) + " is no picture");
             MH_FREE(pic);
             continue;
         }
@@ -247,13 +255,12 @@ void LoadDepthBlocks(u32 m, const u8* h) {
 }  // namespace
 
 bool ReadMapDirectory(const u8* file, size_t size, std::vector<MapDirEntry>* out,
-                      std::string* error) {
+                      DataError* error) {
     out->clear();
     ByteReader r(file, size);
     u32 d = r.U32();
     if (!r.ok() || d >= size) {
-        if (error)
-            *error = "directory offset " + std::to_string(d) + " at offset 0 is past the end";
+        if (error) *error = {"", 0, "directory offset " + std::to_string(d) + " is past the end"};
         return false;
     }
     r.Seek(d);
@@ -301,8 +308,7 @@ int LoadMap3(u32 n, MapRecord* map) {
     if (!ReadAt(m, magic, 4) || std::memcmp(magic, kMapMagic, 4) != 0)
         ErrorBox("LoadMap3", B5("地圖[%d]是舊格式"), n);
     if (!ReadAt(m + 4, h.data(), kMapHeaderSize)) {
-        std::fprintf(stderr, "%s: map %u header at %u past the end\n", gMapArchiveFile.GetName(), n,
-                     m + 4);
+        BadArchiveData(m + 4, "map " + std::to_string(n) + " header past the end");
         return 0;
     }
     const u8* hp = h.data();
@@ -316,8 +322,9 @@ int LoadMap3(u32 n, MapRecord* map) {
     map->name[0] = 0;
     u64 cells = static_cast<u64>(map->width) * map->height;
     if (cells == 0 || cells > kMaxMapCells || map->layers > 16) {
-        std::fprintf(stderr, "map %u: bad size %ux%u, %u layers\n", n, map->width, map->height,
-                     map->layers);
+        BadArchiveData(m + 4, "map " + std::to_string(n) + " bad size " +
+                                  std::to_string(map->width) + "x" + std::to_string(map->height) +
+                                  ", " + std::to_string(map->layers) + " layers");
         return 0;
     }
     map->cellCount = static_cast<u32>(cells);
@@ -342,8 +349,8 @@ int LoadMap3(u32 n, MapRecord* map) {
     std::vector<u8> raw(cells * 4);
     if (!UnpackAt(m + LoadU32(hp + mapHdr::kCellOff), LoadU32(hp + mapHdr::kCellSize), raw.data(),
                   static_cast<u32>(cells * 4))) {
-        std::fprintf(stderr, "map %u: cell grid at %u does not unpack\n", n,
-                     m + LoadU32(hp + mapHdr::kCellOff));
+        BadArchiveData(m + LoadU32(hp + mapHdr::kCellOff),
+                       "map " + std::to_string(n) + " cell grid does not unpack");
         return 0;
     }
     for (u64 i = 0; i < cells; ++i) map->cells[i] = LoadU32(raw.data() + 4 * i);
@@ -395,8 +402,8 @@ int LoadMapPic(i32 index, PicFrame* frame) {
         return 0;
     u8* pic = static_cast<u8*>(MH_ALLOC(static_cast<i32>(unpacked)));
     if (!UnpackAt(gMapDataOffset + o.picOffset, packed, pic, unpacked)) {
-        std::fprintf(stderr, "%s: map picture %d at %u does not unpack\n",
-                     gMapArchiveFile.GetName(), index, gMapDataOffset + o.picOffset);
+        BadArchiveData(gMapDataOffset + o.picOffset,
+                       "map picture " + std::to_string(index) + " does not unpack");
         MH_FREE(pic);
         return 0;
     }
@@ -405,8 +412,8 @@ int LoadMapPic(i32 index, PicFrame* frame) {
     RleInfo info;
     if (!pic || !RleCheck(pic, static_cast<size_t>(size), &info)) {
         if (pic) MH_FREE(pic);
-        std::fprintf(stderr, "%s: map picture %d is not a picture\n", gMapArchiveFile.GetName(),
-                     index);
+        BadArchiveData(gMapDataOffset + o.picOffset,
+                       "map picture " + std::to_string(index) + " is not a picture");
         return 0;
     }
     *frame = PicFrame{};

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/DataError.h"
 #include "base/Types.h"
 
 struct PicFrame;
@@ -94,10 +95,9 @@ extern std::string gMapArchiveName;             // "PicLib\HUGE.lmf"
 struct MapDirEntry {
     u32 offset = 0, value = 0, id = 0, value2 = 0;
 };
-// Reads the directory of an archive image; false (with a message naming the
-// offset) when the directory offset lies outside the file.
-bool ReadMapDirectory(const u8* file, size_t size, std::vector<MapDirEntry>* out,
-                      std::string* error);
+// Reads the directory of an archive image; false (with the error, its file left
+// to the caller) when the directory offset lies outside the file.
+bool ReadMapDirectory(const u8* file, size_t size, std::vector<MapDirEntry>* out, DataError* error);
 
 // True when cell i held the wall bit 0x20000000 when the map was loaded.
 bool IsStaticWall(size_t i);

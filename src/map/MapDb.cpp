@@ -7,6 +7,7 @@
 
 #include "data/GameFlags.h"
 #include "engine/ErrorBox.h"
+#include "base/DataError.h"
 #include "base/MemDbg.h"
 #include "data/Config.h"
 #include "platform/TextCodec.h"
@@ -132,8 +133,9 @@ u16 BehaviourCommandAt(u16 scriptId, u32 pc) {
         // Our data has no extra program blocks: such an id runs no program.
         if (!gReportedExtraBlock) {
             gReportedExtraBlock = true;
-            std::fprintf(stderr, "path.dat: script id %u lies in an extra block; no program\n",
-                         scriptId);
+            ReportDataError(DataError::Unplaced(
+                "path.dat", "script id " + std::to_string(scriptId) +
+                                " lies in an extra block; no program"));
         }
         return 0xFFFF;
     }

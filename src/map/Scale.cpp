@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/RlePic.h"
 
 DepthScale gDepthScale;
@@ -40,7 +42,8 @@ void LoadDepthRows(const u8* block, u32 size) {
         gDepthScale.mode = 1;
     } else if (kind == 2) {
         if (!r.HasRecords(count, 4)) {
-            std::fprintf(stderr, "depth rows: count %u larger than the block\n", count);
+            ReportDataError(DataError::Unplaced(
+                "", "depth rows: count " + std::to_string(count) + " larger than the block"));
             return;
         }
         gDepthScale.rows.resize(count);

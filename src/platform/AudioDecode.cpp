@@ -9,13 +9,13 @@
 #include "base/ByteIo.h"
 
 namespace {
-std::string At(const char* what, size_t offset) {
-    return std::string(what) + " at offset " + std::to_string(offset);
+DataError At(const char* what, size_t offset) {
+    return {"", offset, what};
 }
 }  // namespace
 
 bool ParseWave(const u8* data, size_t size, WaveFormat* format, const u8** pcm, size_t* pcmBytes,
-               std::string* error) {
+               DataError* error) {
     ByteReader r(data, size);
     if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) {
         *error = At("not a RIFF WAVE image", 0);
@@ -87,7 +87,7 @@ void ConvertToMix(const i16* in, size_t frames, int channels, u32 rate, PcmBuffe
     }
 }
 
-bool DecodeWave(const u8* data, size_t size, PcmBuffer* out, std::string* error) {
+bool DecodeWave(const u8* data, size_t size, PcmBuffer* out, DataError* error) {
     WaveFormat f;
     const u8* pcm = nullptr;
     size_t bytes = 0;
@@ -102,13 +102,13 @@ bool DecodeWave(const u8* data, size_t size, PcmBuffer* out, std::string* error)
     return true;
 }
 
-bool DecodeMp3(const u8* data, size_t size, PcmBuffer* out, std::string* error) {
+bool DecodeMp3(const u8* data, size_t size, PcmBuffer* out, DataError* error) {
     static std::once_flag once;
     std::call_once(once, [] { mpg123_init(); });
     int err = 0;
     mpg123_handle* h = mpg123_new(nullptr, &err);
     if (!h) {
-        *error = "mpg123: cannot create a decoder";
+        *error = DataError::Unplaced("", "mpg123: cannot create a decoder");
         return false;
     }
     mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
@@ -136,14 +136,14 @@ bool DecodeMp3(const u8* data, size_t size, PcmBuffer* out, std::string* error) 
     }
     mpg123_delete(h);
     if (rate == 0 || channels < 1 || channels > 2 || samples.empty()) {
-        *error = "no MPEG audio frames found";
+        *error = DataError::Unplaced("", "no MPEG audio frames found");
         return false;
     }
     ConvertToMix(samples.data(), samples.size() / channels, channels, static_cast<u32>(rate), out);
     return true;
 }
 
-bool DecodeAudio(const u8* data, size_t size, PcmBuffer* out, std::string* error) {
+bool DecodeAudio(const u8* data, size_t size, PcmBuffer* out, DataError* error) {
     if (size >= 4 && std::memcmp(data, "RIFF", 4) == 0) return DecodeWave(data, size, out, error);
     return DecodeMp3(data, size, out, error);
 }

@@ -219,11 +219,11 @@ static bool SetSamplePcm(HSAMPLE s, const void* image, u32 size, bool wave) {
         return false;
     }
     auto pcm = std::make_shared<PcmBuffer>();
-    std::string error;
+    DataError error;
     const u8* p = static_cast<const u8*>(image);
     bool ok = wave ? DecodeWave(p, size, pcm.get(), &error) : DecodeMp3(p, size, pcm.get(), &error);
     if (!ok) {
-        AudioSetLastError(error);
+        AudioSetLastError(error.Message());
         return false;
     }
     AudioMixer().SetPcm(s->voice, pcm);
@@ -413,11 +413,11 @@ bool AudioInitSequence(HSEQUENCE s, const void* data, u32 size, int index) {
     AudioMixer().End(s->voice);
     s->synth.AllNotesOff();
     XmiSequence seq;
-    std::string error;
+    DataError error;
     s->loaded = false;
     std::memset(s->user, 0, sizeof s->user);
     if (!ParseXmi(static_cast<const u8*>(data), size, index, &seq, &error)) {
-        AudioSetLastError(error);
+        AudioSetLastError(error.Message());
         return false;
     }
     s->seq.Load(std::move(seq));
@@ -494,9 +494,10 @@ HSTREAM AudioOpenStream(HDIGDRIVER driver, const char* fileName, int mem) {
         return nullptr;
     }
     auto pcm = std::make_shared<PcmBuffer>();
-    std::string error;
+    DataError error;
     if (!DecodeAudio(bytes.data(), bytes.size(), pcm.get(), &error)) {
-        AudioSetLastError(std::string(fileName) + ": " + error);
+        error.file = fileName;
+        AudioSetLastError(error.Message());
         return nullptr;
     }
     auto g = Lock();
@@ -566,7 +567,7 @@ int TrackNumber(const std::string& name) {
 bool DecodeTrack(const std::string& path, PcmBuffer* pcm) {
     std::ifstream in(path, std::ios::binary);
     std::vector<u8> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string error;
+    DataError error;
     return !bytes.empty() && DecodeAudio(bytes.data(), bytes.size(), pcm, &error);
 }
 }  // namespace

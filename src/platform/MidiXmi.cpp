@@ -33,8 +33,8 @@ bool Is(const u8* p, const char* id) {
     return std::memcmp(p, id, 4) == 0;
 }
 
-std::string At(const char* what, size_t offset) {
-    return std::string(what) + " at offset " + std::to_string(offset);
+DataError At(const char* what, size_t offset) {
+    return {"", offset, what};
 }
 
 // Finds the FORM XMID chunks: either one at the top or inside a CAT XMID after FORM XDIR.
@@ -79,7 +79,7 @@ int DataBytes(u8 status) {
     }
 }
 
-bool ParseEvents(const u8* data, size_t size, size_t base, XmiSequence* out, std::string* error) {
+bool ParseEvents(const u8* data, size_t size, size_t base, XmiSequence* out, DataError* error) {
     ByteReader r(data, size);
     u32 tick = 0;
     while (r.bytesLeft() > 0) {
@@ -141,7 +141,7 @@ int XmiSequenceCount(const u8* data, size_t size) {
     return static_cast<int>(FindSequences(data, size).size());
 }
 
-bool ParseXmi(const u8* data, size_t size, int index, XmiSequence* out, std::string* error) {
+bool ParseXmi(const u8* data, size_t size, int index, XmiSequence* out, DataError* error) {
     *out = XmiSequence{};
     std::vector<Chunk> forms = FindSequences(data, size);
     if (forms.empty()) {
@@ -149,7 +149,7 @@ bool ParseXmi(const u8* data, size_t size, int index, XmiSequence* out, std::str
         return false;
     }
     if (index < 0 || index >= static_cast<int>(forms.size())) {
-        *error = "no sequence " + std::to_string(index);
+        *error = DataError::Unplaced("", "no sequence " + std::to_string(index));
         return false;
     }
     const Chunk& form = forms[static_cast<size_t>(index)];

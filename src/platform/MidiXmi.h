@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/DataError.h"
 #include "base/Types.h"
 
 constexpr int kXmiTickRate = 120;
@@ -38,8 +39,9 @@ struct XmiSequence {
 // Counts the sequences of an XMIDI image (1 for a lone FORM XMID); 0 when it is none.
 int XmiSequenceCount(const u8* data, size_t size);
 // Parses sequence number index. Every length and count is checked; on failure
-// error names the offset.
-bool ParseXmi(const u8* data, size_t size, int index, XmiSequence* out, std::string* error);
+// error names the offset
+// (its file left to the caller).
+bool ParseXmi(const u8* data, size_t size, int index, XmiSequence* out, DataError* error);
 
 // Plays a parsed sequence: Render advances time and hands each due MIDI message
 // to the sink between slices of output from the synthesizer.

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/DataError.h"
+
 cSound gSound;
 
 namespace {
@@ -36,8 +38,7 @@ bool cSound::LoadBank(const char* root) {
     u32 count = kSoundBankDirSize;
     if (bank_.SeekSet(kSoundBankHeaderSize) == 0 || !bank_.Read(dir.data(), &count) ||
         count != kSoundBankDirSize) {
-        error_ = path + ": directory cut short at offset " +
-                 std::to_string(kSoundBankHeaderSize + count);
+        error_ = DataError{path, kSoundBankHeaderSize + count, "directory cut short"}.Message();
         bank_.Close();
         return false;
     }
@@ -144,19 +145,21 @@ bool cSound::LoadEntry(int n) {
     u32 size = e.Size(), kind = e.Kind();
     if (e.offset == 0) return false;
     u32 fileSize = bank_.GetSize();
-    std::string where = std::string(bank_.GetName() ? bank_.GetName() : "bank") + ": sound " +
-                        std::to_string(n) + " at offset " + std::to_string(e.offset);
+    DataError bad{bank_.GetName() ? bank_.GetName() : "bank", e.offset,
+                  "sound " + std::to_string(n)};
     if (kind > 1 || (kind == 0 && size < kSoundKind0MinSize) ||
         (kind == 1 && size < kWaveHeaderSize) || fileSize == 0xFFFFFFFFu || e.offset > fileSize ||
         size > fileSize - e.offset) {
-        error_ = where + " is not a usable sound";
+        bad.text += " is not a usable sound";
+        error_ = bad.Message();
         return false;
     }
     std::vector<u8> stored(size);
     u32 count = size;
     if (bank_.SeekSet(static_cast<i32>(e.offset)) == 0 || !bank_.Read(stored.data(), &count) ||
         count != size) {
-        error_ = where + " cannot be read";
+        bad.text += " cannot be read";
+        error_ = bad.Message();
         return false;
     }
     std::vector<u8> image;

@@ -178,7 +178,10 @@ Step CmdCaption(TalkContext* c, CmdArgs& a) {
     ExpandTextVariables(text);
     char* mark = std::strstr(text, "%Q");
     if (mark) *mark = 0;
-    std::snprintf(gNextBox.caption, sizeof(gNextBox.caption), "%s", text);
+    // The caption box keeps what fits; a longer name is cut.
+    size_t kept = strnlen(text, sizeof(gNextBox.caption) - 1);
+    std::memcpy(gNextBox.caption, text, kept);
+    gNextBox.caption[kept] = 0;
     return Step::On;
 }
 

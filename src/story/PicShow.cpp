@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "engine/Lzo.h"
@@ -38,7 +39,7 @@ bool ReadAt(u32 off, void* dst, u32 n) {
 }
 
 void Fault(const char* what, u32 off) {
-    std::fprintf(stderr, "%s: %s at offset %u\n", gPicShow.path.c_str(), what, off);
+    ReportDataError({gPicShow.path, off, what});
 }
 
 u16 Rgb555(u32 r, u32 g, u32 b) {
@@ -100,7 +101,8 @@ bool StartPicShow(const char* name, u32 soundFlags, const char* folder) {
     gPicShow.fileSize = gPicShowFile.GetSize();
     u8 head[kPicShowHeaderSize];
     if (!ReadAt(0, head, kPicShowHeaderSize)) {
-        std::fprintf(stderr, "Talk:Ani_Open Header read fail ,%s\n", gPicShow.path.c_str());
+        ReportDataError(
+            DataError::Unplaced("", "Talk:Ani_Open Header read fail ," + gPicShow.path));
         Sleep(250);
         gPicShowFile.Close();
         return false;

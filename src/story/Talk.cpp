@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
 #include "map/SessionServices.h"
@@ -180,8 +182,8 @@ void ResetTalkContext(TalkContext* c) {
 }
 
 void TalkFault(TalkContext* c, const char* what) {
-    ErrorBox(B5("對話系統"), "Talk%d.dat offset 0x%X: %s", gTalkFile, c->offset + kTalkBase + c->ip,
-             what);
+    std::string file = "Talk" + std::to_string(gTalkFile) + ".dat";
+    ReportDataError({file, c->offset + kTalkBase + c->ip, what}, B5("對話系統"));
     TalkEnd(c);
 }
 

@@ -429,13 +429,13 @@ std::vector<u8> DevSaveBytes(const DevSaveImage& img) {
     return std::move(w.bytes());
 }
 
-bool ParseDevSave(const u8* data, size_t size, DevSaveImage* img, std::string* error) {
+bool ParseDevSave(const u8* data, size_t size, DevSaveImage* img, DataError* error) {
     ByteReader r(data, size);
     DevItems(r, *img);
     return EndsAfterLastItem(r, error);
 }
 
-std::unique_ptr<DevSaveImage> ReadDevSaveFile(const std::string& path, std::string* error) {
+std::unique_ptr<DevSaveImage> ReadDevSaveFile(const std::string& path, DataError* error) {
     return ReadImageFile<DevSaveImage>(path, kDevMaxFileBytes, ParseDevSave, error);
 }
 
@@ -456,10 +456,10 @@ int WriteDevSave(int slot) {
 
 int LoadDevSave(int slot) {
     if (slot < 0 || slot >= kDevSlots) return 0;
-    std::string why;
+    DataError why;
     auto dev = ReadDevSaveFile(DevSavePath(slot), &why);
     if (!dev) {
-        std::fprintf(stderr, "%s\n", why.c_str());
+        ReportDataError(why);
         return 0;
     }
     // What the file does not hold stays as it is: the rest of the image is the running game.
@@ -475,7 +475,8 @@ int LoadDevSave(int slot) {
     }
     // What the databases lack is refused before anything of the game changes.
     if (!SaveIdsKnown(*img, &why)) {
-        std::fprintf(stderr, "%s: %s\n", DevSavePath(slot).c_str(), why.c_str());
+        why.file = DevSavePath(slot);
+        ReportDataError(why);
         return 0;
     }
     ApplySaveImage(*img);
@@ -499,10 +500,10 @@ void ReadDebugSlotInfo(DebugSlotInfo* row, int slot) {
     cFile probe;
     if (!probe.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ)) return;
     probe.Close();
-    std::string why;
+    DataError why;
     auto img = ReadDevSaveFile(path, &why);
     if (!img) {
-        std::fprintf(stderr, "%s\n", why.c_str());
+        ReportDataError(why);
         return;
     }
     FillRow(row, *img);

@@ -103,8 +103,8 @@ std::string DevSavePath(int slot);
 // bytes end right after the last one; error names the offset of the fault.
 void BuildDevSaveImage(DevSaveImage* img, const u16* canvas);
 std::vector<u8> DevSaveBytes(const DevSaveImage& img);
-bool ParseDevSave(const u8* data, size_t size, DevSaveImage* img, std::string* error);
-std::unique_ptr<DevSaveImage> ReadDevSaveFile(const std::string& path, std::string* error);
+bool ParseDevSave(const u8* data, size_t size, DevSaveImage* img, DataError* error);
+std::unique_ptr<DevSaveImage> ReadDevSaveFile(const std::string& path, DataError* error);
 
 // Saves the running game into slot n (the live roles stored first); 0 with a
 // box when it cannot be written.

@@ -98,41 +98,39 @@ void Block(ByteReader& r, const BlockRule& rule, Body body) {
 
 // True when the field list read cleanly and the bytes end exactly after its
 // last item; otherwise says where it went wrong.
-inline bool EndsAfterLastItem(const ByteReader& r, std::string* error) {
+inline bool EndsAfterLastItem(const ByteReader& r, DataError* error) {
     if (r.ok() && r.bytesLeft() == 0) return true;
     if (error) {
-        char buf[96];
         if (r.ok())
-            std::snprintf(buf, sizeof(buf), "%zu bytes after the last item at offset %zu",
-                          r.bytesLeft(), r.pos());
+            *error = {"", r.pos(), std::to_string(r.bytesLeft()) + " bytes after the last item"};
         else
-            std::snprintf(buf, sizeof(buf), "bad item near offset %zu", r.pos());
-        *error = buf;
+            *error = {"", r.pos(), "bad item near here"};
     }
     return false;
 }
 
 // Reads a whole save of at most `most` bytes and parses it into a fresh image;
-// null with the file's name and the fault in `error` when it cannot be had.
+// null with the fault, in the file `path`, in `error` when it cannot be had.
 template <class Image>
 std::unique_ptr<Image> ReadImageFile(const std::string& path, u32 most,
-                                     bool (*parse)(const u8*, size_t, Image*, std::string*),
-                                     std::string* error) {
+                                     bool (*parse)(const u8*, size_t, Image*, DataError*),
+                                     DataError* error) {
     cFile f;
     std::string bytes;
     if (!f.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ)) {
-        if (error) *error = path + ": cannot be read";
+        if (error) *error = DataError::Unplaced(path, "cannot be read");
         return nullptr;
     }
     if (f.GetSize() > most || !f.ReadAll(&bytes)) {
-        if (error) *error = path + ": too large or unreadable";
+        if (error) *error = DataError::Unplaced(path, "too large or unreadable");
         return nullptr;
     }
     f.Close();
     auto img = std::make_unique<Image>();
-    std::string why;
+    DataError why;
     if (!parse(reinterpret_cast<const u8*>(bytes.data()), bytes.size(), img.get(), &why)) {
-        if (error) *error = path + ": " + why;
+        why.file = path;
+        if (error) *error = why;
         return nullptr;
     }
     return img;

@@ -373,7 +373,7 @@ std::vector<u8> SaveImageBytes(const SaveImage& img) {
     return std::move(w.bytes());
 }
 
-bool ParseSaveImage(const u8* data, size_t size, SaveImage* img, std::string* error) {
+bool ParseSaveImage(const u8* data, size_t size, SaveImage* img, DataError* error) {
     ByteReader r(data, size);
     SaveItems(r, *img);
     return EndsAfterLastItem(r, error);
@@ -385,7 +385,7 @@ bool ParseSaveHeader(const u8* data, size_t size, SaveHeader* h) {
     return r.ok();
 }
 
-bool SaveIdsKnown(const SaveImage& img, std::string* error) {
+bool SaveIdsKnown(const SaveImage& img, DataError* error) {
     char why[96] = {};
     MapDbRecord rec;
     if (!FindMapRecord(img.mapId, &rec))
@@ -406,15 +406,16 @@ bool SaveIdsKnown(const SaveImage& img, std::string* error) {
                 std::snprintf(why, sizeof(why), "role %d wears piece %d that is not owned", k, piece);
         }
     if (!why[0]) return true;
-    if (error) *error = why;
+    if (error) *error = DataError::Unplaced("", why);
     return false;
 }
 
-std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, std::string* error) {
+std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, DataError* error) {
     auto img = ReadImageFile<SaveImage>(path, 0xFFFFFFFFu, ParseSaveImage, error);
-    std::string why;
+    DataError why;
     if (img && !SaveIdsKnown(*img, &why)) {
-        if (error) *error = path + ": " + why;
+        why.file = path;
+        if (error) *error = why;
         return nullptr;
     }
     return img;
@@ -514,9 +515,12 @@ int LoadGameFromQuick() {
 
 int LoadSlotFile(int slot) {
     if (slot < 0 || slot >= kSaveSlots) return 0;
-    std::string why;
+    DataError why;
     auto img = ReadSaveFile(SlotPath(slot), &why);
-    if (!img) return 0;
+    if (!img) {
+        ReportDataError(why);
+        return 0;
+    }
     ApplySaveImage(*img);
     gCurrentSlot = slot;
     return 1;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/DataError.h"
 #include "data/Records.h"
 #include "base/Types.h"
 #include "map/City.h"
@@ -94,16 +95,16 @@ void BuildSaveImage(SaveImage* img, const u16* canvas);
 // every block parse and the bytes end exactly after the last item; error
 // names the offset of the first fault.
 std::vector<u8> SaveImageBytes(const SaveImage& img);
-bool ParseSaveImage(const u8* data, size_t size, SaveImage* img, std::string* error);
+bool ParseSaveImage(const u8* data, size_t size, SaveImage* img, DataError* error);
 // The SaveHeader alone, without checking the rest (the caller has checked).
 bool ParseSaveHeader(const u8* data, size_t size, SaveHeader* h);
 
 // The ids a load follows are known: the map in the map database, the player
 // in the role records, every worn piece an owned one.
-bool SaveIdsKnown(const SaveImage& img, std::string* error);
+bool SaveIdsKnown(const SaveImage& img, DataError* error);
 // Reads and checks a save file into a new image; null (with error) when it is
 // missing, not a well-formed save, or names what the databases lack.
-std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, std::string* error);
+std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, DataError* error);
 // A slot holds a well-formed save.
 int IsSlotUsed(int slot);
 int IsQuickSaveValid();

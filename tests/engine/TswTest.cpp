@@ -220,7 +220,7 @@ TEST_F(BadArchive, DamagedHeadsRecordsAndBlocksAreRefused) {
     EXPECT_NE(Load(2), nullptr);
     StoreU16(&file[picAt + 4], 0xABCE);  // wrong magic
     EXPECT_EQ(Load(), nullptr);
-    EXPECT_NE(std::string(PicLastError()).find("all_char.tsw at offset"), std::string::npos)
+    EXPECT_NE(std::string(PicLastError()).find("all_char.tsw: offset"), std::string::npos)
         << PicLastError();
     file = whole;
     StoreU16(&file[picAt + 8], 12);  // a depth other than the frames'

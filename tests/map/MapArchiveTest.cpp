@@ -251,9 +251,11 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     StoreU32(bad.data(), static_cast<u32>(bad.size() + 100));
     WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
     std::vector<MapDirEntry> dir;
-    std::string err;
+    DataError err;
+    err.offset = 99;
     EXPECT_FALSE(ReadMapDirectory(bad.data(), bad.size(), &dir, &err));
-    EXPECT_NE(err.find("offset 0"), std::string::npos);
+    EXPECT_EQ(err.offset, 0u);
+    EXPECT_NE(err.text.find("directory offset"), std::string::npos);
     gRunState = 0;
     EXPECT_EQ(LoadMap3(kTownArchive, &gMap), 0);  // not found anywhere: the quit bit
     gRunState = 0;

@@ -112,7 +112,7 @@ TEST_F(SoundBank, BadEntriesAndImagesAreRefusedWithoutHarm) {
     EXPECT_EQ(gSound.PlayingCount(), 0);
     EXPECT_EQ(PlaySfx(1, 11), 1);
     PcmBuffer pcm;
-    std::string error;
+    DataError error;
     EXPECT_FALSE(DecodeMp3(garbage.data(), garbage.size(), &pcm, &error));
 }
 

@@ -31,7 +31,10 @@ XmiPiece OneNote(u8 note, u32 length, u32 end) {
 }
 
 bool Parse(const std::vector<u8>& file, XmiSequence* seq, std::string* error) {
-    return ParseXmi(file.data(), file.size(), 0, seq, error);
+    DataError e;
+    bool ok = ParseXmi(file.data(), file.size(), 0, seq, &e);
+    *error = e.Message();
+    return ok;
 }
 
 struct Heard {
@@ -156,7 +159,8 @@ TEST(Xmi, BadInputsAreRefused) {
         EXPECT_FALSE(Parse(c.file, &s, &error)) << c.what;
         EXPECT_NE(error.find(c.named), std::string::npos) << c.what << ": " << error;
     }
-    EXPECT_FALSE(ParseXmi(good.data(), good.size(), 1, &s, &error)) << "no second sequence";
+    DataError none;
+    EXPECT_FALSE(ParseXmi(good.data(), good.size(), 1, &s, &none)) << "no second sequence";
     // A lone FORM XMID is a whole file.
     EXPECT_TRUE(Parse(LoneForm(MakeXmiEvents(FourNotes())), &s, &error)) << error;
 }
@@ -282,8 +286,8 @@ struct Events {
 // Our sequencer's messages before horizon ticks, timed by the frames it rendered.
 std::vector<Sent> SequencerSends(const std::vector<u8>& file, u32 horizon, bool* ended) {
     XmiSequence s;
-    std::string error;
-    EXPECT_TRUE(ParseXmi(file.data(), file.size(), 0, &s, &error)) << error;
+    DataError error;
+    EXPECT_TRUE(ParseXmi(file.data(), file.size(), 0, &s, &error)) << error.Message();
     cXmiSequencer seq;
     seq.Load(s);
     seq.Start();

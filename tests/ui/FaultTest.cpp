@@ -54,8 +54,7 @@ struct FaultTest : SampleTownTest {
 
 u32 SavedMoney(const std::vector<u8>& bytes) {
     SaveImage img;
-    std::string why;
-    return ParseSaveImage(bytes.data(), bytes.size(), &img, &why) ? img.scriptVars[0] : 0;
+    return ParseSaveImage(bytes.data(), bytes.size(), &img, nullptr) ? img.scriptVars[0] : 0;
 }
 
 // One writer: its file, the call, and how to tell the old contents from the new.
@@ -329,7 +328,7 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     // A worn piece that is not owned, or a player without a role record, is refused too.
     img->mapId = sampleMap::kTown;
     img->roles[0].equip[0] = 300;
-    std::string why;
+    DataError why;
     EXPECT_FALSE(SaveIdsKnown(*img, &why));
     img->roles[0].equip[0] = -1;
     img->playerId = 0xFFFE;

@@ -64,8 +64,8 @@ void PrintTo(const GameState& s, std::ostream* os) {
 // and the thumbnail, which other tests check), packed again as the game packs it.
 std::vector<u8> ComparableSave(const std::vector<u8>& file) {
     auto img = std::make_unique<SaveImage>();
-    std::string error;
-    EXPECT_TRUE(ParseSaveImage(file.data(), file.size(), img.get(), &error)) << error;
+    DataError error;
+    EXPECT_TRUE(ParseSaveImage(file.data(), file.size(), img.get(), &error)) << error.Message();
     std::memset(img->header.date, 0, sizeof(img->header.date));
     std::memset(img->header.thumb, 0, sizeof(img->header.thumb));
     return SaveImageBytes(*img);

@@ -285,7 +285,7 @@ struct Format {
     const char* name;
     std::vector<u8> good;
     size_t firstBlock;
-    std::function<bool(const std::vector<u8>&, std::string*)> parse;
+    std::function<bool(const std::vector<u8>&, DataError*)> parse;
     std::function<int(const std::vector<u8>&)> load;
 };
 
@@ -297,7 +297,7 @@ struct BadSaveTest : SaveFileTest {
         std::filesystem::create_directories(h.Path("save"));
         ASSERT_EQ(WriteDevSave(1), 1);
         save = {"save", Bytes(), 38548,
-                [](const std::vector<u8>& f, std::string* why) {
+                [](const std::vector<u8>& f, DataError* why) {
                     SaveImage img;
                     return ParseSaveImage(f.data(), f.size(), &img, why);
                 },
@@ -306,7 +306,7 @@ struct BadSaveTest : SaveFileTest {
                     return LoadGameFromQuick();
                 }};
         dev = {"developer save", ReadHostFile(h.Path("save/1.sav")), 38444,
-               [](const std::vector<u8>& f, std::string* why) {
+               [](const std::vector<u8>& f, DataError* why) {
                    DevSaveImage img;
                    return ParseDevSave(f.data(), f.size(), &img, why);
                },
@@ -323,9 +323,10 @@ struct BadSaveTest : SaveFileTest {
     // The reader refuses the bytes saying where, the loader changes nothing.
     void ExpectRefused(const Format& fmt, const std::vector<u8>& f, const std::string& what) {
         SCOPED_TRACE(std::string(fmt.name) + ": " + what);
-        std::string why;
+        DataError why;
+        why.offset = DataError::kNoOffset;
         EXPECT_FALSE(fmt.parse(f, &why));
-        EXPECT_NE(why.find("offset"), std::string::npos) << why;
+        EXPECT_NE(why.offset, DataError::kNoOffset) << why.Message();
         std::vector<u8> before = Snapshot::Take().bytes;
         EXPECT_EQ(fmt.load(f), 0);
         EXPECT_EQ(Snapshot::Take().bytes, before);
@@ -366,8 +367,8 @@ TEST_F(BadSaveTest, BothFormatsRefuseCutLongAndBadBlockFiles) {
     const std::pair<const Format*, std::vector<size_t>> formats[] = {{&save, Boundaries()},
                                                                      {&dev, {0, 11, 38443, 38450}}};
     for (const auto& [fmt, cuts] : formats) {
-        std::string why;
-        ASSERT_TRUE(fmt->parse(fmt->good, &why)) << fmt->name << ": " << why;
+        DataError why;
+        ASSERT_TRUE(fmt->parse(fmt->good, &why)) << fmt->name << ": " << why.Message();
         for (size_t cut : cuts)
             ExpectRefused(*fmt, {fmt->good.begin(), fmt->good.begin() + static_cast<long>(cut)},
                           "cut at " + std::to_string(cut));

@@ -52,9 +52,10 @@ int main(int argc, char** argv) {
     }
     std::vector<u8> a = ReadFile(argv[1]);
     std::vector<MapDirEntry> dir;
-    std::string err;
+    DataError err;
     if (!ReadMapDirectory(a.data(), a.size(), &dir, &err)) {
-        std::fprintf(stderr, "%s: %s\n", argv[1], err.c_str());
+        err.file = argv[1];
+        std::fprintf(stderr, "%s\n", err.Message().c_str());
         return 1;
     }
     for (const MapDirEntry& e : dir) {

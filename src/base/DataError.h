@@ -1,0 +1,37 @@
+// Bad data a reader met: the file (as the reader names it), the byte offset in
+// it and what is wrong. A reader returns one to its caller or hands it to
+// ReportDataError, the game's one channel for them; the message reads
+// "file: offset N: text".
+#pragma once
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include "base/Types.h"
+
+struct DataError {
+    // The offset of a fault that lies at no one place (a file that cannot be
+    // opened, a number no archive holds).
+    static constexpr size_t kNoOffset = static_cast<size_t>(-1);
+
+    std::string file;  // empty while the reader of a bare buffer does not know it
+    size_t offset = 0;
+    std::string text;
+
+    static DataError Unplaced(std::string file, std::string text) {
+        return {std::move(file), kNoOffset, std::move(text)};
+    }
+    // "file: offset N: text"; the file and the offset left out when unknown.
+    std::string Message() const {
+        std::string m = file.empty() ? "" : file + ": ";
+        if (offset != kNoOffset) m += "offset " + std::to_string(offset) + ": ";
+        return m + text;
+    }
+};
+
+// Writes the message to stderr and keeps it as the last one; with a caption it
+// also shows it to the player in an error box. Defined in engine/DataErrors.cpp.
+void ReportDataError(const DataError& e, const char* boxCaption = nullptr);
+// The last error reported (empty before any), and how many were reported.
+const DataError& LastDataError();
+u32 DataErrorCount();

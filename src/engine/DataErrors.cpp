@@ -1,0 +1,38 @@
+// The one channel for bad data: stderr, the last error kept for whoever asks,
+// and an error box where the reader wants the player told.
+#include <cstdio>
+
+#include "base/DataError.h"
+#include "engine/ErrorBox.h"
+
+namespace {
+
+struct DataErrorLog {
+    DataError last;
+    u32 count = 0;
+};
+
+DataErrorLog& Log() {
+    // Never destroyed: a reader may still report from a static destructor.
+    static DataErrorLog* log = new DataErrorLog;
+    return *log;
+}
+
+}  // namespace
+
+void ReportDataError(const DataError& e, const char* boxCaption) {
+    DataErrorLog& log = Log();
+    log.last = e;
+    ++log.count;
+    std::string message = e.Message();
+    std::fprintf(stderr, "%s\n", message.c_str());
+    if (boxCaption) ErrorBox(boxCaption, "%s", message.c_str());
+}
+
+const DataError& LastDataError() {
+    return Log().last;
+}
+
+u32 DataErrorCount() {
+    return Log().count;
+}
