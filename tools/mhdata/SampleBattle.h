@@ -33,6 +33,8 @@ constexpr u32 kLastBattle = 20;
 // encounter (a slime), a lone goblin, three enemies, six slimes, and a wolf.
 constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 10,
               kSixSlimes = 11, kLoneWolf = 12;
+// The pirate captain's raid on the lighthouse: the party is meant to lose it.
+constexpr u32 kCaptainRaid = 14;
 // The end screens' act: the victory banner (action 0) and the level-up panel (1).
 constexpr u32 kEndPanelPic = 11004;
 constexpr i32 kBannerW = 300, kBannerH = 180, kLevelPanelW = 260, kLevelPanelH = 240;
