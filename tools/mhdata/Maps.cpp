@@ -599,7 +599,7 @@ MapSpec SampleMeadow() {
     MapSpec meadow = TiledMap(kMeadowArchive, kMeadowW, kMeadowH, kGrass);
     for (u16 x = 1; x < kMeadowW - 1; ++x) Lay(meadow, x, kMeadowArriveY, kRoad);
     for (u16 y = 1; y < kMeadowArriveY; ++y) Lay(meadow, kMeadowArriveX, y, kRoad);
-    Lay(meadow, kMeadowArriveX, kMeadowArriveY - 2, kSpot, kMeadowExitEvent);
+    Lay(meadow, kMeadowArriveX, kMeadowArriveY - 1, kSpot, kMeadowExitEvent);
     meadow.events.push_back(Event(kMeadowExitEvent, 28, "大地圖"));
     return meadow;
 }

@@ -128,13 +128,13 @@ constexpr u16 kWorldTownEvent = 1, kWorldLighthouseEvent = 2, kWorldMeadowEvent 
 constexpr u16 kHarbourTop = 42;  // the harbour water: rows 42 .. height - 2
 // The lighthouse: where its mark on the world map puts the player, and its keeper.
 constexpr u16 kFarArriveX = 15, kFarArriveY = 15, kKeeperRole = 105;
-// The meadow: wild monsters on every cell, the way back a spot two cells
-// above where the player arrives.
+// The meadow: wild monsters on every cell, the way back a spot right above
+// where the player arrives.
 constexpr u16 kMeadowW = 40, kMeadowH = 30;
 constexpr u16 kMeadowArriveX = 20, kMeadowArriveY = 15, kMeadowExitEvent = 1;
 // The lighthouse's own music (under music\) and the video of the pirates sailing off (under Video\).
 constexpr const char* kLighthouseMusicName = "lighthouse.wav";
-constexpr const char* kPierVideoName = "MH PIER.BIK";
+constexpr const char* kPierVideoName = "MH SAILING.BIK";
 // The smith on the town's square, beside the store and the collector.
 constexpr u16 kSmithRole = 111, kSmithX = 28, kSmithY = 14;
 }  // namespace sampleMap

@@ -21,8 +21,7 @@
 
 namespace {
 
-// A settings file with an empty root: the game then takes the folder it starts in,
-// and install mode 0: every file, the picture shows too, lies in that folder.
+// A settings file with an empty root: the game then takes the folder it starts in.
 // The player's own settings stay as they are.
 bool WriteSampleEnv(const std::string& root, std::string* error) {
     std::snprintf(gBasePath, kPathSize, "%s/", root.c_str());
@@ -30,7 +29,7 @@ bool WriteSampleEnv(const std::string& root, std::string* error) {
     SetDefaultKeys();
     EnvValues v;
     v.root = "";
-    v.installMode = 0;
+    v.installMode = 2;
     if (!WriteEnvFileAtRoot(v)) {
         *error = "cannot write " + root + "/Env.dat";
         return false;

@@ -115,7 +115,7 @@ talk 9
     SetFlag 220
     RemoveQuest 9
     # The pirates' ship sails away.
-    Video "MH PIER.BIK"
+    Video "MH SAILING.BIK"
     ReopenMap
     Say 0xFFF1 "海盜逃走了！%N出城去燈塔告訴守塔人吧。"
     WaitSpeaker 0xFFF1
@@ -209,8 +209,12 @@ help:
     FullRestore -1 1
     Say 0xFFF0 "船長太強了……%N聽我說雷神的傳說。"
     WaitSpeaker 0xFFF0
-    PictureShow "%harbour.pak"
-    WaitPictureShow
+    # The legend: the sky darkens while the keeper tells it.
+    ColorFade 0 0 0 -1 -1 0 10
+    WaitColorFade
+    Say 0xFFF0 "很久以前，雷神守護著月港。%N獻上怪物，祂的力量就會增長。"
+    WaitSpeaker 0xFFF0
+    StopColorFade
     SetFlag 302
     AddMonster 1 2
     RemoveQuest 8
