@@ -17,6 +17,8 @@
 
 #include "battle/Battle.h"
 #include "battle/BattleController.h"
+#include "battle/BattleLists.h"
+#include "battle/BattleMenu.h"
 #include "battle/BattleSides.h"
 #include "data/Config.h"
 #include "data/GameData.h"
@@ -48,6 +50,8 @@ using namespace sampleMap;
 namespace {
 
 constexpr u32 kSeed = 44;
+// The ring row that transforms, where a member's command rows have it.
+constexpr i32 kTransformRow = 5;
 // Screens by number.
 constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5, kQuestLog = 10,
               kSystemMenu = 13, kItemList = 14, kZoom = 15, kTestEnd = 16, kTransformPage = 17,
@@ -71,10 +75,7 @@ struct PlayThrough : ::testing::Test {
     Harness h;
     SampleSession s{h};
     std::vector<std::string> reached;
-    void Mark(const std::string& name) {
-        std::fprintf(stderr, "@@ %s frame %d\n", name.c_str(), h.frame());
-        reached.push_back(name);
-    }
+    void Mark(const std::string& name) { reached.push_back(name); }
 
     // A checkpoint: its screen is up (phase 1, open and running).
     void Reached(const std::string& name, u32 frameId) {
@@ -157,6 +158,49 @@ struct PlayThrough : ::testing::Test {
         const bool won = gBattle.outcome() == kOutcomeVictory;
         EXPECT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 1000));
         return won;
+    }
+    // In battle, with time running while a ring waits (the settings' real-time
+    // battle): once every gauge is full, the switch key brings up the member
+    // whose ring has the transformation, its row opens the list of forms, and
+    // the earned form is chosen; the form joins the party's side.
+    void TransformIntoTheEarnedForm() {
+        gRealTimeBattle = 1;
+        cCommandMenu& menu = gBattleController.menu;
+        auto ready = [&] {
+            return menu.Current() && menu.ringX == kRingInX && !menu.Chosen() &&
+                   gPartySide.AllGaugesFull();
+        };
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 100));
+        ASSERT_TRUE(h.RunUntil(ready, 600));
+        auto transforms = [&] {
+            const i32 role = CommandRole(*menu.Current());
+            return role >= 0 && gCommandRows[role][kTransformRow].code == kRingTransform;
+        };
+        for (int i = 0; i < kPartySize && !transforms(); ++i) {
+            s.Tap(kScanTab);
+            ASSERT_TRUE(h.RunUntil(ready, 60));
+        }
+        cFighter& member = *menu.Current();
+        ASSERT_TRUE(transforms());
+        for (int i = 0; i < kRingRows && menu.row != kTransformRow; ++i) s.Tap(kScanDown);
+        ASSERT_EQ(menu.row, kTransformRow);
+        s.Tap(kScanEnter);
+        ASSERT_TRUE(h.RunUntil([&] { return menu.list.open && menu.list.y == kListShownY; }, 12));
+        int at = -1;
+        for (int i = 0; i < menu.list.count; ++i)
+            if (menu.list.rows[i].id == kSampleEarnedForm) at = i;
+        ASSERT_GE(at, 0) << "the earned form is listed";
+        for (int i = 0; i < menu.list.count && menu.list.selected != at; ++i) TapKey(h, kScanDown, 2);
+        s.Tap(kScanEnter);
+        ASSERT_TRUE(h.RunUntil([&] { return member.command == kCmdTransform; }, 12));
+        EXPECT_EQ(member.formToAdd, &gGodForms[kSampleEarnedForm]);
+        auto transformed = [] {
+            for (int i = 0; i < gPartySide.count; ++i)
+                if (gPartySide.fighters[i].IsAdded()) return true;
+            return false;
+        };
+        ASSERT_TRUE(h.RunUntil(transformed, 600)) << "the form fights on the party's side";
+        Mark("transformation in battle");
     }
     // Walks the meadow's road right and left of where the player came in,
     // four cells each way, until a wild monster shows up.
@@ -342,6 +386,7 @@ TEST_F(PlayThrough, TitleToEnding) {
     s.Tap(kArrowUp);
     ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
     ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
+    ASSERT_NO_FATAL_FAILURE(TransformIntoTheEarnedForm());
     ASSERT_TRUE(AutoBattle()) << "the pirates won";
     Mark("pirates beaten");
     // Their ship sails off in a video, which Esc stops; then out of town.
@@ -382,7 +427,7 @@ TEST_F(PlayThrough, TitleToEnding) {
         "battle lost and survived", "rowed to the pier", "quick save page", "saved",
         "loaded", "back where it was saved", "items page", "equipment page", "items page again",
         "offering page", "items page once more", "transformation page", "skills page",
-        "system menu", "quest log", "pirates beaten", "video", "ending", "end screen", "title"};
+        "system menu", "quest log", "transformation in battle", "pirates beaten", "video", "ending", "end screen", "title"};
     EXPECT_EQ(reached, route);
 }
 
