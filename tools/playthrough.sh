@@ -64,12 +64,22 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
     done
     echo "no $3 at $1,$2 after $4 s"; shot stuck; exit 1
   }
+  # The world map is up: its sea on the right (the view around the start) or
+  # on the left (the view at the map'"'"'s west edge).
+  wait_world() {
+    for i in $(seq 1 20); do
+      [ "$(pixel 620 200)" = "$sea" ] && return 0
+      [ "$(pixel 40 240)" = "$sea" ] && return 0
+      sleep 0.5
+    done
+    echo "no world map after 10 s"; shot stuck; exit 1
+  }
   # A box shows its words a character at a time: confirm once they are all out.
   read_box() { sleep 3; shot "$1"; tap Return; }
   # The world map: $1 downs pick the place, the player walks there (the view
   # then shows the map'"'"'s $2 corner), confirm enters it.
   world_map_to() {
-    wait_for 620 200 $sea 10
+    wait_world
     sleep 0.5
     for i in $(seq 1 "$1"); do tap Down 0.5; done
     if [ "$2" = north-west ]; then wait_for 4 4 $wall 30; else sleep 6; fi
@@ -128,7 +138,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
 
   # The signpost at the west end of the street: out to the world map.
   click 104 168
-  wait_for 620 200 $sea 10
+  wait_world
   sleep 1
   shot world-map
   # Down twice: the lighthouse, then the meadow.
@@ -145,7 +155,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   sleep 1; shot meadow-again
   click 328 232  # the way back
   # Up once: the lighthouse.
-  wait_for 620 200 $sea 10
+  wait_world
   sleep 0.5
   tap Up 0.5
   wait_for 4 4 $wall 30
@@ -200,7 +210,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   tap Escape
   read_box pirates-gone
   # Down three times from the lighthouse: the meadow, the town, the lighthouse.
-  wait_for 620 200 $sea 10
+  wait_world
   sleep 0.5
   for i in 1 2 3; do tap Down 0.5; done
   wait_for 4 4 $wall 30

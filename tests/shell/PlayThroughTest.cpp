@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -60,16 +61,8 @@ constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5,
 
 u32 Screen(u32 n) { return kScreenBit | n; }
 i32 Money() { return static_cast<i32>(gScriptVars[0]); }
-i32 ItemsOwned() {
-    i32 n = 0;
-    for (i32 i = 0; i < gItemCount; ++i) n += gOwnedItems[i];
-    return n;
-}
-i32 MonstersOwned() {
-    i32 n = 0;
-    for (i32 i = 0; i < gMonsterCount; ++i) n += gOwnedMonsters[i];
-    return n;
-}
+i32 ItemsOwned() { return std::accumulate(gOwnedItems, gOwnedItems + gItemCount, 0); }
+i32 MonstersOwned() { return std::accumulate(gOwnedMonsters, gOwnedMonsters + gMonsterCount, 0); }
 
 struct PlayThrough : ::testing::Test {
     Harness h;
