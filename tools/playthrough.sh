@@ -76,17 +76,17 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   }
   # A box shows its words a character at a time: confirm once they are all out.
   read_box() { sleep 3; shot "$1"; tap Return; }
-  # The world map: $1 downs pick the place, the player walks there (the view
-  # then shows the map'"'"'s $2 corner), confirm enters it.
+  # The world map: $1 taps of $2 pick the place, the player walks there (a
+  # long walk: the mark is clicked once it is surely there), confirm enters
+  # it; the place is up once (x, y) has colour c ($4 $5 $6).
   world_map_to() {
     wait_world
     sleep 0.5
-    for i in $(seq 1 "$1"); do tap Down 0.5; done
-    if [ "$2" = north-west ]; then wait_for 4 4 $wall 30; else sleep 6; fi
-    sleep 1
+    for i in $(seq 1 "$1"); do tap "$2" 0.5; done
+    sleep 16
     shot "world-map-$3"
     tap Return
-    wait_for 600 20 $grass 10
+    wait_for "$4" "$5" "$6" 10
     sleep 1
   }
   # A fight on auto: its screen, then the map back at (x, y) in colour c.
@@ -141,35 +141,30 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   wait_world
   sleep 1
   shot world-map
-  # Down twice: the lighthouse, then the meadow.
-  world_map_to 2 south meadow
+  # Down twice: the lighthouse, then the meadow (its road crosses the screen).
+  world_map_to 2 Down meadow 600 248 $road
   shot meadow
   # Along the road until a wild monster comes; the fight on auto.
   for i in $(seq 1 30); do
-    [ "$(pixel 600 20)" = "$grass" ] || break
+    [ "$(pixel 600 248)" = "$road" ] || break
     xdotool keydown Right; sleep 0.5; xdotool keyup Right; sleep 0.2
-    [ "$(pixel 600 20)" = "$grass" ] || break
+    [ "$(pixel 600 248)" = "$road" ] || break
     xdotool keydown Left; sleep 0.5; xdotool keyup Left; sleep 0.2
   done
-  fight meadow-monster 600 20 $grass 60
+  fight meadow-monster 600 248 $road 60
   sleep 1; shot meadow-again
   click 328 232  # the way back
-  # Up once: the lighthouse.
-  wait_world
-  sleep 0.5
-  tap Up 0.5
-  wait_for 4 4 $wall 30
-  sleep 1; shot world-map-lighthouse
-  tap Return
-  wait_for 600 20 $grass 10
-  sleep 1; shot lighthouse
+  # Each visit of the world map starts with no place picked: down once picks
+  # the lighthouse (grass where the world map'"'"'s view shows sea).
+  world_map_to 1 Down lighthouse 40 240 $grass
+  shot lighthouse
 
   # The keeper: the question (yes), the captain'"'"'s raid, lost.
   tap Return
   sleep 4; shot keeper-asks
   tap Return; sleep 0.5; tap Return
   read_box keeper-warns
-  fight captain-raid 600 20 $grass 150
+  fight captain-raid 40 240 $grass 150
   sleep 1; shot raid-survived
   read_box keeper-after-the-raid
   sleep 3; read_box legend
@@ -209,14 +204,8 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   sleep 0.3; shot ship-video
   tap Escape
   read_box pirates-gone
-  # Down three times from the lighthouse: the meadow, the town, the lighthouse.
-  wait_world
-  sleep 0.5
-  for i in 1 2 3; do tap Down 0.5; done
-  wait_for 4 4 $wall 30
-  sleep 1; tap Return
-  wait_for 600 20 $grass 10
-  sleep 1
+  # Down once: the lighthouse.
+  world_map_to 1 Down lighthouse-again 40 240 $grass
   tap Return  # the keeper again
   read_box keeper-thanks
   sleep 0.5; shot ending-entry
