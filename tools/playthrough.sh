@@ -75,7 +75,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
     echo "no world map after 10 s"; shot stuck; exit 1
   }
   # A box shows its words a character at a time: confirm once they are all out.
-  read_box() { sleep 3; shot "$1"; tap Return; }
+  read_box() { sleep 5; shot "$1"; tap Return; }
   # The world map: $1 taps of $2 pick the place, the player walks there (a
   # long walk: the mark is clicked once it is surely there), confirm enters
   # it; the place is up once (x, y) has colour c ($4 $5 $6).
@@ -167,7 +167,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   fight captain-raid 40 240 $grass 150
   sleep 1; shot raid-survived
   read_box keeper-after-the-raid
-  sleep 3; read_box legend
+  sleep 2; read_box legend
   read_box thunder-god
   read_box keeper-rows-to-the-pier
   wait_for 120 166 $road 10
