@@ -1,6 +1,8 @@
 // The sample game's talks: the opening, the thread of the short adventure (the
-// lighthouse keeper sends the player to the pirates on the pier, and once they
-// are beaten the ending plays and the game goes back to the title), a question
+// lighthouse keeper's question, the pirate captain's raid that the party loses
+// and survives, the thunder god's form earned, the pirates on the pier and
+// their ship's video, then the ending and the end screen), the ways onto and
+// off the meadow, a question
 // whose answers set different flags, a map-spot talk, a countdown, variables and branches, a reward with
 // an item, money and a quest, a shop, a battle request, a visit to the room
 // and back, music and a sound, a look along the harbour, a portrait beside a
