@@ -195,7 +195,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   tap F2; sleep 1; shot skills-page
   tap F4; sleep 1; shot system-menu
   click 580 280; sleep 1; shot quest-log
-  back
+  back; back  # the system menu, then the map
 
   # The pirates on the pier; their ship sails off (Esc stops the video).
   tap Up
