@@ -234,8 +234,10 @@ thanks:
     WaitSpeaker 0xFFF0
     ShowEnding 1 0 1 2 3
     # The ending runs as a screen over the map; the talk goes on after it
-    # with the end screen, which leads back to the title.
+    # with the end screen, which stays while the town's tune plays once (or
+    # until confirm) and leads back to the title.
     Wait 1
+    Music 2 0 1
     DemoEnd
     End
 
