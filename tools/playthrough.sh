@@ -164,7 +164,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   sleep 4; shot keeper-asks
   tap Return; sleep 0.5; tap Return
   read_box keeper-warns
-  fight captain-raid 40 240 $grass 150
+  fight captain-raid 40 240 $grass 300
   sleep 1; shot raid-survived
   read_box keeper-after-the-raid
   sleep 2; read_box legend
