@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The run command's sample step twice over one folder, with a player's files
 # made between the two: the second writing renews the game's data and keeps
-# the saves, the screenshots, the settings and the options.
+# the saves, the screenshots, the settings and the options. Then the sample
+# written into two fresh folders: every file the same, byte for byte.
 set -eu
 setup=$1
 build=$2
@@ -24,4 +25,6 @@ for f in "${!made[@]}"; do
 done
 test -s "$game/MH_Data/maps.dat" || { echo "MH_Data/maps.dat was not written again"; bad=1; }
 test ! -e "$game/data/mcache.dat" || { echo "the map cache of the earlier sample stayed"; bad=1; }
+for twin in one two; do MH_BUILD_DIR="$build" bash "$setup" sample "$root/$twin" >/dev/null; done
+diff -rq "$root/one" "$root/two" || { echo "the sample written twice differs"; bad=1; }
 exit $bad

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Plays the sample adventure from the title to its ending in a real window under
-# a virtual X server, with keys only (xdotool), and keeps a screenshot of every
-# checkpoint as a numbered PNG for people to look at. Where the game has to get
-# somewhere first (a map to load, a walk on the world map, a fight), the script
-# waits for the colour of a known spot of the screen.
+# Plays the sample adventure from the title to its end screen in a real window
+# under a virtual X server, with keys and the mouse (xdotool), the route of
+# PlayThrough.TitleToEnding, and keeps a screenshot of every checkpoint as a
+# numbered PNG for people to look at. Where the game has to get somewhere
+# first (a map to load, a walk on the world map, a fight), the script waits
+# for the colour of a known spot of the screen.
 # Usage: tools/playthrough.sh [build folder] [out folder]
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,6 +37,12 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
     case $1 in Left | Right | Up | Down) hold=0.07 ;; esac
     xdotool keydown "$1"; sleep $hold; xdotool keyup "$1"; sleep "${2:-0.3}"
   }
+  # A click of the left (or right, $3 = 3) button at (x, y).
+  click() {
+    xdotool mousemove "$1" "$2"; sleep 0.15
+    xdotool mousedown "${3:-1}"; sleep 0.1; xdotool mouseup "${3:-1}"; sleep 0.5
+  }
+  back() { click 320 240 3; sleep 0.5; }
   n=0
   shot() {
     n=$((n + 1))
@@ -47,7 +54,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
     xwd -root | convert xwd:- -format "%[pixel:p{$1,$2}]" info: | tr -d "srgba()"
   }
   # The colours the script waits for: the world map'"'"'s sea and its wall, the
-  # grass of the lighthouse and the town, and the town'"'"'s street.
+  # grass of the lighthouse, the meadow and the town, and the town'"'"'s street.
   sea=16,40,131 wall=123,105,90 grass=49,145,49 road=197,161,98
   # Waits up to $4 seconds for colour $3 at (x, y); $5 a key tapped meanwhile.
   wait_for() {
@@ -57,25 +64,40 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
     done
     echo "no $3 at $1,$2 after $4 s"; shot stuck; exit 1
   }
-  # The world map: Down picks the lighthouse, the player walks there (the view
-  # then shows the map'"'"'s north-west corner), confirm enters it; the player
-  # arrives facing the keeper.
-  lighthouse() {
-    wait_for 620 200 $sea 10
-    sleep 0.5
-    shot world-map
-    tap Down
-    wait_for 4 4 $wall 30
-    sleep 1
-    shot at-the-lighthouse-mark
-    tap Return
-    wait_for 600 20 $grass 10
-    sleep 1
-    shot lighthouse
+  # The world map is up: its sea on the right (the view around the start) or
+  # on the left (the view at the map'"'"'s west edge).
+  wait_world() {
+    for i in $(seq 1 20); do
+      [ "$(pixel 620 200)" = "$sea" ] && return 0
+      [ "$(pixel 40 240)" = "$sea" ] && return 0
+      sleep 0.5
+    done
+    echo "no world map after 10 s"; shot stuck; exit 1
   }
-
   # A box shows its words a character at a time: confirm once they are all out.
-  read_box() { sleep 4; shot "$1"; tap Return; }
+  read_box() { sleep 5; shot "$1"; tap Return; }
+  # The world map: $1 taps of $2 pick the place, the player walks there (a
+  # long walk: the mark is clicked once it is surely there), confirm enters
+  # it; the place is up once (x, y) has colour c ($4 $5 $6).
+  world_map_to() {
+    wait_world
+    sleep 0.5
+    for i in $(seq 1 "$1"); do tap "$2" 0.5; done
+    sleep 16
+    shot "world-map-$3"
+    tap Return
+    wait_for "$4" "$5" "$6" 10
+    sleep 1
+  }
+  # A fight on auto: its screen, then the map back at (x, y) in colour c.
+  fight() {
+    sleep 3
+    shot "$1"
+    tap a
+    sleep 4
+    shot "$1-on-auto"
+    wait_for "$2" "$3" "$4" "$5"
+  }
 
   sleep 2
   tap Escape  # the opening video
@@ -83,41 +105,116 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   shot title
   tap Return  # new game, the focused button
   read_box opening
-  sleep 1
+  sleep 3  # the opening gives the party its goods, one a frame
   shot town
-  # Along the street to the signpost, a step at a time until the world map shows.
-  wait_for 620 200 $sea 10 Left
-  lighthouse
-  tap Return  # the keeper
-  read_box keeper-sends-to-the-pier
+
+  # The store keeper, the smith and the collector stand south of the street;
+  # a click on a person starts its talk.
+  click 392 212
+  read_box store-keeper
+  sleep 1; shot shop-buy-side
+  click 490 142; sleep 0.5; shot shop-buy-list
+  click 500 130; sleep 0.5; shot shop-buy-how-many
+  click 330 365; sleep 0.5; shot shop-bought
+  back; back; back
+  click 456 212
+  read_box smith
+  sleep 1; shot smith-buy-side
+  click 515 20; sleep 0.5; shot shop-sell-side
+  click 490 310; sleep 0.5; shot shop-sell-list
+  click 500 130; sleep 0.5; shot shop-sell-how-many
+  click 330 365; sleep 0.5; shot shop-sold
+  back
+  click 560 20; sleep 0.5; shot shop-strengthening
+  click 520 100; click 340 120; sleep 0.5; shot strengthening-asks
+  click 400 330; sleep 1.5; shot strengthening
+  sleep 4; shot strengthened
+  back; back; back
+  click 328 212
+  read_box collector
+  sleep 1; shot item-list-of-the-talk
+  back
+  read_box collector-nothing
+
+  # The signpost at the west end of the street: out to the world map.
+  click 104 168
+  wait_world
+  sleep 1
+  shot world-map
+  # Down twice: the lighthouse, then the meadow (its road crosses the screen).
+  world_map_to 2 Down meadow 600 248 $road
+  shot meadow
+  # Along the road until a wild monster comes; the fight on auto.
+  for i in $(seq 1 30); do
+    [ "$(pixel 600 248)" = "$road" ] || break
+    xdotool keydown Right; sleep 0.5; xdotool keyup Right; sleep 0.2
+    [ "$(pixel 600 248)" = "$road" ] || break
+    xdotool keydown Left; sleep 0.5; xdotool keyup Left; sleep 0.2
+  done
+  fight meadow-monster 600 248 $road 60
+  sleep 1; shot meadow-again
+  click 328 232  # the way back
+  # Each visit of the world map starts with no place picked: down once picks
+  # the lighthouse (grass where the world map'"'"'s view shows sea).
+  world_map_to 1 Down lighthouse 40 240 $grass
+  shot lighthouse
+
+  # The keeper: the question (yes), the captain'"'"'s raid, lost.
+  tap Return
+  sleep 4; shot keeper-asks
+  tap Return; sleep 0.5; tap Return
+  read_box keeper-warns
+  fight captain-raid 40 240 $grass 300
+  sleep 1; shot raid-survived
+  read_box keeper-after-the-raid
+  sleep 2; read_box legend
+  read_box thunder-god
   read_box keeper-rows-to-the-pier
   wait_for 120 166 $road 10
-  sleep 1
-  shot at-the-pier
-  tap Up  # into the pier
+  sleep 1; shot at-the-pier
+
+  # A quick save, a step away, and its load.
+  tap F3; sleep 1; shot quick-save-page
+  click 300 300; sleep 1; shot quick-saved
+  back
+  tap Down; tap Down; sleep 0.5
+  tap F3; sleep 1
+  click 300 150; sleep 0.5; shot quick-load-asks
+  click 250 250; sleep 2; shot quick-loaded
+
+  # The menu pages and the offering to the thunder god.
+  tap F1; sleep 1; shot items-page
+  click 520 144; sleep 1; shot equipment-page
+  click 470 20; sleep 0.5
+  click 520 184; sleep 1; shot offering-page
+  click 60 420; click 500 108; sleep 0.5; shot offering-asks
+  click 400 335; sleep 1; shot offering
+  sleep 4; shot offered
+  click 470 20; sleep 0.5
+  click 520 224; sleep 1; shot transformation-page
+  tap F2; sleep 1; shot skills-page
+  tap F4; sleep 1; shot system-menu
+  click 580 280; sleep 1; shot quest-log
+  back; back  # the system menu, then the map
+
+  # The pirates on the pier; their ship sails off (Esc stops the video).
+  tap Up
   read_box pirates
-  sleep 3
-  shot battle
-  tap a  # auto battle
-  sleep 4
-  shot battle-on-auto
-  # The fight ends by itself, then the words on the pier lead out of town.
-  sleep 1
-  wait_for 120 166 $road 60
-  read_box pirates-beaten
-  lighthouse
+  fight pirates 120 166 $road 120
+  sleep 0.3; shot ship-video
+  tap Escape
+  read_box pirates-gone
+  # Down once: the lighthouse.
+  world_map_to 1 Down lighthouse-again 40 240 $grass
   tap Return  # the keeper again
   read_box keeper-thanks
-  sleep 0.5
-  shot ending-entry
-  sleep 4
-  shot ending-rising
-  sleep 6
-  shot ending-hold
-  sleep 5
-  shot ending-fade-out
-  sleep 4
-  shot title-again
+  sleep 0.5; shot ending-entry
+  sleep 4; shot ending-rising
+  sleep 6; shot ending-hold
+  sleep 5; shot ending-fade-out
+  sleep 3; shot end-screen
+  tap Return
+  sleep 3; shot title-again
   kill -0 $pid || { echo "the game ended"; exit 1; }
 ' _ "$build/moonharbor" "$out" "$root/game.log"
 echo "screenshots in $out"

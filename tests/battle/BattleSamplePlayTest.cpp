@@ -1,5 +1,5 @@
 // Battles a player fights through the real window in a sample new game: a
-// town encounter met by walking the streets and won by hand (a war drum from
+// meadow encounter met by walking about and won by hand (a war drum from
 // the item list by mouse, attacks by keyboard, the way back to the map), keys
 // held down while the battle moves on, and every ring row's list in the
 // thunder god's fight with the goods, skills and form the opening gives, by
@@ -20,8 +20,10 @@
 #include "data/GameFlags.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
+#include "map/City.h"
 #include "map/MapManage.h"
 #include "mhdata/Databases.h"
+#include "mhdata/Maps.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleEquip.h"
@@ -54,11 +56,13 @@ struct RingWalk {
         for (u8 k : down) PlatformSetKey(k, true);
         return h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40);
     }
-    // Or walking the town's streets, where every step is in the encounter zone,
-    // until a battle starts; up to its main phase. The battle is the one the
-    // zone's roll picks.
+    // Or walking the meadow, where every step is in the encounter zone, until
+    // a battle starts; up to its main phase. The battle is the one the zone's
+    // roll picks.
     static bool WalkIntoBattle(Harness& h) {
         if (!PastTheOpening(h)) return false;
+        using namespace sampleMap;
+        LoadCity(kMeadow, kMeadowArriveX, kMeadowArriveY, 1, 0, 3, 0);
         ClearGameFlag(SampleSession::kFlagNoEncounters);
         const u8 legs[] = {kArrowDown, kArrowRight, kArrowUp, kArrowLeft};
         for (int leg = 0; leg < 16 && !gBattleActive; ++leg) {
@@ -202,7 +206,7 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
 TEST(BattleMenuPlay, TheEncounterIsWonByHandAndTheMapComesBack) {
     Harness h;
     ASSERT_TRUE(RingWalk::WalkIntoBattle(h));
-    // The town zone's list holds the lone goblin and the slime.
+    // The meadow zone's list holds the lone goblin and the slime.
     EXPECT_TRUE(gBattleRequest == sample_battle::kLoneGoblin ||
                 gBattleRequest == sample_battle::kTownEncounter)
         << gBattleRequest;

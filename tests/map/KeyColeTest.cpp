@@ -300,6 +300,9 @@ TEST_F(Control, FunctionKeysWriteTheirModeWords) {
 
 TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
     ASSERT_TRUE(GetGameFlag(12));
+    // The meadow has wild monsters, the town none.
+    LoadCity(kMeadow, kMeadowArriveX, kMeadowArriveY, 1, 0, 3, 0);
+    h.RunFrames(1);
     const struct {
         bool f12, f323, battle;
     } kCases[] = {{true, true, false}, {false, false, false}, {true, false, true}};

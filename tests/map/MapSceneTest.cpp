@@ -334,8 +334,8 @@ TEST_F(BattleHandBack, EnterSavesTheMusicAndOutcomeAndFlag322DecideRevivalAndThe
 
 TEST_F(SceneTest, WorldMapSelectionSkipsClosedLocationsAndStopsWhenNoneIsOpen) {
     InitWorldMap();
-    // The sample opens two locations; with both closed nothing is open.
-    for (u16 id : {2701, 2715}) {
+    // The sample opens three locations; with all closed nothing is open.
+    for (u16 id : {2701, 2712, 2715}) {
         i32 row = FindRecord(id);
         ASSERT_GE(row, 0);
         SetRecordWord(row, 11, 0);

@@ -70,25 +70,23 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     // The world map's music: record 3 of the names, "field.wav", on list 1.
     EXPECT_TRUE(Ends(gMusic.GetList(1).slots[0].name, "field.wav"));
 
-    // Down from no choice: the first open location in table order, the lighthouse.
-    s.Tap(kArrowDown);
-    ASSERT_EQ(gWorldMapIndex, 0u);
-    EXPECT_EQ(gMouseX, 314);
-    EXPECT_EQ(gMouseY, 86);
-    // Down again passes the closed fishing village (index 1) and every other
-    // closed one to the town at index 8.
-    h.RunFrames(3);
-    s.Tap(kArrowDown);
-    ASSERT_EQ(gWorldMapIndex, 8u);
-    EXPECT_EQ(gMouseX, 362);
-    EXPECT_EQ(gMouseY, 264);
-    // Up goes back the same way.
-    h.RunFrames(3);
-    s.Tap(kArrowUp);
-    ASSERT_EQ(gWorldMapIndex, 0u);
-    h.RunFrames(3);
-    s.Tap(kArrowUp);  // below 0 wraps to 14, then down to the town
-    ASSERT_EQ(gWorldMapIndex, 8u);
+    // Down from no choice: the first open location in table order, the
+    // lighthouse; down again passes the closed ones (the fishing village at
+    // index 1, ...) to the meadow at 4, then the town at 8; up goes back the
+    // same way and wraps below 0 to 14, then down to the town.
+    const struct {
+        u8 key;
+        u32 index;
+        i32 mouseX, mouseY;
+    } steps[] = {{kArrowDown, 0, 314, 86},  {kArrowDown, 4, 258, 198}, {kArrowDown, 8, 362, 264},
+                 {kArrowUp, 4, 258, 198},   {kArrowUp, 0, 314, 86},    {kArrowUp, 8, 362, 264}};
+    for (const auto& st : steps) {
+        s.Tap(st.key);
+        ASSERT_EQ(gWorldMapIndex, st.index);
+        EXPECT_EQ(gMouseX, st.mouseX);
+        EXPECT_EQ(gMouseY, st.mouseY);
+        h.RunFrames(3);
+    }
 
     // The player walks to the town's target cell; a click on its mark goes home.
     ASSERT_TRUE(Arrived(43, 35)) << s.P().x << "," << s.P().y << " state " << std::hex

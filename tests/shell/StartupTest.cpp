@@ -160,7 +160,7 @@ TEST(Startup, AHalvedMapDatabaseEndsANewGameWithTheStartMapBox) {
     SampleSession s{h};
     h.WriteSample();
     std::vector<u8> maps = ReadHostFile(h.Path("MH_Data/maps.dat"));
-    ASSERT_EQ(maps.size(), 1973u);
+    ASSERT_EQ(maps.size(), 2075u);
     maps.resize(maps.size() / 2);
     WriteHostFile(h.Path("MH_Data/maps.dat"), maps);
     WriteHostFile(h.Path("Save/MH01.sav"), std::vector<u8>(136001, 7));

@@ -577,6 +577,7 @@ MapSpec SampleWorld() {
         u16 x = static_cast<u16>((l.cx + vx) / 16), y = static_cast<u16>((l.cy + vy) / 16);
         u16 event = l.id == kWorldTownLocation         ? kWorldTownEvent
                     : l.id == kWorldLighthouseLocation ? kWorldLighthouseEvent
+                    : l.id == kWorldMeadowLocation     ? kWorldMeadowEvent
                                                        : 0;
         if (!event) {
             Lay(world, x, y, kClosed);
@@ -588,7 +589,20 @@ MapSpec SampleWorld() {
     }
     world.events.push_back(Event(kWorldTownEvent, 14, "月港"));
     world.events.push_back(Event(kWorldLighthouseEvent, 15, "燈塔"));
+    world.events.push_back(Event(kWorldMeadowEvent, 27, "草原"));
     return world;
+}
+
+// The meadow: grass with a road across it and the way back to the world map.
+MapSpec SampleMeadow() {
+    using namespace sampleMap;
+    using namespace sampleTile;
+    MapSpec meadow = TiledMap(kMeadowArchive, kMeadowW, kMeadowH, kGrass);
+    for (u16 x = 1; x < kMeadowW - 1; ++x) Lay(meadow, x, kMeadowArriveY, kRoad);
+    for (u16 y = 1; y < kMeadowArriveY; ++y) Lay(meadow, kMeadowArriveX, y, kRoad);
+    Lay(meadow, kMeadowArriveX, kMeadowArriveY - 1, kSpot, kMeadowExitEvent);
+    meadow.events.push_back(Event(kMeadowExitEvent, 28, "大地圖"));
+    return meadow;
 }
 
 }  // namespace
@@ -613,6 +627,7 @@ std::vector<MapSpec> SampleMaps(int archive) {
     out.push_back(TiledMap(kRoomArchive, 20, 15, sampleTile::kFloor));
     out.push_back(MakeTestMap(kEightBitArchive, 32, 32, 8));
     out.push_back(SampleWorld());
+    out.push_back(SampleMeadow());
     return out;
 }
 
@@ -628,26 +643,33 @@ MapDbSpec SampleMapDb() {
     db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0xD000));
     // The lighthouse keeper stands in front of where the player arrives.
     db.roles.push_back(Role(kFar, kKeeperRole, 3, kFarArriveX, kFarArriveY - 2, 21, 0xD000));
+    // The smith sells, buys and strengthens (shop 1).
+    db.roles.push_back(Role(kTown, kSmithRole, 1, kSmithX, kSmithY, 8, 0x8000));
     // World-map locations: value 1 opens a location. They stand on no map.
-    for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation}) {
+    for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation,
+                   kWorldMeadowLocation}) {
         std::array<u16, 13> r = Role(kNoMap, static_cast<u16>(2700 + id), 0, 0, 0, 0, 0);
         r[11] = id == kWorldClosedLocation ? 0 : 1;
         db.roles.push_back(r);
     }
     AppendMenuRoles(db);
     AppendShopRoles(db);
-    // Names 2-5 are the sample music pieces written by the sound data, 4 a disc track.
-    db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3"};
+    // Names 2-6 are the sample music pieces, 4 a disc track, 6 the lighthouse's own.
+    db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3", kLighthouseMusicName};
     AddSampleBattleNames(&db.names);
     AddSampleEndMusicName(&db.names);
-    db.music = {{kTown, 2, 0, 1}, {kRoom, 3, 0, 2}, {kWorld, 3, 0, 1}};
-    db.maps.push_back({kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 1, 1, 0});
+    db.music = {{kTown, 2, 0, 1},  {kRoom, 3, 0, 2}, {kWorld, 3, 0, 1},
+                {kMeadow, 3, 0, 1}, {kFar, 6, 0, 1}};
+    // No wild monsters in the town: its encounter group is 0.
+    db.maps.push_back({kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 1, 0, 0});
     db.maps.push_back({kRoom, kRoomArchive, 0x10, 0x00, 0x02, 0x00, 1, 0, 0});
     db.maps.push_back({kEightBit, kEightBitArchive, 0, 0x40, 0x04, 0, 1, 0, 0});
     db.maps.push_back({kFar, kFarArchive, 0, 0, 0x08, 0, 1, 2, 0x8000});
     db.maps.push_back({kWorld, kWorldArchive, 0x10, 0x00, 0x04, 0x00, 1, 0, 0x8000});
+    db.maps.push_back({kMeadow, kMeadowArchive, 0x01, 0x00, 0x04, 0x00, 1, 1, 0});
     db.start = {kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk};
-    db.zones.push_back({kTown, 1, 1, 62, 46, {7, 8, 9}});
+    // The meadow's monsters, on every cell of it.
+    db.zones.push_back({kMeadow, 1, 1, kMeadowW - 2, kMeadowH - 2, {8, 9}});
     db.zones.push_back({kFar, 1, 1, 28, 28, {20}});
     db.popOuts.push_back({102, {40, 40, 45, 30}});
     db.groups = {10, 0, 20, 50, 40, 100, 0, 0, 5, 100, 0, 0, 0, 0, 0, 0};
@@ -656,7 +678,8 @@ MapDbSpec SampleMapDb() {
                      {kRoom, Utf8ToBig5("小屋")},
                      {kEightBit, Utf8ToBig5("舊地圖")},
                      {kFar, Utf8ToBig5("燈塔")},
-                     {kWorld, Utf8ToBig5("大地圖")}};
+                     {kWorld, Utf8ToBig5("大地圖")},
+                     {kMeadow, Utf8ToBig5("草原")}};
     db.footprints.push_back({101, 0x0202, 3});
     db.firstVisit.push_back({kRoom, 600});
     return db;

@@ -98,9 +98,9 @@ bool WriteSampleMaps(const std::string& root, std::string* error);
 
 // Ids the sample game uses, for tests.
 namespace sampleMap {
-constexpr u16 kTown = 1, kWorld = 2, kRoom = 3, kEightBit = 4, kFar = 5;
+constexpr u16 kTown = 1, kWorld = 2, kRoom = 3, kEightBit = 4, kFar = 5, kMeadow = 6;
 constexpr u16 kTownArchive = 100, kRoomArchive = 101, kEightBitArchive = 102, kFarArchive = 200;
-constexpr u16 kWorldArchive = 103;
+constexpr u16 kWorldArchive = 103, kMeadowArchive = 104;
 constexpr u16 kTownW = 64, kTownH = 48;
 constexpr u16 kWorldW = 48, kWorldH = 38;
 constexpr u16 kPlayerRole = 1;
@@ -120,13 +120,23 @@ constexpr StreetSpot kStreetSpots[] = {{4, 12},  {6, 14},  {9, 16},  {11, 18},
                                        {12, 22}, {20, 24}, {40, 26}, {41, 28}};
 // Where the signpost puts the player on the world map.
 constexpr u16 kWorldStartX = 30, kWorldStartY = 20;
-// World-map locations: the town and the lighthouse are open, the fishing
-// village is closed. Their role records carry the open value.
+// World-map locations: the town, the lighthouse and the meadow are open, the
+// fishing village is closed. Their role records carry the open value.
 constexpr u16 kWorldTownLocation = 1, kWorldLighthouseLocation = 15, kWorldClosedLocation = 14;
-constexpr u16 kWorldTownEvent = 1, kWorldLighthouseEvent = 2;
+constexpr u16 kWorldMeadowLocation = 12;
+constexpr u16 kWorldTownEvent = 1, kWorldLighthouseEvent = 2, kWorldMeadowEvent = 3;
 constexpr u16 kHarbourTop = 42;  // the harbour water: rows 42 .. height - 2
 // The lighthouse: where its mark on the world map puts the player, and its keeper.
 constexpr u16 kFarArriveX = 15, kFarArriveY = 15, kKeeperRole = 105;
+// The meadow: wild monsters on every cell, the way back a spot right above
+// where the player arrives.
+constexpr u16 kMeadowW = 40, kMeadowH = 30;
+constexpr u16 kMeadowArriveX = 20, kMeadowArriveY = 15, kMeadowExitEvent = 1;
+// The lighthouse's own music (under music\) and the video of the pirates sailing off (under Video\).
+constexpr const char* kLighthouseMusicName = "lighthouse.wav";
+constexpr const char* kPierVideoName = "MH SAILING.BIK";
+// The smith on the town's square, beside the store and the collector.
+constexpr u16 kSmithRole = 111, kSmithX = 28, kSmithY = 14;
 }  // namespace sampleMap
 
 // The ground tiles of the sample maps, in tile-set order. Each kind has its own

@@ -201,6 +201,7 @@ void AddEnemies(std::vector<BattlefieldRecord>& fields) {
     PlaceEnemies(fields[kSixSlimes], {kSlime, kSlime, kSlime, kSlime, kSlime, kSlime});
     PlaceEnemies(fields[kLoneWolf], {kWolf});
     PlaceEnemies(fields[sampleBattleParty::kThunderFight], {sample::kThunderGod});
+    PlaceEnemies(fields[kCaptainRaid], {sample::kBoss});
 }
 }  // namespace
 

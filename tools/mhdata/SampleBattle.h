@@ -38,6 +38,8 @@ constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 
 // The fighters' shadow (act 4000): a dark oval, half blended under the feet;
 // action 2 (the boss's shadow action) a large one.
 constexpr i16 kShadowW = 40, kShadowH = 12, kBigShadowW = 112, kBigShadowH = 24;
+// The pirate captain's raid on the lighthouse: the party is meant to lose it.
+constexpr u32 kCaptainRaid = 14;
 // The end screens' act: the victory banner (action 0) and the level-up panel (1).
 constexpr u32 kEndPanelPic = 11004;
 constexpr i32 kBannerW = 300, kBannerH = 180, kLevelPanelW = 260, kLevelPanelH = 240;

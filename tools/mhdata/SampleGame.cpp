@@ -44,12 +44,27 @@ bool WriteBytes(const std::string& path, const std::vector<u8>& bytes, std::stri
     return static_cast<bool>(out);
 }
 
-// The names of the sample game's people and places.
+// The names of the sample game's people and places, then the quests' names.
 bool WriteSampleNames(const std::string& root, std::string* error) {
     std::vector<std::string> names;
-    for (const char* n : {"月港", "林小月", "守衛", "漁夫", "老婆婆", "港口", "市場", "燈塔"})
+    for (const char* n : {"月港", "林小月", "守衛", "漁夫", "老婆婆", "港口", "市場", "燈塔",
+                          "幫助燈塔守塔人", "趕走碼頭的海盜"})
         names.push_back(Utf8ToBig5(n));
     return WriteBytes(root + "/MH_Data/namex.dat", BuildNameTexts(names), error);
+}
+
+// The adventure's own media: the lighthouse's music and the pirates' ship
+// sailing off, a short video of sea colours.
+bool WriteAdventureMedia(const std::string& root, std::string* error) {
+    using namespace sampleMap;
+    std::vector<i16> tune;
+    for (double hz : {392.0, 330.0, 294.0, 262.0}) {
+        std::vector<i16> note = MakeTone(hz, 400, 22050, 1, 9000);
+        tune.insert(tune.end(), note.begin(), note.end());
+    }
+    return WriteBytes(root + "/music/" + kLighthouseMusicName, MakeWave(tune, 1, 22050), error) &&
+           WriteBytes(root + "/Video/" + kPierVideoName,
+                      MakeSolidVideo(64, 48, {0x1040A0, 0x2060C0, 0x4080E0, 0xF0F0F0}, 2), error);
 }
 
 // An options file with every default, unless the player has one.
@@ -90,6 +105,7 @@ bool WriteSampleGame(const std::string& root, std::string* error) {
     if (!WriteSampleNames(root, error)) return false;
     if (!WriteSampleOptions(root, error)) return false;
     if (!WriteSoundData(root, error)) return false;
+    if (!WriteAdventureMedia(root, error)) return false;
     if (!WriteSampleMaps(root, error)) return false;
     if (!WriteSampleArchives(root, error)) return false;
     if (!WriteSampleDatabases(root, error)) return false;

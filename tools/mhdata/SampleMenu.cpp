@@ -73,17 +73,21 @@ std::string SampleMenuTalkSource() {
 talk 16
     # The collector asks for a story item through the item chooser.
     Say 0xFFF0 "有要交給我的東西嗎？"
+    WaitSpeaker 0xFFF0
     ItemChooser 1
     JumpIfAtLeast 8 2 @taken
     JumpIfAtLeast 8 1 @shown
     Say 0xFFF0 "沒有啊……"
+    WaitSpeaker 0xFFF0
     End
 taken:
     SetFlag 212
     Say 0xFFF0 "謝謝，我收下了。"
+    WaitSpeaker 0xFFF0
     End
 shown:
     Say 0xFFF0 "這個我不需要。"
+    WaitSpeaker 0xFFF0
     End
 
 talk 17

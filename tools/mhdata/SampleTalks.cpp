@@ -1,6 +1,8 @@
 // The sample game's talks: the opening, the thread of the short adventure (the
-// lighthouse keeper sends the player to the pirates on the pier, and once they
-// are beaten the ending plays and the game goes back to the title), a question
+// lighthouse keeper's question, the pirate captain's raid that the party loses
+// and survives, the thunder god's form earned, the pirates on the pier and
+// their ship's video, then the ending and the end screen), the ways onto and
+// off the meadow, a question
 // whose answers set different flags, a map-spot talk, a countdown, variables and branches, a reward with
 // an item, money and a quest, a shop, a battle request, a visit to the room
 // and back, music and a sound, a look along the harbour, a portrait beside a
@@ -20,6 +22,7 @@ talk 1
     # The new game's opening, then the party and its goods.
     Say 0xFFF1 "月港的早晨，海風吹來。%N聽說燈塔的守塔人在找幫手。"
     WaitSpeaker 0xFFF1
+    AddQuest 8 0
     GoTalk 17
 
 talk 2
@@ -112,6 +115,10 @@ talk 9
     WaitSpeaker 0xFFF1
     Battle 1 0 0 0 0 0 0 0 0 0 0
     SetFlag 220
+    RemoveQuest 9
+    # The pirates' ship sails away.
+    Video "MH SAILING.BIK"
+    ReopenMap
     Say 0xFFF1 "海盜逃走了！%N出城去燈塔告訴守塔人吧。"
     WaitSpeaker 0xFFF1
     ChangeMap 2 30 20 0xFFFF 0xFFFF 0xFFFF
@@ -170,12 +177,54 @@ talk 15
     ChangeMap 5 15 15 0xFFFF 0xFFFF 0
     End
 
+talk 27
+    # Onto the meadow from its mark on the world map, facing its way back.
+    ChangeMap 6 20 15 0xFFFF 0xFFFF 0
+    End
+
+talk 28
+    # The meadow's way back to the world map, beside its mark.
+    ChangeMap 2 19 35 0xFFFF 0xFFFF 0xFFFF
+    End
+
 talk 21
-    # The lighthouse keeper: the pirates first, then the ending and the title.
+    # The lighthouse keeper: a question, the pirate captain's raid that the
+    # party cannot win (flag 322 keeps the game going after the defeat), the
+    # legend of the thunder god and his form earned; once the pirates
+    # have left the pier, the ending and the end screen.
     JumpIfFlag 220 @thanks
-    Say 0xFFF0 "碼頭來了海盜，%N請你去把他們趕走！"
+    JumpIfFlag 221 @again
+    Say 0xFFF0 "你是來幫忙的人嗎？%N%B是%N%B否"
     WaitSpeaker 0xFFF0
-    Say 0xFFF0 "我划船送你到碼頭。"
+    JumpByAnswer @help @later
+later:
+    Say 0xFFF0 "準備好了再來找我。"
+    WaitSpeaker 0xFFF0
+    End
+help:
+    Say 0xFFF0 "小心！海盜船長殺過來了！"
+    WaitSpeaker 0xFFF0
+    SetFlag 322
+    Battle 14 0 0 0 0 0 0 0 0 0 0
+    ClearFlag 322
+    SetFlag 221
+    FullRestore -1 1
+    Say 0xFFF0 "船長太強了……%N聽我說雷神的傳說。"
+    WaitSpeaker 0xFFF0
+    # The legend: the sky darkens while the keeper tells it.
+    ColorFade 0 0 0 -1 -1 0 10
+    WaitColorFade
+    Say 0xFFF0 "很久以前，雷神守護著月港。%N獻上怪物，祂的力量就會增長。"
+    WaitSpeaker 0xFFF0
+    StopColorFade
+    SetFlag 302
+    AddMonster 1 2
+    RemoveQuest 8
+    AddQuest 9 0
+    Say 0xFFF0 "雷神願意幫你。把怪物獻給祂，%N在戰鬥中化身為雷神吧！"
+    WaitSpeaker 0xFFF0
+again:
+    Say 0xFFF0 "船長的手下還在碼頭。%N我划船送你到碼頭。"
     WaitSpeaker 0xFFF0
     # In front of the pier's spot on the street, facing it.
     FadeChangeMap 1 16 7 0xFFFF 0xFFFF 0
@@ -184,9 +233,13 @@ thanks:
     Say 0xFFF0 "海盜走了，燈塔的光%N又能照亮月港。謝謝你！"
     WaitSpeaker 0xFFF0
     ShowEnding 1 0 1 2 3
-    # The ending runs as a screen over the map; the talk goes on after it.
+    # The ending runs as a screen over the map; the talk goes on after it
+    # with the end screen, which stays while the town's tune plays once (or
+    # until confirm) and leads back to the title.
     Wait 1
-    ReturnToTitle
+    Music 2 0 1
+    DemoEnd
+    End
 
 talk 20
     # A portrait slides in beside the words and leaves after them.

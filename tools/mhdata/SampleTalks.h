@@ -28,6 +28,16 @@ constexpr int kSampleViewFlag = 205;
 // The adventure: the lighthouse keeper's talk and the flag of the pirates beaten.
 constexpr int kSampleKeeperTalk = 21;
 constexpr int kSamplePiratesFlag = 220;
+// The keeper's raid: the fight the party loses (kept going by flag 322), the
+// flag once it is over, and the form it earns (form 2, unlocked by flag 302).
+constexpr int kSampleRaidBattle = 14;
+constexpr int kSampleRaidFlag = 221;
+constexpr int kSampleEarnedForm = 2;
+// The quests: the keeper's errand from the opening, then the pirates on the pier.
+constexpr int kSampleKeeperQuest = 8, kSamplePiratesQuest = 9;
+// The meadow: in from its world-map mark, and back out.
+constexpr int kSampleMeadowTalk = 27;
+constexpr int kSampleMeadowExitTalk = 28;
 // Walks: a person who walks a route and back, and three who walk together.
 constexpr int kSampleWalkTalk = 40;
 constexpr int kSampleGroupWalkTalk = 41;
