@@ -20,7 +20,7 @@
 #include "battle/BattleController.h"
 #include "battle/BattleLists.h"
 #include "battle/BattleMenu.h"
-#include "battle/BattleSides.h"
+#include "battle/BattleFrameSides.h"
 #include "data/Config.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
@@ -316,7 +316,9 @@ TEST_F(PlayThrough, TitleToEnding) {
     EXPECT_FALSE(AutoBattle()) << "nobody beats the captain";
     ASSERT_EQ(gFrameId, 0u) << "flag 322: the game goes on";
     for (i32 m : gParty)
-        if (m >= 0) EXPECT_GE(gRoleStats[m].hp, 1) << m;
+        if (m >= 0) {
+            EXPECT_GE(gRoleStats[m].hp, 1) << m;
+        }
     Mark("battle lost and survived");
     // The keeper tells the legend; the form is earned.
     ASSERT_TRUE(ConfirmUntil([] { return GetGameFlag(302) != 0; }));
@@ -330,7 +332,9 @@ TEST_F(PlayThrough, TitleToEnding) {
     ASSERT_NO_FATAL_FAILURE(ReachedMap("rowed to the pier", kTown, pier->x, kStreetSpotY + 1));
     EXPECT_EQ(gQuestList, (std::deque<u32>{kSamplePiratesQuest}));
     for (i32 m : gParty)
-        if (m >= 0) EXPECT_EQ(gRoleStats[m].hp, gRoleStats[m].maxHp) << m;
+        if (m >= 0) {
+            EXPECT_EQ(gRoleStats[m].hp, gRoleStats[m].maxHp) << m;
+        }
 
     // A quick save on the street, a step away, and the quick load brings it back.
     Key(kScanF3);
