@@ -106,6 +106,9 @@ MonsterData SampleMonster(i32 id, const char* name, i32 kind, i32 level) {
     m.evasion = 5;
     for (i32& v : m.ratios) v = 100;
     m.kind = kind;
+    // Every monster's blow shows one of the monster hits; act 0 is no effect
+    // and would hold the attacker until the hit's time limit.
+    m.hitAct = 7200 + id % 10;
     m.expValue = 12 * level;
     m.gold = 20 * level;
     m.dropItem = -1;
