@@ -20,6 +20,7 @@ protected:
 // (max MP +30 each): base max HP 180, derived max MP 55 + 60 = 115.
 constexpr int kBare = 7;
 constexpr int kCharms = 3;
+constexpr i32 kAny = INT32_MIN;
 
 }  // namespace
 
@@ -42,75 +43,68 @@ TEST(StatusEffect, SetClearAndClearAll) {
     for (i32 other : {0, -1, 32, 1000}) EXPECT_FALSE(ApplyStatusEffect(s, other));
 }
 
-TEST_F(ItemUse, HealingItemIsTakenAndStopsAtMaxHp) {
-    Load();
-    gOwnedItems[sample::kHerb] = 3;
-    gRoleStats[kBare].hp = 10;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gRoleStats[kBare].hp, 60);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
-    gRoleStats[kBare].hp = 200;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gRoleStats[kBare].hp, 220);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
+// One item on role 7 (max HP 220): the role's hp, mp and status before and
+// after, and the owned count before and after; kAny is neither set nor checked.
+TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
+    auto Check = [](i32 got, i32 want) {
+        if (want != kAny) {
+            EXPECT_EQ(got, want);
+        }
+    };
+    const struct {
+        const char* what;
+        i32 item;
+        bool battle;
+        i32 hp, mp, status, owned;
+        i32 wantHp, wantMp, wantStatus, wantOwned;
+    } cases[] = {
+        {"herb heals 50", sample::kHerb, false, 10, kAny, 0, 3, 60, kAny, 0, 2},
+        {"herb stops at max HP", sample::kHerb, false, 200, kAny, 0, 2, 220, kAny, 0, 1},
+        {"none owned", sample::kHerb, false, 10, kAny, 0x400, 0, 10, kAny, 0x400, 0},
+        {"dying: a kept book is refused", sample::kMagicBook, false, kAny, 0, kStatusDying, 1, kAny,
+         0, kStatusDying, 1},
+        {"dying: a consumed herb is given back", sample::kHerb, false, 0, kAny, kStatusDying, 2, 0,
+         kAny, kStatusDying, 2},
+        // Status effect 31 still works: it clears 0x4000 and heals.
+        {"dying: the revive drug", sample::kReviveDrug, false, 0, kAny, kStatusDying, 1, 100, kAny,
+         0, 0},
+        {"battle: count and status left to it", sample::kAntidote, true, kAny, kAny, 0x400, 1, kAny,
+         kAny, 0x400, 1},
+        {"battle: dying, neither taken nor given back", sample::kHerb, true, kAny, kAny,
+         kStatusDying, 1, kAny, kAny, kStatusDying, 1},
+        {"antidote", sample::kAntidote, false, kAny, kAny, 0x401, 1, kAny, kAny, 0x1, 0},
+        {"panacea clears every state", sample::kPanacea, false, kAny, kAny, 0x2C05, 1, kAny, kAny,
+         0, kAny},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Load();
+        gRulesInBattle = c.battle;
+        RoleStats& st = gRoleStats[kBare];
+        if (c.hp != kAny) st.hp = c.hp;
+        if (c.mp != kAny) st.mp = c.mp;
+        st.status = c.status;
+        gOwnedItems[c.item] = c.owned;
+        UseItem(kBare, c.item);
+        Check(st.hp, c.wantHp);
+        Check(st.mp, c.wantMp);
+        EXPECT_EQ(st.status, c.wantStatus);
+        Check(gOwnedItems[c.item], c.wantOwned);
+    }
+    gRulesInBattle = 0;
 }
 
-TEST_F(ItemUse, NothingHappensWithoutAnOwnedItemForUnknownItemsOrOtherUseKinds) {
+TEST_F(ItemUse, UnknownItemsAndOtherUseKindsDoNothing) {
     Item(sample::kAntidote).useKind = 3;
     Load();
     gRoleStats[kBare].hp = 10;
     gRoleStats[kBare].status = 0x400;
-    UseItem(kBare, sample::kHerb);
-    UseItem(kBare, -1);
-    UseItem(kBare, 8);
-    UseItem(kBare, 1 << 30);
+    for (i32 item : {-1, 8, 1 << 30}) UseItem(kBare, item);
     gOwnedItems[sample::kAntidote] = 2;
     UseItem(kBare, sample::kAntidote);
     EXPECT_EQ(gRoleStats[kBare].hp, 10);
     EXPECT_EQ(gRoleStats[kBare].status, 0x400);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 0);
     EXPECT_EQ(gOwnedItems[sample::kAntidote], 2);
-}
-
-TEST_F(ItemUse, DyingRoleRefusesItemsAndGetsConsumedOnesBack) {
-    Load();
-    gRoleStats[kBare].status = kStatusDying;
-    gRoleStats[kBare].mp = 0;
-    gOwnedItems[sample::kMagicBook] = 1;  // kept
-    UseItem(kBare, sample::kMagicBook);
-    EXPECT_EQ(gOwnedItems[sample::kMagicBook], 1);
-    EXPECT_EQ(gRoleStats[kBare].mp, 0);
-    gOwnedItems[sample::kHerb] = 2;  // consumed: given back
-    gRoleStats[kBare].hp = 0;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
-    EXPECT_EQ(gRoleStats[kBare].hp, 0);
-    // Status effect 31 still works: it clears 0x4000 and heals.
-    gOwnedItems[sample::kReviveDrug] = 1;
-    UseItem(kBare, sample::kReviveDrug);
-    EXPECT_EQ(gOwnedItems[sample::kReviveDrug], 0);
-    EXPECT_EQ(gRoleStats[kBare].status, 0);
-    EXPECT_EQ(gRoleStats[kBare].hp, 100);
-}
-
-TEST_F(ItemUse, InBattleCountsAndStatusAreLeftToTheBattle) {
-    Load();
-    gRulesInBattle = 1;
-    gOwnedItems[sample::kAntidote] = 1;
-    gRoleStats[kBare].status = 0x400;
-    UseItem(kBare, sample::kAntidote);
-    EXPECT_EQ(gOwnedItems[sample::kAntidote], 1);
-    EXPECT_EQ(gRoleStats[kBare].status, 0x400);
-    // A dying role in battle: neither taken nor given back.
-    gOwnedItems[sample::kHerb] = 1;
-    gRoleStats[kBare].status = kStatusDying;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
-    gRulesInBattle = 0;
-    gRoleStats[kBare].status = 0x400 | 0x1;
-    UseItem(kBare, sample::kAntidote);
-    EXPECT_EQ(gRoleStats[kBare].status, 0x1);
-    EXPECT_EQ(gOwnedItems[sample::kAntidote], 0);
 }
 
 TEST_F(ItemUse, PartyItemIsTakenOnceAndPercentTermsFollowTheirBases) {
@@ -212,7 +206,7 @@ TEST_F(ItemUse, PartyOverwriteItemIsGivenBackAtMostOnce) {
     EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 1);
 }
 
-TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMemberAndPanaceaClearsEveryState) {
+TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMember) {
     Load();
     gParty[0] = 2;
     gParty[1] = 5;
@@ -222,10 +216,6 @@ TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMemberAndPanaceaClearsEveryState) {
     EXPECT_EQ(gRoleStats[5].status, 0x2);
     EXPECT_EQ(gRoleStats[0].status, 0);
     EXPECT_EQ(gOwnedItems[sample::kHasteBell], 1);
-    gRoleStats[kBare].status = 0x2C05;
-    gOwnedItems[sample::kPanacea] = 1;
-    UseItem(kBare, sample::kPanacea);
-    EXPECT_EQ(gRoleStats[kBare].status, 0);
 }
 
 TEST_F(ItemUse, SkillsSpendMpAndHealOnlyTheirTargetKind) {
