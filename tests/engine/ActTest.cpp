@@ -169,9 +169,7 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsTheyShould) {
     q.drawMode = 0x80000003u;
     q.dir = 3;
     TakeActData(&q);
-    EXPECT_EQ(q.drawMode, 0x80000000u);
-    EXPECT_EQ(q.frame, 3);
-    EXPECT_EQ(q.lastDir, 3);
+    EXPECT_EQ(std::tuple(q.drawMode, q.frame, q.lastDir), std::tuple(0x80000000u, 3, 3));
     // Action change alone keeps mirror and flip.
     q.drawMode = 0x80000003u;
     q.action = 0;
@@ -251,10 +249,8 @@ TEST_F(TakeActDataTest, EveryStoredTag) {
               std::tuple(1, 3, 5, 2, 4, 6, 3, 7));
     TakeActData(&p);
     EXPECT_EQ(p.overlayFrame, 0);  // cleared before each frame's commands
-    EXPECT_EQ(p.colR2 + p.colG2 + p.colB2, 0);
-    EXPECT_EQ(p.colR, 1);
-    EXPECT_EQ(p.drawMode & 1, 0u);
-    EXPECT_EQ(p.drawMode & 0x2C, 0x2Cu);
+    EXPECT_EQ(std::tuple(p.colR2 + p.colG2 + p.colB2, p.colR, p.drawMode & 1, p.drawMode & 0x2C),
+              std::tuple(0, 1, 0u, 0x2Cu));
 }
 
 TEST_F(TakeActDataTest, TwoOperandCommandsStepPastBoth) {
@@ -305,9 +301,7 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
     ActPlayer p = r.Play(1);
     for (int i = 0; i < 5; ++i) TakeActData(&p);
     ActCacheStats s = GetActCacheStats();
-    EXPECT_EQ(s.reads, 1u);
-    EXPECT_EQ(s.entryReads, 1u);
-    EXPECT_EQ(s.counts[1], 1);
+    EXPECT_EQ(std::tuple(s.reads, s.entryReads, s.counts[1]), std::tuple(1u, 1u, 1));
     u32 one = s.total;
     SetActMemory(one * 3);
     for (u32 a : {17u, 2u, 3u}) {

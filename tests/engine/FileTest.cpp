@@ -1,5 +1,6 @@
 // cFile and cDataFile: end-of-file behaviour, the sticky transfer count,
 // Windows paths, formatted lines, tags and bounded strings.
+#include <tuple>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -98,11 +99,8 @@ TEST(File, PrintfWritesTheLineAndCrLf) {
     f.Close();
     std::vector<u8> got = ReadHostFile(h.Path("p.txt"));
     ASSERT_EQ(got.size(), 3u + 255u + 2u);
-    EXPECT_EQ(got[0], '5');
-    EXPECT_EQ(got[1], '\r');
-    EXPECT_EQ(got[2], '\n');
-    EXPECT_EQ(got[3 + 254], 'x');
-    EXPECT_EQ(got[3 + 255], '\r');
+    EXPECT_EQ(std::tuple(got[0], got[1], got[2], got[3 + 254], got[3 + 255]),
+              std::tuple('5', '\r', '\n', 'x', '\r'));
 }
 
 TEST(File, ViewsAndStrings) {
