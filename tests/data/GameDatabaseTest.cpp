@@ -146,14 +146,8 @@ TEST_F(DatabaseLoad, LearnedSkillsFollowTheLevelRows) {
 }
 
 TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
-    const char* texts[kDatabaseFileCount] = {
-        "無法開啟 RoleData.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 LevelUp.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 MonsterData.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 ItemData.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 EquipageData.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？",
-    };
+    const char* names[kDatabaseFileCount] = {"RoleData", "LevelUp",      "MonsterData",
+                                             "ItemData", "EquipageData", "SkillData"};
     const DatabaseSet sample = MakeSampleDatabases();
     for (int missing = 0; missing < kDatabaseFileCount; ++missing) {
         ResetGameData();
@@ -163,7 +157,9 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
         LoadGameDatabase(Root().c_str());
         ASSERT_FALSE(Boxes().empty()) << missing;
         EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("開檔失敗"));
-        EXPECT_EQ(Boxes()[0].text, Utf8ToBig5(texts[missing]));
+        EXPECT_EQ(Boxes()[0].text, Utf8ToBig5(("無法開啟 " + std::string(names[missing]) +
+                                               ".dat，請確定MH_Data目錄中是否有此檔？")
+                                                  .c_str()));
         if (missing != kRoleDataFile) {
             EXPECT_EQ(Text(gRoles[1].name), Utf8ToBig5("莉雅"));
         }
