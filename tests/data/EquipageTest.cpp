@@ -1,6 +1,6 @@
 // Owned equipment, strengthening, offering and equipment descriptions.
-#include <tuple>
 #include <cstring>
+#include <tuple>
 
 #include "data/DataTestSupport.h"
 #include "data/Equipage.h"

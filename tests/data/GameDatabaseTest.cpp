@@ -1,7 +1,7 @@
 // Database loading: the sample's values come back, missing and bad files get
 // their boxes, and the owned state and starting equipment are set up.
-#include <tuple>
 #include <cstring>
+#include <tuple>
 
 #include "data/DataTestSupport.h"
 #include "data/Equipage.h"

@@ -1,6 +1,7 @@
 // The options file: defaults, round trip and damaged files.
-#include <tuple>
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "base/ByteIo.h"
 #include "data/Options.h"

@@ -1,11 +1,11 @@
 // cFile and cDataFile: end-of-file behaviour, the sticky transfer count,
 // Windows paths, formatted lines, tags and bounded strings.
-#include <tuple>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "engine/File.h"
 #include "shell/Settings.h"

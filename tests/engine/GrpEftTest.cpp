@@ -1,9 +1,9 @@
 // Graphic effects: particle steps along the direction table, line walker, scaled copies,
 // particle allocation failure, and the matrix math.
-#include <tuple>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "engine/GrpEft.h"

@@ -1,10 +1,10 @@
 // The debug allocator's guard checks, reports and statistics.
-#include <tuple>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/MemDbg.h"

@@ -1,6 +1,7 @@
 // Pixel layouts: converters over every colour, working masks, keys, tables, MakeColor.
-#include <tuple>
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "engine/PixelFormat.h"
 #include "platform/Display.h"

@@ -1,8 +1,8 @@
 // R250 random numbers against sequences worked out by hand from the generator's rules.
-#include <tuple>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "engine/Random.h"
 

@@ -1,10 +1,10 @@
 // Run-coded pictures: exact words, round trips, conversions, pixel tests and
 // pictures that lie about their rows.
-#include <tuple>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "base/MemDbg.h"

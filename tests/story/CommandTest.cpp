@@ -1,6 +1,6 @@
 // Commands of the story scripts, each written with the assembler and run through the interpreter.
-#include <tuple>
 #include <set>
+#include <tuple>
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"

@@ -1,9 +1,9 @@
 // Wipe strips and the rest of the scene commands, written with the assembler
 // and run through the frame tick on the sample game's town; the map entry
 // points on a hand-made database.
-#include <tuple>
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "TownTalkFixture.h"
 #include "StoryTestUtil.h"
