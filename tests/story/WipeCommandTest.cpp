@@ -45,12 +45,8 @@ TEST_F(WipeCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
     Frame();
     WipeStrip* s = Strip(1);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->x, -8);
-    EXPECT_EQ(s->y, 20);
-    EXPECT_EQ(s->lines, 4);
-    EXPECT_EQ(s->length, 100);
-    EXPECT_EQ(s->colour, ConvertPixel(0x7C00));
-    EXPECT_EQ(s->mode, kWipeStatic);
+    EXPECT_EQ(std::tuple(s->x, s->y, s->lines, s->length, s->colour, s->mode),
+              std::tuple(-8, 20, 4, 100, ConvertPixel(0x7C00), kWipeStatic));
     EXPECT_EQ(s->lens, std::vector<i32>(4, 100));
     // The wipe yields: the next command waits for the next frame.
     EXPECT_FALSE(GetGameFlag(300));
