@@ -98,9 +98,8 @@ TEST(GrpEft, OnePictureIsDrawnIntoAGivenBufferInsideTheArea) {
     EXPECT_EQ(dst[2 * 16 + 5], 109);
     EXPECT_EQ(dst[2 * 16 + 6], 0);
     // The paint target is left as it was.
-    EXPECT_EQ(gPaintBuf, canvas.data());
-    EXPECT_EQ(gClipRect.width, clip.width);
-    EXPECT_EQ(gClipRect.height, clip.height);
+    EXPECT_EQ(std::tuple(gPaintBuf, gClipRect.width, gClipRect.height),
+              std::tuple(canvas.data(), clip.width, clip.height));
     EXPECT_EQ(PaintPixelAddr(0, 1), gPaintBuf + gScreenPitch / 2);
     ResetPaint();
 }

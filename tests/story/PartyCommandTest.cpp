@@ -295,10 +295,8 @@ TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
     // A category tag that comes again adds its list to the same category, in file order.
     ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
               ShopParse::Ok);
-    EXPECT_EQ(s.cat[1].ids, (std::deque<u32>{5, 6, 8}));
-    EXPECT_EQ(s.cat[2].ids, (std::deque<u32>{7}));
-    EXPECT_EQ(s.cat[1].index, 1);
-    EXPECT_EQ(s.cat[0].index, -1);
+    EXPECT_EQ(std::tuple(s.cat[1].ids, s.cat[2].ids, s.cat[1].index, s.cat[0].index),
+              std::tuple((std::deque<u32>{5, 6, 8}), (std::deque<u32>{7}), 1, -1));
 }
 
 TEST_F(PartyCommandTest, BattleCommandRequestsTheBattle) {
