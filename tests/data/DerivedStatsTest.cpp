@@ -1,4 +1,6 @@
 // Derived statistics against values worked out by hand from the bonus rules.
+#include <tuple>
+
 #include "data/DataTestSupport.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
@@ -10,22 +12,9 @@ protected:
     void SetUp() override {
         DataTest::SetUp();
         RoleData& r = gRoles[0];
-        r.index = 0;
-        r.level = 7;
-        r.exp = 300;
-        r.maxHp = 155;
-        r.hp = 155;
-        r.maxMp = 60;
-        r.mp = 60;
-        r.strength = 10;
-        r.stamina = 8;
-        r.magic = 6;
-        r.spirit = 5;
-        r.agility = 7;
-        r.attack = 20;
-        r.defence = 10;
-        r.hitRate = 90;
-        r.evasion = 12;
+        r.index = 0, r.level = 7, r.exp = 300, r.maxHp = r.hp = 155, r.maxMp = r.mp = 60;
+        r.strength = 10, r.stamina = 8, r.magic = 6, r.spirit = 5, r.agility = 7;
+        r.attack = 20, r.defence = 10, r.hitRate = 90, r.evasion = 12;
         for (i32& v : r.ratios) v = 100;
         gRoleStats[0] = r;
     }
@@ -54,36 +43,24 @@ TEST_F(DerivedStats, BareRoleCountsBaseAttackAndDefenceTwiceAndHitsAt85) {
     mail.hitRate = 30;  // no weapon: 85 whatever the armour
     Wear(kSlotArmour, mail);
     RoleStats& s = Calc();
-    EXPECT_EQ(s.maxHp, 155);
-    EXPECT_EQ(s.attack, 20 + 20 + 10);  // copy + base attack + strength
-    EXPECT_EQ(s.defence, 10 + 10 + 8);  // copy + base defence + stamina
-    EXPECT_EQ(s.hitRate, 85);
-    EXPECT_EQ(s.evasion, 12);
+    // attack: copy + base attack + strength; defence: copy + base defence + stamina
+    EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
+              std::tuple(155, 20 + 20 + 10, 10 + 10 + 8, 85, 12));
 }
 
 TEST_F(DerivedStats, AddModeAddsEveryNonZeroBonus) {
     EquipageData sword = Piece(1, 1);
-    sword.maxHp = 20;
-    sword.maxMp = 5;
-    sword.strength = 3;
-    sword.agility = -2;
-    sword.attack = 10;
-    sword.defence = 1;
-    sword.hitRate = 4;
-    sword.evasion = 2;
+    sword.maxHp = 20, sword.maxMp = 5, sword.strength = 3, sword.agility = -2;
+    sword.attack = 10, sword.defence = 1, sword.hitRate = 4, sword.evasion = 2;
     sword.ratios[kFire] = -30;
     Wear(kSlotWeapon, sword);
     RoleStats& s = Calc();
-    EXPECT_EQ(s.maxHp, 175);
-    EXPECT_EQ(s.maxMp, 65);
-    EXPECT_EQ(s.strength, 13);
-    EXPECT_EQ(s.agility, 5);
-    EXPECT_EQ(s.attack, 20 + 10 + 20 + 10);  // base strength, not the raised one
-    EXPECT_EQ(s.defence, 10 + 1 + 10 + 8);
-    EXPECT_EQ(s.hitRate, 94);  // a weapon: the base 90 plus its bonus
-    EXPECT_EQ(s.evasion, 14);
-    EXPECT_EQ(s.ratios[kFire], 70);
-    EXPECT_EQ(s.ratios[kWater], 100);
+    EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.strength, s.agility), std::tuple(175, 65, 13, 5));
+    // Attack from the base strength, not the raised one; a weapon hits at the
+    // base 90 plus its bonus.
+    EXPECT_EQ(std::tuple(s.attack, s.defence, s.hitRate, s.evasion),
+              std::tuple(20 + 10 + 20 + 10, 10 + 1 + 10 + 8, 94, 14));
+    EXPECT_EQ(std::tuple(s.ratios[kFire], s.ratios[kWater]), std::tuple(70, 100));
 }
 
 TEST_F(DerivedStats, TwoHandedWeaponIsAppliedOnce) {
@@ -114,11 +91,8 @@ TEST_F(DerivedStats, PercentModeTakesTheBaseValueAndTruncatesTowardZero) {
     second.maxHp = 10;  // still 10% of the base 155, not of 170
     Wear(kSlotAccessory2, second);
     RoleStats& s = Calc();
-    EXPECT_EQ(s.maxHp, 155 + 15 + 15);
-    EXPECT_EQ(s.maxMp, 51);
-    EXPECT_EQ(s.magic, 9);
-    EXPECT_EQ(s.spirit, 5);
-    EXPECT_EQ(s.attack, 20 + 5 + 20 + 10);
+    EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.magic, s.spirit, s.attack),
+              std::tuple(155 + 15 + 15, 51, 9, 5, 20 + 5 + 20 + 10));
 }
 
 TEST_F(DerivedStats, OverwriteModeReplacesOnlyNonZeroBonusesAndLaterPiecesStillAdd) {
@@ -141,31 +115,18 @@ TEST_F(DerivedStats, OverwriteModeReplacesOnlyNonZeroBonusesAndLaterPiecesStillA
 
 TEST_F(DerivedStats, UnknownBonusModeStillAddsAttackDefenceHitAndEvasion) {
     EquipageData odd = Piece(1, 3);
-    odd.maxHp = 100;
-    odd.attack = 4;
-    odd.defence = 2;
-    odd.hitRate = 6;
-    odd.evasion = 1;
+    odd.maxHp = 100, odd.attack = 4, odd.defence = 2, odd.hitRate = 6, odd.evasion = 1;
     Wear(kSlotWeapon, odd);
     RoleStats& s = Calc();
-    EXPECT_EQ(s.maxHp, 155);
-    EXPECT_EQ(s.attack, 54);
-    EXPECT_EQ(s.defence, 30);
-    EXPECT_EQ(s.hitRate, 96);
-    EXPECT_EQ(s.evasion, 13);
+    EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
+              std::tuple(155, 54, 30, 96, 13));
 }
 
 TEST_F(DerivedStats, KeepsStatusLevelAndExperienceAndClampsHpMpAndTheRoleRecord) {
-    gRoleStats[0].hp = 500;  // above the max of 155
-    gRoleStats[0].mp = -4;
-    gRoleStats[0].status = 0x402;
-    gRoleStats[0].level = 12;
-    gRoleStats[0].exp = 999;
-    EXPECT_EQ(Calc().hp, 155);
-    EXPECT_EQ(gRoleStats[0].mp, 0);
-    EXPECT_EQ(gRoleStats[0].status, 0x402);
-    EXPECT_EQ(gRoleStats[0].level, 12);
-    EXPECT_EQ(gRoleStats[0].exp, 999);
+    RoleStats& t = gRoleStats[0];
+    t.hp = 500, t.mp = -4, t.status = 0x402, t.level = 12, t.exp = 999;  // hp above the max of 155
+    Calc();
+    EXPECT_EQ(std::tuple(t.hp, t.mp, t.status, t.level, t.exp), std::tuple(155, 0, 0x402, 12, 999));
     gRoleStats[0].hp = 0;
     EXPECT_EQ(Calc().hp, 0);
 
@@ -175,19 +136,12 @@ TEST_F(DerivedStats, KeepsStatusLevelAndExperienceAndClampsHpMpAndTheRoleRecord)
     Wear(kSlotArmour, huge);
     gRoleStats[0].hp = 12000;
     RoleStats& s = Calc();
-    EXPECT_EQ(s.maxHp, 9999);
-    EXPECT_EQ(s.hp, 9999);
-    EXPECT_EQ(s.maxMp, 0);
+    EXPECT_EQ(std::tuple(s.maxHp, s.hp, s.maxMp), std::tuple(9999, 9999, 0));
 
-    gRoles[0].hitRate = -5;
-    gRoles[0].evasion = 1500;
-    gRoles[0].attack = 600;
-    gRoles[0].defence = -1;
+    RoleData& r = gRoles[0];
+    r.hitRate = -5, r.evasion = 1500, r.attack = 600, r.defence = -1;
     Calc();
-    EXPECT_EQ(gRoles[0].hitRate, 0);
-    EXPECT_EQ(gRoles[0].evasion, 999);
-    EXPECT_EQ(gRoles[0].attack, 500);
-    EXPECT_EQ(gRoles[0].defence, 0);
+    EXPECT_EQ(std::tuple(r.hitRate, r.evasion, r.attack, r.defence), std::tuple(0, 999, 500, 0));
     // A sum past 32 bits wraps without overflowing; the clamp keeps it in range.
     gRoles[0].maxHp = 2000000000;
     gOwnedEquipage[gRoles[0].equip[kSlotArmour]].bonusMode = 2;

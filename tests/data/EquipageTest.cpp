@@ -1,5 +1,6 @@
 // Owned equipment, strengthening, offering and equipment descriptions.
 #include <cstring>
+#include <tuple>
 
 #include "data/DataTestSupport.h"
 #include "data/Equipage.h"
@@ -231,17 +232,13 @@ TEST_F(Strengthening, WeaponTakesTheWeaponBlockSpecialAndCommonBlock) {
     EquipageData p = gEquipages[sample::kShortSword];
     const MonsterData& wolf = gMonsters[sample::kWolf];
     EnhanceWeapon(wolf, p);
-    EXPECT_EQ(p.attack, 10 + 20);
-    EXPECT_EQ(p.ratios[kEarth], 10);
-    EXPECT_EQ(p.special.kind, 6);
-    EXPECT_EQ(p.special.skill, sample::kFireball);
+    EXPECT_EQ(std::tuple(p.attack, p.ratios[kEarth], p.special.kind, p.special.skill),
+              std::tuple(10 + 20, 10, 6, sample::kFireball));
     EXPECT_EQ(std::string(p.description), Utf8ToBig5("攻+30，攻擊後附加 火球"));
     EXPECT_EQ(p.price, gEquipages[sample::kShortSword].price);  // the price is the shop's business
     // A monster without a weapon special keeps the piece's.
     EnhanceWeapon(gMonsters[sample::kSlime], p);
-    EXPECT_EQ(p.special.kind, 6);
-    EXPECT_EQ(p.attack, 33);
-    EXPECT_EQ(p.ratios[kWater], 5);
+    EXPECT_EQ(std::tuple(p.special.kind, p.attack, p.ratios[kWater]), std::tuple(6, 33, 5));
 }
 
 TEST_F(Strengthening, ArmourTakesItsSpecialOnlyWhenItsKindIsPositive) {

@@ -1,6 +1,7 @@
 // Database loading: the sample's values come back, missing and bad files get
 // their boxes, and the owned state and starting equipment are set up.
 #include <cstring>
+#include <tuple>
 
 #include "data/DataTestSupport.h"
 #include "data/Equipage.h"
@@ -145,14 +146,8 @@ TEST_F(DatabaseLoad, LearnedSkillsFollowTheLevelRows) {
 }
 
 TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
-    const char* texts[kDatabaseFileCount] = {
-        "無法開啟 RoleData.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 LevelUp.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 MonsterData.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 ItemData.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 EquipageData.dat，請確定MH_Data目錄中是否有此檔？",
-        "無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？",
-    };
+    const char* names[kDatabaseFileCount] = {"RoleData", "LevelUp",      "MonsterData",
+                                             "ItemData", "EquipageData", "SkillData"};
     const DatabaseSet sample = MakeSampleDatabases();
     for (int missing = 0; missing < kDatabaseFileCount; ++missing) {
         ResetGameData();
@@ -162,7 +157,9 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
         LoadGameDatabase(Root().c_str());
         ASSERT_FALSE(Boxes().empty()) << missing;
         EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("開檔失敗"));
-        EXPECT_EQ(Boxes()[0].text, Utf8ToBig5(texts[missing]));
+        EXPECT_EQ(Boxes()[0].text, Utf8ToBig5(("無法開啟 " + std::string(names[missing]) +
+                                               ".dat，請確定MH_Data目錄中是否有此檔？")
+                                                  .c_str()));
         if (missing != kRoleDataFile) {
             EXPECT_EQ(Text(gRoles[1].name), Utf8ToBig5("莉雅"));
         }
@@ -216,9 +213,9 @@ TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
     EXPECT_EQ(
         Boxes()[1].text,
         Utf8ToBig5(("請確認 編號" + n5 + "的裝備 是否存在資料庫中(最大值=" + n + ")").c_str()));
-    EXPECT_EQ(gRoles[0].equip[kSlotWeapon], -1);
-    EXPECT_EQ(gRoles[0].equip[kSlotShield], -1);
-    EXPECT_EQ(gRoles[0].equip[kSlotHat], -1);
+    EXPECT_EQ(std::tuple(gRoles[0].equip[kSlotWeapon], gRoles[0].equip[kSlotShield],
+                         gRoles[0].equip[kSlotHat]),
+              std::tuple(-1, -1, -1));
     EXPECT_GE(gRoles[0].equip[kSlotArmour], 0);
     EXPECT_EQ(gRoleStats[0].hitRate, 85);  // no weapon
 }
@@ -294,9 +291,8 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecords) {
         LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "MH_Data\\RoleData.dat"));
     EXPECT_EQ(Text(gRoles[2].name), Utf8ToBig5("卡洛"));
     for (int r = 3; r < kRoleCount; ++r) {
-        EXPECT_EQ(gRoles[r].maxHp, 0);
-        EXPECT_EQ(gRoles[r].name[0], 0);
-        EXPECT_EQ(gRoles[r].equip[kSlotWeapon], -1);
+        EXPECT_EQ(std::tuple(gRoles[r].maxHp, gRoles[r].name[0], gRoles[r].equip[kSlotWeapon]),
+                  std::tuple(0, 0, -1));
     }
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_NE(Boxes()[0].text.find("RoleData.dat: offset 652"), std::string::npos)
@@ -357,10 +353,9 @@ TEST(SharedTables, NameBoundsExperienceAndMonsterOffsetBounds) {
     ASSERT_EQ(air.size(), 7u);
     EXPECT_EQ(air.substr(2, 3), std::string(" \xA1\x40"));
     EXPECT_EQ(SkillCategoryName(12), nullptr);
-    EXPECT_EQ(gNextLevelExp[1 + 1], 45);
-    EXPECT_EQ(gNextLevelExp[3 + 1], 150);
-    EXPECT_EQ(gNextLevelExp[49 + 1], 19125);
-    EXPECT_EQ(gNextLevelExp[51], 0);
+    EXPECT_EQ(std::tuple(gNextLevelExp[1 + 1], gNextLevelExp[3 + 1], gNextLevelExp[49 + 1],
+                         gNextLevelExp[51]),
+              std::tuple(45, 150, 19125, 0));
     // Monster numbers past the 256-entry offsets table have no offset.
     EXPECT_EQ(GetMonsterOffset(250).dy, 20);
     for (i32 m : {256, 300, 100000, -1}) {

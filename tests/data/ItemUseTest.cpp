@@ -1,4 +1,6 @@
 // Item and skill use on the sample databases, against values worked out by hand.
+#include <tuple>
+
 #include "data/DataTestSupport.h"
 #include "data/ItemUse.h"
 
@@ -20,6 +22,7 @@ protected:
 // (max MP +30 each): base max HP 180, derived max MP 55 + 60 = 115.
 constexpr int kBare = 7;
 constexpr int kCharms = 3;
+constexpr i32 kAny = INT32_MIN;
 
 }  // namespace
 
@@ -42,75 +45,68 @@ TEST(StatusEffect, SetClearAndClearAll) {
     for (i32 other : {0, -1, 32, 1000}) EXPECT_FALSE(ApplyStatusEffect(s, other));
 }
 
-TEST_F(ItemUse, HealingItemIsTakenAndStopsAtMaxHp) {
-    Load();
-    gOwnedItems[sample::kHerb] = 3;
-    gRoleStats[kBare].hp = 10;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gRoleStats[kBare].hp, 60);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
-    gRoleStats[kBare].hp = 200;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gRoleStats[kBare].hp, 220);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
+// One item on role 7 (max HP 220): the role's hp, mp and status before and
+// after, and the owned count before and after; kAny is neither set nor checked.
+TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
+    auto Check = [](i32 got, i32 want) {
+        if (want != kAny) {
+            EXPECT_EQ(got, want);
+        }
+    };
+    const struct {
+        const char* what;
+        i32 item;
+        bool battle;
+        i32 hp, mp, status, owned;
+        i32 wantHp, wantMp, wantStatus, wantOwned;
+    } cases[] = {
+        {"herb heals 50", sample::kHerb, false, 10, kAny, 0, 3, 60, kAny, 0, 2},
+        {"herb stops at max HP", sample::kHerb, false, 200, kAny, 0, 2, 220, kAny, 0, 1},
+        {"none owned", sample::kHerb, false, 10, kAny, 0x400, 0, 10, kAny, 0x400, 0},
+        {"dying: a kept book is refused", sample::kMagicBook, false, kAny, 0, kStatusDying, 1, kAny,
+         0, kStatusDying, 1},
+        {"dying: a consumed herb is given back", sample::kHerb, false, 0, kAny, kStatusDying, 2, 0,
+         kAny, kStatusDying, 2},
+        // Status effect 31 still works: it clears 0x4000 and heals.
+        {"dying: the revive drug", sample::kReviveDrug, false, 0, kAny, kStatusDying, 1, 100, kAny,
+         0, 0},
+        {"battle: count and status left to it", sample::kAntidote, true, kAny, kAny, 0x400, 1, kAny,
+         kAny, 0x400, 1},
+        {"battle: dying, neither taken nor given back", sample::kHerb, true, kAny, kAny,
+         kStatusDying, 1, kAny, kAny, kStatusDying, 1},
+        {"antidote", sample::kAntidote, false, kAny, kAny, 0x401, 1, kAny, kAny, 0x1, 0},
+        {"panacea clears every state", sample::kPanacea, false, kAny, kAny, 0x2C05, 1, kAny, kAny,
+         0, kAny},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Load();
+        gRulesInBattle = c.battle;
+        RoleStats& st = gRoleStats[kBare];
+        if (c.hp != kAny) st.hp = c.hp;
+        if (c.mp != kAny) st.mp = c.mp;
+        st.status = c.status;
+        gOwnedItems[c.item] = c.owned;
+        UseItem(kBare, c.item);
+        Check(st.hp, c.wantHp);
+        Check(st.mp, c.wantMp);
+        EXPECT_EQ(st.status, c.wantStatus);
+        Check(gOwnedItems[c.item], c.wantOwned);
+    }
+    gRulesInBattle = 0;
 }
 
-TEST_F(ItemUse, NothingHappensWithoutAnOwnedItemForUnknownItemsOrOtherUseKinds) {
+TEST_F(ItemUse, UnknownItemsAndOtherUseKindsDoNothing) {
     Item(sample::kAntidote).useKind = 3;
     Load();
     gRoleStats[kBare].hp = 10;
     gRoleStats[kBare].status = 0x400;
-    UseItem(kBare, sample::kHerb);
-    UseItem(kBare, -1);
-    UseItem(kBare, 8);
-    UseItem(kBare, 1 << 30);
+    for (i32 item : {-1, 8, 1 << 30}) UseItem(kBare, item);
     gOwnedItems[sample::kAntidote] = 2;
     UseItem(kBare, sample::kAntidote);
-    EXPECT_EQ(gRoleStats[kBare].hp, 10);
-    EXPECT_EQ(gRoleStats[kBare].status, 0x400);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 0);
-    EXPECT_EQ(gOwnedItems[sample::kAntidote], 2);
-}
-
-TEST_F(ItemUse, DyingRoleRefusesItemsAndGetsConsumedOnesBack) {
-    Load();
-    gRoleStats[kBare].status = kStatusDying;
-    gRoleStats[kBare].mp = 0;
-    gOwnedItems[sample::kMagicBook] = 1;  // kept
-    UseItem(kBare, sample::kMagicBook);
-    EXPECT_EQ(gOwnedItems[sample::kMagicBook], 1);
-    EXPECT_EQ(gRoleStats[kBare].mp, 0);
-    gOwnedItems[sample::kHerb] = 2;  // consumed: given back
-    gRoleStats[kBare].hp = 0;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 2);
-    EXPECT_EQ(gRoleStats[kBare].hp, 0);
-    // Status effect 31 still works: it clears 0x4000 and heals.
-    gOwnedItems[sample::kReviveDrug] = 1;
-    UseItem(kBare, sample::kReviveDrug);
-    EXPECT_EQ(gOwnedItems[sample::kReviveDrug], 0);
-    EXPECT_EQ(gRoleStats[kBare].status, 0);
-    EXPECT_EQ(gRoleStats[kBare].hp, 100);
-}
-
-TEST_F(ItemUse, InBattleCountsAndStatusAreLeftToTheBattle) {
-    Load();
-    gRulesInBattle = 1;
-    gOwnedItems[sample::kAntidote] = 1;
-    gRoleStats[kBare].status = 0x400;
-    UseItem(kBare, sample::kAntidote);
-    EXPECT_EQ(gOwnedItems[sample::kAntidote], 1);
-    EXPECT_EQ(gRoleStats[kBare].status, 0x400);
-    // A dying role in battle: neither taken nor given back.
-    gOwnedItems[sample::kHerb] = 1;
-    gRoleStats[kBare].status = kStatusDying;
-    UseItem(kBare, sample::kHerb);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
-    gRulesInBattle = 0;
-    gRoleStats[kBare].status = 0x400 | 0x1;
-    UseItem(kBare, sample::kAntidote);
-    EXPECT_EQ(gRoleStats[kBare].status, 0x1);
-    EXPECT_EQ(gOwnedItems[sample::kAntidote], 0);
+    EXPECT_EQ(
+        std::tuple(gRoleStats[kBare].hp, gRoleStats[kBare].status, gOwnedItems[sample::kAntidote]),
+        std::tuple(10, 0x400, 2));
 }
 
 TEST_F(ItemUse, PartyItemIsTakenOnceAndPercentTermsFollowTheirBases) {
@@ -130,10 +126,9 @@ TEST_F(ItemUse, PartyItemIsTakenOnceAndPercentTermsFollowTheirBases) {
     UseItem(5, sample::kBigPotion);  // the role argument does not matter for the party
     EXPECT_EQ(gOwnedItems[sample::kBigPotion], 1);
     // HP: 50% of the base max HP; MP: 20% of the derived max MP.
-    EXPECT_EQ(gRoleStats[kBare].hp, 10 + 110);
-    EXPECT_EQ(gRoleStats[kBare].mp, 15);
-    EXPECT_EQ(gRoleStats[kCharms].hp, 10 + 90);
-    EXPECT_EQ(gRoleStats[kCharms].mp, 23);
+    EXPECT_EQ(std::tuple(gRoleStats[kBare].hp, gRoleStats[kBare].mp, gRoleStats[kCharms].hp,
+                         gRoleStats[kCharms].mp),
+              std::tuple(10 + 110, 15, 10 + 90, 23));
     EXPECT_EQ(gRoleStats[0].hp, 0);  // dying: skipped
     EXPECT_EQ(gRoleStats[1].hp, 10);
 }
@@ -149,11 +144,9 @@ TEST_F(ItemUse, PercentModeChangesBaseMaximaAndValues) {
     Load();
     gOwnedItems[sample::kBigPotion] = 1;
     UseItem(kCharms, sample::kBigPotion);
-    EXPECT_EQ(gRoles[kCharms].maxHp, 180 + 18);
-    EXPECT_EQ(gRoles[kCharms].maxMp, 55 + 27);
-    EXPECT_EQ(gRoles[kCharms].strength, 13 - 6);
-    EXPECT_EQ(gRoleStats[kCharms].maxHp, 198);
-    EXPECT_EQ(gRoleStats[kCharms].maxMp, 82 + 60);
+    EXPECT_EQ(std::tuple(gRoles[kCharms].maxHp, gRoles[kCharms].maxMp, gRoles[kCharms].strength,
+                         gRoleStats[kCharms].maxHp, gRoleStats[kCharms].maxMp),
+              std::tuple(180 + 18, 55 + 27, 13 - 6, 198, 82 + 60));
 }
 
 TEST_F(ItemUse, AddModeRaisesBaseValuesAndRecomputes) {
@@ -165,13 +158,10 @@ TEST_F(ItemUse, AddModeRaisesBaseValuesAndRecomputes) {
     Load();
     gOwnedItems[sample::kMagicBook] = 1;
     UseItem(kBare, sample::kMagicBook);
-    EXPECT_EQ(gOwnedItems[sample::kMagicBook], 1);
-    EXPECT_EQ(gRoles[kBare].maxHp, 245);
-    EXPECT_EQ(gRoleStats[kBare].maxHp, 245);
-    EXPECT_EQ(gRoles[kBare].strength, 19);
-    EXPECT_EQ(gRoles[kBare].attack, 37);
-    EXPECT_EQ(gRoles[kBare].evasion, 14);
-    EXPECT_EQ(gRoleStats[kBare].attack, 37 + 37 + 19);
+    EXPECT_EQ(std::tuple(gOwnedItems[sample::kMagicBook], gRoles[kBare].maxHp,
+                         gRoleStats[kBare].maxHp, gRoles[kBare].strength, gRoles[kBare].attack,
+                         gRoles[kBare].evasion, gRoleStats[kBare].attack),
+              std::tuple(1, 245, 245, 19, 37, 14, 37 + 37 + 19));
     EXPECT_EQ(gRoleStats[kBare].mp, 75);  // +20 stops at the max
 }
 
@@ -179,9 +169,9 @@ TEST_F(ItemUse, OverwriteItemIsGivenBackWhenItsStatusChangesNothing) {
     Load();
     gOwnedItems[sample::kPowerFruit] = 3;
     UseItem(kBare, sample::kPowerFruit);
-    EXPECT_EQ(gRoles[kBare].strength, 30);
-    EXPECT_EQ(gRoleStats[kBare].status, 0x8);
-    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 2);
+    EXPECT_EQ(std::tuple(gRoles[kBare].strength, gRoleStats[kBare].status,
+                         gOwnedItems[sample::kPowerFruit]),
+              std::tuple(30, 0x8, 2));
     gRoles[kBare].strength = 5;
     UseItem(kBare, sample::kPowerFruit);  // blessing is set already
     EXPECT_EQ(gRoles[kBare].strength, 30);
@@ -212,20 +202,15 @@ TEST_F(ItemUse, PartyOverwriteItemIsGivenBackAtMostOnce) {
     EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 1);
 }
 
-TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMemberAndPanaceaClearsEveryState) {
+TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMember) {
     Load();
     gParty[0] = 2;
     gParty[1] = 5;
     gOwnedItems[sample::kHasteBell] = 1;
     UseItem(0, sample::kHasteBell);
-    EXPECT_EQ(gRoleStats[2].status, 0x2);
-    EXPECT_EQ(gRoleStats[5].status, 0x2);
-    EXPECT_EQ(gRoleStats[0].status, 0);
-    EXPECT_EQ(gOwnedItems[sample::kHasteBell], 1);
-    gRoleStats[kBare].status = 0x2C05;
-    gOwnedItems[sample::kPanacea] = 1;
-    UseItem(kBare, sample::kPanacea);
-    EXPECT_EQ(gRoleStats[kBare].status, 0);
+    EXPECT_EQ(std::tuple(gRoleStats[2].status, gRoleStats[5].status, gRoleStats[0].status,
+                         gOwnedItems[sample::kHasteBell]),
+              std::tuple(0x2, 0x2, 0, 1));
 }
 
 TEST_F(ItemUse, SkillsSpendMpAndHealOnlyTheirTargetKind) {
@@ -258,9 +243,8 @@ TEST_F(ItemUse, SkillOnADyingTargetCostsNothingUnlessItRevives) {
     // Revive: percent mode with status effect 31 clears the word first, then 50% of 220.
     gRoleStats[kBare].status = kStatusDying | 0x400;
     UseSkill(gRoleStats[1], gSkills[sample::kRevive], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[1].mp, 20);
-    EXPECT_EQ(gRoleStats[kBare].status, 0);
-    EXPECT_EQ(gRoleStats[kBare].hp, 110);
+    EXPECT_EQ(std::tuple(gRoleStats[1].mp, gRoleStats[kBare].status, gRoleStats[kBare].hp),
+              std::tuple(20, 0, 110));
 }
 
 TEST_F(ItemUse, GroupSkillReachesThePartyByDerivedMaxHp) {
@@ -283,17 +267,15 @@ TEST_F(ItemUse, OverwriteSkillOnTheCasterAndItsStatusOutsideBattleOnly) {
     Load();
     gRoleStats[4].mp = 40;
     UseSkill(gRoleStats[4], gSkills[sample::kEmpower], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[4].mp, 25);
-    EXPECT_EQ(gRoles[4].attack, 200);
-    EXPECT_EQ(gRoleStats[4].status, 0x8);
-    EXPECT_EQ(gRoles[kBare].attack, 34);
+    EXPECT_EQ(
+        std::tuple(gRoleStats[4].mp, gRoles[4].attack, gRoleStats[4].status, gRoles[kBare].attack),
+        std::tuple(25, 200, 0x8, 34));
     gRulesInBattle = 1;
     gRoles[5].attack = 1;
     gRoleStats[5].mp = 40;
     UseSkill(gRoleStats[5], gSkills[sample::kEmpower], gRoleStats[5]);
-    EXPECT_EQ(gRoles[5].attack, 200);
-    EXPECT_EQ(gRoleStats[5].status, 0);
-    EXPECT_EQ(gRoleStats[5].attack, 200 + 200 + 15);
+    EXPECT_EQ(std::tuple(gRoles[5].attack, gRoleStats[5].status, gRoleStats[5].attack),
+              std::tuple(200, 0, 200 + 200 + 15));
 }
 
 TEST_F(ItemUse, AddSkillSkipsADyingTargetOrAStrangerButItsReviveStatusApplies) {

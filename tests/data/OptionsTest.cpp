@@ -1,6 +1,8 @@
 // The options file: defaults, round trip and damaged files.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/ByteIo.h"
 #include "data/Options.h"
 #include "shell/Settings.h"
@@ -21,15 +23,9 @@ TEST(Options, MissingFileGivesTheDefaults) {
     gSfxVolume = 1;
     gSmartMouse = 0;
     LoadOptions();
-    EXPECT_EQ(gWalkMode, 0);
-    EXPECT_EQ(gSfxVolume, 6u);
-    EXPECT_EQ(gMusicVolume, 6u);
-    EXPECT_EQ(gCdVolume, 2u);
-    EXPECT_EQ(gSwapSpace, 60u);
-    EXPECT_EQ(gTextSpeed, 6u);
-    EXPECT_EQ(gSmartMouse, 1u);
-    EXPECT_EQ(gOptionStored, 1000);
-    EXPECT_EQ(gKeyBindings[kKeySwitch], 15u);
+    EXPECT_EQ(std::tuple(gWalkMode, gSfxVolume, gMusicVolume, gCdVolume, gSwapSpace, gTextSpeed,
+                         gSmartMouse, gOptionStored, gKeyBindings[kKeySwitch]),
+              std::tuple(0, 6u, 6u, 2u, 60u, 6u, 1u, 1000, 15u));
     // The map keys follow the bindings.
     EXPECT_EQ(gMapKeyCodes[4], 200u);
     EXPECT_EQ(gMapKeyCodes[12], 28u);
@@ -60,28 +56,18 @@ TEST(Options, RoundTripKeepsEveryValueInFileOrder) {
     EXPECT_EQ(LoadU32(&b[4 * 20]), 42u);
     SetDefaultOptions();
     LoadOptions();
-    EXPECT_EQ(gWalkMode, 1);
-    EXPECT_EQ(gRealTimeBattle, 1u);
-    EXPECT_EQ(gSfxVolume, 11u);
-    EXPECT_EQ(gMusicVolume, 0u);
-    EXPECT_EQ(gCdVolume, 7u);
-    EXPECT_EQ(gSwapSpace, 90u);
-    EXPECT_EQ(gTextSpeed, 3u);
-    EXPECT_EQ(gSaveSlotPos, 42);
-    EXPECT_EQ(gSmartMouse, 0u);
-    EXPECT_EQ(gMapKeyCodes[4], 17u);
+    EXPECT_EQ(std::tuple(gWalkMode, gRealTimeBattle, gSfxVolume, gMusicVolume, gCdVolume,
+                         gSwapSpace, gTextSpeed, gSaveSlotPos, gSmartMouse, gMapKeyCodes[4]),
+              std::tuple(1, 1u, 11u, 0u, 7u, 90u, 3u, 42, 0u, 17u));
 }
 
 TEST(Options, ShortFileKeepsDefaultsForWhatItLacks) {
     Harness h;
     WriteValues(h, {5, 1, 0, 9});
     LoadOptions();
-    EXPECT_EQ(gOptionStored, 5);
-    EXPECT_EQ(gWalkMode, 1);
-    EXPECT_EQ(gSfxVolume, 9u);
-    EXPECT_EQ(gMusicVolume, 6u);
-    EXPECT_EQ(gKeyBindings[kKeyCancel], 1u);
-    EXPECT_EQ(gSmartMouse, 1u);
+    EXPECT_EQ(std::tuple(gOptionStored, gWalkMode, gSfxVolume, gMusicVolume,
+                         gKeyBindings[kKeyCancel], gSmartMouse),
+              std::tuple(5, 1, 9u, 6u, 1u, 1u));
 }
 
 TEST(Options, ValuesOutOfRangeAreClamped) {
@@ -92,13 +78,9 @@ TEST(Options, ValuesOutOfRangeAreClamped) {
     v.push_back(1);
     WriteValues(h, v);
     LoadOptions();
-    EXPECT_EQ(gSfxVolume, 11u);
-    EXPECT_EQ(gMusicVolume, 0u);
-    EXPECT_EQ(gCdVolume, 11u);
-    EXPECT_EQ(gTextSpeed, 11u);
-    EXPECT_EQ(gKeyBindings[kKeyUp], 1u);
-    EXPECT_EQ(gKeyBindings[kKeyDown], 255u);
-    EXPECT_EQ(gSaveSlotPos, 98);
+    EXPECT_EQ(std::tuple(gSfxVolume, gMusicVolume, gCdVolume, gTextSpeed, gKeyBindings[kKeyUp],
+                         gKeyBindings[kKeyDown], gSaveSlotPos),
+              std::tuple(11u, 0u, 11u, 11u, 1u, 255u, 98));
 }
 
 TEST(Options, VolumeScale) {

@@ -1,4 +1,6 @@
 // Edge maps, soft-edged drawing and the line drawer.
+#include <tuple>
+
 #include "BlitRef.h"
 #include "engine/AaDraw.h"
 
@@ -71,9 +73,8 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
         u16* buf = gPaintBuf;
         MapHolder m(pic.data());
         ASSERT_NE(m.map, nullptr);
-        EXPECT_EQ(gClipRect.left, clip.left);
-        EXPECT_EQ(gPaintBuf, buf);
-        EXPECT_EQ(gRowOffsets[5], 5u * 1280);
+        EXPECT_EQ(std::tuple(gClipRect.left, gPaintBuf, gRowOffsets[5]),
+                  std::tuple(clip.left, buf, 5u * 1280));
         for (i32 y = 0; y < h; ++y)
             for (i32 x = 0; x < w; ++x)
                 ASSERT_EQ(m.At(w, x, y), LevelRef(rows, x, y)) << iter << " " << x << "," << y;

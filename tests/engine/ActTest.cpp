@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "ArchiveTestUtil.h"
 #include "base/ByteIo.h"
@@ -168,9 +169,7 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsTheyShould) {
     q.drawMode = 0x80000003u;
     q.dir = 3;
     TakeActData(&q);
-    EXPECT_EQ(q.drawMode, 0x80000000u);
-    EXPECT_EQ(q.frame, 3);
-    EXPECT_EQ(q.lastDir, 3);
+    EXPECT_EQ(std::tuple(q.drawMode, q.frame, q.lastDir), std::tuple(0x80000000u, 3, 3));
     // Action change alone keeps mirror and flip.
     q.drawMode = 0x80000003u;
     q.action = 0;
@@ -192,14 +191,10 @@ TEST_F(TakeActDataTest, RestartClearsTheListedFieldsOnly) {
     p.wavePhase = 8;
     p.colR = 9, p.fl[3] = 10, p.loopCount = 0x8001, p.ended = 1, p.smFlag = 1, p.ldValue = 3;
     TakeActData(&p);
-    EXPECT_EQ(p.frame, 0);
-    EXPECT_EQ(p.frameCounter, 7);  // kept, then "PA" counted
-    EXPECT_EQ(p.pic, 4);
-    EXPECT_EQ(p.tnValue, 7);
-    EXPECT_EQ(p.scaleX, 8);
-    EXPECT_EQ(p.overlayX, 9);
-    EXPECT_EQ(p.overlayPic, 10);
-    EXPECT_EQ(p.colR2, 11);
+    // The frame counter is kept, then "PA" counts it.
+    EXPECT_EQ(std::tuple(p.frame, p.frameCounter, p.pic, p.tnValue, p.scaleX, p.overlayX,
+                         p.overlayPic, p.colR2),
+              std::tuple(0, 7, 4, 7, 8, 9, 10, 11));
     EXPECT_EQ(p.layerAct + p.cellW + p.sound + p.event + p.hitX + p.blend + p.wave + p.wavePhase,
               0u);
     EXPECT_EQ(p.colR + p.fl[3] + p.loopCount + p.ended + p.smFlag + p.ldValue, 0u);
@@ -211,20 +206,16 @@ TEST_F(TakeActDataTest, ScaleZoomsOnlyWhenAsked) {
     SetZoom(0, 0, 1024, 1024);
     ActPlayer p = Player(1);
     TakeActData(&p);
-    EXPECT_EQ(p.scaleX, 512);
-    EXPECT_EQ(p.scaleY, 512);
-    EXPECT_EQ(p.drawMode & 0x80, 0u);
-    EXPECT_EQ(gZoomScaleX, 1024);  // the zoom state is left alone
+    // Not asked: the zoom state is left alone.
+    EXPECT_EQ(std::tuple(p.scaleX, p.scaleY, p.drawMode & 0x80, gZoomScaleX),
+              std::tuple(512, 512, 0u, 1024));
     ActPlayer q = Player(1);
     q.zoomAlways = 1;
     TakeActData(&q);
     EXPECT_EQ(q.drawMode & 0x80, 0x80u);
-    EXPECT_EQ(gZoomAnchorX, 10);
-    EXPECT_EQ(gZoomAnchorY, -4);
-    EXPECT_EQ(gZoomScaleX, 512);
-    EXPECT_EQ(gZoomScaleY, 512);
-    EXPECT_EQ(gActLastScale, 512);
-    EXPECT_EQ(gActLastY, -4);
+    EXPECT_EQ(
+        std::tuple(gZoomAnchorX, gZoomAnchorY, gZoomScaleX, gZoomScaleY, gActLastScale, gActLastY),
+        std::tuple(10, -4, 512, 512, 512, -4));
     SetZoom(0, 0, 1024, 1024);
     SetActZoomAll(1);
     ActPlayer z = Player(1);
@@ -247,33 +238,19 @@ TEST_F(TakeActDataTest, EveryStoredTag) {
     p.drawMode = 1;
     TakeActData(&p);
     EXPECT_EQ(p.drawMode, 1u | 4 | 8 | 0x14 | 0x10);
-    EXPECT_EQ(p.blend, 0x0C);
-    EXPECT_EQ(p.ldValue, 7);
-    EXPECT_EQ(p.tnValue, 5);
-    EXPECT_EQ(p.frameCounter, 3);
-    EXPECT_EQ(p.sound, 44);
-    EXPECT_EQ(p.event, kActEventLayer2);
-    EXPECT_EQ(p.hitX, -2);
-    EXPECT_EQ(p.hitY, 6);
-    EXPECT_EQ(p.overlayX, -16);
-    EXPECT_EQ(p.overlayY, 3);
-    EXPECT_EQ(p.overlayPic, 9001);
-    EXPECT_EQ(p.overlayFrame, 2);
-    EXPECT_EQ(p.layerAct, 0xFFFFu);  // zero-extended
-    EXPECT_EQ(p.layerAction, 8u);
-    EXPECT_EQ(p.wave, 3);
-    EXPECT_EQ(p.cellW, 2u);
-    EXPECT_EQ(p.cellH, 3u);
-    EXPECT_EQ(p.colR + p.colG * 10 + p.colB * 100, 1 + 30 + 500);
-    EXPECT_EQ(p.colR2 + p.colG2 * 10 + p.colB2 * 100, 2 + 40 + 600);
-    EXPECT_EQ(p.fl[6], 7);
-    EXPECT_EQ(p.smFlag, 1u);
+    EXPECT_EQ(std::tuple(p.blend, p.ldValue, p.tnValue, p.frameCounter, p.sound, p.event),
+              std::tuple(0x0C, 7, 5, 3, 44, kActEventLayer2));
+    EXPECT_EQ(std::tuple(p.hitX, p.hitY, p.overlayX, p.overlayY, p.overlayPic, p.overlayFrame),
+              std::tuple(-2, 6, -16, 3, 9001, 2));
+    // "AE" is zero-extended.
+    EXPECT_EQ(std::tuple(p.layerAct, p.layerAction, p.cellW, p.cellH, p.smFlag),
+              std::tuple(0xFFFFu, 8u, 2u, 3u, 1u));
+    EXPECT_EQ(std::tuple(p.colR, p.colG, p.colB, p.colR2, p.colG2, p.colB2, p.wave, p.fl[6]),
+              std::tuple(1, 3, 5, 2, 4, 6, 3, 7));
     TakeActData(&p);
     EXPECT_EQ(p.overlayFrame, 0);  // cleared before each frame's commands
-    EXPECT_EQ(p.colR2 + p.colG2 + p.colB2, 0);
-    EXPECT_EQ(p.colR, 1);
-    EXPECT_EQ(p.drawMode & 1, 0u);
-    EXPECT_EQ(p.drawMode & 0x2C, 0x2Cu);
+    EXPECT_EQ(std::tuple(p.colR2 + p.colG2 + p.colB2, p.colR, p.drawMode & 1, p.drawMode & 0x2C),
+              std::tuple(0, 1, 0u, 0x2Cu));
 }
 
 TEST_F(TakeActDataTest, TwoOperandCommandsStepPastBoth) {
@@ -283,11 +260,8 @@ TEST_F(TakeActDataTest, TwoOperandCommandsStepPastBoth) {
     r.Part(1, 0, w.Pa(1).Ed());
     ActPlayer p = r.Play(1);
     TakeActData(&p);
-    EXPECT_EQ(p.xOff, 5);
-    EXPECT_EQ(p.yOff, static_cast<i16>(kActVI));
-    EXPECT_EQ(p.drawMode, 0u);
-    EXPECT_EQ(p.smFlag, 0u);
-    EXPECT_EQ(p.frame, 1);
+    EXPECT_EQ(std::tuple(p.xOff, p.yOff, p.drawMode, p.smFlag, p.frame),
+              std::tuple(5, static_cast<i16>(kActVI), 0u, 0u, 1));
 }
 
 TEST_F(TakeActDataTest, PartsWithoutAnEndOrWithCutOperandsStop) {
@@ -327,9 +301,7 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
     ActPlayer p = r.Play(1);
     for (int i = 0; i < 5; ++i) TakeActData(&p);
     ActCacheStats s = GetActCacheStats();
-    EXPECT_EQ(s.reads, 1u);
-    EXPECT_EQ(s.entryReads, 1u);
-    EXPECT_EQ(s.counts[1], 1);
+    EXPECT_EQ(std::tuple(s.reads, s.entryReads, s.counts[1]), std::tuple(1u, 1u, 1));
     u32 one = s.total;
     SetActMemory(one * 3);
     for (u32 a : {17u, 2u, 3u}) {

@@ -79,39 +79,31 @@ TEST_F(DInputTest, PastTheRightEdgeTheOriginFollowsAndTheCursorComesBackAtOnce) 
     EXPECT_EQ(Read(), std::make_pair(618, 458));  // 6390 / 20 = 319 units from the edge
 }
 
-TEST_F(DInputTest, PastTheLeftAndTopEdgesTheCursorStaysAtZero) {
+TEST_F(DInputTest, ClampsAtTheLeftTopAndSetPositionAndSpeedNeverBelowOne) {
     PlatformMoveMouse(-500, -500);
     EXPECT_EQ(Read(), std::make_pair(0, 0));
     PlatformMoveMouse(3, 4);
     EXPECT_EQ(Read(), std::make_pair(3, 4));
-}
-
-TEST_F(DInputTest, SetMousePosClampsToTheScreen) {
     in.SetMousePos(700, -5);
     EXPECT_EQ(Read(), std::make_pair(639, 0));
     in.SetMouseSpeed(2.0);
     in.SetMousePos(320, 240);
     EXPECT_EQ(Read(), std::make_pair(320, 240));
-}
-
-TEST_F(DInputTest, ButtonsComeBackAsBits) {
-    PlatformSetMouseButtons(true, false);
-    EXPECT_EQ(in.ReadMouse(nullptr, nullptr), 1);
-    PlatformSetMouseButtons(false, true);
-    EXPECT_EQ(in.ReadMouse(nullptr, nullptr), 2);
-    PlatformSetMouseButtons(true, true);
-    EXPECT_EQ(in.ReadMouse(nullptr, nullptr), 3);
-}
-
-TEST_F(DInputTest, SpeedIsNeverBelowOne) {
-    in.SetMouseSpeed(0.01);
-    EXPECT_EQ(in.GetSpeed(), 1);
-    in.SetMouseSpeed(-3.0);
-    EXPECT_EQ(in.GetSpeed(), 1);
+    for (double speed : {0.01, -3.0}) {
+        in.SetMouseSpeed(speed);
+        EXPECT_EQ(in.GetSpeed(), 1) << speed;
+    }
     PlatformMoveMouse(10000, 10000);
     EXPECT_EQ(Read(), std::make_pair(639, 479));
     in.SetMousePos(5, 5);  // divides by the speed
     EXPECT_EQ(Read(), std::make_pair(5, 5));
+}
+
+TEST_F(DInputTest, ButtonsComeBackAsBits) {
+    for (int bits = 1; bits <= 3; ++bits) {
+        PlatformSetMouseButtons(bits & 1, bits & 2);
+        EXPECT_EQ(in.ReadMouse(nullptr, nullptr), bits);
+    }
 }
 
 // The picture fills a window of any size by whole multiples, centred. Moving

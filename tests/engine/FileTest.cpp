@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "engine/File.h"
 #include "shell/Settings.h"
@@ -98,11 +99,8 @@ TEST(File, PrintfWritesTheLineAndCrLf) {
     f.Close();
     std::vector<u8> got = ReadHostFile(h.Path("p.txt"));
     ASSERT_EQ(got.size(), 3u + 255u + 2u);
-    EXPECT_EQ(got[0], '5');
-    EXPECT_EQ(got[1], '\r');
-    EXPECT_EQ(got[2], '\n');
-    EXPECT_EQ(got[3 + 254], 'x');
-    EXPECT_EQ(got[3 + 255], '\r');
+    EXPECT_EQ(std::tuple(got[0], got[1], got[2], got[3 + 254], got[3 + 255]),
+              std::tuple('5', '\r', '\n', 'x', '\r'));
 }
 
 TEST(File, ViewsAndStrings) {

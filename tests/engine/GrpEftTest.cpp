@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "engine/GrpEft.h"
@@ -57,11 +58,9 @@ TEST(GrpEft, ScaledCopiesStepTheSourceAndStayInside) {
     for (int i = 0; i < 16; ++i) src[i] = static_cast<u16>(i + 1);
     std::vector<u16> dst(16 * 8, 0);
     e.ScaleCopy(dst.data(), src.data(), 1, 1, 512, 512);  // doubled
-    EXPECT_EQ(dst[1 * 16 + 1], 1);
-    EXPECT_EQ(dst[1 * 16 + 2], 1);
-    EXPECT_EQ(dst[1 * 16 + 3], 2);
-    EXPECT_EQ(dst[2 * 16 + 1], 1);
-    EXPECT_EQ(dst[3 * 16 + 1], 5);
+    EXPECT_EQ(std::tuple(dst[1 * 16 + 1], dst[1 * 16 + 2], dst[1 * 16 + 3], dst[2 * 16 + 1],
+                         dst[3 * 16 + 1]),
+              std::tuple(1, 1, 2, 1, 5));
     EXPECT_EQ(dst[1 * 16 + 9], 0) << "the source ends after 4 columns = 8 target columns";
     std::fill(dst.begin(), dst.end(), 0);
     src[5] = 0x026B;
@@ -87,10 +86,8 @@ TEST(GrpEft, OnePictureIsDrawnIntoAGivenBufferInsideTheArea) {
     std::vector<u16> dst(16 * 8, 0);
     // At (14, 6) only the picture's top-left 2 x 2 lies inside the 16 x 8 target.
     e.DrawPicture(dst.data(), pic.data(), 14, 6, 4, 3, 0);
-    EXPECT_EQ(dst[6 * 16 + 14], 100);
-    EXPECT_EQ(dst[6 * 16 + 15], 101);
-    EXPECT_EQ(dst[7 * 16 + 14], 104);
-    EXPECT_EQ(dst[7 * 16 + 15], 105);
+    EXPECT_EQ(std::tuple(dst[6 * 16 + 14], dst[6 * 16 + 15], dst[7 * 16 + 14], dst[7 * 16 + 15]),
+              std::tuple(100, 101, 104, 105));
     int drawn = 0;
     for (u16 v : dst) drawn += v != 0;
     EXPECT_EQ(drawn, 4);
@@ -101,9 +98,8 @@ TEST(GrpEft, OnePictureIsDrawnIntoAGivenBufferInsideTheArea) {
     EXPECT_EQ(dst[2 * 16 + 5], 109);
     EXPECT_EQ(dst[2 * 16 + 6], 0);
     // The paint target is left as it was.
-    EXPECT_EQ(gPaintBuf, canvas.data());
-    EXPECT_EQ(gClipRect.width, clip.width);
-    EXPECT_EQ(gClipRect.height, clip.height);
+    EXPECT_EQ(std::tuple(gPaintBuf, gClipRect.width, gClipRect.height),
+              std::tuple(canvas.data(), clip.width, clip.height));
     EXPECT_EQ(PaintPixelAddr(0, 1), gPaintBuf + gScreenPitch / 2);
     ResetPaint();
 }
@@ -138,9 +134,7 @@ TEST(GrpEft, WorkBufferZoomsOutOfItsMiddleRow) {
         for (int c = 0; c < 8; ++c) e.Work()[r * 8 + c] = static_cast<u16>(r + 1);
     std::vector<u16> t(64, 0);
     e.DrawWorkZoomed(t.data(), 2048);  // twice as tall: rows 0..7 show work rows 2..5
-    EXPECT_EQ(t[4 * 8], 5);
-    EXPECT_EQ(t[0], 3);
-    EXPECT_EQ(t[7 * 8], 6);
+    EXPECT_EQ(std::tuple(t[4 * 8], t[0], t[7 * 8]), std::tuple(5, 3, 6));
 }
 
 TEST(VecMath, ProductsRotationsAndNormalising) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/MemDbg.h"
@@ -86,9 +87,7 @@ TEST_F(MemDbgTest, StatisticsAfterTwoBlocks) {
     MemFree(a, "s.cpp", 3);
     MemFree(b, "s.cpp", 4);
     MemDbgStats st = MemDbgGetStats();
-    EXPECT_EQ(st.peakBytes, 5000);
-    EXPECT_EQ(st.largest, 3000);
-    EXPECT_EQ(st.peakBlocks, 2);
+    EXPECT_EQ(std::tuple(st.peakBytes, st.largest, st.peakBlocks), std::tuple(5000, 3000, 2));
     messages.clear();
     MemDbgExit();
     ASSERT_EQ(messages.size(), 1u);

@@ -1,6 +1,8 @@
 // Pixel layouts: converters over every colour, working masks, keys, tables, MakeColor.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "engine/PixelFormat.h"
 #include "platform/Display.h"
 
@@ -83,9 +85,7 @@ TEST(PixelFormat, ReadsTheSurfaceSizePitchAndMasks) {
     ASSERT_TRUE(DisplayOpen(640, 480, 16));
     DisplaySurface* s = DisplayCreateSurface(320, 200);
     EXPECT_EQ(InitPixelFormat(s), 1);
-    EXPECT_EQ(gScreenWidth, 320);
-    EXPECT_EQ(gScreenHeight, 200);
-    EXPECT_EQ(gScreenPitch, 640);
+    EXPECT_EQ(std::tuple(gScreenWidth, gScreenHeight, gScreenPitch), std::tuple(320, 200, 640));
     EXPECT_EQ(CurrentPixelLayout(), PixelLayout::R5G6B5);
     DisplayReset();
 }

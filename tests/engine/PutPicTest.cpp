@@ -2,6 +2,8 @@
 // and alpha edges, odd pictures, tiles and clip set-up. The clipped, mirrored,
 // flipped, waved, row-skipped, additive and alpha draws are checked pixel by
 // pixel in BlitTest.
+#include <tuple>
+
 #include "BlitRef.h"
 #include "engine/PlainBlit.h"
 #include "engine/RlePic.h"
@@ -96,9 +98,8 @@ TEST(PutPic, EightBitRunCodedPicturesDrawNothing) {
 TEST(PutPic, ClipSetUp) {
     Canvas c(k565);
     SetClip(-5, -5, 700, 500);
-    EXPECT_EQ(gClipRect.left, 0);
-    EXPECT_EQ(gClipRect.width, 640);
-    EXPECT_EQ(gClipRect.height, 480);
+    EXPECT_EQ(std::tuple(gClipRect.left, gClipRect.width, gClipRect.height),
+              std::tuple(0, 640, 480));
     i32 bad[4] = {-1, 0, 10, 10};
     EXPECT_EQ(SetClipRect(bad), 0);
     EXPECT_EQ(gClipRect.width, 640);

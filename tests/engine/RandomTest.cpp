@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "engine/Random.h"
 
@@ -16,10 +17,9 @@ TEST(Random, SeedStepFollowsTheLinearCongruentialRule) {
 
 TEST(Random, TableAfterSeedingAndFirstSteps) {
     InitRandom(12345);
-    EXPECT_EQ(gRandomTable.word[0], 15301u);
-    EXPECT_EQ(gRandomTable.word[1], 57764u);
-    EXPECT_EQ(gRandomTable.word[3], 56345u);
-    EXPECT_EQ(gRandomTable.word[14], 26232u);
+    EXPECT_EQ(std::tuple(gRandomTable.word[0], gRandomTable.word[1], gRandomTable.word[3],
+                         gRandomTable.word[14]),
+              std::tuple(15301u, 57764u, 56345u, 26232u));
     // The sixteen words at 3 + 11k carry bit 15 - k and nothing above it.
     for (int k = 0; k < 16; ++k) {
         u32 w = gRandomTable.word[3 + 11 * k];

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "base/MemDbg.h"
@@ -59,9 +60,7 @@ TEST(RlePic, RoundTripsEveryWidthInBothDepths) {
             i32 ow = 0, oh = 0, od = 0;
             void* back = RleDecode(pic, size, &ow, &oh, &od);
             ASSERT_NE(back, nullptr);
-            EXPECT_EQ(ow, w);
-            EXPECT_EQ(oh, h);
-            EXPECT_EQ(od, depth);
+            EXPECT_EQ(std::tuple(ow, oh, od), std::tuple(w, h, depth));
             if (depth == 16)
                 ASSERT_EQ(std::memcmp(back, px.data(), px.size() * 2), 0) << w;
             else
@@ -241,9 +240,6 @@ TEST(RlePic, HeadersAskingForHugePlainBuffersAreRefused) {
     std::vector<u8> ok = pic(3, 2);
     u16* px = static_cast<u16*>(RleDecode(ok.data(), ok.size(), &w, &h, &d));
     ASSERT_NE(px, nullptr);
-    EXPECT_EQ(w, 3);
-    EXPECT_EQ(h, 2);
-    EXPECT_EQ(px[0], 0x1234);
-    EXPECT_EQ(px[3], 0x4321);
+    EXPECT_EQ(std::tuple(w, h, px[0], px[3]), std::tuple(3, 2, 0x1234, 0x4321));
     MH_FREE(px);
 }

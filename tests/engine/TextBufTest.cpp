@@ -27,27 +27,31 @@ struct TextBufTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(TextBufTest, TypedBig5CharactersGoInWhole) {
+// Bytes typed into an empty field of eight bytes, and the text it then holds.
+TEST_F(TextBufTest, TypedBytesGoInAsWholeCharactersOnly) {
+    const std::string yg = Utf8ToBig5("月港"), qi = Utf8ToBig5("奇");
+    const struct {
+        const char* what;
+        std::string typed, text;
+    } cases[] = {
+        {"Big5 and ASCII", yg + "ab", yg + "ab"},
+        // A two-byte character with one byte free does not go in.
+        {"one byte free", yg + "abc" + qi, yg + "abc"},
+        {"full", yg + "abc" + qi + "de", yg + "abcd"},
+        {"a control byte cannot be a trail", "\xA4\x10x", "x"},
+        {"0x80 leads nothing", "x\x80\xA5\x40", "x\xA5\x40"},
+        {"percent and control bytes refused", "a%b\x05", "ab"},
+    };
+    for (const auto& c : cases) {
+        cTextBuf f(8, 10, 20);
+        Type(f, c.typed);
+        EXPECT_EQ(std::string(f.Text()), c.text) << c.what;
+    }
     cTextBuf f(8, 10, 20);
-    Type(f, Utf8ToBig5("月港") + "ab");
-    EXPECT_EQ(std::string(f.Text()), Utf8ToBig5("月港") + "ab");
+    Type(f, yg + "ab");
     EXPECT_EQ(f.GetCaret(), 6);
-    // A full field takes nothing more; a two-byte character with one byte free neither.
-    Type(f, "c");
-    Type(f, Utf8ToBig5("奇"));
-    EXPECT_EQ(std::string(f.Text()), Utf8ToBig5("月港") + "abc");
-    Type(f, "d");
-    EXPECT_EQ(std::string(f.Text()), Utf8ToBig5("月港") + "abcd");
-    Type(f, "e");
-    EXPECT_EQ(std::strlen(f.Text()), 8u);
-}
-
-TEST_F(TextBufTest, LeadByteFollowedByNoTrailIsDropped) {
-    cTextBuf f(8, 0, 0);
-    Type(f, "\xA4\x10x");  // a control byte cannot be a trail
-    EXPECT_EQ(std::string(f.Text()), "x");
-    Type(f, "\x80\xA5\x40");  // 0x80 leads nothing; A5 40 is a character
-    EXPECT_EQ(std::string(f.Text()), "x\xA5\x40");
+    // Only the percent sign is refused with a sound.
+    EXPECT_EQ(sounds, std::vector<int>{kRefusedCharSfx});
 }
 
 TEST_F(TextBufTest, InsertInTheMiddlePushesOutWholeCharactersOnly) {
@@ -92,15 +96,6 @@ TEST_F(TextBufTest, EnterAndEscSetTheResult) {
     cTextBuf g;
     Key(g, VK_ESCAPE);
     EXPECT_EQ(g.GetResult(), 2);
-}
-
-TEST_F(TextBufTest, PercentIsRefusedWithItsSound) {
-    cTextBuf f(8, 0, 0);
-    Type(f, "a%b");
-    EXPECT_EQ(std::string(f.Text()), "ab");
-    EXPECT_EQ(sounds, std::vector<int>{kRefusedCharSfx});
-    Type(f, "\x05");
-    EXPECT_EQ(std::string(f.Text()), "ab");
 }
 
 TEST_F(TextBufTest, ImeCharactersEndTheMessageAndImeModeIgnoresChars) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "ArchiveTestUtil.h"
 #include "base/ByteIo.h"
@@ -107,9 +108,8 @@ TEST_F(SampleCache, BudgetZeroTrimsTheFullestBucketOnEveryMiss) {
     EXPECT_EQ(FindCachedPic(1, 0), nullptr);
     EXPECT_EQ(FindCachedPic(1, 1), nullptr);
     PicCacheStats s = GetPicCacheStats();
-    EXPECT_EQ(s.counts[1], 0);
-    EXPECT_EQ(s.counts[2], 1);
-    EXPECT_EQ(s.total, FindCachedPic(2, 0)->size);
+    EXPECT_EQ(std::tuple(s.counts[1], s.counts[2], s.total),
+              std::tuple(0, 1, FindCachedPic(2, 0)->size));
 }
 
 TEST_F(SampleCache, EvictsTheLeastRecentlyUsedOfTheFullestBucket) {

@@ -116,8 +116,11 @@ TEST_F(SoundBank, BadEntriesAndImagesAreRefusedWithoutHarm) {
     EXPECT_FALSE(DecodeMp3(garbage.data(), garbage.size(), &pcm, &error));
 }
 
+// Samples share their entry's data: it stays while any sample holds it, is
+// released by a stop or by the service once the sound has ended, and no more
+// than sixteen samples play at once.
 TEST_F(SoundBank, SharedDataStayWhileAnySampleHoldsThem) {
-    ASSERT_TRUE(InitWith({{5, {0, Tone(440, 500)}}}));
+    ASSERT_TRUE(InitWith({{5, {0, Tone(440, 500)}}, {1, {0, Tone(440, 40)}}}));
     ASSERT_EQ(PlaySfx(5, 11), 1);
     ASSERT_EQ(PlaySfx(5, 11), 1);
     EXPECT_EQ(gSound.GetEntry(5)->useCount, 2);
@@ -128,19 +131,7 @@ TEST_F(SoundBank, SharedDataStayWhileAnySampleHoldsThem) {
     StopSfx(5);
     EXPECT_EQ(gSound.GetEntry(5)->data, nullptr);
     EXPECT_EQ(gSound.IsFinished(0), 1);
-}
 
-TEST_F(SoundBank, SixteenSamplesAtOnceThenRefused) {
-    ASSERT_TRUE(InitWith({{1, {0, Tone(440, 500)}}}));
-    for (int i = 0; i < 16; ++i) ASSERT_EQ(PlaySfx(1, 5), 1);
-    EXPECT_EQ(PlaySfx(1, 5), 0);
-    EXPECT_EQ(gSound.GetEntry(1)->useCount, 16);  // the refused play took nothing
-    StopAllSfx();
-    EXPECT_EQ(gSound.GetEntry(1)->data, nullptr);
-}
-
-TEST_F(SoundBank, ServiceReturnsFinishedSamples) {
-    ASSERT_TRUE(InitWith({{1, {0, Tone(440, 40)}}}));
     ASSERT_EQ(PlaySfx(1, 11), 1);
     gSound.Service();
     EXPECT_EQ(gSound.IsFinished(1), 0);
@@ -148,6 +139,12 @@ TEST_F(SoundBank, ServiceReturnsFinishedSamples) {
     gSound.Service();
     EXPECT_EQ(gSound.IsFinished(1), 1);
     EXPECT_EQ(gSound.GetEntry(1)->data, nullptr);
+
+    for (int i = 0; i < 16; ++i) ASSERT_EQ(PlaySfx(5, 5), 1);
+    EXPECT_EQ(PlaySfx(5, 5), 0);
+    EXPECT_EQ(gSound.GetEntry(5)->useCount, 16);  // the refused play took nothing
+    StopAllSfx();
+    EXPECT_EQ(gSound.GetEntry(5)->data, nullptr);
 }
 
 TEST_F(SoundBank, VolumeScaleAndPositionalSound) {

@@ -251,37 +251,34 @@ std::ostream& operator<<(std::ostream& os, const Sent& m) {
               << int(m.d2);
 }
 
-// Hand-written EVNT bytes.
-struct Events {
-    std::vector<u8> b;
-    Events& Wait(u32 ticks) {  // at most 508: WildMidi sums four delay bytes
-        for (; ticks; ticks -= std::min<u32>(ticks, 127))
-            b.push_back(static_cast<u8>(std::min<u32>(ticks, 127)));
-        return *this;
-    }
-    Events& On(u8 ch, u8 key, u8 vel, u32 dur) {
-        b.insert(b.end(), {static_cast<u8>(0x90 | ch), key, vel});
-        if (dur >= 128) b.push_back(static_cast<u8>(0x80 | dur >> 7));
-        b.push_back(static_cast<u8>(dur & 0x7F));
-        return *this;
-    }
-    Events& Cc(u8 ch, u8 c, u8 v) {
-        b.insert(b.end(), {static_cast<u8>(0xB0 | ch), c, v});
-        return *this;
-    }
-    Events& Program(u8 ch, u8 p) {
-        b.insert(b.end(), {static_cast<u8>(0xC0 | ch), p});
-        return *this;
-    }
-    Events& Tempo() {  // 500,000 us a beat
-        b.insert(b.end(), {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
-        return *this;
-    }
-    std::vector<u8> End() {
-        b.insert(b.end(), {0xFF, 0x2F, 0x00});
-        return MakeXmiFromEvents(b, 0);
-    }
-};
+// Hand-written EVNT bytes, one event (or delay) at a time.
+using Ev = std::vector<u8>;
+Ev Wait(u32 ticks) {  // at most 508: WildMidi sums four delay bytes
+    Ev b;
+    for (; ticks; ticks -= std::min<u32>(ticks, 127))
+        b.push_back(static_cast<u8>(std::min<u32>(ticks, 127)));
+    return b;
+}
+Ev On(u8 ch, u8 key, u8 vel, u32 dur) {
+    Ev b = {static_cast<u8>(0x90 | ch), key, vel};
+    if (dur >= 128) b.push_back(static_cast<u8>(0x80 | dur >> 7));
+    b.push_back(static_cast<u8>(dur & 0x7F));
+    return b;
+}
+Ev Cc(u8 ch, u8 c, u8 v) {
+    return {static_cast<u8>(0xB0 | ch), c, v};
+}
+Ev Program(u8 ch, u8 p) {
+    return {static_cast<u8>(0xC0 | ch), p};
+}
+const Ev kTempo = {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};  // 500,000 us a beat
+// The events in order, then the end of track.
+std::vector<u8> Events(std::initializer_list<Ev> events) {
+    Ev b;
+    for (const Ev& e : events) b.insert(b.end(), e.begin(), e.end());
+    b.insert(b.end(), {0xFF, 0x2F, 0x00});
+    return MakeXmiFromEvents(b, 0);
+}
 
 // Our sequencer's messages before horizon ticks, timed by the frames it rendered.
 std::vector<Sent> SequencerSends(const std::vector<u8>& file, u32 horizon, bool* ended) {
@@ -437,64 +434,20 @@ TEST_F(SoundTest, XmiPlaysAsWildMidiReadsIt) {
         std::vector<u8> file;
     } cases[] = {
         {"the sample's theme", theme},
-        {"FOR 3 with a note across its NEXT", Events()
-                                                  .Tempo()
-                                                  .Program(0, 16)
-                                                  .Cc(0, 7, 100)
-                                                  .Cc(0, 116, 3)
-                                                  .On(0, 60, 100, 30)
-                                                  .Wait(20)
-                                                  .On(0, 64, 90, 50)
-                                                  .Wait(40)
-                                                  .Cc(0, 117, 127)
-                                                  .On(0, 67, 80, 20)
-                                                  .Wait(30)
-                                                  .End()},
+        {"FOR 3 with a note across its NEXT",
+         Events({kTempo, Program(0, 16), Cc(0, 7, 100), Cc(0, 116, 3), On(0, 60, 100, 30), Wait(20),
+                 On(0, 64, 90, 50), Wait(40), Cc(0, 117, 127), On(0, 67, 80, 20), Wait(30)})},
         {"FOR forever ended by a BREAK, a NEXT without a loop and a note held past the end",
-         Events()
-             .Tempo()
-             .Cc(0, 116, 0)
-             .On(0, 60, 100, 20)
-             .Wait(30)
-             .Cc(0, 117, 0)
-             .On(0, 62, 100, 20)
-             .Wait(30)
-             .Cc(0, 117, 127)
-             .On(0, 64, 100, 200)
-             .Wait(40)
-             .End()},
-        {"FOR 2 inside FOR forever, the outer one broken", Events()
-                                                               .Tempo()
-                                                               .Cc(0, 116, 0)
-                                                               .Cc(0, 116, 2)
-                                                               .On(0, 60, 100, 5)
-                                                               .Wait(10)
-                                                               .Cc(0, 117, 127)
-                                                               .On(0, 62, 100, 5)
-                                                               .Wait(10)
-                                                               .Cc(0, 117, 0)
-                                                               .Wait(5)
-                                                               .Cc(0, 117, 127)
-                                                               .On(0, 64, 100, 10)
-                                                               .Wait(20)
-                                                               .End()},
-        {"branch markers and other XMIDI controllers among held notes", Events()
-                                                                            .Tempo()
-                                                                            .Program(0, 5)
-                                                                            .Cc(0, 110, 1)
-                                                                            .Cc(0, 114, 3)
-                                                                            .On(0, 60, 100, 100)
-                                                                            .Wait(20)
-                                                                            .Cc(0, 120, 1)
-                                                                            .Cc(0, 7, 90)
-                                                                            .Wait(20)
-                                                                            .Cc(0, 119, 5)
-                                                                            .On(1, 48, 80, 40)
-                                                                            .Wait(20)
-                                                                            .Cc(0, 120, 2)
-                                                                            .Cc(0, 118, 0)
-                                                                            .Wait(10)
-                                                                            .End()},
+         Events({kTempo, Cc(0, 116, 0), On(0, 60, 100, 20), Wait(30), Cc(0, 117, 0),
+                 On(0, 62, 100, 20), Wait(30), Cc(0, 117, 127), On(0, 64, 100, 200), Wait(40)})},
+        {"FOR 2 inside FOR forever, the outer one broken",
+         Events({kTempo, Cc(0, 116, 0), Cc(0, 116, 2), On(0, 60, 100, 5), Wait(10), Cc(0, 117, 127),
+                 On(0, 62, 100, 5), Wait(10), Cc(0, 117, 0), Wait(5), Cc(0, 117, 127),
+                 On(0, 64, 100, 10), Wait(20)})},
+        {"branch markers and other XMIDI controllers among held notes",
+         Events({kTempo, Program(0, 5), Cc(0, 110, 1), Cc(0, 114, 3), On(0, 60, 100, 100), Wait(20),
+                 Cc(0, 120, 1), Cc(0, 7, 90), Wait(20), Cc(0, 119, 5), On(1, 48, 80, 40), Wait(20),
+                 Cc(0, 120, 2), Cc(0, 118, 0), Wait(10)})},
     };
     const u32 horizon = 1000;
     for (const Case& c : cases) {

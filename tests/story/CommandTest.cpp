@@ -1,5 +1,6 @@
 // Commands of the story scripts, each written with the assembler and run through the interpreter.
 #include <set>
+#include <tuple>
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
@@ -187,9 +188,7 @@ TEST_F(CommandTest, QuakeFillsAndEmptiesTheTable) {
     gViewY = 32;
     Start("Quake 3 2 -2 0 1\n Wait 1\n QuakeStop");
     Talk(&gTalkContext);
-    EXPECT_EQ(gQuakePeriod, 3u);
-    EXPECT_EQ(gQuakeBaseX, 48u);
-    EXPECT_EQ(gQuakeBaseY, 32u);
+    EXPECT_EQ(std::tuple(gQuakePeriod, gQuakeBaseX, gQuakeBaseY), std::tuple(3u, 48u, 32u));
     EXPECT_EQ(LoadU16(gQuakeTable + 2), 0xFFFE);
     EXPECT_EQ(gQuakeTable[8], 0xCF);
     RunUntilFree(10);

@@ -2,6 +2,7 @@
 #include "story/Dialog.h"
 
 #include <cstring>
+#include <tuple>
 
 #include "data/GameFlags.h"
 #include "base/ByteIo.h"
@@ -53,10 +54,7 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
         act.dir = c.dir;
         DialogRecord r;
         ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
-        EXPECT_EQ(r.w, 40);
-        EXPECT_EQ(r.h, 20);
-        EXPECT_EQ(r.x, c.x) << c.dir;
-        EXPECT_EQ(r.y, c.y) << c.dir;
+        EXPECT_EQ(std::tuple(r.w, r.h, r.x, r.y), std::tuple(40, 20, c.x, c.y)) << c.dir;
     }
     // A speaker in the corner: the box stays inside 30..576-w, 40..456-h.
     gMapRoles[slot].x = 0;

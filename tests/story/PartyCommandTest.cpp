@@ -1,5 +1,7 @@
 // Party, item, money, role-value, screen, shop, quest and battle commands, each
 // written with the assembler and run through the interpreter.
+#include <tuple>
+
 #include "battle/Battle.h"
 #include "data/GameData.h"
 #include "data/GameDatabase.h"
@@ -59,9 +61,7 @@ TEST_F(PartyCommandTest, ItemsClampAndEquipmentIsAddedAsPieces) {
     gOwnedItems[3] = 10;
     gOwnedItems[4] = 5;
     Run("AddItem 3 150\n AddItem 4 -20\n AddItem 5 7");
-    EXPECT_EQ(gOwnedItems[3], 99);
-    EXPECT_EQ(gOwnedItems[4], 0);
-    EXPECT_EQ(gOwnedItems[5], 7);
+    EXPECT_EQ(std::tuple(gOwnedItems[3], gOwnedItems[4], gOwnedItems[5]), std::tuple(99, 0, 7));
     // Item numbers past the table are ignored.
     Run("AddItem 299 5");
     // Equipment record 1: three owned pieces; k <= 0 and a record past the table add none.
@@ -115,10 +115,8 @@ TEST_F(PartyCommandTest, FullRestoreAndDamage) {
     gRoleStats[1].hp = 20;
     gFrameId = 0;
     Run("DamageParty 30");
-    EXPECT_EQ(gRoleStats[0].hp, 70);
-    EXPECT_EQ(gRoleStats[1].hp, 0);
-    EXPECT_EQ(gRoleStats[1].status, 0x4000);
-    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(std::tuple(gRoleStats[0].hp, gRoleStats[1].hp, gRoleStats[1].status, gFrameId),
+              std::tuple(70, 0, 0x4000, 0u));
     Run("DamageParty 100");
     EXPECT_EQ(gFrameId, kScreenBit | 6);  // everybody down: the party-defeat screen
 }
@@ -255,11 +253,9 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
                                   {4, false, {{5, {20}}}}};
     WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
     Run("Shop 3");
-    EXPECT_EQ(gFrameId, kScreenBit | 18);
-    EXPECT_EQ(gShopStock.enhance, 1u);
-    EXPECT_EQ(gShopStock.cat[0].index, 0);
-    EXPECT_EQ(gShopStock.cat[3].index, 3);
-    EXPECT_EQ(gShopStock.cat[1].index, -1);
+    EXPECT_EQ(std::tuple(gFrameId, gShopStock.enhance, gShopStock.cat[0].index,
+                         gShopStock.cat[3].index, gShopStock.cat[1].index),
+              std::tuple(kScreenBit | 18, 1u, 0, 3, -1));
     EXPECT_EQ(gShopStock.cat[0].ids, (std::deque<u32>{1, 2, 5}));
     EXPECT_EQ(gShopStock.cat[3].ids, (std::deque<u32>{7, 6}));
     // A shop that does not exist: its box, the stock kept, no screen.
@@ -299,10 +295,8 @@ TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
     // A category tag that comes again adds its list to the same category, in file order.
     ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
               ShopParse::Ok);
-    EXPECT_EQ(s.cat[1].ids, (std::deque<u32>{5, 6, 8}));
-    EXPECT_EQ(s.cat[2].ids, (std::deque<u32>{7}));
-    EXPECT_EQ(s.cat[1].index, 1);
-    EXPECT_EQ(s.cat[0].index, -1);
+    EXPECT_EQ(std::tuple(s.cat[1].ids, s.cat[2].ids, s.cat[1].index, s.cat[0].index),
+              std::tuple((std::deque<u32>{5, 6, 8}), (std::deque<u32>{7}), 1, -1));
 }
 
 TEST_F(PartyCommandTest, BattleCommandRequestsTheBattle) {
@@ -335,9 +329,7 @@ TEST(BattleRequest, TheNextTickStartsTheBattle) {
     GameFrame();
     EXPECT_EQ(gBattleActive, 1u);
     for (int i = 0; i < 200 && gBattleActive; ++i) GameFrame();
-    EXPECT_EQ(gBattleRequest, 0u);
-    EXPECT_EQ(gBattleActive, 0u);
-    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(std::tuple(gBattleRequest, gBattleActive, gFrameId), std::tuple(0u, 0u, 0u));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Role commands of the story scripts, written with the assembler and run
 // through the interpreter: acts, speed, the control lock, presence and state.
+#include <tuple>
+
 #include "data/GameFlags.h"
 #include "base/ByteIo.h"
 #include "story/PartyCommands.h"
@@ -51,9 +53,7 @@ TEST_F(RoleCommandTest, ActsOnTheMap) {
         SCOPED_TRACE(k.name);
         act = ActPlayer{};
         Run(k.body, 40);
-        EXPECT_EQ(act.act, k.act);
-        EXPECT_EQ(act.action, k.action);
-        EXPECT_EQ(act.dir, k.dir);
+        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(k.act, k.action, k.dir));
     }
 }
 

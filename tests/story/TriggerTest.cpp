@@ -2,6 +2,8 @@
 // the end of a role's scripted walk.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/GameFlags.h"
 #include "engine/DInput.h"
 #include "map/AStar.h"
@@ -53,12 +55,10 @@ TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
     i32 mx = 0, my = 0;
     gDInput.ReadMouse(&mx, &my);
     ClickHere();
-    EXPECT_EQ(gTalkContext.talk, ev->script & 0x7FFF);
-    EXPECT_EQ(gTalkContext.owner, kTalkSpot);
-    EXPECT_EQ(gTalkContext.x, (mx & ~15) + gViewX);
-    EXPECT_EQ(gTalkContext.y, (my & ~15) + gViewY);
-    EXPECT_EQ(gTalkContext.ownerState, 0u);
-    EXPECT_EQ(gTalkFlags, kTalkLockBit);
+    EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner, gTalkContext.x, gTalkContext.y,
+                         gTalkContext.ownerState, gTalkFlags),
+              std::tuple(ev->script & 0x7FFF, kTalkSpot, (mx & ~15) + gViewX, (my & ~15) + gViewY,
+                         0u, kTalkLockBit));
     // The spot lies down and right of the player, who turns toward it.
     const RoleSlot& p = gMapRoles[gPlayerSlot];
     ASSERT_NE(p.act, nullptr);

@@ -3,6 +3,7 @@
 // points on a hand-made database.
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "TownTalkFixture.h"
 #include "StoryTestUtil.h"
@@ -46,12 +47,8 @@ TEST_F(WipeCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
     Frame();
     WipeStrip* s = Strip(1);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->x, -8);
-    EXPECT_EQ(s->y, 20);
-    EXPECT_EQ(s->lines, 4);
-    EXPECT_EQ(s->length, 100);
-    EXPECT_EQ(s->colour, ConvertPixel(0x7C00));
-    EXPECT_EQ(s->mode, kWipeStatic);
+    EXPECT_EQ(std::tuple(s->x, s->y, s->lines, s->length, s->colour, s->mode),
+              std::tuple(-8, 20, 4, 100, ConvertPixel(0x7C00), kWipeStatic));
     EXPECT_EQ(s->lens, std::vector<i32>(4, 100));
     // The wipe yields: the next command waits for the next frame.
     EXPECT_FALSE(GetGameFlag(300));
@@ -171,14 +168,8 @@ TEST_F(WipeCommandTest, SceneCopyTakesTheRolesActAndItsWords) {
     Run("SceneCopy 100 200 150 -4 6 0x10 9\n SceneCopy 999 1 1 0 0 0 0");
     ASSERT_EQ(gMapActList.size(), 1u);  // the unknown role makes none
     const ActNode& n = gMapActList.front();
-    EXPECT_EQ(n.act.act, g.act->act);
-    EXPECT_EQ(n.act.dir, 3);
-    EXPECT_EQ(n.x, 200);
-    EXPECT_EQ(n.y, 150);
-    EXPECT_EQ(n.offX, -4);
-    EXPECT_EQ(n.offY, 6);
-    EXPECT_EQ(n.mode, 0x10u);
-    EXPECT_EQ(n.level, 9);
+    EXPECT_EQ(std::tuple(n.act.act, n.act.dir, n.x, n.y, n.offX, n.offY, n.mode, n.level),
+              std::tuple(g.act->act, 3, 200, 150, -4, 6, 0x10u, 9));
     // The copy plays on by itself: the role's own act is left alone.
     u16 frame = g.act->frame;
     for (int f = 0; f < 5; ++f) Frame();
@@ -345,9 +336,8 @@ TEST_F(WipeCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     Run("SendRole 103 1 20 21");
     int n = FindRoleById(103);
     ASSERT_GE(n, 0);
-    EXPECT_EQ(gMapRoleCount, count + 1);
-    EXPECT_EQ(gMapRoles[n].x, 20 * 16);
-    EXPECT_EQ(gMapRoles[n].y, 21 * 16);
+    EXPECT_EQ(std::tuple(gMapRoleCount, gMapRoles[n].x, gMapRoles[n].y),
+              std::tuple(count + 1, 20 * 16, 21 * 16));
     EXPECT_NE(gMapRoles[n].act, nullptr);
     EXPECT_TRUE(gMap.cells[21 * gMap.width + 20] & kCellRole);
 
@@ -401,9 +391,8 @@ TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
     EXPECT_EQ(Word(t + 6 + 2), 11);
     EXPECT_EQ(Word(t + 6 + 4), 12);
     EXPECT_EQ(Word(t + 2), 1);  // the other map's row is untouched
-    EXPECT_EQ(gScriptScene.entryX, 11);
-    EXPECT_EQ(gScriptScene.entryY, 12);
-    EXPECT_EQ(gScriptScene.entryValue, 5);
+    EXPECT_EQ(std::tuple(gScriptScene.entryX, gScriptScene.entryY, gScriptScene.entryValue),
+              std::tuple(11, 12, 5));
     // Another map's row changes without touching the current map's values.
     Run("MapEntryPoint 3 8 9 1");
     EXPECT_EQ(Word(t + 2), 8);
