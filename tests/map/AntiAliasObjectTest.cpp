@@ -72,31 +72,50 @@ protected:
 };
 
 // Where an object or head is each frame as it eases in, worked by hand, and
-// where its picture is drawn.
-struct Slide {
-    i32 target;
-    std::vector<i32> xs;
-};
-
-// A target left of 320 starts at -120; from 320 on it starts at 760. The gap
-// halves toward zero and a one-pixel gap stays.
-TEST_F(OverlayTest, ObjectsSlideInFromTheNearerEdgeHalvingTheGap) {
-    const Slide cases[] = {{100, {-120, -10, 45, 72, 86, 93, 96, 98, 99, 99}},
-                           {319, {-120}},
-                           {320, {760}},
-                           {500, {760, 630, 565, 533, 517, 509, 505, 503, 502, 501, 501}}};
-    for (const Slide& c : cases) {
+// where its picture is drawn. An object's target left of 320 starts at -120,
+// from 320 on at 760; the gap halves toward zero and a one-pixel gap stays.
+// A head takes two thirds of the gap and snaps once a step is a pixel or less;
+// a head's target of 320 still comes from the left.
+TEST_F(OverlayTest, ObjectsAndHeadsSlideInFromTheNearerEdge) {
+    const struct {
+        bool head;
+        i32 target;
+        std::vector<i32> xs;
+    } cases[] = {{false, 100, {-120, -10, 45, 72, 86, 93, 96, 98, 99, 99}},
+                 {false, 319, {-120}},
+                 {false, 320, {760}},
+                 {false, 500, {760, 630, 565, 533, 517, 509, 505, 503, 502, 501, 501}},
+                 {true, 320, {-120}},
+                 {true, 321, {760}},
+                 {true, 600, {760, 654, 618, 606, 602, 600, 600}},
+                 {true, 100, {-120, 26, 75, 91, 97, 99, 100, 100}}};
+    for (const auto& c : cases) {
         FreeAntiAliasObjects();
-        EXPECT_EQ(CreateAntiAliasObject(kPortrait, 0, c.target, 200), kPortrait);
-        AntiAliasObject* o = FindAntiAliasObject(kPortrait, 0);
-        ASSERT_NE(o, nullptr);
+        ReleaseRoleHeads();
+        const i32 y = c.head ? 60 : 200;
+        const i32* x = nullptr;
+        if (c.head) {
+            AddRoleHead(kPortrait, 0, static_cast<u32>(c.target), y);
+            ASSERT_NE(gRoleHeads, nullptr);
+            x = &gRoleHeads->x;
+        } else {
+            EXPECT_EQ(CreateAntiAliasObject(kPortrait, 0, c.target, y), kPortrait);
+            AntiAliasObject* o = FindAntiAliasObject(kPortrait, 0);
+            ASSERT_NE(o, nullptr);
+            x = &o->x;
+        }
         for (size_t f = 0; f < c.xs.size(); ++f) {
-            SCOPED_TRACE(testing::Message() << "target " << c.target << " frame " << f);
-            EXPECT_EQ(o->x, c.xs[f]);
+            SCOPED_TRACE(testing::Message()
+                         << "head " << c.head << " target " << c.target << " frame " << f);
+            EXPECT_EQ(*x, c.xs[f]);
             Frame();
-            EXPECT_EQ(LeftEdge(200 + kProbeRow), EdgeOf(c.xs[f]));
+            EXPECT_EQ(LeftEdge(y + kProbeRow), EdgeOf(c.xs[f]));
         }
     }
+    // Heads are drawn plainly: the outer opaque column is the picture's colour.
+    Frame();
+    EXPECT_EQ(At(EdgeOf(100), 60 + kProbeRow), Colour(0));
+    EXPECT_EQ(At(EdgeOf(100) - 1, 60 + kProbeRow), kBack);
     EXPECT_TRUE(h.boxes().empty());
 }
 
@@ -164,31 +183,6 @@ TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
     FreeAntiAliasObjects();
     EXPECT_EQ(GetAntiAliasObjects(), nullptr);
     EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
-}
-
-// Heads take two thirds of the gap and snap once a step is a pixel or less; a
-// target of 320 still comes from the left.
-TEST_F(OverlayTest, HeadsEaseInByTwoThirdsAndSnap) {
-    const Slide cases[] = {{320, {-120}},
-                           {321, {760}},
-                           {600, {760, 654, 618, 606, 602, 600, 600}},
-                           {100, {-120, 26, 75, 91, 97, 99, 100, 100}}};
-    for (const Slide& c : cases) {
-        ReleaseRoleHeads();
-        AddRoleHead(kPortrait, 0, static_cast<u32>(c.target), 60);
-        ASSERT_NE(gRoleHeads, nullptr);
-        for (size_t f = 0; f < c.xs.size(); ++f) {
-            SCOPED_TRACE(testing::Message() << "target " << c.target << " frame " << f);
-            EXPECT_EQ(gRoleHeads->x, c.xs[f]);
-            Frame();
-            EXPECT_EQ(LeftEdge(60 + kProbeRow), EdgeOf(c.xs[f]));
-        }
-    }
-    // Heads are drawn plainly: the outer opaque column is the picture's colour.
-    Frame();
-    EXPECT_EQ(At(EdgeOf(100), 60 + kProbeRow), Colour(0));
-    EXPECT_EQ(At(EdgeOf(100) - 1, 60 + kProbeRow), kBack);
-    EXPECT_TRUE(h.boxes().empty());
 }
 
 TEST_F(OverlayTest, DismissedHeadsLeaveFasterEachFrame) {

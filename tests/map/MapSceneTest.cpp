@@ -107,20 +107,6 @@ TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
     EXPECT_FALSE(gMap.cells[static_cast<size_t>(30) * gMap.width + 12] & kCellRole);
 }
 
-TEST_F(SceneTest, KeepBitHoldsTheRecordAndArrivalValuesApply) {
-    int n = Find(100);
-    gMapRoles[n].scriptId = 0;  // no behaviour program of its own
-    ASSERT_EQ(StartRoleRoute(n, 13, 30), 1);
-    RoleRoute* r = FindRoleRoute(n);
-    r->state |= kRouteKeep;
-    r->arriveAction = 0;
-    r->arriveDir = 1;
-    for (int f = 0; f < 40; ++f) Frame();
-    EXPECT_EQ(gMapRoles[n].x, 13 * 16);
-    EXPECT_EQ(r->role, n);
-    EXPECT_EQ(gMapRoles[n].act->dir, 1);
-}
-
 TEST_F(SceneTest, PlayerArrivalClearsKeysAndCentresTheView) {
     RoleSlot& p = gMapRoles[gPlayerSlot];
     gViewX = gViewY = 0;
