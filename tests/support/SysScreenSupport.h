@@ -50,9 +50,10 @@ struct SysScreenTest : ::testing::Test {
         h.RunFrames(2);
         ASSERT_EQ(gFramePhase, 1u);
     }
-    void MoveTo(i32 x, i32 y) {
+    // The cursor onto (x, y), then `frames` frames (a hover shows on the second).
+    void MoveTo(i32 x, i32 y, int frames = 1) {
         gDInput.SetMousePos(x, y);
-        h.RunFrames(1);
+        h.RunFrames(frames);
     }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y, 2); }
     void RightClick() {
@@ -61,7 +62,7 @@ struct SysScreenTest : ::testing::Test {
         PlatformSetMouseButtons(false, false);
         h.RunFrames(2);
     }
-    void Tap(u8 code) { TapKey(h, code); }
+    void Tap(u8 code, int released = 1) { TapKey(h, code, released); }
     // Runs until the screen has closed (phase back to 0 after a close).
     u32 FinishClose() {
         h.RunFrames(2);
