@@ -8,6 +8,9 @@
 
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
+#include "engine/FrameState.h"
+#include "engine/PixelFormat.h"
+#include "mhdata/InterfaceArt.h"
 #include "platform/Display.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
@@ -17,6 +20,7 @@
 #include "support/Input.h"
 #include "ui/MainMenu.h"
 #include "ui/ScreenState.h"
+#include "ui/Screens.h"
 #include "ui/UiInput.h"
 
 // The canvas's pixel at (x, y) as the last frame left it.
@@ -31,18 +35,27 @@ inline u16 CanvasAt(i32 x, i32 y) {
 struct SysScreenTest : ::testing::Test {
     Harness h;
     void SetUp() override {
+        StartAtTheTitle();
+        ClickAt(TitleButtonX(0), kTitleButtonY);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, 0u);
+    }
+    // The sample game written and started, its opening video stopped by Esc.
+    void StartAtTheTitle() {
         std::string error;
         ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
         ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
         gBasePath[0] = 0;  // the game takes the folder it runs in
         h.StartGame();
         h.RunFrames(1);
-        h.PostKeyUp(VK_ESCAPE);  // the first title of a run plays the opening video
+        ASSERT_NE(gMainMenuFrame, nullptr);
+        ASSERT_TRUE(gRunState & kRunVideo) << "the first title of a run plays the opening video";
+        h.PostKeyUp(VK_ESCAPE);
         h.RunFrames(2);
-        ClickAt(TitleButtonX(0), kTitleButtonY);
-        h.RunFrames(2);
-        ASSERT_EQ(gFrameId, 0u);
+        ASSERT_FALSE(gRunState & kRunVideo);
     }
+    // An interface picture's colour as the canvas holds it.
+    static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
     // Opens screen n from map mode and runs its open and one run.
     void Open(u32 n) {
         gFrameId = kScreenBit | n;
