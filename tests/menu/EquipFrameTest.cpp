@@ -87,10 +87,7 @@ struct EquipTest : MenuTest {
     }
     void ClickEntry(i32 entry) { ClickRow(RowOf(entry)); }
     // The hover of a tick is the one the tick before found: two ticks.
-    void PointAt(i32 entry) {
-        MoveTo(520, 108 + 24 * RowOf(entry));
-        h.RunFrames(1);
-    }
+    void PointAt(i32 entry) { MoveTo(520, 108 + 24 * RowOf(entry), 2); }
     std::string Worn(int k) { return Equip().wornText[k]; }
 };
 

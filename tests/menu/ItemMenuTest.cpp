@@ -47,8 +47,7 @@ TEST_F(MenuTest, F1OpensThePageAndTheRightClickGoesBackToTheMap) {
     OpenItems();
     EXPECT_EQ(gMenuRole, 0u);
     // F1 in the main state does nothing.
-    Tap(kScanF1);
-    h.RunFrames(1);
+    Tap(kScanF1, 2);
     EXPECT_EQ(gFrameId, kScreenBit | 2u);
     EXPECT_EQ(gFramePhase, 1u);
     for (int k : {3, 1}) {
@@ -163,11 +162,9 @@ TEST_F(MenuTest, APartyOfEightShowsSixSlotsAndTheKeysWrapOverThem) {
                                                [](cControl* c) { return c->id == 2026; }));
     ClickSlot(5);
     EXPECT_EQ(gMenuRole, 5u);
-    Tap(kScanDown);
-    h.RunFrames(1);
+    Tap(kScanDown, 2);
     EXPECT_EQ(gMenuRole, 0u) << "down from the last slot wraps to the first";
-    Tap(kScanUp);
-    h.RunFrames(1);
+    Tap(kScanUp, 2);
     EXPECT_EQ(gMenuRole, 5u);
 }
 
@@ -206,8 +203,7 @@ TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
                           {120, 430, "受闇屬性傷害比例"},
                           {250, 450, nullptr}};
     for (const Case& c : cases) {
-        MoveTo(c.x, c.y);
-        h.RunFrames(1);
+        MoveTo(c.x, c.y, 2);
         cControl* hint = Page().panel.tipText;
         if (!c.hint) {
             EXPECT_FALSE(hint->shown) << c.x << "," << c.y;
@@ -217,8 +213,7 @@ TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
         EXPECT_EQ(std::string(hint->text), Utf8ToBig5(c.hint));
     }
     MenuSpot slot = cPartySlots::CursorSpot(1);
-    MoveTo(slot.x, slot.y);
-    h.RunFrames(1);
+    MoveTo(slot.x, slot.y, 2);
     EXPECT_EQ(std::string(Page().panel.tipText->text), std::string(gRoleStats[gParty[1]].name));
     EXPECT_EQ(Page().focus, 21);
 }
@@ -227,16 +222,13 @@ TEST_F(MenuTest, DownFromATabLandsOnTheListsFirstRow) {
     OpenItems();
     ClickSide(4);
     ASSERT_EQ(Page().subMode, kItemSpecialList);
-    MoveTo(470, 20);
-    h.RunFrames(1);
+    MoveTo(470, 20, 2);
     ASSERT_EQ(Page().focus, 0);
-    Tap(kScanDown);
-    h.RunFrames(1);
+    Tap(kScanDown, 2);
     EXPECT_EQ(Page().focus, 30);
     EXPECT_EQ(gMouseInput.y, 110);
     for (int i = 0; i < 2; ++i) {  // two entries: row 1, then no third row
-        Tap(kScanDown);
-        h.RunFrames(1);
+        Tap(kScanDown, 2);
         EXPECT_EQ(Page().focus, 31) << i;
     }
 }
@@ -352,8 +344,7 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     EXPECT_EQ(sounds.played(), (std::vector<int>{261, 265}));
     // Again: the marker follows the slot under the mouse, the background click uses.
     ClickRow(0);
-    MoveTo(cPartySlots::CursorSpot(2).x, cPartySlots::CursorSpot(2).y);
-    h.RunFrames(1);
+    MoveTo(cPartySlots::CursorSpot(2).x, cPartySlots::CursorSpot(2).y, 2);
     EXPECT_EQ(Page().marker->y, 209);
     ClickAt(200, 20);  // the background
     EXPECT_GT(gRoleStats[gParty[2]].hp, 1);

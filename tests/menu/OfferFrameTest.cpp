@@ -229,16 +229,14 @@ TEST_F(OfferTest, PreviewsAndBadValues) {
     gGodForms[0].index = 40;  // a save may hold any word there
     OpenOffer();
     // The act-0 monster first: 3201/13 where the control stands at first.
-    MoveTo(500, 108 + 24);
-    h.RunFrames(1);
+    MoveTo(500, 108 + 24, 2);
     ASSERT_NE(Offer().monsterPic->normalPic, nullptr);
     EXPECT_EQ(Offer().monsterPic->normalPic->player.act, 3201);
     EXPECT_EQ(Offer().monsterPic->normalPic->player.action, 13);
     EXPECT_EQ(Offer().monsterPic->x, 320);
     EXPECT_EQ(Offer().monsterPic->y, 270);
     EXPECT_NE(Offer().monsterPic->normalPic->frame, nullptr) << "the sample draws 3201/13";
-    MoveTo(500, 108);
-    h.RunFrames(1);
+    MoveTo(500, 108, 2);
     EXPECT_EQ(std::string(gAbilityPanel.lines[0]), "+99999999") << "bounded to the line";
     EXPECT_EQ(std::string(gAbilityPanel.lines[1]), "-10");
     EXPECT_EQ(std::string(gAbilityPanel.lines[2 + kFire]), "+7");
@@ -337,11 +335,9 @@ TEST_F(OfferTest, AMonsterPastTheOffsetsTable) {
     for (i32 m = 0; m < gMonsterCount; ++m) gOwnedMonsters[m] = m == 250 || m == 300;
     OpenOffer();
     ASSERT_EQ(Offer().monsters, (std::deque<u32>{250, 300}));
-    MoveTo(500, 108);
-    h.RunFrames(1);
+    MoveTo(500, 108, 2);
     EXPECT_EQ(Offer().monsterPic->y, 250);
-    MoveTo(500, 108 + 24);
-    h.RunFrames(1);
+    MoveTo(500, 108 + 24, 2);
     ASSERT_NE(Offer().monsterPic->normalPic, nullptr);
     EXPECT_EQ(Offer().monsterPic->normalPic->player.act, gMonsters[golem].act);
     EXPECT_EQ(Offer().monsterPic->x, 320);
@@ -397,11 +393,9 @@ TEST_F(TransformTest, TheFirstFormWithItsSkillsPacked) {
     EXPECT_TRUE(Page17().skillName[4]->shown);
     EXPECT_FALSE(Page17().skillName[5]->shown);
     // The agility row has no caption on its right.
-    MoveTo(340, 175);
-    h.RunFrames(1);
+    MoveTo(340, 175, 2);
     EXPECT_FALSE(Page17().hintLine->shown);
-    MoveTo(240, 175);
-    h.RunFrames(1);
+    MoveTo(240, 175, 2);
     EXPECT_TRUE(Page17().hintLine->shown);
     EXPECT_EQ(std::string(Page17().hint), Utf8ToBig5("敏捷"));
 }

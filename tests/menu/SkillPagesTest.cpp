@@ -64,10 +64,7 @@ struct SkillPages : MenuTest {
         ASSERT_EQ(gFrameId, kScreenBit | 23u);
         ASSERT_EQ(gFramePhase, 1u);
     }
-    void Key(u8 code) {
-        Tap(code);
-        h.RunFrames(1);
-    }
+    void Key(u8 code) { Tap(code, 2); }
     void ClickRow(int j) { ClickAt(520, 108 + 24 * j); }
     // The shown categories' captions, read off the page.
     std::vector<std::string> Captions() {
@@ -185,8 +182,7 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
     BackToSkills();
     ClickSlot(3);  // role 3: nothing learned
     EXPECT_TRUE(Captions().empty());
-    MoveTo(520, 100);
-    h.RunFrames(1);
+    MoveTo(520, 100, 2);
     EXPECT_EQ(Skills().focus, 10);
     EXPECT_FALSE(Skills().frame.panel.bar->shown);
     ClickAt(520, 100);
@@ -271,8 +267,7 @@ TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
     EXPECT_EQ(Text(List().rowValue[1]), Big5("供奉值:12345"));
     EXPECT_EQ(List().rowValue[0]->x, 540);
     EXPECT_TRUE(Grey(List().rowName[2]));
-    MoveTo(520, 108);
-    h.RunFrames(1);
+    MoveTo(520, 108, 2);
     EXPECT_TRUE(List().list.bar->shown);
     EXPECT_FALSE(List().frame.panel.tipText->shown) << "forms have no description";
 }
@@ -311,8 +306,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     EXPECT_EQ(Text(List().frame.member.name), std::string(gRoleStats[0].name));
     // Again, the slot under the mouse and a click on the background.
     ClickRow(0);
-    MoveTo(cPartySlots::CursorSpot(1).x, cPartySlots::CursorSpot(1).y);
-    h.RunFrames(1);
+    MoveTo(cPartySlots::CursorSpot(1).x, cPartySlots::CursorSpot(1).y, 2);
     EXPECT_EQ(List().marker->y, 136);
     sounds.Clear();
     ClickAt(200, 20);
@@ -347,8 +341,7 @@ TEST_F(SkillPages, FifteenEntriesScrollToFiveAndTenCannotScroll) {
     for (int k = 11; k < 16; ++k) gLearnedSkills[0][ss::kFirstRow + k] = 0;
     OpenRow(1);
     ASSERT_EQ(List().list.Count(), 10);
-    MoveTo(520, 108 + 24 * 9);
-    h.RunFrames(1);
+    MoveTo(520, 108 + 24 * 9, 2);
     EXPECT_EQ(List().focus, 19);
     Key(kScanDown);
     Key(kScanPgDn);

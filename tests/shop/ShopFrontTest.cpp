@@ -40,8 +40,7 @@ TEST_F(ShopTest, PackedRowsAndTheFocusComingBack) {
     ASSERT_EQ(gFrameId, kBuyFront);
     EXPECT_EQ(gShopBuyMenuFrame->current, 15);
     // The down key from the items row wraps to the shields row.
-    Tap(kScanDown);
-    h.RunFrames(1);
+    Tap(kScanDown, 2);
     EXPECT_EQ(gShopBuyMenuFrame->current, 11);
 }
 
@@ -49,8 +48,7 @@ TEST_F(ShopTest, TabKeysSkipTheMissingStrengtheningTab) {
     gSmartMouse = 0;
     OpenShop(false, {{5, {1}}});
     auto key = [&](u8 code) {
-        Tap(code);
-        h.RunFrames(1);
+        Tap(code, 2);
         return gShopBuyMenuFrame->current;
     };
     EXPECT_EQ(key(kScanLeft), 3) << "left from the buy tab reaches the leave tab";

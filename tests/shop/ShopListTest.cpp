@@ -21,10 +21,7 @@ struct ShopListTest : ShopTest {
         OpenBuyList(0);
         ASSERT_EQ(BuyCore().current, 100);
     }
-    void Key(u8 code) {
-        Tap(code);
-        h.RunFrames(1);
-    }
+    void Key(u8 code) { Tap(code, 2); }
     void ClickMore() { ClickAt(318, 320); }
     void ClickConfirm() { ClickAt(330, 365); }
 };
@@ -253,8 +250,7 @@ TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {
     gEquipages[1].wearerMask = 0x1;  // role 0 only
     OpenShop(false, {{0, {1}}});
     OpenBuyList(0);
-    MoveTo(500, 130);
-    h.RunFrames(1);
+    MoveTo(500, 130, 2);
     cShopBuyListFrame& f = *gShopBuyListFrame;
     EXPECT_STREQ(f.firstText[0], "+30");
     EXPECT_STREQ(f.secondText[0], "-5");
@@ -268,8 +264,7 @@ TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {
     EXPECT_STREQ(f.firstText[0], B5("不可裝備"));
     EXPECT_STREQ(f.firstText[1], "+30");
     // Leaving the list hides the marks in the same tick.
-    MoveTo(100, 300);
-    h.RunFrames(1);
+    MoveTo(100, 300, 2);
     EXPECT_FALSE(f.first[0]->shown);
     EXPECT_FALSE(f.compare[1]->shown);
 }

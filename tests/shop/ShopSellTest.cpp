@@ -136,8 +136,7 @@ TEST_F(ShopSellTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
     gMonsters[2].ratios[0] = 150;
     gMonsters[2].ratios[1] = -20;
     OpenSellList(6);
-    MoveTo(500, 130);
-    h.RunFrames(1);
+    MoveTo(500, 130, 2);
     EXPECT_STREQ(gAbilityPanel.lines[0], "37");
     EXPECT_STREQ(gAbilityPanel.lines[9], "150");
     EXPECT_STREQ(gAbilityPanel.lines[10], "-20");
@@ -151,8 +150,7 @@ TEST_F(ShopSellTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
     ClickAt(490, 100);
     h.RunFrames(2);
     ASSERT_EQ(gFrameId, kSellList);
-    MoveTo(500, 130);
-    h.RunFrames(1);
+    MoveTo(500, 130, 2);
     for (int n = 0; n < kAbilityLines; ++n) EXPECT_STREQ(gAbilityPanel.lines[n], "0") << n;
 }
 

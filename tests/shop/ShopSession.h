@@ -8,13 +8,9 @@
 
 #include "data/Config.h"
 #include "data/GameData.h"
-#include "engine/DDraw.h"
-#include "engine/PixelFormat.h"
 #include "map/StoryLink.h"
-#include "mhdata/InterfaceArt.h"
 #include "mhdata/SampleShop.h"
 #include "mhdata/Shops.h"
-#include "platform/Display.h"
 #include "shop/ShopBuyList.h"
 #include "shop/ShopFront.h"
 #include "shop/ShopSellList.h"
@@ -69,13 +65,5 @@ struct ShopTest : MenuTest {
     }
     cShopListCore& BuyCore() { return gShopBuyListFrame->core; }
     cShopListCore& SellCore() { return gShopSellListFrame->core; }
-    u16 CanvasAt(i32 x, i32 y) {
-        i32 pitch = 0;
-        u16* px = DisplayLock(gDrawSurface, &pitch);
-        u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
-        DisplayUnlock(gDrawSurface);
-        return v;
-    }
-    static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
     static i32 Money() { return static_cast<i32>(gScriptVars[0]); }
 };

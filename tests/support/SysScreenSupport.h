@@ -8,6 +8,9 @@
 
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
+#include "engine/FrameState.h"
+#include "engine/PixelFormat.h"
+#include "mhdata/InterfaceArt.h"
 #include "platform/Display.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
@@ -17,6 +20,7 @@
 #include "support/Input.h"
 #include "ui/MainMenu.h"
 #include "ui/ScreenState.h"
+#include "ui/Screens.h"
 #include "ui/UiInput.h"
 
 // The canvas's pixel at (x, y) as the last frame left it.
@@ -31,18 +35,27 @@ inline u16 CanvasAt(i32 x, i32 y) {
 struct SysScreenTest : ::testing::Test {
     Harness h;
     void SetUp() override {
+        StartAtTheTitle();
+        ClickAt(TitleButtonX(0), kTitleButtonY);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, 0u);
+    }
+    // The sample game written and started, its opening video stopped by Esc.
+    void StartAtTheTitle() {
         std::string error;
         ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
         ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
         gBasePath[0] = 0;  // the game takes the folder it runs in
         h.StartGame();
         h.RunFrames(1);
-        h.PostKeyUp(VK_ESCAPE);  // the first title of a run plays the opening video
+        ASSERT_NE(gMainMenuFrame, nullptr);
+        ASSERT_TRUE(gRunState & kRunVideo) << "the first title of a run plays the opening video";
+        h.PostKeyUp(VK_ESCAPE);
         h.RunFrames(2);
-        ClickAt(TitleButtonX(0), kTitleButtonY);
-        h.RunFrames(2);
-        ASSERT_EQ(gFrameId, 0u);
+        ASSERT_FALSE(gRunState & kRunVideo);
     }
+    // An interface picture's colour as the canvas holds it.
+    static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
     // Opens screen n from map mode and runs its open and one run.
     void Open(u32 n) {
         gFrameId = kScreenBit | n;
@@ -50,9 +63,10 @@ struct SysScreenTest : ::testing::Test {
         h.RunFrames(2);
         ASSERT_EQ(gFramePhase, 1u);
     }
-    void MoveTo(i32 x, i32 y) {
+    // The cursor onto (x, y), then `frames` frames (a hover shows on the second).
+    void MoveTo(i32 x, i32 y, int frames = 1) {
         gDInput.SetMousePos(x, y);
-        h.RunFrames(1);
+        h.RunFrames(frames);
     }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y, 2); }
     void RightClick() {
@@ -61,7 +75,7 @@ struct SysScreenTest : ::testing::Test {
         PlatformSetMouseButtons(false, false);
         h.RunFrames(2);
     }
-    void Tap(u8 code) { TapKey(h, code); }
+    void Tap(u8 code, int released = 1) { TapKey(h, code, released); }
     // Runs until the screen has closed (phase back to 0 after a close).
     u32 FinishClose() {
         h.RunFrames(2);

@@ -77,8 +77,7 @@ TEST_F(EndScreensTest, QuestionFromTheSystemMenuShowsTheMapBehindIt) {
 
 TEST_F(EndScreensTest, LeaveGameYesQuitsAndCancelReturnsToTheMap) {
     Open(30);
-    Tap(kScanEsc);
-    h.RunFrames(1);
+    Tap(kScanEsc, 2);
     EXPECT_EQ(gFrameId, 0u);
     Open(30);
     EXPECT_NE(gExitFrame, nullptr);
@@ -98,8 +97,7 @@ TEST_F(EndScreensTest, EndScreenLocksInputForASecond) {
     ClickAt(320, 240);
     EXPECT_EQ(gFramePhase, 1u);
     h.RunFrames(25);  // past one second
-    Tap(kScanEnter);
-    h.RunFrames(1);
+    Tap(kScanEnter, 2);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
 }
 

@@ -215,8 +215,7 @@ TEST_F(PromptTest, CaptionIsCentredAndTheMarkerNeedsTheBand) {
     MoveTo(120 + 50, 140 + 20);  // on the box, above the band
     h.RunFrames(1);
     EXPECT_FALSE(gEnterFrame.marker->shown);
-    MoveTo(120 + 150, 140 + 60);
-    h.RunFrames(1);
+    MoveTo(120 + 150, 140 + 60, 2);
     EXPECT_TRUE(gEnterFrame.marker->shown);
     EXPECT_EQ(gEnterFrame.marker->x, 120 + 96);
     EXPECT_EQ(gEnterFrame.selection, 1);

@@ -34,10 +34,7 @@ struct FormationTest : SysScreenTest {
         return gFrameId;
     }
     // A key needs a second frame up before its next press counts as new.
-    void Key(u8 code) {
-        Tap(code);
-        h.RunFrames(1);
-    }
+    void Key(u8 code) { Tap(code, 2); }
     // Back to map mode, with whatever was requested left unopened.
     void ToMap() {
         gFrameId = 0;

@@ -45,8 +45,7 @@ struct SlotKeysTest : SysScreenTest {
     void HoverFocus(i32 code) {
         i32 x = 0, y = 0;
         ASSERT_TRUE(cSaveLoadFrame::FocusPoint(code, &x, &y)) << code;
-        MoveTo(x, y);
-        h.RunFrames(1);
+        MoveTo(x, y, 2);
     }
     // Leaves the mouse where no control of the slot screens reacts to it.
     static void Park() { gDInput.SetMousePos(60, 465); }
@@ -394,15 +393,13 @@ TEST_F(SlotKeysTest, QuickPageHoverShowsTipsAndTheHoveredBox) {
     EXPECT_EQ(std::string(f->tooltip->text), B5("讀取進度"));
     EXPECT_EQ(f->boxes[0].background->normalPic->player.action, 7);
     EXPECT_EQ(f->boxes[1].background->normalPic->player.action, 6);
-    MoveTo(458, 336);
-    h.RunFrames(1);
+    MoveTo(458, 336, 2);
     EXPECT_EQ(f->focus, kQuickFocusSave);
     EXPECT_EQ(std::string(f->tooltip->text), B5("儲存進度"));
     EXPECT_EQ(f->boxes[0].background->normalPic->player.action, 6);
     EXPECT_EQ(f->boxes[1].background->normalPic->player.action, 7);
     for (int k = 0; k < 4; ++k) {
-        MoveTo(TabPointX(k), kTabPointY);
-        h.RunFrames(1);
+        MoveTo(TabPointX(k), kTabPointY, 2);
         EXPECT_EQ(f->focus, k);
         ASSERT_TRUE(f->tooltip->shown);
         EXPECT_EQ(std::string(f->tooltip->text), B5(kTabNames[k]));

@@ -1,47 +1,21 @@
 // Screens with the sample game's interface pictures: hit tests on opaque
 // pixels, overlap order, clicks through the real tick, pixels on the canvas.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include "engine/DDraw.h"
-#include "engine/PixelFormat.h"
 #include "data/GameFlags.h"
-#include "shell/Settings.h"
-#include "mhdata/InterfaceArt.h"
-#include "mhdata/SampleGame.h"
-#include "platform/Display.h"
-#include "support/Input.h"
-#include "ui/ActPic.h"
-#include "ui/MainMenu.h"
-#include "ui/SettingsFrame.h"
-#include "ui/Screens.h"
-#include "support/Harness.h"
-#include "support/SysScreenSupport.h"
-#include "ui/UiInput.h"
-#include "ui/Control.h"
-#include "platform/Input.h"
 #include "engine/DInput.h"
+#include "platform/Input.h"
+#include "support/SysScreenSupport.h"
+#include "ui/ActPic.h"
+#include "ui/Control.h"
+#include "ui/Screens.h"
+#include "ui/SettingsFrame.h"
 
 namespace {
 
-struct ArtTest : ::testing::Test {
-    Harness h;
+struct ArtTest : SysScreenTest {
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(WriteSampleGame(h.Path("game"), &error)) << error;
-        ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
-        gBasePath[0] = 0;
-        h.StartGame();
-        h.RunFrames(1);
-        ASSERT_NE(gMainMenuFrame, nullptr);
-        // The first title of the run plays the opening video; Esc stops it.
-        ASSERT_TRUE(gRunState & kRunVideo);
-        h.PostKeyUp(VK_ESCAPE);
-        h.RunFrames(2);
-        ASSERT_FALSE(gRunState & kRunVideo);
+        StartAtTheTitle();
         ASSERT_TRUE(h.boxes().empty());
     }
-    static u16 Colour(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
     void ClickButton(int k) { ClickAt(TitleButtonX(k), kTitleButtonY); }
 };

@@ -118,8 +118,7 @@ TEST_F(SettingsTest, CancelAppliesTextSpeedCacheSizesAndSwitchesAndWritesTheFile
     gSettingsFrame->focus = 4;
     Tap(kScanRight);  // 80 wraps to 45
     EXPECT_EQ(gSettingsFrame->swap, 45);
-    Tap(kScanEsc);
-    h.RunFrames(1);
+    Tap(kScanEsc, 2);
     EXPECT_EQ(gFrameId, kScreenBit | 13);
     EXPECT_EQ(gTextSpeed, 11u);
     EXPECT_EQ(gSwapSpace, 45u);

@@ -1,6 +1,5 @@
 // The system menu through the real tick: rows, tabs, keys, money and play time.
 #include <cstring>
-#include <utility>
 
 #include "platform/TextCodec.h"
 #include "story/Talk.h"
@@ -23,16 +22,6 @@ struct SystemMenuTest : SysScreenTest {
         return nullptr;
     }
 };
-
-TEST(PlayTime, HoursWrapAtSixty) {
-    const std::pair<u32, const char*> cases[] = {
-        {3725, "1:02:05"}, {61 * 3600 + 59, "1:00:59"}, {0, "0:00:00"}};
-    for (const auto& [seconds, text] : cases) {
-        char buf[32];
-        FormatPlayTime(buf, sizeof(buf), seconds);
-        EXPECT_STREQ(buf, text);
-    }
-}
 
 TEST_F(SystemMenuTest, MoneyAndPlayTimeAreShown) {
     gScriptVars[0] = 1234;
