@@ -254,7 +254,7 @@ TEST_F(FighterDrawTest, FighterAtFollowsTheOpaquePixelsOfTheBodyFrontMostFirst) 
     EXPECT_EQ(gEnemySide.FighterAt(e.x, e.z - 44), nullptr);
 }
 
-TEST_F(FighterDrawTest, CommandPanelNumbersStayInsideThePanelAtSizeTwelve) {
+TEST_F(FighterDrawTest, CommandPanelNamesItsRowsAndKeepsTheNumbersInside) {
     cFighter& p = Party();
     p.aux[36] = {11002, 10};
     p.hp = 1234;
@@ -273,9 +273,20 @@ TEST_F(FighterDrawTest, CommandPanelNumbersStayInsideThePanelAtSizeTwelve) {
             for (i32 x = x0; x < x1; ++x) n += At(x, y) == 0;
         return n;
     };
+    // The panel picture names the rows: "HP" and "MP" at size 12 from x + 98,
+    // twelve pixels and a shadow column, so x + 111 up to the numbers stays plain.
+    const u16 plain = PlainColour(11002, 7);
+    auto marked = [plain](i32 x0, i32 x1, i32 y0, i32 y1) {
+        int n = 0;
+        for (i32 y = y0; y < y1; ++y)
+            for (i32 x = x0; x < x1; ++x) n += At(x, y) != plain;
+        return n;
+    };
     for (i32 line : {60, 74}) {
         EXPECT_GT(ink(608, 620, line, line + 14), 0) << line;
         EXPECT_EQ(ink(620, 640, line, line + 14), 0) << line;
+        EXPECT_GT(marked(428 + 98, 428 + 111, line, line + 13), 0) << line;
+        EXPECT_EQ(marked(428 + 111, 428 + 120, line, line + 14), 0) << line;
     }
     EXPECT_LE(620, right);
     // The enemy's name under its blink is size 13.

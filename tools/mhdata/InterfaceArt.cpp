@@ -296,10 +296,8 @@ u32 PictureOf(u32 act) {
         (act >= 9004 && act <= 9007) || act == 9012 || act == 9013 || act == 9016 || act == 9051;
     return own ? act : act + 1000;
 }
+}  // namespace
 
-// Writes text into a frame at (x, y), white with a dark shadow, in the game's
-// own font (x < 0: centred across the frame); without the font the frame stays
-// flat.
 void DrawCaptionAt(ArchiveFrame* f, const char* utf8, int size, int x, int y) {
     cGrpFont font;
     if (!font.Init(f->w, f->h) || !font.SetFont(B5("細明體"), size)) return;
@@ -310,6 +308,7 @@ void DrawCaptionAt(ArchiveFrame* f, const char* utf8, int size, int x, int y) {
     font.DrawString(f->pixels.data(), x, y, text.c_str(), kCaptionInk, kStyleShadow);
 }
 
+namespace {
 // A caption centred into a frame.
 void DrawCaption(ArchiveFrame* f, const char* utf8, int size) {
     DrawCaptionAt(f, utf8, size, -1, (f->h - size) / 2);

@@ -29,6 +29,11 @@ struct PanelLabel {
     int size;
 };
 const std::vector<PanelLabel>& PanelLabels();
+struct ArchiveFrame;
+// Writes text into a frame at (x, y), white with a dark shadow, in the game's
+// own font (x < 0: centred across the frame); without the font the frame stays
+// flat.
+void DrawCaptionAt(ArchiveFrame* f, const char* utf8, int size, int x, int y);
 // The interface acts and how many actions each has.
 struct InterfaceActInfo {
     u32 act;

@@ -1,13 +1,19 @@
-// Flat-coloured pictures and acts of the command rings and the battle lists.
+// Pictures and acts of the command rings (a tile per command with its first
+// character) and the battle lists (flat colours).
 #include "mhdata/SampleBattleMenus.h"
 
+#include <cstring>
 #include <string>
 
 #include "battle/BattleMenu.h"
+#include "mhdata/InterfaceArt.h"
 
 namespace sample_menus {
-u16 RingIconColour(i32 action) {
-    return static_cast<u16>((action * 977 + 3) & 0x7FFF) | 0x0421;
+u16 RingIconColour(i32 look) {
+    // Normal, chosen, closed, closed and chosen: slate, gold, grey, dull gold.
+    static constexpr u16 kTiles[4] = {6 << 10 | 9 << 5 | 16, 22 << 10 | 17 << 5 | 3,
+                                      11 << 10 | 11 << 5 | 11, 15 << 10 | 13 << 5 | 7};
+    return kTiles[look & 3];
 }
 }  // namespace sample_menus
 
@@ -27,12 +33,27 @@ ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
     return f;
 }
 
-// A transparent frame the size of the ring with one square around point (px, py).
-ArchiveFrame Icon(i32 w, i32 h, i32 px, i32 py, u16 colour) {
+// A transparent frame the size of the ring with one tile around point (px,
+// py): the look's colour in a dark rim, the command's first character on it
+// (a caption is UTF-8: a Chinese character is three bytes).
+ArchiveFrame Icon(i32 w, i32 h, i32 px, i32 py, i32 look, const char* caption) {
+    constexpr u16 kRim = 2 << 10 | 2 << 5 | 4;
     ArchiveFrame f = Flat(w, h, kKey);
-    for (i32 y = py - kIconSize / 2; y < py + kIconSize / 2; ++y)
-        for (i32 x = px - kIconSize / 2; x < px + kIconSize / 2; ++x)
-            if (x >= 0 && y >= 0 && x < w && y < h) f.pixels[static_cast<size_t>(y) * w + x] = colour;
+    ArchiveFrame tile = Flat(kIconSize, kIconSize, RingIconColour(look));
+    for (i32 y = 0; y < kIconSize; ++y)
+        for (i32 x = 0; x < kIconSize; ++x)
+            if (x == 0 || y == 0 || x == kIconSize - 1 || y == kIconSize - 1)
+                tile.pixels[static_cast<size_t>(y) * kIconSize + x] = kRim;
+    if (caption && std::strlen(caption) >= 3) {
+        const std::string first(caption, 3);
+        DrawCaptionAt(&tile, first.c_str(), 16, 2, 2);
+    }
+    const i32 x0 = px - kIconSize / 2, y0 = py - kIconSize / 2;
+    for (i32 y = 0; y < kIconSize; ++y)
+        for (i32 x = 0; x < kIconSize; ++x)
+            if (x0 + x >= 0 && y0 + y >= 0 && x0 + x < w && y0 + y < h)
+                f.pixels[static_cast<size_t>(y0 + y) * w + x0 + x] =
+                    tile.pixels[static_cast<size_t>(y) * kIconSize + x];
     return f;
 }
 
@@ -45,9 +66,9 @@ ArchivePicture RingPicture() {
     for (i32 role = 0; role < kRoleCount; ++role)
         for (int k = 0; k < kRingRows; ++k)
             for (int look = 0; look < 4; ++look) {
-                const i32 a = DefaultCommandRow(role, k).frameBase + look;
-                p.frames[a] = Icon(kRingW, kRingH, gRingPoints[k].x - kRingInX, gRingPoints[k].y,
-                                   RingIconColour(a));
+                const CommandRow r = DefaultCommandRow(role, k);
+                p.frames[r.frameBase + look] = Icon(kRingW, kRingH, gRingPoints[k].x - kRingInX,
+                                                    gRingPoints[k].y, look, r.caption);
             }
     return p;
 }
@@ -70,12 +91,13 @@ ArchivePicture CreaturePicture() {
     for (int a = 0; a < kCreatureFrames; ++a)
         p.frames.push_back(Flat(24, 24, static_cast<u16>(10 << 5 | a)));  // portraits
     p.frames[20] = Flat(kCreatureW, kCreatureH, static_cast<u16>(8 << 10 | 4 << 5 | 8));
+    static const char* const kCaptions[kCreatureRows] = {"攻擊", "防禦", "魔法", "解除"};
     for (int k = 0; k < kCreatureRows; ++k)
         for (int look = 0; look < 2; ++look) {
             const RingPoint pt = gCreatureRingPoints[k];
             const i32 a = 21 + 4 * k + look;
-            p.frames[a] = Icon(kCreatureW, kCreatureH, pt.x - kCreatureRingInX - 8, pt.y - 2,
-                               RingIconColour(a));
+            p.frames[a] = Icon(kCreatureW, kCreatureH, pt.x - kCreatureRingInX - 8, pt.y - 2, look,
+                               kCaptions[k]);
             if (k == 2) p.frames[31 + look] = p.frames[a];
         }
     return p;

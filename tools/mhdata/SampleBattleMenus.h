@@ -1,5 +1,6 @@
-// The sample game's command rings and battle lists, drawn in flat colours:
-// ring icons sit on their row points so a click lands on the row it shows.
+// The sample game's command rings and battle lists: ring icons are tiles
+// marked with their command's first character, each on its row point so a
+// click lands on the row it shows; the lists are flat colours.
 #pragma once
 #include <map>
 
@@ -11,7 +12,8 @@ constexpr i32 kIconSize = 20;      // the square of a ring icon around its row p
 constexpr i32 kListPanelW = 140;  // the list panel leaves the description box beside it
 constexpr i32 kListPanelH = 160;
 constexpr i32 kListPartSize = 16;  // arrows and thumb
-u16 RingIconColour(i32 action);
+// The tile colour of a ring icon in look 0-3 (normal, chosen, closed, both).
+u16 RingIconColour(i32 look);
 }  // namespace sample_menus
 
 void AddSampleMenuPictures(std::map<u32, ArchivePicture>* pics);

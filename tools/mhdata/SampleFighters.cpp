@@ -3,6 +3,7 @@
 // flat-colour pictures.
 #include "mhdata/SampleFighters.h"
 #include "mhdata/Databases.h"
+#include "mhdata/InterfaceArt.h"
 #include "mhdata/SampleFigures.h"
 
 #include <array>
@@ -290,7 +291,10 @@ u16 PanelColour(u32 act, int frame) {
     return static_cast<u16>((act * 7 + 0x1863 * (frame + 3)) & 0xFFFF) | 0x0020;
 }
 
-// The bar act's picture: one frame per look, plainly coloured.
+// The bar act's picture: one frame per look, plainly coloured. The command
+// panel (frame 7) names its two number rows: the battle draws them at size 12
+// from x 120, y 60 and 74, six pixels a character; "HP" and "MP" stand in the
+// column of the panel's "狀態" (x 98) and end ten pixels before them.
 ArchivePicture BarPicture() {
     ArchivePicture p;
     p.name = "bars";
@@ -302,6 +306,8 @@ ArchivePicture BarPicture() {
         f.pixels.assign(static_cast<size_t>(f.w) * f.h, PanelColour(kBarAct, k++));
         p.frames.push_back(f);
     }
+    DrawCaptionAt(&p.frames[7], "HP", 12, 98, 60);
+    DrawCaptionAt(&p.frames[7], "MP", 12, 98, 74);
     return p;
 }
 
