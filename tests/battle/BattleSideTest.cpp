@@ -35,15 +35,11 @@ protected:
     }
     // Draws that leave the head starts in place: each pair exchanged twice.
     static std::vector<u32> KeepHeadStart() { return {0, 1, 0, 1, 2, 3, 2, 3, 4, 5, 4, 5}; }
-    void ScriptWith(std::vector<u32> v) {
-        ScriptedDraws::values.assign(v.begin(), v.end());
-        ScriptedDraws::asked.clear();
-    }
     // The party set up from formation f (or the one in place) with the head starts kept.
     void SetUpParty(std::initializer_list<i32> f = {}) {
         int k = 0;
         for (i32 r : f) gFormation[k++] = r;
-        ScriptWith(KeepHeadStart());
+        Script(KeepHeadStart());
         gPartySide.SetupParty(kSpots);
     }
     static i32 Piece(int n, i32 kind, EquipSpecial sp, i32 look = 0) {
@@ -183,7 +179,7 @@ TEST_F(EnemySides, SortedByDepthWithRowsHpAndEffects) {
     };
     std::vector<u32> draws = KeepHeadStart();
     for (u32 d : {20u, 0u, 10u, 5u}) draws.push_back(d);
-    ScriptWith(draws);
+    Script(draws);
     gEnemySide.SetupEnemies(spots);
     const cBattleSide& s = gEnemySide;
     ASSERT_EQ(s.count, 4);
@@ -260,7 +256,7 @@ TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
     form.fleeRate = 35;
     form.attackKind = 1;
     form.specialEffect[0] = 5;
-    ScriptWith({7});
+    Script({7});
     cFighter* f = gPartySide.AddFighter(form);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(gPartySide.count, 4);

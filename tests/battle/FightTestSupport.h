@@ -59,7 +59,7 @@ protected:
     }
 
     // The next draws; each value is what RandomN(n) answers.
-    void Script(std::initializer_list<u32> v) {
+    static void Script(const std::vector<u32>& v) {
         ScriptedDraws::values.assign(v.begin(), v.end());
         ScriptedDraws::asked.clear();
     }
