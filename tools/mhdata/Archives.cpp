@@ -44,6 +44,14 @@ ActWords& ActWords::O2() {
     return Cmd(kActO2);
 }
 
+ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
+    ArchiveFrame f;
+    f.w = w;
+    f.h = h;
+    f.pixels.assign(static_cast<size_t>(w) * h, colour);
+    return f;
+}
+
 namespace {
 
 // Run-codes and packs one frame; false when the frame is not w x h.
@@ -194,14 +202,6 @@ constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
 
 constexpr u16 Rgb(int r, int g, int b) {
     return static_cast<u16>(r << 10 | g << 5 | b);
-}
-
-ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
-    ArchiveFrame f;
-    f.w = w;
-    f.h = h;
-    f.pixels.assign(static_cast<size_t>(w) * h, colour);
-    return f;
 }
 
 void Rect(ArchiveFrame& f, i32 x0, i32 y0, i32 w, i32 h, u16 colour) {

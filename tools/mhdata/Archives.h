@@ -14,6 +14,9 @@ struct ArchiveFrame {
     std::vector<u16> pixels;
 };
 
+// A w x h frame of one colour.
+ArchiveFrame Flat(i32 w, i32 h, u16 colour);
+
 struct ArchivePicture {
     std::string name;
     u16 depth = 16;

@@ -28,14 +28,6 @@ using namespace sample_battle;
 // The cursor looks the interface art does not draw already (it has 9102 and 9104).
 constexpr u32 kCursorLooks[] = {9101, 9103, 9105, 9106, 9107};
 
-ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
-    ArchiveFrame f;
-    f.w = w;
-    f.h = h;
-    f.pixels.assign(static_cast<size_t>(w) * h, colour);
-    return f;
-}
-
 ArchivePicture FlatPicture(const std::string& name, std::initializer_list<ArchiveFrame> frames) {
     ArchivePicture p;
     p.name = name;

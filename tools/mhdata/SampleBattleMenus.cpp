@@ -25,14 +25,6 @@ constexpr i32 kCreatureW = 260, kCreatureH = 120;
 constexpr int kRingFrames = 69;      // frame bases up to 65, four looks each
 constexpr int kCreatureFrames = 40;  // back 20, icons 21..36, portraits below 20
 
-ArchiveFrame Flat(i32 w, i32 h, u16 colour) {
-    ArchiveFrame f;
-    f.w = w;
-    f.h = h;
-    f.pixels.assign(static_cast<size_t>(w) * h, colour);
-    return f;
-}
-
 // A transparent frame the size of the ring with one tile around point (px,
 // py): the look's colour in a dark rim, the command's first character on it
 // (a caption is UTF-8: a Chinese character is three bytes).

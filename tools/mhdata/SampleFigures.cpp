@@ -30,11 +30,7 @@ u16 Mix(u16 a, u16 b, int t) {
 }
 
 ArchiveFrame Blank(i32 w, i32 h, u16 c) {
-    ArchiveFrame f;
-    f.w = w;
-    f.h = h;
-    f.pixels.assign(static_cast<size_t>(w) * h, c);
-    return f;
+    return Flat(w, h, c);
 }
 
 void Dot(ArchiveFrame& f, i32 x, i32 y, u16 c) {
