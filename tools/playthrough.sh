@@ -203,8 +203,6 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   fight pirates 120 166 $road 120
   sleep 0.3; shot ship-video
   tap Escape
-  shot picture-show  # the harbour pictures between black bars
-  sleep 2
   read_box pirates-gone
   # Down once: the lighthouse.
   world_map_to 1 Down lighthouse-again 40 240 $grass
