@@ -10,6 +10,8 @@ constexpr int kPathSize = 260;
 constexpr u8 kDefaultInstallMode = 2;
 constexpr u8 kDefaultVolume = 6;    // sound effects and music, 0..11
 constexpr u8 kDefaultCacheMb = 60;  // map-cache size
+// Mode 52 ('4'), which the story's video start leaves: data from the base folder.
+constexpr u8 kInstallModeAfterVideo = '4';
 
 extern char gBasePath[kPathSize];  // root folder, ending with a backslash
 extern char gCdPath[kPathSize];    // root of the drive holding the data disc

@@ -423,6 +423,9 @@ Step CmdVideo(TalkContext*, CmdArgs& a) {
             // The name is bounded by the window: the command's length was checked.
             u32 ip = 0;
             ScriptPlayVideo(gBasePath, a.at, a.len, &ip);
+            // From the first story video on the game reads its data from the
+            // base folder: the picture shows come from "Video\" beside it.
+            gInstallMode = kInstallModeAfterVideo;
             return Step::Yield;
         }
         case 0xC3:

@@ -249,6 +249,7 @@ TEST_F(SceneCommandTest, MusicAndSounds) {
 }
 
 TEST_F(SceneCommandTest, VideoClosesTheArchiveAndReopenBringsItBack) {
+    gInstallMode = 2;  // installed, the shows on the disc
     Write("Video \"MH OPENING.BIK\"\n ReopenMap\n SetFlag 300\n End");
     StartTalk(1, kPlayerRole);
     for (int f = 0; f < 5 && !(gRunState & kRunVideo); ++f) Frame();
@@ -260,6 +261,13 @@ TEST_F(SceneCommandTest, VideoClosesTheArchiveAndReopenBringsItBack) {
     EXPECT_TRUE(GetGameFlag(300));
     EXPECT_FALSE(gScriptScene.archiveClosed);
     EXPECT_TRUE(gMapArchiveFile.IsOpen());
+    // The video start leaves install mode 52 ('4'): a later picture show
+    // opens from "Video\" on the base folder, with no disc asked for.
+    EXPECT_EQ(gInstallMode, 0x34);
+    Run(std::string("PictureShow \"") + kSamplePicShowName + "\"\n WaitPictureShow\n SetFlag 301",
+        200);
+    EXPECT_EQ(gPicShow.frame, 3u);
+    EXPECT_TRUE(GetGameFlag(301));
 }
 
 // The sample game's own talks, as mhgen wrote them (the room visit is played
