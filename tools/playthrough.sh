@@ -200,9 +200,28 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   # The pirates on the pier; their ship sails off (Esc stops the video).
   tap Up
   read_box pirates
-  fight pirates 120 166 $road 120
-  sleep 0.3; shot ship-video
-  tap Escape
+  sleep 3; shot pirates; tap a; sleep 4; shot pirates-on-auto
+  # The fight, the ship's video and the harbour's picture show run on their
+  # own; the show is the full picture between black bars at the top and the
+  # bottom. Screens are taken until the street is back, and the first one of
+  # the show is kept.
+  shown=0
+  for i in $(seq 1 400); do
+    xwd -root | convert xwd:- "$out/show.png"
+    top=$(convert "$out/show.png" -format "%[pixel:p{320,2}]" info: | tr -d "srgba()")
+    mid=$(convert "$out/show.png" -format "%[pixel:p{320,240}]" info: | tr -d "srgba()")
+    low=$(convert "$out/show.png" -format "%[pixel:p{320,477}]" info: | tr -d "srgba()")
+    street=$(convert "$out/show.png" -format "%[pixel:p{120,166}]" info: | tr -d "srgba()")
+    if [ $shown = 0 ] && [ "$top" = 0,0,0 ] && [ "$low" = 0,0,0 ] && [ "$mid" != 0,0,0 ]; then
+      n=$((n + 1)); shown=1
+      cp "$out/show.png" "$out/$(printf %02d $n)-picture-show.png"
+      echo "$(printf %02d $n)-picture-show.png"
+    fi
+    [ "$street" = "$road" ] && [ $shown = 1 ] && break
+    sleep 0.1
+  done
+  rm -f "$out/show.png"
+  [ $shown = 1 ] || { echo "no picture show seen"; shot stuck; exit 1; }
   read_box pirates-gone
   # Down once: the lighthouse.
   world_map_to 1 Down lighthouse-again 40 240 $grass

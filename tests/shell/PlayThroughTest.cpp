@@ -6,8 +6,8 @@
 // the pirate captain's raid, lost and survived; the legend and the thunder
 // god's form; a quick save and its load on the street; the menu pages, the
 // offering raising the form; the pirates on the pier beaten with the form;
-// their ship sailing off; the keeper's thanks, the ending, the end screen,
-// and the title once more. Each checkpoint names the screen it reaches.
+// their ship sailing off and the harbour's picture show; the keeper's thanks,
+// the ending, the end screen, and the title once more. Each checkpoint names the screen it reaches.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,6 +39,7 @@
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "story/PartyCommands.h"
+#include "story/PicShow.h"
 #include "support/SampleSession.h"
 #include "ui/EndingFrame.h"
 #include "ui/SaveFile.h"
@@ -394,6 +395,16 @@ TEST_F(PlayThrough, TitleToEnding) {
     h.PostKeyUp(VK_ESCAPE);
     h.RunFrames(2);
     EXPECT_FALSE(gRunState & kRunVideo);
+    // Then the picture show from the game's Video folder: its frames, the
+    // closing fade, and the talk goes on.
+    ASSERT_TRUE(ConfirmUntil([] { return gPicShow.running; }, 20));
+    EXPECT_TRUE(gRunState & kRunTransition);
+    ASSERT_TRUE(h.RunUntil([] { return !gPicShow.running; }, 200));
+    EXPECT_EQ(gPicShow.frame, gPicShow.header.frames);
+    EXPECT_GT(gPicShow.header.frames, 0u);
+    EXPECT_GT(gPicShow.counter, 10000);
+    EXPECT_FALSE(gRunState & kRunTransition);
+    Mark("picture show");
     ASSERT_TRUE(ConfirmUntil([] { return gMapId == kWorld; }));
     EXPECT_TRUE(GetGameFlag(kSamplePiratesFlag));
     EXPECT_TRUE(gQuestList.empty());
@@ -424,7 +435,8 @@ TEST_F(PlayThrough, TitleToEnding) {
         "battle lost and survived", "rowed to the pier", "quick save page", "saved",
         "loaded", "back where it was saved", "items page", "equipment page", "items page again",
         "offering page", "items page once more", "transformation page", "skills page",
-        "system menu", "quest log", "transformation in battle", "pirates beaten", "video", "ending", "end screen", "title"};
+        "system menu", "quest log", "transformation in battle", "pirates beaten", "video",
+        "picture show", "ending", "end screen", "title"};
     EXPECT_EQ(reached, route);
 }
 

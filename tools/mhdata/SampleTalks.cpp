@@ -119,6 +119,10 @@ talk 9
     # The pirates' ship sails away.
     Video "MH SAILING.BIK"
     ReopenMap
+    # The harbour's pictures (sea, wall, lighthouse beam) from the game's own
+    # Video folder: since the video started, the shows come from there.
+    PictureShow "harbour.pak"
+    WaitPictureShow
     Say 0xFFF1 "海盜逃走了！%N出城去燈塔告訴守塔人吧。"
     WaitSpeaker 0xFFF1
     ChangeMap 2 30 20 0xFFFF 0xFFFF 0xFFFF
