@@ -197,11 +197,11 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   click 580 280; sleep 1; shot quest-log
   back; back  # the system menu, then the map
 
-  # The pirates on the pier; their ship sails off (Esc stops the video).
+  # The pirates on the pier; their ship sails off.
   tap Up
   read_box pirates
   sleep 3; shot pirates; tap a; sleep 4; shot pirates-on-auto
-  # The fight, the ship's video and the harbour's picture show run on their
+  # The fight, the video of the ship and the picture show of the harbour run on their
   # own; the show is the full picture between black bars at the top and the
   # bottom. Screens are taken until the street is back, and the first one of
   # the show is kept.
