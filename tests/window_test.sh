@@ -84,6 +84,12 @@ if [ "${3:-}" = --inside ]; then
       width=${box%%x*}
       [ "$width" -le 640 ] || fail "the error box is $width pixels wide"
       stop_with "$sig"
+      # The server drops a dead client's windows when it reads the closed
+      # connection, which on a busy machine can come a little after the exit.
+      for i in $(seq 1 30); do
+        xwininfo -root -tree | grep -v '"Moonharbor"' | grep -qE ' [0-9]+x[0-9]+[+-]' || break
+        sleep 0.1
+      done
       xwininfo -root -tree | grep -v '"Moonharbor"' | grep -qE ' [0-9]+x[0-9]+[+-]' &&
         fail "the error box outlived SIG$sig"
     done
