@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "map/MapDb.h"
 #include "map/DrawOrder.h"
 #include "map/NewGame.h"
+#include "map/RoleTable.h"
 #include "engine/FrameState.h"
 #include "base/Types.h"
 #include "shell/Settings.h"
@@ -82,3 +84,18 @@ struct GridMap {
     ~GridMap() { gMap.cells = nullptr; }
     u32& at(u32 x, u32 y) { return cells[static_cast<size_t>(y) * gMap.width + x]; }
 };
+
+// Slot n as a role of this id at pixel (x, y) with a fresh act, its cell taken
+// from gMap when one is installed; the role count grows to hold it.
+inline RoleSlot& PutRole(int n, u16 id, int x, int y, u32 state = kRoleShown) {
+    RoleSlot& s = gMapRoles[n];
+    s = RoleSlot{};
+    s.act = NewActPlayer();
+    s.roleId = id;
+    s.x = static_cast<u16>(x);
+    s.y = static_cast<u16>(y);
+    s.state = state;
+    if (gMap.cells) s.cell = &gMap.cells[static_cast<size_t>(y / 16) * gMap.width + x / 16];
+    gMapRoleCount = std::max(gMapRoleCount, n + 1);
+    return s;
+}
