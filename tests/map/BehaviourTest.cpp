@@ -46,18 +46,14 @@ protected:
         gPathDatabase = path_.data();
         gPathDatabaseSize = static_cast<u32>(path_.size());
     }
+    // A shown role at cell (cx, cy) standing still facing down.
     int AddRole(u16 id, int cx, int cy, u16 script) {
-        int i = gMapRoleCount++;
-        RoleSlot& s = gMapRoles[i];
-        s = RoleSlot{};
-        s.roleId = id;
-        s.x = static_cast<u16>(cx * 16);
-        s.y = static_cast<u16>(cy * 16);
-        s.cell = &grid.at(cx, cy);
-        s.state = kRoleShown;
+        RoleSlot& s = PutRole(gMapRoleCount, id, cx * 16, cy * 16);
+        s.act->act = s.act->action = 0;
+        s.act->dir = 1;
         s.scriptId = script;
         MarkRoleFootprint(&s);
-        return i;
+        return gMapRoleCount - 1;
     }
     // A clean start: the player at (2, 2) and role 7 at (5, 5) running program 1 of src.
     int Fresh(const std::string& src) {
@@ -70,14 +66,7 @@ protected:
         gMapRoleCount = 1;
         for (u32& c : grid.cells) c = 0;
         gPlayerSlot = AddRole(1, 2, 2, 0);
-        gMapRoles[gPlayerSlot].act = NewActPlayer();
-        gMapRoles[gPlayerSlot].act->act = 0;
         int role = AddRole(7, 5, 5, 1);
-        RoleSlot& s = gMapRoles[role];
-        s.act = NewActPlayer();
-        s.act->act = 0;
-        s.act->action = 0;
-        s.act->dir = 1;
         Load(src);
         return role;
     }

@@ -138,10 +138,10 @@ TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
         EXPECT_EQ(gKeyStates[keyEntry::kUp].down, s.down) << s.now;
     }
     // Repeats: the first held frame, then every odd count from 11.
-    gControl.now = 2000;
-    UpdateKeyState(keyEntry::kUp, false);
-    gControl.now = 2035;
-    UpdateKeyState(keyEntry::kUp, false);
+    for (u32 now : {2000u, 2035u}) {
+        gControl.now = now;
+        UpdateKeyState(keyEntry::kUp, false);
+    }
     int repeats = 0;
     for (int f = 1; f <= 14; ++f) {
         UpdateKeyState(keyEntry::kUp, true);
@@ -202,11 +202,10 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
         ASSERT_EQ(gTalkContext.owner, 101);
         EXPECT_EQ(gTalkContext.x, role.x);
         EXPECT_EQ(gTalkContext.ownerState, role.state);
-        EXPECT_EQ(role.act->dir, s.roleDir);
-        EXPECT_EQ(role.act->action, 0);
-        EXPECT_EQ(P().act->dir, s.playerDir);
-        EXPECT_EQ(gTalkTurn.slot, r);  // its look comes back at the talk's end
-        EXPECT_EQ(gTalkTurn.action, 8);
+        EXPECT_EQ(std::tuple(role.act->dir, role.act->action, P().act->dir),
+                  std::tuple(s.roleDir, 0, s.playerDir));
+        // Its look comes back at the talk's end.
+        EXPECT_EQ(std::tuple(gTalkTurn.slot, gTalkTurn.action), std::tuple(r, 8));
         // The same seen from the player toward a map point (the person's centre).
         EXPECT_EQ(GetPlayerDirectionTo(role.x + 8, role.y + 8), s.playerDir);
     }
@@ -325,8 +324,7 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
     EXPECT_EQ(gTalkContext.owner, kTalkSpot);
     // Facing right (3) the talk point lies at (x + 64, y).
-    EXPECT_EQ(gTalkContext.x, P().x + 64);
-    EXPECT_EQ(gTalkContext.y, P().y);
+    EXPECT_EQ(std::tuple(gTalkContext.x, gTalkContext.y), std::tuple(P().x + 64, P().y));
     // With the flag clear the player steps onto the spot and its talk starts too.
     EndTalk();
     ClearGameFlag(1);
@@ -383,20 +381,10 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
     poison.number = 0xEE;
     poison.script = 777;
     gMapEvents.push_back(poison);
-    gMapRoleCount = 3;
-    gPlayerSlot = 1;
-    gPlayerId = 1;
-    RoleSlot& p = gMapRoles[1];
-    p.roleId = 1;
-    p.state = kRoleShown;
-    p.act = NewActPlayer();
+    gPlayerSlot = gPlayerId = 1;
+    RoleSlot& p = PutRole(1, 1, 0, 0);
     // A person in a corner, so the role search has something to find.
-    RoleSlot& q = gMapRoles[2];
-    q.roleId = 9;
-    q.talk = 3;
-    q.state = kRoleShown;
-    q.x = q.y = 0;
-    q.cell = gMap.cells;
+    PutRole(2, 9, 0, 0).talk = 3;
     gViewX = gViewY = 0;
     gViewRight = 320;
     gViewBottom = 240;

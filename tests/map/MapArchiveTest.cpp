@@ -43,13 +43,6 @@ u32 MapAt(const std::vector<u8>& a, u32 id) {
     return 0;
 }
 
-u32 U32(const std::vector<u8>& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<u32>(b[at + 3]) << 24;
-}
-u16 U16(const std::vector<u8>& b, size_t at) {
-    return static_cast<u16>(b[at] | b[at + 1] << 8);
-}
-
 }  // namespace
 
 TEST_F(MapFixture, ArchiveAndCacheFieldsSitAtTheirFileOffsets) {
@@ -57,43 +50,40 @@ TEST_F(MapFixture, ArchiveAndCacheFieldsSitAtTheirFileOffsets) {
     std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
     ASSERT_GE(a.size(), 4u);
     size_t m = 0;
-    for (size_t e = U32(a, 0); e + 16 <= a.size(); e += 16)
-        if (U32(a, e + 8) == kTownArchive) m = U32(a, e);
+    for (size_t e = LoadU32(a.data() + 0); e + 16 <= a.size(); e += 16)
+        if (LoadU32(a.data() + e + 8) == kTownArchive) m = LoadU32(a.data() + e);
     ASSERT_GT(m, 0u);
     ASSERT_LE(m + 4 + 1024, a.size());
     EXPECT_EQ(std::string(a.begin() + m, a.begin() + m + 4), "MSF3");
     // The header follows "MSF3": width, height and tile bits from its byte 256.
     size_t hd = m + 4;
-    EXPECT_EQ(U16(a, hd + 256), kTownW);
-    EXPECT_EQ(U16(a, hd + 258), kTownH);
-    EXPECT_EQ(U16(a, hd + 260), 16);
+    EXPECT_EQ(std::tuple(LoadU16(a.data() + hd + 256), LoadU16(a.data() + hd + 258),
+                         LoadU16(a.data() + hd + 260)),
+              std::tuple(kTownW, kTownH, 16));
     // Header byte 16: the event block (relative to M): a count, then records
     // of event number and script value first.
-    size_t ev = m + U32(a, hd + 16);
+    size_t ev = m + LoadU32(a.data() + hd + 16);
     ASSERT_LE(ev + 12, a.size());
     // The town's events: the stone (talk 3), the signpost, eight street spots, the door.
-    EXPECT_EQ(U32(a, ev), 11u);
-    EXPECT_EQ(U32(a, ev + 4), kEventNumber);
-    EXPECT_EQ(U32(a, ev + 8), 3u);
+    EXPECT_EQ(
+        std::tuple(LoadU32(a.data() + ev), LoadU32(a.data() + ev + 4), LoadU32(a.data() + ev + 8)),
+        std::tuple(11u, kEventNumber, 3u));
     // The cache table: 24 slots of (map id, size, age, file number).
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
     std::vector<u8> t = CacheTable();
     ASSERT_EQ(t.size(), 384u);
-    EXPECT_EQ(U32(t, 0), kRoomArchive);
     // The room's picture is its tile set: nine 16 x 16 tiles of 16-bit pixels.
-    EXPECT_EQ(U32(t, 4), 9u * 16 * 16 * 2);
-    EXPECT_EQ(U32(t, 8), 0u);
-    EXPECT_EQ(U32(t, 12), 0u);
-    EXPECT_EQ(U32(t, 23 * 16), kFreeSlot);
-    EXPECT_EQ(U32(t, 23 * 16 + 12), 23u);
+    EXPECT_EQ(std::tuple(LoadU32(t.data()), LoadU32(t.data() + 4), LoadU32(t.data() + 8),
+                         LoadU32(t.data() + 12)),
+              std::tuple(kRoomArchive, 9u * 16 * 16 * 2, 0u, 0u));
+    EXPECT_EQ(std::tuple(LoadU32(t.data() + 23 * 16), LoadU32(t.data() + 23 * 16 + 12)),
+              std::tuple(kFreeSlot, 23u));
     EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 9u * 16 * 16 * 2);
 }
 
 TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
-    EXPECT_EQ(gMap.width, kTownW);
-    EXPECT_EQ(gMap.height, kTownH);
-    EXPECT_EQ(gMap.tileBits, 16u);
+    EXPECT_EQ(std::tuple(gMap.width, gMap.height, gMap.tileBits), std::tuple(kTownW, kTownH, 16u));
     // The ground is a tile set: each cell names the tile of its kind.
     EXPECT_EQ(gMap.pixelSize, sampleTile::kCount * 512u);
     EXPECT_EQ(gMap.cells[kEventY * kTownW + kEventX] & 0xFF, kEventNumber);
@@ -110,9 +100,8 @@ TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     EXPECT_EQ(GetDepthScale(GetDepthIndex(0, 16 * 4)), 740);
     // Two placements: a still picture and an animated object.
     EXPECT_EQ(gMapRoleCount, 3);
-    EXPECT_EQ(gMapRoles[1].stillPic, 1);
-    EXPECT_EQ(gMapRoles[1].attr1, 1);
-    EXPECT_EQ(gMapRoles[1].attr2, 2);
+    EXPECT_EQ(std::tuple(gMapRoles[1].stillPic, gMapRoles[1].attr1, gMapRoles[1].attr2),
+              std::tuple(1, 1, 2));
     ASSERT_NE(gMapRoles[2].act, nullptr);
     EXPECT_EQ(gMapRoles[2].act->act, 12001);
     EXPECT_EQ(gMapRoles[2].roleId, kNoRole);
@@ -165,14 +154,13 @@ TEST_F(MapFixture, FirstLoadBuildsTheCacheTheSecondUnpacksNothingAShortFileAgain
     EXPECT_EQ(syncsOfLoad(kRoomArchive), 1u);
     EXPECT_EQ(gMapsUnpacked, 1u);
     CacheSlot s = SlotAt(CacheTable(), 0);
-    EXPECT_EQ(s.mapId, kRoomArchive);
-    EXPECT_EQ(s.size, 20u * 16 * 15 * 16 * 2);
+    EXPECT_EQ(std::tuple(s.mapId, s.size), std::tuple(kRoomArchive, 20u * 16 * 15 * 16 * 2));
     EXPECT_EQ(SlotAt(CacheTable(), 1).mapId, kFreeSlot);
     EXPECT_EQ(syncsOfLoad(kTownArchive), 1u);
     EXPECT_EQ(syncsOfLoad(kRoomArchive), 0u);
     EXPECT_EQ(gMapsUnpacked, 2u);
-    EXPECT_EQ(SlotAt(CacheTable(), 0).age, 0u);
-    EXPECT_EQ(SlotAt(CacheTable(), 1).age, 1u);
+    EXPECT_EQ(std::tuple(SlotAt(CacheTable(), 0).age, SlotAt(CacheTable(), 1).age),
+              std::tuple(0u, 1u));
     // A short cache file is unpacked again.
     ReleaseMapView();
     WriteHostFile(h.Path("data/0.cm"), std::vector<u8>(100, 0));
