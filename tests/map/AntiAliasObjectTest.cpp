@@ -29,13 +29,9 @@ protected:
         ReleaseRoleHeads();
         h.boxes().clear();
     }
-    void Clear() {
-        for (i32 y = 0; y < 480; ++y)
-            for (i32 x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = kBack;
-    }
     // One frame of the layer on a clean canvas.
     void Frame() {
-        Clear();
+        FillCanvas(kBack);
         drawRoleHead();
     }
     // Loads the portrait's pictures and act into their caches, so that block

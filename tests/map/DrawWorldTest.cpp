@@ -88,12 +88,7 @@ protected:
         return ConvertPixel(static_cast<u16>(((t * 5) & 31) << 10 | ((t * 3 + 7) & 31) << 5 | 20));
     }
 
-    void Clear() {
-        for (int y = 0; y < 480; ++y) {
-            u16* row = PaintPixelAddr(0, y);
-            for (int x = 0; x < 640; ++x) row[x] = kSentinel;
-        }
-    }
+    void Clear() { FillCanvas(kSentinel); }
     u16 At(int x, int y) { return PaintPixelAddr(0, y)[x]; }
 
     // The ground as the rules give it, screen pixel by pixel.
@@ -122,17 +117,11 @@ protected:
                 }
     }
     int AddPerson(u16 id, int act, int x, int y, int bucket) {
-        int n = gMapRoleCount++;
-        RoleSlot& s = gMapRoles[n];
-        s = RoleSlot{};
-        s.act = NewActPlayer();
+        int n = gMapRoleCount;
+        RoleSlot& s = PutRole(n, id, x, y, kRoleShown | static_cast<u32>(bucket));
         s.act->act = act;
         s.act->action = 0;
         s.act->dir = 1;
-        s.roleId = id;
-        s.x = static_cast<u16>(x);
-        s.y = static_cast<u16>(y);
-        s.state = kRoleShown | static_cast<u32>(bucket);
         InsertMapObject(&s, bucket);
         TakeActData(s.act);
         return n;
@@ -241,19 +230,7 @@ TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRow) {
         for (int x = 0; x < 640; ++x) want[y * 640 + x] = Ground(x, y);
     for (int n : {4, 1, 2, 3}) {
         const RoleSlot& s = gMapRoles[n];
-        PicFrame* f = GetPic(s.act->pic, s.act->frame);
-        ASSERT_NE(f, nullptr);
-        i32 w = 0, hgt = 0, depth = 0;
-        u16* px = static_cast<u16*>(RleDecode(f->pixels, f->size, &w, &hgt, &depth));
-        ASSERT_NE(px, nullptr);
-        for (int y = 0; y < hgt; ++y)
-            for (int x = 0; x < w; ++x) {
-                u16 v = px[y * w + x];
-                if (v == gKeyColor555 || v == gKeyColor2555) continue;
-                int sx = s.x - s.act->xOff + x, sy = s.y - s.act->yOff + y;
-                if (sx >= 0 && sx < 640 && sy >= 0 && sy < 480) want[sy * 640 + sx] = v;
-            }
-        MH_FREE(px);
+        ForFramePixels(*s.act, s.x, s.y, [&](int x, int y, u16 v) { want[y * 640 + x] = v; });
     }
     int bad = 0, people = 0;
     for (int y = 0; y < 480; ++y)

@@ -129,15 +129,10 @@ TEST_F(SceneTest, PlayerArrivalClearsKeysAndCentresTheView) {
 TEST_F(SceneTest, PartyOfEightFollowsAlongTheTrail) {
     // Seven followers placed behind the player.
     for (int k = 1; k < 8; ++k) {
-        int n = gMapRoleCount++;
-        RoleSlot& s = gMapRoles[n];
-        s = RoleSlot{};
-        s.act = NewActPlayer();
+        int n = gMapRoleCount;
+        RoleSlot& s = PutRole(n, static_cast<u16>(200 + k), (10 - (k % 3)) * 16, (11 + k / 3) * 16,
+                              kRoleShown | kRoleFollows);
         s.act->act = 1 + k % 3;
-        s.roleId = static_cast<u16>(200 + k);
-        s.x = static_cast<u16>((10 - (k % 3)) * 16);
-        s.y = static_cast<u16>((11 + k / 3) * 16);
-        s.state = kRoleShown | kRoleFollows;
         InsertMapObject(&s, 0);
         newRoleInit(&s);
         AddFollower(n);

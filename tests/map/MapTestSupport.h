@@ -16,6 +16,10 @@
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "engine/FrameState.h"
+#include "engine/PicPaint.h"
+#include "engine/PixelFormat.h"
+#include "engine/RlePic.h"
+#include "engine/Tsw.h"
 #include "base/Types.h"
 #include "shell/Settings.h"
 #include "mhdata/Maps.h"
@@ -98,4 +102,30 @@ inline RoleSlot& PutRole(int n, u16 id, int x, int y, u32 state = kRoleShown) {
     if (gMap.cells) s.cell = &gMap.cells[static_cast<size_t>(y / 16) * gMap.width + x / 16];
     gMapRoleCount = std::max(gMapRoleCount, n + 1);
     return s;
+}
+
+// Fills the whole paint canvas with one colour.
+inline void FillCanvas(u16 v) {
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = v;
+}
+
+// Calls fn(sx, sy, v) for each opaque on-screen pixel of an act's current frame
+// as drawn for a role at (x, y) with the view at the origin.
+template <class Fn>
+void ForFramePixels(const ActPlayer& a, int x, int y, Fn fn) {
+    PicFrame* f = GetPic(a.pic, a.frame);
+    ASSERT_NE(f, nullptr) << a.act;
+    i32 w = 0, hgt = 0, depth = 0;
+    u16* px = static_cast<u16*>(RleDecode(f->pixels, f->size, &w, &hgt, &depth));
+    ASSERT_NE(px, nullptr);
+    for (int j = 0; j < hgt; ++j)
+        for (int i = 0; i < w; ++i) {
+            u16 v = px[j * w + i];
+            int sx = x - a.xOff + i, sy = y - a.yOff + j;
+            if (v != gKeyColor555 && v != gKeyColor2555 && sx >= 0 && sx < 640 && sy >= 0 &&
+                sy < 480)
+                fn(sx, sy, v);
+        }
+    MH_FREE(px);
 }

@@ -72,8 +72,7 @@ TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
 TEST_F(SampleLook, StillPeopleAreDrawnAtTheirCellsAndMarkThem) {
     ClearDepthScale();  // the town's depth rows would scale the people
     gViewX = gViewY = 0;
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = 0;
+    FillCanvas(0);
     DrawWorld();
     int still = 0;
     for (int i = 1; i < gMapRoleCount; ++i) {
@@ -89,22 +88,10 @@ TEST_F(SampleLook, StillPeopleAreDrawnAtTheirCellsAndMarkThem) {
         a.action = s.act->action;
         a.dir = s.act->dir;
         ASSERT_EQ(TakeActData(&a), 1) << s.roleId;
-        PicFrame* f = GetPic(a.pic, a.frame);
-        ASSERT_NE(f, nullptr) << s.roleId;
-        i32 w = 0, hgt = 0, depth = 0;
-        u16* px = static_cast<u16*>(RleDecode(f->pixels, f->size, &w, &hgt, &depth));
-        ASSERT_NE(px, nullptr);
         int shown = 0, wrong = 0;
-        for (int y = 0; y < hgt; ++y)
-            for (int x = 0; x < w; ++x) {
-                u16 v = px[y * w + x];
-                int sx = s.x - a.xOff + x, sy = s.y - a.yOff + y;
-                if (v == gKeyColor555 || v == gKeyColor2555 || sx < 0 || sy < 0 || sx >= 640 ||
-                    sy >= 480)
-                    continue;
-                (*PaintPixelAddr(sx, sy) == v ? shown : wrong)++;
-            }
-        MH_FREE(px);
+        ForFramePixels(a, s.x, s.y, [&](int x, int y, u16 v) {
+            (*PaintPixelAddr(x, y) == v ? shown : wrong)++;
+        });
         EXPECT_GT(shown, 200) << "role " << s.roleId << " at " << s.x / 16 << "," << s.y / 16;
         EXPECT_EQ(wrong, 0) << s.roleId;
         u32 cell = gMap.cells[static_cast<size_t>(s.y / 16) * gMap.width + s.x / 16];

@@ -56,8 +56,6 @@ TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) 
     h.RunFrames(2000);
     for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
     EXPECT_EQ(SetSwimObstacleKind(7, 12001, 1), 1);
-    EXPECT_EQ(gSwim->kindAct[7], 12001);
-    EXPECT_EQ(gSwim->kindAction[7], 1);
     EXPECT_EQ(SetSwimObstacleKind(8, 1, 0), 0);
     EXPECT_EQ(SetSwimObstacleKind(-1, 1, 0), 0);
     FreeSwimScene();
@@ -65,46 +63,41 @@ TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) 
     EXPECT_EQ(RunSwimScene(), 0);  // no scene: nothing to step
 }
 
-TEST_F(SwimTest, StrokesPushForwardAndCostStamina) {
-    Tap(keyEntry::kDown);
-    EXPECT_EQ(gSwim->forwardSpeed, 2);
-    EXPECT_EQ(gSwim->stamina, 39);
-    // Holding the key is one stroke, not one per frame.
-    Hold(keyEntry::kDown, 5);
-    h.RunFrames(1);
-    EXPECT_EQ(gSwim->forwardSpeed, 4);
-    EXPECT_EQ(gSwim->stamina, 38);
+// Strokes (down) push forward and cost stamina, a held key is one stroke;
+// up brakes, at once on the third held frame; tired, a tap no longer brakes.
+TEST_F(SwimTest, StrokesPushForwardAndUpBrakes) {
+    const struct {
+        i32 speed, stamina;
+        int entry, held;  // frames the key is held; 0 taps it
+        i32 wantSpeed, wantStamina;
+    } kCases[] = {
+        {0, 40, keyEntry::kDown, 0, 2, 39}, {2, 39, keyEntry::kDown, 5, 4, 38},
+        {0, 0, keyEntry::kDown, 0, 0, 0},   {14, 40, keyEntry::kUp, 0, 10, -1},
+        {10, 40, keyEntry::kUp, 2, 2, -1},  {14, 40, keyEntry::kUp, 3, 0, -1},
+        {12, 5, keyEntry::kUp, 0, 12, -1},  {12, 5, keyEntry::kUp, 3, 0, -1},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(&c - kCases);
+        gSwim->forwardSpeed = c.speed;
+        gSwim->stamina = c.stamina;
+        if (c.held) {
+            Hold(c.entry, c.held);
+        } else {
+            Tap(c.entry);
+        }
+        EXPECT_EQ(gSwim->forwardSpeed, c.wantSpeed);
+        EXPECT_TRUE(c.wantStamina < 0 || gSwim->stamina == c.wantStamina) << gSwim->stamina;
+        h.RunFrames(1);
+    }
     // At 4 eighths a frame the swimmer climbs a pixel every two frames.
+    gSwim->forwardSpeed = 4;
     i32 y8 = gSwim->y8;
     h.RunFrames(10);
     EXPECT_EQ(gSwim->y8, y8 - 40);
     EXPECT_EQ(gSwim->progress, kSwimCourse - SwimY());
+    gSwim->stamina = 40;
     for (int i = 0; i < 12; ++i) Tap(keyEntry::kDown);
     EXPECT_EQ(gSwim->forwardSpeed, kSwimForwardLimit);
-    // Without stamina a stroke does nothing.
-    gSwim->forwardSpeed = 0;
-    gSwim->stamina = 0;
-    Tap(keyEntry::kDown);
-    EXPECT_EQ(gSwim->forwardSpeed, 0);
-}
-
-TEST_F(SwimTest, UpBrakesAndHeldStopsAtOnce) {
-    gSwim->forwardSpeed = 14;
-    Tap(keyEntry::kUp);
-    EXPECT_EQ(gSwim->forwardSpeed, 10);
-    Hold(keyEntry::kUp, 2);  // two frames below the held count of 3
-    EXPECT_EQ(gSwim->forwardSpeed, 2);
-    gSwim->forwardSpeed = 14;
-    Hold(keyEntry::kUp, 3);  // the third frame drops to the lower limit
-    EXPECT_EQ(gSwim->forwardSpeed, 0);
-    h.RunFrames(1);
-    // Tired, a tap does not brake; holding still stops.
-    gSwim->stamina = 5;
-    gSwim->forwardSpeed = 12;
-    Tap(keyEntry::kUp);
-    EXPECT_EQ(gSwim->forwardSpeed, 12);
-    Hold(keyEntry::kUp, 3);
-    EXPECT_EQ(gSwim->forwardSpeed, 0);
 }
 
 TEST_F(SwimTest, SteeringPushesDragsAndIsLimited) {

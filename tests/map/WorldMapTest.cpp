@@ -78,8 +78,8 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
         u8 key;
         u32 index;
         i32 mouseX, mouseY;
-    } steps[] = {{kArrowDown, 0, 314, 86},  {kArrowDown, 4, 258, 198}, {kArrowDown, 8, 362, 264},
-                 {kArrowUp, 4, 258, 198},   {kArrowUp, 0, 314, 86},    {kArrowUp, 8, 362, 264}};
+    } steps[] = {{kArrowDown, 0, 314, 86}, {kArrowDown, 4, 258, 198}, {kArrowDown, 8, 362, 264},
+                 {kArrowUp, 4, 258, 198},  {kArrowUp, 0, 314, 86},    {kArrowUp, 8, 362, 264}};
     for (const auto& st : steps) {
         s.Tap(st.key);
         ASSERT_EQ(gWorldMapIndex, st.index);
