@@ -33,28 +33,22 @@ void PutPlayerAt(u16 cx, u16 cy) {
 
 TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsTheFirstTalk) {
     ASSERT_EQ(StartNewGame(1), 1);
-    EXPECT_EQ(gMapId, kTown);
-    EXPECT_EQ(gPlayerId, kPlayerRole);
     ASSERT_GT(gPlayerSlot, 0);
-    EXPECT_EQ(gMapRoles[gPlayerSlot].x, 10 * 16);
-    EXPECT_EQ(gMapRoles[gPlayerSlot].y, 10 * 16);
-    EXPECT_EQ(gMapRoles[gPlayerSlot].state, 0xD100u);
-    EXPECT_EQ(gFollowers.slot[0], gPlayerSlot);
-    EXPECT_EQ(gFollowers.trailX[7], 160);
-    EXPECT_EQ(gTalkContext.talk, kFirstTalk);
-    EXPECT_EQ(gTalkContext.owner, kPlayerRole);
-    for (int f : {1, 3, 4, 10, 12, 30, 82}) EXPECT_TRUE(GetGameFlag(f)) << f;
-    for (int f : {0, 2, 9, 11, 13, 20, 21, 34, 72, 81, 83, 90}) EXPECT_FALSE(GetGameFlag(f)) << f;
-    EXPECT_FALSE(GetGameFlag(70));  // map entry clears it away from map 2
+    const RoleSlot& p = gMapRoles[gPlayerSlot];
+    EXPECT_EQ(std::tuple(gMapId, gPlayerId, p.x, p.y, p.state),
+              std::tuple(kTown, kPlayerRole, 10 * 16, 10 * 16, 0xD100u));
+    EXPECT_EQ(std::tuple(gFollowers.slot[0], gFollowers.trailX[7]), std::tuple(gPlayerSlot, 160));
+    EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner),
+              std::tuple(kFirstTalk, kPlayerRole));
+    // Entering the town sets its visit flag and turns its effects into flags
+    // (0x10: flag 6); the scene byte 0x01 is an attribute, not an effect (flag
+    // 22); map entry clears flag 70 away from map 2.
+    for (int f : {1, 3, 4, 6, 10, 12, 30, 82, 500 + kTown}) EXPECT_TRUE(GetGameFlag(f)) << f;
+    for (int f : {0, 2, 5, 9, 11, 13, 20, 21, 22, 34, 70, 72, 81, 83, 90})
+        EXPECT_FALSE(GetGameFlag(f)) << f;
     EXPECT_TRUE(h.boxes().empty());
-    // Entering the town turns its effects into flags and places its people.
-    EXPECT_TRUE(GetGameFlag(500 + kTown));
-    EXPECT_TRUE(GetGameFlag(6));  // effect 0x10
-    EXPECT_FALSE(GetGameFlag(5));
-    EXPECT_FALSE(GetGameFlag(22));  // the scene byte 0x01 is an attribute, not an effect
-    EXPECT_EQ(GetWalkStep(), 4u);
-    EXPECT_EQ(gMapScene.colours[0], 3u);
-    EXPECT_EQ(gMapScene.attribute, 1u);
+    EXPECT_EQ(std::tuple(GetWalkStep(), gMapScene.colours[0], gMapScene.attribute),
+              std::tuple(4u, 3u, 1u));
     EXPECT_STREQ(gMap.name, B5("月港"));
     // Three people of the town plus the player and the two map objects.
     for (u16 id : {100, 101, 102}) {
@@ -72,7 +66,6 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsThe
     // Music: the map's first piece is track 2 of list 1.
     EXPECT_EQ(gMapMusic.music1, 2u);
     EXPECT_EQ(gMusic.GetList(1).slots[0].id, 2);
-    EXPECT_TRUE(GetGameFlag(1));
 }
 
 TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeThePlayerFollows) {
@@ -82,16 +75,13 @@ TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeTheP
     LoadCity(kRoom, 3, 3, 1, 0, 1, 1);
     EXPECT_EQ(gMapId, kRoom);
     i32 row = FindRecord(100);
-    EXPECT_EQ(RecordWord(row, 5), 14);
-    EXPECT_EQ(RecordWord(row, 0), kTown);
+    EXPECT_EQ(std::tuple(RecordWord(row, 5), RecordWord(row, 0)), std::tuple(14, kTown));
     EXPECT_GE(FindRoleById(103), 0);
     EXPECT_TRUE(GetGameFlag(600));
     EXPECT_TRUE(GetGameFlag(25));
     EXPECT_EQ(gMapScene.defaultSwitch, 0u);
     // A room narrower than the screen keeps the view origin at 0.
-    EXPECT_EQ(gViewX, 0);
-    EXPECT_EQ(gViewY, 0);
-    EXPECT_EQ(gViewRight, 20 * 16);
+    EXPECT_EQ(std::tuple(gViewX, gViewY, gViewRight), std::tuple(0, 0, 20 * 16));
     LoadCity(kTown, 10, 10, 1, 0, 1, 1);
     EXPECT_EQ(gMapRoles[FindRoleById(100)].x, 14 * 16);
     EXPECT_FALSE(GetGameFlag(25));  // the town has no first-visit flag
@@ -103,9 +93,8 @@ TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeTheP
     LoadCity(kTown, 10, 10, 1, 0, 1, 0);
     ASSERT_GT(gPlayerSlot, 0);
     EXPECT_EQ(gMapRoles[gPlayerSlot].roleId, 102);
-    EXPECT_EQ(gFollowers.count, 2u);
-    EXPECT_EQ(gFollowers.slot[0], gPlayerSlot);
-    EXPECT_EQ(gFollowers.slot[1], FindRoleById(100));
+    EXPECT_EQ(std::tuple(gFollowers.count, gFollowers.slot[0], gFollowers.slot[1]),
+              std::tuple(2u, gPlayerSlot, FindRoleById(100)));
 }
 
 TEST_F(MapFixture, MissingMapRecordClosesAndOutsideCellsAreClamped) {
@@ -119,8 +108,8 @@ TEST_F(MapFixture, MissingMapRecordClosesAndOutsideCellsAreClamped) {
     SetRecordWord(row, 5, kTownW);
     LoadCity(kTown, 10, 10, 1, 0, 1, 0);
     EXPECT_EQ(FindRoleById(102), -1);
-    EXPECT_EQ(RecordWord(row, 5), kTownW - 1);
-    EXPECT_EQ(RecordWord(row, 6), kTownH - 1);
+    EXPECT_EQ(std::tuple(RecordWord(row, 5), RecordWord(row, 6)),
+              std::tuple(kTownW - 1, kTownH - 1));
 }
 
 TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZones) {
@@ -170,8 +159,7 @@ TEST_F(MapFixture, EmptyBattleListAndMissingOrBrokenGroupsStartNothing) {
     WriteHostFile(h.Path("MH_Data/maps.dat"), BuildMapsDat(db));
     StartNewGame(1);
     LoadCity(kMeadow, 5, 5, 1, 0, 1, 0);
-    EXPECT_EQ(gEncounterGroupCount, 0u);
-    EXPECT_EQ(gEncounterGroup, 0u);
+    EXPECT_EQ(std::tuple(gEncounterGroupCount, gEncounterGroup), std::tuple(0u, 0u));
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(h.boxes()[0].caption, B5("載入地圖"));
     EXPECT_EQ(RollEncounter(30), 0u);
@@ -210,14 +198,10 @@ TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsets) {
     size_t maps = 512 + u32at(512 + 4 * 3);
     ASSERT_LE(maps + 14, f.size());
     // The town's 14-byte map record comes first.
-    EXPECT_EQ(u16at(maps), kTown);
-    EXPECT_EQ(u16at(maps + 2), kTownArchive);
-    EXPECT_EQ(f[maps + 4], 0x01);
-    EXPECT_EQ(f[maps + 5], 0x10);
-    EXPECT_EQ(f[maps + 6], 0x34);  // walking step 4 in the low nibble
-    EXPECT_EQ(f[maps + 7], 0x12);
-    EXPECT_EQ(u16at(maps + 10), 0);  // encounter group: none in the town
-    EXPECT_EQ(u16at(maps + 14), kRoom);
+    // Walking step 4 in the low nibble of byte 6; encounter group 0: none in the town.
+    EXPECT_EQ(std::tuple(u16at(maps), u16at(maps + 2), f[maps + 4], f[maps + 5], f[maps + 6],
+                         f[maps + 7], u16at(maps + 10), u16at(maps + 14)),
+              std::tuple(kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 0, kRoom));
     // Table 4, the new-game start: map, x, y, act, action, direction, player, talk.
     size_t start = 512 + u32at(512 + 4 * 4);
     ASSERT_LE(start + 16, f.size());
@@ -259,8 +243,7 @@ TEST_F(MapFixture, PopOutRolesMoveWhenTheirPeriodComes) {
     SetRecordByte(row, 24, 2);
     SetRecordByte(row, 25, 0x80);
     AgePopOutRoles();
-    EXPECT_EQ(RecordByte(row, 25), 0x81);
-    EXPECT_EQ(RecordWord(row, 5), 50);
+    EXPECT_EQ(std::tuple(RecordByte(row, 25), RecordWord(row, 5)), std::tuple(0x81, 50));
     AgePopOutRoles();
     EXPECT_EQ(RecordByte(row, 25), 0);
     u16 x = RecordWord(row, 5), y = RecordWord(row, 6);
@@ -305,18 +288,11 @@ TEST(NewGameHelpers, ParseIntAndBuckets) {
     GridMap g(4, 4);
     AllocMapObjectBuckets();
     RoleSlot a, b, c;
-    a.y = 32;
-    a.roleId = 5;
-    b.y = 32;
-    b.roleId = 3;
-    c.y = 40;
-    c.roleId = 1;
+    std::tie(a.y, a.roleId, b.y, b.roleId, c.y, c.roleId) = std::tuple(32, 5, 32, 3, 40, 1);
     InsertMapObject(&a, 0);
     InsertMapObject(&c, 0);
     InsertMapObject(&b, 0);
-    EXPECT_EQ(BucketRow(0, 2), &b);
-    EXPECT_EQ(b.next, &a);
-    EXPECT_EQ(a.next, &c);
+    EXPECT_EQ(std::tuple(BucketRow(0, 2), b.next, a.next), std::tuple(&b, &a, &c));
     EXPECT_EQ(RefileMapObject(5, 0, 3, 1), &a);
     EXPECT_EQ(b.next, &c);
     RemoveMapObject(&b, 0);
