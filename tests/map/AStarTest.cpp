@@ -2,7 +2,6 @@
 // cases, the pool, and the route steppers.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -10,7 +9,6 @@
 #include "MapTestSupport.h"
 #include "map/AStar.h"
 #include "map/City.h"
-#include "map/DrawOrder.h"
 
 namespace {
 

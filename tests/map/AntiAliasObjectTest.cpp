@@ -2,11 +2,7 @@
 // frame as it eases in or leaves, the soft edges, keys, and freeing.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "MapTestSupport.h"
-#include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
 #include "map/AntiAliasObject.h"
 #include "map/MapManage.h"
 #include "map/MapTransients.h"

@@ -10,7 +10,6 @@
 #include "engine/Random.h"
 #include "map/Behaviour.h"
 #include "map/MapScene.h"
-#include "map/RoleTable.h"
 #include "map/StoryLink.h"
 #include "mhdata/PathAsm.h"
 

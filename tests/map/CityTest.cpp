@@ -9,7 +9,6 @@
 #include "map/KeyCole.h"
 #include "shell/Main.h"
 #include "data/Options.h"
-#include "map/RoleTable.h"
 #include "platform/TextCodec.h"
 #include "MapTestSupport.h"
 

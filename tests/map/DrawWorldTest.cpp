@@ -3,20 +3,12 @@
 // cells, an 8-bit map, depth order, the flags that blank layers and the cursor.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <vector>
-
 #include "MapTestSupport.h"
 #include "data/GameFlags.h"
-#include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
-#include "engine/RlePic.h"
-#include "engine/Tsw.h"
 #include "map/City.h"
 #include "map/KeyCole.h"
 #include "map/MapDraw.h"
 #include "map/MapScene.h"
-#include "map/RoleTable.h"
 #include "map/Scale.h"
 #include "mhdata/Archives.h"
 #include "ui/ScreenState.h"

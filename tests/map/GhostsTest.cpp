@@ -2,16 +2,14 @@
 // point, what it draws, and the wanderer and bobbing sprite beside it.
 #include <gtest/gtest.h>
 
-#include "base/MemDbg.h"
+#include <cmath>
+
 #include "engine/DDraw.h"
-#include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/Ghosts.h"
-#include "map/NewGame.h"
 #include "mhdata/Archives.h"
 #include "shell/Startup.h"
-#include "support/Harness.h"
+#include "MapTestSupport.h"
 
 namespace {
 
@@ -32,14 +30,12 @@ TEST(GhostFollow, MovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) {
     EXPECT_NEAR(gGhosts.ghost->y, 0.8f, 1e-5);
     EXPECT_EQ(gGhosts.ghost->vx, 0.0f);  // velocity is cleared after each move
     for (int i = 0; i < 49; ++i) UpdateGhost(30, 40);
-    EXPECT_NEAR(gGhosts.ghost->x, 30.0f, 1e-3);
-    EXPECT_NEAR(gGhosts.ghost->y, 40.0f, 1e-3);
+    EXPECT_NEAR(std::hypot(gGhosts.ghost->x - 30.0f, gGhosts.ghost->y - 40.0f), 0, 1e-3);
     // Standing on the point it stays put, without a direction to divide by.
     CreateGhost(1, 0, 7, 9, 0, 0);
     UpdateGhost(7, 9);
-    EXPECT_EQ(gGhosts.ghost->x, 7.0f);
-    EXPECT_EQ(gGhosts.ghost->y, 9.0f);
-    EXPECT_EQ(gGhosts.ghost->fade, kGhostFadeStart + 1);
+    EXPECT_EQ(std::tuple(gGhosts.ghost->x, gGhosts.ghost->y, gGhosts.ghost->fade),
+              std::tuple(7.0f, 9.0f, kGhostFadeStart + 1));
     // The fade counter stops at 64 and the ghost stays.
     for (int i = 0; i < 200; ++i) UpdateGhost(7, 9);
     EXPECT_EQ(gGhosts.ghost->fade, 64);
@@ -58,8 +54,7 @@ TEST(GhostFollow, MovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) {
     EXPECT_EQ(gGhosts.ghost->act->act, 2);
     ReleaseGhosts();
     EXPECT_EQ(MemDbgGetStats().curBlocks, before);
-    EXPECT_EQ(gGhosts.wanderer, nullptr);
-    EXPECT_EQ(gGhosts.bobber, nullptr);
+    EXPECT_EQ(std::tuple(gGhosts.wanderer, gGhosts.bobber), std::tuple(nullptr, nullptr));
 }
 
 // The ghost's picture drawn over a black canvas: brightness follows the fade.
@@ -77,8 +72,7 @@ struct GhostDrawTest : ::testing::Test {
     long DrawnSum() {
         gPaintBuf = LockSurface(gDrawSurface);
         UnlockSurface(gDrawSurface, nullptr);
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = 0;
+        FillCanvas(0);
         DrawGhost();
         long sum = 0;
         for (int y = 0; y < 480; ++y)
@@ -94,17 +88,16 @@ TEST_F(GhostDrawTest, BlendLevelFollowsTheFadeCounter) {
     EXPECT_EQ(DrawnSum(), 0);  // no ghost: nothing drawn
     CreateGhost(sample_art::kPeopleFirst, sample_art::kActionStand, 200, 200, 0, 0);
     long atStart = DrawnSum();
-    gGhosts.ghost->fade = -16;  // level 8
-    long half = DrawnSum();
-    gGhosts.ghost->fade = 10;  // level 16
-    long full = DrawnSum();
-    gGhosts.ghost->fade = 64;  // faded out, still there
-    long gone = DrawnSum();
-    EXPECT_EQ(atStart, 0);
-    EXPECT_GT(half, 0);
-    EXPECT_GT(full, half);
-    EXPECT_NEAR(static_cast<double>(half) / full, 0.5, 0.15);
-    EXPECT_EQ(gone, 0);
+    // Levels 8, 16, and faded out though still there.
+    const int kFades[3] = {-16, 10, 64};
+    long sums[3];
+    for (int k = 0; k < 3; ++k) {
+        gGhosts.ghost->fade = kFades[k];
+        sums[k] = DrawnSum();
+    }
+    EXPECT_EQ(std::tuple(atStart, sums[2]), std::tuple(0, 0));
+    EXPECT_GT(sums[0], 0);
+    EXPECT_NEAR(static_cast<double>(sums[0]) / sums[1], 0.5, 0.15);
     ASSERT_NE(gGhosts.ghost, nullptr);
     // Moving the view moves the picture off screen.
     gGhosts.ghost->fade = 10;

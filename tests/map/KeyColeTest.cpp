@@ -9,13 +9,11 @@
 #include "map/City.h"
 #include "map/KeyCole.h"
 #include "map/MapScene.h"
-#include "map/RoleTable.h"
 #include "map/SystemServices.h"
 #include "platform/Input.h"
 #include "platform/Win.h"
 #include "shell/Main.h"
 #include "story/Dialog.h"
-#include "story/Talk.h"
 #include "ui/ScreenState.h"
 
 using namespace sampleMap;

@@ -4,10 +4,7 @@
 #include <sys/resource.h>
 
 #include "base/ByteIo.h"
-#include "engine/PixelFormat.h"
 #include "shell/Main.h"
-#include "map/NewGame.h"
-#include "map/RoleTable.h"
 #include "map/Scale.h"
 #include "platform/FileCalls.h"
 #include "MapTestSupport.h"

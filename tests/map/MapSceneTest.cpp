@@ -2,24 +2,17 @@
 // player's arrival, followers, quake, tile animation, and the battle hand-back.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
-
 #include "MapTestSupport.h"
 #include "data/GameData.h"
 #include "data/GameDatabase.h"
 #include "data/GameFlags.h"
 #include "engine/GrpFont.h"
-#include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
-#include "engine/Tsw.h"
 #include "map/AStar.h"
 #include "map/ActDraw.h"
 #include "map/City.h"
 #include "map/KeyCole.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
-#include "map/RoleTable.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
 #include "story/Dialog.h"

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "MapTestSupport.h"
-#include "map/RoleTable.h"
 
 namespace {
 
@@ -13,16 +12,9 @@ protected:
         BindRoleRecords(nullptr, 0);
     }
     RoleSlot* MakeRole(int n, u16 id, u16 x, u16 y, u32 w, u32 h, u32 state = 0x8000) {
-        RoleSlot& s = gMapRoles[n];
-        s = RoleSlot{};
-        s.act = NewActPlayer();
+        RoleSlot& s = PutRole(n, id, x, y, state);
         s.act->cellW = w;
         s.act->cellH = h;
-        s.roleId = id;
-        s.x = x;
-        s.y = y;
-        s.state = state;
-        if (gMapRoleCount <= n) gMapRoleCount = n + 1;
         return &s;
     }
     // A record table with these role ids and its end row.
@@ -50,8 +42,7 @@ TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeOnlyInsideTheMapAndKeepsThePla
     RoleSlot* wide = MakeRole(1, 5, 16 * 2, 16 * 1, 2, 1);
     MarkRoleFootprint(wide);
     EXPECT_EQ(CountCells(g, kCellRole), 2);
-    EXPECT_TRUE(g.at(2, 1) & kCellRole);
-    EXPECT_TRUE(g.at(3, 1) & kCellRole);
+    EXPECT_TRUE(g.at(2, 1) & g.at(3, 1) & kCellRole);
     ClearRoleFootprint(wide);
     EXPECT_EQ(CountCells(g, kCellRole), 0);
 
@@ -117,8 +108,7 @@ TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
     SetRecordWord(0, 10, 0x0100);
     EXPECT_EQ(UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x80, -1, -1, 0x8080, 255),
               1);
-    EXPECT_EQ(RecordWord(0, 10), 0x0180);
-    EXPECT_EQ(RecordWord(0, 0), 7);
+    EXPECT_EQ(std::tuple(RecordWord(0, 10), RecordWord(0, 0)), std::tuple(0x0180, 7));
     // 0xFFFF as a map id keeps the map: stored it would end the table.
     UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0xFFFF, -1, 0xFFFF, 0xFFFF, 255);
     EXPECT_EQ(RecordWord(0, 0), 7);
@@ -126,49 +116,38 @@ TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
     // A new script id zeroes the program counter.
     SetRecordWord(0, 9, 33);
     UpdateRoleRecord(50, 1200, 2, 3, 4, 5, 6, 8, 0xFFFF, 0x00FF, 9, 77, 88);
-    EXPECT_EQ(RecordWord(0, 9), 0);
-    EXPECT_EQ(RecordWord(0, 10), 0x0080);
-    EXPECT_EQ(RecordWord(0, 11), 77);
-    EXPECT_EQ(RecordWord(0, 12), 88);
+    EXPECT_EQ(std::tuple(RecordWord(0, 9), RecordWord(0, 10), RecordWord(0, 11), RecordWord(0, 12)),
+              std::tuple(0, 0x0080, 77, 88));
 
     // Row -> slot -> row.
     gMapRoleCount = 2;
     RoleSlot& s = gMapRoles[1];
     s.act = NewActPlayer();
     EXPECT_EQ(ApplyRoleRecord(&s, 50), 9);
-    EXPECT_EQ(s.x, 4 * 16);
-    EXPECT_EQ(s.y, 5 * 16);
-    EXPECT_EQ(s.act->act, 1200);
+    EXPECT_EQ(std::tuple(s.x, s.y, s.act->act), std::tuple(4 * 16, 5 * 16, 1200));
     s.x = 6 * 16;
     s.act->dir = 7;
     s.extra2 = 0x42;
     s.state = 0x8000;  // not a follower: the row keeps the role's own cell
     StoreRoleRecords(0, 0);
-    EXPECT_EQ(RecordWord(0, 5), 6);
-    EXPECT_EQ(RecordWord(0, 4), 7);
-    EXPECT_EQ(RecordByte(0, 25), 0x42);
+    EXPECT_EQ(std::tuple(RecordWord(0, 5), RecordWord(0, 4), RecordByte(0, 25)),
+              std::tuple(6, 7, 0x42));
     EXPECT_EQ(ApplyRoleRecord(&s, 77), -1);
 
     // The save loader writes every word, sentinels included.
     u16 words[kRecordWords] = {3,      51,     0xFFFF, 0xFFFF, 0xFFFF, 1,  2,
                                0xFFFF, 0xFFFF, 0,      0,      0x8080, 255};
     EXPECT_EQ(RestoreRoleRecord(1, words), 1);
-    EXPECT_EQ(RecordWord(1, 2), 0xFFFF);
-    EXPECT_EQ(RecordWord(1, 11), 0x8080);
+    EXPECT_EQ(std::tuple(RecordWord(1, 2), RecordWord(1, 11)), std::tuple(0xFFFF, 0x8080));
 }
 
 TEST_F(RoleTable, FollowerStoresThePlayersCellUnboundRecordsReportAndCutTablesCountWholeRows) {
     GridMap g(10, 10);
     BindRecords({60});
-    gMapRoleCount = 3;
-    gMapRoles[1] = RoleSlot{};
-    gMapRoles[1].roleId = 60;
-    gMapRoles[1].state = kRoleFollows;
-    gMapRoles[2] = RoleSlot{};
-    gMapRoles[2].roleId = 61;  // no record
+    PutRole(1, 60, 0, 0, kRoleFollows);
+    PutRole(2, 61, 0, 0);  // no record
     StoreRoleRecords(4, 5);
-    EXPECT_EQ(RecordWord(0, 5), 4);
-    EXPECT_EQ(RecordWord(0, 6), 5);
+    EXPECT_EQ(std::tuple(RecordWord(0, 5), RecordWord(0, 6)), std::tuple(4, 5));
     ASSERT_EQ(h.boxes().size(), 1u);
     // An unterminated record table counts only whole rows.
     std::vector<u8> table(2 * kRecordBytes + 5, 1);

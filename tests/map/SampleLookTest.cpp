@@ -5,15 +5,10 @@
 #include <set>
 
 #include "MapTestSupport.h"
-#include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/MapDraw.h"
-#include "map/RoleTable.h"
 #include "map/Scale.h"
 #include "engine/MyAct.h"
-#include "engine/RlePic.h"
-#include "engine/Tsw.h"
 #include "support/SampleSession.h"
 
 using namespace sampleMap;

@@ -2,16 +2,11 @@
 // MIDI piece sounds as loud as a recorded one at the same volume setting.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "data/Config.h"
 #include "platform/AudioMixer.h"
 #include "platform/MidiSynth.h"
-#include "sound/Music.h"
 #include "sound/Sound.h"
 #include "support/SampleSession.h"
 #include "MapTestSupport.h"

@@ -3,21 +3,14 @@
 // arrow keys, a click on the chosen mark, and the music on the way.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
-
 #include "data/GameFlags.h"
 #include "engine/DDraw.h"
-#include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/MapManage.h"
-#include "map/RoleTable.h"
 #include "data/Config.h"
 #include "map/GameMusic.h"
 #include "mhdata/InterfaceArt.h"
-#include "mhdata/Maps.h"
 #include "platform/Display.h"
-#include "sound/Music.h"
 #include "support/SampleSession.h"
 #include "MapTestSupport.h"
 
