@@ -84,8 +84,9 @@ protected:
 
 // The grid of the running case, for the checks.
 GridMap* gCaseGrid = nullptr;
-u32 grid_at(u32 x, u32 y) {
-    return gCaseGrid->at(x, y);
+// Whether a role marks cell (x, y).
+bool Marked(u32 x, u32 y) {
+    return gCaseGrid->at(x, y) & kCellRole;
 }
 
 RoleSlot& R(int i) {
@@ -131,9 +132,8 @@ const OpCase kCases[] = {
     {"7 8 route and walk", "program 1\n route 9 5\n walk\n setflag 100\n stop\n", 12, nullptr, 1,
      kAny,
      [](RoleSlot& s) {
-         EXPECT_EQ(Px(s), std::pair(9 * 16, 5 * 16));
-         EXPECT_TRUE(grid_at(9, 5) & kCellRole);
-         EXPECT_FALSE(grid_at(5, 5) & kCellRole);
+         EXPECT_EQ(std::tuple(Px(s), Marked(9, 5), Marked(5, 5)),
+                   std::tuple(std::pair(9 * 16, 5 * 16), true, false));
      }},
     {"9 until play time", "program 1\n until 10\n setflag 100\n stop\n", 2, [] { gGameTime = 9; },
      0, kAny, nullptr},
@@ -148,16 +148,14 @@ const OpCase kCases[] = {
      "program 1\n setflag 60\n clearflag 61\n setflag 9000\n stop\n", 1, [] { SetGameFlag(61); },
      kAny, kAny,
      [](RoleSlot&) {
-         EXPECT_TRUE(GetGameFlag(60));
-         EXPECT_FALSE(GetGameFlag(61));
-         EXPECT_FALSE(GetGameFlag(9000));
+         EXPECT_EQ(std::tuple(GetGameFlag(60), GetGameFlag(61), GetGameFlag(9000)),
+                   std::tuple(1, 0, 0));
      }},
     {"19 20 21 variables",
      "program 1\n setvar 6 990\n addvar 6 20\n setvar 7 3\n subvar 7 9\n setvar 300 1\n stop\n", 1,
      nullptr, kAny, kAny,
      [](RoleSlot&) {
-         EXPECT_EQ(gScriptVars[6], 1000u);
-         EXPECT_EQ(gScriptVars[7], 0u);
+         EXPECT_EQ(std::tuple(gScriptVars[6], gScriptVars[7]), std::tuple(1000u, 0u));
      }},
     {"22 23 variable tests",
      "program 1\n ifvarge 5 10 @a\n setflag 101\n stop\na:\n ifvarle 5 9 @b\n setflag 100\n "
@@ -169,34 +167,25 @@ const OpCase kCases[] = {
      kAny, [](RoleSlot& s) { EXPECT_EQ(s.scriptId, 1); }},
     {"24 self continues in the new program",
      "program 1\n give self 2\n setflag 101\nprogram 2\n setflag 100\n stop\n", 1, nullptr, 1, kAny,
-     [](RoleSlot& s) {
-         EXPECT_EQ(s.scriptId, 2);
-         EXPECT_FALSE(GetGameFlag(101));
-     }},
+     [](RoleSlot& s) { EXPECT_EQ(std::tuple(s.scriptId, GetGameFlag(101)), std::tuple(2, 0)); }},
     {"25 26 time mark", "program 1\n mark\n ifmark 3 @a\n stop\na:\n setflag 100\n stop\n", 1,
      [] { gGameTime = 4; }, 0, kAny, [](RoleSlot&) { EXPECT_EQ(gScriptTimeMark, 4u); }},
     {"27 hide", "program 1\n hide self\n stop\n", 1, nullptr, kAny, kAny,
      [](RoleSlot& s) {
-         EXPECT_FALSE(s.state & 0xC000);
-         EXPECT_FALSE(grid_at(5, 5) & kCellRole);
+         EXPECT_EQ(std::tuple(s.state & 0xC000, Marked(5, 5)), std::tuple(0u, false));
      }},
     {"27 28 hide and show an absent role's record", "program 1\n show 51\n hide 50\n stop\n", 1,
      [] { SetRecordWord(0, 10, 0x8000); }, kAny, kAny,
      [](RoleSlot&) {
-         EXPECT_EQ(RecordWord(0, 10), 0u);
-         EXPECT_EQ(RecordWord(1, 10), 0x8000);
+         EXPECT_EQ(std::tuple(RecordWord(0, 10), RecordWord(1, 10)), std::tuple(0, 0x8000));
      }},
     {"29 place, clamped to the map", "program 1\n place 40 3\n stop\n", 1, nullptr, kAny, kAny,
      [](RoleSlot& s) {
-         EXPECT_EQ(Px(s), std::pair(19 * 16, 3 * 16));
-         EXPECT_TRUE(grid_at(19, 3) & kCellRole);
+         EXPECT_EQ(std::tuple(Px(s), Marked(19, 3)), std::tuple(std::pair(19 * 16, 3 * 16), true));
      }},
     {"30 wander keeps its counter", "program 1\n wander\n", 3, nullptr, kAny, 0, nullptr},
     {"31 look keeps 0xFFFF", "program 1\n look 0xFFFF 3 7\n stop\n", 1, nullptr, kAny, 4,
-     [](RoleSlot& s) {
-         EXPECT_EQ(s.act->action, 3);
-         EXPECT_EQ(s.act->dir, 7);
-     }},
+     [](RoleSlot& s) { EXPECT_EQ(std::tuple(s.act->action, s.act->dir), std::tuple(3, 7)); }},
     {"32 sound yields", "program 1\n sound 4\n setflag 100\n stop\n", 1, nullptr, 0, 2, nullptr},
     {"33 walks to a role", "program 1\n walkto 1\n walk\n stop\n", 30, nullptr, kAny, kAny,
      [](RoleSlot& s) { EXPECT_EQ(Px(s), std::pair(2 * 16, 2 * 16)); }},
@@ -205,14 +194,10 @@ const OpCase kCases[] = {
     {"34 35 speech text", "program 1\n say 12 \"hi!\"\n setflag 100\n stop\n", 1, nullptr, kAny, 5,
      [](RoleSlot& s) {
          ASSERT_NE(s.text, nullptr);
-         EXPECT_STREQ(s.text, "hi!");
-         EXPECT_EQ(s.textColour, 0);
+         EXPECT_EQ(std::tuple(std::string(s.text), s.textColour), std::tuple("hi!", 0));
      }},
     {"35 frees the text", "program 1\n say 3 \"ab\"\n nosay\n stop\n", 2, nullptr, kAny, kAny,
-     [](RoleSlot& s) {
-         EXPECT_EQ(s.text, nullptr);
-         EXPECT_EQ(s.textColour, 0);
-     }},
+     [](RoleSlot& s) { EXPECT_EQ(std::tuple(s.text, s.textColour), std::tuple(nullptr, 0)); }},
     {"36 walks beside a role by its facing", "program 1\n walknear 1 0 1\n stop\n", 1,
      [] { R(gPlayerSlot).act->dir = 3; },  // facing right: (q, -p) = (1, 0)
      kAny, kAny,
@@ -221,8 +206,7 @@ const OpCase kCases[] = {
          for (const RoleRoute& k : gRoleRoutes)
              if (k.role == 2) r = &k;
          ASSERT_NE(r, nullptr);
-         EXPECT_EQ(r->targetX, 3 * 16);
-         EXPECT_EQ(r->targetY, 2 * 16);
+         EXPECT_EQ(std::tuple(r->targetX, r->targetY), std::tuple(3 * 16, 2 * 16));
      }},
     {"37 self is no role id", "program 1\n ifnear self 4 @a\n stop\na:\n stop\n", 1, nullptr, kAny,
      2, nullptr},
@@ -231,8 +215,7 @@ const OpCase kCases[] = {
     {"39 40 role values", "program 1\n setval 50 1 7\n addval 50 1 5\n setval 51 2 300\n stop\n", 1,
      nullptr, kAny, kAny,
      [](RoleSlot&) {
-         EXPECT_EQ(RecordByte(0, 24), 12);
-         EXPECT_EQ(RecordByte(1, 25), 300 & 0xFF);
+         EXPECT_EQ(std::tuple(RecordByte(0, 24), RecordByte(1, 25)), std::tuple(12, 300 & 0xFF));
      }},
     {"41 42 43 role-value tests",
      "program 1\n ifvalge 50 1 3 @a\n stop\na:\n ifvalle 50 1 2 @b\n ifvaleq 50 1 3 @c\n "
@@ -240,9 +223,8 @@ const OpCase kCases[] = {
      4, [] { SetRecordByte(0, 24, 3); }, 1, kAny, nullptr},
     {"44 restarts, at the start removes the role", "program 1\n word 44\n", 1, nullptr, kAny, kAny,
      [](RoleSlot& s) {
-         EXPECT_FALSE(s.state & kRoleShown);
-         EXPECT_FALSE(grid_at(5, 5) & kCellRole);
-         EXPECT_EQ(s.extra2, 0x80);
+         EXPECT_EQ(std::tuple(s.state & kRoleShown, Marked(5, 5), s.extra2),
+                   std::tuple(0u, false, 0x80));
      }},
     {"46 stays", "program 1\n stop\n", 3, nullptr, kAny, 0, nullptr},
     {"47 48 attach and detach", "program 1\n attach 3\n detach\n stop\n", 2, nullptr, kAny, 3,
@@ -252,8 +234,7 @@ const OpCase kCases[] = {
     {"an opcode above 49 inside restarts", "program 1\n setwait 1\n wait\n word 77\n", 3, nullptr,
      kAny, 2,
      [](RoleSlot& s) {
-         EXPECT_EQ(s.wait, 0);
-         EXPECT_TRUE(s.state & kRoleShown);
+         EXPECT_EQ(std::tuple(s.wait, s.state & kRoleShown), std::tuple(0, kRoleShown));
      }},
 };
 
