@@ -79,7 +79,7 @@ protected:
     std::pair<int, int> Cell() { return {P().x / 16, P().y / 16}; }
 };
 
-TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStep) {
+TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStepAndAPressAgainRuns) {
     ASSERT_EQ(GetWalkStep(), 4u);
     Key(kRight, true);
     u16 x0 = P().x;
@@ -97,10 +97,9 @@ TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStep) {
     h.RunFrames(4);
     EXPECT_EQ(P().x, x0 + 32);
     EXPECT_EQ(P().act->action, 0);
-}
-
-TEST_F(Control, APressAgainWithin120MsRuns) {
-    u16 x0 = P().x;
+    // A press again within 120 ms runs.
+    h.RunFrames(8);
+    x0 = P().x;
     Hold(kRight, 4);
     EXPECT_EQ(P().x, x0 + 16);
     // The first released frame still reads the key down and starts one more cell.
@@ -148,7 +147,7 @@ TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
     EXPECT_EQ(repeats, 1 + 2);  // held counts 1, 11, 13
 }
 
-TEST_F(Control, WallsStopAndCornersSlide) {
+TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
     // The house's west wall is column 30 from row 10 to row 18.
     PutPlayer(29, 14, 3);
     Hold(kRight, 8);
@@ -168,6 +167,18 @@ TEST_F(Control, WallsStopAndCornersSlide) {
     PutPlayer(29, 14, 3);
     Hold(kRight, 4);
     EXPECT_EQ(Cell().first, 30);
+    ClearGameFlag(20);
+    // A person stops the player on the cell in front however long the key is
+    // held, and keeps its cell; both cells carry their own marks.
+    const RoleSlot& person = gMapRoles[FindRoleById(101)];
+    const int cx = person.x / 16, cy = person.y / 16;
+    PutPlayer(cx - 3, cy, 3);
+    Hold(kRight, 150);
+    h.RunFrames(8);
+    EXPECT_EQ(Cell(), std::pair(cx - 1, cy));
+    EXPECT_EQ(person.x, cx * 16);
+    EXPECT_TRUE(gMap.cells[static_cast<size_t>(cy) * gMap.width + cx] & kCellWide);
+    EXPECT_TRUE(gMap.cells[static_cast<size_t>(cy) * gMap.width + cx - 1] & kCellPlayer);
 }
 
 // From each of the eight cells around the person the confirm key starts its

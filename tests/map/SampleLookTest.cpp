@@ -1,5 +1,5 @@
 // What a newcomer sees of the sample town: ground kinds that look apart on the
-// canvas, and people who stand in the way.
+// canvas, and still people drawn at their cells.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,7 +9,6 @@
 #include "map/MapDraw.h"
 #include "map/Scale.h"
 #include "engine/MyAct.h"
-#include "support/SampleSession.h"
 
 using namespace sampleMap;
 
@@ -94,30 +93,6 @@ TEST_F(SampleLook, StillPeopleAreDrawnAtTheirCellsAndMarkThem) {
         EXPECT_EQ((cell & kCellWide) != 0, (s.state & kRoleWide) != 0) << s.roleId;
     }
     EXPECT_GE(still, 2) << "the collector and the store keeper";
-}
-
-// Walking into a person: the player stops on the cell in front and stays
-// there however long the key is held; the person keeps its cell.
-TEST(SamplePeople, ThePlayerStopsInFrontOfAPerson) {
-    Harness h;
-    SampleSession s{h};
-    s.NewGameFromTheTitle();
-    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-    int person = FindRoleById(101);
-    ASSERT_GT(person, 0);
-    const int row = gMapRoles[person].y / 16, column = gMapRoles[person].x / 16;
-    s.WalkToCell(kArrowDown, s.P().x / 16, row);
-    PlatformSetKey(kArrowRight, true);
-    h.RunFrames(150);
-    PlatformSetKey(kArrowRight, false);
-    h.RunFrames(8);
-    EXPECT_EQ(s.P().x, (column - 1) * 16);
-    EXPECT_EQ(s.P().y, row * 16);
-    EXPECT_EQ(gMapRoles[person].x, column * 16);
-    // Both cells carry their own marks: the person's blocks, the player's is the player's.
-    EXPECT_TRUE(gMap.cells[static_cast<size_t>(row) * gMap.width + column] & kCellWide);
-    EXPECT_TRUE(gMap.cells[static_cast<size_t>(row) * gMap.width + column - 1] & kCellPlayer);
 }
 
 }  // namespace
