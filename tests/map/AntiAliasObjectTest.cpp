@@ -119,20 +119,19 @@ TEST_F(OverlayTest, ObjectWithTheTopBitOfYStandsAtItsTargetWithSoftEdges) {
     Frame();
     i32 left = 200 - kPortraitHotX + static_cast<i32>(kPortraitMargin);
     i32 row = 100 + kProbeRow;
-    EXPECT_EQ(o->x, 200);
-    EXPECT_EQ(LeftEdge(row), left);
+    EXPECT_EQ(std::tuple(o->x, LeftEdge(row)), std::tuple(200, left));
     // The transparent margin keeps the canvas; the outer opaque column is a
-    // blend of both; two columns in, the picture's own colour.
-    EXPECT_EQ(At(left - 1, row), kBack);
-    EXPECT_NE(At(left, row), kBack);
-    EXPECT_NE(At(left, row), Colour(1));
-    EXPECT_EQ(At(left + 2, row), Colour(1));
-    EXPECT_EQ(At(left + 40, row), Colour(1));
-    // Vertically the same: the top opaque row is blended.
+    // blend of both; two columns in, the picture's own colour. Vertically the
+    // same: the top opaque row is blended.
     i32 top = 100 + static_cast<i32>(kPortraitMargin);
-    EXPECT_EQ(At(left + 40, top - 1), kBack);
-    EXPECT_NE(At(left + 40, top), Colour(1));
-    EXPECT_EQ(At(left + 40, top + 2), Colour(1));
+    EXPECT_EQ(std::tuple(At(left - 1, row), At(left + 2, row), At(left + 40, row)),
+              std::tuple(kBack, Colour(1), Colour(1)));
+    EXPECT_EQ(std::tuple(At(left + 40, top - 1), At(left + 40, top + 2)),
+              std::tuple(kBack, Colour(1)));
+    for (u16 blend : {At(left, row), At(left + 40, top)}) {
+        EXPECT_NE(blend, kBack);
+        EXPECT_NE(blend, Colour(1));
+    }
 }
 
 TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
@@ -142,8 +141,7 @@ TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
     CreateAntiAliasObject(kPortrait, 1, 150, 20);
     CreateAntiAliasObject(kPortrait, 0, 400, 30);
     AntiAliasObject* newest = FindAntiAliasObject(kPortrait, 0);
-    ASSERT_NE(newest, nullptr);
-    EXPECT_EQ(newest, GetAntiAliasObjects());
+    ASSERT_EQ(newest, GetAntiAliasObjects());
     EXPECT_EQ(newest->targetX, 400);
     EXPECT_EQ(RemoveAntiAliasObject(kPortrait, 0), 0);
     AntiAliasObject* older = FindAntiAliasObject(kPortrait, 0);
@@ -217,9 +215,8 @@ TEST_F(OverlayTest, ShowReplacesAndRepeatedDismissalsReachOlderHeads) {
     // Show: the old head leaves while a new one with the keys slides in.
     ShowRoleHead(kPortrait, 0, 500, 30);
     ASSERT_EQ(ListLength(gRoleHeads), 2);
-    EXPECT_EQ(gRoleHeads->x, 760);
-    EXPECT_EQ(gRoleHeads->motion, 0);
-    EXPECT_EQ(gRoleHeads->next->motion, kHeadLeaveAtOnce);
+    EXPECT_EQ(std::tuple(gRoleHeads->x, gRoleHeads->motion, gRoleHeads->next->motion),
+              std::tuple(760, 0, kHeadLeaveAtOnce));
     drawRoleHead();
     ASSERT_EQ(ListLength(gRoleHeads), 1);
     EXPECT_EQ(gRoleHeads->targetX, 500);
