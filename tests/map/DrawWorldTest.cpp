@@ -136,20 +136,10 @@ TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithThe
     ASSERT_EQ(RleConvertToScreen(pic, static_cast<size_t>(size), nullptr, nullptr, nullptr), 1);
     auto column = [](int c) { return ConvertPixel(static_cast<u16>((c + 1) | ((c + 1) << 10))); };
     std::vector<MapOverlay> saved = gMapOverlays;
-    MapOverlay o;
-    o.pic = pic;
-    o.picSize = static_cast<u32>(size);
-    o.width = o.height = 24;
-    o.left = 200;
-    o.top = 50;
-    o.right = 216;
-    o.bottom = 66;
-    o.attr2 = 8;
+    // Kind 0, placed at (200, 50) to (216, 66), attributes 1 (set below) and 8.
+    MapOverlay o{pic, static_cast<u32>(size), 24, 24, 0, 200, 50, 216, 66, 0, 8};
     // The view's left edge 10 pixels into the picture: L = 0, T = 50.
-    gViewX = 210;
-    gViewY = 0;
-    gViewRight = 850;
-    gViewBottom = 480;
+    std::tie(gViewX, gViewY, gViewRight, gViewBottom) = std::tuple(210, 0, 850, 480);
     for (u32 f : {8u, 0u, 4u}) {
         SCOPED_TRACE(f);
         o.attr1 = f;
@@ -163,7 +153,7 @@ TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithThe
             EXPECT_EQ(At(x, 60), c < 24 ? column(c) : kSentinel) << x;
         }
         EXPECT_EQ(At(22, 60), kSentinel);  // the clip ends at the placement's right + 16
-        EXPECT_EQ(At(5, 49), kSentinel);
+        EXPECT_EQ(At(5, 49), kSentinel);   // above the placement
     }
     gMapOverlays = saved;
     MH_FREE(pic);

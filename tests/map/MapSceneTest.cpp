@@ -47,8 +47,7 @@ TEST_F(SceneTest, StillObjectsComeFromTheMapsOwnPicturesAndAreDrawn) {
     RoleSlot& s = gMapRoles[slot];
     const PicFrame* f = GetPic(kMapPicNumber, s.objectNo);
     ASSERT_NE(f, nullptr) << PicLastError();
-    EXPECT_EQ(f->width, 32);
-    EXPECT_EQ(f->height, 32);
+    EXPECT_EQ(std::tuple(f->width, f->height), std::tuple(32, 32));
     EXPECT_EQ(GetPic(kMapPicNumber, 2), nullptr) << "the animated object has no picture";
     EXPECT_EQ(GetPic(kMapPicNumber, 99), nullptr);
 
@@ -111,11 +110,9 @@ TEST_F(SceneTest, PlayerArrivalClearsKeysAndCentresTheView) {
         Frame();
     }
     ASSERT_GT(limit, 0);
-    EXPECT_EQ(gKeyStates[4].down, 0u);
-    EXPECT_EQ(gKeyStates[3].held, 0u);
+    EXPECT_EQ(std::tuple(gKeyStates[4].down, gKeyStates[3].held), std::tuple(0u, 0u));
     // The town is 64 x 48 cells: the view sits at (448 - 304, 400 - 240).
-    EXPECT_EQ(gViewX, 144);
-    EXPECT_EQ(gViewY, 160);
+    EXPECT_EQ(std::tuple(gViewX, gViewY), std::tuple(144, 160));
     EXPECT_TRUE(*p.cell & kCellPlayer);
 }
 
@@ -141,9 +138,9 @@ TEST_F(SceneTest, PartyOfEightFollowsAlongTheTrail) {
     ASSERT_EQ(p.x, 22 * 16);
     for (u32 k = 1; k < 8; ++k) {
         const RoleSlot& s = gMapRoles[gFollowers.slot[k]];
-        EXPECT_EQ(s.x, gFollowers.trailX[2 * k]) << k;
-        EXPECT_EQ(s.y, gFollowers.trailY[2 * k]) << k;
-        EXPECT_EQ((s.x | s.y) & 15, 0) << k;
+        EXPECT_EQ(std::tuple(s.x, s.y, (s.x | s.y) & 15),
+                  std::tuple(gFollowers.trailX[2 * k], gFollowers.trailY[2 * k], 0))
+            << k;
     }
     // The trail holds the player's cells, newest first, two per follower and more.
     EXPECT_EQ(gFollowers.trailX[0], 22 * 16);
@@ -180,11 +177,9 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginAndShakesEnd) {
     gShakeStepX = 4;
     ApplyScreenShake();
     ApplyScreenShake();
-    EXPECT_EQ(gViewX, 48);
-    EXPECT_EQ(gShakeLeftX, 2);
+    EXPECT_EQ(std::tuple(gViewX, gShakeLeftX), std::tuple(48, 2));
     ApplyScreenShake();
-    EXPECT_EQ(gShakeLeftX, 0);
-    EXPECT_EQ(gShakeStepX, 0);
+    EXPECT_EQ(std::tuple(gShakeLeftX, gShakeStepX), std::tuple(0, 0));
 }
 
 TEST_F(SceneTest, TileAnimationRunsBackAndForth) {
@@ -201,8 +196,7 @@ TEST_F(SceneTest, TileAnimationRunsBackAndForth) {
     gMap.layers = 1;
     ResetTileAnimation();
     for (int k = 0; k < 10; ++k) StepTileAnimation();
-    EXPECT_EQ(gTileAnim.frame, 0);
-    EXPECT_EQ(gTileAnim.offset, 0u);
+    EXPECT_EQ(std::tuple(gTileAnim.frame, gTileAnim.offset), std::tuple(0, 0u));
 }
 
 TEST_F(SceneTest, TalkBalloonCountsAnItemNameEscapeAsTheName) {
@@ -288,18 +282,15 @@ TEST_F(BattleHandBack, EnterSavesTheMusicAndOutcomeAndFlag322DecideRevivalAndThe
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "won " << c.won << " flag " << c.flag);
         Enter();
-        EXPECT_EQ(gBattleActive, 1u);
-        EXPECT_EQ(gMapMusicSaved, 1u);
-        EXPECT_EQ(gMusic.GetPendingMode(), 4);
+        EXPECT_EQ(std::tuple(gBattleActive, gMapMusicSaved, gMusic.GetPendingMode()),
+                  std::tuple(1u, 1u, 4));
         if (c.flag) SetGameFlag(322);
         gBattleRequest = 9;
         ReturnFromBattle(c.won);
         EXPECT_EQ(GetGameFlag(322) != 0, c.flagAfter);
-        EXPECT_EQ(gRoles[0].hp, c.revived ? 1 : 0);
-        EXPECT_EQ(gRoles[0].status, c.revived ? 0 : kStatusDying);
-        EXPECT_EQ(gRoles[1].hp, 30);
-        EXPECT_EQ(gBattleRequest, 0u);
-        EXPECT_EQ(gFrameId, c.frame);
+        EXPECT_EQ(std::tuple(gRoles[0].hp, gRoles[0].status, gRoles[1].hp),
+                  std::tuple(c.revived ? 1 : 0, c.revived ? 0 : kStatusDying, 30));
+        EXPECT_EQ(std::tuple(gBattleRequest, gFrameId), std::tuple(0u, c.frame));
         if (c.won) {
             EXPECT_EQ(gMusic.GetPendingMode(), 1);
         }

@@ -53,8 +53,7 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     ASSERT_EQ(gMapId, kTown);
     i32 walkMode = gWalkMode;
     OutByTheSignpost();
-    EXPECT_EQ(s.P().x, kWorldStartX * 16);
-    EXPECT_EQ(s.P().y, kWorldStartY * 16);
+    EXPECT_EQ(std::tuple(s.P().x, s.P().y), std::tuple(kWorldStartX * 16, kWorldStartY * 16));
     EXPECT_TRUE(GetGameFlag(70));
     EXPECT_EQ(gWalkMode, 1);  // map 2 forces walking
     EXPECT_TRUE(s.P().state & kRoleOnMap2);
@@ -76,8 +75,7 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     for (const auto& st : steps) {
         s.Tap(st.key);
         ASSERT_EQ(gWorldMapIndex, st.index);
-        EXPECT_EQ(gMouseX, st.mouseX);
-        EXPECT_EQ(gMouseY, st.mouseY);
+        EXPECT_EQ(std::tuple(gMouseX, gMouseY), std::tuple(st.mouseX, st.mouseY));
         h.RunFrames(3);
     }
 
@@ -87,8 +85,7 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     s.PointAt(362, 264);
     s.Click();
     ASSERT_TRUE(h.RunUntil([] { return gMapId == kTown; }, 60));
-    EXPECT_EQ(s.P().x, 7 * 16);
-    EXPECT_EQ(s.P().y, 10 * 16);
+    EXPECT_EQ(std::tuple(s.P().x, s.P().y), std::tuple(7 * 16, 10 * 16));
     EXPECT_EQ(gWalkMode, walkMode);
     EXPECT_TRUE(GetGameFlag(70));  // set when leaving map 2 too
     EXPECT_TRUE(h.boxes().empty());
@@ -100,15 +97,16 @@ TEST_F(WorldMap, TheLoadScreenShowsThePictureOfTheTenthAndTheBarFilledSoFar) {
     ShowLoadProgress(-1);
     auto colour = [](u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); };
     // 45 %: picture 4, the bar 5 tenths (270 pixels) over its empty frame.
+    // The rest is cleared.
     ShowLoadProgress(45);
-    EXPECT_EQ(CanvasAt(100, 50), colour(9041, 4));
-    EXPECT_EQ(CanvasAt(539, 349), colour(9041, 4));
-    EXPECT_EQ(CanvasAt(50, 400), colour(9042, 5));
-    EXPECT_EQ(CanvasAt(319, 423), colour(9042, 5));
-    EXPECT_EQ(CanvasAt(320, 400), colour(9042, 0));
-    EXPECT_EQ(CanvasAt(589, 423), colour(9042, 0));
-    EXPECT_EQ(CanvasAt(20, 20), ConvertPixel(0));  // the rest is cleared
-    EXPECT_EQ(CanvasAt(100, 351), ConvertPixel(0));
+    const struct {
+        i32 x, y;
+        u16 want;
+    } kAt[] = {{100, 50, colour(9041, 4)},  {539, 349, colour(9041, 4)},
+               {50, 400, colour(9042, 5)},  {319, 423, colour(9042, 5)},
+               {320, 400, colour(9042, 0)}, {589, 423, colour(9042, 0)},
+               {20, 20, ConvertPixel(0)},   {100, 351, ConvertPixel(0)}};
+    for (const auto& a : kAt) EXPECT_EQ(CanvasAt(a.x, a.y), a.want) << a.x << "," << a.y;
     // 100 % shows as the ninth tenth: picture 9 and a full bar.
     ShowLoadProgress(100);
     EXPECT_EQ(CanvasAt(300, 200), colour(9041, 9));
@@ -132,9 +130,9 @@ TEST_F(WorldMap, AMapEnteredUnderAScreenPlaysTheStoredMusicNumbers) {
     gFrameId = kScreenBit | 21;
     LoadCity(kRoom, 5, 6, 1, 0, 1, 0);
     EXPECT_TRUE(Ends(gMusic.GetList(1).slots[0].name, "theme.xmi"));
-    EXPECT_EQ(gMusic.GetList(1).slots[1].name, nullptr);
     EXPECT_TRUE(Ends(gMusic.GetList(2).slots[0].name, "battle.mp3"));
-    EXPECT_EQ(gMusic.GetList(2).slots[1].name, nullptr);
+    EXPECT_EQ(std::tuple(gMusic.GetList(1).slots[1].name, gMusic.GetList(2).slots[1].name),
+              std::tuple(nullptr, nullptr));
     EXPECT_EQ(gMusic.GetPendingMode(), 2);  // the override's list
     EXPECT_EQ(gCdMusic, 0u);
     // A disc track among them plays from the disc instead.
