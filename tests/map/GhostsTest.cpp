@@ -13,16 +13,15 @@
 
 namespace {
 
-TEST(GhostFade, FadesInHoldsAndFadesOut) {
+TEST(GhostFollow, FadesMovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) {
     // Counter -32 at creation: in over 32 frames, out from 32 to nothing at 64.
     const struct {
         i32 fade, level;
     } kCases[] = {{-32, 0}, {-31, 0}, {-16, 8}, {-1, 15}, {0, 16}, {31, 16},
                   {32, 16}, {33, 15}, {48, 8},  {63, 0},  {64, 0}};
     for (const auto& c : kCases) EXPECT_EQ(GhostFadeLevel(c.fade), c.level) << c.fade;
-}
 
-TEST(GhostFollow, MovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) {
+    // The ghost moves a pixel a frame toward the point.
     ResetGhosts();
     CreateGhost(1, 0, 0, 0, 0, 0);
     UpdateGhost(30, 40);

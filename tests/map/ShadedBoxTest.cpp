@@ -112,9 +112,10 @@ TEST(PauseScreen, ShowsTheNoticeInAFramedBox) {
     DrawPauseScreen();
     // The text is 22 bytes: x = 320 - 11 * 11 = 199, the inner box 242 x 22 at
     // (199, 229), the shaded box 8 larger all round, the frame pieces on its rim.
-    EXPECT_EQ(gPaintBuf[240 * 640 + 185], 0xFFFF);
-    EXPECT_EQ(gPaintBuf[215 * 640 + 300], 0xFFFF);
-    EXPECT_EQ(gPaintBuf[250 * 640 + 300], 0x0000);  // black behind, below the text
+    // Black behind, below the text.
+    EXPECT_EQ(std::tuple(gPaintBuf[240 * 640 + 185], gPaintBuf[215 * 640 + 300],
+                         gPaintBuf[250 * 640 + 300]),
+              std::tuple(0xFFFF, 0xFFFF, 0x0000));
     u16 edge = gPaintBuf[240 * 640 + 195];
     EXPECT_NE(edge, 0xFFFF);  // the left edge piece
     EXPECT_NE(edge, 0x0000);

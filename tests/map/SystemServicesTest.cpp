@@ -62,13 +62,11 @@ TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
     EXPECT_EQ(FindNameIdIn(t.data(), 5, "Harbour"), -1);  // cut inside a row
 }
 
-TEST(Angles, TableIsTheFlooredSine) {
+TEST(Angles, SineTableQuadrantsDistanceAndDirections) {
+    // The table is the floored sine.
     for (int k = 0; k < 90; ++k)
         EXPECT_EQ(kAngleTable[k], static_cast<i16>(std::floor(8192 * std::sin(k * M_PI / 180))))
             << k;
-}
-
-TEST(Angles, QuadrantsDistanceAndDirections) {
     i32 d = -1;
     EXPECT_EQ(GetAngleTo(0, 0, 0, 0, &d), 0);
     EXPECT_EQ(d, 0);
