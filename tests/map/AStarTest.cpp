@@ -168,8 +168,7 @@ TEST_F(AStarTest, PoolPeakStaysStableOverAThousandSearches) {
         a.FindPath(16, 16, 38 * 16, 28 * 16, 1, 1, &dirs);
     }
     AStarPoolStats after = GetAStarPoolStats();
-    EXPECT_EQ(after.peak, before.peak);
-    EXPECT_EQ(after.nodes, before.nodes);
+    EXPECT_EQ(std::tuple(after.peak, after.nodes), std::tuple(before.peak, before.nodes));
     EXPECT_LE(after.peak, 40u * 30u);
     EXPECT_EQ(after.searches, before.searches + 1000);
 }
@@ -187,8 +186,7 @@ TEST_F(AStarTest, LongRouteIsHeldWhole) {
         x += kRouteDx[RouteDirAt(&r, n)];
         ++n;
     }
-    EXPECT_EQ(n, 650u);
-    EXPECT_EQ(x, 650);
+    EXPECT_EQ(std::tuple(n, x), std::tuple(650u, 650));
     ClearRoleRoute(&r);
     EXPECT_EQ(RouteDirAt(&r, 600), kRouteEnd);
 }
@@ -320,8 +318,7 @@ TEST_F(StepperTest, OwnFootprintDoesNotBlockAndOccupiedCellsAreRetried) {
     ASSERT_EQ(StartRoleRoute(n, 6, 2), 1);
     RoleRoute* r = FindRoleRoute(n, kRouteBehaviour);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->targetX, 96);
-    EXPECT_EQ(RouteDirAt(r, 0), 7);
+    EXPECT_EQ(std::tuple(r->targetX, RouteDirAt(r, 0)), std::tuple(96, 7));
     // A wide role stands in the way: occupied cells wait, walls never give way.
     AddRole(51, 3, 2, 0x8000 | 0x4000);
     for (int k = 0; k < 9; ++k) {
@@ -330,9 +327,7 @@ TEST_F(StepperTest, OwnFootprintDoesNotBlockAndOccupiedCellsAreRetried) {
         EXPECT_EQ(r->stepX, 0);
     }
     EXPECT_EQ(StepRoleRoute(n), 1);  // the tenth try walks through people
-    EXPECT_FALSE(r->pos & kRoutePaused);
-    EXPECT_EQ(r->stepX, 4);
-    EXPECT_EQ(r->retry, 0);
+    EXPECT_EQ(std::tuple(r->pos & kRoutePaused, r->stepX, r->retry), std::tuple(0u, 4, 0));
     // A talk lock holds it.
     gMapRoles[n].talkLock = 1;
     EXPECT_EQ(StepRoleRoute(n), 0);

@@ -45,11 +45,8 @@ protected:
 // The marker swims 60 pixels ahead of the swimmer and the companion 72.
 TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) {
     ASSERT_NE(gSwim, nullptr);
-    EXPECT_EQ(SwimX(), 320);
-    EXPECT_EQ(SwimY(), kSwimCourse);
-    EXPECT_EQ(SwimViewTop(), kSwimCourse - 240);
-    EXPECT_EQ(gSwim->marker.y, kSwimCourse - 60);
-    EXPECT_EQ(gSwim->companion.y, kSwimCourse - 72);
+    EXPECT_EQ(std::tuple(SwimX(), SwimY(), SwimViewTop(), gSwim->marker.y, gSwim->companion.y),
+              std::tuple(320, kSwimCourse, kSwimCourse - 240, kSwimCourse - 60, kSwimCourse - 72));
     for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
     // Near the start of the view no obstacles come: view top 50, below 60 nothing is refilled.
     gSwim->y8 = 8 * 290;
@@ -101,14 +98,12 @@ TEST_F(SwimTest, StrokesPushForwardAndUpBrakes) {
 }
 
 TEST_F(SwimTest, SteeringPushesDragsAndIsLimited) {
+    // Push 3, drag 1 a frame; the drag stops at standing still.
     Hold(keyEntry::kRight, 1);
-    EXPECT_EQ(gSwim->sideSpeed, 2);  // push 3, drag 1
-    h.RunFrames(1);
-    EXPECT_EQ(gSwim->sideSpeed, 1);
-    h.RunFrames(1);
-    EXPECT_EQ(gSwim->sideSpeed, 0);
-    h.RunFrames(1);
-    EXPECT_EQ(gSwim->sideSpeed, 0);  // drag stops at standing still
+    for (i32 want : {2, 1, 0, 0}) {
+        EXPECT_EQ(gSwim->sideSpeed, want);
+        h.RunFrames(1);
+    }
     i32 x8 = gSwim->x8;
     Hold(keyEntry::kLeft, 20);
     EXPECT_EQ(gSwim->sideSpeed, -kSwimSideLimit);
@@ -117,8 +112,8 @@ TEST_F(SwimTest, SteeringPushesDragsAndIsLimited) {
     i32 marker = gSwim->marker.x, companion = gSwim->companion.x;
     ASSERT_GT(marker, SwimX() + 2);
     h.RunFrames(1);
-    EXPECT_EQ(gSwim->marker.x, marker - 1);
-    EXPECT_EQ(gSwim->companion.x, companion - 2);
+    EXPECT_EQ(std::tuple(gSwim->marker.x, gSwim->companion.x),
+              std::tuple(marker - 1, companion - 2));
 }
 
 TEST_F(SwimTest, CancelEndsAfterThirtyFramesAndFreesTheScene) {
@@ -165,10 +160,8 @@ TEST_F(SwimTest, ObstaclesComeFromAboveDriftDownAndLeave) {
             if (before[i].x != kSwimFreeSlot || o.x == kSwimFreeSlot) continue;
             ++spawned;
             EXPECT_EQ(o.y, SwimViewTop() - 60);
-            EXPECT_GE(o.x, 60);
-            EXPECT_LT(o.x, 580);
-            EXPECT_GE(o.act->act, 100);
-            EXPECT_LT(o.act->act, 100 + kSwimObstacles);
+            EXPECT_TRUE(o.x >= 60 && o.x < 580) << o.x;
+            EXPECT_TRUE(o.act->act >= 100 && o.act->act < 100 + kSwimObstacles) << o.act->act;
             EXPECT_EQ(o.act->action, o.act->act - 100);
             EXPECT_GT(o.vy, 0);
         }
