@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <queue>
 #include <random>
 
 #include "MapTestSupport.h"
@@ -43,16 +44,13 @@ int ReferenceRoute(const GridMap& g, int sx, int sy, int gx, int gy, int fw, int
     std::vector<Node> nodes{{gx, gy, 0, estimate(gx, gy), -1, false}};
     std::vector<int> at(static_cast<size_t>(W) * H, -1);
     at[gy * W + gx] = 0;
-    std::vector<u64> heap;
-    auto push = [&](int i) {
-        heap.push_back((u64{nodes[i].f} << 32) | ~static_cast<u32>(i));
-        std::push_heap(heap.begin(), heap.end(), std::greater<u64>());
-    };
+    // Smallest f first, of equal ones the newest node.
+    std::priority_queue<u64, std::vector<u64>, std::greater<u64>> heap;
+    auto push = [&](int i) { heap.push((u64{nodes[i].f} << 32) | ~static_cast<u32>(i)); };
     push(0);
     while (!heap.empty()) {
-        std::pop_heap(heap.begin(), heap.end(), std::greater<u64>());
-        u64 key = heap.back();
-        heap.pop_back();
+        u64 key = heap.top();
+        heap.pop();
         int i = static_cast<int>(~static_cast<u32>(key));
         if (nodes[i].closed || (key >> 32) != nodes[i].f) continue;
         nodes[i].closed = true;
@@ -70,17 +68,13 @@ int ReferenceRoute(const GridMap& g, int sx, int sy, int gx, int gy, int fw, int
             if (!Fits(g, x, y, fw, fh, mask)) continue;
             u32 cost = n.g + (kDx[k] && kDy[k] ? 8119 : 5741);
             int& m = at[y * W + x];
-            if (m >= 0) {
-                Node& o = nodes[m];
-                if (o.closed || cost >= o.g) continue;
-                o.f = cost + (o.f - o.g);
-                o.g = cost;
-                o.parent = i;
-                push(m);
-                continue;
+            if (m < 0) {
+                m = static_cast<int>(nodes.size());
+                nodes.push_back({x, y, ~0u, 0, i, false});
             }
-            m = static_cast<int>(nodes.size());
-            nodes.push_back({x, y, cost, cost + estimate(x, y), i, false});
+            Node& o = nodes[m];
+            if (o.closed || cost >= o.g) continue;
+            o = {x, y, cost, cost + estimate(x, y), i, false};
             push(m);
         }
     }

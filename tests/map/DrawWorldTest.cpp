@@ -48,16 +48,12 @@ protected:
         if (bits == 16) {
             pixels.assign(kTiles * 512, 0);
             for (u32 t = 0; t < kTiles; ++t)
-                for (int i = 0; i < 256; ++i) {
-                    u16 v = t == 5 && (i & 15) < 8 ? static_cast<u16>(gColorKey) : Colour(t);
-                    std::memcpy(&pixels[t * 512 + 2 * i], &v, 2);
-                }
+                for (int i = 0; i < 256; ++i)
+                    StoreU16(&pixels[t * 512 + 2 * i],
+                             t == 5 && (i & 15) < 8 ? static_cast<u16>(gColorKey) : Colour(t));
         } else {
             pixels.assign(512 + kTiles * 256, 0);
-            for (int i = 0; i < 256; ++i) {
-                u16 v = Colour(static_cast<u32>(i));
-                std::memcpy(gMapScene.palette + 2 * i, &v, 2);
-            }
+            for (u32 i = 0; i < 256; ++i) StoreU16(gMapScene.palette + 2 * i, Colour(i));
             for (u32 t = 0; t < kTiles; ++t)
                 for (int i = 0; i < 256; ++i)
                     pixels[512 + t * 256 + i] = t == 5 && (i & 15) < 8 ? 1 : static_cast<u8>(t);

@@ -19,48 +19,30 @@
 
 namespace {
 
-// Channel levels 0..31 of a pixel in a layout (the 5-6-5 green keeps its top five bits).
-struct Lv {
-    int r, g, b;
-};
-Lv Levels(const Layout& l, u16 p) {
-    auto level = [](u32 mask, u16 v) {
-        int shift = __builtin_ctz(mask), bits = __builtin_popcount(mask);
-        return static_cast<int>((v & mask) >> shift) >> (bits - 5);
-    };
-    return {level(l.r, p), level(l.g, p), level(l.b, p)};
+// The level 0..31 of a pixel's channel under its mask (the 5-6-5 green keeps
+// its top five bits), and a level put back under the mask.
+int Level(u32 mask, u16 v) {
+    return static_cast<int>((v & mask) >> __builtin_ctz(mask)) >> (__builtin_popcount(mask) - 5);
 }
-u16 Pixel(const Layout& l, Lv c) {
-    auto put = [](u32 mask, int v) {
-        int shift = __builtin_ctz(mask), bits = __builtin_popcount(mask);
-        return static_cast<u32>(v << (bits - 5)) << shift;
-    };
-    return static_cast<u16>(put(l.r, c.r) | put(l.g, c.g) | put(l.b, c.b));
-}
-int Clamp31(int v) {
-    return v < 0 ? 0 : v > 31 ? 31 : v;
+u32 Put(u32 mask, int v) {
+    return static_cast<u32>(v << (__builtin_popcount(mask) - 5)) << __builtin_ctz(mask);
 }
 
-// What one pixel becomes in a mode, written from the drawing rule.
-u16 Expected(const Layout& l, u16 p, int mode, int r, int g, int b) {
-    Lv c = Levels(l, p);
-    switch (mode) {
-        case 0:
-            return Pixel(l, {r, g, b});
-        case 1:
-            return Pixel(l, {Clamp31(c.r + r), Clamp31(c.g + g), Clamp31(c.b + b)});
-        case 2:  // a quarter or an eighth on the five-bit working channels
-        case 4: {
-            int s = mode == 2 ? 2 : 3;
-            return Pixel(l, {c.r >> s, c.g >> s, c.b >> s});
-        }
-        case 3: {
-            int v = (c.r + c.g + c.b) >> 2;
-            return Pixel(l, {v, v, v});
-        }
-        default:
-            return p;
+// What one pixel becomes in a mode, written from the drawing rule: 0 the
+// colour's five bits, 1 the colour added and clamped, 2 and 4 a quarter and an
+// eighth on the five-bit working channels, 3 grey at a quarter of the sum of
+// the channels; other modes leave it.
+u16 Expected(const Layout& l, u16 p, int mode, const int (&add)[3]) {
+    if (mode > 4) return p;
+    const u32 masks[3] = {l.r, l.g, l.b};
+    const int sum = Level(l.r, p) + Level(l.g, p) + Level(l.b, p);
+    u32 out = 0;
+    for (int k = 0; k < 3; ++k) {
+        const int c = Level(masks[k], p);
+        const int v[5] = {add[k] & 31, std::clamp(c + add[k], 0, 31), c >> 2, sum >> 2, c >> 3};
+        out |= Put(masks[k], v[mode]);
     }
+    return static_cast<u16>(out);
 }
 
 }  // namespace
@@ -76,8 +58,7 @@ TEST(ShadedBox, ModesMatchTheirRulesInsideTheClipOnly) {
                 for (int x = 0; x < 640; ++x) {
                     size_t k = static_cast<size_t>(y) * 640 + x;
                     bool inside = x >= 20 && x < 95 && y >= 10 && y < 55;
-                    u16 want = inside ? Expected(l, before[k], mode, 3, 9, -4) : before[k];
-                    if (mode == 0 && inside) want = Pixel(l, {3, 9, -4 & 31});
+                    u16 want = inside ? Expected(l, before[k], mode, {3, 9, -4}) : before[k];
                     ASSERT_EQ(c.px[k], want)
                         << l.name << " mode " << mode << " at " << x << "," << y;
                 }
@@ -90,7 +71,7 @@ TEST(ShadedBox, GrowingModeLeavesTheEdgesAndColoursTheMiddle) {
     for (auto& p : c.px) p = 0;
     DrawShadedBox(0, 0, 2, 9, 16, 0, 0, 5);  // 5 steps: levels 0, 204, 408, 612, 816 of 1024
     int want[9] = {0, 3, 6, 9, 12, 9, 6, 3, 0};
-    for (int y = 0; y < 9; ++y) EXPECT_EQ(Levels(k555, c.px[y * 640]).r, want[y]) << y;
+    for (int y = 0; y < 9; ++y) EXPECT_EQ(Level(k555.r, c.px[y * 640]), want[y]) << y;
     // Height 1 draws nothing.
     c.px[10] = 0x1234;
     DrawShadedBox(10, 0, 1, 1, 31, 31, 31, 5);
