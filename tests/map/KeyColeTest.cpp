@@ -177,8 +177,9 @@ TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
     h.RunFrames(8);
     EXPECT_EQ(Cell(), std::pair(cx - 1, cy));
     EXPECT_EQ(person.x, cx * 16);
-    EXPECT_TRUE(gMap.cells[static_cast<size_t>(cy) * gMap.width + cx] & kCellWide);
-    EXPECT_TRUE(gMap.cells[static_cast<size_t>(cy) * gMap.width + cx - 1] & kCellPlayer);
+    const u32* row = &gMap.cells[static_cast<size_t>(cy) * gMap.width];
+    EXPECT_EQ(std::tuple(row[cx] & kCellWide, row[cx - 1] & kCellPlayer),
+              std::tuple(kCellWide, kCellPlayer));
 }
 
 // From each of the eight cells around the person the confirm key starts its
@@ -207,10 +208,9 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
         PutPlayer(cx + s.dx, cy + s.dy, s.playerDir);
         ControlFrame();
         Press(Confirm());
-        EXPECT_EQ(gTalkContext.talk, kSampleQuestionTalk);
-        ASSERT_EQ(gTalkContext.owner, 101);
-        EXPECT_EQ(gTalkContext.x, role.x);
-        EXPECT_EQ(gTalkContext.ownerState, role.state);
+        EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner, gTalkContext.x,
+                             gTalkContext.ownerState),
+                  std::tuple(kSampleQuestionTalk, 101, role.x, role.state));
         EXPECT_EQ(std::tuple(role.act->dir, role.act->action, P().act->dir),
                   std::tuple(s.roleDir, 0, s.playerDir));
         // Its look comes back at the talk's end.
