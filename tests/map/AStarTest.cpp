@@ -144,7 +144,7 @@ TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
     EXPECT_GT(refused, 100);
 }
 
-TEST_F(AStarTest, PoolPeakStaysStableOverAThousandSearches) {
+TEST_F(AStarTest, PoolPeakStaysStableOverAThousandSearchesAndALongRouteIsHeldWhole) {
     InitAStarPool();
     GridMap g(40, 30);
     std::mt19937 rng(5);
@@ -165,10 +165,8 @@ TEST_F(AStarTest, PoolPeakStaysStableOverAThousandSearches) {
     EXPECT_EQ(std::tuple(after.peak, after.nodes), std::tuple(before.peak, before.nodes));
     EXPECT_LE(after.peak, 40u * 30u);
     EXPECT_EQ(after.searches, before.searches + 1000);
-}
-
-TEST_F(AStarTest, LongRouteIsHeldWhole) {
-    GridMap g(700, 3);
+    // A long route is held whole.
+    GridMap line(700, 3);
     RoleRoute r;
     ClearRoleRoute(&r);
     aStar a;

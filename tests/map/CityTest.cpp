@@ -188,7 +188,7 @@ TEST_F(MapFixture, PlaceNamesAreCutOnACharacterBoundary) {
     EXPECT_EQ(ReadPlaceName(11, name), 0);
 }
 
-TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsets) {
+TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsetsAndUnterminatedTablesStopAtTheEnd) {
     std::vector<u8> f = ReadHostFile(h.Path("MH_Data/maps.dat"));
     auto u16at = [&](size_t at) { return static_cast<u16>(f[at] | f[at + 1] << 8); };
     auto u32at = [&](size_t at) { return u16at(at) | static_cast<u32>(u16at(at + 2)) << 16; };
@@ -206,9 +206,8 @@ TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsets) {
     ASSERT_LE(start + 16, f.size());
     const u16 want[8] = {kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(u16at(start + 2 * i), want[i]) << i;
-}
 
-TEST_F(MapFixture, UnterminatedTablesStopAtTheEndOfTheDatabase) {
+    // Unterminated tables stop at the end of the database.
     std::vector<u8> d = BuildMapDatabase(SampleMapDb());
     // Cut inside the place-name table: its end row and "%Q" are gone.
     u32 names = LoadU32(d.data() + 4 * 20);
@@ -228,8 +227,7 @@ TEST_F(MapFixture, UnterminatedTablesStopAtTheEndOfTheDatabase) {
     // A map table without its end row is read only as far as it goes.
     MapDbSpec db = SampleMapDb();
     d = BuildMapDatabase(db);
-    u32 maps = LoadU32(d.data() + 4 * 3);
-    d.resize(maps + kMapRecordSize * 2 + 3);
+    d.resize(LoadU32(d.data() + 4 * 3) + kMapRecordSize * 2 + 3);
     SetMapDatabase(d.data(), static_cast<u32>(d.size()));
     EXPECT_TRUE(FindMapRecord(kRoom, &rec));
     EXPECT_FALSE(FindMapRecord(kEightBit, &rec));

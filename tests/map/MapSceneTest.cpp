@@ -148,7 +148,7 @@ TEST_F(SceneTest, PartyOfEightFollowsAlongTheTrail) {
     EXPECT_EQ(gFollowers.trailX[14], 10 * 16);  // older entries keep the start
 }
 
-TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginAndShakesEnd) {
+TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginShakesEndAndTilesRunBackAndForth) {
     i16 pairs[] = {3, 0, -3, 2};
     std::memcpy(gQuakeTable, pairs, sizeof(pairs));
     gQuakePeriod = gQuakeCountdown = 2;  // as the story command starts it
@@ -180,9 +180,7 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginAndShakesEnd) {
     EXPECT_EQ(std::tuple(gViewX, gShakeLeftX), std::tuple(48, 2));
     ApplyScreenShake();
     EXPECT_EQ(std::tuple(gShakeLeftX, gShakeStepX), std::tuple(0, 0));
-}
-
-TEST_F(SceneTest, TileAnimationRunsBackAndForth) {
+    // Tile animation runs back and forth.
     gMap.layers = 3;
     gMapCycle = 2;
     ResetTileAnimation();

@@ -71,7 +71,7 @@ TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeOnlyInsideTheMapAndKeepsThePla
     EXPECT_EQ(g.at(1, 1), 0u);
 }
 
-TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRows) {
+TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRowsAreasAndBlockedDirections) {
     GridMap g(4, 4);
     gPlayerSlot = 3;
     MakeRole(1, 40, 0, 0, 1, 1, 0x8000 | kRoleGone);
@@ -84,20 +84,18 @@ TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRows) {
         EXPECT_EQ(GetRoleIndex(c.ref, &i), c.found) << c.ref;
         EXPECT_EQ(i, c.index) << c.ref;
     }
-}
-
-TEST_F(RoleTable, FreeAreasAndBlockedDirections) {
-    GridMap g(6, 6);
-    g.at(3, 2) = kCellWall;
-    g.at(1, 1) = 5;  // an event number blocks too
+    // Free areas and blocked directions.
+    GridMap area(6, 6);
+    area.at(3, 2) = kCellWall;
+    area.at(1, 1) = 5;  // an event number blocks too
     EXPECT_EQ(IsAreaFree(2, 2, 1, 1), 1);
     EXPECT_EQ(IsAreaFree(2, 2, 2, 1), 0);
     EXPECT_EQ(IsAreaFree(0, 0, 2, 2), 0);
     EXPECT_EQ(IsAreaFree(0, 0, 3, 0), 1);
     // 1 x 1 at (2, 2): right neighbour walled, up-left has the event.
-    EXPECT_EQ(GetBlockedDirections(&g.at(2, 2), 1, 1, kCellWalkMask), 0x08 | 0x01);
+    EXPECT_EQ(GetBlockedDirections(&area.at(2, 2), 1, 1, kCellWalkMask), 0x08 | 0x01);
     // 2 x 1 at (2, 3): row above c0..c3 = (1..4, 2); (3, 2) is c2: bits 0x02 and 0x04.
-    EXPECT_EQ(GetBlockedDirections(&g.at(2, 3), 2, 1, kCellWalkMask), 0x02 | 0x04);
+    EXPECT_EQ(GetBlockedDirections(&area.at(2, 3), 2, 1, kCellWalkMask), 0x02 | 0x04);
 }
 
 TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
