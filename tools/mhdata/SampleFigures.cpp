@@ -887,11 +887,16 @@ void Ship(ArchiveFrame& f, i32 cx, i32 wy, i32 scale) {
 
 }  // namespace
 
-ArchiveFrame HarbourShipFigure(int step, int steps) {
+ArchiveFrame HarbourFigure() {
     ArchiveFrame f = Layer1(true);
     for (const ArchiveFrame& layer : {Layer2(true), Layer3(true)})
         for (size_t i = 0; i < f.pixels.size(); ++i)
             if (layer.pixels[i] != kClear) f.pixels[i] = layer.pixels[i];
+    return f;
+}
+
+ArchiveFrame HarbourShipFigure(int step, int steps) {
+    ArchiveFrame f = HarbourFigure();
     // From beside the pier out toward the horizon, smaller as it goes.
     const i32 t = steps > 1 ? std::clamp(step, 0, steps - 1) * 256 / (steps - 1) : 0;
     Ship(f, 300 + 260 * t / 256, 284 - 78 * t / 256, 256 - 200 * t / 256);
