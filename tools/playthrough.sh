@@ -202,17 +202,18 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   read_box pirates
   sleep 3; shot pirates; tap a; sleep 4; shot pirates-on-auto
   # The fight, the video of the ship and the picture show of the harbour run on their
-  # own; the show draws its pictures on every other row between black bars at
-  # the top and the bottom. Screens are taken until the street is back, and the
-  # first one of the show is kept.
+  # own; the show draws the harbour, its sea the colour $show_sea at (100, 230),
+  # between black bars at the top and the bottom. Screens are taken until the
+  # street is back, and the first one of the show is kept.
+  show_sea=32,88,156
   shown=0
   for i in $(seq 1 400); do
     xwd -root | convert xwd:- "$out/show.png"
     top=$(convert "$out/show.png" -format "%[pixel:p{320,2}]" info: | tr -d "srgba()")
-    mid=$(convert "$out/show.png" -format "%[pixel:p{320,200}]" info: | tr -d "srgba()")
-    gap=$(convert "$out/show.png" -format "%[pixel:p{320,201}]" info: | tr -d "srgba()")
+    bottom=$(convert "$out/show.png" -format "%[pixel:p{320,477}]" info: | tr -d "srgba()")
+    sea_now=$(convert "$out/show.png" -format "%[pixel:p{100,230}]" info: | tr -d "srgba()")
     street=$(convert "$out/show.png" -format "%[pixel:p{120,166}]" info: | tr -d "srgba()")
-    if [ $shown = 0 ] && [ "$top" = 0,0,0 ] && [ "$gap" = 0,0,0 ] && [ "$mid" != 0,0,0 ]; then
+    if [ $shown = 0 ] && [ "$top" = 0,0,0 ] && [ "$bottom" = 0,0,0 ] && [ "$sea_now" = "$show_sea" ]; then
       n=$((n + 1)); shown=1
       cp "$out/show.png" "$out/$(printf %02d $n)-picture-show.png"
       echo "$(printf %02d $n)-picture-show.png"
@@ -231,9 +232,10 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   sleep 4; shot ending-rising
   sleep 6; shot ending-hold
   sleep 5; shot ending-fade-out
-  sleep 3; shot end-screen
-  tap Return
-  sleep 3; shot title-again
+  # The end screen (black) closes by itself once its tune has played; the
+  # title follows. No key is pressed: on the title it would pick a button.
+  wait_for 20 20 0,0,0 15; shot end-screen
+  wait_for 320 240 115,202,180 30; shot title-again
   kill -0 $pid || { echo "the game ended"; exit 1; }
 ' _ "$build/moonharbor" "$out" "$root/game.log"
 echo "screenshots in $out"

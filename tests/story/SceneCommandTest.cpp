@@ -266,7 +266,7 @@ TEST_F(SceneCommandTest, VideoClosesTheArchiveAndReopenBringsItBack) {
     EXPECT_EQ(gInstallMode, 0x34);
     Run(std::string("PictureShow \"") + kSamplePicShowName + "\"\n WaitPictureShow\n SetFlag 301",
         200);
-    EXPECT_EQ(gPicShow.frame, 3u);
+    EXPECT_EQ(gPicShow.frame, static_cast<u32>(kSamplePicShowFrames));
     EXPECT_TRUE(GetGameFlag(301));
 }
 
@@ -324,8 +324,18 @@ TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
 
 TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
     gInstallMode = 0;  // run from its folder: the shows lie beside the game
-    Write(std::string("PictureShow \"%") + kSamplePicShowName +
-          "\"\n WaitPictureShow\n SetFlag 300");
+    // Three frames of 70 ms, each the rows 100, 102 ... 378 of one colour from
+    // column 40 k: the rows between stay as they were.
+    PicShowSpec spec;
+    const u16 colours[3] = {0x001F, 0x4210, 0x7FE0};
+    for (int k = 0; k < 3; ++k) {
+        PicShowFrameSpec f;
+        for (u32 y = 100; y < 380; y += 2)
+            f.push_back({y * 640 + 40 * k, std::vector<u16>(560, colours[k])});
+        spec.frames.push_back(std::move(f));
+    }
+    WriteHostFile(h.Path("Video/bands.pak"), BuildPicShowPack(spec));
+    Write("PictureShow \"%bands.pak\"\n WaitPictureShow\n SetFlag 300");
     StartTalk(1, kPlayerRole);
     bool sawInterval = false;
     u32 lastFrame = 0;
@@ -353,8 +363,7 @@ TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
     EXPECT_EQ(gTalkSoundFlags & 0x03u, 0x02u);
     EXPECT_TRUE(gMapArchiveFile.IsOpen());
     // D6 keeps the archive closed after the next show.
-    Run(std::string("KeepMapClosed\n PictureShow \"") + kSamplePicShowName +
-        "\"\n WaitPictureShow");
+    Run("KeepMapClosed\n PictureShow \"bands.pak\"\n WaitPictureShow");
     EXPECT_FALSE(gMapArchiveFile.IsOpen());
     EXPECT_FALSE(gScriptScene.skipReopen);
 }

@@ -1,5 +1,6 @@
 // Picture and act archive writers, and the sample game's art drawn in code.
 #include "mhdata/Archives.h"
+#include "mhdata/InterfaceArt.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleMenus.h"
 #include "mhdata/SampleEffects.h"
@@ -329,6 +330,47 @@ ArchivePicture Underlay() {
     return p;
 }
 
+// A night-blue panel in a gold frame with lines of text centred down it.
+ArchiveFrame EndingPanel(i32 w, i32 h, std::initializer_list<std::pair<const char*, int>> lines,
+                         i32 top) {
+    ArchiveFrame f = Flat(w, h, figures::Rgb(24, 19, 8));
+    figures::Box(f, 4, 4, w - 8, h - 8, figures::Rgb(4, 6, 14));
+    for (const auto& [text, size] : lines) {
+        DrawCaptionAt(&f, text, size, -1, top);
+        top += size + size / 2;
+    }
+    return f;
+}
+
+ArchiveFrame EndingArt(u32 act) {
+    i32 w = 0, h = 0;
+    sample_art::EndingFrameSize(act, &w, &h);
+    switch (act - sample_art::kEndingFirst) {
+        case 0:  // the harbour, the pirates' ship gone
+            return HarbourFigure();
+        case 1:
+            return EndingPanel(w, h,
+                               {{"月港", 32}, {"燈塔的光", 20}, {"又照亮了海面", 20},
+                                {"", 8}, {"感謝您的遊玩", 16}},
+                               76);
+        case 2: {  // the party, one above another on a night-blue band
+            ArchiveFrame f = Flat(w, h, figures::Rgb(4, 6, 14));
+            for (u32 k = 0; k < 6; ++k) {
+                const ArchiveFrame person = PersonFigure(k, 1, 0);
+                const i32 x0 = (w - person.w) / 2, y0 = 70 + 58 * static_cast<i32>(k);
+                for (i32 y = 0; y < person.h && y0 + y < h; ++y)
+                    for (i32 x = 0; x < person.w; ++x) {
+                        const u16 c = person.pixels[static_cast<size_t>(y) * person.w + x];
+                        if (c != figures::kClear) figures::Dot(f, x0 + x, y0 + y, c);
+                    }
+            }
+            return f;
+        }
+        default:
+            return EndingPanel(w, h, {{"劇終", 24}}, (h - 24) / 2);
+    }
+}
+
 ArchivePicture EndingPicture(u32 act) {
     ArchivePicture p;
     p.name = "ending" + std::to_string(act);
@@ -336,13 +378,14 @@ ArchivePicture EndingPicture(u32 act) {
     sample_art::EndingFrameSize(act, &w, &h);
     for (u32 a = 0; a < sample_art::kEndingActions; ++a)
         p.frames.push_back(Flat(w, h, sample_art::EndingColor(act, a)));
+    p.frames.push_back(EndingArt(act));
     return p;
 }
 
 ActProgram EndingAct(u32 act) {
     ActProgram a;
     a.name = "ending" + std::to_string(act);
-    for (u16 k = 0; k < sample_art::kEndingActions; ++k)
+    for (u16 k = 0; k <= sample_art::kEndingDrawnAction; ++k)
         a.parts[k] = ActWords().Rf(static_cast<u16>(act)).Xy(0, 0).Sd(0).Pa(k).Ed().Ov().words;
     return a;
 }

@@ -72,9 +72,12 @@ constexpr u32 kBoxFrame = 9011;         // box frame: 8 pieces of 8x8 (4 corners
 constexpr u32 kMapObject = 12001;       // 2 frames of 32x32, opaque
 constexpr u32 kBattleUnderlay = 15001;  // 64x64, opaque, act 15001 action 0
 // The ending's four acts 2901..2904 (backdrop, rising, sliding, companion),
-// each with kEndingActions actions of one flat opaque colour.
+// each with kEndingActions actions of one flat opaque colour, and then the
+// drawn one the sample story shows: the harbour, the closing words on a
+// panel, the party in a band and its title plate.
 constexpr u32 kEndingFirst = 2901;
 constexpr u32 kEndingActions = 4;
+constexpr u32 kEndingDrawnAction = kEndingActions;
 u16 EndingColor(u32 act, u32 action);
 void EndingFrameSize(u32 act, i32* w, i32* h);
 // Portraits for role heads and overlay objects: actions 0 and 1, each one

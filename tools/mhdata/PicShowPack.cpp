@@ -7,6 +7,7 @@
 #include "base/ByteIo.h"
 #include "engine/Lzo.h"
 #include "base/MemDbg.h"
+#include "mhdata/SampleFigures.h"
 #include "story/PicShow.h"
 
 std::vector<u8> PicShowFrameBytes(const PicShowFrameSpec& f, u32 bits) {
@@ -82,14 +83,19 @@ std::vector<u8> BuildPicShowPack(const PicShowSpec& spec) {
 
 bool WriteSamplePicShow(const std::string& root, std::string* error) {
     PicShowSpec spec;
-    // Three pictures: a sea band, a harbour wall over it, a lighthouse beam.
-    const u16 colours[3] = {0x001F, 0x4210, 0x7FE0};
-    for (int k = 0; k < 3; ++k) {
+    spec.interval = kSamplePicShowInterval;
+    // The whole harbour (the bars close in over it), then only the rows the
+    // ship sails through: each frame draws over what the one before left.
+    for (int k = 0; k < kSamplePicShowFrames; ++k) {
+        const ArchiveFrame picture = HarbourShipFigure(k, kSamplePicShowFrames);
+        const i32 top = k == 0 ? 0 : kShipTop;
+        const i32 bottom = k == 0 ? picture.h : kShipBottom;
         PicShowFrameSpec f;
-        for (u32 y = 100; y < 380; y += 2) {
+        for (i32 y = top; y < bottom; ++y) {
             PicShowRow r;
-            r.target = y * 640 + 40 * k;
-            r.pixels.assign(560, colours[k]);
+            r.target = static_cast<u32>(y) * 640;
+            const auto row = picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.w;
+            r.pixels.assign(row, row + picture.w);
             f.push_back(std::move(r));
         }
         spec.frames.push_back(std::move(f));

@@ -27,6 +27,9 @@ std::vector<u8> BuildPicShowPackRaw(const PicShowSpec& spec,
                                     const std::vector<std::vector<u8>>& frames,
                                     const std::vector<u32>& rowCounts);
 std::vector<u8> BuildPicShowPack(const PicShowSpec& spec);
-// The sample game's show "Video\harbour.pak": three 16-bit frames.
+// The sample game's show "Video\harbour.pak": 16-bit frames of the harbour
+// with the pirates' ship sailing off, one every kSamplePicShowInterval ms.
 bool WriteSamplePicShow(const std::string& root, std::string* error);
+constexpr int kSamplePicShowFrames = 24;
+constexpr u32 kSamplePicShowInterval = 100;
 constexpr const char* kSamplePicShowName = "harbour.pak";

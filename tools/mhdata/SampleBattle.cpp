@@ -1,5 +1,5 @@
-// The sample game's battle data and battle art: drawn backdrops, flat-colour
-// cursor looks, panels and hit animations.
+// The sample game's battle data and battle art: drawn backdrops, the cursor's
+// arrows, panels and hit animations.
 #include "mhdata/SampleBattle.h"
 #include "mhdata/FileOut.h"
 
@@ -33,6 +33,27 @@ ArchivePicture FlatPicture(const std::string& name, std::initializer_list<Archiv
     p.name = name;
     p.frames = frames;
     return p;
+}
+
+// The battle cursor's looks: an arrow whose tip is the spot it points at, so it
+// never hides what it points at. White is the ordinary look; a target that can
+// be chosen turns it gold with a ring, one that cannot red with a cross.
+ArchiveFrame CursorLook(u32 act) {
+    using namespace figures;
+    ArchiveFrame f = Blank(16, 16);
+    const u16 gold = Rgb(31, 26, 4), red = Rgb(31, 6, 4);
+    const u16 body = act == 9103 ? gold : act == 9107 ? red : Rgb(31, 31, 31);
+    Tri(f, 1, 1, 1, 11, 8, 8, body);
+    Limb(f, 4, 8, 6, 12, 1, body);
+    Outline(f, Rgb(2, 2, 4));
+    if (act == 9103) {
+        Oval(f, 12, 12, 3, 3, gold);
+        Oval(f, 12, 12, 1, 1, kClear);
+    } else if (act == 9107) {
+        Limb(f, 10, 10, 14, 14, 0, red);
+        Limb(f, 14, 10, 10, 14, 0, red);
+    }
+    return f;
 }
 
 ActProgram Backdrop(u32 act) {
@@ -117,8 +138,7 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
         (*pics)[act] = p;
     }
     for (u32 act : kCursorLooks)
-        (*pics)[act] = FlatPicture("look" + std::to_string(act),
-                                   {Flat(16, 16, static_cast<u16>(act * 37 & 0x7FFF))});
+        (*pics)[act] = FlatPicture("look" + std::to_string(act), {CursorLook(act)});
     (*pics)[9167] = FlatPicture("logstrip", {Flat(kStripW, kStripH, StripColour())});
     (*pics)[kEndPanelPic] = FlatPicture(
         "endpanels", {Flat(kBannerW, kBannerH, static_cast<u16>(6 << 10 | 8 << 5 | 14)),

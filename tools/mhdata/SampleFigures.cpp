@@ -862,3 +862,43 @@ ArchiveFrame Layer3(bool harbour) {
 ArchiveFrame BackdropFigure(bool harbour, int k) {
     return k == 1 ? Layer1(harbour) : (k == 2 ? Layer2(harbour) : Layer3(harbour));
 }
+
+namespace {
+
+// A two-sailed ship with a black flag, its waterline at (cx, wy), scale in
+// 256ths: hull, mast, sails and flag.
+void Ship(ArchiveFrame& f, i32 cx, i32 wy, i32 scale) {
+    auto s = [scale](i32 v) { return std::max(v * scale / 256, 1); };
+    const i32 hullH = s(14), topW = s(36), bottomW = s(24);
+    for (i32 r = 0; r < hullH; ++r) {
+        const i32 half = topW - (topW - bottomW) * r / hullH;
+        Box(f, cx - half, wy - hullH + r, 2 * half, 1, r == 0 ? Rgb(16, 10, 5) : Rgb(9, 5, 3));
+    }
+    const i32 deck = wy - hullH, mastH = s(62);
+    Box(f, cx - s(2) / 2, deck - mastH, std::max(s(3), 1), mastH, Rgb(7, 4, 2));
+    Tri(f, cx + s(3), deck - mastH + s(6), cx + s(3), deck - s(6), cx + s(34), deck - s(8),
+        Rgb(27, 25, 21));
+    Tri(f, cx - s(3), deck - mastH + s(12), cx - s(3), deck - s(6), cx - s(28), deck - s(8),
+        Rgb(25, 23, 19));
+    Box(f, cx, deck - mastH - s(7), s(12), s(7), Rgb(2, 2, 2));
+    // Its wake on the water.
+    Box(f, cx - topW - s(20), wy, s(20), 1, Rgb(12, 16, 22));
+}
+
+}  // namespace
+
+ArchiveFrame HarbourFigure() {
+    ArchiveFrame f = Layer1(true);
+    for (const ArchiveFrame& layer : {Layer2(true), Layer3(true)})
+        for (size_t i = 0; i < f.pixels.size(); ++i)
+            if (layer.pixels[i] != kClear) f.pixels[i] = layer.pixels[i];
+    return f;
+}
+
+ArchiveFrame HarbourShipFigure(int step, int steps) {
+    ArchiveFrame f = HarbourFigure();
+    // From beside the pier out toward the horizon, smaller as it goes.
+    const i32 t = steps > 1 ? std::clamp(step, 0, steps - 1) * 256 / (steps - 1) : 0;
+    Ship(f, 300 + 260 * t / 256, 284 - 78 * t / 256, 256 - 200 * t / 256);
+    return f;
+}

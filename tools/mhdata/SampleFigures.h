@@ -64,3 +64,10 @@ std::vector<ArchiveFrame> BodyFigureFrames(u32 act);
 // A battle backdrop's layer k (1..3), 640x480, in the shapes the battle art
 // promises (see SampleBattle.h); harbour picks the pier's look.
 ArchiveFrame BackdropFigure(bool harbour, int k);
+// The harbour at dusk as one 640x480 picture (all three layers).
+ArchiveFrame HarbourFigure();
+// The same with the pirates' ship at step
+// `step` of `steps` of its way from the pier out to the horizon.
+ArchiveFrame HarbourShipFigure(int step, int steps);
+// The rows the ship can take on its way: [kShipTop, kShipBottom).
+constexpr i32 kShipTop = 150, kShipBottom = 290;

@@ -236,7 +236,7 @@ again:
 thanks:
     Say 0xFFF0 "海盜走了，燈塔的光%N又能照亮月港。謝謝你！"
     WaitSpeaker 0xFFF0
-    ShowEnding 1 0 1 2 3
+    ShowEnding 1 4 4 4 4
     # The ending runs as a screen over the map; the talk goes on after it
     # with the end screen, which stays while the town's tune plays once (or
     # until confirm) and leads back to the title.
