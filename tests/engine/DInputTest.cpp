@@ -52,49 +52,42 @@ TEST_F(DInputTest, PollInputRefreshesTheGlobalDevice) {
     EXPECT_FALSE(gDInput.IsKeyDown(0x1C));
 }
 
-TEST_F(DInputTest, CursorStartsAtTheOriginAndScalesBySpeed) {
+// Moves of the device, each followed by a read, and where the cursor then is.
+struct Move {
+    i32 dx, dy, x, y;
+};
+void Moves(DInputTest& t, std::initializer_list<Move> moves) {
+    for (const Move& m : moves) {
+        PlatformMoveMouse(m.dx, m.dy);
+        EXPECT_EQ(t.Read(), std::make_pair(m.x, m.y)) << m.dx << "," << m.dy;
+    }
+}
+
+TEST_F(DInputTest, CursorStartsAtTheOriginScalesBySpeedAndClampsAtTheEdges) {
     PlatformSetMouseCounters(5000, -300);
     ASSERT_EQ(in.Init(nullptr, nullptr), 0);
     EXPECT_EQ(Read(), std::make_pair(0, 0));
-    PlatformMoveMouse(100, 50);
-    EXPECT_EQ(Read(), std::make_pair(100, 50));
+    // Past the right edge the origin follows and the cursor comes back at once.
+    Moves(*this, {{100, 50, 100, 50},
+                  {5000, 0, 639, 50},
+                  {-10, 0, 629, 50},
+                  {-5000, -500, 0, 0},
+                  {3, 4, 3, 4}});
+    in.SetMousePos(700, -5);
+    EXPECT_EQ(Read(), std::make_pair(639, 0));
     in.SetMousePos(0, 0);
     in.SetMouseSpeed(2.0);
     EXPECT_EQ(in.GetSpeed(), 20);
-    PlatformMoveMouse(100, 50);
-    EXPECT_EQ(Read(), std::make_pair(200, 100));
-}
-
-TEST_F(DInputTest, PastTheRightEdgeTheOriginFollowsAndTheCursorComesBackAtOnce) {
-    PlatformMoveMouse(5000, 0);
-    EXPECT_EQ(Read().first, 639);
-    PlatformMoveMouse(-10, 0);
-    EXPECT_EQ(Read().first, 629);
-
-    in.SetMouseSpeed(2.0);
-    in.SetMousePos(0, 0);
-    PlatformMoveMouse(9000, 9000);
-    EXPECT_EQ(Read(), std::make_pair(639, 479));
-    PlatformMoveMouse(-10, -10);
-    EXPECT_EQ(Read(), std::make_pair(618, 458));  // 6390 / 20 = 319 units from the edge
-}
-
-TEST_F(DInputTest, ClampsAtTheLeftTopAndSetPositionAndSpeedNeverBelowOne) {
-    PlatformMoveMouse(-500, -500);
-    EXPECT_EQ(Read(), std::make_pair(0, 0));
-    PlatformMoveMouse(3, 4);
-    EXPECT_EQ(Read(), std::make_pair(3, 4));
-    in.SetMousePos(700, -5);
-    EXPECT_EQ(Read(), std::make_pair(639, 0));
-    in.SetMouseSpeed(2.0);
+    // 6390 / 20 = 319 units from the edge.
+    Moves(*this, {{100, 50, 200, 100}, {9000, 9000, 639, 479}, {-10, -10, 618, 458}});
     in.SetMousePos(320, 240);
     EXPECT_EQ(Read(), std::make_pair(320, 240));
+    // The speed is never below one.
     for (double speed : {0.01, -3.0}) {
         in.SetMouseSpeed(speed);
         EXPECT_EQ(in.GetSpeed(), 1) << speed;
     }
-    PlatformMoveMouse(10000, 10000);
-    EXPECT_EQ(Read(), std::make_pair(639, 479));
+    Moves(*this, {{10000, 10000, 639, 479}});
     in.SetMousePos(5, 5);  // divides by the speed
     EXPECT_EQ(Read(), std::make_pair(5, 5));
 }

@@ -14,26 +14,22 @@
 
 TEST(GrpEft, ParticlesWalkTheirDirection) {
     cGrpEft e;
-    Particle p;
-    p.dir = 45;
-    for (int i = 0; i < 10; ++i) e.StepParticle(p);
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 10) << "a diagonal steps both axes";
-    Particle q;
-    q.dir = 270;
-    for (int i = 0; i < 7; ++i) e.StepParticle(q);
-    EXPECT_EQ(q.x, 0);
-    EXPECT_EQ(q.y, -7);
-    Particle s;
-    s.dir = 180 + 27;  // tan 27 = 0.51: about one y step for two x steps, left and up
-    for (int i = 0; i < 100; ++i) e.StepParticle(s);
-    EXPECT_EQ(s.x, -100);
-    EXPECT_NEAR(s.y, -51, 1) << "past 180 degrees the particle climbs";
-    Particle steep;
-    steep.dir = 63;  // about two y steps for one x step
-    for (int i = 0; i < 100; ++i) e.StepParticle(steep);
-    EXPECT_EQ(steep.y, 100);
-    EXPECT_NEAR(steep.x, 51, 1);
+    // Direction, steps, where it ends and how far off that may be: a diagonal
+    // steps both axes; tan 27 = 0.51 gives about one y step for two x steps, and
+    // past 180 degrees the particle climbs; 63 about two y steps for one x step.
+    const struct {
+        int dir, steps, x, y, slackX, slackY;
+    } walks[] = {{45, 10, 10, 10, 0, 0},
+                 {270, 7, 0, -7, 0, 0},
+                 {207, 100, -100, -51, 0, 1},
+                 {63, 100, 51, 100, 1, 0}};
+    for (const auto& w : walks) {
+        Particle p;
+        p.dir = w.dir;
+        for (int i = 0; i < w.steps; ++i) e.StepParticle(p);
+        EXPECT_NEAR(p.x, w.x, w.slackX) << w.dir;
+        EXPECT_NEAR(p.y, w.y, w.slackY) << w.dir;
+    }
 }
 
 TEST(GrpEft, LineWalkerVisitsEveryPointOnce) {

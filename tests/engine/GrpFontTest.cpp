@@ -61,13 +61,30 @@ struct FontTest : ::testing::Test {
 }  // namespace
 
 // The pixels of each style, the ramp and the clip edges are checked against a
-// painter of the rules in GlyphRowsTest; here only how the style word picks one.
-TEST_F(FontTest, TheLowestStyleBitPicksTheStyle) {
+// painter of the rules in GlyphRowsTest; here how the style word picks one, and
+// texts that draw nothing or less than they hold.
+TEST_F(FontTest, TheLowestStyleBitPicksTheStyleAndEmptyTextsDrawNothing) {
     EXPECT_TRUE(Draw("a", 5, 5, 0x20).empty()) << "no style bit draws nothing";
     EXPECT_EQ(Draw("a", 5, 5, kStylePlain | kStyleOutline), (std::vector<Px>{{5, 5, kInk}}));
+    // A lone lead byte at the end is not paired with the zero.
+    gShapes[0x00A4] = {{0, 0}};
+    const char lone[] = {'a', char(0xA4), 0};
+    std::fill(buf.begin(), buf.end(), 0);
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, lone, kInk, kStylePlain), 2);
+    EXPECT_EQ(font.FindGlyph(0x00A4), -1);
+    EXPECT_EQ(font.GetGlyphCount(), 1);
+    EXPECT_EQ(Ink().size(), 1u);
+    // Empty text and a released font.
+    std::fill(buf.begin(), buf.end(), 0);
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "", kInk, 1), 0);
+    font.Release();
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 0);
+    EXPECT_TRUE(Ink().empty());
+    font.Init(kW, kH);
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 1);
 }
 
-TEST_F(FontTest, GlyphsAtTheBufferEdgesNeverWriteOutside) {
+TEST_F(FontTest, GlyphsAtTheBufferEdgesNeverWriteOutsideNorPastTheClip) {
     font.SetShadowColor(kShade);
     font.SetBkColor(0x1234);
     gShapes['a'].clear();
@@ -85,9 +102,7 @@ TEST_F(FontTest, GlyphsAtTheBufferEdgesNeverWriteOutside) {
         ASSERT_EQ(padded[i], 0xBEEF) << i;
         ASSERT_EQ(padded[padded.size() - 1 - i], 0xBEEF) << i;
     }
-}
-
-TEST_F(FontTest, SetClipIsIntersectedWithTheTarget) {
+    // A clip is cut to the target.
     font.SetClip(-5, -5, 100, 100);
     int l, t, w, h;
     font.GetClip(&l, &t, &w, &h);
@@ -105,11 +120,9 @@ TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAscii) {
     // "a", then a Big5 character, then "a": the Big5 one starts at 18 - 9 = 9, the last at 27.
     const char text[] = {'a', char(0xA4), char(0xA4), 'a', 0};
     font.SetTargetSize(kW, kH);
-    std::vector<u16> wide(kW * kH);
-    EXPECT_EQ(font.DrawString(wide.data(), 0, 0, text, kInk, kStylePlain), 4);
-    EXPECT_EQ(wide[0], kInk);
-    EXPECT_EQ(wide[1 * kW + 9], kInk);
-    EXPECT_EQ(wide[27], kInk) << "after a Big5 character the pen moves the full advance";
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, text, kInk, kStylePlain), 4);
+    // After a Big5 character the pen moves the full advance.
+    EXPECT_EQ(Ink(), (std::vector<Px>{{0, 0, kInk}, {27, 0, kInk}, {9, 1, kInk}}));
 }
 
 TEST_F(FontTest, BackgroundFillsEachCellAndTheLastOneNarrower) {
@@ -138,10 +151,9 @@ TEST_F(FontTest, CacheRendersEachCodeOnceAndKeepsCodesSorted) {
     Draw("cba", 0, 0, kStylePlain);
     EXPECT_EQ(GlyphRenderCount(), 3);
     EXPECT_EQ(font.GetGlyphCount(), 3);
-    EXPECT_EQ(font.FindGlyph('a'), 0);
-    EXPECT_EQ(font.FindGlyph('b'), 1);
-    EXPECT_EQ(font.FindGlyph('c'), 2);
-    EXPECT_EQ(font.FindGlyph('z'), -1);
+    EXPECT_EQ(std::tuple(font.FindGlyph('a'), font.FindGlyph('b'), font.FindGlyph('c'),
+                         font.FindGlyph('z')),
+              std::tuple(0, 1, 2, -1));
     font.SetFont("fake", 8);
     EXPECT_EQ(font.GetGlyphCount(), 0) << "a new font empties the cache";
 }
@@ -172,25 +184,6 @@ TEST_F(FontTest, FullCacheDropsTheHighestCode) {
     Draw(low, 0, 0, kStylePlain);
     EXPECT_EQ(font.GetGlyphCount(), kGlyphsKept);
     EXPECT_EQ(font.FindGlyph('a'), 0);
-}
-
-TEST_F(FontTest, LoneLeadByteAtTheEndIsNotPairedWithTheZero) {
-    gShapes[0x00A4] = {{0, 0}};
-    const char text[] = {'a', char(0xA4), 0};
-    std::fill(buf.begin(), buf.end(), 0);
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, text, kInk, kStylePlain), 2);
-    EXPECT_EQ(font.FindGlyph(0x00A4), -1);
-    EXPECT_EQ(font.GetGlyphCount(), 1);
-    EXPECT_EQ(Ink().size(), 1u);
-}
-
-TEST_F(FontTest, EmptyTextAndReleasedFontDrawNothing) {
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "", kInk, 1), 0);
-    font.Release();
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 0);
-    EXPECT_TRUE(Ink().empty());
-    font.Init(kW, kH);
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 1);
 }
 
 TEST(GlyphIndex, RowsOf157PerLeadByte) {

@@ -59,36 +59,32 @@ TEST_F(TextBufTest, InsertInTheMiddlePushesOutWholeCharactersOnly) {
     cTextBuf f((yue + gang + "ab").c_str(), 6, 0, 0);
     EXPECT_EQ(std::string(f.Text()), yue + gang + "ab");
     Key(f, VK_RIGHT);
-    Type(f, "z");
-    EXPECT_EQ(std::string(f.Text()), yue + "z" + gang + "a");
-    Type(f, "y");
-    EXPECT_EQ(std::string(f.Text()), yue + "zy" + gang);
-    Type(f, "x");
-    EXPECT_EQ(std::string(f.Text()), yue + "zyx") << "half of 港 never stays";
+    // Half of 港 never stays.
+    for (auto [typed, text] :
+         {std::pair{"z", yue + "z" + gang + "a"}, {"y", yue + "zy" + gang}, {"x", yue + "zyx"}}) {
+        Type(f, typed);
+        EXPECT_EQ(std::string(f.Text()), text) << typed;
+    }
 }
 
-TEST_F(TextBufTest, EditingKeysMoveByCharacters) {
+TEST_F(TextBufTest, EditingKeysMoveByCharactersAndEnterAndEscSetTheResult) {
     const std::string yue = Utf8ToBig5("月");
     cTextBuf f((yue + "a" + yue).c_str(), 16, 0, 0);
-    Key(f, VK_END);
-    EXPECT_EQ(f.GetCaret(), 5);
-    Key(f, VK_LEFT);
-    EXPECT_EQ(f.GetCaret(), 3);
-    Key(f, VK_BACK);
-    EXPECT_EQ(std::string(f.Text()), yue + yue);
-    EXPECT_EQ(f.GetCaret(), 2);
-    Key(f, VK_HOME);
-    EXPECT_EQ(f.GetCaret(), 0);
-    Key(f, VK_DELETE);
-    EXPECT_EQ(std::string(f.Text()), yue);
-    Key(f, VK_BACK);  // at the start it deletes the character at the start
-    EXPECT_EQ(std::string(f.Text()), "");
+    // At the start Backspace deletes the character at the start.
+    const struct {
+        u32 key;
+        std::string text;
+        int caret;
+    } steps[] = {{VK_END, yue + "a" + yue, 5}, {VK_LEFT, yue + "a" + yue, 3},
+                 {VK_BACK, yue + yue, 2},      {VK_HOME, yue + yue, 0},
+                 {VK_DELETE, yue, 0},          {VK_BACK, "", 0}};
+    for (const auto& s : steps) {
+        Key(f, s.key);
+        EXPECT_EQ(std::pair(std::string(f.Text()), f.GetCaret()), std::pair(s.text, s.caret))
+            << s.key;
+    }
     Key(f, VK_INSERT);
     EXPECT_EQ(f.GetInsertMode(), 1);
-}
-
-TEST_F(TextBufTest, EnterAndEscSetTheResult) {
-    cTextBuf f;
     Key(f, VK_RETURN);
     EXPECT_EQ(f.GetResult(), 1);
     Type(f, "a");
@@ -135,11 +131,8 @@ TEST_F(TextBufTest, GetTextAndSetTextCutOnCharacterBoundaries) {
 
 TEST(MbsCut, NeverSplitsACharacter) {
     const char t[] = {'a', '\xA4', '\xA4', 'b', 0};
-    EXPECT_EQ(MbsCutLen(t, 0), 0);
-    EXPECT_EQ(MbsCutLen(t, 1), 1);
-    EXPECT_EQ(MbsCutLen(t, 2), 1);
-    EXPECT_EQ(MbsCutLen(t, 3), 3);
-    EXPECT_EQ(MbsCutLen(t, 99), 4);
+    for (auto [room, len] : {std::pair{0, 0}, {1, 1}, {2, 1}, {3, 3}, {99, 4}})
+        EXPECT_EQ(MbsCutLen(t, room), len) << room;
     const char lone[] = "a\xA4";
     EXPECT_EQ(MbsCutLen(lone, 5), 2) << "a final lead byte is one character";
     EXPECT_EQ(Big5CharPrev(t, t + 3), t + 1);
