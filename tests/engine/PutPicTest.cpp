@@ -12,7 +12,7 @@ namespace {
 
 using namespace blit_ref;
 
-TEST(PutPic, ModesWithoutABlitterDrawNothing) {
+TEST(PutPic, ModesWithoutABlitterAndEightBitRunCodedPicturesDrawNothing) {
     Canvas c(k565);
     std::vector<u8> rle = SolidRle(8, 8, 0x1234);
     std::vector<u16> plain(64, 0x1234);
@@ -30,9 +30,14 @@ TEST(PutPic, ModesWithoutABlitterDrawNothing) {
     gPaintTintR = 3;
     PutPic(10, 10, 8, 8, 0x1D, nullptr);
     EXPECT_EQ(gPaintTintR, 0);
+    u8 idx[4] = {5, 6, 7, 8};
+    std::vector<u8> eight = Encode(idx, 4, 1, 8);
+    gCurPic = eight.data();
+    PutPic(0, 0, 4, 1, 0, nullptr);
+    EXPECT_EQ(c.px, before);
 }
 
-TEST(PutPic, WaveAboveFifteenIsOff) {
+TEST(PutPic, WavesAboveFifteenAreOffAndSettingsAreResetEvenWhenTheClipLeavesNothing) {
     Canvas c(k555);
     std::vector<u8> rle = SolidRle(8, 8, 0x1234);
     std::vector<u16> expect = c.px;
@@ -44,12 +49,6 @@ TEST(PutPic, WaveAboveFifteenIsOff) {
     PutPic(30, 20, 8, 8, 0, nullptr);
     EXPECT_EQ(c.px, expect);
     EXPECT_EQ(gWavePhase, 5);
-}
-
-TEST(PutPic, SettingsAreResetEvenWhenTheClipLeavesNothing) {
-    Canvas c(k565);
-    std::vector<u8> rle = SolidRle(8, 8, 1);
-    gCurPic = rle.data();
     gPaintAlpha = 5;
     gPaintRowSkip = 1;
     gPaintSkew = 3;
@@ -62,37 +61,23 @@ TEST(PutPic, SettingsAreResetEvenWhenTheClipLeavesNothing) {
     EXPECT_EQ(gPaintAlpha, 5);
 }
 
-TEST(PutPic, PlainPictureStartingWithFFFFIsNotRunCoded) {
+TEST(PutPic, OddPictures) {
     Canvas c(k565);
-    std::vector<u16> px = {0xFFFF, 7, 7, 16, 5, 6, 7, 8};  // header-like, wrong size for 4x2
+    // A plain picture starting with 0xFFFF: header-like, wrong size for 4x2.
+    std::vector<u16> px = {0xFFFF, 7, 7, 16, 5, 6, 7, 8};
     gCurPic = px.data();
     PutPic(0, 0, 4, 2, 0, nullptr);
     EXPECT_EQ(std::vector<u16>(c.px.begin(), c.px.begin() + 4),
               std::vector<u16>(px.begin(), px.begin() + 4));
     EXPECT_EQ(c.px[640 + 3], 8);
-}
-
-TEST(PutPic, ARowOfLengthZeroEndsThePicture) {
-    Canvas c(k565);
+    // Claim three rows of a one-row picture; the zero word after the first ends it.
     std::vector<u8> rle = SolidRle(2, 1, 9);
-    rle.resize(rle.size());
-    // Claim three rows; the zero word after the first ends the picture.
     rle[4] = 3;
-    u16 below = c.px[640];
+    u16 below = c.px[2 * 640 + 10];
     gCurPic = rle.data();
-    PutPic(0, 0, 2, 3, 0, nullptr);
-    EXPECT_EQ(c.px[0], 9);
-    EXPECT_EQ(c.px[640], below);
-}
-
-TEST(PutPic, EightBitRunCodedPicturesDrawNothing) {
-    Canvas c(k565);
-    u8 idx[4] = {5, 6, 7, 8};
-    std::vector<u8> pic = Encode(idx, 4, 1, 8);
-    std::vector<u16> before = c.px;
-    gCurPic = pic.data();
-    PutPic(0, 0, 4, 1, 0, nullptr);
-    EXPECT_EQ(c.px, before);
+    PutPic(10, 1, 2, 3, 0, nullptr);
+    EXPECT_EQ(c.px[640 + 10], 9);
+    EXPECT_EQ(c.px[2 * 640 + 10], below);
 }
 
 TEST(PutPic, ClipSetUp) {
