@@ -26,19 +26,19 @@ std::vector<u8> Bytes(u8* p, i32 size) {
 }
 
 TEST(RlePic, EncodesTheHandBuiltRowExactly) {
-    u16 px[8] = {619, 619, 619, 619, 619, 0x1111, 0x2222, 0x3333};
-    i32 size = 0;
-    u8* pic = RleEncode(px, &size, 8, 1, 16);
-    std::vector<u16> want = {0xFFFF, 8,      1,      0x8010, 14, 0xC005,
-                             0x0003, 0x1111, 0x2222, 0x3333, 0,  0};
-    EXPECT_EQ(Words(pic, size), want);
-    MH_FREE(pic);
-
-    u16 plain[3] = {1, 12703, 2};
-    pic = RleEncode(plain, &size, 3, 1, 16);
-    std::vector<u16> want2 = {0xFFFF, 3, 1, 16, 0x8000 | 14, 1, 1, 0x8001, 1, 2, 0, 0};
-    EXPECT_EQ(Words(pic, size), want2);  // no first-key run: depth bit 15 clear
-    MH_FREE(pic);
+    auto words = [](std::vector<u16> px) {
+        i32 size = 0;
+        u8* pic = RleEncode(px.data(), &size, static_cast<i32>(px.size()), 1, 16);
+        std::vector<u16> w = Words(pic, size);
+        MH_FREE(pic);
+        return w;
+    };
+    EXPECT_EQ(
+        words({619, 619, 619, 619, 619, 0x1111, 0x2222, 0x3333}),
+        (std::vector<u16>{0xFFFF, 8, 1, 0x8010, 14, 0xC005, 0x0003, 0x1111, 0x2222, 0x3333, 0, 0}));
+    // No first-key run: depth bit 15 clear.
+    EXPECT_EQ(words({1, 12703, 2}),
+              (std::vector<u16>{0xFFFF, 3, 1, 16, 0x8000 | 14, 1, 1, 0x8001, 1, 2, 0, 0}));
 }
 
 TEST(RlePic, RoundTripsEveryWidthInBothDepths) {
@@ -181,40 +181,20 @@ TEST(RlePic, RefusesPicturesThatLieAboutTheirRows) {
     std::vector<u8> good = Sample();
     ASSERT_TRUE(RleCheck(good.data(), good.size()));
     i32 w, h, d;
-    {  // rows whose runs overrun the width
+    // Rows whose runs overrun the width, a row length past the buffer, a run of
+    // the kind never written past the width, more rows than the height, a wrong
+    // depth and a wrong magic.
+    const std::pair<size_t, u16> lies[] = {{10, 3}, {8, 0x7FF0}, {10, 0x4003},
+                                           {4, 1},  {6, 12},     {0, 0xFF00}};
+    for (auto [at, word] : lies) {
         std::vector<u8> b = good;
-        SetWord(b, 10, 3);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr);
+        SetWord(b, at, word);
+        EXPECT_FALSE(RleCheck(b.data(), b.size())) << at << " " << word;
+        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr) << at << " " << word;
+        EXPECT_FALSE(IsPicPixelSolid(b.data(), b.size(), 0, 0, nullptr)) << at << " " << word;
+        EXPECT_EQ(RleConvertToScreen(b.data(), b.size(), &w, &h, &d), 0) << at << " " << word;
     }
-    {  // a row length past the buffer
-        std::vector<u8> b = good;
-        SetWord(b, 8, 0x7FF0);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-        EXPECT_FALSE(IsPicPixelSolid(b.data(), b.size(), 0, 0, nullptr));
-    }
-    {  // truncated anywhere
-        for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(RleCheck(good.data(), n)) << n;
-    }
-    {  // a run of the kind never written, past the width
-        std::vector<u8> b = good;
-        SetWord(b, 10, 0x4003);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-    }
-    {  // more rows than the height
-        std::vector<u8> b = good;
-        SetWord(b, 4, 1);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-    }
-    {  // wrong magic and depth
-        std::vector<u8> b = good;
-        SetWord(b, 6, 12);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-        EXPECT_EQ(RleConvertToScreen(b.data(), b.size(), &w, &h, &d), 0);
-        b = good;
-        b[0] = 0;
-        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr);
-    }
+    for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(RleCheck(good.data(), n)) << n;
 }
 
 }  // namespace
