@@ -54,9 +54,10 @@ std::vector<u16> Frames(ActPlayer* p, int n) {
 }
 using F = std::vector<u16>;
 
-TEST_F(TakeActDataTest, DelaysHoldFramesAndOVRepeatsAfterATickOfItsOwn) {
+TEST_F(TakeActDataTest, DelaysHoldFramesOVRepeatsAfterATickOfItsOwnAndO2Ends) {
     r.Part(1, 0, ActWords().Rf(7).Sd(3).Pa(1).Ed().Pa(2).Ed().Ov());
     r.Part(2, 0, ActWords().Sd(9).Pa(1).Ed().Pa(2).Ed().Ov());
+    r.Part(3, 0, ActWords().Sd(1).Pa(1).Ed().Pa(2).O2());
     ActPlayer p = r.Play(1);
     EXPECT_EQ(Frames(&p, 10), (F{1, 1, 1, 1, 2, 2, 2, 2, 2, 1}));
     EXPECT_EQ(p.pic, 7);
@@ -66,17 +67,13 @@ TEST_F(TakeActDataTest, DelaysHoldFramesAndOVRepeatsAfterATickOfItsOwn) {
     q.delayOverride = kDelayOverrideOn | 1;
     EXPECT_EQ(Frames(&q, 3), (F{1, 1, 2}));
     EXPECT_EQ(q.delay, 9);
-}
-
-TEST_F(TakeActDataTest, O2StaysOnTheLastFrameAndEndsOnceItsDelayRunsOut) {
-    r.Part(1, 0, ActWords().Sd(1).Pa(1).Ed().Pa(2).O2());
-    ActPlayer p = r.Play(1);
-    // Tick 3 reaches "O2" with the delay just loaded; tick 5 reaches it with none left.
-    EXPECT_EQ(Frames(&p, 4), (F{1, 1, 2, 2}));
-    EXPECT_EQ(p.ended, 0u);
-    EXPECT_EQ(Frames(&p, 6), (F{2, 2, 2, 2, 2, 2}));
-    EXPECT_EQ(p.ended, 1u);
-    EXPECT_EQ(p.frameCounter, 2);
+    // "O2" stays on the last frame: tick 3 reaches it with the delay just
+    // loaded; tick 5 reaches it with none left and ends.
+    ActPlayer o = Player(3);
+    EXPECT_EQ(Frames(&o, 4), (F{1, 1, 2, 2}));
+    EXPECT_EQ(o.ended, 0u);
+    EXPECT_EQ(Frames(&o, 6), (F{2, 2, 2, 2, 2, 2}));
+    EXPECT_EQ(std::tuple(o.ended, o.frameCounter), std::tuple(1u, 2));
 }
 
 TEST_F(TakeActDataTest, HoldKeepsTheFrame) {
@@ -224,7 +221,7 @@ TEST_F(TakeActDataTest, ScaleZoomsOnlyWhenAsked) {
     EXPECT_EQ(gZoomScaleX, 512);
 }
 
-TEST_F(TakeActDataTest, EveryStoredTag) {
+TEST_F(TakeActDataTest, EveryStoredTagAndTwoOperandCommandsStepPastBoth) {
     ActWords w;
     w.Cmd(kActAM).Cmd(kActAH).Cmd(kActGS, {0x10C}).Cmd(kActLD, {0x207}).Cmd(kActTN, {0x0305});
     w.Cmd(kActWV, {44}).Cmd(kActAT, {0x20}).Cmd(kActAX, {0xFFFE}).Cmd(kActAY, {6});
@@ -234,6 +231,10 @@ TEST_F(TakeActDataTest, EveryStoredTag) {
     w.Cmd(kActFL, {1, 2, 3, 4, 5, 6, 7}).Cmd(kActSM).Cmd(0x7A7A).Ed();
     w.Cmd(kActCL).Cmd(kActAN).Cmd(kActNO).Ed();
     r.Part(1, 0, w);
+    // The second operands equal tags; they must be read as operands.
+    ActWords two;
+    two.Cmd(kActXY, {5, kActVI}).Cmd(kActWH, {1, kActSM}).Cmd(kActCR, {1, kActAM});
+    r.Part(2, 0, two.Pa(1).Ed());
     ActPlayer p = r.Play(1);
     p.drawMode = 1;
     TakeActData(&p);
@@ -251,35 +252,17 @@ TEST_F(TakeActDataTest, EveryStoredTag) {
     EXPECT_EQ(p.overlayFrame, 0);  // cleared before each frame's commands
     EXPECT_EQ(std::tuple(p.colR2 + p.colG2 + p.colB2, p.colR, p.drawMode & 1, p.drawMode & 0x2C),
               std::tuple(0, 1, 0u, 0x2Cu));
-}
-
-TEST_F(TakeActDataTest, TwoOperandCommandsStepPastBoth) {
-    // The second operands equal tags; they must be read as operands.
-    ActWords w;
-    w.Cmd(kActXY, {5, kActVI}).Cmd(kActWH, {1, kActSM}).Cmd(kActCR, {1, kActAM});
-    r.Part(1, 0, w.Pa(1).Ed());
-    ActPlayer p = r.Play(1);
-    TakeActData(&p);
-    EXPECT_EQ(std::tuple(p.xOff, p.yOff, p.drawMode, p.smFlag, p.frame),
+    ActPlayer q = Player(2);
+    TakeActData(&q);
+    EXPECT_EQ(std::tuple(q.xOff, q.yOff, q.drawMode, q.smFlag, q.frame),
               std::tuple(5, static_cast<i16>(kActVI), 0u, 0u, 1));
 }
 
-TEST_F(TakeActDataTest, PartsWithoutAnEndOrWithCutOperandsStop) {
-    r.Part(1, 0, ActWords().Pa(1).Pa(2));
-    r.Part(2, 0, ActWords().Pa(3).Ed().Cmd(kActFL, {1, 2}));
-    ActPlayer p = r.Play(1);
-    EXPECT_EQ(Frames(&p, 3), (F{2, 2, 2}));
-    EXPECT_EQ(p.frameCounter, 2);
-    ActPlayer q = Player(2);
-    TakeActData(&q);
-    TakeActData(&q);
-    EXPECT_EQ(q.fl[0], 0);
-    EXPECT_EQ(q.frame, 3);
-}
-
-TEST_F(TakeActDataTest, MissingActOrPartAndActZero) {
+TEST_F(TakeActDataTest, MissingActsOrPartsActZeroAndPartsThatStop) {
     r.Part(1, 0, ActWords().Pa(1).Ed());
     r.Part(1, 2, ActWords().Pa(2).Ed());
+    r.Part(7, 0, ActWords().Pa(1).Pa(2));
+    r.Part(8, 0, ActWords().Pa(3).Ed().Cmd(kActFL, {1, 2}));
     ActPlayer none = r.Play(0);
     EXPECT_EQ(TakeActData(&none), 1);
     // Key 1 has offset 0, key 3 lies past the table, act 5 is absent, the rest
@@ -293,6 +276,14 @@ TEST_F(TakeActDataTest, MissingActOrPartAndActZero) {
     ActPlayer ok = Player(1, 0, 2);
     EXPECT_EQ(TakeActData(&ok), 1);
     EXPECT_EQ(ok.frame, 2);
+    // Parts without an end, or with cut operands, stop.
+    ActPlayer p = Player(7);
+    EXPECT_EQ(Frames(&p, 3), (F{2, 2, 2}));
+    EXPECT_EQ(p.frameCounter, 2);
+    ActPlayer q = Player(8);
+    TakeActData(&q);
+    TakeActData(&q);
+    EXPECT_EQ(std::tuple(q.fl[0], q.frame), std::tuple(0, 3));
 }
 
 TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
