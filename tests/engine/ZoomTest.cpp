@@ -120,4 +120,35 @@ TEST(ZoomPlacement, EightBitPicturesGoThroughThePalette) {
     gPaintPalette = nullptr;
 }
 
+// The zoom tables are kept between draws: scales that come back are not
+// rebuilt, however many a frame has.
+TEST(ZoomCache, DepthsDrawnInTurnBuildTheirTablesOnce) {
+    Canvas c(k555, 5);
+    std::mt19937 rng(22);
+    std::vector<u8> pic = RandomRle(rng, 16, 16);
+    gCurPic = pic.data();
+    // A crowd of 300 standing at as many depths, drawn in turn each frame: the
+    // first frame builds a table for each, the still frames after it none, and
+    // one person stepping to a new depth one.
+    std::vector<i32> crowd;
+    for (i32 k = 0; k < 300; ++k) crowd.push_back(600 + 3 * k);
+    auto frames = [&](int n) {
+        u32 before = ZoomTablesBuilt();
+        for (int frame = 0; frame < n; ++frame)
+            for (i32 scale : crowd)
+                SetZoom(8, 16, scale, scale), PutPic(100, 100, 16, 16, 0x80, nullptr);
+        return ZoomTablesBuilt() - before;
+    };
+    EXPECT_EQ(frames(1), 300u);
+    EXPECT_EQ(frames(20), 0u);
+    crowd[150] = 2000;
+    EXPECT_EQ(frames(20), 1u);
+    // Shear tables are kept the same way.
+    u32 before = ZoomTablesBuilt();
+    for (int frame = 0; frame < 20; ++frame)
+        for (i32 shear : {-300, 300}) SetZoomSkew(8, 16, 1024, 1024, shear);
+    EXPECT_EQ(ZoomTablesBuilt() - before, 2u);
+    EXPECT_EQ(gZoomShearTable[1000], 1000 * 300 / 1024);
+}
+
 }  // namespace
