@@ -25,7 +25,7 @@ struct DInputTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(DInputTest, KeysFollowTheDeviceAfterEachRead) {
+TEST_F(DInputTest, KeysAndButtonsFollowTheDeviceAndPollInputRefreshesTheGlobalOne) {
     EXPECT_EQ(in.GetFirstKey(), 0);
     PlatformSetKey(0xC8, true);
     PlatformSetKey(0x3B, true);
@@ -41,15 +41,18 @@ TEST_F(DInputTest, KeysFollowTheDeviceAfterEachRead) {
     EXPECT_EQ(in.IsKeyDown(300), 0);
     in.PressKey(0x10);
     EXPECT_EQ(in.GetFirstKey(), 0x10);
-}
-
-TEST_F(DInputTest, PollInputRefreshesTheGlobalDevice) {
+    // PollInput refreshes the global device.
     ResetDInput();
     PlatformSetKey(0x1C, true);
     PollInput();
     EXPECT_TRUE(gDInput.IsKeyDown(0x1C));
     ResetDInput();
     EXPECT_FALSE(gDInput.IsKeyDown(0x1C));
+    // Buttons come back as bits.
+    for (int bits = 1; bits <= 3; ++bits) {
+        PlatformSetMouseButtons(bits & 1, bits & 2);
+        EXPECT_EQ(in.ReadMouse(nullptr, nullptr), bits);
+    }
 }
 
 // Moves of the device, each followed by a read, and where the cursor then is.
@@ -90,13 +93,6 @@ TEST_F(DInputTest, CursorStartsAtTheOriginScalesBySpeedAndClampsAtTheEdges) {
     Moves(*this, {{10000, 10000, 639, 479}});
     in.SetMousePos(5, 5);  // divides by the speed
     EXPECT_EQ(Read(), std::make_pair(5, 5));
-}
-
-TEST_F(DInputTest, ButtonsComeBackAsBits) {
-    for (int bits = 1; bits <= 3; ++bits) {
-        PlatformSetMouseButtons(bits & 1, bits & 2);
-        EXPECT_EQ(in.ReadMouse(nullptr, nullptr), bits);
-    }
 }
 
 // The picture fills a window of any size by whole multiples, centred. Moving

@@ -12,7 +12,7 @@
 #include "engine/VecMath.h"
 #include "platform/Backend.h"
 
-TEST(GrpEft, ParticlesWalkTheirDirection) {
+TEST(GrpEft, ParticlesWalkTheirDirectionLinesVisitEveryPointOnceAndTheWorkBufferZooms) {
     cGrpEft e;
     // Direction, steps, where it ends and how far off that may be: a diagonal
     // steps both axes; tan 27 = 0.51 gives about one y step for two x steps, and
@@ -30,9 +30,7 @@ TEST(GrpEft, ParticlesWalkTheirDirection) {
         EXPECT_NEAR(p.x, w.x, w.slackX) << w.dir;
         EXPECT_NEAR(p.y, w.y, w.slackY) << w.dir;
     }
-}
-
-TEST(GrpEft, LineWalkerVisitsEveryPointOnce) {
+    // The line walker visits every point once.
     std::vector<std::pair<int, int>> pts;
     int n = WalkLine(0, 0, 5, 2, [&](int x, int y) { pts.emplace_back(x, y); });
     EXPECT_EQ(n, 6);
@@ -44,6 +42,14 @@ TEST(GrpEft, LineWalkerVisitsEveryPointOnce) {
     }
     EXPECT_EQ(WalkLine(3, 3, 3, 3, [](int, int) {}), 1);
     EXPECT_EQ(WalkLine(0, 9, 0, 0, [](int, int) {}), 10);
+    // The work buffer zooms out of its middle row.
+    e.SetTarget(8, 8);
+    ASSERT_EQ(e.AllocWork(8, 8), 1);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) e.Work()[r * 8 + c] = static_cast<u16>(r + 1);
+    std::vector<u16> t(64, 0);
+    e.DrawWorkZoomed(t.data(), 2048);  // twice as tall: rows 0..7 show work rows 2..5
+    EXPECT_EQ(std::tuple(t[4 * 8], t[0], t[7 * 8]), std::tuple(5, 3, 6));
 }
 
 TEST(GrpEft, ScaledCopiesStepTheSourceAndStayInside) {
@@ -120,17 +126,6 @@ TEST(GrpEft, ParticleAllocationFailureIsReportedOnce) {
     e.UpdateParticles();
     EXPECT_EQ(e.ParticleCount(), 0);
     PlatformReset();
-}
-
-TEST(GrpEft, WorkBufferZoomsOutOfItsMiddleRow) {
-    cGrpEft e;
-    e.SetTarget(8, 8);
-    ASSERT_EQ(e.AllocWork(8, 8), 1);
-    for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 8; ++c) e.Work()[r * 8 + c] = static_cast<u16>(r + 1);
-    std::vector<u16> t(64, 0);
-    e.DrawWorkZoomed(t.data(), 2048);  // twice as tall: rows 0..7 show work rows 2..5
-    EXPECT_EQ(std::tuple(t[4 * 8], t[0], t[7 * 8]), std::tuple(5, 3, 6));
 }
 
 TEST(VecMath, ProductsRotationsAndNormalising) {

@@ -112,7 +112,7 @@ TEST_F(FontTest, GlyphsAtTheBufferEdgesNeverWriteOutsideNorPastTheClip) {
     EXPECT_EQ(std::make_tuple(l, t, w, h), std::make_tuple(30, 20, 2, 4));
 }
 
-TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAscii) {
+TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAsciiAndBackgroundsFillEachCell) {
     font.SetAdvance(18);
     std::fill(buf.begin(), buf.end(), 0);
     gShapes['a'] = {{0, 0}};
@@ -123,9 +123,8 @@ TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAscii) {
     EXPECT_EQ(font.DrawString(buf.data(), 0, 0, text, kInk, kStylePlain), 4);
     // After a Big5 character the pen moves the full advance.
     EXPECT_EQ(Ink(), (std::vector<Px>{{0, 0, kInk}, {27, 0, kInk}, {9, 1, kInk}}));
-}
-
-TEST_F(FontTest, BackgroundFillsEachCellAndTheLastOneNarrower) {
+    // The background fills each cell, the last one narrower.
+    font.SetFont("fake", 8);
     gShapes['a'].clear();
     font.SetAdvance(10);
     font.SetBkColor(0x0505);
@@ -144,7 +143,7 @@ TEST_F(FontTest, BackgroundFillsEachCellAndTheLastOneNarrower) {
     EXPECT_TRUE(Draw("aa", 0, 0, kStylePlain).empty());
 }
 
-TEST_F(FontTest, CacheRendersEachCodeOnceAndKeepsCodesSorted) {
+TEST_F(FontTest, CacheRendersEachCodeOnceKeepsCodesSortedAndWhenFullDropsTheHighest) {
     Draw("a", 0, 0, kStylePlain);
     Draw("a", 0, 0, kStylePlain);
     EXPECT_EQ(GlyphRenderCount(), 1);
@@ -156,9 +155,7 @@ TEST_F(FontTest, CacheRendersEachCodeOnceAndKeepsCodesSorted) {
               std::tuple(0, 1, 2, -1));
     font.SetFont("fake", 8);
     EXPECT_EQ(font.GetGlyphCount(), 0) << "a new font empties the cache";
-}
-
-TEST_F(FontTest, FullCacheDropsTheHighestCode) {
+    // A full cache drops the highest code.
     std::string text;
     int made = 0;
     // 1998 distinct Big5 codes, low ones first.

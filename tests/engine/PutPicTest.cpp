@@ -80,23 +80,7 @@ TEST(PutPic, OddPictures) {
     EXPECT_EQ(c.px[2 * 640 + 10], below);
 }
 
-TEST(PutPic, ClipSetUp) {
-    Canvas c(k565);
-    SetClip(-5, -5, 700, 500);
-    EXPECT_EQ(std::tuple(gClipRect.left, gClipRect.width, gClipRect.height),
-              std::tuple(0, 640, 480));
-    i32 bad[4] = {-1, 0, 10, 10};
-    EXPECT_EQ(SetClipRect(bad), 0);
-    EXPECT_EQ(gClipRect.width, 640);
-    i32 good[4] = {10, 20, 30, 60};
-    EXPECT_EQ(SetClipRect(good), 1);
-    EXPECT_EQ(gClipRect.height, 40);
-    std::vector<u32> rows(4000);
-    SetPaintTarget(10, 4000, 20, rows.data());  // capped at the row table
-    EXPECT_EQ(gClipRect.height, kRowOffsetCount);
-}
-
-TEST(PutPic, TilesAndLineBlends) {
+TEST(PutPic, TilesLineBlendsAndClipSetUp) {
     Canvas c(k555);
     u16 tile[256];
     for (int i = 0; i < 256; ++i) tile[i] = static_cast<u16>(i == 5 ? 619 : i);
@@ -122,6 +106,19 @@ TEST(PutPic, TilesAndLineBlends) {
     BlendLineToColor(line, MakeColor(0, 0, 0), 4);
     EXPECT_EQ(line[0] & 31, 15u + 3 + 1);
     EXPECT_EQ(line[1], 0u);
+    // The clip set-up.
+    SetClip(-5, -5, 700, 500);
+    EXPECT_EQ(std::tuple(gClipRect.left, gClipRect.width, gClipRect.height),
+              std::tuple(0, 640, 480));
+    i32 bad[4] = {-1, 0, 10, 10};
+    EXPECT_EQ(SetClipRect(bad), 0);
+    EXPECT_EQ(gClipRect.width, 640);
+    i32 good[4] = {10, 20, 30, 60};
+    EXPECT_EQ(SetClipRect(good), 1);
+    EXPECT_EQ(gClipRect.height, 40);
+    std::vector<u32> rows(4000);
+    SetPaintTarget(10, 4000, 20, rows.data());  // capped at the row table
+    EXPECT_EQ(gClipRect.height, kRowOffsetCount);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ TEST(Random, SeedTableAndFirstDraws) {
     for (u32 v : {1u, 0u, 5u, 4u, 4u, 4u, 0u, 4u}) EXPECT_EQ(RandomN(7), v);
 }
 
-TEST(Random, EdgeCases) {
+TEST(Random, EdgeCasesAndRangesAboveOneWord) {
     InitRandom(99);
     u32 before = gRandomTable.index;
     EXPECT_EQ(RandomN(1), 0u);
@@ -46,11 +46,8 @@ TEST(Random, EdgeCases) {
     InitRandom(5);
     for (int i = 0; i < 250; ++i) NextRandom();
     EXPECT_EQ(gRandomTable.index, 0u);
-}
-
-// Ranges wider than one 16-bit word: the draw ends, stays inside the range and
-// reaches its upper part (one word alone never passes 65535).
-TEST(Random, RangesAboveOneWordAreCoveredWithoutHanging) {
+    // Ranges wider than one 16-bit word: the draw ends, stays inside the range and
+    // reaches its upper part (one word alone never passes 65535).
     InitRandom(2024);
     const u32 n = 200000;
     int above = 0;

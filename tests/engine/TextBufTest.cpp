@@ -129,7 +129,7 @@ TEST_F(TextBufTest, GetTextAndSetTextCutOnCharacterBoundaries) {
     EXPECT_EQ(std::string(f.Text()), "zy") << "the caret never stays past the text";
 }
 
-TEST(MbsCut, NeverSplitsACharacter) {
+TEST(MbsCut, NeverSplitsACharacterAndTheCodeMapMapsBig5ToGb2312AndBack) {
     const char t[] = {'a', '\xA4', '\xA4', 'b', 0};
     for (auto [room, len] : {std::pair{0, 0}, {1, 1}, {2, 1}, {3, 3}, {99, 4}})
         EXPECT_EQ(MbsCutLen(t, room), len) << room;
@@ -137,9 +137,7 @@ TEST(MbsCut, NeverSplitsACharacter) {
     EXPECT_EQ(MbsCutLen(lone, 5), 2) << "a final lead byte is one character";
     EXPECT_EQ(Big5CharPrev(t, t + 3), t + 1);
     EXPECT_EQ(Big5CharNext(t + 1), t + 3);
-}
-
-TEST(CodeMap, MapsBig5ToGb2312AndBack) {
+    // The code map from Big5 to GB2312 and back.
     EXPECT_EQ(CodeMapLookup(0x40A1), 0x2E2E) << "no map yet";
     BuildCodeMap();
     ASSERT_NE(gCodeMap, nullptr);
