@@ -19,6 +19,17 @@ std::vector<u16> Words(const u8* p, i32 size) {
     return w;
 }
 
+// The value of each pixel of row y from 0 to n - 1 by the pixel test; -1 where
+// it is not solid.
+std::vector<i64> Solid(const void* pic, size_t size, i32 n, i32 y = 0) {
+    std::vector<i64> out;
+    for (i32 x = 0; x < n; ++x) {
+        u32 v = 0;
+        out.push_back(IsPicPixelSolid(pic, size, x, y, &v) ? i64{v} : -1);
+    }
+    return out;
+}
+
 std::vector<u8> Bytes(u8* p, i32 size) {
     std::vector<u8> v(p, p + size);
     MH_FREE(p);
@@ -90,14 +101,10 @@ TEST(RlePic, PixelTestsSeeOnlyLiteralRuns) {
     u16 px[6] = {0x100, 0x200, 619, 619, 0x300, 12703};
     i32 size = 0;
     u8* pic = RleEncode(px, &size, 6, 1, 16);
-    u32 v = 0;
-    EXPECT_TRUE(IsPicPixelSolid(pic, size, 1, 0, &v));
-    EXPECT_EQ(v, 0x200u);
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 2, 0, &v));  // just right of a literal run
+    // Pixel 6 lies past the width, row 1 past the height.
+    EXPECT_EQ(Solid(pic, size, 7), (std::vector<i64>{0x100, 0x200, -1, -1, 0x300, -1, -1}));
+    EXPECT_FALSE(IsPicPixelSolid(pic, size, 0, 1, nullptr));
     EXPECT_TRUE(IsPicPixelSolid(pic, size, 4, 0, nullptr));
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 5, 0, nullptr));
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 0, 1, nullptr));  // y equal to the height
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 6, 0, nullptr));
     PicFrame f;
     f.pixels = pic;
     f.size = static_cast<u32>(size);
@@ -109,14 +116,11 @@ TEST(RlePic, PixelTestsSeeOnlyLiteralRuns) {
     // A run of the kind never written is taken and is transparent: it
     // decodes to the first key.
     const u16 unused[] = {0xFFFF, 2, 1, 0x10, 10, 0x4001, 1, 0x7C00, 0, 0};
-    EXPECT_FALSE(IsPicPixelSolid(unused, sizeof unused, 0, 0, nullptr));
-    EXPECT_TRUE(IsPicPixelSolid(unused, sizeof unused, 1, 0, &v));
-    EXPECT_EQ(v, 0x7C00u);
+    EXPECT_EQ(Solid(unused, sizeof unused, 2), (std::vector<i64>{-1, 0x7C00}));
     i32 w = 0, h = 0, d = 0;
     u16* back = static_cast<u16*>(RleDecode(unused, sizeof unused, &w, &h, &d));
     ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back[0], 619);
-    EXPECT_EQ(back[1], 0x7C00);
+    EXPECT_EQ(std::tuple(back[0], back[1]), std::tuple(619, 0x7C00));
     MH_FREE(back);
 }
 
@@ -127,9 +131,7 @@ TEST(RlePic, ConvertsToTheScreenAndFromEightBits) {
     u8* pic = RleEncode(px, &size, 4, 1, 16);
     i32 w = 0, h = 0, d = 0;
     EXPECT_EQ(RleConvertToScreen(pic, size, &w, &h, &d), 1);
-    u32 v = 0;
-    IsPicPixelSolid(pic, size, 0, 0, &v);
-    EXPECT_EQ(v, 0xFFDFu);
+    EXPECT_EQ(Solid(pic, size, 1), std::vector<i64>{0xFFDF});
     MH_FREE(pic);
 
     u8 idx[5] = {0, 1, 2, 3, 2};
@@ -141,14 +143,11 @@ TEST(RlePic, ConvertsToTheScreenAndFromEightBits) {
     f.pixels = pic;
     f.size = static_cast<u32>(size);
     f.palette = pal;
+    // Indices 1 and 3 are the keys.
     EXPECT_EQ(RleConvert8To16(&f), 1);
     EXPECT_EQ(f.width, 5);
     ASSERT_TRUE(RleCheck(f.pixels, f.size));
-    EXPECT_TRUE(IsPicPixelSolid(f.pixels, f.size, 0, 0, &v));
-    EXPECT_EQ(v, 0xF800u);
-    EXPECT_FALSE(IsPicPixelSolid(f.pixels, f.size, 3, 0, nullptr));
-    EXPECT_TRUE(IsPicPixelSolid(f.pixels, f.size, 4, 0, &v));
-    EXPECT_EQ(v, 0x001Fu);
+    EXPECT_EQ(Solid(f.pixels, f.size, 5), (std::vector<i64>{0xF800, -1, 0x001F, -1, 0x001F}));
 
     // The same with the palette in front of the picture.
     pic = RleEncode(idx, &size, 5, 1, 8);
