@@ -48,9 +48,7 @@ TEST_P(Blitters, RunCodedModesMatchTheReference) {
         gPaintTintG = s.tg;
         gPaintTintB = s.tb;
         PutPic(s.x, s.y, s.w, s.h, s.mode, s.alpha.empty() ? nullptr : s.alpha.data());
-        ASSERT_EQ(canvas.px, expect)
-            << "iteration " << iter << " mode " << s.mode << " at " << s.x << "," << s.y << " "
-            << s.w << "x" << s.h << " wave " << s.wave;
+        ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << s.mode;
         EXPECT_EQ(gPaintRowSkip | gPaintTintR | gPaintTintG | gPaintTintB, 0);
         // Mirrored copies keep the wave phase (a mirrored alpha draw without a plane is one).
         bool advances = s.wave && s.mode != 1 && s.mode != 3 && !(s.mode == 9 && s.alpha.empty());
