@@ -321,7 +321,7 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
 
 // ---- Bad act archives ----
 
-TEST(ActArchive, BadDirectoriesAndPartTablesAreRefused) {
+TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissing) {
     ActRoot r;
     r.Part(1, 0, ActWords().Pa(1).Ed());
     r.Part(1, 1, ActWords().Pa(2).Ed());
@@ -355,16 +355,13 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefused) {
     EXPECT_TRUE(check(b, 0, 0));
     EXPECT_NE(std::string(ActLastError()).find("all_char.act"), std::string::npos)
         << ActLastError();
-}
-
-// An empty entry, an entry of size 0, a number past a directory cut to three
-// entries and entry 0 are missing acts: each asked for twice, refused as
-// missing in one line, and the cut directory is never read past its end.
-TEST(ActArchive, MissingActsAreRefusedOnceAsMissing) {
-    ActRoot r;
-    r.Part(1, 0, ActWords().Pa(1).Ed());
-    r.Part(2, 0, ActWords().Pa(2).Ed());
-    std::vector<u8> full = BuildActArchive(r.acts);
+    // An empty entry, an entry of size 0, a number past a directory cut to three
+    // entries and entry 0 are missing acts: each asked for twice, refused as
+    // missing in one line, and the cut directory is never read past its end.
+    ActRoot m;
+    m.Part(1, 0, ActWords().Pa(1).Ed());
+    m.Part(2, 0, ActWords().Pa(2).Ed());
+    std::vector<u8> full = BuildActArchive(m.acts);
     std::vector<u8> sizeZero = full;
     StoreU32(&sizeZero[kTswHeaderSize + kTswEntrySize + 20], 0);  // act 2
     std::vector<u8> cut(full.begin(), full.begin() + kTswHeaderSize + 3 * kTswEntrySize);
@@ -382,8 +379,8 @@ TEST(ActArchive, MissingActsAreRefusedOnceAsMissing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ResetActs();
-        r.root.Write(0, ".act", c.archive);
-        SetPicLibPath(r.root.h.root().c_str());
+        m.root.Write(0, ".act", c.archive);
+        SetPicLibPath(m.root.h.root().c_str());
         testing::internal::CaptureStderr();
         for (int i = 0; i < 2; ++i) {
             ActPlayer p = Player(c.act);

@@ -183,20 +183,7 @@ TEST_F(FontTest, CacheRendersEachCodeOnceKeepsCodesSortedAndWhenFullDropsTheHigh
     EXPECT_EQ(font.FindGlyph('a'), 0);
 }
 
-TEST(GlyphIndex, RowsOf157PerLeadByte) {
-    // Lead, trail, index: the common block from A440, the rarer one from C940,
-    // symbols before them, and codes outside every block at 0.
-    const int cases[][3] = {
-        {0xA1, 0x40, 0},   {0xA1, 0x7E, 62},   {0xA1, 0xA1, 63},
-        {0xA2, 0x40, 157}, {0xA4, 0x40, 408},  {0xC6, 0x7E, 408 + 34 * 157 + 62},
-        {0xC6, 0xA1, 0},   {0xC7, 0x41, 5809}, {0xC9, 0xFE, 6172 + 0xFE - 0x62},
-        {0xFA, 0x40, 0},   {0x80, 0x40, 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(Big5ToGlyphIndex(static_cast<u8>(c[0]), static_cast<u8>(c[1])), c[2])
-            << std::hex << c[0] << " " << c[1];
-}
-
-TEST(GameFonts, RecreateAndResetFollowTheSettings) {
+TEST(GameFonts, RecreateAndResetFollowTheSettingsAndGlyphRowsHold157PerLeadByte) {
     GlyphSetFake(FakeSource);
     ResetGameFonts();
     RecreateFonts();
@@ -215,4 +202,14 @@ TEST(GameFonts, RecreateAndResetFollowTheSettings) {
     EXPECT_TRUE(gMainFont.HasFace());
     ResetGameFonts();
     GlyphSetFake(nullptr);
+    // Lead, trail, index: the common block from A440, the rarer one from C940,
+    // symbols before them, and codes outside every block at 0.
+    const int cases[][3] = {
+        {0xA1, 0x40, 0},   {0xA1, 0x7E, 62},   {0xA1, 0xA1, 63},
+        {0xA2, 0x40, 157}, {0xA4, 0x40, 408},  {0xC6, 0x7E, 408 + 34 * 157 + 62},
+        {0xC6, 0xA1, 0},   {0xC7, 0x41, 5809}, {0xC9, 0xFE, 6172 + 0xFE - 0x62},
+        {0xFA, 0x40, 0},   {0x80, 0x40, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Big5ToGlyphIndex(static_cast<u8>(c[0]), static_cast<u8>(c[1])), c[2])
+            << std::hex << c[0] << " " << c[1];
 }

@@ -28,7 +28,7 @@ struct TextBufTest : ::testing::Test {
 }  // namespace
 
 // Bytes typed into an empty field of eight bytes, and the text it then holds.
-TEST_F(TextBufTest, TypedBytesGoInAsWholeCharactersOnly) {
+TEST_F(TextBufTest, TypedAndInsertedBytesGoInAsWholeCharactersOnly) {
     const std::string yg = Utf8ToBig5("月港"), qi = Utf8ToBig5("奇");
     const struct {
         const char* what;
@@ -52,18 +52,16 @@ TEST_F(TextBufTest, TypedBytesGoInAsWholeCharactersOnly) {
     EXPECT_EQ(f.GetCaret(), 6);
     // Only the percent sign is refused with a sound.
     EXPECT_EQ(sounds, std::vector<int>{kRefusedCharSfx});
-}
-
-TEST_F(TextBufTest, InsertInTheMiddlePushesOutWholeCharactersOnly) {
+    // An insert in the middle pushes out whole characters only.
     const std::string yue = Utf8ToBig5("月"), gang = Utf8ToBig5("港");
-    cTextBuf f((yue + gang + "ab").c_str(), 6, 0, 0);
-    EXPECT_EQ(std::string(f.Text()), yue + gang + "ab");
-    Key(f, VK_RIGHT);
+    cTextBuf m((yue + gang + "ab").c_str(), 6, 0, 0);
+    EXPECT_EQ(std::string(m.Text()), yue + gang + "ab");
+    Key(m, VK_RIGHT);
     // Half of 港 never stays.
     for (auto [typed, text] :
          {std::pair{"z", yue + "z" + gang + "a"}, {"y", yue + "zy" + gang}, {"x", yue + "zyx"}}) {
-        Type(f, typed);
-        EXPECT_EQ(std::string(f.Text()), text) << typed;
+        Type(m, typed);
+        EXPECT_EQ(std::string(m.Text()), text) << typed;
     }
 }
 
@@ -94,7 +92,7 @@ TEST_F(TextBufTest, EditingKeysMoveByCharactersAndEnterAndEscSetTheResult) {
     EXPECT_EQ(g.GetResult(), 2);
 }
 
-TEST_F(TextBufTest, ImeCharactersEndTheMessageAndImeModeIgnoresChars) {
+TEST_F(TextBufTest, ImeCharactersEndTheMessageImeModeIgnoresCharsAndTextIsCutOnCharacters) {
     cTextBuf f(8, 0, 0);
     SetActiveTextBuf(&f);
     EXPECT_TRUE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
@@ -108,25 +106,23 @@ TEST_F(TextBufTest, ImeCharactersEndTheMessageAndImeModeIgnoresChars) {
     EXPECT_EQ(std::string(f.Text()), "\xA4\xA4q");
     SetActiveTextBuf(nullptr);
     EXPECT_FALSE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
-}
-
-TEST_F(TextBufTest, GetTextAndSetTextCutOnCharacterBoundaries) {
+    // GetText and SetText cut on character boundaries.
     const std::string yue = Utf8ToBig5("月");
-    cTextBuf f(5, 0, 0);
-    EXPECT_EQ(f.SetText(("a" + yue + yue + "b").c_str()), 1);
-    EXPECT_EQ(std::string(f.Text()), "a" + yue + yue);
+    cTextBuf t(5, 0, 0);
+    EXPECT_EQ(t.SetText(("a" + yue + yue + "b").c_str()), 1);
+    EXPECT_EQ(std::string(t.Text()), "a" + yue + yue);
     char out[8];
     std::memset(out, 'X', sizeof out);
-    f.GetText(out, 4);
+    t.GetText(out, 4);
     EXPECT_EQ(std::string(out), "a" + yue) << "four bytes hold three of text and the zero";
-    f.GetText(out, 3);
+    t.GetText(out, 3);
     EXPECT_EQ(std::string(out), "a");
-    f.GetText(out, 8);
+    t.GetText(out, 8);
     EXPECT_EQ(std::string(out), "a" + yue + yue);
-    Key(f, VK_END);
-    f.SetText("z");
-    Type(f, "y");
-    EXPECT_EQ(std::string(f.Text()), "zy") << "the caret never stays past the text";
+    Key(t, VK_END);
+    t.SetText("z");
+    Type(t, "y");
+    EXPECT_EQ(std::string(t.Text()), "zy") << "the caret never stays past the text";
 }
 
 TEST(MbsCut, NeverSplitsACharacterAndTheCodeMapMapsBig5ToGb2312AndBack) {

@@ -119,7 +119,7 @@ TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
     EXPECT_EQ(ReadPicDirect(0, 0, &f), 0);
 }
 
-TEST_F(SampleCache, BudgetZeroTrimsTheFullestBucketOnEveryMiss) {
+TEST_F(SampleCache, TrimsTheLeastRecentlyUsedOfTheFullestBucket) {
     SetPicMemory(0);
     ASSERT_NE(GetPic(1, 0), nullptr);
     ASSERT_NE(GetPic(1, 1), nullptr);
@@ -132,9 +132,7 @@ TEST_F(SampleCache, BudgetZeroTrimsTheFullestBucketOnEveryMiss) {
     PicCacheStats s = GetPicCacheStats();
     EXPECT_EQ(std::tuple(s.counts[1], s.counts[2], s.total),
               std::tuple(0, 1, FindCachedPic(2, 0)->size));
-}
-
-TEST_F(SampleCache, EvictsTheLeastRecentlyUsedOfTheFullestBucket) {
+    // Eviction takes the least recently used frame of the fullest bucket.
     u32 frameSize = GetPic(1, 0)->size;  // every person frame has about this size
     FreePics();
     // Bucket 1: frames 0, 1, 2 of picture 1; bucket 2: frames 0, 1 of picture 2.

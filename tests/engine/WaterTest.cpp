@@ -52,7 +52,7 @@ TEST(Water, CalmWaterAreaPlacementAndTheList) {
     EXPECT_EQ(gWaterList, nullptr);
 }
 
-TEST(Water, ADropSpreadsAndDiesOut) {
+TEST(Water, ADropSpreadsAndDiesOutAndRendersTheDisplacedScreen) {
     cWater w(80, 80, 0, 0, 80, 80);
     w.Drop(40, 40, 4, 10);
     int start = NonZero(w);
@@ -63,6 +63,19 @@ TEST(Water, ADropSpreadsAndDiesOut) {
     while (!w.Step() && steps < 5000) ++steps;
     EXPECT_LT(steps, 5000) << "the water calms down";
     EXPECT_EQ(NonZero(w), 0);
+    // Rendered pixels come from the displaced screen.
+    cWater r(32, 32, 0, 0, 32, 32);
+    std::vector<u16> screen(32 * 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) screen[y * 32 + x] = static_cast<u16>(y * 100 + x);
+    r.GrabScreen(screen.data());
+    r.Drop(16, 16, 3, 100);
+    std::vector<u16> out(32 * 32, 0xFFFF);
+    r.Render(out.data());
+    // At (14, 16): hc = (3 - 2) * 100 = 100, right neighbour (15, 16) is 182: dx = -82 >> 3 = -11.
+    int hc = r.Height(14, 16), hr = r.Height(15, 16), hb = r.Height(14, 17);
+    int sx = 14 + ((hc - hr) >> 3), sy = 16 + ((hc - hb) >> 3);
+    EXPECT_EQ(out[16 * 32 + 14], screen[sy * 32 + sx]);
 }
 
 TEST(Water, StepsOfASmallFieldByHand) {
@@ -86,21 +99,6 @@ TEST(Water, StepsOfASmallFieldByHand) {
                                 {0, 23, -48, 23, 0},
                                 {0, 12, 23, 12, 0},
                                 {0, 0, 0, 0, 0}}));
-}
-
-TEST(Water, RenderedPixelsComeFromTheDisplacedScreen) {
-    cWater w(32, 32, 0, 0, 32, 32);
-    std::vector<u16> screen(32 * 32);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) screen[y * 32 + x] = static_cast<u16>(y * 100 + x);
-    w.GrabScreen(screen.data());
-    w.Drop(16, 16, 3, 100);
-    std::vector<u16> out(32 * 32, 0xFFFF);
-    w.Render(out.data());
-    // At (14, 16): h = (3 - 2) * 100 = 100, right neighbour (15, 16) is 182: dx = -82 >> 3 = -11.
-    int h = w.Height(14, 16), hr = w.Height(15, 16), hb = w.Height(14, 17);
-    int sx = 14 + ((h - hr) >> 3), sy = 16 + ((h - hb) >> 3);
-    EXPECT_EQ(out[16 * 32 + 14], screen[sy * 32 + sx]);
 }
 
 TEST(Water, DropsAtTheEdgesStayInsideAndHugeOnesCoverOnlyTheArea) {
