@@ -54,7 +54,7 @@ std::vector<u16> Frames(ActPlayer* p, int n) {
 }
 using F = std::vector<u16>;
 
-TEST_F(TakeActDataTest, DelaysHoldFramesOVRepeatsAfterATickOfItsOwnAndO2Ends) {
+TEST_F(TakeActDataTest, DelaysAndHoldKeepFramesOVRepeatsAfterATickOfItsOwnAndO2Ends) {
     r.Part(1, 0, ActWords().Rf(7).Sd(3).Pa(1).Ed().Pa(2).Ed().Ov());
     r.Part(2, 0, ActWords().Sd(9).Pa(1).Ed().Pa(2).Ed().Ov());
     r.Part(3, 0, ActWords().Sd(1).Pa(1).Ed().Pa(2).O2());
@@ -74,27 +74,25 @@ TEST_F(TakeActDataTest, DelaysHoldFramesOVRepeatsAfterATickOfItsOwnAndO2Ends) {
     EXPECT_EQ(o.ended, 0u);
     EXPECT_EQ(Frames(&o, 6), (F{2, 2, 2, 2, 2, 2}));
     EXPECT_EQ(std::tuple(o.ended, o.frameCounter), std::tuple(1u, 2));
-}
-
-TEST_F(TakeActDataTest, HoldKeepsTheFrame) {
+    // Hold keeps the frame.
     r.Part(1, 0, ActWords().Rf(5).Pa(1).Ed().Pa(2).Ed().Ov());
     r.Part(2, 0, ActWords().Pa(3).Ed().Pa(4).Ed());
-    ActPlayer p = r.Play(1);
-    TakeActData(&p);
-    p.hold = 1;
-    EXPECT_EQ(Frames(&p, 3), (F{1, 1, 1}));
+    ActPlayer h = r.Play(1);
+    TakeActData(&h);
+    h.hold = 1;
+    EXPECT_EQ(Frames(&h, 3), (F{1, 1, 1}));
     // Hold without a picture runs, and leaves the index on the "ED".
-    ActPlayer q = Player(2);
-    q.lastAct = 2;  // a restart would clear the hold
-    q.hold = 1;
-    TakeActData(&q);
-    EXPECT_EQ(q.frame, 3);
-    EXPECT_EQ(q.cmdIndex, 2);
-    q.hold = 0;
-    EXPECT_EQ(Frames(&q, 2), (F{3, 4}));  // first the "ED" it stayed on
+    ActPlayer hq = Player(2);
+    hq.lastAct = 2;  // a restart would clear the hold
+    hq.hold = 1;
+    TakeActData(&hq);
+    EXPECT_EQ(hq.frame, 3);
+    EXPECT_EQ(hq.cmdIndex, 2);
+    hq.hold = 0;
+    EXPECT_EQ(Frames(&hq, 2), (F{3, 4}));  // first the "ED" it stayed on
 }
 
-TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOn) {
+TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
     // Frames 1..3 three times, then frame 9 for good.
     ActWords w;
     w.Cmd(kActTN, {0}).Cmd(kActLP, {2, 4, 3});
@@ -106,9 +104,7 @@ TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOn) {
     EXPECT_EQ(Frames(&p, 16), (F{1, 2, 3, 1, 2, 3, 1, 2, 3, 9, 9, 9, 9, 9, 9, 9}));
     EXPECT_EQ(p.loopCount, 0);
     EXPECT_EQ(p.ended, 1u);
-}
-
-TEST_F(TakeActDataTest, LoopEdgesEndlessOnceAndFromOutside) {
+    // Endless loops, a loop of one pass, a loop start below and a count set from outside.
     ActWords endless, once, below;
     endless.Cmd(kActTN, {0}).Cmd(kActLP, {0, 2, kLoopEndless});
     r.Part(1, 0, endless.Pa(1).Ed().Pa(2).Ed().Pa(7).Ed());
@@ -117,13 +113,13 @@ TEST_F(TakeActDataTest, LoopEdgesEndlessOnceAndFromOutside) {
     below.Cmd(kActTN, {0}).Cmd(kActLP, {2, 3, 1}).Cmd(kActWV, {5}).Cmd(kActAT, {0x21});
     r.Part(3, 0, below.Pa(1).Ed().Pa(2).Ed());
     r.Part(4, 0, ActWords().Pa(1).Ed().Pa(2).Ed().Ov());
-    ActPlayer p = r.Play(1);
-    EXPECT_EQ(Frames(&p, 6), (F{1, 2, 1, 2, 1, 2}));
-    EXPECT_EQ(p.loopCount, kLoopSet | kLoopEndless);
-    ActPlayer q = Player(2);
-    Frames(&q, 2);  // end of the only pass at "OV": back to the start, loop gone
-    EXPECT_EQ(q.loopCount, 0);
-    EXPECT_EQ(q.cmdIndex, 0);
+    ActPlayer e = r.Play(1);
+    EXPECT_EQ(Frames(&e, 6), (F{1, 2, 1, 2, 1, 2}));
+    EXPECT_EQ(e.loopCount, kLoopSet | kLoopEndless);
+    ActPlayer one = Player(2);
+    Frames(&one, 2);  // end of the only pass at "OV": back to the start, loop gone
+    EXPECT_EQ(one.loopCount, 0);
+    EXPECT_EQ(one.cmdIndex, 0);
     // Below the loop start, events and sound are cleared as the frame passes.
     ActPlayer b = Player(3);
     EXPECT_EQ(Frames(&b, 1), F{2});
@@ -139,7 +135,7 @@ TEST_F(TakeActDataTest, LoopEdgesEndlessOnceAndFromOutside) {
     EXPECT_EQ(o.cmdIndex, 0);
 }
 
-TEST_F(TakeActDataTest, RestartsKeepTheModeBitsTheyShould) {
+TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShould) {
     for (i32 key = 0; key < 12; ++key)
         r.Part(1, key, ActWords().Cmd(kActVI).Cmd(kActAM).Pa(static_cast<u16>(key)).Ed().Ov());
     r.Part(2, 0, ActWords().Pa(0).Ed());
@@ -175,26 +171,23 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsTheyShould) {
     q.lastAction = 5;
     TakeActData(&q);
     EXPECT_EQ(q.drawMode, 0x80000003u);
-}
-
-TEST_F(TakeActDataTest, RestartClearsTheListedFieldsOnly) {
     r.Part(1, 0, ActWords().Pa(0).Ed());
-    ActPlayer p = r.Play(1);
-    p.lastAct = 2;
-    p.pic = 4, p.frame = 5, p.frameCounter = 6, p.tnValue = 7, p.scaleX = 8, p.overlayX = 9,
-    p.overlayPic = 10;
-    p.colR2 = 11, p.delayOverride = 0;
-    p.layerAct = 1, p.cellW = 2, p.sound = 3, p.event = 4, p.hitX = 5, p.blend = 6, p.wave = 7,
-    p.wavePhase = 8;
-    p.colR = 9, p.fl[3] = 10, p.loopCount = 0x8001, p.ended = 1, p.smFlag = 1, p.ldValue = 3;
-    TakeActData(&p);
+    ActPlayer c = r.Play(1);
+    c.lastAct = 2;
+    c.pic = 4, c.frame = 5, c.frameCounter = 6, c.tnValue = 7, c.scaleX = 8, c.overlayX = 9,
+    c.overlayPic = 10;
+    c.colR2 = 11, c.delayOverride = 0;
+    c.layerAct = 1, c.cellW = 2, c.sound = 3, c.event = 4, c.hitX = 5, c.blend = 6, c.wave = 7,
+    c.wavePhase = 8;
+    c.colR = 9, c.fl[3] = 10, c.loopCount = 0x8001, c.ended = 1, c.smFlag = 1, c.ldValue = 3;
+    TakeActData(&c);
     // The frame counter is kept, then "PA" counts it.
-    EXPECT_EQ(std::tuple(p.frame, p.frameCounter, p.pic, p.tnValue, p.scaleX, p.overlayX,
-                         p.overlayPic, p.colR2),
+    EXPECT_EQ(std::tuple(c.frame, c.frameCounter, c.pic, c.tnValue, c.scaleX, c.overlayX,
+                         c.overlayPic, c.colR2),
               std::tuple(0, 7, 4, 7, 8, 9, 10, 11));
-    EXPECT_EQ(p.layerAct + p.cellW + p.sound + p.event + p.hitX + p.blend + p.wave + p.wavePhase,
+    EXPECT_EQ(c.layerAct + c.cellW + c.sound + c.event + c.hitX + c.blend + c.wave + c.wavePhase,
               0u);
-    EXPECT_EQ(p.colR + p.fl[3] + p.loopCount + p.ended + p.smFlag + p.ldValue, 0u);
+    EXPECT_EQ(c.colR + c.fl[3] + c.loopCount + c.ended + c.smFlag + c.ldValue, 0u);
 }
 
 TEST_F(TakeActDataTest, ScaleZoomsOnlyWhenAsked) {
@@ -317,6 +310,20 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
     }
     FreeActs();
     EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+    // Parts run to the next non-zero offset.
+    ActProgram prog;
+    prog.parts[0] = {1, 2};
+    prog.parts[3] = {4, 5, 6};
+    std::vector<u8> data = BuildActData(prog);
+    u32 off = 0, n = 0;
+    ASSERT_TRUE(FindActPart(data.data(), static_cast<u32>(data.size()), 0, &off, &n));
+    EXPECT_EQ(off, 2u + 16);
+    EXPECT_EQ(n, 4u);
+    ASSERT_TRUE(FindActPart(data.data(), static_cast<u32>(data.size()), 3, &off, &n));
+    EXPECT_EQ(n, 6u);
+    EXPECT_FALSE(FindActPart(data.data(), static_cast<u32>(data.size()), 1, &off, &n));
+    EXPECT_FALSE(FindActPart(data.data(), static_cast<u32>(data.size()), 4, &off, &n));
+    EXPECT_FALSE(FindActPart(data.data(), 1, 0, &off, &n));
 }
 
 // ---- Bad act archives ----
@@ -392,22 +399,6 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_EQ(GetActCacheStats().entryReads, c.entryReads);
     }
-}
-
-TEST(ActParts, PartsRunToTheNextNonZeroOffset) {
-    ActProgram a;
-    a.parts[0] = {1, 2};
-    a.parts[3] = {4, 5, 6};
-    std::vector<u8> d = BuildActData(a);
-    u32 off = 0, n = 0;
-    ASSERT_TRUE(FindActPart(d.data(), static_cast<u32>(d.size()), 0, &off, &n));
-    EXPECT_EQ(off, 2u + 16);
-    EXPECT_EQ(n, 4u);
-    ASSERT_TRUE(FindActPart(d.data(), static_cast<u32>(d.size()), 3, &off, &n));
-    EXPECT_EQ(n, 6u);
-    EXPECT_FALSE(FindActPart(d.data(), static_cast<u32>(d.size()), 1, &off, &n));
-    EXPECT_FALSE(FindActPart(d.data(), static_cast<u32>(d.size()), 4, &off, &n));
-    EXPECT_FALSE(FindActPart(d.data(), 1, 0, &off, &n));
 }
 
 // ---- The sample's acts drawn headless ----

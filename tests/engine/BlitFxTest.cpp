@@ -196,7 +196,7 @@ TEST_P(EffectBlitters, EveryModeMatchesItsReference) {
 
 // Tint, blend, fade, grey, subtract, silhouette, marks, row skips, stretches
 // and skews are checked pixel by pixel above; here what the reference leaves out.
-TEST(EffectModes, AllTintsZeroChangeNothingNotEvenTheWavePhase) {
+TEST(EffectModes, AllTintsZeroChangeNothingAndShimmerTakesNeighboursInTurn) {
     Canvas c(k555);
     std::vector<u8> pic = SolidRle(1, 1, 0);
     gCurPic = pic.data();
@@ -207,6 +207,39 @@ TEST(EffectModes, AllTintsZeroChangeNothingNotEvenTheWavePhase) {
     EXPECT_EQ(c.px, before);
     EXPECT_EQ(gWavePhase, 7);
     gPaintWave = 0;
+    // The shimmer takes its neighbours in turn and stays in the clip.
+    Canvas s(k555);
+    std::vector<u8> row = SolidRle(17, 1, 1);
+    gCurPic = row.data();
+    for (i32 y = 99; y <= 101; ++y)
+        for (i32 x = 0; x < 640; ++x) s.px[y * 640 + x] = static_cast<u16>(y * 1000 + x);
+    std::vector<u16> start = s.px;
+    gClipRect = {0, 0, 640, 480};
+    gBlitDst = PaintPixelAddr(50, 100);
+    gBlitRows = 1;
+    gBlitCols = 17;
+    gBlitSkipRows = gBlitSkipCols = 0;
+    gBlitStride = gScreenPitch;
+    RleShimmer(50, 100, 17, 1, nullptr);
+    for (i32 i = 0; i < 17; ++i) {
+        u16 got = s.px[100 * 640 + 50 + i];
+        i32 n = i + 1;
+        if (n <= 4)
+            EXPECT_EQ(got, s.px[100 * 640 + 49 + i]) << i;  // left, already shifted
+        else if (n <= 10)
+            EXPECT_EQ(got, start[101 * 640 + 50 + i]) << i;
+        else if (n <= 13)
+            EXPECT_EQ(got, start[99 * 640 + 50 + i]) << i;
+        else if (n <= 16)
+            EXPECT_EQ(got, start[100 * 640 + 51 + i]) << i;
+        else
+            EXPECT_EQ(got, start[100 * 640 + 50 + i]) << i;
+    }
+    // At the clip's bottom edge the row below is not taken.
+    gClipRect = {0, 0, 640, 101};
+    std::vector<u16> now = s.px;
+    RleShimmer(50, 100, 17, 1, nullptr);
+    for (i32 i = 4; i < 10; ++i) EXPECT_EQ(s.px[100 * 640 + 50 + i], now[100 * 640 + 50 + i]) << i;
 }
 
 TEST(EffectModes, ShadowsAndOutlinesStayInsideTheClip) {
@@ -230,41 +263,6 @@ TEST(EffectModes, ShadowsAndOutlinesStayInsideTheClip) {
                 ASSERT_EQ(c.px[y * 640 + x], before[y * 640 + x]) << x << "," << y;
             }
     EXPECT_NE(c.px, before);
-}
-
-TEST(EffectModes, ShimmerTakesNeighboursInTurnAndStaysInTheClip) {
-    Canvas c(k555);
-    std::vector<u8> pic = SolidRle(17, 1, 1);
-    gCurPic = pic.data();
-    for (i32 y = 99; y <= 101; ++y)
-        for (i32 x = 0; x < 640; ++x) c.px[y * 640 + x] = static_cast<u16>(y * 1000 + x);
-    std::vector<u16> start = c.px;
-    gClipRect = {0, 0, 640, 480};
-    gBlitDst = PaintPixelAddr(50, 100);
-    gBlitRows = 1;
-    gBlitCols = 17;
-    gBlitSkipRows = gBlitSkipCols = 0;
-    gBlitStride = gScreenPitch;
-    RleShimmer(50, 100, 17, 1, nullptr);
-    for (i32 i = 0; i < 17; ++i) {
-        u16 got = c.px[100 * 640 + 50 + i];
-        i32 n = i + 1;
-        if (n <= 4)
-            EXPECT_EQ(got, c.px[100 * 640 + 49 + i]) << i;  // left, already shifted
-        else if (n <= 10)
-            EXPECT_EQ(got, start[101 * 640 + 50 + i]) << i;
-        else if (n <= 13)
-            EXPECT_EQ(got, start[99 * 640 + 50 + i]) << i;
-        else if (n <= 16)
-            EXPECT_EQ(got, start[100 * 640 + 51 + i]) << i;
-        else
-            EXPECT_EQ(got, start[100 * 640 + 50 + i]) << i;
-    }
-    // At the clip's bottom edge the row below is not taken.
-    gClipRect = {0, 0, 640, 101};
-    std::vector<u16> now = c.px;
-    RleShimmer(50, 100, 17, 1, nullptr);
-    for (i32 i = 4; i < 10; ++i) EXPECT_EQ(c.px[100 * 640 + 50 + i], now[100 * 640 + 50 + i]) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, EffectBlitters, ::testing::Values(k565, k555),

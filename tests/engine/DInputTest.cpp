@@ -66,7 +66,7 @@ void Moves(DInputTest& t, std::initializer_list<Move> moves) {
     }
 }
 
-TEST_F(DInputTest, CursorStartsAtTheOriginScalesBySpeedAndClampsAtTheEdges) {
+TEST_F(DInputTest, CursorScalesBySpeedClampsAtTheEdgesAndStaysUnderThePointer) {
     PlatformSetMouseCounters(5000, -300);
     ASSERT_EQ(in.Init(nullptr, nullptr), 0);
     EXPECT_EQ(Read(), std::make_pair(0, 0));
@@ -93,13 +93,10 @@ TEST_F(DInputTest, CursorStartsAtTheOriginScalesBySpeedAndClampsAtTheEdges) {
     Moves(*this, {{10000, 10000, 639, 479}});
     in.SetMousePos(5, 5);  // divides by the speed
     EXPECT_EQ(Read(), std::make_pair(5, 5));
-}
-
-// The picture fills a window of any size by whole multiples, centred. Moving
-// the system pointer by (100, 100) picture pixels moves the cursor (speed 2.0,
-// as the game sets it) by (100, 100), and wherever the pointer stands the cursor
-// is under it, also after the pointer went past the picture's edges.
-TEST_F(DInputTest, CursorStaysUnderTheSystemPointerAtEveryScale) {
+    // The picture fills a window of any size by whole multiples, centred. Moving
+    // the system pointer by (100, 100) picture pixels moves the cursor (speed 2.0,
+    // as the game sets it) by (100, 100), and wherever the pointer stands the cursor
+    // is under it, also after the pointer went past the picture's edges.
     const struct {
         i32 w, h, scale, x, y;
     } kWindows[] = {{640, 480, 1, 0, 0},

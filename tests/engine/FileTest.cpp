@@ -96,7 +96,7 @@ TEST_F(Files, MixedCaseAndBackslashedPaths) {
     EXPECT_EQ(HostPath("D:\\x"), "/nonexistent-drive-D/x");
 }
 
-TEST_F(Files, PrintfWritesTheLineAndCrLf) {
+TEST_F(Files, PrintfWritesTheLineAndCrLfAndWriteTagFiveIntegers) {
     cFile f;
     ASSERT_EQ(Open(f, "p.txt", CREATE_ALWAYS, GENERIC_WRITE), 1);
     EXPECT_EQ(f.Printf("%d", 5), 1);
@@ -107,6 +107,16 @@ TEST_F(Files, PrintfWritesTheLineAndCrLf) {
     ASSERT_EQ(got.size(), 3u + 255u + 2u);
     EXPECT_EQ(std::tuple(got[0], got[1], got[2], got[3 + 254], got[3 + 255]),
               std::tuple('5', '\r', '\n', 'x', '\r'));
+    // cDataFile::WriteTag writes five integers.
+    cDataFile tf;
+    ASSERT_EQ(Open(tf, "t.bin", CREATE_ALWAYS, GENERIC_WRITE), 1);
+    EXPECT_EQ(tf.WriteTag("MHsv"), 1);
+    EXPECT_EQ(tf.WriteTag("\x80"
+                          "abc"),
+              1);
+    tf.Close();
+    std::vector<u8> tag = Ints({4, 'M', 'H', 's', 'v', 4, -128, 'a', 'b', 'c'});
+    EXPECT_EQ(ReadHostFile(h.Path("t.bin")), tag);
 }
 
 TEST_F(Files, ViewsAndStrings) {
@@ -132,7 +142,7 @@ TEST_F(Files, ViewsAndStrings) {
     EXPECT_STREQ(s, "g");
 }
 
-TEST_F(Files, DataFileTransferCountStaysStickyUntilReopened) {
+TEST_F(Files, DataFileTransferCountStaysStickyAndBadStringLengthsAreRefused) {
     auto bytes = Ints({11, 22});
     bytes.push_back(0x33);
     Put("d.bin", bytes);
@@ -151,28 +161,13 @@ TEST_F(Files, DataFileTransferCountStaysStickyUntilReopened) {
     ASSERT_EQ(Open(f, "d.bin"), 1);
     EXPECT_EQ(f.ReadInt(&v), 1);
     EXPECT_EQ(v, 11);
-}
-
-TEST_F(Files, DataFileWriteTagWritesFiveIntegers) {
-    cDataFile f;
-    ASSERT_EQ(Open(f, "t.bin", CREATE_ALWAYS, GENERIC_WRITE), 1);
-    EXPECT_EQ(f.WriteTag("MHsv"), 1);
-    EXPECT_EQ(f.WriteTag("\x80"
-                         "abc"),
-              1);
-    f.Close();
-    std::vector<u8> want = Ints({4, 'M', 'H', 's', 'v', 4, -128, 'a', 'b', 'c'});
-    EXPECT_EQ(ReadHostFile(h.Path("t.bin")), want);
-}
-
-TEST_F(Files, DataFileStringsWithBadLengthsAreRefused) {
     Put("ok.bin", Ints({3, 'a', 'b', 0x1C1}));
-    cDataFile f;
+    cDataFile sf;
     char buf[256];
-    ASSERT_EQ(Open(f, "ok.bin"), 1);
-    ASSERT_NE(f.ReadString(buf, sizeof(buf)), nullptr);
+    ASSERT_EQ(Open(sf, "ok.bin"), 1);
+    ASSERT_NE(sf.ReadString(buf, sizeof(buf)), nullptr);
     EXPECT_EQ(std::string(buf), std::string("ab\xC1"));
-    f.Close();
+    sf.Close();
     // Lengths out of range, one that fits 255 but not the caller's buffer of
     // four, and a file that ends inside the text.
     const struct {
@@ -186,10 +181,10 @@ TEST_F(Files, DataFileStringsWithBadLengthsAreRefused) {
                {Ints({5, 'a'}), 256, false}};
     for (const auto& b : bad) {
         Put("bad.bin", b.bytes);
-        ASSERT_EQ(Open(f, "bad.bin"), 1);
+        ASSERT_EQ(Open(sf, "bad.bin"), 1);
         std::memset(buf, 'q', sizeof(buf));
-        EXPECT_EQ(f.ReadString(buf, b.room), nullptr) << b.bytes[0];
+        EXPECT_EQ(sf.ReadString(buf, b.room), nullptr) << b.bytes[0];
         EXPECT_TRUE(!b.cleared || buf[0] == 0);
-        f.Close();
+        sf.Close();
     }
 }

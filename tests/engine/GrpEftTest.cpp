@@ -52,7 +52,7 @@ TEST(GrpEft, ParticlesWalkTheirDirectionLinesVisitEveryPointOnceAndTheWorkBuffer
     EXPECT_EQ(std::tuple(t[4 * 8], t[0], t[7 * 8]), std::tuple(5, 3, 6));
 }
 
-TEST(GrpEft, ScaledCopiesStepTheSourceAndStayInside) {
+TEST(GrpEft, ScaledCopiesAndPicturesStayInsideTheTargetAndTheArea) {
     cGrpEft e;
     e.SetSource(4, 4);
     e.SetTarget(16, 8);
@@ -74,31 +74,29 @@ TEST(GrpEft, ScaledCopiesStepTheSourceAndStayInside) {
     EXPECT_EQ(e.AreaRight(), 6);
     EXPECT_EQ(e.AreaTop(), 0);
     EXPECT_EQ(e.AreaBottom(), 8);
-}
-
-TEST(GrpEft, OnePictureIsDrawnIntoAGivenBufferInsideTheArea) {
+    // One picture drawn into a given buffer stays inside the area.
     ResetPaint();
     std::vector<u16> canvas(640 * 2);
     gPaintBuf = canvas.data();
     const ClipRect clip = gClipRect;
-    cGrpEft e;
-    e.SetTarget(16, 8);
+    cGrpEft pe;
+    pe.SetTarget(16, 8);
     std::vector<u16> pic(4 * 3);
     for (int i = 0; i < 12; ++i) pic[i] = static_cast<u16>(100 + i);
-    std::vector<u16> dst(16 * 8, 0);
+    std::vector<u16> out(16 * 8, 0);
     // At (14, 6) only the picture's top-left 2 x 2 lies inside the 16 x 8 target.
-    e.DrawPicture(dst.data(), pic.data(), 14, 6, 4, 3, 0);
-    EXPECT_EQ(std::tuple(dst[6 * 16 + 14], dst[6 * 16 + 15], dst[7 * 16 + 14], dst[7 * 16 + 15]),
+    pe.DrawPicture(out.data(), pic.data(), 14, 6, 4, 3, 0);
+    EXPECT_EQ(std::tuple(out[6 * 16 + 14], out[6 * 16 + 15], out[7 * 16 + 14], out[7 * 16 + 15]),
               std::tuple(100, 101, 104, 105));
     int drawn = 0;
-    for (u16 v : dst) drawn += v != 0;
+    for (u16 v : out) drawn += v != 0;
     EXPECT_EQ(drawn, 4);
     // An area of columns 0..5 cuts a picture at (4, 0) after two columns.
-    std::fill(dst.begin(), dst.end(), 0);
-    e.SetArea(0, 0, 6, 8);
-    e.DrawPicture(dst.data(), pic.data(), 4, 0, 4, 3, 0);
-    EXPECT_EQ(dst[2 * 16 + 5], 109);
-    EXPECT_EQ(dst[2 * 16 + 6], 0);
+    std::fill(out.begin(), out.end(), 0);
+    pe.SetArea(0, 0, 6, 8);
+    pe.DrawPicture(out.data(), pic.data(), 4, 0, 4, 3, 0);
+    EXPECT_EQ(out[2 * 16 + 5], 109);
+    EXPECT_EQ(out[2 * 16 + 6], 0);
     // The paint target is left as it was.
     EXPECT_EQ(std::tuple(gPaintBuf, gClipRect.width, gClipRect.height),
               std::tuple(canvas.data(), clip.width, clip.height));

@@ -9,7 +9,7 @@ using namespace blit_ref;
 
 class LineFilters : public ::testing::TestWithParam<Layout> {};
 
-TEST_P(LineFilters, MatchTheChannelRules) {
+TEST_P(LineFilters, MatchTheChannelRulesAndNullLinesOrCountsBelowOneChangeNothing) {
     Canvas c(GetParam());
     std::mt19937 rng(31);
     for (int iter = 0; iter < 200; ++iter) {
@@ -45,25 +45,21 @@ TEST_P(LineFilters, MatchTheChannelRules) {
         }
         for (auto* line : {&a, &g, &s, &r, &gr, &b}) ASSERT_EQ((*line)[n], guard) << iter;
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(Layouts, LineFilters, ::testing::Values(k565, k555),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// Saturation, odd counts and the low green bit of 5-6-5 are covered by the
-// random lines above.
-TEST(LineFilterEdges, NullLinesAndCountsBelowOneChangeNothing) {
-    Canvas c(k555);
+    // Null lines and counts below one change nothing.
+    Canvas c2(k555);
     AdjustRGB(nullptr, 5, 1, 1, 1);
     AdjustGreen(nullptr, 4, 1);
-    u16 b = 0x4321;
-    AddLine(nullptr, &b, 1);
-    EXPECT_EQ(b, 0x4321);
+    u16 one = 0x4321;
+    AddLine(nullptr, &one, 1);
+    EXPECT_EQ(one, 0x4321);
     u16 keep = 0x1234;
     AdjustRGB(&keep, 0, 5, 5, 5);
     AdjustRed(&keep, -3, 5);
     GreyLine(&keep, -1);
     EXPECT_EQ(keep, 0x1234);
 }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, LineFilters, ::testing::Values(k565, k555),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -19,7 +19,7 @@ std::vector<u8> Data(size_t n, bool random, u32 seed) {
     return v;
 }
 
-TEST(Lzo, RoundTripsAndUnpacksStopAtTheCapacity) {
+TEST(Lzo, RoundTripsUnpacksStopAtTheCapacityAndBlocksRefuseMismatches) {
     for (size_t n : {0u, 1u, 2u, 15u, 100u, 4096u, 65537u, 1000000u}) {
         for (bool random : {true, false}) {
             std::vector<u8> in = Data(n, random, static_cast<u32>(n));
@@ -56,30 +56,28 @@ TEST(Lzo, RoundTripsAndUnpacksStopAtTheCapacity) {
     EXPECT_EQ(m, 10000);
     MH_FREE(p);
     EXPECT_EQ(LzoPack(in.data(), -1, &packed), nullptr);
-}
-
-TEST(Lzo, BlocksCarryTheirSizesAndRefuseMismatches) {
-    std::vector<u8> in = Data(50000, false, 1);
+    // Blocks carry their sizes and refuse mismatches.
+    std::vector<u8> data = Data(50000, false, 1);
     i32 size = 0;
-    u8* block = PackBlock(in.data(), 50000, &size);
+    u8* block = PackBlock(data.data(), 50000, &size);
     ASSERT_NE(block, nullptr);
-    u32 packed, unpacked;
-    std::memcpy(&packed, block, 4);
+    u32 bpacked, unpacked;
+    std::memcpy(&bpacked, block, 4);
     std::memcpy(&unpacked, block + 4, 4);
-    EXPECT_EQ(packed + 8, static_cast<u32>(size));
+    EXPECT_EQ(bpacked + 8, static_cast<u32>(size));
     EXPECT_EQ(unpacked, 50000u);
-    i32 out = 0;
-    u8* back = UnpackBlock(block, size, &out);
+    i32 got = 0;
+    u8* back = UnpackBlock(block, size, &got);
     ASSERT_NE(back, nullptr);
-    EXPECT_EQ(out, 50000);
-    EXPECT_EQ(std::memcmp(back, in.data(), 50000), 0);
+    EXPECT_EQ(got, 50000);
+    EXPECT_EQ(std::memcmp(back, data.data(), 50000), 0);
     MH_FREE(back);
 
     std::vector<u8> b(block, block + size);
     MH_FREE(block);
     auto unpack = [](std::vector<u8> v, i32 max = 64 << 20) {
-        i32 n = -1;
-        u8* p = UnpackBlock(v.data(), static_cast<i32>(v.size()), &n, max);
+        i32 bn = -1;
+        u8* p = UnpackBlock(v.data(), static_cast<i32>(v.size()), &bn, max);
         if (p) MH_FREE(p);
         return p != nullptr;
     };

@@ -36,7 +36,7 @@ std::string Guard() {
 
 // Damage before and after a block is told by its side, with the guard dump
 // showing the written byte.
-TEST_F(MemDbgTest, WritesPastEitherEndAreReportedByTheirSide) {
+TEST_F(MemDbgTest, DamageDoubleFreesAndBadSizesAreReported) {
     u8* p = static_cast<u8*>(MemAlloc(10, 0, "alloc.cpp", 7));
     p[-1] = 0x41;
     MemFree(p, "free.cpp", 9);
@@ -56,23 +56,22 @@ TEST_F(MemDbgTest, WritesPastEitherEndAreReportedByTheirSide) {
     guard = Guard();
     guard.replace(4, 2, "42");
     EXPECT_NE(messages[1].find(guard), std::string::npos);
-}
-
-TEST_F(MemDbgTest, DoubleFreesAndBadSizesAreReported) {
-    void* p = MemAlloc(16, 0, "a.cpp", 1);
-    MemFree(p, "b.cpp", 2);
+    // A double free is reported, a free of null is not.
+    messages.clear();
+    void* q = MemAlloc(16, 0, "a.cpp", 1);
+    MemFree(q, "b.cpp", 2);
     MemFree(nullptr, "a.cpp", 1);
     EXPECT_TRUE(messages.empty());
-    MemFree(p, "b.cpp", 3);
+    MemFree(q, "b.cpp", 3);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], std::string("FreeFail::b.cpp(3) ,") + B5("沒有這筆資料") + "\n");
     // Size zero is reported and still usable; a negative size is refused.
-    p = MemAlloc(0, 0, "z.cpp", 5);
-    ASSERT_NE(p, nullptr);
+    q = MemAlloc(0, 0, "z.cpp", 5);
+    ASSERT_NE(q, nullptr);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1],
               std::string("AllocFail::") + B5("配置大小<=0") + " ,z.cpp(5) ,size==0\n\n");
-    MemFree(p, "z.cpp", 6);
+    MemFree(q, "z.cpp", 6);
     EXPECT_EQ(MemAlloc(-8, 0, "n.cpp", 1), nullptr);
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_NE(messages[2].find("size==-8"), std::string::npos);

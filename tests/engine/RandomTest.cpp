@@ -6,7 +6,7 @@
 
 #include "engine/Random.h"
 
-TEST(Random, SeedTableAndFirstDraws) {
+TEST(Random, SeedTableDrawsAndEdgeCases) {
     // The seed steps by the linear congruential rule: 22695478 >> 16 = 346.
     SetSeed(0);
     for (u32 v : {0u, 346u, 130u, 10982u}) EXPECT_EQ(NextSeed(), v);
@@ -27,9 +27,6 @@ TEST(Random, SeedTableAndFirstDraws) {
     for (u32 v : {3u, 41u, 11u, 46u, 2u, 89u, 52u, 25u}) EXPECT_EQ(RandomN(100), v);
     InitRandom(1);
     for (u32 v : {1u, 0u, 5u, 4u, 4u, 4u, 0u, 4u}) EXPECT_EQ(RandomN(7), v);
-}
-
-TEST(Random, EdgeCasesAndRangesAboveOneWord) {
     InitRandom(99);
     u32 before = gRandomTable.index;
     EXPECT_EQ(RandomN(1), 0u);

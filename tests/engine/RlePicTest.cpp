@@ -36,7 +36,7 @@ std::vector<u8> Bytes(u8* p, i32 size) {
     return v;
 }
 
-TEST(RlePic, EncodesTheHandBuiltRowExactly) {
+TEST(RlePic, EncodesTheHandBuiltRowExactlyAndPixelTestsSeeOnlyLiteralRuns) {
     auto words = [](std::vector<u16> px) {
         i32 size = 0;
         u8* pic = RleEncode(px.data(), &size, static_cast<i32>(px.size()), 1, 16);
@@ -50,9 +50,34 @@ TEST(RlePic, EncodesTheHandBuiltRowExactly) {
     // No first-key run: depth bit 15 clear.
     EXPECT_EQ(words({1, 12703, 2}),
               (std::vector<u16>{0xFFFF, 3, 1, 16, 0x8000 | 14, 1, 1, 0x8001, 1, 2, 0, 0}));
+    // Pixel tests see only literal runs.
+    u16 px[6] = {0x100, 0x200, 619, 619, 0x300, 12703};
+    i32 size = 0;
+    u8* pic = RleEncode(px, &size, 6, 1, 16);
+    // Pixel 6 lies past the width, row 1 past the height.
+    EXPECT_EQ(Solid(pic, size, 7), (std::vector<i64>{0x100, 0x200, -1, -1, 0x300, -1, -1}));
+    EXPECT_FALSE(IsPicPixelSolid(pic, size, 0, 1, nullptr));
+    EXPECT_TRUE(IsPicPixelSolid(pic, size, 4, 0, nullptr));
+    PicFrame f;
+    f.pixels = pic;
+    f.size = static_cast<u32>(size);
+    EXPECT_EQ(PicHitTest(&f, 101, 50, 100, 50), 1);
+    EXPECT_EQ(PicHitTest(&f, 102, 50, 100, 50), 0);
+    EXPECT_EQ(PicHitTest(&f, 99, 50, 100, 50), 0);
+    MH_FREE(pic);
+
+    // A run of the kind never written is taken and is transparent: it
+    // decodes to the first key.
+    const u16 unused[] = {0xFFFF, 2, 1, 0x10, 10, 0x4001, 1, 0x7C00, 0, 0};
+    EXPECT_EQ(Solid(unused, sizeof unused, 2), (std::vector<i64>{-1, 0x7C00}));
+    i32 w = 0, h = 0, d = 0;
+    u16* back = static_cast<u16*>(RleDecode(unused, sizeof unused, &w, &h, &d));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::tuple(back[0], back[1]), std::tuple(619, 0x7C00));
+    MH_FREE(back);
 }
 
-TEST(RlePic, RoundTripsEveryWidthInBothDepths) {
+TEST(RlePic, RoundTripsEveryWidthInBothDepthsAndSplitsLongRuns) {
     std::mt19937 rng(11);
     for (i32 w = 1; w <= 2000; ++w) {
         i32 h = 1 + w % 3;
@@ -80,9 +105,7 @@ TEST(RlePic, RoundTripsEveryWidthInBothDepths) {
             MH_FREE(pic);
         }
     }
-}
-
-TEST(RlePic, LongRunsAreSplitAtTheCountLimit) {
+    // Long runs are split at the count limit.
     std::vector<u16> px(20000, 619);
     px[19999] = 5;
     i32 size = 0;
@@ -95,33 +118,6 @@ TEST(RlePic, LongRunsAreSplitAtTheCountLimit) {
     EXPECT_EQ(std::memcmp(back, px.data(), px.size() * 2), 0);
     MH_FREE(back);
     MH_FREE(pic);
-}
-
-TEST(RlePic, PixelTestsSeeOnlyLiteralRuns) {
-    u16 px[6] = {0x100, 0x200, 619, 619, 0x300, 12703};
-    i32 size = 0;
-    u8* pic = RleEncode(px, &size, 6, 1, 16);
-    // Pixel 6 lies past the width, row 1 past the height.
-    EXPECT_EQ(Solid(pic, size, 7), (std::vector<i64>{0x100, 0x200, -1, -1, 0x300, -1, -1}));
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 0, 1, nullptr));
-    EXPECT_TRUE(IsPicPixelSolid(pic, size, 4, 0, nullptr));
-    PicFrame f;
-    f.pixels = pic;
-    f.size = static_cast<u32>(size);
-    EXPECT_EQ(PicHitTest(&f, 101, 50, 100, 50), 1);
-    EXPECT_EQ(PicHitTest(&f, 102, 50, 100, 50), 0);
-    EXPECT_EQ(PicHitTest(&f, 99, 50, 100, 50), 0);
-    MH_FREE(pic);
-
-    // A run of the kind never written is taken and is transparent: it
-    // decodes to the first key.
-    const u16 unused[] = {0xFFFF, 2, 1, 0x10, 10, 0x4001, 1, 0x7C00, 0, 0};
-    EXPECT_EQ(Solid(unused, sizeof unused, 2), (std::vector<i64>{-1, 0x7C00}));
-    i32 w = 0, h = 0, d = 0;
-    u16* back = static_cast<u16*>(RleDecode(unused, sizeof unused, &w, &h, &d));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(std::tuple(back[0], back[1]), std::tuple(619, 0x7C00));
-    MH_FREE(back);
 }
 
 TEST(RlePic, ConvertsToTheScreenAndFromEightBits) {

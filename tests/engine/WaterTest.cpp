@@ -28,7 +28,7 @@ int NonZero(const cWater& w) {
 
 }  // namespace
 
-TEST(Water, CalmWaterAreaPlacementAndTheList) {
+TEST(Water, CalmWaterAreaPlacementTheListAndRandomDrops) {
     cWater w(64, 48, 8, 8, 32, 24);
     EXPECT_TRUE(w.Step());
     std::vector<u16> screen(64 * 48);
@@ -50,9 +50,21 @@ TEST(Water, CalmWaterAreaPlacementAndTheList) {
     gWaterList->next = new cWater(64, 48, 0, 0, 8, 8);
     DeleteWaterList();
     EXPECT_EQ(gWaterList, nullptr);
+    // Random drops keep off the sides.
+    InitRandom(1234);
+    for (int i = 0; i < 200; ++i) {
+        cWater rw(100, 60, 0, 0, 100, 60);
+        rw.Drop(-1, -1, 5, 1);
+        // The centre lies at r + 1 or more, the bump r - 1 round it.
+        for (int row = 0; row < 60; ++row)
+            for (int c : {0, 1, 99}) ASSERT_EQ(rw.Height(c, row), 0);
+    }
+    cWater tiny(10, 10, 0, 0, 10, 10);
+    tiny.Drop(-1, -1, 8, 1);  // too big to keep off the edges: lands in the middle
+    EXPECT_NE(tiny.Height(5, 5), 0);
 }
 
-TEST(Water, ADropSpreadsAndDiesOutAndRendersTheDisplacedScreen) {
+TEST(Water, ADropSpreadsDiesOutRendersTheDisplacedScreenAndStepsByHand) {
     cWater w(80, 80, 0, 0, 80, 80);
     w.Drop(40, 40, 4, 10);
     int start = NonZero(w);
@@ -76,16 +88,13 @@ TEST(Water, ADropSpreadsAndDiesOutAndRendersTheDisplacedScreen) {
     int hc = r.Height(14, 16), hr = r.Height(15, 16), hb = r.Height(14, 17);
     int sx = 14 + ((hc - hr) >> 3), sy = 16 + ((hc - hb) >> 3);
     EXPECT_EQ(out[16 * 32 + 14], screen[sy * 32 + sx]);
-}
-
-TEST(Water, StepsOfASmallFieldByHand) {
-    cWater w(5, 5, 0, 0, 5, 5);
-    w.Drop(2, 2, 1, 100);  // radius 1: the one cell, (1 - 0) x 100
-    ASSERT_EQ(w.Height(2, 2), 100);
+    cWater f(5, 5, 0, 0, 5, 5);
+    f.Drop(2, 2, 1, 100);  // radius 1: the one cell, (1 - 0) x 100
+    ASSERT_EQ(f.Height(2, 2), 100);
     // Step 1: each of the eight cells around the bump sums 100: 100 >> 2 = 25,
     // damped 25 - (25 >> 4) = 24; the bump's own cell sums 0.
-    EXPECT_FALSE(w.Step());
-    EXPECT_EQ(Heights(w), (Grid{{0, 0, 0, 0, 0},
+    EXPECT_FALSE(f.Step());
+    EXPECT_EQ(Heights(f), (Grid{{0, 0, 0, 0, 0},
                                 {0, 24, 24, 24, 0},
                                 {0, 24, 0, 24, 0},
                                 {0, 24, 24, 24, 0},
@@ -93,8 +102,8 @@ TEST(Water, StepsOfASmallFieldByHand) {
     // Step 2 against the buffer that still holds the bump: the middle sums
     // 8 x 24 = 192: 48 - 100 = -52, damped -52 - (-52 >> 4) = -48; an edge cell
     // sums 4 x 24: 24 - 1 = 23; a corner 2 x 24: 12. The border stays 0.
-    EXPECT_FALSE(w.Step());
-    EXPECT_EQ(Heights(w), (Grid{{0, 0, 0, 0, 0},
+    EXPECT_FALSE(f.Step());
+    EXPECT_EQ(Heights(f), (Grid{{0, 0, 0, 0, 0},
                                 {0, 12, 23, 12, 0},
                                 {0, 23, -48, 23, 0},
                                 {0, 12, 23, 12, 0},
@@ -131,20 +140,6 @@ TEST(Water, DropsAtTheEdgesStayInsideAndHugeOnesCoverOnlyTheArea) {
     shaped.Drop(20, 15, 5, 3);
     shaped.DropShaped(20, 15, 65535, 0);  // no strength: changes nothing
     EXPECT_EQ(Heights(small), Heights(shaped));
-}
-
-TEST(Water, RandomDropsKeepOffTheSides) {
-    InitRandom(1234);
-    for (int i = 0; i < 200; ++i) {
-        cWater w(100, 60, 0, 0, 100, 60);
-        w.Drop(-1, -1, 5, 1);
-        // The centre lies at r + 1 or more, the bump r - 1 round it.
-        for (int row = 0; row < 60; ++row)
-            for (int c : {0, 1, 99}) ASSERT_EQ(w.Height(c, row), 0);
-    }
-    cWater small(10, 10, 0, 0, 10, 10);
-    small.Drop(-1, -1, 8, 1);  // too big to keep off the edges: lands in the middle
-    EXPECT_NE(small.Height(5, 5), 0);
 }
 
 TEST(Water, ADropTouchesExactlyItsDiscAndOneFramesDropsAreBounded) {

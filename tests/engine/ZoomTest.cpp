@@ -51,7 +51,7 @@ TEST_P(Zoom, EveryModeMatchesTheReference) {
 INSTANTIATE_TEST_SUITE_P(Layouts, Zoom, ::testing::Values(k565, k555),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ZoomPlacement, BadInputsAreSafe) {
+TEST(ZoomPlacement, BadInputsAreSafeAndEightBitPicturesGoThroughThePalette) {
     Canvas c(k565);
     std::vector<u16> before = c.px;
     std::vector<u8> pic = SolidRle(8, 8, 0x7C00);
@@ -92,26 +92,24 @@ TEST(ZoomPlacement, BadInputsAreSafe) {
     u32 colour = 0xFFFFFFFF;
     PutPic(100, 100, 8, 8, 0xA4, &colour);
     EXPECT_EQ(c.px[100 * 640 + 100], 0);
-}
-
-TEST(ZoomPlacement, EightBitPicturesGoThroughThePalette) {
-    Canvas c(k555);
-    u8 src[4 * 3] = {0, 1, 2, 3, 4, 1, 1, 5, 6, 7, 8, 9};
-    std::vector<u8> pic = Encode(src, 4, 3, 8);
+    // Eight-bit pictures go through the palette.
+    Canvas p8(k555);
+    u8 src8[4 * 3] = {0, 1, 2, 3, 4, 1, 1, 5, 6, 7, 8, 9};
+    std::vector<u8> pic8 = Encode(src8, 4, 3, 8);
     u16 pal[256];
     for (i32 i = 0; i < 256; ++i) pal[i] = static_cast<u16>(1000 + i);
-    gCurPic = pic.data();
+    gCurPic = pic8.data();
     gPaintPalette = pal;
     for (i32 mode : {0xC0, 0xC1, 0xC2, 0xC3}) {
-        std::fill(c.px.begin(), c.px.end(), 0);
+        std::fill(p8.px.begin(), p8.px.end(), 0);
         SetClip(0, 0, 639, 480);
         PutPic(636, 10, 4, 3, mode, nullptr);
         for (i32 r = 0; r < 3; ++r)
             for (i32 i = 0; i < 4; ++i) {
                 i32 X = 636 + ((mode & 1) ? 3 - i : i), Y = 10 + ((mode & 2) ? 2 - r : r);
-                u8 v = src[r * 4 + i];
+                u8 v = src8[r * 4 + i];
                 u16 want = v == 1 || v == 3 || X >= 639 ? 0 : pal[v];
-                EXPECT_EQ(c.px[Y * 640 + X], want) << mode << " " << r << "," << i;
+                EXPECT_EQ(p8.px[Y * 640 + X], want) << mode << " " << r << "," << i;
             }
     }
     gPaintPalette = nullptr;
