@@ -83,7 +83,7 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
     EXPECT_EQ(MakeAntiAliasMap(nullptr), nullptr);
 }
 
-TEST(AntiAlias, DrawingBlendsByLevelAndClipsToTheScreen) {
+TEST(AntiAlias, DrawingBlendsByLevelClipsToTheScreenAndRefusesBadInputs) {
     Canvas c(k555);
     std::vector<std::string> rows = {".....", "..#..", "..#..", "..#..", "..#..", "..#..",
                                      ".....", "#####", "#####", "#####", "#####", "#####"};
@@ -114,32 +114,30 @@ TEST(AntiAlias, DrawingBlendsByLevelAndClipsToTheScreen) {
     PutPicAntiAlias(0, 0, p1.data());
     EXPECT_EQ(Split(c.px[3 * 640 + 4]).r, 15 + 7 + 1);  // level 14: s/2 + s/4 + s/16
     EXPECT_EQ(c.px[0], 0x7FFF);
-}
-
-TEST(AntiAlias, ResultsForBadInputs) {
-    Canvas c(k565);
-    std::vector<std::string> rows(4, "####");
-    std::vector<u8> pic = FromMask(rows, 1);
+    // Results for bad inputs.
+    Canvas bc(k565);
+    std::vector<std::string> square(4, "####");
+    std::vector<u8> sq = FromMask(square, 1);
     std::vector<u8> other = FromMask({"###", "###"}, 1);
-    MapHolder m(pic.data()), mo(other.data());
-    SetAntiAliasMap(m.map);
+    MapHolder sm(sq.data()), mo(other.data());
+    SetAntiAliasMap(sm.map);
     EXPECT_EQ(PutPicAntiAlias(0, 0, nullptr), -1);
-    std::vector<u8> eight = pic;
+    std::vector<u8> eight = sq;
     eight[6] = 8;
     EXPECT_EQ(PutPicAntiAlias(0, 0, eight.data()), -2);
-    EXPECT_EQ(PutPicAntiAlias(640, 0, pic.data()), -3);
-    EXPECT_EQ(PutPicAntiAlias(-4, 0, pic.data()), -3);
-    EXPECT_EQ(PutPicAntiAlias(0, 480, pic.data()), -3);
+    EXPECT_EQ(PutPicAntiAlias(640, 0, sq.data()), -3);
+    EXPECT_EQ(PutPicAntiAlias(-4, 0, sq.data()), -3);
+    EXPECT_EQ(PutPicAntiAlias(0, 480, sq.data()), -3);
     // A map of another picture, or none, is refused.
-    std::vector<u16> before = c.px;
+    std::vector<u16> before = bc.px;
     SetAntiAliasMap(mo.map);
-    EXPECT_EQ(PutPicAntiAlias(0, 0, pic.data()), -4);
+    EXPECT_EQ(PutPicAntiAlias(0, 0, sq.data()), -4);
     SetAntiAliasMap(nullptr);
-    EXPECT_EQ(PutPicAntiAlias(0, 0, pic.data()), -4);
-    EXPECT_EQ(c.px, before);
-    SetAntiAliasMap(m.map);
-    EXPECT_EQ(PutPicAntiAlias(600, 0, pic.data()), 1);
-    EXPECT_EQ(c.px[603], 1);
+    EXPECT_EQ(PutPicAntiAlias(0, 0, sq.data()), -4);
+    EXPECT_EQ(bc.px, before);
+    SetAntiAliasMap(sm.map);
+    EXPECT_EQ(PutPicAntiAlias(600, 0, sq.data()), 1);
+    EXPECT_EQ(bc.px[603], 1);
 }
 
 TEST(Lines, StepsAndClipping) {

@@ -37,7 +37,7 @@ TEST(PutPic, ModesWithoutABlitterAndEightBitRunCodedPicturesDrawNothing) {
     EXPECT_EQ(c.px, before);
 }
 
-TEST(PutPic, WavesAboveFifteenAreOffAndSettingsAreResetEvenWhenTheClipLeavesNothing) {
+TEST(PutPic, WavesAboveFifteenAreOffSettingsAreResetAndOddPictures) {
     Canvas c(k555);
     std::vector<u8> rle = SolidRle(8, 8, 0x1234);
     std::vector<u16> expect = c.px;
@@ -59,25 +59,23 @@ TEST(PutPic, WavesAboveFifteenAreOffAndSettingsAreResetEvenWhenTheClipLeavesNoth
     gPaintAlpha = 5;
     PutPic(0, 0, 8, 8, 0x80, nullptr);
     EXPECT_EQ(gPaintAlpha, 5);
-}
-
-TEST(PutPic, OddPictures) {
-    Canvas c(k565);
+    // Odd pictures.
+    Canvas o(k565);
     // A plain picture starting with 0xFFFF: header-like, wrong size for 4x2.
     std::vector<u16> px = {0xFFFF, 7, 7, 16, 5, 6, 7, 8};
     gCurPic = px.data();
     PutPic(0, 0, 4, 2, 0, nullptr);
-    EXPECT_EQ(std::vector<u16>(c.px.begin(), c.px.begin() + 4),
+    EXPECT_EQ(std::vector<u16>(o.px.begin(), o.px.begin() + 4),
               std::vector<u16>(px.begin(), px.begin() + 4));
-    EXPECT_EQ(c.px[640 + 3], 8);
+    EXPECT_EQ(o.px[640 + 3], 8);
     // Claim three rows of a one-row picture; the zero word after the first ends it.
-    std::vector<u8> rle = SolidRle(2, 1, 9);
-    rle[4] = 3;
-    u16 below = c.px[2 * 640 + 10];
-    gCurPic = rle.data();
+    std::vector<u8> cut = SolidRle(2, 1, 9);
+    cut[4] = 3;
+    u16 below = o.px[2 * 640 + 10];
+    gCurPic = cut.data();
     PutPic(10, 1, 2, 3, 0, nullptr);
-    EXPECT_EQ(c.px[640 + 10], 9);
-    EXPECT_EQ(c.px[2 * 640 + 10], below);
+    EXPECT_EQ(o.px[640 + 10], 9);
+    EXPECT_EQ(o.px[2 * 640 + 10], below);
 }
 
 TEST(PutPic, TilesLineBlendsAndClipSetUp) {

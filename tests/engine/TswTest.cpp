@@ -210,7 +210,7 @@ struct BadArchive : testing::Test {
     }
 };
 
-TEST_F(BadArchive, DamagedHeadsRecordsBlocksAndTruncatedFilesAreRefused) {
+TEST_F(BadArchive, DamagedHeadsRecordsBlocksFramesAndTruncatedFilesAreRefused) {
     const std::vector<u8> whole = file;
     // A frame count larger than the head or the file: the records that exist
     // still load; one inside the head has nonsense data, others lie past the
@@ -247,21 +247,18 @@ TEST_F(BadArchive, DamagedHeadsRecordsBlocksAndTruncatedFilesAreRefused) {
         file.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
         EXPECT_EQ(Load(2), nullptr) << cut;
     }
-}
-
-TEST_F(BadArchive, FrameThatIsNoWholePicture) {
-    // A block that unpacks cleanly to exactly its size, but to a broken picture.
-    std::vector<u8> pic(408, 0x11);
-    StoreU16(&pic[0], 0xFFFF);
-    StoreU16(&pic[2], 16);
-    StoreU16(&pic[4], 16);
-    StoreU16(&pic[6], 16);
+    // A at that unpacks cleanly to exactly its size, but to a broken picture.
+    std::vector<u8> broken(408, 0x11);
+    StoreU16(&broken[0], 0xFFFF);
+    StoreU16(&broken[2], 16);
+    StoreU16(&broken[4], 16);
+    StoreU16(&broken[6], 16);
     i32 packed = 0;
-    u8* lzo = LzoPack(pic.data(), 408, &packed);
-    u32 block = picAt + LoadU32(&file[Record(0)]);
+    u8* lzo = LzoPack(broken.data(), 408, &packed);
+    u32 at = picAt + LoadU32(&file[Record(0)]);
     ASSERT_LE(static_cast<u32>(packed), LoadU32(&file[Record(0) + 4]) + 100);
-    file.resize(std::max<size_t>(file.size(), block + packed));
-    std::memcpy(&file[block], lzo, packed);
+    file.resize(std::max<size_t>(file.size(), at + packed));
+    std::memcpy(&file[at], lzo, packed);
     MH_FREE(lzo);
     StoreU32(&file[Record(0) + 4], static_cast<u32>(packed));
     EXPECT_EQ(Load(), nullptr);

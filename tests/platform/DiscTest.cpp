@@ -149,7 +149,7 @@ TEST(DiscLabels, Iso9660AndUdfLabelsAndDamagedImages) {
     EXPECT_EQ(udf(std::vector<u8>(100)), "(refused)");
 }
 
-TEST_F(Disc, LabelFromTheDeviceOrElseTheMountPoint) {
+TEST_F(Disc, LabelsFromTheDeviceOrTheMountPointAndDiscsThenFoldersTakeTheFreeLetters) {
     std::string iso = WriteFile("iso.img", IsoImage("GAMEDISC"));
     std::string udf = WriteFile("udf.img", UdfImage(2048, Dstring8("UDFDISC")));
     EXPECT_EQ(DiscLabel({iso, "/media/x/ignored", "iso9660"}), "GAMEDISC");
@@ -157,22 +157,20 @@ TEST_F(Disc, LabelFromTheDeviceOrElseTheMountPoint) {
     EXPECT_EQ(DiscLabel({(dir_ / "none").string(), "/media/me/RX417K/", "iso9660"}), "RX417K");
     // A readable device without a descriptor of its type falls back too.
     EXPECT_EQ(DiscLabel({iso, "/run/media/MUSIC", "udf"}), "MUSIC");
-}
-
-TEST_F(Disc, MountedDiscsThenFoldersTakeTheFreeLetters) {
-    std::string iso = WriteFile("iso.img", IsoImage("RX417K"));
-    fs::create_directories(dir_ / "mnt" / "iso");
+    // Mounted discs, then folders, take the free letters.
+    std::string disc = WriteFile("disc.img", IsoImage("RX417K"));
+    fs::create_directories(dir_ / "mnt" / "disc");
     fs::create_directories(dir_ / "mnt" / "other");
     WriteFile("folder/label", {'A', 'u', 'd', 'i', 'o', 'C', 'D', '\r', '\n'});
     WriteFile("folder/Track01.wav", {0});
     HostSetDrive('D', dir_.string());  // already taken
-    std::string table = "/dev/sda1 / ext4 rw 0 0\n" + iso + " " + (dir_ / "mnt/iso").string() +
+    std::string table = "/dev/sda1 / ext4 rw 0 0\n" + disc + " " + (dir_ / "mnt/disc").string() +
                         " iso9660 ro 0 0\n/dev/none " + (dir_ / "mnt/other").string() +
                         " udf ro 0 0\n" + "tmpfs /tmp tmpfs rw 0 0\n";
     EXPECT_EQ(MountDiscsFrom(table, (dir_ / "folder").string()), 3);
     EXPECT_EQ(GetDriveTypeA("E:\\"), DRIVE_CDROM);
     EXPECT_EQ(Label('E'), "RX417K");
-    EXPECT_EQ(HostPath("e:\\"), (dir_ / "mnt/iso").string());
+    EXPECT_EQ(HostPath("e:\\"), (dir_ / "mnt/disc").string());
     EXPECT_EQ(Label('F'), "other");
     EXPECT_EQ(Label('G'), "AudioCD");
     EXPECT_EQ(HostPath("G:\\TRACK01.WAV"), (dir_ / "folder/Track01.wav").string());
