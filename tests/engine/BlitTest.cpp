@@ -1,5 +1,6 @@
-// Plain and run-coded blitters against per-pixel references written from the
-// drawing rules, over random pictures, positions, clips and settings.
+// Plain and paletted blitters against per-pixel references written from the
+// drawing rules, over random pictures, positions, clips and settings. The
+// run-coded modes are checked in BlitFxTest.
 #include "BlitRef.h"
 
 namespace {
@@ -7,58 +8,6 @@ namespace {
 using namespace blit_ref;
 
 class Blitters : public ::testing::TestWithParam<Layout> {};
-
-TEST_P(Blitters, RunCodedModesMatchTheReference) {
-    Canvas canvas(GetParam(), 7);
-    std::mt19937 rng(42);
-    const i32 modes[] = {0, 1, 2, 3, 4, 5, 8, 9};
-    for (int iter = 0; iter < 600; ++iter) {
-        Setting s;
-        s.w = 1 + rng() % 90;
-        s.h = 1 + rng() % 70;
-        s.x = static_cast<i32>(rng() % 760) - 100;
-        s.y = static_cast<i32>(rng() % 600) - 100;
-        s.mode = modes[iter % 8];
-        s.clip = RandomClip(rng);
-        if (rng() % 3 == 0) s.wave = 1 + rng() % 15;
-        s.phase = rng() % 33;
-        if (s.mode == 4 || s.mode == 5) {
-            s.rowSkip = rng() % 2;
-            if (rng() % 2) {
-                s.tr = static_cast<i32>(rng() % 63) - 31;
-                s.tg = static_cast<i32>(rng() % 63) - 31;
-                s.tb = static_cast<i32>(rng() % 63) - 31;
-            }
-        }
-        if (s.mode >= 8 && rng() % 5) {
-            s.alpha.resize(static_cast<size_t>(s.w) * s.h);
-            for (auto& a : s.alpha) a = rng() % 8 ? (rng() % 16) * 4 : static_cast<u8>(rng());
-        }
-        std::vector<u8> pic = RandomRle(rng, s.w, s.h);
-        RefPic ref = ReadRefPic(pic);
-        std::vector<u16> expect = canvas.px;
-        RleReference(expect, ref, s);
-
-        gClipRect = s.clip;
-        gCurPic = pic.data();
-        gPaintWave = s.wave;
-        gWavePhase = s.phase;
-        gPaintRowSkip = s.rowSkip;
-        gPaintTintR = s.tr;
-        gPaintTintG = s.tg;
-        gPaintTintB = s.tb;
-        PutPic(s.x, s.y, s.w, s.h, s.mode, s.alpha.empty() ? nullptr : s.alpha.data());
-        ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << s.mode;
-        EXPECT_EQ(gPaintRowSkip | gPaintTintR | gPaintTintG | gPaintTintB, 0);
-        // Mirrored copies keep the wave phase (a mirrored alpha draw without a plane is one).
-        bool advances = s.wave && s.mode != 1 && s.mode != 3 && !(s.mode == 9 && s.alpha.empty());
-        // The phase moves only when the picture got past the clip.
-        bool drawn = std::max(s.y, s.clip.top) < std::min(s.y + s.h, s.clip.top + s.clip.height) &&
-                     std::max(s.x, s.clip.left) < std::min(s.x + s.w, s.clip.left + s.clip.width);
-        EXPECT_EQ(gWavePhase, advances && drawn ? (s.phase + 1) % 33 : s.phase) << iter;
-        gPaintWave = 0;
-    }
-}
 
 // Plain pictures: modes 0, 1, 4, 5, 8 and 0x14 at every alpha.
 TEST_P(Blitters, PlainModesMatchTheReference) {
