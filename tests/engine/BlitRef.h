@@ -32,14 +32,6 @@ inline u16 BlendRef(u16 s, u16 d, int k) {
     return Join(out);
 }
 
-// The source, moved by the tints, added to the screen per channel.
-inline u16 AddRef(u16 s, u16 d, i32 tr, i32 tg, i32 tb) {
-    Rgb a = Split(s), b = Split(d);
-    bool tint = tr || tg || tb;
-    if (tint) a = {Sat(a.r + tr), Sat(a.g + tg), Sat(a.b + tb)};
-    return Join({Sat(a.r + b.r), Sat(a.g + b.g), Sat(a.b + b.b)});
-}
-
 // Level byte/4 (at most 15); 0 keeps d, 15 takes s, else d's (15 - level)/16
 // term by term plus s.
 inline u16 AlphaRef(u16 s, u16 d, u8 byte) {
@@ -73,6 +65,11 @@ inline std::vector<u8> SolidRle(i32 w, i32 h, u16 v) {
 
 inline Rgb TintRef(Rgb c, const i32 t[3]) {
     return {Sat(c.r + t[0]), Sat(c.g + t[1]), Sat(c.b + t[2])};
+}
+// The source, moved by the tints, added to the screen per channel.
+inline u16 AddRef(u16 s, u16 d, const i32 t[3]) {
+    Rgb a = TintRef(Split(s), t), b = Split(d);
+    return Join({Sat(a.r + b.r), Sat(a.g + b.g), Sat(a.b + b.b)});
 }
 inline u16 GreyRef(u16 d) {
     Rgb c = Split(d);
@@ -192,7 +189,7 @@ inline void Reference(std::vector<u16>& c, const RefPic& p, const Setting& s) {
                     d = v;
                     break;
                 case 4:
-                    d = AddRef(v, d, s.tint[0], s.tint[1], s.tint[2]);
+                    d = AddRef(v, d, s.tint);
                     break;
                 case 8:
                     d = s.plane.empty() ? v : AlphaRef(v, d, s.plane[at]);
@@ -209,7 +206,7 @@ inline void Reference(std::vector<u16>& c, const RefPic& p, const Setting& s) {
                     d = !visible(col - 1) || !visible(col + 1) ? mark : v;
                     break;
                 case 0x20:
-                    d = AddRef(v, d, s.tint[0], s.tint[1], s.tint[2]);
+                    d = AddRef(v, d, s.tint);
                     break;
                 case 0x24:
                     d = static_cast<u16>(s.colour);
@@ -243,18 +240,15 @@ inline u16 ZoomOpRef(i32 effect, const ZoomSetting& s, u16 v, u16 d) {
             return Join({Sat(Sat(a.r + b.r) + t[0]), Sat(Sat(a.g + b.g) + t[1]),
                          Sat(Sat(a.b + b.b) + t[2])});
         case 0x90:
-            return Join({Sat(b.r + t[0]), Sat(b.g + t[1]), Sat(b.b + t[2])});
+            return Join(TintRef(b, t));
         case 0x94:
             return s.alpha == 0 ? d : s.alpha < 0 ? v : BlendRef(v, d, s.alpha);
         case 0xA4:
             return 0;
-        case 0xA8: {
-            i32 g = (b.r + b.g + b.b) / 4;
-            return Join({g, g, g});
-        }
+        case 0xA8:
+            return GreyRef(d);
         case 0xAC:
-            return Join({Sat(b.r - Sat(a.r + t[0])), Sat(b.g - Sat(a.g + t[1])),
-                         Sat(b.b - Sat(a.b + t[2]))});
+            return SubRef(v, d, t);
     }
     return d;
 }
