@@ -60,8 +60,7 @@ TEST_F(TakeActDataTest, DelaysAndHoldKeepFramesOVRepeatsAfterATickOfItsOwnAndO2E
     r.Part(3, 0, ActWords().Sd(1).Pa(1).Ed().Pa(2).O2());
     ActPlayer p = r.Play(1);
     EXPECT_EQ(Frames(&p, 10), (F{1, 1, 1, 1, 2, 2, 2, 2, 2, 1}));
-    EXPECT_EQ(p.pic, 7);
-    EXPECT_EQ(p.frameCounter, 3);
+    EXPECT_EQ(std::tuple(p.pic, p.frameCounter), std::tuple(7, 3));
     // An override of one tick replaces the stored delay of nine.
     ActPlayer q = Player(2);
     q.delayOverride = kDelayOverrideOn | 1;
@@ -86,8 +85,7 @@ TEST_F(TakeActDataTest, DelaysAndHoldKeepFramesOVRepeatsAfterATickOfItsOwnAndO2E
     hq.lastAct = 2;  // a restart would clear the hold
     hq.hold = 1;
     TakeActData(&hq);
-    EXPECT_EQ(hq.frame, 3);
-    EXPECT_EQ(hq.cmdIndex, 2);
+    EXPECT_EQ(std::tuple(hq.frame, hq.cmdIndex), std::tuple(3, 2));
     hq.hold = 0;
     EXPECT_EQ(Frames(&hq, 2), (F{3, 4}));  // first the "ED" it stayed on
 }
@@ -102,8 +100,7 @@ TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
     // Each pass runs from the start: "TN" resets the counter, and frame 0
     // lies below the loop start, so it is passed over.
     EXPECT_EQ(Frames(&p, 16), (F{1, 2, 3, 1, 2, 3, 1, 2, 3, 9, 9, 9, 9, 9, 9, 9}));
-    EXPECT_EQ(p.loopCount, 0);
-    EXPECT_EQ(p.ended, 1u);
+    EXPECT_EQ(std::tuple(p.loopCount, p.ended), std::tuple(0, 1u));
     // Endless loops, a loop of one pass, a loop start below and a count set from outside.
     ActWords endless, once, below;
     endless.Cmd(kActTN, {0}).Cmd(kActLP, {0, 2, kLoopEndless});
@@ -118,8 +115,7 @@ TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
     EXPECT_EQ(e.loopCount, kLoopSet | kLoopEndless);
     ActPlayer one = Player(2);
     Frames(&one, 2);  // end of the only pass at "OV": back to the start, loop gone
-    EXPECT_EQ(one.loopCount, 0);
-    EXPECT_EQ(one.cmdIndex, 0);
+    EXPECT_EQ(std::tuple(one.loopCount, one.cmdIndex), std::tuple(0, 0));
     // Below the loop start, events and sound are cleared as the frame passes.
     ActPlayer b = Player(3);
     EXPECT_EQ(Frames(&b, 1), F{2});
@@ -131,8 +127,7 @@ TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
     o.loopStart = 0;
     o.loopEnd = 2;
     TakeActData(&o);  // "PA" 2 brings the counter to the loop end
-    EXPECT_EQ(o.loopCount, 0x8001);
-    EXPECT_EQ(o.cmdIndex, 0);
+    EXPECT_EQ(std::tuple(o.loopCount, o.cmdIndex), std::tuple(0x8001, 0));
 }
 
 TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShould) {
@@ -149,8 +144,7 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShould) {
     p.delayCount = 0;
     p.xOff = 3;
     TakeActData(&p);
-    EXPECT_EQ(p.frame, 8);
-    EXPECT_EQ(p.lastAction, 8);
+    EXPECT_EQ(std::tuple(p.frame, p.lastAction), std::tuple(8, 8));
     p.drawMode = 0x80000007u;
     p.action = 0;
     p.act = 1;
