@@ -54,7 +54,7 @@ u16 EdgeRef(u16 s, u16 d, i32 m) {
     return Join(o);
 }
 
-TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
+TEST(AntiAlias, EdgeLevelsFollowTheDiamondAndDrawingBlendsByLevel) {
     Canvas c(k565);
     std::mt19937 rng(2);
     // The scratch copy must not depend on the screen's clip, the wave or the
@@ -81,39 +81,36 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
     }
     EXPECT_EQ(gPaintWave, 5);
     EXPECT_EQ(MakeAntiAliasMap(nullptr), nullptr);
-}
-
-TEST(AntiAlias, DrawingBlendsByLevelClipsToTheScreenAndRefusesBadInputs) {
-    Canvas c(k555);
-    std::vector<std::string> rows = {".....", "..#..", "..#..", "..#..", "..#..", "..#..",
-                                     ".....", "#####", "#####", "#####", "#####", "#####"};
-    std::vector<u8> pic = FromMask(rows, 0x7FFF);
-    MapHolder m(pic.data());
+    Canvas dc(k555);
+    std::vector<std::string> shape = {".....", "..#..", "..#..", "..#..", "..#..", "..#..",
+                                      ".....", "#####", "#####", "#####", "#####", "#####"};
+    std::vector<u8> spic = FromMask(shape, 0x7FFF);
+    MapHolder sm2(spic.data());
     // A thin line: 8 transparent pixels in the diamond, level 7, not drawn.
-    EXPECT_EQ(m.At(5, 2, 3), 7);
-    SetAntiAliasMap(m.map);
+    EXPECT_EQ(sm2.At(5, 2, 3), 7);
+    SetAntiAliasMap(sm2.map);
     for (i32 X : {100, -2, 637})
         for (i32 Y : {100, -3, 470}) {
-            std::vector<u16> want = c.px;
+            std::vector<u16> want = dc.px;
             for (i32 y = 0; y < 12; ++y)
                 for (i32 x = 0; x < 5; ++x) {
                     i32 sx = X + x, sy = Y + y;
-                    if (sx < 0 || sy < 0 || sx > 639 || sy > 479 || rows[y][x] == '.') continue;
+                    if (sx < 0 || sy < 0 || sx > 639 || sy > 479 || shape[y][x] == '.') continue;
                     u16& d = want[sy * 640 + sx];
-                    d = EdgeRef(0x7FFF, d, LevelRef(rows, x, y));
+                    d = EdgeRef(0x7FFF, d, LevelRef(shape, x, y));
                 }
-            ASSERT_EQ(PutPicAntiAlias(X, Y, pic.data()), 1);
-            ASSERT_EQ(c.px, want) << X << "," << Y;
+            ASSERT_EQ(PutPicAntiAlias(X, Y, spic.data()), 1);
+            ASSERT_EQ(dc.px, want) << X << "," << Y;
         }
     // Level 12: s/2 + s/16 over a black screen.
     std::vector<std::string> one = {"#####", "#####", "#####", "#####", "####."};
     std::vector<u8> p1 = FromMask(one, 0x7FFF);
     MapHolder m1(p1.data());
     SetAntiAliasMap(m1.map);
-    std::fill(c.px.begin(), c.px.end(), 0);
+    std::fill(dc.px.begin(), dc.px.end(), 0);
     PutPicAntiAlias(0, 0, p1.data());
-    EXPECT_EQ(Split(c.px[3 * 640 + 4]).r, 15 + 7 + 1);  // level 14: s/2 + s/4 + s/16
-    EXPECT_EQ(c.px[0], 0x7FFF);
+    EXPECT_EQ(Split(dc.px[3 * 640 + 4]).r, 15 + 7 + 1);  // level 14: s/2 + s/4 + s/16
+    EXPECT_EQ(dc.px[0], 0x7FFF);
     // Results for bad inputs.
     Canvas bc(k565);
     std::vector<std::string> square(4, "####");

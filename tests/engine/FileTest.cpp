@@ -36,7 +36,7 @@ struct Files : testing::Test {
 
 }  // namespace
 
-TEST_F(Files, EndOfFileReadsSucceedAndLeaveTheDestination) {
+TEST_F(Files, EndOfFileReadsViewsAndStrings) {
     Put("a.bin", {1, 2, 3, 4, 5, 6});
     cFile f;
     EXPECT_EQ(f.SeekSet(0), 0u);  // closed
@@ -63,9 +63,30 @@ TEST_F(Files, EndOfFileReadsSucceedAndLeaveTheDestination) {
     EXPECT_EQ(f.GetSize(), 6u);
     EXPECT_EQ(f.Close(), 1);
     EXPECT_EQ(f.GetSize(), 0xFFFFFFFFu);
+    // Views, and strings cut to fit or ended by the file.
+    Put("v.bin", {'a', 'b', 0, 'c', 'd', 'e', 'f', 0, 'g'});
+    cFile vf;
+    ASSERT_EQ(Open(vf, "v.bin"), 1);
+    ASSERT_EQ(vf.CreateMapping(), 1);
+    const u8* view = vf.MapView(3, 0);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view[0], 'c');
+    int other = 0;
+    EXPECT_EQ(vf.CloseView(&other), 0);  // not this file'str view: left mapped
+    EXPECT_EQ(view[1], 'd');
+    EXPECT_EQ(vf.CloseView(view), 1);
+    EXPECT_EQ(vf.MapView(100, 0), nullptr);
+    char str[4];
+    vf.SeekSet(0);
+    EXPECT_EQ(vf.ReadString(str, sizeof(str)), 1);
+    EXPECT_STREQ(str, "ab");
+    EXPECT_EQ(vf.ReadString(str, sizeof(str)), 1);  // "cdef" cut to fit
+    EXPECT_STREQ(str, "cde");
+    EXPECT_EQ(vf.ReadString(str, sizeof(str)), 0);  // the file ends before the zero
+    EXPECT_STREQ(str, "g");
 }
 
-TEST_F(Files, OpenFilesAreNotSharedAndReadOnlyOnesOpenForWriting) {
+TEST_F(Files, OpenFilesAreNotSharedReadOnlyOnesOpenForWritingAndWindowsPathsWork) {
     Put("s.bin", {1});
     cFile a, b;
     ASSERT_EQ(Open(a, "s.bin"), 1);
@@ -77,21 +98,19 @@ TEST_F(Files, OpenFilesAreNotSharedAndReadOnlyOnesOpenForWriting) {
     cFile f;
     EXPECT_EQ(Open(f, "ro.bin", OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE), 1);
     EXPECT_EQ(f.WriteByte(7), 1);
-}
-
-TEST_F(Files, MixedCaseAndBackslashedPaths) {
+    // Mixed-case and backslashed paths.
     std::filesystem::create_directories(h.Path("MH_Data"));
     std::filesystem::create_directories(h.Path("save"));
     Put("MH_Data/battlefield.dat", {7, 7});
-    cFile f;
+    cFile pf;
     std::string win = std::string(gBasePath) + "MH_DATA\\\\BattleField.DAT";
-    ASSERT_EQ(f.Open(win.c_str(), OPEN_EXISTING, GENERIC_READ), 1);
-    EXPECT_EQ(f.GetSize(), 2u);
-    f.Close();
+    ASSERT_EQ(pf.Open(win.c_str(), OPEN_EXISTING, GENERIC_READ), 1);
+    EXPECT_EQ(pf.GetSize(), 2u);
+    pf.Close();
     // A new file inside an existing folder of another case.
     std::string save = std::string(gBasePath) + "Save\\MH01.sav";
-    ASSERT_EQ(f.Open(save.c_str(), CREATE_ALWAYS, GENERIC_WRITE), 1);
-    f.Close();
+    ASSERT_EQ(pf.Open(save.c_str(), CREATE_ALWAYS, GENERIC_WRITE), 1);
+    pf.Close();
     EXPECT_TRUE(std::filesystem::exists(h.Path("save/MH01.sav")));
     EXPECT_EQ(HostPath("D:\\x"), "/nonexistent-drive-D/x");
 }
@@ -117,29 +136,6 @@ TEST_F(Files, PrintfWritesTheLineAndCrLfAndWriteTagFiveIntegers) {
     tf.Close();
     std::vector<u8> tag = Ints({4, 'M', 'H', 's', 'v', 4, -128, 'a', 'b', 'c'});
     EXPECT_EQ(ReadHostFile(h.Path("t.bin")), tag);
-}
-
-TEST_F(Files, ViewsAndStrings) {
-    Put("v.bin", {'a', 'b', 0, 'c', 'd', 'e', 'f', 0, 'g'});
-    cFile f;
-    ASSERT_EQ(Open(f, "v.bin"), 1);
-    ASSERT_EQ(f.CreateMapping(), 1);
-    const u8* view = f.MapView(3, 0);
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view[0], 'c');
-    int other = 0;
-    EXPECT_EQ(f.CloseView(&other), 0);  // not this file's view: left mapped
-    EXPECT_EQ(view[1], 'd');
-    EXPECT_EQ(f.CloseView(view), 1);
-    EXPECT_EQ(f.MapView(100, 0), nullptr);
-    char s[4];
-    f.SeekSet(0);
-    EXPECT_EQ(f.ReadString(s, sizeof(s)), 1);
-    EXPECT_STREQ(s, "ab");
-    EXPECT_EQ(f.ReadString(s, sizeof(s)), 1);  // "cdef" cut to fit
-    EXPECT_STREQ(s, "cde");
-    EXPECT_EQ(f.ReadString(s, sizeof(s)), 0);  // the file ends before the zero
-    EXPECT_STREQ(s, "g");
 }
 
 TEST_F(Files, DataFileTransferCountStaysStickyAndBadStringLengthsAreRefused) {

@@ -52,7 +52,7 @@ TEST(GrpEft, ParticlesWalkTheirDirectionLinesVisitEveryPointOnceAndTheWorkBuffer
     EXPECT_EQ(std::tuple(t[4 * 8], t[0], t[7 * 8]), std::tuple(5, 3, 6));
 }
 
-TEST(GrpEft, ScaledCopiesAndPicturesStayInsideTheTargetAndTheArea) {
+TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedOnce) {
     cGrpEft e;
     e.SetSource(4, 4);
     e.SetTarget(16, 8);
@@ -102,27 +102,25 @@ TEST(GrpEft, ScaledCopiesAndPicturesStayInsideTheTargetAndTheArea) {
               std::tuple(canvas.data(), clip.width, clip.height));
     EXPECT_EQ(PaintPixelAddr(0, 1), gPaintBuf + gScreenPitch / 2);
     ResetPaint();
-}
-
-TEST(GrpEft, ParticleAllocationFailureIsReportedOnce) {
+    // A particle allocation failure is reported once.
     PlatformReset();
-    cGrpEft e;
-    Particle p;
-    p.life = 2;
-    p.colour = 9;
-    EXPECT_EQ(e.particle_put(p), 1);
-    std::vector<u16> t(640 * 480, 0);
-    e.DrawParticles(t.data());
-    EXPECT_EQ(t[0], 9);
+    cGrpEft ae;
+    Particle part;
+    part.life = 2;
+    part.colour = 9;
+    EXPECT_EQ(ae.particle_put(part), 1);
+    std::vector<u16> tgt(640 * 480, 0);
+    ae.DrawParticles(tgt.data());
+    EXPECT_EQ(tgt[0], 9);
     SetParticleAllocator([](int) -> void* { return nullptr; });
-    EXPECT_EQ(e.particle_put(p), 0);
-    EXPECT_EQ(e.particle_put(p), 0);
+    EXPECT_EQ(ae.particle_put(part), 0);
+    EXPECT_EQ(ae.particle_put(part), 0);
     SetParticleAllocator(nullptr);
     EXPECT_EQ(PlatformRecordedBoxes().size(), 1u);
-    e.UpdateParticles();
-    EXPECT_EQ(e.ParticleCount(), 1);
-    e.UpdateParticles();
-    EXPECT_EQ(e.ParticleCount(), 0);
+    ae.UpdateParticles();
+    EXPECT_EQ(ae.ParticleCount(), 1);
+    ae.UpdateParticles();
+    EXPECT_EQ(ae.ParticleCount(), 0);
     PlatformReset();
 }
 

@@ -12,7 +12,7 @@ struct FormatGuard {
     ~FormatGuard() { ResetPixelFormat(); }
 };
 
-TEST(PixelFormat, EveryLayoutConvertsEveryColour) {
+TEST(PixelFormat, EveryLayoutConvertsEveryColourAndTheSurfaceSetsTheClampTables) {
     FormatGuard g;
     SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
     EXPECT_EQ(CurrentPixelLayout(), PixelLayout::R5G6B5);
@@ -55,15 +55,13 @@ TEST(PixelFormat, EveryLayoutConvertsEveryColour) {
     EXPECT_EQ(CurrentPixelLayout(), PixelLayout::Other);
     EXPECT_EQ(gMaskR, 0x001Fu);
     EXPECT_EQ(ConvertPixel(0x1234), 0x1234);
-}
-
-TEST(PixelFormat, ReadsTheSurfaceAndFillsTheClampTables) {
-    FormatGuard g;
+    // The surface gives size, pitch and masks; the clamp tables follow.
+    FormatGuard g3;
     DisplayReset();
     DisplaySetMasks(0xF800, 0x07E0, 0x001F);
     ASSERT_TRUE(DisplayOpen(640, 480, 16));
-    DisplaySurface* s = DisplayCreateSurface(320, 200);
-    EXPECT_EQ(InitPixelFormat(s), 1);
+    DisplaySurface* surface = DisplayCreateSurface(320, 200);
+    EXPECT_EQ(InitPixelFormat(surface), 1);
     EXPECT_EQ(std::tuple(gScreenWidth, gScreenHeight, gScreenPitch), std::tuple(320, 200, 640));
     EXPECT_EQ(CurrentPixelLayout(), PixelLayout::R5G6B5);
     DisplayReset();

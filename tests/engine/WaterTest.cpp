@@ -110,7 +110,7 @@ TEST(Water, ADropSpreadsDiesOutRendersTheDisplacedScreenAndStepsByHand) {
                                 {0, 0, 0, 0, 0}}));
 }
 
-TEST(Water, DropsAtTheEdgesStayInsideAndHugeOnesCoverOnlyTheArea) {
+TEST(Water, DropsTouchExactlyTheirDiscInsideTheAreaAndOneFramesDropsAreBounded) {
     cWater w(40, 30, 0, 0, 40, 30);
     for (int x : {0, 1, 39, 40, 1000})
         for (int y : {0, 29, 30, -1}) w.Drop(x, y, 6, 30000);
@@ -140,34 +140,31 @@ TEST(Water, DropsAtTheEdgesStayInsideAndHugeOnesCoverOnlyTheArea) {
     shaped.Drop(20, 15, 5, 3);
     shaped.DropShaped(20, 15, 65535, 0);  // no strength: changes nothing
     EXPECT_EQ(Heights(small), Heights(shaped));
-}
-
-TEST(Water, ADropTouchesExactlyItsDiscAndOneFramesDropsAreBounded) {
     // Radius 3, strength 2 at (10, 10), worked by hand: (3 - d) * 2 truncated for
     // d * d < 9; (3, 0) lies on the rim and (2, 2) rounds to 0.
-    cWater w(30, 30, 0, 0, 30, 30);
-    w.Drop(10, 10, 3, 2);
+    cWater disc(30, 30, 0, 0, 30, 30);
+    disc.Drop(10, 10, 3, 2);
     const int cells[][3] = {{10, 10, 6}, {11, 10, 4}, {10, 9, 4},  {11, 11, 3}, {12, 10, 2},
                             {12, 11, 1}, {8, 11, 1},  {12, 12, 0}, {13, 10, 0}, {10, 7, 0}};
-    for (const auto& c : cells) EXPECT_EQ(w.Height(c[0], c[1]), c[2]) << c[0] << "," << c[1];
-    EXPECT_EQ(NonZero(w), 1 + 4 + 4 + 4 + 8);  // centre, d=1, d=sqrt2, d=2, d=sqrt5
+    for (const auto& c : cells) EXPECT_EQ(disc.Height(c[0], c[1]), c[2]) << c[0] << "," << c[1];
+    EXPECT_EQ(NonZero(disc), 1 + 4 + 4 + 4 + 8);  // centre, d=1, d=sqrt2, d=2, d=sqrt5
     // A shaped drop is highest in the middle.
-    cWater s(64, 64, 0, 0, 64, 64);
-    s.DropShaped(32, 32, 8, 100);
-    EXPECT_GT(s.Height(32, 32), s.Height(36, 32));
-    EXPECT_GT(s.Height(36, 32), 0);
-    EXPECT_EQ(s.Height(40, 32), 0);
+    cWater shaped2(64, 64, 0, 0, 64, 64);
+    shaped2.DropShaped(32, 32, 8, 100);
+    EXPECT_GT(shaped2.Height(32, 32), shaped2.Height(36, 32));
+    EXPECT_GT(shaped2.Height(36, 32), 0);
+    EXPECT_EQ(shaped2.Height(40, 32), 0);
 
     // Thousands of screen-sized drops in one frame: only a bounded number land,
     // each adding its full radius at the centre, and the next frame takes drops again.
-    cWater big;
-    for (int i = 0; i < 5000; ++i) big.Drop(320, 240, 2000, 1);
-    const int landed = big.Height(320, 240) / 2000;
-    EXPECT_EQ(big.Height(320, 240) % 2000, 0) << "no drop was cut short";
+    cWater many;
+    for (int i = 0; i < 5000; ++i) many.Drop(320, 240, 2000, 1);
+    const int landed = many.Height(320, 240) / 2000;
+    EXPECT_EQ(many.Height(320, 240) % 2000, 0) << "no drop was cut short";
     EXPECT_GE(landed, 1);
     EXPECT_LE(landed, 10);
-    big.Step();
-    const int before = big.Height(100, 100);
-    big.Drop(100, 100, 2, 1);
-    EXPECT_EQ(big.Height(100, 100), before + 2);
+    many.Step();
+    const int before = many.Height(100, 100);
+    many.Drop(100, 100, 2, 1);
+    EXPECT_EQ(many.Height(100, 100), before + 2);
 }

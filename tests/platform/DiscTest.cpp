@@ -96,7 +96,7 @@ protected:
 
 }  // namespace
 
-TEST(MountTable, FieldsAndEscapes) {
+TEST(DiscLabels, MountTableFieldsIso9660AndUdfLabelsAndDamagedImages) {
     auto m = ParseMountTable(
         "/dev/sda1 / ext4 rw,relatime 0 0\n"
         "\n"
@@ -111,10 +111,7 @@ TEST(MountTable, FieldsAndEscapes) {
               (std::vector<std::string>{"/dev/sda1", "/", "ext4", "/dev/sr0", "/media/me/MY DISC",
                                         "iso9660", "/dev/sr1", "/mnt/back\\slash\ttab", "udf",
                                         "/dev/sr2", "/mnt/odd\\09x", "iso9660"}));
-}
-
-// Images, each changed by a step, and the label then read (none: refused).
-TEST(DiscLabels, Iso9660AndUdfLabelsAndDamagedImages) {
+    // Images, each changed by a step, and the label then read (none: refused).
     auto iso = [](std::vector<u8> img) {
         std::string label;
         return ReadIso9660Label(Reader(img), &label) ? label : "(refused)";
