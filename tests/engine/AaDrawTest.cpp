@@ -36,22 +36,13 @@ i32 LevelRef(const std::vector<std::string>& rows, i32 x, i32 y) {
     return 15 - k;
 }
 
-// The blend of an edge level from its table of source and screen terms.
+// The blend of an edge level from its table of source and screen terms: levels
+// 9-14 take s/8, s/4, s/4 + s/8, s/2 + s/16, s/2 + s/8 + s/16 and s/2 + s/4 +
+// s/16, and the screen the other terms, a blend of 2, 4, 6, 9, 11 and 13
+// sixteenths.
 u16 EdgeRef(u16 s, u16 d, i32 m) {
-    if (m <= 8) return d;
-    if (m >= 15) return s;
-    static const char* kTerms[6][2] = {{"3", "124"}, {"2", "134"}, {"23", "14"},
-                                       {"14", "23"}, {"134", "2"}, {"124", "3"}};
-    Rgb a = Split(s), b = Split(d), o{0, 0, 0};
-    for (int side = 0; side < 2; ++side)
-        for (const char* t = kTerms[m - 9][side]; *t; ++t) {
-            Rgb v = side == 0 ? a : b;
-            i32 k = *t - '0';
-            o.r += v.r >> k;
-            o.g += v.g >> k;
-            o.b += v.b >> k;
-        }
-    return Join(o);
+    static const int kLevels[6] = {2, 4, 6, 9, 11, 13};
+    return m <= 8 ? d : m >= 15 ? s : blit_ref::BlendRef(s, d, kLevels[m - 9]);
 }
 
 TEST(AntiAlias, EdgeLevelsFollowTheDiamondAndDrawingBlendsByLevel) {

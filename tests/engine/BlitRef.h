@@ -18,35 +18,30 @@ inline i32 WaveAt(i32 k, i32 i) {
     return static_cast<i32>(std::lround(k * std::sin(2 * M_PI * i / 33)));
 }
 
+// x/2, x/4, x/8 and x/16 per channel, each where its bit of the 4-bit level
+// k is set (bit 3 for x/2), summed.
+inline Rgb Terms(Rgb x, int k) {
+    Rgb o{0, 0, 0};
+    for (int j = 1; j <= 4; ++j)
+        if ((k >> (4 - j)) & 1) o = {o.r + (x.r >> j), o.g + (x.g >> j), o.b + (x.b >> j)};
+    return o;
+}
+
 // k/16 of s plus (15 - k)/16 of d, term by term, per channel.
 inline u16 BlendRef(u16 s, u16 d, int k) {
     if (k >= 15) return s;
     if (k <= 0) return d;
-    Rgb a = Split(s), b = Split(d), out{0, 0, 0};
-    for (int j = 1; j <= 4; ++j) {
-        Rgb x = (k >> (4 - j)) & 1 ? a : b;
-        out.r += x.r >> j;
-        out.g += x.g >> j;
-        out.b += x.b >> j;
-    }
-    return Join(out);
+    Rgb a = Terms(Split(s), k), b = Terms(Split(d), 15 - k);
+    return Join({a.r + b.r, a.g + b.g, a.b + b.b});
 }
 
 // Level byte/4 (at most 15); 0 keeps d, 15 takes s, else d's (15 - level)/16
 // term by term plus s.
 inline u16 AlphaRef(u16 s, u16 d, u8 byte) {
     int a = std::min(byte >> 2, 15);
-    if (a == 0) return d;
-    if (a == 15) return s;
-    int keep = 15 - a;
-    Rgb x = Split(s), y = Split(d), part{0, 0, 0};
-    for (int j = 1; j <= 4; ++j) {
-        if (!((keep >> (4 - j)) & 1)) continue;
-        part.r += y.r >> j;
-        part.g += y.g >> j;
-        part.b += y.b >> j;
-    }
-    return Join({Sat(part.r + x.r), Sat(part.g + x.g), Sat(part.b + x.b)});
+    if (a == 0 || a == 15) return a ? s : d;
+    Rgb x = Split(s), y = Terms(Split(d), 15 - a);
+    return Join({Sat(y.r + x.r), Sat(y.g + x.g), Sat(y.b + x.b)});
 }
 
 // A run-coded picture of w x h pixels at the given depth.
