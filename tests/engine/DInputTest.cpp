@@ -1,6 +1,8 @@
 // cDINPUT: keys by scan code, the mouse cursor with speed, clamp and origin tracking.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "engine/DInput.h"
 #include "platform/Backend.h"
 #include "platform/Display.h"
@@ -108,29 +110,26 @@ TEST_F(DInputTest, CursorScalesBySpeedClampsAtTheEdgesAndStaysUnderThePointer) {
         SCOPED_TRACE(testing::Message() << win.w << "x" << win.h);
         DisplaySetHeadlessWindowSize(win.w, win.h);
         DisplayPlace at = DisplayWindowPlace();
-        EXPECT_EQ(at.scale, win.scale);
-        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(win.x, win.y));
-        auto pointAt = [&](i32 x, i32 y) {
-            PlatformPointerAt(win.x + x * win.scale, win.y + y * win.scale);
-        };
+        EXPECT_EQ(std::tuple(at.scale, at.x, at.y), std::tuple(win.scale, win.x, win.y));
         ASSERT_EQ(in.Init(nullptr, nullptr), 0);
         in.SetMouseSpeed(2.0);
         in.SetMousePos(320, 240);
         EXPECT_EQ(Read(), std::make_pair(320, 240));
-        pointAt(420, 340);
-        EXPECT_EQ(Read(), std::make_pair(420, 340));
-        for (auto p : {std::make_pair(0, 0), std::make_pair(100, 60), std::make_pair(638, 478)}) {
-            pointAt(p.first, p.second);
-            EXPECT_EQ(Read(), p);
+        // Picture points, and past the edges the window's corners (-1 where
+        // the far corner, -2 where (-5, -5) in the window), and where the
+        // cursor then is.
+        const i32 points[][4] = {{420, 340, 420, 340}, {0, 0, 0, 0},       {100, 60, 100, 60},
+                                 {638, 478, 638, 478}, {-1, -1, 638, 478}, {600, 400, 600, 400},
+                                 {-2, -2, 0, 0},       {40, 20, 40, 20}};
+        for (const auto& p : points) {
+            if (p[0] == -1)
+                PlatformPointerAt(win.w - 1, win.h - 1);
+            else if (p[0] == -2)
+                PlatformPointerAt(-5, -5);
+            else
+                PlatformPointerAt(win.x + p[0] * win.scale, win.y + p[1] * win.scale);
+            EXPECT_EQ(Read(), std::make_pair(p[2], p[3])) << p[0] << "," << p[1];
         }
-        PlatformPointerAt(win.w - 1, win.h - 1);
-        EXPECT_EQ(Read(), std::make_pair(638, 478));
-        pointAt(600, 400);
-        EXPECT_EQ(Read(), std::make_pair(600, 400));
-        PlatformPointerAt(-5, -5);
-        EXPECT_EQ(Read(), std::make_pair(0, 0));
-        pointAt(40, 20);
-        EXPECT_EQ(Read(), std::make_pair(40, 20));
     }
     DisplaySetHeadlessWindowSize(640, 480);
 }
