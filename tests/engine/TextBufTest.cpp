@@ -113,12 +113,12 @@ TEST_F(TextBufTest, ImeCharactersEndTheMessageImeModeIgnoresCharsAndTextIsCutOnC
     EXPECT_EQ(std::string(t.Text()), "a" + yue + yue);
     char out[8];
     std::memset(out, 'X', sizeof out);
-    t.GetText(out, 4);
-    EXPECT_EQ(std::string(out), "a" + yue) << "four bytes hold three of text and the zero";
-    t.GetText(out, 3);
-    EXPECT_EQ(std::string(out), "a");
-    t.GetText(out, 8);
-    EXPECT_EQ(std::string(out), "a" + yue + yue);
+    // Four bytes hold three of text and the zero.
+    for (auto [room, text] :
+         {std::pair{4, "a" + yue}, {3, std::string("a")}, {8, "a" + yue + yue}}) {
+        t.GetText(out, room);
+        EXPECT_EQ(std::string(out), text) << room;
+    }
     Key(t, VK_END);
     t.SetText("z");
     Type(t, "y");
