@@ -1,8 +1,10 @@
-// cGrpFont against a fake glyph source: every style pixel by pixel, the clip rules,
-// the colour ramp, backgrounds, the pen and the glyph cache.
+// cGrpFont against a fake glyph source: every style pixel by pixel against a
+// painter of the style rules, the clip rules, the colour ramp, backgrounds,
+// the pen and the glyph cache.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -57,6 +59,53 @@ struct FontTest : ::testing::Test {
         return Ink();
     }
 };
+
+// Glyphs of many pixels in every style against a pixel-by-pixel painter of the
+// style rules, inside the clip and across its edges.
+constexpr int kRowsW = 64, kRowsH = 48, kCell = 16;
+std::vector<u8> gBits(kCell* kCell);  // the glyph of 'a', a byte per pixel
+
+// The rules: an outline rings each pixel (the row above, the left neighbour,
+// the row below from left to right) first; then row by row the ink (twice as
+// wide when bold) and its shadow one row down; the ramp moves the ink each row.
+// A pixel is written only inside the clip, one column short of its right edge.
+std::vector<u16> Paint(std::vector<u16> buf, int x, int y, int style, int kind, int L, int T, int R,
+                       int B) {
+    bool bold = kind == kStyleBoldShadow || kind == kStyleBoldOutline;
+    bool outline = kind == kStyleOutline || kind == kStyleBoldOutline;
+    bool shadow = kind == kStyleShadow || kind == kStyleBoldShadow;
+    int reach = bold ? 2 : 1;
+    auto put = [&](int px, int py, u16 v) {
+        if (px >= L && px + 1 < R && py >= T && py < B) buf[py * kRowsW + px] = v;
+    };
+    auto on = [&](int r, int c) { return gBits[r * kCell + c] != 0; };
+    if (outline)
+        for (int r = 0; r < kCell; ++r)
+            for (int c = 0; c < kCell; ++c) {
+                int px = x + c, py = y + r;
+                if (!on(r, c) || py <= T || py + 1 >= B || px < L - 1 || px + reach >= R) continue;
+                for (int d = 0; d < reach; ++d)
+                    for (auto [dx, dy] :
+                         {std::pair{0, -1}, {-1, 0}, {0, 0}, {-1, 1}, {0, 1}, {1, 1}})
+                        put(px + d + dx, py + dy, kShade);
+            }
+    u16 ink = kInk;
+    for (int r = 0; r < kCell; ++r) {
+        int py = y + r;
+        for (int c = 0; c < kCell; ++c) {
+            int px = x + c;
+            if (!on(r, c) || py < T || py >= B || (shadow && py + 1 >= B)) continue;
+            if (px < L || px + reach >= R) continue;
+            buf[py * kRowsW + px] = ink;
+            if (bold) buf[py * kRowsW + px + 1] = ink;
+            if (shadow) put(px + bold, py + 1, kShade), put(px + bold + 1, py + 1, kShade);
+        }
+        ink = static_cast<u16>(style & kStyleRampDown ? ink - 1
+                               : style & kStyleRampUp ? ink + 1
+                                                      : ink);
+    }
+    return buf;
+}
 
 }  // namespace
 
@@ -212,4 +261,47 @@ TEST(GameFonts, RecreateAndResetFollowTheSettingsAndGlyphRowsHold157PerLeadByte)
     for (const auto& c : cases)
         EXPECT_EQ(Big5ToGlyphIndex(static_cast<u8>(c[0]), static_cast<u8>(c[1])), c[2])
             << std::hex << c[0] << " " << c[1];
+}
+
+TEST(GlyphRows, EveryStyleMatchesThePixelRulesInsideAndAtTheClip) {
+    GlyphSetFake(FakeSource);
+    std::mt19937 rng(31);
+    int checked = 0;
+    for (int shape = 0; shape < 12; ++shape) {
+        gShapes['a'].clear();
+        for (int i = 0; i < kCell * kCell; ++i) {
+            gBits[i] = static_cast<int>(rng() % 100) < 15 + shape * 6;
+            if (gBits[i]) gShapes['a'].emplace_back(i % kCell, i / kCell);
+        }
+        cGrpFont font;
+        font.Init(kRowsW, kRowsH);
+        font.SetFont("fake", kCell);
+        font.SetAdvance(kCell);
+        font.SetShadowColor(kShade);
+        ASSERT_EQ(font.GetCellWidth(), kCell);
+        int L = 2 + shape % 3, T = 1 + shape % 2, R = kRowsW - 1 - shape % 4,
+            B = kRowsH - shape % 3;
+        font.SetClip(L, T, R - L, B - T);
+        for (int kind :
+             {kStylePlain, kStyleShadow, kStyleBoldShadow, kStyleOutline, kStyleBoldOutline})
+            for (int ramp : {0, kStyleRampUp, kStyleRampDown})
+                for (auto [x, y] : {std::pair{20, 16},
+                                    {L, T},
+                                    {L - 3, 10},
+                                    {R - kCell - 2, B - kCell - 1},
+                                    {R - 10, 20},
+                                    {30, B - 6},
+                                    {25, T + 1}}) {
+                    std::vector<u16> buf(kRowsW * kRowsH);
+                    for (auto& p : buf) p = static_cast<u16>(rng() | 0x8000);
+                    std::vector<u16> want = Paint(buf, x, y, kind | ramp, kind, L, T, R, B);
+                    char text[2] = {'a', 0};
+                    font.DrawString(buf.data(), x, y, text, kInk, kind | ramp);
+                    ASSERT_EQ(buf, want) << "shape " << shape << " style " << (kind | ramp)
+                                         << " at " << x << "," << y;
+                    ++checked;
+                }
+    }
+    EXPECT_EQ(checked, 12 * 5 * 3 * 7);
+    GlyphSetFake(nullptr);
 }
