@@ -56,11 +56,10 @@ TEST(PicArchive, EveryFrameOfTheSampleComesBackAsDrawn) {
                              << "picture " << n << " frame " << f << " wide " << wide);
                 const PicFrame* got = GetPic(static_cast<u16>(n), static_cast<u16>(f));
                 ASSERT_NE(got, nullptr) << PicLastError();
-                EXPECT_EQ(got->width, pic.frames[f].w);
-                EXPECT_EQ(got->height, pic.frames[f].h);
+                EXPECT_EQ(std::tuple(got->width, got->height, got->palette != nullptr),
+                          std::tuple(pic.frames[f].w, pic.frames[f].h, pic.depth == 8));
                 EXPECT_TRUE(RleCheck(got->pixels, got->size));
                 EXPECT_EQ(Plain(got), Expected(pic, pic.frames[f]));
-                EXPECT_EQ(got->palette != nullptr, pic.depth == 8);
             }
         }
         ResetPixelFormat();
