@@ -145,18 +145,14 @@ TEST(Lines, StepsAndClipping) {
                 y < clip.top + clip.height)
                 expect[y * 640 + x] = 9;
         };
-        if (dx <= dy) {
-            for (i32 i = 0; i <= dy; ++i, y += sy) {
-                put();
-                e += dx;
-                if (e > 0) x += sx, e -= dy;
-            }
-        } else {
-            for (i32 i = 0; i <= dx; ++i, x += sx) {
-                put();
-                e += dy;
-                if (e > 0) y += sy, e -= dx;
-            }
+        // The longer axis steps every pixel, the other when the error turns positive.
+        bool steep = dx <= dy;
+        i32 &major = steep ? y : x, &minor = steep ? x : y, n = std::max(dx, dy),
+            m = std::min(dx, dy), sMajor = steep ? sy : sx, sMinor = steep ? sx : sy;
+        for (i32 i = 0; i <= n; ++i, major += sMajor) {
+            put();
+            e += m;
+            if (e > 0) minor += sMinor, e -= n;
         }
         std::fill(c.px.begin(), c.px.end(), 0);
         gClipRect = clip;

@@ -70,10 +70,8 @@ TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedO
     EXPECT_EQ(dst[6 * 16 + 14], 1);
     EXPECT_EQ(dst[7 * 16 + 15], 0) << "the key colour is skipped";
     e.SetArea(-4, 2, 10, 100);
-    EXPECT_EQ(e.AreaLeft(), 0);
-    EXPECT_EQ(e.AreaRight(), 6);
-    EXPECT_EQ(e.AreaTop(), 0);
-    EXPECT_EQ(e.AreaBottom(), 8);
+    EXPECT_EQ(std::tuple(e.AreaLeft(), e.AreaRight(), e.AreaTop(), e.AreaBottom()),
+              std::tuple(0, 6, 0, 8));
     // One picture drawn into a given buffer stays inside the area.
     ResetPaint();
     std::vector<u16> canvas(640 * 2);
@@ -95,8 +93,7 @@ TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedO
     std::fill(out.begin(), out.end(), 0);
     pe.SetArea(0, 0, 6, 8);
     pe.DrawPicture(out.data(), pic.data(), 4, 0, 4, 3, 0);
-    EXPECT_EQ(out[2 * 16 + 5], 109);
-    EXPECT_EQ(out[2 * 16 + 6], 0);
+    EXPECT_EQ(std::tuple(out[2 * 16 + 5], out[2 * 16 + 6]), std::tuple(109, 0));
     // The paint target is left as it was.
     EXPECT_EQ(std::tuple(gPaintBuf, gClipRect.width, gClipRect.height),
               std::tuple(canvas.data(), clip.width, clip.height));
@@ -117,10 +114,10 @@ TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedO
     EXPECT_EQ(ae.particle_put(part), 0);
     SetParticleAllocator(nullptr);
     EXPECT_EQ(PlatformRecordedBoxes().size(), 1u);
-    ae.UpdateParticles();
-    EXPECT_EQ(ae.ParticleCount(), 1);
-    ae.UpdateParticles();
-    EXPECT_EQ(ae.ParticleCount(), 0);
+    for (int left : {1, 0}) {
+        ae.UpdateParticles();
+        EXPECT_EQ(ae.ParticleCount(), left);
+    }
     PlatformReset();
 }
 
