@@ -72,7 +72,7 @@ TEST_F(Files, EndOfFileReadsViewsAndStrings) {
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view[0], 'c');
     int other = 0;
-    EXPECT_EQ(vf.CloseView(&other), 0);  // not this file'str view: left mapped
+    EXPECT_EQ(vf.CloseView(&other), 0);  // not this file's view: left mapped
     EXPECT_EQ(view[1], 'd');
     EXPECT_EQ(vf.CloseView(view), 1);
     EXPECT_EQ(vf.MapView(100, 0), nullptr);

@@ -110,7 +110,7 @@ std::vector<u16> Paint(std::vector<u16> buf, int x, int y, int style, int kind, 
 }  // namespace
 
 // The pixels of each style, the ramp and the clip edges are checked against a
-// painter of the rules in GlyphRowsTest; here how the style word picks one, and
+// painter of the rules below; here how the style word picks one, and
 // texts that draw nothing or less than they hold.
 TEST_F(FontTest, TheLowestStyleBitPicksTheStyleAndEmptyTextsDrawNothing) {
     EXPECT_TRUE(Draw("a", 5, 5, 0x20).empty()) << "no style bit draws nothing";

@@ -170,7 +170,7 @@ TEST(RlePic, ConvertsAndRefusesHugeHeadersAndPicturesThatLieAboutTheirRows) {
     MH_FREE(conv);
     MH_FREE(f.pixels);
     ResetPixelFormat();
-    // Two rows of one literal pixel each, under headers whose hw x hh x 2 wraps in
+    // Two rows of one literal pixel each, under headers whose w x h x 2 wraps in
     // 32 bits (65535 x 32769 x 2 = 2^32 + 65534), turns negative (2^31) or asks
     // for gigabytes: the second row would land past a buffer sized in 32 bits.
     auto huge = [](u16 hw, u16 hh) {

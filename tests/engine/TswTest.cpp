@@ -246,7 +246,7 @@ TEST_F(BadArchive, DamagedHeadsRecordsBlocksFramesAndTruncatedFilesAreRefused) {
         file.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
         EXPECT_EQ(Load(2), nullptr) << cut;
     }
-    // A at that unpacks cleanly to exactly its size, but to a broken picture.
+    // A block that unpacks cleanly to exactly its size, but to a broken picture.
     std::vector<u8> broken(408, 0x11);
     StoreU16(&broken[0], 0xFFFF);
     StoreU16(&broken[2], 16);

@@ -84,9 +84,9 @@ TEST(Water, ADropSpreadsDiesOutRendersTheDisplacedScreenAndStepsByHand) {
     r.Drop(16, 16, 3, 100);
     std::vector<u16> out(32 * 32, 0xFFFF);
     r.Render(out.data());
-    // At (14, 16): hc = (3 - 2) * 100 = 100, right neighbour (15, 16) is 182: dx = -82 >> 3 = -11.
-    int hc = r.Height(14, 16), hr = r.Height(15, 16), hb = r.Height(14, 17);
-    int sx = 14 + ((hc - hr) >> 3), sy = 16 + ((hc - hb) >> 3);
+    // At (14, 16): h = (3 - 2) * 100 = 100, right neighbour (15, 16) is 182: dx = -82 >> 3 = -11.
+    int h = r.Height(14, 16), hr = r.Height(15, 16), hb = r.Height(14, 17);
+    int sx = 14 + ((h - hr) >> 3), sy = 16 + ((h - hb) >> 3);
     EXPECT_EQ(out[16 * 32 + 14], screen[sy * 32 + sx]);
     cWater f(5, 5, 0, 0, 5, 5);
     f.Drop(2, 2, 1, 100);  // radius 1: the one cell, (1 - 0) x 100
