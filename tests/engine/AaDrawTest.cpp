@@ -36,25 +36,16 @@ i32 LevelRef(const std::vector<std::string>& rows, i32 x, i32 y) {
     return 15 - k;
 }
 
-// The blend of an edge level from its table of source and screen terms.
+// The blend of an edge level from its table of source and screen terms: levels
+// 9-14 take s/8, s/4, s/4 + s/8, s/2 + s/16, s/2 + s/8 + s/16 and s/2 + s/4 +
+// s/16, and the screen the other terms, a blend of 2, 4, 6, 9, 11 and 13
+// sixteenths.
 u16 EdgeRef(u16 s, u16 d, i32 m) {
-    if (m <= 8) return d;
-    if (m >= 15) return s;
-    static const char* kTerms[6][2] = {{"3", "124"}, {"2", "134"}, {"23", "14"},
-                                       {"14", "23"}, {"134", "2"}, {"124", "3"}};
-    Rgb a = Split(s), b = Split(d), o{0, 0, 0};
-    for (int side = 0; side < 2; ++side)
-        for (const char* t = kTerms[m - 9][side]; *t; ++t) {
-            Rgb v = side == 0 ? a : b;
-            i32 k = *t - '0';
-            o.r += v.r >> k;
-            o.g += v.g >> k;
-            o.b += v.b >> k;
-        }
-    return Join(o);
+    static const int kLevels[6] = {2, 4, 6, 9, 11, 13};
+    return m <= 8 ? d : m >= 15 ? s : blit_ref::BlendRef(s, d, kLevels[m - 9]);
 }
 
-TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
+TEST(AntiAlias, EdgeLevelsFollowTheDiamondAndDrawingBlendsByLevel) {
     Canvas c(k565);
     std::mt19937 rng(2);
     // The scratch copy must not depend on the screen's clip, the wave or the
@@ -81,72 +72,60 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamond) {
     }
     EXPECT_EQ(gPaintWave, 5);
     EXPECT_EQ(MakeAntiAliasMap(nullptr), nullptr);
-}
-
-TEST(AntiAlias, DrawingBlendsByLevelAndClipsToTheScreen) {
-    Canvas c(k555);
-    std::vector<std::string> rows = {".....", "..#..", "..#..", "..#..", "..#..", "..#..",
-                                     ".....", "#####", "#####", "#####", "#####", "#####"};
-    std::vector<u8> pic = FromMask(rows, 0x7FFF);
-    MapHolder m(pic.data());
+    Canvas dc(k555);
+    std::vector<std::string> shape = {".....", "..#..", "..#..", "..#..", "..#..", "..#..",
+                                      ".....", "#####", "#####", "#####", "#####", "#####"};
+    std::vector<u8> spic = FromMask(shape, 0x7FFF);
+    MapHolder sm2(spic.data());
     // A thin line: 8 transparent pixels in the diamond, level 7, not drawn.
-    EXPECT_EQ(m.At(5, 2, 3), 7);
-    SetAntiAliasMap(m.map);
+    EXPECT_EQ(sm2.At(5, 2, 3), 7);
+    SetAntiAliasMap(sm2.map);
     for (i32 X : {100, -2, 637})
         for (i32 Y : {100, -3, 470}) {
-            std::vector<u16> before = c.px;
-            ASSERT_EQ(PutPicAntiAlias(X, Y, pic.data()), 1);
+            std::vector<u16> want = dc.px;
             for (i32 y = 0; y < 12; ++y)
                 for (i32 x = 0; x < 5; ++x) {
                     i32 sx = X + x, sy = Y + y;
-                    if (sx < 0 || sy < 0 || sx > 639 || sy > 479) continue;
-                    i32 lv = LevelRef(rows, x, y);
-                    u16 want = rows[y][x] == '.' ? before[sy * 640 + sx]
-                                                 : EdgeRef(0x7FFF, before[sy * 640 + sx], lv);
-                    ASSERT_EQ(c.px[sy * 640 + sx], want) << X << "," << Y << " " << x << "," << y;
+                    if (sx < 0 || sy < 0 || sx > 639 || sy > 479 || shape[y][x] == '.') continue;
+                    u16& d = want[sy * 640 + sx];
+                    d = EdgeRef(0x7FFF, d, LevelRef(shape, x, y));
                 }
-            for (size_t i = 0; i < c.px.size(); ++i) {
-                i32 sx = static_cast<i32>(i % 640) - X, sy = static_cast<i32>(i / 640) - Y;
-                if (sx < 0 || sy < 0 || sx >= 5 || sy >= 12) {
-                    ASSERT_EQ(c.px[i], before[i]);
-                }
-            }
+            ASSERT_EQ(PutPicAntiAlias(X, Y, spic.data()), 1);
+            ASSERT_EQ(dc.px, want) << X << "," << Y;
         }
     // Level 12: s/2 + s/16 over a black screen.
     std::vector<std::string> one = {"#####", "#####", "#####", "#####", "####."};
     std::vector<u8> p1 = FromMask(one, 0x7FFF);
     MapHolder m1(p1.data());
     SetAntiAliasMap(m1.map);
-    std::fill(c.px.begin(), c.px.end(), 0);
+    std::fill(dc.px.begin(), dc.px.end(), 0);
     PutPicAntiAlias(0, 0, p1.data());
-    EXPECT_EQ(Split(c.px[3 * 640 + 4]).r, 15 + 7 + 1);  // level 14: s/2 + s/4 + s/16
-    EXPECT_EQ(c.px[0], 0x7FFF);
-}
-
-TEST(AntiAlias, ResultsForBadInputs) {
-    Canvas c(k565);
-    std::vector<std::string> rows(4, "####");
-    std::vector<u8> pic = FromMask(rows, 1);
+    EXPECT_EQ(Split(dc.px[3 * 640 + 4]).r, 15 + 7 + 1);  // level 14: s/2 + s/4 + s/16
+    EXPECT_EQ(dc.px[0], 0x7FFF);
+    // Results for bad inputs.
+    Canvas bc(k565);
+    std::vector<std::string> square(4, "####");
+    std::vector<u8> sq = FromMask(square, 1);
     std::vector<u8> other = FromMask({"###", "###"}, 1);
-    MapHolder m(pic.data()), mo(other.data());
-    SetAntiAliasMap(m.map);
+    MapHolder sm(sq.data()), mo(other.data());
+    SetAntiAliasMap(sm.map);
     EXPECT_EQ(PutPicAntiAlias(0, 0, nullptr), -1);
-    std::vector<u8> eight = pic;
+    std::vector<u8> eight = sq;
     eight[6] = 8;
     EXPECT_EQ(PutPicAntiAlias(0, 0, eight.data()), -2);
-    EXPECT_EQ(PutPicAntiAlias(640, 0, pic.data()), -3);
-    EXPECT_EQ(PutPicAntiAlias(-4, 0, pic.data()), -3);
-    EXPECT_EQ(PutPicAntiAlias(0, 480, pic.data()), -3);
+    EXPECT_EQ(PutPicAntiAlias(640, 0, sq.data()), -3);
+    EXPECT_EQ(PutPicAntiAlias(-4, 0, sq.data()), -3);
+    EXPECT_EQ(PutPicAntiAlias(0, 480, sq.data()), -3);
     // A map of another picture, or none, is refused.
-    std::vector<u16> before = c.px;
+    std::vector<u16> before = bc.px;
     SetAntiAliasMap(mo.map);
-    EXPECT_EQ(PutPicAntiAlias(0, 0, pic.data()), -4);
+    EXPECT_EQ(PutPicAntiAlias(0, 0, sq.data()), -4);
     SetAntiAliasMap(nullptr);
-    EXPECT_EQ(PutPicAntiAlias(0, 0, pic.data()), -4);
-    EXPECT_EQ(c.px, before);
-    SetAntiAliasMap(m.map);
-    EXPECT_EQ(PutPicAntiAlias(600, 0, pic.data()), 1);
-    EXPECT_EQ(c.px[603], 1);
+    EXPECT_EQ(PutPicAntiAlias(0, 0, sq.data()), -4);
+    EXPECT_EQ(bc.px, before);
+    SetAntiAliasMap(sm.map);
+    EXPECT_EQ(PutPicAntiAlias(600, 0, sq.data()), 1);
+    EXPECT_EQ(bc.px[603], 1);
 }
 
 TEST(Lines, StepsAndClipping) {
@@ -166,18 +145,14 @@ TEST(Lines, StepsAndClipping) {
                 y < clip.top + clip.height)
                 expect[y * 640 + x] = 9;
         };
-        if (dx <= dy) {
-            for (i32 i = 0; i <= dy; ++i, y += sy) {
-                put();
-                e += dx;
-                if (e > 0) x += sx, e -= dy;
-            }
-        } else {
-            for (i32 i = 0; i <= dx; ++i, x += sx) {
-                put();
-                e += dy;
-                if (e > 0) y += sy, e -= dx;
-            }
+        // The longer axis steps every pixel, the other when the error turns positive.
+        bool steep = dx <= dy;
+        i32 &major = steep ? y : x, &minor = steep ? x : y, n = std::max(dx, dy),
+            m = std::min(dx, dy), sMajor = steep ? sy : sx, sMinor = steep ? sx : sy;
+        for (i32 i = 0; i <= n; ++i, major += sMajor) {
+            put();
+            e += m;
+            if (e > 0) minor += sMinor, e -= n;
         }
         std::fill(c.px.begin(), c.px.end(), 0);
         gClipRect = clip;

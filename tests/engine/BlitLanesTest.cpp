@@ -52,8 +52,8 @@ std::vector<u16> Expected(std::vector<u16> px, const RefPic& ref, const std::vec
                           i32 x, i32 y, const ClipRect& c, i32 mode, bool mirror) {
     Setting s;
     s.x = x, s.y = y, s.w = ref.w, s.h = ref.h, s.mode = mode | (mirror ? 1 : 0), s.clip = c;
-    s.alpha = plane;
-    RleReference(px, ref, s);
+    s.plane = plane;
+    Reference(px, ref, s);
     return px;
 }
 

@@ -3,6 +3,8 @@
 // only the rows that changed.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "engine/DDraw.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
@@ -25,21 +27,33 @@ struct DDrawFixture : ::testing::Test {
     }
 };
 
-TEST_F(DDrawFixture, FullScreenHasNoBackSurfaceAndGivesThePrimary) {
+TEST_F(DDrawFixture, FullScreenGivesThePrimaryReleasesAndRefusesABadMode) {
     ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
     DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
     ASSERT_NE(primary, nullptr);
     EXPECT_EQ(gDDraw.GetSurface(kSurfaceBack), primary);
     EXPECT_EQ(gDDraw.GetSurface(10004), nullptr);
-    EXPECT_EQ(gDDraw.GetCoopFlags(), kCoopFullScreen);
-    EXPECT_EQ(gDDraw.GetPixelLayout(), 2);
+    EXPECT_EQ(std::tuple(gDDraw.GetCoopFlags(), gDDraw.GetPixelLayout()),
+              std::tuple(kCoopFullScreen, 2));
+    gDDraw.CreateWorkSurface(16, 16);
+    EXPECT_EQ(DisplayLiveSurfaces(), 2);
+    EXPECT_EQ(gDDraw.Release(), 1);
+    EXPECT_EQ(gDDraw.GetSurface(kSurfacePrimary), nullptr);
+    EXPECT_EQ(DisplayLiveSurfaces(), 0);
+    gDDraw.ReleaseDirectDraw();
+    EXPECT_EQ(gDDraw.Release(), 0);
+    // A mode of 8 bits shows the box and fails.
+    EXPECT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 8), 0);
+    ASSERT_EQ(PlatformRecordedBoxes().size(), 1u);
+    EXPECT_EQ(PlatformRecordedBoxes()[0].caption, "DirectDraw SetDisplayMode Error!!");
+    EXPECT_FALSE(gDDraw.HasDirectDraw());
 }
 
-TEST_F(DDrawFixture, WindowedUsesNormalCooperationAndABackSurface) {
+TEST_F(DDrawFixture, WindowedPresentsTheBackSurfaceAndGivesUpAfterFailures) {
     DisplaySetMasks(0x7C00, 0x03E0, 0x001F);
     ASSERT_EQ(gDDraw.Create(nullptr, kDisplayWindowed, 640, 480, 16), 1);
-    EXPECT_EQ(gDDraw.GetCoopFlags(), kCoopNormal);
-    EXPECT_EQ(gDDraw.GetPixelLayout(), 0);
+    EXPECT_EQ(std::tuple(gDDraw.GetCoopFlags(), gDDraw.GetPixelLayout()),
+              std::tuple(kCoopNormal, 0));
     DisplaySurface* back = gDDraw.GetSurface(kSurfaceBack);
     ASSERT_NE(back, gDDraw.GetSurface(kSurfacePrimary));
     DisplayFill(back, nullptr, 0x1234);
@@ -47,25 +61,13 @@ TEST_F(DDrawFixture, WindowedUsesNormalCooperationAndABackSurface) {
     gDDraw.Present();
     ASSERT_EQ(DisplayFrames().size(), 1u);
     EXPECT_EQ(DisplayFrames()[0][1000], 0x1234);
-}
-
-TEST_F(DDrawFixture, AWindowedPresentThatKeepsFailingGivesUp) {
-    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayWindowed, 640, 480, 16), 1);
     DisplayFailNextBlits(1000000);
     EXPECT_EQ(gDDraw.Present(), 1);
     DisplayFailNextBlits(0);
     DisplayFailNextBlits(kPresentTries - 1);  // a few failures and then it works
-    DisplayFill(gDDraw.GetSurface(kSurfaceBack), nullptr, 7);
-    DisplayClearFrames();
+    DisplayFill(back, nullptr, 7);
     gDDraw.Present();
     EXPECT_EQ(DisplayFrames().back()[0], 7);
-}
-
-TEST_F(DDrawFixture, BadModeShowsTheBoxAndFails) {
-    EXPECT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 8), 0);
-    ASSERT_EQ(PlatformRecordedBoxes().size(), 1u);
-    EXPECT_EQ(PlatformRecordedBoxes()[0].caption, "DirectDraw SetDisplayMode Error!!");
-    EXPECT_FALSE(gDDraw.HasDirectDraw());
 }
 
 TEST_F(DDrawFixture, ColourMatchFillAndSurfaceBytes) {
@@ -75,9 +77,8 @@ TEST_F(DDrawFixture, ColourMatchFillAndSurfaceBytes) {
     i32 pitch;
     u16* px = DisplayLock(s, &pitch);
     px[0] = 0xABCD;
-    EXPECT_EQ(ColorMatch(s, 0x0000FF), 0xF800u);
-    EXPECT_EQ(ColorMatch(s, 0xFF0000), 0x001Fu);
-    EXPECT_EQ(ColorMatch(s, 0x00FF00), 0x07E0u);
+    EXPECT_EQ(std::tuple(ColorMatch(s, 0x0000FF), ColorMatch(s, 0xFF0000), ColorMatch(s, 0x00FF00)),
+              std::tuple(0xF800u, 0x001Fu, 0x07E0u));
     EXPECT_EQ(px[0], 0xABCD);  // the borrowed pixel is put back
     EXPECT_EQ(ColorMatch(s, 0xFFFFFFFF), 0xABCDu);
     EXPECT_EQ(FillSurface(s, 0xFFFFFF), 1);
@@ -102,17 +103,18 @@ TEST_F(DDrawFixture, PrimaryWritesShowAtTheNextPump) {
     u32 count = DisplayFrameCount();
     u64 sent = DisplayRowsSent();
     DisplayBlit(gDDraw.GetSurface(kSurfacePrimary), 0, 0, gDrawSurface, nullptr, false);
+    // Frames shown and rows sent since the start, and the pixel at `at` last shown.
+    auto shown = [&](size_t at) {
+        return std::tuple(DisplayFrameCount() - count, DisplayRowsSent() - sent,
+                          DisplayFrames().back()[at]);
+    };
     MSG msg;
     PeekMessageA(&msg, nullptr, PM_REMOVE);
-    ASSERT_EQ(DisplayFrameCount(), count + 1);
-    EXPECT_EQ(DisplayFrames().back()[100], 0x4321);
-    EXPECT_EQ(DisplayRowsSent(), sent + 1);  // the first row alone changed
-    PeekMessageA(&msg, nullptr, PM_REMOVE);  // nothing changed: nothing shown
-    EXPECT_EQ(DisplayFrameCount(), count + 1);
+    EXPECT_EQ(shown(100), std::tuple(1u, 1u, 0x4321));  // the first row alone changed
+    PeekMessageA(&msg, nullptr, PM_REMOVE);             // nothing changed: nothing shown
+    EXPECT_EQ(shown(100), std::tuple(1u, 1u, 0x4321));
     ClearPaintBufferAndShow();
-    EXPECT_EQ(DisplayFrameCount(), count + 2);
-    EXPECT_EQ(DisplayFrames().back()[100], 0);
-    EXPECT_EQ(DisplayRowsSent(), sent + 2);
+    EXPECT_EQ(shown(100), std::tuple(2u, 2u, 0));
     // The same canvas again sends nothing, even when presented; a band of ten
     // rows drawn on it sends those ten.
     ShowCanvas();
@@ -121,20 +123,7 @@ TEST_F(DDrawFixture, PrimaryWritesShowAtTheNextPump) {
     DisplayRect band{5, 10, 50, 20};
     DisplayFill(gDrawSurface, &band, 9);
     ShowCanvas();
-    EXPECT_EQ(DisplayFrameCount(), count + 5);
-    EXPECT_EQ(DisplayRowsSent(), sent + 12);
-    EXPECT_EQ(DisplayFrames().back()[15 * 640 + 20], 9);
-}
-
-TEST_F(DDrawFixture, ReleaseFreesTheSurfaces) {
-    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
-    gDDraw.CreateWorkSurface(16, 16);
-    EXPECT_EQ(DisplayLiveSurfaces(), 2);
-    EXPECT_EQ(gDDraw.Release(), 1);
-    EXPECT_EQ(gDDraw.GetSurface(kSurfacePrimary), nullptr);
-    EXPECT_EQ(DisplayLiveSurfaces(), 0);
-    gDDraw.ReleaseDirectDraw();
-    EXPECT_EQ(gDDraw.Release(), 0);
+    EXPECT_EQ(shown(15 * 640 + 20), std::tuple(5u, 12u, 9));
 }
 
 }  // namespace

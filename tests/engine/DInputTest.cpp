@@ -1,6 +1,8 @@
 // cDINPUT: keys by scan code, the mouse cursor with speed, clamp and origin tracking.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "engine/DInput.h"
 #include "platform/Backend.h"
 #include "platform/Display.h"
@@ -25,7 +27,7 @@ struct DInputTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(DInputTest, KeysFollowTheDeviceAfterEachRead) {
+TEST_F(DInputTest, KeysAndButtonsFollowTheDeviceAndPollInputRefreshesTheGlobalOne) {
     EXPECT_EQ(in.GetFirstKey(), 0);
     PlatformSetKey(0xC8, true);
     PlatformSetKey(0x3B, true);
@@ -41,76 +43,62 @@ TEST_F(DInputTest, KeysFollowTheDeviceAfterEachRead) {
     EXPECT_EQ(in.IsKeyDown(300), 0);
     in.PressKey(0x10);
     EXPECT_EQ(in.GetFirstKey(), 0x10);
-}
-
-TEST_F(DInputTest, PollInputRefreshesTheGlobalDevice) {
+    // PollInput refreshes the global device.
     ResetDInput();
     PlatformSetKey(0x1C, true);
     PollInput();
     EXPECT_TRUE(gDInput.IsKeyDown(0x1C));
     ResetDInput();
     EXPECT_FALSE(gDInput.IsKeyDown(0x1C));
-}
-
-TEST_F(DInputTest, CursorStartsAtTheOriginAndScalesBySpeed) {
-    PlatformSetMouseCounters(5000, -300);
-    ASSERT_EQ(in.Init(nullptr, nullptr), 0);
-    EXPECT_EQ(Read(), std::make_pair(0, 0));
-    PlatformMoveMouse(100, 50);
-    EXPECT_EQ(Read(), std::make_pair(100, 50));
-    in.SetMousePos(0, 0);
-    in.SetMouseSpeed(2.0);
-    EXPECT_EQ(in.GetSpeed(), 20);
-    PlatformMoveMouse(100, 50);
-    EXPECT_EQ(Read(), std::make_pair(200, 100));
-}
-
-TEST_F(DInputTest, PastTheRightEdgeTheOriginFollowsAndTheCursorComesBackAtOnce) {
-    PlatformMoveMouse(5000, 0);
-    EXPECT_EQ(Read().first, 639);
-    PlatformMoveMouse(-10, 0);
-    EXPECT_EQ(Read().first, 629);
-
-    in.SetMouseSpeed(2.0);
-    in.SetMousePos(0, 0);
-    PlatformMoveMouse(9000, 9000);
-    EXPECT_EQ(Read(), std::make_pair(639, 479));
-    PlatformMoveMouse(-10, -10);
-    EXPECT_EQ(Read(), std::make_pair(618, 458));  // 6390 / 20 = 319 units from the edge
-}
-
-TEST_F(DInputTest, ClampsAtTheLeftTopAndSetPositionAndSpeedNeverBelowOne) {
-    PlatformMoveMouse(-500, -500);
-    EXPECT_EQ(Read(), std::make_pair(0, 0));
-    PlatformMoveMouse(3, 4);
-    EXPECT_EQ(Read(), std::make_pair(3, 4));
-    in.SetMousePos(700, -5);
-    EXPECT_EQ(Read(), std::make_pair(639, 0));
-    in.SetMouseSpeed(2.0);
-    in.SetMousePos(320, 240);
-    EXPECT_EQ(Read(), std::make_pair(320, 240));
-    for (double speed : {0.01, -3.0}) {
-        in.SetMouseSpeed(speed);
-        EXPECT_EQ(in.GetSpeed(), 1) << speed;
-    }
-    PlatformMoveMouse(10000, 10000);
-    EXPECT_EQ(Read(), std::make_pair(639, 479));
-    in.SetMousePos(5, 5);  // divides by the speed
-    EXPECT_EQ(Read(), std::make_pair(5, 5));
-}
-
-TEST_F(DInputTest, ButtonsComeBackAsBits) {
+    // Buttons come back as bits.
     for (int bits = 1; bits <= 3; ++bits) {
         PlatformSetMouseButtons(bits & 1, bits & 2);
         EXPECT_EQ(in.ReadMouse(nullptr, nullptr), bits);
     }
 }
 
-// The picture fills a window of any size by whole multiples, centred. Moving
-// the system pointer by (100, 100) picture pixels moves the cursor (speed 2.0,
-// as the game sets it) by (100, 100), and wherever the pointer stands the cursor
-// is under it, also after the pointer went past the picture's edges.
-TEST_F(DInputTest, CursorStaysUnderTheSystemPointerAtEveryScale) {
+// Moves of the device, each followed by a read, and where the cursor then is.
+struct Move {
+    i32 dx, dy, x, y;
+};
+void Moves(DInputTest& t, std::initializer_list<Move> moves) {
+    for (const Move& m : moves) {
+        PlatformMoveMouse(m.dx, m.dy);
+        EXPECT_EQ(t.Read(), std::make_pair(m.x, m.y)) << m.dx << "," << m.dy;
+    }
+}
+
+TEST_F(DInputTest, CursorScalesBySpeedClampsAtTheEdgesAndStaysUnderThePointer) {
+    PlatformSetMouseCounters(5000, -300);
+    ASSERT_EQ(in.Init(nullptr, nullptr), 0);
+    EXPECT_EQ(Read(), std::make_pair(0, 0));
+    // Past the right edge the origin follows and the cursor comes back at once.
+    Moves(*this, {{100, 50, 100, 50},
+                  {5000, 0, 639, 50},
+                  {-10, 0, 629, 50},
+                  {-5000, -500, 0, 0},
+                  {3, 4, 3, 4}});
+    in.SetMousePos(700, -5);
+    EXPECT_EQ(Read(), std::make_pair(639, 0));
+    in.SetMousePos(0, 0);
+    in.SetMouseSpeed(2.0);
+    EXPECT_EQ(in.GetSpeed(), 20);
+    // 6390 / 20 = 319 units from the edge.
+    Moves(*this, {{100, 50, 200, 100}, {9000, 9000, 639, 479}, {-10, -10, 618, 458}});
+    in.SetMousePos(320, 240);
+    EXPECT_EQ(Read(), std::make_pair(320, 240));
+    // The speed is never below one.
+    for (double speed : {0.01, -3.0}) {
+        in.SetMouseSpeed(speed);
+        EXPECT_EQ(in.GetSpeed(), 1) << speed;
+    }
+    Moves(*this, {{10000, 10000, 639, 479}});
+    in.SetMousePos(5, 5);  // divides by the speed
+    EXPECT_EQ(Read(), std::make_pair(5, 5));
+    // The picture fills a window of any size by whole multiples, centred. Moving
+    // the system pointer by (100, 100) picture pixels moves the cursor (speed 2.0,
+    // as the game sets it) by (100, 100), and wherever the pointer stands the cursor
+    // is under it, also after the pointer went past the picture's edges.
     const struct {
         i32 w, h, scale, x, y;
     } kWindows[] = {{640, 480, 1, 0, 0},
@@ -122,29 +110,26 @@ TEST_F(DInputTest, CursorStaysUnderTheSystemPointerAtEveryScale) {
         SCOPED_TRACE(testing::Message() << win.w << "x" << win.h);
         DisplaySetHeadlessWindowSize(win.w, win.h);
         DisplayPlace at = DisplayWindowPlace();
-        EXPECT_EQ(at.scale, win.scale);
-        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(win.x, win.y));
-        auto pointAt = [&](i32 x, i32 y) {
-            PlatformPointerAt(win.x + x * win.scale, win.y + y * win.scale);
-        };
+        EXPECT_EQ(std::tuple(at.scale, at.x, at.y), std::tuple(win.scale, win.x, win.y));
         ASSERT_EQ(in.Init(nullptr, nullptr), 0);
         in.SetMouseSpeed(2.0);
         in.SetMousePos(320, 240);
         EXPECT_EQ(Read(), std::make_pair(320, 240));
-        pointAt(420, 340);
-        EXPECT_EQ(Read(), std::make_pair(420, 340));
-        for (auto p : {std::make_pair(0, 0), std::make_pair(100, 60), std::make_pair(638, 478)}) {
-            pointAt(p.first, p.second);
-            EXPECT_EQ(Read(), p);
+        // Picture points, and past the edges the window's corners (-1 where
+        // the far corner, -2 where (-5, -5) in the window), and where the
+        // cursor then is.
+        const i32 points[][4] = {{420, 340, 420, 340}, {0, 0, 0, 0},       {100, 60, 100, 60},
+                                 {638, 478, 638, 478}, {-1, -1, 638, 478}, {600, 400, 600, 400},
+                                 {-2, -2, 0, 0},       {40, 20, 40, 20}};
+        for (const auto& p : points) {
+            if (p[0] == -1)
+                PlatformPointerAt(win.w - 1, win.h - 1);
+            else if (p[0] == -2)
+                PlatformPointerAt(-5, -5);
+            else
+                PlatformPointerAt(win.x + p[0] * win.scale, win.y + p[1] * win.scale);
+            EXPECT_EQ(Read(), std::make_pair(p[2], p[3])) << p[0] << "," << p[1];
         }
-        PlatformPointerAt(win.w - 1, win.h - 1);
-        EXPECT_EQ(Read(), std::make_pair(638, 478));
-        pointAt(600, 400);
-        EXPECT_EQ(Read(), std::make_pair(600, 400));
-        PlatformPointerAt(-5, -5);
-        EXPECT_EQ(Read(), std::make_pair(0, 0));
-        pointAt(40, 20);
-        EXPECT_EQ(Read(), std::make_pair(40, 20));
     }
     DisplaySetHeadlessWindowSize(640, 480);
 }

@@ -12,31 +12,25 @@
 #include "engine/VecMath.h"
 #include "platform/Backend.h"
 
-TEST(GrpEft, ParticlesWalkTheirDirection) {
+TEST(GrpEft, ParticlesWalkTheirDirectionLinesVisitEveryPointOnceAndTheWorkBufferZooms) {
     cGrpEft e;
-    Particle p;
-    p.dir = 45;
-    for (int i = 0; i < 10; ++i) e.StepParticle(p);
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 10) << "a diagonal steps both axes";
-    Particle q;
-    q.dir = 270;
-    for (int i = 0; i < 7; ++i) e.StepParticle(q);
-    EXPECT_EQ(q.x, 0);
-    EXPECT_EQ(q.y, -7);
-    Particle s;
-    s.dir = 180 + 27;  // tan 27 = 0.51: about one y step for two x steps, left and up
-    for (int i = 0; i < 100; ++i) e.StepParticle(s);
-    EXPECT_EQ(s.x, -100);
-    EXPECT_NEAR(s.y, -51, 1) << "past 180 degrees the particle climbs";
-    Particle steep;
-    steep.dir = 63;  // about two y steps for one x step
-    for (int i = 0; i < 100; ++i) e.StepParticle(steep);
-    EXPECT_EQ(steep.y, 100);
-    EXPECT_NEAR(steep.x, 51, 1);
-}
-
-TEST(GrpEft, LineWalkerVisitsEveryPointOnce) {
+    // Direction, steps, where it ends and how far off that may be: a diagonal
+    // steps both axes; tan 27 = 0.51 gives about one y step for two x steps, and
+    // past 180 degrees the particle climbs; 63 about two y steps for one x step.
+    const struct {
+        int dir, steps, x, y, slackX, slackY;
+    } walks[] = {{45, 10, 10, 10, 0, 0},
+                 {270, 7, 0, -7, 0, 0},
+                 {207, 100, -100, -51, 0, 1},
+                 {63, 100, 51, 100, 1, 0}};
+    for (const auto& w : walks) {
+        Particle p;
+        p.dir = w.dir;
+        for (int i = 0; i < w.steps; ++i) e.StepParticle(p);
+        EXPECT_NEAR(p.x, w.x, w.slackX) << w.dir;
+        EXPECT_NEAR(p.y, w.y, w.slackY) << w.dir;
+    }
+    // The line walker visits every point once.
     std::vector<std::pair<int, int>> pts;
     int n = WalkLine(0, 0, 5, 2, [&](int x, int y) { pts.emplace_back(x, y); });
     EXPECT_EQ(n, 6);
@@ -48,9 +42,17 @@ TEST(GrpEft, LineWalkerVisitsEveryPointOnce) {
     }
     EXPECT_EQ(WalkLine(3, 3, 3, 3, [](int, int) {}), 1);
     EXPECT_EQ(WalkLine(0, 9, 0, 0, [](int, int) {}), 10);
+    // The work buffer zooms out of its middle row.
+    e.SetTarget(8, 8);
+    ASSERT_EQ(e.AllocWork(8, 8), 1);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) e.Work()[r * 8 + c] = static_cast<u16>(r + 1);
+    std::vector<u16> t(64, 0);
+    e.DrawWorkZoomed(t.data(), 2048);  // twice as tall: rows 0..7 show work rows 2..5
+    EXPECT_EQ(std::tuple(t[4 * 8], t[0], t[7 * 8]), std::tuple(5, 3, 6));
 }
 
-TEST(GrpEft, ScaledCopiesStepTheSourceAndStayInside) {
+TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedOnce) {
     cGrpEft e;
     e.SetSource(4, 4);
     e.SetTarget(16, 8);
@@ -68,73 +70,55 @@ TEST(GrpEft, ScaledCopiesStepTheSourceAndStayInside) {
     EXPECT_EQ(dst[6 * 16 + 14], 1);
     EXPECT_EQ(dst[7 * 16 + 15], 0) << "the key colour is skipped";
     e.SetArea(-4, 2, 10, 100);
-    EXPECT_EQ(e.AreaLeft(), 0);
-    EXPECT_EQ(e.AreaRight(), 6);
-    EXPECT_EQ(e.AreaTop(), 0);
-    EXPECT_EQ(e.AreaBottom(), 8);
-}
-
-TEST(GrpEft, OnePictureIsDrawnIntoAGivenBufferInsideTheArea) {
+    EXPECT_EQ(std::tuple(e.AreaLeft(), e.AreaRight(), e.AreaTop(), e.AreaBottom()),
+              std::tuple(0, 6, 0, 8));
+    // One picture drawn into a given buffer stays inside the area.
     ResetPaint();
     std::vector<u16> canvas(640 * 2);
     gPaintBuf = canvas.data();
     const ClipRect clip = gClipRect;
-    cGrpEft e;
-    e.SetTarget(16, 8);
+    cGrpEft pe;
+    pe.SetTarget(16, 8);
     std::vector<u16> pic(4 * 3);
     for (int i = 0; i < 12; ++i) pic[i] = static_cast<u16>(100 + i);
-    std::vector<u16> dst(16 * 8, 0);
+    std::vector<u16> out(16 * 8, 0);
     // At (14, 6) only the picture's top-left 2 x 2 lies inside the 16 x 8 target.
-    e.DrawPicture(dst.data(), pic.data(), 14, 6, 4, 3, 0);
-    EXPECT_EQ(std::tuple(dst[6 * 16 + 14], dst[6 * 16 + 15], dst[7 * 16 + 14], dst[7 * 16 + 15]),
+    pe.DrawPicture(out.data(), pic.data(), 14, 6, 4, 3, 0);
+    EXPECT_EQ(std::tuple(out[6 * 16 + 14], out[6 * 16 + 15], out[7 * 16 + 14], out[7 * 16 + 15]),
               std::tuple(100, 101, 104, 105));
     int drawn = 0;
-    for (u16 v : dst) drawn += v != 0;
+    for (u16 v : out) drawn += v != 0;
     EXPECT_EQ(drawn, 4);
     // An area of columns 0..5 cuts a picture at (4, 0) after two columns.
-    std::fill(dst.begin(), dst.end(), 0);
-    e.SetArea(0, 0, 6, 8);
-    e.DrawPicture(dst.data(), pic.data(), 4, 0, 4, 3, 0);
-    EXPECT_EQ(dst[2 * 16 + 5], 109);
-    EXPECT_EQ(dst[2 * 16 + 6], 0);
+    std::fill(out.begin(), out.end(), 0);
+    pe.SetArea(0, 0, 6, 8);
+    pe.DrawPicture(out.data(), pic.data(), 4, 0, 4, 3, 0);
+    EXPECT_EQ(std::tuple(out[2 * 16 + 5], out[2 * 16 + 6]), std::tuple(109, 0));
     // The paint target is left as it was.
     EXPECT_EQ(std::tuple(gPaintBuf, gClipRect.width, gClipRect.height),
               std::tuple(canvas.data(), clip.width, clip.height));
     EXPECT_EQ(PaintPixelAddr(0, 1), gPaintBuf + gScreenPitch / 2);
     ResetPaint();
-}
-
-TEST(GrpEft, ParticleAllocationFailureIsReportedOnce) {
+    // A particle allocation failure is reported once.
     PlatformReset();
-    cGrpEft e;
-    Particle p;
-    p.life = 2;
-    p.colour = 9;
-    EXPECT_EQ(e.particle_put(p), 1);
-    std::vector<u16> t(640 * 480, 0);
-    e.DrawParticles(t.data());
-    EXPECT_EQ(t[0], 9);
+    cGrpEft ae;
+    Particle part;
+    part.life = 2;
+    part.colour = 9;
+    EXPECT_EQ(ae.particle_put(part), 1);
+    std::vector<u16> tgt(640 * 480, 0);
+    ae.DrawParticles(tgt.data());
+    EXPECT_EQ(tgt[0], 9);
     SetParticleAllocator([](int) -> void* { return nullptr; });
-    EXPECT_EQ(e.particle_put(p), 0);
-    EXPECT_EQ(e.particle_put(p), 0);
+    EXPECT_EQ(ae.particle_put(part), 0);
+    EXPECT_EQ(ae.particle_put(part), 0);
     SetParticleAllocator(nullptr);
     EXPECT_EQ(PlatformRecordedBoxes().size(), 1u);
-    e.UpdateParticles();
-    EXPECT_EQ(e.ParticleCount(), 1);
-    e.UpdateParticles();
-    EXPECT_EQ(e.ParticleCount(), 0);
+    for (int left : {1, 0}) {
+        ae.UpdateParticles();
+        EXPECT_EQ(ae.ParticleCount(), left);
+    }
     PlatformReset();
-}
-
-TEST(GrpEft, WorkBufferZoomsOutOfItsMiddleRow) {
-    cGrpEft e;
-    e.SetTarget(8, 8);
-    ASSERT_EQ(e.AllocWork(8, 8), 1);
-    for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 8; ++c) e.Work()[r * 8 + c] = static_cast<u16>(r + 1);
-    std::vector<u16> t(64, 0);
-    e.DrawWorkZoomed(t.data(), 2048);  // twice as tall: rows 0..7 show work rows 2..5
-    EXPECT_EQ(std::tuple(t[4 * 8], t[0], t[7 * 8]), std::tuple(5, 3, 6));
 }
 
 TEST(VecMath, ProductsRotationsAndNormalising) {

@@ -1,8 +1,10 @@
-// cGrpFont against a fake glyph source: every style pixel by pixel, the clip rules,
-// the colour ramp, backgrounds, the pen and the glyph cache.
+// cGrpFont against a fake glyph source: every style pixel by pixel against a
+// painter of the style rules, the clip rules, the colour ramp, backgrounds,
+// the pen and the glyph cache.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -58,16 +60,80 @@ struct FontTest : ::testing::Test {
     }
 };
 
+// Glyphs of many pixels in every style against a pixel-by-pixel painter of the
+// style rules, inside the clip and across its edges.
+constexpr int kRowsW = 64, kRowsH = 48, kCell = 16;
+std::vector<u8> gBits(kCell* kCell);  // the glyph of 'a', a byte per pixel
+
+// The rules: an outline rings each pixel (the row above, the left neighbour,
+// the row below from left to right) first; then row by row the ink (twice as
+// wide when bold) and its shadow one row down; the ramp moves the ink each row.
+// A pixel is written only inside the clip, one column short of its right edge.
+std::vector<u16> Paint(std::vector<u16> buf, int x, int y, int style, int kind, int L, int T, int R,
+                       int B) {
+    bool bold = kind == kStyleBoldShadow || kind == kStyleBoldOutline;
+    bool outline = kind == kStyleOutline || kind == kStyleBoldOutline;
+    bool shadow = kind == kStyleShadow || kind == kStyleBoldShadow;
+    int reach = bold ? 2 : 1;
+    auto put = [&](int px, int py, u16 v) {
+        if (px >= L && px + 1 < R && py >= T && py < B) buf[py * kRowsW + px] = v;
+    };
+    auto on = [&](int r, int c) { return gBits[r * kCell + c] != 0; };
+    if (outline)
+        for (int r = 0; r < kCell; ++r)
+            for (int c = 0; c < kCell; ++c) {
+                int px = x + c, py = y + r;
+                if (!on(r, c) || py <= T || py + 1 >= B || px < L - 1 || px + reach >= R) continue;
+                for (int d = 0; d < reach; ++d)
+                    for (auto [dx, dy] :
+                         {std::pair{0, -1}, {-1, 0}, {0, 0}, {-1, 1}, {0, 1}, {1, 1}})
+                        put(px + d + dx, py + dy, kShade);
+            }
+    u16 ink = kInk;
+    for (int r = 0; r < kCell; ++r) {
+        int py = y + r;
+        for (int c = 0; c < kCell; ++c) {
+            int px = x + c;
+            if (!on(r, c) || py < T || py >= B || (shadow && py + 1 >= B)) continue;
+            if (px < L || px + reach >= R) continue;
+            buf[py * kRowsW + px] = ink;
+            if (bold) buf[py * kRowsW + px + 1] = ink;
+            if (shadow) put(px + bold, py + 1, kShade), put(px + bold + 1, py + 1, kShade);
+        }
+        ink = static_cast<u16>(style & kStyleRampDown ? ink - 1
+                               : style & kStyleRampUp ? ink + 1
+                                                      : ink);
+    }
+    return buf;
+}
+
 }  // namespace
 
 // The pixels of each style, the ramp and the clip edges are checked against a
-// painter of the rules in GlyphRowsTest; here only how the style word picks one.
-TEST_F(FontTest, TheLowestStyleBitPicksTheStyle) {
+// painter of the rules below; here how the style word picks one, and
+// texts that draw nothing or less than they hold.
+TEST_F(FontTest, TheLowestStyleBitPicksTheStyleAndEmptyTextsDrawNothing) {
     EXPECT_TRUE(Draw("a", 5, 5, 0x20).empty()) << "no style bit draws nothing";
     EXPECT_EQ(Draw("a", 5, 5, kStylePlain | kStyleOutline), (std::vector<Px>{{5, 5, kInk}}));
+    // A lone lead byte at the end is not paired with the zero.
+    gShapes[0x00A4] = {{0, 0}};
+    const char lone[] = {'a', char(0xA4), 0};
+    std::fill(buf.begin(), buf.end(), 0);
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, lone, kInk, kStylePlain), 2);
+    EXPECT_EQ(font.FindGlyph(0x00A4), -1);
+    EXPECT_EQ(font.GetGlyphCount(), 1);
+    EXPECT_EQ(Ink().size(), 1u);
+    // Empty text and a released font.
+    std::fill(buf.begin(), buf.end(), 0);
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "", kInk, 1), 0);
+    font.Release();
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 0);
+    EXPECT_TRUE(Ink().empty());
+    font.Init(kW, kH);
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 1);
 }
 
-TEST_F(FontTest, GlyphsAtTheBufferEdgesNeverWriteOutside) {
+TEST_F(FontTest, GlyphsAtTheBufferEdgesNeverWriteOutsideNorPastTheClip) {
     font.SetShadowColor(kShade);
     font.SetBkColor(0x1234);
     gShapes['a'].clear();
@@ -85,9 +151,7 @@ TEST_F(FontTest, GlyphsAtTheBufferEdgesNeverWriteOutside) {
         ASSERT_EQ(padded[i], 0xBEEF) << i;
         ASSERT_EQ(padded[padded.size() - 1 - i], 0xBEEF) << i;
     }
-}
-
-TEST_F(FontTest, SetClipIsIntersectedWithTheTarget) {
+    // A clip is cut to the target.
     font.SetClip(-5, -5, 100, 100);
     int l, t, w, h;
     font.GetClip(&l, &t, &w, &h);
@@ -97,7 +161,7 @@ TEST_F(FontTest, SetClipIsIntersectedWithTheTarget) {
     EXPECT_EQ(std::make_tuple(l, t, w, h), std::make_tuple(30, 20, 2, 4));
 }
 
-TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAscii) {
+TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAsciiAndBackgroundsFillEachCell) {
     font.SetAdvance(18);
     std::fill(buf.begin(), buf.end(), 0);
     gShapes['a'] = {{0, 0}};
@@ -105,14 +169,11 @@ TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAscii) {
     // "a", then a Big5 character, then "a": the Big5 one starts at 18 - 9 = 9, the last at 27.
     const char text[] = {'a', char(0xA4), char(0xA4), 'a', 0};
     font.SetTargetSize(kW, kH);
-    std::vector<u16> wide(kW * kH);
-    EXPECT_EQ(font.DrawString(wide.data(), 0, 0, text, kInk, kStylePlain), 4);
-    EXPECT_EQ(wide[0], kInk);
-    EXPECT_EQ(wide[1 * kW + 9], kInk);
-    EXPECT_EQ(wide[27], kInk) << "after a Big5 character the pen moves the full advance";
-}
-
-TEST_F(FontTest, BackgroundFillsEachCellAndTheLastOneNarrower) {
+    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, text, kInk, kStylePlain), 4);
+    // After a Big5 character the pen moves the full advance.
+    EXPECT_EQ(Ink(), (std::vector<Px>{{0, 0, kInk}, {27, 0, kInk}, {9, 1, kInk}}));
+    // The background fills each cell, the last one narrower.
+    font.SetFont("fake", 8);
     gShapes['a'].clear();
     font.SetAdvance(10);
     font.SetBkColor(0x0505);
@@ -131,22 +192,19 @@ TEST_F(FontTest, BackgroundFillsEachCellAndTheLastOneNarrower) {
     EXPECT_TRUE(Draw("aa", 0, 0, kStylePlain).empty());
 }
 
-TEST_F(FontTest, CacheRendersEachCodeOnceAndKeepsCodesSorted) {
+TEST_F(FontTest, CacheRendersEachCodeOnceKeepsCodesSortedAndWhenFullDropsTheHighest) {
     Draw("a", 0, 0, kStylePlain);
     Draw("a", 0, 0, kStylePlain);
     EXPECT_EQ(GlyphRenderCount(), 1);
     Draw("cba", 0, 0, kStylePlain);
     EXPECT_EQ(GlyphRenderCount(), 3);
     EXPECT_EQ(font.GetGlyphCount(), 3);
-    EXPECT_EQ(font.FindGlyph('a'), 0);
-    EXPECT_EQ(font.FindGlyph('b'), 1);
-    EXPECT_EQ(font.FindGlyph('c'), 2);
-    EXPECT_EQ(font.FindGlyph('z'), -1);
+    EXPECT_EQ(std::tuple(font.FindGlyph('a'), font.FindGlyph('b'), font.FindGlyph('c'),
+                         font.FindGlyph('z')),
+              std::tuple(0, 1, 2, -1));
     font.SetFont("fake", 8);
     EXPECT_EQ(font.GetGlyphCount(), 0) << "a new font empties the cache";
-}
-
-TEST_F(FontTest, FullCacheDropsTheHighestCode) {
+    // A full cache drops the highest code.
     std::string text;
     int made = 0;
     // 1998 distinct Big5 codes, low ones first.
@@ -174,39 +232,7 @@ TEST_F(FontTest, FullCacheDropsTheHighestCode) {
     EXPECT_EQ(font.FindGlyph('a'), 0);
 }
 
-TEST_F(FontTest, LoneLeadByteAtTheEndIsNotPairedWithTheZero) {
-    gShapes[0x00A4] = {{0, 0}};
-    const char text[] = {'a', char(0xA4), 0};
-    std::fill(buf.begin(), buf.end(), 0);
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, text, kInk, kStylePlain), 2);
-    EXPECT_EQ(font.FindGlyph(0x00A4), -1);
-    EXPECT_EQ(font.GetGlyphCount(), 1);
-    EXPECT_EQ(Ink().size(), 1u);
-}
-
-TEST_F(FontTest, EmptyTextAndReleasedFontDrawNothing) {
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "", kInk, 1), 0);
-    font.Release();
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 0);
-    EXPECT_TRUE(Ink().empty());
-    font.Init(kW, kH);
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 1);
-}
-
-TEST(GlyphIndex, RowsOf157PerLeadByte) {
-    // Lead, trail, index: the common block from A440, the rarer one from C940,
-    // symbols before them, and codes outside every block at 0.
-    const int cases[][3] = {
-        {0xA1, 0x40, 0},   {0xA1, 0x7E, 62},   {0xA1, 0xA1, 63},
-        {0xA2, 0x40, 157}, {0xA4, 0x40, 408},  {0xC6, 0x7E, 408 + 34 * 157 + 62},
-        {0xC6, 0xA1, 0},   {0xC7, 0x41, 5809}, {0xC9, 0xFE, 6172 + 0xFE - 0x62},
-        {0xFA, 0x40, 0},   {0x80, 0x40, 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(Big5ToGlyphIndex(static_cast<u8>(c[0]), static_cast<u8>(c[1])), c[2])
-            << std::hex << c[0] << " " << c[1];
-}
-
-TEST(GameFonts, RecreateAndResetFollowTheSettings) {
+TEST(GameFonts, RecreateAndResetFollowTheSettingsAndGlyphRowsHold157PerLeadByte) {
     GlyphSetFake(FakeSource);
     ResetGameFonts();
     RecreateFonts();
@@ -224,5 +250,58 @@ TEST(GameFonts, RecreateAndResetFollowTheSettings) {
     RecreateFonts();
     EXPECT_TRUE(gMainFont.HasFace());
     ResetGameFonts();
+    GlyphSetFake(nullptr);
+    // Lead, trail, index: the common block from A440, the rarer one from C940,
+    // symbols before them, and codes outside every block at 0.
+    const int cases[][3] = {
+        {0xA1, 0x40, 0},   {0xA1, 0x7E, 62},   {0xA1, 0xA1, 63},
+        {0xA2, 0x40, 157}, {0xA4, 0x40, 408},  {0xC6, 0x7E, 408 + 34 * 157 + 62},
+        {0xC6, 0xA1, 0},   {0xC7, 0x41, 5809}, {0xC9, 0xFE, 6172 + 0xFE - 0x62},
+        {0xFA, 0x40, 0},   {0x80, 0x40, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Big5ToGlyphIndex(static_cast<u8>(c[0]), static_cast<u8>(c[1])), c[2])
+            << std::hex << c[0] << " " << c[1];
+}
+
+TEST(GlyphRows, EveryStyleMatchesThePixelRulesInsideAndAtTheClip) {
+    GlyphSetFake(FakeSource);
+    std::mt19937 rng(31);
+    int checked = 0;
+    for (int shape = 0; shape < 12; ++shape) {
+        gShapes['a'].clear();
+        for (int i = 0; i < kCell * kCell; ++i) {
+            gBits[i] = static_cast<int>(rng() % 100) < 15 + shape * 6;
+            if (gBits[i]) gShapes['a'].emplace_back(i % kCell, i / kCell);
+        }
+        cGrpFont font;
+        font.Init(kRowsW, kRowsH);
+        font.SetFont("fake", kCell);
+        font.SetAdvance(kCell);
+        font.SetShadowColor(kShade);
+        ASSERT_EQ(font.GetCellWidth(), kCell);
+        int L = 2 + shape % 3, T = 1 + shape % 2, R = kRowsW - 1 - shape % 4,
+            B = kRowsH - shape % 3;
+        font.SetClip(L, T, R - L, B - T);
+        for (int kind :
+             {kStylePlain, kStyleShadow, kStyleBoldShadow, kStyleOutline, kStyleBoldOutline})
+            for (int ramp : {0, kStyleRampUp, kStyleRampDown})
+                for (auto [x, y] : {std::pair{20, 16},
+                                    {L, T},
+                                    {L - 3, 10},
+                                    {R - kCell - 2, B - kCell - 1},
+                                    {R - 10, 20},
+                                    {30, B - 6},
+                                    {25, T + 1}}) {
+                    std::vector<u16> buf(kRowsW * kRowsH);
+                    for (auto& p : buf) p = static_cast<u16>(rng() | 0x8000);
+                    std::vector<u16> want = Paint(buf, x, y, kind | ramp, kind, L, T, R, B);
+                    char text[2] = {'a', 0};
+                    font.DrawString(buf.data(), x, y, text, kInk, kind | ramp);
+                    ASSERT_EQ(buf, want) << "shape " << shape << " style " << (kind | ramp)
+                                         << " at " << x << "," << y;
+                    ++checked;
+                }
+    }
+    EXPECT_EQ(checked, 12 * 5 * 3 * 7);
     GlyphSetFake(nullptr);
 }

@@ -19,7 +19,7 @@ std::vector<u8> Data(size_t n, bool random, u32 seed) {
     return v;
 }
 
-TEST(Lzo, RoundTripsRandomAndRegularData) {
+TEST(Lzo, RoundTripsUnpacksStopAtTheCapacityAndBlocksRefuseMismatches) {
     for (size_t n : {0u, 1u, 2u, 15u, 100u, 4096u, 65537u, 1000000u}) {
         for (bool random : {true, false}) {
             std::vector<u8> in = Data(n, random, static_cast<u32>(n));
@@ -38,30 +38,46 @@ TEST(Lzo, RoundTripsRandomAndRegularData) {
             MH_FREE(p);
         }
     }
-}
-
-TEST(Lzo, BlocksCarryTheirSizesAndRefuseMismatches) {
-    std::vector<u8> in = Data(50000, false, 1);
+    // Unpacking stops at the capacity.
+    std::vector<u8> in = Data(10000, true, 3);
+    i32 packed = 0;
+    u8* p = LzoPack(in.data(), 10000, &packed);
+    std::vector<u8> out(5000);
+    i32 n = 5000;
+    EXPECT_EQ(LzoUnpack(p, out.data(), packed, &n), kLzoOutputOverrun);
+    EXPECT_LE(n, 5000);
+    n = 10000;
+    std::vector<u8> full(10000);
+    EXPECT_EQ(LzoUnpack(p, full.data(), packed - 1, &n), kLzoInputOverrun);
+    EXPECT_EQ(LzoUnpackExact(p, packed, full.data(), 9999), kLzoOutputOverrun);
+    i32 m = 20000;
+    std::vector<u8> roomy(20000);
+    EXPECT_EQ(UnpackMemory(p, packed, roomy.data(), &m), 1);
+    EXPECT_EQ(m, 10000);
+    MH_FREE(p);
+    EXPECT_EQ(LzoPack(in.data(), -1, &packed), nullptr);
+    // Blocks carry their sizes and refuse mismatches.
+    std::vector<u8> data = Data(50000, false, 1);
     i32 size = 0;
-    u8* block = PackBlock(in.data(), 50000, &size);
+    u8* block = PackBlock(data.data(), 50000, &size);
     ASSERT_NE(block, nullptr);
-    u32 packed, unpacked;
-    std::memcpy(&packed, block, 4);
+    u32 bpacked, unpacked;
+    std::memcpy(&bpacked, block, 4);
     std::memcpy(&unpacked, block + 4, 4);
-    EXPECT_EQ(packed + 8, static_cast<u32>(size));
+    EXPECT_EQ(bpacked + 8, static_cast<u32>(size));
     EXPECT_EQ(unpacked, 50000u);
-    i32 out = 0;
-    u8* back = UnpackBlock(block, size, &out);
+    i32 got = 0;
+    u8* back = UnpackBlock(block, size, &got);
     ASSERT_NE(back, nullptr);
-    EXPECT_EQ(out, 50000);
-    EXPECT_EQ(std::memcmp(back, in.data(), 50000), 0);
+    EXPECT_EQ(got, 50000);
+    EXPECT_EQ(std::memcmp(back, data.data(), 50000), 0);
     MH_FREE(back);
 
     std::vector<u8> b(block, block + size);
     MH_FREE(block);
     auto unpack = [](std::vector<u8> v, i32 max = 64 << 20) {
-        i32 n = -1;
-        u8* p = UnpackBlock(v.data(), static_cast<i32>(v.size()), &n, max);
+        i32 bn = -1;
+        u8* p = UnpackBlock(v.data(), static_cast<i32>(v.size()), &bn, max);
         if (p) MH_FREE(p);
         return p != nullptr;
     };
@@ -85,26 +101,6 @@ TEST(Lzo, BlocksCarryTheirSizesAndRefuseMismatches) {
             t[8 + rng() % (t.size() - 8)] ^= static_cast<u8>(1 + rng() % 255);
         unpack(t);
     }
-}
-
-TEST(Lzo, UnpackStopsAtTheCapacity) {
-    std::vector<u8> in = Data(10000, true, 3);
-    i32 packed = 0;
-    u8* p = LzoPack(in.data(), 10000, &packed);
-    std::vector<u8> out(5000);
-    i32 n = 5000;
-    EXPECT_EQ(LzoUnpack(p, out.data(), packed, &n), kLzoOutputOverrun);
-    EXPECT_LE(n, 5000);
-    n = 10000;
-    std::vector<u8> full(10000);
-    EXPECT_EQ(LzoUnpack(p, full.data(), packed - 1, &n), kLzoInputOverrun);
-    EXPECT_EQ(LzoUnpackExact(p, packed, full.data(), 9999), kLzoOutputOverrun);
-    i32 m = 20000;
-    std::vector<u8> roomy(20000);
-    EXPECT_EQ(UnpackMemory(p, packed, roomy.data(), &m), 1);
-    EXPECT_EQ(m, 10000);
-    MH_FREE(p);
-    EXPECT_EQ(LzoPack(in.data(), -1, &packed), nullptr);
 }
 
 }  // namespace

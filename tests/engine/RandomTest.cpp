@@ -6,16 +6,10 @@
 
 #include "engine/Random.h"
 
-TEST(Random, SeedStepFollowsTheLinearCongruentialRule) {
+TEST(Random, SeedTableDrawsAndEdgeCases) {
+    // The seed steps by the linear congruential rule: 22695478 >> 16 = 346.
     SetSeed(0);
-    EXPECT_EQ(NextSeed(), 0u);
-    EXPECT_EQ(gRandomTable.seed, 1u);
-    EXPECT_EQ(NextSeed(), 346u);  // 22695478 >> 16
-    EXPECT_EQ(NextSeed(), 130u);
-    EXPECT_EQ(NextSeed(), 10982u);
-}
-
-TEST(Random, TableAfterSeedingAndFirstSteps) {
+    for (u32 v : {0u, 346u, 130u, 10982u}) EXPECT_EQ(NextSeed(), v);
     InitRandom(12345);
     EXPECT_EQ(std::tuple(gRandomTable.word[0], gRandomTable.word[1], gRandomTable.word[3],
                          gRandomTable.word[14]),
@@ -26,21 +20,13 @@ TEST(Random, TableAfterSeedingAndFirstSteps) {
         EXPECT_EQ(w & (0x8000u >> k), 0x8000u >> k) << k;
         EXPECT_EQ(w & ~(0xFFFFu >> k), 0u) << k;
     }
-    const u32 want[] = {1173, 53403, 52352, 35341, 27497};
-    for (u32 v : want) EXPECT_EQ(NextRandom(), v);
+    for (u32 v : {1173u, 53403u, 52352u, 35341u, 27497u}) EXPECT_EQ(NextRandom(), v);
     EXPECT_EQ(gRandomTable.index, 5u);
-}
-
-TEST(Random, RandomNUsesTheSecondWordOfEachPair) {
+    // RandomN uses the second word of each pair.
     InitRandom(12345);
-    const u32 want[] = {3, 41, 11, 46, 2, 89, 52, 25};
-    for (u32 v : want) EXPECT_EQ(RandomN(100), v);
+    for (u32 v : {3u, 41u, 11u, 46u, 2u, 89u, 52u, 25u}) EXPECT_EQ(RandomN(100), v);
     InitRandom(1);
-    const u32 want7[] = {1, 0, 5, 4, 4, 4, 0, 4};
-    for (u32 v : want7) EXPECT_EQ(RandomN(7), v);
-}
-
-TEST(Random, EdgeCases) {
+    for (u32 v : {1u, 0u, 5u, 4u, 4u, 4u, 0u, 4u}) EXPECT_EQ(RandomN(7), v);
     InitRandom(99);
     u32 before = gRandomTable.index;
     EXPECT_EQ(RandomN(1), 0u);
@@ -57,11 +43,8 @@ TEST(Random, EdgeCases) {
     InitRandom(5);
     for (int i = 0; i < 250; ++i) NextRandom();
     EXPECT_EQ(gRandomTable.index, 0u);
-}
-
-// Ranges wider than one 16-bit word: the draw ends, stays inside the range and
-// reaches its upper part (one word alone never passes 65535).
-TEST(Random, RangesAboveOneWordAreCoveredWithoutHanging) {
+    // Ranges wider than one 16-bit word: the draw ends, stays inside the range and
+    // reaches its upper part (one word alone never passes 65535).
     InitRandom(2024);
     const u32 n = 200000;
     int above = 0;

@@ -19,29 +19,77 @@ std::vector<u16> Words(const u8* p, i32 size) {
     return w;
 }
 
+// The value of each pixel of row y from 0 to n - 1 by the pixel test; -1 where
+// it is not solid.
+std::vector<i64> Solid(const void* pic, size_t size, i32 n, i32 y = 0) {
+    std::vector<i64> out;
+    for (i32 x = 0; x < n; ++x) {
+        u32 v = 0;
+        out.push_back(IsPicPixelSolid(pic, size, x, y, &v) ? i64{v} : -1);
+    }
+    return out;
+}
+
 std::vector<u8> Bytes(u8* p, i32 size) {
     std::vector<u8> v(p, p + size);
     MH_FREE(p);
     return v;
 }
 
-TEST(RlePic, EncodesTheHandBuiltRowExactly) {
-    u16 px[8] = {619, 619, 619, 619, 619, 0x1111, 0x2222, 0x3333};
+// A valid 2x2 picture to damage.
+std::vector<u8> Sample() {
+    u16 px[4] = {1, 2, 619, 3};
     i32 size = 0;
-    u8* pic = RleEncode(px, &size, 8, 1, 16);
-    std::vector<u16> want = {0xFFFF, 8,      1,      0x8010, 14, 0xC005,
-                             0x0003, 0x1111, 0x2222, 0x3333, 0,  0};
-    EXPECT_EQ(Words(pic, size), want);
-    MH_FREE(pic);
-
-    u16 plain[3] = {1, 12703, 2};
-    pic = RleEncode(plain, &size, 3, 1, 16);
-    std::vector<u16> want2 = {0xFFFF, 3, 1, 16, 0x8000 | 14, 1, 1, 0x8001, 1, 2, 0, 0};
-    EXPECT_EQ(Words(pic, size), want2);  // no first-key run: depth bit 15 clear
-    MH_FREE(pic);
+    u8* pic = RleEncode(px, &size, 2, 2, 16);
+    return Bytes(pic, size);
 }
 
-TEST(RlePic, RoundTripsEveryWidthInBothDepths) {
+void SetWord(std::vector<u8>& b, size_t at, u16 v) {
+    std::memcpy(&b[at], &v, 2);
+}
+
+TEST(RlePic, EncodesTheHandBuiltRowExactlyAndPixelTestsSeeOnlyLiteralRuns) {
+    auto words = [](std::vector<u16> px) {
+        i32 size = 0;
+        u8* pic = RleEncode(px.data(), &size, static_cast<i32>(px.size()), 1, 16);
+        std::vector<u16> w = Words(pic, size);
+        MH_FREE(pic);
+        return w;
+    };
+    EXPECT_EQ(
+        words({619, 619, 619, 619, 619, 0x1111, 0x2222, 0x3333}),
+        (std::vector<u16>{0xFFFF, 8, 1, 0x8010, 14, 0xC005, 0x0003, 0x1111, 0x2222, 0x3333, 0, 0}));
+    // No first-key run: depth bit 15 clear.
+    EXPECT_EQ(words({1, 12703, 2}),
+              (std::vector<u16>{0xFFFF, 3, 1, 16, 0x8000 | 14, 1, 1, 0x8001, 1, 2, 0, 0}));
+    // Pixel tests see only literal runs.
+    u16 px[6] = {0x100, 0x200, 619, 619, 0x300, 12703};
+    i32 size = 0;
+    u8* pic = RleEncode(px, &size, 6, 1, 16);
+    // Pixel 6 lies past the width, row 1 past the height.
+    EXPECT_EQ(Solid(pic, size, 7), (std::vector<i64>{0x100, 0x200, -1, -1, 0x300, -1, -1}));
+    EXPECT_FALSE(IsPicPixelSolid(pic, size, 0, 1, nullptr));
+    EXPECT_TRUE(IsPicPixelSolid(pic, size, 4, 0, nullptr));
+    PicFrame f;
+    f.pixels = pic;
+    f.size = static_cast<u32>(size);
+    EXPECT_EQ(PicHitTest(&f, 101, 50, 100, 50), 1);
+    EXPECT_EQ(PicHitTest(&f, 102, 50, 100, 50), 0);
+    EXPECT_EQ(PicHitTest(&f, 99, 50, 100, 50), 0);
+    MH_FREE(pic);
+
+    // A run of the kind never written is taken and is transparent: it
+    // decodes to the first key.
+    const u16 unused[] = {0xFFFF, 2, 1, 0x10, 10, 0x4001, 1, 0x7C00, 0, 0};
+    EXPECT_EQ(Solid(unused, sizeof unused, 2), (std::vector<i64>{-1, 0x7C00}));
+    i32 w = 0, h = 0, d = 0;
+    u16* back = static_cast<u16*>(RleDecode(unused, sizeof unused, &w, &h, &d));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::tuple(back[0], back[1]), std::tuple(619, 0x7C00));
+    MH_FREE(back);
+}
+
+TEST(RlePic, RoundTripsEveryWidthInBothDepthsAndSplitsLongRuns) {
     std::mt19937 rng(11);
     for (i32 w = 1; w <= 2000; ++w) {
         i32 h = 1 + w % 3;
@@ -69,9 +117,7 @@ TEST(RlePic, RoundTripsEveryWidthInBothDepths) {
             MH_FREE(pic);
         }
     }
-}
-
-TEST(RlePic, LongRunsAreSplitAtTheCountLimit) {
+    // Long runs are split at the count limit.
     std::vector<u16> px(20000, 619);
     px[19999] = 5;
     i32 size = 0;
@@ -86,50 +132,14 @@ TEST(RlePic, LongRunsAreSplitAtTheCountLimit) {
     MH_FREE(pic);
 }
 
-TEST(RlePic, PixelTestsSeeOnlyLiteralRuns) {
-    u16 px[6] = {0x100, 0x200, 619, 619, 0x300, 12703};
-    i32 size = 0;
-    u8* pic = RleEncode(px, &size, 6, 1, 16);
-    u32 v = 0;
-    EXPECT_TRUE(IsPicPixelSolid(pic, size, 1, 0, &v));
-    EXPECT_EQ(v, 0x200u);
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 2, 0, &v));  // just right of a literal run
-    EXPECT_TRUE(IsPicPixelSolid(pic, size, 4, 0, nullptr));
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 5, 0, nullptr));
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 0, 1, nullptr));  // y equal to the height
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 6, 0, nullptr));
-    PicFrame f;
-    f.pixels = pic;
-    f.size = static_cast<u32>(size);
-    EXPECT_EQ(PicHitTest(&f, 101, 50, 100, 50), 1);
-    EXPECT_EQ(PicHitTest(&f, 102, 50, 100, 50), 0);
-    EXPECT_EQ(PicHitTest(&f, 99, 50, 100, 50), 0);
-    MH_FREE(pic);
-
-    // A run of the kind never written is taken and is transparent: it
-    // decodes to the first key.
-    const u16 unused[] = {0xFFFF, 2, 1, 0x10, 10, 0x4001, 1, 0x7C00, 0, 0};
-    EXPECT_FALSE(IsPicPixelSolid(unused, sizeof unused, 0, 0, nullptr));
-    EXPECT_TRUE(IsPicPixelSolid(unused, sizeof unused, 1, 0, &v));
-    EXPECT_EQ(v, 0x7C00u);
-    i32 w = 0, h = 0, d = 0;
-    u16* back = static_cast<u16*>(RleDecode(unused, sizeof unused, &w, &h, &d));
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back[0], 619);
-    EXPECT_EQ(back[1], 0x7C00);
-    MH_FREE(back);
-}
-
-TEST(RlePic, ConvertsToTheScreenAndFromEightBits) {
+TEST(RlePic, ConvertsAndRefusesHugeHeadersAndPicturesThatLieAboutTheirRows) {
     SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
     u16 px[4] = {0x7FFF, 619, 0x0001, 12703};
     i32 size = 0;
     u8* pic = RleEncode(px, &size, 4, 1, 16);
     i32 w = 0, h = 0, d = 0;
     EXPECT_EQ(RleConvertToScreen(pic, size, &w, &h, &d), 1);
-    u32 v = 0;
-    IsPicPixelSolid(pic, size, 0, 0, &v);
-    EXPECT_EQ(v, 0xFFDFu);
+    EXPECT_EQ(Solid(pic, size, 1), std::vector<i64>{0xFFDF});
     MH_FREE(pic);
 
     u8 idx[5] = {0, 1, 2, 3, 2};
@@ -141,14 +151,11 @@ TEST(RlePic, ConvertsToTheScreenAndFromEightBits) {
     f.pixels = pic;
     f.size = static_cast<u32>(size);
     f.palette = pal;
+    // Indices 1 and 3 are the keys.
     EXPECT_EQ(RleConvert8To16(&f), 1);
     EXPECT_EQ(f.width, 5);
     ASSERT_TRUE(RleCheck(f.pixels, f.size));
-    EXPECT_TRUE(IsPicPixelSolid(f.pixels, f.size, 0, 0, &v));
-    EXPECT_EQ(v, 0xF800u);
-    EXPECT_FALSE(IsPicPixelSolid(f.pixels, f.size, 3, 0, nullptr));
-    EXPECT_TRUE(IsPicPixelSolid(f.pixels, f.size, 4, 0, &v));
-    EXPECT_EQ(v, 0x001Fu);
+    EXPECT_EQ(Solid(f.pixels, f.size, 5), (std::vector<i64>{0xF800, -1, 0x001F, -1, 0x001F}));
 
     // The same with the palette in front of the picture.
     pic = RleEncode(idx, &size, 5, 1, 8);
@@ -163,83 +170,46 @@ TEST(RlePic, ConvertsToTheScreenAndFromEightBits) {
     MH_FREE(conv);
     MH_FREE(f.pixels);
     ResetPixelFormat();
-}
-
-// A valid 2x2 picture to damage.
-std::vector<u8> Sample() {
-    u16 px[4] = {1, 2, 619, 3};
-    i32 size = 0;
-    u8* pic = RleEncode(px, &size, 2, 2, 16);
-    return Bytes(pic, size);
-}
-
-void SetWord(std::vector<u8>& b, size_t at, u16 v) {
-    std::memcpy(&b[at], &v, 2);
-}
-
-TEST(RlePic, RefusesPicturesThatLieAboutTheirRows) {
-    std::vector<u8> good = Sample();
-    ASSERT_TRUE(RleCheck(good.data(), good.size()));
-    i32 w, h, d;
-    {  // rows whose runs overrun the width
-        std::vector<u8> b = good;
-        SetWord(b, 10, 3);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr);
-    }
-    {  // a row length past the buffer
-        std::vector<u8> b = good;
-        SetWord(b, 8, 0x7FF0);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-        EXPECT_FALSE(IsPicPixelSolid(b.data(), b.size(), 0, 0, nullptr));
-    }
-    {  // truncated anywhere
-        for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(RleCheck(good.data(), n)) << n;
-    }
-    {  // a run of the kind never written, past the width
-        std::vector<u8> b = good;
-        SetWord(b, 10, 0x4003);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-    }
-    {  // more rows than the height
-        std::vector<u8> b = good;
-        SetWord(b, 4, 1);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-    }
-    {  // wrong magic and depth
-        std::vector<u8> b = good;
-        SetWord(b, 6, 12);
-        EXPECT_FALSE(RleCheck(b.data(), b.size()));
-        EXPECT_EQ(RleConvertToScreen(b.data(), b.size(), &w, &h, &d), 0);
-        b = good;
-        b[0] = 0;
-        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr);
-    }
-}
-
-}  // namespace
-
-TEST(RlePic, HeadersAskingForHugePlainBuffersAreRefused) {
     // Two rows of one literal pixel each, under headers whose w x h x 2 wraps in
     // 32 bits (65535 x 32769 x 2 = 2^32 + 65534), turns negative (2^31) or asks
     // for gigabytes: the second row would land past a buffer sized in 32 bits.
-    auto pic = [](u16 w, u16 h) {
+    auto huge = [](u16 hw, u16 hh) {
         std::vector<u8> b;
-        for (u16 v : {u16{0xFFFF}, w, h, u16{16}, u16{8}, u16{1}, u16{0x1234}, u16{0}, u16{8},
+        for (u16 v : {u16{0xFFFF}, hw, hh, u16{16}, u16{8}, u16{1}, u16{0x1234}, u16{0}, u16{8},
                       u16{1}, u16{0x4321}, u16{0}, u16{0}})
             b.insert(b.end(), {static_cast<u8>(v), static_cast<u8>(v >> 8)});
         return b;
     };
-    i32 w = 0, h = 0, d = 0;
+    i32 hw = 0, hh = 0, hd = 0;
     for (auto [pw, ph] : {std::pair<u16, u16>{65535, 32769}, {32768, 32768}, {65535, 65535}}) {
-        std::vector<u8> b = pic(pw, ph);
+        std::vector<u8> b = huge(pw, ph);
         ASSERT_TRUE(RleCheck(b.data(), b.size())) << pw << "x" << ph;
-        EXPECT_EQ(RleDecode(b.data(), b.size(), &w, &h, &d), nullptr) << pw << "x" << ph;
+        EXPECT_EQ(RleDecode(b.data(), b.size(), &hw, &hh, &hd), nullptr) << pw << "x" << ph;
     }
     // The same rows under a modest header decode, both pixels in place.
-    std::vector<u8> ok = pic(3, 2);
-    u16* px = static_cast<u16*>(RleDecode(ok.data(), ok.size(), &w, &h, &d));
-    ASSERT_NE(px, nullptr);
-    EXPECT_EQ(std::tuple(w, h, px[0], px[3]), std::tuple(3, 2, 0x1234, 0x4321));
-    MH_FREE(px);
+    std::vector<u8> ok = huge(3, 2);
+    u16* hpx = static_cast<u16*>(RleDecode(ok.data(), ok.size(), &hw, &hh, &hd));
+    ASSERT_NE(hpx, nullptr);
+    EXPECT_EQ(std::tuple(hw, hh, hpx[0], hpx[3]), std::tuple(3, 2, 0x1234, 0x4321));
+    MH_FREE(hpx);
+    // Pictures that lie about their rows are refused by every reader.
+    std::vector<u8> good = Sample();
+    ASSERT_TRUE(RleCheck(good.data(), good.size()));
+    i32 lw, lh, ld;
+    // Rows whose runs overrun the width, a row length past the buffer, a run of
+    // the kind never written past the width, more rows than the height, a wrong
+    // depth and a wrong magic.
+    const std::pair<size_t, u16> lies[] = {{10, 3}, {8, 0x7FF0}, {10, 0x4003},
+                                           {4, 1},  {6, 12},     {0, 0xFF00}};
+    for (auto [at, word] : lies) {
+        std::vector<u8> lb = good;
+        SetWord(lb, at, word);
+        EXPECT_FALSE(RleCheck(lb.data(), lb.size())) << at << " " << word;
+        EXPECT_EQ(RleDecode(lb.data(), lb.size(), &lw, &lh, &ld), nullptr) << at << " " << word;
+        EXPECT_FALSE(IsPicPixelSolid(lb.data(), lb.size(), 0, 0, nullptr)) << at << " " << word;
+        EXPECT_EQ(RleConvertToScreen(lb.data(), lb.size(), &lw, &lh, &ld), 0) << at << " " << word;
+    }
+    for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(RleCheck(good.data(), n)) << n;
 }
+
+}  // namespace

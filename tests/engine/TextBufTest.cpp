@@ -28,7 +28,7 @@ struct TextBufTest : ::testing::Test {
 }  // namespace
 
 // Bytes typed into an empty field of eight bytes, and the text it then holds.
-TEST_F(TextBufTest, TypedBytesGoInAsWholeCharactersOnly) {
+TEST_F(TextBufTest, TypedAndInsertedBytesGoInAsWholeCharactersOnly) {
     const std::string yg = Utf8ToBig5("月港"), qi = Utf8ToBig5("奇");
     const struct {
         const char* what;
@@ -52,43 +52,37 @@ TEST_F(TextBufTest, TypedBytesGoInAsWholeCharactersOnly) {
     EXPECT_EQ(f.GetCaret(), 6);
     // Only the percent sign is refused with a sound.
     EXPECT_EQ(sounds, std::vector<int>{kRefusedCharSfx});
-}
-
-TEST_F(TextBufTest, InsertInTheMiddlePushesOutWholeCharactersOnly) {
+    // An insert in the middle pushes out whole characters only.
     const std::string yue = Utf8ToBig5("月"), gang = Utf8ToBig5("港");
-    cTextBuf f((yue + gang + "ab").c_str(), 6, 0, 0);
-    EXPECT_EQ(std::string(f.Text()), yue + gang + "ab");
-    Key(f, VK_RIGHT);
-    Type(f, "z");
-    EXPECT_EQ(std::string(f.Text()), yue + "z" + gang + "a");
-    Type(f, "y");
-    EXPECT_EQ(std::string(f.Text()), yue + "zy" + gang);
-    Type(f, "x");
-    EXPECT_EQ(std::string(f.Text()), yue + "zyx") << "half of 港 never stays";
+    cTextBuf m((yue + gang + "ab").c_str(), 6, 0, 0);
+    EXPECT_EQ(std::string(m.Text()), yue + gang + "ab");
+    Key(m, VK_RIGHT);
+    // Half of 港 never stays.
+    for (auto [typed, text] :
+         {std::pair{"z", yue + "z" + gang + "a"}, {"y", yue + "zy" + gang}, {"x", yue + "zyx"}}) {
+        Type(m, typed);
+        EXPECT_EQ(std::string(m.Text()), text) << typed;
+    }
 }
 
-TEST_F(TextBufTest, EditingKeysMoveByCharacters) {
+TEST_F(TextBufTest, EditingKeysMoveByCharactersAndEnterAndEscSetTheResult) {
     const std::string yue = Utf8ToBig5("月");
     cTextBuf f((yue + "a" + yue).c_str(), 16, 0, 0);
-    Key(f, VK_END);
-    EXPECT_EQ(f.GetCaret(), 5);
-    Key(f, VK_LEFT);
-    EXPECT_EQ(f.GetCaret(), 3);
-    Key(f, VK_BACK);
-    EXPECT_EQ(std::string(f.Text()), yue + yue);
-    EXPECT_EQ(f.GetCaret(), 2);
-    Key(f, VK_HOME);
-    EXPECT_EQ(f.GetCaret(), 0);
-    Key(f, VK_DELETE);
-    EXPECT_EQ(std::string(f.Text()), yue);
-    Key(f, VK_BACK);  // at the start it deletes the character at the start
-    EXPECT_EQ(std::string(f.Text()), "");
+    // At the start Backspace deletes the character at the start.
+    const struct {
+        u32 key;
+        std::string text;
+        int caret;
+    } steps[] = {{VK_END, yue + "a" + yue, 5}, {VK_LEFT, yue + "a" + yue, 3},
+                 {VK_BACK, yue + yue, 2},      {VK_HOME, yue + yue, 0},
+                 {VK_DELETE, yue, 0},          {VK_BACK, "", 0}};
+    for (const auto& s : steps) {
+        Key(f, s.key);
+        EXPECT_EQ(std::pair(std::string(f.Text()), f.GetCaret()), std::pair(s.text, s.caret))
+            << s.key;
+    }
     Key(f, VK_INSERT);
     EXPECT_EQ(f.GetInsertMode(), 1);
-}
-
-TEST_F(TextBufTest, EnterAndEscSetTheResult) {
-    cTextBuf f;
     Key(f, VK_RETURN);
     EXPECT_EQ(f.GetResult(), 1);
     Type(f, "a");
@@ -98,7 +92,7 @@ TEST_F(TextBufTest, EnterAndEscSetTheResult) {
     EXPECT_EQ(g.GetResult(), 2);
 }
 
-TEST_F(TextBufTest, ImeCharactersEndTheMessageAndImeModeIgnoresChars) {
+TEST_F(TextBufTest, ImeCharactersEndTheMessageImeModeIgnoresCharsAndTextIsCutOnCharacters) {
     cTextBuf f(8, 0, 0);
     SetActiveTextBuf(&f);
     EXPECT_TRUE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
@@ -112,41 +106,34 @@ TEST_F(TextBufTest, ImeCharactersEndTheMessageAndImeModeIgnoresChars) {
     EXPECT_EQ(std::string(f.Text()), "\xA4\xA4q");
     SetActiveTextBuf(nullptr);
     EXPECT_FALSE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
-}
-
-TEST_F(TextBufTest, GetTextAndSetTextCutOnCharacterBoundaries) {
+    // GetText and SetText cut on character boundaries.
     const std::string yue = Utf8ToBig5("月");
-    cTextBuf f(5, 0, 0);
-    EXPECT_EQ(f.SetText(("a" + yue + yue + "b").c_str()), 1);
-    EXPECT_EQ(std::string(f.Text()), "a" + yue + yue);
+    cTextBuf t(5, 0, 0);
+    EXPECT_EQ(t.SetText(("a" + yue + yue + "b").c_str()), 1);
+    EXPECT_EQ(std::string(t.Text()), "a" + yue + yue);
     char out[8];
     std::memset(out, 'X', sizeof out);
-    f.GetText(out, 4);
-    EXPECT_EQ(std::string(out), "a" + yue) << "four bytes hold three of text and the zero";
-    f.GetText(out, 3);
-    EXPECT_EQ(std::string(out), "a");
-    f.GetText(out, 8);
-    EXPECT_EQ(std::string(out), "a" + yue + yue);
-    Key(f, VK_END);
-    f.SetText("z");
-    Type(f, "y");
-    EXPECT_EQ(std::string(f.Text()), "zy") << "the caret never stays past the text";
+    // Four bytes hold three of text and the zero.
+    for (auto [room, text] :
+         {std::pair{4, "a" + yue}, {3, std::string("a")}, {8, "a" + yue + yue}}) {
+        t.GetText(out, room);
+        EXPECT_EQ(std::string(out), text) << room;
+    }
+    Key(t, VK_END);
+    t.SetText("z");
+    Type(t, "y");
+    EXPECT_EQ(std::string(t.Text()), "zy") << "the caret never stays past the text";
 }
 
-TEST(MbsCut, NeverSplitsACharacter) {
+TEST(MbsCut, NeverSplitsACharacterAndTheCodeMapMapsBig5ToGb2312AndBack) {
     const char t[] = {'a', '\xA4', '\xA4', 'b', 0};
-    EXPECT_EQ(MbsCutLen(t, 0), 0);
-    EXPECT_EQ(MbsCutLen(t, 1), 1);
-    EXPECT_EQ(MbsCutLen(t, 2), 1);
-    EXPECT_EQ(MbsCutLen(t, 3), 3);
-    EXPECT_EQ(MbsCutLen(t, 99), 4);
+    for (auto [room, len] : {std::pair{0, 0}, {1, 1}, {2, 1}, {3, 3}, {99, 4}})
+        EXPECT_EQ(MbsCutLen(t, room), len) << room;
     const char lone[] = "a\xA4";
     EXPECT_EQ(MbsCutLen(lone, 5), 2) << "a final lead byte is one character";
     EXPECT_EQ(Big5CharPrev(t, t + 3), t + 1);
     EXPECT_EQ(Big5CharNext(t + 1), t + 3);
-}
-
-TEST(CodeMap, MapsBig5ToGb2312AndBack) {
+    // The code map from Big5 to GB2312 and back.
     EXPECT_EQ(CodeMapLookup(0x40A1), 0x2E2E) << "no map yet";
     BuildCodeMap();
     ASSERT_NE(gCodeMap, nullptr);

@@ -56,18 +56,17 @@ TEST(PicArchive, EveryFrameOfTheSampleComesBackAsDrawn) {
                              << "picture " << n << " frame " << f << " wide " << wide);
                 const PicFrame* got = GetPic(static_cast<u16>(n), static_cast<u16>(f));
                 ASSERT_NE(got, nullptr) << PicLastError();
-                EXPECT_EQ(got->width, pic.frames[f].w);
-                EXPECT_EQ(got->height, pic.frames[f].h);
+                EXPECT_EQ(std::tuple(got->width, got->height, got->palette != nullptr),
+                          std::tuple(pic.frames[f].w, pic.frames[f].h, pic.depth == 8));
                 EXPECT_TRUE(RleCheck(got->pixels, got->size));
                 EXPECT_EQ(Plain(got), Expected(pic, pic.frames[f]));
-                EXPECT_EQ(got->palette != nullptr, pic.depth == 8);
             }
         }
         ResetPixelFormat();
     }
 }
 
-TEST(PicArchive, NumbersAddressArchiveAndEntry) {
+TEST(PicArchive, NumbersAddressArchiveAndEntryAndAMissingArchiveFailsItsOwn) {
     ArchiveRoot root;
     root.WriteSample();
     // Entry 2999 of all_map2 is picture 17999; entry 1 of all_item is 3001.
@@ -75,7 +74,10 @@ TEST(PicArchive, NumbersAddressArchiveAndEntry) {
     last[2999] = SamplePictures().at(sample_art::kMapObject);
     std::string error;
     root.Write(5, ".tsw", BuildTswArchive(last, &error));
+    std::filesystem::remove(root.File(2, ".tsw"));  // fails only its own pictures
     root.Open();
+    EXPECT_EQ(GetPic(sample_art::kMagicRing, 0), nullptr);
+    EXPECT_NE(GetPic(sample_art::kCursor, 0), nullptr);
     EXPECT_NE(GetPic(17999, 1), nullptr);
     EXPECT_EQ(GetPic(17999, 2), nullptr);  // beyond the frame count
     EXPECT_NE(GetPic(3001, 3), nullptr);
@@ -85,7 +87,7 @@ TEST(PicArchive, NumbersAddressArchiveAndEntry) {
     EXPECT_EQ(GetPic(2, 24), nullptr);
 }
 
-TEST_F(SampleCache, LoadsOnceAndFindsWithoutLoading) {
+TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
     EXPECT_EQ(FindCachedPic(1, 0), nullptr);
     PicFrame* a = GetPic(1, 0);
     ASSERT_NE(a, nullptr);
@@ -95,9 +97,28 @@ TEST_F(SampleCache, LoadsOnceAndFindsWithoutLoading) {
     FreePics();
     EXPECT_EQ(GetPicCacheStats().total, 0u);
     EXPECT_EQ(FindCachedPic(1, 0), nullptr);
+    // Failures are neither cached nor leaked.
+    MemDbgStats before = MemDbgGetStats();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(GetPic(4, 0), nullptr);   // empty entry
+        EXPECT_EQ(GetPic(1, 99), nullptr);  // beyond the frames
+    }
+    PicCacheStats s = GetPicCacheStats();
+    EXPECT_EQ(s.total, 0u);
+    for (u16 c : s.counts) EXPECT_EQ(c, 0);
+    EXPECT_EQ(s.failures, 6u);
+    FreeTswBuffers();
+    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+    PicFrame f;
+    ASSERT_EQ(ReadPicDirect(sample_art::kBackdrop, 0, &f), 1);
+    EXPECT_EQ(std::tuple(f.width, f.height), std::tuple(640, 480));
+    EXPECT_TRUE(RleCheck(f.pixels, f.size));
+    MH_FREE(f.pixels);
+    EXPECT_EQ(GetPicCacheStats().total, 0u);
+    EXPECT_EQ(ReadPicDirect(0, 0, &f), 0);
 }
 
-TEST_F(SampleCache, BudgetZeroTrimsTheFullestBucketOnEveryMiss) {
+TEST_F(SampleCache, TrimsTheLeastRecentlyUsedOfTheFullestBucket) {
     SetPicMemory(0);
     ASSERT_NE(GetPic(1, 0), nullptr);
     ASSERT_NE(GetPic(1, 1), nullptr);
@@ -110,9 +131,7 @@ TEST_F(SampleCache, BudgetZeroTrimsTheFullestBucketOnEveryMiss) {
     PicCacheStats s = GetPicCacheStats();
     EXPECT_EQ(std::tuple(s.counts[1], s.counts[2], s.total),
               std::tuple(0, 1, FindCachedPic(2, 0)->size));
-}
-
-TEST_F(SampleCache, EvictsTheLeastRecentlyUsedOfTheFullestBucket) {
+    // Eviction takes the least recently used frame of the fullest bucket.
     u32 frameSize = GetPic(1, 0)->size;  // every person frame has about this size
     FreePics();
     // Bucket 1: frames 0, 1, 2 of picture 1; bucket 2: frames 0, 1 of picture 2.
@@ -122,44 +141,19 @@ TEST_F(SampleCache, EvictsTheLeastRecentlyUsedOfTheFullestBucket) {
     PicCacheNewTick();
     SetPicMemory(GetPicCacheStats().total - frameSize / 2);
     ASSERT_NE(GetPic(3, 0), nullptr);
-    EXPECT_EQ(FindCachedPic(1, 1), nullptr);
-    EXPECT_NE(FindCachedPic(1, 0), nullptr);
-    EXPECT_NE(FindCachedPic(1, 2), nullptr);
-    EXPECT_NE(FindCachedPic(2, 0), nullptr);
-    EXPECT_NE(FindCachedPic(2, 1), nullptr);
+    auto cached = [] {
+        std::vector<bool> in;
+        for (auto [n, f] : {std::pair{1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}})
+            in.push_back(FindCachedPic(static_cast<u16>(n), static_cast<u16>(f)) != nullptr);
+        return in;
+    };
+    EXPECT_EQ(cached(), (std::vector<bool>{true, false, true, true, true}));
     // The finds above put frame 0 last; a tie between buckets 1 and 2 (two
     // each) takes bucket 1.
     PicCacheNewTick();
     SetPicMemory(GetPicCacheStats().total - frameSize / 2);
     GetPic(3, 1);
-    EXPECT_EQ(FindCachedPic(1, 0), nullptr);
-    EXPECT_NE(FindCachedPic(1, 2), nullptr);
-    EXPECT_NE(FindCachedPic(2, 1), nullptr);
-}
-
-TEST(PicCache, MissingArchiveFailsOnlyItsOwnPictures) {
-    ArchiveRoot root;
-    root.WriteSample();
-    std::filesystem::remove(root.File(1, ".tsw"));
-    root.Open();
-    EXPECT_EQ(GetPic(sample_art::kItemIcons, 0), nullptr);
-    EXPECT_NE(GetPic(1, 0), nullptr);
-    EXPECT_NE(GetPic(sample_art::kCursor, 0), nullptr);
-}
-
-TEST_F(SampleCache, FailuresAreNeitherCachedNorLeaked) {
-    FreePics();
-    MemDbgStats before = MemDbgGetStats();
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(GetPic(4, 0), nullptr);   // empty entry
-        EXPECT_EQ(GetPic(1, 99), nullptr);  // beyond the frames
-    }
-    PicCacheStats s = GetPicCacheStats();
-    EXPECT_EQ(s.total, 0u);
-    for (u16 c : s.counts) EXPECT_EQ(c, 0);
-    EXPECT_EQ(s.failures, 6u);
-    FreeTswBuffers();
-    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+    EXPECT_EQ(cached(), (std::vector<bool>{false, false, true, true, true}));
 }
 
 int gMapPicCalls = 0;
@@ -215,9 +209,15 @@ struct BadArchive : testing::Test {
     }
 };
 
-TEST_F(BadArchive, DamagedHeadsRecordsAndBlocksAreRefused) {
+TEST_F(BadArchive, DamagedHeadsRecordsBlocksFramesAndTruncatedFilesAreRefused) {
     const std::vector<u8> whole = file;
+    // A frame count larger than the head or the file: the records that exist
+    // still load; one inside the head has nonsense data, others lie past the
+    // 11788-byte head.
+    StoreU16(&file[picAt + 6], 400);
     EXPECT_NE(Load(2), nullptr);
+    for (u16 frame : {200, 350, 399}) EXPECT_EQ(Load(frame), nullptr) << frame;
+    file = whole;
     StoreU16(&file[picAt + 4], 0xABCE);  // wrong magic
     EXPECT_EQ(Load(), nullptr);
     EXPECT_NE(std::string(PicLastError()).find("all_char.tsw: offset"), std::string::npos)
@@ -240,53 +240,28 @@ TEST_F(BadArchive, DamagedHeadsRecordsAndBlocksAreRefused) {
     u32 block = picAt + LoadU32(&file[Record(0)]);
     for (u32 i = 0; i < 12; ++i) file[block + i] ^= 0x5A;  // corrupt LZO block
     EXPECT_EQ(Load(), nullptr);
-}
-
-TEST_F(BadArchive, TruncatedFiles) {
-    std::vector<u8> whole = file;
+    FreePics();  // frame 2 of the whole file is cached
     for (size_t cut : {size_t{10}, size_t{kTswDirectoryEnd - 5}, size_t{picAt + 6},
                        size_t{picAt + 60}, whole.size() - 1}) {
         file.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
         EXPECT_EQ(Load(2), nullptr) << cut;
     }
-}
-
-TEST_F(BadArchive, FrameCountLargerThanTheHeadOrTheFile) {
-    StoreU16(&file[picAt + 6], 400);
-    EXPECT_NE(Load(2), nullptr);    // the records that exist still load
-    EXPECT_EQ(Load(200), nullptr);  // record inside the head, data nonsense
-    EXPECT_EQ(Load(350), nullptr);  // record beyond the 11788-byte head
-    EXPECT_EQ(Load(399), nullptr);
-}
-
-TEST_F(BadArchive, FrameThatIsNoWholePicture) {
     // A block that unpacks cleanly to exactly its size, but to a broken picture.
-    std::vector<u8> pic(408, 0x11);
-    StoreU16(&pic[0], 0xFFFF);
-    StoreU16(&pic[2], 16);
-    StoreU16(&pic[4], 16);
-    StoreU16(&pic[6], 16);
+    std::vector<u8> broken(408, 0x11);
+    StoreU16(&broken[0], 0xFFFF);
+    StoreU16(&broken[2], 16);
+    StoreU16(&broken[4], 16);
+    StoreU16(&broken[6], 16);
     i32 packed = 0;
-    u8* lzo = LzoPack(pic.data(), 408, &packed);
-    u32 block = picAt + LoadU32(&file[Record(0)]);
+    u8* lzo = LzoPack(broken.data(), 408, &packed);
+    u32 at = picAt + LoadU32(&file[Record(0)]);
     ASSERT_LE(static_cast<u32>(packed), LoadU32(&file[Record(0) + 4]) + 100);
-    file.resize(std::max<size_t>(file.size(), block + packed));
-    std::memcpy(&file[block], lzo, packed);
+    file.resize(std::max<size_t>(file.size(), at + packed));
+    std::memcpy(&file[at], lzo, packed);
     MH_FREE(lzo);
     StoreU32(&file[Record(0) + 4], static_cast<u32>(packed));
     EXPECT_EQ(Load(), nullptr);
     EXPECT_NE(std::string(PicLastError()).find("run-coded"), std::string::npos);
-}
-
-TEST_F(SampleCache, ReadsWithoutACacheNode) {
-    PicFrame f;
-    ASSERT_EQ(ReadPicDirect(sample_art::kBackdrop, 0, &f), 1);
-    EXPECT_EQ(f.width, 640);
-    EXPECT_EQ(f.height, 480);
-    EXPECT_TRUE(RleCheck(f.pixels, f.size));
-    MH_FREE(f.pixels);
-    EXPECT_EQ(GetPicCacheStats().total, 0u);
-    EXPECT_EQ(ReadPicDirect(0, 0, &f), 0);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ bool RealFontPresent() {
 
 }  // namespace
 
-TEST(RealGlyphs, GlyphsFallInsideTheCellAndBlanksStayEmpty) {
+TEST(RealGlyphs, GlyphsFallInsideTheCellAndOnlyBlanksAreEmpty) {
     GlyphSetFake(nullptr);
     if (!RealFontPresent()) GTEST_SKIP() << "AR PL UMing is not installed";
     const std::string zhong = B5("中");
@@ -53,13 +53,8 @@ TEST(RealGlyphs, GlyphsFallInsideTheCellAndBlanksStayEmpty) {
     EXPECT_EQ(RenderOne(16, 0xA4, 0x20).ink, 0) << "0x20 is no trail byte";
     EXPECT_EQ(RenderOne(16, ' ', 0).ink, 0);
     EXPECT_EQ(RenderOne(16, 0xA1, 0x40).ink, 0) << "the full-width space";
-}
-
-// The 45 codes the TW face has no glyph for are drawn from the HK face where it
-// has them (C8D6-C8F1) and as a hollow box elsewhere, never blank.
-TEST(RealGlyphs, CodesTheTaiwanFaceLacksAreNeverBlank) {
-    GlyphSetFake(nullptr);
-    if (!RealFontPresent()) GTEST_SKIP() << "AR PL UMing is not installed";
+    // The 45 codes the TW face has no glyph for are drawn from the HK face where it
+    // has them (C8D6-C8F1) and as a hollow box elsewhere, never blank.
     std::vector<std::pair<u8, u8>> codes = {{0xA1, 0xC3}, {0xC6, 0xE5}};
     for (int t = 0xD4; t <= 0xFE; ++t) codes.push_back({0xC8, static_cast<u8>(t)});
     ASSERT_EQ(codes.size(), 45u);
@@ -74,12 +69,9 @@ TEST(RealGlyphs, CodesTheTaiwanFaceLacksAreNeverBlank) {
             EXPECT_EQ(r.ink == box, !fromHk) << std::hex << int(lead) << int(trail);
         }
     }
-}
-
-TEST(RealGlyphs, FontDrawsBig5TextIntoABuffer) {
-    GlyphSetFake(nullptr);
+    // The font draws Big5 text into a buffer.
     cGrpFont font;
-    if (!font.Init(64, 20)) GTEST_SKIP() << "AR PL UMing is not installed";
+    ASSERT_TRUE(font.Init(64, 20));
     std::vector<u16> buf(64 * 20, 0);
     EXPECT_EQ(font.DrawString(buf.data(), 0, 0, B5("遊戲暫停"), 0x7FFF, kStylePlain), 8);
     int left = 0, right = 0;
