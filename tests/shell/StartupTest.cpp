@@ -76,6 +76,7 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     gFrameId = kQuitFrameId;
     h.RunFrames(3);
     EXPECT_TRUE(h.quit());
+    EXPECT_EQ(gSuspended, 1u);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gReleaseRuns, 1u);
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
@@ -91,6 +92,7 @@ TEST(Startup, QuitBitReleasesExactlyOnce) {
     EXPECT_TRUE(h.quit());
     EXPECT_EQ(gReleaseRuns, 1u);
     EXPECT_EQ(gDrawSurface, nullptr);
+    EXPECT_FALSE(IsWindow(gMainWnd));
     ReleaseGame();
     EXPECT_EQ(gReleaseRuns, 1u);
 }
