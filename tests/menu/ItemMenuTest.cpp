@@ -4,25 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
-#include <string>
+#include <tuple>
 #include <vector>
 
-#include "data/GameData.h"
+#include "data/Config.h"
 #include "data/Equipage.h"
 #include "data/GameFlags.h"
-#include "engine/DInput.h"
-#include "engine/FrameState.h"
-#include "data/Config.h"
 #include "menu/AbilityPanel.h"
 #include "menu/MenuState.h"
 #include "mhdata/Databases.h"
 #include "mhdata/SampleMenu.h"
-#include "platform/Input.h"
-#include "platform/TextCodec.h"
-#include "support/MenuSession.h"
-#include "ui/ActPic.h"
-#include "ui/Control.h"
+#include "menu/MenuPages.h"
 
 namespace {
 
@@ -30,9 +22,6 @@ using sampleMenu::kRebirthHerb;
 using sampleMenu::kStrengthPill;
 using sampleMenu::kWisdomWater;
 
-int Action(const cControl* c) {
-    return c && c->normalPic ? c->normalPic->player.action : -1;
-}
 std::string Line(int n) {
     return gAbilityPanel.lines[n];
 }
@@ -79,8 +68,8 @@ TEST_F(MenuTest, TheMapsF1AfterTheSystemMenuStartsOnTheFirstRow) {
     PressF1OnTheMap();
     ASSERT_NE(gItemMenuFrame, nullptr);
     EXPECT_EQ(gKeyFocus, 0);
-    EXPECT_EQ(gMouseInput.x, 580);
-    EXPECT_EQ(gMouseInput.y, 120) << "the cursor on side row 0";
+    EXPECT_EQ(std::make_pair(gMouseInput.x, gMouseInput.y), std::make_pair(580, 120))
+        << "the cursor on side row 0";
 }
 
 TEST_F(MenuTest, FocusOutsideTheSideRowsOpensOnRowZero) {
@@ -117,10 +106,9 @@ TEST_F(MenuTest, NextLevelLineStatusIconsAndPlayTime) {
     }
     s.status = 0x4000 | 0x400 | 0x1000 | 0x8;
     Page().SelectRole(0);
-    EXPECT_EQ(Page().member.icons[0]->id, 2100);
-    EXPECT_EQ(Page().member.icons[1]->id, 2103);
-    EXPECT_EQ(Action(Page().member.icons[0]), 40);
-    EXPECT_EQ(Action(Page().member.icons[1]), 42);
+    cControl** icons = Page().member.icons;
+    EXPECT_EQ(std::make_tuple(icons[0]->id, icons[1]->id, Action(icons[0]), Action(icons[1])),
+              std::make_tuple(2100, 2103, 40, 42));
     s.status = 0x8;  // sleep and the like show nothing here
     Page().SelectRole(0);
     EXPECT_FALSE(Page().member.icons[0]->shown);
@@ -137,13 +125,15 @@ TEST_F(MenuTest, NextLevelLineStatusIconsAndPlayTime) {
 TEST_F(MenuTest, SwappedLeadRolesSwapPicturesNotNames) {
     PutGameFlag(kLeadSwapFlag, 1);
     OpenItems();
-    EXPECT_EQ(Action(Page().member.portrait), 41) << "role 0 shows role 1's portrait";
-    EXPECT_EQ(Action(Page().party.slots[0]), 27);
-    EXPECT_EQ(Action(Page().party.slots[1]), 24);
-    EXPECT_EQ(std::string(Page().member.nameText), Utf8ToBig5("雷恩")) << "role 0's own name";
+    // Role 0 shows role 1's portrait and keeps its own name.
+    auto pictures = [&] {
+        return std::make_tuple(Action(Page().member.portrait), Action(Page().party.slots[0]),
+                               Action(Page().party.slots[1]));
+    };
+    EXPECT_EQ(pictures(), std::make_tuple(41, 27, 24));
+    EXPECT_EQ(std::string(Page().member.nameText), Big5("雷恩"));
     Page().SelectRole(1);
-    EXPECT_EQ(Action(Page().member.portrait), 40);
-    EXPECT_EQ(Action(Page().party.slots[1]), 25);
+    EXPECT_EQ(pictures(), std::make_tuple(40, 26, 25));
 }
 
 TEST_F(MenuTest, AShownRoleOutsideThePartyOpensOnTheFirstMember) {
@@ -210,27 +200,12 @@ TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
             continue;
         }
         ASSERT_TRUE(hint->shown) << c.x << "," << c.y;
-        EXPECT_EQ(std::string(hint->text), Utf8ToBig5(c.hint));
+        EXPECT_EQ(std::string(hint->text), Big5(c.hint));
     }
     MenuSpot slot = cPartySlots::CursorSpot(1);
     MoveTo(slot.x, slot.y, 2);
     EXPECT_EQ(std::string(Page().panel.tipText->text), std::string(gRoleStats[gParty[1]].name));
     EXPECT_EQ(Page().focus, 21);
-}
-
-TEST_F(MenuTest, DownFromATabLandsOnTheListsFirstRow) {
-    OpenItems();
-    ClickSide(4);
-    ASSERT_EQ(Page().subMode, kItemSpecialList);
-    MoveTo(470, 20, 2);
-    ASSERT_EQ(Page().focus, 0);
-    Tap(kScanDown, 2);
-    EXPECT_EQ(Page().focus, 30);
-    EXPECT_EQ(gMouseInput.y, 110);
-    for (int i = 0; i < 2; ++i) {  // two entries: row 1, then no third row
-        Tap(kScanDown, 2);
-        EXPECT_EQ(Page().focus, 31) << i;
-    }
 }
 
 // ---- lists ----
@@ -253,6 +228,18 @@ TEST_F(MenuTest, ListsGroupByTypeAndKeepTheirRanges) {
         EXPECT_EQ(Page().subMode, 0);
         EXPECT_EQ(sounds.played().back(), 263);
     }
+    // Down from a tab lands on the list's first row.
+    ClickSide(4);
+    ASSERT_EQ(Page().subMode, kItemSpecialList);
+    MoveTo(470, 20, 2);
+    ASSERT_EQ(Page().focus, 0);
+    Tap(kScanDown, 2);
+    EXPECT_EQ(Page().focus, 30);
+    EXPECT_EQ(gMouseInput.y, 110);
+    for (int i = 0; i < 2; ++i) {  // two entries: row 1, then no third row
+        Tap(kScanDown, 2);
+        EXPECT_EQ(Page().focus, 31) << i;
+    }
 }
 
 TEST_F(MenuTest, SpendingTheLastPieceAtTheBottomMovesTheViewUp) {
@@ -273,7 +260,7 @@ TEST_F(MenuTest, SpendingTheLastPieceAtTheBottomMovesTheViewUp) {
     EXPECT_EQ(Page().list.top, 0) << "the view moved up one";
     for (int r = 0; r < 10; ++r) EXPECT_NE(Page().list.rowName[r], nullptr) << r;
     h.RunFrames(1);
-    EXPECT_EQ(std::string(Page().list.rowText[0]), Utf8ToBig5("藥草"));
+    EXPECT_EQ(std::string(Page().list.rowText[0]), Big5("藥草"));
 }
 
 TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
@@ -290,7 +277,7 @@ TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
     EXPECT_EQ(Page().list.rowName[4], nullptr);
     EXPECT_NE(Page().list.rowName[3], nullptr);
     h.RunFrames(1);
-    EXPECT_EQ(std::string(Page().list.rowText[2]), Utf8ToBig5("還魂丹")) << "item 3 moved up";
+    EXPECT_EQ(std::string(Page().list.rowText[2]), Big5("還魂丹")) << "item 3 moved up";
     ClickRow(7);  // below the rows: nothing
     EXPECT_EQ(Page().list.Count(), 4);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261, 261}));
@@ -333,9 +320,7 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     sounds.Clear();
     ClickRow(0);
     ASSERT_EQ(Page().subMode, kItemTargetChoice);
-    ASSERT_NE(Page().marker, nullptr);
-    EXPECT_EQ(Page().marker->x, 375);
-    EXPECT_EQ(Page().marker->y, 64);
+    EXPECT_EQ(Spot(Page().marker), std::pair(375, 64));
     ClickSlot(1);
     EXPECT_EQ(Page().subMode, kItemUseList);
     EXPECT_GT(gRoleStats[gParty[1]].hp, 1);
@@ -366,9 +351,8 @@ TEST_F(MenuTest, UsingTheLastPieceInTheChoiceLeavesTheCursorOnRowZero) {
     ClickRow(0);
     ASSERT_EQ(Page().subMode, kItemTargetChoice);
     ClickSlot(1);
-    EXPECT_EQ(Page().list.Count(), 0);
-    EXPECT_EQ(Page().focus, 30);
-    EXPECT_EQ(Page().chosen, 0);
+    EXPECT_EQ(std::make_tuple(Page().list.Count(), Page().focus, Page().chosen),
+              std::make_tuple(0, 30, 0));
 }
 
 // ---- preview ----

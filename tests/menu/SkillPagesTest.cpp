@@ -3,30 +3,21 @@
 // a skill with and without a target choice, scrolling, and bad values.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <tuple>
 #include <vector>
 
-#include "data/GameData.h"
-#include "data/GameFlags.h"
 #include "data/Config.h"
+#include "data/GameFlags.h"
+#include "menu/MenuPages.h"
 #include "menu/MenuState.h"
 #include "menu/SkillFrame.h"
 #include "menu/SkillListFrame.h"
 #include "mhdata/SampleSkillMenu.h"
-#include "platform/TextCodec.h"
-#include "support/MenuSession.h"
-#include "ui/Control.h"
 
 namespace {
 
 namespace ss = sampleSkills;
 
-std::string Big5(const char* utf8) {
-    return Utf8ToBig5(utf8);
-}
-std::string Text(const cControl* c) {
-    return c && c->text ? c->text : "";
-}
 bool Grey(const cControl* c) {
     return c->style == kStyleShadow && (c->colour & 0xFFFF) == ColorRefToScreen(0x969696);
 }
@@ -91,8 +82,7 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
     OpenSkills();
     EXPECT_EQ(Text(Skills().frame.member.name), std::string(gRoleStats[2].name));
     ClickTab(1);  // this page's own tab
-    EXPECT_EQ(gFrameId, kScreenBit | 23u);
-    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 23u, 1u));
     EXPECT_TRUE(sounds.played().empty());
     OpenRow(0);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261})) << "the list's own forward sound";
@@ -173,8 +163,7 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
     EXPECT_EQ(Captions(), (std::vector<std::string>{Big5("醫 　療")}));
     EXPECT_EQ(Skills().frame.panel.captions[0]->y, 100);
     ClickAt(520, 140);  // the second band: no row
-    EXPECT_EQ(gFrameId, kScreenBit | 23u);
-    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 23u, 1u));
     ClickAt(520, 131);  // the first band's last line
     h.RunFrames(2);
     ASSERT_EQ(gFrameId, kScreenBit | 24u);
@@ -280,8 +269,7 @@ TEST_F(SkillPages, AOneMemberPartyUsesAOneTargetSkillAtOnce) {
     OpenList(0, 1);
     ClickRow(0);
     EXPECT_EQ(List().subMode, kSkillListMain);
-    EXPECT_EQ(gRoleStats[0].mp, 32);
-    EXPECT_EQ(gRoleStats[0].hp, 50);
+    EXPECT_EQ(std::make_pair(gRoleStats[0].mp, gRoleStats[0].hp), std::make_pair(32, 50));
     EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
 }
 
@@ -291,8 +279,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     OpenList(0, 1);
     ClickRow(0);
     ASSERT_EQ(List().subMode, kSkillListTarget);
-    EXPECT_EQ(List().marker->x, 375);
-    EXPECT_EQ(List().marker->y, 64);
+    EXPECT_EQ(Spot(List().marker), std::pair(375, 64));
     EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
     Key(kScanDown);
     EXPECT_EQ(List().marker->y, 136);
@@ -301,8 +288,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     EXPECT_EQ(List().marker->y, 64);
     ClickSlot(2);
     EXPECT_EQ(List().subMode, kSkillListMain);
-    EXPECT_EQ(gRoleStats[2].hp, 50);
-    EXPECT_EQ(gRoleStats[0].mp, 32);
+    EXPECT_EQ(std::make_pair(gRoleStats[2].hp, gRoleStats[0].mp), std::make_pair(50, 32));
     EXPECT_EQ(Text(List().frame.member.name), std::string(gRoleStats[0].name));
     // Again, the slot under the mouse and a click on the background.
     ClickRow(0);
@@ -310,8 +296,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     EXPECT_EQ(List().marker->y, 136);
     sounds.Clear();
     ClickAt(200, 20);
-    EXPECT_EQ(gRoleStats[1].hp, 50);
-    EXPECT_EQ(gRoleStats[0].mp, 24);
+    EXPECT_EQ(std::make_pair(gRoleStats[1].hp, gRoleStats[0].mp), std::make_pair(50, 24));
     EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
     // A right click and an F key end the choice with nothing spent.
     ClickRow(0);
@@ -345,8 +330,7 @@ TEST_F(SkillPages, FifteenEntriesScrollToFiveAndTenCannotScroll) {
     EXPECT_EQ(List().focus, 19);
     Key(kScanDown);
     Key(kScanPgDn);
-    EXPECT_EQ(List().list.top, 0);
-    EXPECT_EQ(List().focus, 19);
+    EXPECT_EQ(std::make_pair(List().list.top, List().focus), std::make_pair(0, 19));
 }
 
 // ---- bad values ----
@@ -369,16 +353,14 @@ TEST_F(SkillPages, OpeningTakesAnyFocusWordAndAMemberOutsideTheParty) {
         gMenuRole = 2;
         gKeyFocus = f;
         Open(23);
-        EXPECT_EQ(Skills().focus, 32) << f;
-        EXPECT_EQ(gKeyFocus, 0);
+        EXPECT_EQ(std::make_pair(Skills().focus, gKeyFocus), std::make_pair(32, 0)) << f;
         gFramePhase = 2;
         h.RunFrames(1);
     }
     gMenuRole = 6;
     gFrameId = 0;
     Open(23);
-    EXPECT_EQ(gMenuRole, 0u);
-    EXPECT_EQ(Skills().focus, 30);
+    EXPECT_EQ(std::make_pair(gMenuRole, Skills().focus), std::make_pair(0u, 30));
 }
 
 TEST_F(SkillPages, DownFromTheSixthSlotWrapsOnlyWithoutASeventhMember) {

@@ -22,8 +22,6 @@ struct ShopListTest : ShopTest {
         ASSERT_EQ(BuyCore().current, 100);
     }
     void Key(u8 code) { Tap(code, 2); }
-    void ClickMore() { ClickAt(318, 320); }
-    void ClickConfirm() { ClickAt(330, 365); }
 };
 
 // Keys over lists of 11, 12 and 30 entries: the top row after each run of keys.
@@ -84,10 +82,13 @@ TEST_F(ShopListTest, QuantityBoxKeysAndTwoCancels) {
     EXPECT_EQ(gFrameId, kBuyFront);
 }
 
-TEST_F(ShopListTest, BuyingThreeSwordsPaysAndAddsThreeCopies) {
+// Three short swords at 100 cost 300 and add three copies; a negative price
+// buys for nothing; money above the cap from a save reads as the cap and pays
+// from it.
+TEST_F(ShopListTest, BuyingPaysAndAddsCopies) {
     gSmartMouse = 0;
     gScriptVars[0] = 1000;
-    OpenShop(false, {{0, {0}}});  // the short sword, 100
+    OpenShop(false, {{0, {0}}});
     OpenBuyList(0);
     const int before = CountUnwornEquipage(0);
     const std::string ownedBefore = BuyCore().ownedText[0];
@@ -95,14 +96,29 @@ TEST_F(ShopListTest, BuyingThreeSwordsPaysAndAddsThreeCopies) {
     EXPECT_EQ(BuyCore().quantityBar.maximum, 10);
     ClickMore();
     ClickMore();
-    EXPECT_EQ(BuyCore().quantity, 3);
-    EXPECT_EQ(BuyCore().total, 300);
+    EXPECT_EQ(std::make_pair(BuyCore().quantity, BuyCore().total), std::make_pair(3, i64{300}));
     ClickConfirm();
     EXPECT_EQ(Money(), 700);
     EXPECT_EQ(CountUnwornEquipage(0), before + 3);
     EXPECT_EQ(std::atoi(BuyCore().ownedText[0]), std::atoi(ownedBefore.c_str()) + 3);
     EXPECT_EQ(sounds.played(), (std::vector<int>{262, 261, 261, 264}));
     EXPECT_EQ(BuyCore().mode, 0u);
+
+    gEquipages[0].price = -100;
+    Back();
+    OpenBuyList(0);
+    ClickListRow(0);
+    ClickMore();
+    ClickConfirm();
+    EXPECT_EQ(Money(), 700);
+    gEquipages[0].price = 100;
+    gScriptVars[0] = 0x80000010u;
+    Back();
+    OpenBuyList(0);
+    EXPECT_EQ(BuyCore().money, 0x7FFFFFFF);
+    ClickListRow(0);
+    ClickConfirm();
+    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu - 100);
 }
 
 TEST_F(ShopListTest, LimitsByMoneyRoomAndTheCap) {
@@ -132,28 +148,6 @@ TEST_F(ShopListTest, LimitsByMoneyRoomAndTheCap) {
     EXPECT_EQ(BuyLimit(0, 0), 99);
     for (EquipageData& e : gOwnedEquipage) e.id = 0;
     EXPECT_EQ(BuyLimit(0, 0), 0) << "all 256 places in use";
-}
-
-// A negative price buys for nothing; money above the cap from a save reads as
-// the cap and pays from it.
-TEST_F(ShopListTest, NegativePricesAndMoneyAboveTheCap) {
-    gSmartMouse = 0;
-    gEquipages[0].price = -100;
-    gScriptVars[0] = 50;
-    OpenShop(false, {{0, {0}}});
-    OpenBuyList(0);
-    ClickListRow(0);
-    ClickMore();
-    ClickConfirm();
-    EXPECT_EQ(Money(), 50);
-    gEquipages[0].price = 100;
-    gScriptVars[0] = 0x80000010u;
-    Back();
-    OpenBuyList(0);
-    EXPECT_EQ(BuyCore().money, 0x7FFFFFFF);
-    ClickListRow(0);
-    ClickConfirm();
-    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu - 100);
 }
 
 // Changes of attack and defence worked out by hand for the sample's pieces.
@@ -215,21 +209,20 @@ TEST_F(EquipChangeTest, PreviewIsTheRealChangeInEveryBonusMode) {
     EXPECT_EQ(gRoles[0].equip[kSlotAccessory2], -1) << "the preview wears nothing";
 }
 
-TEST_F(EquipChangeTest, TwoHandedReplacesWeaponAndShield) {
+TEST_F(EquipChangeTest, WhatAPieceTakesOff) {
+    auto change = [](const EquipageData& record) {
+        AttackDefence c = EquipChange(record, 0);
+        return std::make_pair(c.attack, c.defence);
+    };
     // Great sword: attack 30, defence -5; short sword attack 10; wood shield defence 8.
     Wear(0, kSlotWeapon, Own(0));
     Wear(0, kSlotShield, Own(3));
-    AttackDefence c = EquipChange(gEquipages[1], 0);
-    EXPECT_EQ(c.attack, 20);
-    EXPECT_EQ(c.defence, -13);
+    EXPECT_EQ(change(gEquipages[1]), std::make_pair(i64{20}, i64{-13}));
     // Over a worn two-handed weapon only that weapon goes.
     Wear(0, kSlotWeapon, Own(1));
-    c = EquipChange(gEquipages[1], 0);
-    EXPECT_EQ(c.attack, 0);
-    EXPECT_EQ(c.defence, 0);
-}
-
-TEST_F(EquipChangeTest, AccessoryTakesTheEmptySecondSlot) {
+    EXPECT_EQ(change(gEquipages[1]), std::make_pair(i64{0}, i64{0}));
+    // A charm of defence 6: the empty second slot takes it, though slot 1 gives
+    // less (4); with 6 in slot 2, slot 1 goes.
     EquipageData charm = gEquipages[7];
     charm.defence = 6;
     charm.attack = 0;
@@ -237,11 +230,9 @@ TEST_F(EquipChangeTest, AccessoryTakesTheEmptySecondSlot) {
     i32 worn = Own(7);
     gOwnedEquipage[worn].defence = 4;
     Wear(0, kSlotAccessory1, worn);
-    AttackDefence c = EquipChange(charm, 0);
-    EXPECT_EQ(c.defence, 6) << "slot 2 is empty and gives less than slot 1";
-    Wear(0, kSlotAccessory2, Own(7));  // defence 6 in slot 2: slot 1 (4) goes
-    c = EquipChange(charm, 0);
-    EXPECT_EQ(c.defence, 2);
+    EXPECT_EQ(change(charm).second, 6);
+    Wear(0, kSlotAccessory2, Own(7));
+    EXPECT_EQ(change(charm).second, 2);
 }
 
 TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {
