@@ -4,26 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 #include <vector>
 
 #include "data/Equipage.h"
-#include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "menu/AbilityPanel.h"
 #include "menu/EquipFrame.h"
-#include "menu/MenuState.h"
-#include "mhdata/Databases.h"
+#include "menu/MenuPages.h"
 #include "mhdata/SampleEquip.h"
-#include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
-#include "support/MenuSession.h"
 
 namespace {
-
-std::string Big5(const char* utf8) {
-    return Utf8ToBig5(utf8);
-}
 
 // The owned place holding the first piece of record id, worn or not as asked.
 i32 OwnedOf(i32 id, bool worn) {
@@ -60,17 +51,9 @@ bool SlotShown(int slot) {
     return gAbilityPanel.slots[slot] && gAbilityPanel.slots[slot]->shown;
 }
 
-struct EquipTest : MenuTest {
+struct EquipTest : MenuPageTest {
     cEquipFrame& Equip() { return *gEquipFrame; }
-    void OpenEquip() {
-        OpenItems();
-        ClickSide(1);
-        h.RunFrames(2);
-        ASSERT_EQ(gFrameId, kScreenBit | 3u);
-        ASSERT_NE(gEquipFrame, nullptr);
-        ASSERT_EQ(gFramePhase, 1u);
-        sounds.Clear();
-    }
+    void OpenEquip() { OpenSide(1, 3); }
     void OpenSlotList(int slot) {
         ClickSide(slot);
         ASSERT_EQ(Equip().subMode, 1);
@@ -90,16 +73,6 @@ struct EquipTest : MenuTest {
     void PointAt(i32 entry) { MoveTo(520, 108 + 24 * RowOf(entry), 2); }
     std::string Worn(int k) { return Equip().wornText[k]; }
 };
-
-TEST_F(EquipTest, WornPiecesAndEmptySlots) {
-    OpenEquip();
-    // Role 0 holds the two-handed 巨劍 in both rows and wears no hat.
-    EXPECT_EQ(Worn(0), Big5("巨劍"));
-    EXPECT_EQ(Worn(1), Big5("巨劍"));
-    EXPECT_EQ(Worn(2), Big5("未裝備"));
-    EXPECT_FALSE(Equip().wornIcon[2]->shown);
-    EXPECT_TRUE(Equip().wornIcon[0]->shown);
-}
 
 TEST_F(EquipTest, TheListFiltersSortsAndScrolls) {
     OpenEquip();
@@ -280,8 +253,15 @@ TEST_F(EquipTest, ComparisonLines) {
     EXPECT_EQ(std::string(gAbilityPanel.lines[1]), "+7");
 }
 
-TEST_F(EquipTest, BadSlotValuesAndIconsShowNothing) {
+TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
     OpenEquip();
+    // Role 0 holds the two-handed 巨劍 in both rows and wears no hat.
+    EXPECT_EQ(Worn(0), Big5("巨劍"));
+    EXPECT_EQ(Worn(1), Big5("巨劍"));
+    EXPECT_EQ(Worn(2), Big5("未裝備"));
+    EXPECT_FALSE(Equip().wornIcon[2]->shown);
+    EXPECT_TRUE(Equip().wornIcon[0]->shown);
+    // Bad slot values and icons show nothing.
     i32 hatPlace = OwnedOf(sampleEquip::kFeatherHat, false);
     i32 freePlace = OwnedOf(-1, false);
     ASSERT_GE(freePlace, 0);
