@@ -73,7 +73,7 @@ TEST_F(ChooserTest, ModeOneListsStoryItemsAndHandsOverOnly103To108) {
     }
 }
 
-TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothing) {
+TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
     OwnOnly({kFirstStory, 0, kNameless, kFirstSpecial});
     gItems[kFirstSpecial].icon = 40;
     OpenChooser(0);
@@ -94,9 +94,7 @@ TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothing) {
     EXPECT_EQ(Result(), 0u);
     EXPECT_STREQ(gPickedItemName, "before");
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
-}
-
-TEST_F(ChooserTest, NothingToListClosesOnTheNextTick) {
+    // Nothing to list: closes on the next tick.
     OwnOnly({0, kNameless});  // nothing of types 12-15; the nameless never lists
     gScriptVars[kChooserResultVar] = 77;
     OpenItemFrame(1);
@@ -122,7 +120,7 @@ TEST_F(ChooserTest, ElevenEntriesScrollByOne) {
     EXPECT_EQ(std::string(gPickedItemName), std::string(gItems[10].name));
 }
 
-TEST_F(ChooserTest, BackdropIsBlackLeftOfTheListAndTheMapRightOfIt) {
+TEST_F(ChooserTest, BackdropIsBlackLeftOfTheListAndTheMapRightOfItOrAllBlack) {
     OwnOnly({kFirstStory});
     OpenChooser(1);
     const u16* px = gItemFrame->snapshot;
@@ -134,10 +132,7 @@ TEST_F(ChooserTest, BackdropIsBlackLeftOfTheListAndTheMapRightOfIt) {
     }
     EXPECT_GT(lit, 0) << "the map shows right of x 440";
     Cancel();
-}
-
-TEST_F(ChooserTest, ANoDrawingSurfaceGivesABlackBackdrop) {
-    OwnOnly({kFirstStory});
+    // No drawing surface: a black backdrop.
     cItemFrame chooser(1);
     DisplaySurface* saved = gDrawSurface;
     gDrawSurface = nullptr;
