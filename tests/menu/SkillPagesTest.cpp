@@ -56,7 +56,6 @@ struct SkillPages : MenuTest {
         ASSERT_EQ(gFramePhase, 1u);
     }
     void Key(u8 code) { Tap(code, 2); }
-    void ClickRow(int j) { ClickAt(520, 108 + 24 * j); }
     // The shown categories' captions, read off the page.
     std::vector<std::string> Captions() {
         std::vector<std::string> out;
@@ -181,7 +180,7 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
 
 // ---- colours and use ----
 
-TEST_F(SkillPages, RowColoursFollowMpStatusAndUseMode) {
+TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
     OpenList(0, 1);  // role 0's healing skills
     ASSERT_EQ(List().list.Count(), 15);
     EXPECT_EQ(Text(List().rowName[0]), Big5("小治療"));
@@ -212,6 +211,22 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseMode) {
     ClickRow(0);
     EXPECT_EQ(gRoleStats[0].mp, 8);
     EXPECT_TRUE(sounds.played().empty());
+    // Fifteen entries scroll to five; ten cannot scroll.
+    MoveTo(520, 108);
+    Key(kScanPgDn);
+    EXPECT_EQ(List().list.top, 5);
+    Key(kScanPgDn);
+    EXPECT_EQ(List().list.top, 5);
+    EXPECT_EQ(Text(List().rowName[0]), Big5("療法02")) << "entry 5";
+    BackToSkills();
+    for (int k = 11; k < 16; ++k) gLearnedSkills[0][ss::kFirstRow + k] = 0;
+    OpenRow(1);
+    ASSERT_EQ(List().list.Count(), 10);
+    MoveTo(520, 108 + 24 * 9, 2);
+    EXPECT_EQ(List().focus, 19);
+    Key(kScanDown);
+    Key(kScanPgDn);
+    EXPECT_EQ(std::make_pair(List().list.top, List().focus), std::make_pair(0, 19));
 }
 
 TEST_F(SkillPages, ASealedMemberStillUsesAGreyRowAndBattleSkillsStayGrey) {
@@ -313,25 +328,6 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
 }
 
 // ---- scrolling ----
-
-TEST_F(SkillPages, FifteenEntriesScrollToFiveAndTenCannotScroll) {
-    OpenList(0, 1);
-    MoveTo(520, 108);
-    Key(kScanPgDn);
-    EXPECT_EQ(List().list.top, 5);
-    Key(kScanPgDn);
-    EXPECT_EQ(List().list.top, 5);
-    EXPECT_EQ(Text(List().rowName[0]), Big5("療法02")) << "entry 5";
-    BackToSkills();
-    for (int k = 11; k < 16; ++k) gLearnedSkills[0][ss::kFirstRow + k] = 0;
-    OpenRow(1);
-    ASSERT_EQ(List().list.Count(), 10);
-    MoveTo(520, 108 + 24 * 9, 2);
-    EXPECT_EQ(List().focus, 19);
-    Key(kScanDown);
-    Key(kScanPgDn);
-    EXPECT_EQ(std::make_pair(List().list.top, List().focus), std::make_pair(0, 19));
-}
 
 // ---- bad values ----
 
