@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/Equipage.h"
@@ -181,8 +183,9 @@ TEST_F(EquipTest, ComparisonLines) {
     // is 0, light -15% of 100 is -15; nothing else moves.
     OpenSlotList(kSlotAccessory1);
     PointAt(OwnedOf(sampleEquip::kMoonRing, false));
-    EXPECT_EQ(std::string(gAbilityPanel.lines[6]), "+1");
-    EXPECT_EQ(std::string(gAbilityPanel.lines[15]), "-15");
+    EXPECT_EQ(
+        std::make_tuple(std::string(gAbilityPanel.lines[6]), std::string(gAbilityPanel.lines[15])),
+        std::make_tuple("+1", "-15"));
     for (int slot = 2; slot <= 18; ++slot)
         EXPECT_EQ(SlotShown(slot), slot == 8 || slot == 17) << slot;
     // Taking off an empty slot changes nothing.

@@ -364,15 +364,13 @@ TEST_F(MenuTest, ThePreviewShowsEachKindBesideItsAttributes) {
     OpenItems();
     ClickSide(0);
     Page().ShowItemEffect(kStrengthPill);  // strength +5, stamina -3, magic 0
-    EXPECT_EQ(Line(4), "+5");
-    EXPECT_EQ(Line(6), "+5");
-    EXPECT_EQ(Line(5), "-3");
+    EXPECT_EQ((std::vector{Line(4), Line(5), Line(6)}),
+              (std::vector<std::string>{"+5", "-3", "+5"}));
     EXPECT_TRUE(Shown(4) && Shown(6) && Shown(5) && Shown(7));
     EXPECT_FALSE(Shown(8));
     Page().HideAbilityPanel();
     Page().ShowItemEffect(kWisdomWater);  // percent: magic +10, spirit -5
-    EXPECT_EQ(Line(8), "+10%");
-    EXPECT_EQ(Line(9), "-5%");
+    EXPECT_EQ(std::make_tuple(Line(8), Line(9)), std::make_tuple("+10%", "-5%"));
     EXPECT_FALSE(Shown(4));
     Page().HideAbilityPanel();
     Page().ShowItemEffect(kRebirthHerb);  // overwrite: magic 50 over 20, spirit 30 over 30

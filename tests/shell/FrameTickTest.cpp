@@ -5,7 +5,6 @@
 
 #include "data/GameFlags.h"
 #include "engine/ErrorBox.h"
-#include "shell/Main.h"
 #include "platform/HostFs.h"
 #include "story/Countdowns.h"
 #include "support/Harness.h"

@@ -19,10 +19,8 @@
 #include <vector>
 
 #include "base/MemDbg.h"
-#include "engine/FrameState.h"
 #include "shell/Settings.h"
 #include "platform/Input.h"
-#include "platform/Win.h"
 #include "support/Harness.h"
 #include "ui/ScreenState.h"
 

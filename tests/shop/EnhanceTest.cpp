@@ -3,17 +3,10 @@
 #include <algorithm>
 #include <tuple>
 
-#include "base/ByteIo.h"
-#include "data/Equipage.h"
-#include "engine/FrameState.h"
-#include "engine/MyAct.h"
 #include "engine/Random.h"
 #include "engine/Tsw.h"
 #include "platform/TextCodec.h"
-#include "platform/Win.h"
-#include "shell/Settings.h"
 #include "shop/EnhanceFrame.h"
-#include "shop/ShopCommon.h"
 #include "shop/ShopSession.h"
 
 namespace {

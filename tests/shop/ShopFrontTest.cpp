@@ -1,6 +1,5 @@
 // The shop's front screens through the real tick: the store keeper's talk,
 // the packed category rows, tabs and keys, the party, leaving.
-#include "data/GameFlags.h"
 #include "shop/ShopSession.h"
 
 namespace {

@@ -4,7 +4,6 @@
 
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
-#include "data/GameFlags.h"
 #include "menu/EquipFrame.h"
 #include "platform/TextCodec.h"
 #include "shop/ShopSession.h"

@@ -1,8 +1,6 @@
 // The sell list: what it lists and in which order, prices and the money cap,
 // rows that go and rows that stay; bad stock and money from outside.
-#include "data/Equipage.h"
 #include "menu/AbilityPanel.h"
-#include "platform/TextCodec.h"
 #include "shop/ShopSession.h"
 
 namespace {
