@@ -26,7 +26,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(Startup, HeadlessStartMakesFoldersAndOpensTheTitle) {
+TEST(Startup, HeadlessStartMakesFoldersOpensTheTitleAndQuitsOnce) {
     Harness h;
     h.StartGame();
     for (const char* dir : {"Save", "Data", "Music", "ScrnShot"})
@@ -37,6 +37,15 @@ TEST(Startup, HeadlessStartMakesFoldersAndOpensTheTitle) {
     // The video player draws into the primary and gives the canvas back after.
     EXPECT_NE(gVideoTarget.pixels, nullptr);
     EXPECT_TRUE(static_cast<bool>(gVideoTarget.afterStop));
+    // The quit bit releases exactly once.
+    gRunState |= kRunQuit;
+    h.RunFrames(3);
+    EXPECT_TRUE(h.quit());
+    EXPECT_EQ(gReleaseRuns, 1u);
+    EXPECT_EQ(gDrawSurface, nullptr);
+    EXPECT_FALSE(IsWindow(gMainWnd));
+    ReleaseGame();
+    EXPECT_EQ(gReleaseRuns, 1u);
 }
 
 // The sample's settings name no root: the current folder is taken.
@@ -76,19 +85,6 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
     LoadOptions();
     EXPECT_EQ(gSfxVolume, 3u);
-}
-
-TEST(Startup, QuitBitReleasesExactlyOnce) {
-    Harness h;
-    h.StartGame();
-    gRunState |= kRunQuit;
-    h.RunFrames(3);
-    EXPECT_TRUE(h.quit());
-    EXPECT_EQ(gReleaseRuns, 1u);
-    EXPECT_EQ(gDrawSurface, nullptr);
-    EXPECT_FALSE(IsWindow(gMainWnd));
-    ReleaseGame();
-    EXPECT_EQ(gReleaseRuns, 1u);
 }
 
 // Each failed start shows its box and closes; a start that never initialised
@@ -252,17 +248,7 @@ TEST(Session, DiscTrackNames) {
     EXPECT_FALSE(ParseDiscTrackName(nullptr, &track));
 }
 
-TEST(Session, NoMusicDiscWithoutADriveOfThatLabel) {
-    Harness h;
-    h.StartGame();
-    EXPECT_EQ(FindMusicDisc(), 0);
-    HostSetDrive('E', h.Path(""));
-    HostSetVolumeLabel('E', "OTHER");
-    FindCdDrives(gCdPath);
-    EXPECT_EQ(FindMusicDisc(), 0);
-}
-
-TEST(Session, NameIdsIgnoreCaseAndMusicByNumberPlaysFilesAndDiscTracks) {
+TEST(Session, NameIdsMusicByNumberAndTheMusicDisc) {
     Harness h;
     h.WriteSample();
     h.StartGame();
@@ -280,6 +266,12 @@ TEST(Session, NameIdsIgnoreCaseAndMusicByNumberPlaysFilesAndDiscTracks) {
     EXPECT_EQ(gCdMusic, 0u);
     PlayMusic(99, 0);  // no such record: nothing changes
     EXPECT_EQ(gCdMusic, 0u);
+    // No music disc without a drive of that label.
+    EXPECT_EQ(FindMusicDisc(), 0);
+    HostSetDrive('E', h.Path(""));
+    HostSetVolumeLabel('E', "OTHER");
+    FindCdDrives(gCdPath);
+    EXPECT_EQ(FindMusicDisc(), 0);
 }
 
 // The four 52-byte start records are spread into their 56-byte entries: the
