@@ -23,6 +23,7 @@ TEST(EnhanceRoll, DrawAgainstTheChance) {
     EXPECT_NEAR(wins, 5000, 200) << "draws 0..49 of 0..99";
 }
 
+// The texts of the specials a strengthening may give.
 TEST(EnhanceRoll, SpecialTexts) {
     char out[64];
     DescribeSpecial({1, 10, -5, 0, 0}, out, sizeof(out));

@@ -84,7 +84,7 @@ TEST_F(ShopListTest, QuantityBoxKeysAndTwoCancels) {
 // Three short swords at 100 cost 300 and add three copies; a negative price
 // buys for nothing; money above the cap from a save reads as the cap and pays
 // from it.
-TEST_F(ShopListTest, BuyingPaysAndAddsCopies) {
+TEST_F(ShopListTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
     gSmartMouse = 0;
     gScriptVars[0] = 1000;
     OpenShop(false, {{0, {0}}});
@@ -118,9 +118,9 @@ TEST_F(ShopListTest, BuyingPaysAndAddsCopies) {
     ClickListRow(0);
     ClickConfirm();
     EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu - 100);
-}
+    Back();
 
-TEST_F(ShopListTest, LimitsByMoneyRoomAndTheCap) {
+    // The limits by money, room and the cap.
     gScriptVars[0] = 1000;
     EXPECT_EQ(BuyLimit(0, 0), 10) << "1000 at 100";
     gScriptVars[0] = 50;

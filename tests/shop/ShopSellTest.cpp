@@ -31,7 +31,7 @@ struct ShopSellTest : ShopTest {
     std::deque<u32>& Entries() { return gShopSellListFrame->entries; }
 };
 
-TEST_F(ShopSellTest, PiecesStandInRecordOrderWithoutWornOnes) {
+TEST_F(ShopSellTest, WhatIsListedAndInWhichOrder) {
     OwnAt(3, 2);                                 // long bow
     OwnAt(9, 0);                                 // short sword
     OwnAt(1, 2);                                 // long bow
@@ -40,9 +40,7 @@ TEST_F(ShopSellTest, PiecesStandInRecordOrderWithoutWornOnes) {
     gOwnedEquipage[OwnAt(7, 1)].name[0] = 0;     // nameless
     EXPECT_EQ(SellableThings(0), (std::deque<u32>{9, 1, 3}));
     EXPECT_EQ(SellableThings(1), (std::deque<u32>{6}));
-}
-
-TEST_F(ShopSellTest, ItemsGroupByIconAndMonstersSkipForms) {
+    // Items group by icon; monsters skip the forms.
     MenuTest::OwnOnly({103, 104, 105, 200});  // 200 lies past the sellable items
     gItems[103].icon = 5;
     gItems[104].icon = 3;
