@@ -9,12 +9,10 @@
 #include <vector>
 
 #include "data/Equipage.h"
-#include "data/GameFlags.h"
 #include "menu/AbilityPanel.h"
 #include "menu/EquipFrame.h"
 #include "menu/MenuPages.h"
 #include "mhdata/SampleEquip.h"
-#include "story/PartyCommands.h"
 
 namespace {
 

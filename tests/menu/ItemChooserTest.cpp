@@ -6,18 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "engine/DDraw.h"
 #include "menu/ItemFrame.h"
 #include "mhdata/SampleMenu.h"
-#include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "story/ScreenCalls.h"
-#include "story/Talk.h"
 #include "support/MenuSession.h"
-#include "ui/ActPic.h"
-#include "ui/Control.h"
 
 namespace {
 

@@ -7,11 +7,8 @@
 #include <tuple>
 #include <vector>
 
-#include "data/Config.h"
 #include "data/Equipage.h"
-#include "data/GameFlags.h"
 #include "menu/AbilityPanel.h"
-#include "menu/MenuState.h"
 #include "mhdata/Databases.h"
 #include "mhdata/SampleMenu.h"
 #include "menu/MenuPages.h"

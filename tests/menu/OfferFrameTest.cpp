@@ -11,14 +11,10 @@
 #include <tuple>
 #include <vector>
 
-#include "data/GameFlags.h"
-#include "engine/MyAct.h"
-#include "engine/Tsw.h"
 #include "menu/AbilityPanel.h"
 #include "menu/MenuPages.h"
 #include "menu/OfferFrame.h"
 #include "menu/TransformFrame.h"
-#include "mhdata/Archives.h"
 #include "mhdata/SampleOfferArt.h"
 
 namespace {

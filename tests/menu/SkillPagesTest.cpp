@@ -6,10 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "data/Config.h"
-#include "data/GameFlags.h"
 #include "menu/MenuPages.h"
-#include "menu/MenuState.h"
 #include "menu/SkillFrame.h"
 #include "menu/SkillListFrame.h"
 #include "mhdata/SampleSkillMenu.h"
