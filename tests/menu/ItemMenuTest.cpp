@@ -159,45 +159,35 @@ TEST_F(MenuTest, APartyOfEightShowsSixSlotsAndTheKeysWrapOverThem) {
 
 TEST(MenuKeys, TheKeyTableOverTabsSideRowsAndSlots) {
     using K = MenuKey;
-    struct Case {
-        int from;
-        K key;
-        int to;
-    };
-    // Four slots, the shown member in slot 2.
-    const Case cases[] = {
+    // From, key, to: four slots, the shown member in slot 2.
+    const std::tuple<int, K, int> cases[] = {
         {0, K::Left, 3},    {3, K::Right, 0},   {2, K::Up, 2},       {1, K::Down, 10},
         {2, K::Switch, 10}, {1, K::PageUp, 1},  {10, K::Up, 15},     {15, K::Down, 10},
         {12, K::Left, 22},  {12, K::Right, 12}, {13, K::Switch, 22}, {20, K::Up, 23},
         {23, K::Down, 20},  {21, K::Left, 21},  {21, K::Right, 10},  {21, K::Switch, 0},
-        {24, K::Down, -1},  {30, K::Up, -1},    {-1, K::Down, -1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(MenuFocusAfter(c.from, c.key, 4, 2), c.to)
-            << c.from << " " << static_cast<int>(c.key);
+        {24, K::Down, -1},  {30, K::Up, -1},    {-1, K::Down, -1}};
+    for (const auto& [from, key, to] : cases)
+        EXPECT_EQ(MenuFocusAfter(from, key, 4, 2), to) << from << " " << static_cast<int>(key);
 }
 
 TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
     gRoleStats[0].status = 0x4000;
     OpenItems();
-    struct Case {
-        i32 x, y;
-        const char* hint;  // null: hidden
-    };
-    const Case cases[] = {{470 + 45, 20, "特　 技"},
-                          {90, 245, "瀕死"},
-                          {50, 210, "下一次升級經驗值"},
-                          {120, 430, "受闇屬性傷害比例"},
-                          {250, 450, nullptr}};
-    for (const Case& c : cases) {
-        MoveTo(c.x, c.y, 2);
+    // Where the cursor stands and the hint shown there (null: hidden).
+    const std::tuple<i32, i32, const char*> cases[] = {{470 + 45, 20, "特　 技"},
+                                                       {90, 245, "瀕死"},
+                                                       {50, 210, "下一次升級經驗值"},
+                                                       {120, 430, "受闇屬性傷害比例"},
+                                                       {250, 450, nullptr}};
+    for (const auto& [x, y, text] : cases) {
+        MoveTo(x, y, 2);
         cControl* hint = Page().panel.tipText;
-        if (!c.hint) {
-            EXPECT_FALSE(hint->shown) << c.x << "," << c.y;
+        if (!text) {
+            EXPECT_FALSE(hint->shown) << x << "," << y;
             continue;
         }
-        ASSERT_TRUE(hint->shown) << c.x << "," << c.y;
-        EXPECT_EQ(std::string(hint->text), Big5(c.hint));
+        ASSERT_TRUE(hint->shown) << x << "," << y;
+        EXPECT_EQ(std::string(hint->text), Big5(text));
     }
     MenuSpot slot = cPartySlots::CursorSpot(1);
     MoveTo(slot.x, slot.y, 2);

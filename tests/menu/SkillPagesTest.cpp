@@ -103,13 +103,8 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
 
 TEST(SkillKeys, TheSkillsPageKeyTable) {
     using K = MenuKey;
-    struct Case {
-        int from;
-        K key;
-        int rows, slots, party, menuSlot;
-        int to;
-    };
-    const Case cases[] = {
+    // From, key, rows, slots, party, the menu's slot, to.
+    const std::tuple<int, K, int, int, int, int, int> cases[] = {
         {1, K::Down, 0, 4, 4, 2, 10},    {2, K::Switch, 2, 4, 4, 2, 10},
         {2, K::Switch, 0, 4, 4, 2, 32},  {0, K::Left, 3, 4, 4, 2, 3},
         {3, K::Right, 3, 4, 4, 2, 0},    {10, K::Up, 3, 4, 4, 2, 12},
@@ -118,11 +113,10 @@ TEST(SkillKeys, TheSkillsPageKeyTable) {
         {11, K::Right, 3, 4, 4, 2, 11},  {30, K::Up, 3, 4, 4, 2, 33},
         {33, K::Down, 3, 4, 4, 2, 30},   {35, K::Down, 3, 6, 7, 2, -1},
         {32, K::Right, 0, 4, 4, 2, 10},  {32, K::Switch, 3, 4, 4, 2, 0},
-        {31, K::PageUp, 3, 4, 4, 2, 31}, {34, K::Up, 3, 4, 4, 2, -1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SkillFocusAfter(c.from, c.key, c.rows, c.slots, c.party, c.menuSlot), c.to)
-            << c.from << " key " << static_cast<int>(c.key);
+        {31, K::PageUp, 3, 4, 4, 2, 31}, {34, K::Up, 3, 4, 4, 2, -1}};
+    for (const auto& [from, key, rows, slots, party, menuSlot, to] : cases)
+        EXPECT_EQ(SkillFocusAfter(from, key, rows, slots, party, menuSlot), to)
+            << from << " key " << static_cast<int>(key);
 }
 
 // ---- category rows ----

@@ -2,6 +2,7 @@
 // its sound, and whether the row that led to the page (gKeyFocus) is kept.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "support/MenuSession.h"
@@ -54,19 +55,13 @@ struct WaysOut : MenuTest {
 };
 
 TEST_F(WaysOut, EachPagesTabsKeysAndBackOut) {
-    struct Case {
-        u32 page;
-        Way way;
-        u32 frame;
-        int sound;
-        i32 focus;  // after leaving
-    };
     // The items page: tabs and F2-F4 start the next page on its first row.
     // Equipment (side row 1): F1 forgets the row, the tab and right click keep it.
     // Offering (side row 2): F1-F4 forget the row, the tab and backing out keep it.
     // Transformation (side row 3): F1 keeps the row as well. Then the skills page
     // and its list.
-    const Case cases[] = {
+    // Page, way out, the frame it leads to, its sound, the focus word after.
+    const std::tuple<u32, Way, u32, int, i32> cases[] = {
         {2, kTab1, 23, 261, 0},      {2, kTab2, 25, 261, 0},      {2, kTab3, 13, 261, 0},
         {2, kF2, 23, 261, 0},        {2, kF3, 25, 261, 0},        {2, kF4, 13, 261, 0},
         {3, kTab0, 2, 261, 1},       {3, kRightClick, 2, 263, 1}, {3, kF1, 2, 261, 0},
@@ -77,13 +72,13 @@ TEST_F(WaysOut, EachPagesTabsKeysAndBackOut) {
         {17, kF3, 25, 261, 0},       {17, kF4, 13, 261, 0},       {23, kF1, 2, 261, 0},
         {23, kF3, 25, 261, 0},       {23, kF4, 13, 261, 0},       {24, kF1, 2, 261, 0},
         {24, kF3, 25, 261, 0},       {24, kF4, 13, 261, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "page " << c.page << ", " << kWayNames[c.way]);
-        OpenPage(c.page);
-        Leave(c.way);
-        EXPECT_EQ(gKeyFocus, c.focus);
-        EXPECT_EQ(sounds.played(), (std::vector<int>{c.sound}));
-        EXPECT_EQ(FinishClose(), kScreenBit | c.frame);
+    for (const auto& [page, way, frame, sound, focus] : cases) {
+        SCOPED_TRACE(testing::Message() << "page " << page << ", " << kWayNames[way]);
+        OpenPage(page);
+        Leave(way);
+        EXPECT_EQ(gKeyFocus, focus);
+        EXPECT_EQ(sounds.played(), (std::vector<int>{sound}));
+        EXPECT_EQ(FinishClose(), kScreenBit | frame);
     }
 }
 

@@ -1,6 +1,7 @@
 // The list screens' shared part and the buy list: scrolling by keys, the
 // quantity box's keys and inert list, limits, buying, the party panel.
 #include <string>
+#include <tuple>
 
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
@@ -25,23 +26,19 @@ struct ShopListTest : ShopTest {
 
 // Keys over lists of 11, 12 and 30 entries: the top row after each run of keys.
 TEST_F(ShopListTest, KeysScrollByOneAtTheEdgesAndByPages) {
-    const struct {
-        int entries;
-        u8 key;
-        int times, top;
-    } steps[] = {
+    // Entries, key, times pressed, top row after.
+    const std::tuple<int, u8, int, int> steps[] = {
         {11, kScanDown, 12, 0}, {11, kScanPgDn, 1, 0},  {12, kScanDown, 10, 0},
         {12, kScanDown, 1, 1},  {12, kScanUp, 10, 1},   {12, kScanUp, 1, 0},
         {30, kScanPgDn, 1, 11}, {30, kScanPgDn, 1, 19}, {30, kScanPgDn, 1, 19},
-        {30, kScanPgUp, 1, 8},  {30, kScanPgUp, 1, 0},
-    };
+        {30, kScanPgUp, 1, 8},  {30, kScanPgUp, 1, 0}};
     int open = 0;
-    for (const auto& s : steps) {
-        SCOPED_TRACE(testing::Message() << s.entries << " entries, key " << int(s.key));
-        if (s.entries != open) OpenItemList(open = s.entries);
-        for (int i = 0; i < s.times; ++i) Key(s.key);
-        EXPECT_EQ(BuyCore().top, s.top);
-        if (s.entries == 12 && s.top == 1 && s.key == kScanDown) {
+    for (const auto& [entries, key, times, top] : steps) {
+        SCOPED_TRACE(testing::Message() << entries << " entries, key " << int(key));
+        if (entries != open) OpenItemList(open = entries);
+        for (int i = 0; i < times; ++i) Key(key);
+        EXPECT_EQ(BuyCore().top, top);
+        if (entries == 12 && top == 1 && key == kScanDown) {
             EXPECT_EQ(BuyCore().current, 110);
             h.RunFrames(1);
             EXPECT_STREQ(BuyCore().nameText[10], gItems[31].name) << "row 10 shows entry 11";
