@@ -194,13 +194,12 @@ TEST_F(EquipTest, ComparisonLines) {
     // 鐵盾 over the 巨劍: the weapon's loss with the shield's gain.
     OpenSlotList(kSlotShield);
     PointAt(OwnedOf(sampleEquip::kIronShield, false));
-    const struct {
-        int line, slot;
-        const char* text;
-    } lines[] = {{0, 4, "-30"}, {1, 5, "+19"}, {2, 2, "-5"}, {10, 12, "-10"}};
-    for (const auto& l : lines) {
-        EXPECT_EQ(std::string(gAbilityPanel.lines[l.line]), l.text) << l.line;
-        EXPECT_TRUE(SlotShown(l.slot)) << l.slot;
+    // Line, its slot, its text.
+    const std::tuple<int, int, const char*> lines[] = {
+        {0, 4, "-30"}, {1, 5, "+19"}, {2, 2, "-5"}, {10, 12, "-10"}};
+    for (const auto& [line, slot, text] : lines) {
+        EXPECT_EQ(std::string(gAbilityPanel.lines[line]), text) << line;
+        EXPECT_TRUE(SlotShown(slot)) << slot;
     }
     EXPECT_FALSE(SlotShown(3));
     RightClick();

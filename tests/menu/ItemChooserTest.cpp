@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "menu/ItemFrame.h"
@@ -40,28 +41,24 @@ struct ChooserTest : MenuTest {
 };
 
 TEST_F(ChooserTest, ModeOneListsStoryItemsAndHandsOverOnly103To108) {
-    struct Case {
-        i32 item;
-        u32 result;
-        i32 left;
-    };
-    const Case cases[] = {
+    // The item picked, the result handed over, the pieces left.
+    const std::tuple<i32, u32, i32> cases[] = {
         {kFirstStory, 2, 1}, {kLastStory, 2, 1}, {kKeepsake, 1, 2}, {kOldMap, 1, 2}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.item);
+    for (const auto& [item, result, left] : cases) {
+        SCOPED_TRACE(item);
         OwnOnly({0, kOldMap, kFirstStory, kLastStory, kKeepsake, kFirstSpecial}, 2);
         OpenChooser(1);
         ASSERT_NE(gItemFrame, nullptr);
         EXPECT_EQ(Result(), 0u) << "set when the chooser is made";
         const std::vector<i32> story = {kOldMap, kFirstStory, kLastStory, kKeepsake};
         ASSERT_EQ(Listed(), story) << "id order, types 12 to 15 only";
-        int row = static_cast<int>(std::find(story.begin(), story.end(), c.item) - story.begin());
+        int row = static_cast<int>(std::find(story.begin(), story.end(), item) - story.begin());
         Pick(row);
         EXPECT_EQ(gFrameId, 0u);
         EXPECT_EQ(gItemFrame, nullptr);
-        EXPECT_EQ(Result(), c.result);
-        EXPECT_EQ(gOwnedItems[c.item], c.left);
-        EXPECT_EQ(std::string(gPickedItemName), std::string(gItems[c.item].name));
+        EXPECT_EQ(Result(), result);
+        EXPECT_EQ(gOwnedItems[item], left);
+        EXPECT_EQ(std::string(gPickedItemName), std::string(gItems[item].name));
         EXPECT_TRUE(sounds.played().empty()) << "a pick plays nothing";
     }
 }

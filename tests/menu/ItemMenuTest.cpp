@@ -90,16 +90,13 @@ TEST_F(MenuTest, FocusOutsideTheSideRowsOpensOnRowZero) {
 TEST_F(MenuTest, NextLevelLineStatusIconsAndPlayTime) {
     OpenItems();
     RoleStats& s = gRoleStats[0];
-    const struct {
-        i32 level;
-        const char* text;
-    } levels[] = {{0, "        15"},  {1, "        45"},      {10, "       990"},
-                  {49, "     19125"}, {50, "  --------"},     {-2, "  --------"},
-                  {70, "  --------"}, {INT_MIN, "  --------"}};
-    for (const auto& l : levels) {
-        s.level = l.level;
+    const std::pair<i32, const char*> levels[] = {
+        {0, "        15"},  {1, "        45"},  {10, "       990"}, {49, "     19125"},
+        {50, "  --------"}, {-2, "  --------"}, {70, "  --------"}, {INT_MIN, "  --------"}};
+    for (const auto& [level, text] : levels) {
+        s.level = level;
         Page().SelectRole(0);
-        EXPECT_STREQ(Page().member.nextText, l.text) << l.level;
+        EXPECT_STREQ(Page().member.nextText, text) << level;
     }
     s.status = 0x4000 | 0x400 | 0x1000 | 0x8;
     Page().SelectRole(0);

@@ -265,14 +265,12 @@ TEST_F(OfferTest, TheAnimationEndsWithTheBlessing) {
 // A looping blessing ends the offering after 300 ticks, a missing one at once
 // (and plays no sound); the offering is made all the same.
 TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
-    const struct {
-        bool missing;
-        int ticks;
-        std::vector<int> sounds;
-    } cases[] = {{false, 300, {265, sampleOffer::kBlessSound}}, {true, 1, {265}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.missing ? "missing" : "looping");
-        if (c.missing) {
+    // Missing or looping, the ticks of the second phase, the sounds.
+    const std::tuple<bool, int, std::vector<int>> cases[] = {
+        {false, 300, {265, sampleOffer::kBlessSound}}, {true, 1, {265}}};
+    for (const auto& [missing, ticks, played] : cases) {
+        SCOPED_TRACE(missing ? "missing" : "looping");
+        if (missing) {
             RewriteBlessing([](std::map<u32, ActProgram>& acts, u32 k) { acts.erase(k); });
         } else {
             RewriteBlessing([](std::map<u32, ActProgram>& acts, u32 k) {
@@ -285,8 +283,8 @@ TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
         const i32 before = gGodForms[0].offerValue;
         OpenOffer();
         StartAnOffering();
-        EXPECT_EQ(sounds.played(), c.sounds);
-        EXPECT_EQ(SecondPhaseTicks(), c.ticks);
+        EXPECT_EQ(sounds.played(), played);
+        EXPECT_EQ(SecondPhaseTicks(), ticks);
         EXPECT_EQ(gOwnedMonsters[golem], 0);
         EXPECT_EQ(gGodForms[0].offerValue, std::min(before + 10, 99));
         CloseToMap(h);

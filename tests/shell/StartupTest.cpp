@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
@@ -92,30 +93,27 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
 // missing, one line on stderr names the folder and the file and how to write
 // the sample game there.
 TEST(Startup, FailedStartsShowTheirBoxAndClose) {
-    struct Case {
-        const char* name;
-        void (*spoil)(Harness&);
-        std::string text, caption;
-        u32 releases;
-        const char* missing;  // the file the line names, or none
-    } cases[] = {
-        {"input", [](Harness&) { PlatformDeviceFailures().input = true; },
-         B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0, nullptr},
-        {"display", [](Harness&) { PlatformDeviceFailures().display = true; }, "Moonharbor",
-         "DDraw init Failed.", 1, nullptr},
-        {"short maps database",
-         [](Harness& h) { WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0)); },
-         "RoleDataBase init Failed.", "Moonharbor", 0, nullptr},
-        {"no path database", [](Harness& h) { fs::remove(h.Path("MH_Data/path.dat")); },
-         "PathDataBase init Failed.", "Moonharbor", 0, "MH_Data/path.dat"},
-        {"no game data", [](Harness& h) { fs::remove_all(h.Path("MH_Data")); },
-         "RoleDataBase init Failed.", "Moonharbor", 0, "MH_Data/maps.dat"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // What fails, how, the box's text and caption, the releases, and the file
+    // the line on stderr names (or none).
+    const std::tuple<const char*, void (*)(Harness&), std::string, std::string, u32, const char*>
+        cases[] = {
+            {"input", [](Harness&) { PlatformDeviceFailures().input = true; },
+             B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0, nullptr},
+            {"display", [](Harness&) { PlatformDeviceFailures().display = true; }, "Moonharbor",
+             "DDraw init Failed.", 1, nullptr},
+            {"short maps database",
+             [](Harness& h) { WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0)); },
+             "RoleDataBase init Failed.", "Moonharbor", 0, nullptr},
+            {"no path database", [](Harness& h) { fs::remove(h.Path("MH_Data/path.dat")); },
+             "PathDataBase init Failed.", "Moonharbor", 0, "MH_Data/path.dat"},
+            {"no game data", [](Harness& h) { fs::remove_all(h.Path("MH_Data")); },
+             "RoleDataBase init Failed.", "Moonharbor", 0, "MH_Data/maps.dat"},
+        };
+    for (const auto& [name, spoil, text, caption, releases, missing] : cases) {
+        SCOPED_TRACE(name);
         Harness h;
         h.WriteSample();
-        c.spoil(h);
+        spoil(h);
         ::testing::internal::CaptureStderr();
         if (fs::exists(h.Path("MH_Data")))
             h.StartGame();
@@ -125,14 +123,14 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
         }
         std::string err = ::testing::internal::GetCapturedStderr();
         ASSERT_FALSE(h.boxes().empty());
-        EXPECT_EQ(h.boxes().back().text, c.text);
-        EXPECT_EQ(h.boxes().back().caption, c.caption);
-        EXPECT_EQ(gReleaseRuns, c.releases);
-        if (c.missing) {
+        EXPECT_EQ(h.boxes().back().text, text);
+        EXPECT_EQ(h.boxes().back().caption, caption);
+        EXPECT_EQ(gReleaseRuns, releases);
+        if (missing) {
             std::string folder = fs::path(h.root()).parent_path().string();
             EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
             EXPECT_NE(err.find("in " + folder + ":"), std::string::npos) << err;
-            EXPECT_NE(err.find(std::string(c.missing) + " is missing"), std::string::npos) << err;
+            EXPECT_NE(err.find(std::string(missing) + " is missing"), std::string::npos) << err;
             EXPECT_NE(err.find("mhgen " + folder), std::string::npos) << err;
         } else {
             EXPECT_EQ(err.find("moonharbor:"), std::string::npos) << err;

@@ -1,6 +1,7 @@
 // The strengthening counter: the roll's rule, the stages through the real
 // tick and their timing, what a success and a failure cost, refused choices.
 #include <algorithm>
+#include <string>
 #include <tuple>
 
 #include "engine/Random.h"
@@ -168,17 +169,16 @@ TEST_F(EnhanceTest, HeadingsAndTheActiveMarkStayInSight) {
             for (i32 px = x; px < x + 96; ++px) n += CanvasAt(px, py) == white;
         return n;
     };
-    const struct {
-        const char* step;
-        i32 markX, markY, markAction;
-    } steps[] = {{"open", 421, 56, 14}, {"piece picked", 254, 71, 15}, {"back", 421, 56, 14}};
-    for (const auto& st : steps) {
-        if (st.markAction == 15) ChoosePiece(0);
-        if (&st == &steps[2]) Esc();
+    // The step, where the mark stands and its action.
+    const std::tuple<const char*, i32, i32, i32> steps[] = {
+        {"open", 421, 56, 14}, {"piece picked", 254, 71, 15}, {"back", 421, 56, 14}};
+    for (const auto& [step, markX, markY, markAction] : steps) {
+        if (markAction == 15) ChoosePiece(0);
+        if (std::string(step) == "back") Esc();
         h.RunFrames(1);
-        EXPECT_GT(whiteIn(295, 75), 60) << st.step << ": 選擇怪物";
-        EXPECT_GT(whiteIn(478, 58), 60) << st.step << ": 選擇裝備";
-        EXPECT_EQ(CanvasAt(st.markX + 10, st.markY + 10), Colour(9907, st.markAction)) << st.step;
+        EXPECT_GT(whiteIn(295, 75), 60) << step << ": 選擇怪物";
+        EXPECT_GT(whiteIn(478, 58), 60) << step << ": 選擇裝備";
+        EXPECT_EQ(CanvasAt(markX + 10, markY + 10), Colour(9907, markAction)) << step;
     }
 }
 
