@@ -48,28 +48,19 @@ const u32 kMessageKeys[] = {VK_ESCAPE, VK_RETURN, VK_F1, VK_F1 + 1, VK_F1 + 2, V
 void RandomInput(Harness& h, std::mt19937& rng, const std::vector<u8>& codes,
                  std::vector<u8>& held) {
     auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
-    switch (pick(10)) {
-        case 0:
-        case 1:
-        case 2: {  // a key goes down, to be let go some frames later
-            u8 c = codes[pick(codes.size())];
-            PlatformSetKey(c, true);
-            held.push_back(c);
-            break;
-        }
-        case 3:
-            h.PostKeyUp(kMessageKeys[pick(sizeof(kMessageKeys) / sizeof(kMessageKeys[0]))]);
-            break;
-        case 4:
-        case 5:
-            PlatformMoveMouse(static_cast<i32>(pick(161)) - 80, static_cast<i32>(pick(121)) - 60);
-            break;
-        case 6:
-            PlatformSetMouseButtons(pick(4) != 0, pick(4) == 0);
-            break;
-        default:
-            PlatformSetMouseButtons(false, false);
-            break;
+    const size_t what = pick(10);
+    if (what < 3) {  // a key goes down, to be let go some frames later
+        u8 c = codes[pick(codes.size())];
+        PlatformSetKey(c, true);
+        held.push_back(c);
+    } else if (what == 3) {
+        h.PostKeyUp(kMessageKeys[pick(sizeof(kMessageKeys) / sizeof(kMessageKeys[0]))]);
+    } else if (what < 6) {
+        PlatformMoveMouse(static_cast<i32>(pick(161)) - 80, static_cast<i32>(pick(121)) - 60);
+    } else if (what == 6) {
+        PlatformSetMouseButtons(pick(4) != 0, pick(4) == 0);
+    } else {
+        PlatformSetMouseButtons(false, false);
     }
     if (held.size() > 3 || (!held.empty() && pick(3) == 0)) {
         PlatformSetKey(held.front(), false);
@@ -90,8 +81,6 @@ public:
         stop_ = true;
         thread_.join();
     }
-    FrameWatchdog(const FrameWatchdog&) = delete;
-    FrameWatchdog& operator=(const FrameWatchdog&) = delete;
 
     // Runs one frame of h under the watch; n names it.
     void Frame(Harness& h, int n) {
