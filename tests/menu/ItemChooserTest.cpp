@@ -4,20 +4,14 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "engine/DDraw.h"
 #include "menu/ItemFrame.h"
 #include "mhdata/SampleMenu.h"
-#include "platform/TextCodec.h"
 #include "story/PartyCommands.h"
 #include "story/ScreenCalls.h"
-#include "story/Talk.h"
 #include "support/MenuSession.h"
-#include "ui/ActPic.h"
-#include "ui/Control.h"
 
 namespace {
 
@@ -47,33 +41,29 @@ struct ChooserTest : MenuTest {
 };
 
 TEST_F(ChooserTest, ModeOneListsStoryItemsAndHandsOverOnly103To108) {
-    struct Case {
-        i32 item;
-        u32 result;
-        i32 left;
-    };
-    const Case cases[] = {
+    // The item picked, the result handed over, the pieces left.
+    const std::tuple<i32, u32, i32> cases[] = {
         {kFirstStory, 2, 1}, {kLastStory, 2, 1}, {kKeepsake, 1, 2}, {kOldMap, 1, 2}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.item);
+    for (const auto& [item, result, left] : cases) {
+        SCOPED_TRACE(item);
         OwnOnly({0, kOldMap, kFirstStory, kLastStory, kKeepsake, kFirstSpecial}, 2);
         OpenChooser(1);
         ASSERT_NE(gItemFrame, nullptr);
         EXPECT_EQ(Result(), 0u) << "set when the chooser is made";
         const std::vector<i32> story = {kOldMap, kFirstStory, kLastStory, kKeepsake};
         ASSERT_EQ(Listed(), story) << "id order, types 12 to 15 only";
-        int row = static_cast<int>(std::find(story.begin(), story.end(), c.item) - story.begin());
+        int row = static_cast<int>(std::find(story.begin(), story.end(), item) - story.begin());
         Pick(row);
         EXPECT_EQ(gFrameId, 0u);
         EXPECT_EQ(gItemFrame, nullptr);
-        EXPECT_EQ(Result(), c.result);
-        EXPECT_EQ(gOwnedItems[c.item], c.left);
-        EXPECT_EQ(std::string(gPickedItemName), std::string(gItems[c.item].name));
+        EXPECT_EQ(Result(), result);
+        EXPECT_EQ(gOwnedItems[item], left);
+        EXPECT_EQ(std::string(gPickedItemName), std::string(gItems[item].name));
         EXPECT_TRUE(sounds.played().empty()) << "a pick plays nothing";
     }
 }
 
-TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothing) {
+TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
     OwnOnly({kFirstStory, 0, kNameless, kFirstSpecial});
     gItems[kFirstSpecial].icon = 40;
     OpenChooser(0);
@@ -94,9 +84,7 @@ TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothing) {
     EXPECT_EQ(Result(), 0u);
     EXPECT_STREQ(gPickedItemName, "before");
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
-}
-
-TEST_F(ChooserTest, NothingToListClosesOnTheNextTick) {
+    // Nothing to list: closes on the next tick.
     OwnOnly({0, kNameless});  // nothing of types 12-15; the nameless never lists
     gScriptVars[kChooserResultVar] = 77;
     OpenItemFrame(1);
@@ -122,7 +110,7 @@ TEST_F(ChooserTest, ElevenEntriesScrollByOne) {
     EXPECT_EQ(std::string(gPickedItemName), std::string(gItems[10].name));
 }
 
-TEST_F(ChooserTest, BackdropIsBlackLeftOfTheListAndTheMapRightOfIt) {
+TEST_F(ChooserTest, BackdropIsBlackLeftOfTheListAndTheMapRightOfItOrAllBlack) {
     OwnOnly({kFirstStory});
     OpenChooser(1);
     const u16* px = gItemFrame->snapshot;
@@ -134,10 +122,7 @@ TEST_F(ChooserTest, BackdropIsBlackLeftOfTheListAndTheMapRightOfIt) {
     }
     EXPECT_GT(lit, 0) << "the map shows right of x 440";
     Cancel();
-}
-
-TEST_F(ChooserTest, ANoDrawingSurfaceGivesABlackBackdrop) {
-    OwnOnly({kFirstStory});
+    // No drawing surface: a black backdrop.
     cItemFrame chooser(1);
     DisplaySurface* saved = gDrawSurface;
     gDrawSurface = nullptr;

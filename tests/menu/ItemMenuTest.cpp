@@ -4,25 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
-#include <string>
+#include <tuple>
 #include <vector>
 
-#include "data/GameData.h"
 #include "data/Equipage.h"
-#include "data/GameFlags.h"
-#include "engine/DInput.h"
-#include "engine/FrameState.h"
-#include "data/Config.h"
 #include "menu/AbilityPanel.h"
-#include "menu/MenuState.h"
 #include "mhdata/Databases.h"
 #include "mhdata/SampleMenu.h"
-#include "platform/Input.h"
-#include "platform/TextCodec.h"
-#include "support/MenuSession.h"
-#include "ui/ActPic.h"
-#include "ui/Control.h"
+#include "menu/MenuPages.h"
 
 namespace {
 
@@ -30,9 +19,6 @@ using sampleMenu::kRebirthHerb;
 using sampleMenu::kStrengthPill;
 using sampleMenu::kWisdomWater;
 
-int Action(const cControl* c) {
-    return c && c->normalPic ? c->normalPic->player.action : -1;
-}
 std::string Line(int n) {
     return gAbilityPanel.lines[n];
 }
@@ -79,8 +65,8 @@ TEST_F(MenuTest, TheMapsF1AfterTheSystemMenuStartsOnTheFirstRow) {
     PressF1OnTheMap();
     ASSERT_NE(gItemMenuFrame, nullptr);
     EXPECT_EQ(gKeyFocus, 0);
-    EXPECT_EQ(gMouseInput.x, 580);
-    EXPECT_EQ(gMouseInput.y, 120) << "the cursor on side row 0";
+    EXPECT_EQ(std::make_pair(gMouseInput.x, gMouseInput.y), std::make_pair(580, 120))
+        << "the cursor on side row 0";
 }
 
 TEST_F(MenuTest, FocusOutsideTheSideRowsOpensOnRowZero) {
@@ -104,23 +90,19 @@ TEST_F(MenuTest, FocusOutsideTheSideRowsOpensOnRowZero) {
 TEST_F(MenuTest, NextLevelLineStatusIconsAndPlayTime) {
     OpenItems();
     RoleStats& s = gRoleStats[0];
-    const struct {
-        i32 level;
-        const char* text;
-    } levels[] = {{0, "        15"},  {1, "        45"},      {10, "       990"},
-                  {49, "     19125"}, {50, "  --------"},     {-2, "  --------"},
-                  {70, "  --------"}, {INT_MIN, "  --------"}};
-    for (const auto& l : levels) {
-        s.level = l.level;
+    const std::pair<i32, const char*> levels[] = {
+        {0, "        15"},  {1, "        45"},  {10, "       990"}, {49, "     19125"},
+        {50, "  --------"}, {-2, "  --------"}, {70, "  --------"}, {INT_MIN, "  --------"}};
+    for (const auto& [level, text] : levels) {
+        s.level = level;
         Page().SelectRole(0);
-        EXPECT_STREQ(Page().member.nextText, l.text) << l.level;
+        EXPECT_STREQ(Page().member.nextText, text) << level;
     }
     s.status = 0x4000 | 0x400 | 0x1000 | 0x8;
     Page().SelectRole(0);
-    EXPECT_EQ(Page().member.icons[0]->id, 2100);
-    EXPECT_EQ(Page().member.icons[1]->id, 2103);
-    EXPECT_EQ(Action(Page().member.icons[0]), 40);
-    EXPECT_EQ(Action(Page().member.icons[1]), 42);
+    cControl** icons = Page().member.icons;
+    EXPECT_EQ(std::make_tuple(icons[0]->id, icons[1]->id, Action(icons[0]), Action(icons[1])),
+              std::make_tuple(2100, 2103, 40, 42));
     s.status = 0x8;  // sleep and the like show nothing here
     Page().SelectRole(0);
     EXPECT_FALSE(Page().member.icons[0]->shown);
@@ -137,13 +119,15 @@ TEST_F(MenuTest, NextLevelLineStatusIconsAndPlayTime) {
 TEST_F(MenuTest, SwappedLeadRolesSwapPicturesNotNames) {
     PutGameFlag(kLeadSwapFlag, 1);
     OpenItems();
-    EXPECT_EQ(Action(Page().member.portrait), 41) << "role 0 shows role 1's portrait";
-    EXPECT_EQ(Action(Page().party.slots[0]), 27);
-    EXPECT_EQ(Action(Page().party.slots[1]), 24);
-    EXPECT_EQ(std::string(Page().member.nameText), Utf8ToBig5("雷恩")) << "role 0's own name";
+    // Role 0 shows role 1's portrait and keeps its own name.
+    auto pictures = [&] {
+        return std::make_tuple(Action(Page().member.portrait), Action(Page().party.slots[0]),
+                               Action(Page().party.slots[1]));
+    };
+    EXPECT_EQ(pictures(), std::make_tuple(41, 27, 24));
+    EXPECT_EQ(std::string(Page().member.nameText), Big5("雷恩"));
     Page().SelectRole(1);
-    EXPECT_EQ(Action(Page().member.portrait), 40);
-    EXPECT_EQ(Action(Page().party.slots[1]), 25);
+    EXPECT_EQ(pictures(), std::make_tuple(40, 26, 25));
 }
 
 TEST_F(MenuTest, AShownRoleOutsideThePartyOpensOnTheFirstMember) {
@@ -172,65 +156,40 @@ TEST_F(MenuTest, APartyOfEightShowsSixSlotsAndTheKeysWrapOverThem) {
 
 TEST(MenuKeys, TheKeyTableOverTabsSideRowsAndSlots) {
     using K = MenuKey;
-    struct Case {
-        int from;
-        K key;
-        int to;
-    };
-    // Four slots, the shown member in slot 2.
-    const Case cases[] = {
+    // From, key, to: four slots, the shown member in slot 2.
+    const std::tuple<int, K, int> cases[] = {
         {0, K::Left, 3},    {3, K::Right, 0},   {2, K::Up, 2},       {1, K::Down, 10},
         {2, K::Switch, 10}, {1, K::PageUp, 1},  {10, K::Up, 15},     {15, K::Down, 10},
         {12, K::Left, 22},  {12, K::Right, 12}, {13, K::Switch, 22}, {20, K::Up, 23},
         {23, K::Down, 20},  {21, K::Left, 21},  {21, K::Right, 10},  {21, K::Switch, 0},
-        {24, K::Down, -1},  {30, K::Up, -1},    {-1, K::Down, -1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(MenuFocusAfter(c.from, c.key, 4, 2), c.to)
-            << c.from << " " << static_cast<int>(c.key);
+        {24, K::Down, -1},  {30, K::Up, -1},    {-1, K::Down, -1}};
+    for (const auto& [from, key, to] : cases)
+        EXPECT_EQ(MenuFocusAfter(from, key, 4, 2), to) << from << " " << static_cast<int>(key);
 }
 
 TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
     gRoleStats[0].status = 0x4000;
     OpenItems();
-    struct Case {
-        i32 x, y;
-        const char* hint;  // null: hidden
-    };
-    const Case cases[] = {{470 + 45, 20, "特　 技"},
-                          {90, 245, "瀕死"},
-                          {50, 210, "下一次升級經驗值"},
-                          {120, 430, "受闇屬性傷害比例"},
-                          {250, 450, nullptr}};
-    for (const Case& c : cases) {
-        MoveTo(c.x, c.y, 2);
+    // Where the cursor stands and the hint shown there (null: hidden).
+    const std::tuple<i32, i32, const char*> cases[] = {{470 + 45, 20, "特　 技"},
+                                                       {90, 245, "瀕死"},
+                                                       {50, 210, "下一次升級經驗值"},
+                                                       {120, 430, "受闇屬性傷害比例"},
+                                                       {250, 450, nullptr}};
+    for (const auto& [x, y, text] : cases) {
+        MoveTo(x, y, 2);
         cControl* hint = Page().panel.tipText;
-        if (!c.hint) {
-            EXPECT_FALSE(hint->shown) << c.x << "," << c.y;
+        if (!text) {
+            EXPECT_FALSE(hint->shown) << x << "," << y;
             continue;
         }
-        ASSERT_TRUE(hint->shown) << c.x << "," << c.y;
-        EXPECT_EQ(std::string(hint->text), Utf8ToBig5(c.hint));
+        ASSERT_TRUE(hint->shown) << x << "," << y;
+        EXPECT_EQ(std::string(hint->text), Big5(text));
     }
     MenuSpot slot = cPartySlots::CursorSpot(1);
     MoveTo(slot.x, slot.y, 2);
     EXPECT_EQ(std::string(Page().panel.tipText->text), std::string(gRoleStats[gParty[1]].name));
     EXPECT_EQ(Page().focus, 21);
-}
-
-TEST_F(MenuTest, DownFromATabLandsOnTheListsFirstRow) {
-    OpenItems();
-    ClickSide(4);
-    ASSERT_EQ(Page().subMode, kItemSpecialList);
-    MoveTo(470, 20, 2);
-    ASSERT_EQ(Page().focus, 0);
-    Tap(kScanDown, 2);
-    EXPECT_EQ(Page().focus, 30);
-    EXPECT_EQ(gMouseInput.y, 110);
-    for (int i = 0; i < 2; ++i) {  // two entries: row 1, then no third row
-        Tap(kScanDown, 2);
-        EXPECT_EQ(Page().focus, 31) << i;
-    }
 }
 
 // ---- lists ----
@@ -253,6 +212,18 @@ TEST_F(MenuTest, ListsGroupByTypeAndKeepTheirRanges) {
         EXPECT_EQ(Page().subMode, 0);
         EXPECT_EQ(sounds.played().back(), 263);
     }
+    // Down from a tab lands on the list's first row.
+    ClickSide(4);
+    ASSERT_EQ(Page().subMode, kItemSpecialList);
+    MoveTo(470, 20, 2);
+    ASSERT_EQ(Page().focus, 0);
+    Tap(kScanDown, 2);
+    EXPECT_EQ(Page().focus, 30);
+    EXPECT_EQ(gMouseInput.y, 110);
+    for (int i = 0; i < 2; ++i) {  // two entries: row 1, then no third row
+        Tap(kScanDown, 2);
+        EXPECT_EQ(Page().focus, 31) << i;
+    }
 }
 
 TEST_F(MenuTest, SpendingTheLastPieceAtTheBottomMovesTheViewUp) {
@@ -273,7 +244,7 @@ TEST_F(MenuTest, SpendingTheLastPieceAtTheBottomMovesTheViewUp) {
     EXPECT_EQ(Page().list.top, 0) << "the view moved up one";
     for (int r = 0; r < 10; ++r) EXPECT_NE(Page().list.rowName[r], nullptr) << r;
     h.RunFrames(1);
-    EXPECT_EQ(std::string(Page().list.rowText[0]), Utf8ToBig5("藥草"));
+    EXPECT_EQ(std::string(Page().list.rowText[0]), Big5("藥草"));
 }
 
 TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
@@ -290,7 +261,7 @@ TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
     EXPECT_EQ(Page().list.rowName[4], nullptr);
     EXPECT_NE(Page().list.rowName[3], nullptr);
     h.RunFrames(1);
-    EXPECT_EQ(std::string(Page().list.rowText[2]), Utf8ToBig5("還魂丹")) << "item 3 moved up";
+    EXPECT_EQ(std::string(Page().list.rowText[2]), Big5("還魂丹")) << "item 3 moved up";
     ClickRow(7);  // below the rows: nothing
     EXPECT_EQ(Page().list.Count(), 4);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261, 261}));
@@ -333,9 +304,7 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     sounds.Clear();
     ClickRow(0);
     ASSERT_EQ(Page().subMode, kItemTargetChoice);
-    ASSERT_NE(Page().marker, nullptr);
-    EXPECT_EQ(Page().marker->x, 375);
-    EXPECT_EQ(Page().marker->y, 64);
+    EXPECT_EQ(Spot(Page().marker), std::pair(375, 64));
     ClickSlot(1);
     EXPECT_EQ(Page().subMode, kItemUseList);
     EXPECT_GT(gRoleStats[gParty[1]].hp, 1);
@@ -366,9 +335,8 @@ TEST_F(MenuTest, UsingTheLastPieceInTheChoiceLeavesTheCursorOnRowZero) {
     ClickRow(0);
     ASSERT_EQ(Page().subMode, kItemTargetChoice);
     ClickSlot(1);
-    EXPECT_EQ(Page().list.Count(), 0);
-    EXPECT_EQ(Page().focus, 30);
-    EXPECT_EQ(Page().chosen, 0);
+    EXPECT_EQ(std::make_tuple(Page().list.Count(), Page().focus, Page().chosen),
+              std::make_tuple(0, 30, 0));
 }
 
 // ---- preview ----
@@ -380,15 +348,13 @@ TEST_F(MenuTest, ThePreviewShowsEachKindBesideItsAttributes) {
     OpenItems();
     ClickSide(0);
     Page().ShowItemEffect(kStrengthPill);  // strength +5, stamina -3, magic 0
-    EXPECT_EQ(Line(4), "+5");
-    EXPECT_EQ(Line(6), "+5");
-    EXPECT_EQ(Line(5), "-3");
+    EXPECT_EQ((std::vector{Line(4), Line(5), Line(6)}),
+              (std::vector<std::string>{"+5", "-3", "+5"}));
     EXPECT_TRUE(Shown(4) && Shown(6) && Shown(5) && Shown(7));
     EXPECT_FALSE(Shown(8));
     Page().HideAbilityPanel();
     Page().ShowItemEffect(kWisdomWater);  // percent: magic +10, spirit -5
-    EXPECT_EQ(Line(8), "+10%");
-    EXPECT_EQ(Line(9), "-5%");
+    EXPECT_EQ(std::make_tuple(Line(8), Line(9)), std::make_tuple("+10%", "-5%"));
     EXPECT_FALSE(Shown(4));
     Page().HideAbilityPanel();
     Page().ShowItemEffect(kRebirthHerb);  // overwrite: magic 50 over 20, spirit 30 over 30

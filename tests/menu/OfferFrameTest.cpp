@@ -8,21 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <string>
+#include <tuple>
 #include <vector>
 
-#include "data/GameData.h"
-#include "engine/MyAct.h"
-#include "engine/Tsw.h"
-#include "mhdata/Archives.h"
-#include "mhdata/SampleOfferArt.h"
-#include "data/GameFlags.h"
 #include "menu/AbilityPanel.h"
+#include "menu/MenuPages.h"
 #include "menu/OfferFrame.h"
 #include "menu/TransformFrame.h"
-#include "platform/TextCodec.h"
-#include "support/MenuSession.h"
-#include "ui/ActPic.h"
+#include "mhdata/SampleOfferArt.h"
 
 namespace {
 
@@ -53,27 +46,29 @@ void GrowMonsters(i32 n) {
     gMonsterCount = n;
 }
 
-struct OfferTest : MenuTest {
+struct OfferTest : MenuPageTest {
     i32 golem = -1, phantom = -1, nameless = -1;
     void SetUp() override {
-        MenuTest::SetUp();
+        MenuPageTest::SetUp();
         golem = MonsterNamed("石魔像");
         phantom = MonsterNamed("幻影");
         nameless = MonsterNamed("無名之物");
         ASSERT_TRUE(golem >= 0 && phantom > golem && nameless >= 0);
         // The opening unlocks forms 0 and 1 and gives these monsters.
         ASSERT_TRUE(GetGameFlag(300) && GetGameFlag(301));
-        ASSERT_EQ(gOwnedMonsters[golem], 2);
-        ASSERT_EQ(gOwnedMonsters[phantom], 1);
-        ASSERT_EQ(gOwnedMonsters[nameless], 1);
+        ASSERT_EQ(Owned(), std::make_tuple(2, 1, 1));
+    }
+    // How many of the golem, the phantom and the nameless one are owned.
+    std::tuple<i32, i32, i32> Owned() const {
+        return {gOwnedMonsters[golem], gOwnedMonsters[phantom], gOwnedMonsters[nameless]};
+    }
+    // The choice: mode, form and monster.
+    static std::tuple<u32, i32, i32> Choice() {
+        return {gOfferFrame->mode, gOfferFrame->chosenForm, gOfferFrame->chosenMonster};
     }
     cOfferFrame& Offer() { return *gOfferFrame; }
     void OpenOffer() {
-        OpenItems();
-        ClickSide(2);
-        h.RunFrames(2);
-        ASSERT_EQ(gFrameId, kScreenBit | 4u);
-        ASSERT_NE(gOfferFrame, nullptr);
+        OpenSide(2, 4);
         sounds.Clear();
     }
     void ClickForm(int s) { ClickAt(60 + 198 * (s % 2), 396 + 24 * (s / 2)); }
@@ -120,9 +115,7 @@ struct OfferTest : MenuTest {
 };
 
 TEST_F(OfferTest, OnlyOwnedOrdinaryNamedMonstersAreListed) {
-    gOwnedMonsters[golem] = 2;
     gOwnedMonsters[nameless] = 3;
-    gOwnedMonsters[phantom] = 1;
     i32 form = -1;
     for (i32 i = 0; i < gMonsterCount && form < 0; ++i)
         if (gMonsters[i].kind == 1) form = i;
@@ -165,16 +158,12 @@ TEST_F(OfferTest, AnOfferingRaisesTheFormAndSpendsOneMonster) {
     EXPECT_EQ(blends, (std::vector<u32>{3, 4, 5, 6, 7, 8, 9, 10, 11}));
     EXPECT_FALSE(Offer().mode & kOfferSecondPhase);
     RunOut();
-    EXPECT_EQ(Offer().mode, kOfferForm) << "the form stays chosen";
-    EXPECT_EQ(Offer().chosenMonster, -1);
+    EXPECT_EQ(Choice(), std::make_tuple(u32{kOfferForm}, 0, -1)) << "the form stays chosen";
     EXPECT_EQ(gMouseInput.rightClick, 0u);
     // 95 + 10 caps at 99; attack 495 + 10 stops at 500, defence 5 - 10 at 0;
     // the ratios take the bonuses unbounded.
-    EXPECT_EQ(f.offerValue, 99);
-    EXPECT_EQ(f.attack, 500);
-    EXPECT_EQ(f.defence, 0);
-    EXPECT_EQ(f.ratios[kFire], 107);
-    EXPECT_EQ(f.ratios[kDark], -1);
+    EXPECT_EQ(std::make_tuple(f.offerValue, f.attack, f.defence, f.ratios[kFire], f.ratios[kDark]),
+              std::make_tuple(99, 500, 0, 107, -1));
     EXPECT_EQ(std::string(Offer().offerText), " 99");
     EXPECT_EQ(gOwnedMonsters[golem], 1);
     EXPECT_EQ(Offer().rowCounts[0]->value, &gOwnedMonsters[golem]) << "the row shows one less";
@@ -208,16 +197,12 @@ TEST_F(OfferTest, MonsterFirstThenFormAndTheWaysToCancel) {
     sounds.Clear();
     Cancel();
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
-    EXPECT_EQ(Offer().mode, 0u);
-    EXPECT_EQ(Offer().chosenForm, -1);
-    EXPECT_EQ(Offer().chosenMonster, -1);
+    EXPECT_EQ(Choice(), std::make_tuple(0u, -1, -1));
     ClickForm(0);
     ClickMonster(0);
     ASSERT_TRUE(Offer().mode & kOfferAsking);
     RightClick();
-    EXPECT_EQ(Offer().mode, 0u);
-    EXPECT_EQ(Offer().chosenForm, -1);
-    EXPECT_EQ(Offer().chosenMonster, -1);
+    EXPECT_EQ(Choice(), std::make_tuple(0u, -1, -1));
     EXPECT_EQ(gOwnedMonsters[golem], 1);
     EXPECT_EQ(gFrameId, kScreenBit | 4u) << "backing out of a choice stays on the page";
 }
@@ -232,9 +217,8 @@ TEST_F(OfferTest, PreviewsAndBadValues) {
     MoveTo(500, 108 + 24, 2);
     ASSERT_NE(Offer().monsterPic->normalPic, nullptr);
     EXPECT_EQ(Offer().monsterPic->normalPic->player.act, 3201);
-    EXPECT_EQ(Offer().monsterPic->normalPic->player.action, 13);
-    EXPECT_EQ(Offer().monsterPic->x, 320);
-    EXPECT_EQ(Offer().monsterPic->y, 270);
+    EXPECT_EQ(Action(Offer().monsterPic), 13);
+    EXPECT_EQ(Spot(Offer().monsterPic), std::pair(320, 270));
     EXPECT_NE(Offer().monsterPic->normalPic->frame, nullptr) << "the sample draws 3201/13";
     MoveTo(500, 108, 2);
     EXPECT_EQ(std::string(gAbilityPanel.lines[0]), "+99999999") << "bounded to the line";
@@ -242,12 +226,10 @@ TEST_F(OfferTest, PreviewsAndBadValues) {
     EXPECT_EQ(std::string(gAbilityPanel.lines[2 + kFire]), "+7");
     EXPECT_TRUE(gAbilityPanel.slots[4]->shown && gAbilityPanel.slots[11]->shown);
     EXPECT_FALSE(gAbilityPanel.slots[12]->shown) << "no water bonus";
-    ASSERT_NE(Offer().monsterPic->normalPic, nullptr);
-    EXPECT_EQ(Offer().monsterPic->normalPic->player.action, 13);
+    ASSERT_EQ(Action(Offer().monsterPic), 13);
     EXPECT_NE(Offer().monsterPic->normalPic->frame, nullptr) << "the monster's act has action 13";
     ClickForm(0);
-    ASSERT_NE(Offer().formPic->normalPic, nullptr);
-    EXPECT_EQ(Offer().formPic->normalPic->player.action, 8) << "form 0's picture, not word 40's";
+    EXPECT_EQ(Action(Offer().formPic), 8) << "form 0's picture, not word 40's";
 }
 
 // The animation lasts as long as the blessing (effect A, 16 steps), not the
@@ -283,14 +265,12 @@ TEST_F(OfferTest, TheAnimationEndsWithTheBlessing) {
 // A looping blessing ends the offering after 300 ticks, a missing one at once
 // (and plays no sound); the offering is made all the same.
 TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
-    const struct {
-        bool missing;
-        int ticks;
-        std::vector<int> sounds;
-    } cases[] = {{false, 300, {265, sampleOffer::kBlessSound}}, {true, 1, {265}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.missing ? "missing" : "looping");
-        if (c.missing) {
+    // Missing or looping, the ticks of the second phase, the sounds.
+    const std::tuple<bool, int, std::vector<int>> cases[] = {
+        {false, 300, {265, sampleOffer::kBlessSound}}, {true, 1, {265}}};
+    for (const auto& [missing, ticks, played] : cases) {
+        SCOPED_TRACE(missing ? "missing" : "looping");
+        if (missing) {
             RewriteBlessing([](std::map<u32, ActProgram>& acts, u32 k) { acts.erase(k); });
         } else {
             RewriteBlessing([](std::map<u32, ActProgram>& acts, u32 k) {
@@ -303,8 +283,8 @@ TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
         const i32 before = gGodForms[0].offerValue;
         OpenOffer();
         StartAnOffering();
-        EXPECT_EQ(sounds.played(), c.sounds);
-        EXPECT_EQ(SecondPhaseTicks(), c.ticks);
+        EXPECT_EQ(sounds.played(), played);
+        EXPECT_EQ(SecondPhaseTicks(), ticks);
         EXPECT_EQ(gOwnedMonsters[golem], 0);
         EXPECT_EQ(gGodForms[0].offerValue, std::min(before + 10, 99));
         CloseToMap(h);
@@ -340,8 +320,7 @@ TEST_F(OfferTest, AMonsterPastTheOffsetsTable) {
     MoveTo(500, 108 + 24, 2);
     ASSERT_NE(Offer().monsterPic->normalPic, nullptr);
     EXPECT_EQ(Offer().monsterPic->normalPic->player.act, gMonsters[golem].act);
-    EXPECT_EQ(Offer().monsterPic->x, 320);
-    EXPECT_EQ(Offer().monsterPic->y, 270);
+    EXPECT_EQ(Spot(Offer().monsterPic), std::pair(320, 270));
     ClickForm(0);
     ClickMonster(1);
     Confirm();
@@ -356,14 +335,7 @@ TEST_F(OfferTest, AMonsterPastTheOffsetsTable) {
 
 struct TransformTest : OfferTest {
     cTransformFrame& Page17() { return *gTransformFrame; }
-    void OpenTransform() {
-        OpenItems();
-        sounds.Clear();
-        ClickSide(3);
-        h.RunFrames(2);
-        ASSERT_EQ(gFrameId, kScreenBit | 17u);
-        ASSERT_NE(gTransformFrame, nullptr);
-    }
+    void OpenTransform() { OpenSide(3, 17); }
 };
 
 TEST_F(TransformTest, TheFirstFormWithItsSkillsPacked) {
@@ -397,7 +369,7 @@ TEST_F(TransformTest, TheFirstFormWithItsSkillsPacked) {
     EXPECT_FALSE(Page17().hintLine->shown);
     MoveTo(240, 175, 2);
     EXPECT_TRUE(Page17().hintLine->shown);
-    EXPECT_EQ(std::string(Page17().hint), Utf8ToBig5("敏捷"));
+    EXPECT_EQ(std::string(Page17().hint), Big5("敏捷"));
 }
 
 TEST_F(TransformTest, ElevenFormsAndMoreScrollToTheLengthLessTen) {

@@ -3,30 +3,18 @@
 // a skill with and without a target choice, scrolling, and bad values.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <tuple>
 #include <vector>
 
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "data/Config.h"
-#include "menu/MenuState.h"
+#include "menu/MenuPages.h"
 #include "menu/SkillFrame.h"
 #include "menu/SkillListFrame.h"
 #include "mhdata/SampleSkillMenu.h"
-#include "platform/TextCodec.h"
-#include "support/MenuSession.h"
-#include "ui/Control.h"
 
 namespace {
 
 namespace ss = sampleSkills;
 
-std::string Big5(const char* utf8) {
-    return Utf8ToBig5(utf8);
-}
-std::string Text(const cControl* c) {
-    return c && c->text ? c->text : "";
-}
 bool Grey(const cControl* c) {
     return c->style == kStyleShadow && (c->colour & 0xFFFF) == ColorRefToScreen(0x969696);
 }
@@ -65,7 +53,6 @@ struct SkillPages : MenuTest {
         ASSERT_EQ(gFramePhase, 1u);
     }
     void Key(u8 code) { Tap(code, 2); }
-    void ClickRow(int j) { ClickAt(520, 108 + 24 * j); }
     // The shown categories' captions, read off the page.
     std::vector<std::string> Captions() {
         std::vector<std::string> out;
@@ -91,8 +78,7 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
     OpenSkills();
     EXPECT_EQ(Text(Skills().frame.member.name), std::string(gRoleStats[2].name));
     ClickTab(1);  // this page's own tab
-    EXPECT_EQ(gFrameId, kScreenBit | 23u);
-    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 23u, 1u));
     EXPECT_TRUE(sounds.played().empty());
     OpenRow(0);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261})) << "the list's own forward sound";
@@ -117,13 +103,8 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
 
 TEST(SkillKeys, TheSkillsPageKeyTable) {
     using K = MenuKey;
-    struct Case {
-        int from;
-        K key;
-        int rows, slots, party, menuSlot;
-        int to;
-    };
-    const Case cases[] = {
+    // From, key, rows, slots, party, the menu's slot, to.
+    const std::tuple<int, K, int, int, int, int, int> cases[] = {
         {1, K::Down, 0, 4, 4, 2, 10},    {2, K::Switch, 2, 4, 4, 2, 10},
         {2, K::Switch, 0, 4, 4, 2, 32},  {0, K::Left, 3, 4, 4, 2, 3},
         {3, K::Right, 3, 4, 4, 2, 0},    {10, K::Up, 3, 4, 4, 2, 12},
@@ -132,11 +113,10 @@ TEST(SkillKeys, TheSkillsPageKeyTable) {
         {11, K::Right, 3, 4, 4, 2, 11},  {30, K::Up, 3, 4, 4, 2, 33},
         {33, K::Down, 3, 4, 4, 2, 30},   {35, K::Down, 3, 6, 7, 2, -1},
         {32, K::Right, 0, 4, 4, 2, 10},  {32, K::Switch, 3, 4, 4, 2, 0},
-        {31, K::PageUp, 3, 4, 4, 2, 31}, {34, K::Up, 3, 4, 4, 2, -1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SkillFocusAfter(c.from, c.key, c.rows, c.slots, c.party, c.menuSlot), c.to)
-            << c.from << " key " << static_cast<int>(c.key);
+        {31, K::PageUp, 3, 4, 4, 2, 31}, {34, K::Up, 3, 4, 4, 2, -1}};
+    for (const auto& [from, key, rows, slots, party, menuSlot, to] : cases)
+        EXPECT_EQ(SkillFocusAfter(from, key, rows, slots, party, menuSlot), to)
+            << from << " key " << static_cast<int>(key);
 }
 
 // ---- category rows ----
@@ -173,8 +153,7 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
     EXPECT_EQ(Captions(), (std::vector<std::string>{Big5("醫 　療")}));
     EXPECT_EQ(Skills().frame.panel.captions[0]->y, 100);
     ClickAt(520, 140);  // the second band: no row
-    EXPECT_EQ(gFrameId, kScreenBit | 23u);
-    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 23u, 1u));
     ClickAt(520, 131);  // the first band's last line
     h.RunFrames(2);
     ASSERT_EQ(gFrameId, kScreenBit | 24u);
@@ -192,7 +171,7 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
 
 // ---- colours and use ----
 
-TEST_F(SkillPages, RowColoursFollowMpStatusAndUseMode) {
+TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
     OpenList(0, 1);  // role 0's healing skills
     ASSERT_EQ(List().list.Count(), 15);
     EXPECT_EQ(Text(List().rowName[0]), Big5("小治療"));
@@ -223,6 +202,22 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseMode) {
     ClickRow(0);
     EXPECT_EQ(gRoleStats[0].mp, 8);
     EXPECT_TRUE(sounds.played().empty());
+    // Fifteen entries scroll to five; ten cannot scroll.
+    MoveTo(520, 108);
+    Key(kScanPgDn);
+    EXPECT_EQ(List().list.top, 5);
+    Key(kScanPgDn);
+    EXPECT_EQ(List().list.top, 5);
+    EXPECT_EQ(Text(List().rowName[0]), Big5("療法02")) << "entry 5";
+    BackToSkills();
+    for (int k = 11; k < 16; ++k) gLearnedSkills[0][ss::kFirstRow + k] = 0;
+    OpenRow(1);
+    ASSERT_EQ(List().list.Count(), 10);
+    MoveTo(520, 108 + 24 * 9, 2);
+    EXPECT_EQ(List().focus, 19);
+    Key(kScanDown);
+    Key(kScanPgDn);
+    EXPECT_EQ(std::make_pair(List().list.top, List().focus), std::make_pair(0, 19));
 }
 
 TEST_F(SkillPages, ASealedMemberStillUsesAGreyRowAndBattleSkillsStayGrey) {
@@ -280,8 +275,7 @@ TEST_F(SkillPages, AOneMemberPartyUsesAOneTargetSkillAtOnce) {
     OpenList(0, 1);
     ClickRow(0);
     EXPECT_EQ(List().subMode, kSkillListMain);
-    EXPECT_EQ(gRoleStats[0].mp, 32);
-    EXPECT_EQ(gRoleStats[0].hp, 50);
+    EXPECT_EQ(std::make_pair(gRoleStats[0].mp, gRoleStats[0].hp), std::make_pair(32, 50));
     EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
 }
 
@@ -291,8 +285,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     OpenList(0, 1);
     ClickRow(0);
     ASSERT_EQ(List().subMode, kSkillListTarget);
-    EXPECT_EQ(List().marker->x, 375);
-    EXPECT_EQ(List().marker->y, 64);
+    EXPECT_EQ(Spot(List().marker), std::pair(375, 64));
     EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
     Key(kScanDown);
     EXPECT_EQ(List().marker->y, 136);
@@ -301,8 +294,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     EXPECT_EQ(List().marker->y, 64);
     ClickSlot(2);
     EXPECT_EQ(List().subMode, kSkillListMain);
-    EXPECT_EQ(gRoleStats[2].hp, 50);
-    EXPECT_EQ(gRoleStats[0].mp, 32);
+    EXPECT_EQ(std::make_pair(gRoleStats[2].hp, gRoleStats[0].mp), std::make_pair(50, 32));
     EXPECT_EQ(Text(List().frame.member.name), std::string(gRoleStats[0].name));
     // Again, the slot under the mouse and a click on the background.
     ClickRow(0);
@@ -310,8 +302,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     EXPECT_EQ(List().marker->y, 136);
     sounds.Clear();
     ClickAt(200, 20);
-    EXPECT_EQ(gRoleStats[1].hp, 50);
-    EXPECT_EQ(gRoleStats[0].mp, 24);
+    EXPECT_EQ(std::make_pair(gRoleStats[1].hp, gRoleStats[0].mp), std::make_pair(50, 24));
     EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
     // A right click and an F key end the choice with nothing spent.
     ClickRow(0);
@@ -328,26 +319,6 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
 }
 
 // ---- scrolling ----
-
-TEST_F(SkillPages, FifteenEntriesScrollToFiveAndTenCannotScroll) {
-    OpenList(0, 1);
-    MoveTo(520, 108);
-    Key(kScanPgDn);
-    EXPECT_EQ(List().list.top, 5);
-    Key(kScanPgDn);
-    EXPECT_EQ(List().list.top, 5);
-    EXPECT_EQ(Text(List().rowName[0]), Big5("療法02")) << "entry 5";
-    BackToSkills();
-    for (int k = 11; k < 16; ++k) gLearnedSkills[0][ss::kFirstRow + k] = 0;
-    OpenRow(1);
-    ASSERT_EQ(List().list.Count(), 10);
-    MoveTo(520, 108 + 24 * 9, 2);
-    EXPECT_EQ(List().focus, 19);
-    Key(kScanDown);
-    Key(kScanPgDn);
-    EXPECT_EQ(List().list.top, 0);
-    EXPECT_EQ(List().focus, 19);
-}
 
 // ---- bad values ----
 
@@ -369,16 +340,14 @@ TEST_F(SkillPages, OpeningTakesAnyFocusWordAndAMemberOutsideTheParty) {
         gMenuRole = 2;
         gKeyFocus = f;
         Open(23);
-        EXPECT_EQ(Skills().focus, 32) << f;
-        EXPECT_EQ(gKeyFocus, 0);
+        EXPECT_EQ(std::make_pair(Skills().focus, gKeyFocus), std::make_pair(32, 0)) << f;
         gFramePhase = 2;
         h.RunFrames(1);
     }
     gMenuRole = 6;
     gFrameId = 0;
     Open(23);
-    EXPECT_EQ(gMenuRole, 0u);
-    EXPECT_EQ(Skills().focus, 30);
+    EXPECT_EQ(std::make_pair(gMenuRole, Skills().focus), std::make_pair(0u, 30));
 }
 
 TEST_F(SkillPages, DownFromTheSixthSlotWrapsOnlyWithoutASeventhMember) {

@@ -2,6 +2,7 @@
 // its sound, and whether the row that led to the page (gKeyFocus) is kept.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "support/MenuSession.h"
@@ -28,9 +29,8 @@ struct WaysOut : MenuTest {
         } else {
             OpenItems();
             gKeyFocus = 5;
-            const int sideRow[18] = {0, 0, 0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3};
             if (n != 2) {
-                ClickSide(sideRow[n]);
+                ClickSide(n == 17 ? 3 : static_cast<int>(n) - 2);  // side rows 1-3
                 h.RunFrames(2);
             }
         }
@@ -55,56 +55,30 @@ struct WaysOut : MenuTest {
 };
 
 TEST_F(WaysOut, EachPagesTabsKeysAndBackOut) {
-    struct Case {
-        u32 page;
-        Way way;
-        u32 frame;
-        int sound;
-        i32 focus;  // after leaving
-    };
-    const Case cases[] = {
-        // The items page: tabs and F2-F4 start the next page on its first row.
-        {2, kTab1, 23, 261, 0},
-        {2, kTab2, 25, 261, 0},
-        {2, kTab3, 13, 261, 0},
-        {2, kF2, 23, 261, 0},
-        {2, kF3, 25, 261, 0},
-        {2, kF4, 13, 261, 0},
-        // Equipment (side row 1): F1 forgets the row, the tab and right click keep it.
-        {3, kTab0, 2, 261, 1},
-        {3, kRightClick, 2, 263, 1},
-        {3, kF1, 2, 261, 0},
-        // Offering (side row 2): F1-F4 forget the row, the tab and backing out keep it.
-        {4, kTab0, 2, 261, 2},
-        {4, kRightClick, 2, 263, 2},
-        {4, kCancelKey, 2, 263, 2},
-        {4, kF1, 2, 263, 0},
-        {4, kF2, 23, 261, 0},
-        {4, kF3, 25, 261, 0},
-        {4, kF4, 13, 261, 0},
-        // Transformation (side row 3): F1 keeps the row as well.
-        {17, kTab0, 2, 261, 3},
-        {17, kRightClick, 2, 263, 3},
-        {17, kCancelKey, 2, 263, 3},
-        {17, kF1, 2, 263, 3},
-        {17, kF2, 23, 261, 0},
-        {17, kF3, 25, 261, 0},
-        {17, kF4, 13, 261, 0},
-        // The skills page and its list.
-        {23, kF1, 2, 261, 0},
-        {23, kF3, 25, 261, 0},
-        {23, kF4, 13, 261, 0},
-        {24, kF1, 2, 261, 0},
-        {24, kF3, 25, 261, 0},
-        {24, kF4, 13, 261, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "page " << c.page << ", " << kWayNames[c.way]);
-        OpenPage(c.page);
-        Leave(c.way);
-        EXPECT_EQ(gKeyFocus, c.focus);
-        EXPECT_EQ(sounds.played(), (std::vector<int>{c.sound}));
-        EXPECT_EQ(FinishClose(), kScreenBit | c.frame);
+    // The items page: tabs and F2-F4 start the next page on its first row.
+    // Equipment (side row 1): F1 forgets the row, the tab and right click keep it.
+    // Offering (side row 2): F1-F4 forget the row, the tab and backing out keep it.
+    // Transformation (side row 3): F1 keeps the row as well. Then the skills page
+    // and its list.
+    // Page, way out, the frame it leads to, its sound, the focus word after.
+    const std::tuple<u32, Way, u32, int, i32> cases[] = {
+        {2, kTab1, 23, 261, 0},      {2, kTab2, 25, 261, 0},      {2, kTab3, 13, 261, 0},
+        {2, kF2, 23, 261, 0},        {2, kF3, 25, 261, 0},        {2, kF4, 13, 261, 0},
+        {3, kTab0, 2, 261, 1},       {3, kRightClick, 2, 263, 1}, {3, kF1, 2, 261, 0},
+        {4, kTab0, 2, 261, 2},       {4, kRightClick, 2, 263, 2}, {4, kCancelKey, 2, 263, 2},
+        {4, kF1, 2, 263, 0},         {4, kF2, 23, 261, 0},        {4, kF3, 25, 261, 0},
+        {4, kF4, 13, 261, 0},        {17, kTab0, 2, 261, 3},      {17, kRightClick, 2, 263, 3},
+        {17, kCancelKey, 2, 263, 3}, {17, kF1, 2, 263, 3},        {17, kF2, 23, 261, 0},
+        {17, kF3, 25, 261, 0},       {17, kF4, 13, 261, 0},       {23, kF1, 2, 261, 0},
+        {23, kF3, 25, 261, 0},       {23, kF4, 13, 261, 0},       {24, kF1, 2, 261, 0},
+        {24, kF3, 25, 261, 0},       {24, kF4, 13, 261, 0}};
+    for (const auto& [page, way, frame, sound, focus] : cases) {
+        SCOPED_TRACE(testing::Message() << "page " << page << ", " << kWayNames[way]);
+        OpenPage(page);
+        Leave(way);
+        EXPECT_EQ(gKeyFocus, focus);
+        EXPECT_EQ(sounds.played(), (std::vector<int>{sound}));
+        EXPECT_EQ(FinishClose(), kScreenBit | frame);
     }
 }
 

@@ -1,9 +1,10 @@
 // The frame tick driven through the harness under the virtual clock.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/GameFlags.h"
 #include "engine/ErrorBox.h"
-#include "shell/Main.h"
 #include "platform/HostFs.h"
 #include "story/Countdowns.h"
 #include "support/Harness.h"
@@ -76,16 +77,15 @@ TEST(FrameTick, AltEnterTogglesBetweenShownAndMinimised) {
 // first, and the hand-back clears the request. The story countdown rests meanwhile.
 TEST(FrameTick, BattleRequestsAndTheStoryCountdown) {
     Tick h;
+    auto battle = [] { return std::make_tuple(gBattleRequest, gBattleActive); };
     gBattleRequest = 0x80000000u;  // battle number 0: cleared, nothing starts
     h.RunFrames(1);
-    EXPECT_EQ(gBattleRequest, 0u);
-    EXPECT_EQ(gBattleActive, 0u);
+    EXPECT_EQ(battle(), std::make_tuple(0u, 0u));
 
     SetGameFlag(13);  // held while flag 13 is set
     gBattleRequest = 0x80000005u;
     h.RunFrames(3);
-    EXPECT_EQ(gBattleRequest, 0x80000005u);
-    EXPECT_EQ(gBattleActive, 0u);
+    EXPECT_EQ(battle(), std::make_tuple(0x80000005u, 0u));
 
     ClearGameFlag(13);
     h.RunFrames(1);
@@ -96,21 +96,36 @@ TEST(FrameTick, BattleRequestsAndTheStoryCountdown) {
     h.RunFrames(162);
     EXPECT_EQ(gBattleActive, 1u);
     h.RunFrames(1);
-    EXPECT_EQ(gBattleRequest, 0u);
-    EXPECT_EQ(gBattleActive, 0u);
+    EXPECT_EQ(battle(), std::make_tuple(0u, 0u));
     EXPECT_EQ(gStoryCountdown, 2);
     h.RunFrames(2);
-    EXPECT_EQ(gStoryCountdown, 0);
-    EXPECT_EQ(GetGameFlag(16), 1);
+    EXPECT_EQ(std::make_tuple(gStoryCountdown, GetGameFlag(16)), std::make_tuple(0, 1));
     h.RunFrames(1);
-    EXPECT_EQ(gStoryCountdown, -1);
-    EXPECT_EQ(GetGameFlag(16), 0);
-    EXPECT_EQ(GetGameFlag(18), 0);
-    EXPECT_EQ(GetGameFlag(17), 1);
+    EXPECT_EQ(std::make_tuple(gStoryCountdown, GetGameFlag(16), GetGameFlag(18), GetGameFlag(17)),
+              std::make_tuple(-1, 0, 0, 1));
 }
 
-TEST(FrameTick, StoryCountdownWaitsForMapMode) {
+// Play time steps every 21 ticks; the flag countdown runs on during a battle,
+// the story countdown rests while a screen is open.
+TEST(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
     Tick h;
+    h.RunFrames(20);
+    EXPECT_EQ(gGameTime, 0u);
+    h.RunFrames(1);
+    EXPECT_EQ(gGameTime, 1u);
+    h.RunFrames(21);
+    EXPECT_EQ(gGameTime, 2u);
+
+    SetGameFlag(74);
+    gFlagCountdown = 1;
+    gBattleActive = 1;
+    h.RunFrames(1);
+    EXPECT_EQ(gFlagCountdown, 0);
+    h.RunFrames(1);
+    EXPECT_EQ(std::make_tuple(gFlagCountdown, GetGameFlag(74), GetGameFlag(75)),
+              std::make_tuple(-1, 0, 1));
+
+    gBattleActive = 0;
     SetGameFlag(16);
     gStoryCountdown = 0;
     gFrameId = kScreenBit | 0;  // the title is open: the countdowns rest
@@ -119,46 +134,6 @@ TEST(FrameTick, StoryCountdownWaitsForMapMode) {
     gFrameId = 0;
     h.RunFrames(1);
     EXPECT_EQ(GetGameFlag(17), 1);
-}
-
-TEST(FrameTick, FlagCountdownRunsDuringBattle) {
-    Tick h;
-    SetGameFlag(74);
-    gFlagCountdown = 1;
-    gBattleActive = 1;
-    h.RunFrames(1);
-    EXPECT_EQ(gFlagCountdown, 0);
-    h.RunFrames(1);
-    EXPECT_EQ(gFlagCountdown, -1);
-    EXPECT_EQ(GetGameFlag(74), 0);
-    EXPECT_EQ(GetGameFlag(75), 1);
-}
-
-TEST(FrameTick, PlayTimeStepsEvery21Ticks) {
-    Tick h;
-    h.RunFrames(20);
-    EXPECT_EQ(gGameTime, 0u);
-    h.RunFrames(1);
-    EXPECT_EQ(gGameTime, 1u);
-    h.RunFrames(21);
-    EXPECT_EQ(gGameTime, 2u);
-}
-
-TEST(FrameTick, QuitThroughTheModeWordAndThroughTheRunState) {
-    {
-        Tick h;
-        gFrameId = kQuitFrameId;
-        h.RunFrames(2);
-        EXPECT_TRUE(h.quit());
-        EXPECT_EQ(gSuspended, 1u);
-    }
-    {
-        Tick h;
-        gRunState |= kRunQuit;
-        h.RunFrames(2);
-        EXPECT_TRUE(h.quit());
-        EXPECT_FALSE(IsWindow(gMainWnd));
-    }
 }
 
 TEST(FrameTick, F8EndsThePauseAndPSavesOnlyWithRoomOnTheDisk) {

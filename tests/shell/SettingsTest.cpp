@@ -1,7 +1,7 @@
 // The settings file: the installer's writing, reading, conversion and bad files.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
 
 #include "engine/ErrorBox.h"
 #include "shell/Main.h"
@@ -39,8 +39,14 @@ std::vector<u8> OldEnvBytes(const std::string& root, const std::string& cd, u8 m
 
 }  // namespace
 
-TEST(Settings, InstallerCommandLineWritesEnvDatAndOpensNoWindow) {
+TEST(Settings, InstallerCommandLineAndRewritesWriteEnvDat) {
     Harness h;
+    // With no file at all, the base path is the current folder.
+    gBasePath[0] = 0;
+    ReadSettings();
+    ASSERT_NE(gBasePath[0], 0);
+    EXPECT_EQ(std::string(gBasePath).back(), '\\');
+    EXPECT_EQ(gCdDrives[0], 0xFF);  // no disc drives here
     std::string bad = "x" + h.root(), good = "2" + h.root();
     EXPECT_EQ(WinMain(nullptr, nullptr, bad.c_str(), 1), 0);
     EXPECT_TRUE(ReadHostFile(h.Path("Env.dat")).empty()) << "the mode is not a digit";
@@ -48,13 +54,9 @@ TEST(Settings, InstallerCommandLineWritesEnvDatAndOpensNoWindow) {
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 2, 0));
     EXPECT_EQ(FindWindowA("Moonharbor", "Moonharbor"), nullptr);
     EXPECT_EQ(gMainWnd, nullptr);
-}
-
-TEST(Settings, ARewrittenFileIsCutToItsNewLength) {
-    Harness h;
+    // A rewritten file is cut to its new length.
     EnvValues v;
     v.root = h.root() + "a/much/longer/root/folder/than/later/";
-    SetDefaultKeys();
     ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
     v.root = h.root();
     v.installMode = 1;
@@ -72,15 +74,11 @@ TEST(Settings, ReadingTakesKeysValuesAndStrings) {
     WriteHostFile(h.Path("Env.dat"), b);
     EnvValues v;
     ASSERT_EQ(ReadEnvFile(&v), 1);
-    EXPECT_EQ(v.root, "C:\\Game\\");
-    EXPECT_EQ(v.cdPath, "E:\\");
-    EXPECT_EQ(v.installMode, 1);
-    EXPECT_EQ(v.sfxVolume, 9);
-    EXPECT_EQ(v.sceneSwitch, 3);
-    EXPECT_EQ(v.stamp[0], 0xF800);
-    EXPECT_EQ(gMapKeyCodes[4], 17u);
-    EXPECT_EQ(gMapKeyCodes[12], 28u);
-    EXPECT_EQ(gMapKeyCodes[11], 0u);
+    EXPECT_EQ(std::tie(v.root, v.cdPath), std::make_tuple("C:\\Game\\", "E:\\"));
+    EXPECT_EQ(std::make_tuple(v.installMode, v.sfxVolume, v.sceneSwitch, v.stamp[0]),
+              std::make_tuple(1, 9, 3, 0xF800));
+    EXPECT_EQ(std::make_tuple(gMapKeyCodes[4], gMapKeyCodes[12], gMapKeyCodes[11]),
+              std::make_tuple(17u, 28u, 0u));
 }
 
 TEST(Settings, OldFormatIsConvertedOnFirstRead) {
@@ -91,8 +89,7 @@ TEST(Settings, OldFormatIsConvertedOnFirstRead) {
     EXPECT_EQ(ReadEnvFile(&v), 0);
     EXPECT_EQ(v.root, root);
     EXPECT_EQ(v.installMode, 1);
-    std::vector<u8> now = ReadHostFile(h.Path("Env.dat"));
-    EXPECT_EQ(now, EnvBytes(root, "F:", 1, 1));
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(root, "F:", 1, 1));
     // The next read finds the current format.
     EnvValues again;
     EXPECT_EQ(ReadEnvFile(&again), 1);
@@ -121,24 +118,13 @@ TEST(Settings, BadFilesLeaveThePresetValues) {
     files.push_back(OldEnvBytes(h.root() + "no-such-folder/", "F:", 1));
     const std::string base = gBasePath;
     for (const std::vector<u8>& f : files) {
+        SCOPED_TRACE(testing::Message() << f.size() << " bytes");
         WriteHostFile(h.Path("Env.dat"), f);
         EnvValues v = preset;
         bool damaged = false;
-        EXPECT_EQ(ReadEnvFile(&v, &damaged), 0) << f.size() << " bytes";
-        EXPECT_TRUE(damaged) << f.size() << " bytes";
-        EXPECT_EQ(v.root, "keep") << f.size() << " bytes";
-        EXPECT_EQ(v.sfxVolume, 4) << f.size() << " bytes";
-        EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), f) << f.size() << " bytes";
-        EXPECT_EQ(gBasePath, base) << f.size() << " bytes";
+        EXPECT_EQ(ReadEnvFile(&v, &damaged), 0);
+        EXPECT_EQ(std::tie(damaged, v.root, v.sfxVolume), std::make_tuple(true, "keep", 4));
+        EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), f);
+        EXPECT_EQ(gBasePath, base);
     }
-}
-
-TEST(Settings, ReadSettingsDefaultsToTheCurrentFolder) {
-    Harness h;
-    gBasePath[0] = 0;
-    ReadSettings();
-    std::string base = gBasePath;
-    ASSERT_FALSE(base.empty());
-    EXPECT_EQ(base.back(), '\\');
-    EXPECT_EQ(gCdDrives[0], 0xFF);  // no disc drives here
 }

@@ -5,12 +5,11 @@
 // MH_SOAK_SEED replays a run; MH_SOAK_FRAMES changes its length.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <random>
 #include <set>
 #include <string>
@@ -20,10 +19,8 @@
 #include <vector>
 
 #include "base/MemDbg.h"
-#include "engine/FrameState.h"
 #include "shell/Settings.h"
 #include "platform/Input.h"
-#include "platform/Win.h"
 #include "support/Harness.h"
 #include "ui/ScreenState.h"
 
@@ -51,28 +48,19 @@ const u32 kMessageKeys[] = {VK_ESCAPE, VK_RETURN, VK_F1, VK_F1 + 1, VK_F1 + 2, V
 void RandomInput(Harness& h, std::mt19937& rng, const std::vector<u8>& codes,
                  std::vector<u8>& held) {
     auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
-    switch (pick(10)) {
-        case 0:
-        case 1:
-        case 2: {  // a key goes down, to be let go some frames later
-            u8 c = codes[pick(codes.size())];
-            PlatformSetKey(c, true);
-            held.push_back(c);
-            break;
-        }
-        case 3:
-            h.PostKeyUp(kMessageKeys[pick(sizeof(kMessageKeys) / sizeof(kMessageKeys[0]))]);
-            break;
-        case 4:
-        case 5:
-            PlatformMoveMouse(static_cast<i32>(pick(161)) - 80, static_cast<i32>(pick(121)) - 60);
-            break;
-        case 6:
-            PlatformSetMouseButtons(pick(4) != 0, pick(4) == 0);
-            break;
-        default:
-            PlatformSetMouseButtons(false, false);
-            break;
+    const size_t what = pick(10);
+    if (what < 3) {  // a key goes down, to be let go some frames later
+        u8 c = codes[pick(codes.size())];
+        PlatformSetKey(c, true);
+        held.push_back(c);
+    } else if (what == 3) {
+        h.PostKeyUp(kMessageKeys[pick(sizeof(kMessageKeys) / sizeof(kMessageKeys[0]))]);
+    } else if (what < 6) {
+        PlatformMoveMouse(static_cast<i32>(pick(161)) - 80, static_cast<i32>(pick(121)) - 60);
+    } else if (what == 6) {
+        PlatformSetMouseButtons(pick(4) != 0, pick(4) == 0);
+    } else {
+        PlatformSetMouseButtons(false, false);
     }
     if (held.size() > 3 || (!held.empty() && pick(3) == 0)) {
         PlatformSetKey(held.front(), false);
@@ -90,64 +78,47 @@ public:
     FrameWatchdog(std::chrono::milliseconds limit, std::string replay)
         : limit_(limit), replay_(std::move(replay)), thread_([this] { Watch(); }) {}
     ~FrameWatchdog() {
-        {
-            std::lock_guard<std::mutex> lock(m_);
-            stop_ = true;
-        }
-        cv_.notify_all();
+        stop_ = true;
         thread_.join();
     }
-    FrameWatchdog(const FrameWatchdog&) = delete;
-    FrameWatchdog& operator=(const FrameWatchdog&) = delete;
 
     // Runs one frame of h under the watch; n names it.
     void Frame(Harness& h, int n) {
-        {
-            std::lock_guard<std::mutex> lock(m_);
-            harness_ = &h;
-            frame_ = n;
-            running_ = true;
-            ++started_;
-        }
-        cv_.notify_all();
+        harness_ = &h;
+        frame_ = n;
+        ++started_;
         h.RunFrames(1);
-        {
-            std::lock_guard<std::mutex> lock(m_);
-            running_ = false;
-        }
-        cv_.notify_all();
+        ended_ = started_.load();
     }
 
 private:
+    // Looks every 10 ms whether the frame begun when it last looked is still running.
     void Watch() {
-        std::unique_lock<std::mutex> lock(m_);
-        while (!stop_) {
-            if (!running_) {
-                cv_.wait(lock);
-                continue;
+        using Clock = std::chrono::steady_clock;
+        u64 seen = 0;
+        Clock::time_point since = Clock::now();
+        for (; !stop_; std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+            if (ended_ == started_ || started_ != seen) {
+                seen = started_;
+                since = Clock::now();
+            } else if (Clock::now() - since > limit_) {
+                std::fprintf(stderr, "frame %d did not return within %lld ms (%s)\n", frame_.load(),
+                             static_cast<long long>(limit_.count()), replay_.c_str());
+                std::fflush(stderr);
+                // No destructor runs after this: the hung run's folder goes first.
+                std::error_code ec;
+                std::filesystem::remove_all(harness_.load()->root(), ec);
+                std::_Exit(kHungExit);
             }
-            const u64 started = started_;
-            if (cv_.wait_for(lock, limit_,
-                             [&] { return stop_ || !running_ || started_ != started; }))
-                continue;
-            std::fprintf(stderr, "frame %d did not return within %lld ms (%s)\n", frame_,
-                         static_cast<long long>(limit_.count()), replay_.c_str());
-            std::fflush(stderr);
-            // No destructor runs after this: the hung run's folder goes first.
-            std::error_code ec;
-            std::filesystem::remove_all(harness_->root(), ec);
-            std::_Exit(kHungExit);
         }
     }
 
     const std::chrono::milliseconds limit_;
     const std::string replay_;
-    std::mutex m_;
-    std::condition_variable cv_;
-    bool stop_ = false, running_ = false;
-    Harness* harness_ = nullptr;
-    int frame_ = 0;
-    u64 started_ = 0;
+    std::atomic<bool> stop_ = false;
+    std::atomic<Harness*> harness_ = nullptr;
+    std::atomic<int> frame_ = 0;
+    std::atomic<u64> started_ = 0, ended_ = 0;
     std::thread thread_;  // last: it starts once the rest is set
 };
 

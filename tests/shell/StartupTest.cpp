@@ -5,34 +5,29 @@
 
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/Ime.h"
-#include "shell/Main.h"
 #include "data/Options.h"
 #include "shell/Session.h"
-#include "shell/Settings.h"
 #include "shell/Startup.h"
 #include "map/SystemServices.h"
 #include "map/MapDb.h"
 #include "map/NewGame.h"
-#include "data/GameFlags.h"
 #include "mhdata/SampleGame.h"
 #include "platform/AudioDevice.h"
-#include "platform/AudioLib.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "sound/Sound.h"
-#include "support/Harness.h"
 #include "support/SampleSession.h"
-#include "ui/ScreenState.h"
 
 namespace fs = std::filesystem;
 
-TEST(Startup, HeadlessStartMakesFoldersAndOpensTheTitle) {
+TEST(Startup, HeadlessStartMakesFoldersOpensTheTitleAndQuitsOnce) {
     Harness h;
     h.StartGame();
     for (const char* dir : {"Save", "Data", "Music", "ScrnShot"})
@@ -43,6 +38,15 @@ TEST(Startup, HeadlessStartMakesFoldersAndOpensTheTitle) {
     // The video player draws into the primary and gives the canvas back after.
     EXPECT_NE(gVideoTarget.pixels, nullptr);
     EXPECT_TRUE(static_cast<bool>(gVideoTarget.afterStop));
+    // The quit bit releases exactly once.
+    gRunState |= kRunQuit;
+    h.RunFrames(3);
+    EXPECT_TRUE(h.quit());
+    EXPECT_EQ(gReleaseRuns, 1u);
+    EXPECT_EQ(gDrawSurface, nullptr);
+    EXPECT_FALSE(IsWindow(gMainWnd));
+    ReleaseGame();
+    EXPECT_EQ(gReleaseRuns, 1u);
 }
 
 // The sample's settings name no root: the current folder is taken.
@@ -76,6 +80,7 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     gFrameId = kQuitFrameId;
     h.RunFrames(3);
     EXPECT_TRUE(h.quit());
+    EXPECT_EQ(gSuspended, 1u);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gReleaseRuns, 1u);
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
@@ -83,47 +88,32 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     EXPECT_EQ(gSfxVolume, 3u);
 }
 
-TEST(Startup, QuitBitReleasesExactlyOnce) {
-    Harness h;
-    h.StartGame();
-    gRunState |= kRunQuit;
-    h.RunFrames(3);
-    EXPECT_TRUE(h.quit());
-    EXPECT_EQ(gReleaseRuns, 1u);
-    EXPECT_EQ(gDrawSurface, nullptr);
-    ReleaseGame();
-    EXPECT_EQ(gReleaseRuns, 1u);
-}
-
 // Each failed start shows its box and closes; a start that never initialised
 // game data and was asked no quit releases nothing. Where a database file is
 // missing, one line on stderr names the folder and the file and how to write
 // the sample game there.
 TEST(Startup, FailedStartsShowTheirBoxAndClose) {
-    struct Case {
-        const char* name;
-        void (*spoil)(Harness&);
-        std::string text, caption;
-        u32 releases;
-        const char* missing;  // the file the line names, or none
-    } cases[] = {
-        {"input", [](Harness&) { PlatformDeviceFailures().input = true; },
-         B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0, nullptr},
-        {"display", [](Harness&) { PlatformDeviceFailures().display = true; }, "Moonharbor",
-         "DDraw init Failed.", 1, nullptr},
-        {"short maps database",
-         [](Harness& h) { WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0)); },
-         "RoleDataBase init Failed.", "Moonharbor", 0, nullptr},
-        {"no path database", [](Harness& h) { fs::remove(h.Path("MH_Data/path.dat")); },
-         "PathDataBase init Failed.", "Moonharbor", 0, "MH_Data/path.dat"},
-        {"no game data", [](Harness& h) { fs::remove_all(h.Path("MH_Data")); },
-         "RoleDataBase init Failed.", "Moonharbor", 0, "MH_Data/maps.dat"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // What fails, how, the box's text and caption, the releases, and the file
+    // the line on stderr names (or none).
+    const std::tuple<const char*, void (*)(Harness&), std::string, std::string, u32, const char*>
+        cases[] = {
+            {"input", [](Harness&) { PlatformDeviceFailures().input = true; },
+             B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0, nullptr},
+            {"display", [](Harness&) { PlatformDeviceFailures().display = true; }, "Moonharbor",
+             "DDraw init Failed.", 1, nullptr},
+            {"short maps database",
+             [](Harness& h) { WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0)); },
+             "RoleDataBase init Failed.", "Moonharbor", 0, nullptr},
+            {"no path database", [](Harness& h) { fs::remove(h.Path("MH_Data/path.dat")); },
+             "PathDataBase init Failed.", "Moonharbor", 0, "MH_Data/path.dat"},
+            {"no game data", [](Harness& h) { fs::remove_all(h.Path("MH_Data")); },
+             "RoleDataBase init Failed.", "Moonharbor", 0, "MH_Data/maps.dat"},
+        };
+    for (const auto& [name, spoil, text, caption, releases, missing] : cases) {
+        SCOPED_TRACE(name);
         Harness h;
         h.WriteSample();
-        c.spoil(h);
+        spoil(h);
         ::testing::internal::CaptureStderr();
         if (fs::exists(h.Path("MH_Data")))
             h.StartGame();
@@ -133,14 +123,14 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
         }
         std::string err = ::testing::internal::GetCapturedStderr();
         ASSERT_FALSE(h.boxes().empty());
-        EXPECT_EQ(h.boxes().back().text, c.text);
-        EXPECT_EQ(h.boxes().back().caption, c.caption);
-        EXPECT_EQ(gReleaseRuns, c.releases);
-        if (c.missing) {
+        EXPECT_EQ(h.boxes().back().text, text);
+        EXPECT_EQ(h.boxes().back().caption, caption);
+        EXPECT_EQ(gReleaseRuns, releases);
+        if (missing) {
             std::string folder = fs::path(h.root()).parent_path().string();
             EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
             EXPECT_NE(err.find("in " + folder + ":"), std::string::npos) << err;
-            EXPECT_NE(err.find(std::string(c.missing) + " is missing"), std::string::npos) << err;
+            EXPECT_NE(err.find(std::string(missing) + " is missing"), std::string::npos) << err;
             EXPECT_NE(err.find("mhgen " + folder), std::string::npos) << err;
         } else {
             EXPECT_EQ(err.find("moonharbor:"), std::string::npos) << err;
@@ -256,17 +246,7 @@ TEST(Session, DiscTrackNames) {
     EXPECT_FALSE(ParseDiscTrackName(nullptr, &track));
 }
 
-TEST(Session, NoMusicDiscWithoutADriveOfThatLabel) {
-    Harness h;
-    h.StartGame();
-    EXPECT_EQ(FindMusicDisc(), 0);
-    HostSetDrive('E', h.Path(""));
-    HostSetVolumeLabel('E', "OTHER");
-    FindCdDrives(gCdPath);
-    EXPECT_EQ(FindMusicDisc(), 0);
-}
-
-TEST(Session, NameIdsIgnoreCaseAndMusicByNumberPlaysFilesAndDiscTracks) {
+TEST(Session, NameIdsMusicByNumberAndTheMusicDisc) {
     Harness h;
     h.WriteSample();
     h.StartGame();
@@ -284,6 +264,12 @@ TEST(Session, NameIdsIgnoreCaseAndMusicByNumberPlaysFilesAndDiscTracks) {
     EXPECT_EQ(gCdMusic, 0u);
     PlayMusic(99, 0);  // no such record: nothing changes
     EXPECT_EQ(gCdMusic, 0u);
+    // No music disc without a drive of that label.
+    EXPECT_EQ(FindMusicDisc(), 0);
+    HostSetDrive('E', h.Path(""));
+    HostSetVolumeLabel('E', "OTHER");
+    FindCdDrives(gCdPath);
+    EXPECT_EQ(FindMusicDisc(), 0);
 }
 
 // The four 52-byte start records are spread into their 56-byte entries: the

@@ -1,18 +1,13 @@
 // The strengthening counter: the roll's rule, the stages through the real
 // tick and their timing, what a success and a failure cost, refused choices.
 #include <algorithm>
+#include <string>
+#include <tuple>
 
-#include "base/ByteIo.h"
-#include "data/Equipage.h"
-#include "engine/FrameState.h"
-#include "engine/MyAct.h"
 #include "engine/Random.h"
 #include "engine/Tsw.h"
 #include "platform/TextCodec.h"
-#include "platform/Win.h"
-#include "shell/Settings.h"
 #include "shop/EnhanceFrame.h"
-#include "shop/ShopCommon.h"
 #include "shop/ShopSession.h"
 
 namespace {
@@ -29,6 +24,7 @@ TEST(EnhanceRoll, DrawAgainstTheChance) {
     EXPECT_NEAR(wins, 5000, 200) << "draws 0..49 of 0..99";
 }
 
+// The texts of the specials a strengthening may give.
 TEST(EnhanceRoll, SpecialTexts) {
     char out[64];
     DescribeSpecial({1, 10, -5, 0, 0}, out, sizeof(out));
@@ -48,10 +44,7 @@ struct EnhanceTest : ShopTest {
     void SetUp() override {
         ShopTest::SetUp();
         gSmartMouse = 0;
-        for (i32 r = 0; r < kRoleCount; ++r)
-            for (i32& e : gRoles[r].equip) e = -1;
-        for (EquipageData& e : gOwnedEquipage) e.id = -1;
-        for (i32 m = 0; m < gMonsterCount; ++m) gOwnedMonsters[m] = 0;
+        EmptyHands();
         gOwnedEquipage[0] = gEquipages[0];  // short sword, attack 10
         gOwnedEquipage[0].enhanceLeft = 2;
         gOwnedEquipage[0].price = 100;
@@ -77,6 +70,18 @@ struct EnhanceTest : ShopTest {
     void ChoosePiece(int r) { ClickAt(520, 100 + 24 * r); }
     void ChooseMonster(int r) { ClickAt(340, 120 + 24 * r); }
     void Confirm() { ClickAt(400, 330); }
+    // The piece and the monster of rows p and m, confirmed.
+    void Strengthen(int p, int m) {
+        ChoosePiece(p);
+        ChooseMonster(m);
+        Confirm();
+        ASSERT_EQ(F().stage, kEnhancing);
+    }
+    // The first piece's attack, strengthenings left and price.
+    static std::tuple<i32, i32, i32> Piece() {
+        const EquipageData& e = gOwnedEquipage[0];
+        return {e.attack, e.enhanceLeft, e.price};
+    }
     void Esc() { TapKey(h, kScanEsc, 2); }
     // Runs one frame that lands ms after the stage's start time.
     void FrameAt(u32 ms) { h.RunFrames(1, F().startTime + ms - timeGetTime()); }
@@ -116,10 +121,7 @@ TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
     EXPECT_EQ(F().stage, kEnhancing) << "no roll at 3000 ms";
     FrameAt(3001);
     ASSERT_EQ(F().stage, kShowingResult) << "the roll at 3001 ms";
-    const EquipageData& piece = gOwnedEquipage[0];
-    EXPECT_EQ(piece.attack, 17);
-    EXPECT_EQ(piece.enhanceLeft, 1);
-    EXPECT_EQ(piece.price, 200);
+    EXPECT_EQ(Piece(), std::make_tuple(17, 1, 200));
     EXPECT_EQ(gOwnedMonsters[0], 0);
     EXPECT_EQ(Money(), 0) << "money equal to the price";
     FrameAt(1960);
@@ -134,10 +136,7 @@ TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
 
 TEST_F(EnhanceTest, WithoutItsAnimationTheStrengtheningGoesOn) {
     DropAnimation();
-    ChoosePiece(0);
-    ChooseMonster(0);
-    Confirm();
-    ASSERT_EQ(F().stage, kEnhancing);
+    Strengthen(0, 0);
     FrameAt(1000);
     EXPECT_EQ(F().stage, kEnhancing);
     FrameAt(3001);
@@ -150,16 +149,10 @@ TEST_F(EnhanceTest, WithoutItsAnimationTheStrengtheningGoesOn) {
 }
 
 TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
-    ChoosePiece(0);
-    ChooseMonster(1);  // the goblin, chance -1
-    Confirm();
-    ASSERT_EQ(F().stage, kEnhancing);
+    Strengthen(0, 1);  // the goblin, chance -1
     Esc();
     EXPECT_EQ(F().stage, kShowingResult);
-    const EquipageData& piece = gOwnedEquipage[0];
-    EXPECT_EQ(piece.attack, 10);
-    EXPECT_EQ(piece.enhanceLeft, 1);
-    EXPECT_EQ(piece.price, 150);
+    EXPECT_EQ(Piece(), std::make_tuple(10, 1, 150));
     EXPECT_EQ(gOwnedMonsters[1], 2);
     EXPECT_EQ(Money(), 50);
     Esc();
@@ -176,17 +169,16 @@ TEST_F(EnhanceTest, HeadingsAndTheActiveMarkStayInSight) {
             for (i32 px = x; px < x + 96; ++px) n += CanvasAt(px, py) == white;
         return n;
     };
-    const struct {
-        const char* step;
-        i32 markX, markY, markAction;
-    } steps[] = {{"open", 421, 56, 14}, {"piece picked", 254, 71, 15}, {"back", 421, 56, 14}};
-    for (const auto& st : steps) {
-        if (st.markAction == 15) ChoosePiece(0);
-        if (&st == &steps[2]) Esc();
+    // The step, where the mark stands and its action.
+    const std::tuple<const char*, i32, i32, i32> steps[] = {
+        {"open", 421, 56, 14}, {"piece picked", 254, 71, 15}, {"back", 421, 56, 14}};
+    for (const auto& [step, markX, markY, markAction] : steps) {
+        if (markAction == 15) ChoosePiece(0);
+        if (std::string(step) == "back") Esc();
         h.RunFrames(1);
-        EXPECT_GT(whiteIn(295, 75), 60) << st.step << ": 選擇怪物";
-        EXPECT_GT(whiteIn(478, 58), 60) << st.step << ": 選擇裝備";
-        EXPECT_EQ(CanvasAt(st.markX + 10, st.markY + 10), Colour(9907, st.markAction)) << st.step;
+        EXPECT_GT(whiteIn(295, 75), 60) << step << ": 選擇怪物";
+        EXPECT_GT(whiteIn(478, 58), 60) << step << ": 選擇裝備";
+        EXPECT_EQ(CanvasAt(markX + 10, markY + 10), Colour(9907, markAction)) << step;
     }
 }
 

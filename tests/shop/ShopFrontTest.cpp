@@ -1,6 +1,5 @@
 // The shop's front screens through the real tick: the store keeper's talk,
 // the packed category rows, tabs and keys, the party, leaving.
-#include "data/GameFlags.h"
 #include "shop/ShopSession.h"
 
 namespace {
@@ -8,16 +7,9 @@ namespace {
 TEST_F(ShopTest, StoreKeeperOpensAShopWithThreeTabs) {
     TalkToStoreKeeper();
     cShopBuyMenuFrame& f = *gShopBuyMenuFrame;
-    ASSERT_NE(f.tabs.tab[0], nullptr);
-    EXPECT_EQ(f.tabs.tab[0]->x, 495);
-    EXPECT_EQ(f.tabs.tab[1]->x, 540);
-    EXPECT_EQ(f.tabs.tab[2], nullptr);
-    EXPECT_EQ(f.tabs.tab[3]->x, 585);
+    EXPECT_EQ(TabXs(f.tabs), (std::array<i32, 4>{495, 540, -1, 585}));
     // Shop 2 stocks accessories and items: two packed rows.
-    ASSERT_EQ(f.rows, 2);
-    EXPECT_EQ(f.button[0]->id, 7014);
-    EXPECT_EQ(f.button[1]->id, 7015);
-    EXPECT_EQ(f.button[1]->y, 132);
+    EXPECT_EQ(Buttons(f), (IdYs{{7014, 90}, {7015, 132}}));
     EXPECT_EQ(CanvasAt(100, 20), Colour(9907, 9)) << "the buy side's background";
     EXPECT_EQ(CanvasAt(500, 20), Colour(9907, 5)) << "the buy tab as the current side";
 }
@@ -25,13 +17,8 @@ TEST_F(ShopTest, StoreKeeperOpensAShopWithThreeTabs) {
 TEST_F(ShopTest, PackedRowsAndTheFocusComingBack) {
     gSmartMouse = 0;
     OpenShop(false, {{5, {1, 2}}, {1, {3}}});
-    cShopBuyMenuFrame* f = gShopBuyMenuFrame;
-    ASSERT_EQ(f->rows, 2);
-    EXPECT_EQ(f->button[0]->id, 7011);
-    EXPECT_EQ(f->button[0]->y, 90);
-    EXPECT_EQ(f->button[1]->id, 7015);
-    EXPECT_EQ(f->button[1]->y, 132);
-    EXPECT_EQ(f->current, 0) << "no focus handed over: the buy tab";
+    EXPECT_EQ(Buttons(*gShopBuyMenuFrame), (IdYs{{7011, 90}, {7015, 132}}));
+    EXPECT_EQ(gShopBuyMenuFrame->current, 0) << "no focus handed over: the buy tab";
     OpenBuyList(1);
     EXPECT_EQ(gKeyFocus, 15);
     EXPECT_EQ(BuyCore().category, 5u);
@@ -59,27 +46,23 @@ TEST_F(ShopTest, TabKeysSkipTheMissingStrengtheningTab) {
     EXPECT_EQ(key(kScanDown), 15) << "down goes to the first category row";
 }
 
-TEST_F(ShopTest, PartyPortraitsFollowFlag324) {
+// Four members, flag 324: role 0 shows role 1's portrait. Eight members all
+// fit on the buy side; the list's panel shows six.
+TEST_F(ShopTest, PartyPortraits) {
     SetParty({0, 1, 2, 3});
     SetGameFlag(static_cast<i32>(kLeadSwapFlag));
     OpenShop(false, {{5, {1}}});
     cShopBuyMenuFrame& f = *gShopBuyMenuFrame;
-    ASSERT_NE(f.portrait[3], nullptr);
-    EXPECT_EQ(f.portrait[3]->x, 10);
-    EXPECT_EQ(f.portrait[3]->y, 235);
+    EXPECT_EQ(Spot(f.portrait[3]), std::pair(10, 235));
     EXPECT_EQ(f.portrait[4], nullptr);
-    EXPECT_EQ(CanvasAt(20, 60), Colour(9904, 33)) << "role 0 shows role 1's portrait";
-    EXPECT_EQ(CanvasAt(148, 60), Colour(9904, 32));
-    EXPECT_EQ(CanvasAt(276, 60), Colour(9904, 34));
-}
-
-TEST_F(ShopTest, EightMembersAllFitOnTheBuySide) {
+    EXPECT_EQ((std::array{CanvasAt(20, 60), CanvasAt(148, 60), CanvasAt(276, 60)}),
+              (std::array{Colour(9904, 33), Colour(9904, 32), Colour(9904, 34)}));
+    CloseToMap(h);
     SetParty({0, 1, 2, 3, 4, 5, 6, 7});
     OpenShop(false, {{5, {1}}});
-    ASSERT_NE(gShopBuyMenuFrame->portrait[7], nullptr);
-    EXPECT_EQ(gShopBuyMenuFrame->portrait[7]->y, 420);
+    EXPECT_EQ(Spot(gShopBuyMenuFrame->portrait[7]).second, 420);
     OpenBuyList(0);
-    EXPECT_EQ(gShopBuyListFrame->members, 6) << "the list's panel shows six";
+    EXPECT_EQ(gShopBuyListFrame->members, 6);
 }
 
 TEST_F(ShopTest, LeavingEmptiesTheStock) {
@@ -122,20 +105,15 @@ TEST_F(ShopTest, SellSideShowsAllSevenCategoriesAndTheirFocus) {
     ClickTabAt(495);  // 賣 with strengthening offered
     h.RunFrames(2);
     ASSERT_EQ(gFrameId, kSellFront);
-    cShopSellMenuFrame& f = *gShopSellMenuFrame;
-    EXPECT_EQ(f.button[6]->id, 7016);
-    EXPECT_EQ(f.button[6]->y, 90 + 42 * 6);
-    ClickAt(490, 100 + 42 * 6);
-    h.RunFrames(2);
-    ASSERT_EQ(gFrameId, kSellList);
+    EXPECT_EQ(gShopSellMenuFrame->button[6]->id, 7016);
+    EXPECT_EQ(gShopSellMenuFrame->button[6]->y, 90 + 42 * 6);
+    OpenSellRow(6);
     EXPECT_EQ(gKeyFocus, 6);
     Back();
     ASSERT_EQ(gFrameId, kSellFront);
     EXPECT_EQ(gShopSellMenuFrame->current, 16);
     // A focus outside 0..6 reads as the first row.
-    ClickAt(490, 100 + 42 * 2);
-    h.RunFrames(2);
-    ASSERT_EQ(gFrameId, kSellList);
+    OpenSellRow(2);
     gKeyFocus = 40;
     Back();
     ASSERT_EQ(gFrameId, kSellFront);

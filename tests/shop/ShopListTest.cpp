@@ -1,10 +1,10 @@
 // The list screens' shared part and the buy list: scrolling by keys, the
 // quantity box's keys and inert list, limits, buying, the party panel.
 #include <string>
+#include <tuple>
 
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
-#include "data/GameFlags.h"
 #include "menu/EquipFrame.h"
 #include "platform/TextCodec.h"
 #include "shop/ShopSession.h"
@@ -22,29 +22,23 @@ struct ShopListTest : ShopTest {
         ASSERT_EQ(BuyCore().current, 100);
     }
     void Key(u8 code) { Tap(code, 2); }
-    void ClickMore() { ClickAt(318, 320); }
-    void ClickConfirm() { ClickAt(330, 365); }
 };
 
 // Keys over lists of 11, 12 and 30 entries: the top row after each run of keys.
 TEST_F(ShopListTest, KeysScrollByOneAtTheEdgesAndByPages) {
-    const struct {
-        int entries;
-        u8 key;
-        int times, top;
-    } steps[] = {
+    // Entries, key, times pressed, top row after.
+    const std::tuple<int, u8, int, int> steps[] = {
         {11, kScanDown, 12, 0}, {11, kScanPgDn, 1, 0},  {12, kScanDown, 10, 0},
         {12, kScanDown, 1, 1},  {12, kScanUp, 10, 1},   {12, kScanUp, 1, 0},
         {30, kScanPgDn, 1, 11}, {30, kScanPgDn, 1, 19}, {30, kScanPgDn, 1, 19},
-        {30, kScanPgUp, 1, 8},  {30, kScanPgUp, 1, 0},
-    };
+        {30, kScanPgUp, 1, 8},  {30, kScanPgUp, 1, 0}};
     int open = 0;
-    for (const auto& s : steps) {
-        SCOPED_TRACE(testing::Message() << s.entries << " entries, key " << int(s.key));
-        if (s.entries != open) OpenItemList(open = s.entries);
-        for (int i = 0; i < s.times; ++i) Key(s.key);
-        EXPECT_EQ(BuyCore().top, s.top);
-        if (s.entries == 12 && s.top == 1 && s.key == kScanDown) {
+    for (const auto& [entries, key, times, top] : steps) {
+        SCOPED_TRACE(testing::Message() << entries << " entries, key " << int(key));
+        if (entries != open) OpenItemList(open = entries);
+        for (int i = 0; i < times; ++i) Key(key);
+        EXPECT_EQ(BuyCore().top, top);
+        if (entries == 12 && top == 1 && key == kScanDown) {
             EXPECT_EQ(BuyCore().current, 110);
             h.RunFrames(1);
             EXPECT_STREQ(BuyCore().nameText[10], gItems[31].name) << "row 10 shows entry 11";
@@ -84,10 +78,13 @@ TEST_F(ShopListTest, QuantityBoxKeysAndTwoCancels) {
     EXPECT_EQ(gFrameId, kBuyFront);
 }
 
-TEST_F(ShopListTest, BuyingThreeSwordsPaysAndAddsThreeCopies) {
+// Three short swords at 100 cost 300 and add three copies; a negative price
+// buys for nothing; money above the cap from a save reads as the cap and pays
+// from it.
+TEST_F(ShopListTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
     gSmartMouse = 0;
     gScriptVars[0] = 1000;
-    OpenShop(false, {{0, {0}}});  // the short sword, 100
+    OpenShop(false, {{0, {0}}});
     OpenBuyList(0);
     const int before = CountUnwornEquipage(0);
     const std::string ownedBefore = BuyCore().ownedText[0];
@@ -95,17 +92,32 @@ TEST_F(ShopListTest, BuyingThreeSwordsPaysAndAddsThreeCopies) {
     EXPECT_EQ(BuyCore().quantityBar.maximum, 10);
     ClickMore();
     ClickMore();
-    EXPECT_EQ(BuyCore().quantity, 3);
-    EXPECT_EQ(BuyCore().total, 300);
+    EXPECT_EQ(std::make_pair(BuyCore().quantity, BuyCore().total), std::make_pair(3, i64{300}));
     ClickConfirm();
     EXPECT_EQ(Money(), 700);
     EXPECT_EQ(CountUnwornEquipage(0), before + 3);
     EXPECT_EQ(std::atoi(BuyCore().ownedText[0]), std::atoi(ownedBefore.c_str()) + 3);
     EXPECT_EQ(sounds.played(), (std::vector<int>{262, 261, 261, 264}));
     EXPECT_EQ(BuyCore().mode, 0u);
-}
 
-TEST_F(ShopListTest, LimitsByMoneyRoomAndTheCap) {
+    gEquipages[0].price = -100;
+    Back();
+    OpenBuyList(0);
+    ClickListRow(0);
+    ClickMore();
+    ClickConfirm();
+    EXPECT_EQ(Money(), 700);
+    gEquipages[0].price = 100;
+    gScriptVars[0] = 0x80000010u;
+    Back();
+    OpenBuyList(0);
+    EXPECT_EQ(BuyCore().money, 0x7FFFFFFF);
+    ClickListRow(0);
+    ClickConfirm();
+    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu - 100);
+    Back();
+
+    // The limits by money, room and the cap.
     gScriptVars[0] = 1000;
     EXPECT_EQ(BuyLimit(0, 0), 10) << "1000 at 100";
     gScriptVars[0] = 50;
@@ -132,28 +144,6 @@ TEST_F(ShopListTest, LimitsByMoneyRoomAndTheCap) {
     EXPECT_EQ(BuyLimit(0, 0), 99);
     for (EquipageData& e : gOwnedEquipage) e.id = 0;
     EXPECT_EQ(BuyLimit(0, 0), 0) << "all 256 places in use";
-}
-
-// A negative price buys for nothing; money above the cap from a save reads as
-// the cap and pays from it.
-TEST_F(ShopListTest, NegativePricesAndMoneyAboveTheCap) {
-    gSmartMouse = 0;
-    gEquipages[0].price = -100;
-    gScriptVars[0] = 50;
-    OpenShop(false, {{0, {0}}});
-    OpenBuyList(0);
-    ClickListRow(0);
-    ClickMore();
-    ClickConfirm();
-    EXPECT_EQ(Money(), 50);
-    gEquipages[0].price = 100;
-    gScriptVars[0] = 0x80000010u;
-    Back();
-    OpenBuyList(0);
-    EXPECT_EQ(BuyCore().money, 0x7FFFFFFF);
-    ClickListRow(0);
-    ClickConfirm();
-    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu - 100);
 }
 
 // Changes of attack and defence worked out by hand for the sample's pieces.
@@ -215,21 +205,20 @@ TEST_F(EquipChangeTest, PreviewIsTheRealChangeInEveryBonusMode) {
     EXPECT_EQ(gRoles[0].equip[kSlotAccessory2], -1) << "the preview wears nothing";
 }
 
-TEST_F(EquipChangeTest, TwoHandedReplacesWeaponAndShield) {
+TEST_F(EquipChangeTest, WhatAPieceTakesOff) {
+    auto change = [](const EquipageData& record) {
+        AttackDefence c = EquipChange(record, 0);
+        return std::make_pair(c.attack, c.defence);
+    };
     // Great sword: attack 30, defence -5; short sword attack 10; wood shield defence 8.
     Wear(0, kSlotWeapon, Own(0));
     Wear(0, kSlotShield, Own(3));
-    AttackDefence c = EquipChange(gEquipages[1], 0);
-    EXPECT_EQ(c.attack, 20);
-    EXPECT_EQ(c.defence, -13);
+    EXPECT_EQ(change(gEquipages[1]), std::make_pair(i64{20}, i64{-13}));
     // Over a worn two-handed weapon only that weapon goes.
     Wear(0, kSlotWeapon, Own(1));
-    c = EquipChange(gEquipages[1], 0);
-    EXPECT_EQ(c.attack, 0);
-    EXPECT_EQ(c.defence, 0);
-}
-
-TEST_F(EquipChangeTest, AccessoryTakesTheEmptySecondSlot) {
+    EXPECT_EQ(change(gEquipages[1]), std::make_pair(i64{0}, i64{0}));
+    // A charm of defence 6: the empty second slot takes it, though slot 1 gives
+    // less (4); with 6 in slot 2, slot 1 goes.
     EquipageData charm = gEquipages[7];
     charm.defence = 6;
     charm.attack = 0;
@@ -237,11 +226,9 @@ TEST_F(EquipChangeTest, AccessoryTakesTheEmptySecondSlot) {
     i32 worn = Own(7);
     gOwnedEquipage[worn].defence = 4;
     Wear(0, kSlotAccessory1, worn);
-    AttackDefence c = EquipChange(charm, 0);
-    EXPECT_EQ(c.defence, 6) << "slot 2 is empty and gives less than slot 1";
-    Wear(0, kSlotAccessory2, Own(7));  // defence 6 in slot 2: slot 1 (4) goes
-    c = EquipChange(charm, 0);
-    EXPECT_EQ(c.defence, 2);
+    EXPECT_EQ(change(charm).second, 6);
+    Wear(0, kSlotAccessory2, Own(7));
+    EXPECT_EQ(change(charm).second, 2);
 }
 
 TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {

@@ -1,8 +1,6 @@
 // The sell list: what it lists and in which order, prices and the money cap,
 // rows that go and rows that stay; bad stock and money from outside.
-#include "data/Equipage.h"
 #include "menu/AbilityPanel.h"
-#include "platform/TextCodec.h"
 #include "shop/ShopSession.h"
 
 namespace {
@@ -11,10 +9,7 @@ struct ShopSellTest : ShopTest {
     void SetUp() override {
         ShopTest::SetUp();
         gSmartMouse = 0;
-        for (i32 r = 0; r < kRoleCount; ++r)
-            for (i32& e : gRoles[r].equip) e = -1;
-        for (EquipageData& e : gOwnedEquipage) e.id = -1;
-        for (i32 m = 0; m < gMonsterCount; ++m) gOwnedMonsters[m] = 0;
+        EmptyHands();
     }
     i32 OwnAt(u32 place, i32 record) {
         gOwnedEquipage[place] = gEquipages[record];
@@ -26,20 +21,17 @@ struct ShopSellTest : ShopTest {
         ClickTabAt(540);
         h.RunFrames(2);
         ASSERT_EQ(gFrameId, kSellFront);
-        ClickAt(490, 100 + 42 * cat);
-        h.RunFrames(2);
-        ASSERT_EQ(gFrameId, kSellList);
-        sounds.Clear();
+        OpenSellRow(cat);
     }
     void SellRow(int r, int more = 0) {
         ClickListRow(r);
-        for (int i = 0; i < more; ++i) ClickAt(318, 320);
-        ClickAt(330, 365);
+        for (int i = 0; i < more; ++i) ClickMore();
+        ClickConfirm();
     }
     std::deque<u32>& Entries() { return gShopSellListFrame->entries; }
 };
 
-TEST_F(ShopSellTest, PiecesStandInRecordOrderWithoutWornOnes) {
+TEST_F(ShopSellTest, WhatIsListedAndInWhichOrder) {
     OwnAt(3, 2);                                 // long bow
     OwnAt(9, 0);                                 // short sword
     OwnAt(1, 2);                                 // long bow
@@ -48,9 +40,7 @@ TEST_F(ShopSellTest, PiecesStandInRecordOrderWithoutWornOnes) {
     gOwnedEquipage[OwnAt(7, 1)].name[0] = 0;     // nameless
     EXPECT_EQ(SellableThings(0), (std::deque<u32>{9, 1, 3}));
     EXPECT_EQ(SellableThings(1), (std::deque<u32>{6}));
-}
-
-TEST_F(ShopSellTest, ItemsGroupByIconAndMonstersSkipForms) {
+    // Items group by icon; monsters skip the forms.
     MenuTest::OwnOnly({103, 104, 105, 200});  // 200 lies past the sellable items
     gItems[103].icon = 5;
     gItems[104].icon = 3;
@@ -73,7 +63,7 @@ TEST_F(ShopSellTest, HalfPricesAndTheLastPieceGoes) {
     ClickListRow(1);
     EXPECT_EQ(SellCore().current, 601) << "the box opens on cancel";
     EXPECT_EQ(SellCore().quantityBar.maximum, 1);
-    ClickAt(330, 365);
+    ClickConfirm();
     EXPECT_EQ(Money(), 150);
     EXPECT_LT(gOwnedEquipage[8].id, 0);
     EXPECT_EQ(Entries(), (std::deque<u32>{4}));
@@ -116,15 +106,10 @@ TEST_F(ShopSellTest, MonstersSellAtFullPriceUpToTheCap) {
     gOwnedMonsters[2] = 99;
     gScriptVars[0] = 0;
     Back();
-    ClickAt(490, 100 + 42 * 6);
-    h.RunFrames(2);
-    ASSERT_EQ(gFrameId, kSellList);
-    ClickListRow(0);
-    ClickAt(318, 320);
-    EXPECT_EQ(SellCore().quantity, 2);
-    ClickAt(330, 365);
+    OpenSellRow(6);
+    SellRow(0, 1);
     EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
-    EXPECT_EQ(gOwnedMonsters[2], 97);
+    EXPECT_EQ(gOwnedMonsters[2], 97) << "two sold";
 }
 
 TEST_F(ShopSellTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
@@ -147,9 +132,7 @@ TEST_F(ShopSellTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
     gOwnedEquipage[2].bonusMode = 5;
     gOwnedEquipage[2].attack = 50;
     Back();
-    ClickAt(490, 100);
-    h.RunFrames(2);
-    ASSERT_EQ(gFrameId, kSellList);
+    OpenSellRow(0);
     MoveTo(500, 130, 2);
     for (int n = 0; n < kAbilityLines; ++n) EXPECT_STREQ(gAbilityPanel.lines[n], "0") << n;
 }
@@ -157,10 +140,8 @@ TEST_F(ShopSellTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
 TEST_F(ShopSellTest, StockIdsPastTheDatabasesAreDroppedAndReported) {
     h.boxes().clear();
     OpenShop(false, {{0, {0, 500, 1}}, {5, {20, 300, 250}}});
-    EXPECT_EQ(std::vector<u32>(gShopStock.cat[0].ids.begin(), gShopStock.cat[0].ids.end()),
-              (std::vector<u32>{0, 1}));
-    EXPECT_EQ(std::vector<u32>(gShopStock.cat[5].ids.begin(), gShopStock.cat[5].ids.end()),
-              (std::vector<u32>{20}));
+    EXPECT_EQ(gShopStock.cat[0].ids, (decltype(gShopStock.cat[0].ids){0, 1}));
+    EXPECT_EQ(gShopStock.cat[5].ids, (decltype(gShopStock.cat[5].ids){20}));
     ASSERT_EQ(h.boxes().size(), 1u) << "the first one only";
     const std::string& text = h.boxes()[0].text;
     EXPECT_NE(text.find("tore.dat"), std::string::npos) << text;

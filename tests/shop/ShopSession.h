@@ -4,6 +4,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <array>
+#include <utility>
 #include <vector>
 
 #include "data/Config.h"
@@ -62,6 +64,40 @@ struct ShopTest : MenuTest {
         ASSERT_EQ(gFrameId, kBuyList);
         ASSERT_NE(gShopBuyListFrame, nullptr);
         sounds.Clear();
+    }
+    // From the sell side into the sell list of category row n.
+    void OpenSellRow(int n) {
+        ClickCategoryRow(n);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kSellList);
+        sounds.Clear();
+    }
+    // The quantity box's "more" and confirm buttons.
+    void ClickMore() { ClickAt(318, 320); }
+    void ClickConfirm() { ClickAt(330, 365); }
+    // No piece worn or owned and no monster owned.
+    static void EmptyHands() {
+        for (i32 r = 0; r < kRoleCount; ++r)
+            for (i32& e : gRoles[r].equip) e = -1;
+        for (EquipageData& e : gOwnedEquipage) e.id = -1;
+        for (i32 m = 0; m < gMonsterCount; ++m) gOwnedMonsters[m] = 0;
+    }
+    // Where a control stands, (-1, -1) for none.
+    static std::pair<i32, i32> Spot(const cControl* c) {
+        return c ? std::pair{c->x, c->y} : std::pair{-1, -1};
+    }
+    // The x of each tab, -1 where there is none.
+    static std::array<i32, 4> TabXs(const ShopTabBar& bar) {
+        std::array<i32, 4> xs;
+        for (int k = 0; k < 4; ++k) xs[k] = Spot(bar.tab[k]).first;
+        return xs;
+    }
+    // The buy side's category buttons, row by row: id and y.
+    using IdYs = std::vector<std::pair<i32, i32>>;
+    static IdYs Buttons(const cShopBuyMenuFrame& f) {
+        IdYs out;
+        for (int r = 0; r < f.rows; ++r) out.push_back({f.button[r]->id, f.button[r]->y});
+        return out;
     }
     cShopListCore& BuyCore() { return gShopBuyListFrame->core; }
     cShopListCore& SellCore() { return gShopSellListFrame->core; }
