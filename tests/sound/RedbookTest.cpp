@@ -15,10 +15,6 @@ protected:
         }
         Write("disc/notes.txt", {'x'});
     }
-    void Mount() {
-        MountDiscFolders((dir_ / "disc").string());
-        ASSERT_TRUE(cd_.Open(0, 'D'));
-    }
     cRedbook cd_;
 };
 
@@ -45,42 +41,35 @@ TEST_F(Redbook, FolderDiscIsMountedWithItsLabel) {
     EXPECT_FALSE(cd_.IsReady());
 }
 
-TEST_F(Redbook, TrackSevenPlaysItsToneOnce) {
+// Track 7 plays its tone once; a track above the last plays the last, heard
+// again once; track 0 loops the whole disc.
+TEST_F(Redbook, TracksPlayTheirTonesAndReplays) {
     MountDiscFolders((dir_ / "disc").string());
     ASSERT_TRUE(cd_.Open(0, 'd'));  // the letter in either case
     cd_.Play(7, -1);
-    EXPECT_EQ(cd_.Status(), kRedbookPlaying);
-    EXPECT_EQ(cd_.GetCurrentTrack(), 7);
+    EXPECT_EQ(std::tuple(cd_.Status(), cd_.GetCurrentTrack()), std::tuple(kRedbookPlaying, 7));
     EXPECT_NEAR(ToneHz(Pull(200)), SampleDiscTrackHz(7), 15);
     Pull(150);
     EXPECT_EQ(cd_.Status(), kRedbookStopped);
     cd_.Poll();  // a negative count plays once: nothing is replayed
     EXPECT_EQ(cd_.Status(), kRedbookStopped);
-}
 
-TEST_F(Redbook, TrackAboveTheLastPlaysTheLastWithReplays) {
-    Mount();
     cd_.Play(99, 1);
     EXPECT_EQ(cd_.SpanEnd() - cd_.SpanStart(), 300u);
-    EXPECT_NEAR(ToneHz(Pull(200)), SampleDiscTrackHz(8), 15);
-    Pull(150);
-    cd_.Poll();  // stopped: heard a second time, then nothing more
-    EXPECT_EQ(cd_.Status(), kRedbookPlaying);
-    EXPECT_EQ(cd_.LoopCount(), -1);
-    EXPECT_EQ(cd_.Activity(), -1);
-    EXPECT_NEAR(ToneHz(Pull(200)), SampleDiscTrackHz(8), 15);
-    Pull(150);
-    cd_.Poll();
-    EXPECT_EQ(cd_.Status(), kRedbookStopped);
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_NEAR(ToneHz(Pull(200)), SampleDiscTrackHz(8), 15) << pass;
+        Pull(150);
+        cd_.Poll();  // stopped: heard a second time, then nothing more
+        EXPECT_EQ(cd_.Status(), pass == 0 ? kRedbookPlaying : kRedbookStopped) << pass;
+        if (pass == 0) {
+            EXPECT_EQ(std::tuple(cd_.LoopCount(), cd_.Activity()), std::tuple(-1, -1));
+        }
+    }
     cd_.Stop();
     EXPECT_EQ(cd_.Activity(), 0);
-}
 
-TEST_F(Redbook, TrackZeroLoopsTheWholeDisc) {
-    Mount();
     cd_.Play(0, 0);
-    EXPECT_EQ(cd_.SpanStart(), 0u);
-    EXPECT_EQ(cd_.SpanEnd(), 2400u);
+    EXPECT_EQ(std::tuple(cd_.SpanStart(), cd_.SpanEnd()), std::tuple(0u, 2400u));
     for (int i = 0; i < 9; ++i) Pull(300);  // past the end of the disc
     EXPECT_EQ(cd_.Status(), kRedbookStopped);
     cd_.Poll();
