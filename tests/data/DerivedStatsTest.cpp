@@ -11,6 +11,11 @@ class DerivedStats : public DataTest {
 protected:
     void SetUp() override {
         DataTest::SetUp();
+        Reset();
+    }
+    // Role 0 bare, with no owned equipment.
+    static void Reset() {
+        ResetGameData();
         RoleData& r = gRoles[0];
         r.index = 0, r.level = 7, r.exp = 300, r.maxHp = r.hp = 155, r.maxMp = r.mp = 60;
         r.strength = 10, r.stamina = 8, r.magic = 6, r.spirit = 5, r.agility = 7;
@@ -38,48 +43,31 @@ protected:
 
 }  // namespace
 
-TEST_F(DerivedStats, BareRoleCountsBaseAttackAndDefenceTwiceAndHitsAt85) {
+TEST_F(DerivedStats, EveryBonusModeOnTheBaseValues) {
+    // Bare: attack is copy + base attack + strength, defence copy + base defence
+    // + stamina; no weapon hits at 85 whatever the armour.
     EquipageData mail = Piece(5, 1);
-    mail.hitRate = 30;  // no weapon: 85 whatever the armour
+    mail.hitRate = 30;
     Wear(kSlotArmour, mail);
     RoleStats& s = Calc();
-    // attack: copy + base attack + strength; defence: copy + base defence + stamina
     EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
               std::tuple(155, 20 + 20 + 10, 10 + 10 + 8, 85, 12));
-}
 
-TEST_F(DerivedStats, AddModeAddsEveryNonZeroBonus) {
+    // Add mode adds every non-zero bonus. Attack from the base strength, not
+    // the raised one; a weapon hits at the base 90 plus its bonus.
+    Reset();
     EquipageData sword = Piece(1, 1);
     sword.maxHp = 20, sword.maxMp = 5, sword.strength = 3, sword.agility = -2;
     sword.attack = 10, sword.defence = 1, sword.hitRate = 4, sword.evasion = 2;
     sword.ratios[kFire] = -30;
     Wear(kSlotWeapon, sword);
-    RoleStats& s = Calc();
-    EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.strength, s.agility), std::tuple(175, 65, 13, 5));
-    // Attack from the base strength, not the raised one; a weapon hits at the
-    // base 90 plus its bonus.
-    EXPECT_EQ(std::tuple(s.attack, s.defence, s.hitRate, s.evasion),
-              std::tuple(20 + 10 + 20 + 10, 10 + 1 + 10 + 8, 94, 14));
-    EXPECT_EQ(std::tuple(s.ratios[kFire], s.ratios[kWater]), std::tuple(70, 100));
-}
+    Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.strength, s.agility, s.attack, s.defence, s.hitRate,
+                         s.evasion, s.ratios[kFire], s.ratios[kWater]),
+              std::tuple(175, 65, 13, 5, 20 + 10 + 20 + 10, 10 + 1 + 10 + 8, 94, 14, 70, 100));
 
-TEST_F(DerivedStats, TwoHandedWeaponIsAppliedOnce) {
-    EquipageData bow = Piece(6, 1);
-    bow.maxHp = 20;
-    bow.attack = 7;
-    gRoles[0].equip[kSlotWeapon] = gRoles[0].equip[kSlotShield] = AddEquipage(bow);
-    RoleStats& s = Calc();
-    EXPECT_EQ(s.maxHp, 175);
-    EXPECT_EQ(s.attack, 20 + 7 + 20 + 10);
-    // A one-handed weapon with a real shield: both apply.
-    gRoles[0].equip[kSlotWeapon] = AddEquipage(Piece(1, 1));
-    EquipageData shield = Piece(3, 1);
-    shield.maxHp = 4;
-    gRoles[0].equip[kSlotShield] = AddEquipage(shield);
-    EXPECT_EQ(Calc().maxHp, 159);
-}
-
-TEST_F(DerivedStats, PercentModeTakesTheBaseValueAndTruncatesTowardZero) {
+    // Percent mode takes the base value and truncates toward zero.
+    Reset();
     EquipageData ring = Piece(7, 2);
     ring.maxHp = 10;    // 155 x 10 / 100 = 15
     ring.maxMp = -15;   // 60 x -15 / 100 = -9
@@ -90,12 +78,12 @@ TEST_F(DerivedStats, PercentModeTakesTheBaseValueAndTruncatesTowardZero) {
     EquipageData second = Piece(7, 2);
     second.maxHp = 10;  // still 10% of the base 155, not of 170
     Wear(kSlotAccessory2, second);
-    RoleStats& s = Calc();
+    Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.magic, s.spirit, s.attack),
               std::tuple(155 + 15 + 15, 51, 9, 5, 20 + 5 + 20 + 10));
-}
 
-TEST_F(DerivedStats, OverwriteModeReplacesOnlyNonZeroBonusesAndLaterPiecesStillAdd) {
+    // Overwrite mode replaces only non-zero bonuses, and later pieces still add.
+    Reset();
     EquipageData hat = Piece(4, 1);
     hat.maxHp = 20;
     Wear(kSlotHat, hat);
@@ -106,20 +94,45 @@ TEST_F(DerivedStats, OverwriteModeReplacesOnlyNonZeroBonusesAndLaterPiecesStillA
     EquipageData charm = Piece(7, 1);
     charm.maxMp = 30;
     Wear(kSlotAccessory1, charm);
-    RoleStats& s = Calc();
-    EXPECT_EQ(s.maxHp, 175);  // zero overwrite bonus leaves the hat's result
-    EXPECT_EQ(s.maxMp, 530);
-    EXPECT_EQ(s.stamina, 77);
-    EXPECT_EQ(s.defence, 10 + 10 + 8);  // the base stamina, not the overwritten one
-}
+    Calc();
+    // A zero overwrite bonus leaves the hat's result; defence from the base stamina.
+    EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.stamina, s.defence),
+              std::tuple(175, 530, 77, 10 + 10 + 8));
 
-TEST_F(DerivedStats, UnknownBonusModeStillAddsAttackDefenceHitAndEvasion) {
+    // An unknown bonus mode still adds attack, defence, hit rate and evasion.
+    Reset();
     EquipageData odd = Piece(1, 3);
     odd.maxHp = 100, odd.attack = 4, odd.defence = 2, odd.hitRate = 6, odd.evasion = 1;
     Wear(kSlotWeapon, odd);
-    RoleStats& s = Calc();
+    Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
               std::tuple(155, 54, 30, 96, 13));
+}
+
+TEST_F(DerivedStats, TwoHandedWeaponIsAppliedOnceAndSlotsOutsideTheTableAreEmpty) {
+    EquipageData bow = Piece(6, 1);
+    bow.maxHp = 20;
+    bow.attack = 7;
+    gRoles[0].equip[kSlotWeapon] = gRoles[0].equip[kSlotShield] = AddEquipage(bow);
+    RoleStats& s = Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.attack), std::tuple(175, 20 + 7 + 20 + 10));
+    // A one-handed weapon with a real shield: both apply.
+    gRoles[0].equip[kSlotWeapon] = AddEquipage(Piece(1, 1));
+    EquipageData shield = Piece(3, 1);
+    shield.maxHp = 4;
+    gRoles[0].equip[kSlotShield] = AddEquipage(shield);
+    EXPECT_EQ(Calc().maxHp, 159);
+
+    Reset();
+    EquipageData sword = Piece(1, 1);
+    sword.maxHp = 50;
+    AddEquipage(sword);
+    gRoles[0].equip[kSlotWeapon] = 256;
+    gRoles[0].equip[kSlotShield] = -2;
+    gRoles[0].equip[kSlotHat] = 1 << 30;
+    gRoles[0].equip[kSlotArmour] = -1000000;
+    Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.hitRate), std::tuple(155, 85));
 }
 
 TEST_F(DerivedStats, KeepsStatusLevelAndExperienceAndClampsHpMpAndTheRoleRecord) {
@@ -148,17 +161,4 @@ TEST_F(DerivedStats, KeepsStatusLevelAndExperienceAndClampsHpMpAndTheRoleRecord)
     gOwnedEquipage[gRoles[0].equip[kSlotArmour]].maxHp = 2000000000;
     EXPECT_GE(Calc().maxHp, 0);
     EXPECT_LE(gRoleStats[0].maxHp, 9999);
-}
-
-TEST_F(DerivedStats, SlotsOutsideTheOwnedTableCountAsEmpty) {
-    EquipageData sword = Piece(1, 1);
-    sword.maxHp = 50;
-    AddEquipage(sword);
-    gRoles[0].equip[kSlotWeapon] = 256;
-    gRoles[0].equip[kSlotShield] = -2;
-    gRoles[0].equip[kSlotHat] = 1 << 30;
-    gRoles[0].equip[kSlotArmour] = -1000000;
-    RoleStats& s = Calc();
-    EXPECT_EQ(s.maxHp, 155);
-    EXPECT_EQ(s.hitRate, 85);
 }
