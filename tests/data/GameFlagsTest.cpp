@@ -1,40 +1,35 @@
 // Game flags: bit layout, the fixed numbers and the numbers outside the table.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "data/GameFlags.h"
 
-TEST(GameFlags, FlagNIsBitNAnd7OfByteNShift3) {
+namespace {
+std::vector<u8> FlagBytes() {
+    return std::vector<u8>(gGameFlags, gGameFlags + kGameFlagBytes);
+}
+}  // namespace
+
+TEST(GameFlags, FlagNIsBitNAnd7OfByteNShift3AndPutSetsOnlyForExactlyOne) {
     ResetGameFlags();
     SetGameFlag(9);
-    EXPECT_EQ(gGameFlags[1], 0x02);
-    for (int i = 0; i < kGameFlagBytes; ++i) {
-        if (i == 1) continue;
-        ASSERT_EQ(gGameFlags[i], 0) << "byte " << i;
-    }
-    EXPECT_EQ(GetGameFlag(9), 1);
-    EXPECT_EQ(GetGameFlag(8), 0);
-    EXPECT_EQ(GetGameFlag(10), 0);
-
+    std::vector<u8> want(kGameFlagBytes, 0);
+    want[1] = 0x02;
+    EXPECT_EQ(FlagBytes(), want);
+    EXPECT_EQ(std::tuple(GetGameFlag(8), GetGameFlag(9), GetGameFlag(10)), std::tuple(0, 1, 0));
     SetGameFlag(0);
     SetGameFlag(7);
-    EXPECT_EQ(gGameFlags[0], 0x81);
     SetGameFlag(8159);
-    EXPECT_EQ(gGameFlags[1019], 0x80);
+    EXPECT_EQ(std::tuple(gGameFlags[0], gGameFlags[1019]), std::tuple(0x81, 0x80));
     ClearGameFlag(7);
     EXPECT_EQ(gGameFlags[0], 0x01);
-}
-
-TEST(GameFlags, PutSetsOnlyForExactlyOne) {
-    ResetGameFlags();
-    EXPECT_EQ(PutGameFlag(322, 1), 0);
-    EXPECT_EQ(GetGameFlag(322), 1);
-    EXPECT_EQ(PutGameFlag(322, 2), 0);
-    EXPECT_EQ(GetGameFlag(322), 0);
-    SetGameFlag(322);
-    PutGameFlag(322, -1);
-    EXPECT_EQ(GetGameFlag(322), 0);
-    PutGameFlag(322, 0);
-    EXPECT_EQ(GetGameFlag(322), 0);
+    // Put: the value and what the flag reads after it.
+    for (auto [value, set] : {std::pair(1, 1), {2, 0}, {1, 1}, {-1, 0}, {1, 1}, {0, 0}}) {
+        EXPECT_EQ(PutGameFlag(322, value), 0);
+        EXPECT_EQ(GetGameFlag(322), set) << value;
+    }
 }
 
 TEST(GameFlags, NumbersOutsideTheTableReadClearAndAreNotWritten) {
@@ -46,5 +41,5 @@ TEST(GameFlags, NumbersOutsideTheTableReadClearAndAreNotWritten) {
         EXPECT_EQ(GetGameFlag(n), 0) << n;
     }
     ClearGameFlag(-5);
-    for (int i = 0; i < kGameFlagBytes; ++i) ASSERT_EQ(gGameFlags[i], 0) << "byte " << i;
+    EXPECT_EQ(FlagBytes(), std::vector<u8>(kGameFlagBytes, 0));
 }
