@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace sample;
+
 class ItemUse : public DataTest {
 protected:
     void SetUp() override {
@@ -26,6 +28,7 @@ protected:
 constexpr int kBare = 7;
 constexpr int kCharms = 3;
 constexpr i32 kAny = INT32_MIN;
+constexpr i32 kDying = kStatusDying;
 
 }  // namespace
 
@@ -65,23 +68,21 @@ TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
         i32 hp, mp, status, owned;
         i32 wantHp, wantMp, wantStatus, wantOwned;
     } cases[] = {
-        {"herb heals 50", sample::kHerb, false, 10, kAny, 0, 3, 60, kAny, 0, 2},
-        {"herb stops at max HP", sample::kHerb, false, 200, kAny, 0, 2, 220, kAny, 0, 1},
-        {"none owned", sample::kHerb, false, 10, kAny, 0x400, 0, 10, kAny, 0x400, 0},
-        {"dying: a kept book is refused", sample::kMagicBook, false, kAny, 0, kStatusDying, 1, kAny,
-         0, kStatusDying, 1},
-        {"dying: a consumed herb is given back", sample::kHerb, false, 0, kAny, kStatusDying, 2, 0,
-         kAny, kStatusDying, 2},
+        {"herb heals 50", kHerb, false, 10, kAny, 0, 3, 60, kAny, 0, 2},
+        {"herb stops at max HP", kHerb, false, 200, kAny, 0, 2, 220, kAny, 0, 1},
+        {"none owned", kHerb, false, 10, kAny, 0x400, 0, 10, kAny, 0x400, 0},
+        {"dying: a kept book is refused", kMagicBook, false, kAny, 0, kDying, 1, kAny, 0, kDying,
+         1},
+        {"dying: a consumed herb is given back", kHerb, false, 0, kAny, kDying, 2, 0, kAny, kDying,
+         2},
         // Status effect 31 still works: it clears 0x4000 and heals.
-        {"dying: the revive drug", sample::kReviveDrug, false, 0, kAny, kStatusDying, 1, 100, kAny,
-         0, 0},
-        {"battle: count and status left to it", sample::kAntidote, true, kAny, kAny, 0x400, 1, kAny,
-         kAny, 0x400, 1},
-        {"battle: dying, neither taken nor given back", sample::kHerb, true, kAny, kAny,
-         kStatusDying, 1, kAny, kAny, kStatusDying, 1},
-        {"antidote", sample::kAntidote, false, kAny, kAny, 0x401, 1, kAny, kAny, 0x1, 0},
-        {"panacea clears every state", sample::kPanacea, false, kAny, kAny, 0x2C05, 1, kAny, kAny,
-         0, kAny},
+        {"dying: the revive drug", kReviveDrug, false, 0, kAny, kDying, 1, 100, kAny, 0, 0},
+        {"battle: count and status left to it", kAntidote, true, kAny, kAny, 0x400, 1, kAny, kAny,
+         0x400, 1},
+        {"battle: dying, neither taken nor given back", kHerb, true, kAny, kAny, kDying, 1, kAny,
+         kAny, kDying, 1},
+        {"antidote", kAntidote, false, kAny, kAny, 0x401, 1, kAny, kAny, 0x1, 0},
+        {"panacea clears every state", kPanacea, false, kAny, kAny, 0x2C05, 1, kAny, kAny, 0, kAny},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -102,69 +103,67 @@ TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
 
     // Unknown items and other use kinds do nothing.
     Load();
-    gItems[sample::kAntidote].useKind = 3;
+    gItems[kAntidote].useKind = 3;
     St(kBare).hp = 10;
     St(kBare).status = 0x400;
     for (i32 item : {-1, 8, 1 << 30}) UseItem(kBare, item);
-    gOwnedItems[sample::kAntidote] = 2;
-    UseItem(kBare, sample::kAntidote);
-    EXPECT_EQ(std::tuple(St(kBare).hp, St(kBare).status, gOwnedItems[sample::kAntidote]),
+    gOwnedItems[kAntidote] = 2;
+    UseItem(kBare, kAntidote);
+    EXPECT_EQ(std::tuple(St(kBare).hp, St(kBare).status, gOwnedItems[kAntidote]),
               std::tuple(10, 0x400, 2));
 }
 
 TEST_F(ItemUse, StatItemsByTheirEffectMode) {
     // Percent mode changes base maxima and values.
-    ItemData& potion = gItems[sample::kBigPotion];
+    ItemData& potion = gItems[kBigPotion];
     potion.target = 1;
     potion.hp = 0;
     potion.mp = 0;
     potion.maxHp = 10;      // base max HP += derived max HP x 10%
     potion.maxMp = 50;      // base max MP += base max MP x 50%
     potion.strength = -50;  // base strength += itself x -50%
-    gOwnedItems[sample::kBigPotion] = 1;
-    UseItem(kCharms, sample::kBigPotion);
+    gOwnedItems[kBigPotion] = 1;
+    UseItem(kCharms, kBigPotion);
     EXPECT_EQ(std::tuple(gRoles[kCharms].maxHp, gRoles[kCharms].maxMp, gRoles[kCharms].strength,
                          St(kCharms).maxHp, St(kCharms).maxMp),
               std::tuple(180 + 18, 55 + 27, 13 - 6, 198, 82 + 60));
 
     // Add mode raises base values and recomputes; the book is kept.
-    ItemData& book = gItems[sample::kMagicBook];
+    ItemData& book = gItems[kMagicBook];
     book.maxHp = 25;
     book.strength = 2;
     book.attack = 3;
     book.evasion = 4;
-    gOwnedItems[sample::kMagicBook] = 1;
-    UseItem(kBare, sample::kMagicBook);
-    EXPECT_EQ(std::tuple(gOwnedItems[sample::kMagicBook], gRoles[kBare].maxHp, St(kBare).maxHp,
+    gOwnedItems[kMagicBook] = 1;
+    UseItem(kBare, kMagicBook);
+    EXPECT_EQ(std::tuple(gOwnedItems[kMagicBook], gRoles[kBare].maxHp, St(kBare).maxHp,
                          gRoles[kBare].strength, gRoles[kBare].attack, gRoles[kBare].evasion,
                          St(kBare).attack, St(kBare).mp),
               std::tuple(1, 245, 245, 19, 37, 14, 37 + 37 + 19, 75));  // mp +20 stops at the max
 
     // An overwrite item is given back when its status changes nothing.
     Load();
-    gOwnedItems[sample::kPowerFruit] = 3;
-    UseItem(kBare, sample::kPowerFruit);
-    EXPECT_EQ(
-        std::tuple(gRoles[kBare].strength, St(kBare).status, gOwnedItems[sample::kPowerFruit]),
-        std::tuple(30, 0x8, 2));
+    gOwnedItems[kPowerFruit] = 3;
+    UseItem(kBare, kPowerFruit);
+    EXPECT_EQ(std::tuple(gRoles[kBare].strength, St(kBare).status, gOwnedItems[kPowerFruit]),
+              std::tuple(30, 0x8, 2));
     gRoles[kBare].strength = 5;
-    UseItem(kBare, sample::kPowerFruit);  // blessing is set already
-    EXPECT_EQ(std::tuple(gRoles[kBare].strength, gOwnedItems[sample::kPowerFruit]),
-              std::tuple(30, 2));
+    UseItem(kBare, kPowerFruit);  // blessing is set already
+    EXPECT_EQ(std::tuple(gRoles[kBare].strength, gOwnedItems[kPowerFruit]), std::tuple(30, 2));
 }
 
 TEST_F(ItemUse, PartyItems) {
     // Taken once; percent terms follow their bases.
     SetParty({kBare, kCharms, 0, -1, 1});  // role 1 after the end of the list: untouched
-    St(0).status = kStatusDying;
+    St(0).status = kDying;
     St(0).hp = 0;
     for (int r : {kBare, kCharms, 1}) {
         St(r).hp = 10;
         St(r).mp = 0;
     }
-    gOwnedItems[sample::kBigPotion] = 2;
-    UseItem(5, sample::kBigPotion);  // the role argument does not matter for the party
-    EXPECT_EQ(gOwnedItems[sample::kBigPotion], 1);
+    gOwnedItems[kBigPotion] = 2;
+    UseItem(5, kBigPotion);  // the role argument does not matter for the party
+    EXPECT_EQ(gOwnedItems[kBigPotion], 1);
     // HP: 50% of the base max HP; MP: 20% of the derived max MP; the dying role is skipped.
     EXPECT_EQ(
         std::tuple(St(kBare).hp, St(kBare).mp, St(kCharms).hp, St(kCharms).mp, St(0).hp, St(1).hp),
@@ -173,51 +172,51 @@ TEST_F(ItemUse, PartyItems) {
     // A kept party item sets haste on every member.
     Load();
     SetParty({2, 5});
-    gOwnedItems[sample::kHasteBell] = 1;
-    UseItem(0, sample::kHasteBell);
-    EXPECT_EQ(std::tuple(St(2).status, St(5).status, St(0).status, gOwnedItems[sample::kHasteBell]),
+    gOwnedItems[kHasteBell] = 1;
+    UseItem(0, kHasteBell);
+    EXPECT_EQ(std::tuple(St(2).status, St(5).status, St(0).status, gOwnedItems[kHasteBell]),
               std::tuple(0x2, 0x2, 0, 1));
 
     // A party overwrite item is given back at most once; a kept one never, as
     // none was taken.
     for (i32 useKind : {1, 2}) {
         Load();
-        gItems[sample::kPowerFruit].target = 2;
-        gItems[sample::kPowerFruit].useKind = useKind;
+        gItems[kPowerFruit].target = 2;
+        gItems[kPowerFruit].useKind = useKind;
         SetParty({0, 1, 2, 3});
         for (int r = 0; r < 4; ++r) St(r).status = 0x8;
-        gOwnedItems[sample::kPowerFruit] = 5;
-        UseItem(0, sample::kPowerFruit);
-        EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 5) << useKind;
+        gOwnedItems[kPowerFruit] = 5;
+        UseItem(0, kPowerFruit);
+        EXPECT_EQ(gOwnedItems[kPowerFruit], 5) << useKind;
     }
     // ApplyItemToRole alone never changes a count.
-    gOwnedItems[sample::kPowerFruit] = 1;
-    ApplyItemToRole(0, gItems[sample::kPowerFruit]);
-    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 1);
+    gOwnedItems[kPowerFruit] = 1;
+    ApplyItemToRole(0, gItems[kPowerFruit]);
+    EXPECT_EQ(gOwnedItems[kPowerFruit], 1);
 }
 
 TEST_F(ItemUse, SkillsSpendMpAndHealOnlyTheirTargetKind) {
     St(1).mp = 50;
     St(kBare).hp = 20;
     for (i32 hp : {100, 180, 220}) {
-        UseSkill(St(1), gSkills[sample::kHeal], St(kBare));
+        UseSkill(St(1), gSkills[kHeal], St(kBare));
         EXPECT_EQ(St(kBare).hp, hp);
     }
     EXPECT_EQ(St(1).mp, 20);
     // Another target kind still costs its MP, with no check that there is enough.
     St(1).mp = 5;
-    UseSkill(St(1), gSkills[sample::kFireball], St(kBare));
+    UseSkill(St(1), gSkills[kFireball], St(kBare));
     EXPECT_EQ(std::tuple(St(1).mp, St(kBare).hp), std::tuple(-7, 220));
 
     // On a dying target a skill costs nothing unless it revives.
     St(1).mp = 60;
-    St(kBare).status = kStatusDying;
+    St(kBare).status = kDying;
     St(kBare).hp = 0;
-    UseSkill(St(1), gSkills[sample::kHeal], St(kBare));
+    UseSkill(St(1), gSkills[kHeal], St(kBare));
     EXPECT_EQ(std::tuple(St(1).mp, St(kBare).hp), std::tuple(60, 0));
     // Revive: percent mode with status effect 31 clears the word first, then 50% of 220.
-    St(kBare).status = kStatusDying | 0x400;
-    UseSkill(St(1), gSkills[sample::kRevive], St(kBare));
+    St(kBare).status = kDying | 0x400;
+    UseSkill(St(1), gSkills[kRevive], St(kBare));
     EXPECT_EQ(std::tuple(St(1).mp, St(kBare).status, St(kBare).hp), std::tuple(20, 0, 110));
 
     // A group skill reaches the party by derived max HP.
@@ -225,33 +224,33 @@ TEST_F(ItemUse, SkillsSpendMpAndHealOnlyTheirTargetKind) {
     St(kBare).hp = 1;
     St(0).hp = 1;
     St(kCharms).mp = 100;
-    UseSkill(St(kCharms), gSkills[sample::kGroupHeal], St(kBare));
+    UseSkill(St(kCharms), gSkills[kGroupHeal], St(kBare));
     // 30% of 220; role 0 wears mail (+10% of base 150): derived max HP 165, 30% = 49.
     EXPECT_EQ(std::tuple(St(kCharms).mp, St(kBare).hp, St(0).maxHp, St(0).hp),
               std::tuple(75, 1 + 66, 165, 1 + 49));
 
     // An add skill skips a dying target or a stranger, but its revive status applies.
-    gSkills[sample::kHeal].statusEffect = 31;
-    St(kBare).status = kStatusDying;
+    gSkills[kHeal].statusEffect = 31;
+    St(kBare).status = kDying;
     St(kBare).hp = 0;
-    ApplySkillToRole(gSkills[sample::kHeal], St(kBare));
+    ApplySkillToRole(gSkills[kHeal], St(kBare));
     EXPECT_EQ(std::tuple(St(kBare).hp, St(kBare).status), std::tuple(0, 0));
     RoleStats stranger = St(kBare);
     stranger.index = 9;
     stranger.hp = 3;
-    ApplySkillToRole(gSkills[sample::kHeal], stranger);
+    ApplySkillToRole(gSkills[kHeal], stranger);
     EXPECT_EQ(stranger.hp, 3);
 }
 
 TEST_F(ItemUse, OverwriteSkillOnTheCasterAndItsStatusOutsideBattleOnly) {
     St(4).mp = 40;
-    UseSkill(St(4), gSkills[sample::kEmpower], St(kBare));
+    UseSkill(St(4), gSkills[kEmpower], St(kBare));
     EXPECT_EQ(std::tuple(St(4).mp, gRoles[4].attack, St(4).status, gRoles[kBare].attack),
               std::tuple(25, 200, 0x8, 34));
     gRulesInBattle = 1;
     gRoles[5].attack = 1;
     St(5).mp = 40;
-    UseSkill(St(5), gSkills[sample::kEmpower], St(5));
+    UseSkill(St(5), gSkills[kEmpower], St(5));
     EXPECT_EQ(std::tuple(gRoles[5].attack, St(5).status, St(5).attack),
               std::tuple(200, 0, 200 + 200 + 15));
 }
