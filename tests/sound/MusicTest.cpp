@@ -48,18 +48,16 @@ TEST_F(Music, KindIsACaseSensitiveSubstringTestAndBadTracksAreIgnored) {
     for (int l = 1; l <= 3; ++l)
         for (const auto& s : gMusic.GetList(l).slots) EXPECT_EQ(s.name, nullptr);
     EXPECT_EQ(gMusic.GetMode(), 4);
-    EXPECT_EQ(cMusic::KindOf("a\\b.wav"), cMusic::kStream);
-    EXPECT_EQ(cMusic::KindOf("song.mp3"), cMusic::kStream);
-    EXPECT_EQ(cMusic::KindOf("x.xmi"), cMusic::kMidi);
-    EXPECT_EQ(cMusic::KindOf("LOUD.WAV"), cMusic::kNotMusic);
+    EXPECT_EQ(std::tuple(cMusic::KindOf("a\\b.wav"), cMusic::KindOf("song.mp3"),
+                         cMusic::KindOf("x.xmi"), cMusic::KindOf("LOUD.WAV")),
+              std::tuple(cMusic::kStream, cMusic::kStream, cMusic::kMidi, cMusic::kNotMusic));
     gMusic.SetTrack("LOUD.WAV", 5, 0, 1);
-    EXPECT_EQ(gMusic.GetList(1).slots[0].name, nullptr);
-    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 5);
+    EXPECT_EQ(std::tuple(gMusic.GetList(1).slots[0].name, gMusic.GetList(1).slots[0].id),
+              std::tuple(nullptr, 5));
     gMusic.SetMode(1, 1, 0);
     Tick();
-    EXPECT_EQ(gMusic.GetMode(), 1);
-    EXPECT_EQ(gMusic.IsFinished(), 1);
-    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
+    EXPECT_EQ(std::tuple(gMusic.GetMode(), gMusic.IsFinished(), AudioMixer().ActiveVoices()),
+              std::tuple(1, 1, 0));
 }
 
 TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
@@ -76,14 +74,13 @@ TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
     EXPECT_GE(FramesUntil(1), 0);
     gMusic.SetMode(2, 1, 3);  // level 2032 / 3 per frame: gone in three frames
     Tick();
-    EXPECT_EQ(gMusic.CurrentId(), 1) << "the fading piece still counts as playing";
-    EXPECT_EQ(gMusic.GetPendingMode(), 2);
+    // The fading piece still counts as playing.
+    EXPECT_EQ(std::tuple(gMusic.CurrentId(), gMusic.GetPendingMode()), std::tuple(1, 2));
     int v0 = gStream.GetVolume();
     Tick();
     EXPECT_LT(gStream.GetVolume(), v0);
     int frames = FramesUntil(3);
-    EXPECT_GE(frames, 1);
-    EXPECT_LE(frames, 4);
+    EXPECT_TRUE(frames >= 1 && frames <= 4) << frames;
     EXPECT_EQ(gMusic.GetMode(), 2);
     EXPECT_NEAR(ToneHz(Pull(100)), 500, 20);
     EXPECT_GE(FramesUntil(4), 0);
