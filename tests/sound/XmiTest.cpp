@@ -268,12 +268,16 @@ protected:
     HMDIDRIVER drv_ = nullptr;
 };
 
-TEST_F(XmiSynth, SoundDuringNotesAndSilenceAfter) {
+// A note sounds while it plays and is silent after; sequences share one loaded
+// font: it is read once, and a sequence still sounds after another that used
+// the same font is released.
+TEST_F(XmiSynth, SoundDuringNotesSilenceAfterAndOneSharedFont) {
+    u32 loads = MidiSoundFontLoads();
     HSEQUENCE seq = Start(MakeXmi(OneNote(60, 60, 120)));  // half a second of a second
     ASSERT_NE(seq, nullptr) << AudioLastError();
     AudioSetSequenceUserData(seq, 0, 77);
-    EXPECT_EQ(AudioSequenceStatus(seq), kSeqPlaying);
-    EXPECT_EQ(AudioSequenceUserData(seq, 0), 77);
+    EXPECT_EQ(std::tuple(AudioSequenceStatus(seq), AudioSequenceUserData(seq, 0)),
+              std::tuple(kSeqPlaying, 77));
     EXPECT_GT(Rms(Pull(300)), 300);
     i32 total = 0, current = 0;
     AudioSequenceMsPosition(seq, &total, &current);
@@ -283,13 +287,8 @@ TEST_F(XmiSynth, SoundDuringNotesAndSilenceAfter) {
     EXPECT_LT(Rms(Pull(150)), 30);
     Pull(200);
     EXPECT_EQ(AudioSequenceStatus(seq), kSeqDone);
-}
 
-// Sequences share one loaded font: it is read once, and a sequence still
-// sounds after another that used the same font is released.
-TEST_F(XmiSynth, FontReadOnceAndKeptWhileAnySequenceUsesIt) {
     std::vector<u8> file = MakeXmi(OneNote(60, 120, 120));  // a second
-    u32 loads = MidiSoundFontLoads();
     HSEQUENCE seqs[3];
     for (HSEQUENCE& s : seqs) ASSERT_NE(s = Start(file), nullptr) << AudioLastError();
     // At most the first sequence of the program read the file.
