@@ -1,5 +1,6 @@
 // Owned equipment, derived statistics (against values worked out by hand from
 // the bonus rules), strengthening, offering and equipment descriptions.
+#include <array>
 #include <cstring>
 #include <tuple>
 
@@ -46,6 +47,15 @@ protected:
         gRoleStats[0] = r;
     }
 
+    // A piece with its bonuses in record order: max HP, max MP, strength,
+    // stamina, magic, spirit, agility, attack, defence, hit rate, evasion.
+    static EquipageData Bonus(i32 kind, i32 mode, const std::array<i32, 11>& b) {
+        EquipageData e = Piece(1, kind, mode);
+        e.maxHp = b[0], e.maxMp = b[1], e.strength = b[2], e.stamina = b[3], e.magic = b[4];
+        e.spirit = b[5], e.agility = b[6], e.attack = b[7], e.defence = b[8], e.hitRate = b[9];
+        e.evasion = b[10];
+        return e;
+    }
     void Wear(EquipSlot slot, const EquipageData& piece) {
         gRoles[0].equip[slot] = AddEquipage(piece);
     }
@@ -305,9 +315,7 @@ TEST_F(Offering, RefusedWithoutTheFormsFlagOrForTheWrongKinds) {
 TEST_F(DerivedStats, EveryBonusModeOnTheBaseValues) {
     // Bare: attack is copy + base attack + strength, defence copy + base defence
     // + stamina; no weapon hits at 85 whatever the armour.
-    EquipageData mail = Piece(1, 5, 1);
-    mail.hitRate = 30;
-    Wear(kSlotArmour, mail);
+    Wear(kSlotArmour, Bonus(5, 1, {0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 0}));
     RoleStats& s = Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
               std::tuple(155, 20 + 20 + 10, 10 + 10 + 8, 85, 12));
@@ -315,9 +323,7 @@ TEST_F(DerivedStats, EveryBonusModeOnTheBaseValues) {
     // Add mode adds every non-zero bonus. Attack from the base strength, not
     // the raised one; a weapon hits at the base 90 plus its bonus.
     Reset();
-    EquipageData sword = Piece(1, 1, 1);
-    sword.maxHp = 20, sword.maxMp = 5, sword.strength = 3, sword.agility = -2;
-    sword.attack = 10, sword.defence = 1, sword.hitRate = 4, sword.evasion = 2;
+    EquipageData sword = Bonus(1, 1, {20, 5, 3, 0, 0, 0, -2, 10, 1, 4, 2});
     sword.ratios[kFire] = -30;
     Wear(kSlotWeapon, sword);
     Calc();
@@ -325,34 +331,23 @@ TEST_F(DerivedStats, EveryBonusModeOnTheBaseValues) {
                          s.evasion, s.ratios[kFire], s.ratios[kWater]),
               std::tuple(175, 65, 13, 5, 20 + 10 + 20 + 10, 10 + 1 + 10 + 8, 94, 14, 70, 100));
 
-    // Percent mode takes the base value and truncates toward zero.
+    // Percent mode takes the base value and truncates toward zero: max HP 155 x
+    // 10 / 100 = 15, max MP 60 x -15 / 100 = -9, magic 6 x 50 / 100 = 3, spirit
+    // 5 x -10 / 100 = -0.5 -> 0; attack and defence bonuses add plainly in every
+    // mode. The second ring's 10% is still of the base 155, not of 170.
     Reset();
-    EquipageData ring = Piece(1, 7, 2);
-    ring.maxHp = 10;    // 155 x 10 / 100 = 15
-    ring.maxMp = -15;   // 60 x -15 / 100 = -9
-    ring.magic = 50;    // 6 x 50 / 100 = 3
-    ring.spirit = -10;  // 5 x -10 / 100 = -0.5 -> 0
-    ring.attack = 5;    // attack and defence bonuses add plainly in every mode
-    Wear(kSlotAccessory1, ring);
-    EquipageData second = Piece(1, 7, 2);
-    second.maxHp = 10;  // still 10% of the base 155, not of 170
-    Wear(kSlotAccessory2, second);
+    Wear(kSlotAccessory1, Bonus(7, 2, {10, -15, 0, 0, 50, -10, 0, 5, 0, 0, 0}));
+    Wear(kSlotAccessory2, Bonus(7, 2, {10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.magic, s.spirit, s.attack),
               std::tuple(155 + 15 + 15, 51, 9, 5, 20 + 5 + 20 + 10));
 
-    // Overwrite mode replaces only non-zero bonuses, and later pieces still add.
+    // Overwrite mode replaces only non-zero bonuses, and later pieces still add:
+    // the divine armour comes after the hat, the charm after the armour.
     Reset();
-    EquipageData hat = Piece(1, 4, 1);
-    hat.maxHp = 20;
-    Wear(kSlotHat, hat);
-    EquipageData divine = Piece(1, 5, 5);  // armour comes after the hat
-    divine.maxMp = 500;
-    divine.stamina = 77;
-    Wear(kSlotArmour, divine);
-    EquipageData charm = Piece(1, 7, 1);
-    charm.maxMp = 30;
-    Wear(kSlotAccessory1, charm);
+    Wear(kSlotHat, Bonus(4, 1, {20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    Wear(kSlotArmour, Bonus(5, 5, {0, 500, 0, 77, 0, 0, 0, 0, 0, 0, 0}));
+    Wear(kSlotAccessory1, Bonus(7, 1, {0, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     Calc();
     // A zero overwrite bonus leaves the hat's result; defence from the base stamina.
     EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.stamina, s.defence),
@@ -360,32 +355,24 @@ TEST_F(DerivedStats, EveryBonusModeOnTheBaseValues) {
 
     // An unknown bonus mode still adds attack, defence, hit rate and evasion.
     Reset();
-    EquipageData odd = Piece(1, 1, 3);
-    odd.maxHp = 100, odd.attack = 4, odd.defence = 2, odd.hitRate = 6, odd.evasion = 1;
-    Wear(kSlotWeapon, odd);
+    Wear(kSlotWeapon, Bonus(1, 3, {100, 0, 0, 0, 0, 0, 0, 4, 2, 6, 1}));
     Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
               std::tuple(155, 54, 30, 96, 13));
 }
 
 TEST_F(DerivedStats, TwoHandedWeaponIsAppliedOnceAndSlotsOutsideTheTableAreEmpty) {
-    EquipageData bow = Piece(1, 6, 1);
-    bow.maxHp = 20;
-    bow.attack = 7;
-    gRoles[0].equip[kSlotWeapon] = gRoles[0].equip[kSlotShield] = AddEquipage(bow);
+    gRoles[0].equip[kSlotWeapon] = gRoles[0].equip[kSlotShield] =
+        AddEquipage(Bonus(6, 1, {20, 0, 0, 0, 0, 0, 0, 7, 0, 0, 0}));
     RoleStats& s = Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.attack), std::tuple(175, 20 + 7 + 20 + 10));
     // A one-handed weapon with a real shield: both apply.
-    gRoles[0].equip[kSlotWeapon] = AddEquipage(Piece(1, 1, 1));
-    EquipageData shield = Piece(1, 3, 1);
-    shield.maxHp = 4;
-    gRoles[0].equip[kSlotShield] = AddEquipage(shield);
+    Wear(kSlotWeapon, Piece(1, 1, 1));
+    Wear(kSlotShield, Bonus(3, 1, {4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Calc().maxHp, 159);
 
     Reset();
-    EquipageData sword = Piece(1, 1, 1);
-    sword.maxHp = 50;
-    AddEquipage(sword);
+    AddEquipage(Bonus(1, 1, {50, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     gRoles[0].equip[kSlotWeapon] = 256;
     gRoles[0].equip[kSlotShield] = -2;
     gRoles[0].equip[kSlotHat] = 1 << 30;
@@ -402,10 +389,7 @@ TEST_F(DerivedStats, KeepsStatusLevelAndExperienceAndClampsHpMpAndTheRoleRecord)
     gRoleStats[0].hp = 0;
     EXPECT_EQ(Calc().hp, 0);
 
-    EquipageData huge = Piece(1, 5, 1);
-    huge.maxHp = 20000;
-    huge.maxMp = -100;
-    Wear(kSlotArmour, huge);
+    Wear(kSlotArmour, Bonus(5, 1, {20000, -100, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     gRoleStats[0].hp = 12000;
     RoleStats& s = Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.hp, s.maxMp), std::tuple(9999, 9999, 0));
