@@ -79,13 +79,6 @@ std::vector<Sent> Expect(const std::vector<Heard>& notes, std::vector<Sent> othe
     return other;
 }
 
-std::vector<Sent> Only(const std::vector<Sent>& sent, u8 kind) {
-    std::vector<Sent> out;
-    for (const Sent& m : sent)
-        if ((m.status & 0xF0) == kind) out.push_back(m);
-    return out;
-}
-
 // A lone FORM XMID around the given event bytes, its lengths big-endian.
 std::vector<u8> LoneForm(const std::vector<u8>& events) {
     std::vector<u8> f = {'F', 'O', 'R', 'M', 0,   0,   0, 0, 'X', 'M',
@@ -160,7 +153,8 @@ TEST(Xmi, LoopCountAndForNextRepeat) {
         XmiPiece one = OneNote(70, 12, 24);  // 200 ms
         if (c.forCount >= 0) one.loopCount = c.forCount;
         cXmiSequencer seq;
-        std::vector<Sent> ons = Only(Play(seq, Parsed(MakeXmi(one)), 5000, c.sequencerLoops), 0x90);
+        std::vector<Sent> ons = Play(seq, Parsed(MakeXmi(one)), 5000, c.sequencerLoops);
+        std::erase_if(ons, [](const Sent& m) { return m.status != 0x90; });  // the note-ons
         EXPECT_EQ(ons.size(), c.notes);
         EXPECT_EQ(seq.Playing(), c.playing);
         EXPECT_EQ(ons.back().tick, (c.notes - 1) * 24);
