@@ -1,24 +1,23 @@
-// Owned equipment, strengthening, offering and equipment descriptions.
+// Owned equipment, derived statistics (against values worked out by hand from
+// the bonus rules), strengthening, offering and equipment descriptions.
+#include <array>
 #include <cstring>
 #include <tuple>
 
 #include "data/DataTestSupport.h"
+#include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "platform/TextCodec.h"
 
 namespace {
 
-EquipageData Piece(i32 id, i32 kind) {
+EquipageData Piece(i32 id, i32 kind, i32 bonusMode = 1) {
     EquipageData e{};
     e.id = id;
     e.kind = kind;
-    e.bonusMode = 1;
+    e.bonusMode = bonusMode;
     e.wearerMask = 0xFF;
     return e;
-}
-
-std::string Describe(EquipageData e) {
-    return MakeEquipageText(e);
 }
 
 // Walks a Big5 text character by character; true when it ends on a character boundary.
@@ -31,12 +30,55 @@ bool WholeBig5(const char* s) {
     return i == n;
 }
 
+class DerivedStats : public DataTest {
+protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        Reset();
+    }
+    // Role 0 bare, with no owned equipment.
+    static void Reset() {
+        ResetGameData();
+        RoleData& r = gRoles[0];
+        r.index = 0, r.level = 7, r.exp = 300, r.maxHp = r.hp = 155, r.maxMp = r.mp = 60;
+        r.strength = 10, r.stamina = 8, r.magic = 6, r.spirit = 5, r.agility = 7;
+        r.attack = 20, r.defence = 10, r.hitRate = 90, r.evasion = 12;
+        for (i32& v : r.ratios) v = 100;
+        gRoleStats[0] = r;
+    }
+
+    // A piece with its bonuses in record order: max HP, max MP, strength,
+    // stamina, magic, spirit, agility, attack, defence, hit rate, evasion.
+    static EquipageData Bonus(i32 kind, i32 mode, const std::array<i32, 11>& b) {
+        EquipageData e = Piece(1, kind, mode);
+        e.maxHp = b[0], e.maxMp = b[1], e.strength = b[2], e.stamina = b[3], e.magic = b[4];
+        e.spirit = b[5], e.agility = b[6], e.attack = b[7], e.defence = b[8], e.hitRate = b[9];
+        e.evasion = b[10];
+        return e;
+    }
+    void Wear(EquipSlot slot, const EquipageData& piece) {
+        gRoles[0].equip[slot] = AddEquipage(piece);
+    }
+    RoleStats& Calc() {
+        CalcRoleStats(gRoles[0], gRoleStats[0]);
+        return gRoleStats[0];
+    }
+};
+
 }  // namespace
 
 using OwnedEquipage = DataTest;
 
-TEST_F(OwnedEquipage, AddFillsTheFirstFreePlaceUntilAll256AreUsed) {
-    for (i32 i = 0; i < kOwnedEquipageCount; ++i) ASSERT_EQ(AddEquipage(Piece(i % 7, 1)), i);
+TEST_F(OwnedEquipage, AddFillsTheFirstFreePlaceAndCountsFollow) {
+    i32 a = AddEquipage(Piece(4, 5));
+    AddEquipage(Piece(4, 5));
+    AddEquipage(Piece(4, 5));
+    AddEquipage(Piece(2, 5));
+    gRoles[3].equip[kSlotArmour] = a;
+    EXPECT_EQ(std::tuple(CountUnwornEquipage(4), CountUnwornEquipage(2), CountUnwornEquipage(-1),
+                         CountFreeEquipageSlots()),
+              std::tuple(2, 1, 0, kOwnedEquipageCount - 4));  // free places are not pieces
+    for (i32 i = 4; i < kOwnedEquipageCount; ++i) ASSERT_EQ(AddEquipage(Piece(i % 7, 1)), i);
     EXPECT_EQ(CountFreeEquipageSlots(), 0);
     EquipageData before[kOwnedEquipageCount];
     std::memcpy(before, gOwnedEquipage, sizeof(before));
@@ -46,6 +88,13 @@ TEST_F(OwnedEquipage, AddFillsTheFirstFreePlaceUntilAll256AreUsed) {
     EXPECT_EQ(CountFreeEquipageSlots(), 1);
     EXPECT_EQ(AddEquipage(Piece(5, 4)), 40);
     EXPECT_EQ(gOwnedEquipage[40].kind, 4);
+
+    EXPECT_EQ(GetPartyCount(), 0);
+    gParty[0] = 3;
+    gParty[1] = 1;
+    EXPECT_EQ(GetPartyCount(), 2);
+    for (int k = 0; k < kPartySize; ++k) gParty[k] = k;
+    EXPECT_EQ(GetPartyCount(), 8);
 }
 
 TEST_F(OwnedEquipage, WornIsDecidedByTheSlotOfThePiecesKind) {
@@ -56,10 +105,9 @@ TEST_F(OwnedEquipage, WornIsDecidedByTheSlotOfThePiecesKind) {
     gRoles[2].equip[kSlotWeapon] = gRoles[2].equip[kSlotShield] = bow;
     gRoles[5].equip[kSlotAccessory2] = charm;
     gRoles[6].equip[kSlotArmour] = hat;  // a hat in the armour slot is not worn
-    EXPECT_EQ(IsEquipageEquipped(bow), 1);
-    EXPECT_EQ(IsEquipageEquipped(charm), 1);
-    EXPECT_EQ(IsEquipageEquipped(hat), 0);
-    EXPECT_EQ(IsEquipageEquipped(shield), 0);
+    EXPECT_EQ(std::tuple(IsEquipageEquipped(bow), IsEquipageEquipped(charm),
+                         IsEquipageEquipped(hat), IsEquipageEquipped(shield)),
+              std::tuple(1, 1, 0, 0));
     gRoles[1].equip[kSlotShield] = shield;
     EXPECT_EQ(IsEquipageEquipped(shield), 1);
     // A bow standing only in a shield slot is not looked at there.
@@ -67,123 +115,83 @@ TEST_F(OwnedEquipage, WornIsDecidedByTheSlotOfThePiecesKind) {
     EXPECT_EQ(IsEquipageEquipped(bow), 0);
     // Free places and indices outside the table.
     gOwnedEquipage[charm].id = -1;
-    EXPECT_EQ(IsEquipageEquipped(charm), 0);
-    EXPECT_EQ(IsEquipageEquipped(-1), 0);
-    EXPECT_EQ(IsEquipageEquipped(256), 0);
+    for (i32 n : {charm, -1, 256}) EXPECT_EQ(IsEquipageEquipped(n), 0) << n;
     // Kinds outside 1..7 are never worn.
-    EquipageData odd = Piece(9, 8);
-    i32 oddIndex = AddEquipage(odd);
+    i32 oddIndex = AddEquipage(Piece(9, 8));
     gRoles[0].equip[kSlotWeapon] = oddIndex;
     EXPECT_EQ(IsEquipageEquipped(oddIndex), 0);
 }
 
-TEST_F(OwnedEquipage, CountsOfUnwornPiecesFreePlacesAndParty) {
-    i32 a = AddEquipage(Piece(4, 5));
-    AddEquipage(Piece(4, 5));
-    AddEquipage(Piece(4, 5));
-    AddEquipage(Piece(2, 5));
-    gRoles[3].equip[kSlotArmour] = a;
-    EXPECT_EQ(CountUnwornEquipage(4), 2);
-    EXPECT_EQ(CountUnwornEquipage(2), 1);
-    EXPECT_EQ(CountUnwornEquipage(-1), 0);  // free places are not pieces
-    EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount - 4);
-
-    EXPECT_EQ(GetPartyCount(), 0);
-    gParty[0] = 3;
-    gParty[1] = 1;
-    EXPECT_EQ(GetPartyCount(), 2);
-    for (int k = 0; k < kPartySize; ++k) gParty[k] = k;
-    EXPECT_EQ(GetPartyCount(), 8);
-}
-
-TEST_F(OwnedEquipage, WearerMaskDecidesWhoMayEquip) {
+TEST_F(OwnedEquipage, WearerMaskAndLookOffsets) {
     EquipageData p = Piece(1, 1);
     p.wearerMask = 0x85;  // roles 0, 2 and 7
     i32 n = AddEquipage(p);
     const int expect[8] = {1, 0, 1, 0, 0, 0, 0, 1};
     for (int r = 0; r < 8; ++r) EXPECT_EQ(CanRoleEquip(n, r), expect[r]) << r;
-    EXPECT_EQ(CanRoleEquip(n, 8), 0);
-    EXPECT_EQ(CanRoleEquip(n, -1), 0);
-    EXPECT_EQ(CanRoleEquip(300, 0), 0);
-}
+    EXPECT_EQ(std::tuple(CanRoleEquip(n, 8), CanRoleEquip(n, -1), CanRoleEquip(300, 0)),
+              std::tuple(0, 0, 0));
 
-TEST_F(OwnedEquipage, LookOffsetsBySum) {
-    const i32 expect[16] = {0, 2, 4, 6, 8, 10, 12, 1, 14, 15, 3, 5, 7, 9, 11, 13};
-    for (i32 sum = 0; sum < 16; ++sum) EXPECT_EQ(GetEquipLookOffset(sum, 0), expect[sum]) << sum;
-    EXPECT_EQ(GetEquipLookOffset(4, 3), 1);
-    EXPECT_EQ(GetEquipLookOffset(10, 6), 0);
-    EXPECT_EQ(GetEquipLookOffset(-1, 2), 2);
-    EXPECT_EQ(GetEquipLookOffset(0x7FFFFFFF, 0x7FFFFFFF), 0);
+    const i32 look[16] = {0, 2, 4, 6, 8, 10, 12, 1, 14, 15, 3, 5, 7, 9, 11, 13};
+    for (i32 sum = 0; sum < 16; ++sum) EXPECT_EQ(GetEquipLookOffset(sum, 0), look[sum]) << sum;
+    EXPECT_EQ(std::tuple(GetEquipLookOffset(4, 3), GetEquipLookOffset(10, 6),
+                         GetEquipLookOffset(-1, 2), GetEquipLookOffset(0x7FFFFFFF, 0x7FFFFFFF)),
+              std::tuple(1, 0, 2, 0));
 }
 
 TEST_F(OwnedEquipage, LearnedSkillsCountByCategoryAndSkipNoSkillIds) {
     LoadSetInMemory(MakeSampleDatabases());
-    // Role 2 (level 3) knows heal, group heal and fireball (all category 1).
-    EXPECT_EQ(CountLearnedSkills(2, 1), 3);
-    EXPECT_EQ(CountLearnedSkills(2, 2), 0);
-    // Role 5 (level 3) has the summon (category 2) on its fourth row.
-    EXPECT_EQ(CountLearnedSkills(5, 2), 1);
-    EXPECT_EQ(CountLearnedSkills(5, 1), 2);
+    // Role 2 (level 3) knows heal, group heal and fireball (all category 1); role
+    // 5 (level 3) has the summon (category 2) on its fourth row.
+    EXPECT_EQ(std::tuple(CountLearnedSkills(2, 1), CountLearnedSkills(2, 2),
+                         CountLearnedSkills(5, 2), CountLearnedSkills(5, 1)),
+              std::tuple(3, 0, 1, 2));
     // Rows naming skill 0, a negative id or one past the table count as no skill.
     gLevelUpSkills[2][10] = {0, 1};
     gLevelUpSkills[2][11] = {-4, 1};
     gLevelUpSkills[2][12] = {gSkillCount, 1};
     gLearnedSkills[2][10] = gLearnedSkills[2][11] = gLearnedSkills[2][12] = 1;
-    EXPECT_EQ(CountLearnedSkills(2, 0), 0);
-    EXPECT_EQ(CountLearnedSkills(2, 1), 3);
-    EXPECT_EQ(CountLearnedSkills(8, 1), 0);
-    EXPECT_EQ(CountLearnedSkills(-1, 1), 0);
+    EXPECT_EQ(std::tuple(CountLearnedSkills(2, 0), CountLearnedSkills(2, 1),
+                         CountLearnedSkills(8, 1), CountLearnedSkills(-1, 1)),
+              std::tuple(0, 3, 0, 0));
 }
 
 using EquipageText = DataTest;
 
-TEST_F(EquipageText, BonusPartsByMode) {
-    EquipageData p = Piece(0, 1);
-    p.bonusMode = 2;
-    p.attack = 10;
-    p.defence = -5;
-    EXPECT_EQ(Describe(p), Utf8ToBig5("攻+10%，防-5%"));
-    p.bonusMode = 1;
-    EXPECT_EQ(Describe(p), Utf8ToBig5("攻+10，防-5"));
-    p.attack = 0;
-    EXPECT_EQ(Describe(p), Utf8ToBig5("防-5"));
-    p.attack = -3;
-    p.defence = 0;
-    EXPECT_EQ(Describe(p), Utf8ToBig5("攻-3"));
-    p.bonusMode = 5;
-    EXPECT_EQ(Describe(p), "");
-}
-
-TEST_F(EquipageText, EverySpecialKind) {
+TEST_F(EquipageText, BonusPartsByModeAndEverySpecialKind) {
     LoadSetInMemory(MakeSampleDatabases());
     const struct {
+        i32 mode, attack, defence;
         EquipSpecial special;
         const char* text;
     } cases[] = {
-        {{1, 10, 5, 0, 0}, "每回合 HP+10點 MP+5點"},
-        {{1, -10, 0, 0, 0}, "每回合 HP-10點 "},
-        {{1, 0, -2, 0, 0}, "每回合 MP-2點"},
-        {{2, 5, -3, 0, 0}, "每回合 HP+5% MP-3%"},
-        {{3, 10, 0, 0, 0}, "攻擊敵人吸取 HP+10% "},
-        {{4, 0, 0, 11, 0}, "攻擊後賦予 中毒"},
-        {{4, 0, 0, 0, 0}, ""},
-        {{4, 0, 0, 16, 0}, ""},
-        {{5, 0, 0, 0, 0}, "反彈敵人攻擊"},
-        {{6, 0, 0, 0, sample::kFireball}, "攻擊後附加 火球"},
-        {{6, 0, 0, 0, 0}, ""},
-        {{6, 0, 0, 0, gSkillCount}, ""},
-        {{7, 1, 1, 1, 1}, ""},
+        {2, 10, -5, {}, "攻+10%，防-5%"},
+        {1, 10, -5, {}, "攻+10，防-5"},
+        {1, 0, -5, {}, "防-5"},
+        {1, -3, 0, {}, "攻-3"},
+        {5, -3, 0, {}, ""},  // mode 5: no bonus part
+        {5, 0, 0, {1, 10, 5, 0, 0}, "每回合 HP+10點 MP+5點"},
+        {5, 0, 0, {1, -10, 0, 0, 0}, "每回合 HP-10點 "},
+        {5, 0, 0, {1, 0, -2, 0, 0}, "每回合 MP-2點"},
+        {5, 0, 0, {2, 5, -3, 0, 0}, "每回合 HP+5% MP-3%"},
+        {5, 0, 0, {3, 10, 0, 0, 0}, "攻擊敵人吸取 HP+10% "},
+        {5, 0, 0, {4, 0, 0, 11, 0}, "攻擊後賦予 中毒"},
+        {5, 0, 0, {4, 0, 0, 0, 0}, ""},
+        {5, 0, 0, {4, 0, 0, 16, 0}, ""},
+        {5, 0, 0, {5, 0, 0, 0, 0}, "反彈敵人攻擊"},
+        {5, 0, 0, {6, 0, 0, 0, sample::kFireball}, "攻擊後附加 火球"},
+        {5, 0, 0, {6, 0, 0, 0, 0}, ""},
+        {5, 0, 0, {6, 0, 0, 0, gSkillCount}, ""},
+        {5, 0, 0, {7, 1, 1, 1, 1}, ""},
+        {1, 5, 0, {5, 0, 0, 0, 0}, "攻+5，反彈敵人攻擊"},
     };
-    EquipageData p = Piece(0, 1);
-    p.bonusMode = 5;  // no bonus part
     for (const auto& c : cases) {
+        EquipageData p = Piece(0, 1, c.mode);
+        p.attack = c.attack;
+        p.defence = c.defence;
         p.special = c.special;
-        EXPECT_EQ(Describe(p), Utf8ToBig5(c.text)) << c.text << " kind " << c.special.kind;
+        EXPECT_EQ(std::string(MakeEquipageText(p)), Utf8ToBig5(c.text))
+            << c.text << " kind " << c.special.kind;
     }
-    p.bonusMode = 1;
-    p.attack = 5;
-    p.special = {5, 0, 0, 0, 0};
-    EXPECT_EQ(Describe(p), Utf8ToBig5("攻+5，反彈敵人攻擊"));
 }
 
 TEST_F(EquipageText, NeverWritesPastItsFieldOrCutsACharacter) {
@@ -194,8 +202,7 @@ TEST_F(EquipageText, NeverWritesPastItsFieldOrCutsACharacter) {
     std::memcpy(set.skills[sample::kFireball].name, longName.data(), longName.size());
     LoadSetInMemory(set);
     for (i32 attack : {5, 50, 500, -5000}) {
-        EquipageData p = Piece(0, 1);
-        p.bonusMode = 2;
+        EquipageData p = Piece(0, 1, 2);
         p.attack = attack;
         p.defence = -123456;
         p.special = {6, 0, 0, 0, sample::kFireball};
@@ -204,9 +211,8 @@ TEST_F(EquipageText, NeverWritesPastItsFieldOrCutsACharacter) {
         EXPECT_LE(std::strlen(text), 51u);
         EXPECT_TRUE(WholeBig5(text)) << attack;
         // The text starts like the whole description would.
-        std::string whole = Utf8ToBig5("攻+") + std::to_string(attack);
         if (attack > 0) {
-            EXPECT_EQ(std::string(text).rfind(whole, 0), 0u);
+            EXPECT_EQ(std::string(text).rfind(Utf8ToBig5("攻+") + std::to_string(attack), 0), 0u);
         }
     }
     // The record after the description is never touched (description is the last field).
@@ -215,7 +221,6 @@ TEST_F(EquipageText, NeverWritesPastItsFieldOrCutsACharacter) {
         u8 guard[16];
     } g{};
     g.piece = Piece(0, 1);
-    g.piece.bonusMode = 1;
     g.piece.attack = 999999;
     g.piece.defence = -999999;
     g.piece.special = {1, 1000000, -1000000, 0, 0};
@@ -227,11 +232,11 @@ TEST_F(EquipageText, NeverWritesPastItsFieldOrCutsACharacter) {
 
 using Strengthening = DataTest;
 
-TEST_F(Strengthening, WeaponTakesTheWeaponBlockSpecialAndCommonBlock) {
+TEST_F(Strengthening, WeaponAndArmourTakeTheirBlocksAndSpecials) {
     LoadSetInMemory(MakeSampleDatabases());
+    // A weapon takes the weapon block, its special and the common block.
     EquipageData p = gEquipages[sample::kShortSword];
-    const MonsterData& wolf = gMonsters[sample::kWolf];
-    EnhanceWeapon(wolf, p);
+    EnhanceWeapon(gMonsters[sample::kWolf], p);
     EXPECT_EQ(std::tuple(p.attack, p.ratios[kEarth], p.special.kind, p.special.skill),
               std::tuple(10 + 20, 10, 6, sample::kFireball));
     EXPECT_EQ(std::string(p.description), Utf8ToBig5("攻+30，攻擊後附加 火球"));
@@ -239,41 +244,36 @@ TEST_F(Strengthening, WeaponTakesTheWeaponBlockSpecialAndCommonBlock) {
     // A monster without a weapon special keeps the piece's.
     EnhanceWeapon(gMonsters[sample::kSlime], p);
     EXPECT_EQ(std::tuple(p.special.kind, p.attack, p.ratios[kWater]), std::tuple(6, 33, 5));
-}
 
-TEST_F(Strengthening, ArmourTakesItsSpecialOnlyWhenItsKindIsPositive) {
-    LoadSetInMemory(MakeSampleDatabases());
-    EquipageData p = gEquipages[sample::kLeatherHat];
+    // Armour takes its special only when its kind is positive.
+    EquipageData hat = gEquipages[sample::kLeatherHat];
     MonsterData m = gMonsters[sample::kGoblin];
     m.armourSpecial.kind = -1;
     m.armourBlock[0] = 4;  // strength
     m.armourBlock[6] = 9;  // defence
-    EnhanceArmour(m, p);
-    EXPECT_EQ(p.special.kind, 5);  // the hat's own
-    EXPECT_EQ(p.strength, 4);
-    EXPECT_EQ(p.defence, 3 + 9);
+    EnhanceArmour(m, hat);
+    EXPECT_EQ(std::tuple(hat.special.kind, hat.strength, hat.defence),
+              std::tuple(5, 4, 3 + 9));  // the hat's own special
     m.armourSpecial = {2, 7, 0, 0, 0};
-    EnhanceArmour(m, p);
-    EXPECT_EQ(p.special.kind, 2);
-    EXPECT_EQ(std::string(p.description), Utf8ToBig5("防+21，每回合 HP+7% "));
+    EnhanceArmour(m, hat);
+    EXPECT_EQ(hat.special.kind, 2);
+    EXPECT_EQ(std::string(hat.description), Utf8ToBig5("防+21，每回合 HP+7% "));
     // A weapon special of kind -1 is copied: only 0 means none there.
     EquipageData w = gEquipages[sample::kShortSword];
     m.weaponSpecial = {-1, 0, 0, 0, 0};
     EnhanceWeapon(m, w);
     EXPECT_EQ(w.special.kind, -1);
-}
 
-TEST_F(Strengthening, AttackAndDefenceBonusesAreClampedTo0To500) {
-    EquipageData p = Piece(0, 1);
-    p.attack = 495;
-    p.defence = 3;
-    MonsterData m{};
-    m.weaponBlock[5] = 20;
-    m.weaponBlock[6] = -10;
-    EnhanceWeapon(m, p);
-    EXPECT_EQ(p.attack, 500);
-    EXPECT_EQ(p.defence, 0);
-    EXPECT_EQ(std::string(p.description), Utf8ToBig5("攻+500"));  // the text shows what is kept
+    // Attack and defence bonuses are clamped to 0..500; the text shows what is kept.
+    EquipageData c = Piece(0, 1);
+    c.attack = 495;
+    c.defence = 3;
+    MonsterData strong{};
+    strong.weaponBlock[5] = 20;
+    strong.weaponBlock[6] = -10;
+    EnhanceWeapon(strong, c);
+    EXPECT_EQ(std::tuple(c.attack, c.defence, std::string(c.description)),
+              std::tuple(500, 0, Utf8ToBig5("攻+500")));
 }
 
 using Offering = DataTest;
@@ -285,8 +285,9 @@ TEST_F(Offering, RefusedWithoutTheFormsFlagOrForTheWrongKinds) {
     gOwnedMonsters[sample::kSlime] = 1;
     gOwnedMonsters[sample::kIceDemon] = 1;
     MonsterData form = gGodForms[1];
-    MonsterData before = form;
-    OfferMonster(form, gMonsters[sample::kSlime]);  // flag 301 clear
+    const MonsterData before = form;
+    const MonsterData& slime = gMonsters[sample::kSlime];
+    OfferMonster(form, slime);  // flag 301 clear
     EXPECT_EQ(std::memcmp(&form, &before, sizeof(form)), 0);
     EXPECT_EQ(gOwnedMonsters[sample::kSlime], 1);
     SetGameFlag(301);
@@ -294,20 +295,113 @@ TEST_F(Offering, RefusedWithoutTheFormsFlagOrForTheWrongKinds) {
     EXPECT_EQ(gOwnedMonsters[sample::kIceDemon], 1);
     MonsterData notForm = gMonsters[sample::kWolf];
     notForm.index = 1;
-    OfferMonster(notForm, gMonsters[sample::kSlime]);  // kind 0 is not a form
-    EXPECT_EQ(gOwnedMonsters[sample::kSlime], 1);
+    OfferMonster(notForm, slime);  // kind 0 is not a form
     MonsterData badIndex = form;
     badIndex.index = 40;  // flag 340 is not a form flag
     SetGameFlag(340);
-    OfferMonster(badIndex, gMonsters[sample::kSlime]);
+    OfferMonster(badIndex, slime);
     EXPECT_EQ(gOwnedMonsters[sample::kSlime], 1);
-    MonsterData stray = gMonsters[sample::kSlime];
+    MonsterData stray = slime;
     stray.index = gMonsterCount;  // names no owned count
     OfferMonster(form, stray);
     EXPECT_EQ(form.offerValue, before.offerValue);
-    OfferMonster(form, gMonsters[sample::kSlime]);
-    EXPECT_EQ(gOwnedMonsters[sample::kSlime], 0);
+    OfferMonster(form, slime);
+    EXPECT_EQ(std::tuple(gOwnedMonsters[sample::kSlime], form.offerValue),
+              std::tuple(0, before.offerValue + 10));
+    OfferMonster(form, slime);  // none left
     EXPECT_EQ(form.offerValue, before.offerValue + 10);
-    OfferMonster(form, gMonsters[sample::kSlime]);  // none left
-    EXPECT_EQ(form.offerValue, before.offerValue + 10);
+}
+
+TEST_F(DerivedStats, EveryBonusModeOnTheBaseValues) {
+    // Bare: attack is copy + base attack + strength, defence copy + base defence
+    // + stamina; no weapon hits at 85 whatever the armour.
+    Wear(kSlotArmour, Bonus(5, 1, {0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 0}));
+    RoleStats& s = Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
+              std::tuple(155, 20 + 20 + 10, 10 + 10 + 8, 85, 12));
+
+    // Add mode adds every non-zero bonus. Attack from the base strength, not
+    // the raised one; a weapon hits at the base 90 plus its bonus.
+    Reset();
+    EquipageData sword = Bonus(1, 1, {20, 5, 3, 0, 0, 0, -2, 10, 1, 4, 2});
+    sword.ratios[kFire] = -30;
+    Wear(kSlotWeapon, sword);
+    Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.strength, s.agility, s.attack, s.defence, s.hitRate,
+                         s.evasion, s.ratios[kFire], s.ratios[kWater]),
+              std::tuple(175, 65, 13, 5, 20 + 10 + 20 + 10, 10 + 1 + 10 + 8, 94, 14, 70, 100));
+
+    // Percent mode takes the base value and truncates toward zero: max HP 155 x
+    // 10 / 100 = 15, max MP 60 x -15 / 100 = -9, magic 6 x 50 / 100 = 3, spirit
+    // 5 x -10 / 100 = -0.5 -> 0; attack and defence bonuses add plainly in every
+    // mode. The second ring's 10% is still of the base 155, not of 170.
+    Reset();
+    Wear(kSlotAccessory1, Bonus(7, 2, {10, -15, 0, 0, 50, -10, 0, 5, 0, 0, 0}));
+    Wear(kSlotAccessory2, Bonus(7, 2, {10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.magic, s.spirit, s.attack),
+              std::tuple(155 + 15 + 15, 51, 9, 5, 20 + 5 + 20 + 10));
+
+    // Overwrite mode replaces only non-zero bonuses, and later pieces still add:
+    // the divine armour comes after the hat, the charm after the armour.
+    Reset();
+    Wear(kSlotHat, Bonus(4, 1, {20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    Wear(kSlotArmour, Bonus(5, 5, {0, 500, 0, 77, 0, 0, 0, 0, 0, 0, 0}));
+    Wear(kSlotAccessory1, Bonus(7, 1, {0, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    Calc();
+    // A zero overwrite bonus leaves the hat's result; defence from the base stamina.
+    EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.stamina, s.defence),
+              std::tuple(175, 530, 77, 10 + 10 + 8));
+
+    // An unknown bonus mode still adds attack, defence, hit rate and evasion.
+    Reset();
+    Wear(kSlotWeapon, Bonus(1, 3, {100, 0, 0, 0, 0, 0, 0, 4, 2, 6, 1}));
+    Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
+              std::tuple(155, 54, 30, 96, 13));
+}
+
+TEST_F(DerivedStats, TwoHandedWeaponIsAppliedOnceAndSlotsOutsideTheTableAreEmpty) {
+    gRoles[0].equip[kSlotWeapon] = gRoles[0].equip[kSlotShield] =
+        AddEquipage(Bonus(6, 1, {20, 0, 0, 0, 0, 0, 0, 7, 0, 0, 0}));
+    RoleStats& s = Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.attack), std::tuple(175, 20 + 7 + 20 + 10));
+    // A one-handed weapon with a real shield: both apply.
+    Wear(kSlotWeapon, Piece(1, 1, 1));
+    Wear(kSlotShield, Bonus(3, 1, {4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Calc().maxHp, 159);
+
+    Reset();
+    AddEquipage(Bonus(1, 1, {50, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    gRoles[0].equip[kSlotWeapon] = 256;
+    gRoles[0].equip[kSlotShield] = -2;
+    gRoles[0].equip[kSlotHat] = 1 << 30;
+    gRoles[0].equip[kSlotArmour] = -1000000;
+    Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.hitRate), std::tuple(155, 85));
+}
+
+TEST_F(DerivedStats, KeepsStatusLevelAndExperienceAndClampsHpMpAndTheRoleRecord) {
+    RoleStats& t = gRoleStats[0];
+    t.hp = 500, t.mp = -4, t.status = 0x402, t.level = 12, t.exp = 999;  // hp above the max of 155
+    Calc();
+    EXPECT_EQ(std::tuple(t.hp, t.mp, t.status, t.level, t.exp), std::tuple(155, 0, 0x402, 12, 999));
+    gRoleStats[0].hp = 0;
+    EXPECT_EQ(Calc().hp, 0);
+
+    Wear(kSlotArmour, Bonus(5, 1, {20000, -100, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    gRoleStats[0].hp = 12000;
+    RoleStats& s = Calc();
+    EXPECT_EQ(std::tuple(s.maxHp, s.hp, s.maxMp), std::tuple(9999, 9999, 0));
+
+    RoleData& r = gRoles[0];
+    r.hitRate = -5, r.evasion = 1500, r.attack = 600, r.defence = -1;
+    Calc();
+    EXPECT_EQ(std::tuple(r.hitRate, r.evasion, r.attack, r.defence), std::tuple(0, 999, 500, 0));
+    // A sum past 32 bits wraps without overflowing; the clamp keeps it in range.
+    gRoles[0].maxHp = 2000000000;
+    gOwnedEquipage[gRoles[0].equip[kSlotArmour]].bonusMode = 2;
+    gOwnedEquipage[gRoles[0].equip[kSlotArmour]].maxHp = 2000000000;
+    EXPECT_GE(Calc().maxHp, 0);
+    EXPECT_LE(gRoleStats[0].maxHp, 9999);
 }

@@ -1,45 +1,84 @@
 // Database loading: the sample's values come back, missing and bad files get
-// their boxes, and the owned state and starting equipment are set up.
+// their boxes, and the owned state and starting equipment are set up; the game flags.
 #include <cstring>
 #include <tuple>
 
 #include "data/DataTestSupport.h"
 #include "data/Equipage.h"
 #include "base/ByteIo.h"
-#include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
 #include "mhdata/SampleMenu.h"
 #include "platform/TextCodec.h"
-#include "support/Harness.h"
 
 namespace {
 
-std::string Text(const char* s) {
-    return s;
+// The file's bytes with its leading count word replaced.
+std::vector<u8> WithCount(DatabaseFile which, i32 count) {
+    std::vector<u8> bytes = DatabaseFileBytes(MakeSampleDatabases(), which);
+    StoreU32(bytes.data(), static_cast<u32>(count));
+    return bytes;
 }
 
-void PutI32(std::vector<u8>& bytes, size_t off, i32 v) {
-    StoreU32(bytes.data() + off, static_cast<u32>(v));
+i32 Size(const auto& records) {
+    return static_cast<i32>(records.size());
+}
+
+std::vector<u8> FlagBytes() {
+    return std::vector<u8>(gGameFlags, gGameFlags + kGameFlagBytes);
 }
 
 }  // namespace
 
 using DatabaseLoad = DataTest;
 
-// What the byte round trip below cannot see: the loader's own words and the
-// descriptions it rebuilds.
-TEST_F(DatabaseLoad, LoadSetsTheRoleWordsAndRebuildsDescriptions) {
+// What the byte round trip below cannot see: the loader's own words, the
+// descriptions it rebuilds, the owned state and the starting equipment.
+TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
     DatabaseSet set = MakeSampleDatabases();
     std::memset(set.equipages[sample::kLongBow].description, 0, 52);
     WriteSet(set);
+    for (int f = 300; f <= 330; ++f) SetGameFlag(f);
     LoadGameDatabase(Root().c_str());
     EXPECT_TRUE(Boxes().empty());
     for (int r = 0; r < kRoleCount; ++r) {
         EXPECT_EQ(gRoles[r].extra, -1);
         EXPECT_EQ(gRoleStats[r].level, set.roles[r].role.level);
     }
-    EXPECT_EQ(Text(gEquipages[sample::kLongBow].description),
+    EXPECT_EQ(std::string(gEquipages[sample::kLongBow].description),
               Utf8ToBig5("攻+10%，防-5%，攻擊敵人吸取 HP+10% "));
+    EXPECT_EQ(std::string(gGodForms[1].name), Utf8ToBig5("冰魔"));
+
+    // The owned state is reset and the party is role 0 alone.
+    const i32 alone[kPartySize] = {0, -1, -1, -1, -1, -1, -1, -1};
+    EXPECT_EQ(std::memcmp(gParty, alone, sizeof(alone)), 0);
+    EXPECT_EQ(std::memcmp(gFormation, alone, sizeof(alone)), 0);
+    EXPECT_EQ(GetPartyCount(), 1);
+    for (int f = 300; f <= 330; ++f) EXPECT_EQ(GetGameFlag(f), f == 320 || f == 330 ? 1 : 0) << f;
+    for (i32 i = 0; i < gItemCount; ++i) EXPECT_EQ(gOwnedItems[i], 0);
+    for (i32 i = 0; i < gMonsterCount; ++i) EXPECT_EQ(gOwnedMonsters[i], 0);
+    // 16 starting pieces: the two-handed weapons are one copy each.
+    EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount - 16);
+
+    // A two-handed weapon fills both slots with one copy; the wooden shield the
+    // record also names was never looked at.
+    const RoleData& role = gRoles[sample::kTwoHandedRole];
+    ASSERT_GE(role.equip[kSlotWeapon], 0);
+    EXPECT_EQ(role.equip[kSlotShield], role.equip[kSlotWeapon]);
+    EXPECT_EQ(gOwnedEquipage[role.equip[kSlotWeapon]].id, sample::kGreatSword);
+    int swords = 0, shields = 0;
+    for (const EquipageData& e : gOwnedEquipage) {
+        swords += e.id == sample::kGreatSword;
+        shields += e.id == sample::kWoodShield;
+    }
+    EXPECT_EQ(std::tuple(swords, shields), std::tuple(1, 2));  // shields: roles 1 and 5
+    // The bow (kind 6) is two-handed too; two charms on role 3 are two copies.
+    EXPECT_EQ(gRoles[2].equip[kSlotShield], gRoles[2].equip[kSlotWeapon]);
+    EXPECT_NE(gRoles[3].equip[kSlotAccessory1], gRoles[3].equip[kSlotAccessory2]);
+
+    // Loading again replaces the tables and the starting equipment.
+    LoadGameDatabase(Root().c_str());
+    EXPECT_EQ(std::tuple(gItemCount, CountFreeEquipageSlots()),
+              std::tuple(Size(set.items), kOwnedEquipageCount - 16));
 }
 
 TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
@@ -73,41 +112,7 @@ TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
     }
 }
 
-TEST_F(DatabaseLoad, OwnedStateIsResetAndPartyIsRoleZeroAlone) {
-    for (int f = 300; f <= 330; ++f) SetGameFlag(f);
-    LoadSample();
-    const i32 alone[kPartySize] = {0, -1, -1, -1, -1, -1, -1, -1};
-    EXPECT_EQ(std::memcmp(gParty, alone, sizeof(alone)), 0);
-    EXPECT_EQ(std::memcmp(gFormation, alone, sizeof(alone)), 0);
-    EXPECT_EQ(GetPartyCount(), 1);
-    for (int f = 300; f <= 329; ++f) EXPECT_EQ(GetGameFlag(f), f == 320 ? 1 : 0) << f;
-    EXPECT_EQ(GetGameFlag(330), 1);
-    for (i32 i = 0; i < gItemCount; ++i) EXPECT_EQ(gOwnedItems[i], 0);
-    for (i32 i = 0; i < gMonsterCount; ++i) EXPECT_EQ(gOwnedMonsters[i], 0);
-    // 16 starting pieces: the two-handed weapons are one copy each.
-    EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount - 16);
-}
-
-TEST_F(DatabaseLoad, TwoHandedWeaponFillsBothSlotsWithOneCopy) {
-    LoadSample();
-    const RoleData& role = gRoles[sample::kTwoHandedRole];
-    ASSERT_GE(role.equip[kSlotWeapon], 0);
-    EXPECT_EQ(role.equip[kSlotShield], role.equip[kSlotWeapon]);
-    EXPECT_EQ(gOwnedEquipage[role.equip[kSlotWeapon]].id, sample::kGreatSword);
-    int copies = 0;
-    for (const EquipageData& e : gOwnedEquipage) copies += e.id == sample::kGreatSword;
-    EXPECT_EQ(copies, 1);
-    // The wooden shield the record also names was never looked at.
-    int shields = 0;
-    for (const EquipageData& e : gOwnedEquipage) shields += e.id == sample::kWoodShield;
-    EXPECT_EQ(shields, 2);  // roles 1 and 5
-    // The bow (kind 6) is two-handed too.
-    EXPECT_EQ(gRoles[2].equip[kSlotShield], gRoles[2].equip[kSlotWeapon]);
-    // Two charms on role 3 are two copies.
-    EXPECT_NE(gRoles[3].equip[kSlotAccessory1], gRoles[3].equip[kSlotAccessory2]);
-}
-
-TEST_F(DatabaseLoad, GodFormsAreTheFirstTwentyKindOneMonsters) {
+TEST_F(DatabaseLoad, GodFormsAndLearnedSkillsAreDerivedFromTheTables) {
     DatabaseSet set = MakeSampleDatabases();
     set.monsters.clear();
     for (int i = 0; i < 23; ++i) {
@@ -117,21 +122,17 @@ TEST_F(DatabaseLoad, GodFormsAreTheFirstTwentyKindOneMonsters) {
         std::snprintf(m.name, sizeof(m.name), "M%d", i);
         set.monsters.push_back(m);
     }
-    LoadSetInMemory(set);
-    EXPECT_EQ(Text(gGodForms[0].name), "M0");
-    EXPECT_EQ(Text(gGodForms[1].name), "M2");
-    EXPECT_EQ(Text(gGodForms[19].name), "M20");
-    for (int f = 0; f < kGodFormCount; ++f) EXPECT_EQ(gGodForms[f].index, f);
-    for (const MonsterData& form : gGodForms) EXPECT_NE(Text(form.name), "M21");
-    // The loader numbers the records: an offering counts a monster by that word.
-    EXPECT_EQ(gMonsters[2].index, 2);
-}
-
-TEST_F(DatabaseLoad, LearnedSkillsFollowTheLevelRows) {
-    DatabaseSet set = MakeSampleDatabases();
     set.levelUp->skills[4][5] = {sample::kHeal, 0};  // level 0 is never learned
     set.levelUp->skills[4][6] = {sample::kHeal, -3};
     LoadSetInMemory(set);
+    // The god forms are the first twenty kind-1 monsters.
+    EXPECT_EQ(std::tuple(std::string(gGodForms[0].name), std::string(gGodForms[1].name),
+                         std::string(gGodForms[19].name)),
+              std::tuple("M0", "M2", "M20"));
+    for (int f = 0; f < kGodFormCount; ++f) EXPECT_EQ(gGodForms[f].index, f);
+    // The loader numbers the records: an offering counts a monster by that word.
+    EXPECT_EQ(gMonsters[2].index, 2);
+
     // Levels are 1 + r % 3; rows: heal at 1, group heal at 2, revive at 10, fireball/summon at 3.
     const int expect[3][4] = {{1, 0, 0, 0}, {1, 1, 0, 0}, {1, 1, 0, 1}};
     for (int r = 0; r < kRoleCount; ++r) {
@@ -152,7 +153,7 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
     for (int missing = 0; missing < kDatabaseFileCount; ++missing) {
         ResetGameData();
         PlatformReset();
-        WriteSet(MakeSampleDatabases());
+        WriteSet(sample);
         RemoveFile(static_cast<DatabaseFile>(missing));
         LoadGameDatabase(Root().c_str());
         ASSERT_FALSE(Boxes().empty()) << missing;
@@ -160,59 +161,40 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
         EXPECT_EQ(Boxes()[0].text, Utf8ToBig5(("無法開啟 " + std::string(names[missing]) +
                                                ".dat，請確定MH_Data目錄中是否有此檔？")
                                                   .c_str()));
-        if (missing != kRoleDataFile) {
-            EXPECT_EQ(Text(gRoles[1].name), Utf8ToBig5("莉雅"));
-        }
-        if (missing != kMonsterDataFile) {
-            EXPECT_EQ(gMonsterCount, static_cast<i32>(sample.monsters.size()));
-        }
-        if (missing != kItemDataFile) {
-            EXPECT_EQ(gItemCount, static_cast<i32>(sample.items.size()));
-        }
-        if (missing != kSkillDataFile) {
-            EXPECT_EQ(gSkillCount, static_cast<i32>(sample.skills.size()));
-        }
-        if (missing != kLevelUpFile) {
-            EXPECT_EQ(gLevelUpSkills[0][0].skill, sample::kHeal);
+        // The missing table stays empty, the others are there.
+        auto sizeOr = [&](DatabaseFile f, i32 n) { return missing == f ? 0 : n; };
+        EXPECT_EQ(
+            std::tuple(std::string(gRoles[1].name) == Utf8ToBig5("莉雅"), gMonsterCount, gItemCount,
+                       gSkillCount, gLevelUpSkills[0][0].skill),
+            std::tuple(missing != kRoleDataFile, sizeOr(kMonsterDataFile, Size(sample.monsters)),
+                       sizeOr(kItemDataFile, Size(sample.items)),
+                       sizeOr(kSkillDataFile, Size(sample.skills)),
+                       sizeOr(kLevelUpFile, sample::kHeal)));
+        // Without the equipment table every starting id is refused, one box each.
+        if (missing == kEquipageDataFile) {
+            EXPECT_EQ(Boxes().size(), 1u + 17u);
+            EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount);
         }
     }
-    // Without the equipment table every starting id is refused, one box each.
-    ResetGameData();
-    PlatformReset();
-    WriteSet(MakeSampleDatabases());
-    RemoveFile(kEquipageDataFile);
-    LoadGameDatabase(Root().c_str());
-    EXPECT_EQ(Boxes().size(), 1u + 17u);
-    EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount);
-}
-
-TEST_F(DatabaseLoad, AMissingFileKeepsTheTableItHad) {
-    LoadSample();
-    RemoveFile(kItemDataFile);
-    LoadGameDatabase(Root().c_str());
-    EXPECT_EQ(gItemCount, static_cast<i32>(MakeSampleDatabases().items.size()));
-    ASSERT_NE(gItems, nullptr);
-    EXPECT_EQ(Text(gItems[0].name), Utf8ToBig5("藥草"));
 }
 
 TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
     DatabaseSet set = MakeSampleDatabases();
-    const i32 count = static_cast<i32>(set.equipages.size());
+    const i32 count = Size(set.equipages);
     set.roles[0].equipIds[kSlotWeapon] = count;  // equal to the count
     set.roles[0].equipIds[kSlotShield] = count + 5;
     set.roles[0].equipIds[kSlotHat] = -7;
     WriteSet(set);
     LoadGameDatabase(Root().c_str());
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("持有裝備資料錯誤"));
-    const std::string n = std::to_string(count), n5 = std::to_string(count + 5);
-    EXPECT_EQ(
-        Boxes()[0].text,
-        Utf8ToBig5(("請確認 編號" + n + "的裝備 是否存在資料庫中(最大值=" + n + ")").c_str()));
-    EXPECT_EQ(Boxes()[1].caption, Utf8ToBig5("持有裝備資料庫錯誤"));
-    EXPECT_EQ(
-        Boxes()[1].text,
-        Utf8ToBig5(("請確認 編號" + n5 + "的裝備 是否存在資料庫中(最大值=" + n + ")").c_str()));
+    auto text = [&](i32 id) {
+        return Utf8ToBig5(("請確認 編號" + std::to_string(id) +
+                           "的裝備 是否存在資料庫中(最大值=" + std::to_string(count) + ")")
+                              .c_str());
+    };
+    EXPECT_EQ(std::tuple(Boxes()[0].caption, Boxes()[0].text, Boxes()[1].caption, Boxes()[1].text),
+              std::tuple(Utf8ToBig5("持有裝備資料錯誤"), text(count),
+                         Utf8ToBig5("持有裝備資料庫錯誤"), text(count + 5)));
     EXPECT_EQ(std::tuple(gRoles[0].equip[kSlotWeapon], gRoles[0].equip[kSlotShield],
                          gRoles[0].equip[kSlotHat]),
               std::tuple(-1, -1, -1));
@@ -231,33 +213,27 @@ TEST_F(DatabaseLoad, AtMostEightRolesAreRead) {
     WriteSet(set);
     LoadGameDatabase(Root().c_str());
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(Text(gRoles[7].name), Utf8ToBig5("諾亞"));
-    for (const RoleData& r : gRoles) EXPECT_EQ(Text(r.name).rfind("extra", 0), std::string::npos);
+    EXPECT_EQ(std::string(gRoles[7].name), Utf8ToBig5("諾亞"));
+    for (const RoleData& r : gRoles) EXPECT_NE(std::string(r.name).rfind("extra", 0), 0u);
     // A count of 10^9 over eight records still reads the eight, without a box.
-    std::vector<u8> bytes = DatabaseFileBytes(MakeSampleDatabases(), kRoleDataFile);
-    PutI32(bytes, 0, 1000000000);
+    std::vector<u8> bytes = WithCount(kRoleDataFile, 1000000000);
     ResetGameData();
     EXPECT_TRUE(LoadDatabaseBytes(kRoleDataFile, bytes.data(), bytes.size(), "RoleData.dat"));
-    EXPECT_EQ(Text(gRoles[7].name), Utf8ToBig5("諾亞"));
+    EXPECT_EQ(std::string(gRoles[7].name), Utf8ToBig5("諾亞"));
     EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
+TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) {
     LoadSample();
-    const DatabaseSet records = MakeSampleDatabases();
-    const i32 sizes[] = {
-        static_cast<i32>(records.monsters.size()), static_cast<i32>(records.items.size()),
-        static_cast<i32>(records.equipages.size()), static_cast<i32>(records.skills.size())};
+    const DatabaseSet sample = MakeSampleDatabases();
+    const i32 sizes[] = {Size(sample.monsters), Size(sample.items), Size(sample.equipages),
+                         Size(sample.skills)};
     for (int f = kMonsterDataFile; f <= kSkillDataFile; ++f) {
         // One record more than the file holds is as bad as a huge count.
-        const i32 bad[] = {1000000000, -1, sizes[f - kMonsterDataFile] + 1};
-        for (i32 count : bad) {
+        for (i32 count : {1000000000, -1, sizes[f - kMonsterDataFile] + 1}) {
             PlatformReset();
-            WriteSet(MakeSampleDatabases());
-            std::vector<u8> bytes =
-                DatabaseFileBytes(MakeSampleDatabases(), static_cast<DatabaseFile>(f));
-            PutI32(bytes, 0, count);
-            WriteFile(static_cast<DatabaseFile>(f), bytes);
+            WriteSet(sample);
+            WriteFile(static_cast<DatabaseFile>(f), WithCount(static_cast<DatabaseFile>(f), count));
             LoadGameDatabase(Root().c_str());
             ASSERT_EQ(Boxes().size(), 1u) << f << " " << count;
             EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("開檔失敗"));
@@ -265,31 +241,29 @@ TEST_F(DatabaseLoad, HugeAndNegativeCountsAreRefusedAndTheTableKept) {
             EXPECT_NE(Boxes()[0].text.find("offset 0"), std::string::npos);
         }
     }
-    const DatabaseSet sample = MakeSampleDatabases();
-    EXPECT_EQ(gMonsterCount, static_cast<i32>(sample.monsters.size()));
-    EXPECT_EQ(gItemCount, static_cast<i32>(sample.items.size()));
-    EXPECT_EQ(gEquipageCount, static_cast<i32>(sample.equipages.size()));
-    EXPECT_EQ(gSkillCount, static_cast<i32>(sample.skills.size()));
+    RemoveFile(kItemDataFile);
+    LoadGameDatabase(Root().c_str());
+    EXPECT_EQ(std::tuple(gMonsterCount, gItemCount, gEquipageCount, gSkillCount),
+              std::tuple(sizes[0], sizes[1], sizes[2], sizes[3]));
+    ASSERT_NE(gItems, nullptr);
+    EXPECT_EQ(std::string(gItems[0].name), Utf8ToBig5("藥草"));
     // On a first load the refused table stays empty.
     ResetGameData();
-    std::vector<u8> bytes = DatabaseFileBytes(MakeSampleDatabases(), kItemDataFile);
-    PutI32(bytes, 0, 1000000000);
+    std::vector<u8> bytes = WithCount(kItemDataFile, 1000000000);
     EXPECT_FALSE(LoadDatabaseBytes(kItemDataFile, bytes.data(), bytes.size(), "ItemData.dat"));
-    EXPECT_EQ(gItemCount, 0);
-    EXPECT_EQ(gItems, nullptr);
-    std::vector<u8> roles = DatabaseFileBytes(MakeSampleDatabases(), kRoleDataFile);
-    PutI32(roles, 0, -3);
+    EXPECT_EQ(std::tuple(gItemCount, gItems), std::tuple(0, nullptr));
+    std::vector<u8> roles = WithCount(kRoleDataFile, -3);
     EXPECT_FALSE(LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "RoleData.dat"));
 }
 
-TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecords) {
+TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) {
     DatabaseSet set = MakeSampleDatabases();
     // Roles: cut inside record 3.
     std::vector<u8> roles = DatabaseFileBytes(set, kRoleDataFile);
     roles.resize(4 + 3 * 216 + 100);
     ASSERT_TRUE(
         LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "MH_Data\\RoleData.dat"));
-    EXPECT_EQ(Text(gRoles[2].name), Utf8ToBig5("卡洛"));
+    EXPECT_EQ(std::string(gRoles[2].name), Utf8ToBig5("卡洛"));
     for (int r = 3; r < kRoleCount; ++r) {
         EXPECT_EQ(std::tuple(gRoles[r].maxHp, gRoles[r].name[0], gRoles[r].equip[kSlotWeapon]),
                   std::tuple(0, 0, -1));
@@ -308,71 +282,75 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecords) {
     EXPECT_EQ(gLevelUpSkills[0][1].skill, 0);              // cut inside its first word
     EXPECT_EQ(gLevelUpSkills[7][44].level, 0);
 
-    // A counted table cut short is refused as a whole.
+    // A counted table cut short is refused as a whole; so are files too short for a count.
     std::vector<u8> monsters = DatabaseFileBytes(set, kMonsterDataFile);
     monsters.resize(monsters.size() - 1);
     EXPECT_FALSE(
         LoadDatabaseBytes(kMonsterDataFile, monsters.data(), monsters.size(), "MonsterData.dat"));
-    // Files too short for a count.
     const u8 two[2] = {1, 0};
     EXPECT_FALSE(LoadDatabaseBytes(kSkillDataFile, two, sizeof(two), "SkillData.dat"));
     EXPECT_FALSE(LoadDatabaseBytes(kRoleDataFile, two, 0, "RoleData.dat"));
-}
 
-TEST_F(DatabaseLoad, FixedTextFieldsAlwaysEndWithAZero) {
-    DatabaseSet set = MakeSampleDatabases();
-    std::vector<u8> bytes = DatabaseFileBytes(set, kItemDataFile);
-    std::memset(bytes.data() + 4 + 12, 'A', 32);   // item 0 name
-    std::memset(bytes.data() + 4 + 128, 'B', 52);  // item 0 description
-    ASSERT_TRUE(LoadDatabaseBytes(kItemDataFile, bytes.data(), bytes.size(), "ItemData.dat"));
-    EXPECT_EQ(std::strlen(gItems[0].name), 31u);
-    EXPECT_EQ(std::strlen(gItems[0].description), 51u);
+    // Fixed text fields filled to their end still end with a zero.
+    std::vector<u8> items = DatabaseFileBytes(set, kItemDataFile);
+    std::memset(items.data() + 4 + 12, 'A', 32);   // item 0 name
+    std::memset(items.data() + 4 + 128, 'B', 52);  // item 0 description
+    ASSERT_TRUE(LoadDatabaseBytes(kItemDataFile, items.data(), items.size(), "ItemData.dat"));
     std::vector<u8> skills = DatabaseFileBytes(set, kSkillDataFile);
     std::memset(skills.data() + 4 + 208 + 16, 'C', 36);
     ASSERT_TRUE(LoadDatabaseBytes(kSkillDataFile, skills.data(), skills.size(), "SkillData.dat"));
-    EXPECT_EQ(std::strlen(gSkills[1].name), 35u);
-}
-
-TEST_F(DatabaseLoad, LoadingAgainReplacesTheTablesAndReleaseTwiceIsHarmless) {
-    LoadSample();
-    LoadGameDatabase(Root().c_str());
-    EXPECT_EQ(gItemCount, static_cast<i32>(MakeSampleDatabases().items.size()));
-    EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount - 16);
-    ReleaseGameDatabase();
-    EXPECT_EQ(gMonsters, nullptr);
-    EXPECT_EQ(gItemCount, 0);
-    ReleaseGameDatabase();
+    EXPECT_EQ(std::tuple(std::strlen(gItems[0].name), std::strlen(gItems[0].description),
+                         std::strlen(gSkills[1].name)),
+              std::tuple(31u, 51u, 35u));
 }
 
 TEST(SharedTables, NameBoundsExperienceAndMonsterOffsetBounds) {
     EXPECT_EQ(std::string(StatusName(15)), Utf8ToBig5("瀕死"));  // bit 0x4000
-    EXPECT_EQ(StatusName(16), nullptr);
-    EXPECT_EQ(StatusName(-1), nullptr);
+    EXPECT_EQ(std::tuple(StatusName(16), StatusName(-1), SkillCategoryName(12)),
+              std::tuple(nullptr, nullptr, nullptr));
     // Category names: a character, a plain space, the ideographic space A1 40, a character.
     const std::string air = gSkillCategoryNames[11];
     ASSERT_EQ(air.size(), 7u);
     EXPECT_EQ(air.substr(2, 3), std::string(" \xA1\x40"));
-    EXPECT_EQ(SkillCategoryName(12), nullptr);
     EXPECT_EQ(std::tuple(gNextLevelExp[1 + 1], gNextLevelExp[3 + 1], gNextLevelExp[49 + 1],
                          gNextLevelExp[51]),
               std::tuple(45, 150, 19125, 0));
     // Monster numbers past the 256-entry offsets table have no offset.
     EXPECT_EQ(GetMonsterOffset(250).dy, 20);
-    for (i32 m : {256, 300, 100000, -1}) {
-        EXPECT_EQ(GetMonsterOffset(m).dx, 0) << m;
-        EXPECT_EQ(GetMonsterOffset(m).dy, 0) << m;
+    for (i32 m : {256, 300, 100000, -1})
+        EXPECT_EQ(std::tuple(GetMonsterOffset(m).dx, GetMonsterOffset(m).dy), std::tuple(0, 0))
+            << m;
+}
+
+// Game flags: bit layout, the fixed numbers and the numbers outside the table.
+TEST(GameFlags, FlagNIsBitNAnd7OfByteNShift3AndPutSetsOnlyForExactlyOne) {
+    ResetGameFlags();
+    SetGameFlag(9);
+    std::vector<u8> want(kGameFlagBytes, 0);
+    want[1] = 0x02;
+    EXPECT_EQ(FlagBytes(), want);
+    EXPECT_EQ(std::tuple(GetGameFlag(8), GetGameFlag(9), GetGameFlag(10)), std::tuple(0, 1, 0));
+    SetGameFlag(0);
+    SetGameFlag(7);
+    SetGameFlag(8159);
+    EXPECT_EQ(std::tuple(gGameFlags[0], gGameFlags[1019]), std::tuple(0x81, 0x80));
+    ClearGameFlag(7);
+    EXPECT_EQ(gGameFlags[0], 0x01);
+    // Put: the value and what the flag reads after it.
+    for (auto [value, set] : {std::pair(1, 1), {2, 0}, {1, 1}, {-1, 0}, {1, 1}, {0, 0}}) {
+        EXPECT_EQ(PutGameFlag(322, value), 0);
+        EXPECT_EQ(GetGameFlag(322), set) << value;
     }
 }
 
-TEST(SampleGameDatabases, TheSampleGameLoadsWithoutABox) {
-    Harness h;
-    ResetGameData();
-    std::string error;
-    ASSERT_TRUE(WriteSampleGame(h.root(), &error)) << error;
-    LoadGameDatabase(gBasePath);
-    EXPECT_TRUE(h.boxes().empty());
-    EXPECT_EQ(gItemCount, static_cast<i32>(MakeSampleDatabases().items.size()));
-    EXPECT_EQ(gGodForms[1].kind, 1);
-    EXPECT_EQ(std::string(gGodForms[1].name), Utf8ToBig5("冰魔"));
-    ResetGameData();
+TEST(GameFlags, NumbersOutsideTheTableReadClearAndAreNotWritten) {
+    ResetGameFlags();
+    for (int n : {-1, -8, 8160, 8191, 1 << 30}) {
+        SetGameFlag(n);
+        EXPECT_EQ(GetGameFlag(n), 0) << n;
+        EXPECT_EQ(PutGameFlag(n, 1), 0);
+        EXPECT_EQ(GetGameFlag(n), 0) << n;
+    }
+    ClearGameFlag(-5);
+    EXPECT_EQ(FlagBytes(), std::vector<u8>(kGameFlagBytes, 0));
 }

@@ -6,16 +6,21 @@
 
 namespace {
 
+using namespace sample;
+
 class ItemUse : public DataTest {
 protected:
     void SetUp() override {
         DataTest::SetUp();
-        set_ = MakeSampleDatabases();
+        Load();
     }
-    void Load() { LoadSetInMemory(set_); }
-    ItemData& Item(i32 i) { return set_.items[i]; }
-    SkillData& Skill(i32 i) { return set_.skills[i]; }
-    DatabaseSet set_;
+    // A fresh load of the sample: the owned state and the role values start anew.
+    static void Load() { LoadSetInMemory(MakeSampleDatabases()); }
+    static void SetParty(std::initializer_list<i32> roles) {
+        int k = 0;
+        for (i32 r : roles) gParty[k++] = r;
+    }
+    static RoleStats& St(int r) { return gRoleStats[r]; }
 };
 
 // Role 7 wears nothing: base max HP 220, max MP 75. Role 3 wears two charms
@@ -23,26 +28,29 @@ protected:
 constexpr int kBare = 7;
 constexpr int kCharms = 3;
 constexpr i32 kAny = INT32_MIN;
+constexpr i32 kDying = kStatusDying;
 
 }  // namespace
 
 TEST(StatusEffect, SetClearAndClearAll) {
-    i32 s = 0;
-    EXPECT_FALSE(ApplyStatusEffect(s, 1));
-    EXPECT_TRUE(ApplyStatusEffect(s, 2));  // bit 0x1
-    EXPECT_EQ(s, 0x1);
-    EXPECT_FALSE(ApplyStatusEffect(s, 2));
-    EXPECT_TRUE(ApplyStatusEffect(s, 16));  // bit 0x4000
-    EXPECT_EQ(s, 0x4001);
-    EXPECT_TRUE(ApplyStatusEffect(s, 31));  // clears 0x4000
-    EXPECT_EQ(s, 0x1);
-    EXPECT_FALSE(ApplyStatusEffect(s, 18));  // 0x2 is clear already
-    EXPECT_TRUE(ApplyStatusEffect(s, 17));
-    EXPECT_EQ(s, 0);
-    s = 0x123;
-    EXPECT_TRUE(ApplyStatusEffect(s, 1));
-    EXPECT_EQ(s, 0);
-    for (i32 other : {0, -1, 32, 1000}) EXPECT_FALSE(ApplyStatusEffect(s, other));
+    // From the status word before, the effect: whether it changed and the word after.
+    const struct {
+        i32 before, effect;
+        bool changed;
+        i32 after;
+    } steps[] = {
+        {0, 1, false, 0},        {0, 2, true, 0x1},        // bit 0x1
+        {0x1, 2, false, 0x1},    {0x1, 16, true, 0x4001},  // bit 0x4000
+        {0x4001, 31, true, 0x1},                           // clears 0x4000
+        {0x1, 18, false, 0x1},                             // 0x2 is clear already
+        {0x1, 17, true, 0},      {0x123, 1, true, 0},     {0x5, 0, false, 0x5},
+        {0x5, -1, false, 0x5},   {0x5, 32, false, 0x5},   {0x5, 1000, false, 0x5},
+    };
+    for (const auto& s : steps) {
+        i32 word = s.before;
+        EXPECT_EQ(ApplyStatusEffect(word, s.effect), s.changed) << s.before << " " << s.effect;
+        EXPECT_EQ(word, s.after) << s.before << " " << s.effect;
+    }
 }
 
 // One item on role 7 (max HP 220): the role's hp, mp and status before and
@@ -60,29 +68,27 @@ TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
         i32 hp, mp, status, owned;
         i32 wantHp, wantMp, wantStatus, wantOwned;
     } cases[] = {
-        {"herb heals 50", sample::kHerb, false, 10, kAny, 0, 3, 60, kAny, 0, 2},
-        {"herb stops at max HP", sample::kHerb, false, 200, kAny, 0, 2, 220, kAny, 0, 1},
-        {"none owned", sample::kHerb, false, 10, kAny, 0x400, 0, 10, kAny, 0x400, 0},
-        {"dying: a kept book is refused", sample::kMagicBook, false, kAny, 0, kStatusDying, 1, kAny,
-         0, kStatusDying, 1},
-        {"dying: a consumed herb is given back", sample::kHerb, false, 0, kAny, kStatusDying, 2, 0,
-         kAny, kStatusDying, 2},
+        {"herb heals 50", kHerb, false, 10, kAny, 0, 3, 60, kAny, 0, 2},
+        {"herb stops at max HP", kHerb, false, 200, kAny, 0, 2, 220, kAny, 0, 1},
+        {"none owned", kHerb, false, 10, kAny, 0x400, 0, 10, kAny, 0x400, 0},
+        {"dying: a kept book is refused", kMagicBook, false, kAny, 0, kDying, 1, kAny, 0, kDying,
+         1},
+        {"dying: a consumed herb is given back", kHerb, false, 0, kAny, kDying, 2, 0, kAny, kDying,
+         2},
         // Status effect 31 still works: it clears 0x4000 and heals.
-        {"dying: the revive drug", sample::kReviveDrug, false, 0, kAny, kStatusDying, 1, 100, kAny,
-         0, 0},
-        {"battle: count and status left to it", sample::kAntidote, true, kAny, kAny, 0x400, 1, kAny,
-         kAny, 0x400, 1},
-        {"battle: dying, neither taken nor given back", sample::kHerb, true, kAny, kAny,
-         kStatusDying, 1, kAny, kAny, kStatusDying, 1},
-        {"antidote", sample::kAntidote, false, kAny, kAny, 0x401, 1, kAny, kAny, 0x1, 0},
-        {"panacea clears every state", sample::kPanacea, false, kAny, kAny, 0x2C05, 1, kAny, kAny,
-         0, kAny},
+        {"dying: the revive drug", kReviveDrug, false, 0, kAny, kDying, 1, 100, kAny, 0, 0},
+        {"battle: count and status left to it", kAntidote, true, kAny, kAny, 0x400, 1, kAny, kAny,
+         0x400, 1},
+        {"battle: dying, neither taken nor given back", kHerb, true, kAny, kAny, kDying, 1, kAny,
+         kAny, kDying, 1},
+        {"antidote", kAntidote, false, kAny, kAny, 0x401, 1, kAny, kAny, 0x1, 0},
+        {"panacea clears every state", kPanacea, false, kAny, kAny, 0x2C05, 1, kAny, kAny, 0, kAny},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Load();
         gRulesInBattle = c.battle;
-        RoleStats& st = gRoleStats[kBare];
+        RoleStats& st = St(kBare);
         if (c.hp != kAny) st.hp = c.hp;
         if (c.mp != kAny) st.mp = c.mp;
         st.status = c.status;
@@ -94,202 +100,157 @@ TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
         Check(gOwnedItems[c.item], c.wantOwned);
     }
     gRulesInBattle = 0;
-}
 
-TEST_F(ItemUse, UnknownItemsAndOtherUseKindsDoNothing) {
-    Item(sample::kAntidote).useKind = 3;
+    // Unknown items and other use kinds do nothing.
     Load();
-    gRoleStats[kBare].hp = 10;
-    gRoleStats[kBare].status = 0x400;
+    gItems[kAntidote].useKind = 3;
+    St(kBare).hp = 10;
+    St(kBare).status = 0x400;
     for (i32 item : {-1, 8, 1 << 30}) UseItem(kBare, item);
-    gOwnedItems[sample::kAntidote] = 2;
-    UseItem(kBare, sample::kAntidote);
-    EXPECT_EQ(
-        std::tuple(gRoleStats[kBare].hp, gRoleStats[kBare].status, gOwnedItems[sample::kAntidote]),
-        std::tuple(10, 0x400, 2));
+    gOwnedItems[kAntidote] = 2;
+    UseItem(kBare, kAntidote);
+    EXPECT_EQ(std::tuple(St(kBare).hp, St(kBare).status, gOwnedItems[kAntidote]),
+              std::tuple(10, 0x400, 2));
 }
 
-TEST_F(ItemUse, PartyItemIsTakenOnceAndPercentTermsFollowTheirBases) {
-    Load();
-    gParty[0] = kBare;
-    gParty[1] = kCharms;
-    gParty[2] = 0;
-    gParty[3] = -1;
-    gParty[4] = 1;  // after the end of the list: untouched
-    gRoleStats[0].status = kStatusDying;
-    gRoleStats[0].hp = 0;
-    for (int r : {kBare, kCharms, 1}) {
-        gRoleStats[r].hp = 10;
-        gRoleStats[r].mp = 0;
-    }
-    gOwnedItems[sample::kBigPotion] = 2;
-    UseItem(5, sample::kBigPotion);  // the role argument does not matter for the party
-    EXPECT_EQ(gOwnedItems[sample::kBigPotion], 1);
-    // HP: 50% of the base max HP; MP: 20% of the derived max MP.
-    EXPECT_EQ(std::tuple(gRoleStats[kBare].hp, gRoleStats[kBare].mp, gRoleStats[kCharms].hp,
-                         gRoleStats[kCharms].mp),
-              std::tuple(10 + 110, 15, 10 + 90, 23));
-    EXPECT_EQ(gRoleStats[0].hp, 0);  // dying: skipped
-    EXPECT_EQ(gRoleStats[1].hp, 10);
-}
-
-TEST_F(ItemUse, PercentModeChangesBaseMaximaAndValues) {
-    ItemData& it = Item(sample::kBigPotion);
-    it.target = 1;
-    it.hp = 0;
-    it.mp = 0;
-    it.maxHp = 10;      // base max HP += derived max HP x 10%
-    it.maxMp = 50;      // base max MP += base max MP x 50%
-    it.strength = -50;  // base strength += itself x -50%
-    Load();
-    gOwnedItems[sample::kBigPotion] = 1;
-    UseItem(kCharms, sample::kBigPotion);
+TEST_F(ItemUse, StatItemsByTheirEffectMode) {
+    // Percent mode changes base maxima and values.
+    ItemData& potion = gItems[kBigPotion];
+    potion.target = 1;
+    potion.hp = 0;
+    potion.mp = 0;
+    potion.maxHp = 10;      // base max HP += derived max HP x 10%
+    potion.maxMp = 50;      // base max MP += base max MP x 50%
+    potion.strength = -50;  // base strength += itself x -50%
+    gOwnedItems[kBigPotion] = 1;
+    UseItem(kCharms, kBigPotion);
     EXPECT_EQ(std::tuple(gRoles[kCharms].maxHp, gRoles[kCharms].maxMp, gRoles[kCharms].strength,
-                         gRoleStats[kCharms].maxHp, gRoleStats[kCharms].maxMp),
+                         St(kCharms).maxHp, St(kCharms).maxMp),
               std::tuple(180 + 18, 55 + 27, 13 - 6, 198, 82 + 60));
-}
 
-TEST_F(ItemUse, AddModeRaisesBaseValuesAndRecomputes) {
-    ItemData& it = Item(sample::kMagicBook);
-    it.maxHp = 25;
-    it.strength = 2;
-    it.attack = 3;
-    it.evasion = 4;
-    Load();
-    gOwnedItems[sample::kMagicBook] = 1;
-    UseItem(kBare, sample::kMagicBook);
-    EXPECT_EQ(std::tuple(gOwnedItems[sample::kMagicBook], gRoles[kBare].maxHp,
-                         gRoleStats[kBare].maxHp, gRoles[kBare].strength, gRoles[kBare].attack,
-                         gRoles[kBare].evasion, gRoleStats[kBare].attack),
-              std::tuple(1, 245, 245, 19, 37, 14, 37 + 37 + 19));
-    EXPECT_EQ(gRoleStats[kBare].mp, 75);  // +20 stops at the max
-}
+    // Add mode raises base values and recomputes; the book is kept.
+    ItemData& book = gItems[kMagicBook];
+    book.maxHp = 25;
+    book.strength = 2;
+    book.attack = 3;
+    book.evasion = 4;
+    gOwnedItems[kMagicBook] = 1;
+    UseItem(kBare, kMagicBook);
+    EXPECT_EQ(std::tuple(gOwnedItems[kMagicBook], gRoles[kBare].maxHp, St(kBare).maxHp,
+                         gRoles[kBare].strength, gRoles[kBare].attack, gRoles[kBare].evasion,
+                         St(kBare).attack, St(kBare).mp),
+              std::tuple(1, 245, 245, 19, 37, 14, 37 + 37 + 19, 75));  // mp +20 stops at the max
 
-TEST_F(ItemUse, OverwriteItemIsGivenBackWhenItsStatusChangesNothing) {
+    // An overwrite item is given back when its status changes nothing.
     Load();
-    gOwnedItems[sample::kPowerFruit] = 3;
-    UseItem(kBare, sample::kPowerFruit);
-    EXPECT_EQ(std::tuple(gRoles[kBare].strength, gRoleStats[kBare].status,
-                         gOwnedItems[sample::kPowerFruit]),
+    gOwnedItems[kPowerFruit] = 3;
+    UseItem(kBare, kPowerFruit);
+    EXPECT_EQ(std::tuple(gRoles[kBare].strength, St(kBare).status, gOwnedItems[kPowerFruit]),
               std::tuple(30, 0x8, 2));
     gRoles[kBare].strength = 5;
-    UseItem(kBare, sample::kPowerFruit);  // blessing is set already
-    EXPECT_EQ(gRoles[kBare].strength, 30);
-    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 2);
+    UseItem(kBare, kPowerFruit);  // blessing is set already
+    EXPECT_EQ(std::tuple(gRoles[kBare].strength, gOwnedItems[kPowerFruit]), std::tuple(30, 2));
 }
 
-TEST_F(ItemUse, PartyOverwriteItemIsGivenBackAtMostOnce) {
-    ItemData& it = Item(sample::kPowerFruit);
-    it.target = 2;
-    Load();
-    for (int k = 0; k < 4; ++k) gParty[k] = k;
-    for (int r = 0; r < 4; ++r) gRoleStats[r].status = 0x8;
-    gOwnedItems[sample::kPowerFruit] = 5;
-    UseItem(0, sample::kPowerFruit);
-    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 5);
-    // Kept overwrite items are never given back, since none was taken.
-    Load();
-    set_.items[sample::kPowerFruit].useKind = 2;
-    LoadSetInMemory(set_);
-    for (int k = 0; k < 4; ++k) gParty[k] = k;
-    for (int r = 0; r < 4; ++r) gRoleStats[r].status = 0x8;
-    gOwnedItems[sample::kPowerFruit] = 5;
-    UseItem(0, sample::kPowerFruit);
-    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 5);
-    // ApplyItemToRole alone never changes a count.
-    gOwnedItems[sample::kPowerFruit] = 1;
-    ApplyItemToRole(0, gItems[sample::kPowerFruit]);
-    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 1);
-}
+TEST_F(ItemUse, PartyItems) {
+    // Taken once; percent terms follow their bases.
+    SetParty({kBare, kCharms, 0, -1, 1});  // role 1 after the end of the list: untouched
+    St(0).status = kDying;
+    St(0).hp = 0;
+    for (int r : {kBare, kCharms, 1}) {
+        St(r).hp = 10;
+        St(r).mp = 0;
+    }
+    gOwnedItems[kBigPotion] = 2;
+    UseItem(5, kBigPotion);  // the role argument does not matter for the party
+    EXPECT_EQ(gOwnedItems[kBigPotion], 1);
+    // HP: 50% of the base max HP; MP: 20% of the derived max MP; the dying role is skipped.
+    EXPECT_EQ(
+        std::tuple(St(kBare).hp, St(kBare).mp, St(kCharms).hp, St(kCharms).mp, St(0).hp, St(1).hp),
+        std::tuple(10 + 110, 15, 10 + 90, 23, 0, 10));
 
-TEST_F(ItemUse, KeptPartyItemSetsHasteOnEveryMember) {
+    // A kept party item sets haste on every member.
     Load();
-    gParty[0] = 2;
-    gParty[1] = 5;
-    gOwnedItems[sample::kHasteBell] = 1;
-    UseItem(0, sample::kHasteBell);
-    EXPECT_EQ(std::tuple(gRoleStats[2].status, gRoleStats[5].status, gRoleStats[0].status,
-                         gOwnedItems[sample::kHasteBell]),
+    SetParty({2, 5});
+    gOwnedItems[kHasteBell] = 1;
+    UseItem(0, kHasteBell);
+    EXPECT_EQ(std::tuple(St(2).status, St(5).status, St(0).status, gOwnedItems[kHasteBell]),
               std::tuple(0x2, 0x2, 0, 1));
+
+    // A party overwrite item is given back at most once; a kept one never, as
+    // none was taken.
+    for (i32 useKind : {1, 2}) {
+        Load();
+        gItems[kPowerFruit].target = 2;
+        gItems[kPowerFruit].useKind = useKind;
+        SetParty({0, 1, 2, 3});
+        for (int r = 0; r < 4; ++r) St(r).status = 0x8;
+        gOwnedItems[kPowerFruit] = 5;
+        UseItem(0, kPowerFruit);
+        EXPECT_EQ(gOwnedItems[kPowerFruit], 5) << useKind;
+    }
+    // ApplyItemToRole alone never changes a count.
+    gOwnedItems[kPowerFruit] = 1;
+    ApplyItemToRole(0, gItems[kPowerFruit]);
+    EXPECT_EQ(gOwnedItems[kPowerFruit], 1);
 }
 
 TEST_F(ItemUse, SkillsSpendMpAndHealOnlyTheirTargetKind) {
-    Load();
-    gRoleStats[1].mp = 50;
-    gRoleStats[kBare].hp = 20;
-    UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[1].mp, 40);
-    EXPECT_EQ(gRoleStats[kBare].hp, 100);
-    UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[kBare].hp, 180);
-    UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[kBare].hp, 220);
-    EXPECT_EQ(gRoleStats[1].mp, 20);
+    St(1).mp = 50;
+    St(kBare).hp = 20;
+    for (i32 hp : {100, 180, 220}) {
+        UseSkill(St(1), gSkills[kHeal], St(kBare));
+        EXPECT_EQ(St(kBare).hp, hp);
+    }
+    EXPECT_EQ(St(1).mp, 20);
     // Another target kind still costs its MP, with no check that there is enough.
-    gRoleStats[1].mp = 5;
-    UseSkill(gRoleStats[1], gSkills[sample::kFireball], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[1].mp, -7);
-    EXPECT_EQ(gRoleStats[kBare].hp, 220);
-}
+    St(1).mp = 5;
+    UseSkill(St(1), gSkills[kFireball], St(kBare));
+    EXPECT_EQ(std::tuple(St(1).mp, St(kBare).hp), std::tuple(-7, 220));
 
-TEST_F(ItemUse, SkillOnADyingTargetCostsNothingUnlessItRevives) {
-    Load();
-    gRoleStats[1].mp = 60;
-    gRoleStats[kBare].status = kStatusDying;
-    gRoleStats[kBare].hp = 0;
-    UseSkill(gRoleStats[1], gSkills[sample::kHeal], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[1].mp, 60);
-    EXPECT_EQ(gRoleStats[kBare].hp, 0);
+    // On a dying target a skill costs nothing unless it revives.
+    St(1).mp = 60;
+    St(kBare).status = kDying;
+    St(kBare).hp = 0;
+    UseSkill(St(1), gSkills[kHeal], St(kBare));
+    EXPECT_EQ(std::tuple(St(1).mp, St(kBare).hp), std::tuple(60, 0));
     // Revive: percent mode with status effect 31 clears the word first, then 50% of 220.
-    gRoleStats[kBare].status = kStatusDying | 0x400;
-    UseSkill(gRoleStats[1], gSkills[sample::kRevive], gRoleStats[kBare]);
-    EXPECT_EQ(std::tuple(gRoleStats[1].mp, gRoleStats[kBare].status, gRoleStats[kBare].hp),
-              std::tuple(20, 0, 110));
-}
+    St(kBare).status = kDying | 0x400;
+    UseSkill(St(1), gSkills[kRevive], St(kBare));
+    EXPECT_EQ(std::tuple(St(1).mp, St(kBare).status, St(kBare).hp), std::tuple(20, 0, 110));
 
-TEST_F(ItemUse, GroupSkillReachesThePartyByDerivedMaxHp) {
-    Load();
-    gParty[0] = kBare;
-    gParty[1] = 0;
-    gParty[2] = -1;
-    gRoleStats[kBare].hp = 1;
-    gRoleStats[0].hp = 1;
-    gRoleStats[kCharms].mp = 100;
-    UseSkill(gRoleStats[kCharms], gSkills[sample::kGroupHeal], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[kCharms].mp, 75);
-    EXPECT_EQ(gRoleStats[kBare].hp, 1 + 66);  // 30% of 220
-    // Role 0 wears mail (+10% of base 150): derived max HP 165, 30% = 49.
-    EXPECT_EQ(gRoleStats[0].maxHp, 165);
-    EXPECT_EQ(gRoleStats[0].hp, 1 + 49);
+    // A group skill reaches the party by derived max HP.
+    SetParty({kBare, 0, -1});
+    St(kBare).hp = 1;
+    St(0).hp = 1;
+    St(kCharms).mp = 100;
+    UseSkill(St(kCharms), gSkills[kGroupHeal], St(kBare));
+    // 30% of 220; role 0 wears mail (+10% of base 150): derived max HP 165, 30% = 49.
+    EXPECT_EQ(std::tuple(St(kCharms).mp, St(kBare).hp, St(0).maxHp, St(0).hp),
+              std::tuple(75, 1 + 66, 165, 1 + 49));
+
+    // An add skill skips a dying target or a stranger, but its revive status applies.
+    gSkills[kHeal].statusEffect = 31;
+    St(kBare).status = kDying;
+    St(kBare).hp = 0;
+    ApplySkillToRole(gSkills[kHeal], St(kBare));
+    EXPECT_EQ(std::tuple(St(kBare).hp, St(kBare).status), std::tuple(0, 0));
+    RoleStats stranger = St(kBare);
+    stranger.index = 9;
+    stranger.hp = 3;
+    ApplySkillToRole(gSkills[kHeal], stranger);
+    EXPECT_EQ(stranger.hp, 3);
 }
 
 TEST_F(ItemUse, OverwriteSkillOnTheCasterAndItsStatusOutsideBattleOnly) {
-    Load();
-    gRoleStats[4].mp = 40;
-    UseSkill(gRoleStats[4], gSkills[sample::kEmpower], gRoleStats[kBare]);
-    EXPECT_EQ(
-        std::tuple(gRoleStats[4].mp, gRoles[4].attack, gRoleStats[4].status, gRoles[kBare].attack),
-        std::tuple(25, 200, 0x8, 34));
+    St(4).mp = 40;
+    UseSkill(St(4), gSkills[kEmpower], St(kBare));
+    EXPECT_EQ(std::tuple(St(4).mp, gRoles[4].attack, St(4).status, gRoles[kBare].attack),
+              std::tuple(25, 200, 0x8, 34));
     gRulesInBattle = 1;
     gRoles[5].attack = 1;
-    gRoleStats[5].mp = 40;
-    UseSkill(gRoleStats[5], gSkills[sample::kEmpower], gRoleStats[5]);
-    EXPECT_EQ(std::tuple(gRoles[5].attack, gRoleStats[5].status, gRoleStats[5].attack),
+    St(5).mp = 40;
+    UseSkill(St(5), gSkills[kEmpower], St(5));
+    EXPECT_EQ(std::tuple(gRoles[5].attack, St(5).status, St(5).attack),
               std::tuple(200, 0, 200 + 200 + 15));
-}
-
-TEST_F(ItemUse, AddSkillSkipsADyingTargetOrAStrangerButItsReviveStatusApplies) {
-    Skill(sample::kHeal).statusEffect = 31;
-    Load();
-    gRoleStats[kBare].status = kStatusDying;
-    gRoleStats[kBare].hp = 0;
-    ApplySkillToRole(gSkills[sample::kHeal], gRoleStats[kBare]);
-    EXPECT_EQ(gRoleStats[kBare].hp, 0);
-    EXPECT_EQ(gRoleStats[kBare].status, 0);
-    // A record that names no role is left alone.
-    RoleStats stranger = gRoleStats[kBare];
-    stranger.index = 9;
-    stranger.hp = 3;
-    ApplySkillToRole(gSkills[sample::kHeal], stranger);
-    EXPECT_EQ(stranger.hp, 3);
 }

@@ -18,17 +18,34 @@ void WriteValues(Harness& h, const std::vector<i32>& values) {
 }
 }  // namespace
 
-TEST(Options, MissingFileGivesTheDefaults) {
+// Missing, short and out-of-range files; the volume scale.
+TEST(Options, MissingShortAndOutOfRangeFiles) {
     Harness h;
+    // A missing file gives the defaults; the map keys follow the bindings.
     gSfxVolume = 1;
     gSmartMouse = 0;
     LoadOptions();
     EXPECT_EQ(std::tuple(gWalkMode, gSfxVolume, gMusicVolume, gCdVolume, gSwapSpace, gTextSpeed,
-                         gSmartMouse, gOptionStored, gKeyBindings[kKeySwitch]),
-              std::tuple(0, 6u, 6u, 2u, 60u, 6u, 1u, 1000, 15u));
-    // The map keys follow the bindings.
-    EXPECT_EQ(gMapKeyCodes[4], 200u);
-    EXPECT_EQ(gMapKeyCodes[12], 28u);
+                         gSmartMouse, gOptionStored, gKeyBindings[kKeySwitch], gMapKeyCodes[4],
+                         gMapKeyCodes[12]),
+              std::tuple(0, 6u, 6u, 2u, 60u, 6u, 1u, 1000, 15u, 200u, 28u));
+    // A short file keeps the defaults for what it lacks.
+    WriteValues(h, {5, 1, 0, 9});
+    LoadOptions();
+    EXPECT_EQ(std::tuple(gOptionStored, gWalkMode, gSfxVolume, gMusicVolume,
+                         gKeyBindings[kKeyCancel], gSmartMouse),
+              std::tuple(5, 1, 9u, 6u, 1u, 1u));
+    // Values out of range are clamped.
+    std::vector<i32> v = {1000, 0, 0, 99, -4, 12, 60, 1000};
+    for (int k = 0; k < 12; ++k) v.push_back(k == 0 ? 0 : k == 1 ? 4000 : 30);
+    v.push_back(250);
+    v.push_back(1);
+    WriteValues(h, v);
+    LoadOptions();
+    EXPECT_EQ(std::tuple(gSfxVolume, gMusicVolume, gCdVolume, gTextSpeed, gKeyBindings[kKeyUp],
+                         gKeyBindings[kKeyDown], gSaveSlotPos),
+              std::tuple(11u, 0u, 11u, 11u, 1u, 255u, 98));
+    EXPECT_EQ(std::tuple(VolumeTo127(0), VolumeTo127(6), VolumeTo127(11)), std::tuple(0, 69, 127));
 }
 
 TEST(Options, RoundTripKeepsEveryValueInFileOrder) {
@@ -49,42 +66,12 @@ TEST(Options, RoundTripKeepsEveryValueInFileOrder) {
     SaveOptions();
     std::vector<u8> b = ReadHostFile(h.Path("Save/Option.sav"));
     ASSERT_EQ(b.size(), 88u);
-    EXPECT_EQ(LoadU32(&b[0]), 1000u);
-    EXPECT_EQ(LoadU32(&b[4 * 3]), 11u);
-    EXPECT_EQ(LoadU32(&b[4 * 8]), 17u);
-    EXPECT_EQ(LoadU32(&b[4 * 19]), 50u);
-    EXPECT_EQ(LoadU32(&b[4 * 20]), 42u);
+    EXPECT_EQ(std::tuple(LoadU32(&b[0]), LoadU32(&b[4 * 3]), LoadU32(&b[4 * 8]),
+                         LoadU32(&b[4 * 19]), LoadU32(&b[4 * 20])),
+              std::tuple(1000u, 11u, 17u, 50u, 42u));
     SetDefaultOptions();
     LoadOptions();
     EXPECT_EQ(std::tuple(gWalkMode, gRealTimeBattle, gSfxVolume, gMusicVolume, gCdVolume,
                          gSwapSpace, gTextSpeed, gSaveSlotPos, gSmartMouse, gMapKeyCodes[4]),
               std::tuple(1, 1u, 11u, 0u, 7u, 90u, 3u, 42, 0u, 17u));
-}
-
-TEST(Options, ShortFileKeepsDefaultsForWhatItLacks) {
-    Harness h;
-    WriteValues(h, {5, 1, 0, 9});
-    LoadOptions();
-    EXPECT_EQ(std::tuple(gOptionStored, gWalkMode, gSfxVolume, gMusicVolume,
-                         gKeyBindings[kKeyCancel], gSmartMouse),
-              std::tuple(5, 1, 9u, 6u, 1u, 1u));
-}
-
-TEST(Options, ValuesOutOfRangeAreClamped) {
-    Harness h;
-    std::vector<i32> v = {1000, 0, 0, 99, -4, 12, 60, 1000};
-    for (int k = 0; k < 12; ++k) v.push_back(k == 0 ? 0 : k == 1 ? 4000 : 30);
-    v.push_back(250);
-    v.push_back(1);
-    WriteValues(h, v);
-    LoadOptions();
-    EXPECT_EQ(std::tuple(gSfxVolume, gMusicVolume, gCdVolume, gTextSpeed, gKeyBindings[kKeyUp],
-                         gKeyBindings[kKeyDown], gSaveSlotPos),
-              std::tuple(11u, 0u, 11u, 11u, 1u, 255u, 98));
-}
-
-TEST(Options, VolumeScale) {
-    EXPECT_EQ(VolumeTo127(0), 0);
-    EXPECT_EQ(VolumeTo127(6), 69);
-    EXPECT_EQ(VolumeTo127(11), 127);
 }

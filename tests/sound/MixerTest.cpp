@@ -45,7 +45,7 @@ TEST(Mixer, PanAndVolumeScaleEachChannel) {
     }
 }
 
-TEST(Mixer, StatusAndLoopCountFollowTheSampleLength) {
+TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSource) {
     cAudioMixer m(16);
     EXPECT_EQ(m.Status(0), kVoiceFree);
     int v = StartConstant(m, 1000, 300);
@@ -54,20 +54,34 @@ TEST(Mixer, StatusAndLoopCountFollowTheSampleLength) {
     EXPECT_EQ(m.Status(v), kVoicePlaying);
     auto out = MixOut(m, 10);
     EXPECT_EQ(m.Status(v), kVoiceDone);
-    EXPECT_EQ(out[0], 1000);  // the last frame
-    EXPECT_EQ(out[2], 0);     // then silence
+    EXPECT_EQ(std::tuple(out[0], out[2]), std::tuple(1000, 0));  // the last frame, then silence
 
     m.SetLoops(v, 3);
     m.Start(v);
     MixOut(m, 899);
     EXPECT_EQ(m.Status(v), kVoicePlaying);
     MixOut(m, 2);
-    EXPECT_EQ(m.Status(v), kVoiceDone);
-    EXPECT_EQ(m.Played(v), 900u);
+    EXPECT_EQ(std::tuple(m.Status(v), m.Played(v)), std::tuple(kVoiceDone, 900u));
     m.SetLoops(v, 0);  // forever
     m.Start(v);
     MixOut(m, 10000);
     EXPECT_EQ(m.Status(v), kVoicePlaying);
+    m.Release(v);
+
+    // A generator voice ends when its source runs short.
+    int g = m.Allocate();
+    int left = 100;
+    m.SetSource(g, [&](i16* pcm, int frames) {
+        int n = std::min(frames, left);
+        for (int i = 0; i < n * 2; ++i) pcm[i] = 300;
+        left -= n;
+        return n;
+    });
+    m.Start(g);
+    EXPECT_EQ(MixOut(m, 60)[0], 300);
+    EXPECT_EQ(m.Status(g), kVoicePlaying);
+    MixOut(m, 60);
+    EXPECT_EQ(m.Status(g), kVoiceDone);
 }
 
 TEST(Mixer, SeventeenthVoiceIsRefusedAndSumsClamp) {
@@ -79,34 +93,14 @@ TEST(Mixer, SeventeenthVoiceIsRefusedAndSumsClamp) {
     EXPECT_EQ(m.Allocate(), 3);
 }
 
-TEST(Mixer, GeneratorVoiceEndsWhenItsSourceRunsShort) {
-    cAudioMixer m(16);
-    int v = m.Allocate();
-    int left = 100;
-    m.SetSource(v, [&](i16* out, int frames) {
-        int n = std::min(frames, left);
-        for (int i = 0; i < n * 2; ++i) out[i] = 300;
-        left -= n;
-        return n;
-    });
-    m.Start(v);
-    EXPECT_EQ(MixOut(m, 60)[0], 300);
-    EXPECT_EQ(m.Status(v), kVoicePlaying);
-    MixOut(m, 60);
-    EXPECT_EQ(m.Status(v), kVoiceDone);
-}
-
 TEST(Mixer, ConversionKeepsDurationAndChannels) {
     std::vector<i16> stereo(22050 * 2);
     for (size_t i = 0; i < stereo.size(); i += 2) stereo[i] = 1000, stereo[i + 1] = -1000;
     PcmBuffer out;
     ConvertToMix(stereo.data(), 22050, 2, 22050, &out);
-    EXPECT_EQ(out.size(), static_cast<size_t>(kMixRate) * 2);
-    EXPECT_EQ(out[100], 1000);
-    EXPECT_EQ(out[101], -1000);
+    EXPECT_EQ(std::tuple(out.size(), out[100], out[101]),
+              std::tuple(static_cast<size_t>(kMixRate) * 2, 1000, -1000));
     std::vector<i16> mono(1000, 10000);  // mono goes to both channels
     ConvertToMix(mono.data(), mono.size(), 1, kMixRate, &out);
-    EXPECT_EQ(out.size(), 2000u);
-    EXPECT_EQ(out[200], 10000);
-    EXPECT_EQ(out[201], 10000);
+    EXPECT_EQ(std::tuple(out.size(), out[200], out[201]), std::tuple(2000u, 10000, 10000));
 }

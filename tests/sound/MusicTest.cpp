@@ -22,12 +22,18 @@ protected:
         gMidi.Service();
         gMusic.Service();
     }
+    // Pulls and services n frames of 35 ms.
+    void Run(int n) {
+        for (int i = 0; i < n; ++i) {
+            Pull(35);
+            Tick();
+        }
+    }
     // Pulls and services in 35 ms frames until the manager's current id is id.
     int FramesUntil(i32 id, int limit = 400) {
         for (int i = 0; i < limit; ++i) {
             if (gMusic.CurrentId() == id && !gMusic.IsFinished()) return i;
-            Pull(35);
-            Tick();
+            Run(1);
         }
         return -1;
     }
@@ -42,18 +48,16 @@ TEST_F(Music, KindIsACaseSensitiveSubstringTestAndBadTracksAreIgnored) {
     for (int l = 1; l <= 3; ++l)
         for (const auto& s : gMusic.GetList(l).slots) EXPECT_EQ(s.name, nullptr);
     EXPECT_EQ(gMusic.GetMode(), 4);
-    EXPECT_EQ(cMusic::KindOf("a\\b.wav"), cMusic::kStream);
-    EXPECT_EQ(cMusic::KindOf("song.mp3"), cMusic::kStream);
-    EXPECT_EQ(cMusic::KindOf("x.xmi"), cMusic::kMidi);
-    EXPECT_EQ(cMusic::KindOf("LOUD.WAV"), cMusic::kNotMusic);
+    EXPECT_EQ(std::tuple(cMusic::KindOf("a\\b.wav"), cMusic::KindOf("song.mp3"),
+                         cMusic::KindOf("x.xmi"), cMusic::KindOf("LOUD.WAV")),
+              std::tuple(cMusic::kStream, cMusic::kStream, cMusic::kMidi, cMusic::kNotMusic));
     gMusic.SetTrack("LOUD.WAV", 5, 0, 1);
-    EXPECT_EQ(gMusic.GetList(1).slots[0].name, nullptr);
-    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 5);
+    EXPECT_EQ(std::tuple(gMusic.GetList(1).slots[0].name, gMusic.GetList(1).slots[0].id),
+              std::tuple(nullptr, 5));
     gMusic.SetMode(1, 1, 0);
     Tick();
-    EXPECT_EQ(gMusic.GetMode(), 1);
-    EXPECT_EQ(gMusic.IsFinished(), 1);
-    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
+    EXPECT_EQ(std::tuple(gMusic.GetMode(), gMusic.IsFinished(), AudioMixer().ActiveVoices()),
+              std::tuple(1, 1, 0));
 }
 
 TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
@@ -70,18 +74,22 @@ TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
     EXPECT_GE(FramesUntil(1), 0);
     gMusic.SetMode(2, 1, 3);  // level 2032 / 3 per frame: gone in three frames
     Tick();
-    EXPECT_EQ(gMusic.CurrentId(), 1) << "the fading piece still counts as playing";
-    EXPECT_EQ(gMusic.GetPendingMode(), 2);
+    // The fading piece still counts as playing.
+    EXPECT_EQ(std::tuple(gMusic.CurrentId(), gMusic.GetPendingMode()), std::tuple(1, 2));
     int v0 = gStream.GetVolume();
     Tick();
     EXPECT_LT(gStream.GetVolume(), v0);
     int frames = FramesUntil(3);
-    EXPECT_GE(frames, 1);
-    EXPECT_LE(frames, 4);
+    EXPECT_TRUE(frames >= 1 && frames <= 4) << frames;
     EXPECT_EQ(gMusic.GetMode(), 2);
     EXPECT_NEAR(ToneHz(Pull(100)), 500, 20);
     EXPECT_GE(FramesUntil(4), 0);
     EXPECT_GE(FramesUntil(3), 0);  // list 2 loops
+    // A piece's volume touches only that piece, when it plays.
+    gMusic.SetPieceVolume(4, 30);
+    EXPECT_EQ(gStream.GetVolume(), 127);
+    gMusic.SetPieceVolume(3, 30);
+    EXPECT_EQ(std::tuple(gStream.GetVolume(), gMusic.GetVolume()), std::tuple(30, 127));
 }
 
 TEST_F(Music, ModeFourFadesToSilenceThroughAVolumeChange) {
@@ -98,25 +106,9 @@ TEST_F(Music, ModeFourFadesToSilenceThroughAVolumeChange) {
     EXPECT_EQ(gStream.Open()[0]->level, 2032 - 2 * 203);
     Tick();
     EXPECT_EQ(gStream.GetVolume(), (2032 - 3 * 203) / 16);
-    for (int i = 0; i < 10; ++i) {
-        Pull(35);
-        Tick();
-    }
-    EXPECT_EQ(gMusic.GetMode(), 0);
-    EXPECT_EQ(gMusic.CurrentId(), 0);
-    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
-}
-
-TEST_F(Music, PieceVolumeTouchesOnlyThatPiece) {
-    gMusic.SetTrack(names_[0].c_str(), 5, 0, 1);
-    gMusic.SetMode(1, 1, 0);
-    Tick();
-    ASSERT_EQ(gMusic.CurrentId(), 5);
-    gMusic.SetPieceVolume(4, 30);  // not playing: nothing changes
-    EXPECT_EQ(gStream.GetVolume(), 127);
-    gMusic.SetPieceVolume(5, 30);
-    EXPECT_EQ(gStream.GetVolume(), 30);
-    EXPECT_EQ(gMusic.GetVolume(), 127);
+    Run(10);
+    EXPECT_EQ(std::tuple(gMusic.GetMode(), gMusic.CurrentId(), AudioMixer().ActiveVoices()),
+              std::tuple(0, 0, 0));
 }
 
 TEST_F(Music, RepeatTwoPlaysTheListOnceThenSilence) {
@@ -126,25 +118,13 @@ TEST_F(Music, RepeatTwoPlaysTheListOnceThenSilence) {
     Tick();
     EXPECT_EQ(gMusic.CurrentId(), 1);
     EXPECT_GE(FramesUntil(2), 0);
-    for (int i = 0; i < 20; ++i) {
-        Pull(35);
-        Tick();
-    }
-    EXPECT_EQ(gMusic.CurrentId(), 0);
-    EXPECT_EQ(gMusic.GetList(3).index, 2);
-    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
-    EXPECT_EQ(gMusic.IsFinished(), 1);
+    Run(20);
+    EXPECT_EQ(std::tuple(gMusic.CurrentId(), gMusic.GetList(3).index, AudioMixer().ActiveVoices(),
+                         gMusic.IsFinished()),
+              std::tuple(0, 2, 0, 1));
 }
 
-TEST_F(Music, StreamFadeOfZeroClosesAtOnce) {
-    ASSERT_EQ(gStream.Play(names_[0].c_str(), 9, 127, 1), 1);
-    EXPECT_EQ(gStream.IsFinished(9), 0);
-    gStream.Fade(9, 0);
-    EXPECT_EQ(gStream.IsFinished(9), 1);
-    EXPECT_EQ(AudioMixer().ActiveVoices(), 0);
-}
-
-TEST_F(Music, MissingFilesPlayNothingAndAreNotCreated) {
+TEST_F(Music, MissingFilesPlayNothingAndAStreamFadeOfZeroClosesAtOnce) {
     std::string missing = Root() + "music\\none.wav";
     gMusic.SetTrack(missing.c_str(), 1, 0, 1);
     gMusic.SetMode(1, 1, 0);
@@ -155,6 +135,10 @@ TEST_F(Music, MissingFilesPlayNothingAndAreNotCreated) {
     std::string xmi = Root() + "music\\none.xmi";
     EXPECT_EQ(gMidi.Play(xmi.c_str(), 1, 127, 1), 0);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "music" / "none.xmi"));
+    ASSERT_EQ(gStream.Play(names_[0].c_str(), 9, 127, 1), 1);
+    EXPECT_EQ(gStream.IsFinished(9), 0);
+    gStream.Fade(9, 0);
+    EXPECT_EQ(std::tuple(gStream.IsFinished(9), AudioMixer().ActiveVoices()), std::tuple(1, 0));
 }
 
 TEST_F(Music, MidiPieceFadesAndEnds) {

@@ -1,12 +1,7 @@
-// XMIDI parsing and timing, loops, bad inputs, the sequencer side by side with
-// WildMidi's reading of the same files, and the synthesizer's output from one
-// shared sound font.
+// XMIDI parsing and timing, loops, breaks and controllers, bad inputs, and the
+// synthesizer's output from one shared sound font.
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#ifdef MH_HAVE_WILDMIDI
-#include <wildmidi_lib.h>
-#endif
 
 #include "mhdata/SoundData.h"
 #include "platform/MidiSynth.h"
@@ -36,38 +31,58 @@ bool Parse(const std::vector<u8>& file, XmiSequence* seq, std::string* error) {
     *error = e.Message();
     return ok;
 }
-
-struct Heard {
-    u32 ms;
-    u8 status, note;
-};
-
-// Runs a sequencer for ms at 44.1 kHz and records when each message went out.
-std::vector<Heard> RunSeq(cXmiSequencer& seq, u32 ms, u32 step = 10) {
-    std::vector<Heard> heard;
-    u64 frames = 0;
-    auto sink = [&](u8 st, u8 d1, u8) {
-        heard.push_back({static_cast<u32>(frames * 1000 / kMixRate), st, d1});
-    };
-    for (u32 t = 0; t < ms && seq.Playing(); t += step) {
-        int want = static_cast<int>(step * kMixRate / 1000);
-        seq.Advance(want, kMixRate, sink, [&](int n) { frames += static_cast<u64>(n); });
-    }
-    return heard;
+XmiSequence Parsed(const std::vector<u8>& file) {
+    XmiSequence s;
+    std::string error;
+    EXPECT_TRUE(Parse(file, &s, &error)) << error;
+    return s;
 }
 
-std::vector<Heard> Only(const std::vector<Heard>& heard, u8 kind) {
-    std::vector<Heard> out;
-    for (const Heard& h : heard)
-        if ((h.status & 0xF0) == kind) out.push_back(h);
+// A message as the sequencer sends it, at its tick (120 a second).
+struct Sent {
+    u32 tick;
+    u8 status, d1, d2;
+    auto operator<=>(const Sent&) const = default;
+};
+
+// Plays a sequence for ms at the mixer's rate in 10 ms pulls: the messages as
+// sent, each at the tick of the frames rendered before it, and {tick, 0, 0, 0}
+// when it ended.
+std::vector<Sent> Play(cXmiSequencer& seq, XmiSequence s, u32 ms, int loops = 1) {
+    seq.Load(std::move(s));
+    seq.SetLoops(loops);
+    seq.Start();
+    std::vector<Sent> out;
+    u64 frames = 0;
+    auto sink = [&](u8 st, u8 d1, u8 d2) {
+        out.push_back({static_cast<u32>(frames * kXmiTickRate / kMixRate), st, d1, d2});
+    };
+    for (u32 t = 0; t < ms && seq.Playing(); t += 10)
+        seq.Advance(kMixRate / 100, kMixRate, sink, [&](int n) { frames += static_cast<u64>(n); });
+    if (!seq.Playing()) sink(0, 0, 0);
     return out;
+}
+
+// A note as heard: on at `on` with its velocity, off at `off`.
+struct Heard {
+    u32 on, off;
+    u8 key, velocity, channel = 0;
+};
+// The notes' messages with the other messages and the end, in order.
+std::vector<Sent> Expect(const std::vector<Heard>& notes, std::vector<Sent> other, u32 end) {
+    for (const Heard& n : notes) {
+        other.push_back({n.on, static_cast<u8>(0x90 | n.channel), n.key, n.velocity});
+        other.push_back({n.off, static_cast<u8>(0x80 | n.channel), n.key, 0});
+    }
+    other.push_back({end, 0, 0, 0});
+    std::sort(other.begin(), other.end());
+    return other;
 }
 
 // A lone FORM XMID around the given event bytes, its lengths big-endian.
 std::vector<u8> LoneForm(const std::vector<u8>& events) {
     std::vector<u8> f = {'F', 'O', 'R', 'M', 0,   0,   0, 0, 'X', 'M',
                          'I', 'D', 'E', 'V', 'N', 'T', 0, 0, 0,   0};
-    f.reserve(f.size() + events.size());
     f.insert(f.end(), events.begin(), events.end());
     auto put = [&f](size_t at, size_t n) {
         for (int i = 0; i < 4; ++i) f[at + i] = static_cast<u8>(n >> (24 - 8 * i));
@@ -76,36 +91,57 @@ std::vector<u8> LoneForm(const std::vector<u8>& events) {
     put(16, events.size());
     return f;
 }
+
+// Hand-written EVNT bytes, one event (or delay) at a time.
+using Ev = std::vector<u8>;
+Ev Wait(u32 ticks) {
+    Ev b;
+    for (; ticks; ticks -= std::min<u32>(ticks, 127))
+        b.push_back(static_cast<u8>(std::min<u32>(ticks, 127)));
+    return b;
+}
+Ev On(u8 ch, u8 key, u8 vel, u32 dur) {
+    Ev b = {static_cast<u8>(0x90 | ch), key, vel};
+    if (dur >= 128) b.push_back(static_cast<u8>(0x80 | dur >> 7));
+    b.push_back(static_cast<u8>(dur & 0x7F));
+    return b;
+}
+Ev Cc(u8 c, u8 v) {
+    return {0xB0, c, v};
+}
+Ev Program(u8 p) {
+    return {0xC0, p};
+}
+const Ev kTempo = {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};  // a meta event the player skips
+// The events in order, then the end of track.
+std::vector<u8> Events(std::initializer_list<Ev> events) {
+    Ev b;
+    for (const Ev& e : events) b.insert(b.end(), e.begin(), e.end());
+    b.insert(b.end(), {0xFF, 0x2F, 0x00});
+    return MakeXmiFromEvents(b, 0);
+}
 }  // namespace
 
-TEST(Xmi, NotesParseAndGoOutAtTheirMilliseconds) {
+TEST(Xmi, NotesParseAndGoOutAtTheirTicks) {
     std::vector<u8> file = MakeXmi(FourNotes());
     EXPECT_EQ(XmiSequenceCount(file.data(), file.size()), 1);
-    XmiSequence s;
-    std::string error;
-    ASSERT_TRUE(Parse(file, &s, &error)) << error;
+    XmiSequence s = Parsed(file);
     ASSERT_EQ(s.events.size(), 5u);  // the program change and four notes
-    EXPECT_EQ(s.events[0].status, 0xC0);
     EXPECT_EQ(s.LengthMs(), 2000u);
-    cXmiSequencer seq;
-    seq.Load(s);
-    seq.Start();
-    auto heard = RunSeq(seq, 3000, 1);
-    std::vector<Heard> ons = Only(heard, 0x90), offs = Only(heard, 0x80);
-    ASSERT_EQ(ons.size(), 4u);
-    ASSERT_EQ(offs.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(ons[i].ms, i * 500, 2) << i;
-        EXPECT_NEAR(offs[i].ms, i * 500 + 250, 2) << i;
-        EXPECT_EQ(offs[i].note, 60 + i);
+    std::vector<Sent> want = {{0, 0xC0, 0, 0}};
+    for (u8 i = 0; i < 4; ++i) {
+        want.push_back({60u * i, 0x90, static_cast<u8>(60 + i), 100});
+        want.push_back({60u * i + 30, 0x80, static_cast<u8>(60 + i), 0});
     }
-    EXPECT_FALSE(seq.Playing());
+    want.push_back({240, 0, 0, 0});
+    cXmiSequencer seq;
+    EXPECT_EQ(Play(seq, s, 3000), want);
 }
 
 TEST(Xmi, LoopCountAndForNextRepeat) {
     struct Case {
         int sequencerLoops, forCount;
-        size_t notes;
+        u32 notes;
         bool playing;
     } cases[] = {
         {3, -1, 3, false},  // the sequencer's count
@@ -116,18 +152,61 @@ TEST(Xmi, LoopCountAndForNextRepeat) {
         SCOPED_TRACE(testing::Message() << "loops " << c.sequencerLoops << " for " << c.forCount);
         XmiPiece one = OneNote(70, 12, 24);  // 200 ms
         if (c.forCount >= 0) one.loopCount = c.forCount;
-        XmiSequence s;
-        std::string error;
-        ASSERT_TRUE(Parse(MakeXmi(one), &s, &error)) << error;
         cXmiSequencer seq;
-        seq.Load(s);
-        seq.SetLoops(c.sequencerLoops);
-        seq.Start();
-        std::vector<Heard> ons = Only(RunSeq(seq, 5000), 0x90);
+        std::vector<Sent> ons = Play(seq, Parsed(MakeXmi(one)), 5000, c.sequencerLoops);
+        std::erase_if(ons, [](const Sent& m) { return m.status != 0x90; });  // the note-ons
         EXPECT_EQ(ons.size(), c.notes);
         EXPECT_EQ(seq.Playing(), c.playing);
-        EXPECT_NEAR(ons.back().ms, (c.notes - 1) * 200, 2);
+        EXPECT_EQ(ons.back().tick, (c.notes - 1) * 24);
         EXPECT_LE(seq.PositionMs(), seq.TotalMs());
+    }
+}
+
+// Loops, breaks, nested loops and XMIDI's own controllers (110-120, never
+// sent) among held notes: what goes out at which tick, worked out from the
+// event ticks. A loop pass starts its body's events anew from the NEXT's tick;
+// the end of track releases the notes still held.
+TEST(Xmi, LoopsBreaksAndControllersAmongHeldNotes) {
+    struct Case {
+        const char* what;
+        std::vector<u8> file;
+        std::vector<Sent> want;
+    } cases[] = {
+        {"FOR 3 with a note across its NEXT: passes at 0, 60 and 120",
+         Events({kTempo, Program(16), Cc(7, 100), Cc(116, 3), On(0, 60, 100, 30), Wait(20),
+                 On(0, 64, 90, 50), Wait(40), Cc(117, 127), On(0, 67, 80, 20), Wait(30)}),
+         Expect({{0, 30, 60, 100},
+                 {20, 70, 64, 90},
+                 {60, 90, 60, 100},
+                 {80, 130, 64, 90},
+                 {120, 150, 60, 100},
+                 {140, 190, 64, 90},
+                 {180, 200, 67, 80}},
+                {{0, 0xC0, 16, 0}, {0, 0xB0, 7, 100}}, 210)},
+        {"FOR forever ended by a BREAK, a NEXT without a loop and a note held past the end",
+         Events({kTempo, Cc(116, 0), On(0, 60, 100, 20), Wait(30), Cc(117, 0), On(0, 62, 100, 20),
+                 Wait(30), Cc(117, 127), On(0, 64, 100, 200), Wait(40)}),
+         Expect({{0, 20, 60, 100}, {30, 50, 62, 100}, {60, 100, 64, 100}}, {}, 100)},
+        {"FOR 2 inside FOR forever, the outer one broken",
+         Events({kTempo, Cc(116, 0), Cc(116, 2), On(0, 60, 100, 5), Wait(10), Cc(117, 127),
+                 On(0, 62, 100, 5), Wait(10), Cc(117, 0), Wait(5), Cc(117, 127), On(0, 64, 100, 10),
+                 Wait(20)}),
+         Expect({{0, 5, 60, 100}, {10, 15, 60, 100}, {20, 25, 62, 100}, {35, 45, 64, 100}}, {},
+                55)},
+        {"branch markers and other XMIDI controllers among held notes",
+         Events({kTempo, Program(5), Cc(110, 1), Cc(114, 3), On(0, 60, 100, 100), Wait(20),
+                 Cc(120, 1), Cc(7, 90), Wait(20), Cc(119, 5), On(1, 48, 80, 40), Wait(20),
+                 Cc(120, 2), Cc(118, 0), Wait(10)}),
+         Expect({{0, 70, 60, 100}, {40, 70, 48, 80, 1}}, {{0, 0xC0, 5, 0}, {20, 0xB0, 7, 90}}, 70)},
+        {"a loop body of no length does not hang", Events({Cc(116, 0), Cc(117, 127), Wait(1)}),
+         Expect({}, {}, 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        cXmiSequencer seq;
+        std::vector<Sent> sent = Play(seq, Parsed(c.file), 3000);
+        std::sort(sent.begin(), sent.end());
+        EXPECT_EQ(sent, c.want);
     }
 }
 
@@ -165,17 +244,6 @@ TEST(Xmi, BadInputsAreRefused) {
     EXPECT_TRUE(Parse(LoneForm(MakeXmiEvents(FourNotes())), &s, &error)) << error;
 }
 
-TEST(Xmi, ZeroLengthLoopBodyDoesNotHang) {
-    XmiSequence s;
-    s.events = {{0, 0xB0, 116, 0, 0}, {0, 0xB0, 117, 127, 0}};
-    s.lengthTicks = 1;
-    cXmiSequencer seq;
-    seq.Load(s);
-    seq.Start();
-    RunSeq(seq, 100);
-    EXPECT_FALSE(seq.Playing());
-}
-
 class XmiSynth : public SoundTest {
 protected:
     void SetUp() override {
@@ -194,12 +262,16 @@ protected:
     HMDIDRIVER drv_ = nullptr;
 };
 
-TEST_F(XmiSynth, SoundDuringNotesAndSilenceAfter) {
+// A note sounds while it plays and is silent after; sequences share one loaded
+// font: it is read once, and a sequence still sounds after another that used
+// the same font is released.
+TEST_F(XmiSynth, SoundDuringNotesSilenceAfterAndOneSharedFont) {
+    u32 loads = MidiSoundFontLoads();
     HSEQUENCE seq = Start(MakeXmi(OneNote(60, 60, 120)));  // half a second of a second
     ASSERT_NE(seq, nullptr) << AudioLastError();
     AudioSetSequenceUserData(seq, 0, 77);
-    EXPECT_EQ(AudioSequenceStatus(seq), kSeqPlaying);
-    EXPECT_EQ(AudioSequenceUserData(seq, 0), 77);
+    EXPECT_EQ(std::tuple(AudioSequenceStatus(seq), AudioSequenceUserData(seq, 0)),
+              std::tuple(kSeqPlaying, 77));
     EXPECT_GT(Rms(Pull(300)), 300);
     i32 total = 0, current = 0;
     AudioSequenceMsPosition(seq, &total, &current);
@@ -209,13 +281,8 @@ TEST_F(XmiSynth, SoundDuringNotesAndSilenceAfter) {
     EXPECT_LT(Rms(Pull(150)), 30);
     Pull(200);
     EXPECT_EQ(AudioSequenceStatus(seq), kSeqDone);
-}
 
-// Sequences share one loaded font: it is read once, and a sequence still
-// sounds after another that used the same font is released.
-TEST_F(XmiSynth, FontReadOnceAndKeptWhileAnySequenceUsesIt) {
     std::vector<u8> file = MakeXmi(OneNote(60, 120, 120));  // a second
-    u32 loads = MidiSoundFontLoads();
     HSEQUENCE seqs[3];
     for (HSEQUENCE& s : seqs) ASSERT_NE(s = Start(file), nullptr) << AudioLastError();
     // At most the first sequence of the program read the file.
@@ -233,235 +300,4 @@ TEST_F(XmiSynth, FontReadOnceAndKeptWhileAnySequenceUsesIt) {
     EXPECT_GT(Rms(Pull(200)), 300);
     EXPECT_EQ(MidiSoundFontLoads(), before) << "a new sequence finds the font still loaded";
     AudioReleaseSequence(d);
-}
-
-// ---- Side by side with WildMidi's reading of the same files ----
-
-#ifdef MH_HAVE_WILDMIDI
-namespace {
-
-// A message as a player sends it, at a tick of 120 Hz.
-struct Sent {
-    u32 tick;
-    u8 status, d1, d2;
-    auto operator<=>(const Sent&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Sent& m) {
-    return os << m.tick << ":" << std::hex << int(m.status) << std::dec << "," << int(m.d1) << ","
-              << int(m.d2);
-}
-
-// Hand-written EVNT bytes, one event (or delay) at a time.
-using Ev = std::vector<u8>;
-Ev Wait(u32 ticks) {  // at most 508: WildMidi sums four delay bytes
-    Ev b;
-    for (; ticks; ticks -= std::min<u32>(ticks, 127))
-        b.push_back(static_cast<u8>(std::min<u32>(ticks, 127)));
-    return b;
-}
-Ev On(u8 ch, u8 key, u8 vel, u32 dur) {
-    Ev b = {static_cast<u8>(0x90 | ch), key, vel};
-    if (dur >= 128) b.push_back(static_cast<u8>(0x80 | dur >> 7));
-    b.push_back(static_cast<u8>(dur & 0x7F));
-    return b;
-}
-Ev Cc(u8 ch, u8 c, u8 v) {
-    return {static_cast<u8>(0xB0 | ch), c, v};
-}
-Ev Program(u8 ch, u8 p) {
-    return {static_cast<u8>(0xC0 | ch), p};
-}
-const Ev kTempo = {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};  // 500,000 us a beat
-// The events in order, then the end of track.
-std::vector<u8> Events(std::initializer_list<Ev> events) {
-    Ev b;
-    for (const Ev& e : events) b.insert(b.end(), e.begin(), e.end());
-    b.insert(b.end(), {0xFF, 0x2F, 0x00});
-    return MakeXmiFromEvents(b, 0);
-}
-
-// Our sequencer's messages before horizon ticks, timed by the frames it rendered.
-std::vector<Sent> SequencerSends(const std::vector<u8>& file, u32 horizon, bool* ended) {
-    XmiSequence s;
-    DataError error;
-    EXPECT_TRUE(ParseXmi(file.data(), file.size(), 0, &s, &error)) << error.Message();
-    cXmiSequencer seq;
-    seq.Load(s);
-    seq.Start();
-    constexpr u64 kFramesPerTick = 100;
-    u64 frames = 0;
-    std::vector<Sent> out;
-    auto sink = [&](u8 st, u8 d1, u8 d2) {
-        out.push_back({static_cast<u32>(frames / kFramesPerTick), st, d1, d2});
-    };
-    while (seq.Playing() && frames < horizon * kFramesPerTick)
-        seq.Advance(7 * kFramesPerTick, kXmiTickRate * kFramesPerTick, sink,
-                    [&](int n) { frames += static_cast<u64>(n); });
-    *ended = !seq.Playing();
-    std::erase_if(out, [&](const Sent& m) { return m.tick >= horizon; });
-    return out;
-}
-
-// WildMidi's standard MIDI file of an XMIDI file: its track's channel messages
-// in order and the end of track, at the converter's 3 ticks per XMIDI tick.
-struct Track {
-    std::vector<Sent> messages;
-    u32 end = 0;
-};
-bool ReadByWildMidi(std::vector<u8> xmi, Track* t) {
-    uint8_t* mid = nullptr;
-    uint32_t size = 0;
-    if (WildMidi_ConvertBufferToMidi(xmi.data(), static_cast<uint32_t>(xmi.size()), &mid, &size) <
-        0)
-        return false;
-    std::vector<u8> m(mid, mid + size);
-    std::free(mid);
-    if (m.size() < 22 || std::memcmp(&m[14], "MTrk", 4) != 0) return false;
-    size_t p = 22;
-    auto vlq = [&] {
-        u32 v = 0;
-        while (p < m.size() && (m[p] & 0x80)) v = (v << 7) | (m[p++] & 0x7F);
-        return p < m.size() ? (v << 7) | m[p++] : v;
-    };
-    u32 tick = 0;
-    u8 status = 0;
-    while (p < m.size()) {
-        tick += vlq();
-        if (p < m.size() && (m[p] & 0x80)) status = m[p++];
-        if (tick % 3 != 0 || p >= m.size()) return false;
-        if (status == 0xFF) {
-            u8 type = m[p++];
-            p += vlq();
-            if (type == 0x2F) return t->end = tick / 3, true;
-            continue;
-        }
-        if (status == 0xF0 || status == 0xF7) {
-            p += vlq();
-            continue;
-        }
-        bool two = (status & 0xF0) != 0xC0 && (status & 0xF0) != 0xD0;
-        Sent s{tick / 3, status, m[p++], 0};
-        if (two && p < m.size()) s.d2 = m[p++];
-        t->messages.push_back(s);
-    }
-    return false;
-}
-
-// What a player makes of the track: each note-on paired with the first unused
-// off of its key; XMIDI's controllers 110-120 kept back; FOR (116) opens a loop
-// of n passes (0 forever, four open at most); 117 below 64 ends the innermost
-// loop, from 64 on jumps back behind its FOR while passes are left; the end of
-// track releases the notes still held. ended: the track's end came before horizon.
-std::vector<Sent> PlayedByTheRules(const Track& t, u32 horizon, bool* ended) {
-    auto isOff = [](const Sent& m) {
-        return (m.status & 0xF0) == 0x80 || ((m.status & 0xF0) == 0x90 && m.d2 == 0);
-    };
-    std::vector<u32> dur(t.messages.size(), UINT32_MAX);
-    std::vector<bool> used(t.messages.size(), false);
-    for (size_t i = 0; i < t.messages.size(); ++i) {
-        const Sent& on = t.messages[i];
-        if ((on.status & 0xF0) != 0x90 || on.d2 == 0) continue;
-        for (size_t j = i + 1; j < t.messages.size(); ++j) {
-            const Sent& o = t.messages[j];
-            if (used[j] || !isOff(o) || (o.status & 0x0F) != (on.status & 0x0F) || o.d1 != on.d1)
-                continue;
-            used[j] = true;
-            dur[i] = o.tick - on.tick;
-            break;
-        }
-    }
-    struct Loop {
-        size_t at;
-        u32 start;
-        int count;
-    };
-    std::vector<Loop> loops;
-    std::vector<Sent> out;
-    std::vector<std::pair<Sent, u32>> held;  // note-ons as played, with their lengths
-    u64 offset = 0, end = horizon;
-    size_t i = 0;
-    for (; i < t.messages.size(); ++i) {
-        const Sent& m = t.messages[i];
-        u64 at = offset + m.tick;
-        if (at >= horizon) break;
-        if (isOff(m)) continue;
-        if ((m.status & 0xF0) == 0xB0 && m.d1 >= 110 && m.d1 <= 120) {
-            if (m.d1 == 116 && loops.size() < 4) loops.push_back({i + 1, m.tick, m.d2});
-            if (m.d1 != 117 || loops.empty()) continue;
-            Loop& l = loops.back();
-            if (m.d2 < 64 || l.count == 1) {
-                loops.pop_back();
-                continue;
-            }
-            if (l.count > 1) --l.count;
-            offset = at - l.start;
-            i = l.at - 1;
-            continue;
-        }
-        Sent played{static_cast<u32>(at), m.status, m.d1, m.d2};
-        out.push_back(played);
-        if ((m.status & 0xF0) == 0x90) held.push_back({played, dur[i]});
-    }
-    if (i == t.messages.size()) end = std::min<u64>(offset + t.end, horizon);
-    *ended = i == t.messages.size() && end < horizon;
-    for (const auto& [on, length] : held) {
-        u64 off = length == UINT32_MAX ? end : std::min<u64>(on.tick + length, end);
-        if (off < horizon)
-            out.push_back(
-                {static_cast<u32>(off), static_cast<u8>(0x80 | (on.status & 0x0F)), on.d1, 0});
-    }
-    return out;
-}
-
-}  // namespace
-#endif
-
-// The sample's piece and hand-made ones with loops, breaks, nested loops and
-// branch markers among held notes: our sequencer sends the same notes and
-// controllers at the same ticks as a player of WildMidi's reading, and ends
-// when it does.
-TEST_F(SoundTest, XmiPlaysAsWildMidiReadsIt) {
-#ifndef MH_HAVE_WILDMIDI
-    GTEST_SKIP() << "WildMidi is not installed";
-#else
-    std::string error;
-    for (const char* d : {"PicLib", "music", "Video"})
-        std::filesystem::create_directories(dir_ / d);
-    ASSERT_TRUE(WriteSoundData(Root(), &error)) << error;
-    std::vector<u8> theme = ReadHostFile(h_.Path("music/theme.xmi"));
-    struct Case {
-        const char* what;
-        std::vector<u8> file;
-    } cases[] = {
-        {"the sample's theme", theme},
-        {"FOR 3 with a note across its NEXT",
-         Events({kTempo, Program(0, 16), Cc(0, 7, 100), Cc(0, 116, 3), On(0, 60, 100, 30), Wait(20),
-                 On(0, 64, 90, 50), Wait(40), Cc(0, 117, 127), On(0, 67, 80, 20), Wait(30)})},
-        {"FOR forever ended by a BREAK, a NEXT without a loop and a note held past the end",
-         Events({kTempo, Cc(0, 116, 0), On(0, 60, 100, 20), Wait(30), Cc(0, 117, 0),
-                 On(0, 62, 100, 20), Wait(30), Cc(0, 117, 127), On(0, 64, 100, 200), Wait(40)})},
-        {"FOR 2 inside FOR forever, the outer one broken",
-         Events({kTempo, Cc(0, 116, 0), Cc(0, 116, 2), On(0, 60, 100, 5), Wait(10), Cc(0, 117, 127),
-                 On(0, 62, 100, 5), Wait(10), Cc(0, 117, 0), Wait(5), Cc(0, 117, 127),
-                 On(0, 64, 100, 10), Wait(20)})},
-        {"branch markers and other XMIDI controllers among held notes",
-         Events({kTempo, Program(0, 5), Cc(0, 110, 1), Cc(0, 114, 3), On(0, 60, 100, 100), Wait(20),
-                 Cc(0, 120, 1), Cc(0, 7, 90), Wait(20), Cc(0, 119, 5), On(1, 48, 80, 40), Wait(20),
-                 Cc(0, 120, 2), Cc(0, 118, 0), Wait(10)})},
-    };
-    const u32 horizon = 1000;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Track t;
-        ASSERT_TRUE(ReadByWildMidi(c.file, &t)) << WildMidi_GetError();
-        bool wantEnded = false, ended = false;
-        std::vector<Sent> want = PlayedByTheRules(t, horizon, &wantEnded);
-        std::vector<Sent> got = SequencerSends(c.file, horizon, &ended);
-        std::sort(want.begin(), want.end());
-        std::sort(got.begin(), got.end());
-        EXPECT_EQ(got, want);
-        EXPECT_TRUE(wantEnded);
-        EXPECT_EQ(ended, wantEnded);
-    }
-#endif
 }

@@ -19,10 +19,15 @@ public:
     };
 
     MusicRecorder() {
-        Tracks().clear();
-        Modes().clear();
-        SetMusicWatchers([](const char* name, i32 id, int list) { Tracks().push_back({name ? name : "", id, list}); },
-                         [](int mode, int repeat, int fade) { Modes().push_back({mode, repeat, fade}); });
+        tracks_.clear();
+        modes_.clear();
+        SetMusicWatchers(
+            [](const char* name, i32 id, int list) {
+                tracks_.push_back({name ? name : "", id, list});
+            },
+            [](int mode, int repeat, int fade) {
+                modes_.push_back({mode, repeat, fade});
+            });
     }
     ~MusicRecorder() {
         SetMusicWatchers(nullptr, nullptr);
@@ -31,18 +36,12 @@ public:
     MusicRecorder(const MusicRecorder&) = delete;
     MusicRecorder& operator=(const MusicRecorder&) = delete;
 
-    const std::vector<Track>& tracks() const { return Tracks(); }
-    const std::vector<Mode>& modes() const { return Modes(); }
+    const std::vector<Track>& tracks() const { return tracks_; }
+    const std::vector<Mode>& modes() const { return modes_; }
     // From now on the music reads as finished (true), still playing (false).
     void AnswerFinished(bool finished) { gMusic.SetFinishedAnswer(finished ? 1 : 0); }
 
 private:
-    static std::vector<Track>& Tracks() {
-        static std::vector<Track> t;
-        return t;
-    }
-    static std::vector<Mode>& Modes() {
-        static std::vector<Mode> m;
-        return m;
-    }
+    static inline std::vector<Track> tracks_;
+    static inline std::vector<Mode> modes_;
 };

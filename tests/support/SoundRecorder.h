@@ -8,19 +8,16 @@
 class SoundRecorder {
 public:
     SoundRecorder() {
-        Log().clear();
-        SetSfxWatcher([](int n) { Log().push_back(n); });
+        log_.clear();
+        SetSfxWatcher([](int n) { log_.push_back(n); });
     }
     ~SoundRecorder() { SetSfxWatcher(nullptr); }
     SoundRecorder(const SoundRecorder&) = delete;
     SoundRecorder& operator=(const SoundRecorder&) = delete;
 
-    const std::vector<int>& played() const { return Log(); }
-    void Clear() { Log().clear(); }
+    const std::vector<int>& played() const { return log_; }
+    void Clear() { log_.clear(); }
 
 private:
-    static std::vector<int>& Log() {
-        static std::vector<int> log;
-        return log;
-    }
+    static inline std::vector<int> log_;
 };
