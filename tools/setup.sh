@@ -15,7 +15,7 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
   liblzo2-dev xvfb xauth x11-utils)
 # Only the tests need these: an independent XMIDI reader, the window test's
 # keys, pointer and screenshots, and the coverage summary (tools/coverage.sh).
-test_packages=(libwildmidi-dev xdotool x11-apps imagemagick gcovr)
+test_packages=(xdotool x11-apps imagemagick gcovr)
 
 install_missing() {
   local missing=()
