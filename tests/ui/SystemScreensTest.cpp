@@ -187,46 +187,26 @@ struct PanelExitsTest : SysScreenTest {
 };
 
 TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
-    const Exit exits[] = {
-        // the system menu: its six rows remember the row for the next visit
-        {13, Way::kRow, 0, 8, 0},
-        {13, Way::kRow, 1, 9, 1},
-        {13, Way::kRow, 2, 11, 2},
-        {13, Way::kRow, 3, 12, 3},
-        {13, Way::kRow, 4, 10, 4},
-        {13, Way::kRow, 5, 1, 5},
-        {13, Way::kPoint, 340, 13, -1},  // below the last row
-        {13, Way::kTab, 1, 23, -1},
-        {13, Way::kTab, 3, 13, -1},
-        {13, Way::kFKey, 3, 25, 0},
-        {13, Way::kRightButton, 0, 0, -1},
-        {13, Way::kCancelKey, 0, 0, -1},
-        // the settings
-        {12, Way::kRow, 4, 10, -1},
-        {12, Way::kRow, 3, 12, -1},
-        {12, Way::kTab, 0, 2, -1},
-        {12, Way::kFKey, 2, 23, -1},
-        {12, Way::kRightButton, 0, 13, -1},
-        // the quest log
-        {10, Way::kRow, 4, 10, -1},
-        {10, Way::kRow, 2, 11, -1},
-        {10, Way::kTab, 3, 13, -1},
-        {10, Way::kFKey, 1, 2, -1},
-        {10, Way::kRightButton, 0, 13, -1},
-        // the formation's own row
-        {11, Way::kRow, 2, 11, -1},
-        // the slot screens: F1-F4 hand the next screen a fresh focus
-        {8, Way::kFKey, 1, 2, 0},
-        {8, Way::kFKey, 2, 23, 0},
-        {8, Way::kFKey, 3, 25, 0},
-        {8, Way::kFKey, 4, 13, 0},
-        {8, Way::kRightButton, 0, 13, -1},
-        // the quick-save page: F3 is the page itself
-        {25, Way::kFKey, 1, 2, 0},
-        {25, Way::kFKey, 2, 23, 0},
-        {25, Way::kFKey, 3, 25, -1},
-        {25, Way::kFKey, 4, 13, 0},
-    };
+    // The system menu's six rows remember the row for the next visit; a point
+    // below the last row does nothing. Then the settings, the quest log, the
+    // formation's own row; on the slot screens F1-F4 hand the next screen a
+    // fresh focus; on the quick-save page F3 is the page itself.
+    const Exit exits[] = {{13, Way::kRow, 0, 8, 0},           {13, Way::kRow, 1, 9, 1},
+                          {13, Way::kRow, 2, 11, 2},          {13, Way::kRow, 3, 12, 3},
+                          {13, Way::kRow, 4, 10, 4},          {13, Way::kRow, 5, 1, 5},
+                          {13, Way::kPoint, 340, 13, -1},     {13, Way::kTab, 1, 23, -1},
+                          {13, Way::kTab, 3, 13, -1},         {13, Way::kFKey, 3, 25, 0},
+                          {13, Way::kRightButton, 0, 0, -1},  {13, Way::kCancelKey, 0, 0, -1},
+                          {12, Way::kRow, 4, 10, -1},         {12, Way::kRow, 3, 12, -1},
+                          {12, Way::kTab, 0, 2, -1},          {12, Way::kFKey, 2, 23, -1},
+                          {12, Way::kRightButton, 0, 13, -1}, {10, Way::kRow, 4, 10, -1},
+                          {10, Way::kRow, 2, 11, -1},         {10, Way::kTab, 3, 13, -1},
+                          {10, Way::kFKey, 1, 2, -1},         {10, Way::kRightButton, 0, 13, -1},
+                          {11, Way::kRow, 2, 11, -1},         {8, Way::kFKey, 1, 2, 0},
+                          {8, Way::kFKey, 2, 23, 0},          {8, Way::kFKey, 3, 25, 0},
+                          {8, Way::kFKey, 4, 13, 0},          {8, Way::kRightButton, 0, 13, -1},
+                          {25, Way::kFKey, 1, 2, 0},          {25, Way::kFKey, 2, 23, 0},
+                          {25, Way::kFKey, 3, 25, -1},        {25, Way::kFKey, 4, 13, 0}};
     for (const Exit& e : exits) {
         SCOPED_TRACE(std::to_string(e.screen) + " way " + std::to_string(int(e.way)) + " " +
                      std::to_string(e.n));
