@@ -31,7 +31,9 @@ struct ControlTest : ::testing::Test {
     ~ControlTest() override { ClearFrameObjects(); }
 };
 
-TEST_F(ControlTest, NumbersArePaddedToTenColumns) {
+// Numbers are padded to ten columns; controls register in creation order and
+// leave on delete; colours are Windows colour references.
+TEST_F(ControlTest, NumbersOrderAndColours) {
     const struct {
         i32 value, padded;
         const char* text;
@@ -41,9 +43,6 @@ TEST_F(ControlTest, NumbersArePaddedToTenColumns) {
         FormatControlNumber(s, sizeof(s), c.value, c.padded);
         EXPECT_STREQ(s, c.text);
     }
-}
-
-TEST_F(ControlTest, ControlsRegisterInCreationOrderAndLeaveOnDelete) {
     cControl* a = new cControl(0, 0);
     cControl* b = new cControl(5, 5);
     cControl* c = new cControl(9, 9);
@@ -54,9 +53,6 @@ TEST_F(ControlTest, ControlsRegisterInCreationOrderAndLeaveOnDelete) {
     EXPECT_EQ(gControlList, (std::deque<cControl*>{c, b, a}));
     delete b;
     EXPECT_EQ(gControlList, (std::deque<cControl*>{c, a}));
-}
-
-TEST_F(ControlTest, ColoursAreWindowsColourReferences) {
     ResetPixelFormat();  // 5-5-5
     EXPECT_EQ(ColorRefToScreen(0x0000FF), 0x7C00) << "red is the low byte";
     EXPECT_EQ(ColorRefToScreen(0x00FFFF), 0x7FE0) << "yellow";
@@ -132,11 +128,9 @@ TEST_F(ScrollTest, HeldArrowRepeatsAfter800msThenEvery100ms) {
         values.push_back(value);
     }
     // steps at 800, 900, 1000, 1100 and 1200 ms (frames 16, 18, 20, 22, 24)
-    EXPECT_EQ(values[15], 0);
-    EXPECT_EQ(values[16], 1);
-    EXPECT_EQ(values[17], 1);
-    EXPECT_EQ(values[18], 2);
-    EXPECT_EQ(values[24], 5);
+    std::vector<i32> expect(16, 0);
+    for (i32 v : {1, 1, 2, 2, 3, 3, 4, 4, 5}) expect.push_back(v);
+    EXPECT_EQ(values, expect);
     gMouseInput.pressedId = 0;
     gMouseInput.clickedId = 11;  // the release over the arrow clicks it once more
     Frame();
@@ -168,7 +162,19 @@ TEST_F(ScrollTest, ClicksAtTheLimitsOrDisabledChangeNothingAndTheThumbFollows) {
     }
 }
 
-TEST_F(ScrollTest, EmptyRangeAndZeroTravelNeverDivideByZero) {
+// Dragging the thumb sets the value; an empty range and a track without
+// travel never divide by zero.
+TEST_F(ScrollTest, DragEmptyRangeAndZeroTravel) {
+    gMouseInput.pressedId = 13;
+    gMouseInput.y = 100;  // 5 pixels below the thumb's top
+    Frame();
+    EXPECT_EQ(gMouseInput.captured, 1u);
+    gMouseInput.pressedId = 0;
+    gMouseInput.y = 5 + 95 + 99;
+    Frame();
+    EXPECT_EQ(value, 10);
+    EXPECT_EQ(thumb->y, 194);
+    gMouseInput.captured = 0;
     bar.maximum = 0;
     Frame();
     EXPECT_EQ(thumb->y, bar.trackEnd) << "no range: the thumb rests at the end";
@@ -180,18 +186,6 @@ TEST_F(ScrollTest, EmptyRangeAndZeroTravelNeverDivideByZero) {
     Frame();
     EXPECT_EQ(value, 3);
     EXPECT_EQ(thumb->y, 95);
-}
-
-TEST_F(ScrollTest, DraggingTheThumbSetsTheValue) {
-    gMouseInput.pressedId = 13;
-    gMouseInput.y = 100;  // 5 pixels below the thumb's top
-    Frame();
-    EXPECT_EQ(gMouseInput.captured, 1u);
-    gMouseInput.pressedId = 0;
-    gMouseInput.y = 5 + 95 + 99;
-    Frame();
-    EXPECT_EQ(value, 10);
-    EXPECT_EQ(thumb->y, 194);
 }
 
 // One mouse update with the left button as given, at the current clock.
@@ -212,7 +206,9 @@ struct InputTest : ::testing::Test {
     Harness h;
 };
 
-TEST_F(InputTest, ASecondPressIsADoubleClickUpTo700msAfterTheRelease) {
+// A second press is a double click up to 700 ms after the release, a third
+// is not another; the right button clicks at its release.
+TEST_F(InputTest, DoubleAndRightClicks) {
     for (u32 gap : {700u, 701u}) {
         gMouseInput.Reset();
         ClickAt(0);
@@ -223,9 +219,6 @@ TEST_F(InputTest, ASecondPressIsADoubleClickUpTo700msAfterTheRelease) {
         EXPECT_EQ(gMouseInput.doubleClick, gap <= 700 ? 1u : 0u) << gap << " ms";
         MouseFrame(false);
     }
-}
-
-TEST_F(InputTest, ThirdPressAfterADoubleClickIsNotAnother) {
     gMouseInput.Reset();
     ClickAt(0);
     PlatformAdvanceTime(100);
@@ -238,9 +231,7 @@ TEST_F(InputTest, ThirdPressAfterADoubleClickIsNotAnother) {
     gMouseInput.lastClickTime = timeGetTime() - 1000;  // as the double click left it
     MouseFrame(true);
     EXPECT_EQ(gMouseInput.doubleClick, 0u);
-}
-
-TEST_F(InputTest, RightClickIsReportedAtTheRelease) {
+    MouseFrame(false);
     gMouseInput.Reset();
     PlatformSetMouseButtons(false, true);
     gMouseInput.Update();
@@ -253,7 +244,8 @@ TEST_F(InputTest, RightClickIsReportedAtTheRelease) {
 }
 
 // Holding confirm: a press at 0, repeats at 600 and then every 200 ms.
-TEST_F(InputTest, HeldKeyRepeatsAt0_600_800_1000) {
+// Released keys press anew and a new press restarts the repeat.
+TEST_F(InputTest, HeldKeysRepeatAndReleasedKeysPressAnew) {
     PlatformSetKey(28, true);
     std::vector<u32> fired;
     for (u32 t = 0; t <= 1000; t += 50) {
@@ -261,9 +253,7 @@ TEST_F(InputTest, HeldKeyRepeatsAt0_600_800_1000) {
         PlatformAdvanceTime(50);
     }
     EXPECT_EQ(fired, (std::vector<u32>{0, 600, 800, 1000}));
-}
-
-TEST_F(InputTest, ReleasedKeysPressAnewAndANewPressRestartsTheRepeat) {
+    PlatformSetKey(28, false);
     PlatformSetKey(200, true);
     EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 1);
     EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0) << "a second test in one frame sees the key held";
@@ -283,7 +273,9 @@ TEST_F(InputTest, ReleasedKeysPressAnewAndANewPressRestartsTheRepeat) {
     EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 1);
 }
 
-TEST_F(InputTest, BindingsOutsideTheKeyTableReadAsUp) {
+// Bindings outside the key table read as up; keys twelve and above are
+// never pressed.
+TEST_F(InputTest, BindingsOutsideTheTableAndKeysPastElevenReadAsUp) {
     PlatformSetKey(0, true);
     PlatformSetKey(255, true);
     for (u32 code : {0u, 256u, 0xFFFFFFFFu}) {
@@ -294,9 +286,6 @@ TEST_F(InputTest, BindingsOutsideTheKeyTableReadAsUp) {
     }
     gKeyBindings[kKeyConfirm] = 255;
     EXPECT_EQ(gKeyInput.IsPressed(kKeyConfirm), 1);
-}
-
-TEST_F(InputTest, KeysTwelveAndAboveAreNeverPressed) {
     for (int k = 0; k < 256; ++k) PlatformSetKey(static_cast<u8>(k), true);
     for (int n : {12, 13, 14, 15, -1}) EXPECT_EQ(gKeyInput.IsPressed(n), 0) << n;
     EXPECT_EQ(IsKeyHeld(12), 0);
@@ -311,7 +300,7 @@ struct ArtTest : SysScreenTest {
     void ClickButton(int k) { ClickAt(TitleButtonX(k), kTitleButtonY); }
 };
 
-TEST_F(ArtTest, TitleShowsItsButtonsInTheirColours) {
+TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
     h.RunFrames(1);
     // Smart mouse puts the cursor on the first button: it shows its hover picture.
     EXPECT_EQ(gMouseInput.hoverId, kTitleNewGame);
@@ -319,6 +308,28 @@ TEST_F(ArtTest, TitleShowsItsButtonsInTheirColours) {
     EXPECT_EQ(CanvasAt(180, 420), Colour(9002, 9));
     EXPECT_EQ(CanvasAt(600, 455), Colour(9002, 13));
     EXPECT_EQ(CanvasAt(320, 300), Colour(9002, gMainMenuFrame->titleAction)) << "the background";
+    // A digit control draws each digit frame in turn; an alpha picture ignores
+    // the hot spot.
+    i32 value = 7896;
+    cControl* digits = new cControl(10, 200);
+    digits->SetDigits(&value, new cActPic(9904, 0));
+    h.RunFrames(1);
+    EXPECT_EQ(CanvasAt(20, 210), Colour(9904, 7));
+    EXPECT_EQ(CanvasAt(10 + 96 + 10, 210), Colour(9904, 8));
+    EXPECT_EQ(CanvasAt(10 + 192 + 10, 210), Colour(9904, 9));
+    EXPECT_EQ(CanvasAt(10 + 288 + 10, 210), Colour(9904, 6));
+    EXPECT_EQ(digits->HitTest(), 0) << "a number is never hit";
+    cActPic* p = new cActPic(9002, 9);
+    p->SetAlpha(16);
+    cControl* c = new cControl(300, 100);
+    c->SetPics(p, nullptr, nullptr);
+    h.RunFrames(1);
+    EXPECT_EQ(CanvasAt(301, 101), Colour(9002, 9));
+    // The keys and confirm click the button under the cursor.
+    TapKey(h, kScanRight);  // onto load
+    EXPECT_EQ(gMouseInput.hoverId, kTitleLoad);
+    TapKey(h, kScanEnter, 2);
+    EXPECT_EQ(gFrameId, kScreenBit | 26);
 }
 
 TEST_F(ArtTest, SettingsAndBackMakeASecondTitleWithoutVideo) {
@@ -340,13 +351,6 @@ TEST_F(ArtTest, QuitButtonEndsTheProgram) {
     ClickButton(3);
     h.RunFrames(4);
     EXPECT_TRUE(h.quit());
-}
-
-TEST_F(ArtTest, KeysAndConfirmClickTheButtonUnderTheCursor) {
-    TapKey(h, kScanRight);  // onto load
-    EXPECT_EQ(gMouseInput.hoverId, kTitleLoad);
-    TapKey(h, kScanEnter, 2);
-    EXPECT_EQ(gFrameId, kScreenBit | 26);
 }
 
 TEST_F(ArtTest, ReleaseOnAnotherButtonOrConfirmWhileHeldIsNoClick) {
@@ -393,7 +397,17 @@ struct OverlapTest : ArtTest {
     }
 };
 
-TEST_F(OverlapTest, TheFrontmostShownControlWithAnIdTakesTheHit) {
+// A button without a pressed picture shows its hover picture while pressed;
+// the frontmost shown control with an id takes the hit.
+TEST_F(OverlapTest, PressedPictureAndTheFrontmostHit) {
+    gDInput.SetMousePos(120, 120);
+    PlatformSetMouseButtons(true, false);
+    h.RunFrames(2);
+    EXPECT_EQ(gMouseInput.pressedId, 1);
+    EXPECT_EQ(CanvasAt(150, 140), Colour(9002, 8));
+    PlatformSetMouseButtons(false, false);
+    gDInput.SetMousePos(500, 300);  // off both
+    h.RunFrames(2);
     EXPECT_EQ(HitAt(120, 120), 1);
     EXPECT_EQ(HitAt(220, 120), 2);
     EXPECT_EQ(HitAt(320, 120), 2);
@@ -415,36 +429,6 @@ TEST_F(OverlapTest, TheFrontmostShownControlWithAnIdTakesTheHit) {
     EXPECT_EQ(HitAt(120, 120), 0) << "texts are never hit";
 }
 
-TEST_F(OverlapTest, ButtonWithoutPressedPictureShowsItsHoverPictureWhilePressed) {
-    gDInput.SetMousePos(120, 120);
-    PlatformSetMouseButtons(true, false);
-    h.RunFrames(2);
-    EXPECT_EQ(gMouseInput.pressedId, 1);
-    EXPECT_EQ(CanvasAt(150, 140), Colour(9002, 8));
-    PlatformSetMouseButtons(false, false);
-}
-
-TEST_F(ArtTest, DigitControlDrawsEachDigitFrameInTurn) {
-    i32 value = 7896;
-    cControl* c = new cControl(10, 200);
-    c->SetDigits(&value, new cActPic(9904, 0));
-    h.RunFrames(1);
-    EXPECT_EQ(CanvasAt(20, 210), Colour(9904, 7));
-    EXPECT_EQ(CanvasAt(10 + 96 + 10, 210), Colour(9904, 8));
-    EXPECT_EQ(CanvasAt(10 + 192 + 10, 210), Colour(9904, 9));
-    EXPECT_EQ(CanvasAt(10 + 288 + 10, 210), Colour(9904, 6));
-    EXPECT_EQ(c->HitTest(), 0) << "a number is never hit";
-}
-
-TEST_F(ArtTest, AlphaPictureIgnoresTheHotSpot) {
-    cActPic* p = new cActPic(9002, 9);
-    p->SetAlpha(16);
-    cControl* c = new cControl(300, 100);
-    c->SetPics(p, nullptr, nullptr);
-    h.RunFrames(1);
-    EXPECT_EQ(CanvasAt(301, 101), Colour(9002, 9));
-}
-
 // The mouse moves in steps of two pixels at the game's speed 2.0: a cursor
 // point can come back one pixel short.
 struct TitleTest : ::testing::Test {
@@ -457,9 +441,10 @@ struct TitleTest : ::testing::Test {
     void Tap(u8 code) { TapKey(h, code); }
 };
 
-// Each opening of the title: on the focused button with smart mouse, the
-// focus another screen left kept inside the four buttons, the centre without.
-TEST_F(TitleTest, CursorStartsOnTheFocusedButtonOrAtTheCentre) {
+// The keys walk the buttons. Each opening of the title: on the focused button
+// with smart mouse, the focus another screen left kept inside the four
+// buttons, the centre without; the title picture is one of three.
+TEST_F(TitleTest, KeysCursorAndPicture) {
     const struct {
         i32 focus;
         u32 smart;
@@ -470,6 +455,18 @@ TEST_F(TitleTest, CursorStartsOnTheFocusedButtonOrAtTheCentre) {
         {0, 0, 320, 240, -1},
     };
     Start();
+    // Left on new game goes to quit, right on quit to new game.
+    Tap(203);  // left
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(3), 1);
+    gMainMenuFrame->focus = kTitleQuit;
+    Tap(205);  // right
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(0), 1);
+    gMainMenuFrame->focus = kTitleLoad;
+    Tap(15);  // switch window: the next one
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(2), 1);
+    Tap(201);  // page up: onto the focused one
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(1), 1);
+    EXPECT_EQ(gMouseInput.y, kTitleButtonY);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.focus);
         gMainMenuFrame->result = kTitleNone;  // to the map, then the title anew
@@ -487,21 +484,20 @@ TEST_F(TitleTest, CursorStartsOnTheFocusedButtonOrAtTheCentre) {
             EXPECT_EQ(gMainMenuFrame->focus, c.button);
         }
     }
-}
-
-TEST_F(TitleTest, LeftOnNewGameGoesToQuitAndRightOnQuitToNewGame) {
-    Start();
-    Tap(203);  // left
-    EXPECT_NEAR(gMouseInput.x, TitleButtonX(3), 1);
-    gMainMenuFrame->focus = kTitleQuit;
-    Tap(205);  // right
-    EXPECT_NEAR(gMouseInput.x, TitleButtonX(0), 1);
-    gMainMenuFrame->focus = kTitleLoad;
-    Tap(15);  // switch window: the next one
-    EXPECT_NEAR(gMouseInput.x, TitleButtonX(2), 1);
-    Tap(201);  // page up: onto the focused one
-    EXPECT_NEAR(gMouseInput.x, TitleButtonX(1), 1);
-    EXPECT_EQ(gMouseInput.y, kTitleButtonY);
+    // The title picture is one of three.
+    std::set<i32> seen;
+    for (int i = 0; i < 30; ++i) {
+        seen.insert(gMainMenuFrame->titleAction);
+        gMainMenuFrame->result = kTitleResSettings;
+        gFramePhase = 2;
+        h.RunFrames(3);
+        ASSERT_NE(gSettingsFrame, nullptr);
+        gSettingsFrame->result = 1;  // back to the title
+        gFramePhase = 2;
+        h.RunFrames(3);
+        ASSERT_NE(gMainMenuFrame, nullptr);
+    }
+    EXPECT_EQ(seen, (std::set<i32>{1, 2, 3}));
 }
 
 TEST_F(TitleTest, F10OpensTheQuickLoadNoticeOnlyWithAQuickSave) {
@@ -537,23 +533,6 @@ TEST_F(TitleTest, F10HeldFromBeforeTheTitleIsNoFreshPress) {
     PlatformSetKey(kScanF10, true);
     h.RunFrames(1);
     EXPECT_EQ(gFramePhase, 2u);
-}
-
-TEST_F(TitleTest, TitlePictureIsOneOfThree) {
-    std::set<i32> seen;
-    Start();
-    for (int i = 0; i < 30; ++i) {
-        seen.insert(gMainMenuFrame->titleAction);
-        gMainMenuFrame->result = kTitleResSettings;
-        gFramePhase = 2;
-        h.RunFrames(3);
-        ASSERT_NE(gSettingsFrame, nullptr);
-        gSettingsFrame->result = 1;  // back to the title
-        gFramePhase = 2;
-        h.RunFrames(3);
-        ASSERT_NE(gMainMenuFrame, nullptr);
-    }
-    EXPECT_EQ(seen, (std::set<i32>{1, 2, 3}));
 }
 
 }  // namespace
