@@ -103,7 +103,7 @@ struct SampleTownTest : ::testing::Test {
 };
 
 // Reads one LZO block at off; returns its raw bytes and moves off past it.
-inline std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
+std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
     u32 packed = LoadU32(&f[*off]);
     u32 raw = LoadU32(&f[*off + 4]);
     std::vector<u8> out(raw + 1);
@@ -115,37 +115,13 @@ inline std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
     return out;
 }
 
-// The ways one packed block (its packed and raw sizes, then its bytes) of a save
-// or a developer save goes bad: the raw size one short and one long, a packed
-// size past the end of the file, packed bytes that do not unpack.
-inline std::vector<std::pair<std::string, std::vector<u8>>> BadBlockVariants(
-    const std::vector<u8>& good, size_t at) {
-    std::vector<std::pair<std::string, std::vector<u8>>> out;
-    auto add = [&](const char* what, auto change) {
-        std::vector<u8> f = good;
-        change(f);
-        out.emplace_back(what, std::move(f));
-    };
-    u32 raw = LoadU32(&good[at + 4]);
-    add("raw size one short", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw - 1); });
-    add("raw size one long", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw + 1); });
-    add("packed size past the end", [&](std::vector<u8>& f) { StoreU32(&f[at], 0x7FFFFFFF); });
-    add("corrupt packed bytes", [&](std::vector<u8>& f) {
-        for (size_t i = at + 8; i < at + 8 + LoadU32(&good[at]); ++i) f[i] = 0xEE;
-    });
-    return out;
-}
-
 // The running game packed as a save, without the header the clock moves.
-struct Snapshot {
-    std::vector<u8> bytes;
-    static Snapshot Take() {
-        SaveImage img;
-        BuildSaveImage(&img, nullptr);
-        img.header = SaveHeader{};  // the date moves with the clock
-        return {SaveImageBytes(img)};
-    }
-};
+std::vector<u8> Snapshot() {
+    SaveImage img;
+    BuildSaveImage(&img, nullptr);
+    img.header = SaveHeader{};  // the date moves with the clock
+    return SaveImageBytes(img);
+}
 
 struct SaveFileTest : SampleTownTest {
     void SetUp() override {
@@ -404,7 +380,6 @@ struct BadSaveTest : SaveFileTest {
     void SetUp() override {
         SaveFileTest::SetUp();
         MakeKnownState();
-        std::filesystem::create_directories(h.Path("save"));
         ASSERT_EQ(WriteDevSave(1), 1);
         save = {"save", Bytes(), 38548,
                 [](const std::vector<u8>& f, DataError* why) {
@@ -437,9 +412,9 @@ struct BadSaveTest : SaveFileTest {
         why.offset = DataError::kNoOffset;
         EXPECT_FALSE(fmt.parse(f, &why));
         EXPECT_NE(why.offset, DataError::kNoOffset) << why.Message();
-        std::vector<u8> before = Snapshot::Take().bytes;
+        std::vector<u8> before = Snapshot();
         EXPECT_EQ(fmt.load(f), 0);
-        EXPECT_EQ(Snapshot::Take().bytes, before);
+        EXPECT_EQ(Snapshot(), before);
         EXPECT_EQ(gScriptVars[0], 31u);
     }
     // Offsets of the item boundaries of the save.
@@ -482,12 +457,24 @@ TEST_F(BadSaveTest, BothFormatsRefuseCutLongAndBadBlockFiles) {
         for (size_t cut : cuts)
             ExpectRefused(*fmt, {fmt->good.begin(), fmt->good.begin() + static_cast<long>(cut)},
                           "cut at " + std::to_string(cut));
-        ExpectRefused(*fmt, {fmt->good.begin(), fmt->good.end() - 1}, "one byte short");
-        std::vector<u8> f = fmt->good;
-        f.push_back(0);
-        ExpectRefused(*fmt, f, "one byte more");
-        for (const auto& [what, bad] : BadBlockVariants(fmt->good, fmt->firstBlock))
-            ExpectRefused(*fmt, bad, what);
+        // A byte short or long; the first packed block (its packed and raw
+        // sizes, then its bytes) with the raw size one short and one long, a
+        // packed size past the end of the file, packed bytes that do not unpack.
+        const size_t at = fmt->firstBlock;
+        const u32 packed = LoadU32(&fmt->good[at]), raw = LoadU32(&fmt->good[at + 4]);
+        const std::pair<const char*, std::function<void(std::vector<u8>&)>> spoils[] = {
+            {"one byte short", [](std::vector<u8>& f) { f.pop_back(); }},
+            {"one byte more", [](std::vector<u8>& f) { f.push_back(0); }},
+            {"raw size one short", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw - 1); }},
+            {"raw size one long", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw + 1); }},
+            {"packed size past the end", [&](std::vector<u8>& f) { StoreU32(&f[at], 0x7FFFFFFF); }},
+            {"corrupt packed bytes",
+             [&](std::vector<u8>& f) { std::fill_n(f.begin() + at + 8, packed, 0xEE); }}};
+        for (const auto& [what, spoil] : spoils) {
+            std::vector<u8> f = fmt->good;
+            spoil(f);
+            ExpectRefused(*fmt, f, what);
+        }
     }
     EXPECT_EQ(IsQuickSaveValid(), 0);
     EXPECT_EQ(LoadDevSave(3), 0);  // missing
