@@ -182,6 +182,44 @@ struct SaveFileTest : SampleTownTest {
         }
     }
     i32 otherRow = 0;
+    // Items 7 to 13, which a save and a developer save share from off: 500
+    // bytes of flags with flag 324 set; the role records, 26 bytes a row; the
+    // player's place; time, variables, extra bytes (the developer save's), music
+    // rows and end mark; reserved bytes; the quake table; the script records.
+    // Leaves off past them.
+    void ExpectSharedItems(const std::vector<u8>& f, size_t* off, size_t extra,
+                           std::vector<u8>* varsOut) {
+        std::vector<u8> flags = UnpackAt(f, off);
+        ASSERT_EQ(flags.size(), 500u);
+        EXPECT_EQ(std::memcmp(flags.data(), gGameFlags, 500), 0);
+        std::vector<u8> roles = UnpackAt(f, off);
+        ASSERT_EQ(roles.size(), static_cast<size_t>(gRoleRecordCount) * 26);
+        EXPECT_EQ(LoadU16(&roles[otherRow * 26 + 14]), 0x1234);
+        const RoleSlot& p = gMapRoles[gPlayerSlot];
+        const i64 item9[7] = {gPlayerId,  gMapId,        p.x / 16,  p.y / 16,
+                              p.act->act, p.act->action, p.act->dir};
+        for (int i = 0; i < 7; ++i) EXPECT_EQ(LoadU32(&f[*off + 4 * i]), item9[i]) << i;
+        *off += 28;
+        std::vector<u8> vars = UnpackAt(f, off);
+        ASSERT_GE(vars.size(), 1030u + extra);
+        EXPECT_EQ((vars.size() - 1030 - extra) % 8, 0u);
+        EXPECT_EQ(LoadU32(&vars[0]), gGameTime);
+        EXPECT_EQ(LoadU32(&vars[4]), 12345678u);
+        EXPECT_EQ(LoadU32(&vars[4 + 4 * 200]), 77u);
+        EXPECT_EQ(LoadU16(&vars[vars.size() - 2]), 0);
+        EXPECT_EQ(f[*off + 100], 0x5A);
+        *off += 384;
+        EXPECT_EQ(LoadU16(&f[*off]), 6);
+        EXPECT_EQ(LoadU16(&f[*off + 2]), 0xFFFF);
+        EXPECT_EQ(f[*off + 4 + 3], 9);
+        *off += 132;
+        std::vector<u8> recs = UnpackAt(f, off);
+        ASSERT_EQ(recs.size(), 104u);
+        EXPECT_EQ(LoadU16(&recs[0]), 0x0101);
+        EXPECT_EQ(LoadU16(&recs[24]), 0xBEEF);
+        EXPECT_EQ(recs[52], 0);  // record B absent: zeros
+        if (varsOut) *varsOut = vars;
+    }
     std::vector<u8> Bytes() {
         SaveImage img;
         BuildSaveImage(&img, nullptr);
@@ -220,7 +258,7 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     MakeKnownState();
     RoleSlot& p = gMapRoles[gPlayerSlot];
     ASSERT_NE(p.act, nullptr);
-    p.x = 16 * 7;
+    p.x = 16 * 7;  // item 9's cells 7 and 9, act 1234, action 5, direction 6
     p.y = 16 * 9;
     p.act->act = 1234;
     p.act->action = 5;
@@ -247,39 +285,8 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
               std::string(B5("金錢：")) + "1234567");
     EXPECT_EQ(std::memcmp(&f[38528], B5("遊戲時間："), 10), 0);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38538]), 2), "03");
-    // Item 7: 500 bytes of flags with flag 324 set.
     size_t off = 38548;
-    std::vector<u8> flags = UnpackAt(f, &off);
-    ASSERT_EQ(flags.size(), 500u);
-    EXPECT_EQ(std::memcmp(flags.data(), gGameFlags, 500), 0);
-    // Item 8: the role records, 26 bytes a row.
-    std::vector<u8> roles = UnpackAt(f, &off);
-    EXPECT_EQ(roles.size(), static_cast<size_t>(gRoleRecordCount) * 26);
-    EXPECT_EQ(LoadU16(&roles[otherRow * 26 + 14]), 0x1234);
-    // Item 9.
-    const u32 item9[7] = {gPlayerId, gMapId, 7, 9, 1234, 5, 6};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(LoadU32(&f[off + 4 * i]), item9[i]) << "word " << i;
-    off += 28;
-    // Item 10: time, variables, music rows, end mark.
-    std::vector<u8> vars = UnpackAt(f, &off);
-    ASSERT_GE(vars.size(), 1030u);
-    EXPECT_EQ((vars.size() - 1030) % 8, 0u);
-    EXPECT_EQ(LoadU32(&vars[0]), gGameTime);
-    EXPECT_EQ(LoadU32(&vars[4]), 12345678u);
-    EXPECT_EQ(LoadU32(&vars[4 + 4 * 200]), 77u);
-    EXPECT_EQ(LoadU16(&vars[vars.size() - 2]), 0);
-    // Items 11, 12, 13.
-    EXPECT_EQ(f[off + 100], 0x5A);
-    off += 384;
-    EXPECT_EQ(LoadU16(&f[off]), 6);
-    EXPECT_EQ(LoadU16(&f[off + 2]), 0xFFFF);
-    EXPECT_EQ(f[off + 4 + 3], 9);
-    off += 132;
-    std::vector<u8> recs = UnpackAt(f, &off);
-    ASSERT_EQ(recs.size(), 104u);
-    EXPECT_EQ(LoadU16(&recs[0]), 0x0101);
-    EXPECT_EQ(LoadU16(&recs[24]), 0xBEEF);
-    EXPECT_EQ(recs[52], 0);  // record B absent: zeros
+    ASSERT_NO_FATAL_FAILURE(ExpectSharedItems(f, &off, 0, nullptr));
     // Item 14 and what follows: the file ends after item 22.
     EXPECT_EQ(LoadU32(&f[off]), 3u);
     EXPECT_EQ(LoadU32(&f[off + 12]), 2u);
@@ -595,20 +602,8 @@ TEST_F(DevToolTest, FileLayoutAndRoundTrip) {
     for (int i = 0; i < 12; ++i) EXPECT_TRUE(f[i] >= '0' && f[i] <= '9') << i;
     EXPECT_EQ(std::memcmp(&f[38412], gMap.name, std::min<size_t>(32, std::strlen(gMap.name))), 0);
     size_t off = 38444;
-    std::vector<u8> flags = UnpackAt(f, &off);
-    ASSERT_EQ(flags.size(), 500u);
-    EXPECT_EQ(std::memcmp(flags.data(), gGameFlags, 500), 0);
-    std::vector<u8> roles = UnpackAt(f, &off);
-    EXPECT_EQ(roles.size(), static_cast<size_t>(gRoleRecordCount) * kRecordBytes);
-    EXPECT_EQ(LoadU32(&f[off]), gPlayerId);
-    EXPECT_EQ(LoadU32(&f[off + 4]), gMapId);
-    off += 28;
-    std::vector<u8> vars = UnpackAt(f, &off);
-    ASSERT_GE(vars.size(), 1270u);
-    EXPECT_EQ((vars.size() - 1270) % 8, 0u);
-    EXPECT_EQ(LoadU32(&vars[0]), gGameTime);
-    EXPECT_EQ(LoadU32(&vars[4]), 12345678u);
-    EXPECT_EQ(LoadU32(&vars[4 + 200 * 4]), 77u);
+    std::vector<u8> vars;
+    ASSERT_NO_FATAL_FAILURE(ExpectSharedItems(f, &off, 240, &vars));
     for (int k = 0; k < 4; ++k) {
         const u8* rec = &vars[1028 + 60 * k];
         EXPECT_EQ(rec[0], 0xA0 + k);
@@ -616,14 +611,6 @@ TEST_F(DevToolTest, FileLayoutAndRoundTrip) {
         EXPECT_EQ(LoadU32(rec + 38), 0u) << "bytes 38-41 of record " << k;
         EXPECT_EQ(rec[37], 0xA0 + k);
     }
-    EXPECT_EQ(LoadU16(&vars[vars.size() - 2]), 0u);
-    EXPECT_EQ(f[off + 100], 0x5A);
-    off += 384;
-    EXPECT_EQ(LoadU16(&f[off]), 6u);
-    EXPECT_EQ(f[off + 4 + 3], 9);
-    off += 132;
-    std::vector<u8> scripts = UnpackAt(f, &off);
-    EXPECT_EQ(scripts.size(), 104u);
     EXPECT_EQ(off, f.size());  // the file ends after the script records
 
     u32 savedMap = gMapId;
