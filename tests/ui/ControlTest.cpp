@@ -120,28 +120,12 @@ struct ScrollTest : ControlTest {
     }
 };
 
-TEST_F(ScrollTest, HeldArrowRepeatsAfter800msThenEvery100ms) {
-    gMouseInput.pressedId = 11;
-    std::vector<i32> values;
-    for (int f = 0; f <= 24; ++f) {  // 0 .. 1200 ms
-        Frame();
-        values.push_back(value);
-    }
-    // steps at 800, 900, 1000, 1100 and 1200 ms (frames 16, 18, 20, 22, 24)
-    std::vector<i32> expect(16, 0);
-    for (i32 v : {1, 1, 2, 2, 3, 3, 4, 4, 5}) expect.push_back(v);
-    EXPECT_EQ(values, expect);
-    gMouseInput.pressedId = 0;
-    gMouseInput.clickedId = 11;  // the release over the arrow clicks it once more
-    Frame();
-    EXPECT_EQ(value, 6);
-    EXPECT_EQ(gMouseInput.clickedId, 0) << "the bar takes the click";
-    EXPECT_EQ(bar.heldId, -1);
-}
-
-// A click on an arrow at its limit or on a disabled bar, and the thumb that
-// follows the value over the 198-pixel track.
-TEST_F(ScrollTest, ClicksAtTheLimitsOrDisabledChangeNothingAndTheThumbFollows) {
+// A held arrow repeats after 800 ms, then every 100 ms. A click on an arrow
+// at its limit or on a disabled bar changes nothing, and the thumb follows
+// the value over the 198-pixel track.
+TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
+    // A click on an arrow at its limit or on a disabled bar, and the thumb that
+    // follows the value over the 198-pixel track.
     const struct {
         i32 value, clicked, enabled, thumbY;
     } cases[] = {
@@ -160,6 +144,23 @@ TEST_F(ScrollTest, ClicksAtTheLimitsOrDisabledChangeNothingAndTheThumbFollows) {
         EXPECT_EQ(thumb->y, c.thumbY);
         EXPECT_EQ(gMouseInput.clickedId, c.enabled ? 0 : c.clicked) << "a disabled bar leaves it";
     }
+    value = 0;
+    gMouseInput.pressedId = 11;
+    std::vector<i32> values;
+    for (int f = 0; f <= 24; ++f) {  // 0 .. 1200 ms
+        Frame();
+        values.push_back(value);
+    }
+    // steps at 800, 900, 1000, 1100 and 1200 ms (frames 16, 18, 20, 22, 24)
+    std::vector<i32> expect(16, 0);
+    for (i32 v : {1, 1, 2, 2, 3, 3, 4, 4, 5}) expect.push_back(v);
+    EXPECT_EQ(values, expect);
+    gMouseInput.pressedId = 0;
+    gMouseInput.clickedId = 11;  // the release over the arrow clicks it once more
+    Frame();
+    EXPECT_EQ(value, 6);
+    EXPECT_EQ(gMouseInput.clickedId, 0) << "the bar takes the click";
+    EXPECT_EQ(bar.heldId, -1);
 }
 
 // Dragging the thumb sets the value; an empty range and a track without
@@ -332,7 +333,9 @@ TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
     EXPECT_EQ(gFrameId, kScreenBit | 26);
 }
 
-TEST_F(ArtTest, SettingsAndBackMakeASecondTitleWithoutVideo) {
+// Settings and back make a second title without video; a release on another
+// button or confirm while held is no click; the quit button ends the program.
+TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     ClickButton(2);
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 27);
@@ -342,18 +345,6 @@ TEST_F(ArtTest, SettingsAndBackMakeASecondTitleWithoutVideo) {
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_NE(gMainMenuFrame, nullptr);
     EXPECT_FALSE(gRunState & kRunVideo);
-}
-
-TEST_F(ArtTest, QuitButtonEndsTheProgram) {
-    // Game data count as initialised (flag 1), so the window's end releases the
-    // picture cache before the allocator's exit report.
-    SetGameFlag(1);
-    ClickButton(3);
-    h.RunFrames(4);
-    EXPECT_TRUE(h.quit());
-}
-
-TEST_F(ArtTest, ReleaseOnAnotherButtonOrConfirmWhileHeldIsNoClick) {
     gDInput.SetMousePos(TitleButtonX(0), kTitleButtonY);
     h.RunFrames(1);
     PlatformSetMouseButtons(true, false);
@@ -377,6 +368,12 @@ TEST_F(ArtTest, ReleaseOnAnotherButtonOrConfirmWhileHeldIsNoClick) {
     h.RunFrames(3);
     EXPECT_EQ(gFramePhase, 1u);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
+    // Game data count as initialised (flag 1), so the window's end releases the
+    // picture cache before the allocator's exit report.
+    SetGameFlag(1);
+    ClickButton(3);
+    h.RunFrames(4);
+    EXPECT_TRUE(h.quit());
 }
 
 // Two 140x50 buttons overlapping by 40 pixels, outside the title's own.

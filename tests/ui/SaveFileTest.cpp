@@ -497,10 +497,7 @@ TEST_F(BadSaveTest, BothFormatsRefuseCutLongAndBadBlockFiles) {
     EXPECT_EQ(IsQuickSaveValid(), 0);
     EXPECT_EQ(LoadDevSave(3), 0);  // missing
     EXPECT_EQ(LoadDevSave(99), 0);
-}
-
-// Counts and indexes the save's reader checks against their tables.
-TEST_F(BadSaveTest, RoleRowsQuestCountAndPartyEntriesOutOfRange) {
+    // Counts and indexes the save's reader checks against their tables.
     std::vector<u8> f = save.good;
     size_t roles = 38548 + 8 + LoadU32(&f[38548]);
     StoreU32(&f[roles + 4], LoadU32(&f[roles + 4]) + 1);  // not a multiple of 26

@@ -44,9 +44,12 @@ struct SystemMenuTest : SysScreenTest {
     }
 };
 
-TEST_F(SystemMenuTest, MoneyAndPlayTimeAreShown) {
+// Money and play time are shown; the keys walk the rows and tabs; smart mouse
+// remembers the row confirmed.
+TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
     gScriptVars[0] = 1234;
     gGameTime = 3725;
+    gKeyFocus = 0;
     OpenMenu();
     cControl* money = nullptr;
     for (cControl* c : gControlList)
@@ -62,12 +65,6 @@ TEST_F(SystemMenuTest, MoneyAndPlayTimeAreShown) {
     h.RunFrames(1);
     EXPECT_STREQ(TextAt(540, 440), "0:00:07");
     EXPECT_STREQ(TextAt(480, 300), B5("離 開 遊 戲"));
-}
-
-// The keys walk the rows and tabs; smart mouse remembers the row confirmed.
-TEST_F(SystemMenuTest, KeysWalkTheTabsAndRowsAndSmartMouseRemembersTheRow) {
-    gKeyFocus = 0;
-    OpenMenu();
     EXPECT_NEAR(gMouseInput.x, 580, 1);
     EXPECT_NEAR(gMouseInput.y, 120, 1);
     Tap(kScanUp);  // row 0 wraps to row 5
@@ -309,8 +306,24 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
 
 constexpr u8 kScanF1Key = 0x3B;
 
-TEST_F(SettingsTest, RebindingClearsADuplicateAndRefusesFKeys) {
+// Reset restores keys 0 to 10 only; rebinding clears a duplicate and refuses
+// F-keys.
+TEST_F(SettingsTest, ResetAndRebinding) {
+    gKeyBindings[kKeyFlee] = 0x2E;
+    gSmartMouse = 1;
     OpenSettings();
+    Rebind(3, 0x20);  // right := D
+    gSettingsFrame->smartMouse = 0;
+    ClickAt(360, 435);  // reset
+    h.RunFrames(1);
+    EXPECT_EQ(gKeyBindings[kKeyRight], 0xCDu);
+    EXPECT_EQ(gKeyBindings[kKeyFlee], 0x2Eu);
+    EXPECT_EQ(gMusicVolume, 6u);
+    EXPECT_EQ(gCdVolume, 2u);
+    EXPECT_EQ(gSwapSpace, 60u);
+    EXPECT_EQ(gSmartMouse, 0u) << "the screen's own choice is applied, not reset";
+    EXPECT_EQ(gMapKeyCodes[5], 0xCDu);
+    // Rebinding clears a duplicate and refuses F-keys; OK applies.
     ASSERT_EQ(gSettingsFrame->keys[kKeyAutoAttack], 0x1Eu);
     Rebind(0, 0x1E);  // "A" onto up
     EXPECT_EQ(gSettingsFrame->keys[kKeyUp], 0x1Eu);
@@ -333,23 +346,6 @@ TEST_F(SettingsTest, RebindingClearsADuplicateAndRefusesFKeys) {
     EXPECT_EQ(gKeyBindings[kKeyUp], 0x1Eu);
     EXPECT_EQ(gMapKeyCodes[4], 0x1Eu);
     EXPECT_EQ(gMapKeyCodes[6], 0x30u);
-}
-
-TEST_F(SettingsTest, ResetRestoresKeysZeroToTenOnly) {
-    gKeyBindings[kKeyFlee] = 0x2E;
-    gSmartMouse = 1;
-    OpenSettings();
-    Rebind(3, 0x20);  // right := D
-    gSettingsFrame->smartMouse = 0;
-    ClickAt(360, 435);  // reset
-    h.RunFrames(1);
-    EXPECT_EQ(gKeyBindings[kKeyRight], 0xCDu);
-    EXPECT_EQ(gKeyBindings[kKeyFlee], 0x2Eu);
-    EXPECT_EQ(gMusicVolume, 6u);
-    EXPECT_EQ(gCdVolume, 2u);
-    EXPECT_EQ(gSwapSpace, 60u);
-    EXPECT_EQ(gSmartMouse, 0u) << "the screen's own choice is applied, not reset";
-    EXPECT_EQ(gMapKeyCodes[5], 0xCDu);
 }
 
 struct FormationTest : SysScreenTest {
@@ -613,7 +609,7 @@ struct SlotKeysTest : SysScreenTest {
 
 // Each rule of the focus table of the in-play slot screens, started from the
 // mouse on the item, as the keys would find it.
-TEST_F(SlotKeysTest, InPlayKeysMoveTheFocusByTheTable) {
+TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
     gSmartMouse = 1;
     OpenSlots(9, 30);  // both page buttons enabled
     // The system list rows 0-5, the tabs 10-13, the slot rows 20-22 and the
@@ -627,41 +623,8 @@ TEST_F(SlotKeysTest, InPlayKeysMoveTheFocusByTheTable) {
         {30, kScanLeft, 31},  {31, kScanRight, 30}, {30, kScanDown, 30},  {31, kScanTab, 10}};
     WalkSteps(steps, &gSaveLoadFrame->focus, cSaveLoadFrame::FocusPoint, true);
     EXPECT_EQ(gSaveLoadFrame->top, 30);
-}
-
-// Up on the first row and down on the last scroll by a slot, the page keys by
-// three; none of them goes above slot 01 or past slot 99, and the focus and the
-// cursor stay on the row.
-TEST_F(SlotKeysTest, KeysScrollAndPageTheSlotsWithTheCursorOnItsRow) {
-    gSmartMouse = 1;
-    const struct {
-        i32 top, row;
-        u8 key;
-        int times;
-        i32 after;
-    } cases[] = {
-        {30, 20, kScanUp, 1, 29},   {30, 22, kScanDown, 1, 31}, {30, 21, kScanPgDn, 1, 33},
-        {30, 21, kScanPgUp, 2, 24}, {1, 20, kScanUp, 2, 0},     {0, 22, kScanPgUp, 1, 0},
-        {95, 22, kScanDown, 2, 96}, {94, 20, kScanPgDn, 1, 96},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.top) + " key " + std::to_string(c.key));
-        OpenSlots(8, c.top);
-        HoverFocus(c.row);
-        for (int i = 0; i < c.times; ++i) Press(c.key);
-        EXPECT_EQ(gSaveLoadFrame->top, c.after);
-        EXPECT_EQ(gSaveLoadFrame->focus, c.row);
-        ExpectCursorOn(c.row, "row");
-        char first[16];
-        std::snprintf(first, sizeof(first), "%02d", c.after + 1);
-        EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), first);
-    }
-}
-
-// The hovered item carries its mark: the selected row picture, the list's
-// highlight bar on its row, a tab's tip; nothing hovered shows none.
-TEST_F(SlotKeysTest, HoverMarksAndTabTips) {
-    gSmartMouse = 1;
+    // The hovered item carries its mark: the selected row picture, the list's
+    // highlight bar on its row, a tab's tip; nothing hovered shows none.
     OpenSlots(9, 0);
     cSysPanel& panel = gSaveLoadFrame->panel;
     for (int k = 0; k < 4; ++k) {
@@ -695,10 +658,35 @@ TEST_F(SlotKeysTest, HoverMarksAndTabTips) {
     EXPECT_FALSE(panel.bar->shown);
     for (const SaveRowView& v : gSaveLoadFrame->rows)
         EXPECT_EQ(v.background->normalPic->player.action, 6);
+    // Up on the first row and down on the last scroll by a slot, the page keys by
+    // three; none of them goes above slot 01 or past slot 99, and the focus and the
+    // cursor stay on the row.
+    const struct {
+        i32 top, row;
+        u8 key;
+        int times;
+        i32 after;
+    } cases[] = {
+        {30, 20, kScanUp, 1, 29},   {30, 22, kScanDown, 1, 31}, {30, 21, kScanPgDn, 1, 33},
+        {30, 21, kScanPgUp, 2, 24}, {1, 20, kScanUp, 2, 0},     {0, 22, kScanPgUp, 1, 0},
+        {95, 22, kScanDown, 2, 96}, {94, 20, kScanPgDn, 1, 96},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.top) + " key " + std::to_string(c.key));
+        OpenSlots(8, c.top);
+        HoverFocus(c.row);
+        for (int i = 0; i < c.times; ++i) Press(c.key);
+        EXPECT_EQ(gSaveLoadFrame->top, c.after);
+        EXPECT_EQ(gSaveLoadFrame->focus, c.row);
+        ExpectCursorOn(c.row, "row");
+        char first[16];
+        std::snprintf(first, sizeof(first), "%02d", c.after + 1);
+        EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), first);
+    }
 }
 
-// The confirm key clicks what the focus put the cursor on.
-TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItem) {
+// The confirm key clicks what the focus put the cursor on; yes and no by keys.
+TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     gSmartMouse = 0;
     Park();
     OpenSlots(9, 30);
@@ -738,10 +726,8 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItem) {
     Press(kScanRight);
     Press(kScanEnter);
     EXPECT_EQ(gSaveLoadFrame->top, 33);
-}
 
-TEST_F(SlotKeysTest, YesAndNoByKeys) {
-    gSmartMouse = 0;
+    // Yes and no by keys.
     gScriptVars[0] = 100;
     ASSERT_EQ(SaveToSlotFile(1), 1);
     gScriptVars[0] = 200;
