@@ -420,11 +420,7 @@ TEST_F(FormationTest, PicksSwapCancelAndRestore) {
     EXPECT_EQ(gFormationFrame->picked, -1);
     EXPECT_EQ(gFramePhase, 1u);
     // Restore after several swaps shows the order of opening.
-    ClickPlace(0);
-    ClickPlace(5);
-    ClickPlace(2);
-    ClickPlace(3);
-    ClickPlace(1);  // picked, not yet swapped
+    for (int k : {0, 5, 2, 3, 1}) ClickPlace(k);  // the last one picked, not yet swapped
     EXPECT_EQ(Shown(), (std::vector<i32>{5, 1, 3, 2, 0, -1}));
     ClickAt(360, 435);  // restore
     EXPECT_EQ(Shown(), (std::vector<i32>{0, 1, 2, 3, -1, 5}));
@@ -549,6 +545,9 @@ struct SlotKeysTest : SysScreenTest {
         gDInput.SetMouseSpeed(1.0);  // the cursor read back exactly where a key put it
     }
     void Press(u8 code) { TapKey(h, code, 2); }
+    void Press(std::initializer_list<u8> codes) {
+        for (u8 code : codes) Press(code);
+    }
     // Opens a slot screen with the list's top slot at top, closing one that is open.
     void OpenSlots(u32 screen, i32 top) {
         if (gFramePhase == 1) {
@@ -691,11 +690,8 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     Park();
     OpenSlots(9, 30);
     EXPECT_EQ(gSaveLoadFrame->focus, 0);  // without smart mouse the keys start on the list
-    Press(kScanTab);                      // slot row 0
-    Press(kScanTab);                      // tab 0
-    Press(kScanRight);
-    Press(kScanRight);  // tab 2: the quick-save page
-    Press(kScanEnter);
+    // Slot row 0, tab 0, tab 2 (the quick-save page), confirm.
+    Press({kScanTab, kScanTab, kScanRight, kScanRight, kScanEnter});
     EXPECT_EQ(FinishClose(), kScreenBit | 25);
     RightClick();  // the quick-save page goes back to the map
     h.RunFrames(1);
@@ -703,28 +699,22 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
 
     Park();
     OpenSlots(9, 30);
-    Press(kScanDown);  // list row 1 is this screen: nothing
-    Press(kScanEnter);
+    Press({kScanDown, kScanEnter});  // list row 1 is this screen: nothing
     EXPECT_EQ(gFramePhase, 1u);
-    Press(kScanUp);  // list row 0 leads to the save screen
-    Press(kScanEnter);
+    Press({kScanUp, kScanEnter});  // list row 0 leads to the save screen
     EXPECT_EQ(FinishClose(), kScreenBit | 8);
 
     // On the save screen (the cursor still on list row 0): an empty slot, then
     // the page-down button by keys.
     ASSERT_EQ(gSaveLoadFrame->screen, Screen::SaveSlots);
     ASSERT_EQ(gSaveLoadFrame->top, 30);
-    Press(kScanLeft);  // list row 0 -> slot row 0
-    Press(kScanDown);
-    Press(kScanDown);
-    Press(kScanUp);
+    Press({kScanLeft, kScanDown, kScanDown, kScanUp});  // list row 0 -> slot row 0 -> 21
     EXPECT_EQ(gSaveLoadFrame->focus, 21);
     Press(kScanEnter);  // slot 32 is empty: saved at once
     EXPECT_EQ(IsSlotUsed(31), 1);
     EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
     HoverFocus(kFocusPageUp);
-    Press(kScanRight);
-    Press(kScanEnter);
+    Press({kScanRight, kScanEnter});
     EXPECT_EQ(gSaveLoadFrame->top, 33);
 
     // Yes and no by keys.
@@ -733,9 +723,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     gScriptVars[0] = 200;
     Park();
     OpenSlots(8, 0);
-    Press(kScanTab);  // slot row 0
-    Press(kScanDown);
-    Press(kScanEnter);  // slot 02 is used: the box asks, focus on no
+    Press({kScanTab, kScanDown, kScanEnter});  // slot 02 is used: the box asks, focus on no
     ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
     EXPECT_EQ(gSaveLoadFrame->focus, kFocusNo);
     const u8 swaps[] = {kScanLeft, kScanRight, kScanUp, kScanDown, kScanTab};
@@ -751,8 +739,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     Press(kScanPgDn);  // page keys leave the box alone
     EXPECT_EQ(gSaveLoadFrame->focus, kFocusYes);
     EXPECT_EQ(gSaveLoadFrame->top, 0);
-    Press(kScanRight);  // no
-    Press(kScanEnter);
+    Press({kScanRight, kScanEnter});  // no
     EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
     EXPECT_EQ(SlotMoney(1), 100);
 
@@ -787,11 +774,9 @@ TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
     Press(kScanF4);
     EXPECT_EQ(gFramePhase, 1u);
     EXPECT_EQ(gFrameId, kScreenBit | 26);
-    Press(kScanRight);  // page down
-    Press(kScanEnter);
+    Press({kScanRight, kScanEnter});  // page down
     EXPECT_EQ(gSaveLoadFrame->top, 33);
-    Press(kScanTab);  // slot row 0
-    Press(kScanPgUp);
+    Press({kScanTab, kScanPgUp});  // slot row 0, a page up
     EXPECT_EQ(gSaveLoadFrame->top, 30);
     EXPECT_EQ(gSaveLoadFrame->focus, 20);
 }
@@ -857,9 +842,7 @@ TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
     EXPECT_EQ(f->boxOpen, 0u);
     EXPECT_EQ(f->focus, 0);
     EXPECT_EQ(gFrameId, kScreenBit | 25);
-    // Tab 3 by keys leads to the system menu.
-    Press(kScanLeft);
-    Press(kScanEnter);
+    Press({kScanLeft, kScanEnter});  // tab 3 by keys leads to the system menu
     EXPECT_EQ(FinishClose(), kScreenBit | 13);
 }
 
