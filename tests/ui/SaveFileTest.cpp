@@ -367,9 +367,7 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     WriteHostFile(h.Path("Save/Quick.sav"), SaveImageBytes(b));
     EXPECT_EQ(LoadGameFromQuick(), 1);
     EXPECT_EQ(FindRecord(0xFFF7), -1);
-}
-
-TEST_F(SaveFileTest, SlotFileNamesAndValidity) {
+    // Slot file names and validity.
     EXPECT_EQ(SlotPath(0).substr(SlotPath(0).size() - 13), "Save\\MH01.sav");
     EXPECT_EQ(SlotPath(98).substr(SlotPath(98).size() - 13), "Save\\MH99.sav");
     EXPECT_EQ(IsSlotUsed(2), 0);
@@ -518,12 +516,6 @@ TEST_F(BadSaveTest, BothFormatsRefuseCutLongAndBadBlockFiles) {
 
 constexpr u8 kScanS = 31, kScanL = 38;
 
-TEST(DevFlagStep, WrapsAtBothEndsInsteadOfFoldingOver) {
-    EXPECT_EQ(StepDebugFlag(3, -6), 8159);  // to the last flag, not 8156
-    EXPECT_EQ(StepDebugFlag(8100, 120), 0);
-    EXPECT_EQ(StepDebugFlag(130, -120), 10);
-}
-
 struct DevToolTest : SaveFileTest {
     void TearDown() override { PlatformReleaseAllKeys(); }
     void Tap(u8 code) { TapKey(h, code); }
@@ -534,6 +526,10 @@ struct DevToolTest : SaveFileTest {
 // The flag editor steps, toggles and repeats through the tick; the starting
 // value becomes one; Esc or the player's save leaves the tool.
 TEST_F(DevToolTest, FlagEditorAndTheWaysIntoAndOutOfTheTool) {
+    // A step wraps at both ends instead of folding over.
+    EXPECT_EQ(StepDebugFlag(3, -6), 8159);  // to the last flag, not 8156
+    EXPECT_EQ(StepDebugFlag(8100, 120), 0);
+    EXPECT_EQ(StepDebugFlag(130, -120), 10);
     gDevToolActive = kDevToolOn;
     Tap(kScanLeft);
     EXPECT_EQ(gDevTool.flag, 8159);

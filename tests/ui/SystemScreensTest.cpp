@@ -110,18 +110,16 @@ struct QuestLogTest : SysScreenTest {
     }
 };
 
-TEST(QuestNames, CutNeverSplitsABig5Character) {
+// Eight rows a page: page down only with a ninth quest, whose page shows one
+// row. An id beyond the name table shows an empty name.
+TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
+    // A cut name never splits a Big5 character.
     char a[8] = {'a', '\xA4', '\x40', '\xA4', 0};
     CutBig5Tail(a);
     EXPECT_STREQ(a, "a\xA4\x40");
     char b[8] = {'\xA4', '\x40', 'z', 0};
     CutBig5Tail(b);
     EXPECT_STREQ(b, "\xA4\x40z");
-}
-
-// Eight rows a page: page down only with a ninth quest, whose page shows one
-// row. An id beyond the name table shows an empty name.
-TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
     gQuestList = {999999};
     Open(10);
     EXPECT_EQ(gQuestFrame->rowIndex[0], 0);
@@ -251,8 +249,10 @@ struct SettingsTest : SysScreenTest {
     std::string OptionFile() { return h.Path("game/Save/Option.sav"); }
 };
 
-// The slider's click formula is monotonic; keys are named by scan code.
-TEST(SettingsPieces, SliderFormulaAndKeyNames) {
+// The slider ends give 0 and 11, the right arrow at 11 stays. Cancel applies
+// what the screen holds and still writes the options file.
+TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
+    // The slider's click formula is monotonic; keys are named by scan code.
     EXPECT_EQ(SliderValueAt(100), 0);  // both ends: the slider test through the screen
     i32 last = 0;
     for (i32 x = 136; x <= 326; ++x) {
@@ -265,11 +265,6 @@ TEST(SettingsPieces, SliderFormulaAndKeyNames) {
         {0, B5("請按一個鍵")}, {0x1E, "A"},  {0xC8, "Arrow Up"}, {0x9C, "Numpad Enter"},
         {0x54, "??"},          {0xDE, "??"}, {0x12345, "??"}};
     for (const auto& [code, name] : names) EXPECT_STREQ(KeyName(code), name) << code;
-}
-
-// The slider ends give 0 and 11, the right arrow at 11 stays. Cancel applies
-// what the screen holds and still writes the options file.
-TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     std::filesystem::remove(OptionFile());
     gRealTimeBattle = 0;
     OpenSettings();
@@ -375,7 +370,10 @@ struct FormationTest : SysScreenTest {
     }
 };
 
-TEST(FormationPlaces, AreasOfTheTwoRows) {
+// Two picks swap, the same place twice changes nothing, cancel drops a pick,
+// restore shows the order of opening.
+TEST_F(FormationTest, PicksSwapCancelAndRestore) {
+    // The areas of the places in the two rows.
     const struct {
         i32 x, y, place;
     } points[] = {
@@ -385,11 +383,6 @@ TEST(FormationPlaces, AreasOfTheTwoRows) {
     };
     for (const auto& p : points)
         EXPECT_EQ(FormationPlaceAt(p.x, p.y), p.place) << p.x << "," << p.y;
-}
-
-// Two picks swap, the same place twice changes nothing, cancel drops a pick,
-// restore shows the order of opening.
-TEST_F(FormationTest, PicksSwapCancelAndRestore) {
     OpenWith({0, 1, 2, 3, -1, 5, 6, 7});
     ClickPlace(1);
     EXPECT_EQ(gFormationFrame->picked, 1);
