@@ -8,7 +8,6 @@
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/MainMenu.h"
-#include "screens/ScreenManager.h"
 #include "menu/ItemFrame.h"
 #include "story/ScreenCalls.h"
 #include "ui/Screens.h"

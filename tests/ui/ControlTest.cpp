@@ -8,7 +8,6 @@
 
 #include "data/GameFlags.h"
 #include "data/KeyBindings.h"
-#include "data/Options.h"
 #include "engine/DInput.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"

@@ -57,7 +57,6 @@
 #include "ui/MainMenu.h"
 #include "ui/SaveFile.h"
 #include "ui/SaveScreens.h"
-#include "ui/ScreenState.h"
 #include "ui/Screens.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"
