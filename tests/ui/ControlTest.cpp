@@ -124,8 +124,6 @@ struct ScrollTest : ControlTest {
 // at its limit or on a disabled bar changes nothing, and the thumb follows
 // the value over the 198-pixel track.
 TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
-    // A click on an arrow at its limit or on a disabled bar, and the thumb that
-    // follows the value over the 198-pixel track.
     const struct {
         i32 value, clicked, enabled, thumbY;
     } cases[] = {
@@ -144,6 +142,7 @@ TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
         EXPECT_EQ(thumb->y, c.thumbY);
         EXPECT_EQ(gMouseInput.clickedId, c.enabled ? 0 : c.clicked) << "a disabled bar leaves it";
     }
+    // The arrow held from 0.
     value = 0;
     gMouseInput.pressedId = 11;
     std::vector<i32> values;
