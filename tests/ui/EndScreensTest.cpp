@@ -371,7 +371,9 @@ TEST_F(PromptTest, CaptionIsCentredAndTheMarkerNeedsTheBand) {
     EXPECT_EQ(gEnterFrame.selection, 1);
 }
 
-TEST_F(PromptTest, LongCaptionIsCutToItsBufferAndTheTalkStillStepsPastIt) {
+// A long caption is cut to its buffer and the talk still steps past it; a
+// caption without its end mark stops at the end of the talk's window.
+TEST_F(PromptTest, LongAndUnendedCaptions) {
     std::string longText;
     for (int i = 0; i < 60; ++i) longText += "洞";
     StartPrompt(longText);
@@ -384,9 +386,6 @@ TEST_F(PromptTest, LongCaptionIsCutToItsBufferAndTheTalkStillStepsPastIt) {
     ASSERT_TRUE(TalkDone());
     EXPECT_TRUE(GetGameFlag(kPassFlag));
     EXPECT_TRUE(h.boxes().empty());
-}
-
-TEST_F(PromptTest, CaptionWithoutItsMarkStopsAtTheWindowEnd) {
     // A prompt command in the last 20 bytes of a short window, with no end mark.
     const u32 window = 64;
     std::memset(gTalkBuffer, 'a', window);
