@@ -8,7 +8,6 @@
 #include "ui/ActPic.h"
 #include "ui/ScreenState.h"
 #include "ui/MainMenu.h"
-#include "screens/ScreenManager.h"
 #include "menu/ItemFrame.h"
 #include "story/ScreenCalls.h"
 #include "ui/Screens.h"
@@ -41,7 +40,9 @@ struct ScreenTest : ::testing::Test {
     }
 };
 
-TEST_F(ScreenTest, TitleOpensOnTheFirstFrameAndRuns) {
+// The title opens on the first frame and runs, waiting for the player; a
+// running screen redraws the canvas from black each frame.
+TEST_F(ScreenTest, TitleOpensRunsAndRedrawsFromBlack) {
     EXPECT_EQ(gFrameId, kScreenBit | 0u);
     h.RunFrames(1);
     EXPECT_NE(gMainMenuFrame, nullptr);
@@ -50,66 +51,6 @@ TEST_F(ScreenTest, TitleOpensOnTheFirstFrameAndRuns) {
     EXPECT_EQ(gMouseInput.cursorPic, gCursorPic);
     h.RunFrames(5);
     EXPECT_EQ(gFrameId, kScreenBit | 0u) << "the title waits for the player";
-}
-
-TEST_F(ScreenTest, OpenMayCloseAtOnceBecauseThePhaseIsSetFirst) {
-    ToMapMode();
-    OpenItemFrame(0);  // nothing owned: the chooser closes in its Open
-    h.RunFrames(1);
-    EXPECT_NE(gItemFrame, nullptr);
-    EXPECT_EQ(gFramePhase, 2u) << "the manager's phase 1 came before Open";
-    h.RunFrames(1);
-    EXPECT_EQ(gItemFrame, nullptr);
-    EXPECT_EQ(gFrameId, 0u) << "opened from map mode, back to map mode";
-    EXPECT_EQ(gCursorPic, nullptr);
-}
-
-// Ids past 32 and screens whose object another module makes, missing, go back
-// to map mode at once.
-TEST_F(ScreenTest, UnknownIdsAndMissingObjectsReturnToMapMode) {
-    ToMapMode();
-    for (u32 word : {kScreenBit | 33, 0x8FFFFFFFu, kScreenBit | 14, kScreenBit | 15,
-                     kScreenBit | 19, kScreenBit | 21, kScreenBit | 24, kScreenBit | 32}) {
-        gFrameId = word;
-        h.RunFrames(1);
-        EXPECT_EQ(gFrameId, 0u) << std::hex << word;
-        EXPECT_EQ(gFramePhase, 0u) << std::hex << word;
-        EXPECT_EQ(gCursorPic, nullptr);
-    }
-}
-
-TEST_F(ScreenTest, ObjectMadeElsewhereIsFreedAfterItsCloseAndTheTopBitIsOptional) {
-    ToMapMode();
-    gItemFrame = new cItemFrame(7);
-    gFrameId = kScreenBit | 14;
-    h.RunFrames(2);
-    EXPECT_EQ(gItemFrame, nullptr);
-    EXPECT_EQ(gFrameId, 0u);
-    // A mode word without the top bit opens the same screen.
-    gFrameId = 3;
-    h.RunFrames(1);
-    EXPECT_NE(gEquipFrame, nullptr);
-    h.RunFrames(1);
-    EXPECT_EQ(gFramePhase, 1u) << "the equipment page runs";
-}
-
-TEST_F(ScreenTest, EveryCloseClearsControlsAndPictures) {
-    ToMapMode();
-    for (u32 id : {2u, 28u, 29u}) {
-        gFrameId = kScreenBit | id;
-        h.RunFrames(1);
-        new cControl(10, 10);
-        new cActPic(9002, 7);
-        ASSERT_FALSE(gControlList.empty());
-        gFramePhase = 2;  // the notices would stay a second
-        h.RunFrames(1);
-        EXPECT_TRUE(gControlList.empty()) << id;
-        EXPECT_TRUE(gActPicList.empty()) << id;
-    }
-}
-
-TEST_F(ScreenTest, ARunningScreenRedrawsTheCanvasFromBlackEachFrame) {
-    h.RunFrames(2);
     i32 pitch = 0;
     u16* px = DisplayLock(gDrawSurface, &pitch);
     ASSERT_NE(px, nullptr);
@@ -121,6 +62,52 @@ TEST_F(ScreenTest, ARunningScreenRedrawsTheCanvasFromBlackEachFrame) {
     EXPECT_EQ(px[10 * pitch / 2 + 600], 0) << "nothing of the title lies there";
     DisplayUnlock(gDrawSurface);
     EXPECT_GT(DisplayFrameCount(), shown);
+}
+
+// From map mode: an Open may close at once because the phase is set first;
+// ids past 32 and screens whose object another module makes, missing, go back
+// to map mode at once; every close clears controls and pictures; an object
+// made elsewhere is freed after its close, and the top bit is optional.
+TEST_F(ScreenTest, MapModeOpensAndCloses) {
+    ToMapMode();
+    OpenItemFrame(0);  // nothing owned: the chooser closes in its Open
+    h.RunFrames(1);
+    EXPECT_NE(gItemFrame, nullptr);
+    EXPECT_EQ(gFramePhase, 2u) << "the manager's phase 1 came before Open";
+    h.RunFrames(1);
+    EXPECT_EQ(gItemFrame, nullptr);
+    EXPECT_EQ(gFrameId, 0u) << "opened from map mode, back to map mode";
+    EXPECT_EQ(gCursorPic, nullptr);
+    for (u32 word : {kScreenBit | 33, 0x8FFFFFFFu, kScreenBit | 14, kScreenBit | 15,
+                     kScreenBit | 19, kScreenBit | 21, kScreenBit | 24, kScreenBit | 32}) {
+        gFrameId = word;
+        h.RunFrames(1);
+        EXPECT_EQ(gFrameId, 0u) << std::hex << word;
+        EXPECT_EQ(gFramePhase, 0u) << std::hex << word;
+        EXPECT_EQ(gCursorPic, nullptr);
+    }
+    for (u32 id : {2u, 28u, 29u}) {
+        gFrameId = kScreenBit | id;
+        h.RunFrames(1);
+        new cControl(10, 10);
+        new cActPic(9002, 7);
+        ASSERT_FALSE(gControlList.empty());
+        gFramePhase = 2;  // the notices would stay a second
+        h.RunFrames(1);
+        EXPECT_TRUE(gControlList.empty()) << id;
+        EXPECT_TRUE(gActPicList.empty()) << id;
+    }
+    gItemFrame = new cItemFrame(7);
+    gFrameId = kScreenBit | 14;
+    h.RunFrames(2);
+    EXPECT_EQ(gItemFrame, nullptr);
+    EXPECT_EQ(gFrameId, 0u);
+    // A mode word without the top bit opens the same screen.
+    gFrameId = 3;
+    h.RunFrames(1);
+    EXPECT_NE(gEquipFrame, nullptr);
+    h.RunFrames(1);
+    EXPECT_EQ(gFramePhase, 1u) << "the equipment page runs";
 }
 
 }  // namespace

@@ -1,15 +1,28 @@
-// Controls, the scroll bar and interface colours.
+// Controls, the scroll bar, interface colours and input; the title's buttons
+// with the sample game's interface pictures, its keys, F10, cursor and video.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <set>
 
+#include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+#include "engine/DInput.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "support/Harness.h"
-#include "ui/Control.h"
-#include "ui/UiInput.h"
 #include "platform/Backend.h"
+#include "platform/Input.h"
+#include "support/Harness.h"
+#include "support/Input.h"
+#include "support/SysScreenSupport.h"
+#include "ui/ActPic.h"
+#include "ui/Control.h"
+#include "ui/MainMenu.h"
+#include "ui/Screens.h"
+#include "ui/SettingsFrame.h"
+#include "ui/UiInput.h"
 
 namespace {
 
@@ -18,7 +31,9 @@ struct ControlTest : ::testing::Test {
     ~ControlTest() override { ClearFrameObjects(); }
 };
 
-TEST_F(ControlTest, NumbersArePaddedToTenColumns) {
+// Numbers are padded to ten columns; controls register in creation order and
+// leave on delete; colours are Windows colour references.
+TEST_F(ControlTest, NumbersOrderAndColours) {
     const struct {
         i32 value, padded;
         const char* text;
@@ -28,9 +43,6 @@ TEST_F(ControlTest, NumbersArePaddedToTenColumns) {
         FormatControlNumber(s, sizeof(s), c.value, c.padded);
         EXPECT_STREQ(s, c.text);
     }
-}
-
-TEST_F(ControlTest, ControlsRegisterInCreationOrderAndLeaveOnDelete) {
     cControl* a = new cControl(0, 0);
     cControl* b = new cControl(5, 5);
     cControl* c = new cControl(9, 9);
@@ -41,9 +53,6 @@ TEST_F(ControlTest, ControlsRegisterInCreationOrderAndLeaveOnDelete) {
     EXPECT_EQ(gControlList, (std::deque<cControl*>{c, b, a}));
     delete b;
     EXPECT_EQ(gControlList, (std::deque<cControl*>{c, a}));
-}
-
-TEST_F(ControlTest, ColoursAreWindowsColourReferences) {
     ResetPixelFormat();  // 5-5-5
     EXPECT_EQ(ColorRefToScreen(0x0000FF), 0x7C00) << "red is the low byte";
     EXPECT_EQ(ColorRefToScreen(0x00FFFF), 0x7FE0) << "yellow";
@@ -111,30 +120,10 @@ struct ScrollTest : ControlTest {
     }
 };
 
-TEST_F(ScrollTest, HeldArrowRepeatsAfter800msThenEvery100ms) {
-    gMouseInput.pressedId = 11;
-    std::vector<i32> values;
-    for (int f = 0; f <= 24; ++f) {  // 0 .. 1200 ms
-        Frame();
-        values.push_back(value);
-    }
-    // steps at 800, 900, 1000, 1100 and 1200 ms (frames 16, 18, 20, 22, 24)
-    EXPECT_EQ(values[15], 0);
-    EXPECT_EQ(values[16], 1);
-    EXPECT_EQ(values[17], 1);
-    EXPECT_EQ(values[18], 2);
-    EXPECT_EQ(values[24], 5);
-    gMouseInput.pressedId = 0;
-    gMouseInput.clickedId = 11;  // the release over the arrow clicks it once more
-    Frame();
-    EXPECT_EQ(value, 6);
-    EXPECT_EQ(gMouseInput.clickedId, 0) << "the bar takes the click";
-    EXPECT_EQ(bar.heldId, -1);
-}
-
-// A click on an arrow at its limit or on a disabled bar, and the thumb that
-// follows the value over the 198-pixel track.
-TEST_F(ScrollTest, ClicksAtTheLimitsOrDisabledChangeNothingAndTheThumbFollows) {
+// A held arrow repeats after 800 ms, then every 100 ms. A click on an arrow
+// at its limit or on a disabled bar changes nothing, and the thumb follows
+// the value over the 198-pixel track.
+TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
     const struct {
         i32 value, clicked, enabled, thumbY;
     } cases[] = {
@@ -153,9 +142,39 @@ TEST_F(ScrollTest, ClicksAtTheLimitsOrDisabledChangeNothingAndTheThumbFollows) {
         EXPECT_EQ(thumb->y, c.thumbY);
         EXPECT_EQ(gMouseInput.clickedId, c.enabled ? 0 : c.clicked) << "a disabled bar leaves it";
     }
+    // The arrow held from 0.
+    value = 0;
+    gMouseInput.pressedId = 11;
+    std::vector<i32> values;
+    for (int f = 0; f <= 24; ++f) {  // 0 .. 1200 ms
+        Frame();
+        values.push_back(value);
+    }
+    // steps at 800, 900, 1000, 1100 and 1200 ms (frames 16, 18, 20, 22, 24)
+    std::vector<i32> expect(16, 0);
+    for (i32 v : {1, 1, 2, 2, 3, 3, 4, 4, 5}) expect.push_back(v);
+    EXPECT_EQ(values, expect);
+    gMouseInput.pressedId = 0;
+    gMouseInput.clickedId = 11;  // the release over the arrow clicks it once more
+    Frame();
+    EXPECT_EQ(value, 6);
+    EXPECT_EQ(gMouseInput.clickedId, 0) << "the bar takes the click";
+    EXPECT_EQ(bar.heldId, -1);
 }
 
-TEST_F(ScrollTest, EmptyRangeAndZeroTravelNeverDivideByZero) {
+// Dragging the thumb sets the value; an empty range and a track without
+// travel never divide by zero.
+TEST_F(ScrollTest, DragEmptyRangeAndZeroTravel) {
+    gMouseInput.pressedId = 13;
+    gMouseInput.y = 100;  // 5 pixels below the thumb's top
+    Frame();
+    EXPECT_EQ(gMouseInput.captured, 1u);
+    gMouseInput.pressedId = 0;
+    gMouseInput.y = 5 + 95 + 99;
+    Frame();
+    EXPECT_EQ(value, 10);
+    EXPECT_EQ(thumb->y, 194);
+    gMouseInput.captured = 0;
     bar.maximum = 0;
     Frame();
     EXPECT_EQ(thumb->y, bar.trackEnd) << "no range: the thumb rests at the end";
@@ -169,16 +188,340 @@ TEST_F(ScrollTest, EmptyRangeAndZeroTravelNeverDivideByZero) {
     EXPECT_EQ(thumb->y, 95);
 }
 
-TEST_F(ScrollTest, DraggingTheThumbSetsTheValue) {
-    gMouseInput.pressedId = 13;
-    gMouseInput.y = 100;  // 5 pixels below the thumb's top
-    Frame();
-    EXPECT_EQ(gMouseInput.captured, 1u);
-    gMouseInput.pressedId = 0;
-    gMouseInput.y = 5 + 95 + 99;
-    Frame();
-    EXPECT_EQ(value, 10);
-    EXPECT_EQ(thumb->y, 194);
+// One mouse update with the left button as given, at the current clock.
+void MouseFrame(bool left) {
+    PlatformSetMouseButtons(left, false);
+    gMouseInput.Update();
+}
+
+// A whole click: press, then release 10 ms later.
+void ClickAt(u32 gapBefore) {
+    PlatformAdvanceTime(gapBefore);
+    MouseFrame(true);
+    PlatformAdvanceTime(10);
+    MouseFrame(false);
+}
+
+struct InputTest : ::testing::Test {
+    Harness h;
+};
+
+// A second press is a double click up to 700 ms after the release, a third
+// is not another; the right button clicks at its release.
+TEST_F(InputTest, DoubleAndRightClicks) {
+    for (u32 gap : {700u, 701u}) {
+        gMouseInput.Reset();
+        ClickAt(0);
+        EXPECT_EQ(gMouseInput.doubleClick, 0u)
+            << "the first press after a reset is never a double click";
+        PlatformAdvanceTime(gap);  // the release set the click time
+        MouseFrame(true);
+        EXPECT_EQ(gMouseInput.doubleClick, gap <= 700 ? 1u : 0u) << gap << " ms";
+        MouseFrame(false);
+    }
+    gMouseInput.Reset();
+    ClickAt(0);
+    PlatformAdvanceTime(100);
+    MouseFrame(true);
+    ASSERT_EQ(gMouseInput.doubleClick, 1u);
+    gMouseInput.doubleClick = 0;
+    PlatformAdvanceTime(10);
+    MouseFrame(false);  // this release does set the click time again
+    PlatformAdvanceTime(50);
+    gMouseInput.lastClickTime = timeGetTime() - 1000;  // as the double click left it
+    MouseFrame(true);
+    EXPECT_EQ(gMouseInput.doubleClick, 0u);
+    MouseFrame(false);
+    gMouseInput.Reset();
+    PlatformSetMouseButtons(false, true);
+    gMouseInput.Update();
+    EXPECT_EQ(gMouseInput.rightHeld, 1u);
+    EXPECT_EQ(gMouseInput.rightClick, 0u);
+    PlatformSetMouseButtons(false, false);
+    gMouseInput.Update();
+    EXPECT_EQ(gMouseInput.rightClick, 1u);
+    EXPECT_EQ(gMouseInput.rightHeld, 0u);
+}
+
+// Holding confirm: a press at 0, repeats at 600 and then every 200 ms.
+// Released keys press anew and a new press restarts the repeat.
+TEST_F(InputTest, HeldKeysRepeatAndReleasedKeysPressAnew) {
+    PlatformSetKey(28, true);
+    std::vector<u32> fired;
+    for (u32 t = 0; t <= 1000; t += 50) {
+        if (gKeyInput.IsPressed(kKeyConfirm)) fired.push_back(t);
+        PlatformAdvanceTime(50);
+    }
+    EXPECT_EQ(fired, (std::vector<u32>{0, 600, 800, 1000}));
+    PlatformSetKey(28, false);
+    PlatformSetKey(200, true);
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 1);
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0) << "a second test in one frame sees the key held";
+    PlatformSetKey(200, false);
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0);
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0);  // the key is seen up twice: the flags are clear
+    PlatformSetKey(200, true);
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 1);
+    // A new press of another key restarts the repeat timer the keys share.
+    PlatformAdvanceTime(500);
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0);
+    PlatformSetKey(208, true);
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyDown), 1);
+    PlatformAdvanceTime(200);  // 700 ms since up went down, 200 since down
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 0);
+    PlatformAdvanceTime(400);
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyUp), 1);
+}
+
+// Bindings outside the key table read as up; keys twelve and above are
+// never pressed.
+TEST_F(InputTest, BindingsOutsideTheTableAndKeysPastElevenReadAsUp) {
+    PlatformSetKey(0, true);
+    PlatformSetKey(255, true);
+    for (u32 code : {0u, 256u, 0xFFFFFFFFu}) {
+        gKeyBindings[kKeyConfirm] = code;
+        gKeyInput.Reset();
+        EXPECT_EQ(gKeyInput.IsPressed(kKeyConfirm), 0) << code;
+        EXPECT_EQ(IsKeyHeld(kKeyConfirm), 0) << code;
+    }
+    gKeyBindings[kKeyConfirm] = 255;
+    EXPECT_EQ(gKeyInput.IsPressed(kKeyConfirm), 1);
+    for (int k = 0; k < 256; ++k) PlatformSetKey(static_cast<u8>(k), true);
+    for (int n : {12, 13, 14, 15, -1}) EXPECT_EQ(gKeyInput.IsPressed(n), 0) << n;
+    EXPECT_EQ(IsKeyHeld(12), 0);
+}
+
+struct ArtTest : SysScreenTest {
+    void SetUp() override {
+        StartAtTheTitle();
+        ASSERT_TRUE(h.boxes().empty());
+    }
+    void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
+    void ClickButton(int k) { ClickAt(TitleButtonX(k), kTitleButtonY); }
+};
+
+TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
+    h.RunFrames(1);
+    // Smart mouse puts the cursor on the first button: it shows its hover picture.
+    EXPECT_EQ(gMouseInput.hoverId, kTitleNewGame);
+    EXPECT_EQ(CanvasAt(100, 455), Colour(9002, 8));
+    EXPECT_EQ(CanvasAt(180, 420), Colour(9002, 9));
+    EXPECT_EQ(CanvasAt(600, 455), Colour(9002, 13));
+    EXPECT_EQ(CanvasAt(320, 300), Colour(9002, gMainMenuFrame->titleAction)) << "the background";
+    // A digit control draws each digit frame in turn; an alpha picture ignores
+    // the hot spot.
+    i32 value = 7896;
+    cControl* digits = new cControl(10, 200);
+    digits->SetDigits(&value, new cActPic(9904, 0));
+    h.RunFrames(1);
+    EXPECT_EQ(CanvasAt(20, 210), Colour(9904, 7));
+    EXPECT_EQ(CanvasAt(10 + 96 + 10, 210), Colour(9904, 8));
+    EXPECT_EQ(CanvasAt(10 + 192 + 10, 210), Colour(9904, 9));
+    EXPECT_EQ(CanvasAt(10 + 288 + 10, 210), Colour(9904, 6));
+    EXPECT_EQ(digits->HitTest(), 0) << "a number is never hit";
+    cActPic* p = new cActPic(9002, 9);
+    p->SetAlpha(16);
+    cControl* c = new cControl(300, 100);
+    c->SetPics(p, nullptr, nullptr);
+    h.RunFrames(1);
+    EXPECT_EQ(CanvasAt(301, 101), Colour(9002, 9));
+    // The keys and confirm click the button under the cursor.
+    TapKey(h, kScanRight);  // onto load
+    EXPECT_EQ(gMouseInput.hoverId, kTitleLoad);
+    TapKey(h, kScanEnter, 2);
+    EXPECT_EQ(gFrameId, kScreenBit | 26);
+}
+
+// Settings and back make a second title without video; a release on another
+// button or confirm while held is no click; the quit button ends the program.
+TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
+    ClickButton(2);
+    h.RunFrames(3);
+    EXPECT_EQ(gFrameId, kScreenBit | 27);
+    ASSERT_NE(gSettingsFrame, nullptr);
+    TapKey(h, kScanEsc);  // cancel: back to the title
+    h.RunFrames(3);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_NE(gMainMenuFrame, nullptr);
+    EXPECT_FALSE(gRunState & kRunVideo);
+    gDInput.SetMousePos(TitleButtonX(0), kTitleButtonY);
+    h.RunFrames(1);
+    PlatformSetMouseButtons(true, false);
+    h.RunFrames(1);
+    EXPECT_EQ(gMouseInput.pressedId, kTitleNewGame);
+    gDInput.SetMousePos(TitleButtonX(1), kTitleButtonY);
+    h.RunFrames(1);
+    PlatformSetMouseButtons(false, false);
+    h.RunFrames(3);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gFramePhase, 1u);
+    // Nor is confirm while the button is held.
+    gDInput.SetMousePos(TitleButtonX(1), kTitleButtonY);
+    h.RunFrames(1);
+    PlatformSetMouseButtons(true, false);
+    h.RunFrames(1);
+    PlatformSetKey(28, true);
+    h.RunFrames(1);
+    PlatformSetKey(28, false);
+    PlatformSetMouseButtons(false, false);
+    h.RunFrames(3);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    // Game data count as initialised (flag 1), so the window's end releases the
+    // picture cache before the allocator's exit report.
+    SetGameFlag(1);
+    ClickButton(3);
+    h.RunFrames(4);
+    EXPECT_TRUE(h.quit());
+}
+
+// Two 140x50 buttons overlapping by 40 pixels, outside the title's own.
+struct OverlapTest : ArtTest {
+    cControl* a = nullptr;
+    cControl* b = nullptr;
+    void SetUp() override {
+        ArtTest::SetUp();
+        a = new cControl(100, 100);
+        a->SetButton(1, new cActPic(9002, 7), new cActPic(9002, 8), nullptr);
+        b = new cControl(200, 100);
+        b->SetButton(2, new cActPic(9002, 9), nullptr, nullptr);
+    }
+    i32 HitAt(i32 x, i32 y) {
+        gMouseInput.x = x;
+        gMouseInput.y = y;
+        return gMouseInput.HitTest();
+    }
+};
+
+// A button without a pressed picture shows its hover picture while pressed;
+// the frontmost shown control with an id takes the hit.
+TEST_F(OverlapTest, PressedPictureAndTheFrontmostHit) {
+    gDInput.SetMousePos(120, 120);
+    PlatformSetMouseButtons(true, false);
+    h.RunFrames(2);
+    EXPECT_EQ(gMouseInput.pressedId, 1);
+    EXPECT_EQ(CanvasAt(150, 140), Colour(9002, 8));
+    PlatformSetMouseButtons(false, false);
+    gDInput.SetMousePos(500, 300);  // off both
+    h.RunFrames(2);
+    EXPECT_EQ(HitAt(120, 120), 1);
+    EXPECT_EQ(HitAt(220, 120), 2);
+    EXPECT_EQ(HitAt(320, 120), 2);
+    EXPECT_EQ(HitAt(100, 160), 0) << "below the pictures";
+    a->BringToFront();
+    EXPECT_EQ(HitAt(220, 120), 1);
+    h.RunFrames(1);
+    EXPECT_EQ(CanvasAt(220, 120), Colour(9002, 7)) << "drawn last, on top";
+    b->BringToFront();
+    b->Hide();
+    EXPECT_EQ(HitAt(220, 120), 1);
+    b->Show();
+    b->id = 0;
+    EXPECT_EQ(HitAt(220, 120), 1) << "id 0 lets the one below take it";
+    a->id = 0;
+    EXPECT_EQ(HitAt(220, 120), 0);
+    a->id = 1;
+    a->kind = kCtlText;
+    EXPECT_EQ(HitAt(120, 120), 0) << "texts are never hit";
+}
+
+// The mouse moves in steps of two pixels at the game's speed 2.0: a cursor
+// point can come back one pixel short.
+struct TitleTest : ::testing::Test {
+    Harness h;
+    void Start() {
+        h.StartGame();
+        h.RunFrames(2);  // open, then one run
+        ASSERT_NE(gMainMenuFrame, nullptr);
+    }
+    void Tap(u8 code) { TapKey(h, code); }
+};
+
+// The keys walk the buttons. Each opening of the title: on the focused button
+// with smart mouse, the focus another screen left kept inside the four
+// buttons, the centre without; the title picture is one of three.
+TEST_F(TitleTest, KeysCursorAndPicture) {
+    const struct {
+        i32 focus;
+        u32 smart;
+        i32 x, y, button;
+    } cases[] = {
+        {2, 1, 445, 440, kTitleSettings},
+        {30, 1, TitleButtonX(3), kTitleButtonY, kTitleQuit},  // the skills page leaves 30 + k
+        {0, 0, 320, 240, -1},
+    };
+    Start();
+    // Left on new game goes to quit, right on quit to new game.
+    Tap(203);  // left
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(3), 1);
+    gMainMenuFrame->focus = kTitleQuit;
+    Tap(205);  // right
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(0), 1);
+    gMainMenuFrame->focus = kTitleLoad;
+    Tap(15);  // switch window: the next one
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(2), 1);
+    Tap(201);  // page up: onto the focused one
+    EXPECT_NEAR(gMouseInput.x, TitleButtonX(1), 1);
+    EXPECT_EQ(gMouseInput.y, kTitleButtonY);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.focus);
+        gMainMenuFrame->result = kTitleNone;  // to the map, then the title anew
+        gFramePhase = 2;
+        h.RunFrames(1);
+        gKeyFocus = c.focus;
+        gSmartMouse = c.smart;
+        gFrameId = kScreenBit | 0;
+        gFramePhase = 0;
+        h.RunFrames(2);
+        ASSERT_NE(gMainMenuFrame, nullptr);
+        EXPECT_NEAR(gMouseInput.x, c.x, 1);
+        EXPECT_EQ(gMouseInput.y, c.y);
+        if (c.button >= 0) {
+            EXPECT_EQ(gMainMenuFrame->focus, c.button);
+        }
+    }
+    // The title picture is one of three.
+    std::set<i32> seen;
+    for (int i = 0; i < 30; ++i) {
+        seen.insert(gMainMenuFrame->titleAction);
+        gMainMenuFrame->result = kTitleResSettings;
+        gFramePhase = 2;
+        h.RunFrames(3);
+        ASSERT_NE(gSettingsFrame, nullptr);
+        gSettingsFrame->result = 1;  // back to the title
+        gFramePhase = 2;
+        h.RunFrames(3);
+        ASSERT_NE(gMainMenuFrame, nullptr);
+    }
+    EXPECT_EQ(seen, (std::set<i32>{1, 2, 3}));
+}
+
+// F10 held from before the title is no fresh press; a fresh one opens the
+// quick-load notice, only with a quick save.
+TEST_F(TitleTest, F10OpensTheQuickLoadNoticeOnlyWithAQuickSave) {
+    h.StartGame();
+    WriteHostFile(h.Path("Save/Quick.sav"), {1, 2, 3});
+    PlatformSetKey(kScanF10, true);
+    h.RunFrames(4);
+    EXPECT_EQ(gFramePhase, 1u) << "held since before the open";
+    PlatformSetKey(kScanF10, false);
+    h.RunFrames(1);
+    PlatformSetKey(kScanF10, true);
+    h.RunFrames(1);
+    EXPECT_EQ(gFramePhase, 2u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 32);
+    ASSERT_NE(gQuickNoticeFrame, nullptr);
+    PlatformSetKey(kScanF10, false);
+    // The file is no save: the notice says so for a second and goes back to the title.
+    h.RunFrames(32);
+    EXPECT_EQ(gQuickNoticeFrame, nullptr);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    std::filesystem::remove(h.Path("Save/Quick.sav"));
+    PlatformSetKey(kScanF10, true);
+    h.RunFrames(3);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gFramePhase, 1u) << "no quick save: nothing";
 }
 
 }  // namespace

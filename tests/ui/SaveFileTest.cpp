@@ -1,35 +1,138 @@
-// The save file: its bytes from the layout table, round trips, the loaders
-// into the running game, and bad files that must change nothing.
+// Save files and the screens over them: the save's bytes from the layout table,
+// round trips, the developer tool and its file, the slot screens, a replay that
+// saves and loads through them, and bad files and failing file systems that
+// must change nothing of the running game.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <memory>
+#include <random>
+#include <regex>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
+#include "base/ByteIo.h"
+#include "battle/Battle.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+#include "data/Options.h"
+#include "engine/File.h"
+#include "engine/Lzo.h"
+#include "map/City.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "map/MapManage.h"
 #include "map/MapScene.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
+#include "map/StoryLink.h"
+#include "mhdata/Maps.h"
+#include "mhdata/SampleBattle.h"
+#include "mhdata/SampleTalks.h"
+#include "platform/FileCalls.h"
+#include "platform/HostFs.h"
+#include "platform/Input.h"
 #include "platform/TextCodec.h"
+#include "shell/Session.h"
+#include "shell/Settings.h"
+#include "shell/Startup.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
+#include "story/TextTools.h"
+#include "support/Harness.h"
+#include "support/Input.h"
+#include "support/SampleSession.h"
+#include "ui/Control.h"
 #include "ui/DevTool.h"
-#include "SaveTestSupport.h"
+#include "ui/MainMenu.h"
 #include "ui/SaveFile.h"
-#include "map/RoleTable.h"
-#include "map/City.h"
+#include "ui/SaveScreens.h"
+#include "ui/Screens.h"
+#include "ui/SysPanel.h"
+#include "ui/UiInput.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-// The running game packed as a save, without the header the clock moves.
-struct Snapshot {
-    std::vector<u8> bytes;
-    static Snapshot Take() {
-        SaveImage img;
-        BuildSaveImage(&img, nullptr);
-        img.header = SaveHeader{};  // the date moves with the clock
-        return {SaveImageBytes(img)};
+// The sample game's title left for a new game standing in the town.
+struct SampleTownTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        gOpeningVideoPending = 0;  // the sample's video would hold the ticks
+        h.RunFrames(2);
+        gMainMenuFrame->result = kTitleNone;
+        gFramePhase = 2;
+        h.RunFrames(1);
+        ASSERT_EQ(gFrameId, 0u);
+        NewGameData();
+        h.RunFrames(1);
+        ASSERT_EQ(gMapId, sampleMap::kTown);
+    }
+    // Opens screen id from map mode and runs its open and one run.
+    void Open(u32 id) {
+        gFrameId = kScreenBit | id;
+        h.RunFrames(2);
+        ASSERT_EQ(gFramePhase, 1u);
+    }
+    // From wherever the game stands to the title, whose load button opens the
+    // title's load screen (26).
+    void OpenTitleLoad() {
+        gFrameId = kScreenBit | 0;
+        h.RunFrames(2);
+        gMainMenuFrame->result = kTitleResLoad;
+        gFramePhase = 2;
+        h.RunFrames(3);
+        ASSERT_EQ(gFrameId, kScreenBit | 26);
+    }
+    // A click on control id that the screen reads on the next frame.
+    void Click(i32 id, i32 x, i32 y) {
+        gMouseInput.x = x;
+        gMouseInput.y = y;
+        gMouseInput.clickedId = id;
+        gMouseInput.MoveCursor(x, y);
+        h.RunFrames(1);
+    }
+    bool BoxSays(const char* caption, const char* text) {
+        for (const RecordedBox& b : h.boxes())
+            if (b.caption == caption && b.text.find(text) != std::string::npos) return true;
+        return false;
     }
 };
+
+// Reads one LZO block at off; returns its raw bytes and moves off past it.
+std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
+    u32 packed = LoadU32(&f[*off]);
+    u32 raw = LoadU32(&f[*off + 4]);
+    std::vector<u8> out(raw + 1);
+    EXPECT_EQ(
+        LzoUnpackExact(&f[*off + 8], static_cast<i32>(packed), out.data(), static_cast<i32>(raw)),
+        kLzoOk);
+    out.resize(raw);
+    *off += 8 + packed;
+    return out;
+}
+
+// The running game packed as a save, without the header the clock moves.
+std::vector<u8> Snapshot() {
+    SaveImage img;
+    BuildSaveImage(&img, nullptr);
+    img.header = SaveHeader{};  // the date moves with the clock
+    return SaveImageBytes(img);
+}
 
 struct SaveFileTest : SampleTownTest {
     void SetUp() override {
@@ -37,8 +140,10 @@ struct SaveFileTest : SampleTownTest {
         ASSERT_GT(gItemCount, 0);
         ASSERT_GT(gEquipageCount, 0);
         ASSERT_GT(gRoleRecordCount, 0);
+        fs::create_directories(h.Path("save"));  // the developer saves
     }
-    // A game state that differs from the new game in every item.
+    // A game state that differs from the new game in every item (of both the
+    // save and the developer save).
     void MakeKnownState() {
         gScriptVars[0] = 12345678;
         gScriptVars[200] = 77;
@@ -71,8 +176,50 @@ struct SaveFileTest : SampleTownTest {
         for (i32 i = 0; i < gRoleRecordCount; ++i)
             if (RecordWord(i, 0) != gMapId) otherRow = i;
         SetRecordWord(otherRow, 7, 0x1234);
+        for (int k = 0; k < 4; ++k) {
+            std::memset(gNewGame.entries[k].bytes, 0xA0 + k, sizeof(gNewGame.entries[k].bytes));
+            StoreU16(gNewGame.entries[k].bytes + 16, static_cast<u16>(10 + k));
+        }
     }
     i32 otherRow = 0;
+    // Items 7 to 13, which a save and a developer save share from off: 500
+    // bytes of flags with flag 324 set; the role records, 26 bytes a row; the
+    // player's place; time, variables, extra bytes (the developer save's), music
+    // rows and end mark; reserved bytes; the quake table; the script records.
+    // Leaves off past them.
+    void ExpectSharedItems(const std::vector<u8>& f, size_t* off, size_t extra,
+                           std::vector<u8>* varsOut) {
+        std::vector<u8> flags = UnpackAt(f, off);
+        ASSERT_EQ(flags.size(), 500u);
+        EXPECT_EQ(std::memcmp(flags.data(), gGameFlags, 500), 0);
+        std::vector<u8> roles = UnpackAt(f, off);
+        ASSERT_EQ(roles.size(), static_cast<size_t>(gRoleRecordCount) * 26);
+        EXPECT_EQ(LoadU16(&roles[otherRow * 26 + 14]), 0x1234);
+        const RoleSlot& p = gMapRoles[gPlayerSlot];
+        const i64 item9[7] = {gPlayerId,  gMapId,        p.x / 16,  p.y / 16,
+                              p.act->act, p.act->action, p.act->dir};
+        for (int i = 0; i < 7; ++i) EXPECT_EQ(LoadU32(&f[*off + 4 * i]), item9[i]) << i;
+        *off += 28;
+        std::vector<u8> vars = UnpackAt(f, off);
+        ASSERT_GE(vars.size(), 1030u + extra);
+        EXPECT_EQ((vars.size() - 1030 - extra) % 8, 0u);
+        EXPECT_EQ(LoadU32(&vars[0]), gGameTime);
+        EXPECT_EQ(LoadU32(&vars[4]), 12345678u);
+        EXPECT_EQ(LoadU32(&vars[4 + 4 * 200]), 77u);
+        EXPECT_EQ(LoadU16(&vars[vars.size() - 2]), 0);
+        EXPECT_EQ(f[*off + 100], 0x5A);
+        *off += 384;
+        EXPECT_EQ(LoadU16(&f[*off]), 6);
+        EXPECT_EQ(LoadU16(&f[*off + 2]), 0xFFFF);
+        EXPECT_EQ(f[*off + 4 + 3], 9);
+        *off += 132;
+        std::vector<u8> recs = UnpackAt(f, off);
+        ASSERT_EQ(recs.size(), 104u);
+        EXPECT_EQ(LoadU16(&recs[0]), 0x0101);
+        EXPECT_EQ(LoadU16(&recs[24]), 0xBEEF);
+        EXPECT_EQ(recs[52], 0);  // record B absent: zeros
+        if (varsOut) *varsOut = vars;
+    }
     std::vector<u8> Bytes() {
         SaveImage img;
         BuildSaveImage(&img, nullptr);
@@ -80,7 +227,9 @@ struct SaveFileTest : SampleTownTest {
     }
 };
 
-TEST(SaveTexts, DatesOnTheTwelveHourClock) {
+// The dates on the twelve-hour clock; money and play time keep their widths
+// (the layout test checks a full money field).
+TEST(SaveTexts, DatesMoneyAndPlayTime) {
     const struct {
         int month, day, hour, minute;
         const char* text;
@@ -93,12 +242,7 @@ TEST(SaveTexts, DatesOnTheTwelveHourClock) {
         FormatSaveDate(2024, c.month, c.day, c.hour, c.minute, d);
         EXPECT_EQ(std::string(d, 19), c.text);
     }
-}
-
-TEST(SaveTexts, MoneyAndPlayTimeKeepTheirWidths) {
     char m[kSaveMoneyBytes];
-    FormatSaveMoney(12345678, m);
-    EXPECT_EQ(std::string(m, 13), std::string(B5("金錢：")) + "1234567");
     FormatSaveMoney(42, m);
     EXPECT_EQ(std::string(m, 13), std::string(B5("金錢：")) + "     42");
     char t[kSaveTimeBytes];
@@ -114,7 +258,7 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     MakeKnownState();
     RoleSlot& p = gMapRoles[gPlayerSlot];
     ASSERT_NE(p.act, nullptr);
-    p.x = 16 * 7;
+    p.x = 16 * 7;  // item 9's cells 7 and 9, act 1234, action 5, direction 6
     p.y = 16 * 9;
     p.act->act = 1234;
     p.act->action = 5;
@@ -141,39 +285,8 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
               std::string(B5("金錢：")) + "1234567");
     EXPECT_EQ(std::memcmp(&f[38528], B5("遊戲時間："), 10), 0);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38538]), 2), "03");
-    // Item 7: 500 bytes of flags with flag 324 set.
     size_t off = 38548;
-    std::vector<u8> flags = UnpackAt(f, &off);
-    ASSERT_EQ(flags.size(), 500u);
-    EXPECT_EQ(std::memcmp(flags.data(), gGameFlags, 500), 0);
-    // Item 8: the role records, 26 bytes a row.
-    std::vector<u8> roles = UnpackAt(f, &off);
-    EXPECT_EQ(roles.size(), static_cast<size_t>(gRoleRecordCount) * 26);
-    EXPECT_EQ(LoadU16(&roles[otherRow * 26 + 14]), 0x1234);
-    // Item 9.
-    const u32 item9[7] = {gPlayerId, gMapId, 7, 9, 1234, 5, 6};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(LoadU32(&f[off + 4 * i]), item9[i]) << "word " << i;
-    off += 28;
-    // Item 10: time, variables, music rows, end mark.
-    std::vector<u8> vars = UnpackAt(f, &off);
-    ASSERT_GE(vars.size(), 1030u);
-    EXPECT_EQ((vars.size() - 1030) % 8, 0u);
-    EXPECT_EQ(LoadU32(&vars[0]), gGameTime);
-    EXPECT_EQ(LoadU32(&vars[4]), 12345678u);
-    EXPECT_EQ(LoadU32(&vars[4 + 4 * 200]), 77u);
-    EXPECT_EQ(LoadU16(&vars[vars.size() - 2]), 0);
-    // Items 11, 12, 13.
-    EXPECT_EQ(f[off + 100], 0x5A);
-    off += 384;
-    EXPECT_EQ(LoadU16(&f[off]), 6);
-    EXPECT_EQ(LoadU16(&f[off + 2]), 0xFFFF);
-    EXPECT_EQ(f[off + 4 + 3], 9);
-    off += 132;
-    std::vector<u8> recs = UnpackAt(f, &off);
-    ASSERT_EQ(recs.size(), 104u);
-    EXPECT_EQ(LoadU16(&recs[0]), 0x0101);
-    EXPECT_EQ(LoadU16(&recs[24]), 0xBEEF);
-    EXPECT_EQ(recs[52], 0);  // record B absent: zeros
+    ASSERT_NO_FATAL_FAILURE(ExpectSharedItems(f, &off, 0, nullptr));
     // Item 14 and what follows: the file ends after item 22.
     EXPECT_EQ(LoadU32(&f[off]), 3u);
     EXPECT_EQ(LoadU32(&f[off + 12]), 2u);
@@ -220,9 +333,7 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     gScriptRecordA = nullptr;
     ASSERT_EQ(LoadGameFromQuick(), 1);
     // Read back as 0 and 1: the swap of flag 324 is undone.
-    EXPECT_EQ(gParty[0], 0);
-    EXPECT_EQ(gParty[1], 1);
-    EXPECT_EQ(gParty[2], 4);
+    EXPECT_EQ(std::vector<i32>(gParty, gParty + 3), (std::vector<i32>{0, 1, 4}));
     EXPECT_EQ(GetGameFlag(10), 1);
     EXPECT_EQ(gScriptRecordB, nullptr);
     EXPECT_EQ(static_cast<i32>(gQuakeCountdown), -1);
@@ -247,25 +358,16 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     EXPECT_EQ(gOwnedEquipage[5].id, gEquipageCount - 1);
     EXPECT_EQ(std::memcmp(a.formation, b.formation, 32), 0);
     EXPECT_EQ(std::memcmp(a.learned, b.learned, sizeof(a.learned)), 0);
-    EXPECT_EQ(a.playerId, b.playerId);
-    EXPECT_EQ(a.mapId, b.mapId);
-    EXPECT_EQ(a.cellX, b.cellX);
-    EXPECT_EQ(a.cellY, b.cellY);
-}
-
-TEST_F(SaveFileTest, ARoleRowMissingFromTheTableIsSkipped) {
-    SaveImage img;
-    BuildSaveImage(&img, nullptr);
+    EXPECT_EQ(std::tie(a.playerId, a.mapId, a.cellX, a.cellY),
+              std::tie(b.playerId, b.mapId, b.cellX, b.cellY));
+    // A role row missing from the table is skipped.
     std::vector<u8> row(26, 0);
     StoreU16(&row[2], 0xFFF7);  // no such role
-    img.roleRows.insert(img.roleRows.end(), row.begin(), row.end());
-    std::vector<u8> f = SaveImageBytes(img);
-    WriteHostFile(h.Path("Save/Quick.sav"), f);
+    b.roleRows.insert(b.roleRows.end(), row.begin(), row.end());
+    WriteHostFile(h.Path("Save/Quick.sav"), SaveImageBytes(b));
     EXPECT_EQ(LoadGameFromQuick(), 1);
     EXPECT_EQ(FindRecord(0xFFF7), -1);
-}
-
-TEST_F(SaveFileTest, SlotFileNamesAndValidity) {
+    // Slot file names and validity.
     EXPECT_EQ(SlotPath(0).substr(SlotPath(0).size() - 13), "Save\\MH01.sav");
     EXPECT_EQ(SlotPath(98).substr(SlotPath(98).size() - 13), "Save\\MH99.sav");
     EXPECT_EQ(IsSlotUsed(2), 0);
@@ -294,7 +396,6 @@ struct BadSaveTest : SaveFileTest {
     void SetUp() override {
         SaveFileTest::SetUp();
         MakeKnownState();
-        std::filesystem::create_directories(h.Path("save"));
         ASSERT_EQ(WriteDevSave(1), 1);
         save = {"save", Bytes(), 38548,
                 [](const std::vector<u8>& f, DataError* why) {
@@ -327,9 +428,9 @@ struct BadSaveTest : SaveFileTest {
         why.offset = DataError::kNoOffset;
         EXPECT_FALSE(fmt.parse(f, &why));
         EXPECT_NE(why.offset, DataError::kNoOffset) << why.Message();
-        std::vector<u8> before = Snapshot::Take().bytes;
+        std::vector<u8> before = Snapshot();
         EXPECT_EQ(fmt.load(f), 0);
-        EXPECT_EQ(Snapshot::Take().bytes, before);
+        EXPECT_EQ(Snapshot(), before);
         EXPECT_EQ(gScriptVars[0], 31u);
     }
     // Offsets of the item boundaries of the save.
@@ -372,20 +473,29 @@ TEST_F(BadSaveTest, BothFormatsRefuseCutLongAndBadBlockFiles) {
         for (size_t cut : cuts)
             ExpectRefused(*fmt, {fmt->good.begin(), fmt->good.begin() + static_cast<long>(cut)},
                           "cut at " + std::to_string(cut));
-        ExpectRefused(*fmt, {fmt->good.begin(), fmt->good.end() - 1}, "one byte short");
-        std::vector<u8> f = fmt->good;
-        f.push_back(0);
-        ExpectRefused(*fmt, f, "one byte more");
-        for (const auto& [what, bad] : BadBlockVariants(fmt->good, fmt->firstBlock))
-            ExpectRefused(*fmt, bad, what);
+        // A byte short or long; the first packed block (its packed and raw
+        // sizes, then its bytes) with the raw size one short and one long, a
+        // packed size past the end of the file, packed bytes that do not unpack.
+        const size_t at = fmt->firstBlock;
+        const u32 packed = LoadU32(&fmt->good[at]), raw = LoadU32(&fmt->good[at + 4]);
+        const std::pair<const char*, std::function<void(std::vector<u8>&)>> spoils[] = {
+            {"one byte short", [](std::vector<u8>& f) { f.pop_back(); }},
+            {"one byte more", [](std::vector<u8>& f) { f.push_back(0); }},
+            {"raw size one short", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw - 1); }},
+            {"raw size one long", [&](std::vector<u8>& f) { StoreU32(&f[at + 4], raw + 1); }},
+            {"packed size past the end", [&](std::vector<u8>& f) { StoreU32(&f[at], 0x7FFFFFFF); }},
+            {"corrupt packed bytes",
+             [&](std::vector<u8>& f) { std::fill_n(f.begin() + at + 8, packed, 0xEE); }}};
+        for (const auto& [what, spoil] : spoils) {
+            std::vector<u8> f = fmt->good;
+            spoil(f);
+            ExpectRefused(*fmt, f, what);
+        }
     }
     EXPECT_EQ(IsQuickSaveValid(), 0);
     EXPECT_EQ(LoadDevSave(3), 0);  // missing
     EXPECT_EQ(LoadDevSave(99), 0);
-}
-
-// Counts and indexes the save's reader checks against their tables.
-TEST_F(BadSaveTest, RoleRowsQuestCountAndPartyEntriesOutOfRange) {
+    // Counts and indexes the save's reader checks against their tables.
     std::vector<u8> f = save.good;
     size_t roles = 38548 + 8 + LoadU32(&f[38548]);
     StoreU32(&f[roles + 4], LoadU32(&f[roles + 4]) + 1);  // not a multiple of 26
@@ -402,6 +512,901 @@ TEST_F(BadSaveTest, RoleRowsQuestCountAndPartyEntriesOutOfRange) {
         StoreU32(&f[b[15] + 4], static_cast<u32>(bad));  // formation[1]
         ExpectRefused(save, f, "formation entry");
     }
+}
+
+constexpr u8 kScanS = 31, kScanL = 38;
+
+struct DevToolTest : SaveFileTest {
+    void TearDown() override { PlatformReleaseAllKeys(); }
+    void Tap(u8 code) { TapKey(h, code); }
+    void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
+    std::string File(int slot) { return h.Path("save/" + std::to_string(slot) + ".sav"); }
+};
+
+// The flag editor steps, toggles and repeats through the tick; the starting
+// value becomes one; Esc or the player's save leaves the tool.
+TEST_F(DevToolTest, FlagEditorAndTheWaysIntoAndOutOfTheTool) {
+    // A step wraps at both ends instead of folding over.
+    EXPECT_EQ(StepDebugFlag(3, -6), 8159);  // to the last flag, not 8156
+    EXPECT_EQ(StepDebugFlag(8100, 120), 0);
+    EXPECT_EQ(StepDebugFlag(130, -120), 10);
+    gDevToolActive = kDevToolOn;
+    Tap(kScanLeft);
+    EXPECT_EQ(gDevTool.flag, 8159);
+    Tap(kScanRight);
+    EXPECT_EQ(gDevTool.flag, 0);
+    Tap(kScanDown);
+    Tap(kScanPgDn);
+    EXPECT_EQ(gDevTool.flag, 126);
+    Tap(kScanUp);
+    Tap(kScanPgUp);
+    EXPECT_EQ(gDevTool.flag, 0);
+    // Held for five frames: acts on frames 1, 4 and 5.
+    PlatformSetKey(kScanRight, true);
+    h.RunFrames(5);
+    PlatformSetKey(kScanRight, false);
+    h.RunFrames(1);
+    EXPECT_EQ(gDevTool.flag, 3);
+    Tap(kScanPgDn);
+    ASSERT_EQ(gDevTool.flag, 123);
+    int before = GetGameFlag(123);
+    Tap(static_cast<u8>(gMapKeyCodes[1]));
+    EXPECT_EQ(GetGameFlag(123), before ? 0 : 1);
+    Tap(static_cast<u8>(gMapKeyCodes[1]));
+    EXPECT_EQ(GetGameFlag(123), before);
+    EXPECT_EQ(gDevToolActive, kDevToolOn);
+
+    gFrameId = 0x8000000Du;
+    OpenDebugTool();
+    EXPECT_EQ(gDevToolActive, kDevToolStarting);
+    h.RunFrames(1);
+    EXPECT_EQ(gDevToolActive, kDevToolOn);
+    EXPECT_EQ(gDevTool.page, 0);
+    Tap(kScanF2);
+    EXPECT_EQ(gDevTool.page, 1);
+    EXPECT_EQ(gDevTool.rows[0].state, 1);  // no files yet
+    PlatformSetKey(kScanEsc, true);
+    h.RunFrames(1);
+    PlatformSetKey(kScanEsc, false);
+    EXPECT_EQ(gDevToolActive, kDevToolOff);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gDevTool.rows[0].state, 0);
+    // The player's save leaves the tool too, its rows freed.
+    MakeKnownState();
+    ASSERT_EQ(WriteDevSave(0), 1);
+    gDevToolActive = kDevToolOn;
+    gCurrentSlot = 0;
+    ReadDebugSlotPage();
+    ASSERT_EQ(gDevTool.rows[0].state, 2);
+    ASSERT_EQ(SaveToSlotFile(10), 1);
+    EXPECT_EQ(gDevToolActive, kDevToolOff);
+    EXPECT_EQ(gDevTool.rows[0].state, 0);
+    EXPECT_EQ(gDevTool.rows[0].thumb, nullptr);
+}
+
+// The file follows its layout; loading it gives back its own items only.
+TEST_F(DevToolTest, FileLayoutAndRoundTrip) {
+    MakeKnownState();
+    SetGameFlag(3999);  // the last flag of the 500 bytes
+    i32 party0 = gParty[0];
+    ASSERT_EQ(WriteDevSave(9), 1);
+    std::vector<u8> f = ReadHostFile(File(9));
+    ASSERT_GT(f.size(), 38444u);
+    for (int i = 0; i < 12; ++i) EXPECT_TRUE(f[i] >= '0' && f[i] <= '9') << i;
+    EXPECT_EQ(std::memcmp(&f[38412], gMap.name, std::min<size_t>(32, std::strlen(gMap.name))), 0);
+    size_t off = 38444;
+    std::vector<u8> vars;
+    ASSERT_NO_FATAL_FAILURE(ExpectSharedItems(f, &off, 240, &vars));
+    for (int k = 0; k < 4; ++k) {
+        const u8* rec = &vars[1028 + 60 * k];
+        EXPECT_EQ(rec[0], 0xA0 + k);
+        EXPECT_EQ(LoadU16(rec + 16), 10 + k);
+        EXPECT_EQ(LoadU32(rec + 38), 0u) << "bytes 38-41 of record " << k;
+        EXPECT_EQ(rec[37], 0xA0 + k);
+    }
+    EXPECT_EQ(off, f.size());  // the file ends after the script records
+
+    u32 savedMap = gMapId;
+    gScriptVars[0] = 1;
+    gScriptVars[200] = 0;
+    gGameTime = 5;
+    ClearGameFlag(77);
+    ClearGameFlag(3999);
+    SetGameFlag(3998);
+    gSaveReserved[100] = 0;
+    gQuestList = {7};  // not in the file: stays
+    gDevToolActive = kDevToolOn;
+    ReadDebugSlotPage();
+    ASSERT_EQ(LoadDevSave(9), 1);
+    EXPECT_EQ(gScriptVars[0], 12345678u);
+    EXPECT_EQ(gScriptVars[200], 77u);
+    EXPECT_EQ(gGameTime, 3u * 3600 + 25 * 60 + 9);
+    EXPECT_TRUE(GetGameFlag(77));
+    EXPECT_TRUE(GetGameFlag(3999));
+    EXPECT_FALSE(GetGameFlag(3998));
+    EXPECT_EQ(gSaveReserved[100], 0x5A);
+    EXPECT_EQ(gMapId, savedMap);
+    EXPECT_EQ(gQuestList, (std::deque<u32>{7}));
+    EXPECT_EQ(gParty[0], party0);
+    EXPECT_EQ(gCurrentSlot, 9);
+    EXPECT_EQ(gDevToolActive, kDevToolOff);
+    EXPECT_EQ(gDevTool.rows[0].state, 0);  // rows freed on the way out
+    // A file naming a map the database lacks is refused; the game stays as it is.
+    gMapId = 999;
+    ASSERT_EQ(WriteDevSave(8), 1);
+    gMapId = savedMap;
+    gScriptVars[0] = 5;
+    EXPECT_EQ(LoadDevSave(8), 0);
+    EXPECT_EQ(gScriptVars[0], 5u);
+    EXPECT_EQ(gMapId, savedMap);
+    EXPECT_EQ(gCurrentSlot, 9);
+}
+
+// The rows show the file, the newest slot is chosen, and the end mark is read
+// from a file's last four bytes.
+TEST_F(DevToolTest, RowsNewestSlotAndEndMark) {
+    MakeKnownState();
+    ASSERT_EQ(WriteDevSave(4), 1);
+    ASSERT_EQ(WriteDevSave(7), 1);
+    EXPECT_EQ(AnyDebugSaveExists(), 1);
+    auto now = std::filesystem::file_time_type::clock::now();
+    std::filesystem::last_write_time(File(7), now - std::chrono::hours(2));
+    std::filesystem::last_write_time(File(4), now - std::chrono::hours(1));
+    gCurrentSlot = 0;
+    SelectNewestDebugSlot();
+    EXPECT_EQ(gCurrentSlot, 4);
+    const DebugSlotInfo& empty = gDevTool.rows[0];  // slot 3
+    const DebugSlotInfo& row = gDevTool.rows[1];    // slot 4
+    EXPECT_EQ(empty.state, 1);
+    ASSERT_EQ(row.state, 2);
+    EXPECT_EQ(row.money, 12345678u);
+    EXPECT_EQ(row.playTime, 3u * 3600 + 25 * 60 + 9);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(row.partyValue[k], 10 + k);
+    ASSERT_NE(row.date, nullptr);
+    EXPECT_TRUE(std::regex_match(row.date, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d)"))) << row.date;
+    EXPECT_EQ(std::string(row.playTimeText),
+              std::string("03") + B5("時") + "25" + B5("分") + "09" + B5("秒"));
+    EXPECT_EQ(row.block[3], 9);
+    // The current slot's row walks, the others stand.
+    EXPECT_EQ(gDevTool.roleActs[1][0].action, 8);
+    EXPECT_EQ(gDevTool.roleActs[0][0].action, 0);
+    EXPECT_EQ(gDevTool.roleActs[2][3].act, 4);
+    EXPECT_EQ(gDevTool.roleActs[2][3].dir, 6);
+
+    WriteHostFile(File(0), {1, 2, 3, 0xEE, 0xEE, 0xFF, 0xFF});
+    WriteHostFile(File(1), {0xEE, 0xEE, 0xFF, 0xFF, 0});
+    WriteHostFile(File(2), {0xEE, 0xEE, 0xFF});
+    int expect[3] = {1, 0, 0};
+    for (int s = 0; s < 3; ++s) {
+        cFile f;
+        ASSERT_TRUE(f.Open(DevSavePath(s).c_str(), OPEN_EXISTING, GENERIC_READ));
+        EXPECT_EQ(HasDebugEndMark(&f), expect[s]) << s;
+    }
+    EXPECT_EQ(HasDebugEndMark(nullptr), 0);
+}
+
+TEST_F(DevToolTest, SavePageSavesAsksBeforeOverwritingAndLoads) {
+    MakeKnownState();
+    gCurrentSlot = 5;
+    gDevToolActive = kDevToolOn;
+    Tap(kScanF2);
+    ASSERT_EQ(gDevTool.page, 1);
+    // A click on the first row picks slot 3; down moves to 4.
+    ClickAt(100, 60);
+    EXPECT_EQ(gCurrentSlot, 3);
+    Tap(kScanDown);
+    EXPECT_EQ(gCurrentSlot, 4);
+    // The bottom arrow pages on by three.
+    ClickAt(610, 460);
+    EXPECT_EQ(gCurrentSlot, 7);
+    Tap(kScanPgUp);
+    EXPECT_EQ(gCurrentSlot, 4);
+    // An empty slot saves at once and leaves the tool.
+    Tap(kScanS);
+    EXPECT_TRUE(std::filesystem::exists(File(4)));
+    EXPECT_EQ(gDevToolActive, kDevToolOff);
+
+    // Over an existing file it asks; "否" keeps the file, confirm writes it.
+    auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(3);
+    std::filesystem::last_write_time(File(4), stamp);
+    gDevToolActive = kDevToolOn;
+    Tap(kScanF2);
+    ASSERT_EQ(gDevTool.rows[1].state, 2);
+    Tap(kScanS);
+    EXPECT_TRUE(gDevTool.asking);
+    ClickAt(312, 248);
+    EXPECT_FALSE(gDevTool.asking);
+    EXPECT_EQ(std::filesystem::last_write_time(File(4)), stamp);
+    EXPECT_EQ(gDevToolActive, kDevToolOn);
+    Tap(kScanS);
+    ASSERT_TRUE(gDevTool.asking);
+    Tap(static_cast<u8>(gMapKeyCodes[1]));
+    EXPECT_NE(std::filesystem::last_write_time(File(4)), stamp);
+    EXPECT_EQ(gDevToolActive, kDevToolOff);
+
+    // L loads the current slot's file.
+    gScriptVars[0] = 1;
+    gDevToolActive = kDevToolOn;
+    Tap(kScanF2);
+    Tap(kScanL);
+    EXPECT_EQ(gScriptVars[0], 12345678u);
+    EXPECT_EQ(gDevToolActive, kDevToolOff);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+struct FaultTest : SampleTownTest {
+    std::vector<std::string> Temporaries() {
+        std::vector<std::string> out;
+        std::error_code ec;
+        for (const char* dir : {"", "Save", "data", "ScrnShot"})
+            for (const auto& e : fs::directory_iterator(h.Path(dir), ec))
+                if (e.path().extension() == ".tmp") out.push_back(e.path().string());
+        return out;
+    }
+    void Restore(const std::string& path, const std::vector<u8>& bytes) {
+        if (bytes.empty())
+            fs::remove(path);
+        else
+            WriteHostFile(path, bytes);
+    }
+};
+
+u32 SavedMoney(const std::vector<u8>& bytes) {
+    SaveImage img;
+    return ParseSaveImage(bytes.data(), bytes.size(), &img, nullptr) ? img.scriptVars[0] : 0;
+}
+
+// One writer: its file, the call, and how to tell the old contents from the new.
+struct Writer {
+    const char* name;
+    std::string path;
+    std::function<int()> write;
+    std::function<bool(const std::vector<u8>&)> isNew;
+    bool saveBox;  // a player's save: the failure box names the reason
+};
+
+TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
+    gScriptVars[0] = 111;
+    ASSERT_EQ(SaveToSlotFile(0), 1);
+    ASSERT_EQ(QuickSave(), 1);
+    ASSERT_EQ(WriteDevSave(1), 1);
+    gTextSpeed = 3;
+    ASSERT_EQ(SaveOptions(), 1);
+    gScriptVars[0] = 222;
+    gTextSpeed = 9;
+    EnvValues env;
+    ASSERT_EQ(ReadEnvFile(&env), 1);
+    env.sfxVolume = 9;
+    std::vector<u16> shot(8 * 8, 0x1234);
+    std::string shotPath = h.Path("ScrnShot/00000.bmp");
+    // The map cache's table as the town's entry left it, its last slot aged anew.
+    CacheSlot slots[kCacheSlots];
+    ASSERT_TRUE(ReadCacheTable(slots));
+    slots[kCacheSlots - 1].age = 0x5A5A5A5Au;
+    constexpr size_t kLastAge = (kCacheSlots - 1) * kCacheSlotBytes + 8;
+    std::vector<Writer> writers = {
+        {"slot save", h.Path("Save/MH01.sav"), [] { return SaveToSlotFile(0); },
+         [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true},
+        {"quick save", h.Path("Save/Quick.sav"), [] { return QuickSave(); },
+         [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true},
+        {"options", h.Path("Save/Option.sav"), [] { return SaveOptions(); },
+         [](const std::vector<u8>& b) { return b.size() == 88 && b[28] == 9; }, false},
+        {"settings", h.Path("Env.dat"), [&env] { return WriteEnvFile(env); },
+         [](const std::vector<u8>& b) { return b.size() > 24 && b[24] == 9; }, false},
+        {"screenshot", shotPath,
+         [&] { return SaveScreenShot(shot.data(), 8, 8, "ScrnShot\\00000.bmp"); },
+         [](const std::vector<u8>& b) { return b.size() == 54 + 8 * 24; }, false},
+        {"developer save", HostPath(DevSavePath(1)), [] { return WriteDevSave(1); },
+         [](const std::vector<u8>& b) {
+             auto img = std::make_unique<DevSaveImage>();
+             return ParseDevSave(b.data(), b.size(), img.get(), nullptr) &&
+                    img->scriptVars[0] == 222;
+         },
+         true},
+        {"map cache table", h.Path("data/mcache.dat"),
+         [&slots] { return WriteCacheTable(slots) ? 1 : 0; },
+         [](const std::vector<u8>& b) {
+             return b.size() == kCacheSlots * kCacheSlotBytes &&
+                    LoadU32(b.data() + kLastAge) == 0x5A5A5A5Au;
+         },
+         false},
+    };
+    struct Fault {
+        FsFault kind;
+        int error;
+        bool forGood;
+        const char* reason;
+    };
+    // Once, a disk that fills up at the call or in the middle of a write, and a
+    // file system that stops answering for good.
+    const Fault faults[] = {{FsFault::kFail, EIO, false, "寫入時發生錯誤"},
+                            {FsFault::kFail, ENOSPC, true, "磁碟空間不足"},
+                            {FsFault::kShortWrite, ENOSPC, true, "磁碟空間不足"},
+                            {FsFault::kFail, EIO, true, "寫入時發生錯誤"}};
+    for (const Writer& w : writers) {
+        SCOPED_TRACE(w.name);
+        std::vector<u8> old = ReadHostFile(w.path);
+        ResetFileCalls();
+        ASSERT_EQ(w.write(), 1);
+        u32 calls = FsCallCount();
+        ASSERT_TRUE(w.isNew(ReadHostFile(w.path)));
+        int failures = 0;
+        for (u32 call = 1; call <= calls; ++call) {
+            for (const Fault& f : faults) {
+                SCOPED_TRACE("call " + std::to_string(call) + " error " + std::to_string(f.error));
+                Restore(w.path, old);
+                h.boxes().clear();
+                FsArmFault(call, f.kind, f.error, f.forGood);
+                int r = w.write();
+                ResetFileCalls();
+                std::vector<u8> now = ReadHostFile(w.path);
+                if (r == 1) {
+                    EXPECT_TRUE(w.isNew(now));
+                } else {
+                    ++failures;
+                    EXPECT_EQ(now, old);
+                    if (w.saveBox) {
+                        EXPECT_TRUE(BoxSays(B5("存檔"), B5(f.reason)));
+                    }
+                }
+                // A file system that stopped answering keeps the temporary
+                // file, and a screenshot whose last unlink alone failed does;
+                // the next start takes them away.
+                bool stopped = f.forGood && f.error != ENOSPC;
+                if (stopped || (r == 1 && std::string(w.name) == "screenshot"))
+                    RemoveLeftoverTemporaries();
+                EXPECT_TRUE(Temporaries().empty());
+                EXPECT_EQ(gScriptVars[0], 222u);
+                EXPECT_EQ(gMapId, sampleMap::kTown);
+            }
+        }
+        EXPECT_GE(failures, 3) << "the first call failing fails the write";
+        Restore(w.path, old);
+    }
+}
+
+TEST_F(FaultTest, AKillAtAnyCallOfTheSaveWriterLeavesTheOldOrTheNewSave) {
+    gScriptVars[0] = 111;
+    ASSERT_EQ(SaveToSlotFile(0), 1);
+    std::string path = h.Path("Save/MH01.sav");
+    std::vector<u8> old = ReadHostFile(path);
+    gScriptVars[0] = 222;
+    ResetFileCalls();
+    ASSERT_EQ(SaveToSlotFile(0), 1);
+    u32 calls = FsCallCount();
+    int olds = 0, news = 0;
+    for (u32 call = 1; call <= calls; ++call) {
+        for (FsFault kill : {FsFault::kStopBefore, FsFault::kStopAfter}) {
+            SCOPED_TRACE(call);
+            WriteHostFile(path, old);
+            FsArmFault(call, kill, EIO, false);
+            SaveToSlotFile(0);
+            ResetFileCalls();
+            // The next start: leftovers go, the save loads whole.
+            RemoveLeftoverTemporaries();
+            EXPECT_TRUE(Temporaries().empty());
+            auto img = ReadSaveFile(SlotPath(0), nullptr);
+            ASSERT_TRUE(img);
+            EXPECT_TRUE(img->scriptVars[0] == 111 || img->scriptVars[0] == 222);
+            (img->scriptVars[0] == 111 ? olds : news) += 1;
+        }
+    }
+    EXPECT_GT(olds, 0);
+    EXPECT_GT(news, 0);
+}
+
+TEST_F(FaultTest, MissingOrUnwritableSaveFoldersTellWhy) {
+    gScriptVars[0] = 5;
+    fs::rename(h.Path("Save"), h.Path("SaveAway"));
+    EXPECT_EQ(QuickSave(), 0);
+    EXPECT_TRUE(BoxSays(B5("存檔"), B5("找不到存檔資料夾")));
+    WriteHostFile(h.Path("Save"), {1, 2, 3});  // a file where the folder should be
+    h.boxes().clear();
+    EXPECT_EQ(SaveToSlotFile(4), 0);
+    EXPECT_TRUE(BoxSays(B5("存檔"), B5("找不到存檔資料夾")));
+    EXPECT_EQ(ReadHostFile(h.Path("Save")), (std::vector<u8>{1, 2, 3}));
+    fs::remove(h.Path("Save"));
+    fs::rename(h.Path("SaveAway"), h.Path("Save"));
+    if (::geteuid() != 0) {  // the superuser writes anywhere
+        fs::permissions(h.Path("Save"), fs::perms::owner_read | fs::perms::owner_exec);
+        h.boxes().clear();
+        EXPECT_EQ(QuickSave(), 0);
+        EXPECT_TRUE(BoxSays(B5("存檔"), B5("存檔資料夾無法寫入")));
+        fs::permissions(h.Path("Save"), fs::perms::owner_all);
+    }
+    EXPECT_EQ(gScriptVars[0], 5u);
+    EXPECT_EQ(gMapId, sampleMap::kTown);
+}
+
+TEST_F(FaultTest, ADoorAndALoadWithTheDiskFullEnterTheMapFromMemory) {
+    ASSERT_EQ(SaveToSlotFile(0), 1);
+    u32 unpacked = gMapsUnpacked;
+    FsSetDiskFull(true);
+    testing::internal::CaptureStderr();
+    // Twice through the door of the harbour master's room, never cached.
+    for (int pass = 0; pass < 2; ++pass) {
+        StartTalk(kSampleRoomTalk, gPlayerId);
+        bool inRoom = false;
+        for (int f = 0; f < 400 && TalkRunning(); ++f) {
+            h.RunFrames(1);
+            inRoom = inRoom || gMapId == sampleMap::kRoom;
+        }
+        EXPECT_TRUE(inRoom);
+        EXPECT_FALSE(TalkRunning());
+    }
+    EXPECT_EQ(gMapId, sampleMap::kTown);
+    EXPECT_EQ(gMapsUnpacked, unpacked);
+    // The load screen, with the cache emptied so the town must be unpacked again.
+    ReleaseMapView();
+    for (int i = 0; i < kCacheSlots; ++i) fs::remove(h.Path("data/" + std::to_string(i) + ".cm"));
+    fs::remove(h.Path("data/mcache.dat"));
+    gScriptVars[0] = 99;
+    Open(9);
+    Click(kSlotRows, 100, 60);
+    Click(kSlotBox, 250, 250);  // yes
+    EXPECT_NE(gScriptVars[0], 99u);
+    EXPECT_TRUE(h.RunUntil([] { return gFrameId == 0; }, 60));
+    h.RunFrames(5);
+    std::string told = testing::internal::GetCapturedStderr();
+    FsSetDiskFull(false);
+    EXPECT_FALSE(h.quit());
+    EXPECT_TRUE(h.boxes().empty());
+    EXPECT_EQ(gMapId, sampleMap::kTown);
+    ASSERT_NE(gMap.Pixel, nullptr);
+    EXPECT_GT(gMap.pixelSize, 0u);
+    size_t first = told.find("map cache");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(told.find("map cache", first + 1), std::string::npos) << "told once";
+}
+
+TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
+    gScriptVars[0] = 111;
+    ASSERT_EQ(SaveToSlotFile(0), 1);
+    ASSERT_EQ(QuickSave(), 1);
+    std::vector<u8> good = ReadHostFile(h.Path("Save/MH01.sav"));
+    auto img = ReadSaveFile(SlotPath(0), nullptr);
+    ASSERT_TRUE(img);
+    // A map the database lacks; an owned piece naming a record past the
+    // equipment table (a free place of the saved game).
+    const std::function<void(SaveImage&)> spoils[] = {
+        [](SaveImage& i) { i.mapId = 999; },
+        [](SaveImage& i) {
+            ASSERT_EQ(i.equipage[kOwnedEquipageCount - 1].id, -1);
+            i.equipage[kOwnedEquipageCount - 1].id = gEquipageCount;
+        },
+    };
+    std::vector<u8> lost;
+    for (const auto& spoil : spoils) {
+        auto bad = std::make_unique<SaveImage>(*img);
+        spoil(*bad);
+        lost = SaveImageBytes(*bad);
+        WriteHostFile(h.Path("Save/MH01.sav"), lost);
+        WriteHostFile(h.Path("Save/Quick.sav"), lost);
+        gScriptVars[0] = 222;
+        EXPECT_EQ(IsSlotUsed(0), 0);
+        // F10 finds nothing it can load and says so; the game goes on as it was.
+        QuickLoadKey();
+        h.RunFrames(2);
+        ASSERT_NE(gQuickNoticeFrame, nullptr);
+        EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("沒有快取記錄！"));
+        h.RunFrames(30);
+        EXPECT_EQ(gFrameId, 0u);
+        EXPECT_EQ(gScriptVars[0], 222u);
+        EXPECT_EQ(gMapId, sampleMap::kTown);
+        EXPECT_EQ(gOwnedEquipage[kOwnedEquipageCount - 1].id, -1);
+    }
+    // What "讀取中..." announced is what loads, even if the file goes bad meanwhile.
+    WriteHostFile(h.Path("Save/Quick.sav"), good);
+    QuickLoadKey();
+    h.RunFrames(2);
+    EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("讀取中..."));
+    WriteHostFile(h.Path("Save/Quick.sav"), lost);
+    h.RunFrames(30);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gScriptVars[0], 111u);
+    gScriptVars[0] = 222;
+    // The load screen lists it as empty and does not load it.
+    Open(9);
+    EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
+    Click(kSlotRows, 100, 60);
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
+    // A good save that turns bad between the question and "yes" gives the notice.
+    WriteHostFile(h.Path("Save/MH01.sav"), good);
+    gFramePhase = 2;
+    h.RunFrames(1);
+    Open(9);
+    Click(kSlotRows, 100, 60);
+    ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
+    WriteHostFile(h.Path("Save/MH01.sav"), lost);
+    Click(kSlotBox, 250, 250);
+    EXPECT_TRUE(BoxSays(B5("讀取進度"), B5("進度檔已損毀")));
+    EXPECT_EQ(gFrameId, kScreenBit | 9);
+    EXPECT_EQ(gScriptVars[0], 222u);
+    EXPECT_EQ(gMapId, sampleMap::kTown);
+    EXPECT_FALSE(h.quit());
+    // A worn piece that is not owned, or a player without a role record, is refused too.
+    img->mapId = sampleMap::kTown;
+    img->roles[0].equip[0] = 300;
+    DataError why;
+    EXPECT_FALSE(SaveIdsKnown(*img, &why));
+    img->roles[0].equip[0] = -1;
+    img->playerId = 0xFFFE;
+    EXPECT_FALSE(SaveIdsKnown(*img, &why));
+}
+
+TEST_F(FaultTest, AReadErrorInTheOptionsFileKeepsTheFile) {
+    gTextSpeed = 3;
+    gSaveSlotPos = 7;
+    ASSERT_EQ(SaveOptions(), 1);
+    std::vector<u8> good = ReadHostFile(h.Path("Save/Option.sav"));
+    ResetFileCalls();
+    LoadOptions();
+    u32 calls = FsCallCount();
+    ASSERT_EQ(gTextSpeed, 3u);
+    for (u32 call = 1; call < calls; ++call) {  // the last call closes the file
+        SCOPED_TRACE(call);
+        FsArmFault(call, FsFault::kFail, EIO, false);
+        LoadOptions();
+        ResetFileCalls();
+        EXPECT_TRUE(gOptionsHeld);
+        SaveOptions();  // as the end of the session and every save do
+        EXPECT_EQ(ReadHostFile(h.Path("Save/Option.sav")), good);
+    }
+    // Options the player chose are written all the same.
+    gTextSpeed = 5;
+    EXPECT_EQ(SaveOptions(true), 1);
+    EXPECT_EQ(ReadHostFile(h.Path("Save/Option.sav"))[28], 5);
+}
+
+// The settings file of the sample (no root: the game takes its own folder),
+// damaged at random and cut at every length: two starts each, both in the
+// game's own folder with its databases.
+TEST(Faults, DamagedSettingsFilesNeverMoveTheGameOutOfItsFolder) {
+    Harness h;
+    h.WriteSample();
+    std::vector<u8> good = ReadHostFile(h.Path("Env.dat"));
+    ASSERT_GT(good.size(), 46u);
+    std::vector<std::vector<u8>> cases;
+    std::mt19937 rng(34);
+    for (int i = 0; i < 300; ++i) {
+        std::vector<u8> b(rng() % 320);
+        for (u8& c : b) c = static_cast<u8>(rng() % 4 ? rng() : 0);  // zeros end texts
+        if (i % 2 && b.size() >= 4) b[0] = b[1] = b[2] = b[3] = 0xFF;
+        cases.push_back(b);
+    }
+    for (size_t n = 0; n < good.size(); ++n) cases.emplace_back(good.begin(), good.begin() + n);
+    fs::create_directories(h.Path("ScrnShot"));
+    auto folders = [&] {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(h.root())) out.push_back(e.path().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    std::vector<std::string> before = folders();
+    auto start = [&] {
+        ResetSettings();
+        ResetMapDb();
+        SetDefaultKeys();
+        ReadSettings();
+        SetRunMark();
+        std::error_code ec;
+        bool home = fs::equivalent(HostPath(gBasePath), h.root(), ec);
+        bool databases = OpenMapDatabases() != 0;
+        return home && databases;
+    };
+    int n = 0;
+    for (const auto& bytes : cases) {
+        SCOPED_TRACE(n++);
+        WriteHostFile(h.Path("Env.dat"), bytes);
+        WriteHostFile(h.Path("ScrnShot/00001.bmp.tmp"), {1});
+        EXPECT_TRUE(start()) << gBasePath;
+        EXPECT_FALSE(fs::exists(h.Path("ScrnShot/00001.bmp.tmp")));
+        EXPECT_TRUE(start()) << gBasePath;  // after a first run that never ended cleanly
+        EXPECT_EQ(fs::file_size(h.Path("Env.dat")), good.size());
+    }
+    EXPECT_TRUE(h.boxes().empty());
+    EXPECT_EQ(folders(), before) << "no junk folders";
+}
+
+using SaveScreenTest = SampleTownTest;
+
+// The page buttons stop at slot 99; a position from a damaged options file is
+// clamped.
+TEST_F(SaveScreenTest, PageButtonsAndTheRememberedPositionStopAtTheLastSlot) {
+    gSaveSlotPos = 94;  // slot 95 on row 0
+    Open(9);
+    Click(kSlotPageDown, 320, 430);
+    EXPECT_EQ(gSaveLoadFrame->top, 96);
+    EXPECT_EQ(std::string(gSaveLoadFrame->rows[2].number), "99");
+    gSaveSlotPos = 2999;
+    gFramePhase = 2;
+    h.RunFrames(1);
+    Open(9);
+    EXPECT_EQ(gSaveLoadFrame->top, 96);
+}
+
+// A load in play asks first; the zoom that follows sits at y 52 and ends after
+// 803 ms whatever the frame rate. (The title's load asks nothing: the slot-key
+// and game-ended tests load from there.)
+TEST_F(SaveScreenTest, LoadInPlayAsksThenZoomsFor803ms) {
+    gScriptVars[0] = 777;
+    ASSERT_EQ(SaveToSlotFile(0), 1);
+    gScriptVars[0] = 1;
+    gSaveSlotPos = 0;
+    Open(9);
+    // Each row's money and play time stand at (163, y + 4) and (280, y + 4).
+    for (int r = 0; r < 3; ++r) {
+        const SaveRowView& v = gSaveLoadFrame->rows[r];
+        const i32 y = 141 + 124 * r + 4;
+        EXPECT_EQ(std::make_pair(v.moneyCtl->x, v.moneyCtl->y), std::make_pair(163, y)) << r;
+        EXPECT_EQ(std::make_pair(v.timeCtl->x, v.timeCtl->y), std::make_pair(280, y)) << r;
+    }
+    EXPECT_STRNE(gSaveLoadFrame->rows[0].time, "");
+    Click(kSlotRows, 100, 60);
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 1u);
+    Click(kSlotBox, 250, 250);  // yes
+    EXPECT_EQ(gScriptVars[0], 777u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 15);
+    ASSERT_NE(gZoomFrame, nullptr);
+    EXPECT_EQ(gZoomFrame->y, 52);
+    h.RunFrames(1);
+    h.RunFrames(1, 700);
+    EXPECT_EQ(gFrameId, kScreenBit | 15);
+    h.RunFrames(1, 200);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gZoomFrame, nullptr);
+}
+
+// A game that ended released the databases whose counts size a save's item
+// and monster blocks: the load screen must not read every slot as empty then.
+// An empty slot does not load; cancel goes back to the title.
+TEST_F(SaveScreenTest, TitleLoadScreenAfterAGameEndedReadsTheSlotsAndLoadsNoEmptyOne) {
+    gScriptVars[0] = 4321;
+    ASSERT_EQ(SaveToSlotFile(2), 1);
+    WriteHostFile(h.Path("Save/MH01.sav"), std::vector<u8>(136001, 0));  // big, not a save
+    EndGame();
+    ASSERT_EQ(gItems, nullptr);
+    gScriptVars[0] = 0;
+    OpenTitleLoad();
+    EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
+    Click(kSlotRows, 100, 60);
+    EXPECT_EQ(gFrameId, kScreenBit | 26);
+    EXPECT_EQ(gFramePhase, 1u);
+    gMouseInput.rightClick = 1;
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    OpenTitleLoad();
+    EXPECT_NE(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
+    EXPECT_EQ(IsSlotUsed(2), 1);
+    Click(kSlotRows, 100, 50 + 124 * 2 + 10);
+    EXPECT_EQ(gScriptVars[0], 4321u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 15);
+}
+
+// F9 shows "儲存中..." and writes the quick save only after the notice.
+TEST_F(SaveScreenTest, QuickSaveNoticeSavesAfterASecond) {
+    QuickSaveKey();
+    h.RunFrames(2);
+    ASSERT_NE(gQuickNoticeFrame, nullptr);
+    EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("儲存中..."));
+    EXPECT_EQ(IsQuickSaveValid(), 0);
+    h.RunFrames(30);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(IsQuickSaveValid(), 1);
+}
+
+TEST_F(SaveScreenTest, QuickSavePageLoadsOnlyAQuickSaveAndAsksFirst) {
+    Open(25);
+    ASSERT_NE(gQuickSaveFrame, nullptr);
+    // Both boxes: money at x 263, play time at x 379, on the box's money line.
+    for (int b = 0; b < 2; ++b) {
+        const SaveRowView& v = gQuickSaveFrame->boxes[b];
+        const i32 y = b == 0 ? 201 : 372;
+        EXPECT_EQ(std::make_pair(v.moneyCtl->x, v.moneyCtl->y), std::make_pair(263, y)) << b;
+        EXPECT_EQ(std::make_pair(v.timeCtl->x, v.timeCtl->y), std::make_pair(379, y)) << b;
+    }
+    EXPECT_EQ(std::string(gQuickSaveFrame->boxes[0].money), B5("沒有資料"));
+    Click(kQuickBoxes, 300, 150);  // load without a quick save: nothing
+    EXPECT_EQ(gQuickSaveFrame->boxOpen, 0u);
+    Click(kQuickBoxes, 300, 300);  // save: at once (the keys test asks again)
+    EXPECT_EQ(std::strncmp(gQuickSaveFrame->boxes[1].money, B5("金錢："), 6), 0);
+    gScriptVars[0] = 99;
+    Click(kQuickBoxes, 300, 150);  // load: asks
+    EXPECT_EQ(gQuickSaveFrame->boxOpen, 1u);
+    Click(kQuickBox, 250, 250);  // yes
+    EXPECT_NE(gScriptVars[0], 99u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 15);
+}
+
+// A replay through the real tick with scripted keys and mouse: the title's new
+// game, the opening talk, a walk, the question answered, an encounter won on
+// auto battle, F9, changes, F10; then
+// a save into slot 3 through the system menu and the save screen, back to the
+// title and slot 3 loaded through the load screen.
+
+constexpr int kChangedFlag = 210;
+
+// What a save must give back. Flags below 100 are the engine's switches, some
+// of which a load sets on purpose; the story's flags start above them.
+struct GameState {
+    u16 map = 0, x = 0, y = 0;
+    std::array<u8, kSavedFlagBytes - 13> storyFlags{};
+    u32 money = 0;
+    std::array<i32, kPartySize> party{};
+
+    static GameState Take() {
+        GameState s;
+        s.map = static_cast<u16>(gMapId);
+        s.x = gMapRoles[gPlayerSlot].x;
+        s.y = gMapRoles[gPlayerSlot].y;
+        std::memcpy(s.storyFlags.data(), gGameFlags + 13, s.storyFlags.size());
+        s.money = gScriptVars[0];
+        std::memcpy(s.party.data(), gParty, sizeof(gParty));
+        return s;
+    }
+    bool operator==(const GameState&) const = default;
+};
+
+// The save of slot 3 without what the wall clock and the art decide (the date
+// and the thumbnail, which other tests check), packed again as the game packs it.
+std::vector<u8> ComparableSave(const std::vector<u8>& file) {
+    auto img = std::make_unique<SaveImage>();
+    DataError error;
+    EXPECT_TRUE(ParseSaveImage(file.data(), file.size(), img.get(), &error)) << error.Message();
+    std::memset(img->header.date, 0, sizeof(img->header.date));
+    std::memset(img->header.thumb, 0, sizeof(img->header.thumb));
+    return SaveImageBytes(*img);
+}
+
+// Compares with the golden save kept in the repository; MH_UPDATE_GOLDEN=1
+// writes it instead (after a change to the sample game or to what a save holds).
+void ExpectGoldenSave(const std::vector<u8>& bytes) {
+    const std::string path = std::string(MH_GOLDEN_DIR) + "/replay-slot3.sav";
+    if (const char* u = std::getenv("MH_UPDATE_GOLDEN"); u && *u == '1') {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return;
+    }
+    std::vector<u8> golden = ReadHostFile(path);
+    ASSERT_FALSE(golden.empty()) << path << " is missing";
+    EXPECT_TRUE(bytes == golden)
+        << "the replay's save differs from " << path << " (" << bytes.size() << " bytes against "
+        << golden.size() << "); if the change is meant, refresh it with\n"
+        << "  MH_UPDATE_GOLDEN=1 build/moonharbor_tests --gtest_filter='Replay.*'";
+}
+
+struct Replay : ::testing::Test {
+    Harness h;
+    SampleSession s{h};
+
+    // Plays to the point of the first save: a new game, the opening talk closed,
+    // the walk to the person and its question answered "yes".
+    void PlayToTheAnswer() {
+        s.NewGameFromTheTitle();
+        ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        ASSERT_GT(s.WalkToTheQuestion(), 0);
+        s.Tap(s.Confirm());
+        ASSERT_TRUE(h.RunUntil([] { return ChoiceOpen() && ChoicesShown(); }, 200));
+        s.Tap(s.Confirm());
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        ASSERT_TRUE(GetGameFlag(kSampleYesFlag));
+        h.RunFrames(15);  // the mouse lock after a box runs out
+        FightAnEncounter();
+    }
+    // The town's encounter, switched to auto battle: a slime's 20 gold and 12
+    // experience go into the saves.
+    void FightAnEncounter() {
+        const u32 money = gScriptVars[0];
+        const i32 exp = gRoleStats[0].exp;
+        gBattleRequest = sample_battle::kTownEncounter;
+        EnterBattle();
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 30));
+        s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
+        ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 3000));
+        ASSERT_EQ(gScriptVars[0], money + 20);
+        ASSERT_EQ(gRoleStats[0].exp, exp + 12);
+        ASSERT_TRUE(BackInMapMode(20));
+        h.RunFrames(15);
+    }
+    // Walks away, sets a story flag and spends money.
+    void ChangeTheState() {
+        u16 y = s.P().y;
+        PlatformSetKey(kArrowUp, true);
+        ASSERT_TRUE(h.RunUntil([&] { return s.P().y + 32 <= y; }, 60));
+        PlatformSetKey(kArrowUp, false);
+        h.RunFrames(10);
+        SetGameFlag(kChangedFlag);
+        gScriptVars[0] = 7;
+    }
+    void RightClick() {
+        PlatformSetMouseButtons(false, true);
+        h.RunFrames(1);
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(2);
+    }
+    // Runs until map mode is back with the player standing on the grid.
+    bool BackInMapMode(int limit) {
+        return h.RunUntil([] { return gFrameId == 0 && gPlayerSlot > 0; }, limit);
+    }
+};
+
+TEST_F(Replay, QuickSaveAndLoadThenSlotThreeThroughTheScreens) {
+    PlayToTheAnswer();
+    const GameState saved = GameState::Take();
+    ASSERT_EQ(saved.map, sampleMap::kTown);
+
+    // F9: the "saving" notice, then the quick save.
+    ASSERT_EQ(IsQuickSaveValid(), 0);
+    s.Tap(scan::kF9);
+    EXPECT_EQ(gFrameId & 0xFF, 28u);
+    ASSERT_TRUE(BackInMapMode(60));
+    ASSERT_EQ(IsQuickSaveValid(), 1);
+
+    ChangeTheState();
+    const GameState changed = GameState::Take();
+    ASSERT_NE(changed, saved);
+    ASSERT_NE(changed.y, saved.y);
+
+    // F10: the "loading" notice, the quick save comes back.
+    s.Tap(scan::kF10);
+    EXPECT_EQ(gFrameId & 0xFF, 29u);
+    ASSERT_TRUE(BackInMapMode(120));
+    h.RunFrames(2);
+    EXPECT_EQ(GameState::Take(), saved);
+    EXPECT_FALSE(GetGameFlag(kChangedFlag));
+
+    // F4 opens the system menu with the cursor on its first row, "save".
+    h.RunFrames(15);
+    s.Tap(scan::kF4);
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 13) && gFramePhase == 1; }, 10));
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 8) && gFramePhase == 1; }, 10));
+    ASSERT_NE(gSaveLoadFrame, nullptr);
+    ASSERT_EQ(gSaveLoadFrame->top, 0) << "the list starts at slot 1";
+    // Slot 3 is the third row.
+    s.PointAt(200, 50 + 124 * 2 + 50);
+    s.Click();
+    ASSERT_FALSE(ReadHostFile(h.Path("Save/MH03.sav")).empty());
+    // The right button leaves the save screen for the system menu, and that for the map.
+    RightClick();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 13) && gFramePhase == 1; }, 10));
+    RightClick();
+    ASSERT_TRUE(BackInMapMode(20));
+
+    // The state changes again, then back to the title: the system menu's last
+    // row asks "回主選單？", and its left half (確定) says yes.
+    ChangeTheState();
+    ASSERT_NE(GameState::Take(), saved);
+    h.RunFrames(15);
+    s.Tap(scan::kF4);
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 13) && gFramePhase == 1; }, 10));
+    s.PointAt(SysRowPointX(), SysRowPointY(kSysRows - 1));
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 1) && gFramePhase == 1; }, 10));
+    s.PointAt(298, 262);
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 0) && gFramePhase == 1; }, 20));
+    ASSERT_NE(gMainMenuFrame, nullptr);
+
+    // The title's "load" button opens the load screen; slot 3 loads.
+    s.PointAt(TitleButtonX(1), kTitleButtonY);
+    s.Click();
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 26) && gFramePhase == 1; }, 10));
+    EXPECT_NE(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
+    s.PointAt(200, 50 + 124 * 2 + 50);
+    s.Click();
+    ASSERT_TRUE(BackInMapMode(120));
+    h.RunFrames(2);
+    EXPECT_EQ(GameState::Take(), saved);
+    EXPECT_FALSE(GetGameFlag(kChangedFlag));
+    EXPECT_TRUE(h.boxes().empty());
+    ExpectGoldenSave(ComparableSave(ReadHostFile(h.Path("Save/MH03.sav"))));
 }
 
 }  // namespace

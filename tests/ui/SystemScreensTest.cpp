@@ -1,0 +1,870 @@
+// The screens that share the system panel, through the real tick: the system
+// menu, the quest log, the settings, the formation, the panel's ways out, and
+// the keys of the slot screens and the quick-save page.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "data/Config.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "platform/TextCodec.h"
+#include "sound/Music.h"
+#include "story/PartyCommands.h"
+#include "support/SysScreenSupport.h"
+#include "ui/ActPic.h"
+#include "ui/Control.h"
+#include "ui/FormationFrame.h"
+#include "ui/QuestFrame.h"
+#include "ui/SaveFile.h"
+#include "ui/SaveScreens.h"
+#include "ui/Screens.h"
+#include "ui/SettingsFrame.h"
+#include "ui/SysPanel.h"
+#include "ui/SystemMenu.h"
+
+namespace {
+
+struct SystemMenuTest : SysScreenTest {
+    void OpenMenu() {
+        Open(13);
+        ASSERT_NE(gSystemMenuFrame, nullptr);
+    }
+    const char* TextAt(i32 x, i32 y) {
+        for (cControl* c : gControlList)
+            if (c->x == x && c->y == y && c->kind == kCtlText) return c->text;
+        return nullptr;
+    }
+};
+
+// Money and play time are shown; the keys walk the rows and tabs; smart mouse
+// remembers the row confirmed.
+TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
+    gScriptVars[0] = 1234;
+    gGameTime = 3725;
+    gKeyFocus = 0;
+    OpenMenu();
+    cControl* money = nullptr;
+    for (cControl* c : gControlList)
+        if (c->x == 510 && c->y == 390) money = c;
+    ASSERT_NE(money, nullptr);
+    EXPECT_EQ(*money->value, 1234);
+    EXPECT_NE(money->paddedOrAlpha, 0) << "padded to ten columns";
+    // The clock moves on while the screen is open: 21 frames make a second.
+    const char* t = TextAt(540, 440);
+    ASSERT_NE(t, nullptr);
+    EXPECT_STREQ(t, "1:02:05");
+    gGameTime = 60 * 3600 + 7;
+    h.RunFrames(1);
+    EXPECT_STREQ(TextAt(540, 440), "0:00:07");
+    EXPECT_STREQ(TextAt(480, 300), B5("離 開 遊 戲"));
+    EXPECT_NEAR(gMouseInput.x, 580, 1);
+    EXPECT_NEAR(gMouseInput.y, 120, 1);
+    Tap(kScanUp);  // row 0 wraps to row 5
+    EXPECT_NEAR(gMouseInput.y, 320, 1);
+    EXPECT_EQ(gSystemMenuFrame->selection, 5);
+    Tap(kScanDown);  // row 5 wraps to row 0
+    EXPECT_NEAR(gMouseInput.y, 120, 1);
+    Tap(kScanTab);  // a row goes to the first tab
+    EXPECT_NEAR(gMouseInput.x, TabPointX(0), 1);
+    EXPECT_EQ(gSystemMenuFrame->selection, 10);
+    Tap(kScanLeft);  // first tab wraps to the last
+    EXPECT_NEAR(gMouseInput.x, TabPointX(3), 1);
+    Tap(kScanRight);
+    EXPECT_NEAR(gMouseInput.x, TabPointX(0), 1);
+    Tap(kScanUp);  // up on a tab stays
+    EXPECT_NEAR(gMouseInput.y, kTabPointY, 1);
+    Tap(kScanDown);  // down from a tab: row 0
+    EXPECT_NEAR(gMouseInput.y, 120, 1);
+    Tap(kScanUp);
+    Tap(kScanEnter);  // confirm clicks the row under the cursor
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 1);
+    EXPECT_EQ(gKeyFocus, 5);
+    gFrameId = 0;
+    h.RunFrames(1);
+    OpenMenu();
+    EXPECT_NEAR(gMouseInput.y, 320, 1);
+    h.RunFrames(1);  // the hover under the placed cursor gives the selection
+    EXPECT_EQ(gSystemMenuFrame->selection, 5);
+}
+
+struct QuestLogTest : SysScreenTest {
+    void OpenLog(int quests) {
+        gQuestList.clear();
+        for (int i = 0; i < quests; ++i) gQuestList.push_back(static_cast<u32>(i + 1));
+        Open(10);
+        ASSERT_NE(gQuestFrame, nullptr);
+    }
+    int ShownRows() {
+        int n = 0;
+        for (cControl* r : gQuestFrame->rows) n += r->shown ? 1 : 0;
+        return n;
+    }
+};
+
+// Eight rows a page: page down only with a ninth quest, whose page shows one
+// row. An id beyond the name table shows an empty name.
+TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
+    // A cut name never splits a Big5 character.
+    char a[8] = {'a', '\xA4', '\x40', '\xA4', 0};
+    CutBig5Tail(a);
+    EXPECT_STREQ(a, "a\xA4\x40");
+    char b[8] = {'\xA4', '\x40', 'z', 0};
+    CutBig5Tail(b);
+    EXPECT_STREQ(b, "\xA4\x40z");
+    gQuestList = {999999};
+    Open(10);
+    EXPECT_EQ(gQuestFrame->rowIndex[0], 0);
+    EXPECT_STREQ(gQuestFrame->names[0], "");
+    const struct {
+        int quests, rows;
+        i32 pageDown;
+    } cases[] = {{0, 0, 0}, {8, 8, 0}, {9, 8, kQuestPageDownId}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.quests);
+        if (gFramePhase == 1) {
+            gFramePhase = 2;
+            h.RunFrames(1);
+        }
+        OpenLog(c.quests);
+        EXPECT_EQ(ShownRows(), c.rows);
+        EXPECT_EQ(gQuestFrame->pageUp->id, 0);
+        EXPECT_EQ(gQuestFrame->pageDown->id, c.pageDown);
+    }
+    ClickAt(360, 435);
+    EXPECT_EQ(gQuestFrame->first, 8);
+    EXPECT_EQ(ShownRows(), 1);
+    EXPECT_EQ(gQuestFrame->rowIndex[0], 8);
+    EXPECT_EQ(gQuestFrame->pageDown->id, 0);
+    EXPECT_EQ(gQuestFrame->pageUp->id, kQuestPageUpId);
+    ClickAt(230, 435);
+    EXPECT_EQ(gQuestFrame->first, 0);
+    EXPECT_EQ(ShownRows(), 8);
+}
+
+enum class Way { kRow, kTab, kFKey, kRightButton, kCancelKey, kPoint };
+
+struct Exit {
+    u32 screen;
+    Way way;
+    i32 n;      // row, tab, F-key number or y of a point
+    u32 next;   // the screen left for; the screen itself: nothing happens; 0: the map
+    i32 focus;  // the keyboard focus once left, or -1
+};
+
+struct PanelExitsTest : SysScreenTest {
+    void Take(const Exit& e) {
+        switch (e.way) {
+            case Way::kRow:
+                ::ClickAt(h, 560, 100 + 40 * e.n, 0);
+                break;
+            case Way::kTab:
+                ::ClickAt(h, TabPointX(e.n), kTabPointY, 0);
+                break;
+            case Way::kPoint:
+                ::ClickAt(h, 560, e.n, 0);
+                break;
+            case Way::kFKey:
+                TapKey(h, static_cast<u8>(kScanF1 + e.n - 1), 0);
+                break;
+            case Way::kCancelKey:
+                TapKey(h, kScanEsc, 0);
+                break;
+            case Way::kRightButton:
+                PlatformSetMouseButtons(false, true);
+                h.RunFrames(1);
+                PlatformSetMouseButtons(false, false);
+                break;
+        }
+    }
+};
+
+TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
+    // The system menu's six rows remember the row for the next visit; a point
+    // below the last row does nothing. Then the settings, the quest log, the
+    // formation's own row; on the slot screens F1-F4 hand the next screen a
+    // fresh focus; on the quick-save page F3 is the page itself.
+    const Exit exits[] = {{13, Way::kRow, 0, 8, 0},           {13, Way::kRow, 1, 9, 1},
+                          {13, Way::kRow, 2, 11, 2},          {13, Way::kRow, 3, 12, 3},
+                          {13, Way::kRow, 4, 10, 4},          {13, Way::kRow, 5, 1, 5},
+                          {13, Way::kPoint, 340, 13, -1},     {13, Way::kTab, 1, 23, -1},
+                          {13, Way::kTab, 3, 13, -1},         {13, Way::kFKey, 3, 25, 0},
+                          {13, Way::kRightButton, 0, 0, -1},  {13, Way::kCancelKey, 0, 0, -1},
+                          {12, Way::kRow, 4, 10, -1},         {12, Way::kRow, 3, 12, -1},
+                          {12, Way::kTab, 0, 2, -1},          {12, Way::kFKey, 2, 23, -1},
+                          {12, Way::kRightButton, 0, 13, -1}, {10, Way::kRow, 4, 10, -1},
+                          {10, Way::kRow, 2, 11, -1},         {10, Way::kTab, 3, 13, -1},
+                          {10, Way::kFKey, 1, 2, -1},         {10, Way::kRightButton, 0, 13, -1},
+                          {11, Way::kRow, 2, 11, -1},         {8, Way::kFKey, 1, 2, 0},
+                          {8, Way::kFKey, 2, 23, 0},          {8, Way::kFKey, 3, 25, 0},
+                          {8, Way::kFKey, 4, 13, 0},          {8, Way::kRightButton, 0, 13, -1},
+                          {25, Way::kFKey, 1, 2, 0},          {25, Way::kFKey, 2, 23, 0},
+                          {25, Way::kFKey, 3, 25, -1},        {25, Way::kFKey, 4, 13, 0}};
+    for (const Exit& e : exits) {
+        SCOPED_TRACE(std::to_string(e.screen) + " way " + std::to_string(int(e.way)) + " " +
+                     std::to_string(e.n));
+        if (gFramePhase == 1) {  // a screen left open: closed first
+            gFramePhase = 2;
+            h.RunFrames(1);
+        }
+        gFrameId = 0;  // whatever it leads to stays unopened
+        gFramePhase = 0;
+        h.RunFrames(2);
+        gMenuRole = 3;
+        Open(e.screen);
+        gKeyFocus = 3;
+        Take(e);
+        bool closed = h.RunUntil([] { return gFramePhase == 0; }, 5);
+        EXPECT_EQ(closed, e.next != e.screen);
+        EXPECT_EQ(gFrameId, e.next == 0 ? 0u : kScreenBit | e.next);
+        if (e.focus >= 0) {
+            EXPECT_EQ(gKeyFocus, e.focus);
+        }
+        if (e.next == 0) {
+            EXPECT_EQ(gMenuRole, 0u) << "the menu's role is forgotten on the map";
+        }
+    }
+}
+
+struct SettingsTest : SysScreenTest {
+    void OpenSettings() {
+        Open(12);
+        ASSERT_NE(gSettingsFrame, nullptr);
+    }
+    // Clicks the key row of key k, waits out the capture delay, then holds code.
+    void Rebind(int k, u8 code) {
+        ClickAt(k % 2 ? 300 : 100, 265 + 25 * (k / 2));
+        ASSERT_EQ(gSettingsFrame->capturing, 1);
+        h.RunFrames(12);      // past 400 ms
+        TapKey(h, code, 16);  // then past the cooldown
+    }
+    std::string OptionFile() { return h.Path("game/Save/Option.sav"); }
+};
+
+// The slider ends give 0 and 11, the right arrow at 11 stays. Cancel applies
+// what the screen holds and still writes the options file.
+TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
+    // The slider's click formula is monotonic; keys are named by scan code.
+    EXPECT_EQ(SliderValueAt(100), 0);  // both ends: the slider test through the screen
+    i32 last = 0;
+    for (i32 x = 136; x <= 326; ++x) {
+        i32 v = SliderValueAt(x);
+        EXPECT_GE(v, last) << x;
+        EXPECT_LE(v, 11);
+        last = v;
+    }
+    const std::pair<u32, const char*> names[] = {
+        {0, B5("請按一個鍵")}, {0x1E, "A"},  {0xC8, "Arrow Up"}, {0x9C, "Numpad Enter"},
+        {0x54, "??"},          {0xDE, "??"}, {0x12345, "??"}};
+    for (const auto& [code, name] : names) EXPECT_STREQ(KeyName(code), name) << code;
+    std::filesystem::remove(OptionFile());
+    gRealTimeBattle = 0;
+    OpenSettings();
+    ClickAt(136, 90);  // music
+    h.RunFrames(1);
+    EXPECT_EQ(gSettingsFrame->music, 0);
+    ClickAt(326, 90);
+    h.RunFrames(1);
+    EXPECT_EQ(gSettingsFrame->music, 11);
+    ClickAt(136, 115);  // effects: the global itself
+    EXPECT_EQ(gSfxVolume, 0u);
+    // The right arrow at 11 stays at 11.
+    ClickAt(335, 90);
+    h.RunFrames(1);
+    EXPECT_EQ(gSettingsFrame->music, 11);
+    EXPECT_EQ(gMusicVolume, 6u) << "held in the screen until it closes";
+    ClickAt(326, 165);  // text speed 11
+    ClickAt(360, 190);
+    ClickAt(160, 215);
+    EXPECT_EQ(gSettingsFrame->swap, 80);
+    EXPECT_EQ(gSettingsFrame->realTime, 1);
+    gSettingsFrame->focus = 4;
+    Tap(kScanRight);  // 80 wraps to 45
+    EXPECT_EQ(gSettingsFrame->swap, 45);
+    Tap(kScanEsc, 2);
+    EXPECT_EQ(gFrameId, kScreenBit | 13);
+    EXPECT_EQ(gTextSpeed, 11u);
+    EXPECT_EQ(gMusicVolume, 11u);
+    EXPECT_EQ(gSwapSpace, 45u);
+    EXPECT_EQ(gRealTimeBattle, 1u);
+    ASSERT_TRUE(std::filesystem::exists(OptionFile()));
+    EXPECT_EQ(std::filesystem::file_size(OptionFile()), 88u);
+}
+
+constexpr u8 kScanF1Key = 0x3B;
+
+// Reset restores keys 0 to 10 only; rebinding clears a duplicate and refuses
+// F-keys.
+TEST_F(SettingsTest, ResetAndRebinding) {
+    gKeyBindings[kKeyFlee] = 0x2E;
+    gSmartMouse = 1;
+    OpenSettings();
+    Rebind(3, 0x20);  // right := D
+    gSettingsFrame->smartMouse = 0;
+    ClickAt(360, 435);  // reset
+    h.RunFrames(1);
+    EXPECT_EQ(gKeyBindings[kKeyRight], 0xCDu);
+    EXPECT_EQ(gKeyBindings[kKeyFlee], 0x2Eu);
+    EXPECT_EQ(gMusicVolume, 6u);
+    EXPECT_EQ(gCdVolume, 2u);
+    EXPECT_EQ(gSwapSpace, 60u);
+    EXPECT_EQ(gSmartMouse, 0u) << "the screen's own choice is applied, not reset";
+    EXPECT_EQ(gMapKeyCodes[5], 0xCDu);
+    // Rebinding clears a duplicate and refuses F-keys; OK applies.
+    ASSERT_EQ(gSettingsFrame->keys[kKeyAutoAttack], 0x1Eu);
+    Rebind(0, 0x1E);  // "A" onto up
+    EXPECT_EQ(gSettingsFrame->keys[kKeyUp], 0x1Eu);
+    EXPECT_EQ(gSettingsFrame->keys[kKeyAutoAttack], 0u);
+    EXPECT_EQ(gSettingsFrame->capturing, 0);
+    // An F-key is no binding: the capture waits on.
+    ClickAt(300, 265);  // key 1, down
+    h.RunFrames(12);
+    for (u8 f : {0x3B, 0x58}) TapKey(h, f);  // F1, F12
+    EXPECT_EQ(gSettingsFrame->capturing, 1);
+    EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0xD0u);
+    EXPECT_EQ(gFrameId, kScreenBit | 12);
+    TapKey(h, 0x30, 0);  // B
+    EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0x30u);
+    h.RunFrames(16);
+    // OK applies: the bindings and the map-mode table follow.
+    ClickAt(230, 435);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, kScreenBit | 13);
+    EXPECT_EQ(gKeyBindings[kKeyUp], 0x1Eu);
+    EXPECT_EQ(gMapKeyCodes[4], 0x1Eu);
+    EXPECT_EQ(gMapKeyCodes[6], 0x30u);
+}
+
+struct FormationTest : SysScreenTest {
+    void OpenWith(std::initializer_list<i32> order) {
+        int k = 0;
+        for (i32 r : order) gFormation[k++] = r;
+        Open(11);
+        ASSERT_NE(gFormationFrame, nullptr);
+    }
+    void ClickPlace(int k) { ClickAt(FormationPlaceX(k) + 57, FormationPlaceY(k) + 72); }
+    std::vector<i32> Order() { return {gFormation, gFormation + kPartySize}; }
+    std::vector<i32> Shown() {
+        return {gFormationFrame->roles, gFormationFrame->roles + kFormPlaces};
+    }
+    // Runs until the screen has closed; the mode word it wrote.
+    u32 Closed() {
+        h.RunUntil([] { return gFramePhase == 0; }, 5);
+        return gFrameId;
+    }
+    // A key needs a second frame up before its next press counts as new.
+    void Key(u8 code) { Tap(code, 2); }
+    // Back to map mode, with whatever was requested left unopened.
+    void ToMap() {
+        gFrameId = 0;
+        gFramePhase = 0;
+        h.RunFrames(1);
+    }
+};
+
+// Two picks swap, the same place twice changes nothing, cancel drops a pick,
+// restore shows the order of opening.
+TEST_F(FormationTest, PicksSwapCancelAndRestore) {
+    // The areas of the places in the two rows.
+    const struct {
+        i32 x, y, place;
+    } points[] = {
+        {10, 80, 0},  {124, 224, 0}, {125, 150, -1},  // between places 0 and 1
+        {138, 80, 1}, {380, 100, 2}, {200, 240, -1},  // between the rows
+        {62, 260, 3}, {61, 300, -1}, {190, 404, 4},  {432, 404, 5}, {432, 405, -1},
+    };
+    for (const auto& p : points)
+        EXPECT_EQ(FormationPlaceAt(p.x, p.y), p.place) << p.x << "," << p.y;
+    OpenWith({0, 1, 2, 3, -1, 5, 6, 7});
+    ClickPlace(1);
+    EXPECT_EQ(gFormationFrame->picked, 1);
+    EXPECT_EQ(gFormationFrame->markers[1]->normalPic->player.action, 31);
+    EXPECT_EQ(gFormationFrame->markers[0]->normalPic->player.action, 30);
+    ClickPlace(1);
+    EXPECT_EQ(gFormationFrame->picked, -1);
+    EXPECT_EQ(gFormationFrame->picking, 0);
+    EXPECT_EQ(Shown(), (std::vector<i32>{0, 1, 2, 3, -1, 5}));
+    // An empty place then a filled one: the role moves into the empty place.
+    ClickPlace(4);
+    ClickPlace(0);
+    EXPECT_EQ(Shown(), (std::vector<i32>{-1, 1, 2, 3, 0, 5}));
+    EXPECT_FALSE(gFormationFrame->portraits[0]->shown);
+    EXPECT_FALSE(gFormationFrame->nameCtls[0]->shown);
+    EXPECT_TRUE(gFormationFrame->portraits[4]->shown);
+    EXPECT_EQ(gFormationFrame->portraits[4]->normalPic->player.action, 32);
+    EXPECT_EQ(gFormationFrame->levels[4], gRoleStats[0].level);
+    // The screen works on its copy until it is left.
+    EXPECT_EQ(Order(), (std::vector<i32>{0, 1, 2, 3, -1, 5, 6, 7}));
+    // A click off every place picks nothing.
+    ClickAt(130, 150);
+    EXPECT_EQ(gFormationFrame->picked, -1);
+    // Cancel first drops a pick, then leaves.
+    ClickPlace(3);
+    ASSERT_EQ(gFormationFrame->picked, 3);
+    RightClick();
+    EXPECT_EQ(gFormationFrame->picked, -1);
+    EXPECT_EQ(gFramePhase, 1u);
+    // Restore after several swaps shows the order of opening.
+    for (int k : {0, 5, 2, 3, 1}) ClickPlace(k);  // the last one picked, not yet swapped
+    EXPECT_EQ(Shown(), (std::vector<i32>{5, 1, 3, 2, 0, -1}));
+    ClickAt(360, 435);  // restore
+    EXPECT_EQ(Shown(), (std::vector<i32>{0, 1, 2, 3, -1, 5}));
+    EXPECT_EQ(gFormationFrame->picked, -1);
+    EXPECT_EQ(gFormationFrame->portraits[5]->normalPic->player.action, 37);
+    EXPECT_EQ(gFramePhase, 1u);
+}
+
+TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
+    SetGameFlag(324);
+    OpenWith({9, -1, 0, 1, 2, -5, 3, 4});
+    EXPECT_FALSE(gFormationFrame->portraits[0]->shown);
+    EXPECT_FALSE(gFormationFrame->numbers[0]->shown);
+    EXPECT_STREQ(gFormationFrame->names[0], "");
+    EXPECT_FALSE(gFormationFrame->portraits[5]->shown);
+    // Roles 0 and 1 exchange portraits while flag 324 is set.
+    EXPECT_EQ(gFormationFrame->portraits[2]->normalPic->player.action, 33);
+    EXPECT_EQ(gFormationFrame->portraits[3]->normalPic->player.action, 32);
+    EXPECT_EQ(gFormationFrame->portraits[4]->normalPic->player.action, 34);
+    EXPECT_EQ(std::strncmp(gFormationFrame->names[2], gRoleStats[0].name, 31), 0);
+    // Swapping the out-of-range entry keeps its value; it stays an empty place.
+    ClickPlace(0);
+    ClickPlace(4);
+    EXPECT_TRUE(gFormationFrame->portraits[0]->shown);
+    EXPECT_FALSE(gFormationFrame->portraits[4]->shown);
+    RightClick();
+    EXPECT_EQ(Closed(), kScreenBit | 13);
+    EXPECT_EQ(Order(), (std::vector<i32>{2, -1, 0, 1, 9, -5, 3, 4}));
+}
+
+TEST_F(FormationTest, EveryWayOutAppliesTheFormation) {
+    struct Exit {
+        const char* name;
+        std::function<void(FormationTest&)> go;
+        u32 next;
+    };
+    auto list = [](int row) { return [row](FormationTest& t) { t.ClickAt(560, 100 + 40 * row); }; };
+    auto tab = [](int j) { return [j](FormationTest& t) { t.ClickAt(TabPointX(j), kTabPointY); }; };
+    auto key = [](u8 code) { return [code](FormationTest& t) { t.Tap(code); }; };
+    const Exit exits[] = {
+        {"ok", [](FormationTest& t) { t.ClickAt(230, 435); }, 13},
+        {"right click", [](FormationTest& t) { t.RightClick(); }, 13},
+        {"cancel key", key(kScanEsc), 13},
+        {"list save", list(0), 8},
+        {"list load", list(1), 9},
+        {"list settings", list(3), 12},
+        {"list quests", list(4), 10},
+        {"list leave", list(5), 1},
+        {"tab items", tab(0), 2},
+        {"tab skills", tab(1), 23},
+        {"tab quick save", tab(2), 25},
+        {"tab system", tab(3), 13},
+        {"F1", key(kScanF1Key), 2},
+        {"F2", key(kScanF1Key + 1), 23},
+        {"F3", key(kScanF1Key + 2), 25},
+        {"F4", key(kScanF1Key + 3), 13},
+    };
+    for (const Exit& e : exits) {
+        SCOPED_TRACE(e.name);
+        OpenWith({0, 1, 2, 3, 4, 5, 6, 7});
+        ClickPlace(0);
+        ClickPlace(3);
+        e.go(*this);
+        EXPECT_EQ(Closed(), kScreenBit | e.next);
+        EXPECT_EQ(Order(), (std::vector<i32>{3, 1, 2, 0, 4, 5, 6, 7}));
+        ToMap();
+    }
+}
+
+TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
+    OpenWith({0, 1, 2, 3, 4, 5, 6, 7});
+    // The mouse counters move in steps of two: odd points land one short.
+    auto at = [](i32 x, i32 y) {
+        return std::abs(gMouseInput.x - x) <= 1 && std::abs(gMouseInput.y - y) <= 1;
+    };
+    EXPECT_TRUE(at(265, 445)) << "smart mouse starts on OK";
+    const struct {
+        u8 key;
+        i32 x, y;
+    } walk[] = {
+        {kScanRight, 405, 445},        {kScanRight, 265, 445},  // the two buttons wrap
+        {kScanTab, 482, 34},                                    // to tab 0
+        {kScanLeft, 482 + 45 * 3, 34},                          // tab 0 wraps to tab 3
+        {kScanTab, 580, 120},                                   // to list row 0
+        {kScanUp, 580, 320},                                    // row 0 wraps to row 5
+        {kScanTab, 100, 160},   // the list leads to the first front place
+        {kScanLeft, 356, 160},  // places wrap within their row
+        {kScanDown, 404, 340},         {kScanPgUp, 404, 340},  // page keys stay
+    };
+    for (const auto& w : walk) {
+        Key(w.key);
+        EXPECT_TRUE(at(w.x, w.y)) << int(w.key) << " to " << w.x << "," << w.y;
+    }
+    Key(kScanEnter);
+    EXPECT_EQ(gFormationFrame->picked, 5);
+    Key(kScanRight);
+    EXPECT_TRUE(at(148, 340));
+    Key(kScanUp);
+    EXPECT_TRUE(at(100, 160));
+    Key(kScanEnter);
+    EXPECT_EQ(Shown(), (std::vector<i32>{5, 1, 2, 3, 4, 0}));
+    Key(kScanTab);
+    EXPECT_TRUE(at(265, 445)) << "places lead to OK";
+    Key(kScanEnter);
+    EXPECT_EQ(Closed(), kScreenBit | 13);
+    EXPECT_EQ(gFormation[0], 5);
+}
+
+// Keyboard focus, hover marks and tips of the slot screens and the quick-save
+// page, the zoom's cursor and the title's load, driven through the real tick.
+struct KeyStep {
+    i32 from;
+    u8 scan;
+    i32 to;
+};
+
+using FocusPointFn = bool (*)(i32, i32*, i32*);
+
+struct SlotKeysTest : SysScreenTest {
+    void SetUp() override {
+        SysScreenTest::SetUp();
+        gDInput.SetMouseSpeed(1.0);  // the cursor read back exactly where a key put it
+    }
+    void Press(u8 code) { TapKey(h, code, 2); }
+    void Press(std::initializer_list<u8> codes) {
+        for (u8 code : codes) Press(code);
+    }
+    // Opens a slot screen with the list's top slot at top, closing one that is open.
+    void OpenSlots(u32 screen, i32 top) {
+        if (gFramePhase == 1) {
+            gFramePhase = 2;
+            h.RunFrames(1);
+        }
+        gSaveSlotPos = top;
+        Open(screen);
+        ASSERT_NE(gSaveLoadFrame, nullptr);
+        ASSERT_EQ(gSaveLoadFrame->top, top);
+    }
+    // Puts the mouse on the point of a focus code: its hover gives that focus.
+    void HoverFocus(i32 code) {
+        i32 x = 0, y = 0;
+        ASSERT_TRUE(cSaveLoadFrame::FocusPoint(code, &x, &y)) << code;
+        MoveTo(x, y, 2);
+    }
+    // Leaves the mouse where no control of the slot screens reacts to it.
+    static void Park() { gDInput.SetMousePos(60, 465); }
+    // The money saved in a slot, or -1 when the slot does not load.
+    static i64 SlotMoney(int slot) {
+        auto img = ReadSaveFile(SlotPath(slot), nullptr);
+        return img ? static_cast<i64>(img->scriptVars[0]) : -1;
+    }
+    static void ExpectCursorOn(i32 code, const std::string& what,
+                               FocusPointFn point = cSaveLoadFrame::FocusPoint) {
+        i32 x = 0, y = 0;
+        ASSERT_TRUE(point(code, &x, &y)) << what;
+        EXPECT_EQ(gMouseInput.x, x) << what;
+        EXPECT_EQ(gMouseInput.y, y) << what;
+    }
+    // Each step from the focus the last one left (or, with hover, from the
+    // mouse put on the step's item), the cursor following it.
+    template <size_t N>
+    void WalkSteps(const KeyStep (&steps)[N], const i32* focus,
+                   FocusPointFn point = cSaveLoadFrame::FocusPoint, bool hover = false) {
+        for (const KeyStep& s : steps) {
+            std::string what = std::to_string(s.from) + " key " + std::to_string(s.scan);
+            if (hover) HoverFocus(s.from);
+            ASSERT_EQ(*focus, s.from) << what;
+            Press(s.scan);
+            EXPECT_EQ(*focus, s.to) << what;
+            ExpectCursorOn(s.to, what, point);
+        }
+    }
+    // From the map to the title's load screen (26).
+    void OpenTitleLoad(i32 top) {
+        gSaveSlotPos = top;
+        gFrameId = kScreenBit | 0;
+        gFramePhase = 0;
+        h.RunFrames(2);
+        ClickAt(TitleButtonX(1), kTitleButtonY);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kScreenBit | 26);
+        ASSERT_NE(gSaveLoadFrame, nullptr);
+    }
+};
+
+// Each rule of the focus table of the in-play slot screens, started from the
+// mouse on the item, as the keys would find it.
+TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
+    gSmartMouse = 1;
+    OpenSlots(9, 30);  // both page buttons enabled
+    // The system list rows 0-5, the tabs 10-13, the slot rows 20-22 and the
+    // page buttons 30-31.
+    const KeyStep steps[] = {
+        {0, kScanUp, 5},      {0, kScanDown, 1},    {3, kScanUp, 2},      {5, kScanDown, 0},
+        {2, kScanLeft, 20},   {4, kScanTab, 20},    {2, kScanRight, 2},   {10, kScanLeft, 13},
+        {13, kScanRight, 10}, {11, kScanLeft, 10},  {11, kScanRight, 12}, {12, kScanDown, 0},
+        {12, kScanTab, 0},    {12, kScanUp, 12},    {20, kScanDown, 21},  {21, kScanUp, 20},
+        {21, kScanRight, 0},  {22, kScanTab, 10},   {21, kScanLeft, 21},  {30, kScanUp, 22},
+        {30, kScanLeft, 31},  {31, kScanRight, 30}, {30, kScanDown, 30},  {31, kScanTab, 10}};
+    WalkSteps(steps, &gSaveLoadFrame->focus, cSaveLoadFrame::FocusPoint, true);
+    EXPECT_EQ(gSaveLoadFrame->top, 30);
+    // The hovered item carries its mark: the selected row picture, the list's
+    // highlight bar on its row, a tab's tip; nothing hovered shows none.
+    OpenSlots(9, 0);
+    cSysPanel& panel = gSaveLoadFrame->panel;
+    for (int k = 0; k < 4; ++k) {
+        HoverFocus(kFocusTab0 + k);
+        h.RunFrames(1);
+        EXPECT_EQ(gSaveLoadFrame->focus, kFocusTab0 + k);
+        ASSERT_TRUE(panel.tipText->shown) << k;
+        EXPECT_EQ(std::string(panel.tipText->text), B5(kTabNames[k]));
+        EXPECT_FALSE(panel.bar->shown);
+    }
+    for (int k = 0; k < 6; ++k) {
+        HoverFocus(k);
+        h.RunFrames(1);
+        EXPECT_EQ(gSaveLoadFrame->focus, k);
+        ASSERT_TRUE(panel.bar->shown) << k;
+        EXPECT_EQ(panel.bar->y, 92 + 40 * k);
+        EXPECT_FALSE(panel.tipText->shown);
+    }
+    for (int r = 0; r < 3; ++r) {
+        HoverFocus(kFocusRow0 + r);
+        h.RunFrames(1);
+        EXPECT_EQ(gSaveLoadFrame->focus, kFocusRow0 + r);
+        for (int o = 0; o < 3; ++o)
+            EXPECT_EQ(gSaveLoadFrame->rows[o].background->normalPic->player.action, o == r ? 7 : 6)
+                << r << " " << o;
+        EXPECT_FALSE(panel.bar->shown);
+    }
+    MoveTo(300, 465);  // below the rows, beside the page buttons
+    h.RunFrames(1);
+    EXPECT_FALSE(panel.tipText->shown);
+    EXPECT_FALSE(panel.bar->shown);
+    for (const SaveRowView& v : gSaveLoadFrame->rows)
+        EXPECT_EQ(v.background->normalPic->player.action, 6);
+    // Up on the first row and down on the last scroll by a slot, the page keys by
+    // three; none of them goes above slot 01 or past slot 99, and the focus and the
+    // cursor stay on the row.
+    const struct {
+        i32 top, row;
+        u8 key;
+        int times;
+        i32 after;
+    } cases[] = {
+        {30, 20, kScanUp, 1, 29},   {30, 22, kScanDown, 1, 31}, {30, 21, kScanPgDn, 1, 33},
+        {30, 21, kScanPgUp, 2, 24}, {1, 20, kScanUp, 2, 0},     {0, 22, kScanPgUp, 1, 0},
+        {95, 22, kScanDown, 2, 96}, {94, 20, kScanPgDn, 1, 96},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.top) + " key " + std::to_string(c.key));
+        OpenSlots(8, c.top);
+        HoverFocus(c.row);
+        for (int i = 0; i < c.times; ++i) Press(c.key);
+        EXPECT_EQ(gSaveLoadFrame->top, c.after);
+        EXPECT_EQ(gSaveLoadFrame->focus, c.row);
+        ExpectCursorOn(c.row, "row");
+        char first[16];
+        std::snprintf(first, sizeof(first), "%02d", c.after + 1);
+        EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), first);
+    }
+}
+
+// The confirm key clicks what the focus put the cursor on; yes and no by keys.
+TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
+    gSmartMouse = 0;
+    Park();
+    OpenSlots(9, 30);
+    EXPECT_EQ(gSaveLoadFrame->focus, 0);  // without smart mouse the keys start on the list
+    // Slot row 0, tab 0, tab 2 (the quick-save page), confirm.
+    Press({kScanTab, kScanTab, kScanRight, kScanRight, kScanEnter});
+    EXPECT_EQ(FinishClose(), kScreenBit | 25);
+    RightClick();  // the quick-save page goes back to the map
+    h.RunFrames(1);
+    ASSERT_EQ(gFrameId, 0u);
+
+    Park();
+    OpenSlots(9, 30);
+    Press({kScanDown, kScanEnter});  // list row 1 is this screen: nothing
+    EXPECT_EQ(gFramePhase, 1u);
+    Press({kScanUp, kScanEnter});  // list row 0 leads to the save screen
+    EXPECT_EQ(FinishClose(), kScreenBit | 8);
+
+    // On the save screen (the cursor still on list row 0): an empty slot, then
+    // the page-down button by keys.
+    ASSERT_EQ(gSaveLoadFrame->screen, Screen::SaveSlots);
+    ASSERT_EQ(gSaveLoadFrame->top, 30);
+    Press({kScanLeft, kScanDown, kScanDown, kScanUp});  // list row 0 -> slot row 0 -> 21
+    EXPECT_EQ(gSaveLoadFrame->focus, 21);
+    Press(kScanEnter);  // slot 32 is empty: saved at once
+    EXPECT_EQ(IsSlotUsed(31), 1);
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
+    HoverFocus(kFocusPageUp);
+    Press({kScanRight, kScanEnter});
+    EXPECT_EQ(gSaveLoadFrame->top, 33);
+
+    // Yes and no by keys.
+    gScriptVars[0] = 100;
+    ASSERT_EQ(SaveToSlotFile(1), 1);
+    gScriptVars[0] = 200;
+    Park();
+    OpenSlots(8, 0);
+    Press({kScanTab, kScanDown, kScanEnter});  // slot 02 is used: the box asks, focus on no
+    ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
+    EXPECT_EQ(gSaveLoadFrame->focus, kFocusNo);
+    const u8 swaps[] = {kScanLeft, kScanRight, kScanUp, kScanDown, kScanTab};
+    i32 expect = kFocusNo;
+    for (u8 key : swaps) {
+        Press(key);
+        expect = expect == kFocusYes ? kFocusNo : kFocusYes;
+        EXPECT_EQ(gSaveLoadFrame->focus, expect) << int(key);
+        ExpectCursorOn(expect, "box " + std::to_string(key));
+        EXPECT_EQ(gSaveLoadFrame->top, 0);
+    }
+    ASSERT_EQ(gSaveLoadFrame->focus, kFocusYes);
+    Press(kScanPgDn);  // page keys leave the box alone
+    EXPECT_EQ(gSaveLoadFrame->focus, kFocusYes);
+    EXPECT_EQ(gSaveLoadFrame->top, 0);
+    Press({kScanRight, kScanEnter});  // no
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
+    EXPECT_EQ(SlotMoney(1), 100);
+
+    // With smart mouse the box puts the cursor on yes and, closed, back on the
+    // asked slot's row.
+    gSmartMouse = 1;
+    HoverFocus(21);
+    Press(kScanEnter);
+    ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
+    EXPECT_EQ(gSaveLoadFrame->focus, kFocusYes);
+    ExpectCursorOn(kFocusYes, "box opened");
+    Press(kScanEnter);
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
+    EXPECT_EQ(SlotMoney(1), 200);
+    EXPECT_EQ(gSaveLoadFrame->focus, 21);
+    ExpectCursorOn(21, "box closed");
+}
+
+TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
+    gSmartMouse = 0;
+    Park();
+    OpenTitleLoad(30);
+    // No list here: the keys start on the remembered slot row.
+    EXPECT_EQ(gSaveLoadFrame->focus, kFocusRow0);
+    const KeyStep steps[] = {
+        {20, kScanTab, 30},   {30, kScanLeft, 31}, {31, kScanRight, 30}, {30, kScanTab, 20},
+        {20, kScanRight, 20}, {20, kScanLeft, 20}, {20, kScanDown, 21},  {21, kScanTab, 30},
+        {30, kScanUp, 22},    {22, kScanUp, 21},   {21, kScanTab, 30},   {30, kScanDown, 30},
+    };
+    WalkSteps(steps, &gSaveLoadFrame->focus);
+    EXPECT_EQ(gSaveLoadFrame->top, 30);
+    Press(kScanF4);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(gFrameId, kScreenBit | 26);
+    Press({kScanRight, kScanEnter});  // page down
+    EXPECT_EQ(gSaveLoadFrame->top, 33);
+    Press({kScanTab, kScanPgUp});  // slot row 0, a page up
+    EXPECT_EQ(gSaveLoadFrame->top, 30);
+    EXPECT_EQ(gSaveLoadFrame->focus, 20);
+}
+
+// Loading from the title empties playlist 1 so nothing of the last game's
+// music plays on; the zoom that follows has its own cursor picture.
+TEST_F(SlotKeysTest, TitleLoadClearsPlaylistOneAndTheZoomHasItsCursor) {
+    gScriptVars[0] = 4242;
+    ASSERT_EQ(SaveToSlotFile(0), 1);
+    gSmartMouse = 1;
+    OpenTitleLoad(0);
+    gMusic.SetTrack("old1.mid", 901, 0, 1);
+    gMusic.SetTrack("old2.mid", 902, 1, 1);
+    gScriptVars[0] = 0;
+    h.RunFrames(1);
+    Press(kScanEnter);  // the cursor sits on row 0
+    EXPECT_EQ(gScriptVars[0], 4242u);
+    for (const cMusic::Slot& s : gMusic.GetList(1).slots) {
+        EXPECT_NE(s.id, 901);
+        EXPECT_NE(s.id, 902);
+    }
+    h.RunFrames(2);
+    ASSERT_EQ(gFrameId, kScreenBit | 15);
+    ASSERT_NE(gZoomFrame, nullptr);
+    ASSERT_NE(gMouseInput.cursorPic, nullptr);
+    EXPECT_EQ(gMouseInput.cursorPic, gZoomFrame->cursorPic);
+    EXPECT_EQ(gMouseInput.cursorPic->player.act, 9102);
+    h.RunFrames(1, 900);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gZoomFrame, nullptr);
+}
+
+TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
+    gSmartMouse = 0;
+    Park();
+    Open(25);
+    ASSERT_NE(gQuickSaveFrame, nullptr);
+    cQuickSaveFrame* f = gQuickSaveFrame;
+    EXPECT_EQ(f->focus, 0);
+    const KeyStep steps[] = {
+        {0, kScanLeft, 3},   {3, kScanRight, 0},  {0, kScanRight, 1},  {1, kScanUp, 1},
+        {1, kScanDown, 1},   {1, kScanTab, 10},   {10, kScanDown, 11}, {11, kScanUp, 10},
+        {10, kScanUp, 11},   {11, kScanLeft, 11}, {11, kScanTab, 0},   {0, kScanTab, 10},
+        {10, kScanDown, 11},
+    };
+    WalkSteps(steps, &f->focus, cQuickSaveFrame::FocusPoint);
+    Press(kScanEnter);  // save with no quick save: at once
+    EXPECT_EQ(IsQuickSaveValid(), 1);
+    EXPECT_EQ(f->boxOpen, 0u);
+    Press(kScanEnter);  // again: the box asks, the keys on no
+    ASSERT_EQ(f->boxOpen, 1u);
+    EXPECT_EQ(f->focus, kFocusNo);
+    Press(kScanLeft);
+    EXPECT_EQ(f->focus, kFocusYes);
+    ExpectCursorOn(kFocusYes, "yes", cQuickSaveFrame::FocusPoint);
+    Press(kScanUp);
+    EXPECT_EQ(f->focus, kFocusNo);
+    ExpectCursorOn(kFocusNo, "no", cQuickSaveFrame::FocusPoint);
+    Press(kScanTab);  // the box halves do not take the switch key
+    EXPECT_EQ(f->focus, kFocusNo);
+    Press(kScanEnter);
+    EXPECT_EQ(f->boxOpen, 0u);
+    EXPECT_EQ(f->focus, 0);
+    EXPECT_EQ(gFrameId, kScreenBit | 25);
+    Press({kScanLeft, kScanEnter});  // tab 3 by keys leads to the system menu
+    EXPECT_EQ(FinishClose(), kScreenBit | 13);
+}
+
+TEST_F(SlotKeysTest, QuickPageHoverShowsTipsAndTheHoveredBox) {
+    gSmartMouse = 1;
+    Open(25);
+    cQuickSaveFrame* f = gQuickSaveFrame;
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(gMouseInput.x, 458);  // smart mouse: on the load box
+    EXPECT_EQ(gMouseInput.y, 170);
+    h.RunFrames(1);
+    EXPECT_EQ(f->focus, kQuickFocusLoad);
+    ASSERT_TRUE(f->tooltip->shown);
+    EXPECT_EQ(std::string(f->tooltip->text), B5("讀取進度"));
+    EXPECT_EQ(f->boxes[0].background->normalPic->player.action, 7);
+    EXPECT_EQ(f->boxes[1].background->normalPic->player.action, 6);
+    MoveTo(458, 336, 2);
+    EXPECT_EQ(f->focus, kQuickFocusSave);
+    EXPECT_EQ(std::string(f->tooltip->text), B5("儲存進度"));
+    EXPECT_EQ(f->boxes[0].background->normalPic->player.action, 6);
+    EXPECT_EQ(f->boxes[1].background->normalPic->player.action, 7);
+    for (int k = 0; k < 4; ++k) {
+        MoveTo(TabPointX(k), kTabPointY, 2);
+        EXPECT_EQ(f->focus, k);
+        ASSERT_TRUE(f->tooltip->shown);
+        EXPECT_EQ(std::string(f->tooltip->text), B5(kTabNames[k]));
+    }
+    MoveTo(60, 460);  // off every box and tab
+    h.RunFrames(1);
+    EXPECT_FALSE(f->tooltip->shown);
+    EXPECT_EQ(f->boxes[0].background->normalPic->player.action, 6);
+    EXPECT_EQ(f->boxes[1].background->normalPic->player.action, 6);
+}
+
+}  // namespace
