@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "data/GameFlags.h"
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "engine/ErrorBox.h"
 #include "base/MemDbg.h"
 #include "engine/Random.h"
@@ -222,11 +224,9 @@ u16 BehaviourStep::Word(u32 k) {
 BopNext BehaviourStep::Fault(const char* what, u32 at) {
     fault_ = true;
     ++gBehaviourReport.faults;
-    char text[200];
-    std::snprintf(text, sizeof(text), "path.dat: script %u of role %u at offset 0x%X: %s",
-                  s_.scriptId, s_.roleId, at, what);
-    gBehaviourReport.last = text;
-    std::fprintf(stderr, "%s\n", text);
+    ReportDataError({"path.dat", at,
+                     "script " + std::to_string(s_.scriptId) + " of role " +
+                         std::to_string(s_.roleId) + ": " + what});
     // The program ends, so the fault is reported once.
     s_.scriptId = 0;
     s_.pc = 0;

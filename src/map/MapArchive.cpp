@@ -28,6 +28,11 @@ std::vector<MapObjectInfo> gMapObjects;
 std::vector<MapOverlay> gMapOverlays;
 std::string gMapArchiveName = "PicLib\\HUGE.lmf";
 
+void BadArchiveData(u32 offset, std::string text) {
+    const char* name = gMapArchiveFile.GetName();
+    ReportDataError({name ? name : "", offset, std::move(text)});
+}
+
 namespace {
 
 std::vector<bool> gStaticWalls;
@@ -51,11 +56,6 @@ std::vector<u8> ReadBlock(u32 off, u32 n, bool* ok) {
     v.resize(n);
     *ok = ReadAt(off, v.data(), n);
     return v;
-}
-
-// Reports bad data at offset of the open archive.
-void BadArchiveData(u32 offset, std::string text) {
-    ReportDataError({gMapArchiveFile.GetName(), offset, std::move(text)});
 }
 
 // Finds map n in the open archive; its data offset in *m.

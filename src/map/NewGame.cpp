@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "data/GameFlags.h"
+#include "base/DataError.h"
 #include "engine/ErrorBox.h"
 #include "base/MemDbg.h"
 #include "map/City.h"
@@ -91,7 +92,7 @@ void BindRecordsFromDatabase() {
         return;
     }
     if (!BindRoleRecords(const_cast<u8*>(r.here()), r.bytesLeft()))
-        std::fprintf(stderr, "maps.dat: role records have no end row\n");
+        ReportDataError({kMapsFileName, kMapsFileHeader + r.pos(), "role records have no end row"});
 }
 
 }  // namespace

@@ -34,18 +34,18 @@ public:
     void ReleaseHandle();
     void ReacquireHandle();
     bool IsOpen() const { return open_; }
-    const char* GetErrorText() const { return error_.c_str(); }
     const std::vector<Record*>& Playing() const { return playing_; }
 
 private:
     void Finish(size_t i);
+    int Refuse(const char* name, const char* why);
 
     bool open_ = false;
     i32 tick_ = 30;
     bool ready_ = false;
     bool ready2_ = false;
     HMDIDRIVER driver_ = nullptr;
-    std::string error_;
+    std::string refused_;  // the piece last reported, while no other one plays
     std::vector<Record> pool_;
     std::vector<Record*> playing_;
     std::vector<Record*> free_;
