@@ -1,6 +1,5 @@
 // The behaviour-program interpreter: one step of a map person's program per
 // frame, over the programs of the path database.
-#include "map/StoryLink.h"
 #include "map/Behaviour.h"
 
 #include <algorithm>
@@ -9,25 +8,26 @@
 #include <cstring>
 #include <string>
 
-#include "data/GameFlags.h"
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "engine/ErrorBox.h"
 #include "base/MemDbg.h"
-#include "engine/Random.h"
-#include "map/City.h"
+#include "base/Types.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
-#include "map/SessionServices.h"
+#include "engine/Random.h"
+#include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
+#include "map/AStar.h"
+#include "map/City.h"
+#include "map/DrawOrder.h"
 #include "map/MapArchive.h"
 #include "map/MapDb.h"
-#include "map/DrawOrder.h"
-#include "base/Types.h"
-#include "map/AStar.h"
 #include "map/MapScene.h"
 #include "map/RoleTable.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
-#include "sound/Sound.h"
+#include "map/SessionServices.h"
+#include "map/StoryLink.h"
 
 BehaviourReport gBehaviourReport;
 u32 gScriptTimeMark = 0;

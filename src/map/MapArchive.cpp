@@ -7,20 +7,20 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "engine/ErrorBox.h"
-#include "engine/Lzo.h"
 #include "base/MemDbg.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
+#include "engine/FrameState.h"
+#include "engine/Lzo.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
-#include "engine/FrameState.h"
+#include "data/Config.h"
 #include "map/City.h"
-#include "map/SessionServices.h"
-#include "map/MapCache.h"
 #include "map/DrawOrder.h"
+#include "map/MapCache.h"
 #include "map/RoleTable.h"
 #include "map/Scale.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
+#include "map/SessionServices.h"
 
 MapRecord gMap;
 std::vector<MapEvent> gMapEvents;

@@ -3,25 +3,25 @@
 #include "map/MapCache.h"
 
 #include <algorithm>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "engine/Lzo.h"
-#include "engine/PixelFormat.h"
-#include "map/City.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
-#include "map/MapArchive.h"
 #include "base/Types.h"
-#include "platform/Win.h"
-#include "sound/BinkPlayer.h"
-#include "data/Config.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
+#include "platform/Win.h"
+#include "engine/FrameState.h"
+#include "engine/Lzo.h"
+#include "engine/PixelFormat.h"
+#include "sound/BinkPlayer.h"
+#include "data/Config.h"
+#include "map/City.h"
+#include "map/MapArchive.h"
+#include "map/SessionServices.h"
 
 cFile gMapArchiveFile;
 cFile gCacheFile;

@@ -1,30 +1,30 @@
 // The start of a new game: the start values of flags and counters, the map
 // cursor, the role records and the entries of table 6, and the start record.
-#include "map/StoryLink.h"
 #include "map/NewGame.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "data/GameFlags.h"
 #include "base/DataError.h"
-#include "engine/ErrorBox.h"
 #include "base/MemDbg.h"
+#include "base/Types.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
+#include "sound/Music.h"
+#include "data/GameFlags.h"
+#include "map/ActDraw.h"
 #include "map/City.h"
 #include "map/DrawOrder.h"
+#include "map/KeyCole.h"
 #include "map/MapArchive.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
-#include "base/Types.h"
-#include "map/KeyCole.h"
-#include "map/RoleTable.h"
+#include "map/MapDraw.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
-#include "map/MapDraw.h"
-#include "map/ActDraw.h"
+#include "map/RoleTable.h"
 #include "map/Scale.h"
-#include "platform/TextCodec.h"
-#include "sound/Music.h"
+#include "map/StoryLink.h"
 
 NewGameState gNewGame;
 u32 gGameDataReady = 0;

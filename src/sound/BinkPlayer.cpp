@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "base/DataError.h"
+#include "platform/Display.h"
+#include "platform/Win.h"
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
@@ -14,8 +16,6 @@
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
-#include "platform/Display.h"
-#include "platform/Win.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/File.h"
 #include "base/Types.h"
 #include "platform/AudioLib.h"
+#include "engine/File.h"
 #include "sound/SoundBank.h"
 
 class cSound {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/File.h"
 #include "platform/AudioLib.h"
+#include "engine/File.h"
 #include "sound/Sound.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
-#include "engine/Lzo.h"
 #include "base/MemDbg.h"
+#include "engine/Lzo.h"
 #include "story/PicShow.h"
 
 std::vector<u8> PicShowFrameBytes(const PicShowFrameSpec& f, u32 bits) {
