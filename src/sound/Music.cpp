@@ -32,6 +32,16 @@ void FreeLocked(char*& p) {
     p = nullptr;
 }
 
+// A playlist that repeats asks for a piece again as soon as it has ended: a
+// piece that cannot be played is reported once until another one plays.
+// refused is the player's piece last reported. Gives 0, for Play to return.
+int RefusePiece(std::string& refused, const char* name, DataError e) {
+    if (e.file.empty()) e.file = name;
+    if (refused != name) ReportDataError(e);
+    refused = name;
+    return 0;
+}
+
 // One fade step of a level (volume x 16); true when it has reached 0.
 bool StepFade(i32& level, i32 step, int* volume) {
     level -= step;
@@ -69,33 +79,27 @@ void cMidi::Close() {
     open_ = ready_ = ready2_ = false;
 }
 
-// A playlist that repeats asks for a piece again as soon as it has ended: a
-// piece that cannot be played is reported once until another one plays.
-int cMidi::Refuse(const char* name, const char* why) {
-    if (refused_ != name) ReportDataError(DataError::Unplaced(name, why));
-    refused_ = name;
-    return 0;
-}
-
 int cMidi::Play(const char* name, u32 id, int volume, int loops) {
     if (!open_ || !ready_ || !name) return 0;
     cFile file;
     // Music is only read: a missing piece must not leave an empty file behind.
-    if (!file.Open(name, OPEN_EXISTING, GENERIC_READ)) return Refuse(name, file.GetErrorText());
+    if (!file.Open(name, OPEN_EXISTING, GENERIC_READ))
+        return RefusePiece(refused_, name, DataError::Unplaced("", file.GetErrorText()));
     if (free_.empty()) return 0;
     u32 size = file.GetSize();
-    if (size == 0 || size == 0xFFFFFFFFu) return Refuse(name, "empty file");
+    if (size == 0 || size == 0xFFFFFFFFu)
+        return RefusePiece(refused_, name, DataError::Unplaced("", "empty file"));
     void* data = AudioMemAllocLock(size);
     u32 count = size;
     if (!file.Read(data, &count) || count != size) {
         AudioMemFreeLock(data);
-        return Refuse(name, "cannot be read");
+        return RefusePiece(refused_, name, DataError::Unplaced("", "cannot be read"));
     }
     file.Close();
     Record* r = free_.back();
     if (!AudioInitSequence(r->handle, data, size, 0)) {
         AudioMemFreeLock(data);
-        return Refuse(name, AudioLastError());
+        return RefusePiece(refused_, name, AudioLastDataError());
     }
     refused_.clear();
     free_.pop_back();
@@ -216,19 +220,15 @@ void cStream::Release() {
     free_.clear();
     driver_ = nullptr;
     ready_ = ready2_ = false;
+    refused_.clear();
 }
 
 int cStream::Play(const char* name, u32 id, int volume, int loops) {
     if (!ready_ || !name) return 0;
-    if (free_.empty()) {
-        error_ = "no free stream";
-        return 0;
-    }
+    if (free_.empty()) return 0;
     HSTREAM h = AudioOpenStream(driver_, name, 0);
-    if (!h) {
-        error_ = AudioLastError();
-        return 0;
-    }
+    if (!h) return RefusePiece(refused_, name, AudioLastDataError());
+    refused_.clear();
     Record* r = free_.back();
     free_.pop_back();
     r->handle = h;

@@ -38,7 +38,6 @@ public:
 
 private:
     void Finish(size_t i);
-    int Refuse(const char* name, const char* why);
 
     bool open_ = false;
     i32 tick_ = 30;
@@ -73,7 +72,6 @@ public:
     int GetVolume();
     void Service();
     u32 FirstId() const;
-    const char* GetErrorText() const { return error_.c_str(); }
     const std::vector<Record*>& Open() const { return open_; }
 
 private:
@@ -82,7 +80,7 @@ private:
     HDIGDRIVER driver_ = nullptr;
     bool ready_ = false;
     bool ready2_ = false;
-    std::string error_;
+    std::string refused_;  // the piece last reported, while no other one plays
     Record pool_[2];
     std::vector<Record*> open_;
     std::vector<Record*> free_;
