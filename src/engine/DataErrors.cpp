@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/DataError.h"
+#include "platform/TextCodec.h"
 #include "engine/ErrorBox.h"
 
 namespace {
@@ -26,7 +27,8 @@ void ReportDataError(const DataError& e, const char* boxCaption) {
     log.last = e;
     ++log.count;
     std::string message = e.Message();
-    std::fprintf(stderr, "%s\n", message.c_str());
+    // Texts the game words itself are Big5, as its boxes show them.
+    std::fprintf(stderr, "%s\n", Big5ToUtf8(message).c_str());
     if (boxCaption) ErrorBox(boxCaption, "%s", message.c_str());
 }
 
