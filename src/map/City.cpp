@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/Big5.h"
+#include "base/DataError.h"
 #include "base/Types.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
@@ -118,8 +119,9 @@ bool LoadEncounterGroups() {
         words.push_back(v);
     }
     if (!ended || words.size() % kGroupWords != 0) {
-        ErrorBox(B5("遊戲初始"), B5("%s\n戰鬥機率組資料有誤 (%d)"), kMapsFileName,
-                 static_cast<int>(words.size()));
+        ReportDataError(WordedDataError(B5("%s\n戰鬥機率組資料有誤 (%d)"), kMapsFileName,
+                                        static_cast<int>(words.size())),
+                        B5("遊戲初始"));
         return false;
     }
     gEncounterGroups = words;
@@ -374,7 +376,8 @@ void ApplyMapRecord(const MapDbRecord& rec) {
     gMapScene.roleFlags = rec.roleFlags;
     gEncounterGroup = rec.group;
     if (gEncounterGroup > gEncounterGroupCount) {
-        ErrorBox(B5("載入地圖"), B5("錯誤的戰鬥機率組[%d]"), static_cast<int>(rec.group));
+        ReportDataError(WordedDataError(B5("錯誤的戰鬥機率組[%d]"), static_cast<int>(rec.group)),
+                        B5("載入地圖"));
         // With no groups at all there is nothing to fall back on.
         gEncounterGroup = gEncounterGroupCount > 0 ? 1 : 0;
     }
@@ -497,7 +500,7 @@ void PlaceRoles(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, const MapDbRe
 void CloseAfterFrame() { PostMessageA(gMainWnd, WM_DESTROY, 0, 0); }
 
 bool Fail(const char* caption, const char* text) {
-    ErrorBox(caption, "%s", text);
+    ReportDataError(WordedDataError("%s", text), caption);
     CloseAfterFrame();
     return false;
 }
@@ -534,7 +537,8 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     StopGhosts();
     FirstVisitFlags(m);
     if (!found) {
-        ErrorBox(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m));
+        ReportDataError(WordedDataError(B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m)),
+                        B5("遊戲初始"));
         CloseAfterFrame();
         return;
     }
@@ -555,8 +559,9 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     }
     gMap.cellCount = gMap.width * gMap.height;
     if (!ReadPlaceName(m, gMap.name)) {
-        ErrorBox(B5("讀取地圖名稱"), B5("MapName.txt中找不到地圖[%d]名稱"),
-                 static_cast<int>(rec.archive));
+        ReportDataError(
+            WordedDataError(B5("MapName.txt中找不到地圖[%d]名稱"), static_cast<int>(rec.archive)),
+            B5("讀取地圖名稱"));
         std::snprintf(gMap.name, sizeof(gMap.name), "%s", B5("不知道"));
     }
     AgePopOutRoles();

@@ -306,7 +306,7 @@ int LoadMap3(u32 n, MapRecord* map) {
     u8 magic[4] = {};
     std::vector<u8> h(kMapHeaderSize);
     if (!ReadAt(m, magic, 4) || std::memcmp(magic, kMapMagic, 4) != 0)
-        ErrorBox("LoadMap3", B5("地圖[%d]是舊格式"), n);
+        ReportDataError(WordedDataError(B5("地圖[%d]是舊格式"), n), "LoadMap3");
     if (!ReadAt(m + 4, h.data(), kMapHeaderSize)) {
         BadArchiveData(m + 4, "map " + std::to_string(n) + " header past the end");
         return 0;

@@ -135,7 +135,7 @@ int StartNewGame(int load) {
         // after the frame that asked.
         ByteReader id = MapDbTable(dbTable::kStart);
         int map = id.Has(2) ? id.U16() : -1;
-        ErrorBox(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (%d)"), map);
+        ReportDataError(WordedDataError(B5("找不到設定的起始地圖碼 (%d)"), map), B5("遊戲初始"));
         PostMessageA(gMainWnd, WM_DESTROY, 0, 0);
         return 0;
     }
