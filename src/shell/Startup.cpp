@@ -55,8 +55,9 @@ void StopStart(HWND window) { SendMessageA(window, WM_DESTROY, 0, 0); }
 
 void StartSound() {
     MilesStartup(gBasePath);
+    // Only the output is worth another try: a bad bank stays bad.
     for (int i = 0; i < kSoundTries; ++i)
-        if (gSound.Init(gBasePath)) break;
+        if (gSound.Init(gBasePath) || !gSound.HasBank()) break;
     if (!gSound.IsReady()) Sleep(1000);  // and on without sound
     gStream.Init(gSound.GetDigDriver());
     gMidi.Open();
