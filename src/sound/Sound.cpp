@@ -208,11 +208,12 @@ int cSound::Play(u8* data, int n, int volume, int pan, int loops, u32 size) {
                   ? AudioSetSampleFile(s, data, size)
                   : AudioSetNamedSampleFile(s, ".mp3", data, size);
     if (!ok) {
-        error_ = AudioLastError();
         // Only data this call loaded may go: other samples may still play the entry.
         if (fromBank && table_[static_cast<size_t>(n - 1)].useCount == 0) {
             FreeEntryUse(n);
             RefuseEntry(n, std::string("cannot be decoded: ") + AudioLastError());
+        } else {
+            error_ = AudioLastError();
         }
         return 0;
     }

@@ -43,6 +43,7 @@ public:
     void ReacquireDigHandle();
     void SetMasterVolume(int volume);
 
+    // Why the output or the last play failed; bad bank data is reported instead.
     const char* GetErrorText() const { return error_.c_str(); }
     bool IsReady() const { return ready_ && open_; }
     bool HasBank() const { return !table_.empty(); }
