@@ -65,10 +65,10 @@ static void BM_VideoFrame640x480(benchmark::State& state) {
     for (size_t i = 0; i < colours.size(); ++i) colours[i] = static_cast<u32>(i * 0x040404);
     std::vector<u8> bytes = MakeSolidVideo(640, 480, colours, 30);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    std::string error;
+    DataError error;
     HVIDEO v = VideoOpen(path.string().c_str(), &error);
     if (!v) {
-        state.SkipWithError(error.c_str());
+        state.SkipWithError(error.Message().c_str());
         return;
     }
     std::vector<u16> screen(640 * 480);

@@ -1,8 +1,8 @@
 // The SDL entry: picks the SDL backend and calls the game's WinMain.
 #include <string>
 
-#include "shell/Main.h"
 #include "platform/Backend.h"
+#include "shell/Main.h"
 
 int main(int argc, char** argv) {
     std::string commandLine;

@@ -32,6 +32,9 @@ struct DataError {
 // Writes the message to stderr and keeps it as the last one; with a caption it
 // also shows it to the player in an error box. Defined in engine/DataErrors.cpp.
 void ReportDataError(const DataError& e, const char* boxCaption = nullptr);
+// A fault worded whole by the game (printf-style), with no file and no offset:
+// its message, and so the error box, shows the text exactly.
+DataError WordedDataError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The last error reported (empty before any), and how many were reported.
 const DataError& LastDataError();
 u32 DataErrorCount();

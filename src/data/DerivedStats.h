@@ -3,8 +3,8 @@
 #pragma once
 #include <array>
 
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 // The piece each equipment slot holds (null = empty).
 using SlotPieces = std::array<const EquipageData*, kSlotCount>;

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "base/Big5.h"
+#include "platform/TextCodec.h"
 #include "data/DerivedStats.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "data/StatMath.h"
-#include "platform/TextCodec.h"
 
 namespace {
 

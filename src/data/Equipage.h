@@ -2,8 +2,8 @@
 // what, strengthening a piece with a monster, offering a monster to a god/demon
 // form, and the description text of a piece.
 #pragma once
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 // What a piece of equipment is: EquipageData::kind.
 enum class EquipKind : i32 {

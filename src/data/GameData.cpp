@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "data/GameDatabase.h"
 #include "platform/TextCodec.h"
+#include "data/GameDatabase.h"
 
 RoleData gRoles[kRoleCount];
 RoleStats gRoleStats[kRoleCount];

@@ -4,8 +4,8 @@
 #pragma once
 #include <array>
 
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 constexpr i32 kStatusDying = 0x4000;  // blocks items and skills except status effect 31
 constexpr i32 kStatusEffectRevive = 31;

@@ -7,15 +7,15 @@
 #include <cstring>
 #include <string>
 
+#include "base/ByteIo.h"
+#include "base/DataError.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
+#include "engine/File.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
-#include "base/DataError.h"
-#include "engine/ErrorBox.h"
-#include "engine/File.h"
-#include "platform/TextCodec.h"
 
 namespace {
 

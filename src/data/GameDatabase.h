@@ -3,8 +3,8 @@
 #pragma once
 #include <cstddef>
 
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 // Loads RoleData.dat, LevelUp.dat, MonsterData.dat, ItemData.dat,
 // EquipageData.dat and SkillData.dat from "<root>MH_Data\", where root is the

@@ -1,8 +1,8 @@
 // Using an item or a skill on a role: the effect values change the base and the
 // derived record and the status word, then the derived record is recomputed.
 #pragma once
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 // Uses one owned item i on role r (or on the party, by the item's target kind).
 void UseItem(i32 r, i32 i);

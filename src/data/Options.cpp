@@ -8,10 +8,10 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
+#include "platform/HostFs.h"
 #include "engine/File.h"
 #include "data/Config.h"
 #include "data/KeyBindings.h"
-#include "platform/HostFs.h"
 
 bool gOptionsHeld = false;
 

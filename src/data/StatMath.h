@@ -1,8 +1,8 @@
 // Arithmetic on record values that never overflows: database values can be
 // anything, so sums and percentages are taken in 64 bits and wrapped back.
 #pragma once
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 inline i32 WrapAdd(i32 a, i64 b) {
     return static_cast<i32>(static_cast<u32>(static_cast<i64>(a) + b));

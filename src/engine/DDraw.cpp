@@ -2,15 +2,14 @@
 // fills, colour matching and the present of each frame.
 #include "engine/DDraw.h"
 
-#include "base/MemDbg.h"
-
 #include <cstring>
 
+#include "base/MemDbg.h"
+#include "platform/Backend.h"
+#include "platform/Display.h"
 #include "engine/ErrorBox.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "platform/Backend.h"
-#include "platform/Display.h"
 
 cDDRAW gDDraw;
 DisplaySurface* gDrawSurface;

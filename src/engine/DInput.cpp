@@ -1,9 +1,9 @@
 // cDINPUT over the platform's key state and mouse counters.
 #include "engine/DInput.h"
-#include "platform/Backend.h"
 
 #include <cstring>
 
+#include "platform/Backend.h"
 #include "platform/Input.h"
 
 cDINPUT gDInput;

@@ -1,8 +1,10 @@
 // The one channel for bad data: stderr, the last error kept for whoever asks,
 // and an error box where the reader wants the player told.
+#include <cstdarg>
 #include <cstdio>
 
 #include "base/DataError.h"
+#include "platform/TextCodec.h"
 #include "engine/ErrorBox.h"
 
 namespace {
@@ -25,8 +27,19 @@ void ReportDataError(const DataError& e, const char* boxCaption) {
     log.last = e;
     ++log.count;
     std::string message = e.Message();
-    std::fprintf(stderr, "%s\n", message.c_str());
+    // Texts the game words itself are Big5, as its boxes show them.
+    std::fprintf(stderr, "%s\n", Big5ToUtf8(message).c_str());
     if (boxCaption) ErrorBox(boxCaption, "%s", message.c_str());
+}
+
+DataError WordedDataError(const char* format, ...) {
+    // The same room as an error box's text.
+    char text[1024];
+    va_list ap;
+    va_start(ap, format);
+    std::vsnprintf(text, sizeof(text), format, ap);
+    va_end(ap);
+    return DataError::Unplaced("", text);
 }
 
 const DataError& LastDataError() {

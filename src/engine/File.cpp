@@ -18,11 +18,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/ErrorBox.h"
 #include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
+#include "engine/ErrorBox.h"
 
 namespace {
 

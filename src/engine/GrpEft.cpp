@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/ErrorBox.h"
 #include "base/MemDbg.h"
+#include "engine/ErrorBox.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 

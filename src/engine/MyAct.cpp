@@ -1,7 +1,5 @@
 // Act archives, the act cache, the directory-entry cache and TakeActData.
-#include "engine/BucketCache.h"
 #include "engine/MyAct.h"
-#include "engine/ZoomBlit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,9 +9,11 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "engine/File.h"
 #include "base/MemDbg.h"
+#include "engine/BucketCache.h"
+#include "engine/File.h"
 #include "engine/Tsw.h"
+#include "engine/ZoomBlit.h"
 
 i32 gActCacheMode = 1;
 i32 gActZoomAll = 0;

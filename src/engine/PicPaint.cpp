@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/Display.h"
 #include "engine/AaDraw.h"
 #include "engine/Blend.h"
 #include "engine/PixelFormat.h"
@@ -12,7 +13,6 @@
 #include "engine/RleBlit.h"
 #include "engine/RleBlitFx.h"
 #include "engine/ZoomBlit.h"
-#include "platform/Display.h"
 
 u16* gPaintBuf;
 u32 gRowOffsets[kRowOffsetCount];

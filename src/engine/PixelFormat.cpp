@@ -1,8 +1,8 @@
 // Pixel layout detection, the converters and the blending masks and tables.
 #include "engine/PixelFormat.h"
 
-#include "engine/PicPaint.h"
 #include "platform/Display.h"
+#include "engine/PicPaint.h"
 
 i32 gScreenWidth = 640, gScreenHeight = 480, gScreenPitch = 1280;
 u32 gRedMask = 0x7C00, gGreenMask = 0x03E0, gBlueMask = 0x001F;

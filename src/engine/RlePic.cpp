@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Blend.h"
 #include "base/DataError.h"
 #include "base/MemDbg.h"
+#include "engine/Blend.h"
 #include "engine/PixelFormat.h"
 
 namespace {

@@ -1,6 +1,5 @@
 // Picture archives and the picture cache: offsets read once at start, frames
 // unpacked through one shared buffer, checked, converted and kept by number.
-#include "engine/BucketCache.h"
 #include "engine/Tsw.h"
 
 #include <cstdio>
@@ -11,9 +10,10 @@
 #include <vector>
 
 #include "base/DataError.h"
+#include "base/MemDbg.h"
+#include "engine/BucketCache.h"
 #include "engine/File.h"
 #include "engine/Lzo.h"
-#include "base/MemDbg.h"
 
 const char* const kPicArchiveNames[kPicArchiveCount] = {"PicLib\\all_char",  "PicLib\\all_item",
                                                         "PicLib\\all_magic", "PicLib\\all_sys",

@@ -2,8 +2,8 @@
 // writer, the six archives under PicLib, and the cache of unpacked frames.
 #pragma once
 #include "base/ByteIo.h"
-#include "engine/RlePic.h"
 #include "base/Types.h"
+#include "engine/RlePic.h"
 
 // Six archives of 3000 entries; picture n is entry n % 3000 of archive n / 3000.
 constexpr int kPicArchiveCount = 6;

@@ -11,13 +11,13 @@
 #include <functional>
 #include <map>
 
+#include "base/Types.h"
 #include "data/GameFlags.h"
 #include "map/City.h"
-#include "map/MapArchive.h"
 #include "map/DrawOrder.h"
-#include "base/Types.h"
-#include "map/RoleTable.h"
 #include "map/KeyCole.h"
+#include "map/MapArchive.h"
+#include "map/RoleTable.h"
 
 const i8 kRouteDx[8] = {1, 0, -1, -1, -1, 0, 1, 1};
 const i8 kRouteDy[8] = {1, 1, 1, 0, -1, -1, -1, 0};

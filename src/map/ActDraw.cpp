@@ -2,13 +2,13 @@
 // fonts, the cycling border and the fixed animation states.
 #include "map/ActDraw.h"
 
+#include "platform/TextCodec.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
 #include "map/MapScene.h"
 #include "map/RoleTable.h"
-#include "platform/TextCodec.h"
 
 FixedActs gFixedActs;
 u32 gDialogTextSize = 10;

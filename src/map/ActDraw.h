@@ -2,8 +2,8 @@
 // digit pictures, the game fonts, the cycling border, and the fixed animation
 // states of the map screen (HUD icons, markers).
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 class cGrpFont;
 

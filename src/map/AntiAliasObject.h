@@ -1,8 +1,8 @@
 // Anti-aliased overlay objects (large pictures over the map whose edges blend
 // into what lies below) and the per-frame drawing of them and the role heads.
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 // One object of gAntiAliasObjects; the list is singly linked, newest first.
 struct AntiAliasObject {

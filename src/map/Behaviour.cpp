@@ -1,31 +1,33 @@
 // The behaviour-program interpreter: one step of a map person's program per
 // frame, over the programs of the path database.
-#include "map/StoryLink.h"
 #include "map/Behaviour.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
-#include "data/GameFlags.h"
 #include "base/ByteIo.h"
-#include "engine/ErrorBox.h"
+#include "base/DataError.h"
 #include "base/MemDbg.h"
-#include "engine/Random.h"
-#include "map/City.h"
+#include "base/Types.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
-#include "map/SessionServices.h"
+#include "engine/Random.h"
+#include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
+#include "map/AStar.h"
+#include "map/City.h"
+#include "map/DrawOrder.h"
 #include "map/MapArchive.h"
 #include "map/MapDb.h"
-#include "map/DrawOrder.h"
-#include "base/Types.h"
-#include "map/AStar.h"
 #include "map/MapScene.h"
 #include "map/RoleTable.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
-#include "sound/Sound.h"
+#include "map/SessionServices.h"
+#include "map/StoryLink.h"
 
 BehaviourReport gBehaviourReport;
 u32 gScriptTimeMark = 0;
@@ -222,11 +224,9 @@ u16 BehaviourStep::Word(u32 k) {
 BopNext BehaviourStep::Fault(const char* what, u32 at) {
     fault_ = true;
     ++gBehaviourReport.faults;
-    char text[200];
-    std::snprintf(text, sizeof(text), "path.dat: script %u of role %u at offset 0x%X: %s",
-                  s_.scriptId, s_.roleId, at, what);
-    gBehaviourReport.last = text;
-    std::fprintf(stderr, "%s\n", text);
+    ReportDataError({"path.dat", at,
+                     "script " + std::to_string(s_.scriptId) + " of role " +
+                         std::to_string(s_.roleId) + ": " + what});
     // The program ends, so the fault is reported once.
     s_.scriptId = 0;
     s_.pc = 0;

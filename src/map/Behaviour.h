@@ -35,7 +35,6 @@ void RunRoleScript(int role);
 // Faults found in programs (each reported once, when it ends the program).
 struct BehaviourReport {
     u32 faults = 0;
-    std::string last;
 };
 extern BehaviourReport gBehaviourReport;
 extern u32 gScriptTimeMark;

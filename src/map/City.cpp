@@ -1,47 +1,47 @@
 // LoadCity and the map database reads of map entry; encounters, pop-out
 // points, the camera, the load progress bar and the map music.
-#include "map/StoryLink.h"
-#include "base/Big5.h"
-#include "map/InterfaceLink.h"
 #include "map/City.h"
-
-#include "engine/MyAct.h"
-#include "engine/Tsw.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "data/GameFlags.h"
+#include "base/Big5.h"
+#include "base/DataError.h"
+#include "base/Types.h"
+#include "platform/TextCodec.h"
+#include "platform/Win.h"
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
+#include "engine/FrameState.h"
+#include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "map/ActDraw.h"
 #include "engine/Random.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
-#include "map/GameMusic.h"
-#include "map/MapCache.h"
-#include "map/MapDb.h"
-#include "map/DrawOrder.h"
-#include "map/MapTransients.h"
-#include "map/NewGame.h"
-#include "base/Types.h"
-#include "platform/Win.h"
-#include "sound/Sound.h"
-#include "map/MapArchive.h"
-#include "map/KeyCole.h"
-#include "map/MapManage.h"
-#include "map/MapScene.h"
-#include "map/MapDraw.h"
-#include "map/Ghosts.h"
-#include "map/RoleTable.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
+#include "engine/Tsw.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
+#include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
+#include "map/ActDraw.h"
+#include "map/DrawOrder.h"
+#include "map/GameMusic.h"
+#include "map/Ghosts.h"
+#include "map/InterfaceLink.h"
+#include "map/KeyCole.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "map/MapDraw.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/MapTransients.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
+#include "map/SessionServices.h"
+#include "map/StoryLink.h"
 
 u32 gMapId = 0;
 MapScene gMapScene;
@@ -119,8 +119,9 @@ bool LoadEncounterGroups() {
         words.push_back(v);
     }
     if (!ended || words.size() % kGroupWords != 0) {
-        ErrorBox(B5("遊戲初始"), B5("%s\n戰鬥機率組資料有誤 (%d)"), kMapsFileName,
-                 static_cast<int>(words.size()));
+        ReportDataError(WordedDataError(B5("%s\n戰鬥機率組資料有誤 (%d)"), kMapsFileName,
+                                        static_cast<int>(words.size())),
+                        B5("遊戲初始"));
         return false;
     }
     gEncounterGroups = words;
@@ -375,7 +376,8 @@ void ApplyMapRecord(const MapDbRecord& rec) {
     gMapScene.roleFlags = rec.roleFlags;
     gEncounterGroup = rec.group;
     if (gEncounterGroup > gEncounterGroupCount) {
-        ErrorBox(B5("載入地圖"), B5("錯誤的戰鬥機率組[%d]"), static_cast<int>(rec.group));
+        ReportDataError(WordedDataError(B5("錯誤的戰鬥機率組[%d]"), static_cast<int>(rec.group)),
+                        B5("載入地圖"));
         // With no groups at all there is nothing to fall back on.
         gEncounterGroup = gEncounterGroupCount > 0 ? 1 : 0;
     }
@@ -498,7 +500,7 @@ void PlaceRoles(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, const MapDbRe
 void CloseAfterFrame() { PostMessageA(gMainWnd, WM_DESTROY, 0, 0); }
 
 bool Fail(const char* caption, const char* text) {
-    ErrorBox(caption, "%s", text);
+    ReportDataError(WordedDataError("%s", text), caption);
     CloseAfterFrame();
     return false;
 }
@@ -535,7 +537,8 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     StopGhosts();
     FirstVisitFlags(m);
     if (!found) {
-        ErrorBox(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m));
+        ReportDataError(WordedDataError(B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m)),
+                        B5("遊戲初始"));
         CloseAfterFrame();
         return;
     }
@@ -556,8 +559,9 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     }
     gMap.cellCount = gMap.width * gMap.height;
     if (!ReadPlaceName(m, gMap.name)) {
-        ErrorBox(B5("讀取地圖名稱"), B5("MapName.txt中找不到地圖[%d]名稱"),
-                 static_cast<int>(rec.archive));
+        ReportDataError(
+            WordedDataError(B5("MapName.txt中找不到地圖[%d]名稱"), static_cast<int>(rec.archive)),
+            B5("讀取地圖名稱"));
         std::snprintf(gMap.name, sizeof(gMap.name), "%s", B5("不知道"));
     }
     AgePopOutRoles();

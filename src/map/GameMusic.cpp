@@ -4,11 +4,11 @@
 #include <cctype>
 #include <string>
 
+#include "sound/Music.h"
+#include "sound/Redbook.h"
 #include "data/Config.h"
 #include "map/MapDb.h"
 #include "map/SystemServices.h"
-#include "sound/Music.h"
-#include "sound/Redbook.h"
 
 u32 gCdMusic = 0;
 

@@ -2,8 +2,8 @@
 // and fades in and out), and the module's two other sprites: the wanderer and
 // the bobbing sprite.
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 constexpr i32 kGhostFadeStart = -32;
 constexpr i32 kGhostFadeEnd = 64;

@@ -1,26 +1,26 @@
 // Player control: key states, walking and running cell by cell, the corner
 // slide, talks with people and map spots, encounters and the function keys.
-#include "map/StoryLink.h"
-#include "map/InterfaceLink.h"
 #include "map/KeyCole.h"
 
 #include <algorithm>
 
-#include "data/GameFlags.h"
+#include "base/Types.h"
+#include "platform/TextCodec.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
-#include "map/City.h"
 #include "engine/FrameState.h"
 #include "engine/Screen.h"
-#include "map/SessionServices.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
+#include "map/City.h"
+#include "map/InterfaceLink.h"
 #include "map/MapArchive.h"
-#include "map/SystemServices.h"
-#include "base/Types.h"
 #include "map/MapManage.h"
 #include "map/RoleTable.h"
+#include "map/SessionServices.h"
+#include "map/StoryLink.h"
 #include "map/SystemServices.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
+#include "map/SystemServices.h"
 
 KeyState gKeyStates[kKeyEntries];
 i32 gMouseX = 0, gMouseY = 0;

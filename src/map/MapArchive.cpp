@@ -7,26 +7,31 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "engine/ErrorBox.h"
-#include "engine/Lzo.h"
 #include "base/MemDbg.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
+#include "engine/FrameState.h"
+#include "engine/Lzo.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
-#include "engine/FrameState.h"
+#include "data/Config.h"
 #include "map/City.h"
-#include "map/SessionServices.h"
-#include "map/MapCache.h"
 #include "map/DrawOrder.h"
+#include "map/MapCache.h"
 #include "map/RoleTable.h"
 #include "map/Scale.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
+#include "map/SessionServices.h"
 
 MapRecord gMap;
 std::vector<MapEvent> gMapEvents;
 std::vector<MapObjectInfo> gMapObjects;
 std::vector<MapOverlay> gMapOverlays;
 std::string gMapArchiveName = "PicLib\\HUGE.lmf";
+
+void BadArchiveData(u32 offset, std::string text) {
+    const char* name = gMapArchiveFile.GetName();
+    ReportDataError({name ? name : "", offset, std::move(text)});
+}
 
 namespace {
 
@@ -51,11 +56,6 @@ std::vector<u8> ReadBlock(u32 off, u32 n, bool* ok) {
     v.resize(n);
     *ok = ReadAt(off, v.data(), n);
     return v;
-}
-
-// Reports bad data at offset of the open archive.
-void BadArchiveData(u32 offset, std::string text) {
-    ReportDataError({gMapArchiveFile.GetName(), offset, std::move(text)});
 }
 
 // Finds map n in the open archive; its data offset in *m.
@@ -306,7 +306,7 @@ int LoadMap3(u32 n, MapRecord* map) {
     u8 magic[4] = {};
     std::vector<u8> h(kMapHeaderSize);
     if (!ReadAt(m, magic, 4) || std::memcmp(magic, kMapMagic, 4) != 0)
-        ErrorBox("LoadMap3", B5("地圖[%d]是舊格式"), n);
+        ReportDataError(WordedDataError(B5("地圖[%d]是舊格式"), n), "LoadMap3");
     if (!ReadAt(m + 4, h.data(), kMapHeaderSize)) {
         BadArchiveData(m + 4, "map " + std::to_string(n) + " header past the end");
         return 0;

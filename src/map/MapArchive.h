@@ -98,6 +98,8 @@ struct MapDirEntry {
 // Reads the directory of an archive image; false (with the error, its file left
 // to the caller) when the directory offset lies outside the file.
 bool ReadMapDirectory(const u8* file, size_t size, std::vector<MapDirEntry>* out, DataError* error);
+// Reports bad data at offset of the open map archive.
+void BadArchiveData(u32 offset, std::string text);
 
 // True when cell i held the wall bit 0x20000000 when the map was loaded.
 bool IsStaticWall(size_t i);

@@ -3,25 +3,25 @@
 #include "map/MapCache.h"
 
 #include <algorithm>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/ByteIo.h"
-#include "engine/ErrorBox.h"
-#include "engine/Lzo.h"
-#include "engine/PixelFormat.h"
-#include "map/City.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
-#include "map/MapArchive.h"
+#include "base/DataError.h"
 #include "base/Types.h"
-#include "platform/Win.h"
-#include "sound/BinkPlayer.h"
-#include "data/Config.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
+#include "platform/Win.h"
+#include "engine/FrameState.h"
+#include "engine/Lzo.h"
+#include "engine/PixelFormat.h"
+#include "sound/BinkPlayer.h"
+#include "data/Config.h"
+#include "map/City.h"
+#include "map/MapArchive.h"
+#include "map/SessionServices.h"
 
 cFile gMapArchiveFile;
 cFile gCacheFile;
@@ -175,7 +175,7 @@ bool UnpackBlocks(u32 m, u32 off, int kind, const std::function<bool(const u8*, 
     BlockList b;
     if (!ReadBlockList(m, off, kind, &b)) {
         // Nothing of a refused list is trusted, its block size least of all.
-        std::fprintf(stderr, "%s: map at %u has a bad block list\n", gMapArchiveFile.GetName(), m);
+        BadArchiveData(m, "the map's block list is refused");
         return false;
     }
     u32 biggest = 0;
@@ -188,8 +188,8 @@ bool UnpackBlocks(u32 m, u32 off, int kind, const std::function<bool(const u8*, 
         if (!ReadArchive(b.offsets[i], src.data(), b.packed[i]) ||
             LzoUnpackExact(src.data(), static_cast<i32>(b.packed[i]), dst.data(),
                            static_cast<i32>(want)) != kLzoOk) {
-            std::fprintf(stderr, "%s: map block %zu at %u refused\n", gMapArchiveFile.GetName(), i,
-                         b.offsets[i]);
+            BadArchiveData(b.offsets[i], "block " + std::to_string(i) + " of the map at " +
+                                             std::to_string(m) + " is refused");
             return false;
         }
         // The 8-bit picture keeps its palette and indices as they are.
@@ -216,7 +216,7 @@ void TellCacheFailure(const char* what, const cFile& f) {
 int DecompressMap(int k, u32 m, u32 off, int kind, u32* outSize) {
     *outSize = 0;
     if (off == 0) {
-        ErrorBox(B5("地圖快取製作"), "%s", B5("這地圖是舊格式"));
+        ReportDataError(WordedDataError("%s", B5("這地圖是舊格式")), B5("地圖快取製作"));
         return 0;
     }
     cFile out;

@@ -2,8 +2,8 @@
 // screen-converted map pictures "%d.cm", with eviction by age and size, the
 // run mark and colour stamp checks, and the progress pump of long loads.
 #pragma once
-#include "engine/File.h"
 #include "base/Types.h"
+#include "engine/File.h"
 
 constexpr int kCacheSlots = 24;
 constexpr int kCacheSlotBytes = 16;

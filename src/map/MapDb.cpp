@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "data/GameFlags.h"
-#include "engine/ErrorBox.h"
 #include "base/DataError.h"
 #include "base/MemDbg.h"
-#include "data/Config.h"
 #include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
 
 u8* gMapDatabase = nullptr;
 u32 gMapDatabaseSize = 0;

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "base/ByteIo.h"
-#include "engine/File.h"
 #include "base/Types.h"
+#include "engine/File.h"
 
 constexpr int kMapsFileHeader = 512;
 // The database's file under the root folder, as its error boxes name it.

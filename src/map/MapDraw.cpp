@@ -1,13 +1,13 @@
 // One frame of the map screen in layers: ground, people, act lists, timed
 // objects, weather, markers, fade, wipe strips, heads, dialogue and cursor.
-#include "map/StoryLink.h"
 #include "map/MapDraw.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "data/GameFlags.h"
+#include "base/Types.h"
+#include "engine/FrameState.h"
 #include "engine/LineFilter.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
@@ -15,21 +15,21 @@
 #include "engine/Random.h"
 #include "engine/Tsw.h"
 #include "engine/Water.h"
+#include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
 #include "map/ActDraw.h"
 #include "map/AntiAliasObject.h"
 #include "map/City.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
+#include "map/DrawOrder.h"
+#include "map/KeyCole.h"
 #include "map/MapArchive.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
-#include "map/DrawOrder.h"
 #include "map/NewGame.h"
-#include "base/Types.h"
 #include "map/RoleTable.h"
-#include "map/KeyCole.h"
-#include "data/Config.h"
-#include "sound/Sound.h"
+#include "map/SessionServices.h"
+#include "map/StoryLink.h"
 
 std::vector<ActNode> gMapActList;
 std::vector<ActNode> gTopActList;

@@ -5,8 +5,8 @@
 #include <forward_list>
 #include <vector>
 
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 // One placed animation of an act-play list.
 struct ActNode {

@@ -2,8 +2,8 @@
 // locations, the HUD strip of menu icons, name markers, talk balloons, area
 // markers, role heads, the spotlight mask and the map cursor's action.
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 constexpr int kWorldMapLocations = 15;
 constexpr u32 kWorldMapUnchosen = 100;

@@ -1,6 +1,5 @@
 // The per-frame movement of the map's people, the view's shake and quake, the
 // ground-tile animation, the drawing of one role and its positional sound.
-#include "map/StoryLink.h"
 #include "map/MapScene.h"
 
 #include <cmath>
@@ -11,33 +10,34 @@
 #include <string>
 #include <tuple>
 
-#include "data/GameFlags.h"
 #include "base/ByteIo.h"
+#include "base/Types.h"
+#include "platform/TextCodec.h"
+#include "platform/Win.h"
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
+#include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
 #include "engine/ZoomBlit.h"
-#include "map/ActDraw.h"
+#include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
 #include "map/AStar.h"
+#include "map/ActDraw.h"
+#include "map/Behaviour.h"
 #include "map/City.h"
+#include "map/DrawOrder.h"
+#include "map/Ghosts.h"
+#include "map/KeyCole.h"
 #include "map/MapArchive.h"
 #include "map/MapDraw.h"
 #include "map/MapManage.h"
-#include "map/DrawOrder.h"
-#include "engine/GrpFont.h"
-#include "base/Types.h"
-#include "platform/Win.h"
 #include "map/RoleTable.h"
-#include "map/KeyCole.h"
-#include "map/Behaviour.h"
-#include "map/Ghosts.h"
 #include "map/RoleWalk.h"
 #include "map/Scale.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
-#include "sound/Sound.h"
+#include "map/StoryLink.h"
 
 u32 gViewMode = 0;
 i32 gSpotX = 320, gSpotY = 240;

@@ -2,8 +2,8 @@
 // followers, the player's step), the view's shake and quake, the ground-tile
 // animation, the drawing of one role, its positional sound, and the frame.
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 #include "map/RoleTable.h"
 
 // Bits of gViewMode (written by story commands).

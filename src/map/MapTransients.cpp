@@ -1,5 +1,4 @@
 // Release of the map's transient lists.
-#include "map/StoryLink.h"
 #include "map/MapTransients.h"
 
 #include <cstring>
@@ -9,6 +8,7 @@
 #include "map/MapScene.h"
 #include "map/RoleTable.h"
 #include "map/RoleWalk.h"
+#include "map/StoryLink.h"
 
 u32 gTransientBounds[4] = {};
 

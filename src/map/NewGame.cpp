@@ -1,29 +1,30 @@
 // The start of a new game: the start values of flags and counters, the map
 // cursor, the role records and the entries of table 6, and the start record.
-#include "map/StoryLink.h"
 #include "map/NewGame.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "data/GameFlags.h"
-#include "engine/ErrorBox.h"
+#include "base/DataError.h"
 #include "base/MemDbg.h"
+#include "base/Types.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
+#include "sound/Music.h"
+#include "data/GameFlags.h"
+#include "map/ActDraw.h"
 #include "map/City.h"
 #include "map/DrawOrder.h"
+#include "map/KeyCole.h"
 #include "map/MapArchive.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
-#include "base/Types.h"
-#include "map/KeyCole.h"
-#include "map/RoleTable.h"
+#include "map/MapDraw.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
-#include "map/MapDraw.h"
-#include "map/ActDraw.h"
+#include "map/RoleTable.h"
 #include "map/Scale.h"
-#include "platform/TextCodec.h"
-#include "sound/Music.h"
+#include "map/StoryLink.h"
 
 NewGameState gNewGame;
 u32 gGameDataReady = 0;
@@ -91,7 +92,7 @@ void BindRecordsFromDatabase() {
         return;
     }
     if (!BindRoleRecords(const_cast<u8*>(r.here()), r.bytesLeft()))
-        std::fprintf(stderr, "maps.dat: role records have no end row\n");
+        ReportDataError({kMapsFileName, kMapsFileHeader + r.pos(), "role records have no end row"});
 }
 
 }  // namespace
@@ -134,7 +135,7 @@ int StartNewGame(int load) {
         // after the frame that asked.
         ByteReader id = MapDbTable(dbTable::kStart);
         int map = id.Has(2) ? id.U16() : -1;
-        ErrorBox(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (%d)"), map);
+        ReportDataError(WordedDataError(B5("找不到設定的起始地圖碼 (%d)"), map), B5("遊戲初始"));
         PostMessageA(gMainWnd, WM_DESTROY, 0, 0);
         return 0;
     }

@@ -5,13 +5,13 @@
 #include <new>
 
 #include "base/ByteIo.h"
-#include "engine/ErrorBox.h"
 #include "base/MemDbg.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
 #include "map/City.h"
+#include "map/DrawOrder.h"
 #include "map/MapArchive.h"
 #include "map/MapDb.h"
-#include "map/DrawOrder.h"
-#include "platform/TextCodec.h"
 
 RoleSlot gMapRoles[kRoleRows];
 i32 gMapRoleCount = 0;

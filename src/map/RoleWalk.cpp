@@ -1,15 +1,15 @@
 // The story's walker: scripted walks on the route records (story walk state),
 // their per-cell steps and the hand-over at their end.
-#include "map/StoryLink.h"
 #include "map/RoleWalk.h"
 
+#include "platform/TextCodec.h"
 #include "engine/ErrorBox.h"
 #include "map/AStar.h"
 #include "map/City.h"
 #include "map/KeyCole.h"
 #include "map/MapScene.h"
 #include "map/RoleTable.h"
-#include "platform/TextCodec.h"
+#include "map/StoryLink.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // drift down toward it, with a companion, a marker, a progress mark and a
 // stamina bar. The frame tick steps it while the run-state swim bit is set.
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
 
 constexpr i32 kSwimCourse = 800;
 constexpr i32 kSwimObstacles = 8;

@@ -11,12 +11,12 @@
 
 #include "base/Big5.h"
 #include "base/ByteIo.h"
+#include "platform/HostFs.h"
 #include "engine/File.h"
 #include "engine/Random.h"
+#include "data/Config.h"
 #include "map/MapDb.h"
 #include "map/RoleTable.h"
-#include "data/Config.h"
-#include "platform/HostFs.h"
 
 const i16 kAngleTable[90] = {
     0, 142, 285, 428, 571, 713, 856, 998, 1140, 1281, 1422, 1563, 1703, 1842, 1981,

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -57,7 +57,8 @@ struct AudioRedbookRec {
 
 namespace {
 struct AudioLibState {
-    std::string lastError;
+    DataError lastError;
+    std::string lastMessage;
     std::string redist;
     bool started = false;
     int useWaveOut = 0;
@@ -114,8 +115,19 @@ void AudioShutdown() {
     AudioReset();
 }
 
-const char* AudioLastError() { return Lib().lastError.c_str(); }
-void AudioSetLastError(const std::string& text) { Lib().lastError = text; }
+const char* AudioLastError() {
+    return Lib().lastMessage.c_str();
+}
+const DataError& AudioLastDataError() {
+    return Lib().lastError;
+}
+void AudioSetLastError(const std::string& text) {
+    AudioSetLastError(DataError::Unplaced("", text));
+}
+void AudioSetLastError(const DataError& e) {
+    Lib().lastError = e;
+    Lib().lastMessage = e.Message();
+}
 
 void* AudioMemAllocLock(u32 size) { return MH_ALLOC(static_cast<i32>(std::max<u32>(size, 1))); }
 void AudioMemFreeLock(void* p) {
@@ -140,7 +152,8 @@ void AudioReset() {
     Lib().sequences.clear();
     Lib().resourceSample = nullptr;
     for (auto& [h, del] : handles) del();
-    Lib().lastError.clear();
+    Lib().lastError = {};
+    Lib().lastMessage.clear();
     Lib().useWaveOut = 0;
     AudioMixer().Reset();
 }
@@ -223,7 +236,7 @@ static bool SetSamplePcm(HSAMPLE s, const void* image, u32 size, bool wave) {
     const u8* p = static_cast<const u8*>(image);
     bool ok = wave ? DecodeWave(p, size, pcm.get(), &error) : DecodeMp3(p, size, pcm.get(), &error);
     if (!ok) {
-        AudioSetLastError(error.Message());
+        AudioSetLastError(error);
         return false;
     }
     AudioMixer().SetPcm(s->voice, pcm);
@@ -417,7 +430,7 @@ bool AudioInitSequence(HSEQUENCE s, const void* data, u32 size, int index) {
     s->loaded = false;
     std::memset(s->user, 0, sizeof s->user);
     if (!ParseXmi(static_cast<const u8*>(data), size, index, &seq, &error)) {
-        AudioSetLastError(error.Message());
+        AudioSetLastError(error);
         return false;
     }
     s->seq.Load(std::move(seq));
@@ -490,14 +503,14 @@ void AudioMidiHandleReacquire(HMDIDRIVER driver) {}
 HSTREAM AudioOpenStream(HDIGDRIVER driver, const char* fileName, int mem) {
     std::vector<u8> bytes;
     if (!fileName || !ReadHostFile(fileName, &bytes)) {
-        AudioSetLastError(std::string("cannot open stream ") + (fileName ? fileName : ""));
+        AudioSetLastError(DataError::Unplaced(fileName ? fileName : "", "cannot be opened"));
         return nullptr;
     }
     auto pcm = std::make_shared<PcmBuffer>();
     DataError error;
     if (!DecodeAudio(bytes.data(), bytes.size(), pcm.get(), &error)) {
         error.file = fileName;
-        AudioSetLastError(error.Message());
+        AudioSetLastError(error);
         return nullptr;
     }
     auto g = Lock();

@@ -6,6 +6,7 @@
 #pragma once
 #include <string>
 
+#include "base/DataError.h"
 #include "base/Types.h"
 
 struct AudioDriver;
@@ -36,7 +37,11 @@ void AudioSetRedistDirectory(const char* folder);
 bool AudioStartup();
 void AudioShutdown();
 const char* AudioLastError();
+// The last error as bad data: where a file's bytes were refused, the offset
+// and (when the bytes came with a name) the file; otherwise the text alone.
+const DataError& AudioLastDataError();
 void AudioSetLastError(const std::string& text);
+void AudioSetLastError(const DataError& e);
 void* AudioMemAllocLock(u32 size);
 void AudioMemFreeLock(void* p);
 int AudioGetPreference(int number);

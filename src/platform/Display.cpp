@@ -6,7 +6,6 @@
 #include "platform/Display.h"
 
 #include <SDL.h>
-
 #include <time.h>
 
 #include <algorithm>

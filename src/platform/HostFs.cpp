@@ -1,8 +1,6 @@
 // Host file system access behind Windows-style paths.
 #include "platform/HostFs.h"
 
-#include "platform/FileCalls.h"
-
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -13,6 +11,8 @@
 #include <cstdlib>
 #include <map>
 #include <vector>
+
+#include "platform/FileCalls.h"
 
 namespace {
 

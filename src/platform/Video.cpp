@@ -73,9 +73,9 @@ u32 DueTime(const VideoRec* v, u32 frame) {
 }
 }  // namespace
 
-HVIDEO VideoOpen(const char* winPath, std::string* error) {
+HVIDEO VideoOpen(const char* winPath, DataError* error) {
     if (!winPath) {
-        *error = "no file name";
+        *error = DataError::Unplaced("", "no file name");
         return nullptr;
     }
     av_log_set_level(AV_LOG_QUIET);
@@ -83,14 +83,14 @@ HVIDEO VideoOpen(const char* winPath, std::string* error) {
     std::string host = HostPath(winPath);
     if (avformat_open_input(&v->format, host.c_str(), nullptr, nullptr) < 0 ||
         avformat_find_stream_info(v->format, nullptr) < 0) {
-        *error = std::string("cannot open video ") + winPath;
+        *error = DataError::Unplaced(winPath, "cannot be opened as a video");
         Free(v);
         return nullptr;
     }
     const AVCodec* dec = nullptr;
     v->stream = av_find_best_stream(v->format, AVMEDIA_TYPE_VIDEO, -1, -1, &dec, 0);
     if (v->stream < 0 || !dec) {
-        *error = std::string("no video stream in ") + winPath;
+        *error = DataError::Unplaced(winPath, "no video stream");
         Free(v);
         return nullptr;
     }
@@ -99,7 +99,7 @@ HVIDEO VideoOpen(const char* winPath, std::string* error) {
     if (!v->codec || avcodec_parameters_to_context(v->codec, st->codecpar) < 0 ||
         avcodec_open2(v->codec, dec, nullptr) < 0 || v->codec->width <= 0 || v->codec->height <= 0 ||
         v->codec->width > 4096 || v->codec->height > 4096) {
-        *error = std::string("cannot decode video ") + winPath;
+        *error = DataError::Unplaced(winPath, "the video cannot be decoded");
         Free(v);
         return nullptr;
     }

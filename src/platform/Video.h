@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "base/DataError.h"
 #include "base/Types.h"
 
 struct VideoRec;
@@ -21,7 +22,7 @@ struct VideoSummary {
 };
 
 // Opens a video named by a Windows path; null with error set on failure.
-HVIDEO VideoOpen(const char* winPath, std::string* error);
+HVIDEO VideoOpen(const char* winPath, DataError* error);
 void VideoClose(HVIDEO v);
 VideoSummary VideoGetSummary(HVIDEO v);
 u32 VideoFrameCount(HVIDEO v);

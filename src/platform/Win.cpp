@@ -6,8 +6,8 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <time.h>
 #include <unistd.h>
 

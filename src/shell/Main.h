@@ -1,9 +1,9 @@
 // Program entry, the window procedure, the main loop and the frame tick.
 #pragma once
 #include "base/Types.h"
+#include "platform/Win.h"
 #include "engine/FrameState.h"
 #include "map/SessionServices.h"
-#include "platform/Win.h"
 
 struct ModuleRec;
 using HINSTANCE = ModuleRec*;

@@ -5,18 +5,18 @@
 #include <cstring>
 #include <string>
 
+#include "platform/TextCodec.h"
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "shell/Main.h"
-#include "shell/Settings.h"
-#include "map/ShadedBox.h"
-#include "map/SystemServices.h"
-#include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
+#include "map/ShadedBox.h"
+#include "map/SystemServices.h"
+#include "shell/Main.h"
+#include "shell/Settings.h"
 
 namespace {
 

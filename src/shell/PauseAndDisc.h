@@ -1,7 +1,7 @@
 // The pause notice and the prompt that asks for a game disc.
 #pragma once
-#include "map/SessionServices.h"
 #include "base/Types.h"
+#include "map/SessionServices.h"
 
 constexpr u32 kDiscPollOneDriveMs = 900;
 constexpr u32 kDiscPollDrivesMs = 500;

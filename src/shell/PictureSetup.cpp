@@ -4,9 +4,9 @@
 
 #include <unistd.h>
 
+#include "base/Types.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
-#include "base/Types.h"
 #include "shell/Settings.h"
 
 void OpenPictureArchives() {

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "data/GameFlags.h"
 #include "base/ByteIo.h"
-#include "engine/File.h"
 #include "base/Types.h"
-#include "shell/PictureSetup.h"
-#include "map/MapCache.h"
-#include "shell/Startup.h"
 #include "platform/HostFs.h"
+#include "engine/File.h"
+#include "data/GameFlags.h"
+#include "map/MapCache.h"
+#include "shell/PictureSetup.h"
+#include "shell/Startup.h"
 
 
 namespace {

@@ -6,41 +6,41 @@
 #include <filesystem>
 #include <string>
 
-#include "data/GameFlags.h"
+#include "base/Types.h"
+#include "platform/AudioLib.h"
+#include "platform/Disc.h"
+#include "platform/HostFs.h"
+#include "platform/TextCodec.h"
+#include "platform/Win.h"
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
+#include "engine/FrameState.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Water.h"
-#include "shell/Main.h"
-#include "base/Types.h"
-#include "platform/Win.h"
-#include "platform/AudioLib.h"
-#include "platform/Disc.h"
-#include "shell/PictureSetup.h"
-#include "map/MapArchive.h"
-#include "map/MapCache.h"
-#include "map/MapDb.h"
-#include "map/AStar.h"
-#include "map/ActDraw.h"
-#include "story/Dialog.h"
-#include "story/Talk.h"
-#include "map/NewGame.h"
-#include "map/Ghosts.h"
-#include "engine/FrameState.h"
-#include "shell/Session.h"
-#include "shell/Settings.h"
-#include "map/SystemServices.h"
-#include "platform/HostFs.h"
-#include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "sound/Sound.h"
+#include "data/GameFlags.h"
+#include "map/AStar.h"
+#include "map/ActDraw.h"
+#include "map/Ghosts.h"
+#include "map/MapArchive.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "map/NewGame.h"
+#include "map/SystemServices.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
 #include "ui/DevTool.h"
+#include "shell/Main.h"
+#include "shell/PictureSetup.h"
+#include "shell/Session.h"
+#include "shell/Settings.h"
 
 u32 gDeviceState = 0;
 u32 gStartDone = 0;
@@ -55,8 +55,9 @@ void StopStart(HWND window) { SendMessageA(window, WM_DESTROY, 0, 0); }
 
 void StartSound() {
     MilesStartup(gBasePath);
+    // Only the output is worth another try: a bad bank stays bad.
     for (int i = 0; i < kSoundTries; ++i)
-        if (gSound.Init(gBasePath)) break;
+        if (gSound.Init(gBasePath) || !gSound.HasBank()) break;
     if (!gSound.IsReady()) Sleep(1000);  // and on without sound
     gStream.Init(gSound.GetDigDriver());
     gMidi.Open();

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/DataError.h"
+#include "platform/Display.h"
+#include "platform/Win.h"
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
@@ -13,8 +16,6 @@
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
-#include "platform/Display.h"
-#include "platform/Win.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
@@ -35,8 +36,12 @@ constexpr int kOverlayLowFrom = 220;  // later frames put the overlay 5 pixels l
 
 int cBinkPlayer::Open(const char* name, u32 flags, int volume, void* window) {
     Close();
-    handle_ = VideoOpen(name, &error_);
-    if (!handle_) return 0;
+    DataError error;
+    handle_ = VideoOpen(name, &error);
+    if (!handle_) {
+        ReportDataError(error);
+        return 0;
+    }
     summary_ = VideoGetSummary(handle_);
     VideoSetVolume(handle_, std::clamp(volume, 0, 127) * 32768 / 127);
     return 1;

@@ -26,14 +26,12 @@ public:
     int Frame() const;
     bool IsOpen() const { return handle_ != nullptr; }
     const VideoSummary& Summary() const { return summary_; }
-    const char* GetErrorText() const { return error_.c_str(); }
     int Volume() const { return VideoVolume(handle_); }
 
 private:
     HVIDEO handle_ = nullptr;
     u32 second_ = 0;
     VideoSummary summary_;
-    std::string error_;
 };
 
 // Where frames go: the primary's pixels (pitch in bytes, rows) and the row

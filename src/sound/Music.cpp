@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "base/DataError.h"
 #include "engine/File.h"
 
 cMidi gMidi;
@@ -30,6 +32,16 @@ void FreeLocked(char*& p) {
     p = nullptr;
 }
 
+// A playlist that repeats asks for a piece again as soon as it has ended: a
+// piece that cannot be played is reported once until another one plays.
+// refused is the player's piece last reported. Gives 0, for Play to return.
+int RefusePiece(std::string& refused, const char* name, DataError e) {
+    if (e.file.empty()) e.file = name;
+    if (refused != name) ReportDataError(e);
+    refused = name;
+    return 0;
+}
+
 // One fade step of a level (volume x 16); true when it has reached 0.
 bool StepFade(i32& level, i32 step, int* volume) {
     level -= step;
@@ -44,17 +56,11 @@ int cMidi::Open() {
     if (open_) return 1;
     driver_ = AudioMidiOutOpen(-1);
     if (!driver_) driver_ = AudioMidiOutOpen(0);
-    if (!driver_) {
-        error_ = AudioLastError();
-        return 0;
-    }
+    if (!driver_) return 0;
     pool_.assign(kSequenceRecords, Record{});
     for (Record& r : pool_) {
         r.handle = AudioAllocateSequence(driver_);
-        if (!r.handle) {
-            error_ = AudioLastError();
-            break;
-        }
+        if (!r.handle) break;
         free_.push_back(&r);
     }
     open_ = ready_ = ready2_ = true;
@@ -69,6 +75,7 @@ void cMidi::Close() {
     free_.clear();
     AudioMidiOutClose(driver_);
     driver_ = nullptr;
+    refused_.clear();
     open_ = ready_ = ready2_ = false;
 }
 
@@ -76,29 +83,25 @@ int cMidi::Play(const char* name, u32 id, int volume, int loops) {
     if (!open_ || !ready_ || !name) return 0;
     cFile file;
     // Music is only read: a missing piece must not leave an empty file behind.
-    if (!file.Open(name, OPEN_EXISTING, GENERIC_READ)) {
-        error_ = std::string(name) + ": " + file.GetErrorText();
-        return 0;
-    }
+    if (!file.Open(name, OPEN_EXISTING, GENERIC_READ))
+        return RefusePiece(refused_, name, DataError::Unplaced("", file.GetErrorText()));
+    if (free_.empty()) return 0;
     u32 size = file.GetSize();
-    if (size == 0 || size == 0xFFFFFFFFu || free_.empty()) {
-        error_ = free_.empty() ? "no free sequence" : std::string(name) + ": empty file";
-        return 0;
-    }
+    if (size == 0 || size == 0xFFFFFFFFu)
+        return RefusePiece(refused_, name, DataError::Unplaced("", "empty file"));
     void* data = AudioMemAllocLock(size);
     u32 count = size;
     if (!file.Read(data, &count) || count != size) {
-        error_ = std::string(name) + ": cannot be read";
         AudioMemFreeLock(data);
-        return 0;
+        return RefusePiece(refused_, name, DataError::Unplaced("", "cannot be read"));
     }
     file.Close();
     Record* r = free_.back();
     if (!AudioInitSequence(r->handle, data, size, 0)) {
-        error_ = std::string(name) + ": " + AudioLastError();
         AudioMemFreeLock(data);
-        return 0;
+        return RefusePiece(refused_, name, AudioLastDataError());
     }
+    refused_.clear();
     free_.pop_back();
     r->data = data;
     r->id = id;
@@ -217,19 +220,15 @@ void cStream::Release() {
     free_.clear();
     driver_ = nullptr;
     ready_ = ready2_ = false;
+    refused_.clear();
 }
 
 int cStream::Play(const char* name, u32 id, int volume, int loops) {
     if (!ready_ || !name) return 0;
-    if (free_.empty()) {
-        error_ = "no free stream";
-        return 0;
-    }
+    if (free_.empty()) return 0;
     HSTREAM h = AudioOpenStream(driver_, name, 0);
-    if (!h) {
-        error_ = AudioLastError();
-        return 0;
-    }
+    if (!h) return RefusePiece(refused_, name, AudioLastDataError());
+    refused_.clear();
     Record* r = free_.back();
     free_.pop_back();
     r->handle = h;

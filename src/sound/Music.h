@@ -34,7 +34,6 @@ public:
     void ReleaseHandle();
     void ReacquireHandle();
     bool IsOpen() const { return open_; }
-    const char* GetErrorText() const { return error_.c_str(); }
     const std::vector<Record*>& Playing() const { return playing_; }
 
 private:
@@ -45,7 +44,7 @@ private:
     bool ready_ = false;
     bool ready2_ = false;
     HMDIDRIVER driver_ = nullptr;
-    std::string error_;
+    std::string refused_;  // the piece last reported, while no other one plays
     std::vector<Record> pool_;
     std::vector<Record*> playing_;
     std::vector<Record*> free_;
@@ -73,7 +72,6 @@ public:
     int GetVolume();
     void Service();
     u32 FirstId() const;
-    const char* GetErrorText() const { return error_.c_str(); }
     const std::vector<Record*>& Open() const { return open_; }
 
 private:
@@ -82,7 +80,7 @@ private:
     HDIGDRIVER driver_ = nullptr;
     bool ready_ = false;
     bool ready2_ = false;
-    std::string error_;
+    std::string refused_;  // the piece last reported, while no other one plays
     Record pool_[2];
     std::vector<Record*> open_;
     std::vector<Record*> free_;

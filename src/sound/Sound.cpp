@@ -31,14 +31,14 @@ bool cSound::LoadBank(const char* root) {
     std::string path = std::string(root ? root : "") + "PicLib\\all.snd";
     // The bank is only read: a missing one must not be created empty.
     if (!bank_.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ)) {
-        error_ = "SFX file connot open.";
+        ReportDataError(DataError::Unplaced(path, "SFX file connot open."));
         return false;
     }
     std::vector<u8> dir(kSoundBankDirSize);
     u32 count = kSoundBankDirSize;
     if (bank_.SeekSet(kSoundBankHeaderSize) == 0 || !bank_.Read(dir.data(), &count) ||
         count != kSoundBankDirSize) {
-        error_ = DataError{path, kSoundBankHeaderSize + count, "directory cut short"}.Message();
+        ReportDataError({path, kSoundBankHeaderSize + count, "directory cut short"});
         bank_.Close();
         return false;
     }
@@ -138,6 +138,16 @@ bool cSound::BuildKind0Image(const u8* stored, u32 size, std::vector<u8>* out) {
     return true;
 }
 
+// Reports sound n of the bank as bad and empties its entry, so that it is
+// reported once and never read again.
+bool cSound::RefuseEntry(int n, const std::string& why) {
+    Entry& e = table_[static_cast<size_t>(n - 1)];
+    ReportDataError({bank_.GetName() ? bank_.GetName() : "bank", e.offset,
+                     "sound " + std::to_string(n) + " " + why});
+    e.offset = 0;
+    return false;
+}
+
 // Reads sound n into locked memory unless another sample already holds it.
 bool cSound::LoadEntry(int n) {
     Entry& e = table_[static_cast<size_t>(n - 1)];
@@ -145,23 +155,15 @@ bool cSound::LoadEntry(int n) {
     u32 size = e.Size(), kind = e.Kind();
     if (e.offset == 0) return false;
     u32 fileSize = bank_.GetSize();
-    DataError bad{bank_.GetName() ? bank_.GetName() : "bank", e.offset,
-                  "sound " + std::to_string(n)};
     if (kind > 1 || (kind == 0 && size < kSoundKind0MinSize) ||
         (kind == 1 && size < kWaveHeaderSize) || fileSize == 0xFFFFFFFFu || e.offset > fileSize ||
-        size > fileSize - e.offset) {
-        bad.text += " is not a usable sound";
-        error_ = bad.Message();
-        return false;
-    }
+        size > fileSize - e.offset)
+        return RefuseEntry(n, "is not a usable sound");
     std::vector<u8> stored(size);
     u32 count = size;
     if (bank_.SeekSet(static_cast<i32>(e.offset)) == 0 || !bank_.Read(stored.data(), &count) ||
-        count != size) {
-        bad.text += " cannot be read";
-        error_ = bad.Message();
-        return false;
-    }
+        count != size)
+        return RefuseEntry(n, "cannot be read");
     std::vector<u8> image;
     if (kind == 0)
         BuildKind0Image(stored.data(), size, &image);
@@ -206,9 +208,13 @@ int cSound::Play(u8* data, int n, int volume, int pan, int loops, u32 size) {
                   ? AudioSetSampleFile(s, data, size)
                   : AudioSetNamedSampleFile(s, ".mp3", data, size);
     if (!ok) {
-        error_ = AudioLastError();
         // Only data this call loaded may go: other samples may still play the entry.
-        if (fromBank && table_[static_cast<size_t>(n - 1)].useCount == 0) FreeEntryUse(n);
+        if (fromBank && table_[static_cast<size_t>(n - 1)].useCount == 0) {
+            FreeEntryUse(n);
+            RefuseEntry(n, std::string("cannot be decoded: ") + AudioLastError());
+        } else {
+            error_ = AudioLastError();
+        }
         return 0;
     }
     free_.pop_back();

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/File.h"
 #include "base/Types.h"
 #include "platform/AudioLib.h"
+#include "engine/File.h"
 #include "sound/SoundBank.h"
 
 class cSound {
@@ -26,8 +26,8 @@ public:
     cSound(const cSound&) = delete;
     cSound& operator=(const cSound&) = delete;
 
-    // Loads the bank under root and opens the digital output; false on failure
-    // with the error text kept.
+    // Loads the bank under root and opens the digital output; false on failure,
+    // a bad bank reported as bad data and the output's error text kept.
     bool Init(const char* root);
     void Release();
     // Plays sound n; with data null the bank entry is loaded. 0 on failure.
@@ -43,8 +43,10 @@ public:
     void ReacquireDigHandle();
     void SetMasterVolume(int volume);
 
+    // Why the output or the last play failed; bad bank data is reported instead.
     const char* GetErrorText() const { return error_.c_str(); }
     bool IsReady() const { return ready_ && open_; }
+    bool HasBank() const { return !table_.empty(); }
     int HighestPlayed() const { return highest_; }
     int HandleCount() const { return handleCount_; }
     int PlayingCount() const { return static_cast<int>(playing_.size()); }
@@ -58,6 +60,7 @@ private:
     bool LoadBank(const char* root);
     bool OpenOutput();
     bool LoadEntry(int n);
+    bool RefuseEntry(int n, const std::string& why);
     void FreeEntryUse(int n);
     void EndRecord(size_t i);
 

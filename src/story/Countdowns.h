@@ -1,7 +1,7 @@
 // The two countdowns of the story scripts, in frames of 1/30 s (-1 = off).
 #pragma once
-#include "map/StoryLink.h"
 #include "base/Types.h"
+#include "map/StoryLink.h"
 
 extern u32 gCountdownShown[2][2];  // the display words of each countdown
 

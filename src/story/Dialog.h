@@ -2,12 +2,12 @@
 // placement, the reveal of their text with its escapes, the answer items, the
 // closing, and what player control reads of them.
 #pragma once
-#include "map/StoryLink.h"
 #include <memory>
 #include <vector>
 
-#include "engine/MyAct.h"
 #include "base/Types.h"
+#include "engine/MyAct.h"
+#include "map/StoryLink.h"
 
 constexpr int kDialogTextBytes = 512;  // buffer of a box's text
 constexpr int kDialogTextMax = 510;    // text bytes the buffer keeps

@@ -4,21 +4,21 @@
 #include <cstring>
 #include <memory>
 
-#include "data/GameFlags.h"
 #include "base/ByteIo.h"
+#include "platform/TextCodec.h"
 #include "engine/ErrorBox.h"
+#include "engine/FrameState.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
-#include "engine/FrameState.h"
+#include "data/GameFlags.h"
 #include "map/ActDraw.h"
-#include "map/SessionServices.h"
-#include "map/SystemServices.h"
 #include "map/City.h"
 #include "map/MapScene.h"
-#include "platform/TextCodec.h"
+#include "map/SessionServices.h"
+#include "map/SystemServices.h"
 #include "story/CommandHandlers.h"
-#include "story/PartyCommands.h"
 #include "story/Dialog.h"
+#include "story/PartyCommands.h"
 
 NextBoxOptions gNextBox;
 char gEnteredNames[kNameSlots][3][32];

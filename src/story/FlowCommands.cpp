@@ -2,14 +2,14 @@
 // the story counter, waits and game flags.
 #include <cmath>
 
+#include "base/ByteIo.h"
+#include "engine/FrameState.h"
+#include "engine/Random.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
-#include "engine/Random.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
 #include "map/City.h"
 #include "map/MapScene.h"
+#include "map/SessionServices.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"

@@ -5,8 +5,8 @@
 #include "map/RoleTable.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
-#include "story/Talk.h"
 #include "story/PicShow.h"
+#include "story/Talk.h"
 #include "story/TextTools.h"
 
 u16 TalkOwner() {

@@ -5,19 +5,20 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ByteIo.h"
+#include "base/DataError.h"
+#include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
+#include "engine/File.h"
+#include "engine/FrameState.h"
+#include "data/Config.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
-#include "engine/ErrorBox.h"
-#include "engine/File.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
-#include "map/GameMusic.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
 #include "data/ShopData.h"
+#include "map/GameMusic.h"
+#include "map/SessionServices.h"
 #include "story/CommandHandlers.h"
 #include "story/ScreenCalls.h"
 #include "story/StoryRoles.h"
@@ -485,8 +486,9 @@ void DropUnknownGoods(ShopStock* s, u32 shop) {
                 continue;
             }
             if (!reported)
-                ErrorBox(B5("商店資料錯誤"), B5("%s 第 %u 號商店的貨品編號 %u 不存在"), "tore.dat",
-                         shop, *it);
+                ReportDataError(WordedDataError(B5("%s 第 %u 號商店的貨品編號 %u 不存在"),
+                                                "tore.dat", shop, *it),
+                                B5("商店資料錯誤"));
             reported = true;
             it = ids.erase(it);
         }
@@ -500,13 +502,15 @@ int LoadShop(u32 n) {
     cFile f;
     std::string bytes;
     if (!f.Open(path, OPEN_EXISTING, GENERIC_READ) || !f.ReadAll(&bytes)) {
-        ErrorBox(B5("商店資料錯誤"), "%s", B5("請檢查MH_Data目錄中是否有tore.dat檔案？"));
+        ReportDataError(WordedDataError("%s", B5("請檢查MH_Data目錄中是否有tore.dat檔案？")),
+                        B5("商店資料錯誤"));
         return 0;
     }
     std::vector<u8> words(bytes.begin(), bytes.end());
     ShopStock s;
     if (ParseShop(words, n, &s) != ShopParse::Ok) {
-        ErrorBox(B5("商店資料錯誤"), B5("沒有編號 %d 的商店"), static_cast<int>(n));
+        ReportDataError(WordedDataError(B5("沒有編號 %d 的商店"), static_cast<int>(n)),
+                        B5("商店資料錯誤"));
         return 0;
     }
     DropUnknownGoods(&s, n);

@@ -2,10 +2,10 @@
 // rest of the game: adding things, the party's joins and leaves, role values,
 // showing and hiding roles, the quest list and the battle request of a script.
 #pragma once
-#include "map/StoryLink.h"
 #include <deque>
 
 #include "base/Types.h"
+#include "map/StoryLink.h"
 
 // Answer word of command 0x146.
 extern u32 gScriptResult;

@@ -9,16 +9,16 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
+#include "base/MemDbg.h"
+#include "platform/Win.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
+#include "engine/FrameState.h"
 #include "engine/Lzo.h"
-#include "base/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
 #include "data/Config.h"
-#include "platform/Win.h"
+#include "map/SessionServices.h"
 
 PicShowState gPicShow;
 

@@ -1,10 +1,10 @@
 // The picture show: a pack of full-screen pictures read frame by frame from
 // "Video\", shown in place of the map layers between black bars.
 #pragma once
-#include "map/StoryLink.h"
 #include <string>
 
 #include "base/Types.h"
+#include "map/StoryLink.h"
 
 // The pack: a 36-byte header, then the frames, then the palettes of a show with
 // several palettes, then a 1,024-byte block of 256 four-byte RGB entries.

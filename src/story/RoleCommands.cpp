@@ -1,9 +1,9 @@
 // Story commands on the people of the map: acts, actions, directions, speed,
 // the control lock, presence, state bits, talk values and the player's role.
-#include "data/GameFlags.h"
 #include "base/ByteIo.h"
-#include "engine/ErrorBox.h"
 #include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
+#include "data/GameFlags.h"
 #include "map/AStar.h"
 #include "map/City.h"
 #include "map/DrawOrder.h"

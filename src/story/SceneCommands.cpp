@@ -6,27 +6,27 @@
 #include <cstring>
 #include <string>
 
-#include "data/GameFlags.h"
 #include "base/ByteIo.h"
-#include "engine/ErrorBox.h"
+#include "base/DataError.h"
+#include "platform/TextCodec.h"
+#include "engine/FrameState.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/Water.h"
-#include "map/AntiAliasObject.h"
-#include "map/City.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
-#include "map/MapCache.h"
-#include "map/MapDb.h"
-#include "map/MapManage.h"
-#include "map/RoleTable.h"
-#include "map/GameMusic.h"
-#include "data/Config.h"
-#include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"
 #include "sound/Sound.h"
+#include "data/Config.h"
+#include "data/GameFlags.h"
+#include "map/AntiAliasObject.h"
+#include "map/City.h"
+#include "map/GameMusic.h"
+#include "map/MapCache.h"
+#include "map/MapDb.h"
+#include "map/MapManage.h"
+#include "map/RoleTable.h"
+#include "map/SessionServices.h"
 #include "story/CommandHandlers.h"
 #include "story/PicShow.h"
 #include "story/ScriptScene.h"
@@ -53,7 +53,8 @@ i32 StepToward(i32 at, i32 target, i32 step) {
 // shake words hold the distance left on each axis and a signed step.
 void StartScroll(i32 dx, i32 dy, u32 speed) {
     if (ScrollUnderWay())
-        ErrorBox(B5("對話系統(Scroll_map)"), "%s", B5("前一個捲動指令還沒有結束"));
+        ReportDataError(WordedDataError("%s", B5("前一個捲動指令還沒有結束")),
+                        B5("對話系統(Scroll_map)"));
     // A speed of 0 would never arrive and hold the talk forever: it moves at once.
     i32 s = speed ? static_cast<i32>(speed) : std::max(std::abs(dx), std::abs(dy));
     gShakeLeftX = std::abs(dx);
@@ -134,7 +135,8 @@ bool ColorFadeUnderWay() {
 bool TalkChangeMap(u32 map, u32 cx, u32 cy, u32 act, u32 qq, u32 dir, u32 options) {
     MapDbRecord rec;
     if (!FindMapRecord(map, &rec)) {
-        ErrorBox(B5("對話系統(ChangeMap)"), B5("地圖[%d]不存在"), static_cast<int>(map));
+        ReportDataError(WordedDataError(B5("地圖[%d]不存在"), static_cast<int>(map)),
+                        B5("對話系統(ChangeMap)"));
         return false;
     }
     gShakeLeftX = gShakeLeftY = gShakeStepX = gShakeStepY = 0;
@@ -173,7 +175,7 @@ bool ReopenMapArchive() {
     }
     gMapArchiveFile.Close();
     if (!gMapArchiveFile.Open(path, OPEN_EXISTING, GENERIC_READ)) {
-        ErrorBox(B5("載入地圖"), B5("無法開啟 %s"), path);
+        ReportDataError(WordedDataError(B5("無法開啟 %s"), path), B5("載入地圖"));
         return false;
     }
     gScriptScene.archiveClosed = false;
@@ -440,7 +442,8 @@ Step CmdVideo(TalkContext*, CmdArgs& a) {
 }
 
 Step CmdObsoleteVideo(TalkContext*, CmdArgs&) {
-    ErrorBox(B5("對話系統(Play_avi) ,過期的指令"), "%s", B5("對話系統(Play_avi) ,過期的指令"));
+    ReportDataError(WordedDataError("%s", B5("對話系統(Play_avi) ,過期的指令")),
+                    B5("對話系統(Play_avi) ,過期的指令"));
     return Step::Stay;
 }
 

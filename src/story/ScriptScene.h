@@ -2,10 +2,10 @@
 // target, the map effect table, scene texts and the talk's sound flags; the map
 // change of a talk and the map archive's reopening.
 #pragma once
-#include "engine/MyAct.h"
 #include "base/Types.h"
-#include "map/MapDraw.h"
+#include "engine/MyAct.h"
 #include "map/KeyCole.h"
+#include "map/MapDraw.h"
 #include "map/MapScene.h"
 
 struct ScriptScene {

@@ -1,8 +1,8 @@
 // Role lookups and the act error box of the story commands.
 #include "story/StoryRoles.h"
 
-#include "engine/ErrorBox.h"
 #include "platform/TextCodec.h"
+#include "engine/ErrorBox.h"
 
 u16 ScriptRoleId(const TalkContext* c, u32 ref) {
     u16 r = static_cast<u16>(ref);

@@ -7,19 +7,19 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "engine/ErrorBox.h"
-#include "engine/FrameState.h"
-#include "map/SessionServices.h"
 #include "base/Types.h"
-#include "map/RoleTable.h"
-#include "map/AStar.h"
-#include "map/RoleWalk.h"
-#include "map/RoleWalk.h"
-#include "data/Config.h"
-#include "map/City.h"
-#include "map/MapScene.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
+#include "engine/ErrorBox.h"
+#include "engine/FrameState.h"
+#include "data/Config.h"
+#include "map/AStar.h"
+#include "map/City.h"
+#include "map/MapScene.h"
+#include "map/RoleTable.h"
+#include "map/RoleWalk.h"
+#include "map/RoleWalk.h"
+#include "map/SessionServices.h"
 #include "story/Dialog.h"
 #include "story/TalkCommands.h"
 
@@ -87,9 +87,10 @@ Open OpenTalk(TalkContext* c, int n, bool loadTalkBox) {
         if (loadTalkBox) {
             char name[kPathSize + 32];
             TalkFilePath(file, name, sizeof(name));
-            ErrorBox(B5("Moonharbor-Talk"), B5("劇情資料(%d)無法讀取/%s"), file, name);
+            ReportDataError(WordedDataError(B5("劇情資料(%d)無法讀取/%s"), file, name),
+                            B5("Moonharbor-Talk"));
         } else {
-            ErrorBox(B5("Moonharbor-Talk"), B5("找不到 Talk%d"), file);
+            ReportDataError(WordedDataError(B5("找不到 Talk%d"), file), B5("Moonharbor-Talk"));
         }
         PostMessageA(gMainWnd, WM_DESTROY, 0, 0);
         gTalkFlags &= ~kTalkLockBit;
@@ -117,8 +118,9 @@ void TickTimerVars() {
 
 void ReportUndefined(TalkContext* c, u32 op) {
     Beep();
-    ErrorBox(B5("對話系統"), B5("沒有指令(%d,%x),(%d,%x)"), op, op, gTalkRun.prevOp,
-             gTalkRun.prevOp);
+    ReportDataError(
+        WordedDataError(B5("沒有指令(%d,%x),(%d,%x)"), op, op, gTalkRun.prevOp, gTalkRun.prevOp),
+        B5("對話系統"));
     TalkEnd(c);
 }
 

@@ -1,9 +1,9 @@
 // The story-script interpreter: the one talk context, the talk file with its
 // 32 KB window, the script variables, the run loop and the talk end.
 #pragma once
-#include "map/StoryLink.h"
-#include "engine/File.h"
 #include "base/Types.h"
+#include "engine/File.h"
+#include "map/StoryLink.h"
 
 constexpr u16 kTalkFree = 0xFFFF;   // owner of a free context
 constexpr u16 kRefOwner = 0xFFF0;   // role reference: the talk's owner

@@ -7,19 +7,19 @@
 #include <cstring>
 
 #include "base/Big5.h"
-#include "data/GameFlags.h"
 #include "base/ByteIo.h"
+#include "platform/Display.h"
 #include "engine/DDraw.h"
 #include "engine/File.h"
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
+#include "data/GameFlags.h"
 #include "map/ActDraw.h"
-#include "platform/Display.h"
 #include "map/City.h"
-#include "map/MapScene.h"
 #include "map/MapArchive.h"
+#include "map/MapScene.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
 

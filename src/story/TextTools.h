@@ -2,10 +2,10 @@
 // formatted small-font text, the debug grid of map cells and the 24-bit
 // screenshot writer.
 #pragma once
-#include "map/StoryLink.h"
 #include <vector>
 
 #include "base/Types.h"
+#include "map/StoryLink.h"
 
 // An optional sign, then 1 to 9 decimal digits and nothing else: 1 and *out set;
 // otherwise 0 and *out untouched.

@@ -2,10 +2,11 @@
 // talk, and the click handed to the dialogue boxes.
 #include "story/Trigger.h"
 
-#include "data/GameFlags.h"
+#include "base/Types.h"
+#include "platform/TextCodec.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
-#include "base/Types.h"
+#include "data/GameFlags.h"
 #include "map/City.h"
 #include "map/KeyCole.h"
 #include "map/MapArchive.h"
@@ -13,7 +14,6 @@
 #include "map/MapScene.h"
 #include "map/RoleTable.h"
 #include "map/SystemServices.h"
-#include "platform/TextCodec.h"
 #include "story/Dialog.h"
 #include "story/Talk.h"
 

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/File.h"
+#include "base/DataError.h"
 #include "platform/AudioLib.h"
+#include "engine/File.h"
 #include "sound/Sound.h"
 
 namespace {
@@ -18,25 +19,25 @@ constexpr u32 kMaxVoiceBytes = 16u << 20;
 struct VoiceState {
     HSAMPLE sample = nullptr;
     HDIGDRIVER driver = nullptr;  // the output the handle belongs to
-    std::string error;
 };
 VoiceState gVoice;
 
 bool ReadWhole(const char* path, std::vector<u8>* out) {
     cFile f;
     if (!f.Open(path, OPEN_EXISTING, GENERIC_READ)) {
-        gVoice.error = std::string("cannot open ") + path;
+        ReportDataError(DataError::Unplaced(path, "cannot be opened"));
         return false;
     }
     u32 size = f.GetSize();
     if (size < 12 || size > kMaxVoiceBytes) {
-        gVoice.error = std::string(path) + ": size " + std::to_string(size) + " is not a voice";
+        ReportDataError(
+            DataError::Unplaced(path, "size " + std::to_string(size) + " is not a voice"));
         return false;
     }
     out->resize(size);
     u32 n = size;
     if (!f.Read(out->data(), &n) || n != size) {
-        gVoice.error = std::string("cannot read ") + path;
+        ReportDataError({path, n, "cut short"});
         return false;
     }
     return true;
@@ -51,33 +52,24 @@ void ForgetStaleHandle() {
 
 int PlayVoice(const char* path, int volume) {
     StopVoice();
-    gVoice.error.clear();
     HDIGDRIVER driver = gSound.GetDigDriver();
-    if (!path || !*path) {
-        gVoice.error = "no voice file named";
-        return 0;
-    }
-    if (!driver) {
-        gVoice.error = "the sound output is closed";
-        return 0;
-    }
+    if (!path || !*path || !driver) return 0;
     std::vector<u8> image;
     if (!ReadWhole(path, &image)) return 0;
     if (!gVoice.sample || gVoice.driver != driver) {
         gVoice.sample = AudioAllocateSample(driver);
         gVoice.driver = driver;
     }
-    if (!gVoice.sample) {
-        gVoice.error = "no free sample handle";
-        return 0;
-    }
+    if (!gVoice.sample) return 0;
     AudioInitSample(gVoice.sample);
     bool wave = image.size() >= 4 && std::equal(image.begin(), image.begin() + 4, "RIFF");
     bool ok = wave ? AudioSetSampleFile(gVoice.sample, image.data(), static_cast<u32>(image.size()))
                    : AudioSetNamedSampleFile(gVoice.sample, ".mp3", image.data(),
                                              static_cast<u32>(image.size()));
     if (!ok) {
-        gVoice.error = std::string(path) + ": " + AudioLastError();
+        DataError e = AudioLastDataError();
+        e.file = path;
+        ReportDataError(e);
         return 0;
     }
     AudioSetSampleVolume(gVoice.sample, std::clamp(volume, 0, 11) * 127 / 11);
@@ -94,10 +86,6 @@ void StopVoice() {
 int VoicePlaying() {
     ForgetStaleHandle();
     return gVoice.sample && AudioSampleStatus(gVoice.sample) == kSmpPlaying ? 1 : 0;
-}
-
-const char* VoiceError() {
-    return gVoice.error.c_str();
 }
 
 void ResetVoice() {

@@ -1,10 +1,10 @@
 // Story commands that walk the people of the map: single and group walks,
 // their steps, the end of a walk, and walks to cells, role values and roles.
 #include "base/ByteIo.h"
+#include "platform/TextCodec.h"
 #include "engine/ErrorBox.h"
 #include "map/City.h"
 #include "map/RoleWalk.h"
-#include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
 #include "story/PartyCommands.h"
 #include "story/StoryRoles.h"

@@ -6,14 +6,14 @@
 #include <string>
 
 #include "base/ByteIo.h"
+#include "platform/TextCodec.h"
 #include "engine/ErrorBox.h"
 #include "map/City.h"
+#include "map/DrawOrder.h"
 #include "map/MapDb.h"
 #include "map/MapDraw.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
-#include "map/DrawOrder.h"
-#include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
 #include "story/Dialog.h"
 #include "story/ScriptScene.h"

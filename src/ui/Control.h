@@ -2,10 +2,10 @@
 // panels), their registry gControlList, the scroll bar of list pages, and the
 // small services every screen uses: interface fonts and the interface sound.
 #pragma once
-#include "map/InterfaceLink.h"
 #include <deque>
 
 #include "base/Types.h"
+#include "map/InterfaceLink.h"
 
 class cActPic;
 class cGrpFont;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/DataError.h"
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 #include "map/City.h"
 
 constexpr int kSaveSlots = 99;

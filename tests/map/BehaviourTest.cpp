@@ -6,6 +6,7 @@
 #include <set>
 
 #include "MapTestSupport.h"
+#include "base/DataError.h"
 #include "data/GameFlags.h"
 #include "engine/Random.h"
 #include "map/Behaviour.h"
@@ -312,7 +313,7 @@ TEST_F(Behaviour, EveryOpcode) {
         Expect(c.flag100, GetGameFlag(100) != 0, "flag 100");
         Expect(c.pc, R(role).pc, "program counter");
         if (c.check) c.check(R(role));
-        EXPECT_EQ(gBehaviourReport.faults, 0u) << gBehaviourReport.last;
+        EXPECT_EQ(gBehaviourReport.faults, 0u) << LastDataError().Message();
     }
     gCaseGrid = nullptr;
     // Every row of the table, the one without a working form too, has a case.
@@ -356,9 +357,9 @@ TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
         LoadBytes(bytes);
         int role = AddRole(7, 5, 5, c.script);
         Frames(5);
-        EXPECT_EQ(gBehaviourReport.faults, 1u) << gBehaviourReport.last;
+        EXPECT_EQ(gBehaviourReport.faults, 1u) << LastDataError().Message();
         EXPECT_EQ(gMapRoles[role].scriptId, 0);
-        EXPECT_NE(gBehaviourReport.last.find("path.dat"), std::string::npos);
+        EXPECT_EQ(LastDataError().file, "path.dat");
     }
 }
 

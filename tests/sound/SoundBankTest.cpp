@@ -37,14 +37,14 @@ TEST(SoundBankImage, Kind0HeaderIsRebuiltByteForByte) {
 
 TEST_F(SoundBank, MissingOrTruncatedBankIsRefused) {
     EXPECT_FALSE(gSound.Init(Root().c_str()));
-    EXPECT_STREQ(gSound.GetErrorText(), "SFX file connot open.");
+    EXPECT_EQ(LastDataError().text, "SFX file connot open.");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "PicLib" / "all.snd"));
     EXPECT_EQ(PlaySfx(1, 11), 0);
     std::vector<u8> bank = MakeSoundBank({{1, {0, Tone(440, 20)}}});
     bank.resize(kSoundBankHeaderSize + 1000);  // the directory cut short
     Write("PicLib/all.snd", bank);
     EXPECT_FALSE(gSound.Init(Root().c_str()));
-    EXPECT_NE(std::string(gSound.GetErrorText()).find("offset"), std::string::npos);
+    EXPECT_EQ(LastDataError().offset, kSoundBankHeaderSize + 1000u);
 }
 
 // Kinds 0 and 1, WAVE and MP3, play their tones. Played at full volume in the

@@ -1,5 +1,15 @@
 // Picture and act archive writers, and the sample game's art drawn in code.
 #include "mhdata/Archives.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/ByteIo.h"
+#include "base/MemDbg.h"
+#include "engine/Lzo.h"
+#include "engine/MyAct.h"
+#include "engine/RlePic.h"
+#include "engine/Tsw.h"
 #include "mhdata/InterfaceArt.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleMenus.h"
@@ -7,16 +17,6 @@
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleFigures.h"
 #include "mhdata/SampleOfferArt.h"
-
-#include <filesystem>
-#include <fstream>
-
-#include "base/ByteIo.h"
-#include "engine/Lzo.h"
-#include "base/MemDbg.h"
-#include "engine/MyAct.h"
-#include "engine/RlePic.h"
-#include "engine/Tsw.h"
 
 ActWords& ActWords::Cmd(u16 tag, std::initializer_list<u16> operands) {
     words.push_back(tag);

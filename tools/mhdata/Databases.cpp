@@ -6,12 +6,12 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
+#include "platform/TextCodec.h"
 #include "mhdata/SampleEquip.h"
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleFigures.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleSkillMenu.h"
-#include "platform/TextCodec.h"
 
 namespace {
 

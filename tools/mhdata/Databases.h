@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 // Writes a text field of width bytes: the Big5 of utf8, cut to width - 1 bytes,
 // zero-filled.

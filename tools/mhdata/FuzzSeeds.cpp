@@ -9,24 +9,24 @@
 #include <memory>
 #include <vector>
 
-#include "data/Records.h"
 #include "base/ByteIo.h"
-#include "engine/Lzo.h"
-#include "engine/Tsw.h"
 #include "base/MemDbg.h"
+#include "platform/Backend.h"
 #include "engine/FrameState.h"
+#include "engine/Lzo.h"
 #include "engine/RlePic.h"
+#include "engine/Tsw.h"
+#include "data/Records.h"
 #include "map/City.h"
 #include "map/MapCache.h"
 #include "map/MapScene.h"
 #include "map/NewGame.h"
 #include "map/StoryLink.h"
-#include "mhdata/Maps.h"
-#include "mhdata/PicShowPack.h"
-#include "shell/Settings.h"
-#include "platform/Backend.h"
 #include "ui/DevTool.h"
 #include "ui/SaveFile.h"
+#include "shell/Settings.h"
+#include "mhdata/Maps.h"
+#include "mhdata/PicShowPack.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,5 @@
 // Interface acts drawn in flat colours for the sample game.
 #include "mhdata/InterfaceArt.h"
-#include "mhdata/FileOut.h"
 
 #include <filesystem>
 #include <fstream>
@@ -8,10 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/TextCodec.h"
 #include "engine/GrpFont.h"
 #include "engine/Tsw.h"
-#include "platform/TextCodec.h"
 #include "mhdata/Archives.h"
+#include "mhdata/FileOut.h"
 #include "mhdata/SampleShop.h"
 
 const InterfaceActInfo kInterfaceActs[] = {

@@ -1,12 +1,5 @@
 // The map archives, map database and path database of the sample game.
 #include "mhdata/Maps.h"
-#include "mhdata/PathAsm.h"
-#include "mhdata/SampleMenu.h"
-#include "mhdata/SampleShop.h"
-
-#include "mhdata/Archives.h"
-#include "mhdata/SampleBattle.h"
-#include "mhdata/SoundData.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -14,12 +7,18 @@
 
 #include "base/ByteIo.h"
 #include "base/MemDbg.h"
+#include "platform/TextCodec.h"
 #include "engine/Lzo.h"
 #include "engine/RlePic.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
 #include "map/RoleTable.h"
-#include "platform/TextCodec.h"
+#include "mhdata/Archives.h"
+#include "mhdata/PathAsm.h"
+#include "mhdata/SampleBattle.h"
+#include "mhdata/SampleMenu.h"
+#include "mhdata/SampleShop.h"
+#include "mhdata/SoundData.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "base/ByteIo.h"
+#include "platform/TextCodec.h"
 #include "map/Behaviour.h"
 #include "mhdata/AsmLexer.h"
-#include "platform/TextCodec.h"
 
 namespace {
 

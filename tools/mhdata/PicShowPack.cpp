@@ -5,10 +5,11 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
-#include "engine/Lzo.h"
 #include "base/MemDbg.h"
-#include "mhdata/SampleFigures.h"
+#include "engine/Lzo.h"
 #include "story/PicShow.h"
+
+#include "mhdata/SampleFigures.h"
 
 std::vector<u8> PicShowFrameBytes(const PicShowFrameSpec& f, u32 bits) {
     ByteWriter w;

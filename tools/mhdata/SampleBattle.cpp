@@ -1,14 +1,14 @@
 // The sample game's battle data and battle art: drawn backdrops, the cursor's
 // arrows, panels and hit animations.
 #include "mhdata/SampleBattle.h"
-#include "mhdata/FileOut.h"
 
 #include <filesystem>
 #include <fstream>
 
-#include "battle/BattleFiles.h"
 #include "engine/MyAct.h"
+#include "battle/BattleFiles.h"
 #include "mhdata/Databases.h"
+#include "mhdata/FileOut.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleFigures.h"

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 namespace sampleEquip {
 constexpr i32 kFirstPiece = 8;  // records 8..12: one-handed weapons, two of each given

@@ -2,17 +2,16 @@
 // and the fighters' art: body acts over drawn figures, effect acts and their
 // flat-colour pictures.
 #include "mhdata/SampleFighters.h"
-#include "mhdata/Databases.h"
-#include "mhdata/InterfaceArt.h"
-#include "mhdata/SampleFigures.h"
 
 #include <array>
 #include <cstring>
 #include <string>
 
-#include "engine/MyAct.h"
-
 #include "platform/TextCodec.h"
+#include "engine/MyAct.h"
+#include "mhdata/Databases.h"
+#include "mhdata/InterfaceArt.h"
+#include "mhdata/SampleFigures.h"
 
 namespace {
 

@@ -5,19 +5,19 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/TextCodec.h"
 #include "data/Options.h"
 #include "shell/Settings.h"
-#include "mhdata/Maps.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
 #include "mhdata/InterfaceArt.h"
+#include "mhdata/Maps.h"
 #include "mhdata/NameTexts.h"
 #include "mhdata/PicShowPack.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/Shops.h"
 #include "mhdata/SoundData.h"
-#include "platform/TextCodec.h"
 
 namespace {
 

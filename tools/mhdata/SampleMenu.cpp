@@ -1,15 +1,15 @@
 // The sample game's menu items, the opening's goods and the collector's talk.
 #include "mhdata/SampleMenu.h"
-#include "mhdata/Databases.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "platform/TextCodec.h"
+#include "mhdata/Databases.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleEquip.h"
 #include "mhdata/SampleSkillMenu.h"
-#include "platform/TextCodec.h"
 
 namespace {
 using namespace sampleMenu;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "data/Records.h"
 #include "base/Types.h"
+#include "data/Records.h"
 
 struct MapDbSpec;
 

@@ -1,6 +1,5 @@
 // The sound and video writers and the sample game's sound data.
 #include "mhdata/SoundData.h"
-#include "mhdata/FileOut.h"
 
 #include <cmath>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include "base/ByteIo.h"
 #include "platform/AudioEncode.h"
 #include "sound/SoundBank.h"
+#include "mhdata/FileOut.h"
 
 const std::vector<u32> kSampleVideoColours = {0xF80000, 0x00FC00, 0x0000F8, 0xF8FC00, 0x00FCF8, 0xF800F8,
                                               0xFFFFFF, 0x000000};

@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "base/ByteIo.h"
-#include "mhdata/AsmLexer.h"
 #include "platform/TextCodec.h"
 #include "story/TalkCommands.h"
+#include "mhdata/AsmLexer.h"
 
 namespace {
 

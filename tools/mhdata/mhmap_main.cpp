@@ -1,9 +1,9 @@
 // mhmap: lists the maps of a map archive and writes a map's ground to PNG.
 //   mhmap <archive.lmf>                 list the maps
 //   mhmap <archive.lmf> <id> <out.png>  write the ground picture of map id
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
