@@ -1,4 +1,4 @@
-// Interface acts drawn in flat colours for the sample game.
+// Interface acts drawn in flat colours for the sample game, the portraits drawn.
 #include "mhdata/InterfaceArt.h"
 
 #include <filesystem>
@@ -12,6 +12,7 @@
 #include "engine/Tsw.h"
 #include "mhdata/Archives.h"
 #include "mhdata/FileOut.h"
+#include "mhdata/SampleFigures.h"
 #include "mhdata/SampleShop.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
@@ -314,6 +315,37 @@ void DrawCaption(ArchiveFrame* f, const char* utf8, int size) {
     DrawCaptionAt(f, utf8, size, -1, (f->h - size) / 2);
 }
 
+// The portraits among the interface pictures: the menu pages' party slots
+// (9900/24 + 2 role, lit when chosen), the member panel's small and the
+// equipment page's large portraits on a night blue; the formation's and the
+// shop's portraits (9904/32 + role) and the forms' large pictures (9902/8 +
+// form: the fire god, the ice demon, the thunder god) on their flat colour.
+bool DrawPortrait(u32 act, u32 a, ArchiveFrame* f) {
+    constexpr u16 kRim = kPortraitRim, kLitRim = figures::Rgb(31, 27, 8);
+    const u16 back = act == 9900 ? kPortraitBackdrop : InterfaceColor(act, a);
+    i32 role = -1;
+    bool lit = false;
+    if (act == 9900 && a >= 24 && a <= 39) {
+        role = static_cast<i32>(a - 24) / 2;
+        lit = (a & 1) != 0;
+    } else if (act == 9900 && a >= 40 && a <= 57 && a != 48 && a != 49) {
+        role = static_cast<i32>(a < 48 ? a - 40 : a - 50);
+    } else if (act == 9904 && a >= 32 && a <= 39) {
+        role = static_cast<i32>(a - 32);
+    } else if (act == 9902 && a >= 8 && a <= 27) {
+        constexpr u32 kFormMonsters[3] = {2, 3, 7};
+        const u32 form = a - 8;
+        *f = MonsterPortraitFigure(f->w, f->h, form < 3 ? kFormMonsters[form] : 8 + form, back,
+                                   kRim);
+        return true;
+    } else {
+        return false;
+    }
+    *f = PortraitFigure(f->w, f->h, role, lit ? figures::Shade(back, 5) : back,
+                        lit ? kLitRim : kRim);
+    return true;
+}
+
 ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
     ArchivePicture p;
     p.name = "ui" + std::to_string(info.act);
@@ -321,6 +353,7 @@ ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
         ArchiveFrame f;
         InterfaceFrameSize(info.act, a, &f.w, &f.h);
         f.pixels.assign(static_cast<size_t>(f.w) * f.h, InterfaceColor(info.act, a));
+        DrawPortrait(info.act, a, &f);
         int size = 0;
         if (const char* caption = InterfaceCaption(info.act, a, &size))
             DrawCaption(&f, caption, size);

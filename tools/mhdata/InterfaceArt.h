@@ -2,7 +2,8 @@
 // screens, the notices, the menu pages, the shops, the settings, the dialogue
 // boxes and the map screen's icons draw, each action one flat opaque colour
 // (buttons, tabs and icons with their caption, panels with the names of the
-// numbers their screens draw on them), written into the system archive pair.
+// numbers their screens draw on them) but the portraits, drawn on that colour
+// as their backdrop, written into the system archive pair.
 #pragma once
 #include <string>
 #include <vector>

@@ -290,7 +290,7 @@ u16 PanelColour(u32 act, int frame) {
     return static_cast<u16>((act * 7 + 0x1863 * (frame + 3)) & 0xFFFF) | 0x0020;
 }
 
-// The bar act's picture: one frame per look, plainly coloured. The command
+// The bar act's picture: one frame per look, plainly coloured but the face. The command
 // panel (frame 7) names its two number rows: the battle draws them at size 12
 // from x 120, y 60 and 74, six pixels a character; "HP" and "MP" stand in the
 // column of the panel's "狀態" (x 98) and end ten pixels before them.
@@ -307,6 +307,8 @@ ArchivePicture BarPicture() {
     }
     DrawCaptionAt(&p.frames[7], "HP", 12, 98, 60);
     DrawCaptionAt(&p.frames[7], "MP", 12, 98, 74);
+    // Every member's panel shows the one face: a stranger's.
+    p.frames[8] = PortraitFigure(p.frames[8].w, p.frames[8].h, -1, kPortraitBackdrop, kPortraitRim);
     return p;
 }
 

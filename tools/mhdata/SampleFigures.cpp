@@ -675,8 +675,8 @@ void Dragon(const Pen& p, const Kind& k, FigurePose pose) {
     p.Limb(-8, 98 + flap, -40, 80 - flap, 1, Shade(wing, 8));
 }
 
-void DrawMonster(ArchiveFrame& f, u32 monster, FigurePose pose) {
-    const Kind k = KindOf(monster);
+// Kind k's figure drawn to fill the frame (k.w x k.h: its own size or another).
+void DrawMonster(ArchiveFrame& f, const Kind& k, FigurePose pose) {
     Pen p{&f, f.w / 2, f.h - 2};
     switch (k.shape) {
         case kBlob:
@@ -728,7 +728,7 @@ std::vector<ArchiveFrame> BodyFigureFrames(u32 act) {
     for (u16 pose = 0; pose < kPoseCount; ++pose) {
         ArchiveFrame f = Blank(size.w, size.h);
         if (act >= 3000) {
-            DrawMonster(f, MonsterOfAct(act), static_cast<FigurePose>(pose));
+            DrawMonster(f, KindOf(MonsterOfAct(act)), static_cast<FigurePose>(pose));
         } else {
             const u32 role = (act - 1000) / 100 % 8, look = act % 100;
             Pen p{&f, size.w / 2, size.h - 2};
@@ -742,6 +742,116 @@ std::vector<ArchiveFrame> BodyFigureFrames(u32 act) {
     std::vector<ArchiveFrame> out = left;
     for (const ArchiveFrame& f : left) out.push_back(Mirrored(f));
     return out;
+}
+
+// ---- Portraits ----
+
+namespace {
+
+// A stranger in plain clothes, for the pictures every member shares.
+constexpr Clothes kPlainClothes = {Rgb(27, 20, 15), Rgb(9, 6, 4), Rgb(15, 13, 10), Rgb(8, 7, 6),
+                                   Rgb(5, 4, 3)};
+
+// Draws a rim round the frame: two pixels of rim (one in small frames) and a
+// dark line inside.
+void Rim(ArchiveFrame& f, u16 rim) {
+    const i32 t = std::min(f.w, f.h) >= 40 ? 2 : 1;
+    const u16 inner = Shade(rim, -12);
+    Box(f, 0, 0, f.w, t, rim);
+    Box(f, 0, f.h - t, f.w, t, rim);
+    Box(f, 0, 0, t, f.h, rim);
+    Box(f, f.w - t, 0, t, f.h, rim);
+    Box(f, t, t, f.w - 2 * t, 1, inner);
+    Box(f, t, f.h - t - 1, f.w - 2 * t, 1, inner);
+    Box(f, t, t, 1, f.h - 2 * t, inner);
+    Box(f, f.w - t - 1, t, 1, f.h - 2 * t, inner);
+}
+
+// Puts the drawn (not clear) pixels of a layer onto a frame of its size.
+void Over(ArchiveFrame& f, const ArchiveFrame& layer) {
+    for (size_t i = 0; i < f.pixels.size() && i < layer.pixels.size(); ++i)
+        if (layer.pixels[i] != kClear) f.pixels[i] = layer.pixels[i];
+}
+
+// Head and shoulders on a clear w x h layer, the shoulders on its bottom row:
+// the size s of the bust is the height, or a little more than the width in a
+// tall frame (the shoulders run out of its sides), every part a share of it.
+// Long hair falls to the shoulders; a grey-haired member wears a beard.
+ArchiveFrame Bust(i32 w, i32 h, const Clothes& c, bool longHair, bool beard) {
+    ArchiveFrame f = Blank(w, h);
+    const i32 s = std::min(w * 13 / 10, h), cx = w / 2, hy = h - s * 53 / 100;
+    auto S = [s](i32 percent) { return std::max(s * percent / 100, 1); };
+    // Shoulders and the collar's opening, then the neck.
+    Oval(f, cx, h + S(4), S(40), S(27), c.shirt);
+    Oval(f, cx, h + S(8), S(40), S(20), Shade(c.shirt, -3));
+    Box(f, cx - S(7), hy + S(14), 2 * S(7) + 1, S(22), Shade(c.skin, -3));
+    Tri(f, cx - S(9), h - S(23), cx + S(9), h - S(23), cx, h - S(11), Shade(c.skin, -3));
+    Limb(f, cx - S(10), h - S(24), cx, h - S(11), 0, Shade(c.shirt, 4));
+    Limb(f, cx + S(10), h - S(24), cx, h - S(11), 0, Shade(c.shirt, 4));
+    // Hair behind the head (down to the shoulders when long), then the face.
+    Oval(f, cx, hy - S(2), S(22), S(23), c.hair);
+    if (longHair) Box(f, cx - S(22), hy, 2 * S(22) + 1, S(30), c.hair);
+    Oval(f, cx - S(17), hy + S(3), S(3), S(5), Shade(c.skin, -2));  // ears
+    Oval(f, cx + S(17), hy + S(3), S(3), S(5), Shade(c.skin, -2));
+    Oval(f, cx, hy + S(3), S(16), S(19), c.skin);
+    if (beard) {
+        Oval(f, cx, hy + S(14), S(14), S(9), c.hair);
+        Box(f, cx - S(5), hy + S(12), 2 * S(5) + 1, S(2), Shade(c.skin, -8));  // the mouth in it
+    }
+    Oval(f, cx, hy - S(13), S(19), S(9), c.hair);  // fringe
+    Oval(f, cx - S(8), hy - S(8), S(8), S(4), c.hair);
+    // Eyes (whites and dark pupils when there is room), brows, nose, mouth.
+    const i32 ey = hy + S(2), ex = S(7);
+    for (i32 side : {-1, 1}) {
+        const i32 x = cx + side * ex;
+        if (s >= 40) {
+            Oval(f, x, ey, S(3), S(2), Rgb(31, 31, 30));
+            Box(f, x - S(1) / 2, ey - S(2), std::max(S(2), 2), S(4) + 1, kInk);
+            Box(f, x - S(4), ey - S(5), 2 * S(4) + 1, std::max(S(1), 1), Shade(c.hair, -4));
+        } else {
+            Box(f, x, ey, 1, 2, kInk);
+        }
+    }
+    Box(f, cx, hy + S(7), std::max(S(1), 1), S(3), Shade(c.skin, -5));  // nose
+    if (!beard) Box(f, cx - S(4), hy + S(13), 2 * S(4) + 1, std::max(S(1), 1), Rgb(20, 9, 9));
+    if (s >= 40) Outline(f, kInk);
+    return f;
+}
+
+}  // namespace
+
+ArchiveFrame PortraitFigure(i32 w, i32 h, i32 role, u16 back, u16 rim) {
+    ArchiveFrame f = Blank(w, h, back);
+    const bool member = role >= 0 && role < 8;
+    const Clothes& c = member ? kHeroes[role] : kPlainClothes;
+    // The second and the fourth are women with long hair; the fifth is grey and bearded.
+    Over(f, Bust(w, h, c, role == 1 || role == 3, role == 4));
+    Rim(f, rim);
+    return f;
+}
+
+ArchiveFrame MonsterPortraitFigure(i32 w, i32 h, u32 monster, u16 back, u16 rim) {
+    ArchiveFrame f = Blank(w, h, back);
+    // The backdrop lighter toward the top, a shadow under the feet.
+    for (i32 y = 0; y < h; ++y)
+        Box(f, 0, y, w, 1, Mix(Shade(back, 5), Shade(back, -3), y * 256 / h));
+    Kind k = KindOf(monster);
+    const i32 room = std::max(std::min((w - 12) * 256 / k.w, (h - 14) * 256 / k.h), 1);
+    k.w = std::max(k.w * room / 256, 1);
+    k.h = std::max(k.h * room / 256, 1);
+    Oval(f, w / 2, h - 8, k.w * 2 / 5, 3, Shade(back, -8));
+    ArchiveFrame body = Blank(k.w, k.h);
+    DrawMonster(body, k, kPoseIdle);
+    Outline(body, kInk);
+    body = Mirrored(body);  // facing left, as in battle
+    const i32 x0 = (w - k.w) / 2, y0 = h - 6 - k.h;
+    for (i32 y = 0; y < k.h; ++y)
+        for (i32 x = 0; x < k.w; ++x) {
+            const u16 c = body.pixels[static_cast<size_t>(y) * k.w + x];
+            if (c != kClear) Dot(f, x0 + x, y0 + y, c);
+        }
+    Rim(f, rim);
+    return f;
 }
 
 // ---- Battle backdrops ----

@@ -61,6 +61,16 @@ u32 MonsterBodyAct(i32 monster);
 FigureSize BodySize(u32 act);
 std::vector<ArchiveFrame> BodyFigureFrames(u32 act);
 
+// A portrait w x h: the face and shoulders of party member `role` (0..7, in
+// the colours of the member's battle body; any other role a plainly dressed
+// stranger, for pictures every member shares) on a plain backdrop back, in a
+// rim of colour rim.
+ArchiveFrame PortraitFigure(i32 w, i32 h, i32 role, u16 back, u16 rim);
+constexpr u16 kPortraitBackdrop = figures::Rgb(6, 7, 18), kPortraitRim = figures::Rgb(18, 18, 20);
+// Monster `monster` standing, scaled to fit a w x h picture, facing left, on
+// a backdrop shaded from back, in a rim of colour rim.
+ArchiveFrame MonsterPortraitFigure(i32 w, i32 h, u32 monster, u16 back, u16 rim);
+
 // A battle backdrop's layer k (1..3), 640x480, in the shapes the battle art
 // promises (see SampleBattle.h); harbour picks the pier's look.
 ArchiveFrame BackdropFigure(bool harbour, int k);
