@@ -13,6 +13,10 @@ u32 Var(int v) {
     return static_cast<u32>(v + 13);
 }
 
+std::pair<i32, i32> HpMp(const Loss& l) {
+    return {l.hp, l.mp};
+}
+
 class HitRules : public FightTest {};
 
 TEST_F(HitRules, PhysicalDamageByVariationCriticalDefenceRowsAndAttackChanges) {
@@ -187,15 +191,12 @@ TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
     sk.effectMode = 1;
     sk.hp = 80;
     sk.mp = -10;
-    Loss l = ApplySkill(t, x, sk);
-    EXPECT_EQ(l.hp, -80);
-    EXPECT_EQ(l.mp, 10);
+    EXPECT_EQ(HpMp(ApplySkill(t, x, sk)), std::pair(-80, 10));
     sk.effectMode = 2;
     sk.hp = 30;
     sk.mp = -50;
-    l = ApplySkill(t, x, sk);
-    EXPECT_EQ(l.hp, -60);  // 30 % of max HP restored
-    EXPECT_EQ(l.mp, 20);   // 50 % of the current MP taken
+    // 30 % of max HP restored, 50 % of the current MP taken.
+    EXPECT_EQ(HpMp(ApplySkill(t, x, sk)), std::pair(-60, 20));
     sk.hp = -30;
     EXPECT_EQ(ApplySkill(t, x, sk).hp, 45);
     t.status = kStMoonShield;
@@ -206,15 +207,11 @@ TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
     it.effectMode = 1;
     it.hp = 50;
     it.mp = 20;
-    l = ApplyItem(t, it);
-    EXPECT_EQ(l.hp, -50);
-    EXPECT_EQ(l.mp, -20);
+    EXPECT_EQ(HpMp(ApplyItem(t, it)), std::pair(-50, -20));
     it.effectMode = 2;
     it.hp = 30;
     it.mp = 0;
-    l = ApplyItem(t, it);
-    EXPECT_EQ(l.hp, -60);
-    EXPECT_EQ(l.mp, 0);
+    EXPECT_EQ(HpMp(ApplyItem(t, it)), std::pair(-60, 0));
     it.statusEffect = 12;
     ApplyItem(t, it);
     EXPECT_TRUE(t.IsPoisoned());
@@ -419,22 +416,14 @@ TEST_F(HitRules, LossesStayInRangeAndShowTheirNumbers) {
     cFighter& t = Fighter(0);
     t.hp = 50;
     ApplyLosses(t, {70, -80});
-    EXPECT_EQ(t.hp, 0);
-    EXPECT_EQ(t.mp, 50);
-    EXPECT_EQ(t.lastHpDamage, 70);
-    EXPECT_EQ(t.lastMpDamage, -80);
+    EXPECT_EQ((std::vector<i32>{t.hp, t.mp, t.lastHpDamage, t.lastMpDamage}),
+              (std::vector<i32>{0, 50, 70, -80}));
     ApplyLosses(t, {-300, 0});
     EXPECT_EQ(t.hp, 100);
-    const auto& shown = ShownFighterFloats();
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[0].text, "-70");
-    EXPECT_EQ(shown[0].kind, kFloatHp);
-    EXPECT_EQ(shown[1].text, "+80");
-    EXPECT_EQ(shown[1].kind, kFloatMp);
-    EXPECT_EQ(shown[2].text, "+300");
+    EXPECT_EQ(Floats(), (std::vector<std::pair<std::string, FloatKind>>{
+                            {"-70", kFloatHp}, {"+80", kFloatMp}, {"+300", kFloatHp}}));
     ApplyLosses(t, {INT_MIN, INT_MAX});
-    EXPECT_EQ(t.hp, 100);
-    EXPECT_EQ(t.mp, 0);
+    EXPECT_EQ(std::pair(t.hp, t.mp), std::pair(100, 0));
 }
 
 TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
@@ -459,9 +448,9 @@ TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
     m.dropChance = 30;  // q = 30 + 2 x (5 - 3) = 34
     Script({34});
     GiveEnemyRewards(e, 1);
-    EXPECT_EQ(gEnemySide.drops[1], 6);
-    EXPECT_EQ(gEnemySide.goldTotal, 33);
-    EXPECT_EQ(gEnemySide.expTotal, 22);  // 20 + (7 - 5)
+    // Experience 20 + (7 - 5).
+    EXPECT_EQ((std::vector<i32>{gEnemySide.drops[1], gEnemySide.goldTotal, gEnemySide.expTotal}),
+              (std::vector<i32>{6, 33, 22}));
     Script({35});
     GiveEnemyRewards(e, 1);
     EXPECT_EQ(gEnemySide.drops[2], -1);
@@ -515,11 +504,9 @@ TEST_F(HitRules, TheLastFrontFighterPullsTheOthersForward) {
     s.fighters[2].status = kStDying;
     s.fighters[0].status = kStDying;
     LeaveFight(s.fighters[0], s);
-    EXPECT_EQ(s.fighters[0].row, 0);
-    EXPECT_EQ(s.fighters[1].row, 1);
-    EXPECT_EQ(s.fighters[2].row, 2);
-    EXPECT_EQ(s.frontCount, 1);
-    EXPECT_EQ(s.memberCount, 2);
+    EXPECT_EQ((std::vector<i32>{s.fighters[0].row, s.fighters[1].row, s.fighters[2].row,
+                                s.frontCount, s.memberCount}),
+              (std::vector<i32>{0, 1, 2, 1, 2}));
 }
 
 TEST_F(HitRules, HugeRecordValuesStayInRange) {
