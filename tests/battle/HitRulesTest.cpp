@@ -127,56 +127,47 @@ TEST_F(HitRules, MagicSummonAndPhysicalSkills) {
     cFighter& x = Fighter(0);
     cFighter& t = Fighter(1);
     Record(0).magic = 50;
-    Record(1).spirit = 30;
-    Record(1).ratios[kFire] = 150;
-    SkillData sk{};
-    sk.category = 1;
-    sk.effectMode = 1;
-    sk.power = 100;
-    sk.element = 1;
-    // (50 - 30 + 100) x 50 x 100 = 600000
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 180);  // / 5000 = 120, x 150 %
-    t.defending = 1;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 450);  // / 2000 = 300: two and a half times
-    t.defending = 0;
-    sk.element = 0;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 120);
-    sk.element = 9;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 120);
-    t.status = kStMoonShield;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 60);
-    t.status = 0;
-    Record(1).spirit = 500;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 0);  // strong spirit blocks, never heals
-    Record(1).spirit = 30;
-
-    sk.category = 2;
-    sk.formIndex = 3;
-    gGodForms[3].attack = 200;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 400);  // 600000 x 200 / 300000
-    t.defending = 1;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 1200);  // / 100000
-    t.defending = 0;
-    sk.formIndex = 20;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 0);
-
-    sk.category = 0;
-    sk.power = 150;
-    x.attack = 100;
     Record(0).strength = 40;
     Record(1).stamina = 20;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 180);  // 120 x 15000 / 10000
-    t.defending = 1;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 60);
-    t.defending = 0;
-    t.status = kStStarShield;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 90);
-    t.status = 0;
-    x.row = 2;
-    // x = 9840: 120 x 9840 / 10000, for a close and a ranged caster alike.
-    for (i32 kind : {1, 2}) {
-        x.attackKind = kind;
-        EXPECT_EQ(ApplySkill(t, x, sk).hp, 118) << kind;
+    Record(1).ratios[kFire] = 150;
+    gGodForms[3].attack = 200;
+    x.attack = 100;
+    struct Case {
+        i32 category, element, defending;
+        u32 status;
+        i32 spirit, formIndex, power, casterRow, want;
+    } cases[] = {
+        // Magic: (50 - 30 + 100) x 50 x 100 = 600000 / 5000 = 120.
+        {1, 1, 0, 0, 30, 0, 100, 1, 180},             // x 150 % against fire
+        {1, 1, 1, 0, 30, 0, 100, 1, 450},             // / 2000 = 300: two and a half times
+        {1, 0, 0, 0, 30, 0, 100, 1, 120},             // no element
+        {1, 9, 0, 0, 30, 0, 100, 1, 120},             // an element past the ratios
+        {1, 0, 0, kStMoonShield, 30, 0, 100, 1, 60},  // halved
+        {1, 0, 0, 0, 500, 0, 100, 1, 0},              // strong spirit blocks, never heals
+        {2, 0, 0, 0, 30, 3, 100, 1, 400},             // summon: 600000 x 200 / 300000
+        {2, 0, 1, 0, 30, 3, 100, 1, 1200},            // / 100000
+        {2, 0, 0, 0, 30, 20, 100, 1, 0},              // no such form
+        {0, 0, 0, 0, 30, 0, 150, 1, 180},             // strike: 120 x 15000 / 10000
+        {0, 0, 1, 0, 30, 0, 150, 1, 60},              // defending
+        {0, 0, 0, kStStarShield, 30, 0, 150, 1, 90},  // star shield
+        {0, 0, 0, 0, 30, 0, 150, 2, 118},             // back row: x = 9840
+    };
+    for (const Case& c : cases) {
+        SkillData sk{};
+        sk.category = c.category;
+        sk.effectMode = 1;
+        sk.power = c.power;
+        sk.element = c.element;
+        sk.formIndex = c.formIndex;
+        t.defending = c.defending;
+        t.status = c.status;
+        Record(1).spirit = c.spirit;
+        x.row = c.casterRow;
+        // A back-row strike is cut alike for a close and a ranged caster.
+        for (i32 kind : {1, 2}) {
+            x.attackKind = kind;
+            EXPECT_EQ(ApplySkill(t, x, sk).hp, c.want) << c.category << " " << c.want;
+        }
     }
 }
 
