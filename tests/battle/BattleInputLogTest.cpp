@@ -96,7 +96,8 @@ TEST_F(BattleInput, ClicksCountOnlyOnThePollTheButtonWentDownAndLooksAreRemember
     EXPECT_EQ(y, 0);
 }
 
-TEST(BattleLog, OneLineStaysFor41DrawsAndThreeAtOnceTakeTurns) {
+TEST(BattleLog, LinesTakeTurnsTheRingHoldsThirtyOneAndLongLinesAreCut) {
+    // One line stays for 41 draws; three at once take turns.
     Harness h;
     ASSERT_EQ(gBattleLog.Add("one"), 1);
     std::vector<std::string> shown = DrawLog(43);
@@ -111,10 +112,8 @@ TEST(BattleLog, OneLineStaysFor41DrawsAndThreeAtOnceTakeTurns) {
     EXPECT_EQ(shown[1], "b");
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "c3"), 41);
     EXPECT_EQ(shown[43], "");
-}
 
-TEST(BattleLog, TheRingHoldsThirtyOneLinesResetFreesThemAndLongLinesAreCutBetweenCharacters) {
-    Harness h;
+    // The ring holds 31 lines; a reset frees them; long lines are cut between characters.
     for (int i = 0; i < 31; ++i) ASSERT_EQ(gBattleLog.Printf("line %d", i), 1) << i;
     EXPECT_EQ(gBattleLog.Add("32nd"), 0);
     EXPECT_EQ(gBattleLog.Count(), 31);

@@ -57,7 +57,9 @@ TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOne) {
         ClearCanvas();
         p.gauge = k.gauge;
         DrawGaugeBar(p, 100, 100);
-        if (k.gauge < 255) { EXPECT_EQ(RunOf(100, 100, c), k.width) << "gauge " << k.gauge; }
+        if (k.gauge < 255) {
+            EXPECT_EQ(RunOf(100, 100, c), k.width) << "gauge " << k.gauge;
+        }
         EXPECT_EQ(At(100 + k.width, 100), k.gauge < 255 ? 0 : At(100 + k.width, 100));
     }
     ClearCanvas();
@@ -267,26 +269,21 @@ TEST_F(FighterDrawTest, CommandPanelNamesItsRowsAndKeepsTheNumbersInside) {
     // "%4d / %4d" from x + 120 at size 12, six pixels a character: the last
     // digit's cell starts at 428 + 120 + 60; the panel ends at 428 + 200.
     const i32 right = 428 + sample_fighters::kPanelFrames[7].w;
-    auto ink = [](i32 x0, i32 x1, i32 y0, i32 y1) {
+    // Black pixels in the box; with a plain colour given, pixels that are not that colour.
+    auto ink = [](i32 x0, i32 x1, i32 y0, i32 y1, int plain = -1) {
         int n = 0;
         for (i32 y = y0; y < y1; ++y)
-            for (i32 x = x0; x < x1; ++x) n += At(x, y) == 0;
+            for (i32 x = x0; x < x1; ++x) n += plain < 0 ? At(x, y) == 0 : At(x, y) != plain;
         return n;
     };
     // The panel picture names the rows: "HP" and "MP" at size 12 from x + 98,
     // twelve pixels and a shadow column, so x + 111 up to the numbers stays plain.
     const u16 plain = PlainColour(11002, 7);
-    auto marked = [plain](i32 x0, i32 x1, i32 y0, i32 y1) {
-        int n = 0;
-        for (i32 y = y0; y < y1; ++y)
-            for (i32 x = x0; x < x1; ++x) n += At(x, y) != plain;
-        return n;
-    };
     for (i32 line : {60, 74}) {
         EXPECT_GT(ink(608, 620, line, line + 14), 0) << line;
         EXPECT_EQ(ink(620, 640, line, line + 14), 0) << line;
-        EXPECT_GT(marked(428 + 98, 428 + 111, line, line + 13), 0) << line;
-        EXPECT_EQ(marked(428 + 111, 428 + 120, line, line + 14), 0) << line;
+        EXPECT_GT(ink(428 + 98, 428 + 111, line, line + 13, plain), 0) << line;
+        EXPECT_EQ(ink(428 + 111, 428 + 120, line, line + 14, plain), 0) << line;
     }
     EXPECT_LE(620, right);
     // The enemy's name under its blink is size 13.
