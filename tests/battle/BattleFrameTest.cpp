@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "PixelRefs.h"
@@ -264,9 +265,8 @@ TEST_F(BattleFrameTest, PartyStandsAtTheFixedPlacesWhateverTheFileHolds) {
     const BattlePosition want[6] = {{510, 0, 262}, {440, 0, 314}, {352, 0, 364},
                                     {568, 0, 306}, {510, 0, 362}, {422, 0, 394}};
     for (int k = 0; k < kBattleSlots; ++k) {
-        EXPECT_EQ(gBattlefield.party[k].x, want[k].x) << k;
-        EXPECT_EQ(gBattlefield.party[k].y, want[k].y) << k;
-        EXPECT_EQ(gBattlefield.party[k].z, want[k].z) << k;
+        const BattlePosition& p = gBattlefield.party[k];
+        EXPECT_EQ(std::tie(p.x, p.y, p.z), std::tie(want[k].x, want[k].y, want[k].z)) << k;
         EXPECT_EQ(gBattlefield.enemies[k].monster, static_cast<u32>(40 + k));
         EXPECT_EQ(gBattlefield.enemies[k].z, 2 * k);
     }

@@ -81,13 +81,11 @@ TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDownAndBadEntriesAreSkipped) {
     gRoleStats[1].status = kStDying;
     SetUpParty({0, 1, -1, 2, 3, -1});
     const cBattleSide& s = gPartySide;
-    EXPECT_EQ(s.fighters[0].row, 0);
-    EXPECT_EQ(s.fighters[1].row, 0);
-    EXPECT_EQ(s.fighters[2].row, 1);
-    EXPECT_EQ(s.fighters[3].row, 1);
-    EXPECT_EQ(s.fighters[2].homeRow, 2);
-    EXPECT_EQ(s.frontCount, 2);
-    EXPECT_EQ(s.memberCount, 4);  // dying members count too
+    // Rows 0 0 1 1, the third's home row 2, two in front, four members (dying ones count too).
+    EXPECT_EQ(
+        (std::vector<i32>{s.fighters[0].row, s.fighters[1].row, s.fighters[2].row,
+                          s.fighters[3].row, s.fighters[2].homeRow, s.frontCount, s.memberCount}),
+        (std::vector<i32>{0, 0, 1, 1, 2, 2, 4}));
 
     // Bad formation entries are skipped.
     SetUpParty({9, -5, 2, 2, INT_MAX, 3});
@@ -303,9 +301,9 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
     s.fighters[1].targets[0] = &s.fighters[2];
     s.fighters[2].attackedBy = &s.fighters[1];
     s.DimBystanders(0);
-    EXPECT_EQ(s.fighters[0].fadeTarget, -15);
-    EXPECT_EQ(s.fighters[1].fadeTarget, 0);
-    EXPECT_EQ(s.fighters[2].fadeTarget, 0);
+    EXPECT_EQ((std::vector<i32>{s.fighters[0].fadeTarget, s.fighters[1].fadeTarget,
+                                s.fighters[2].fadeTarget}),
+              (std::vector<i32>{-15, 0, 0}));
     s.FleeAll();
     EXPECT_EQ(s.fighters[1].command, kCmdFlee);
     EXPECT_EQ(s.fighters[1].action, 14);
