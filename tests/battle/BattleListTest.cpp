@@ -265,11 +265,8 @@ TEST_F(BattleList, DisabledAndEmptyListsCannotBeConfirmed) {
     SlideIn();
     Press(kScanEnter);
     EXPECT_EQ(list.confirmed, 0);
-    // A left click over the second row selects and confirms it.
-    gDInput.SetMousePos(300, 45 + 20 + 5);
-    PlatformSetMouseButtons(true, false);
-    Idle();
-    PlatformSetMouseButtons(false, false);
+    Press(kScanDown);
+    Press(kScanEnter);
     EXPECT_EQ(Close(), kListConfirmed);
     EXPECT_EQ(list.Selected()->id, 2);
     EXPECT_EQ(list.open, 0);

@@ -1,4 +1,6 @@
-// Battles a player fights through the real window in a sample new game: keys
+// Battles a player fights through the real window in a sample new game: a
+// meadow encounter met by walking about and won by hand (a war drum from
+// the item list by mouse, attacks by keyboard, the way back to the map), keys
 // held down while the battle moves on, and every ring row's list in the
 // thunder god's fight with the goods, skills and form the opening gives, by
 // keys and by the mouse.
@@ -19,8 +21,10 @@
 #include "data/GameFlags.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
+#include "map/City.h"
 #include "map/MapManage.h"
 #include "mhdata/Databases.h"
+#include "mhdata/Maps.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleEquip.h"
@@ -52,6 +56,23 @@ struct RingWalk {
         EnterBattle();
         for (u8 k : down) PlatformSetKey(k, true);
         return h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40);
+    }
+    // Or walking the meadow, where every step is in the encounter zone, until
+    // a battle starts; up to its main phase. The battle is the one the zone's
+    // roll picks.
+    static bool WalkIntoBattle(Harness& h) {
+        if (!PastTheOpening(h)) return false;
+        using namespace sampleMap;
+        LoadCity(kMeadow, kMeadowArriveX, kMeadowArriveY, 1, 0, 3, 0);
+        ClearGameFlag(SampleSession::kFlagNoEncounters);
+        const u8 legs[] = {kArrowDown, kArrowRight, kArrowUp, kArrowLeft};
+        for (int leg = 0; leg < 16 && !gBattleActive; ++leg) {
+            PlatformSetKey(legs[leg % 4], true);
+            h.RunUntil([] { return gBattleActive != 0; }, 40);
+            PlatformSetKey(legs[leg % 4], false);
+            h.RunFrames(2);
+        }
+        return gBattleActive && h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40);
     }
     bool RingReady() { return menu.Current() && menu.ringX == kRingInX && !menu.Chosen(); }
     bool ListShown() { return menu.list.open && menu.list.y == kListShownY; }
@@ -174,6 +195,56 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
         w.Defend();
     }
     EXPECT_TRUE(allSeen()) << seen.size();
+}
+
+TEST(BattleMenuPlay, TheEncounterIsWonByHandAndTheMapComesBack) {
+    Harness h;
+    ASSERT_TRUE(RingWalk::WalkIntoBattle(h));
+    // The meadow zone's list holds the lone goblin and the slime.
+    EXPECT_TRUE(gBattleRequest == sample_battle::kLoneGoblin ||
+                gBattleRequest == sample_battle::kTownEncounter)
+        << gBattleRequest;
+    RingWalk w{h};
+    cCommandMenu& menu = w.menu;
+    auto ringReady = [&] { return w.RingReady(); };
+
+    // The item row by mouse, then the drum's row of the list: it beats for the whole party.
+    ASSERT_TRUE(h.RunUntil(ringReady, 400));
+    cFighter& me = *menu.Current();
+    ClickAt(h, gRingPoints[4].x, gRingPoints[4].y);
+    ASSERT_EQ(menu.code, kRingItem);
+    ASSERT_TRUE(h.RunUntil([&] { return menu.list.open && menu.list.y == kListShownY; }, 10));
+    const ListRow* row = nullptr;
+    for (int i = 0; i < menu.list.count; ++i)
+        if (menu.list.rows[i].id == sampleMenu::kWarDrum) row = &menu.list.rows[i];
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->number, sampleMenu::kOpeningCount);
+    // The drum lies below the first page: the down key brings it into view.
+    const int at = static_cast<int>(row - menu.list.rows);
+    for (int i = 0; i < 2 * at && menu.list.selected < at; ++i) TapKey(h, kScanDown, 2);
+    ASSERT_EQ(menu.list.selected, at);
+    ClickAt(h, 300, 45 + 20 * menu.list.viewRow + 5, 0);
+    ASSERT_TRUE(h.RunUntil([&] { return me.command == kCmdItem; }, 10));
+    EXPECT_EQ(me.itemInUse, &gItems[sampleMenu::kWarDrum]);
+    EXPECT_EQ(me.targets[0], &gPartySide.fighters[0]);
+    EXPECT_EQ(me.targets[1], &gPartySide.fighters[1]);
+
+    // Attacks by keyboard until the slime falls.
+    for (int turn = 0; turn < 30 && gBattle.phase() == kPhaseMain; ++turn) {
+        if (!h.RunUntil([&] { return ringReady() || gBattle.phase() != kPhaseMain; }, 600)) break;
+        if (gBattle.phase() != kPhaseMain) break;
+        for (int k = 0; k < kRingRows && menu.row != 0; ++k) TapKey(h, kScanUp);
+        TapKey(h, kScanEnter);
+        ASSERT_TRUE(h.RunUntil([&] { return menu.blinkEnemy >= 0; }, 5));
+        cFighter* who = menu.Current();
+        TapKey(h, kScanEnter, 0);
+        EXPECT_TRUE(who->command == kCmdAttack || who->IsActing());
+    }
+    ASSERT_EQ(gBattle.phase(), static_cast<u32>(kPhaseEnding));
+    EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeVictory));
+    ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 1000));
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_TRUE(h.boxes().empty());
 }
 
 // A key still down when the battle moves on (the opening gives way to the
