@@ -93,7 +93,7 @@ TEST(BattleSprite, MovesAlongAnIntegerLineOrAnArcAndReportsArrivalOnTheNextCall)
     EXPECT_EQ(At(s), (P3{-4, 0, 8}));
 }
 
-TEST(BattleSprite, DrawOrderIsDepthWithFrontClassLastAndBackClassFirst) {
+TEST(BattleSprite, DrawOrderIsDepthFrontClassLastBackClassFirstAndFullListsDropNewEntries) {
     Harness h;
     struct Spec {
         char name;
@@ -114,10 +114,8 @@ TEST(BattleSprite, DrawOrderIsDepthWithFrontClassLastAndBackClassFirst) {
     // walks A then C to the back; D comes to the front.
     EXPECT_EQ(std::string(gDrawn.begin(), gDrawn.end()), "DBECA");
     EXPECT_EQ(gDrawList.SpriteCount(), 0);
-}
 
-TEST(BattleSprite, FullPoolsAndAFullListDropTheNewEntry) {
-    Harness h;
+    // Full pools and a full list drop the new entry.
     cBattleSprite fighter;
     fighter.flags = kSpriteInUse | kSpriteTaken;
     for (int i = 0; i < kSpritePoolSize; ++i) {

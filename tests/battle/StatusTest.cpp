@@ -268,7 +268,7 @@ TEST_F(Status, AFullGaugeRegeneratesTicksMarksAndStatus) {
 
 }  // namespace
 
-TEST(FighterGauge, FrozenGaugeStandsAndTheFillTicksTheTurn) {
+TEST(FighterGauge, FrozenGaugeStandsTheFillTicksTheTurnAndWaitingFillsIt) {
     Harness h;
     cFighter f;
     f.Reset();
@@ -284,31 +284,29 @@ TEST(FighterGauge, FrozenGaugeStandsAndTheFillTicksTheTurn) {
     EXPECT_EQ(f.hasteCount, 1);  // the turn's status tick ran once
     EXPECT_TRUE(f.StepGauge(false));
     EXPECT_EQ(f.hasteCount, 1);  // a full gauge only reports
-}
 
-TEST(FighterGauge, WaitingStateFillsFromFiftyOneTicksAfterItsFirst) {
-    Harness h;
+    // The waiting state fills the gauge from fifty-one ticks after its first.
     gRealTimeBattle = 0;
     ResetBattleSides();
-    cFighter& f = gPartySide.fighters[0];
-    f.Reset();
-    f.flags = cFighter::kInUse | cFighter::kTaken;
-    f.kind = kKindParty;
-    f.status = 0;
-    f.hp = f.maxHp = 10;
-    f.homeX = 400;
-    f.homeZ = 300;
-    f.gauge = 0;
-    f.SetAction(kStateWaiting, 0, 0);
+    cFighter& w = gPartySide.fighters[0];
+    w.Reset();
+    w.flags = cFighter::kInUse | cFighter::kTaken;
+    w.kind = kKindParty;
+    w.status = 0;
+    w.hp = w.maxHp = 10;
+    w.homeX = 400;
+    w.homeZ = 300;
+    w.gauge = 0;
+    w.SetAction(kStateWaiting, 0, 0);
     gPartySide.count = 1;
     int full = -1;
     for (int tick = 1; tick <= 80 && full < 0; ++tick) {
         UpdateFighters();
-        if (f.IsReady()) full = tick;
+        if (w.IsReady()) full = tick;
     }
     // The first tick starts the pose; the gauge then moves by 5 on each of 51 ticks.
     EXPECT_EQ(full, 52);
-    EXPECT_EQ(f.x, 400);
-    EXPECT_EQ(f.z, 300);
-    EXPECT_TRUE(f.CanAct());
+    EXPECT_EQ(w.x, 400);
+    EXPECT_EQ(w.z, 300);
+    EXPECT_TRUE(w.CanAct());
 }
