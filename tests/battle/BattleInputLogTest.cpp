@@ -28,7 +28,8 @@ std::vector<std::string> DrawLog(int draws) {
 
 }  // namespace
 
-TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPollAndTheLowestNewKeyIsFirst) {
+TEST_F(BattleInput, KeysRepeatFromTheNinthPollClicksCountOnceAndLooksAreRemembered) {
+    // A held key repeats from its ninth poll on every second poll.
     const int key = 0xCB;
     PlatformSetKey(key, true);
     std::vector<int> reported;
@@ -66,9 +67,8 @@ TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPollAndTheLowestNew
     EXPECT_EQ(gBattleKeys.FirstDownKey(), 0x3B);
     gBattleKeys.Poll();
     EXPECT_EQ(gBattleKeys.FirstNewKey(), -1);
-}
 
-TEST_F(BattleInput, ClicksCountOnlyOnThePollTheButtonWentDownAndLooksAreRemembered) {
+    // Clicks count only on the poll the button went down.
     std::vector<u32> clicks, held;
     const bool left[] = {false, true, true, false, true};
     for (bool down : left) {
