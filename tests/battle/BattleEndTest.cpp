@@ -100,9 +100,8 @@ TEST_F(EndTest, VictoryPaysCappedMoneyExperienceToLivingMembersAndTheFirstThreeD
     gEnemySide.goldTotal = 7;
     gScriptVars[0] = 100;
     PayVictoryRewards();
-    EXPECT_EQ(gScriptVars[0], 107u);
-    EXPECT_EQ(gOwnedItems[1], 7);
-    EXPECT_EQ(gOwnedItems[3], 1);
+    EXPECT_EQ((std::vector<i64>{gScriptVars[0], gOwnedItems[1], gOwnedItems[3]}),
+              (std::vector<i64>{107, 7, 1}));
 }
 
 TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
@@ -142,14 +141,12 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
         EXPECT_EQ(*words[k], want[k]) << k;
         EXPECT_EQ(got[k], want[k]) << k;
     }
-    EXPECT_EQ(f.hp, 61);
-    EXPECT_EQ(f.mp, 15);
-    EXPECT_EQ(gLearnedSkills[0][0], 1);
-    EXPECT_EQ(gLearnedSkills[0][1], 1);
-    EXPECT_EQ(gLearnedSkills[0][2], 0);
-    EXPECT_EQ(gLearnedSkills[1][0], 0);
-    EXPECT_EQ(f.action, 16);  // the level-up pose, over what it was doing
-    EXPECT_EQ(f.savedAction, 16);
+    // HP and MP grow with their maxima; role 0's skills of levels 2 and 3 are
+    // learned; the level-up pose (16) is put over what it was doing.
+    EXPECT_EQ(
+        (std::vector<i32>{f.hp, f.mp, gLearnedSkills[0][0], gLearnedSkills[0][1],
+                          gLearnedSkills[0][2], gLearnedSkills[1][0], f.action, f.savedAction}),
+        (std::vector<i32>{61, 15, 1, 1, 0, 0, 16, 16}));
     // Victory piece once, then the level-up piece for each panel, each stopped after.
     std::vector<int> repeats;
     for (const auto& m : music.modes()) {

@@ -28,7 +28,8 @@ std::vector<std::string> DrawLog(int draws) {
 
 }  // namespace
 
-TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPollAndTheLowestNewKeyIsFirst) {
+TEST_F(BattleInput, KeysRepeatFromTheNinthPollClicksCountOnceAndLooksAreRemembered) {
+    // A held key repeats from its ninth poll on every second poll.
     const int key = 0xCB;
     PlatformSetKey(key, true);
     std::vector<int> reported;
@@ -66,9 +67,8 @@ TEST_F(BattleInput, HeldKeyRepeatsFromItsNinthPollEverySecondPollAndTheLowestNew
     EXPECT_EQ(gBattleKeys.FirstDownKey(), 0x3B);
     gBattleKeys.Poll();
     EXPECT_EQ(gBattleKeys.FirstNewKey(), -1);
-}
 
-TEST_F(BattleInput, ClicksCountOnlyOnThePollTheButtonWentDownAndLooksAreRemembered) {
+    // Clicks count only on the poll the button went down.
     std::vector<u32> clicks, held;
     const bool left[] = {false, true, true, false, true};
     for (bool down : left) {
@@ -96,7 +96,8 @@ TEST_F(BattleInput, ClicksCountOnlyOnThePollTheButtonWentDownAndLooksAreRemember
     EXPECT_EQ(y, 0);
 }
 
-TEST(BattleLog, OneLineStaysFor41DrawsAndThreeAtOnceTakeTurns) {
+TEST(BattleLog, LinesTakeTurnsTheRingHoldsThirtyOneAndLongLinesAreCut) {
+    // One line stays for 41 draws; three at once take turns.
     Harness h;
     ASSERT_EQ(gBattleLog.Add("one"), 1);
     std::vector<std::string> shown = DrawLog(43);
@@ -111,10 +112,8 @@ TEST(BattleLog, OneLineStaysFor41DrawsAndThreeAtOnceTakeTurns) {
     EXPECT_EQ(shown[1], "b");
     EXPECT_EQ(std::count(shown.begin(), shown.end(), "c3"), 41);
     EXPECT_EQ(shown[43], "");
-}
 
-TEST(BattleLog, TheRingHoldsThirtyOneLinesResetFreesThemAndLongLinesAreCutBetweenCharacters) {
-    Harness h;
+    // The ring holds 31 lines; a reset frees them; long lines are cut between characters.
     for (int i = 0; i < 31; ++i) ASSERT_EQ(gBattleLog.Printf("line %d", i), 1) << i;
     EXPECT_EQ(gBattleLog.Add("32nd"), 0);
     EXPECT_EQ(gBattleLog.Count(), 31);

@@ -2,6 +2,7 @@
 // keys, paging and the drag thumb, and the description box's line breaks.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,6 +11,9 @@
 #include "battle/BattleLists.h"
 
 namespace {
+
+// List rows as {id, number, icon, disabled}.
+using RowList = std::vector<std::array<i32, 4>>;
 
 struct BattleList : BattleInputTest {
     cBattleList list;
@@ -40,6 +44,15 @@ struct BattleList : BattleInputTest {
         for (int i = 0; i < 10; ++i)
             if (const i32 r = Idle(); r != kListRunning) return r;
         return 99;
+    }
+    // The first n rows (all by default).
+    RowList Shown(int n = -1) const {
+        RowList v;
+        for (int i = 0; i < (n < 0 ? list.count : n); ++i) {
+            const ListRow& r = list.rows[i];
+            v.push_back({r.id, r.number, r.icon, r.disabled});
+        }
+        return v;
     }
     void ExpectValid() const {
         EXPECT_GE(list.thumb, 0);
@@ -111,15 +124,9 @@ TEST_F(BattleList, ItemRowsAreOwnedBattleItemsNamesStayInTheirFieldAndAtMost256)
     FillItemRows(list);
     // 1 owns none, 2 owns a negative count, 4 is for the map; 297 qualify, 256 are kept.
     ASSERT_EQ(list.count, kListMaxRows);
-    EXPECT_EQ(list.rows[0].id, 0);
-    EXPECT_EQ(list.rows[0].number, 3);
-    EXPECT_EQ(list.rows[0].icon, 10);
-    EXPECT_EQ(list.rows[1].id, 3);
-    EXPECT_EQ(list.rows[1].number, 7);
+    EXPECT_EQ(Shown(3), (RowList{{0, 3, 10, 0}, {3, 7, 13, 0}, {5, 1, 0, 0}}));
     EXPECT_EQ(std::string(list.rows[1].name), std::string(32, 'D'));
     EXPECT_EQ(std::string(list.rows[1].description), std::string(52, 'z'));
-    EXPECT_EQ(list.rows[1].disabled, 0);
-    EXPECT_EQ(list.rows[2].id, 5);
     EXPECT_EQ(list.rows[255].id, 258);
     EXPECT_FALSE(list.Add(999, 0, 0, "n", 1, "", 0, false));
     EXPECT_EQ(list.count, kListMaxRows);
@@ -151,19 +158,13 @@ TEST_F(BattleList, SkillsSummonsFormsAndCreatureMagicByTheirRules) {
 
     list.Begin("x");
     FillSkillRows(list, 2, 3, 20);
-    ASSERT_EQ(list.count, 2);  // row 3 repeats skill 5 but is not learned
-    EXPECT_EQ(list.rows[0].id, 5);
-    EXPECT_EQ(list.rows[0].number, 8);
-    EXPECT_EQ(list.rows[0].disabled, 0);
-    EXPECT_EQ(list.rows[1].id, 6);
-    EXPECT_EQ(list.rows[1].disabled, 1);  // 30 MP, the fighter has 20
+    // Row 3 repeats skill 5 but is not learned; 6 costs 30 MP, the fighter has 20.
+    EXPECT_EQ(Shown(), (RowList{{5, 8, 0, 0}, {6, 30, 0, 1}}));
 
     for (int k : {1, 3}) PutGameFlag(300 + k, 1);
     list.Begin("x");
     FillSummonRows(list, 60);
-    ASSERT_EQ(list.count, 1);
-    EXPECT_EQ(list.rows[0].id, 201);
-    EXPECT_EQ(list.rows[0].number, 50);
+    EXPECT_EQ(Shown(), (RowList{{201, 50, 0, 0}}));
 
     gGodForms[1].actionCost = 10;
     gGodForms[1].offerValue = 9;  // too few offerings
@@ -171,11 +172,7 @@ TEST_F(BattleList, SkillsSummonsFormsAndCreatureMagicByTheirRules) {
     gGodForms[3].offerValue = 10;
     list.Begin("x");
     FillFormRows(list, 10);
-    ASSERT_EQ(list.count, 2);
-    EXPECT_EQ(list.rows[0].disabled, 1);
-    EXPECT_EQ(list.rows[1].disabled, 0);
-    EXPECT_EQ(list.rows[1].number, 10);
-    EXPECT_EQ(list.rows[1].icon, -1);
+    EXPECT_EQ(Shown(), (RowList{{1, 10, -1, 1}, {3, 10, -1, 0}}));
     list.Begin("x");
     FillFormRows(list, 9);
     EXPECT_EQ(list.rows[1].disabled, 1);  // the fighter's MP is below the cost
@@ -191,13 +188,8 @@ TEST_F(BattleList, SkillsSummonsFormsAndCreatureMagicByTheirRules) {
     gSkills[5].icon = 14;
     list.Begin("x");
     FillCreatureMagicRows(list, m, 10);
-    ASSERT_EQ(list.count, 3);  // 0, negative and past-the-table ids are no skill
-    EXPECT_EQ(list.rows[0].id, 7);
-    EXPECT_EQ(list.rows[0].icon, 12);
-    EXPECT_EQ(list.rows[1].id, 6);
-    EXPECT_EQ(list.rows[1].disabled, 1);
-    EXPECT_EQ(list.rows[2].id, 5);
-    EXPECT_EQ(list.rows[2].icon, 0);  // the healing special's row
+    // 0, negative and past-the-table ids are no skill; the healing special's row comes last.
+    EXPECT_EQ(Shown(), (RowList{{7, 4, 12, 0}, {6, 30, 0, 1}, {5, 8, 0, 0}}));
 }
 
 TEST_F(BattleList, WornPiecesAreNeverThrown) {
@@ -214,10 +206,7 @@ TEST_F(BattleList, WornPiecesAreNeverThrown) {
     gParty[1] = -1;
     list.Begin("x");
     FillThrowRows(list);
-    ASSERT_EQ(list.count, 1);
-    EXPECT_EQ(list.rows[0].id, 9);
-    EXPECT_EQ(list.rows[0].icon, 6);
-    EXPECT_EQ(list.rows[0].number, 0);
+    EXPECT_EQ(Shown(), (RowList{{9, 0, 6, 0}}));
 }
 
 TEST_F(BattleList, KeysMoveTheSelectionAndPagingStopsAtTheEnds) {

@@ -40,7 +40,7 @@ struct BattleSpriteArt : ::testing::Test {
 
 }  // namespace
 
-TEST(BattleSprite, MovesAlongAnIntegerLineAndReportsArrivalOnTheNextCall) {
+TEST(BattleSprite, MovesAlongAnIntegerLineOrAnArcAndReportsArrivalOnTheNextCall) {
     cBattleSprite s;
     s.MoveTo(0, 0, 0);
     EXPECT_TRUE(s.StepMove(5));  // no line at all: there at once
@@ -67,10 +67,9 @@ TEST(BattleSprite, MovesAlongAnIntegerLineAndReportsArrivalOnTheNextCall) {
     EXPECT_EQ(s.move.major, 0);
     s.MoveTo(1, 2, 5);
     EXPECT_EQ(s.move.major, 2);
-}
 
-TEST(BattleSprite, AnArcHopsOverTheFloorAndLandsWhereItStarted) {
-    cBattleSprite s;
+    // An arc hops over the floor and lands where it started.
+    s = cBattleSprite{};
     s.y = 50;
     s.MoveArc(10, 0, 2);  // x leads over 10; the hop adds 4 a step against 10
     // Worked by hand: the hop's accumulator reaches 10 on steps 3, 5, 8 and 10,
@@ -94,7 +93,7 @@ TEST(BattleSprite, AnArcHopsOverTheFloorAndLandsWhereItStarted) {
     EXPECT_EQ(At(s), (P3{-4, 0, 8}));
 }
 
-TEST(BattleSprite, DrawOrderIsDepthWithFrontClassLastAndBackClassFirst) {
+TEST(BattleSprite, DrawOrderIsDepthFrontClassLastBackClassFirstAndFullListsDropNewEntries) {
     Harness h;
     struct Spec {
         char name;
@@ -115,10 +114,8 @@ TEST(BattleSprite, DrawOrderIsDepthWithFrontClassLastAndBackClassFirst) {
     // walks A then C to the back; D comes to the front.
     EXPECT_EQ(std::string(gDrawn.begin(), gDrawn.end()), "DBECA");
     EXPECT_EQ(gDrawList.SpriteCount(), 0);
-}
 
-TEST(BattleSprite, FullPoolsAndAFullListDropTheNewEntry) {
-    Harness h;
+    // Full pools and a full list drop the new entry.
     cBattleSprite fighter;
     fighter.flags = kSpriteInUse | kSpriteTaken;
     for (int i = 0; i < kSpritePoolSize; ++i) {

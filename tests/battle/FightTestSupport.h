@@ -8,6 +8,7 @@
 #include <deque>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "battle/BattleLogSink.h"
@@ -97,6 +98,13 @@ protected:
         return f;
     }
     MonsterData& Record(int k) { return records_[k]; }
+
+    // The numbers floated over fighters so far, with their kinds.
+    static std::vector<std::pair<std::string, FloatKind>> Floats() {
+        std::vector<std::pair<std::string, FloatKind>> v;
+        for (const ShownFloat& s : ShownFighterFloats()) v.push_back({s.text, s.kind});
+        return v;
+    }
 
     // Tables of n zeroed records, owned by the data module (freed by its reset).
     template <class Rec>

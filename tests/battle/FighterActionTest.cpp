@@ -69,12 +69,9 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     EXPECT_EQ(gOwnedItems[0], 3);
     EXPECT_EQ(p.mp, 0);
     EXPECT_EQ(e.theftRate, 0);
-    char name[40] = {};
-    std::memcpy(name, GetItemRecord(0)->name, sizeof(GetItemRecord(0)->name));
-    const std::string got = Utf8ToBig5("得到") + name + Utf8ToBig5("...!");
-    ASSERT_EQ(Lines().size(), 2u);
-    EXPECT_EQ(Lines()[0], Line("偷竊"));
-    EXPECT_EQ(Lines()[1], got);
+    const ItemData* item = GetItemRecord(0);
+    const std::string name(item->name, strnlen(item->name, sizeof(item->name)));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{Line("偷竊"), Line("得到%s...!", name.c_str())}));
 
     // Nothing left, or an item number past the table: nothing to find.
     for (i32 item : {0, 100000}) {

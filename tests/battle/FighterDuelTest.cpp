@@ -26,12 +26,11 @@ TEST_F(DuelTest, CloseAttackDealsTheWorkedDamageAndEveryoneGoesHome) {
     EXPECT_EQ(e.hp, 36);
     EXPECT_EQ(CountFloats(e, "-64"), 1u);
     EXPECT_TRUE(Lines().empty());  // a clean ordinary blow writes nothing
-    EXPECT_EQ(p.gaugesFrozen, 0);
-    EXPECT_EQ(e.gaugesFrozen, 0);
     EXPECT_EQ(e.attackedBy, nullptr);
     EXPECT_EQ(p.targets[0], nullptr);
-    EXPECT_EQ(p.z, p.homeZ);
-    EXPECT_EQ(p.gauge, 10);  // restarts from its agility
+    // Gauges run again, the attacker stands at home and its gauge restarts from its agility.
+    EXPECT_EQ((std::vector<i32>{p.gaugesFrozen, e.gaugesFrozen, p.z - p.homeZ, p.gauge}),
+              (std::vector<i32>{0, 0, 0, 10}));
 }
 
 TEST_F(DuelTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {

@@ -13,6 +13,10 @@ u32 Var(int v) {
     return static_cast<u32>(v + 13);
 }
 
+std::pair<i32, i32> HpMp(const Loss& l) {
+    return {l.hp, l.mp};
+}
+
 class HitRules : public FightTest {};
 
 TEST_F(HitRules, PhysicalDamageByVariationCriticalDefenceRowsAndAttackChanges) {
@@ -123,56 +127,47 @@ TEST_F(HitRules, MagicSummonAndPhysicalSkills) {
     cFighter& x = Fighter(0);
     cFighter& t = Fighter(1);
     Record(0).magic = 50;
-    Record(1).spirit = 30;
-    Record(1).ratios[kFire] = 150;
-    SkillData sk{};
-    sk.category = 1;
-    sk.effectMode = 1;
-    sk.power = 100;
-    sk.element = 1;
-    // (50 - 30 + 100) x 50 x 100 = 600000
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 180);  // / 5000 = 120, x 150 %
-    t.defending = 1;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 450);  // / 2000 = 300: two and a half times
-    t.defending = 0;
-    sk.element = 0;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 120);
-    sk.element = 9;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 120);
-    t.status = kStMoonShield;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 60);
-    t.status = 0;
-    Record(1).spirit = 500;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 0);  // strong spirit blocks, never heals
-    Record(1).spirit = 30;
-
-    sk.category = 2;
-    sk.formIndex = 3;
-    gGodForms[3].attack = 200;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 400);  // 600000 x 200 / 300000
-    t.defending = 1;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 1200);  // / 100000
-    t.defending = 0;
-    sk.formIndex = 20;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 0);
-
-    sk.category = 0;
-    sk.power = 150;
-    x.attack = 100;
     Record(0).strength = 40;
     Record(1).stamina = 20;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 180);  // 120 x 15000 / 10000
-    t.defending = 1;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 60);
-    t.defending = 0;
-    t.status = kStStarShield;
-    EXPECT_EQ(ApplySkill(t, x, sk).hp, 90);
-    t.status = 0;
-    x.row = 2;
-    // x = 9840: 120 x 9840 / 10000, for a close and a ranged caster alike.
-    for (i32 kind : {1, 2}) {
-        x.attackKind = kind;
-        EXPECT_EQ(ApplySkill(t, x, sk).hp, 118) << kind;
+    Record(1).ratios[kFire] = 150;
+    gGodForms[3].attack = 200;
+    x.attack = 100;
+    struct Case {
+        i32 category, element, defending;
+        u32 status;
+        i32 spirit, formIndex, power, casterRow, want;
+    } cases[] = {
+        // Magic: (50 - 30 + 100) x 50 x 100 = 600000 / 5000 = 120.
+        {1, 1, 0, 0, 30, 0, 100, 1, 180},             // x 150 % against fire
+        {1, 1, 1, 0, 30, 0, 100, 1, 450},             // / 2000 = 300: two and a half times
+        {1, 0, 0, 0, 30, 0, 100, 1, 120},             // no element
+        {1, 9, 0, 0, 30, 0, 100, 1, 120},             // an element past the ratios
+        {1, 0, 0, kStMoonShield, 30, 0, 100, 1, 60},  // halved
+        {1, 0, 0, 0, 500, 0, 100, 1, 0},              // strong spirit blocks, never heals
+        {2, 0, 0, 0, 30, 3, 100, 1, 400},             // summon: 600000 x 200 / 300000
+        {2, 0, 1, 0, 30, 3, 100, 1, 1200},            // / 100000
+        {2, 0, 0, 0, 30, 20, 100, 1, 0},              // no such form
+        {0, 0, 0, 0, 30, 0, 150, 1, 180},             // strike: 120 x 15000 / 10000
+        {0, 0, 1, 0, 30, 0, 150, 1, 60},              // defending
+        {0, 0, 0, kStStarShield, 30, 0, 150, 1, 90},  // star shield
+        {0, 0, 0, 0, 30, 0, 150, 2, 118},             // back row: x = 9840
+    };
+    for (const Case& c : cases) {
+        SkillData sk{};
+        sk.category = c.category;
+        sk.effectMode = 1;
+        sk.power = c.power;
+        sk.element = c.element;
+        sk.formIndex = c.formIndex;
+        t.defending = c.defending;
+        t.status = c.status;
+        Record(1).spirit = c.spirit;
+        x.row = c.casterRow;
+        // A back-row strike is cut alike for a close and a ranged caster.
+        for (i32 kind : {1, 2}) {
+            x.attackKind = kind;
+            EXPECT_EQ(ApplySkill(t, x, sk).hp, c.want) << c.category << " " << c.want;
+        }
     }
 }
 
@@ -187,15 +182,12 @@ TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
     sk.effectMode = 1;
     sk.hp = 80;
     sk.mp = -10;
-    Loss l = ApplySkill(t, x, sk);
-    EXPECT_EQ(l.hp, -80);
-    EXPECT_EQ(l.mp, 10);
+    EXPECT_EQ(HpMp(ApplySkill(t, x, sk)), std::pair(-80, 10));
     sk.effectMode = 2;
     sk.hp = 30;
     sk.mp = -50;
-    l = ApplySkill(t, x, sk);
-    EXPECT_EQ(l.hp, -60);  // 30 % of max HP restored
-    EXPECT_EQ(l.mp, 20);   // 50 % of the current MP taken
+    // 30 % of max HP restored, 50 % of the current MP taken.
+    EXPECT_EQ(HpMp(ApplySkill(t, x, sk)), std::pair(-60, 20));
     sk.hp = -30;
     EXPECT_EQ(ApplySkill(t, x, sk).hp, 45);
     t.status = kStMoonShield;
@@ -206,15 +198,11 @@ TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
     it.effectMode = 1;
     it.hp = 50;
     it.mp = 20;
-    l = ApplyItem(t, it);
-    EXPECT_EQ(l.hp, -50);
-    EXPECT_EQ(l.mp, -20);
+    EXPECT_EQ(HpMp(ApplyItem(t, it)), std::pair(-50, -20));
     it.effectMode = 2;
     it.hp = 30;
     it.mp = 0;
-    l = ApplyItem(t, it);
-    EXPECT_EQ(l.hp, -60);
-    EXPECT_EQ(l.mp, 0);
+    EXPECT_EQ(HpMp(ApplyItem(t, it)), std::pair(-60, 0));
     it.statusEffect = 12;
     ApplyItem(t, it);
     EXPECT_TRUE(t.IsPoisoned());
@@ -419,22 +407,14 @@ TEST_F(HitRules, LossesStayInRangeAndShowTheirNumbers) {
     cFighter& t = Fighter(0);
     t.hp = 50;
     ApplyLosses(t, {70, -80});
-    EXPECT_EQ(t.hp, 0);
-    EXPECT_EQ(t.mp, 50);
-    EXPECT_EQ(t.lastHpDamage, 70);
-    EXPECT_EQ(t.lastMpDamage, -80);
+    EXPECT_EQ((std::vector<i32>{t.hp, t.mp, t.lastHpDamage, t.lastMpDamage}),
+              (std::vector<i32>{0, 50, 70, -80}));
     ApplyLosses(t, {-300, 0});
     EXPECT_EQ(t.hp, 100);
-    const auto& shown = ShownFighterFloats();
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[0].text, "-70");
-    EXPECT_EQ(shown[0].kind, kFloatHp);
-    EXPECT_EQ(shown[1].text, "+80");
-    EXPECT_EQ(shown[1].kind, kFloatMp);
-    EXPECT_EQ(shown[2].text, "+300");
+    EXPECT_EQ(Floats(), (std::vector<std::pair<std::string, FloatKind>>{
+                            {"-70", kFloatHp}, {"+80", kFloatMp}, {"+300", kFloatHp}}));
     ApplyLosses(t, {INT_MIN, INT_MAX});
-    EXPECT_EQ(t.hp, 100);
-    EXPECT_EQ(t.mp, 0);
+    EXPECT_EQ(std::pair(t.hp, t.mp), std::pair(100, 0));
 }
 
 TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
@@ -459,9 +439,9 @@ TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
     m.dropChance = 30;  // q = 30 + 2 x (5 - 3) = 34
     Script({34});
     GiveEnemyRewards(e, 1);
-    EXPECT_EQ(gEnemySide.drops[1], 6);
-    EXPECT_EQ(gEnemySide.goldTotal, 33);
-    EXPECT_EQ(gEnemySide.expTotal, 22);  // 20 + (7 - 5)
+    // Experience 20 + (7 - 5).
+    EXPECT_EQ((std::vector<i32>{gEnemySide.drops[1], gEnemySide.goldTotal, gEnemySide.expTotal}),
+              (std::vector<i32>{6, 33, 22}));
     Script({35});
     GiveEnemyRewards(e, 1);
     EXPECT_EQ(gEnemySide.drops[2], -1);
@@ -515,11 +495,9 @@ TEST_F(HitRules, TheLastFrontFighterPullsTheOthersForward) {
     s.fighters[2].status = kStDying;
     s.fighters[0].status = kStDying;
     LeaveFight(s.fighters[0], s);
-    EXPECT_EQ(s.fighters[0].row, 0);
-    EXPECT_EQ(s.fighters[1].row, 1);
-    EXPECT_EQ(s.fighters[2].row, 2);
-    EXPECT_EQ(s.frontCount, 1);
-    EXPECT_EQ(s.memberCount, 2);
+    EXPECT_EQ((std::vector<i32>{s.fighters[0].row, s.fighters[1].row, s.fighters[2].row,
+                                s.frontCount, s.memberCount}),
+              (std::vector<i32>{0, 1, 2, 1, 2}));
 }
 
 TEST_F(HitRules, HugeRecordValuesStayInRange) {

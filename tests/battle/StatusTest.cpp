@@ -76,10 +76,8 @@ TEST_F(Status, StartLinesAndSleepsHold) {
     f.StartSleep();
     EXPECT_EQ(LoggedBattleLines().size(), 1u);  // no end line for the haste it removed
     EXPECT_EQ(LoggedBattleLines()[0], Line("%s進入沉睡...", "阿德"));
-    EXPECT_EQ(f.hasteCount, 0);
-    EXPECT_EQ(f.gauge, 0);
-    EXPECT_EQ(f.ordered, 0);
-    EXPECT_EQ(f.command, kCmdNone);
+    EXPECT_EQ((std::vector<i32>{f.hasteCount, f.gauge, f.ordered, f.command}),
+              (std::vector<i32>{0, 0, 0, kCmdNone}));
     EXPECT_EQ(f.targets[0], nullptr);
     EXPECT_EQ(g.attackedBy, nullptr);
 
@@ -166,9 +164,8 @@ TEST_F(Status, CureReviveAndTheEffectAndHitCodes) {
     f.slowCount = f.weaknessCount = f.hasteCount = 2;
     f.Cure();
     EXPECT_EQ(f.status, 0x7FFFu & ~0x3E15u);  // haste, blessing, shields, barrier, dying stay
-    EXPECT_EQ(f.slowCount, 0);
-    EXPECT_EQ(f.weaknessCount, 0);
-    EXPECT_EQ(f.hasteCount, 2);
+    EXPECT_EQ((std::vector<i32>{f.slowCount, f.weaknessCount, f.hasteCount}),
+              (std::vector<i32>{0, 0, 2}));
 
     f.hp = 0;
     f.ApplyEffectCode(31);
@@ -253,15 +250,10 @@ TEST_F(Status, AFullGaugeRegeneratesTicksMarksAndStatus) {
     EXPECT_EQ(f.gauge, 255);
     EXPECT_EQ(f.hp, 185);
     EXPECT_FALSE(f.IsAsleep());
-    EXPECT_EQ(f.marks[0].on, 1);
-    EXPECT_EQ(f.marks[0].turnsLeft, 0);
-    EXPECT_EQ(f.marks[1].on, 0);
-    const auto& shown = ShownFighterFloats();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text, "+35");
-    EXPECT_EQ(shown[0].kind, kFloatHpRegen);
-    EXPECT_EQ(shown[1].text, "+0");
-    EXPECT_EQ(shown[1].kind, kFloatMpRegen);
+    EXPECT_EQ((std::vector<i32>{f.marks[0].on, f.marks[0].turnsLeft, f.marks[1].on}),
+              (std::vector<i32>{1, 0, 0}));
+    EXPECT_EQ(Floats(), (std::vector<std::pair<std::string, FloatKind>>{{"+35", kFloatHpRegen},
+                                                                        {"+0", kFloatMpRegen}}));
     f.hp = 190;
     f.gauge = 254;
     f.StepGauge(false);
@@ -276,7 +268,7 @@ TEST_F(Status, AFullGaugeRegeneratesTicksMarksAndStatus) {
 
 }  // namespace
 
-TEST(FighterGauge, FrozenGaugeStandsAndTheFillTicksTheTurn) {
+TEST(FighterGauge, FrozenGaugeStandsTheFillTicksTheTurnAndWaitingFillsIt) {
     Harness h;
     cFighter f;
     f.Reset();
@@ -292,31 +284,29 @@ TEST(FighterGauge, FrozenGaugeStandsAndTheFillTicksTheTurn) {
     EXPECT_EQ(f.hasteCount, 1);  // the turn's status tick ran once
     EXPECT_TRUE(f.StepGauge(false));
     EXPECT_EQ(f.hasteCount, 1);  // a full gauge only reports
-}
 
-TEST(FighterGauge, WaitingStateFillsFromFiftyOneTicksAfterItsFirst) {
-    Harness h;
+    // The waiting state fills the gauge from fifty-one ticks after its first.
     gRealTimeBattle = 0;
     ResetBattleSides();
-    cFighter& f = gPartySide.fighters[0];
-    f.Reset();
-    f.flags = cFighter::kInUse | cFighter::kTaken;
-    f.kind = kKindParty;
-    f.status = 0;
-    f.hp = f.maxHp = 10;
-    f.homeX = 400;
-    f.homeZ = 300;
-    f.gauge = 0;
-    f.SetAction(kStateWaiting, 0, 0);
+    cFighter& w = gPartySide.fighters[0];
+    w.Reset();
+    w.flags = cFighter::kInUse | cFighter::kTaken;
+    w.kind = kKindParty;
+    w.status = 0;
+    w.hp = w.maxHp = 10;
+    w.homeX = 400;
+    w.homeZ = 300;
+    w.gauge = 0;
+    w.SetAction(kStateWaiting, 0, 0);
     gPartySide.count = 1;
     int full = -1;
     for (int tick = 1; tick <= 80 && full < 0; ++tick) {
         UpdateFighters();
-        if (f.IsReady()) full = tick;
+        if (w.IsReady()) full = tick;
     }
     // The first tick starts the pose; the gauge then moves by 5 on each of 51 ticks.
     EXPECT_EQ(full, 52);
-    EXPECT_EQ(f.x, 400);
-    EXPECT_EQ(f.z, 300);
-    EXPECT_TRUE(f.CanAct());
+    EXPECT_EQ(w.x, 400);
+    EXPECT_EQ(w.z, 300);
+    EXPECT_TRUE(w.CanAct());
 }
