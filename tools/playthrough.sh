@@ -233,9 +233,11 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   sleep 6; shot ending-hold
   sleep 5; shot ending-fade-out
   # The end screen (black) closes by itself once its tune has played; the
-  # title follows. No key is pressed: on the title it would pick a button.
+  # title (in colours that change) follows. No key is pressed: on the title it
+  # would pick a button.
   wait_for 20 20 0,0,0 15; shot end-screen
-  wait_for 320 240 115,202,180 30; shot title-again
+  for i in $(seq 1 60); do [ "$(pixel 20 20)" != 0,0,0 ] && break; sleep 0.5; done
+  sleep 1; shot title-again
   kill -0 $pid || { echo "the game ended"; exit 1; }
 ' _ "$build/moonharbor" "$out" "$root/game.log"
 echo "screenshots in $out"
