@@ -63,28 +63,29 @@ protected:
 
 TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
     Player().act->dir = 5;
-    Run("ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF");
-    EXPECT_EQ(gMapId, kRoom);
-    EXPECT_EQ(Player().x, 4 * 16);
-    EXPECT_EQ(Player().y, 5 * 16);
-    EXPECT_EQ(RecordWord(FindRecord(kPlayerRole), 4), 5);  // the direction was kept
-    EXPECT_EQ(gViewMode & kViewChanging, 0u);
-    // Back to the town at the same cell, with a new direction.
-    Run("ChangeMap 1 0xFFFF 0xFFFF 0xFFFF 0xFFFF 2");
-    EXPECT_EQ(gMapId, kTown);
-    EXPECT_EQ(Player().x, 4 * 16);
-    EXPECT_EQ(Player().y, 5 * 16);
-    EXPECT_EQ(RecordWord(FindRecord(kPlayerRole), 4), 2);
+    // The room at cell (4, 5), the direction kept; then back to the town at the
+    // same cell with a new direction.
+    const struct {
+        const char* body;
+        u32 map;
+        u16 dir;
+    } cases[] = {{"ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF", kRoom, 5},
+                 {"ChangeMap 1 0xFFFF 0xFFFF 0xFFFF 0xFFFF 2", kTown, 2}};
+    for (const auto& k : cases) {
+        Run(k.body);
+        EXPECT_EQ(std::tuple(gMapId, XY(Player()), RecordWord(FindRecord(kPlayerRole), 4)),
+                  std::tuple(k.map, std::pair(64, 80), k.dir));
+        EXPECT_EQ(gViewMode & kViewChanging, 0u);
+    }
 }
 
 TEST_F(SceneCommandTest, ChangeToAMissingMapIsRefusedAndEndsTheTalk) {
     for (const char* cmd : {"ChangeMap", "FadeChangeMap"}) {
         Run(std::string(cmd) + " 77 1 1 0 0 0\n SetFlag 300");
-        EXPECT_EQ(gMapId, kTown) << cmd;
-        EXPECT_FALSE(GetGameFlag(300)) << cmd;
-        EXPECT_FALSE(TalkRunning()) << cmd;
-        EXPECT_EQ(TakeBoxes(h), 1u) << cmd;
-        EXPECT_FALSE(gRunState & kRunQuit) << cmd;
+        EXPECT_EQ(
+            std::tuple(gMapId, GetGameFlag(300), TalkRunning(), TakeBoxes(h), gRunState & kRunQuit),
+            std::tuple(kTown, 0, false, 1u, 0u))
+            << cmd;
     }
     // The screen does not stay dark after the refused change.
     Frame();
@@ -134,88 +135,72 @@ TEST_F(SceneCommandTest, ScrollAndItsWait) {
     gViewX = gViewY = 0;
     // Two cells right at 4 pixels a frame: the wait holds for 8 frames.
     int frames = Run("ScrollBy 2 1 4\n WaitScroll\n SetFlag 300");
-    EXPECT_EQ(gViewX, 32);
-    EXPECT_EQ(gViewY, 16);
+    EXPECT_EQ(std::tuple(gViewX, gViewY, GetGameFlag(300), ScrollUnderWay()),
+              std::tuple(32, 16, 1, false));
     EXPECT_GE(frames, 8);
     EXPECT_LE(frames, 10);
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_FALSE(ScrollUnderWay());
     // To an origin cell, then waiting for the view's y.
     Run("ScrollTo 0 3 8\n WaitScrollY 48");
-    EXPECT_EQ(gViewX, 0);
-    EXPECT_EQ(gViewY, 48);
+    EXPECT_EQ(std::tuple(gViewX, gViewY), std::tuple(0, 48));
     // Speed 0 arrives at once rather than holding the talk.
-    frames = Run("ScrollBy -3 0 0\n WaitScroll");
+    EXPECT_LE(Run("ScrollBy -3 0 0\n WaitScroll"), 3);
     EXPECT_EQ(gViewX, -48);
-    EXPECT_LE(frames, 3);
     // A second scroll while one runs shows its box; the first one still runs.
     gViewX = 0;
     Run("ScrollBy 4 0 2\n ScrollBy 1 0 4\n WaitScroll");
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].caption, B5("對話系統(Scroll_map)"));
+    ExpectOneBox(B5("對話系統(Scroll_map)"));
     EXPECT_EQ(gViewX, 16);
-    h.boxes().clear();
 }
 
 TEST_F(SceneCommandTest, ScrollToARoleCentresTheView) {
-    int r = FindRoleById(100);
-    ASSERT_GE(r, 0);
     gViewX = gViewY = 0;
-    gMapRoles[r].x = 600;
-    gMapRoles[r].y = 400;
-    Run("ScrollToRole 100 8\n WaitScroll");
-    // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town.
-    EXPECT_EQ(gViewX, 280);
-    EXPECT_EQ(gViewY, 160);
-    // Near the town's far corner the view stops at the edge.
-    gMapRoles[r].x = 1000;
-    gMapRoles[r].y = 760;
-    Run("ScrollToRole 100 8\n WaitScroll");
-    EXPECT_EQ(gViewX, 1024 - 640);
-    EXPECT_EQ(gViewY, 768 - 480);
+    // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town;
+    // near the town's far corner the view stops at the edge.
+    const std::pair<u16, u16> at[] = {{600, 400}, {1000, 760}};
+    const std::pair<i32, i32> view[] = {{280, 160}, {1024 - 640, 768 - 480}};
+    for (int k = 0; k < 2; ++k) {
+        std::tie(gMapRoles[guard].x, gMapRoles[guard].y) = at[k];
+        Run("ScrollToRole 100 8\n WaitScroll");
+        EXPECT_EQ(std::pair(gViewX, gViewY), view[k]);
+    }
 }
 
 TEST_F(SceneCommandTest, ColourFadeWaitAndStop) {
-    int frames = Run("ColorFade 40 0 -4 -2 1 1 5\n WaitColorFade");
-    EXPECT_GE(frames, 5);
-    EXPECT_FLOAT_EQ(gColorFade.acc[0], 31.0f - 10.0f);  // capped at 31 first
-    EXPECT_FLOAT_EQ(gColorFade.acc[1], 5.0f);
-    EXPECT_FLOAT_EQ(gColorFade.acc[2], 1.0f);
+    EXPECT_GE(Run("ColorFade 40 0 -4 -2 1 1 5\n WaitColorFade"), 5);
+    // Red capped at 31 first, then five steps of -2.
+    EXPECT_EQ(std::tuple(gColorFade.acc[0], gColorFade.acc[1], gColorFade.acc[2]),
+              std::tuple(21.0f, 5.0f, 1.0f));
     EXPECT_FALSE(ColorFadeUnderWay());
-    frames = Run("ColorFade 0 0 0 1 1 1 100\n Wait 70\n StopColorFade\n WaitColorFade");
-    EXPECT_LT(frames, 20);
-    EXPECT_EQ(gColorFade.counter, 0);
-    EXPECT_FLOAT_EQ(gColorFade.delta[0], 0.0f);
+    EXPECT_LT(Run("ColorFade 0 0 0 1 1 1 100\n Wait 70\n StopColorFade\n WaitColorFade"), 20);
+    EXPECT_EQ(std::tuple(gColorFade.counter, gColorFade.delta[0]), std::tuple(0, 0.0f));
 }
 
 TEST_F(SceneCommandTest, SpotlightAndViewFlags) {
     Run("Spot -1 -1");
-    EXPECT_EQ(gSpotX, 320);
-    EXPECT_EQ(gSpotY, 240);
+    EXPECT_EQ(std::tuple(gSpotX, gSpotY), std::tuple(320, 240));
     Run("Spot 2 3\n SpotTarget 4 3 8 8\n WaitSpot\n SetFlag 300");
-    EXPECT_EQ(gSpotX, 64);
-    EXPECT_EQ(gSpotY, 48);
-    EXPECT_TRUE(GetGameFlag(300));
-    Run("BlackView\n FixView");
-    EXPECT_EQ(gViewMode, kViewChanging | kViewNoFollow);
-    Run("ShowView");
-    EXPECT_EQ(gViewMode, kViewNoFollow);
-    Run("FollowView");
-    EXPECT_EQ(gViewMode, 0u);
+    EXPECT_EQ(std::tuple(gSpotX, gSpotY, GetGameFlag(300)), std::tuple(64, 48, 1));
+    const std::pair<const char*, u32> views[] = {
+        {"BlackView\n FixView", kViewChanging | kViewNoFollow},
+        {"ShowView", kViewNoFollow},
+        {"FollowView", 0}};
+    for (const auto& [body, mode] : views) {
+        Run(body);
+        EXPECT_EQ(gViewMode, mode) << body;
+    }
 }
 
 TEST_F(SceneCommandTest, SceneTextsSwitchesAndSkips) {
     Run("SceneText0 \"港口\"\n SceneText1 \"燈塔\"\n SoundFlagOn\n Skip4a\n Skip4c\n FastModeOff");
-    EXPECT_STREQ(gScriptScene.sceneText[0], B5("港口"));
-    EXPECT_STREQ(gScriptScene.sceneText[1], B5("燈塔"));
-    EXPECT_TRUE(GetGameFlag(77));
-    EXPECT_TRUE(GetGameFlag(78));
-    EXPECT_EQ(gTalkSoundFlags, 0x10u);
+    EXPECT_EQ(
+        std::tuple(std::string(gScriptScene.sceneText[0]), std::string(gScriptScene.sceneText[1])),
+        std::tuple(B5("港口"), B5("燈塔")));
+    EXPECT_EQ(std::tuple(GetGameFlag(77), GetGameFlag(78), gTalkSoundFlags),
+              std::tuple(1, 1, 0x10u));
     Run("FreeSceneText0\n SoundFlagOff\n ClearMapEffect 40\n ClearMapEffect 41");
-    EXPECT_EQ(gScriptScene.sceneText[0][0], 0);
-    EXPECT_FALSE(GetGameFlag(77));
-    EXPECT_TRUE(GetGameFlag(78));
-    EXPECT_EQ(gTalkSoundFlags, 0u);
+    EXPECT_EQ(
+        std::tuple(gScriptScene.sceneText[0][0], GetGameFlag(77), GetGameFlag(78), gTalkSoundFlags),
+        std::tuple(0, 0, 1, 0u));
     // A scene text longer than its field is cut.
     Run("SceneText0 \"" + std::string(80, 'a') + "\"");
     EXPECT_EQ(std::strlen(gScriptScene.sceneText[0]), 51u);
@@ -223,51 +208,45 @@ TEST_F(SceneCommandTest, SceneTextsSwitchesAndSkips) {
 
 TEST_F(SceneCommandTest, MusicAndSounds) {
     ASSERT_TRUE(gSound.Init(h.root().c_str()));
+    // Piece n plays as track n + 1; the tick's audio service took the new mode.
     Run("Music 3 0 2");
-    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 4);  // piece n plays as track n + 1
-    EXPECT_EQ(gMusic.GetMode(), 1);               // the tick's audio service took the new mode
+    EXPECT_EQ(std::tuple(gMusic.GetList(1).slots[0].id, gMusic.GetMode()), std::tuple(4, 1));
     // The volume command names its piece: another piece changes nothing, and
     // the manager's own volume stays for the pieces after.
     int before = gMusic.GetVolume();
     int pieceBefore = gStream.GetVolume();
     Run("MusicVolume 1 60");
-    EXPECT_EQ(gMusic.GetVolume(), before);
-    EXPECT_EQ(gStream.GetVolume(), pieceBefore);
+    EXPECT_EQ(std::tuple(gMusic.GetVolume(), gStream.GetVolume()), std::tuple(before, pieceBefore));
     ASSERT_EQ(gMusic.CurrentKind(), cMusic::kStream);
     Run("MusicVolume 3 60");
-    EXPECT_EQ(gStream.GetVolume(), 60);
-    EXPECT_EQ(gMusic.GetVolume(), before);
+    EXPECT_EQ(std::tuple(gMusic.GetVolume(), gStream.GetVolume()), std::tuple(before, 60));
     Run("StopMusic");
     EXPECT_EQ(gMusic.GetList(1).slots[0].id, 0);
     EXPECT_NE(gMusic.GetMode(), 1);
     Run("Sound 1\n Sound2 2");
     EXPECT_EQ(gSound.PlayingCount(), 2);
     Run("StopSound 1");
-    EXPECT_EQ(gSound.IsFinished(1), 1);
-    EXPECT_EQ(gSound.IsFinished(2), 0);
+    EXPECT_EQ(std::tuple(gSound.IsFinished(1), gSound.IsFinished(2)), std::tuple(1, 0));
     gSound.Release();
 }
 
 TEST_F(SceneCommandTest, VideoClosesTheArchiveAndReopenBringsItBack) {
     gInstallMode = 2;  // installed, the shows on the disc
-    Write("Video \"MH OPENING.BIK\"\n ReopenMap\n SetFlag 300\n End");
-    StartTalk(1, kPlayerRole);
+    Start("Video \"MH OPENING.BIK\"\n ReopenMap\n SetFlag 300\n End");
     for (int f = 0; f < 5 && !(gRunState & kRunVideo); ++f) Frame();
     EXPECT_TRUE(gRunState & kRunVideo);
     EXPECT_TRUE(gScriptScene.archiveClosed);
     StopVideo();
     gRunState &= ~kRunVideo;
-    for (int f = 0; f < 10 && TalkRunning(); ++f) Frame();
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_FALSE(gScriptScene.archiveClosed);
-    EXPECT_TRUE(gMapArchiveFile.IsOpen());
+    Finish(10);
+    EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptScene.archiveClosed, gMapArchiveFile.IsOpen()),
+              std::tuple(1, false, true));
     // The video start leaves install mode 52 ('4'): a later picture show
     // opens from "Video\" on the base folder, with no disc asked for.
     EXPECT_EQ(gInstallMode, 0x34);
     Run(std::string("PictureShow \"") + kSamplePicShowName + "\"\n WaitPictureShow\n SetFlag 301",
         200);
-    EXPECT_EQ(gPicShow.frame, 3u);
-    EXPECT_TRUE(GetGameFlag(301));
+    EXPECT_EQ(std::tuple(gPicShow.frame, GetGameFlag(301)), std::tuple(3u, 1));
 }
 
 // The sample game's own talks, as mhgen wrote them (the room visit is played
@@ -282,9 +261,7 @@ TEST_F(SceneCommandTest, SampleTalksPlayMusicAndLookAround) {
 
     i32 x0 = gViewX;
     runSample(kSampleViewTalk);
-    EXPECT_EQ(gViewX, x0);
-    EXPECT_TRUE(GetGameFlag(kSampleViewFlag));
-    EXPECT_EQ(gViewMode, 0u);
+    EXPECT_EQ(std::tuple(gViewX, GetGameFlag(kSampleViewFlag), gViewMode), std::tuple(x0, 1, 0u));
 }
 
 TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
@@ -294,18 +271,16 @@ TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
     // The magic ring's six frames: the wait holds until the front object shows frame 3.
     int frames = Run(
         "AddActA 7 8 6001 0\n AddActB 9 9 6001 0\n AddActA 1 2 6001 0\n WaitActA 2\n WaitActB 2");
-    ASSERT_FALSE(gScriptActA.empty());
+    ASSERT_EQ(std::distance(gScriptActA.begin(), gScriptActA.end()), 2);
     EXPECT_EQ(gScriptActA.front().k1, 1);
     EXPECT_GT(gScriptActA.front().act.frame, 2);
-    EXPECT_EQ(std::distance(gScriptActA.begin(), gScriptActA.end()), 2);
     EXPECT_GT(gScriptActB.front().act.frame, 2);
     EXPECT_GE(frames, 4);
 }
 
 TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
     DeleteWaterList();
-    Write("WaterDrop 320 240 8 200\n WaterDrop 100 100 4 100\n VideoOverlay 9001 2");
-    StartTalk(1, kPlayerRole);
+    Start("WaterDrop 320 240 8 200\n WaterDrop 100 100 4 100\n VideoOverlay 9001 2");
     // Run the talk alone: the scene's ripple pass would step the water on.
     for (int f = 0; f < 5 && TalkRunning(); ++f) Talk(&gTalkContext);
     ASSERT_NE(gWaterList, nullptr);
@@ -324,9 +299,8 @@ TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
 
 TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
     gInstallMode = 0;  // run from its folder: the shows lie beside the game
-    Write(std::string("PictureShow \"%") + kSamplePicShowName +
+    Start(std::string("PictureShow \"%") + kSamplePicShowName +
           "\"\n WaitPictureShow\n SetFlag 300");
-    StartTalk(1, kPlayerRole);
     bool sawInterval = false;
     u32 lastFrame = 0;
     for (int f = 0; f < 200 && TalkRunning(); ++f) {
@@ -344,14 +318,10 @@ TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
             }
         }
     }
-    EXPECT_TRUE(sawInterval);
-    EXPECT_EQ(lastFrame, 3u);
     EXPECT_GT(gPicShow.counter, 10000);  // the closing fade ran
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_FALSE(gRunState & kRunTransition);
-    EXPECT_EQ(gFrameInterval, kFrameMs);
-    EXPECT_EQ(gTalkSoundFlags & 0x03u, 0x02u);
-    EXPECT_TRUE(gMapArchiveFile.IsOpen());
+    EXPECT_EQ(std::tuple(sawInterval, lastFrame, GetGameFlag(300), gRunState & kRunTransition,
+                         gFrameInterval, gTalkSoundFlags & 0x03u, gMapArchiveFile.IsOpen()),
+              std::tuple(true, 3u, 1, 0u, kFrameMs, 0x02u, true));
     // D6 keeps the archive closed after the next show.
     Run(std::string("KeepMapClosed\n PictureShow \"") + kSamplePicShowName +
         "\"\n WaitPictureShow");
@@ -371,24 +341,21 @@ TEST_F(SceneCommandTest, PictureShowComesFromTheDiscWhenTheDataStayThere) {
         SCOPED_TRACE(mode);
         gInstallMode = mode;
         ClearGameFlag(300);
-        Write("KeepMapClosed\n PictureShow \"" + name + "\"\n WaitPictureShow\n SetFlag 300");
-        StartTalk(1, kPlayerRole);
+        Start("KeepMapClosed\n PictureShow \"" + name + "\"\n WaitPictureShow\n SetFlag 300");
         bool sawRunning = false;
         for (int f = 0; f < 200 && TalkRunning(); ++f) {
             Frame();
             sawRunning |= gPicShow.running;
         }
-        EXPECT_TRUE(sawRunning);
-        EXPECT_TRUE(GetGameFlag(300));
+        EXPECT_EQ(std::tuple(sawRunning, GetGameFlag(300)), std::tuple(true, 1));
     }
     // The disc is gone and the player answers the prompt with Q: the game
     // quits and the talk stays on the command.
     HostSetVolumeLabel('F', "Other");
     PlatformSetKey(0x10, true);
     Run("PictureShow \"" + name + "\"\n SetFlag 301", 3);
-    EXPECT_TRUE(gRunState & kRunQuit);
-    EXPECT_FALSE(GetGameFlag(301));
-    EXPECT_FALSE(gPicShow.running);
+    EXPECT_EQ(std::tuple(gRunState & kRunQuit, GetGameFlag(301), gPicShow.running),
+              std::tuple(kRunQuit, 0, false));
 }
 
 TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
@@ -423,24 +390,20 @@ TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
         WriteHostFile(h.Path("Video/bad.pak"), k.pack);
         Run("PictureShow \"bad.pak\"\n WaitPictureShow\n SetFlag 301", 40);
         EXPECT_LT(gPicShow.counter, 10000);  // stopped, never reached the closing fade
-        EXPECT_TRUE(GetGameFlag(301));
-        EXPECT_FALSE(gPicShow.running);
-        EXPECT_FALSE(gRunState & kRunTransition);
+        EXPECT_EQ(std::tuple(GetGameFlag(301), gPicShow.running, gRunState & kRunTransition),
+                  std::tuple(1, false, 0u));
         ClearGameFlag(301);
     }
     // A missing pack shows its box and the talk goes on.
     Run("PictureShow \"none.pak\"\n WaitPictureShow\n SetFlag 302");
     EXPECT_TRUE(GetGameFlag(302));
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].caption, "MAni Open Failure!");
-    h.boxes().clear();
+    ExpectOneBox("MAni Open Failure!");
 }
 
 // ---- role commands on the town's people ----
 
 TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
-    int r = FindRoleById(100);
-    ASSERT_GE(r, 0);
+    int r = guard;
     RoleSlot& s = gMapRoles[r];
     // Where the player stands from role 100, and the way the role then faces;
     // the same spot keeps the direction it had (6).
@@ -468,8 +431,7 @@ TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
 }
 
 TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
-    int r = FindRoleById(100);
-    ASSERT_GE(r, 0);
+    int r = guard;
     const struct {
         const char* cmd;
         u32 layer;
@@ -494,16 +456,14 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
     }
     Run("EndRolePart 100\n EndRolePart 999");
     EXPECT_EQ(TakeBoxes(h), 1u);
-    Run("TakeOffMap 100");
+    // A role elsewhere (103) has only its record.
+    Run("TakeOffMap 100\n TakeOffMap 103");
     EXPECT_FALSE(gMapRoles[r].state & kRoleShown);
-    EXPECT_TRUE(RecordWord(FindRecord(100), 10) & 0x1000);
-    // A role elsewhere: only its record.
-    Run("TakeOffMap 103");
-    EXPECT_TRUE(RecordWord(FindRecord(103), 10) & 0x1000);
+    for (u16 id : {100, 103}) EXPECT_TRUE(RecordWord(FindRecord(id), 10) & 0x1000) << id;
 }
 
 TEST_F(SceneCommandTest, RestoresUseTheTalkTurnValues) {
-    int r = FindRoleById(100);
+    int r = guard;
     ActPlayer* p = gMapRoles[r].act;
     const struct {
         const char* cmd;
@@ -513,19 +473,16 @@ TEST_F(SceneCommandTest, RestoresUseTheTalkTurnValues) {
         SCOPED_TRACE(k.cmd);
         p->action = 0;
         p->dir = 0;
-        Write(std::string(k.cmd) + " 100");
-        StartTalk(1, kPlayerRole);
+        Start(std::string(k.cmd) + " 100");
         gTalkTurn = TalkTurn{r, 3, 4};
-        for (int f = 0; f < 5 && TalkRunning(); ++f) Frame();
-        EXPECT_EQ(p->action, k.action);
-        EXPECT_EQ(p->dir, k.dir);
+        Finish(5);
+        EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(k.action, k.dir));
     }
 }
 
 TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
     // The role's act runs with the scene: no frame index reaches 1000, every one reaches 0.
-    Write("WaitActFrame 100 1000\n SetFlag 300");
-    StartTalk(1, kPlayerRole);
+    Start("WaitActFrame 100 1000\n SetFlag 300");
     for (int f = 0; f < 5; ++f) Frame();
     EXPECT_FALSE(GetGameFlag(300));
     ResetTalkContext(&gTalkContext);
@@ -539,18 +496,15 @@ TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
     Start("Show 100 \"abc\"\n WaitBoxTextOut 100\n SetFlag 302");
     for (int f = 0; f < 4; ++f) Frame();
     ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_FALSE(gDialogs[0]->textDone);
-    EXPECT_FALSE(GetGameFlag(302));
+    EXPECT_EQ(std::tuple(gDialogs[0]->textDone, GetGameFlag(302)), std::tuple(false, 0));
     Finish(100);
-    EXPECT_TRUE(GetGameFlag(302));
     ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_TRUE(gDialogs[0]->textDone);
+    EXPECT_EQ(std::tuple(gDialogs[0]->textDone, GetGameFlag(302)), std::tuple(true, 1));
     Run("CloseSpeakerBoxes 100\n WaitSpeaker 100\n SetFlag 303");
-    EXPECT_TRUE(GetGameFlag(303));
-    EXPECT_TRUE(gDialogs.empty());
+    EXPECT_EQ(std::tuple(GetGameFlag(303), gDialogs.empty()), std::tuple(1, true));
+    // A role that is not here is reported.
     Run("WaitActFrame 999 1\n SetFlag 304");
-    EXPECT_TRUE(GetGameFlag(304));
-    EXPECT_EQ(TakeBoxes(h), 1u) << "a role that is not here is reported";
+    EXPECT_EQ(std::tuple(GetGameFlag(304), TakeBoxes(h)), std::tuple(1, 1u));
 }
 
 }  // namespace
