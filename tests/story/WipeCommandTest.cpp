@@ -58,11 +58,9 @@ TEST_F(WipeCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
     Run("Wipe 1 0 0 2 50 0x001F 0x8000\n Wipe 2 0 40 3 60 0x03E0 0x4000\n FreeWipe 7");
     ASSERT_EQ(gWipeStrips.size(), 2u);
     ASSERT_NE(Strip(1), nullptr);
-    EXPECT_EQ(Strip(1)->lines, 2);
-    EXPECT_EQ(Strip(1)->colour, ConvertPixel(0x001F));
+    EXPECT_EQ(std::tuple(Strip(1)->lines, Strip(1)->colour), std::tuple(2, ConvertPixel(0x001F)));
     Run("FreeWipe 1");
-    EXPECT_EQ(Strip(1), nullptr);
-    EXPECT_NE(Strip(2), nullptr);
+    EXPECT_EQ(std::tuple(Strip(1) == nullptr, gWipeStrips.size()), std::tuple(true, 1u));
 }
 
 TEST_F(WipeCommandTest, GrowingStripFillsItsLinesThenStays) {
@@ -70,8 +68,8 @@ TEST_F(WipeCommandTest, GrowingStripFillsItsLinesThenStays) {
     MakeWipeStrip(3, 0, 100, 3, 300, 0x001F, 0x8000);
     WipeStrip* s = Strip(3);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->lens, std::vector<i32>(3, 0));
-    std::vector<i32> last = s->lens;
+    std::vector<i32> last(3, 0);
+    EXPECT_EQ(s->lens, last);
     int frames = 0;
     while (!(s->mode & kWipeStatic) && frames < 20) {
         Frame();
@@ -98,33 +96,23 @@ TEST_F(WipeCommandTest, BandsTintTheirOwnLinesAndAreCutAtTheScreenEdges) {
         "65535 65535 0x7FFF 0x0800\n Wipe 3 0 300 0 80 0x7FFF 0x0800");
     gViewMode |= kViewChanging;
     Frame();
-    for (int x = 100; x < 164; ++x) {
-        EXPECT_NE(Pixel(x, 200), 0) << x;
-        EXPECT_NE(Pixel(x, 201), 0) << x;
-    }
-    for (int x = 100; x < 164; x += 7) {
-        EXPECT_EQ(Pixel(x, 199), 0) << x;
-        EXPECT_EQ(Pixel(x, 202), 0) << x;
-    }
-    EXPECT_EQ(Pixel(99, 200), 0);
-    EXPECT_EQ(Pixel(164, 200), 0);
+    // Rows 200 and 201 from x 100 to 163; nothing around them.
+    for (int y = 199; y <= 202; ++y)
+        for (int x = 99; x <= 164; ++x)
+            EXPECT_EQ(Pixel(x, y) != 0, x >= 100 && x < 164 && y >= 200 && y <= 201)
+                << x << "," << y;
     // Lines above the screen are passed over, the part left of it is cut off
-    // (the scene clears the first two pixels of every line).
-    for (int y : {0, 1}) {
-        EXPECT_NE(Pixel(2, y), 0);
-        EXPECT_NE(Pixel(91, y), 0);
-        EXPECT_EQ(Pixel(92, y), 0);
-    }
-    EXPECT_EQ(Pixel(2, 2), 0);
-    // A strip far past the right and bottom edges draws only what lies on the screen.
-    for (int y : {478, 479}) {
-        EXPECT_EQ(Pixel(599, y), 0);
-        EXPECT_NE(Pixel(600, y), 0);
-        EXPECT_NE(Pixel(639, y), 0);
-    }
-    // No lines: nothing drawn, and the strip stays until freed.
-    EXPECT_EQ(Pixel(10, 300), 0);
-    EXPECT_EQ(gWipeStrips.size(), 4u);
+    // (the scene clears the first two pixels of every line); a strip far past
+    // the right and bottom edges draws only what lies on the screen; a strip of
+    // no lines draws nothing.
+    const struct {
+        int x, y;
+        bool lit;
+    } px[] = {{2, 0, 1},     {91, 0, 1},    {92, 0, 0},    {2, 1, 1},     {91, 1, 1},
+              {92, 1, 0},    {2, 2, 0},     {599, 478, 0}, {600, 478, 1}, {639, 478, 1},
+              {599, 479, 0}, {600, 479, 1}, {639, 479, 1}, {10, 300, 0}};
+    for (const auto& p : px) EXPECT_EQ(Pixel(p.x, p.y) != 0, p.lit) << p.x << "," << p.y;
+    EXPECT_EQ(gWipeStrips.size(), 4u);  // the strip of no lines stays until freed
 }
 
 TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndReleaseFreesThem) {
@@ -134,8 +122,7 @@ TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndReleas
          {"Wipe 5 0 60 2 200 0x001F 0x2000", "Wipe 6 0 60 2 300 0x001F 0x1000"}) {
         ClearGameFlag(300);
         int frames = Run(std::string(wipe) + "\n WaitWipes\n SetFlag 300");
-        EXPECT_TRUE(GetGameFlag(300)) << wipe;
-        EXPECT_TRUE(gWipeStrips.empty()) << wipe;
+        EXPECT_EQ(std::tuple(GetGameFlag(300), gWipeStrips.empty()), std::tuple(1, true)) << wipe;
         EXPECT_GE(frames, 3) << wipe;
         EXPECT_LE(frames, 10) << wipe;
     }
@@ -145,8 +132,7 @@ TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndReleas
     AddRoleHead(1, 2, 100, 100);
     Start("WaitWipes\n SetFlag 300");
     for (int f = 0; f < 6; ++f) Frame();
-    EXPECT_TRUE(TalkRunning());
-    EXPECT_FALSE(GetGameFlag(300));
+    EXPECT_EQ(std::tuple(TalkRunning(), GetGameFlag(300)), std::tuple(true, 0));
     ReleaseRoleHeads();
     Finish();
     EXPECT_TRUE(GetGameFlag(300));
@@ -155,9 +141,9 @@ TEST_F(WipeCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndReleas
     AddRoleHead(1, 2, 100, 100);
     Run("Wipe 1 0 0 4 100 0x001F 0x0800\n Wipe 2 0 8 4 100 0x001F 0x4000\n ReleaseWipes\n SetFlag "
         "301");
-    EXPECT_TRUE(gWipeStrips.empty());
-    EXPECT_EQ(gRoleHeads, nullptr);
-    EXPECT_TRUE(GetGameFlag(301));  // its further words were read past
+    // Its further words were read past.
+    EXPECT_EQ(std::tuple(gWipeStrips.empty(), gRoleHeads == nullptr, GetGameFlag(301)),
+              std::tuple(true, true, 1));
 }
 
 // ---- Scene objects, copies, lines ----
@@ -173,8 +159,7 @@ TEST_F(WipeCommandTest, SceneCopyTakesTheRolesActAndItsWords) {
     // The copy plays on by itself: the role's own act is left alone.
     u16 frame = g.act->frame;
     for (int f = 0; f < 5; ++f) Frame();
-    EXPECT_EQ(gMapActList.size(), 1u);
-    EXPECT_EQ(g.act->frame, frame);
+    EXPECT_EQ(std::tuple(gMapActList.size(), g.act->frame), std::tuple(1u, frame));
     Run("FreeSceneCopies 0 0");
     EXPECT_TRUE(gMapActList.empty());
 }
@@ -191,16 +176,12 @@ TEST_F(WipeCommandTest, DialogLinesAreKeptAsZeroEndedLinesOfAtMost255Bytes) {
 
 TEST_F(WipeCommandTest, WaitSceneObjectHoldsWhileAnObjectWithThoseKeysPlays) {
     // The ring plays its passes and ends; the object then leaves its list.
-    int frames = Run("AddActA 50 60 6001 0\n WaitSceneObject 50 60\n SetFlag 300");
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_TRUE(gScriptActA.empty());
-    EXPECT_GE(frames, 8);
+    EXPECT_GE(Run("AddActA 50 60 6001 0\n WaitSceneObject 50 60\n SetFlag 300"), 8);
+    EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptActA.empty()), std::tuple(1, true));
     // Other keys do not hold it; an empty list goes on at once.
     ClearGameFlag(300);
-    frames = Run("AddActB 1 1 6001 0\n WaitSceneObject 50 60\n SetFlag 300");
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_LE(frames, 3);
-    EXPECT_FALSE(gScriptActB.empty());
+    EXPECT_LE(Run("AddActB 1 1 6001 0\n WaitSceneObject 50 60\n SetFlag 300"), 3);
+    EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptActB.empty()), std::tuple(1, false));
 }
 
 // ---- The extra animation lists on the screen ----
@@ -250,8 +231,7 @@ TEST_F(WipeCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone)
     // Map entry frees both lists.
     gScriptActB.push_front(o);
     ReleaseMapTransients();
-    EXPECT_TRUE(gScriptActA.empty());
-    EXPECT_TRUE(gScriptActB.empty());
+    EXPECT_EQ(std::tuple(gScriptActA.empty(), gScriptActB.empty()), std::tuple(true, true));
 }
 
 // ---- The party, control and role effects ----
@@ -261,30 +241,24 @@ TEST_F(WipeCommandTest, GatherPartyWaitsForEveryFollowerOnThePlayer) {
     f.state |= kRoleFollows;
     Start("GatherParty\n SetFlag 300");
     for (int k = 0; k < 4; ++k) Frame();
-    EXPECT_TRUE(TalkRunning());
-    EXPECT_FALSE(GetGameFlag(300));
-    EXPECT_EQ(Player().act->action, 0);
-    EXPECT_TRUE(f.state & 0x4000000u);
-    EXPECT_EQ(f.act->delayOverride, 0x8000);
-    for (int k = 0; k < kTrailLength; ++k) {
-        EXPECT_EQ(gFollowers.trailX[k], Player().x);
-        EXPECT_EQ(gFollowers.trailY[k], Player().y);
-    }
+    EXPECT_EQ(std::tuple(TalkRunning(), GetGameFlag(300), Player().act->action,
+                         f.state & 0x4000000u, f.act->delayOverride),
+              std::tuple(true, 0, 0, 0x4000000u, 0x8000));
+    for (int k = 0; k < kTrailLength; ++k)
+        EXPECT_EQ(std::tuple(gFollowers.trailX[k], gFollowers.trailY[k]),
+                  std::tuple(Player().x, Player().y));
 
     // Once the follower stands on the player it is released and the talk goes on.
     f.x = Player().x;
     f.y = Player().y;
     Finish();
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_FALSE(f.state & 0x4000000u);
-    EXPECT_EQ(f.act->delayOverride, 0);
-
+    EXPECT_EQ(std::tuple(GetGameFlag(300), f.state & 0x4000000u, f.act->delayOverride),
+              std::tuple(1, 0u, 0));
     // Without followers it goes on after its first frame.
     f.state &= ~kRoleFollows;
     ClearGameFlag(300);
-    int frames = Run("GatherParty\n SetFlag 300");
+    EXPECT_LE(Run("GatherParty\n SetFlag 300"), 3);
     EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_LE(frames, 3);
 }
 
 TEST_F(WipeCommandTest, ClearStepCountAndRoleEffects) {
@@ -292,15 +266,15 @@ TEST_F(WipeCommandTest, ClearStepCountAndRoleEffects) {
     Run("ClearStepCount");
     EXPECT_EQ(gStepCount, 0u);
 
-    Run("AttachEffect 0xFFF1 3\n AttachEffect 100 11");
-    EXPECT_EQ(Player().second, &gActSlots[3]);
-    EXPECT_EQ(gMapRoles[guard].second, &gActSlots[11]);
     // An entry past the table and an unknown role change nothing.
-    Run("AttachEffect 0xFFF1 12\n AttachEffect 999 1\n DetachEffect 999");
-    EXPECT_EQ(Player().second, &gActSlots[3]);
+    Run("AttachEffect 0xFFF1 3\n AttachEffect 100 11\n AttachEffect 0xFFF1 12\n AttachEffect 999 "
+        "1\n"
+        " DetachEffect 999");
+    EXPECT_EQ(std::tuple(Player().second, gMapRoles[guard].second),
+              std::tuple(&gActSlots[3], &gActSlots[11]));
     Run("DetachEffect 0xFFF1");
-    EXPECT_EQ(Player().second, nullptr);
-    EXPECT_EQ(gMapRoles[guard].second, &gActSlots[11]);
+    EXPECT_EQ(std::tuple(Player().second == nullptr, gMapRoles[guard].second),
+              std::tuple(true, &gActSlots[11]));
 }
 
 // ---- Sending roles to maps ----
@@ -311,8 +285,7 @@ TEST_F(WipeCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     SetRecordWord(FindRecord(100), 8, 0);
     Run("SendRole 100 1 14 31");
     RoleSlot& g = gMapRoles[guard];
-    EXPECT_EQ(g.x, 14 * 16);
-    EXPECT_EQ(g.y, 31 * 16);
+    EXPECT_EQ(XY(g), std::pair(14 * 16, 31 * 16));
     ASSERT_EQ(g.cell, &gMap.cells[31 * gMap.width + 14]);
     EXPECT_TRUE(*g.cell & kCellRole);
     EXPECT_FALSE(gMap.cells[30 * gMap.width + 12] & kCellRole);
@@ -324,9 +297,8 @@ TEST_F(WipeCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     EXPECT_FALSE(*cell & kCellRole);
     i32 row = FindRecord(100);
     ASSERT_GE(row, 0);
-    EXPECT_EQ(RecordWord(row, 0), kRoom);
-    EXPECT_EQ(RecordWord(row, 5), 14);
-    EXPECT_EQ(RecordWord(row, 6), 31);
+    EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
+              std::tuple(kRoom, 14, 31));
     for (int b = 0; b < kBuckets; ++b)
         for (int r = -kBucketRowBias; r < static_cast<int>(gMap.height) + kBucketRowBias; ++r)
             for (RoleSlot* s = BucketRow(b, r); s; s = s->next) EXPECT_NE(s->roleId, 100);
@@ -344,24 +316,20 @@ TEST_F(WipeCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     // Leaving the map stores no record from the row that went away.
     LoadCity(kRoom, 5, 5, 1, 0, 1, 1);
     ASSERT_EQ(gMapId, kRoom);
-    row = FindRecord(100);
-    EXPECT_EQ(RecordWord(row, 0), kRoom);
+    EXPECT_EQ(RecordWord(FindRecord(100), 0), kRoom);
 }
 
 // An unknown role is refused and the talk goes on; a cell outside the map is
 // brought to its last cell.
 TEST_F(WipeCommandTest, SendRoleRefusesUnknownRolesAndCellsOutsideTheMap) {
     Run("SendRole 999 1 2 2\n SetFlag 300");
-    EXPECT_EQ(TakeBoxes(h), 1u);
-    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(300)), std::tuple(1u, 1));
     i32 count = gMapRoleCount;
     Run("SendRole 103 1 500 600");
-    EXPECT_EQ(FindRoleById(103), -1);
-    EXPECT_EQ(gMapRoleCount, count);
+    EXPECT_EQ(std::tuple(FindRoleById(103), gMapRoleCount), std::tuple(-1, count));
     i32 row = FindRecord(103);
-    EXPECT_EQ(RecordWord(row, 0), kTown);
-    EXPECT_EQ(RecordWord(row, 5), kTownW - 1);
-    EXPECT_EQ(RecordWord(row, 6), kTownH - 1);
+    EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
+              std::tuple(kTown, kTownW - 1, kTownH - 1));
 }
 
 // ---- Map entry points on a hand-made database ----
@@ -386,24 +354,21 @@ protected:
 TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
     Install({{3, 1, 2}, {7, 3, 4}});
     gMapId = 7;
+    // The rows' x words, at 27 * 4 + 2 and 6 further; the current map's values.
+    auto state = [this] {
+        return std::tuple(Word(27 * 4 + 2), Word(27 * 4 + 8), Word(27 * 4 + 10),
+                          gScriptScene.entryX, gScriptScene.entryY, gScriptScene.entryValue);
+    };
+    // The other map's row is untouched.
     Run("MapEntryPoint 7 11 12 5");
-    constexpr u32 t = 27 * 4;
-    EXPECT_EQ(Word(t + 6 + 2), 11);
-    EXPECT_EQ(Word(t + 6 + 4), 12);
-    EXPECT_EQ(Word(t + 2), 1);  // the other map's row is untouched
-    EXPECT_EQ(std::tuple(gScriptScene.entryX, gScriptScene.entryY, gScriptScene.entryValue),
-              std::tuple(11, 12, 5));
+    EXPECT_EQ(state(), std::tuple(1, 11, 12, 11, 12, 5));
     // Another map's row changes without touching the current map's values.
     Run("MapEntryPoint 3 8 9 1");
-    EXPECT_EQ(Word(t + 2), 8);
-    EXPECT_EQ(gScriptScene.entryX, 11);
+    EXPECT_EQ(state(), std::tuple(8, 11, 12, 11, 12, 5));
     // A map with no row: nothing written, the current map's values still taken.
     gMapId = 9;
     Run("MapEntryPoint 9 21 22 23");
-    EXPECT_EQ(Word(t + 2), 8);
-    EXPECT_EQ(Word(t + 6 + 2), 11);
-    EXPECT_EQ(gScriptScene.entryX, 21);
-    EXPECT_EQ(gScriptScene.entryValue, 23);
+    EXPECT_EQ(state(), std::tuple(8, 11, 12, 21, 22, 23));
 }
 
 TEST_F(MapEntryPointTest, BadTablesAreNeverWrittenPast) {
