@@ -18,16 +18,7 @@ struct RoleCommandTest : StoryFixture {
         StoryFixture::SetUp();
         slot = AddRole(40, 96, 96, &act);
         // Records of role 40 (on the map) and 41 (elsewhere, map 9).
-        for (u16 id : {40, 41}) {
-            size_t at = records.size();
-            records.resize(at + 26);
-            StoreU16(&records[at], 9);
-            StoreU16(&records[at + 2], id);
-            StoreU16(&records[at + 20], 0x8000);
-            StoreU16(&records[at + 24], 0x0504);
-        }
-        records.resize(records.size() + 26);
-        StoreU16(&records[records.size() - 26], 0xFFFF);
+        records = RoleRecords({40, 41}, 9, 0x8000, 0x0504);
         ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
     }
 };
