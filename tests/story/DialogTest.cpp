@@ -18,7 +18,15 @@
 
 namespace {
 
-using DialogTest = StoryFixture;
+struct DialogTest : StoryFixture {
+    // Talk 1 of this source, started at the spot (320, 300).
+    void StartSpotTalk(const std::string& src) {
+        WriteTalks(1, src);
+        StartTalk(1, kTalkSpot);
+        gTalkContext.x = 320;
+        gTalkContext.y = 300;
+    }
+};
 
 // A left click on a screen item: the hover, the press, the release.
 void ClickItem(const ScreenItem& it) {
@@ -57,8 +65,7 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
         EXPECT_EQ(std::tuple(r.w, r.h, r.x, r.y), std::tuple(40, 20, c.x, c.y)) << c.dir;
     }
     // A speaker in the corner: the box stays inside 30..576-w, 40..456-h.
-    gMapRoles[slot].x = 0;
-    gMapRoles[slot].y = 0;
+    gMapRoles[slot].x = gMapRoles[slot].y = 0;
     act.dir = 1;
     DialogRecord r;
     ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
@@ -73,35 +80,27 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
     EXPECT_LE(r.y, 456 - r.h);
     // Empty text still makes a box one unit high.
     ASSERT_EQ(SetupDialog(&r, Spec(0xFFFD, "%Q"), nullptr, 0), 1);
-    EXPECT_EQ(r.h, 10);
-    EXPECT_EQ(r.w, 0);
+    EXPECT_EQ(std::tuple(r.w, r.h), std::tuple(0, 10));
 }
 
 TEST_F(DialogTest, SpeakerOffTheMapIsRefusedAndTheTalkGoesOn) {
     Run("Say 77 \"hello\"\n SetFlag 101");
-    EXPECT_TRUE(GetGameFlag(101));
-    EXPECT_TRUE(gDialogs.empty());
-    EXPECT_EQ(gTalkFlags, 0u);
+    EXPECT_EQ(std::tuple(GetGameFlag(101), gDialogs.empty(), gTalkFlags), std::tuple(1, true, 0u));
 }
 
 // A box that waits for the player does not hold the script: what follows it
 // runs while it shows (people walk on), and the script's own wait holds the
 // talk until the box is closed.
 TEST_F(DialogTest, TheTalkRunsOnWhileABoxWaits) {
-    WriteTalks(1,
-               "talk 1\n Say 0xFFFD \"wait\"\n SetFlag 300\n WaitSpeaker 0xFFFD\n"
-               " SetFlag 301\n End\n");
-    StartTalk(1, kTalkSpot);
-    gTalkContext.x = 320;
-    gTalkContext.y = 300;
+    StartSpotTalk(
+        "talk 1\n Say 0xFFFD \"wait\"\n SetFlag 300\n WaitSpeaker 0xFFFD\n SetFlag 301\n End\n");
     for (int i = 0; i < 4; ++i) {
         Talk(&gTalkContext);
         DlgMessage();
     }
     ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_EQ(gTalkContext.speakerState, 1);
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_FALSE(GetGameFlag(301));
+    EXPECT_EQ(std::tuple(gTalkContext.speakerState, GetGameFlag(300), GetGameFlag(301)),
+              std::tuple(1, 1, 0));
     for (int i = 0; i < 200 && !gDialogs.empty(); ++i) {
         gDialogInput = 1;
         DlgMessage();
@@ -134,18 +133,16 @@ TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
 TEST_F(DialogTest, Escapes) {
     gTextSpeed = 5;  // a new box's delay is 6: "%L1" must not add it once the box shows
     DialogRecord* box = Show(Spec(0xFFFD, "ab%Ncd%C3%S2%D0%L1ef%A12.gh%Q"));
-    EXPECT_EQ(box->w, 6 * 10);  // the widest line: "cdefgh"
-    EXPECT_EQ(box->h, 2 * 2 * 10);
+    // The widest line, "cdefgh", of size 2 on two lines.
+    EXPECT_EQ(std::tuple(box->w, box->h), std::tuple(6 * 10, 2 * 2 * 10));
     FramesUntilClosed(200);  // runs until the text is out; the box waits for confirm
     ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_TRUE(box->textDone);
-    EXPECT_EQ(box->number, 12);
-    EXPECT_EQ(box->delay, (1 + 0) * 2);
+    EXPECT_EQ(std::tuple(box->textDone, box->number, box->delay),
+              std::tuple(true, 12, (1 + 0) * 2));
     EXPECT_NE(std::strstr(box->text, "%a12."), nullptr);  // sounds once
     gDialogInput = 1;
     DlgMessage();
-    EXPECT_TRUE(gDialogs.empty());
-    EXPECT_EQ(gMouseLockFrames, 12);
+    EXPECT_EQ(std::tuple(gDialogs.empty(), gMouseLockFrames), std::tuple(true, 12));
 }
 
 TEST_F(DialogTest, ShowAllAtOnceAndPages) {
@@ -165,8 +162,7 @@ TEST_F(DialogTest, ShowAllAtOnceAndPages) {
     auto two = std::make_unique<DialogRecord>();
     ASSERT_EQ(SetupDialog(two.get(), Spec(0xFFFD, "%Kabcdefghij%Q"), nullptr, 2), 1);
     box = two.get();
-    EXPECT_EQ(box->w, 40);
-    EXPECT_EQ(box->h, 30);
+    EXPECT_EQ(std::tuple(box->w, box->h), std::tuple(40, 30));
     AppendDialog(std::move(two));
     for (const char* page : {"%Kabcd", "efgh", "ij"}) {
         for (int i = 0; i < 5; ++i) DlgMessage();
@@ -187,11 +183,8 @@ TEST_F(DialogTest, TextVariables) {
     char t2[kDialogTextBytes] = "hi $N!%Q";
     ExpandTextVariables(t2);
     EXPECT_STREQ(t2, "hi Moon!%Q");
-}
-
-// A replacement near the end of the 512-byte box text: one that fits to the
-// 510th byte is made, one a byte longer is left out; the end mark stays whole.
-TEST_F(DialogTest, TextReplacementNearTheBoxLimit) {
+    // A replacement near the end of the 512-byte box text: one that fits to the
+    // 510th byte is made, one a byte longer is left out; the end mark stays whole.
     SetTextReplacement(0, "$N", "0123456789012345678");  // 19 bytes for 2
     for (size_t lead : {489u, 490u}) {
         SCOPED_TRACE(lead);
@@ -241,13 +234,9 @@ TEST_F(DialogTest, ClosingByTime) {
 TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
-    WriteTalks(
-        1,
+    StartSpotTalk(
         "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer @y @n\ny:\n"
         " SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
-    StartTalk(1, kTalkSpot);
-    gTalkContext.x = 320;
-    gTalkContext.y = 300;
     for (int i = 0; i < 300 && gScreenItems.empty(); ++i) {
         Talk(&gTalkContext);
         DlgMessage();
@@ -264,21 +253,22 @@ TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
     EXPECT_TRUE(gScreenItems.empty());
     DlgMessage();
     RunUntilFree(10);
-    EXPECT_FALSE(GetGameFlag(200));
-    EXPECT_TRUE(GetGameFlag(201));
+    EXPECT_EQ(std::tuple(GetGameFlag(200), GetGameFlag(201)), std::tuple(0, 1));
 }
 
 TEST_F(DialogTest, StrToInt) {
-    i32 v = 77;
-    EXPECT_EQ(StrToInt("", &v), 0);
-    EXPECT_EQ(StrToInt("-", &v), 0);
-    EXPECT_EQ(StrToInt("1234567890", &v), 0);
-    EXPECT_EQ(StrToInt("12a", &v), 0);
-    EXPECT_EQ(v, 77);
-    EXPECT_EQ(StrToInt("+123456789", &v), 1);
-    EXPECT_EQ(v, 123456789);
-    EXPECT_EQ(StrToInt("-45", &v), 1);
-    EXPECT_EQ(v, -45);
+    // Refused texts leave the value as it was.
+    const std::tuple<const char*, int, i32> cases[] = {{"", 0, 77},
+                                                       {"-", 0, 77},
+                                                       {"1234567890", 0, 77},
+                                                       {"12a", 0, 77},
+                                                       {"+123456789", 1, 123456789},
+                                                       {"-45", 1, -45}};
+    for (const auto& [text, ok, want] : cases) {
+        i32 v = 77;
+        EXPECT_EQ(StrToInt(text, &v), ok) << text;
+        EXPECT_EQ(v, want) << text;
+    }
 }
 
 TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {
@@ -289,15 +279,13 @@ TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {
     ASSERT_EQ(SaveScreenShot(px.data(), 640, 480, path.c_str()), 1);
     std::vector<u8> f = ReadHostFile(path);
     ASSERT_EQ(f.size(), 921654u);
-    EXPECT_EQ(f[0], 'B');
-    EXPECT_EQ(f[1], 'M');
+    EXPECT_EQ(std::string(f.begin(), f.begin() + 2), "BM");
     // File size, pixel offset, header size, width, height; then planes and bits.
     for (auto [at, word] : {std::pair{2, 921654u}, {10, 54u}, {14, 40u}, {18, 640u}, {22, 480u}})
         EXPECT_EQ(LoadU32(&f[at]), word) << at;
     EXPECT_EQ(LoadU32(&f[26]), 1u | 24u << 16);
     // Rows bottom-up, B G R.
-    EXPECT_EQ(f[54 + 3], 0xF8);
-    EXPECT_EQ(f[54 + 479 * 1920 + 2], 0xF8);
+    EXPECT_EQ(std::tuple(f[54 + 3], f[54 + 479 * 1920 + 2]), std::tuple(0xF8, 0xF8));
     // A second write to the same name leaves the first picture.
     std::vector<u16> other(640 * 480, ConvertPixel(0x03E0));
     EXPECT_EQ(SaveScreenShot(other.data(), 640, 480, path.c_str()), 0);
