@@ -1,17 +1,14 @@
 // Commands of the story scripts, each written with the assembler and run through the interpreter.
 #include <set>
-#include <tuple>
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
 #include "engine/GrpFont.h"
 #include "engine/Random.h"
 #include "engine/Ime.h"
 #include "map/ActDraw.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
-#include "story/Dialog.h"
 #include "story/StoryTestUtil.h"
 
 namespace {

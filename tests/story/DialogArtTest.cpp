@@ -2,24 +2,16 @@
 // speaker's face, missing acts; the sample's dialogue and icon acts.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
 #include "engine/GrpFont.h"
-#include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
 #include "map/ActDraw.h"
-#include "shell/Main.h"
 #include "mhdata/Archives.h"
 #include "mhdata/InterfaceArt.h"
 #include "platform/TextCodec.h"
 #include "data/GameFlags.h"
 #include "story/Countdowns.h"
-#include "story/Dialog.h"
 #include "story/StoryTestUtil.h"
 #include "story/TextTools.h"
 

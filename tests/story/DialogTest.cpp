@@ -1,11 +1,6 @@
 // Dialogue boxes: placement, reveal pace, escapes, answers, closing; text tools.
-#include "story/Dialog.h"
-
-#include <cstring>
-#include <tuple>
 
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
 #include "data/Options.h"

@@ -2,7 +2,6 @@
 // opening talk, a walk to the person with the question, the answer "yes".
 #include <gtest/gtest.h>
 
-#include "map/MapScene.h"
 #include "story/StoryTestUtil.h"
 #include "story/Trigger.h"
 #include "mhdata/Maps.h"
@@ -101,7 +100,7 @@ TEST(MapHud, AClickOnEachIconOpensItsScreen) {
 TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     s.NewGameFromTheTitle();
     ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-    h.RunFrames(15);  // the closed box keeps the mouse locked a while
+    h.RunFrames(15);                    // the closed box keeps the mouse locked a while
     constexpr u16 kClosingTalk = 2001;  // entry 1 of Talk3.dat
     WriteHostFile(h.Path("MH_Data/Talk3.dat"),
                   Assemble("talk 1\n Say 0xFFF0 \"hm\"\n CloseSpeakerBoxes 0xFFF0\n End\n"));

@@ -3,13 +3,11 @@
 // the sample game's town.
 #include "TownTalkFixture.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "map/AntiAliasObject.h"
 #include "map/MapManage.h"
 #include "mhdata/Archives.h"
-#include "mhdata/StoryAsm.h"
 #include "story/TalkCommands.h"
 
 namespace {

@@ -1,16 +1,12 @@
 // Name markers and talk balloons as the dialogue boxes draw them, and the
 // answer keys over three answers, through the frame tick on the sample town.
-#include <cstring>
-#include <string>
 
 #include "TownTalkFixture.h"
-#include "data/Config.h"
 #include "data/GameFlags.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "map/ActDraw.h"
 #include "mhdata/InterfaceArt.h"
-#include "story/Dialog.h"
 #include "support/Input.h"
 
 namespace {

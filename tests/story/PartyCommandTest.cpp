@@ -1,19 +1,15 @@
 // Party, item, money, role-value, screen, shop, quest and battle commands, each
 // written with the assembler and run through the interpreter.
-#include <tuple>
 
-#include "battle/Battle.h"
 #include "data/GameData.h"
 #include "data/GameDatabase.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
 #include "mhdata/Databases.h"
 #include "mhdata/Shops.h"
 #include "data/ShopData.h"
 #include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
 #include "menu/ItemFrame.h"
-#include "ui/Screens.h"
 
 namespace {
 

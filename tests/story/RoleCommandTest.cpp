@@ -1,10 +1,7 @@
 // Role commands of the story scripts, written with the assembler and run
 // through the interpreter: acts, speed, the control lock, presence and state.
-#include <tuple>
 
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
-#include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
 
 namespace {

@@ -4,15 +4,12 @@
 // stone's and the sign's talks are their map events').
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <set>
 
 #include "data/GameData.h"
-#include "map/City.h"
 #include "map/MapScene.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleMenu.h"
-#include "mhdata/SampleTalks.h"
 #include "support/SampleSession.h"
 
 using namespace sampleMap;

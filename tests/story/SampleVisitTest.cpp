@@ -3,12 +3,8 @@
 // readable, the room's person shows, and the fade leads back out.
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "data/GameFlags.h"
 #include "engine/DDraw.h"
 #include "engine/PixelFormat.h"
-#include "map/City.h"
 #include "map/MapScene.h"
 #include "mhdata/Maps.h"
 #include "platform/Display.h"

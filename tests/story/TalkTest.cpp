@@ -1,7 +1,5 @@
 // The interpreter: talk numbering, loading, the window, the run loop and bad scripts.
-#include "story/Talk.h"
 
-#include "base/ByteIo.h"
 #include "data/GameFlags.h"
 #include "platform/TextCodec.h"
 #include "story/StoryTestUtil.h"

@@ -2,16 +2,11 @@
 // overlay of five cell views is drawn from this grid).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "map/ActDraw.h"
 #include "map/MapArchive.h"
-#include "map/MapScene.h"
 #include "platform/TextCodec.h"
 #include "story/TextTools.h"
 #include "support/Harness.h"

@@ -2,14 +2,9 @@
 // the end of a role's scripted walk.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "data/GameFlags.h"
 #include "engine/DInput.h"
 #include "map/AStar.h"
-#include "map/City.h"
-#include "map/MapScene.h"
-#include "map/RoleTable.h"
 #include "map/RoleWalk.h"
 #include "mhdata/Maps.h"
 #include "platform/Input.h"

@@ -3,20 +3,11 @@
 // roles, and what the talk end does to walks still under way.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
 #include "map/AStar.h"
-#include "map/City.h"
 #include "map/KeyCole.h"
-#include "map/RoleTable.h"
 #include "map/RoleWalk.h"
 #include "mhdata/SampleTalks.h"
-#include "mhdata/StoryAsm.h"
-#include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
 
 namespace {

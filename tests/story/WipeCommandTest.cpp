@@ -1,30 +1,15 @@
 // Wipe strips and the rest of the scene commands, written with the assembler
 // and run through the frame tick on the sample game's town; the map entry
 // points on a hand-made database.
-#include <algorithm>
-#include <cstring>
-#include <tuple>
 
 #include "TownTalkFixture.h"
-#include "StoryTestUtil.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
-#include "map/City.h"
-#include "shell/Main.h"
-#include "map/MapDraw.h"
 #include "map/MapManage.h"
-#include "map/MapScene.h"
-#include "map/DrawOrder.h"
 #include "map/MapTransients.h"
-#include "map/NewGame.h"
-#include "map/RoleTable.h"
 #include "mhdata/Archives.h"
-#include "story/Dialog.h"
 #include "story/ScriptScene.h"
-#include "story/Talk.h"
-#include "story/TalkCommands.h"
 
 namespace {
 
