@@ -7,7 +7,9 @@
 #include "engine/Random.h"
 #include "engine/Ime.h"
 #include "map/ActDraw.h"
+#include "map/MapDb.h"
 #include "story/CommandHandlers.h"
+#include "story/ScriptScene.h"
 #include "story/Countdowns.h"
 #include "story/StoryTestUtil.h"
 
@@ -216,6 +218,71 @@ TEST_F(CommandTest, NameEntryWaitsForTheThreeFields) {
     EXPECT_FALSE(GetGameFlag(80));
     EXPECT_STREQ(gEnteredNames[2][2], "Moon");
     EXPECT_FALSE(gRunState & kRunScriptHold);
+}
+
+// ---- Map entry points on a hand-made database ----
+
+class MapEntryPointTest : public StoryFixture {
+protected:
+    // A database of the field list and a table 5 of (map, x, y) rows at offset at.
+    void Install(std::vector<std::array<u16, 3>> rows, bool withEnd = true, u32 tableAt = 0) {
+        ByteWriter w;
+        w.Zeros(27 * 4);
+        u32 at = tableAt ? tableAt : static_cast<u32>(w.size());
+        w.PatchU32(5 * 4, at);
+        for (auto& r : rows)
+            for (u16 v : r) w.U16(v);
+        if (withEnd) w.U16(0xFFFF);
+        SetMapDatabase(w.bytes().data(), static_cast<u32>(w.size()));
+    }
+    u16 Word(u32 off) { return LoadU16(gMapDatabase + off); }
+    void TearDown() override { FreeMapDatabase(); }
+};
+
+TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
+    Install({{3, 1, 2}, {7, 3, 4}});
+    gMapId = 7;
+    // The rows' x words, at 27 * 4 + 2 and 6 further; the current map's values.
+    auto state = [this] {
+        return std::tuple(Word(27 * 4 + 2), Word(27 * 4 + 8), Word(27 * 4 + 10),
+                          gScriptScene.entryX, gScriptScene.entryY, gScriptScene.entryValue);
+    };
+    // The other map's row is untouched.
+    Run("MapEntryPoint 7 11 12 5");
+    EXPECT_EQ(state(), std::tuple(1, 11, 12, 11, 12, 5));
+    // Another map's row changes without touching the current map's values.
+    Run("MapEntryPoint 3 8 9 1");
+    EXPECT_EQ(state(), std::tuple(8, 11, 12, 11, 12, 5));
+    // A map with no row: nothing written, the current map's values still taken.
+    gMapId = 9;
+    Run("MapEntryPoint 9 21 22 23");
+    EXPECT_EQ(state(), std::tuple(8, 11, 12, 21, 22, 23));
+}
+
+TEST_F(MapEntryPointTest, BadTablesAreNeverWrittenPast) {
+    // A row cut by the database's end, no end row.
+    Install({{3, 1, 2}}, false);
+    u32 size = gMapDatabaseSize;
+    std::vector<u8> image(gMapDatabase, gMapDatabase + size - 2);  // the last word cut off
+    SetMapDatabase(image.data(), static_cast<u32>(image.size()));
+    Run("MapEntryPoint 3 40 41 0");
+    EXPECT_EQ(Word(27 * 4 + 2), 1);
+    // A table offset past the database, and a database with no table at all.
+    for (u32 at : {100000u, 0xFFFFFFFEu}) {
+        Install({{3, 1, 2}}, true, at);
+        Run("MapEntryPoint 3 40 41 0");
+        EXPECT_EQ(Word(27 * 4 + 2), 1) << at;
+    }
+    ByteWriter none;
+    none.Zeros(27 * 4 + 8);
+    SetMapDatabase(none.bytes().data(), static_cast<u32>(none.size()));
+    Run("MapEntryPoint 0 40 41 0");
+    for (u32 k = 0; k < none.size(); ++k) EXPECT_EQ(gMapDatabase[k], 0) << k;
+    // Too small to hold the field: nothing read.
+    std::vector<u8> tiny(8, 0);
+    SetMapDatabase(tiny.data(), 8);
+    Run("MapEntryPoint 0 40 41 0");
+    EXPECT_FALSE(TalkRunning());
 }
 
 }  // namespace

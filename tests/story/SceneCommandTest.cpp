@@ -1,6 +1,7 @@
-// Map, view, scene and media commands and the role commands that need a real
-// map: talks written with the assembler and run through the frame tick on the
-// sample game's town.
+// Map, view, scene and media commands, wipes, scene objects, role heads, name
+// markers and balloons, and the role commands that need a real map: talks
+// written with the assembler and run through the frame tick on the sample
+// game's town.
 #include <filesystem>
 
 #include "TownTalkFixture.h"
@@ -8,6 +9,12 @@
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Water.h"
+#include "map/AntiAliasObject.h"
+#include "map/ActDraw.h"
+#include "map/MapManage.h"
+#include "map/MapTransients.h"
+#include "mhdata/Archives.h"
+#include "mhdata/InterfaceArt.h"
 #include "mhdata/PathAsm.h"
 #include "mhdata/PicShowPack.h"
 #include "platform/HostFs.h"
@@ -17,13 +24,61 @@
 #include "sound/Sound.h"
 #include "story/PicShow.h"
 #include "story/ScriptScene.h"
+#include "story/TalkCommands.h"
+#include "support/Input.h"
 
 namespace {
 
 using namespace sampleMap;
+using namespace sample_art;
 
 class SceneCommandTest : public TownTalkFixture {
 protected:
+    void SetUp() override {
+        TownTalkFixture::SetUp();
+        ReleaseRoleHeads();
+    }
+    WipeStrip* Strip(u32 id) {
+        for (WipeStrip& s : gWipeStrips)
+            if (s.id == id) return &s;
+        return nullptr;
+    }
+    static i32 CountObjects() {
+        i32 n = 0;
+        for (AntiAliasObject* o = GetAntiAliasObjects(); o; o = o->next) ++n;
+        return n;
+    }
+    static i32 CountHeads() {
+        i32 n = 0;
+        for (RoleHead* h = gRoleHeads; h; h = h->next) ++n;
+        return n;
+    }
+    // Frames a talk of these commands takes against one that only sets a flag:
+    // commands that go on at once add none.
+    int ExtraFrames(const std::string& body) {
+        int base = Run("SetFlag 301");
+        return Run(body + "\n SetFlag 300") - base;
+    }
+    static u16 Colour(int action) { return ConvertPixel(kPortraitColours[action]); }
+    // The one box of a new talk, once it shows; the hand-worked numbers of the
+    // marker tests assume the dialogue text size 9.
+    const DialogRecord& ShownBox(const std::string& body) {
+        EXPECT_EQ(gDialogTextSize, 9u);
+        ResetTalkContext(&gTalkContext);
+        gDialogs.clear();
+        Start(body);
+        for (int i = 0; i < 8; ++i) Frame();
+        EXPECT_EQ(gDialogs.size(), 1u);
+        return *gDialogs.front();
+    }
+    static u16 Art(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
+    // Pixels of the text colour 0 in a band of rows, left of x and from x on.
+    static void CountInk(i32 x, i32 top, i32 bottom, int* left, int* right) {
+        *left = *right = 0;
+        u16 ink = TextColourAt(0);
+        for (i32 y = top; y < bottom; ++y)
+            for (i32 i = 0; i < 640; ++i) (i < x ? *left : *right) += At(i, y) == ink;
+    }
     // How often each role is filed in the drawing lists, and in which bucket;
     // false when a list runs on longer than there are roles (lists run into each other).
     static bool Filings(std::vector<int>* count, std::vector<int>* bucket) {
@@ -46,7 +101,7 @@ protected:
         int top = 0;
         for (int y = 0; y < 480; ++y)
             for (int x = 0; x < 640; ++x) {
-                u16 p = *PaintPixelAddr(x, y);
+                u16 p = At(x, y);
                 top = std::max({top, p >> 11, (p >> 6) & 31, p & 31});
             }
         return top;
@@ -497,6 +552,486 @@ TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
     // A role that is not here is reported.
     Run("WaitActFrame 999 1\n SetFlag 304");
     EXPECT_EQ(std::tuple(GetGameFlag(304), TakeBoxes(h)), std::tuple(1, 1u));
+}
+
+// ---- Wipes ----
+
+TEST_F(SceneCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
+    Start("Wipe 1 -8 20 4 100 0x7C00 0x0800\n SetFlag 300");
+    Frame();
+    WipeStrip* s = Strip(1);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(std::tuple(s->x, s->y, s->lines, s->length, s->colour, s->mode),
+              std::tuple(-8, 20, 4, 100, ConvertPixel(0x7C00), kWipeStatic));
+    EXPECT_EQ(s->lens, std::vector<i32>(4, 100));
+    // The wipe yields: the next command waits for the next frame.
+    EXPECT_FALSE(GetGameFlag(300));
+    Finish();
+
+    // The same number again replaces the strip; another number adds one; a free takes one.
+    Run("Wipe 1 0 0 2 50 0x001F 0x8000\n Wipe 2 0 40 3 60 0x03E0 0x4000\n FreeWipe 7");
+    ASSERT_EQ(gWipeStrips.size(), 2u);
+    ASSERT_NE(Strip(1), nullptr);
+    EXPECT_EQ(std::tuple(Strip(1)->lines, Strip(1)->colour), std::tuple(2, ConvertPixel(0x001F)));
+    Run("FreeWipe 1");
+    EXPECT_EQ(std::tuple(Strip(1) == nullptr, gWipeStrips.size()), std::tuple(true, 1u));
+}
+
+TEST_F(SceneCommandTest, GrowingStripFillsItsLinesThenStays) {
+    // Made empty, then every drawn frame adds 48..58 pixels to each line.
+    MakeWipeStrip(3, 0, 100, 3, 300, 0x001F, 0x8000);
+    WipeStrip* s = Strip(3);
+    ASSERT_NE(s, nullptr);
+    std::vector<i32> last(3, 0);
+    EXPECT_EQ(s->lens, last);
+    int frames = 0;
+    while (!(s->mode & kWipeStatic) && frames < 20) {
+        Frame();
+        ++frames;
+        for (size_t k = 0; k < s->lens.size(); ++k) {
+            i32 step = s->lens[k] - last[k];
+            if (last[k] < 300) {
+                EXPECT_GE(step, std::min(48, 300 - last[k])) << "line " << k;
+                EXPECT_LE(step, 58) << "line " << k;
+            }
+        }
+        last = s->lens;
+    }
+    EXPECT_GE(frames, 6);  // 300 pixels at most 58 a frame
+    EXPECT_EQ(s->lens, std::vector<i32>(3, 300));
+    // A full strip stays as a band: it does not free itself.
+    for (int f = 0; f < 5; ++f) Frame();
+    EXPECT_NE(Strip(3), nullptr);
+}
+
+// During a map change the canvas is black under the strips.
+TEST_F(SceneCommandTest, BandsTintTheirOwnLinesAndAreCutAtTheScreenEdges) {
+    Run("Wipe 4 100 200 2 64 0x7FFF 0x0800\n Wipe 1 -8 -2 4 100 0x7FFF 0x0800\n Wipe 2 600 478 "
+        "65535 65535 0x7FFF 0x0800\n Wipe 3 0 300 0 80 0x7FFF 0x0800");
+    gViewMode |= kViewChanging;
+    Frame();
+    // Rows 200 and 201 from x 100 to 163; nothing around them.
+    for (int y = 199; y <= 202; ++y)
+        for (int x = 99; x <= 164; ++x)
+            EXPECT_EQ(At(x, y) != 0, x >= 100 && x < 164 && y >= 200 && y <= 201) << x << "," << y;
+    // Lines above the screen are passed over, the part left of it is cut off
+    // (the scene clears the first two pixels of every line); a strip far past
+    // the right and bottom edges draws only what lies on the screen; a strip of
+    // no lines draws nothing.
+    const struct {
+        int x, y;
+        bool lit;
+    } px[] = {{2, 0, 1},     {91, 0, 1},    {92, 0, 0},    {2, 1, 1},     {91, 1, 1},
+              {92, 1, 0},    {2, 2, 0},     {599, 478, 0}, {600, 478, 1}, {639, 478, 1},
+              {599, 479, 0}, {600, 479, 1}, {639, 479, 1}, {10, 300, 0}};
+    for (const auto& p : px) EXPECT_EQ(At(p.x, p.y) != 0, p.lit) << p.x << "," << p.y;
+    EXPECT_EQ(gWipeStrips.size(), 4u);  // the strip of no lines stays until freed
+}
+
+TEST_F(SceneCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndReleaseFreesThem) {
+    // A grow-and-free strip of 200 pixels and a shrink-and-free one are gone
+    // after a few frames; the wait holds the talk until then.
+    for (const char* wipe :
+         {"Wipe 5 0 60 2 200 0x001F 0x2000", "Wipe 6 0 60 2 300 0x001F 0x1000"}) {
+        ClearGameFlag(300);
+        int frames = Run(std::string(wipe) + "\n WaitWipes\n SetFlag 300");
+        EXPECT_EQ(std::tuple(GetGameFlag(300), gWipeStrips.empty()), std::tuple(1, true)) << wipe;
+        EXPECT_GE(frames, 3) << wipe;
+        EXPECT_LE(frames, 10) << wipe;
+    }
+
+    // A role head alone holds the wait too, until the release frees it.
+    ClearGameFlag(300);
+    AddRoleHead(1, 2, 100, 100);
+    Start("WaitWipes\n SetFlag 300");
+    for (int f = 0; f < 6; ++f) Frame();
+    EXPECT_EQ(std::tuple(TalkRunning(), GetGameFlag(300)), std::tuple(true, 0));
+    ReleaseRoleHeads();
+    Finish();
+    EXPECT_TRUE(GetGameFlag(300));
+
+    // The release frees strips and heads at once.
+    AddRoleHead(1, 2, 100, 100);
+    Run("Wipe 1 0 0 4 100 0x001F 0x0800\n Wipe 2 0 8 4 100 0x001F 0x4000\n ReleaseWipes\n SetFlag "
+        "301");
+    // Its further words were read past.
+    EXPECT_EQ(std::tuple(gWipeStrips.empty(), gRoleHeads == nullptr, GetGameFlag(301)),
+              std::tuple(true, true, 1));
+}
+
+// ---- Scene objects, copies, lines ----
+
+TEST_F(SceneCommandTest, SceneCopyTakesTheRolesActAndItsWords) {
+    RoleSlot& g = gMapRoles[guard];
+    g.act->dir = 3;
+    Run("SceneCopy 100 200 150 -4 6 0x10 9\n SceneCopy 999 1 1 0 0 0 0");
+    ASSERT_EQ(gMapActList.size(), 1u);  // the unknown role makes none
+    const ActNode& n = gMapActList.front();
+    EXPECT_EQ(std::tuple(n.act.act, n.act.dir, n.x, n.y, n.offX, n.offY, n.mode, n.level),
+              std::tuple(g.act->act, 3, 200, 150, -4, 6, 0x10u, 9));
+    // The copy plays on by itself: the role's own act is left alone.
+    u16 frame = g.act->frame;
+    for (int f = 0; f < 5; ++f) Frame();
+    EXPECT_EQ(std::tuple(gMapActList.size(), g.act->frame), std::tuple(1u, frame));
+    Run("FreeSceneCopies 0 0");
+    EXPECT_TRUE(gMapActList.empty());
+}
+
+TEST_F(SceneCommandTest, DialogLinesAreKeptAsZeroEndedLinesOfAtMost255Bytes) {
+    gKeptTexts.clear();
+    std::string longText(300, 'a');
+    Run("DialogLine \"first line\"\n DialogLine \"" + longText + "\"");
+    ASSERT_EQ(gKeptTexts.size(), 2u);
+    EXPECT_EQ(gKeptTexts[0].rfind("first line", 0), 0u);
+    EXPECT_LE(gKeptTexts[0].size(), 11u);  // the text and at most its padding
+    EXPECT_EQ(gKeptTexts[1], std::string(255, 'a'));
+}
+
+TEST_F(SceneCommandTest, WaitSceneObjectHoldsWhileAnObjectWithThoseKeysPlays) {
+    // The ring plays its passes and ends; the object then leaves its list.
+    EXPECT_GE(Run("AddActA 50 60 6001 0\n WaitSceneObject 50 60\n SetFlag 300"), 8);
+    EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptActA.empty()), std::tuple(1, true));
+    // Other keys do not hold it; an empty list goes on at once.
+    ClearGameFlag(300);
+    EXPECT_LE(Run("AddActB 1 1 6001 0\n WaitSceneObject 50 60\n SetFlag 300"), 3);
+    EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptActB.empty()), std::tuple(1, false));
+}
+
+// ---- The extra animation lists on the screen ----
+
+TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone) {
+    auto lit = [this] {
+        int n = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) n += At(x, y) != 0;
+        return n;
+    };
+    SetGameFlag(9);  // no cursor over the picture
+    // During a map change only the top list is drawn, on black: list B shows, list A does not.
+    gViewMode |= kViewChanging;
+    ScriptActObject o;
+    ResetActPlayer(&o.act);
+    o.act.act = sample_art::kMagicRing;
+    o.act.action = 0;
+    o.k1 = 300;
+    o.k2 = 200;
+    gScriptActA.push_front(o);
+    DrawWorld();
+    EXPECT_EQ(lit(), 0) << "list A drew during a map change";
+    gScriptActA.clear();
+    gScriptActB.push_front(o);
+    DrawWorld();
+    // The first frame's ring (two pixels wide) is centred on the object's point
+    // and shows its own colour on black: nothing lit beyond its 24-pixel reach.
+    const u16 ring = ConvertPixel((31 << 10) | (16 << 5) | 4);
+    for (int x : {300 - 4, 300 - 3, 300 + 2, 300 + 3}) EXPECT_EQ(At(x, 200), ring) << x;
+    EXPECT_EQ(At(300, 200 - 24), 0);
+    EXPECT_EQ(At(300 - 24, 200), 0);
+    // It plays through and leaves after the frame its act ends.
+    int frames = 1;
+    while (!gScriptActB.empty() && frames < 60) {
+        DrawWorld();
+        ++frames;
+    }
+    EXPECT_GE(frames, 10);
+    EXPECT_LT(frames, 60);
+    gViewMode &= ~kViewChanging;
+    // On the map list A is drawn too, with its full red around the point.
+    o.k1 = o.k2 = 100;
+    gScriptActA.push_front(o);
+    DrawWorld();
+    for (int x : {96, 97, 102, 103}) EXPECT_EQ(ConvertPixelBack(At(x, 100)) >> 10, 31) << x;
+    // Map entry frees both lists.
+    gScriptActB.push_front(o);
+    ReleaseMapTransients();
+    EXPECT_EQ(std::tuple(gScriptActA.empty(), gScriptActB.empty()), std::tuple(true, true));
+}
+
+// ---- The party, control and role effects ----
+
+TEST_F(SceneCommandTest, GatherPartyWaitsForEveryFollowerOnThePlayer) {
+    RoleSlot& f = gMapRoles[guard];
+    f.state |= kRoleFollows;
+    Start("GatherParty\n SetFlag 300");
+    for (int k = 0; k < 4; ++k) Frame();
+    EXPECT_EQ(std::tuple(TalkRunning(), GetGameFlag(300), Player().act->action,
+                         f.state & 0x4000000u, f.act->delayOverride),
+              std::tuple(true, 0, 0, 0x4000000u, 0x8000));
+    for (int k = 0; k < kTrailLength; ++k)
+        EXPECT_EQ(std::tuple(gFollowers.trailX[k], gFollowers.trailY[k]),
+                  std::tuple(Player().x, Player().y));
+
+    // Once the follower stands on the player it is released and the talk goes on.
+    f.x = Player().x;
+    f.y = Player().y;
+    Finish();
+    EXPECT_EQ(std::tuple(GetGameFlag(300), f.state & 0x4000000u, f.act->delayOverride),
+              std::tuple(1, 0u, 0));
+    // Without followers it goes on after its first frame.
+    f.state &= ~kRoleFollows;
+    ClearGameFlag(300);
+    EXPECT_LE(Run("GatherParty\n SetFlag 300"), 3);
+    EXPECT_TRUE(GetGameFlag(300));
+}
+
+TEST_F(SceneCommandTest, ClearStepCountAndRoleEffects) {
+    gStepCount = 77;
+    Run("ClearStepCount");
+    EXPECT_EQ(gStepCount, 0u);
+
+    // An entry past the table and an unknown role change nothing.
+    Run("AttachEffect 0xFFF1 3\n AttachEffect 100 11\n AttachEffect 0xFFF1 12\n AttachEffect 999 "
+        "1\n"
+        " DetachEffect 999");
+    EXPECT_EQ(std::tuple(Player().second, gMapRoles[guard].second),
+              std::tuple(&gActSlots[3], &gActSlots[11]));
+    Run("DetachEffect 0xFFF1");
+    EXPECT_EQ(std::tuple(Player().second == nullptr, gMapRoles[guard].second),
+              std::tuple(true, &gActSlots[11]));
+}
+
+// ---- Sending roles to maps ----
+
+TEST_F(SceneCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
+    // The guard on this map goes to another cell here: the same row, a new place
+    // (its record keeps it still once it is built again).
+    SetRecordWord(FindRecord(100), 8, 0);
+    Run("SendRole 100 1 14 31");
+    RoleSlot& g = gMapRoles[guard];
+    EXPECT_EQ(XY(g), std::pair(14 * 16, 31 * 16));
+    ASSERT_EQ(g.cell, &gMap.cells[31 * gMap.width + 14]);
+    EXPECT_TRUE(*g.cell & kCellRole);
+    EXPECT_FALSE(gMap.cells[30 * gMap.width + 12] & kCellRole);
+
+    // Off to the room, keeping its cell: gone from this map, the record follows.
+    u32* cell = g.cell;
+    Run("SendRole 100 3 0xFFFF 0xFFFF");
+    EXPECT_EQ(FindRoleById(100), -1);
+    EXPECT_FALSE(*cell & kCellRole);
+    i32 row = FindRecord(100);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
+              std::tuple(kRoom, 14, 31));
+    for (int b = 0; b < kBuckets; ++b)
+        for (int r = -kBucketRowBias; r < static_cast<int>(gMap.height) + kBucketRowBias; ++r)
+            for (RoleSlot* s = BucketRow(b, r); s; s = s->next) EXPECT_NE(s->roleId, 100);
+
+    // The room's role comes here: a new row built from its record.
+    i32 count = gMapRoleCount;
+    Run("SendRole 103 1 20 21");
+    int n = FindRoleById(103);
+    ASSERT_GE(n, 0);
+    EXPECT_EQ(std::tuple(gMapRoleCount, gMapRoles[n].x, gMapRoles[n].y),
+              std::tuple(count + 1, 20 * 16, 21 * 16));
+    EXPECT_NE(gMapRoles[n].act, nullptr);
+    EXPECT_TRUE(gMap.cells[21 * gMap.width + 20] & kCellRole);
+
+    // Leaving the map stores no record from the row that went away.
+    LoadCity(kRoom, 5, 5, 1, 0, 1, 1);
+    ASSERT_EQ(gMapId, kRoom);
+    EXPECT_EQ(RecordWord(FindRecord(100), 0), kRoom);
+}
+
+// An unknown role is refused and the talk goes on; a cell outside the map is
+// brought to its last cell.
+TEST_F(SceneCommandTest, SendRoleRefusesUnknownRolesAndCellsOutsideTheMap) {
+    Run("SendRole 999 1 2 2\n SetFlag 300");
+    EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(300)), std::tuple(1u, 1));
+    i32 count = gMapRoleCount;
+    Run("SendRole 103 1 500 600");
+    EXPECT_EQ(std::tuple(FindRoleById(103), gMapRoleCount), std::tuple(-1, count));
+    i32 row = FindRecord(103);
+    EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
+              std::tuple(kTown, kTownW - 1, kTownH - 1));
+}
+
+TEST_F(SceneCommandTest, HeadsComeSlideAndLeaveThroughTheTick) {
+    EXPECT_EQ(ExtraFrames("AddRoleHead 20 0 100 60"), 0);
+    ASSERT_EQ(CountHeads(), 1);
+    RoleHead* head = gRoleHeads;
+    EXPECT_EQ(head->key1, kPortrait);
+    EXPECT_EQ(head->targetX, 100);
+    EXPECT_EQ(head->y, 60);
+    // The map frames ease it in (the overlay tests pin the rule) and draw it.
+    for (int f = 0; f < 8; ++f) Frame();
+    ASSERT_EQ(head->x, 100);
+    i32 inside = 100 - kPortraitHotX + 30, row = 60 + 80;
+    EXPECT_EQ(At(inside, row), Colour(0));
+    // Show puts a new head in at once while the old one leaves.
+    Run("ShowRoleHead 20 0 400 0x8032");
+    ASSERT_GE(CountHeads(), 1);
+    EXPECT_EQ(gRoleHeads->x, 400);
+    EXPECT_EQ(gRoleHeads->y, 0x32);
+    for (int f = 0; f < 8; ++f) Frame();
+    ASSERT_EQ(CountHeads(), 1);
+    EXPECT_NE(At(inside, row), Colour(0));
+    EXPECT_EQ(At(400 - kPortraitHotX + 30, 0x32 + 80), Colour(0));
+    // Dismissed, the placed head is gone after one frame.
+    Run("DismissRoleHead 20 0");
+    Frame();
+    EXPECT_EQ(CountHeads(), 0);
+    // Release takes every head and every object at once.
+    Run("AddRoleHead 20 0 100 60\n AddRoleHead 20 1 500 60\n AddAntiAliasObject 20 1 300 60");
+    EXPECT_EQ(CountHeads(), 2);
+    EXPECT_EQ(CountObjects(), 1);
+    EXPECT_EQ(ExtraFrames("ReleaseRoleHeads"), 0);
+    EXPECT_EQ(CountHeads(), 0);
+    EXPECT_EQ(CountObjects(), 0);
+}
+
+TEST_F(SceneCommandTest, ObjectsAddRemoveAndReplaceThroughTheTick) {
+    EXPECT_EQ(ExtraFrames("AddAntiAliasObject 20 0 100 0x8064\n AddAntiAliasObject 20 1 400 100"),
+              0);
+    ASSERT_EQ(CountObjects(), 2);
+    AntiAliasObject* placed = FindAntiAliasObject(kPortrait, 0);
+    AntiAliasObject* sliding = FindAntiAliasObject(kPortrait, 1);
+    ASSERT_NE(placed, nullptr);
+    ASSERT_NE(sliding, nullptr);
+    EXPECT_EQ(placed->x, 100);
+    EXPECT_EQ(placed->y, 100);
+    EXPECT_EQ(sliding->targetX, 400);
+    // The frames slide it in (the overlay tests pin the rule) and draw both.
+    for (int f = 0; f < 12; ++f) Frame();
+    EXPECT_EQ(At(100 - kPortraitHotX + 30, 180), Colour(0));
+    EXPECT_EQ(At(400 - kPortraitHotX + 30, 180), Colour(1));
+    // Removing one leaves the other; a key that matches nothing changes nothing.
+    EXPECT_EQ(ExtraFrames("RemoveAntiAliasObject 20 0\n RemoveAntiAliasObject 20 9"), 0);
+    ASSERT_EQ(CountObjects(), 1);
+    EXPECT_EQ(GetAntiAliasObjects()->subId, 1u);
+    Frame();
+    EXPECT_NE(At(100 - kPortraitHotX + 30, 180), Colour(0));
+    // Replace clears the list before it adds.
+    Run("AddAntiAliasObject 20 0 200 0x8064\n ReplaceAntiAliasObjects 20 0 50 0x8010");
+    ASSERT_EQ(CountObjects(), 1);
+    EXPECT_EQ(GetAntiAliasObjects()->x, 50);
+    EXPECT_EQ(GetAntiAliasObjects()->y, 0x10);
+    // Objects stay put for good: they never leave on their own.
+    for (int f = 0; f < 30; ++f) Frame();
+    EXPECT_EQ(CountObjects(), 1);
+}
+
+TEST_F(SceneCommandTest, SampleTalkShowsAPortraitBesideItsBox) {
+    StartTalk(20, sampleMap::kPlayerRole);
+    int frames = 0, atPlace = 0;
+    while (TalkRunning() && frames < 200) {
+        Frame();
+        ++frames;
+        if (gRoleHeads && gRoleHeads->x == 100 && gRoleHeads->y == 300) ++atPlace;
+    }
+    EXPECT_TRUE(GetGameFlag(206));
+    // The head stood at its place while the box was up, then slid away.
+    EXPECT_GE(atPlace, 15);
+    for (int f = 0; f < 10; ++f) Frame();
+    EXPECT_EQ(CountHeads(), 0);
+}
+
+TEST_F(SceneCommandTest, MapChangeClearsHeadsAndObjects) {
+    Run("AddRoleHead 20 0 100 20\n AddAntiAliasObject 20 0 100 20\n"
+        " ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
+    EXPECT_EQ(gMapId, sampleMap::kRoom);
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_EQ(CountHeads(), 0);
+    EXPECT_EQ(CountObjects(), 0);
+}
+
+TEST_F(SceneCommandTest, BadKeysAndPlacesNeitherStopTheTalkNorRepeat) {
+    // An act that does not exist: one box, the talk goes on past the command.
+    EXPECT_EQ(ExtraFrames("AddRoleHead 2900 0 100 20\n AddAntiAliasObject 2900 1 300 20"), 0);
+    EXPECT_TRUE(GetGameFlag(300));
+    for (int f = 0; f < 20; ++f) Frame();
+    EXPECT_EQ(TakeBoxes(h), 1u);
+    // It can still be sent away and removed.
+    Run("DismissRoleHead 2900 0\n RemoveAntiAliasObject 2900 1");
+    for (int f = 0; f < 10; ++f) Frame();
+    EXPECT_EQ(CountHeads(), 0);
+    EXPECT_EQ(CountObjects(), 0);
+    // Places at the far end of a word are off the screen: drawn nowhere, no
+    // box; the head leaves to the right at once when dismissed.
+    Run("AddRoleHead 20 0 65535 0xFFFF\n AddAntiAliasObject 20 0 65535 0xFFFF");
+    EXPECT_EQ(gRoleHeads->y, 0x7FFF);
+    EXPECT_EQ(GetAntiAliasObjects()->x, 65535);
+    for (int f = 0; f < 10; ++f) Frame();
+    EXPECT_EQ(gRoleHeads->x, 65535);
+    Run("DismissRoleHead 20 0");
+    Frame();
+    EXPECT_EQ(CountHeads(), 0);
+    // Dismissing or removing what was never there is harmless.
+    EXPECT_EQ(ExtraFrames("DismissRoleHead 5 5\n RemoveAntiAliasObject 5 5\n ReleaseRoleHeads"), 0);
+}
+
+TEST_F(SceneCommandTest, PersonsBoxCarriesTheMarkerOfItsSize) {
+    // "ABCD": 4 columns, one line: 36 x 18, frame 18 / 18 + 10 x (36 / 18 - 1) = 11.
+    const DialogRecord& one = ShownBox("Show 100 \"%KABCD\"");
+    ASSERT_EQ(one.w, 36);
+    EXPECT_EQ(At(one.x - 3, one.y - 13), Art(9013, 11));
+    EXPECT_NE(At(one.x - 3, one.y - 13), Art(9013, 32));
+    // Eight columns over two lines: 72 x 36, frame 2 + 10 x 3 = 32.
+    const DialogRecord& two = ShownBox("Show 100 \"%KABCDEFGH%NAB\"");
+    ASSERT_EQ(two.h, 36);
+    EXPECT_EQ(At(two.x - 3, two.y - 13), Art(9013, 32));
+}
+
+TEST_F(SceneCommandTest, CaptionRidesOnTheMarkerWithText) {
+    const DialogRecord& r = ShownBox("BoxCaption 2\n Show 100 \"%KABCD\"");
+    ASSERT_NE(r.caption[0], 0);
+    // The marker with text stands at (x - 17, y - 43); frame 11 as above.
+    EXPECT_EQ(At(r.x - 15, r.y - 41), Art(9012, 11));
+    // The name starts at x - 13 x length / 4 + 36, at y - 29.
+    i32 len = static_cast<i32>(std::strlen(r.caption));
+    i32 textX = r.x - 13 * len / 4 + 36;
+    int before = 0, on = 0;
+    u16 white = ConvertPixel(0x7FFF);
+    for (i32 y = r.y - 29; y < r.y - 29 + 16; ++y)
+        for (i32 x = textX - 12; x < textX + 8 * len; ++x)
+            (x < textX ? before : on) += At(x, y) == white;
+    EXPECT_EQ(before, 0);
+    EXPECT_GT(on, 10);
+    // A box with no person (a spot or a message) has no marker.
+    const DialogRecord& msg = ShownBox("BoxAt 300 300\n Show 0xFFFD \"%KABCD\"");
+    EXPECT_NE(At(msg.x - 3, msg.y - 13), Art(9013, 11));
+}
+
+TEST_F(SceneCommandTest, BoundBoxOfAPersonIsABalloonAtTheTop) {
+    // Four narrow characters: 315 - 11 x (4 / 2) = 293, frame 1.
+    const DialogRecord& r = ShownBox("BoxBound\n Show 100 \"%KABCD\"");
+    EXPECT_EQ(r.x, 293);
+    EXPECT_EQ(r.y, kBalloonTextY);
+    EXPECT_EQ(At(4, 4), Art(9016, 1));
+    int left = 0, right = 0;
+    CountInk(293, kBalloonTextY, kBalloonTextY + 18, &left, &right);
+    EXPECT_EQ(left, 0);
+    EXPECT_GT(right, 10);
+    // 45 characters pass 40: two lines from x 95, frame 2.
+    const DialogRecord& two = ShownBox("BoxBound\n Show 100 \"%K" + std::string(45, 'W') + "\"");
+    EXPECT_EQ(two.x, 95);
+    EXPECT_EQ(two.h, 36);
+    EXPECT_EQ(At(4, 50), Art(9016, 2));
+    CountInk(95, kBalloonTextY + 18, kBalloonTextY + 36, &left, &right);
+    EXPECT_EQ(left, 0);
+    EXPECT_GT(right, 10);  // the second line
+}
+
+// With two answers a step either way lands on the same one; with three, up
+// and left go back (wrapping to the last) and down and right go on.
+TEST_F(SceneCommandTest, AnswerKeysStepBothWaysOverThreeAnswers) {
+    Start(
+        "Say 0xFFF1 \"%KWhich?%N%BA%N%BB%N%BC\"\n WaitSpeaker 0xFFF1\n"
+        " JumpByAnswer @a @b @c\na:\n SetFlag 300\n End\nb:\n SetFlag 301\n End\n"
+        "c:\n SetFlag 302\n End");
+    for (int i = 0; i < 10 && gScreenItems.size() < 3; ++i) Frame();
+    ASSERT_EQ(gScreenItems.size(), 3u);
+    TapKey(h, kScanUp, 2);
+    EXPECT_EQ(gChosenAnswer, 2u);
+    TapKey(h, kScanLeft, 2);
+    EXPECT_EQ(gChosenAnswer, 1u);
+    TapKey(h, kScanRight, 2);
+    TapKey(h, kScanDown, 2);
+    EXPECT_EQ(gChosenAnswer, 0u);
+    TapKey(h, kScanUp, 2);
+    TapKey(h, static_cast<u8>(gMapKeyCodes[1]), 2);
+    Finish();
+    EXPECT_TRUE(GetGameFlag(302));
+    EXPECT_FALSE(GetGameFlag(300) || GetGameFlag(301));
 }
 
 }  // namespace

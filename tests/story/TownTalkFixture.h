@@ -7,6 +7,7 @@
 #include "../map/MapTestSupport.h"
 #include "StoryTestUtil.h"
 #include "engine/DDraw.h"
+#include "engine/PicPaint.h"
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "mhdata/StoryAsm.h"
@@ -66,6 +67,7 @@ protected:
     }
     RoleSlot& Player() { return gMapRoles[gPlayerSlot]; }
     static std::pair<int, int> XY(const RoleSlot& r) { return {r.x, r.y}; }
+    static u16 At(i32 x, i32 y) { return *PaintPixelAddr(x, y); }
     // The one error box shown so far has this caption; the list is cleared.
     void ExpectOneBox(const std::string& caption) {
         ASSERT_EQ(h.boxes().size(), 1u);
