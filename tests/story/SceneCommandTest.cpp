@@ -108,7 +108,7 @@ protected:
     }
 };
 
-TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
+TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
     Player().act->dir = 5;
     // The room at cell (4, 5), the direction kept; then back to the town at the
     // same cell with a new direction.
@@ -124,9 +124,6 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackKeepingValues) {
                   std::tuple(k.map, std::pair(64, 80), k.dir));
         EXPECT_EQ(gViewMode & kViewChanging, 0u);
     }
-}
-
-TEST_F(SceneCommandTest, ChangeToAMissingMapIsRefusedAndEndsTheTalk) {
     for (const char* cmd : {"ChangeMap", "FadeChangeMap"}) {
         Run(std::string(cmd) + " 77 1 1 0 0 0\n SetFlag 300");
         EXPECT_EQ(
@@ -178,7 +175,7 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     EXPECT_GT(bright.back(), 4);       // the room at full light at the end
 }
 
-TEST_F(SceneCommandTest, ScrollAndItsWait) {
+TEST_F(SceneCommandTest, ScrollsAndTheirWaits) {
     gViewX = gViewY = 0;
     // Two cells right at 4 pixels a frame: the wait holds for 8 frames.
     int frames = Run("ScrollBy 2 1 4\n WaitScroll\n SetFlag 300");
@@ -197,9 +194,6 @@ TEST_F(SceneCommandTest, ScrollAndItsWait) {
     Run("ScrollBy 4 0 2\n ScrollBy 1 0 4\n WaitScroll");
     ExpectOneBox(B5("對話系統(Scroll_map)"));
     EXPECT_EQ(gViewX, 16);
-}
-
-TEST_F(SceneCommandTest, ScrollToARoleCentresTheView) {
     gViewX = gViewY = 0;
     // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town;
     // near the town's far corner the view stops at the edge.
@@ -212,7 +206,7 @@ TEST_F(SceneCommandTest, ScrollToARoleCentresTheView) {
     }
 }
 
-TEST_F(SceneCommandTest, ColourFadeWaitAndStop) {
+TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsAndSwitches) {
     EXPECT_GE(Run("ColorFade 40 0 -4 -2 1 1 5\n WaitColorFade"), 5);
     // Red capped at 31 first, then five steps of -2.
     EXPECT_EQ(std::tuple(gColorFade.acc[0], gColorFade.acc[1], gColorFade.acc[2]),
@@ -220,9 +214,6 @@ TEST_F(SceneCommandTest, ColourFadeWaitAndStop) {
     EXPECT_FALSE(ColorFadeUnderWay());
     EXPECT_LT(Run("ColorFade 0 0 0 1 1 1 100\n Wait 70\n StopColorFade\n WaitColorFade"), 20);
     EXPECT_EQ(std::tuple(gColorFade.counter, gColorFade.delta[0]), std::tuple(0, 0.0f));
-}
-
-TEST_F(SceneCommandTest, SpotlightAndViewFlags) {
     Run("Spot -1 -1");
     EXPECT_EQ(std::tuple(gSpotX, gSpotY), std::tuple(320, 240));
     Run("Spot 2 3\n SpotTarget 4 3 8 8\n WaitSpot\n SetFlag 300");
@@ -235,9 +226,6 @@ TEST_F(SceneCommandTest, SpotlightAndViewFlags) {
         Run(body);
         EXPECT_EQ(gViewMode, mode) << body;
     }
-}
-
-TEST_F(SceneCommandTest, SceneTextsSwitchesAndSkips) {
     Run("SceneText0 \"港口\"\n SceneText1 \"燈塔\"\n SoundFlagOn\n Skip4a\n Skip4c\n FastModeOff");
     EXPECT_EQ(
         std::tuple(std::string(gScriptScene.sceneText[0]), std::string(gScriptScene.sceneText[1])),
@@ -297,7 +285,7 @@ TEST_F(SceneCommandTest, VideoClosesTheArchiveAndReopenBringsItBack) {
 }
 
 // The sample game's own talks, as mhgen wrote them (the room visit is played
-// through the title in the sample visit test).
+// through the title in the end-to-end tests).
 TEST_F(SceneCommandTest, SampleTalksPlayMusicAndLookAround) {
     auto runSample = [this](int n) {
         StartTalk(static_cast<u16>(n), kPlayerRole);
@@ -311,7 +299,7 @@ TEST_F(SceneCommandTest, SampleTalksPlayMusicAndLookAround) {
     EXPECT_EQ(std::tuple(gViewX, GetGameFlag(kSampleViewFlag), gViewMode), std::tuple(x0, 1, 0u));
 }
 
-TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
+TEST_F(SceneCommandTest, ExtraAnimationObjectsWaterDropsAndOverlay) {
     // Empty lists go on at once.
     Run("WaitActA 3\n WaitActB 3\n SetFlag 300");
     EXPECT_TRUE(GetGameFlag(300));
@@ -323,9 +311,6 @@ TEST_F(SceneCommandTest, ExtraAnimationObjectsAndTheirWaits) {
     EXPECT_GT(gScriptActA.front().act.frame, 2);
     EXPECT_GT(gScriptActB.front().act.frame, 2);
     EXPECT_GE(frames, 4);
-}
-
-TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
     DeleteWaterList();
     Start("WaterDrop 320 240 8 200\n WaterDrop 100 100 4 100\n VideoOverlay 9001 2");
     // Run the talk alone: the scene's ripple pass would step the water on.
@@ -344,7 +329,7 @@ TEST_F(SceneCommandTest, WaterDropsMakeOneEffect) {
 
 // ---- the picture show ----
 
-TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
+TEST_F(SceneCommandTest, PictureShowFromTheFolderAndFromTheDisc) {
     gInstallMode = 0;  // run from its folder: the shows lie beside the game
     Start(std::string("PictureShow \"%") + kSamplePicShowName +
           "\"\n WaitPictureShow\n SetFlag 300");
@@ -374,9 +359,6 @@ TEST_F(SceneCommandTest, PictureShowRunsItsFramesAndReopensTheMap) {
         "\"\n WaitPictureShow");
     EXPECT_FALSE(gMapArchiveFile.IsOpen());
     EXPECT_FALSE(gScriptScene.skipReopen);
-}
-
-TEST_F(SceneCommandTest, PictureShowComesFromTheDiscWhenTheDataStayThere) {
     // Only the disc in drive F holds the show, under tlv5e\Video.
     std::string name = kSamplePicShowName;
     std::filesystem::create_directories(h.Path("disc/tlv5e/Video"));
@@ -509,7 +491,7 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
     for (u16 id : {100, 103}) EXPECT_TRUE(RecordWord(FindRecord(id), 10) & 0x1000) << id;
 }
 
-TEST_F(SceneCommandTest, RestoresUseTheTalkTurnValues) {
+TEST_F(SceneCommandTest, RestoresAndWaitsOnBoxesAndActFrames) {
     int r = guard;
     ActPlayer* p = gMapRoles[r].act;
     const struct {
@@ -525,9 +507,6 @@ TEST_F(SceneCommandTest, RestoresUseTheTalkTurnValues) {
         Finish(5);
         EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(k.action, k.dir));
     }
-}
-
-TEST_F(SceneCommandTest, WaitsOnBoxesAndActFrames) {
     // The role's act runs with the scene: no frame index reaches 1000, every one reaches 0.
     Start("WaitActFrame 100 1000\n SetFlag 300");
     for (int f = 0; f < 5; ++f) Frame();
@@ -577,7 +556,7 @@ TEST_F(SceneCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
     EXPECT_EQ(std::tuple(Strip(1) == nullptr, gWipeStrips.size()), std::tuple(true, 1u));
 }
 
-TEST_F(SceneCommandTest, GrowingStripFillsItsLinesThenStays) {
+TEST_F(SceneCommandTest, GrowingStripsAndBands) {
     // Made empty, then every drawn frame adds 48..58 pixels to each line.
     MakeWipeStrip(3, 0, 100, 3, 300, 0x001F, 0x8000);
     WipeStrip* s = Strip(3);
@@ -602,10 +581,7 @@ TEST_F(SceneCommandTest, GrowingStripFillsItsLinesThenStays) {
     // A full strip stays as a band: it does not free itself.
     for (int f = 0; f < 5; ++f) Frame();
     EXPECT_NE(Strip(3), nullptr);
-}
-
-// During a map change the canvas is black under the strips.
-TEST_F(SceneCommandTest, BandsTintTheirOwnLinesAndAreCutAtTheScreenEdges) {
+    // During a map change the canvas is black under the strips.
     Run("Wipe 4 100 200 2 64 0x7FFF 0x0800\n Wipe 1 -8 -2 4 100 0x7FFF 0x0800\n Wipe 2 600 478 "
         "65535 65535 0x7FFF 0x0800\n Wipe 3 0 300 0 80 0x7FFF 0x0800");
     gViewMode |= kViewChanging;
@@ -661,7 +637,7 @@ TEST_F(SceneCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndRelea
 
 // ---- Scene objects, copies, lines ----
 
-TEST_F(SceneCommandTest, SceneCopyTakesTheRolesActAndItsWords) {
+TEST_F(SceneCommandTest, SceneCopiesDialogLinesAndSceneObjectWaits) {
     RoleSlot& g = gMapRoles[guard];
     g.act->dir = 3;
     Run("SceneCopy 100 200 150 -4 6 0x10 9\n SceneCopy 999 1 1 0 0 0 0");
@@ -675,9 +651,6 @@ TEST_F(SceneCommandTest, SceneCopyTakesTheRolesActAndItsWords) {
     EXPECT_EQ(std::tuple(gMapActList.size(), g.act->frame), std::tuple(1u, frame));
     Run("FreeSceneCopies 0 0");
     EXPECT_TRUE(gMapActList.empty());
-}
-
-TEST_F(SceneCommandTest, DialogLinesAreKeptAsZeroEndedLinesOfAtMost255Bytes) {
     gKeptTexts.clear();
     std::string longText(300, 'a');
     Run("DialogLine \"first line\"\n DialogLine \"" + longText + "\"");
@@ -685,9 +658,6 @@ TEST_F(SceneCommandTest, DialogLinesAreKeptAsZeroEndedLinesOfAtMost255Bytes) {
     EXPECT_EQ(gKeptTexts[0].rfind("first line", 0), 0u);
     EXPECT_LE(gKeptTexts[0].size(), 11u);  // the text and at most its padding
     EXPECT_EQ(gKeptTexts[1], std::string(255, 'a'));
-}
-
-TEST_F(SceneCommandTest, WaitSceneObjectHoldsWhileAnObjectWithThoseKeysPlays) {
     // The ring plays its passes and ends; the object then leaves its list.
     EXPECT_GE(Run("AddActA 50 60 6001 0\n WaitSceneObject 50 60\n SetFlag 300"), 8);
     EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptActA.empty()), std::tuple(1, true));
@@ -749,7 +719,7 @@ TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone
 
 // ---- The party, control and role effects ----
 
-TEST_F(SceneCommandTest, GatherPartyWaitsForEveryFollowerOnThePlayer) {
+TEST_F(SceneCommandTest, GatherPartyStepCountAndRoleEffects) {
     RoleSlot& f = gMapRoles[guard];
     f.state |= kRoleFollows;
     Start("GatherParty\n SetFlag 300");
@@ -772,9 +742,6 @@ TEST_F(SceneCommandTest, GatherPartyWaitsForEveryFollowerOnThePlayer) {
     ClearGameFlag(300);
     EXPECT_LE(Run("GatherParty\n SetFlag 300"), 3);
     EXPECT_TRUE(GetGameFlag(300));
-}
-
-TEST_F(SceneCommandTest, ClearStepCountAndRoleEffects) {
     gStepCount = 77;
     Run("ClearStepCount");
     EXPECT_EQ(gStepCount, 0u);
@@ -845,7 +812,7 @@ TEST_F(SceneCommandTest, SendRoleRefusesUnknownRolesAndCellsOutsideTheMap) {
               std::tuple(kTown, kTownW - 1, kTownH - 1));
 }
 
-TEST_F(SceneCommandTest, HeadsComeSlideAndLeaveThroughTheTick) {
+TEST_F(SceneCommandTest, HeadsAndObjectsThroughTheTick) {
     EXPECT_EQ(ExtraFrames("AddRoleHead 20 0 100 60"), 0);
     ASSERT_EQ(CountHeads(), 1);
     RoleHead* head = gRoleHeads;
@@ -877,9 +844,6 @@ TEST_F(SceneCommandTest, HeadsComeSlideAndLeaveThroughTheTick) {
     EXPECT_EQ(ExtraFrames("ReleaseRoleHeads"), 0);
     EXPECT_EQ(CountHeads(), 0);
     EXPECT_EQ(CountObjects(), 0);
-}
-
-TEST_F(SceneCommandTest, ObjectsAddRemoveAndReplaceThroughTheTick) {
     EXPECT_EQ(ExtraFrames("AddAntiAliasObject 20 0 100 0x8064\n AddAntiAliasObject 20 1 400 100"),
               0);
     ASSERT_EQ(CountObjects(), 2);
@@ -910,7 +874,7 @@ TEST_F(SceneCommandTest, ObjectsAddRemoveAndReplaceThroughTheTick) {
     EXPECT_EQ(CountObjects(), 1);
 }
 
-TEST_F(SceneCommandTest, SampleTalkShowsAPortraitBesideItsBox) {
+TEST_F(SceneCommandTest, SampleTalkPortraitAndMapChangeClearingHeads) {
     StartTalk(20, sampleMap::kPlayerRole);
     int frames = 0, atPlace = 0;
     while (TalkRunning() && frames < 200) {
@@ -923,9 +887,6 @@ TEST_F(SceneCommandTest, SampleTalkShowsAPortraitBesideItsBox) {
     EXPECT_GE(atPlace, 15);
     for (int f = 0; f < 10; ++f) Frame();
     EXPECT_EQ(CountHeads(), 0);
-}
-
-TEST_F(SceneCommandTest, MapChangeClearsHeadsAndObjects) {
     Run("AddRoleHead 20 0 100 20\n AddAntiAliasObject 20 0 100 20\n"
         " ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
     EXPECT_EQ(gMapId, sampleMap::kRoom);
@@ -959,7 +920,7 @@ TEST_F(SceneCommandTest, BadKeysAndPlacesNeitherStopTheTalkNorRepeat) {
     EXPECT_EQ(ExtraFrames("DismissRoleHead 5 5\n RemoveAntiAliasObject 5 5\n ReleaseRoleHeads"), 0);
 }
 
-TEST_F(SceneCommandTest, PersonsBoxCarriesTheMarkerOfItsSize) {
+TEST_F(SceneCommandTest, MarkersOfPersonsBoxesAndTheirCaptions) {
     // "ABCD": 4 columns, one line: 36 x 18, frame 18 / 18 + 10 x (36 / 18 - 1) = 11.
     const DialogRecord& one = ShownBox("Show 100 \"%KABCD\"");
     ASSERT_EQ(one.w, 36);
@@ -969,9 +930,6 @@ TEST_F(SceneCommandTest, PersonsBoxCarriesTheMarkerOfItsSize) {
     const DialogRecord& two = ShownBox("Show 100 \"%KABCDEFGH%NAB\"");
     ASSERT_EQ(two.h, 36);
     EXPECT_EQ(At(two.x - 3, two.y - 13), Art(9013, 32));
-}
-
-TEST_F(SceneCommandTest, CaptionRidesOnTheMarkerWithText) {
     const DialogRecord& r = ShownBox("BoxCaption 2\n Show 100 \"%KABCD\"");
     ASSERT_NE(r.caption[0], 0);
     // The marker with text stands at (x - 17, y - 43); frame 11 as above.
@@ -991,7 +949,7 @@ TEST_F(SceneCommandTest, CaptionRidesOnTheMarkerWithText) {
     EXPECT_NE(At(msg.x - 3, msg.y - 13), Art(9013, 11));
 }
 
-TEST_F(SceneCommandTest, BoundBoxOfAPersonIsABalloonAtTheTop) {
+TEST_F(SceneCommandTest, BalloonsAndAnswerKeys) {
     // Four narrow characters: 315 - 11 x (4 / 2) = 293, frame 1.
     const DialogRecord& r = ShownBox("BoxBound\n Show 100 \"%KABCD\"");
     EXPECT_EQ(r.x, 293);
@@ -1009,11 +967,8 @@ TEST_F(SceneCommandTest, BoundBoxOfAPersonIsABalloonAtTheTop) {
     CountInk(95, kBalloonTextY + 18, kBalloonTextY + 36, &left, &right);
     EXPECT_EQ(left, 0);
     EXPECT_GT(right, 10);  // the second line
-}
-
-// With two answers a step either way lands on the same one; with three, up
-// and left go back (wrapping to the last) and down and right go on.
-TEST_F(SceneCommandTest, AnswerKeysStepBothWaysOverThreeAnswers) {
+    // With two answers a step either way lands on the same one; with three, up
+    // and left go back (wrapping to the last) and down and right go on.
     Start(
         "Say 0xFFF1 \"%KWhich?%N%BA%N%BB%N%BC\"\n WaitSpeaker 0xFFF1\n"
         " JumpByAnswer @a @b @c\na:\n SetFlag 300\n End\nb:\n SetFlag 301\n End\n"
