@@ -1,19 +1,181 @@
-// Commands of the story scripts, each written with the assembler and run through the interpreter.
+// The interpreter and the commands of the story scripts, each written with the
+// assembler and run through it: talk numbering, loading, the window, the run
+// loop and bad scripts; variables, flags and jumps; role acts, speed, the
+// control lock, presence and state; party, item, money, role-value, screen,
+// shop, quest and battle commands; map entry points on a hand-made database.
 #include <set>
 
 #include "data/GameData.h"
+#include "data/GameDatabase.h"
 #include "data/GameFlags.h"
+#include "data/ShopData.h"
 #include "engine/GrpFont.h"
-#include "engine/Random.h"
 #include "engine/Ime.h"
+#include "engine/Random.h"
 #include "map/ActDraw.h"
 #include "map/MapDb.h"
+#include "menu/ItemFrame.h"
+#include "mhdata/Databases.h"
+#include "mhdata/Shops.h"
+#include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
-#include "story/ScriptScene.h"
 #include "story/Countdowns.h"
+#include "story/PartyCommands.h"
+#include "story/ScriptScene.h"
 #include "story/StoryTestUtil.h"
 
 namespace {
+
+using CommandTest = StoryFixture;
+
+// Each talk sets its own flag, so the right entry of the right file ran: talk 0
+// is entry 1000 of file 1, talk 1001 the first of file 2.
+TEST_F(CommandTest, NumberingAcrossFiles) {
+    WriteTalks(1, "talk 1000\n SetFlag 300\n End\n");
+    WriteTalks(2, "talk 1001\n SetFlag 301\n End\ntalk 2000\n SetFlag 302\n End\n");
+    const std::pair<int, int> talks[] = {{0, 300}, {1000, 300}, {1001, 301}, {2000, 302}};
+    for (const auto& [talk, flag] : talks) {
+        ResetGameFlags();
+        RunTalk(talk);
+        for (int f = 300; f <= 302; ++f) EXPECT_EQ(GetGameFlag(f) != 0, f == flag) << talk;
+    }
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(CommandTest, WaitsForTheGrid) {
+    gMapRoles[0].x = 68;
+    Start("SetFlag 300");
+    for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
+    EXPECT_FALSE(GetGameFlag(300));
+    gMapRoles[0].x = 80;
+    Talk(&gTalkContext);
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_FALSE(TalkRunning());
+}
+
+TEST_F(CommandTest, LoadLocksPlayerControlAndEndFreesEverything) {
+    Start("Set 5 1\n Wait 100");
+    Talk(&gTalkContext);
+    EXPECT_TRUE(gTalkFlags & kTalkLockBit);
+    EXPECT_EQ(gScriptVars[5], 1u);
+    RunUntilFree(20);
+    EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+    const u8* raw = reinterpret_cast<const u8*>(&gTalkContext);
+    for (size_t i = 0; i < sizeof(gTalkContext); ++i) ASSERT_EQ(raw[i], 0xFF) << i;
+    EXPECT_EQ(Talk(&gTalkContext), 1);
+}
+
+TEST_F(CommandTest, MissingFileShowsBoxAndClosesTheWindow) {
+    h.CreateMainWindow();
+    StartTalk(1500, 1);
+    EXPECT_EQ(Talk(&gTalkContext), 0);
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5("找不到 Talk2"));
+    EXPECT_FALSE(TalkRunning());
+    h.RunFrames(2);
+    EXPECT_TRUE(h.quit());
+}
+
+TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
+    // 6000 six-byte commands (36,000 bytes) before the end: the window is read again.
+    std::string src = "talk 1\n";
+    for (int i = 0; i < 6000; ++i) src += " Add 7 1\n";
+    src += " SetFlag 300\n End\n";
+    WriteTalks(1, src);
+    RunTalk(1);
+    EXPECT_EQ(gScriptVars[7], 6000u);
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_TRUE(h.boxes().empty());
+    // A jump back to a command inside the window reads it from the file again:
+    // what was written into the window meanwhile is gone.
+    gScriptVars[7] = 0;
+    WriteTalks(1,
+               "talk 1\ntop:\n Add 7 1\n JumpIfAtLeast 7 2 @end\n SetFlag70\n Jump @top\n"
+               "end:\n End\n");
+    StartTalk(1, 1);
+    Talk(&gTalkContext);
+    ASSERT_EQ(gScriptVars[7], 1u);
+    ASSERT_EQ(LoadU16(gTalkBuffer), 0x1E);
+    StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
+    RunUntilFree(5);
+    EXPECT_EQ(gScriptVars[7], 2u);
+}
+
+TEST_F(CommandTest, TimerVariablesCountDownEveryCall) {
+    gScriptVars[1] = 2;
+    gScriptVars[2] = 1;
+    for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
+    EXPECT_EQ(gScriptVars[1], 0u);
+    EXPECT_EQ(gScriptVars[2], 0u);
+}
+
+TEST_F(CommandTest, RunOnModeRunsYieldingCommandsInOneFrame) {
+    Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
+    Talk(&gTalkContext);
+    EXPECT_TRUE(GetGameFlag(70));
+    EXPECT_TRUE(GetGameFlag(19));
+    EXPECT_FALSE(GetGameFlag(300));  // RunOff stops the frame
+    Talk(&gTalkContext);
+    EXPECT_TRUE(GetGameFlag(300));
+}
+
+constexpr u32 kFirst = 4 * kTalkEntries;
+constexpr u16 Lo(u32 v) {
+    return static_cast<u16>(v);
+}
+constexpr u16 Hi(u32 v) {
+    return static_cast<u16>(v >> 16);
+}
+
+// A talk file whose entry 1 is entry1, followed by these words.
+std::vector<u8> TalkFileOf(u32 entry1, const std::vector<u16>& words) {
+    std::vector<u8> f(kTalkBase + kFirst, 0);
+    StoreU32(&f[kTalkBase + 4], entry1);
+    for (u16 w : words) {
+        f.push_back(static_cast<u8>(w));
+        f.push_back(static_cast<u8>(w >> 8));
+    }
+    return f;
+}
+
+// Every bad script is reported once and ends the talk; an undefined command
+// names both its opcodes.
+TEST_F(CommandTest, BadScriptsAreReportedOnceAndEndTheTalk) {
+    const struct {
+        const char* name;
+        std::vector<u8> file;
+        const char* text = nullptr;  // the box's words, in UTF-8, where checked
+    } cases[] = {
+        {"entry 0", TalkFileOf(0, {})},
+        {"entry past the file", TalkFileOf(0x100000, {})},
+        {"truncated offset table", std::vector<u8>(0x300, 0)},
+        {"undefined opcode", TalkFileOf(kFirst, {0x0058})},
+        {"filler", TalkFileOf(kFirst, {0x0C0C, 0x0C0C})},
+        {"command cut by the file end", TalkFileOf(kFirst, {0x001D, 5})},
+        // "abcdef" and no text mark after it.
+        {"text without its mark", TalkFileOf(kFirst, {0x0001, 0xFFF1, 0x6261, 0x6463, 0x6665})},
+        {"odd target", TalkFileOf(kFirst, {0x000F, Lo(kFirst + 1), Hi(kFirst + 1), 0x3FFF})},
+        {"target past the file", TalkFileOf(kFirst, {0x000F, 0xFFF0, 0x7FFF})},
+        {"endless loop", TalkFileOf(kFirst, {0x000F, Lo(kFirst), Hi(kFirst)})},
+        {"command of another family", TalkFileOf(kFirst, {0x0077, 0})},
+        {"two undefined opcodes", TalkFileOf(kFirst, {0x0402, 0x00BA}),
+         "沒有指令(186,ba),(1026,402)"},
+    };
+    for (const auto& bc : cases) {
+        SCOPED_TRACE(bc.name);
+        h.boxes().clear();
+        WriteTalkFile(1, bc.file);
+        StartTalk(1, 1);
+        for (int i = 0; i < 5; ++i) Talk(&gTalkContext);
+        EXPECT_FALSE(TalkRunning());
+        ASSERT_EQ(h.boxes().size(), 1u);
+        EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+        if (bc.text) {
+            EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5(bc.text));
+            EXPECT_EQ(h.boxes()[0].caption, Utf8ToBig5("對話系統"));
+        }
+    }
+}
 
 struct VarCase {
     const char* name;
@@ -22,8 +184,6 @@ struct VarCase {
     u32 before;
     u32 after;
 };
-
-using CommandTest = StoryFixture;
 
 TEST_F(CommandTest, Variables) {
     const VarCase cases[] = {
@@ -283,6 +443,426 @@ TEST_F(MapEntryPointTest, BadTablesAreNeverWrittenPast) {
     SetMapDatabase(tiny.data(), 8);
     Run("MapEntryPoint 0 40 41 0");
     EXPECT_FALSE(TalkRunning());
+}
+
+struct RoleCommandTest : StoryFixture {
+    ActPlayer act;
+    int slot = -1;
+    std::vector<u8> records;
+
+    void SetUp() override {
+        StoryFixture::SetUp();
+        slot = AddRole(40, 96, 96, &act);
+        // Records of role 40 (on the map) and 41 (elsewhere, map 9).
+        records = RoleRecords({40, 41}, 9, 0x8000, 0x0504);
+        ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
+    }
+};
+
+struct ActCase {
+    const char* name;
+    const char* body;
+    i32 act, action, dir;
+};
+
+TEST_F(RoleCommandTest, ActsOnTheMap) {
+    const ActCase cases[] = {
+        {"action", "SetAction 40 3", 0, 3, 0},
+        {"direction", "SetDir 40 6", 0, 0, 6},
+        {"act", "SetAct 40 9001", 9001, 0, 0},
+        {"coalesced", "SetAct 40 9001\n SetAction 40 2\n SetDir 40 5", 9001, 2, 5},
+        {"from a variable", "Set 20 7\n SetDirFromVar 40 20", 0, 0, 7},
+        {"from a role value", "SetActionFromValue 40 2", 0, 5, 0},
+        {"all three", "SetActAll 40 9002 1 3 0", 9002, 1, 3},
+        {"owner reference", "SetAction 0xFFF0 4", 0, 4, 0},
+    };
+    for (const ActCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        act = ActPlayer{};
+        Run(k.body, 40);
+        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(k.act, k.action, k.dir));
+    }
+}
+
+// An act change followed by another for the same role only stores its value, in
+// every form: only the last of a row is stepped. No act of this fixture has
+// frames, so each step shows one box.
+TEST_F(RoleCommandTest, ActChangesInARowStepOnceInEveryForm) {
+    const char* chains[] = {
+        "Set 20 77\n SetActFromVar 40 20\n SetAct 40 9001",
+        "SetActFromValue 40 2\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetDirFromVar 40 22\n SetAct 40 9001",
+        "SetAct 40 77\n SetActionFromValue 40 1\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetDirFromValue 40 1\n SetAct 40 9001",
+        "SetAct 40 77\n SetActFromValue 40 2\n SetAct 40 9001",
+        "SetAct 40 77\n SetActionFromVar 40 22\n SetAct 40 9001",
+    };
+    for (const char* body : chains) {
+        SCOPED_TRACE(body);
+        act = ActPlayer{};
+        h.boxes().clear();
+        Run(std::string("Set 21 9001\n Set 22 1\n ") + body);
+        EXPECT_EQ(act.act, 9001);
+        EXPECT_EQ(h.boxes().size(), 1u);
+    }
+}
+
+// A role off the map keeps its act in its record, and the act test reads it
+// there; a role that is nowhere skips the test.
+TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
+    Run("SetAction 41 6\n SetDir 41 2\n SetAct 41 77\n SetTalkNumber 41 123");
+    i32 row = FindRecord(41);
+    ASSERT_GE(row, 0);
+    // Words 2, 3, 4: act, action, direction; word 7 the talk.
+    EXPECT_EQ((std::vector<i32>{RecordWord(row, 2), RecordWord(row, 3), RecordWord(row, 4)}),
+              (std::vector<i32>{77, 6, 2}));
+    EXPECT_EQ(RecordWord(row, 7), 123);
+    EXPECT_TRUE(h.boxes().empty());
+    const struct {
+        const char* jump;
+        int flag;
+    } cases[] = {{"JumpIfActNot 41 77 @o", 300},
+                 {"JumpIfActNot 41 78 @o", 301},
+                 {"JumpIfActNot 42 78 @o", 300}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.jump);
+        ResetGameFlags();
+        Run(std::string(k.jump) + "\n SetFlag 300\n End\no:\n SetFlag 301");
+        EXPECT_TRUE(GetGameFlag(k.flag));
+        EXPECT_FALSE(GetGameFlag(k.flag == 300 ? 301 : 300));
+    }
+}
+
+TEST_F(RoleCommandTest, SpeedWords) {
+    const std::pair<const char*, u16> speeds[] = {{"SetActSpeed 40 5", 0x8005},
+                                                  {"SetActSpeedRaw 40 5", 5},
+                                                  {"StopActSpeed 40", 0xFFFF},
+                                                  {"ClearActSpeed 40", 0}};
+    for (const auto& [cmd, word] : speeds) {
+        Run(cmd);
+        EXPECT_EQ(act.delayOverride, word) << cmd;
+    }
+}
+
+TEST_F(RoleCommandTest, ControlLock) {
+    Start("UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5");
+    for (int i = 0; i < 3; ++i) {
+        gFrameTime += 35;
+        Talk(&gTalkContext);
+    }
+    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
+    RunUntilFree(50);
+    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);  // the talk end lets go again
+}
+
+TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
+    const struct {
+        const char* cmd;
+        u32 bit;
+    } bits[] = {{"StateBit40", 0x40},     {"StateBit20", 0x20},    {"StateBit10", 0x10},
+                {"StateBit1000", 0x1000}, {"StateBit800", 0x800},  {"StateBit2000", 0x2000},
+                {"StateBit100", 0x100},   {"StateBit4000", 0x4000}};
+    for (const auto& b : bits) {
+        SCOPED_TRACE(b.cmd);
+        Run(std::string(b.cmd) + " 40 1\n " + b.cmd + " 41 1");
+        EXPECT_TRUE(gMapRoles[slot].state & b.bit);
+        EXPECT_TRUE(RecordWord(FindRecord(41), 10) & b.bit);
+        Run(std::string(b.cmd) + " 40 0\n " + b.cmd + " 41 0");
+        EXPECT_FALSE(gMapRoles[slot].state & b.bit);
+        EXPECT_FALSE(RecordWord(FindRecord(41), 10) & b.bit);
+        EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
+    }
+    Run("SetBit400 40\n SetBit4000000 40\n SetBit40000 40");
+    EXPECT_EQ(gMapRoles[slot].state & 0x4040400u, 0x4040400u);
+    Run("ClearBit400 40\n SetBit400 41");
+    EXPECT_FALSE(gMapRoles[slot].state & 0x400);
+    EXPECT_TRUE(RecordWord(FindRecord(41), 10) & 0x400);
+    // Presence is a state bit of its own, on and off the map.
+    for (const char* cmd : {"HideRole", "ShowRole"}) {
+        bool shown = cmd[0] == 'S';
+        Run(std::string(cmd) + " 40\n " + cmd + " 41");
+        EXPECT_EQ((gMapRoles[slot].state & kRoleShown) != 0, shown) << cmd;
+        EXPECT_EQ((RecordWord(FindRecord(41), 10) & kRoleShown) != 0, shown) << cmd;
+    }
+}
+
+TEST_F(RoleCommandTest, PlayerRoleMovesAndUnknownRolesAreSkipped) {
+    Run("SetAction 999 3\n SetActSpeed 999 2\n StateBit40 999 1\n HideRole 999\n SetPlayerRole "
+        "999\n SetFlag 310");
+    EXPECT_EQ(GetGameFlag(310), 1);
+    EXPECT_EQ(gPlayerSlot, 0);
+    Run("SetPlayerRole 40");
+    EXPECT_EQ(gPlayerSlot, slot);
+    EXPECT_EQ(gPlayerId, 40);
+}
+
+struct PartyCommandTest : StoryFixture {
+    std::vector<u8> records;
+
+    void SetUp() override {
+        StoryFixture::SetUp();
+        std::string error;
+        ASSERT_TRUE(WriteDatabases(h.root(), MakeSampleDatabases(), &error)) << error;
+        LoadGameDatabase(h.root().c_str());
+        ASSERT_GT(gItemCount, 5);
+        ASSERT_GT(gEquipageCount, 1);
+        for (int i = 0; i < kRoleCount; ++i) {
+            gRoleStats[i].maxHp = 100;
+            gRoleStats[i].hp = 40;
+            gRoleStats[i].maxMp = 50;
+            gRoleStats[i].mp = 5;
+            gRoleStats[i].status = 0;
+        }
+        // Role records 2801, 2761, 7 and 8 (word 12 holds the two role values).
+        records = RoleRecords({2801, 2761, 7, 8}, 5, 0, 0x0302);
+        ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
+    }
+    // The first four places of a role table.
+    static std::vector<i32> FirstFour(const i32* table) { return {table, table + 4}; }
+    i32 Value(u16 id, int which) {
+        i32 v = -1;
+        EXPECT_TRUE(AccessRoleValue(id, which, &v, 1));
+        return v;
+    }
+};
+
+TEST_F(PartyCommandTest, ItemsClampAndEquipmentIsAddedAsPieces) {
+    gOwnedItems[3] = 10;
+    gOwnedItems[4] = 5;
+    Run("AddItem 3 150\n AddItem 4 -20\n AddItem 5 7");
+    EXPECT_EQ(std::tuple(gOwnedItems[3], gOwnedItems[4], gOwnedItems[5]), std::tuple(99, 0, 7));
+    // Item numbers past the table are ignored.
+    Run("AddItem 299 5");
+    // Equipment record 1: three owned pieces; k <= 0 and a record past the table add none.
+    auto pieces = [] {
+        int n = 0;
+        for (const EquipageData& e : gOwnedEquipage)
+            if (e.id == gEquipages[1].id) ++n;
+        return n;
+    };
+    int before = pieces();
+    Run("AddItem 301 3\n AddItem 301 -2\n AddItem 0xFFFF 1");
+    EXPECT_EQ(pieces(), before + 3);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(PartyCommandTest, JoinLeaveKeepsThePartyPacked) {
+    for (int i = 0; i < kPartySize; ++i) gParty[i] = gFormation[i] = -1;
+    gRoleStats[2].status = 0x4000;
+    gRoleStats[2].hp = 0;
+    Run("JoinParty 1\n JoinParty 2\n JoinParty 3\n JoinParty 2");
+    EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 1, 2, -1}));
+    // Joining restores fully, fallen or not.
+    EXPECT_EQ(std::tuple(gRoleStats[2].hp, gRoleStats[2].status), std::tuple(100, 0));
+    gRoleStats[2].status = 0x4000;
+    gRoleStats[2].hp = 0;
+    // The formation stands 2, -, 1, 0 (back row to the front): leaving frees
+    // the role's place and moves no one.
+    const i32 formation[4] = {2, -1, 1, 0};
+    std::copy(formation, formation + 4, gFormation);
+    Run("LeaveParty 2");
+    EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 2, -1, -1}));
+    EXPECT_EQ(FirstFour(gFormation), (std::vector<i32>{2, -1, -1, 0}));
+    // A fallen member that stays gets up with 1 HP.
+    EXPECT_EQ(std::tuple(gRoleStats[2].hp, gRoleStats[2].status), std::tuple(1, 0));
+}
+
+TEST_F(PartyCommandTest, FullRestoreAndDamage) {
+    gRoleStats[1].status = 0x4000;
+    // Mode 0 leaves a fallen role.
+    Run("FullRestore -1 0");
+    EXPECT_EQ(std::tuple(gRoleStats[0].hp, gRoleStats[0].mp, gRoleStats[1].hp),
+              std::tuple(100, 50, 40));
+    Run("FullRestore 2 1");
+    EXPECT_EQ(std::tuple(gRoleStats[1].hp, gRoleStats[1].status), std::tuple(100, 0));
+    for (int i = 0; i < kPartySize; ++i) gParty[i] = i < 2 ? i : -1;
+    gRoleStats[1].hp = 20;
+    gFrameId = 0;
+    Run("DamageParty 30");
+    EXPECT_EQ(std::tuple(gRoleStats[0].hp, gRoleStats[1].hp, gRoleStats[1].status, gFrameId),
+              std::tuple(70, 0, 0x4000, 0u));
+    Run("DamageParty 100");
+    EXPECT_EQ(gFrameId, kScreenBit | 6);  // everybody down: the party-defeat screen
+}
+
+TEST_F(PartyCommandTest, RaiseMaxHpMpTakesPlainWords) {
+    // 40000 is a raise, not a cut of 25536.
+    i32 hp = gRoles[1].maxHp, mp = gRoles[1].maxMp;
+    Run("RaiseMaxHpMp 2 40000 3");
+    EXPECT_EQ(std::tuple(gRoles[1].maxHp, gRoles[1].maxMp), std::tuple(hp + 40000, mp + 3));
+    EXPECT_GT(gRoleStats[1].hp, 40);  // raised (to the cap), not cut
+}
+
+TEST_F(PartyCommandTest, MoneyStopsAtTheCapEverywhere) {
+    // The script's own add is in the command table; the shops and battles add here.
+    gScriptVars[0] = 0x7FFFFFFAu;
+    const std::pair<i64, u32> adds[] = {{5, 0x7FFFFFFFu}, {5, 0x7FFFFFFFu}, {-0x80000000LL, 0}};
+    for (const auto& [add, money] : adds) {
+        AddMoney(add);
+        EXPECT_EQ(gScriptVars[0], money) << add;
+    }
+}
+
+TEST_F(PartyCommandTest, QuestsAreNotDuplicated) {
+    Run("AddQuest 5 0\n AddQuest 6 0\n AddQuest 7 1\n AddQuest 5 1\n AddQuest 6 0");
+    EXPECT_EQ(gQuestList, (std::deque<u32>{7, 5, 6}));
+    Run("RemoveQuest 5\n RemoveQuest 99");
+    EXPECT_EQ(gQuestList, (std::deque<u32>{7, 6}));
+}
+
+struct RoleValueCase {
+    const char* name;
+    const char* body;
+    int which;
+    i32 expect;  // role value of role 7, or the flag 300 outcome when which is 0
+};
+
+TEST_F(PartyCommandTest, RoleValues) {
+    const RoleValueCase cases[] = {
+        {"read low", "", 1, 2},
+        {"read high", "", 2, 3},
+        {"set keeps 8 bits", "SetRoleValue 7 1 0x1FF", 1, 0xFF},
+        {"add wraps", "AddRoleValue 7 2 254", 2, 1},
+        {"sub", "SubRoleValue 7 1 1", 1, 1},
+        {"at least jumps", "JumpIfRoleValueAtLeast 7 1 2 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"at most stays", "JumpIfRoleValueAtMost 7 2 2 @t\n End\nt:\n SetFlag 300", 0, 0},
+        {"equal", "JumpIfRoleValue 7 2 3 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"switch", "JumpByRoleValue 7 1 @a @a @t\n End\na:\n End\nt:\n SetFlag 300", 0, 1},
+        {"compare", "JumpIfRoleValueNotBelow 8 2 7 1 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
+    };
+    for (const RoleValueCase& rc : cases) {
+        SCOPED_TRACE(rc.name);
+        for (u16 id : {7, 8}) {
+            i32 lo = 2, hi = 3;
+            AccessRoleValue(id, 1, &lo, 2);
+            AccessRoleValue(id, 2, &hi, 2);
+        }
+        ClearGameFlag(300);
+        Run(rc.body);
+        if (rc.which)
+            EXPECT_EQ(Value(7, rc.which), rc.expect);
+        else
+            EXPECT_EQ(GetGameFlag(300), rc.expect);
+        EXPECT_TRUE(h.boxes().empty());
+    }
+}
+
+TEST_F(PartyCommandTest, RoleValueFaultsShowTheirBoxAndSkip) {
+    // Value 2 with a switch of two targets is too large: that command is skipped too.
+    for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
+                              "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
+        ClearGameFlag(301);
+        Run(std::string(fault) + "\n SetFlag 301\n End\na:\n End");
+        EXPECT_EQ(TakeBoxes(h), 1u) << fault;
+        EXPECT_EQ(GetGameFlag(301), 1) << fault;
+    }
+}
+
+TEST_F(PartyCommandTest, ChooseEndingRole) {
+    struct Case {
+        std::vector<int> flags;
+        int topVar;
+        i32 expect;
+    };
+    const Case cases[] = {
+        {{201}, 121, 6},      {{201}, 123, 7},      {{201}, 122, 9},      {{201, 204}, 121, 0},
+        {{201, 204}, 124, 8}, {{201, 205}, 122, 5}, {{201, 205}, 120, 4}, {{}, 121, 0},
+        {{}, 123, 2},         {{}, 124, 3},         {{}, 122, 4},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.topVar);
+        for (int f : {201, 204, 205}) ClearGameFlag(f);
+        for (int f : k.flags) SetGameFlag(f);
+        for (int v = 120; v <= 124; ++v) gScriptVars[v] = 1;
+        gScriptVars[k.topVar] = 9;
+        Run("ChooseEnding");
+        EXPECT_EQ(Value(2801, 1), k.expect);
+    }
+}
+
+TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
+    struct Case {
+        const char* body;
+        u32 frame;
+    };
+    // The ending and the demo end open and the talk goes on in the same frame
+    // (the shop test opens the shop); the item chooser waits a frame.
+    const Case cases[] = {{"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.body);
+        gFrameId = 0;
+        gScriptVars[8] = 77;
+        ClearGameFlag(120);
+        Start(std::string(k.body) + "\n SetFlag 120");
+        Talk(&gTalkContext);
+        EXPECT_EQ(GetGameFlag(120) != 0, k.frame != 14);
+        RunUntilFree(50);
+        EXPECT_EQ(gFrameId, kScreenBit | k.frame);
+    }
+    ASSERT_NE(gItemFrame, nullptr);
+    EXPECT_EQ(gItemFrame->Mode(), 1u);
+    EXPECT_EQ(gScriptVars[8], 0u);
+}
+
+TEST_F(PartyCommandTest, ShopFromToreDat) {
+    // No file at all: its box, no screen.
+    gFrameId = 0;
+    Run("Shop 1");
+    EXPECT_EQ(std::tuple(gFrameId, TakeBoxes(h)), std::tuple(0u, 1u));
+    std::vector<ShopDef> shops = {{3, true, {{3, {7, 6}}, {0, {1, 2, 5}}}},
+                                  {4, false, {{5, {20}}}}};
+    WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
+    Run("Shop 3");
+    EXPECT_EQ(std::tuple(gFrameId, gShopStock.enhance, gShopStock.cat[0].index,
+                         gShopStock.cat[3].index, gShopStock.cat[1].index),
+              std::tuple(kScreenBit | 18, 1u, 0, 3, -1));
+    EXPECT_EQ(gShopStock.cat[0].ids, (std::deque<u32>{1, 2, 5}));
+    EXPECT_EQ(gShopStock.cat[3].ids, (std::deque<u32>{7, 6}));
+    // A shop that does not exist: its box, the stock kept, no screen.
+    gFrameId = 0;
+    Run("Shop 9");
+    EXPECT_EQ(std::tuple(gFrameId, TakeBoxes(h), gShopStock.cat[0].ids.size()),
+              std::tuple(0u, 1u, 3u));
+    Run("Shop 4");
+    EXPECT_EQ(std::tuple(gShopStock.enhance, gShopStock.cat[5].ids.size(), gShopStock.cat[0].index),
+              std::tuple(0u, 1u, -1));
+}
+
+// A shop file: the 512-byte head, then these words.
+std::vector<u8> ShopFile(std::initializer_list<u16> words) {
+    std::vector<u8> file(512, 0);
+    for (u16 w : words) {
+        file.push_back(static_cast<u8>(w));
+        file.push_back(static_cast<u8>(w >> 8));
+    }
+    return file;
+}
+
+TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
+    ShopStock s;
+    EXPECT_EQ(ParseShop(ShopFile({}), 1, &s), ShopParse::NoShop);
+    // Truncated: no end word, and an odd byte.
+    std::vector<u8> file = ShopFile({2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});
+    file.push_back(0x12);
+    ASSERT_EQ(ParseShop(file, 1, &s), ShopParse::Ok);
+    EXPECT_EQ(std::tuple(s.cat[0].ids.size(), s.cat[2].ids.size(), s.cat[1].index),
+              std::tuple(2u, 1u, -1));
+    // The start tag as the very last word has no shop number.
+    EXPECT_EQ(ParseShop(ShopFile({2000}), 0, &s), ShopParse::NoShop);
+    // A category tag that comes again adds its list to the same category, in file order.
+    ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
+              ShopParse::Ok);
+    EXPECT_EQ(std::tuple(s.cat[1].ids, s.cat[2].ids, s.cat[1].index, s.cat[0].index),
+              std::tuple((std::deque<u32>{5, 6, 8}), (std::deque<u32>{7}), 1, -1));
+}
+
+TEST_F(PartyCommandTest, BattleCommandRequestsTheBattle) {
+    Run("Battle 12 5 10007 -1 -1 -1 -1 -1 -1 -1 3");
+    EXPECT_EQ(gBattleRequest, 0x8000000Cu);
+    EXPECT_EQ(std::vector<i32>(gBattleRoleChanges, gBattleRoleChanges + 10),
+              (std::vector<i32>{5, 10007, -1, -1, -1, -1, -1, -1, -1, 3}));
 }
 
 }  // namespace
