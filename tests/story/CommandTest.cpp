@@ -30,7 +30,7 @@ using CommandTest = StoryFixture;
 
 // Each talk sets its own flag, so the right entry of the right file ran: talk 0
 // is entry 1000 of file 1, talk 1001 the first of file 2.
-TEST_F(CommandTest, NumberingAcrossFiles) {
+TEST_F(CommandTest, NumberingLoadingAndMissingFiles) {
     WriteTalks(1, "talk 1000\n SetFlag 300\n End\n");
     WriteTalks(2, "talk 1001\n SetFlag 301\n End\ntalk 2000\n SetFlag 302\n End\n");
     const std::pair<int, int> talks[] = {{0, 300}, {1000, 300}, {1001, 301}, {2000, 302}};
@@ -40,9 +40,8 @@ TEST_F(CommandTest, NumberingAcrossFiles) {
         for (int f = 300; f <= 302; ++f) EXPECT_EQ(GetGameFlag(f) != 0, f == flag) << talk;
     }
     EXPECT_TRUE(h.boxes().empty());
-}
-
-TEST_F(CommandTest, WaitsForTheGrid) {
+    // A talk waits for its owner to stand on the grid.
+    ResetGameFlags();
     gMapRoles[0].x = 68;
     Start("SetFlag 300");
     for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
@@ -51,26 +50,21 @@ TEST_F(CommandTest, WaitsForTheGrid) {
     Talk(&gTalkContext);
     EXPECT_TRUE(GetGameFlag(300));
     EXPECT_FALSE(TalkRunning());
-}
-
-TEST_F(CommandTest, LoadLocksPlayerControlAndEndFreesEverything) {
+    // The load locks player control; the end frees everything.
     Start("Set 5 1\n Wait 100");
     Talk(&gTalkContext);
-    EXPECT_TRUE(gTalkFlags & kTalkLockBit);
-    EXPECT_EQ(gScriptVars[5], 1u);
+    EXPECT_EQ(std::tuple(gTalkFlags & kTalkLockBit, gScriptVars[5]), std::tuple(kTalkLockBit, 1u));
     RunUntilFree(20);
     EXPECT_FALSE(gTalkFlags & kTalkLockBit);
     const u8* raw = reinterpret_cast<const u8*>(&gTalkContext);
     for (size_t i = 0; i < sizeof(gTalkContext); ++i) ASSERT_EQ(raw[i], 0xFF) << i;
     EXPECT_EQ(Talk(&gTalkContext), 1);
-}
-
-TEST_F(CommandTest, MissingFileShowsBoxAndClosesTheWindow) {
+    // A missing file shows its box and closes the window.
     h.CreateMainWindow();
-    StartTalk(1500, 1);
+    StartTalk(2500, 1);  // file 3, which is not there
     EXPECT_EQ(Talk(&gTalkContext), 0);
     ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5("找不到 Talk2"));
+    EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5("找不到 Talk3"));
     EXPECT_FALSE(TalkRunning());
     h.RunFrames(2);
     EXPECT_TRUE(h.quit());
@@ -83,9 +77,8 @@ TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
     src += " SetFlag 300\n End\n";
     WriteTalks(1, src);
     RunTalk(1);
-    EXPECT_EQ(gScriptVars[7], 6000u);
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_TRUE(h.boxes().empty());
+    EXPECT_EQ(std::tuple(gScriptVars[7], GetGameFlag(300), h.boxes().size()),
+              std::tuple(6000u, 1, 0u));
     // A jump back to a command inside the window reads it from the file again:
     // what was written into the window meanwhile is gone.
     gScriptVars[7] = 0;
@@ -99,33 +92,23 @@ TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
     StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
     RunUntilFree(5);
     EXPECT_EQ(gScriptVars[7], 2u);
-}
-
-TEST_F(CommandTest, TimerVariablesCountDownEveryCall) {
+    // The timer variables count down on every call.
     gScriptVars[1] = 2;
     gScriptVars[2] = 1;
     for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
-    EXPECT_EQ(gScriptVars[1], 0u);
-    EXPECT_EQ(gScriptVars[2], 0u);
-}
-
-TEST_F(CommandTest, RunOnModeRunsYieldingCommandsInOneFrame) {
+    EXPECT_EQ(std::tuple(gScriptVars[1], gScriptVars[2]), std::tuple(0u, 0u));
+    // Run-on mode runs yielding commands in one frame; RunOff stops the frame.
+    ResetGameFlags();
     Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
     Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(70));
-    EXPECT_TRUE(GetGameFlag(19));
-    EXPECT_FALSE(GetGameFlag(300));  // RunOff stops the frame
+    EXPECT_EQ(std::tuple(GetGameFlag(70), GetGameFlag(19), GetGameFlag(300)), std::tuple(1, 1, 0));
     Talk(&gTalkContext);
     EXPECT_TRUE(GetGameFlag(300));
 }
 
+// The first entry's offset, counted from 0x200, in its low and high words.
 constexpr u32 kFirst = 4 * kTalkEntries;
-constexpr u16 Lo(u32 v) {
-    return static_cast<u16>(v);
-}
-constexpr u16 Hi(u32 v) {
-    return static_cast<u16>(v >> 16);
-}
+constexpr u16 kFirstLo = kFirst & 0xFFFF, kFirstHi = kFirst >> 16;
 
 // A talk file whose entry 1 is entry1, followed by these words.
 std::vector<u8> TalkFileOf(u32 entry1, const std::vector<u16>& words) {
@@ -154,9 +137,9 @@ TEST_F(CommandTest, BadScriptsAreReportedOnceAndEndTheTalk) {
         {"command cut by the file end", TalkFileOf(kFirst, {0x001D, 5})},
         // "abcdef" and no text mark after it.
         {"text without its mark", TalkFileOf(kFirst, {0x0001, 0xFFF1, 0x6261, 0x6463, 0x6665})},
-        {"odd target", TalkFileOf(kFirst, {0x000F, Lo(kFirst + 1), Hi(kFirst + 1), 0x3FFF})},
+        {"odd target", TalkFileOf(kFirst, {0x000F, kFirstLo + 1, kFirstHi, 0x3FFF})},
         {"target past the file", TalkFileOf(kFirst, {0x000F, 0xFFF0, 0x7FFF})},
-        {"endless loop", TalkFileOf(kFirst, {0x000F, Lo(kFirst), Hi(kFirst)})},
+        {"endless loop", TalkFileOf(kFirst, {0x000F, kFirstLo, kFirstHi})},
         {"command of another family", TalkFileOf(kFirst, {0x0077, 0})},
         {"two undefined opcodes", TalkFileOf(kFirst, {0x0402, 0x00BA}),
          "沒有指令(186,ba),(1026,402)"},
@@ -210,28 +193,6 @@ TEST_F(CommandTest, Variables) {
     }
 }
 
-TEST_F(CommandTest, FlagCommands) {
-    const struct {
-        const char* body;
-        int flag;
-        bool set;
-    } cases[] = {
-        {"SetFlag 100", 100, true},
-        {"SetFlag 100\n ClearFlag 100", 100, false},
-        {"SetFlag70", 70, true},
-        {"SetFlag19", 19, true},
-        {"SetFlag 19\n ClearFlag19", 19, false},
-        {"SetFlag 16\n SetFlag 18\n SetFlag 76\n StopCountdown", 18, false},
-        {"SetFlag 65000\n SetFlag 101", 101, true},  // past the table: ignored
-    };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.body);
-        ResetGameFlags();
-        Run(k.body);
-        EXPECT_EQ(GetGameFlag(k.flag) != 0, k.set);
-    }
-}
-
 // Each jump goes to "t:", which sets flag 101, or on to the end.
 TEST_F(CommandTest, ConditionalJumps) {
     std::vector<i32> owned(10, 0);
@@ -245,6 +206,13 @@ TEST_F(CommandTest, ConditionalJumps) {
         const char* body;  // the jump and what comes before it
         bool taken;
     } cases[] = {
+        {"SetFlag 100\n JumpIfFlag 100 @t", true},
+        {"SetFlag 100\n ClearFlag 100\n JumpIfFlag 100 @t", false},
+        {"SetFlag70\n JumpIfFlag 70 @t", true},
+        {"SetFlag19\n JumpIfFlag 19 @t", true},
+        {"SetFlag 19\n ClearFlag19\n JumpIfFlag 19 @t", false},
+        {"SetFlag 16\n SetFlag 18\n SetFlag 76\n StopCountdown\n JumpIfFlag 18 @t", false},
+        {"SetFlag 65000\n Jump @t", true},  // past the table: ignored
         {"SetFlag 5\n JumpIfFlag 5 @t", true},
         {"SetFlag 5\n JumpIfNotFlag 5 @t", false},
         {"JumpIfAllFlags @t", true},  // an empty list
@@ -293,7 +261,7 @@ TEST_F(CommandTest, ConditionalJumps) {
 }
 
 // Over many runs every target of the list is taken and nothing past it.
-TEST_F(CommandTest, RandomJumpTakesEachTargetOfItsList) {
+TEST_F(CommandTest, RandomAndAnswerJumps) {
     WriteTalks(1,
                "talk 1\n JumpRandom @a @b @c\n Set 9 9\n End\na:\n Set 9 1\n End\nb:\n Set 9 "
                "2\n End\nc:\n Set 9 3\n End\n");
@@ -304,9 +272,7 @@ TEST_F(CommandTest, RandomJumpTakesEachTargetOfItsList) {
         seen.insert(gScriptVars[9]);
     }
     EXPECT_EQ(seen, (std::set<u32>{1, 2, 3}));
-}
-
-TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
+    // The answer jump takes the chosen answer and resets it.
     WriteTalks(
         1, "talk 1\n JumpByAnswer @a @b\n Set 9 7\n End\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\n");
     // Answer 5 does not exist: the talk goes on after the list.
@@ -314,23 +280,18 @@ TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
     for (const auto& [answer, var] : answers) {
         gChosenAnswer = answer;
         RunTalk(1);
-        EXPECT_EQ(gScriptVars[9], var) << answer;
-        EXPECT_EQ(gChosenAnswer, 0u) << answer;
+        EXPECT_EQ(std::tuple(gScriptVars[9], gChosenAnswer), std::tuple(var, 0u)) << answer;
     }
 }
 
-TEST_F(CommandTest, CountdownOfOneMinuteThirtyLasts2700Frames) {
+TEST_F(CommandTest, CountdownsWaitQuakeFontsAndNameEntry) {
+    // A countdown of one minute thirty lasts 2700 frames.
     Run("Countdown 1 30 5");
-    EXPECT_EQ(gStoryCountdown, 2700);
-    EXPECT_EQ(gCountdownTalk, 5);
-    EXPECT_TRUE(GetGameFlag(16));
-    EXPECT_TRUE(GetGameFlag(18));
+    EXPECT_EQ(std::tuple(gStoryCountdown, gCountdownTalk, GetGameFlag(16), GetGameFlag(18)),
+              std::tuple(2700, 5, 1, 1));
     StartCountdown(0, 10, 0, 1);
-    EXPECT_EQ(gFlagCountdown, 300);
-    EXPECT_TRUE(GetGameFlag(74));
-}
-
-TEST_F(CommandTest, WaitYieldsForItsMilliseconds) {
+    EXPECT_EQ(std::tuple(gFlagCountdown, GetGameFlag(74)), std::tuple(300, 1));
+    // The wait yields for its milliseconds.
     Start("Wait 100\n SetFlag 101");
     gFrameTime = 1000;
     Talk(&gTalkContext);
@@ -340,9 +301,7 @@ TEST_F(CommandTest, WaitYieldsForItsMilliseconds) {
     gFrameTime = 1101;
     Talk(&gTalkContext);
     EXPECT_TRUE(GetGameFlag(101));
-}
-
-TEST_F(CommandTest, QuakeFillsAndEmptiesTheTable) {
+    // The quake fills and empties its table.
     gViewX = 48;
     gViewY = 32;
     Start("Quake 3 2 -2 0 1\n Wait 1\n QuakeStop");
@@ -352,20 +311,16 @@ TEST_F(CommandTest, QuakeFillsAndEmptiesTheTable) {
     EXPECT_EQ(gQuakeTable[8], 0xCF);
     RunUntilFree(10);
     EXPECT_EQ(gQuakeTable[0], 0xCF);
-}
-
-TEST_F(CommandTest, FontsTakeHeightAndAdvance) {
+    // Fonts take height and advance; the box text size is (20 + 2) / 2, as at start-up.
     Run("MainFont 20 4\n SecondFont 14 2");
-    EXPECT_EQ(gMainFont.GetAdvance(), 24);
-    EXPECT_EQ(gSecondFont.GetAdvance(), 16);
-    EXPECT_EQ(gDialogTextSize, 11u) << "(20 + 2) / 2, as at start-up";
-}
-
-TEST_F(CommandTest, NameEntryWaitsForTheThreeFields) {
+    EXPECT_EQ(std::tuple(gMainFont.GetAdvance(), gSecondFont.GetAdvance(), gDialogTextSize),
+              std::tuple(24, 16, 11u));
+    // The name entry waits for its three fields.
+    ClearGameFlag(101);
     Start("NameEntry 2\n SetFlag 101");
     Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(80));
-    EXPECT_TRUE(gRunState & kRunScriptHold);
+    EXPECT_EQ(std::tuple(GetGameFlag(80), gRunState & kRunScriptHold),
+              std::tuple(1, kRunScriptHold));
     for (const char* name : {"Li", "Yue", "Moon"}) {
         cTextBuf* f = GetActiveTextBuf();
         ASSERT_NE(f, nullptr);
@@ -374,10 +329,9 @@ TEST_F(CommandTest, NameEntryWaitsForTheThreeFields) {
         Talk(&gTalkContext);
     }
     Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(101));
-    EXPECT_FALSE(GetGameFlag(80));
+    EXPECT_EQ(std::tuple(GetGameFlag(101), GetGameFlag(80), gRunState & kRunScriptHold),
+              std::tuple(1, 0, 0u));
     EXPECT_STREQ(gEnteredNames[2][2], "Moon");
-    EXPECT_FALSE(gRunState & kRunScriptHold);
 }
 
 // ---- Map entry points on a hand-made database ----
