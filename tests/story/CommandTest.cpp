@@ -436,12 +436,10 @@ TEST_F(RoleCommandTest, ActsOnTheMap) {
         Run(k.body, 40);
         EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(k.act, k.action, k.dir));
     }
-}
-
-// An act change followed by another for the same role only stores its value, in
-// every form: only the last of a row is stepped. No act of this fixture has
-// frames, so each step shows one box.
-TEST_F(RoleCommandTest, ActChangesInARowStepOnceInEveryForm) {
+    // An act change followed by another for the same role only stores its
+    // value, in every form: only the last of a row is stepped. No act of this
+    // fixture has frames, so each step shows one box.
+    h.boxes().clear();
     const char* chains[] = {
         "Set 20 77\n SetActFromVar 40 20\n SetAct 40 9001",
         "SetActFromValue 40 2\n SetActFromVar 40 21",
@@ -455,10 +453,8 @@ TEST_F(RoleCommandTest, ActChangesInARowStepOnceInEveryForm) {
     for (const char* body : chains) {
         SCOPED_TRACE(body);
         act = ActPlayer{};
-        h.boxes().clear();
         Run(std::string("Set 21 9001\n Set 22 1\n ") + body);
-        EXPECT_EQ(act.act, 9001);
-        EXPECT_EQ(h.boxes().size(), 1u);
+        EXPECT_EQ(std::tuple(act.act, TakeBoxes(h)), std::tuple(9001, 1u));
     }
 }
 
@@ -469,26 +465,22 @@ TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
     i32 row = FindRecord(41);
     ASSERT_GE(row, 0);
     // Words 2, 3, 4: act, action, direction; word 7 the talk.
-    EXPECT_EQ((std::vector<i32>{RecordWord(row, 2), RecordWord(row, 3), RecordWord(row, 4)}),
-              (std::vector<i32>{77, 6, 2}));
-    EXPECT_EQ(RecordWord(row, 7), 123);
-    EXPECT_TRUE(h.boxes().empty());
-    const struct {
-        const char* jump;
-        int flag;
-    } cases[] = {{"JumpIfActNot 41 77 @o", 300},
-                 {"JumpIfActNot 41 78 @o", 301},
-                 {"JumpIfActNot 42 78 @o", 300}};
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.jump);
+    EXPECT_EQ(std::tuple(RecordWord(row, 2), RecordWord(row, 3), RecordWord(row, 4),
+                         RecordWord(row, 7), h.boxes().size()),
+              std::tuple(77, 6, 2, 123, 0u));
+    // The jump is taken (flag 301) only when the act differs.
+    const std::pair<const char*, bool> jumps[] = {{"JumpIfActNot 41 77 @o", false},
+                                                  {"JumpIfActNot 41 78 @o", true},
+                                                  {"JumpIfActNot 42 78 @o", false}};
+    for (const auto& [jump, taken] : jumps) {
         ResetGameFlags();
-        Run(std::string(k.jump) + "\n SetFlag 300\n End\no:\n SetFlag 301");
-        EXPECT_TRUE(GetGameFlag(k.flag));
-        EXPECT_FALSE(GetGameFlag(k.flag == 300 ? 301 : 300));
+        Run(std::string(jump) + "\n SetFlag 300\n End\no:\n SetFlag 301");
+        EXPECT_EQ(std::tuple(GetGameFlag(300), GetGameFlag(301)), std::tuple(!taken, taken))
+            << jump;
     }
 }
 
-TEST_F(RoleCommandTest, SpeedWords) {
+TEST_F(RoleCommandTest, SpeedWordsAndTheControlLock) {
     const std::pair<const char*, u16> speeds[] = {{"SetActSpeed 40 5", 0x8005},
                                                   {"SetActSpeedRaw 40 5", 5},
                                                   {"StopActSpeed 40", 0xFFFF},
@@ -497,9 +489,7 @@ TEST_F(RoleCommandTest, SpeedWords) {
         Run(cmd);
         EXPECT_EQ(act.delayOverride, word) << cmd;
     }
-}
-
-TEST_F(RoleCommandTest, ControlLock) {
+    // The control lock: unlocked by the script, and the talk end lets go again.
     Start("UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5");
     for (int i = 0; i < 3; ++i) {
         gFrameTime += 35;
@@ -507,7 +497,7 @@ TEST_F(RoleCommandTest, ControlLock) {
     }
     EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
     RunUntilFree(50);
-    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);  // the talk end lets go again
+    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
 }
 
 TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
@@ -519,36 +509,37 @@ TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
                 {"StateBit100", 0x100},   {"StateBit4000", 0x4000}};
     for (const auto& b : bits) {
         SCOPED_TRACE(b.cmd);
-        Run(std::string(b.cmd) + " 40 1\n " + b.cmd + " 41 1");
-        EXPECT_TRUE(gMapRoles[slot].state & b.bit);
-        EXPECT_TRUE(RecordWord(FindRecord(41), 10) & b.bit);
-        Run(std::string(b.cmd) + " 40 0\n " + b.cmd + " 41 0");
-        EXPECT_FALSE(gMapRoles[slot].state & b.bit);
-        EXPECT_FALSE(RecordWord(FindRecord(41), 10) & b.bit);
+        for (u32 on : {1u, 0u}) {
+            std::string v = on ? " 1" : " 0";
+            Run(std::string(b.cmd) + " 40" + v + "\n " + b.cmd + " 41" + v);
+            EXPECT_EQ(
+                std::tuple(gMapRoles[slot].state & b.bit, RecordWord(FindRecord(41), 10) & b.bit),
+                std::tuple(on * b.bit, on * b.bit));
+        }
         EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
     }
     Run("SetBit400 40\n SetBit4000000 40\n SetBit40000 40");
     EXPECT_EQ(gMapRoles[slot].state & 0x4040400u, 0x4040400u);
     Run("ClearBit400 40\n SetBit400 41");
-    EXPECT_FALSE(gMapRoles[slot].state & 0x400);
-    EXPECT_TRUE(RecordWord(FindRecord(41), 10) & 0x400);
+    EXPECT_EQ(std::tuple(gMapRoles[slot].state & 0x400, RecordWord(FindRecord(41), 10) & 0x400),
+              std::tuple(0u, 0x400));
     // Presence is a state bit of its own, on and off the map.
     for (const char* cmd : {"HideRole", "ShowRole"}) {
         bool shown = cmd[0] == 'S';
         Run(std::string(cmd) + " 40\n " + cmd + " 41");
-        EXPECT_EQ((gMapRoles[slot].state & kRoleShown) != 0, shown) << cmd;
-        EXPECT_EQ((RecordWord(FindRecord(41), 10) & kRoleShown) != 0, shown) << cmd;
+        EXPECT_EQ(std::tuple((gMapRoles[slot].state & kRoleShown) != 0,
+                             (RecordWord(FindRecord(41), 10) & kRoleShown) != 0),
+                  std::tuple(shown, shown))
+            << cmd;
     }
 }
 
 TEST_F(RoleCommandTest, PlayerRoleMovesAndUnknownRolesAreSkipped) {
     Run("SetAction 999 3\n SetActSpeed 999 2\n StateBit40 999 1\n HideRole 999\n SetPlayerRole "
         "999\n SetFlag 310");
-    EXPECT_EQ(GetGameFlag(310), 1);
-    EXPECT_EQ(gPlayerSlot, 0);
+    EXPECT_EQ(std::tuple(GetGameFlag(310), gPlayerSlot), std::tuple(1, 0));
     Run("SetPlayerRole 40");
-    EXPECT_EQ(gPlayerSlot, slot);
-    EXPECT_EQ(gPlayerId, 40);
+    EXPECT_EQ(std::tuple(gPlayerSlot, gPlayerId), std::tuple(slot, 40));
 }
 
 struct PartyCommandTest : StoryFixture {
