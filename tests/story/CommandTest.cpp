@@ -353,7 +353,7 @@ protected:
     void TearDown() override { FreeMapDatabase(); }
 };
 
-TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
+TEST_F(MapEntryPointTest, RowsValuesAndBadTables) {
     Install({{3, 1, 2}, {7, 3, 4}});
     gMapId = 7;
     // The rows' x words, at 27 * 4 + 2 and 6 further; the current map's values.
@@ -371,9 +371,6 @@ TEST_F(MapEntryPointTest, WritesTheMapsRowAndTheCurrentMapsValues) {
     gMapId = 9;
     Run("MapEntryPoint 9 21 22 23");
     EXPECT_EQ(state(), std::tuple(8, 11, 12, 21, 22, 23));
-}
-
-TEST_F(MapEntryPointTest, BadTablesAreNeverWrittenPast) {
     // A row cut by the database's end, no end row.
     Install({{3, 1, 2}}, false);
     u32 size = gMapDatabaseSize;
@@ -460,7 +457,7 @@ TEST_F(RoleCommandTest, ActsOnTheMap) {
 
 // A role off the map keeps its act in its record, and the act test reads it
 // there; a role that is nowhere skips the test.
-TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
+TEST_F(RoleCommandTest, ActOfARoleOffTheMapSpeedWordsAndTheControlLock) {
     Run("SetAction 41 6\n SetDir 41 2\n SetAct 41 77\n SetTalkNumber 41 123");
     i32 row = FindRecord(41);
     ASSERT_GE(row, 0);
@@ -478,9 +475,6 @@ TEST_F(RoleCommandTest, ActOfARoleOffTheMapGoesToItsRecord) {
         EXPECT_EQ(std::tuple(GetGameFlag(300), GetGameFlag(301)), std::tuple(!taken, taken))
             << jump;
     }
-}
-
-TEST_F(RoleCommandTest, SpeedWordsAndTheControlLock) {
     const std::pair<const char*, u16> speeds[] = {{"SetActSpeed 40 5", 0x8005},
                                                   {"SetActSpeedRaw 40 5", 5},
                                                   {"StopActSpeed 40", 0xFFFF},
@@ -500,7 +494,7 @@ TEST_F(RoleCommandTest, SpeedWordsAndTheControlLock) {
     EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
 }
 
-TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
+TEST_F(RoleCommandTest, StateBitsPlayerRoleAndUnknownRoles) {
     const struct {
         const char* cmd;
         u32 bit;
@@ -532,9 +526,6 @@ TEST_F(RoleCommandTest, StateBitsOnAndOffTheMap) {
                   std::tuple(shown, shown))
             << cmd;
     }
-}
-
-TEST_F(RoleCommandTest, PlayerRoleMovesAndUnknownRolesAreSkipped) {
     Run("SetAction 999 3\n SetActSpeed 999 2\n StateBit40 999 1\n HideRole 999\n SetPlayerRole "
         "999\n SetFlag 310");
     EXPECT_EQ(std::tuple(GetGameFlag(310), gPlayerSlot), std::tuple(1, 0));
@@ -572,7 +563,7 @@ struct PartyCommandTest : StoryFixture {
     }
 };
 
-TEST_F(PartyCommandTest, ItemsClampAndEquipmentIsAddedAsPieces) {
+TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
     gOwnedItems[3] = 10;
     gOwnedItems[4] = 5;
     Run("AddItem 3 150\n AddItem 4 -20\n AddItem 5 7");
@@ -590,9 +581,6 @@ TEST_F(PartyCommandTest, ItemsClampAndEquipmentIsAddedAsPieces) {
     Run("AddItem 301 3\n AddItem 301 -2\n AddItem 0xFFFF 1");
     EXPECT_EQ(pieces(), before + 3);
     EXPECT_TRUE(h.boxes().empty());
-}
-
-TEST_F(PartyCommandTest, JoinLeaveKeepsThePartyPacked) {
     for (int i = 0; i < kPartySize; ++i) gParty[i] = gFormation[i] = -1;
     gRoleStats[2].status = 0x4000;
     gRoleStats[2].hp = 0;
@@ -631,15 +619,12 @@ TEST_F(PartyCommandTest, FullRestoreAndDamage) {
     EXPECT_EQ(gFrameId, kScreenBit | 6);  // everybody down: the party-defeat screen
 }
 
-TEST_F(PartyCommandTest, RaiseMaxHpMpTakesPlainWords) {
+TEST_F(PartyCommandTest, RaisesMoneyAndQuests) {
     // 40000 is a raise, not a cut of 25536.
     i32 hp = gRoles[1].maxHp, mp = gRoles[1].maxMp;
     Run("RaiseMaxHpMp 2 40000 3");
     EXPECT_EQ(std::tuple(gRoles[1].maxHp, gRoles[1].maxMp), std::tuple(hp + 40000, mp + 3));
     EXPECT_GT(gRoleStats[1].hp, 40);  // raised (to the cap), not cut
-}
-
-TEST_F(PartyCommandTest, MoneyStopsAtTheCapEverywhere) {
     // The script's own add is in the command table; the shops and battles add here.
     gScriptVars[0] = 0x7FFFFFFAu;
     const std::pair<i64, u32> adds[] = {{5, 0x7FFFFFFFu}, {5, 0x7FFFFFFFu}, {-0x80000000LL, 0}};
@@ -647,9 +632,6 @@ TEST_F(PartyCommandTest, MoneyStopsAtTheCapEverywhere) {
         AddMoney(add);
         EXPECT_EQ(gScriptVars[0], money) << add;
     }
-}
-
-TEST_F(PartyCommandTest, QuestsAreNotDuplicated) {
     Run("AddQuest 5 0\n AddQuest 6 0\n AddQuest 7 1\n AddQuest 5 1\n AddQuest 6 0");
     EXPECT_EQ(gQuestList, (std::deque<u32>{7, 5, 6}));
     Run("RemoveQuest 5\n RemoveQuest 99");
@@ -663,7 +645,7 @@ struct RoleValueCase {
     i32 expect;  // role value of role 7, or the flag 300 outcome when which is 0
 };
 
-TEST_F(PartyCommandTest, RoleValues) {
+TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
     const RoleValueCase cases[] = {
         {"read low", "", 1, 2},
         {"read high", "", 2, 3},
@@ -692,9 +674,6 @@ TEST_F(PartyCommandTest, RoleValues) {
             EXPECT_EQ(GetGameFlag(300), rc.expect);
         EXPECT_TRUE(h.boxes().empty());
     }
-}
-
-TEST_F(PartyCommandTest, RoleValueFaultsShowTheirBoxAndSkip) {
     // Value 2 with a switch of two targets is too large: that command is skipped too.
     for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
                               "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
