@@ -57,7 +57,7 @@ int FramesUntilClosed(int limit) {
     return n;
 }
 
-TEST_F(DialogTest, PlacementByDirectionAndClamps) {
+TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
     ActPlayer act;
     int slot = AddRole(30, 320, 240, &act);
     struct Case {
@@ -89,9 +89,6 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
     // Empty text still makes a box one unit high.
     ASSERT_EQ(SetupDialog(&r, Spec(0xFFFD, "%Q"), nullptr, 0), 1);
     EXPECT_EQ(std::tuple(r.w, r.h), std::tuple(0, 10));
-}
-
-TEST_F(DialogTest, SpeakerOffTheMapIsRefusedAndTheTalkGoesOn) {
     Run("Say 77 \"hello\"\n SetFlag 101");
     EXPECT_EQ(std::tuple(GetGameFlag(101), gDialogs.empty(), gTalkFlags), std::tuple(1, true, 0u));
 }
@@ -210,7 +207,7 @@ TEST_F(DialogTest, TextVariables) {
     }
 }
 
-TEST_F(DialogTest, LongTextIsCutOnACharacterBoundary) {
+TEST_F(DialogTest, LongTextIsCutAndBoxesCloseByTime) {
     std::string text = "a";
     while (text.size() < 600) text += "\xA4\xA4";  // "中"
     text += "%Q";
@@ -220,11 +217,8 @@ TEST_F(DialogTest, LongTextIsCutOnACharacterBoundary) {
     EXPECT_LE(len, 508u);
     EXPECT_EQ(len % 2, 1u);  // "a" plus whole characters
     EXPECT_EQ(static_cast<u8>(r.text[len - 1]), 0xA4);
-}
-
-// A box with a display time of half a second closes after it, even at the
-// slowest speed while 20 characters would take 220 frames to come out.
-TEST_F(DialogTest, ClosingByTime) {
+    // A box with a display time of half a second closes after it, even at the
+    // slowest speed while 20 characters would take 220 frames to come out.
     gTextSpeed = 0;
     for (const char* text : {"%Kab%Q", "abcdefghijabcdefghij%Q"}) {
         DialogSpec s = Spec(0xFFFD, text);
@@ -264,7 +258,7 @@ TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
     EXPECT_EQ(std::tuple(GetGameFlag(200), GetGameFlag(201)), std::tuple(0, 1));
 }
 
-TEST_F(DialogTest, StrToInt) {
+TEST_F(DialogTest, StrToIntAndScreenshots) {
     // Refused texts leave the value as it was.
     const std::tuple<const char*, int, i32> cases[] = {{"", 0, 77},
                                                        {"-", 0, 77},
@@ -277,9 +271,6 @@ TEST_F(DialogTest, StrToInt) {
         EXPECT_EQ(StrToInt(text, &v), ok) << text;
         EXPECT_EQ(v, want) << text;
     }
-}
-
-TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {
     std::vector<u16> px(640 * 480, 0);
     px[0] = ConvertPixel(0x7C00);              // top-left red
     px[479 * 640 + 1] = ConvertPixel(0x001F);  // bottom row, second pixel blue
@@ -347,23 +338,6 @@ struct DialogArt : StoryFixture {
     }
 };
 
-// Every action of both acts loads with its picture (the box test draws them).
-TEST_F(DialogArt, SampleSystemArchiveHoldsTheDialogueAndIconActs) {
-    OpenSampleArt();
-    const std::pair<i32, std::vector<i32>> acts[] = {
-        {kDialogAct, {0, 1, 2, 3, 4, 5, 6, 7, 52, 55, 57}}, {9006, {0, 1, 5, 11}}};
-    for (const auto& [act, actions] : acts) {
-        for (i32 action : actions) {
-            ActPlayer p;
-            ResetActPlayer(&p);
-            p.act = act;
-            p.action = action;
-            ASSERT_EQ(TakeActData(&p), 1) << act << "/" << action << ": " << ActLastError();
-            EXPECT_NE(GetPic(p.pic, p.frame), nullptr) << act << "/" << action;
-        }
-    }
-}
-
 // The white pixels of a frame drawn at the canvas's corner: their count, their
 // horizontal extent and their mask.
 struct Ink {
@@ -384,13 +358,26 @@ Ink InkOf(const std::vector<u16>& canvas, int w, int h) {
     return k;
 }
 
-// Title buttons (normal, hover): new game, load, settings, quit; the menu tabs
-// (two looks each); the map's four HUD icons (one look each); the shop's tabs
-// (buy, sell, strengthen, leave; normal looks 1..4, current 5..8); the save
-// tool's page arrows: each caption centred, both looks saying the same, no two
-// captions alike.
-TEST_F(DialogArt, ButtonsTabsAndHudIconsCarryTheirCaptions) {
+// Every action of both acts loads with its picture (the box test draws them).
+TEST_F(DialogArt, SampleActsAndCaptionsOfButtonsTabsAndIcons) {
     OpenSampleArt();
+    const std::pair<i32, std::vector<i32>> acts[] = {
+        {kDialogAct, {0, 1, 2, 3, 4, 5, 6, 7, 52, 55, 57}}, {9006, {0, 1, 5, 11}}};
+    for (const auto& [act, actions] : acts) {
+        for (i32 action : actions) {
+            ActPlayer p;
+            ResetActPlayer(&p);
+            p.act = act;
+            p.action = action;
+            ASSERT_EQ(TakeActData(&p), 1) << act << "/" << action << ": " << ActLastError();
+            EXPECT_NE(GetPic(p.pic, p.frame), nullptr) << act << "/" << action;
+        }
+    }
+    // Title buttons (normal, hover): new game, load, settings, quit; the menu tabs
+    // (two looks each); the map's four HUD icons (one look each); the shop's tabs
+    // (buy, sell, strengthen, leave; normal looks 1..4, current 5..8); the save
+    // tool's page arrows: each caption centred, both looks saying the same, no two
+    // captions alike.
     const struct {
         u16 pic, first;
         int captions, looks, captionStep, lookStep;
@@ -600,7 +587,7 @@ struct TextTools : DialogArt {
     }
 };
 
-TEST_F(TextTools, FontPrintfDrawsTheFormattedTextInTheSmallFont) {
+TEST_F(TextTools, FontPrintf) {
     CreateGameFont(gSmallFont, 640, 480, 12);
     EXPECT_EQ(FontPrintf(canvas.data(), 20, 30, kInk, "HP %d/%d %s", 5, 12, "ok"), 10);
     std::vector<u16> want(640 * 480, kBackground);
@@ -612,9 +599,6 @@ TEST_F(TextTools, FontPrintfDrawsTheFormattedTextInTheSmallFont) {
     EXPECT_EQ(FontPrintf(nullptr, 0, 0, kInk, "%05d", 42), 5);
     EXPECT_EQ(FontPrintf(canvas.data(), 0, 0, kInk, nullptr), 0);
     EXPECT_EQ(canvas, before);
-}
-
-TEST_F(TextTools, FontPrintfCutsALongResultOnACharacterBoundary) {
     std::string wide;
     for (int i = 0; i < 300; ++i) wide += B5("字");
     // 559 bytes are kept at most; 279 characters after a one-byte prefix fill them.
@@ -627,7 +611,7 @@ TEST_F(TextTools, FontPrintfCutsALongResultOnACharacterBoundary) {
     EXPECT_EQ(FontPrintf(canvas.data(), 0, 400, kInk, "%s", wide.c_str()), 558);
 }
 
-TEST_F(TextTools, CellFlagsOutlineTheMarkedCellsOfTheView) {
+TEST_F(TextTools, CellFlags) {
     UseMap(60, 50);
     // View at (20, 35): the grid starts at cell (2, 3), shifted by (4, 3) pixels.
     Cell(5, 6) = 0x40000000;
@@ -650,9 +634,7 @@ TEST_F(TextTools, CellFlagsOutlineTheMarkedCellsOfTheView) {
     ExpectSquare(2 * 16 - 16, 3 * 16 - 32, 15);
     ExpectSquare(7 * 16 - 16, 7 * 16 - 32, 15);
     EXPECT_EQ(Count(kInk), 2 * 4 * 14);
-}
-
-TEST_F(TextTools, CellFlagsStayInsideTheMapAndTheScreen) {
+    std::fill(canvas.begin(), canvas.end(), kBackground);
     UseMap(10, 8);
     for (u32& c : cells) c = 0x00800000;
     // A view hanging off the map's top left: only real cells are read and drawn.
