@@ -80,7 +80,7 @@ struct TownWalks : TownGame {
 
 // A person walks a route and comes back: each leg arrives on its cell, the
 // walk holds the person's own behaviour meanwhile and lets go at the end.
-TEST_F(TownWalks, APersonWalksARouteAndBack) {
+TEST_F(TownWalks, APersonWalksARouteAndBackAndThePlayersWalk) {
     int slot = Slot(100);
     Cell home = CellOf(100);
     Start(kSampleWalkTalk);
@@ -94,11 +94,8 @@ TEST_F(TownWalks, APersonWalksARouteAndBack) {
     EXPECT_EQ(GetGameFlag(kSampleWalkFlag), 1);
     ExpectAllLetGo();
     EXPECT_FALSE(gMapRoles[slot].state & kWalkUnderWay);
-}
-
-// The player's own scripted walk: control is locked while it walks and comes
-// back once the talk is over.
-TEST_F(TownWalks, ThePlayersWalkArrivesAndUnlocksControl) {
+    // The player's own scripted walk: control is locked while it walks and comes
+    // back once the talk is over.
     WriteTalk(
         "    WalkTo 0xFFF1 13 12\nw:\n    WalkStep 0xFFF1\n    JumpIfWalking 1 @w\n"
         "    EndWalk 0xFFF1\n    SetFlag 300\n    End");
@@ -138,7 +135,7 @@ TEST_F(TownWalks, AGroupOfThreeCompletesOnlyWhenAllThreeArrive) {
 }
 
 // Relative group walks and arrival values: each role ends facing the given way.
-TEST_F(TownWalks, RelativeGroupWalkTakesTheArrivalValues) {
+TEST_F(TownWalks, RelativeGroupWalksAndWalksToCellsValuesAndRoles) {
     Cell a = CellOf(1), b = CellOf(100);
     WriteTalk(
         "    GroupWalkByArrive 0xFFF1 2 0 0xFFFF 0xFFFF 1  100 0 2 0xFFFF 0xFFFF 2\n"
@@ -151,10 +148,7 @@ TEST_F(TownWalks, RelativeGroupWalkTakesTheArrivalValues) {
         if (dirOnArrival[1] < 0 && At(100, b.x, b.y + 2)) dirOnArrival[1] = R(100).act->dir;
     }
     EXPECT_EQ(std::tuple(GetGameFlag(301), dirOnArrival[0], dirOnArrival[1]), std::tuple(1, 1, 2));
-}
-
-// The walks that start at a cell named by operands, role values or another role.
-TEST_F(TownWalks, WalksToCellsValuesAndRoles) {
+    // The walks that start at a cell named by operands, role values or another role.
     i32 vx = 15, vy = 33;
     ASSERT_EQ(AccessRoleValue(100, 1, &vx, 2), 1);
     ASSERT_EQ(AccessRoleValue(100, 2, &vy, 2), 1);
@@ -358,7 +352,7 @@ TEST_F(TownWalks, ARouteEndingOffItsTargetIsReportedOnce) {
 }
 
 // The end of walks: every held role lets go and its act's hold is cleared.
-TEST_F(TownWalks, EndAllWalksLetsEveryHeldRoleGo) {
+TEST_F(TownWalks, EndAllWalksAndTheKeepMark) {
     WriteTalk(
         "    WalkTo 100 12 30\n    WalkTo 101 25 25\n    RunOff\n    EndAllWalks\n"
         "    RunOff\n    End");
@@ -375,11 +369,8 @@ TEST_F(TownWalks, EndAllWalksLetsEveryHeldRoleGo) {
         EXPECT_FALSE(gMapRoles[s].state & kWalkHeld);
         EXPECT_EQ(gMapRoles[s].act->hold, 0u);
     }
-}
-
-// The count word's top bit keeps each walker's record at its target: the group
-// still completes, the role stays held until the talk's end lets it go.
-TEST_F(TownWalks, AGroupWalkWithTheKeepMarkHoldsItsRecordsUntilTheTalkEnds) {
+    // The count word's top bit keeps each walker's record at its target: the group
+    // still completes, the role stays held until the talk's end lets it go.
     WriteGroupCount("    GroupWalk 0xFFF1 12 10\n    SetFlag 306\n    RunOff\n    End", 0x8001);
     Start(900);
     ASSERT_TRUE(h.RunUntil([] { return GetGameFlag(306) == 1; }, 400));
@@ -495,7 +486,7 @@ TEST_F(TownStory, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
     ResetTalkContext(&gTalkContext);
 }
 
-TEST_F(TownStory, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
+TEST_F(TownStory, SpotsThatStartNothingAndTalkend) {
     ClearGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX, kEventY);
     TriggerStory();
@@ -515,12 +506,9 @@ TEST_F(TownStory, ASpotWithoutItsFlagOrWhileATalkRunsStartsNothing) {
     PointAtCell(kEventX, kEventY);
     ClickHere();
     EXPECT_EQ(gTalkContext.talk, 7);
-}
-
-// The end of a role's scripted walk (Talkend) hands the role to the talk's
-// clean-up: its walk record goes and the look it had before it turned to the
-// player comes back, once.
-TEST_F(TownStory, TalkendRestoresTheTurnedRoleAndEndsItsWalk) {
+    // The end of a role's scripted walk (Talkend) hands the role to the talk's
+    // clean-up: its walk record goes and the look it had before it turned to the
+    // player comes back, once.
     RoleSlot& r = gMapRoles[slot];
     ASSERT_EQ(WalkRoleTo(slot, (r.x / 16 + 3) * 16, r.y), 1);
     ASSERT_NE(FindRoleRoute(slot), nullptr);
