@@ -432,8 +432,7 @@ TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
 // ---- role commands on the town's people ----
 
 TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
-    int r = guard;
-    RoleSlot& s = gMapRoles[r];
+    RoleSlot& s = gMapRoles[guard];
     // Where the player stands from role 100, and the way the role then faces;
     // the same spot keeps the direction it had (6).
     const struct { i32 dx, dy, dir; } cases[] = {{64, 0, 3}, {-48, -48, 4}, {0, 0, 6}};
@@ -448,15 +447,14 @@ TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
     // Off the grid with no route of its own: its facing (right, code 3) says
     // where it came from, and it is stepped back west onto the grid.
     for (RoleRoute& rr : gRoleRoutes)
-        if (rr.role == r) ClearRoleRoute(&rr);
+        if (rr.role == guard) ClearRoleRoute(&rr);
     s.act->dir = 3;
     u16 x0 = s.x;
     s.x = static_cast<u16>(s.x + 8);
     Run("SnapRole 100");
     EXPECT_EQ(s.x, x0);
     Run("TurnToFace 999 100\n TurnToFace 100 999\n SetFlag 300");
-    EXPECT_EQ(TakeBoxes(h), 2u);
-    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(300)), std::tuple(2u, 1));
 }
 
 TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
@@ -474,8 +472,8 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
         EXPECT_EQ(gMapRoles[r].state & 3u, k.layer);
         for (int f = 0; f <= 24; f += 12) {
             ASSERT_TRUE(Filings(&count, &bucket)) << "frame " << f;
-            EXPECT_EQ(count[r], 1) << "frame " << f;
-            EXPECT_EQ(bucket[r], static_cast<int>(k.layer)) << "frame " << f;
+            EXPECT_EQ(std::tuple(count[r], bucket[r]), std::tuple(1, static_cast<int>(k.layer)))
+                << f;
             for (int i = 1; i < gMapRoleCount; ++i)
                 if (gMapRoles[i].state & kRoleShown) {
                     EXPECT_LE(count[i], 1) << "role " << i;
@@ -492,8 +490,7 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
 }
 
 TEST_F(SceneCommandTest, RestoresAndWaitsOnBoxesAndActFrames) {
-    int r = guard;
-    ActPlayer* p = gMapRoles[r].act;
+    ActPlayer* p = gMapRoles[guard].act;
     const struct {
         const char* cmd;
         i32 action, dir;
@@ -503,7 +500,7 @@ TEST_F(SceneCommandTest, RestoresAndWaitsOnBoxesAndActFrames) {
         p->action = 0;
         p->dir = 0;
         Start(std::string(k.cmd) + " 100");
-        gTalkTurn = TalkTurn{r, 3, 4};
+        gTalkTurn = TalkTurn{guard, 3, 4};
         Finish(5);
         EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(k.action, k.dir));
     }
@@ -512,11 +509,10 @@ TEST_F(SceneCommandTest, RestoresAndWaitsOnBoxesAndActFrames) {
     for (int f = 0; f < 5; ++f) Frame();
     EXPECT_FALSE(GetGameFlag(300));
     ResetTalkContext(&gTalkContext);
-    Run("WaitActFrame 100 0\n SetFlag 300");
-    EXPECT_TRUE(GetGameFlag(300));
     // No boxes: the box waits go on.
-    Run("WaitSpeaker 100\n WaitBoxTextOut 100\n WaitBoxFlag8000 0xFFFD\n SetFlag 301");
-    EXPECT_TRUE(GetGameFlag(301));
+    Run("WaitActFrame 100 0\n SetFlag 300\n WaitSpeaker 100\n WaitBoxTextOut 100\n"
+        " WaitBoxFlag8000 0xFFFD\n SetFlag 301");
+    EXPECT_EQ(std::tuple(GetGameFlag(300), GetGameFlag(301)), std::tuple(1, 1));
     // A box of role 100 holds WaitBoxTextOut until its text is all out; the
     // box stays open, and holds WaitSpeaker until CloseSpeakerBoxes.
     Start("Show 100 \"abc\"\n WaitBoxTextOut 100\n SetFlag 302");
