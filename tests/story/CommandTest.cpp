@@ -495,20 +495,17 @@ TEST_F(RoleCommandTest, ActOfARoleOffTheMapSpeedWordsAndTheControlLock) {
 }
 
 TEST_F(RoleCommandTest, StateBitsPlayerRoleAndUnknownRoles) {
-    const struct {
-        const char* cmd;
-        u32 bit;
-    } bits[] = {{"StateBit40", 0x40},     {"StateBit20", 0x20},    {"StateBit10", 0x10},
-                {"StateBit1000", 0x1000}, {"StateBit800", 0x800},  {"StateBit2000", 0x2000},
-                {"StateBit100", 0x100},   {"StateBit4000", 0x4000}};
-    for (const auto& b : bits) {
-        SCOPED_TRACE(b.cmd);
+    const std::tuple<const char*, u32> bits[] = {{"StateBit40", 0x40},   {"StateBit20", 0x20},
+                                                 {"StateBit10", 0x10},   {"StateBit1000", 0x1000},
+                                                 {"StateBit800", 0x800}, {"StateBit2000", 0x2000},
+                                                 {"StateBit100", 0x100}, {"StateBit4000", 0x4000}};
+    for (const auto& [cmd, bit] : bits) {
+        SCOPED_TRACE(cmd);
         for (u32 on : {1u, 0u}) {
             std::string v = on ? " 1" : " 0";
-            Run(std::string(b.cmd) + " 40" + v + "\n " + b.cmd + " 41" + v);
-            EXPECT_EQ(
-                std::tuple(gMapRoles[slot].state & b.bit, RecordWord(FindRecord(41), 10) & b.bit),
-                std::tuple(on * b.bit, on * b.bit));
+            Run(std::string(cmd) + " 40" + v + "\n " + cmd + " 41" + v);
+            EXPECT_EQ(std::tuple(gMapRoles[slot].state & bit, RecordWord(FindRecord(41), 10) & bit),
+                      std::tuple(on * bit, on * bit));
         }
         EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
     }

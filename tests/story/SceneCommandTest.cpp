@@ -112,16 +112,13 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
     Player().act->dir = 5;
     // The room at cell (4, 5), the direction kept; then back to the town at the
     // same cell with a new direction.
-    const struct {
-        const char* body;
-        u32 map;
-        u16 dir;
-    } cases[] = {{"ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF", kRoom, 5},
-                 {"ChangeMap 1 0xFFFF 0xFFFF 0xFFFF 0xFFFF 2", kTown, 2}};
-    for (const auto& k : cases) {
-        Run(k.body);
+    const std::tuple<const char*, u32, u16> cases[] = {
+        {"ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF", kRoom, 5},
+        {"ChangeMap 1 0xFFFF 0xFFFF 0xFFFF 0xFFFF 2", kTown, 2}};
+    for (const auto& [body, map, dir] : cases) {
+        Run(body);
         EXPECT_EQ(std::tuple(gMapId, XY(Player()), RecordWord(FindRecord(kPlayerRole), 4)),
-                  std::tuple(k.map, std::pair(64, 80), k.dir));
+                  std::tuple(map, std::pair(64, 80), dir));
         EXPECT_EQ(gViewMode & kViewChanging, 0u);
     }
     for (const char* cmd : {"ChangeMap", "FadeChangeMap"}) {
@@ -398,10 +395,7 @@ TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
     StoreU32(pastFrame.data(), static_cast<u32>(ok.size()) + 2);
     auto pastPicture = ok;
     StoreU32(pastPicture.data() + 4, 640 * 480 - 4);
-    const struct {
-        const char* name;
-        std::vector<u8> pack;
-    } cases[] = {
+    const std::tuple<const char*, std::vector<u8>> cases[] = {
         {"short head", BuildPicShowPackRaw(spec, {ok, shortHead}, {1, 1})},
         {"past the frame", BuildPicShowPackRaw(spec, {pastFrame}, {1})},
         {"past the picture", BuildPicShowPackRaw(spec, {pastPicture}, {1})},
@@ -414,9 +408,9 @@ TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
          }()},
         {"header only", std::vector<u8>(20, 0)},
     };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.name);
-        WriteHostFile(h.Path("Video/bad.pak"), k.pack);
+    for (const auto& [name, pack] : cases) {
+        SCOPED_TRACE(name);
+        WriteHostFile(h.Path("Video/bad.pak"), pack);
         Run("PictureShow \"bad.pak\"\n WaitPictureShow\n SetFlag 301", 40);
         EXPECT_LT(gPicShow.counter, 10000);  // stopped, never reached the closing fade
         EXPECT_EQ(std::tuple(GetGameFlag(301), gPicShow.running, gRunState & kRunTransition),
@@ -459,21 +453,18 @@ TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
 
 TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
     int r = guard;
-    const struct {
-        const char* cmd;
-        u32 layer;
-    } layers[] = {{"RoleLayer1", 1}, {"RoleLayer2", 2}, {"RoleLayer0", 0}};
+    const std::tuple<const char*, u32> layers[] = {
+        {"RoleLayer1", 1}, {"RoleLayer2", 2}, {"RoleLayer0", 0}};
     // The walker of role 100 again: each layer change is followed by a few steps.
     gMapRoles[r].scriptId = samplePath::kWanderer;
     std::vector<int> count, bucket;
-    for (const auto& k : layers) {
-        SCOPED_TRACE(k.cmd);
-        Run(std::string(k.cmd) + " 100");
-        EXPECT_EQ(gMapRoles[r].state & 3u, k.layer);
+    for (const auto& [cmd, layer] : layers) {
+        SCOPED_TRACE(cmd);
+        Run(std::string(cmd) + " 100");
+        EXPECT_EQ(gMapRoles[r].state & 3u, layer);
         for (int f = 0; f <= 24; f += 12) {
             ASSERT_TRUE(Filings(&count, &bucket)) << "frame " << f;
-            EXPECT_EQ(std::tuple(count[r], bucket[r]), std::tuple(1, static_cast<int>(k.layer)))
-                << f;
+            EXPECT_EQ(std::tuple(count[r], bucket[r]), std::tuple(1, static_cast<int>(layer))) << f;
             for (int i = 1; i < gMapRoleCount; ++i)
                 if (gMapRoles[i].state & kRoleShown) {
                     EXPECT_LE(count[i], 1) << "role " << i;
@@ -491,18 +482,16 @@ TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
 
 TEST_F(SceneCommandTest, RestoresAndWaitsOnBoxesAndActFrames) {
     ActPlayer* p = gMapRoles[guard].act;
-    const struct {
-        const char* cmd;
-        i32 action, dir;
-    } cases[] = {{"RestoreAction", 3, 0}, {"RestoreDir", 0, 4}, {"RestoreAct", 3, 4}};
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.cmd);
+    const std::tuple<const char*, i32, i32> cases[] = {
+        {"RestoreAction", 3, 0}, {"RestoreDir", 0, 4}, {"RestoreAct", 3, 4}};
+    for (const auto& [cmd, action, dir] : cases) {
+        SCOPED_TRACE(cmd);
         p->action = 0;
         p->dir = 0;
-        Start(std::string(k.cmd) + " 100");
+        Start(std::string(cmd) + " 100");
         gTalkTurn = TalkTurn{guard, 3, 4};
         Finish(5);
-        EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(k.action, k.dir));
+        EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(action, dir));
     }
     // The role's act runs with the scene: no frame index reaches 1000, every one reaches 0.
     Start("WaitActFrame 100 1000\n SetFlag 300");

@@ -40,10 +40,7 @@ TEST(StoryAsm, LayoutOfACommandWithTextAndTarget) {
 // Each command: its word, then its operand words, and nothing more, as the
 // interpreter's table measures it.
 TEST(StoryAsm, LayoutOfTheHeadAndObjectCommands) {
-    const struct {
-        const char* src;
-        std::vector<u16> words;
-    } rows[] = {
+    const std::tuple<const char*, std::vector<u16>> rows[] = {
         {"AddRoleHead 20 1 100 0x8032", {0x51, 20, 1, 100, 0x8032}},
         {"DismissRoleHead 20 1", {0x52, 20, 1}},
         {"ShowRoleHead 21 2 400 60", {0x56, 21, 2, 400, 60}},
@@ -52,19 +49,19 @@ TEST(StoryAsm, LayoutOfTheHeadAndObjectCommands) {
         {"RemoveAntiAliasObject 20 0", {0xD9, 20, 0}},
         {"ReplaceAntiAliasObjects 7 8 9 10", {0xDA, 7, 8, 9, 10}},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.src);
+    for (const auto& [src, words] : rows) {
+        SCOPED_TRACE(src);
         std::vector<u8> f;
         std::string error;
-        ASSERT_TRUE(AssembleTalkFile(std::string("talk 1\n ") + r.src + "\n End\n", &f, &error))
+        ASSERT_TRUE(AssembleTalkFile(std::string("talk 1\n ") + src + "\n End\n", &f, &error))
             << error;
         const u8* p = &f[kTalkBase + LoadU32(&f[kTalkBase + 4])];
-        for (size_t i = 0; i < r.words.size(); ++i) EXPECT_EQ(LoadU16(p + 2 * i), r.words[i]) << i;
-        const Command* cmd = FindCommand(r.words[0]);
+        for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(LoadU16(p + 2 * i), words[i]) << i;
+        const Command* cmd = FindCommand(words[0]);
         ASSERT_NE(cmd, nullptr);
         u32 len = 0;
         ASSERT_EQ(CommandLength(*cmd, p, 64, &len, nullptr), LenResult::Ok);
-        EXPECT_EQ(len, 2 * r.words.size());
+        EXPECT_EQ(len, 2 * words.size());
         EXPECT_EQ(LoadU16(p + len), 0x3FFF);
     }
 }

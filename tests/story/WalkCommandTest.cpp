@@ -153,10 +153,7 @@ TEST_F(TownWalks, RelativeGroupWalksAndWalksToCellsValuesAndRoles) {
     ASSERT_EQ(AccessRoleValue(100, 1, &vx, 2), 1);
     ASSERT_EQ(AccessRoleValue(100, 2, &vy, 2), 1);
     Cell looker = CellOf(101), fisher = CellOf(100);
-    const struct {
-        const char* body;
-        Cell to;
-    } cases[] = {
+    const std::tuple<const char*, Cell> cases[] = {
         {"WalkToCell 100 14 31", {14, 31}},
         {"WalkToValues 100", {15, 33}},
         {"WalkToRole 100 101", {looker.x, looker.y}},
@@ -164,16 +161,16 @@ TEST_F(TownWalks, RelativeGroupWalksAndWalksToCellsValuesAndRoles) {
         {"WalkBy 100 -2 3", {fisher.x - 2, fisher.y + 3}},
     };
     int slot = Slot(100);
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.body);
+    for (const auto& [body, to] : cases) {
+        SCOPED_TRACE(body);
         // The talk holds for a frame: the walk is read while it is under way.
-        WriteTalk(std::string("    ") + k.body + "\n    RunOff\n    End");
+        WriteTalk(std::string("    ") + body + "\n    RunOff\n    End");
         Start(900);
         gTalkFlags = 0;
         Talk(&gTalkContext);
         RoleRoute* r = FindRoleRoute(slot, kRouteStory);
         ASSERT_NE(r, nullptr);
-        EXPECT_EQ(std::tuple(r->targetX, r->targetY), std::tuple(k.to.x * 16, k.to.y * 16));
+        EXPECT_EQ(std::tuple(r->targetX, r->targetY), std::tuple(to.x * 16, to.y * 16));
         EXPECT_TRUE(gMapRoles[slot].state & kWalkHeld);
         RunUntilFree(5);
         EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
@@ -211,19 +208,15 @@ TEST_F(TownWalks, ASecondTargetIsQueued) {
 // the file's end, it is refused once and the talk ends; carrying the started
 // mark in the file, it does not leave the group waiting for good.
 TEST_F(TownWalks, GroupCountsAreBoundedAndNeverWaitForAWalkThatIsNotThere) {
-    const struct {
-        u16 count;
-        bool cut;
-        int flag;
-        size_t boxes;
-    } cases[] = {{60000, true, 0, 1}, {3, true, 0, 1}, {0x4001, false, 1, 0}};
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.count);
-        WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 302\n    End", k.count, k.cut);
+    const std::tuple<u16, bool, int, size_t> cases[] = {
+        {60000, true, 0, 1}, {3, true, 0, 1}, {0x4001, false, 1, 0}};
+    for (const auto& [count, cut, flag, boxes] : cases) {
+        SCOPED_TRACE(count);
+        WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 302\n    End", count, cut);
         ClearGameFlag(302);
         Start(900);
         EXPECT_TRUE(RunUntilFree(10));
-        EXPECT_EQ(std::tuple(GetGameFlag(302), TakeBoxes(h)), std::tuple(k.flag, k.boxes));
+        EXPECT_EQ(std::tuple(GetGameFlag(302), TakeBoxes(h)), std::tuple(flag, boxes));
         ExpectAllLetGo();
     }
     // A walk taken away by another command does not hold the group either.
@@ -465,23 +458,21 @@ TEST_F(TownStory, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
     RoleFootprint(&p, &pw, &ph);
     // The person's foot centre (dx, dy) from the player's; the directions the
     // person and the player face after the click.
-    const struct {
-        i32 dx, dy;
-        int person, player;
-    } cases[] = {{44, 20, 4, 5}, {-48, 0, 3, 2}, {0, -48, 1, 0}, {-30, 36, 7, 6}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
+    const std::tuple<i32, i32, int, int> cases[] = {
+        {44, 20, 4, 5}, {-48, 0, 3, 2}, {0, -48, 1, 0}, {-30, 36, 7, 6}};
+    for (const auto& [dx, dy, person, player] : cases) {
+        SCOPED_TRACE(testing::Message() << dx << "," << dy);
         ResetTalkContext(&gTalkContext);
-        r.x = static_cast<u16>(p.x + 8 * pw + c.dx - 8 * rw);
-        r.y = static_cast<u16>(p.y + 8 * ph + c.dy - 8 * rh);
+        r.x = static_cast<u16>(p.x + 8 * pw + dx - 8 * rw);
+        r.y = static_cast<u16>(p.y + 8 * ph + dy - 8 * rh);
         i32 l, t, rr, b;
         ASSERT_TRUE(RoleScreenRect(slot, &l, &t, &rr, &b));
         gDInput.SetMousePos((l + rr) / 2, (t + b) / 2);
         TriggerStory();  // the hover, with the button up
         ClickHere();
         ASSERT_EQ(gTalkContext.owner, 101);
-        EXPECT_EQ(r.act->dir, c.person);
-        EXPECT_EQ(p.act->dir, c.player);
+        EXPECT_EQ(r.act->dir, person);
+        EXPECT_EQ(p.act->dir, player);
     }
     ResetTalkContext(&gTalkContext);
 }
