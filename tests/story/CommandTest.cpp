@@ -160,16 +160,9 @@ TEST_F(CommandTest, BadScriptsAreReportedOnceAndEndTheTalk) {
     }
 }
 
-struct VarCase {
-    const char* name;
-    const char* body;  // runs in talk 1, then "End"
-    int var;
-    u32 before;
-    u32 after;
-};
-
 TEST_F(CommandTest, Variables) {
-    const VarCase cases[] = {
+    // Name, body (run in talk 1, then "End"), variable, its value before and after.
+    const std::tuple<const char*, const char*, int, u32, u32> cases[] = {
         {"set short", "Set 9 -2", 9, 0, 0xFFFFFFFEu},
         {"set long", "SetL 9 0x12345678", 9, 0, 0x12345678u},
         {"add short negative", "Add 9 -1", 9, 10, 9},
@@ -183,12 +176,12 @@ TEST_F(CommandTest, Variables) {
         {"var 256 refused", "Set 256 5\n Set 9 1", 9, 0, 1},
         {"negative var refused", "Set -1 5\n Set 9 1", 9, 0, 1},
     };
-    for (const VarCase& vc : cases) {
-        SCOPED_TRACE(vc.name);
+    for (const auto& [name, body, var, before, after] : cases) {
+        SCOPED_TRACE(name);
         ZeroScriptVariables();
-        gScriptVars[vc.var] = vc.before;
-        Run(vc.body);
-        EXPECT_EQ(gScriptVars[vc.var], vc.after);
+        gScriptVars[var] = before;
+        Run(body);
+        EXPECT_EQ(gScriptVars[var], after);
         EXPECT_TRUE(h.boxes().empty());
     }
 }
@@ -202,10 +195,8 @@ TEST_F(CommandTest, ConditionalJumps) {
     AddRole(20, 160, 96);  // slot 1, cell (10, 6)
     AddRole(21, 160 + 48, 96);
     gMapId = 7;
-    const struct {
-        const char* body;  // the jump and what comes before it
-        bool taken;
-    } cases[] = {
+    // The jump and what comes before it; whether it is taken.
+    const std::pair<const char*, bool> cases[] = {
         {"SetFlag 100\n JumpIfFlag 100 @t", true},
         {"SetFlag 100\n ClearFlag 100\n JumpIfFlag 100 @t", false},
         {"SetFlag70\n JumpIfFlag 70 @t", true},
@@ -247,12 +238,12 @@ TEST_F(CommandTest, ConditionalJumps) {
         {"JumpRandom\n SetFlag 101", true},  // an empty list goes on
         {"GoTalk 2\n End\ntalk 2\n SetFlag 101", true},
     };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.body);
+    for (const auto& [body, taken] : cases) {
+        SCOPED_TRACE(body);
         ResetGameFlags();
         ZeroScriptVariables();
-        Run(std::string(k.body) + "\n End\nt:\n SetFlag 101");
-        EXPECT_EQ(GetGameFlag(101) != 0, k.taken);
+        Run(std::string(body) + "\n End\nt:\n SetFlag 101");
+        EXPECT_EQ(GetGameFlag(101) != 0, taken);
         EXPECT_FALSE(TalkRunning());
         EXPECT_TRUE(h.boxes().empty());
     }
@@ -410,14 +401,9 @@ struct RoleCommandTest : StoryFixture {
     }
 };
 
-struct ActCase {
-    const char* name;
-    const char* body;
-    i32 act, action, dir;
-};
-
 TEST_F(RoleCommandTest, ActsOnTheMap) {
-    const ActCase cases[] = {
+    // Name, body, and the act, action and direction it leaves.
+    const std::tuple<const char*, const char*, i32, i32, i32> cases[] = {
         {"action", "SetAction 40 3", 0, 3, 0},
         {"direction", "SetDir 40 6", 0, 0, 6},
         {"act", "SetAct 40 9001", 9001, 0, 0},
@@ -427,11 +413,11 @@ TEST_F(RoleCommandTest, ActsOnTheMap) {
         {"all three", "SetActAll 40 9002 1 3 0", 9002, 1, 3},
         {"owner reference", "SetAction 0xFFF0 4", 0, 4, 0},
     };
-    for (const ActCase& k : cases) {
-        SCOPED_TRACE(k.name);
+    for (const auto& [name, body, a, action, dir] : cases) {
+        SCOPED_TRACE(name);
         act = ActPlayer{};
-        Run(k.body, 40);
-        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(k.act, k.action, k.dir));
+        Run(body, 40);
+        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(a, action, dir));
     }
     // An act change followed by another for the same role only stores its
     // value, in every form: only the last of a row is stepped. No act of this
@@ -635,15 +621,10 @@ TEST_F(PartyCommandTest, RaisesMoneyAndQuests) {
     EXPECT_EQ(gQuestList, (std::deque<u32>{7, 6}));
 }
 
-struct RoleValueCase {
-    const char* name;
-    const char* body;
-    int which;
-    i32 expect;  // role value of role 7, or the flag 300 outcome when which is 0
-};
-
 TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
-    const RoleValueCase cases[] = {
+    // Name, body, which role value of role 7 to read, and its value (or, when
+    // which is 0, the flag 300 outcome).
+    const std::tuple<const char*, const char*, int, i32> cases[] = {
         {"read low", "", 1, 2},
         {"read high", "", 2, 3},
         {"set keeps 8 bits", "SetRoleValue 7 1 0x1FF", 1, 0xFF},
@@ -656,19 +637,19 @@ TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
         {"compare", "JumpIfRoleValueNotBelow 8 2 7 1 @t\n End\nt:\n SetFlag 300", 0, 1},
         {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
     };
-    for (const RoleValueCase& rc : cases) {
-        SCOPED_TRACE(rc.name);
+    for (const auto& [name, body, which, expect] : cases) {
+        SCOPED_TRACE(name);
         for (u16 id : {7, 8}) {
             i32 lo = 2, hi = 3;
             AccessRoleValue(id, 1, &lo, 2);
             AccessRoleValue(id, 2, &hi, 2);
         }
         ClearGameFlag(300);
-        Run(rc.body);
-        if (rc.which)
-            EXPECT_EQ(Value(7, rc.which), rc.expect);
+        Run(body);
+        if (which)
+            EXPECT_EQ(Value(7, which), expect);
         else
-            EXPECT_EQ(GetGameFlag(300), rc.expect);
+            EXPECT_EQ(GetGameFlag(300), expect);
         EXPECT_TRUE(h.boxes().empty());
     }
     // Value 2 with a switch of two targets is too large: that command is skipped too.
