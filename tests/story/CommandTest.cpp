@@ -662,50 +662,40 @@ TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
     }
 }
 
-TEST_F(PartyCommandTest, ChooseEndingRole) {
-    struct Case {
-        std::vector<int> flags;
-        int topVar;
-        i32 expect;
-    };
-    const Case cases[] = {
+TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
+    // The flags set, the variable of 120..124 that leads, and the role chosen.
+    const std::tuple<std::vector<int>, int, i32> endings[] = {
         {{201}, 121, 6},      {{201}, 123, 7},      {{201}, 122, 9},      {{201, 204}, 121, 0},
         {{201, 204}, 124, 8}, {{201, 205}, 122, 5}, {{201, 205}, 120, 4}, {{}, 121, 0},
         {{}, 123, 2},         {{}, 124, 3},         {{}, 122, 4},
     };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.topVar);
+    for (const auto& [flags, topVar, expect] : endings) {
+        SCOPED_TRACE(topVar);
         for (int f : {201, 204, 205}) ClearGameFlag(f);
-        for (int f : k.flags) SetGameFlag(f);
+        for (int f : flags) SetGameFlag(f);
         for (int v = 120; v <= 124; ++v) gScriptVars[v] = 1;
-        gScriptVars[k.topVar] = 9;
+        gScriptVars[topVar] = 9;
         Run("ChooseEnding");
-        EXPECT_EQ(Value(2801, 1), k.expect);
+        EXPECT_EQ(Value(2801, 1), expect);
     }
-}
-
-TEST_F(PartyCommandTest, ScreensOpenFromScripts) {
-    struct Case {
-        const char* body;
-        u32 frame;
-    };
-    // The ending and the demo end open and the talk goes on in the same frame
-    // (the shop test opens the shop); the item chooser waits a frame.
-    const Case cases[] = {{"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.body);
+    // Screens open from scripts: the ending and the demo end open and the talk
+    // goes on in the same frame (the shop test opens the shop); the item
+    // chooser waits a frame.
+    const std::pair<const char*, u32> screens[] = {
+        {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
+    for (const auto& [body, frame] : screens) {
+        SCOPED_TRACE(body);
         gFrameId = 0;
         gScriptVars[8] = 77;
         ClearGameFlag(120);
-        Start(std::string(k.body) + "\n SetFlag 120");
+        Start(std::string(body) + "\n SetFlag 120");
         Talk(&gTalkContext);
-        EXPECT_EQ(GetGameFlag(120) != 0, k.frame != 14);
+        EXPECT_EQ(GetGameFlag(120) != 0, frame != 14);
         RunUntilFree(50);
-        EXPECT_EQ(gFrameId, kScreenBit | k.frame);
+        EXPECT_EQ(gFrameId, kScreenBit | frame);
     }
     ASSERT_NE(gItemFrame, nullptr);
-    EXPECT_EQ(gItemFrame->Mode(), 1u);
-    EXPECT_EQ(gScriptVars[8], 0u);
+    EXPECT_EQ(std::tuple(gItemFrame->Mode(), gScriptVars[8]), std::tuple(1u, 0u));
 }
 
 TEST_F(PartyCommandTest, ShopFromToreDat) {
