@@ -579,13 +579,11 @@ TEST_F(SceneCommandTest, GrowingStripsAndBands) {
     // (the scene clears the first two pixels of every line); a strip far past
     // the right and bottom edges draws only what lies on the screen; a strip of
     // no lines draws nothing.
-    const struct {
-        int x, y;
-        bool lit;
-    } px[] = {{2, 0, 1},     {91, 0, 1},    {92, 0, 0},    {2, 1, 1},     {91, 1, 1},
-              {92, 1, 0},    {2, 2, 0},     {599, 478, 0}, {600, 478, 1}, {639, 478, 1},
-              {599, 479, 0}, {600, 479, 1}, {639, 479, 1}, {10, 300, 0}};
-    for (const auto& p : px) EXPECT_EQ(At(p.x, p.y) != 0, p.lit) << p.x << "," << p.y;
+    const std::tuple<int, int, bool> px[] = {
+        {2, 0, 1},     {91, 0, 1},    {92, 0, 0},    {2, 1, 1},     {91, 1, 1},
+        {92, 1, 0},    {2, 2, 0},     {599, 478, 0}, {600, 478, 1}, {639, 478, 1},
+        {599, 479, 0}, {600, 479, 1}, {639, 479, 1}, {10, 300, 0}};
+    for (auto [x, y, lit] : px) EXPECT_EQ(At(x, y) != 0, lit) << x << "," << y;
     EXPECT_EQ(gWipeStrips.size(), 4u);  // the strip of no lines stays until freed
 }
 

@@ -235,13 +235,10 @@ TEST_F(TownWalks, GroupCountsAreBoundedAndNeverWaitForAWalkThatIsNotThere) {
 // Talks of walks run to their end (each then sets flag 303), every walk let go.
 TEST_F(TownWalks, WalkTalksRunToTheirEnd) {
     Cell looker = CellOf(101);
-    const struct {
-        const char* body;
-        u16 owner;
-        int limit;
-        size_t boxes;
-        std::vector<std::tuple<u16, int, int>> at;  // roles and the cells they end on
-    } cases[] = {
+    // The talk, its owner, its frame limit, the boxes it shows, and roles with
+    // the cells they end on.
+    using Ends = std::vector<std::tuple<u16, int, int>>;
+    const std::tuple<const char*, u16, int, size_t, Ends> cases[] = {
         // Roles that do not resolve show one box each and the talk goes on; a
         // group with such a role completes once the others arrive.
         {"WalkTo 999 5 5\n WalkStep 999\n WalkToRole 100 998\n GroupWalk 997 3 3  100 13 30\n"
@@ -263,14 +260,14 @@ TEST_F(TownWalks, WalkTalksRunToTheirEnd) {
          0,
          {{101, 27, 26}}},
     };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.body);
+    for (const auto& [body, owner, limit, boxes, at] : cases) {
+        SCOPED_TRACE(body);
         ClearGameFlag(303);
-        WriteTalk(std::string(" ") + k.body + "\n SetFlag 303\n End");
-        StartTalk(900, k.owner);
-        ASSERT_TRUE(RunUntilFree(k.limit));
-        EXPECT_EQ(std::tuple(GetGameFlag(303), TakeBoxes(h)), std::tuple(1, k.boxes));
-        for (auto [id, x, y] : k.at)
+        WriteTalk(std::string(" ") + body + "\n SetFlag 303\n End");
+        StartTalk(900, owner);
+        ASSERT_TRUE(RunUntilFree(limit));
+        EXPECT_EQ(std::tuple(GetGameFlag(303), TakeBoxes(h)), std::tuple(1, boxes));
+        for (auto [id, x, y] : at)
             EXPECT_TRUE(At(id, x, y)) << id << ": " << R(id).x << "," << R(id).y;
         ExpectAllLetGo();
     }
