@@ -71,17 +71,20 @@ TEST_F(EndToEnd, NewGameOpeningWalkTalkAnswerYesAndWalkAgain) {
 
     // The opening talk shows its box and holds the player.
     ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-    EXPECT_EQ(gTalkContext.talk, kSampleOpeningTalk);
-    u16 startX = s.P().x, startY = s.P().y;
+    EXPECT_EQ(std::tuple(gTalkContext.talk, gParty[1] < 0), std::tuple(kSampleOpeningTalk, true));
+    auto start = std::pair(s.P().x, s.P().y);
+    u32 money = gScriptVars[0];
     PlatformSetKey(kArrowDown, true);
     h.RunFrames(10);
     PlatformSetKey(kArrowDown, false);
-    EXPECT_EQ(s.P().y, startY) << "the talk holds the player";
-    EXPECT_EQ(s.P().x, startX);
+    EXPECT_EQ(std::pair(s.P().x, s.P().y), start) << "the talk holds the player";
 
     // Confirm shows the rest of the text, then closes the box; the talk ends.
+    // Its second half runs in one go: five join the player, the money comes.
     ASSERT_TRUE(s.ConfirmUntilTalkEnds())
         << gTalkContext.owner << " " << gTalkFlags << " " << gDialogs.size();
+    EXPECT_GE(gParty[5], 0);
+    EXPECT_EQ(gScriptVars[0] - money, static_cast<u32>(kOpeningMoney));
 
     // Down the street to the person's row, then right up to the person.
     int person = s.WalkToTheQuestion();
@@ -89,21 +92,20 @@ TEST_F(EndToEnd, NewGameOpeningWalkTalkAnswerYesAndWalkAgain) {
     ASSERT_EQ(gMapRoles[person].talk, kSampleQuestionTalk);
 
     // Confirm in front starts the question; the person turns to the player.
-    u32 money = gScriptVars[0];
+    money = gScriptVars[0];
     s.Tap(s.Confirm());
     ASSERT_TRUE(h.RunUntil([] { return ChoiceOpen(); }, 200));
-    EXPECT_EQ(gTalkContext.talk, kSampleQuestionTalk);
-    EXPECT_EQ(gTalkContext.owner, 101);
-    EXPECT_EQ(gMapRoles[person].act->dir, 2) << "faces left, toward the player";
+    // The person faces left, toward the player.
+    EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner, gMapRoles[person].act->dir),
+              std::tuple(kSampleQuestionTalk, 101, 2));
 
     // A confirm while the answers are still coming out shows them all and
     // takes no answer; the next one takes "yes", the first.
     ASSERT_EQ(gScreenItems.size(), 1u) << "the first answer is out, the second not yet";
     s.Tap(s.Confirm());
-    EXPECT_EQ(gScreenItems.size(), 2u);
-    EXPECT_FALSE(GetGameFlag(kSampleYesFlag));
-    EXPECT_FALSE(GetGameFlag(kSampleNoFlag));
-    EXPECT_EQ(gChosenAnswer, 0u);
+    EXPECT_EQ(std::tuple(gScreenItems.size(), GetGameFlag(kSampleYesFlag),
+                         GetGameFlag(kSampleNoFlag), gChosenAnswer),
+              std::tuple(2u, 0, 0, 0u));
     s.Tap(s.Confirm());
     ASSERT_TRUE(h.RunUntil([] { return GetGameFlag(kSampleYesFlag) != 0; }, 50));
     EXPECT_FALSE(GetGameFlag(kSampleNoFlag));
@@ -209,11 +211,18 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
 TEST(Reach, EachStreetSpotStartsItsOwnTalk) {
     std::set<int> met;
     for (const StreetSpot& spot : kStreetSpots) {
-        Play([&](Harness&, SampleSession& s) {
+        Play([&](Harness& h, SampleSession& s) {
             StepOntoStreetSpot(s, spot.x);
-            EXPECT_EQ(gTalkContext.talk, spot.talk) << "spot at " << spot.x;
-            EXPECT_EQ(gTalkContext.owner, kTalkSpot);
+            EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner),
+                      std::tuple(spot.talk, kTalkSpot))
+                << "spot at " << spot.x;
             met.insert(gTalkContext.talk);
+            if (spot.talk != kSampleCountdownTalk) return;
+            // Talk 4's countdown runs out on its own and starts talk 5: ninety
+            // seconds of frames at 30 a second.
+            ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+            EXPECT_TRUE(h.RunUntil([] { return gTalkContext.talk == kSampleCountdownEndTalk; },
+                                   90 * 30 + 60));
         });
     }
     EXPECT_EQ(met.size(), std::size(kStreetSpots));
@@ -242,31 +251,6 @@ TEST(Reach, ClickingTheFishermanAndTheGuard) {
             EXPECT_EQ(gTalkContext.owner, id);
         });
     }
-}
-
-// The opening goes on into its second half, which fills the party; talk 4's
-// countdown runs out on its own and starts talk 5.
-TEST(Reach, TheOpeningsSecondHalfAndTheCountdownsEnd) {
-    Harness h;
-    SampleSession s{h};
-    s.NewGameFromTheTitle();
-    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-    EXPECT_LT(gParty[1], 0);
-    u32 money = gScriptVars[0];
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-    // The second half runs in one go: five join the player, the money comes.
-    EXPECT_GE(gParty[5], 0);
-    EXPECT_EQ(gScriptVars[0] - money, static_cast<u32>(kOpeningMoney));
-    const StreetSpot* countdown = nullptr;
-    for (const StreetSpot& spot : kStreetSpots)
-        if (spot.talk == kSampleCountdownTalk) countdown = &spot;
-    ASSERT_NE(countdown, nullptr);
-    StepOntoStreetSpot(s, countdown->x);
-    ASSERT_EQ(gTalkContext.talk, kSampleCountdownTalk);
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-    // Ninety seconds of frames at 30 a second.
-    EXPECT_TRUE(
-        h.RunUntil([] { return gTalkContext.talk == kSampleCountdownEndTalk; }, 90 * 30 + 60));
 }
 
 // The room visit: the house door starts it, the fade stays dark across the
