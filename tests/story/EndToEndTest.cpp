@@ -166,8 +166,8 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     clickPerson();
     EXPECT_EQ(gTalkContext.owner, 101);
     ASSERT_TRUE(h.RunUntil([] { return SampleSession::TalkFree(); }, 10));
-    EXPECT_EQ(gTalkFlags, 0u) << "no box waits any more";
-    EXPECT_EQ(gMapRoles[person].talkLock, 0);
+    // No box waits any more.
+    EXPECT_EQ(std::tuple(gTalkFlags, gMapRoles[person].talkLock), std::tuple(0u, 0));
     h.RunFrames(15);
     auto screenX = [&] { return s.P().x - gViewX + 8; };
     auto screenY = [&] { return s.P().y - gViewY + 8; };
@@ -178,8 +178,7 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     EXPECT_TRUE(h.RunUntil([&] { return s.P().x >= x0 + 32; }, 60)) << s.P().x;
     PlatformSetMouseButtons(false, false);
     h.RunFrames(12);
-    EXPECT_EQ(s.P().y, y0);
-    EXPECT_EQ(s.P().x % 16, 0) << "stops on a cell";
+    EXPECT_EQ(std::tuple(s.P().y, s.P().x % 16), std::tuple(y0, 0)) << "stops on a cell";
 
     // Down and to the left of the player: a diagonal step.
     u16 x1 = s.P().x, y1 = s.P().y;
@@ -192,18 +191,17 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     EXPECT_LT(s.P().x, x1);
 
     // Locked by a talk, the button moves nobody.
-    u16 x2 = s.P().x, y2 = s.P().y;
+    auto held = std::pair(s.P().x, s.P().y);
     gTalkFlags |= kTalkLockBit;
     PlatformSetMouseButtons(true, false);
     h.RunFrames(20);
     PlatformSetMouseButtons(false, false);
     gTalkFlags &= ~kTalkLockBit;
-    EXPECT_EQ(s.P().x, x2);
-    EXPECT_EQ(s.P().y, y2);
+    EXPECT_EQ(std::pair(s.P().x, s.P().y), held);
     h.RunFrames(2);
     clickPerson();
-    EXPECT_EQ(gTalkContext.owner, 101) << "the person talks again";
-    EXPECT_EQ(gTalkContext.talk, kClosingTalk);
+    // The person talks again.
+    EXPECT_EQ(std::tuple(gTalkContext.owner, gTalkContext.talk), std::tuple(101, kClosingTalk));
     EXPECT_TRUE(h.RunUntil([] { return SampleSession::TalkFree(); }, 10));
     EXPECT_TRUE(h.boxes().empty());
 }
