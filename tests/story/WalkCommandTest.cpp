@@ -425,8 +425,8 @@ TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
     SetGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX, kEventY);
     TriggerStory();
-    EXPECT_EQ(gTriggerCursor, 11);
-    EXPECT_EQ(gTalkContext.owner, kTalkFree) << "hovering starts nothing";
+    // Hovering starts nothing.
+    EXPECT_EQ(std::tuple(gTriggerCursor, gTalkContext.owner), std::tuple(11, kTalkFree));
 
     i32 mx = 0, my = 0;
     gDInput.ReadMouse(&mx, &my);
@@ -438,8 +438,7 @@ TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
     // The spot lies down and right of the player, who turns toward it.
     const RoleSlot& p = gMapRoles[gPlayerSlot];
     ASSERT_NE(p.act, nullptr);
-    EXPECT_EQ(p.act->dir, 5);
-    EXPECT_EQ(p.act->action, 0);
+    EXPECT_EQ(std::tuple(p.act->dir, p.act->action), std::tuple(5, 0));
 }
 
 // A click on a person turns it toward the player and the player the other way,
@@ -467,9 +466,8 @@ TEST_F(TownStory, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
         gDInput.SetMousePos((l + rr) / 2, (t + b) / 2);
         TriggerStory();  // the hover, with the button up
         ClickHere();
-        ASSERT_EQ(gTalkContext.owner, 101);
-        EXPECT_EQ(r.act->dir, person);
-        EXPECT_EQ(p.act->dir, player);
+        EXPECT_EQ(std::tuple(gTalkContext.owner, r.act->dir, p.act->dir),
+                  std::tuple(101, person, player));
     }
     ResetTalkContext(&gTalkContext);
 }
@@ -478,16 +476,15 @@ TEST_F(TownStory, SpotsThatStartNothingAndTalkend) {
     ClearGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX, kEventY);
     TriggerStory();
-    EXPECT_EQ(gTriggerCursor, 5);  // no spot cursor: the way from the player, down and right
+    // No spot cursor: the way from the player, down and right.
     ClickHere();
-    EXPECT_EQ(gTalkContext.owner, kTalkFree);
+    EXPECT_EQ(std::tuple(gTriggerCursor, gTalkContext.owner), std::tuple(5, kTalkFree));
 
     // A plain cell is no spot either.
     SetGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX + 3, kEventY);
     ClickHere();
-    EXPECT_EQ(gTalkContext.owner, kTalkFree);
-    EXPECT_EQ(gTalkFlags, 0u);
+    EXPECT_EQ(std::tuple(gTalkContext.owner, gTalkFlags), std::tuple(kTalkFree, 0u));
 
     // A talk running already: the spot is not looked at.
     StartTalk(7, kTalkSpot);
@@ -500,27 +497,22 @@ TEST_F(TownStory, SpotsThatStartNothingAndTalkend) {
     RoleSlot& r = gMapRoles[slot];
     ASSERT_EQ(WalkRoleTo(slot, (r.x / 16 + 3) * 16, r.y), 1);
     ASSERT_NE(FindRoleRoute(slot), nullptr);
-    r.state |= 0x80000000u;
-    gTalkTurn = {slot, 8, 3};
-    r.act->action = 0;
-    r.act->dir = 2;
-    Talkend(slot);
-    EXPECT_EQ(r.act->action, 8);
-    EXPECT_EQ(r.act->dir, 3);
-    EXPECT_EQ(gTalkTurn.slot, -1);
-    EXPECT_EQ(FindRoleRoute(slot), nullptr);
-    EXPECT_FALSE(r.state & 0x80000000u);
-
     // A saved look of another role stays for that role.
     int other = FindRoleById(100);
     ASSERT_GT(other, 0);
-    r.state |= 0x80000000u;
-    gTalkTurn = {other, 4, 1};
-    r.act->action = 0;
-    r.act->dir = 2;
-    Talkend(slot);
-    EXPECT_EQ(r.act->dir, 2);
-    EXPECT_EQ(gTalkTurn.slot, other);
+    const std::tuple<TalkTurn, i32, i32, int> turns[] = {{{slot, 8, 3}, 8, 3, -1},
+                                                         {{other, 4, 1}, 0, 2, other}};
+    for (const auto& [turn, action, dir, left] : turns) {
+        r.state |= 0x80000000u;
+        gTalkTurn = turn;
+        r.act->action = 0;
+        r.act->dir = 2;
+        Talkend(slot);
+        EXPECT_EQ(std::tuple(r.act->action, r.act->dir, gTalkTurn.slot),
+                  std::tuple(action, dir, left));
+        EXPECT_EQ(FindRoleRoute(slot), nullptr);
+        EXPECT_FALSE(r.state & 0x80000000u);
+    }
 }
 
 }  // namespace
