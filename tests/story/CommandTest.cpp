@@ -698,7 +698,7 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
     EXPECT_EQ(std::tuple(gItemFrame->Mode(), gScriptVars[8]), std::tuple(1u, 0u));
 }
 
-TEST_F(PartyCommandTest, ShopFromToreDat) {
+TEST_F(PartyCommandTest, ShopFromToreDatAndTheBattleCommand) {
     // No file at all: its box, no screen.
     gFrameId = 0;
     Run("Shop 1");
@@ -710,8 +710,8 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
     EXPECT_EQ(std::tuple(gFrameId, gShopStock.enhance, gShopStock.cat[0].index,
                          gShopStock.cat[3].index, gShopStock.cat[1].index),
               std::tuple(kScreenBit | 18, 1u, 0, 3, -1));
-    EXPECT_EQ(gShopStock.cat[0].ids, (std::deque<u32>{1, 2, 5}));
-    EXPECT_EQ(gShopStock.cat[3].ids, (std::deque<u32>{7, 6}));
+    EXPECT_EQ(std::tuple(gShopStock.cat[0].ids, gShopStock.cat[3].ids),
+              std::tuple(std::deque<u32>{1, 2, 5}, std::deque<u32>{7, 6}));
     // A shop that does not exist: its box, the stock kept, no screen.
     gFrameId = 0;
     Run("Shop 9");
@@ -720,6 +720,11 @@ TEST_F(PartyCommandTest, ShopFromToreDat) {
     Run("Shop 4");
     EXPECT_EQ(std::tuple(gShopStock.enhance, gShopStock.cat[5].ids.size(), gShopStock.cat[0].index),
               std::tuple(0u, 1u, -1));
+    // The battle command requests the battle.
+    Run("Battle 12 5 10007 -1 -1 -1 -1 -1 -1 -1 3");
+    EXPECT_EQ(gBattleRequest, 0x8000000Cu);
+    EXPECT_EQ(std::vector<i32>(gBattleRoleChanges, gBattleRoleChanges + 10),
+              (std::vector<i32>{5, 10007, -1, -1, -1, -1, -1, -1, -1, 3}));
 }
 
 // A shop file: the 512-byte head, then these words.
@@ -748,13 +753,6 @@ TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
               ShopParse::Ok);
     EXPECT_EQ(std::tuple(s.cat[1].ids, s.cat[2].ids, s.cat[1].index, s.cat[0].index),
               std::tuple((std::deque<u32>{5, 6, 8}), (std::deque<u32>{7}), 1, -1));
-}
-
-TEST_F(PartyCommandTest, BattleCommandRequestsTheBattle) {
-    Run("Battle 12 5 10007 -1 -1 -1 -1 -1 -1 -1 3");
-    EXPECT_EQ(gBattleRequest, 0x8000000Cu);
-    EXPECT_EQ(std::vector<i32>(gBattleRoleChanges, gBattleRoleChanges + 10),
-              (std::vector<i32>{5, 10007, -1, -1, -1, -1, -1, -1, -1, 3}));
 }
 
 }  // namespace

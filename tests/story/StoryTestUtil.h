@@ -74,14 +74,9 @@ struct StoryFixture : ::testing::Test {
 
     void SetUp() override {
         std::filesystem::create_directories(h.Path("MH_Data"));
-        gMapRoleCount = 1;
-        gPlayerSlot = 0;
+        gMapRoleCount = 0;
+        gPlayerSlot = AddRole(1, 64, 64, &playerAct);
         gPlayerId = 1;
-        gMapRoles[0].x = 64;
-        gMapRoles[0].y = 64;
-        gMapRoles[0].state = kRoleShown;
-        gMapRoles[0].roleId = 1;
-        gMapRoles[0].act = &playerAct;
     }
 
     void WriteTalkFile(int file, const std::vector<u8>& bytes) {
