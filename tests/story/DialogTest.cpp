@@ -60,17 +60,15 @@ int FramesUntilClosed(int limit) {
 TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
     ActPlayer act;
     int slot = AddRole(30, 320, 240, &act);
-    struct Case {
-        int dir;
-        i32 x, y;
-    };
-    // Text of 4 columns, one line: 40 x 20 pixels at size 10, centred on (320, 240).
-    const Case cases[] = {{0, 300, 326}, {1, 300, 126}, {2, 460, 166}, {3, 140, 174}};
-    for (const Case& c : cases) {
-        act.dir = c.dir;
+    // Text of 4 columns, one line: 40 x 20 pixels at size 10, centred on (320,
+    // 240); the speaker's direction and the box's corner.
+    const std::tuple<int, i32, i32> cases[] = {
+        {0, 300, 326}, {1, 300, 126}, {2, 460, 166}, {3, 140, 174}};
+    for (auto [dir, x, y] : cases) {
+        act.dir = dir;
         DialogRecord r;
         ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
-        EXPECT_EQ(std::tuple(r.w, r.h, r.x, r.y), std::tuple(40, 20, c.x, c.y)) << c.dir;
+        EXPECT_EQ(std::tuple(r.w, r.h, r.x, r.y), std::tuple(40, 20, x, y)) << dir;
     }
     // A speaker in the corner: the box stays inside 30..576-w, 40..456-h.
     gMapRoles[slot].x = gMapRoles[slot].y = 0;
