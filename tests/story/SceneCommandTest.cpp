@@ -660,7 +660,7 @@ TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone
     gViewMode |= kViewChanging;
     ScriptActObject o;
     ResetActPlayer(&o.act);
-    o.act.act = sample_art::kMagicRing;
+    o.act.act = kMagicRing;
     o.act.action = 0;
     o.k1 = 300;
     o.k2 = 200;
@@ -674,8 +674,7 @@ TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone
     // and shows its own colour on black: nothing lit beyond its 24-pixel reach.
     const u16 ring = ConvertPixel((31 << 10) | (16 << 5) | 4);
     for (int x : {300 - 4, 300 - 3, 300 + 2, 300 + 3}) EXPECT_EQ(At(x, 200), ring) << x;
-    EXPECT_EQ(At(300, 200 - 24), 0);
-    EXPECT_EQ(At(300 - 24, 200), 0);
+    EXPECT_EQ(std::tuple(At(300, 200 - 24), At(300 - 24, 200)), std::tuple(0, 0));
     // It plays through and leaves after the frame its act ends.
     int frames = 1;
     while (!gScriptActB.empty() && frames < 60) {
@@ -746,14 +745,13 @@ TEST_F(SceneCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     RoleSlot& g = gMapRoles[guard];
     EXPECT_EQ(XY(g), std::pair(14 * 16, 31 * 16));
     ASSERT_EQ(g.cell, &gMap.cells[31 * gMap.width + 14]);
-    EXPECT_TRUE(*g.cell & kCellRole);
-    EXPECT_FALSE(gMap.cells[30 * gMap.width + 12] & kCellRole);
+    EXPECT_EQ(std::tuple(*g.cell & kCellRole, gMap.cells[30 * gMap.width + 12] & kCellRole),
+              std::tuple(kCellRole, 0u));
 
     // Off to the room, keeping its cell: gone from this map, the record follows.
     u32* cell = g.cell;
     Run("SendRole 100 3 0xFFFF 0xFFFF");
-    EXPECT_EQ(FindRoleById(100), -1);
-    EXPECT_FALSE(*cell & kCellRole);
+    EXPECT_EQ(std::tuple(FindRoleById(100), *cell & kCellRole), std::tuple(-1, 0u));
     i32 row = FindRecord(100);
     ASSERT_GE(row, 0);
     EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
