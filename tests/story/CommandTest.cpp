@@ -252,7 +252,7 @@ TEST_F(CommandTest, ConditionalJumps) {
 }
 
 // Over many runs every target of the list is taken and nothing past it.
-TEST_F(CommandTest, RandomAndAnswerJumps) {
+TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
     WriteTalks(1,
                "talk 1\n JumpRandom @a @b @c\n Set 9 9\n End\na:\n Set 9 1\n End\nb:\n Set 9 "
                "2\n End\nc:\n Set 9 3\n End\n");
@@ -273,9 +273,6 @@ TEST_F(CommandTest, RandomAndAnswerJumps) {
         RunTalk(1);
         EXPECT_EQ(std::tuple(gScriptVars[9], gChosenAnswer), std::tuple(var, 0u)) << answer;
     }
-}
-
-TEST_F(CommandTest, CountdownsWaitQuakeFontsAndNameEntry) {
     // A countdown of one minute thirty lasts 2700 frames.
     Run("Countdown 1 30 5");
     EXPECT_EQ(std::tuple(gStoryCountdown, gCountdownTalk, GetGameFlag(16), GetGameFlag(18)),

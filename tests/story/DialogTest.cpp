@@ -231,7 +231,7 @@ TEST_F(DialogTest, LongTextIsCutAndBoxesCloseByTime) {
 // A click on the first answer before the second is out only shows the rest:
 // taking the list then brought the second answer back as a list of one, whose
 // index 0 answered "yes".
-TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
+TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutStrToIntAndScreenshots) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
     StartSpotTalk(
@@ -254,9 +254,6 @@ TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
     DlgMessage();
     RunUntilFree(10);
     EXPECT_EQ(std::tuple(GetGameFlag(200), GetGameFlag(201)), std::tuple(0, 1));
-}
-
-TEST_F(DialogTest, StrToIntAndScreenshots) {
     // Refused texts leave the value as it was.
     const std::tuple<const char*, int, i32> cases[] = {{"", 0, 77},
                                                        {"-", 0, 77},
@@ -499,7 +496,7 @@ TEST_F(DialogArt, MissingActsAreReportedOnceAndTheBoxStillShows) {
     EXPECT_NE(h.boxes().back().text.find("1234"), std::string::npos);
 }
 
-TEST_F(DialogArt, LongCaptionIsCutOnACharacterBoundary) {
+TEST_F(DialogArt, LongCaptionsAndTheCountdown) {
     // 31 bytes fit: "a" and fifteen two-byte characters; the sixteenth would split.
     std::string caption = "a";
     for (int i = 0; i < 20; ++i) caption += B5("名");
@@ -510,9 +507,6 @@ TEST_F(DialogArt, LongCaptionIsCutOnACharacterBoundary) {
     caption = caption.substr(1);
     ASSERT_EQ(SetupDialog(&r, s, caption.c_str(), 0), 1);
     EXPECT_EQ(std::string(r.caption), caption.substr(0, 30));
-}
-
-TEST_F(DialogArt, CountdownIsDrawnFromTheDigitPicture) {
     OpenSampleArt();
     // The digit pictures from (x, y) on, each after the one before (the colon
     // is 6 wide, a digit 12), and nothing after the last.

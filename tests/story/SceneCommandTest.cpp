@@ -234,7 +234,7 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsAndSwitches) {
     EXPECT_EQ(std::strlen(gScriptScene.sceneText[0]), 51u);
 }
 
-TEST_F(SceneCommandTest, MusicAndSounds) {
+TEST_F(SceneCommandTest, MusicSoundsAndVideo) {
     ASSERT_TRUE(gSound.Init(h.root().c_str()));
     // Piece n plays as track n + 1; the tick's audio service took the new mode.
     Run("Music 3 0 2");
@@ -256,9 +256,6 @@ TEST_F(SceneCommandTest, MusicAndSounds) {
     Run("StopSound 1");
     EXPECT_EQ(std::tuple(gSound.IsFinished(1), gSound.IsFinished(2)), std::tuple(1, 0));
     gSound.Release();
-}
-
-TEST_F(SceneCommandTest, VideoClosesTheArchiveAndReopenBringsItBack) {
     gInstallMode = 2;  // installed, the shows on the disc
     Start("Video \"MH OPENING.BIK\"\n ReopenMap\n SetFlag 300\n End");
     for (int f = 0; f < 5 && !(gRunState & kRunVideo); ++f) Frame();
@@ -421,7 +418,7 @@ TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
 
 // ---- role commands on the town's people ----
 
-TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
+TEST_F(SceneCommandTest, TurnSnapLayersTakeOffAndEndOfPart) {
     RoleSlot& s = gMapRoles[guard];
     // Where the player stands from role 100, and the way the role then faces;
     // the same spot keeps the direction it had (6).
@@ -445,9 +442,6 @@ TEST_F(SceneCommandTest, TurnToFaceAndSnap) {
     EXPECT_EQ(s.x, x0);
     Run("TurnToFace 999 100\n TurnToFace 100 999\n SetFlag 300");
     EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(300)), std::tuple(2u, 1));
-}
-
-TEST_F(SceneCommandTest, LayersTakeOffAndEndOfPart) {
     int r = guard;
     const std::tuple<const char*, u32> layers[] = {
         {"RoleLayer1", 1}, {"RoleLayer2", 2}, {"RoleLayer0", 0}};
@@ -861,7 +855,7 @@ TEST_F(SceneCommandTest, SampleTalkPortraitAndMapChangeClearingHeads) {
               std::tuple(kRoom, 1, 0, 0));
 }
 
-TEST_F(SceneCommandTest, BadKeysAndPlacesNeitherStopTheTalkNorRepeat) {
+TEST_F(SceneCommandTest, BadHeadKeysAndMarkers) {
     // An act that does not exist: one box, the talk goes on past the command.
     EXPECT_EQ(ExtraFrames("AddRoleHead 2900 0 100 20\n AddAntiAliasObject 2900 1 300 20"), 0);
     for (int f = 0; f < 20; ++f) Frame();
@@ -881,9 +875,6 @@ TEST_F(SceneCommandTest, BadKeysAndPlacesNeitherStopTheTalkNorRepeat) {
     EXPECT_EQ(CountHeads(), 0);
     // Dismissing or removing what was never there is harmless.
     EXPECT_EQ(ExtraFrames("DismissRoleHead 5 5\n RemoveAntiAliasObject 5 5\n ReleaseRoleHeads"), 0);
-}
-
-TEST_F(SceneCommandTest, MarkersOfPersonsBoxesAndTheirCaptions) {
     // "ABCD": 4 columns, one line: 36 x 18, frame 18 / 18 + 10 x (36 / 18 - 1) = 11.
     const DialogRecord& one = ShownBox("Show 100 \"%KABCD\"");
     ASSERT_EQ(one.w, 36);

@@ -66,7 +66,7 @@ TEST(StoryAsm, LayoutOfTheHeadAndObjectCommands) {
     }
 }
 
-TEST(StoryAsm, RefusesBadSource) {
+TEST(StoryAsm, AssemblerAndDisassemblerRefuseBadInput) {
     const char* bad[] = {
         "talk 1\n NoSuchCommand\n", "talk 1\n Jump @nowhere\n", "talk 1\n Set 5\n",
         "talk 1\n Set 5 6 7\n",     "talk 1\n Set 5 40000\n",   "talk 1\n Say 1 \"a%Qb\"\n",
@@ -78,9 +78,6 @@ TEST(StoryAsm, RefusesBadSource) {
         EXPECT_FALSE(AssembleTalkFile(src, &f, &error)) << src;
         EXPECT_NE(error.find("line "), std::string::npos) << src;
     }
-}
-
-TEST(StoryAsm, DisassemblerRefusesBadFiles) {
     std::vector<u8> f;
     std::string error, text;
     ASSERT_TRUE(AssembleTalkFile("talk 1\n Jump @x\nx:\n End\n", &f, &error));

@@ -23,7 +23,7 @@ protected:
     }
 };
 
-TEST_F(Voice, ANewVoiceEndsTheOneBeforeStopEndsItAndBadFilesPlayNothing) {
+TEST_F(Voice, OneVoiceAtATimeBadFilesAndAClosedOutput) {
     std::string low = WriteVoice("low.wav", Tone(440, 2000));
     std::string high = WriteVoice("high.wav", Tone(880, 2000));
     ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);
@@ -61,9 +61,6 @@ TEST_F(Voice, ANewVoiceEndsTheOneBeforeStopEndsItAndBadFilesPlayNothing) {
         EXPECT_EQ(std::tuple(VoicePlaying(), Rms(Pull(30))), std::tuple(0, 0)) << why;
     }
     EXPECT_EQ(PlayVoice(nullptr, 11), 0);
-}
-
-TEST_F(Voice, ClosedSoundOutputRefusesAndForgetsTheVoice) {
     std::string path = WriteVoice("a.wav", Tone(440, 2000));
     ASSERT_EQ(PlayVoice(path.c_str(), 11), 1);
     gSound.Release();

@@ -185,7 +185,7 @@ TEST_F(TownWalks, RelativeGroupWalksAndWalksToCellsValuesAndRoles) {
 }
 
 // A second target given while a walk is under way is walked after the first.
-TEST_F(TownWalks, ASecondTargetIsQueued) {
+TEST_F(TownWalks, QueuedTargetsAndGroupCounts) {
     int slot = Slot(100);
     Cell from = CellOf(100);
     RoleRoute* r = WalkTo(slot, from.x + 3, from.y);
@@ -202,12 +202,9 @@ TEST_F(TownWalks, ASecondTargetIsQueued) {
     EXPECT_TRUE(At(100, from.x + 3, from.y + 2));
     EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
     EXPECT_FALSE(gMapRoles[slot].state & kWalkHeld);
-}
-
-// The count word of a group walk: far beyond the script, or only running past
-// the file's end, it is refused once and the talk ends; carrying the started
-// mark in the file, it does not leave the group waiting for good.
-TEST_F(TownWalks, GroupCountsAreBoundedAndNeverWaitForAWalkThatIsNotThere) {
+    // The count word of a group walk: far beyond the script, or only running past
+    // the file's end, it is refused once and the talk ends; carrying the started
+    // mark in the file, it does not leave the group waiting for good.
     const std::tuple<u16, bool, int, size_t> cases[] = {
         {60000, true, 0, 1}, {3, true, 0, 1}, {0x4001, false, 1, 0}};
     for (const auto& [count, cut, flag, boxes] : cases) {
@@ -275,7 +272,7 @@ TEST_F(TownWalks, WalkTalksRunToTheirEnd) {
 
 // The talk end lets every walk go: records freed, roles on their grid and no
 // longer held, the saved look cleared, behaviour walks possible again.
-TEST_F(TownWalks, TheTalkEndCleansUpWalkRecords) {
+TEST_F(TownWalks, TheTalkEndCleansUpAndBlockedSteps) {
     WriteTalk(
         "    WalkTo 100 20 30\n    WalkTo 101 25 30\ns:\n    RunOn\n    WalkStep 100\n"
         "    WalkStep 101\n    RunOff\n    Jump @s");
@@ -297,11 +294,8 @@ TEST_F(TownWalks, TheTalkEndCleansUpWalkRecords) {
     }
     EXPECT_EQ(StartRoleRoute(fisher, R(100).x / 16 + 1, R(100).y / 16), 1);
     EXPECT_EQ(StepRoleRoute(fisher), 1);
-}
-
-// A step into a cell that another role holds waits; after eight tries only
-// walls stop a scripted walker, and a role that walks through others never waits.
-TEST_F(TownWalks, ABlockedStepWaitsThenWalksThroughPeople) {
+    // A step into a cell that another role holds waits; after eight tries only
+    // walls stop a scripted walker, and a role that walks through others never waits.
     int slot = Slot(100);
     Cell from = CellOf(100);
     gMap.cells[static_cast<size_t>(from.y) * gMap.width + from.x + 1] |= 0x20000000u;
