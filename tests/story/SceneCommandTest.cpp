@@ -199,7 +199,7 @@ TEST_F(SceneCommandTest, ScrollsAndTheirWaits) {
     }
 }
 
-TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsAndSwitches) {
+TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
     EXPECT_GE(Run("ColorFade 40 0 -4 -2 1 1 5\n WaitColorFade"), 5);
     // Red capped at 31 first, then five steps of -2.
     EXPECT_EQ(std::tuple(gColorFade.acc[0], gColorFade.acc[1], gColorFade.acc[2]),
@@ -232,9 +232,6 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsAndSwitches) {
     // A scene text longer than its field is cut.
     Run("SceneText0 \"" + std::string(80, 'a') + "\"");
     EXPECT_EQ(std::strlen(gScriptScene.sceneText[0]), 51u);
-}
-
-TEST_F(SceneCommandTest, MusicSoundsAndVideo) {
     ASSERT_TRUE(gSound.Init(h.root().c_str()));
     // Piece n plays as track n + 1; the tick's audio service took the new mode.
     Run("Music 3 0 2");

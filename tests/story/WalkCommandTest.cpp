@@ -111,7 +111,7 @@ TEST_F(TownWalks, APersonWalksARouteAndBackAndThePlayersWalk) {
 }
 
 // Three walk together; the command waits until the last of them arrives.
-TEST_F(TownWalks, AGroupOfThreeCompletesOnlyWhenAllThreeArrive) {
+TEST_F(TownWalks, GroupWalksAndWalksToCellsValuesAndRoles) {
     const struct {
         u16 id;
         Cell to;
@@ -132,10 +132,7 @@ TEST_F(TownWalks, AGroupOfThreeCompletesOnlyWhenAllThreeArrive) {
     EXPECT_GE(flagAt, last);  // the command waited for the last arrival
     ASSERT_TRUE(RunUntilFree(20));
     EXPECT_EQ(StoryRecords(), 0);
-}
-
-// Relative group walks and arrival values: each role ends facing the given way.
-TEST_F(TownWalks, RelativeGroupWalksAndWalksToCellsValuesAndRoles) {
+    // Relative group walks and arrival values: each role ends facing the given way.
     Cell a = CellOf(1), b = CellOf(100);
     WriteTalk(
         "    GroupWalkByArrive 0xFFF1 2 0 0xFFFF 0xFFFF 1  100 0 2 0xFFFF 0xFFFF 2\n"
