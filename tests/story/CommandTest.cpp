@@ -160,9 +160,9 @@ TEST_F(CommandTest, BadScriptsAreReportedOnceAndEndTheTalk) {
     }
 }
 
-TEST_F(CommandTest, Variables) {
+TEST_F(CommandTest, VariablesFlagsAndConditionalJumps) {
     // Name, body (run in talk 1, then "End"), variable, its value before and after.
-    const std::tuple<const char*, const char*, int, u32, u32> cases[] = {
+    const std::tuple<const char*, const char*, int, u32, u32> vars[] = {
         {"set short", "Set 9 -2", 9, 0, 0xFFFFFFFEu},
         {"set long", "SetL 9 0x12345678", 9, 0, 0x12345678u},
         {"add short negative", "Add 9 -1", 9, 10, 9},
@@ -176,7 +176,7 @@ TEST_F(CommandTest, Variables) {
         {"var 256 refused", "Set 256 5\n Set 9 1", 9, 0, 1},
         {"negative var refused", "Set -1 5\n Set 9 1", 9, 0, 1},
     };
-    for (const auto& [name, body, var, before, after] : cases) {
+    for (const auto& [name, body, var, before, after] : vars) {
         SCOPED_TRACE(name);
         ZeroScriptVariables();
         gScriptVars[var] = before;
@@ -184,10 +184,7 @@ TEST_F(CommandTest, Variables) {
         EXPECT_EQ(gScriptVars[var], after);
         EXPECT_TRUE(h.boxes().empty());
     }
-}
-
-// Each jump goes to "t:", which sets flag 101, or on to the end.
-TEST_F(CommandTest, ConditionalJumps) {
+    // Each jump goes to "t:", which sets flag 101, or on to the end.
     std::vector<i32> owned(10, 0);
     owned[3] = 4;  // four of item 3
     gItemCount = 10;
@@ -398,7 +395,7 @@ struct RoleCommandTest : StoryFixture {
     }
 };
 
-TEST_F(RoleCommandTest, ActsOnTheMap) {
+TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
     // Name, body, and the act, action and direction it leaves.
     const std::tuple<const char*, const char*, i32, i32, i32> cases[] = {
         {"action", "SetAction 40 3", 0, 3, 0},
@@ -436,11 +433,8 @@ TEST_F(RoleCommandTest, ActsOnTheMap) {
         Run(std::string("Set 21 9001\n Set 22 1\n ") + body);
         EXPECT_EQ(std::tuple(act.act, TakeBoxes(h)), std::tuple(9001, 1u));
     }
-}
-
-// A role off the map keeps its act in its record, and the act test reads it
-// there; a role that is nowhere skips the test.
-TEST_F(RoleCommandTest, ActOfARoleOffTheMapSpeedWordsAndTheControlLock) {
+    // A role off the map keeps its act in its record, and the act test reads it
+    // there; a role that is nowhere skips the test.
     Run("SetAction 41 6\n SetDir 41 2\n SetAct 41 77\n SetTalkNumber 41 123");
     i32 row = FindRecord(41);
     ASSERT_GE(row, 0);

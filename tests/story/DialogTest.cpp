@@ -114,7 +114,7 @@ TEST_F(DialogTest, TheTalkRunsOnWhileABoxWaits) {
     EXPECT_TRUE(GetGameFlag(301));
 }
 
-TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
+TEST_F(DialogTest, RevealPaceAndEscapes) {
     for (u32 speed : {0u, 6u, 11u}) {
         SCOPED_TRACE(speed);
         ReleaseDialogs();
@@ -131,9 +131,7 @@ TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
         // then one every `delay` frames.
         EXPECT_EQ(frames, 7 * delay);
     }
-}
-
-TEST_F(DialogTest, Escapes) {
+    ReleaseDialogs();
     gTextSpeed = 5;  // a new box's delay is 6: "%L1" must not add it once the box shows
     DialogRecord* box = Show(Spec(0xFFFD, "ab%Ncd%C3%S2%D0%L1ef%A12.gh%Q"));
     // The widest line, "cdefgh", of size 2 on two lines.

@@ -273,7 +273,7 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
 
 // The sample game's own talks, as mhgen wrote them (the room visit is played
 // through the title in the end-to-end tests).
-TEST_F(SceneCommandTest, SampleTalksPlayMusicAndLookAround) {
+TEST_F(SceneCommandTest, SampleTalksExtraAnimationObjectsWaterDropsAndOverlay) {
     auto runSample = [this](int n) {
         StartTalk(static_cast<u16>(n), kPlayerRole);
         EXPECT_LT(Finish(400), 400) << n;
@@ -284,9 +284,6 @@ TEST_F(SceneCommandTest, SampleTalksPlayMusicAndLookAround) {
     i32 x0 = gViewX;
     runSample(kSampleViewTalk);
     EXPECT_EQ(std::tuple(gViewX, GetGameFlag(kSampleViewFlag), gViewMode), std::tuple(x0, 1, 0u));
-}
-
-TEST_F(SceneCommandTest, ExtraAnimationObjectsWaterDropsAndOverlay) {
     // Empty lists go on at once.
     Run("WaitActA 3\n WaitActB 3\n SetFlag 300");
     EXPECT_TRUE(GetGameFlag(300));
