@@ -1,33 +1,168 @@
-// Commands of the story scripts, each written with the assembler and run through the interpreter.
+// The interpreter and the commands of the story scripts, each written with the
+// assembler and run through it: talk numbering, loading, the window, the run
+// loop and bad scripts; variables, flags and jumps; role acts, speed, the
+// control lock, presence and state; party, item, money, role-value, screen,
+// shop, quest and battle commands; map entry points on a hand-made database.
 #include <set>
-#include <tuple>
 
 #include "data/GameData.h"
+#include "data/GameDatabase.h"
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
+#include "data/ShopData.h"
 #include "engine/GrpFont.h"
-#include "engine/Random.h"
 #include "engine/Ime.h"
+#include "engine/Random.h"
 #include "map/ActDraw.h"
+#include "map/MapDb.h"
+#include "menu/ItemFrame.h"
+#include "mhdata/Databases.h"
+#include "mhdata/Shops.h"
+#include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
-#include "story/Dialog.h"
+#include "story/PartyCommands.h"
+#include "story/ScriptScene.h"
 #include "story/StoryTestUtil.h"
 
 namespace {
 
-struct VarCase {
-    const char* name;
-    const char* body;  // runs in talk 1, then "End"
-    int var;
-    u32 before;
-    u32 after;
-};
-
 using CommandTest = StoryFixture;
 
-TEST_F(CommandTest, Variables) {
-    const VarCase cases[] = {
+// Each talk sets its own flag, so the right entry of the right file ran: talk 0
+// is entry 1000 of file 1, talk 1001 the first of file 2.
+TEST_F(CommandTest, NumberingLoadingAndMissingFiles) {
+    WriteTalks(1, "talk 1000\n SetFlag 300\n End\n");
+    WriteTalks(2, "talk 1001\n SetFlag 301\n End\ntalk 2000\n SetFlag 302\n End\n");
+    const std::pair<int, int> talks[] = {{0, 300}, {1000, 300}, {1001, 301}, {2000, 302}};
+    for (const auto& [talk, flag] : talks) {
+        ResetGameFlags();
+        RunTalk(talk);
+        for (int f = 300; f <= 302; ++f) EXPECT_EQ(GetGameFlag(f) != 0, f == flag) << talk;
+    }
+    EXPECT_TRUE(h.boxes().empty());
+    // A talk waits for its owner to stand on the grid.
+    ResetGameFlags();
+    gMapRoles[0].x = 68;
+    Start("SetFlag 300");
+    for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
+    EXPECT_FALSE(GetGameFlag(300));
+    gMapRoles[0].x = 80;
+    Talk(&gTalkContext);
+    EXPECT_TRUE(GetGameFlag(300));
+    EXPECT_FALSE(TalkRunning());
+    // The load locks player control; the end frees everything.
+    Start("Set 5 1\n Wait 100");
+    Talk(&gTalkContext);
+    EXPECT_EQ(std::tuple(gTalkFlags & kTalkLockBit, gScriptVars[5]), std::tuple(kTalkLockBit, 1u));
+    RunUntilFree(20);
+    EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+    const u8* raw = reinterpret_cast<const u8*>(&gTalkContext);
+    for (size_t i = 0; i < sizeof(gTalkContext); ++i) ASSERT_EQ(raw[i], 0xFF) << i;
+    EXPECT_EQ(Talk(&gTalkContext), 1);
+    // A missing file shows its box and closes the window.
+    h.CreateMainWindow();
+    StartTalk(2500, 1);  // file 3, which is not there
+    EXPECT_EQ(Talk(&gTalkContext), 0);
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5("找不到 Talk3"));
+    EXPECT_FALSE(TalkRunning());
+    h.RunFrames(2);
+    EXPECT_TRUE(h.quit());
+}
+
+TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
+    // 6000 six-byte commands (36,000 bytes) before the end: the window is read again.
+    std::string src = "talk 1\n";
+    for (int i = 0; i < 6000; ++i) src += " Add 7 1\n";
+    src += " SetFlag 300\n End\n";
+    WriteTalks(1, src);
+    RunTalk(1);
+    EXPECT_EQ(std::tuple(gScriptVars[7], GetGameFlag(300), h.boxes().size()),
+              std::tuple(6000u, 1, 0u));
+    // A jump back to a command inside the window reads it from the file again:
+    // what was written into the window meanwhile is gone.
+    gScriptVars[7] = 0;
+    WriteTalks(1,
+               "talk 1\ntop:\n Add 7 1\n JumpIfAtLeast 7 2 @end\n SetFlag70\n Jump @top\n"
+               "end:\n End\n");
+    StartTalk(1, 1);
+    Talk(&gTalkContext);
+    ASSERT_EQ(gScriptVars[7], 1u);
+    ASSERT_EQ(LoadU16(gTalkBuffer), 0x1E);
+    StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
+    RunUntilFree(5);
+    EXPECT_EQ(gScriptVars[7], 2u);
+    // The timer variables count down on every call.
+    gScriptVars[1] = 2;
+    gScriptVars[2] = 1;
+    for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
+    EXPECT_EQ(std::tuple(gScriptVars[1], gScriptVars[2]), std::tuple(0u, 0u));
+    // Run-on mode runs yielding commands in one frame; RunOff stops the frame.
+    ResetGameFlags();
+    Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
+    Talk(&gTalkContext);
+    EXPECT_EQ(std::tuple(GetGameFlag(70), GetGameFlag(19), GetGameFlag(300)), std::tuple(1, 1, 0));
+    Talk(&gTalkContext);
+    EXPECT_TRUE(GetGameFlag(300));
+}
+
+// The first entry's offset, counted from 0x200, in its low and high words.
+constexpr u32 kFirst = 4 * kTalkEntries;
+constexpr u16 kFirstLo = kFirst & 0xFFFF, kFirstHi = kFirst >> 16;
+
+// A talk file whose entry 1 is entry1, followed by these words.
+std::vector<u8> TalkFileOf(u32 entry1, const std::vector<u16>& words) {
+    std::vector<u8> f(kTalkBase + kFirst, 0);
+    StoreU32(&f[kTalkBase + 4], entry1);
+    for (u16 w : words) {
+        f.push_back(static_cast<u8>(w));
+        f.push_back(static_cast<u8>(w >> 8));
+    }
+    return f;
+}
+
+// Every bad script is reported once and ends the talk; an undefined command
+// names both its opcodes.
+TEST_F(CommandTest, BadScriptsAreReportedOnceAndEndTheTalk) {
+    const struct {
+        const char* name;
+        std::vector<u8> file;
+        const char* text = nullptr;  // the box's words, in UTF-8, where checked
+    } cases[] = {
+        {"entry 0", TalkFileOf(0, {})},
+        {"entry past the file", TalkFileOf(0x100000, {})},
+        {"truncated offset table", std::vector<u8>(0x300, 0)},
+        {"undefined opcode", TalkFileOf(kFirst, {0x0058})},
+        {"filler", TalkFileOf(kFirst, {0x0C0C, 0x0C0C})},
+        {"command cut by the file end", TalkFileOf(kFirst, {0x001D, 5})},
+        // "abcdef" and no text mark after it.
+        {"text without its mark", TalkFileOf(kFirst, {0x0001, 0xFFF1, 0x6261, 0x6463, 0x6665})},
+        {"odd target", TalkFileOf(kFirst, {0x000F, kFirstLo + 1, kFirstHi, 0x3FFF})},
+        {"target past the file", TalkFileOf(kFirst, {0x000F, 0xFFF0, 0x7FFF})},
+        {"endless loop", TalkFileOf(kFirst, {0x000F, kFirstLo, kFirstHi})},
+        {"command of another family", TalkFileOf(kFirst, {0x0077, 0})},
+        {"two undefined opcodes", TalkFileOf(kFirst, {0x0402, 0x00BA}),
+         "沒有指令(186,ba),(1026,402)"},
+    };
+    for (const auto& bc : cases) {
+        SCOPED_TRACE(bc.name);
+        h.boxes().clear();
+        WriteTalkFile(1, bc.file);
+        StartTalk(1, 1);
+        for (int i = 0; i < 5; ++i) Talk(&gTalkContext);
+        EXPECT_FALSE(TalkRunning());
+        ASSERT_EQ(h.boxes().size(), 1u);
+        EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+        if (bc.text) {
+            EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5(bc.text));
+            EXPECT_EQ(h.boxes()[0].caption, Utf8ToBig5("對話系統"));
+        }
+    }
+}
+
+TEST_F(CommandTest, VariablesFlagsAndConditionalJumps) {
+    // Name, body (run in talk 1, then "End"), variable, its value before and after.
+    const std::tuple<const char*, const char*, int, u32, u32> vars[] = {
         {"set short", "Set 9 -2", 9, 0, 0xFFFFFFFEu},
         {"set long", "SetL 9 0x12345678", 9, 0, 0x12345678u},
         {"add short negative", "Add 9 -1", 9, 10, 9},
@@ -41,40 +176,15 @@ TEST_F(CommandTest, Variables) {
         {"var 256 refused", "Set 256 5\n Set 9 1", 9, 0, 1},
         {"negative var refused", "Set -1 5\n Set 9 1", 9, 0, 1},
     };
-    for (const VarCase& vc : cases) {
-        SCOPED_TRACE(vc.name);
+    for (const auto& [name, body, var, before, after] : vars) {
+        SCOPED_TRACE(name);
         ZeroScriptVariables();
-        gScriptVars[vc.var] = vc.before;
-        Run(vc.body);
-        EXPECT_EQ(gScriptVars[vc.var], vc.after);
+        gScriptVars[var] = before;
+        Run(body);
+        EXPECT_EQ(gScriptVars[var], after);
         EXPECT_TRUE(h.boxes().empty());
     }
-}
-
-TEST_F(CommandTest, FlagCommands) {
-    const struct {
-        const char* body;
-        int flag;
-        bool set;
-    } cases[] = {
-        {"SetFlag 100", 100, true},
-        {"SetFlag 100\n ClearFlag 100", 100, false},
-        {"SetFlag70", 70, true},
-        {"SetFlag19", 19, true},
-        {"SetFlag 19\n ClearFlag19", 19, false},
-        {"SetFlag 16\n SetFlag 18\n SetFlag 76\n StopCountdown", 18, false},
-        {"SetFlag 65000\n SetFlag 101", 101, true},  // past the table: ignored
-    };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.body);
-        ResetGameFlags();
-        Run(k.body);
-        EXPECT_EQ(GetGameFlag(k.flag) != 0, k.set);
-    }
-}
-
-// Each jump goes to "t:", which sets flag 101, or on to the end.
-TEST_F(CommandTest, ConditionalJumps) {
+    // Each jump goes to "t:", which sets flag 101, or on to the end.
     std::vector<i32> owned(10, 0);
     owned[3] = 4;  // four of item 3
     gItemCount = 10;
@@ -82,10 +192,15 @@ TEST_F(CommandTest, ConditionalJumps) {
     AddRole(20, 160, 96);  // slot 1, cell (10, 6)
     AddRole(21, 160 + 48, 96);
     gMapId = 7;
-    const struct {
-        const char* body;  // the jump and what comes before it
-        bool taken;
-    } cases[] = {
+    // The jump and what comes before it; whether it is taken.
+    const std::pair<const char*, bool> cases[] = {
+        {"SetFlag 100\n JumpIfFlag 100 @t", true},
+        {"SetFlag 100\n ClearFlag 100\n JumpIfFlag 100 @t", false},
+        {"SetFlag70\n JumpIfFlag 70 @t", true},
+        {"SetFlag19\n JumpIfFlag 19 @t", true},
+        {"SetFlag 19\n ClearFlag19\n JumpIfFlag 19 @t", false},
+        {"SetFlag 16\n SetFlag 18\n SetFlag 76\n StopCountdown\n JumpIfFlag 18 @t", false},
+        {"SetFlag 65000\n Jump @t", true},  // past the table: ignored
         {"SetFlag 5\n JumpIfFlag 5 @t", true},
         {"SetFlag 5\n JumpIfNotFlag 5 @t", false},
         {"JumpIfAllFlags @t", true},  // an empty list
@@ -120,12 +235,12 @@ TEST_F(CommandTest, ConditionalJumps) {
         {"JumpRandom\n SetFlag 101", true},  // an empty list goes on
         {"GoTalk 2\n End\ntalk 2\n SetFlag 101", true},
     };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.body);
+    for (const auto& [body, taken] : cases) {
+        SCOPED_TRACE(body);
         ResetGameFlags();
         ZeroScriptVariables();
-        Run(std::string(k.body) + "\n End\nt:\n SetFlag 101");
-        EXPECT_EQ(GetGameFlag(101) != 0, k.taken);
+        Run(std::string(body) + "\n End\nt:\n SetFlag 101");
+        EXPECT_EQ(GetGameFlag(101) != 0, taken);
         EXPECT_FALSE(TalkRunning());
         EXPECT_TRUE(h.boxes().empty());
     }
@@ -134,7 +249,7 @@ TEST_F(CommandTest, ConditionalJumps) {
 }
 
 // Over many runs every target of the list is taken and nothing past it.
-TEST_F(CommandTest, RandomJumpTakesEachTargetOfItsList) {
+TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
     WriteTalks(1,
                "talk 1\n JumpRandom @a @b @c\n Set 9 9\n End\na:\n Set 9 1\n End\nb:\n Set 9 "
                "2\n End\nc:\n Set 9 3\n End\n");
@@ -145,9 +260,7 @@ TEST_F(CommandTest, RandomJumpTakesEachTargetOfItsList) {
         seen.insert(gScriptVars[9]);
     }
     EXPECT_EQ(seen, (std::set<u32>{1, 2, 3}));
-}
-
-TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
+    // The answer jump takes the chosen answer and resets it.
     WriteTalks(
         1, "talk 1\n JumpByAnswer @a @b\n Set 9 7\n End\na:\n Set 9 1\n End\nb:\n Set 9 2\n End\n");
     // Answer 5 does not exist: the talk goes on after the list.
@@ -155,23 +268,15 @@ TEST_F(CommandTest, AnswerJumpTakesTheChosenAnswerAndResetsIt) {
     for (const auto& [answer, var] : answers) {
         gChosenAnswer = answer;
         RunTalk(1);
-        EXPECT_EQ(gScriptVars[9], var) << answer;
-        EXPECT_EQ(gChosenAnswer, 0u) << answer;
+        EXPECT_EQ(std::tuple(gScriptVars[9], gChosenAnswer), std::tuple(var, 0u)) << answer;
     }
-}
-
-TEST_F(CommandTest, CountdownOfOneMinuteThirtyLasts2700Frames) {
+    // A countdown of one minute thirty lasts 2700 frames.
     Run("Countdown 1 30 5");
-    EXPECT_EQ(gStoryCountdown, 2700);
-    EXPECT_EQ(gCountdownTalk, 5);
-    EXPECT_TRUE(GetGameFlag(16));
-    EXPECT_TRUE(GetGameFlag(18));
+    EXPECT_EQ(std::tuple(gStoryCountdown, gCountdownTalk, GetGameFlag(16), GetGameFlag(18)),
+              std::tuple(2700, 5, 1, 1));
     StartCountdown(0, 10, 0, 1);
-    EXPECT_EQ(gFlagCountdown, 300);
-    EXPECT_TRUE(GetGameFlag(74));
-}
-
-TEST_F(CommandTest, WaitYieldsForItsMilliseconds) {
+    EXPECT_EQ(std::tuple(gFlagCountdown, GetGameFlag(74)), std::tuple(300, 1));
+    // The wait yields for its milliseconds.
     Start("Wait 100\n SetFlag 101");
     gFrameTime = 1000;
     Talk(&gTalkContext);
@@ -181,9 +286,7 @@ TEST_F(CommandTest, WaitYieldsForItsMilliseconds) {
     gFrameTime = 1101;
     Talk(&gTalkContext);
     EXPECT_TRUE(GetGameFlag(101));
-}
-
-TEST_F(CommandTest, QuakeFillsAndEmptiesTheTable) {
+    // The quake fills and empties its table.
     gViewX = 48;
     gViewY = 32;
     Start("Quake 3 2 -2 0 1\n Wait 1\n QuakeStop");
@@ -193,20 +296,16 @@ TEST_F(CommandTest, QuakeFillsAndEmptiesTheTable) {
     EXPECT_EQ(gQuakeTable[8], 0xCF);
     RunUntilFree(10);
     EXPECT_EQ(gQuakeTable[0], 0xCF);
-}
-
-TEST_F(CommandTest, FontsTakeHeightAndAdvance) {
+    // Fonts take height and advance; the box text size is (20 + 2) / 2, as at start-up.
     Run("MainFont 20 4\n SecondFont 14 2");
-    EXPECT_EQ(gMainFont.GetAdvance(), 24);
-    EXPECT_EQ(gSecondFont.GetAdvance(), 16);
-    EXPECT_EQ(gDialogTextSize, 11u) << "(20 + 2) / 2, as at start-up";
-}
-
-TEST_F(CommandTest, NameEntryWaitsForTheThreeFields) {
+    EXPECT_EQ(std::tuple(gMainFont.GetAdvance(), gSecondFont.GetAdvance(), gDialogTextSize),
+              std::tuple(24, 16, 11u));
+    // The name entry waits for its three fields.
+    ClearGameFlag(101);
     Start("NameEntry 2\n SetFlag 101");
     Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(80));
-    EXPECT_TRUE(gRunState & kRunScriptHold);
+    EXPECT_EQ(std::tuple(GetGameFlag(80), gRunState & kRunScriptHold),
+              std::tuple(1, kRunScriptHold));
     for (const char* name : {"Li", "Yue", "Moon"}) {
         cTextBuf* f = GetActiveTextBuf();
         ASSERT_NE(f, nullptr);
@@ -215,10 +314,436 @@ TEST_F(CommandTest, NameEntryWaitsForTheThreeFields) {
         Talk(&gTalkContext);
     }
     Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(101));
-    EXPECT_FALSE(GetGameFlag(80));
+    EXPECT_EQ(std::tuple(GetGameFlag(101), GetGameFlag(80), gRunState & kRunScriptHold),
+              std::tuple(1, 0, 0u));
     EXPECT_STREQ(gEnteredNames[2][2], "Moon");
-    EXPECT_FALSE(gRunState & kRunScriptHold);
+}
+
+// ---- Map entry points on a hand-made database ----
+
+class MapEntryPointTest : public StoryFixture {
+protected:
+    // A database of the field list and a table 5 of (map, x, y) rows at offset at.
+    void Install(std::vector<std::array<u16, 3>> rows, bool withEnd = true, u32 tableAt = 0) {
+        ByteWriter w;
+        w.Zeros(27 * 4);
+        u32 at = tableAt ? tableAt : static_cast<u32>(w.size());
+        w.PatchU32(5 * 4, at);
+        for (auto& r : rows)
+            for (u16 v : r) w.U16(v);
+        if (withEnd) w.U16(0xFFFF);
+        SetMapDatabase(w.bytes().data(), static_cast<u32>(w.size()));
+    }
+    u16 Word(u32 off) { return LoadU16(gMapDatabase + off); }
+    void TearDown() override { FreeMapDatabase(); }
+};
+
+TEST_F(MapEntryPointTest, RowsValuesAndBadTables) {
+    Install({{3, 1, 2}, {7, 3, 4}});
+    gMapId = 7;
+    // The rows' x words, at 27 * 4 + 2 and 6 further; the current map's values.
+    auto state = [this] {
+        return std::tuple(Word(27 * 4 + 2), Word(27 * 4 + 8), Word(27 * 4 + 10),
+                          gScriptScene.entryX, gScriptScene.entryY, gScriptScene.entryValue);
+    };
+    // The other map's row is untouched.
+    Run("MapEntryPoint 7 11 12 5");
+    EXPECT_EQ(state(), std::tuple(1, 11, 12, 11, 12, 5));
+    // Another map's row changes without touching the current map's values.
+    Run("MapEntryPoint 3 8 9 1");
+    EXPECT_EQ(state(), std::tuple(8, 11, 12, 11, 12, 5));
+    // A map with no row: nothing written, the current map's values still taken.
+    gMapId = 9;
+    Run("MapEntryPoint 9 21 22 23");
+    EXPECT_EQ(state(), std::tuple(8, 11, 12, 21, 22, 23));
+    // A row cut by the database's end, no end row.
+    Install({{3, 1, 2}}, false);
+    u32 size = gMapDatabaseSize;
+    std::vector<u8> image(gMapDatabase, gMapDatabase + size - 2);  // the last word cut off
+    SetMapDatabase(image.data(), static_cast<u32>(image.size()));
+    Run("MapEntryPoint 3 40 41 0");
+    EXPECT_EQ(Word(27 * 4 + 2), 1);
+    // A table offset past the database, and a database with no table at all.
+    for (u32 at : {100000u, 0xFFFFFFFEu}) {
+        Install({{3, 1, 2}}, true, at);
+        Run("MapEntryPoint 3 40 41 0");
+        EXPECT_EQ(Word(27 * 4 + 2), 1) << at;
+    }
+    ByteWriter none;
+    none.Zeros(27 * 4 + 8);
+    SetMapDatabase(none.bytes().data(), static_cast<u32>(none.size()));
+    Run("MapEntryPoint 0 40 41 0");
+    for (u32 k = 0; k < none.size(); ++k) EXPECT_EQ(gMapDatabase[k], 0) << k;
+    // Too small to hold the field: nothing read.
+    std::vector<u8> tiny(8, 0);
+    SetMapDatabase(tiny.data(), 8);
+    Run("MapEntryPoint 0 40 41 0");
+    EXPECT_FALSE(TalkRunning());
+}
+
+struct RoleCommandTest : StoryFixture {
+    ActPlayer act;
+    int slot = -1;
+    std::vector<u8> records;
+
+    void SetUp() override {
+        StoryFixture::SetUp();
+        slot = AddRole(40, 96, 96, &act);
+        // Records of role 40 (on the map) and 41 (elsewhere, map 9).
+        records = RoleRecords({40, 41}, 9, 0x8000, 0x0504);
+        ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
+    }
+};
+
+TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
+    // Name, body, and the act, action and direction it leaves.
+    const std::tuple<const char*, const char*, i32, i32, i32> cases[] = {
+        {"action", "SetAction 40 3", 0, 3, 0},
+        {"direction", "SetDir 40 6", 0, 0, 6},
+        {"act", "SetAct 40 9001", 9001, 0, 0},
+        {"coalesced", "SetAct 40 9001\n SetAction 40 2\n SetDir 40 5", 9001, 2, 5},
+        {"from a variable", "Set 20 7\n SetDirFromVar 40 20", 0, 0, 7},
+        {"from a role value", "SetActionFromValue 40 2", 0, 5, 0},
+        {"all three", "SetActAll 40 9002 1 3 0", 9002, 1, 3},
+        {"owner reference", "SetAction 0xFFF0 4", 0, 4, 0},
+    };
+    for (const auto& [name, body, a, action, dir] : cases) {
+        SCOPED_TRACE(name);
+        act = ActPlayer{};
+        Run(body, 40);
+        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(a, action, dir));
+    }
+    // An act change followed by another for the same role only stores its
+    // value, in every form: only the last of a row is stepped. No act of this
+    // fixture has frames, so each step shows one box.
+    h.boxes().clear();
+    const char* chains[] = {
+        "Set 20 77\n SetActFromVar 40 20\n SetAct 40 9001",
+        "SetActFromValue 40 2\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetDirFromVar 40 22\n SetAct 40 9001",
+        "SetAct 40 77\n SetActionFromValue 40 1\n SetActFromVar 40 21",
+        "SetAct 40 77\n SetDirFromValue 40 1\n SetAct 40 9001",
+        "SetAct 40 77\n SetActFromValue 40 2\n SetAct 40 9001",
+        "SetAct 40 77\n SetActionFromVar 40 22\n SetAct 40 9001",
+    };
+    for (const char* body : chains) {
+        SCOPED_TRACE(body);
+        act = ActPlayer{};
+        Run(std::string("Set 21 9001\n Set 22 1\n ") + body);
+        EXPECT_EQ(std::tuple(act.act, TakeBoxes(h)), std::tuple(9001, 1u));
+    }
+    // A role off the map keeps its act in its record, and the act test reads it
+    // there; a role that is nowhere skips the test.
+    Run("SetAction 41 6\n SetDir 41 2\n SetAct 41 77\n SetTalkNumber 41 123");
+    i32 row = FindRecord(41);
+    ASSERT_GE(row, 0);
+    // Words 2, 3, 4: act, action, direction; word 7 the talk.
+    EXPECT_EQ(std::tuple(RecordWord(row, 2), RecordWord(row, 3), RecordWord(row, 4),
+                         RecordWord(row, 7), h.boxes().size()),
+              std::tuple(77, 6, 2, 123, 0u));
+    // The jump is taken (flag 301) only when the act differs.
+    const std::pair<const char*, bool> jumps[] = {{"JumpIfActNot 41 77 @o", false},
+                                                  {"JumpIfActNot 41 78 @o", true},
+                                                  {"JumpIfActNot 42 78 @o", false}};
+    for (const auto& [jump, taken] : jumps) {
+        ResetGameFlags();
+        Run(std::string(jump) + "\n SetFlag 300\n End\no:\n SetFlag 301");
+        EXPECT_EQ(std::tuple(GetGameFlag(300), GetGameFlag(301)), std::tuple(!taken, taken))
+            << jump;
+    }
+    const std::pair<const char*, u16> speeds[] = {{"SetActSpeed 40 5", 0x8005},
+                                                  {"SetActSpeedRaw 40 5", 5},
+                                                  {"StopActSpeed 40", 0xFFFF},
+                                                  {"ClearActSpeed 40", 0}};
+    for (const auto& [cmd, word] : speeds) {
+        Run(cmd);
+        EXPECT_EQ(act.delayOverride, word) << cmd;
+    }
+    // The control lock: unlocked by the script, and the talk end lets go again.
+    Start("UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5");
+    for (int i = 0; i < 3; ++i) {
+        gFrameTime += 35;
+        Talk(&gTalkContext);
+    }
+    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
+    RunUntilFree(50);
+    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
+}
+
+TEST_F(RoleCommandTest, StateBitsPlayerRoleAndUnknownRoles) {
+    const std::tuple<const char*, u32> bits[] = {{"StateBit40", 0x40},   {"StateBit20", 0x20},
+                                                 {"StateBit10", 0x10},   {"StateBit1000", 0x1000},
+                                                 {"StateBit800", 0x800}, {"StateBit2000", 0x2000},
+                                                 {"StateBit100", 0x100}, {"StateBit4000", 0x4000}};
+    for (const auto& [cmd, bit] : bits) {
+        SCOPED_TRACE(cmd);
+        for (u32 on : {1u, 0u}) {
+            std::string v = on ? " 1" : " 0";
+            Run(std::string(cmd) + " 40" + v + "\n " + cmd + " 41" + v);
+            EXPECT_EQ(std::tuple(gMapRoles[slot].state & bit, RecordWord(FindRecord(41), 10) & bit),
+                      std::tuple(on * bit, on * bit));
+        }
+        EXPECT_TRUE(RecordWord(FindRecord(41), 10) & kRoleShown);
+    }
+    Run("SetBit400 40\n SetBit4000000 40\n SetBit40000 40");
+    EXPECT_EQ(gMapRoles[slot].state & 0x4040400u, 0x4040400u);
+    Run("ClearBit400 40\n SetBit400 41");
+    EXPECT_EQ(std::tuple(gMapRoles[slot].state & 0x400, RecordWord(FindRecord(41), 10) & 0x400),
+              std::tuple(0u, 0x400));
+    // Presence is a state bit of its own, on and off the map.
+    for (const char* cmd : {"HideRole", "ShowRole"}) {
+        bool shown = cmd[0] == 'S';
+        Run(std::string(cmd) + " 40\n " + cmd + " 41");
+        EXPECT_EQ(std::tuple((gMapRoles[slot].state & kRoleShown) != 0,
+                             (RecordWord(FindRecord(41), 10) & kRoleShown) != 0),
+                  std::tuple(shown, shown))
+            << cmd;
+    }
+    Run("SetAction 999 3\n SetActSpeed 999 2\n StateBit40 999 1\n HideRole 999\n SetPlayerRole "
+        "999\n SetFlag 310");
+    EXPECT_EQ(std::tuple(GetGameFlag(310), gPlayerSlot), std::tuple(1, 0));
+    Run("SetPlayerRole 40");
+    EXPECT_EQ(std::tuple(gPlayerSlot, gPlayerId), std::tuple(slot, 40));
+}
+
+struct PartyCommandTest : StoryFixture {
+    std::vector<u8> records;
+
+    void SetUp() override {
+        StoryFixture::SetUp();
+        std::string error;
+        ASSERT_TRUE(WriteDatabases(h.root(), MakeSampleDatabases(), &error)) << error;
+        LoadGameDatabase(h.root().c_str());
+        ASSERT_GT(gItemCount, 5);
+        ASSERT_GT(gEquipageCount, 1);
+        for (int i = 0; i < kRoleCount; ++i) {
+            gRoleStats[i].maxHp = 100;
+            gRoleStats[i].hp = 40;
+            gRoleStats[i].maxMp = 50;
+            gRoleStats[i].mp = 5;
+            gRoleStats[i].status = 0;
+        }
+        // Role records 2801, 2761, 7 and 8 (word 12 holds the two role values).
+        records = RoleRecords({2801, 2761, 7, 8}, 5, 0, 0x0302);
+        ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
+    }
+    // The first four places of a role table.
+    static std::vector<i32> FirstFour(const i32* table) { return {table, table + 4}; }
+    i32 Value(u16 id, int which) {
+        i32 v = -1;
+        EXPECT_TRUE(AccessRoleValue(id, which, &v, 1));
+        return v;
+    }
+};
+
+TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
+    gOwnedItems[3] = 10;
+    gOwnedItems[4] = 5;
+    Run("AddItem 3 150\n AddItem 4 -20\n AddItem 5 7");
+    EXPECT_EQ(std::tuple(gOwnedItems[3], gOwnedItems[4], gOwnedItems[5]), std::tuple(99, 0, 7));
+    // Item numbers past the table are ignored.
+    Run("AddItem 299 5");
+    // Equipment record 1: three owned pieces; k <= 0 and a record past the table add none.
+    auto pieces = [] {
+        int n = 0;
+        for (const EquipageData& e : gOwnedEquipage)
+            if (e.id == gEquipages[1].id) ++n;
+        return n;
+    };
+    int before = pieces();
+    Run("AddItem 301 3\n AddItem 301 -2\n AddItem 0xFFFF 1");
+    EXPECT_EQ(pieces(), before + 3);
+    EXPECT_TRUE(h.boxes().empty());
+    for (int i = 0; i < kPartySize; ++i) gParty[i] = gFormation[i] = -1;
+    gRoleStats[2].status = 0x4000;
+    gRoleStats[2].hp = 0;
+    Run("JoinParty 1\n JoinParty 2\n JoinParty 3\n JoinParty 2");
+    EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 1, 2, -1}));
+    // Joining restores fully, fallen or not.
+    EXPECT_EQ(std::tuple(gRoleStats[2].hp, gRoleStats[2].status), std::tuple(100, 0));
+    gRoleStats[2].status = 0x4000;
+    gRoleStats[2].hp = 0;
+    // The formation stands 2, -, 1, 0 (back row to the front): leaving frees
+    // the role's place and moves no one.
+    const i32 formation[4] = {2, -1, 1, 0};
+    std::copy(formation, formation + 4, gFormation);
+    Run("LeaveParty 2");
+    EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 2, -1, -1}));
+    EXPECT_EQ(FirstFour(gFormation), (std::vector<i32>{2, -1, -1, 0}));
+    // A fallen member that stays gets up with 1 HP.
+    EXPECT_EQ(std::tuple(gRoleStats[2].hp, gRoleStats[2].status), std::tuple(1, 0));
+}
+
+TEST_F(PartyCommandTest, FullRestoreAndDamage) {
+    gRoleStats[1].status = 0x4000;
+    // Mode 0 leaves a fallen role.
+    Run("FullRestore -1 0");
+    EXPECT_EQ(std::tuple(gRoleStats[0].hp, gRoleStats[0].mp, gRoleStats[1].hp),
+              std::tuple(100, 50, 40));
+    Run("FullRestore 2 1");
+    EXPECT_EQ(std::tuple(gRoleStats[1].hp, gRoleStats[1].status), std::tuple(100, 0));
+    for (int i = 0; i < kPartySize; ++i) gParty[i] = i < 2 ? i : -1;
+    gRoleStats[1].hp = 20;
+    gFrameId = 0;
+    Run("DamageParty 30");
+    EXPECT_EQ(std::tuple(gRoleStats[0].hp, gRoleStats[1].hp, gRoleStats[1].status, gFrameId),
+              std::tuple(70, 0, 0x4000, 0u));
+    Run("DamageParty 100");
+    EXPECT_EQ(gFrameId, kScreenBit | 6);  // everybody down: the party-defeat screen
+}
+
+TEST_F(PartyCommandTest, RaisesMoneyAndQuests) {
+    // 40000 is a raise, not a cut of 25536.
+    i32 hp = gRoles[1].maxHp, mp = gRoles[1].maxMp;
+    Run("RaiseMaxHpMp 2 40000 3");
+    EXPECT_EQ(std::tuple(gRoles[1].maxHp, gRoles[1].maxMp), std::tuple(hp + 40000, mp + 3));
+    EXPECT_GT(gRoleStats[1].hp, 40);  // raised (to the cap), not cut
+    // The script's own add is in the command table; the shops and battles add here.
+    gScriptVars[0] = 0x7FFFFFFAu;
+    const std::pair<i64, u32> adds[] = {{5, 0x7FFFFFFFu}, {5, 0x7FFFFFFFu}, {-0x80000000LL, 0}};
+    for (const auto& [add, money] : adds) {
+        AddMoney(add);
+        EXPECT_EQ(gScriptVars[0], money) << add;
+    }
+    Run("AddQuest 5 0\n AddQuest 6 0\n AddQuest 7 1\n AddQuest 5 1\n AddQuest 6 0");
+    EXPECT_EQ(gQuestList, (std::deque<u32>{7, 5, 6}));
+    Run("RemoveQuest 5\n RemoveQuest 99");
+    EXPECT_EQ(gQuestList, (std::deque<u32>{7, 6}));
+}
+
+TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
+    // Name, body, which role value of role 7 to read, and its value (or, when
+    // which is 0, the flag 300 outcome).
+    const std::tuple<const char*, const char*, int, i32> cases[] = {
+        {"read low", "", 1, 2},
+        {"read high", "", 2, 3},
+        {"set keeps 8 bits", "SetRoleValue 7 1 0x1FF", 1, 0xFF},
+        {"add wraps", "AddRoleValue 7 2 254", 2, 1},
+        {"sub", "SubRoleValue 7 1 1", 1, 1},
+        {"at least jumps", "JumpIfRoleValueAtLeast 7 1 2 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"at most stays", "JumpIfRoleValueAtMost 7 2 2 @t\n End\nt:\n SetFlag 300", 0, 0},
+        {"equal", "JumpIfRoleValue 7 2 3 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"switch", "JumpByRoleValue 7 1 @a @a @t\n End\na:\n End\nt:\n SetFlag 300", 0, 1},
+        {"compare", "JumpIfRoleValueNotBelow 8 2 7 1 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
+    };
+    for (const auto& [name, body, which, expect] : cases) {
+        SCOPED_TRACE(name);
+        for (u16 id : {7, 8}) {
+            i32 lo = 2, hi = 3;
+            AccessRoleValue(id, 1, &lo, 2);
+            AccessRoleValue(id, 2, &hi, 2);
+        }
+        ClearGameFlag(300);
+        Run(body);
+        if (which)
+            EXPECT_EQ(Value(7, which), expect);
+        else
+            EXPECT_EQ(GetGameFlag(300), expect);
+        EXPECT_TRUE(h.boxes().empty());
+    }
+    // Value 2 with a switch of two targets is too large: that command is skipped too.
+    for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
+                              "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
+        ClearGameFlag(301);
+        Run(std::string(fault) + "\n SetFlag 301\n End\na:\n End");
+        EXPECT_EQ(TakeBoxes(h), 1u) << fault;
+        EXPECT_EQ(GetGameFlag(301), 1) << fault;
+    }
+}
+
+TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
+    // The flags set, the variable of 120..124 that leads, and the role chosen.
+    const std::tuple<std::vector<int>, int, i32> endings[] = {
+        {{201}, 121, 6},      {{201}, 123, 7},      {{201}, 122, 9},      {{201, 204}, 121, 0},
+        {{201, 204}, 124, 8}, {{201, 205}, 122, 5}, {{201, 205}, 120, 4}, {{}, 121, 0},
+        {{}, 123, 2},         {{}, 124, 3},         {{}, 122, 4},
+    };
+    for (const auto& [flags, topVar, expect] : endings) {
+        SCOPED_TRACE(topVar);
+        for (int f : {201, 204, 205}) ClearGameFlag(f);
+        for (int f : flags) SetGameFlag(f);
+        for (int v = 120; v <= 124; ++v) gScriptVars[v] = 1;
+        gScriptVars[topVar] = 9;
+        Run("ChooseEnding");
+        EXPECT_EQ(Value(2801, 1), expect);
+    }
+    // Screens open from scripts: the ending and the demo end open and the talk
+    // goes on in the same frame (the shop test opens the shop); the item
+    // chooser waits a frame.
+    const std::pair<const char*, u32> screens[] = {
+        {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
+    for (const auto& [body, frame] : screens) {
+        SCOPED_TRACE(body);
+        gFrameId = 0;
+        gScriptVars[8] = 77;
+        ClearGameFlag(120);
+        Start(std::string(body) + "\n SetFlag 120");
+        Talk(&gTalkContext);
+        EXPECT_EQ(GetGameFlag(120) != 0, frame != 14);
+        RunUntilFree(50);
+        EXPECT_EQ(gFrameId, kScreenBit | frame);
+    }
+    ASSERT_NE(gItemFrame, nullptr);
+    EXPECT_EQ(std::tuple(gItemFrame->Mode(), gScriptVars[8]), std::tuple(1u, 0u));
+}
+
+TEST_F(PartyCommandTest, ShopFromToreDatAndTheBattleCommand) {
+    // No file at all: its box, no screen.
+    gFrameId = 0;
+    Run("Shop 1");
+    EXPECT_EQ(std::tuple(gFrameId, TakeBoxes(h)), std::tuple(0u, 1u));
+    std::vector<ShopDef> shops = {{3, true, {{3, {7, 6}}, {0, {1, 2, 5}}}},
+                                  {4, false, {{5, {20}}}}};
+    WriteHostFile(h.Path("MH_Data/tore.dat"), MakeShopFile(shops));
+    Run("Shop 3");
+    EXPECT_EQ(std::tuple(gFrameId, gShopStock.enhance, gShopStock.cat[0].index,
+                         gShopStock.cat[3].index, gShopStock.cat[1].index),
+              std::tuple(kScreenBit | 18, 1u, 0, 3, -1));
+    EXPECT_EQ(std::tuple(gShopStock.cat[0].ids, gShopStock.cat[3].ids),
+              std::tuple(std::deque<u32>{1, 2, 5}, std::deque<u32>{7, 6}));
+    // A shop that does not exist: its box, the stock kept, no screen.
+    gFrameId = 0;
+    Run("Shop 9");
+    EXPECT_EQ(std::tuple(gFrameId, TakeBoxes(h), gShopStock.cat[0].ids.size()),
+              std::tuple(0u, 1u, 3u));
+    Run("Shop 4");
+    EXPECT_EQ(std::tuple(gShopStock.enhance, gShopStock.cat[5].ids.size(), gShopStock.cat[0].index),
+              std::tuple(0u, 1u, -1));
+    // The battle command requests the battle.
+    Run("Battle 12 5 10007 -1 -1 -1 -1 -1 -1 -1 3");
+    EXPECT_EQ(gBattleRequest, 0x8000000Cu);
+    EXPECT_EQ(std::vector<i32>(gBattleRoleChanges, gBattleRoleChanges + 10),
+              (std::vector<i32>{5, 10007, -1, -1, -1, -1, -1, -1, -1, 3}));
+}
+
+// A shop file: the 512-byte head, then these words.
+std::vector<u8> ShopFile(std::initializer_list<u16> words) {
+    std::vector<u8> file(512, 0);
+    for (u16 w : words) {
+        file.push_back(static_cast<u8>(w));
+        file.push_back(static_cast<u8>(w >> 8));
+    }
+    return file;
+}
+
+TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
+    ShopStock s;
+    EXPECT_EQ(ParseShop(ShopFile({}), 1, &s), ShopParse::NoShop);
+    // Truncated: no end word, and an odd byte.
+    std::vector<u8> file = ShopFile({2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});
+    file.push_back(0x12);
+    ASSERT_EQ(ParseShop(file, 1, &s), ShopParse::Ok);
+    EXPECT_EQ(std::tuple(s.cat[0].ids.size(), s.cat[2].ids.size(), s.cat[1].index),
+              std::tuple(2u, 1u, -1));
+    // The start tag as the very last word has no shop number.
+    EXPECT_EQ(ParseShop(ShopFile({2000}), 0, &s), ShopParse::NoShop);
+    // A category tag that comes again adds its list to the same category, in file order.
+    ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
+              ShopParse::Ok);
+    EXPECT_EQ(std::tuple(s.cat[1].ids, s.cat[2].ids, s.cat[1].index, s.cat[0].index),
+              std::tuple((std::deque<u32>{5, 6, 8}), (std::deque<u32>{7}), 1, -1));
 }
 
 }  // namespace

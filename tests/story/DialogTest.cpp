@@ -1,24 +1,40 @@
-// Dialogue boxes: placement, reveal pace, escapes, answers, closing; text tools.
-#include "story/Dialog.h"
-
-#include <cstring>
-#include <tuple>
+// Dialogue boxes: placement, reveal pace, escapes, answers, closing; drawn
+// from the dialogue act: frames, caption plates, the speaker's face, missing
+// acts; the sample's dialogue and icon acts; the countdown; text tools:
+// formatted small-font text and the debug grid of map cells.
+#include <gtest/gtest.h>
 
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
+#include "data/Options.h"
 #include "engine/DInput.h"
 #include "engine/ErrorBox.h"
-#include "data/Options.h"
+#include "engine/GrpFont.h"
+#include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
+#include "engine/Tsw.h"
+#include "map/ActDraw.h"
+#include "map/MapArchive.h"
+#include "mhdata/Archives.h"
+#include "mhdata/InterfaceArt.h"
 #include "platform/Input.h"
 #include "platform/TextCodec.h"
+#include "story/Countdowns.h"
 #include "story/StoryTestUtil.h"
 #include "story/TextTools.h"
 #include "story/Trigger.h"
+#include "support/Harness.h"
 
 namespace {
 
-using DialogTest = StoryFixture;
+struct DialogTest : StoryFixture {
+    // Talk 1 of this source, started at the spot (320, 300).
+    void StartSpotTalk(const std::string& src) {
+        WriteTalks(1, src);
+        StartTalk(1, kTalkSpot);
+        gTalkContext.x = 320;
+        gTalkContext.y = 300;
+    }
+};
 
 // A left click on a screen item: the hover, the press, the release.
 void ClickItem(const ScreenItem& it) {
@@ -41,24 +57,21 @@ int FramesUntilClosed(int limit) {
     return n;
 }
 
-TEST_F(DialogTest, PlacementByDirectionAndClamps) {
+TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
     ActPlayer act;
     int slot = AddRole(30, 320, 240, &act);
-    struct Case {
-        int dir;
-        i32 x, y;
-    };
-    // Text of 4 columns, one line: 40 x 20 pixels at size 10, centred on (320, 240).
-    const Case cases[] = {{0, 300, 326}, {1, 300, 126}, {2, 460, 166}, {3, 140, 174}};
-    for (const Case& c : cases) {
-        act.dir = c.dir;
+    // Text of 4 columns, one line: 40 x 20 pixels at size 10, centred on (320,
+    // 240); the speaker's direction and the box's corner.
+    const std::tuple<int, i32, i32> cases[] = {
+        {0, 300, 326}, {1, 300, 126}, {2, 460, 166}, {3, 140, 174}};
+    for (auto [dir, x, y] : cases) {
+        act.dir = dir;
         DialogRecord r;
         ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
-        EXPECT_EQ(std::tuple(r.w, r.h, r.x, r.y), std::tuple(40, 20, c.x, c.y)) << c.dir;
+        EXPECT_EQ(std::tuple(r.w, r.h, r.x, r.y), std::tuple(40, 20, x, y)) << dir;
     }
     // A speaker in the corner: the box stays inside 30..576-w, 40..456-h.
-    gMapRoles[slot].x = 0;
-    gMapRoles[slot].y = 0;
+    gMapRoles[slot].x = gMapRoles[slot].y = 0;
     act.dir = 1;
     DialogRecord r;
     ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
@@ -73,35 +86,24 @@ TEST_F(DialogTest, PlacementByDirectionAndClamps) {
     EXPECT_LE(r.y, 456 - r.h);
     // Empty text still makes a box one unit high.
     ASSERT_EQ(SetupDialog(&r, Spec(0xFFFD, "%Q"), nullptr, 0), 1);
-    EXPECT_EQ(r.h, 10);
-    EXPECT_EQ(r.w, 0);
-}
-
-TEST_F(DialogTest, SpeakerOffTheMapIsRefusedAndTheTalkGoesOn) {
+    EXPECT_EQ(std::tuple(r.w, r.h), std::tuple(0, 10));
     Run("Say 77 \"hello\"\n SetFlag 101");
-    EXPECT_TRUE(GetGameFlag(101));
-    EXPECT_TRUE(gDialogs.empty());
-    EXPECT_EQ(gTalkFlags, 0u);
+    EXPECT_EQ(std::tuple(GetGameFlag(101), gDialogs.empty(), gTalkFlags), std::tuple(1, true, 0u));
 }
 
 // A box that waits for the player does not hold the script: what follows it
 // runs while it shows (people walk on), and the script's own wait holds the
 // talk until the box is closed.
 TEST_F(DialogTest, TheTalkRunsOnWhileABoxWaits) {
-    WriteTalks(1,
-               "talk 1\n Say 0xFFFD \"wait\"\n SetFlag 300\n WaitSpeaker 0xFFFD\n"
-               " SetFlag 301\n End\n");
-    StartTalk(1, kTalkSpot);
-    gTalkContext.x = 320;
-    gTalkContext.y = 300;
+    StartSpotTalk(
+        "talk 1\n Say 0xFFFD \"wait\"\n SetFlag 300\n WaitSpeaker 0xFFFD\n SetFlag 301\n End\n");
     for (int i = 0; i < 4; ++i) {
         Talk(&gTalkContext);
         DlgMessage();
     }
     ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_EQ(gTalkContext.speakerState, 1);
-    EXPECT_TRUE(GetGameFlag(300));
-    EXPECT_FALSE(GetGameFlag(301));
+    EXPECT_EQ(std::tuple(gTalkContext.speakerState, GetGameFlag(300), GetGameFlag(301)),
+              std::tuple(1, 1, 0));
     for (int i = 0; i < 200 && !gDialogs.empty(); ++i) {
         gDialogInput = 1;
         DlgMessage();
@@ -112,7 +114,7 @@ TEST_F(DialogTest, TheTalkRunsOnWhileABoxWaits) {
     EXPECT_TRUE(GetGameFlag(301));
 }
 
-TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
+TEST_F(DialogTest, RevealPaceAndEscapes) {
     for (u32 speed : {0u, 6u, 11u}) {
         SCOPED_TRACE(speed);
         ReleaseDialogs();
@@ -129,23 +131,19 @@ TEST_F(DialogTest, RevealPaceFollowsTextSpeed) {
         // then one every `delay` frames.
         EXPECT_EQ(frames, 7 * delay);
     }
-}
-
-TEST_F(DialogTest, Escapes) {
+    ReleaseDialogs();
     gTextSpeed = 5;  // a new box's delay is 6: "%L1" must not add it once the box shows
     DialogRecord* box = Show(Spec(0xFFFD, "ab%Ncd%C3%S2%D0%L1ef%A12.gh%Q"));
-    EXPECT_EQ(box->w, 6 * 10);  // the widest line: "cdefgh"
-    EXPECT_EQ(box->h, 2 * 2 * 10);
+    // The widest line, "cdefgh", of size 2 on two lines.
+    EXPECT_EQ(std::tuple(box->w, box->h), std::tuple(6 * 10, 2 * 2 * 10));
     FramesUntilClosed(200);  // runs until the text is out; the box waits for confirm
     ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_TRUE(box->textDone);
-    EXPECT_EQ(box->number, 12);
-    EXPECT_EQ(box->delay, (1 + 0) * 2);
+    EXPECT_EQ(std::tuple(box->textDone, box->number, box->delay),
+              std::tuple(true, 12, (1 + 0) * 2));
     EXPECT_NE(std::strstr(box->text, "%a12."), nullptr);  // sounds once
     gDialogInput = 1;
     DlgMessage();
-    EXPECT_TRUE(gDialogs.empty());
-    EXPECT_EQ(gMouseLockFrames, 12);
+    EXPECT_EQ(std::tuple(gDialogs.empty(), gMouseLockFrames), std::tuple(true, 12));
 }
 
 TEST_F(DialogTest, ShowAllAtOnceAndPages) {
@@ -165,8 +163,7 @@ TEST_F(DialogTest, ShowAllAtOnceAndPages) {
     auto two = std::make_unique<DialogRecord>();
     ASSERT_EQ(SetupDialog(two.get(), Spec(0xFFFD, "%Kabcdefghij%Q"), nullptr, 2), 1);
     box = two.get();
-    EXPECT_EQ(box->w, 40);
-    EXPECT_EQ(box->h, 30);
+    EXPECT_EQ(std::tuple(box->w, box->h), std::tuple(40, 30));
     AppendDialog(std::move(two));
     for (const char* page : {"%Kabcd", "efgh", "ij"}) {
         for (int i = 0; i < 5; ++i) DlgMessage();
@@ -187,11 +184,8 @@ TEST_F(DialogTest, TextVariables) {
     char t2[kDialogTextBytes] = "hi $N!%Q";
     ExpandTextVariables(t2);
     EXPECT_STREQ(t2, "hi Moon!%Q");
-}
-
-// A replacement near the end of the 512-byte box text: one that fits to the
-// 510th byte is made, one a byte longer is left out; the end mark stays whole.
-TEST_F(DialogTest, TextReplacementNearTheBoxLimit) {
+    // A replacement near the end of the 512-byte box text: one that fits to the
+    // 510th byte is made, one a byte longer is left out; the end mark stays whole.
     SetTextReplacement(0, "$N", "0123456789012345678");  // 19 bytes for 2
     for (size_t lead : {489u, 490u}) {
         SCOPED_TRACE(lead);
@@ -209,7 +203,7 @@ TEST_F(DialogTest, TextReplacementNearTheBoxLimit) {
     }
 }
 
-TEST_F(DialogTest, LongTextIsCutOnACharacterBoundary) {
+TEST_F(DialogTest, LongTextIsCutAndBoxesCloseByTime) {
     std::string text = "a";
     while (text.size() < 600) text += "\xA4\xA4";  // "中"
     text += "%Q";
@@ -219,11 +213,8 @@ TEST_F(DialogTest, LongTextIsCutOnACharacterBoundary) {
     EXPECT_LE(len, 508u);
     EXPECT_EQ(len % 2, 1u);  // "a" plus whole characters
     EXPECT_EQ(static_cast<u8>(r.text[len - 1]), 0xA4);
-}
-
-// A box with a display time of half a second closes after it, even at the
-// slowest speed while 20 characters would take 220 frames to come out.
-TEST_F(DialogTest, ClosingByTime) {
+    // A box with a display time of half a second closes after it, even at the
+    // slowest speed while 20 characters would take 220 frames to come out.
     gTextSpeed = 0;
     for (const char* text : {"%Kab%Q", "abcdefghijabcdefghij%Q"}) {
         DialogSpec s = Spec(0xFFFD, text);
@@ -238,16 +229,12 @@ TEST_F(DialogTest, ClosingByTime) {
 // A click on the first answer before the second is out only shows the rest:
 // taking the list then brought the second answer back as a list of one, whose
 // index 0 answered "yes".
-TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
+TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutStrToIntAndScreenshots) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
-    WriteTalks(
-        1,
+    StartSpotTalk(
         "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer @y @n\ny:\n"
         " SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
-    StartTalk(1, kTalkSpot);
-    gTalkContext.x = 320;
-    gTalkContext.y = 300;
     for (int i = 0; i < 300 && gScreenItems.empty(); ++i) {
         Talk(&gTalkContext);
         DlgMessage();
@@ -264,24 +251,19 @@ TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutShowsTheRest) {
     EXPECT_TRUE(gScreenItems.empty());
     DlgMessage();
     RunUntilFree(10);
-    EXPECT_FALSE(GetGameFlag(200));
-    EXPECT_TRUE(GetGameFlag(201));
-}
-
-TEST_F(DialogTest, StrToInt) {
-    i32 v = 77;
-    EXPECT_EQ(StrToInt("", &v), 0);
-    EXPECT_EQ(StrToInt("-", &v), 0);
-    EXPECT_EQ(StrToInt("1234567890", &v), 0);
-    EXPECT_EQ(StrToInt("12a", &v), 0);
-    EXPECT_EQ(v, 77);
-    EXPECT_EQ(StrToInt("+123456789", &v), 1);
-    EXPECT_EQ(v, 123456789);
-    EXPECT_EQ(StrToInt("-45", &v), 1);
-    EXPECT_EQ(v, -45);
-}
-
-TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {
+    EXPECT_EQ(std::tuple(GetGameFlag(200), GetGameFlag(201)), std::tuple(0, 1));
+    // Refused texts leave the value as it was.
+    const std::tuple<const char*, int, i32> cases[] = {{"", 0, 77},
+                                                       {"-", 0, 77},
+                                                       {"1234567890", 0, 77},
+                                                       {"12a", 0, 77},
+                                                       {"+123456789", 1, 123456789},
+                                                       {"-45", 1, -45}};
+    for (const auto& [text, ok, want] : cases) {
+        i32 v = 77;
+        EXPECT_EQ(StrToInt(text, &v), ok) << text;
+        EXPECT_EQ(v, want) << text;
+    }
     std::vector<u16> px(640 * 480, 0);
     px[0] = ConvertPixel(0x7C00);              // top-left red
     px[479 * 640 + 1] = ConvertPixel(0x001F);  // bottom row, second pixel blue
@@ -289,19 +271,372 @@ TEST_F(DialogTest, ScreenshotIs24BitAndNeverOverwrites) {
     ASSERT_EQ(SaveScreenShot(px.data(), 640, 480, path.c_str()), 1);
     std::vector<u8> f = ReadHostFile(path);
     ASSERT_EQ(f.size(), 921654u);
-    EXPECT_EQ(f[0], 'B');
-    EXPECT_EQ(f[1], 'M');
+    EXPECT_EQ(std::string(f.begin(), f.begin() + 2), "BM");
     // File size, pixel offset, header size, width, height; then planes and bits.
     for (auto [at, word] : {std::pair{2, 921654u}, {10, 54u}, {14, 40u}, {18, 640u}, {22, 480u}})
         EXPECT_EQ(LoadU32(&f[at]), word) << at;
     EXPECT_EQ(LoadU32(&f[26]), 1u | 24u << 16);
     // Rows bottom-up, B G R.
-    EXPECT_EQ(f[54 + 3], 0xF8);
-    EXPECT_EQ(f[54 + 479 * 1920 + 2], 0xF8);
+    EXPECT_EQ(std::tuple(f[54 + 3], f[54 + 479 * 1920 + 2]), std::tuple(0xF8, 0xF8));
     // A second write to the same name leaves the first picture.
     std::vector<u16> other(640 * 480, ConvertPixel(0x03E0));
     EXPECT_EQ(SaveScreenShot(other.data(), 640, 480, path.c_str()), 0);
     EXPECT_EQ(ReadHostFile(path), f);
+}
+
+constexpr u16 kBackground = 0x1234;
+
+// A story fixture with a 5-5-5 canvas as the paint buffer; with art, the
+// sample game's archives are written and opened.
+struct DialogArt : StoryFixture {
+    std::vector<u16> canvas = std::vector<u16>(640 * 480, kBackground);
+
+    void SetUp() override {
+        StoryFixture::SetUp();
+        ResetPaint();
+        SetPixelFormat(640, 480, 1280, 0x7C00, 0x03E0, 0x001F);
+        ResetPaint();
+        gPaintBuf = canvas.data();
+        ConvertTextColors();
+    }
+    void TearDown() override {
+        ResetPaint();
+        ResetPixelFormat();
+    }
+    void OpenSampleArt() {
+        h.WriteSample();
+        SetPicLibPath(h.root().c_str());
+        ASSERT_EQ(OpenPicLib(), 1);
+    }
+    u16 At(i32 x, i32 y) const { return canvas[static_cast<size_t>(y) * 640 + x]; }
+    static u16 DialogColour(u32 action) { return InterfaceColor(kDialogAct, action); }
+
+    // A box at a fixed place with no speaker, opened and shown.
+    DialogRecord* OpenBox(u16 frameAct, const char* caption) {
+        DialogSpec s = Spec(0xFFFD, "Hi%Q");
+        s.frameAct = frameAct;
+        s.x = 200;
+        s.y = 300;
+        DialogRecord* box = Show(s, caption);
+        for (int i = 0; i < 5; ++i) {
+            gFrameTime += 35;
+            DlgMessage();
+        }
+        return box;
+    }
+    int BoxesCaptioned(const std::string& caption) {
+        int n = 0;
+        for (const RecordedBox& b : h.boxes()) n += b.caption == caption;
+        return n;
+    }
+};
+
+// The white pixels of a frame drawn at the canvas's corner: their count, their
+// horizontal extent and their mask.
+struct Ink {
+    int count = 0, left = 1 << 20, right = -1;
+    std::vector<bool> mask;
+};
+Ink InkOf(const std::vector<u16>& canvas, int w, int h) {
+    Ink k;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            bool on = canvas[static_cast<size_t>(y) * 640 + x] == 0x7FFF;
+            k.mask.push_back(on);
+            if (!on) continue;
+            ++k.count;
+            k.left = std::min(k.left, x);
+            k.right = std::max(k.right, x);
+        }
+    return k;
+}
+
+// Every action of both acts loads with its picture (the box test draws them).
+TEST_F(DialogArt, SampleActsAndCaptionsOfButtonsTabsAndIcons) {
+    OpenSampleArt();
+    const std::pair<i32, std::vector<i32>> acts[] = {
+        {kDialogAct, {0, 1, 2, 3, 4, 5, 6, 7, 52, 55, 57}}, {9006, {0, 1, 5, 11}}};
+    for (const auto& [act, actions] : acts) {
+        for (i32 action : actions) {
+            ActPlayer p;
+            ResetActPlayer(&p);
+            p.act = act;
+            p.action = action;
+            ASSERT_EQ(TakeActData(&p), 1) << act << "/" << action << ": " << ActLastError();
+            EXPECT_NE(GetPic(p.pic, p.frame), nullptr) << act << "/" << action;
+        }
+    }
+    // Title buttons (normal, hover): new game, load, settings, quit; the menu tabs
+    // (two looks each); the map's four HUD icons (one look each); the shop's tabs
+    // (buy, sell, strengthen, leave; normal looks 1..4, current 5..8); the save
+    // tool's page arrows: each caption centred, both looks saying the same, no two
+    // captions alike.
+    const struct {
+        u16 pic, first;
+        int captions, looks, captionStep, lookStep;
+    } sets[] = {{10002, 7, 4, 2, 2, 1},
+                {10900, 16, 4, 2, 2, 1},
+                {9006, 0, 4, 1, 1, 0},
+                {10907, 1, 4, 2, 1, 4},
+                {9051, 0, 2, 1, 1, 0}};
+    for (const auto& s : sets) {
+        std::vector<std::vector<bool>> masks;
+        for (int c = 0; c < s.captions; ++c) {
+            for (int l = 0; l < s.looks; ++l) {
+                u16 frame = static_cast<u16>(s.first + c * s.captionStep + l * s.lookStep);
+                const PicFrame* f = GetPic(s.pic, frame);
+                ASSERT_NE(f, nullptr) << s.pic << "/" << frame;
+                std::fill(canvas.begin(), canvas.end(), kBackground);
+                DrawPicFrame(s.pic, frame, 0, 0);
+                Ink ink = InkOf(canvas, f->width, f->height);
+                ASSERT_GT(ink.count, 12) << s.pic << "/" << frame;
+                EXPECT_LE(std::abs(ink.left + ink.right + 1 - f->width), 6)
+                    << s.pic << "/" << frame;
+                if (l == 0)
+                    masks.push_back(ink.mask);
+                else
+                    EXPECT_EQ(ink.mask, masks.back()) << "both looks say the same";
+            }
+        }
+        for (size_t a = 0; a < masks.size(); ++a)
+            for (size_t b = a + 1; b < masks.size(); ++b)
+                EXPECT_NE(masks[a], masks[b]) << s.pic << ": captions " << a << " and " << b;
+    }
+}
+
+TEST_F(DialogArt, BoxIsDrawnWithItsFrameAndCaptionPlate) {
+    OpenSampleArt();
+    CreateGameFont(gMainFont, 640, 480, 16);
+    // Frame acts 0..3 are the frame states themselves; the dialogue act is state 1.
+    const std::pair<u16, int> frames[] = {{0, 0}, {2, 2}, {kDialogAct, 1}};
+    for (const auto& [frameAct, k] : frames) {
+        std::fill(canvas.begin(), canvas.end(), kBackground);
+        ResetDialogs();
+        DialogRecord* r = OpenBox(frameAct, "Ann");
+        SCOPED_TRACE(frameAct);
+        // The margin around the text is the frame's colour, the edge is white,
+        // nothing outside the box.
+        EXPECT_EQ(
+            std::tuple(r->frameState, At(r->x - 4, r->y - 4), At(r->x + r->w + 3, r->y + r->h + 3),
+                       At(r->x - 8, r->y - 8), At(r->x - 9, r->y - 9)),
+            std::tuple(k, DialogColour(k), DialogColour(k), 0x7FFF, kBackground));
+        // The caption plate sits above the box and carries the caption's ink.
+        DialogDecor d = DialogDecorOf(*r);
+        const u16 plate = DialogColour(kCaptionActionBase + k);
+        EXPECT_EQ(std::tuple(d.capY + d.capH, At(d.capX + 1, d.capY + 1),
+                             At(d.capX + d.capW - 1, d.capY + d.capH - 1)),
+                  std::tuple(r->y - 8, plate, plate));
+        int ink = 0;
+        for (i32 y = d.capY; y < d.capY + d.capH; ++y)
+            for (i32 x = d.capX; x < d.capX + d.capW; ++x) ink += At(x, y) != plate;
+        EXPECT_GT(ink, 10) << "the caption's letters";
+    }
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+TEST_F(DialogArt, SpeakerFaceIsDrawnAboveTheBox) {
+    OpenSampleArt();
+    ActPlayer look;
+    ResetActPlayer(&look);
+    look.act = sample_art::kPeopleFirst;
+    look.dir = 1;
+    ASSERT_EQ(TakeActData(&look), 1);
+    AddRole(40, 320, 300, &look);
+    DialogSpec s = Spec(40, "Hello there%Q");
+    DialogRecord* box = Show(s);
+    for (int i = 0; i < 5; ++i) DlgMessage();
+    DialogDecor d = DialogDecorOf(*box);
+    ASSERT_EQ(std::tuple(d.faceW, d.faceH, d.faceX, d.faceY + d.faceH),
+              std::tuple(static_cast<i32>(sample_art::kPeopleW),
+                         static_cast<i32>(sample_art::kPeopleH), box->x - 8, box->y - 8));
+    // Every pixel of the face is the person's frame, key pixels show what lies
+    // under; the name marker (10 x 14 at x - 5, y - 15) stands over its corner.
+    const ArchiveFrame& want = SamplePictures().at(sample_art::kPeopleFirst).frames[look.frame];
+    int opaque = 0;
+    for (i32 y = 0; y < want.h; ++y)
+        for (i32 x = 0; x < want.w; ++x) {
+            u16 w = want.pixels[static_cast<size_t>(y) * want.w + x];
+            i32 sx = d.faceX + x, sy = d.faceY + y;
+            bool marker =
+                sx >= box->x - 5 && sx < box->x + 5 && sy >= box->y - 15 && sy < box->y - 1;
+            if (w == 619 || marker) continue;
+            ++opaque;
+            ASSERT_EQ(At(d.faceX + x, d.faceY + y), w) << x << "," << y;
+        }
+    EXPECT_GT(opaque, 100);
+    // A box without a speaker has no face.
+    DialogRecord plain;
+    s.speaker = 0xFFFD;
+    ASSERT_EQ(SetupDialog(&plain, s, nullptr, 0), 1);
+    EXPECT_EQ(DialogDecorOf(plain).faceW, 0);
+}
+
+TEST_F(DialogArt, MissingActsAreReportedOnceAndTheBoxStillShows) {
+    // No archives at all: the frame, the caption plate and the drawing are
+    // each reported once, and the box is drawn flat.
+    DialogRecord* r = OpenBox(kDialogAct, "Bob");
+    ASSERT_EQ(gDialogs.size(), 1u);
+    for (const char* c :
+         {"Act Err06(Dialog:Frame)", "Act Err07(Dialog:Caption)", "Act Err20(DlgMessage:Fr)"})
+        EXPECT_EQ(BoxesCaptioned(c), 1) << c;
+    EXPECT_EQ(std::tuple(At(r->x - 4, r->y - 4), At(r->x - 8, r->y - 8)),
+              std::tuple(ConvertPixel(0x0C63), 0x7FFF));
+    for (int i = 0; i < 20; ++i) DlgMessage();
+    EXPECT_EQ(BoxesCaptioned("Act Err20(DlgMessage:Fr)"), 1) << "not once per frame";
+
+    // An unknown frame act: its own box, and the box takes frame state 0.
+    h.boxes().clear();
+    DialogRecord rec;
+    DialogSpec s = Spec(0xFFFD, "x%Q");
+    s.frameAct = 1234;
+    ASSERT_EQ(SetupDialog(&rec, s, nullptr, 0), 1);
+    ASSERT_EQ(std::tuple(rec.frameState, BoxesCaptioned("SetupDialog")), std::tuple(0, 1));
+    EXPECT_NE(h.boxes().back().text.find("1234"), std::string::npos);
+}
+
+TEST_F(DialogArt, LongCaptionsAndTheCountdown) {
+    // 31 bytes fit: "a" and fifteen two-byte characters; the sixteenth would split.
+    std::string caption = "a";
+    for (int i = 0; i < 20; ++i) caption += B5("名");
+    DialogRecord r;
+    DialogSpec s = Spec(0xFFFD, "x%Q");
+    ASSERT_EQ(SetupDialog(&r, s, caption.c_str(), 0), 1);
+    EXPECT_EQ(std::strlen(r.caption), 31u);
+    caption = caption.substr(1);
+    ASSERT_EQ(SetupDialog(&r, s, caption.c_str(), 0), 1);
+    EXPECT_EQ(std::string(r.caption), caption.substr(0, 30));
+    OpenSampleArt();
+    // The digit pictures from (x, y) on, each after the one before (the colon
+    // is 6 wide, a digit 12), and nothing after the last.
+    auto expectDigits = [this](i32 x, i32 y, std::initializer_list<u32> want) {
+        for (u32 d : want) {
+            EXPECT_EQ(At(x, y), InterfaceColor(kCountdownPic, d)) << d;
+            EXPECT_EQ(At(x, y + 15), InterfaceColor(kCountdownPic, d)) << d;
+            x += d == 10 ? 6 : 12;
+        }
+        EXPECT_EQ(At(x, y), kBackground) << "no more pictures";
+    };
+    // 12:05 with its tens digit.
+    StartCountdown(12, 5, 3, 0);
+    DrawCountdown(100, 50, 0);
+    expectDigits(100, 50, {1, 2, 10, 0, 5});
+    // 1:30 has no tens digit; the flag countdown shows only while flag 74 is set.
+    std::fill(canvas.begin(), canvas.end(), kBackground);
+    StartCountdown(1, 30, 0, 1);
+    ClearGameFlag(74);
+    DrawCountdown(200, 100, 1);
+    EXPECT_EQ(At(200, 100), kBackground);
+    SetGameFlag(74);
+    DrawCountdown(200, 100, 1);
+    expectDigits(200, 100, {1, 10, 3, 0});
+    // A stopped story countdown draws nothing.
+    std::fill(canvas.begin(), canvas.end(), kBackground);
+    ClearGameFlag(16);
+    DrawCountdown(100, 50, 0);
+    EXPECT_EQ(At(100, 50), kBackground);
+    // Digits outside the picture draw nothing and keep a digit's place.
+    EXPECT_EQ(DrawCountdownDigit(0, 0, 11), 0);
+    ResetPicLib();
+    EXPECT_EQ(DrawCountdownDigit(300, 300, 3), 16);
+    EXPECT_EQ(At(300, 300), kBackground);
+}
+
+constexpr u16 kInk = 0x7C00;
+
+// The canvas with a map grid of the test's own.
+struct TextTools : DialogArt {
+    std::vector<u32> cells;
+
+    void TearDown() override {
+        gMap.cells = nullptr;
+        gMap.width = gMap.height = 0;
+        DialogArt::TearDown();
+    }
+    void UseMap(u32 w, u32 hgt) {
+        cells.assign(static_cast<size_t>(w) * hgt, 0);
+        gMap.width = w;
+        gMap.height = hgt;
+        gMap.cells = cells.data();
+    }
+    u32& Cell(u32 x, u32 y) { return cells[static_cast<size_t>(y) * gMap.width + x]; }
+    int Count(u16 v) const { return static_cast<int>(std::count(canvas.begin(), canvas.end(), v)); }
+    // The outline a cell should get, checked pixel by pixel around its square.
+    void ExpectSquare(i32 x, i32 y, i32 side) {
+        for (i32 i = 0; i < side; ++i) {
+            EXPECT_EQ(At(x + i, y), kInk) << x << "," << y << " top " << i;
+            EXPECT_EQ(At(x + i, y + side - 1), kInk) << x << "," << y << " bottom " << i;
+            EXPECT_EQ(At(x, y + i), kInk) << x << "," << y << " left " << i;
+            EXPECT_EQ(At(x + side - 1, y + i), kInk) << x << "," << y << " right " << i;
+        }
+        EXPECT_EQ(At(x + 1, y + 1), kBackground) << "hollow";
+        EXPECT_EQ(At(x - 1, y), kBackground);
+        EXPECT_EQ(At(x + side, y), kBackground);
+    }
+};
+
+TEST_F(TextTools, FontPrintf) {
+    CreateGameFont(gSmallFont, 640, 480, 12);
+    EXPECT_EQ(FontPrintf(canvas.data(), 20, 30, kInk, "HP %d/%d %s", 5, 12, "ok"), 10);
+    std::vector<u16> want(640 * 480, kBackground);
+    gSmallFont.DrawString(want.data(), 20, 30, "HP 5/12 ok", kInk, kStyleShadow);
+    EXPECT_EQ(canvas, want);
+    EXPECT_GT(Count(kInk), 20);
+    // Nothing is drawn without a buffer, but the length still comes back.
+    std::vector<u16> before = canvas;
+    EXPECT_EQ(FontPrintf(nullptr, 0, 0, kInk, "%05d", 42), 5);
+    EXPECT_EQ(FontPrintf(canvas.data(), 0, 0, kInk, nullptr), 0);
+    EXPECT_EQ(canvas, before);
+    std::string wide;
+    for (int i = 0; i < 300; ++i) wide += B5("字");
+    // 559 bytes are kept at most; 279 characters after a one-byte prefix fill them.
+    EXPECT_EQ(FontPrintf(nullptr, 0, 0, kInk, "a%s", wide.c_str()), 559);
+    // Without the prefix the 280th character would be split: it goes whole.
+    EXPECT_EQ(FontPrintf(nullptr, 0, 0, kInk, "%s", wide.c_str()), 558);
+    std::string ascii(700, 'x');
+    EXPECT_EQ(FontPrintf(nullptr, 0, 0, kInk, "%s", ascii.c_str()), kFontPrintfBytes - 1);
+    CreateGameFont(gSmallFont, 640, 480, 12);
+    EXPECT_EQ(FontPrintf(canvas.data(), 0, 400, kInk, "%s", wide.c_str()), 558);
+}
+
+TEST_F(TextTools, CellFlags) {
+    UseMap(60, 50);
+    // View at (20, 35): the grid starts at cell (2, 3), shifted by (4, 3) pixels.
+    Cell(5, 6) = 0x40000000;
+    Cell(2, 3) = 0x40000001;    // the first cell of the grid
+    Cell(39, 30) = 0x40000000;  // the last column and row
+    Cell(7, 7) = 0x10000000;    // another bit: not drawn
+    Cell(1, 6) = 0x40000000;    // the view's first column: outside the grid
+    Cell(40, 6) = 0x40000000;   // past the 38 columns
+    Cell(5, 31) = 0x40000000;   // past the 28 rows
+    DrawCellFlags(0x40000000, kInk, 20, 35, 2);
+    auto screen = [](u32 c, i32 view) { return static_cast<i32>(c) * 16 - view + 2; };
+    ExpectSquare(screen(5, 20), screen(6, 35), 13);
+    ExpectSquare(screen(2, 20), screen(3, 35), 13);
+    ExpectSquare(screen(39, 20), screen(30, 35), 13);
+    EXPECT_EQ(Count(kInk), 3 * 4 * 12) << "three outlines and nothing else";
+
+    // Inset 0 draws 15-pixel squares at the cell's corner; the mask matches any bit.
+    std::fill(canvas.begin(), canvas.end(), kBackground);
+    DrawCellFlags(0x10000001, kInk, 16, 32, 0);
+    ExpectSquare(2 * 16 - 16, 3 * 16 - 32, 15);
+    ExpectSquare(7 * 16 - 16, 7 * 16 - 32, 15);
+    EXPECT_EQ(Count(kInk), 2 * 4 * 14);
+    std::fill(canvas.begin(), canvas.end(), kBackground);
+    UseMap(10, 8);
+    for (u32& c : cells) c = 0x00800000;
+    // A view hanging off the map's top left: only real cells are read and drawn.
+    DrawCellFlags(0x00800000, kInk, -100, -70, 8);
+    int squares = Count(kInk) / (4 * 6);
+    EXPECT_EQ(Count(kInk) % (4 * 6), 0);
+    EXPECT_EQ(squares, 80) << "every cell of the 10 x 8 map, once";
+    // A view far past the map draws nothing; bad insets and a missing grid are ignored.
+    std::fill(canvas.begin(), canvas.end(), kBackground);
+    DrawCellFlags(0x00800000, kInk, 5000, 5000, 0);
+    DrawCellFlags(0x00800000, kInk, 0, 0, 15);
+    DrawCellFlags(0x00800000, kInk, 0, 0, -1);
+    gMap.cells = nullptr;
+    DrawCellFlags(0x00800000, kInk, 0, 0, 0);
+    EXPECT_EQ(Count(kInk), 0);
 }
 
 }  // namespace

@@ -37,7 +37,36 @@ TEST(StoryAsm, LayoutOfACommandWithTextAndTarget) {
     EXPECT_EQ(LoadU32(p + 12), first);  // counted from 0x200
 }
 
-TEST(StoryAsm, RefusesBadSource) {
+// Each command: its word, then its operand words, and nothing more, as the
+// interpreter's table measures it.
+TEST(StoryAsm, LayoutOfTheHeadAndObjectCommands) {
+    const std::tuple<const char*, std::vector<u16>> rows[] = {
+        {"AddRoleHead 20 1 100 0x8032", {0x51, 20, 1, 100, 0x8032}},
+        {"DismissRoleHead 20 1", {0x52, 20, 1}},
+        {"ShowRoleHead 21 2 400 60", {0x56, 21, 2, 400, 60}},
+        {"ReleaseRoleHeads", {0x136}},
+        {"AddAntiAliasObject 20 0 300 0x8010", {0xD8, 20, 0, 300, 0x8010}},
+        {"RemoveAntiAliasObject 20 0", {0xD9, 20, 0}},
+        {"ReplaceAntiAliasObjects 7 8 9 10", {0xDA, 7, 8, 9, 10}},
+    };
+    for (const auto& [src, words] : rows) {
+        SCOPED_TRACE(src);
+        std::vector<u8> f;
+        std::string error;
+        ASSERT_TRUE(AssembleTalkFile(std::string("talk 1\n ") + src + "\n End\n", &f, &error))
+            << error;
+        const u8* p = &f[kTalkBase + LoadU32(&f[kTalkBase + 4])];
+        for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(LoadU16(p + 2 * i), words[i]) << i;
+        const Command* cmd = FindCommand(words[0]);
+        ASSERT_NE(cmd, nullptr);
+        u32 len = 0;
+        ASSERT_EQ(CommandLength(*cmd, p, 64, &len, nullptr), LenResult::Ok);
+        EXPECT_EQ(len, 2 * words.size());
+        EXPECT_EQ(LoadU16(p + len), 0x3FFF);
+    }
+}
+
+TEST(StoryAsm, AssemblerAndDisassemblerRefuseBadInput) {
     const char* bad[] = {
         "talk 1\n NoSuchCommand\n", "talk 1\n Jump @nowhere\n", "talk 1\n Set 5\n",
         "talk 1\n Set 5 6 7\n",     "talk 1\n Set 5 40000\n",   "talk 1\n Say 1 \"a%Qb\"\n",
@@ -49,9 +78,6 @@ TEST(StoryAsm, RefusesBadSource) {
         EXPECT_FALSE(AssembleTalkFile(src, &f, &error)) << src;
         EXPECT_NE(error.find("line "), std::string::npos) << src;
     }
-}
-
-TEST(StoryAsm, DisassemblerRefusesBadFiles) {
     std::vector<u8> f;
     std::string error, text;
     ASSERT_TRUE(AssembleTalkFile("talk 1\n Jump @x\nx:\n End\n", &f, &error));

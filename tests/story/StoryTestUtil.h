@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ByteIo.h"
 #include "shell/Main.h"
 #include "map/City.h"
 #include "map/MapScene.h"
@@ -50,20 +51,32 @@ inline DialogRecord* Show(const DialogSpec& s, const char* caption = nullptr) {
     return box;
 }
 
+// 26-byte role records of these ids on map, words 10 and 12 given, then the end row.
+inline std::vector<u8> RoleRecords(std::initializer_list<u16> ids, u16 map, u16 word10,
+                                   u16 word12) {
+    std::vector<u8> r;
+    for (u16 id : ids) {
+        size_t at = r.size();
+        r.resize(at + 26);
+        StoreU16(&r[at], map);
+        StoreU16(&r[at + 2], id);
+        StoreU16(&r[at + 20], word10);
+        StoreU16(&r[at + 24], word12);
+    }
+    r.resize(r.size() + 26);
+    StoreU16(&r[r.size() - 26], 0xFFFF);
+    return r;
+}
+
 struct StoryFixture : ::testing::Test {
     Harness h;
     ActPlayer playerAct;
 
     void SetUp() override {
         std::filesystem::create_directories(h.Path("MH_Data"));
-        gMapRoleCount = 1;
-        gPlayerSlot = 0;
+        gMapRoleCount = 0;
+        gPlayerSlot = AddRole(1, 64, 64, &playerAct);
         gPlayerId = 1;
-        gMapRoles[0].x = 64;
-        gMapRoles[0].y = 64;
-        gMapRoles[0].state = kRoleShown;
-        gMapRoles[0].roleId = 1;
-        gMapRoles[0].act = &playerAct;
     }
 
     void WriteTalkFile(int file, const std::vector<u8>& bytes) {

@@ -7,6 +7,7 @@
 #include "../map/MapTestSupport.h"
 #include "StoryTestUtil.h"
 #include "engine/DDraw.h"
+#include "engine/PicPaint.h"
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "mhdata/StoryAsm.h"
@@ -39,10 +40,7 @@ protected:
         MapFixture::TearDown();
     }
     void Write(const std::string& body) {
-        std::vector<u8> bytes;
-        std::string error;
-        ASSERT_TRUE(AssembleTalkFile("talk 1\n " + body + "\n End\n", &bytes, &error)) << error;
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+        WriteHostFile(h.Path("MH_Data/Talk1.dat"), Assemble("talk 1\n " + body + "\n End\n"));
     }
     // One frame of the real tick, called as the main loop calls it: nothing
     // ticks once the game has shut down.
@@ -68,4 +66,12 @@ protected:
         return Finish(limit);
     }
     RoleSlot& Player() { return gMapRoles[gPlayerSlot]; }
+    static std::pair<int, int> XY(const RoleSlot& r) { return {r.x, r.y}; }
+    static u16 At(i32 x, i32 y) { return *PaintPixelAddr(x, y); }
+    // The one error box shown so far has this caption; the list is cleared.
+    void ExpectOneBox(const std::string& caption) {
+        ASSERT_EQ(h.boxes().size(), 1u);
+        EXPECT_EQ(h.boxes()[0].caption, caption);
+        h.boxes().clear();
+    }
 };

@@ -24,7 +24,7 @@ protected:
     }
 };
 
-TEST_F(Voice, ANewVoiceEndsTheOneBeforeAndStopEndsIt) {
+TEST_F(Voice, OneVoiceAtATimeBadFilesAndAClosedOutput) {
     std::string low = WriteVoice("low.wav", Tone(440, 2000));
     std::string high = WriteVoice("high.wav", Tone(880, 2000));
     ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);
@@ -37,39 +37,30 @@ TEST_F(Voice, ANewVoiceEndsTheOneBeforeAndStopEndsIt) {
     for (int i = 0; i < 40; ++i) ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);
     EXPECT_EQ(AudioMixer().ActiveVoices(), voices);
     StopVoice();
-    EXPECT_EQ(VoicePlaying(), 0);
-    EXPECT_EQ(Rms(Pull(50)), 0);
+    EXPECT_EQ(std::tuple(VoicePlaying(), Rms(Pull(50))), std::tuple(0, 0));
     StopVoice();  // nothing playing: fine
     EXPECT_EQ(VoicePlaying(), 0);
-}
-
-TEST_F(Voice, MissingOrBadFilesPlayNothing) {
+    // Missing or bad files play nothing.
     std::string good = WriteVoice("good.wav", Tone(440, 2000));
     std::vector<u8> junk(400, 0x5A);
     std::vector<u8> cut = Tone(440, 200);
     cut.resize(30);  // a header that promises data it does not hold
-    struct Case {
-        std::string path;
-        const char* why;
-    };
-    const Case cases[] = {{Root() + "Voice/none.wav", "missing"},
-                          {WriteVoice("junk.wav", junk), "not a sound"},
-                          {WriteVoice("cut.wav", cut), "cut short"},
-                          {WriteVoice("tiny.wav", {'R', 'I', 'F'}), "too small"},
-                          {"", "no name"}};
-    for (const Case& c : cases) {
+    const std::pair<std::string, const char*> cases[] = {
+        {Root() + "Voice/none.wav", "missing"},
+        {WriteVoice("junk.wav", junk), "not a sound"},
+        {WriteVoice("cut.wav", cut), "cut short"},
+        {WriteVoice("tiny.wav", {'R', 'I', 'F'}), "too small"},
+        {"", "no name"}};
+    for (const auto& [path, why] : cases) {
         ASSERT_EQ(PlayVoice(good.c_str(), 11), 1);
-        EXPECT_EQ(PlayVoice(c.path.c_str(), 11), 0) << c.why;
-        if (!c.path.empty()) {
-            EXPECT_EQ(LastDataError().file, c.path) << c.why;
+        EXPECT_EQ(PlayVoice(path.c_str(), 11), 0) << why;
+        if (!path.empty()) {
+            EXPECT_EQ(LastDataError().file, path) << why;
         }
-        EXPECT_EQ(VoicePlaying(), 0) << c.why << ": the voice before is ended all the same";
-        EXPECT_EQ(Rms(Pull(30)), 0) << c.why;
+        // The voice before is ended all the same.
+        EXPECT_EQ(std::tuple(VoicePlaying(), Rms(Pull(30))), std::tuple(0, 0)) << why;
     }
     EXPECT_EQ(PlayVoice(nullptr, 11), 0);
-}
-
-TEST_F(Voice, ClosedSoundOutputRefusesAndForgetsTheVoice) {
     std::string path = WriteVoice("a.wav", Tone(440, 2000));
     ASSERT_EQ(PlayVoice(path.c_str(), 11), 1);
     gSound.Release();

@@ -1,25 +1,23 @@
 // Walk commands of the story scripts on the sample town, run through the real
 // tick: single and group walks, walks to cells and roles, bad counts and
-// roles, and what the talk end does to walks still under way.
+// roles, and what the talk end does to walks still under way; TriggerStory's
+// cursor and click on a map spot or a person, and the end of a role's walk.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "data/GameFlags.h"
-#include "base/ByteIo.h"
+#include "engine/DInput.h"
 #include "map/AStar.h"
-#include "map/City.h"
 #include "map/KeyCole.h"
-#include "map/RoleTable.h"
 #include "map/RoleWalk.h"
+#include "mhdata/Maps.h"
 #include "mhdata/SampleTalks.h"
-#include "mhdata/StoryAsm.h"
-#include "story/PartyCommands.h"
+#include "platform/Input.h"
 #include "story/StoryTestUtil.h"
+#include "story/Trigger.h"
 
 namespace {
+
+using namespace sampleMap;
 
 struct Cell {
     int x, y;
@@ -44,26 +42,27 @@ struct TownWalks : TownGame {
     // Talk 900 of Talk1.dat from assembler source (the sample's talks stay as they are).
     void WriteTalk(const std::string& body, std::vector<u8>* out = nullptr) {
         std::string src = std::string(SampleTalkSource()) + "\ntalk 900\n" + body + "\n";
-        std::vector<u8> bytes;
-        std::string error;
-        ASSERT_TRUE(AssembleTalkFile(src, &bytes, &error)) << error;
-        if (out) {
-            *out = bytes;
-            return;
-        }
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+        if (out)
+            *out = Assemble(src);
+        else
+            WriteHostFile(h.Path("MH_Data/Talk1.dat"), Assemble(src));
     }
     void Start(int talk) { StartTalk(static_cast<u16>(talk), gPlayerId); }
     bool RunUntilFree(int limit) {
         return h.RunUntil([] { return gTalkContext.owner == kTalkFree; }, limit);
     }
-    // Talk 900 of this owner run to its end: no walk record stays, control is free.
-    void RunWalkTalk(const std::string& body, u16 owner = 1, int limit = 400) {
-        WriteTalk(body);
-        StartTalk(900, owner);
-        ASSERT_TRUE(RunUntilFree(limit));
+    // After a talk: no walk record stays, no role is held, control is free.
+    static void ExpectAllLetGo() {
         EXPECT_EQ(StoryRecords(), 0);
         EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+        for (int s = 0; s < gMapRoleCount; ++s) EXPECT_FALSE(gMapRoles[s].state & kWalkHeld) << s;
+    }
+    // The story walk record of this slot, started towards cell (cx, cy).
+    static RoleRoute* WalkTo(int slot, int cx, int cy) {
+        EXPECT_EQ(WalkRoleTo(slot, cx * 16, cy * 16), 1);
+        RoleRoute* r = FindRoleRoute(slot, kRouteStory);
+        EXPECT_NE(r, nullptr);
+        return r;
     }
     // Talk 900 with the count word of its first command (a group walk of one
     // role) replaced; cut, the file ends with the walk's one entry.
@@ -81,28 +80,22 @@ struct TownWalks : TownGame {
 
 // A person walks a route and comes back: each leg arrives on its cell, the
 // walk holds the person's own behaviour meanwhile and lets go at the end.
-TEST_F(TownWalks, APersonWalksARouteAndBack) {
+TEST_F(TownWalks, APersonWalksARouteAndBackAndThePlayersWalk) {
     int slot = Slot(100);
     Cell home = CellOf(100);
     Start(kSampleWalkTalk);
-    bool reached = h.RunUntil([] { return At(100, 16, 34); }, 400);
-    ASSERT_TRUE(reached) << R(100).x << "," << R(100).y;
+    ASSERT_TRUE(h.RunUntil([] { return At(100, 16, 34); }, 400)) << R(100).x << "," << R(100).y;
     EXPECT_TRUE(gTalkFlags & kTalkLockBit);
     EXPECT_EQ(GetGameFlag(kSampleWalkFlag), 0);
     // Home again while the talk still runs (once it is over the person wanders on).
-    bool back = h.RunUntil([&] { return At(100, home.x, home.y); }, 400);
-    ASSERT_TRUE(back) << R(100).x << "," << R(100).y;
+    ASSERT_TRUE(h.RunUntil([&] { return At(100, home.x, home.y); }, 400));
     EXPECT_TRUE(TalkRunning());
     ASSERT_TRUE(RunUntilFree(200));
     EXPECT_EQ(GetGameFlag(kSampleWalkFlag), 1);
-    EXPECT_EQ(StoryRecords(), 0);
-    EXPECT_FALSE(gMapRoles[slot].state & (kWalkHeld | kWalkUnderWay));
-    EXPECT_FALSE(gTalkFlags & kTalkLockBit);
-}
-
-// The player's own scripted walk: control is locked while it walks and comes
-// back once the talk is over.
-TEST_F(TownWalks, ThePlayersWalkArrivesAndUnlocksControl) {
+    ExpectAllLetGo();
+    EXPECT_FALSE(gMapRoles[slot].state & kWalkUnderWay);
+    // The player's own scripted walk: control is locked while it walks and comes
+    // back once the talk is over.
     WriteTalk(
         "    WalkTo 0xFFF1 13 12\nw:\n    WalkStep 0xFFF1\n    JumpIfWalking 1 @w\n"
         "    EndWalk 0xFFF1\n    SetFlag 300\n    End");
@@ -114,10 +107,11 @@ TEST_F(TownWalks, ThePlayersWalkArrivesAndUnlocksControl) {
     EXPECT_TRUE(At(1, 13, 12)) << R(1).x << "," << R(1).y;
     EXPECT_EQ(GetGameFlag(300), 1);
     EXPECT_EQ(gScrollStepX | gScrollStepY | gPlayerStepX | gPlayerStepY, 0);
+    ExpectAllLetGo();
 }
 
 // Three walk together; the command waits until the last of them arrives.
-TEST_F(TownWalks, AGroupOfThreeCompletesOnlyWhenAllThreeArrive) {
+TEST_F(TownWalks, GroupWalksAndWalksToCellsValuesAndRoles) {
     const struct {
         u16 id;
         Cell to;
@@ -133,16 +127,12 @@ TEST_F(TownWalks, AGroupOfThreeCompletesOnlyWhenAllThreeArrive) {
         if (GetGameFlag(kSampleGroupWalkFlag)) flagAt = f;
     }
     ASSERT_GE(flagAt, 0);
-    int last = std::max({arrivedAt[0], arrivedAt[1], arrivedAt[2]});
-    int first = std::min({arrivedAt[0], arrivedAt[1], arrivedAt[2]});
+    auto [first, last] = std::minmax({arrivedAt[0], arrivedAt[1], arrivedAt[2]});
     EXPECT_LT(first, last) << "the walks differ in length";
     EXPECT_GE(flagAt, last);  // the command waited for the last arrival
     ASSERT_TRUE(RunUntilFree(20));
     EXPECT_EQ(StoryRecords(), 0);
-}
-
-// Relative group walks and arrival values: each role ends facing the given way.
-TEST_F(TownWalks, RelativeGroupWalkTakesTheArrivalValues) {
+    // Relative group walks and arrival values: each role ends facing the given way.
     Cell a = CellOf(1), b = CellOf(100);
     WriteTalk(
         "    GroupWalkByArrive 0xFFF1 2 0 0xFFFF 0xFFFF 1  100 0 2 0xFFFF 0xFFFF 2\n"
@@ -154,21 +144,13 @@ TEST_F(TownWalks, RelativeGroupWalkTakesTheArrivalValues) {
         if (dirOnArrival[0] < 0 && At(1, a.x + 2, a.y)) dirOnArrival[0] = R(1).act->dir;
         if (dirOnArrival[1] < 0 && At(100, b.x, b.y + 2)) dirOnArrival[1] = R(100).act->dir;
     }
-    EXPECT_EQ(GetGameFlag(301), 1);
-    EXPECT_EQ(dirOnArrival[0], 1);
-    EXPECT_EQ(dirOnArrival[1], 2);
-}
-
-// The walks that start at a cell named by operands, role values or another role.
-TEST_F(TownWalks, WalksToCellsValuesAndRoles) {
+    EXPECT_EQ(std::tuple(GetGameFlag(301), dirOnArrival[0], dirOnArrival[1]), std::tuple(1, 1, 2));
+    // The walks that start at a cell named by operands, role values or another role.
     i32 vx = 15, vy = 33;
     ASSERT_EQ(AccessRoleValue(100, 1, &vx, 2), 1);
     ASSERT_EQ(AccessRoleValue(100, 2, &vy, 2), 1);
     Cell looker = CellOf(101), fisher = CellOf(100);
-    const struct {
-        const char* body;
-        Cell to;
-    } cases[] = {
+    const std::tuple<const char*, Cell> cases[] = {
         {"WalkToCell 100 14 31", {14, 31}},
         {"WalkToValues 100", {15, 33}},
         {"WalkToRole 100 101", {looker.x, looker.y}},
@@ -176,17 +158,16 @@ TEST_F(TownWalks, WalksToCellsValuesAndRoles) {
         {"WalkBy 100 -2 3", {fisher.x - 2, fisher.y + 3}},
     };
     int slot = Slot(100);
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.body);
+    for (const auto& [body, to] : cases) {
+        SCOPED_TRACE(body);
         // The talk holds for a frame: the walk is read while it is under way.
-        WriteTalk(std::string("    ") + k.body + "\n    RunOff\n    End");
+        WriteTalk(std::string("    ") + body + "\n    RunOff\n    End");
         Start(900);
         gTalkFlags = 0;
         Talk(&gTalkContext);
         RoleRoute* r = FindRoleRoute(slot, kRouteStory);
         ASSERT_NE(r, nullptr);
-        EXPECT_EQ(r->targetX, k.to.x * 16);
-        EXPECT_EQ(r->targetY, k.to.y * 16);
+        EXPECT_EQ(std::tuple(r->targetX, r->targetY), std::tuple(to.x * 16, to.y * 16));
         EXPECT_TRUE(gMapRoles[slot].state & kWalkHeld);
         RunUntilFree(5);
         EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
@@ -197,20 +178,17 @@ TEST_F(TownWalks, WalksToCellsValuesAndRoles) {
     ASSERT_TRUE(RunUntilFree(10));
     i32 row = FindRecord(103);
     ASSERT_GE(row, 0);
-    EXPECT_EQ(RecordWord(row, 5), 7);
-    EXPECT_EQ(RecordWord(row, 6), 8);
+    EXPECT_EQ(std::tuple(RecordWord(row, 5), RecordWord(row, 6)), std::tuple(7, 8));
 }
 
 // A second target given while a walk is under way is walked after the first.
-TEST_F(TownWalks, ASecondTargetIsQueued) {
+TEST_F(TownWalks, QueuedTargetsAndGroupCounts) {
     int slot = Slot(100);
     Cell from = CellOf(100);
-    ASSERT_EQ(WalkRoleTo(slot, (from.x + 3) * 16, from.y * 16), 1);
+    RoleRoute* r = WalkTo(slot, from.x + 3, from.y);
     ASSERT_EQ(WalkRoleTo(slot, (from.x + 3) * 16, (from.y + 2) * 16), 1);
-    RoleRoute* r = FindRoleRoute(slot, kRouteStory);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->targetX, (from.x + 3) * 16);
-    EXPECT_EQ(r->queuedY, (from.y + 2) * 16);
+    EXPECT_EQ(std::tuple(r->targetX, r->queuedY), std::tuple((from.x + 3) * 16, (from.y + 2) * 16));
     bool first = false;
     for (int f = 0; f < 600 && !At(100, from.x + 3, from.y + 2); ++f) {
         if (!(gMapRoles[slot].state & kWalkArrived)) iMove(slot);
@@ -221,31 +199,21 @@ TEST_F(TownWalks, ASecondTargetIsQueued) {
     EXPECT_TRUE(At(100, from.x + 3, from.y + 2));
     EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
     EXPECT_FALSE(gMapRoles[slot].state & kWalkHeld);
-}
-
-// A count word far beyond the script is refused once and the talk ends; a
-// count that only runs past the file's end is refused the same way.
-TEST_F(TownWalks, GroupCountsAreBoundedByTheScript) {
-    for (u16 count : {u16{60000}, u16{3}}) {
+    // The count word of a group walk: far beyond the script, or only running past
+    // the file's end, it is refused once and the talk ends; carrying the started
+    // mark in the file, it does not leave the group waiting for good.
+    const std::tuple<u16, bool, int, size_t> cases[] = {
+        {60000, true, 0, 1}, {3, true, 0, 1}, {0x4001, false, 1, 0}};
+    for (const auto& [count, cut, flag, boxes] : cases) {
         SCOPED_TRACE(count);
-        WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 302\n    End", count, true);
+        WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 302\n    End", count, cut);
+        ClearGameFlag(302);
         Start(900);
-        EXPECT_TRUE(RunUntilFree(5));
-        EXPECT_EQ(GetGameFlag(302), 0);
-        EXPECT_EQ(TakeBoxes(h), 1u);
-        EXPECT_EQ(StoryRecords(), 0);
-        EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+        EXPECT_TRUE(RunUntilFree(10));
+        EXPECT_EQ(std::tuple(GetGameFlag(302), TakeBoxes(h)), std::tuple(flag, boxes));
+        ExpectAllLetGo();
     }
-}
-
-// A count word that carries the started mark in the file, or a walk taken
-// away by another command, does not leave the group waiting for good.
-TEST_F(TownWalks, AGroupNeverWaitsForAWalkThatIsNotThere) {
-    WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 307\n    End", 0x4001);
-    Start(900);
-    EXPECT_TRUE(RunUntilFree(10));
-    EXPECT_EQ(GetGameFlag(307), 1);
-
+    // A walk taken away by another command does not hold the group either.
     WriteTalk("    GroupWalk 100 14 34  101 25 30\n    SetFlag 308\n    End");
     Start(900);
     h.RunFrames(3);
@@ -258,30 +226,50 @@ TEST_F(TownWalks, AGroupNeverWaitsForAWalkThatIsNotThere) {
     EXPECT_TRUE(At(100, 14, 34));
 }
 
-// Roles that do not resolve show one box each and the talk goes on; a group
-// with such a role completes once the others arrive.
-TEST_F(TownWalks, UnknownRolesAreReportedOnceAndSkipped) {
-    RunWalkTalk(
-        "    WalkTo 999 5 5\n    WalkStep 999\n    WalkToRole 100 998\n"
-        "    GroupWalk 997 3 3  100 13 30\n    EndWalk 999\n    SetFlag 303\n    End");
-    EXPECT_EQ(GetGameFlag(303), 1);
-    EXPECT_EQ(TakeBoxes(h), 4u);
-    EXPECT_TRUE(At(100, 13, 30));
-}
-
-// A walk that has no way to its target ends at once, so a group does not wait for it.
-TEST_F(TownWalks, AWalkWithoutAWayCountsAsEnded) {
-    // Cell (35, 14) lies inside the walled house.
+// Talks of walks run to their end (each then sets flag 303), every walk let go.
+TEST_F(TownWalks, WalkTalksRunToTheirEnd) {
     Cell looker = CellOf(101);
-    RunWalkTalk("    GroupWalk 101 35 14  0xFFF1 11 10\n    SetFlag 304\n    End");
-    EXPECT_EQ(GetGameFlag(304), 1);
-    EXPECT_TRUE(At(101, looker.x, looker.y));
-    EXPECT_TRUE(At(1, 11, 10));
+    // The talk, its owner, its frame limit, the boxes it shows, and roles with
+    // the cells they end on.
+    using Ends = std::vector<std::tuple<u16, int, int>>;
+    const std::tuple<const char*, u16, int, size_t, Ends> cases[] = {
+        // Roles that do not resolve show one box each and the talk goes on; a
+        // group with such a role completes once the others arrive.
+        {"WalkTo 999 5 5\n WalkStep 999\n WalkToRole 100 998\n GroupWalk 997 3 3  100 13 30\n"
+         " EndWalk 999",
+         1,
+         400,
+         4,
+         {{100, 13, 30}}},
+        // A walk that has no way to its target (cell (35, 14) lies inside the
+        // walled house) ends at once, so the group does not wait for it.
+        {"GroupWalk 101 35 14  0xFFF1 11 10", 1, 400, 0, {{101, looker.x, looker.y}, {1, 11, 10}}},
+        // The owner's walk gets its last step at the talk end and lets go of the owner.
+        {"WalkTo 0xFFF0 27 25", 101, 20, 0, {{101, 25, 25}}},
+        // The owner walks to the end of a point list and is stepped along by
+        // the command that names no role.
+        {"WalkOwnerTo 1 2 27 26\ns:\n StepOwner 5 5\n RunOff\n JumpIfWalking 101 @s",
+         101,
+         400,
+         0,
+         {{101, 27, 26}}},
+    };
+    for (const auto& [body, owner, limit, boxes, at] : cases) {
+        SCOPED_TRACE(body);
+        ClearGameFlag(303);
+        WriteTalk(std::string(" ") + body + "\n SetFlag 303\n End");
+        StartTalk(900, owner);
+        ASSERT_TRUE(RunUntilFree(limit));
+        EXPECT_EQ(std::tuple(GetGameFlag(303), TakeBoxes(h)), std::tuple(1, boxes));
+        for (auto [id, x, y] : at)
+            EXPECT_TRUE(At(id, x, y)) << id << ": " << R(id).x << "," << R(id).y;
+        ExpectAllLetGo();
+    }
 }
 
 // The talk end lets every walk go: records freed, roles on their grid and no
 // longer held, the saved look cleared, behaviour walks possible again.
-TEST_F(TownWalks, TheTalkEndCleansUpWalkRecords) {
+TEST_F(TownWalks, TheTalkEndCleansUpAndBlockedSteps) {
     WriteTalk(
         "    WalkTo 100 20 30\n    WalkTo 101 25 30\ns:\n    RunOn\n    WalkStep 100\n"
         "    WalkStep 101\n    RunOff\n    Jump @s");
@@ -289,67 +277,44 @@ TEST_F(TownWalks, TheTalkEndCleansUpWalkRecords) {
     Start(900);
     gTalkTurn = {looker, 8, 3};
     // The talk is ended from outside while the fisherman is between two cells.
-    bool between = h.RunUntil([] { return (R(100).x & 15) != 0; }, 200);
-    ASSERT_TRUE(between);
+    ASSERT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 200));
     u16 cameFrom = static_cast<u16>(R(100).x & ~15);
     TalkEnd(&gTalkContext);
     EXPECT_FALSE(TalkRunning());
-    EXPECT_EQ(R(100).x, cameFrom);
-    EXPECT_EQ(StoryRecords(), 0);
+    EXPECT_EQ(std::tuple(R(100).x, gTalkTurn.slot), std::tuple(cameFrom, -1));
+    ExpectAllLetGo();
     for (int s : {fisher, looker}) {
-        EXPECT_EQ(gMapRoles[s].x & 15, 0);
-        EXPECT_EQ(gMapRoles[s].y & 15, 0);
+        EXPECT_EQ((gMapRoles[s].x | gMapRoles[s].y) & 15, 0);
         ASSERT_NE(gMapRoles[s].cell, nullptr);
         EXPECT_TRUE(*gMapRoles[s].cell & kCellRole);
-        EXPECT_FALSE(gMapRoles[s].state & (kWalkHeld | kWalkUnderWay));
+        EXPECT_FALSE(gMapRoles[s].state & kWalkUnderWay);
     }
-    EXPECT_EQ(gTalkTurn.slot, -1);
     EXPECT_EQ(StartRoleRoute(fisher, R(100).x / 16 + 1, R(100).y / 16), 1);
     EXPECT_EQ(StepRoleRoute(fisher), 1);
-    EXPECT_FALSE(gTalkFlags & kTalkLockBit);
-}
-
-// The owner's walk gets its last step at the talk end and lets go of the owner.
-TEST_F(TownWalks, TheOwnersWalkIsLetGo) {
-    RunWalkTalk("    WalkTo 0xFFF0 27 25\n    End", 101, 20);
-    EXPECT_FALSE(R(101).state & kWalkHeld);
-    EXPECT_TRUE(At(101, 25, 25));
-}
-
-// A step into a cell that another role holds waits; after eight tries only
-// walls stop a scripted walker, and a role that walks through others never waits.
-TEST_F(TownWalks, ABlockedStepWaitsThenWalksThroughPeople) {
+    // A step into a cell that another role holds waits; after eight tries only
+    // walls stop a scripted walker, and a role that walks through others never waits.
     int slot = Slot(100);
-    RoleSlot& s = gMapRoles[slot];
     Cell from = CellOf(100);
-    u32& ahead = gMap.cells[static_cast<size_t>(from.y) * gMap.width + from.x + 1];
-    ahead |= 0x20000000u;
-    ASSERT_EQ(WalkRoleTo(slot, (from.x + 2) * 16, from.y * 16), 1);
-    RoleRoute* r = FindRoleRoute(slot, kRouteStory);
+    gMap.cells[static_cast<size_t>(from.y) * gMap.width + from.x + 1] |= 0x20000000u;
+    RoleRoute* r = WalkTo(slot, from.x + 2, from.y);
     ASSERT_NE(r, nullptr);
     ASSERT_EQ(r->dirs[0], 7);  // right
     for (int k = 1; k <= 8; ++k) {
         EXPECT_EQ(iMove(slot), 1);
         EXPECT_TRUE(r->pos & kRoutePaused) << k;
-        EXPECT_EQ(r->retry, k);
-        EXPECT_EQ(r->stepX, 0);
+        EXPECT_EQ(std::tuple(r->retry, r->stepX), std::tuple(k, 0));
     }
-    EXPECT_TRUE(s.state & kWalkUnderWay);
+    EXPECT_TRUE(gMapRoles[slot].state & kWalkUnderWay);
     EXPECT_EQ(iMove(slot), 1);
-    EXPECT_FALSE(r->pos & kRoutePaused);
-    EXPECT_EQ(r->stepX, 4);
-    EXPECT_EQ(r->stepY, 0);
-    EXPECT_EQ(r->retry, 0);
-
+    EXPECT_EQ(std::tuple(r->pos & kRoutePaused, r->stepX, r->stepY, r->retry),
+              std::tuple(0u, 4, 0, 0));
     // Walking through others: the same cell does not hold it at all.
     ClearRoleRoute(r);
-    s.state |= kWalkThrough;
-    ASSERT_EQ(WalkRoleTo(slot, (from.x + 2) * 16, from.y * 16), 1);
-    r = FindRoleRoute(slot, kRouteStory);
+    gMapRoles[slot].state |= kWalkThrough;
+    r = WalkTo(slot, from.x + 2, from.y);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(iMove(slot), 1);
-    EXPECT_FALSE(r->pos & kRoutePaused);
-    EXPECT_EQ(r->stepX, 4);
+    EXPECT_EQ(std::tuple(r->pos & kRoutePaused, r->stepX), std::tuple(0u, 4));
 }
 
 // A route that has run out with its role away from the target is reported
@@ -357,53 +322,36 @@ TEST_F(TownWalks, ABlockedStepWaitsThenWalksThroughPeople) {
 TEST_F(TownWalks, ARouteEndingOffItsTargetIsReportedOnce) {
     int slot = Slot(101);
     Cell from = CellOf(101);
-    ASSERT_EQ(WalkRoleTo(slot, (from.x + 2) * 16, from.y * 16), 1);
-    RoleRoute* r = FindRoleRoute(slot, kRouteStory);
+    RoleRoute* r = WalkTo(slot, from.x + 2, from.y);
     ASSERT_NE(r, nullptr);
     r->pos = kRoutePaused | 2;  // past both steps while it still stands at the start
     EXPECT_EQ(iMove(slot), 2);
     EXPECT_EQ(iMove(slot), 0);
     EXPECT_EQ(TakeBoxes(h), 1u);
     EXPECT_EQ(FindRoleRoute(slot, kRouteStory), nullptr);
-    EXPECT_TRUE(gMapRoles[slot].state & kWalkArrived);
-    EXPECT_FALSE(gMapRoles[slot].state & kWalkUnderWay);
+    EXPECT_EQ(gMapRoles[slot].state & (kWalkArrived | kWalkUnderWay), kWalkArrived);
 }
 
 // The end of walks: every held role lets go and its act's hold is cleared.
-TEST_F(TownWalks, EndAllWalksLetsEveryHeldRoleGo) {
+TEST_F(TownWalks, EndAllWalksAndTheKeepMark) {
     WriteTalk(
         "    WalkTo 100 12 30\n    WalkTo 101 25 25\n    RunOff\n    EndAllWalks\n"
         "    RunOff\n    End");
-    int fisher = Slot(100), looker = Slot(101);
     Start(900);
     h.RunFrames(1);
     ASSERT_TRUE(TalkRunning());
-    for (int s : {fisher, looker}) {
+    for (int s : {Slot(100), Slot(101)}) {
         EXPECT_TRUE(gMapRoles[s].state & kWalkHeld);
         gMapRoles[s].act->hold = 1;
     }
     h.RunFrames(1);
-    for (int s : {fisher, looker}) {
+    EXPECT_EQ(StoryRecords(), 0);
+    for (int s : {Slot(100), Slot(101)}) {
         EXPECT_FALSE(gMapRoles[s].state & kWalkHeld);
         EXPECT_EQ(gMapRoles[s].act->hold, 0u);
     }
-    EXPECT_EQ(StoryRecords(), 0);
-}
-
-// The owner walks to the end of a point list and is stepped along by the
-// command that names no role.
-TEST_F(TownWalks, TheOwnerWalksToThePointListsEnd) {
-    RunWalkTalk(
-        "    WalkOwnerTo 1 2 27 26\ns:\n    StepOwner 5 5\n    RunOff\n"
-        "    JumpIfWalking 101 @s\n    SetFlag 305\n    End",
-        101);
-    EXPECT_TRUE(At(101, 27, 26)) << R(101).x << "," << R(101).y;
-    EXPECT_EQ(GetGameFlag(305), 1);
-}
-
-// The count word's top bit keeps each walker's record at its target: the group
-// still completes, the role stays held until the talk's end lets it go.
-TEST_F(TownWalks, AGroupWalkWithTheKeepMarkHoldsItsRecordsUntilTheTalkEnds) {
+    // The count word's top bit keeps each walker's record at its target: the group
+    // still completes, the role stays held until the talk's end lets it go.
     WriteGroupCount("    GroupWalk 0xFFF1 12 10\n    SetFlag 306\n    RunOff\n    End", 0x8001);
     Start(900);
     ASSERT_TRUE(h.RunUntil([] { return GetGameFlag(306) == 1; }, 400));
@@ -413,8 +361,7 @@ TEST_F(TownWalks, AGroupWalkWithTheKeepMarkHoldsItsRecordsUntilTheTalkEnds) {
     EXPECT_TRUE(r->state & kRouteKeep);
     EXPECT_TRUE(gMapRoles[gPlayerSlot].state & kWalkHeld);
     ASSERT_TRUE(RunUntilFree(10));
-    EXPECT_EQ(StoryRecords(), 0);
-    EXPECT_FALSE(gMapRoles[gPlayerSlot].state & kWalkHeld);
+    ExpectAllLetGo();
 }
 
 // Snapping a walker between two cells puts it back on the cell it left, along
@@ -422,14 +369,13 @@ TEST_F(TownWalks, AGroupWalkWithTheKeepMarkHoldsItsRecordsUntilTheTalkEnds) {
 TEST_F(TownWalks, SnapPutsAWalkerBackOnTheCellItLeft) {
     int slot = Slot(100);
     Cell from = CellOf(100);
-    ASSERT_EQ(WalkRoleTo(slot, (from.x + 3) * 16, (from.y + 3) * 16), 1);
-    bool between = h.RunUntil(
+    WalkTo(slot, from.x + 3, from.y + 3);
+    ASSERT_TRUE(h.RunUntil(
         [slot] {
             iMove(slot);
             return (R(100).x & 15) != 0;
         },
-        100);
-    ASSERT_TRUE(between);
+        100));
     WriteTalk("    SnapRole 100\n    RunOff\n    End");
     Start(900);
     h.RunFrames(1);
@@ -439,6 +385,125 @@ TEST_F(TownWalks, SnapPutsAWalkerBackOnTheCellItLeft) {
     // The walk goes on from there once its next step is decided.
     EXPECT_EQ(iMove(slot), 1);
     EXPECT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 50));
+}
+
+struct TownStory : TownGame {
+    const MapEvent* ev = nullptr;  // the clickable spot
+    int slot = -1;                 // the person who looks about, role 101
+
+    void SetUp() override {
+        TownGame::SetUp();
+        PlatformSetMouseButtons(false, false);
+        ev = FindMapEvent(kEventNumber);
+        ASSERT_NE(ev, nullptr);
+        slot = FindRoleById(101);
+        ASSERT_GT(slot, 0);
+        ASSERT_TRUE(gMapRoles[slot].state & 0x800);
+        ASSERT_NE(gMapRoles[slot].act, nullptr);
+    }
+    // The mouse over cell (cx, cy), dx and dy pixels into it.
+    void PointAtCell(int cx, int cy, int dx = 5, int dy = 7) {
+        gDInput.SetMousePos(cx * 16 - gViewX + dx, cy * 16 - gViewY + dy);
+    }
+    void ClickHere() {
+        PlatformSetMouseButtons(true, false);
+        TriggerStory();
+        PlatformSetMouseButtons(false, false);
+    }
+};
+
+TEST_F(TownStory, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
+    SetGameFlag(static_cast<i32>(ev->clickable));
+    PointAtCell(kEventX, kEventY);
+    TriggerStory();
+    // Hovering starts nothing.
+    EXPECT_EQ(std::tuple(gTriggerCursor, gTalkContext.owner), std::tuple(11, kTalkFree));
+
+    i32 mx = 0, my = 0;
+    gDInput.ReadMouse(&mx, &my);
+    ClickHere();
+    EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner, gTalkContext.x, gTalkContext.y,
+                         gTalkContext.ownerState, gTalkFlags),
+              std::tuple(ev->script & 0x7FFF, kTalkSpot, (mx & ~15) + gViewX, (my & ~15) + gViewY,
+                         0u, kTalkLockBit));
+    // The spot lies down and right of the player, who turns toward it.
+    const RoleSlot& p = gMapRoles[gPlayerSlot];
+    ASSERT_NE(p.act, nullptr);
+    EXPECT_EQ(std::tuple(p.act->dir, p.act->action), std::tuple(5, 0));
+}
+
+// A click on a person turns it toward the player and the player the other way,
+// by the angle between their foot centres: 44 across and 20 down is 24 degrees
+// off the level, a diagonal, though more than twice as far across as down.
+TEST_F(TownStory, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
+    RoleSlot& r = gMapRoles[slot];
+    const RoleSlot& p = gMapRoles[gPlayerSlot];
+    ASSERT_NE(p.act, nullptr);
+    ASSERT_TRUE(TakeActData(r.act));  // the frame a map frame would show
+    int rw, rh, pw, ph;
+    RoleFootprint(&r, &rw, &rh);
+    RoleFootprint(&p, &pw, &ph);
+    // The person's foot centre (dx, dy) from the player's; the directions the
+    // person and the player face after the click.
+    const std::tuple<i32, i32, int, int> cases[] = {
+        {44, 20, 4, 5}, {-48, 0, 3, 2}, {0, -48, 1, 0}, {-30, 36, 7, 6}};
+    for (const auto& [dx, dy, person, player] : cases) {
+        SCOPED_TRACE(testing::Message() << dx << "," << dy);
+        ResetTalkContext(&gTalkContext);
+        r.x = static_cast<u16>(p.x + 8 * pw + dx - 8 * rw);
+        r.y = static_cast<u16>(p.y + 8 * ph + dy - 8 * rh);
+        i32 l, t, rr, b;
+        ASSERT_TRUE(RoleScreenRect(slot, &l, &t, &rr, &b));
+        gDInput.SetMousePos((l + rr) / 2, (t + b) / 2);
+        TriggerStory();  // the hover, with the button up
+        ClickHere();
+        EXPECT_EQ(std::tuple(gTalkContext.owner, r.act->dir, p.act->dir),
+                  std::tuple(101, person, player));
+    }
+    ResetTalkContext(&gTalkContext);
+}
+
+TEST_F(TownStory, SpotsThatStartNothingAndTalkend) {
+    ClearGameFlag(static_cast<i32>(ev->clickable));
+    PointAtCell(kEventX, kEventY);
+    TriggerStory();
+    // No spot cursor: the way from the player, down and right.
+    ClickHere();
+    EXPECT_EQ(std::tuple(gTriggerCursor, gTalkContext.owner), std::tuple(5, kTalkFree));
+
+    // A plain cell is no spot either.
+    SetGameFlag(static_cast<i32>(ev->clickable));
+    PointAtCell(kEventX + 3, kEventY);
+    ClickHere();
+    EXPECT_EQ(std::tuple(gTalkContext.owner, gTalkFlags), std::tuple(kTalkFree, 0u));
+
+    // A talk running already: the spot is not looked at.
+    StartTalk(7, kTalkSpot);
+    PointAtCell(kEventX, kEventY);
+    ClickHere();
+    EXPECT_EQ(gTalkContext.talk, 7);
+    // The end of a role's scripted walk (Talkend) hands the role to the talk's
+    // clean-up: its walk record goes and the look it had before it turned to the
+    // player comes back, once.
+    RoleSlot& r = gMapRoles[slot];
+    ASSERT_EQ(WalkRoleTo(slot, (r.x / 16 + 3) * 16, r.y), 1);
+    ASSERT_NE(FindRoleRoute(slot), nullptr);
+    // A saved look of another role stays for that role.
+    int other = FindRoleById(100);
+    ASSERT_GT(other, 0);
+    const std::tuple<TalkTurn, i32, i32, int> turns[] = {{{slot, 8, 3}, 8, 3, -1},
+                                                         {{other, 4, 1}, 0, 2, other}};
+    for (const auto& [turn, action, dir, left] : turns) {
+        r.state |= 0x80000000u;
+        gTalkTurn = turn;
+        r.act->action = 0;
+        r.act->dir = 2;
+        Talkend(slot);
+        EXPECT_EQ(std::tuple(r.act->action, r.act->dir, gTalkTurn.slot),
+                  std::tuple(action, dir, left));
+        EXPECT_EQ(FindRoleRoute(slot), nullptr);
+        EXPECT_FALSE(r.state & 0x80000000u);
+    }
 }
 
 }  // namespace
