@@ -22,13 +22,6 @@ struct WorldMap : ::testing::Test {
     Harness h;
     SampleSession s{h};
 
-    u16 CanvasAt(i32 x, i32 y) {
-        i32 pitch = 0;
-        u16* px = DisplayLock(gDrawSurface, &pitch);
-        u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
-        DisplayUnlock(gDrawSurface);
-        return v;
-    }
     // A new game with its opening words read.
     void Start() {
         s.NewGameFromTheTitle();

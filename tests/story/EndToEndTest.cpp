@@ -53,13 +53,6 @@ void StepOntoStreetSpot(SampleSession& s, int x) {
     s.Tap(kArrowUp);
 }
 
-u16 CanvasAt(i32 x, i32 y) {
-    i32 pitch = 0;
-    u16* px = DisplayLock(gDrawSurface, &pitch);
-    u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
-    DisplayUnlock(gDrawSurface);
-    return v;
-}
 
 constexpr u16 Rgb(int r, int g, int b) {
     return static_cast<u16>(r << 10 | g << 5 | b);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "data/Config.h"
+#include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
 #include "engine/PicPaint.h"
@@ -35,6 +36,14 @@ void ResetAllGlobals() {
     HostClearDrives();
     ResetGame();
     gMainWnd = nullptr;
+}
+
+u16 CanvasAt(i32 x, i32 y) {
+    i32 pitch = 0;
+    u16* px = DisplayLock(gDrawSurface, &pitch);
+    u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
+    DisplayUnlock(gDrawSurface);
+    return v;
 }
 
 Harness::Harness() {

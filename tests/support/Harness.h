@@ -14,6 +14,9 @@
 // Resets every module's globals to their start values.
 void ResetAllGlobals();
 
+// The canvas's pixel at (x, y) as the last frame left it.
+u16 CanvasAt(i32 x, i32 y);
+
 class Harness {
 public:
     Harness();

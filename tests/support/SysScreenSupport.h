@@ -23,15 +23,6 @@
 #include "ui/Screens.h"
 #include "ui/UiInput.h"
 
-// The canvas's pixel at (x, y) as the last frame left it.
-inline u16 CanvasAt(i32 x, i32 y) {
-    i32 pitch = 0;
-    u16* px = DisplayLock(gDrawSurface, &pitch);
-    u16 v = px ? px[y * (pitch / 2) + x] : 0xDEAD;
-    DisplayUnlock(gDrawSurface);
-    return v;
-}
-
 struct SysScreenTest : ::testing::Test {
     Harness h;
     void SetUp() override {
