@@ -333,10 +333,7 @@ bool DrawPortrait(u32 act, u32 a, ArchiveFrame* f) {
     } else if (act == 9904 && a >= 32 && a <= 39) {
         role = static_cast<i32>(a - 32);
     } else if (act == 9902 && a >= 8 && a <= 27) {
-        constexpr u32 kFormMonsters[3] = {2, 3, 7};
-        const u32 form = a - 8;
-        *f = MonsterPortraitFigure(f->w, f->h, form < 3 ? kFormMonsters[form] : 8 + form, back,
-                                   kRim);
+        *f = MonsterPortraitFigure(f->w, f->h, FormMonster(a - 8), back, kRim);
         return true;
     } else {
         return false;

@@ -294,6 +294,9 @@ u16 PanelColour(u32 act, int frame) {
 // panel (frame 7) names its two number rows: the battle draws them at size 12
 // from x 120, y 60 and 74, six pixels a character; "HP" and "MP" stand in the
 // column of the panel's "狀態" (x 98) and end ten pixels before them.
+constexpr i32 kFaceMembers = 8;
+constexpr u32 kFaceForms = 3;
+
 ArchivePicture BarPicture() {
     ArchivePicture p;
     p.name = "bars";
@@ -307,8 +310,15 @@ ArchivePicture BarPicture() {
     }
     DrawCaptionAt(&p.frames[7], "HP", 12, 98, 60);
     DrawCaptionAt(&p.frames[7], "MP", 12, 98, 74);
-    // Every member's panel shows the one face: a stranger's.
-    p.frames[8] = PortraitFigure(p.frames[8].w, p.frames[8].h, -1, kPortraitBackdrop, kPortraitRim);
+    // The command panel's faces: a stranger's (frame 8), each member's
+    // (frames 9 + role) and each form's figure (frames 9 + kFaceMembers + form).
+    const i32 w = p.frames[8].w, h = p.frames[8].h;
+    p.frames[8] = PortraitFigure(w, h, -1, kPortraitBackdrop, kPortraitRim);
+    for (i32 role = 0; role < kFaceMembers; ++role)
+        p.frames.push_back(PortraitFigure(w, h, role, kPortraitBackdrop, kPortraitRim));
+    for (u32 form = 0; form < kFaceForms; ++form)
+        p.frames.push_back(
+            MonsterPortraitFigure(w, h, FormMonster(form), kPortraitBackdrop, kPortraitRim));
     return p;
 }
 
@@ -322,8 +332,15 @@ ActProgram BarAct() {
     for (u16 action = 0; action <= 6; ++action) a.parts[action] = FramePart(kBarAct, action);
     a.parts[10] = FramePart(kBarAct, 7);
     a.parts[40] = FramePart(kBarAct, 7);
-    for (u16 action = 11; action <= 39; ++action)
-        if (action != 10) a.parts[action] = FramePart(kBarAct, 8);
+    // A member's face is action 11 + role, a form's 20 + form; any other a stranger's.
+    for (u16 action = 11; action <= 39; ++action) {
+        u16 frame = 8;
+        if (action < 11 + kFaceMembers)
+            frame = static_cast<u16>(9 + action - 11);
+        else if (action >= 20 && action < 20 + kFaceForms)
+            frame = static_cast<u16>(9 + kFaceMembers + action - 20);
+        a.parts[action] = FramePart(kBarAct, frame);
+    }
     return a;
 }
 

@@ -70,6 +70,12 @@ constexpr u16 kPortraitBackdrop = figures::Rgb(6, 7, 18), kPortraitRim = figures
 // Monster `monster` standing, scaled to fit a w x h picture, facing left, on
 // a backdrop shaded from back, in a rim of colour rim.
 ArchiveFrame MonsterPortraitFigure(i32 w, i32 h, u32 monster, u16 back, u16 rim);
+// The monster whose figure pictures god form `form`: the fire god, the ice
+// demon and the thunder god for the sample's three forms.
+constexpr u32 FormMonster(u32 form) {
+    constexpr u32 kFormMonsters[3] = {2, 3, 7};
+    return form < 3 ? kFormMonsters[form] : 8 + form;
+}
 
 // A battle backdrop's layer k (1..3), 640x480, in the shapes the battle art
 // promises (see SampleBattle.h); harbour picks the pier's look.
