@@ -56,6 +56,27 @@ ArchiveFrame CursorLook(u32 act) {
     return f;
 }
 
+constexpr u32 kPlainHitAct = 7246;
+
+// A hit's flash, frame k of three: a star of eight rays round a bright core,
+// growing and then thinning out; each hit act has a colour of its own.
+ArchiveFrame HitBurst(u32 act, int k) {
+    using namespace figures;
+    static const u16 kColours[] = {Rgb(31, 28, 8), Rgb(31, 14, 6), Rgb(12, 24, 31), Rgb(20, 31, 12),
+                                   Rgb(28, 12, 31)};
+    const u16 ray = kColours[act % 5], core = Rgb(31, 31, 28);
+    ArchiveFrame f = Blank(48, 48);
+    const i32 reach = 10 + 7 * k, width = k == 2 ? 0 : 1;
+    for (int r = 0; r < 8; ++r) {
+        // The diagonal rays a little shorter than the straight ones.
+        static const i32 dx[8] = {1, 1, 0, -1, -1, -1, 0, 1}, dy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+        const i32 len = r % 2 ? reach * 3 / 4 : reach;
+        Limb(f, 24, 24, 24 + dx[r] * len, 24 + dy[r] * len, width, ray);
+    }
+    if (k < 2) Oval(f, 24, 24, 5 - 2 * k, 5 - 2 * k, core);
+    return f;
+}
+
 ActProgram Backdrop(u32 act) {
     ActProgram a;
     a.name = "backdrop" + std::to_string(act);
@@ -153,10 +174,16 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
     }
     (*pics)[4000] = shadows;
     for (u32 act : kHitAnimActs) {
-        u16 c = static_cast<u16>(act * 91 & 0x7FFF);
-        (*pics)[act] = FlatPicture("hit" + std::to_string(act),
-                                   {Flat(48, 48, c), Flat(48, 48, static_cast<u16>(c ^ 0x1F)),
-                                    Flat(48, 48, static_cast<u16>(c ^ 0x3E0))});
+        ArchivePicture p = FlatPicture("hit" + std::to_string(act),
+                                       {HitBurst(act, 0), HitBurst(act, 1), HitBurst(act, 2)});
+        if (act == kPlainHitAct) {
+            // This one stays three plain colours: the after-image tests draw
+            // it as a body and read its colour back.
+            const u16 c = static_cast<u16>(act * 91 & 0x7FFF);
+            p.frames = {Flat(48, 48, c), Flat(48, 48, static_cast<u16>(c ^ 0x1F)),
+                        Flat(48, 48, static_cast<u16>(c ^ 0x3E0))};
+        }
+        (*pics)[act] = p;
     }
 }
 
