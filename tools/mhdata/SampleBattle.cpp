@@ -58,23 +58,12 @@ ArchiveFrame CursorLook(u32 act) {
 
 constexpr u32 kPlainHitAct = 7246;
 
-// A hit's flash, frame k of three: a star of eight rays round a bright core,
-// growing and then thinning out; each hit act has a colour of its own.
+// Each hit act flashes in a colour of its own.
 ArchiveFrame HitBurst(u32 act, int k) {
-    using namespace figures;
-    static const u16 kColours[] = {Rgb(31, 28, 8), Rgb(31, 14, 6), Rgb(12, 24, 31), Rgb(20, 31, 12),
-                                   Rgb(28, 12, 31)};
-    const u16 ray = kColours[act % 5], core = Rgb(31, 31, 28);
-    ArchiveFrame f = Blank(48, 48);
-    const i32 reach = 10 + 7 * k, width = k == 2 ? 0 : 1;
-    for (int r = 0; r < 8; ++r) {
-        // The diagonal rays a little shorter than the straight ones.
-        static const i32 dx[8] = {1, 1, 0, -1, -1, -1, 0, 1}, dy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-        const i32 len = r % 2 ? reach * 3 / 4 : reach;
-        Limb(f, 24, 24, 24 + dx[r] * len, 24 + dy[r] * len, width, ray);
-    }
-    if (k < 2) Oval(f, 24, 24, 5 - 2 * k, 5 - 2 * k, core);
-    return f;
+    static const u16 kColours[] = {figures::Rgb(31, 28, 8), figures::Rgb(31, 14, 6),
+                                   figures::Rgb(12, 24, 31), figures::Rgb(20, 31, 12),
+                                   figures::Rgb(28, 12, 31)};
+    return BurstFigure(kColours[act % 5], k);
 }
 
 ActProgram Backdrop(u32 act) {

@@ -179,20 +179,6 @@ u16 BodyColour(u32 act, int frame) {
 namespace {
 using namespace sample_fighters;
 
-ArchivePicture FlatFrames(const std::string& name, i32 w, i32 h, int frames,
-                          u16 (*colour)(u32, int), u32 key) {
-    ArchivePicture p;
-    p.name = name;
-    for (int k = 0; k < frames; ++k) {
-        ArchiveFrame f;
-        f.w = w;
-        f.h = h;
-        f.pixels.assign(static_cast<size_t>(w) * h, colour(key, k));
-        p.frames.push_back(f);
-    }
-    return p;
-}
-
 // A body: the figure's poses facing left, then facing right.
 ArchivePicture BodyFrames(u32 act) {
     ArchivePicture p;
@@ -380,8 +366,13 @@ ActProgram DigitAct() {
 
 void AddSampleFighterPictures(std::map<u32, ArchivePicture>* pics) {
     for (u32 act : SampleBodyActs()) (*pics)[act] = BodyFrames(act);
-    for (u32 act : SampleEffectActs())
-        (*pics)[act] = FlatFrames("effect" + std::to_string(act), 48, 48, 3, BodyColour, act);
+    for (u32 act : SampleEffectActs()) {
+        // Skills and thrown items flash as stars in a colour of their own.
+        ArchivePicture p;
+        p.name = "effect" + std::to_string(act);
+        for (int k = 0; k < 3; ++k) p.frames.push_back(BurstFigure(BodyColour(act, 0) & 0x7FFF, k));
+        (*pics)[act] = p;
+    }
     (*pics)[kBarAct] = BarPicture();
     (*pics)[kDigitAct] = DigitFrames();
 }

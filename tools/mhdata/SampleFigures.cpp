@@ -997,6 +997,20 @@ void Ship(ArchiveFrame& f, i32 cx, i32 wy, i32 scale) {
 
 }  // namespace
 
+ArchiveFrame BurstFigure(u16 ray, int k) {
+    const u16 core = Rgb(31, 31, 28);
+    ArchiveFrame f = Blank(48, 48);
+    const i32 reach = 10 + 7 * k, width = k == 2 ? 0 : 1;
+    // The diagonal rays a little shorter than the straight ones.
+    static const i32 dx[8] = {1, 1, 0, -1, -1, -1, 0, 1}, dy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+    for (int r = 0; r < 8; ++r) {
+        const i32 len = r % 2 ? reach * 3 / 4 : reach;
+        Limb(f, 24, 24, 24 + dx[r] * len, 24 + dy[r] * len, width, ray);
+    }
+    if (k < 2) Oval(f, 24, 24, 5 - 2 * k, 5 - 2 * k, core);
+    return f;
+}
+
 ArchiveFrame HarbourFigure() {
     ArchiveFrame f = Layer1(true);
     for (const ArchiveFrame& layer : {Layer2(true), Layer3(true)})

@@ -77,6 +77,10 @@ constexpr u32 FormMonster(u32 form) {
     return form < 3 ? kFormMonsters[form] : 8 + form;
 }
 
+// A 48x48 flash, frame k of three: a star of eight rays of colour ray round a
+// bright core, growing and then thinning out; the rest clear.
+ArchiveFrame BurstFigure(u16 ray, int k);
+
 // A battle backdrop's layer k (1..3), 640x480, in the shapes the battle art
 // promises (see SampleBattle.h); harbour picks the pier's look.
 ArchiveFrame BackdropFigure(bool harbour, int k);
