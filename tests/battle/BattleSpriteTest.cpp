@@ -200,12 +200,12 @@ TEST(BattleSprite, FloatingTextRisesSixteenTicksAndKeepsWholeCharacters) {
 }
 
 TEST_F(BattleSpriteArt, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
-    const u16 under = 0x0C63, colour = PlainColour(7246, 0);
+    const u16 under = 0x0C63, colour = PlainColour(15001, 0);  // one plain colour
     ASSERT_NE(colour, 0xDEAD);
 
     cBattleSprite fighter;
     fighter.flags = kSpriteInUse | kSpriteTaken;
-    fighter.anim.pic = 7246;
+    fighter.anim.pic = 15001;
     fighter.anim.cellW = 1;  // drawn 8 pixels left of and above its point
     fighter.anim.cellH = 1;
     fighter.x = 58;

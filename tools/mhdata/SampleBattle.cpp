@@ -56,8 +56,6 @@ ArchiveFrame CursorLook(u32 act) {
     return f;
 }
 
-constexpr u32 kPlainHitAct = 7246;
-
 // Each hit act flashes in a colour of its own.
 ArchiveFrame HitBurst(u32 act, int k) {
     static const u16 kColours[] = {figures::Rgb(31, 28, 8), figures::Rgb(31, 14, 6),
@@ -162,18 +160,9 @@ void AddSampleBattlePictures(std::map<u32, ArchivePicture>* pics) {
         shadows.frames.push_back(shadow);
     }
     (*pics)[4000] = shadows;
-    for (u32 act : kHitAnimActs) {
-        ArchivePicture p = FlatPicture("hit" + std::to_string(act),
-                                       {HitBurst(act, 0), HitBurst(act, 1), HitBurst(act, 2)});
-        if (act == kPlainHitAct) {
-            // This one stays three plain colours: the after-image tests draw
-            // it as a body and read its colour back.
-            const u16 c = static_cast<u16>(act * 91 & 0x7FFF);
-            p.frames = {Flat(48, 48, c), Flat(48, 48, static_cast<u16>(c ^ 0x1F)),
-                        Flat(48, 48, static_cast<u16>(c ^ 0x3E0))};
-        }
-        (*pics)[act] = p;
-    }
+    for (u32 act : kHitAnimActs)
+        (*pics)[act] = FlatPicture("hit" + std::to_string(act),
+                                   {HitBurst(act, 0), HitBurst(act, 1), HitBurst(act, 2)});
 }
 
 void AddSampleBattleActs(std::map<u32, ActProgram>* acts) {

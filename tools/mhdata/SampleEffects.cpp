@@ -1,37 +1,23 @@
 // The sample game's blow and spell effects: pictures and acts.
 #include "mhdata/SampleEffects.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "engine/MyAct.h"
 #include "mhdata/SampleBattle.h"
+#include "mhdata/SampleFigures.h"
 
 namespace {
 using namespace sample_effects;
-constexpr u16 kKey = 619;  // transparent in stored 5-5-5 pictures
 
-// A star of the act's own colour that grows over the three frames, clear
-// around it, so the fighter behind the blow stays in sight.
+// A star of the act's own colour that grows over the three frames (the middle
+// one white), clear around it, so the fighter behind the blow stays in sight.
 ArchivePicture Burst(u32 act) {
+    static_assert(kSide == 48, "the effects are 48x48 stars");
     ArchivePicture p;
     p.name = "effect" + std::to_string(act);
     const u16 base = static_cast<u16>((act * 181 + 0x2108) & 0x7FFF) | 0x0421;
-    for (int k = 0; k < 3; ++k) {
-        ArchiveFrame f;
-        f.w = f.h = kSide;
-        f.pixels.assign(static_cast<size_t>(kSide) * kSide, kKey);
-        const int reach = 10 + 7 * k, c = kSide / 2;
-        const u16 colour = k == 1 ? 0x7FFF : base;
-        for (int y = 0; y < kSide; ++y)
-            for (int x = 0; x < kSide; ++x) {
-                const int dx = std::abs(x - c), dy = std::abs(y - c);
-                const bool ray = dx <= 2 || dy <= 2 || std::abs(dx - dy) <= 2;
-                if ((ray && dx + dy <= reach + reach / 2) || dx + dy <= reach / 2)
-                    f.pixels[static_cast<size_t>(y) * kSide + x] = colour;
-            }
-        p.frames.push_back(std::move(f));
-    }
+    for (int k = 0; k < 3; ++k) p.frames.push_back(BurstFigure(k == 1 ? 0x7FFF : base, k));
     return p;
 }
 
