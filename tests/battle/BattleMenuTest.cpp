@@ -1,31 +1,512 @@
-// The command menu driven by keys and mouse: which ring rows are open per role
-// and state, the commit codes and targets, cancelling back through target,
-// list and ring, waiting in turn, transforming at half HP, the creature ring;
-// and over the sample game's art, clicks on the ring, the description box and
-// icons past the icon act.
+// The battle's own input and the panels it drives: the keyboard's repeat rule,
+// the cursor's clicks and looks, the message log; the lists' rows, keys,
+// paging, drag thumb and description breaks; the command menu by keys and
+// mouse (ring rows per role and state, commit codes and targets, cancelling,
+// waiting in turn, transforming, the creature ring); and over the sample
+// game's art, clicks on the ring, the description box and icons past the act.
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "BattleInputTest.h"
+#include "PixelRefs.h"
+#include "battle/BattleKeys.h"
+#include "battle/BattleLists.h"
+#include "battle/BattleLog.h"
 #include "battle/BattleMenu.h"
 #include "battle/BattleSide.h"
 #include "data/Config.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "data/KeyBindings.h"
+#include "engine/DInput.h"
 #include "engine/PicPaint.h"
+#include "platform/Input.h"
+#include "support/Harness.h"
+#include "support/Input.h"
 
 namespace {
 
-struct BattleMenu : BattleInputTest {
+// Scripted input with clean data and key bindings, polled the way the battle
+// frame polls it.
+struct BattleInput : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        InputPlatformReset();
+        ASSERT_EQ(gDInput.Init(nullptr, nullptr), 0);
+        gBattleKeys.Clear();
+        gBattleCursor.Init();
+        ResetGameData();
+        ResetGameFlags();
+        ResetKeyBindings();
+    }
+    void TearDown() override { InputPlatformReset(); }
+    static void Poll() {
+        gBattleKeys.Poll();
+        gBattleCursor.Poll();
+    }
+    // A table of n zeroed records, owned by the data module (freed by its reset).
+    template <class Rec>
+    static Rec* Table(i32 n) {
+        return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
+    }
+    static std::pair<u32, u32> Look(bool saved = false) {
+        u32 act = 0, action = 0;
+        saved ? gBattleCursor.GetSavedLook(&act, &action) : gBattleCursor.GetLook(&act, &action);
+        return {act, action};
+    }
+};
+
+// A line that a log draw puts on screen: the head before the draw.
+std::vector<std::string> DrawLog(int draws) {
+    std::vector<std::string> shown;
+    for (int i = 0; i < draws; ++i) {
+        const char* t = gBattleLog.HeadText();
+        shown.push_back(t ? t : "");
+        gBattleLog.Draw();
+    }
+    return shown;
+}
+
+}  // namespace
+
+TEST_F(BattleInput, KeysRepeatFromTheNinthPollClicksCountOnceAndLooksAreRemembered) {
+    // A held key repeats from its ninth poll on every second poll.
+    const int key = 0xCB;
+    PlatformSetKey(key, true);
+    std::vector<int> reported;
+    for (int poll = 1; poll <= 20; ++poll) {
+        gBattleKeys.Poll();
+        if (gBattleKeys.Pressed(key)) reported.push_back(poll);
+    }
+    EXPECT_EQ(reported, (std::vector<int>{1, 9, 11, 13, 15, 17, 19}));
+    // Ignored while down, it repeats no more until let go; pressed again, it
+    // is reported on the first poll it is down.
+    gBattleKeys.IgnoreHeld();
+    for (int poll = 0; poll < 12; ++poll) {
+        gBattleKeys.Poll();
+        EXPECT_FALSE(gBattleKeys.Pressed(key)) << poll;
+    }
+    PlatformSetKey(key, false);
+    gBattleKeys.Poll();
+    EXPECT_FALSE(gBattleKeys.Pressed(key));
+    PlatformSetKey(key, true);
+    gBattleKeys.Poll();
+    EXPECT_EQ(std::tuple(gBattleKeys.Pressed(key), gBattleKeys.HeldTicks(key),
+                         gBattleKeys.Pressed(-1), gBattleKeys.Pressed(256)),
+              std::tuple(true, 1, false, false));
+    PlatformSetKey(key, false);
+
+    // The first new key is the lowest of the keys that went down.
+    PlatformSetKey(0x50, true);
+    gBattleKeys.Poll();
+    PlatformSetKey(0x3D, true);
+    PlatformSetKey(0x3B, true);
+    gBattleKeys.Poll();
+    // 0x50 is older; of the two new ones the lowest code counts.
+    EXPECT_EQ(std::tuple(gBattleKeys.FirstNewKey(), gBattleKeys.FirstDownKey()),
+              std::tuple(0x3B, 0x3B));
+    gBattleKeys.Poll();
+    EXPECT_EQ(gBattleKeys.FirstNewKey(), -1);
+
+    // Clicks count only on the poll the button went down.
+    std::vector<u32> clicks, held;
+    for (bool down : {false, true, true, false, true}) {
+        PlatformSetMouseButtons(down, false);
+        gBattleCursor.Poll();
+        clicks.push_back(gBattleCursor.Clicked(kMouseLeft | kMouseRight));
+        held.push_back(gBattleCursor.Held(kMouseLeft));
+    }
+    EXPECT_EQ(clicks, (std::vector<u32>{0, 1, 0, 0, 1}));
+    EXPECT_EQ(held, (std::vector<u32>{0, 1, 1, 0, 1}));
+
+    // Looks remember the one they replace; the cursor stays on the screen.
+    gBattleCursor.SetLook(kCursorAutoAct, 0);
+    gBattleCursor.SetLook(kCursorAutoAct, 0);  // already current: the saved look stays 9101
+    EXPECT_EQ(Look(true).first, kCursorLookAct);
+    gBattleCursor.RestoreLook();
+    EXPECT_EQ(Look().first, kCursorLookAct);
+    gBattleCursor.SetPos(700, -5);
+    i32 x = 0, y = 0;
+    gDInput.ReadMouse(&x, &y);
+    EXPECT_EQ(std::tuple(x, y), std::tuple(639, 0));
+}
+
+TEST(BattleLog, LinesTakeTurnsTheRingHoldsThirtyOneAndLongLinesAreCut) {
+    // One line stays for 41 draws; three at once take turns.
+    Harness h;
+    ASSERT_EQ(gBattleLog.Add("one"), 1);
+    std::vector<std::string> shown = DrawLog(43);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "one"), 41);
+    EXPECT_TRUE(gBattleLog.Empty());
+
+    gBattleLog.Add("a");
+    gBattleLog.Add("b");
+    gBattleLog.Printf("%s%d", "c", 3);
+    shown = DrawLog(44);
+    EXPECT_EQ(std::tuple(shown[0], shown[1], shown[43]), std::tuple("a", "b", ""));
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "c3"), 41);
+
+    // The ring holds 31 lines; a reset frees them; long lines are cut between characters.
+    for (int i = 0; i < 31; ++i) ASSERT_EQ(gBattleLog.Printf("line %d", i), 1) << i;
+    EXPECT_EQ(gBattleLog.Add("32nd"), 0);
+    EXPECT_EQ(gBattleLog.Count(), 31);
+    EXPECT_STREQ(gBattleLog.HeadText(), "line 0");
+    // A new battle starts empty; the sanitizer build sees any line left behind.
+    gBattleLog.Reset();
+    EXPECT_TRUE(gBattleLog.Empty());
+    EXPECT_EQ(gBattleLog.Add("again"), 1);
+
+    // 70 two-byte characters after one or two ASCII bytes: the 127-byte limit
+    // keeps 63 of them after "x" and 62 after "xy", never half of one.
+    for (std::string text : {"x", "xy"}) {
+        const size_t kept = text.size() == 1 ? 127 : 126;
+        for (int i = 0; i < 70; ++i) text += "\xA4\x40";
+        gBattleLog.Reset();
+        ASSERT_EQ(gBattleLog.Printf("%s", text.c_str()), 1);
+        EXPECT_EQ(std::string(gBattleLog.HeadText()), text.substr(0, kept));
+    }
+}
+
+TEST(BattleLog, StripIsHalfBlendedAndAnEmptyLogDrawsNothing) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    ASSERT_NE(GetPic(kBattleLogStripPic, 0), nullptr);
+    const u16 under = 0x7BEF;  // a mid grey in either layout
+    std::vector<u16> before(640 * 480, under);
+    std::memcpy(gPaintBuf, before.data(), before.size() * 2);
+    gBattleLog.Draw();
+    EXPECT_EQ(std::memcmp(gPaintBuf, before.data(), before.size() * 2), 0);
+
+    gBattleLog.Add("");
+    gBattleLog.Draw();
+    const u16 half = BlendRef(PlainColour(kBattleLogStripPic, 0), under, 8);
+    auto px = [](int x, int y) { return gPaintBuf[y * 640 + x]; };
+    EXPECT_EQ((std::array<u16, 4>{px(100, 460), px(90, 450), px(100, 449), px(89, 460)}),
+              (std::array<u16, 4>{half, half, under, under}));
+}
+
+namespace {
+
+// List rows as {id, number, icon, disabled}.
+using RowList = std::vector<std::array<i32, 4>>;
+
+struct BattleList : BattleInput {
+    cBattleList list;
+    // One tick with the key pressed, then a released poll so the next press is new.
+    i32 Press(u8 code, int times = 1) {
+        i32 r = 0;
+        for (int i = 0; i < times; ++i) {
+            PlatformSetKey(code, true);
+            Poll();
+            r = list.Input();
+            PlatformSetKey(code, false);
+            Poll();
+        }
+        return r;
+    }
+    i32 Idle() {
+        Poll();
+        return list.Input();
+    }
+    // The cursor moved to (x, y) for one tick.
+    void MouseTo(i32 x, i32 y) {
+        gDInput.SetMousePos(x, y);
+        Idle();
+    }
+    void Buttons(bool left, bool right) {
+        PlatformSetMouseButtons(left, right);
+        Idle();
+    }
+    void SlideIn() {
+        for (int i = 0; i < 5; ++i) ASSERT_EQ(Idle(), kListRunning);
+        ASSERT_EQ(list.y, kListShownY);
+    }
+    void Rows(int n) {
+        list.Begin("t");
+        for (int i = 0; i < n; ++i) list.Add(i, -1, 0, "row", 3, "", 0, false);
+        SlideIn();
+    }
+    // Until the list has slid away: its result.
+    i32 Close() {
+        for (int i = 0; i < 10; ++i)
+            if (const i32 r = Idle(); r != kListRunning) return r;
+        return 99;
+    }
+    // The first n rows (all by default).
+    RowList Shown(int n = -1) const {
+        RowList v;
+        for (int i = 0; i < (n < 0 ? list.count : n); ++i) {
+            const ListRow& r = list.rows[i];
+            v.push_back({r.id, r.number, r.icon, r.disabled});
+        }
+        return v;
+    }
+    void ExpectValid() const {
+        EXPECT_GE(list.thumb, 0);
+        EXPECT_LE(list.thumb, kThumbTravel);
+        EXPECT_GE(list.selected, 0);
+        EXPECT_LT(list.selected, list.count);
+        EXPECT_GE(list.top, 0);
+        EXPECT_EQ(list.viewRow, list.selected - list.top);
+        EXPECT_GE(list.viewRow, 0);
+        EXPECT_LT(list.viewRow, kListViewRows);
+    }
+};
+
+constexpr char kB5[] = "\xA4\xA4";  // one Big5 character
+
+std::string Text(bool leadAscii, int big5Chars) {
+    std::string s = leadAscii ? "a" : "";
+    for (int i = 0; i < big5Chars; ++i) s += kB5;
+    return s;
+}
+
+}  // namespace
+
+TEST(BattleListText, DescriptionsBreakAtCharacterBoundariesWithin30Bytes) {
+    struct Case {
+        std::string text;
+        std::vector<size_t> lengths;  // worked out by hand
+    };
+    const Case cases[] = {
+        {Text(false, 10), {20}},          // 20 bytes: one line
+        {Text(true, 10), {21}},           // 21
+        {Text(true, 14), {29}},           // 29
+        {Text(false, 15), {30}},          // 30: exactly one full line
+        {Text(true, 15), {29, 2}},        // 31: the 15th character would cross byte 30
+        {Text(true, 30), {29, 30, 2}},    // 61
+        {std::string(31, 'x'), {30, 1}},  // plain bytes break at 30
+    };
+    for (const Case& c : cases) {
+        const DescLines d = BreakDescription(c.text.data(), c.text.size());
+        ASSERT_EQ(d.count, static_cast<int>(c.lengths.size())) << c.text.size();
+        std::string joined;
+        for (int i = 0; i < d.count; ++i) {
+            EXPECT_EQ(d.length[i], c.lengths[i]) << c.text.size() << " line " << i;
+            joined += c.text.substr(d.start[i], d.length[i]);
+        }
+        EXPECT_EQ(joined, c.text);
+    }
+    EXPECT_EQ(std::tuple(DescBoxHeight(1), DescBoxHeight(3)), std::tuple(24, 64));
+}
+
+TEST_F(BattleList, ItemRowsAreOwnedBattleItemsNamesStayInTheirFieldAndAtMost256) {
+    // Items 0-4 as below, then 295 more battle items owned once each.
+    gItemCount = 300;
+    gItems = Table<ItemData>(300);
+    gOwnedItems = Table<i32>(300);
+    const i32 owned[5] = {3, 0, -4, 7, 2};
+    const i32 place[5] = {2, 2, 3, 3, 1};
+    for (int i = 0; i < 300; ++i) {
+        gOwnedItems[i] = i < 5 ? owned[i] : 1;
+        gItems[i].usePlace = i < 5 ? place[i] : 2;
+    }
+    for (int i = 0; i < 5; ++i) {
+        gItems[i].icon = 10 + i;
+        std::memset(gItems[i].name, 'A' + i, sizeof(gItems[i].name));  // no end mark
+        std::memset(gItems[i].description, 'z', sizeof(gItems[i].description));
+    }
+    list.Begin("x");
+    FillItemRows(list);
+    // 1 owns none, 2 owns a negative count, 4 is for the map; 297 qualify, 256 are kept.
+    ASSERT_EQ(list.count, kListMaxRows);
+    EXPECT_EQ(Shown(3), (RowList{{0, 3, 10, 0}, {3, 7, 13, 0}, {5, 1, 0, 0}}));
+    EXPECT_EQ(std::string(list.rows[1].name), std::string(32, 'D'));
+    EXPECT_EQ(std::string(list.rows[1].description), std::string(52, 'z'));
+    EXPECT_EQ(list.rows[255].id, 258);
+    EXPECT_FALSE(list.Add(999, 0, 0, "n", 1, "", 0, false));
+    EXPECT_EQ(list.count, kListMaxRows);
+}
+
+TEST_F(BattleList, SkillsSummonsFormsCreatureMagicAndThrowsByTheirRules) {
+    gSkillCount = 230;
+    gSkills = Table<SkillData>(230);
+    for (int i = 0; i < 230; ++i) gSkills[i].id = i;
+    auto skill = [](i32 id, i32 category, i32 mpCost, i32 icon = 0) {
+        SkillData& s = gSkills[id];
+        s.category = category;
+        s.mpCost = mpCost;
+        s.icon = icon;
+    };
+    skill(5, 3, 8);
+    skill(6, 3, 30);
+    skill(7, 0, 4);
+    skill(201, 2, 50);  // form 1's summon
+    skill(203, 6, 0);   // form 3's skill is no summon
+    gLevelUpSkills[2][0] = {5, 1};
+    gLevelUpSkills[2][1] = {6, 9};
+    gLevelUpSkills[2][2] = {7, 1};
+    gLevelUpSkills[2][3] = {5, 1};
+    gLearnedSkills[2][0] = gLearnedSkills[2][1] = gLearnedSkills[2][2] = 1;
+
+    list.Begin("x");
+    FillSkillRows(list, 2, 3, 20);
+    // Row 3 repeats skill 5 but is not learned; 6 costs 30 MP, the fighter has 20.
+    EXPECT_EQ(Shown(), (RowList{{5, 8, 0, 0}, {6, 30, 0, 1}}));
+
+    for (int k : {1, 3}) PutGameFlag(300 + k, 1);
+    list.Begin("x");
+    FillSummonRows(list, 60);
+    EXPECT_EQ(Shown(), (RowList{{201, 50, 0, 0}}));
+
+    gGodForms[1].actionCost = 10;
+    gGodForms[1].offerValue = 9;  // too few offerings
+    gGodForms[3].actionCost = 10;
+    gGodForms[3].offerValue = 10;
+    list.Begin("x");
+    FillFormRows(list, 10);
+    EXPECT_EQ(Shown(), (RowList{{1, 10, -1, 1}, {3, 10, -1, 0}}));
+    list.Begin("x");
+    FillFormRows(list, 9);
+    EXPECT_EQ(list.rows[1].disabled, 1);  // the fighter's MP is below the cost
+
+    MonsterData m{};
+    m.specials[0] = {0, 3};
+    m.specials[1] = {-7, 3};
+    m.specials[2] = {7, 1};
+    m.specials[3] = {5000, 1};
+    m.specials[4] = {6, 1};
+    m.healSkill = {5, 2};
+    skill(7, 0, 4, 12);
+    skill(5, 3, 8, 14);
+    list.Begin("x");
+    FillCreatureMagicRows(list, m, 10);
+    // 0, negative and past-the-table ids are no skill; the healing special's row comes last.
+    EXPECT_EQ(Shown(), (RowList{{7, 4, 12, 0}, {6, 30, 0, 1}, {5, 8, 0, 0}}));
+
+    // Worn pieces are never thrown.
+    for (EquipageData& e : gOwnedEquipage) e.id = -1;
+    gOwnedEquipage[4] = EquipageData{};
+    gOwnedEquipage[4].id = 1;
+    gOwnedEquipage[4].kind = 1;
+    gOwnedEquipage[9] = gOwnedEquipage[4];
+    gOwnedEquipage[9].icon = 6;
+    for (RoleData& r : gRoles)
+        for (i32& e : r.equip) e = -1;
+    gRoles[3].equip[kSlotWeapon] = 4;
+    gParty[0] = 3;
+    gParty[1] = -1;
+    list.Begin("x");
+    FillThrowRows(list);
+    EXPECT_EQ(Shown(), (RowList{{9, 0, 6, 0}}));
+}
+
+TEST_F(BattleList, KeysMoveTheSelectionAndPagingStopsAtTheEnds) {
+    // After each run of presses: the selection, the view's top row, the thumb
+    // (-1: not checked) and the highlighted view row.
+    const struct Step {
+        int rows;  // a fresh list of that many rows first (0: the same list)
+        u8 key;
+        int times;
+        i32 selected, top, thumb, viewRow;
+    } steps[] = {
+        {20, kScanUp, 1, 0, 0, -1, 0},
+        {0, kScanPgDn, 1, 6, 6, 7 * 80 / 20, 0},
+        {0, kScanPgDn, 2, 18, 18, -1, 0},  // 12 was below 20 - 6: the last page shows two rows
+        {0, kScanPgDn, 1, 19, 18, 80, 1},  // within six of the end: the last row
+        {0, kScanPgUp, 1, 13, 12, -1, 1},
+        {0, kScanUp, 8, 5, 5, -1, 0},
+        {0, kScanPgUp, 1, 0, 0, 0, 0},
+        {0, kScanDown, 7, 7, 2, -1, 5},  // the view scrolled once the sixth row was passed
+        // Ten rows: a page down heads the view with row 6 and highlights its first line.
+        {10, kScanPgDn, 1, 6, 6, -1, 0},
+        {0, kScanDown, 1, 7, 6, -1, 1},
+        {0, kScanPgDn, 1, 9, 6, -1, 3},  // no full page below 6: the top stays, the last row
+        {0, kScanPgUp, 1, 3, 0, -1, 3},
+    };
+    for (const Step& s : steps) {
+        if (s.rows) Rows(s.rows);
+        EXPECT_EQ(Press(s.key, s.times), kListRunning);
+        SCOPED_TRACE(testing::Message() << "to " << s.selected);
+        EXPECT_EQ(std::tuple(list.selected, list.top, list.viewRow),
+                  std::tuple(s.selected, s.top, s.viewRow));
+        if (s.thumb >= 0) {
+            EXPECT_EQ(list.thumb, s.thumb);
+        }
+        ExpectValid();
+    }
+}
+
+TEST_F(BattleList, DisabledAndEmptyListsCannotBeConfirmed) {
+    list.Begin("x");
+    list.Add(1, -1, 9, "dear", 4, "", 0, true);
+    list.Add(2, -1, 1, "cheap", 5, "", 0, false);
+    SlideIn();
+    Press(kScanEnter);
+    EXPECT_EQ(list.confirmed, 0);
+    Press(kScanDown);
+    Press(kScanEnter);
+    EXPECT_EQ(Close(), kListConfirmed);
+    EXPECT_EQ(std::tuple(list.Selected()->id, list.open), std::tuple(2, 0));
+
+    Rows(0);
+    for (u8 key : {kScanEnter, kScanPgDn, kScanDown}) Press(key);
+    EXPECT_EQ(std::tuple(list.confirmed, list.selected), std::tuple(0, 0));
+    Press(kScanEsc);
+    EXPECT_EQ(Close(), kListCancelled);
+}
+
+TEST_F(BattleList, DragsToTheTrackEndsAndMouseOverRowsSelectAndRightClickCancels) {
+    Rows(40);
+    gDInput.SetMousePos(list.x + 150, list.ThumbTop());
+    Buttons(true, false);
+    // Half the travel: 40 x 40 / 80 - 1; at the bottom the dragged-to row heads the view.
+    const struct {
+        i32 y, thumb, selected, top;
+    } drags[] = {{50 + 40, 40, 19, -1}, {479, 80, 39, 39}, {0, 0, 0, 0}};
+    for (const auto& d : drags) {
+        MouseTo(list.x + 150, d.y);
+        EXPECT_EQ(std::tuple(list.thumb, list.selected), std::tuple(d.thumb, d.selected)) << d.y;
+        if (d.top >= 0) {
+            EXPECT_EQ(std::tuple(list.top, list.viewRow), std::tuple(d.top, 0));
+        }
+    }
+    Buttons(false, false);
+    Rows(1);  // one row: the thumb still has a place to be grabbed
+    gDInput.SetMousePos(list.x + 150, list.ThumbTop());
+    Buttons(true, false);
+    EXPECT_EQ(list.dragging, 1);
+    Buttons(false, false);
+
+    Rows(10);
+    // A row's line, the last pixel row of the sixth line, then past the screen's corner.
+    const struct {
+        i32 x, y, selected;
+    } overs[] = {{300, 45 + 3 * 20 + 5, 3}, {300, 160, 5}, {2000, -300, 5}};
+    for (const auto& o : overs) {
+        MouseTo(o.x, o.y);
+        EXPECT_EQ(list.selected, o.selected) << o.y;
+    }
+    PlatformSetMouseButtons(false, true);
+    Idle();
+    PlatformSetMouseButtons(false, false);
+    EXPECT_EQ(Close(), kListCancelled);
+}
+
+namespace {
+
+struct BattleMenu : BattleInput {
     cCommandMenu menu;
     MonsterData monsters[6] = {};
 
     void SetUp() override {
-        BattleInputTest::SetUp();
+        BattleInput::SetUp();
         ResetBattleSides();
         gRealTimeBattle = 0;
         gSmartMouse = 0;
         gSkillCount = 40;
         gSkills = Table<SkillData>(40);
+        menu.Reset();
+    }
+    void Fresh() {
+        ResetBattleSides();
         menu.Reset();
     }
 
@@ -80,18 +561,21 @@ struct BattleMenu : BattleInputTest {
             menu.Input();
         }
     }
-    void Press(u8 code) {
-        PlatformSetKey(code, true);
-        Tick();
-        PlatformSetKey(code, false);
-        Tick();
+    // Each key pressed for a tick and let go for a tick, in turn.
+    void Press(std::initializer_list<u8> codes) {
+        for (u8 code : codes) {
+            PlatformSetKey(code, true);
+            Tick();
+            PlatformSetKey(code, false);
+            Tick();
+        }
     }
     // Chooses the commanded fighter and lets the panel and the ring come in.
     void RingIn() { Tick(12); }
     // The highlight stays where the last fighter left it.
     void ChooseRow(int r) {
-        for (int k = 0; k < kRingRows && menu.row != r; ++k) Press(kScanDown);
-        Press(kScanEnter);
+        for (int k = 0; k < kRingRows && menu.row != r; ++k) Press({kScanDown});
+        Press({kScanEnter});
     }
     std::vector<i32> Enabled(i32 role) const {
         std::vector<i32> v;
@@ -103,34 +587,32 @@ struct BattleMenu : BattleInputTest {
 }  // namespace
 
 TEST_F(BattleMenu, RowsOpenByRoleMpFormsOnTheFieldAndSpellBan) {
-    Member(0, 2, 100, 4);  // rows: attack defend wait flee item steal magic chant
-    Enemy(0, 1, 0);
-    Enemy(1, 1, 1);  // a god/demon form stands: no fleeing
-    Learn(2, 0, 3, 6);
-    RingIn();
-    ASSERT_EQ(menu.current, &gPartySide.fighters[0]);
-    EXPECT_EQ(Enabled(2), (std::vector<i32>{1, 1, 1, 0, 1, 0, 1, 0}));
-
-    // Role 0 under a spell ban keeps only the healing and strike rows it has learned.
-    ResetBattleSides();
-    menu.Reset();
-    Member(0, 0, 100, 5).status = kStSpellBan;
-    Enemy(0, 1);
-    Learn(0, 0, 4, 3);
-    Learn(0, 1, 5, 0);
-    gRealTimeBattle = 1;
-    RingIn();
-    ASSERT_EQ(menu.current, &gPartySide.fighters[0]);
-    EXPECT_EQ(Enabled(0), (std::vector<i32>{1, 1, 0, 1, 1, 1, 1, 1}));
-
-    // Role 1: summons and divine arts close under the ban although learned.
-    ResetBattleSides();
-    menu.Reset();
-    Member(0, 1).status = kStSpellBan;
-    Enemy(0, 1);
-    Learn(1, 0, 6, 1);
-    RingIn();
-    EXPECT_EQ(Enabled(1), (std::vector<i32>{1, 1, 0, 1, 1, 0, 0, 0}));
+    const struct Case {
+        i32 role, mp;
+        u32 status, realTime;
+        bool form;                               // a god/demon form stands: no fleeing
+        std::vector<std::array<i32, 2>> skills;  // learned: skill, category
+        std::vector<i32> want;
+    } cases[] = {
+        // Rows: attack defend wait flee item steal magic chant.
+        {2, 4, 0, 0, true, {{3, 6}}, {1, 1, 1, 0, 1, 0, 1, 0}},
+        // Role 0 under a spell ban keeps only the healing and strike rows it has learned.
+        {0, 5, kStSpellBan, 1, false, {{4, 3}, {5, 0}}, {1, 1, 0, 1, 1, 1, 1, 1}},
+        // Role 1: summons and divine arts close under the ban although learned.
+        {1, 30, kStSpellBan, 1, false, {{6, 1}}, {1, 1, 0, 1, 1, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        Member(0, c.role, 100, c.mp).status = c.status;
+        Enemy(0, 1);
+        if (c.form) Enemy(1, 1, 1);
+        for (size_t k = 0; k < c.skills.size(); ++k)
+            Learn(c.role, static_cast<int>(k), c.skills[k][0], c.skills[k][1]);
+        gRealTimeBattle = c.realTime;
+        RingIn();
+        ASSERT_EQ(menu.current, &gPartySide.fighters[0]) << c.role;
+        EXPECT_EQ(Enabled(c.role), c.want) << c.role;
+    }
 }
 
 TEST_F(BattleMenu, AttackPicksAFrontRowEnemyAndHandsOverCode2) {
@@ -144,19 +626,14 @@ TEST_F(BattleMenu, AttackPicksAFrontRowEnemyAndHandsOverCode2) {
     Tick();
     EXPECT_EQ(menu.blinkEnemy, 1);
     EXPECT_TRUE(e1.IsBlinking());
-    Press(kScanDown);
+    Press({kScanDown});
     EXPECT_EQ(menu.blinkEnemy, 2);
-    Press(kScanDown);  // cycles over the front row only
+    Press({kScanDown});  // cycles over the front row only
     EXPECT_EQ(menu.blinkEnemy, 1);
-    Press(kScanUp);
-    Press(kScanEnter);
-    EXPECT_EQ(a.command, kCmdAttack);
-    EXPECT_EQ(a.targets[0], &e2);
-    EXPECT_EQ(e2.attackedBy, &a);
-    EXPECT_FALSE(e2.IsBlinking());
-    EXPECT_EQ(menu.current, nullptr);
-    EXPECT_FALSE(a.IsGlowing());
-    EXPECT_EQ(gEnemySide.fighters[0].gaugesFrozen, 0);
+    Press({kScanUp, kScanEnter});
+    EXPECT_EQ(std::tuple(a.command, a.targets[0], e2.attackedBy, e2.IsBlinking(), menu.current,
+                         a.IsGlowing(), gEnemySide.fighters[0].gaugesFrozen),
+              std::tuple(kCmdAttack, &e2, &a, false, static_cast<cFighter*>(nullptr), false, 0));
 }
 
 TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
@@ -173,8 +650,7 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         {1, 6, kCmdMagic, false},  {0, 7, kCmdSkillStrike, true, true},
     };
     for (const Case& c : cases) {
-        ResetBattleSides();
-        menu.Reset();
+        Fresh();
         cFighter& a = Member(0, c.role);
         cFighter& e = Enemy(0, 1);
         Enemy(1, 1);
@@ -185,17 +661,18 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         ChooseRow(c.row);
         Tick(7);  // a skill list slides in, or the target is marked
         if (menu.list.open) {
-            Press(kScanEnter);
+            Press({kScanEnter});
             Tick(6);
         }
-        if (c.targeted) Press(kScanEnter);
-        EXPECT_EQ(a.command, c.code) << c.role << " row " << c.row;
+        if (c.targeted) Press({kScanEnter});
+        SCOPED_TRACE(testing::Message() << c.role << " row " << c.row);
+        EXPECT_EQ(a.command, c.code);
         if (c.targeted) {
-            EXPECT_EQ(a.targets[0], c.onAlly ? &a : &e) << c.role << " row " << c.row;
+            EXPECT_EQ(a.targets[0], c.onAlly ? &a : &e);
         }
         if (c.code == kCmdMagic) {
-            EXPECT_EQ(a.targets[1], &gEnemySide.fighters[1]);
-            EXPECT_EQ(a.skillInUse, &gSkills[8]);
+            EXPECT_EQ(std::tuple(a.targets[1], a.skillInUse),
+                      std::tuple(&gEnemySide.fighters[1], &gSkills[8]));
         }
     }
 }
@@ -208,19 +685,14 @@ TEST_F(BattleMenu, CaptureRefusesAGodDemonForm) {
     ChooseRow(5);
     Tick();
     ASSERT_EQ(menu.blinkEnemy, 0);
-    Press(kScanEnter);
+    Press({kScanEnter});
     EXPECT_EQ(a.command, kCmdNone);
-    Press(kScanDown);
-    Press(kScanUp);
-    u32 act = 0, action = 0;
-    gBattleCursor.GetLook(&act, &action);
-    EXPECT_EQ(act, kLookBadTarget);
-    Press(kScanDown);
-    gBattleCursor.GetLook(&act, &action);
-    EXPECT_EQ(act, kLookTarget);
-    Press(kScanEnter);
-    EXPECT_EQ(a.command, kCmdCapture);
-    EXPECT_EQ(a.targets[0], &e);
+    Press({kScanDown, kScanUp});
+    EXPECT_EQ(Look().first, kLookBadTarget);
+    Press({kScanDown});
+    EXPECT_EQ(Look().first, kLookTarget);
+    Press({kScanEnter});
+    EXPECT_EQ(std::tuple(a.command, a.targets[0]), std::tuple(kCmdCapture, &e));
 }
 
 TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
@@ -231,7 +703,6 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     gItemCount = 3;
     gItems = Table<ItemData>(3);
     gOwnedItems = Table<i32>(3);
-    gItems[1] = ItemData{};
     gItems[1].id = 1;
     gItems[1].usePlace = 2;
     gItems[1].target = 1;
@@ -240,62 +711,52 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     RingIn();
     ChooseRow(4);
     Tick(6);  // the item list slides down
-    ASSERT_EQ(menu.list.open, 1);
-    ASSERT_EQ(menu.list.count, 1);
-    Press(kScanEnter);
+    ASSERT_EQ(std::tuple(menu.list.open, menu.list.count), std::tuple(1, 1));
+    Press({kScanEnter});
     Tick(6);  // and away again
     ASSERT_EQ(menu.item, &gItems[1]);
     EXPECT_EQ(menu.blinkParty, 0);
-    Press(kScanEsc);  // target → list
+    Press({kScanEsc});  // target → list
     EXPECT_EQ(menu.item, nullptr);
     Tick(2);
     EXPECT_EQ(menu.list.open, 1);
     Tick(5);
-    Press(kScanEsc);  // list → ring
+    Press({kScanEsc});  // list → ring
     Tick(6);
-    EXPECT_EQ(menu.chosen, 0);
-    EXPECT_EQ(menu.list.open, 0);
-    EXPECT_EQ(menu.current, &a);
+    EXPECT_EQ(std::tuple(menu.chosen, menu.list.open, menu.current), std::tuple(0, 0, &a));
 
     // Again, this time onto the dying member with the revive item.
     Tick(4);  // the ring slides back in first
     EXPECT_EQ(menu.ringX, kRingInX);
-    Press(kScanEnter);
+    Press({kScanEnter});
     Tick(7);
-    Press(kScanEnter);
+    Press({kScanEnter});
     Tick(6);
-    Press(kScanDown);
+    Press({kScanDown});
     EXPECT_EQ(menu.blinkParty, 1);
-    Press(kScanEnter);
-    EXPECT_EQ(a.command, kCmdItem);
-    EXPECT_EQ(a.itemInUse, &gItems[1]);
-    EXPECT_EQ(a.targets[0], &b);
+    Press({kScanEnter});
+    EXPECT_EQ(std::tuple(a.command, a.itemInUse, a.targets[0]),
+              std::tuple(kCmdItem, &gItems[1], &b));
 }
 
 TEST_F(BattleMenu, WaitingMembersTakeTurnsWithTheirMarks) {
     cFighter& a = Member(0, 3);
     cFighter& b = Member(1, 3);
     Enemy(0, 1);
-    RingIn();
-    ASSERT_EQ(menu.current, &a);
-    ChooseRow(2);
-    Tick();
-    EXPECT_EQ(a.ordered, 1);
-    EXPECT_EQ(a.command, kCmdNone);
-    RingIn();
-    ASSERT_EQ(menu.current, &b);
-    ChooseRow(2);
-    Tick();
+    auto waitTurn = [&](cFighter& who) {
+        RingIn();
+        EXPECT_EQ(menu.current, &who);
+        ChooseRow(2);
+        Tick();
+    };
+    waitTurn(a);
+    EXPECT_EQ(std::tuple(a.ordered, a.command), std::tuple(1, kCmdNone));
+    waitTurn(b);
     // Everybody waited: the next in turn loses its mark and is commanded again.
-    EXPECT_EQ(b.ordered, 1);
-    EXPECT_EQ(a.ordered, 0);
+    EXPECT_EQ(std::tuple(b.ordered, a.ordered), std::tuple(1, 0));
+    waitTurn(a);
     RingIn();
-    EXPECT_EQ(menu.current, &a);
-    ChooseRow(2);
-    Tick();
-    RingIn();
-    EXPECT_EQ(menu.current, &b);
-    EXPECT_EQ(b.ordered, 0);
+    EXPECT_EQ(std::tuple(menu.current, b.ordered), std::tuple(&b, 0));
 }
 
 TEST_F(BattleMenu, TransformOpensFromExactlyHalfHp) {
@@ -314,13 +775,12 @@ TEST_F(BattleMenu, TransformOpensFromExactlyHalfHp) {
     EXPECT_EQ(menu.chosen, 0);
     a.hp = 50;
     Tick();
-    Press(kScanEnter);
+    Press({kScanEnter});
     Tick(6);
     ASSERT_EQ(menu.list.count, 1);
-    Press(kScanEnter);
+    Press({kScanEnter});
     Tick(7);
-    EXPECT_EQ(a.command, kCmdTransform);
-    EXPECT_EQ(a.formToAdd, &gGodForms[2]);
+    EXPECT_EQ(std::tuple(a.command, a.formToAdd), std::tuple(kCmdTransform, &gGodForms[2]));
 }
 
 TEST_F(BattleMenu, CreatureRingPaysItsOfferingAndKeepsMagicUnderBan) {
@@ -336,33 +796,27 @@ TEST_F(BattleMenu, CreatureRingPaysItsOfferingAndKeepsMagicUnderBan) {
     PlatformSetKey(kScanDown, true);  // down from before the ring came in: it moves nothing
     Tick(20);
     ASSERT_EQ(menu.current, &c);
-    EXPECT_EQ(menu.ringX, kCreatureRingInX);
-    EXPECT_EQ(menu.row, 0);
+    EXPECT_EQ(std::tuple(menu.ringX, menu.row), std::tuple(kCreatureRingInX, 0));
     PlatformSetKey(kScanDown, false);
     Tick();
-    Press(kScanUp);
-    Press(kScanUp);
+    Press({kScanUp, kScanUp});
     EXPECT_EQ(menu.row, 2);
     EXPECT_EQ(menu.creatureIcons[2].action, 32);  // banned magic, highlighted
-    Press(kScanEnter);
+    Press({kScanEnter});
     EXPECT_EQ(menu.chosen, 0);
-    Press(kScanDown);
-    Press(kScanDown);
-    Press(kScanEnter);
+    Press({kScanDown, kScanDown, kScanEnter});
     Tick();
-    Press(kScanEnter);
-    EXPECT_EQ(c.command, kCmdAttack);
-    EXPECT_EQ(c.targets[0], &e);
-    EXPECT_EQ(gPartySide.creature.offerValue, 7);
+    Press({kScanEnter});
+    EXPECT_EQ(std::tuple(c.command, c.targets[0], gPartySide.creature.offerValue),
+              std::tuple(kCmdAttack, &e, 7));
 
     c.command = kCmdNone;
     Tick(6);
     ASSERT_EQ(menu.current, &c);
-    Press(kScanDown);  // 0 → 3, the release row
-    Press(kScanEnter);
+    Press({kScanDown, kScanEnter});  // 0 → 3, the release row
     Tick();
-    EXPECT_EQ(c.command, kCmdEndTransform);
-    EXPECT_EQ(gPartySide.creature.offerValue, 7);
+    EXPECT_EQ(std::tuple(c.command, gPartySide.creature.offerValue),
+              std::tuple(kCmdEndTransform, 7));
 }
 
 TEST_F(BattleMenu, BadPictureNumbersAndStrayMiceAreHarmless) {
@@ -413,8 +867,7 @@ TEST_F(BattleMenuArt, AClickOnARingPointHighlightsThatRow) {
     PlatformSetMouseButtons(true, false);
     Tick();
     PlatformSetMouseButtons(false, false);
-    EXPECT_EQ(menu.chosen, 1);
-    EXPECT_EQ(menu.code, kRingAttack);
+    EXPECT_EQ(std::tuple(menu.chosen, menu.code), std::tuple(1, kRingAttack));
     menu.Draw();
     EXPECT_TRUE(h.boxes().empty());
 }
@@ -423,10 +876,11 @@ TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFourAndIconsPastTheAc
     for (int lines : {2, 1}) {
         DrawOneRow(-1, std::string(lines == 2 ? 31 : 20, 'x'));  // 31 bytes: 30 + 1
         const int top = kListShownY + 19, bottom = top + 20 * lines + 4;
-        EXPECT_EQ(Px(kListX + 200, bottom - 1), 0) << lines;
-        EXPECT_EQ(Px(kListX + 200, bottom), 0xFFFF) << lines;
-        EXPECT_EQ(Px(kListX + 160 + 207, top + 1), 0) << lines;
-        EXPECT_EQ(Px(kListX + 160 + 208, top + 1), 0xFFFF) << lines;
+        EXPECT_EQ(
+            (std::array<u16, 4>{Px(kListX + 200, bottom - 1), Px(kListX + 200, bottom),
+                                Px(kListX + 160 + 207, top + 1), Px(kListX + 160 + 208, top + 1)}),
+            (std::array<u16, 4>{0, 0xFFFF, 0, 0xFFFF}))
+            << lines;
     }
     // An empty description draws no box on the member list.
     DrawOneRow(-1, "");
@@ -438,7 +892,6 @@ TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFourAndIconsPastTheAc
     };
     const u16 none = iconPixel(-1);
     EXPECT_NE(iconPixel(3), none);
-    EXPECT_EQ(iconPixel(45), none);
-    EXPECT_EQ(iconPixel(4000), none);
+    EXPECT_EQ(std::tuple(iconPixel(45), iconPixel(4000)), std::tuple(none, none));
     EXPECT_TRUE(h.boxes().empty());
 }
