@@ -7,6 +7,9 @@
 #include "FightTestSupport.h"
 #include "battle/BattleSprite.h"
 
+// Records are written with designated initializers naming only the fields a case sets.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 u32 Var(int v) {
@@ -81,10 +84,8 @@ TEST_F(HitRules, CountersHalveAndOnHitCodesLandOnOneInFive) {
     a.hitCodes[2] = 11;  // poison
     Script({1, 0, 1, 0, 0, 0, Var(0)});
     PhysicalDamage(t, a, false, true);
-    EXPECT_EQ(t.status, kStParalysis | kStPoison);
-    EXPECT_EQ(t.hp, 100);
-    EXPECT_EQ(Asked()[0], 5u);
-    EXPECT_TRUE(ScriptUsed());
+    EXPECT_EQ(std::tuple(t.status, t.hp, Asked()[0], ScriptUsed()),
+              std::tuple(kStParalysis | kStPoison, 100, 5u, true));
 }
 
 TEST_F(HitRules, AirRaidThrowAndPoison) {
@@ -100,13 +101,19 @@ TEST_F(HitRules, AirRaidThrowAndPoison) {
     Record(0).strength = 30;
     EquipageData piece{};
     piece.throwValue = 50;
-    EXPECT_EQ(ThrowDamage(t, a, &piece), 80);
-    t.defending = 1;
-    EXPECT_EQ(ThrowDamage(t, a, &piece), 40);
-    t.status = kStStarShield;
-    EXPECT_EQ(ThrowDamage(t, a, &piece), 20);
-    piece.throwValue = -30;
-    EXPECT_EQ(ThrowDamage(t, a, &piece), 1);
+    // Strength 30 + 50, halved when defending, again under a star shield; at least 1.
+    const struct {
+        i32 defending;
+        u32 status;
+        i32 throwValue, want;
+    } throws[] = {
+        {0, 0, 50, 80}, {1, 0, 50, 40}, {1, kStStarShield, 50, 20}, {1, kStStarShield, -30, 1}};
+    for (const auto& c : throws) {
+        t.defending = c.defending;
+        t.status = c.status;
+        piece.throwValue = c.throwValue;
+        EXPECT_EQ(ThrowDamage(t, a, &piece), c.want);
+    }
 
     MonsterData& m = Record(2);
     cFighter& p = Fighter(2);
@@ -178,14 +185,9 @@ TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
     t.hp = 150;
     t.maxMp = 80;
     t.mp = 40;
-    SkillData sk{};
-    sk.effectMode = 1;
-    sk.hp = 80;
-    sk.mp = -10;
+    SkillData sk{.effectMode = 1, .hp = 80, .mp = -10};
     EXPECT_EQ(HpMp(ApplySkill(t, x, sk)), std::pair(-80, 10));
-    sk.effectMode = 2;
-    sk.hp = 30;
-    sk.mp = -50;
+    sk = {.effectMode = 2, .hp = 30, .mp = -50};
     // 30 % of max HP restored, 50 % of the current MP taken.
     EXPECT_EQ(HpMp(ApplySkill(t, x, sk)), std::pair(-60, 20));
     sk.hp = -30;
@@ -194,22 +196,13 @@ TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
     EXPECT_EQ(ApplySkill(t, x, sk).hp, 22);
     t.status = 0;
 
-    ItemData it{};
-    it.effectMode = 1;
-    it.hp = 50;
-    it.mp = 20;
+    ItemData it{.effectMode = 1, .hp = 50, .mp = 20};
     EXPECT_EQ(HpMp(ApplyItem(t, it)), std::pair(-50, -20));
-    it.effectMode = 2;
-    it.hp = 30;
-    it.mp = 0;
+    it = {.effectMode = 2, .hp = 30, .statusEffect = 12};
     EXPECT_EQ(HpMp(ApplyItem(t, it)), std::pair(-60, 0));
-    it.statusEffect = 12;
-    ApplyItem(t, it);
-    EXPECT_TRUE(t.IsPoisoned());
-    sk.statusEffect = 0;
     sk.special = 7;
     ApplySkill(t, x, sk);
-    EXPECT_EQ(t.powerUp, 1);
+    EXPECT_EQ(std::tuple(t.IsPoisoned(), t.powerUp), std::tuple(true, 1));
 }
 
 TEST_F(HitRules, SkillSpecials) {
@@ -221,8 +214,7 @@ TEST_F(HitRules, SkillSpecials) {
     sk.special = 2;
     Record(1).kind = 1;
     ApplySkillSpecial(x, t, sk, l, reflected);
-    EXPECT_EQ(x.hp, 0);
-    EXPECT_EQ(l.hp, 50);
+    EXPECT_EQ(std::tuple(x.hp, l.hp), std::tuple(0, 50));
     Record(1).kind = 0;
     sk.special = 4;
     l = {101, 0};
@@ -236,21 +228,18 @@ TEST_F(HitRules, SkillSpecials) {
     x.mp = 10;
     l = {0, 15};
     ApplySkillSpecial(x, t, sk, l, reflected);
-    EXPECT_EQ(x.mp, 25);
-    EXPECT_EQ(reflected, 0);
+    EXPECT_EQ(std::tuple(x.mp, reflected), std::tuple(25, 0));
 
     t.status = kStSunShield;
     t.sunCount = 3;
     sk.special = 8;
     l = {101, 0};
     ApplySkillSpecial(x, t, sk, l, reflected);
-    EXPECT_EQ(l.hp, 101);
-    EXPECT_EQ(t.sunCount, 3);
+    EXPECT_EQ(std::tuple(l.hp, t.sunCount), std::tuple(101, 3));
     sk.special = 0;
     ApplySkillSpecial(x, t, sk, l, reflected);
-    EXPECT_EQ(l.hp, 50);
-    EXPECT_EQ(reflected, 50);  // half of 101, before the halving
-    EXPECT_EQ(t.sunCount, 2);
+    // Reflected: half of 101, before the halving.
+    EXPECT_EQ(std::tuple(l.hp, reflected, t.sunCount), std::tuple(50, 50, 2));
     l = {-81, 0};
     ApplySkillSpecial(x, t, sk, l, reflected);
     EXPECT_EQ(reflected, 90);
@@ -267,8 +256,7 @@ TEST_F(HitRules, CriticalBandsUseTheAttackersHp) {
         a.hp = b.hp;
         a.maxHp = b.maxHp;
         EXPECT_TRUE(With({1}, [&] { return RollCritical(a); }));
-        ASSERT_EQ(Asked().size(), 1u);
-        EXPECT_EQ(Asked()[0], b.n) << b.hp << "/" << b.maxHp;
+        EXPECT_EQ(Asked(), std::vector<u32>{b.n}) << b.hp << "/" << b.maxHp;
         EXPECT_FALSE(With({2}, [&] { return RollCritical(a); }));
     }
 }
@@ -277,10 +265,11 @@ TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
     cFighter& a = Fighter(0);
     cFighter& t = Fighter(1);
     EXPECT_TRUE(With({29}, [&] { return RollEvade(t, a); }));
-    EXPECT_FALSE(With({30}, [&] { return RollEvade(t, a); }));
-    EXPECT_EQ(t.evasionRate, 40);
-    EXPECT_TRUE(With({29}, [&] { return RollEvade(t, a); }));
-    EXPECT_EQ(t.evasionRate, 30);  // back to the record
+    EXPECT_EQ((std::tuple{With({30}, [&] { return RollEvade(t, a); }), t.evasionRate}),
+              (std::tuple{false, 40}));
+    // Back to the record.
+    EXPECT_EQ((std::tuple{With({29}, [&] { return RollEvade(t, a); }), t.evasionRate}),
+              (std::tuple{true, 30}));
     a.status = kStBlindness;
     EXPECT_TRUE(
         With({59}, [&] { return RollEvade(t, a); }));  // a blind attacker is evaded twice as often
@@ -288,24 +277,27 @@ TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
     t.status = kStBlindness;
     EXPECT_FALSE(With({15}, [&] { return RollEvade(t, a); }));
     t.status = kStSleep;
-    EXPECT_FALSE(With({}, [&] { return RollEvade(t, a); }));
-    EXPECT_TRUE(Asked().empty());
+    EXPECT_EQ((std::tuple{With({}, [&] { return RollEvade(t, a); }), Asked().empty()}),
+              (std::tuple{false, true}));
 
-    EXPECT_FALSE(With({80, 90, 99, 50, 39}, [&] { return RollPhysicalHit(a); }));
-    EXPECT_EQ(a.hitRate, 90);
-    EXPECT_FALSE(RollPhysicalHit(a));
-    EXPECT_EQ(a.hitRate, 100);
-    EXPECT_TRUE(RollPhysicalHit(a));
-    EXPECT_EQ(a.hitRate, 80);  // back to the record
-    a.status = kStBlindness;
-    EXPECT_FALSE(RollPhysicalHit(a));  // 50 is not below 40
-    EXPECT_EQ(a.hitRate, 90);
-    a.hitRate = 80;
-    EXPECT_TRUE(RollPhysicalHit(a));
-    a.status = 0;
-    a.hitRate = 95;
-    EXPECT_FALSE(With({99}, [&] { return RollPhysicalHit(a); }));
-    EXPECT_EQ(a.hitRate, 100);  // the growth stops at 100
+    // Each roll with the rate after it: a miss adds 10, a hit goes back to the
+    // record, blindness halves the rate rolled against (50 is not below 40), the
+    // growth stops at 100.
+    Script({80, 90, 99, 50, 39, 99});
+    const struct {
+        u32 status;
+        i32 rateBefore;
+        bool hit;
+        i32 rateAfter;
+    } hits[] = {{0, 80, false, 90},           {0, 90, false, 100},
+                {0, 100, true, 80},           {kStBlindness, 80, false, 90},
+                {kStBlindness, 80, true, 80}, {0, 95, false, 100}};
+    for (const auto& c : hits) {
+        a.status = c.status;
+        a.hitRate = c.rateBefore;
+        EXPECT_EQ((std::tuple{RollPhysicalHit(a), a.hitRate}), (std::tuple{c.hit, c.rateAfter}))
+            << c.rateBefore;
+    }
 }
 
 TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
@@ -315,11 +307,12 @@ TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
     Record(1).spirit = 30;
     t.magicEvasionRate = 10;
     SkillData sk{};
-    EXPECT_FALSE(With({20}, [&] { return RollMagicHit(t, x, sk); }));  // q = 30 - 20 + 10
-    EXPECT_EQ(t.magicEvasionRate, 30);
+    // q = 30 - 20 + 10.
+    EXPECT_EQ((std::tuple{With({20}, [&] { return RollMagicHit(t, x, sk); }), t.magicEvasionRate}),
+              (std::tuple{false, 30}));
     t.magicEvasionRate = 10;
-    EXPECT_TRUE(With({21}, [&] { return RollMagicHit(t, x, sk); }));
-    EXPECT_EQ(t.magicEvasionRate, 20);
+    EXPECT_EQ((std::tuple{With({21}, [&] { return RollMagicHit(t, x, sk); }), t.magicEvasionRate}),
+              (std::tuple{true, 20}));
     sk.statusEffect = 2;
     t.magicEvasionRate = 10;
     EXPECT_FALSE(With({80}, [&] { return RollMagicHit(t, x, sk); }));  // + 60
@@ -331,17 +324,17 @@ TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
     sk.special = 8;
     gShuffleTable.entries[1] = 69;
     gShuffleTable.entries[2] = 70;
-    EXPECT_FALSE(With({}, [&] { return RollMagicHit(t, x, sk); }));
-    EXPECT_TRUE(RollMagicHit(t, x, sk));
+    EXPECT_EQ(
+        (std::tuple{With({}, [&] { return RollMagicHit(t, x, sk); }), RollMagicHit(t, x, sk)}),
+        (std::tuple{false, true}));
 
-    ItemData it{};
-    it.statusEffect = 2;
+    ItemData it{.statusEffect = 2};
     t.magicEvasionRate = 10;
     EXPECT_FALSE(With({60}, [&] { return RollItemHit(t, x, it); }));  // q = 20 + 40
-    t.status = kStConfusion;
-    EXPECT_TRUE(RollItemHit(t, x, it));
-    t.status = kStSleep;
-    EXPECT_TRUE(RollItemHit(t, x, it));
+    for (u32 st : {kStConfusion, kStSleep}) {
+        t.status = st;
+        EXPECT_TRUE(RollItemHit(t, x, it)) << st;
+    }
 }
 
 TEST_F(HitRules, CounterTheftCaptureFlee) {
@@ -353,9 +346,9 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
     EXPECT_TRUE(With({1, 55}, [&] { return RollCounter(d, &a); }));
     EXPECT_FALSE(With({1, 56}, [&] { return RollCounter(d, &a); }));
     EXPECT_FALSE(With({0}, [&] { return RollCounter(d, &a); }));
-    EXPECT_FALSE(RollCounter(d, nullptr));
     d.attackKind = 2;
-    EXPECT_FALSE(RollCounter(d, &a));
+    EXPECT_EQ((std::tuple{RollCounter(d, nullptr), RollCounter(d, &a)}),
+              (std::tuple{false, false}));
     d.attackKind = 1;
     Record(1).agility = 0;
     d.maxHp = 0;
@@ -364,14 +357,14 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
 
     cFighter& t = Fighter(2);
     t.theftRate = 40;
-    EXPECT_EQ(With({40, 54}, [&] { return RollTheft(t, a); }), -1);
-    EXPECT_EQ(t.theftRate, 55);
-    EXPECT_EQ(RollTheft(t, a), 1);
-    EXPECT_EQ(t.theftRate, 0);
-    EXPECT_EQ(RollTheft(t, a), 0);  // nothing left to steal
+    // A miss adds 15 (up to 100), a theft empties the rate: nothing left to steal.
+    Script({40, 54});
+    EXPECT_EQ((std::vector<i32>{RollTheft(t, a), t.theftRate, RollTheft(t, a), t.theftRate,
+                                RollTheft(t, a)}),
+              (std::vector<i32>{-1, 55, 1, 0, 0}));
     t.theftRate = 90;
-    EXPECT_EQ(With({95}, [&] { return RollTheft(t, a); }), -1);
-    EXPECT_EQ(t.theftRate, 100);
+    EXPECT_EQ((std::tuple{With({95}, [&] { return RollTheft(t, a); }), t.theftRate}),
+              (std::tuple{-1, 100}));
     t.theftRate = 10;
     t.status = kStParalysis;
     EXPECT_EQ(With({99}, [&] { return RollTheft(t, a); }), 1);
@@ -383,10 +376,10 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
     gShuffleTable.entries[1] = 59;
     gShuffleTable.entries[2] = 68;
     gShuffleTable.entries[3] = 58;
-    EXPECT_FALSE(RollCapture(c, a));
-    EXPECT_EQ(c.captureCounter, 10);
-    EXPECT_TRUE(RollCapture(c, a));  // 68 < 10 + 59
-    EXPECT_EQ(c.captureCounter, 0);
+    // The second roll: 68 < 10 + 59.
+    EXPECT_EQ((std::vector<i32>{RollCapture(c, a), c.captureCounter, RollCapture(c, a),
+                                c.captureCounter}),
+              (std::vector<i32>{false, 10, true, 0}));
     a.status = kStBlindness;
     EXPECT_FALSE(RollCapture(c, a));  // 58 is not below 29
 
@@ -398,9 +391,9 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
     Record(5).agility = 20;
     EXPECT_TRUE(RollFlee(f, gEnemySide));
     Record(5).agility = 40;
-    EXPECT_FALSE(With({21, 50}, [&] { return RollFlee(f, gEnemySide); }));
-    EXPECT_EQ(f.fleeRate, 50);
-    EXPECT_TRUE(RollFlee(f, gEnemySide));
+    Script({21, 50});
+    EXPECT_EQ((std::vector<i32>{RollFlee(f, gEnemySide), f.fleeRate, RollFlee(f, gEnemySide)}),
+              (std::vector<i32>{false, 50, true}));
 }
 
 TEST_F(HitRules, LossesStayInRangeAndShowTheirNumbers) {
@@ -410,11 +403,11 @@ TEST_F(HitRules, LossesStayInRangeAndShowTheirNumbers) {
     EXPECT_EQ((std::vector<i32>{t.hp, t.mp, t.lastHpDamage, t.lastMpDamage}),
               (std::vector<i32>{0, 50, 70, -80}));
     ApplyLosses(t, {-300, 0});
-    EXPECT_EQ(t.hp, 100);
     EXPECT_EQ(Floats(), (std::vector<std::pair<std::string, FloatKind>>{
                             {"-70", kFloatHp}, {"+80", kFloatMp}, {"+300", kFloatHp}}));
+    const i32 healed = t.hp;
     ApplyLosses(t, {INT_MIN, INT_MAX});
-    EXPECT_EQ(std::pair(t.hp, t.mp), std::pair(100, 0));
+    EXPECT_EQ(std::tuple(healed, t.hp, t.mp), std::tuple(100, 100, 0));
 }
 
 TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
@@ -444,10 +437,9 @@ TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
               (std::vector<i32>{6, 33, 22}));
     Script({35});
     GiveEnemyRewards(e, 1);
-    EXPECT_EQ(gEnemySide.drops[2], -1);
     GiveEnemyRewards(e, 2);
-    EXPECT_EQ(gEnemySide.expTotal, 22 + 22 + 11);
-    EXPECT_EQ(gEnemySide.goldTotal, 66);
+    EXPECT_EQ(std::tuple(gEnemySide.drops[2], gEnemySide.expTotal, gEnemySide.goldTotal),
+              std::tuple(-1, 22 + 22 + 11, 66));
     GiveEnemyRewards(e, 0);
     EXPECT_EQ(gEnemySide.expTotal, 55);
     m.expValue = 0;
@@ -468,18 +460,14 @@ TEST_F(HitRules, OwnedCountsStayWithinNinetyNine) {
     gMonsters = Table<MonsterData>(2);
     gOwnedMonsters = Table<i32>(2);
     gOwnedItems[1] = 98;
-    EXPECT_TRUE(GainStolenItem(1));
-    EXPECT_TRUE(GainStolenItem(1));
-    EXPECT_EQ(gOwnedItems[1], 99);
-    EXPECT_FALSE(GainStolenItem(-1));
-    EXPECT_FALSE(GainStolenItem(3));
     gOwnedMonsters[1] = -5;
-    EXPECT_TRUE(GainCapturedMonster(1));
-    EXPECT_EQ(gOwnedMonsters[1], 1);
     gOwnedMonsters[0] = 500;
-    EXPECT_TRUE(GainCapturedMonster(0));
-    EXPECT_EQ(gOwnedMonsters[0], 99);
-    EXPECT_FALSE(GainCapturedMonster(2));
+    EXPECT_EQ((std::vector<bool>{GainStolenItem(1), GainStolenItem(1), GainStolenItem(-1),
+                                 GainStolenItem(3), GainCapturedMonster(1), GainCapturedMonster(0),
+                                 GainCapturedMonster(2)}),
+              (std::vector<bool>{true, true, false, false, true, true, false}));
+    EXPECT_EQ(std::tuple(gOwnedItems[1], gOwnedMonsters[1], gOwnedMonsters[0]),
+              std::tuple(99, 1, 99));
 }
 
 TEST_F(HitRules, TheLastFrontFighterPullsTheOthersForward) {
