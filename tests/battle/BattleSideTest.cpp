@@ -11,6 +11,7 @@
 
 namespace {
 
+constexpr cFighter* kNobody = nullptr;
 constexpr FighterSpot kSpots[kSetupPositions] = {{510, 0, 262}, {440, 0, 314}, {352, 0, 364},
                                                  {568, 0, 306}, {510, 0, 362}, {422, 0, 394}};
 
@@ -68,12 +69,10 @@ TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
                   (std::vector<i32>{slot[i], r, row[i], row[i], kSpots[slot[i]].x,
                                     kSpots[slot[i]].z, head[i] + 10 + r, 10 + r, 5 + r, 1}))
             << i;
-        EXPECT_EQ(f.kind, kKindParty);
-        EXPECT_EQ(f.stats.Head(), &gRoleStats[r]);
+        EXPECT_EQ(std::tuple(f.kind, f.stats.Head()), std::tuple(kKindParty, &gRoleStats[r]));
     }
-    EXPECT_EQ(s.frontCount, 1);
-    EXPECT_EQ(s.averageLevel, (3 + 6 + 4) / 3);
-    EXPECT_TRUE(ScriptUsed());
+    EXPECT_EQ(std::tuple(s.frontCount, s.averageLevel, ScriptUsed()),
+              std::tuple(1, (3 + 6 + 4) / 3, true));
 }
 
 TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDownAndBadEntriesAreSkipped) {
@@ -89,16 +88,13 @@ TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDownAndBadEntriesAreSkipped) {
 
     // Bad formation entries are skipped.
     SetUpParty({9, -5, 2, 2, INT_MAX, 3});
-    ASSERT_EQ(gPartySide.count, 2);
-    EXPECT_EQ(gPartySide.fighters[0].pic, 2);
-    EXPECT_EQ(gPartySide.fighters[1].pic, 3);
+    EXPECT_EQ(std::tuple(gPartySide.count, gPartySide.fighters[0].pic, gPartySide.fighters[1].pic),
+              std::tuple(2, 2u, 3u));
     SetUpParty({-1, -1, -1, -1, -1, -1});
-    EXPECT_EQ(gPartySide.count, 0);
-    EXPECT_EQ(gPartySide.averageLevel, 0);
-    EXPECT_TRUE(gPartySide.AllDown());
-    EXPECT_TRUE(gPartySide.NoneInUse());
-    EXPECT_EQ(gPartySide.PickRandomTarget(0), nullptr);
-    EXPECT_EQ(gPartySide.NextReady(nullptr), nullptr);
+    EXPECT_EQ(std::tuple(gPartySide.count, gPartySide.averageLevel, gPartySide.AllDown(),
+                         gPartySide.NoneInUse(), gPartySide.PickRandomTarget(0),
+                         gPartySide.NextReady(nullptr)),
+              std::tuple(0, 0, true, true, kNobody, kNobody));
 }
 
 TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
@@ -135,9 +131,10 @@ TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
     gRoles[1].equip[kSlotAccessory1] = -1;
     SetGameFlag(324);
     SetUpParty();
-    EXPECT_EQ(gPartySide.fighters[1].specialSkill, 4);
-    EXPECT_EQ(gPartySide.fighters[1].aux[37].action, 11);  // roles 0 and 1 exchange portraits
-    EXPECT_EQ(gPartySide.fighters[0].aux[37].action, 12);
+    // Roles 0 and 1 exchange portraits.
+    EXPECT_EQ(std::tuple(gPartySide.fighters[1].specialSkill, gPartySide.fighters[1].aux[37].action,
+                         gPartySide.fighters[0].aux[37].action),
+              std::tuple(4, 11, 12));
 }
 
 class EnemySides : public Sides {
@@ -191,14 +188,10 @@ TEST_F(EnemySides, SortedByDepthWithRowsHpAndEffects) {
                                     5, 0}))
             << i;
     }
-    EXPECT_EQ(s.fighters[0].reflect, 16);
-    EXPECT_EQ(s.fighters[1].hitCodes[0], 12);
-    EXPECT_EQ(s.fighters[2].specials[0].skill, 3);
-    EXPECT_EQ(s.fighters[0].gauge, 150 + 4);
-    EXPECT_EQ(s.frontCount, 2);
-    EXPECT_EQ(s.averageLevel, (8 + 4 + 2 + 6) / 4);
-    EXPECT_EQ(s.drops[15], -1);
-    EXPECT_TRUE(ScriptUsed());
+    EXPECT_EQ((std::vector<i32>{s.fighters[0].reflect, s.fighters[1].hitCodes[0],
+                                s.fighters[2].specials[0].skill, s.fighters[0].gauge, s.frontCount,
+                                s.averageLevel, s.drops[15], ScriptUsed()}),
+              (std::vector<i32>{16, 12, 3, 150 + 4, 2, (8 + 4 + 2 + 6) / 4, -1, true}));
     // Six exchanges of two of the six head starts, then 0..20 % more HP for each enemy.
     std::vector<u32> ranges(12, 6);
     ranges.insert(ranges.end(), 4, 21);
@@ -233,9 +226,7 @@ TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
     Script({7});
     cFighter* f = gPartySide.AddFighter(form);
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(gPartySide.count, 4);
-    EXPECT_EQ(f->slot, 3);
-    EXPECT_EQ(f->kind, kKindAdded);
+    EXPECT_EQ(std::tuple(gPartySide.count, f->slot, f->kind), std::tuple(4, 3, kKindAdded));
     // HP and MP: the form's and the living members' (100 + 101, 20 + 21; HP 50
     // + 101 now), halved.
     EXPECT_EQ((std::vector<i32>{f->maxHp, f->hp, f->maxMp, f->mp}),
@@ -247,8 +238,9 @@ TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
               (std::vector<i32>{15 + 4, 4 + 1, 7 + 2, 10 + 5, 130, 78}));
     EXPECT_EQ((std::vector<i32>{f->attack, f->fleeRate, f->attackKind, f->reflect, f->gauge}),
               (std::vector<i32>{130, 35, 2, 16, 7 + c.agility}));
-    EXPECT_EQ(f->stats.Head(), &gPartySide.creature);
-    EXPECT_EQ(gMonsters[6].strength, 5);  // the form's own record is untouched
+    // The form's own record is untouched.
+    EXPECT_EQ(std::tuple(f->stats.Head(), gMonsters[6].strength),
+              std::tuple(&gPartySide.creature, 5));
     gPartySide.count = kSideSlots;
     EXPECT_EQ(gPartySide.AddFighter(form), nullptr);
 }
@@ -263,32 +255,29 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
     }
     s.fighters[1].gauge = 200;
     s.fighters[3].status = kStConfusion;
-    EXPECT_EQ(s.NextReady(nullptr), &s.fighters[0]);
-    EXPECT_EQ(s.NextReady(&s.fighters[0]), &s.fighters[2]);
-    EXPECT_EQ(s.NextReady(&s.fighters[2]), &s.fighters[0]);
-    EXPECT_EQ(s.PrevReady(nullptr), &s.fighters[2]);
-    EXPECT_EQ(s.PrevReady(&s.fighters[0]), &s.fighters[2]);
+    cFighter* f = s.fighters;
+    EXPECT_EQ((std::vector<cFighter*>{s.NextReady(nullptr), s.NextReady(&f[0]), s.NextReady(&f[2]),
+                                      s.PrevReady(nullptr), s.PrevReady(&f[0])}),
+              (std::vector<cFighter*>{&f[0], &f[2], &f[0], &f[2], &f[2]}));
     s.fighters[2].command = kCmdAttack;
-    EXPECT_EQ(s.NextReady(&s.fighters[0]), &s.fighters[0]);  // the only one left
-    EXPECT_EQ(s.FindPending(), &s.fighters[2]);
-    EXPECT_FALSE(s.AllGaugesFull());
+    // The only one left.
+    EXPECT_EQ(std::tuple(s.NextReady(&f[0]), s.FindPending(), s.AllGaugesFull()),
+              std::tuple(&f[0], &f[2], false));
     s.fighters[1].gauge = 255;
     EXPECT_TRUE(s.AllGaugesFull());
     s.memberCount = 1;
     EXPECT_FALSE(s.AllGaugesFull());
 
-    EXPECT_EQ(s.PickWeakestTarget(0), &s.fighters[0]);  // 40, 40: the lower slot
+    EXPECT_EQ(s.PickWeakestTarget(0), &f[0]);  // 40, 40: the lower slot
     s.fighters[0].status = kStDying;
-    EXPECT_EQ(s.PickWeakestTarget(0), &s.fighters[2]);
     s.fighters[2].row = 2;
-    EXPECT_EQ(s.PickWeakestTarget(1), &s.fighters[1]);
+    EXPECT_EQ(std::tuple(s.PickWeakestTarget(0), s.PickWeakestTarget(1)), std::tuple(&f[2], &f[1]));
     s.frontCount = 2;
-    Script({1});
-    EXPECT_EQ(s.PickRandomTarget(2), &s.fighters[2]);
-    EXPECT_EQ(Asked()[0], 4u);  // any row other than 1 draws from the count
-    Script({1});
-    EXPECT_EQ(s.PickRandomTarget(1), &s.fighters[1]);
-    EXPECT_EQ(Asked()[0], 2u);
+    // Any row other than 1 draws from the count.
+    EXPECT_EQ(std::tuple(With({1}, [&] { return s.PickRandomTarget(2); }), Asked()),
+              std::tuple(&f[2], std::vector<u32>{4}));
+    EXPECT_EQ(std::tuple(With({1}, [&] { return s.PickRandomTarget(1); }), Asked()),
+              std::tuple(&f[1], std::vector<u32>{2}));
     s.frontCount = 0;
     Script({});
     EXPECT_EQ(s.PickRandomTarget(1), nullptr);
@@ -301,13 +290,11 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
     s.fighters[1].targets[0] = &s.fighters[2];
     s.fighters[2].attackedBy = &s.fighters[1];
     s.DimBystanders(0);
-    EXPECT_EQ((std::vector<i32>{s.fighters[0].fadeTarget, s.fighters[1].fadeTarget,
-                                s.fighters[2].fadeTarget}),
-              (std::vector<i32>{-15, 0, 0}));
     s.FleeAll();
-    EXPECT_EQ(s.fighters[1].command, kCmdFlee);
-    EXPECT_EQ(s.fighters[1].action, 14);
-    EXPECT_EQ(s.fighters[0].command, kCmdNone);  // dying: stays
+    // The dying fighter stays.
+    EXPECT_EQ((std::vector<i32>{f[0].fadeTarget, f[1].fadeTarget, f[2].fadeTarget, f[1].command,
+                                f[1].action, f[0].command}),
+              (std::vector<i32>{-15, 0, 0, kCmdFlee, 14, kCmdNone}));
 }
 
 TEST_F(Sides, TheSampleThiefCanBeRobbedAndTheBossStandsFirst) {
@@ -325,14 +312,11 @@ TEST_F(Sides, TheSampleThiefCanBeRobbedAndTheBossStandsFirst) {
     ASSERT_EQ(gEnemySide.count, 2);
     cFighter& boss = gEnemySide.fighters[0];
     cFighter& thief = gEnemySide.fighters[1];
-    EXPECT_EQ(boss.pic, 222);
-    EXPECT_EQ(boss.specialSkill, sample::kPoisonMist);
-    EXPECT_EQ(thief.hpRegen, 5);
-    EXPECT_EQ(thief.theftRate, 40);
-    EXPECT_EQ(thief.stats.TheftItem(), sample::kHerb);
     thief.status = kStSleep;
-    EXPECT_EQ(RollTheft(thief, boss), 1);
-    EXPECT_EQ(RollTheft(thief, boss), 0);
+    EXPECT_EQ((std::vector<i32>{static_cast<i32>(boss.pic), boss.specialSkill, thief.hpRegen,
+                                thief.theftRate, thief.stats.TheftItem(), RollTheft(thief, boss),
+                                RollTheft(thief, boss)}),
+              (std::vector<i32>{222, sample::kPoisonMist, 5, 40, sample::kHerb, 1, 0}));
 }
 
 }  // namespace
