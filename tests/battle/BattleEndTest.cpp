@@ -91,9 +91,7 @@ TEST_F(EndTest, VictoryPaysCappedMoneyExperienceToLivingMembersAndTheFirstThreeD
     EXPECT_EQ((std::vector<i32>{gRoleStats[0].exp, gRoleStats[1].exp, gRoleStats[2].exp,
                                 gRoleStats[3].exp, gRoleStats[4].exp}),
               (std::vector<i32>{40, 10, 10, 10, 0x7FFFFFFF}));
-    EXPECT_EQ(Record(0).exp, 0);
-    EXPECT_EQ(gOwnedItems[2], 99);
-    EXPECT_EQ(gOwnedItems[1], 5);
+    EXPECT_EQ(std::tuple(Record(0).exp, gOwnedItems[2], gOwnedItems[1]), std::tuple(0, 99, 5));
 
     const i32 good[] = {1, 1, 3};
     for (int k = 0; k < 3; ++k) gEnemySide.drops[k] = good[k];
@@ -130,11 +128,10 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
     const Run r = StepToEnd();
     // Banner 7 + 100 + 7 steps; each panel is found, opens in 7, waits 200,
     // closes in 7; the next step finds nobody.
-    EXPECT_EQ(r.panels, 2);
-    EXPECT_EQ(r.steps, 114 + 2 * (1 + 7 + 200 + 7));
     const RoleStats& s = gRoleStats[1];
-    EXPECT_EQ(s.level, 3);
-    EXPECT_EQ(s.exp, 7);  // 45 and 90 spent
+    // 45 and 90 experience spent.
+    EXPECT_EQ(std::tuple(r.panels, r.steps, s.level, s.exp),
+              std::tuple(2, 114 + 2 * (1 + 7 + 200 + 7), 3, 7));
     const i32 want[7] = {111, 25, 13, 14, 15, 16, 17};
     const i32 got[7] = {s.maxHp, s.maxMp, s.strength, s.stamina, s.magic, s.spirit, s.agility};
     for (int k = 0; k < 7; ++k) {
@@ -178,10 +175,9 @@ TEST_F(EndTest, OnlyLivingMembersBelowFiftyRiseAndSavedLevelsAreHeldToTheTable) 
         gBattleEnd.banner.done = 1;
         gBattleEnd.SetOutcome(1);
         const Run r = StepToEnd();
-        SCOPED_TRACE(c.level);
-        EXPECT_EQ(r.panels, c.panels);
-        EXPECT_EQ(gRoleStats[2].level, c.levelAfter);
-        EXPECT_EQ(gRoleStats[2].exp, c.expAfter);
+        EXPECT_EQ(std::tuple(r.panels, gRoleStats[2].level, gRoleStats[2].exp),
+                  std::tuple(c.panels, c.levelAfter, c.expAfter))
+            << c.level;
     }
 }
 
@@ -189,10 +185,10 @@ TEST_F(EndTest, TheBannerClosesAfterAHundredTicksOrAtOnceOnConfirm) {
     gKeyBindings[kKeyConfirm] = 28;
     gEnemySide.goldTotal = 50;
     gBattleEnd.SetOutcome(1);
-    EXPECT_EQ(StepToEnd().steps, 7 + 100 + 7);
-    EXPECT_EQ(gScriptVars[0], 50u);
-    EXPECT_EQ(gBattleEnd.Step(), 1);  // stays done, pays once
-    EXPECT_EQ(gScriptVars[0], 50u);
+    // It stays done and pays once.
+    EXPECT_EQ(
+        (std::vector<i64>{StepToEnd().steps, gScriptVars[0], gBattleEnd.Step(), gScriptVars[0]}),
+        (std::vector<i64>{7 + 100 + 7, 50, 1, 50}));
 
     ResetBattleEnd();
     gBattleEnd.SetOutcome(1);
@@ -203,9 +199,9 @@ TEST_F(EndTest, TheBannerClosesAfterAHundredTicksOrAtOnceOnConfirm) {
     gBattleEnd.Step();
     PlatformSetKey(28, false);
     gBattleKeys.Poll();
-    EXPECT_EQ(gScriptVars[0], 50u);  // paid when it has closed, not before
-    EXPECT_EQ(StepToEnd().steps, 7);
-    EXPECT_EQ(gScriptVars[0], 100u);
+    // Paid when it has closed, not before.
+    EXPECT_EQ((std::vector<i64>{gScriptVars[0], StepToEnd().steps, gScriptVars[0]}),
+              (std::vector<i64>{50, 7, 100}));
 }
 
 TEST_F(EndTest, TheDefeatWaitEndsAfterAHundredTicksOrWithTheMusic) {
@@ -216,14 +212,15 @@ TEST_F(EndTest, TheDefeatWaitEndsAfterAHundredTicksOrWithTheMusic) {
         gBattleEnd.SetOutcome(3);
         EXPECT_EQ(StepToEnd().steps, finished ? 2 : 101) << finished;
         ASSERT_GE(music.modes().size(), 2u);
-        EXPECT_EQ(music.modes().end()[-2].fadeTime, 100);
-        EXPECT_EQ(music.modes().back().repeat, 1);
+        EXPECT_EQ(std::tuple(music.modes().end()[-2].fadeTime, music.modes().back().repeat),
+                  std::tuple(100, 1));
     }
-    ResetBattleEnd();
-    gBattleEnd.SetOutcome(2);
-    EXPECT_EQ(gBattleEnd.Step(), 1);  // an escape has no end screen
-    gBattleEnd.SetOutcome(0);
-    EXPECT_EQ(gBattleEnd.Step(), 0);
+    // An escape has no end screen.
+    for (i32 outcome : {2, 0}) {
+        ResetBattleEnd();
+        gBattleEnd.SetOutcome(outcome);
+        EXPECT_EQ(gBattleEnd.Step(), outcome == 2 ? 1 : 0) << outcome;
+    }
 }
 
 }  // namespace
