@@ -1,49 +1,54 @@
-// Scripted duels of the command actions: theft, flight, capture, throw, magic,
-// items, skill strikes and the transformation, with their bad inputs.
-#include "battle/DuelSupport.h"
-#include "battle/FighterAct.h"
-#include "PixelRefs.h"
-#include "engine/DDraw.h"
-
+// Scripted duels with the sample acts, checked by tick: attacks, reactions,
+// falls and poison; the command actions (theft, flight, capture, throw, magic,
+// items, skill strikes and the transformation) with their bad inputs.
 #include <cstring>
 
+#include "DuelSupport.h"
+#include "PixelRefs.h"
+#include "battle/FighterAct.h"
+#include "engine/DDraw.h"
+
+// Records are written with designated initializers naming only the fields a case sets.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
+
+bool BothIdle(const cFighter& a, const cFighter& b) {
+    return a.action == kStateWaiting && b.action == kStateWaiting && !a.HasCommand();
+}
 
 bool Idle(const cFighter& f) {
     return f.action == kStateWaiting && !f.HasCommand() && f.x == f.homeX && f.y == f.homeY;
 }
 
+constexpr cFighter* kNoFighter = nullptr;
 std::vector<int> gActiveCalls;  // what the fighters told the controller (1 on, 0 off)
 
 SkillData TestSkill(i32 target, i32 hpEffect, i32 special, i32 act = 7413) {
-    SkillData sk{};
-    sk.id = 13;
-    sk.effectAct = act;
-    sk.category = 1;
-    std::snprintf(sk.name, sizeof(sk.name), "%s", "S");
-    sk.mpCost = 10;
-    sk.effectMode = 1;
-    sk.hp = hpEffect;
-    sk.special = special;
-    sk.target = target;
-    return sk;
+    return {.id = 13,
+            .effectAct = act,
+            .category = 1,
+            .name = "S",
+            .mpCost = 10,
+            .effectMode = 1,
+            .hp = hpEffect,
+            .special = special,
+            .target = target};
 }
 
 ItemData TestItem(i32 target, i32 act, i32 hpEffect, i32 status) {
-    ItemData it{};
-    it.id = 0;
-    it.effectAct = act;
-    it.useKind = 2;
-    it.effectMode = 1;
-    it.hp = hpEffect;
-    it.statusEffect = status;
-    it.target = target;
-    it.castSkill = -1;
-    return it;
+    return {.effectAct = act,
+            .useKind = 2,
+            .castSkill = -1,
+            .effectMode = 1,
+            .hp = hpEffect,
+            .statusEffect = status,
+            .target = target};
 }
 
 }  // namespace
 
+// Attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.
 class FighterActionTest : public DuelTest {
 protected:
     void SetUp() override {
@@ -56,6 +61,167 @@ protected:
     }
 };
 
+// attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.
+TEST_F(FighterActionTest, CloseAttackDealsTheWorkedDamageAndEveryoneGoesHome) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    e.gauge = 0;
+    Order(p, kCmdAttack, &e);
+    Tick();  // waiting, step 0: the pose; the command is seen on the next tick
+    Tick();
+    EXPECT_EQ(std::tuple(p.action, e.gaugesFrozen, p.gaugesFrozen, e.attackedBy),
+              std::tuple(kStateCloseAttack, 1, 1, &p));
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.x == p.homeX; }), 0);
+    // A clean ordinary blow writes nothing.
+    EXPECT_EQ(std::tuple(e.hp, CountFloats(e, "-64"), Lines().empty(), e.attackedBy, p.targets[0]),
+              std::tuple(36, 1u, true, kNoFighter, kNoFighter));
+    // Gauges run again, the attacker stands at home and its gauge restarts from its agility.
+    EXPECT_EQ((std::vector<i32>{p.gaugesFrozen, e.gaugesFrozen, p.z - p.homeZ, p.gauge}),
+              (std::vector<i32>{0, 0, 0, 10}));
+}
+
+TEST_F(FighterActionTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    e.hp = e.maxHp = 300;
+    Queue(15, {1});   // critical
+    Queue(100, {0});  // the first blow is evaded; the second is never rolled for
+    Order(p, kCmdAttack, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.x == p.homeX; }), 0);
+    // Critical factor 45 + 100: 64 x 145 / 100 = 92, one blow only.
+    // One evasion roll and one hit roll.
+    EXPECT_EQ(std::tuple(e.hp, CountFloats(e, "Miss"), Lines(),
+                         std::count(DuelDraws::asked.begin(), DuelDraws::asked.end(), 100u)),
+              std::tuple(300 - 92, 1u, std::vector<std::string>{Line("%s的奮力一擊...!", "P")}, 2));
+}
+
+TEST_F(FighterActionTest, GlancingBlowDoesAThirdAndAHolyBarrierBlocksTheNext) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    Queue(100, {99, 99});  // not evaded; the hit roll fails
+    Order(p, kCmdAttack, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e); }), 0);
+    // A failed hit roll raises the rate by 10.
+    EXPECT_EQ(
+        std::tuple(e.hp, Lines(), p.hitRate),
+        std::tuple(100 - 64 / 3, std::vector<std::string>{Line("%s的攻擊打偏了...!", "P")}, 90));
+
+    // A holy barrier blocks the next blow and uses a charge.
+    ClearLoggedBattleLines();
+    e.status = kStHolyBarrier;
+    e.barrierCount = 2;
+    Order(p, kCmdAttack, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e); }), 0);
+    EXPECT_EQ(std::tuple(e.hp, e.barrierCount, Lines()),
+              std::tuple(100 - 64 / 3, 1, std::vector<std::string>{Line("神聖防壁阻擋攻擊...!")}));
+}
+
+TEST_F(FighterActionTest, ReflectSendsBackItsShareAndAnEnemyKilledByItFallsAtItsOwnStep) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    p.reflect = 19;
+    e.hp = 12;
+    Order(e, kCmdAttack, &p);
+    // 64 x 19 / 100 = 12 comes back and kills the attacker; the party member takes 52.
+    ASSERT_GT(TickUntil([&] { return e.action == kStateFallen; }), 0);
+    // Its rewards: experience 20 (level 1 not above 1) and 7 gold.
+    EXPECT_EQ(std::tuple(p.hp, e.hp, e.IsDying(), Lines().front(), gEnemySide.expTotal,
+                         gEnemySide.goldTotal),
+              std::tuple(100 - 52, 0, true, Line("%s反彈%s部份的攻擊...!", "P", "E"), 20 + 0, 7));
+    ASSERT_GT(TickUntil([&] { return !e.IsTaken(); }), 0);  // faded out and reset
+}
+
+TEST_F(FighterActionTest, FallenEnemyWaitsForItsAttackerThenGivesRewardsAndResets) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    e.hp = 10;
+    bool fellEarly = false;
+    Order(p, kCmdAttack, &e);
+    const int t = TickUntil([&] {
+        if (e.action == kStateFallen && p.action != kStateWaiting) fellEarly = true;
+        return !e.IsTaken();
+    });
+    ASSERT_GT(t, 0);
+    EXPECT_EQ(
+        std::tuple(fellEarly, gEnemySide.goldTotal, gEnemySide.memberCount, gEnemySide.AllDown()),
+        std::tuple(false, 7, 0, true));
+}
+
+TEST_F(FighterActionTest, PoisonFollowsEveryCompletedActionOfAPoisonedFighter) {
+    cFighter& p = Party();
+    Enemy();
+    p.status = kStPoison;
+    // Poison: (str 10 + magic 0 + agility 10) x max HP 100 / (5 x (10 + 10 + 10)) = 13.
+    MonsterData& m = RecordOf(true, 0);
+    m.strength = m.stamina = m.agility = 10;
+    Order(p, kCmdDefend, nullptr);
+    bool sawPoison = false;
+    ASSERT_GT(TickUntil([&] {
+                  sawPoison |= p.action == kStatePoison;
+                  return sawPoison && p.action == kStateWaiting;
+              }),
+              0);
+    EXPECT_EQ(std::tuple(p.hp, p.defending, Lines()),
+              std::tuple(87, 1, std::vector<std::string>{Line("防禦")}));
+}
+
+TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    Queue(4, {1});  // the counter roll; agility 10 against 10 gives q = 100 + 6
+    Order(e, kCmdAttack, &p);
+    bool countered = false;
+    ASSERT_GT(TickUntil([&] {
+                  countered |= p.action == kStateCounter;
+                  return countered && BothIdle(e, p) && e.x == e.homeX;
+              }),
+              0);
+    EXPECT_EQ(std::tuple(p.hp, e.hp, p.countered, e.counterAttacker),
+              std::tuple(36, 100 - 64 / 2, kNoFighter, kNoFighter));
+}
+
+// Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against (10 + 50) x 66 / 100 = 39.
+TEST_F(FighterActionTest, AirRaidWithTooLittleMpStillStrikesAndLeavesMpAtZero) {
+    cFighter& p = Party();
+    cFighter& e = Enemy();
+    RecordOf(true, 0).agility = 10;
+    e.hp = e.maxHp = 300;
+    p.mp = 3;
+    Order(p, kCmdAirRaid, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.y == p.homeY && p.x == p.homeX; }), 0);
+    EXPECT_EQ(std::tuple(e.hp, p.mp, Lines()),
+              std::tuple(300 - 107, 0, std::vector<std::string>{Line("空襲")}));
+}
+
+// A close attack on one of its own kind runs up the field (facing 4) from
+// below the target and down it (5) from above, on either side; a foe is run
+// at in the attacker's own facing.
+TEST_F(FighterActionTest, RunTowardATargetFacesByTheirDepths) {
+    struct Case {
+        bool party;
+        int from, to;  // slots; a higher slot stands lower (larger z)
+        i32 run;
+        bool foe = false;  // the party's slot 0 runs at the enemy's slot 0
+    } cases[] = {{true, 1, 0, 4},
+                 {true, 0, 1, 5},
+                 {false, 1, 0, 4},
+                 {false, 0, 1, 5},
+                 {true, 0, 0, 4, true}};
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        cFighter& a = c.party ? Party(0) : Enemy(0);
+        cFighter& b = c.foe ? Enemy(0) : c.party ? Party(1) : Enemy(1);
+        if (!c.foe) c.party ? Enemy(0) : Party(0);
+        cFighter& from = c.from == 0 ? a : b;
+        cFighter& to = c.foe ? b : c.from == 0 ? b : a;
+        Order(from, kCmdAttack, &to);
+        ASSERT_GT(TickUntil([&] { return from.action == kStateCloseAttack && from.step == 1; }, 4),
+                  0);
+        EXPECT_EQ(from.anim.action, c.run) << c.party << c.from << c.foe;
+    }
+}
+
 TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     cFighter& p = Party();
     cFighter& e = Enemy();
@@ -66,9 +232,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     Queue(100, {0});  // 0 < 40: stolen
     Order(p, kCmdTheft, &e);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(gOwnedItems[0], 3);
-    EXPECT_EQ(p.mp, 0);
-    EXPECT_EQ(e.theftRate, 0);
+    EXPECT_EQ(std::tuple(gOwnedItems[0], p.mp, e.theftRate), std::tuple(3, 0, 0));
     const ItemData* item = GetItemRecord(0);
     const std::string name(item->name, strnlen(item->name, sizeof(item->name)));
     EXPECT_EQ(Lines(), (std::vector<std::string>{Line("偷竊"), Line("得到%s...!", name.c_str())}));
@@ -80,8 +244,9 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
         Queue(100, {0});
         Order(p, kCmdTheft, &e);
         ASSERT_GT(RunUntilIdle(p), 0);
-        EXPECT_EQ(gOwnedItems[0], 3);
-        EXPECT_EQ(Lines().back(), Line("%s沒有任何物品...!", "E")) << item;
+        EXPECT_EQ(std::tuple(gOwnedItems[0], Lines().back()),
+                  std::tuple(3, Line("%s沒有任何物品...!", "E")))
+            << item;
     }
 }
 
@@ -91,20 +256,17 @@ TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWhol
     Enemy();
     Order(p, kCmdFlee, nullptr);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(p.fleeRate, 30);
-    EXPECT_EQ(gPartySide.fleeFlag, 0);
-    EXPECT_EQ(Lines().back(), Line("逃跑失敗...!"));
+    EXPECT_EQ(std::tuple(p.fleeRate, gPartySide.fleeFlag, Lines().back()),
+              std::tuple(30, 0, Line("逃跑失敗...!")));
     ClearLoggedBattleLines();
     p.fleeRate = 60;  // 50 <= 60
     Order(p, kCmdFlee, nullptr);
     ASSERT_GT(TickUntil([&] { return p.action == kStateFlee && p.step == 3; }), 0);
-    EXPECT_EQ(q.action, kStateFlee);
-    EXPECT_EQ(q.command, kCmdFlee);
-    EXPECT_EQ(gPartySide.fleeFlag, 1);
-    EXPECT_EQ(gActiveCalls, (std::vector<int>{0}));
-    EXPECT_EQ(Lines(), (std::vector<std::string>{Line("%s逃跑...!", "P")}));
-    TickUntil([&] { return p.x == 700; }, 200);
-    EXPECT_EQ(p.x, 700);  // the party runs off to the right, deeper as it goes
+    EXPECT_EQ(std::tuple(q.action, q.command, gPartySide.fleeFlag, gActiveCalls, Lines()),
+              std::tuple(kStateFlee, kCmdFlee, 1, std::vector<int>{0},
+                         std::vector<std::string>{Line("%s逃跑...!", "P")}));
+    // The party runs off to the right, deeper as it goes.
+    EXPECT_GT(TickUntil([&] { return p.x == 700; }, 200), 0);
     EXPECT_EQ(p.z, 300 + (700 - 440) * 55 / 100);
 }
 
@@ -122,35 +284,30 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAnd
     }
     ASSERT_GE(shrink.size(), 25u);
     for (size_t k = 0; k < 25; ++k) EXPECT_EQ(shrink[k], 40 * static_cast<i32>(k + 1));
-    EXPECT_EQ(shrink.back(), 1000);
-    EXPECT_EQ(gOwnedMonsters[5], 1);
-    EXPECT_EQ(gEnemySide.expTotal, 10);  // 20 halved
-    EXPECT_EQ(gEnemySide.goldTotal, 0);
-    EXPECT_EQ(Lines().back(), Line("捕捉%s成功...!", "E"));
+    // Experience 20 halved, no gold.
+    EXPECT_EQ(std::tuple(shrink.back(), gOwnedMonsters[5], gEnemySide.expTotal,
+                         gEnemySide.goldTotal, Lines().back()),
+              std::tuple(1000, 1, 10, 0, Line("捕捉%s成功...!", "E")));
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(Spawned(kAnimCaptureOrb), 2u);  // on the target, then the orb that flies home
-    EXPECT_EQ(Spawned(kAnimTheft), 0u);
+    // The orb on the target, then the one that flies home.
+    EXPECT_EQ(std::tuple(Spawned(kAnimCaptureOrb), Spawned(kAnimTheft)), std::tuple(2u, 0u));
     // With 99 owned the capture still takes the enemy, but the count stays.
     cFighter& f = Enemy(1);
     gOwnedMonsters[5] = 99;
     Order(p, kCmdCapture, &f);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_FALSE(f.IsTaken());
-    EXPECT_EQ(gOwnedMonsters[5], 99);
+    EXPECT_EQ(std::tuple(f.IsTaken(), gOwnedMonsters[5]), std::tuple(false, 99));
 }
 
 TEST_F(FighterActionTest, ThrownPieceHitsAndIsGone) {
     cFighter& p = Party();
     cFighter& e = Enemy();
-    EquipageData piece{};
-    piece.id = 3;
-    piece.throwValue = 20;  // strength 0 + 20
+    EquipageData piece{.id = 3, .throwValue = 20};  // strength 0 + 20
     p.thrownPiece = &piece;
     Order(p, kCmdThrow, &e);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(e.hp, 80);
-    EXPECT_EQ(piece.id, -1);
-    EXPECT_EQ(p.thrownPiece, nullptr);
+    EXPECT_EQ(std::tuple(e.hp, piece.id, p.thrownPiece),
+              std::tuple(80, -1, static_cast<EquipageData*>(nullptr)));
 }
 
 TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
@@ -163,12 +320,9 @@ TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
     Queue(100, {10, 90});  // at most 30 resists: the first does, the second is struck
     Order(p, kCmdMagic, &e0);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(e0.hp, 100);
-    EXPECT_EQ(e1.hp, 70);
-    EXPECT_EQ(p.mp, 40);
-    EXPECT_EQ(CountFloats(e0, "Miss"), 1u);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"S"}));
-    EXPECT_EQ(e0.gaugesFrozen + e1.gaugesFrozen + p.gaugesFrozen, 0);
+    EXPECT_EQ(std::tuple(e0.hp, e1.hp, p.mp, CountFloats(e0, "Miss"), Lines(),
+                         e0.gaugesFrozen + e1.gaugesFrozen + p.gaugesFrozen),
+              std::tuple(100, 70, 40, 1u, std::vector<std::string>{"S"}, 0));
 }
 
 TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
@@ -192,10 +346,9 @@ TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
         Queue(100, {90});
         Order(p, kCmdMagic, &e);
         ASSERT_GT(RunUntilIdle(p), 0);
-        EXPECT_EQ(e.hp, c.targetAfter) << c.special;
-        EXPECT_EQ(p.hp, c.casterAfter) << c.special;
-        EXPECT_EQ(e.sunCount, 0) << c.special;
-        EXPECT_EQ(Spawned(kAnimSunShield), c.status ? 1u : 0u) << c.special;
+        EXPECT_EQ(std::tuple(e.hp, p.hp, e.sunCount, Spawned(kAnimSunShield)),
+                  std::tuple(c.targetAfter, c.casterAfter, 0, c.status ? 1u : 0u))
+            << c.special;
         spawned.clear();
     }
 }
@@ -225,8 +378,7 @@ TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
     const std::string half = Line("月亮之盾抵消一半的魔法傷害!");
     EXPECT_EQ(Lines(), (std::vector<std::string>{"S", half, "S", half, "S", half, "S", half,
                                                  Line("%s的月亮之盾解除!", "E"), "S"}));
-    EXPECT_EQ(Spawned(kAnimMoonShield), 4u);
-    EXPECT_FALSE(e.HasMoonShield());
+    EXPECT_EQ(std::tuple(Spawned(kAnimMoonShield), e.HasMoonShield()), std::tuple(4u, false));
 }
 
 // An offensive item's warning: the first foe may slip it by the item hit roll,
@@ -247,10 +399,8 @@ TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
                   return Idle(p);
               }),
               0);
-    EXPECT_TRUE(dodged);
-    EXPECT_EQ(e.evasionRate, 30);
-    EXPECT_EQ(e.magicEvasionRate, 40);
-    EXPECT_EQ(e.hp, 80);
+    EXPECT_EQ(std::tuple(dodged, e.evasionRate, e.magicEvasionRate, e.hp),
+              std::tuple(true, 30, 40, 80));
 }
 
 TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWithNoAct) {
@@ -264,17 +414,15 @@ TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWit
     p.formToAdd = &form;
     Order(p, kCmdTransform, nullptr);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(Lines().back(), Line("有伙伴死亡,變身失敗...!"));
-    EXPECT_EQ(gPartySide.count, 2);
-    EXPECT_TRUE(p.IsTaken());
+    EXPECT_EQ(std::tuple(Lines().back(), gPartySide.count, p.IsTaken()),
+              std::tuple(Line("有伙伴死亡,變身失敗...!"), 2, true));
 
     const ItemData it = TestItem(1, 0, 0, 31);
     p.itemInUse = &it;
     Order(p, kCmdItem, &q);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_EQ(q.hp, 1);
-    EXPECT_EQ(q.status, 0u);
-    EXPECT_EQ(it.effectAct, 0);  // played act 8082 without writing it back
+    // Act 8082 played without being written back.
+    EXPECT_EQ(std::tuple(q.hp, q.status, it.effectAct), std::tuple(1, 0u, 0));
     ASSERT_GT(TickUntil([&] { return q.action == kStateWaiting; }), 0);
 }
 
@@ -287,9 +435,9 @@ TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes
     p.targets[1] = &q;
     Order(p, kCmdItem, &p);
     ASSERT_GT(RunUntilIdle(p), 0);
-    EXPECT_TRUE(p.IsAsleep());
-    EXPECT_TRUE(q.IsAsleep());
-    EXPECT_EQ(p.gaugesFrozen + q.gaugesFrozen + e.gaugesFrozen, 0);
+    EXPECT_EQ(
+        std::tuple(p.IsAsleep(), q.IsAsleep(), p.gaugesFrozen + q.gaugesFrozen + e.gaugesFrozen),
+        std::tuple(true, true, 0));
     for (cFighter* t : p.targets) EXPECT_EQ(t, nullptr);
 }
 
@@ -318,10 +466,7 @@ TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
         EXPECT_NE(actions[k], actions[k - 1]);
         EXPECT_TRUE(actions[k] == facing + 48 || actions[k] == facing + 56);
     }
-    EXPECT_EQ(e.hp, 90);
-    EXPECT_EQ(e.status, 0u);
-    EXPECT_EQ(e.powerUp, 0);
-    EXPECT_EQ(p.mp, 40);
+    EXPECT_EQ(std::tuple(e.hp, e.status, e.powerUp, p.mp), std::tuple(90, 0u, 0, 40));
 }
 
 TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
@@ -351,20 +496,15 @@ TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
             << level;
         Tick();
     }
-    EXPECT_FALSE(p.IsTaken());
-    EXPECT_FALSE(q.IsTaken());
-    EXPECT_EQ(p.hp, 1);
-    EXPECT_EQ(gPartySide.creatureInControl, 1);
+    EXPECT_EQ(std::tuple(p.IsTaken(), q.IsTaken(), p.hp, gPartySide.creatureInControl),
+              std::tuple(false, false, 1, 1));
     gGodForms[2].offerValue = 0;
     Order(g, kCmdEndTransform, nullptr);
     g.SetAction(kStateWaiting, 1, 0);
     ASSERT_GT(TickUntil([&] { return !g.IsTaken(); }), 0);
-    EXPECT_EQ(gGodForms[2].offerValue, 33);
-    EXPECT_TRUE(p.IsTaken());
-    EXPECT_TRUE(q.IsTaken());
-    EXPECT_EQ(gPartySide.count, 2);
-    EXPECT_EQ(gPartySide.creatureInControl, 0);
-    EXPECT_EQ(gActiveCalls, (std::vector<int>{0, 1}));
+    EXPECT_EQ(std::tuple(gGodForms[2].offerValue, p.IsTaken(), q.IsTaken(), gPartySide.count,
+                         gPartySide.creatureInControl, gActiveCalls),
+              std::tuple(33, true, true, 2, 0, std::vector<int>{0, 1}));
 }
 
 TEST_F(FighterActionTest, CloseAttackOnAnEmptyFrontRowWaitsWithoutHarm) {
@@ -376,15 +516,12 @@ TEST_F(FighterActionTest, CloseAttackOnAnEmptyFrontRowWaitsWithoutHarm) {
     e.status = kStDying;
     Order(p, kCmdAttack, &e);
     for (int t = 0; t < 30; ++t) Tick();
-    EXPECT_EQ(p.action, kStateCloseAttack);
-    EXPECT_EQ(p.step, 0);
-    EXPECT_EQ(p.x, p.homeX);
+    EXPECT_EQ(std::tuple(p.action, p.step, p.x), std::tuple(kStateCloseAttack, 0, p.homeX));
 }
 
 TEST_F(FighterActionTest, AnActThatLoopsWithoutEventsIsNotSteppedForever) {
     cFighter& p = Party();
     ASSERT_TRUE(StartBody(p, {kActStand}));
     StepToEvent(p);  // the stand loops and raises nothing: this must come back
-    EXPECT_EQ(p.anim.ended, 0u);
-    EXPECT_EQ(p.anim.event & 0x5, 0);
+    EXPECT_EQ(std::tuple(p.anim.ended, p.anim.event & 0x5), std::tuple(0u, 0));
 }
