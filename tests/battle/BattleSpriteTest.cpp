@@ -34,63 +34,59 @@ struct BattleSpriteArt : ::testing::Test {
     void SetUp() override {
         h.WriteSample();
         h.StartGame();
-        ASSERT_NE(gPaintBuf, nullptr);
     }
 };
 
 }  // namespace
 
 TEST(BattleSprite, MovesAlongAnIntegerLineOrAnArcAndReportsArrivalOnTheNextCall) {
-    cBattleSprite s;
-    s.MoveTo(0, 0, 0);
-    EXPECT_TRUE(s.StepMove(5));  // no line at all: there at once
-    EXPECT_EQ(At(s), (P3{0, 0, 0}));
-
-    s.MoveTo(10, -4, 3);  // x leads: 10 against 4 and 3
-    EXPECT_FALSE(s.StepMove(4));
-    // Worked by hand: y moves on step 3 (errors 4, 8, 12), z on step 4 (3, 6, 9, 12).
-    EXPECT_EQ(At(s), (P3{4, -1, 1}));
-    EXPECT_FALSE(s.StepMove(100));  // the last step is taken, arrival waits
-    EXPECT_EQ(At(s), (P3{10, -4, 3}));
-    EXPECT_TRUE(s.StepMove(1));
-
-    s = cBattleSprite{};
-    s.MoveTo(2, 9, 9);  // y leads: above x and level with z
-    EXPECT_EQ(s.move.major, 1);
-    EXPECT_FALSE(s.StepMove(5));
-    EXPECT_EQ(At(s), (P3{1, 5, 5}));
-    s.StepMove(9);
-    EXPECT_EQ(At(s), (P3{2, 9, 9}));
-
-    s = cBattleSprite{};
-    s.MoveTo(3, 3, 3);  // a tie goes to x
-    EXPECT_EQ(s.move.major, 0);
-    s.MoveTo(1, 2, 5);
-    EXPECT_EQ(s.move.major, 2);
-
-    // An arc hops over the floor and lands where it started.
-    s = cBattleSprite{};
-    s.y = 50;
-    s.MoveArc(10, 0, 2);  // x leads over 10; the hop adds 4 a step against 10
-    // Worked by hand: the hop's accumulator reaches 10 on steps 3, 5, 8 and 10,
-    // taking 2, 1, 0 and -1 off y in turn.
-    EXPECT_FALSE(s.StepArc(3));
-    EXPECT_EQ(At(s), (P3{3, 48, 0}));
-    EXPECT_FALSE(s.StepArc(2));
-    EXPECT_EQ(At(s), (P3{5, 47, 0}));
-    EXPECT_FALSE(s.StepArc(4));
-    EXPECT_EQ(At(s), (P3{9, 47, 0}));
-    EXPECT_FALSE(s.StepArc(100));  // landing: y back at its start, arrival waits
-    EXPECT_EQ(At(s), (P3{10, 50, 0}));
-    EXPECT_TRUE(s.StepArc(1));
-
-    s = cBattleSprite{};
-    s.MoveArc(-4, 8, 1);  // z leads; x steps back on every second step
-    EXPECT_EQ(s.move.major, 2);
-    EXPECT_FALSE(s.StepArc(2));
-    EXPECT_EQ(At(s), (P3{-1, 0, 2}));
-    s.StepArc(6);
-    EXPECT_EQ(At(s), (P3{-4, 0, 8}));
+    // A fresh sprite (its y set) given a line or an arc, then steps taken in
+    // runs: after each run whether it reported arrival and where it stands.
+    // Worked by hand: on the line to (10, -4, 3) x leads and y moves on step 3
+    // (errors 4, 8, 12), z on step 4 (3, 6, 9, 12). On the arc over 10 with a
+    // hop of 2 the hop adds 4 a step against 10 and its accumulator reaches 10
+    // on steps 3, 5, 8 and 10, taking 2, 1, 0 and -1 off y in turn; on the arc
+    // to (-4, 8) z leads and x steps back on every second step.
+    const struct Move {
+        bool arc;
+        i32 y;
+        P3 to;      // an arc goes by (x, z) and hops y
+        i32 major;  // the leading axis, -1 when not checked
+    } moves[] = {
+        {false, 0, {0, 0, 0}, -1}, {false, 0, {10, -4, 3}, 0}, {false, 0, {2, 9, 9}, 1},
+        {false, 0, {3, 3, 3}, 0},  {false, 0, {1, 2, 5}, 2},   {true, 50, {10, 2, 0}, 0},
+        {true, 0, {-4, 1, 8}, 2},
+    };
+    const struct Run {
+        size_t move;
+        i32 steps;
+        bool arrived;
+        P3 at;
+    } runs[] = {
+        {0, 5, true, {0, 0, 0}},                                  // no line at all: there at once
+        {1, 4, false, {4, -1, 1}}, {1, 100, false, {10, -4, 3}},  // the last step is taken, arrival
+                                                                  // waits
+        {1, 1, true, {10, -4, 3}}, {2, 5, false, {1, 5, 5}},  // y leads: above x and level with z;
+                                                              // a tie goes to x
+        {2, 9, false, {2, 9, 9}},  {5, 3, false, {3, 48, 0}},    {5, 2, false, {5, 47, 0}},
+        {5, 4, false, {9, 47, 0}}, {5, 100, false, {10, 50, 0}},  // landing: y back at its start,
+                                                                  // arrival waits
+        {5, 1, true, {10, 50, 0}}, {6, 2, false, {-1, 0, 2}},    {6, 6, false, {-4, 0, 8}},
+    };
+    for (size_t k = 0; k < std::size(moves); ++k) {
+        const Move& m = moves[k];
+        cBattleSprite s;
+        s.y = m.y;
+        m.arc ? s.MoveArc(m.to.x, m.to.z, m.to.y) : s.MoveTo(m.to.x, m.to.y, m.to.z);
+        if (m.major >= 0) {
+            EXPECT_EQ(s.move.major, m.major) << k;
+        }
+        for (const Run& r : runs)
+            if (r.move == k) {
+                EXPECT_EQ(m.arc ? s.StepArc(r.steps) : s.StepMove(r.steps), r.arrived) << k;
+                EXPECT_EQ(At(s), r.at) << k << " " << r.steps;
+            }
+    }
 }
 
 TEST(BattleSprite, DrawOrderIsDepthFrontClassLastBackClassFirstAndFullListsDropNewEntries) {
@@ -112,8 +108,8 @@ TEST(BattleSprite, DrawOrderIsDepthFrontClassLastBackClassFirstAndFullListsDropN
     gDrawList.Draw();
     // By the three passes, worked by hand: depth B D A E C; the front class
     // walks A then C to the back; D comes to the front.
-    EXPECT_EQ(std::string(gDrawn.begin(), gDrawn.end()), "DBECA");
-    EXPECT_EQ(gDrawList.SpriteCount(), 0);
+    EXPECT_EQ(std::tuple(std::string(gDrawn.begin(), gDrawn.end()), gDrawList.SpriteCount()),
+              std::tuple("DBECA", 0));
 
     // Full pools and a full list drop the new entry.
     cBattleSprite fighter;
@@ -123,9 +119,10 @@ TEST(BattleSprite, DrawOrderIsDepthFrontClassLastBackClassFirstAndFullListsDropN
         ASSERT_NE(SpawnFloatText(nullptr, "1", 0, 0, 0, 0, 0, -48, 0), nullptr) << i;
         ASSERT_NE(AttachAfterImage(&fighter, 0, 3), nullptr) << i;
     }
-    EXPECT_EQ(SpawnHitAnim(nullptr, 7246, 0, 0, 0, 0, 0), nullptr);
-    EXPECT_EQ(SpawnFloatNumber(nullptr, 12, 0, 0, 0, 0, 0, -48, 0), nullptr);
-    EXPECT_EQ(AttachAfterImage(&fighter, 0, 3), nullptr);
+    EXPECT_EQ((std::vector<const void*>{SpawnHitAnim(nullptr, 7246, 0, 0, 0, 0, 0),
+                                        SpawnFloatNumber(nullptr, 12, 0, 0, 0, 0, 0, -48, 0),
+                                        AttachAfterImage(&fighter, 0, 3)}),
+              (std::vector<const void*>(3, nullptr)));
 
     std::vector<cBattleSprite> many(kDrawListSize + 1);
     for (auto& m : many) m.drawFn = &RecordDraw;
@@ -133,8 +130,9 @@ TEST(BattleSprite, DrawOrderIsDepthFrontClassLastBackClassFirstAndFullListsDropN
         ASSERT_TRUE(gDrawList.AddSprite(&many[i]));
         ASSERT_TRUE(gDrawList.AddSoundCue(&many[i]));
     }
-    EXPECT_FALSE(gDrawList.AddSprite(&many[kDrawListSize]));
-    EXPECT_FALSE(gDrawList.AddSoundCue(&many[kDrawListSize]));
+    EXPECT_EQ(std::tuple(gDrawList.AddSprite(&many[kDrawListSize]),
+                         gDrawList.AddSoundCue(&many[kDrawListSize])),
+              std::tuple(false, false));
     gDrawn.clear();
     gDrawList.Draw();
     EXPECT_EQ(gDrawn.size(), static_cast<size_t>(kDrawListSize));
@@ -155,31 +153,29 @@ TEST_F(BattleSpriteArt, HitAnimationPlaysItsCueOnceRaisesItsEventsAndAlwaysFrees
         gDrawList.Draw();
         gDrawList.PlaySounds();
     }
-    EXPECT_FALSE(a->Taken());
-    EXPECT_EQ(SoundCueRecorder::Cues(), (std::vector<int>{1}));
-    EXPECT_EQ(events, (std::vector<u16>{0x4, 0x1}));
+    EXPECT_EQ(std::tuple(a->Taken(), SoundCueRecorder::Cues(), events),
+              std::tuple(false, std::vector<int>{1}, std::vector<u16>{0x4, 0x1}));
 
     // Two events raised on one frame are both seen, each once.
     cBattleSprite s;
     s.anim.event = 0x5;
-    EXPECT_TRUE(s.TakeEvent(0x1));
-    EXPECT_TRUE(s.TakeEvent(0x4));
-    EXPECT_FALSE(s.TakeEvent(0x4));
+    EXPECT_EQ((std::vector<bool>{s.TakeEvent(0x1), s.TakeEvent(0x4), s.TakeEvent(0x4)}),
+              (std::vector<bool>{true, true, false}));
 
     // An act that is missing, or one that loops, lets its slot go.
     cHitAnim* missing = SpawnHitAnim(nullptr, 2999, 0, 0, 0, 0, 0);
     cHitAnim* endless = SpawnHitAnim(nullptr, 9001, 0, 0, 0, 0, 0);  // the cursor loops
-    UpdateHitAnims();
-    EXPECT_FALSE(missing->Taken());
-    EXPECT_TRUE(endless->Taken());
-    gDrawList.Clear();
-    for (int t = 1; t < kHitAnimMaxTicks; ++t) {
+    std::vector<int> takenTicks;
+    for (int t = 1; t <= kHitAnimMaxTicks + 1; ++t) {
         UpdateHitAnims();
         gDrawList.Clear();
+        if (t == 1) {
+            EXPECT_FALSE(missing->Taken());
+        }
+        if (endless->Taken()) takenTicks.push_back(t);
     }
-    EXPECT_TRUE(endless->Taken());
-    UpdateHitAnims();
-    EXPECT_FALSE(endless->Taken());
+    EXPECT_EQ(std::tuple(takenTicks.size(), endless->Taken()),
+              std::tuple(static_cast<size_t>(kHitAnimMaxTicks), false));
 }
 
 TEST(BattleSprite, FloatingTextRisesSixteenTicksAndKeepsWholeCharacters) {
@@ -195,13 +191,11 @@ TEST(BattleSprite, FloatingTextRisesSixteenTicksAndKeepsWholeCharacters) {
         drawn += gDrawList.SpriteCount();
         gDrawList.Clear();
     }
-    EXPECT_EQ(drawn, 16);
-    EXPECT_FALSE(t->Taken());
+    EXPECT_EQ(std::tuple(drawn, t->Taken()), std::tuple(16, false));
 }
 
 TEST_F(BattleSpriteArt, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
     const u16 under = 0x0C63, colour = PlainColour(15001, 0);  // one plain colour
-    ASSERT_NE(colour, 0xDEAD);
 
     cBattleSprite fighter;
     fighter.flags = kSpriteInUse | kSpriteTaken;
@@ -217,8 +211,10 @@ TEST_F(BattleSpriteArt, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
     for (int i = 0; i < 640 * 480; ++i) gPaintBuf[i] = under;
     a->drawFn(*a);
     for (int i = 0; i < kAfterImageCopies; ++i) {
-        EXPECT_EQ(gPaintBuf[100 * 640 + 50 + 100 * i], BlendRef(colour, under, 16 - 3 * i)) << i;
-        EXPECT_EQ(gPaintBuf[99 * 640 + 50 + 100 * i], under) << i;
+        EXPECT_EQ(
+            std::tuple(gPaintBuf[100 * 640 + 50 + 100 * i], gPaintBuf[99 * 640 + 50 + 100 * i]),
+            std::tuple(BlendRef(colour, under, 16 - 3 * i), under))
+            << i;
     }
     fighter.flags = 0;
     UpdateAfterImages();
