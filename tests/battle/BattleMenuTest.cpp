@@ -248,15 +248,12 @@ struct BattleList : BattleInput {
         }
         return v;
     }
+    // The thumb on its track, the selection a row, the view row the selection's place in the view.
     void ExpectValid() const {
-        EXPECT_GE(list.thumb, 0);
-        EXPECT_LE(list.thumb, kThumbTravel);
-        EXPECT_GE(list.selected, 0);
-        EXPECT_LT(list.selected, list.count);
-        EXPECT_GE(list.top, 0);
-        EXPECT_EQ(list.viewRow, list.selected - list.top);
-        EXPECT_GE(list.viewRow, 0);
-        EXPECT_LT(list.viewRow, kListViewRows);
+        EXPECT_EQ(std::tuple(0 <= list.thumb && list.thumb <= kThumbTravel,
+                             0 <= list.selected && list.selected < list.count, list.top >= 0,
+                             0 <= list.viewRow && list.viewRow < kListViewRows, list.viewRow),
+                  std::tuple(true, true, true, true, list.selected - list.top));
     }
 };
 
@@ -286,13 +283,13 @@ TEST(BattleListText, DescriptionsBreakAtCharacterBoundariesWithin30Bytes) {
     };
     for (const Case& c : cases) {
         const DescLines d = BreakDescription(c.text.data(), c.text.size());
-        ASSERT_EQ(d.count, static_cast<int>(c.lengths.size())) << c.text.size();
+        std::vector<size_t> lengths;
         std::string joined;
         for (int i = 0; i < d.count; ++i) {
-            EXPECT_EQ(d.length[i], c.lengths[i]) << c.text.size() << " line " << i;
+            lengths.push_back(d.length[i]);
             joined += c.text.substr(d.start[i], d.length[i]);
         }
-        EXPECT_EQ(joined, c.text);
+        EXPECT_EQ(std::tuple(lengths, joined), std::tuple(c.lengths, c.text)) << c.text.size();
     }
     EXPECT_EQ(std::tuple(DescBoxHeight(1), DescBoxHeight(3)), std::tuple(24, 64));
 }
@@ -302,14 +299,12 @@ TEST_F(BattleList, ItemRowsAreOwnedBattleItemsNamesStayInTheirFieldAndAtMost256)
     gItemCount = 300;
     gItems = Table<ItemData>(300);
     gOwnedItems = Table<i32>(300);
-    const i32 owned[5] = {3, 0, -4, 7, 2};
-    const i32 place[5] = {2, 2, 3, 3, 1};
+    const i32 owned[5] = {3, 0, -4, 7, 2}, place[5] = {2, 2, 3, 3, 1};
     for (int i = 0; i < 300; ++i) {
         gOwnedItems[i] = i < 5 ? owned[i] : 1;
         gItems[i].usePlace = i < 5 ? place[i] : 2;
-    }
-    for (int i = 0; i < 5; ++i) {
-        gItems[i].icon = 10 + i;
+        gItems[i].icon = i < 5 ? 10 + i : 0;
+        if (i >= 5) continue;
         std::memset(gItems[i].name, 'A' + i, sizeof(gItems[i].name));  // no end mark
         std::memset(gItems[i].description, 'z', sizeof(gItems[i].description));
     }
@@ -318,11 +313,9 @@ TEST_F(BattleList, ItemRowsAreOwnedBattleItemsNamesStayInTheirFieldAndAtMost256)
     // 1 owns none, 2 owns a negative count, 4 is for the map; 297 qualify, 256 are kept.
     ASSERT_EQ(list.count, kListMaxRows);
     EXPECT_EQ(Shown(3), (RowList{{0, 3, 10, 0}, {3, 7, 13, 0}, {5, 1, 0, 0}}));
-    EXPECT_EQ(std::string(list.rows[1].name), std::string(32, 'D'));
-    EXPECT_EQ(std::string(list.rows[1].description), std::string(52, 'z'));
-    EXPECT_EQ(list.rows[255].id, 258);
-    EXPECT_FALSE(list.Add(999, 0, 0, "n", 1, "", 0, false));
-    EXPECT_EQ(list.count, kListMaxRows);
+    EXPECT_EQ(std::tuple(std::string(list.rows[1].name), std::string(list.rows[1].description),
+                         list.rows[255].id, list.Add(999, 0, 0, "n", 1, "", 0, false), list.count),
+              std::tuple(std::string(32, 'D'), std::string(52, 'z'), 258, false, kListMaxRows));
 }
 
 TEST_F(BattleList, SkillsSummonsFormsCreatureMagicAndThrowsByTheirRules) {
