@@ -46,24 +46,12 @@
 struct DuelDraws {
     static inline std::map<u32, std::deque<u32>> queued;
     static inline std::vector<u32> asked;
-    static u32 Default(u32 n) {
-        switch (n) {
-            case 100:
-                return 50;
-            case 27:
-                return 13;
-            case 5:
-                return 3;
-            default:
-                return 0;
-        }
-    }
     static u32 Draw(u32 n) {
         asked.push_back(n);
-        auto it = queued.find(n);
-        if (it == queued.end() || it->second.empty()) return Default(n);
-        const u32 v = it->second.front();
-        it->second.pop_front();
+        std::deque<u32>& q = queued[n];
+        if (q.empty()) return n == 100 ? 50 : n == 27 ? 13 : n == 5 ? 3 : 0;
+        const u32 v = q.front();
+        q.pop_front();
         return v;
     }
 };
@@ -152,11 +140,7 @@ protected:
         UpdateFloatTexts();
         gDrawList.Clear();
     }
-    static size_t Spawned(u32 act) {
-        size_t n = 0;
-        for (u32 a : spawned) n += a == act;
-        return n;
-    }
+    static size_t Spawned(u32 act) { return std::count(spawned.begin(), spawned.end(), act); }
     // Ticks until pred holds (at most limit); the number of ticks run, -1 when it never held.
     template <class P>
     static int TickUntil(P pred, int limit = 400) {
@@ -181,10 +165,10 @@ protected:
     static std::vector<std::string> Lines() { return LoggedBattleLines(); }
     // How often text floated over the fighter.
     static size_t CountFloats(const cFighter& f, const char* text) {
-        size_t n = 0;
-        for (const ShownFloat& s : ShownFighterFloats())
-            if (s.fighter == &f && s.text == text) ++n;
-        return n;
+        const std::vector<ShownFloat>& v = ShownFighterFloats();
+        return std::count_if(v.begin(), v.end(), [&](const ShownFloat& s) {
+            return s.fighter == &f && s.text == text;
+        });
     }
 
     Harness h_;
