@@ -32,20 +32,14 @@
 
 namespace {
 
-// Scripted input with clean data and key bindings, polled the way the battle
-// frame polls it.
+// Scripted input over clean globals (the harness resets them all as it comes
+// and goes), polled the way the battle frame polls it.
 struct BattleInput : ::testing::Test {
     Harness h;
     void SetUp() override {
-        InputPlatformReset();
         ASSERT_EQ(gDInput.Init(nullptr, nullptr), 0);
-        gBattleKeys.Clear();
         gBattleCursor.Init();
-        ResetGameData();
-        ResetGameFlags();
-        ResetKeyBindings();
     }
-    void TearDown() override { InputPlatformReset(); }
     static void Poll() {
         gBattleKeys.Poll();
         gBattleCursor.Poll();
@@ -491,8 +485,6 @@ struct BattleMenu : BattleInput {
 
     void SetUp() override {
         BattleInput::SetUp();
-        ResetBattleSides();
-        gRealTimeBattle = 0;
         gSmartMouse = 0;
         gSkillCount = 40;
         gSkills = Table<SkillData>(40);

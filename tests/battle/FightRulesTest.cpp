@@ -64,27 +64,17 @@ struct ScriptedDraws {
     }
 };
 
+// Clean globals (the harness resets them all as it comes and goes) and the
+// scripted random source.
 class FightTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetGameFlags();
-        ResetGameData();
-        ResetBattleSides();
-        ResetBattleRandom();
-        ClearLoggedBattleLines();
-        ClearShownFighterFloats();
-        ScriptedDraws::values.clear();
-        ScriptedDraws::asked.clear();
+        Script({});
         ScriptedDraws::overrun = 0;
         SetBattleRandomSource(&ScriptedDraws::Draw);
     }
     void TearDown() override {
         EXPECT_EQ(ScriptedDraws::overrun, 0) << "more draws than the test scripted";
-        ResetBattleRandom();
-        ResetBattleSides();
-        ResetGameData();
-        ClearLoggedBattleLines();
-        ClearShownFighterFloats();
     }
 
     // The next draws; each value is what RandomN(n) answers.
@@ -149,6 +139,7 @@ protected:
         return fmt;
     }
 
+    Harness h_;
     MonsterData records_[8] = {};
     cFighter fighters_[8];
 };
@@ -1277,16 +1268,9 @@ class EndTest : public FightTest {
 protected:
     void SetUp() override {
         FightTest::SetUp();
-        ResetBattleEnd();
-        gScriptVars[0] = 0;
         gItems = Table<ItemData>(4);
         gItemCount = 4;
         gOwnedItems = Table<i32>(4);
-    }
-    void TearDown() override {
-        ResetBattleEnd();
-        gScriptVars[0] = 0;
-        FightTest::TearDown();
     }
     // Party slot i: role r of that level and experience.
     cFighter& Member(int i, i32 r, i32 level, i32 exp) {
@@ -1489,8 +1473,6 @@ class ControllerTest : public FightTest {
 protected:
     void SetUp() override {
         FightTest::SetUp();
-        ResetBattleController();
-        gRealTimeBattle = 0;
         gSkills = Table<SkillData>(7);
         gSkillCount = 7;
         SetSkill(kHeal, 1, 1);
@@ -1499,11 +1481,6 @@ protected:
         SetSkill(kGroupHeal, 3, 2);
         SetSkill(kBlizzard, 1, 4);
         SetSkill(kSelfOnly, 1, 5);
-    }
-    void TearDown() override {
-        ResetBattleController();
-        gRealTimeBattle = 0;
-        FightTest::TearDown();
     }
     static void SetSkill(i32 id, i32 category, i32 target) {
         gSkills[id].id = id;

@@ -62,11 +62,6 @@ protected:
         h_.WriteSample();
         h_.StartGame();
         LoadGameDatabase(gBasePath);
-        ResetBattleSides();
-        ResetBattleSprites();
-        gDrawList.Clear();
-        ClearLoggedBattleLines();
-        ClearShownFighterFloats();
         DuelDraws::queued.clear();
         DuelDraws::asked.clear();
         spawned.clear();
