@@ -116,6 +116,10 @@ protected:
         return f;
     }
     MonsterData& Record(int k) { return records_[k]; }
+    // Fighters over records 0 and 1 with the given attack and defence.
+    std::pair<cFighter&, cFighter&> Two(i32 a0 = 100, i32 d0 = 50, i32 a1 = 100, i32 d1 = 50) {
+        return {Fighter(0, a0, d0), Fighter(1, a1, d1)};
+    }
 
     // The numbers floated over fighters so far, with their kinds.
     static std::vector<std::pair<std::string, FloatKind>> Floats() {
@@ -157,8 +161,7 @@ std::pair<i32, i32> HpMp(const Loss& l) {
 class HitRules : public FightTest {};
 
 TEST_F(HitRules, PhysicalDamageByVariationCriticalDefenceRowsAndAttackChanges) {
-    cFighter& a = Fighter(0, 100, 0);
-    cFighter& t = Fighter(1, 0, 50);
+    auto [a, t] = Two(100, 0, 0);
     struct Case {
         i32 attack;
         bool critical;
@@ -205,8 +208,7 @@ TEST_F(HitRules, PhysicalDamageByVariationCriticalDefenceRowsAndAttackChanges) {
 }
 
 TEST_F(HitRules, CountersHalveAndOnHitCodesLandOnOneInFive) {
-    cFighter& a = Fighter(0, 100, 0);
-    cFighter& t = Fighter(1, 0, 50);
+    auto [a, t] = Two(100, 0, 0);
     EXPECT_EQ(With({Var(0)}, [&] { return CounterDamage(t, a); }), 32);
     a.attack = 10;
     EXPECT_EQ(With({Var(0), 0}, [&] { return CounterDamage(t, a); }), 1);  // 2 halved
@@ -223,8 +225,7 @@ TEST_F(HitRules, CountersHalveAndOnHitCodesLandOnOneInFive) {
 }
 
 TEST_F(HitRules, AirRaidThrowAndPoison) {
-    cFighter& a = Fighter(0, 100, 0);
-    cFighter& t = Fighter(1, 0, 50);
+    auto [a, t] = Two(100, 0, 0);
     Record(0).agility = 20;
     Record(1).agility = 10;
     EXPECT_EQ(With({Var(0)}, [&] { return AirRaidDamage(t, a); }),
@@ -265,8 +266,7 @@ TEST_F(HitRules, AirRaidThrowAndPoison) {
 }
 
 TEST_F(HitRules, MagicSummonAndPhysicalSkills) {
-    cFighter& x = Fighter(0);
-    cFighter& t = Fighter(1);
+    auto [x, t] = Two();
     Record(0).magic = 50;
     Record(0).strength = 40;
     Record(1).stamina = 20;
@@ -313,8 +313,7 @@ TEST_F(HitRules, MagicSummonAndPhysicalSkills) {
 }
 
 TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
-    cFighter& x = Fighter(0);
-    cFighter& t = Fighter(1);
+    auto [x, t] = Two();
     t.maxHp = 200;
     t.hp = 150;
     t.maxMp = 80;
@@ -340,8 +339,7 @@ TEST_F(HitRules, FixedAndPercentAmountsOfSkillsAndItems) {
 }
 
 TEST_F(HitRules, SkillSpecials) {
-    cFighter& x = Fighter(0);
-    cFighter& t = Fighter(1);
+    auto [x, t] = Two();
     SkillData sk{};
     i32 reflected = 0;
     Loss l{101, 0};
@@ -396,8 +394,7 @@ TEST_F(HitRules, CriticalBandsUseTheAttackersHp) {
 }
 
 TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
-    cFighter& a = Fighter(0);
-    cFighter& t = Fighter(1);
+    auto [a, t] = Two();
     EXPECT_TRUE(With({29}, [&] { return RollEvade(t, a); }));
     EXPECT_EQ((std::tuple{With({30}, [&] { return RollEvade(t, a); }), t.evasionRate}),
               (std::tuple{false, 40}));
@@ -435,8 +432,7 @@ TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
 }
 
 TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
-    cFighter& x = Fighter(0);
-    cFighter& t = Fighter(1);
+    auto [x, t] = Two();
     Record(0).magic = 20;
     Record(1).spirit = 30;
     t.magicEvasionRate = 10;
@@ -472,8 +468,7 @@ TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
 }
 
 TEST_F(HitRules, CounterTheftCaptureFlee) {
-    cFighter& d = Fighter(0);
-    cFighter& a = Fighter(1);
+    auto [d, a] = Two();
     Record(0).agility = 50;
     Record(1).agility = 100;
     d.hp = 40;  // q = 50 + 60 x 10 / 100 = 56
@@ -623,8 +618,7 @@ TEST_F(HitRules, TheLastFrontFighterPullsTheOthersForward) {
 }
 
 TEST_F(HitRules, HugeRecordValuesStayInRange) {
-    cFighter& a = Fighter(0, INT_MAX, 0);
-    cFighter& t = Fighter(1, 0, INT_MIN);
+    auto [a, t] = Two(INT_MAX, 0, 0, INT_MIN);
     MonsterData& ma = Record(0);
     MonsterData& mt = Record(1);
     ma.strength = ma.stamina = ma.magic = ma.spirit = ma.agility = INT_MAX;

@@ -122,6 +122,11 @@ protected:
     }
     cFighter& Party(int i = 0) { return Add(true, i, 1000); }
     cFighter& Enemy(int i = 0) { return Add(false, i, 3005); }
+    // The party's slot 0 against the enemies' slot 0, or slots 0 and 1 of one side.
+    std::pair<cFighter&, cFighter&> Duel() { return {Party(), Enemy()}; }
+    std::pair<cFighter&, cFighter&> Pair(bool party) {
+        return {party ? Party(0) : Enemy(0), party ? Party(1) : Enemy(1)};
+    }
     MonsterData& RecordOf(bool party, int i) { return records_[party ? i : 8 + i]; }
 
     // One tick of the main phase as far as the fighters go; the acts of the
@@ -221,8 +226,7 @@ protected:
 
 // attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.
 TEST_F(FighterActionTest, CloseAttackDealsTheWorkedDamageAndEveryoneGoesHome) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     e.gauge = 0;
     Order(p, kCmdAttack, &e);
     Tick();  // waiting, step 0: the pose; the command is seen on the next tick
@@ -239,8 +243,7 @@ TEST_F(FighterActionTest, CloseAttackDealsTheWorkedDamageAndEveryoneGoesHome) {
 }
 
 TEST_F(FighterActionTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     e.hp = e.maxHp = 300;
     Queue(15, {1});   // critical
     Queue(100, {0});  // the first blow is evaded; the second is never rolled for
@@ -254,8 +257,7 @@ TEST_F(FighterActionTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {
 }
 
 TEST_F(FighterActionTest, GlancingBlowDoesAThirdAndAHolyBarrierBlocksTheNext) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     Queue(100, {99, 99});  // not evaded; the hit roll fails
     Order(p, kCmdAttack, &e);
     ASSERT_GT(TickUntil([&] { return BothIdle(p, e); }), 0);
@@ -275,8 +277,7 @@ TEST_F(FighterActionTest, GlancingBlowDoesAThirdAndAHolyBarrierBlocksTheNext) {
 }
 
 TEST_F(FighterActionTest, ReflectSendsBackItsShareAndAnEnemyKilledByItFallsAtItsOwnStep) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     p.reflect = 19;
     e.hp = 12;
     Order(e, kCmdAttack, &p);
@@ -290,8 +291,7 @@ TEST_F(FighterActionTest, ReflectSendsBackItsShareAndAnEnemyKilledByItFallsAtIts
 }
 
 TEST_F(FighterActionTest, FallenEnemyWaitsForItsAttackerThenGivesRewardsAndResets) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     e.hp = 10;
     bool fellEarly = false;
     Order(p, kCmdAttack, &e);
@@ -324,8 +324,7 @@ TEST_F(FighterActionTest, PoisonFollowsEveryCompletedActionOfAPoisonedFighter) {
 }
 
 TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     Queue(4, {1});  // the counter roll; agility 10 against 10 gives q = 100 + 6
     Order(e, kCmdAttack, &p);
     bool countered = false;
@@ -340,8 +339,7 @@ TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
 
 // Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against (10 + 50) x 66 / 100 = 39.
 TEST_F(FighterActionTest, AirRaidWithTooLittleMpStillStrikesAndLeavesMpAtZero) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     RecordOf(true, 0).agility = 10;
     e.hp = e.maxHp = 300;
     p.mp = 3;
@@ -381,8 +379,7 @@ TEST_F(FighterActionTest, RunTowardATargetFacesByTheirDepths) {
 }
 
 TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     RecordOf(false, 0).theftItem = 0;  // the sample's first item
     e.theftRate = 40;
     p.mp = 3;  // the fixed cost of 5 stops at 0
@@ -409,8 +406,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
 }
 
 TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
-    cFighter& p = Party(0);
-    cFighter& q = Party(1);
+    auto [p, q] = Pair(true);
     Enemy();
     Order(p, kCmdFlee, nullptr);
     ASSERT_GT(RunUntilIdle(p), 0);
@@ -429,8 +425,7 @@ TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWhol
 }
 
 TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAndStopsAt99) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     gDevCaptureAlways = 1;
     gOwnedMonsters[5] = 0;
     Order(p, kCmdCapture, &e);
@@ -458,8 +453,7 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAnd
 }
 
 TEST_F(FighterActionTest, ThrownPieceHitsAndIsGone) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     EquipageData piece{.id = 3, .throwValue = 20};  // strength 0 + 20
     p.thrownPiece = &piece;
     Order(p, kCmdThrow, &e);
@@ -514,8 +508,7 @@ TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
 // Five spells of 120 (magic 50, power 80: 150 x 50 x 80 / 5000) at a moon
 // shield started with 3: halved four times, the fourth use ends the shield.
 TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     RecordOf(true, 0).magic = 50;
     e.hp = e.maxHp = 1000;
     e.StartMoonShield();
@@ -542,8 +535,7 @@ TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
 // An offensive item's warning: the first foe may slip it by the item hit roll,
 // which moves the magic evasion rate and leaves the evasion of blows alone.
 TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     e.magicEvasionRate = 60;
     const ItemData it = TestItem(3, 7246, -20, 0);
     p.itemInUse = &it;
@@ -562,8 +554,7 @@ TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
 }
 
 TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWithNoAct) {
-    cFighter& p = Party(0);
-    cFighter& q = Party(1);
+    auto [p, q] = Pair(true);
     Enemy();
     q.hp = 0;
     q.status = kStDying;
@@ -585,8 +576,7 @@ TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWit
 }
 
 TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes) {
-    cFighter& p = Party(0);
-    cFighter& q = Party(1);
+    auto [p, q] = Pair(true);
     cFighter& e = Enemy();
     const ItemData it = TestItem(2, 7301, 0, 2);
     p.itemInUse = &it;
@@ -600,8 +590,7 @@ TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes
 }
 
 TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     // A long effect; its poison code and power-up special are not the strike's.
     SkillData sk = TestSkill(3, -10, 7, kAnimCaptureOrb);
     sk.statusEffect = 12;
@@ -628,8 +617,7 @@ TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
 }
 
 TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
-    cFighter& p = Party(0);
-    cFighter& q = Party(1);
+    auto [p, q] = Pair(true);
     Enemy();
     MonsterData form{};
     form.index = 2;
@@ -666,8 +654,7 @@ TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
 }
 
 TEST_F(FighterActionTest, CloseAttackOnAnEmptyFrontRowWaitsWithoutHarm) {
-    cFighter& p = Party();
-    cFighter& e = Enemy();
+    auto [p, e] = Duel();
     e.row = 2;
     gEnemySide.frontCount = 0;
     e.hp = 0;
