@@ -105,11 +105,7 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     // at (170 + 128, 150 + 98 - 2).
     const ItemData* drop = GetItemRecord(1);
     ASSERT_NE(drop, nullptr);
-    ActPlayer icon;
-    icon.act = 9901;
-    icon.action = drop->icon;
-    ASSERT_TRUE(TakeActData(&icon));
-    const u16 iconColour = PlainColour(icon.pic, icon.frame);
+    const u16 iconColour = ActColour(9901, drop->icon);
     Phases p = RunBattle(7, [&](u32 phase, int tick) {
         if (phase == kPhaseMain) gEnemySide.drops[0] = 1;
         if (phase == kPhaseEnding && tick == 50) {
@@ -478,39 +474,27 @@ TEST(BattleEndToEnd, StoryAndEncounterBattlesWonOnAutoBackToTheMap) {
     ASSERT_TRUE(gMapRoles[guard].state & kRoleShown);
     // The party is role 0 alone, at level 1 with no experience.
     ASSERT_EQ(std::tuple(gFormation[0], gFormation[1], gRoleStats[0].level), std::tuple(0, -1, 1));
-    struct Start {
+    // The story battle is what the pier talk's battle command leaves, with a
+    // role to hide: a slime and a goblin, 20 + 40 gold, 12 + (24 + 1)
+    // experience. The encounter is what a step in the town's encounter zone
+    // does: a slime, and 37 + 12 experience passes the 45 of level 1.
+    const struct Start {
         const char* name;
-        std::function<void()> begin;
         u32 gold;
         i32 level, exp;
-    } starts[] = {
-        // What the pier talk's battle command leaves, with a role to hide: a
-        // slime and a goblin, 20 + 40 gold, 12 + (24 + 1) experience.
-        {"story",
-         [] {
-             gBattleRoleChanges[0] = 102;
-             gBattleRequest = 0x80000001u;
-         },
-         60, 1, 37},
-        // What a step in the town's encounter zone does: a slime, and 37 + 12
-        // experience passes the 45 of level 1.
-        {"encounter",
-         [] {
-             gBattleRequest = kTownEncounter;
-             EnterBattle();
-         },
-         20, 2, 4},
-    };
+    } starts[] = {{"story", 60, 1, 37}, {"encounter", 20, 2, 4}};
     for (const Start& st : starts) {
         const u32 money = gScriptVars[0];
         MusicRecorder played;
-        st.begin();
+        const bool story = st.name[0] == 's';
+        gBattleRoleChanges[0] = story ? 102 : -1;
+        gBattleRequest = story ? 0x80000001u : kTownEncounter;
+        if (!story) EnterBattle();
         ASSERT_TRUE(h.RunUntil([] { return gBattleActive != 0; }, 3)) << st.name;
         // The first opening tick still shows the map over the backdrop; once
         // the dissolve is over the backdrop shows.
         ASSERT_TRUE(
             h.RunUntil([] { return gBattle.phase() == kPhaseOpening && gBattle.fade() == 14; }, 3));
-        const bool story = st.name[0] == 's';
         const u16 layer = LayerPx(story ? kHarbourAct : kBackdropAct, 1);
         const int lx = kLayerProbe[1].x, ly = kLayerProbe[1].y;  // a spot no fighter stands over
         EXPECT_NE(gPaintBuf[ly * 640 + lx], layer) << st.name;

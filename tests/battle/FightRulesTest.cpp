@@ -134,13 +134,12 @@ protected:
         return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
     }
 
+    // A log line: the text with the name put in for its %s.
     static std::string Line(const char* utf8, const char* nameUtf8) {
-        char buf[200];
-        std::snprintf(buf, sizeof(buf), "%s", B5(utf8));
-        std::string fmt = buf, name = Utf8ToBig5(nameUtf8);
-        const size_t at = fmt.find("%s");
-        if (at != std::string::npos) fmt.replace(at, 2, name);
-        return fmt;
+        std::string text = Utf8ToBig5(utf8);
+        if (const size_t at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, Utf8ToBig5(nameUtf8));
+        return text;
     }
 
     Harness h_;
@@ -912,10 +911,8 @@ TEST_F(Status, AFullGaugeRegeneratesTicksMarksAndStatus) {
     }
 }
 
-TEST(FighterGauge, FrozenGaugeStandsTheFillTicksTheTurnAndWaitingFillsIt) {
-    Harness h;
-    cFighter f;
-    f.Reset();
+TEST_F(Status, FrozenGaugeStandsTheFillTicksTheTurnAndWaitingFillsIt) {
+    cFighter& f = Fighter(0);
     f.status = kStHaste;
     f.hasteCount = 2;
     f.gauge = 250;
@@ -928,13 +925,8 @@ TEST(FighterGauge, FrozenGaugeStandsTheFillTicksTheTurnAndWaitingFillsIt) {
               (std::vector<i32>{true, 255, 1, true, 1}));
 
     // The waiting state fills the gauge from fifty-one ticks after its first.
-    gRealTimeBattle = 0;
-    ResetBattleSides();
-    cFighter& w = gPartySide.fighters[0];
-    w.Reset();
-    w.flags = cFighter::kInUse | cFighter::kTaken;
+    cFighter& w = gPartySide.fighters[0] = Fighter(1);
     w.kind = kKindParty;
-    w.status = 0;
     w.hp = w.maxHp = 10;
     w.homeX = 400;
     w.homeZ = 300;

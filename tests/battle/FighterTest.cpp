@@ -783,11 +783,7 @@ TEST_F(FighterDrawTest, StatusIconsStartNinePixelsLeftPerIcon) {
     for (i32 x = 200; x < 400; ++x) ASSERT_EQ(At(x, 100), 0);
     p.status = kStSleep | kStPoison | kStBlindness;  // bits 0, 10 and 13
     DrawStatusIcons(p, 300, 100);
-    ActPlayer icon;
-    icon.act = 9901;
-    icon.action = 30;  // sleep's icon
-    ASSERT_TRUE(TakeActData(&icon));
-    const u16 first = PlainColour(icon.pic, icon.frame);
+    const u16 first = ActColour(9901, 30);  // sleep's icon
     ASSERT_NE(first, 0);
     EXPECT_EQ(std::tuple(At(300 - 27 - 1, 100), At(300 - 27, 100)), std::tuple(0, first));
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Types.h"
+#include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
@@ -25,6 +26,14 @@ inline u16 PlainColourAt(u16 pic, u16 frame, int x, int y) {
 // The screen value of a picture's first pixel.
 inline u16 PlainColour(u16 pic, u16 frame) {
     return PlainColourAt(pic, frame, 0, 0);
+}
+
+// The plain colour of the picture an act's action shows first (0xDEAD when there is none).
+inline u16 ActColour(u32 act, u32 action) {
+    ActPlayer p;
+    p.act = act;
+    p.action = action;
+    return TakeActData(&p) ? PlainColour(p.pic, p.frame) : 0xDEAD;
 }
 
 // Level k of 16 on the top five bits of each channel: s/2 when k has 8, then
