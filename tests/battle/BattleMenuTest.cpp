@@ -546,21 +546,22 @@ struct BattleMenu : BattleInput {
             menu.Input();
         }
     }
-    // Each key pressed for a tick and let go for a tick, in turn.
-    void Press(std::initializer_list<u8> codes) {
+    // Each key pressed for a tick and let go for a tick, in turn; then ticks more.
+    void Press(std::initializer_list<u8> codes, int ticks = 0) {
         for (u8 code : codes) {
             PlatformSetKey(code, true);
             Tick();
             PlatformSetKey(code, false);
             Tick();
         }
+        Tick(ticks);
     }
     // Chooses the commanded fighter and lets the panel and the ring come in.
     void RingIn() { Tick(12); }
     // The highlight stays where the last fighter left it.
-    void ChooseRow(int r) {
+    void ChooseRow(int r, int ticks = 0) {
         for (int k = 0; k < kRingRows && menu.row != r; ++k) Press({kScanDown});
-        Press({kScanEnter});
+        Press({kScanEnter}, ticks);
     }
     std::vector<i32> Enabled(i32 role) const {
         std::vector<i32> v;
@@ -607,8 +608,7 @@ TEST_F(BattleMenu, AttackPicksAFrontRowEnemyAndHandsOverCode2) {
     cFighter& e2 = Enemy(2, 1);
     RingIn();
     EXPECT_EQ(gEnemySide.fighters[0].gaugesFrozen, 1);
-    ChooseRow(0);
-    Tick();
+    ChooseRow(0, 1);
     EXPECT_EQ(menu.blinkEnemy, 1);
     EXPECT_TRUE(e1.IsBlinking());
     Press({kScanDown});
@@ -643,11 +643,9 @@ TEST_F(BattleMenu, EachRowHandsOverItsCommandCode) {
         Learn(1, 0, 8, 1, 4);  // a spell on every foe
         Learn(0, 0, 9, 0, 1);  // a strike skill aimed at one ally
         RingIn();
-        ChooseRow(c.row);
-        Tick(7);  // a skill list slides in, or the target is marked
+        ChooseRow(c.row, 7);  // a skill list slides in, or the target is marked
         if (menu.list.open) {
-            Press({kScanEnter});
-            Tick(6);
+            Press({kScanEnter}, 6);
         }
         if (c.targeted) Press({kScanEnter});
         SCOPED_TRACE(testing::Message() << c.role << " row " << c.row);
@@ -667,8 +665,7 @@ TEST_F(BattleMenu, CaptureRefusesAGodDemonForm) {
     Enemy(0, 1, 1);
     cFighter& e = Enemy(1, 1);
     RingIn();
-    ChooseRow(5);
-    Tick();
+    ChooseRow(5, 1);
     ASSERT_EQ(menu.blinkEnemy, 0);
     Press({kScanEnter});
     EXPECT_EQ(a.command, kCmdNone);
@@ -694,11 +691,9 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     gItems[1].statusEffect = kStatusEffectRevive;
     gOwnedItems[1] = 2;
     RingIn();
-    ChooseRow(4);
-    Tick(6);  // the item list slides down
+    ChooseRow(4, 6);  // the item list slides down
     ASSERT_EQ(std::tuple(menu.list.open, menu.list.count), std::tuple(1, 1));
-    Press({kScanEnter});
-    Tick(6);  // and away again
+    Press({kScanEnter}, 6);  // and away again
     ASSERT_EQ(menu.item, &gItems[1]);
     EXPECT_EQ(menu.blinkParty, 0);
     Press({kScanEsc});  // target → list
@@ -706,17 +701,14 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     Tick(2);
     EXPECT_EQ(menu.list.open, 1);
     Tick(5);
-    Press({kScanEsc});  // list → ring
-    Tick(6);
+    Press({kScanEsc}, 6);  // list → ring
     EXPECT_EQ(std::tuple(menu.chosen, menu.list.open, menu.current), std::tuple(0, 0, &a));
 
     // Again, this time onto the dying member with the revive item.
     Tick(4);  // the ring slides back in first
     EXPECT_EQ(menu.ringX, kRingInX);
-    Press({kScanEnter});
-    Tick(7);
-    Press({kScanEnter});
-    Tick(6);
+    Press({kScanEnter}, 7);
+    Press({kScanEnter}, 6);
     Press({kScanDown});
     EXPECT_EQ(menu.blinkParty, 1);
     Press({kScanEnter});
@@ -731,8 +723,7 @@ TEST_F(BattleMenu, WaitingMembersTakeTurnsWithTheirMarks) {
     auto waitTurn = [&](cFighter& who) {
         RingIn();
         EXPECT_EQ(menu.current, &who);
-        ChooseRow(2);
-        Tick();
+        ChooseRow(2, 1);
     };
     waitTurn(a);
     EXPECT_EQ(std::tuple(a.ordered, a.command), std::tuple(1, kCmdNone));
@@ -760,11 +751,9 @@ TEST_F(BattleMenu, TransformOpensFromExactlyHalfHp) {
     EXPECT_EQ(menu.chosen, 0);
     a.hp = 50;
     Tick();
-    Press({kScanEnter});
-    Tick(6);
+    Press({kScanEnter}, 6);
     ASSERT_EQ(menu.list.count, 1);
-    Press({kScanEnter});
-    Tick(7);
+    Press({kScanEnter}, 7);
     EXPECT_EQ(std::tuple(a.command, a.formToAdd), std::tuple(kCmdTransform, &gGodForms[2]));
 }
 
@@ -789,8 +778,7 @@ TEST_F(BattleMenu, CreatureRingPaysItsOfferingAndKeepsMagicUnderBan) {
     EXPECT_EQ(menu.creatureIcons[2].action, 32);  // banned magic, highlighted
     Press({kScanEnter});
     EXPECT_EQ(menu.chosen, 0);
-    Press({kScanDown, kScanDown, kScanEnter});
-    Tick();
+    Press({kScanDown, kScanDown, kScanEnter}, 1);
     Press({kScanEnter});
     EXPECT_EQ(std::tuple(c.command, c.targets[0], gPartySide.creature.offerValue),
               std::tuple(kCmdAttack, &e, 7));
@@ -798,8 +786,7 @@ TEST_F(BattleMenu, CreatureRingPaysItsOfferingAndKeepsMagicUnderBan) {
     c.command = kCmdNone;
     Tick(6);
     ASSERT_EQ(menu.current, &c);
-    Press({kScanDown, kScanEnter});  // 0 → 3, the release row
-    Tick();
+    Press({kScanDown, kScanEnter}, 1);  // 0 → 3, the release row
     EXPECT_EQ(std::tuple(c.command, gPartySide.creature.offerValue),
               std::tuple(kCmdEndTransform, 7));
 }
