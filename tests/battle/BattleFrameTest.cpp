@@ -109,8 +109,8 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     Phases p = RunBattle(7, [&](u32 phase, int tick) {
         if (phase == kPhaseMain) gEnemySide.drops[0] = 1;
         if (phase == kPhaseEnding && tick == 50) {
-            EXPECT_EQ(Px(298 + 4, 246 + 4), iconColour);
-            EXPECT_EQ(Px(298 - 1, 246 + 4), PlainColour(11004, 0));
+            EXPECT_EQ(std::tuple(Px(298 + 4, 246 + 4), Px(298 - 1, 246 + 4)),
+                      std::tuple(iconColour, PlainColour(11004, 0)));
         }
         if (phase == kPhaseSetUp) {
             // Battle 7 plays music index 0: name record 33, looping on list 3.
@@ -203,12 +203,12 @@ TEST_F(BattleFrameTest, Battle2032HasNoVictoryScreenNoFadeAndBlackColumns) {
     });
 }
 
-TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
+TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperModeAndKeysFromTheMapDoNothing) {
     struct Case {
         i32 dev;
         u32 battle;
         bool killed;
-    } cases[] = {{1, kLoneGoblin, true}, {0, kLoneGoblin, false}, {1, kThreeFoes, true}};
+    } cases[] = {{1, kLoneGoblin, true}, {1, kThreeFoes, true}, {0, kLoneGoblin, false}};
     gFormation[0] = 0;
     for (const Case& c : cases) {
         gFastMode = c.dev;
@@ -228,11 +228,9 @@ TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
         PlatformSetKey(0x3B, false);
         ResetBattle();
     }
-}
 
-TEST_F(BattleFrameTest, TheAutoBattleKeyHeldFromTheMapDoesNotSwitchAutoBattleOn) {
+    // The auto-battle key held from the map does not switch auto battle on.
     const u8 autoKey = static_cast<u8>(gKeyBindings[kKeyAutoAttack]);
-    gFormation[0] = 0;
     PlatformSetKey(autoKey, true);
     int on = 0;
     RunBattle(
@@ -326,10 +324,9 @@ TEST_F(BattleFrameTest, BadBattleFilesGiveAnEmptyBattleReportedOnce) {
 TEST_F(BattleFrameTest, MusicIndexPastTheNamesPlaysNothing) {
     WriteData(h, "FBGM.dat", BuildBattleMusicFile({0, 1000000, 5, 0xFFFFFFDFu}));
     std::string path;
-    EXPECT_FALSE(BattleMusicPath(1000000, &path));
-    EXPECT_FALSE(BattleMusicPath(5, &path));            // record 38 is empty
-    EXPECT_FALSE(BattleMusicPath(0xFFFFFFDFu, &path));  // + 33 would wrap to record 0
-    ASSERT_TRUE(BattleMusicPath(11, &path));            // record 44, the victory piece
+    // Record 38 is empty; + 33 would wrap to record 0.
+    for (u32 n : {1000000u, 5u, 0xFFFFFFDFu}) EXPECT_FALSE(BattleMusicPath(n, &path)) << n;
+    ASSERT_TRUE(BattleMusicPath(11, &path));  // record 44, the victory piece
     EXPECT_TRUE(path.ends_with("music\\theme.xmi")) << path;
     for (u32 n : {1u, 3u}) {
         RunBattle(n, [n](u32 phase, int) {
