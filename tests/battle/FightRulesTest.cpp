@@ -1719,8 +1719,7 @@ TEST_F(ControllerTest, TheAutoBattleKeyHandsTheFighterBetweenMenuAndPicker) {
     Enemy(0).gauge = 0;
     gBattleController.Reset();
     gBattleController.Update();
-    ASSERT_EQ(gBattleController.menu.Current(), &m);
-    ASSERT_TRUE(m.IsGlowing());
+    ASSERT_EQ(std::tuple(gBattleController.menu.Current(), m.IsGlowing()), std::tuple(&m, true));
     m.ordered = 1;
     press();
     u32 act = 0, action = 0;

@@ -295,11 +295,11 @@ TEST_F(FighterActionTest, FallenEnemyWaitsForItsAttackerThenGivesRewardsAndReset
     e.hp = 10;
     bool fellEarly = false;
     Order(p, kCmdAttack, &e);
-    const int t = TickUntil([&] {
-        if (e.action == kStateFallen && p.action != kStateWaiting) fellEarly = true;
-        return !e.IsTaken();
-    });
-    ASSERT_GT(t, 0);
+    ASSERT_GT(TickUntil([&] {
+                  fellEarly |= e.action == kStateFallen && p.action != kStateWaiting;
+                  return !e.IsTaken();
+              }),
+              0);
     EXPECT_EQ(
         std::tuple(fellEarly, gEnemySide.goldTotal, gEnemySide.memberCount, gEnemySide.AllDown()),
         std::tuple(false, 7, 0, true));
