@@ -568,13 +568,13 @@ TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
     GiveEnemyRewards(e, 2);
     EXPECT_EQ(std::tuple(gEnemySide.drops[2], gEnemySide.expTotal, gEnemySide.goldTotal),
               std::tuple(-1, 22 + 22 + 11, 66));
+    // Nothing for how 0; at least 1 for the rest.
     GiveEnemyRewards(e, 0);
-    EXPECT_EQ(gEnemySide.expTotal, 55);
     m.expValue = 0;
     m.level = 1;
     GiveEnemyRewards(e, 2);
-    EXPECT_EQ(gEnemySide.expTotal, 56);  // at least 1
-    m.dropItem = 10;                     // past the item table: no drop, no draw
+    EXPECT_EQ(gEnemySide.expTotal, 55 + 1);
+    m.dropItem = 10;  // past the item table: no drop, no draw
     Script({});
     GiveEnemyRewards(e, 1);
     EXPECT_TRUE(Asked().empty());
@@ -646,17 +646,15 @@ TEST_F(HitRules, HugeRecordValuesStayInRange) {
         gGodForms[0].attack = INT_MAX;
         Loss l = ApplySkill(t, a, sk);
         ApplyLosses(t, l);
-        EXPECT_GE(t.hp, 0);
-        EXPECT_LE(t.hp, t.maxHp);
+        EXPECT_TRUE(0 <= t.hp && t.hp <= t.maxHp) << t.hp;
     }
     // The numbers over a fighter at the ends of the field's range stay at those ends.
     for (FloatKind kind : {kFloatHp, kFloatMp, kFloatMiss, kFloatHpRegen, kFloatMpRegen}) {
         const FloatLook low = GetFloatLook(kind, INT_MIN, INT_MIN, INT_MAX);
         const FloatLook high = GetFloatLook(kind, INT_MAX, INT_MAX, INT_MIN);
-        EXPECT_LE(low.x, INT_MIN + 10) << kind;
-        EXPECT_EQ(low.y, INT_MIN) << kind;
-        EXPECT_GE(high.x, INT_MAX - 10) << kind;
-        EXPECT_EQ(high.y, INT_MAX) << kind;
+        EXPECT_EQ(std::tuple(low.x <= INT_MIN + 10, low.y, high.x >= INT_MAX - 10, high.y),
+                  std::tuple(true, INT_MIN, true, INT_MAX))
+            << kind;
     }
     cFloatText* number = SpawnFloatText(nullptr, "-1", 0, 0, 0, INT_MIN, 0, -64, 1);
     ASSERT_NE(number, nullptr);
@@ -690,10 +688,8 @@ constexpr StartRef kStarts[] = {
 class Status : public FightTest {
 protected:
     cFighter& Named() {
-        cFighter& f = Fighter(0);
-        std::string big5 = Utf8ToBig5("阿德");
-        std::snprintf(Record(0).name, sizeof(Record(0).name), "%s", big5.c_str());
-        return f;
+        std::snprintf(Record(0).name, sizeof(Record(0).name), "%s", Utf8ToBig5("阿德").c_str());
+        return Fighter(0);
     }
 };
 
@@ -707,8 +703,9 @@ TEST_F(Status, EveryStartAgainstEveryBitAlreadySet) {
             f.StartStatus(s.bit);
             const bool had = (before & s.bit) != 0;
             const u32 want = had ? before : ((before & ~s.clears) | s.bit);
-            EXPECT_EQ(f.status, want) << std::hex << s.bit << " over " << before;
-            EXPECT_EQ(LoggedBattleLines().size(), had ? 0u : 1u);
+            EXPECT_EQ(std::tuple(f.status, LoggedBattleLines().size()),
+                      std::tuple(want, had ? 0u : 1u))
+                << std::hex << s.bit << " over " << before;
             if (s.count) {
                 const i32* c = f.StatusCounter(s.bit);
                 ASSERT_NE(c, nullptr);
@@ -759,8 +756,8 @@ TEST_F(Status, TimedConditionsEndOnTheTickAfterTheirCount) {
         f.TickStatusTurn();
         EXPECT_TRUE(f.IsHasted()) << tick;
     }
-    EXPECT_FALSE(f.IsBlessed());  // 3 ends on the fourth
-    EXPECT_FALSE(f.IsSpellBanned());
+    // A count of 3 ends on the fourth.
+    EXPECT_EQ(std::tuple(f.IsBlessed(), f.IsSpellBanned()), std::tuple(false, false));
     ClearLoggedBattleLines();
     f.TickStatusTurn();
     EXPECT_EQ(std::tuple(f.IsHasted(), f.hasteCount), std::tuple(false, 0));
