@@ -566,15 +566,12 @@ struct RingWalk {
     }
     bool RingReady() { return menu.Current() && menu.ringX == kRingInX && !menu.Chosen(); }
     bool ListShown() { return menu.list.open && menu.list.y == kListShownY; }
-    void RowByKeys(int k) {
-        for (int i = 0; i < kRingRows && menu.row != k; ++i) TapKey(h, kScanDown);
-        ASSERT_EQ(menu.row, k);
-        TapKey(h, kScanEnter);
-        ASSERT_TRUE(h.RunUntil([&] { return ListShown(); }, 12));
-    }
-    void RowByMouse(int k) {
-        ClickAt(h, gRingPoints[k].x, gRingPoints[k].y);
-        ASSERT_TRUE(h.RunUntil([&] { return ListShown(); }, 12));
+    // Ring row k chosen by the keys or by a click, and its list in.
+    void Row(int k, bool mouse) {
+        if (mouse) ClickAt(h, gRingPoints[k].x, gRingPoints[k].y);
+        for (int i = 0; !mouse && i < kRingRows && menu.row != k; ++i) TapKey(h, kScanDown);
+        if (!mouse) TapKey(h, kScanEnter);
+        ASSERT_TRUE(h.RunUntil([&] { return ListShown() && menu.row == k; }, 12));
     }
     // Esc or a right click slides the list away and the same fighter's ring is back.
     void Back(bool mouse) {
@@ -629,7 +626,7 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
         }
         if (role == 0) {
             // Healing by keys: fifteen skills, the 99-MP one greyed.
-            w.RowByKeys(6);
+            w.Row(6, false);
             EXPECT_EQ(std::tuple(w.menu.list.count, w.menu.list.rows[0].id,
                                  NameIs(w.menu.list.rows[0], "小治療")),
                       std::tuple(15, kMend, true));
@@ -638,7 +635,7 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
                           w.menu.list.rows[i].id == kGreatMend ? 1 : 0);
             w.Back(false);
             // Items by the mouse: battle goods with their counts, map-only goods left out.
-            w.RowByMouse(4);
+            w.Row(4, true);
             const std::vector<i32> order = w.Order();
             const std::set<i32> ids(order.begin(), order.end());
             for (i32 id : {kWeakDraught, kRebirthHerb, kFireFlask, kWarDrum, kBrokenBell})
@@ -650,18 +647,18 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
             w.Back(true);
         } else if (role == 1) {
             // Summons by the mouse: the opening unlocks forms 0 and 1.
-            w.RowByMouse(5);
+            w.Row(5, true);
             EXPECT_EQ(w.Order(), (std::vector<i32>{kFireSummon, kFireSummon + 1}));
             w.Back(false);
             // God arts by keys: at level 2 the heal and the group heal, not yet revival.
-            w.RowByKeys(6);
+            w.Row(6, false);
             EXPECT_EQ(std::tuple(w.Order(), NameIs(w.menu.list.rows[0], "治癒")),
                       std::tuple(std::vector<i32>{sample::kHeal, sample::kGroupHeal}, true));
             w.Back(true);
         } else if (role == 3) {
             // Throw by keys: the unworn shield and the opening's pieces, one row
             // each, never a worn piece.
-            w.RowByKeys(5);
+            w.Row(5, false);
             int given = 1;
             for (auto [piece, copies] : SampleEquipGifts()) given += copies;
             ASSERT_EQ(w.menu.list.count, given);
@@ -677,7 +674,7 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
             for (int i = 0; i < gPartySide.count; ++i) gPartySide.fighters[i].gauge = 255;
             h.RunFrames(1);
             ASSERT_EQ(gCommandRows[role][5].enabled, 1);
-            w.RowByMouse(5);
+            w.Row(5, true);
             EXPECT_EQ(w.Order(), (std::vector<i32>{kOpeningForm, kOpeningForm + 1}));
             w.Back(true);
         }

@@ -72,28 +72,26 @@ std::vector<std::string> DrawLog(int draws) {
 TEST_F(BattleInput, KeysRepeatFromTheNinthPollClicksCountOnceAndLooksAreRemembered) {
     // A held key repeats from its ninth poll on every second poll.
     const int key = 0xCB;
-    PlatformSetKey(key, true);
-    std::vector<int> reported;
-    for (int poll = 1; poll <= 20; ++poll) {
-        gBattleKeys.Poll();
-        if (gBattleKeys.Pressed(key)) reported.push_back(poll);
-    }
-    EXPECT_EQ(reported, (std::vector<int>{1, 9, 11, 13, 15, 17, 19}));
+    // The polls (counted from 1) that report the key, down or up for all of them.
+    auto reported = [&](bool down, int polls) {
+        PlatformSetKey(key, down);
+        std::vector<int> v;
+        for (int poll = 1; poll <= polls; ++poll) {
+            gBattleKeys.Poll();
+            if (gBattleKeys.Pressed(key)) v.push_back(poll);
+        }
+        return v;
+    };
+    EXPECT_EQ(reported(true, 20), (std::vector<int>{1, 9, 11, 13, 15, 17, 19}));
     // Ignored while down, it repeats no more until let go; pressed again, it
     // is reported on the first poll it is down.
     gBattleKeys.IgnoreHeld();
-    for (int poll = 0; poll < 12; ++poll) {
-        gBattleKeys.Poll();
-        EXPECT_FALSE(gBattleKeys.Pressed(key)) << poll;
-    }
-    PlatformSetKey(key, false);
-    gBattleKeys.Poll();
-    EXPECT_FALSE(gBattleKeys.Pressed(key));
-    PlatformSetKey(key, true);
-    gBattleKeys.Poll();
-    EXPECT_EQ(std::tuple(gBattleKeys.Pressed(key), gBattleKeys.HeldTicks(key),
-                         gBattleKeys.Pressed(-1), gBattleKeys.Pressed(256)),
-              std::tuple(true, 1, false, false));
+    // Braced, so the calls run in order.
+    EXPECT_EQ((std::tuple{reported(true, 12), reported(false, 1), reported(true, 1)}),
+              std::tuple(std::vector<int>{}, std::vector<int>{}, std::vector<int>{1}));
+    EXPECT_EQ(
+        std::tuple(gBattleKeys.HeldTicks(key), gBattleKeys.Pressed(-1), gBattleKeys.Pressed(256)),
+        std::tuple(1, false, false));
     PlatformSetKey(key, false);
 
     // The first new key is the lowest of the keys that went down.

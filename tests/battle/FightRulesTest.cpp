@@ -1359,12 +1359,12 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
     // 45 and 90 experience spent.
     EXPECT_EQ(std::tuple(r.panels, r.steps, s.level, s.exp),
               std::tuple(2, 114 + 2 * (1 + 7 + 200 + 7), 3, 7));
-    const i32 want[7] = {111, 25, 13, 14, 15, 16, 17};
-    const i32 got[7] = {s.maxHp, s.maxMp, s.strength, s.stamina, s.magic, s.spirit, s.agility};
-    for (int k = 0; k < 7; ++k) {
-        EXPECT_EQ(*words[k], want[k]) << k;
-        EXPECT_EQ(got[k], want[k]) << k;
-    }
+    // The role's base record grows alike.
+    const std::vector<i32> want = {111, 25, 13, 14, 15, 16, 17};
+    EXPECT_EQ(
+        (std::vector<i32>{s.maxHp, s.maxMp, s.strength, s.stamina, s.magic, s.spirit, s.agility}),
+        want);
+    for (int k = 0; k < 7; ++k) EXPECT_EQ(*words[k], want[k]) << k;
     // HP and MP grow with their maxima; role 0's skills of levels 2 and 3 are
     // learned; the level-up pose (16) is put over what it was doing.
     EXPECT_EQ(
@@ -1372,12 +1372,10 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
                           gLearnedSkills[0][2], gLearnedSkills[1][0], f.action, f.savedAction}),
         (std::vector<i32>{61, 15, 1, 1, 0, 0, 16, 16}));
     // Victory piece once, then the level-up piece for each panel, each stopped after.
-    std::vector<int> repeats;
-    for (const auto& m : music.modes()) {
-        EXPECT_EQ(m.mode, 3);
-        repeats.push_back(m.repeat);
-    }
-    EXPECT_EQ(repeats, (std::vector<int>{2, 1, 2, 1, 2, 1}));
+    std::vector<std::pair<int, int>> modes;  // mode, repeat
+    for (const auto& m : music.modes()) modes.push_back({m.mode, m.repeat});
+    EXPECT_EQ(modes,
+              (std::vector<std::pair<int, int>>{{3, 2}, {3, 1}, {3, 2}, {3, 1}, {3, 2}, {3, 1}}));
 }
 
 TEST_F(EndTest, OnlyLivingMembersBelowFiftyRiseAndSavedLevelsAreHeldToTheTable) {
@@ -1458,17 +1456,11 @@ protected:
         FightTest::SetUp();
         gSkills = Table<SkillData>(7);
         gSkillCount = 7;
-        SetSkill(kHeal, 1, 1);
-        SetSkill(kFire, 1, 3);
-        SetSkill(kStrike, 0, 3);
-        SetSkill(kGroupHeal, 3, 2);
-        SetSkill(kBlizzard, 1, 4);
-        SetSkill(kSelfOnly, 1, 5);
-    }
-    static void SetSkill(i32 id, i32 category, i32 target) {
-        gSkills[id].id = id;
-        gSkills[id].category = category;
-        gSkills[id].target = target;
+        // Each skill with its category and target kind.
+        const i32 skills[][3] = {{kHeal, 1, 1},      {kFire, 1, 3},     {kStrike, 0, 3},
+                                 {kGroupHeal, 3, 2}, {kBlizzard, 1, 4}, {kSelfOnly, 1, 5}};
+        for (const auto& [id, category, target] : skills)
+            gSkills[id] = {.id = id, .category = category, .target = target};
     }
     // Slot i of a side: a ready fighter over test record k.
     cFighter& Put(cBattleSide& side, int i, int k, i32 kind) {
