@@ -152,16 +152,17 @@ protected:
     }
 
     // A log line: the text with the name put in for its %s.
-    static std::string Line(const char* utf8, const char* nameUtf8) {
-        std::string text = Utf8ToBig5(utf8);
-        if (const size_t at = text.find("%s"); at != std::string::npos)
-            text.replace(at, 2, Utf8ToBig5(nameUtf8));
-        return text;
+    // A log line: the text with a and b put in for its %s marks.
+    static std::string Line(const char* utf8, const char* a = "", const char* b = "") {
+        char buf[200];
+        std::snprintf(buf, sizeof(buf), Utf8ToBig5(utf8).c_str(), Utf8ToBig5(a).c_str(),
+                      Utf8ToBig5(b).c_str());
+        return buf;
     }
 
     Harness h_;
-    MonsterData records_[8] = {};
-    cFighter fighters_[8];
+    MonsterData records_[16] = {};
+    cFighter fighters_[16];
 };
 
 // Every draw RandomN(n) answers the next value queued for n, else the default
@@ -180,9 +181,10 @@ struct DuelDraws {
     }
 };
 
-class DuelTest : public ::testing::Test {
+class DuelTest : public FightTest {
 protected:
     void SetUp() override {
+        FightTest::SetUp();
         h_.WriteSample();
         h_.StartGame();
         LoadGameDatabase(gBasePath);
@@ -191,7 +193,6 @@ protected:
         spawned.clear();
         SetBattleRandomSource(&DuelDraws::Draw);
     }
-    void TearDown() override { SetBattleRandomSource(nullptr); }
 
     // The next answers for draws of range n.
     static void Queue(u32 n, std::initializer_list<u32> v) {
@@ -202,23 +203,16 @@ protected:
     // defence 50, hit 80, evasion 30, agility 10, in the front row, waiting.
     cFighter& Add(bool party, int i, u32 act) {
         cBattleSide& side = party ? gPartySide : gEnemySide;
-        MonsterData& m = records_[party ? i : 8 + i];
-        m = MonsterData{};
-        m.maxHp = m.hp = 100;
+        MonsterData& m = records_[party ? i : 8 + i] = MonsterData{};
         m.maxMp = m.mp = 50;
-        m.hitRate = 80;
-        m.evasion = 30;
         m.agility = 10;
         m.level = 1;
         m.expValue = 20;
         m.gold = 7;
-        m.theftItem = -1;
-        m.dropItem = -1;
-        for (i32& r : m.ratios) r = 100;
+        m.theftItem = m.dropItem = -1;
         std::snprintf(m.name, sizeof(m.name), "%s", party ? "P" : "E");
-        cFighter& f = side.fighters[i];
-        f.Reset();
-        f.flags = cFighter::kInUse | cFighter::kTaken;
+        // The rules' fighter over that record, placed and shown.
+        cFighter& f = side.fighters[i] = Fighter(party ? i : 8 + i);
         f.kind = party ? kKindParty : kKindEnemy;
         f.pic = party ? 0 : 5;
         f.act = act;
@@ -226,18 +220,10 @@ protected:
         f.slot = i;
         f.x = f.homeX = party ? 440 + 20 * i : 200 - 20 * i;
         f.z = f.homeZ = party ? 300 + 10 * i : 200 + 10 * i;
-        f.stats = cFighterStats::OfMonster(&m);
-        f.status = 0;
-        f.maxHp = f.hp = f.shownHp = 100;
-        f.maxMp = f.mp = f.shownMp = 50;
-        f.attack = 100;
-        f.defence = 50;
-        f.hitRate = 80;
-        f.evasionRate = f.magicEvasionRate = 30;
-        f.attackKind = 1;
+        f.shownHp = 100;
+        f.shownMp = 50;
         f.hitAct = 7246;
-        f.row = f.homeRow = 1;
-        f.gauge = 0;
+        f.homeRow = 1;
         f.SetAction(kStateWaiting, 1, 0);  // past the pose of its last turn
         if (side.count <= i) side.count = i + 1;
         ++side.memberCount;
@@ -281,11 +267,6 @@ protected:
         f.targets[0] = target;
     }
 
-    static std::string Line(const char* utf8, const char* a = "", const char* b = "") {
-        char buf[200];
-        std::snprintf(buf, sizeof(buf), Utf8ToBig5(utf8).c_str(), a, b);
-        return buf;
-    }
     static std::vector<std::string> Lines() { return LoggedBattleLines(); }
     // How often text floated over the fighter.
     static size_t CountFloats(const cFighter& f, const char* text) {
@@ -295,8 +276,6 @@ protected:
         });
     }
 
-    Harness h_;
-    MonsterData records_[16] = {};
     static inline std::vector<u32> spawned;
 };
 
@@ -2183,7 +2162,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     ASSERT_GT(RunUntilIdle(p), 0);
     EXPECT_EQ(std::tuple(gOwnedItems[0], p.mp, e.theftRate), std::tuple(3, 0, 0));
     const ItemData* item = GetItemRecord(0);
-    const std::string name(item->name, strnlen(item->name, sizeof(item->name)));
+    const std::string name = Big5ToUtf8({item->name, strnlen(item->name, sizeof(item->name))});
     EXPECT_EQ(Lines(), (std::vector<std::string>{Line("偷竊"), Line("得到%s...!", name.c_str())}));
 
     // Nothing left, or an item number past the table: nothing to find.
