@@ -21,6 +21,7 @@
 #include "battle/BattleFiles.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleScene.h"
+#include "battle/BattleLog.h"
 #include "battle/BattleSide.h"
 #include "battle/FighterAct.h"
 #include "data/Config.h"
@@ -31,6 +32,7 @@
 #include "engine/DDraw.h"
 #include "engine/FrameState.h"
 #include "engine/MyAct.h"
+#include "engine/Random.h"
 #include "engine/Tsw.h"
 #include "map/City.h"
 #include "map/MapManage.h"
@@ -96,6 +98,53 @@ void WriteData(Harness& h, const char* name, const std::vector<u8>& bytes) {
     WriteHostFile(h.Path(std::string("MH_Data/") + name), bytes);
 }
 
+// FNV-1a over a tick: the canvas, the log's head line and every fighter's state.
+struct TickHash {
+    u64 h = 1469598103934665603ull;
+    void Add(const void* p, size_t n) {
+        const u8* b = static_cast<const u8*>(p);
+        for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+    }
+    template <class T>
+    void Add(const T& v) {
+        Add(&v, sizeof(v));
+    }
+};
+
+u64 HashTick() {
+    TickHash t;
+    if (gPaintBuf) t.Add(gPaintBuf, 640 * 480 * sizeof(u16));
+    if (const char* line = gBattleLog.HeadText()) t.Add(line, std::string(line).size());
+    t.Add(gBattleLog.Count());
+    for (const cBattleSide* side : {&gPartySide, &gEnemySide})
+        for (int i = 0; i < side->count; ++i) {
+            const cFighter& f = side->fighters[i];
+            const i32 words[] = {f.hp, f.mp, f.gauge, f.action, f.step, f.command, f.x, f.z};
+            t.Add(words);
+            t.Add(f.status);
+        }
+    return t.h;
+}
+
+// A fresh party of roles 0..members-1 fights battle n with auto battle on.
+BattlePhaseTicks AutoFight(u32 n, int members, u32 seed, std::vector<u64>* hashes = nullptr) {
+    LoadGameDatabase(gBasePath);
+    for (int k = 0; k < kPartySize; ++k) gFormation[k] = k < members ? k : -1;
+    gScriptVars[0] = 1000;
+    // The battle opens over the screen as it finds it, and the head starts
+    // are shuffled on from the last battle's: the same screen and table each time.
+    if (gPaintBuf) std::memset(gPaintBuf, 0, 640 * 480 * sizeof(u16));
+    ResetBattleSides();
+    InitRandom(seed);
+    return RunBattle(
+        n,
+        [&](u32 phase, int tick) {
+            if (phase == kPhaseOpening && tick == 15) gBattleController.autoBattle = 1;
+            if (hashes) hashes->push_back(HashTick());
+        },
+        20000);
+}
+
 }  // namespace
 
 TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
@@ -146,6 +195,23 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     PlatformSetKey(confirm, false);
     EXPECT_EQ(std::tuple(gBattleCursor.x(), gBattleCursor.y()), std::tuple(x, y));
     EXPECT_NE(x, 320);
+}
+
+TEST_F(BattleFrameTest, TheSameSeedPlaysTheSameAutoBattleTickForTick) {
+    // What a battle leaves: its result, the money and each role's level, experience and HP.
+    auto results = [](const BattlePhaseTicks& p) {
+        std::vector<i64> v = {p.result, gScriptVars[0]};
+        for (const RoleStats& s : gRoleStats) v.insert(v.end(), {s.level, s.exp, s.hp});
+        return v;
+    };
+    std::vector<u64> first, again, other;
+    const auto firstResults = results(AutoFight(kThreeFoes, 3, 42, &first));
+    AutoFight(kLoneWolf, 6, 7);  // a battle between leaves nothing behind
+    const auto againResults = results(AutoFight(kThreeFoes, 3, 42, &again));
+    AutoFight(kThreeFoes, 3, 43, &other);
+    ASSERT_GT(first.size(), 100u);
+    EXPECT_EQ(std::tuple(first, firstResults), std::tuple(again, againResults));
+    EXPECT_NE(first, other);
 }
 
 TEST_F(BattleFrameTest, EscapeAndDefeatHandTheirResultsBack) {
@@ -802,21 +868,19 @@ TEST(BattleSampleArt, EveryActTheRecordsAndTheScreensNameIsInTheSample) {
         if (m.hitAct) want(m.hitAct, {0, 1});
         want(9901, {0});
     }
-    for (i32 i = 0; i < gSkillCount; ++i)
-        if (gSkills[i].name[0]) {
-            if (gSkills[i].effectAct) want(gSkills[i].effectAct, {0, 1});
-            want(9901, {gSkills[i].icon});
+    // Skills, items and equipment: the act each names (if any) and its icon.
+    auto records = [&](const auto* table, i32 count, auto act, std::initializer_list<i32> actions) {
+        for (i32 i = 0; i < count; ++i) {
+            if (!table[i].name[0]) continue;
+            if (act(table[i])) want(act(table[i]), actions);
+            want(9901, {table[i].icon});
         }
-    for (i32 i = 0; i < gItemCount; ++i)
-        if (gItems[i].name[0]) {
-            if (gItems[i].effectAct) want(gItems[i].effectAct, {0});
-            want(9901, {gItems[i].icon});
-        }
-    for (i32 i = 0; i < gEquipageCount; ++i)
-        if (gEquipages[i].name[0]) {
-            want(gEquipages[i].weaponPic, {0, 1});
-            want(9901, {gEquipages[i].icon});
-        }
+    };
+    records(gSkills, gSkillCount, [](const SkillData& r) { return r.effectAct; }, {0, 1});
+    records(gItems, gItemCount, [](const ItemData& r) { return r.effectAct; }, {0});
+    // Every piece needs its weapon picture: one without asks for act -1, which no archive has.
+    records(gEquipages, gEquipageCount,
+            [](const EquipageData& r) { return r.weaponPic ? r.weaponPic : -1; }, {0, 1});
     for (u32 act : {kAnimThrow, kAnimCast, kAnimTheft, kAnimHurt, kAnimTransform, kAnimBarrier,
                     kAnimSunShield, kAnimMoonShield, kAnimStarShield, kAnimGuard, kAnimEnemyFall,
                     kAnimCaptureOrb, kAnimRanged, kAnimNoItem, kAnimStolen})
