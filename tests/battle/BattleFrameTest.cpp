@@ -94,6 +94,13 @@ void ShakeRight() {
     }
 }
 
+// The scene's back and top layers over a black screen.
+void DrawScene() {
+    FillSurface(gDrawSurface, 0);
+    gBattleScene.DrawBack();
+    gBattleScene.DrawTop();
+}
+
 void WriteData(Harness& h, const char* name, const std::vector<u8>& bytes) {
     WriteHostFile(h.Path(std::string("MH_Data/") + name), bytes);
 }
@@ -430,17 +437,14 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
     ASSERT_GT(sx, 0);
     gBattleScene.Tick();
     EXPECT_EQ(gBattleScene.ShakeX(), sx);
-    FillSurface(gDrawSurface, 0);
-    gBattleScene.DrawBack();
-    gBattleScene.DrawTop();
+    DrawScene();
     // Every layer's corner is the screen's, moved by (sx, sy) for layers 1-3:
     // screen point (x, y) shows the layer's point (x - sx, y - sy). The hot
     // spot the act names is not used. Layer 0 shows where layer 1 left.
     const u16 underlay = PlainColour(15001, 0);
     auto layer = [&](int k, int x, int y) { return LayerPx(kBackdropAct, k, {x - sx, y - sy}); };
-    EXPECT_EQ(Px(sx - 1, 30), underlay);
-    EXPECT_EQ(Px(sx, 30), layer(1, sx, 30));
-    EXPECT_EQ(Px(64, sy < 0 ? 479 : 0), sy == 0 ? layer(1, 64, 0) : 0);
+    EXPECT_EQ(std::tuple(Px(sx - 1, 30), Px(sx, 30), Px(64, sy < 0 ? 479 : 0)),
+              std::tuple(underlay, layer(1, sx, 30), sy == 0 ? layer(1, 64, 0) : u16{0}));
     // The edges of the hill band and of the posts, each between two layers
     // that differ there.
     const struct {
@@ -453,9 +457,9 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
         {640 - kPostW + sx, 400, 3, 1, 640 - kPostW + sx - 1, 400},
     };
     for (const auto& e : edges) {
-        EXPECT_EQ(Px(e.x, e.y), layer(e.k, e.x, e.y)) << e.x << "," << e.y;
-        EXPECT_EQ(Px(e.otherX, e.otherY), layer(e.otherK, e.otherX, e.otherY))
-            << e.otherX << "," << e.otherY;
+        EXPECT_EQ(std::tuple(Px(e.x, e.y), Px(e.otherX, e.otherY)),
+                  std::tuple(layer(e.k, e.x, e.y), layer(e.otherK, e.otherX, e.otherY)))
+            << e.x << "," << e.y;
         EXPECT_NE(layer(e.k, e.x, e.y), layer(e.otherK, e.otherX, e.otherY)) << e.x << "," << e.y;
     }
     gBattleScene.StopShake();
@@ -464,24 +468,21 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
 
 TEST_F(BattleFrameTest, TintStepsToItsTargetAndDarkensAllButLayerZero) {
     gBattleScene.Setup(0);
-    gBattleScene.FadeTo(-32);  // the sign of n does not matter
-    for (int t = 1; t <= 40; ++t) {
-        gBattleScene.Tick();
-        ASSERT_EQ(gBattleScene.TintLevel(), t < 32 ? -t : -32) << t;
-    }
-    gBattleScene.FadeBack();
-    for (int t = 1; t <= 40; ++t) {
-        gBattleScene.Tick();
-        ASSERT_EQ(gBattleScene.TintLevel(), t < 32 ? -32 + t : 0) << t;
+    // Down to -32 (the sign of n does not matter), then back up to 0.
+    for (bool back : {false, true}) {
+        back ? gBattleScene.FadeBack() : gBattleScene.FadeTo(-32);
+        for (int t = 1; t <= 40; ++t) {
+            gBattleScene.Tick();
+            ASSERT_EQ(gBattleScene.TintLevel(), back ? std::min(-32 + t, 0) : std::max(-t, -32))
+                << t;
+        }
     }
     gBattleScene.FadeTo(5);
     for (int t = 0; t < 5; ++t) gBattleScene.Tick();
     ShakeRight();  // so that layer 0 shows at the left edge
     const i32 sx = gBattleScene.ShakeX();
     ASSERT_GT(sx, 0);
-    FillSurface(gDrawSurface, 0);
-    gBattleScene.DrawBack();
-    gBattleScene.DrawTop();
+    DrawScene();
     EXPECT_EQ(Px(0, 10), PlainColour(15001, 0));
     for (int k = 1; k <= 3; ++k)
         EXPECT_EQ(Px(kLayerProbe[k].x + sx, kLayerProbe[k].y + gBattleScene.ShakeY()),
@@ -517,9 +518,7 @@ TEST_F(BattleFrameTest, AWaveByteBeyondTheTableIsHeldToItsLastBlock) {
     for (int t = 0; t < 3; ++t) {
         // The act sets the byte each frame; the scene reads it after the advance.
         for (int k = 1; k < 4; ++k) gBattleScene.Layer(k).wave = 200;
-        FillSurface(gDrawSurface, 0);
-        gBattleScene.DrawBack();
-        gBattleScene.DrawTop();
+        DrawScene();
     }
     EXPECT_EQ(gPaintWave, 0);
 }
