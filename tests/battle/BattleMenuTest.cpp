@@ -114,8 +114,8 @@ TEST_F(BattleInput, KeysRepeatFromTheNinthPollClicksCountOnceAndLooksAreRemember
         clicks.push_back(gBattleCursor.Clicked(kMouseLeft | kMouseRight));
         held.push_back(gBattleCursor.Held(kMouseLeft));
     }
-    EXPECT_EQ(clicks, (std::vector<u32>{0, 1, 0, 0, 1}));
-    EXPECT_EQ(held, (std::vector<u32>{0, 1, 1, 0, 1}));
+    EXPECT_EQ(std::tuple(clicks, held),
+              std::tuple(std::vector<u32>{0, 1, 0, 0, 1}, std::vector<u32>{0, 1, 1, 0, 1}));
 
     // Looks remember the one they replace; the cursor stays on the screen.
     gBattleCursor.SetLook(kCursorAutoAct, 0);
@@ -134,25 +134,24 @@ TEST(BattleLog, LinesTakeTurnsTheRingHoldsThirtyOneAndLongLinesAreCut) {
     Harness h;
     ASSERT_EQ(gBattleLog.Add("one"), 1);
     std::vector<std::string> shown = DrawLog(43);
-    EXPECT_EQ(std::count(shown.begin(), shown.end(), "one"), 41);
-    EXPECT_TRUE(gBattleLog.Empty());
+    EXPECT_EQ(std::tuple(std::count(shown.begin(), shown.end(), "one"), gBattleLog.Empty()),
+              std::tuple(41, true));
 
     gBattleLog.Add("a");
     gBattleLog.Add("b");
     gBattleLog.Printf("%s%d", "c", 3);
     shown = DrawLog(44);
-    EXPECT_EQ(std::tuple(shown[0], shown[1], shown[43]), std::tuple("a", "b", ""));
-    EXPECT_EQ(std::count(shown.begin(), shown.end(), "c3"), 41);
+    EXPECT_EQ(
+        std::tuple(shown[0], shown[1], shown[43], std::count(shown.begin(), shown.end(), "c3")),
+        std::tuple("a", "b", "", 41));
 
     // The ring holds 31 lines; a reset frees them; long lines are cut between characters.
     for (int i = 0; i < 31; ++i) ASSERT_EQ(gBattleLog.Printf("line %d", i), 1) << i;
-    EXPECT_EQ(gBattleLog.Add("32nd"), 0);
-    EXPECT_EQ(gBattleLog.Count(), 31);
+    EXPECT_EQ(std::tuple(gBattleLog.Add("32nd"), gBattleLog.Count()), std::tuple(0, 31));
     EXPECT_STREQ(gBattleLog.HeadText(), "line 0");
     // A new battle starts empty; the sanitizer build sees any line left behind.
     gBattleLog.Reset();
-    EXPECT_TRUE(gBattleLog.Empty());
-    EXPECT_EQ(gBattleLog.Add("again"), 1);
+    EXPECT_EQ((std::tuple{gBattleLog.Empty(), gBattleLog.Add("again")}), (std::tuple{true, 1}));
 
     // 70 two-byte characters after one or two ASCII bytes: the 127-byte limit
     // keeps 63 of them after "x" and 62 after "xy", never half of one.
@@ -607,8 +606,7 @@ TEST_F(BattleMenu, AttackPicksAFrontRowEnemyAndHandsOverCode2) {
     RingIn();
     EXPECT_EQ(gEnemySide.fighters[0].gaugesFrozen, 1);
     ChooseRow(0, 1);
-    EXPECT_EQ(menu.blinkEnemy, 1);
-    EXPECT_TRUE(e1.IsBlinking());
+    EXPECT_EQ(std::tuple(menu.blinkEnemy, e1.IsBlinking()), std::tuple(1, true));
     Press({kScanDown});
     EXPECT_EQ(menu.blinkEnemy, 2);
     Press({kScanDown});  // cycles over the front row only
@@ -772,8 +770,8 @@ TEST_F(BattleMenu, CreatureRingPaysItsOfferingAndKeepsMagicUnderBan) {
     PlatformSetKey(kScanDown, false);
     Tick();
     Press({kScanUp, kScanUp});
-    EXPECT_EQ(menu.row, 2);
-    EXPECT_EQ(menu.creatureIcons[2].action, 32);  // banned magic, highlighted
+    // Banned magic, highlighted.
+    EXPECT_EQ(std::tuple(menu.row, menu.creatureIcons[2].action), std::tuple(2, 32));
     Press({kScanEnter});
     EXPECT_EQ(menu.chosen, 0);
     Press({kScanDown, kScanDown, kScanEnter}, 1);
@@ -794,8 +792,8 @@ TEST_F(BattleMenu, BadPictureNumbersAndStrayMiceAreHarmless) {
     Enemy(0, 1);
     gDInput.SetMousePos(5000, -5000);
     Tick(20);
-    EXPECT_EQ(menu.current, nullptr);
-    EXPECT_EQ(CommandRole(gPartySide.fighters[0]), -1);
+    EXPECT_EQ(std::tuple(menu.current, CommandRole(gPartySide.fighters[0])),
+              std::tuple(static_cast<cFighter*>(nullptr), -1));
     PlatformSetMouseButtons(true, true);
     Tick(3);
     PlatformSetMouseButtons(false, false);

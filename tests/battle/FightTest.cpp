@@ -505,8 +505,8 @@ TEST_F(HitRules, SkillSpecials) {
     EXPECT_EQ(std::tuple(l.hp, reflected, t.sunCount), std::tuple(50, 50, 2));
     l = {-81, 0};
     ApplySkillSpecial(x, t, sk, l, reflected);
-    EXPECT_EQ(reflected, 90);
-    EXPECT_EQ(LoggedBattleLines().back(), Line("太陽之盾反彈部份的魔法...!", ""));
+    EXPECT_EQ(std::tuple(reflected, LoggedBattleLines().back()),
+              std::tuple(90, Line("太陽之盾反彈部份的魔法...!")));
 }
 
 TEST_F(HitRules, CriticalBandsUseTheAttackersHp) {
