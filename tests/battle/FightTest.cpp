@@ -1920,6 +1920,11 @@ protected:
     int RunUntilIdle(cFighter& f, int limit = 600) {
         return TickUntil([&] { return Idle(f); }, limit);
     }
+    // The command given and carried out until the fighter stands idle at home again.
+    bool Act(cFighter& f, i32 command, cFighter* target) {
+        Order(f, command, target);
+        return RunUntilIdle(f) > 0;
+    }
 };
 
 // attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.
@@ -2083,8 +2088,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     p.mp = 3;  // the fixed cost of 5 stops at 0
     gOwnedItems[0] = 2;
     Queue(100, {0});  // 0 < 40: stolen
-    Order(p, kCmdTheft, &e);
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_TRUE(Act(p, kCmdTheft, &e));
     EXPECT_EQ(std::tuple(gOwnedItems[0], p.mp, e.theftRate), std::tuple(3, 0, 0));
     const ItemData* item = GetItemRecord(0);
     const std::string name = Big5ToUtf8({item->name, strnlen(item->name, sizeof(item->name))});
@@ -2095,8 +2099,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
         RecordOf(false, 0).theftItem = item;
         e.theftRate = item ? 40 : 0;
         Queue(100, {0});
-        Order(p, kCmdTheft, &e);
-        ASSERT_GT(RunUntilIdle(p), 0);
+        ASSERT_TRUE(Act(p, kCmdTheft, &e));
         EXPECT_EQ(std::tuple(gOwnedItems[0], Lines().back()),
                   std::tuple(3, Line("%s沒有任何物品...!", "E")))
             << item;
@@ -2106,8 +2109,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
 TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
     auto [p, q] = Pair(true);
     Enemy();
-    Order(p, kCmdFlee, nullptr);
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_TRUE(Act(p, kCmdFlee, nullptr));
     EXPECT_EQ(std::tuple(p.fleeRate, gPartySide.fleeFlag, Lines().back()),
               std::tuple(30, 0, Line("逃跑失敗...!")));
     ClearLoggedBattleLines();
@@ -2145,8 +2147,7 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAnd
     // With 99 owned the capture still takes the enemy, but the count stays.
     cFighter& f = Enemy(1);
     gOwnedMonsters[5] = 99;
-    Order(p, kCmdCapture, &f);
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_TRUE(Act(p, kCmdCapture, &f));
     EXPECT_EQ(std::tuple(f.IsTaken(), gOwnedMonsters[5]), std::tuple(false, 99));
 }
 
@@ -2154,8 +2155,7 @@ TEST_F(FighterActionTest, ThrownPieceHitsAndIsGone) {
     auto [p, e] = Duel();
     EquipageData piece{.id = 3, .throwValue = 20};  // strength 0 + 20
     p.thrownPiece = &piece;
-    Order(p, kCmdThrow, &e);
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_TRUE(Act(p, kCmdThrow, &e));
     EXPECT_EQ(std::tuple(e.hp, piece.id, p.thrownPiece),
               std::tuple(80, -1, static_cast<EquipageData*>(nullptr)));
 }
@@ -2168,8 +2168,7 @@ TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
     p.skillInUse = &sk;
     p.targets[1] = &e1;
     Queue(100, {10, 90});  // at most 30 resists: the first does, the second is struck
-    Order(p, kCmdMagic, &e0);
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_TRUE(Act(p, kCmdMagic, &e0));
     EXPECT_EQ(std::tuple(e0.hp, e1.hp, p.mp, CountFloats(e0, "Miss"), Lines(),
                          e0.gaugesFrozen + e1.gaugesFrozen + p.gaugesFrozen),
               std::tuple(100, 70, 40, 1u, std::vector<std::string>{"S"}, 0));
@@ -2194,8 +2193,7 @@ TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
         const SkillData sk = TestSkill(3, -30, c.special);
         p.skillInUse = &sk;
         Queue(100, {90});
-        Order(p, kCmdMagic, &e);
-        ASSERT_GT(RunUntilIdle(p), 0);
+        ASSERT_TRUE(Act(p, kCmdMagic, &e));
         EXPECT_EQ(std::tuple(e.hp, p.hp, e.sunCount, Spawned(kAnimSunShield)),
                   std::tuple(c.targetAfter, c.casterAfter, 0, c.status ? 1u : 0u))
             << c.special;
@@ -2219,8 +2217,7 @@ TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
     for (int spell = 0; spell < 5; ++spell) {
         const i32 before = e.hp;
         p.skillInUse = &sk;
-        Order(p, kCmdMagic, &e);
-        ASSERT_GT(RunUntilIdle(p), 0) << spell;
+        ASSERT_TRUE(Act(p, kCmdMagic, &e)) << spell;
         taken.push_back(before - e.hp);
     }
     EXPECT_EQ(taken, (std::vector<i32>{60, 60, 60, 60, 120}));
@@ -2259,15 +2256,13 @@ TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWit
     q.SetAction(kStateFallen, 1, 0);
     MonsterData form = RecordOf(false, 5);
     p.formToAdd = &form;
-    Order(p, kCmdTransform, nullptr);
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_TRUE(Act(p, kCmdTransform, nullptr));
     EXPECT_EQ(std::tuple(Lines().back(), gPartySide.count, p.IsTaken()),
               std::tuple(Line("有伙伴死亡,變身失敗...!"), 2, true));
 
     const ItemData it = TestItem(1, 0, 0, 31);
     p.itemInUse = &it;
-    Order(p, kCmdItem, &q);
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_TRUE(Act(p, kCmdItem, &q));
     // Act 8082 played without being written back.
     EXPECT_EQ(std::tuple(q.hp, q.status, it.effectAct), std::tuple(1, 0u, 0));
     ASSERT_GT(TickUntil([&] { return q.action == kStateWaiting; }), 0);
@@ -2279,8 +2274,7 @@ TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes
     const ItemData it = TestItem(2, 7301, 0, 2);
     p.itemInUse = &it;
     p.targets[1] = &q;
-    Order(p, kCmdItem, &p);
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_TRUE(Act(p, kCmdItem, &p));
     EXPECT_EQ(
         std::tuple(p.IsAsleep(), q.IsAsleep(), p.gaugesFrozen + q.gaugesFrozen + e.gaugesFrozen),
         std::tuple(true, true, 0));
