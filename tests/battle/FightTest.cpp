@@ -1393,14 +1393,10 @@ protected:
         s.index = r;
         s.level = level;
         s.exp = exp;
-        cFighter& f = gPartySide.fighters[i];
-        f.Reset();
-        f.flags = cFighter::kInUse | cFighter::kTaken;
+        cFighter& f = gPartySide.fighters[i] = Fighter(i);
         f.kind = kKindParty;
         f.pic = static_cast<u32>(r);
-        f.status = 0;
         f.stats = cFighterStats::OfRole(&s);
-        f.SetAction(1, 0, 0);
         if (gPartySide.count <= i) gPartySide.count = i + 1;
         return f;
     }
