@@ -1116,8 +1116,7 @@ protected:
 TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
     SetUpParty({-1, 2, -1, 5, 3, -1, 7, 7});
     const cBattleSide& s = gPartySide;
-    ASSERT_EQ(s.count, 3);
-    EXPECT_EQ(s.memberCount, 3);
+    ASSERT_EQ(std::tuple(s.count, s.memberCount), std::tuple(3, 3));
     const i32 slot[3] = {1, 3, 4}, role[3] = {2, 5, 3}, row[3] = {1, 2, 2}, head[3] = {120, 60, 30};
     for (int i = 0; i < 3; ++i) {
         // Slot, role, row, place, head start plus agility, flee rate from the
@@ -1287,17 +1286,16 @@ TEST_F(EnemySides, AddedFormTakesThePartyAverages) {
     cFighter* f = gPartySide.AddFighter(form);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(std::tuple(gPartySide.count, f->slot, f->kind), std::tuple(4, 3, kKindAdded));
-    // HP and MP: the form's and the living members' (100 + 101, 20 + 21; HP 50
-    // + 101 now), halved.
-    EXPECT_EQ((std::vector<i32>{f->maxHp, f->hp, f->maxMp, f->mp}),
-              (std::vector<i32>{501 / 2, 431 / 2, 101 / 2, 81 / 2}));
     // Attributes: half the living members' sum plus half the form's (strength
     // 30 / 2 + 9 / 2); attack and defence: the form's plus the members' sums.
     const MonsterData& c = gPartySide.creature;
     EXPECT_EQ((std::vector<i32>{c.strength, c.stamina, c.magic, c.agility, c.attack, c.defence}),
               (std::vector<i32>{15 + 4, 4 + 1, 7 + 2, 10 + 5, 130, 78}));
-    EXPECT_EQ((std::vector<i32>{f->attack, f->fleeRate, f->attackKind, f->reflect, f->gauge}),
-              (std::vector<i32>{130, 35, 2, 16, 7 + c.agility}));
+    // HP and MP: the form's and the living members' (100 + 101, 20 + 21; HP 50
+    // + 101 now), halved; the head start 7 plus the agility.
+    EXPECT_EQ((std::vector<i32>{f->maxHp, f->hp, f->maxMp, f->mp, f->attack, f->fleeRate,
+                                f->attackKind, f->reflect, f->gauge}),
+              (std::vector<i32>{501 / 2, 431 / 2, 101 / 2, 81 / 2, 130, 35, 2, 16, 7 + 15}));
     // The form's own record is untouched.
     EXPECT_EQ(std::tuple(f->stats.Head(), gMonsters[6].strength),
               std::tuple(&gPartySide.creature, 5));
