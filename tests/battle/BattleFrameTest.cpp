@@ -530,8 +530,7 @@ TEST(BattleEndToEnd, StoryAndEncounterBattlesWonOnAutoBackToTheMap) {
     h.RunFrames(30);
     const int mapMusic = gMusic.GetMode();
     const int guard = FindRoleById(102);
-    ASSERT_GT(guard, 0);
-    ASSERT_TRUE(gMapRoles[guard].state & kRoleShown);
+    ASSERT_TRUE(guard > 0 && (gMapRoles[guard].state & kRoleShown)) << guard;
     // The party is role 0 alone, at level 1 with no experience.
     ASSERT_EQ(std::tuple(gFormation[0], gFormation[1], gRoleStats[0].level), std::tuple(0, -1, 1));
     // The story battle is what the pier talk's battle command leaves, with a

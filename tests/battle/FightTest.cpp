@@ -425,12 +425,11 @@ TEST_F(HitRules, MagicSummonAndPhysicalSkills) {
         {0, 0, 0, 0, 30, 0, 150, 2, 118},             // back row: x = 9840
     };
     for (const Case& c : cases) {
-        SkillData sk{};
-        sk.category = c.category;
-        sk.effectMode = 1;
-        sk.power = c.power;
-        sk.element = c.element;
-        sk.formIndex = c.formIndex;
+        const SkillData sk{.category = c.category,
+                           .effectMode = 1,
+                           .power = c.power,
+                           .element = c.element,
+                           .formIndex = c.formIndex};
         t.defending = c.defending;
         t.status = c.status;
         Record(1).spirit = c.spirit;
