@@ -324,10 +324,8 @@ TEST_F(BattleList, SkillsSummonsFormsCreatureMagicAndThrowsByTheirRules) {
     skill(7, 0, 4);
     skill(201, 2, 50);  // form 1's summon
     skill(203, 6, 0);   // form 3's skill is no summon
-    gLevelUpSkills[2][0] = {5, 1};
-    gLevelUpSkills[2][1] = {6, 9};
-    gLevelUpSkills[2][2] = {7, 1};
-    gLevelUpSkills[2][3] = {5, 1};
+    const LevelUpSkill ups[4] = {{5, 1}, {6, 9}, {7, 1}, {5, 1}};
+    std::copy(ups, ups + 4, gLevelUpSkills[2]);
     gLearnedSkills[2][0] = gLearnedSkills[2][1] = gLearnedSkills[2][2] = 1;
 
     list.Begin("x");
@@ -352,11 +350,8 @@ TEST_F(BattleList, SkillsSummonsFormsCreatureMagicAndThrowsByTheirRules) {
     EXPECT_EQ(list.rows[1].disabled, 1);  // the fighter's MP is below the cost
 
     MonsterData m{};
-    m.specials[0] = {0, 3};
-    m.specials[1] = {-7, 3};
-    m.specials[2] = {7, 1};
-    m.specials[3] = {5000, 1};
-    m.specials[4] = {6, 1};
+    const MonsterSkill specials[5] = {{0, 3}, {-7, 3}, {7, 1}, {5000, 1}, {6, 1}};
+    std::copy(specials, specials + 5, m.specials);
     m.healSkill = {5, 2};
     skill(7, 0, 4, 12);
     skill(5, 3, 8, 14);
