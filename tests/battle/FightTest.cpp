@@ -1437,12 +1437,12 @@ TEST_F(EndTest, VictoryPaysCappedMoneyExperienceToLivingMembersAndTheFirstThreeD
     const i32 drops[] = {-5, 4, 2, 1};  // below, at the count, full, fourth
     for (int k = 0; k < 4; ++k) gEnemySide.drops[k] = drops[k];
     PayVictoryRewards();
-    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
-    // Only the living member and the one at the cap's edge gain (capped); the
-    // dying member, the creature's role and the seventh slot's do not.
-    EXPECT_EQ((std::vector<i32>{gRoleStats[0].exp, gRoleStats[1].exp, gRoleStats[2].exp,
-                                gRoleStats[3].exp, gRoleStats[4].exp}),
-              (std::vector<i32>{40, 10, 10, 10, 0x7FFFFFFF}));
+    // The money capped. Only the living member and the one at the cap's edge
+    // gain (capped); the dying member, the creature's role and the seventh
+    // slot's do not.
+    EXPECT_EQ((std::vector<i64>{gScriptVars[0], gRoleStats[0].exp, gRoleStats[1].exp,
+                                gRoleStats[2].exp, gRoleStats[3].exp, gRoleStats[4].exp}),
+              (std::vector<i64>{0x7FFFFFFF, 40, 10, 10, 10, 0x7FFFFFFF}));
     EXPECT_EQ(std::tuple(Record(0).exp, gOwnedItems[2], gOwnedItems[1]), std::tuple(0, 99, 5));
 
     const i32 good[] = {1, 1, 3};
