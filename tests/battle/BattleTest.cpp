@@ -97,8 +97,16 @@
 #include "support/MusicRecorder.h"
 #include "support/SampleSession.h"
 
+namespace {
+
 // Records are written with designated initializers naming only the fields a case sets.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+// A table of n zeroed records, owned by the data module (freed by its reset).
+template <class Rec>
+Rec* Table(i32 n) {
+    return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
+}
 
 struct ScriptedDraws {
     static inline std::deque<u32> values;
@@ -180,13 +188,6 @@ protected:
         return v;
     }
 
-    // Tables of n zeroed records, owned by the data module (freed by its reset).
-    template <class Rec>
-    static Rec* Table(i32 n) {
-        return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
-    }
-
-    // A log line: the text with the name put in for its %s.
     // A log line: the text with a and b put in for its %s marks.
     static std::string Line(const char* utf8, const char* a = "", const char* b = "") {
         char buf[200];
@@ -313,8 +314,6 @@ protected:
 
     static inline std::vector<u32> spawned;
 };
-
-namespace {
 
 u32 Var(int v) {
     return static_cast<u32>(v + 13);
@@ -2652,8 +2651,6 @@ void RecordDraw(cBattleSprite& s) {
     gDrawn.push_back(static_cast<char>(s.pic));
 }
 
-}  // namespace
-
 TEST(BattleSprite, MovesAlongAnIntegerLineOrAnArcAndReportsArrivalOnTheNextCall) {
     // A fresh sprite (its y set) given a line or an arc, then steps taken in
     // runs: after each run whether it reported arrival and where it stands.
@@ -2843,8 +2840,6 @@ TEST_F(FighterDrawTest, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
     EXPECT_FALSE(a->Taken());
 }
 
-namespace {
-
 // Scripted input over clean globals (the harness resets them all as it comes
 // and goes), polled the way the battle frame polls it.
 struct BattleInput : ::testing::Test {
@@ -2856,11 +2851,6 @@ struct BattleInput : ::testing::Test {
     static void Poll() {
         gBattleKeys.Poll();
         gBattleCursor.Poll();
-    }
-    // A table of n zeroed records, owned by the data module (freed by its reset).
-    template <class Rec>
-    static Rec* Table(i32 n) {
-        return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
     }
     static std::pair<u32, u32> Look(bool saved = false) {
         u32 act = 0, action = 0;
@@ -2879,8 +2869,6 @@ std::vector<std::string> DrawLog(int draws) {
     }
     return shown;
 }
-
-}  // namespace
 
 TEST_F(BattleInput, KeysRepeatFromTheNinthPollClicksCountOnceAndLooksAreRemembered) {
     // A held key repeats from its ninth poll on every second poll.
@@ -2996,8 +2984,6 @@ TEST(BattleLog, StripIsHalfBlendedAndAnEmptyLogDrawsNothing) {
               (std::array<u16, 4>{half, half, under, under}));
 }
 
-namespace {
-
 // List rows as {id, number, icon, disabled}.
 using RowList = std::vector<std::array<i32, 4>>;
 
@@ -3068,8 +3054,6 @@ std::string Text(bool leadAscii, int big5Chars) {
     for (int i = 0; i < big5Chars; ++i) s += kB5;
     return s;
 }
-
-}  // namespace
 
 TEST(BattleListText, DescriptionsBreakAtCharacterBoundariesWithin30Bytes) {
     struct Case {
@@ -3282,8 +3266,6 @@ TEST_F(BattleList, DragsToTheTrackEndsAndMouseOverRowsSelectAndRightClickCancels
     EXPECT_EQ(Close(), kListCancelled);
 }
 
-namespace {
-
 struct BattleMenu : BattleInput {
     cCommandMenu menu;
     MonsterData monsters[6] = {};
@@ -3374,8 +3356,6 @@ struct BattleMenu : BattleInput {
         return v;
     }
 };
-
-}  // namespace
 
 TEST_F(BattleMenu, RowsOpenByRoleMpFormsOnTheFieldAndSpellBan) {
     const struct Case {
@@ -3609,7 +3589,6 @@ TEST_F(BattleMenu, BadPictureNumbersAndStrayMiceAreHarmless) {
     EXPECT_EQ(gPartySide.fighters[0].command, kCmdNone);
 }
 
-namespace {
 struct BattleMenuArt : BattleMenu {
     void SetUp() override {
         h.WriteSample();
@@ -3627,7 +3606,6 @@ struct BattleMenuArt : BattleMenu {
         list.Draw(false);
     }
 };
-}  // namespace
 
 TEST_F(BattleMenuArt, AClickOnARingPointHighlightsThatRow) {
     Member(0, 3);
@@ -3670,7 +3648,6 @@ TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFourAndIconsPastTheAc
     EXPECT_TRUE(h.boxes().empty());
 }
 
-namespace {
 using namespace sample_battle;
 
 using Phases = BattlePhaseTicks;
@@ -3767,8 +3744,6 @@ BattlePhaseTicks AutoFight(u32 n, int members, u32 seed, std::vector<u64>* hashe
         },
         20000);
 }
-
-}  // namespace
 
 TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     // A drop of item 1 shows its icon (act 9901, action = the item's icon) on
@@ -4206,7 +4181,6 @@ TEST(BattleEndToEnd, StoryAndEncounterBattlesWonOnAutoBackToTheMap) {
     }
 }
 
-namespace {
 struct RingWalk {
     Harness& h;
     cCommandMenu& menu = gBattleController.menu;
@@ -4282,7 +4256,6 @@ struct RingWalk {
 bool NameIs(const ListRow& r, const char* utf8) {
     return std::strcmp(r.name, Utf8ToBig5(utf8).c_str()) == 0;
 }
-}  // namespace
 
 TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
     using namespace sampleMenu;
@@ -4513,3 +4486,5 @@ TEST(BattleSampleArt, EveryActTheRecordsAndTheScreensNameIsInTheSample) {
     for (auto [pic, frame] : pictures)
         EXPECT_NE(GetPic(pic, frame), nullptr) << pic << "/" << frame;
 }
+
+}  // namespace
