@@ -672,8 +672,7 @@ TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
     t.status = 0;
 
     sk.special = 8;
-    gShuffleTable.entries[1] = 69;
-    gShuffleTable.entries[2] = 70;
+    std::ranges::copy(std::array{69, 70}, gShuffleTable.entries + 1);
     EXPECT_EQ(
         (std::tuple{With({}, [&] { return RollMagicHit(t, x, sk); }), RollMagicHit(t, x, sk)}),
         (std::tuple{false, true}));
@@ -722,9 +721,7 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
     Record(3).captureRate = 60;
     c.hp = 25;  // (75 x 60 x 133 / 100) / 100 = 59
     EXPECT_EQ(CaptureChance(c), 59);
-    gShuffleTable.entries[1] = 59;
-    gShuffleTable.entries[2] = 68;
-    gShuffleTable.entries[3] = 58;
+    std::ranges::copy(std::array{59, 68, 58}, gShuffleTable.entries + 1);
     // The second roll: 68 < 10 + 59.
     EXPECT_EQ((std::vector<i32>{RollCapture(c, a), c.captureCounter, RollCapture(c, a),
                                 c.captureCounter}),
@@ -1248,20 +1245,17 @@ TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDownAndBadEntriesAreSkipped) {
 TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
     gSkillCount = 8;
     gSkills = Table<SkillData>(8);
-    RoleData& r0 = gRoles[0];
-    r0.equip[kSlotWeapon] = Piece(10, 6, {1, 10, 5, 0, 0}, 3);  // ranged, both hands
-    r0.equip[kSlotShield] = 10;                                 // the same piece: once
-    r0.equip[kSlotHat] = Piece(11, 4, {2, 3, 4, 0, 0});
-    r0.equip[kSlotArmour] = Piece(12, 5, {3, 7, 8, 0, 0});
-    r0.equip[kSlotAccessory1] = Piece(13, 7, {4, 0, 0, 11, 0});
-    r0.equip[kSlotAccessory2] = Piece(14, 7, {5, 0, 0, 0, 0});
-    RoleData& r1 = gRoles[1];
-    r1.equip[kSlotWeapon] = Piece(20, 1, {6, 0, 0, 0, 4}, 3);
-    r1.equip[kSlotShield] = Piece(21, 3, {4, 0, 0, 13, 0}, 2);
-    r1.equip[kSlotHat] = 300;  // outside the owned table
-    r1.equip[kSlotArmour] = -7;
-    r1.equip[kSlotAccessory1] = Piece(22, 7, {6, 0, 0, 0, 99});  // no such skill
-    r1.equip[kSlotAccessory2] = Piece(23, 7, {4, 0, 0, 2, 0});
+    // Weapon, shield, hat, armour and the two accessories. Role 0's weapon is
+    // ranged and held in both hands, so its shield is the same piece, counted
+    // once. Role 1's hat is outside the owned table and its first accessory
+    // names no skill.
+    const i32 worn[2][kSlotCount] = {
+        {Piece(10, 6, {1, 10, 5, 0, 0}, 3), 10, Piece(11, 4, {2, 3, 4, 0, 0}),
+         Piece(12, 5, {3, 7, 8, 0, 0}), Piece(13, 7, {4, 0, 0, 11, 0}),
+         Piece(14, 7, {5, 0, 0, 0, 0})},
+        {Piece(20, 1, {6, 0, 0, 0, 4}, 3), Piece(21, 3, {4, 0, 0, 13, 0}, 2), 300, -7,
+         Piece(22, 7, {6, 0, 0, 0, 99}), Piece(23, 7, {4, 0, 0, 2, 0})}};
+    for (int r : {0, 1}) std::copy_n(worn[r], kSlotCount, gRoles[r].equip);
     SetUpParty({0, 1, -1, -1, -1, -1});
     // Regeneration 10 and 5, 3 % and 4 %; drain 7 and 8; hit code 11; reflect
     // 19; ranged; the weapon's hit act; look sum 3 gives body act 6.
@@ -1558,9 +1552,8 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
         gLevelUpStats[1][1][2 + k] = 50;  // role 1's own rows must not be read
         gLevelUpStats[1][2][2 + k] = 50;
     }
-    gLevelUpSkills[0][0] = {5, 2};
-    gLevelUpSkills[0][1] = {6, 3};
-    gLevelUpSkills[0][2] = {7, 4};
+    const LevelUpSkill ups[] = {{5, 2}, {6, 3}, {7, 4}};
+    std::copy_n(ups, 3, gLevelUpSkills[0]);
     gLevelUpSkills[1][0] = {8, 2};
     cFighter& f = Member(0, 1, 1, 45 + 90 + 7);
     f.hp = 50;
@@ -1576,10 +1569,12 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
               std::tuple(2, 114 + 2 * (1 + 7 + 200 + 7), 3, 7));
     // The role's base record grows alike.
     const std::vector<i32> want = {111, 25, 13, 14, 15, 16, 17};
-    EXPECT_EQ(
-        (std::vector<i32>{s.maxHp, s.maxMp, s.strength, s.stamina, s.magic, s.spirit, s.agility}),
-        want);
-    for (int k = 0; k < 7; ++k) EXPECT_EQ(*words[k], want[k]) << k;
+    std::vector<i32> grown;
+    for (i32* w : words) grown.push_back(*w);
+    EXPECT_EQ(std::tuple(std::vector<i32>{s.maxHp, s.maxMp, s.strength, s.stamina, s.magic,
+                                          s.spirit, s.agility},
+                         grown),
+              std::tuple(want, want));
     // HP and MP grow with their maxima; role 0's skills of levels 2 and 3 are
     // learned; the level-up pose (16) is put over what it was doing.
     EXPECT_EQ(
@@ -2502,8 +2497,7 @@ TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOneAndAFullOnePu
 TEST_F(FighterDrawTest, ShownHpFallsBy300Then30Then3) {
     cFighter& p = Party();
     Bars(p);
-    p.maxHp = 3000;
-    p.shownHp = 3000;
+    p.maxHp = p.shownHp = 3000;
     p.hp = 500;
     std::vector<i32> drops;
     for (int t = 0; t < 80 && p.shownHp != p.hp; ++t) {
