@@ -998,13 +998,14 @@ TEST_F(Status, TimedConditionsEndOnTheTickAfterTheirCount) {
 TEST_F(Status, AShieldOfThreeWorksFourTimes) {
     cFighter& f = Named();
     f.StartStarShield();
-    const i32 after[4] = {2, 1, 0, 0};
+    std::vector<i32> star;  // whether it holds, then the count after its use
     for (int use = 0; use < 4; ++use) {
-        EXPECT_TRUE(f.HasStarShield()) << use;
+        star.push_back(f.HasStarShield());
         f.UseStarShield();
-        EXPECT_EQ(f.starCount, after[use]);
+        star.push_back(f.starCount);
     }
-    EXPECT_FALSE(f.HasStarShield());
+    EXPECT_EQ(std::tuple(star, f.HasStarShield()),
+              std::tuple(std::vector<i32>{1, 2, 1, 1, 1, 0, 1, 0}, false));
     f.StartHolyBarrier();
     std::vector<bool> barrier;
     for (int use = 0; use < 4; ++use) {
@@ -1046,14 +1047,13 @@ TEST_F(Status, CureReviveAndTheEffectAndHitCodes) {
     // the same from 1 + k and 16 + k, and 15 takes all HP.
     for (int k = 0; k < 14; ++k) {
         f.status = 0;
-        f.ApplyEffectCode(2 + k);
-        EXPECT_EQ(f.status, 1u << k) << k;
-        f.ApplyEffectCode(17 + k);
-        EXPECT_EQ(f.status, 0u) << k;
-        f.ApplyHitEffectCode(1 + k);
-        EXPECT_EQ(f.status, 1u << k) << k;
-        f.ApplyHitEffectCode(16 + k);
-        EXPECT_EQ(f.status, 0u) << k;
+        std::vector<u32> seen;
+        for (auto [code, hit] :
+             {std::pair(2 + k, false), {17 + k, false}, {1 + k, true}, {16 + k, true}}) {
+            hit ? f.ApplyHitEffectCode(code) : f.ApplyEffectCode(code);
+            seen.push_back(f.status);
+        }
+        EXPECT_EQ(seen, (std::vector<u32>{1u << k, 0, 1u << k, 0})) << k;
     }
     f.hp = 70;
     f.ApplyHitEffectCode(15);
@@ -1085,17 +1085,13 @@ TEST_F(Status, GaugeStepsByConditionAndOnEveryThirdStepInRealTime) {
         f.status = c.status;
         f.gauge = 100;
         f.gaugeDelay = 0;
-        EXPECT_FALSE(f.StepGauge(false));
-        EXPECT_EQ(f.gauge, 100 + c.gain) << c.status;
+        EXPECT_EQ(std::tuple(f.StepGauge(false), f.gauge), std::tuple(false, 100 + c.gain))
+            << c.status;
     }
-    f.status = 0;
-    f.gauge = 0;
-    f.gaugeDelay = 0;
-    const i32 want[7] = {5, 5, 5, 10, 10, 10, 15};
-    for (int i = 0; i < 7; ++i) {
-        f.StepGauge(true);
-        EXPECT_EQ(f.gauge, want[i]) << i;
-    }
+    f.status = f.gauge = f.gaugeDelay = 0;
+    std::vector<i32> gauges;
+    for (int i = 0; i < 7; ++i) gauges.push_back((f.StepGauge(true), f.gauge));
+    EXPECT_EQ(gauges, (std::vector<i32>{5, 5, 5, 10, 10, 10, 15}));
 }
 
 TEST_F(Status, AFullGaugeRegeneratesTicksMarksAndStatus) {
@@ -3029,8 +3025,7 @@ TEST(BattleLog, StripIsHalfBlendedAndAnEmptyLogDrawsNothing) {
     gBattleLog.Add("");
     gBattleLog.Draw();
     const u16 half = BlendRef(PlainColour(kBattleLogStripPic, 0), under, 8);
-    auto px = [](int x, int y) { return gPaintBuf[y * 640 + x]; };
-    EXPECT_EQ((std::array<u16, 4>{px(100, 460), px(90, 450), px(100, 449), px(89, 460)}),
+    EXPECT_EQ((std::array<u16, 4>{At(100, 460), At(90, 450), At(100, 449), At(89, 460)}),
               (std::array<u16, 4>{half, half, under, under}));
 }
 
@@ -3310,8 +3305,7 @@ TEST_F(BattleList, DragsToTheTrackEndsAndMouseOverRowsSelectAndRightClickCancels
         MouseTo(o.x, o.y);
         EXPECT_EQ(list.selected, o.selected) << o.y;
     }
-    PlatformSetMouseButtons(false, true);
-    Idle();
+    Buttons(false, true);
     PlatformSetMouseButtons(false, false);
     EXPECT_EQ(Close(), kListCancelled);
 }
@@ -3645,7 +3639,6 @@ struct BattleMenuArt : BattleMenu {
         h.StartGame();
         BattleMenu::SetUp();
     }
-    u16 Px(int x, int y) const { return gPaintBuf[y * 640 + x]; }
     // A one-row list shown with the given icon and description, over white.
     static void DrawOneRow(i32 icon, const std::string& text) {
         cBattleList list;
@@ -3679,18 +3672,18 @@ TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFourAndIconsPastTheAc
         DrawOneRow(-1, std::string(lines == 2 ? 31 : 20, 'x'));  // 31 bytes: 30 + 1
         const int top = kListShownY + 19, bottom = top + 20 * lines + 4;
         EXPECT_EQ(
-            (std::array<u16, 4>{Px(kListX + 200, bottom - 1), Px(kListX + 200, bottom),
-                                Px(kListX + 160 + 207, top + 1), Px(kListX + 160 + 208, top + 1)}),
+            (std::array<u16, 4>{At(kListX + 200, bottom - 1), At(kListX + 200, bottom),
+                                At(kListX + 160 + 207, top + 1), At(kListX + 160 + 208, top + 1)}),
             (std::array<u16, 4>{0, 0xFFFF, 0, 0xFFFF}))
             << lines;
     }
     // An empty description draws no box on the member list.
     DrawOneRow(-1, "");
-    EXPECT_EQ(Px(kListX + 161, kListShownY + 21), 0xFFFF);
+    EXPECT_EQ(At(kListX + 161, kListShownY + 21), 0xFFFF);
 
     auto iconPixel = [&](i32 icon) {
         DrawOneRow(icon, "");
-        return Px(kListX + 21, kListShownY + 21);
+        return At(kListX + 21, kListShownY + 21);
     };
     const u16 none = iconPixel(-1);
     EXPECT_NE(iconPixel(3), none);
@@ -3713,7 +3706,6 @@ struct BattleFrameTest : ::testing::Test {
         h.StartGame();
         LoadGameDatabase(gBasePath);  // the monsters the sample's battles field
     }
-    u16 Px(int x, int y) const { return gPaintBuf[y * 640 + x]; }
 };
 
 // A point of the sample's backdrop where layer k (1..3) is the uppermost at rest.
@@ -3749,31 +3741,24 @@ void WriteData(Harness& h, const char* name, const std::vector<u8>& bytes) {
 }
 
 // FNV-1a over a tick: the canvas, the log's head line and every fighter's state.
-struct TickHash {
-    u64 h = 1469598103934665603ull;
-    void Add(const void* p, size_t n) {
-        const u8* b = static_cast<const u8*>(p);
-        for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
-    }
-    template <class T>
-    void Add(const T& v) {
-        Add(&v, sizeof(v));
-    }
-};
-
 u64 HashTick() {
-    TickHash t;
-    if (gPaintBuf) t.Add(gPaintBuf, 640 * 480 * sizeof(u16));
-    if (const char* line = gBattleLog.HeadText()) t.Add(line, std::string(line).size());
-    t.Add(gBattleLog.Count());
+    u64 h = 1469598103934665603ull;
+    auto add = [&](const void* p, size_t n) {
+        for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<const u8*>(p)[i]) * 1099511628211ull;
+    };
+    if (gPaintBuf) add(gPaintBuf, 640 * 480 * sizeof(u16));
+    if (const char* line = gBattleLog.HeadText()) add(line, std::strlen(line));
+    const auto lines = gBattleLog.Count();
+    add(&lines, sizeof(lines));
     for (const cBattleSide* side : {&gPartySide, &gEnemySide})
         for (int i = 0; i < side->count; ++i) {
             const cFighter& f = side->fighters[i];
-            const i32 words[] = {f.hp, f.mp, f.gauge, f.action, f.step, f.command, f.x, f.z};
-            t.Add(words);
-            t.Add(f.status);
+            const i32 words[] = {f.hp,     f.mp,   f.gauge,
+                                 f.action, f.step, f.command,
+                                 f.x,      f.z,    static_cast<i32>(f.status)};
+            add(words, sizeof(words));
         }
-    return t.h;
+    return h;
 }
 
 // A fresh party of roles 0..members-1 fights battle n with auto battle on.
@@ -3805,7 +3790,7 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
     Phases p = RunBattle(7, [&](u32 phase, int tick) {
         if (phase == kPhaseMain) gEnemySide.drops[0] = 1;
         if (phase == kPhaseEnding && tick == 50) {
-            EXPECT_EQ(std::tuple(Px(298 + 4, 246 + 4), Px(298 - 1, 246 + 4)),
+            EXPECT_EQ(std::tuple(At(298 + 4, 246 + 4), At(298 - 1, 246 + 4)),
                       std::tuple(iconColour, PlainColour(11004, 0)));
         }
         if (phase == kPhaseSetUp) {
@@ -3911,7 +3896,7 @@ TEST_F(BattleFrameTest, Battle2032HasNoVictoryScreenNoFadeAndBlackColumns) {
     // Another battle leaves the backdrop's left edge alone.
     RunBattle(7, [&](u32 phase, int) {
         if (phase == kPhaseMain) {
-            EXPECT_EQ(Px(0, 30), LayerPx(kBackdropAct, 1, {0, 30}));
+            EXPECT_EQ(At(0, 30), LayerPx(kBackdropAct, 1, {0, 30}));
         }
     });
 }
@@ -4054,11 +4039,11 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
     RunBattle(7, [&](u32 phase, int) {
         if (phase != kPhaseMain) return;
         for (int k = 1; k <= 3; ++k)
-            EXPECT_EQ(Px(kLayerProbe[k].x, kLayerProbe[k].y), LayerPx(kBackdropAct, k)) << k;
+            EXPECT_EQ(At(kLayerProbe[k].x, kLayerProbe[k].y), LayerPx(kBackdropAct, k)) << k;
     });
     RunBattle(1, [&](u32 phase, int) {
         if (phase == kPhaseMain) {
-            EXPECT_EQ(Px(kLayerProbe[2].x, kLayerProbe[2].y), LayerPx(kHarbourAct, 2));
+            EXPECT_EQ(At(kLayerProbe[2].x, kLayerProbe[2].y), LayerPx(kHarbourAct, 2));
         }
     });
 
@@ -4084,7 +4069,7 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
     // spot the act names is not used. Layer 0 shows where layer 1 left.
     const u16 underlay = PlainColour(15001, 0);
     auto layer = [&](int k, int x, int y) { return LayerPx(kBackdropAct, k, {x - sx, y - sy}); };
-    EXPECT_EQ(std::tuple(Px(sx - 1, 30), Px(sx, 30), Px(64, sy < 0 ? 479 : 0)),
+    EXPECT_EQ(std::tuple(At(sx - 1, 30), At(sx, 30), At(64, sy < 0 ? 479 : 0)),
               std::tuple(underlay, layer(1, sx, 30), sy == 0 ? layer(1, 64, 0) : u16{0}));
     // The edges of the hill band and of the posts, each between two layers
     // that differ there.
@@ -4098,7 +4083,7 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
         {640 - kPostW + sx, 400, 3, 1, 640 - kPostW + sx - 1, 400},
     };
     for (const auto& e : edges) {
-        EXPECT_EQ(std::tuple(Px(e.x, e.y), Px(e.otherX, e.otherY)),
+        EXPECT_EQ(std::tuple(At(e.x, e.y), At(e.otherX, e.otherY)),
                   std::tuple(layer(e.k, e.x, e.y), layer(e.otherK, e.otherX, e.otherY)))
             << e.x << "," << e.y;
         EXPECT_NE(layer(e.k, e.x, e.y), layer(e.otherK, e.otherX, e.otherY)) << e.x << "," << e.y;
@@ -4124,9 +4109,9 @@ TEST_F(BattleFrameTest, TintStepsToItsTargetAndDarkensAllButLayerZero) {
     const i32 sx = gBattleScene.ShakeX();
     ASSERT_GT(sx, 0);
     DrawScene();
-    EXPECT_EQ(Px(0, 10), PlainColour(15001, 0));
+    EXPECT_EQ(At(0, 10), PlainColour(15001, 0));
     for (int k = 1; k <= 3; ++k)
-        EXPECT_EQ(Px(kLayerProbe[k].x + sx, kLayerProbe[k].y + gBattleScene.ShakeY()),
+        EXPECT_EQ(At(kLayerProbe[k].x + sx, kLayerProbe[k].y + gBattleScene.ShakeY()),
                   TintRef(LayerPx(kBackdropAct, k), -5))
             << k;
 }
@@ -4144,7 +4129,7 @@ TEST_F(BattleFrameTest, TopDrawCarriesTheMapsFlashLayers) {
             for (int y = 0; y < 480; ++y)
                 for (int x = 0; x < 640; ++x) {
                     const bool layer3 = y >= kPostTop && (x < kPostW || x >= 640 - kPostW);
-                    count += !layer3 && Px(x, y) != 0;
+                    count += !layer3 && At(x, y) != 0;
                 }
         }
         return count;
