@@ -1748,11 +1748,8 @@ TEST_F(ControllerTest, UsedUpAndBadSpecialsFailThreeTimesThenTheEnemyAttacks) {
     cFighter& m = Member();
     cFighter& e = Enemy();
     Record(4).specialChance = 100;
-    e.specials[0] = {-1, 5};
-    e.specials[1] = {0, 5};
-    e.specials[2] = {9999, 5};
-    e.specials[3] = {kFire, 0};
-    e.specials[4] = {kStrike, 0};
+    const MonsterSkill specials[] = {{-1, 5}, {0, 5}, {9999, 5}, {kFire, 0}, {kStrike, 0}};
+    std::ranges::copy(specials, e.specials);
     e.healSpecial = {-1, 3};
     e.hp = 10;  // low enough to try healing, with a healing special that names nothing
     gBattleController.Reset();
@@ -1833,13 +1830,10 @@ TEST_F(ControllerTest, SkillsFollowTheirTargetKindAndTheSpellBan) {
         SCOPED_TRACE(testing::Message() << c.skill << " banned " << c.banned);
         EXPECT_EQ(std::tuple(Enemies().TrySkill(c.skill), e.command),
                   std::tuple(c.command != 0 ? 1 : 0, c.command));
-        int n = 0;
+        std::vector<std::pair<cFighter*, bool>> links;  // each target's attacker and side
         for (cFighter* t : e.targets)
-            if (t) {
-                ++n;
-                EXPECT_EQ(std::tuple(t->attackedBy, t->IsEnemy()), std::tuple(&e, c.ownSide));
-            }
-        EXPECT_EQ(n, c.targets);
+            if (t) links.push_back({t->attackedBy, t->IsEnemy()});
+        EXPECT_EQ(links, decltype(links)(c.targets, {&e, c.ownSide}));
         if (c.command) {
             EXPECT_EQ(e.skillInUse, &gSkills[c.skill]);
         }
@@ -2286,7 +2280,6 @@ TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
     SkillData sk = TestSkill(3, 0, 0);
     sk.power = 80;
     sk.mpCost = 0;
-    p.skillInUse = &sk;
     std::vector<i32> taken;
     for (int spell = 0; spell < 5; ++spell) {
         const i32 before = e.hp;
@@ -2349,10 +2342,11 @@ TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes
     p.itemInUse = &it;
     p.targets[1] = &q;
     ASSERT_TRUE(Act(p, kCmdItem, &p));
+    // Its targets are let go.
     EXPECT_EQ(
-        std::tuple(p.IsAsleep(), q.IsAsleep(), p.gaugesFrozen + q.gaugesFrozen + e.gaugesFrozen),
-        std::tuple(true, true, 0));
-    for (cFighter* t : p.targets) EXPECT_EQ(t, nullptr);
+        std::tuple(p.IsAsleep(), q.IsAsleep(), p.gaugesFrozen + q.gaugesFrozen + e.gaugesFrozen,
+                   std::ranges::count(p.targets, nullptr)),
+        std::tuple(true, true, 0, std::ssize(p.targets)));
 }
 
 TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
