@@ -3005,24 +3005,6 @@ TEST(BattleLog, LinesTakeTurnsTheRingHoldsThirtyOneAndLongLinesAreCut) {
     }
 }
 
-TEST(BattleLog, StripIsHalfBlendedAndAnEmptyLogDrawsNothing) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
-    ASSERT_NE(GetPic(kBattleLogStripPic, 0), nullptr);
-    const u16 under = 0x7BEF;  // a mid grey in either layout
-    std::vector<u16> before(640 * 480, under);
-    std::memcpy(gPaintBuf, before.data(), before.size() * 2);
-    gBattleLog.Draw();
-    EXPECT_EQ(std::memcmp(gPaintBuf, before.data(), before.size() * 2), 0);
-
-    gBattleLog.Add("");
-    gBattleLog.Draw();
-    const u16 half = BlendRef(PlainColour(kBattleLogStripPic, 0), under, 8);
-    EXPECT_EQ((std::array<u16, 4>{At(100, 460), At(90, 450), At(100, 449), At(89, 460)}),
-              (std::array<u16, 4>{half, half, under, under}));
-}
-
 // List rows as {id, number, icon, disabled}.
 using RowList = std::vector<std::array<i32, 4>>;
 
@@ -3772,6 +3754,21 @@ BattlePhaseTicks AutoFight(u32 n, int members, u32 seed, std::vector<u64>* hashe
             if (hashes) hashes->push_back(HashTick());
         },
         20000);
+}
+
+TEST_F(BattleFrameTest, TheLogStripIsHalfBlendedAndAnEmptyLogDrawsNothing) {
+    ASSERT_NE(GetPic(kBattleLogStripPic, 0), nullptr);
+    const u16 under = 0x7BEF;  // a mid grey in either layout
+    std::vector<u16> before(640 * 480, under);
+    std::memcpy(gPaintBuf, before.data(), before.size() * 2);
+    gBattleLog.Draw();
+    EXPECT_EQ(std::memcmp(gPaintBuf, before.data(), before.size() * 2), 0);
+
+    gBattleLog.Add("");
+    gBattleLog.Draw();
+    const u16 half = BlendRef(PlainColour(kBattleLogStripPic, 0), under, 8);
+    EXPECT_EQ((std::array<u16, 4>{At(100, 460), At(90, 450), At(100, 449), At(89, 460)}),
+              (std::array<u16, 4>{half, half, under, under}));
 }
 
 TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
