@@ -158,9 +158,11 @@ u16 TintRef(u16 s, int tint) {
 // Records are written with designated initializers naming only the fields a case sets.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
-// A table of n zeroed records, owned by the data module (freed by its reset).
+// A table of n zeroed records, owned by the data module (freed by its reset);
+// its count, when given, set to n.
 template <class Rec>
-Rec* Table(i32 n) {
+Rec* Table(i32 n, i32* count = nullptr) {
+    if (count) *count = n;
     return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
 }
 
@@ -766,8 +768,7 @@ TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
     gEnemySide.averageLevel = 3;
     for (i32& d : gEnemySide.drops) d = -1;
     gEnemySide.drops[0] = 4;
-    gItemCount = 10;
-    gItems = Table<ItemData>(10);
+    gItems = Table<ItemData>(10, &gItemCount);
 
     cFighter& e = Fighter(1);
     MonsterData& m = Record(1);
@@ -799,11 +800,9 @@ TEST_F(HitRules, DefeatBookkeepingDropsGoldAndExperience) {
 }
 
 TEST_F(HitRules, OwnedCountsStayWithinNinetyNine) {
-    gItemCount = 3;
-    gItems = Table<ItemData>(3);
+    gItems = Table<ItemData>(3, &gItemCount);
     gOwnedItems = Table<i32>(3);
-    gMonsterCount = 2;
-    gMonsters = Table<MonsterData>(2);
+    gMonsters = Table<MonsterData>(2, &gMonsterCount);
     gOwnedMonsters = Table<i32>(2);
     gOwnedItems[1] = 98;
     gOwnedMonsters[1] = -5;
@@ -844,8 +843,7 @@ TEST_F(HitRules, HugeRecordValuesStayInRange) {
     a.status = kStBlessing;
     a.powerUp = 1;
     a.row = 2;
-    a.maxHp = INT_MAX;
-    t.maxHp = INT_MAX;
+    a.maxHp = t.maxHp = INT_MAX;
     t.hp = INT_MIN;
     SetBattleRandomSource(nullptr);
     for (int k = 0; k < 8; ++k) {
@@ -1239,8 +1237,7 @@ TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDownAndBadEntriesAreSkipped) {
 }
 
 TEST_F(Sides, EquipmentSpecialsReachTheFighter) {
-    gSkillCount = 8;
-    gSkills = Table<SkillData>(8);
+    gSkills = Table<SkillData>(8, &gSkillCount);
     // Weapon, shield, hat, armour and the two accessories. Role 0's weapon is
     // ranged and held in both hands, so its shield is the same piece, counted
     // once. Role 1's hat is outside the owned table and its first accessory
@@ -1279,8 +1276,7 @@ class EnemySides : public Sides {
 protected:
     void SetUp() override {
         Sides::SetUp();
-        gMonsterCount = 10;
-        gMonsters = Table<MonsterData>(10);
+        gMonsters = Table<MonsterData>(10, &gMonsterCount);
         for (i32 m = 0; m < 10; ++m) {
             MonsterData& r = gMonsters[m];
             r.index = m;
@@ -1460,8 +1456,7 @@ class EndTest : public FightTest {
 protected:
     void SetUp() override {
         FightTest::SetUp();
-        gItems = Table<ItemData>(4);
-        gItemCount = 4;
+        gItems = Table<ItemData>(4, &gItemCount);
         gOwnedItems = Table<i32>(4);
     }
     // Party slot i: role r of that level and experience.
@@ -1667,8 +1662,7 @@ class ControllerTest : public FightTest {
 protected:
     void SetUp() override {
         FightTest::SetUp();
-        gSkills = Table<SkillData>(7);
-        gSkillCount = 7;
+        gSkills = Table<SkillData>(7, &gSkillCount);
         // Each skill with its category and target kind.
         const i32 skills[][3] = {{kHeal, 1, 1},      {kFire, 1, 3},     {kStrike, 0, 3},
                                  {kGroupHeal, 3, 2}, {kBlizzard, 1, 4}, {kSelfOnly, 1, 5}};
@@ -2859,8 +2853,7 @@ TEST_F(FighterDrawTest, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
     cBattleSprite fighter;
     fighter.flags = kSpriteInUse | kSpriteTaken;
     fighter.anim.pic = 15001;
-    fighter.anim.cellW = 1;  // drawn 8 pixels left of and above its point
-    fighter.anim.cellH = 1;
+    fighter.anim.cellW = fighter.anim.cellH = 1;  // drawn 8 pixels left of and above its point
     fighter.x = 58;
     fighter.z = 108;
     cAfterImage* a = AttachAfterImage(&fighter, 0, 9);
@@ -3105,8 +3098,7 @@ TEST(BattleListText, DescriptionsBreakAtCharacterBoundariesWithin30Bytes) {
 
 TEST_F(BattleList, ItemRowsAreOwnedBattleItemsNamesStayInTheirFieldAndAtMost256) {
     // Items 0-4 as below, then 295 more battle items owned once each.
-    gItemCount = 300;
-    gItems = Table<ItemData>(300);
+    gItems = Table<ItemData>(300, &gItemCount);
     gOwnedItems = Table<i32>(300);
     const i32 owned[5] = {3, 0, -4, 7, 2}, place[5] = {2, 2, 3, 3, 1};
     for (int i = 0; i < 300; ++i) {
@@ -3128,8 +3120,7 @@ TEST_F(BattleList, ItemRowsAreOwnedBattleItemsNamesStayInTheirFieldAndAtMost256)
 }
 
 TEST_F(BattleList, SkillsSummonsFormsCreatureMagicAndThrowsByTheirRules) {
-    gSkillCount = 230;
-    gSkills = Table<SkillData>(230);
+    gSkills = Table<SkillData>(230, &gSkillCount);
     for (int i = 0; i < 230; ++i) gSkills[i].id = i;
     auto skill = [](i32 id, i32 category, i32 mpCost, i32 icon = 0) {
         SkillData& s = gSkills[id];
@@ -3293,8 +3284,7 @@ struct BattleMenu : BattleInput {
     void SetUp() override {
         BattleInput::SetUp();
         gSmartMouse = 0;
-        gSkillCount = 40;
-        gSkills = Table<SkillData>(40);
+        gSkills = Table<SkillData>(40, &gSkillCount);
         menu.Reset();
     }
     void Fresh() {
@@ -3486,8 +3476,7 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     cFighter& b = Member(1, 4);
     b.status = kStDying;
     Enemy(0, 1);
-    gItemCount = 3;
-    gItems = Table<ItemData>(3);
+    gItems = Table<ItemData>(3, &gItemCount);
     gOwnedItems = Table<i32>(3);
     gItems[1].id = 1;
     gItems[1].usePlace = 2;
@@ -3547,12 +3536,11 @@ TEST_F(BattleMenu, TransformOpensFromExactlyHalfHp) {
     gGodForms[2].actionCost = 10;
     gGodForms[2].offerValue = 20;
     RingIn();
-    EXPECT_EQ(gCommandRows[5][5].enabled, 1);
+    const i32 atHalf = gCommandRows[5][5].enabled;
     a.hp = 49;
     Tick();
-    EXPECT_EQ(gCommandRows[5][5].enabled, 0);
     ChooseRow(5);
-    EXPECT_EQ(menu.chosen, 0);
+    EXPECT_EQ(std::tuple(atHalf, gCommandRows[5][5].enabled, menu.chosen), std::tuple(1, 0, 0));
     a.hp = 50;
     Tick();
     Press({kScanEnter}, 6);
