@@ -1182,13 +1182,8 @@ protected:
         gPartySide.SetupParty(kSpots);
     }
     static i32 Piece(int n, i32 kind, EquipSpecial sp, i32 look = 0) {
-        EquipageData& e = gOwnedEquipage[n];
-        e = EquipageData{};
-        e.id = n;
-        e.kind = kind;
-        e.special = sp;
-        e.look = look;
-        e.weaponPic = 7100 + n;
+        gOwnedEquipage[n] = {
+            .id = n, .weaponPic = 7100 + n, .kind = kind, .special = sp, .look = look};
         return n;
     }
 };
@@ -3123,10 +3118,7 @@ TEST_F(BattleList, SkillsSummonsFormsCreatureMagicAndThrowsByTheirRules) {
     gSkills = Table<SkillData>(230, &gSkillCount);
     for (int i = 0; i < 230; ++i) gSkills[i].id = i;
     auto skill = [](i32 id, i32 category, i32 mpCost, i32 icon = 0) {
-        SkillData& s = gSkills[id];
-        s.category = category;
-        s.mpCost = mpCost;
-        s.icon = icon;
+        gSkills[id] = {.id = id, .category = category, .mpCost = mpCost, .icon = icon};
     };
     skill(5, 3, 8);
     skill(6, 3, 30);
@@ -3211,13 +3203,11 @@ TEST_F(BattleList, KeysMoveTheSelectionAndPagingStopsAtTheEnds) {
     };
     for (const Step& s : steps) {
         if (s.rows) Rows(s.rows);
-        EXPECT_EQ(Press(s.key, s.times), kListRunning);
+        const i32 result = Press(s.key, s.times);
         SCOPED_TRACE(testing::Message() << "to " << s.selected);
-        EXPECT_EQ(std::tuple(list.selected, list.top, list.viewRow),
-                  std::tuple(s.selected, s.top, s.viewRow));
-        if (s.thumb >= 0) {
-            EXPECT_EQ(list.thumb, s.thumb);
-        }
+        EXPECT_EQ(std::tuple(result, list.selected, list.top, list.viewRow,
+                             s.thumb < 0 ? -1 : list.thumb),
+                  std::tuple(kListRunning, s.selected, s.top, s.viewRow, s.thumb));
         ExpectValid();
     }
 }
@@ -3229,8 +3219,7 @@ TEST_F(BattleList, DisabledAndEmptyListsCannotBeConfirmed) {
     SlideIn();
     Press(kScanEnter);
     EXPECT_EQ(list.confirmed, 0);
-    Press(kScanDown);
-    Press(kScanEnter);
+    for (u8 key : {kScanDown, kScanEnter}) Press(key);
     EXPECT_EQ(Close(), kListConfirmed);
     EXPECT_EQ(std::tuple(list.Selected()->id, list.open), std::tuple(2, 0));
 
@@ -3251,10 +3240,10 @@ TEST_F(BattleList, DragsToTheTrackEndsAndMouseOverRowsSelectAndRightClickCancels
     } drags[] = {{50 + 40, 40, 19, -1}, {479, 80, 39, 39}, {0, 0, 0, 0}};
     for (const auto& d : drags) {
         MouseTo(list.x + 150, d.y);
-        EXPECT_EQ(std::tuple(list.thumb, list.selected), std::tuple(d.thumb, d.selected)) << d.y;
-        if (d.top >= 0) {
-            EXPECT_EQ(std::tuple(list.top, list.viewRow), std::tuple(d.top, 0));
-        }
+        EXPECT_EQ(std::tuple(list.thumb, list.selected, d.top < 0 ? -1 : list.top,
+                             d.top < 0 ? 0 : list.viewRow),
+                  std::tuple(d.thumb, d.selected, d.top, 0))
+            << d.y;
     }
     Buttons(false, false);
     Rows(1);  // one row: the thumb still has a place to be grabbed
@@ -3329,10 +3318,7 @@ struct BattleMenu : BattleInput {
         return f;
     }
     void Learn(i32 role, int k, i32 skill, i32 category, i32 target = 3, i32 cost = 5) {
-        gSkills[skill].id = skill;
-        gSkills[skill].category = category;
-        gSkills[skill].target = target;
-        gSkills[skill].mpCost = cost;
+        gSkills[skill] = {.id = skill, .category = category, .mpCost = cost, .target = target};
         gLevelUpSkills[role][k] = {skill, 1};
         gLearnedSkills[role][k] = 1;
     }
@@ -3478,10 +3464,7 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
     Enemy(0, 1);
     gItems = Table<ItemData>(3, &gItemCount);
     gOwnedItems = Table<i32>(3);
-    gItems[1].id = 1;
-    gItems[1].usePlace = 2;
-    gItems[1].target = 1;
-    gItems[1].statusEffect = kStatusEffectRevive;
+    gItems[1] = {.id = 1, .statusEffect = kStatusEffectRevive, .usePlace = 2, .target = 1};
     gOwnedItems[1] = 2;
     RingIn();
     ChooseRow(4, 6);  // the item list slides down
@@ -4098,8 +4081,7 @@ TEST_F(BattleFrameTest, TintStepsToItsTargetAndDarkensAllButLayerZero) {
 TEST_F(BattleFrameTest, TopDrawCarriesTheMapsFlashLayers) {
     // Lit pixels outside layer 3 over 300 ticks: only the flash layers put them there.
     auto lit = [&](bool on) {
-        on ? SetGameFlag(8) : ClearGameFlag(8);
-        on ? SetGameFlag(22) : ClearGameFlag(22);
+        for (int flag : {8, 22}) on ? SetGameFlag(flag) : ClearGameFlag(flag);
         gBattleScene.Setup(0);
         int count = 0;
         for (int t = 0; t < 300; ++t) {
