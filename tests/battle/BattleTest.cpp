@@ -853,15 +853,13 @@ TEST_F(HitRules, HugeRecordValuesStayInRange) {
         PoisonDamage(a);
         CaptureChance(t);
         RollCounter(t, &a);
-        SkillData sk{};
-        sk.effectMode = 1 + k % 2;
-        sk.category = k % 3;
-        sk.power = INT_MAX;
-        sk.hp = sk.mp = INT_MIN;
-        sk.formIndex = 0;
+        const SkillData sk{.category = k % 3,
+                           .effectMode = 1 + k % 2,
+                           .hp = INT_MIN,
+                           .mp = INT_MIN,
+                           .power = INT_MAX};
         gGodForms[0].attack = INT_MAX;
-        Loss l = ApplySkill(t, a, sk);
-        ApplyLosses(t, l);
+        ApplyLosses(t, ApplySkill(t, a, sk));
         EXPECT_TRUE(0 <= t.hp && t.hp <= t.maxHp) << t.hp;
     }
     // The numbers over a fighter at the ends of the field's range stay at those ends.
@@ -2926,8 +2924,7 @@ TEST_F(BattleInput, KeysRepeatFromTheNinthPollClicksCountOnceAndLooksAreRemember
     // The first new key is the lowest of the keys that went down.
     PlatformSetKey(0x50, true);
     gBattleKeys.Poll();
-    PlatformSetKey(0x3D, true);
-    PlatformSetKey(0x3B, true);
+    for (u8 k : {0x3D, 0x3B}) PlatformSetKey(k, true);
     gBattleKeys.Poll();
     // 0x50 is older; of the two new ones the lowest code counts.
     EXPECT_EQ(std::tuple(gBattleKeys.FirstNewKey(), gBattleKeys.FirstDownKey()),
