@@ -805,8 +805,7 @@ TEST_F(HitRules, OwnedCountsStayWithinNinetyNine) {
     gMonsters = Table<MonsterData>(2, &gMonsterCount);
     gOwnedMonsters = Table<i32>(2);
     gOwnedItems[1] = 98;
-    gOwnedMonsters[1] = -5;
-    gOwnedMonsters[0] = 500;
+    std::ranges::copy(std::array{500, -5}, gOwnedMonsters);
     EXPECT_EQ((std::vector<bool>{GainStolenItem(1), GainStolenItem(1), GainStolenItem(-1),
                                  GainStolenItem(3), GainCapturedMonster(1), GainCapturedMonster(0),
                                  GainCapturedMonster(2)}),
@@ -2438,9 +2437,7 @@ protected:
         ClearCanvas();
     }
     static void Bars(cFighter& f) {
-        f.aux[33] = {11002, 2};
-        f.aux[34] = {11002, 3};
-        f.aux[35] = {11002, 4};
+        for (int k = 0; k < 3; ++k) f.aux[33 + k] = {11002, 2 + k};
         for (int k = 0; k < 15; ++k) f.aux[10 + k] = {9901, 30 + k};
     }
 };
@@ -3160,16 +3157,12 @@ TEST_F(BattleList, SkillsSummonsFormsCreatureMagicAndThrowsByTheirRules) {
 
     // Worn pieces are never thrown.
     for (EquipageData& e : gOwnedEquipage) e.id = -1;
-    gOwnedEquipage[4] = EquipageData{};
-    gOwnedEquipage[4].id = 1;
-    gOwnedEquipage[4].kind = 1;
-    gOwnedEquipage[9] = gOwnedEquipage[4];
-    gOwnedEquipage[9].icon = 6;
+    gOwnedEquipage[4] = {.id = 1, .kind = 1};
+    gOwnedEquipage[9] = {.id = 1, .kind = 1, .icon = 6};
     for (RoleData& r : gRoles)
         for (i32& e : r.equip) e = -1;
     gRoles[3].equip[kSlotWeapon] = 4;
-    gParty[0] = 3;
-    gParty[1] = -1;
+    std::ranges::copy(std::array{3, -1}, gParty);
     list.Begin("x");
     FillThrowRows(list);
     EXPECT_EQ(Shown(), (RowList{{9, 0, 6, 0}}));
