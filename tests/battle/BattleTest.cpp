@@ -226,8 +226,7 @@ protected:
         f.defence = defence;
         f.maxHp = f.hp = 100;
         f.maxMp = f.mp = 50;
-        f.row = 1;
-        f.attackKind = 1;
+        f.row = f.attackKind = 1;
         f.hitRate = 80;
         f.evasionRate = f.magicEvasionRate = 30;
         f.SetAction(1, 0, 0);
@@ -824,8 +823,7 @@ TEST_F(HitRules, TheLastFrontFighterPullsTheOthersForward) {
     }
     s.frontCount = 1;
     s.memberCount = 3;
-    s.fighters[2].status = kStDying;
-    s.fighters[0].status = kStDying;
+    s.fighters[2].status = s.fighters[0].status = kStDying;
     LeaveFight(s.fighters[0], s);
     EXPECT_EQ((std::vector<i32>{s.fighters[0].row, s.fighters[1].row, s.fighters[2].row,
                                 s.frontCount, s.memberCount}),
@@ -1207,8 +1205,7 @@ TEST_F(Sides, PartyPacksSlotsAndKeepsFormationPlaces) {
 }
 
 TEST_F(Sides, BackRowStepsForwardWhenTheFrontIsDownAndBadEntriesAreSkipped) {
-    gRoleStats[0].status = kStDying;
-    gRoleStats[1].status = kStDying;
+    gRoleStats[0].status = gRoleStats[1].status = kStDying;
     SetUpParty({0, 1, -1, 2, 3, -1});
     const cBattleSide& s = gPartySide;
     // Rows 0 0 1 1, the third's home row 2, two in front, four members (dying ones count too).
@@ -3135,8 +3132,7 @@ TEST_F(BattleList, SkillsSummonsFormsCreatureMagicAndThrowsByTheirRules) {
 
     gGodForms[1].actionCost = 10;
     gGodForms[1].offerValue = 9;  // too few offerings
-    gGodForms[3].actionCost = 10;
-    gGodForms[3].offerValue = 10;
+    gGodForms[3].actionCost = gGodForms[3].offerValue = 10;
     list.Begin("x");
     FillFormRows(list, 10);
     EXPECT_EQ(Shown(), (RowList{{1, 10, -1, 1}, {3, 10, -1, 0}}));
