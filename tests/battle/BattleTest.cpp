@@ -1487,11 +1487,9 @@ TEST_F(EndTest, VictoryPaysCappedMoneyExperienceToLivingMembersAndTheFirstThreeD
     Member(0, 0, 5, 10);
     Member(1, 1, 5, 10).status = kStDying;
     // An added creature in slot 2 whose number would be role 2.
-    cFighter& creature = gPartySide.fighters[2];
-    creature.flags = cFighter::kInUse | cFighter::kTaken;
+    cFighter& creature = gPartySide.fighters[2] = Fighter(2);
     creature.kind = kKindAdded;
     creature.pic = 2;
-    creature.stats = cFighterStats::OfMonster(&Record(0));
     gRoleStats[2].exp = 10;
     Member(3, 4, 5, 0x7FFFFFF0);
     gPartySide.count = 4;
@@ -1507,7 +1505,7 @@ TEST_F(EndTest, VictoryPaysCappedMoneyExperienceToLivingMembersAndTheFirstThreeD
     EXPECT_EQ((std::vector<i64>{gScriptVars[0], gRoleStats[0].exp, gRoleStats[1].exp,
                                 gRoleStats[2].exp, gRoleStats[3].exp, gRoleStats[4].exp}),
               (std::vector<i64>{0x7FFFFFFF, 40, 10, 10, 10, 0x7FFFFFFF}));
-    EXPECT_EQ(std::tuple(Record(0).exp, gOwnedItems[2], gOwnedItems[1]), std::tuple(0, 99, 5));
+    EXPECT_EQ(std::tuple(Record(2).exp, gOwnedItems[2], gOwnedItems[1]), std::tuple(0, 99, 5));
 
     const i32 good[] = {1, 1, 3};
     for (int k = 0; k < 3; ++k) gEnemySide.drops[k] = good[k];
