@@ -166,6 +166,16 @@ Rec* Table(i32 n, i32* count = nullptr) {
     return static_cast<Rec*>(std::calloc(static_cast<size_t>(n), sizeof(Rec)));
 }
 
+// One poll of the battle keys with the key down, call, then a poll with it let go.
+template <class F>
+void WithKeyDown(u8 key, F call) {
+    PlatformSetKey(key, true);
+    gBattleKeys.Poll();
+    call();
+    PlatformSetKey(key, false);
+    gBattleKeys.Poll();
+}
+
 struct ScriptedDraws {
     static inline std::deque<u32> values;
     static inline std::vector<u32> asked;  // the n of every draw, in order
@@ -1605,13 +1615,8 @@ TEST_F(EndTest, TheBannerClosesAfterAHundredTicksOrAtOnceOnConfirm) {
 
     ResetBattleEnd();
     gBattleEnd.SetOutcome(1);
-    int steps = 0;
-    for (; steps < 9; ++steps) gBattleEnd.Step();  // open after 7, two waiting ticks
-    PlatformSetKey(28, true);
-    gBattleKeys.Poll();
-    gBattleEnd.Step();
-    PlatformSetKey(28, false);
-    gBattleKeys.Poll();
+    for (int step = 0; step < 9; ++step) gBattleEnd.Step();  // open after 7, two waiting ticks
+    WithKeyDown(28, [] { gBattleEnd.Step(); });
     // Paid when it has closed, not before.
     EXPECT_EQ((std::vector<i64>{gScriptVars[0], StepToEnd().steps, gScriptVars[0]}),
               (std::vector<i64>{50, 7, 100}));
@@ -1884,13 +1889,7 @@ TEST_F(ControllerTest, EnemiesWaitForThePlayerUnlessTheBattleRunsInRealTime) {
 TEST_F(ControllerTest, TheAutoBattleKeyHandsTheFighterBetweenMenuAndPicker) {
     SetBattleRandomSource(nullptr);
     gKeyBindings[kKeyAutoAttack] = 30;
-    auto press = [] {
-        PlatformSetKey(30, true);
-        gBattleKeys.Poll();
-        gBattleController.Update();
-        PlatformSetKey(30, false);
-        gBattleKeys.Poll();
-    };
+    auto press = [] { WithKeyDown(30, [] { gBattleController.Update(); }); };
     cFighter& m = Member(0);
     Member(1);
     Enemy(0).gauge = 0;
