@@ -4135,9 +4135,7 @@ TEST(BattleEndToEnd, StoryAndEncounterBattlesWonOnAutoBackToTheMap) {
             << st.name;
         ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 20)) << st.name;
         // The auto-battle key (binding 10) hands the party to the picker.
-        PlatformSetKey(static_cast<u8>(gKeyBindings[kKeyAutoAttack]), true);
-        h.RunFrames(1);
-        PlatformSetKey(static_cast<u8>(gKeyBindings[kKeyAutoAttack]), false);
+        TapKey(h, static_cast<u8>(gKeyBindings[kKeyAutoAttack]), 0);
         EXPECT_EQ(std::tuple(gPaintBuf[ly * 640 + lx], gBattleController.autoBattle),
                   std::tuple(layer, 1))
             << st.name;
