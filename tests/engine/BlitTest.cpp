@@ -1,5 +1,9 @@
-// Channel rules shared by the blitter tests' references, worked from the
-// drawing rules and not from the engine, and small run-coded test pictures.
+// The blitters against per-pixel references written from their drawing rules
+// and not from the engine: run-coded modes 0-9 and effect modes 0x0C-0x2D,
+// plain and paletted pictures, line filters, zoomed, soft-edged and line
+// drawing, in every lane width, over random pictures, positions, clips, mirror
+// and flip, waves, alpha planes, scales, skews and shears; PutPic's dispatch
+// and one-shot settings; and their edge values.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -288,17 +292,15 @@ inline void ZoomReference(std::vector<u16>& c, const RefPic& p, const ZoomSettin
     }
 }
 
-// The blitters against per-pixel references written from their drawing rules:
-// run-coded modes 0-9 and effect modes 0x0C-0x2D, plain and paletted pictures,
-// line filters and zoomed drawing, over random pictures, positions, clips,
-// mirror and flip, waves, alpha planes, scales, skews and shears; plus their
-// edge values.
-
 const i32 kFxModes[] = {0,    1,    2,    3,    4,    5,    8,    9,    0x0C, 0x0D, 0x0E,
                         0x0F, 0x10, 0x11, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1C, 0x20,
                         0x21, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D};
 
 class Blitters : public ::testing::TestWithParam<Layout> {};
+
+void SetTint(const i32 t[3]) {
+    std::tie(gPaintTintR, gPaintTintG, gPaintTintB) = std::tuple(t[0], t[1], t[2]);
+}
 
 TEST_P(Blitters, RunCodedModesMatchTheReference) {
     Canvas canvas(GetParam(), 11);
@@ -333,15 +335,9 @@ TEST_P(Blitters, RunCodedModesMatchTheReference) {
 
         gClipRect = s.clip;
         gCurPic = pic.data();
-        gPaintWave = s.wave;
-        gWavePhase = s.phase;
-        gPaintRowSkip = s.rowSkip;
-        gPaintAlpha = s.alpha;
-        gPaintScaleH = s.scaleH;
-        gPaintSkew = s.skew;
-        gPaintTintR = s.tint[0];
-        gPaintTintG = s.tint[1];
-        gPaintTintB = s.tint[2];
+        std::tie(gPaintWave, gWavePhase, gPaintRowSkip, gPaintAlpha, gPaintScaleH, gPaintSkew) =
+            std::tuple(s.wave, s.phase, s.rowSkip, s.alpha, s.scaleH, s.skew);
+        SetTint(s.tint);
         PutPic(s.x, s.y, s.w, s.h, s.mode,
                effect != 8       ? static_cast<const void*>(&s.colour)
                : s.plane.empty() ? nullptr
@@ -384,24 +380,19 @@ TEST(EffectModes, WhatTheReferenceLeavesOut) {
     std::vector<u16> start = s.px;
     gClipRect = {0, 0, 640, 480};
     gBlitDst = PaintPixelAddr(50, 100);
-    gBlitRows = 1;
-    gBlitCols = 17;
-    gBlitSkipRows = gBlitSkipCols = 0;
-    gBlitStride = gScreenPitch;
+    std::tie(gBlitRows, gBlitCols, gBlitSkipRows, gBlitSkipCols, gBlitStride) =
+        std::tuple(1, 17, 0, 0, gScreenPitch);
     RleShimmer(50, 100, 17, 1, nullptr);
-    for (i32 i = 0; i < 17; ++i) {
-        u16 got = s.px[100 * 640 + 50 + i];
-        i32 n = i + 1;
-        if (n <= 4)
-            EXPECT_EQ(got, s.px[100 * 640 + 49 + i]) << i;  // left, already shifted
-        else if (n <= 10)
-            EXPECT_EQ(got, start[101 * 640 + 50 + i]) << i;
-        else if (n <= 13)
-            EXPECT_EQ(got, start[99 * 640 + 50 + i]) << i;
-        else if (n <= 16)
-            EXPECT_EQ(got, start[100 * 640 + 51 + i]) << i;
-        else
-            EXPECT_EQ(got, start[100 * 640 + 50 + i]) << i;
+    // Pixel n = i + 1 takes its left neighbour (already shifted) up to n = 4,
+    // the one below up to 10, the one above up to 13, its right one up to 16,
+    // then itself.
+    const struct {
+        i32 upTo, dy, dx;
+    } from[] = {{4, 0, -1}, {10, 1, 0}, {13, -1, 0}, {16, 0, 1}, {17, 0, 0}};
+    for (i32 i = 0, k = 0; i < 17; ++i) {
+        k += i + 1 > from[k].upTo;
+        const std::vector<u16>& src = k == 0 ? s.px : start;
+        EXPECT_EQ(s.px[100 * 640 + 50 + i], src[(100 + from[k].dy) * 640 + 50 + i + from[k].dx]) << i;
     }
     // At the clip's bottom edge the row below is not taken.
     gClipRect = {0, 0, 640, 101};
@@ -578,9 +569,7 @@ TEST_P(Blitters, ZoomedModesMatchTheReference) {
         gCurPic = pic.data();
         SetZoomSkew(s.ax, s.ay, s.sx, s.sy, s.shear);
         gPaintAlpha = s.alpha;
-        gPaintTintR = s.tint[0];
-        gPaintTintG = s.tint[1];
-        gPaintTintB = s.tint[2];
+        SetTint(s.tint);
         PutPic(s.x, s.y, s.w, s.h, s.mode, nullptr);
         ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << std::hex << s.mode;
         // Zoomed draws leave the one-shot settings for the next call.
@@ -852,13 +841,9 @@ INSTANTIATE_TEST_SUITE_P(Widths, LaneWidths,
                                             ::testing::Values(k565, k555)),
                          CaseName);
 
-// PutPic's dispatch and settings: bad modes, waves, one-shot resets, additive
-// and alpha edges, odd pictures, tiles and clip set-up; and run-coded pictures
-// drawn at sizes other than their own: cropped, grown, in every way of drawing.
-// Their own pixels show, never their header words, and no draw reads outside
-// the picture (the sanitizer build checks the reads). The clipped, mirrored,
-// flipped, waved, row-skipped, additive and alpha draws are checked pixel by
-// pixel in BlitTest.
+// Run-coded pictures drawn at sizes other than their own: cropped, grown, in
+// every way of drawing. Their own pixels show, never their header words, and
+// no draw reads outside the picture (the sanitizer build checks the reads).
 
 TEST(PutPic, ModesWithoutABlitterAndEightBitRunCodedPicturesDrawNothing) {
     Canvas c(k565);
@@ -1053,8 +1038,6 @@ TEST(PutPicSizes, ARunCodedPictureDrawnAtAnotherSizeShowsItsOwnPixels) {
     EXPECT_EQ(c.px[static_cast<size_t>(20 + ph - 1) * 640 + 10 + pw - 1], ref.value[last]);
     MH_FREE(rle);
 }
-
-// Edge maps, soft-edged drawing and the line drawer.
 
 // A picture from a mask: '#' a pixel of colour v, '.' the first key.
 std::vector<u8> FromMask(const std::vector<std::string>& rows, u16 v) {

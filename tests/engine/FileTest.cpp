@@ -41,26 +41,25 @@ TEST_F(Files, EndOfFileReadsViewsAndStrings) {
     cFile f;
     EXPECT_EQ(f.SeekSet(0), 0u);  // closed
     ASSERT_EQ(Open(f, "a.bin"), 1);
-    EXPECT_EQ(f.SeekSet(0), 1u);
-    u32 v = 0;
-    EXPECT_EQ(f.ReadDword(&v), 1);
-    EXPECT_EQ(v, 0x04030201u);
-    EXPECT_EQ(f.SeekEnd(0), 7u);
-    v = 0xDEADBEEF;
-    EXPECT_EQ(f.ReadDword(&v), 1);
-    EXPECT_EQ(v, 0xDEADBEEFu);
-    // Short reads store the bytes that came, low first, and keep the rest.
-    EXPECT_EQ(f.SeekSet(4), 5u);
-    EXPECT_EQ(f.ReadDword(&v), 1);
-    EXPECT_EQ(v, 0xDEAD0605u);
+    // Seeks and the position they report, then a read into a value that held
+    // 0xDEADBEEF: short reads store the bytes that came, low first, and keep
+    // the rest.
+    const struct {
+        bool fromEnd;
+        i32 at;
+        u32 pos, dword;
+    } reads[] = {{false, 0, 1, 0x04030201}, {true, 0, 7, 0xDEADBEEF}, {false, 4, 5, 0xDEAD0605}};
+    for (const auto& r : reads) {
+        EXPECT_EQ(r.fromEnd ? f.SeekEnd(r.at) : f.SeekSet(r.at), r.pos);
+        u32 v = 0xDEADBEEF;
+        EXPECT_EQ((std::pair{f.ReadDword(&v), v}), std::pair(1, r.dword)) << r.at;
+    }
     EXPECT_EQ(f.SeekSet(5), 6u);
     u16 w = 0xBEEF;
-    EXPECT_EQ(f.ReadWord(&w), 1);
-    EXPECT_EQ(w, 0xBE06u);
+    EXPECT_EQ((std::pair{f.ReadWord(&w), w}), std::pair(1, u16{0xBE06}));
     u8 buf[4];
     u32 n = 0;
-    EXPECT_EQ(f.Read(buf, &n), 0);  // a count of 0 fails
-    EXPECT_EQ(f.GetSize(), 6u);
+    EXPECT_EQ(std::tuple(f.Read(buf, &n), f.GetSize()), std::tuple(0, 6u));  // a count of 0 fails
     EXPECT_EQ(f.Close(), 1);
     EXPECT_EQ(f.GetSize(), 0xFFFFFFFFu);
     // Views, and strings cut to fit or ended by the file.
@@ -70,20 +69,18 @@ TEST_F(Files, EndOfFileReadsViewsAndStrings) {
     ASSERT_EQ(vf.CreateMapping(), 1);
     const u8* view = vf.MapView(3, 0);
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view[0], 'c');
     int other = 0;
     EXPECT_EQ(vf.CloseView(&other), 0);  // not this file's view: left mapped
-    EXPECT_EQ(view[1], 'd');
+    EXPECT_EQ(std::string(view, view + 2), "cd");
     EXPECT_EQ(vf.CloseView(view), 1);
     EXPECT_EQ(vf.MapView(100, 0), nullptr);
-    char str[4];
     vf.SeekSet(0);
-    EXPECT_EQ(vf.ReadString(str, sizeof(str)), 1);
-    EXPECT_STREQ(str, "ab");
-    EXPECT_EQ(vf.ReadString(str, sizeof(str)), 1);  // "cdef" cut to fit
-    EXPECT_STREQ(str, "cde");
-    EXPECT_EQ(vf.ReadString(str, sizeof(str)), 0);  // the file ends before the zero
-    EXPECT_STREQ(str, "g");
+    // "cdef" is cut to fit; the file ends before the zero after "g".
+    for (auto [ok, text] : {std::pair{1, "ab"}, {1, "cde"}, {0, "g"}}) {
+        char str[4];
+        EXPECT_EQ(vf.ReadString(str, sizeof(str)), ok);
+        EXPECT_STREQ(str, text);
+    }
 }
 
 TEST_F(Files, OpenFilesAreNotSharedReadOnlyOnesOpenForWritingAndWindowsPathsWork) {
@@ -99,8 +96,7 @@ TEST_F(Files, OpenFilesAreNotSharedReadOnlyOnesOpenForWritingAndWindowsPathsWork
     EXPECT_EQ(Open(f, "ro.bin", OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE), 1);
     EXPECT_EQ(f.WriteByte(7), 1);
     // Mixed-case and backslashed paths.
-    std::filesystem::create_directories(h.Path("MH_Data"));
-    std::filesystem::create_directories(h.Path("save"));
+    for (const char* dir : {"MH_Data", "save"}) std::filesystem::create_directories(h.Path(dir));
     Put("MH_Data/battlefield.dat", {7, 7});
     cFile pf;
     std::string win = std::string(gBasePath) + "MH_DATA\\\\BattleField.DAT";
@@ -129,13 +125,9 @@ TEST_F(Files, PrintfWritesTheLineAndCrLfAndWriteTagFiveIntegers) {
     // cDataFile::WriteTag writes five integers.
     cDataFile tf;
     ASSERT_EQ(Open(tf, "t.bin", CREATE_ALWAYS, GENERIC_WRITE), 1);
-    EXPECT_EQ(tf.WriteTag("MHsv"), 1);
-    EXPECT_EQ(tf.WriteTag("\x80"
-                          "abc"),
-              1);
+    for (const char* tag : {"MHsv", "\200abc"}) EXPECT_EQ(tf.WriteTag(tag), 1);
     tf.Close();
-    std::vector<u8> tag = Ints({4, 'M', 'H', 's', 'v', 4, -128, 'a', 'b', 'c'});
-    EXPECT_EQ(ReadHostFile(h.Path("t.bin")), tag);
+    EXPECT_EQ(ReadHostFile(h.Path("t.bin")), Ints({4, 'M', 'H', 's', 'v', 4, -128, 'a', 'b', 'c'}));
 }
 
 TEST_F(Files, DataFileTransferCountStaysStickyAndBadStringLengthsAreRefused) {
@@ -147,40 +139,36 @@ TEST_F(Files, DataFileTransferCountStaysStickyAndBadStringLengthsAreRefused) {
     i32 v = 0;
     // Two whole values, then one byte left: a short transfer that keeps v; then
     // at the end: done, nothing moved; from then on every transfer fails.
-    for (auto [ok, want] : {std::pair{1, 11}, {1, 22}, {1, 22}, {1, 22}, {0, 22}}) {
-        EXPECT_EQ(f.ReadInt(&v), ok);
-        EXPECT_EQ(v, want);
-    }
+    for (auto want : {std::pair{1, 11}, {1, 22}, {1, 22}, {1, 22}, {0, 22}})
+        EXPECT_EQ((std::pair{f.ReadInt(&v), v}), want);
     f.file().SeekSet(0);
     EXPECT_EQ(f.ReadInt(&v), 0);
     f.Close();
     ASSERT_EQ(Open(f, "d.bin"), 1);
-    EXPECT_EQ(f.ReadInt(&v), 1);
-    EXPECT_EQ(v, 11);
-    Put("ok.bin", Ints({3, 'a', 'b', 0x1C1}));
-    cDataFile sf;
-    char buf[256];
-    ASSERT_EQ(Open(sf, "ok.bin"), 1);
-    ASSERT_NE(sf.ReadString(buf, sizeof(buf)), nullptr);
-    EXPECT_EQ(std::string(buf), std::string("ab\xC1"));
-    sf.Close();
-    // Lengths out of range, one that fits 255 but not the caller's buffer of
-    // four, and a file that ends inside the text.
+    EXPECT_EQ((std::pair{f.ReadInt(&v), v}), std::pair(1, 11));
+    // A string of three bytes (the integer's low byte each); lengths out of
+    // range, one that fits 255 but not the caller's buffer of four, and a file
+    // that ends inside the text are refused.
     const struct {
         std::vector<u8> bytes;
         size_t room;
-        bool cleared;  // the length itself refused: nothing read, the text emptied
-    } bad[] = {{Ints({1000000, 'x', 'y'}), 256, true},
-               {Ints({-5, 'x', 'y'}), 256, true},
-               {Ints({256, 'x', 'y'}), 256, true},
-               {Ints({5, 'a', 'b', 'c', 'd', 'e'}), 4, false},
-               {Ints({5, 'a'}), 256, false}};
-    for (const auto& b : bad) {
-        Put("bad.bin", b.bytes);
-        ASSERT_EQ(Open(sf, "bad.bin"), 1);
+        const char* text;  // what is read; "" where the length itself is refused
+    } strings[] = {{Ints({3, 'a', 'b', 0x1C1}), 256, "ab\xC1"},
+                   {Ints({1000000, 'x', 'y'}), 256, ""},
+                   {Ints({-5, 'x', 'y'}), 256, ""},
+                   {Ints({256, 'x', 'y'}), 256, ""},
+                   {Ints({5, 'a', 'b', 'c', 'd', 'e'}), 4, nullptr},
+                   {Ints({5, 'a'}), 256, nullptr}};
+    for (const auto& c : strings) {
+        cDataFile sf;
+        Put("s.bin", c.bytes);
+        ASSERT_EQ(Open(sf, "s.bin"), 1);
+        char buf[256];
         std::memset(buf, 'q', sizeof(buf));
-        EXPECT_EQ(sf.ReadString(buf, b.room), nullptr) << b.bytes[0];
-        EXPECT_TRUE(!b.cleared || buf[0] == 0);
-        sf.Close();
+        bool ok = c.text && *c.text;
+        EXPECT_EQ(sf.ReadString(buf, c.room), ok ? buf : nullptr) << c.bytes[0];
+        if (c.text) {
+            EXPECT_EQ(std::string(buf), c.text);
+        }
     }
 }

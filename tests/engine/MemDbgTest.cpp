@@ -37,25 +37,23 @@ std::string Guard() {
 // Damage before and after a block is told by its side, with the guard dump
 // showing the written byte.
 TEST_F(MemDbgTest, DamageDoubleFreesAndBadSizesAreReported) {
-    u8* p = static_cast<u8*>(MemAlloc(10, 0, "alloc.cpp", 7));
-    p[-1] = 0x41;
-    MemFree(p, "free.cpp", 9);
-    ASSERT_EQ(messages.size(), 1u);
-    std::string want = std::string(B5("Check::資料寫入不合法位置(前端)\n")) + B5("    配置") +
-                       "alloc.cpp(7)(~1) size==10\n" + B5("    釋放") + "free.cpp(9)\n";
-    // The written byte is the last of the 64 front-guard bytes.
-    std::string guard = Guard();
-    guard.replace(guard.rfind("ce\n"), 2, "41");
-    EXPECT_EQ(messages[0], want + guard);
-    // Past the end: the back alone, its first byte written.
-    p = static_cast<u8*>(MemAlloc(10, 0, "alloc.cpp", 7));
-    p[10] = 0x42;
-    MemFree(p, "free.cpp", 9);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].find(B5("Check::資料寫入不合法位置(後端)\n")), 0u);
-    guard = Guard();
-    guard.replace(4, 2, "42");
-    EXPECT_NE(messages[1].find(guard), std::string::npos);
+    // Block n of ten bytes from alloc.cpp line 7 freed in free.cpp line 9 with
+    // damage on one side, and the guard with the written byte at `at`.
+    auto report = [](const char* side, int serial, size_t at, const char* byte) {
+        std::string guard = Guard();
+        return std::string(B5("Check::資料寫入不合法位置(")) + B5(side) + ")\n" + B5("    配置") +
+               "alloc.cpp(7)(~" + std::to_string(serial) + ") size==10\n" + B5("    釋放") +
+               "free.cpp(9)\n" + guard.replace(at, 2, byte);
+    };
+    // The written byte is the last of the 64 front-guard bytes; past the end,
+    // the first of the back guard.
+    for (int side : {-1, 10}) {
+        u8* p = static_cast<u8*>(MemAlloc(10, 0, "alloc.cpp", 7));
+        p[side] = side < 0 ? 0x41 : 0x42;
+        MemFree(p, "free.cpp", 9);
+    }
+    EXPECT_EQ(messages, (std::vector{report("前端", 1, Guard().rfind("ce\n"), "41"),
+                                     report("後端", 2, 4, "42")}));
     // A double free is reported, a free of null is not.
     messages.clear();
     void* q = MemAlloc(16, 0, "a.cpp", 1);
@@ -63,32 +61,28 @@ TEST_F(MemDbgTest, DamageDoubleFreesAndBadSizesAreReported) {
     MemFree(nullptr, "a.cpp", 1);
     EXPECT_TRUE(messages.empty());
     MemFree(q, "b.cpp", 3);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], std::string("FreeFail::b.cpp(3) ,") + B5("沒有這筆資料") + "\n");
     // Size zero is reported and still usable; a negative size is refused.
     q = MemAlloc(0, 0, "z.cpp", 5);
     ASSERT_NE(q, nullptr);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1],
-              std::string("AllocFail::") + B5("配置大小<=0") + " ,z.cpp(5) ,size==0\n\n");
     MemFree(q, "z.cpp", 6);
     EXPECT_EQ(MemAlloc(-8, 0, "n.cpp", 1), nullptr);
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_NE(messages[2].find("size==-8"), std::string::npos);
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{
+                  std::string("FreeFail::b.cpp(3) ,") + B5("沒有這筆資料") + "\n",
+                  std::string("AllocFail::") + B5("配置大小<=0") + " ,z.cpp(5) ,size==0\n\n",
+                  std::string("AllocFail::") + B5("配置大小<=0") + " ,n.cpp(1) ,size==-8\n\n"}));
     EXPECT_EQ(MemDbgGetStats().curBlocks, 0);
 }
 
 TEST_F(MemDbgTest, ChecksRecycledRecordsAndAtExitLeaksAndStatistics) {
     u8* q = static_cast<u8*>(MemAlloc(100, 0, "c.cpp", 1));
-    EXPECT_EQ(MemCheck(q, 100, "t.cpp", 1), 1);
-    EXPECT_EQ(MemCheck(q + 10, 90, "t.cpp", 2), 1);
-    EXPECT_EQ(MemCheck(q, 101, "t.cpp", 3), -3);
     int local = 0;
-    EXPECT_EQ(MemCheck(&local, 4, "t.cpp", 4), -5);
-    EXPECT_EQ(MemCheck(nullptr, 4, "t.cpp", 5), -1);
-    EXPECT_EQ(MemCheck(q, -1, "t.cpp", 6), -2);
+    auto check = [&](const void* p, i32 n) { return MemCheck(p, n, "t.cpp", 1); };
+    EXPECT_EQ(std::tuple(check(q, 100), check(q + 10, 90), check(q, 101), check(&local, 4),
+                         check(nullptr, 4), check(q, -1)),
+              std::tuple(1, 1, -3, -5, -1, -2));
     q[100] = 0;
-    EXPECT_EQ(MemCheck(q, 100, "t.cpp", 7), -4);
+    EXPECT_EQ(check(q, 100), -4);
     q[100] = 0xCE;
     MemFree(q, "c.cpp", 2);
     messages.clear();
@@ -113,10 +107,9 @@ TEST_F(MemDbgTest, ChecksRecycledRecordsAndAtExitLeaksAndStatistics) {
         return std::any_of(messages.begin(), messages.end(),
                            [&](const std::string& m) { return m.find(text) != std::string::npos; });
     };
-    EXPECT_TRUE(has("Leak::leak.cpp(42)(~8) ,size==33\n"));
-    EXPECT_TRUE(has("Leak::x.cpp(1)(~7) ,size==1\n"));
-    EXPECT_TRUE(has(B5("最大總配置量 4KB")));
-    EXPECT_TRUE(has(B5("單一最大配置量 2KB")));
-    EXPECT_TRUE(has(B5("最多存在配置數 2")));
+    for (std::string text : std::vector<std::string>{
+             "Leak::leak.cpp(42)(~8) ,size==33\n", "Leak::x.cpp(1)(~7) ,size==1\n",
+             B5("最大總配置量 4KB"), B5("單一最大配置量 2KB"), B5("最多存在配置數 2")})
+        EXPECT_TRUE(has(text)) << text;
     EXPECT_EQ(MemDbgGetStats().curBlocks, 0);
 }
