@@ -13,6 +13,8 @@
 
 namespace {
 
+DisplaySurface* const kNone = nullptr;
+
 struct DDrawFixture : ::testing::Test {
     void SetUp() override {
         PlatformReset();
@@ -31,22 +33,21 @@ TEST_F(DDrawFixture, FullScreenGivesThePrimaryReleasesAndRefusesABadMode) {
     ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
     DisplaySurface* primary = gDDraw.GetSurface(kSurfacePrimary);
     ASSERT_NE(primary, nullptr);
-    EXPECT_EQ(gDDraw.GetSurface(kSurfaceBack), primary);
-    EXPECT_EQ(gDDraw.GetSurface(10004), nullptr);
-    EXPECT_EQ(std::tuple(gDDraw.GetCoopFlags(), gDDraw.GetPixelLayout()),
-              std::tuple(kCoopFullScreen, 2));
+    EXPECT_EQ(std::tuple(gDDraw.GetSurface(kSurfaceBack), gDDraw.GetSurface(10004),
+                         gDDraw.GetCoopFlags(), gDDraw.GetPixelLayout()),
+              std::tuple(primary, kNone, kCoopFullScreen, 2));
     gDDraw.CreateWorkSurface(16, 16);
     EXPECT_EQ(DisplayLiveSurfaces(), 2);
     EXPECT_EQ(gDDraw.Release(), 1);
-    EXPECT_EQ(gDDraw.GetSurface(kSurfacePrimary), nullptr);
-    EXPECT_EQ(DisplayLiveSurfaces(), 0);
+    EXPECT_EQ(std::pair(gDDraw.GetSurface(kSurfacePrimary), DisplayLiveSurfaces()),
+              std::pair(kNone, 0));
     gDDraw.ReleaseDirectDraw();
     EXPECT_EQ(gDDraw.Release(), 0);
     // A mode of 8 bits shows the box and fails.
     EXPECT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 8), 0);
     ASSERT_EQ(PlatformRecordedBoxes().size(), 1u);
-    EXPECT_EQ(PlatformRecordedBoxes()[0].caption, "DirectDraw SetDisplayMode Error!!");
-    EXPECT_FALSE(gDDraw.HasDirectDraw());
+    EXPECT_EQ(std::pair(PlatformRecordedBoxes()[0].caption, gDDraw.HasDirectDraw()),
+              std::pair(std::string("DirectDraw SetDisplayMode Error!!"), false));
 }
 
 TEST_F(DDrawFixture, WindowedPresentsTheBackSurfaceAndGivesUpAfterFailures) {
@@ -61,7 +62,7 @@ TEST_F(DDrawFixture, WindowedPresentsTheBackSurfaceAndGivesUpAfterFailures) {
     gDDraw.Present();
     ASSERT_EQ(DisplayFrames().size(), 1u);
     EXPECT_EQ(DisplayFrames()[0][1000], 0x1234);
-    DisplayFailNextBlits(1000000);
+    DisplayFailNextBlits(1000000);  // gives up, still reporting success
     EXPECT_EQ(gDDraw.Present(), 1);
     DisplayFailNextBlits(0);
     DisplayFailNextBlits(kPresentTries - 1);  // a few failures and then it works
@@ -74,21 +75,19 @@ TEST_F(DDrawFixture, ColourMatchFillAndSurfaceBytes) {
     ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
     DisplaySurface* s = gDDraw.CreateSysSurface(640, 480);
     EXPECT_EQ(gDDraw.GetSurfaceBytes(), 640u * 480 * 2);
-    i32 pitch;
-    u16* px = DisplayLock(s, &pitch);
+    u16* px = DisplayLock(s, nullptr);
     px[0] = 0xABCD;
     EXPECT_EQ(std::tuple(ColorMatch(s, 0x0000FF), ColorMatch(s, 0xFF0000), ColorMatch(s, 0x00FF00)),
               std::tuple(0xF800u, 0x001Fu, 0x07E0u));
-    EXPECT_EQ(px[0], 0xABCD);  // the borrowed pixel is put back
-    EXPECT_EQ(ColorMatch(s, 0xFFFFFFFF), 0xABCDu);
+    // The borrowed pixel is put back; all bits set match the pixel itself.
+    EXPECT_EQ(std::pair(px[0], ColorMatch(s, 0xFFFFFFFF)), std::pair(u16{0xABCD}, 0xABCDu));
     EXPECT_EQ(FillSurface(s, 0xFFFFFF), 1);
     EXPECT_EQ(px[640 * 480 - 1], 0xFFFF);
     gDDraw.background = 0x0841;
     gDDraw.EraseSurface(s);
     EXPECT_EQ(px[5], 0x0841);
     DisplaySurface* work = gDDraw.CreateWorkSurface(200, 40);
-    ASSERT_NE(work, nullptr);
-    EXPECT_EQ(gDDraw.GetSurface(kSurfaceWork), work);
+    ASSERT_EQ(gDDraw.GetSurface(kSurfaceWork), work);
     EXPECT_EQ(DisplayLock(work, nullptr)[0], ColorMatch(work, 0x646464));
 }
 
@@ -134,49 +133,52 @@ struct FormatGuard {
 
 TEST(PixelFormat, EveryLayoutConvertsEveryColourAndTheSurfaceSetsTheClampTables) {
     FormatGuard g;
-    SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
-    EXPECT_EQ(CurrentPixelLayout(), PixelLayout::R5G6B5);
-    for (u32 v = 0; v < 32768; ++v) {
-        u16 r = (v >> 10) & 31, gr = (v >> 5) & 31, b = v & 31;
-        u16 want = static_cast<u16>((r << 11) | (gr << 6) | b);
-        u16 p = static_cast<u16>(v);
-        ConvertPixels(&p, 1);
-        ASSERT_EQ(p, want) << v;
-        ConvertPixelsBack(&p, 1);
-        ASSERT_EQ(p, v);
+    // Masks, the layout they make, its working red and blue masks, and a
+    // stored 5-5-5 colour as converted; six-bit layouts keep pixels on the way
+    // back, and unknown masks work as reported, without conversion. The keys
+    // are the stored keys converted.
+    const struct {
+        u32 r, g, b;
+        PixelLayout layout;
+        u32 maskR, maskB;
+        u16 (*to)(u32 v);
+        bool undone;  // converted back, or kept as they are
+    } layouts[] = {
+        {0x7C00, 0x03E0, 0x001F, PixelLayout::R5G5B5, 0x7C00, 0x001F, [](u32 v) { return u16(v); },
+         true},
+        {0xF800, 0x07C0, 0x003F, PixelLayout::R5G5B6, 0xF800, 0x003E,
+         [](u32 v) { return u16(v << 1); }, false},
+        {0xFC00, 0x03E0, 0x001F, PixelLayout::R6G5B5, 0xF800, 0x001F,
+         [](u32 v) { return u16((v & 0x3FF) | ((v & 0x7C00) << 1)); }, false},
+        {0x001F, 0x03E0, 0x7C00, PixelLayout::Other, 0x001F, 0x7C00, [](u32 v) { return u16(v); },
+         false},
+        {0xF800, 0x07E0, 0x001F, PixelLayout::R5G6B5, 0xF800, 0x001F,
+         [](u32 v) { return u16(((v & 0x7FE0) << 1) | (v & 31)); }, true},
+    };
+    for (const auto& l : layouts) {
+        SetPixelFormat(640, 480, 1280, l.r, l.g, l.b);
+        EXPECT_EQ(
+            std::tuple(CurrentPixelLayout(), gMaskR, gMaskB, gColorKey, gColorKey2),
+            std::tuple(l.layout, l.maskR, l.maskB, l.to(619) * 0x10001u, l.to(12703) * 0x10001u));
+        for (u32 v = 0; v < 32768; ++v) {
+            u16 p = static_cast<u16>(v);
+            ConvertPixels(&p, 1);
+            ASSERT_EQ(std::pair(p, ConvertPixel(static_cast<u16>(v))), std::pair(l.to(v), l.to(v)))
+                << v;
+            ConvertPixelsBack(&p, 1);
+            u32 back = l.undone ? v : l.to(v);
+            ASSERT_EQ((std::pair<u32, u32>(p, ConvertPixelBack(l.to(v)))), std::pair(back, back))
+                << v;
+        }
     }
-    EXPECT_EQ(gColorKey, 0x04CB04CBu);
-    // Only the low half passes through the converter a second time.
+    // 5-6-5 is set last: only the low half passes through the converter a
+    // second time.
     EXPECT_EQ(gGreenPair, 0x07C00F80u);
-    // Without a surface: 5-5-5, the identity.
+    // Without a surface: 5-5-5; colours are masked to 0..31 per channel.
     EXPECT_EQ(InitPixelFormat(nullptr), 1);
-    EXPECT_EQ(CurrentPixelLayout(), PixelLayout::R5G5B5);
-    for (u32 v = 0; v < 32768; ++v) ASSERT_EQ(ConvertPixel(static_cast<u16>(v)), v);
-    EXPECT_EQ(std::tuple(gColorKey, gColorKey2), std::tuple(0x026B026Bu, 0x319F319Fu));
-    EXPECT_EQ(MakeColor(31, 0, 0), 0x7C007C00u);
-    EXPECT_EQ(MakeColor(63, 32, 1), 0x7C017C01u);  // channels masked to 0..31
-    // Six-bit red or blue layouts keep pixels on the way back.
-    FormatGuard g2;
-    SetPixelFormat(640, 480, 1280, 0xF800, 0x07C0, 0x003F);
-    EXPECT_EQ(CurrentPixelLayout(), PixelLayout::R5G5B6);
-    EXPECT_EQ(gMaskB, 0x003Eu);
-    for (u32 v = 0; v < 32768; ++v) {
-        ASSERT_EQ(ConvertPixel(static_cast<u16>(v)), static_cast<u16>(v << 1));
-        ASSERT_EQ(ConvertPixelBack(static_cast<u16>(v)), v);
-    }
-    SetPixelFormat(640, 480, 1280, 0xFC00, 0x03E0, 0x001F);
-    EXPECT_EQ(CurrentPixelLayout(), PixelLayout::R6G5B5);
-    for (u32 v = 0; v < 32768; ++v)
-        ASSERT_EQ(ConvertPixel(static_cast<u16>(v)),
-                  static_cast<u16>((v & 0x3FF) | ((v & 0x7C00) << 1)));
-    EXPECT_EQ(gMaskR, 0xF800u);
-    // Unknown masks work as reported, without conversion.
-    SetPixelFormat(640, 480, 1280, 0x001F, 0x03E0, 0x7C00);
-    EXPECT_EQ(CurrentPixelLayout(), PixelLayout::Other);
-    EXPECT_EQ(gMaskR, 0x001Fu);
-    EXPECT_EQ(ConvertPixel(0x1234), 0x1234);
+    EXPECT_EQ(std::tuple(CurrentPixelLayout(), MakeColor(31, 0, 0), MakeColor(63, 32, 1)),
+              std::tuple(PixelLayout::R5G5B5, 0x7C007C00u, 0x7C017C01u));
     // The surface gives size, pitch and masks; the clamp tables follow.
-    FormatGuard g3;
     DisplayReset();
     DisplaySetMasks(0xF800, 0x07E0, 0x001F);
     ASSERT_TRUE(DisplayOpen(640, 480, 16));
