@@ -60,22 +60,13 @@ inline RefPic ReadRefPic(const std::vector<u8>& b) {
         while (u16 run = word(q)) {
             q += 2;
             i32 n = run & 0x3FFF;
+            // Kinds by the run's top two bits: literal, never written, second
+            // key, first key.
+            static const Px kKinds[4] = {Px::Lit, Px::None, Px::Key2, Px::Key1};
             for (i32 i = 0; i < n && c + i < p.w; ++i) {
                 size_t k = static_cast<size_t>(r) * p.w + c + i;
-                switch (run >> 14) {
-                    case 0:
-                        p.kind[k] = Px::Lit;
-                        p.value[k] = word(q + 2 * i);
-                        break;
-                    case 3:
-                        p.kind[k] = Px::Key1;
-                        break;
-                    case 2:
-                        p.kind[k] = Px::Key2;
-                        break;
-                    default:
-                        break;
-                }
+                p.kind[k] = kKinds[run >> 14];
+                if (p.kind[k] == Px::Lit) p.value[k] = word(q + 2 * i);
             }
             if ((run >> 14) == 0) q += 2 * n;
             c += n;
