@@ -11,7 +11,6 @@
 #include <tuple>
 #include <vector>
 
-#include "ArchiveTestUtil.h"
 #include "DrawTestUtil.h"
 #include "engine/AaDraw.h"
 #include "engine/LineFilter.h"
@@ -785,10 +784,6 @@ INSTANTIATE_TEST_SUITE_P(Widths, LaneWidths,
                                             ::testing::Values(k565, k555)),
                          CaseName);
 
-// Run-coded pictures drawn at sizes other than their own: cropped, grown, in
-// every way of drawing. Their own pixels show, never their header words, and
-// no draw reads outside the picture (the sanitizer build checks the reads).
-
 TEST(PutPic, ModesWithoutABlitterAndEightBitRunCodedPicturesDrawNothing) {
     Canvas c(k565);
     std::vector<u8> rle = SolidRle(8, 8, 0x1234);
@@ -826,10 +821,7 @@ TEST(PutPic, WavesAboveFifteenAreOffSettingsAreResetAndOddPictures) {
     PutPic(30, 20, 8, 8, 0, nullptr);
     EXPECT_EQ(c.px, expect);
     EXPECT_EQ(gWavePhase, 5);
-    gPaintAlpha = 5;
-    gPaintRowSkip = 1;
-    gPaintSkew = 3;
-    gPaintScaleH = 9;
+    std::tie(gPaintAlpha, gPaintRowSkip, gPaintSkew, gPaintScaleH) = std::tuple(5, 1, 3, 9);
     PutPic(0, -50, 8, 8, 0, nullptr);
     EXPECT_EQ(gPaintAlpha | gPaintRowSkip | gPaintSkew | gPaintScaleH, 0);
     // A zoom mode leaves them for the zoom blitter.
@@ -851,8 +843,7 @@ TEST(PutPic, WavesAboveFifteenAreOffSettingsAreResetAndOddPictures) {
     u16 below = o.px[2 * 640 + 10];
     gCurPic = cut.data();
     PutPic(10, 1, 2, 3, 0, nullptr);
-    EXPECT_EQ(o.px[640 + 10], 9);
-    EXPECT_EQ(o.px[2 * 640 + 10], below);
+    EXPECT_EQ(std::pair(o.px[640 + 10], o.px[2 * 640 + 10]), std::pair(u16{9}, below));
 }
 
 TEST(PutPic, TilesLineBlendsAndClipSetUp) {
@@ -861,8 +852,8 @@ TEST(PutPic, TilesLineBlendsAndClipSetUp) {
     for (int i = 0; i < 256; ++i) tile[i] = static_cast<u16>(i == 5 ? 619 : i);
     gCurPic = tile;
     PutTile16(16, 32);
-    EXPECT_EQ(c.px[32 * 640 + 16 + 5], 619);
-    EXPECT_EQ(c.px[47 * 640 + 31], 255);
+    EXPECT_EQ(std::pair(c.px[32 * 640 + 16 + 5], c.px[47 * 640 + 31]),
+              std::pair(u16{619}, u16{255}));
     c.px[32 * 640 + 16 + 5] = 1;
     PutTile16Key(16, 32);
     EXPECT_EQ(c.px[32 * 640 + 16 + 5], 1);
@@ -872,25 +863,20 @@ TEST(PutPic, TilesLineBlendsAndClipSetUp) {
     for (int i = 0; i < 256; ++i) t8[i] = static_cast<u8>(i % 3);
     gPaintPalette = pal;
     gCurPic = t8;
-    PutTile8Key(0, 0);
-    EXPECT_EQ(c.px[0], 1000);
-    EXPECT_NE(c.px[1], 1001);
+    PutTile8Key(0, 0);  // index 1 is the key
+    EXPECT_EQ(std::pair(c.px[0], c.px[1] == 1001), std::pair(u16{1000}, false));
     PutTile8(0, 0);
     EXPECT_EQ(c.px[1], 1001);
     u32 line[2] = {0x7FFF7FFF, 0};
     BlendLineToColor(line, MakeColor(0, 0, 0), 4);
-    EXPECT_EQ(line[0] & 31, 15u + 3 + 1);
-    EXPECT_EQ(line[1], 0u);
+    EXPECT_EQ(std::pair(line[0] & 31, line[1]), std::pair(15u + 3 + 1, 0u));
     // The clip set-up.
     SetClip(-5, -5, 700, 500);
     EXPECT_EQ(std::tuple(gClipRect.left, gClipRect.width, gClipRect.height),
               std::tuple(0, 640, 480));
-    i32 bad[4] = {-1, 0, 10, 10};
-    EXPECT_EQ(SetClipRect(bad), 0);
-    EXPECT_EQ(gClipRect.width, 640);
-    i32 good[4] = {10, 20, 30, 60};
-    EXPECT_EQ(SetClipRect(good), 1);
-    EXPECT_EQ(gClipRect.height, 40);
+    i32 bad[4] = {-1, 0, 10, 10}, good[4] = {10, 20, 30, 60};
+    EXPECT_EQ((std::pair{SetClipRect(bad), gClipRect.width}), std::pair(0, 640));
+    EXPECT_EQ((std::pair{SetClipRect(good), gClipRect.height}), std::pair(1, 40));
     std::vector<u32> rows(4000);
     SetPaintTarget(10, 4000, 20, rows.data());  // capped at the row table
     EXPECT_EQ(gClipRect.height, kRowOffsetCount);
@@ -899,52 +885,14 @@ TEST(PutPic, TilesLineBlendsAndClipSetUp) {
 // Draw modes of the copy, mirror, flip, additive, alpha, blend, silhouette,
 // grey and subtractive blitters.
 constexpr i32 kModes[] = {0, 1, 2, 3, 4, 8, 0x14, 0x24, 0x28, 0x2C};
-constexpr i32 kWindow = 40;  // the clip: each draw walks its rows but fills little
+constexpr i32 kWindow = 40;
 
-void DrawEveryWay(const PicFrame& f, i32 w, i32 h) {
-    static u32 silhouette = 0x1234;  // the colour word is read as 32 bits
-    for (i32 mode : kModes) {
-        // The top-left corner of the picture in the window, then its bottom-right.
-        for (bool farCorner : {false, true}) {
-            gCurPic = f.pixels;
-            gPaintAlpha = 8;
-            i32 x = farCorner ? kWindow - w : 0, y = farCorner ? kWindow - h : 0;
-            const void* extra = mode == 0x24 ? static_cast<const void*>(&silhouette)
-                                : mode == 8  ? static_cast<const void*>(f.alpha)
-                                             : nullptr;
-            PutPic(x, y, w, h, mode, extra);
-        }
-    }
-}
-
-TEST(PutPicSizes, EverySamplePictureAtEverySizeFromOneToItsOwnPlusTwo) {
-    ArchiveRoot root;
-    root.WriteSample();
-    root.Open();
-    Canvas c(k565);
-    const std::vector<u16> start = c.px;
-    SetClip(0, 0, kWindow, kWindow);
-    int frames = 0;
-    for (const auto& [n, pic] : SamplePictures()) {
-        for (size_t k = 0; k < pic.frames.size(); ++k) {
-            SCOPED_TRACE(testing::Message() << "picture " << n << " frame " << k);
-            const PicFrame* f = GetPic(static_cast<u16>(n), static_cast<u16>(k));
-            ASSERT_NE(f, nullptr) << PicLastError();
-            for (i32 w = 1; w <= f->width + 2; ++w) DrawEveryWay(*f, w, f->height);
-            for (i32 h = 1; h <= f->height + 2; ++h) DrawEveryWay(*f, f->width, h);
-            ++frames;
-        }
-    }
-    EXPECT_GT(frames, 20);
-    // Nothing landed outside the window.
-    for (i32 y = 0; y < 480; ++y)
-        for (i32 x = y < kWindow ? kWindow : 0; x < 640; ++x)
-            ASSERT_EQ(c.px[y * 640 + x], start[y * 640 + x]) << x << "," << y;
-}
-
-// Cropped by a column, cut by a row or grown: the literal pixels of the picture,
-// read from its runs by the test, land where they belong; the rest of the
-// screen keeps its colour.
+// Cropped by a column, cut by a row or grown: drawn plainly, the literal pixels
+// of a run-coded picture, read from its runs by the test, land where they
+// belong and never its header words; the rest of the screen keeps its colour.
+// Drawn every other way into the corners of a window, nothing lands outside
+// it, and no draw reads outside the picture (the sanitizer build checks the
+// reads).
 TEST(PutPicSizes, ARunCodedPictureDrawnAtAnotherSizeShowsItsOwnPixels) {
     const i32 pw = 19, ph = 5;
     std::vector<u16> px(static_cast<size_t>(pw) * ph);
@@ -954,27 +902,43 @@ TEST(PutPicSizes, ARunCodedPictureDrawnAtAnotherSizeShowsItsOwnPixels) {
     u8* rle = RleEncode(px.data(), &size, pw, ph, 16);
     ASSERT_NE(rle, nullptr);
     RefPic ref = ReadRefPic(std::vector<u8>(rle, rle + size));
-    const struct {
-        i32 w, h;
-    } sizes[] = {{pw - 1, ph}, {pw, ph - 2}, {pw + 2, ph + 1}, {1, 1}, {pw - 10, ph}};
-    for (const auto& s : sizes) {
-        SCOPED_TRACE(testing::Message() << s.w << "x" << s.h);
-        Canvas c(k565);
-        std::fill(c.px.begin(), c.px.end(), 0x7777);
-        gCurPic = rle;
-        PutPic(10, 20, s.w, s.h, 0, nullptr);
-        for (i32 y = 0; y < ph + 3; ++y)
-            for (i32 x = 0; x < pw + 4; ++x) {
-                bool inside = x < std::min(s.w, pw) && y < std::min(s.h, ph);
-                size_t k = static_cast<size_t>(y) * pw + x;
-                u16 want = inside && ref.kind[k] == Px::Lit ? ref.value[k] : 0x7777;
-                ASSERT_EQ(c.px[static_cast<size_t>(20 + y) * 640 + 10 + x], want) << x << "," << y;
-            }
-    }
-    // The alpha plane has the picture's own rows: drawn wider, the blend still
-    // reads its own row of the plane (all opaque here) and nothing past it.
+    // The alpha plane has the picture's own rows (all opaque here).
     std::unique_ptr<u8[]> plane(new u8[static_cast<size_t>(pw) * ph]);
     std::fill(plane.get(), plane.get() + pw * ph, 0xFF);
+    static u32 silhouette = 0x1234;  // the colour word is read as 32 bits
+    for (i32 w = 1; w <= pw + 2; ++w)
+        for (i32 h = 1; h <= ph + 2; ++h) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h);
+            Canvas c(k565);
+            std::fill(c.px.begin(), c.px.end(), 0x7777);
+            gCurPic = rle;
+            PutPic(10, 20, w, h, 0, nullptr);
+            for (i32 y = 0; y < ph + 3; ++y)
+                for (i32 x = 0; x < pw + 4; ++x) {
+                    bool inside = x < std::min(w, pw) && y < std::min(h, ph);
+                    size_t k = static_cast<size_t>(y) * pw + x;
+                    u16 want = inside && ref.kind[k] == Px::Lit ? ref.value[k] : 0x7777;
+                    ASSERT_EQ(c.px[static_cast<size_t>(20 + y) * 640 + 10 + x], want)
+                        << x << "," << y;
+                }
+            SetClip(0, 0, kWindow, kWindow);
+            const std::vector<u16> start = c.px;
+            for (i32 mode : kModes)
+                for (bool farCorner : {false, true}) {
+                    gCurPic = rle;
+                    gPaintAlpha = 8;
+                    const void* extra = mode == 0x24 ? static_cast<const void*>(&silhouette)
+                                        : mode == 8  ? static_cast<const void*>(plane.get())
+                                                     : nullptr;
+                    PutPic(farCorner ? kWindow - w : 0, farCorner ? kWindow - h : 0, w, h, mode,
+                           extra);
+                }
+            for (i32 y = 0; y < 480; ++y)
+                for (i32 x = y < kWindow ? kWindow : 0; x < 640; ++x)
+                    ASSERT_EQ(c.px[y * 640 + x], start[y * 640 + x]) << x << "," << y;
+        }
+    // Drawn wider, the blend still reads its own row of the plane and nothing
+    // past it.
     Canvas c(k565);
     gCurPic = rle;
     PutPic(10, 20, pw + 2, ph, 8, plane.get());
@@ -1085,20 +1049,24 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamondAndDrawingBlendsByLevel) {
     std::vector<u8> sq = FromMask(square, 1);
     std::vector<u8> other = FromMask({"###", "###"}, 1);
     MapHolder sm(sq.data()), mo(other.data());
-    SetAntiAliasMap(sm.map);
-    EXPECT_EQ(PutPicAntiAlias(0, 0, nullptr), -1);
     std::vector<u8> eight = sq;
     eight[6] = 8;
-    EXPECT_EQ(PutPicAntiAlias(0, 0, eight.data()), -2);
-    EXPECT_EQ(PutPicAntiAlias(640, 0, sq.data()), -3);
-    EXPECT_EQ(PutPicAntiAlias(-4, 0, sq.data()), -3);
-    EXPECT_EQ(PutPicAntiAlias(0, 480, sq.data()), -3);
-    // A map of another picture, or none, is refused.
+    // No picture, an eight-bit one, one off the screen, and a map of another
+    // picture or none are refused and change nothing.
     std::vector<u16> before = bc.px;
-    SetAntiAliasMap(mo.map);
-    EXPECT_EQ(PutPicAntiAlias(0, 0, sq.data()), -4);
-    SetAntiAliasMap(nullptr);
-    EXPECT_EQ(PutPicAntiAlias(0, 0, sq.data()), -4);
+    const struct {
+        i32 x, y;
+        const u8* pic;
+        const u8* map;
+        int result;
+    } bad[] = {{0, 0, nullptr, sm.map, -1},     {0, 0, eight.data(), sm.map, -2},
+               {640, 0, sq.data(), sm.map, -3}, {-4, 0, sq.data(), sm.map, -3},
+               {0, 480, sq.data(), sm.map, -3}, {0, 0, sq.data(), mo.map, -4},
+               {0, 0, sq.data(), nullptr, -4}};
+    for (const auto& b : bad) {
+        SetAntiAliasMap(b.map);
+        EXPECT_EQ(PutPicAntiAlias(b.x, b.y, b.pic), b.result) << b.x << "," << b.y;
+    }
     EXPECT_EQ(bc.px, before);
     SetAntiAliasMap(sm.map);
     EXPECT_EQ(PutPicAntiAlias(600, 0, sq.data()), 1);
