@@ -17,12 +17,7 @@
 namespace {
 
 ActPlayer Player(i32 act, i32 action = 0, i32 dir = 0) {
-    ActPlayer p;
-    p.act = act;
-    p.action = action;
-    p.dir = dir;
-    p.lastDir = dir;
-    return p;
+    return {.act = act, .action = action, .dir = dir, .lastDir = dir};
 }
 
 // Acts of all_char: entry e is act e.
@@ -313,15 +308,17 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
     prog.parts[0] = {1, 2};
     prog.parts[3] = {4, 5, 6};
     std::vector<u8> data = BuildActData(prog);
-    u32 off = 0, n = 0;
-    ASSERT_TRUE(FindActPart(data.data(), static_cast<u32>(data.size()), 0, &off, &n));
-    EXPECT_EQ(off, 2u + 16);
-    EXPECT_EQ(n, 4u);
-    ASSERT_TRUE(FindActPart(data.data(), static_cast<u32>(data.size()), 3, &off, &n));
-    EXPECT_EQ(n, 6u);
-    EXPECT_FALSE(FindActPart(data.data(), static_cast<u32>(data.size()), 1, &off, &n));
-    EXPECT_FALSE(FindActPart(data.data(), static_cast<u32>(data.size()), 4, &off, &n));
-    EXPECT_FALSE(FindActPart(data.data(), 1, 0, &off, &n));
+    // Found or not, the offset (after the count and four offsets) and length.
+    auto find = [&](u32 size, i32 key) {
+        u32 off = 0, n = 0;
+        bool found = FindActPart(data.data(), size, key, &off, &n);
+        return std::tuple(found, found ? off : 0, found ? n : 0);
+    };
+    const u32 all = static_cast<u32>(data.size());
+    EXPECT_EQ(find(all, 0), std::tuple(true, 2u + 16, 4u));
+    EXPECT_EQ(find(all, 3), std::tuple(true, 2u + 16 + 4, 6u));
+    for (auto [size, key] : {std::pair{all, 1}, {all, 4}, {1u, 0}})
+        EXPECT_EQ(find(size, key), std::tuple(false, 0u, 0u)) << size << " " << key;
 }
 
 // ---- Bad act archives ----
@@ -340,22 +337,19 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
         return TakeActData(&p) == want;
     };
     EXPECT_TRUE(check(good, 1, 1));
-    std::vector<u8> b = good;
-    StoreU32(&b[kTswHeaderSize + 24], static_cast<u32>(b.size()) + 4);  // offset past the file
-    EXPECT_TRUE(check(b, 0, 0));
-    b = good;
-    StoreU32(&b[kTswHeaderSize + 20], 0x7FFFFFFF);  // size larger than the file
-    EXPECT_TRUE(check(b, 0, 0));
-    b = good;
-    StoreU32(&b[actAt + 2 + 4], 5000);  // part offset past the data
-    EXPECT_TRUE(check(b, 1, 0));
-    EXPECT_TRUE(check(b, 0, 0));  // part 0 would end past the data too
-    b = good;
-    StoreU16(&b[actAt], 9000);  // part count larger than the data
-    EXPECT_TRUE(check(b, 0, 0));
-    b = good;
-    StoreU32(&b[actAt + 2], 3);  // part starting inside the table
-    EXPECT_TRUE(check(b, 0, 0));
+    auto damaged = [&](u32 at, u32 value, bool word = false) {
+        std::vector<u8> b = good;
+        word ? StoreU16(&b[at], static_cast<u16>(value)) : StoreU32(&b[at], value);
+        return b;
+    };
+    u32 pastFile = static_cast<u32>(good.size()) + 4;
+    EXPECT_TRUE(check(damaged(kTswHeaderSize + 24, pastFile), 0, 0));    // offset past the file
+    EXPECT_TRUE(check(damaged(kTswHeaderSize + 20, 0x7FFFFFFF), 0, 0));  // size past the file
+    EXPECT_TRUE(check(damaged(actAt + 2 + 4, 5000), 1, 0));  // part offset past the data
+    EXPECT_TRUE(check(damaged(actAt + 2 + 4, 5000), 0, 0));  // part 0 would end past it too
+    EXPECT_TRUE(check(damaged(actAt, 9000, true), 0, 0));    // part count larger than the data
+    EXPECT_TRUE(check(damaged(actAt + 2, 3), 0, 0));         // part starting inside the table
+    std::vector<u8> b;
     b.assign(good.begin(), good.begin() + 100);  // truncated directory
     EXPECT_TRUE(check(b, 0, 0));
     EXPECT_NE(std::string(ActLastError()).find("all_char.act"), std::string::npos)
@@ -429,6 +423,8 @@ TEST(SampleActs, WalkingFramesStepAndEveryArchiveHasAnAct) {
 // Picture archives and the picture cache: round trips through the writer and
 // the reader, cache order and budget, the map pictures, and bad archives.
 
+PicFrame* const kNoFrame = nullptr;
+
 // The pixels of a cached frame, decoded to plain 16-bit values.
 std::vector<u16> Plain(const PicFrame* f) {
     i32 w = 0, h = 0, depth = 0;
@@ -491,27 +487,31 @@ TEST(PicArchive, NumbersAddressArchiveAndEntryAndAMissingArchiveFailsItsOwn) {
     root.Write(5, ".tsw", BuildTswArchive(last, &error));
     std::filesystem::remove(root.File(2, ".tsw"));  // fails only its own pictures
     root.Open();
-    EXPECT_EQ(GetPic(sample_art::kMagicRing, 0), nullptr);
-    EXPECT_NE(GetPic(sample_art::kCursor, 0), nullptr);
-    EXPECT_NE(GetPic(17999, 1), nullptr);
-    EXPECT_EQ(GetPic(17999, 2), nullptr);  // beyond the frame count
-    EXPECT_NE(GetPic(3001, 3), nullptr);
-    EXPECT_EQ(GetPic(3001, 4), nullptr);
-    for (u16 bad : {0, 3000, 6000, 15000, 18000, 18001, 0xFFFE})
-        EXPECT_EQ(GetPic(bad, 0), nullptr) << bad;
-    EXPECT_EQ(GetPic(2, 24), nullptr);
+    for (auto [n, frame] : {std::pair<u16, u16>{sample_art::kCursor, 0}, {17999, 1}, {3001, 3}})
+        EXPECT_NE(GetPic(n, frame), nullptr) << n;
+    // Beyond the frame count, in the missing archive, or outside every archive.
+    for (auto [n, frame] : {std::pair<u16, u16>{17999, 2},
+                            {3001, 4},
+                            {2, 24},
+                            {sample_art::kMagicRing, 0},
+                            {0, 0},
+                            {3000, 0},
+                            {6000, 0},
+                            {15000, 0},
+                            {18000, 0},
+                            {18001, 0},
+                            {0xFFFE, 0}})
+        EXPECT_EQ(GetPic(n, frame), nullptr) << n << " " << frame;
 }
 
 TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
     EXPECT_EQ(FindCachedPic(1, 0), nullptr);
     PicFrame* a = GetPic(1, 0);
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(GetPic(1, 0), a);
-    EXPECT_EQ(FindCachedPic(1, 0), a);
-    EXPECT_EQ(GetPicCacheStats().loads, 1u);
+    EXPECT_EQ((std::tuple{GetPic(1, 0), FindCachedPic(1, 0), GetPicCacheStats().loads}),
+              std::tuple(a, a, 1u));
     FreePics();
-    EXPECT_EQ(GetPicCacheStats().total, 0u);
-    EXPECT_EQ(FindCachedPic(1, 0), nullptr);
+    EXPECT_EQ((std::pair{GetPicCacheStats().total, FindCachedPic(1, 0)}), std::pair(0u, kNoFrame));
     // Failures are neither cached nor leaked.
     MemDbgStats before = MemDbgGetStats();
     for (int i = 0; i < 3; ++i) {
@@ -519,17 +519,15 @@ TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
         EXPECT_EQ(GetPic(1, 99), nullptr);  // beyond the frames
     }
     PicCacheStats s = GetPicCacheStats();
-    EXPECT_EQ(s.total, 0u);
+    EXPECT_EQ(std::pair(s.total, s.failures), std::pair(0u, 6u));
     for (u16 c : s.counts) EXPECT_EQ(c, 0);
-    EXPECT_EQ(s.failures, 6u);
     FreeTswBuffers();
     EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
     PicFrame f;
     ASSERT_EQ(ReadPicDirect(sample_art::kBackdrop, 0, &f), 1);
-    EXPECT_EQ(std::tuple(f.width, f.height), std::tuple(640, 480));
-    EXPECT_TRUE(RleCheck(f.pixels, f.size));
+    EXPECT_EQ(std::tuple(f.width, f.height, RleCheck(f.pixels, f.size), GetPicCacheStats().total),
+              std::tuple(640, 480, true, 0u));
     MH_FREE(f.pixels);
-    EXPECT_EQ(GetPicCacheStats().total, 0u);
     EXPECT_EQ(ReadPicDirect(0, 0, &f), 0);
 }
 
@@ -541,8 +539,7 @@ TEST_F(SampleCache, TrimsTheLeastRecentlyUsedOfTheFullestBucket) {
     EXPECT_NE(FindCachedPic(1, 0), nullptr);
     PicCacheNewTick();
     ASSERT_NE(GetPic(2, 0), nullptr);  // bucket 1 is the fullest: emptied
-    EXPECT_EQ(FindCachedPic(1, 0), nullptr);
-    EXPECT_EQ(FindCachedPic(1, 1), nullptr);
+    EXPECT_EQ(std::pair(FindCachedPic(1, 0), FindCachedPic(1, 1)), std::pair(kNoFrame, kNoFrame));
     PicCacheStats s = GetPicCacheStats();
     EXPECT_EQ(std::tuple(s.counts[1], s.counts[2], s.total),
               std::tuple(0, 1, FindCachedPic(2, 0)->size));
@@ -592,10 +589,8 @@ TEST(PicCache, MapPicturesComeFromTheMapLoaderExceptSixOnMap286) {
     gMapPicCalls = 0;
     SetMapPicHooks(FakeMapPic, [] { return gCurrentMap; });
     gCurrentMap = 286;
-    EXPECT_EQ(GetPic(kMapPicNumber, 6), nullptr);
-    EXPECT_EQ(gMapPicCalls, 0);
-    PicFrame* f = GetPic(kMapPicNumber, 5);
-    ASSERT_NE(f, nullptr);
+    EXPECT_EQ((std::pair{GetPic(kMapPicNumber, 6), gMapPicCalls}), std::pair(kNoFrame, 0));
+    ASSERT_NE(GetPic(kMapPicNumber, 5), nullptr);
     EXPECT_EQ(GetPicCacheStats().counts[5], 1);  // keyed by frame for map pictures
     gCurrentMap = 285;
     EXPECT_NE(GetPic(kMapPicNumber, 6), nullptr);
