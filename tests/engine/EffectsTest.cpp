@@ -39,15 +39,15 @@ TEST(GrpEft, ParticlesWalkTheirDirectionLinesVisitEveryPointOnceAndTheWorkBuffer
     // The line walker visits every point once.
     std::vector<std::pair<int, int>> pts;
     int n = WalkLine(0, 0, 5, 2, [&](int x, int y) { pts.emplace_back(x, y); });
-    EXPECT_EQ(n, 6);
-    EXPECT_EQ(pts.front(), std::make_pair(0, 0));
-    EXPECT_EQ(pts.back(), std::make_pair(5, 2));
+    EXPECT_EQ(std::tuple(n, pts.front(), pts.back()),
+              std::tuple(6, std::pair(0, 0), std::pair(5, 2)));
     for (size_t i = 1; i < pts.size(); ++i) {
         EXPECT_LE(std::abs(pts[i].first - pts[i - 1].first), 1);
         EXPECT_LE(std::abs(pts[i].second - pts[i - 1].second), 1);
     }
-    EXPECT_EQ(WalkLine(3, 3, 3, 3, [](int, int) {}), 1);
-    EXPECT_EQ(WalkLine(0, 9, 0, 0, [](int, int) {}), 10);
+    EXPECT_EQ(
+        std::pair(WalkLine(3, 3, 3, 3, [](int, int) {}), WalkLine(0, 9, 0, 0, [](int, int) {})),
+        std::pair(1, 10));
     // The work buffer zooms out of its middle row.
     e.SetTarget(8, 8);
     ASSERT_EQ(e.AllocWork(8, 8), 1);
@@ -73,8 +73,8 @@ TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedO
     std::fill(dst.begin(), dst.end(), 0);
     src[5] = 0x026B;
     e.ScaleCopyKeyed(dst.data(), src.data(), 14, 6, 1024, 1024, 0x026B);
-    EXPECT_EQ(dst[6 * 16 + 14], 1);
-    EXPECT_EQ(dst[7 * 16 + 15], 0) << "the key colour is skipped";
+    EXPECT_EQ(std::pair(dst[6 * 16 + 14], dst[7 * 16 + 15]), std::pair(u16{1}, u16{0}))
+        << "the key colour is skipped";
     e.SetArea(-4, 2, 10, 100);
     EXPECT_EQ(std::tuple(e.AreaLeft(), e.AreaRight(), e.AreaTop(), e.AreaBottom()),
               std::tuple(0, 6, 0, 8));
@@ -108,16 +108,13 @@ TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedO
     // A particle allocation failure is reported once.
     PlatformReset();
     cGrpEft ae;
-    Particle part;
-    part.life = 2;
-    part.colour = 9;
+    Particle part{.life = 2, .colour = 9};
     EXPECT_EQ(ae.particle_put(part), 1);
     std::vector<u16> tgt(640 * 480, 0);
     ae.DrawParticles(tgt.data());
     EXPECT_EQ(tgt[0], 9);
     SetParticleAllocator([](int) -> void* { return nullptr; });
-    EXPECT_EQ(ae.particle_put(part), 0);
-    EXPECT_EQ(ae.particle_put(part), 0);
+    EXPECT_EQ((std::pair{ae.particle_put(part), ae.particle_put(part)}), std::pair(0, 0));
     SetParticleAllocator(nullptr);
     EXPECT_EQ(PlatformRecordedBoxes().size(), 1u);
     for (int left : {1, 0}) {
@@ -127,39 +124,38 @@ TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedO
     PlatformReset();
 }
 
+// The first n floats of v are near the wanted ones.
+void ExpectNear(const float* v, std::vector<float> want) {
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(v[i], want[i], 1e-5) << i;
+}
+
 TEST(VecMath, ProductsRotationsAndNormalising) {
-    float a[16], b[16], c[16];
+    float a[16], b[16], c[16], out[4];
+    const float v[4] = {1, 1, 1, 1}, x[4] = {1, 0, 0, 1};
     MatTranslation(a, 1, 2, 3);
-    float v[4] = {1, 1, 1, 1}, out[4];
     VecMulMat(v, a, out);
-    EXPECT_FLOAT_EQ(out[0], 2);
-    EXPECT_FLOAT_EQ(out[2], 4);
+    ExpectNear(out, {2, 3, 4, 1});
     MatTranspose(a, b);
     MatMulVec(b, v, out);
-    EXPECT_FLOAT_EQ(out[1], 3);
+    ExpectNear(out, {2, 3, 4, 1});
+    // A quarter turn about z takes x to y; then moved by (1, 2, 3).
     MatRotation(b, 3.14159265f / 2, 2);
-    float x[4] = {1, 0, 0, 1};
     VecMulMat(x, b, out);
-    EXPECT_NEAR(out[0], 0, 1e-6);
-    EXPECT_NEAR(std::fabs(out[1]), 1, 1e-6);
+    ExpectNear(out, {0, 1, 0, 1});
     MatMul(b, a, c);
     VecMulMat(x, c, out);
-    EXPECT_NEAR(out[0], 1, 1e-6) << "rotate, then move by (1, 2, 3)";
+    ExpectNear(out, {1, 3, 3, 1});
     MatMul(c, c, c);  // in place: (1, 3, 3) turned to (-3, 1, 3), then moved
     VecMulMat(x, c, out);
-    EXPECT_NEAR(out[0], -2, 1e-5);
-    EXPECT_NEAR(out[1], 3, 1e-5);
-    EXPECT_NEAR(out[2], 6, 1e-5);
+    ExpectNear(out, {-2, 3, 6, 1});
     MatCopy(a, b);
     MatScale(b, 2);
     EXPECT_FLOAT_EQ(b[12], 2);
-    float n[3] = {3, 0, 4};
+    float n[3] = {3, 0, 4}, z[3] = {0, 0, 0};
     normalize_3(n);
-    EXPECT_FLOAT_EQ(n[0], 0.6f);
-    EXPECT_FLOAT_EQ(n[2], 0.8f);
-    float z[3] = {0, 0, 0};
     normalize_3(z);
-    EXPECT_EQ(z[0], 0);
+    ExpectNear(n, {0.6f, 0, 0.8f});
+    ExpectNear(z, {0, 0, 0});
 }
 
 // Water ripples: calm water, a drop that spreads and dies out, drops at the edges.
