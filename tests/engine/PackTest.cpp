@@ -70,14 +70,13 @@ TEST(RlePic, EncodesTheHandBuiltRowExactlyAndPixelTestsSeeOnlyLiteralRuns) {
     u8* pic = RleEncode(px, &size, 6, 1, 16);
     // Pixel 6 lies past the width, row 1 past the height.
     EXPECT_EQ(Solid(pic, size, 7), (std::vector<i64>{0x100, 0x200, -1, -1, 0x300, -1, -1}));
-    EXPECT_FALSE(IsPicPixelSolid(pic, size, 0, 1, nullptr));
-    EXPECT_TRUE(IsPicPixelSolid(pic, size, 4, 0, nullptr));
-    PicFrame f;
-    f.pixels = pic;
-    f.size = static_cast<u32>(size);
-    EXPECT_EQ(PicHitTest(&f, 101, 50, 100, 50), 1);
-    EXPECT_EQ(PicHitTest(&f, 102, 50, 100, 50), 0);
-    EXPECT_EQ(PicHitTest(&f, 99, 50, 100, 50), 0);
+    EXPECT_EQ(std::pair(IsPicPixelSolid(pic, size, 0, 1, nullptr),
+                        IsPicPixelSolid(pic, size, 4, 0, nullptr)),
+              std::pair(false, true));
+    PicFrame f{.pixels = pic, .size = static_cast<u32>(size)};
+    EXPECT_EQ(std::tuple(PicHitTest(&f, 101, 50, 100, 50), PicHitTest(&f, 102, 50, 100, 50),
+                         PicHitTest(&f, 99, 50, 100, 50)),
+              std::tuple(1, 0, 0));
     MH_FREE(pic);
 
     // A run of the kind never written is taken and is transparent: it
@@ -103,18 +102,15 @@ TEST(RlePic, RoundTripsEveryWidthInBothDepthsAndSplitsLongRuns) {
             idx[i] = static_cast<u8>(pick < 2 ? (pick == 0 ? 1 : 3) : rng() % 8);
         }
         for (int depth : {16, 8}) {
+            const void* src = depth == 16 ? static_cast<const void*>(px.data()) : idx.data();
             i32 size = 0;
-            u8* pic = RleEncode(depth == 16 ? static_cast<const void*>(px.data()) : idx.data(),
-                                &size, w, h, depth);
+            u8* pic = RleEncode(src, &size, w, h, depth);
             ASSERT_TRUE(RleCheck(pic, size)) << w;
             i32 ow = 0, oh = 0, od = 0;
             void* back = RleDecode(pic, size, &ow, &oh, &od);
             ASSERT_NE(back, nullptr);
             EXPECT_EQ(std::tuple(ow, oh, od), std::tuple(w, h, depth));
-            if (depth == 16)
-                ASSERT_EQ(std::memcmp(back, px.data(), px.size() * 2), 0) << w;
-            else
-                ASSERT_EQ(std::memcmp(back, idx.data(), idx.size()), 0) << w;
+            ASSERT_EQ(std::memcmp(back, src, px.size() * depth / 8), 0) << w;
             MH_FREE(back);
             MH_FREE(pic);
         }
@@ -125,8 +121,8 @@ TEST(RlePic, RoundTripsEveryWidthInBothDepthsAndSplitsLongRuns) {
     i32 size = 0;
     u8* pic = RleEncode(px.data(), &size, 20000, 1, 16);
     std::vector<u16> w = Words(pic, size);
-    EXPECT_EQ(w[5], 0xC000 | 16383);
-    EXPECT_EQ(w[6], 0xC000 | (19999 - 16383));
+    EXPECT_EQ((std::vector<u16>{w[5], w[6]}),
+              (std::vector<u16>{0xC000 | 16383, 0xC000 | (19999 - 16383)}));
     i32 ow, oh, od;
     void* back = RleDecode(pic, size, &ow, &oh, &od);
     EXPECT_EQ(std::memcmp(back, px.data(), px.size() * 2), 0);
@@ -149,13 +145,9 @@ TEST(RlePic, ConvertsAndRefusesHugeHeadersAndPicturesThatLieAboutTheirRows) {
     u16 pal[256] = {};
     pal[0] = 0x7C00;
     pal[2] = 0x001F;
-    PicFrame f;
-    f.pixels = pic;
-    f.size = static_cast<u32>(size);
-    f.palette = pal;
+    PicFrame f{.pixels = pic, .palette = pal, .size = static_cast<u32>(size)};
     // Indices 1 and 3 are the keys.
-    EXPECT_EQ(RleConvert8To16(&f), 1);
-    EXPECT_EQ(f.width, 5);
+    EXPECT_EQ((std::pair{RleConvert8To16(&f), int{f.width}}), std::pair(1, 5));
     ASSERT_TRUE(RleCheck(f.pixels, f.size));
     EXPECT_EQ(Solid(f.pixels, f.size, 5), (std::vector<i64>{0xF800, -1, 0x001F, -1, 0x001F}));
 
@@ -232,7 +224,8 @@ TEST(Lzo, RoundTripsUnpacksStopAtTheCapacityAndBlocksRefuseMismatches) {
             i32 packed = 0;
             u8* p = LzoPack(in.data(), static_cast<i32>(n), &packed);
             ASSERT_NE(p, nullptr);
-            EXPECT_LE(static_cast<size_t>(packed), !random && n > 1000 ? n / 10 - 1 : LzoWorstCase(n));
+            EXPECT_LE(static_cast<size_t>(packed),
+                      !random && n > 1000 ? n / 10 - 1 : LzoWorstCase(n));
             EXPECT_EQ(LzoUnpackExact(p, packed, out.data(), static_cast<i32>(n)), kLzoOk);
             EXPECT_TRUE(std::equal(in.begin(), in.end(), out.begin()));
             MH_FREE(p);
