@@ -485,44 +485,37 @@ TEST_P(Blitters, LineFiltersMatchTheChannelRulesAndNullLinesOrCountsBelowOneChan
         for (auto& v : src) v = static_cast<u16>(rng());
         i32 d[3];
         for (auto& v : d) v = static_cast<i32>(rng() % 81) - 40;
-        // The guard pixel past n must survive every filter.
-        u16 guard = px[n];
-
-        std::vector<u16> a = px;
-        AdjustRGB(a.data(), n, d[0], d[1], d[2]);
-        std::vector<u16> g = px;
-        GreyLine(g.data(), n);
-        std::vector<u16> s = px;
-        AddLine(src.data(), s.data(), n);
-        std::vector<u16> r = px, gr = px, b = px;
-        AdjustRed(r.data(), n, d[0]);
-        AdjustGreen(gr.data(), n, d[1]);
-        AdjustBlue(b.data(), n, d[2]);
+        // The filters on copies of the line, and what each must leave: channel
+        // sums clamped to 0..31, a grey of a quarter of the sum, and single
+        // channels that keep every other bit; the guard pixel past n survives.
+        std::vector<std::vector<u16>> got(6, px), want(6, px);
+        AdjustRGB(got[0].data(), n, d[0], d[1], d[2]);
+        GreyLine(got[1].data(), n);
+        AddLine(src.data(), got[2].data(), n);
+        AdjustRed(got[3].data(), n, d[0]);
+        AdjustGreen(got[4].data(), n, d[1]);
+        AdjustBlue(got[5].data(), n, d[2]);
         for (i32 i = 0; i < n; ++i) {
             Rgb p = Split(px[i]), q = Split(src[i]);
-            ASSERT_EQ(a[i], Join({Sat(p.r + d[0]), Sat(p.g + d[1]), Sat(p.b + d[2])})) << iter;
             i32 v = (p.r + p.g + p.b) / 4;
-            ASSERT_EQ(g[i], Join({v, v, v}));
-            ASSERT_EQ(s[i], Join({Sat(p.r + q.r), Sat(p.g + q.g), Sat(p.b + q.b)}));
-            // Single channels keep every other bit of the pixel.
-            ASSERT_EQ(r[i], (px[i] & ~gMaskR) | Join({Sat(p.r + d[0]), 0, 0})) << iter;
-            ASSERT_EQ(gr[i], (px[i] & ~gMaskG) | Join({0, Sat(p.g + d[1]), 0})) << iter;
-            ASSERT_EQ(b[i], (px[i] & ~gMaskB) | Join({0, 0, Sat(p.b + d[2])})) << iter;
+            want[0][i] = Join({Sat(p.r + d[0]), Sat(p.g + d[1]), Sat(p.b + d[2])});
+            want[1][i] = Join({v, v, v});
+            want[2][i] = Join({Sat(p.r + q.r), Sat(p.g + q.g), Sat(p.b + q.b)});
+            want[3][i] = (px[i] & ~gMaskR) | Join({Sat(p.r + d[0]), 0, 0});
+            want[4][i] = (px[i] & ~gMaskG) | Join({0, Sat(p.g + d[1]), 0});
+            want[5][i] = (px[i] & ~gMaskB) | Join({0, 0, Sat(p.b + d[2])});
         }
-        for (auto* line : {&a, &g, &s, &r, &gr, &b}) ASSERT_EQ((*line)[n], guard) << iter;
+        ASSERT_EQ(got, want) << iter;
     }
     // Null lines and counts below one change nothing.
-    Canvas c2(k555);
+    u16 one = 0x4321, keep = 0x1234;
     AdjustRGB(nullptr, 5, 1, 1, 1);
     AdjustGreen(nullptr, 4, 1);
-    u16 one = 0x4321;
     AddLine(nullptr, &one, 1);
-    EXPECT_EQ(one, 0x4321);
-    u16 keep = 0x1234;
     AdjustRGB(&keep, 0, 5, 5, 5);
     AdjustRed(&keep, -3, 5);
     GreyLine(&keep, -1);
-    EXPECT_EQ(keep, 0x1234);
+    EXPECT_EQ(std::pair(one, keep), std::pair(u16{0x4321}, u16{0x1234}));
 }
 
 TEST_P(Blitters, ZoomedModesMatchTheReference) {
