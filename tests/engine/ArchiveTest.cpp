@@ -63,13 +63,11 @@ TEST_F(TakeActDataTest, DelaysAndHoldKeepFramesOVRepeatsAfterATickOfItsOwnAndO2E
     // An override of one tick replaces the stored delay of nine.
     ActPlayer q = Player(2);
     q.delayOverride = kDelayOverrideOn | 1;
-    EXPECT_EQ(Frames(&q, 3), (F{1, 1, 2}));
-    EXPECT_EQ(q.delay, 9);
+    EXPECT_EQ((std::pair{Frames(&q, 3), q.delay}), std::pair(F{1, 1, 2}, u16{9}));
     // "O2" stays on the last frame: tick 3 reaches it with the delay just
     // loaded; tick 5 reaches it with none left and ends.
     ActPlayer o = Player(3);
-    EXPECT_EQ(Frames(&o, 4), (F{1, 1, 2, 2}));
-    EXPECT_EQ(o.ended, 0u);
+    EXPECT_EQ((std::pair{Frames(&o, 4), o.ended}), std::pair(F{1, 1, 2, 2}, 0u));
     EXPECT_EQ(Frames(&o, 6), (F{2, 2, 2, 2, 2, 2}));
     EXPECT_EQ(std::tuple(o.ended, o.frameCounter), std::tuple(1u, 2));
     // Hold keeps the frame.
@@ -81,8 +79,7 @@ TEST_F(TakeActDataTest, DelaysAndHoldKeepFramesOVRepeatsAfterATickOfItsOwnAndO2E
     EXPECT_EQ(Frames(&h, 3), (F{1, 1, 1}));
     // Hold without a picture runs, and leaves the index on the "ED".
     ActPlayer hq = Player(2);
-    hq.lastAct = 2;  // a restart would clear the hold
-    hq.hold = 1;
+    std::tie(hq.lastAct, hq.hold) = std::tuple(2, 1u);  // a restart would clear the hold
     TakeActData(&hq);
     EXPECT_EQ(std::tuple(hq.frame, hq.cmdIndex), std::tuple(3, 2));
     hq.hold = 0;
@@ -122,9 +119,7 @@ TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
     // A count of 0x8002 set from outside: the end of a pass leaves one pass.
     ActPlayer o = Player(4);
     TakeActData(&o);
-    o.loopCount = 0x8002;
-    o.loopStart = 0;
-    o.loopEnd = 2;
+    std::tie(o.loopCount, o.loopStart, o.loopEnd) = std::tuple(0x8002, 0, 2);
     TakeActData(&o);  // "PA" 2 brings the counter to the loop end
     EXPECT_EQ(std::tuple(o.loopCount, o.cmdIndex), std::tuple(0x8001, 0));
 }
@@ -138,30 +133,22 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShould) {
     p.drawMode = 0x80000000u;
     TakeActData(&p);
     EXPECT_EQ(p.drawMode, 0x80000005u);
-    p.action = 8;  // action change: mirror kept, additive dropped
-    p.cmdIndex = 99;
-    p.delayCount = 0;
-    p.xOff = 3;
+    // Action change: mirror kept, additive dropped.
+    std::tie(p.action, p.cmdIndex, p.delayCount, p.xOff) = std::tuple(8, 99, 0, 3);
     TakeActData(&p);
     EXPECT_EQ(std::tuple(p.frame, p.lastAction), std::tuple(8, 8));
-    p.drawMode = 0x80000007u;
-    p.action = 0;
-    p.act = 1;
+    std::tie(p.drawMode, p.action, p.act) = std::tuple(0x80000007u, 0, 1);
     TakeActData(&p);  // restart keeps 0x80000003 and then runs VI and AM
     EXPECT_EQ(p.drawMode, 0x80000007u);
     // Direction change alone: only bit 31 survives.
     ActPlayer q = Player(2);
     TakeActData(&q);
-    q.drawMode = 0x80000003u;
-    q.dir = 3;
+    std::tie(q.drawMode, q.dir) = std::tuple(0x80000003u, 3);
     TakeActData(&q);
     EXPECT_EQ(std::tuple(q.drawMode, q.frame, q.lastDir), std::tuple(0x80000000u, 3, 3));
     // Action change alone keeps mirror and flip.
-    q.drawMode = 0x80000003u;
-    q.action = 0;
-    q.dir = 0;
-    q.lastDir = 0;
-    q.lastAction = 5;
+    std::tie(q.drawMode, q.action, q.dir, q.lastDir, q.lastAction) =
+        std::tuple(0x80000003u, 0, 0, 0, 5);
     TakeActData(&q);
     EXPECT_EQ(q.drawMode, 0x80000003u);
     r.Part(1, 0, ActWords().Pa(0).Ed());
