@@ -414,14 +414,12 @@ TEST_P(Blitters, PlainModesMatchTheReference) {
                     continue;
                 u16 v = src[static_cast<size_t>(r) * w + c];
                 u16& d = expect[static_cast<size_t>(Y) * 640 + X];
+                // Mode 8 fades the first pixel's colour down the rows; the
+                // keyed modes pass over the key.
                 if (effect == 8)
                     d = BlendRef(src[0], d, 15 - (Y - vy0) / ((h >> 4) + 1));
-                else if ((effect == 4 || effect == 5 || effect == 0x14) && v == key)
-                    continue;
-                else if (effect == 0x14)
-                    d = BlendRef(v, d, alpha - 1);
-                else if (effect != 8)
-                    d = v;
+                else if (!((effect == 4 || effect == 5 || effect == 0x14) && v == key))
+                    d = effect == 0x14 ? BlendRef(v, d, alpha - 1) : v;
             }
         gClipRect = clip;
         gCurPic = src.data();
