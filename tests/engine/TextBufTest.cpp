@@ -95,10 +95,10 @@ TEST_F(TextBufTest, EditingKeysMoveByCharactersAndEnterAndEscSetTheResult) {
 TEST_F(TextBufTest, ImeCharactersEndTheMessageImeModeIgnoresCharsAndTextIsCutOnCharacters) {
     cTextBuf f(8, 0, 0);
     SetActiveTextBuf(&f);
-    EXPECT_TRUE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
-    EXPECT_EQ(std::string(f.Text()), "\xA4\xA4");
-    EXPECT_FALSE(TextInputHandleMessage(WM_CHAR, 'q', 0));
-    EXPECT_EQ(std::string(f.Text()), "\xA4\xA4q");
+    EXPECT_EQ((std::pair{TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0), std::string(f.Text())}),
+              std::pair(true, std::string("\xA4\xA4")));
+    EXPECT_EQ((std::pair{TextInputHandleMessage(WM_CHAR, 'q', 0), std::string(f.Text())}),
+              std::pair(false, std::string("\xA4\xA4q")));
     PlatformSetImeActive(true);
     TextInputHandleMessage(WM_INPUTLANGCHANGE, 0, 0);
     EXPECT_EQ(f.GetImeMode(), 1);
@@ -131,18 +131,17 @@ TEST(MbsCut, NeverSplitsACharacterAndTheCodeMapMapsBig5ToGb2312AndBack) {
         EXPECT_EQ(MbsCutLen(t, room), len) << room;
     const char lone[] = "a\xA4";
     EXPECT_EQ(MbsCutLen(lone, 5), 2) << "a final lead byte is one character";
-    EXPECT_EQ(Big5CharPrev(t, t + 3), t + 1);
-    EXPECT_EQ(Big5CharNext(t + 1), t + 3);
+    EXPECT_EQ(std::pair(Big5CharPrev(t, t + 3), Big5CharNext(t + 1)), std::pair(t + 1, t + 3));
     // The code map from Big5 to GB2312 and back.
     EXPECT_EQ(CodeMapLookup(0x40A1), 0x2E2E) << "no map yet";
     BuildCodeMap();
     ASSERT_NE(gCodeMap, nullptr);
     EXPECT_EQ(gCodeMap[0x40A1], 0xA1A1) << "the full-width space";
     // 中 is A4 A4 in Big5 and D6 D0 in GB2312.
-    EXPECT_EQ(CodeMapLookup(0xA4A4), 0xD0D6);
-    EXPECT_EQ(CodePairFind(0xD0D6), 0xA4A4);
-    EXPECT_EQ(CodePairFind(0x1234), 0x1234);
-    EXPECT_EQ(CodeMapLookup(0x0041), 0x2E2E);
+    // Codes without a pair stay as they are one way and become ".." the other.
+    EXPECT_EQ(std::tuple(CodeMapLookup(0xA4A4), CodePairFind(0xD0D6), CodePairFind(0x1234),
+                         CodeMapLookup(0x0041)),
+              std::tuple(0xD0D6, 0xA4A4, 0x1234, 0x2E2E));
     int n = 0;
     const CodePair* pairs = CodePairs(&n);
     EXPECT_GT(n, 5000);
