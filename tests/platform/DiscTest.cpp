@@ -137,12 +137,11 @@ TEST(DiscLabels, MountTableFieldsIso9660AndUdfLabelsAndDamagedImages) {
     EXPECT_EQ(udf(UdfImage(512, {16, 0, 'A', 0, 'u', 0, 'd', 0, 'i', 0, 'o'})), "Audio");
     const std::vector<u8> name = UdfImage(2048, Dstring8("NAME"));
     EXPECT_EQ(udf(with(name, 256 * 2048 + 4, name[256 * 2048 + 4] ^ 1)), "(refused)");  // checksum
-    std::vector<u8> img = name;
-    UdfTag(img, 2048, 33, 8);  // terminator before the logical volume
-    EXPECT_EQ(udf(img), "(refused)");
-    img = name;
-    StoreU32(img.data() + 256 * 2048 + 20, 0xFFFFFF00u);  // sequence far past the end
-    EXPECT_EQ(udf(img), "(refused)");
+    std::vector<u8> early = name, far = name;
+    UdfTag(early, 2048, 33, 8);                           // terminator before the logical volume
+    StoreU32(far.data() + 256 * 2048 + 20, 0xFFFFFF00u);  // sequence far past the end
+    EXPECT_EQ(std::pair(udf(early), udf(far)),
+              std::pair(std::string("(refused)"), std::string("(refused)")));
     EXPECT_EQ(udf(with(name, 33 * 2048 + 84 + 127, 200)), "");  // used length past the field
     EXPECT_EQ(udf(std::vector<u8>(100)), "(refused)");
 }
@@ -157,8 +156,7 @@ TEST_F(Disc, LabelsFromTheDeviceOrTheMountPointAndDiscsThenFoldersTakeTheFreeLet
     EXPECT_EQ(DiscLabel({iso, "/run/media/MUSIC", "udf"}), "MUSIC");
     // Mounted discs, then folders, take the free letters.
     std::string disc = WriteFile("disc.img", IsoImage("RX417K"));
-    fs::create_directories(dir_ / "mnt" / "disc");
-    fs::create_directories(dir_ / "mnt" / "other");
+    for (const char* mount : {"mnt/disc", "mnt/other"}) fs::create_directories(dir_ / mount);
     WriteFile("folder/label", {'A', 'u', 'd', 'i', 'o', 'C', 'D', '\r', '\n'});
     WriteFile("folder/Track01.wav", {0});
     HostSetDrive('D', dir_.string());  // already taken
@@ -166,12 +164,12 @@ TEST_F(Disc, LabelsFromTheDeviceOrTheMountPointAndDiscsThenFoldersTakeTheFreeLet
                         " iso9660 ro 0 0\n/dev/none " + (dir_ / "mnt/other").string() +
                         " udf ro 0 0\n" + "tmpfs /tmp tmpfs rw 0 0\n";
     EXPECT_EQ(MountDiscsFrom(table, (dir_ / "folder").string()), 3);
-    EXPECT_EQ(GetDriveTypeA("E:\\"), DRIVE_CDROM);
     EXPECT_EQ(std::tuple(Label('E'), Label('F'), Label('G')),
               std::tuple("RX417K", "other", "AudioCD"));
-    EXPECT_EQ(HostPath("e:\\"), (dir_ / "mnt/disc").string());
-    EXPECT_EQ(HostPath("G:\\TRACK01.WAV"), (dir_ / "folder/Track01.wav").string());
-    EXPECT_EQ(GetDriveTypeA("H:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(std::pair(GetDriveTypeA("E:\\"), GetDriveTypeA("H:\\")),
+              std::pair(DRIVE_CDROM, DRIVE_NO_ROOT_DIR));
+    EXPECT_EQ(std::pair(HostPath("e:\\"), HostPath("G:\\TRACK01.WAV")),
+              std::pair((dir_ / "mnt/disc").string(), (dir_ / "folder/Track01.wav").string()));
 }
 
 TEST_F(Disc, StartUpScanReadsTheEnvironment) {
