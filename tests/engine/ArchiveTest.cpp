@@ -16,6 +16,12 @@
 
 namespace {
 
+// The bytes with the 16-bit (width 2) or 32-bit word at `at` set to value.
+std::vector<u8> With(std::vector<u8> b, u32 at, u32 value, int width = 4) {
+    width == 2 ? StoreU16(&b[at], static_cast<u16>(value)) : StoreU32(&b[at], value);
+    return b;
+}
+
 ActPlayer Player(i32 act, i32 action = 0, i32 dir = 0) {
     return {.act = act, .action = action, .dir = dir, .lastDir = dir};
 }
@@ -324,18 +330,13 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
         return TakeActData(&p) == want;
     };
     EXPECT_TRUE(check(good, 1, 1));
-    auto damaged = [&](u32 at, u32 value, bool word = false) {
-        std::vector<u8> b = good;
-        word ? StoreU16(&b[at], static_cast<u16>(value)) : StoreU32(&b[at], value);
-        return b;
-    };
     u32 pastFile = static_cast<u32>(good.size()) + 4;
-    EXPECT_TRUE(check(damaged(kTswHeaderSize + 24, pastFile), 0, 0));    // offset past the file
-    EXPECT_TRUE(check(damaged(kTswHeaderSize + 20, 0x7FFFFFFF), 0, 0));  // size past the file
-    EXPECT_TRUE(check(damaged(actAt + 2 + 4, 5000), 1, 0));  // part offset past the data
-    EXPECT_TRUE(check(damaged(actAt + 2 + 4, 5000), 0, 0));  // part 0 would end past it too
-    EXPECT_TRUE(check(damaged(actAt, 9000, true), 0, 0));    // part count larger than the data
-    EXPECT_TRUE(check(damaged(actAt + 2, 3), 0, 0));         // part starting inside the table
+    EXPECT_TRUE(check(With(good, kTswHeaderSize + 24, pastFile), 0, 0));    // offset past the file
+    EXPECT_TRUE(check(With(good, kTswHeaderSize + 20, 0x7FFFFFFF), 0, 0));  // size past the file
+    EXPECT_TRUE(check(With(good, actAt + 2 + 4, 5000), 1, 0));  // part offset past the data
+    EXPECT_TRUE(check(With(good, actAt + 2 + 4, 5000), 0, 0));  // part 0 would end past it too
+    EXPECT_TRUE(check(With(good, actAt, 9000, 2), 0, 0));       // part count larger than the data
+    EXPECT_TRUE(check(With(good, actAt + 2, 3), 0, 0));         // part starting inside the table
     std::vector<u8> b;
     b.assign(good.begin(), good.begin() + 100);  // truncated directory
     EXPECT_TRUE(check(b, 0, 0));
@@ -348,8 +349,7 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
     m.Part(1, 0, ActWords().Pa(1).Ed());
     m.Part(2, 0, ActWords().Pa(2).Ed());
     std::vector<u8> full = BuildActArchive(m.acts);
-    std::vector<u8> sizeZero = full;
-    StoreU32(&sizeZero[kTswHeaderSize + kTswEntrySize + 20], 0);  // act 2
+    std::vector<u8> sizeZero = With(full, kTswHeaderSize + kTswEntrySize + 20, 0);  // act 2
     std::vector<u8> cut(full.begin(), full.begin() + kTswHeaderSize + 3 * kTswEntrySize);
     struct Case {
         const char* what;
@@ -397,8 +397,7 @@ TEST(SampleActs, WalkingFramesStepAndEveryArchiveHasAnAct) {
     }
     // The cursor act has a part for the map cursor's action 13; every archive has an act.
     ActPlayer c = Player(sample_art::kCursor, 13);
-    EXPECT_EQ(TakeActData(&c), 1);
-    EXPECT_EQ(c.pic, sample_art::kCursor);
+    EXPECT_EQ((std::pair{TakeActData(&c), c.pic}), std::pair(1, u16{sample_art::kCursor}));
     for (u32 n : {sample_art::kItemIcons, sample_art::kMagicRing, sample_art::kBackdrop,
                   sample_art::kMapObject, sample_art::kBattleUnderlay}) {
         ActPlayer a = Player(static_cast<i32>(n));
@@ -477,18 +476,11 @@ TEST(PicArchive, NumbersAddressArchiveAndEntryAndAMissingArchiveFailsItsOwn) {
     for (auto [n, frame] : {std::pair<u16, u16>{sample_art::kCursor, 0}, {17999, 1}, {3001, 3}})
         EXPECT_NE(GetPic(n, frame), nullptr) << n;
     // Beyond the frame count, in the missing archive, or outside every archive.
-    for (auto [n, frame] : {std::pair<u16, u16>{17999, 2},
-                            {3001, 4},
-                            {2, 24},
-                            {sample_art::kMagicRing, 0},
-                            {0, 0},
-                            {3000, 0},
-                            {6000, 0},
-                            {15000, 0},
-                            {18000, 0},
-                            {18001, 0},
-                            {0xFFFE, 0}})
-        EXPECT_EQ(GetPic(n, frame), nullptr) << n << " " << frame;
+    const std::pair<u16, u16> missing[] = {
+        {17999, 2}, {3001, 4},  {2, 24},    {sample_art::kMagicRing, 0},
+        {0, 0},     {3000, 0},  {6000, 0},  {15000, 0},
+        {18000, 0}, {18001, 0}, {0xFFFE, 0}};
+    for (auto [n, frame] : missing) EXPECT_EQ(GetPic(n, frame), nullptr) << n << " " << frame;
 }
 
 TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
@@ -611,27 +603,23 @@ TEST_F(BadArchive, DamagedHeadsRecordsBlocksFramesAndTruncatedFilesAreRefused) {
     // A frame count larger than the head or the file: the records that exist
     // still load; one inside the head has nonsense data, others lie past the
     // 11788-byte head.
-    StoreU16(&file[picAt + 6], 400);
+    file = With(whole, picAt + 6, 400, 2);
     EXPECT_NE(Load(2), nullptr);
     for (u16 frame : {200, 350, 399}) EXPECT_EQ(Load(frame), nullptr) << frame;
-    file = whole;
-    StoreU16(&file[picAt + 4], 0xABCE);  // wrong magic
+    file = With(whole, picAt + 4, 0xABCE, 2);  // wrong magic
     EXPECT_EQ(Load(), nullptr);
     EXPECT_NE(std::string(PicLastError()).find("all_char.tsw: offset"), std::string::npos)
         << PicLastError();
-    file = whole;
-    StoreU16(&file[picAt + 8], 12);  // a depth other than the frames'
+    file = With(whole, picAt + 8, 12, 2);  // a depth other than the frames'
     EXPECT_EQ(Load(), nullptr);
-    // Unpacked sizes two bytes off, or far past any frame (refused before allocation).
-    for (u32 size : {LoadU32(&whole[Record(0) + 8]) + 2, 0xFFFFFFF0u}) {
-        file = whole;
-        StoreU32(&file[Record(0) + 8], size);
-        EXPECT_EQ(Load(), nullptr) << size;
-    }
-    for (u32 at : {static_cast<u32>(whole.size()) + 100, 0xFFFFFFF0u}) {
-        file = whole;
-        StoreU32(&file[kTswHeaderSize + 24], at);  // directory offset past the file
-        EXPECT_EQ(Load(), nullptr) << at;
+    // Unpacked sizes two bytes off, or far past any frame (refused before
+    // allocation); directory offsets past the file.
+    for (auto [at, value] : {std::pair{Record(0) + 8, LoadU32(&whole[Record(0) + 8]) + 2},
+                             {Record(0) + 8, 0xFFFFFFF0u},
+                             {kTswHeaderSize + 24, static_cast<u32>(whole.size()) + 100},
+                             {kTswHeaderSize + 24, 0xFFFFFFF0u}}) {
+        file = With(whole, at, value);
+        EXPECT_EQ(Load(), nullptr) << at << " " << value;
     }
     file = whole;
     u32 block = picAt + LoadU32(&file[Record(0)]);
@@ -645,10 +633,7 @@ TEST_F(BadArchive, DamagedHeadsRecordsBlocksFramesAndTruncatedFilesAreRefused) {
     }
     // A block that unpacks cleanly to exactly its size, but to a broken picture.
     std::vector<u8> broken(408, 0x11);
-    StoreU16(&broken[0], 0xFFFF);
-    StoreU16(&broken[2], 16);
-    StoreU16(&broken[4], 16);
-    StoreU16(&broken[6], 16);
+    for (int i = 0; i < 4; ++i) StoreU16(&broken[2 * i], i ? 16 : 0xFFFF);
     i32 packed = 0;
     u8* lzo = LzoPack(broken.data(), 408, &packed);
     u32 at = picAt + LoadU32(&file[Record(0)]);

@@ -28,8 +28,7 @@ struct DInputTest : ::testing::Test {
 
 TEST_F(DInputTest, KeysAndButtonsFollowTheDeviceAndPollInputRefreshesTheGlobalOne) {
     EXPECT_EQ(in.GetFirstKey(), 0);
-    PlatformSetKey(0xC8, true);
-    PlatformSetKey(0x3B, true);
+    for (u8 key : {0xC8, 0x3B}) PlatformSetKey(key, true);
     EXPECT_EQ(in.IsKeyDown(0xC8), 0) << "the state changes only on ReadKeyboard";
     in.ReadKeyboard();
     EXPECT_EQ(std::tuple(in.IsKeyDown(0xC8), in.IsKeyDown(0x3B), in.GetFirstKey()),

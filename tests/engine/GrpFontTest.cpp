@@ -167,15 +167,10 @@ TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAsciiAndBackgroundsFillEachCell
 }
 
 TEST_F(FontTest, CacheRendersEachCodeOnceKeepsCodesSortedAndWhenFullDropsTheHighest) {
-    Draw("a", 0, 0, kStylePlain);
-    Draw("a", 0, 0, kStylePlain);
-    EXPECT_EQ(GlyphRenderCount(), 1);
-    Draw("cba", 0, 0, kStylePlain);
-    EXPECT_EQ(GlyphRenderCount(), 3);
-    EXPECT_EQ(font.GetGlyphCount(), 3);
-    EXPECT_EQ(std::tuple(font.FindGlyph('a'), font.FindGlyph('b'), font.FindGlyph('c'),
-                         font.FindGlyph('z')),
-              std::tuple(0, 1, 2, -1));
+    for (const char* text : {"a", "a", "cba"}) Draw(text, 0, 0, kStylePlain);
+    EXPECT_EQ(std::tuple(GlyphRenderCount(), font.GetGlyphCount(), font.FindGlyph('a'),
+                         font.FindGlyph('b'), font.FindGlyph('c'), font.FindGlyph('z')),
+              std::tuple(3, 3, 0, 1, 2, -1));
     font.SetFont("fake", 8);
     EXPECT_EQ(font.GetGlyphCount(), 0) << "a new font empties the cache";
     // A full cache drops the highest code.
@@ -192,33 +187,29 @@ TEST_F(FontTest, CacheRendersEachCodeOnceKeepsCodesSortedAndWhenFullDropsTheHigh
     // A code above all others (trail 0xFE is the highest byte) is drawn but not kept.
     gShapes[0xFEF9] = {{0, 0}};
     const char high[] = {char(0xF9), char(0xFE), 0};
-    auto px = Draw(high, 3, 3, kStylePlain);
-    EXPECT_EQ(px, (std::vector<Px>{{3, 3, kInk}}));
-    EXPECT_EQ(font.GetGlyphCount(), kGlyphsKept);
-    EXPECT_EQ(font.FindGlyph(0xFEF9), -1);
+    EXPECT_EQ(Draw(high, 3, 3, kStylePlain), (std::vector<Px>{{3, 3, kInk}}));
+    EXPECT_EQ(std::pair(font.GetGlyphCount(), font.FindGlyph(0xFEF9)), std::pair(kGlyphsKept, -1));
     int before = GlyphRenderCount();
     Draw(high, 3, 3, kStylePlain);
     EXPECT_EQ(GlyphRenderCount(), before + 1) << "not kept, so rendered again";
     // A low code pushes the highest kept one out instead.
     const char low[] = {'a', 0};
     Draw(low, 0, 0, kStylePlain);
-    EXPECT_EQ(font.GetGlyphCount(), kGlyphsKept);
-    EXPECT_EQ(font.FindGlyph('a'), 0);
+    EXPECT_EQ(std::pair(font.GetGlyphCount(), font.FindGlyph('a')), std::pair(kGlyphsKept, 0));
 }
 
 TEST(GameFonts, RecreateAndResetFollowTheSettingsAndGlyphRowsHold157PerLeadByte) {
     GlyphSetFake(FakeSource);
     ResetGameFonts();
     RecreateFonts();
-    EXPECT_EQ(gMainFont.GetSize(), 16);
-    EXPECT_EQ(gMainFont.GetAdvance(), 18);
-    EXPECT_EQ(gSmallFont.GetAdvance(), 16);
+    EXPECT_EQ(std::tuple(gMainFont.GetSize(), gMainFont.GetAdvance(), gSmallFont.GetAdvance()),
+              std::tuple(16, 18, 16));
     gMainFont.SetAdvance(30);
     gSecondFont.SetShadowColor(0x1F);
     gSecondFontSetting.shadow = 0x3E0;
     ResetFontAdvances();
-    EXPECT_EQ(gMainFont.GetAdvance(), 18);
-    EXPECT_EQ(gSecondFont.GetShadowColor(), 0x3E0);
+    EXPECT_EQ(std::pair(gMainFont.GetAdvance(), gSecondFont.GetShadowColor()),
+              std::pair(18, u16{0x3E0}));
     ReleaseFontObjects();
     EXPECT_FALSE(gMainFont.HasFace());
     RecreateFonts();
@@ -254,16 +245,14 @@ TEST(GlyphRows, EveryStyleMatchesThePixelRulesInsideAndAtTheClip) {
         int L = 2 + shape % 3, T = 1 + shape % 2, R = kRowsW - 1 - shape % 4,
             B = kRowsH - shape % 3;
         font.SetClip(L, T, R - L, B - T);
+        // Inside, at the clip's corners, and across each of its edges.
+        const std::pair<int, int> at[] = {
+            {20, 16},     {L, T},      {L - 3, 10}, {R - kCell - 2, B - kCell - 1},
+            {R - 10, 20}, {30, B - 6}, {25, T + 1}};
         for (int kind :
              {kStylePlain, kStyleShadow, kStyleBoldShadow, kStyleOutline, kStyleBoldOutline})
             for (int ramp : {0, kStyleRampUp, kStyleRampDown})
-                for (auto [x, y] : {std::pair{20, 16},
-                                    {L, T},
-                                    {L - 3, 10},
-                                    {R - kCell - 2, B - kCell - 1},
-                                    {R - 10, 20},
-                                    {30, B - 6},
-                                    {25, T + 1}}) {
+                for (auto [x, y] : at) {
                     std::vector<u16> buf(kRowsW * kRowsH);
                     for (auto& p : buf) p = static_cast<u16>(rng() | 0x8000);
                     std::vector<u16> want = Paint(buf, x, y, kind | ramp, kind, L, T, R, B);
