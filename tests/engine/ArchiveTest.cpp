@@ -345,10 +345,8 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
     // An empty entry, an entry of size 0, a number past a directory cut to three
     // entries and entry 0 are missing acts: each asked for twice, refused as
     // missing in one line, and the cut directory is never read past its end.
-    ActRoot m;
-    m.Part(1, 0, ActWords().Pa(1).Ed());
-    m.Part(2, 0, ActWords().Pa(2).Ed());
-    std::vector<u8> full = BuildActArchive(m.acts);
+    r.Part(2, 0, ActWords().Pa(2).Ed());
+    std::vector<u8> full = BuildActArchive(r.acts);
     std::vector<u8> sizeZero = With(full, kTswHeaderSize + kTswEntrySize + 20, 0);  // act 2
     std::vector<u8> cut(full.begin(), full.begin() + kTswHeaderSize + 3 * kTswEntrySize);
     struct Case {
@@ -356,17 +354,15 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
         const std::vector<u8>& archive;
         i32 act;
         u32 entryReads;
-    } cases[] = {
-        {"empty entry", full, 5, 1},
-        {"size 0", sizeZero, 2, 1},
-        {"past a directory of 3", cut, 7, 0},
-        {"entry 0", full, 3000, 0},
-    };
+    } cases[] = {{"empty entry", full, 5, 1},
+                 {"size 0", sizeZero, 2, 1},
+                 {"past a directory of 3", cut, 7, 0},
+                 {"entry 0", full, 3000, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ResetActs();
-        m.root.Write(0, ".act", c.archive);
-        SetPicLibPath(m.root.h.root().c_str());
+        r.root.Write(0, ".act", c.archive);
+        SetPicLibPath(r.root.h.root().c_str());
         testing::internal::CaptureStderr();
         for (int i = 0; i < 2; ++i) {
             ActPlayer p = Player(c.act);
