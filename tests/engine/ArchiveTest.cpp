@@ -74,8 +74,7 @@ TEST_F(TakeActDataTest, DelaysAndHoldKeepFramesOVRepeatsAfterATickOfItsOwnAndO2E
     // loaded; tick 5 reaches it with none left and ends.
     ActPlayer o = Player(3);
     EXPECT_EQ((std::pair{Frames(&o, 4), o.ended}), std::pair(F{1, 1, 2, 2}, 0u));
-    EXPECT_EQ(Frames(&o, 6), (F{2, 2, 2, 2, 2, 2}));
-    EXPECT_EQ(std::tuple(o.ended, o.frameCounter), std::tuple(1u, 2));
+    EXPECT_EQ((std::tuple{Frames(&o, 6), o.ended, o.frameCounter}), std::tuple(F(6, 2), 1u, u8{2}));
     // Hold keeps the frame.
     r.Part(1, 0, ActWords().Rf(5).Pa(1).Ed().Pa(2).Ed().Ov());
     r.Part(2, 0, ActWords().Pa(3).Ed().Pa(4).Ed());
@@ -113,15 +112,14 @@ TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
     r.Part(3, 0, below.Pa(1).Ed().Pa(2).Ed());
     r.Part(4, 0, ActWords().Pa(1).Ed().Pa(2).Ed().Ov());
     ActPlayer e = r.Play(1);
-    EXPECT_EQ(Frames(&e, 6), (F{1, 2, 1, 2, 1, 2}));
-    EXPECT_EQ(e.loopCount, kLoopSet | kLoopEndless);
+    EXPECT_EQ((std::pair{Frames(&e, 6), e.loopCount}),
+              std::pair(F{1, 2, 1, 2, 1, 2}, u16{kLoopSet | kLoopEndless}));
     ActPlayer one = Player(2);
     Frames(&one, 2);  // end of the only pass at "OV": back to the start, loop gone
     EXPECT_EQ(std::tuple(one.loopCount, one.cmdIndex), std::tuple(0, 0));
     // Below the loop start, events and sound are cleared as the frame passes.
     ActPlayer b = Player(3);
-    EXPECT_EQ(Frames(&b, 1), F{2});
-    EXPECT_EQ(b.sound + b.event, 0);
+    EXPECT_EQ((std::pair{Frames(&b, 1), b.sound + b.event}), std::pair(F{2}, 0));
     // A count of 0x8002 set from outside: the end of a pass leaves one pass.
     ActPlayer o = Player(4);
     TakeActData(&o);
@@ -253,12 +251,10 @@ TEST_F(TakeActDataTest, MissingActsOrPartsActZeroAndPartsThatStop) {
         EXPECT_EQ(TakeActData(&b), 0) << m[0] << " " << m[1];
     }
     ActPlayer ok = Player(1, 0, 2);
-    EXPECT_EQ(TakeActData(&ok), 1);
-    EXPECT_EQ(ok.frame, 2);
+    EXPECT_EQ((std::pair{TakeActData(&ok), ok.frame}), std::pair(1, u16{2}));
     // Parts without an end, or with cut operands, stop.
     ActPlayer p = Player(7);
-    EXPECT_EQ(Frames(&p, 3), (F{2, 2, 2}));
-    EXPECT_EQ(p.frameCounter, 2);
+    EXPECT_EQ((std::pair{Frames(&p, 3), p.frameCounter}), std::pair(F{2, 2, 2}, u8{2}));
     ActPlayer q = Player(8);
     TakeActData(&q);
     TakeActData(&q);
@@ -283,16 +279,16 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
     EXPECT_LE(GetActCacheStats().total, one * 3);
     ActPlayer again = Player(1);
     TakeActData(&again);
-    EXPECT_EQ(GetActCacheStats().entryReads, 4u);  // the entry of act 1 was still cached
-    EXPECT_EQ(GetActCacheStats().reads, 5u);
+    // The entry of act 1 was still cached.
+    EXPECT_EQ(std::pair(GetActCacheStats().entryReads, GetActCacheStats().reads),
+              std::pair(4u, 5u));
 
     FreeActs();
     MemDbgStats before = MemDbgGetStats();
     SetActCacheMode(0);
     for (int i = 0; i < 10; ++i) {
         ActPlayer d = Player(1 + i);
-        EXPECT_EQ(TakeActData(&d), 1);
-        EXPECT_EQ(d.frame, 1 + i);
+        EXPECT_EQ((std::pair{TakeActData(&d), int{d.frame}}), std::pair(1, 1 + i));
     }
     FreeActs();
     EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
@@ -490,8 +486,8 @@ TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
     // Failures are neither cached nor leaked.
     MemDbgStats before = MemDbgGetStats();
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(GetPic(4, 0), nullptr);   // empty entry
-        EXPECT_EQ(GetPic(1, 99), nullptr);  // beyond the frames
+        // An empty entry, and a frame beyond the frames.
+        EXPECT_EQ(std::pair(GetPic(4, 0), GetPic(1, 99)), std::pair(kNoFrame, kNoFrame));
     }
     PicCacheStats s = GetPicCacheStats();
     EXPECT_EQ(std::pair(s.total, s.failures), std::pair(0u, 6u));
@@ -508,8 +504,7 @@ TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
 
 TEST_F(SampleCache, TrimsTheLeastRecentlyUsedOfTheFullestBucket) {
     SetPicMemory(0);
-    ASSERT_NE(GetPic(1, 0), nullptr);
-    ASSERT_NE(GetPic(1, 1), nullptr);
+    ASSERT_TRUE(GetPic(1, 0) && GetPic(1, 1));
     // Frames handed out in this tick stay valid: the trim stopped short.
     EXPECT_NE(FindCachedPic(1, 0), nullptr);
     PicCacheNewTick();
@@ -568,9 +563,10 @@ TEST(PicCache, MapPicturesComeFromTheMapLoaderExceptSixOnMap286) {
     ASSERT_NE(GetPic(kMapPicNumber, 5), nullptr);
     EXPECT_EQ(GetPicCacheStats().counts[5], 1);  // keyed by frame for map pictures
     gCurrentMap = 285;
-    EXPECT_NE(GetPic(kMapPicNumber, 6), nullptr);
-    EXPECT_EQ(GetPic(kMapPicNumber, 99), nullptr);  // the loader's failure frees its frame
-    EXPECT_EQ(gMapPicCalls, 3);
+    // The loader's failure frees its frame.
+    EXPECT_EQ(
+        (std::tuple{GetPic(kMapPicNumber, 6) != nullptr, GetPic(kMapPicNumber, 99), gMapPicCalls}),
+        std::tuple(true, kNoFrame, 3));
 }
 
 // ---- Bad archives ----
