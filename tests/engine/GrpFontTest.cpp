@@ -118,16 +118,16 @@ TEST_F(FontTest, TheLowestStyleBitPicksTheStyleAndEmptyTextsDrawNothing) {
     gShapes[0x00A4] = {{0, 0}};
     const char lone[] = {'a', char(0xA4), 0};
     std::fill(buf.begin(), buf.end(), 0);
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, lone, kInk, kStylePlain), 2);
-    EXPECT_EQ(font.FindGlyph(0x00A4), -1);
-    EXPECT_EQ(font.GetGlyphCount(), 1);
+    EXPECT_EQ((std::tuple{font.DrawString(buf.data(), 0, 0, lone, kInk, kStylePlain),
+                          font.FindGlyph(0x00A4), font.GetGlyphCount()}),
+              std::tuple(2, -1, 1));
     EXPECT_EQ(Ink().size(), 1u);
     // Empty text and a released font.
     std::fill(buf.begin(), buf.end(), 0);
     EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "", kInk, 1), 0);
     font.Release();
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 0);
-    EXPECT_TRUE(Ink().empty());
+    EXPECT_EQ((std::pair{font.DrawString(buf.data(), 0, 0, "a", kInk, 1), Ink().empty()}),
+              std::pair(0, true));
     font.Init(kW, kH);
     EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 1);
     // A clip is cut to the target.
@@ -297,15 +297,15 @@ TEST(RealGlyphs, GlyphsFallInsideTheCellAndOnlyBlanksAreEmpty) {
     const std::string zhong = B5("中");
     for (int size : {12, 16, 20, 24, 40}) {
         Rendered z = RenderOne(size, u8(zhong[0]), u8(zhong[1]));
-        EXPECT_GT(z.ink, size) << "中 at " << size;
-        EXPECT_EQ(z.outside, 0) << "中 at " << size;
         Rendered a = RenderOne(size, 'A', 0);
-        EXPECT_GT(a.ink, size / 2) << "A at " << size;
-        EXPECT_EQ(a.outside, 0) << "A at " << size;
+        EXPECT_EQ(std::tuple(z.ink > size, z.outside, a.ink > size / 2, a.outside),
+                  std::tuple(true, 0, true, 0))
+            << "中 and A at " << size;
     }
-    EXPECT_EQ(RenderOne(16, 0xA4, 0x20).ink, 0) << "0x20 is no trail byte";
-    EXPECT_EQ(RenderOne(16, ' ', 0).ink, 0);
-    EXPECT_EQ(RenderOne(16, 0xA1, 0x40).ink, 0) << "the full-width space";
+    // 0x20 is no trail byte; a space and the full-width space are blank.
+    EXPECT_EQ(std::tuple(RenderOne(16, 0xA4, 0x20).ink, RenderOne(16, ' ', 0).ink,
+                         RenderOne(16, 0xA1, 0x40).ink),
+              std::tuple(0, 0, 0));
     // The 45 codes the TW face has no glyph for are drawn from the HK face where it
     // has them (C8D6-C8F1) and as a hollow box elsewhere, never blank.
     std::vector<std::pair<u8, u8>> codes = {{0xA1, 0xC3}, {0xC6, 0xE5}};
@@ -330,9 +330,7 @@ TEST(RealGlyphs, GlyphsFallInsideTheCellAndOnlyBlanksAreEmpty) {
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 64; ++x)
             if (buf[y * 64 + x]) (x < 32 ? left : right)++;
-    EXPECT_GT(left, 40);
-    EXPECT_GT(right, 40);
-    EXPECT_EQ(font.GetGlyphCount(), 4);
+    EXPECT_EQ(std::tuple(left > 40, right > 40, font.GetGlyphCount()), std::tuple(true, true, 4));
 }
 
 TEST(Big5Text, KnownSentencesConvertBothWays) {
