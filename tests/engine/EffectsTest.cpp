@@ -18,7 +18,9 @@
 
 namespace {
 
-TEST(GrpEft, ParticlesWalkTheirDirectionLinesVisitEveryPointOnceAndTheWorkBufferZooms) {
+TEST(
+    GrpEft,
+    ParticlesWalkLinesVisitEveryPointOnceWorkZoomsCopiesStayInsideAndAllocationFailuresAreReportedOnce) {
     cGrpEft e;
     // Direction, steps, where it ends and how far off that may be: a diagonal
     // steps both axes; tan 27 = 0.51 gives about one y step for two x steps, and
@@ -57,27 +59,24 @@ TEST(GrpEft, ParticlesWalkTheirDirectionLinesVisitEveryPointOnceAndTheWorkBuffer
     std::vector<u16> t(64, 0);
     e.DrawWorkZoomed(t.data(), 2048);  // twice as tall: rows 0..7 show work rows 2..5
     EXPECT_EQ(std::tuple(t[4 * 8], t[0], t[7 * 8]), std::tuple(5, 3, 6));
-}
-
-TEST(GrpEft, CopiesAndPicturesStayInsideAndAParticleAllocationFailureIsReportedOnce) {
-    cGrpEft e;
-    e.SetSource(4, 4);
-    e.SetTarget(16, 8);
+    cGrpEft c;
+    c.SetSource(4, 4);
+    c.SetTarget(16, 8);
     std::vector<u16> src(16);
     for (int i = 0; i < 16; ++i) src[i] = static_cast<u16>(i + 1);
     std::vector<u16> dst(16 * 8, 0);
-    e.ScaleCopy(dst.data(), src.data(), 1, 1, 512, 512);  // doubled
+    c.ScaleCopy(dst.data(), src.data(), 1, 1, 512, 512);  // doubled
     EXPECT_EQ(std::tuple(dst[1 * 16 + 1], dst[1 * 16 + 2], dst[1 * 16 + 3], dst[2 * 16 + 1],
                          dst[3 * 16 + 1]),
               std::tuple(1, 1, 2, 1, 5));
     EXPECT_EQ(dst[1 * 16 + 9], 0) << "the source ends after 4 columns = 8 target columns";
     std::fill(dst.begin(), dst.end(), 0);
     src[5] = 0x026B;
-    e.ScaleCopyKeyed(dst.data(), src.data(), 14, 6, 1024, 1024, 0x026B);
+    c.ScaleCopyKeyed(dst.data(), src.data(), 14, 6, 1024, 1024, 0x026B);
     EXPECT_EQ(std::pair(dst[6 * 16 + 14], dst[7 * 16 + 15]), std::pair(u16{1}, u16{0}))
         << "the key colour is skipped";
-    e.SetArea(-4, 2, 10, 100);
-    EXPECT_EQ(std::tuple(e.AreaLeft(), e.AreaRight(), e.AreaTop(), e.AreaBottom()),
+    c.SetArea(-4, 2, 10, 100);
+    EXPECT_EQ(std::tuple(c.AreaLeft(), c.AreaRight(), c.AreaTop(), c.AreaBottom()),
               std::tuple(0, 6, 0, 8));
     // One picture drawn into a given buffer stays inside the area.
     ResetPaint();

@@ -198,7 +198,7 @@ TEST_F(FontTest, CacheRendersEachCodeOnceKeepsCodesSortedAndWhenFullDropsTheHigh
     EXPECT_EQ(std::pair(font.GetGlyphCount(), font.FindGlyph('a')), std::pair(kGlyphsKept, 0));
 }
 
-TEST(GameFonts, RecreateAndResetFollowTheSettingsAndGlyphRowsHold157PerLeadByte) {
+TEST(GameFonts, SettingsGlyphIndicesAndEveryStyleMatchingThePixelRulesInsideAndAtTheClip) {
     GlyphSetFake(FakeSource);
     ResetGameFonts();
     RecreateFonts();
@@ -215,7 +215,6 @@ TEST(GameFonts, RecreateAndResetFollowTheSettingsAndGlyphRowsHold157PerLeadByte)
     RecreateFonts();
     EXPECT_TRUE(gMainFont.HasFace());
     ResetGameFonts();
-    GlyphSetFake(nullptr);
     // Lead, trail, index: the common block from A440, the rarer one from C940,
     // symbols before them, and codes outside every block at 0.
     const int cases[][3] = {
@@ -226,10 +225,6 @@ TEST(GameFonts, RecreateAndResetFollowTheSettingsAndGlyphRowsHold157PerLeadByte)
     for (const auto& c : cases)
         EXPECT_EQ(Big5ToGlyphIndex(static_cast<u8>(c[0]), static_cast<u8>(c[1])), c[2])
             << std::hex << c[0] << " " << c[1];
-}
-
-TEST(GlyphRows, EveryStyleMatchesThePixelRulesInsideAndAtTheClip) {
-    GlyphSetFake(FakeSource);
     std::mt19937 rng(31);
     for (int shape = 0; shape < 12; ++shape) {
         gShapes['a'].clear();
