@@ -433,7 +433,7 @@ struct SampleCache : testing::Test {
     }
 };
 
-TEST(PicArchive, EveryFrameOfTheSampleComesBackAsDrawn) {
+TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
     for (bool wide : {false, true}) {
         ArchiveRoot root;
         root.WriteSample();
@@ -453,9 +453,6 @@ TEST(PicArchive, EveryFrameOfTheSampleComesBackAsDrawn) {
         }
         ResetPixelFormat();
     }
-}
-
-TEST(PicArchive, NumbersAddressArchiveAndEntryAndAMissingArchiveFailsItsOwn) {
     ArchiveRoot root;
     root.WriteSample();
     // Entry 2999 of all_map2 is picture 17999; entry 1 of all_item is 3001.
@@ -475,7 +472,7 @@ TEST(PicArchive, NumbersAddressArchiveAndEntryAndAMissingArchiveFailsItsOwn) {
     for (auto [n, frame] : missing) EXPECT_EQ(GetPic(n, frame), nullptr) << n << " " << frame;
 }
 
-TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
+TEST_F(SampleCache, LoadsOnceReadsWithoutANodeAndTrimsTheOldestOfTheFullestBucket) {
     EXPECT_EQ(FindCachedPic(1, 0), nullptr);
     PicFrame* a = GetPic(1, 0);
     ASSERT_NE(a, nullptr);
@@ -500,9 +497,6 @@ TEST_F(SampleCache, LoadsOnceFindsWithoutLoadingAndReadsWithoutANode) {
               std::tuple(640, 480, true, 0u));
     MH_FREE(f.pixels);
     EXPECT_EQ(ReadPicDirect(0, 0, &f), 0);
-}
-
-TEST_F(SampleCache, TrimsTheLeastRecentlyUsedOfTheFullestBucket) {
     SetPicMemory(0);
     ASSERT_TRUE(GetPic(1, 0) && GetPic(1, 1));
     // Frames handed out in this tick stay valid: the trim stopped short.
@@ -510,8 +504,8 @@ TEST_F(SampleCache, TrimsTheLeastRecentlyUsedOfTheFullestBucket) {
     PicCacheNewTick();
     ASSERT_NE(GetPic(2, 0), nullptr);  // bucket 1 is the fullest: emptied
     EXPECT_EQ(std::pair(FindCachedPic(1, 0), FindCachedPic(1, 1)), std::pair(kNoFrame, kNoFrame));
-    PicCacheStats s = GetPicCacheStats();
-    EXPECT_EQ(std::tuple(s.counts[1], s.counts[2], s.total),
+    PicCacheStats trimmed = GetPicCacheStats();
+    EXPECT_EQ(std::tuple(trimmed.counts[1], trimmed.counts[2], trimmed.total),
               std::tuple(0, 1, FindCachedPic(2, 0)->size));
     // Eviction takes the least recently used frame of the fullest bucket.
     u32 frameSize = GetPic(1, 0)->size;  // every person frame has about this size

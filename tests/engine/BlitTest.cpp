@@ -384,7 +384,7 @@ TEST(EffectModes, WhatTheReferenceLeavesOut) {
 }
 
 // Plain pictures: modes 0, 1, 4, 5, 8 and 0x14 at every alpha.
-TEST_P(Blitters, PlainModesMatchTheReference) {
+TEST_P(Blitters, PlainAndPalettedModesMatchTheReference) {
     Canvas canvas(GetParam(), 9);
     std::mt19937 rng(5);
     const i32 modes[] = {0, 1, 4, 5, 8, 0x14};
@@ -425,11 +425,9 @@ TEST_P(Blitters, PlainModesMatchTheReference) {
         ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << mode;
         EXPECT_EQ(gPaintAlpha, 0);
     }
-}
 
-TEST_P(Blitters, PalettePicturesMapIndicesAndSkipIndexOne) {
-    Canvas canvas(GetParam());
-    std::mt19937 rng(3);
+    // Paletted pictures map their indices; the keyed modes pass over index one.
+    gClipRect = {0, 0, 640, 480};
     u16 pal[256];
     for (auto& p : pal) p = static_cast<u16>(rng());
     std::vector<u8> src(37 * 23);
@@ -639,7 +637,7 @@ class LaneWidths : public ::testing::TestWithParam<Case> {};
 
 // Random pictures, with literal runs of many lengths at odd and even starts,
 // drawn plain and mirrored, whole and cut by the clip.
-TEST_P(LaneWidths, RunsMatchTheReference) {
+TEST_P(LaneWidths, RunsAndRowsPastTheWidthMatchTheReference) {
     Canvas canvas(std::get<1>(GetParam()), 3);
     BlitLanes lanes = std::get<0>(GetParam());
     if (SetBlitLanes(lanes) != lanes) GTEST_SKIP() << "the processor lacks these lanes";
@@ -662,16 +660,11 @@ TEST_P(LaneWidths, RunsMatchTheReference) {
         PutPic(s.x, s.y, s.w, s.h, s.mode, s.plane.data());
         ASSERT_EQ(canvas.px, expect) << "iteration " << iter << " mode " << s.mode;
     }
-}
 
-// Rows that break the format: a literal run past the width, a literal run
-// cut by the width after a key run, a key word of count 0 (it ends the row),
-// and a last row without its closing word, the buffer ending at its last
-// pixel. Only the picture's rectangle changes, and only by the pixels in it.
-TEST_P(LaneWidths, RowsPastTheWidthStayInThePicture) {
-    Canvas canvas(std::get<1>(GetParam()), 5);
-    BlitLanes lanes = std::get<0>(GetParam());
-    if (SetBlitLanes(lanes) != lanes) GTEST_SKIP() << "the processor lacks these lanes";
+    // Rows that break the format: a literal run past the width, a literal run
+    // cut by the width after a key run, a key word of count 0 (it ends the row),
+    // and a last row without its closing word, the buffer ending at its last
+    // pixel. Only the picture's rectangle changes, and only by the pixels in it.
     constexpr i32 w = 20, h = 4;
     RefPic ref{w, h, std::vector<Px>(w * h, Px::Key1), std::vector<u16>(w * h)};
     std::vector<u8> bytes;

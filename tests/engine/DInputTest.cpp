@@ -26,7 +26,18 @@ struct DInputTest : ::testing::Test {
     }
 };
 
-TEST_F(DInputTest, KeysAndButtonsFollowTheDeviceAndPollInputRefreshesTheGlobalOne) {
+// Moves of the device, each followed by a read, and where the cursor then is.
+struct Move {
+    i32 dx, dy, x, y;
+};
+void Moves(DInputTest& t, std::initializer_list<Move> moves) {
+    for (const Move& m : moves) {
+        PlatformMoveMouse(m.dx, m.dy);
+        EXPECT_EQ(t.Read(), std::make_pair(m.x, m.y)) << m.dx << "," << m.dy;
+    }
+}
+
+TEST_F(DInputTest, KeysButtonsAndTheCursorWithItsSpeedEdgesAndPointer) {
     EXPECT_EQ(in.GetFirstKey(), 0);
     for (u8 key : {0xC8, 0x3B}) PlatformSetKey(key, true);
     EXPECT_EQ(in.IsKeyDown(0xC8), 0) << "the state changes only on ReadKeyboard";
@@ -51,20 +62,6 @@ TEST_F(DInputTest, KeysAndButtonsFollowTheDeviceAndPollInputRefreshesTheGlobalOn
         PlatformSetMouseButtons(bits & 1, bits & 2);
         EXPECT_EQ(in.ReadMouse(nullptr, nullptr), bits);
     }
-}
-
-// Moves of the device, each followed by a read, and where the cursor then is.
-struct Move {
-    i32 dx, dy, x, y;
-};
-void Moves(DInputTest& t, std::initializer_list<Move> moves) {
-    for (const Move& m : moves) {
-        PlatformMoveMouse(m.dx, m.dy);
-        EXPECT_EQ(t.Read(), std::make_pair(m.x, m.y)) << m.dx << "," << m.dy;
-    }
-}
-
-TEST_F(DInputTest, CursorScalesBySpeedClampsAtTheEdgesAndStaysUnderThePointer) {
     PlatformSetMouseCounters(5000, -300);
     ASSERT_EQ(in.Init(nullptr, nullptr), 0);
     EXPECT_EQ(Read(), std::make_pair(0, 0));
