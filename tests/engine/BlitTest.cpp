@@ -527,7 +527,7 @@ TEST_P(Blitters, ZoomedModesMatchTheReference) {
     }
 }
 
-TEST(ZoomPlacement, BadInputsAreSafeAndEightBitPicturesGoThroughThePalette) {
+TEST(ZoomPlacement, BadInputsAreSafeEightBitPicturesUseThePaletteAndTablesAreKept) {
     Canvas c(k565);
     std::vector<u16> before = c.px;
     std::vector<u8> pic = SolidRle(8, 8, 0x7C00);
@@ -589,15 +589,11 @@ TEST(ZoomPlacement, BadInputsAreSafeAndEightBitPicturesGoThroughThePalette) {
             }
     }
     gPaintPalette = nullptr;
-}
-
-// The zoom tables are kept between draws: scales that come back are not
-// rebuilt, however many a frame has.
-TEST(ZoomCache, DepthsDrawnInTurnBuildTheirTablesOnce) {
-    Canvas c(k555, 5);
+    // The zoom tables are kept between draws: scales that come back are not
+    // rebuilt, however many a frame has.
     std::mt19937 rng(22);
-    std::vector<u8> pic = RandomRle(rng, 16, 16);
-    gCurPic = pic.data();
+    std::vector<u8> crowdPic = RandomRle(rng, 16, 16);
+    gCurPic = crowdPic.data();
     // A crowd of 300 standing at as many depths, drawn in turn each frame: the
     // first frame builds a table for each, the still frames after it none, and
     // one person stepping to a new depth one.
@@ -614,10 +610,10 @@ TEST(ZoomCache, DepthsDrawnInTurnBuildTheirTablesOnce) {
     crowd[150] = 2000;
     EXPECT_EQ(frames(20), 1u);
     // Shear tables are kept the same way.
-    u32 before = ZoomTablesBuilt();
+    u32 built = ZoomTablesBuilt();
     for (int frame = 0; frame < 20; ++frame)
         for (i32 shear : {-300, 300}) SetZoomSkew(8, 16, 1024, 1024, shear);
-    EXPECT_EQ(std::pair(ZoomTablesBuilt() - before, gZoomShearTable[1000]),
+    EXPECT_EQ(std::pair(ZoomTablesBuilt() - built, gZoomShearTable[1000]),
               std::pair(2u, 1000 * 300 / 1024));
 }
 
@@ -924,7 +920,7 @@ u16 EdgeRef(u16 s, u16 d, i32 m) {
     return m <= 8 ? d : m >= 15 ? s : BlendRef(s, d, kLevels[m - 9]);
 }
 
-TEST(AntiAlias, EdgeLevelsFollowTheDiamondAndDrawingBlendsByLevel) {
+TEST(AntiAlias, EdgeLevelsFollowTheDiamondDrawingBlendsByLevelAndLinesStepAndClip) {
     Canvas c(k565);
     std::mt19937 rng(2);
     // The scratch copy must not depend on the screen's clip, the wave or the
@@ -1008,12 +1004,7 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamondAndDrawingBlendsByLevel) {
     EXPECT_EQ(bc.px, before);
     SetAntiAliasMap(sm.map);
     EXPECT_EQ((std::pair{PutPicAntiAlias(600, 0, sq.data()), int{bc.px[603]}}), std::pair(1, 1));
-}
-
-TEST(Lines, StepsAndClipping) {
-    Canvas c(k555);
-    // The closed form equals the error-term walk of the rule, clipped.
-    std::mt19937 rng(6);
+    // Lines: the closed form equals the error-term walk of the rule, clipped.
     for (int iter = 0; iter < 200; ++iter) {
         i32 x0 = static_cast<i32>(rng() % 800) - 80, y0 = static_cast<i32>(rng() % 600) - 60;
         i32 x1 = static_cast<i32>(rng() % 800) - 80, y1 = static_cast<i32>(rng() % 600) - 60;
@@ -1036,18 +1027,18 @@ TEST(Lines, StepsAndClipping) {
             e += m;
             if (e > 0) minor += sMinor, e -= n;
         }
-        std::fill(c.px.begin(), c.px.end(), 0);
+        std::fill(bc.px.begin(), bc.px.end(), 0);
         gClipRect = clip;
         DrawLine(x0, y0, x1, y1, 0, 9);
-        ASSERT_EQ(c.px, expect) << iter;
+        ASSERT_EQ(bc.px, expect) << iter;
     }
     // Lines far outside do not hang or write.
     gClipRect = {0, 0, 640, 480};
-    std::fill(c.px.begin(), c.px.end(), 0);
+    std::fill(bc.px.begin(), bc.px.end(), 0);
     DrawLine(-2000000000, -5, 2000000000, 5, 0, 1);
     DrawLine(-2000000000, -2000000000, -1000000000, 2000000000, 0, 1);
     i32 n = 0;
-    for (u16 v : c.px) n += v != 0;
+    for (u16 v : bc.px) n += v != 0;
     EXPECT_EQ(n, 640);
 }
 
