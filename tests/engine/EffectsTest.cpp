@@ -177,7 +177,7 @@ int NonZero(const cWater& w) {
     return n;
 }
 
-TEST(Water, CalmWaterAreaPlacementTheListAndRandomDrops) {
+TEST(Water, CalmWaterPlacementDropsSpreadingDyingOutAndTouchingExactlyTheirDisc) {
     cWater w(64, 48, 8, 8, 32, 24);
     EXPECT_TRUE(w.Step());
     std::vector<u16> screen(64 * 48);
@@ -211,31 +211,30 @@ TEST(Water, CalmWaterAreaPlacementTheListAndRandomDrops) {
     cWater tiny(10, 10, 0, 0, 10, 10);
     tiny.Drop(-1, -1, 8, 1);  // too big to keep off the edges: lands in the middle
     EXPECT_NE(tiny.Height(5, 5), 0);
-}
-
-TEST(Water, ADropSpreadsDiesOutRendersTheDisplacedScreenAndStepsByHand) {
-    cWater w(80, 80, 0, 0, 80, 80);
-    w.Drop(40, 40, 4, 10);
-    int start = NonZero(w);
-    EXPECT_FALSE(w.Step());
-    for (int i = 0; i < 5; ++i) w.Step();
-    EXPECT_GT(NonZero(w), start) << "the ring grows";
+    // A drop spreads, dies out, renders the displaced screen, and steps by hand.
+    cWater spread(80, 80, 0, 0, 80, 80);
+    spread.Drop(40, 40, 4, 10);
+    int start = NonZero(spread);
+    EXPECT_FALSE(spread.Step());
+    for (int i = 0; i < 5; ++i) spread.Step();
+    EXPECT_GT(NonZero(spread), start) << "the ring grows";
     int steps = 0;
-    while (!w.Step() && steps < 5000) ++steps;
-    EXPECT_EQ(std::pair(steps < 5000, NonZero(w)), std::pair(true, 0)) << "the water calms down";
+    while (!spread.Step() && steps < 5000) ++steps;
+    EXPECT_EQ(std::pair(steps < 5000, NonZero(spread)), std::pair(true, 0))
+        << "the water calms down";
     // Rendered pixels come from the displaced screen.
     cWater r(32, 32, 0, 0, 32, 32);
-    std::vector<u16> screen(32 * 32);
+    std::vector<u16> grid(32 * 32);
     for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) screen[y * 32 + x] = static_cast<u16>(y * 100 + x);
-    r.GrabScreen(screen.data());
+        for (int x = 0; x < 32; ++x) grid[y * 32 + x] = static_cast<u16>(y * 100 + x);
+    r.GrabScreen(grid.data());
     r.Drop(16, 16, 3, 100);
-    std::vector<u16> out(32 * 32, 0xFFFF);
-    r.Render(out.data());
+    std::vector<u16> shown(32 * 32, 0xFFFF);
+    r.Render(shown.data());
     // At (14, 16): h = (3 - 2) * 100 = 100, right neighbour (15, 16) is 182: dx = -82 >> 3 = -11.
     int h = r.Height(14, 16), hr = r.Height(15, 16), hb = r.Height(14, 17);
     int sx = 14 + ((h - hr) >> 3), sy = 16 + ((h - hb) >> 3);
-    EXPECT_EQ(out[16 * 32 + 14], screen[sy * 32 + sx]);
+    EXPECT_EQ(shown[16 * 32 + 14], grid[sy * 32 + sx]);
     cWater f(5, 5, 0, 0, 5, 5);
     f.Drop(2, 2, 1, 100);  // radius 1: the one cell, (1 - 0) x 100
     ASSERT_EQ(f.Height(2, 2), 100);
@@ -256,32 +255,30 @@ TEST(Water, ADropSpreadsDiesOutRendersTheDisplacedScreenAndStepsByHand) {
                                 {0, 23, -48, 23, 0},
                                 {0, 12, 23, 12, 0},
                                 {0, 0, 0, 0, 0}}));
-}
-
-TEST(Water, DropsTouchExactlyTheirDiscInsideTheAreaAndOneFramesDropsAreBounded) {
-    cWater w(40, 30, 0, 0, 40, 30);
+    // Drops touch exactly their disc inside the area; one frame's drops are bounded.
+    cWater edges(40, 30, 0, 0, 40, 30);
     for (int x : {0, 1, 39, 40, 1000})
-        for (int y : {0, 29, 30, -1}) w.Drop(x, y, 6, 30000);
-    for (int c = 0; c < 40; ++c) EXPECT_EQ(w.Height(c, 0) | w.Height(c, 29), 0) << c;
-    for (int r = 0; r < 30; ++r) EXPECT_EQ(w.Height(0, r) | w.Height(39, r), 0) << r;
+        for (int y : {0, 29, 30, -1}) edges.Drop(x, y, 6, 30000);
+    for (int c = 0; c < 40; ++c) EXPECT_EQ(edges.Height(c, 0) | edges.Height(c, 29), 0) << c;
+    for (int r = 0; r < 30; ++r) EXPECT_EQ(edges.Height(0, r) | edges.Height(39, r), 0) << r;
     // Strong drops saturate instead of wrapping round.
-    w.Drop(20, 15, 6, 30000);
-    w.Drop(20, 15, 6, 30000);
-    EXPECT_EQ(w.Height(20, 15), 32767);
-    std::vector<u16> screen(40 * 30, 1), out(40 * 30, 0);
-    w.GrabScreen(screen.data());
+    edges.Drop(20, 15, 6, 30000);
+    edges.Drop(20, 15, 6, 30000);
+    EXPECT_EQ(edges.Height(20, 15), 32767);
+    std::vector<u16> flat(40 * 30, 1), rendered(40 * 30, 0);
+    edges.GrabScreen(flat.data());
     for (int i = 0; i < 20; ++i) {
-        w.Step();
-        w.Render(out.data());  // steep slopes read inside the screen copy
+        edges.Step();
+        edges.Render(rendered.data());  // steep slopes read inside the screen copy
     }
     // A drop far off the area touches nothing; one with the largest radius a
     // script can give covers every inner cell once, by the same rule as a small one.
-    cWater f(40, 30, 0, 0, 40, 30);
-    f.Drop(19794, 0, 3584, 17496);
-    f.DropShaped(-30, 40000, 3584, 17496);  // a negative x is placed at random: still far above
-    EXPECT_EQ(NonZero(f), 0);
-    f.Drop(20, 15, 65535, 1);
-    EXPECT_EQ(std::pair(NonZero(f), int{f.Height(20, 15)}),
+    cWater far(40, 30, 0, 0, 40, 30);
+    far.Drop(19794, 0, 3584, 17496);
+    far.DropShaped(-30, 40000, 3584, 17496);  // a negative x is placed at random: still far above
+    EXPECT_EQ(NonZero(far), 0);
+    far.Drop(20, 15, 65535, 1);
+    EXPECT_EQ(std::pair(NonZero(far), int{far.Height(20, 15)}),
               std::pair(38 * 28, 32767));  // saturated
     cWater small(40, 30, 0, 0, 40, 30), shaped(40, 30, 0, 0, 40, 30);
     small.Drop(20, 15, 5, 3);
