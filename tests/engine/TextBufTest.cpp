@@ -92,7 +92,7 @@ TEST_F(TextBufTest, EditingKeysMoveByCharactersAndEnterAndEscSetTheResult) {
     EXPECT_EQ(g.GetResult(), 2);
 }
 
-TEST_F(TextBufTest, ImeCharactersEndTheMessageImeModeIgnoresCharsAndTextIsCutOnCharacters) {
+TEST_F(TextBufTest, ImeCharactersTextCutOnCharactersAndTheCodeMap) {
     cTextBuf f(8, 0, 0);
     SetActiveTextBuf(&f);
     EXPECT_EQ((std::pair{TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0), std::string(f.Text())}),
@@ -123,15 +123,14 @@ TEST_F(TextBufTest, ImeCharactersEndTheMessageImeModeIgnoresCharsAndTextIsCutOnC
     t.SetText("z");
     Type(t, "y");
     EXPECT_EQ(std::string(t.Text()), "zy") << "the caret never stays past the text";
-}
-
-TEST(MbsCut, NeverSplitsACharacterAndTheCodeMapMapsBig5ToGb2312AndBack) {
-    const char t[] = {'a', '\xA4', '\xA4', 'b', 0};
+    // Cuts never split a character; the code map maps Big5 to GB2312 and back.
+    const char cut[] = {'a', '\xA4', '\xA4', 'b', 0};
     for (auto [room, len] : {std::pair{0, 0}, {1, 1}, {2, 1}, {3, 3}, {99, 4}})
-        EXPECT_EQ(MbsCutLen(t, room), len) << room;
+        EXPECT_EQ(MbsCutLen(cut, room), len) << room;
     const char lone[] = "a\xA4";
     EXPECT_EQ(MbsCutLen(lone, 5), 2) << "a final lead byte is one character";
-    EXPECT_EQ(std::pair(Big5CharPrev(t, t + 3), Big5CharNext(t + 1)), std::pair(t + 1, t + 3));
+    EXPECT_EQ(std::pair(Big5CharPrev(cut, cut + 3), Big5CharNext(cut + 1)),
+              std::pair(cut + 1, cut + 3));
     // The code map from Big5 to GB2312 and back.
     EXPECT_EQ(CodeMapLookup(0x40A1), 0x2E2E) << "no map yet";
     BuildCodeMap();
