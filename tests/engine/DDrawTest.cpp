@@ -71,7 +71,7 @@ TEST_F(DDrawFixture, WindowedPresentsTheBackSurfaceAndGivesUpAfterFailures) {
     EXPECT_EQ(DisplayFrames().back()[0], 7);
 }
 
-TEST_F(DDrawFixture, ColourMatchFillAndSurfaceBytes) {
+TEST_F(DDrawFixture, ColourMatchFillSurfaceBytesAndPrimaryWritesShownAtTheNextPump) {
     ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
     DisplaySurface* s = gDDraw.CreateSysSurface(640, 480);
     EXPECT_EQ(gDDraw.GetSurfaceBytes(), 640u * 480 * 2);
@@ -89,10 +89,7 @@ TEST_F(DDrawFixture, ColourMatchFillAndSurfaceBytes) {
     DisplaySurface* work = gDDraw.CreateWorkSurface(200, 40);
     ASSERT_EQ(gDDraw.GetSurface(kSurfaceWork), work);
     EXPECT_EQ(DisplayLock(work, nullptr)[0], ColorMatch(work, 0x646464));
-}
-
-TEST_F(DDrawFixture, PrimaryWritesShowAtTheNextPump) {
-    ASSERT_EQ(gDDraw.Create(nullptr, kDisplayFullScreen, 640, 480, 16), 1);
+    // Writes to the primary show at the next pump.
     gDrawSurface = gDDraw.CreateSysSurface(640, 480);
     RestoreSurfacesAndKernel();
     ASSERT_EQ(gPaintBuf, DisplayLock(gDrawSurface, nullptr));
