@@ -28,7 +28,7 @@ struct TextBufTest : ::testing::Test {
 }  // namespace
 
 // Bytes typed into an empty field of eight bytes, and the text it then holds.
-TEST_F(TextBufTest, TypedAndInsertedBytesGoInAsWholeCharactersOnly) {
+TEST_F(TextBufTest, TypedInsertedAndEditedTextKeepsWholeCharacters) {
     const std::string yg = Utf8ToBig5("月港"), qi = Utf8ToBig5("奇");
     const struct {
         const char* what;
@@ -63,11 +63,8 @@ TEST_F(TextBufTest, TypedAndInsertedBytesGoInAsWholeCharactersOnly) {
         Type(m, typed);
         EXPECT_EQ(std::string(m.Text()), text) << typed;
     }
-}
-
-TEST_F(TextBufTest, EditingKeysMoveByCharactersAndEnterAndEscSetTheResult) {
-    const std::string yue = Utf8ToBig5("月");
-    cTextBuf f((yue + "a" + yue).c_str(), 16, 0, 0);
+    // Editing keys move by characters; Enter and Esc set the result.
+    cTextBuf e((yue + "a" + yue).c_str(), 16, 0, 0);
     // At the start Backspace deletes the character at the start.
     const struct {
         u32 key;
@@ -77,16 +74,16 @@ TEST_F(TextBufTest, EditingKeysMoveByCharactersAndEnterAndEscSetTheResult) {
                  {VK_BACK, yue + yue, 2},      {VK_HOME, yue + yue, 0},
                  {VK_DELETE, yue, 0},          {VK_BACK, "", 0}};
     for (const auto& s : steps) {
-        Key(f, s.key);
-        EXPECT_EQ(std::pair(std::string(f.Text()), f.GetCaret()), std::pair(s.text, s.caret))
+        Key(e, s.key);
+        EXPECT_EQ(std::pair(std::string(e.Text()), e.GetCaret()), std::pair(s.text, s.caret))
             << s.key;
     }
-    Key(f, VK_INSERT);
-    EXPECT_EQ(f.GetInsertMode(), 1);
-    Key(f, VK_RETURN);
-    EXPECT_EQ(f.GetResult(), 1);
-    Type(f, "a");
-    EXPECT_EQ(f.GetResult(), 1) << "stays until the field is made anew";
+    Key(e, VK_INSERT);
+    EXPECT_EQ(e.GetInsertMode(), 1);
+    Key(e, VK_RETURN);
+    EXPECT_EQ(e.GetResult(), 1);
+    Type(e, "a");
+    EXPECT_EQ(e.GetResult(), 1) << "stays until the field is made anew";
     cTextBuf g;
     Key(g, VK_ESCAPE);
     EXPECT_EQ(g.GetResult(), 2);
