@@ -36,7 +36,7 @@ struct Files : testing::Test {
 
 }  // namespace
 
-TEST_F(Files, EndOfFileReadsViewsAndStrings) {
+TEST_F(Files, ReadsViewsSharingPathsLinesTagsAndBoundedStrings) {
     Put("a.bin", {1, 2, 3, 4, 5, 6});
     cFile f;
     EXPECT_EQ(f.SeekSet(0), 0u);  // closed
@@ -81,9 +81,7 @@ TEST_F(Files, EndOfFileReadsViewsAndStrings) {
         EXPECT_EQ(vf.ReadString(str, sizeof(str)), ok);
         EXPECT_STREQ(str, text);
     }
-}
-
-TEST_F(Files, OpenFilesAreNotSharedReadOnlyOnesOpenForWritingAndWindowsPathsWork) {
+    // Open files are not shared; read-only ones open for writing; Windows paths work.
     Put("s.bin", {1});
     cFile a, b;
     ASSERT_EQ(Open(a, "s.bin"), 1);
@@ -92,10 +90,10 @@ TEST_F(Files, OpenFilesAreNotSharedReadOnlyOnesOpenForWritingAndWindowsPathsWork
     a.Close();
     EXPECT_EQ(Open(b, "s.bin"), 1);
     ::chmod(Put("ro.bin", {9}).c_str(), 0444);
-    cFile f;
-    EXPECT_EQ(
-        (std::pair{Open(f, "ro.bin", OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE), f.WriteByte(7)}),
-        std::pair(1, 1));
+    cFile ro;
+    EXPECT_EQ((std::pair{Open(ro, "ro.bin", OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE),
+                         ro.WriteByte(7)}),
+              std::pair(1, 1));
     // Mixed-case and backslashed paths.
     for (const char* dir : {"MH_Data", "save"}) std::filesystem::create_directories(h.Path(dir));
     Put("MH_Data/battlefield.dat", {7, 7});
@@ -110,14 +108,11 @@ TEST_F(Files, OpenFilesAreNotSharedReadOnlyOnesOpenForWritingAndWindowsPathsWork
     pf.Close();
     EXPECT_TRUE(std::filesystem::exists(h.Path("save/MH01.sav")));
     EXPECT_EQ(HostPath("D:\\x"), "/nonexistent-drive-D/x");
-}
-
-TEST_F(Files, PrintfWritesTheLineAndCrLfAndWriteTagFiveIntegers) {
-    cFile f;
-    ASSERT_EQ(Open(f, "p.txt", CREATE_ALWAYS, GENERIC_WRITE), 1);
+    // Printf writes the line and CR LF; WriteTag writes five integers.
+    ASSERT_EQ(Open(pf, "p.txt", CREATE_ALWAYS, GENERIC_WRITE), 1);
     std::string lng(400, 'x');
-    EXPECT_EQ((std::pair{f.Printf("%d", 5), f.Printf("%s", lng.c_str())}), std::pair(1, 1));
-    f.Close();
+    EXPECT_EQ((std::pair{pf.Printf("%d", 5), pf.Printf("%s", lng.c_str())}), std::pair(1, 1));
+    pf.Close();
     std::string lines = "5\r\n" + std::string(255, 'x') + "\r\n";  // cut at 255 characters
     EXPECT_EQ(ReadHostFile(h.Path("p.txt")), std::vector<u8>(lines.begin(), lines.end()));
     // cDataFile::WriteTag writes five integers.
@@ -126,24 +121,22 @@ TEST_F(Files, PrintfWritesTheLineAndCrLfAndWriteTagFiveIntegers) {
     for (const char* tag : {"MHsv", "\200abc"}) EXPECT_EQ(tf.WriteTag(tag), 1);
     tf.Close();
     EXPECT_EQ(ReadHostFile(h.Path("t.bin")), Ints({4, 'M', 'H', 's', 'v', 4, -128, 'a', 'b', 'c'}));
-}
-
-TEST_F(Files, DataFileTransferCountStaysStickyAndBadStringLengthsAreRefused) {
+    // The data file transfer count stays sticky; bad string lengths are refused.
     auto bytes = Ints({11, 22});
     bytes.push_back(0x33);
     Put("d.bin", bytes);
-    cDataFile f;
-    ASSERT_EQ(Open(f, "d.bin"), 1);
-    i32 v = 0;
-    // Two whole values, then one byte left: a short transfer that keeps v; then
+    cDataFile df;
+    ASSERT_EQ(Open(df, "d.bin"), 1);
+    i32 iv = 0;
+    // Two whole values, then one byte left: a short transfer that keeps iv; then
     // at the end: done, nothing moved; from then on every transfer fails.
     for (auto want : {std::pair{1, 11}, {1, 22}, {1, 22}, {1, 22}, {0, 22}})
-        EXPECT_EQ((std::pair{f.ReadInt(&v), v}), want);
-    f.file().SeekSet(0);
-    EXPECT_EQ(f.ReadInt(&v), 0);
-    f.Close();
-    ASSERT_EQ(Open(f, "d.bin"), 1);
-    EXPECT_EQ((std::pair{f.ReadInt(&v), v}), std::pair(1, 11));
+        EXPECT_EQ((std::pair{df.ReadInt(&iv), iv}), want);
+    df.file().SeekSet(0);
+    EXPECT_EQ(df.ReadInt(&iv), 0);
+    df.Close();
+    ASSERT_EQ(Open(df, "d.bin"), 1);
+    EXPECT_EQ((std::pair{df.ReadInt(&iv), iv}), std::pair(1, 11));
     // A string of three bytes (the integer's low byte each); lengths out of
     // range, one that fits 255 but not the caller's buffer of four, and a file
     // that ends inside the text are refused.
@@ -159,8 +152,8 @@ TEST_F(Files, DataFileTransferCountStaysStickyAndBadStringLengthsAreRefused) {
                    {Ints({5, 'a'}), 256, nullptr}};
     for (const auto& c : strings) {
         cDataFile sf;
-        Put("s.bin", c.bytes);
-        ASSERT_EQ(Open(sf, "s.bin"), 1);
+        Put("str.bin", c.bytes);
+        ASSERT_EQ(Open(sf, "str.bin"), 1);
         char buf[256];
         std::memset(buf, 'q', sizeof(buf));
         bool ok = c.text && *c.text;
