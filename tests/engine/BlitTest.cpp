@@ -723,7 +723,7 @@ INSTANTIATE_TEST_SUITE_P(Widths, LaneWidths,
                                             ::testing::Values(k565, k555)),
                          CaseName);
 
-TEST(PutPic, ModesWithoutABlitterAndEightBitRunCodedPicturesDrawNothing) {
+TEST(PutPic, BadModesWavesOneShotSettingsOddPicturesTilesAndClipSetUp) {
     Canvas c(k565);
     std::vector<u8> rle = SolidRle(8, 8, 0x1234);
     std::vector<u16> plain(64, 0x1234);
@@ -746,19 +746,16 @@ TEST(PutPic, ModesWithoutABlitterAndEightBitRunCodedPicturesDrawNothing) {
     gCurPic = eight.data();
     PutPic(0, 0, 4, 1, 0, nullptr);
     EXPECT_EQ(c.px, before);
-}
-
-TEST(PutPic, WavesAboveFifteenAreOffSettingsAreResetAndOddPictures) {
-    Canvas c(k555);
-    std::vector<u8> rle = SolidRle(8, 8, 0x1234);
-    std::vector<u16> expect = c.px;
+    // Waves above fifteen are off, settings are reset, and odd pictures.
+    Canvas c5(k555);
+    std::vector<u16> expect = c5.px;
     for (i32 r = 0; r < 8; ++r)
         for (i32 x = 0; x < 8; ++x) expect[(20 + r) * 640 + 30 + x] = 0x1234;
     gCurPic = rle.data();
     gPaintWave = 99;
     gWavePhase = 5;
     PutPic(30, 20, 8, 8, 0, nullptr);
-    EXPECT_EQ(std::pair(c.px, gWavePhase), std::pair(expect, 5));
+    EXPECT_EQ(std::pair(c5.px, gWavePhase), std::pair(expect, 5));
     std::tie(gPaintAlpha, gPaintRowSkip, gPaintSkew, gPaintScaleH) = std::tuple(5, 1, 3, 9);
     PutPic(0, -50, 8, 8, 0, nullptr);
     EXPECT_EQ(gPaintAlpha | gPaintRowSkip | gPaintSkew | gPaintScaleH, 0);
@@ -778,19 +775,17 @@ TEST(PutPic, WavesAboveFifteenAreOffSettingsAreResetAndOddPictures) {
     gCurPic = cut.data();
     PutPic(10, 1, 2, 3, 0, nullptr);
     EXPECT_EQ(std::pair(o.px[640 + 10], o.px[2 * 640 + 10]), std::pair(u16{9}, below));
-}
-
-TEST(PutPic, TilesLineBlendsAndClipSetUp) {
-    Canvas c(k555);
+    // Tiles, line blends and the clip set-up.
+    Canvas c3(k555);
     u16 tile[256];
     for (int i = 0; i < 256; ++i) tile[i] = static_cast<u16>(i == 5 ? 619 : i);
     gCurPic = tile;
     PutTile16(16, 32);
-    EXPECT_EQ(std::pair(c.px[32 * 640 + 16 + 5], c.px[47 * 640 + 31]),
+    EXPECT_EQ(std::pair(c3.px[32 * 640 + 16 + 5], c3.px[47 * 640 + 31]),
               std::pair(u16{619}, u16{255}));
-    c.px[32 * 640 + 16 + 5] = 1;
+    c3.px[32 * 640 + 16 + 5] = 1;
     PutTile16Key(16, 32);
-    EXPECT_EQ(c.px[32 * 640 + 16 + 5], 1);
+    EXPECT_EQ(c3.px[32 * 640 + 16 + 5], 1);
     u16 pal[256];
     for (int i = 0; i < 256; ++i) pal[i] = static_cast<u16>(1000 + i);
     u8 t8[256];
@@ -798,9 +793,9 @@ TEST(PutPic, TilesLineBlendsAndClipSetUp) {
     gPaintPalette = pal;
     gCurPic = t8;
     PutTile8Key(0, 0);  // index 1 is the key
-    EXPECT_EQ(std::pair(c.px[0], c.px[1] == 1001), std::pair(u16{1000}, false));
+    EXPECT_EQ(std::pair(c3.px[0], c3.px[1] == 1001), std::pair(u16{1000}, false));
     PutTile8(0, 0);
-    EXPECT_EQ(c.px[1], 1001);
+    EXPECT_EQ(c3.px[1], 1001);
     u32 line[2] = {0x7FFF7FFF, 0};
     BlendLineToColor(line, MakeColor(0, 0, 0), 4);
     EXPECT_EQ(std::pair(line[0] & 31, line[1]), std::pair(15u + 3 + 1, 0u));
