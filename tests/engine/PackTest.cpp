@@ -50,7 +50,7 @@ void SetWord(std::vector<u8>& b, size_t at, u16 v) {
     std::memcpy(&b[at], &v, 2);
 }
 
-TEST(RlePic, EncodesTheHandBuiltRowExactlyAndPixelTestsSeeOnlyLiteralRuns) {
+TEST(RlePic, EncodesExactlyRoundTripsEveryWidthAndPixelTestsSeeOnlyLiteralRuns) {
     auto words = [](std::vector<u16> px) {
         i32 size = 0;
         u8* pic = RleEncode(px.data(), &size, static_cast<i32>(px.size()), 1, 16);
@@ -88,9 +88,7 @@ TEST(RlePic, EncodesTheHandBuiltRowExactlyAndPixelTestsSeeOnlyLiteralRuns) {
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(std::tuple(back[0], back[1]), std::tuple(619, 0x7C00));
     MH_FREE(back);
-}
-
-TEST(RlePic, RoundTripsEveryWidthInBothDepthsAndSplitsLongRuns) {
+    // Round trips of every width in both depths.
     std::mt19937 rng(11);
     for (i32 w = 1; w <= 2000; ++w) {
         i32 h = 1 + w % 3;
@@ -116,17 +114,16 @@ TEST(RlePic, RoundTripsEveryWidthInBothDepthsAndSplitsLongRuns) {
         }
     }
     // Long runs are split at the count limit.
-    std::vector<u16> px(20000, 619);
-    px[19999] = 5;
-    i32 size = 0;
-    u8* pic = RleEncode(px.data(), &size, 20000, 1, 16);
-    std::vector<u16> w = Words(pic, size);
-    EXPECT_EQ((std::vector<u16>{w[5], w[6]}),
+    std::vector<u16> run(20000, 619);
+    run[19999] = 5;
+    pic = RleEncode(run.data(), &size, 20000, 1, 16);
+    std::vector<u16> runWords = Words(pic, size);
+    EXPECT_EQ((std::vector<u16>{runWords[5], runWords[6]}),
               (std::vector<u16>{0xC000 | 16383, 0xC000 | (19999 - 16383)}));
     i32 ow, oh, od;
-    void* back = RleDecode(pic, size, &ow, &oh, &od);
-    EXPECT_EQ(std::memcmp(back, px.data(), px.size() * 2), 0);
-    MH_FREE(back);
+    void* runBack = RleDecode(pic, size, &ow, &oh, &od);
+    EXPECT_EQ(std::memcmp(runBack, run.data(), run.size() * 2), 0);
+    MH_FREE(runBack);
     MH_FREE(pic);
 }
 
