@@ -128,7 +128,7 @@ TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
     EXPECT_EQ(std::tuple(o.loopCount, o.cmdIndex), std::tuple(0x8001, 0));
 }
 
-TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShould) {
+TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShouldAndScaleZoomsOnlyWhenAsked) {
     for (i32 key = 0; key < 12; ++key)
         r.Part(1, key, ActWords().Cmd(kActVI).Cmd(kActAM).Pa(static_cast<u16>(key)).Ed().Ov());
     r.Part(2, 0, ActWords().Pa(0).Ed());
@@ -172,33 +172,31 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShould) {
     EXPECT_EQ(c.layerAct + c.cellW + c.sound + c.event + c.hitX + c.blend + c.wave + c.wavePhase,
               0u);
     EXPECT_EQ(c.colR + c.fl[3] + c.loopCount + c.ended + c.smFlag + c.ldValue, 0u);
-}
-
-TEST_F(TakeActDataTest, ScaleZoomsOnlyWhenAsked) {
+    // Scale zooms only when asked.
     r.Part(1, 0, ActWords().Xy(10, -4).Cmd(kActSC, {512}).Pa(0).Ed());
     r.Write();
     SetZoom(0, 0, 1024, 1024);
-    ActPlayer p = Player(1);
-    TakeActData(&p);
+    ActPlayer sp = Player(1);
+    TakeActData(&sp);
     // Not asked: the zoom state is left alone.
-    EXPECT_EQ(std::tuple(p.scaleX, p.scaleY, p.drawMode & 0x80, gZoomScaleX),
+    EXPECT_EQ(std::tuple(sp.scaleX, sp.scaleY, sp.drawMode & 0x80, gZoomScaleX),
               std::tuple(512, 512, 0u, 1024));
-    ActPlayer q = Player(1);
-    q.zoomAlways = 1;
-    TakeActData(&q);
-    EXPECT_EQ(q.drawMode & 0x80, 0x80u);
+    ActPlayer sq = Player(1);
+    sq.zoomAlways = 1;
+    TakeActData(&sq);
+    EXPECT_EQ(sq.drawMode & 0x80, 0x80u);
     EXPECT_EQ(
         std::tuple(gZoomAnchorX, gZoomAnchorY, gZoomScaleX, gZoomScaleY, gActLastScale, gActLastY),
         std::tuple(10, -4, 512, 512, 512, -4));
     SetZoom(0, 0, 1024, 1024);
     SetActZoomAll(1);
-    ActPlayer z = Player(1);
-    TakeActData(&z);
-    EXPECT_EQ(z.drawMode & 0x80, 0x80u);
+    ActPlayer sz = Player(1);
+    TakeActData(&sz);
+    EXPECT_EQ(sz.drawMode & 0x80, 0x80u);
     EXPECT_EQ(gZoomScaleX, 512);
 }
 
-TEST_F(TakeActDataTest, EveryStoredTagAndTwoOperandCommandsStepPastBoth) {
+TEST_F(TakeActDataTest, EveryTagTwoOperandCommandsMissingActsAndPartsThatStop) {
     ActWords w;
     w.Cmd(kActAM).Cmd(kActAH).Cmd(kActGS, {0x10C}).Cmd(kActLD, {0x207}).Cmd(kActTN, {0x0305});
     w.Cmd(kActWV, {44}).Cmd(kActAT, {0x20}).Cmd(kActAX, {0xFFFE}).Cmd(kActAY, {6});
@@ -233,9 +231,7 @@ TEST_F(TakeActDataTest, EveryStoredTagAndTwoOperandCommandsStepPastBoth) {
     TakeActData(&q);
     EXPECT_EQ(std::tuple(q.xOff, q.yOff, q.drawMode, q.smFlag, q.frame),
               std::tuple(5, static_cast<i16>(kActVI), 0u, 0u, 1));
-}
-
-TEST_F(TakeActDataTest, MissingActsOrPartsActZeroAndPartsThatStop) {
+    // Missing acts or parts, act zero, and parts that stop.
     r.Part(1, 0, ActWords().Pa(1).Ed());
     r.Part(1, 2, ActWords().Pa(2).Ed());
     r.Part(7, 0, ActWords().Pa(1).Pa(2));
@@ -253,12 +249,12 @@ TEST_F(TakeActDataTest, MissingActsOrPartsActZeroAndPartsThatStop) {
     ActPlayer ok = Player(1, 0, 2);
     EXPECT_EQ((std::pair{TakeActData(&ok), ok.frame}), std::pair(1, u16{2}));
     // Parts without an end, or with cut operands, stop.
-    ActPlayer p = Player(7);
-    EXPECT_EQ((std::pair{Frames(&p, 3), p.frameCounter}), std::pair(F{2, 2, 2}, u8{2}));
-    ActPlayer q = Player(8);
-    TakeActData(&q);
-    TakeActData(&q);
-    EXPECT_EQ(std::tuple(q.fl[0], q.frame), std::tuple(0, 3));
+    ActPlayer mp = Player(7);
+    EXPECT_EQ((std::pair{Frames(&mp, 3), mp.frameCounter}), std::pair(F{2, 2, 2}, u8{2}));
+    ActPlayer mq = Player(8);
+    TakeActData(&mq);
+    TakeActData(&mq);
+    EXPECT_EQ(std::tuple(mq.fl[0], mq.frame), std::tuple(0, 3));
 }
 
 TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
