@@ -59,7 +59,7 @@ std::vector<u16> Frames(ActPlayer* p, int n) {
 }
 using F = std::vector<u16>;
 
-TEST_F(TakeActDataTest, DelaysAndHoldKeepFramesOVRepeatsAfterATickOfItsOwnAndO2Ends) {
+TEST_F(TakeActDataTest, DelaysHoldOVAndO2EndsAndLoopPassesCountDown) {
     r.Part(1, 0, ActWords().Rf(7).Sd(3).Pa(1).Ed().Pa(2).Ed().Ov());
     r.Part(2, 0, ActWords().Sd(9).Pa(1).Ed().Pa(2).Ed().Ov());
     r.Part(3, 0, ActWords().Sd(1).Pa(1).Ed().Pa(2).O2());
@@ -89,19 +89,17 @@ TEST_F(TakeActDataTest, DelaysAndHoldKeepFramesOVRepeatsAfterATickOfItsOwnAndO2E
     EXPECT_EQ(std::tuple(hq.frame, hq.cmdIndex), std::tuple(3, 2));
     hq.hold = 0;
     EXPECT_EQ(Frames(&hq, 2), (F{3, 4}));  // first the "ED" it stayed on
-}
-
-TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
+    // Loop passes count down, then go on; loop edges.
     // Frames 1..3 three times, then frame 9 for good.
-    ActWords w;
-    w.Cmd(kActTN, {0}).Cmd(kActLP, {2, 4, 3});
-    w.Pa(0).Ed().Pa(1).Ed().Pa(2).Ed().Pa(3).Ed().Pa(9).O2();
-    r.Part(1, 0, w);
-    ActPlayer p = r.Play(1);
+    ActWords lw;
+    lw.Cmd(kActTN, {0}).Cmd(kActLP, {2, 4, 3});
+    lw.Pa(0).Ed().Pa(1).Ed().Pa(2).Ed().Pa(3).Ed().Pa(9).O2();
+    r.Part(1, 0, lw);
+    ActPlayer lp = r.Play(1);
     // Each pass runs from the start: "TN" resets the counter, and frame 0
     // lies below the loop start, so it is passed over.
-    EXPECT_EQ(Frames(&p, 16), (F{1, 2, 3, 1, 2, 3, 1, 2, 3, 9, 9, 9, 9, 9, 9, 9}));
-    EXPECT_EQ(std::tuple(p.loopCount, p.ended), std::tuple(0, 1u));
+    EXPECT_EQ(Frames(&lp, 16), (F{1, 2, 3, 1, 2, 3, 1, 2, 3, 9, 9, 9, 9, 9, 9, 9}));
+    EXPECT_EQ(std::tuple(lp.loopCount, lp.ended), std::tuple(0, 1u));
     // Endless loops, a loop of one pass, a loop start below and a count set from outside.
     ActWords endless, once, below;
     endless.Cmd(kActTN, {0}).Cmd(kActLP, {0, 2, kLoopEndless});
@@ -121,11 +119,11 @@ TEST_F(TakeActDataTest, LoopPassesCountDownThenGoOnAndLoopEdges) {
     ActPlayer b = Player(3);
     EXPECT_EQ((std::pair{Frames(&b, 1), b.sound + b.event}), std::pair(F{2}, 0));
     // A count of 0x8002 set from outside: the end of a pass leaves one pass.
-    ActPlayer o = Player(4);
-    TakeActData(&o);
-    std::tie(o.loopCount, o.loopStart, o.loopEnd) = std::tuple(0x8002, 0, 2);
-    TakeActData(&o);  // "PA" 2 brings the counter to the loop end
-    EXPECT_EQ(std::tuple(o.loopCount, o.cmdIndex), std::tuple(0x8001, 0));
+    ActPlayer lo = Player(4);
+    TakeActData(&lo);
+    std::tie(lo.loopCount, lo.loopStart, lo.loopEnd) = std::tuple(0x8002, 0, 2);
+    TakeActData(&lo);  // "PA" 2 brings the counter to the loop end
+    EXPECT_EQ(std::tuple(lo.loopCount, lo.cmdIndex), std::tuple(0x8001, 0));
 }
 
 TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShouldAndScaleZoomsOnlyWhenAsked) {
