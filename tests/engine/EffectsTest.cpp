@@ -18,9 +18,12 @@
 
 namespace {
 
-TEST(
-    GrpEft,
-    ParticlesWalkLinesVisitEveryPointOnceWorkZoomsCopiesStayInsideAndAllocationFailuresAreReportedOnce) {
+// The first n floats of v are near the wanted ones.
+void ExpectNear(const float* v, std::vector<float> want) {
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(v[i], want[i], 1e-5) << i;
+}
+
+TEST(GrpEft, ParticlesLinesZoomsCopiesAllocationFailuresAndTheMatrixMath) {
     cGrpEft e;
     // Direction, steps, where it ends and how far off that may be: a diagonal
     // steps both axes; tan 27 = 0.51 gives about one y step for two x steps, and
@@ -122,40 +125,33 @@ TEST(
         EXPECT_EQ(ae.ParticleCount(), left);
     }
     PlatformReset();
-}
-
-// The first n floats of v are near the wanted ones.
-void ExpectNear(const float* v, std::vector<float> want) {
-    for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(v[i], want[i], 1e-5) << i;
-}
-
-TEST(VecMath, ProductsRotationsAndNormalising) {
-    float a[16], b[16], c[16], out[4];
-    const float v[4] = {1, 1, 1, 1}, x[4] = {1, 0, 0, 1};
-    MatTranslation(a, 1, 2, 3);
-    VecMulMat(v, a, out);
-    ExpectNear(out, {2, 3, 4, 1});
-    MatTranspose(a, b);
-    MatMulVec(b, v, out);
-    ExpectNear(out, {2, 3, 4, 1});
+    // The matrix math: products, rotations and normalising.
+    float ma[16], mb[16], mc[16], mout[4];
+    const float mv[4] = {1, 1, 1, 1}, mx[4] = {1, 0, 0, 1};
+    MatTranslation(ma, 1, 2, 3);
+    VecMulMat(mv, ma, mout);
+    ExpectNear(mout, {2, 3, 4, 1});
+    MatTranspose(ma, mb);
+    MatMulVec(mb, mv, mout);
+    ExpectNear(mout, {2, 3, 4, 1});
     // A quarter turn about z takes x to y; then moved by (1, 2, 3).
-    MatRotation(b, 3.14159265f / 2, 2);
-    VecMulMat(x, b, out);
-    ExpectNear(out, {0, 1, 0, 1});
-    MatMul(b, a, c);
-    VecMulMat(x, c, out);
-    ExpectNear(out, {1, 3, 3, 1});
-    MatMul(c, c, c);  // in place: (1, 3, 3) turned to (-3, 1, 3), then moved
-    VecMulMat(x, c, out);
-    ExpectNear(out, {-2, 3, 6, 1});
-    MatCopy(a, b);
-    MatScale(b, 2);
-    EXPECT_FLOAT_EQ(b[12], 2);
-    float n[3] = {3, 0, 4}, z[3] = {0, 0, 0};
-    normalize_3(n);
-    normalize_3(z);
-    ExpectNear(n, {0.6f, 0, 0.8f});
-    ExpectNear(z, {0, 0, 0});
+    MatRotation(mb, 3.14159265f / 2, 2);
+    VecMulMat(mx, mb, mout);
+    ExpectNear(mout, {0, 1, 0, 1});
+    MatMul(mb, ma, mc);
+    VecMulMat(mx, mc, mout);
+    ExpectNear(mout, {1, 3, 3, 1});
+    MatMul(mc, mc, mc);  // in place: (1, 3, 3) turned to (-3, 1, 3), then moved
+    VecMulMat(mx, mc, mout);
+    ExpectNear(mout, {-2, 3, 6, 1});
+    MatCopy(ma, mb);
+    MatScale(mb, 2);
+    EXPECT_FLOAT_EQ(mb[12], 2);
+    float mn[3] = {3, 0, 4}, mz[3] = {0, 0, 0};
+    normalize_3(mn);
+    normalize_3(mz);
+    ExpectNear(mn, {0.6f, 0, 0.8f});
+    ExpectNear(mz, {0, 0, 0});
 }
 
 // Water ripples: calm water, a drop that spreads and dies out, drops at the edges.
