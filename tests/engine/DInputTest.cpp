@@ -37,7 +37,7 @@ void Moves(DInputTest& t, std::initializer_list<Move> moves) {
     }
 }
 
-TEST_F(DInputTest, KeysButtonsAndTheCursorWithItsSpeedEdgesAndPointer) {
+TEST_F(DInputTest, KeysButtonsCursorAndTheScanCodeTable) {
     EXPECT_EQ(in.GetFirstKey(), 0);
     for (u8 key : {0xC8, 0x3B}) PlatformSetKey(key, true);
     EXPECT_EQ(in.IsKeyDown(0xC8), 0) << "the state changes only on ReadKeyboard";
@@ -125,11 +125,7 @@ TEST_F(DInputTest, KeysButtonsAndTheCursorWithItsSpeedEdgesAndPointer) {
         }
     }
     DisplaySetHeadlessWindowSize(640, 480);
-}
-
-// The SDL-to-DirectInput scan-code table and the platform key and mouse state.
-
-TEST(ScanTable, EachCodeMapsBackAndEveryKeyTheGameNamesIsThere) {
+    // The scan-code table: each code maps back, and every key the game names is there.
     std::set<int> have;
     for (int sdl = 0; sdl < kSdlScancodeLimit; ++sdl) {
         u8 code = ScanCodeFromSdl(sdl);

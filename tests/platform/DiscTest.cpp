@@ -96,7 +96,7 @@ protected:
 
 }  // namespace
 
-TEST(DiscLabels, MountTableFieldsIso9660AndUdfLabelsAndDamagedImages) {
+TEST_F(Disc, MountTableLabelsDamagedImagesAndDiscsThenFoldersTakeTheFreeLetters) {
     auto m = ParseMountTable(
         "/dev/sda1 / ext4 rw,relatime 0 0\n"
         "\n"
@@ -144,16 +144,14 @@ TEST(DiscLabels, MountTableFieldsIso9660AndUdfLabelsAndDamagedImages) {
               std::pair(std::string("(refused)"), std::string("(refused)")));
     EXPECT_EQ(udf(with(name, 33 * 2048 + 84 + 127, 200)), "");  // used length past the field
     EXPECT_EQ(udf(std::vector<u8>(100)), "(refused)");
-}
-
-TEST_F(Disc, LabelsFromTheDeviceOrTheMountPointAndDiscsThenFoldersTakeTheFreeLetters) {
-    std::string iso = WriteFile("iso.img", IsoImage("GAMEDISC"));
-    std::string udf = WriteFile("udf.img", UdfImage(2048, Dstring8("UDFDISC")));
-    EXPECT_EQ(DiscLabel({iso, "/media/x/ignored", "iso9660"}), "GAMEDISC");
-    EXPECT_EQ(DiscLabel({udf, "/media/x/ignored", "udf"}), "UDFDISC");
+    // Labels from the device or the mount point; discs, then folders, take the free letters.
+    std::string isoPath = WriteFile("iso.img", IsoImage("GAMEDISC"));
+    std::string udfPath = WriteFile("udf.img", UdfImage(2048, Dstring8("UDFDISC")));
+    EXPECT_EQ(DiscLabel({isoPath, "/media/x/ignored", "iso9660"}), "GAMEDISC");
+    EXPECT_EQ(DiscLabel({udfPath, "/media/x/ignored", "udf"}), "UDFDISC");
     EXPECT_EQ(DiscLabel({(dir_ / "none").string(), "/media/me/RX417K/", "iso9660"}), "RX417K");
     // A readable device without a descriptor of its type falls back too.
-    EXPECT_EQ(DiscLabel({iso, "/run/media/MUSIC", "udf"}), "MUSIC");
+    EXPECT_EQ(DiscLabel({isoPath, "/run/media/MUSIC", "udf"}), "MUSIC");
     // Mounted discs, then folders, take the free letters.
     std::string disc = WriteFile("disc.img", IsoImage("RX417K"));
     for (const char* mount : {"mnt/disc", "mnt/other"}) fs::create_directories(dir_ / mount);
