@@ -285,7 +285,7 @@ void SetTint(const i32 t[3]) {
     std::tie(gPaintTintR, gPaintTintG, gPaintTintB) = std::tuple(t[0], t[1], t[2]);
 }
 
-TEST_P(Blitters, RunCodedModesMatchTheReference) {
+TEST_P(Blitters, RunCodedModesMatchTheReferenceAndWhatItLeavesOut) {
     Canvas canvas(GetParam(), 11);
     std::mt19937 rng(77);
     const int modes = sizeof kFxModes / sizeof kFxModes[0];
@@ -339,12 +339,9 @@ TEST_P(Blitters, RunCodedModesMatchTheReference) {
         }
         gPaintWave = 0;
     }
-}
-
-// Tint, blend, fade, grey, subtract, silhouette, marks, row skips, stretches
-// and skews, and their clipping, are checked pixel by pixel above; here what
-// the reference leaves out.
-TEST(EffectModes, WhatTheReferenceLeavesOut) {
+    // Tint, blend, fade, grey, subtract, silhouette, marks, row skips, stretches
+    // and skews, and their clipping, are checked pixel by pixel above; here what
+    // the reference leaves out.
     Canvas c(k555);
     std::vector<u8> pic = SolidRle(1, 1, 0);
     gCurPic = pic.data();
@@ -491,7 +488,7 @@ TEST_P(Blitters, LineFiltersMatchTheChannelRulesAndNullLinesOrCountsBelowOneChan
     EXPECT_EQ(std::pair(one, keep), std::pair(u16{0x4321}, u16{0x1234}));
 }
 
-TEST_P(Blitters, ZoomedModesMatchTheReference) {
+TEST_P(Blitters, ZoomedModesMatchTheReferenceBadInputsAreSafeAndTablesAreKept) {
     Canvas canvas(GetParam(), 4);
     std::mt19937 rng(19);
     const i32 effects[] = {0x80, 0x84, 0x90, 0x94, 0xA4, 0xA8, 0xAC};
@@ -525,9 +522,7 @@ TEST_P(Blitters, ZoomedModesMatchTheReference) {
         // Zoomed draws leave the one-shot settings for the next call.
         EXPECT_EQ(std::pair(gPaintAlpha, gPaintTintR), std::pair(s.alpha, s.tint[0]));
     }
-}
-
-TEST(ZoomPlacement, BadInputsAreSafeEightBitPicturesUseThePaletteAndTablesAreKept) {
+    //
     Canvas c(k565);
     std::vector<u16> before = c.px;
     std::vector<u8> pic = SolidRle(8, 8, 0x7C00);
@@ -591,8 +586,8 @@ TEST(ZoomPlacement, BadInputsAreSafeEightBitPicturesUseThePaletteAndTablesAreKep
     gPaintPalette = nullptr;
     // The zoom tables are kept between draws: scales that come back are not
     // rebuilt, however many a frame has.
-    std::mt19937 rng(22);
-    std::vector<u8> crowdPic = RandomRle(rng, 16, 16);
+    std::mt19937 crowdRng(22);
+    std::vector<u8> crowdPic = RandomRle(crowdRng, 16, 16);
     gCurPic = crowdPic.data();
     // A crowd of 300 standing at as many depths, drawn in turn each frame: the
     // first frame builds a table for each, the still frames after it none, and
