@@ -28,7 +28,7 @@ struct TextBufTest : ::testing::Test {
 }  // namespace
 
 // Bytes typed into an empty field of eight bytes, and the text it then holds.
-TEST_F(TextBufTest, TypedInsertedAndEditedTextKeepsWholeCharacters) {
+TEST_F(TextBufTest, TypedInsertedEditedAndImeTextKeepsWholeCharacters) {
     const std::string yg = Utf8ToBig5("月港"), qi = Utf8ToBig5("奇");
     const struct {
         const char* what;
@@ -87,24 +87,20 @@ TEST_F(TextBufTest, TypedInsertedAndEditedTextKeepsWholeCharacters) {
     cTextBuf g;
     Key(g, VK_ESCAPE);
     EXPECT_EQ(g.GetResult(), 2);
-}
-
-TEST_F(TextBufTest, ImeCharactersTextCutOnCharactersAndTheCodeMap) {
-    cTextBuf f(8, 0, 0);
-    SetActiveTextBuf(&f);
-    EXPECT_EQ((std::pair{TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0), std::string(f.Text())}),
+    cTextBuf ime(8, 0, 0);
+    SetActiveTextBuf(&ime);
+    EXPECT_EQ((std::pair{TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0), std::string(ime.Text())}),
               std::pair(true, std::string("\xA4\xA4")));
-    EXPECT_EQ((std::pair{TextInputHandleMessage(WM_CHAR, 'q', 0), std::string(f.Text())}),
+    EXPECT_EQ((std::pair{TextInputHandleMessage(WM_CHAR, 'q', 0), std::string(ime.Text())}),
               std::pair(false, std::string("\xA4\xA4q")));
     PlatformSetImeActive(true);
     TextInputHandleMessage(WM_INPUTLANGCHANGE, 0, 0);
-    EXPECT_EQ(f.GetImeMode(), 1);
+    EXPECT_EQ(ime.GetImeMode(), 1);
     TextInputHandleMessage(WM_CHAR, 'r', 0);
-    EXPECT_EQ(std::string(f.Text()), "\xA4\xA4q");
+    EXPECT_EQ(std::string(ime.Text()), "\xA4\xA4q");
     SetActiveTextBuf(nullptr);
     EXPECT_FALSE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
     // GetText and SetText cut on character boundaries.
-    const std::string yue = Utf8ToBig5("月");
     cTextBuf t(5, 0, 0);
     EXPECT_EQ(t.SetText(("a" + yue + yue + "b").c_str()), 1);
     EXPECT_EQ(std::string(t.Text()), "a" + yue + yue);
