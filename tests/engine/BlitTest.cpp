@@ -718,7 +718,12 @@ INSTANTIATE_TEST_SUITE_P(Widths, LaneWidths,
                                             ::testing::Values(k565, k555)),
                          CaseName);
 
-TEST(PutPic, BadModesWavesOneShotSettingsOddPicturesTilesAndClipSetUp) {
+// Draw modes of the copy, mirror, flip, additive, alpha, blend, silhouette,
+// grey and subtractive blitters.
+constexpr i32 kModes[] = {0, 1, 2, 3, 4, 8, 0x14, 0x24, 0x28, 0x2C};
+constexpr i32 kWindow = 40;
+
+TEST(PutPic, BadModesSettingsOddPicturesTilesClipsAndOtherSizes) {
     Canvas c(k565);
     std::vector<u8> rle = SolidRle(8, 8, 0x1234);
     std::vector<u16> plain(64, 0x1234);
@@ -804,28 +809,20 @@ TEST(PutPic, BadModesWavesOneShotSettingsOddPicturesTilesAndClipSetUp) {
     std::vector<u32> rows(4000);
     SetPaintTarget(10, 4000, 20, rows.data());  // capped at the row table
     EXPECT_EQ(gClipRect.height, kRowOffsetCount);
-}
-
-// Draw modes of the copy, mirror, flip, additive, alpha, blend, silhouette,
-// grey and subtractive blitters.
-constexpr i32 kModes[] = {0, 1, 2, 3, 4, 8, 0x14, 0x24, 0x28, 0x2C};
-constexpr i32 kWindow = 40;
-
-// Cropped by a column, cut by a row or grown: drawn plainly, the literal pixels
-// of a run-coded picture, read from its runs by the test, land where they
-// belong and never its header words; the rest of the screen keeps its colour.
-// Drawn every other way into the corners of a window, nothing lands outside
-// it, and no draw reads outside the picture (the sanitizer build checks the
-// reads).
-TEST(PutPicSizes, ARunCodedPictureDrawnAtAnotherSizeShowsItsOwnPixels) {
+    // Cropped by a column, cut by a row or grown: drawn plainly, the literal pixels
+    // of a run-coded picture, read from its runs by the test, land where they
+    // belong and never its header words; the rest of the screen keeps its colour.
+    // Drawn every other way into the corners of a window, nothing lands outside
+    // it, and no draw reads outside the picture (the sanitizer build checks the
+    // reads).
     const i32 pw = 19, ph = 5;
-    std::vector<u16> px(static_cast<size_t>(pw) * ph);
-    for (size_t i = 0; i < px.size(); ++i) px[i] = static_cast<u16>(0x0100 + i);
-    px[3] = 619;  // a transparent pixel
+    std::vector<u16> own(static_cast<size_t>(pw) * ph);
+    for (size_t i = 0; i < own.size(); ++i) own[i] = static_cast<u16>(0x0100 + i);
+    own[3] = 619;  // a transparent pixel
     i32 size = 0;
-    u8* rle = RleEncode(px.data(), &size, pw, ph, 16);
-    ASSERT_NE(rle, nullptr);
-    RefPic ref = ReadRefPic(std::vector<u8>(rle, rle + size));
+    u8* ownRle = RleEncode(own.data(), &size, pw, ph, 16);
+    ASSERT_NE(ownRle, nullptr);
+    RefPic ref = ReadRefPic(std::vector<u8>(ownRle, ownRle + size));
     // The alpha plane has the picture's own rows (all opaque here).
     std::unique_ptr<u8[]> plane(new u8[static_cast<size_t>(pw) * ph]);
     std::fill(plane.get(), plane.get() + pw * ph, 0xFF);
@@ -835,7 +832,7 @@ TEST(PutPicSizes, ARunCodedPictureDrawnAtAnotherSizeShowsItsOwnPixels) {
             SCOPED_TRACE(testing::Message() << w << "x" << h);
             Canvas c(k565);
             std::fill(c.px.begin(), c.px.end(), 0x7777);
-            gCurPic = rle;
+            gCurPic = ownRle;
             PutPic(10, 20, w, h, 0, nullptr);
             for (i32 y = 0; y < ph + 3; ++y)
                 for (i32 x = 0; x < pw + 4; ++x) {
@@ -849,7 +846,7 @@ TEST(PutPicSizes, ARunCodedPictureDrawnAtAnotherSizeShowsItsOwnPixels) {
             const std::vector<u16> start = c.px;
             for (i32 mode : kModes)
                 for (bool farCorner : {false, true}) {
-                    gCurPic = rle;
+                    gCurPic = ownRle;
                     gPaintAlpha = 8;
                     const void* extra = mode == 0x24 ? static_cast<const void*>(&silhouette)
                                         : mode == 8  ? static_cast<const void*>(plane.get())
@@ -863,12 +860,12 @@ TEST(PutPicSizes, ARunCodedPictureDrawnAtAnotherSizeShowsItsOwnPixels) {
         }
     // Drawn wider, the blend still reads its own row of the plane and nothing
     // past it.
-    Canvas c(k565);
-    gCurPic = rle;
+    Canvas wide(k565);
+    gCurPic = ownRle;
     PutPic(10, 20, pw + 2, ph, 8, plane.get());
     size_t last = static_cast<size_t>(ph - 1) * pw + pw - 1;
-    EXPECT_EQ(c.px[static_cast<size_t>(20 + ph - 1) * 640 + 10 + pw - 1], ref.value[last]);
-    MH_FREE(rle);
+    EXPECT_EQ(wide.px[static_cast<size_t>(20 + ph - 1) * 640 + 10 + pw - 1], ref.value[last]);
+    MH_FREE(ownRle);
 }
 
 // A picture from a mask: '#' a pixel of colour v, '.' the first key.
