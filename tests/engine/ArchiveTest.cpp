@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ArchiveTestUtil.h"
+#include "DrawTestUtil.h"
 #include "base/ByteIo.h"
 #include "base/MemDbg.h"
 #include "engine/Lzo.h"
@@ -628,9 +629,9 @@ TEST_F(BadArchive, DamagedHeadsRecordsBlocksFramesAndTruncatedFilesAreRefused) {
     EXPECT_NE(std::string(PicLastError()).find("run-coded"), std::string::npos);
 }
 
-std::vector<u16> Words(const u8* p, i32 size) {
-    std::vector<u16> w(size / 2);
-    std::memcpy(w.data(), p, w.size() * 2);
+std::vector<u16> Words(const std::vector<u8>& b) {
+    std::vector<u16> w(b.size() / 2);
+    std::memcpy(w.data(), b.data(), w.size() * 2);
     return w;
 }
 
@@ -645,31 +646,9 @@ std::vector<i64> Solid(const void* pic, size_t size, i32 n, i32 y = 0) {
     return out;
 }
 
-std::vector<u8> Bytes(u8* p, i32 size) {
-    std::vector<u8> v(p, p + size);
-    MH_FREE(p);
-    return v;
-}
-
-// A valid 2x2 picture to damage.
-std::vector<u8> Sample() {
-    u16 px[4] = {1, 2, 619, 3};
-    i32 size = 0;
-    u8* pic = RleEncode(px, &size, 2, 2, 16);
-    return Bytes(pic, size);
-}
-
-void SetWord(std::vector<u8>& b, size_t at, u16 v) {
-    std::memcpy(&b[at], &v, 2);
-}
-
 TEST(RlePic, EncodesExactlyRoundTripsEveryWidthAndPixelTestsSeeOnlyLiteralRuns) {
     auto words = [](std::vector<u16> px) {
-        i32 size = 0;
-        u8* pic = RleEncode(px.data(), &size, static_cast<i32>(px.size()), 1, 16);
-        std::vector<u16> w = Words(pic, size);
-        MH_FREE(pic);
-        return w;
+        return Words(RleBytes(px.data(), static_cast<i32>(px.size()), 1));
     };
     EXPECT_EQ(
         words({619, 619, 619, 619, 619, 0x1111, 0x2222, 0x3333}),
@@ -679,18 +658,17 @@ TEST(RlePic, EncodesExactlyRoundTripsEveryWidthAndPixelTestsSeeOnlyLiteralRuns) 
               (std::vector<u16>{0xFFFF, 3, 1, 16, 0x8000 | 14, 1, 1, 0x8001, 1, 2, 0, 0}));
     // Pixel tests see only literal runs.
     u16 px[6] = {0x100, 0x200, 619, 619, 0x300, 12703};
-    i32 size = 0;
-    u8* pic = RleEncode(px, &size, 6, 1, 16);
+    std::vector<u8> pic = RleBytes(px, 6, 1);
     // Pixel 6 lies past the width, row 1 past the height.
-    EXPECT_EQ(Solid(pic, size, 7), (std::vector<i64>{0x100, 0x200, -1, -1, 0x300, -1, -1}));
-    EXPECT_EQ(std::pair(IsPicPixelSolid(pic, size, 0, 1, nullptr),
-                        IsPicPixelSolid(pic, size, 4, 0, nullptr)),
+    EXPECT_EQ(Solid(pic.data(), pic.size(), 7),
+              (std::vector<i64>{0x100, 0x200, -1, -1, 0x300, -1, -1}));
+    EXPECT_EQ(std::pair(IsPicPixelSolid(pic.data(), pic.size(), 0, 1, nullptr),
+                        IsPicPixelSolid(pic.data(), pic.size(), 4, 0, nullptr)),
               std::pair(false, true));
-    PicFrame f{.pixels = pic, .size = static_cast<u32>(size)};
+    PicFrame f{.pixels = pic.data(), .size = static_cast<u32>(pic.size())};
     EXPECT_EQ(std::tuple(PicHitTest(&f, 101, 50, 100, 50), PicHitTest(&f, 102, 50, 100, 50),
                          PicHitTest(&f, 99, 50, 100, 50)),
               std::tuple(1, 0, 0));
-    MH_FREE(pic);
 
     // A run of the kind never written is taken and is transparent: it
     // decodes to the first key.
@@ -714,60 +692,54 @@ TEST(RlePic, EncodesExactlyRoundTripsEveryWidthAndPixelTestsSeeOnlyLiteralRuns) 
         }
         for (int depth : {16, 8}) {
             const void* src = depth == 16 ? static_cast<const void*>(px.data()) : idx.data();
-            i32 size = 0;
-            u8* pic = RleEncode(src, &size, w, h, depth);
-            ASSERT_TRUE(RleCheck(pic, size)) << w;
+            std::vector<u8> pic = RleBytes(src, w, h, depth);
+            ASSERT_TRUE(RleCheck(pic.data(), pic.size())) << w;
             i32 ow = 0, oh = 0, od = 0;
-            void* back = RleDecode(pic, size, &ow, &oh, &od);
+            void* back = RleDecode(pic.data(), pic.size(), &ow, &oh, &od);
             ASSERT_NE(back, nullptr);
             EXPECT_EQ(std::tuple(ow, oh, od), std::tuple(w, h, depth));
             ASSERT_EQ(std::memcmp(back, src, px.size() * depth / 8), 0) << w;
             MH_FREE(back);
-            MH_FREE(pic);
         }
     }
     // Long runs are split at the count limit.
     std::vector<u16> run(20000, 619);
     run[19999] = 5;
-    pic = RleEncode(run.data(), &size, 20000, 1, 16);
-    std::vector<u16> runWords = Words(pic, size);
+    pic = RleBytes(run.data(), 20000, 1);
+    std::vector<u16> runWords = Words(pic);
     EXPECT_EQ((std::vector<u16>{runWords[5], runWords[6]}),
               (std::vector<u16>{0xC000 | 16383, 0xC000 | (19999 - 16383)}));
     i32 ow, oh, od;
-    void* runBack = RleDecode(pic, size, &ow, &oh, &od);
+    void* runBack = RleDecode(pic.data(), pic.size(), &ow, &oh, &od);
     EXPECT_EQ(std::memcmp(runBack, run.data(), run.size() * 2), 0);
     MH_FREE(runBack);
-    MH_FREE(pic);
 }
 
 TEST(RlePic, ConvertsAndRefusesHugeHeadersAndPicturesThatLieAboutTheirRows) {
     SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
     u16 px[4] = {0x7FFF, 619, 0x0001, 12703};
-    i32 size = 0;
-    u8* pic = RleEncode(px, &size, 4, 1, 16);
-    i32 w = 0, h = 0, d = 0;
-    EXPECT_EQ((std::pair{RleConvertToScreen(pic, size, &w, &h, &d), Solid(pic, size, 1)}),
+    std::vector<u8> pic = RleBytes(px, 4, 1);
+    i32 w = 0, h = 0, d = 0, size = 0;
+    EXPECT_EQ((std::pair{RleConvertToScreen(pic.data(), pic.size(), &w, &h, &d),
+                         Solid(pic.data(), pic.size(), 1)}),
               std::pair(1, std::vector<i64>{0xFFDF}));
-    MH_FREE(pic);
-
     u8 idx[5] = {0, 1, 2, 3, 2};
-    pic = RleEncode(idx, &size, 5, 1, 8);
     u16 pal[256] = {};
     pal[0] = 0x7C00;
     pal[2] = 0x001F;
-    PicFrame f{.pixels = pic, .palette = pal, .size = static_cast<u32>(size)};
+    PicFrame f{
+        .pixels = RleEncode(idx, &size, 5, 1, 8), .palette = pal, .size = static_cast<u32>(size)};
     // Indices 1 and 3 are the keys.
     EXPECT_EQ((std::pair{RleConvert8To16(&f), int{f.width}}), std::pair(1, 5));
     ASSERT_TRUE(RleCheck(f.pixels, f.size));
     EXPECT_EQ(Solid(f.pixels, f.size, 5), (std::vector<i64>{0xF800, -1, 0x001F, -1, 0x001F}));
 
     // The same with the palette in front of the picture.
-    pic = RleEncode(idx, &size, 5, 1, 8);
-    i32 hsize = size + 512;
+    pic = RleBytes(idx, 5, 1, 8);
+    i32 hsize = static_cast<i32>(pic.size()) + 512;
     u8* holder = static_cast<u8*>(MH_ALLOC(hsize));
     std::memcpy(holder, pal, 512);
-    std::memcpy(holder + 512, pic, size);
-    MH_FREE(pic);
+    std::memcpy(holder + 512, pic.data(), pic.size());
     u8* conv = RleConvertPaletted8To16(holder, &hsize);
     ASSERT_NE(conv, nullptr);
     EXPECT_EQ(std::memcmp(conv, f.pixels, hsize), 0);
@@ -797,7 +769,8 @@ TEST(RlePic, ConvertsAndRefusesHugeHeadersAndPicturesThatLieAboutTheirRows) {
     EXPECT_EQ(std::tuple(hw, hh, hpx[0], hpx[3]), std::tuple(3, 2, 0x1234, 0x4321));
     MH_FREE(hpx);
     // Pictures that lie about their rows are refused by every reader.
-    std::vector<u8> good = Sample();
+    u16 sample[4] = {1, 2, 619, 3};
+    const std::vector<u8> good = RleBytes(sample, 2, 2);
     ASSERT_TRUE(RleCheck(good.data(), good.size()));
     i32 lw, lh, ld;
     // Rows whose runs overrun the width, a row length past the buffer, a run of
@@ -806,8 +779,7 @@ TEST(RlePic, ConvertsAndRefusesHugeHeadersAndPicturesThatLieAboutTheirRows) {
     const std::pair<size_t, u16> lies[] = {{10, 3}, {8, 0x7FF0}, {10, 0x4003},
                                            {4, 1},  {6, 12},     {0, 0xFF00}};
     for (auto [at, word] : lies) {
-        std::vector<u8> lb = good;
-        SetWord(lb, at, word);
+        std::vector<u8> lb = With(good, static_cast<u32>(at), word, 2);
         EXPECT_FALSE(RleCheck(lb.data(), lb.size())) << at << " " << word;
         EXPECT_EQ(RleDecode(lb.data(), lb.size(), &lw, &lh, &ld), nullptr) << at << " " << word;
         EXPECT_FALSE(IsPicPixelSolid(lb.data(), lb.size(), 0, 0, nullptr)) << at << " " << word;
@@ -873,16 +845,11 @@ TEST(Lzo, RoundTripsUnpacksStopAtTheCapacityAndBlocksRefuseMismatches) {
         return out;
     };
     EXPECT_EQ(unpack(b), data);
-    auto stated = [&](u32 unpacked) {
-        std::vector<u8> t = b;
-        std::memcpy(&t[4], &unpacked, 4);
-        return t;
-    };
     // Short of its stated size, past its capacity, or huge; over the caller's
     // bound; truncated.
     for (const auto& bad :
-         {stated(50001), stated(49999), stated(0x7FFFFFFF), std::vector<u8>(b.begin(), b.end() - 3),
-          std::vector<u8>(b.begin(), b.begin() + 7)})
+         {With(b, 4, 50001), With(b, 4, 49999), With(b, 4, 0x7FFFFFFF),
+          std::vector<u8>(b.begin(), b.end() - 3), std::vector<u8>(b.begin(), b.begin() + 7)})
         EXPECT_TRUE(unpack(bad).empty());
     EXPECT_TRUE(unpack(b, 1000).empty());  // over the caller's bound
     for (int i = 0; i < 200; ++i) {        // corrupt bytes: never more than the capacity

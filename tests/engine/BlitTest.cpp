@@ -57,18 +57,9 @@ inline u16 AlphaRef(u16 s, u16 d, u8 byte) {
     return Join({Sat(y.r + x.r), Sat(y.g + x.g), Sat(y.b + x.b)});
 }
 
-// A run-coded picture of w x h pixels at the given depth.
-inline std::vector<u8> Encode(const void* px, i32 w, i32 h, int depth = 16) {
-    i32 size = 0;
-    u8* p = RleEncode(px, &size, w, h, depth);
-    std::vector<u8> out(p, p + size);
-    MH_FREE(p);
-    return out;
-}
-
 inline std::vector<u8> SolidRle(i32 w, i32 h, u16 v) {
     std::vector<u16> px(static_cast<size_t>(w) * h, v);
-    return Encode(px.data(), w, h);
+    return RleBytes(px.data(), w, h);
 }
 
 inline Rgb TintRef(Rgb c, const i32 t[3]) {
@@ -566,7 +557,7 @@ TEST_P(Blitters, ZoomedModesMatchTheReferenceBadInputsAreSafeAndTablesAreKept) {
     // Eight-bit pictures go through the palette.
     Canvas p8(k555);
     u8 src8[4 * 3] = {0, 1, 2, 3, 4, 1, 1, 5, 6, 7, 8, 9};
-    std::vector<u8> pic8 = Encode(src8, 4, 3, 8);
+    std::vector<u8> pic8 = RleBytes(src8, 4, 3, 8);
     u16 pal[256];
     for (i32 i = 0; i < 256; ++i) pal[i] = static_cast<u16>(1000 + i);
     gCurPic = pic8.data();
@@ -742,7 +733,7 @@ TEST(PutPic, BadModesSettingsOddPicturesTilesClipsAndOtherSizes) {
     PutPic(10, 10, 8, 8, 0x1D, nullptr);
     EXPECT_EQ(gPaintTintR, 0);
     u8 idx[4] = {5, 6, 7, 8};
-    std::vector<u8> eight = Encode(idx, 4, 1, 8);
+    std::vector<u8> eight = RleBytes(idx, 4, 1, 8);
     gCurPic = eight.data();
     PutPic(0, 0, 4, 1, 0, nullptr);
     EXPECT_EQ(c.px, before);
@@ -816,13 +807,12 @@ TEST(PutPic, BadModesSettingsOddPicturesTilesClipsAndOtherSizes) {
     // it, and no draw reads outside the picture (the sanitizer build checks the
     // reads).
     const i32 pw = 19, ph = 5;
-    std::vector<u16> own(static_cast<size_t>(pw) * ph);
-    for (size_t i = 0; i < own.size(); ++i) own[i] = static_cast<u16>(0x0100 + i);
-    own[3] = 619;  // a transparent pixel
-    i32 size = 0;
-    u8* ownRle = RleEncode(own.data(), &size, pw, ph, 16);
-    ASSERT_NE(ownRle, nullptr);
-    RefPic ref = ReadRefPic(std::vector<u8>(ownRle, ownRle + size));
+    std::vector<u16> ownPx(static_cast<size_t>(pw) * ph);
+    for (size_t i = 0; i < ownPx.size(); ++i) ownPx[i] = static_cast<u16>(0x0100 + i);
+    ownPx[3] = 619;  // a transparent pixel
+    const std::vector<u8> own = RleBytes(ownPx.data(), pw, ph);
+    const u8* ownRle = own.data();
+    RefPic ref = ReadRefPic(own);
     // The alpha plane has the picture's own rows (all opaque here).
     std::unique_ptr<u8[]> plane(new u8[static_cast<size_t>(pw) * ph]);
     std::fill(plane.get(), plane.get() + pw * ph, 0xFF);
@@ -865,7 +855,6 @@ TEST(PutPic, BadModesSettingsOddPicturesTilesClipsAndOtherSizes) {
     PutPic(10, 20, pw + 2, ph, 8, plane.get());
     size_t last = static_cast<size_t>(ph - 1) * pw + pw - 1;
     EXPECT_EQ(wide.px[static_cast<size_t>(20 + ph - 1) * 640 + 10 + pw - 1], ref.value[last]);
-    MH_FREE(ownRle);
 }
 
 // A picture from a mask: '#' a pixel of colour v, '.' the first key.
@@ -874,7 +863,7 @@ std::vector<u8> FromMask(const std::vector<std::string>& rows, u16 v) {
     std::vector<u16> px;
     for (const auto& r : rows)
         for (char ch : r) px.push_back(ch == '#' ? v : 619);
-    return Encode(px.data(), w, h);
+    return RleBytes(px.data(), w, h);
 }
 
 struct MapHolder {

@@ -105,6 +105,15 @@ inline void UseUnusedKindRuns(std::vector<u8>& b) {
     }
 }
 
+// A run-coded picture of w x h pixels at the given depth.
+inline std::vector<u8> RleBytes(const void* px, i32 w, i32 h, int depth = 16) {
+    i32 size = 0;
+    u8* p = RleEncode(px, &size, w, h, depth);
+    std::vector<u8> out(p, p + size);
+    MH_FREE(p);
+    return out;
+}
+
 // A random picture as stored (5-5-5 with both keys in runs), run-coded and
 // converted, with runs of the unused kind among its transparent ones.
 inline std::vector<u8> RandomRle(std::mt19937& rng, i32 w, i32 h) {
@@ -115,11 +124,8 @@ inline std::vector<u8> RandomRle(std::mt19937& rng, i32 w, i32 h) {
         for (i32 j = 0; j < n && i < src.size(); ++j, ++i)
             src[i] = pick == 0 ? 619 : pick == 1 ? 12703 : static_cast<u16>(rng() & 0x7FFF);
     }
-    i32 size = 0;
-    u8* pic = RleEncode(src.data(), &size, w, h, 16);
-    EXPECT_EQ(RleConvertToScreen(pic, size, nullptr, nullptr, nullptr), 1);
-    std::vector<u8> out(pic, pic + size);
-    MH_FREE(pic);
+    std::vector<u8> out = RleBytes(src.data(), w, h);
+    EXPECT_EQ(RleConvertToScreen(out.data(), out.size(), nullptr, nullptr, nullptr), 1);
     UseUnusedKindRuns(out);
     return out;
 }
