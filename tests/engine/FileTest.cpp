@@ -39,8 +39,6 @@ struct Files : testing::Test {
     }
 };
 
-}  // namespace
-
 TEST_F(Files, ReadsViewsSharingPathsLinesTagsAndBoundedStrings) {
     Put("a.bin", {1, 2, 3, 4, 5, 6});
     cFile f;
@@ -168,8 +166,6 @@ TEST_F(Files, ReadsViewsSharingPathsLinesTagsAndBoundedStrings) {
         }
     }
 }
-
-namespace {
 
 class MemDbgTest : public ::testing::Test {
 protected:

@@ -54,9 +54,10 @@ struct FontTest : ::testing::Test {
                 if (buf[y * kW + x]) out.emplace_back(x, y, buf[y * kW + x]);
         return out;
     }
+    int drawn = 0;  // what the last Draw returned
     std::vector<Px> Draw(const char* text, int x, int y, int style) {
         std::fill(buf.begin(), buf.end(), 0);
-        font.DrawString(buf.data(), x, y, text, kInk, style);
+        drawn = font.DrawString(buf.data(), x, y, text, kInk, style);
         return Ink();
     }
 };
@@ -117,19 +118,15 @@ TEST_F(FontTest, TheLowestStyleBitPicksTheStyleAndEmptyTextsDrawNothing) {
     // A lone lead byte at the end is not paired with the zero.
     gShapes[0x00A4] = {{0, 0}};
     const char lone[] = {'a', char(0xA4), 0};
-    std::fill(buf.begin(), buf.end(), 0);
-    EXPECT_EQ((std::tuple{font.DrawString(buf.data(), 0, 0, lone, kInk, kStylePlain),
-                          font.FindGlyph(0x00A4), font.GetGlyphCount()}),
-              std::tuple(2, -1, 1));
-    EXPECT_EQ(Ink().size(), 1u);
+    EXPECT_EQ((std::tuple{Draw(lone, 0, 0, kStylePlain).size(), drawn, font.FindGlyph(0x00A4),
+                          font.GetGlyphCount()}),
+              std::tuple(size_t{1}, 2, -1, 1));
     // Empty text and a released font.
-    std::fill(buf.begin(), buf.end(), 0);
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "", kInk, 1), 0);
+    EXPECT_EQ((std::pair{Draw("", 0, 0, 1).empty(), drawn}), std::pair(true, 0));
     font.Release();
-    EXPECT_EQ((std::pair{font.DrawString(buf.data(), 0, 0, "a", kInk, 1), Ink().empty()}),
-              std::pair(0, true));
+    EXPECT_EQ((std::pair{Draw("a", 0, 0, 1).empty(), drawn}), std::pair(true, 0));
     font.Init(kW, kH);
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, "a", kInk, 1), 1);
+    EXPECT_EQ((std::pair{Draw("a", 0, 0, 1).size(), drawn}), std::pair(size_t{1}, 1));
     // A clip is cut to the target.
     int l, t, w, h;
     for (auto [in, out] : {std::pair{std::tuple(-5, -5, 100, 100), std::tuple(0, 0, kW, kH)},
@@ -142,15 +139,13 @@ TEST_F(FontTest, TheLowestStyleBitPicksTheStyleAndEmptyTextsDrawNothing) {
 
 TEST_F(FontTest, PenAdvancesFullForBig5AndHalfForAsciiAndBackgroundsFillEachCell) {
     font.SetAdvance(18);
-    std::fill(buf.begin(), buf.end(), 0);
-    gShapes['a'] = {{0, 0}};
     gShapes[0xA4A4] = {{0, 1}};
     // "a", then a Big5 character, then "a": the Big5 one starts at 18 - 9 = 9, the last at 27.
     const char text[] = {'a', char(0xA4), char(0xA4), 'a', 0};
     font.SetTargetSize(kW, kH);
-    EXPECT_EQ(font.DrawString(buf.data(), 0, 0, text, kInk, kStylePlain), 4);
     // After a Big5 character the pen moves the full advance.
-    EXPECT_EQ(Ink(), (std::vector<Px>{{0, 0, kInk}, {27, 0, kInk}, {9, 1, kInk}}));
+    EXPECT_EQ((std::pair{Draw(text, 0, 0, kStylePlain), drawn}),
+              std::pair(std::vector<Px>{{0, 0, kInk}, {27, 0, kInk}, {9, 1, kInk}}, 4));
     // The background fills each cell, the last one narrower.
     font.SetFont("fake", 8);
     gShapes['a'].clear();
