@@ -279,6 +279,19 @@ const i32 kFxModes[] = {0,    1,    2,    3,    4,    5,    8,    9,    0x0C, 0x
                         0x0F, 0x10, 0x11, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1C, 0x20,
                         0x21, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D};
 
+// A paletted picture drawn at (x, y): mode bit 0 mirrors, bit 1 flips; the
+// two key indices pass, and columns from `right` on are cut.
+std::vector<u16> PalettedRef(std::vector<u16> c, const u8* src, i32 w, i32 h, i32 x, i32 y,
+                             i32 mode, const u16* pal, int key1, int key2, i32 right) {
+    for (i32 r = 0; r < h; ++r)
+        for (i32 i = 0; i < w; ++i) {
+            u8 v = src[r * w + i];
+            i32 X = x + ((mode & 1) ? w - 1 - i : i), Y = y + ((mode & 2) ? h - 1 - r : r);
+            if (v != key1 && v != key2 && X < right) c[Y * 640 + X] = pal[v];
+        }
+    return c;
+}
+
 class Blitters : public ::testing::TestWithParam<Layout> {};
 
 void SetTint(const i32 t[3]) {
@@ -436,14 +449,8 @@ TEST_P(Blitters, PlainAndPalettedModesMatchTheReference) {
     gPaintPalette = pal;
     gCurPic = src.data();
     for (i32 mode : {0, 4, 1, 5}) {
-        std::vector<u16> expect = canvas.px;
-        for (i32 r = 0; r < 23; ++r)
-            for (i32 c = 0; c < 37; ++c) {
-                u8 v = src[r * 37 + c];
-                if ((mode & 4) && v == 1) continue;
-                i32 X = 620 + ((mode & 1) ? 36 - c : c);
-                if (X < 640) expect[(100 + r) * 640 + X] = pal[v];
-            }
+        std::vector<u16> expect = PalettedRef(canvas.px, src.data(), 37, 23, 620, 100, mode, pal,
+                                              mode & 4 ? 1 : 256, 256, 640);
         PutPic(620, 100, 37, 23, mode, nullptr);
         EXPECT_EQ(canvas.px, expect) << mode;
     }
@@ -575,17 +582,13 @@ TEST_P(Blitters, ZoomedModesMatchTheReferenceBadInputsAreSafeAndTablesAreKept) {
     for (i32 i = 0; i < 256; ++i) pal[i] = static_cast<u16>(1000 + i);
     gCurPic = pic8.data();
     gPaintPalette = pal;
+    SetClip(0, 0, 639, 480);
     for (i32 mode : {0xC0, 0xC1, 0xC2, 0xC3}) {
         std::fill(p8.px.begin(), p8.px.end(), 0);
-        SetClip(0, 0, 639, 480);
         PutPic(636, 10, 4, 3, mode, nullptr);
-        for (i32 r = 0; r < 3; ++r)
-            for (i32 i = 0; i < 4; ++i) {
-                i32 X = 636 + ((mode & 1) ? 3 - i : i), Y = 10 + ((mode & 2) ? 2 - r : r);
-                u8 v = src8[r * 4 + i];
-                u16 want = v == 1 || v == 3 || X >= 639 ? 0 : pal[v];
-                EXPECT_EQ(p8.px[Y * 640 + X], want) << mode << " " << r << "," << i;
-            }
+        EXPECT_EQ(p8.px, PalettedRef(std::vector<u16>(640 * 480), src8, 4, 3, 636, 10, mode, pal, 1,
+                                     3, 639))
+            << mode;
     }
     gPaintPalette = nullptr;
     // The zoom tables are kept between draws: scales that come back are not
@@ -1090,11 +1093,10 @@ TEST(GrpEft, ParticlesLinesZoomsCopiesAllocationFailuresAndTheMatrixMath) {
     std::vector<u16> out(16 * 8, 0);
     // At (14, 6) only the picture's top-left 2 x 2 lies inside the 16 x 8 target.
     pe.DrawPicture(out.data(), pic.data(), 14, 6, 4, 3, 0);
-    EXPECT_EQ(std::tuple(out[6 * 16 + 14], out[6 * 16 + 15], out[7 * 16 + 14], out[7 * 16 + 15]),
-              std::tuple(100, 101, 104, 105));
-    int drawn = 0;
-    for (u16 v : out) drawn += v != 0;
-    EXPECT_EQ(drawn, 4);
+    std::vector<u16> want(16 * 8, 0);
+    std::tie(want[6 * 16 + 14], want[6 * 16 + 15], want[7 * 16 + 14], want[7 * 16 + 15]) =
+        std::tuple(100, 101, 104, 105);
+    EXPECT_EQ(out, want);
     // An area of columns 0..5 cuts a picture at (4, 0) after two columns.
     std::fill(out.begin(), out.end(), 0);
     pe.SetArea(0, 0, 6, 8);
