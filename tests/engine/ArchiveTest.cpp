@@ -29,6 +29,12 @@ ActPlayer Player(i32 act, i32 action = 0, i32 dir = 0) {
     return {.act = act, .action = action, .dir = dir, .lastDir = dir};
 }
 
+// The player after one tick.
+ActPlayer Ticked(ActPlayer p) {
+    TakeActData(&p);
+    return p;
+}
+
 // Acts of all_char: entry e is act e.
 struct ActRoot {
     ArchiveRoot root;
@@ -81,8 +87,7 @@ TEST_F(TakeActDataTest, DelaysHoldOVAndO2EndsAndLoopPassesCountDown) {
     // Hold keeps the frame.
     r.Part(1, 0, ActWords().Rf(5).Pa(1).Ed().Pa(2).Ed().Ov());
     r.Part(2, 0, ActWords().Pa(3).Ed().Pa(4).Ed());
-    ActPlayer h = r.Play(1);
-    TakeActData(&h);
+    ActPlayer h = Ticked(r.Play(1));
     h.hold = 1;
     EXPECT_EQ(Frames(&h, 3), (F{1, 1, 1}));
     // Hold without a picture runs, and leaves the index on the "ED".
@@ -122,8 +127,7 @@ TEST_F(TakeActDataTest, DelaysHoldOVAndO2EndsAndLoopPassesCountDown) {
     ActPlayer b = Player(3);
     EXPECT_EQ((std::pair{Frames(&b, 1), b.sound + b.event}), std::pair(F{2}, 0));
     // A count of 0x8002 set from outside: the end of a pass leaves one pass.
-    ActPlayer lo = Player(4);
-    TakeActData(&lo);
+    ActPlayer lo = Ticked(Player(4));
     std::tie(lo.loopCount, lo.loopStart, lo.loopEnd) = std::tuple(0x8002, 0, 2);
     TakeActData(&lo);  // "PA" 2 brings the counter to the loop end
     EXPECT_EQ(std::tuple(lo.loopCount, lo.cmdIndex), std::tuple(0x8001, 0));
@@ -146,8 +150,7 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShouldAndScaleZoomsO
     TakeActData(&p);  // restart keeps 0x80000003 and then runs VI and AM
     EXPECT_EQ(p.drawMode, 0x80000007u);
     // Direction change alone: only bit 31 survives.
-    ActPlayer q = Player(2);
-    TakeActData(&q);
+    ActPlayer q = Ticked(Player(2));
     std::tie(q.drawMode, q.dir) = std::tuple(0x80000003u, 3);
     TakeActData(&q);
     EXPECT_EQ(std::tuple(q.drawMode, q.frame, q.lastDir), std::tuple(0x80000000u, 3, 3));
@@ -177,24 +180,18 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShouldAndScaleZoomsO
     r.Part(1, 0, ActWords().Xy(10, -4).Cmd(kActSC, {512}).Pa(0).Ed());
     r.Write();
     SetZoom(0, 0, 1024, 1024);
-    ActPlayer sp = Player(1);
-    TakeActData(&sp);
+    ActPlayer sp = Ticked(Player(1));
     // Not asked: the zoom state is left alone.
     EXPECT_EQ(std::tuple(sp.scaleX, sp.scaleY, sp.drawMode & 0x80, gZoomScaleX),
               std::tuple(512, 512, 0u, 1024));
     ActPlayer sq = Player(1);
     sq.zoomAlways = 1;
-    TakeActData(&sq);
-    EXPECT_EQ(sq.drawMode & 0x80, 0x80u);
-    EXPECT_EQ(
-        std::tuple(gZoomAnchorX, gZoomAnchorY, gZoomScaleX, gZoomScaleY, gActLastScale, gActLastY),
-        std::tuple(10, -4, 512, 512, 512, -4));
+    EXPECT_EQ((std::tuple{Ticked(sq).drawMode & 0x80, gZoomAnchorX, gZoomAnchorY, gZoomScaleX,
+                          gZoomScaleY, gActLastScale, gActLastY}),
+              std::tuple(0x80u, 10, -4, 512, 512, 512, -4));
     SetZoom(0, 0, 1024, 1024);
     SetActZoomAll(1);
-    ActPlayer sz = Player(1);
-    TakeActData(&sz);
-    EXPECT_EQ(sz.drawMode & 0x80, 0x80u);
-    EXPECT_EQ(gZoomScaleX, 512);
+    EXPECT_EQ((std::pair{Ticked(Player(1)).drawMode & 0x80, gZoomScaleX}), std::pair(0x80u, 512));
 }
 
 TEST_F(TakeActDataTest, EveryTagTwoOperandCommandsMissingActsAndPartsThatStop) {
@@ -228,8 +225,7 @@ TEST_F(TakeActDataTest, EveryTagTwoOperandCommandsMissingActsAndPartsThatStop) {
     EXPECT_EQ(p.overlayFrame, 0);  // cleared before each frame's commands
     EXPECT_EQ(std::tuple(p.colR2 + p.colG2 + p.colB2, p.colR, p.drawMode & 1, p.drawMode & 0x2C),
               std::tuple(0, 1, 0u, 0x2Cu));
-    ActPlayer q = Player(2);
-    TakeActData(&q);
+    ActPlayer q = Ticked(Player(2));
     EXPECT_EQ(std::tuple(q.xOff, q.yOff, q.drawMode, q.smFlag, q.frame),
               std::tuple(5, static_cast<i16>(kActVI), 0u, 0u, 1));
     // Missing acts or parts, act zero, and parts that stop.
@@ -252,9 +248,7 @@ TEST_F(TakeActDataTest, EveryTagTwoOperandCommandsMissingActsAndPartsThatStop) {
     // Parts without an end, or with cut operands, stop.
     ActPlayer mp = Player(7);
     EXPECT_EQ((std::pair{Frames(&mp, 3), mp.frameCounter}), std::pair(F{2, 2, 2}, u8{2}));
-    ActPlayer mq = Player(8);
-    TakeActData(&mq);
-    TakeActData(&mq);
+    ActPlayer mq = Ticked(Ticked(Player(8)));
     EXPECT_EQ(std::tuple(mq.fl[0], mq.frame), std::tuple(0, 3));
 }
 
@@ -267,15 +261,11 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
     EXPECT_EQ(std::tuple(s.reads, s.entryReads, s.counts[1]), std::tuple(1u, 1u, 1));
     u32 one = s.total;
     SetActMemory(one * 3);
-    for (u32 a : {17u, 2u, 3u}) {
-        ActPlayer q = Player(static_cast<i32>(a));
-        TakeActData(&q);
-    }
+    for (u32 a : {17u, 2u, 3u}) Ticked(Player(static_cast<i32>(a)));
     // Act 17 shares bucket 1 with act 1; that bucket was the fullest and lost its tail (act 1).
     EXPECT_EQ(GetActCacheStats().counts[1], 1);
     EXPECT_LE(GetActCacheStats().total, one * 3);
-    ActPlayer again = Player(1);
-    TakeActData(&again);
+    Ticked(Player(1));
     // The entry of act 1 was still cached.
     EXPECT_EQ(std::pair(GetActCacheStats().entryReads, GetActCacheStats().reads),
               std::pair(4u, 5u));
