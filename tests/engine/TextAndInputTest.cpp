@@ -172,8 +172,6 @@ struct TextBufTest : ::testing::Test {
     static void Key(cTextBuf& f, u32 vk) { f.ImeProc(nullptr, WM_KEYDOWN, vk, 0); }
 };
 
-}  // namespace
-
 // Bytes typed into an empty field of eight bytes, and the text it then holds.
 TEST_F(TextBufTest, TypedInsertedEditedAndImeTextKeepsWholeCharacters) {
     const std::string yg = Utf8ToBig5("月港"), qi = Utf8ToBig5("奇");
@@ -226,11 +224,9 @@ TEST_F(TextBufTest, TypedInsertedEditedAndImeTextKeepsWholeCharacters) {
             << s.key;
     }
     Key(e, VK_INSERT);
-    EXPECT_EQ(e.GetInsertMode(), 1);
     Key(e, VK_RETURN);
-    EXPECT_EQ(e.GetResult(), 1);
-    Type(e, "a");
-    EXPECT_EQ(e.GetResult(), 1) << "stays until the field is made anew";
+    Type(e, "a");  // the result stays until the field is made anew
+    EXPECT_EQ(std::pair(e.GetInsertMode(), e.GetResult()), std::pair(1, 1));
     cTextBuf g;
     Key(g, VK_ESCAPE);
     EXPECT_EQ(g.GetResult(), 2);
@@ -288,8 +284,6 @@ TEST_F(TextBufTest, TypedInsertedEditedAndImeTextKeepsWholeCharacters) {
     FreeCodeMap();
     EXPECT_EQ(gCodeMap, nullptr);
 }
-
-namespace {
 
 using Px = std::tuple<int, int, int>;  // x, y, value
 
