@@ -743,8 +743,7 @@ TEST(PutPic, BadModesSettingsOddPicturesTilesClipsAndOtherSizes) {
     for (i32 r = 0; r < 8; ++r)
         for (i32 x = 0; x < 8; ++x) expect[(20 + r) * 640 + 30 + x] = 0x1234;
     gCurPic = rle.data();
-    gPaintWave = 99;
-    gWavePhase = 5;
+    std::tie(gPaintWave, gWavePhase) = std::tuple(99, 5);
     PutPic(30, 20, 8, 8, 0, nullptr);
     EXPECT_EQ(std::pair(c5.px, gWavePhase), std::pair(expect, 5));
     std::tie(gPaintAlpha, gPaintRowSkip, gPaintSkew, gPaintScaleH) = std::tuple(5, 1, 3, 9);
@@ -911,18 +910,15 @@ TEST(AntiAlias, EdgeLevelsFollowTheDiamondDrawingBlendsByLevelAndLinesStepAndCli
             for (auto& ch : r)
                 if (rng() % 4 == 0) ch = '.';
         std::vector<u8> pic = FromMask(rows, 0x1234);
-        ClipRect clip = gClipRect;
-        u16* buf = gPaintBuf;
         MapHolder m(pic.data());
         ASSERT_NE(m.map, nullptr);
-        EXPECT_EQ(std::tuple(gClipRect.left, gPaintBuf, gRowOffsets[5]),
-                  std::tuple(clip.left, buf, 5u * 1280));
         for (i32 y = 0; y < h; ++y)
             for (i32 x = 0; x < w; ++x)
                 ASSERT_EQ(m.At(w, x, y), LevelRef(rows, x, y)) << iter << " " << x << "," << y;
     }
-    EXPECT_EQ(std::pair(gPaintWave, MakeAntiAliasMap(nullptr)),
-              std::pair(5, static_cast<u8*>(nullptr)));
+    EXPECT_EQ((std::tuple{gPaintWave, MakeAntiAliasMap(nullptr), gClipRect.left, gPaintBuf,
+                          gRowOffsets[5]}),
+              std::tuple(5, static_cast<u8*>(nullptr), 300, c.px.data(), 5u * 1280));
     Canvas dc(k555);
     std::vector<std::string> shape = {".....", "..#..", "..#..", "..#..", "..#..", "..#..",
                                       ".....", "#####", "#####", "#####", "#####", "#####"};
