@@ -198,17 +198,6 @@ TEST(PixelFormat, EveryLayoutConvertsEveryColourAndTheSurfaceSetsTheClampTables)
 
 // Message-box text broken into lines that fit the 640-pixel screen.
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out(1);
-    for (char c : text) {
-        if (c == '\n')
-            out.emplace_back();
-        else
-            out.back() += c;
-    }
-    return out;
-}
-
 std::string Repeat(const std::string& s, int n) {
     std::string out;
     for (int i = 0; i < n; ++i) out += s;
@@ -244,23 +233,21 @@ TEST(ErrorBox, TextsCaptionsButtonsAndLinesThatFitTheScreen) {
         "MH_Data\\ItemData.dat: offset 0: record count 65535 refused: the file holds 208 records "
         "of 180 bytes";
     const std::string kChar = B5("測");
-    const struct {
-        std::string text;
-        std::vector<std::string> lines;
-    } kCases[] = {
+    // Each text and its lines, joined by line breaks.
+    const std::pair<std::string, std::string> kCases[] = {
         // Broken after the last space that keeps 72 columns; the space goes.
         {kDamaged,
-         {"MH_Data\\ItemData.dat: offset 0: record count 65535 refused: the file",
-          "holds 208 records of 180 bytes"}},
+         "MH_Data\\ItemData.dat: offset 0: record count 65535 refused: the file\n"
+         "holds 208 records of 180 bytes"},
         // One column and 50 double-byte characters: 1 + 35 x 2 = 71 columns fit,
         // a 36th character would end at column 73.
-        {"a" + Repeat(kChar, 50), {"a" + Repeat(kChar, 35), Repeat(kChar, 15)}},
+        {"a" + Repeat(kChar, 50), "a" + Repeat(kChar, 35) + "\n" + Repeat(kChar, 15)},
         // Lines of their own are kept; a short text is left as it is.
-        {"DDraw init Failed.\nMoonharbor", {"DDraw init Failed.", "Moonharbor"}},
+        {"DDraw init Failed.\nMoonharbor", "DDraw init Failed.\nMoonharbor"},
         // A word longer than a line is cut between two characters.
-        {std::string(80, 'x') + " y", {std::string(72, 'x'), std::string(8, 'x') + " y"}},
+        {std::string(80, 'x') + " y", std::string(72, 'x') + "\n" + std::string(8, 'x') + " y"},
     };
-    for (const auto& c : kCases) EXPECT_EQ(Lines(BreakBoxText(c.text)), c.lines) << c.text;
+    for (const auto& [text, lines] : kCases) EXPECT_EQ(BreakBoxText(text), lines) << text;
 }
 
 }  // namespace
