@@ -411,15 +411,6 @@ std::vector<u16> Expected(const ArchivePicture& pic, const ArchiveFrame& f) {
     return v;
 }
 
-// The sample archives, written and opened.
-struct SampleCache : testing::Test {
-    ArchiveRoot root;
-    void SetUp() override {
-        root.WriteSample();
-        root.Open();
-    }
-};
-
 TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
     for (bool wide : {false, true}) {
         ArchiveRoot root;
@@ -459,7 +450,10 @@ TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
     for (auto [n, frame] : missing) EXPECT_EQ(GetPic(n, frame), nullptr) << n << " " << frame;
 }
 
-TEST_F(SampleCache, LoadsOnceReadsWithoutANodeAndTrimsTheOldestOfTheFullestBucket) {
+TEST(PicCache, LoadsOnceReadsWithoutANodeAndTrimsTheOldestOfTheFullestBucket) {
+    ArchiveRoot root;
+    root.WriteSample();
+    root.Open();
     EXPECT_EQ(FindCachedPic(1, 0), nullptr);
     PicFrame* a = GetPic(1, 0);
     ASSERT_NE(a, nullptr);

@@ -127,12 +127,7 @@ TEST_F(DDrawFixture, ColourMatchFillSurfaceBytesAndPrimaryWritesShownAtTheNextPu
 
 // Pixel layouts: converters over every colour, working masks, keys, tables, MakeColor.
 
-struct FormatGuard {
-    ~FormatGuard() { ResetPixelFormat(); }
-};
-
-TEST(PixelFormat, EveryLayoutConvertsEveryColourAndTheSurfaceSetsTheClampTables) {
-    FormatGuard g;
+TEST_F(DDrawFixture, EveryPixelLayoutConvertsEveryColourAndTheSurfaceSetsTheClampTables) {
     // Masks, the layout they make, its working red and blue masks, and a
     // stored 5-5-5 colour as converted; six-bit layouts keep pixels on the way
     // back, and unknown masks work as reported, without conversion. The keys
