@@ -546,70 +546,64 @@ TEST(PicCache, MapPicturesComeFromTheMapLoaderExceptSixOnMap286) {
 
 // ---- Bad archives ----
 
-struct BadArchive : testing::Test {
+TEST(BadArchive, DamagedHeadsRecordsBlocksFramesAndTruncatedFilesAreRefused) {
     ArchiveRoot root;
+    std::string error;
+    const std::vector<u8> whole =
+        BuildTswArchive({{1, SamplePictures().at(sample_art::kCursor)}}, &error);
+    const u32 picAt = LoadU32(whole.data() + kTswHeaderSize + 24);
     std::vector<u8> file;
-    u32 picAt = 0;
-    void SetUp() override {
-        std::map<u32, ArchivePicture> pics;
-        pics[1] = SamplePictures().at(sample_art::kCursor);
-        std::string error;
-        file = BuildTswArchive(pics, &error);
-        picAt = LoadU32(file.data() + kTswHeaderSize + 24);
-    }
-    u32 Record(int frame) const { return picAt + kTswPicHeaderSize + kTswFrameRecordSize * frame; }
-    PicFrame* Load(u16 frame = 0) {
+    auto record = [&](int frame) {
+        return picAt + kTswPicHeaderSize + kTswFrameRecordSize * frame;
+    };
+    auto load = [&](u16 frame = 0) {
         root.Write(0, ".tsw", file);
         root.Open();
         return GetPic(1, frame);
-    }
-};
-
-TEST_F(BadArchive, DamagedHeadsRecordsBlocksFramesAndTruncatedFilesAreRefused) {
-    const std::vector<u8> whole = file;
+    };
     // A frame count larger than the head or the file: the records that exist
     // still load; one inside the head has nonsense data, others lie past the
     // 11788-byte head.
     file = With(whole, picAt + 6, 400, 2);
-    EXPECT_NE(Load(2), nullptr);
-    for (u16 frame : {200, 350, 399}) EXPECT_EQ(Load(frame), nullptr) << frame;
+    EXPECT_NE(load(2), nullptr);
+    for (u16 frame : {200, 350, 399}) EXPECT_EQ(load(frame), nullptr) << frame;
     file = With(whole, picAt + 4, 0xABCE, 2);  // wrong magic
-    EXPECT_EQ(Load(), nullptr);
+    EXPECT_EQ(load(), nullptr);
     EXPECT_NE(std::string(PicLastError()).find("all_char.tsw: offset"), std::string::npos)
         << PicLastError();
     file = With(whole, picAt + 8, 12, 2);  // a depth other than the frames'
-    EXPECT_EQ(Load(), nullptr);
+    EXPECT_EQ(load(), nullptr);
     // Unpacked sizes two bytes off, or far past any frame (refused before
     // allocation); directory offsets past the file.
-    for (auto [at, value] : {std::pair{Record(0) + 8, LoadU32(&whole[Record(0) + 8]) + 2},
-                             {Record(0) + 8, 0xFFFFFFF0u},
+    for (auto [at, value] : {std::pair{record(0) + 8, LoadU32(&whole[record(0) + 8]) + 2},
+                             {record(0) + 8, 0xFFFFFFF0u},
                              {kTswHeaderSize + 24, static_cast<u32>(whole.size()) + 100},
                              {kTswHeaderSize + 24, 0xFFFFFFF0u}}) {
         file = With(whole, at, value);
-        EXPECT_EQ(Load(), nullptr) << at << " " << value;
+        EXPECT_EQ(load(), nullptr) << at << " " << value;
     }
     file = whole;
-    u32 block = picAt + LoadU32(&file[Record(0)]);
+    u32 block = picAt + LoadU32(&file[record(0)]);
     for (u32 i = 0; i < 12; ++i) file[block + i] ^= 0x5A;  // corrupt LZO block
-    EXPECT_EQ(Load(), nullptr);
+    EXPECT_EQ(load(), nullptr);
     FreePics();  // frame 2 of the whole file is cached
     for (size_t cut : {size_t{10}, size_t{kTswDirectoryEnd - 5}, size_t{picAt + 6},
                        size_t{picAt + 60}, whole.size() - 1}) {
         file.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
-        EXPECT_EQ(Load(2), nullptr) << cut;
+        EXPECT_EQ(load(2), nullptr) << cut;
     }
     // A block that unpacks cleanly to exactly its size, but to a broken picture.
     std::vector<u8> broken(408, 0x11);
     for (int i = 0; i < 4; ++i) StoreU16(&broken[2 * i], i ? 16 : 0xFFFF);
     i32 packed = 0;
     u8* lzo = LzoPack(broken.data(), 408, &packed);
-    u32 at = picAt + LoadU32(&file[Record(0)]);
-    ASSERT_LE(static_cast<u32>(packed), LoadU32(&file[Record(0) + 4]) + 100);
+    u32 at = picAt + LoadU32(&file[record(0)]);
+    ASSERT_LE(static_cast<u32>(packed), LoadU32(&file[record(0) + 4]) + 100);
     file.resize(std::max<size_t>(file.size(), at + packed));
     std::memcpy(&file[at], lzo, packed);
     MH_FREE(lzo);
-    StoreU32(&file[Record(0) + 4], static_cast<u32>(packed));
-    EXPECT_EQ(Load(), nullptr);
+    StoreU32(&file[record(0) + 4], static_cast<u32>(packed));
+    EXPECT_EQ(load(), nullptr);
     EXPECT_NE(std::string(PicLastError()).find("run-coded"), std::string::npos);
 }
 
