@@ -40,8 +40,9 @@ struct ActRoot {
     ArchiveRoot root;
     std::map<u32, ActProgram> acts;
     void Part(u32 act, i32 key, const ActWords& w) { acts[act].parts[key] = w.words; }
-    void Write() {
-        root.Write(0, ".act", BuildActArchive(acts));
+    void Write() { Write(BuildActArchive(acts)); }
+    void Write(const std::vector<u8>& bytes) {
+        root.Write(0, ".act", bytes);
         SetPicLibPath(root.h.root().c_str());
         FreeActs();
     }
@@ -306,9 +307,7 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
     std::vector<u8> good = BuildActArchive(r.acts);
     u32 actAt = LoadU32(&good[kTswHeaderSize + 24]);
     auto check = [&](const std::vector<u8>& bytes, i32 key, int want) {
-        r.root.Write(0, ".act", bytes);
-        SetPicLibPath(r.root.h.root().c_str());
-        FreeActs();
+        r.Write(bytes);
         ActPlayer p = Player(1, key);
         return TakeActData(&p) == want;
     };
@@ -344,8 +343,7 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ResetActs();
-        r.root.Write(0, ".act", c.archive);
-        SetPicLibPath(r.root.h.root().c_str());
+        r.Write(c.archive);
         testing::internal::CaptureStderr();
         for (int i = 0; i < 2; ++i) {
             ActPlayer p = Player(c.act);
@@ -434,10 +432,9 @@ TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
     ArchiveRoot root;
     root.WriteSample();
     // Entry 2999 of all_map2 is picture 17999; entry 1 of all_item is 3001.
-    std::map<u32, ArchivePicture> last;
-    last[2999] = SamplePictures().at(sample_art::kMapObject);
     std::string error;
-    root.Write(5, ".tsw", BuildTswArchive(last, &error));
+    root.Write(5, ".tsw",
+               BuildTswArchive({{2999, SamplePictures().at(sample_art::kMapObject)}}, &error));
     std::filesystem::remove(root.File(2, ".tsw"));  // fails only its own pictures
     root.Open();
     for (auto [n, frame] : {std::pair<u16, u16>{sample_art::kCursor, 0}, {17999, 1}, {3001, 3}})
