@@ -77,8 +77,7 @@ TEST_F(TakeActDataTest, DelaysHoldOVAndO2EndsAndLoopPassesCountDown) {
     EXPECT_EQ(Frames(&p, 10), (F{1, 1, 1, 1, 2, 2, 2, 2, 2, 1}));
     EXPECT_EQ(std::tuple(p.pic, p.frameCounter), std::tuple(7, 3));
     // An override of one tick replaces the stored delay of nine.
-    ActPlayer q = Player(2);
-    q.delayOverride = kDelayOverrideOn | 1;
+    ActPlayer q{.act = 2, .delayOverride = kDelayOverrideOn | 1};
     EXPECT_EQ((std::pair{Frames(&q, 3), q.delay}), std::pair(F{1, 1, 2}, u16{9}));
     // "O2" stays on the last frame: tick 3 reaches it with the delay just
     // loaded; tick 5 reaches it with none left and ends.
@@ -185,10 +184,8 @@ TEST_F(TakeActDataTest, RestartsKeepTheModeBitsAndFieldsTheyShouldAndScaleZoomsO
     // Not asked: the zoom state is left alone.
     EXPECT_EQ(std::tuple(sp.scaleX, sp.scaleY, sp.drawMode & 0x80, gZoomScaleX),
               std::tuple(512, 512, 0u, 1024));
-    ActPlayer sq = Player(1);
-    sq.zoomAlways = 1;
-    EXPECT_EQ((std::tuple{Ticked(sq).drawMode & 0x80, gZoomAnchorX, gZoomAnchorY, gZoomScaleX,
-                          gZoomScaleY, gActLastScale, gActLastY}),
+    EXPECT_EQ((std::tuple{Ticked({.act = 1, .zoomAlways = 1}).drawMode & 0x80, gZoomAnchorX,
+                          gZoomAnchorY, gZoomScaleX, gZoomScaleY, gActLastScale, gActLastY}),
               std::tuple(0x80u, 10, -4, 512, 512, 512, -4));
     SetZoom(0, 0, 1024, 1024);
     SetActZoomAll(1);
