@@ -22,11 +22,9 @@ namespace fs = std::filesystem;
 std::vector<u8> IsoImage(const std::string& id) {
     std::vector<u8> img(18 * 2048, 0);
     u8* pvd = img.data() + 16 * 2048;
-    pvd[0] = 1;
-    std::memcpy(pvd + 1, "CD001", 5);
-    pvd[6] = 1;
-    std::memset(pvd + 8, ' ', 32);
-    std::memset(pvd + 40, ' ', 32);
+    std::memcpy(pvd, "\1CD001\1", 7);  // type 1, the signature, version 1
+    std::memset(pvd + 8, ' ', 64);     // system and volume identifiers
+
     std::memcpy(pvd + 40, id.data(), std::min<size_t>(id.size(), 32));
     img[17 * 2048] = 255;  // set terminator
     return img;
@@ -35,10 +33,9 @@ std::vector<u8> IsoImage(const std::string& id) {
 // A UDF descriptor tag with its checksum, claiming to be at sector.
 void UdfTag(std::vector<u8>& img, size_t sectorSize, u32 sector, u16 id) {
     u8* t = img.data() + sector * sectorSize;
-    t[0] = static_cast<u8>(id);
-    t[1] = static_cast<u8>(id >> 8);
+    StoreU16(t, id);
     t[2] = 3;
-    StoreU32(img.data() + sector * sectorSize + 12, sector);
+    StoreU32(t + 12, sector);
     u8 sum = 0;
     for (int i = 0; i < 16; ++i)
         if (i != 4) sum = static_cast<u8>(sum + t[i]);
