@@ -441,10 +441,8 @@ TEST_F(FontTest, CacheRendersEachCodeOnceKeepsCodesSortedAndWhenFullDropsTheHigh
     int made = 0;
     // 1998 distinct Big5 codes, low ones first.
     for (int lead = 0xA4; made < kGlyphsKept; ++lead)
-        for (int trail = 0x40; trail <= 0x7E && made < kGlyphsKept; ++trail, ++made) {
-            text += char(lead);
-            text += char(trail);
-        }
+        for (int trail = 0x40; trail <= 0x7E && made < kGlyphsKept; ++trail, ++made)
+            text += {char(lead), char(trail)};
     font.DrawString(buf.data(), 0, 0, text.c_str(), kInk, kStylePlain);
     ASSERT_EQ(font.GetGlyphCount(), kGlyphsKept);
     // A code above all others (trail 0xFE is the highest byte) is drawn but not kept.
@@ -551,10 +549,8 @@ bool RealFontPresent() {
 
 TEST(RealGlyphs, KnownSentencesConvertBothWaysAndGlyphsFallInsideTheCell) {
     for (const char* s :
-         {"遊戲暫停", "遊戲暫停  按F8繼續遊戲", "細明體", "─ Ｔｈｅ　Ｅｎｄ ─", "月港奇譚"}) {
-        std::string big5 = Utf8ToBig5(s);
-        EXPECT_EQ(Big5ToUtf8(big5), s);
-    }
+         {"遊戲暫停", "遊戲暫停  按F8繼續遊戲", "細明體", "─ Ｔｈｅ　Ｅｎｄ ─", "月港奇譚"})
+        EXPECT_EQ(Big5ToUtf8(Utf8ToBig5(s)), s);
     std::string pause = Utf8ToBig5("遊戲暫停");
     ASSERT_EQ(pause.size(), 8u);
     std::vector<u32> chars;
