@@ -185,10 +185,8 @@ TEST_F(DDrawFixture, EveryPixelLayoutConvertsEveryColourAndTheSurfaceSetsTheClam
     // The clamp tables cover levels below zero and above the top.
     EXPECT_EQ(std::tuple(gClampG[40 + 32], gClampG[-5 + 32], gClampB[95]),
               std::tuple(gMaskG, 0u, gMaskB));
-    for (int v = 0; v < 32; ++v) {
-        EXPECT_EQ(gClampR[v + 32], v * 0x800u);
-        EXPECT_EQ(gClampB[v + 32], static_cast<u32>(v));
-    }
+    for (u32 v = 0; v < 32; ++v)
+        EXPECT_EQ(std::pair(gClampR[v + 32], gClampB[v + 32]), std::pair(v * 0x800, v)) << v;
 }
 
 // Message-box text broken into lines that fit the 640-pixel screen.
