@@ -313,9 +313,8 @@ bool DrawsAsTheReference(Canvas& canvas, std::mt19937& rng, i32 mode, int iter) 
     s.phase = rng() % 33;
     s.rowSkip = rng() % 2;
     s.alpha = static_cast<i32>(rng() % 18);
-    if (rng() % 4) {
+    if (rng() % 4)
         for (auto& t : s.tint) t = static_cast<i32>(rng() % 63) - 31;
-    }
     if ((effect == 0x0C || effect == 0x20) && rng() % 3) s.scaleH = 1 + rng() % 120;
     if (effect == 0x0C && rng() % 3) s.skew = static_cast<i32>(rng() % 81) - 40;
     s.colour = rng();

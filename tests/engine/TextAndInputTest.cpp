@@ -238,15 +238,15 @@ TEST_F(TextBufTest, TypedInsertedEditedAndImeTextKeepsWholeCharacters) {
               std::pair(false, std::string("\xA4\xA4q")));
     PlatformSetImeActive(true);
     TextInputHandleMessage(WM_INPUTLANGCHANGE, 0, 0);
-    EXPECT_EQ(ime.GetImeMode(), 1);
-    TextInputHandleMessage(WM_CHAR, 'r', 0);
-    EXPECT_EQ(std::string(ime.Text()), "\xA4\xA4q");
+    TextInputHandleMessage(WM_CHAR, 'r', 0);  // refused while the IME is on
+    EXPECT_EQ(std::pair(ime.GetImeMode(), std::string(ime.Text())),
+              std::pair(1, std::string("\xA4\xA4q")));
     SetActiveTextBuf(nullptr);
     EXPECT_FALSE(TextInputHandleMessage(WM_IME_CHAR, 0xA4A4, 0));
     // GetText and SetText cut on character boundaries.
     cTextBuf t(5, 0, 0);
-    EXPECT_EQ(t.SetText(("a" + yue + yue + "b").c_str()), 1);
-    EXPECT_EQ(std::string(t.Text()), "a" + yue + yue);
+    EXPECT_EQ((std::pair{t.SetText(("a" + yue + yue + "b").c_str()), std::string(t.Text())}),
+              std::pair(1, "a" + yue + yue));
     char out[8];
     std::memset(out, 'X', sizeof out);
     // Four bytes hold three of text and the zero.
