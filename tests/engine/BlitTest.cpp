@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "DrawTestUtil.h"
+#include "base/ByteIo.h"
 #include "engine/AaDraw.h"
 #include "engine/GrpEft.h"
 #include "engine/LineFilter.h"
@@ -625,8 +626,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, Blitters, ::testing::Values(k565, k555),
 // AVX2) on rows that break the format.
 
 void Put(std::vector<u8>& b, u16 v) {
-    b.push_back(static_cast<u8>(v));
-    b.push_back(static_cast<u8>(v >> 8));
+    b.insert(b.end(), {static_cast<u8>(v), static_cast<u8>(v >> 8)});
 }
 
 using Case = std::tuple<BlitLanes, Layout>;
@@ -676,13 +676,11 @@ TEST_P(LaneWidths, RunsAndRowsPastTheWidthMatchTheReference) {
             col += n;
         }
         if (r + 1 < h) Put(bytes, 0);
-        u16 len = static_cast<u16>(bytes.size() - start);
-        bytes[start] = static_cast<u8>(len);
-        bytes[start + 1] = static_cast<u8>(len >> 8);
+        StoreU16(&bytes[start], static_cast<u16>(bytes.size() - start));  // the row's length
     }
     std::vector<u8> plane(w * h, 40);
     // Whole, and cut on the left so that the walk starts inside the row.
-    for (const ClipRect& c : {ClipRect{0, 0, 640, 480}, ClipRect{13, 0, 600, 480}}) {
+    for (const ClipRect& c : {ClipRect{0, 0, 640, 480}, ClipRect{13, 0, 600, 480}})
         for (i32 mode : {0, 1, 4, 5, 8, 9}) {
             Setting s{.x = 10, .y = 10, .w = w, .h = h, .mode = mode, .clip = c, .plane = plane};
             std::vector<u16> expect = canvas.px;
@@ -693,7 +691,6 @@ TEST_P(LaneWidths, RunsAndRowsPastTheWidthMatchTheReference) {
             PutPic(10, 10, w, h, mode, plane.data());
             ASSERT_EQ(canvas.px, expect) << "mode " << mode << " left " << c.left;
         }
-    }
 }
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
