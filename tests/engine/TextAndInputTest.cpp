@@ -524,8 +524,7 @@ TEST(GameFonts, SettingsGlyphIndicesAndEveryStyleMatchingThePixelRulesInsideAndA
 // The real glyph source: AR PL UMing TW through FreeType, and Big5 conversions.
 
 struct Rendered {
-    int ink = 0;
-    int outside = 0;
+    int ink = 0, outside = 0;  // -1 each where the face is missing
 };
 
 Rendered RenderOne(int size, u8 lead, u8 trail) {
@@ -539,12 +538,6 @@ Rendered RenderOne(int size, u8 lead, u8 trail) {
         for (int i = 0; i < 8; ++i) r.ink += (b >> i) & 1;
     GlyphClose(f);
     return r;
-}
-
-bool RealFontPresent() {
-    GlyphFace f = GlyphOpen(B5("細明體"), 16);
-    GlyphClose(f);
-    return f != nullptr;
 }
 
 TEST(RealGlyphs, KnownSentencesConvertBothWaysAndGlyphsFallInsideTheCell) {
@@ -563,7 +556,7 @@ TEST(RealGlyphs, KnownSentencesConvertBothWaysAndGlyphsFallInsideTheCell) {
               std::tuple(u32('A'), 0u, 0u));
     // The real glyph source, where the font is installed.
     GlyphSetFake(nullptr);
-    if (!RealFontPresent()) GTEST_SKIP() << "AR PL UMing is not installed";
+    if (RenderOne(16, 'A', 0).ink < 0) GTEST_SKIP() << "AR PL UMing is not installed";
     const std::string zhong = B5("中");
     for (int size : {12, 16, 20, 24, 40}) {
         Rendered z = RenderOne(size, u8(zhong[0]), u8(zhong[1]));
