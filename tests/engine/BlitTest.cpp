@@ -1095,9 +1095,8 @@ TEST(GrpEft, ParticlesLinesZoomsCopiesAllocationFailuresAndTheMatrixMath) {
     pe.DrawPicture(out.data(), pic.data(), 4, 0, 4, 3, 0);
     EXPECT_EQ(std::tuple(out[2 * 16 + 5], out[2 * 16 + 6]), std::tuple(109, 0));
     // The paint target is left as it was.
-    EXPECT_EQ(std::tuple(gPaintBuf, gClipRect.width, gClipRect.height),
-              std::tuple(canvas.data(), clip.width, clip.height));
-    EXPECT_EQ(PaintPixelAddr(0, 1), gPaintBuf + gScreenPitch / 2);
+    EXPECT_EQ(std::tuple(gPaintBuf, gClipRect.width, gClipRect.height, PaintPixelAddr(0, 1)),
+              std::tuple(canvas.data(), clip.width, clip.height, canvas.data() + gScreenPitch / 2));
     ResetPaint();
     // A particle allocation failure is reported once.
     PlatformReset();
