@@ -354,32 +354,6 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
     }
 }
 
-// ---- The sample's acts drawn headless ----
-
-// The frames' pixels are checked in PicArchive and their drawing in BlitTest.
-TEST(SampleActs, WalkingFramesStepAndEveryArchiveHasAnAct) {
-    ArchiveRoot root;
-    root.WriteSample();
-    root.Open();
-    for (i32 dir = 0; dir < 8; ++dir) {
-        ActPlayer p = Player(sample_art::kPeopleFirst + 1, sample_art::kActionWalk, dir);
-        std::vector<u16> frames = Frames(&p, 11);
-        EXPECT_NE(GetPic(p.pic, p.frame), nullptr);
-        // Step, stand, other step, stand: each frame its tick and four of delay.
-        u16 b = static_cast<u16>(dir * 3), s = static_cast<u16>(b + 1), t = static_cast<u16>(b + 2);
-        EXPECT_EQ(frames, (F{s, s, s, s, s, b, b, b, b, b, t})) << dir;
-    }
-    // The cursor act has a part for the map cursor's action 13; every archive has an act.
-    ActPlayer c = Player(sample_art::kCursor, 13);
-    EXPECT_EQ((std::pair{TakeActData(&c), c.pic}), std::pair(1, u16{sample_art::kCursor}));
-    for (u32 n : {sample_art::kItemIcons, sample_art::kMagicRing, sample_art::kBackdrop,
-                  sample_art::kMapObject, sample_art::kBattleUnderlay}) {
-        ActPlayer a = Player(static_cast<i32>(n));
-        EXPECT_EQ(TakeActData(&a), 1) << n;
-        EXPECT_NE(GetPic(a.pic, a.frame), nullptr) << n;
-    }
-}
-
 // Picture archives and the picture cache: round trips through the writer and
 // the reader, cache order and budget, the map pictures, and bad archives.
 
@@ -444,7 +418,7 @@ TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
     for (auto [n, frame] : missing) EXPECT_EQ(GetPic(n, frame), nullptr) << n << " " << frame;
 }
 
-TEST(PicCache, LoadsOnceReadsWithoutANodeAndTrimsTheOldestOfTheFullestBucket) {
+TEST(PicCache, LoadsOnceReadsWithoutANodeTrimsTheOldestOfTheFullestBucketAndSampleActsWalk) {
     ArchiveRoot root;
     root.WriteSample();
     root.Open();
@@ -504,6 +478,24 @@ TEST(PicCache, LoadsOnceReadsWithoutANodeAndTrimsTheOldestOfTheFullestBucket) {
     SetPicMemory(GetPicCacheStats().total - frameSize / 2);
     GetPic(3, 1);
     EXPECT_EQ(cached(), (std::vector<bool>{false, false, true, true, true}));
+    // The sample's acts: frames drawn from the archives, whatever the budget.
+    for (i32 dir = 0; dir < 8; ++dir) {
+        ActPlayer p = Player(sample_art::kPeopleFirst + 1, sample_art::kActionWalk, dir);
+        std::vector<u16> frames = Frames(&p, 11);
+        EXPECT_NE(GetPic(p.pic, p.frame), nullptr);
+        // Step, stand, other step, stand: each frame its tick and four of delay.
+        u16 b = static_cast<u16>(dir * 3), s = static_cast<u16>(b + 1), t = static_cast<u16>(b + 2);
+        EXPECT_EQ(frames, (F{s, s, s, s, s, b, b, b, b, b, t})) << dir;
+    }
+    // The cursor act has a part for the map cursor's action 13; every archive has an act.
+    ActPlayer c = Player(sample_art::kCursor, 13);
+    EXPECT_EQ((std::pair{TakeActData(&c), c.pic}), std::pair(1, u16{sample_art::kCursor}));
+    for (u32 n : {sample_art::kItemIcons, sample_art::kMagicRing, sample_art::kBackdrop,
+                  sample_art::kMapObject, sample_art::kBattleUnderlay}) {
+        ActPlayer a = Player(static_cast<i32>(n));
+        EXPECT_EQ(TakeActData(&a), 1) << n;
+        EXPECT_NE(GetPic(a.pic, a.frame), nullptr) << n;
+    }
 }
 
 int gMapPicCalls = 0;
