@@ -203,8 +203,7 @@ TEST(ErrorBox, TextsCaptionsButtonsAndLinesThatFitTheScreen) {
     // The box may format the scratch text itself; long texts are cut.
     std::snprintf(gScratchBuf, sizeof(gScratchBuf), "%s", "MH_Data\\Talk1.dat");
     ErrorBox(B5("對話系統"), "%s %s", gScratchBuf, gScratchBuf);
-    std::string lng(3000, 'y');
-    ErrorBox("c", "%s", lng.c_str());
+    ErrorBox("c", "%s", std::string(3000, 'y').c_str());
     for (u32 code : {0x8878000Au, 0x12345678u, 0x80040110u}) DSErrorBox(nullptr, "cap", code);
     DDErrorBox(nullptr, "DirectDraw Create Error!!");
     PlatformSetBoxAnswer(IDIGNORE);
