@@ -271,10 +271,7 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
     FreeActs();
     MemDbgStats before = MemDbgGetStats();
     SetActCacheMode(0);
-    for (int i = 0; i < 10; ++i) {
-        ActPlayer d = Player(1 + i);
-        EXPECT_EQ((std::pair{TakeActData(&d), int{d.frame}}), std::pair(1, 1 + i));
-    }
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(Ticked(Player(1 + i)).frame, 1 + i);
     FreeActs();
     EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
     // Parts run to the next non-zero offset.
@@ -316,9 +313,7 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
     EXPECT_TRUE(check(With(good, actAt + 2 + 4, 5000), 0, 0));  // part 0 would end past it too
     EXPECT_TRUE(check(With(good, actAt, 9000, 2), 0, 0));       // part count larger than the data
     EXPECT_TRUE(check(With(good, actAt + 2, 3), 0, 0));         // part starting inside the table
-    std::vector<u8> b;
-    b.assign(good.begin(), good.begin() + 100);  // truncated directory
-    EXPECT_TRUE(check(b, 0, 0));
+    EXPECT_TRUE(check({good.begin(), good.begin() + 100}, 0, 0));  // truncated directory
     EXPECT_NE(std::string(ActLastError()).find("all_char.act"), std::string::npos)
         << ActLastError();
     // An empty entry, an entry of size 0, a number past a directory cut to three

@@ -668,10 +668,9 @@ TEST_P(LaneWidths, RunsAndRowsPastTheWidthMatchTheReference) {
             for (i32 i = 0; kind == 0 && i < n; ++i) {
                 u16 v = static_cast<u16>(1000 * (r + 1) + 37 * col + i);
                 Put(bytes, v);
-                if (!ended && col + i < w) {
-                    ref.kind[r * w + col + i] = Px::Lit;
-                    ref.value[r * w + col + i] = v;
-                }
+                if (!ended && col + i < w)
+                    std::tie(ref.kind[r * w + col + i], ref.value[r * w + col + i]) =
+                        std::tuple(Px::Lit, v);
             }
             col += n;
         }
@@ -864,9 +863,7 @@ std::vector<u8> FromMask(const std::vector<std::string>& rows, u16 v) {
 struct MapHolder {
     u8* map;
     explicit MapHolder(const void* pic) : map(MakeAntiAliasMap(pic)) {}
-    ~MapHolder() {
-        if (map) MH_FREE(map);
-    }
+    ~MapHolder() { MH_FREE(map); }
     u8 At(i32 w, i32 x, i32 y) const { return AntiAliasLevels(map)[y * w + x]; }
 };
 

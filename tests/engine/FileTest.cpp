@@ -63,8 +63,7 @@ TEST_F(Files, ReadsViewsSharingPathsLinesTagsAndBoundedStrings) {
     u8 buf[4];
     u32 n = 0;
     EXPECT_EQ(std::tuple(f.Read(buf, &n), f.GetSize()), std::tuple(0, 6u));  // a count of 0 fails
-    EXPECT_EQ(f.Close(), 1);
-    EXPECT_EQ(f.GetSize(), 0xFFFFFFFFu);
+    EXPECT_EQ((std::pair{f.Close(), f.GetSize()}), std::pair(1, 0xFFFFFFFFu));
     // Views, and strings cut to fit or ended by the file.
     Put("v.bin", {'a', 'b', 0, 'c', 'd', 'e', 'f', 0, 'g'});
     cFile vf;
@@ -125,9 +124,7 @@ TEST_F(Files, ReadsViewsSharingPathsLinesTagsAndBoundedStrings) {
     tf.Close();
     EXPECT_EQ(ReadHostFile(h.Path("t.bin")), Ints({4, 'M', 'H', 's', 'v', 4, -128, 'a', 'b', 'c'}));
     // The data file transfer count stays sticky; bad string lengths are refused.
-    auto bytes = Ints({11, 22});
-    bytes.push_back(0x33);
-    Put("d.bin", bytes);
+    Put("d.bin", {11, 0, 0, 0, 22, 0, 0, 0, 0x33});  // two integers and a byte
     cDataFile df;
     ASSERT_EQ(Open(df, "d.bin"), 1);
     i32 iv = 0;

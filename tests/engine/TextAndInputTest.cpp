@@ -305,9 +305,8 @@ struct FontTest : ::testing::Test {
     std::vector<u16> buf = std::vector<u16>(kW * kH, 0);
 
     void SetUp() override {
-        gShapes.clear();
-        gShapes['a'] = {{0, 0}};          // one pixel at the cell's corner
-        gShapes['b'] = {{1, 1}, {1, 2}};  // two pixels, one under the other
+        // 'a' one pixel at the cell's corner, 'b' two pixels, one under the other.
+        gShapes = {{'a', {{0, 0}}}, {'b', {{1, 1}, {1, 2}}}};
         GlyphSetFake(FakeSource);
         GlyphResetStats();
         font.Init(kW, kH);
