@@ -43,45 +43,41 @@ struct RefPic {
     std::vector<u16> value;
 };
 
+inline u16 WordAt(const std::vector<u8>& b, size_t at) {
+    return static_cast<u16>(b[at] | (b[at + 1] << 8));
+}
+
+// Walks the runs of a well-formed run-coded picture: f(row, first column, run
+// word, offset of the run word) for each run of each row.
+template <class F>
+void ForEachRun(const std::vector<u8>& b, F f) {
+    size_t at = 8;
+    for (i32 r = 0; u16 len = WordAt(b, at) & 0x7FFF; ++r, at += len) {
+        i32 c = 0;
+        for (size_t q = at + 2; u16 run = WordAt(b, q); c += run & 0x3FFF) {
+            f(r, c, run, q);
+            q += 2 + ((run >> 14) == 0 ? 2 * (run & 0x3FFF) : 0);
+        }
+    }
+}
+
 // Reads a well-formed run-coded 16-bit picture by its row and run words.
 inline RefPic ReadRefPic(const std::vector<u8>& b) {
-    auto word = [&](size_t at) { return static_cast<u16>(b[at] | (b[at + 1] << 8)); };
     RefPic p;
-    p.w = word(2);
-    p.h = word(4);
+    p.w = WordAt(b, 2);
+    p.h = WordAt(b, 4);
     p.kind.assign(static_cast<size_t>(p.w) * p.h, Px::None);
     p.value.assign(p.kind.size(), 0);
-    size_t at = 8;
-    for (i32 r = 0; r < p.h; ++r) {
-        u16 len = word(at) & 0x7FFF;
-        if (!len) break;
-        size_t q = at + 2;
-        i32 c = 0;
-        while (u16 run = word(q)) {
-            q += 2;
-            i32 n = run & 0x3FFF;
-            for (i32 i = 0; i < n && c + i < p.w; ++i) {
-                size_t k = static_cast<size_t>(r) * p.w + c + i;
-                switch (run >> 14) {
-                    case 0:
-                        p.kind[k] = Px::Lit;
-                        p.value[k] = word(q + 2 * i);
-                        break;
-                    case 3:
-                        p.kind[k] = Px::Key1;
-                        break;
-                    case 2:
-                        p.kind[k] = Px::Key2;
-                        break;
-                    default:
-                        break;
-                }
-            }
-            if ((run >> 14) == 0) q += 2 * n;
-            c += n;
+    ForEachRun(b, [&](i32 r, i32 c, u16 run, size_t q) {
+        // Kinds by the run's top two bits: literal, never written, second
+        // key, first key.
+        static const Px kKinds[4] = {Px::Lit, Px::None, Px::Key2, Px::Key1};
+        for (i32 i = 0; r < p.h && i < (run & 0x3FFF) && c + i < p.w; ++i) {
+            size_t k = static_cast<size_t>(r) * p.w + c + i;
+            p.kind[k] = kKinds[run >> 14];
+            if (p.kind[k] == Px::Lit) p.value[k] = WordAt(b, q + 2 + 2 * i);
         }
-        at += len;
-    }
+    });
     return p;
 }
 
@@ -102,16 +98,19 @@ inline u16 Join(Rgb c) {
 // Every second first-key run becomes a run of the kind the encoder never
 // writes, which the blitters pass over as transparent all the same.
 inline void UseUnusedKindRuns(std::vector<u8>& b) {
-    size_t at = 8;
     bool turn = false;
-    while (u16 len = static_cast<u16>((b[at] | (b[at + 1] << 8)) & 0x7FFF)) {
-        size_t q = at + 2;
-        while (u16 run = static_cast<u16>(b[q] | (b[q + 1] << 8))) {
-            if ((run >> 14) == 3 && (turn = !turn)) b[q + 1] &= 0x7F;
-            q += 2 + ((run >> 14) == 0 ? 2 * (run & 0x3FFF) : 0);
-        }
-        at += len;
-    }
+    ForEachRun(b, [&](i32, i32, u16 run, size_t q) {
+        if ((run >> 14) == 3 && (turn = !turn)) b[q + 1] &= 0x7F;
+    });
+}
+
+// A run-coded picture of w x h pixels at the given depth.
+inline std::vector<u8> RleBytes(const void* px, i32 w, i32 h, int depth = 16) {
+    i32 size = 0;
+    u8* p = RleEncode(px, &size, w, h, depth);
+    std::vector<u8> out(p, p + size);
+    MH_FREE(p);
+    return out;
 }
 
 // A random picture as stored (5-5-5 with both keys in runs), run-coded and
@@ -124,11 +123,8 @@ inline std::vector<u8> RandomRle(std::mt19937& rng, i32 w, i32 h) {
         for (i32 j = 0; j < n && i < src.size(); ++j, ++i)
             src[i] = pick == 0 ? 619 : pick == 1 ? 12703 : static_cast<u16>(rng() & 0x7FFF);
     }
-    i32 size = 0;
-    u8* pic = RleEncode(src.data(), &size, w, h, 16);
-    EXPECT_EQ(RleConvertToScreen(pic, size, nullptr, nullptr, nullptr), 1);
-    std::vector<u8> out(pic, pic + size);
-    MH_FREE(pic);
+    std::vector<u8> out = RleBytes(src.data(), w, h);
+    EXPECT_EQ(RleConvertToScreen(out.data(), out.size(), nullptr, nullptr, nullptr), 1);
     UseUnusedKindRuns(out);
     return out;
 }

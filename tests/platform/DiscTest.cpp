@@ -22,11 +22,9 @@ namespace fs = std::filesystem;
 std::vector<u8> IsoImage(const std::string& id) {
     std::vector<u8> img(18 * 2048, 0);
     u8* pvd = img.data() + 16 * 2048;
-    pvd[0] = 1;
-    std::memcpy(pvd + 1, "CD001", 5);
-    pvd[6] = 1;
-    std::memset(pvd + 8, ' ', 32);
-    std::memset(pvd + 40, ' ', 32);
+    std::memcpy(pvd, "\1CD001\1", 7);  // type 1, the signature, version 1
+    std::memset(pvd + 8, ' ', 64);     // system and volume identifiers
+
     std::memcpy(pvd + 40, id.data(), std::min<size_t>(id.size(), 32));
     img[17 * 2048] = 255;  // set terminator
     return img;
@@ -35,10 +33,9 @@ std::vector<u8> IsoImage(const std::string& id) {
 // A UDF descriptor tag with its checksum, claiming to be at sector.
 void UdfTag(std::vector<u8>& img, size_t sectorSize, u32 sector, u16 id) {
     u8* t = img.data() + sector * sectorSize;
-    t[0] = static_cast<u8>(id);
-    t[1] = static_cast<u8>(id >> 8);
+    StoreU16(t, id);
     t[2] = 3;
-    StoreU32(img.data() + sector * sectorSize + 12, sector);
+    StoreU32(t + 12, sector);
     u8 sum = 0;
     for (int i = 0; i < 16; ++i)
         if (i != 4) sum = static_cast<u8>(sum + t[i]);
@@ -96,7 +93,7 @@ protected:
 
 }  // namespace
 
-TEST(DiscLabels, MountTableFieldsIso9660AndUdfLabelsAndDamagedImages) {
+TEST_F(Disc, MountTableLabelsDamagedImagesAndDiscsThenFoldersTakeTheFreeLetters) {
     auto m = ParseMountTable(
         "/dev/sda1 / ext4 rw,relatime 0 0\n"
         "\n"
@@ -137,28 +134,24 @@ TEST(DiscLabels, MountTableFieldsIso9660AndUdfLabelsAndDamagedImages) {
     EXPECT_EQ(udf(UdfImage(512, {16, 0, 'A', 0, 'u', 0, 'd', 0, 'i', 0, 'o'})), "Audio");
     const std::vector<u8> name = UdfImage(2048, Dstring8("NAME"));
     EXPECT_EQ(udf(with(name, 256 * 2048 + 4, name[256 * 2048 + 4] ^ 1)), "(refused)");  // checksum
-    std::vector<u8> img = name;
-    UdfTag(img, 2048, 33, 8);  // terminator before the logical volume
-    EXPECT_EQ(udf(img), "(refused)");
-    img = name;
-    StoreU32(img.data() + 256 * 2048 + 20, 0xFFFFFF00u);  // sequence far past the end
-    EXPECT_EQ(udf(img), "(refused)");
+    std::vector<u8> early = name, far = name;
+    UdfTag(early, 2048, 33, 8);                           // terminator before the logical volume
+    StoreU32(far.data() + 256 * 2048 + 20, 0xFFFFFF00u);  // sequence far past the end
+    EXPECT_EQ(std::pair(udf(early), udf(far)),
+              std::pair(std::string("(refused)"), std::string("(refused)")));
     EXPECT_EQ(udf(with(name, 33 * 2048 + 84 + 127, 200)), "");  // used length past the field
     EXPECT_EQ(udf(std::vector<u8>(100)), "(refused)");
-}
-
-TEST_F(Disc, LabelsFromTheDeviceOrTheMountPointAndDiscsThenFoldersTakeTheFreeLetters) {
-    std::string iso = WriteFile("iso.img", IsoImage("GAMEDISC"));
-    std::string udf = WriteFile("udf.img", UdfImage(2048, Dstring8("UDFDISC")));
-    EXPECT_EQ(DiscLabel({iso, "/media/x/ignored", "iso9660"}), "GAMEDISC");
-    EXPECT_EQ(DiscLabel({udf, "/media/x/ignored", "udf"}), "UDFDISC");
+    // Labels from the device or the mount point; discs, then folders, take the free letters.
+    std::string isoPath = WriteFile("iso.img", IsoImage("GAMEDISC"));
+    std::string udfPath = WriteFile("udf.img", UdfImage(2048, Dstring8("UDFDISC")));
+    EXPECT_EQ(DiscLabel({isoPath, "/media/x/ignored", "iso9660"}), "GAMEDISC");
+    EXPECT_EQ(DiscLabel({udfPath, "/media/x/ignored", "udf"}), "UDFDISC");
     EXPECT_EQ(DiscLabel({(dir_ / "none").string(), "/media/me/RX417K/", "iso9660"}), "RX417K");
     // A readable device without a descriptor of its type falls back too.
-    EXPECT_EQ(DiscLabel({iso, "/run/media/MUSIC", "udf"}), "MUSIC");
+    EXPECT_EQ(DiscLabel({isoPath, "/run/media/MUSIC", "udf"}), "MUSIC");
     // Mounted discs, then folders, take the free letters.
     std::string disc = WriteFile("disc.img", IsoImage("RX417K"));
-    fs::create_directories(dir_ / "mnt" / "disc");
-    fs::create_directories(dir_ / "mnt" / "other");
+    for (const char* mount : {"mnt/disc", "mnt/other"}) fs::create_directories(dir_ / mount);
     WriteFile("folder/label", {'A', 'u', 'd', 'i', 'o', 'C', 'D', '\r', '\n'});
     WriteFile("folder/Track01.wav", {0});
     HostSetDrive('D', dir_.string());  // already taken
@@ -166,12 +159,12 @@ TEST_F(Disc, LabelsFromTheDeviceOrTheMountPointAndDiscsThenFoldersTakeTheFreeLet
                         " iso9660 ro 0 0\n/dev/none " + (dir_ / "mnt/other").string() +
                         " udf ro 0 0\n" + "tmpfs /tmp tmpfs rw 0 0\n";
     EXPECT_EQ(MountDiscsFrom(table, (dir_ / "folder").string()), 3);
-    EXPECT_EQ(GetDriveTypeA("E:\\"), DRIVE_CDROM);
     EXPECT_EQ(std::tuple(Label('E'), Label('F'), Label('G')),
               std::tuple("RX417K", "other", "AudioCD"));
-    EXPECT_EQ(HostPath("e:\\"), (dir_ / "mnt/disc").string());
-    EXPECT_EQ(HostPath("G:\\TRACK01.WAV"), (dir_ / "folder/Track01.wav").string());
-    EXPECT_EQ(GetDriveTypeA("H:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(std::pair(GetDriveTypeA("E:\\"), GetDriveTypeA("H:\\")),
+              std::pair(DRIVE_CDROM, DRIVE_NO_ROOT_DIR));
+    EXPECT_EQ(std::pair(HostPath("e:\\"), HostPath("G:\\TRACK01.WAV")),
+              std::pair((dir_ / "mnt/disc").string(), (dir_ / "folder/Track01.wav").string()));
 }
 
 TEST_F(Disc, StartUpScanReadsTheEnvironment) {
