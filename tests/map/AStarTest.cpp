@@ -1,15 +1,6 @@
 // Path search against the first search's routes on generated mazes, its edge
 // cases, the pool, and the route steppers.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <functional>
-#include <queue>
-#include <random>
-
 #include "MapTestSupport.h"
-#include "map/AStar.h"
-#include "map/City.h"
 
 namespace {
 

@@ -1,12 +1,6 @@
 // Anti-aliased overlay objects and role heads: where each is drawn frame by
 // frame as it eases in or leaves, the soft edges, keys, and freeing.
-#include <gtest/gtest.h>
-
 #include "MapTestSupport.h"
-#include "map/AntiAliasObject.h"
-#include "map/MapManage.h"
-#include "map/MapTransients.h"
-#include "mhdata/Archives.h"
 
 namespace {
 

@@ -1,18 +1,6 @@
 // Behaviour programs: one case per opcode over a small grid, the program faults
 // that end a program with one report, and the assembler and disassembler.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <set>
-
 #include "MapTestSupport.h"
-#include "base/DataError.h"
-#include "data/GameFlags.h"
-#include "engine/Random.h"
-#include "map/Behaviour.h"
-#include "map/MapScene.h"
-#include "map/StoryLink.h"
-#include "mhdata/PathAsm.h"
 
 namespace {
 

@@ -1,15 +1,5 @@
 // Map entry, the new game, encounters, place names, pop-out points and the
 // camera, over the sample game's maps and hand-made databases.
-#include <gtest/gtest.h>
-
-#include "base/Decimal.h"
-#include "data/GameFlags.h"
-#include "engine/Random.h"
-#include "map/City.h"
-#include "map/KeyCole.h"
-#include "shell/Main.h"
-#include "data/Options.h"
-#include "platform/TextCodec.h"
 #include "MapTestSupport.h"
 
 using namespace sampleMap;

@@ -1,17 +1,7 @@
 // DrawWorld's pixels against a reference built here from flat-coloured tiles
 // and the sample people, over aligned and scrolled views, keyed and empty
 // cells, an 8-bit map, depth order, the flags that blank layers and the cursor.
-#include <gtest/gtest.h>
-
 #include "MapTestSupport.h"
-#include "data/GameFlags.h"
-#include "map/City.h"
-#include "map/KeyCole.h"
-#include "map/MapDraw.h"
-#include "map/MapScene.h"
-#include "map/Scale.h"
-#include "mhdata/Archives.h"
-#include "ui/ScreenState.h"
 
 namespace {
 

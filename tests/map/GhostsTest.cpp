@@ -1,14 +1,5 @@
 // The ghost follower: its fade levels frame by frame, its drift toward the
 // point, what it draws, and the wanderer and bobbing sprite beside it.
-#include <gtest/gtest.h>
-
-#include <cmath>
-
-#include "engine/DDraw.h"
-#include "map/City.h"
-#include "map/Ghosts.h"
-#include "mhdata/Archives.h"
-#include "shell/Startup.h"
 #include "MapTestSupport.h"
 
 namespace {

@@ -1,20 +1,6 @@
 // Player control driven through the real frame tick with scripted keys under
 // the virtual clock, over the sample town; and the edges of a guarded grid.
-#include <gtest/gtest.h>
-
 #include "MapTestSupport.h"
-#include "data/GameFlags.h"
-#include "data/Options.h"
-#include "engine/DInput.h"
-#include "map/City.h"
-#include "map/KeyCole.h"
-#include "map/MapScene.h"
-#include "map/SystemServices.h"
-#include "platform/Input.h"
-#include "platform/Win.h"
-#include "shell/Main.h"
-#include "story/Dialog.h"
-#include "ui/ScreenState.h"
 
 using namespace sampleMap;
 

@@ -1,12 +1,5 @@
 // Map archives and the map cache: loads from both archives, cache hits,
 // eviction, emptying, and refused input.
-#include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include "base/ByteIo.h"
-#include "shell/Main.h"
-#include "map/Scale.h"
-#include "platform/FileCalls.h"
 #include "MapTestSupport.h"
 
 using namespace sampleMap;

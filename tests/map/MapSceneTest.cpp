@@ -1,22 +1,6 @@
 // The map scene on the sample town: frames per cell, the keep bit, the
 // player's arrival, followers, quake, tile animation, and the battle hand-back.
-#include <gtest/gtest.h>
-
 #include "MapTestSupport.h"
-#include "data/GameData.h"
-#include "data/GameDatabase.h"
-#include "data/GameFlags.h"
-#include "engine/GrpFont.h"
-#include "map/AStar.h"
-#include "map/ActDraw.h"
-#include "map/City.h"
-#include "map/KeyCole.h"
-#include "map/MapManage.h"
-#include "map/MapScene.h"
-#include "mhdata/Archives.h"
-#include "mhdata/Databases.h"
-#include "story/Dialog.h"
-#include "ui/ScreenState.h"
 
 namespace {
 

@@ -1,6 +1,4 @@
 // Footprints and cell bits, role lookups, and role-record round trips.
-#include <gtest/gtest.h>
-
 #include "MapTestSupport.h"
 
 namespace {

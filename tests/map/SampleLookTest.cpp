@@ -1,14 +1,6 @@
 // What a newcomer sees of the sample town: ground kinds that look apart on the
 // canvas, and still people drawn at their cells.
-#include <gtest/gtest.h>
-
-#include <set>
-
 #include "MapTestSupport.h"
-#include "map/City.h"
-#include "map/MapDraw.h"
-#include "map/Scale.h"
-#include "engine/MyAct.h"
 
 using namespace sampleMap;
 
@@ -39,7 +31,7 @@ TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
                         {35, 14, kFloor},
                         {kEventX, kEventY, kEvent},
                         {kSignX, kSignY, kSpot}};
-    const Spot bottom[] = {{10, 44, kWater}, {20, 41, kRoad}, {5, 40, kGrass}};
+    const Spot bottom[] = {{10, 44, sampleTile::kWater}, {20, 41, kRoad}, {5, 40, kGrass}};
     std::set<u16> seen;
     for (const Spot& s : top) {
         u16 v = GroundAt(s.cx, s.cy, 0, 0);

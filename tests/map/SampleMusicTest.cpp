@@ -1,14 +1,5 @@
 // The sample town's music as a player hears it: it starts with the map, and a
 // MIDI piece sounds as loud as a recorded one at the same volume setting.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include "data/Config.h"
-#include "platform/AudioMixer.h"
-#include "platform/MidiSynth.h"
-#include "sound/Sound.h"
-#include "support/SampleSession.h"
 #include "MapTestSupport.h"
 
 namespace {

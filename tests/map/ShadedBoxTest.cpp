@@ -1,21 +1,6 @@
 // Shaded boxes against per-pixel references, the framed box, the pause notice
 // and the disc prompt.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
-#include <cstring>
-
-#include "engine/DDraw.h"
-#include "engine/DInput.h"
-#include "engine/DrawTestUtil.h"
-#include "shell/Main.h"
-#include "shell/PauseAndDisc.h"
-#include "shell/Settings.h"
-#include "map/ShadedBox.h"
-#include "platform/HostFs.h"
-#include "platform/Input.h"
-#include "support/Harness.h"
+#include "MapTestSupport.h"
 
 namespace {
 

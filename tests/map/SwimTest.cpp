@@ -1,16 +1,7 @@
 // The swimming scene driven through the frame tick with the virtual clock and
 // held keys: strokes, braking, steering, limits, obstacles and the two ways
 // the scene ends.
-#include <gtest/gtest.h>
-
-#include "engine/Random.h"
-#include "map/KeyCole.h"
-#include "map/Swim.h"
-#include "shell/Main.h"
-#include "shell/Settings.h"
-#include "sound/BinkPlayer.h"
-#include "support/Input.h"
-#include "ui/ScreenState.h"
+#include "MapTestSupport.h"
 
 namespace {
 

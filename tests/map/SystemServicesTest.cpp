@@ -1,15 +1,5 @@
 // System services: name texts, name lookup, angles and directions, random ranges.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstring>
-
-#include "engine/Random.h"
-#include "map/SystemServices.h"
-#include "mhdata/NameTexts.h"
-#include "platform/HostFs.h"
-#include "support/Harness.h"
+#include "MapTestSupport.h"
 
 namespace {
 void WriteNames(Harness& h, const std::vector<u8>& bytes) {

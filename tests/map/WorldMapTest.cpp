@@ -1,17 +1,6 @@
 // The sample's world map played through the real tick: out by the town's
 // signpost, the load screen of map 2, the choice of open locations with the
 // arrow keys, a click on the chosen mark, and the music on the way.
-#include <gtest/gtest.h>
-
-#include "data/GameFlags.h"
-#include "engine/DDraw.h"
-#include "map/City.h"
-#include "map/MapManage.h"
-#include "data/Config.h"
-#include "map/GameMusic.h"
-#include "mhdata/InterfaceArt.h"
-#include "platform/Display.h"
-#include "support/SampleSession.h"
 #include "MapTestSupport.h"
 
 using namespace sampleMap;
