@@ -65,40 +65,27 @@ protected:
     std::pair<int, int> Cell() { return {P().x / 16, P().y / 16}; }
 };
 
+// Walking step 4: a cell in four frames. On the cell boundary control starts
+// the next step while the key is down; released, the cell is finished. A press
+// again within 120 ms runs at 8 pixels a frame; the first released frame still
+// reads the key down and starts one more cell.
 TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStepAndAPressAgainRuns) {
-    ASSERT_EQ(GetWalkStep(), 4u);
-    Key(kRight, true);
-    u16 x0 = P().x;
-    for (int f = 1; f <= 4; ++f) {
-        h.RunFrames(1);
-        EXPECT_EQ(P().x, x0 + 4 * f) << f;
+    const struct {
+        bool down;
+        int frames, dx, action;  // x from the start; the action, or -1
+        u32 step;
+    } kSteps[] = {{true, 1, 4, 8, 4},   {true, 1, 8, 8, 4},   {true, 1, 12, 8, 4},
+                  {true, 1, 16, 8, 4},  {true, 1, 20, 8, 4},  {false, 4, 32, 0, 4},
+                  {false, 8, 32, 0, 4}, {true, 4, 48, 8, 4},  {false, 2, 56, 8, 4},
+                  {true, 2, 64, -1, 4}, {true, 1, 72, 16, 8}, {true, 1, 80, 16, 8}};
+    const u16 x0 = P().x;
+    for (const auto& s : kSteps) {
+        Key(kRight, s.down);
+        h.RunFrames(s.frames);
+        EXPECT_EQ(std::tuple(P().x - x0, s.action < 0 ? -1 : P().act->action, gWalkStep),
+                  std::tuple(s.dx, s.action, s.step))
+            << &s - kSteps;
     }
-    EXPECT_EQ(P().act->action, 8);
-    EXPECT_EQ(gWalkStep, 4u);
-    // On the cell boundary control may start the next step.
-    EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
-    h.RunFrames(1);
-    EXPECT_EQ(P().x, x0 + 20);
-    Key(kRight, false);
-    h.RunFrames(4);
-    EXPECT_EQ(P().x, x0 + 32);
-    EXPECT_EQ(P().act->action, 0);
-    // A press again within 120 ms runs.
-    h.RunFrames(8);
-    x0 = P().x;
-    Hold(kRight, 4);
-    EXPECT_EQ(P().x, x0 + 16);
-    // The first released frame still reads the key down and starts one more cell.
-    h.RunFrames(2);
-    Key(kRight, true);  // 70 ms after the release
-    h.RunFrames(2);
-    EXPECT_EQ(gKeyStates[keyEntry::kRight].down, 2u);
-    EXPECT_EQ(P().x, x0 + 32);
-    h.RunFrames(1);
-    EXPECT_EQ(P().act->action, 16);
-    EXPECT_EQ(gWalkStep, 8u);
-    h.RunFrames(1);
-    EXPECT_EQ(P().x, x0 + 48);  // two frames of 8 pixels
     Key(kRight, false);
 }
 
@@ -134,25 +121,26 @@ TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
 }
 
 TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
-    // The house's west wall is column 30 from row 10 to row 18.
-    PutPlayer(29, 14, 3);
-    Hold(kRight, 8);
-    EXPECT_EQ(Cell(), std::pair(29, 14));
-    // Against the wall's top end the step slides up around the corner.
-    PutPlayer(29, 10, 3);
-    Hold(kRight, 4);
-    EXPECT_EQ(Cell(), std::pair(30, 9));
-    // A diagonal into the wall slides along it.
-    PutPlayer(29, 14, 3);
-    Key(kRight, true);
-    Hold(kDown, 4);
-    Key(kRight, false);
-    EXPECT_EQ(Cell(), std::pair(29, 15));
-    // With flag 20 walls no longer stop the player.
-    SetGameFlag(20);
-    PutPlayer(29, 14, 3);
-    Hold(kRight, 4);
-    EXPECT_EQ(Cell().first, 30);
+    // The house's west wall is column 30 from row 10 to row 18; with flag 20
+    // walls no longer stop the player. Against its top end the step slides up
+    // around the corner; a diagonal into the wall slides along it.
+    const struct {
+        int cy;
+        bool down, flag20;
+        std::pair<int, int> cell;
+    } kWalks[] = {{14, false, false, {29, 14}},
+                  {14, false, true, {30, 14}},
+                  {10, false, false, {30, 9}},
+                  {14, true, false, {29, 15}}};
+    for (const auto& w : kWalks) {
+        PutGameFlag(20, w.flag20);
+        PutPlayer(29, w.cy, 3);
+        Key(kRight, true);
+        Hold(w.down ? kDown : kRight, 4);
+        Key(kRight, false);
+        EXPECT_EQ(Cell(), w.cell) << &w - kWalks;
+        h.RunFrames(8);  // no press is remembered
+    }
     ClearGameFlag(20);
     // A person stops the player on the cell in front however long the key is
     // held, and keeps its cell; both cells carry their own marks.
@@ -173,13 +161,7 @@ TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
 // neighbour is never taken for a diagonal.
 TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
     int r = FindRoleById(101);
-    ASSERT_GT(r, 0);
     RoleSlot& role = gMapRoles[r];
-    ASSERT_TRUE(role.state & 0x800);
-    int w = 0, hh = 0, pw = 0, ph = 0;
-    RoleFootprint(&role, &w, &hh);
-    RoleFootprint(&P(), &pw, &ph);
-    ASSERT_EQ(w * hh * pw * ph, 1) << "one-cell people";
     const int cx = role.x / 16, cy = role.y / 16;
     // Player's offset from the person, the way the person then faces, the player's facing.
     const struct {
@@ -226,9 +208,7 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
 // a press after its release is.
 TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
     constexpr u8 kAlt = 0x38, kReturn = 0x1C;
-    ASSERT_EQ(Confirm(), kReturn);
     int r = FindRoleById(101);
-    ASSERT_GT(r, 0);
     PutPlayer(gMapRoles[r].x / 16, gMapRoles[r].y / 16 - 1, 1);
     h.RunFrames(1);
     auto altEnterTwiceWithReturnHeld = [&] {
@@ -293,7 +273,6 @@ TEST_F(Control, FunctionKeysWriteTheirModeWords) {
 }
 
 TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
-    ASSERT_TRUE(GetGameFlag(12));
     // The meadow has wild monsters, the town none.
     LoadCity(kMeadow, kMeadowArriveX, kMeadowArriveY, 1, 0, 3, 0);
     h.RunFrames(1);
@@ -305,47 +284,41 @@ TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
         PutGameFlag(323, c.f323);
         gStepCount = 40;
         Hold(kRight, c.battle ? 1 : 4);
-        EXPECT_EQ(gBattleRequest != 0, c.battle) << c.f12 << c.f323;
-        EXPECT_EQ(gBattleActive, c.battle ? 1u : 0u) << c.f12 << c.f323;
+        EXPECT_EQ(std::tuple(gBattleRequest != 0, gBattleActive != 0),
+                  std::tuple(c.battle, c.battle))
+            << c.f12 << c.f323;
     }
 }
 
 TEST_F(Control, WalkingIntoAnEventCell) {
     // The spot's second flag (1) is set: the step stops, the spot's talk starts.
-    ASSERT_TRUE(GetGameFlag(1));
+    // Facing right (3) the talk point lies at (x + 64, y).
     PutPlayer(kEventX - 1, kEventY, 3);
     Press(kRight);
-    EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
-    EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
-    EXPECT_EQ(gTalkContext.owner, kTalkSpot);
-    // Facing right (3) the talk point lies at (x + 64, y).
-    EXPECT_EQ(std::tuple(gTalkContext.x, gTalkContext.y), std::tuple(P().x + 64, P().y));
+    EXPECT_EQ(std::tuple(gPlayerStepX + gScrollStepX, gTalkContext.talk, gTalkContext.owner,
+                         gTalkContext.x, gTalkContext.y),
+              std::tuple(0, kSampleSpotTalk, kTalkSpot, P().x + 64, P().y));
     // With the flag clear the player steps onto the spot and its talk starts too.
     EndTalk();
     ClearGameFlag(1);
     for (int f = 0; f < 5; ++f) ControlFrame();
     Press(kRight);
-    EXPECT_EQ(gPlayerStepX + gScrollStepX, 1);
-    EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
+    EXPECT_EQ(std::tuple(gPlayerStepX + gScrollStepX, gTalkContext.talk),
+              std::tuple(1, kSampleSpotTalk));
 }
 
 TEST_F(Control, TheSpeedKeySwitchesOncePerRestAndDeveloperChordsArmFastMode) {
-    ASSERT_EQ(gWalkMode, 0);
     Hold(kR, 3);  // 105 ms: within one rest of 200 ms
     EXPECT_EQ(gWalkMode, 1);
     h.RunFrames(8);
     Hold(kR, 1);
     EXPECT_EQ(gWalkMode, 0);
-    h.RunFrames(8);
-    ASSERT_TRUE(GetGameFlag(82));
-    Chord({49, 25, 46});
-    EXPECT_EQ(gDevChord1, 1);
-    h.RunFrames(20);
-    Chord({16, 22, 18, 31, 20});
-    EXPECT_EQ(gDevChord2, 1);
-    h.RunFrames(20);
-    Chord({56, 66});
-    EXPECT_EQ(gFastMode, 1);
+    // With flag 82 the two developer chords arm the fast-mode chord.
+    for (auto keys : {std::initializer_list<u8>{49, 25, 46}, {16, 22, 18, 31, 20}, {56, 66}}) {
+        h.RunFrames(20);
+        Chord(keys);
+    }
+    EXPECT_EQ(std::tuple(gDevChord1, gDevChord2, gFastMode), std::tuple(1, 1, 1));
     // Fast mode walks a cell in one frame.
     h.RunFrames(20);
     u16 x0 = P().x;
@@ -405,15 +378,13 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
                         KeyCole();
                         UpdateMapScene();
                     }
-                    EXPECT_NE(gTalkContext.talk, 777) << cx << "," << cy << " d" << d;
-                    EXPECT_LT(p.x / 16, room.kW);
-                    EXPECT_LT(p.y / 16, room.kH);
-                    EXPECT_EQ(p.x % 16 + p.y % 16, 0);
-                    EXPECT_EQ(gPlayerStepX + gScrollStepX + gPlayerStepY + gScrollStepY, 0);
-                    for (size_t i = 0; i < room.kPad; ++i) {
-                        ASSERT_EQ(room.buf[i], 0x400000EEu);
-                        ASSERT_EQ(room.buf[room.buf.size() - 1 - i], 0x400000EEu);
-                    }
+                    // No event talk, still inside on a whole cell, the guard untouched.
+                    EXPECT_EQ(std::tuple(gTalkContext.talk == 777, p.x / 16 < room.kW,
+                                         p.y / 16 < room.kH, p.x % 16 + p.y % 16,
+                                         gPlayerStepX + gScrollStepX + gPlayerStepY + gScrollStepY,
+                                         std::count(room.buf.begin(), room.buf.end(), 0x400000EEu)),
+                              std::tuple(false, true, true, 0, 0, std::ptrdiff_t{2 * room.kPad}))
+                        << cx << "," << cy << " d" << d;
                 }
     }
     gMapEvents.clear();
