@@ -125,9 +125,7 @@ TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
             ASSERT_EQ(ok, ReferenceRoute(g, sx, sy, gx, gy, fw, fh, mask, &first))
                 << maze << "/" << q;
             ASSERT_EQ(dirs, first) << maze << "/" << q;
-            if (ok) {
-                EXPECT_EQ(a.result, 1);
-            }
+            EXPECT_EQ(a.result, ok);
             (ok ? found : refused)++;
         }
     }
@@ -163,13 +161,9 @@ TEST_F(AStarTest, PoolPeakStaysStableOverAThousandSearchesAndALongRouteIsHeldWho
     aStar a;
     ASSERT_EQ(a.FindPath(0, 16, 650 * 16, 16, 1, 1, &r), 1);
     r.role = 1;
-    u32 n = 0;
-    int x = 0;
-    while (RouteDirAt(&r, n) != kRouteEnd) {
-        x += kRouteDx[RouteDirAt(&r, n)];
-        ++n;
-    }
-    EXPECT_EQ(std::tuple(n, x), std::tuple(650u, 650));
+    int n = 0, x = 0;
+    for (u8 d; (d = RouteDirAt(&r, n)) != kRouteEnd; ++n) x += kRouteDx[d];
+    EXPECT_EQ(std::tuple(n, x), std::tuple(650, 650));
     ClearRoleRoute(&r);
     EXPECT_EQ(RouteDirAt(&r, 600), kRouteEnd);
 }
@@ -288,11 +282,9 @@ TEST_F(StepperTest, StartRouteRefusesOutsideAndTeleportsWhenUnreachable) {
     // A target walled in: the role is put there, footprint and cell pointer with it.
     Ring(g, 10, 6, 0);
     EXPECT_EQ(StartRoleRoute(n, 10, 6), 0);
-    EXPECT_EQ(std::tuple(gMapRoles[n].x, gMapRoles[n].y, gMapRoles[n].cell),
-              std::tuple(160, 96, &g.at(10, 6)));
-    EXPECT_TRUE(g.at(10, 6) & kCellRole);
-    EXPECT_FALSE(g.at(2, 2) & kCellRole);
-    EXPECT_EQ(FindRoleRoute(n), nullptr);
+    EXPECT_EQ(std::tuple(gMapRoles[n].x, gMapRoles[n].y, gMapRoles[n].cell, g.at(10, 6) & kCellRole,
+                         g.at(2, 2) & kCellRole, FindRoleRoute(n)),
+              std::tuple(160, 96, &g.at(10, 6), kCellRole, 0u, nullptr));
 }
 
 TEST_F(StepperTest, OwnFootprintDoesNotBlockAndOccupiedCellsAreRetried) {
@@ -305,9 +297,10 @@ TEST_F(StepperTest, OwnFootprintDoesNotBlockAndOccupiedCellsAreRetried) {
     // A wide role stands in the way: occupied cells wait, walls never give way.
     AddRole(51, 3, 2, 0x8000 | 0x4000);
     for (int k = 0; k < 9; ++k) {
-        EXPECT_EQ(StepRoleRoute(n), 1);
-        EXPECT_TRUE(r->pos & kRoutePaused) << k;
-        EXPECT_EQ(r->stepX, 0);
+        const int stepped = StepRoleRoute(n);
+        EXPECT_EQ(std::tuple(stepped, r->pos & kRoutePaused, r->stepX),
+                  std::tuple(1, kRoutePaused, 0))
+            << k;
     }
     EXPECT_EQ(StepRoleRoute(n), 1);  // the tenth try walks through people
     EXPECT_EQ(std::tuple(r->pos & kRoutePaused, r->stepX, r->retry), std::tuple(0u, 4, 0));
@@ -368,22 +361,18 @@ TEST_F(FollowerTest, AFarFollowerIsBroughtToTheWidenedViewAndOneWithNoWayStands)
     RoleSlot& s = gMapRoles[f];
     StepFollower(f);
     // Moved west a cell at a time until x - view x is 720 at most: x 720.
-    EXPECT_EQ(std::tuple(s.x, s.y, s.cell), std::tuple(720, 80, &g.at(45, 5)));
-    EXPECT_TRUE(g.at(45, 5) & kCellRole);
-    EXPECT_FALSE(g.at(60, 5) & kCellRole);
     // From there it walks the rest of its route.
-    EXPECT_EQ(s.act->action, 8);
-    EXPECT_EQ(std::tuple(gFollowers.routes[1].stepX, gFollowers.routes[1].stepY),
-              std::tuple(-8, 0));
+    EXPECT_EQ(std::tuple(s.x, s.y, s.cell, g.at(45, 5) & kCellRole, g.at(60, 5) & kCellRole,
+                         s.act->action, gFollowers.routes[1].stepX, gFollowers.routes[1].stepY),
+              std::tuple(720, 80, &g.at(45, 5), kCellRole, 0u, 8, -8, 0));
     // Walled in on every side, it stands facing the leader.
     f = Party(10, 5);
     Ring(g, 10, 5, 0);
     gMapRoles[f].act->action = 8;
     gMapRoles[f].act->dir = 6;
     StepFollower(f);
-    EXPECT_EQ(gMapRoles[f].x, 160);
-    EXPECT_EQ(gMapRoles[f].act->action, 0);
-    EXPECT_EQ(gMapRoles[f].act->dir, 3);
+    EXPECT_EQ(std::tuple(gMapRoles[f].x, gMapRoles[f].act->action, gMapRoles[f].act->dir),
+              std::tuple(160, 0, 3));
 }
 
 // Footprints and cell bits, role lookups, and role-record round trips.
@@ -422,26 +411,32 @@ int CountCells(const GridMap& g, u32 bits) {
 TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeOnlyInsideTheMapAndKeepsThePlayerBit) {
     GridMap g(8, 6);
     gPlayerId = 1;
-    RoleSlot* wide = MakeRole(1, 5, 16 * 2, 16 * 1, 2, 1);
-    MarkRoleFootprint(wide);
-    EXPECT_EQ(CountCells(g, kCellRole), 2);
-    EXPECT_TRUE(g.at(2, 1) & g.at(3, 1) & kCellRole);
-    ClearRoleFootprint(wide);
-    EXPECT_EQ(CountCells(g, kCellRole), 0);
-
-    // 3 x 3 anchored two cells from the right edge and one from the bottom.
-    RoleSlot* big = MakeRole(2, 6, 16 * 6, 16 * 5, 3, 3, 0x8000 | kRoleWide | kRoleLow);
-    MarkRoleFootprint(big);
-    EXPECT_EQ(CountCells(g, kCellRole), 2);  // (6,5) and (7,5)
-    EXPECT_EQ(CountCells(g, kCellRole | kCellWide | kCellLow), 2);
-    EXPECT_EQ(g.at(0, 0), 0u);  // nothing wrapped into the next row or the start
-    // A 2-wide footprint at the last column does not spill into the next row.
-    ClearRoleFootprint(big);
-    RoleSlot* edge = MakeRole(3, 7, 16 * 7, 16 * 2, 2, 1);
-    MarkRoleFootprint(edge);
-    EXPECT_EQ(g.at(0, 3), 0u);
-    EXPECT_EQ(CountCells(g, kCellRole), 1);
-    ClearRoleFootprint(edge);
+    // A 2 x 1 role; a 3 x 3 one anchored two cells from the right edge and one
+    // from the bottom; a 2-wide one at the last column: only the cells inside
+    // the map are marked, nothing wraps into the next row or the start, and
+    // clearing takes every mark away.
+    const struct {
+        int cx, cy;
+        u32 w, h, state, bits;
+        std::vector<std::pair<int, int>> cells;
+    } kRoles[] = {{2, 1, 2, 1, 0x8000, kCellRole, {{2, 1}, {3, 1}}},
+                  {6,
+                   5,
+                   3,
+                   3,
+                   0x8000 | kRoleWide | kRoleLow,
+                   kCellRole | kCellWide | kCellLow,
+                   {{6, 5}, {7, 5}}},
+                  {7, 2, 2, 1, 0x8000, kCellRole, {{7, 2}}}};
+    for (const auto& r : kRoles) {
+        RoleSlot* s = MakeRole(2, 5, 16 * r.cx, 16 * r.cy, r.w, r.h, r.state);
+        MarkRoleFootprint(s);
+        std::vector<u32> want(g.cells.size(), 0);
+        for (auto [x, y] : r.cells) want[y * 8 + x] = r.bits;
+        EXPECT_EQ(g.cells, want) << r.cx << "," << r.cy;
+        ClearRoleFootprint(s);
+        EXPECT_EQ(CountCells(g, kCellRole), 0);
+    }
     // The player's bit stays while another role leaves the same cell.
     RoleSlot* player = MakeRole(1, 1, 16, 16, 1, 1);
     RoleSlot* other = MakeRole(2, 9, 16, 16, 1, 1, 0x8000 | kRoleWide);
@@ -463,22 +458,21 @@ TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRowsAreasAndBlockedD
         int ref, found, index;
     } kCases[] = {{kPlayerRef, 1, 3}, {kPlayerRef2, 1, 3}, {40, 1, 2}, {41, 0, -1}};
     for (const auto& c : kCases) {
-        int i = -5;
-        EXPECT_EQ(GetRoleIndex(c.ref, &i), c.found) << c.ref;
-        EXPECT_EQ(i, c.index) << c.ref;
+        int i = -5, found = GetRoleIndex(c.ref, &i);
+        EXPECT_EQ(std::pair(found, i), std::pair(c.found, c.index)) << c.ref;
     }
-    // Free areas and blocked directions.
+    // Free areas and blocked directions; an event number blocks too.
     GridMap area(6, 6);
     area.at(3, 2) = kCellWall;
-    area.at(1, 1) = 5;  // an event number blocks too
-    EXPECT_EQ(IsAreaFree(2, 2, 1, 1), 1);
-    EXPECT_EQ(IsAreaFree(2, 2, 2, 1), 0);
-    EXPECT_EQ(IsAreaFree(0, 0, 2, 2), 0);
-    EXPECT_EQ(IsAreaFree(0, 0, 3, 0), 1);
-    // 1 x 1 at (2, 2): right neighbour walled, up-left has the event.
-    EXPECT_EQ(GetBlockedDirections(&area.at(2, 2), 1, 1, kCellWalkMask), 0x08 | 0x01);
-    // 2 x 1 at (2, 3): row above c0..c3 = (1..4, 2); (3, 2) is c2: bits 0x02 and 0x04.
-    EXPECT_EQ(GetBlockedDirections(&area.at(2, 3), 2, 1, kCellWalkMask), 0x02 | 0x04);
+    area.at(1, 1) = 5;
+    EXPECT_EQ(std::tuple(IsAreaFree(2, 2, 1, 1), IsAreaFree(2, 2, 2, 1), IsAreaFree(0, 0, 2, 2),
+                         IsAreaFree(0, 0, 3, 0)),
+              std::tuple(1, 0, 0, 1));
+    // 1 x 1 at (2, 2): right neighbour walled, up-left has the event. 2 x 1 at
+    // (2, 3): row above c0..c3 = (1..4, 2); (3, 2) is c2: bits 0x02 and 0x04.
+    EXPECT_EQ(std::tuple(GetBlockedDirections(&area.at(2, 2), 1, 1, kCellWalkMask),
+                         GetBlockedDirections(&area.at(2, 3), 2, 1, kCellWalkMask)),
+              std::tuple(0x08 | 0x01, 0x02 | 0x04));
 }
 
 TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
@@ -492,8 +486,9 @@ TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
     EXPECT_EQ(std::tuple(RecordWord(0, 10), RecordWord(0, 0)), std::tuple(0x0180, 7));
     // 0xFFFF as a map id keeps the map: stored it would end the table.
     UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0xFFFF, -1, 0xFFFF, 0xFFFF, 255);
-    EXPECT_EQ(RecordWord(0, 0), 7);
-    EXPECT_EQ(UpdateRoleRecord(99, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1), 0);
+    EXPECT_EQ(
+        std::tuple(RecordWord(0, 0), UpdateRoleRecord(99, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1)),
+        std::tuple(7, 0));
     // A new script id zeroes the program counter.
     SetRecordWord(0, 9, 33);
     UpdateRoleRecord(50, 1200, 2, 3, 4, 5, 6, 8, 0xFFFF, 0x00FF, 9, 77, 88);
@@ -533,8 +528,8 @@ TEST_F(RoleTable, FollowerStoresThePlayersCellUnboundRecordsReportAndCutTablesCo
     // An unterminated record table counts only whole rows.
     std::vector<u8> table(2 * kRecordBytes + 5, 1);
     EXPECT_FALSE(BindRoleRecords(table.data(), table.size()));
-    EXPECT_EQ(gRoleRecordCount, 2);
-    EXPECT_EQ(RecordWord(2, 0), 0);  // past the rows reads nothing
+    EXPECT_EQ(std::tuple(gRoleRecordCount, RecordWord(2, 0)),
+              std::tuple(2, 0));  // past the rows: 0
 }
 
 }  // namespace
