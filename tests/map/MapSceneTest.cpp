@@ -6,7 +6,6 @@ namespace {
 
 class SceneTest : public TownFixture {
 protected:
-    int Find(u16 id) { return FindRoleById(id); }
     // One frame as the tick runs it, with the behaviour step of op 8 for roles on a cell.
     void Frame() {
         for (int i = 1; i < gMapRoleCount; ++i) {
@@ -31,26 +30,22 @@ TEST_F(SceneTest, StillObjectsComeFromTheMapsOwnPicturesAndAreDrawn) {
     RoleSlot& s = gMapRoles[slot];
     const PicFrame* f = GetPic(kMapPicNumber, s.objectNo);
     ASSERT_NE(f, nullptr) << PicLastError();
-    EXPECT_EQ(std::tuple(f->width, f->height), std::tuple(32, 32));
-    EXPECT_EQ(GetPic(kMapPicNumber, 2), nullptr) << "the animated object has no picture";
-    EXPECT_EQ(GetPic(kMapPicNumber, 99), nullptr);
-
-    ASSERT_NE(gPaintBuf, nullptr);
+    // The animated object (2) has no picture.
+    EXPECT_EQ(std::tuple(f->width, f->height, GetPic(kMapPicNumber, 2), GetPic(kMapPicNumber, 99)),
+              std::tuple(32, 32, nullptr, nullptr));
     std::fill(gPaintBuf, gPaintBuf + 640 * 480, 0x0841);
     SetClip(0, 0, 640, 480);
     DrawRole(&s);
     i32 sx = s.x - gViewX, sy = s.y - gViewY;
     ASSERT_TRUE(sx >= 0 && sy >= 0 && sx + 32 <= 640 && sy + 32 <= 480);
     auto at = [&](i32 x, i32 y) { return gPaintBuf[static_cast<size_t>(sy + y) * 640 + sx + x]; };
-    EXPECT_EQ(at(12, 15), ConvertPixel(0x5184)) << "the crate's body";
-    EXPECT_EQ(at(0, 0), ConvertPixel(0x28C2)) << "its rim";
-    EXPECT_EQ(at(31, 31), ConvertPixel(0x28C2));
-    EXPECT_EQ(at(32, 10), 0x0841) << "nothing beside it";
+    // The crate's body, its rim, nothing beside it.
+    EXPECT_EQ(std::tuple(at(12, 15), at(0, 0), at(31, 31), at(32, 10)),
+              std::tuple(ConvertPixel(0x5184), ConvertPixel(0x28C2), ConvertPixel(0x28C2), 0x0841));
 }
 
 TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
-    int n = Find(100);
-    ASSERT_GT(n, 0);
+    int n = FindRoleById(100);
     RoleSlot& s = gMapRoles[n];
     s.scriptId = 0;  // the sample's wanderer: only this walk moves it here
     s.act->action = sample_art::kActionWalk;
@@ -76,11 +71,10 @@ TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
             EXPECT_FALSE(*(s.cell - 1) & kCellRole) << frames;
         }
     }
-    EXPECT_EQ(moves, 8);
-    EXPECT_EQ(s.act->dir, 3);  // facing right
-    EXPECT_TRUE(s.state & (1u << 25));
-    EXPECT_EQ(FindRoleRoute(n), nullptr);  // freed at the target
-    EXPECT_FALSE(gMap.cells[static_cast<size_t>(30) * gMap.width + 12] & kCellRole);
+    // Facing right, the route freed at the target, the start cell unmarked.
+    EXPECT_EQ(std::tuple(moves, s.act->dir, s.state & (1u << 25), FindRoleRoute(n),
+                         gMap.cells[static_cast<size_t>(30) * gMap.width + 12] & kCellRole),
+              std::tuple(8, 3, 1u << 25, nullptr, 0u));
 }
 
 TEST_F(SceneTest, PlayerArrivalClearsKeysAndCentresTheView) {
@@ -94,10 +88,10 @@ TEST_F(SceneTest, PlayerArrivalClearsKeysAndCentresTheView) {
         Frame();
     }
     ASSERT_GT(limit, 0);
-    EXPECT_EQ(std::tuple(gKeyStates[4].down, gKeyStates[3].held), std::tuple(0u, 0u));
     // The town is 64 x 48 cells: the view sits at (448 - 304, 400 - 240).
-    EXPECT_EQ(std::tuple(gViewX, gViewY), std::tuple(144, 160));
-    EXPECT_TRUE(*p.cell & kCellPlayer);
+    EXPECT_EQ(
+        std::tuple(gKeyStates[4].down, gKeyStates[3].held, gViewX, gViewY, *p.cell & kCellPlayer),
+        std::tuple(0u, 0u, 144, 160, kCellPlayer));
 }
 
 TEST_F(SceneTest, PartyOfEightFollowsAlongTheTrail) {
@@ -126,10 +120,10 @@ TEST_F(SceneTest, PartyOfEightFollowsAlongTheTrail) {
                   std::tuple(gFollowers.trailX[2 * k], gFollowers.trailY[2 * k], 0))
             << k;
     }
-    // The trail holds the player's cells, newest first, two per follower and more.
-    EXPECT_EQ(gFollowers.trailX[0], 22 * 16);
-    EXPECT_EQ(gFollowers.trailX[11], 22 * 16 - 11 * 16);
-    EXPECT_EQ(gFollowers.trailX[14], 10 * 16);  // older entries keep the start
+    // The trail holds the player's cells, newest first, two per follower and
+    // more; older entries keep the start.
+    EXPECT_EQ(std::tuple(gFollowers.trailX[0], gFollowers.trailX[11], gFollowers.trailX[14]),
+              std::tuple(22 * 16, 22 * 16 - 11 * 16, 10 * 16));
 }
 
 TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginShakesEndAndTilesRunBackAndForth) {
@@ -149,8 +143,8 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginShakesEndAndTile
     EXPECT_EQ(seenX, (std::vector<int>{3, 3, -3, -3, 3, 3}));
     gViewX = 100;
     Frame();
-    EXPECT_EQ(gViewX, static_cast<i32>(gQuakeBaseX));
-    EXPECT_EQ(gViewRight, gViewX + 640);
+    EXPECT_EQ(std::tuple(gViewX, gViewRight),
+              std::tuple(static_cast<i32>(gQuakeBaseX), gViewX + 640));
     std::memset(gQuakeTable, 0xCF, sizeof(gQuakeTable));
     i32 x = gViewX;
     ApplyQuake();
@@ -159,11 +153,11 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginShakesEndAndTile
     gViewX = 40;
     gShakeLeftX = 10;
     gShakeStepX = 4;
-    ApplyScreenShake();
-    ApplyScreenShake();
-    EXPECT_EQ(std::tuple(gViewX, gShakeLeftX), std::tuple(48, 2));
-    ApplyScreenShake();
-    EXPECT_EQ(std::tuple(gShakeLeftX, gShakeStepX), std::tuple(0, 0));
+    // The step moves the view whole; the used-up distance ends the step.
+    for (auto want : {std::tuple(44, 6, 4), std::tuple(48, 2, 4), std::tuple(52, 0, 0)}) {
+        ApplyScreenShake();
+        EXPECT_EQ(std::tuple(gViewX, gShakeLeftX, gShakeStepX), want);
+    }
     // Tile animation runs back and forth.
     gMap.layers = 3;
     gMapCycle = 2;
@@ -189,12 +183,12 @@ TEST_F(SceneTest, TalkBalloonCountsAnItemNameEscapeAsTheName) {
     ASSERT_NE(item, nullptr);
     i32 name = static_cast<i32>(strnlen(item->name, 31));
     ASSERT_GE(name, 3);
-    // Other escape pairs count nothing: "abcd" is 4 long.
-    EXPECT_EQ(DrawTalkBalloon("ab%C1cd"), 315 - 11 * (4 / 2));
-    EXPECT_EQ(DrawTalkBalloon("ab%T1."), 315 - 11 * ((2 + name) / 2));
-    // 38 characters and the name pass 40: two lines.
-    EXPECT_EQ(DrawTalkBalloon((std::string(38, 'a') + "%T1.").c_str()), 95);
-    EXPECT_EQ(DrawTalkBalloon(std::string(38, 'a').c_str()), 315 - 11 * 19);
+    // Other escape pairs count nothing: "abcd" is 4 long. 38 characters and
+    // the name pass 40: two lines.
+    EXPECT_EQ(std::tuple(DrawTalkBalloon("ab%C1cd"), DrawTalkBalloon("ab%T1."),
+                         DrawTalkBalloon((std::string(38, 'a') + "%T1.").c_str()),
+                         DrawTalkBalloon(std::string(38, 'a').c_str())),
+              std::tuple(315 - 11 * (4 / 2), 315 - 11 * ((2 + name) / 2), 95, 315 - 11 * 19));
 }
 
 // ---- battle hand-back ----
@@ -242,8 +236,8 @@ TEST_F(BattleHandBack, DialogueBoxesKeepTheirTextSizeThroughABattle) {
         SetDialogTextSize();  // as start-up and the window's return make them
         EXPECT_EQ(boxWidth(), 4 * c.unit) << c.size;
         ReturnFromBattle(1);
-        EXPECT_EQ(gDialogTextSize, static_cast<u32>(c.unit)) << c.size;
-        EXPECT_EQ(boxWidth(), 4 * c.unit) << c.size;
+        EXPECT_EQ(std::tuple(gDialogTextSize, boxWidth()), std::tuple(u32(c.unit), 4 * c.unit))
+            << c.size;
     }
 }
 
@@ -269,27 +263,21 @@ TEST_F(BattleHandBack, EnterSavesTheMusicAndOutcomeAndFlag322DecideRevivalAndThe
         if (c.flag) SetGameFlag(322);
         gBattleRequest = 9;
         ReturnFromBattle(c.won);
-        EXPECT_EQ(GetGameFlag(322) != 0, c.flagAfter);
-        EXPECT_EQ(std::tuple(gRoles[0].hp, gRoles[0].status, gRoles[1].hp),
-                  std::tuple(c.revived ? 1 : 0, c.revived ? 0 : kStatusDying, 30));
-        EXPECT_EQ(std::tuple(gBattleRequest, gFrameId), std::tuple(0u, c.frame));
-        if (c.won) {
-            EXPECT_EQ(gMusic.GetPendingMode(), 1);
-        }
+        // A won battle brings the map's music back.
+        EXPECT_EQ(std::tuple(GetGameFlag(322) != 0, gRoles[0].hp, gRoles[0].status, gRoles[1].hp,
+                             gBattleRequest, gFrameId, c.won ? gMusic.GetPendingMode() : 1),
+                  std::tuple(c.flagAfter, c.revived ? 1 : 0, c.revived ? 0 : kStatusDying, 30, 0u,
+                             c.frame, 1));
     }
 }
 
 TEST_F(SceneTest, WorldMapSelectionSkipsClosedLocationsAndStopsWhenNoneIsOpen) {
     InitWorldMap();
     // The sample opens three locations; with all closed nothing is open.
-    for (u16 id : {2701, 2712, 2715}) {
-        i32 row = FindRecord(id);
-        ASSERT_GE(row, 0);
-        SetRecordWord(row, 11, 0);
-    }
+    for (u16 id : {2701, 2712, 2715}) SetRecordWord(FindRecord(id), 11, 0);
     SelectWorldMapLocation(1);  // nothing open: one round, nothing chosen
-    EXPECT_EQ(gWorldMapIndex, kWorldMapUnchosen);
-    EXPECT_FALSE(WorldMapLocationOpen(3));
+    EXPECT_EQ(std::tuple(gWorldMapIndex, WorldMapLocationOpen(3)),
+              std::tuple(kWorldMapUnchosen, false));
 }
 
 }  // namespace
