@@ -14,7 +14,6 @@ class DrawWorldTest : public TownFixture {
 protected:
     void SetUp() override {
         TownFixture::SetUp();
-        ASSERT_NE(gPaintBuf, nullptr);
         for (int f : {5, 6, 7, 8, 22, 15, 19, 72, 321}) ClearGameFlag(f);
         SetGameFlag(9);  // no cursor unless a test wants it
         savedMap = gMap;
@@ -217,35 +216,35 @@ TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayers) {
     Install(60, 45, 16);
     gViewX = gViewY = 0;
     AddPerson(300, 1, 200, 200, 0);
-    // Flag 15 clears to black before the ground; a no-ground cell then shows black.
-    cells[0] |= 0x08000000;
-    SetGameFlag(15);
-    Clear();
-    DrawWorld();
-    EXPECT_EQ(At(3, 3), 0);
-    EXPECT_EQ(At(40, 40), Ground(40, 40));
-    ClearGameFlag(15);
-    // A map change in progress: black, and only the top act list.
-    gViewMode = kViewChanging;
-    Clear();
-    DrawWorld();
-    EXPECT_EQ(At(40, 40), 0);
-    EXPECT_EQ(At(200 - 16 + 10, 200 - 44 + 16), 0);
-    gViewMode = kViewSpotlight;
+    cells[0] |= 0x08000000;  // no ground
     gSpotX = 320;
     gSpotY = 240;
-    Clear();
-    DrawWorld();
-    EXPECT_EQ(At(10, 10), kSentinel);  // outside the spotlight square
-    EXPECT_EQ(At(320, 240), Ground(320, 240));
-    EXPECT_EQ(At(320 + 191, 240), Ground(320 + 191, 240));
-    EXPECT_EQ(At(320 + 193, 240), kSentinel);
-    gViewMode = 0;
-    // Flag 11 hides people with animations.
-    SetGameFlag(11);
-    Clear();
-    DrawWorld();
-    EXPECT_EQ(At(200 - 16 + 10, 200 - 44 + 16), Ground(200 - 16 + 10, 200 - 44 + 16));
+    // Flag 15 clears to black before the ground: the no-ground cell shows
+    // black. A map change in progress: black, and only the top act list. The
+    // spotlight square reaches 192 pixels round its point. Flag 11 hides
+    // people with animations. A probe's colour: ground, untouched, or this.
+    constexpr int kGround = -1, kNone = -2, px = 200 - 16 + 10, py = 200 - 44 + 16;
+    const struct {
+        int flag, mode;
+        std::vector<std::tuple<int, int, int>> probes;  // x, y, colour
+    } kSteps[] = {{15, 0, {{3, 3, 0}, {40, 40, kGround}}},
+                  {0, kViewChanging, {{40, 40, 0}, {px, py, 0}}},
+                  {0,
+                   kViewSpotlight,
+                   {{10, 10, kNone}, {320, 240, kGround}, {511, 240, kGround}, {513, 240, kNone}}},
+                  {11, 0, {{px, py, kGround}}}};
+    for (const auto& s : kSteps) {
+        if (s.flag) SetGameFlag(s.flag);
+        gViewMode = s.mode;
+        Clear();
+        DrawWorld();
+        for (auto [x, y, want] : s.probes)
+            EXPECT_EQ(At(x, y), want == kGround ? Ground(x, y)
+                                : want == kNone ? kSentinel
+                                                : want)
+                << x << "," << y << " mode " << s.mode << " flag " << s.flag;
+        if (s.flag) ClearGameFlag(s.flag);
+    }
 }
 
 TEST_F(DrawWorldTest, CursorOnlyInMapModeWithFlagTenAndNoBlockingFlags) {
@@ -292,29 +291,26 @@ struct SampleLook : TownFixture {
 
 TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
     using namespace sampleTile;
-    struct Spot {
+    // Street level (view at the top) and the harbour (view at the bottom).
+    const i32 b = (kTownH - 30) * 16;
+    const struct {
         int cx, cy;
         u16 kind;
-    };
-    // Street level (view at the top) and the harbour (view at the bottom).
-    const Spot top[] = {{3, 5, kGrass},
-                        {0, 5, kWall},
-                        {35, 10, kWall},
-                        {3, 10, kRoad},
-                        {20, 15, kRoad},
-                        {35, 14, kFloor},
-                        {kEventX, kEventY, kEvent},
-                        {kSignX, kSignY, kSpot}};
-    const Spot bottom[] = {{10, 44, sampleTile::kWater}, {20, 41, kRoad}, {5, 40, kGrass}};
+        i32 view;
+    } kSpots[] = {{3, 5, kGrass, 0},
+                  {0, 5, kWall, 0},
+                  {35, 10, kWall, 0},
+                  {3, 10, kRoad, 0},
+                  {20, 15, kRoad, 0},
+                  {35, 14, kFloor, 0},
+                  {kEventX, kEventY, kEvent, 0},
+                  {kSignX, kSignY, kSpot, 0},
+                  {10, 44, sampleTile::kWater, b},
+                  {20, 41, kRoad, b},
+                  {5, 40, kGrass, b}};
     std::set<u16> seen;
-    for (const Spot& s : top) {
-        u16 v = GroundAt(s.cx, s.cy, 0, 0);
-        EXPECT_EQ(v, ConvertPixel(Body(s.kind))) << s.cx << "," << s.cy;
-        seen.insert(v);
-    }
-    const i32 bottomView = (kTownH - 30) * 16;
-    for (const Spot& s : bottom) {
-        u16 v = GroundAt(s.cx, s.cy, 0, bottomView);
+    for (const auto& s : kSpots) {
+        u16 v = GroundAt(s.cx, s.cy, 0, s.view);
         EXPECT_EQ(v, ConvertPixel(Body(s.kind))) << s.cx << "," << s.cy;
         seen.insert(v);
     }
@@ -355,8 +351,9 @@ TEST_F(SampleLook, StillPeopleAreDrawnAtTheirCellsAndMarkThem) {
         EXPECT_GT(shown, 200) << "role " << s.roleId << " at " << s.x / 16 << "," << s.y / 16;
         EXPECT_EQ(wrong, 0) << s.roleId;
         u32 cell = gMap.cells[static_cast<size_t>(s.y / 16) * gMap.width + s.x / 16];
-        EXPECT_TRUE(cell & kCellRole) << s.roleId;
-        EXPECT_EQ((cell & kCellWide) != 0, (s.state & kRoleWide) != 0) << s.roleId;
+        EXPECT_EQ(std::tuple(cell & kCellRole, (cell & kCellWide) != 0),
+                  std::tuple(kCellRole, (s.state & kRoleWide) != 0))
+            << s.roleId;
     }
     EXPECT_GE(still, 2) << "the collector and the store keeper";
 }
