@@ -43,12 +43,11 @@ TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) 
     gSwim->y8 = 8 * 290;
     h.RunFrames(2000);
     for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
-    EXPECT_EQ(SetSwimObstacleKind(7, 12001, 1), 1);
-    EXPECT_EQ(SetSwimObstacleKind(8, 1, 0), 0);
-    EXPECT_EQ(SetSwimObstacleKind(-1, 1, 0), 0);
-    FreeSwimScene();
-    EXPECT_EQ(SetSwimObstacleKind(0, 1, 0), 0);
-    EXPECT_EQ(RunSwimScene(), 0);  // no scene: nothing to step
+    EXPECT_EQ(std::tuple(SetSwimObstacleKind(7, 12001, 1), SetSwimObstacleKind(8, 1, 0),
+                         SetSwimObstacleKind(-1, 1, 0)),
+              std::tuple(1, 0, 0));
+    FreeSwimScene();  // no scene: nothing to set or step
+    EXPECT_EQ(std::tuple(SetSwimObstacleKind(0, 1, 0), RunSwimScene()), std::tuple(0, 0));
 }
 
 // Strokes (down) push forward and cost stamina, a held key is one stroke;
@@ -81,8 +80,7 @@ TEST_F(SwimTest, StrokesPushForwardAndUpBrakes) {
     gSwim->forwardSpeed = 4;
     i32 y8 = gSwim->y8;
     h.RunFrames(10);
-    EXPECT_EQ(gSwim->y8, y8 - 40);
-    EXPECT_EQ(gSwim->progress, kSwimCourse - SwimY());
+    EXPECT_EQ(std::tuple(gSwim->y8, gSwim->progress), std::tuple(y8 - 40, kSwimCourse - SwimY()));
     gSwim->stamina = 40;
     for (int i = 0; i < 12; ++i) Tap(keyEntry::kDown);
     EXPECT_EQ(gSwim->forwardSpeed, kSwimForwardLimit);
@@ -107,20 +105,19 @@ TEST_F(SwimTest, SteeringPushesDragsAndIsLimited) {
               std::tuple(marker - 1, companion - 2));
 }
 
+// Cancel ends the scene after thirty frames in which nothing moves, then frees it.
 TEST_F(SwimTest, CancelEndsAfterThirtyFramesAndFreesTheScene) {
     gSwim->forwardSpeed = 8;
     Hold(keyEntry::kCancel, 1);
     ASSERT_NE(gSwim, nullptr);
-    EXPECT_TRUE(gSwim->state & kSwimEnding);
-    EXPECT_EQ(gSwim->endTimer, kSwimEndFrames);
-    i32 y8 = gSwim->y8;
+    EXPECT_EQ(std::tuple(gSwim->state & kSwimEnding, gSwim->endTimer),
+              std::tuple(kSwimEnding, kSwimEndFrames));
+    const i32 y8 = gSwim->y8;
     h.RunFrames(kSwimEndFrames - 1);
     ASSERT_NE(gSwim, nullptr);
-    EXPECT_EQ(gSwim->y8, y8);  // nothing moves while ending
-    EXPECT_TRUE(gRunState & kRunSwim);
+    EXPECT_EQ(std::tuple(gSwim->y8, gRunState & kRunSwim), std::tuple(y8, kRunSwim));
     h.RunFrames(1);
-    EXPECT_EQ(gSwim, nullptr);
-    EXPECT_FALSE(gRunState & kRunSwim);
+    EXPECT_EQ(std::tuple(gSwim, gRunState & kRunSwim), std::tuple(nullptr, 0));
 }
 
 TEST_F(SwimTest, ReachingTheTopEndsTheScene) {
@@ -128,15 +125,13 @@ TEST_F(SwimTest, ReachingTheTopEndsTheScene) {
     gSwim->forwardSpeed = 16;
     h.RunFrames(1);
     ASSERT_NE(gSwim, nullptr);
-    EXPECT_EQ(SwimY(), 0);
-    EXPECT_TRUE(gSwim->state & kSwimEnding);
+    EXPECT_EQ(std::tuple(SwimY(), gSwim->state & kSwimEnding), std::tuple(0, kSwimEnding));
     int ended = 0;
     for (int i = 0; i < kSwimEndFrames + 2 && gSwim; ++i) {
         gRunState &= static_cast<u8>(~kRunSwim);  // step it by hand to see the result
         ended += RunSwimScene();
     }
-    EXPECT_EQ(ended, 1);
-    EXPECT_EQ(gSwim, nullptr);
+    EXPECT_EQ(std::tuple(ended, gSwim), std::tuple(1, nullptr));
 }
 
 TEST_F(SwimTest, ObstaclesComeFromAboveDriftDownAndLeave) {
@@ -150,11 +145,12 @@ TEST_F(SwimTest, ObstaclesComeFromAboveDriftDownAndLeave) {
             const SwimObstacle& o = gSwim->obstacles[i];
             if (before[i].x != kSwimFreeSlot || o.x == kSwimFreeSlot) continue;
             ++spawned;
-            EXPECT_EQ(o.y, SwimViewTop() - 60);
-            EXPECT_TRUE(o.x >= 60 && o.x < 580) << o.x;
-            EXPECT_TRUE(o.act->act >= 100 && o.act->act < 100 + kSwimObstacles) << o.act->act;
-            EXPECT_EQ(o.act->action, o.act->act - 100);
-            EXPECT_GT(o.vy, 0);
+            EXPECT_EQ(
+                std::tuple(o.y,
+                           o.x >= 60 &&
+                               o.x<580, o.act->act - 100u < kSwimObstacles, o.act->action, o.vy> 0),
+                std::tuple(SwimViewTop() - 60, true, true, o.act->act - 100, true))
+                << o.x << " act " << o.act->act;
         }
     }
     EXPECT_GE(spawned, 5);
