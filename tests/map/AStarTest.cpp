@@ -197,51 +197,8 @@ TEST_F(AStarTest, AnOpenedWallMakesTheGoalReachableAgain) {
     EXPECT_EQ(a.FindPath(2 * 16, 2 * 16, 20 * 16, 15 * 16, 1, 1, &dirs), 0);
 }
 
-// Hand-made maps: a ring of the ring bits around (10, 10) (half-size 2), its
-// corner (7, 7) opened or not; a wall column at x 6 open at row 4 (and 3 with
-// two gaps); the goal cell (7, 7) of the goal bits. Whether a route is found,
-// and when it is, that it is the first search's.
-TEST_F(AStarTest, HandMadeMapsAndMasks) {
-    const struct {
-        u32 ring;
-        bool corner;
-        u32 gaps, goal, mask;
-        int sx, sy, gx, gy, size, found;
-    } kCases[] = {
-        // The search steps diagonally through the opened corner.
-        {kCellWall, true, 0, 0, kDefaultBlockMask, 1, 1, 10, 10, 1, 1},
-        // A ring of low roles parts the cells only under a mask that has them,
-        {kCellLow, false, 0, 0, kDefaultBlockMask, 1, 1, 10, 10, 1, 0},
-        {kCellLow, false, 0, 0, kCellWall, 1, 1, 10, 10, 1, 1},
-        // and walls part nothing without the wall bit in the mask.
-        {kCellWall, false, 0, 0, kCellLow, 1, 1, 10, 10, 1, 1},
-        // A two-by-two footprint does not pass a one-cell gap, passes two.
-        {0, false, 1, 0, kDefaultBlockMask, 1, 4, 10, 4, 1, 1},
-        {0, false, 1, 0, kDefaultBlockMask, 1, 3, 9, 3, 2, 0},
-        {0, false, 2, 0, kDefaultBlockMask, 1, 3, 9, 3, 2, 1},
-        // A blocked goal fails; ordinary roles block only under a mask that has them.
-        {0, false, 0, kCellWall, kDefaultBlockMask, 2, 2, 7, 7, 1, 0},
-        {0, false, 0, kCellRole, kDefaultBlockMask, 2, 2, 7, 7, 1, 1},
-        {0, false, 0, kCellRole, kCellWall | kCellRole, 2, 2, 7, 7, 1, 0},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(&c - kCases);
-        GridMap g(30, 20);
-        if (c.ring) Ring(g, 10, 10, 2, c.ring);
-        if (c.corner) g.at(7, 7) = 0;
-        for (u32 y = 0; c.gaps && y < 20; ++y)
-            if (y != 4 && (c.gaps == 1 || y != 3)) g.at(6, y) = kCellWall;
-        g.at(7, 7) |= c.goal;
-        aStar a;
-        a.SetBlockMask(c.mask);
-        std::vector<u8> dirs, first;
-        ASSERT_EQ(a.FindPath(c.sx * 16, c.sy * 16, c.gx * 16, c.gy * 16, c.size, c.size, &dirs),
-                  c.found);
-        EXPECT_EQ(a.result, c.found);
-        ReferenceRoute(g, c.sx, c.sy, c.gx, c.gy, c.size, c.size, c.mask, &first);
-        EXPECT_EQ(dirs, first);
-    }
-    // The same pixel is an empty route; the same cell at another pixel is none.
+// The same pixel is an empty route; the same cell at another pixel is none.
+TEST_F(AStarTest, GoalsOnTheStartCell) {
     GridMap g(10, 10);
     aStar a;
     std::vector<u8> dirs{9, 9};
