@@ -338,37 +338,31 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsThe
     ASSERT_EQ(StartNewGame(1), 1);
     ASSERT_GT(gPlayerSlot, 0);
     const RoleSlot& p = gMapRoles[gPlayerSlot];
-    EXPECT_EQ(std::tuple(gMapId, gPlayerId, p.x, p.y, p.state),
-              std::tuple(kTown, kPlayerRole, 10 * 16, 10 * 16, 0xD100u));
-    EXPECT_EQ(std::tuple(gFollowers.slot[0], gFollowers.trailX[7]), std::tuple(gPlayerSlot, 160));
-    EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner),
-              std::tuple(kFirstTalk, kPlayerRole));
+    EXPECT_EQ(std::tuple(gMapId, gPlayerId, p.x, p.y, p.state, gFollowers.slot[0],
+                         gFollowers.trailX[7], gTalkContext.talk, gTalkContext.owner),
+              std::tuple(kTown, kPlayerRole, 10 * 16, 10 * 16, 0xD100u, gPlayerSlot, 160,
+                         kFirstTalk, kPlayerRole));
     // Entering the town sets its visit flag and turns its effects into flags
     // (0x10: flag 6); the scene byte 0x01 is an attribute, not an effect (flag
     // 22); map entry clears flag 70 away from map 2.
     for (int f : {1, 3, 4, 6, 10, 12, 30, 82, 500 + kTown}) EXPECT_TRUE(GetGameFlag(f)) << f;
     for (int f : {0, 2, 5, 9, 11, 13, 20, 21, 22, 34, 70, 72, 81, 83, 90})
         EXPECT_FALSE(GetGameFlag(f)) << f;
-    EXPECT_TRUE(h.boxes().empty());
-    EXPECT_EQ(std::tuple(GetWalkStep(), gMapScene.colours[0], gMapScene.attribute),
-              std::tuple(4u, 3u, 1u));
-    EXPECT_STREQ(gMap.name, B5("月港"));
+    EXPECT_EQ(std::tuple(h.boxes().size(), GetWalkStep(), gMapScene.colours[0], gMapScene.attribute,
+                         std::string(gMap.name)),
+              std::tuple(0u, 4u, 3u, 1u, B5("月港")));
     // Three people of the town plus the player and the two map objects.
     for (u16 id : {100, 101, 102}) {
         int i = FindRoleById(id);
-        ASSERT_GE(i, 0) << id;
-        ASSERT_NE(gMapRoles[i].cell, nullptr);
-        EXPECT_TRUE(*gMapRoles[i].cell & kCellRole);
+        ASSERT_TRUE(i >= 0 && gMapRoles[i].cell) << id;
+        EXPECT_TRUE(*gMapRoles[i].cell & kCellRole) << id;
     }
-    EXPECT_EQ(FindRoleById(103), -1);  // lives in the room
-    int r101 = FindRoleById(101);
-    EXPECT_EQ(gMapRoles[r101].fpSize, 0x0202);
-    EXPECT_EQ(gMapRoles[r101].talk, kSampleQuestionTalk);
-    // Bucket 1 holds the role with state & 3 = 1.
-    EXPECT_EQ(BucketRow(1, 25), &gMapRoles[r101]);
+    // 103 lives in the room. Bucket 1 holds the role with state & 3 = 1.
     // Music: the map's first piece is track 2 of list 1.
-    EXPECT_EQ(gMapMusic.music1, 2u);
-    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 2);
+    const RoleSlot& r101 = gMapRoles[FindRoleById(101)];
+    EXPECT_EQ(std::tuple(FindRoleById(103), r101.fpSize, r101.talk, BucketRow(1, 25),
+                         gMapMusic.music1, gMusic.GetList(1).slots[0].id),
+              std::tuple(-1, 0x0202, kSampleQuestionTalk, &r101, 2u, 2));
 }
 
 TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeThePlayerFollows) {
@@ -376,18 +370,15 @@ TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeTheP
     int r100 = FindRoleById(100);
     gMapRoles[r100].x = 14 * 16;
     LoadCity(kRoom, 3, 3, 1, 0, 1, 1);
-    EXPECT_EQ(gMapId, kRoom);
     i32 row = FindRecord(100);
-    EXPECT_EQ(std::tuple(RecordWord(row, 5), RecordWord(row, 0)), std::tuple(14, kTown));
-    EXPECT_GE(FindRoleById(103), 0);
-    EXPECT_TRUE(GetGameFlag(600));
-    EXPECT_TRUE(GetGameFlag(25));
-    EXPECT_EQ(gMapScene.defaultSwitch, 0u);
     // A room narrower than the screen keeps the view origin at 0.
-    EXPECT_EQ(std::tuple(gViewX, gViewY, gViewRight), std::tuple(0, 0, 20 * 16));
+    EXPECT_EQ(std::tuple(gMapId, RecordWord(row, 5), RecordWord(row, 0), FindRoleById(103) >= 0,
+                         GetGameFlag(600), GetGameFlag(25), gMapScene.defaultSwitch, gViewX, gViewY,
+                         gViewRight),
+              std::tuple(kRoom, 14, kTown, true, 1, 1, 0u, 0, 0, 20 * 16));
+    // The town has no first-visit flag.
     LoadCity(kTown, 10, 10, 1, 0, 1, 1);
-    EXPECT_EQ(gMapRoles[FindRoleById(100)].x, 14 * 16);
-    EXPECT_FALSE(GetGameFlag(25));  // the town has no first-visit flag
+    EXPECT_EQ(std::tuple(gMapRoles[FindRoleById(100)].x, GetGameFlag(25)), std::tuple(14 * 16, 0));
     // Role 102 plays the player and role 100, whose record comes first, follows.
     i32 follower = FindRecord(100), player = FindRecord(102);
     ASSERT_LT(follower, player);
@@ -395,9 +386,9 @@ TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeTheP
     SetRecordWord(follower, 10, static_cast<u16>(RecordWord(follower, 10) | 0x80));
     LoadCity(kTown, 10, 10, 1, 0, 1, 0);
     ASSERT_GT(gPlayerSlot, 0);
-    EXPECT_EQ(gMapRoles[gPlayerSlot].roleId, 102);
-    EXPECT_EQ(std::tuple(gFollowers.count, gFollowers.slot[0], gFollowers.slot[1]),
-              std::tuple(2u, gPlayerSlot, FindRoleById(100)));
+    EXPECT_EQ(std::tuple(gMapRoles[gPlayerSlot].roleId, gFollowers.count, gFollowers.slot[0],
+                         gFollowers.slot[1]),
+              std::tuple(102, 2u, gPlayerSlot, FindRoleById(100)));
 }
 
 TEST_F(MapFixture, MissingMapRecordClosesAndOutsideCellsAreClamped) {
@@ -410,9 +401,8 @@ TEST_F(MapFixture, MissingMapRecordClosesAndOutsideCellsAreClamped) {
     i32 row = FindRecord(102);
     SetRecordWord(row, 5, kTownW);
     LoadCity(kTown, 10, 10, 1, 0, 1, 0);
-    EXPECT_EQ(FindRoleById(102), -1);
-    EXPECT_EQ(std::tuple(RecordWord(row, 5), RecordWord(row, 6)),
-              std::tuple(kTownW - 1, kTownH - 1));
+    EXPECT_EQ(std::tuple(FindRoleById(102), RecordWord(row, 5), RecordWord(row, 6)),
+              std::tuple(-1, kTownW - 1, kTownH - 1));
 }
 
 TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZones) {
@@ -429,12 +419,10 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZones) {
     for (int i = 0; i < 200; ++i) {
         gStepCount = 9;
         u32 b = RollEncounter(30);
-        ASSERT_TRUE(b == 8 || b == 9) << b;
-        EXPECT_EQ(gStepCount, 0u);
+        ASSERT_TRUE((b == 8 || b == 9) && gStepCount == 0) << b << " steps " << gStepCount;
     }
     for (int i = 0; i < 400; ++i) hits += RollEncounter(10) != 0;  // equal to the first sum: pair 2
-    EXPECT_GT(hits, 120);
-    EXPECT_LT(hits, 280);
+    EXPECT_TRUE(hits > 120 && hits < 280) << hits;
     // The same seed gives the same battles.
     InitRandom(77);
     std::vector<u32> a, b;
@@ -462,18 +450,17 @@ TEST_F(MapFixture, EmptyBattleListAndMissingOrBrokenGroupsStartNothing) {
     WriteHostFile(h.Path("MH_Data/maps.dat"), BuildMapsDat(db));
     StartNewGame(1);
     LoadCity(kMeadow, 5, 5, 1, 0, 1, 0);
-    EXPECT_EQ(std::tuple(gEncounterGroupCount, gEncounterGroup), std::tuple(0u, 0u));
     ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].caption, B5("載入地圖"));
-    EXPECT_EQ(RollEncounter(30), 0u);
+    EXPECT_EQ(
+        std::tuple(gEncounterGroupCount, gEncounterGroup, h.boxes()[0].caption, RollEncounter(30)),
+        std::tuple(0u, 0u, B5("載入地圖"), 0u));
     // A group table not a multiple of eight gives no groups.
     h.boxes().clear();
     db = SampleMapDb();
     db.groups.push_back(3);
     InstallDb(db);
     EXPECT_FALSE(LoadEncounterGroups());
-    EXPECT_EQ(gEncounterGroupCount, 0u);
-    EXPECT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(std::tuple(gEncounterGroupCount, h.boxes().size()), std::tuple(0u, 1u));
 }
 
 TEST_F(MapFixture, PlaceNamesAreCutOnACharacterBoundary) {
@@ -484,12 +471,12 @@ TEST_F(MapFixture, PlaceNamesAreCutOnACharacterBoundary) {
     db.placeNames.push_back({9, longName});
     db.placeNames.push_back({10, "A" + longName.substr(0, 38)});
     InstallDb(db);
-    char name[kMapNameSize];
-    ASSERT_EQ(ReadPlaceName(9, name), 1);
-    EXPECT_EQ(std::strlen(name), 30u);
-    ASSERT_EQ(ReadPlaceName(10, name), 1);
-    EXPECT_EQ(std::strlen(name), 31u);  // "A" and 15 characters
-    EXPECT_EQ(ReadPlaceName(11, name), 0);
+    // A name's length as read, or -1.
+    auto length = [](u32 id) {
+        char name[kMapNameSize];
+        return ReadPlaceName(id, name) == 1 ? static_cast<int>(std::strlen(name)) : -1;
+    };
+    EXPECT_EQ(std::tuple(length(9), length(10), length(11)), std::tuple(30, 31, -1));  // "A" and 15
 }
 
 TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsetsAndUnterminatedTablesStopAtTheEnd) {
@@ -508,8 +495,9 @@ TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsetsAndUnterminatedTablesStopAt
     // Table 4, the new-game start: map, x, y, act, action, direction, player, talk.
     size_t start = 512 + u32at(512 + 4 * 4);
     ASSERT_LE(start + 16, f.size());
-    const u16 want[8] = {kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(u16at(start + 2 * i), want[i]) << i;
+    std::vector<u16> got;
+    for (int i = 0; i < 8; ++i) got.push_back(u16at(start + 2 * i));
+    EXPECT_EQ(got, (std::vector<u16>{kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk}));
 
     // Unterminated tables stop at the end of the database.
     std::vector<u8> d = BuildMapDatabase(SampleMapDb());
@@ -523,18 +511,17 @@ TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsetsAndUnterminatedTablesStopAt
     std::vector<u8> bad(kMapDbTableCount * 4, 0xFF);
     SetMapDatabase(bad.data(), static_cast<u32>(bad.size()));
     MapDbRecord rec;
-    EXPECT_FALSE(FindMapRecord(kTown, &rec));
-    EXPECT_STREQ(GetDbRecord(3), "");
-    EXPECT_FALSE(LoadEncounterGroups());
     i32 x = 0, y = 0;
-    EXPECT_EQ(PickPopOutPoint(102, &x, &y), 0);
+    EXPECT_EQ(std::tuple(FindMapRecord(kTown, &rec), std::string(GetDbRecord(3)),
+                         LoadEncounterGroups(), PickPopOutPoint(102, &x, &y)),
+              std::tuple(false, "", false, 0));
     // A map table without its end row is read only as far as it goes.
     MapDbSpec db = SampleMapDb();
     d = BuildMapDatabase(db);
     d.resize(LoadU32(d.data() + 4 * 3) + kMapRecordSize * 2 + 3);
     SetMapDatabase(d.data(), static_cast<u32>(d.size()));
-    EXPECT_TRUE(FindMapRecord(kRoom, &rec));
-    EXPECT_FALSE(FindMapRecord(kEightBit, &rec));
+    EXPECT_EQ(std::tuple(FindMapRecord(kRoom, &rec), FindMapRecord(kEightBit, &rec)),
+              std::tuple(true, false));
 }
 
 TEST_F(MapFixture, PopOutRolesMoveWhenTheirPeriodComes) {
@@ -546,29 +533,25 @@ TEST_F(MapFixture, PopOutRolesMoveWhenTheirPeriodComes) {
     AgePopOutRoles();
     EXPECT_EQ(std::tuple(RecordByte(row, 25), RecordWord(row, 5)), std::tuple(0x81, 50));
     AgePopOutRoles();
-    EXPECT_EQ(RecordByte(row, 25), 0);
     u16 x = RecordWord(row, 5), y = RecordWord(row, 6);
-    EXPECT_TRUE((x == 40 && y == 40) || (x == 45 && y == 30)) << x << "," << y;
+    EXPECT_TRUE(RecordByte(row, 25) == 0 && ((x == 40 && y == 40) || (x == 45 && y == 30)))
+        << x << "," << y;
     // An odd list is reported; a role with no points keeps its cell.
     MapDbSpec db = SampleMapDb();
     db.popOuts = {{102, {40}}};
     InstallDb(db);
     i32 px = -1, py = -1;
     EXPECT_EQ(PickPopOutPoint(102, &px, &py), 0);
-    EXPECT_EQ(px, -1);
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].caption, "2k");
+    EXPECT_EQ(std::tuple(px, h.boxes().size()), std::tuple(-1, 1u));
+    EXPECT_EQ(h.boxes().at(0).caption, "2k");
 }
 
 TEST_F(MapFixture, EightBitMapCopiesItsPaletteAndDrifts) {
     StartNewGame(1);
     LoadCity(kEightBit, 4, 4, 1, 0, 1, 0);
-    EXPECT_TRUE(gMapScene.hasPalette);
-    EXPECT_TRUE(GetGameFlag(5));
-    for (const DriftItem& d : gMapScene.drift) {
-        EXPECT_GE(d.value, 96);
-        EXPECT_LT(d.x, 32 * 16);
-    }
+    EXPECT_TRUE(gMapScene.hasPalette && GetGameFlag(5));
+    for (const DriftItem& d : gMapScene.drift)
+        EXPECT_TRUE(d.value >= 96 && d.x < 32 * 16) << d.value << " at " << d.x;
 }
 
 TEST(NewGameHelpers, ParseIntAndBuckets) {
@@ -581,8 +564,8 @@ TEST(NewGameHelpers, ParseIntAndBuckets) {
                   {"1234567890", 0, 5}, {"12a", 0, 5}, {"+123456789", 1, 123456789}};
     for (const auto& c : kTexts) {
         i32 v = 5;
-        EXPECT_EQ(ParseInt(c.text, &v), c.ok) << c.text;
-        EXPECT_EQ(v, c.value) << c.text;
+        const int ok = ParseInt(c.text, &v);
+        EXPECT_EQ(std::pair(ok, v), std::pair(c.ok, c.value)) << c.text;
     }
 
     Harness h;
