@@ -24,10 +24,10 @@ protected:
     }
 
     void Load(const std::string& src) {
+        std::vector<u8> bytes;
         std::string err;
-        ASSERT_TRUE(AssemblePath(src, &path_, &err)) << err;
-        gPathDatabase = path_.data();
-        gPathDatabaseSize = static_cast<u32>(path_.size());
+        ASSERT_TRUE(AssemblePath(src, &bytes, &err)) << err;
+        LoadBytes(std::move(bytes));
     }
     void LoadBytes(std::vector<u8> bytes) {
         path_ = std::move(bytes);
@@ -345,9 +345,10 @@ TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
         LoadBytes(bytes);
         int role = AddRole(7, 5, 5, c.script);
         Frames(5);
-        EXPECT_EQ(gBehaviourReport.faults, 1u) << LastDataError().Message();
-        EXPECT_EQ(gMapRoles[role].scriptId, 0);
-        EXPECT_EQ(LastDataError().file, "path.dat");
+        EXPECT_EQ(
+            std::tuple(gBehaviourReport.faults, gMapRoles[role].scriptId, LastDataError().file),
+            std::tuple(1u, 0, "path.dat"))
+            << LastDataError().Message();
     }
 }
 
@@ -365,9 +366,7 @@ TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabels) {
         EXPECT_FALSE(AssemblePath(bad, &out, &err)) << bad;
     // A text is padded to a whole word after its mark.
     ASSERT_TRUE(AssemblePath("program 1\n say 1 \"abc\"\n", &out, &err)) << err;
-    EXPECT_EQ(out.size() % 2, 0u);
-    EXPECT_EQ(out.back(), 0);
-    EXPECT_EQ(out[out.size() - 3], 0x25);
+    EXPECT_EQ(std::tuple(out.size() % 2, out.back(), out[out.size() - 3]), std::tuple(0u, 0, 0x25));
 }
 
 // Every program of the sample game as its writer leaves it, and programs of
@@ -385,7 +384,7 @@ TEST_F(Behaviour, DisassemblyAssemblesBackToTheSameBytes) {
         ASSERT_TRUE(AssemblePath(src, &files.back(), &err)) << err;
     }
     for (const std::vector<u8>& file : files) {
-        std::string text, back;
+        std::string text;
         std::vector<u8> again;
         ASSERT_TRUE(DisassemblePath(file, &text, &err)) << err;
         ASSERT_TRUE(AssemblePath(text, &again, &err)) << err << "\n" << text;
@@ -396,11 +395,8 @@ TEST_F(Behaviour, DisassemblyAssemblesBackToTheSameBytes) {
             programs += LoadU32(file.data() + kPathTableAt + 4 * id) != 0;
             named += text.find("program " + std::to_string(id) + "\n") != std::string::npos;
         }
-        EXPECT_GT(programs, 0u);
-        EXPECT_EQ(named, programs) << text;
-        if (&file == &files.front()) {
-            EXPECT_EQ(text.find("word"), std::string::npos) << text;
-        }
+        EXPECT_TRUE(programs > 0 && named == programs) << text;
+        EXPECT_TRUE(&file != &files.front() || text.find("word") == std::string::npos) << text;
     }
     std::string text;
     EXPECT_FALSE(DisassemblePath(std::vector<u8>(100, 0), &text, &err));
@@ -416,20 +412,17 @@ TEST_F(Behaviour, AWandererStaysOnWalkableCells) {
     int role = AddRole(7, 5, 5, 1);
     InitRandom(777);
     int moved = 0;
-    u16 lastX = gMapRoles[role].x, lastY = gMapRoles[role].y;
+    std::pair<u16, u16> last{gMapRoles[role].x, gMapRoles[role].y};
     for (int f = 0; f < 600; ++f) {
         Frames(1);
         const RoleSlot& s = gMapRoles[role];
         u32 cx = s.x / 16, cy = s.y / 16;
-        ASSERT_LT(cx, 20u);
-        ASSERT_LT(cy, 15u);
+        ASSERT_TRUE(cx < 20 && cy < 15) << cx << "," << cy;
         // Every cell the role touches, also between cells, is open ground.
         for (u32 y = cy; y <= (s.y + 15u) / 16; ++y)
             for (u32 x = cx; x <= (s.x + 15u) / 16; ++x)
                 ASSERT_FALSE(grid.at(x, y) & kCellWall) << x << "," << y;
-        if (s.x != lastX || s.y != lastY) ++moved;
-        lastX = s.x;
-        lastY = s.y;
+        moved += std::exchange(last, {s.x, s.y}) != std::pair(s.x, s.y);
     }
     EXPECT_GT(moved, 50);
 }
@@ -444,8 +437,7 @@ TEST_F(Behaviour, ScriptIdsAboveTwoThousandSelectExtraBlocksAndLabelsSetTheCount
     } kIds[] = {{2000, 0, 2000}, {2001, 1, 1}, {2300, 1, 300}, {2301, 2, 1}};
     for (const auto& c : kIds) {
         ASSERT_TRUE(SelectScriptBlock(c.id, &r)) << c.id;
-        EXPECT_EQ(r.block, c.block) << c.id;
-        EXPECT_EQ(r.local, c.local) << c.id;
+        EXPECT_EQ(std::pair(r.block, r.local), std::pair(c.block, c.local)) << c.id;
     }
     // A block looked up from a label sets the program counter.
     Load("program 1\n stop\n stop\nx:\n stop\n");
@@ -453,8 +445,9 @@ TEST_F(Behaviour, ScriptIdsAboveTwoThousandSelectExtraBlocksAndLabelsSetTheCount
     const u8* p = nullptr;
     u32 start = LoadU32(gPathDatabase + kPathTableAt + 4);
     ASSERT_EQ(GetScriptBlock(role, start + 4, &p), 1);
-    EXPECT_EQ(gMapRoles[role].pc, 2u);
-    EXPECT_EQ(p, gPathDatabase + kPathTableAt + start + 4);
-    EXPECT_EQ(GetScriptBlock(role, start + 3, &p), 0);
-    EXPECT_EQ(GetScriptBlock(role, 0x7FFFFFF0, &p), 0);
+    EXPECT_EQ(std::tuple(gMapRoles[role].pc, p),
+              std::tuple(2u, gPathDatabase + kPathTableAt + start + 4));
+    // An odd offset and one past the file are refused.
+    EXPECT_EQ(std::tuple(GetScriptBlock(role, start + 3, &p), GetScriptBlock(role, 0x7FFFFFF0, &p)),
+              std::tuple(0, 0));
 }
