@@ -49,16 +49,15 @@ protected:
                 for (int i = 0; i < 256; ++i)
                     pixels[512 + t * 256 + i] = t == 5 && (i & 15) < 8 ? 1 : static_cast<u8>(t);
         }
-        gMap = MapRecord{};
-        gMap.width = w;
-        gMap.height = h;
-        gMap.tileBits = bits;
-        gMap.layers = 1;
-        gMap.cells = cells.data();
-        gMap.layerGrid = grid.data();
-        gMap.Pixel = pixels.data();
-        gMap.pixelSize = static_cast<u32>(pixels.size());
-        gMap.cellCount = w * h;
+        gMap = MapRecord{.width = w,
+                         .height = h,
+                         .tileBits = bits,
+                         .layers = 1,
+                         .cells = cells.data(),
+                         .layerGrid = grid.data(),
+                         .Pixel = pixels.data(),
+                         .cellCount = w * h,
+                         .pixelSize = static_cast<u32>(pixels.size())};
         AllocMapObjectBuckets();
         ResetTileAnimation();
         ClearDepthScale();  // the town's depth rows would scale the people

@@ -332,12 +332,9 @@ struct GuardedRoom {
     static constexpr u32 kW = 20, kH = 15, kPad = 3 * kW;
     std::vector<u32> buf = std::vector<u32>(kW * kH + 2 * kPad, 0x40000000u | 0xEE);
     GuardedRoom() {
-        gMap = MapRecord{};
-        gMap.width = kW;
-        gMap.height = kH;
-        gMap.cells = buf.data() + kPad;
-        gMap.cellCount = kW * kH;
-        for (u32 i = 0; i < kW * kH; ++i) gMap.cells[i] = 0;
+        gMap =
+            MapRecord{.width = kW, .height = kH, .cells = buf.data() + kPad, .cellCount = kW * kH};
+        std::fill_n(gMap.cells, kW * kH, 0u);
     }
     ~GuardedRoom() { gMap.cells = nullptr; }
 };
@@ -345,17 +342,12 @@ struct GuardedRoom {
 TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
     Harness h;
     GuardedRoom room;
-    MapEvent poison;
-    poison.number = 0xEE;
-    poison.script = 777;
-    gMapEvents.push_back(poison);
+    gMapEvents.push_back({.number = 0xEE, .script = 777});  // the poisoned event
     gPlayerSlot = gPlayerId = 1;
     RoleSlot& p = PutRole(1, 1, 0, 0);
     // A person in a corner, so the role search has something to find.
     PutRole(2, 9, 0, 0).talk = 3;
-    gViewX = gViewY = 0;
-    gViewRight = 320;
-    gViewBottom = 240;
+    std::tie(gViewX, gViewY, gViewRight, gViewBottom) = std::tuple(0, 0, 320, 240);
     SetWalkStep(16);
     const int xs[] = {0, 1, 10, 18, 19}, ys[] = {0, 1, 7, 13, 14};
     for (bool walls : {false, true}) {

@@ -202,13 +202,9 @@ protected:
     // Member 0 downed, member 1 standing, the map's music playing: into battle.
     void Enter() {
         ClearGameFlag(322);
-        gParty[0] = 0;
-        gParty[1] = 1;
-        gParty[2] = -1;
-        gRoles[0].status = kStatusDying;
-        gRoles[0].hp = 0;
-        gRoles[1].status = 0;
-        gRoles[1].hp = 30;
+        std::tie(gParty[0], gParty[1], gParty[2]) = std::tuple(0, 1, -1);
+        std::tie(gRoles[0].status, gRoles[0].hp, gRoles[1].status, gRoles[1].hp) =
+            std::tuple(kStatusDying, 0, 0, 30);
         gMusic.SetMode(1, 1, 0);
         EnterBattle();
     }

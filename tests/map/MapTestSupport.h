@@ -114,11 +114,7 @@ inline bool Ends(const char* name, const char* tail) {
 struct GridMap {
     std::vector<u32> cells;
     GridMap(u32 w, u32 h, u32 fill = 0) : cells(static_cast<size_t>(w) * h, fill) {
-        gMap = MapRecord{};
-        gMap.width = w;
-        gMap.height = h;
-        gMap.cells = cells.data();
-        gMap.cellCount = w * h;
+        gMap = MapRecord{.width = w, .height = h, .cells = cells.data(), .cellCount = w * h};
     }
     ~GridMap() { gMap.cells = nullptr; }
     u32& at(u32 x, u32 y) { return cells[static_cast<size_t>(y) * gMap.width + x]; }
@@ -128,12 +124,11 @@ struct GridMap {
 // from gMap when one is installed; the role count grows to hold it.
 inline RoleSlot& PutRole(int n, u16 id, int x, int y, u32 state = kRoleShown) {
     RoleSlot& s = gMapRoles[n];
-    s = RoleSlot{};
-    s.act = NewActPlayer();
-    s.roleId = id;
-    s.x = static_cast<u16>(x);
-    s.y = static_cast<u16>(y);
-    s.state = state;
+    s = RoleSlot{.x = static_cast<u16>(x),
+                 .y = static_cast<u16>(y),
+                 .state = state,
+                 .roleId = id,
+                 .act = NewActPlayer()};
     if (gMap.cells) s.cell = &gMap.cells[static_cast<size_t>(y / 16) * gMap.width + x / 16];
     gMapRoleCount = std::max(gMapRoleCount, n + 1);
     return s;

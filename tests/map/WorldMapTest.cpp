@@ -102,11 +102,8 @@ TEST_F(WorldMap, AMapEnteredUnderAScreenPlaysTheStoredMusicNumbers) {
     gMusic.ClearList(1);
     gMusic.ClearList(2);
     // A loaded game: the map's pair and an override, names 2 and 5.
-    gMapMusic = MapMusicState{};
-    gMapMusic.mode = 1;
-    gMapMusic.music1 = 2;
-    gMapMusic.override1 = 5;
-    gMapMusic.override2 = 1024;  // no music number: ignored
+    // Override 2 is no music number: ignored.
+    gMapMusic = MapMusicState{.mode = 1, .music1 = 2, .override1 = 5, .override2 = 1024};
     gFrameId = kScreenBit | 21;
     LoadCity(kRoom, 5, 6, 1, 0, 1, 0);
     // The override's list is the one to play.
