@@ -432,7 +432,7 @@ TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRowsAreasAndBlockedD
               std::tuple(0x08 | 0x01, 0x02 | 0x04));
 }
 
-TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
+TEST_F(RoleTable, RecordUpdatesKeepSentinelsRoundTripAndFollowersStoreThePlayersCell) {
     GridMap g(10, 10);
     BindRecords({50, 51});
     EXPECT_EQ(gRoleRecordCount, 2);
@@ -472,10 +472,7 @@ TEST_F(RoleTable, RecordUpdatesKeepSentinelsAndRoundTripThroughRows) {
                                0xFFFF, 0xFFFF, 0,      0,      0x8080, 255};
     EXPECT_EQ(RestoreRoleRecord(1, words), 1);
     EXPECT_EQ(std::tuple(RecordWord(1, 2), RecordWord(1, 11)), std::tuple(0xFFFF, 0x8080));
-}
-
-TEST_F(RoleTable, FollowerStoresThePlayersCellUnboundRecordsReportAndCutTablesCountWholeRows) {
-    GridMap g(10, 10);
+    // A follower stores the player's cell; a role without a record reports.
     BindRecords({60});
     PutRole(1, 60, 0, 0, kRoleFollows);
     PutRole(2, 61, 0, 0);  // no record

@@ -335,7 +335,7 @@ struct GhostDrawTest : ::testing::Test {
     }
 };
 
-TEST_F(GhostDrawTest, BlendLevelFollowsTheFadeCounter) {
+TEST_F(GhostDrawTest, BlendLevelFollowsTheFadeCounterAndMapEntryStopsTheGhost) {
     EXPECT_EQ(DrawnSum(), 0);  // no ghost: nothing drawn
     CreateGhost(sample_art::kPeopleFirst, sample_art::kActionStand, 200, 200, 0, 0);
     long atStart = DrawnSum();
@@ -352,9 +352,7 @@ TEST_F(GhostDrawTest, BlendLevelFollowsTheFadeCounter) {
     gGhosts.ghost->fade = 10;
     gViewX = 2000;
     EXPECT_EQ(DrawnSum(), 0);
-}
-
-TEST_F(GhostDrawTest, MapEntryStopsTheGhostAndReleaseFreesTheRest) {
+    // Map entry stops the ghost; the release frees the rest.
     CreateGhost(sample_art::kPeopleFirst, 0, 0, 0, 0, 0);
     CreateWanderer(sample_art::kPeopleFirst, 0, 0, 0, 1, 1, 0);
     ASSERT_EQ(StartNewGame(1), 1);  // enters the start map

@@ -211,7 +211,7 @@ TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRow) {
     EXPECT_EQ(At(100, 100), Ground(100, 100));
 }
 
-TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayers) {
+TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayersAndShowTheCursorOnlyInMapMode) {
     Install(60, 45, 16);
     gViewX = gViewY = 0;
     AddPerson(300, 1, 200, 200, 0);
@@ -244,11 +244,7 @@ TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayers) {
                 << x << "," << y << " mode " << s.mode << " flag " << s.flag;
         if (s.flag) ClearGameFlag(s.flag);
     }
-}
-
-TEST_F(DrawWorldTest, CursorOnlyInMapModeWithFlagTenAndNoBlockingFlags) {
-    Install(60, 45, 16);
-    gViewX = gViewY = 0;
+    // The cursor.
     gMouseX = 300;
     gMouseY = 200;
     auto drawn = [&] {

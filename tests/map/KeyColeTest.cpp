@@ -98,9 +98,9 @@ TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
     } steps[] = {
         {1000, true, 0},   // cleared state: a held key does not count
         {1035, false, 0},  // the release is stamped
-        {1070, true, 1},  {1105, true, 1},  {1140, false, 1}, {1175, true, 2},
-        {1210, false, 2}, {1245, true, 3},  {1280, false, 3}, {1315, true, 3},
-        {1350, false, 3}, {1385, false, 0}, {1600, false, 0}, {1635, true, 1},
+        {1070, true, 1},  {1105, true, 1},  {1140, false, 1}, {1175, true, 2},  {1210, false, 2},
+        {1245, true, 3},  {1280, false, 3}, {1315, true, 3},  {1350, false, 3}, {1385, false, 0},
+        {1600, false, 0}, {1635, true, 1},  {2000, false, 1}, {2035, false, 0},
     };
     for (const Step& s : steps) {
         gControl.now = s.now;
@@ -108,10 +108,6 @@ TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
         EXPECT_EQ(gKeyStates[keyEntry::kUp].down, s.down) << s.now;
     }
     // Repeats: the first held frame, then every odd count from 11.
-    for (u32 now : {2000u, 2035u}) {
-        gControl.now = now;
-        UpdateKeyState(keyEntry::kUp, false);
-    }
     int repeats = 0;
     for (int f = 1; f <= 14; ++f) {
         UpdateKeyState(keyEntry::kUp, true);
@@ -232,8 +228,8 @@ TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
     ASSERT_TRUE(h.RunUntil([] { return gTalkContext.speakerState == 1; }, 300));
     const TalkContext waiting = gTalkContext;
     altEnterTwiceWithReturnHeld();
-    EXPECT_EQ(gTalkContext.speakerState, 1) << "the box was answered";
-    EXPECT_EQ(gTalkContext.ip, waiting.ip);
+    EXPECT_EQ(std::tuple(gTalkContext.speakerState, gTalkContext.ip), std::tuple(1, waiting.ip))
+        << "the box was answered";
     // The first press may finish the box's text, the next one answers it.
     for (int i = 0; i < 4 && gTalkContext.ip == waiting.ip; ++i) {
         Hold(kReturn, 2);

@@ -160,7 +160,7 @@ TEST_F(MapFixture, FirstLoadBuildsTheCacheTheSecondUnpacksNothingAShortFileAgain
     EXPECT_EQ(gMap.pixelSize, 20u * 16 * 15 * 16 * 2);
 }
 
-TEST_F(MapFixture, FullTableEvictsTheOldestPastAQuarterOfTheBudget) {
+TEST_F(MapFixture, AFullTableEvictsTheOldestPastAQuarterOfTheBudgetElseTheSmallest) {
     std::vector<CacheSlot> slots;
     for (u32 i = 0; i < kCacheSlots; ++i) slots.push_back({1000 + i, 100 + i, 3, i});
     slots[5].age = 15;  // 16 after the visit: above 60 / 4
@@ -170,17 +170,15 @@ TEST_F(MapFixture, FullTableEvictsTheOldestPastAQuarterOfTheBudget) {
     std::vector<u8> t = CacheTable();  // the first old slot went
     EXPECT_EQ(std::tuple(SlotAt(t, 5).mapId, SlotAt(t, 9).mapId, SlotAt(t, 0).age),
               std::tuple(kRoomArchive, 1009u, 4u));
-}
-
-TEST_F(MapFixture, WithoutOldSlotsTheSmallestGoesAndTheBudgetHolds) {
+    // Without old slots the smallest goes.
     WriteWholePictureMaps();
-    std::vector<CacheSlot> slots;
+    slots.clear();
     for (u32 i = 0; i < kCacheSlots; ++i) slots.push_back({1000 + i, 5000 + i, 1, i});
     slots[7].size = 10;
     slots[3].size = 10;  // a tie: the first smallest goes
     WriteTable(h, slots);
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
-    std::vector<u8> t = CacheTable();
+    t = CacheTable();
     EXPECT_EQ(std::tuple(SlotAt(t, 3).mapId, SlotAt(t, 7).mapId,
                          ReadHostFile(h.Path("data/3.cm")).size()),
               std::tuple(kRoomArchive, 1007u, 20u * 16 * 15 * 16 * 2));

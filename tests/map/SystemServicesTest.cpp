@@ -52,7 +52,7 @@ TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
     EXPECT_EQ(FindNameIdIn(t.data(), 5, "Harbour"), -1);  // cut inside a row
 }
 
-TEST(Angles, SineTableQuadrantsDistanceAndDirections) {
+TEST(Angles, SineTableQuadrantsDistanceDirectionsAndTheTargetAllRound) {
     // The table is the floored sine.
     for (int k = 0; k < 90; ++k)
         EXPECT_EQ(kAngleTable[k], static_cast<i16>(std::floor(8192 * std::sin(k * M_PI / 180))))
@@ -74,12 +74,9 @@ TEST(Angles, SineTableQuadrantsDistanceAndDirections) {
     const int kCases[][2] = {{0, 3},   {360, 0}, {30, 7}, {90, 0}, {180, 2},
                              {270, 1}, {350, 3}, {-5, 0}, {361, 0}};
     for (const auto& c : kCases) EXPECT_EQ(AngleToDirection(c[0]), c[1]) << c[0];
-}
-
-// The angle runs from the second point toward the first, counted up from the
-// right as on a screen whose y grows downward: checked against atan2 all round,
-// and the direction code against the nearest of the eight.
-TEST(Angles, PointAtTheTargetAllRound) {
+    // The angle runs from the second point toward the first, counted up from the
+    // right as on a screen whose y grows downward: checked against atan2 all round,
+    // and the direction code against the nearest of the eight.
     auto reference = [](double dx, double dy) {
         double a = std::atan2(-dy, dx) * 180 / M_PI;
         return a < 0 ? a + 360 : a;
