@@ -166,7 +166,8 @@ TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
     EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
 }
 
-TEST_F(OverlayTest, DismissedHeadsLeaveFasterEachFrame) {
+TEST_F(OverlayTest,
+       DismissedHeadsLeaveFasterEachFrameShowReplacesAndRepeatedDismissalsReachOlderHeads) {
     // Left of 321 a head leaves to the left, else to the right; the step
     // triples from 1 and the head is freed once it is off the screen.
     struct Case {
@@ -196,9 +197,6 @@ TEST_F(OverlayTest, DismissedHeadsLeaveFasterEachFrame) {
     Frame();
     EXPECT_EQ(std::tuple(LeftEdge(20 + kProbeRow), gRoleHeads, MemDbgGetStats().curBlocks),
               std::tuple(EdgeOf(200), nullptr, before.curBlocks));
-}
-
-TEST_F(OverlayTest, ShowReplacesAndRepeatedDismissalsReachOlderHeads) {
     AddRoleHead(kPortrait, 0, 100, 0x8000 | 20);
     drawRoleHead();
     // Show: the old head leaves while a new one with the keys slides in.

@@ -352,7 +352,7 @@ TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
     }
 }
 
-TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabels) {
+TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabelsAndDisassemblyAssemblesBackToTheSameBytes) {
     std::vector<u8> out;
     std::string err;
     EXPECT_FALSE(AssemblePath("program 1\n route 3\n", &out, &err));
@@ -367,12 +367,8 @@ TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabels) {
     // A text is padded to a whole word after its mark.
     ASSERT_TRUE(AssemblePath("program 1\n say 1 \"abc\"\n", &out, &err)) << err;
     EXPECT_EQ(std::tuple(out.size() % 2, out.back(), out[out.size() - 3]), std::tuple(0u, 0, 0x25));
-}
-
-// Every program of the sample game as its writer leaves it, and programs of
-// every operand shape, disassemble into source that assembles to the same bytes.
-TEST_F(Behaviour, DisassemblyAssemblesBackToTheSameBytes) {
-    std::string err;
+    // Every program of the sample game as its writer leaves it, and programs of
+    // every operand shape, disassemble into source that assembles to the same bytes.
     h.EnsureMapData();
     std::vector<std::vector<u8>> files = {ReadHostFile(h.Path("MH_Data/path.dat"))};
     for (const char* src :

@@ -363,7 +363,9 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsThe
               std::tuple(-1, 0x0202, kSampleQuestionTalk, &r101, 2u, 2));
 }
 
-TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeThePlayerFollows) {
+TEST_F(
+    MapFixture,
+    LeavingStoresRolesAFollowerBeforeThePlayerFollowsAMissingRecordClosesAndOutsideCellsAreClamped) {
     StartNewGame(1);
     int r100 = FindRoleById(100);
     gMapRoles[r100].x = 14 * 16;
@@ -387,23 +389,19 @@ TEST_F(MapFixture, LeavingStoresRolesFirstVisitFlagsAreSetAndAFollowerBeforeTheP
     EXPECT_EQ(std::tuple(gMapRoles[gPlayerSlot].roleId, gFollowers.count, gFollowers.slot[0],
                          gFollowers.slot[1]),
               std::tuple(102, 2u, gPlayerSlot, FindRoleById(100)));
-}
-
-TEST_F(MapFixture, MissingMapRecordClosesAndOutsideCellsAreClamped) {
-    StartNewGame(1);
     LoadCity(77, 1, 1, 0, 0, 0, 0);
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(h.boxes()[0].caption, B5("遊戲初始"));
     // A record whose cell is (width, y) is not placed and moves to the last cell.
     h.boxes().clear();
-    i32 row = FindRecord(102);
+    row = FindRecord(101);
     SetRecordWord(row, 5, kTownW);
     LoadCity(kTown, 10, 10, 1, 0, 1, 0);
-    EXPECT_EQ(std::tuple(FindRoleById(102), RecordWord(row, 5), RecordWord(row, 6)),
+    EXPECT_EQ(std::tuple(FindRoleById(101), RecordWord(row, 5), RecordWord(row, 6)),
               std::tuple(-1, kTownW - 1, kTownH - 1));
 }
 
-TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZones) {
+TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZonesAndBrokenGroupsStartNothing) {
     StartNewGame(1);
     EXPECT_EQ(gEncounterGroup, 0u) << "no encounters in the town";
     LoadCity(kMeadow, 5, 5, 1, 0, 1, 0);
@@ -430,9 +428,6 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZones) {
     EXPECT_EQ(a, b);
     PutPlayerAt(0, 0);  // outside the zone (1..38)
     EXPECT_EQ(RollEncounter(30), 0u);
-}
-
-TEST_F(MapFixture, EmptyBattleListAndMissingOrBrokenGroupsStartNothing) {
     MapDbSpec db = SampleMapDb();
     db.zones[0].battles.clear();
     InstallDb(db);
@@ -461,7 +456,9 @@ TEST_F(MapFixture, EmptyBattleListAndMissingOrBrokenGroupsStartNothing) {
     EXPECT_EQ(std::tuple(gEncounterGroupCount, h.boxes().size()), std::tuple(0u, 1u));
 }
 
-TEST_F(MapFixture, PlaceNamesAreCutOnACharacterBoundary) {
+TEST_F(
+    MapFixture,
+    MapsDatFieldsSitAtTheirOffsetsPlaceNamesAreCutOnACharacterAndUnterminatedTablesStopAtTheEnd) {
     MapDbSpec db = SampleMapDb();
     // 40 bytes: 20 Big5 characters; the field keeps 15 of them (30 bytes).
     std::string longName;
@@ -475,9 +472,6 @@ TEST_F(MapFixture, PlaceNamesAreCutOnACharacterBoundary) {
         return ReadPlaceName(id, name) == 1 ? static_cast<int>(std::strlen(name)) : -1;
     };
     EXPECT_EQ(std::tuple(length(9), length(10), length(11)), std::tuple(30, 31, -1));  // "A" and 15
-}
-
-TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsetsAndUnterminatedTablesStopAtTheEnd) {
     std::vector<u8> f = ReadHostFile(h.Path("MH_Data/maps.dat"));
     auto u16at = [&](size_t at) { return static_cast<u16>(f[at] | f[at + 1] << 8); };
     auto u32at = [&](size_t at) { return u16at(at) | static_cast<u32>(u16at(at + 2)) << 16; };
@@ -514,7 +508,7 @@ TEST_F(MapFixture, MapsDatFieldsSitAtTheirFileOffsetsAndUnterminatedTablesStopAt
                          LoadEncounterGroups(), PickPopOutPoint(102, &x, &y)),
               std::tuple(false, "", false, 0));
     // A map table without its end row is read only as far as it goes.
-    MapDbSpec db = SampleMapDb();
+    db = SampleMapDb();
     d = BuildMapDatabase(db);
     d.resize(LoadU32(d.data() + 4 * 3) + kMapRecordSize * 2 + 3);
     SetMapDatabase(d.data(), static_cast<u32>(d.size()));

@@ -212,7 +212,8 @@ protected:
 
 // A box is as wide after a battle as before it: the unit is (main font size + 2) / 2
 // whenever the fonts are made, at start-up and at the battle's end alike.
-TEST_F(BattleHandBack, DialogueBoxesKeepTheirTextSizeThroughABattle) {
+TEST_F(BattleHandBack,
+       DialogueBoxesKeepTheirSizeAndOutcomeAndFlag322DecideRevivalAndTheNextScreen) {
     auto boxWidth = [] {
         DialogSpec spec;
         spec.text = "abcd%Q";
@@ -224,9 +225,9 @@ TEST_F(BattleHandBack, DialogueBoxesKeepTheirTextSizeThroughABattle) {
     const struct {
         int size;
         i32 unit;
-    } cases[] = {{16, 9}, {24, 13}};
-    for (const auto& c : cases) {
-        if (&c != cases) Enter();
+    } kSizes[] = {{16, 9}, {24, 13}};
+    for (const auto& c : kSizes) {
+        if (&c != kSizes) Enter();
         gMainFontSetting.size = c.size;
         RecreateFonts();
         SetDialogTextSize();  // as start-up and the window's return make them
@@ -235,11 +236,8 @@ TEST_F(BattleHandBack, DialogueBoxesKeepTheirTextSizeThroughABattle) {
         EXPECT_EQ(std::tuple(gDialogTextSize, boxWidth()), std::tuple(u32(c.unit), 4 * c.unit))
             << c.size;
     }
-}
-
-// Entering saves the map's music; the hand-back by outcome and flag 322: whether the downed member
-// revives at 1 HP, whether the flag stays, and where the frame goes.
-TEST_F(BattleHandBack, EnterSavesTheMusicAndOutcomeAndFlag322DecideRevivalAndTheNextScreen) {
+    // Entering saves the map's music; the hand-back by outcome and flag 322: whether the downed
+    // member revives at 1 HP, whether the flag stays, and where the frame goes.
     struct Case {
         int won, flag;
         bool revived, flagAfter;

@@ -32,7 +32,7 @@ u16 Expected(const Layout& l, u16 p, int mode, const int (&add)[3]) {
 
 }  // namespace
 
-TEST(ShadedBox, ModesMatchTheirRulesInsideTheClipOnly) {
+TEST(ShadedBox, ModesMatchTheirRulesInsideTheClipOnlyAndGrowingLeavesTheEdges) {
     for (const Layout& l : {k565, k555}) {
         for (int mode : {0, 1, 2, 3, 4, 7}) {
             Canvas c(l, 7 + mode);
@@ -49,9 +49,6 @@ TEST(ShadedBox, ModesMatchTheirRulesInsideTheClipOnly) {
                 }
         }
     }
-}
-
-TEST(ShadedBox, GrowingModeLeavesTheEdgesAndColoursTheMiddle) {
     Canvas c(k555);
     for (auto& p : c.px) p = 0;
     DrawShadedBox(0, 0, 2, 9, 16, 0, 0, 5);  // 5 steps: levels 0, 204, 408, 612, 816 of 1024

@@ -52,7 +52,7 @@ TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) 
 
 // Strokes (down) push forward and cost stamina, a held key is one stroke;
 // up brakes, at once on the third held frame; tired, a tap no longer brakes.
-TEST_F(SwimTest, StrokesPushForwardAndUpBrakes) {
+TEST_F(SwimTest, StrokesPushForwardUpBrakesAndSteeringPushesDragsAndIsLimited) {
     const struct {
         i32 speed, stamina;
         int entry, held;  // frames the key is held; 0 taps it
@@ -84,9 +84,6 @@ TEST_F(SwimTest, StrokesPushForwardAndUpBrakes) {
     gSwim->stamina = 40;
     for (int i = 0; i < 12; ++i) Tap(keyEntry::kDown);
     EXPECT_EQ(gSwim->forwardSpeed, kSwimForwardLimit);
-}
-
-TEST_F(SwimTest, SteeringPushesDragsAndIsLimited) {
     // Push 3, drag 1 a frame; the drag stops at standing still.
     Hold(keyEntry::kRight, 1);
     for (i32 want : {2, 1, 0, 0}) {

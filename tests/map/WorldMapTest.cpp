@@ -71,7 +71,7 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
               std::tuple(7 * 16, 10 * 16, walkMode, 1, 0u));
 }
 
-TEST_F(WorldMap, TheLoadScreenShowsThePictureOfTheTenthAndTheBarFilledSoFar) {
+TEST_F(WorldMap, TheLoadScreenShowsItsPictureAndBarAndAMapEnteredUnderAScreenPlaysTheStoredMusic) {
     s.NewGameFromTheTitle();
     SetGameFlag(70);
     ShowLoadProgress(-1);
@@ -95,10 +95,6 @@ TEST_F(WorldMap, TheLoadScreenShowsThePictureOfTheTenthAndTheBarFilledSoFar) {
     ClearGameFlag(70);
     ShowLoadProgress(20);
     EXPECT_EQ(CanvasAt(300, 200), colour(9041, 9));
-}
-
-TEST_F(WorldMap, AMapEnteredUnderAScreenPlaysTheStoredMusicNumbers) {
-    s.NewGameFromTheTitle();
     gMusic.ClearList(1);
     gMusic.ClearList(2);
     // A loaded game: the map's pair and an override, names 2 and 5.
