@@ -313,7 +313,6 @@ struct GhostDrawTest : ::testing::Test {
         h.WriteSample();
         h.StartGame();
         h.RunFrames(1);
-        ASSERT_NE(gDrawSurface, nullptr);
         gViewX = gViewY = 0;
     }
     void TearDown() override { ResetGhosts(); }

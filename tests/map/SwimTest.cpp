@@ -35,7 +35,6 @@ protected:
 
 // The marker swims 60 pixels ahead of the swimmer and the companion 72.
 TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) {
-    ASSERT_NE(gSwim, nullptr);
     EXPECT_EQ(std::tuple(SwimX(), SwimY(), SwimViewTop(), gSwim->marker.y, gSwim->companion.y),
               std::tuple(320, kSwimCourse, kSwimCourse - 240, kSwimCourse - 60, kSwimCourse - 72));
     for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);

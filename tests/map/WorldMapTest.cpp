@@ -32,7 +32,6 @@ struct WorldMap : ::testing::Test {
 
 TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     Start();
-    ASSERT_EQ(gMapId, kTown);
     i32 walkMode = gWalkMode;
     OutByTheSignpost();
     // Map 2 forces walking. The world map's music: record 3 of the names,
