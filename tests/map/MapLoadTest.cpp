@@ -425,13 +425,11 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZonesAndBrokenGroupsStart
     EXPECT_EQ(a, b);
     PutPlayerAt(0, 0);  // outside the zone (1..38)
     EXPECT_EQ(RollEncounter(30), 0u);
+    // The meadow's zone with an empty battle list.
     MapDbSpec db = SampleMapDb();
     db.zones[0].battles.clear();
     InstallDb(db);
-    gMapId = kMeadow;
-    LoadEncounterGroups();
     ReadEncounterZones();
-    gEncounterGroup = 1;
     PutPlayerAt(5, 5);
     EXPECT_EQ(RollEncounter(30), 0u);
     // A map whose group is beyond the count of 0 groups gets none.

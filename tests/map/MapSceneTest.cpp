@@ -194,10 +194,6 @@ TEST_F(SceneTest, TalkBalloonCountsAnItemNameEscapeAsTheName) {
 
 class BattleHandBack : public SceneTest {
 protected:
-    void SetUp() override {
-        SceneTest::SetUp();
-        Enter();
-    }
     // Member 0 downed, member 1 standing, the map's music playing: into battle.
     void Enter() {
         ClearGameFlag(322);
@@ -214,11 +210,8 @@ protected:
 TEST_F(BattleHandBack,
        DialogueBoxesKeepTheirSizeAndOutcomeAndFlag322DecideRevivalAndTheNextScreen) {
     auto boxWidth = [] {
-        DialogSpec spec;
-        spec.text = "abcd%Q";
-        spec.textLen = 4;
         DialogRecord r;
-        EXPECT_EQ(SetupDialog(&r, spec, nullptr, 0), 1);
+        EXPECT_EQ(SetupDialog(&r, DialogSpec{.text = "abcd%Q", .textLen = 4}, nullptr, 0), 1);
         return r.w;
     };
     const struct {
@@ -226,7 +219,7 @@ TEST_F(BattleHandBack,
         i32 unit;
     } kSizes[] = {{16, 9}, {24, 13}};
     for (const auto& c : kSizes) {
-        if (&c != kSizes) Enter();
+        Enter();
         gMainFontSetting.size = c.size;
         RecreateFonts();
         SetDialogTextSize();  // as start-up and the window's return make them
@@ -236,19 +229,17 @@ TEST_F(BattleHandBack,
             << c.size;
     }
     // Entering saves the map's music; the hand-back by outcome and flag 322: whether the downed
-    // member revives at 1 HP, whether the flag stays, and where the frame goes.
-    struct Case {
+    // member revives at 1 HP, whether the flag stays, and where the frame goes:
+    // a defeat without 322 goes to the end screen.
+    const struct {
         int won, flag;
         bool revived, flagAfter;
         u32 frame;
-    };
-    const Case cases[] = {
-        {1, 1, true, false, 0u},
-        {1, 0, false, false, 0u},
-        {0, 1, true, true, 0u},
-        {0, 0, false, false, 0x80000006u},  // defeat without 322: the end screen
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{1, 1, true, false, 0u},
+                 {1, 0, false, false, 0u},
+                 {0, 1, true, true, 0u},
+                 {0, 0, false, false, 0x80000006u}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "won " << c.won << " flag " << c.flag);
         Enter();
         EXPECT_EQ(std::tuple(gBattleActive, gMapMusicSaved, gMusic.GetPendingMode()),
