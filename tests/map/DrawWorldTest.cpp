@@ -217,32 +217,28 @@ TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayersAndShowTheCursorOnlyInMapMode) {
     cells[0] |= 0x08000000;  // no ground
     gSpotX = 320;
     gSpotY = 240;
-    // Flag 15 clears to black before the ground: the no-ground cell shows
-    // black. A map change in progress: black, and only the top act list. The
-    // spotlight square reaches 192 pixels round its point. Flag 11 hides
-    // people with animations. A probe's colour: ground, untouched, or this.
-    constexpr int kGround = -1, kNone = -2, px = 200 - 16 + 10, py = 200 - 44 + 16;
-    const struct {
-        int flag, mode;
-        std::vector<std::tuple<int, int, int>> probes;  // x, y, colour
-    } kSteps[] = {{15, 0, {{3, 3, 0}, {40, 40, kGround}}},
-                  {0, kViewChanging, {{40, 40, 0}, {px, py, 0}}},
-                  {0,
-                   kViewSpotlight,
-                   {{10, 10, kNone}, {320, 240, kGround}, {511, 240, kGround}, {513, 240, kNone}}},
-                  {11, 0, {{px, py, kGround}}}};
-    for (const auto& s : kSteps) {
-        if (s.flag) SetGameFlag(s.flag);
-        gViewMode = s.mode;
+    // One drawing with this flag (0: none; flag 0 stays clear) set for it and this view mode.
+    auto draw = [&](int flag, int mode) {
+        PutGameFlag(flag, flag != 0);
+        gViewMode = mode;
         Clear();
         DrawWorld();
-        for (auto [x, y, want] : s.probes)
-            EXPECT_EQ(At(x, y), want == kGround ? Ground(x, y)
-                                : want == kNone ? kSentinel
-                                                : want)
-                << x << "," << y << " mode " << s.mode << " flag " << s.flag;
-        if (s.flag) ClearGameFlag(s.flag);
-    }
+        PutGameFlag(flag, 0);
+    };
+    const int px = 200 - 16 + 10, py = 200 - 44 + 16;  // on the person
+    // Flag 15 clears to black before the ground: the no-ground cell shows black.
+    draw(15, 0);
+    EXPECT_EQ(std::tuple(At(3, 3), At(40, 40)), std::tuple(0, Ground(40, 40)));
+    // A map change in progress: black, and only the top act list.
+    draw(0, kViewChanging);
+    EXPECT_EQ(std::tuple(At(40, 40), At(px, py)), std::tuple(0, 0));
+    // The spotlight square reaches 192 pixels round its point.
+    draw(0, kViewSpotlight);
+    EXPECT_EQ(std::tuple(At(10, 10), At(320, 240), At(511, 240), At(513, 240)),
+              std::tuple(kSentinel, Ground(320, 240), Ground(511, 240), kSentinel));
+    // Flag 11 hides people with animations.
+    draw(11, 0);
+    EXPECT_EQ(At(px, py), Ground(px, py));
     // The cursor.
     gMouseX = 300;
     gMouseY = 200;
