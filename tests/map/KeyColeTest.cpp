@@ -56,12 +56,6 @@ protected:
         ControlFrame();
         Key(code, false);
     }
-    // Keys down together for one whole frame.
-    void Chord(std::initializer_list<u8> keys) {
-        for (u8 k : keys) Key(k, true);
-        h.RunFrames(1);
-        for (u8 k : keys) Key(k, false);
-    }
     std::pair<int, int> Cell() { return {P().x / 16, P().y / 16}; }
 };
 
@@ -312,7 +306,9 @@ TEST_F(Control, TheSpeedKeySwitchesOncePerRestAndDeveloperChordsArmFastMode) {
     // With flag 82 the two developer chords arm the fast-mode chord.
     for (auto keys : {std::initializer_list<u8>{49, 25, 46}, {16, 22, 18, 31, 20}, {56, 66}}) {
         h.RunFrames(20);
-        Chord(keys);
+        for (u8 k : keys) Key(k, true);  // down together for one whole frame
+        h.RunFrames(1);
+        for (u8 k : keys) Key(k, false);
     }
     EXPECT_EQ(std::tuple(gDevChord1, gDevChord2, gFastMode), std::tuple(1, 1, 1));
     // Fast mode walks a cell in one frame.

@@ -37,19 +37,13 @@ TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
         EXPECT_EQ(read(0, 8).first, 0);
     }
     // The id lookup ignores case.
-    const char rows[] =
-        "\x05"
-        "Harbour%Q"
-        "\xFE"
-        "Lighthouse%Q"
-        "\x07"
-        "Market%Q";
+    const char rows[] = "\x05Harbour%Q\xFELighthouse%Q\x07Market%Q";
     std::vector<u8> t(rows, rows + sizeof(rows));  // ends with the 0 byte
-    EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "harbour"), 5);
-    EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "LIGHTHOUSE"), -2);
-    EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "Market"), 7);
-    EXPECT_EQ(FindNameIdIn(t.data(), t.size(), "Harb"), -1);
-    EXPECT_EQ(FindNameIdIn(t.data(), 5, "Harbour"), -1);  // cut inside a row
+    auto id = [&](const char* name, size_t n) { return FindNameIdIn(t.data(), n, name); };
+    // The last is cut inside a row.
+    EXPECT_EQ(std::tuple(id("harbour", t.size()), id("LIGHTHOUSE", t.size()),
+                         id("Market", t.size()), id("Harb", t.size()), id("Harbour", 5)),
+              std::tuple(5, -2, 7, -1, -1));
 }
 
 TEST(Angles, SineTableQuadrantsDistanceDirectionsAndTheTargetAllRound) {
