@@ -106,8 +106,7 @@ TEST_F(OverlayTest, ObjectsAndHeadsSlideInFromTheNearerEdge) {
 TEST_F(OverlayTest, ObjectWithTheTopBitOfYStandsAtItsTargetWithSoftEdges) {
     CreateAntiAliasObject(kPortrait, 1, 200, 0x8000 | 100);
     AntiAliasObject* o = GetAntiAliasObjects();
-    ASSERT_NE(o, nullptr);
-    ASSERT_NE(o->edgeMap, nullptr);
+    ASSERT_TRUE(o && o->edgeMap);
     Frame();
     i32 left = 200 - kPortraitHotX + static_cast<i32>(kPortraitMargin);
     i32 row = 100 + kProbeRow;
@@ -119,8 +118,7 @@ TEST_F(OverlayTest, ObjectWithTheTopBitOfYStandsAtItsTargetWithSoftEdges) {
                          At(left + 40, row), At(left + 40, top - 1), At(left + 40, top + 2)),
               std::tuple(200, left, kBack, Colour(1), Colour(1), kBack, Colour(1)));
     for (u16 blend : {At(left, row), At(left + 40, top)}) {
-        EXPECT_NE(blend, kBack);
-        EXPECT_NE(blend, Colour(1));
+        EXPECT_TRUE(blend != kBack && blend != Colour(1)) << blend;
     }
 }
 
@@ -156,8 +154,8 @@ TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
     EXPECT_EQ(PopAntiAliasObject(), 0);
     for (int i = 0; i < 5; ++i) CreateAntiAliasObject(kPortrait, i & 1, 50 * i, 10);
     FreeAntiAliasObjects();
-    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
-    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+    EXPECT_EQ(std::tuple(GetAntiAliasObjects(), MemDbgGetStats().curBlocks),
+              std::tuple(nullptr, before.curBlocks));
 }
 
 TEST_F(OverlayTest,
@@ -179,8 +177,7 @@ TEST_F(OverlayTest,
             seen.push_back(gRoleHeads->x);
             drawRoleHead();
         }
-        EXPECT_EQ(seen, c.drawnAt) << c.target;
-        EXPECT_EQ(gRoleHeads, nullptr);
+        EXPECT_EQ(std::tuple(seen, gRoleHeads), std::tuple(c.drawnAt, nullptr)) << c.target;
     }
     // A head placed at once leaves in its next frame, drawn one last time.
     AddRoleHead(kPortrait, 0, 200, 0x8000 | 20);
@@ -223,14 +220,13 @@ TEST_F(OverlayTest, MissingActsReportOnceAndTheLayerGoesOn) {
     EXPECT_EQ(FindAntiAliasObject(kMissingAct, 3)->edgeMap, nullptr);
     for (int f = 0; f < 10; ++f) Frame();
     // The good object is drawn; the missing ones report once between them.
-    EXPECT_EQ(At(300 - kPortraitHotX + 50, 200 + kProbeRow), Colour(0));
-    EXPECT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(std::tuple(At(300 - kPortraitHotX + 50, 200 + kProbeRow), h.boxes().size()),
+              std::tuple(Colour(0), 1u));
     // The head still eases toward its target, and can be sent away.
     EXPECT_EQ(gRoleHeads->x, 100);
     DismissRoleHead(kMissingAct, 0);
     for (int f = 0; f < 10; ++f) Frame();
-    EXPECT_EQ(gRoleHeads, nullptr);
-    EXPECT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(std::tuple(gRoleHeads, h.boxes().size()), std::tuple(nullptr, 1u));
     // Pictures far off the screen are refused by the drawer, not drawn wrapped.
     FreeAntiAliasObjects();
     CreateAntiAliasObject(kPortrait, 0, 0xFFFF, 0x8000 | 0x7FFF);
@@ -246,13 +242,12 @@ TEST_F(OverlayTest, TransientListReleasesTakeObjectsWithTheHeads) {
         CreateAntiAliasObject(kPortrait, 0, 100, 20);
         CreateAntiAliasObject(kPortrait, 1, 400, 20);
         release();
-        EXPECT_EQ(gRoleHeads, nullptr);
-        EXPECT_EQ(GetAntiAliasObjects(), nullptr);
+        EXPECT_EQ(std::tuple(gRoleHeads, GetAntiAliasObjects()), std::tuple(nullptr, nullptr));
     }
     CreateAntiAliasObject(kPortrait, 0, 100, 20);
     ResetAntiAliasObjects();
-    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
-    EXPECT_EQ(MemDbgGetStats().curBlocks, before.curBlocks);
+    EXPECT_EQ(std::tuple(GetAntiAliasObjects(), MemDbgGetStats().curBlocks),
+              std::tuple(nullptr, before.curBlocks));
 }
 
 // The ghost follower: its fade levels frame by frame, its drift toward the
@@ -270,8 +265,7 @@ TEST(GhostFollow, FadesMovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) 
     ResetGhosts();
     CreateGhost(1, 0, 0, 0, 0, 0);
     UpdateGhost(30, 40);
-    EXPECT_NEAR(gGhosts.ghost->x, 0.6f, 1e-5);
-    EXPECT_NEAR(gGhosts.ghost->y, 0.8f, 1e-5);
+    EXPECT_NEAR(std::hypot(gGhosts.ghost->x - 0.6f, gGhosts.ghost->y - 0.8f), 0, 1e-5);
     EXPECT_EQ(gGhosts.ghost->vx, 0.0f);  // velocity is cleared after each move
     for (int i = 0; i < 49; ++i) UpdateGhost(30, 40);
     EXPECT_NEAR(std::hypot(gGhosts.ghost->x - 30.0f, gGhosts.ghost->y - 40.0f), 0, 1e-3);

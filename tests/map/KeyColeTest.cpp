@@ -139,8 +139,7 @@ TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
     PutPlayer(cx - 3, cy, 3);
     Hold(kRight, 150);
     h.RunFrames(8);
-    EXPECT_EQ(Cell(), std::pair(cx - 1, cy));
-    EXPECT_EQ(person.x, cx * 16);
+    EXPECT_EQ(std::tuple(Cell(), person.x), std::tuple(std::pair(cx - 1, cy), cx * 16));
     const u32* row = &gMap.cells[static_cast<size_t>(cy) * gMap.width];
     EXPECT_EQ(std::tuple(row[cx] & kCellWide, row[cx - 1] & kCellPlayer),
               std::tuple(kCellWide, kCellPlayer));

@@ -228,8 +228,8 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     DataError err;
     err.offset = 99;
     EXPECT_FALSE(ReadMapDirectory(bad.data(), bad.size(), &dir, &err));
-    EXPECT_EQ(err.offset, 0u);
-    EXPECT_NE(err.text.find("directory offset"), std::string::npos);
+    EXPECT_EQ(std::tuple(err.offset, err.text.find("directory offset") != std::string::npos),
+              std::tuple(0u, true));
     // The map is then found nowhere (the quit bit); header offsets past the
     // file: the cell block, the event block (and a grid too large for the
     // file); last an old header kind reported and a zero block offset refused.
@@ -264,8 +264,7 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
         EXPECT_EQ(LoadMap3(s.map, &gMap), 0) << &s - kSpoils;
     }
     gRunState = 0;
-    ASSERT_EQ(h.boxes().size(), 2u);
-    EXPECT_EQ(h.boxes()[0].caption, "LoadMap3");
+    EXPECT_EQ(std::tuple(h.boxes().size(), h.boxes().at(0).caption), std::tuple(2u, "LoadMap3"));
 }
 
 TEST_F(MapFixture, PlacementsNeverPassTheRoleTable) {
@@ -324,8 +323,9 @@ TEST_F(MapFixture, BadPictureBlocksFreeTheSlotAndCutTheFileAndCostNothing) {
         }
         WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
         EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0) << c.blockSize;
-        EXPECT_EQ(SlotAt(CacheTable(), 0).mapId, kFreeSlot);
-        EXPECT_EQ(ReadHostFile(h.Path("data/0.cm")).size(), 0u);
+        EXPECT_EQ(
+            std::tuple(SlotAt(CacheTable(), 0).mapId, ReadHostFile(h.Path("data/0.cm")).size()),
+            std::tuple(kFreeSlot, 0u));
     }
     rusage use{};
     getrusage(RUSAGE_SELF, &use);
@@ -387,8 +387,8 @@ TEST_F(
                          gFollowers.slot[1]),
               std::tuple(102, 2u, gPlayerSlot, FindRoleById(100)));
     LoadCity(77, 1, 1, 0, 0, 0, 0);
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].caption, B5("遊戲初始"));
+    EXPECT_EQ(std::tuple(h.boxes().size(), h.boxes().at(0).caption),
+              std::tuple(1u, B5("遊戲初始")));
     // A record whose cell is (width, y) is not placed and moves to the last cell.
     h.boxes().clear();
     row = FindRecord(101);
@@ -529,8 +529,7 @@ TEST_F(MapFixture, PopOutRolesMoveWhenTheirPeriodComes) {
     InstallDb(db);
     i32 px = -1, py = -1;
     EXPECT_EQ(PickPopOutPoint(102, &px, &py), 0);
-    EXPECT_EQ(std::tuple(px, h.boxes().size()), std::tuple(-1, 1u));
-    EXPECT_EQ(h.boxes().at(0).caption, "2k");
+    EXPECT_EQ(std::tuple(px, h.boxes().size(), h.boxes().at(0).caption), std::tuple(-1, 1u, "2k"));
 }
 
 TEST_F(MapFixture, EightBitMapCopiesItsPaletteAndDrifts) {

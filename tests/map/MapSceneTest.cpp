@@ -60,8 +60,7 @@ TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
         if (s.x != before) {
             ++moves;
             // Step 4 doubled: 8 pixels, only on the frames the animation moves on.
-            EXPECT_EQ(s.x - before, 8) << frames;
-            EXPECT_TRUE(due) << frames;
+            EXPECT_EQ(std::tuple(s.x - before, due), std::tuple(8, true)) << frames;
         } else {
             EXPECT_TRUE(!due || waiting) << frames;
         }
@@ -167,8 +166,9 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginShakesEndAndTile
         StepTileAnimation();
         frames.push_back(gTileAnim.frame);
     }
-    EXPECT_EQ(frames, (std::vector<int>{0, 1, 1, 2, 2, 1, 1, 0, 0, 1, 1, 2}));
-    EXPECT_EQ(gTileAnim.offset, gMap.width * gMap.height * 2);
+    EXPECT_EQ(std::tuple(frames, gTileAnim.offset),
+              std::tuple(std::vector<int>{0, 1, 1, 2, 2, 1, 1, 0, 0, 1, 1, 2},
+                         gMap.width * gMap.height * 2));
     gMap.layers = 1;
     ResetTileAnimation();
     for (int k = 0; k < 10; ++k) StepTileAnimation();
