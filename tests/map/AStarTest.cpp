@@ -230,7 +230,7 @@ protected:
     }
 };
 
-TEST_F(StepperTest, StartRouteRefusesOutsideAndTeleportsWhenUnreachable) {
+TEST_F(StepperTest, StartRouteRefusesOutsideTeleportsWhenUnreachableAndStepsInADirection) {
     GridMap g(16, 12);
     int n = AddRole(50, 2, 2);
     EXPECT_EQ(StartRoleRoute(n, 16, 3), 0);
@@ -241,6 +241,18 @@ TEST_F(StepperTest, StartRouteRefusesOutsideAndTeleportsWhenUnreachable) {
     EXPECT_EQ(std::tuple(gMapRoles[n].x, gMapRoles[n].y, gMapRoles[n].cell, g.at(10, 6) & kCellRole,
                          g.at(2, 2) & kCellRole, FindRoleRoute(n)),
               std::tuple(160, 96, &g.at(10, 6), kCellRole, 0u, nullptr));
+    // A step in a direction walks, waits at a wall, and stands for a direction past the eight.
+    const int m = AddRole(60, 5, 5);
+    EXPECT_EQ(StepRoleInDirection(m, 3), 1);
+    const RoleRoute* r = FindRoleRoute(m, kRouteBehaviour);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(std::tuple(r->dirs[0], r->stepX, r->stepY, gMapRoles[m].act->action),
+              std::tuple(3, -4, 0, 8));
+    g.at(4, 5) = 0x40000000u;
+    StepRoleInDirection(m, 3);
+    EXPECT_TRUE(r->pos & kRoutePaused);
+    StepRoleInDirection(m, 70);
+    EXPECT_EQ(gMapRoles[m].act->action, 0);
 }
 
 TEST_F(StepperTest, OwnFootprintDoesNotBlockAndOccupiedCellsAreRetried) {
@@ -274,21 +286,6 @@ TEST_F(StepperTest, OwnFootprintDoesNotBlockAndOccupiedCellsAreRetried) {
     r->role = static_cast<u16>(n);
     r->state = kRouteStory;
     EXPECT_EQ(StepRoleRoute(n), 0);
-}
-
-TEST_F(StepperTest, StepInDirectionWalksWaitsAndStands) {
-    GridMap g(10, 10);
-    int n = AddRole(60, 5, 5);
-    EXPECT_EQ(StepRoleInDirection(n, 3), 1);
-    RoleRoute* r = FindRoleRoute(n, kRouteBehaviour);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(std::tuple(r->dirs[0], r->stepX, r->stepY, gMapRoles[n].act->action),
-              std::tuple(3, -4, 0, 8));
-    g.at(4, 5) = 0x40000000u;
-    StepRoleInDirection(n, 3);
-    EXPECT_TRUE(r->pos & kRoutePaused);
-    StepRoleInDirection(n, 70);
-    EXPECT_EQ(gMapRoles[n].act->action, 0);
 }
 
 // The leader at cell (2, 5) and one follower; the whole trail on the leader.
