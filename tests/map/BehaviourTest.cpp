@@ -398,7 +398,7 @@ TEST_F(Behaviour, TheAssemblerChecksOperandsAndLabelsAndDisassemblyAssemblesBack
     EXPECT_FALSE(DisassemblePath(std::vector<u8>(100, 0), &text, &err));
 }
 
-TEST_F(Behaviour, AWandererStaysOnWalkableCells) {
+TEST_F(Behaviour, AWandererStaysOnWalkableCellsScriptIdsAboveTwoThousandSelectExtraBlocks) {
     Load("program 1\n wander\n");
     // Walls around the border and a pillar block in the middle.
     for (u32 y = 0; y < 15; ++y)
@@ -421,9 +421,6 @@ TEST_F(Behaviour, AWandererStaysOnWalkableCells) {
         moved += std::exchange(last, {s.x, s.y}) != std::pair(s.x, s.y);
     }
     EXPECT_GT(moved, 50);
-}
-
-TEST_F(Behaviour, ScriptIdsAboveTwoThousandSelectExtraBlocksAndLabelsSetTheCounter) {
     ScriptBlockRef r;
     EXPECT_FALSE(SelectScriptBlock(0, &r));
     // 2300: entry 300 of the first extra block.
@@ -437,7 +434,7 @@ TEST_F(Behaviour, ScriptIdsAboveTwoThousandSelectExtraBlocksAndLabelsSetTheCount
     }
     // A block looked up from a label sets the program counter.
     Load("program 1\n stop\n stop\nx:\n stop\n");
-    int role = AddRole(7, 5, 5, 1);
+    role = AddRole(7, 5, 5, 1);
     const u8* p = nullptr;
     u32 start = LoadU32(gPathDatabase + kPathTableAt + 4);
     ASSERT_EQ(GetScriptBlock(role, start + 4, &p), 1);

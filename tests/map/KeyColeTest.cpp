@@ -231,7 +231,7 @@ TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
     EXPECT_NE(gTalkContext.ip, waiting.ip) << "a real press answers the box";
 }
 
-TEST_F(Control, FunctionKeysWriteTheirModeWords) {
+TEST_F(Control, FunctionKeysWriteTheirModeWordsTheSpeedKeySwitchesOncePerRestAndChordsArmFastMode) {
     struct Case {
         u8 key;
         u32 mode;
@@ -259,6 +259,28 @@ TEST_F(Control, FunctionKeysWriteTheirModeWords) {
     EXPECT_EQ(gFrameId, 0u);
     Press(88);
     EXPECT_EQ(gFrameId, 0x8000001Eu);
+    // Out of the talk the speed key switches once per rest of 200 ms.
+    EndTalk();
+    gFrameId = 0;
+    h.RunFrames(8);
+    Hold(kR, 3);  // 105 ms: within one rest of 200 ms
+    EXPECT_EQ(gWalkMode, 1);
+    h.RunFrames(8);
+    Hold(kR, 1);
+    EXPECT_EQ(gWalkMode, 0);
+    // With flag 82 the two developer chords arm the fast-mode chord.
+    for (auto keys : {std::initializer_list<u8>{49, 25, 46}, {16, 22, 18, 31, 20}, {56, 66}}) {
+        h.RunFrames(20);
+        for (u8 k : keys) Key(k, true);  // down together for one whole frame
+        h.RunFrames(1);
+        for (u8 k : keys) Key(k, false);
+    }
+    EXPECT_EQ(std::tuple(gDevChord1, gDevChord2, gFastMode), std::tuple(1, 1, 1));
+    // Fast mode walks a cell in one frame.
+    h.RunFrames(20);
+    u16 x0 = P().x;
+    Hold(kRight, 1);
+    EXPECT_EQ(P().x, x0 + 16);
 }
 
 TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
@@ -294,27 +316,6 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     Press(kRight);
     EXPECT_EQ(std::tuple(gPlayerStepX + gScrollStepX, gTalkContext.talk),
               std::tuple(1, kSampleSpotTalk));
-}
-
-TEST_F(Control, TheSpeedKeySwitchesOncePerRestAndDeveloperChordsArmFastMode) {
-    Hold(kR, 3);  // 105 ms: within one rest of 200 ms
-    EXPECT_EQ(gWalkMode, 1);
-    h.RunFrames(8);
-    Hold(kR, 1);
-    EXPECT_EQ(gWalkMode, 0);
-    // With flag 82 the two developer chords arm the fast-mode chord.
-    for (auto keys : {std::initializer_list<u8>{49, 25, 46}, {16, 22, 18, 31, 20}, {56, 66}}) {
-        h.RunFrames(20);
-        for (u8 k : keys) Key(k, true);  // down together for one whole frame
-        h.RunFrames(1);
-        for (u8 k : keys) Key(k, false);
-    }
-    EXPECT_EQ(std::tuple(gDevChord1, gDevChord2, gFastMode), std::tuple(1, 1, 1));
-    // Fast mode walks a cell in one frame.
-    h.RunFrames(20);
-    u16 x0 = P().x;
-    Hold(kRight, 1);
-    EXPECT_EQ(P().x, x0 + 16);
 }
 
 // A room grid inside a larger buffer whose outer cells carry a poisoned event:

@@ -79,7 +79,7 @@ TEST_F(MapFixture, ArchiveAndCacheFieldsSitAtTheirFileOffsets) {
         std::tuple(kRoomArchive, 9u * 16 * 16 * 2, 0u, 0u, kFreeSlot, 23u, 9u * 16 * 16 * 2));
 }
 
-TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
+TEST_F(MapFixture, LoadsFromEachArchiveUnknownIdQuitsAndPlacementsNeverPassTheRoleTable) {
     ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
     // The ground is a tile set: each cell names the tile of its kind.
     EXPECT_EQ(std::tuple(gMap.width, gMap.height, gMap.tileBits, gMap.pixelSize,
@@ -108,6 +108,14 @@ TEST_F(MapFixture, LoadsFromEachArchiveAndUnknownIdQuits) {
     EXPECT_EQ(LoadMap3(9999, &gMap), 0);
     EXPECT_TRUE(gRunState & kRunQuit);
     gRunState = 0;
+    // Placements never pass the role table.
+    MapSpec s = MakeTestMap(kTownArchive, 20, 20, 16);
+    s.objects.push_back({.number = 1, .pic = {}});
+    for (int i = 0; i < 5000; ++i) s.placements.push_back({1, static_cast<u16>(i % 300), 16, 0});
+    s.placements.push_back({1, static_cast<u16>((20 + 41) * 16), 16, 0});  // skipped: too far right
+    WriteArchive({s});
+    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
+    EXPECT_EQ(gMapRoleCount, kRoleRows);
 }
 
 // Eight-bit maps keep palette and indices; sixteen-bit pixels are converted to
@@ -133,7 +141,8 @@ TEST_F(MapFixture, PixelsLoadWholeInTheScreenLayout) {
     ResetPixelFormat();
 }
 
-TEST_F(MapFixture, FirstLoadBuildsTheCacheTheSecondUnpacksNothingAShortFileAgain) {
+TEST_F(MapFixture,
+       FirstLoadBuildsTheCacheTheSecondUnpacksNothingAShortFileAgainAStaleMarkOrStampEmptiesIt) {
     WriteWholePictureMaps();
     // Flushes to the disk per map change: one when a slot takes a new map, none
     // when the slots keep their maps (a hit ages them only).
@@ -158,6 +167,27 @@ TEST_F(MapFixture, FirstLoadBuildsTheCacheTheSecondUnpacksNothingAShortFileAgain
             << &l - kLoads;
     }
     EXPECT_EQ(gMap.pixelSize, 20u * 16 * 15 * 16 * 2);
+    // A stale run mark or a new colour stamp empties the cache.
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    ReleaseMapView();
+    ASSERT_FALSE(ReadHostFile(h.Path("Env.dat")).empty());
+    EXPECT_GT(ResetMapCache(0), 0u);  // mark 0: nothing happens
+    SetRunMark();
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
+    EXPECT_EQ(ResetMapCache(0), 0u);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
+    for (int i = 0; i < kCacheSlots; ++i) EXPECT_EQ(SlotAt(CacheTable(), i).mapId, kFreeSlot);
+
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    ReleaseMapView();
+    SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
+    EXPECT_EQ(ResetMapCache(1), 0u);
+    EXPECT_EQ(std::tuple(gEnvStamp[0], LoadU16(ReadHostFile(h.Path("Env.dat")).data() + 30)),
+              std::tuple(0xF800, 0xF800));
+    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
+    ReleaseMapView();
+    EXPECT_GT(ResetMapCache(1), 0u);  // same stamp: kept
+    ResetPixelFormat();
 }
 
 TEST_F(MapFixture, AFullTableEvictsTheOldestPastAQuarterOfTheBudgetElseTheSmallest) {
@@ -194,29 +224,6 @@ TEST_F(MapFixture, AFullTableEvictsTheOldestPastAQuarterOfTheBudgetElseTheSmalle
     EXPECT_LE(total, 1u << 20);  // the town went; the room took its slot
     EXPECT_EQ(std::tuple(SlotAt(t, 0).mapId, SlotAt(t, 1).mapId),
               std::tuple(kRoomArchive, kFreeSlot));
-}
-
-TEST_F(MapFixture, StaleRunMarkOrNewColourStampEmptiesTheCache) {
-    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
-    ReleaseMapView();
-    ASSERT_FALSE(ReadHostFile(h.Path("Env.dat")).empty());
-    EXPECT_GT(ResetMapCache(0), 0u);  // mark 0: nothing happens
-    SetRunMark();
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
-    EXPECT_EQ(ResetMapCache(0), 0u);
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
-    for (int i = 0; i < kCacheSlots; ++i) EXPECT_EQ(SlotAt(CacheTable(), i).mapId, kFreeSlot);
-
-    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
-    ReleaseMapView();
-    SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
-    EXPECT_EQ(ResetMapCache(1), 0u);
-    EXPECT_EQ(std::tuple(gEnvStamp[0], LoadU16(ReadHostFile(h.Path("Env.dat")).data() + 30)),
-              std::tuple(0xF800, 0xF800));
-    ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
-    ReleaseMapView();
-    EXPECT_GT(ResetMapCache(1), 0u);  // same stamp: kept
-    ResetPixelFormat();
 }
 
 TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
@@ -265,16 +272,6 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     }
     gRunState = 0;
     EXPECT_EQ(std::tuple(h.boxes().size(), h.boxes().at(0).caption), std::tuple(2u, "LoadMap3"));
-}
-
-TEST_F(MapFixture, PlacementsNeverPassTheRoleTable) {
-    MapSpec s = MakeTestMap(kTownArchive, 20, 20, 16);
-    s.objects.push_back({.number = 1, .pic = {}});
-    for (int i = 0; i < 5000; ++i) s.placements.push_back({1, static_cast<u16>(i % 300), 16, 0});
-    s.placements.push_back({1, static_cast<u16>((20 + 41) * 16), 16, 0});  // skipped: too far right
-    WriteArchive({s});
-    ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
-    EXPECT_EQ(gMapRoleCount, kRoleRows);
 }
 
 TEST(DepthScale, ModesAndShortRowLists) {
