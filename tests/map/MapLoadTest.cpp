@@ -306,20 +306,19 @@ TEST_F(MapFixture, BadPictureBlocksFreeTheSlotAndCutTheFileAndCostNothing) {
     std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
     u32 m = MapAt(a, kRoomArchive);
     const u32 list = m + LoadU32(a.data() + m + 4 + mapHdr::kPixelOff);
-    struct Case {
-        u32 blockSize, total;
-    };
-    for (Case c : {Case{0, 0}, Case{0xF0000000u, 4096}, Case{1, 0x0FFFFFFFu}, Case{8, 127 * 8}}) {
+    // Block size and total of the picture list; a block size of 0 spoils the first block.
+    for (auto [blockSize, total] : std::initializer_list<std::pair<u32, u32>>{
+             {0, 0}, {0xF0000000u, 4096}, {1, 0x0FFFFFFFu}, {8, 127 * 8}}) {
         std::vector<u8> bad = a;
-        if (c.blockSize == 0) {
+        if (blockSize == 0) {
             const u32 first = m + LoadU32(a.data() + list + 16);
             std::fill(bad.begin() + first, bad.begin() + first + 16, 0xEE);
         } else {
-            StoreU32(bad.data() + list + 4, c.blockSize);
-            StoreU32(bad.data() + list + 8, c.total);
+            StoreU32(bad.data() + list + 4, blockSize);
+            StoreU32(bad.data() + list + 8, total);
         }
         WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
-        EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0) << c.blockSize;
+        EXPECT_EQ(LoadMap3(kRoomArchive, &gMap), 0) << blockSize;
         EXPECT_EQ(
             std::tuple(SlotAt(CacheTable(), 0).mapId, ReadHostFile(h.Path("data/0.cm")).size()),
             std::tuple(kFreeSlot, 0u));
