@@ -168,12 +168,11 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
         EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner, gTalkContext.x,
                              gTalkContext.ownerState),
                   std::tuple(kSampleQuestionTalk, 101, role.x, role.state));
-        EXPECT_EQ(std::tuple(role.act->dir, role.act->action, P().act->dir),
-                  std::tuple(s.roleDir, 0, s.playerDir));
-        // Its look comes back at the talk's end.
-        EXPECT_EQ(std::tuple(gTalkTurn.slot, gTalkTurn.action), std::tuple(r, 8));
-        // The same seen from the player toward a map point (the person's centre).
-        EXPECT_EQ(GetPlayerDirectionTo(role.x + 8, role.y + 8), s.playerDir);
+        // Its look comes back at the talk's end; the player's facing is the
+        // same seen toward a map point (the person's centre).
+        EXPECT_EQ(std::tuple(role.act->dir, role.act->action, P().act->dir, gTalkTurn.slot,
+                             gTalkTurn.action, GetPlayerDirectionTo(role.x + 8, role.y + 8)),
+                  std::tuple(s.roleDir, 0, s.playerDir, r, 8, s.playerDir));
     }
     // A held key starts nothing more.
     EndTalk();
@@ -201,16 +200,14 @@ TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
     PutPlayer(gMapRoles[r].x / 16, gMapRoles[r].y / 16 - 1, 1);
     h.RunFrames(1);
     auto altEnterTwiceWithReturnHeld = [&] {
-        Key(kAlt, true);
-        Key(kReturn, true);
+        for (u8 k : {kAlt, kReturn}) Key(k, true);
         h.PostSysKeyDown(VK_RETURN);
         h.RunFrames(1);
         EXPECT_EQ(gSuspended, 1u);
         h.PostSysKeyDown(VK_RETURN);
         h.RunFrames(8);
         EXPECT_EQ(gSuspended, 0u);
-        Key(kAlt, false);
-        Key(kReturn, false);
+        for (u8 k : {kAlt, kReturn}) Key(k, false);
         h.RunFrames(2);
     };
     altEnterTwiceWithReturnHeld();
@@ -232,15 +229,14 @@ TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
 }
 
 TEST_F(Control, FunctionKeysWriteTheirModeWordsTheSpeedKeySwitchesOncePerRestAndChordsArmFastMode) {
-    struct Case {
-        u8 key;
-        u32 mode;
-    } cases[] = {{88, 0x8000001E}, {67, 0x8000001C}, {68, 29},        {59, 0x80000002},
-                 {60, 0x80000017}, {61, 0x80000019}, {62, 0x8000000D}};
-    for (const Case& c : cases) {
+    // Each key and the mode word it writes.
+    const std::pair<u8, u32> kModes[] = {{88, 0x8000001E}, {67, 0x8000001C}, {68, 29},
+                                         {59, 0x80000002}, {60, 0x80000017}, {61, 0x80000019},
+                                         {62, 0x8000000D}};
+    for (auto [key, mode] : kModes) {
         gFrameId = 0;
-        Hold(c.key, 1);
-        EXPECT_EQ(gFrameId, c.mode) << int(c.key);
+        Hold(key, 1);
+        EXPECT_EQ(gFrameId, mode) << int(key);
         gFrameId = 0;
         h.RunFrames(1);
     }
