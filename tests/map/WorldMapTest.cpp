@@ -10,30 +10,20 @@ namespace {
 struct WorldMap : ::testing::Test {
     Harness h;
     SampleSession s{h};
-
-    // A new game with its opening words read.
-    void Start() {
-        s.NewGameFromTheTitle();
-        ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-    }
-    // Walks left along the street into the signpost: its talk leads to map 2.
-    void OutByTheSignpost() {
-        PlatformSetKey(kArrowLeft, true);
-        bool out = h.RunUntil([] { return gMapId == kWorld; }, 400);
-        PlatformSetKey(kArrowLeft, false);
-        ASSERT_TRUE(out);
-        h.RunFrames(4);
-    }
-    bool Arrived(int cx, int cy) {
-        return h.RunUntil([&] { return s.P().x == cx * 16 && s.P().y == cy * 16; }, 600);
-    }
 };
 
 TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
-    Start();
+    // A new game with its opening words read.
+    s.NewGameFromTheTitle();
+    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
     i32 walkMode = gWalkMode;
-    OutByTheSignpost();
+    // Walks left along the street into the signpost: its talk leads to map 2.
+    PlatformSetKey(kArrowLeft, true);
+    const bool out = h.RunUntil([] { return gMapId == kWorld; }, 400);
+    PlatformSetKey(kArrowLeft, false);
+    ASSERT_TRUE(out);
+    h.RunFrames(4);
     // Map 2 forces walking. The world map's music: record 3 of the names,
     // "field.wav", on list 1.
     EXPECT_EQ(std::tuple(s.P().x, s.P().y, GetGameFlag(70), gWalkMode, s.P().state & kRoleOnMap2,
@@ -60,8 +50,8 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     }
 
     // The player walks to the town's target cell; a click on its mark goes home.
-    ASSERT_TRUE(Arrived(43, 35)) << s.P().x << "," << s.P().y << " state " << std::hex
-                                 << s.P().state;
+    ASSERT_TRUE(h.RunUntil([&] { return s.P().x == 43 * 16 && s.P().y == 35 * 16; }, 600))
+        << s.P().x << "," << s.P().y << " state " << std::hex << s.P().state;
     s.PointAt(362, 264);
     s.Click();
     ASSERT_TRUE(h.RunUntil([] { return gMapId == kTown; }, 60));
