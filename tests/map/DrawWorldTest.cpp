@@ -138,8 +138,8 @@ TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithThe
             int c = x + sx;
             EXPECT_EQ(At(x, 60), c < 24 ? column(c) : kSentinel) << x;
         }
-        EXPECT_EQ(At(22, 60), kSentinel);  // the clip ends at the placement's right + 16
-        EXPECT_EQ(At(5, 49), kSentinel);   // above the placement
+        // The clip ends at the placement's right + 16; nothing above the placement.
+        EXPECT_EQ(std::pair(At(22, 60), At(5, 49)), std::pair(kSentinel, kSentinel));
     }
     gMapOverlays = saved;
     MH_FREE(pic);
@@ -156,8 +156,7 @@ TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCellsAndTileFrame
         grid[7 * 60 + 7] = 40;  // beyond the pictures: nothing
         for (auto [vx, vy] :
              {std::pair{0, 0}, {16, 32}, {7, 5}, {23, 37}, {-40, -24}, {320, 270}}) {
-            gViewX = vx;
-            gViewY = vy;
+            std::tie(gViewX, gViewY) = std::tuple(vx, vy);
             Clear();
             DrawWorld();
             ExpectGround(("bits " + std::to_string(bits) + " view " + std::to_string(vx) + "," +
@@ -213,8 +212,7 @@ TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayersAndShowTheCursorOnlyInMapMode) {
     gViewX = gViewY = 0;
     AddPerson(300, 1, 200, 200, 0);
     cells[0] |= 0x08000000;  // no ground
-    gSpotX = 320;
-    gSpotY = 240;
+    std::tie(gSpotX, gSpotY) = std::tuple(320, 240);
     // One drawing with this flag (0: none; flag 0 stays clear) set for it and this view mode.
     auto draw = [&](int flag, int mode) {
         PutGameFlag(flag, flag != 0);
@@ -238,8 +236,7 @@ TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayersAndShowTheCursorOnlyInMapMode) {
     draw(11, 0);
     EXPECT_EQ(At(px, py), Ground(px, py));
     // The cursor.
-    gMouseX = 300;
-    gMouseY = 200;
+    std::tie(gMouseX, gMouseY) = std::tuple(300, 200);
     auto drawn = [&] {
         Clear();
         DrawWorld();
@@ -270,8 +267,7 @@ TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayersAndShowTheCursorOnlyInMapMode) {
 struct SampleLook : TownFixture {
     // The ground of cell (cx, cy), 5 pixels into it, drawn with the view at (vx, vy).
     u16 GroundAt(int cx, int cy, i32 vx, i32 vy) {
-        gViewX = vx;
-        gViewY = vy;
+        std::tie(gViewX, gViewY) = std::tuple(vx, vy);
         DrawGround();
         return *PaintPixelAddr(cx * 16 - vx + 5, cy * 16 - vy + 5);
     }

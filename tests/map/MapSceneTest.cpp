@@ -129,15 +129,12 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginShakesEndAndTile
     i16 pairs[] = {3, 0, -3, 2};
     std::memcpy(gQuakeTable, pairs, sizeof(pairs));
     gQuakePeriod = gQuakeCountdown = 2;  // as the story command starts it
-    gViewX = 100;
-    gViewY = 50;
     std::vector<int> seenX;
     for (int k = 0; k < 6; ++k) {
+        std::tie(gViewX, gViewY) = std::tuple(100, 50);
         ApplyQuake();
         seenX.push_back(gViewX - 100);
         EXPECT_EQ(static_cast<i32>(gQuakeBaseX), 100);
-        gViewX = 100;
-        gViewY = 50;
     }
     EXPECT_EQ(seenX, (std::vector<int>{3, 3, -3, -3, 3, 3}));
     gViewX = 100;
