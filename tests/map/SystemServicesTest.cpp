@@ -30,8 +30,7 @@ TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
               std::tuple(Read(7, "LongerT"), Read(0, ""), 0, 0));
     // A table entry pointing past the end of the file; a file too short for its table.
     std::vector<u8> bad = BuildNameTexts({"A"});
-    bad[512] = 0xFF;
-    bad[513] = 0xFF;
+    StoreU16(bad.data() + 512, 0xFFFF);
     for (const std::vector<u8>& file : {bad, std::vector<u8>(100, 0)}) {
         WriteNames(h, file);
         EXPECT_EQ(read(0, 8).first, 0);
