@@ -83,11 +83,12 @@ TEST_F(OverlayTest, ObjectsAndHeadsSlideInFromTheNearerEdge) {
         FreeAntiAliasObjects();
         ReleaseRoleHeads();
         const i32 y = c.head ? 60 : 200;
+        // An object's creation answers with its id.
         if (c.head) AddRoleHead(kPortrait, 0, static_cast<u32>(c.target), y);
-        if (!c.head) CreateAntiAliasObject(kPortrait, 0, c.target, y);
+        const u32 made = c.head ? kPortrait : CreateAntiAliasObject(kPortrait, 0, c.target, y);
         const AntiAliasObject* o = FindAntiAliasObject(kPortrait, 0);
         const i32* x = c.head ? (gRoleHeads ? &gRoleHeads->x : nullptr) : (o ? &o->x : nullptr);
-        ASSERT_NE(x, nullptr);
+        ASSERT_TRUE(x && made == kPortrait) << made;
         for (size_t f = 0; f < c.xs.size(); ++f) {
             SCOPED_TRACE(testing::Message()
                          << "head " << c.head << " target " << c.target << " frame " << f);
