@@ -310,13 +310,12 @@ TEST_F(Behaviour, EveryOpcode) {
 }  // namespace
 
 TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
-    struct Bad {
+    const struct {
         const char* name;
         const char* source;  // none: a table too short to hold program 1
         u16 script;
         std::function<void(std::vector<u8>&)> spoil;
-    };
-    const Bad cases[] = {
+    } cases[] = {
         {"odd label", "program 1\n jump @0x1F47\n", 1, nullptr},
         {"label past the file", "program 1\n jump @0x7FFFFFF0\n", 1, nullptr},
         {"label before the program", "program 1\n stop\nprogram 2\n jump @0\n", 2, nullptr},
@@ -333,7 +332,7 @@ TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
         // Our data have no extra blocks.
         {"an extra block's id", "program 1\n stop\n", 2301, nullptr},
     };
-    for (const Bad& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ResetBehaviour();
         std::vector<u8> bytes(kPathTableAt + 2, 0);
