@@ -76,9 +76,8 @@ protected:
     void TearDown() override { ResetMusic(); }
 
     // Replaces the first archive with these maps.
-    void WriteArchive(const std::vector<MapSpec>& maps,
-                      const std::string& rel = "PicLib/HUGE.lmf") {
-        WriteHostFile(h.Path(rel), BuildMapArchive(maps));
+    void WriteArchive(const std::vector<MapSpec>& maps) {
+        WriteHostFile(h.Path("PicLib/HUGE.lmf"), BuildMapArchive(maps));
     }
     // The cache tests count bytes: a town and a room whose ground is one whole picture.
     void WriteWholePictureMaps() {
