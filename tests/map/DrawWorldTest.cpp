@@ -79,10 +79,10 @@ protected:
         if (cells[ci] & 0x08000000) return kSentinel;
         u32 t = grid[ci];
         if (t >= kTiles) return kSentinel;
-        bool clear = t == 5 && (mx & 15) < 8;
-        if (clear && (cells[ci] & 0x04000000)) return kSentinel;
-        if (clear) return gMap.tileBits == 16 ? static_cast<u16>(gColorKey) : Colour(1);
-        return Colour(t);
+        // Tile 5's left half is the key: a keyed cell leaves it, else it shows as drawn.
+        if (t != 5 || (mx & 15) >= 8) return Colour(t);
+        if (cells[ci] & 0x04000000) return kSentinel;
+        return gMap.tileBits == 16 ? static_cast<u16>(gColorKey) : Colour(1);
     }
     void ExpectGround(const char* what) {
         int bad = 0;

@@ -66,11 +66,7 @@ TEST_F(SwimTest, StrokesPushForwardUpBrakesAndSteeringPushesDragsAndIsLimited) {
         SCOPED_TRACE(&c - kCases);
         gSwim->forwardSpeed = c.speed;
         gSwim->stamina = c.stamina;
-        if (c.held) {
-            Hold(c.entry, c.held);
-        } else {
-            Tap(c.entry);
-        }
+        c.held ? Hold(c.entry, c.held) : Tap(c.entry);
         EXPECT_EQ(gSwim->forwardSpeed, c.wantSpeed);
         EXPECT_TRUE(c.wantStamina < 0 || gSwim->stamina == c.wantStamina) << gSwim->stamina;
         h.RunFrames(1);
