@@ -363,18 +363,13 @@ TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeOnlyInsideTheMapAndKeepsThePla
     // from the bottom; a 2-wide one at the last column: only the cells inside
     // the map are marked, nothing wraps into the next row or the start, and
     // clearing takes every mark away.
+    constexpr u32 kWideLow = 0x8000 | kRoleWide | kRoleLow;
     const struct {
         int cx, cy;
         u32 w, h, state, bits;
         std::vector<std::pair<int, int>> cells;
     } kRoles[] = {{2, 1, 2, 1, 0x8000, kCellRole, {{2, 1}, {3, 1}}},
-                  {6,
-                   5,
-                   3,
-                   3,
-                   0x8000 | kRoleWide | kRoleLow,
-                   kCellRole | kCellWide | kCellLow,
-                   {{6, 5}, {7, 5}}},
+                  {6, 5, 3, 3, kWideLow, kCellRole | kCellWide | kCellLow, {{6, 5}, {7, 5}}},
                   {7, 2, 2, 1, 0x8000, kCellRole, {{7, 2}}}};
     for (const auto& r : kRoles) {
         RoleSlot* s = MakeRole(2, 5, 16 * r.cx, 16 * r.cy, r.w, r.h, r.state);
@@ -426,12 +421,12 @@ TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRowsAreasAndBlockedD
 TEST_F(RoleTable, RecordUpdatesKeepSentinelsRoundTripAndFollowersStoreThePlayersCell) {
     GridMap g(10, 10);
     BindRecords({50, 51});
-    EXPECT_EQ(gRoleRecordCount, 2);
     SetRecordWord(0, 0, 7);
     SetRecordWord(0, 10, 0x0100);
-    EXPECT_EQ(UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x80, -1, -1, 0x8080, 255),
-              1);
-    EXPECT_EQ(std::tuple(RecordWord(0, 10), RecordWord(0, 0)), std::tuple(0x0180, 7));
+    const int updated =
+        UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x80, -1, -1, 0x8080, 255);
+    EXPECT_EQ(std::tuple(gRoleRecordCount, updated, RecordWord(0, 10), RecordWord(0, 0)),
+              std::tuple(2, 1, 0x0180, 7));
     // 0xFFFF as a map id keeps the map: stored it would end the table.
     UpdateRoleRecord(50, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0xFFFF, -1, 0xFFFF, 0xFFFF, 255);
     EXPECT_EQ(

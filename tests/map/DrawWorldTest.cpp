@@ -84,13 +84,14 @@ protected:
         if (cells[ci] & 0x04000000) return kSentinel;
         return gMap.tileBits == 16 ? static_cast<u16>(gColorKey) : Colour(1);
     }
-    void ExpectGround(const char* what) {
+    // The canvas against want(x, y), or the ground; the first few differences reported.
+    void ExpectCanvas(const std::string& what, std::function<u16(int, int)> want = nullptr) {
         int bad = 0;
         for (int y = 0; y < 480 && bad < 5; ++y)
             for (int x = 0; x < 640 && bad < 5; ++x)
-                if (At(x, y) != Ground(x, y)) {
+                if (const u16 w = want ? want(x, y) : Ground(x, y); At(x, y) != w) {
                     ADD_FAILURE() << what << " at " << x << "," << y << ": " << At(x, y) << " want "
-                                  << Ground(x, y);
+                                  << w;
                     ++bad;
                 }
     }
@@ -159,16 +160,14 @@ TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCellsAndTileFrame
             std::tie(gViewX, gViewY) = std::tuple(vx, vy);
             Clear();
             DrawWorld();
-            ExpectGround(("bits " + std::to_string(bits) + " view " + std::to_string(vx) + "," +
-                          std::to_string(vy))
-                             .c_str());
+            ExpectCanvas("bits " + std::to_string(bits) + " view " + std::to_string(vx) + "," +
+                         std::to_string(vy));
         }
     }
     // Tile frames offset the tile index.
     Install(40, 30, 16);
     gMap.layers = 2;
-    grid.resize(2 * 40 * 30);
-    for (size_t i = 0; i < 40 * 30; ++i) grid[40 * 30 + i] = 2;
+    grid.resize(2 * 40 * 30, 2);  // the second layer all tile 2
     gMap.layerGrid = grid.data();
     gMapCycle = 1;
     StepTileAnimation();
@@ -197,13 +196,9 @@ TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRow) {
         const RoleSlot& s = gMapRoles[n];
         ForFramePixels(*s.act, s.x, s.y, [&](int x, int y, u16 v) { want[y * 640 + x] = v; });
     }
-    int bad = 0, people = 0;
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) {
-            people += want[y * 640 + x] != Ground(x, y);
-            if (At(x, y) != want[y * 640 + x] && bad++ < 5)
-                ADD_FAILURE() << x << "," << y << ": " << At(x, y) << " want " << want[y * 640 + x];
-        }
+    ExpectCanvas("people", [&](int x, int y) { return want[y * 640 + x]; });
+    int people = 0;
+    for (int i = 0; i < 640 * 480; ++i) people += want[i] != Ground(i % 640, i / 640);
     EXPECT_EQ(std::tuple(people > 4 * 400, At(100, 100)), std::tuple(true, Ground(100, 100)));
 }
 
@@ -666,15 +661,13 @@ TEST_F(GhostDrawTest, BlendLevelFollowsTheFadeCounterAndMapEntryStopsTheGhost) {
     EXPECT_EQ(DrawnSum(), 0);  // no ghost: nothing drawn
     CreateGhost(sample_art::kPeopleFirst, sample_art::kActionStand, 200, 200, 0, 0);
     long atStart = DrawnSum();
+    auto sumAt = [&](int fade) {
+        gGhosts.ghost->fade = fade;
+        return static_cast<double>(DrawnSum());
+    };
     // Levels 8, 16, and faded out though still there.
-    const int kFades[3] = {-16, 10, 64};
-    long sums[3];
-    for (int k = 0; k < 3; ++k) {
-        gGhosts.ghost->fade = kFades[k];
-        sums[k] = DrawnSum();
-    }
-    EXPECT_EQ(std::tuple(atStart, sums[2]), std::tuple(0, 0));
-    EXPECT_NEAR(static_cast<double>(sums[0]) / sums[1], 0.5, 0.15);
+    EXPECT_EQ(std::tuple(atStart, sumAt(64)), std::tuple(0, 0.0));
+    EXPECT_NEAR(sumAt(-16) / sumAt(10), 0.5, 0.15);
     // Moving the view moves the picture off screen.
     gGhosts.ghost->fade = 10;
     gViewX = 2000;
@@ -739,12 +732,10 @@ TEST(ShadedBox, ModesMatchTheirRulesInsideTheClipOnlyAndGrowingLeavesTheEdges) {
     DrawShadedBox(0, 0, 2, 9, 16, 0, 0, 5);  // 5 steps: levels 0, 204, 408, 612, 816 of 1024
     int want[9] = {0, 3, 6, 9, 12, 9, 6, 3, 0};
     for (int y = 0; y < 9; ++y) EXPECT_EQ(Level(k555.r, c.px[y * 640]), want[y]) << y;
-    // Height 1 draws nothing.
+    // Nothing at all for height 1, empty or wholly clipped boxes.
     c.px[10] = 0x1234;
-    DrawShadedBox(10, 0, 1, 1, 31, 31, 31, 5);
-    EXPECT_EQ(c.px[10], 0x1234);
-    // Nothing at all for empty or wholly clipped boxes.
     std::vector<u16> before = c.px;
+    DrawShadedBox(10, 0, 1, 1, 31, 31, 31, 5);
     DrawShadedBox(700, 0, 10, 10, 31, 0, 0, 0);
     DrawShadedBox(0, 0, 0, 10, 31, 0, 0, 0);
     DrawShadedBox(0, 0, 10, -3, 31, 0, 0, 0);
