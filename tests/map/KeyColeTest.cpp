@@ -433,11 +433,10 @@ TEST_F(SwimTest, StrokesPushForwardUpBrakesAndSteeringPushesDragsAndIsLimited) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(&c - kCases);
-        gSwim->forwardSpeed = c.speed;
-        gSwim->stamina = c.stamina;
+        std::tie(gSwim->forwardSpeed, gSwim->stamina) = std::tuple(c.speed, c.stamina);
         c.held ? Hold(c.entry, c.held) : Tap(c.entry);
-        EXPECT_EQ(gSwim->forwardSpeed, c.wantSpeed);
-        EXPECT_TRUE(c.wantStamina < 0 || gSwim->stamina == c.wantStamina) << gSwim->stamina;
+        EXPECT_EQ(std::tuple(gSwim->forwardSpeed, c.wantStamina < 0 ? -1 : gSwim->stamina),
+                  std::tuple(c.wantSpeed, c.wantStamina));
         h.RunFrames(1);
     }
     // At 4 eighths a frame the swimmer climbs a pixel every two frames.

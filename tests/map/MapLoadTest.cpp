@@ -98,11 +98,10 @@ TEST_F(MapFixture, LoadsFromEachArchiveUnknownIdQuitsAndPlacementsNeverPassTheRo
               std::tuple(3u + std::size(kStreetSpots), static_cast<u32>(kSampleSpotTalk),
                          static_cast<u32>(kSampleSignTalk), 2u, 740));
     // Two placements: a still picture and an animated object.
-    ASSERT_EQ(gMapRoleCount, 3);
     ASSERT_NE(gMapRoles[2].act, nullptr);
-    EXPECT_EQ(std::tuple(gMapRoles[1].stillPic, gMapRoles[1].attr1, gMapRoles[1].attr2,
-                         gMapRoles[2].act->act, gMapRoles[2].roleId),
-              std::tuple(1, 1, 2, 12001, kNoRole));
+    EXPECT_EQ(std::tuple(gMapRoleCount, gMapRoles[1].stillPic, gMapRoles[1].attr1,
+                         gMapRoles[1].attr2, gMapRoles[2].act->act, gMapRoles[2].roleId),
+              std::tuple(3, 1, 1, 2, 12001, kNoRole));
 
     ASSERT_EQ(LoadMap3(kFarArchive, &gMap), 1);
     EXPECT_EQ(std::tuple(gMap.width, GetDepthMode(), GetDepthScale(GetDepthIndex(5, 5))),
@@ -225,9 +224,9 @@ TEST_F(MapFixture, AFullTableEvictsTheOldestPastAQuarterOfTheBudgetElseTheSmalle
     t = CacheTable();
     u64 total = 0;
     for (int i = 0; i < kCacheSlots; ++i) total += SlotAt(t, i).size;
-    EXPECT_LE(total, 1u << 20);  // the town went; the room took its slot
-    EXPECT_EQ(std::tuple(SlotAt(t, 0).mapId, SlotAt(t, 1).mapId),
-              std::tuple(kRoomArchive, kFreeSlot));
+    // The town went; the room took its slot.
+    EXPECT_EQ(std::tuple(total <= 1u << 20, SlotAt(t, 0).mapId, SlotAt(t, 1).mapId),
+              std::tuple(true, kRoomArchive, kFreeSlot));
 }
 
 TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
@@ -350,9 +349,8 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsThe
               std::tuple(0u, 4u, 3u, 1u, B5("月港")));
     // Three people of the town plus the player and the two map objects.
     for (u16 id : {100, 101, 102}) {
-        int i = FindRoleById(id);
-        ASSERT_TRUE(i >= 0 && gMapRoles[i].cell) << id;
-        EXPECT_TRUE(*gMapRoles[i].cell & kCellRole) << id;
+        const int i = FindRoleById(id);
+        EXPECT_TRUE(i >= 0 && gMapRoles[i].cell && (*gMapRoles[i].cell & kCellRole)) << id;
     }
     // 103 lives in the room. Bucket 1 holds the role with state & 3 = 1.
     // Music: the map's first piece is track 2 of list 1.
@@ -618,13 +616,13 @@ TEST(Angles, SineTableQuadrantsDistanceDirectionsAndTheTargetAllRound) {
         const int a = GetAngleTo(0, 0, x, y, &d);
         return std::pair(a, d);
     };
-    EXPECT_EQ(angle(0, 0), std::pair(0, 0));
-    EXPECT_EQ(angle(-100, 0), std::pair(355, 100));  // dy = 0, dx >= 0: 270 up, sin nearest 0
-    EXPECT_EQ(angle(100, 0).first, 180);             // dx < 0
-    EXPECT_EQ(angle(0, 100).first, 85);  // dy < 0, dx >= 0: 0 up to 85, the largest sine
-    // dy -40, dx -30: up and to the left; |s| 6553 is nearest sin 54 (6627), seven steps from 90.
-    EXPECT_EQ(angle(30, 40), std::pair(90 + 5 * 7, 50));
-    EXPECT_EQ(GetAngleTo(10, 10, 13, 14, nullptr) % 5, 0);
+    // The same point; dy = 0, dx >= 0: 270 up, sin nearest 0; dx < 0: 180; dy < 0,
+    // dx >= 0: 0 up to 85, the largest sine; dy -40, dx -30: up and to the left, |s|
+    // 6553 is nearest sin 54 (6627), seven steps from 90; angles come in steps of 5.
+    EXPECT_EQ(
+        std::tuple(angle(0, 0), angle(-100, 0), angle(100, 0).first, angle(0, 100).first,
+                   angle(30, 40), GetAngleTo(10, 10, 13, 14, nullptr) % 5),
+        std::tuple(std::pair(0, 0), std::pair(355, 100), 180, 85, std::pair(90 + 5 * 7, 50), 0));
     // Directions, borders and angles outside 0..360 included.
     const int kCases[][2] = {{0, 3},   {360, 0}, {30, 7}, {90, 0}, {180, 2},
                              {270, 1}, {350, 3}, {-5, 0}, {361, 0}};
