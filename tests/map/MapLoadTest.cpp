@@ -331,7 +331,7 @@ TEST_F(MapFixture, BadPictureBlocksFreeTheSlotAndCutTheFileAndCostNothing) {
     EXPECT_LT(use.ru_maxrss, 1024L * 1024) << "peak memory in KB";
 }
 
-TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsTheFirstTalk) {
+TEST_F(MapFixture, NewGameEntersTheTownWithTheFirstTalkAndLeavingStoresTheRoles) {
     ASSERT_EQ(StartNewGame(1), 1);
     const RoleSlot& p = gMapRoles[gPlayerSlot];
     EXPECT_EQ(std::tuple(gMapId, gPlayerId, p.x, p.y, p.state, gFollowers.slot[0],
@@ -358,11 +358,13 @@ TEST_F(MapFixture, StartNewGamePlacesThePlayerSetsFlagsEntersTheTownAndStartsThe
     EXPECT_EQ(std::tuple(FindRoleById(103), r101.fpSize, r101.talk, BucketRow(1, 25),
                          gMapMusic.music1, gMusic.GetList(1).slots[0].id),
               std::tuple(-1, 0x0202, kSampleQuestionTalk, &r101, 2u, 2));
-}
-
-TEST_F(
-    MapFixture,
-    LeavingStoresRolesAFollowerBeforeThePlayerFollowsAMissingRecordClosesAndOutsideCellsAreClamped) {
+    // An eight-bit map copies its palette and drifts.
+    LoadCity(kEightBit, 4, 4, 1, 0, 1, 0);
+    EXPECT_TRUE(gMapScene.hasPalette && GetGameFlag(5));
+    for (const DriftItem& d : gMapScene.drift)
+        EXPECT_TRUE(d.value >= 96 && d.x < 32 * 16) << d.value << " at " << d.x;
+    // Leaving stores the roles; a follower comes before the player; a missing
+    // record closes the game; cells outside the map are clamped.
     StartNewGame(1);
     int r100 = FindRoleById(100);
     gMapRoles[r100].x = 14 * 16;
@@ -449,9 +451,9 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZonesAndBrokenGroupsStart
     EXPECT_EQ(std::tuple(gEncounterGroupCount, h.boxes().size()), std::tuple(0u, 1u));
 }
 
-TEST_F(
-    MapFixture,
-    MapsDatFieldsSitAtTheirOffsetsPlaceNamesAreCutOnACharacterAndUnterminatedTablesStopAtTheEnd) {
+// maps.dat fields at their offsets, place names cut on a character, unterminated
+// tables stopping at the end, and pop-out roles.
+TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {
     MapDbSpec db = SampleMapDb();
     // 40 bytes: 20 Big5 characters; the field keeps 15 of them (30 bytes).
     std::string longName;
@@ -507,9 +509,7 @@ TEST_F(
     SetMapDatabase(d.data(), static_cast<u32>(d.size()));
     EXPECT_EQ(std::tuple(FindMapRecord(kRoom, &rec), FindMapRecord(kEightBit, &rec)),
               std::tuple(true, false));
-}
-
-TEST_F(MapFixture, PopOutRolesMoveWhenTheirPeriodComes) {
+    // Pop-out roles move when their period comes.
     InstallDb(SampleMapDb());
     InitGameData();
     i32 row = FindRecord(102);
@@ -518,24 +518,17 @@ TEST_F(MapFixture, PopOutRolesMoveWhenTheirPeriodComes) {
     AgePopOutRoles();
     EXPECT_EQ(std::tuple(RecordByte(row, 25), RecordWord(row, 5)), std::tuple(0x81, 50));
     AgePopOutRoles();
-    u16 x = RecordWord(row, 5), y = RecordWord(row, 6);
+    std::tie(x, y) = std::tuple(RecordWord(row, 5), RecordWord(row, 6));
     EXPECT_TRUE(RecordByte(row, 25) == 0 && ((x == 40 && y == 40) || (x == 45 && y == 30)))
         << x << "," << y;
     // An odd list is reported; a role with no points keeps its cell.
-    MapDbSpec db = SampleMapDb();
+    db = SampleMapDb();
     db.popOuts = {{102, {40}}};
     InstallDb(db);
-    i32 px = -1, py = -1;
-    EXPECT_EQ(PickPopOutPoint(102, &px, &py), 0);
-    EXPECT_EQ(std::tuple(px, h.boxes().size(), h.boxes().at(0).caption), std::tuple(-1, 1u, "2k"));
-}
-
-TEST_F(MapFixture, EightBitMapCopiesItsPaletteAndDrifts) {
-    StartNewGame(1);
-    LoadCity(kEightBit, 4, 4, 1, 0, 1, 0);
-    EXPECT_TRUE(gMapScene.hasPalette && GetGameFlag(5));
-    for (const DriftItem& d : gMapScene.drift)
-        EXPECT_TRUE(d.value >= 96 && d.x < 32 * 16) << d.value << " at " << d.x;
+    x = -1;
+    h.boxes().clear();
+    EXPECT_EQ(PickPopOutPoint(102, &x, &y), 0);
+    EXPECT_EQ(std::tuple(x, h.boxes().size(), h.boxes().at(0).caption), std::tuple(-1, 1u, "2k"));
 }
 
 TEST(NewGameHelpers, ParseIntAndBuckets) {
