@@ -177,7 +177,7 @@ TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCellsAndTileFrame
     EXPECT_EQ(std::tuple(At(17, 17), At(600, 400)), std::tuple(Colour(2), Colour(2)));
 }
 
-TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRow) {
+TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRowAndFlagsBlankLayersOrShowTheCursor) {
     Install(60, 45, 16);
     gViewX = gViewY = 0;
     // Two people overlap: the lower one (larger y) lies over the upper one in the
@@ -200,12 +200,7 @@ TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRow) {
     int people = 0;
     for (int i = 0; i < 640 * 480; ++i) people += want[i] != Ground(i % 640, i / 640);
     EXPECT_EQ(std::tuple(people > 4 * 400, At(100, 100)), std::tuple(true, Ground(100, 100)));
-}
-
-TEST_F(DrawWorldTest, FlagsBlankOrLimitTheLayersAndShowTheCursorOnlyInMapMode) {
-    Install(60, 45, 16);
-    gViewX = gViewY = 0;
-    AddPerson(300, 1, 200, 200, 0);
+    // Flags blank or limit the layers and show the cursor only in map mode.
     cells[0] |= 0x08000000;  // no ground
     std::tie(gSpotX, gSpotY) = std::tuple(320, 240);
     // One drawing with this flag (0: none; flag 0 stays clear) set for it and this view mode.
@@ -630,12 +625,9 @@ TEST(GhostFollow, FadesMovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) 
 }
 
 // The ghost's picture drawn over a black canvas: brightness follows the fade.
-struct GhostDrawTest : ::testing::Test {
-    Harness h;
+struct GhostDrawTest : SampleFixture {
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        h.RunFrames(1);
+        SampleFixture::SetUp();
         gViewX = gViewY = 0;
     }
     void TearDown() override { ResetGhosts(); }
@@ -740,10 +732,9 @@ TEST(ShadedBox, ModesMatchTheirRulesInsideTheClipOnlyAndGrowingLeavesTheEdges) {
     EXPECT_EQ(c.px, before);
 }
 
-TEST(PauseScreen, ShowsTheNoticeInAFramedBox) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
+using PauseScreen = SampleFixture;
+
+TEST_F(PauseScreen, ShowsTheNoticeInAFramedBox) {
     std::memset(gPaintBuf, 0xFF, 640 * 480 * 2);
     DrawPauseScreen();
     // The text is 22 bytes: x = 320 - 11 * 11 = 199, the inner box 242 x 22 at

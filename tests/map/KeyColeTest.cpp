@@ -374,12 +374,10 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
 // held keys: strokes, braking, steering, limits, obstacles and the two ways
 // the scene ends.
 
-class SwimTest : public ::testing::Test {
+class SwimTest : public SampleFixture {
 protected:
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        h.RunFrames(1);
+        SampleFixture::SetUp();
         gFrameId = 0;
         StopVideo();  // the opening video would hold the tick
         InitRandom(1234);
@@ -399,7 +397,6 @@ protected:
     }
     // A fresh press: one frame down, one up.
     void Tap(int entry) { TapKey(h, Key(entry)); }
-    Harness h;
 };
 
 // The marker swims 60 pixels ahead of the swimmer and the companion 72.

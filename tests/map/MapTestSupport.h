@@ -90,6 +90,17 @@ protected:
     Harness h;
 };
 
+// The sample game started, one frame run.
+class SampleFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        h.RunFrames(1);
+    }
+    Harness h;
+};
+
 // The sample town entered by a new game, its opening talk not run.
 class TownFixture : public ::testing::Test {
 protected:
