@@ -53,7 +53,7 @@ void WriteNames(Harness& h, const std::vector<u8>& bytes) {
 }
 }  // namespace
 
-TEST_F(MapFixture, ArchiveAndCacheFieldsSitAtTheirFileOffsets) {
+TEST_F(MapFixture, ArchiveFieldsLoadsFromEachArchiveUnknownIdsAndPlacementsBounded) {
     // The archive: directory offset at 0, 16-byte entries (M, -, map id, -).
     std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
     size_t m = 0;
@@ -81,9 +81,6 @@ TEST_F(MapFixture, ArchiveAndCacheFieldsSitAtTheirFileOffsets) {
                    LoadU32(t.data() + 12), LoadU32(t.data() + 23 * 16),
                    LoadU32(t.data() + 23 * 16 + 12), ReadHostFile(h.Path("data/0.cm")).size()),
         std::tuple(kRoomArchive, 9u * 16 * 16 * 2, 0u, 0u, kFreeSlot, 23u, 9u * 16 * 16 * 2));
-}
-
-TEST_F(MapFixture, LoadsFromEachArchiveUnknownIdQuitsAndPlacementsNeverPassTheRoleTable) {
     ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
     // The ground is a tile set: each cell names the tile of its kind.
     EXPECT_EQ(std::tuple(gMap.width, gMap.height, gMap.tileBits, gMap.pixelSize,
@@ -531,7 +528,7 @@ TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {
     EXPECT_EQ(std::tuple(x, h.boxes().size(), h.boxes().at(0).caption), std::tuple(-1, 1u, "2k"));
 }
 
-TEST(NewGameHelpers, ParseIntAndBuckets) {
+TEST(NewGameHelpers, ParseIntBucketsAndNameTexts) {
     // A refused text leaves the value as it was.
     const struct {
         const char* text;
@@ -559,10 +556,6 @@ TEST(NewGameHelpers, ParseIntAndBuckets) {
     RemoveMapObject(&b, 0);
     EXPECT_EQ(BucketRow(0, 2), &c);
     FreeMapObjectBuckets();
-}
-
-TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
-    Harness h;
     // Text i read into n bytes of a buffer full of 'z': its length and the text.
     using Read = std::pair<int, std::string>;
     auto read = [](int i, int n) {
@@ -576,9 +569,9 @@ TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
     EXPECT_EQ(std::tuple(read(0, 64), read(1, 64), read(2, 64)),
               std::tuple(Read(5, "Alpha"), Read(4, "\xA4\xEB\xB4\xE4"), Read(1, "C")));
     // The last text loses its mark: cut and terminated; past the table nothing.
-    std::vector<u8> b = BuildNameTexts({"Short", "LongerText"});
-    b.resize(b.size() - 2);
-    WriteNames(h, b);
+    std::vector<u8> names = BuildNameTexts({"Short", "LongerText"});
+    names.resize(names.size() - 2);
+    WriteNames(h, names);
     EXPECT_EQ(std::tuple(read(1, 8), read(2, 8), read(-1, 8).first, read(1000000, 8).first),
               std::tuple(Read(7, "LongerT"), Read(0, ""), 0, 0));
     // A table entry pointing past the end of the file; a file too short for its table.
@@ -598,7 +591,7 @@ TEST(NameTexts, TextsEndAtTheirMarkBadTablesReadNothingAndIdsIgnoreCase) {
               std::tuple(5, -2, 7, -1, -1));
 }
 
-TEST(Angles, SineTableQuadrantsDistanceDirectionsAndTheTargetAllRound) {
+TEST(Angles, SineTableQuadrantsDistanceDirectionsTheTargetAllRoundAndRandomRanges) {
     // The table is the floored sine.
     for (int k = 0; k < 90; ++k)
         EXPECT_EQ(kAngleTable[k], static_cast<i16>(std::floor(8192 * std::sin(k * M_PI / 180))))
@@ -646,9 +639,6 @@ TEST(Angles, SineTableQuadrantsDistanceDirectionsAndTheTargetAllRound) {
             EXPECT_EQ(AngleToDirection(got), kByOctant[octant]) << k << " r " << r;
         }
     }
-}
-
-TEST(RandomBetween, StaysInsideTheBounds) {
     InitRandom(7);
     bool seen[3] = {};
     for (int i = 0; i < 300; ++i) {

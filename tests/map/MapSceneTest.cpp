@@ -172,7 +172,7 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginShakesEndAndTile
     EXPECT_EQ(std::tuple(gTileAnim.frame, gTileAnim.offset), std::tuple(0, 0u));
 }
 
-TEST_F(SceneTest, TalkBalloonCountsAnItemNameEscapeAsTheName) {
+TEST_F(SceneTest, TalkBalloonCountsAnItemNameAndWorldMapSelectionSkipsClosedLocations) {
     std::string error;
     ASSERT_TRUE(WriteDatabases(h.root(), MakeSampleDatabases(), &error)) << error;
     LoadGameDatabase(h.root().c_str());
@@ -185,6 +185,12 @@ TEST_F(SceneTest, TalkBalloonCountsAnItemNameEscapeAsTheName) {
                          DrawTalkBalloon((std::string(38, 'a') + "%T1.").c_str()),
                          DrawTalkBalloon(std::string(38, 'a').c_str())),
               std::tuple(315 - 11 * (4 / 2), 315 - 11 * ((2 + name) / 2), 95, 315 - 11 * 19));
+    InitWorldMap();
+    // The sample opens three locations; with all closed nothing is open.
+    for (u16 id : {2701, 2712, 2715}) SetRecordWord(FindRecord(id), 11, 0);
+    SelectWorldMapLocation(1);  // nothing open: one round, nothing chosen
+    EXPECT_EQ(std::tuple(gWorldMapIndex, WorldMapLocationOpen(3)),
+              std::tuple(kWorldMapUnchosen, false));
 }
 
 // ---- battle hand-back ----
@@ -250,15 +256,6 @@ TEST_F(BattleHandBack,
                   std::tuple(c.flagAfter, c.revived ? 1 : 0, c.revived ? 0 : kStatusDying, 30, 0u,
                              c.frame, 1));
     }
-}
-
-TEST_F(SceneTest, WorldMapSelectionSkipsClosedLocationsAndStopsWhenNoneIsOpen) {
-    InitWorldMap();
-    // The sample opens three locations; with all closed nothing is open.
-    for (u16 id : {2701, 2712, 2715}) SetRecordWord(FindRecord(id), 11, 0);
-    SelectWorldMapLocation(1);  // nothing open: one round, nothing chosen
-    EXPECT_EQ(std::tuple(gWorldMapIndex, WorldMapLocationOpen(3)),
-              std::tuple(kWorldMapUnchosen, false));
 }
 
 // The sample's world map played through the real tick: out by the town's
