@@ -390,12 +390,11 @@ TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRowsAreasAndBlockedD
     gPlayerSlot = 3;
     MakeRole(1, 40, 0, 0, 1, 1, 0x8000 | kRoleGone);
     MakeRole(2, 40, 0, 0, 1, 1);
-    const struct {
-        int ref, found, index;
-    } kCases[] = {{kPlayerRef, 1, 3}, {kPlayerRef2, 1, 3}, {40, 1, 2}, {41, 0, -1}};
-    for (const auto& c : kCases) {
-        int i = -5, found = GetRoleIndex(c.ref, &i);
-        EXPECT_EQ(std::pair(found, i), std::pair(c.found, c.index)) << c.ref;
+    // A reference, whether it is found, and the slot.
+    for (auto [ref, found, index] :
+         {std::tuple(kPlayerRef, 1, 3), {kPlayerRef2, 1, 3}, {40, 1, 2}, {41, 0, -1}}) {
+        int i = -5;
+        EXPECT_EQ((std::pair{GetRoleIndex(ref, &i), i}), std::pair(found, index)) << ref;
     }
     // Free areas and blocked directions; an event number blocks too.
     GridMap area(6, 6);
@@ -875,13 +874,10 @@ TEST_F(Behaviour, AWandererStaysOnWalkableCellsScriptIdsAboveTwoThousandSelectEx
     ScriptBlockRef r;
     EXPECT_FALSE(SelectScriptBlock(0, &r));
     // 2300: entry 300 of the first extra block.
-    const struct {
-        u16 id;
-        u32 block, local;
-    } kIds[] = {{2000, 0, 2000}, {2001, 1, 1}, {2300, 1, 300}, {2301, 2, 1}};
-    for (const auto& c : kIds) {
-        ASSERT_TRUE(SelectScriptBlock(c.id, &r)) << c.id;
-        EXPECT_EQ(std::pair(r.block, r.local), std::pair(c.block, c.local)) << c.id;
+    for (auto [id, block, local] :
+         {std::tuple(2000u, 0u, 2000u), {2001, 1, 1}, {2300, 1, 300}, {2301, 2, 1}}) {
+        ASSERT_TRUE(SelectScriptBlock(static_cast<u16>(id), &r)) << id;
+        EXPECT_EQ(std::pair(r.block, r.local), std::pair(block, local)) << id;
     }
     // A block looked up from a label sets the program counter.
     Load("program 1\n stop\n stop\nx:\n stop\n");

@@ -233,21 +233,18 @@ TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRowAndFlagsBlankLayersOrShowTheC
         return At(301, 201) != Ground(301, 201);
     };
     // Flag 10 shows it; flags 9 and 81 and a screen over the map hide it.
-    const struct {
-        bool f9, f10, f81;
-        u32 frame;
-        bool shown;
-    } kCases[] = {{false, true, false, 0, true},
-                  {true, true, false, 0, false},
-                  {false, true, true, 0, false},
-                  {false, false, false, 0, false},
-                  {false, true, false, kScreenBit | 2, false}};
-    for (const auto& c : kCases) {
-        PutGameFlag(9, c.f9);
-        PutGameFlag(10, c.f10);
-        PutGameFlag(81, c.f81);
-        gFrameId = c.frame;
-        EXPECT_EQ(drawn(), c.shown) << c.f9 << c.f10 << c.f81 << " frame " << c.frame;
+    const std::tuple<bool, bool, bool, u32, bool> kCases[] = {
+        {false, true, false, 0, true},
+        {true, true, false, 0, false},
+        {false, true, true, 0, false},
+        {false, false, false, 0, false},
+        {false, true, false, kScreenBit | 2, false}};
+    for (auto [f9, f10, f81, frame, shown] : kCases) {
+        PutGameFlag(9, f9);
+        PutGameFlag(10, f10);
+        PutGameFlag(81, f81);
+        gFrameId = frame;
+        EXPECT_EQ(drawn(), shown) << f9 << f10 << f81 << " frame " << frame;
     }
 }
 
@@ -585,11 +582,9 @@ TEST_F(OverlayTest, TransientListReleasesTakeObjectsWithTheHeads) {
 
 TEST(GhostFollow, FadesMovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) {
     // Counter -32 at creation: in over 32 frames, out from 32 to nothing at 64.
-    const struct {
-        i32 fade, level;
-    } kCases[] = {{-32, 0}, {-31, 0}, {-16, 8}, {-1, 15}, {0, 16}, {31, 16},
-                  {32, 16}, {33, 15}, {48, 8},  {63, 0},  {64, 0}};
-    for (const auto& c : kCases) EXPECT_EQ(GhostFadeLevel(c.fade), c.level) << c.fade;
+    const std::pair<i32, i32> kCases[] = {{-32, 0}, {-31, 0}, {-16, 8}, {-1, 15}, {0, 16}, {31, 16},
+                                          {32, 16}, {33, 15}, {48, 8},  {63, 0},  {64, 0}};
+    for (auto [fade, level] : kCases) EXPECT_EQ(GhostFadeLevel(fade), level) << fade;
 
     // The ghost moves a pixel a frame toward the point.
     ResetGhosts();

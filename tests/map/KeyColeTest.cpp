@@ -153,16 +153,15 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
     RoleSlot& role = gMapRoles[r];
     const int cx = role.x / 16, cy = role.y / 16;
     // Player's offset from the person, the way the person then faces, the player's facing.
-    const struct {
-        int dx, dy, roleDir, playerDir;
-    } kSides[] = {{0, -1, 0, 1},  {0, 1, 1, 0}, {-1, 0, 2, 3}, {1, 0, 3, 2},
-                  {-1, -1, 4, 5}, {1, 1, 5, 4}, {-1, 1, 6, 7}, {1, -1, 7, 6}};
-    for (const auto& s : kSides) {
-        SCOPED_TRACE(testing::Message() << s.dx << "," << s.dy);
+    const std::array<int, 4> kSides[] = {{0, -1, 0, 1}, {0, 1, 1, 0},   {-1, 0, 2, 3},
+                                         {1, 0, 3, 2},  {-1, -1, 4, 5}, {1, 1, 5, 4},
+                                         {-1, 1, 6, 7}, {1, -1, 7, 6}};
+    for (auto [dx, dy, roleDir, playerDir] : kSides) {
+        SCOPED_TRACE(testing::Message() << dx << "," << dy);
         EndTalk();
         role.act->dir = 1;
         role.act->action = 8;
-        PutPlayer(cx + s.dx, cy + s.dy, s.playerDir);
+        PutPlayer(cx + dx, cy + dy, playerDir);
         ControlFrame();
         Press(Confirm());
         EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner, gTalkContext.x,
@@ -172,7 +171,7 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
         // same seen toward a map point (the person's centre).
         EXPECT_EQ(std::tuple(role.act->dir, role.act->action, P().act->dir, gTalkTurn.slot,
                              gTalkTurn.action, GetPlayerDirectionTo(role.x + 8, role.y + 8)),
-                  std::tuple(s.roleDir, 0, s.playerDir, r, 8, s.playerDir));
+                  std::tuple(roleDir, 0, playerDir, r, 8, playerDir));
     }
     // A held key starts nothing more.
     EndTalk();
@@ -283,17 +282,15 @@ TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
     // The meadow has wild monsters, the town none.
     LoadCity(kMeadow, kMeadowArriveX, kMeadowArriveY, 1, 0, 3, 0);
     h.RunFrames(1);
-    const struct {
-        bool f12, f323, battle;
-    } kCases[] = {{true, true, false}, {false, false, false}, {true, false, true}};
-    for (const auto& c : kCases) {
-        PutGameFlag(12, c.f12);
-        PutGameFlag(323, c.f323);
+    const std::array<bool, 3> kCases[] = {
+        {true, true, false}, {false, false, false}, {true, false, true}};
+    for (auto [f12, f323, battle] : kCases) {
+        PutGameFlag(12, f12);
+        PutGameFlag(323, f323);
         gStepCount = 40;
-        Hold(kRight, c.battle ? 1 : 4);
-        EXPECT_EQ(std::tuple(gBattleRequest != 0, gBattleActive != 0),
-                  std::tuple(c.battle, c.battle))
-            << c.f12 << c.f323;
+        Hold(kRight, battle ? 1 : 4);
+        EXPECT_EQ(std::tuple(gBattleRequest != 0, gBattleActive != 0), std::tuple(battle, battle))
+            << f12 << f323;
     }
 }
 

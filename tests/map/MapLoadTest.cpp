@@ -147,11 +147,10 @@ TEST_F(MapFixture,
     // Flushes to the disk per map change: one when a slot takes a new map, none
     // when the slots keep their maps (a hit ages them only).
     // The last load finds a short cache file and unpacks the room again.
-    const struct {
-        u32 map, syncs, unpacked;
-    } kLoads[] = {{kRoomArchive, 1, 1}, {kTownArchive, 1, 2}, {kRoomArchive, 0, 2}, {0, 1, 3}};
-    for (const auto& l : kLoads) {
-        if (!l.map) {
+    const std::array<u32, 3> kLoads[] = {
+        {kRoomArchive, 1, 1}, {kTownArchive, 1, 2}, {kRoomArchive, 0, 2}, {0, 1, 3}};
+    for (auto [map, syncs, unpacked] : kLoads) {
+        if (!map) {
             std::vector<u8> t = CacheTable();
             EXPECT_EQ(
                 std::tuple(SlotAt(t, 0).mapId, SlotAt(t, 0).size, SlotAt(t, 0).age,
@@ -161,10 +160,9 @@ TEST_F(MapFixture,
             WriteHostFile(h.Path("data/0.cm"), std::vector<u8>(100, 0));
         }
         const u32 before = FsSyncCount();
-        ASSERT_EQ(LoadMap3(l.map ? l.map : kRoomArchive, &gMap), 1);
-        EXPECT_EQ(std::tuple(FsSyncCount() - before, gMapsUnpacked),
-                  std::tuple(l.syncs, l.unpacked))
-            << &l - kLoads;
+        ASSERT_EQ(LoadMap3(map ? map : kRoomArchive, &gMap), 1);
+        EXPECT_EQ(std::tuple(FsSyncCount() - before, gMapsUnpacked), std::tuple(syncs, unpacked))
+            << map << " " << unpacked;
     }
     EXPECT_EQ(gMap.pixelSize, 20u * 16 * 15 * 16 * 2);
     // A stale run mark or a new colour stamp empties the cache.
@@ -530,16 +528,12 @@ TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {
 
 TEST(NewGameHelpers, ParseIntBucketsAndNameTexts) {
     // A refused text leaves the value as it was.
-    const struct {
-        const char* text;
-        int ok;
-        i32 value;
-    } kTexts[] = {{"-0012", 1, -12},    {"", 0, 5},    {"-", 0, 5},
-                  {"1234567890", 0, 5}, {"12a", 0, 5}, {"+123456789", 1, 123456789}};
-    for (const auto& c : kTexts) {
+    const std::tuple<const char*, int, i32> kTexts[] = {
+        {"-0012", 1, -12},    {"", 0, 5},    {"-", 0, 5},
+        {"1234567890", 0, 5}, {"12a", 0, 5}, {"+123456789", 1, 123456789}};
+    for (auto [text, ok, value] : kTexts) {
         i32 v = 5;
-        const int ok = ParseInt(c.text, &v);
-        EXPECT_EQ(std::pair(ok, v), std::pair(c.ok, c.value)) << c.text;
+        EXPECT_EQ((std::pair{ParseInt(text, &v), v}), std::pair(ok, value)) << text;
     }
 
     Harness h;

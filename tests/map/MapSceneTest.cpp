@@ -217,44 +217,36 @@ TEST_F(BattleHandBack,
         EXPECT_EQ(SetupDialog(&r, DialogSpec{.text = "abcd%Q", .textLen = 4}, nullptr, 0), 1);
         return r.w;
     };
-    const struct {
-        int size;
-        i32 unit;
-    } kSizes[] = {{16, 9}, {24, 13}};
-    for (const auto& c : kSizes) {
+    const std::pair<int, i32> kSizes[] = {{16, 9}, {24, 13}};
+    for (auto [size, unit] : kSizes) {
         Enter();
-        gMainFontSetting.size = c.size;
+        gMainFontSetting.size = size;
         RecreateFonts();
         SetDialogTextSize();  // as start-up and the window's return make them
-        EXPECT_EQ(boxWidth(), 4 * c.unit) << c.size;
+        EXPECT_EQ(boxWidth(), 4 * unit) << size;
         ReturnFromBattle(1);
-        EXPECT_EQ(std::tuple(gDialogTextSize, boxWidth()), std::tuple(u32(c.unit), 4 * c.unit))
-            << c.size;
+        EXPECT_EQ(std::tuple(gDialogTextSize, boxWidth()), std::tuple(u32(unit), 4 * unit)) << size;
     }
     // Entering saves the map's music; the hand-back by outcome and flag 322: whether the downed
     // member revives at 1 HP, whether the flag stays, and where the frame goes:
     // a defeat without 322 goes to the end screen.
-    const struct {
-        int won, flag;
-        bool revived, flagAfter;
-        u32 frame;
-    } cases[] = {{1, 1, true, false, 0u},
-                 {1, 0, false, false, 0u},
-                 {0, 1, true, true, 0u},
-                 {0, 0, false, false, 0x80000006u}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "won " << c.won << " flag " << c.flag);
+    const std::tuple<int, int, bool, bool, u32> cases[] = {{1, 1, true, false, 0u},
+                                                           {1, 0, false, false, 0u},
+                                                           {0, 1, true, true, 0u},
+                                                           {0, 0, false, false, 0x80000006u}};
+    for (auto [won, flag, revived, flagAfter, frame] : cases) {
+        SCOPED_TRACE(testing::Message() << "won " << won << " flag " << flag);
         Enter();
         EXPECT_EQ(std::tuple(gBattleActive, gMapMusicSaved, gMusic.GetPendingMode()),
                   std::tuple(1u, 1u, 4));
-        if (c.flag) SetGameFlag(322);
+        if (flag) SetGameFlag(322);
         gBattleRequest = 9;
-        ReturnFromBattle(c.won);
+        ReturnFromBattle(won);
         // A won battle brings the map's music back.
-        EXPECT_EQ(std::tuple(GetGameFlag(322) != 0, gRoles[0].hp, gRoles[0].status, gRoles[1].hp,
-                             gBattleRequest, gFrameId, c.won ? gMusic.GetPendingMode() : 1),
-                  std::tuple(c.flagAfter, c.revived ? 1 : 0, c.revived ? 0 : kStatusDying, 30, 0u,
-                             c.frame, 1));
+        EXPECT_EQ(
+            std::tuple(GetGameFlag(322) != 0, gRoles[0].hp, gRoles[0].status, gRoles[1].hp,
+                       gBattleRequest, gFrameId, won ? gMusic.GetPendingMode() : 1),
+            std::tuple(flagAfter, revived ? 1 : 0, revived ? 0 : kStatusDying, 30, 0u, frame, 1));
     }
 }
 
@@ -293,16 +285,13 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     // lighthouse; down again passes the closed ones (the fishing village at
     // index 1, ...) to the meadow at 4, then the town at 8; up goes back the
     // same way and wraps below 0 to 14, then down to the town.
-    const struct {
-        u8 key;
-        u32 index;
-        i32 mouseX, mouseY;
-    } steps[] = {{kArrowDown, 0, 314, 86}, {kArrowDown, 4, 258, 198}, {kArrowDown, 8, 362, 264},
-                 {kArrowUp, 4, 258, 198},  {kArrowUp, 0, 314, 86},    {kArrowUp, 8, 362, 264}};
-    for (const auto& st : steps) {
-        s.Tap(st.key);
-        ASSERT_EQ(gWorldMapIndex, st.index);
-        EXPECT_EQ(std::tuple(gMouseX, gMouseY), std::tuple(st.mouseX, st.mouseY));
+    const std::tuple<u8, u32, i32, i32> steps[] = {
+        {kArrowDown, 0, 314, 86}, {kArrowDown, 4, 258, 198}, {kArrowDown, 8, 362, 264},
+        {kArrowUp, 4, 258, 198},  {kArrowUp, 0, 314, 86},    {kArrowUp, 8, 362, 264}};
+    for (auto [key, index, mouseX, mouseY] : steps) {
+        s.Tap(key);
+        ASSERT_EQ(gWorldMapIndex, index);
+        EXPECT_EQ(std::tuple(gMouseX, gMouseY), std::tuple(mouseX, mouseY));
         h.RunFrames(3);
     }
 
@@ -325,14 +314,11 @@ TEST_F(WorldMap, TheLoadScreenShowsItsPictureAndBarAndAMapEnteredUnderAScreenPla
     // 45 %: picture 4, the bar 5 tenths (270 pixels) over its empty frame.
     // The rest is cleared.
     ShowLoadProgress(45);
-    const struct {
-        i32 x, y;
-        u16 want;
-    } kAt[] = {{100, 50, colour(9041, 4)},  {539, 349, colour(9041, 4)},
-               {50, 400, colour(9042, 5)},  {319, 423, colour(9042, 5)},
-               {320, 400, colour(9042, 0)}, {589, 423, colour(9042, 0)},
-               {20, 20, ConvertPixel(0)},   {100, 351, ConvertPixel(0)}};
-    for (const auto& a : kAt) EXPECT_EQ(CanvasAt(a.x, a.y), a.want) << a.x << "," << a.y;
+    const std::tuple<i32, i32, u16> kAt[] = {
+        {100, 50, colour(9041, 4)},  {539, 349, colour(9041, 4)}, {50, 400, colour(9042, 5)},
+        {319, 423, colour(9042, 5)}, {320, 400, colour(9042, 0)}, {589, 423, colour(9042, 0)},
+        {20, 20, ConvertPixel(0)},   {100, 351, ConvertPixel(0)}};
+    for (auto [x, y, want] : kAt) EXPECT_EQ(CanvasAt(x, y), want) << x << "," << y;
     // 100 % shows as the ninth tenth: picture 9 and a full bar.
     ShowLoadProgress(100);
     EXPECT_EQ(std::tuple(CanvasAt(300, 200), CanvasAt(589, 410)),
