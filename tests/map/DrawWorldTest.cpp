@@ -264,25 +264,21 @@ TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
     using namespace sampleTile;
     // Street level (view at the top) and the harbour (view at the bottom).
     const i32 b = (kTownH - 30) * 16;
-    const struct {
-        int cx, cy;
-        u16 kind;
-        i32 view;
-    } kSpots[] = {{3, 5, kGrass, 0},
-                  {0, 5, kWall, 0},
-                  {35, 10, kWall, 0},
-                  {3, 10, kRoad, 0},
-                  {20, 15, kRoad, 0},
-                  {35, 14, kFloor, 0},
-                  {kEventX, kEventY, kEvent, 0},
-                  {kSignX, kSignY, kSpot, 0},
-                  {10, 44, sampleTile::kWater, b},
-                  {20, 41, kRoad, b},
-                  {5, 40, kGrass, b}};
+    const std::array<int, 4> kSpots[] = {{3, 5, kGrass, 0},
+                                         {0, 5, kWall, 0},
+                                         {35, 10, kWall, 0},
+                                         {3, 10, kRoad, 0},
+                                         {20, 15, kRoad, 0},
+                                         {35, 14, kFloor, 0},
+                                         {kEventX, kEventY, kEvent, 0},
+                                         {kSignX, kSignY, kSpot, 0},
+                                         {10, 44, sampleTile::kWater, b},
+                                         {20, 41, kRoad, b},
+                                         {5, 40, kGrass, b}};
     std::set<u16> seen;
-    for (const auto& s : kSpots) {
-        u16 v = GroundAt(s.cx, s.cy, 0, s.view);
-        EXPECT_EQ(v, ConvertPixel(Body(s.kind))) << s.cx << "," << s.cy;
+    for (auto [cx, cy, kind, view] : kSpots) {
+        u16 v = GroundAt(cx, cy, 0, view);
+        EXPECT_EQ(v, ConvertPixel(Body(kind))) << cx << "," << cy;
         seen.insert(v);
     }
     // Grass, wall, road, floor, stone, signpost and water: seven looks.
@@ -393,34 +389,31 @@ protected:
 // A head takes two thirds of the gap and snaps once a step is a pixel or less;
 // a head's target of 320 still comes from the left.
 TEST_F(OverlayTest, ObjectsAndHeadsSlideInFromTheNearerEdge) {
-    const struct {
-        bool head;
-        i32 target;
-        std::vector<i32> xs;
-    } cases[] = {{false, 100, {-120, -10, 45, 72, 86, 93, 96, 98, 99, 99}},
-                 {false, 319, {-120}},
-                 {false, 320, {760}},
-                 {false, 500, {760, 630, 565, 533, 517, 509, 505, 503, 502, 501, 501}},
-                 {true, 320, {-120}},
-                 {true, 321, {760}},
-                 {true, 600, {760, 654, 618, 606, 602, 600, 600}},
-                 {true, 100, {-120, 26, 75, 91, 97, 99, 100, 100}}};
-    for (const auto& c : cases) {
+    const std::tuple<bool, i32, std::vector<i32>> cases[] = {
+        {false, 100, {-120, -10, 45, 72, 86, 93, 96, 98, 99, 99}},
+        {false, 319, {-120}},
+        {false, 320, {760}},
+        {false, 500, {760, 630, 565, 533, 517, 509, 505, 503, 502, 501, 501}},
+        {true, 320, {-120}},
+        {true, 321, {760}},
+        {true, 600, {760, 654, 618, 606, 602, 600, 600}},
+        {true, 100, {-120, 26, 75, 91, 97, 99, 100, 100}}};
+    for (const auto& [head, target, xs] : cases) {
         FreeAntiAliasObjects();
         ReleaseRoleHeads();
-        const i32 y = c.head ? 60 : 200;
+        const i32 y = head ? 60 : 200;
         // An object's creation answers with its id.
-        if (c.head) AddRoleHead(kPortrait, 0, static_cast<u32>(c.target), y);
-        const u32 made = c.head ? kPortrait : CreateAntiAliasObject(kPortrait, 0, c.target, y);
+        if (head) AddRoleHead(kPortrait, 0, static_cast<u32>(target), y);
+        const u32 made = head ? kPortrait : CreateAntiAliasObject(kPortrait, 0, target, y);
         const AntiAliasObject* o = FindAntiAliasObject(kPortrait, 0);
-        const i32* x = c.head ? (gRoleHeads ? &gRoleHeads->x : nullptr) : (o ? &o->x : nullptr);
+        const i32* x = head ? (gRoleHeads ? &gRoleHeads->x : nullptr) : (o ? &o->x : nullptr);
         ASSERT_TRUE(x && made == kPortrait) << made;
-        for (size_t f = 0; f < c.xs.size(); ++f) {
+        for (size_t f = 0; f < xs.size(); ++f) {
             SCOPED_TRACE(testing::Message()
-                         << "head " << c.head << " target " << c.target << " frame " << f);
-            EXPECT_EQ(*x, c.xs[f]);
+                         << "head " << head << " target " << target << " frame " << f);
+            EXPECT_EQ(*x, xs[f]);
             Frame();
-            EXPECT_EQ(LeftEdge(y + kProbeRow), EdgeOf(c.xs[f]));
+            EXPECT_EQ(LeftEdge(y + kProbeRow), EdgeOf(xs[f]));
         }
     }
     // Heads are drawn plainly: the outer opaque column is the picture's colour.

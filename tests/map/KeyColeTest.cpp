@@ -64,21 +64,17 @@ protected:
 // again within 120 ms runs at 8 pixels a frame; the first released frame still
 // reads the key down and starts one more cell.
 TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStepAndAPressAgainRuns) {
-    const struct {
-        bool down;
-        int frames, dx, action;  // x from the start; the action, or -1
-        u32 step;
-    } kSteps[] = {{true, 1, 4, 8, 4},   {true, 1, 8, 8, 4},   {true, 1, 12, 8, 4},
-                  {true, 1, 16, 8, 4},  {true, 1, 20, 8, 4},  {false, 4, 32, 0, 4},
-                  {false, 8, 32, 0, 4}, {true, 4, 48, 8, 4},  {false, 2, 56, 8, 4},
-                  {true, 2, 64, -1, 4}, {true, 1, 72, 16, 8}, {true, 1, 80, 16, 8}};
+    const std::tuple<bool, int, int, int, u32> kSteps[] = {
+        {true, 1, 4, 8, 4},   {true, 1, 8, 8, 4},   {true, 1, 12, 8, 4},  {true, 1, 16, 8, 4},
+        {true, 1, 20, 8, 4},  {false, 4, 32, 0, 4}, {false, 8, 32, 0, 4}, {true, 4, 48, 8, 4},
+        {false, 2, 56, 8, 4}, {true, 2, 64, -1, 4}, {true, 1, 72, 16, 8}, {true, 1, 80, 16, 8}};
     const u16 x0 = P().x;
-    for (const auto& s : kSteps) {
-        Key(kRight, s.down);
-        h.RunFrames(s.frames);
-        EXPECT_EQ(std::tuple(P().x - x0, s.action < 0 ? -1 : P().act->action, gWalkStep),
-                  std::tuple(s.dx, s.action, s.step))
-            << &s - kSteps;
+    for (auto [down, frames, dx, action, step] : kSteps) {
+        Key(kRight, down);
+        h.RunFrames(frames);
+        EXPECT_EQ(std::tuple(P().x - x0, action < 0 ? -1 : P().act->action, gWalkStep),
+                  std::tuple(dx, action, step))
+            << dx;
     }
     Key(kRight, false);
 }
@@ -114,21 +110,17 @@ TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
     // The house's west wall is column 30 from row 10 to row 18; with flag 20
     // walls no longer stop the player. Against its top end the step slides up
     // around the corner; a diagonal into the wall slides along it.
-    const struct {
-        int cy;
-        bool down, flag20;
-        std::pair<int, int> cell;
-    } kWalks[] = {{14, false, false, {29, 14}},
-                  {14, false, true, {30, 14}},
-                  {10, false, false, {30, 9}},
-                  {14, true, false, {29, 15}}};
-    for (const auto& w : kWalks) {
-        PutGameFlag(20, w.flag20);
-        PutPlayer(29, w.cy, 3);
+    const std::tuple<int, bool, bool, std::pair<int, int>> kWalks[] = {{14, false, false, {29, 14}},
+                                                                       {14, false, true, {30, 14}},
+                                                                       {10, false, false, {30, 9}},
+                                                                       {14, true, false, {29, 15}}};
+    for (auto [cy, down, flag20, cell] : kWalks) {
+        PutGameFlag(20, flag20);
+        PutPlayer(29, cy, 3);
         Key(kRight, true);
-        Hold(w.down ? kDown : kRight, 4);
+        Hold(down ? kDown : kRight, 4);
         Key(kRight, false);
-        EXPECT_EQ(Cell(), w.cell) << &w - kWalks;
+        EXPECT_EQ(Cell(), cell) << cy << down << flag20;
         h.RunFrames(8);  // no press is remembered
     }
     ClearGameFlag(20);
@@ -415,22 +407,19 @@ TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) 
 // Strokes (down) push forward and cost stamina, a held key is one stroke;
 // up brakes, at once on the third held frame; tired, a tap no longer brakes.
 TEST_F(SwimTest, StrokesPushForwardUpBrakesAndSteeringPushesDragsAndIsLimited) {
-    const struct {
-        i32 speed, stamina;
-        int entry, held;  // frames the key is held; 0 taps it
-        i32 wantSpeed, wantStamina;
-    } kCases[] = {
+    const std::array<i32, 6> kCases[] = {
         {0, 40, keyEntry::kDown, 0, 2, 39}, {2, 39, keyEntry::kDown, 5, 4, 38},
         {0, 0, keyEntry::kDown, 0, 0, 0},   {14, 40, keyEntry::kUp, 0, 10, -1},
         {10, 40, keyEntry::kUp, 2, 2, -1},  {14, 40, keyEntry::kUp, 3, 0, -1},
         {12, 5, keyEntry::kUp, 0, 12, -1},  {12, 5, keyEntry::kUp, 3, 0, -1},
     };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(&c - kCases);
-        std::tie(gSwim->forwardSpeed, gSwim->stamina) = std::tuple(c.speed, c.stamina);
-        c.held ? Hold(c.entry, c.held) : Tap(c.entry);
-        EXPECT_EQ(std::tuple(gSwim->forwardSpeed, c.wantStamina < 0 ? -1 : gSwim->stamina),
-                  std::tuple(c.wantSpeed, c.wantStamina));
+    for (auto [speed, stamina, entry, held, wantSpeed, wantStamina] : kCases) {
+        SCOPED_TRACE(testing::Message()
+                     << speed << "," << stamina << " key " << entry << " held " << held);
+        std::tie(gSwim->forwardSpeed, gSwim->stamina) = std::tuple(speed, stamina);
+        held ? Hold(entry, held) : Tap(entry);
+        EXPECT_EQ(std::tuple(gSwim->forwardSpeed, wantStamina < 0 ? -1 : gSwim->stamina),
+                  std::tuple(wantSpeed, wantStamina));
         h.RunFrames(1);
     }
     // At 4 eighths a frame the swimmer climbs a pixel every two frames.
