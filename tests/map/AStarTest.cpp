@@ -357,19 +357,16 @@ TEST_F(RoleTable, FootprintMarksTheCellsOfEachSizeOnlyInsideTheMapAndKeepsThePla
     // the map are marked, nothing wraps into the next row or the start, and
     // clearing takes every mark away.
     constexpr u32 kWideLow = 0x8000 | kRoleWide | kRoleLow;
-    const struct {
-        int cx, cy;
-        u32 w, h, state, bits;
-        std::vector<std::pair<int, int>> cells;
-    } kRoles[] = {{2, 1, 2, 1, 0x8000, kCellRole, {{2, 1}, {3, 1}}},
-                  {6, 5, 3, 3, kWideLow, kCellRole | kCellWide | kCellLow, {{6, 5}, {7, 5}}},
-                  {7, 2, 2, 1, 0x8000, kCellRole, {{7, 2}}}};
-    for (const auto& r : kRoles) {
-        RoleSlot* s = MakeRole(2, 5, 16 * r.cx, 16 * r.cy, r.w, r.h, r.state);
+    const std::tuple<int, int, u32, u32, u32, u32, std::vector<std::pair<int, int>>> kRoles[] = {
+        {2, 1, 2, 1, 0x8000, kCellRole, {{2, 1}, {3, 1}}},
+        {6, 5, 3, 3, kWideLow, kCellRole | kCellWide | kCellLow, {{6, 5}, {7, 5}}},
+        {7, 2, 2, 1, 0x8000, kCellRole, {{7, 2}}}};
+    for (const auto& [cx, cy, w, h, state, bits, cells] : kRoles) {
+        RoleSlot* s = MakeRole(2, 5, 16 * cx, 16 * cy, w, h, state);
         MarkRoleFootprint(s);
         std::vector<u32> want(g.cells.size(), 0);
-        for (auto [x, y] : r.cells) want[y * 8 + x] = r.bits;
-        EXPECT_EQ(g.cells, want) << r.cx << "," << r.cy;
+        for (auto [x, y] : cells) want[y * 8 + x] = bits;
+        EXPECT_EQ(g.cells, want) << cx << "," << cy;
         ClearRoleFootprint(s);
         EXPECT_EQ(g.cells, std::vector<u32>(g.cells.size(), 0u));
     }
@@ -763,37 +760,33 @@ TEST_F(Behaviour, EveryOpcode) {
 }
 
 TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
-    const struct {
-        const char* name;
-        const char* source;  // none: a table too short to hold program 1
-        u16 script;
-        std::function<void(std::vector<u8>&)> spoil;
-    } cases[] = {
-        {"odd label", "program 1\n jump @0x1F47\n", 1, nullptr},
-        {"label past the file", "program 1\n jump @0x7FFFFFF0\n", 1, nullptr},
-        {"label before the program", "program 1\n stop\nprogram 2\n jump @0\n", 2, nullptr},
-        // A route with one word of two.
-        {"program longer than the file", "program 1\n word 7 3\n", 1, nullptr},
-        {"text without its mark", "program 1\n say 1 \"abc\"\n", 1,
-         [](std::vector<u8>& b) {
-             b.resize(b.size() - 4);  // cut the mark and the padding away
-             b.insert(b.end(), 300, 'x');
-         }},
-        {"offset past the file", "program 1\n stop\n", 1,
-         [](std::vector<u8>& b) { StoreU32(b.data() + kPathTableAt + 4, 0x00FFFFFF); }},
-        {"table shorter than the id", nullptr, 1, nullptr},
-        // Our data have no extra blocks.
-        {"an extra block's id", "program 1\n stop\n", 2301, nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::tuple<const char*, const char*, u16, std::function<void(std::vector<u8>&)>> cases[] =
+        {
+            {"odd label", "program 1\n jump @0x1F47\n", 1, nullptr},
+            {"label past the file", "program 1\n jump @0x7FFFFFF0\n", 1, nullptr},
+            {"label before the program", "program 1\n stop\nprogram 2\n jump @0\n", 2, nullptr},
+            // A route with one word of two.
+            {"program longer than the file", "program 1\n word 7 3\n", 1, nullptr},
+            {"text without its mark", "program 1\n say 1 \"abc\"\n", 1,
+             [](std::vector<u8>& b) {
+                 b.resize(b.size() - 4);  // cut the mark and the padding away
+                 b.insert(b.end(), 300, 'x');
+             }},
+            {"offset past the file", "program 1\n stop\n", 1,
+             [](std::vector<u8>& b) { StoreU32(b.data() + kPathTableAt + 4, 0x00FFFFFF); }},
+            {"table shorter than the id", nullptr, 1, nullptr},
+            // Our data have no extra blocks.
+            {"an extra block's id", "program 1\n stop\n", 2301, nullptr},
+        };
+    for (const auto& [name, source, script, spoil] : cases) {
+        SCOPED_TRACE(name);
         ResetBehaviour();
         std::vector<u8> bytes(kPathTableAt + 2, 0);
         std::string err;
-        ASSERT_TRUE(!c.source || AssemblePath(c.source, &bytes, &err)) << err;
-        if (c.spoil) c.spoil(bytes);
+        ASSERT_TRUE(!source || AssemblePath(source, &bytes, &err)) << err;
+        if (spoil) spoil(bytes);
         LoadBytes(bytes);
-        int role = AddRole(7, 5, 5, c.script);
+        int role = AddRole(7, 5, 5, script);
         Frames(5);
         EXPECT_EQ(
             std::tuple(gBehaviourReport.faults, gMapRoles[role].scriptId, LastDataError().file),

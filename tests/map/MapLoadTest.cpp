@@ -240,10 +240,7 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     // file); last an old header kind reported and a zero block offset refused.
     const u32 town = MapAt(a, kTownArchive) + 4;
     const u32 room = MapAt(a, kRoomArchive);
-    const struct {
-        u32 map;
-        std::function<void(u8*)> spoil;
-    } kSpoils[] = {
+    const std::pair<u32, std::function<void(u8*)>> kSpoils[] = {
         {kTownArchive, nullptr},  // as spoiled above
         {kTownArchive, [&](u8* b) { StoreU32(b + town + mapHdr::kCellOff, 0x7FFFFFF0); }},
         {kTownArchive,
@@ -258,15 +255,15 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
              StoreU32(b + room + 4 + mapHdr::kPixelOff, 0);
          }},
     };
-    for (const auto& s : kSpoils) {
-        if (s.spoil) {
+    for (const auto& [map, spoil] : kSpoils) {
+        if (spoil) {
             bad = a;
-            s.spoil(bad.data());
+            spoil(bad.data());
         }
         WriteHostFile(h.Path("PicLib/HUGE.lmf"), bad);
         h.boxes().clear();
         gRunState = 0;
-        EXPECT_EQ(LoadMap3(s.map, &gMap), 0) << &s - kSpoils;
+        EXPECT_EQ(LoadMap3(map, &gMap), 0) << map << (spoil ? " spoiled" : "");
     }
     gRunState = 0;
     EXPECT_EQ(std::tuple(h.boxes().size(), h.boxes().at(0).caption), std::tuple(2u, "LoadMap3"));
