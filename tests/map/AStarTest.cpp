@@ -545,15 +545,11 @@ std::pair<int, int> Px(const RoleSlot& s) {
 
 constexpr int kAny = -1;
 
-struct OpCase {
-    std::string name;
-    std::string source;  // program 1 runs on role 7 at cell (5, 5)
-    int frames;
-    std::function<void()> before;
-    int flag100;  // whether flag 100 ends set, or kAny
-    int pc;       // the program counter at the end, or kAny
-    std::function<void(RoleSlot&)> check;
-};
+// A case: its name, the source (program 1 runs on role 7 at cell (5, 5)), the
+// frames to run, a set-up, whether flag 100 ends set and the program counter at
+// the end (each or kAny), and a check of the role.
+using OpCase = std::tuple<std::string, std::string, int, std::function<void()>, int, int,
+                          std::function<void(RoleSlot&)>>;
 
 const OpCase kCases[] = {
     {"0 restart", "program 1\n setflag 100\n restart\n", 3, nullptr, 1, 0, nullptr},
@@ -676,19 +672,13 @@ const OpCase kCases[] = {
      }},
 };
 
-// Each test jumps to the label that sets flag 100 or falls through to set 101.
-struct JumpTest {
-    const char* test;
-    void (*before)();
-    bool jumps;
-};
-
 // The player three cells left and four up: 80 pixels away, five cells exactly.
 void PlayerNear() {
     gMapRoles[gPlayerSlot].x = 2 * 16, gMapRoles[gPlayerSlot].y = 1 * 16;
 }
 
-const JumpTest kJumps[] = {
+// Each test jumps to the label that sets flag 100 or falls through to set 101.
+const std::tuple<const char*, void (*)(), bool> kJumps[] = {
     {"jump", nullptr, true},
     {"iftime 5", [] { gGameTime = 5; }, true},
     {"ifflag 50", [] { SetGameFlag(50); }, true},
@@ -708,11 +698,10 @@ const JumpTest kJumps[] = {
 // The cases of the table and one per jump test.
 std::vector<OpCase> AllCases() {
     std::vector<OpCase> all(std::begin(kCases), std::end(kCases));
-    for (const JumpTest& j : kJumps) {
-        std::string src = std::string("program 1\n ") + j.test;
-        bool jumps = j.jumps;
-        all.push_back({j.test, src + " @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2,
-                       j.before, jumps, kAny,
+    for (auto [test, before, jumps] : kJumps) {
+        std::string src = std::string("program 1\n ") + test;
+        all.push_back({test, src + " @a\n setflag 101\n stop\na:\n setflag 100\n stop\n", 2, before,
+                       jumps, kAny,
                        [jumps](RoleSlot&) { EXPECT_EQ(GetGameFlag(101) != 0, !jumps); }});
     }
     return all;
@@ -740,17 +729,17 @@ std::set<u16> OpcodesOf(const std::vector<u8>& file) {
 TEST_F(Behaviour, EveryOpcode) {
     gCaseGrid = &grid;
     std::set<u16> driven;
-    for (const OpCase& c : AllCases()) {
-        SCOPED_TRACE(c.name);
-        int role = Fresh(c.source);
+    for (const auto& [name, source, frames, before, flag100, pc, check] : AllCases()) {
+        SCOPED_TRACE(name);
+        int role = Fresh(source);
         std::set<u16> ops = OpcodesOf(path_);
         driven.insert(ops.begin(), ops.end());
-        if (c.before) c.before();
-        Frames(c.frames);
+        if (before) before();
+        Frames(frames);
         // Flag 100 and the program counter, unless the case leaves them at kAny.
-        EXPECT_TRUE(c.flag100 == kAny || c.flag100 == (GetGameFlag(100) != 0)) << "flag 100";
-        EXPECT_TRUE(c.pc == kAny || c.pc == static_cast<int>(gMapRoles[role].pc)) << "pc";
-        if (c.check) c.check(gMapRoles[role]);
+        EXPECT_TRUE(flag100 == kAny || flag100 == (GetGameFlag(100) != 0)) << "flag 100";
+        EXPECT_TRUE(pc == kAny || pc == static_cast<int>(gMapRoles[role].pc)) << "pc";
+        if (check) check(gMapRoles[role]);
         EXPECT_EQ(gBehaviourReport.faults, 0u) << LastDataError().Message();
     }
     gCaseGrid = nullptr;
