@@ -482,13 +482,11 @@ TEST_F(OverlayTest,
        DismissedHeadsLeaveFasterEachFrameShowReplacesAndRepeatedDismissalsReachOlderHeads) {
     // Left of 321 a head leaves to the left, else to the right; the step
     // triples from 1 and the head is freed once it is off the screen.
-    struct Case {
-        i32 target;
-        std::vector<i32> drawnAt;
-    } cases[] = {{100, {100, 99, 96, 87, 60, -21}}, {400, {400, 401, 404, 413, 440, 521}}};
+    const std::pair<i32, std::vector<i32>> cases[] = {{100, {100, 99, 96, 87, 60, -21}},
+                                                      {400, {400, 401, 404, 413, 440, 521}}};
     MemDbgStats before = WarmedUpStats();
-    for (const Case& c : cases) {
-        AddRoleHead(kPortrait, 1, static_cast<u32>(c.target), 0x8000 | 20);
+    for (const auto& [target, drawnAt] : cases) {
+        AddRoleHead(kPortrait, 1, static_cast<u32>(target), 0x8000 | 20);
         // Placed heads leave in one frame; so a sliding one is made to rest first.
         gRoleHeads->placed = false;
         DismissRoleHead(kPortrait, 1);
@@ -497,7 +495,7 @@ TEST_F(OverlayTest,
             seen.push_back(gRoleHeads->x);
             drawRoleHead();
         }
-        EXPECT_EQ(std::tuple(seen, gRoleHeads), std::tuple(c.drawnAt, nullptr)) << c.target;
+        EXPECT_EQ(std::tuple(seen, gRoleHeads), std::tuple(drawnAt, nullptr)) << target;
     }
     // A head placed at once leaves in its next frame, drawn one last time.
     AddRoleHead(kPortrait, 0, 200, 0x8000 | 20);

@@ -81,21 +81,17 @@ TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStepAndAPressAgainRuns) {
 
 TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
     ResetPlayerControl();
-    struct Step {
-        u32 now;
-        bool pressed;
-        u32 down;
-    } steps[] = {
+    const std::tuple<u32, bool, u32> steps[] = {
         {1000, true, 0},   // cleared state: a held key does not count
         {1035, false, 0},  // the release is stamped
         {1070, true, 1},  {1105, true, 1},  {1140, false, 1}, {1175, true, 2},  {1210, false, 2},
         {1245, true, 3},  {1280, false, 3}, {1315, true, 3},  {1350, false, 3}, {1385, false, 0},
         {1600, false, 0}, {1635, true, 1},  {2000, false, 1}, {2035, false, 0},
     };
-    for (const Step& s : steps) {
-        gControl.now = s.now;
-        UpdateKeyState(keyEntry::kUp, s.pressed);
-        EXPECT_EQ(gKeyStates[keyEntry::kUp].down, s.down) << s.now;
+    for (auto [now, pressed, down] : steps) {
+        gControl.now = now;
+        UpdateKeyState(keyEntry::kUp, pressed);
+        EXPECT_EQ(gKeyStates[keyEntry::kUp].down, down) << now;
     }
     // Repeats: the first held frame, then every odd count from 11.
     int repeats = 0;
