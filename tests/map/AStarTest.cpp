@@ -195,8 +195,8 @@ TEST_F(AStarTest, AnOpenedWallMakesTheGoalReachableAgainAndGoalsOnTheStartCell) 
     EXPECT_EQ(a.FindPath(2 * 16, 2 * 16, 20 * 16, 15 * 16, 1, 1, &dirs), 0);
     // The same pixel is an empty route; the same cell at another pixel is none.
     dirs = {9, 9};
-    EXPECT_EQ(a.FindPath(32, 32, 32, 32, 1, 1, &dirs), 1);
-    EXPECT_TRUE(dirs.empty());
+    EXPECT_EQ((std::tuple{a.FindPath(32, 32, 32, 32, 1, 1, &dirs), dirs.empty()}),
+              std::tuple(1, true));
     EXPECT_EQ(a.FindPath(32, 32, 36, 40, 1, 1, &dirs), 0);
 }
 
@@ -227,8 +227,7 @@ protected:
 TEST_F(StepperTest, StartRouteRefusesOutsideTeleportsWhenUnreachableAndStepsInADirection) {
     GridMap g(16, 12);
     int n = AddRole(50, 2, 2);
-    EXPECT_EQ(StartRoleRoute(n, 16, 3), 0);
-    EXPECT_EQ(gMapRoles[n].x, 32);
+    EXPECT_EQ((std::tuple{StartRoleRoute(n, 16, 3), gMapRoles[n].x}), std::tuple(0, 32));
     // A target walled in: the role is put there, footprint and cell pointer with it.
     Ring(g, 10, 6, 0);
     EXPECT_EQ(StartRoleRoute(n, 10, 6), 0);
@@ -268,14 +267,11 @@ TEST_F(StepperTest, OwnFootprintDoesNotBlockAndOccupiedCellsAreRetried) {
     EXPECT_EQ(std::tuple(r->pos & kRoutePaused, r->stepX, r->retry), std::tuple(0u, 4, 0));
     // A talk lock holds it.
     gMapRoles[n].talkLock = 1;
-    EXPECT_EQ(StepRoleRoute(n), 0);
-    EXPECT_TRUE(r->pos & kRoutePaused);
+    EXPECT_EQ((std::tuple{StepRoleRoute(n), r->pos & kRoutePaused}), std::tuple(0, kRoutePaused));
     gMapRoles[n].talkLock = 0;
     // The end of the route frees the record.
     r->pos = 4;
-    EXPECT_EQ(StepRoleRoute(n), 2);
-    EXPECT_EQ(r->role, kNoRole);
-    EXPECT_EQ(StepRoleRoute(n), 2);
+    EXPECT_EQ((std::tuple{StepRoleRoute(n), r->role, StepRoleRoute(n)}), std::tuple(2, kNoRole, 2));
     // A story walk holds the stepper off.
     r->role = static_cast<u16>(n);
     r->state = kRouteStory;
@@ -431,8 +427,8 @@ TEST_F(RoleTable, RecordUpdatesKeepSentinelsRoundTripAndFollowersStoreThePlayers
     gMapRoleCount = 2;
     RoleSlot& s = gMapRoles[1];
     s.act = NewActPlayer();
-    EXPECT_EQ(ApplyRoleRecord(&s, 50), 9);
-    EXPECT_EQ(std::tuple(s.x, s.y, s.act->act), std::tuple(4 * 16, 5 * 16, 1200));
+    EXPECT_EQ((std::tuple{ApplyRoleRecord(&s, 50), s.x, s.y, s.act->act}),
+              std::tuple(9, 4 * 16, 5 * 16, 1200));
     s.x = 6 * 16;
     s.act->dir = 7;
     s.extra2 = 0x42;
@@ -445,8 +441,8 @@ TEST_F(RoleTable, RecordUpdatesKeepSentinelsRoundTripAndFollowersStoreThePlayers
     // The save loader writes every word, sentinels included.
     u16 words[kRecordWords] = {3,      51,     0xFFFF, 0xFFFF, 0xFFFF, 1,  2,
                                0xFFFF, 0xFFFF, 0,      0,      0x8080, 255};
-    EXPECT_EQ(RestoreRoleRecord(1, words), 1);
-    EXPECT_EQ(std::tuple(RecordWord(1, 2), RecordWord(1, 11)), std::tuple(0xFFFF, 0x8080));
+    EXPECT_EQ((std::tuple{RestoreRoleRecord(1, words), RecordWord(1, 2), RecordWord(1, 11)}),
+              std::tuple(1, 0xFFFF, 0x8080));
     // A follower stores the player's cell; a role without a record reports.
     BindRecords({60});
     PutRole(1, 60, 0, 0, kRoleFollows);

@@ -754,8 +754,8 @@ TEST(DiscPrompt, QEndsItWithTheQuitBitAndTheRequestFitsItsFrame) {
               std::tuple('f', "f:\\", 0));
     HostSetVolumeLabel('F', "Other");
     PlatformSetKey(0x10, true);
-    EXPECT_EQ(FindDisc(root, 0, &letter), 2);
-    EXPECT_TRUE(gRunState & kRunQuit);
+    EXPECT_EQ((std::tuple{FindDisc(root, 0, &letter), gRunState & kRunQuit}),
+              std::tuple(2, kRunQuit));
     const u16 ink = static_cast<u16>(MakeColor(21, 15, 8));
     const struct { i32 y, left, right; } lines[] = {{211, 215, 425}, {271, 225, 415}};
     for (const auto& l : lines) {

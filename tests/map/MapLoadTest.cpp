@@ -105,8 +105,7 @@ TEST_F(MapFixture, ArchiveFieldsLoadsFromEachArchiveUnknownIdsAndPlacementsBound
               std::tuple(40u, 0u, 1024));
 
     gRunState = 0;
-    EXPECT_EQ(LoadMap3(9999, &gMap), 0);
-    EXPECT_TRUE(gRunState & kRunQuit);
+    EXPECT_EQ((std::tuple{LoadMap3(9999, &gMap), gRunState & kRunQuit}), std::tuple(0, kRunQuit));
     gRunState = 0;
     // Placements never pass the role table.
     MapSpec s = MakeTestMap(kTownArchive, 20, 20, 16);
@@ -439,8 +438,8 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZonesAndBrokenGroupsStart
     db = SampleMapDb();
     db.groups.push_back(3);
     InstallDb(db);
-    EXPECT_FALSE(LoadEncounterGroups());
-    EXPECT_EQ(std::tuple(gEncounterGroupCount, h.boxes().size()), std::tuple(0u, 1u));
+    EXPECT_EQ((std::tuple{LoadEncounterGroups(), gEncounterGroupCount, h.boxes().size()}),
+              std::tuple(false, 0u, 1u));
 }
 
 // maps.dat fields at their offsets, place names cut on a character, unterminated
@@ -519,8 +518,9 @@ TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {
     InstallDb(db);
     x = -1;
     h.boxes().clear();
-    EXPECT_EQ(PickPopOutPoint(102, &x, &y), 0);
-    EXPECT_EQ(std::tuple(x, h.boxes().size(), h.boxes().at(0).caption), std::tuple(-1, 1u, "2k"));
+    EXPECT_EQ(
+        (std::tuple{PickPopOutPoint(102, &x, &y), x, h.boxes().size(), h.boxes().at(0).caption}),
+        std::tuple(0, -1, 1u, "2k"));
 }
 
 TEST(NewGameHelpers, ParseIntBucketsAndNameTexts) {
