@@ -451,10 +451,9 @@ TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
     EXPECT_EQ(std::tuple(FindAntiAliasObject(kPortrait, 0), TargetOf(kPortrait, 0)),
               std::tuple(GetAntiAliasObjects(), 400));
     // Nothing with key 7: nothing happens.
-    EXPECT_EQ(RemoveAntiAliasObject(kPortrait, 0), 0);
-    EXPECT_EQ(std::tuple(TargetOf(kPortrait, 0), RemoveAntiAliasObject(kPortrait, 7),
-                         TargetOf(kPortrait, 7)),
-              std::tuple(100, 0, -1));
+    EXPECT_EQ((std::tuple{RemoveAntiAliasObject(kPortrait, 0), TargetOf(kPortrait, 0),
+                          RemoveAntiAliasObject(kPortrait, 7), TargetOf(kPortrait, 7)}),
+              std::tuple(0, 100, 0, -1));
     // A new key plays its own action and draws with a map of its picture; the
     // newest with the new key is then the other one.
     RekeyAntiAliasObject(kPortrait, 0, kPortrait, 1);
@@ -467,11 +466,9 @@ TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
     EXPECT_EQ(At(300 - kPortraitHotX + 50, 100 + kProbeRow), Colour(1));
     // Pop takes the first; freeing empties the list and returns every block.
     CreateAntiAliasObject(kPortrait, 0, 10, 10);
-    EXPECT_EQ(PopAntiAliasObject(), 0);
-    EXPECT_EQ(GetAntiAliasObjects()->subId, 1u);
-    EXPECT_EQ(PopAntiAliasObject(), 0);
-    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
-    EXPECT_EQ(PopAntiAliasObject(), 0);
+    EXPECT_EQ((std::tuple{PopAntiAliasObject(), GetAntiAliasObjects()->subId, PopAntiAliasObject(),
+                          GetAntiAliasObjects(), PopAntiAliasObject()}),
+              std::tuple(0, 1u, 0, nullptr, 0));
     for (int i = 0; i < 5; ++i) CreateAntiAliasObject(kPortrait, i & 1, 50 * i, 10);
     FreeAntiAliasObjects();
     EXPECT_EQ(std::tuple(GetAntiAliasObjects(), MemDbgGetStats().curBlocks),

@@ -170,17 +170,17 @@ TEST_F(MapFixture,
     ASSERT_FALSE(ReadHostFile(h.Path("Env.dat")).empty());
     EXPECT_GT(ResetMapCache(0), 0u);  // mark 0: nothing happens
     SetRunMark();
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
-    EXPECT_EQ(ResetMapCache(0), 0u);
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
+    EXPECT_EQ((std::tuple{ReadHostFile(h.Path("Env.dat")).back(), ResetMapCache(0),
+                          ReadHostFile(h.Path("Env.dat")).back()}),
+              std::tuple(1, 0u, 0));
     for (int i = 0; i < kCacheSlots; ++i) EXPECT_EQ(SlotAt(CacheTable(), i).mapId, kFreeSlot);
 
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
     ReleaseMapView();
     SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
-    EXPECT_EQ(ResetMapCache(1), 0u);
-    EXPECT_EQ(std::tuple(gEnvStamp[0], LoadU16(ReadHostFile(h.Path("Env.dat")).data() + 30)),
-              std::tuple(0xF800, 0xF800));
+    EXPECT_EQ((std::tuple{ResetMapCache(1), gEnvStamp[0],
+                          LoadU16(ReadHostFile(h.Path("Env.dat")).data() + 30)}),
+              std::tuple(0u, 0xF800, 0xF800));
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
     ReleaseMapView();
     EXPECT_GT(ResetMapCache(1), 0u);  // same stamp: kept

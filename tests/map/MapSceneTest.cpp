@@ -65,9 +65,9 @@ TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {
             EXPECT_TRUE(!due || waiting) << frames;
         }
         if ((s.x & 15) == 0 && s.x != before) {
-            EXPECT_EQ(s.cell, &gMap.cells[static_cast<size_t>(30) * gMap.width + (s.x >> 4)]);
-            EXPECT_TRUE(*s.cell & kCellRole);
-            EXPECT_FALSE(*(s.cell - 1) & kCellRole) << frames;
+            EXPECT_EQ(std::tuple(s.cell, *s.cell & kCellRole, *(s.cell - 1) & kCellRole),
+                      std::tuple(&gMap.cells[30 * gMap.width + (s.x >> 4)], kCellRole, 0u))
+                << frames;
         }
     }
     // Facing right, the route freed at the target, the start cell unmarked.
