@@ -20,8 +20,7 @@ protected:
     }
     void TearDown() override {
         ClearRoleTable();
-        gMapRoleCount = 0;
-        gPlayerSlot = 0;
+        std::tie(gMapRoleCount, gPlayerSlot) = std::tuple(0, 0);
         FreeMapObjectBuckets();
         gMap = savedMap;
     }
@@ -30,8 +29,7 @@ protected:
     // left half transparent.
     void Install(u32 w, u32 h, u32 bits) {
         ClearRoleTable();
-        gMapRoleCount = 1;
-        gPlayerSlot = 0;
+        std::tie(gMapRoleCount, gPlayerSlot) = std::tuple(1, 0);
         cells.assign(static_cast<size_t>(w) * h, 0);
         grid.assign(cells.size(), 0);
         for (u32 y = 0; y < h; ++y)
@@ -307,9 +305,7 @@ TEST_F(SampleLook, StillPeopleAreDrawnAtTheirCellsAndMarkThem) {
         // The frame the role's act starts with, taken apart from the role.
         ActPlayer a{};
         ResetActPlayer(&a);
-        a.act = s.act->act;
-        a.action = s.act->action;
-        a.dir = s.act->dir;
+        std::tie(a.act, a.action, a.dir) = std::tuple(s.act->act, s.act->action, s.act->dir);
         ASSERT_EQ(TakeActData(&a), 1) << s.roleId;
         int shown = 0, wrong = 0;
         ForFramePixels(a, s.x, s.y, [&](int x, int y, u16 v) {
@@ -428,8 +424,7 @@ TEST_F(OverlayTest, ObjectWithTheTopBitOfYStandsAtItsTargetWithSoftEdges) {
     AntiAliasObject* o = GetAntiAliasObjects();
     ASSERT_TRUE(o && o->edgeMap);
     Frame();
-    i32 left = 200 - kPortraitHotX + static_cast<i32>(kPortraitMargin);
-    i32 row = 100 + kProbeRow;
+    const i32 left = 200 - kPortraitHotX + static_cast<i32>(kPortraitMargin), row = 100 + kProbeRow;
     // The transparent margin keeps the canvas; the outer opaque column is a
     // blend of both; two columns in, the picture's own colour. Vertically the
     // same: the top opaque row is blended.
@@ -437,9 +432,8 @@ TEST_F(OverlayTest, ObjectWithTheTopBitOfYStandsAtItsTargetWithSoftEdges) {
     EXPECT_EQ(std::tuple(o->x, LeftEdge(row), At(left - 1, row), At(left + 2, row),
                          At(left + 40, row), At(left + 40, top - 1), At(left + 40, top + 2)),
               std::tuple(200, left, kBack, Colour(1), Colour(1), kBack, Colour(1)));
-    for (u16 blend : {At(left, row), At(left + 40, top)}) {
+    for (u16 blend : {At(left, row), At(left + 40, top)})
         EXPECT_TRUE(blend != kBack && blend != Colour(1)) << blend;
-    }
 }
 
 TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
