@@ -328,8 +328,7 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
             for (int cy : ys)
                 for (int d = 0; d < 9; ++d) {
                     ClearRoleFootprint(&p);
-                    p.x = static_cast<u16>(cx * 16);
-                    p.y = static_cast<u16>(cy * 16);
+                    std::tie(p.x, p.y) = std::tuple(cx * 16, cy * 16);
                     p.cell = &gMap.cells[cy * room.kW + cx];
                     p.act->dir = d % 8;
                     MarkRoleFootprint(&p);

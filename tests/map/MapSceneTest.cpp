@@ -146,17 +146,14 @@ TEST_F(SceneTest, QuakeCyclesThroughItsTableAndRestoresTheOriginShakesEndAndTile
     ApplyQuake();
     EXPECT_EQ(gViewX, x);
     // A shake moves the view until its distance is used.
-    gViewX = 40;
-    gShakeLeftX = 10;
-    gShakeStepX = 4;
+    std::tie(gViewX, gShakeLeftX, gShakeStepX) = std::tuple(40, 10, 4);
     // The step moves the view whole; the used-up distance ends the step.
     for (auto want : {std::tuple(44, 6, 4), std::tuple(48, 2, 4), std::tuple(52, 0, 0)}) {
         ApplyScreenShake();
         EXPECT_EQ(std::tuple(gViewX, gShakeLeftX, gShakeStepX), want);
     }
     // Tile animation runs back and forth.
-    gMap.layers = 3;
-    gMapCycle = 2;
+    std::tie(gMap.layers, gMapCycle) = std::tuple(3, 2);
     ResetTileAnimation();
     std::vector<int> frames;
     for (int k = 0; k < 12; ++k) {
