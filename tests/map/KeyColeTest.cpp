@@ -1,20 +1,6 @@
 // Player control driven through the real frame tick with scripted keys under
 // the virtual clock, over the sample town; and the edges of a guarded grid.
-#include <gtest/gtest.h>
-
 #include "MapTestSupport.h"
-#include "data/GameFlags.h"
-#include "data/Options.h"
-#include "engine/DInput.h"
-#include "map/City.h"
-#include "map/KeyCole.h"
-#include "map/MapScene.h"
-#include "map/SystemServices.h"
-#include "platform/Input.h"
-#include "platform/Win.h"
-#include "shell/Main.h"
-#include "story/Dialog.h"
-#include "ui/ScreenState.h"
 
 using namespace sampleMap;
 
@@ -48,8 +34,7 @@ protected:
     RoleSlot& P() { return gMapRoles[gPlayerSlot]; }
     void PutPlayer(int cx, int cy, int dir) {
         ClearRoleFootprint(&P());
-        P().x = static_cast<u16>(cx * 16);
-        P().y = static_cast<u16>(cy * 16);
+        std::tie(P().x, P().y) = std::tuple(cx * 16, cy * 16);
         P().cell = &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
         MarkRoleFootprint(&P());
         P().act->dir = dir;
@@ -70,75 +55,44 @@ protected:
         ControlFrame();
         Key(code, false);
     }
-    // Keys down together for one whole frame.
-    void Chord(std::initializer_list<u8> keys) {
-        for (u8 k : keys) Key(k, true);
-        h.RunFrames(1);
-        for (u8 k : keys) Key(k, false);
-    }
     std::pair<int, int> Cell() { return {P().x / 16, P().y / 16}; }
 };
 
+// Walking step 4: a cell in four frames. On the cell boundary control starts
+// the next step while the key is down; released, the cell is finished. A press
+// again within 120 ms runs at 8 pixels a frame; the first released frame still
+// reads the key down and starts one more cell.
 TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStepAndAPressAgainRuns) {
-    ASSERT_EQ(GetWalkStep(), 4u);
-    Key(kRight, true);
-    u16 x0 = P().x;
-    for (int f = 1; f <= 4; ++f) {
-        h.RunFrames(1);
-        EXPECT_EQ(P().x, x0 + 4 * f) << f;
+    const std::tuple<bool, int, int, int, u32> kSteps[] = {
+        {true, 1, 4, 8, 4},   {true, 1, 8, 8, 4},   {true, 1, 12, 8, 4},  {true, 1, 16, 8, 4},
+        {true, 1, 20, 8, 4},  {false, 4, 32, 0, 4}, {false, 8, 32, 0, 4}, {true, 4, 48, 8, 4},
+        {false, 2, 56, 8, 4}, {true, 2, 64, -1, 4}, {true, 1, 72, 16, 8}, {true, 1, 80, 16, 8}};
+    const u16 x0 = P().x;
+    for (auto [down, frames, dx, action, step] : kSteps) {
+        Key(kRight, down);
+        h.RunFrames(frames);
+        EXPECT_EQ(std::tuple(P().x - x0, action < 0 ? -1 : P().act->action, gWalkStep),
+                  std::tuple(dx, action, step))
+            << dx;
     }
-    EXPECT_EQ(P().act->action, 8);
-    EXPECT_EQ(gWalkStep, 4u);
-    // On the cell boundary control may start the next step.
-    EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
-    h.RunFrames(1);
-    EXPECT_EQ(P().x, x0 + 20);
-    Key(kRight, false);
-    h.RunFrames(4);
-    EXPECT_EQ(P().x, x0 + 32);
-    EXPECT_EQ(P().act->action, 0);
-    // A press again within 120 ms runs.
-    h.RunFrames(8);
-    x0 = P().x;
-    Hold(kRight, 4);
-    EXPECT_EQ(P().x, x0 + 16);
-    // The first released frame still reads the key down and starts one more cell.
-    h.RunFrames(2);
-    Key(kRight, true);  // 70 ms after the release
-    h.RunFrames(2);
-    EXPECT_EQ(gKeyStates[keyEntry::kRight].down, 2u);
-    EXPECT_EQ(P().x, x0 + 32);
-    h.RunFrames(1);
-    EXPECT_EQ(P().act->action, 16);
-    EXPECT_EQ(gWalkStep, 8u);
-    h.RunFrames(1);
-    EXPECT_EQ(P().x, x0 + 48);  // two frames of 8 pixels
     Key(kRight, false);
 }
 
 TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
     ResetPlayerControl();
-    struct Step {
-        u32 now;
-        bool pressed;
-        u32 down;
-    } steps[] = {
+    const std::tuple<u32, bool, u32> steps[] = {
         {1000, true, 0},   // cleared state: a held key does not count
         {1035, false, 0},  // the release is stamped
-        {1070, true, 1},  {1105, true, 1},  {1140, false, 1}, {1175, true, 2},
-        {1210, false, 2}, {1245, true, 3},  {1280, false, 3}, {1315, true, 3},
-        {1350, false, 3}, {1385, false, 0}, {1600, false, 0}, {1635, true, 1},
+        {1070, true, 1},  {1105, true, 1},  {1140, false, 1}, {1175, true, 2},  {1210, false, 2},
+        {1245, true, 3},  {1280, false, 3}, {1315, true, 3},  {1350, false, 3}, {1385, false, 0},
+        {1600, false, 0}, {1635, true, 1},  {2000, false, 1}, {2035, false, 0},
     };
-    for (const Step& s : steps) {
-        gControl.now = s.now;
-        UpdateKeyState(keyEntry::kUp, s.pressed);
-        EXPECT_EQ(gKeyStates[keyEntry::kUp].down, s.down) << s.now;
+    for (auto [now, pressed, down] : steps) {
+        gControl.now = now;
+        UpdateKeyState(keyEntry::kUp, pressed);
+        EXPECT_EQ(gKeyStates[keyEntry::kUp].down, down) << now;
     }
     // Repeats: the first held frame, then every odd count from 11.
-    for (u32 now : {2000u, 2035u}) {
-        gControl.now = now;
-        UpdateKeyState(keyEntry::kUp, false);
-    }
     int repeats = 0;
     for (int f = 1; f <= 14; ++f) {
         UpdateKeyState(keyEntry::kUp, true);
@@ -148,25 +102,22 @@ TEST(KeyStates, DownValuesFollowReleasesAndTheClock) {
 }
 
 TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
-    // The house's west wall is column 30 from row 10 to row 18.
-    PutPlayer(29, 14, 3);
-    Hold(kRight, 8);
-    EXPECT_EQ(Cell(), std::pair(29, 14));
-    // Against the wall's top end the step slides up around the corner.
-    PutPlayer(29, 10, 3);
-    Hold(kRight, 4);
-    EXPECT_EQ(Cell(), std::pair(30, 9));
-    // A diagonal into the wall slides along it.
-    PutPlayer(29, 14, 3);
-    Key(kRight, true);
-    Hold(kDown, 4);
-    Key(kRight, false);
-    EXPECT_EQ(Cell(), std::pair(29, 15));
-    // With flag 20 walls no longer stop the player.
-    SetGameFlag(20);
-    PutPlayer(29, 14, 3);
-    Hold(kRight, 4);
-    EXPECT_EQ(Cell().first, 30);
+    // The house's west wall is column 30 from row 10 to row 18; with flag 20
+    // walls no longer stop the player. Against its top end the step slides up
+    // around the corner; a diagonal into the wall slides along it.
+    const std::tuple<int, bool, bool, std::pair<int, int>> kWalks[] = {{14, false, false, {29, 14}},
+                                                                       {14, false, true, {30, 14}},
+                                                                       {10, false, false, {30, 9}},
+                                                                       {14, true, false, {29, 15}}};
+    for (auto [cy, down, flag20, cell] : kWalks) {
+        PutGameFlag(20, flag20);
+        PutPlayer(29, cy, 3);
+        Key(kRight, true);
+        Hold(down ? kDown : kRight, 4);
+        Key(kRight, false);
+        EXPECT_EQ(Cell(), cell) << cy << down << flag20;
+        h.RunFrames(8);  // no press is remembered
+    }
     ClearGameFlag(20);
     // A person stops the player on the cell in front however long the key is
     // held, and keeps its cell; both cells carry their own marks.
@@ -175,8 +126,7 @@ TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
     PutPlayer(cx - 3, cy, 3);
     Hold(kRight, 150);
     h.RunFrames(8);
-    EXPECT_EQ(Cell(), std::pair(cx - 1, cy));
-    EXPECT_EQ(person.x, cx * 16);
+    EXPECT_EQ(std::tuple(Cell(), person.x), std::tuple(std::pair(cx - 1, cy), cx * 16));
     const u32* row = &gMap.cells[static_cast<size_t>(cy) * gMap.width];
     EXPECT_EQ(std::tuple(row[cx] & kCellWide, row[cx - 1] & kCellPlayer),
               std::tuple(kCellWide, kCellPlayer));
@@ -187,36 +137,28 @@ TEST_F(Control, WallsAndPeopleStopAndCornersSlide) {
 // neighbour is never taken for a diagonal.
 TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
     int r = FindRoleById(101);
-    ASSERT_GT(r, 0);
     RoleSlot& role = gMapRoles[r];
-    ASSERT_TRUE(role.state & 0x800);
-    int w = 0, hh = 0, pw = 0, ph = 0;
-    RoleFootprint(&role, &w, &hh);
-    RoleFootprint(&P(), &pw, &ph);
-    ASSERT_EQ(w * hh * pw * ph, 1) << "one-cell people";
     const int cx = role.x / 16, cy = role.y / 16;
     // Player's offset from the person, the way the person then faces, the player's facing.
-    const struct {
-        int dx, dy, roleDir, playerDir;
-    } kSides[] = {{0, -1, 0, 1},  {0, 1, 1, 0}, {-1, 0, 2, 3}, {1, 0, 3, 2},
-                  {-1, -1, 4, 5}, {1, 1, 5, 4}, {-1, 1, 6, 7}, {1, -1, 7, 6}};
-    for (const auto& s : kSides) {
-        SCOPED_TRACE(testing::Message() << s.dx << "," << s.dy);
+    const std::array<int, 4> kSides[] = {{0, -1, 0, 1}, {0, 1, 1, 0},   {-1, 0, 2, 3},
+                                         {1, 0, 3, 2},  {-1, -1, 4, 5}, {1, 1, 5, 4},
+                                         {-1, 1, 6, 7}, {1, -1, 7, 6}};
+    for (auto [dx, dy, roleDir, playerDir] : kSides) {
+        SCOPED_TRACE(testing::Message() << dx << "," << dy);
         EndTalk();
         role.act->dir = 1;
         role.act->action = 8;
-        PutPlayer(cx + s.dx, cy + s.dy, s.playerDir);
+        PutPlayer(cx + dx, cy + dy, playerDir);
         ControlFrame();
         Press(Confirm());
         EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner, gTalkContext.x,
                              gTalkContext.ownerState),
                   std::tuple(kSampleQuestionTalk, 101, role.x, role.state));
-        EXPECT_EQ(std::tuple(role.act->dir, role.act->action, P().act->dir),
-                  std::tuple(s.roleDir, 0, s.playerDir));
-        // Its look comes back at the talk's end.
-        EXPECT_EQ(std::tuple(gTalkTurn.slot, gTalkTurn.action), std::tuple(r, 8));
-        // The same seen from the player toward a map point (the person's centre).
-        EXPECT_EQ(GetPlayerDirectionTo(role.x + 8, role.y + 8), s.playerDir);
+        // Its look comes back at the talk's end; the player's facing is the
+        // same seen toward a map point (the person's centre).
+        EXPECT_EQ(std::tuple(role.act->dir, role.act->action, P().act->dir, gTalkTurn.slot,
+                             gTalkTurn.action, GetPlayerDirectionTo(role.x + 8, role.y + 8)),
+                  std::tuple(roleDir, 0, playerDir, r, 8, playerDir));
     }
     // A held key starts nothing more.
     EndTalk();
@@ -240,22 +182,18 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
 // a press after its release is.
 TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
     constexpr u8 kAlt = 0x38, kReturn = 0x1C;
-    ASSERT_EQ(Confirm(), kReturn);
     int r = FindRoleById(101);
-    ASSERT_GT(r, 0);
     PutPlayer(gMapRoles[r].x / 16, gMapRoles[r].y / 16 - 1, 1);
     h.RunFrames(1);
     auto altEnterTwiceWithReturnHeld = [&] {
-        Key(kAlt, true);
-        Key(kReturn, true);
+        for (u8 k : {kAlt, kReturn}) Key(k, true);
         h.PostSysKeyDown(VK_RETURN);
         h.RunFrames(1);
         EXPECT_EQ(gSuspended, 1u);
         h.PostSysKeyDown(VK_RETURN);
         h.RunFrames(8);
         EXPECT_EQ(gSuspended, 0u);
-        Key(kAlt, false);
-        Key(kReturn, false);
+        for (u8 k : {kAlt, kReturn}) Key(k, false);
         h.RunFrames(2);
     };
     altEnterTwiceWithReturnHeld();
@@ -266,8 +204,8 @@ TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
     ASSERT_TRUE(h.RunUntil([] { return gTalkContext.speakerState == 1; }, 300));
     const TalkContext waiting = gTalkContext;
     altEnterTwiceWithReturnHeld();
-    EXPECT_EQ(gTalkContext.speakerState, 1) << "the box was answered";
-    EXPECT_EQ(gTalkContext.ip, waiting.ip);
+    EXPECT_EQ(std::tuple(gTalkContext.speakerState, gTalkContext.ip), std::tuple(1, waiting.ip))
+        << "the box was answered";
     // The first press may finish the box's text, the next one answers it.
     for (int i = 0; i < 4 && gTalkContext.ip == waiting.ip; ++i) {
         Hold(kReturn, 2);
@@ -276,16 +214,15 @@ TEST_F(Control, ReturnHeldThroughAltEnterAwayAndBackIsNoPress) {
     EXPECT_NE(gTalkContext.ip, waiting.ip) << "a real press answers the box";
 }
 
-TEST_F(Control, FunctionKeysWriteTheirModeWords) {
-    struct Case {
-        u8 key;
-        u32 mode;
-    } cases[] = {{88, 0x8000001E}, {67, 0x8000001C}, {68, 29},        {59, 0x80000002},
-                 {60, 0x80000017}, {61, 0x80000019}, {62, 0x8000000D}};
-    for (const Case& c : cases) {
+TEST_F(Control, FunctionKeysWriteTheirModeWordsTheSpeedKeySwitchesOncePerRestAndChordsArmFastMode) {
+    // Each key and the mode word it writes.
+    const std::pair<u8, u32> kModes[] = {{88, 0x8000001E}, {67, 0x8000001C}, {68, 29},
+                                         {59, 0x80000002}, {60, 0x80000017}, {61, 0x80000019},
+                                         {62, 0x8000000D}};
+    for (auto [key, mode] : kModes) {
         gFrameId = 0;
-        Hold(c.key, 1);
-        EXPECT_EQ(gFrameId, c.mode) << int(c.key);
+        Hold(key, 1);
+        EXPECT_EQ(gFrameId, mode) << int(key);
         gFrameId = 0;
         h.RunFrames(1);
     }
@@ -304,67 +241,61 @@ TEST_F(Control, FunctionKeysWriteTheirModeWords) {
     EXPECT_EQ(gFrameId, 0u);
     Press(88);
     EXPECT_EQ(gFrameId, 0x8000001Eu);
-}
-
-TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
-    ASSERT_TRUE(GetGameFlag(12));
-    // The meadow has wild monsters, the town none.
-    LoadCity(kMeadow, kMeadowArriveX, kMeadowArriveY, 1, 0, 3, 0);
-    h.RunFrames(1);
-    const struct {
-        bool f12, f323, battle;
-    } kCases[] = {{true, true, false}, {false, false, false}, {true, false, true}};
-    for (const auto& c : kCases) {
-        PutGameFlag(12, c.f12);
-        PutGameFlag(323, c.f323);
-        gStepCount = 40;
-        Hold(kRight, c.battle ? 1 : 4);
-        EXPECT_EQ(gBattleRequest != 0, c.battle) << c.f12 << c.f323;
-        EXPECT_EQ(gBattleActive, c.battle ? 1u : 0u) << c.f12 << c.f323;
-    }
-}
-
-TEST_F(Control, WalkingIntoAnEventCell) {
-    // The spot's second flag (1) is set: the step stops, the spot's talk starts.
-    ASSERT_TRUE(GetGameFlag(1));
-    PutPlayer(kEventX - 1, kEventY, 3);
-    Press(kRight);
-    EXPECT_EQ(gPlayerStepX + gScrollStepX, 0);
-    EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
-    EXPECT_EQ(gTalkContext.owner, kTalkSpot);
-    // Facing right (3) the talk point lies at (x + 64, y).
-    EXPECT_EQ(std::tuple(gTalkContext.x, gTalkContext.y), std::tuple(P().x + 64, P().y));
-    // With the flag clear the player steps onto the spot and its talk starts too.
+    // Out of the talk the speed key switches once per rest of 200 ms.
     EndTalk();
-    ClearGameFlag(1);
-    for (int f = 0; f < 5; ++f) ControlFrame();
-    Press(kRight);
-    EXPECT_EQ(gPlayerStepX + gScrollStepX, 1);
-    EXPECT_EQ(gTalkContext.talk, kSampleSpotTalk);
-}
-
-TEST_F(Control, TheSpeedKeySwitchesOncePerRestAndDeveloperChordsArmFastMode) {
-    ASSERT_EQ(gWalkMode, 0);
+    gFrameId = 0;
+    h.RunFrames(8);
     Hold(kR, 3);  // 105 ms: within one rest of 200 ms
     EXPECT_EQ(gWalkMode, 1);
     h.RunFrames(8);
     Hold(kR, 1);
     EXPECT_EQ(gWalkMode, 0);
-    h.RunFrames(8);
-    ASSERT_TRUE(GetGameFlag(82));
-    Chord({49, 25, 46});
-    EXPECT_EQ(gDevChord1, 1);
-    h.RunFrames(20);
-    Chord({16, 22, 18, 31, 20});
-    EXPECT_EQ(gDevChord2, 1);
-    h.RunFrames(20);
-    Chord({56, 66});
-    EXPECT_EQ(gFastMode, 1);
+    // With flag 82 the two developer chords arm the fast-mode chord.
+    for (auto keys : {std::initializer_list<u8>{49, 25, 46}, {16, 22, 18, 31, 20}, {56, 66}}) {
+        h.RunFrames(20);
+        for (u8 k : keys) Key(k, true);  // down together for one whole frame
+        h.RunFrames(1);
+        for (u8 k : keys) Key(k, false);
+    }
+    EXPECT_EQ(std::tuple(gDevChord1, gDevChord2, gFastMode), std::tuple(1, 1, 1));
     // Fast mode walks a cell in one frame.
     h.RunFrames(20);
     u16 x0 = P().x;
     Hold(kRight, 1);
     EXPECT_EQ(P().x, x0 + 16);
+}
+
+TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
+    // The meadow has wild monsters, the town none.
+    LoadCity(kMeadow, kMeadowArriveX, kMeadowArriveY, 1, 0, 3, 0);
+    h.RunFrames(1);
+    const std::array<bool, 3> kCases[] = {
+        {true, true, false}, {false, false, false}, {true, false, true}};
+    for (auto [f12, f323, battle] : kCases) {
+        PutGameFlag(12, f12);
+        PutGameFlag(323, f323);
+        gStepCount = 40;
+        Hold(kRight, battle ? 1 : 4);
+        EXPECT_EQ(std::tuple(gBattleRequest != 0, gBattleActive != 0), std::tuple(battle, battle))
+            << f12 << f323;
+    }
+}
+
+TEST_F(Control, WalkingIntoAnEventCell) {
+    // The spot's second flag (1) is set: the step stops, the spot's talk starts.
+    // Facing right (3) the talk point lies at (x + 64, y).
+    PutPlayer(kEventX - 1, kEventY, 3);
+    Press(kRight);
+    EXPECT_EQ(std::tuple(gPlayerStepX + gScrollStepX, gTalkContext.talk, gTalkContext.owner,
+                         gTalkContext.x, gTalkContext.y),
+              std::tuple(0, kSampleSpotTalk, kTalkSpot, P().x + 64, P().y));
+    // With the flag clear the player steps onto the spot and its talk starts too.
+    EndTalk();
+    ClearGameFlag(1);
+    for (int f = 0; f < 5; ++f) ControlFrame();
+    Press(kRight);
+    EXPECT_EQ(std::tuple(gPlayerStepX + gScrollStepX, gTalkContext.talk),
+              std::tuple(1, kSampleSpotTalk));
 }
 
 // A room grid inside a larger buffer whose outer cells carry a poisoned event:
@@ -373,12 +304,9 @@ struct GuardedRoom {
     static constexpr u32 kW = 20, kH = 15, kPad = 3 * kW;
     std::vector<u32> buf = std::vector<u32>(kW * kH + 2 * kPad, 0x40000000u | 0xEE);
     GuardedRoom() {
-        gMap = MapRecord{};
-        gMap.width = kW;
-        gMap.height = kH;
-        gMap.cells = buf.data() + kPad;
-        gMap.cellCount = kW * kH;
-        for (u32 i = 0; i < kW * kH; ++i) gMap.cells[i] = 0;
+        gMap =
+            MapRecord{.width = kW, .height = kH, .cells = buf.data() + kPad, .cellCount = kW * kH};
+        std::fill_n(gMap.cells, kW * kH, 0u);
     }
     ~GuardedRoom() { gMap.cells = nullptr; }
 };
@@ -386,17 +314,12 @@ struct GuardedRoom {
 TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
     Harness h;
     GuardedRoom room;
-    MapEvent poison;
-    poison.number = 0xEE;
-    poison.script = 777;
-    gMapEvents.push_back(poison);
+    gMapEvents.push_back({.number = 0xEE, .script = 777});  // the poisoned event
     gPlayerSlot = gPlayerId = 1;
     RoleSlot& p = PutRole(1, 1, 0, 0);
     // A person in a corner, so the role search has something to find.
     PutRole(2, 9, 0, 0).talk = 3;
-    gViewX = gViewY = 0;
-    gViewRight = 320;
-    gViewBottom = 240;
+    std::tie(gViewX, gViewY, gViewRight, gViewBottom) = std::tuple(0, 0, 320, 240);
     SetWalkStep(16);
     const int xs[] = {0, 1, 10, 18, 19}, ys[] = {0, 1, 7, 13, 14};
     for (bool walls : {false, true}) {
@@ -405,8 +328,7 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
             for (int cy : ys)
                 for (int d = 0; d < 9; ++d) {
                     ClearRoleFootprint(&p);
-                    p.x = static_cast<u16>(cx * 16);
-                    p.y = static_cast<u16>(cy * 16);
+                    std::tie(p.x, p.y) = std::tuple(cx * 16, cy * 16);
                     p.cell = &gMap.cells[cy * room.kW + cx];
                     p.act->dir = d % 8;
                     MarkRoleFootprint(&p);
@@ -419,18 +341,163 @@ TEST(ControlEdges, PressingTowardEveryEdgeReadsNoCellOutsideTheGrid) {
                         KeyCole();
                         UpdateMapScene();
                     }
-                    EXPECT_NE(gTalkContext.talk, 777) << cx << "," << cy << " d" << d;
-                    EXPECT_LT(p.x / 16, room.kW);
-                    EXPECT_LT(p.y / 16, room.kH);
-                    EXPECT_EQ(p.x % 16 + p.y % 16, 0);
-                    EXPECT_EQ(gPlayerStepX + gScrollStepX + gPlayerStepY + gScrollStepY, 0);
-                    for (size_t i = 0; i < room.kPad; ++i) {
-                        ASSERT_EQ(room.buf[i], 0x400000EEu);
-                        ASSERT_EQ(room.buf[room.buf.size() - 1 - i], 0x400000EEu);
-                    }
+                    // No event talk, still inside on a whole cell, the guard untouched.
+                    EXPECT_EQ(std::tuple(gTalkContext.talk == 777, p.x / 16 < room.kW,
+                                         p.y / 16 < room.kH, p.x % 16 + p.y % 16,
+                                         gPlayerStepX + gScrollStepX + gPlayerStepY + gScrollStepY,
+                                         std::count(room.buf.begin(), room.buf.end(), 0x400000EEu)),
+                              std::tuple(false, true, true, 0, 0, std::ptrdiff_t{2 * room.kPad}))
+                        << cx << "," << cy << " d" << d;
                 }
     }
     gMapEvents.clear();
+}
+
+// The swimming scene driven through the frame tick with the virtual clock and
+// held keys: strokes, braking, steering, limits, obstacles and the two ways
+// the scene ends.
+
+class SwimTest : public SampleFixture {
+protected:
+    void SetUp() override {
+        SampleFixture::SetUp();
+        gFrameId = 0;
+        StopVideo();  // the opening video would hold the tick
+        InitRandom(1234);
+        ASSERT_EQ(StartSwimScene(0, 1, 8, 2, 8, 3, 0, 40), 1);
+        gRunState |= kRunSwim;
+    }
+    void TearDown() override {
+        PlatformReleaseAllKeys();
+        ResetSwim();
+        gRunState &= static_cast<u8>(~kRunSwim);
+    }
+    static u8 Key(int entry) { return static_cast<u8>(gMapKeyCodes[entry]); }
+    void Hold(int entry, int frames) {
+        PlatformSetKey(Key(entry), true);
+        h.RunFrames(frames);
+        PlatformSetKey(Key(entry), false);
+    }
+    // A fresh press: one frame down, one up.
+    void Tap(int entry) { TapKey(h, Key(entry)); }
+};
+
+// The marker swims 60 pixels ahead of the swimmer and the companion 72.
+TEST_F(SwimTest, StartPlacesTheActorsNoObstaclesNearTheStartAndKindsAreBounded) {
+    EXPECT_EQ(std::tuple(SwimX(), SwimY(), SwimViewTop(), gSwim->marker.y, gSwim->companion.y),
+              std::tuple(320, kSwimCourse, kSwimCourse - 240, kSwimCourse - 60, kSwimCourse - 72));
+    for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
+    // Near the start of the view no obstacles come: view top 50, below 60 nothing is refilled.
+    gSwim->y8 = 8 * 290;
+    h.RunFrames(2000);
+    for (const SwimObstacle& o : gSwim->obstacles) EXPECT_EQ(o.x, kSwimFreeSlot);
+    EXPECT_EQ(std::tuple(SetSwimObstacleKind(7, 12001, 1), SetSwimObstacleKind(8, 1, 0),
+                         SetSwimObstacleKind(-1, 1, 0)),
+              std::tuple(1, 0, 0));
+    FreeSwimScene();  // no scene: nothing to set or step
+    EXPECT_EQ(std::tuple(SetSwimObstacleKind(0, 1, 0), RunSwimScene()), std::tuple(0, 0));
+}
+
+// Strokes (down) push forward and cost stamina, a held key is one stroke;
+// up brakes, at once on the third held frame; tired, a tap no longer brakes.
+TEST_F(SwimTest, StrokesPushForwardUpBrakesAndSteeringPushesDragsAndIsLimited) {
+    const std::array<i32, 6> kCases[] = {
+        {0, 40, keyEntry::kDown, 0, 2, 39}, {2, 39, keyEntry::kDown, 5, 4, 38},
+        {0, 0, keyEntry::kDown, 0, 0, 0},   {14, 40, keyEntry::kUp, 0, 10, -1},
+        {10, 40, keyEntry::kUp, 2, 2, -1},  {14, 40, keyEntry::kUp, 3, 0, -1},
+        {12, 5, keyEntry::kUp, 0, 12, -1},  {12, 5, keyEntry::kUp, 3, 0, -1},
+    };
+    for (auto [speed, stamina, entry, held, wantSpeed, wantStamina] : kCases) {
+        SCOPED_TRACE(testing::Message()
+                     << speed << "," << stamina << " key " << entry << " held " << held);
+        std::tie(gSwim->forwardSpeed, gSwim->stamina) = std::tuple(speed, stamina);
+        held ? Hold(entry, held) : Tap(entry);
+        EXPECT_EQ(std::tuple(gSwim->forwardSpeed, wantStamina < 0 ? -1 : gSwim->stamina),
+                  std::tuple(wantSpeed, wantStamina));
+        h.RunFrames(1);
+    }
+    // At 4 eighths a frame the swimmer climbs a pixel every two frames.
+    gSwim->forwardSpeed = 4;
+    i32 y8 = gSwim->y8;
+    h.RunFrames(10);
+    EXPECT_EQ(std::tuple(gSwim->y8, gSwim->progress), std::tuple(y8 - 40, kSwimCourse - SwimY()));
+    gSwim->stamina = 40;
+    for (int i = 0; i < 12; ++i) Tap(keyEntry::kDown);
+    EXPECT_EQ(gSwim->forwardSpeed, kSwimForwardLimit);
+    // Push 3, drag 1 a frame; the drag stops at standing still.
+    Hold(keyEntry::kRight, 1);
+    for (i32 want : {2, 1, 0, 0}) {
+        EXPECT_EQ(gSwim->sideSpeed, want);
+        h.RunFrames(1);
+    }
+    i32 x8 = gSwim->x8;
+    Hold(keyEntry::kLeft, 20);
+    EXPECT_EQ(std::tuple(gSwim->sideSpeed, gSwim->x8 < x8), std::tuple(-kSwimSideLimit, true));
+    // The marker follows one pixel a frame, the companion two.
+    i32 marker = gSwim->marker.x, companion = gSwim->companion.x;
+    ASSERT_GT(marker, SwimX() + 2);
+    h.RunFrames(1);
+    EXPECT_EQ(std::tuple(gSwim->marker.x, gSwim->companion.x),
+              std::tuple(marker - 1, companion - 2));
+}
+
+// Cancel ends the scene after thirty frames in which nothing moves, then frees it.
+TEST_F(SwimTest, CancelEndsAfterThirtyFramesAndFreesTheScene) {
+    gSwim->forwardSpeed = 8;
+    Hold(keyEntry::kCancel, 1);
+    ASSERT_NE(gSwim, nullptr);
+    EXPECT_EQ(std::tuple(gSwim->state & kSwimEnding, gSwim->endTimer),
+              std::tuple(kSwimEnding, kSwimEndFrames));
+    const i32 y8 = gSwim->y8;
+    h.RunFrames(kSwimEndFrames - 1);
+    ASSERT_NE(gSwim, nullptr);
+    EXPECT_EQ(std::tuple(gSwim->y8, gRunState & kRunSwim), std::tuple(y8, kRunSwim));
+    h.RunFrames(1);
+    EXPECT_EQ(std::tuple(gSwim, gRunState & kRunSwim), std::tuple(nullptr, 0));
+}
+
+TEST_F(SwimTest, ReachingTheTopEndsTheScene) {
+    gSwim->y8 = 8 * 2;
+    gSwim->forwardSpeed = 16;
+    h.RunFrames(1);
+    ASSERT_NE(gSwim, nullptr);
+    EXPECT_EQ(std::tuple(SwimY(), gSwim->state & kSwimEnding), std::tuple(0, kSwimEnding));
+    int ended = 0;
+    for (int i = 0; i < kSwimEndFrames + 2 && gSwim; ++i) {
+        gRunState &= static_cast<u8>(~kRunSwim);  // step it by hand to see the result
+        ended += RunSwimScene();
+    }
+    EXPECT_EQ(std::tuple(ended, gSwim), std::tuple(1, nullptr));
+}
+
+TEST_F(SwimTest, ObstaclesComeFromAboveDriftDownAndLeave) {
+    for (int k = 0; k < kSwimObstacles; ++k) SetSwimObstacleKind(k, 100 + k, k);
+    int spawned = 0;
+    for (int f = 0; f < 3000 && spawned < 5; ++f) {
+        SwimObstacle before[kSwimObstacles];
+        std::copy(std::begin(gSwim->obstacles), std::end(gSwim->obstacles), before);
+        h.RunFrames(1);
+        for (int i = 0; i < kSwimObstacles; ++i) {
+            const SwimObstacle& o = gSwim->obstacles[i];
+            if (before[i].x != kSwimFreeSlot || o.x == kSwimFreeSlot) continue;
+            ++spawned;
+            EXPECT_EQ(
+                std::tuple(o.y,
+                           o.x >= 60 &&
+                               o.x<580, o.act->act - 100u < kSwimObstacles, o.act->action, o.vy> 0),
+                std::tuple(SwimViewTop() - 60, true, true, o.act->act - 100, true))
+                << o.x << " act " << o.act->act;
+        }
+    }
+    // Acts that do not exist draw nothing, quietly.
+    EXPECT_EQ(std::tuple(spawned >= 5, h.boxes().size()), std::tuple(true, 0u)) << spawned;
+    // A slot past the view top + 560 is freed.
+    SwimObstacle& o = gSwim->obstacles[0];
+    if (o.x == kSwimFreeSlot) o = SwimObstacle{100, 0, 0, 0, nullptr};
+    o.y = SwimViewTop() + 560;
+    o.vy = 1;
+    h.RunFrames(1);
+    EXPECT_EQ(gSwim->obstacles[0].x, kSwimFreeSlot);
 }
 
 }  // namespace

@@ -4,30 +4,65 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
+#include <queue>
+#include <random>
+#include <set>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
-#include "base/MemDbg.h"
-#include "map/MapArchive.h"
+#include "base/Decimal.h"
+#include "data/GameData.h"
+#include "data/GameDatabase.h"
+#include "data/Options.h"
+#include "engine/DDraw.h"
+#include "engine/DrawTestUtil.h"
+#include "engine/GrpFont.h"
+#include "engine/Random.h"
+#include "engine/Tsw.h"
+#include "map/AStar.h"
+#include "map/ActDraw.h"
+#include "map/AntiAliasObject.h"
+#include "map/Behaviour.h"
+#include "map/DrawOrder.h"
+#include "map/GameMusic.h"
+#include "map/Ghosts.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
-#include "map/DrawOrder.h"
+#include "map/MapDraw.h"
+#include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/MapTransients.h"
 #include "map/NewGame.h"
-#include "map/RoleTable.h"
-#include "engine/FrameState.h"
-#include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
-#include "engine/RlePic.h"
-#include "engine/Tsw.h"
-#include "base/Types.h"
-#include "shell/Settings.h"
+#include "map/Scale.h"
+#include "map/ShadedBox.h"
+#include "map/Swim.h"
+#include "map/SystemServices.h"
+#include "mhdata/Archives.h"
+#include "mhdata/Databases.h"
+#include "mhdata/InterfaceArt.h"
 #include "mhdata/Maps.h"
+#include "mhdata/NameTexts.h"
+#include "mhdata/PathAsm.h"
 #include "mhdata/SampleGame.h"
-#include "mhdata/SampleTalks.h"
+#include "platform/AudioMixer.h"
+#include "platform/Display.h"
+#include "platform/FileCalls.h"
+#include "platform/HostFs.h"
+#include "platform/MidiSynth.h"
+#include "platform/TextCodec.h"
+#include "shell/Main.h"
+#include "shell/PauseAndDisc.h"
+#include "shell/Startup.h"
+#include "sound/BinkPlayer.h"
 #include "sound/Music.h"
-#include "story/Talk.h"
-#include "support/Harness.h"
+#include "sound/Sound.h"
+#include "support/SampleSession.h"
 
 class MapFixture : public ::testing::Test {
 protected:
@@ -41,9 +76,8 @@ protected:
     void TearDown() override { ResetMusic(); }
 
     // Replaces the first archive with these maps.
-    void WriteArchive(const std::vector<MapSpec>& maps,
-                      const std::string& rel = "PicLib/HUGE.lmf") {
-        WriteHostFile(h.Path(rel), BuildMapArchive(maps));
+    void WriteArchive(const std::vector<MapSpec>& maps) {
+        WriteHostFile(h.Path("PicLib/HUGE.lmf"), BuildMapArchive(maps));
     }
     // The cache tests count bytes: a town and a room whose ground is one whole picture.
     void WriteWholePictureMaps() {
@@ -53,6 +87,17 @@ protected:
     }
     std::vector<u8> CacheTable() { return ReadHostFile(h.Path("data/mcache.dat")); }
 
+    Harness h;
+};
+
+// The sample game started, one frame run.
+class SampleFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+        h.RunFrames(1);
+    }
     Harness h;
 };
 
@@ -79,11 +124,7 @@ inline bool Ends(const char* name, const char* tail) {
 struct GridMap {
     std::vector<u32> cells;
     GridMap(u32 w, u32 h, u32 fill = 0) : cells(static_cast<size_t>(w) * h, fill) {
-        gMap = MapRecord{};
-        gMap.width = w;
-        gMap.height = h;
-        gMap.cells = cells.data();
-        gMap.cellCount = w * h;
+        gMap = MapRecord{.width = w, .height = h, .cells = cells.data(), .cellCount = w * h};
     }
     ~GridMap() { gMap.cells = nullptr; }
     u32& at(u32 x, u32 y) { return cells[static_cast<size_t>(y) * gMap.width + x]; }
@@ -93,12 +134,11 @@ struct GridMap {
 // from gMap when one is installed; the role count grows to hold it.
 inline RoleSlot& PutRole(int n, u16 id, int x, int y, u32 state = kRoleShown) {
     RoleSlot& s = gMapRoles[n];
-    s = RoleSlot{};
-    s.act = NewActPlayer();
-    s.roleId = id;
-    s.x = static_cast<u16>(x);
-    s.y = static_cast<u16>(y);
-    s.state = state;
+    s = RoleSlot{.x = static_cast<u16>(x),
+                 .y = static_cast<u16>(y),
+                 .state = state,
+                 .roleId = id,
+                 .act = NewActPlayer()};
     if (gMap.cells) s.cell = &gMap.cells[static_cast<size_t>(y / 16) * gMap.width + x / 16];
     gMapRoleCount = std::max(gMapRoleCount, n + 1);
     return s;
