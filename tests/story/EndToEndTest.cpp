@@ -53,7 +53,6 @@ void StepOntoStreetSpot(SampleSession& s, int x) {
     s.Tap(kArrowUp);
 }
 
-
 constexpr u16 Rgb(int r, int g, int b) {
     return static_cast<u16>(r << 10 | g << 5 | b);
 }
