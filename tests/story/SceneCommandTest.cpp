@@ -125,12 +125,13 @@ protected:
         return *gDialogs.front();
     }
     static u16 Art(u32 act, u32 action) { return ConvertPixel(InterfaceColor(act, action)); }
-    // Pixels of the text colour 0 in a band of rows, left of x and from x on.
-    static void CountInk(i32 x, i32 top, i32 bottom, int* left, int* right) {
-        *left = *right = 0;
-        u16 ink = TextColourAt(0);
+    // Pixels of this ink in a band of rows from x0 to x1: how many lie left of
+    // x, and whether more than ten lie from x on.
+    static std::pair<int, bool> Ink(i32 x0, i32 x, i32 x1, i32 top, i32 bottom, u16 ink) {
+        int left = 0, right = 0;
         for (i32 y = top; y < bottom; ++y)
-            for (i32 i = 0; i < 640; ++i) (i < x ? *left : *right) += At(i, y) == ink;
+            for (i32 i = x0; i < x1; ++i) (i < x ? left : right) += At(i, y) == ink;
+        return {left, right > 10};
     }
     // How often each role is filed in the drawing lists, and in which bucket;
     // false when a list runs on longer than there are roles (lists run into each other).
@@ -844,107 +845,83 @@ TEST_F(SceneCommandTest, SendRoleRefusesUnknownRolesAndCellsOutsideTheMap) {
               std::tuple(kTown, kTownW - 1, kTownH - 1));
 }
 
-TEST_F(SceneCommandTest, HeadsAndObjectsThroughTheTick) {
+// The commands reach the overlay lists (whose easing and leaving the overlay
+// tests pin) and go on in their frame; the tick draws what they add.
+TEST_F(SceneCommandTest, HeadsObjectsAndMarkersThroughTheTick) {
+    // The sample's talk 20: the head stood at its place while the box was up,
+    // then slid away.
+    StartTalk(20, sampleMap::kPlayerRole);
+    int frames = 0, atPlace = 0;
+    for (; TalkRunning() && frames < 200; ++frames) {
+        Frame();
+        atPlace += gRoleHeads && gRoleHeads->x == 100 && gRoleHeads->y == 300;
+    }
+    for (int f = 0; f < 10; ++f) Frame();
+    EXPECT_EQ(std::tuple(GetGameFlag(206), atPlace >= 15, CountHeads()), std::tuple(1, true, 0));
     EXPECT_EQ(ExtraFrames("AddRoleHead 20 0 100 60"), 0);
     ASSERT_EQ(CountHeads(), 1);
     RoleHead* head = gRoleHeads;
     EXPECT_EQ(std::tuple(head->key1, head->targetX, head->y), std::tuple(kPortrait, 100, 60));
-    // The map frames ease it in (the overlay tests pin the rule) and draw it.
     for (int f = 0; f < 8; ++f) Frame();
-    ASSERT_EQ(head->x, 100);
     i32 inside = 100 - kPortraitHotX + 30, row = 60 + 80;
-    EXPECT_EQ(At(inside, row), Colour(0));
+    EXPECT_EQ(std::tuple(head->x, At(inside, row)), std::tuple(100, Colour(0)));
     // Show puts a new head in at once while the old one leaves.
     Run("ShowRoleHead 20 0 400 0x8032");
-    ASSERT_GE(CountHeads(), 1);
     EXPECT_EQ(std::tuple(gRoleHeads->x, gRoleHeads->y), std::tuple(400, 0x32));
     for (int f = 0; f < 8; ++f) Frame();
-    ASSERT_EQ(CountHeads(), 1);
-    EXPECT_NE(At(inside, row), Colour(0));
-    EXPECT_EQ(At(400 - kPortraitHotX + 30, 0x32 + 80), Colour(0));
-    // Dismissed, the placed head is gone after one frame.
-    Run("DismissRoleHead 20 0");
-    Frame();
+    EXPECT_EQ(std::tuple(CountHeads(), At(inside, row) == Colour(0),
+                         At(400 - kPortraitHotX + 30, 0x32 + 80)),
+              std::tuple(1, false, Colour(0)));
+    EXPECT_EQ(ExtraFrames("DismissRoleHead 20 0"), 0);
     EXPECT_EQ(CountHeads(), 0);
-    // Release takes every head and every object at once.
-    Run("AddRoleHead 20 0 100 60\n AddRoleHead 20 1 500 60\n AddAntiAliasObject 20 1 300 60");
-    EXPECT_EQ(std::tuple(CountHeads(), CountObjects()), std::tuple(2, 1));
+    // Release takes every head and every object at once. Places at the far end
+    // of a word stay there (off the screen), the head's top bit aside.
+    Run("AddRoleHead 20 0 100 60\n AddRoleHead 20 1 65535 0xFFFF\n AddAntiAliasObject 20 1 300 60");
+    EXPECT_EQ(std::tuple(CountHeads(), CountObjects(), gRoleHeads->x, gRoleHeads->y),
+              std::tuple(2, 1, 65535, 0x7FFF));
     EXPECT_EQ(ExtraFrames("ReleaseRoleHeads"), 0);
     EXPECT_EQ(std::tuple(CountHeads(), CountObjects()), std::tuple(0, 0));
     EXPECT_EQ(ExtraFrames("AddAntiAliasObject 20 0 100 0x8064\n AddAntiAliasObject 20 1 400 100"),
               0);
-    ASSERT_EQ(CountObjects(), 2);
     AntiAliasObject* placed = FindAntiAliasObject(kPortrait, 0);
     AntiAliasObject* sliding = FindAntiAliasObject(kPortrait, 1);
     ASSERT_TRUE(placed && sliding);
     EXPECT_EQ(std::tuple(placed->x, placed->y, sliding->targetX), std::tuple(100, 100, 400));
-    // The frames slide it in (the overlay tests pin the rule) and draw both.
     for (int f = 0; f < 12; ++f) Frame();
     EXPECT_EQ(std::tuple(At(100 - kPortraitHotX + 30, 180), At(400 - kPortraitHotX + 30, 180)),
               std::tuple(Colour(0), Colour(1)));
     // Removing one leaves the other; a key that matches nothing changes nothing.
     EXPECT_EQ(ExtraFrames("RemoveAntiAliasObject 20 0\n RemoveAntiAliasObject 20 9"), 0);
-    ASSERT_EQ(CountObjects(), 1);
-    EXPECT_EQ(GetAntiAliasObjects()->subId, 1u);
     Frame();
-    EXPECT_NE(At(100 - kPortraitHotX + 30, 180), Colour(0));
-    // Replace clears the list before it adds.
-    Run("AddAntiAliasObject 20 0 200 0x8064\n ReplaceAntiAliasObjects 20 0 50 0x8010");
-    ASSERT_EQ(CountObjects(), 1);
-    EXPECT_EQ(std::tuple(GetAntiAliasObjects()->x, GetAntiAliasObjects()->y), std::tuple(50, 0x10));
-    // Objects stay put for good: they never leave on their own.
+    EXPECT_EQ(std::tuple(CountObjects(), GetAntiAliasObjects()->subId,
+                         At(100 - kPortraitHotX + 30, 180) == Colour(0)),
+              std::tuple(1, 1u, false));
+    // Replace clears the list before it adds; objects never leave on their own.
+    Run("AddAntiAliasObject 20 0 200 0x8064\n ReplaceAntiAliasObjects 20 0 65535 0x8010");
     for (int f = 0; f < 30; ++f) Frame();
-    EXPECT_EQ(CountObjects(), 1);
-}
-
-TEST_F(SceneCommandTest, SampleTalkPortraitAndMapChangeClearingHeads) {
-    StartTalk(20, sampleMap::kPlayerRole);
-    int frames = 0, atPlace = 0;
-    while (TalkRunning() && frames < 200) {
-        Frame();
-        ++frames;
-        if (gRoleHeads && gRoleHeads->x == 100 && gRoleHeads->y == 300) ++atPlace;
-    }
-    // The head stood at its place while the box was up, then slid away.
-    EXPECT_TRUE(GetGameFlag(206));
-    EXPECT_GE(atPlace, 15);
-    for (int f = 0; f < 10; ++f) Frame();
-    EXPECT_EQ(CountHeads(), 0);
+    ASSERT_EQ(CountObjects(), 1);
+    EXPECT_EQ(std::tuple(GetAntiAliasObjects()->x, GetAntiAliasObjects()->y),
+              std::tuple(65535, 0x10));
+    // An act that does not exist: one box, the talk goes on past the command.
+    Run("ReleaseRoleHeads");
+    EXPECT_EQ(ExtraFrames("AddRoleHead 2900 0 100 20\n AddAntiAliasObject 2900 1 300 20"), 0);
+    for (int f = 0; f < 20; ++f) Frame();
+    EXPECT_EQ(std::tuple(GetGameFlag(300), TakeBoxes(h)), std::tuple(1, 1u));
+    // A map change clears heads and objects.
     Run("AddRoleHead 20 0 100 20\n AddAntiAliasObject 20 0 100 20\n"
         " ChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
     EXPECT_EQ(std::tuple(gMapId, GetGameFlag(300), CountHeads(), CountObjects()),
               std::tuple(kRoom, 1, 0, 0));
 }
 
-TEST_F(SceneCommandTest, BadHeadKeysAndMarkers) {
-    // An act that does not exist: one box, the talk goes on past the command.
-    EXPECT_EQ(ExtraFrames("AddRoleHead 2900 0 100 20\n AddAntiAliasObject 2900 1 300 20"), 0);
-    for (int f = 0; f < 20; ++f) Frame();
-    EXPECT_EQ(std::tuple(GetGameFlag(300), TakeBoxes(h)), std::tuple(1, 1u));
-    // It can still be sent away and removed.
-    Run("DismissRoleHead 2900 0\n RemoveAntiAliasObject 2900 1");
-    for (int f = 0; f < 10; ++f) Frame();
-    EXPECT_EQ(std::tuple(CountHeads(), CountObjects()), std::tuple(0, 0));
-    // Places at the far end of a word are off the screen: drawn nowhere, no
-    // box; the head leaves to the right at once when dismissed.
-    Run("AddRoleHead 20 0 65535 0xFFFF\n AddAntiAliasObject 20 0 65535 0xFFFF");
-    EXPECT_EQ(std::tuple(gRoleHeads->y, GetAntiAliasObjects()->x), std::tuple(0x7FFF, 65535));
-    for (int f = 0; f < 10; ++f) Frame();
-    EXPECT_EQ(gRoleHeads->x, 65535);
-    Run("DismissRoleHead 20 0");
-    Frame();
-    EXPECT_EQ(CountHeads(), 0);
-    // Dismissing or removing what was never there is harmless.
-    EXPECT_EQ(ExtraFrames("DismissRoleHead 5 5\n RemoveAntiAliasObject 5 5\n ReleaseRoleHeads"), 0);
+TEST_F(SceneCommandTest, NameMarkers) {
     // "ABCD": 4 columns, one line: 36 x 18, frame 18 / 18 + 10 x (36 / 18 - 1) = 11.
     const DialogRecord& one = ShownBox("Show 100 \"%KABCD\"");
-    ASSERT_EQ(one.w, 36);
-    EXPECT_EQ(At(one.x - 3, one.y - 13), Art(9013, 11));
+    EXPECT_EQ(std::tuple(one.w, At(one.x - 3, one.y - 13)), std::tuple(36, Art(9013, 11)));
     ASSERT_NE(Art(9013, 11), Art(9013, 32));
     // Eight columns over two lines: 72 x 36, frame 2 + 10 x 3 = 32.
     const DialogRecord& two = ShownBox("Show 100 \"%KABCDEFGH%NAB\"");
-    ASSERT_EQ(two.h, 36);
-    EXPECT_EQ(At(two.x - 3, two.y - 13), Art(9013, 32));
+    EXPECT_EQ(std::tuple(two.h, At(two.x - 3, two.y - 13)), std::tuple(36, Art(9013, 32)));
     const DialogRecord& r = ShownBox("BoxCaption 2\n Show 100 \"%KABCD\"");
     ASSERT_NE(r.caption[0], 0);
     // The marker with text stands at (x - 17, y - 43); frame 11 as above.
@@ -952,13 +929,8 @@ TEST_F(SceneCommandTest, BadHeadKeysAndMarkers) {
     // The name starts at x - 13 x length / 4 + 36, at y - 29.
     i32 len = static_cast<i32>(std::strlen(r.caption));
     i32 textX = r.x - 13 * len / 4 + 36;
-    int before = 0, on = 0;
-    u16 white = ConvertPixel(0x7FFF);
-    for (i32 y = r.y - 29; y < r.y - 29 + 16; ++y)
-        for (i32 x = textX - 12; x < textX + 8 * len; ++x)
-            (x < textX ? before : on) += At(x, y) == white;
-    EXPECT_EQ(before, 0);
-    EXPECT_GT(on, 10);
+    EXPECT_EQ(Ink(textX - 12, textX, textX + 8 * len, r.y - 29, r.y - 13, ConvertPixel(0x7FFF)),
+              std::pair(0, true));
     // A box with no person (a spot or a message) has no marker.
     const DialogRecord& msg = ShownBox("BoxAt 300 300\n Show 0xFFFD \"%KABCD\"");
     EXPECT_NE(At(msg.x - 3, msg.y - 13), Art(9013, 11));
@@ -968,16 +940,13 @@ TEST_F(SceneCommandTest, BalloonsAndAnswerKeys) {
     // Four narrow characters: 315 - 11 x (4 / 2) = 293, frame 1.
     const DialogRecord& r = ShownBox("BoxBound\n Show 100 \"%KABCD\"");
     EXPECT_EQ(std::tuple(r.x, r.y, At(4, 4)), std::tuple(293, kBalloonTextY, Art(9016, 1)));
-    int left = 0, right = 0;
-    CountInk(293, kBalloonTextY, kBalloonTextY + 18, &left, &right);
-    EXPECT_EQ(left, 0);
-    EXPECT_GT(right, 10);
+    const u16 ink = TextColourAt(0);
+    EXPECT_EQ(Ink(0, 293, 640, kBalloonTextY, kBalloonTextY + 18, ink), std::pair(0, true));
     // 45 characters pass 40: two lines from x 95, frame 2.
     const DialogRecord& two = ShownBox("BoxBound\n Show 100 \"%K" + std::string(45, 'W') + "\"");
     EXPECT_EQ(std::tuple(two.x, two.h, At(4, 50)), std::tuple(95, 36, Art(9016, 2)));
-    CountInk(95, kBalloonTextY + 18, kBalloonTextY + 36, &left, &right);
-    EXPECT_EQ(left, 0);
-    EXPECT_GT(right, 10);  // the second line
+    // The second line.
+    EXPECT_EQ(Ink(0, 95, 640, kBalloonTextY + 18, kBalloonTextY + 36, ink), std::pair(0, true));
     // With two answers a step either way lands on the same one; with three, up
     // and left go back (wrapping to the last) and down and right go on.
     Start(
