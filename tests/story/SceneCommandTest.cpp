@@ -171,9 +171,9 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
         {"ChangeMap 1 0xFFFF 0xFFFF 0xFFFF 0xFFFF 2", kTown, 2}};
     for (const auto& [body, map, dir] : cases) {
         Run(body);
-        EXPECT_EQ(std::tuple(gMapId, XY(Player()), RecordWord(FindRecord(kPlayerRole), 4)),
-                  std::tuple(map, std::pair(64, 80), dir));
-        EXPECT_EQ(gViewMode & kViewChanging, 0u);
+        EXPECT_EQ(std::tuple(gMapId, XY(Player()), RecordWord(FindRecord(kPlayerRole), 4),
+                             gViewMode & kViewChanging),
+                  std::tuple(map, std::pair(64, 80), dir, 0u));
     }
     for (const char* cmd : {"ChangeMap", "FadeChangeMap"}) {
         Run(std::string(cmd) + " 77 1 1 0 0 0\n SetFlag 300");
@@ -207,14 +207,13 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
             waiting.push_back(Brightest());
         }
     }
-    EXPECT_TRUE(GetGameFlag(300));
-    // The map changes only after the screen went fully dark.
+    // The map changes only after the screen went fully dark, then the fade
+    // goes back in; the fade steps in the frame it starts.
     size_t change = std::find(mapAt.begin(), mapAt.end(), kRoom) - mapAt.begin();
-    ASSERT_LT(change, mapAt.size());
-    EXPECT_GE(change, 20u);
-    EXPECT_FLOAT_EQ(red[change - 1], -30.0f);  // fully dark when the map changes
-    EXPECT_FLOAT_EQ(red[change + 1], -27.0f);  // then the fade back in
-    EXPECT_FLOAT_EQ(red[0], -1.5f);            // the fade steps in the frame it starts
+    ASSERT_EQ(std::tuple(GetGameFlag(300), change >= 20 && change < mapAt.size()),
+              std::tuple(1, true));
+    EXPECT_EQ(std::tuple(red[change - 1], red[change + 1], red[0]),
+              std::tuple(-30.0f, -27.0f, -1.5f));
     // What the player sees: from the first fully dark frame until the fade back
     // in, no frame shows the map (old or new) at more than the darkest step.
     size_t dark = std::find(red.begin(), red.end(), -30.0f) - red.begin();
@@ -222,18 +221,17 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     for (size_t f = dark; f <= change; ++f) EXPECT_LE(bright[f], 1) << "frame " << f;
     ASSERT_FALSE(waiting.empty());
     for (int b : waiting) EXPECT_LE(b, 1) << "a frame drawn while the change waits";
-    EXPECT_LE(bright[change + 1], 4);  // -27 of 31 steps
-    EXPECT_GT(bright.back(), 4);       // the room at full light at the end
+    // -27 of 31 steps, then the room at full light at the end.
+    EXPECT_EQ(std::tuple(bright[change + 1] <= 4, bright.back() > 4), std::tuple(true, true));
 }
 
 TEST_F(SceneCommandTest, ScrollsAndTheirWaits) {
     gViewX = gViewY = 0;
     // Two cells right at 4 pixels a frame: the wait holds for 8 frames.
     int frames = Run("ScrollBy 2 1 4\n WaitScroll\n SetFlag 300");
-    EXPECT_EQ(std::tuple(gViewX, gViewY, GetGameFlag(300), ScrollUnderWay()),
-              std::tuple(32, 16, 1, false));
-    EXPECT_GE(frames, 8);
-    EXPECT_LE(frames, 10);
+    EXPECT_EQ(
+        std::tuple(gViewX, gViewY, GetGameFlag(300), ScrollUnderWay(), frames >= 8, frames <= 10),
+        std::tuple(32, 16, 1, false, true, true));
     // To an origin cell, then waiting for the view's y.
     Run("ScrollTo 0 3 8\n WaitScrollY 48");
     EXPECT_EQ(std::tuple(gViewX, gViewY), std::tuple(0, 48));
@@ -248,21 +246,21 @@ TEST_F(SceneCommandTest, ScrollsAndTheirWaits) {
     gViewX = gViewY = 0;
     // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town;
     // near the town's far corner the view stops at the edge.
-    const std::pair<u16, u16> at[] = {{600, 400}, {1000, 760}};
-    const std::pair<i32, i32> view[] = {{280, 160}, {1024 - 640, 768 - 480}};
-    for (int k = 0; k < 2; ++k) {
-        std::tie(gMapRoles[guard].x, gMapRoles[guard].y) = at[k];
+    const std::tuple<u16, u16, std::pair<i32, i32>> at[] = {{600, 400, {280, 160}},
+                                                            {1000, 760, {1024 - 640, 768 - 480}}};
+    for (const auto& [x, y, view] : at) {
+        std::tie(gMapRoles[guard].x, gMapRoles[guard].y) = std::tuple(x, y);
         Run("ScrollToRole 100 8\n WaitScroll");
-        EXPECT_EQ(std::pair(gViewX, gViewY), view[k]);
+        EXPECT_EQ(std::pair(gViewX, gViewY), view);
     }
 }
 
 TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
     EXPECT_GE(Run("ColorFade 40 0 -4 -2 1 1 5\n WaitColorFade"), 5);
     // Red capped at 31 first, then five steps of -2.
-    EXPECT_EQ(std::tuple(gColorFade.acc[0], gColorFade.acc[1], gColorFade.acc[2]),
-              std::tuple(21.0f, 5.0f, 1.0f));
-    EXPECT_FALSE(ColorFadeUnderWay());
+    EXPECT_EQ(
+        std::tuple(gColorFade.acc[0], gColorFade.acc[1], gColorFade.acc[2], ColorFadeUnderWay()),
+        std::tuple(21.0f, 5.0f, 1.0f, false));
     EXPECT_LT(Run("ColorFade 0 0 0 1 1 1 100\n Wait 70\n StopColorFade\n WaitColorFade"), 20);
     EXPECT_EQ(std::tuple(gColorFade.counter, gColorFade.delta[0]), std::tuple(0, 0.0f));
     Run("Spot -1 -1");
@@ -304,8 +302,8 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
     Run("MusicVolume 3 60");
     EXPECT_EQ(std::tuple(gMusic.GetVolume(), gStream.GetVolume()), std::tuple(before, 60));
     Run("StopMusic");
-    EXPECT_EQ(gMusic.GetList(1).slots[0].id, 0);
-    EXPECT_NE(gMusic.GetMode(), 1);
+    EXPECT_EQ(std::tuple(gMusic.GetList(1).slots[0].id, gMusic.GetMode() != 1),
+              std::tuple(0, true));
     Run("Sound 1\n Sound2 2");
     EXPECT_EQ(gSound.PlayingCount(), 2);
     Run("StopSound 1");
@@ -314,8 +312,8 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
     gInstallMode = 2;  // installed, the shows on the disc
     Start("Video \"MH OPENING.BIK\"\n ReopenMap\n SetFlag 300\n End");
     for (int f = 0; f < 5 && !(gRunState & kRunVideo); ++f) Frame();
-    EXPECT_TRUE(gRunState & kRunVideo);
-    EXPECT_TRUE(gScriptScene.archiveClosed);
+    EXPECT_EQ(std::tuple(gRunState & kRunVideo, gScriptScene.archiveClosed),
+              std::tuple(kRunVideo, true));
     StopVideo();
     gRunState &= ~kRunVideo;
     Finish(10);
@@ -350,10 +348,9 @@ TEST_F(SceneCommandTest, SampleTalksExtraAnimationObjectsWaterDropsAndOverlay) {
     int frames = Run(
         "AddActA 7 8 6001 0\n AddActB 9 9 6001 0\n AddActA 1 2 6001 0\n WaitActA 2\n WaitActB 2");
     ASSERT_EQ(std::distance(gScriptActA.begin(), gScriptActA.end()), 2);
-    EXPECT_EQ(gScriptActA.front().k1, 1);
-    EXPECT_GT(gScriptActA.front().act.frame, 2);
-    EXPECT_GT(gScriptActB.front().act.frame, 2);
-    EXPECT_GE(frames, 4);
+    EXPECT_EQ(std::tuple(gScriptActA.front().k1, gScriptActA.front().act.frame > 2,
+                         gScriptActB.front().act.frame > 2, frames >= 4),
+              std::tuple(1, true, true, true));
     DeleteWaterList();
     Start("WaterDrop 320 240 8 200\n WaterDrop 100 100 4 100\n VideoOverlay 9001 2");
     // Run the talk alone: the scene's ripple pass would step the water on.
@@ -365,8 +362,7 @@ TEST_F(SceneCommandTest, SampleTalksExtraAnimationObjectsWaterDropsAndOverlay) {
     bool moved = false;
     for (int c = 0; c < ripple->AreaW() && !moved; ++c)
         for (int r = 0; r < ripple->AreaH() && !moved; ++r) moved = ripple->Height(c, r) != 0;
-    EXPECT_TRUE(moved);
-    EXPECT_EQ(gScriptScene.videoOverlayAct, 9001u);
+    EXPECT_EQ(std::tuple(moved, gScriptScene.videoOverlayAct), std::tuple(true, 9001u));
     DeleteWaterList();
 }
 
@@ -398,8 +394,8 @@ TEST_F(SceneCommandTest, PictureShowFromTheFolderAndFromTheDisc) {
             if (gPicShow.frame == 1) {
                 // Frame 1: rows of the first colour from cell (0, 100).
                 const u16* pic = reinterpret_cast<const u16*>(gPicShow.frameBuf[1]);
-                EXPECT_EQ(pic[100 * 640], ConvertPixel(0x001F));
-                EXPECT_EQ(pic[101 * 640], 0);
+                EXPECT_EQ(std::tuple(pic[100 * 640], pic[101 * 640]),
+                          std::tuple(ConvertPixel(0x001F), 0));
             }
         }
     }
@@ -409,8 +405,8 @@ TEST_F(SceneCommandTest, PictureShowFromTheFolderAndFromTheDisc) {
               std::tuple(true, 3u, 1, 0u, kFrameMs, 0x02u, true));
     // D6 keeps the archive closed after the next show.
     Run("KeepMapClosed\n PictureShow \"bands.pak\"\n WaitPictureShow");
-    EXPECT_FALSE(gMapArchiveFile.IsOpen());
-    EXPECT_FALSE(gScriptScene.skipReopen);
+    EXPECT_EQ(std::tuple(gMapArchiveFile.IsOpen(), gScriptScene.skipReopen),
+              std::tuple(false, false));
     // Only the disc in drive F holds the show, under tlv5e\Video.
     std::string name = kSamplePicShowName;
     std::filesystem::create_directories(h.Path("disc/tlv5e/Video"));
@@ -577,11 +573,10 @@ TEST_F(SceneCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
     Frame();
     WipeStrip* s = Strip(1);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(std::tuple(s->x, s->y, s->lines, s->length, s->colour, s->mode),
-              std::tuple(-8, 20, 4, 100, ConvertPixel(0x7C00), kWipeStatic));
-    EXPECT_EQ(s->lens, std::vector<i32>(4, 100));
     // The wipe yields: the next command waits for the next frame.
-    EXPECT_FALSE(GetGameFlag(300));
+    EXPECT_EQ(
+        std::tuple(s->x, s->y, s->lines, s->length, s->colour, s->mode, s->lens, GetGameFlag(300)),
+        std::tuple(-8, 20, 4, 100, ConvertPixel(0x7C00), kWipeStatic, std::vector<i32>(4, 100), 0));
     Finish();
 
     // The same number again replaces the strip; another number adds one; a free takes one.
@@ -613,8 +608,8 @@ TEST_F(SceneCommandTest, GrowingStripsAndBands) {
         }
         last = s->lens;
     }
-    EXPECT_GE(frames, 6);  // 300 pixels at most 58 a frame
-    EXPECT_EQ(s->lens, std::vector<i32>(3, 300));
+    // 300 pixels at most 58 a frame.
+    EXPECT_EQ(std::tuple(frames >= 6, s->lens), std::tuple(true, std::vector<i32>(3, 300)));
     // A full strip stays as a band: it does not free itself.
     for (int f = 0; f < 5; ++f) Frame();
     EXPECT_NE(Strip(3), nullptr);
@@ -646,9 +641,9 @@ TEST_F(SceneCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndRelea
          {"Wipe 5 0 60 2 200 0x001F 0x2000", "Wipe 6 0 60 2 300 0x001F 0x1000"}) {
         ClearGameFlag(300);
         int frames = Run(std::string(wipe) + "\n WaitWipes\n SetFlag 300");
-        EXPECT_EQ(std::tuple(GetGameFlag(300), gWipeStrips.empty()), std::tuple(1, true)) << wipe;
-        EXPECT_GE(frames, 3) << wipe;
-        EXPECT_LE(frames, 10) << wipe;
+        EXPECT_EQ(std::tuple(GetGameFlag(300), gWipeStrips.empty(), frames >= 3, frames <= 10),
+                  std::tuple(1, true, true, true))
+            << wipe;
     }
 
     // A role head alone holds the wait too, until the release frees it.
@@ -690,9 +685,10 @@ TEST_F(SceneCommandTest, SceneCopiesDialogLinesAndSceneObjectWaits) {
     std::string longText(300, 'a');
     Run("DialogLine \"first line\"\n DialogLine \"" + longText + "\"");
     ASSERT_EQ(gKeptTexts.size(), 2u);
-    EXPECT_EQ(gKeptTexts[0].rfind("first line", 0), 0u);
-    EXPECT_LE(gKeptTexts[0].size(), 11u);  // the text and at most its padding
-    EXPECT_EQ(gKeptTexts[1], std::string(255, 'a'));
+    // The text and at most its padding; the long one cut.
+    EXPECT_EQ(
+        std::tuple(gKeptTexts[0].rfind("first line", 0), gKeptTexts[0].size() <= 11, gKeptTexts[1]),
+        std::tuple(0u, true, std::string(255, 'a')));
     // The ring plays its passes and ends; the object then leaves its list.
     EXPECT_GE(Run("AddActA 50 60 6001 0\n WaitSceneObject 50 60\n SetFlag 300"), 8);
     EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptActA.empty()), std::tuple(1, true));
@@ -737,8 +733,7 @@ TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone
         DrawWorld();
         ++frames;
     }
-    EXPECT_GE(frames, 10);
-    EXPECT_LT(frames, 60);
+    EXPECT_EQ(std::tuple(frames >= 10, frames < 60), std::tuple(true, true));
     gViewMode &= ~kViewChanging;
     // On the map list A is drawn too, with its full red around the point.
     o.k1 = o.k2 = 100;
@@ -809,15 +804,23 @@ TEST_F(SceneCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     Run("SendRole 100 3 0xFFFF 0xFFFF");
     EXPECT_EQ(std::tuple(FindRoleById(100), *cell & kCellRole), std::tuple(-1, 0u));
     i32 row = FindRecord(100);
-    ASSERT_GE(row, 0);
     EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
               std::tuple(kRoom, 14, 31));
     for (int b = 0; b < kBuckets; ++b)
         for (int r = -kBucketRowBias; r < static_cast<int>(gMap.height) + kBucketRowBias; ++r)
             for (RoleSlot* s = BucketRow(b, r); s; s = s->next) EXPECT_NE(s->roleId, 100);
 
-    // The room's role comes here: a new row built from its record.
+    // An unknown role is refused and the talk goes on; a cell outside the map is
+    // brought to its last cell.
+    Run("SendRole 999 1 2 2\n SetFlag 300");
+    EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(300)), std::tuple(1u, 1));
     i32 count = gMapRoleCount;
+    Run("SendRole 103 1 500 600");
+    EXPECT_EQ(std::tuple(FindRoleById(103), gMapRoleCount), std::tuple(-1, count));
+    row = FindRecord(103);
+    EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
+              std::tuple(kTown, kTownW - 1, kTownH - 1));
+    // The room's role comes here: a new row built from its record.
     Run("SendRole 103 1 20 21");
     int n = FindRoleById(103);
     ASSERT_GE(n, 0);
@@ -830,19 +833,6 @@ TEST_F(SceneCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     LoadCity(kRoom, 5, 5, 1, 0, 1, 1);
     ASSERT_EQ(gMapId, kRoom);
     EXPECT_EQ(RecordWord(FindRecord(100), 0), kRoom);
-}
-
-// An unknown role is refused and the talk goes on; a cell outside the map is
-// brought to its last cell.
-TEST_F(SceneCommandTest, SendRoleRefusesUnknownRolesAndCellsOutsideTheMap) {
-    Run("SendRole 999 1 2 2\n SetFlag 300");
-    EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(300)), std::tuple(1u, 1));
-    i32 count = gMapRoleCount;
-    Run("SendRole 103 1 500 600");
-    EXPECT_EQ(std::tuple(FindRoleById(103), gMapRoleCount), std::tuple(-1, count));
-    i32 row = FindRecord(103);
-    EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
-              std::tuple(kTown, kTownW - 1, kTownH - 1));
 }
 
 // The commands reach the overlay lists (whose easing and leaving the overlay
