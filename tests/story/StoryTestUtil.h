@@ -119,20 +119,3 @@ struct StoryFixture : ::testing::Test {
         return frames;
     }
 };
-
-// A new game on the sample town through the real start-up, no talk running;
-// no test expects an error box it does not clear.
-struct TownGame : ::testing::Test {
-    Harness h;
-
-    void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        ASSERT_EQ(StartNewGame(1), 1);
-        gFrameId = 0;
-        ResetTalk();
-        ResetDialogs();
-        gTalkFlags = 0;
-    }
-    void TearDown() override { EXPECT_TRUE(h.boxes().empty()) << h.boxes().front().caption; }
-};
