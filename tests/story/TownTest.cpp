@@ -155,36 +155,32 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     // No box waits any more.
     EXPECT_EQ(std::tuple(gTalkFlags, gMapRoles[person].talkLock), std::tuple(0u, 0));
     h.RunFrames(15);
-    auto screenX = [&] { return s.P().x - gViewX + 8; };
-    auto screenY = [&] { return s.P().y - gViewY + 8; };
+    // Holds the button with the cursor (dx, dy) from the player's middle until
+    // the player has come far enough or the frames run out, then lets go; the
+    // cursor shown and whether the player came far enough.
+    auto hold = [&](i32 dx, i32 dy, int frames, const std::function<bool()>& until) {
+        s.PointAt(s.P().x - gViewX + 8 + dx, s.P().y - gViewY + 8 + dy);
+        i32 cursor = gTriggerCursor;
+        PlatformSetMouseButtons(true, false);
+        bool reached = h.RunUntil(until, frames);
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(12);
+        return std::pair(cursor, reached);
+    };
+    // To the right (the cursor points right), stopping on a cell.
     u16 x0 = s.P().x, y0 = s.P().y;
-    s.PointAt(screenX() + 120, screenY());
-    EXPECT_EQ(gTriggerCursor, 3) << "the cursor points right";
-    PlatformSetMouseButtons(true, false);
-    EXPECT_TRUE(h.RunUntil([&] { return s.P().x >= x0 + 32; }, 60)) << s.P().x;
-    PlatformSetMouseButtons(false, false);
-    h.RunFrames(12);
-    EXPECT_EQ(std::tuple(s.P().y, s.P().x % 16), std::tuple(y0, 0)) << "stops on a cell";
-
+    EXPECT_EQ(hold(120, 0, 60, [&] { return s.P().x >= x0 + 32; }), std::pair(3, true));
+    EXPECT_EQ(std::tuple(s.P().y, s.P().x % 16), std::tuple(y0, 0));
     // Down and to the left of the player: a diagonal step.
     u16 x1 = s.P().x, y1 = s.P().y;
-    s.PointAt(screenX() - 90, screenY() + 90);
-    EXPECT_EQ(gTriggerCursor, 6);
-    PlatformSetMouseButtons(true, false);
-    EXPECT_TRUE(h.RunUntil([&] { return s.P().y >= y1 + 16; }, 40));
-    PlatformSetMouseButtons(false, false);
-    h.RunFrames(12);
+    EXPECT_EQ(hold(-90, 90, 40, [&] { return s.P().y >= y1 + 16; }), std::pair(6, true));
     EXPECT_LT(s.P().x, x1);
-
     // Locked by a talk, the button moves nobody.
     auto held = std::pair(s.P().x, s.P().y);
     gTalkFlags |= kTalkLockBit;
-    PlatformSetMouseButtons(true, false);
-    h.RunFrames(20);
-    PlatformSetMouseButtons(false, false);
+    hold(-90, 90, 20, [] { return false; });
     gTalkFlags &= ~kTalkLockBit;
     EXPECT_EQ(std::pair(s.P().x, s.P().y), held);
-    h.RunFrames(2);
     clickPerson();
     // The person talks again.
     EXPECT_EQ(std::tuple(gTalkContext.owner, gTalkContext.talk), std::tuple(101, kClosingTalk));
