@@ -317,60 +317,60 @@ TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
 
 class MapEntryPointTest : public StoryFixture {
 protected:
-    // A database of the field list and a table 5 of (map, x, y) rows at offset at.
-    void Install(std::vector<std::array<u16, 3>> rows, bool withEnd = true, u32 tableAt = 0) {
+    // A database of the field list and a table 5 of (map, x, y) rows at offset
+    // at (0: after the list); cut bytes off its end.
+    static std::vector<u8> Db(std::vector<std::array<u16, 3>> rows, bool withEnd = true,
+                              u32 tableAt = 0, size_t cut = 0) {
         ByteWriter w;
         w.Zeros(27 * 4);
-        u32 at = tableAt ? tableAt : static_cast<u32>(w.size());
-        w.PatchU32(5 * 4, at);
+        w.PatchU32(5 * 4, tableAt ? tableAt : static_cast<u32>(w.size()));
         for (auto& r : rows)
             for (u16 v : r) w.U16(v);
         if (withEnd) w.U16(0xFFFF);
-        SetMapDatabase(w.bytes().data(), static_cast<u32>(w.size()));
+        return {w.bytes().begin(), w.bytes().end() - cut};
+    }
+    static void Install(const std::vector<u8>& db) {
+        SetMapDatabase(db.data(), static_cast<u32>(db.size()));
     }
     u16 Word(u32 off) { return LoadU16(gMapDatabase + off); }
     void TearDown() override { FreeMapDatabase(); }
 };
 
 TEST_F(MapEntryPointTest, RowsValuesAndBadTables) {
-    Install({{3, 1, 2}, {7, 3, 4}});
-    gMapId = 7;
+    Install(Db({{3, 1, 2}, {7, 3, 4}}));
     // The rows' x words, at 27 * 4 + 2 and 6 further; the current map's values.
     auto state = [this] {
-        return std::tuple(Word(27 * 4 + 2), Word(27 * 4 + 8), Word(27 * 4 + 10),
-                          gScriptScene.entryX, gScriptScene.entryY, gScriptScene.entryValue);
+        return std::array<i32, 6>{Word(27 * 4 + 2),    Word(27 * 4 + 8),
+                                  Word(27 * 4 + 10),   gScriptScene.entryX,
+                                  gScriptScene.entryY, gScriptScene.entryValue};
     };
-    // The other map's row is untouched.
-    Run("MapEntryPoint 7 11 12 5");
-    EXPECT_EQ(state(), std::tuple(1, 11, 12, 11, 12, 5));
-    // Another map's row changes without touching the current map's values.
-    Run("MapEntryPoint 3 8 9 1");
-    EXPECT_EQ(state(), std::tuple(8, 11, 12, 11, 12, 5));
-    // A map with no row: nothing written, the current map's values still taken.
-    gMapId = 9;
-    Run("MapEntryPoint 9 21 22 23");
-    EXPECT_EQ(state(), std::tuple(8, 11, 12, 21, 22, 23));
-    // A row cut by the database's end, no end row.
-    Install({{3, 1, 2}}, false);
-    u32 size = gMapDatabaseSize;
-    std::vector<u8> image(gMapDatabase, gMapDatabase + size - 2);  // the last word cut off
-    SetMapDatabase(image.data(), static_cast<u32>(image.size()));
-    Run("MapEntryPoint 3 40 41 0");
-    EXPECT_EQ(Word(27 * 4 + 2), 1);
-    // A table offset past the database, and a database with no table at all.
-    for (u32 at : {100000u, 0xFFFFFFFEu}) {
-        Install({{3, 1, 2}}, true, at);
-        Run("MapEntryPoint 3 40 41 0");
-        EXPECT_EQ(Word(27 * 4 + 2), 1) << at;
+    // The current map, the command, the state it leaves: the other map's row is
+    // untouched; another map's row changes without touching the current map's
+    // values; a map with no row has nothing written, its values still taken.
+    const std::tuple<u32, const char*, std::array<i32, 6>> steps[] = {
+        {7, "MapEntryPoint 7 11 12 5", {1, 11, 12, 11, 12, 5}},
+        {7, "MapEntryPoint 3 8 9 1", {8, 11, 12, 11, 12, 5}},
+        {9, "MapEntryPoint 9 21 22 23", {8, 11, 12, 21, 22, 23}}};
+    for (const auto& [map, body, want] : steps) {
+        gMapId = map;
+        Run(body);
+        EXPECT_EQ(state(), want) << body;
     }
-    ByteWriter none;
-    none.Zeros(27 * 4 + 8);
-    SetMapDatabase(none.bytes().data(), static_cast<u32>(none.size()));
+    // A row cut by the database's end (no end row, its last word cut off), a
+    // table offset past the database: the row is left as it was.
+    for (const auto& db : {Db({{3, 1, 2}}, false, 0, 2), Db({{3, 1, 2}}, true, 100000),
+                           Db({{3, 1, 2}}, true, 0xFFFFFFFEu)}) {
+        Install(db);
+        Run("MapEntryPoint 3 40 41 0");
+        EXPECT_EQ(Word(27 * 4 + 2), 1) << db.size();
+    }
+    // A database with no table at all.
+    std::vector<u8> none(27 * 4 + 8, 0);
+    Install(none);
     Run("MapEntryPoint 0 40 41 0");
-    for (u32 k = 0; k < none.size(); ++k) EXPECT_EQ(gMapDatabase[k], 0) << k;
+    EXPECT_EQ(std::vector<u8>(gMapDatabase, gMapDatabase + none.size()), none);
     // Too small to hold the field: nothing read.
-    std::vector<u8> tiny(8, 0);
-    SetMapDatabase(tiny.data(), 8);
+    Install(std::vector<u8>(8, 0));
     Run("MapEntryPoint 0 40 41 0");
     EXPECT_FALSE(TalkRunning());
 }
