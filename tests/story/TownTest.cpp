@@ -230,8 +230,8 @@ TEST(Reach, ClickingTheFishermanAndTheGuard) {
                 s.PointAt((l + r) / 2, (t + b) / 2);
             }
             s.Click();
-            EXPECT_EQ(gTalkContext.talk, gMapRoles[slot].talk) << id;
-            EXPECT_EQ(gTalkContext.owner, id);
+            EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner),
+                      std::tuple(gMapRoles[slot].talk, id));
         });
     }
 }
@@ -247,49 +247,33 @@ TEST(SampleVisit, TheDoorLeadsIntoTheRoomAndBackWithoutAFlash) {
         s.Tap(kArrowUp);  // into the door
         ASSERT_EQ(gTalkContext.talk, kSampleRoomTalk);
 
-        // Frame by frame until the town is back: the canvas's middle, the map, the box.
-        struct Seen {
-            u32 map;
-            u16 pixel;
-            bool box;
-            bool person;
-        };
-        std::vector<Seen> seen;
-        // The shirt of the room's person (act 2): 3 columns left of the figure's
-        // middle and 22 rows above its soles (row 46) it shows from every side,
-        // clear of the arms.
+        // Frame by frame until the town is back: the canvas's middle on the
+        // last frame before the room and the first of the room; the room's
+        // frames, those with a box and those showing the room's person. Its
+        // shirt (act 2), 3 columns left of the figure's middle and 22 rows
+        // above its soles (row 46), shows from every side, clear of the arms.
         const u16 personBody = ConvertPixel(24 << 10 | 6 << 5 | 8);
+        u16 before = 1, entry[2] = {1, 1};
+        int roomFrames = 0, boxFrames = 0, personFrames = 0;
         for (int f = 0; f < 400 && !(gMapId == kTown && SampleSession::TalkFree()); ++f) {
             h.RunFrames(1);
-            bool person = false;
+            u16 pixel = CanvasAt(60, 200);
             int slot = FindRoleById(103);
             i32 l, t, r, b;
-            if (gMapId == kRoom && slot > 0 && RoleScreenRect(slot, &l, &t, &r, &b))
-                person = CanvasAt(l + 13, t + 24) == personBody;
-            seen.push_back({gMapId, CanvasAt(60, 200), !gDialogs.empty(), person});
+            if (gMapId == kRoom && roomFrames++ == 0)
+                std::tie(entry[0], entry[1]) = std::tuple(before, pixel);
+            boxFrames += gMapId == kRoom && !gDialogs.empty();
+            personFrames += gMapId == kRoom && slot > 0 && RoleScreenRect(slot, &l, &t, &r, &b) &&
+                            CanvasAt(l + 13, t + 24) == personBody;
+            before = pixel;
         }
-        ASSERT_EQ(gMapId, kTown);
-        EXPECT_TRUE(GetGameFlag(kSampleRoomFlag));
-        EXPECT_EQ(s.P().x, 10 * 16);
-        EXPECT_EQ(s.P().y, 10 * 16);
-
-        size_t first = 0;
-        while (first < seen.size() && seen[first].map != kRoom) ++first;
-        ASSERT_LT(first, seen.size());
-        // The first frames of the room are as dark as the last of the town.
-        EXPECT_EQ(seen[first].pixel, ConvertPixel(0));
-        EXPECT_EQ(seen[first - 1].pixel, ConvertPixel(0));
-        int roomFrames = 0, boxFrames = 0, personFrames = 0;
-        for (const Seen& v : seen) {
-            if (v.map != kRoom) continue;
-            ++roomFrames;
-            boxFrames += v.box;
-            personFrames += v.person;
-        }
-        // Three seconds of words (30 tenths at 35 ms a frame) and the person in view.
-        EXPECT_GE(boxFrames, 80);
-        EXPECT_GT(roomFrames, boxFrames);
-        EXPECT_GE(personFrames, 60);
+        EXPECT_EQ(std::tuple(gMapId, GetGameFlag(kSampleRoomFlag), s.P().x, s.P().y),
+                  std::tuple(kTown, 1, 10 * 16, 10 * 16));
+        // The first frame of the room is as dark as the last of the town; three
+        // seconds of words (30 tenths at 35 ms a frame) and the person in view.
+        EXPECT_EQ(std::tuple(entry[0], entry[1], boxFrames >= 80, roomFrames > boxFrames,
+                             personFrames >= 60),
+                  std::tuple(ConvertPixel(0), ConvertPixel(0), true, true, true));
         EXPECT_TRUE(h.boxes().empty());
     });
 }
