@@ -668,24 +668,20 @@ TEST_F(Voice, OneVoiceAtATimeBadFilesAndAClosedOutput) {
     StopVoice();
     EXPECT_EQ(std::tuple(VoicePlaying(), Rms(Pull(50))), std::tuple(0, 0));
     StopVoice();  // nothing playing: fine
-    EXPECT_EQ(VoicePlaying(), 0);
     // Missing or bad files play nothing.
     std::string good = WriteVoice("good.wav", Tone(440, 2000));
-    std::vector<u8> junk(400, 0x5A);
     std::vector<u8> cut = Tone(440, 200);
     cut.resize(30);  // a header that promises data it does not hold
     const std::pair<std::string, const char*> cases[] = {
         {Root() + "Voice/none.wav", "missing"},
-        {WriteVoice("junk.wav", junk), "not a sound"},
+        {WriteVoice("junk.wav", std::vector<u8>(400, 0x5A)), "not a sound"},
         {WriteVoice("cut.wav", cut), "cut short"},
         {WriteVoice("tiny.wav", {'R', 'I', 'F'}), "too small"},
         {"", "no name"}};
     for (const auto& [path, why] : cases) {
         ASSERT_EQ(PlayVoice(good.c_str(), 11), 1);
         EXPECT_EQ(PlayVoice(path.c_str(), 11), 0) << why;
-        if (!path.empty()) {
-            EXPECT_EQ(LastDataError().file, path) << why;
-        }
+        if (!path.empty()) EXPECT_EQ(LastDataError().file, path) << why;
         // The voice before is ended all the same.
         EXPECT_EQ(std::tuple(VoicePlaying(), Rms(Pull(30))), std::tuple(0, 0)) << why;
     }
