@@ -735,18 +735,14 @@ TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
 
 // ---- The assembler and disassembler, and the sample game's talks ----
 
-TEST(StoryAsm, SampleTalksRoundTrip) {
+TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
     std::vector<u8> a, b;
     std::string error, text;
     ASSERT_TRUE(AssembleTalkFile(SampleTalkSource(), &a, &error)) << error;
     ASSERT_TRUE(DisassembleTalkFile(a, &text, &error)) << error;
     ASSERT_TRUE(AssembleTalkFile(text, &b, &error)) << error << "\n" << text;
     EXPECT_EQ(a, b);
-}
-
-TEST(StoryAsm, LayoutOfACommandWithTextAndTarget) {
     std::vector<u8> f;
-    std::string error;
     ASSERT_TRUE(AssembleTalkFile("talk 3\nx:\n Say 0xFFF0 \"月a\"\n Jump @x\n", &f, &error))
         << error;
     u32 first = 4 * kTalkEntries;
@@ -756,11 +752,8 @@ TEST(StoryAsm, LayoutOfACommandWithTextAndTarget) {
         std::tuple(LoadU32(&f[kTalkBase + 12]), LoadU16(p), LoadU16(p + 2),
                    std::string(p + 4, p + 8), LoadU16(p + 8), LoadU16(p + 10), LoadU32(p + 12)),
         std::tuple(first, 0x0001, 0xFFF0, Utf8ToBig5("月a") + " ", kTextMark, 0x000F, first));
-}
-
-// Each command: its word, then its operand words, and nothing more, as the
-// interpreter's table measures it.
-TEST(StoryAsm, LayoutOfTheHeadAndObjectCommands) {
+    // Each command: its word, then its operand words, and nothing more, as the
+    // interpreter's table measures it.
     const std::tuple<const char*, std::vector<u16>> rows[] = {
         {"AddRoleHead 20 1 100 0x8032", {0x51, 20, 1, 100, 0x8032}},
         {"DismissRoleHead 20 1", {0x52, 20, 1}},

@@ -116,7 +116,7 @@ TEST_F(DialogTest, TheTalkRunsOnWhileABoxWaits) {
     EXPECT_TRUE(GetGameFlag(301));
 }
 
-TEST_F(DialogTest, RevealPaceAndEscapes) {
+TEST_F(DialogTest, RevealPaceEscapesShowAllAndPages) {
     for (u32 speed : {0u, 6u, 11u}) {
         SCOPED_TRACE(speed);
         ReleaseDialogs();
@@ -147,11 +147,9 @@ TEST_F(DialogTest, RevealPaceAndEscapes) {
     gDialogInput = 1;
     DlgMessage();
     EXPECT_EQ(std::tuple(gDialogs.empty(), gMouseLockFrames), std::tuple(true, 12));
-}
-
-TEST_F(DialogTest, ShowAllAtOnceAndPages) {
+    // Show all at once, and pages.
     gTextSpeed = 0;
-    DialogRecord* box = Show(Spec(0xFFFD, "%Kabcdef%Pxyz%Q"));
+    box = Show(Spec(0xFFFD, "%Kabcdef%Pxyz%Q"));
     for (int i = 0; i < 5; ++i) DlgMessage();
     EXPECT_EQ(std::tuple(box->pageWait,
                          std::string(box->text + box->pageStart, box->revealed - box->pageStart)),
@@ -176,7 +174,7 @@ TEST_F(DialogTest, ShowAllAtOnceAndPages) {
     EXPECT_TRUE(box->textDone);
 }
 
-TEST_F(DialogTest, TextVariables) {
+TEST_F(DialogTest, TextVariablesLongTextAndDisplayTime) {
     gScriptVars[12] = 305;
     char text[kDialogTextBytes] = "x%I12.y%I999.%Q";
     ExpandTextVariables(text);
@@ -191,23 +189,21 @@ TEST_F(DialogTest, TextVariables) {
     // 510th byte is made, one a byte longer is left out; the end mark stays whole.
     SetTextReplacement(0, "$N", "0123456789012345678");  // 19 bytes for 2
     for (size_t lead : {489u, 490u}) {
-        SCOPED_TRACE(lead);
         char text[kDialogTextBytes] = {};
         std::string t = std::string(lead, 'a') + "$N%Q";
         std::memcpy(text, t.data(), t.size());
         ExpandTextVariables(text);
         // A byte past the limit, the text is left as it was.
         EXPECT_EQ(std::string(text),
-                  lead == 489 ? std::string(489, 'a') + "0123456789012345678%Q" : t);
+                  lead == 489 ? std::string(489, 'a') + "0123456789012345678%Q" : t)
+            << lead;
     }
-}
-
-TEST_F(DialogTest, LongTextIsCutAndBoxesCloseByTime) {
-    std::string text = "a";
-    while (text.size() < 600) text += "\xA4\xA4";  // "中"
-    text += "%Q";
+    // A long text is cut.
+    std::string longText = "a";
+    while (longText.size() < 600) longText += "\xA4\xA4";  // "中"
+    longText += "%Q";
     DialogRecord r;
-    ASSERT_EQ(SetupDialog(&r, Spec(0xFFFD, text.c_str()), nullptr, 0), 1);
+    ASSERT_EQ(SetupDialog(&r, Spec(0xFFFD, longText.c_str()), nullptr, 0), 1);
     size_t len = std::strstr(r.text, "%Q") - r.text;
     // "a" plus whole characters.
     EXPECT_EQ(std::tuple(len <= 508, len % 2, static_cast<u8>(r.text[len - 1])),
@@ -573,7 +569,7 @@ struct TextTools : DialogArt {
     }
 };
 
-TEST_F(TextTools, FontPrintf) {
+TEST_F(TextTools, FontPrintfAndCellFlags) {
     CreateGameFont(gSmallFont, 640, 480, 12);
     EXPECT_EQ(FontPrintf(canvas.data(), 20, 30, kInk, "HP %d/%d %s", 5, 12, "ok"), 10);
     std::vector<u16> want(640 * 480, kBackground);
@@ -595,9 +591,7 @@ TEST_F(TextTools, FontPrintf) {
     EXPECT_EQ(FontPrintf(nullptr, 0, 0, kInk, "%s", ascii.c_str()), kFontPrintfBytes - 1);
     CreateGameFont(gSmallFont, 640, 480, 12);
     EXPECT_EQ(FontPrintf(canvas.data(), 0, 400, kInk, "%s", wide.c_str()), 558);
-}
-
-TEST_F(TextTools, CellFlags) {
+    std::fill(canvas.begin(), canvas.end(), kBackground);
     UseMap(60, 50);
     // View at (20, 35): the grid starts at cell (2, 3), shifted by (4, 3) pixels.
     Cell(5, 6) = 0x40000000;

@@ -368,11 +368,46 @@ TEST_F(SceneCommandTest, SampleTalksExtraAnimationObjectsWaterDropsAndOverlay) {
 
 // ---- the picture show ----
 
-TEST_F(SceneCommandTest, PictureShowFromTheFolderAndFromTheDisc) {
+TEST_F(SceneCommandTest, PictureShowBadPacksTheFolderAndTheDisc) {
     gInstallMode = 0;  // run from its folder: the shows lie beside the game
+    PicShowSpec spec;
+    PicShowRow good{640 * 10, std::vector<u16>(16, 0x7FFF)};
+    std::vector<u8> ok = PicShowFrameBytes({good}, 16);
+    auto shortHead = ok;
+    StoreU32(shortHead.data(), 4);  // shorter than its own head
+    auto pastFrame = ok;
+    StoreU32(pastFrame.data(), static_cast<u32>(ok.size()) + 2);
+    auto pastPicture = ok;
+    StoreU32(pastPicture.data() + 4, 640 * 480 - 4);
+    const std::tuple<const char*, std::vector<u8>> cases[] = {
+        {"short head", BuildPicShowPackRaw(spec, {ok, shortHead}, {1, 1})},
+        {"past the frame", BuildPicShowPackRaw(spec, {pastFrame}, {1})},
+        {"past the picture", BuildPicShowPackRaw(spec, {pastPicture}, {1})},
+        {"more rows than bytes", BuildPicShowPackRaw(spec, {ok}, {2})},
+        {"truncated",
+         [&] {
+             auto p = BuildPicShowPackRaw(spec, {ok, ok}, {1, 1});
+             p.resize(p.size() - 1100);
+             return p;
+         }()},
+        {"header only", std::vector<u8>(20, 0)},
+    };
+    for (const auto& [name, pack] : cases) {
+        SCOPED_TRACE(name);
+        WriteHostFile(h.Path("Video/bad.pak"), pack);
+        Run("PictureShow \"bad.pak\"\n WaitPictureShow\n SetFlag 301", 40);
+        EXPECT_LT(gPicShow.counter, 10000);  // stopped, never reached the closing fade
+        EXPECT_EQ(std::tuple(GetGameFlag(301), gPicShow.running, gRunState & kRunTransition),
+                  std::tuple(1, false, 0u));
+        ClearGameFlag(301);
+    }
+    // A missing pack shows its box and the talk goes on.
+    Run("PictureShow \"none.pak\"\n WaitPictureShow\n SetFlag 302");
+    EXPECT_TRUE(GetGameFlag(302));
+    ExpectOneBox("MAni Open Failure!");
     // Three frames of 70 ms, each the rows 100, 102 ... 378 of one colour from
     // column 40 k: the rows between stay as they were.
-    PicShowSpec spec;
+    spec = {};
     const u16 colours[3] = {0x001F, 0x4210, 0x7FE0};
     for (int k = 0; k < 3; ++k) {
         PicShowFrameSpec f;
@@ -436,53 +471,49 @@ TEST_F(SceneCommandTest, PictureShowFromTheFolderAndFromTheDisc) {
               std::tuple(kRunQuit, 0, false));
 }
 
-TEST_F(SceneCommandTest, PictureShowRefusesBadPacks) {
-    gInstallMode = 0;
-    PicShowSpec spec;
-    PicShowRow good{640 * 10, std::vector<u16>(16, 0x7FFF)};
-    std::vector<u8> ok = PicShowFrameBytes({good}, 16);
-    auto shortHead = ok;
-    StoreU32(shortHead.data(), 4);  // shorter than its own head
-    auto pastFrame = ok;
-    StoreU32(pastFrame.data(), static_cast<u32>(ok.size()) + 2);
-    auto pastPicture = ok;
-    StoreU32(pastPicture.data() + 4, 640 * 480 - 4);
-    const std::tuple<const char*, std::vector<u8>> cases[] = {
-        {"short head", BuildPicShowPackRaw(spec, {ok, shortHead}, {1, 1})},
-        {"past the frame", BuildPicShowPackRaw(spec, {pastFrame}, {1})},
-        {"past the picture", BuildPicShowPackRaw(spec, {pastPicture}, {1})},
-        {"more rows than bytes", BuildPicShowPackRaw(spec, {ok}, {2})},
-        {"truncated",
-         [&] {
-             auto p = BuildPicShowPackRaw(spec, {ok, ok}, {1, 1});
-             p.resize(p.size() - 1100);
-             return p;
-         }()},
-        {"header only", std::vector<u8>(20, 0)},
-    };
-    for (const auto& [name, pack] : cases) {
-        SCOPED_TRACE(name);
-        WriteHostFile(h.Path("Video/bad.pak"), pack);
-        Run("PictureShow \"bad.pak\"\n WaitPictureShow\n SetFlag 301", 40);
-        EXPECT_LT(gPicShow.counter, 10000);  // stopped, never reached the closing fade
-        EXPECT_EQ(std::tuple(GetGameFlag(301), gPicShow.running, gRunState & kRunTransition),
-                  std::tuple(1, false, 0u));
-        ClearGameFlag(301);
-    }
-    // A missing pack shows its box and the talk goes on.
-    Run("PictureShow \"none.pak\"\n WaitPictureShow\n SetFlag 302");
-    EXPECT_TRUE(GetGameFlag(302));
-    ExpectOneBox("MAni Open Failure!");
-}
-
 // ---- role commands on the town's people ----
 
-TEST_F(SceneCommandTest, TurnSnapLayersTakeOffAndEndOfPart) {
+TEST_F(SceneCommandTest, RestoresWaitsTurnSnapLayersTakeOffAndEndOfPart) {
+    ActPlayer* p = gMapRoles[guard].act;
+    const std::tuple<const char*, i32, i32> cases[] = {
+        {"RestoreAction", 3, 0}, {"RestoreDir", 0, 4}, {"RestoreAct", 3, 4}};
+    for (const auto& [cmd, action, dir] : cases) {
+        SCOPED_TRACE(cmd);
+        p->action = 0;
+        p->dir = 0;
+        Start(std::string(cmd) + " 100");
+        gTalkTurn = TalkTurn{guard, 3, 4};
+        Finish(5);
+        EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(action, dir));
+    }
+    // The role's act runs with the scene: no frame index reaches 1000, every one reaches 0.
+    Start("WaitActFrame 100 1000\n SetFlag 300");
+    for (int f = 0; f < 5; ++f) Frame();
+    EXPECT_FALSE(GetGameFlag(300));
+    ResetTalkContext(&gTalkContext);
+    // No boxes: the box waits go on.
+    Run("WaitActFrame 100 0\n SetFlag 300\n WaitSpeaker 100\n WaitBoxTextOut 100\n"
+        " WaitBoxFlag8000 0xFFFD\n SetFlag 301");
+    EXPECT_EQ(std::tuple(GetGameFlag(300), GetGameFlag(301)), std::tuple(1, 1));
+    // A box of role 100 holds WaitBoxTextOut until its text is all out; the
+    // box stays open, and holds WaitSpeaker until CloseSpeakerBoxes.
+    Start("Show 100 \"abc\"\n WaitBoxTextOut 100\n SetFlag 302");
+    for (int f = 0; f < 4; ++f) Frame();
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_EQ(std::tuple(gDialogs[0]->textDone, GetGameFlag(302)), std::tuple(false, 0));
+    Finish(100);
+    ASSERT_EQ(gDialogs.size(), 1u);
+    EXPECT_EQ(std::tuple(gDialogs[0]->textDone, GetGameFlag(302)), std::tuple(true, 1));
+    Run("CloseSpeakerBoxes 100\n WaitSpeaker 100\n SetFlag 303");
+    EXPECT_EQ(std::tuple(GetGameFlag(303), gDialogs.empty()), std::tuple(1, true));
+    // A role that is not here is reported.
+    Run("WaitActFrame 999 1\n SetFlag 304");
+    EXPECT_EQ(std::tuple(GetGameFlag(304), TakeBoxes(h)), std::tuple(1, 1u));
     RoleSlot& s = gMapRoles[guard];
     // Where the player stands from role 100, and the way the role then faces;
     // the same spot keeps the direction it had (6).
-    const struct { i32 dx, dy, dir; } cases[] = {{64, 0, 3}, {-48, -48, 4}, {0, 0, 6}};
-    for (const auto& k : cases) {
+    const struct { i32 dx, dy, dir; } faces[] = {{64, 0, 3}, {-48, -48, 4}, {0, 0, 6}};
+    for (const auto& k : faces) {
         s.act->dir = 6;
         Player().x = static_cast<u16>(s.x + k.dx);
         Player().y = static_cast<u16>(s.y + k.dy);
@@ -529,47 +560,9 @@ TEST_F(SceneCommandTest, TurnSnapLayersTakeOffAndEndOfPart) {
     for (u16 id : {100, 103}) EXPECT_TRUE(RecordWord(FindRecord(id), 10) & 0x1000) << id;
 }
 
-TEST_F(SceneCommandTest, RestoresAndWaitsOnBoxesAndActFrames) {
-    ActPlayer* p = gMapRoles[guard].act;
-    const std::tuple<const char*, i32, i32> cases[] = {
-        {"RestoreAction", 3, 0}, {"RestoreDir", 0, 4}, {"RestoreAct", 3, 4}};
-    for (const auto& [cmd, action, dir] : cases) {
-        SCOPED_TRACE(cmd);
-        p->action = 0;
-        p->dir = 0;
-        Start(std::string(cmd) + " 100");
-        gTalkTurn = TalkTurn{guard, 3, 4};
-        Finish(5);
-        EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(action, dir));
-    }
-    // The role's act runs with the scene: no frame index reaches 1000, every one reaches 0.
-    Start("WaitActFrame 100 1000\n SetFlag 300");
-    for (int f = 0; f < 5; ++f) Frame();
-    EXPECT_FALSE(GetGameFlag(300));
-    ResetTalkContext(&gTalkContext);
-    // No boxes: the box waits go on.
-    Run("WaitActFrame 100 0\n SetFlag 300\n WaitSpeaker 100\n WaitBoxTextOut 100\n"
-        " WaitBoxFlag8000 0xFFFD\n SetFlag 301");
-    EXPECT_EQ(std::tuple(GetGameFlag(300), GetGameFlag(301)), std::tuple(1, 1));
-    // A box of role 100 holds WaitBoxTextOut until its text is all out; the
-    // box stays open, and holds WaitSpeaker until CloseSpeakerBoxes.
-    Start("Show 100 \"abc\"\n WaitBoxTextOut 100\n SetFlag 302");
-    for (int f = 0; f < 4; ++f) Frame();
-    ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_EQ(std::tuple(gDialogs[0]->textDone, GetGameFlag(302)), std::tuple(false, 0));
-    Finish(100);
-    ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_EQ(std::tuple(gDialogs[0]->textDone, GetGameFlag(302)), std::tuple(true, 1));
-    Run("CloseSpeakerBoxes 100\n WaitSpeaker 100\n SetFlag 303");
-    EXPECT_EQ(std::tuple(GetGameFlag(303), gDialogs.empty()), std::tuple(1, true));
-    // A role that is not here is reported.
-    Run("WaitActFrame 999 1\n SetFlag 304");
-    EXPECT_EQ(std::tuple(GetGameFlag(304), TakeBoxes(h)), std::tuple(1, 1u));
-}
-
 // ---- Wipes ----
 
-TEST_F(SceneCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
+TEST_F(SceneCommandTest, WipesMakeStripsThatGrowAndStayAsBands) {
     Start("Wipe 1 -8 20 4 100 0x7C00 0x0800\n SetFlag 300");
     Frame();
     WipeStrip* s = Strip(1);
@@ -587,12 +580,9 @@ TEST_F(SceneCommandTest, WipeMakesAStripFromItsWordsAndAgainReplacesIt) {
     EXPECT_EQ(std::tuple(Strip(1)->lines, Strip(1)->colour), std::tuple(2, ConvertPixel(0x001F)));
     Run("FreeWipe 1");
     EXPECT_EQ(std::tuple(Strip(1) == nullptr, gWipeStrips.size()), std::tuple(true, 1u));
-}
-
-TEST_F(SceneCommandTest, GrowingStripsAndBands) {
     // Made empty, then every drawn frame adds 48..58 pixels to each line.
     MakeWipeStrip(3, 0, 100, 3, 300, 0x001F, 0x8000);
-    WipeStrip* s = Strip(3);
+    s = Strip(3);
     ASSERT_NE(s, nullptr);
     std::vector<i32> last(3, 0);
     EXPECT_EQ(s->lens, last);
@@ -905,7 +895,7 @@ TEST_F(SceneCommandTest, HeadsObjectsAndMarkersThroughTheTick) {
               std::tuple(kRoom, 1, 0, 0));
 }
 
-TEST_F(SceneCommandTest, NameMarkers) {
+TEST_F(SceneCommandTest, NameMarkersBalloonsAndAnswerKeys) {
     // "ABCD": 4 columns, one line: 36 x 18, frame 18 / 18 + 10 x (36 / 18 - 1) = 11.
     const DialogRecord& one = ShownBox("Show 100 \"%KABCD\"");
     EXPECT_EQ(std::tuple(one.w, At(one.x - 3, one.y - 13)), std::tuple(36, Art(9013, 11)));
@@ -925,17 +915,15 @@ TEST_F(SceneCommandTest, NameMarkers) {
     // A box with no person (a spot or a message) has no marker.
     const DialogRecord& msg = ShownBox("BoxAt 300 300\n Show 0xFFFD \"%KABCD\"");
     EXPECT_NE(At(msg.x - 3, msg.y - 13), Art(9013, 11));
-}
-
-TEST_F(SceneCommandTest, BalloonsAndAnswerKeys) {
     // Four narrow characters: 315 - 11 x (4 / 2) = 293, frame 1.
-    const DialogRecord& r = ShownBox("BoxBound\n Show 100 \"%KABCD\"");
-    EXPECT_EQ(std::tuple(r.x, r.y, At(4, 4)), std::tuple(293, kBalloonTextY, Art(9016, 1)));
+    const DialogRecord& bound1 = ShownBox("BoxBound\n Show 100 \"%KABCD\"");
+    EXPECT_EQ(std::tuple(bound1.x, bound1.y, At(4, 4)),
+              std::tuple(293, kBalloonTextY, Art(9016, 1)));
     const u16 ink = TextColourAt(0);
     EXPECT_EQ(Ink(0, 293, 640, kBalloonTextY, kBalloonTextY + 18, ink), std::pair(0, true));
-    // 45 characters pass 40: two lines from x 95, frame 2.
-    const DialogRecord& two = ShownBox("BoxBound\n Show 100 \"%K" + std::string(45, 'W') + "\"");
-    EXPECT_EQ(std::tuple(two.x, two.h, At(4, 50)), std::tuple(95, 36, Art(9016, 2)));
+    // 45 characters pass 40: bound2 lines from x 95, frame 2.
+    const DialogRecord& bound2 = ShownBox("BoxBound\n Show 100 \"%K" + std::string(45, 'W') + "\"");
+    EXPECT_EQ(std::tuple(bound2.x, bound2.h, At(4, 50)), std::tuple(95, 36, Art(9016, 2)));
     // The second line.
     EXPECT_EQ(Ink(0, 95, 640, kBalloonTextY + 18, kBalloonTextY + 36, ink), std::pair(0, true));
     // With two answers a step either way lands on the same one; with three, up

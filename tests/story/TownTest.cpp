@@ -183,7 +183,7 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
-TEST(Reach, EachStreetSpotStartsItsOwnTalk) {
+TEST(Reach, EachStreetSpotAndWalkingPersonStartsItsOwnTalk) {
     std::set<int> met;
     for (const StreetSpot& spot : kStreetSpots) {
         Play([&](Harness& h, SampleSession& s) {
@@ -204,10 +204,7 @@ TEST(Reach, EachStreetSpotStartsItsOwnTalk) {
         });
     }
     EXPECT_EQ(met.size(), std::size(kStreetSpots));
-}
-
-// The people who walk about are met by a click on them.
-TEST(Reach, ClickingTheFishermanAndTheGuard) {
+    // The people who walk about are met by a click on them.
     for (u16 id : {u16{100}, u16{102}}) {
         Play([id](Harness&, SampleSession& s) {
             int slot = FindRoleById(id);
@@ -601,7 +598,7 @@ TEST_F(TownWalks, TheTalkEndCleansUpAndBlockedSteps) {
 
 // A route that has run out with its role away from the target is reported
 // once: the walk ends, so no command asks again.
-TEST_F(TownWalks, ARouteEndingOffItsTargetIsReportedOnce) {
+TEST_F(TownWalks, ARouteEndingOffItsTargetEndAllWalksAndTheKeepMark) {
     int slot = Slot(101);
     Cell from = CellOf(101);
     RoleRoute* r = WalkTo(slot, from.x + 2, from.y);
@@ -612,10 +609,7 @@ TEST_F(TownWalks, ARouteEndingOffItsTargetIsReportedOnce) {
     EXPECT_EQ(std::tuple(TakeBoxes(h), FindRoleRoute(slot, kRouteStory),
                          gMapRoles[slot].state & (kWalkArrived | kWalkUnderWay)),
               std::tuple(1u, nullptr, kWalkArrived));
-}
-
-// The end of walks: every held role lets go and its act's hold is cleared.
-TEST_F(TownWalks, EndAllWalksAndTheKeepMark) {
+    // The end of walks: every held role lets go and its act's hold is cleared.
     WriteTalk(
         "    WalkTo 100 12 30\n    WalkTo 101 25 25\n    RunOff\n    EndAllWalks\n"
         "    RunOff\n    End");
@@ -636,11 +630,11 @@ TEST_F(TownWalks, EndAllWalksAndTheKeepMark) {
     WriteGroupCount("    GroupWalk 0xFFF1 12 10\n    SetFlag 306\n    RunOff\n    End", 0x8001);
     Start(900);
     ASSERT_TRUE(h.RunUntil([] { return GetGameFlag(306) == 1; }, 400));
-    const RoleRoute* r = FindRoleRoute(gPlayerSlot, kRouteStory);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(
-        std::tuple(At(1, 12, 10), r->state & kRouteKeep, gMapRoles[gPlayerSlot].state & kWalkHeld),
-        std::tuple(true, kRouteKeep, kWalkHeld));
+    const RoleRoute* kept = FindRoleRoute(gPlayerSlot, kRouteStory);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(std::tuple(At(1, 12, 10), kept->state & kRouteKeep,
+                         gMapRoles[gPlayerSlot].state & kWalkHeld),
+              std::tuple(true, kRouteKeep, kWalkHeld));
     ASSERT_TRUE(RunUntilFree(10));
     ExpectAllLetGo();
 }
