@@ -574,8 +574,7 @@ TEST_F(TextTools, FontPrintfAndCellFlags) {
     EXPECT_EQ(FontPrintf(canvas.data(), 20, 30, kInk, "HP %d/%d %s", 5, 12, "ok"), 10);
     std::vector<u16> want(640 * 480, kBackground);
     gSmallFont.DrawString(want.data(), 20, 30, "HP 5/12 ok", kInk, kStyleShadow);
-    EXPECT_EQ(canvas, want);
-    EXPECT_GT(Count(kInk), 20);
+    EXPECT_EQ(std::tuple(canvas == want, Count(kInk) > 20), std::tuple(true, true));
     // Nothing is drawn without a buffer, but the length still comes back.
     std::vector<u16> before = canvas;
     EXPECT_EQ(FontPrintf(nullptr, 0, 0, kInk, "%05d", 42), 5);

@@ -785,8 +785,8 @@ TEST_F(SceneCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     SetRecordWord(FindRecord(100), 8, 0);
     Run("SendRole 100 1 14 31");
     RoleSlot& g = gMapRoles[guard];
-    EXPECT_EQ(XY(g), std::pair(14 * 16, 31 * 16));
-    ASSERT_EQ(g.cell, &gMap.cells[31 * gMap.width + 14]);
+    ASSERT_EQ(std::tuple(XY(g), g.cell),
+              std::tuple(std::pair(14 * 16, 31 * 16), &gMap.cells[31 * gMap.width + 14]));
     EXPECT_EQ(std::tuple(*g.cell & kCellRole, gMap.cells[30 * gMap.width + 12] & kCellRole),
               std::tuple(kCellRole, 0u));
 
@@ -815,15 +815,13 @@ TEST_F(SceneCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     Run("SendRole 103 1 20 21");
     int n = FindRoleById(103);
     ASSERT_GE(n, 0);
-    EXPECT_EQ(std::tuple(gMapRoleCount, gMapRoles[n].x, gMapRoles[n].y),
-              std::tuple(count + 1, 20 * 16, 21 * 16));
-    EXPECT_NE(gMapRoles[n].act, nullptr);
-    EXPECT_TRUE(gMap.cells[21 * gMap.width + 20] & kCellRole);
+    EXPECT_EQ(std::tuple(gMapRoleCount, gMapRoles[n].x, gMapRoles[n].y, gMapRoles[n].act != nullptr,
+                         gMap.cells[21 * gMap.width + 20] & kCellRole),
+              std::tuple(count + 1, 20 * 16, 21 * 16, true, kCellRole));
 
     // Leaving the map stores no record from the row that went away.
     LoadCity(kRoom, 5, 5, 1, 0, 1, 1);
-    ASSERT_EQ(gMapId, kRoom);
-    EXPECT_EQ(RecordWord(FindRecord(100), 0), kRoom);
+    EXPECT_EQ(std::tuple(gMapId, RecordWord(FindRecord(100), 0)), std::tuple(kRoom, kRoom));
 }
 
 // The commands reach the overlay lists (whose easing and leaving the overlay

@@ -336,8 +336,7 @@ struct TownWalks : ::testing::Test {
     }
     // After a talk: no walk record stays, no role is held, control is free.
     static void ExpectAllLetGo() {
-        EXPECT_EQ(StoryRecords(), 0);
-        EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+        EXPECT_EQ(std::tuple(StoryRecords(), gTalkFlags & kTalkLockBit), std::tuple(0, 0u));
         for (int s = 0; s < gMapRoleCount; ++s) EXPECT_FALSE(gMapRoles[s].state & kWalkHeld) << s;
     }
     // The story walk record of this slot, started towards cell (cx, cy).
@@ -353,8 +352,7 @@ struct TownWalks : ::testing::Test {
         std::vector<u8> bytes;
         WriteTalk(body, &bytes);
         size_t at = kTalkBase + LoadU32(&bytes[kTalkBase + 4 * 900]);
-        ASSERT_EQ(LoadU16(&bytes[at]), 0x14);
-        ASSERT_EQ(LoadU16(&bytes[at + 2]), 1);
+        ASSERT_EQ(std::tuple(LoadU16(&bytes[at]), LoadU16(&bytes[at + 2])), std::tuple(0x14, 1));
         StoreU16(&bytes[at + 2], count);
         if (cut) bytes.resize(at + 4 + 6);
         WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
