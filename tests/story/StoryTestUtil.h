@@ -1,5 +1,5 @@
 // Helpers of the story tests: talk files from assembler source, a player on
-// the map, running the interpreter frame by frame, and a new game on the town.
+// the map, and running the interpreter frame by frame.
 #pragma once
 #include <gtest/gtest.h>
 
