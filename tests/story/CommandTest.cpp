@@ -175,11 +175,10 @@ TEST_F(CommandTest, VariablesFlagsAndConditionalJumps) {
         {"negative var refused", "Set -1 5\n Set 9 1", 9, 0, 1},
     };
     for (const auto& [name, body, var, before, after] : vars) {
-        SCOPED_TRACE(name);
         ZeroScriptVariables();
         gScriptVars[var] = before;
         Run(body);
-        EXPECT_EQ(std::tuple(gScriptVars[var], h.boxes().size()), std::tuple(after, 0u));
+        EXPECT_EQ(std::tuple(gScriptVars[var], h.boxes().size()), std::tuple(after, 0u)) << name;
     }
     // Each jump goes to "t:", which sets flag 101, or on to the end.
     std::vector<i32> owned(10, 0);
@@ -233,12 +232,12 @@ TEST_F(CommandTest, VariablesFlagsAndConditionalJumps) {
         {"GoTalk 2\n End\ntalk 2\n SetFlag 101", true},
     };
     for (const auto& [body, taken] : cases) {
-        SCOPED_TRACE(body);
         ResetGameFlags();
         ZeroScriptVariables();
         Run(std::string(body) + "\n End\nt:\n SetFlag 101");
         EXPECT_EQ(std::tuple(GetGameFlag(101) != 0, TalkRunning(), h.boxes().size()),
-                  std::tuple(taken, false, 0u));
+                  std::tuple(taken, false, 0u))
+            << body;
     }
     gOwnedItems = nullptr;
     gItemCount = 0;
@@ -402,10 +401,9 @@ TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
         {"owner reference", "SetAction 0xFFF0 4", 0, 4, 0},
     };
     for (const auto& [name, body, a, action, dir] : cases) {
-        SCOPED_TRACE(name);
         act = ActPlayer{};
         Run(body, 40);
-        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(a, action, dir));
+        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(a, action, dir)) << name;
     }
     // An act change followed by another for the same role only stores its
     // value, in every form: only the last of a row is stepped. No act of this
@@ -422,10 +420,9 @@ TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
         "SetAct 40 77\n SetActionFromVar 40 22\n SetAct 40 9001",
     };
     for (const char* body : chains) {
-        SCOPED_TRACE(body);
         act = ActPlayer{};
         Run(std::string("Set 21 9001\n Set 22 1\n ") + body);
-        EXPECT_EQ(std::tuple(act.act, TakeBoxes(h)), std::tuple(9001, 1u));
+        EXPECT_EQ(std::tuple(act.act, TakeBoxes(h)), std::tuple(9001, 1u)) << body;
     }
     // A role off the map keeps its act in its record, and the act test reads it
     // there; a role that is nowhere skips the test.
@@ -620,7 +617,6 @@ TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
         {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
     };
     for (const auto& [name, body, which, expect] : cases) {
-        SCOPED_TRACE(name);
         for (u16 id : {7, 8}) {
             i32 lo = 2, hi = 3;
             AccessRoleValue(id, 1, &lo, 2);
@@ -629,7 +625,8 @@ TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
         ClearGameFlag(300);
         Run(body);
         EXPECT_EQ(std::tuple(which ? Value(7, which) : GetGameFlag(300), h.boxes().size()),
-                  std::tuple(expect, 0u));
+                  std::tuple(expect, 0u))
+            << name;
     }
     // Value 2 with a switch of two targets is too large: that command is skipped too.
     for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
@@ -648,13 +645,12 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
         {{}, 123, 2},         {{}, 124, 3},         {{}, 122, 4},
     };
     for (const auto& [flags, topVar, expect] : endings) {
-        SCOPED_TRACE(topVar);
         for (int f : {201, 204, 205}) ClearGameFlag(f);
         for (int f : flags) SetGameFlag(f);
         for (int v = 120; v <= 124; ++v) gScriptVars[v] = 1;
         gScriptVars[topVar] = 9;
         Run("ChooseEnding");
-        EXPECT_EQ(Value(2801, 1), expect);
+        EXPECT_EQ(Value(2801, 1), expect) << topVar;
     }
     // Screens open from scripts: the ending and the demo end open and the talk
     // goes on in the same frame (the shop test opens the shop); the item
@@ -662,7 +658,6 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
     const std::pair<const char*, u32> screens[] = {
         {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
     for (const auto& [body, frame] : screens) {
-        SCOPED_TRACE(body);
         gFrameId = 0;
         gScriptVars[8] = 77;
         ClearGameFlag(120);
@@ -670,7 +665,7 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
         Talk(&gTalkContext);
         bool on = GetGameFlag(120) != 0;
         RunUntilFree(50);
-        EXPECT_EQ(std::tuple(on, gFrameId), std::tuple(frame != 14, kScreenBit | frame));
+        EXPECT_EQ(std::tuple(on, gFrameId), std::tuple(frame != 14, kScreenBit | frame)) << body;
     }
     ASSERT_NE(gItemFrame, nullptr);
     EXPECT_EQ(std::tuple(gItemFrame->Mode(), gScriptVars[8]), std::tuple(1u, 0u));

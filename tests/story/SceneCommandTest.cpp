@@ -393,12 +393,13 @@ TEST_F(SceneCommandTest, PictureShowBadPacksTheFolderAndTheDisc) {
         {"header only", std::vector<u8>(20, 0)},
     };
     for (const auto& [name, pack] : cases) {
-        SCOPED_TRACE(name);
         WriteHostFile(h.Path("Video/bad.pak"), pack);
         Run("PictureShow \"bad.pak\"\n WaitPictureShow\n SetFlag 301", 40);
-        EXPECT_LT(gPicShow.counter, 10000);  // stopped, never reached the closing fade
-        EXPECT_EQ(std::tuple(GetGameFlag(301), gPicShow.running, gRunState & kRunTransition),
-                  std::tuple(1, false, 0u));
+        // Stopped, never reached the closing fade.
+        EXPECT_EQ(std::tuple(GetGameFlag(301), gPicShow.running, gRunState & kRunTransition,
+                             gPicShow.counter < 10000),
+                  std::tuple(1, false, 0u, true))
+            << name;
         ClearGameFlag(301);
     }
     // A missing pack shows its box and the talk goes on.
@@ -478,13 +479,12 @@ TEST_F(SceneCommandTest, RestoresWaitsTurnSnapLayersTakeOffAndEndOfPart) {
     const std::tuple<const char*, i32, i32> cases[] = {
         {"RestoreAction", 3, 0}, {"RestoreDir", 0, 4}, {"RestoreAct", 3, 4}};
     for (const auto& [cmd, action, dir] : cases) {
-        SCOPED_TRACE(cmd);
         p->action = 0;
         p->dir = 0;
         Start(std::string(cmd) + " 100");
         gTalkTurn = TalkTurn{guard, 3, 4};
         Finish(5);
-        EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(action, dir));
+        EXPECT_EQ(std::tuple(p->action, p->dir), std::tuple(action, dir)) << cmd;
     }
     // The role's act runs with the scene: no frame index reaches 1000, every one reaches 0.
     Start("WaitActFrame 100 1000\n SetFlag 300");

@@ -114,12 +114,11 @@ TEST(MapHud, AClickOnEachIconOpensItsScreen) {
     const i32 kIconX[4] = {460, 505, 550, 595};
     const u32 kScreens[4] = {2, 0x17, 0x19, 0x0D};
     for (int k = 0; k < 4; ++k) {
-        SCOPED_TRACE(k);
         Play([&](Harness& h, SampleSession& s) {
             s.PointAt(kIconX[k] + 22, 20);
             s.Click();
             EXPECT_TRUE(h.RunUntil([&] { return gFrameId == (kScreenBit | kScreens[k]); }, 5))
-                << std::hex << gFrameId;
+                << k << ": " << std::hex << gFrameId;
         });
     }
 }
