@@ -93,29 +93,6 @@ TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
     EXPECT_EQ(std::tuple(GetGameFlag(101), gDialogs.empty(), gTalkFlags), std::tuple(1, true, 0u));
 }
 
-// A box that waits for the player does not hold the script: what follows it
-// runs while it shows (people walk on), and the script's own wait holds the
-// talk until the box is closed.
-TEST_F(DialogTest, TheTalkRunsOnWhileABoxWaits) {
-    StartSpotTalk(
-        "talk 1\n Say 0xFFFD \"wait\"\n SetFlag 300\n WaitSpeaker 0xFFFD\n SetFlag 301\n End\n");
-    for (int i = 0; i < 4; ++i) {
-        Talk(&gTalkContext);
-        DlgMessage();
-    }
-    ASSERT_EQ(gDialogs.size(), 1u);
-    EXPECT_EQ(std::tuple(gTalkContext.speakerState, GetGameFlag(300), GetGameFlag(301)),
-              std::tuple(1, 1, 0));
-    for (int i = 0; i < 200 && !gDialogs.empty(); ++i) {
-        gDialogInput = 1;
-        DlgMessage();
-        Talk(&gTalkContext);
-    }
-    ASSERT_TRUE(gDialogs.empty());
-    RunUntilFree(10);
-    EXPECT_TRUE(GetGameFlag(301));
-}
-
 TEST_F(DialogTest, RevealPaceEscapesShowAllAndPages) {
     for (u32 speed : {0u, 6u, 11u}) {
         SCOPED_TRACE(speed);
