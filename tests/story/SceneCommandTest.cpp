@@ -811,7 +811,7 @@ TEST_F(SceneCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
     row = FindRecord(103);
     EXPECT_EQ(std::tuple(RecordWord(row, 0), RecordWord(row, 5), RecordWord(row, 6)),
               std::tuple(kTown, kTownW - 1, kTownH - 1));
-    // The room's role comes here: a new row built from its record.
+    // The role kept off this map comes here: a new row built from its record.
     Run("SendRole 103 1 20 21");
     int n = FindRoleById(103);
     ASSERT_GE(n, 0);
