@@ -109,14 +109,20 @@ TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
 constexpr u32 kFirst = 4 * kTalkEntries;
 constexpr u16 kFirstLo = kFirst & 0xFFFF, kFirstHi = kFirst >> 16;
 
-// A talk file whose entry 1 is entry1, followed by these words.
-std::vector<u8> TalkFileOf(u32 entry1, const std::vector<u16>& words) {
-    std::vector<u8> f(kTalkBase + kFirst, 0);
-    StoreU32(&f[kTalkBase + 4], entry1);
+// A file of a zeroed head of this size, then these words.
+std::vector<u8> WordsAfter(size_t head, const std::vector<u16>& words) {
+    std::vector<u8> f(head, 0);
     for (u16 w : words) {
         f.push_back(static_cast<u8>(w));
         f.push_back(static_cast<u8>(w >> 8));
     }
+    return f;
+}
+
+// A talk file whose entry 1 is entry1, followed by these words.
+std::vector<u8> TalkFileOf(u32 entry1, const std::vector<u16>& words) {
+    std::vector<u8> f = WordsAfter(kTalkBase + kFirst, words);
+    StoreU32(&f[kTalkBase + 4], entry1);
     return f;
 }
 
@@ -700,29 +706,19 @@ TEST_F(PartyCommandTest, ShopFromToreDatAndTheBattleCommand) {
         std::tuple(0x8000000Cu, std::vector<i32>{5, 10007, -1, -1, -1, -1, -1, -1, -1, 3}));
 }
 
-// A shop file: the 512-byte head, then these words.
-std::vector<u8> ShopFile(std::initializer_list<u16> words) {
-    std::vector<u8> file(512, 0);
-    for (u16 w : words) {
-        file.push_back(static_cast<u8>(w));
-        file.push_back(static_cast<u8>(w >> 8));
-    }
-    return file;
-}
-
 TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
     ShopStock s;
-    EXPECT_EQ(ParseShop(ShopFile({}), 1, &s), ShopParse::NoShop);
+    EXPECT_EQ(ParseShop(WordsAfter(512, {}), 1, &s), ShopParse::NoShop);
     // Truncated: no end word, and an odd byte.
-    std::vector<u8> file = ShopFile({2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});
+    std::vector<u8> file = WordsAfter(512, {2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});
     file.push_back(0x12);
     ASSERT_EQ(ParseShop(file, 1, &s), ShopParse::Ok);
     EXPECT_EQ(std::tuple(s.cat[0].ids.size(), s.cat[2].ids.size(), s.cat[1].index),
               std::tuple(2u, 1u, -1));
     // The start tag as the very last word has no shop number.
-    EXPECT_EQ(ParseShop(ShopFile({2000}), 0, &s), ShopParse::NoShop);
+    EXPECT_EQ(ParseShop(WordsAfter(512, {2000}), 0, &s), ShopParse::NoShop);
     // A category tag that comes again adds its list to the same category, in file order.
-    ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
+    ASSERT_EQ(ParseShop(WordsAfter(512, {2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
               ShopParse::Ok);
     EXPECT_EQ(std::tuple(s.cat[1].ids, s.cat[2].ids, s.cat[1].index, s.cat[0].index),
               std::tuple((std::deque<u32>{5, 6, 8}), (std::deque<u32>{7}), 1, -1));
@@ -737,9 +733,8 @@ TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
     ASSERT_TRUE(DisassembleTalkFile(a, &text, &error)) << error;
     ASSERT_TRUE(AssembleTalkFile(text, &b, &error)) << error << "\n" << text;
     EXPECT_EQ(a, b);
-    std::vector<u8> f;
-    ASSERT_TRUE(AssembleTalkFile("talk 3\nx:\n Say 0xFFF0 \"月a\"\n Jump @x\n", &f, &error))
-        << error;
+    std::vector<u8> f = Assemble("talk 3\nx:\n Say 0xFFF0 \"月a\"\n Jump @x\n");
+    ASSERT_FALSE(HasFailure());
     u32 first = 4 * kTalkEntries;
     const u8* p = &f[kTalkBase + first];
     // The text padded to an even length; the jump's target counted from 0x200.
@@ -760,10 +755,8 @@ TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
     };
     for (const auto& [src, words] : rows) {
         SCOPED_TRACE(src);
-        std::vector<u8> f;
-        std::string error;
-        ASSERT_TRUE(AssembleTalkFile(std::string("talk 1\n ") + src + "\n End\n", &f, &error))
-            << error;
+        std::vector<u8> f = Assemble(std::string("talk 1\n ") + src + "\n End\n");
+        ASSERT_FALSE(HasFailure());
         const u8* p = &f[kTalkBase + LoadU32(&f[kTalkBase + 4])];
         for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(LoadU16(p + 2 * i), words[i]) << i;
         const Command* cmd = FindCommand(words[0]);

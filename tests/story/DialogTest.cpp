@@ -30,15 +30,7 @@
 
 namespace {
 
-struct DialogTest : StoryFixture {
-    // Talk 1 of this source, started at the spot (320, 300).
-    void StartSpotTalk(const std::string& src) {
-        WriteTalks(1, src);
-        StartTalk(1, kTalkSpot);
-        gTalkContext.x = 320;
-        gTalkContext.y = 300;
-    }
-};
+using DialogTest = StoryFixture;
 
 // A left click on a screen item: the hover, the press, the release.
 void ClickItem(const ScreenItem& it) {
@@ -203,9 +195,12 @@ TEST_F(DialogTest, TextVariablesLongTextAndDisplayTime) {
 TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutStrToIntAndScreenshots) {
     h.CreateMainWindow();
     gDInput.Init(nullptr, gMainWnd);
-    StartSpotTalk(
-        "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer @y @n\ny:\n"
-        " SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
+    // Talk 1, started at the spot (320, 300).
+    WriteTalks(1,
+               "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer"
+               " @y @n\ny:\n SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
+    StartTalk(1, kTalkSpot);
+    std::tie(gTalkContext.x, gTalkContext.y) = std::tuple(320, 300);
     for (int i = 0; i < 300 && gScreenItems.empty(); ++i) {
         Talk(&gTalkContext);
         DlgMessage();

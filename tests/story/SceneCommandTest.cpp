@@ -374,16 +374,18 @@ TEST_F(SceneCommandTest, PictureShowBadPacksTheFolderAndTheDisc) {
     PicShowSpec spec;
     PicShowRow good{640 * 10, std::vector<u16>(16, 0x7FFF)};
     std::vector<u8> ok = PicShowFrameBytes({good}, 16);
-    auto shortHead = ok;
-    StoreU32(shortHead.data(), 4);  // shorter than its own head
-    auto pastFrame = ok;
-    StoreU32(pastFrame.data(), static_cast<u32>(ok.size()) + 2);
-    auto pastPicture = ok;
-    StoreU32(pastPicture.data() + 4, 640 * 480 - 4);
+    // The good frame with the word at this offset changed.
+    auto patched = [&ok](size_t at, u32 v) {
+        auto p = ok;
+        StoreU32(p.data() + at, v);
+        return p;
+    };
     const std::tuple<const char*, std::vector<u8>> cases[] = {
-        {"short head", BuildPicShowPackRaw(spec, {ok, shortHead}, {1, 1})},
-        {"past the frame", BuildPicShowPackRaw(spec, {pastFrame}, {1})},
-        {"past the picture", BuildPicShowPackRaw(spec, {pastPicture}, {1})},
+        // Shorter than its own head.
+        {"short head", BuildPicShowPackRaw(spec, {ok, patched(0, 4)}, {1, 1})},
+        {"past the frame",
+         BuildPicShowPackRaw(spec, {patched(0, static_cast<u32>(ok.size()) + 2)}, {1})},
+        {"past the picture", BuildPicShowPackRaw(spec, {patched(4, 640 * 480 - 4)}, {1})},
         {"more rows than bytes", BuildPicShowPackRaw(spec, {ok}, {2})},
         {"truncated",
          [&] {

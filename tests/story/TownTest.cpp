@@ -321,15 +321,16 @@ struct TownWalks : ::testing::Test {
         return n;
     }
 
-    // Talk 900 of Talk1.dat from assembler source (the sample's talks stay as they are).
-    void WriteTalk(const std::string& body, std::vector<u8>* out = nullptr) {
-        std::string src = std::string(SampleTalkSource()) + "\ntalk 900\n" + body + "\n";
-        if (out)
-            *out = Assemble(src);
-        else
-            WriteHostFile(h.Path("MH_Data/Talk1.dat"), Assemble(src));
+    // Talk 900 of Talk1.dat from assembler source (the sample's talks stay as
+    // they are), started by owner.
+    void WriteTalk(const std::string& body, u16 owner = gPlayerId) {
+        WriteHostFile(h.Path("MH_Data/Talk1.dat"), Talk900(body));
+        Start(900, owner);
     }
-    void Start(int talk) { StartTalk(static_cast<u16>(talk), gPlayerId); }
+    static std::vector<u8> Talk900(const std::string& body) {
+        return Assemble(std::string(SampleTalkSource()) + "\ntalk 900\n" + body + "\n");
+    }
+    void Start(int talk, u16 owner = gPlayerId) { StartTalk(static_cast<u16>(talk), owner); }
     bool RunUntilFree(int limit) {
         return h.RunUntil([] { return gTalkContext.owner == kTalkFree; }, limit);
     }
@@ -346,15 +347,15 @@ struct TownWalks : ::testing::Test {
         return r;
     }
     // Talk 900 with the count word of its first command (a group walk of one
-    // role) replaced; cut, the file ends with the walk's one entry.
+    // role) replaced, started; cut, the file ends with the walk's one entry.
     void WriteGroupCount(const std::string& body, u16 count, bool cut = false) {
-        std::vector<u8> bytes;
-        WriteTalk(body, &bytes);
+        std::vector<u8> bytes = Talk900(body);
         size_t at = kTalkBase + LoadU32(&bytes[kTalkBase + 4 * 900]);
         ASSERT_EQ(std::tuple(LoadU16(&bytes[at]), LoadU16(&bytes[at + 2])), std::tuple(0x14, 1));
         StoreU16(&bytes[at + 2], count);
         if (cut) bytes.resize(at + 4 + 6);
         WriteHostFile(h.Path("MH_Data/Talk1.dat"), bytes);
+        Start(900);
     }
 };
 
@@ -379,7 +380,6 @@ TEST_F(TownWalks, APersonWalksARouteAndBackAndThePlayersWalk) {
     WriteTalk(
         "    WalkTo 0xFFF1 13 12\nw:\n    WalkStep 0xFFF1\n    JumpIfWalking 1 @w\n"
         "    EndWalk 0xFFF1\n    SetFlag 300\n    End");
-    Start(900);
     h.RunFrames(3);
     EXPECT_EQ(std::tuple(gTalkFlags & kTalkLockBit, gMapRoles[gPlayerSlot].state & kWalkUnderWay),
               std::tuple(kTalkLockBit, kWalkUnderWay));
@@ -417,7 +417,6 @@ TEST_F(TownWalks, GroupWalksAndWalksToCellsValuesAndRoles) {
     WriteTalk(
         "    GroupWalkByArrive 0xFFF1 2 0 0xFFFF 0xFFFF 1  100 0 2 0xFFFF 0xFFFF 2\n"
         "    SetFlag 301\n    End");
-    Start(900);
     i32 dirOnArrival[2] = {-1, -1};
     for (int f = 0; f < 600 && TalkRunning(); ++f) {
         h.RunFrames(1);
@@ -442,7 +441,6 @@ TEST_F(TownWalks, GroupWalksAndWalksToCellsValuesAndRoles) {
         SCOPED_TRACE(body);
         // The talk holds for a frame: the walk is read while it is under way.
         WriteTalk(std::string("    ") + body + "\n    RunOff\n    End");
-        Start(900);
         gTalkFlags = 0;
         Talk(&gTalkContext);
         RoleRoute* r = FindRoleRoute(slot, kRouteStory);
@@ -454,7 +452,6 @@ TEST_F(TownWalks, GroupWalksAndWalksToCellsValuesAndRoles) {
     }
     // A role that is not on this map gets the cell as its record position.
     WriteTalk("    WalkToCell 103 7 8\n    End");
-    Start(900);
     ASSERT_TRUE(RunUntilFree(10));
     i32 row = FindRecord(103);
     EXPECT_EQ(std::tuple(RecordWord(row, 5), RecordWord(row, 6)), std::tuple(7, 8));
@@ -484,16 +481,14 @@ TEST_F(TownWalks, QueuedTargetsAndGroupCounts) {
         {60000, true, 0, 1}, {3, true, 0, 1}, {0x4001, false, 1, 0}};
     for (const auto& [count, cut, flag, boxes] : cases) {
         SCOPED_TRACE(count);
-        WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 302\n    End", count, cut);
         ClearGameFlag(302);
-        Start(900);
+        WriteGroupCount("    GroupWalk 100 14 31\n    SetFlag 302\n    End", count, cut);
         EXPECT_TRUE(RunUntilFree(10));
         EXPECT_EQ(std::tuple(GetGameFlag(302), TakeBoxes(h)), std::tuple(flag, boxes));
         ExpectAllLetGo();
     }
     // A walk taken away by another command does not hold the group either.
     WriteTalk("    GroupWalk 100 14 34  101 25 30\n    SetFlag 308\n    End");
-    Start(900);
     h.RunFrames(3);
     ASSERT_TRUE(TalkRunning());
     // The looker's walk goes as another command's clean-up would take it.
@@ -534,8 +529,7 @@ TEST_F(TownWalks, WalkTalksRunToTheirEnd) {
     for (const auto& [body, owner, limit, boxes, at] : cases) {
         SCOPED_TRACE(body);
         ClearGameFlag(303);
-        WriteTalk(std::string(" ") + body + "\n SetFlag 303\n End");
-        StartTalk(900, owner);
+        WriteTalk(std::string(" ") + body + "\n SetFlag 303\n End", owner);
         ASSERT_TRUE(RunUntilFree(limit));
         EXPECT_EQ(std::tuple(GetGameFlag(303), TakeBoxes(h)), std::tuple(1, boxes));
         for (auto [id, x, y] : at)
@@ -551,7 +545,6 @@ TEST_F(TownWalks, TheTalkEndCleansUpAndBlockedSteps) {
         "    WalkTo 100 20 30\n    WalkTo 101 25 30\ns:\n    RunOn\n    WalkStep 100\n"
         "    WalkStep 101\n    RunOff\n    Jump @s");
     int fisher = Slot(100), looker = Slot(101);
-    Start(900);
     gTalkTurn = {looker, 8, 3};
     // The talk is ended from outside while the fisherman is between two cells.
     ASSERT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 200));
@@ -610,7 +603,6 @@ TEST_F(TownWalks, ARouteEndingOffItsTargetEndAllWalksAndTheKeepMark) {
     WriteTalk(
         "    WalkTo 100 12 30\n    WalkTo 101 25 25\n    RunOff\n    EndAllWalks\n"
         "    RunOff\n    End");
-    Start(900);
     h.RunFrames(1);
     ASSERT_TRUE(TalkRunning());
     for (int s : {Slot(100), Slot(101)}) {
@@ -625,7 +617,6 @@ TEST_F(TownWalks, ARouteEndingOffItsTargetEndAllWalksAndTheKeepMark) {
     // The count word's top bit keeps each walker's record at its target: the group
     // still completes, the role stays held until the talk's end lets it go.
     WriteGroupCount("    GroupWalk 0xFFF1 12 10\n    SetFlag 306\n    RunOff\n    End", 0x8001);
-    Start(900);
     ASSERT_TRUE(h.RunUntil([] { return GetGameFlag(306) == 1; }, 400));
     const RoleRoute* kept = FindRoleRoute(gPlayerSlot, kRouteStory);
     ASSERT_NE(kept, nullptr);
@@ -649,7 +640,6 @@ TEST_F(TownWalks, SnapPutsAWalkerBackOnTheCellItLeft) {
         },
         100));
     WriteTalk("    SnapRole 100\n    RunOff\n    End");
-    Start(900);
     h.RunFrames(1);
     ASSERT_TRUE(TalkRunning());
     EXPECT_EQ(std::tuple(At(100, from.x, from.y), *gMapRoles[slot].cell & kCellRole),
