@@ -546,14 +546,12 @@ TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
     Run("AddItem 301 3\n AddItem 301 -2\n AddItem 0xFFFF 1");
     EXPECT_EQ(std::tuple(pieces(), h.boxes().size()), std::tuple(before + 3, 0u));
     for (int i = 0; i < kPartySize; ++i) gParty[i] = gFormation[i] = -1;
-    gRoleStats[2].status = 0x4000;
-    gRoleStats[2].hp = 0;
+    std::tie(gRoleStats[2].status, gRoleStats[2].hp) = std::tuple(0x4000, 0);
     Run("JoinParty 1\n JoinParty 2\n JoinParty 3\n JoinParty 2");
     EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 1, 2, -1}));
     // Joining restores fully, fallen or not.
     EXPECT_EQ(std::tuple(gRoleStats[2].hp, gRoleStats[2].status), std::tuple(100, 0));
-    gRoleStats[2].status = 0x4000;
-    gRoleStats[2].hp = 0;
+    std::tie(gRoleStats[2].status, gRoleStats[2].hp) = std::tuple(0x4000, 0);
     // The formation stands 2, -, 1, 0 (back row to the front): leaving frees
     // the role's place and moves no one.
     const i32 formation[4] = {2, -1, 1, 0};

@@ -294,8 +294,7 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
     EXPECT_EQ(std::tuple(gMusic.GetList(1).slots[0].id, gMusic.GetMode()), std::tuple(4, 1));
     // The volume command names its piece: another piece changes nothing, and
     // the manager's own volume stays for the pieces after.
-    int before = gMusic.GetVolume();
-    int pieceBefore = gStream.GetVolume();
+    int before = gMusic.GetVolume(), pieceBefore = gStream.GetVolume();
     Run("MusicVolume 1 60");
     EXPECT_EQ(std::tuple(gMusic.GetVolume(), gStream.GetVolume()), std::tuple(before, pieceBefore));
     ASSERT_EQ(gMusic.CurrentKind(), cMusic::kStream);
@@ -626,9 +625,9 @@ TEST_F(SceneCommandTest, WipesMakeStripsThatGrowAndStayAsBands) {
         {599, 479, 0}, {600, 479, 1}, {639, 479, 1}, {10, 300, 0}};
     for (auto [x, y, lit] : px) EXPECT_EQ(At(x, y) != 0, lit) << x << "," << y;
     EXPECT_EQ(gWipeStrips.size(), 4u);  // the strip of no lines stays until freed
-}
+    gViewMode &= ~kViewChanging;
+    ReleaseWipeEffects();
 
-TEST_F(SceneCommandTest, WaitWipesHoldsUntilFreeingStripsAndHeadsAreGoneAndReleaseFreesThem) {
     // A grow-and-free strip of 200 pixels and a shrink-and-free one are gone
     // after a few frames; the wait holds the talk until then.
     for (const char* wipe :
@@ -864,8 +863,8 @@ TEST_F(SceneCommandTest, HeadsObjectsAndMarkersThroughTheTick) {
     EXPECT_EQ(std::tuple(CountHeads(), CountObjects()), std::tuple(0, 0));
     EXPECT_EQ(ExtraFrames("AddAntiAliasObject 20 0 100 0x8064\n AddAntiAliasObject 20 1 400 100"),
               0);
-    AntiAliasObject* placed = FindAntiAliasObject(kPortrait, 0);
-    AntiAliasObject* sliding = FindAntiAliasObject(kPortrait, 1);
+    AntiAliasObject *placed = FindAntiAliasObject(kPortrait, 0),
+                    *sliding = FindAntiAliasObject(kPortrait, 1);
     ASSERT_TRUE(placed && sliding);
     EXPECT_EQ(std::tuple(placed->x, placed->y, sliding->targetX), std::tuple(100, 100, 400));
     for (int f = 0; f < 12; ++f) Frame();

@@ -540,7 +540,7 @@ TEST_F(TownWalks, WalkTalksRunToTheirEnd) {
 
 // The talk end lets every walk go: records freed, roles on their grid and no
 // longer held, the saved look cleared, behaviour walks possible again.
-TEST_F(TownWalks, TheTalkEndCleansUpAndBlockedSteps) {
+TEST_F(TownWalks, TheTalkEndCleansUpBlockedStepsAndSnap) {
     WriteTalk(
         "    WalkTo 100 20 30\n    WalkTo 101 25 30\ns:\n    RunOn\n    WalkStep 100\n"
         "    WalkStep 101\n    RunOff\n    Jump @s");
@@ -584,6 +584,25 @@ TEST_F(TownWalks, TheTalkEndCleansUpAndBlockedSteps) {
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(iMove(slot), 1);
     EXPECT_EQ(std::tuple(r->pos & kRoutePaused, r->stepX), std::tuple(0u, 4));
+    // Snapping a walker between two cells puts it back on the cell it left, along
+    // its route (not along the way its picture faces).
+    ClearRoleRoute(r);
+    gMapRoles[slot].state &= ~kWalkThrough;
+    WalkTo(slot, from.x + 3, from.y + 3);
+    ASSERT_TRUE(h.RunUntil(
+        [slot] {
+            iMove(slot);
+            return (R(100).x & 15) != 0;
+        },
+        100));
+    WriteTalk("    SnapRole 100\n    RunOff\n    End");
+    h.RunFrames(1);
+    ASSERT_TRUE(TalkRunning());
+    EXPECT_EQ(std::tuple(At(100, from.x, from.y), *gMapRoles[slot].cell & kCellRole),
+              std::tuple(true, kCellRole));
+    // The walk goes on from there once its next step is decided.
+    EXPECT_EQ(iMove(slot), 1);
+    EXPECT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 50));
 }
 
 // A route that has run out with its role away from the target is reported
@@ -627,29 +646,7 @@ TEST_F(TownWalks, ARouteEndingOffItsTargetEndAllWalksAndTheKeepMark) {
     ExpectAllLetGo();
 }
 
-// Snapping a walker between two cells puts it back on the cell it left, along
-// its route (not along the way its picture faces).
-TEST_F(TownWalks, SnapPutsAWalkerBackOnTheCellItLeft) {
-    int slot = Slot(100);
-    Cell from = CellOf(100);
-    WalkTo(slot, from.x + 3, from.y + 3);
-    ASSERT_TRUE(h.RunUntil(
-        [slot] {
-            iMove(slot);
-            return (R(100).x & 15) != 0;
-        },
-        100));
-    WriteTalk("    SnapRole 100\n    RunOff\n    End");
-    h.RunFrames(1);
-    ASSERT_TRUE(TalkRunning());
-    EXPECT_EQ(std::tuple(At(100, from.x, from.y), *gMapRoles[slot].cell & kCellRole),
-              std::tuple(true, kCellRole));
-    // The walk goes on from there once its next step is decided.
-    EXPECT_EQ(iMove(slot), 1);
-    EXPECT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 50));
-}
-
-TEST_F(TownWalks, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
+TEST_F(TownWalks, SpotsCursorsClicksAndTalkend) {
     SetGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX, kEventY);
     TriggerStory();
@@ -667,40 +664,9 @@ TEST_F(TownWalks, AClickableSpotShowsCursor11AndAClickStartsItsTalk) {
     const RoleSlot& p = gMapRoles[gPlayerSlot];
     ASSERT_NE(p.act, nullptr);
     EXPECT_EQ(std::tuple(p.act->dir, p.act->action), std::tuple(5, 0));
-}
-
-// A click on a person turns it toward the player and the player the other way,
-// by the angle between their foot centres: 44 across and 20 down is 24 degrees
-// off the level, a diagonal, though more than twice as far across as down.
-TEST_F(TownWalks, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
-    RoleSlot& r = gMapRoles[slot];
-    const RoleSlot& p = gMapRoles[gPlayerSlot];
-    ASSERT_NE(p.act, nullptr);
-    ASSERT_TRUE(TakeActData(r.act));  // the frame a map frame would show
-    int rw, rh, pw, ph;
-    RoleFootprint(&r, &rw, &rh);
-    RoleFootprint(&p, &pw, &ph);
-    // The person's foot centre (dx, dy) from the player's; the directions the
-    // person and the player face after the click.
-    const std::tuple<i32, i32, int, int> cases[] = {
-        {44, 20, 4, 5}, {-48, 0, 3, 2}, {0, -48, 1, 0}, {-30, 36, 7, 6}};
-    for (const auto& [dx, dy, person, player] : cases) {
-        SCOPED_TRACE(testing::Message() << dx << "," << dy);
-        ResetTalkContext(&gTalkContext);
-        r.x = static_cast<u16>(p.x + 8 * pw + dx - 8 * rw);
-        r.y = static_cast<u16>(p.y + 8 * ph + dy - 8 * rh);
-        i32 l, t, rr, b;
-        ASSERT_TRUE(RoleScreenRect(slot, &l, &t, &rr, &b));
-        gDInput.SetMousePos((l + rr) / 2, (t + b) / 2);
-        TriggerStory();  // the hover, with the button up
-        ClickHere();
-        EXPECT_EQ(std::tuple(gTalkContext.owner, r.act->dir, p.act->dir),
-                  std::tuple(101, person, player));
-    }
     ResetTalkContext(&gTalkContext);
-}
+    gTalkFlags = 0;
 
-TEST_F(TownWalks, SpotsThatStartNothingAndTalkend) {
     ClearGameFlag(static_cast<i32>(ev->clickable));
     PointAtCell(kEventX, kEventY);
     TriggerStory();
@@ -739,6 +705,37 @@ TEST_F(TownWalks, SpotsThatStartNothingAndTalkend) {
                              r.state & 0x80000000u),
                   std::tuple(action, dir, left, nullptr, 0u));
     }
+}
+
+// A click on a person turns it toward the player and the player the other way,
+// by the angle between their foot centres: 44 across and 20 down is 24 degrees
+// off the level, a diagonal, though more than twice as far across as down.
+TEST_F(TownWalks, AClickedPersonAndThePlayerTurnByTheAngleBetweenThem) {
+    RoleSlot& r = gMapRoles[slot];
+    const RoleSlot& p = gMapRoles[gPlayerSlot];
+    ASSERT_NE(p.act, nullptr);
+    ASSERT_TRUE(TakeActData(r.act));  // the frame a map frame would show
+    int rw, rh, pw, ph;
+    RoleFootprint(&r, &rw, &rh);
+    RoleFootprint(&p, &pw, &ph);
+    // The person's foot centre (dx, dy) from the player's; the directions the
+    // person and the player face after the click.
+    const std::tuple<i32, i32, int, int> cases[] = {
+        {44, 20, 4, 5}, {-48, 0, 3, 2}, {0, -48, 1, 0}, {-30, 36, 7, 6}};
+    for (const auto& [dx, dy, person, player] : cases) {
+        SCOPED_TRACE(testing::Message() << dx << "," << dy);
+        ResetTalkContext(&gTalkContext);
+        r.x = static_cast<u16>(p.x + 8 * pw + dx - 8 * rw);
+        r.y = static_cast<u16>(p.y + 8 * ph + dy - 8 * rh);
+        i32 l, t, rr, b;
+        ASSERT_TRUE(RoleScreenRect(slot, &l, &t, &rr, &b));
+        gDInput.SetMousePos((l + rr) / 2, (t + b) / 2);
+        TriggerStory();  // the hover, with the button up
+        ClickHere();
+        EXPECT_EQ(std::tuple(gTalkContext.owner, r.act->dir, p.act->dir),
+                  std::tuple(101, person, player));
+    }
+    ResetTalkContext(&gTalkContext);
 }
 
 }  // namespace
