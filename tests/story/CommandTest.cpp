@@ -279,9 +279,7 @@ TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
     EXPECT_EQ(std::tuple(gFlagCountdown, GetGameFlag(74)), std::tuple(300, 1));
     // The wait yields for its milliseconds.
     Start("Wait 100\n SetFlag 101");
-    gFrameTime = 1000;
-    Talk(&gTalkContext);
-    for (u32 t : {1100u, 1101u}) {
+    for (u32 t : {1000u, 1100u, 1101u}) {
         gFrameTime = t;
         Talk(&gTalkContext);
         EXPECT_EQ(GetGameFlag(101), t == 1101) << t;
@@ -369,15 +367,15 @@ TEST_F(MapEntryPointTest, RowsValuesAndBadTables) {
         Run("MapEntryPoint 3 40 41 0");
         EXPECT_EQ(Word(27 * 4 + 2), 1) << db.size();
     }
-    // A database with no table at all.
-    std::vector<u8> none(27 * 4 + 8, 0);
-    Install(none);
-    Run("MapEntryPoint 0 40 41 0");
-    EXPECT_EQ(std::vector<u8>(gMapDatabase, gMapDatabase + none.size()), none);
-    // Too small to hold the field: nothing read.
-    Install(std::vector<u8>(8, 0));
-    Run("MapEntryPoint 0 40 41 0");
-    EXPECT_FALSE(TalkRunning());
+    // A database with no table at all, and one too small to hold the field:
+    // nothing written.
+    for (size_t size : {27 * 4 + 8, 8}) {
+        std::vector<u8> db(size, 0);
+        Install(db);
+        Run("MapEntryPoint 0 40 41 0");
+        EXPECT_EQ(std::tuple(std::vector<u8>(gMapDatabase, gMapDatabase + size), TalkRunning()),
+                  std::tuple(db, false));
+    }
 }
 
 struct RoleCommandTest : StoryFixture {

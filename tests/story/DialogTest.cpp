@@ -561,13 +561,13 @@ TEST_F(TextTools, FontPrintfAndCellFlags) {
     std::fill(canvas.begin(), canvas.end(), kBackground);
     UseMap(60, 50);
     // View at (20, 35): the grid starts at cell (2, 3), shifted by (4, 3) pixels.
-    Cell(5, 6) = 0x40000000;
-    Cell(2, 3) = 0x40000001;    // the first cell of the grid
-    Cell(39, 30) = 0x40000000;  // the last column and row
-    Cell(7, 7) = 0x10000000;    // another bit: not drawn
-    Cell(1, 6) = 0x40000000;    // the view's first column: outside the grid
-    Cell(40, 6) = 0x40000000;   // past the 38 columns
-    Cell(5, 31) = 0x40000000;   // past the 28 rows
+    // Besides (5, 6): the first cell of the grid; the last column and row;
+    // another bit, not drawn; the view's first column, outside the grid; past
+    // the 38 columns; past the 28 rows.
+    const std::tuple<u32, u32, u32> set[] = {
+        {5, 6, 0x40000000}, {2, 3, 0x40000001},  {39, 30, 0x40000000}, {7, 7, 0x10000000},
+        {1, 6, 0x40000000}, {40, 6, 0x40000000}, {5, 31, 0x40000000}};
+    for (auto [x, y, bits] : set) Cell(x, y) = bits;
     DrawCellFlags(0x40000000, kInk, 20, 35, 2);
     auto screen = [](u32 c, i32 view) { return static_cast<i32>(c) * 16 - view + 2; };
     for (auto [cx, cy] : {std::pair{5u, 6u}, {2u, 3u}, {39u, 30u}})
