@@ -397,8 +397,7 @@ TEST_F(TownWalks, GroupWalksAndWalksToCellsValuesAndRoles) {
         Cell to;
     } walkers[] = {{1, {14, 10}}, {100, {18, 30}}, {101, {27, 25}}};
     Start(kSampleGroupWalkTalk);
-    int arrivedAt[3] = {-1, -1, -1};
-    int flagAt = -1;
+    int arrivedAt[3] = {-1, -1, -1}, flagAt = -1;
     for (int f = 0; f < 600 && flagAt < 0; ++f) {
         h.RunFrames(1);
         for (int k = 0; k < 3; ++k)
