@@ -3,27 +3,17 @@
 // loop and bad scripts; variables, flags and jumps; role acts, speed, the
 // control lock, presence and state; party, item, money, role-value, screen,
 // shop, quest and battle commands; map entry points on a hand-made database.
-#include <set>
 
-#include "data/GameData.h"
 #include "data/GameDatabase.h"
-#include "data/GameFlags.h"
 #include "data/ShopData.h"
-#include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/Random.h"
-#include "map/ActDraw.h"
 #include "map/MapDb.h"
 #include "menu/ItemFrame.h"
 #include "mhdata/Databases.h"
-#include "mhdata/SampleTalks.h"
 #include "mhdata/Shops.h"
-#include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
-#include "story/Countdowns.h"
 #include "story/PartyCommands.h"
-#include "story/ScriptScene.h"
-#include "story/TalkCommands.h"
 #include "story/StoryTestUtil.h"
 
 namespace {

@@ -6,26 +6,15 @@
 // silent cases.
 
 #include "base/DataError.h"
-#include "data/GameFlags.h"
 #include "data/Options.h"
-#include "engine/DInput.h"
 #include "engine/ErrorBox.h"
-#include "engine/GrpFont.h"
 #include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
 #include "engine/Tsw.h"
-#include "map/ActDraw.h"
 #include "map/MapArchive.h"
-#include "mhdata/Archives.h"
-#include "mhdata/InterfaceArt.h"
 #include "mhdata/SoundData.h"
-#include "platform/Input.h"
-#include "platform/TextCodec.h"
 #include "sound/SoundFixture.h"
-#include "story/Countdowns.h"
 #include "story/StoryTestUtil.h"
 #include "story/TextTools.h"
-#include "story/Trigger.h"
 #include "story/Voice.h"
 
 namespace {
@@ -88,7 +77,7 @@ TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
 TEST_F(DialogTest, RevealPaceEscapesShowAllAndPages) {
     // The first character comes with the frame the box finishes opening, then
     // one every 11 - speed frames (at least one): seven more delays.
-    for (auto [speed, want] : {std::pair{0u, 70}, {6u, 35}, {11u, 7}}) {
+    for (auto [speed, want] : {std::pair{0u, 77}, {6u, 35}, {11u, 7}}) {
         SCOPED_TRACE(speed);
         ReleaseDialogs();
         gTextSpeed = speed;

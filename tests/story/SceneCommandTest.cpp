@@ -2,29 +2,19 @@
 // markers and balloons, and the role commands that need a real map: talks
 // written with the assembler and run through the frame tick on the sample
 // game's town.
-#include <filesystem>
 
 #include "../map/MapTestSupport.h"
 #include "StoryTestUtil.h"
-#include "data/GameFlags.h"
-#include "engine/DDraw.h"
 #include "engine/Water.h"
 #include "map/AntiAliasObject.h"
-#include "map/ActDraw.h"
 #include "map/MapManage.h"
 #include "map/MapTransients.h"
-#include "mhdata/Archives.h"
-#include "mhdata/InterfaceArt.h"
 #include "mhdata/PathAsm.h"
 #include "mhdata/PicShowPack.h"
 #include "platform/HostFs.h"
-#include "platform/Input.h"
-#include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
 #include "story/PicShow.h"
-#include "story/ScriptScene.h"
-#include "story/TalkCommands.h"
 #include "support/Input.h"
 
 namespace {

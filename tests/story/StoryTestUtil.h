@@ -1,22 +1,39 @@
 // Helpers of the story tests: talk files from assembler source, a player on
-// the map, and running the interpreter frame by frame.
+// the map, running the interpreter frame by frame, and the headers the story
+// tests share.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/ByteIo.h"
-#include "shell/Main.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "engine/DDraw.h"
+#include "engine/DInput.h"
+#include "engine/GrpFont.h"
+#include "engine/PixelFormat.h"
+#include "map/ActDraw.h"
 #include "map/City.h"
 #include "map/MapScene.h"
 #include "map/NewGame.h"
+#include "mhdata/Archives.h"
+#include "mhdata/InterfaceArt.h"
+#include "mhdata/SampleTalks.h"
 #include "mhdata/StoryAsm.h"
+#include "platform/Input.h"
+#include "platform/TextCodec.h"
+#include "shell/Main.h"
+#include "story/Countdowns.h"
 #include "story/Dialog.h"
+#include "story/ScriptScene.h"
 #include "story/Talk.h"
+#include "story/TalkCommands.h"
+#include "story/Trigger.h"
 #include "support/Harness.h"
 
 // The error boxes shown so far, taken off the harness's list.

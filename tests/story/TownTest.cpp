@@ -7,25 +7,14 @@
 // single and group walks, walks to cells and roles, bad counts and roles, and
 // what the talk end does to walks still under way; TriggerStory's cursor and
 // click on a map spot or a person, and the end of a role's walk.
-#include <gtest/gtest.h>
-#include <set>
 
-#include "data/GameData.h"
-#include "data/GameFlags.h"
-#include "engine/DDraw.h"
-#include "engine/DInput.h"
-#include "engine/PixelFormat.h"
 #include "map/AStar.h"
 #include "map/KeyCole.h"
-#include "map/MapScene.h"
 #include "map/RoleWalk.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleMenu.h"
-#include "mhdata/SampleTalks.h"
 #include "platform/Display.h"
-#include "platform/Input.h"
 #include "story/StoryTestUtil.h"
-#include "story/Trigger.h"
 #include "support/SampleSession.h"
 
 using namespace sampleMap;
