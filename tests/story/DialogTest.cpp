@@ -5,12 +5,10 @@
 // sample file as the current voice, heard through the mixer; missing, bad and
 // silent cases.
 
-#include "base/DataError.h"
 #include "data/Options.h"
 #include "engine/ErrorBox.h"
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"
-#include "map/MapArchive.h"
 #include "mhdata/SoundData.h"
 #include "sound/SoundFixture.h"
 #include "story/StoryTestUtil.h"

@@ -19,7 +19,6 @@
 #include "engine/PixelFormat.h"
 #include "map/ActDraw.h"
 #include "map/City.h"
-#include "map/MapScene.h"
 #include "map/NewGame.h"
 #include "mhdata/Archives.h"
 #include "mhdata/InterfaceArt.h"
@@ -32,7 +31,6 @@
 #include "story/Dialog.h"
 #include "story/ScriptScene.h"
 #include "story/Talk.h"
-#include "story/TalkCommands.h"
 #include "story/Trigger.h"
 #include "support/Harness.h"
 

@@ -9,11 +9,9 @@
 // click on a map spot or a person, and the end of a role's walk.
 
 #include "map/AStar.h"
-#include "map/KeyCole.h"
 #include "map/RoleWalk.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleMenu.h"
-#include "platform/Display.h"
 #include "story/StoryTestUtil.h"
 #include "support/SampleSession.h"
 
