@@ -179,8 +179,7 @@ TEST_F(CommandTest, VariablesFlagsAndConditionalJumps) {
     // Each jump goes to "t:", which sets flag 101, or on to the end.
     std::vector<i32> owned(10, 0);
     owned[3] = 4;  // four of item 3
-    gItemCount = 10;
-    gOwnedItems = owned.data();
+    std::tie(gItemCount, gOwnedItems) = std::tuple(10, owned.data());
     AddRole(20, 160, 96);  // slot 1, cell (10, 6)
     AddRole(21, 160 + 48, 96);
     gMapId = 7;
@@ -235,8 +234,7 @@ TEST_F(CommandTest, VariablesFlagsAndConditionalJumps) {
                   std::tuple(taken, false, 0u))
             << body;
     }
-    gOwnedItems = nullptr;
-    gItemCount = 0;
+    std::tie(gOwnedItems, gItemCount) = std::tuple(nullptr, 0);
 }
 
 // Over many runs every target of the list is taken and nothing past it.
@@ -275,8 +273,7 @@ TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
         EXPECT_EQ(GetGameFlag(101), t == 1101) << t;
     }
     // The quake fills and empties its table.
-    gViewX = 48;
-    gViewY = 32;
+    std::tie(gViewX, gViewY) = std::tuple(48, 32);
     Start("Quake 3 2 -2 0 1\n Wait 1\n QuakeStop");
     Talk(&gTalkContext);
     EXPECT_EQ(std::tuple(gQuakePeriod, gQuakeBaseX, gQuakeBaseY, LoadU16(gQuakeTable + 2),
@@ -496,13 +493,8 @@ struct PartyCommandTest : StoryFixture {
         std::string error;
         ASSERT_TRUE(WriteDatabases(h.root(), MakeSampleDatabases(), &error)) << error;
         LoadGameDatabase(h.root().c_str());
-        for (int i = 0; i < kRoleCount; ++i) {
-            gRoleStats[i].maxHp = 100;
-            gRoleStats[i].hp = 40;
-            gRoleStats[i].maxMp = 50;
-            gRoleStats[i].mp = 5;
-            gRoleStats[i].status = 0;
-        }
+        for (RoleStats& s : gRoleStats)
+            std::tie(s.maxHp, s.hp, s.maxMp, s.mp, s.status) = std::tuple(100, 40, 50, 5, 0);
         // Role records 2801, 2761, 7 and 8 (word 12 holds the two role values).
         records = RoleRecords({2801, 2761, 7, 8}, 5, 0, 0x0302);
         ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));

@@ -61,8 +61,7 @@ TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
     EXPECT_EQ(std::tuple(r.x >= 24, r.y >= 32), std::tuple(true, true));
     // A fixed position past the screen is clamped too.
     DialogSpec s = Spec(30, "abcd%Q");
-    s.x = 639;
-    s.y = 479;
+    std::tie(s.x, s.y) = std::tuple(639, 479);
     ASSERT_EQ(SetupDialog(&r, s, nullptr, 0), 1);
     EXPECT_EQ(std::tuple(r.x <= 576 - r.w, r.y <= 456 - r.h), std::tuple(true, true));
     // Empty text still makes a box one unit high.
@@ -264,9 +263,7 @@ struct DialogArt : StoryFixture {
     // A box at a fixed place with no speaker, opened and shown.
     DialogRecord* OpenBox(u16 frameAct, const char* caption) {
         DialogSpec s = Spec(0xFFFD, "Hi%Q");
-        s.frameAct = frameAct;
-        s.x = 200;
-        s.y = 300;
+        std::tie(s.frameAct, s.x, s.y) = std::tuple(frameAct, 200, 300);
         DialogRecord* box = Show(s, caption);
         for (int i = 0; i < 5; ++i) {
             gFrameTime += 35;

@@ -695,10 +695,7 @@ TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone
     gViewMode |= kViewChanging;
     ScriptActObject o;
     ResetActPlayer(&o.act);
-    o.act.act = kMagicRing;
-    o.act.action = 0;
-    o.k1 = 300;
-    o.k2 = 200;
+    std::tie(o.act.act, o.act.action, o.k1, o.k2) = std::tuple(kMagicRing, 0, 300, 200);
     gScriptActA.push_front(o);
     DrawWorld();
     EXPECT_EQ(lit(), 0) << "list A drew during a map change";
@@ -744,8 +741,7 @@ TEST_F(SceneCommandTest, GatherPartyStepCountAndRoleEffects) {
                   std::tuple(Player().x, Player().y));
 
     // Once the follower stands on the player it is released and the talk goes on.
-    f.x = Player().x;
-    f.y = Player().y;
+    std::tie(f.x, f.y) = XY(Player());
     Finish();
     EXPECT_EQ(std::tuple(GetGameFlag(300), f.state & 0x4000000u, f.act->delayOverride),
               std::tuple(1, 0u, 0));

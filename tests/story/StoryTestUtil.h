@@ -51,9 +51,8 @@ inline std::vector<u8> Assemble(const std::string& src) {
 // A dialogue spec of this speaker and text (which ends with "%Q").
 inline DialogSpec Spec(u16 speaker, const char* text) {
     DialogSpec s;
-    s.speaker = speaker;
-    s.text = text;
-    s.textLen = static_cast<u32>(std::strstr(text, "%Q") - text);
+    std::tie(s.speaker, s.text, s.textLen) =
+        std::tuple(speaker, text, static_cast<u32>(std::strstr(text, "%Q") - text));
     return s;
 }
 
@@ -110,13 +109,9 @@ struct StoryFixture : ::testing::Test {
 
     // Adds a role at (x, y) with that id; returns its slot.
     int AddRole(u16 id, u16 x, u16 y, ActPlayer* act = nullptr) {
-        int slot = gMapRoleCount++;
-        gMapRoles[slot].x = x;
-        gMapRoles[slot].y = y;
-        gMapRoles[slot].state = kRoleShown;
-        gMapRoles[slot].roleId = id;
-        gMapRoles[slot].act = act;
-        return slot;
+        RoleSlot& r = gMapRoles[gMapRoleCount];
+        std::tie(r.x, r.y, r.state, r.roleId, r.act) = std::tuple(x, y, kRoleShown, id, act);
+        return gMapRoleCount++;
     }
 
     // Starts talk n of the player and runs frames until it ends or limit frames pass.

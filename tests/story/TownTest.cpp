@@ -199,8 +199,7 @@ TEST(Reach, EachStreetSpotAndWalkingPersonStartsItsOwnTalk) {
             gViewMode |= kViewNoFollow;
             Rect16 v;
             GetViewRectAt(gMapRoles[slot].x - 304, gMapRoles[slot].y - 240, &v);
-            gViewX = v.left;
-            gViewY = v.top;
+            std::tie(gViewX, gViewY) = std::tuple(v.left, v.top);
             gMapRoles[slot].talkLock = 0;
             i32 l, t, r, b;
             for (int k = 0; k < 2; ++k) {
