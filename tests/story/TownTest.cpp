@@ -529,7 +529,7 @@ TEST_F(TownWalks, TheTalkEndCleansUpBlockedStepsAndSnap) {
     WriteTalk(
         "    WalkTo 100 20 30\n    WalkTo 101 25 30\ns:\n    RunOn\n    WalkStep 100\n"
         "    WalkStep 101\n    RunOff\n    Jump @s");
-    int fisher = Slot(100), looker = Slot(101);
+    int slot = Slot(100), looker = Slot(101);
     gTalkTurn = {looker, 8, 3};
     // The talk is ended from outside while the fisherman is between two cells.
     ASSERT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 200));
@@ -537,17 +537,16 @@ TEST_F(TownWalks, TheTalkEndCleansUpBlockedStepsAndSnap) {
     TalkEnd(&gTalkContext);
     EXPECT_EQ(std::tuple(TalkRunning(), R(100).x, gTalkTurn.slot), std::tuple(false, cameFrom, -1));
     ExpectAllLetGo();
-    for (int s : {fisher, looker}) {
+    for (int s : {slot, looker}) {
         ASSERT_NE(gMapRoles[s].cell, nullptr);
         EXPECT_EQ(std::tuple((gMapRoles[s].x | gMapRoles[s].y) & 15, *gMapRoles[s].cell & kCellRole,
                              gMapRoles[s].state & kWalkUnderWay),
                   std::tuple(0, kCellRole, 0u));
     }
-    EXPECT_EQ(StartRoleRoute(fisher, R(100).x / 16 + 1, R(100).y / 16), 1);
-    EXPECT_EQ(StepRoleRoute(fisher), 1);
+    EXPECT_EQ(StartRoleRoute(slot, R(100).x / 16 + 1, R(100).y / 16), 1);
+    EXPECT_EQ(StepRoleRoute(slot), 1);
     // A step into a cell that another role holds waits; after eight tries only
     // walls stop a scripted walker, and a role that walks through others never waits.
-    int slot = Slot(100);
     Cell from = CellOf(100);
     gMap.cells[static_cast<size_t>(from.y) * gMap.width + from.x + 1] |= 0x20000000u;
     RoleRoute* r = WalkTo(slot, from.x + 2, from.y);
