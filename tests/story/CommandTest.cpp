@@ -286,8 +286,7 @@ TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
     EXPECT_EQ(std::tuple(gMainFont.GetAdvance(), gSecondFont.GetAdvance(), gDialogTextSize),
               std::tuple(24, 16, 11u));
     // The name entry waits for its three fields.
-    ClearGameFlag(101);
-    Start("NameEntry 2\n SetFlag 101");
+    Start("NameEntry 2");
     Talk(&gTalkContext);
     EXPECT_EQ(std::tuple(GetGameFlag(80), gRunState & kRunScriptHold),
               std::tuple(1, kRunScriptHold));
@@ -298,9 +297,9 @@ TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
         Talk(&gTalkContext);
     }
     Talk(&gTalkContext);
-    EXPECT_EQ(std::tuple(GetGameFlag(101), GetGameFlag(80), gRunState & kRunScriptHold,
+    EXPECT_EQ(std::tuple(TalkRunning(), GetGameFlag(80), gRunState & kRunScriptHold,
                          std::string(gEnteredNames[2][2])),
-              std::tuple(1, 0, 0u, "Moon"));
+              std::tuple(false, 0, 0u, "Moon"));
 }
 
 // ---- Map entry points on a hand-made database ----
