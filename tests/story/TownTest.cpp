@@ -98,14 +98,13 @@ TEST_F(EndToEnd, NewGameOpeningWalkTalkAnswerYesAndWalkAgain) {
 
 // A click on each of the four icons of the map's top strip opens its screen.
 TEST(MapHud, AClickOnEachIconOpensItsScreen) {
-    const i32 kIconX[4] = {460, 505, 550, 595};
-    const u32 kScreens[4] = {2, 0x17, 0x19, 0x0D};
-    for (int k = 0; k < 4; ++k) {
+    // Each icon's left edge and the screen it opens.
+    for (auto [x, screen] : {std::pair{460, 2u}, {505, 0x17u}, {550, 0x19u}, {595, 0x0Du}}) {
         Play([&](Harness& h, SampleSession& s) {
-            s.PointAt(kIconX[k] + 22, 20);
+            s.PointAt(x + 22, 20);
             s.Click();
-            EXPECT_TRUE(h.RunUntil([&] { return gFrameId == (kScreenBit | kScreens[k]); }, 5))
-                << k << ": " << std::hex << gFrameId;
+            EXPECT_TRUE(h.RunUntil([&] { return gFrameId == (kScreenBit | screen); }, 5))
+                << x << ": " << std::hex << gFrameId;
         });
     }
 }
