@@ -523,22 +523,21 @@ TEST_F(SceneCommandTest, RestoresWaitsTurnSnapLayersTakeOffAndEndOfPart) {
     EXPECT_EQ(s.x, x0);
     Run("TurnToFace 999 100\n TurnToFace 100 999\n SetFlag 300");
     EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(300)), std::tuple(2u, 1));
-    int r = guard;
     const std::tuple<const char*, u32> layers[] = {
         {"RoleLayer1", 1}, {"RoleLayer2", 2}, {"RoleLayer0", 0}};
     // The walker of role 100 again: each layer change is followed by a few steps.
-    gMapRoles[r].scriptId = samplePath::kWanderer;
+    s.scriptId = samplePath::kWanderer;
     std::vector<int> count, bucket;
     for (const auto& [cmd, layer] : layers) {
         SCOPED_TRACE(cmd);
         Run(std::string(cmd) + " 100");
-        EXPECT_EQ(gMapRoles[r].state & 3u, layer);
+        EXPECT_EQ(s.state & 3u, layer);
         for (int f = 0; f <= 24; f += 12) {
             ASSERT_TRUE(Filings(&count, &bucket)) << "frame " << f;
             // Filed once in the layer's bucket; no role is filed twice.
-            EXPECT_EQ(
-                std::tuple(count[r], bucket[r], *std::max_element(count.begin(), count.end())),
-                std::tuple(1, static_cast<int>(layer), 1))
+            EXPECT_EQ(std::tuple(count[guard], bucket[guard],
+                                 *std::max_element(count.begin(), count.end())),
+                      std::tuple(1, static_cast<int>(layer), 1))
                 << f;
             for (int n = 0; n < 12; ++n) Frame();
         }
@@ -547,7 +546,7 @@ TEST_F(SceneCommandTest, RestoresWaitsTurnSnapLayersTakeOffAndEndOfPart) {
     EXPECT_EQ(TakeBoxes(h), 1u);
     // A role elsewhere (103) has only its record.
     Run("TakeOffMap 100\n TakeOffMap 103");
-    EXPECT_FALSE(gMapRoles[r].state & kRoleShown);
+    EXPECT_FALSE(s.state & kRoleShown);
     for (u16 id : {100, 103}) EXPECT_TRUE(RecordWord(FindRecord(id), 10) & 0x1000) << id;
 }
 
