@@ -81,8 +81,7 @@ TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
     RunUntilFree(5);
     EXPECT_EQ(gScriptVars[7], 2u);
     // The timer variables count down on every call.
-    gScriptVars[1] = 2;
-    gScriptVars[2] = 1;
+    std::tie(gScriptVars[1], gScriptVars[2]) = std::tuple(2, 1);
     for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
     EXPECT_EQ(std::tuple(gScriptVars[1], gScriptVars[2]), std::tuple(0u, 0u));
     // Run-on mode runs yielding commands in one frame; RunOff stops the frame.

@@ -303,8 +303,7 @@ TEST_F(DialogArt, SampleActsAndCaptionsOfButtonsTabsAndIcons) {
         for (i32 action : actions) {
             ActPlayer p;
             ResetActPlayer(&p);
-            p.act = act;
-            p.action = action;
+            std::tie(p.act, p.action) = std::tuple(act, action);
             ASSERT_EQ(TakeActData(&p), 1) << act << "/" << action << ": " << ActLastError();
             EXPECT_NE(GetPic(p.pic, p.frame), nullptr) << act << "/" << action;
         }
@@ -381,8 +380,7 @@ TEST_F(DialogArt, SpeakerFaceIsDrawnAboveTheBox) {
     OpenSampleArt();
     ActPlayer look;
     ResetActPlayer(&look);
-    look.act = sample_art::kPeopleFirst;
-    look.dir = 1;
+    std::tie(look.act, look.dir) = std::tuple(sample_art::kPeopleFirst, 1);
     ASSERT_EQ(TakeActData(&look), 1);
     AddRole(40, 320, 300, &look);
     DialogSpec s = Spec(40, "Hello there%Q");

@@ -506,8 +506,7 @@ TEST_F(SceneCommandTest, RestoresWaitsTurnSnapLayersTakeOffAndEndOfPart) {
     const struct { i32 dx, dy, dir; } faces[] = {{64, 0, 3}, {-48, -48, 4}, {0, 0, 6}};
     for (const auto& k : faces) {
         s.act->dir = 6;
-        Player().x = static_cast<u16>(s.x + k.dx);
-        Player().y = static_cast<u16>(s.y + k.dy);
+        std::tie(Player().x, Player().y) = std::pair<u16, u16>(s.x + k.dx, s.y + k.dy);
         Run("TurnToFace 100 0xFFF1");
         EXPECT_EQ(s.act->dir, k.dir) << k.dx << "," << k.dy;
     }
