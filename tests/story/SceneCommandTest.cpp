@@ -267,10 +267,9 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
     }
     Run("SceneText0 \"港口\"\n SceneText1 \"燈塔\"\n SoundFlagOn\n Skip4a\n Skip4c\n FastModeOff");
     EXPECT_EQ(
-        std::tuple(std::string(gScriptScene.sceneText[0]), std::string(gScriptScene.sceneText[1])),
-        std::tuple(B5("港口"), B5("燈塔")));
-    EXPECT_EQ(std::tuple(GetGameFlag(77), GetGameFlag(78), gTalkSoundFlags),
-              std::tuple(1, 1, 0x10u));
+        std::tuple(std::string(gScriptScene.sceneText[0]), std::string(gScriptScene.sceneText[1]),
+                   GetGameFlag(77), GetGameFlag(78), gTalkSoundFlags),
+        std::tuple(B5("港口"), B5("燈塔"), 1, 1, 0x10u));
     Run("FreeSceneText0\n SoundFlagOff\n ClearMapEffect 40\n ClearMapEffect 41");
     EXPECT_EQ(
         std::tuple(gScriptScene.sceneText[0][0], GetGameFlag(77), GetGameFlag(78), gTalkSoundFlags),
@@ -306,11 +305,11 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
     StopVideo();
     gRunState &= ~kRunVideo;
     Finish(10);
-    EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptScene.archiveClosed, gMapArchiveFile.IsOpen()),
-              std::tuple(1, false, true));
     // The video start leaves install mode 52 ('4'): a later picture show
     // opens from "Video\" on the base folder, with no disc asked for.
-    EXPECT_EQ(gInstallMode, 0x34);
+    EXPECT_EQ(std::tuple(GetGameFlag(300), gScriptScene.archiveClosed, gMapArchiveFile.IsOpen(),
+                         gInstallMode),
+              std::tuple(1, false, true, 0x34));
     Run(std::string("PictureShow \"") + kSamplePicShowName + "\"\n WaitPictureShow\n SetFlag 301",
         200);
     EXPECT_EQ(std::tuple(gPicShow.frame, GetGameFlag(301)),
