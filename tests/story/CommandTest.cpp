@@ -3,25 +3,17 @@
 // loop and bad scripts; variables, flags and jumps; role acts, speed, the
 // control lock, presence and state; party, item, money, role-value, screen,
 // shop, quest and battle commands; map entry points on a hand-made database.
-#include <set>
 
-#include "data/GameData.h"
 #include "data/GameDatabase.h"
-#include "data/GameFlags.h"
 #include "data/ShopData.h"
-#include "engine/GrpFont.h"
 #include "engine/Ime.h"
 #include "engine/Random.h"
-#include "map/ActDraw.h"
 #include "map/MapDb.h"
 #include "menu/ItemFrame.h"
 #include "mhdata/Databases.h"
 #include "mhdata/Shops.h"
-#include "platform/TextCodec.h"
 #include "story/CommandHandlers.h"
-#include "story/Countdowns.h"
 #include "story/PartyCommands.h"
-#include "story/ScriptScene.h"
 #include "story/StoryTestUtil.h"
 
 namespace {
@@ -39,16 +31,13 @@ TEST_F(CommandTest, NumberingLoadingAndMissingFiles) {
         RunTalk(talk);
         for (int f = 300; f <= 302; ++f) EXPECT_EQ(GetGameFlag(f) != 0, f == flag) << talk;
     }
-    EXPECT_TRUE(h.boxes().empty());
     // A talk waits for its owner to stand on the grid.
-    ResetGameFlags();
     gMapRoles[0].x = 68;
     Start("SetFlag 300");
     for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
-    EXPECT_FALSE(GetGameFlag(300));
+    EXPECT_TRUE(TalkRunning());
     gMapRoles[0].x = 80;
     Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(300));
     EXPECT_FALSE(TalkRunning());
     // The load locks player control; the end frees everything.
     Start("Set 5 1\n Wait 100");
@@ -59,13 +48,12 @@ TEST_F(CommandTest, NumberingLoadingAndMissingFiles) {
     const u8* raw = reinterpret_cast<const u8*>(&gTalkContext);
     for (size_t i = 0; i < sizeof(gTalkContext); ++i) ASSERT_EQ(raw[i], 0xFF) << i;
     EXPECT_EQ(Talk(&gTalkContext), 1);
-    // A missing file shows its box and closes the window.
+    // A missing file shows its box, the first of this test, and closes the window.
     h.CreateMainWindow();
     StartTalk(2500, 1);  // file 3, which is not there
     EXPECT_EQ(Talk(&gTalkContext), 0);
-    ASSERT_EQ(h.boxes().size(), 1u);
+    ASSERT_EQ(std::tuple(h.boxes().size(), TalkRunning()), std::tuple(1u, false));
     EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5("找不到 Talk3"));
-    EXPECT_FALSE(TalkRunning());
     h.RunFrames(2);
     EXPECT_TRUE(h.quit());
 }
@@ -87,14 +75,12 @@ TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
                "end:\n End\n");
     StartTalk(1, 1);
     Talk(&gTalkContext);
-    ASSERT_EQ(gScriptVars[7], 1u);
-    ASSERT_EQ(LoadU16(gTalkBuffer), 0x1E);
+    ASSERT_EQ(std::tuple(gScriptVars[7], LoadU16(gTalkBuffer)), std::tuple(1u, 0x1E));
     StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
     RunUntilFree(5);
     EXPECT_EQ(gScriptVars[7], 2u);
     // The timer variables count down on every call.
-    gScriptVars[1] = 2;
-    gScriptVars[2] = 1;
+    std::tie(gScriptVars[1], gScriptVars[2]) = std::tuple(2, 1);
     for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
     EXPECT_EQ(std::tuple(gScriptVars[1], gScriptVars[2]), std::tuple(0u, 0u));
     // Run-on mode runs yielding commands in one frame; RunOff stops the frame.
@@ -110,14 +96,20 @@ TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
 constexpr u32 kFirst = 4 * kTalkEntries;
 constexpr u16 kFirstLo = kFirst & 0xFFFF, kFirstHi = kFirst >> 16;
 
-// A talk file whose entry 1 is entry1, followed by these words.
-std::vector<u8> TalkFileOf(u32 entry1, const std::vector<u16>& words) {
-    std::vector<u8> f(kTalkBase + kFirst, 0);
-    StoreU32(&f[kTalkBase + 4], entry1);
+// A file of a zeroed head of this size, then these words.
+std::vector<u8> WordsAfter(size_t head, const std::vector<u16>& words) {
+    std::vector<u8> f(head, 0);
     for (u16 w : words) {
         f.push_back(static_cast<u8>(w));
         f.push_back(static_cast<u8>(w >> 8));
     }
+    return f;
+}
+
+// A talk file whose entry 1 is entry1, followed by these words.
+std::vector<u8> TalkFileOf(u32 entry1, const std::vector<u16>& words) {
+    std::vector<u8> f = WordsAfter(kTalkBase + kFirst, words);
+    StoreU32(&f[kTalkBase + 4], entry1);
     return f;
 }
 
@@ -150,12 +142,11 @@ TEST_F(CommandTest, BadScriptsAreReportedOnceAndEndTheTalk) {
         WriteTalkFile(1, bc.file);
         StartTalk(1, 1);
         for (int i = 0; i < 5; ++i) Talk(&gTalkContext);
-        EXPECT_FALSE(TalkRunning());
-        ASSERT_EQ(h.boxes().size(), 1u);
-        EXPECT_FALSE(gTalkFlags & kTalkLockBit);
+        ASSERT_EQ(std::tuple(TalkRunning(), h.boxes().size(), gTalkFlags & kTalkLockBit),
+                  std::tuple(false, 1u, 0u));
         if (bc.text) {
-            EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5(bc.text));
-            EXPECT_EQ(h.boxes()[0].caption, Utf8ToBig5("對話系統"));
+            EXPECT_EQ(std::tuple(h.boxes()[0].text, h.boxes()[0].caption),
+                      std::tuple(Utf8ToBig5(bc.text), Utf8ToBig5("對話系統")));
         }
     }
 }
@@ -177,18 +168,15 @@ TEST_F(CommandTest, VariablesFlagsAndConditionalJumps) {
         {"negative var refused", "Set -1 5\n Set 9 1", 9, 0, 1},
     };
     for (const auto& [name, body, var, before, after] : vars) {
-        SCOPED_TRACE(name);
         ZeroScriptVariables();
         gScriptVars[var] = before;
         Run(body);
-        EXPECT_EQ(gScriptVars[var], after);
-        EXPECT_TRUE(h.boxes().empty());
+        EXPECT_EQ(std::tuple(gScriptVars[var], h.boxes().size()), std::tuple(after, 0u)) << name;
     }
     // Each jump goes to "t:", which sets flag 101, or on to the end.
     std::vector<i32> owned(10, 0);
     owned[3] = 4;  // four of item 3
-    gItemCount = 10;
-    gOwnedItems = owned.data();
+    std::tie(gItemCount, gOwnedItems) = std::tuple(10, owned.data());
     AddRole(20, 160, 96);  // slot 1, cell (10, 6)
     AddRole(21, 160 + 48, 96);
     gMapId = 7;
@@ -236,16 +224,14 @@ TEST_F(CommandTest, VariablesFlagsAndConditionalJumps) {
         {"GoTalk 2\n End\ntalk 2\n SetFlag 101", true},
     };
     for (const auto& [body, taken] : cases) {
-        SCOPED_TRACE(body);
         ResetGameFlags();
         ZeroScriptVariables();
         Run(std::string(body) + "\n End\nt:\n SetFlag 101");
-        EXPECT_EQ(GetGameFlag(101) != 0, taken);
-        EXPECT_FALSE(TalkRunning());
-        EXPECT_TRUE(h.boxes().empty());
+        EXPECT_EQ(std::tuple(GetGameFlag(101) != 0, TalkRunning(), h.boxes().size()),
+                  std::tuple(taken, false, 0u))
+            << body;
     }
-    gOwnedItems = nullptr;
-    gItemCount = 0;
+    std::tie(gOwnedItems, gItemCount) = std::tuple(nullptr, 0);
 }
 
 // Over many runs every target of the list is taken and nothing past it.
@@ -278,22 +264,18 @@ TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
     EXPECT_EQ(std::tuple(gFlagCountdown, GetGameFlag(74)), std::tuple(300, 1));
     // The wait yields for its milliseconds.
     Start("Wait 100\n SetFlag 101");
-    gFrameTime = 1000;
-    Talk(&gTalkContext);
-    gFrameTime = 1100;
-    Talk(&gTalkContext);
-    EXPECT_FALSE(GetGameFlag(101));
-    gFrameTime = 1101;
-    Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(101));
+    for (u32 t : {1000u, 1100u, 1101u}) {
+        gFrameTime = t;
+        Talk(&gTalkContext);
+        EXPECT_EQ(GetGameFlag(101), t == 1101) << t;
+    }
     // The quake fills and empties its table.
-    gViewX = 48;
-    gViewY = 32;
+    std::tie(gViewX, gViewY) = std::tuple(48, 32);
     Start("Quake 3 2 -2 0 1\n Wait 1\n QuakeStop");
     Talk(&gTalkContext);
-    EXPECT_EQ(std::tuple(gQuakePeriod, gQuakeBaseX, gQuakeBaseY), std::tuple(3u, 48u, 32u));
-    EXPECT_EQ(LoadU16(gQuakeTable + 2), 0xFFFE);
-    EXPECT_EQ(gQuakeTable[8], 0xCF);
+    EXPECT_EQ(std::tuple(gQuakePeriod, gQuakeBaseX, gQuakeBaseY, LoadU16(gQuakeTable + 2),
+                         gQuakeTable[8]),
+              std::tuple(3u, 48u, 32u, 0xFFFE, 0xCF));
     RunUntilFree(10);
     EXPECT_EQ(gQuakeTable[0], 0xCF);
     // Fonts take height and advance; the box text size is (20 + 2) / 2, as at start-up.
@@ -301,84 +283,82 @@ TEST_F(CommandTest, JumpsCountdownsWaitQuakeFontsAndNameEntry) {
     EXPECT_EQ(std::tuple(gMainFont.GetAdvance(), gSecondFont.GetAdvance(), gDialogTextSize),
               std::tuple(24, 16, 11u));
     // The name entry waits for its three fields.
-    ClearGameFlag(101);
-    Start("NameEntry 2\n SetFlag 101");
+    Start("NameEntry 2");
     Talk(&gTalkContext);
     EXPECT_EQ(std::tuple(GetGameFlag(80), gRunState & kRunScriptHold),
               std::tuple(1, kRunScriptHold));
     for (const char* name : {"Li", "Yue", "Moon"}) {
-        cTextBuf* f = GetActiveTextBuf();
-        ASSERT_NE(f, nullptr);
-        f->InsertText(name);
+        ASSERT_NE(GetActiveTextBuf(), nullptr);
+        GetActiveTextBuf()->InsertText(name);
         TextInputHandleMessage(WM_KEYDOWN, VK_RETURN, 0);
         Talk(&gTalkContext);
     }
     Talk(&gTalkContext);
-    EXPECT_EQ(std::tuple(GetGameFlag(101), GetGameFlag(80), gRunState & kRunScriptHold),
-              std::tuple(1, 0, 0u));
-    EXPECT_STREQ(gEnteredNames[2][2], "Moon");
+    EXPECT_EQ(std::tuple(TalkRunning(), GetGameFlag(80), gRunState & kRunScriptHold,
+                         std::string(gEnteredNames[2][2])),
+              std::tuple(false, 0, 0u, "Moon"));
 }
 
 // ---- Map entry points on a hand-made database ----
 
 class MapEntryPointTest : public StoryFixture {
 protected:
-    // A database of the field list and a table 5 of (map, x, y) rows at offset at.
-    void Install(std::vector<std::array<u16, 3>> rows, bool withEnd = true, u32 tableAt = 0) {
+    // A database of the field list and a table 5 of (map, x, y) rows at offset
+    // at (0: after the list); cut bytes off its end.
+    static std::vector<u8> Db(std::vector<std::array<u16, 3>> rows, bool withEnd = true,
+                              u32 tableAt = 0, size_t cut = 0) {
         ByteWriter w;
         w.Zeros(27 * 4);
-        u32 at = tableAt ? tableAt : static_cast<u32>(w.size());
-        w.PatchU32(5 * 4, at);
+        w.PatchU32(5 * 4, tableAt ? tableAt : static_cast<u32>(w.size()));
         for (auto& r : rows)
             for (u16 v : r) w.U16(v);
         if (withEnd) w.U16(0xFFFF);
-        SetMapDatabase(w.bytes().data(), static_cast<u32>(w.size()));
+        return {w.bytes().begin(), w.bytes().end() - cut};
+    }
+    static void Install(const std::vector<u8>& db) {
+        SetMapDatabase(db.data(), static_cast<u32>(db.size()));
     }
     u16 Word(u32 off) { return LoadU16(gMapDatabase + off); }
     void TearDown() override { FreeMapDatabase(); }
 };
 
 TEST_F(MapEntryPointTest, RowsValuesAndBadTables) {
-    Install({{3, 1, 2}, {7, 3, 4}});
-    gMapId = 7;
+    Install(Db({{3, 1, 2}, {7, 3, 4}}));
     // The rows' x words, at 27 * 4 + 2 and 6 further; the current map's values.
     auto state = [this] {
-        return std::tuple(Word(27 * 4 + 2), Word(27 * 4 + 8), Word(27 * 4 + 10),
-                          gScriptScene.entryX, gScriptScene.entryY, gScriptScene.entryValue);
+        return std::array<i32, 6>{Word(27 * 4 + 2),    Word(27 * 4 + 8),
+                                  Word(27 * 4 + 10),   gScriptScene.entryX,
+                                  gScriptScene.entryY, gScriptScene.entryValue};
     };
-    // The other map's row is untouched.
-    Run("MapEntryPoint 7 11 12 5");
-    EXPECT_EQ(state(), std::tuple(1, 11, 12, 11, 12, 5));
-    // Another map's row changes without touching the current map's values.
-    Run("MapEntryPoint 3 8 9 1");
-    EXPECT_EQ(state(), std::tuple(8, 11, 12, 11, 12, 5));
-    // A map with no row: nothing written, the current map's values still taken.
-    gMapId = 9;
-    Run("MapEntryPoint 9 21 22 23");
-    EXPECT_EQ(state(), std::tuple(8, 11, 12, 21, 22, 23));
-    // A row cut by the database's end, no end row.
-    Install({{3, 1, 2}}, false);
-    u32 size = gMapDatabaseSize;
-    std::vector<u8> image(gMapDatabase, gMapDatabase + size - 2);  // the last word cut off
-    SetMapDatabase(image.data(), static_cast<u32>(image.size()));
-    Run("MapEntryPoint 3 40 41 0");
-    EXPECT_EQ(Word(27 * 4 + 2), 1);
-    // A table offset past the database, and a database with no table at all.
-    for (u32 at : {100000u, 0xFFFFFFFEu}) {
-        Install({{3, 1, 2}}, true, at);
-        Run("MapEntryPoint 3 40 41 0");
-        EXPECT_EQ(Word(27 * 4 + 2), 1) << at;
+    // The current map, the command, the state it leaves: the other map's row is
+    // untouched; another map's row changes without touching the current map's
+    // values; a map with no row has nothing written, its values still taken.
+    const std::tuple<u32, const char*, std::array<i32, 6>> steps[] = {
+        {7, "MapEntryPoint 7 11 12 5", {1, 11, 12, 11, 12, 5}},
+        {7, "MapEntryPoint 3 8 9 1", {8, 11, 12, 11, 12, 5}},
+        {9, "MapEntryPoint 9 21 22 23", {8, 11, 12, 21, 22, 23}}};
+    for (const auto& [map, body, want] : steps) {
+        gMapId = map;
+        Run(body);
+        EXPECT_EQ(state(), want) << body;
     }
-    ByteWriter none;
-    none.Zeros(27 * 4 + 8);
-    SetMapDatabase(none.bytes().data(), static_cast<u32>(none.size()));
-    Run("MapEntryPoint 0 40 41 0");
-    for (u32 k = 0; k < none.size(); ++k) EXPECT_EQ(gMapDatabase[k], 0) << k;
-    // Too small to hold the field: nothing read.
-    std::vector<u8> tiny(8, 0);
-    SetMapDatabase(tiny.data(), 8);
-    Run("MapEntryPoint 0 40 41 0");
-    EXPECT_FALSE(TalkRunning());
+    // A row cut by the database's end (no end row, its last word cut off), a
+    // table offset past the database: the row is left as it was.
+    for (const auto& db : {Db({{3, 1, 2}}, false, 0, 2), Db({{3, 1, 2}}, true, 100000),
+                           Db({{3, 1, 2}}, true, 0xFFFFFFFEu)}) {
+        Install(db);
+        Run("MapEntryPoint 3 40 41 0");
+        EXPECT_EQ(Word(27 * 4 + 2), 1) << db.size();
+    }
+    // A database with no table at all, and one too small to hold the field:
+    // nothing written.
+    for (size_t size : {27 * 4 + 8, 8}) {
+        std::vector<u8> db(size, 0);
+        Install(db);
+        Run("MapEntryPoint 0 40 41 0");
+        EXPECT_EQ(std::tuple(std::vector<u8>(gMapDatabase, gMapDatabase + size), TalkRunning()),
+                  std::tuple(db, false));
+    }
 }
 
 struct RoleCommandTest : StoryFixture {
@@ -408,10 +388,9 @@ TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
         {"owner reference", "SetAction 0xFFF0 4", 0, 4, 0},
     };
     for (const auto& [name, body, a, action, dir] : cases) {
-        SCOPED_TRACE(name);
         act = ActPlayer{};
         Run(body, 40);
-        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(a, action, dir));
+        EXPECT_EQ(std::tuple(act.act, act.action, act.dir), std::tuple(a, action, dir)) << name;
     }
     // An act change followed by another for the same role only stores its
     // value, in every form: only the last of a row is stepped. No act of this
@@ -428,16 +407,14 @@ TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
         "SetAct 40 77\n SetActionFromVar 40 22\n SetAct 40 9001",
     };
     for (const char* body : chains) {
-        SCOPED_TRACE(body);
         act = ActPlayer{};
         Run(std::string("Set 21 9001\n Set 22 1\n ") + body);
-        EXPECT_EQ(std::tuple(act.act, TakeBoxes(h)), std::tuple(9001, 1u));
+        EXPECT_EQ(std::tuple(act.act, TakeBoxes(h)), std::tuple(9001, 1u)) << body;
     }
     // A role off the map keeps its act in its record, and the act test reads it
     // there; a role that is nowhere skips the test.
     Run("SetAction 41 6\n SetDir 41 2\n SetAct 41 77\n SetTalkNumber 41 123");
     i32 row = FindRecord(41);
-    ASSERT_GE(row, 0);
     // Words 2, 3, 4: act, action, direction; word 7 the talk.
     EXPECT_EQ(std::tuple(RecordWord(row, 2), RecordWord(row, 3), RecordWord(row, 4),
                          RecordWord(row, 7), h.boxes().size()),
@@ -462,13 +439,10 @@ TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
     }
     // The control lock: unlocked by the script, and the talk end lets go again.
     Start("UnlockControl\n Set 1 1\n Wait 5\n LockControl\n Wait 5");
-    for (int i = 0; i < 3; ++i) {
-        gFrameTime += 35;
-        Talk(&gTalkContext);
+    for (int limit : {3, 50}) {
+        RunUntilFree(limit);
+        EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u) << limit;
     }
-    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
-    RunUntilFree(50);
-    EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u);
 }
 
 TEST_F(RoleCommandTest, StateBitsPlayerRoleAndUnknownRoles) {
@@ -515,15 +489,8 @@ struct PartyCommandTest : StoryFixture {
         std::string error;
         ASSERT_TRUE(WriteDatabases(h.root(), MakeSampleDatabases(), &error)) << error;
         LoadGameDatabase(h.root().c_str());
-        ASSERT_GT(gItemCount, 5);
-        ASSERT_GT(gEquipageCount, 1);
-        for (int i = 0; i < kRoleCount; ++i) {
-            gRoleStats[i].maxHp = 100;
-            gRoleStats[i].hp = 40;
-            gRoleStats[i].maxMp = 50;
-            gRoleStats[i].mp = 5;
-            gRoleStats[i].status = 0;
-        }
+        for (RoleStats& s : gRoleStats)
+            std::tie(s.maxHp, s.hp, s.maxMp, s.mp, s.status) = std::tuple(100, 40, 50, 5, 0);
         // Role records 2801, 2761, 7 and 8 (word 12 holds the two role values).
         records = RoleRecords({2801, 2761, 7, 8}, 5, 0, 0x0302);
         ASSERT_TRUE(BindRoleRecords(records.data(), records.size()));
@@ -538,8 +505,7 @@ struct PartyCommandTest : StoryFixture {
 };
 
 TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
-    gOwnedItems[3] = 10;
-    gOwnedItems[4] = 5;
+    std::tie(gOwnedItems[3], gOwnedItems[4]) = std::tuple(10, 5);
     Run("AddItem 3 150\n AddItem 4 -20\n AddItem 5 7");
     EXPECT_EQ(std::tuple(gOwnedItems[3], gOwnedItems[4], gOwnedItems[5]), std::tuple(99, 0, 7));
     // Item numbers past the table are ignored.
@@ -553,26 +519,23 @@ TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
     };
     int before = pieces();
     Run("AddItem 301 3\n AddItem 301 -2\n AddItem 0xFFFF 1");
-    EXPECT_EQ(pieces(), before + 3);
-    EXPECT_TRUE(h.boxes().empty());
+    EXPECT_EQ(std::tuple(pieces(), h.boxes().size()), std::tuple(before + 3, 0u));
     for (int i = 0; i < kPartySize; ++i) gParty[i] = gFormation[i] = -1;
-    gRoleStats[2].status = 0x4000;
-    gRoleStats[2].hp = 0;
+    std::tie(gRoleStats[2].status, gRoleStats[2].hp) = std::tuple(0x4000, 0);
     Run("JoinParty 1\n JoinParty 2\n JoinParty 3\n JoinParty 2");
     EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 1, 2, -1}));
     // Joining restores fully, fallen or not.
     EXPECT_EQ(std::tuple(gRoleStats[2].hp, gRoleStats[2].status), std::tuple(100, 0));
-    gRoleStats[2].status = 0x4000;
-    gRoleStats[2].hp = 0;
+    std::tie(gRoleStats[2].status, gRoleStats[2].hp) = std::tuple(0x4000, 0);
     // The formation stands 2, -, 1, 0 (back row to the front): leaving frees
     // the role's place and moves no one.
     const i32 formation[4] = {2, -1, 1, 0};
     std::copy(formation, formation + 4, gFormation);
     Run("LeaveParty 2");
-    EXPECT_EQ(FirstFour(gParty), (std::vector<i32>{0, 2, -1, -1}));
-    EXPECT_EQ(FirstFour(gFormation), (std::vector<i32>{2, -1, -1, 0}));
     // A fallen member that stays gets up with 1 HP.
-    EXPECT_EQ(std::tuple(gRoleStats[2].hp, gRoleStats[2].status), std::tuple(1, 0));
+    EXPECT_EQ(std::tuple(FirstFour(gParty), FirstFour(gFormation), gRoleStats[2].hp,
+                         gRoleStats[2].status),
+              std::tuple(std::vector<i32>{0, 2, -1, -1}, std::vector<i32>{2, -1, -1, 0}, 1, 0));
 }
 
 TEST_F(PartyCommandTest, FullRestoreAndDamage) {
@@ -597,8 +560,9 @@ TEST_F(PartyCommandTest, RaisesMoneyAndQuests) {
     // 40000 is a raise, not a cut of 25536.
     i32 hp = gRoles[1].maxHp, mp = gRoles[1].maxMp;
     Run("RaiseMaxHpMp 2 40000 3");
-    EXPECT_EQ(std::tuple(gRoles[1].maxHp, gRoles[1].maxMp), std::tuple(hp + 40000, mp + 3));
-    EXPECT_GT(gRoleStats[1].hp, 40);  // raised (to the cap), not cut
+    // The HP is raised (to the cap), not cut.
+    EXPECT_EQ(std::tuple(gRoles[1].maxHp, gRoles[1].maxMp, gRoleStats[1].hp > 40),
+              std::tuple(hp + 40000, mp + 3, true));
     // The script's own add is in the command table; the shops and battles add here.
     gScriptVars[0] = 0x7FFFFFFAu;
     const std::pair<i64, u32> adds[] = {{5, 0x7FFFFFFFu}, {5, 0x7FFFFFFFu}, {-0x80000000LL, 0}};
@@ -606,10 +570,13 @@ TEST_F(PartyCommandTest, RaisesMoneyAndQuests) {
         AddMoney(add);
         EXPECT_EQ(gScriptVars[0], money) << add;
     }
-    Run("AddQuest 5 0\n AddQuest 6 0\n AddQuest 7 1\n AddQuest 5 1\n AddQuest 6 0");
-    EXPECT_EQ(gQuestList, (std::deque<u32>{7, 5, 6}));
-    Run("RemoveQuest 5\n RemoveQuest 99");
-    EXPECT_EQ(gQuestList, (std::deque<u32>{7, 6}));
+    const std::pair<const char*, std::deque<u32>> quests[] = {
+        {"AddQuest 5 0\n AddQuest 6 0\n AddQuest 7 1\n AddQuest 5 1\n AddQuest 6 0", {7, 5, 6}},
+        {"RemoveQuest 5\n RemoveQuest 99", {7, 6}}};
+    for (const auto& [body, list] : quests) {
+        Run(body);
+        EXPECT_EQ(gQuestList, list) << body;
+    }
 }
 
 TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
@@ -629,7 +596,6 @@ TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
         {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
     };
     for (const auto& [name, body, which, expect] : cases) {
-        SCOPED_TRACE(name);
         for (u16 id : {7, 8}) {
             i32 lo = 2, hi = 3;
             AccessRoleValue(id, 1, &lo, 2);
@@ -637,19 +603,16 @@ TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
         }
         ClearGameFlag(300);
         Run(body);
-        if (which)
-            EXPECT_EQ(Value(7, which), expect);
-        else
-            EXPECT_EQ(GetGameFlag(300), expect);
-        EXPECT_TRUE(h.boxes().empty());
+        EXPECT_EQ(std::tuple(which ? Value(7, which) : GetGameFlag(300), h.boxes().size()),
+                  std::tuple(expect, 0u))
+            << name;
     }
     // Value 2 with a switch of two targets is too large: that command is skipped too.
     for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
                               "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
         ClearGameFlag(301);
         Run(std::string(fault) + "\n SetFlag 301\n End\na:\n End");
-        EXPECT_EQ(TakeBoxes(h), 1u) << fault;
-        EXPECT_EQ(GetGameFlag(301), 1) << fault;
+        EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(301)), std::tuple(1u, 1)) << fault;
     }
 }
 
@@ -661,13 +624,12 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
         {{}, 123, 2},         {{}, 124, 3},         {{}, 122, 4},
     };
     for (const auto& [flags, topVar, expect] : endings) {
-        SCOPED_TRACE(topVar);
         for (int f : {201, 204, 205}) ClearGameFlag(f);
         for (int f : flags) SetGameFlag(f);
         for (int v = 120; v <= 124; ++v) gScriptVars[v] = 1;
         gScriptVars[topVar] = 9;
         Run("ChooseEnding");
-        EXPECT_EQ(Value(2801, 1), expect);
+        EXPECT_EQ(Value(2801, 1), expect) << topVar;
     }
     // Screens open from scripts: the ending and the demo end open and the talk
     // goes on in the same frame (the shop test opens the shop); the item
@@ -675,15 +637,13 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
     const std::pair<const char*, u32> screens[] = {
         {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
     for (const auto& [body, frame] : screens) {
-        SCOPED_TRACE(body);
-        gFrameId = 0;
-        gScriptVars[8] = 77;
+        std::tie(gFrameId, gScriptVars[8]) = std::tuple(0, 77);
         ClearGameFlag(120);
         Start(std::string(body) + "\n SetFlag 120");
         Talk(&gTalkContext);
-        EXPECT_EQ(GetGameFlag(120) != 0, frame != 14);
+        bool on = GetGameFlag(120) != 0;
         RunUntilFree(50);
-        EXPECT_EQ(gFrameId, kScreenBit | frame);
+        EXPECT_EQ(std::tuple(on, gFrameId), std::tuple(frame != 14, kScreenBit | frame)) << body;
     }
     ASSERT_NE(gItemFrame, nullptr);
     EXPECT_EQ(std::tuple(gItemFrame->Mode(), gScriptVars[8]), std::tuple(1u, 0u));
@@ -713,37 +673,92 @@ TEST_F(PartyCommandTest, ShopFromToreDatAndTheBattleCommand) {
               std::tuple(0u, 1u, -1));
     // The battle command requests the battle.
     Run("Battle 12 5 10007 -1 -1 -1 -1 -1 -1 -1 3");
-    EXPECT_EQ(gBattleRequest, 0x8000000Cu);
-    EXPECT_EQ(std::vector<i32>(gBattleRoleChanges, gBattleRoleChanges + 10),
-              (std::vector<i32>{5, 10007, -1, -1, -1, -1, -1, -1, -1, 3}));
-}
-
-// A shop file: the 512-byte head, then these words.
-std::vector<u8> ShopFile(std::initializer_list<u16> words) {
-    std::vector<u8> file(512, 0);
-    for (u16 w : words) {
-        file.push_back(static_cast<u8>(w));
-        file.push_back(static_cast<u8>(w >> 8));
-    }
-    return file;
+    EXPECT_EQ(
+        std::tuple(gBattleRequest, std::vector<i32>(gBattleRoleChanges, gBattleRoleChanges + 10)),
+        std::tuple(0x8000000Cu, std::vector<i32>{5, 10007, -1, -1, -1, -1, -1, -1, -1, 3}));
 }
 
 TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
     ShopStock s;
-    EXPECT_EQ(ParseShop(ShopFile({}), 1, &s), ShopParse::NoShop);
+    EXPECT_EQ(ParseShop(WordsAfter(512, {}), 1, &s), ShopParse::NoShop);
     // Truncated: no end word, and an odd byte.
-    std::vector<u8> file = ShopFile({2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});
+    std::vector<u8> file = WordsAfter(512, {2001, 1, 1000, 4, 5, 1006, 9, 9, 1002, 6});
     file.push_back(0x12);
     ASSERT_EQ(ParseShop(file, 1, &s), ShopParse::Ok);
     EXPECT_EQ(std::tuple(s.cat[0].ids.size(), s.cat[2].ids.size(), s.cat[1].index),
               std::tuple(2u, 1u, -1));
     // The start tag as the very last word has no shop number.
-    EXPECT_EQ(ParseShop(ShopFile({2000}), 0, &s), ShopParse::NoShop);
+    EXPECT_EQ(ParseShop(WordsAfter(512, {2000}), 0, &s), ShopParse::NoShop);
     // A category tag that comes again adds its list to the same category, in file order.
-    ASSERT_EQ(ParseShop(ShopFile({2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
+    ASSERT_EQ(ParseShop(WordsAfter(512, {2001, 3, 1001, 5, 6, 1002, 7, 1001, 8, 65535}), 3, &s),
               ShopParse::Ok);
     EXPECT_EQ(std::tuple(s.cat[1].ids, s.cat[2].ids, s.cat[1].index, s.cat[0].index),
               std::tuple((std::deque<u32>{5, 6, 8}), (std::deque<u32>{7}), 1, -1));
+}
+
+// ---- The assembler and disassembler, and the sample game's talks ----
+
+TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
+    std::vector<u8> a = Assemble(SampleTalkSource()), b;
+    std::string error, text;
+    ASSERT_TRUE(DisassembleTalkFile(a, &text, &error)) << error;
+    ASSERT_TRUE(AssembleTalkFile(text, &b, &error)) << error << "\n" << text;
+    EXPECT_EQ(a, b);
+    std::vector<u8> f = Assemble("talk 3\nx:\n Say 0xFFF0 \"月a\"\n Jump @x\n");
+    ASSERT_FALSE(HasFailure());
+    u32 first = 4 * kTalkEntries;
+    const u8* p = &f[kTalkBase + first];
+    // The text padded to an even length; the jump's target counted from 0x200.
+    EXPECT_EQ(
+        std::tuple(LoadU32(&f[kTalkBase + 12]), LoadU16(p), LoadU16(p + 2),
+                   std::string(p + 4, p + 8), LoadU16(p + 8), LoadU16(p + 10), LoadU32(p + 12)),
+        std::tuple(first, 0x0001, 0xFFF0, Utf8ToBig5("月a") + " ", kTextMark, 0x000F, first));
+    // Each command: its word, then its operand words, and nothing more, as the
+    // interpreter's table measures it.
+    const std::tuple<const char*, std::vector<u16>> rows[] = {
+        {"AddRoleHead 20 1 100 0x8032", {0x51, 20, 1, 100, 0x8032}},
+        {"DismissRoleHead 20 1", {0x52, 20, 1}},
+        {"ShowRoleHead 21 2 400 60", {0x56, 21, 2, 400, 60}},
+        {"ReleaseRoleHeads", {0x136}},
+        {"AddAntiAliasObject 20 0 300 0x8010", {0xD8, 20, 0, 300, 0x8010}},
+        {"RemoveAntiAliasObject 20 0", {0xD9, 20, 0}},
+        {"ReplaceAntiAliasObjects 7 8 9 10", {0xDA, 7, 8, 9, 10}},
+    };
+    for (const auto& [src, words] : rows) {
+        SCOPED_TRACE(src);
+        std::vector<u8> f = Assemble(std::string("talk 1\n ") + src + "\n End\n");
+        ASSERT_FALSE(HasFailure());
+        const u8* p = &f[kTalkBase + LoadU32(&f[kTalkBase + 4])];
+        for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(LoadU16(p + 2 * i), words[i]) << i;
+        const Command* cmd = FindCommand(words[0]);
+        ASSERT_NE(cmd, nullptr);
+        u32 len = 0;
+        EXPECT_EQ(std::tuple(CommandLength(*cmd, p, 64, &len, nullptr), len,
+                             LoadU16(p + 2 * words.size())),
+                  std::tuple(LenResult::Ok, 2 * words.size(), 0x3FFF));
+    }
+}
+
+TEST(StoryAsm, AssemblerAndDisassemblerRefuseBadInput) {
+    const char* bad[] = {
+        "talk 1\n NoSuchCommand\n", "talk 1\n Jump @nowhere\n", "talk 1\n Set 5\n",
+        "talk 1\n Set 5 6 7\n",     "talk 1\n Set 5 40000\n",   "talk 1\n Say 1 \"a%Qb\"\n",
+        "talk 1\n Say 1 \"open\n",  "talk 1\nx:\nx:\n End\n",   "talk 1\ntalk 1\n End\n",
+    };
+    for (const char* src : bad) {
+        std::vector<u8> f;
+        std::string error;
+        EXPECT_FALSE(AssembleTalkFile(src, &f, &error)) << src;
+        EXPECT_NE(error.find("line "), std::string::npos) << src;
+    }
+    std::vector<u8> f;
+    std::string error, text;
+    ASSERT_TRUE(AssembleTalkFile("talk 1\n Jump @x\nx:\n End\n", &f, &error));
+    std::vector<u8> odd = f;
+    StoreU32(&odd[odd.size() - 6], 4 * kTalkEntries + 1);  // the jump's target inside a command
+    for (const auto& bytes : {std::vector<u8>(f.begin(), f.begin() + 100), odd,
+                              std::vector<u8>(f.begin(), f.end() - 3)})
+        EXPECT_FALSE(DisassembleTalkFile(bytes, &text, &error)) << bytes.size();
 }
 
 }  // namespace

@@ -1,22 +1,37 @@
 // Helpers of the story tests: talk files from assembler source, a player on
-// the map, running the interpreter frame by frame, and a new game on the town.
+// the map, running the interpreter frame by frame, and the headers the story
+// tests share.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/ByteIo.h"
-#include "shell/Main.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
+#include "engine/DDraw.h"
+#include "engine/DInput.h"
+#include "engine/GrpFont.h"
+#include "engine/PixelFormat.h"
+#include "map/ActDraw.h"
 #include "map/City.h"
-#include "map/MapScene.h"
 #include "map/NewGame.h"
+#include "mhdata/Archives.h"
+#include "mhdata/InterfaceArt.h"
+#include "mhdata/SampleTalks.h"
 #include "mhdata/StoryAsm.h"
+#include "platform/Input.h"
+#include "platform/TextCodec.h"
+#include "shell/Main.h"
+#include "story/Countdowns.h"
 #include "story/Dialog.h"
+#include "story/ScriptScene.h"
 #include "story/Talk.h"
+#include "story/Trigger.h"
 #include "support/Harness.h"
 
 // The error boxes shown so far, taken off the harness's list.
@@ -36,9 +51,8 @@ inline std::vector<u8> Assemble(const std::string& src) {
 // A dialogue spec of this speaker and text (which ends with "%Q").
 inline DialogSpec Spec(u16 speaker, const char* text) {
     DialogSpec s;
-    s.speaker = speaker;
-    s.text = text;
-    s.textLen = static_cast<u32>(std::strstr(text, "%Q") - text);
+    std::tie(s.speaker, s.text, s.textLen) =
+        std::tuple(speaker, text, static_cast<u32>(std::strstr(text, "%Q") - text));
     return s;
 }
 
@@ -95,13 +109,9 @@ struct StoryFixture : ::testing::Test {
 
     // Adds a role at (x, y) with that id; returns its slot.
     int AddRole(u16 id, u16 x, u16 y, ActPlayer* act = nullptr) {
-        int slot = gMapRoleCount++;
-        gMapRoles[slot].x = x;
-        gMapRoles[slot].y = y;
-        gMapRoles[slot].state = kRoleShown;
-        gMapRoles[slot].roleId = id;
-        gMapRoles[slot].act = act;
-        return slot;
+        RoleSlot& r = gMapRoles[gMapRoleCount];
+        std::tie(r.x, r.y, r.state, r.roleId, r.act) = std::tuple(x, y, kRoleShown, id, act);
+        return gMapRoleCount++;
     }
 
     // Starts talk n of the player and runs frames until it ends or limit frames pass.
@@ -118,21 +128,4 @@ struct StoryFixture : ::testing::Test {
         }
         return frames;
     }
-};
-
-// A new game on the sample town through the real start-up, no talk running;
-// no test expects an error box it does not clear.
-struct TownGame : ::testing::Test {
-    Harness h;
-
-    void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        ASSERT_EQ(StartNewGame(1), 1);
-        gFrameId = 0;
-        ResetTalk();
-        ResetDialogs();
-        gTalkFlags = 0;
-    }
-    void TearDown() override { EXPECT_TRUE(h.boxes().empty()) << h.boxes().front().caption; }
 };
