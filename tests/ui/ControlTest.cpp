@@ -1,28 +1,13 @@
 // Controls, the scroll bar, interface colours and input; the title's buttons
-// with the sample game's interface pictures, its keys, F10, cursor and video.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstring>
-#include <filesystem>
-#include <set>
-
+// with the sample game's interface pictures, its keys, F10, cursor and video;
+// the screen manager's phases, placeholders and clearing of controls.
 #include "data/GameFlags.h"
-#include "data/KeyBindings.h"
-#include "engine/DInput.h"
 #include "engine/PicPaint.h"
-#include "engine/PixelFormat.h"
-#include "platform/Backend.h"
-#include "platform/Input.h"
-#include "support/Harness.h"
-#include "support/Input.h"
+#include "menu/ItemFrame.h"
+#include "story/ScreenCalls.h"
 #include "support/SysScreenSupport.h"
 #include "ui/ActPic.h"
-#include "ui/Control.h"
-#include "ui/MainMenu.h"
-#include "ui/Screens.h"
 #include "ui/SettingsFrame.h"
-#include "ui/UiInput.h"
 
 namespace {
 
@@ -429,11 +414,7 @@ TEST_F(OverlapTest, PressedPictureAndTheFrontmostHit) {
 // point can come back one pixel short.
 struct TitleTest : ::testing::Test {
     Harness h;
-    void Start() {
-        h.StartGame();
-        h.RunFrames(2);  // open, then one run
-        ASSERT_NE(gMainMenuFrame, nullptr);
-    }
+    void SetUp() override { h.StartGame(); }
     void Tap(u8 code) { TapKey(h, code); }
 };
 
@@ -450,7 +431,7 @@ TEST_F(TitleTest, KeysCursorAndPicture) {
         {30, 1, TitleButtonX(3), kTitleButtonY, kTitleQuit},  // the skills page leaves 30 + k
         {0, 0, 320, 240, -1},
     };
-    Start();
+    h.RunFrames(2);  // open, then one run
     // Left on new game goes to quit, right on quit to new game.
     Tap(203);  // left
     EXPECT_NEAR(gMouseInput.x, TitleButtonX(3), 1);
@@ -499,7 +480,6 @@ TEST_F(TitleTest, KeysCursorAndPicture) {
 // F10 held from before the title is no fresh press; a fresh one opens the
 // quick-load notice, only with a quick save.
 TEST_F(TitleTest, F10OpensTheQuickLoadNoticeOnlyWithAQuickSave) {
-    h.StartGame();
     WriteHostFile(h.Path("Save/Quick.sav"), {1, 2, 3});
     PlatformSetKey(kScanF10, true);
     h.RunFrames(4);
@@ -522,6 +502,80 @@ TEST_F(TitleTest, F10OpensTheQuickLoadNoticeOnlyWithAQuickSave) {
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_EQ(gFramePhase, 1u) << "no quick save: nothing";
+}
+
+// The title opens on the first frame and runs, waiting for the player; a
+// running screen redraws the canvas from black each frame.
+TEST_F(TitleTest, TitleOpensRunsAndRedrawsFromBlack) {
+    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    h.RunFrames(1);
+    EXPECT_NE(gMainMenuFrame, nullptr);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_NE(gCursorPic, nullptr);
+    EXPECT_EQ(gMouseInput.cursorPic, gCursorPic);
+    h.RunFrames(5);
+    EXPECT_EQ(gFrameId, kScreenBit | 0u) << "the title waits for the player";
+    i32 pitch = 0;
+    u16* px = DisplayLock(gDrawSurface, &pitch);
+    ASSERT_NE(px, nullptr);
+    px[10 * pitch / 2 + 600] = 0x7FFF;
+    DisplayUnlock(gDrawSurface);
+    u32 shown = DisplayFrameCount();
+    h.RunFrames(1);
+    px = DisplayLock(gDrawSurface, &pitch);
+    EXPECT_EQ(px[10 * pitch / 2 + 600], 0) << "nothing of the title lies there";
+    DisplayUnlock(gDrawSurface);
+    EXPECT_GT(DisplayFrameCount(), shown);
+}
+
+// From map mode: an Open may close at once because the phase is set first;
+// ids past 32 and screens whose object another module makes, missing, go back
+// to map mode at once; every close clears controls and pictures; an object
+// made elsewhere is freed after its close, and the top bit is optional.
+TEST_F(TitleTest, MapModeOpensAndCloses) {
+    h.RunFrames(2);  // the title, left for map mode as a finished title does
+    gMainMenuFrame->result = kTitleNone;
+    gFramePhase = 2;
+    h.RunFrames(1);
+    ASSERT_EQ(gFrameId, 0u);
+    OpenItemFrame(0);  // nothing owned: the chooser closes in its Open
+    h.RunFrames(1);
+    EXPECT_NE(gItemFrame, nullptr);
+    EXPECT_EQ(gFramePhase, 2u) << "the manager's phase 1 came before Open";
+    h.RunFrames(1);
+    EXPECT_EQ(gItemFrame, nullptr);
+    EXPECT_EQ(gFrameId, 0u) << "opened from map mode, back to map mode";
+    EXPECT_EQ(gCursorPic, nullptr);
+    for (u32 word : {kScreenBit | 33, 0x8FFFFFFFu, kScreenBit | 14, kScreenBit | 15,
+                     kScreenBit | 19, kScreenBit | 21, kScreenBit | 24, kScreenBit | 32}) {
+        gFrameId = word;
+        h.RunFrames(1);
+        EXPECT_EQ(gFrameId, 0u) << std::hex << word;
+        EXPECT_EQ(gFramePhase, 0u) << std::hex << word;
+        EXPECT_EQ(gCursorPic, nullptr);
+    }
+    for (u32 id : {2u, 28u, 29u}) {
+        gFrameId = kScreenBit | id;
+        h.RunFrames(1);
+        new cControl(10, 10);
+        new cActPic(9002, 7);
+        ASSERT_FALSE(gControlList.empty());
+        gFramePhase = 2;  // the notices would stay a second
+        h.RunFrames(1);
+        EXPECT_TRUE(gControlList.empty()) << id;
+        EXPECT_TRUE(gActPicList.empty()) << id;
+    }
+    gItemFrame = new cItemFrame(7);
+    gFrameId = kScreenBit | 14;
+    h.RunFrames(2);
+    EXPECT_EQ(gItemFrame, nullptr);
+    EXPECT_EQ(gFrameId, 0u);
+    // A mode word without the top bit opens the same screen.
+    gFrameId = 3;
+    h.RunFrames(1);
+    EXPECT_NE(gEquipFrame, nullptr);
+    h.RunFrames(1);
+    EXPECT_EQ(gFramePhase, 1u) << "the equipment page runs";
 }
 
 }  // namespace

@@ -1,15 +1,8 @@
 // The ends of a game through the real tick: the leave-game question, the end
 // screens, the ending's stages, layouts and pictures, and the enter/cancel
 // prompt's talk jump, cancel and keys.
-#include <cstring>
-#include <functional>
-#include <string>
-#include <vector>
 
-#include "base/MemDbg.h"
 #include "data/GameFlags.h"
-#include "engine/DDraw.h"
-#include "engine/PixelFormat.h"
 #include "map/City.h"
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
@@ -17,7 +10,6 @@
 #include "mhdata/StoryAsm.h"
 #include "platform/AudioMixer.h"
 #include "platform/TextCodec.h"
-#include "shell/Session.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
 #include "support/MusicRecorder.h"
@@ -27,7 +19,6 @@
 #include "ui/EndScreens.h"
 #include "ui/EndingFrame.h"
 #include "ui/EnterFrame.h"
-#include "ui/Screens.h"
 
 namespace {
 

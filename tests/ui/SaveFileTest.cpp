@@ -2,65 +2,34 @@
 // round trips, the developer tool and its file, the slot screens, a replay that
 // saves and loads through them, and bad files and failing file systems that
 // must change nothing of the running game.
-#include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <array>
-#include <cctype>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <memory>
 #include <random>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
-#include "base/ByteIo.h"
 #include "battle/Battle.h"
-#include "data/GameData.h"
-#include "data/GameFlags.h"
 #include "data/KeyBindings.h"
 #include "data/Options.h"
-#include "engine/File.h"
 #include "engine/Lzo.h"
-#include "map/City.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"
 #include "map/MapManage.h"
 #include "map/MapScene.h"
 #include "map/NewGame.h"
-#include "map/RoleTable.h"
-#include "map/StoryLink.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleBattle.h"
-#include "mhdata/SampleTalks.h"
 #include "platform/FileCalls.h"
 #include "platform/HostFs.h"
-#include "platform/Input.h"
 #include "platform/TextCodec.h"
 #include "shell/Session.h"
-#include "shell/Settings.h"
 #include "shell/Startup.h"
 #include "story/PartyCommands.h"
-#include "story/Talk.h"
 #include "story/TextTools.h"
-#include "support/Harness.h"
-#include "support/Input.h"
 #include "support/SampleSession.h"
 #include "ui/Control.h"
 #include "ui/DevTool.h"
 #include "ui/MainMenu.h"
-#include "ui/SaveFile.h"
 #include "ui/SaveScreens.h"
 #include "ui/Screens.h"
-#include "ui/SysPanel.h"
-#include "ui/UiInput.h"
 
 namespace fs = std::filesystem;
 

@@ -1,15 +1,7 @@
 // The screens that share the system panel, through the real tick: the system
 // menu, the quest log, the settings, the formation, the panel's ways out, and
 // the keys of the slot screens and the quick-save page.
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <functional>
-#include <string>
-#include <utility>
 
-#include "data/Config.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "platform/TextCodec.h"
@@ -17,14 +9,10 @@
 #include "story/PartyCommands.h"
 #include "support/SysScreenSupport.h"
 #include "ui/ActPic.h"
-#include "ui/Control.h"
 #include "ui/FormationFrame.h"
 #include "ui/QuestFrame.h"
-#include "ui/SaveFile.h"
 #include "ui/SaveScreens.h"
-#include "ui/Screens.h"
 #include "ui/SettingsFrame.h"
-#include "ui/SysPanel.h"
 #include "ui/SystemMenu.h"
 
 namespace {
