@@ -1,14 +1,28 @@
 // The screens that share the system panel, through the real tick: the system
-// menu, the quest log, the settings, the formation, the panel's ways out, and
-// the keys of the slot screens and the quick-save page.
+// menu, the quest log, the settings, the formation, the panel's ways out, the
+// keys of the slot screens and the quick-save page; and the ends of a game: the
+// leave-game question, the end screens, the ending's stages, layouts and
+// pictures, and the enter/cancel prompt's talk jump, cancel and keys.
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "map/City.h"
+#include "map/NewGame.h"
+#include "map/RoleTable.h"
+#include "mhdata/Archives.h"
+#include "mhdata/StoryAsm.h"
+#include "platform/AudioMixer.h"
 #include "platform/TextCodec.h"
 #include "sound/Music.h"
 #include "story/PartyCommands.h"
+#include "story/Talk.h"
+#include "support/MusicRecorder.h"
 #include "support/SysScreenSupport.h"
 #include "ui/ActPic.h"
+#include "ui/Control.h"
+#include "ui/EndScreens.h"
+#include "ui/EndingFrame.h"
+#include "ui/EnterFrame.h"
 #include "ui/FormationFrame.h"
 #include "ui/QuestFrame.h"
 #include "ui/SaveScreens.h"
@@ -50,25 +64,21 @@ TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
     h.RunFrames(1);
     EXPECT_STREQ(TextAt(540, 440), "0:00:07");
     EXPECT_STREQ(TextAt(480, 300), B5("離 開 遊 戲"));
-    EXPECT_NEAR(gMouseInput.x, 580, 1);
-    EXPECT_NEAR(gMouseInput.y, 120, 1);
-    Tap(kScanUp);  // row 0 wraps to row 5
-    EXPECT_NEAR(gMouseInput.y, 320, 1);
-    EXPECT_EQ(gSystemMenuFrame->selection, 5);
-    Tap(kScanDown);  // row 5 wraps to row 0
-    EXPECT_NEAR(gMouseInput.y, 120, 1);
-    Tap(kScanTab);  // a row goes to the first tab
-    EXPECT_NEAR(gMouseInput.x, TabPointX(0), 1);
-    EXPECT_EQ(gSystemMenuFrame->selection, 10);
-    Tap(kScanLeft);  // first tab wraps to the last
-    EXPECT_NEAR(gMouseInput.x, TabPointX(3), 1);
-    Tap(kScanRight);
-    EXPECT_NEAR(gMouseInput.x, TabPointX(0), 1);
-    Tap(kScanUp);  // up on a tab stays
-    EXPECT_NEAR(gMouseInput.y, kTabPointY, 1);
-    Tap(kScanDown);  // down from a tab: row 0
-    EXPECT_NEAR(gMouseInput.y, 120, 1);
-    Tap(kScanUp);
+    // Rows wrap both ways, a row goes to the first tab, tabs wrap, up on a tab
+    // stays, down from a tab goes to row 0.
+    const i32 t0 = TabPointX(0), t3 = TabPointX(3), ty = kTabPointY;
+    const struct {
+        u8 key;
+        i32 x, y, selection;
+    } walk[] = {{0, 580, 120, 0},       {kScanUp, 580, 320, 5},   {kScanDown, 580, 120, 0},
+                {kScanTab, t0, ty, 10}, {kScanLeft, t3, ty, 13},  {kScanRight, t0, ty, 10},
+                {kScanUp, t0, ty, 10},  {kScanDown, 580, 120, 0}, {kScanUp, 580, 320, 5}};
+    for (const auto& w : walk) {
+        if (w.key) Tap(w.key);
+        EXPECT_NEAR(gMouseInput.x, w.x, 1) << int(w.key);
+        EXPECT_NEAR(gMouseInput.y, w.y, 1) << int(w.key);
+        EXPECT_EQ(gSystemMenuFrame->selection, w.selection) << int(w.key);
+    }
     Tap(kScanEnter);  // confirm clicks the row under the cursor
     h.RunFrames(2);
     EXPECT_EQ(gFrameId, kScreenBit | 1);
@@ -135,7 +145,7 @@ TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
     EXPECT_EQ(ShownRows(), 8);
 }
 
-enum class Way { kRow, kTab, kFKey, kRightButton, kCancelKey, kPoint };
+enum class Way { kRow, kTab, kFKey, kRightButton, kCancelKey, kPoint, kOk };
 
 struct Exit {
     u32 screen;
@@ -157,6 +167,9 @@ struct PanelExitsTest : SysScreenTest {
             case Way::kPoint:
                 ::ClickAt(h, 560, e.n, 0);
                 break;
+            case Way::kOk:
+                ::ClickAt(h, 230, 435, 0);
+                break;
             case Way::kFKey:
                 TapKey(h, static_cast<u8>(kScanF1 + e.n - 1), 0);
                 break;
@@ -175,8 +188,9 @@ struct PanelExitsTest : SysScreenTest {
 TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
     // The system menu's six rows remember the row for the next visit; a point
     // below the last row does nothing. Then the settings, the quest log, the
-    // formation's own row; on the slot screens F1-F4 hand the next screen a
-    // fresh focus; on the quick-save page F3 is the page itself.
+    // formation's own row and every way out of it, each applying two places
+    // swapped; on the slot screens F1-F4 hand the next screen a fresh focus; on
+    // the quick-save page F3 is the page itself.
     const Exit exits[] = {{13, Way::kRow, 0, 8, 0},           {13, Way::kRow, 1, 9, 1},
                           {13, Way::kRow, 2, 11, 2},          {13, Way::kRow, 3, 12, 3},
                           {13, Way::kRow, 4, 10, 4},          {13, Way::kRow, 5, 1, 5},
@@ -188,7 +202,15 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
                           {12, Way::kRightButton, 0, 13, -1}, {10, Way::kRow, 4, 10, -1},
                           {10, Way::kRow, 2, 11, -1},         {10, Way::kTab, 3, 13, -1},
                           {10, Way::kFKey, 1, 2, -1},         {10, Way::kRightButton, 0, 13, -1},
-                          {11, Way::kRow, 2, 11, -1},         {8, Way::kFKey, 1, 2, 0},
+                          {11, Way::kRow, 2, 11, -1},         {11, Way::kOk, 0, 13, -1},
+                          {11, Way::kRightButton, 0, 13, -1}, {11, Way::kCancelKey, 0, 13, -1},
+                          {11, Way::kRow, 0, 8, -1},          {11, Way::kRow, 1, 9, -1},
+                          {11, Way::kRow, 3, 12, -1},         {11, Way::kRow, 4, 10, -1},
+                          {11, Way::kRow, 5, 1, -1},          {11, Way::kTab, 0, 2, -1},
+                          {11, Way::kTab, 1, 23, -1},         {11, Way::kTab, 2, 25, -1},
+                          {11, Way::kTab, 3, 13, -1},         {11, Way::kFKey, 1, 2, -1},
+                          {11, Way::kFKey, 2, 23, -1},        {11, Way::kFKey, 3, 25, -1},
+                          {11, Way::kFKey, 4, 13, -1},        {8, Way::kFKey, 1, 2, 0},
                           {8, Way::kFKey, 2, 23, 0},          {8, Way::kFKey, 3, 25, 0},
                           {8, Way::kFKey, 4, 13, 0},          {8, Way::kRightButton, 0, 13, -1},
                           {25, Way::kFKey, 1, 2, 0},          {25, Way::kFKey, 2, 23, 0},
@@ -204,8 +226,12 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
         gFramePhase = 0;
         h.RunFrames(2);
         gMenuRole = 3;
+        for (int k = 0; k < kPartySize; ++k) gFormation[k] = k;
         Open(e.screen);
         gKeyFocus = 3;
+        if (e.screen == 11) {
+            for (int k : {0, 3}) ClickAt(FormationPlaceX(k) + 57, FormationPlaceY(k) + 72);
+        }
         Take(e);
         bool closed = h.RunUntil([] { return gFramePhase == 0; }, 5);
         EXPECT_EQ(closed, e.next != e.screen);
@@ -215,6 +241,10 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
         }
         if (e.next == 0) {
             EXPECT_EQ(gMenuRole, 0u) << "the menu's role is forgotten on the map";
+        }
+        if (e.screen == 11 && e.next != 11) {
+            EXPECT_EQ(std::vector<i32>(gFormation, gFormation + 5),
+                      (std::vector<i32>{3, 1, 2, 0, 4}));
         }
     }
 }
@@ -284,8 +314,6 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     EXPECT_EQ(std::filesystem::file_size(OptionFile()), 88u);
 }
 
-constexpr u8 kScanF1Key = 0x3B;
-
 // Reset restores keys 0 to 10 only; rebinding clears a duplicate and refuses
 // F-keys.
 TEST_F(SettingsTest, ResetAndRebinding) {
@@ -347,12 +375,6 @@ struct FormationTest : SysScreenTest {
     }
     // A key needs a second frame up before its next press counts as new.
     void Key(u8 code) { Tap(code, 2); }
-    // Back to map mode, with whatever was requested left unopened.
-    void ToMap() {
-        gFrameId = 0;
-        gFramePhase = 0;
-        h.RunFrames(1);
-    }
 };
 
 // Two picks swap, the same place twice changes nothing, cancel drops a pick,
@@ -427,45 +449,6 @@ TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
     RightClick();
     EXPECT_EQ(Closed(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{2, -1, 0, 1, 9, -5, 3, 4}));
-}
-
-TEST_F(FormationTest, EveryWayOutAppliesTheFormation) {
-    struct Exit {
-        const char* name;
-        std::function<void(FormationTest&)> go;
-        u32 next;
-    };
-    auto list = [](int row) { return [row](FormationTest& t) { t.ClickAt(560, 100 + 40 * row); }; };
-    auto tab = [](int j) { return [j](FormationTest& t) { t.ClickAt(TabPointX(j), kTabPointY); }; };
-    auto key = [](u8 code) { return [code](FormationTest& t) { t.Tap(code); }; };
-    const Exit exits[] = {
-        {"ok", [](FormationTest& t) { t.ClickAt(230, 435); }, 13},
-        {"right click", [](FormationTest& t) { t.RightClick(); }, 13},
-        {"cancel key", key(kScanEsc), 13},
-        {"list save", list(0), 8},
-        {"list load", list(1), 9},
-        {"list settings", list(3), 12},
-        {"list quests", list(4), 10},
-        {"list leave", list(5), 1},
-        {"tab items", tab(0), 2},
-        {"tab skills", tab(1), 23},
-        {"tab quick save", tab(2), 25},
-        {"tab system", tab(3), 13},
-        {"F1", key(kScanF1Key), 2},
-        {"F2", key(kScanF1Key + 1), 23},
-        {"F3", key(kScanF1Key + 2), 25},
-        {"F4", key(kScanF1Key + 3), 13},
-    };
-    for (const Exit& e : exits) {
-        SCOPED_TRACE(e.name);
-        OpenWith({0, 1, 2, 3, 4, 5, 6, 7});
-        ClickPlace(0);
-        ClickPlace(3);
-        e.go(*this);
-        EXPECT_EQ(Closed(), kScreenBit | e.next);
-        EXPECT_EQ(Order(), (std::vector<i32>{3, 1, 2, 0, 4, 5, 6, 7}));
-        ToMap();
-    }
 }
 
 TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
@@ -807,15 +790,11 @@ TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
     EXPECT_EQ(f->boxOpen, 0u);
     Press(kScanEnter);  // again: the box asks, the keys on no
     ASSERT_EQ(f->boxOpen, 1u);
-    EXPECT_EQ(f->focus, kFocusNo);
-    Press(kScanLeft);
-    EXPECT_EQ(f->focus, kFocusYes);
-    ExpectCursorOn(kFocusYes, "yes", cQuickSaveFrame::FocusPoint);
-    Press(kScanUp);
-    EXPECT_EQ(f->focus, kFocusNo);
-    ExpectCursorOn(kFocusNo, "no", cQuickSaveFrame::FocusPoint);
-    Press(kScanTab);  // the box halves do not take the switch key
-    EXPECT_EQ(f->focus, kFocusNo);
+    // The box halves do not take the switch key.
+    const KeyStep box[] = {{kFocusNo, kScanLeft, kFocusYes},
+                           {kFocusYes, kScanUp, kFocusNo},
+                           {kFocusNo, kScanTab, kFocusNo}};
+    WalkSteps(box, &f->focus, cQuickSaveFrame::FocusPoint);
     Press(kScanEnter);
     EXPECT_EQ(f->boxOpen, 0u);
     EXPECT_EQ(f->focus, 0);
@@ -828,31 +807,404 @@ TEST_F(SlotKeysTest, QuickPageHoverShowsTipsAndTheHoveredBox) {
     gSmartMouse = 1;
     Open(25);
     cQuickSaveFrame* f = gQuickSaveFrame;
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(gMouseInput.x, 458);  // smart mouse: on the load box
-    EXPECT_EQ(gMouseInput.y, 170);
-    h.RunFrames(1);
-    EXPECT_EQ(f->focus, kQuickFocusLoad);
-    ASSERT_TRUE(f->tooltip->shown);
-    EXPECT_EQ(std::string(f->tooltip->text), B5("讀取進度"));
-    EXPECT_EQ(f->boxes[0].background->normalPic->player.action, 7);
-    EXPECT_EQ(f->boxes[1].background->normalPic->player.action, 6);
-    MoveTo(458, 336, 2);
-    EXPECT_EQ(f->focus, kQuickFocusSave);
-    EXPECT_EQ(std::string(f->tooltip->text), B5("儲存進度"));
-    EXPECT_EQ(f->boxes[0].background->normalPic->player.action, 6);
-    EXPECT_EQ(f->boxes[1].background->normalPic->player.action, 7);
-    for (int k = 0; k < 4; ++k) {
-        MoveTo(TabPointX(k), kTabPointY, 2);
-        EXPECT_EQ(f->focus, k);
-        ASSERT_TRUE(f->tooltip->shown);
-        EXPECT_EQ(std::string(f->tooltip->text), B5(kTabNames[k]));
+    EXPECT_EQ(std::make_pair(gMouseInput.x, gMouseInput.y), std::make_pair(458, 170))
+        << "smart mouse: on the load box";
+    // Each box and tab hovered, then nothing (its focus unchecked): the tip and
+    // the boxes' pictures.
+    const i32 t0 = TabPointX(0), t1 = TabPointX(1), t2 = TabPointX(2), t3 = TabPointX(3);
+    const i32 ty = kTabPointY;
+    const struct {
+        i32 x, y, focus;
+        const char* tip;
+        i32 load, save;
+    } hovers[] = {{458, 170, kQuickFocusLoad, "讀取進度", 7, 6},
+                  {458, 336, kQuickFocusSave, "儲存進度", 6, 7},
+                  {t0, ty, 0, kTabNames[0], 6, 6},
+                  {t1, ty, 1, kTabNames[1], 6, 6},
+                  {t2, ty, 2, kTabNames[2], 6, 6},
+                  {t3, ty, 3, kTabNames[3], 6, 6},
+                  {60, 460, -1, nullptr, 6, 6}};
+    for (const auto& v : hovers) {
+        MoveTo(v.x, v.y, 2);
+        EXPECT_TRUE(v.focus < 0 || f->focus == v.focus) << v.x << "," << v.y;
+        EXPECT_EQ(std::string(f->tooltip->shown ? f->tooltip->text : ""), v.tip ? B5(v.tip) : "");
+        EXPECT_EQ(std::make_pair(f->boxes[0].background->normalPic->player.action,
+                                 f->boxes[1].background->normalPic->player.action),
+                  std::make_pair(v.load, v.save));
     }
-    MoveTo(60, 460);  // off every box and tab
+}
+
+using EndScreensTest = SysScreenTest;
+
+// No goes back to the map; yes goes to the title and forgets the map it left;
+// a click elsewhere does nothing.
+TEST_F(EndScreensTest, QuestionNoGoesToTheMapYesToTheTitleAndElsewhereNothing) {
+    gMenuRole = 2;
+    Open(1);
+    ASSERT_NE(gExitFrame, nullptr);
+    EXPECT_NEAR(gMouseInput.x, 382, 1);  // smart mouse: on the "no" side
+    ClickAt(300, 230);                   // on the box, above the band
+    ClickAt(230, 250);                   // left of the yes half
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(gExitFrame->result, 0);
+    ClickAt(350, 250);  // the no half
     h.RunFrames(1);
-    EXPECT_FALSE(f->tooltip->shown);
-    EXPECT_EQ(f->boxes[0].background->normalPic->player.action, 6);
-    EXPECT_EQ(f->boxes[1].background->normalPic->player.action, 6);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gMenuRole, 0u);
+    // As if on map 2: running, walking saved for the way out.
+    gMapId = 2;
+    gWalkMode = 1;
+    gSavedWalkMode = 0;
+    Open(1);
+    ClickAt(300, 260);  // the yes half
+    h.RunFrames(1);
+    ASSERT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(gMapId, 0u);
+    // The next game enters its map fresh: no load screen, the walking mode kept.
+    ASSERT_EQ(StartNewGame(1), 1);
+    EXPECT_FALSE(GetGameFlag(70));
+    EXPECT_EQ(gWalkMode, 1);
+}
+
+// Pixels of the system menu's panel area (x 480..639, y 60..379) that differ.
+int PanelDifferences(const u16* a, const u16* b) {
+    int n = 0;
+    for (int y = 60; y < 380; ++y)
+        for (int x = 480; x < 640; ++x) n += a[y * 640 + x] != b[y * 640 + x];
+    return n;
+}
+
+TEST_F(EndScreensTest, QuestionFromTheSystemMenuShowsTheMapBehindIt) {
+    h.RunFrames(1);
+    u16* map = CopyCanvasPixels();
+    ASSERT_NE(map, nullptr);
+    Open(13);
+    u16* menu = CopyCanvasPixels();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_GT(PanelDifferences(map, menu), 160 * 320 / 4);  // the panel covers the map there
+    // The back-to-title row.
+    ClickAt(560, 300);
+    h.RunFrames(2);
+    ASSERT_EQ(gFrameId, kScreenBit | 1);
+    ASSERT_NE(gExitFrame, nullptr);
+    ASSERT_NE(gExitFrame->screenCopy, nullptr);
+    // Behind the question lies the map, not the menu (a few animated pixels aside).
+    EXPECT_LT(PanelDifferences(map, gExitFrame->screenCopy), 160 * 320 / 20);
+    MH_FREE(map);
+    MH_FREE(menu);
+}
+
+TEST_F(EndScreensTest, LeaveGameYesQuitsAndCancelReturnsToTheMap) {
+    Open(30);
+    Tap(kScanEsc, 2);
+    EXPECT_EQ(gFrameId, 0u);
+    Open(30);
+    EXPECT_NE(gExitFrame, nullptr);
+    Tap(kScanLeft);  // from "no" to "yes"
+    h.RunFrames(1);
+    EXPECT_EQ(gExitFrame->selection, 0);
+    Tap(kScanEnter);
+    EXPECT_EQ(gExitFrame->result, 1);
+    h.RunFrames(1);
+    EXPECT_TRUE(gFrameId == kQuitFrameId || h.quit());
+}
+
+TEST_F(EndScreensTest, EndScreenLocksInputForASecond) {
+    Open(31);
+    ASSERT_NE(gEndFrame, nullptr);
+    Tap(kScanEnter);
+    ClickAt(320, 240);
+    EXPECT_EQ(gFramePhase, 1u);
+    h.RunFrames(25);  // past one second
+    Tap(kScanEnter, 2);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+}
+
+TEST_F(EndScreensTest, TheEndClosesAfterTenSeconds) {
+    Open(31);
+    int frames = 0;
+    while (gFrameId == (kScreenBit | 31) && frames < 400) {
+        h.RunFrames(1);
+        ++frames;
+    }
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_GE(frames * 35, 10000);
+    EXPECT_LE(frames * 35, 10200);
+}
+
+TEST_F(EndScreensTest, EndPictureFadesInAndNeverClosesInItsFirstSecond) {
+    MusicRecorder music;
+    music.AnswerFinished(true);  // a missing or short piece counts as finished at once
+    Open(6);
+    ASSERT_NE(gEndFrame, nullptr);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_GE(gEndFrame->endPic->alpha, 0);
+    EXPECT_LE(gEndFrame->endPic->alpha, 1);
+    h.RunFrames(20);
+    EXPECT_EQ(gFrameId, kScreenBit | 6);
+    EXPECT_GE(gEndFrame->endPic->alpha, 5);
+    h.RunFrames(12);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+}
+
+// The sample's end piece (name 41) plays 5.6 seconds: the picture stays for
+// it and closes by itself when it has ended.
+TEST_F(EndScreensTest, EndPictureWaitsForItsMusicToFinish) {
+    MusicRecorder music;
+    Open(6);
+    ASSERT_FALSE(music.tracks().empty());
+    EXPECT_TRUE(music.tracks().back().name.ends_with("music\\end.wav"));
+    // Each frame the mixer takes the 35 ms of sound the device would.
+    std::vector<i16> out(2 * kMixRate * 35 / 1000);
+    auto play = [&](int frames) {
+        for (int f = 0; f < frames && gFrameId == (kScreenBit | 6); ++f) {
+            h.RunFrames(1);
+            AudioMixer().Mix(out.data(), static_cast<int>(out.size() / 2));
+        }
+    };
+    play(150);  // 5.25 seconds
+    EXPECT_EQ(gFrameId, kScreenBit | 6);
+    play(30);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+}
+
+TEST_F(EndScreensTest, EndGameTwiceIsLikeOnce) {
+    EndGame();
+    EndGame();
+    gFrameId = kScreenBit | 16;  // the test-version end closes at once without music
+    gFramePhase = 0;
+    h.RunFrames(3);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_TRUE(h.boxes().empty());
+}
+
+using sample_art::EndingColor;
+using sample_art::kEndingFirst;
+
+struct EndingTest : SysScreenTest {
+    static u16 Colour(int k, u32 action) {
+        return ConvertPixel(EndingColor(kEndingFirst + k, action));
+    }
+    // Starts an ending as its story command does.
+    void StartEnding(i32 layout) {
+        gEndingFrame.Setup(layout, 1, 2, 3, 0);
+        gFrameId = kScreenBit | 5;
+        gFramePhase = 0;
+    }
+    // Runs the ending to its end; the time of each stage's start (state -> ms).
+    std::vector<std::pair<i32, u32>> RunEnding() {
+        std::vector<std::pair<i32, u32>> stages;
+        for (int f = 0; f < 1000 && gFrameId != 0; ++f) {
+            h.RunFrames(1);
+            if (gFrameId == 0) break;
+            if (gFramePhase == 1 && (stages.empty() || stages.back().first != gEndingFrame.state))
+                stages.push_back({gEndingFrame.state, gEndingFrame.start});
+        }
+        return stages;
+    }
+};
+
+// Each layout takes its stages and returns to the map; others end at once.
+TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
+    for (i32 layout = 1; layout <= 4; ++layout) {
+        SCOPED_TRACE(layout);
+        StartEnding(layout);
+        u32 begin = timeGetTime();
+        auto stages = RunEnding();
+        u32 total = timeGetTime() - begin;
+        EXPECT_EQ(gFrameId, 0u);
+        i32 rise = layout <= 2 ? 21 : 23, hold = layout <= 2 ? 41 : 42;
+        std::vector<i32> order;
+        for (auto& s : stages) order.push_back(s.first);
+        ASSERT_EQ(order, (std::vector<i32>{layout, rise, hold, 61, 0}));
+        // Each stage ends on the first frame past its length.
+        const u32 lengths[4] = {kEndingEntryMs, kEndingRiseMs, kEndingHoldMs, kEndingFadeMs};
+        for (int k = 1; k < 4; ++k) {
+            u32 took = stages[k].second - stages[k - 1].second;
+            EXPECT_GE(took, lengths[k - 1]) << "stage " << k;
+            EXPECT_LE(took, lengths[k - 1] + 35) << "stage " << k;
+        }
+        u32 sum = kEndingEntryMs + kEndingRiseMs + kEndingHoldMs + kEndingFadeMs;
+        EXPECT_GE(total, sum);
+        EXPECT_LE(total, sum + 10 * 35);
+        EXPECT_TRUE(h.boxes().empty());
+    }
+    // A layout outside 1 to 4 ends at once with one report.
+    for (i32 layout : {0, 5, -1}) {
+        SCOPED_TRACE(layout);
+        h.boxes().clear();
+        StartEnding(layout);
+        h.RunFrames(4);
+        EXPECT_EQ(gFrameId, 0u);
+        EXPECT_EQ(h.boxes().size(), 1u);
+    }
+}
+
+TEST_F(EndingTest, NoCursorAndTheRisingPictureOfLayoutsThreeAndFourStartsHidden) {
+    for (i32 layout : {3, 4}) {
+        SCOPED_TRACE(layout);
+        StartEnding(layout);
+        h.RunFrames(2);
+        ASSERT_EQ(gEndingFrame.state, layout);
+        EXPECT_EQ(gMouseInput.cursorPic, nullptr);
+        EXPECT_FALSE(gEndingFrame.rising->shown);
+        EXPECT_EQ(gEndingFrame.sliding->y, 25);
+        h.RunUntil([] { return gEndingFrame.state == 23; }, 40);
+        EXPECT_EQ(gEndingFrame.sliding->x, layout == 3 ? 0 : 530);
+        EXPECT_EQ(gEndingFrame.companion->x, gEndingFrame.sliding->x);
+        h.RunFrames(2);
+        EXPECT_TRUE(gEndingFrame.rising->shown);
+        EXPECT_EQ(gEndingFrame.rising->y, 110);
+        EXPECT_LT(gEndingFrame.pics[1]->alpha, 2) << "fading in from nothing";
+        gEndingFrame.state = 0;  // cut short
+        h.RunFrames(3);
+        ASSERT_EQ(gFrameId, 0u);
+    }
+}
+
+TEST_F(EndingTest, LayoutOneSlidesDownRisesAndShowsEachActionWhereItStands) {
+    StartEnding(1);
+    h.RunFrames(2);
+    EXPECT_EQ(gEndingFrame.rising->x, 370);
+    EXPECT_LT(gEndingFrame.sliding->y, 25);
+    EXPECT_GE(gEndingFrame.sliding->y, 25 - 16 * 28);
+    h.RunUntil([] { return gEndingFrame.state == 21; }, 40);
+    EXPECT_EQ(gEndingFrame.sliding->y, 25);
+    h.RunFrames(2);
+    EXPECT_GT(gEndingFrame.rising->y, 110 + 300);
+    h.RunUntil([] { return gEndingFrame.state == 41; }, 300);
+    EXPECT_EQ(gEndingFrame.rising->y, 110);
+    h.RunFrames(1);
+    // Backdrop, rising picture, sliding picture and its companion over it.
+    EXPECT_EQ(CanvasAt(300, 50), Colour(0, 1));
+    EXPECT_EQ(CanvasAt(400, 200), Colour(1, 2));
+    EXPECT_EQ(CanvasAt(50, 300), Colour(2, 3));
+    EXPECT_EQ(CanvasAt(50, 50), Colour(3, 0));
+    // The hold ends in one picture of the whole canvas, which fades out.
+    h.RunUntil([] { return gEndingFrame.state == 61; }, 300);
+    h.RunFrames(1);
+    EXPECT_EQ(gEndingFrame.rising, nullptr);
+    EXPECT_EQ(gEndingFrame.background->kind, kCtlRle);
+    EXPECT_GE(gEndingFrame.background->paddedOrAlpha, 15);
+    EXPECT_EQ(CanvasAt(400, 200), Colour(1, 2));
+    EXPECT_EQ(CanvasAt(50, 50), Colour(3, 0));
+    h.RunFrames(30);
+    EXPECT_LT(gEndingFrame.background->paddedOrAlpha, 7);
+}
+
+// The prompt opened by a talk of its own, as the story command opens it.
+struct PromptTest : EndingTest {
+    static constexpr int kTalk = 1001;
+    static constexpr int kPassFlag = 300, kJumpFlag = 301;
+    int guard = -1;
+    void StartPrompt(const std::string& caption) {
+        std::string src = "talk 1001\n EnterPrompt 120 140 @inside \"" + caption +
+                          "\"\n SetFlag 300\n End\ninside:\n SetFlag 301\n End\n";
+        std::vector<u8> bytes;
+        std::string error;
+        ASSERT_TRUE(AssembleTalkFile(src, &bytes, &error)) << error;
+        WriteHostFile(h.Path("game/MH_Data/Talk2.dat"), bytes);
+        ClearGameFlag(kPassFlag);
+        ClearGameFlag(kJumpFlag);
+        // A person of the town stands in for the role the cancel hides.
+        if (guard < 0) guard = FindRoleById(101);
+        ASSERT_GE(guard, 0);
+        gMapRoles[guard].roleId = kEnterHiddenRole;
+        gMapRoles[guard].state |= kRoleShown;
+        StartTalk(kTalk, kTalkSpot);
+        ASSERT_TRUE(
+            h.RunUntil([] { return gFrameId == (kScreenBit | 7) && gFramePhase == 1; }, 20));
+        h.RunFrames(1);
+    }
+    bool TalkDone() {
+        return h.RunUntil([] { return gFrameId == 0 && !TalkRunning(); }, 20);
+    }
+};
+
+// Enter jumps the talk; every way of cancelling hides the role and steps the
+// talk past the command. A click counts by x alone.
+TEST_F(PromptTest, EachChoiceJumpsOrStepsPastTheCommand) {
+    const struct {
+        const char* way;
+        std::function<void(PromptTest&)> take;
+        bool jumps;
+    } ways[] = {
+        {"enter half", [](PromptTest& t) { t.ClickAt(120 + 50, 140 + 60); }, true},
+        {"cancel half", [](PromptTest& t) { t.ClickAt(120 + 150, 140 + 60); }, false},
+        {"above the band, left", [](PromptTest& t) { t.ClickAt(120 + 50, 140 + 20); }, true},
+        {"right button", [](PromptTest& t) { t.RightClick(); }, false},
+        {"cancel key", [](PromptTest& t) { t.Tap(kScanEsc); }, false},
+        {"right then confirm",
+         [](PromptTest& t) {
+             t.Tap(kScanRight);
+             t.h.RunFrames(1);
+             EXPECT_NEAR(gMouseInput.x, 120 + 157, 1);
+             t.Tap(kScanEnter);
+         },
+         false},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        StartPrompt("走");
+        EXPECT_NEAR(gMouseInput.x, 120 + 72, 1) << "smart mouse starts on enter";
+        EXPECT_NEAR(gMouseInput.y, 140 + 63, 1);
+        w.take(*this);
+        ASSERT_TRUE(TalkDone());
+        EXPECT_EQ(GetGameFlag(kJumpFlag), w.jumps ? 1 : 0);
+        EXPECT_EQ(GetGameFlag(kPassFlag), w.jumps ? 0 : 1);
+        EXPECT_EQ((gMapRoles[guard].state & kRoleShown) != 0, w.jumps);
+        EXPECT_EQ(gEnterPrompt.state, 0u);
+    }
+}
+
+TEST_F(PromptTest, CaptionIsCentredAndTheMarkerNeedsTheBand) {
+    StartPrompt("進入洞穴？");
+    EXPECT_STREQ(gEnterFrame.caption, B5("進入洞穴？"));
+    EXPECT_EQ(gEnterFrame.captionLength, 10u);
+    bool centred = false;
+    for (cControl* c : gControlList)
+        if (c->kind == kCtlText && c->x == 120 - 6 * 10 + 95 && c->y == 150) centred = true;
+    EXPECT_TRUE(centred);
+    MoveTo(120 + 50, 140 + 20);  // on the box, above the band
+    h.RunFrames(1);
+    EXPECT_FALSE(gEnterFrame.marker->shown);
+    MoveTo(120 + 150, 140 + 60, 2);
+    EXPECT_TRUE(gEnterFrame.marker->shown);
+    EXPECT_EQ(gEnterFrame.marker->x, 120 + 96);
+    EXPECT_EQ(gEnterFrame.selection, 1);
+}
+
+// A long caption is cut to its buffer and the talk still steps past it; a
+// caption without its end mark stops at the end of the talk's window.
+TEST_F(PromptTest, LongAndUnendedCaptions) {
+    std::string longText;
+    for (int i = 0; i < 60; ++i) longText += "洞";
+    StartPrompt(longText);
+    EXPECT_EQ(gEnterFrame.captionLength, 120u);
+    size_t n = std::strlen(gEnterFrame.caption);
+    EXPECT_LT(n, kEnterCaptionBytes);
+    EXPECT_EQ(n % 2, 0u) << "never half a character";
+    EXPECT_EQ(std::string(gEnterFrame.caption), Utf8ToBig5(longText).substr(0, n));
+    RightClick();
+    ASSERT_TRUE(TalkDone());
+    EXPECT_TRUE(GetGameFlag(kPassFlag));
+    EXPECT_TRUE(h.boxes().empty());
+    // A prompt command in the last 20 bytes of a short window, with no end mark.
+    const u32 window = 64;
+    std::memset(gTalkBuffer, 'a', window);
+    gTalkWindowBytes = window;
+    u8* command = gTalkBuffer + window - 20;
+    TalkContext talk{};
+    talk.owner = kTalkFree;
+    u16 position = static_cast<u16>(window - 20);
+    gEnterFrame.Setup(100, 100, &talk, command, &position);
+    Open(7);
+    EXPECT_EQ(gEnterFrame.captionLength, 8u);
+    EXPECT_STREQ(gEnterFrame.caption, "aaaaaaaa");
+    RightClick();
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(position, window - 20 + 14 + 8);
 }
 
 }  // namespace
