@@ -25,6 +25,7 @@
 #include "story/PartyCommands.h"
 #include "story/TextTools.h"
 #include "support/SampleSession.h"
+#include "support/SysScreenSupport.h"
 #include "ui/Control.h"
 #include "ui/DevTool.h"
 #include "ui/MainMenu.h"
@@ -36,27 +37,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The sample game's title left for a new game standing in the town.
-struct SampleTownTest : ::testing::Test {
-    Harness h;
-    void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        gOpeningVideoPending = 0;  // the sample's video would hold the ticks
-        h.RunFrames(2);
-        gMainMenuFrame->result = kTitleNone;
-        gFramePhase = 2;
-        h.RunFrames(1);
-        ASSERT_EQ(gFrameId, 0u);
-        NewGameData();
-        h.RunFrames(1);
-        ASSERT_EQ(gMapId, sampleMap::kTown);
-    }
-    // Opens screen id from map mode and runs its open and one run.
-    void Open(u32 id) {
-        gFrameId = kScreenBit | id;
-        h.RunFrames(2);
-        ASSERT_EQ(gFramePhase, 1u);
-    }
+struct SampleTownTest : SysScreenTest {
     // From wherever the game stands to the title, whose load button opens the
     // title's load screen (26).
     void OpenTitleLoad() {
@@ -108,7 +89,7 @@ std::vector<u8> Snapshot(bool roles = true) {
 struct SaveFileTest : SampleTownTest {
     void SetUp() override {
         SampleTownTest::SetUp();
-        fs::create_directories(h.Path("save"));  // the developer saves
+        fs::create_directories(h.Path("game/save"));  // the developer saves
     }
     // A game state that differs from the new game in every item (of both the
     // save and the developer save).
@@ -311,7 +292,7 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     std::vector<u8> row(26, 0);
     StoreU16(&row[2], 0xFFF7);  // no such role
     b.roleRows.insert(b.roleRows.end(), row.begin(), row.end());
-    WriteHostFile(h.Path("Save/Quick.sav"), SaveImageBytes(b));
+    WriteHostFile(h.Path("game/Save/Quick.sav"), SaveImageBytes(b));
     EXPECT_EQ(LoadGameFromQuick(), 1);
     EXPECT_EQ(FindRecord(0xFFF7), -1);
     // Slot file names and validity.
@@ -323,7 +304,7 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     EXPECT_EQ(IsSlotUsed(99), 0);
     EXPECT_EQ(IsSlotUsed(-1), 0);
     // A well-formed save far below the old 136,000-byte test still counts.
-    EXPECT_LT(ReadHostFile(h.Path("Save/MH03.sav")).size(), 200000u);
+    EXPECT_LT(ReadHostFile(h.Path("game/Save/MH03.sav")).size(), 200000u);
 }
 
 // ---- bad input: nothing of the running game changes ----
@@ -350,16 +331,16 @@ struct BadSaveTest : SaveFileTest {
                     return ParseSaveImage(f.data(), f.size(), &img, why);
                 },
                 [this](const std::vector<u8>& f) {
-                    WriteHostFile(h.Path("Save/Quick.sav"), f);
+                    WriteHostFile(h.Path("game/Save/Quick.sav"), f);
                     return LoadGameFromQuick();
                 }};
-        dev = {"developer save", ReadHostFile(h.Path("save/1.sav")), 38444,
+        dev = {"developer save", ReadHostFile(h.Path("game/save/1.sav")), 38444,
                [](const std::vector<u8>& f, DataError* why) {
                    DevSaveImage img;
                    return ParseDevSave(f.data(), f.size(), &img, why);
                },
                [this](const std::vector<u8>& f) {
-                   WriteHostFile(h.Path("save/2.sav"), f);
+                   WriteHostFile(h.Path("game/save/2.sav"), f);
                    DebugSlotInfo row;
                    ReadDebugSlotInfo(&row, 2);
                    EXPECT_EQ(row.state, 1) << "listed as empty";
@@ -467,7 +448,7 @@ struct DevToolTest : SaveFileTest {
     void TearDown() override { PlatformReleaseAllKeys(); }
     void Tap(u8 code) { TapKey(h, code); }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
-    std::string File(int slot) { return h.Path("save/" + std::to_string(slot) + ".sav"); }
+    std::string File(int slot) { return h.Path("game/save/" + std::to_string(slot) + ".sav"); }
 };
 
 // The flag editor steps, toggles and repeats through the tick; the starting
@@ -718,20 +699,20 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
     ASSERT_EQ(ReadEnvFile(&env), 1);
     env.sfxVolume = 9;
     std::vector<u16> shot(8 * 8, 0x1234);
-    std::string shotPath = h.Path("ScrnShot/00000.bmp");
+    std::string shotPath = h.Path("game/ScrnShot/00000.bmp");
     // The map cache's table as the town's entry left it, its last slot aged anew.
     CacheSlot slots[kCacheSlots];
     ASSERT_TRUE(ReadCacheTable(slots));
     slots[kCacheSlots - 1].age = 0x5A5A5A5Au;
     constexpr size_t kLastAge = (kCacheSlots - 1) * kCacheSlotBytes + 8;
     std::vector<Writer> writers = {
-        {"slot save", h.Path("Save/MH01.sav"), [] { return SaveToSlotFile(0); },
+        {"slot save", h.Path("game/Save/MH01.sav"), [] { return SaveToSlotFile(0); },
          [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true},
-        {"quick save", h.Path("Save/Quick.sav"), [] { return QuickSave(); },
+        {"quick save", h.Path("game/Save/Quick.sav"), [] { return QuickSave(); },
          [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true},
-        {"options", h.Path("Save/Option.sav"), [] { return SaveOptions(); },
+        {"options", h.Path("game/Save/Option.sav"), [] { return SaveOptions(); },
          [](const std::vector<u8>& b) { return b.size() == 88 && b[28] == 9; }, false},
-        {"settings", h.Path("Env.dat"), [&env] { return WriteEnvFile(env); },
+        {"settings", h.Path("game/Env.dat"), [&env] { return WriteEnvFile(env); },
          [](const std::vector<u8>& b) { return b.size() > 24 && b[24] == 9; }, false},
         {"screenshot", shotPath,
          [&] { return SaveScreenShot(shot.data(), 8, 8, "ScrnShot\\00000.bmp"); },
@@ -743,7 +724,7 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
                     img->scriptVars[0] == 222;
          },
          true},
-        {"map cache table", h.Path("data/mcache.dat"),
+        {"map cache table", h.Path("game/data/mcache.dat"),
          [&slots] { return WriteCacheTable(slots) ? 1 : 0; },
          [](const std::vector<u8>& b) {
              return b.size() == kCacheSlots * kCacheSlotBytes &&
@@ -808,7 +789,7 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
 TEST_F(FaultTest, AKillAtAnyCallOfTheSaveWriterLeavesTheOldOrTheNewSave) {
     gScriptVars[0] = 111;
     ASSERT_EQ(SaveToSlotFile(0), 1);
-    std::string path = h.Path("Save/MH01.sav");
+    std::string path = h.Path("game/Save/MH01.sav");
     std::vector<u8> old = ReadHostFile(path);
     gScriptVars[0] = 222;
     ResetFileCalls();
@@ -837,22 +818,22 @@ TEST_F(FaultTest, AKillAtAnyCallOfTheSaveWriterLeavesTheOldOrTheNewSave) {
 
 TEST_F(FaultTest, MissingOrUnwritableSaveFoldersTellWhy) {
     gScriptVars[0] = 5;
-    fs::rename(h.Path("Save"), h.Path("SaveAway"));
+    fs::rename(h.Path("game/Save"), h.Path("game/SaveAway"));
     EXPECT_EQ(QuickSave(), 0);
     EXPECT_TRUE(BoxSays(B5("存檔"), B5("找不到存檔資料夾")));
-    WriteHostFile(h.Path("Save"), {1, 2, 3});  // a file where the folder should be
+    WriteHostFile(h.Path("game/Save"), {1, 2, 3});  // a file where the folder should be
     h.boxes().clear();
     EXPECT_EQ(SaveToSlotFile(4), 0);
     EXPECT_TRUE(BoxSays(B5("存檔"), B5("找不到存檔資料夾")));
-    EXPECT_EQ(ReadHostFile(h.Path("Save")), (std::vector<u8>{1, 2, 3}));
-    fs::remove(h.Path("Save"));
-    fs::rename(h.Path("SaveAway"), h.Path("Save"));
+    EXPECT_EQ(ReadHostFile(h.Path("game/Save")), (std::vector<u8>{1, 2, 3}));
+    fs::remove(h.Path("game/Save"));
+    fs::rename(h.Path("game/SaveAway"), h.Path("game/Save"));
     if (::geteuid() != 0) {  // the superuser writes anywhere
-        fs::permissions(h.Path("Save"), fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(h.Path("game/Save"), fs::perms::owner_read | fs::perms::owner_exec);
         h.boxes().clear();
         EXPECT_EQ(QuickSave(), 0);
         EXPECT_TRUE(BoxSays(B5("存檔"), B5("存檔資料夾無法寫入")));
-        fs::permissions(h.Path("Save"), fs::perms::owner_all);
+        fs::permissions(h.Path("game/Save"), fs::perms::owner_all);
     }
     EXPECT_EQ(gScriptVars[0], 5u);
     EXPECT_EQ(gMapId, sampleMap::kTown);
@@ -878,8 +859,9 @@ TEST_F(FaultTest, ADoorAndALoadWithTheDiskFullEnterTheMapFromMemory) {
     EXPECT_EQ(gMapsUnpacked, unpacked);
     // The load screen, with the cache emptied so the town must be unpacked again.
     ReleaseMapView();
-    for (int i = 0; i < kCacheSlots; ++i) fs::remove(h.Path("data/" + std::to_string(i) + ".cm"));
-    fs::remove(h.Path("data/mcache.dat"));
+    for (int i = 0; i < kCacheSlots; ++i)
+        fs::remove(h.Path("game/data/" + std::to_string(i) + ".cm"));
+    fs::remove(h.Path("game/data/mcache.dat"));
     gScriptVars[0] = 99;
     Open(9);
     Click(kSlotRows, 100, 60);
@@ -903,7 +885,7 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     gScriptVars[0] = 111;
     ASSERT_EQ(SaveToSlotFile(0), 1);
     ASSERT_EQ(QuickSave(), 1);
-    std::vector<u8> good = ReadHostFile(h.Path("Save/MH01.sav"));
+    std::vector<u8> good = ReadHostFile(h.Path("game/Save/MH01.sav"));
     auto img = ReadSaveFile(SlotPath(0), nullptr);
     ASSERT_TRUE(img);
     // A map the database lacks; an owned piece naming a record past the
@@ -920,8 +902,8 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
         auto bad = std::make_unique<SaveImage>(*img);
         spoil(*bad);
         lost = SaveImageBytes(*bad);
-        WriteHostFile(h.Path("Save/MH01.sav"), lost);
-        WriteHostFile(h.Path("Save/Quick.sav"), lost);
+        WriteHostFile(h.Path("game/Save/MH01.sav"), lost);
+        WriteHostFile(h.Path("game/Save/Quick.sav"), lost);
         gScriptVars[0] = 222;
         EXPECT_EQ(IsSlotUsed(0), 0);
         // F10 finds nothing it can load and says so; the game goes on as it was.
@@ -936,11 +918,11 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
         EXPECT_EQ(gOwnedEquipage[kOwnedEquipageCount - 1].id, -1);
     }
     // What "讀取中..." announced is what loads, even if the file goes bad meanwhile.
-    WriteHostFile(h.Path("Save/Quick.sav"), good);
+    WriteHostFile(h.Path("game/Save/Quick.sav"), good);
     QuickLoadKey();
     h.RunFrames(2);
     EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("讀取中..."));
-    WriteHostFile(h.Path("Save/Quick.sav"), lost);
+    WriteHostFile(h.Path("game/Save/Quick.sav"), lost);
     h.RunFrames(30);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gScriptVars[0], 111u);
@@ -951,13 +933,13 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     Click(kSlotRows, 100, 60);
     EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
     // A good save that turns bad between the question and "yes" gives the notice.
-    WriteHostFile(h.Path("Save/MH01.sav"), good);
+    WriteHostFile(h.Path("game/Save/MH01.sav"), good);
     gFramePhase = 2;
     h.RunFrames(1);
     Open(9);
     Click(kSlotRows, 100, 60);
     ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
-    WriteHostFile(h.Path("Save/MH01.sav"), lost);
+    WriteHostFile(h.Path("game/Save/MH01.sav"), lost);
     Click(kSlotBox, 250, 250);
     EXPECT_TRUE(BoxSays(B5("讀取進度"), B5("進度檔已損毀")));
     EXPECT_EQ(gFrameId, kScreenBit | 9);
@@ -978,7 +960,7 @@ TEST_F(FaultTest, AReadErrorInTheOptionsFileKeepsTheFile) {
     gTextSpeed = 3;
     gSaveSlotPos = 7;
     ASSERT_EQ(SaveOptions(), 1);
-    std::vector<u8> good = ReadHostFile(h.Path("Save/Option.sav"));
+    std::vector<u8> good = ReadHostFile(h.Path("game/Save/Option.sav"));
     ResetFileCalls();
     LoadOptions();
     u32 calls = FsCallCount();
@@ -990,12 +972,12 @@ TEST_F(FaultTest, AReadErrorInTheOptionsFileKeepsTheFile) {
         ResetFileCalls();
         EXPECT_TRUE(gOptionsHeld);
         SaveOptions();  // as the end of the session and every save do
-        EXPECT_EQ(ReadHostFile(h.Path("Save/Option.sav")), good);
+        EXPECT_EQ(ReadHostFile(h.Path("game/Save/Option.sav")), good);
     }
     // Options the player chose are written all the same.
     gTextSpeed = 5;
     EXPECT_EQ(SaveOptions(true), 1);
-    EXPECT_EQ(ReadHostFile(h.Path("Save/Option.sav"))[28], 5);
+    EXPECT_EQ(ReadHostFile(h.Path("game/Save/Option.sav"))[28], 5);
 }
 
 // The settings file of the sample (no root: the game takes its own folder),
@@ -1105,7 +1087,7 @@ TEST_F(SaveScreenTest, LoadInPlayAsksThenZoomsFor803ms) {
 TEST_F(SaveScreenTest, TitleLoadScreenAfterAGameEndedReadsTheSlotsAndLoadsNoEmptyOne) {
     gScriptVars[0] = 4321;
     ASSERT_EQ(SaveToSlotFile(2), 1);
-    WriteHostFile(h.Path("Save/MH01.sav"), std::vector<u8>(136001, 0));  // big, not a save
+    WriteHostFile(h.Path("game/Save/MH01.sav"), std::vector<u8>(136001, 0));  // big, not a save
     EndGame();
     ASSERT_EQ(gItems, nullptr);
     gScriptVars[0] = 0;
