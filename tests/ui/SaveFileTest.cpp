@@ -22,10 +22,12 @@
 #include "platform/TextCodec.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
+#include "sound/Music.h"
 #include "story/PartyCommands.h"
 #include "story/TextTools.h"
 #include "support/SampleSession.h"
 #include "support/SysScreenSupport.h"
+#include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/DevTool.h"
 #include "ui/MainMenu.h"
@@ -38,16 +40,6 @@ namespace {
 
 // The sample game's title left for a new game standing in the town.
 struct SampleTownTest : SysScreenTest {
-    // From wherever the game stands to the title, whose load button opens the
-    // title's load screen (26).
-    void OpenTitleLoad() {
-        gFrameId = kScreenBit | 0;
-        h.RunFrames(2);
-        gMainMenuFrame->result = kTitleResLoad;
-        gFramePhase = 2;
-        h.RunFrames(3);
-        ASSERT_EQ(gFrameId, kScreenBit | 26);
-    }
     // A click on control id that the screen reads on the next frame.
     void Click(i32 id, i32 x, i32 y) {
         gMouseInput.x = x;
@@ -1030,11 +1022,324 @@ TEST(Faults, DamagedSettingsFilesNeverMoveTheGameOutOfItsFolder) {
     EXPECT_EQ(folders(), before) << "no junk folders";
 }
 
-using SaveScreenTest = SampleTownTest;
+// Keyboard focus, hover marks and tips of the slot screens and the quick-save
+// page, the zoom's cursor and the title's load, driven through the real tick.
+struct KeyStep {
+    i32 from;
+    u8 scan;
+    i32 to;
+};
+
+using FocusPointFn = bool (*)(i32, i32*, i32*);
+
+struct SlotKeysTest : SampleTownTest {
+    void SetUp() override {
+        SampleTownTest::SetUp();
+        gDInput.SetMouseSpeed(1.0);  // the cursor read back exactly where a key put it
+    }
+    void Press(u8 code) { TapKey(h, code, 2); }
+    void Press(std::initializer_list<u8> codes) {
+        for (u8 code : codes) Press(code);
+    }
+    // Opens a slot screen with the list's top slot at top, closing one that is open.
+    void OpenSlots(u32 screen, i32 top) {
+        if (gFramePhase == 1) {
+            gFramePhase = 2;
+            h.RunFrames(1);
+        }
+        gSaveSlotPos = top;
+        Open(screen);
+        ASSERT_NE(gSaveLoadFrame, nullptr);
+        ASSERT_EQ(gSaveLoadFrame->top, top);
+    }
+    // Puts the mouse on the point of a focus code: its hover gives that focus.
+    void HoverFocus(i32 code) {
+        i32 x = 0, y = 0;
+        ASSERT_TRUE(cSaveLoadFrame::FocusPoint(code, &x, &y)) << code;
+        MoveTo(x, y, 2);
+    }
+    // Leaves the mouse where no control of the slot screens reacts to it.
+    static void Park() { gDInput.SetMousePos(60, 465); }
+    // The money saved in a slot, or -1 when the slot does not load.
+    static i64 SlotMoney(int slot) {
+        auto img = ReadSaveFile(SlotPath(slot), nullptr);
+        return img ? static_cast<i64>(img->scriptVars[0]) : -1;
+    }
+    static void ExpectCursorOn(i32 code, const std::string& what,
+                               FocusPointFn point = cSaveLoadFrame::FocusPoint) {
+        i32 x = 0, y = 0;
+        ASSERT_TRUE(point(code, &x, &y)) << what;
+        EXPECT_EQ(gMouseInput.x, x) << what;
+        EXPECT_EQ(gMouseInput.y, y) << what;
+    }
+    // Each step from the focus the last one left (or, with hover, from the
+    // mouse put on the step's item), the cursor following it.
+    template <size_t N>
+    void WalkSteps(const KeyStep (&steps)[N], const i32* focus,
+                   FocusPointFn point = cSaveLoadFrame::FocusPoint, bool hover = false) {
+        for (const KeyStep& s : steps) {
+            std::string what = std::to_string(s.from) + " key " + std::to_string(s.scan);
+            if (hover) HoverFocus(s.from);
+            ASSERT_EQ(*focus, s.from) << what;
+            Press(s.scan);
+            EXPECT_EQ(*focus, s.to) << what;
+            ExpectCursorOn(s.to, what, point);
+        }
+    }
+    // From the map to the title's load screen (26).
+    void OpenTitleLoad(i32 top) {
+        gSaveSlotPos = top;
+        gFrameId = kScreenBit | 0;
+        gFramePhase = 0;
+        h.RunFrames(2);
+        ClickAt(TitleButtonX(1), kTitleButtonY);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kScreenBit | 26);
+        ASSERT_NE(gSaveLoadFrame, nullptr);
+    }
+};
+
+// Each rule of the focus table of the in-play slot screens, started from the
+// mouse on the item, as the keys would find it.
+TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
+    gSmartMouse = 1;
+    OpenSlots(9, 30);  // both page buttons enabled
+    // The system list rows 0-5, the tabs 10-13, the slot rows 20-22 and the
+    // page buttons 30-31.
+    const KeyStep steps[] = {
+        {0, kScanUp, 5},      {0, kScanDown, 1},    {3, kScanUp, 2},      {5, kScanDown, 0},
+        {2, kScanLeft, 20},   {4, kScanTab, 20},    {2, kScanRight, 2},   {10, kScanLeft, 13},
+        {13, kScanRight, 10}, {11, kScanLeft, 10},  {11, kScanRight, 12}, {12, kScanDown, 0},
+        {12, kScanTab, 0},    {12, kScanUp, 12},    {20, kScanDown, 21},  {21, kScanUp, 20},
+        {21, kScanRight, 0},  {22, kScanTab, 10},   {21, kScanLeft, 21},  {30, kScanUp, 22},
+        {30, kScanLeft, 31},  {31, kScanRight, 30}, {30, kScanDown, 30},  {31, kScanTab, 10}};
+    WalkSteps(steps, &gSaveLoadFrame->focus, cSaveLoadFrame::FocusPoint, true);
+    EXPECT_EQ(gSaveLoadFrame->top, 30);
+    // The hovered item carries its mark: the selected row picture, the list's
+    // highlight bar on its row, a tab's tip; nothing hovered shows none.
+    OpenSlots(9, 0);
+    cSysPanel& panel = gSaveLoadFrame->panel;
+    for (int k = 0; k < 4; ++k) {
+        HoverFocus(kFocusTab0 + k);
+        h.RunFrames(1);
+        EXPECT_EQ(gSaveLoadFrame->focus, kFocusTab0 + k);
+        ASSERT_TRUE(panel.tipText->shown) << k;
+        EXPECT_EQ(std::string(panel.tipText->text), B5(kTabNames[k]));
+        EXPECT_FALSE(panel.bar->shown);
+    }
+    for (int k = 0; k < 6; ++k) {
+        HoverFocus(k);
+        h.RunFrames(1);
+        EXPECT_EQ(gSaveLoadFrame->focus, k);
+        ASSERT_TRUE(panel.bar->shown) << k;
+        EXPECT_EQ(panel.bar->y, 92 + 40 * k);
+        EXPECT_FALSE(panel.tipText->shown);
+    }
+    for (int r = 0; r < 3; ++r) {
+        HoverFocus(kFocusRow0 + r);
+        h.RunFrames(1);
+        EXPECT_EQ(gSaveLoadFrame->focus, kFocusRow0 + r);
+        for (int o = 0; o < 3; ++o)
+            EXPECT_EQ(gSaveLoadFrame->rows[o].background->normalPic->player.action, o == r ? 7 : 6)
+                << r << " " << o;
+        EXPECT_FALSE(panel.bar->shown);
+    }
+    MoveTo(300, 465);  // below the rows, beside the page buttons
+    h.RunFrames(1);
+    EXPECT_FALSE(panel.tipText->shown);
+    EXPECT_FALSE(panel.bar->shown);
+    for (const SaveRowView& v : gSaveLoadFrame->rows)
+        EXPECT_EQ(v.background->normalPic->player.action, 6);
+    // Up on the first row and down on the last scroll by a slot, the page keys by
+    // three; none of them goes above slot 01 or past slot 99, and the focus and the
+    // cursor stay on the row.
+    const struct {
+        i32 top, row;
+        u8 key;
+        int times;
+        i32 after;
+    } cases[] = {
+        {30, 20, kScanUp, 1, 29},   {30, 22, kScanDown, 1, 31}, {30, 21, kScanPgDn, 1, 33},
+        {30, 21, kScanPgUp, 2, 24}, {1, 20, kScanUp, 2, 0},     {0, 22, kScanPgUp, 1, 0},
+        {95, 22, kScanDown, 2, 96}, {94, 20, kScanPgDn, 1, 96},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.top) + " key " + std::to_string(c.key));
+        OpenSlots(8, c.top);
+        HoverFocus(c.row);
+        for (int i = 0; i < c.times; ++i) Press(c.key);
+        EXPECT_EQ(gSaveLoadFrame->top, c.after);
+        EXPECT_EQ(gSaveLoadFrame->focus, c.row);
+        ExpectCursorOn(c.row, "row");
+        char first[16];
+        std::snprintf(first, sizeof(first), "%02d", c.after + 1);
+        EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), first);
+    }
+}
+
+// The confirm key clicks what the focus put the cursor on; yes and no by keys.
+TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
+    gSmartMouse = 0;
+    Park();
+    OpenSlots(9, 30);
+    EXPECT_EQ(gSaveLoadFrame->focus, 0);  // without smart mouse the keys start on the list
+    // Slot row 0, tab 0, tab 2 (the quick-save page), confirm.
+    Press({kScanTab, kScanTab, kScanRight, kScanRight, kScanEnter});
+    EXPECT_EQ(FinishClose(), kScreenBit | 25);
+    RightClick();  // the quick-save page goes back to the map
+    h.RunFrames(1);
+    ASSERT_EQ(gFrameId, 0u);
+
+    Park();
+    OpenSlots(9, 30);
+    Press({kScanDown, kScanEnter});  // list row 1 is this screen: nothing
+    EXPECT_EQ(gFramePhase, 1u);
+    Press({kScanUp, kScanEnter});  // list row 0 leads to the save screen
+    EXPECT_EQ(FinishClose(), kScreenBit | 8);
+
+    // On the save screen (the cursor still on list row 0): an empty slot, then
+    // the page-down button by keys.
+    ASSERT_EQ(gSaveLoadFrame->screen, Screen::SaveSlots);
+    ASSERT_EQ(gSaveLoadFrame->top, 30);
+    Press({kScanLeft, kScanDown, kScanDown, kScanUp});  // list row 0 -> slot row 0 -> 21
+    EXPECT_EQ(gSaveLoadFrame->focus, 21);
+    Press(kScanEnter);  // slot 32 is empty: saved at once
+    EXPECT_EQ(IsSlotUsed(31), 1);
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
+    HoverFocus(kFocusPageUp);
+    Press({kScanRight, kScanEnter});
+    EXPECT_EQ(gSaveLoadFrame->top, 33);
+
+    // Yes and no by keys.
+    gScriptVars[0] = 100;
+    ASSERT_EQ(SaveToSlotFile(1), 1);
+    gScriptVars[0] = 200;
+    Park();
+    OpenSlots(8, 0);
+    Press({kScanTab, kScanDown, kScanEnter});  // slot 02 is used: the box asks, focus on no
+    ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
+    EXPECT_EQ(gSaveLoadFrame->focus, kFocusNo);
+    const u8 swaps[] = {kScanLeft, kScanRight, kScanUp, kScanDown, kScanTab};
+    i32 expect = kFocusNo;
+    for (u8 key : swaps) {
+        Press(key);
+        expect = expect == kFocusYes ? kFocusNo : kFocusYes;
+        EXPECT_EQ(gSaveLoadFrame->focus, expect) << int(key);
+        ExpectCursorOn(expect, "box " + std::to_string(key));
+        EXPECT_EQ(gSaveLoadFrame->top, 0);
+    }
+    ASSERT_EQ(gSaveLoadFrame->focus, kFocusYes);
+    Press(kScanPgDn);  // page keys leave the box alone
+    EXPECT_EQ(gSaveLoadFrame->focus, kFocusYes);
+    EXPECT_EQ(gSaveLoadFrame->top, 0);
+    Press({kScanRight, kScanEnter});  // no
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
+    EXPECT_EQ(SlotMoney(1), 100);
+
+    // With smart mouse the box puts the cursor on yes and, closed, back on the
+    // asked slot's row.
+    gSmartMouse = 1;
+    HoverFocus(21);
+    Press(kScanEnter);
+    ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
+    EXPECT_EQ(gSaveLoadFrame->focus, kFocusYes);
+    ExpectCursorOn(kFocusYes, "box opened");
+    Press(kScanEnter);
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
+    EXPECT_EQ(SlotMoney(1), 200);
+    EXPECT_EQ(gSaveLoadFrame->focus, 21);
+    ExpectCursorOn(21, "box closed");
+}
+
+TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
+    gSmartMouse = 0;
+    Park();
+    OpenTitleLoad(30);
+    // No list here: the keys start on the remembered slot row.
+    EXPECT_EQ(gSaveLoadFrame->focus, kFocusRow0);
+    const KeyStep steps[] = {
+        {20, kScanTab, 30},   {30, kScanLeft, 31}, {31, kScanRight, 30}, {30, kScanTab, 20},
+        {20, kScanRight, 20}, {20, kScanLeft, 20}, {20, kScanDown, 21},  {21, kScanTab, 30},
+        {30, kScanUp, 22},    {22, kScanUp, 21},   {21, kScanTab, 30},   {30, kScanDown, 30},
+    };
+    WalkSteps(steps, &gSaveLoadFrame->focus);
+    EXPECT_EQ(gSaveLoadFrame->top, 30);
+    Press(kScanF4);
+    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(gFrameId, kScreenBit | 26);
+    Press({kScanRight, kScanEnter});  // page down
+    EXPECT_EQ(gSaveLoadFrame->top, 33);
+    Press({kScanTab, kScanPgUp});  // slot row 0, a page up
+    EXPECT_EQ(gSaveLoadFrame->top, 30);
+    EXPECT_EQ(gSaveLoadFrame->focus, 20);
+}
+
+TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
+    gSmartMouse = 0;
+    Park();
+    Open(25);
+    ASSERT_NE(gQuickSaveFrame, nullptr);
+    cQuickSaveFrame* f = gQuickSaveFrame;
+    EXPECT_EQ(f->focus, 0);
+    const KeyStep steps[] = {
+        {0, kScanLeft, 3},   {3, kScanRight, 0},  {0, kScanRight, 1},  {1, kScanUp, 1},
+        {1, kScanDown, 1},   {1, kScanTab, 10},   {10, kScanDown, 11}, {11, kScanUp, 10},
+        {10, kScanUp, 11},   {11, kScanLeft, 11}, {11, kScanTab, 0},   {0, kScanTab, 10},
+        {10, kScanDown, 11},
+    };
+    WalkSteps(steps, &f->focus, cQuickSaveFrame::FocusPoint);
+    Press(kScanEnter);  // save with no quick save: at once
+    EXPECT_EQ(IsQuickSaveValid(), 1);
+    EXPECT_EQ(f->boxOpen, 0u);
+    Press(kScanEnter);  // again: the box asks, the keys on no
+    ASSERT_EQ(f->boxOpen, 1u);
+    // The box halves do not take the switch key.
+    const KeyStep box[] = {{kFocusNo, kScanLeft, kFocusYes},
+                           {kFocusYes, kScanUp, kFocusNo},
+                           {kFocusNo, kScanTab, kFocusNo}};
+    WalkSteps(box, &f->focus, cQuickSaveFrame::FocusPoint);
+    Press(kScanEnter);
+    EXPECT_EQ(f->boxOpen, 0u);
+    EXPECT_EQ(f->focus, 0);
+    EXPECT_EQ(gFrameId, kScreenBit | 25);
+    Press({kScanLeft, kScanEnter});  // tab 3 by keys leads to the system menu
+    EXPECT_EQ(FinishClose(), kScreenBit | 13);
+}
+
+TEST_F(SlotKeysTest, QuickPageHoverShowsTipsAndTheHoveredBox) {
+    gSmartMouse = 1;
+    Open(25);
+    cQuickSaveFrame* f = gQuickSaveFrame;
+    EXPECT_EQ(std::make_pair(gMouseInput.x, gMouseInput.y), std::make_pair(458, 170))
+        << "smart mouse: on the load box";
+    // Each box and tab hovered, then nothing (its focus unchecked): the tip and
+    // the boxes' pictures.
+    const i32 t0 = TabPointX(0), t1 = TabPointX(1), t2 = TabPointX(2), t3 = TabPointX(3);
+    const i32 ty = kTabPointY;
+    const struct {
+        i32 x, y, focus;
+        const char* tip;
+        i32 load, save;
+    } hovers[] = {{458, 170, kQuickFocusLoad, "讀取進度", 7, 6},
+                  {458, 336, kQuickFocusSave, "儲存進度", 6, 7},
+                  {t0, ty, 0, kTabNames[0], 6, 6},
+                  {t1, ty, 1, kTabNames[1], 6, 6},
+                  {t2, ty, 2, kTabNames[2], 6, 6},
+                  {t3, ty, 3, kTabNames[3], 6, 6},
+                  {60, 460, -1, nullptr, 6, 6}};
+    for (const auto& v : hovers) {
+        MoveTo(v.x, v.y, 2);
+        EXPECT_TRUE(v.focus < 0 || f->focus == v.focus) << v.x << "," << v.y;
+        EXPECT_EQ(std::string(f->tooltip->shown ? f->tooltip->text : ""), v.tip ? B5(v.tip) : "");
+        EXPECT_EQ(std::make_pair(f->boxes[0].background->normalPic->player.action,
+                                 f->boxes[1].background->normalPic->player.action),
+                  std::make_pair(v.load, v.save));
+    }
+}
 
 // The page buttons stop at slot 99; a position from a damaged options file is
 // clamped.
-TEST_F(SaveScreenTest, PageButtonsAndTheRememberedPositionStopAtTheLastSlot) {
+TEST_F(SlotKeysTest, PageButtonsAndTheRememberedPositionStopAtTheLastSlot) {
     gSaveSlotPos = 94;  // slot 95 on row 0
     Open(9);
     Click(kSlotPageDown, 320, 430);
@@ -1050,7 +1355,7 @@ TEST_F(SaveScreenTest, PageButtonsAndTheRememberedPositionStopAtTheLastSlot) {
 // A load in play asks first; the zoom that follows sits at y 52 and ends after
 // 803 ms whatever the frame rate. (The title's load asks nothing: the slot-key
 // and game-ended tests load from there.)
-TEST_F(SaveScreenTest, LoadInPlayAsksThenZoomsFor803ms) {
+TEST_F(SlotKeysTest, LoadInPlayAsksThenZoomsFor803ms) {
     gScriptVars[0] = 777;
     ASSERT_EQ(SaveToSlotFile(0), 1);
     gScriptVars[0] = 1;
@@ -1083,32 +1388,48 @@ TEST_F(SaveScreenTest, LoadInPlayAsksThenZoomsFor803ms) {
 
 // A game that ended released the databases whose counts size a save's item
 // and monster blocks: the load screen must not read every slot as empty then.
-// An empty slot does not load; cancel goes back to the title.
-TEST_F(SaveScreenTest, TitleLoadScreenAfterAGameEndedReadsTheSlotsAndLoadsNoEmptyOne) {
+// An empty slot does not load; cancel goes back to the title. Loading from the
+// title empties playlist 1 so nothing of the last game's music plays on; the
+// zoom that follows has its own cursor picture.
+TEST_F(SlotKeysTest, TitleLoadAfterAGameEndedLoadsNoEmptySlotAndClearsPlaylistOne) {
     gScriptVars[0] = 4321;
-    ASSERT_EQ(SaveToSlotFile(2), 1);
-    WriteHostFile(h.Path("game/Save/MH01.sav"), std::vector<u8>(136001, 0));  // big, not a save
+    ASSERT_EQ(SaveToSlotFile(0), 1);
+    WriteHostFile(h.Path("game/Save/MH03.sav"), std::vector<u8>(136001, 0));  // big, not a save
     EndGame();
     ASSERT_EQ(gItems, nullptr);
     gScriptVars[0] = 0;
-    OpenTitleLoad();
-    EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
-    Click(kSlotRows, 100, 60);
+    gSmartMouse = 1;
+    OpenTitleLoad(0);
+    EXPECT_EQ(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
+    HoverFocus(kFocusRow0 + 2);
+    Press(kScanEnter);
     EXPECT_EQ(gFrameId, kScreenBit | 26);
     EXPECT_EQ(gFramePhase, 1u);
-    gMouseInput.rightClick = 1;
-    h.RunFrames(2);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-    OpenTitleLoad();
-    EXPECT_NE(std::string(gSaveLoadFrame->rows[2].date), B5("沒有資料"));
-    EXPECT_EQ(IsSlotUsed(2), 1);
-    Click(kSlotRows, 100, 50 + 124 * 2 + 10);
-    EXPECT_EQ(gScriptVars[0], 4321u);
+    RightClick();
+    EXPECT_EQ(FinishClose(), kScreenBit | 0);
+    OpenTitleLoad(0);
+    EXPECT_NE(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
+    gMusic.SetTrack("old1.mid", 901, 0, 1);
+    gMusic.SetTrack("old2.mid", 902, 1, 1);
     h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 15);
+    Press(kScanEnter);  // the cursor sits on row 0
+    EXPECT_EQ(gScriptVars[0], 4321u);
+    for (const cMusic::Slot& s : gMusic.GetList(1).slots) {
+        EXPECT_NE(s.id, 901);
+        EXPECT_NE(s.id, 902);
+    }
+    h.RunFrames(2);
+    ASSERT_EQ(gFrameId, kScreenBit | 15);
+    ASSERT_NE(gMouseInput.cursorPic, nullptr);
+    EXPECT_EQ(gMouseInput.cursorPic, gZoomFrame->cursorPic);
+    EXPECT_EQ(gMouseInput.cursorPic->player.act, 9102);
+    h.RunFrames(1, 900);
+    h.RunFrames(2);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gZoomFrame, nullptr);
 }
 
-TEST_F(SaveScreenTest, QuickSavePageLoadsOnlyAQuickSaveAndAsksFirst) {
+TEST_F(SlotKeysTest, QuickSavePageLoadsOnlyAQuickSaveAndAsksFirst) {
     Open(25);
     ASSERT_NE(gQuickSaveFrame, nullptr);
     // Both boxes: money at x 263, play time at x 379, on the box's money line.
