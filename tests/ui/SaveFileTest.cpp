@@ -225,32 +225,25 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38538]), 2), "03");
     size_t off = 38548;
     ASSERT_NO_FATAL_FAILURE(ExpectSharedItems(f, &off, 0, nullptr));
-    // Item 14 and what follows: the file ends after item 22.
-    EXPECT_EQ(LoadU32(&f[off]), 3u);
-    EXPECT_EQ(LoadU32(&f[off + 12]), 2u);
-    off += 16;
-    EXPECT_EQ(LoadU32(&f[off]), 9u);  // first owned item
-    size_t rest =
-        4 * gItemCount + 32 + 8 * 412 + 4 * gMonsterCount + 256 * 232 + 1440 + 20 * 492 + 24;
-    EXPECT_EQ(f.size(), off + rest);
-    EXPECT_EQ(static_cast<i32>(LoadU32(&f[off + 4 * gItemCount])), 2);  // formation[0]
-    EXPECT_EQ(LoadU32(&f[f.size() - 24 + 16]), 55u);                    // music override1
-    off += 4 * gItemCount + 32;                                         // items 15 and 16
-    const u8* role3 = &f[off + 3 * 412];
-    EXPECT_EQ(LoadU32(role3 + 12), 3312u);
-    EXPECT_EQ(LoadU32(role3 + 56), 3356u);
-    EXPECT_EQ(LoadU32(role3 + 192 + 12), 3012u);
-    EXPECT_EQ(LoadU32(role3 + 192 + 56), 3056u);
-    for (int k = 0; k < kSlotCount; ++k)
-        EXPECT_EQ(LoadU32(role3 + 192 + 192 + 4 * k), static_cast<u32>(3192 + 4 * k));
-    EXPECT_EQ(LoadU32(role3 + 192 + 216), 3216u);
-    off += 8 * 412 + 4 * gMonsterCount;
-    EXPECT_EQ(LoadU32(&f[off + 5 * 232]), static_cast<u32>(gEquipageCount - 1));
-    EXPECT_EQ(LoadU32(&f[off + 5 * 232 + 40]), 5040u);
-    EXPECT_EQ(LoadU32(&f[off + 5 * 232 + 48]), 5048u);
-    off += 256 * 232 + 1440;
-    EXPECT_EQ(LoadU32(&f[off + 2 * 492 + 12]), 5u);
-    EXPECT_EQ(LoadU32(&f[off + 2 * 492 + 192]), 2192u);
+    // Item 14 (three quests, the last 2) and what follows: owned items (the
+    // first 9), formation[0], role 3, piece 5, form 2, music override1; the file
+    // ends after item 22.
+    const size_t items = off + 16, role3 = items + 4 * gItemCount + 32 + 3 * 412;
+    const size_t piece5 = items + 4 * gItemCount + 32 + 8 * 412 + 4 * gMonsterCount + 5 * 232;
+    const size_t form2 = piece5 - 5 * 232 + 256 * 232 + 1440 + 2 * 492;
+    EXPECT_EQ(f.size(), form2 - 2 * 492 + 20 * 492 + 24);
+    // Offsets and their words, role 3's worn slots after them.
+    std::vector<size_t> at = {off,         off + 12,    items,       items + 4 * gItemCount,
+                              role3 + 12,  role3 + 56,  role3 + 204, role3 + 248,
+                              role3 + 408, piece5,      piece5 + 40, piece5 + 48,
+                              form2 + 12,  form2 + 192, f.size() - 8};
+    std::vector<u32> value = {
+        3, 2, 9, 2, 3312, 3356, 3012, 3056, 3216, u32(gEquipageCount - 1), 5040, 5048, 5, 2192, 55};
+    for (int k = 0; k < kSlotCount; ++k) {
+        at.push_back(role3 + 384 + 4 * k);
+        value.push_back(3192 + 4 * k);
+    }
+    for (size_t k = 0; k < at.size(); ++k) EXPECT_EQ(LoadU32(&f[at[k]]), value[k]) << at[k];
 }
 
 TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
@@ -292,9 +285,8 @@ TEST_F(SaveFileTest, SaveChangeLoadGivesBackTheSavedState) {
     EXPECT_EQ(SlotPath(98).substr(SlotPath(98).size() - 13), "Save\\MH99.sav");
     EXPECT_EQ(IsSlotUsed(2), 0);
     ASSERT_EQ(SaveToSlotFile(2), 1);
-    EXPECT_EQ(IsSlotUsed(2), 1);
-    EXPECT_EQ(IsSlotUsed(99), 0);
-    EXPECT_EQ(IsSlotUsed(-1), 0);
+    EXPECT_EQ(std::make_tuple(IsSlotUsed(2), IsSlotUsed(99), IsSlotUsed(-1)),
+              std::make_tuple(1, 0, 0));
     // A well-formed save far below the old 136,000-byte test still counts.
     EXPECT_LT(ReadHostFile(h.Path("game/Save/MH03.sav")).size(), 200000u);
 }
@@ -438,7 +430,6 @@ constexpr u8 kScanS = 31, kScanL = 38;
 
 struct DevToolTest : SaveFileTest {
     void TearDown() override { PlatformReleaseAllKeys(); }
-    void Tap(u8 code) { TapKey(h, code); }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
     std::string File(int slot) { return h.Path("game/save/" + std::to_string(slot) + ".sav"); }
 };
@@ -512,12 +503,10 @@ TEST_F(DevToolTest, FileLayoutAndRoundTrip) {
     size_t off = 38444;
     std::vector<u8> vars;
     ASSERT_NO_FATAL_FAILURE(ExpectSharedItems(f, &off, 240, &vars));
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 4; ++k) {  // bytes 38-41 of each record cleared
         const u8* rec = &vars[1028 + 60 * k];
-        EXPECT_EQ(rec[0], 0xA0 + k);
-        EXPECT_EQ(LoadU16(rec + 16), 10 + k);
-        EXPECT_EQ(LoadU32(rec + 38), 0u) << "bytes 38-41 of record " << k;
-        EXPECT_EQ(rec[37], 0xA0 + k);
+        EXPECT_EQ(std::make_tuple(rec[0], LoadU16(rec + 16), rec[37], LoadU32(rec + 38)),
+                  std::make_tuple(u8(0xA0 + k), u16(10 + k), u8(0xA0 + k), 0u));
     }
     EXPECT_EQ(off, f.size());  // the file ends after the script records
 
@@ -544,9 +533,8 @@ TEST_F(DevToolTest, FileLayoutAndRoundTrip) {
     gMapId = savedMap;
     gScriptVars[0] = 5;
     EXPECT_EQ(LoadDevSave(8), 0);
-    EXPECT_EQ(gScriptVars[0], 5u);
-    EXPECT_EQ(gMapId, savedMap);
-    EXPECT_EQ(gCurrentSlot, 9);
+    EXPECT_EQ(std::make_tuple(gScriptVars[0], gMapId, gCurrentSlot),
+              std::make_tuple(5u, savedMap, 9));
 }
 
 // The rows show the file, the newest slot is chosen, and the end mark is read
@@ -566,9 +554,10 @@ TEST_F(DevToolTest, RowsNewestSlotAndEndMark) {
     const DebugSlotInfo& row = gDevTool.rows[1];    // slot 4
     EXPECT_EQ(empty.state, 1);
     ASSERT_EQ(row.state, 2);
-    EXPECT_EQ(row.money, 12345678u);
-    EXPECT_EQ(row.playTime, 3u * 3600 + 25 * 60 + 9);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(row.partyValue[k], 10 + k);
+    EXPECT_EQ(std::make_tuple(row.money, row.playTime, row.block[3]),
+              std::make_tuple(12345678u, 3u * 3600 + 25 * 60 + 9, 9));
+    EXPECT_EQ(std::vector<i32>(row.partyValue, row.partyValue + 4),
+              (std::vector<i32>{10, 11, 12, 13}));
     ASSERT_NE(row.date, nullptr);
     // "yyyy/mm/dd hh:mm": each 9 of the pattern a digit, the rest as it stands.
     const std::string date = row.date, pattern = "9999/99/99 99:99";
@@ -579,12 +568,10 @@ TEST_F(DevToolTest, RowsNewestSlotAndEndMark) {
             << date;
     EXPECT_EQ(std::string(row.playTimeText),
               std::string("03") + B5("時") + "25" + B5("分") + "09" + B5("秒"));
-    EXPECT_EQ(row.block[3], 9);
     // The current slot's row walks, the others stand.
-    EXPECT_EQ(gDevTool.roleActs[1][0].action, 8);
-    EXPECT_EQ(gDevTool.roleActs[0][0].action, 0);
-    EXPECT_EQ(gDevTool.roleActs[2][3].act, 4);
-    EXPECT_EQ(gDevTool.roleActs[2][3].dir, 6);
+    EXPECT_EQ(std::make_tuple(gDevTool.roleActs[1][0].action, gDevTool.roleActs[0][0].action,
+                              gDevTool.roleActs[2][3].act, gDevTool.roleActs[2][3].dir),
+              std::make_tuple(8, 0, 4, 6));
 
     WriteHostFile(File(0), {1, 2, 3, 0xEE, 0xEE, 0xFF, 0xFF});
     WriteHostFile(File(1), {0xEE, 0xEE, 0xFF, 0xFF, 0});
@@ -1118,38 +1105,26 @@ TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
     // The hovered item carries its mark: the selected row picture, the list's
     // highlight bar on its row, a tab's tip; nothing hovered shows none.
     OpenSlots(9, 0);
+    // Each mark as (tip, the bar's y or -1, the rows' pictures); -1 puts the
+    // mouse below the rows, beside the page buttons.
     cSysPanel& panel = gSaveLoadFrame->panel;
-    for (int k = 0; k < 4; ++k) {
-        HoverFocus(kFocusTab0 + k);
+    auto marks = [&] {
+        std::vector<u32> rows;
+        for (const SaveRowView& v : gSaveLoadFrame->rows)
+            rows.push_back(v.background->normalPic->player.action);
+        return std::make_tuple(std::string(panel.tipText->shown ? panel.tipText->text : ""),
+                               panel.bar->shown ? panel.bar->y : -1, rows);
+    };
+    for (i32 code : {10, 11, 12, 13, 0, 1, 2, 3, 4, 5, 20, 21, 22, -1}) {
+        code < 0 ? MoveTo(300, 465) : HoverFocus(code);
         h.RunFrames(1);
-        EXPECT_EQ(gSaveLoadFrame->focus, kFocusTab0 + k);
-        ASSERT_TRUE(panel.tipText->shown) << k;
-        EXPECT_EQ(std::string(panel.tipText->text), B5(kTabNames[k]));
-        EXPECT_FALSE(panel.bar->shown);
+        EXPECT_TRUE(code < 0 || gSaveLoadFrame->focus == code) << code;
+        std::vector<u32> rows = {6, 6, 6};
+        if (code >= kFocusRow0) rows[code - kFocusRow0] = 7;
+        EXPECT_EQ(marks(), std::make_tuple(code >= 10 && code < 14 ? B5(kTabNames[code - 10]) : "",
+                                           code >= 0 && code < 6 ? 92 + 40 * code : -1, rows))
+            << code;
     }
-    for (int k = 0; k < 6; ++k) {
-        HoverFocus(k);
-        h.RunFrames(1);
-        EXPECT_EQ(gSaveLoadFrame->focus, k);
-        ASSERT_TRUE(panel.bar->shown) << k;
-        EXPECT_EQ(panel.bar->y, 92 + 40 * k);
-        EXPECT_FALSE(panel.tipText->shown);
-    }
-    for (int r = 0; r < 3; ++r) {
-        HoverFocus(kFocusRow0 + r);
-        h.RunFrames(1);
-        EXPECT_EQ(gSaveLoadFrame->focus, kFocusRow0 + r);
-        for (int o = 0; o < 3; ++o)
-            EXPECT_EQ(gSaveLoadFrame->rows[o].background->normalPic->player.action, o == r ? 7 : 6)
-                << r << " " << o;
-        EXPECT_FALSE(panel.bar->shown);
-    }
-    MoveTo(300, 465);  // below the rows, beside the page buttons
-    h.RunFrames(1);
-    EXPECT_FALSE(panel.tipText->shown);
-    EXPECT_FALSE(panel.bar->shown);
-    for (const SaveRowView& v : gSaveLoadFrame->rows)
-        EXPECT_EQ(v.background->normalPic->player.action, 6);
     // Up on the first row and down on the last scroll by a slot, the page keys by
     // three; none of them goes above slot 01 or past slot 99, and the focus and the
     // cursor stay on the row.
@@ -1175,6 +1150,17 @@ TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
         std::snprintf(first, sizeof(first), "%02d", c.after + 1);
         EXPECT_EQ(std::string(gSaveLoadFrame->rows[0].number), first);
     }
+    // The page-down button stops at slot 99 too; a position from a damaged
+    // options file is clamped.
+    OpenSlots(9, 94);
+    Click(kSlotPageDown, 320, 430);
+    EXPECT_EQ(gSaveLoadFrame->top, 96);
+    EXPECT_EQ(std::string(gSaveLoadFrame->rows[2].number), "99");
+    gSaveSlotPos = 2999;
+    gFramePhase = 2;
+    h.RunFrames(1);
+    Open(9);
+    EXPECT_EQ(gSaveLoadFrame->top, 96);
 }
 
 // The confirm key clicks what the focus put the cursor on; yes and no by keys.
@@ -1335,21 +1321,6 @@ TEST_F(SlotKeysTest, QuickPageHoverShowsTipsAndTheHoveredBox) {
                                  f->boxes[1].background->normalPic->player.action),
                   std::make_pair(v.load, v.save));
     }
-}
-
-// The page buttons stop at slot 99; a position from a damaged options file is
-// clamped.
-TEST_F(SlotKeysTest, PageButtonsAndTheRememberedPositionStopAtTheLastSlot) {
-    gSaveSlotPos = 94;  // slot 95 on row 0
-    Open(9);
-    Click(kSlotPageDown, 320, 430);
-    EXPECT_EQ(gSaveLoadFrame->top, 96);
-    EXPECT_EQ(std::string(gSaveLoadFrame->rows[2].number), "99");
-    gSaveSlotPos = 2999;
-    gFramePhase = 2;
-    h.RunFrames(1);
-    Open(9);
-    EXPECT_EQ(gSaveLoadFrame->top, 96);
 }
 
 // A load in play asks first; the zoom that follows sits at y 52 and ends after
