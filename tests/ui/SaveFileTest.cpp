@@ -1482,14 +1482,13 @@ void ExpectGoldenSave(const std::vector<u8>& bytes) {
         << "  MH_UPDATE_GOLDEN=1 build/moonharbor_tests --gtest_filter='Replay.*'";
 }
 
-struct Replay : ::testing::Test {
-    Harness h;
+struct Replay : SampleTownTest {
     SampleSession s{h};
 
     // Plays to the point of the first save: a new game, the opening talk closed,
     // the walk to the person and its question answered "yes".
     void PlayToTheAnswer() {
-        s.NewGameFromTheTitle();
+        SetGameFlag(SampleSession::kFlagNoEncounters);
         ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
         ASSERT_TRUE(s.ConfirmUntilTalkEnds());
         ASSERT_GT(s.WalkToTheQuestion(), 0);
@@ -1525,12 +1524,6 @@ struct Replay : ::testing::Test {
         h.RunFrames(10);
         SetGameFlag(kChangedFlag);
         gScriptVars[0] = 7;
-    }
-    void RightClick() {
-        PlatformSetMouseButtons(false, true);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(2);
     }
     // Runs until map mode is back with the player standing on the grid.
     bool BackInMapMode(int limit) {
@@ -1577,7 +1570,7 @@ TEST_F(Replay, QuickSaveAndLoadThenSlotThreeThroughTheScreens) {
     // Slot 3 is the third row.
     s.PointAt(200, 50 + 124 * 2 + 50);
     s.Click();
-    ASSERT_FALSE(ReadHostFile(h.Path("Save/MH03.sav")).empty());
+    ASSERT_FALSE(ReadHostFile(h.Path("game/Save/MH03.sav")).empty());
     // The right button leaves the save screen for the system menu, and that for the map.
     RightClick();
     ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 13) && gFramePhase == 1; }, 10));
@@ -1611,7 +1604,7 @@ TEST_F(Replay, QuickSaveAndLoadThenSlotThreeThroughTheScreens) {
     EXPECT_EQ(GameState::Take(), saved);
     EXPECT_FALSE(GetGameFlag(kChangedFlag));
     EXPECT_TRUE(h.boxes().empty());
-    ExpectGoldenSave(ComparableSave(ReadHostFile(h.Path("Save/MH03.sav"))));
+    ExpectGoldenSave(ComparableSave(ReadHostFile(h.Path("game/Save/MH03.sav"))));
 }
 
 }  // namespace
