@@ -95,10 +95,11 @@ struct QuestLogTest : SysScreenTest {
         Open(10);
         ASSERT_NE(gQuestFrame, nullptr);
     }
-    int ShownRows() {
+    // The first quest shown, the rows shown and the page buttons' ids.
+    std::tuple<i32, int, i32, i32> Page() {
         int n = 0;
         for (cControl* r : gQuestFrame->rows) n += r->shown ? 1 : 0;
-        return n;
+        return {gQuestFrame->first, n, gQuestFrame->pageUp->id, gQuestFrame->pageDown->id};
     }
 };
 
@@ -127,19 +128,13 @@ TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
             h.RunFrames(1);
         }
         OpenLog(c.quests);
-        EXPECT_EQ(ShownRows(), c.rows);
-        EXPECT_EQ(gQuestFrame->pageUp->id, 0);
-        EXPECT_EQ(gQuestFrame->pageDown->id, c.pageDown);
+        EXPECT_EQ(Page(), std::make_tuple(0, c.rows, 0, c.pageDown));
     }
     ClickAt(360, 435);
-    EXPECT_EQ(gQuestFrame->first, 8);
-    EXPECT_EQ(ShownRows(), 1);
+    EXPECT_EQ(Page(), std::make_tuple(8, 1, kQuestPageUpId, 0));
     EXPECT_EQ(gQuestFrame->rowIndex[0], 8);
-    EXPECT_EQ(gQuestFrame->pageDown->id, 0);
-    EXPECT_EQ(gQuestFrame->pageUp->id, kQuestPageUpId);
     ClickAt(230, 435);
-    EXPECT_EQ(gQuestFrame->first, 0);
-    EXPECT_EQ(ShownRows(), 8);
+    EXPECT_EQ(Page(), std::make_tuple(0, 8, 0, kQuestPageDownId));
 }
 
 enum class Way { kRow, kTab, kFKey, kRightButton, kCancelKey, kPoint, kOk };
@@ -280,19 +275,15 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     std::filesystem::remove(OptionFile());
     gRealTimeBattle = 0;
     OpenSettings();
-    ClickAt(136, 90);  // music
-    h.RunFrames(1);
-    EXPECT_EQ(gSettingsFrame->music, 0);
-    ClickAt(326, 90);
-    h.RunFrames(1);
-    EXPECT_EQ(gSettingsFrame->music, 11);
+    // The music slider's ends, then its right arrow at 11, which stays.
+    for (const auto& [x, music] : {std::pair{136, 0}, {326, 11}, {335, 11}}) {
+        ClickAt(x, 90);
+        h.RunFrames(1);
+        EXPECT_EQ(gSettingsFrame->music, music) << x;
+    }
+    EXPECT_EQ(gMusicVolume, 6u) << "held in the screen until it closes";
     ClickAt(136, 115);  // effects: the global itself
     EXPECT_EQ(gSfxVolume, 0u);
-    // The right arrow at 11 stays at 11.
-    ClickAt(335, 90);
-    h.RunFrames(1);
-    EXPECT_EQ(gSettingsFrame->music, 11);
-    EXPECT_EQ(gMusicVolume, 6u) << "held in the screen until it closes";
     ClickAt(326, 165);  // text speed 11
     ClickAt(360, 190);
     ClickAt(160, 215);
@@ -302,13 +293,9 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     Tap(kScanRight);  // 80 wraps to 45
     EXPECT_EQ(gSettingsFrame->swap, 45);
     Tap(kScanEsc, 2);
-    EXPECT_EQ(gFrameId, kScreenBit | 13);
-    EXPECT_EQ(gTextSpeed, 11u);
-    EXPECT_EQ(gMusicVolume, 11u);
-    EXPECT_EQ(gSwapSpace, 45u);
-    EXPECT_EQ(gRealTimeBattle, 1u);
-    ASSERT_TRUE(std::filesystem::exists(OptionFile()));
-    EXPECT_EQ(std::filesystem::file_size(OptionFile()), 88u);
+    EXPECT_EQ(std::make_tuple(gFrameId, gTextSpeed, gMusicVolume, gSwapSpace, gRealTimeBattle),
+              std::make_tuple(kScreenBit | 13, 11u, 11u, 45u, 1u));
+    EXPECT_EQ(ReadHostFile(OptionFile()).size(), 88u);
 }
 
 // Reset restores keys 0 to 10 only; rebinding clears a duplicate and refuses
@@ -321,36 +308,30 @@ TEST_F(SettingsTest, ResetAndRebinding) {
     gSettingsFrame->smartMouse = 0;
     ClickAt(360, 435);  // reset
     h.RunFrames(1);
-    EXPECT_EQ(gKeyBindings[kKeyRight], 0xCDu);
-    EXPECT_EQ(gKeyBindings[kKeyFlee], 0x2Eu);
-    EXPECT_EQ(gMusicVolume, 6u);
-    EXPECT_EQ(gCdVolume, 2u);
-    EXPECT_EQ(gSwapSpace, 60u);
-    EXPECT_EQ(gSmartMouse, 0u) << "the screen's own choice is applied, not reset";
-    EXPECT_EQ(gMapKeyCodes[5], 0xCDu);
+    // The screen's own smart-mouse choice is applied, not reset.
+    EXPECT_EQ(std::make_tuple(gKeyBindings[kKeyRight], gKeyBindings[kKeyFlee], gMapKeyCodes[5],
+                              gMusicVolume, gCdVolume, gSwapSpace, gSmartMouse),
+              std::make_tuple(0xCDu, 0x2Eu, 0xCDu, 6u, 2u, 60u, 0u));
     // Rebinding clears a duplicate and refuses F-keys; OK applies.
     ASSERT_EQ(gSettingsFrame->keys[kKeyAutoAttack], 0x1Eu);
     Rebind(0, 0x1E);  // "A" onto up
-    EXPECT_EQ(gSettingsFrame->keys[kKeyUp], 0x1Eu);
-    EXPECT_EQ(gSettingsFrame->keys[kKeyAutoAttack], 0u);
-    EXPECT_EQ(gSettingsFrame->capturing, 0);
+    EXPECT_EQ(std::make_tuple(gSettingsFrame->keys[kKeyUp], gSettingsFrame->keys[kKeyAutoAttack],
+                              gSettingsFrame->capturing),
+              std::make_tuple(0x1Eu, 0u, 0));
     // An F-key is no binding: the capture waits on.
     ClickAt(300, 265);  // key 1, down
     h.RunFrames(12);
     for (u8 f : {0x3B, 0x58}) TapKey(h, f);  // F1, F12
-    EXPECT_EQ(gSettingsFrame->capturing, 1);
-    EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0xD0u);
-    EXPECT_EQ(gFrameId, kScreenBit | 12);
+    EXPECT_EQ(std::make_tuple(gSettingsFrame->capturing, gSettingsFrame->keys[kKeyDown], gFrameId),
+              std::make_tuple(1, 0xD0u, kScreenBit | 12));
     TapKey(h, 0x30, 0);  // B
     EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0x30u);
     h.RunFrames(16);
     // OK applies: the bindings and the map-mode table follow.
     ClickAt(230, 435);
     h.RunFrames(2);
-    EXPECT_EQ(gFrameId, kScreenBit | 13);
-    EXPECT_EQ(gKeyBindings[kKeyUp], 0x1Eu);
-    EXPECT_EQ(gMapKeyCodes[4], 0x1Eu);
-    EXPECT_EQ(gMapKeyCodes[6], 0x30u);
+    EXPECT_EQ(std::make_tuple(gFrameId, gKeyBindings[kKeyUp], gMapKeyCodes[4], gMapKeyCodes[6]),
+              std::make_tuple(kScreenBit | 13, 0x1Eu, 0x1Eu, 0x30u));
 }
 
 struct FormationTest : SysScreenTest {
