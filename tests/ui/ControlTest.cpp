@@ -38,11 +38,11 @@ TEST_F(ControlTest, NumbersOrderAndColours) {
     EXPECT_EQ(gControlList, (std::deque<cControl*>{c, b, a}));
     delete b;
     EXPECT_EQ(gControlList, (std::deque<cControl*>{c, a}));
-    ResetPixelFormat();  // 5-5-5
-    EXPECT_EQ(ColorRefToScreen(0x0000FF), 0x7C00) << "red is the low byte";
-    EXPECT_EQ(ColorRefToScreen(0x00FFFF), 0x7FE0) << "yellow";
-    EXPECT_EQ(ColorRefToScreen(0xFFFF00), 0x03FF) << "cyan";
-    EXPECT_EQ(ColorRefToScreen(0x000700), 0) << "below one step of five bits";
+    // 5-5-5: red is the low byte; yellow, cyan, and green below one step of five bits.
+    ResetPixelFormat();
+    for (auto [ref, screen] :
+         {std::pair{0x0000FFu, 0x7C00}, {0x00FFFFu, 0x7FE0}, {0xFFFF00u, 0x03FF}, {0x000700u, 0}})
+        EXPECT_EQ(ColorRefToScreen(ref), screen) << std::hex << ref;
     SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
     EXPECT_EQ(ColorRefToScreen(0x0000FF) & 0xF800, 0xF800);
     EXPECT_EQ(ConvertPixelBack(ColorRefToScreen(0xDBFFFF)), 0x7FFB);
@@ -187,9 +187,7 @@ void ClickAt(u32 gapBefore) {
     MouseFrame(false);
 }
 
-struct InputTest : ::testing::Test {
-    Harness h;
-};
+using InputTest = ControlTest;
 
 // A second press is a double click up to 700 ms after the release, a third
 // is not another; the right button clicks at its release.
@@ -299,10 +297,8 @@ TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
     cControl* digits = new cControl(10, 200);
     digits->SetDigits(&value, new cActPic(9904, 0));
     h.RunFrames(1);
-    EXPECT_EQ(CanvasAt(20, 210), Colour(9904, 7));
-    EXPECT_EQ(CanvasAt(10 + 96 + 10, 210), Colour(9904, 8));
-    EXPECT_EQ(CanvasAt(10 + 192 + 10, 210), Colour(9904, 9));
-    EXPECT_EQ(CanvasAt(10 + 288 + 10, 210), Colour(9904, 6));
+    const u32 shown[] = {7, 8, 9, 6};  // 96 pixels apart
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(CanvasAt(20 + 96 * k, 210), Colour(9904, shown[k])) << k;
     EXPECT_EQ(digits->HitTest(), 0) << "a number is never hit";
     cActPic* p = new cActPic(9002, 9);
     p->SetAlpha(16);
