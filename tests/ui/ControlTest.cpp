@@ -325,20 +325,17 @@ TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_NE(gMainMenuFrame, nullptr);
     EXPECT_FALSE(gRunState & kRunVideo);
-    gDInput.SetMousePos(TitleButtonX(0), kTitleButtonY);
-    h.RunFrames(1);
+    MoveTo(TitleButtonX(0), kTitleButtonY);
     PlatformSetMouseButtons(true, false);
     h.RunFrames(1);
     EXPECT_EQ(gMouseInput.pressedId, kTitleNewGame);
-    gDInput.SetMousePos(TitleButtonX(1), kTitleButtonY);
-    h.RunFrames(1);
+    MoveTo(TitleButtonX(1), kTitleButtonY);
     PlatformSetMouseButtons(false, false);
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_EQ(gFramePhase, 1u);
     // Nor is confirm while the button is held.
-    gDInput.SetMousePos(TitleButtonX(1), kTitleButtonY);
-    h.RunFrames(1);
+    MoveTo(TitleButtonX(1), kTitleButtonY);
     PlatformSetMouseButtons(true, false);
     h.RunFrames(1);
     PlatformSetKey(28, true);

@@ -1285,7 +1285,7 @@ TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
     EXPECT_EQ(FinishClose(), kScreenBit | 13);
 }
 
-TEST_F(SlotKeysTest, QuickPageHoverShowsTipsAndTheHoveredBox) {
+TEST_F(SlotKeysTest, QuickPageHoverTipsAndALoadThatAsksOnlyWithAQuickSave) {
     gSmartMouse = 1;
     Open(25);
     cQuickSaveFrame* f = gQuickSaveFrame;
@@ -1314,6 +1314,26 @@ TEST_F(SlotKeysTest, QuickPageHoverShowsTipsAndTheHoveredBox) {
                                  f->boxes[1].background->normalPic->player.action),
                   std::make_pair(v.load, v.save));
     }
+    // A load asks, and only with a quick save.
+    // Both boxes: money at x 263, play time at x 379, on the box's money line.
+    for (int b = 0; b < 2; ++b) {
+        const SaveRowView& v = gQuickSaveFrame->boxes[b];
+        const i32 y = b == 0 ? 201 : 372;
+        EXPECT_EQ(std::make_pair(v.moneyCtl->x, v.moneyCtl->y), std::make_pair(263, y)) << b;
+        EXPECT_EQ(std::make_pair(v.timeCtl->x, v.timeCtl->y), std::make_pair(379, y)) << b;
+    }
+    EXPECT_EQ(std::string(gQuickSaveFrame->boxes[0].money), B5("沒有資料"));
+    Click(kQuickBoxes, 300, 150);  // load without a quick save: nothing
+    EXPECT_EQ(gQuickSaveFrame->boxOpen, 0u);
+    Click(kQuickBoxes, 300, 300);  // save: at once (the keys test asks again)
+    EXPECT_EQ(std::strncmp(gQuickSaveFrame->boxes[1].money, B5("金錢："), 6), 0);
+    gScriptVars[0] = 99;
+    Click(kQuickBoxes, 300, 150);  // load: asks
+    EXPECT_EQ(gQuickSaveFrame->boxOpen, 1u);
+    Click(kQuickBox, 250, 250);  // yes
+    EXPECT_NE(gScriptVars[0], 99u);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kScreenBit | 15);
 }
 
 // A load in play asks first; the zoom that follows sits at y 52 and ends after
@@ -1391,30 +1411,6 @@ TEST_F(SlotKeysTest, TitleLoadAfterAGameEndedLoadsNoEmptySlotAndClearsPlaylistOn
     h.RunFrames(2);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gZoomFrame, nullptr);
-}
-
-TEST_F(SlotKeysTest, QuickSavePageLoadsOnlyAQuickSaveAndAsksFirst) {
-    Open(25);
-    ASSERT_NE(gQuickSaveFrame, nullptr);
-    // Both boxes: money at x 263, play time at x 379, on the box's money line.
-    for (int b = 0; b < 2; ++b) {
-        const SaveRowView& v = gQuickSaveFrame->boxes[b];
-        const i32 y = b == 0 ? 201 : 372;
-        EXPECT_EQ(std::make_pair(v.moneyCtl->x, v.moneyCtl->y), std::make_pair(263, y)) << b;
-        EXPECT_EQ(std::make_pair(v.timeCtl->x, v.timeCtl->y), std::make_pair(379, y)) << b;
-    }
-    EXPECT_EQ(std::string(gQuickSaveFrame->boxes[0].money), B5("沒有資料"));
-    Click(kQuickBoxes, 300, 150);  // load without a quick save: nothing
-    EXPECT_EQ(gQuickSaveFrame->boxOpen, 0u);
-    Click(kQuickBoxes, 300, 300);  // save: at once (the keys test asks again)
-    EXPECT_EQ(std::strncmp(gQuickSaveFrame->boxes[1].money, B5("金錢："), 6), 0);
-    gScriptVars[0] = 99;
-    Click(kQuickBoxes, 300, 150);  // load: asks
-    EXPECT_EQ(gQuickSaveFrame->boxOpen, 1u);
-    Click(kQuickBox, 250, 250);  // yes
-    EXPECT_NE(gScriptVars[0], 99u);
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 15);
 }
 
 // A replay through the real tick with scripted keys and mouse: the title's new
