@@ -558,24 +558,9 @@ TEST_F(EndScreensTest, TheEndLocksInputForASecondAndClosesAfterTen) {
     EXPECT_LE(frames * 35, 10200);
 }
 
-TEST_F(EndScreensTest, EndPictureFadesInAndNeverClosesInItsFirstSecond) {
-    MusicRecorder music;
-    music.AnswerFinished(true);  // a missing or short piece counts as finished at once
-    Open(6);
-    ASSERT_NE(gEndFrame, nullptr);
-    EXPECT_EQ(gFramePhase, 1u);
-    EXPECT_GE(gEndFrame->endPic->alpha, 0);
-    EXPECT_LE(gEndFrame->endPic->alpha, 1);
-    h.RunFrames(20);
-    EXPECT_EQ(gFrameId, kScreenBit | 6);
-    EXPECT_GE(gEndFrame->endPic->alpha, 5);
-    h.RunFrames(12);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-}
-
 // The sample's end piece (name 41) plays 5.6 seconds: the picture stays for
 // it and closes by itself when it has ended.
-TEST_F(EndScreensTest, EndPictureWaitsForItsMusicToFinish) {
+TEST_F(EndScreensTest, EndPictureWaitsForItsMusicAndFadesIn) {
     MusicRecorder music;
     Open(6);
     ASSERT_FALSE(music.tracks().empty());
@@ -591,6 +576,17 @@ TEST_F(EndScreensTest, EndPictureWaitsForItsMusicToFinish) {
     play(150);  // 5.25 seconds
     EXPECT_EQ(gFrameId, kScreenBit | 6);
     play(30);
+    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    // A missing or short piece counts as finished at once: the picture fades in
+    // and still never closes in its first second.
+    music.AnswerFinished(true);
+    Open(6);
+    EXPECT_GE(gEndFrame->endPic->alpha, 0);
+    EXPECT_LE(gEndFrame->endPic->alpha, 1);
+    h.RunFrames(20);
+    EXPECT_EQ(gFrameId, kScreenBit | 6);
+    EXPECT_GE(gEndFrame->endPic->alpha, 5);
+    h.RunFrames(12);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
 }
 
@@ -783,7 +779,7 @@ TEST_F(PromptTest, EachChoiceJumpsOrStepsPastTheCommand) {
     }
 }
 
-TEST_F(PromptTest, CaptionIsCentredAndTheMarkerNeedsTheBand) {
+TEST_F(PromptTest, CaptionsCentredCutOrUnendedAndTheMarkerNeedsTheBand) {
     StartPrompt("進入洞穴？");
     EXPECT_STREQ(gEnterFrame.caption, B5("進入洞穴？"));
     EXPECT_EQ(gEnterFrame.captionLength, 10u);
@@ -795,14 +791,13 @@ TEST_F(PromptTest, CaptionIsCentredAndTheMarkerNeedsTheBand) {
     h.RunFrames(1);
     EXPECT_FALSE(gEnterFrame.marker->shown);
     MoveTo(120 + 150, 140 + 60, 2);
-    EXPECT_TRUE(gEnterFrame.marker->shown);
-    EXPECT_EQ(gEnterFrame.marker->x, 120 + 96);
-    EXPECT_EQ(gEnterFrame.selection, 1);
-}
-
-// A long caption is cut to its buffer and the talk still steps past it; a
-// caption without its end mark stops at the end of the talk's window.
-TEST_F(PromptTest, LongAndUnendedCaptions) {
+    EXPECT_EQ(
+        std::make_tuple(gEnterFrame.marker->shown, gEnterFrame.marker->x, gEnterFrame.selection),
+        std::make_tuple(true, 120 + 96, 1));
+    RightClick();
+    ASSERT_TRUE(TalkDone());
+    // A long caption is cut to its buffer and the talk still steps past it; a
+    // caption without its end mark stops at the end of the talk's window.
     std::string longText;
     for (int i = 0; i < 60; ++i) longText += "洞";
     StartPrompt(longText);
