@@ -818,7 +818,7 @@ TEST_F(FaultTest, MissingOrUnwritableSaveFoldersTellWhy) {
     EXPECT_EQ(gMapId, sampleMap::kTown);
 }
 
-TEST_F(FaultTest, ADoorAndALoadWithTheDiskFullEnterTheMapFromMemory) {
+TEST_F(FaultTest, ADoorAndALoadThatAsksAndZoomsWithTheDiskFullEnterTheMapFromMemory) {
     ASSERT_EQ(SaveToSlotFile(0), 1);
     u32 unpacked = gMapsUnpacked;
     FsSetDiskFull(true);
@@ -841,12 +841,24 @@ TEST_F(FaultTest, ADoorAndALoadWithTheDiskFullEnterTheMapFromMemory) {
     for (int i = 0; i < kCacheSlots; ++i)
         fs::remove(h.Path("game/data/" + std::to_string(i) + ".cm"));
     fs::remove(h.Path("game/data/mcache.dat"));
+    // A load in play asks first; the zoom that follows sits at y 52 and ends
+    // after 803 ms whatever the frame rate.
     gScriptVars[0] = 99;
     Open(9);
     Click(kSlotRows, 100, 60);
+    EXPECT_EQ(gSaveLoadFrame->boxOpen, 1u);
     Click(kSlotBox, 250, 250);  // yes
     EXPECT_NE(gScriptVars[0], 99u);
-    EXPECT_TRUE(h.RunUntil([] { return gFrameId == 0; }, 60));
+    h.RunFrames(1);
+    ASSERT_EQ(gFrameId, kScreenBit | 15);
+    EXPECT_EQ(gZoomFrame->y, 52);
+    h.RunFrames(1);
+    h.RunFrames(1, 700);
+    EXPECT_EQ(gFrameId, kScreenBit | 15);
+    h.RunFrames(1, 200);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gZoomFrame, nullptr);
     h.RunFrames(5);
     std::string told = testing::internal::GetCapturedStderr();
     FsSetDiskFull(false);
@@ -1098,6 +1110,13 @@ TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
     // The hovered item carries its mark: the selected row picture, the list's
     // highlight bar on its row, a tab's tip; nothing hovered shows none.
     OpenSlots(9, 0);
+    // Each row's money and play time stand at (163, y + 4) and (280, y + 4).
+    for (int r = 0; r < 3; ++r) {
+        const SaveRowView& v = gSaveLoadFrame->rows[r];
+        const i32 y = 141 + 124 * r + 4;
+        EXPECT_EQ(std::make_pair(v.moneyCtl->x, v.moneyCtl->y), std::make_pair(163, y)) << r;
+        EXPECT_EQ(std::make_pair(v.timeCtl->x, v.timeCtl->y), std::make_pair(280, y)) << r;
+    }
     // Each mark as (tip, the bar's y or -1, the rows' pictures); -1 puts the
     // mouse below the rows, beside the page buttons.
     cSysPanel& panel = gSaveLoadFrame->panel;
@@ -1334,40 +1353,6 @@ TEST_F(SlotKeysTest, QuickPageHoverTipsAndALoadThatAsksOnlyWithAQuickSave) {
     EXPECT_NE(gScriptVars[0], 99u);
     h.RunFrames(1);
     EXPECT_EQ(gFrameId, kScreenBit | 15);
-}
-
-// A load in play asks first; the zoom that follows sits at y 52 and ends after
-// 803 ms whatever the frame rate. (The title's load asks nothing: the slot-key
-// and game-ended tests load from there.)
-TEST_F(SlotKeysTest, LoadInPlayAsksThenZoomsFor803ms) {
-    gScriptVars[0] = 777;
-    ASSERT_EQ(SaveToSlotFile(0), 1);
-    gScriptVars[0] = 1;
-    gSaveSlotPos = 0;
-    Open(9);
-    // Each row's money and play time stand at (163, y + 4) and (280, y + 4).
-    for (int r = 0; r < 3; ++r) {
-        const SaveRowView& v = gSaveLoadFrame->rows[r];
-        const i32 y = 141 + 124 * r + 4;
-        EXPECT_EQ(std::make_pair(v.moneyCtl->x, v.moneyCtl->y), std::make_pair(163, y)) << r;
-        EXPECT_EQ(std::make_pair(v.timeCtl->x, v.timeCtl->y), std::make_pair(280, y)) << r;
-    }
-    EXPECT_STRNE(gSaveLoadFrame->rows[0].time, "");
-    Click(kSlotRows, 100, 60);
-    EXPECT_EQ(gSaveLoadFrame->boxOpen, 1u);
-    Click(kSlotBox, 250, 250);  // yes
-    EXPECT_EQ(gScriptVars[0], 777u);
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 15);
-    ASSERT_NE(gZoomFrame, nullptr);
-    EXPECT_EQ(gZoomFrame->y, 52);
-    h.RunFrames(1);
-    h.RunFrames(1, 700);
-    EXPECT_EQ(gFrameId, kScreenBit | 15);
-    h.RunFrames(1, 200);
-    h.RunFrames(1);
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(gZoomFrame, nullptr);
 }
 
 // A game that ended released the databases whose counts size a save's item
