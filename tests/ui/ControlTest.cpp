@@ -498,8 +498,9 @@ TEST_F(TitleTest, F10OpensTheQuickLoadNoticeOnlyWithAQuickSave) {
 }
 
 // The title opens on the first frame and runs, waiting for the player; a
-// running screen redraws the canvas from black each frame.
-TEST_F(TitleTest, TitleOpensRunsAndRedrawsFromBlack) {
+// running screen redraws the canvas from black each frame. Then the title is
+// left for map mode as a finished title does.
+TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
     EXPECT_EQ(gFrameId, kScreenBit | 0u);
     h.RunFrames(1);
     EXPECT_NE(gMainMenuFrame, nullptr);
@@ -519,14 +520,10 @@ TEST_F(TitleTest, TitleOpensRunsAndRedrawsFromBlack) {
     EXPECT_EQ(px[10 * pitch / 2 + 600], 0) << "nothing of the title lies there";
     DisplayUnlock(gDrawSurface);
     EXPECT_GT(DisplayFrameCount(), shown);
-}
-
-// From map mode: an Open may close at once because the phase is set first;
-// ids past 32 and screens whose object another module makes, missing, go back
-// to map mode at once; every close clears controls and pictures; an object
-// made elsewhere is freed after its close, and the top bit is optional.
-TEST_F(TitleTest, MapModeOpensAndCloses) {
-    h.RunFrames(2);  // the title, left for map mode as a finished title does
+    // From map mode: an Open may close at once because the phase is set first;
+    // ids past 32 and screens whose object another module makes, missing, go
+    // back to map mode at once; every close clears controls and pictures; an
+    // object made elsewhere is freed after its close, and the top bit is optional.
     gMainMenuFrame->result = kTitleNone;
     gFramePhase = 2;
     h.RunFrames(1);
