@@ -1202,8 +1202,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     Press({kScanLeft, kScanDown, kScanDown, kScanUp});  // list row 0 -> slot row 0 -> 21
     EXPECT_EQ(gSaveLoadFrame->focus, 21);
     Press(kScanEnter);  // slot 32 is empty: saved at once
-    EXPECT_EQ(IsSlotUsed(31), 1);
-    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
+    EXPECT_EQ(std::make_pair(IsSlotUsed(31), gSaveLoadFrame->boxOpen), std::make_pair(1, 0u));
     HoverFocus(kFocusPageUp);
     Press({kScanRight, kScanEnter});
     EXPECT_EQ(gSaveLoadFrame->top, 33);
@@ -1215,8 +1214,8 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     Park();
     OpenSlots(8, 0);
     Press({kScanTab, kScanDown, kScanEnter});  // slot 02 is used: the box asks, focus on no
-    ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
-    EXPECT_EQ(gSaveLoadFrame->focus, kFocusNo);
+    ASSERT_EQ(std::make_pair(gSaveLoadFrame->boxOpen, gSaveLoadFrame->focus),
+              std::make_pair(1u, kFocusNo));
     const u8 swaps[] = {kScanLeft, kScanRight, kScanUp, kScanDown, kScanTab};
     i32 expect = kFocusNo;
     for (u8 key : swaps) {
@@ -1226,26 +1225,23 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
         ExpectCursorOn(expect, "box " + std::to_string(key));
         EXPECT_EQ(gSaveLoadFrame->top, 0);
     }
-    ASSERT_EQ(gSaveLoadFrame->focus, kFocusYes);
     Press(kScanPgDn);  // page keys leave the box alone
-    EXPECT_EQ(gSaveLoadFrame->focus, kFocusYes);
-    EXPECT_EQ(gSaveLoadFrame->top, 0);
+    EXPECT_EQ(std::make_pair(gSaveLoadFrame->focus, gSaveLoadFrame->top),
+              std::make_pair(kFocusYes, 0));
     Press({kScanRight, kScanEnter});  // no
-    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
-    EXPECT_EQ(SlotMoney(1), 100);
+    EXPECT_EQ(std::make_pair(gSaveLoadFrame->boxOpen, SlotMoney(1)), std::make_pair(0u, i64{100}));
 
     // With smart mouse the box puts the cursor on yes and, closed, back on the
     // asked slot's row.
     gSmartMouse = 1;
     HoverFocus(21);
     Press(kScanEnter);
-    ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);
-    EXPECT_EQ(gSaveLoadFrame->focus, kFocusYes);
+    ASSERT_EQ(std::make_pair(gSaveLoadFrame->boxOpen, gSaveLoadFrame->focus),
+              std::make_pair(1u, kFocusYes));
     ExpectCursorOn(kFocusYes, "box opened");
     Press(kScanEnter);
-    EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
-    EXPECT_EQ(SlotMoney(1), 200);
-    EXPECT_EQ(gSaveLoadFrame->focus, 21);
+    EXPECT_EQ(std::make_tuple(gSaveLoadFrame->boxOpen, SlotMoney(1), gSaveLoadFrame->focus),
+              std::make_tuple(0u, i64{200}, 21));
     ExpectCursorOn(21, "box closed");
 }
 
@@ -1263,13 +1259,11 @@ TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
     WalkSteps(steps, &gSaveLoadFrame->focus);
     EXPECT_EQ(gSaveLoadFrame->top, 30);
     Press(kScanF4);
-    EXPECT_EQ(gFramePhase, 1u);
-    EXPECT_EQ(gFrameId, kScreenBit | 26);
+    EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 26, 1u));
     Press({kScanRight, kScanEnter});  // page down
     EXPECT_EQ(gSaveLoadFrame->top, 33);
     Press({kScanTab, kScanPgUp});  // slot row 0, a page up
-    EXPECT_EQ(gSaveLoadFrame->top, 30);
-    EXPECT_EQ(gSaveLoadFrame->focus, 20);
+    EXPECT_EQ(std::make_pair(gSaveLoadFrame->top, gSaveLoadFrame->focus), std::make_pair(30, 20));
 }
 
 TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
@@ -1287,8 +1281,7 @@ TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
     };
     WalkSteps(steps, &f->focus, cQuickSaveFrame::FocusPoint);
     Press(kScanEnter);  // save with no quick save: at once
-    EXPECT_EQ(IsQuickSaveValid(), 1);
-    EXPECT_EQ(f->boxOpen, 0u);
+    EXPECT_EQ(std::make_pair(IsQuickSaveValid(), f->boxOpen), std::make_pair(1, 0u));
     Press(kScanEnter);  // again: the box asks, the keys on no
     ASSERT_EQ(f->boxOpen, 1u);
     // The box halves do not take the switch key.
@@ -1297,9 +1290,8 @@ TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
                            {kFocusNo, kScanTab, kFocusNo}};
     WalkSteps(box, &f->focus, cQuickSaveFrame::FocusPoint);
     Press(kScanEnter);
-    EXPECT_EQ(f->boxOpen, 0u);
-    EXPECT_EQ(f->focus, 0);
-    EXPECT_EQ(gFrameId, kScreenBit | 25);
+    EXPECT_EQ(std::make_tuple(f->boxOpen, f->focus, gFrameId),
+              std::make_tuple(0u, 0, kScreenBit | 25));
     Press({kScanLeft, kScanEnter});  // tab 3 by keys leads to the system menu
     EXPECT_EQ(FinishClose(), kScreenBit | 13);
 }
