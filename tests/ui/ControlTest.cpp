@@ -66,10 +66,9 @@ TEST_F(ControlTest, BoxesFillByTheirMode) {
         cControl* c = new cControl(0, 0);
         c->SetRect(30, 20, 10, 40, k.mode, 0, 0, 0);  // corners in either order
         c->Draw();
-        EXPECT_EQ(screen[25 * 640 + 15], k.inside);
-        EXPECT_EQ(screen[39 * 640 + 29], k.inside);
-        EXPECT_EQ(screen[19 * 640 + 15], 0x7FFF);
-        EXPECT_EQ(screen[25 * 640 + 30], 0x7FFF);
+        EXPECT_EQ(std::make_tuple(screen[25 * 640 + 15], screen[39 * 640 + 29],
+                                  screen[19 * 640 + 15], screen[25 * 640 + 30]),
+                  std::make_tuple(k.inside, k.inside, u16{0x7FFF}, u16{0x7FFF}));
         delete c;
     }
     gPaintBuf = nullptr;
@@ -142,9 +141,8 @@ TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
     gMouseInput.pressedId = 0;
     gMouseInput.clickedId = 11;  // the release over the arrow clicks it once more
     Frame();
-    EXPECT_EQ(value, 6);
-    EXPECT_EQ(gMouseInput.clickedId, 0) << "the bar takes the click";
-    EXPECT_EQ(bar.heldId, -1);
+    // The bar takes the click.
+    EXPECT_EQ(std::make_tuple(value, gMouseInput.clickedId, bar.heldId), std::make_tuple(6, 0, -1));
 }
 
 // Dragging the thumb sets the value; an empty range and a track without
@@ -157,8 +155,7 @@ TEST_F(ScrollTest, DragEmptyRangeAndZeroTravel) {
     gMouseInput.pressedId = 0;
     gMouseInput.y = 5 + 95 + 99;
     Frame();
-    EXPECT_EQ(value, 10);
-    EXPECT_EQ(thumb->y, 194);
+    EXPECT_EQ(std::make_tuple(value, thumb->y), std::make_tuple(10, 194));
     gMouseInput.captured = 0;
     bar.maximum = 0;
     Frame();
@@ -169,8 +166,7 @@ TEST_F(ScrollTest, DragEmptyRangeAndZeroTravel) {
     gMouseInput.y = 200;
     value = 3;
     Frame();
-    EXPECT_EQ(value, 3);
-    EXPECT_EQ(thumb->y, 95);
+    EXPECT_EQ(std::make_tuple(value, thumb->y), std::make_tuple(3, 95));
 }
 
 // One mouse update with the left button as given, at the current clock.
@@ -218,12 +214,12 @@ TEST_F(InputTest, DoubleAndRightClicks) {
     gMouseInput.Reset();
     PlatformSetMouseButtons(false, true);
     gMouseInput.Update();
-    EXPECT_EQ(gMouseInput.rightHeld, 1u);
-    EXPECT_EQ(gMouseInput.rightClick, 0u);
+    EXPECT_EQ(std::make_tuple(gMouseInput.rightHeld, gMouseInput.rightClick),
+              std::make_tuple(1u, 0u));
     PlatformSetMouseButtons(false, false);
     gMouseInput.Update();
-    EXPECT_EQ(gMouseInput.rightClick, 1u);
-    EXPECT_EQ(gMouseInput.rightHeld, 0u);
+    EXPECT_EQ(std::make_tuple(gMouseInput.rightHeld, gMouseInput.rightClick),
+              std::make_tuple(0u, 1u));
 }
 
 // Holding confirm: a press at 0, repeats at 600 and then every 200 ms.
@@ -264,8 +260,9 @@ TEST_F(InputTest, BindingsOutsideTheTableAndKeysPastElevenReadAsUp) {
     for (u32 code : {0u, 256u, 0xFFFFFFFFu}) {
         gKeyBindings[kKeyConfirm] = code;
         gKeyInput.Reset();
-        EXPECT_EQ(gKeyInput.IsPressed(kKeyConfirm), 0) << code;
-        EXPECT_EQ(IsKeyHeld(kKeyConfirm), 0) << code;
+        EXPECT_EQ(std::make_tuple(gKeyInput.IsPressed(kKeyConfirm), IsKeyHeld(kKeyConfirm)),
+                  std::make_tuple(0, 0))
+            << code;
     }
     gKeyBindings[kKeyConfirm] = 255;
     EXPECT_EQ(gKeyInput.IsPressed(kKeyConfirm), 1);
@@ -287,9 +284,8 @@ TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
     h.RunFrames(1);
     // Smart mouse puts the cursor on the first button: it shows its hover picture.
     EXPECT_EQ(gMouseInput.hoverId, kTitleNewGame);
-    EXPECT_EQ(CanvasAt(100, 455), Colour(9002, 8));
-    EXPECT_EQ(CanvasAt(180, 420), Colour(9002, 9));
-    EXPECT_EQ(CanvasAt(600, 455), Colour(9002, 13));
+    EXPECT_EQ(std::make_tuple(CanvasAt(100, 455), CanvasAt(180, 420), CanvasAt(600, 455)),
+              std::make_tuple(Colour(9002, 8), Colour(9002, 9), Colour(9002, 13)));
     EXPECT_EQ(CanvasAt(320, 300), Colour(9002, gMainMenuFrame->titleAction)) << "the background";
     // A digit control draws each digit frame in turn; an alpha picture ignores
     // the hot spot.
@@ -322,9 +318,8 @@ TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     ASSERT_NE(gSettingsFrame, nullptr);
     TapKey(h, kScanEsc);  // cancel: back to the title
     h.RunFrames(3);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-    EXPECT_NE(gMainMenuFrame, nullptr);
-    EXPECT_FALSE(gRunState & kRunVideo);
+    EXPECT_EQ(std::make_tuple(gFrameId, gMainMenuFrame != nullptr, (gRunState & kRunVideo) != 0),
+              std::make_tuple(kScreenBit | 0, true, false));
     MoveTo(TitleButtonX(0), kTitleButtonY);
     PlatformSetMouseButtons(true, false);
     h.RunFrames(1);
@@ -332,8 +327,7 @@ TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     MoveTo(TitleButtonX(1), kTitleButtonY);
     PlatformSetMouseButtons(false, false);
     h.RunFrames(3);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u));
     // Nor is confirm while the button is held.
     MoveTo(TitleButtonX(1), kTitleButtonY);
     PlatformSetMouseButtons(true, false);
@@ -343,8 +337,7 @@ TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     PlatformSetKey(28, false);
     PlatformSetMouseButtons(false, false);
     h.RunFrames(3);
-    EXPECT_EQ(gFramePhase, 1u);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u));
     // Game data count as initialised (flag 1), so the window's end releases the
     // picture cache before the allocator's exit report.
     SetGameFlag(1);
@@ -377,15 +370,14 @@ TEST_F(OverlapTest, PressedPictureAndTheFrontmostHit) {
     gDInput.SetMousePos(120, 120);
     PlatformSetMouseButtons(true, false);
     h.RunFrames(2);
-    EXPECT_EQ(gMouseInput.pressedId, 1);
-    EXPECT_EQ(CanvasAt(150, 140), Colour(9002, 8));
+    EXPECT_EQ(std::make_tuple(gMouseInput.pressedId, CanvasAt(150, 140)),
+              std::make_tuple(1, Colour(9002, 8)));
     PlatformSetMouseButtons(false, false);
     gDInput.SetMousePos(500, 300);  // off both
     h.RunFrames(2);
-    EXPECT_EQ(HitAt(120, 120), 1);
-    EXPECT_EQ(HitAt(220, 120), 2);
-    EXPECT_EQ(HitAt(320, 120), 2);
-    EXPECT_EQ(HitAt(100, 160), 0) << "below the pictures";
+    // Below the pictures, nothing.
+    EXPECT_EQ(std::make_tuple(HitAt(120, 120), HitAt(220, 120), HitAt(320, 120), HitAt(100, 160)),
+              std::make_tuple(1, 2, 2, 0));
     a->BringToFront();
     EXPECT_EQ(HitAt(220, 120), 1);
     h.RunFrames(1);
@@ -488,13 +480,13 @@ TEST_F(TitleTest, F10OpensTheQuickLoadNoticeOnlyWithAQuickSave) {
     PlatformSetKey(kScanF10, false);
     // The file is no save: the notice says so for a second and goes back to the title.
     h.RunFrames(32);
-    EXPECT_EQ(gQuickNoticeFrame, nullptr);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
+    EXPECT_EQ(std::make_tuple(gQuickNoticeFrame, gFrameId),
+              std::make_tuple(nullptr, kScreenBit | 0));
     std::filesystem::remove(h.Path("Save/Quick.sav"));
     PlatformSetKey(kScanF10, true);
     h.RunFrames(3);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-    EXPECT_EQ(gFramePhase, 1u) << "no quick save: nothing";
+    // No quick save: nothing.
+    EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u));
 }
 
 // The title opens on the first frame and runs, waiting for the player; a
@@ -503,10 +495,9 @@ TEST_F(TitleTest, F10OpensTheQuickLoadNoticeOnlyWithAQuickSave) {
 TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
     EXPECT_EQ(gFrameId, kScreenBit | 0u);
     h.RunFrames(1);
-    EXPECT_NE(gMainMenuFrame, nullptr);
-    EXPECT_EQ(gFramePhase, 1u);
-    EXPECT_NE(gCursorPic, nullptr);
-    EXPECT_EQ(gMouseInput.cursorPic, gCursorPic);
+    EXPECT_EQ(std::make_tuple(gMainMenuFrame != nullptr, gFramePhase, gCursorPic != nullptr,
+                              gMouseInput.cursorPic == gCursorPic),
+              std::make_tuple(true, 1u, true, true));
     h.RunFrames(5);
     EXPECT_EQ(gFrameId, kScreenBit | 0u) << "the title waits for the player";
     i32 pitch = 0;
@@ -533,16 +524,16 @@ TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
     EXPECT_NE(gItemFrame, nullptr);
     EXPECT_EQ(gFramePhase, 2u) << "the manager's phase 1 came before Open";
     h.RunFrames(1);
-    EXPECT_EQ(gItemFrame, nullptr);
-    EXPECT_EQ(gFrameId, 0u) << "opened from map mode, back to map mode";
-    EXPECT_EQ(gCursorPic, nullptr);
+    // Opened from map mode, back to map mode.
+    EXPECT_EQ(std::make_tuple(gItemFrame, gFrameId, gCursorPic),
+              std::make_tuple(nullptr, 0u, nullptr));
     for (u32 word : {kScreenBit | 33, 0x8FFFFFFFu, kScreenBit | 14, kScreenBit | 15,
                      kScreenBit | 19, kScreenBit | 21, kScreenBit | 24, kScreenBit | 32}) {
         gFrameId = word;
         h.RunFrames(1);
-        EXPECT_EQ(gFrameId, 0u) << std::hex << word;
-        EXPECT_EQ(gFramePhase, 0u) << std::hex << word;
-        EXPECT_EQ(gCursorPic, nullptr);
+        EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase, gCursorPic),
+                  std::make_tuple(0u, 0u, nullptr))
+            << std::hex << word;
     }
     for (u32 id : {2u, 28u, 29u}) {
         gFrameId = kScreenBit | id;
@@ -552,14 +543,14 @@ TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
         ASSERT_FALSE(gControlList.empty());
         gFramePhase = 2;  // the notices would stay a second
         h.RunFrames(1);
-        EXPECT_TRUE(gControlList.empty()) << id;
-        EXPECT_TRUE(gActPicList.empty()) << id;
+        EXPECT_EQ(std::make_tuple(gControlList.empty(), gActPicList.empty()),
+                  std::make_tuple(true, true))
+            << id;
     }
     gItemFrame = new cItemFrame(7);
     gFrameId = kScreenBit | 14;
     h.RunFrames(2);
-    EXPECT_EQ(gItemFrame, nullptr);
-    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(std::make_tuple(gItemFrame, gFrameId), std::make_tuple(nullptr, 0u));
     // A mode word without the top bit opens the same screen.
     gFrameId = 3;
     h.RunFrames(1);

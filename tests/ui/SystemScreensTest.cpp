@@ -78,8 +78,7 @@ TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
     }
     Tap(kScanEnter);  // confirm clicks the row under the cursor
     h.RunFrames(2);
-    EXPECT_EQ(gFrameId, kScreenBit | 1);
-    EXPECT_EQ(gKeyFocus, 5);
+    EXPECT_EQ(std::make_tuple(gFrameId, gKeyFocus), std::make_tuple(kScreenBit | 1, 5));
     gFrameId = 0;
     h.RunFrames(1);
     OpenMenu();
@@ -115,8 +114,8 @@ TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
     EXPECT_STREQ(b, "\xA4\x40z");
     gQuestList = {999999};
     Open(10);
-    EXPECT_EQ(gQuestFrame->rowIndex[0], 0);
-    EXPECT_STREQ(gQuestFrame->names[0], "");
+    EXPECT_EQ(std::make_tuple(gQuestFrame->rowIndex[0], std::string(gQuestFrame->names[0])),
+              std::make_tuple(0, ""));
     const struct {
         int quests, rows;
         i32 pageDown;
@@ -226,8 +225,8 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
         }
         Take(e);
         bool closed = h.RunUntil([] { return gFramePhase == 0; }, 5);
-        EXPECT_EQ(closed, e.next != e.screen);
-        EXPECT_EQ(gFrameId, e.next == 0 ? 0u : kScreenBit | e.next);
+        EXPECT_EQ(std::make_tuple(closed, gFrameId),
+                  std::make_tuple(e.next != e.screen, e.next == 0 ? 0u : kScreenBit | e.next));
         if (e.focus >= 0) {
             EXPECT_EQ(gKeyFocus, e.focus);
         }
@@ -287,8 +286,8 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     ClickAt(326, 165);  // text speed 11
     ClickAt(360, 190);
     ClickAt(160, 215);
-    EXPECT_EQ(gSettingsFrame->swap, 80);
-    EXPECT_EQ(gSettingsFrame->realTime, 1);
+    EXPECT_EQ(std::make_tuple(gSettingsFrame->swap, gSettingsFrame->realTime),
+              std::make_tuple(80, 1));
     gSettingsFrame->focus = 4;
     Tap(kScanRight);  // 80 wraps to 45
     EXPECT_EQ(gSettingsFrame->swap, 45);
@@ -370,22 +369,24 @@ TEST_F(FormationTest, PicksSwapCancelAndRestore) {
         EXPECT_EQ(FormationPlaceAt(p.x, p.y), p.place) << p.x << "," << p.y;
     OpenWith({0, 1, 2, 3, -1, 5, 6, 7});
     ClickPlace(1);
-    EXPECT_EQ(gFormationFrame->picked, 1);
-    EXPECT_EQ(gFormationFrame->markers[1]->normalPic->player.action, 31);
-    EXPECT_EQ(gFormationFrame->markers[0]->normalPic->player.action, 30);
+    EXPECT_EQ(std::make_tuple(gFormationFrame->picked,
+                              gFormationFrame->markers[1]->normalPic->player.action,
+                              gFormationFrame->markers[0]->normalPic->player.action),
+              std::make_tuple(1, 31, 30));
     ClickPlace(1);
-    EXPECT_EQ(gFormationFrame->picked, -1);
-    EXPECT_EQ(gFormationFrame->picking, 0);
+    EXPECT_EQ(std::make_tuple(gFormationFrame->picked, gFormationFrame->picking),
+              std::make_tuple(-1, 0));
     EXPECT_EQ(Shown(), (std::vector<i32>{0, 1, 2, 3, -1, 5}));
     // An empty place then a filled one: the role moves into the empty place.
     ClickPlace(4);
     ClickPlace(0);
     EXPECT_EQ(Shown(), (std::vector<i32>{-1, 1, 2, 3, 0, 5}));
-    EXPECT_FALSE(gFormationFrame->portraits[0]->shown);
-    EXPECT_FALSE(gFormationFrame->nameCtls[0]->shown);
-    EXPECT_TRUE(gFormationFrame->portraits[4]->shown);
-    EXPECT_EQ(gFormationFrame->portraits[4]->normalPic->player.action, 32);
-    EXPECT_EQ(gFormationFrame->levels[4], gRoleStats[0].level);
+    EXPECT_EQ(
+        std::make_tuple(gFormationFrame->portraits[0]->shown, gFormationFrame->nameCtls[0]->shown,
+                        gFormationFrame->portraits[4]->shown,
+                        gFormationFrame->portraits[4]->normalPic->player.action,
+                        gFormationFrame->levels[4]),
+        std::make_tuple(false, false, true, 32, gRoleStats[0].level));
     // The screen works on its copy until it is left.
     EXPECT_EQ(Order(), (std::vector<i32>{0, 1, 2, 3, -1, 5, 6, 7}));
     // A click off every place picks nothing.
@@ -395,35 +396,36 @@ TEST_F(FormationTest, PicksSwapCancelAndRestore) {
     ClickPlace(3);
     ASSERT_EQ(gFormationFrame->picked, 3);
     RightClick();
-    EXPECT_EQ(gFormationFrame->picked, -1);
-    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(std::make_tuple(gFormationFrame->picked, gFramePhase), std::make_tuple(-1, 1u));
     // Restore after several swaps shows the order of opening.
     for (int k : {0, 5, 2, 3, 1}) ClickPlace(k);  // the last one picked, not yet swapped
     EXPECT_EQ(Shown(), (std::vector<i32>{5, 1, 3, 2, 0, -1}));
     ClickAt(360, 435);  // restore
     EXPECT_EQ(Shown(), (std::vector<i32>{0, 1, 2, 3, -1, 5}));
-    EXPECT_EQ(gFormationFrame->picked, -1);
-    EXPECT_EQ(gFormationFrame->portraits[5]->normalPic->player.action, 37);
-    EXPECT_EQ(gFramePhase, 1u);
+    EXPECT_EQ(std::make_tuple(gFormationFrame->picked,
+                              gFormationFrame->portraits[5]->normalPic->player.action, gFramePhase),
+              std::make_tuple(-1, 37, 1u));
 }
 
 TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
     SetGameFlag(324);
     OpenWith({9, -1, 0, 1, 2, -5, 3, 4});
-    EXPECT_FALSE(gFormationFrame->portraits[0]->shown);
-    EXPECT_FALSE(gFormationFrame->numbers[0]->shown);
-    EXPECT_STREQ(gFormationFrame->names[0], "");
-    EXPECT_FALSE(gFormationFrame->portraits[5]->shown);
+    EXPECT_EQ(std::make_tuple(
+                  gFormationFrame->portraits[0]->shown, gFormationFrame->numbers[0]->shown,
+                  std::string(gFormationFrame->names[0]), gFormationFrame->portraits[5]->shown),
+              std::make_tuple(false, false, "", false));
     // Roles 0 and 1 exchange portraits while flag 324 is set.
-    EXPECT_EQ(gFormationFrame->portraits[2]->normalPic->player.action, 33);
-    EXPECT_EQ(gFormationFrame->portraits[3]->normalPic->player.action, 32);
-    EXPECT_EQ(gFormationFrame->portraits[4]->normalPic->player.action, 34);
+    EXPECT_EQ(std::make_tuple(gFormationFrame->portraits[2]->normalPic->player.action,
+                              gFormationFrame->portraits[3]->normalPic->player.action,
+                              gFormationFrame->portraits[4]->normalPic->player.action),
+              std::make_tuple(33, 32, 34));
     EXPECT_EQ(std::strncmp(gFormationFrame->names[2], gRoleStats[0].name, 31), 0);
     // Swapping the out-of-range entry keeps its value; it stays an empty place.
     ClickPlace(0);
     ClickPlace(4);
-    EXPECT_TRUE(gFormationFrame->portraits[0]->shown);
-    EXPECT_FALSE(gFormationFrame->portraits[4]->shown);
+    EXPECT_EQ(
+        std::make_tuple(gFormationFrame->portraits[0]->shown, gFormationFrame->portraits[4]->shown),
+        std::make_tuple(true, false));
     RightClick();
     EXPECT_EQ(Closed(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{2, -1, 0, 1, 9, -5, 3, 4}));
@@ -472,12 +474,10 @@ TEST_F(EndScreensTest, QuestionNoGoesToTheMapYesToTheTitleAndElsewhereNothing) {
     EXPECT_NEAR(gMouseInput.x, 382, 1);  // smart mouse: on the "no" side
     ClickAt(300, 230);                   // on the box, above the band
     ClickAt(230, 250);                   // left of the yes half
-    EXPECT_EQ(gFramePhase, 1u);
-    EXPECT_EQ(gExitFrame->result, 0);
+    EXPECT_EQ(std::make_tuple(gFramePhase, gExitFrame->result), std::make_tuple(1u, 0));
     ClickAt(350, 250);  // the no half
     h.RunFrames(1);
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(gMenuRole, 0u);
+    EXPECT_EQ(std::make_tuple(gFrameId, gMenuRole), std::make_tuple(0u, 0u));
     // As if on map 2: running, walking saved for the way out.
     gMapId = 2;
     gWalkMode = 1;
@@ -489,8 +489,7 @@ TEST_F(EndScreensTest, QuestionNoGoesToTheMapYesToTheTitleAndElsewhereNothing) {
     EXPECT_EQ(gMapId, 0u);
     // The next game enters its map fresh: no load screen, the walking mode kept.
     ASSERT_EQ(StartNewGame(1), 1);
-    EXPECT_FALSE(GetGameFlag(70));
-    EXPECT_EQ(gWalkMode, 1);
+    EXPECT_EQ(std::make_tuple(GetGameFlag(70), gWalkMode), std::make_tuple(0, 1));
 }
 
 // Pixels of the system menu's panel area (x 480..639, y 60..379) that differ.
@@ -596,8 +595,8 @@ TEST_F(EndScreensTest, EndGameTwiceIsLikeOnce) {
     gFrameId = kScreenBit | 16;  // the test-version end closes at once without music
     gFramePhase = 0;
     h.RunFrames(3);
-    EXPECT_EQ(gFrameId, kScreenBit | 0);
-    EXPECT_TRUE(h.boxes().empty());
+    EXPECT_EQ(std::make_tuple(gFrameId, h.boxes().size()),
+              std::make_tuple(kScreenBit | 0, size_t{0}));
 }
 
 using sample_art::EndingColor;
@@ -657,8 +656,7 @@ TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
         h.boxes().clear();
         StartEnding(layout);
         h.RunFrames(4);
-        EXPECT_EQ(gFrameId, 0u);
-        EXPECT_EQ(h.boxes().size(), 1u);
+        EXPECT_EQ(std::make_tuple(gFrameId, h.boxes().size()), std::make_tuple(0u, size_t{1}));
     }
 }
 
@@ -668,15 +666,15 @@ TEST_F(EndingTest, NoCursorAndTheRisingPictureOfLayoutsThreeAndFourStartsHidden)
         StartEnding(layout);
         h.RunFrames(2);
         ASSERT_EQ(gEndingFrame.state, layout);
-        EXPECT_EQ(gMouseInput.cursorPic, nullptr);
-        EXPECT_FALSE(gEndingFrame.rising->shown);
-        EXPECT_EQ(gEndingFrame.sliding->y, 25);
+        EXPECT_EQ(std::make_tuple(gMouseInput.cursorPic, gEndingFrame.rising->shown,
+                                  gEndingFrame.sliding->y),
+                  std::make_tuple(nullptr, false, 25));
         h.RunUntil([] { return gEndingFrame.state == 23; }, 40);
         EXPECT_EQ(gEndingFrame.sliding->x, layout == 3 ? 0 : 530);
         EXPECT_EQ(gEndingFrame.companion->x, gEndingFrame.sliding->x);
         h.RunFrames(2);
-        EXPECT_TRUE(gEndingFrame.rising->shown);
-        EXPECT_EQ(gEndingFrame.rising->y, 110);
+        EXPECT_EQ(std::make_tuple(gEndingFrame.rising->shown, gEndingFrame.rising->y),
+                  std::make_tuple(true, 110));
         EXPECT_LT(gEndingFrame.pics[1]->alpha, 2) << "fading in from nothing";
         gEndingFrame.state = 0;  // cut short
         h.RunFrames(3);
@@ -698,18 +696,16 @@ TEST_F(EndingTest, LayoutOneSlidesDownRisesAndShowsEachActionWhereItStands) {
     EXPECT_EQ(gEndingFrame.rising->y, 110);
     h.RunFrames(1);
     // Backdrop, rising picture, sliding picture and its companion over it.
-    EXPECT_EQ(CanvasAt(300, 50), Colour(0, 1));
-    EXPECT_EQ(CanvasAt(400, 200), Colour(1, 2));
-    EXPECT_EQ(CanvasAt(50, 300), Colour(2, 3));
-    EXPECT_EQ(CanvasAt(50, 50), Colour(3, 0));
+    EXPECT_EQ(
+        std::make_tuple(CanvasAt(300, 50), CanvasAt(400, 200), CanvasAt(50, 300), CanvasAt(50, 50)),
+        std::make_tuple(Colour(0, 1), Colour(1, 2), Colour(2, 3), Colour(3, 0)));
     // The hold ends in one picture of the whole canvas, which fades out.
     h.RunUntil([] { return gEndingFrame.state == 61; }, 300);
     h.RunFrames(1);
-    EXPECT_EQ(gEndingFrame.rising, nullptr);
-    EXPECT_EQ(gEndingFrame.background->kind, kCtlRle);
+    EXPECT_EQ(std::make_tuple(gEndingFrame.rising, gEndingFrame.background->kind,
+                              CanvasAt(400, 200), CanvasAt(50, 50)),
+              std::make_tuple(nullptr, kCtlRle, Colour(1, 2), Colour(3, 0)));
     EXPECT_GE(gEndingFrame.background->paddedOrAlpha, 15);
-    EXPECT_EQ(CanvasAt(400, 200), Colour(1, 2));
-    EXPECT_EQ(CanvasAt(50, 50), Colour(3, 0));
     h.RunFrames(30);
     EXPECT_LT(gEndingFrame.background->paddedOrAlpha, 7);
 }
@@ -772,17 +768,16 @@ TEST_F(PromptTest, EachChoiceJumpsOrStepsPastTheCommand) {
         EXPECT_NEAR(gMouseInput.y, 140 + 63, 1);
         w.take(*this);
         ASSERT_TRUE(TalkDone());
-        EXPECT_EQ(GetGameFlag(kJumpFlag), w.jumps ? 1 : 0);
-        EXPECT_EQ(GetGameFlag(kPassFlag), w.jumps ? 0 : 1);
-        EXPECT_EQ((gMapRoles[guard].state & kRoleShown) != 0, w.jumps);
-        EXPECT_EQ(gEnterPrompt.state, 0u);
+        EXPECT_EQ(std::make_tuple(GetGameFlag(kJumpFlag), GetGameFlag(kPassFlag),
+                                  (gMapRoles[guard].state & kRoleShown) != 0, gEnterPrompt.state),
+                  std::make_tuple(w.jumps ? 1 : 0, w.jumps ? 0 : 1, w.jumps, 0u));
     }
 }
 
 TEST_F(PromptTest, CaptionsCentredCutOrUnendedAndTheMarkerNeedsTheBand) {
     StartPrompt("進入洞穴？");
-    EXPECT_STREQ(gEnterFrame.caption, B5("進入洞穴？"));
-    EXPECT_EQ(gEnterFrame.captionLength, 10u);
+    EXPECT_EQ(std::make_tuple(std::string(gEnterFrame.caption), gEnterFrame.captionLength),
+              std::make_tuple(std::string(B5("進入洞穴？")), 10u));
     bool centred = false;
     for (cControl* c : gControlList)
         if (c->kind == kCtlText && c->x == 120 - 6 * 10 + 95 && c->y == 150) centred = true;
@@ -808,8 +803,8 @@ TEST_F(PromptTest, CaptionsCentredCutOrUnendedAndTheMarkerNeedsTheBand) {
     EXPECT_EQ(std::string(gEnterFrame.caption), Utf8ToBig5(longText).substr(0, n));
     RightClick();
     ASSERT_TRUE(TalkDone());
-    EXPECT_TRUE(GetGameFlag(kPassFlag));
-    EXPECT_TRUE(h.boxes().empty());
+    EXPECT_EQ(std::make_tuple(GetGameFlag(kPassFlag), h.boxes().size()),
+              std::make_tuple(1, size_t{0}));
     // A prompt command in the last 20 bytes of a short window, with no end mark.
     const u32 window = 64;
     std::memset(gTalkBuffer, 'a', window);
@@ -820,12 +815,11 @@ TEST_F(PromptTest, CaptionsCentredCutOrUnendedAndTheMarkerNeedsTheBand) {
     u16 position = static_cast<u16>(window - 20);
     gEnterFrame.Setup(100, 100, &talk, command, &position);
     Open(7);
-    EXPECT_EQ(gEnterFrame.captionLength, 8u);
-    EXPECT_STREQ(gEnterFrame.caption, "aaaaaaaa");
+    EXPECT_EQ(std::make_tuple(gEnterFrame.captionLength, std::string(gEnterFrame.caption)),
+              std::make_tuple(8u, "aaaaaaaa"));
     RightClick();
     h.RunFrames(1);
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(position, window - 20 + 14 + 8);
+    EXPECT_EQ(std::make_tuple(gFrameId, position), std::make_tuple(0u, window - 20 + 14 + 8));
 }
 
 }  // namespace
