@@ -182,30 +182,24 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
     // formation's own row and every way out of it, each applying two places
     // swapped; on the slot screens F1-F4 hand the next screen a fresh focus; on
     // the quick-save page F3 is the page itself.
-    const Exit exits[] = {{13, Way::kRow, 0, 8, 0},           {13, Way::kRow, 1, 9, 1},
-                          {13, Way::kRow, 2, 11, 2},          {13, Way::kRow, 3, 12, 3},
-                          {13, Way::kRow, 4, 10, 4},          {13, Way::kRow, 5, 1, 5},
-                          {13, Way::kPoint, 340, 13, -1},     {13, Way::kTab, 1, 23, -1},
-                          {13, Way::kTab, 3, 13, -1},         {13, Way::kFKey, 3, 25, 0},
-                          {13, Way::kRightButton, 0, 0, -1},  {13, Way::kCancelKey, 0, 0, -1},
-                          {12, Way::kRow, 4, 10, -1},         {12, Way::kRow, 3, 12, -1},
-                          {12, Way::kTab, 0, 2, -1},          {12, Way::kFKey, 2, 23, -1},
-                          {12, Way::kRightButton, 0, 13, -1}, {10, Way::kRow, 4, 10, -1},
-                          {10, Way::kRow, 2, 11, -1},         {10, Way::kTab, 3, 13, -1},
-                          {10, Way::kFKey, 1, 2, -1},         {10, Way::kRightButton, 0, 13, -1},
-                          {11, Way::kRow, 2, 11, -1},         {11, Way::kOk, 0, 13, -1},
-                          {11, Way::kRightButton, 0, 13, -1}, {11, Way::kCancelKey, 0, 13, -1},
-                          {11, Way::kRow, 0, 8, -1},          {11, Way::kRow, 1, 9, -1},
-                          {11, Way::kRow, 3, 12, -1},         {11, Way::kRow, 4, 10, -1},
-                          {11, Way::kRow, 5, 1, -1},          {11, Way::kTab, 0, 2, -1},
-                          {11, Way::kTab, 1, 23, -1},         {11, Way::kTab, 2, 25, -1},
-                          {11, Way::kTab, 3, 13, -1},         {11, Way::kFKey, 1, 2, -1},
-                          {11, Way::kFKey, 2, 23, -1},        {11, Way::kFKey, 3, 25, -1},
-                          {11, Way::kFKey, 4, 13, -1},        {8, Way::kFKey, 1, 2, 0},
-                          {8, Way::kFKey, 2, 23, 0},          {8, Way::kFKey, 3, 25, 0},
-                          {8, Way::kFKey, 4, 13, 0},          {8, Way::kRightButton, 0, 13, -1},
-                          {25, Way::kFKey, 1, 2, 0},          {25, Way::kFKey, 2, 23, 0},
-                          {25, Way::kFKey, 3, 25, -1},        {25, Way::kFKey, 4, 13, 0}};
+    using enum Way;
+    const Exit exits[] = {
+        {13, kRow, 0, 8, 0},           {13, kRow, 1, 9, 1},           {13, kRow, 2, 11, 2},
+        {13, kRow, 3, 12, 3},          {13, kRow, 4, 10, 4},          {13, kRow, 5, 1, 5},
+        {13, kPoint, 340, 13, -1},     {13, kTab, 1, 23, -1},         {13, kTab, 3, 13, -1},
+        {13, kFKey, 3, 25, 0},         {13, kRightButton, 0, 0, -1},  {13, kCancelKey, 0, 0, -1},
+        {12, kRow, 4, 10, -1},         {12, kRow, 3, 12, -1},         {12, kTab, 0, 2, -1},
+        {12, kFKey, 2, 23, -1},        {12, kRightButton, 0, 13, -1}, {10, kRow, 4, 10, -1},
+        {10, kRow, 2, 11, -1},         {10, kTab, 3, 13, -1},         {10, kFKey, 1, 2, -1},
+        {10, kRightButton, 0, 13, -1}, {11, kRow, 2, 11, -1},         {11, kOk, 0, 13, -1},
+        {11, kRightButton, 0, 13, -1}, {11, kCancelKey, 0, 13, -1},   {11, kRow, 0, 8, -1},
+        {11, kRow, 1, 9, -1},          {11, kRow, 3, 12, -1},         {11, kRow, 4, 10, -1},
+        {11, kRow, 5, 1, -1},          {11, kTab, 0, 2, -1},          {11, kTab, 1, 23, -1},
+        {11, kTab, 2, 25, -1},         {11, kTab, 3, 13, -1},         {11, kFKey, 1, 2, -1},
+        {11, kFKey, 2, 23, -1},        {11, kFKey, 3, 25, -1},        {11, kFKey, 4, 13, -1},
+        {8, kFKey, 1, 2, 0},           {8, kFKey, 2, 23, 0},          {8, kFKey, 3, 25, 0},
+        {8, kFKey, 4, 13, 0},          {8, kRightButton, 0, 13, -1},  {25, kFKey, 1, 2, 0},
+        {25, kFKey, 2, 23, 0},         {25, kFKey, 3, 25, -1},        {25, kFKey, 4, 13, 0}};
     for (const Exit& e : exits) {
         SCOPED_TRACE(std::to_string(e.screen) + " way " + std::to_string(int(e.way)) + " " +
                      std::to_string(e.n));
