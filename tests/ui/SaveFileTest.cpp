@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <random>
+#include <regex>
 
 #include "battle/Battle.h"
 #include "data/KeyBindings.h"
@@ -554,14 +555,8 @@ TEST_F(DevToolTest, RowsNewestSlotAndEndMark) {
               std::make_tuple(12345678u, 3u * 3600 + 25 * 60 + 9, 9));
     EXPECT_EQ(std::vector<i32>(row.partyValue, row.partyValue + 4),
               (std::vector<i32>{10, 11, 12, 13}));
-    ASSERT_NE(row.date, nullptr);
-    // "yyyy/mm/dd hh:mm": each 9 of the pattern a digit, the rest as it stands.
-    const std::string date = row.date, pattern = "9999/99/99 99:99";
-    ASSERT_EQ(date.size(), pattern.size()) << date;
-    for (size_t i = 0; i < pattern.size(); ++i)
-        EXPECT_TRUE(pattern[i] == '9' ? std::isdigit(static_cast<unsigned char>(date[i])) != 0
-                                      : date[i] == pattern[i])
-            << date;
+    ASSERT_NE(row.date, nullptr);  // "yyyy/mm/dd hh:mm"
+    EXPECT_TRUE(std::regex_match(row.date, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d)"))) << row.date;
     EXPECT_EQ(std::string(row.playTimeText),
               std::string("03") + B5("時") + "25" + B5("分") + "09" + B5("秒"));
     // The current slot's row walks, the others stand.
@@ -569,14 +564,14 @@ TEST_F(DevToolTest, RowsNewestSlotAndEndMark) {
                               gDevTool.roleActs[2][3].act, gDevTool.roleActs[2][3].dir),
               std::make_tuple(8, 0, 4, 6));
 
-    WriteHostFile(File(0), {1, 2, 3, 0xEE, 0xEE, 0xFF, 0xFF});
-    WriteHostFile(File(1), {0xEE, 0xEE, 0xFF, 0xFF, 0});
-    WriteHostFile(File(2), {0xEE, 0xEE, 0xFF});
-    int expect[3] = {1, 0, 0};
-    for (int s = 0; s < 3; ++s) {
+    const std::pair<std::vector<u8>, int> files[] = {{{1, 2, 3, 0xEE, 0xEE, 0xFF, 0xFF}, 1},
+                                                     {{0xEE, 0xEE, 0xFF, 0xFF, 0}, 0},
+                                                     {{0xEE, 0xEE, 0xFF}, 0}};
+    for (const auto& [bytes, mark] : files) {
+        WriteHostFile(File(0), bytes);
         cFile f;
-        ASSERT_TRUE(f.Open(DevSavePath(s).c_str(), OPEN_EXISTING, GENERIC_READ));
-        EXPECT_EQ(HasDebugEndMark(&f), expect[s]) << s;
+        ASSERT_TRUE(f.Open(DevSavePath(0).c_str(), OPEN_EXISTING, GENERIC_READ));
+        EXPECT_EQ(HasDebugEndMark(&f), mark) << bytes.size();
     }
     EXPECT_EQ(HasDebugEndMark(nullptr), 0);
 }
