@@ -1063,9 +1063,7 @@ struct SlotKeysTest : SampleTownTest {
     // From the map to the title's load screen (26).
     void OpenTitleLoad(i32 top) {
         gSaveSlotPos = top;
-        gFrameId = kScreenBit | 0;
-        gFramePhase = 0;
-        h.RunFrames(2);
+        Open(0);
         ClickAt(TitleButtonX(1), kTitleButtonY);
         h.RunFrames(2);
         ASSERT_EQ(gFrameId, kScreenBit | 26);
