@@ -831,6 +831,7 @@ TEST_F(FaultTest, ADoorAndALoadThatAsksAndZoomsWithTheDiskFullEnterTheMapFromMem
     // after 803 ms whatever the frame rate.
     gScriptVars[0] = 99;
     Open(9);
+    EXPECT_STRNE(gSaveLoadFrame->rows[0].time, "");
     Click(kSlotRows, 100, 60);
     EXPECT_EQ(gSaveLoadFrame->boxOpen, 1u);
     Click(kSlotBox, 250, 250);  // yes
