@@ -86,12 +86,6 @@ TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
 }
 
 struct QuestLogTest : SysScreenTest {
-    void OpenLog(int quests) {
-        gQuestList.clear();
-        for (int i = 0; i < quests; ++i) gQuestList.push_back(static_cast<u32>(i + 1));
-        Open(10);
-        ASSERT_NE(gQuestFrame, nullptr);
-    }
     // The first quest shown, the rows shown and the page buttons' ids.
     std::tuple<i32, int, i32, i32> Page() {
         int n = 0;
@@ -124,7 +118,9 @@ TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
             gFramePhase = 2;
             h.RunFrames(1);
         }
-        OpenLog(c.quests);
+        gQuestList.clear();
+        for (int i = 0; i < c.quests; ++i) gQuestList.push_back(static_cast<u32>(i + 1));
+        Open(10);
         EXPECT_EQ(Page(), std::make_tuple(0, c.rows, 0, c.pageDown));
     }
     ClickAt(360, 435);
@@ -148,28 +144,21 @@ struct PanelExitsTest : SysScreenTest {
     void Take(const Exit& e) {
         switch (e.way) {
             case Way::kRow:
-                ::ClickAt(h, 560, 100 + 40 * e.n, 0);
-                break;
+                return ::ClickAt(h, 560, 100 + 40 * e.n, 0);
             case Way::kTab:
-                ::ClickAt(h, TabPointX(e.n), kTabPointY, 0);
-                break;
+                return ::ClickAt(h, TabPointX(e.n), kTabPointY, 0);
             case Way::kPoint:
-                ::ClickAt(h, 560, e.n, 0);
-                break;
+                return ::ClickAt(h, 560, e.n, 0);
             case Way::kOk:
-                ::ClickAt(h, 230, 435, 0);
-                break;
+                return ::ClickAt(h, 230, 435, 0);
             case Way::kFKey:
-                TapKey(h, static_cast<u8>(kScanF1 + e.n - 1), 0);
-                break;
+                return TapKey(h, static_cast<u8>(kScanF1 + e.n - 1), 0);
             case Way::kCancelKey:
-                TapKey(h, kScanEsc, 0);
-                break;
+                return TapKey(h, kScanEsc, 0);
             case Way::kRightButton:
                 PlatformSetMouseButtons(false, true);
                 h.RunFrames(1);
-                PlatformSetMouseButtons(false, false);
-                break;
+                return PlatformSetMouseButtons(false, false);
         }
     }
 };
