@@ -348,21 +348,10 @@ struct BadSaveTest : SaveFileTest {
     std::vector<size_t> Boundaries() {
         const std::vector<u8>& good = save.good;
         std::vector<size_t> b = {0, 19, 38419, 38451, 38515, 38528, 38548};
+        // Items 7 to 13, 0 a packed block; then the quest list of item 14.
         size_t off = 38548;
-        auto block = [&] {
-            off += 8 + LoadU32(&good[off]);
-            b.push_back(off);
-        };
-        block();
-        block();
-        off += 28;
-        b.push_back(off);
-        block();
-        off += 384;
-        b.push_back(off);
-        off += 132;
-        b.push_back(off);
-        block();
+        for (size_t step : {0, 0, 28, 0, 384, 132, 0})
+            b.push_back(off += step ? step : 8 + LoadU32(&good[off]));
         off += 4 + 4 * LoadU32(&good[off]);
         b.push_back(off);
         size_t sizes[] = {4u * gItemCount, 32,   8 * 412, 4u * gMonsterCount,
