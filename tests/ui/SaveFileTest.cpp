@@ -131,9 +131,7 @@ struct SaveFileTest : SampleTownTest {
     // Leaves off past them.
     void ExpectSharedItems(const std::vector<u8>& f, size_t* off, size_t extra,
                            std::vector<u8>* varsOut) {
-        std::vector<u8> flags = UnpackAt(f, off);
-        ASSERT_EQ(flags.size(), 500u);
-        EXPECT_EQ(std::memcmp(flags.data(), gGameFlags, 500), 0);
+        EXPECT_EQ(UnpackAt(f, off), std::vector<u8>(gGameFlags, gGameFlags + 500));
         std::vector<u8> roles = UnpackAt(f, off);
         ASSERT_EQ(roles.size(), static_cast<size_t>(gRoleRecordCount) * 26);
         EXPECT_EQ(LoadU16(&roles[otherRow * 26 + 14]), 0x1234);
@@ -955,23 +953,16 @@ TEST(Faults, DamagedSettingsFilesNeverMoveTheGameOutOfItsFolder) {
     }
     for (size_t n = 0; n < good.size(); ++n) cases.emplace_back(good.begin(), good.begin() + n);
     fs::create_directories(h.Path("ScrnShot"));
-    auto folders = [&] {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(h.root())) out.push_back(e.path().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    };
-    std::vector<std::string> before = folders();
+    auto folders = [&] { return std::set<fs::path>(fs::directory_iterator(h.root()), {}); };
+    const std::set<fs::path> before = folders();
     auto start = [&] {
         ResetSettings();
         ResetMapDb();
         SetDefaultKeys();
         ReadSettings();
         SetRunMark();
-        std::error_code ec;
-        bool home = fs::equivalent(HostPath(gBasePath), h.root(), ec);
-        bool databases = OpenMapDatabases() != 0;
-        return home && databases;
+        std::error_code ec;  // at home, with the databases
+        return fs::equivalent(HostPath(gBasePath), h.root(), ec) & (OpenMapDatabases() != 0);
     };
     int n = 0;
     for (const auto& bytes : cases) {
@@ -1377,19 +1368,16 @@ auto TakeState() {
 }
 
 // The save of slot 3 without what the wall clock and the art decide (the date
-// and the thumbnail, which other tests check), packed again as the game packs it.
-std::vector<u8> ComparableSave(const std::vector<u8>& file) {
+// and the thumbnail, which other tests check), packed again as the game packs
+// it, compared with the golden save kept in the repository; MH_UPDATE_GOLDEN=1
+// writes it instead (after a change to the sample game or to what a save holds).
+void ExpectGoldenSave(const std::vector<u8>& file) {
     auto img = std::make_unique<SaveImage>();
     DataError error;
     EXPECT_TRUE(ParseSaveImage(file.data(), file.size(), img.get(), &error)) << error.Message();
     std::memset(img->header.date, 0, sizeof(img->header.date));
     std::memset(img->header.thumb, 0, sizeof(img->header.thumb));
-    return SaveImageBytes(*img);
-}
-
-// Compares with the golden save kept in the repository; MH_UPDATE_GOLDEN=1
-// writes it instead (after a change to the sample game or to what a save holds).
-void ExpectGoldenSave(const std::vector<u8>& bytes) {
+    const std::vector<u8> bytes = SaveImageBytes(*img);
     const std::string path = std::string(MH_GOLDEN_DIR) + "/replay-slot3.sav";
     if (const char* u = std::getenv("MH_UPDATE_GOLDEN"); u && *u == '1') {
         std::ofstream(path, std::ios::binary)
@@ -1521,7 +1509,7 @@ TEST_F(Replay, QuickSaveAndLoadThenSlotThreeThroughTheScreens) {
     EXPECT_EQ(TakeState(), saved);
     EXPECT_FALSE(GetGameFlag(kChangedFlag));
     EXPECT_TRUE(h.boxes().empty());
-    ExpectGoldenSave(ComparableSave(ReadHostFile(h.Path("game/Save/MH03.sav"))));
+    ExpectGoldenSave(ReadHostFile(h.Path("game/Save/MH03.sav")));
 }
 
 }  // namespace

@@ -593,17 +593,6 @@ struct EndingTest : SysScreenTest {
         gFrameId = kScreenBit | 5;
         gFramePhase = 0;
     }
-    // Runs the ending to its end; the time of each stage's start (state -> ms).
-    std::vector<std::pair<i32, u32>> RunEnding() {
-        std::vector<std::pair<i32, u32>> stages;
-        for (int f = 0; f < 1000 && gFrameId != 0; ++f) {
-            h.RunFrames(1);
-            if (gFrameId == 0) break;
-            if (gFramePhase == 1 && (stages.empty() || stages.back().first != gEndingFrame.state))
-                stages.push_back({gEndingFrame.state, gEndingFrame.start});
-        }
-        return stages;
-    }
 };
 
 // Each layout takes its stages and returns to the map; others end at once.
@@ -612,7 +601,13 @@ TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
         SCOPED_TRACE(layout);
         StartEnding(layout);
         u32 begin = timeGetTime();
-        auto stages = RunEnding();
+        std::vector<std::pair<i32, u32>> stages;  // each stage's state and start in ms
+        for (int f = 0; f < 1000 && gFrameId != 0; ++f) {
+            h.RunFrames(1);
+            if (gFrameId == 0) break;
+            if (gFramePhase == 1 && (stages.empty() || stages.back().first != gEndingFrame.state))
+                stages.push_back({gEndingFrame.state, gEndingFrame.start});
+        }
         u32 total = timeGetTime() - begin;
         EXPECT_EQ(gFrameId, 0u);
         i32 rise = layout <= 2 ? 21 : 23, hold = layout <= 2 ? 41 : 42;
