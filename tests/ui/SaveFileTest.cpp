@@ -325,8 +325,8 @@ struct BadSaveTest : SaveFileTest {
                    WriteHostFile(h.Path("game/save/2.sav"), f);
                    DebugSlotInfo row;
                    ReadDebugSlotInfo(&row, 2);
-                   EXPECT_EQ(row.state, 1) << "listed as empty";
-                   EXPECT_EQ(row.thumb, nullptr);
+                   EXPECT_EQ(std::make_tuple(row.state, row.thumb), std::make_tuple(1, nullptr))
+                       << "listed as empty";
                    return LoadDevSave(2);
                }};
         gScriptVars[0] = 31;  // the running game differs from the files
@@ -536,8 +536,7 @@ TEST_F(DevToolTest, RowsNewestSlotAndEndMark) {
     EXPECT_EQ(gCurrentSlot, 4);
     const DebugSlotInfo& empty = gDevTool.rows[0];  // slot 3
     const DebugSlotInfo& row = gDevTool.rows[1];    // slot 4
-    EXPECT_EQ(empty.state, 1);
-    ASSERT_EQ(row.state, 2);
+    ASSERT_EQ(std::make_tuple(empty.state, row.state), std::make_tuple(1, 2));
     EXPECT_EQ(std::make_tuple(row.money, row.playTime, row.block[3]),
               std::make_tuple(12345678u, 3u * 3600 + 25 * 60 + 9, 9));
     EXPECT_EQ(std::vector<i32>(row.partyValue, row.partyValue + 4),
@@ -644,9 +643,8 @@ struct Writer {
 
 TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
     gScriptVars[0] = 111;
-    ASSERT_EQ(SaveToSlotFile(0), 1);
-    ASSERT_EQ(QuickSave(), 1);
-    ASSERT_EQ(WriteDevSave(1), 1);
+    ASSERT_EQ(std::make_tuple(SaveToSlotFile(0), QuickSave(), WriteDevSave(1)),
+              std::make_tuple(1, 1, 1));
     gTextSpeed = 3;
     ASSERT_EQ(SaveOptions(), 1);
     gScriptVars[0] = 222;
@@ -837,8 +835,7 @@ TEST_F(FaultTest, ADoorAndALoadThatAsksAndZoomsWithTheDiskFullEnterTheMapFromMem
     FsSetDiskFull(false);
     EXPECT_EQ(std::make_tuple(h.quit(), h.boxes().size(), gMapId),
               std::make_tuple(false, size_t{0}, u32(sampleMap::kTown)));
-    ASSERT_NE(gMap.Pixel, nullptr);
-    EXPECT_GT(gMap.pixelSize, 0u);
+    EXPECT_TRUE(gMap.Pixel != nullptr && gMap.pixelSize > 0);
     size_t first = told.find("map cache");
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(told.find("map cache", first + 1), std::string::npos) << "told once";
@@ -846,8 +843,7 @@ TEST_F(FaultTest, ADoorAndALoadThatAsksAndZoomsWithTheDiskFullEnterTheMapFromMem
 
 TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     gScriptVars[0] = 111;
-    ASSERT_EQ(SaveToSlotFile(0), 1);
-    ASSERT_EQ(QuickSave(), 1);
+    ASSERT_EQ(std::make_tuple(SaveToSlotFile(0), QuickSave()), std::make_tuple(1, 1));
     std::vector<u8> good = ReadHostFile(h.Path("game/Save/MH01.sav"));
     auto img = ReadSaveFile(SlotPath(0), nullptr);
     ASSERT_TRUE(img);
@@ -974,8 +970,8 @@ TEST(Faults, DamagedSettingsFilesNeverMoveTheGameOutOfItsFolder) {
         EXPECT_TRUE(start()) << gBasePath;  // after a first run that never ended cleanly
         EXPECT_EQ(fs::file_size(h.Path("Env.dat")), good.size());
     }
-    EXPECT_TRUE(h.boxes().empty());
-    EXPECT_EQ(folders(), before) << "no junk folders";
+    // No boxes, no junk folders.
+    EXPECT_EQ(std::make_tuple(h.boxes().size(), folders()), std::make_tuple(size_t{0}, before));
 }
 
 // Keyboard focus, hover marks and tips of the slot screens and the quick-save
@@ -1342,12 +1338,11 @@ TEST_F(SlotKeysTest, TitleLoadAfterAGameEndedLoadsNoEmptySlotAndClearsPlaylistOn
     h.RunFrames(2);
     ASSERT_EQ(gFrameId, kScreenBit | 15);
     ASSERT_NE(gMouseInput.cursorPic, nullptr);
-    EXPECT_EQ(gMouseInput.cursorPic, gZoomFrame->cursorPic);
-    EXPECT_EQ(gMouseInput.cursorPic->player.act, 9102);
+    EXPECT_EQ(std::make_tuple(gMouseInput.cursorPic, gMouseInput.cursorPic->player.act),
+              std::make_tuple(gZoomFrame->cursorPic, 9102));
     h.RunFrames(1, 900);
     h.RunFrames(2);
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(gZoomFrame, nullptr);
+    EXPECT_EQ(std::make_tuple(gFrameId, gZoomFrame), std::make_tuple(0u, nullptr));
 }
 
 // A replay through the real tick with scripted keys and mouse: the title's new
