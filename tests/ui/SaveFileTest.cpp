@@ -416,7 +416,6 @@ constexpr u8 kScanS = 31, kScanL = 38;
 
 struct DevToolTest : SaveFileTest {
     void TearDown() override { PlatformReleaseAllKeys(); }
-    void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
     std::string File(int slot) { return h.Path("game/save/" + std::to_string(slot) + ".sav"); }
 };
 

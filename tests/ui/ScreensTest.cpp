@@ -300,7 +300,6 @@ struct ArtTest : SysScreenTest {
         ASSERT_TRUE(h.boxes().empty());
     }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
-    void ClickButton(int k) { ClickAt(TitleButtonX(k), kTitleButtonY); }
 };
 
 TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
@@ -335,7 +334,7 @@ TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
 // Settings and back make a second title without video; a release on another
 // button or confirm while held is no click; the quit button ends the program.
 TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
-    ClickButton(2);
+    ClickAt(TitleButtonX(2), kTitleButtonY);
     h.RunFrames(3);
     EXPECT_EQ(gFrameId, kScreenBit | 27);
     ASSERT_NE(gSettingsFrame, nullptr);
@@ -364,7 +363,7 @@ TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     // Game data count as initialised (flag 1), so the window's end releases the
     // picture cache before the allocator's exit report.
     SetGameFlag(1);
-    ClickButton(3);
+    ClickAt(TitleButtonX(3), kTitleButtonY);
     h.RunFrames(4);
     EXPECT_TRUE(h.quit());
 }
@@ -583,10 +582,6 @@ TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
 }
 
 struct SystemMenuTest : SysScreenTest {
-    void OpenMenu() {
-        Open(13);
-        ASSERT_NE(gSystemMenuFrame, nullptr);
-    }
     const char* TextAt(i32 x, i32 y) {
         for (cControl* c : gControlList)
             if (c->x == x && c->y == y && c->kind == kCtlText) return c->text;
@@ -600,7 +595,7 @@ TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
     gScriptVars[0] = 1234;
     gGameTime = 3725;
     gKeyFocus = 0;
-    OpenMenu();
+    Open(13);
     cControl* money = nullptr;
     for (cControl* c : gControlList)
         if (c->x == 510 && c->y == 390) money = c;
@@ -633,7 +628,7 @@ TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
     EXPECT_EQ(std::make_tuple(gFrameId, gKeyFocus), std::make_tuple(kScreenBit | 1, 5));
     gFrameId = 0;
     h.RunFrames(1);
-    OpenMenu();
+    Open(13);
     EXPECT_NEAR(gMouseInput.y, 320, 1);
     h.RunFrames(1);  // the hover under the placed cursor gives the selection
     EXPECT_EQ(gSystemMenuFrame->selection, 5);
@@ -776,10 +771,6 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
 }
 
 struct SettingsTest : SysScreenTest {
-    void OpenSettings() {
-        Open(12);
-        ASSERT_NE(gSettingsFrame, nullptr);
-    }
     // Clicks the key row of key k, waits out the capture delay, then holds code.
     void Rebind(int k, u8 code) {
         ClickAt(k % 2 ? 300 : 100, 265 + 25 * (k / 2));
@@ -808,7 +799,7 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     for (const auto& [code, name] : names) EXPECT_STREQ(KeyName(code), name) << code;
     std::filesystem::remove(OptionFile());
     gRealTimeBattle = 0;
-    OpenSettings();
+    Open(12);
     // The music slider's ends, then its right arrow at 11, which stays.
     for (const auto& [x, music] : {std::pair{136, 0}, {326, 11}, {335, 11}}) {
         ClickAt(x, 90);
@@ -837,7 +828,7 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
 TEST_F(SettingsTest, ResetAndRebinding) {
     gKeyBindings[kKeyFlee] = 0x2E;
     gSmartMouse = 1;
-    OpenSettings();
+    Open(12);
     Rebind(3, 0x20);  // right := D
     gSettingsFrame->smartMouse = 0;
     ClickAt(360, 435);  // reset
