@@ -69,12 +69,12 @@ std::vector<u8> UnpackAt(const std::vector<u8>& f, size_t* off) {
     return out;
 }
 
-// The running game packed as a save, without the header the clock moves (and
-// without the role rows, which entering a map rewrites, unless roles).
-std::vector<u8> Snapshot(bool roles = true) {
+// The running game packed as a save, without the header the clock moves unless
+// header (and without the role rows, which entering a map rewrites, unless roles).
+std::vector<u8> Snapshot(bool roles = true, bool header = false) {
     SaveImage img;
     BuildSaveImage(&img, nullptr);
-    img.header = SaveHeader{};  // the date moves with the clock
+    if (!header) img.header = SaveHeader{};  // the date moves with the clock
     if (!roles) img.roleRows.clear();
     return SaveImageBytes(img);
 }
@@ -157,11 +157,6 @@ struct SaveFileTest : SampleTownTest {
                   std::make_tuple(u16{0x0101}, u16{0xBEEF}, u8{0}));
         if (varsOut) *varsOut = vars;
     }
-    static std::vector<u8> Bytes() {
-        SaveImage img;
-        BuildSaveImage(&img, nullptr);
-        return SaveImageBytes(img);
-    }
 };
 
 // The dates on the twelve-hour clock; money and play time keep their widths
@@ -209,7 +204,7 @@ TEST_F(SaveFileTest, BytesFollowTheLayoutTable) {
     gOwnedEquipage[5].price = 5040;
     gOwnedEquipage[5].kind = 5048;
     gGodForms[2].kind = 2192;
-    std::vector<u8> f = Bytes();
+    std::vector<u8> f = Snapshot(true, true);
     ASSERT_GT(f.size(), static_cast<size_t>(kSaveHeaderBytes));
     // Item 3 at 38,419: the map's name.
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[38419])), std::string(gMap.name));
@@ -307,7 +302,7 @@ struct BadSaveTest : SaveFileTest {
         SaveFileTest::SetUp();
         MakeKnownState();
         ASSERT_EQ(WriteDevSave(1), 1);
-        save = {"save", Bytes(), 38548,
+        save = {"save", Snapshot(true, true), 38548,
                 [](const std::vector<u8>& f, DataError* why) {
                     SaveImage img;
                     return ParseSaveImage(f.data(), f.size(), &img, why);

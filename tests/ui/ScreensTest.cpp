@@ -778,7 +778,6 @@ struct SettingsTest : SysScreenTest {
         h.RunFrames(12);      // past 400 ms
         TapKey(h, code, 16);  // then past the cooldown
     }
-    std::string OptionFile() { return h.Path("game/Save/Option.sav"); }
 };
 
 // The slider ends give 0 and 11, the right arrow at 11 stays. Cancel applies
@@ -797,7 +796,7 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
         {0, B5("請按一個鍵")}, {0x1E, "A"},  {0xC8, "Arrow Up"}, {0x9C, "Numpad Enter"},
         {0x54, "??"},          {0xDE, "??"}, {0x12345, "??"}};
     for (const auto& [code, name] : names) EXPECT_STREQ(KeyName(code), name) << code;
-    std::filesystem::remove(OptionFile());
+    std::filesystem::remove(h.Path("game/Save/Option.sav"));
     gRealTimeBattle = 0;
     Open(12);
     // The music slider's ends, then its right arrow at 11, which stays.
@@ -820,7 +819,7 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     Tap(kScanEsc, 2);
     EXPECT_EQ(std::make_tuple(gFrameId, gTextSpeed, gMusicVolume, gSwapSpace, gRealTimeBattle),
               std::make_tuple(kScreenBit | 13, 11u, 11u, 45u, 1u));
-    EXPECT_EQ(ReadHostFile(OptionFile()).size(), 88u);
+    EXPECT_EQ(ReadHostFile(h.Path("game/Save/Option.sav")).size(), 88u);
 }
 
 // Reset restores keys 0 to 10 only; rebinding clears a duplicate and refuses
@@ -876,8 +875,6 @@ struct FormationTest : SysScreenTest {
         h.RunUntil([] { return gFramePhase == 0; }, 5);
         return gFrameId;
     }
-    // A key needs a second frame up before its next press counts as new.
-    void Key(u8 code) { Tap(code, 2); }
 };
 
 // Two picks swap, the same place twice changes nothing, cancel drops a pick,
@@ -981,10 +978,10 @@ TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
         {kScanTab, 265, 445},                                   // places lead to OK
     };
     for (const auto& w : walk) {
-        Key(w.key);
+        Tap(w.key, 2);  // a second frame up before the next press counts as new
         EXPECT_TRUE(at(w.x, w.y)) << int(w.key) << " to " << w.x << "," << w.y;
     }
-    Key(kScanEnter);
+    Tap(kScanEnter, 2);
     EXPECT_EQ(Closed(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{5, 1, 2, 3, 4, 0, 6, 7}));
 }
