@@ -133,12 +133,7 @@ struct ScrollTest : ControlTest {
 TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
     const struct {
         i32 value, clicked, enabled, thumbY;
-    } cases[] = {
-        {0, 11, 0, 95},
-        {20, 11, 1, 95 + 198},
-        {0, 12, 1, 95},
-        {10, 0, 1, 95 + 99},
-    };
+    } cases[] = {{0, 11, 0, 95}, {20, 11, 1, 95 + 198}, {0, 12, 1, 95}, {10, 0, 1, 95 + 99}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         value = c.value;
@@ -299,7 +294,6 @@ struct ArtTest : SysScreenTest {
         StartAtTheTitle();
         ASSERT_TRUE(h.boxes().empty());
     }
-    void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y); }
 };
 
 TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
