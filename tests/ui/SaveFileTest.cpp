@@ -174,13 +174,13 @@ TEST(SaveTexts, DatesMoneyAndPlayTime) {
         FormatSaveDate(2024, c.month, c.day, c.hour, c.minute, d);
         EXPECT_EQ(std::string(d, 19), c.text);
     }
-    char m[kSaveMoneyBytes];
+    char m[kSaveMoneyBytes], t[kSaveTimeBytes];
     FormatSaveMoney(42, m);
-    EXPECT_EQ(std::string(m, 13), std::string(B5("金錢：")) + "     42");
-    char t[kSaveTimeBytes];
     FormatSavePlayTime(61 * 3600 + 2 * 60 + 3, t);  // hours wrap at 60
-    EXPECT_EQ(std::string(t, 20),
-              std::string(B5("遊戲時間：")) + "01" + B5("：") + "02" + B5("：") + "03");
+    EXPECT_EQ(
+        std::make_tuple(std::string(m, 13), std::string(t, 20)),
+        std::make_tuple(std::string(B5("金錢：")) + "     42",
+                        std::string(B5("遊戲時間：")) + "01" + B5("：") + "02" + B5("：") + "03"));
 }
 
 // Offsets worked from the layout table; inside the items, item 9's seven words,
