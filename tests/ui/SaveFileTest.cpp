@@ -1319,7 +1319,8 @@ TEST_F(SlotKeysTest, TitleLoadAfterAGameEndedLoadsNoEmptySlotAndClearsPlaylistOn
     EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 26, 1u));
     RightClick();
     EXPECT_EQ(FinishClose(), kScreenBit | 0);
-    OpenTitleLoad(0);
+    ClickAt(TitleButtonX(1), kTitleButtonY);  // the title is open: its load button
+    ASSERT_EQ(FinishClose(), kScreenBit | 26);
     EXPECT_NE(std::string(gSaveLoadFrame->rows[0].date), B5("沒有資料"));
     gMusic.SetTrack("old1.mid", 901, 0, 1);
     gMusic.SetTrack("old2.mid", 902, 1, 1);
