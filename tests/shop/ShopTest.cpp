@@ -1,0 +1,770 @@
+// The shop screens through the real tick on the sample game after its opening
+// talk, a shop opened by the store keeper's talk or by a written shop file:
+// the front screens (packed category rows, tabs and keys, the party,
+// leaving), the buy and sell lists (scrolling, the quantity box, limits,
+// prices, the party panel), and the strengthening counter.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <numeric>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "data/DerivedStats.h"
+#include "data/Equipage.h"
+#include "data/GameData.h"
+#include "engine/Random.h"
+#include "engine/Tsw.h"
+#include "menu/AbilityPanel.h"
+#include "menu/EquipFrame.h"
+#include "mhdata/SampleShop.h"
+#include "mhdata/Shops.h"
+#include "platform/TextCodec.h"
+#include "shop/EnhanceFrame.h"
+#include "shop/ShopBuyList.h"
+#include "shop/ShopFront.h"
+#include "shop/ShopSellList.h"
+#include "story/PartyCommands.h"
+#include "support/MenuSession.h"
+
+namespace {
+
+struct ShopTest : MenuTest {
+    static constexpr u32 kBuyFront = kScreenBit | 18, kBuyList = kScreenBit | 19;
+    static constexpr u32 kSellFront = kScreenBit | 20, kSellList = kScreenBit | 21;
+
+    // The store keeper's talk, confirmed until the buy side runs.
+    void TalkToStoreKeeper() {
+        StartTalk(sampleShop::kStoreTalk, sampleShop::kStoreRole);
+        for (int i = 0; i < 10 && gFrameId != kBuyFront; ++i) {
+            Tap(SampleSession::Confirm());
+            h.RunFrames(2);
+        }
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, kBuyFront);
+        ASSERT_EQ(gFramePhase, 1u);
+        sounds.Clear();
+    }
+    // Writes a shop file with this one shop (number 7) and opens it.
+    void OpenShop(bool enhance, std::vector<ShopDef::Category> cats) {
+        WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, enhance, cats}}));
+        ASSERT_EQ(LoadShop(7), 1);
+        h.RunFrames(3);
+        ASSERT_EQ(gFrameId, kBuyFront);
+        sounds.Clear();
+    }
+    // A right click, and the frame that closes the screen.
+    void Back() {
+        RightClick();
+        h.RunFrames(2);
+    }
+    void ClickCategoryRow(int n) { ClickAt(490, 100 + 42 * n); }
+    void ClickListRow(int r) { ClickAt(500, 130 + 24 * r); }
+    // Clicks the tab at x and runs two frames; the frame running then.
+    u32 ClickTabAt(i32 x) {
+        ClickAt(x + 20, 20);
+        h.RunFrames(2);
+        return gFrameId;
+    }
+    // From the buy (or sell) side into the list of category row n.
+    void OpenList(int n, u32 frame = kBuyList) {
+        ClickCategoryRow(n);
+        h.RunFrames(2);
+        ASSERT_EQ(gFrameId, frame);
+        sounds.Clear();
+    }
+    // The quantity box's "more" and confirm buttons.
+    void ClickMore() { ClickAt(318, 320); }
+    void ClickConfirm() { ClickAt(330, 365); }
+    void Key(u8 code) { Tap(code, 2); }
+    // No piece worn or owned and no monster owned.
+    static void EmptyHands() {
+        for (i32 r = 0; r < kRoleCount; ++r)
+            for (i32& e : gRoles[r].equip) e = -1;
+        for (EquipageData& e : gOwnedEquipage) e.id = -1;
+        for (i32 m = 0; m < gMonsterCount; ++m) gOwnedMonsters[m] = 0;
+    }
+    // Where a control stands, (-1, -1) for none.
+    static std::pair<i32, i32> Spot(const cControl* c) {
+        return c ? std::pair{c->x, c->y} : std::pair{-1, -1};
+    }
+    // The buy side's category buttons, row by row: id and y.
+    using IdYs = std::vector<std::pair<i32, i32>>;
+    static IdYs Buttons(const cShopBuyMenuFrame& f) {
+        IdYs out;
+        for (int r = 0; r < f.rows; ++r) out.push_back({f.button[r]->id, f.button[r]->y});
+        return out;
+    }
+    cShopListCore& BuyCore() { return gShopBuyListFrame->core; }
+    cShopListCore& SellCore() { return gShopSellListFrame->core; }
+    static i32 Money() { return static_cast<i32>(gScriptVars[0]); }
+};
+
+// ---- the front screens ----
+
+TEST_F(ShopTest, StoreKeeperOpensAShopWithThreeTabs) {
+    TalkToStoreKeeper();
+    cShopBuyMenuFrame& f = *gShopBuyMenuFrame;
+    std::array<i32, 4> xs;
+    for (int k = 0; k < 4; ++k) xs[k] = Spot(f.tabs.tab[k]).first;
+    EXPECT_EQ(xs, (std::array<i32, 4>{495, 540, -1, 585}));
+    // Shop 2 stocks accessories and items: two packed rows.
+    EXPECT_EQ(Buttons(f), (IdYs{{7014, 90}, {7015, 132}}));
+    EXPECT_EQ(CanvasAt(100, 20), Colour(9907, 9)) << "the buy side's background";
+    EXPECT_EQ(CanvasAt(500, 20), Colour(9907, 5)) << "the buy tab as the current side";
+}
+
+TEST_F(ShopTest, PackedRowsTabKeysAndTheFocusComingBack) {
+    gSmartMouse = 0;
+    OpenShop(false, {{5, {1, 2}}, {1, {3}}});
+    EXPECT_EQ(Buttons(*gShopBuyMenuFrame), (IdYs{{7011, 90}, {7015, 132}}));
+    EXPECT_EQ(gShopBuyMenuFrame->current, 0) << "no focus handed over: the buy tab";
+    // Left from the buy tab reaches the leave tab, right from the sell tab
+    // skips the missing strengthening tab; down goes to the first category row
+    // and from the items row wraps to the shields row.
+    const std::pair<u8, int> keys[] = {{kScanLeft, 3},  {kScanRight, 0}, {kScanRight, 1},
+                                       {kScanRight, 3}, {kScanLeft, 1},  {kScanDown, 11},
+                                       {kScanDown, 15}, {kScanDown, 11}};
+    for (const auto& [key, current] : keys) {
+        Key(key);
+        EXPECT_EQ(gShopBuyMenuFrame->current, current) << int(key);
+    }
+    OpenList(1);
+    EXPECT_EQ(gKeyFocus, 15);
+    EXPECT_EQ(BuyCore().category, 5u);
+    Tap(kScanEsc);
+    h.RunFrames(2);
+    ASSERT_EQ(gFrameId, kBuyFront);
+    EXPECT_EQ(gShopBuyMenuFrame->current, 15);
+}
+
+// Four members, flag 324: role 0 shows role 1's portrait. Eight members all
+// fit on the buy side; the list's panel shows six.
+TEST_F(ShopTest, PartyPortraits) {
+    SetParty({0, 1, 2, 3});
+    SetGameFlag(static_cast<i32>(kLeadSwapFlag));
+    OpenShop(false, {{5, {1}}});
+    cShopBuyMenuFrame& f = *gShopBuyMenuFrame;
+    EXPECT_EQ(Spot(f.portrait[3]), std::pair(10, 235));
+    EXPECT_EQ(f.portrait[4], nullptr);
+    EXPECT_EQ((std::array{CanvasAt(20, 60), CanvasAt(148, 60), CanvasAt(276, 60)}),
+              (std::array{Colour(9904, 33), Colour(9904, 32), Colour(9904, 34)}));
+    CloseToMap(h);
+    SetParty({0, 1, 2, 3, 4, 5, 6, 7});
+    OpenShop(false, {{5, {1}}});
+    EXPECT_EQ(Spot(gShopBuyMenuFrame->portrait[7]).second, 420);
+    OpenList(0);
+    EXPECT_EQ(gShopBuyListFrame->members, 6);
+}
+
+TEST_F(ShopTest, LeavingEmptiesTheStock) {
+    OpenShop(false, {{5, {1, 2}}, {0, {0}}});
+    Back();
+    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(sounds.played(), std::vector<int>{263});
+    for (const ShopCategory& c : gShopStock.cat) EXPECT_TRUE(c.ids.empty());
+    EXPECT_EQ(gShopStock.cat[5].index, 5) << "the categories stay";
+    // The leave tab: 261 on the buy side, nothing on the sell side.
+    for (bool sell : {false, true}) {
+        OpenShop(false, {{5, {1}}});
+        ASSERT_TRUE(!sell || ClickTabAt(540) == kSellFront);
+        sounds.Clear();
+        EXPECT_EQ(ClickTabAt(585), 0u) << sell;
+        EXPECT_EQ(sounds.played(), sell ? std::vector<int>{} : std::vector<int>{261});
+    }
+}
+
+TEST_F(ShopTest, GameTimeWrapsAtSixtyHours) {
+    OpenShop(false, {{5, {1}}});
+    for (const auto& [time, text] : {std::pair{3725u, "1:02:05"}, {216000u, "0:00:00"}}) {
+        gGameTime = time;
+        h.RunFrames(1);
+        EXPECT_STREQ(gShopBuyMenuFrame->timeText, text);
+    }
+}
+
+TEST_F(ShopTest, SellSideShowsAllSevenCategoriesAndTheirFocus) {
+    gSmartMouse = 0;
+    OpenShop(true, {{5, {1}}});
+    ASSERT_EQ(ClickTabAt(495), kSellFront) << "賣 with strengthening offered";
+    EXPECT_EQ(Spot(gShopSellMenuFrame->button[6]).second, 90 + 42 * 6);
+    EXPECT_EQ(gShopSellMenuFrame->button[6]->id, 7016);
+    OpenList(6, kSellList);
+    EXPECT_EQ(gKeyFocus, 6);
+    Back();
+    ASSERT_EQ(gFrameId, kSellFront);
+    EXPECT_EQ(gShopSellMenuFrame->current, 16);
+    // A focus outside 0..6 reads as the first row.
+    OpenList(2, kSellList);
+    gKeyFocus = 40;
+    Back();
+    ASSERT_EQ(gFrameId, kSellFront);
+    EXPECT_EQ(gShopSellMenuFrame->current, 10);
+}
+
+// ---- the buy list ----
+
+struct ShopListTest : ShopTest {
+    // Items 20.. of the sample, n of them, in the buy list (smart mouse off),
+    // from the map.
+    void OpenItemList(int n) {
+        CloseToMap(h);
+        gSmartMouse = 0;
+        std::vector<u16> ids(static_cast<size_t>(n));
+        std::iota(ids.begin(), ids.end(), u16{20});
+        OpenShop(false, {{5, ids}});
+        OpenList(0);
+        ASSERT_EQ(BuyCore().current, 100);
+    }
+};
+
+// Keys over lists of 11, 12 and 30 entries: the top row after each run of keys.
+TEST_F(ShopListTest, KeysScrollByOneAtTheEdgesAndByPages) {
+    // Entries, key, times pressed, top row after.
+    const std::tuple<int, u8, int, int> steps[] = {
+        {11, kScanDown, 12, 0}, {11, kScanPgDn, 1, 0},  {12, kScanDown, 10, 0},
+        {12, kScanDown, 1, 1},  {12, kScanUp, 10, 1},   {12, kScanUp, 1, 0},
+        {30, kScanPgDn, 1, 11}, {30, kScanPgDn, 1, 19}, {30, kScanPgDn, 1, 19},
+        {30, kScanPgUp, 1, 8},  {30, kScanPgUp, 1, 0}};
+    int open = 0;
+    for (const auto& [entries, key, times, top] : steps) {
+        SCOPED_TRACE(testing::Message() << entries << " entries, key " << int(key));
+        if (entries != open) OpenItemList(open = entries);
+        for (int i = 0; i < times; ++i) Key(key);
+        EXPECT_EQ(BuyCore().top, top);
+        if (entries == 12 && top == 1 && key == kScanDown) {
+            EXPECT_EQ(BuyCore().current, 110);
+            h.RunFrames(1);
+            EXPECT_STREQ(BuyCore().nameText[10], gItems[31].name) << "row 10 shows entry 11";
+        }
+    }
+}
+
+TEST_F(ShopListTest, QuantityBoxKeysAndTwoCancels) {
+    OpenItemList(3);
+    gScriptVars[0] = 1000;
+    const u16 boxColour = Colour(9907, 34);
+    EXPECT_NE(CanvasAt(225, 245), boxColour);
+    ClickListRow(0);
+    ASSERT_EQ(BuyCore().mode, 1u);
+    EXPECT_EQ(sounds.played(), std::vector<int>{262});
+    EXPECT_EQ(BuyCore().current, 600);
+    EXPECT_EQ(CanvasAt(225, 245), boxColour);
+    const std::pair<u8, int> keys[] = {{kScanRight, 601}, {kScanLeft, 600}, {kScanUp, 611}};
+    for (const auto& [key, current] : keys) {
+        Key(key);
+        EXPECT_EQ(BuyCore().current, current) << int(key);
+    }
+    // The tabs and the list do nothing meanwhile.
+    EXPECT_EQ(ClickTabAt(540), kBuyList);
+    EXPECT_EQ(BuyCore().mode, 1u);
+    MoveTo(100, 300);  // off the tabs, which come back with the list
+    Key(kScanEsc);
+    EXPECT_EQ(std::make_pair(BuyCore().mode, gFrameId), std::make_pair(0u, kBuyList));
+    EXPECT_EQ(BuyCore().current, 100) << "back on the row of the box's entry";
+    h.RunFrames(1);
+    EXPECT_NE(CanvasAt(225, 245), boxColour);
+    Key(kScanEsc);
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, kBuyFront);
+}
+
+// Three short swords at 100 cost 300 and add three copies; a negative price
+// buys for nothing; money above the cap from a save reads as the cap and pays
+// from it.
+TEST_F(ShopListTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
+    gSmartMouse = 0;
+    gScriptVars[0] = 1000;
+    OpenShop(false, {{0, {0}}});
+    OpenList(0);
+    const int before = CountUnwornEquipage(0);
+    const std::string ownedBefore = BuyCore().ownedText[0];
+    ClickListRow(0);
+    EXPECT_EQ(BuyCore().quantityBar.maximum, 10);
+    ClickMore();
+    ClickMore();
+    EXPECT_EQ(std::make_pair(BuyCore().quantity, BuyCore().total), std::make_pair(3, i64{300}));
+    ClickConfirm();
+    EXPECT_EQ(Money(), 700);
+    EXPECT_EQ(CountUnwornEquipage(0), before + 3);
+    EXPECT_EQ(std::atoi(BuyCore().ownedText[0]), std::atoi(ownedBefore.c_str()) + 3);
+    EXPECT_EQ(sounds.played(), (std::vector<int>{262, 261, 261, 264}));
+    EXPECT_EQ(BuyCore().mode, 0u);
+    // Price, money before, whether two are bought, the money after.
+    const std::tuple<i32, u32, bool, u32> buys[] = {{-100, 700, true, 700},
+                                                    {100, 0x80000010u, false, 0x7FFFFFFFu - 100}};
+    for (const auto& [price, money, more, after] : buys) {
+        gEquipages[0].price = price;
+        gScriptVars[0] = money;
+        Back();
+        OpenList(0);
+        EXPECT_EQ(BuyCore().money, std::min<i64>(money, 0x7FFFFFFF));
+        ClickListRow(0);
+        if (more) ClickMore();
+        ClickConfirm();
+        EXPECT_EQ(gScriptVars[0], after) << price;
+    }
+    Back();
+
+    // The limits by money, room and the cap: category 5 is item 20, category 0
+    // the short sword. Category, price, owned items, money, the limit.
+    const std::tuple<u32, i32, i32, u32, i32> limits[] = {
+        {0, 100, 0, 1000, 10},  // 1000 at 100
+        {0, 100, 0, 50, 0},      {5, 15, 97, 1000, 2},
+        {5, 15, 97, 20, 1},      {5, 15, 120, 20, 0},  // more than the cap, from a bad save
+        {5, 0, 0, 0, 99},                              // price 0: no money limit
+        {0, -100, 0, 0, 99},                           // a negative price limits nothing
+        {0, 250000, 0, 1000, 0}, {0, 1, 0, 0x7FFFFFFF, 99}};
+    for (const auto& [cat, price, owned, money, limit] : limits) {
+        (cat == 5 ? gItems[20].price : gEquipages[0].price) = price;
+        gOwnedItems[20] = owned;
+        gScriptVars[0] = money;
+        EXPECT_EQ(BuyLimit(cat, cat == 5 ? 20 : 0), limit) << cat << " " << price << " " << money;
+    }
+    for (EquipageData& e : gOwnedEquipage) e.id = 0;
+    EXPECT_EQ(BuyLimit(0, 0), 0) << "all 256 places in use";
+}
+
+// Changes of attack and defence worked out by hand for the sample's pieces.
+struct EquipChangeTest : ShopListTest {
+    i32 Own(i32 record) { return AddEquipage(gEquipages[record]); }
+    void Wear(i32 role, int slot, i32 owned) { gRoles[role].equip[slot] = owned; }
+    void SetUp() override {
+        ShopListTest::SetUp();
+        for (i32 r = 0; r < kRoleCount; ++r)
+            for (i32& e : gRoles[r].equip) e = -1;
+    }
+};
+
+// The preview is what putting the piece on really changes: the derived
+// statistics add a piece's attack and defence as they stand in every bonus
+// mode, so a +20 sword over a +10 one shows +10 whatever its mode.
+TEST_F(EquipChangeTest, PreviewIsTheRealChangeInEveryBonusMode) {
+    const struct {
+        i32 record, kind, attack, defence;
+        int slot;  // where the equipment page puts it
+        i64 wantAttack, wantDefence;
+    } cases[] = {
+        {0, 1, 20, 3, kSlotWeapon, 20 - 10, 3},        // over the short sword
+        {1, 2, 30, -5, kSlotWeapon, 30 - 10, -5 - 8},  // over sword and wood shield
+        {7, 7, 0, 6, kSlotAccessory2, 0, 6},           // the empty second slot goes
+    };
+    gRoles[0].attack = 47;
+    gRoles[0].defence = 33;
+    gRoles[0].strength = 11;
+    gRoles[0].stamina = 7;
+    Wear(0, kSlotWeapon, Own(0));
+    Wear(0, kSlotShield, Own(3));
+    i32 charm = Own(7);
+    gOwnedEquipage[charm].defence = 4;
+    Wear(0, kSlotAccessory1, charm);
+    const RoleData role = gRoles[0];
+    for (const auto& c : cases)
+        for (i32 mode : {0, 1, 2, 3, 5}) {
+            SCOPED_TRACE(testing::Message() << c.record << " mode " << mode);
+            EquipageData rec = gEquipages[c.record];
+            rec.kind = c.kind;
+            rec.bonusMode = mode;
+            rec.attack = c.attack;
+            rec.defence = c.defence;
+            rec.strength = 25;  // counts in the percent and overwrite modes only
+            rec.maxHp = 40;
+            AttackDefence preview = EquipChange(rec, 0);
+            EXPECT_EQ(std::pair(preview.attack, preview.defence),
+                      std::pair(c.wantAttack, c.wantDefence));
+            // Put on through the equipment page's rule, recomputed as the game does.
+            RoleData wearer = role;
+            RoleStats before{}, after{};
+            CalcRoleStats(wearer, before);
+            ChangeEquipSlots(wearer, c.slot, AddEquipage(rec));
+            CalcRoleStats(wearer, after);
+            EXPECT_EQ(
+                (std::pair<i64, i64>(after.attack - before.attack, after.defence - before.defence)),
+                std::pair(preview.attack, preview.defence));
+        }
+    EXPECT_EQ(gRoles[0].equip[kSlotAccessory2], -1) << "the preview wears nothing";
+}
+
+TEST_F(EquipChangeTest, WhatAPieceTakesOff) {
+    auto change = [](const EquipageData& record) {
+        AttackDefence c = EquipChange(record, 0);
+        return std::make_pair(c.attack, c.defence);
+    };
+    // Great sword: attack 30, defence -5; short sword attack 10; wood shield defence 8.
+    Wear(0, kSlotWeapon, Own(0));
+    Wear(0, kSlotShield, Own(3));
+    EXPECT_EQ(change(gEquipages[1]), std::make_pair(i64{20}, i64{-13}));
+    // Over a worn two-handed weapon only that weapon goes.
+    Wear(0, kSlotWeapon, Own(1));
+    EXPECT_EQ(change(gEquipages[1]), std::make_pair(i64{0}, i64{0}));
+    // A charm of defence 6: the empty second slot takes it, though slot 1 gives
+    // less (4); with 6 in slot 2, slot 1 goes.
+    EquipageData charm = gEquipages[7];
+    charm.defence = 6;
+    charm.attack = 0;
+    gEquipages[7] = charm;
+    i32 worn = Own(7);
+    gOwnedEquipage[worn].defence = 4;
+    Wear(0, kSlotAccessory1, worn);
+    EXPECT_EQ(change(charm).second, 6);
+    Wear(0, kSlotAccessory2, Own(7));
+    EXPECT_EQ(change(charm).second, 2);
+}
+
+TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {
+    gSmartMouse = 0;
+    SetParty({0, 1});
+    gEquipages[1].wearerMask = 0x1;  // role 0 only
+    OpenShop(false, {{0, {1}}});
+    OpenList(0);
+    MoveTo(500, 130, 2);
+    cShopBuyListFrame& f = *gShopBuyListFrame;
+    using Texts = std::vector<std::string>;
+    const std::string cannot = B5("不可裝備");
+    EXPECT_EQ((Texts{f.firstText[0], f.secondText[0], f.firstText[1]}),
+              (Texts{"+30", "-5", cannot}));
+    EXPECT_TRUE(f.first[0]->shown && f.first[1]->shown);
+    EXPECT_FALSE(f.second[1]->shown);
+    // Flag 324: role 0 reads bit 0x2 and role 1 bit 0x1.
+    SetGameFlag(static_cast<i32>(kLeadSwapFlag));
+    h.RunFrames(1);
+    EXPECT_EQ((Texts{f.firstText[0], f.firstText[1]}), (Texts{cannot, "+30"}));
+    // Leaving the list hides the marks in the same tick.
+    MoveTo(100, 300, 2);
+    EXPECT_FALSE(f.first[0]->shown);
+    EXPECT_FALSE(f.compare[1]->shown);
+}
+
+// ---- the sell list: what it lists and in which order, prices and the money
+// cap, rows that go and rows that stay; bad stock and money from outside ----
+
+struct ShopSellTest : ShopTest {
+    void SetUp() override {
+        ShopTest::SetUp();
+        gSmartMouse = 0;
+        EmptyHands();
+    }
+    i32 OwnAt(u32 place, i32 record) {
+        gOwnedEquipage[place] = gEquipages[record];
+        return static_cast<i32>(place);
+    }
+    // The sell list of category cat, through the sell side.
+    void OpenSellList(int cat) {
+        OpenShop(false, {{5, {20}}});
+        ASSERT_EQ(ClickTabAt(540), kSellFront);
+        OpenList(cat, kSellList);
+    }
+    void SellRow(int r, int more = 0) {
+        ClickListRow(r);
+        for (int i = 0; i < more; ++i) ClickMore();
+        ClickConfirm();
+    }
+    std::deque<u32>& Entries() { return gShopSellListFrame->entries; }
+};
+
+TEST_F(ShopSellTest, WhatIsListedAndInWhichOrder) {
+    OwnAt(3, 2);                                 // long bow
+    OwnAt(9, 0);                                 // short sword
+    OwnAt(1, 2);                                 // long bow
+    gRoles[0].equip[kSlotWeapon] = OwnAt(5, 0);  // worn
+    OwnAt(6, 3);                                 // a shield: another category
+    gOwnedEquipage[OwnAt(7, 1)].name[0] = 0;     // nameless
+    EXPECT_EQ(SellableThings(0), (std::deque<u32>{9, 1, 3}));
+    EXPECT_EQ(SellableThings(1), (std::deque<u32>{6}));
+    // Items group by icon; monsters skip the forms.
+    MenuTest::OwnOnly({103, 104, 105, 200});  // 200 lies past the sellable items
+    gItems[103].icon = 5;
+    gItems[104].icon = 3;
+    gItems[105].icon = 40;  // no such icon: never listed
+    EXPECT_EQ(SellableThings(5), (std::deque<u32>{104, 103}));
+    gOwnedMonsters[2] = 5;  // the fire god, a form
+    gOwnedMonsters[4] = 1;
+    gOwnedMonsters[1] = 2;
+    EXPECT_EQ(SellableThings(6), (std::deque<u32>{1, 4}));
+}
+
+TEST_F(ShopSellTest, HalfPricesAndTheLastPieceGoes) {
+    OwnAt(4, 0);
+    gOwnedEquipage[OwnAt(8, 0)].price = 301;
+    gScriptVars[0] = 0;
+    OpenSellList(0);
+    ASSERT_EQ(Entries(), (std::deque<u32>{4, 8}));
+    EXPECT_EQ(SellCore().current, 10);
+    ClickListRow(1);
+    EXPECT_EQ(SellCore().current, 601) << "the box opens on cancel";
+    EXPECT_EQ(SellCore().quantityBar.maximum, 1);
+    ClickConfirm();
+    EXPECT_EQ(Money(), 150);
+    EXPECT_LT(gOwnedEquipage[8].id, 0);
+    EXPECT_EQ(Entries(), (std::deque<u32>{4}));
+    EXPECT_EQ(SellCore().current, 10) << "gone: row 0";
+    EXPECT_EQ(sounds.played(), (std::vector<int>{262, 264}));
+}
+
+TEST_F(ShopSellTest, PartOfAStackStaysOnItsRow) {
+    MenuTest::OwnOnly({103, 104}, 5);
+    gItems[103].icon = 1;
+    gItems[104].icon = 2;
+    gItems[104].price = 15;
+    gScriptVars[0] = 0;
+    OpenSellList(5);
+    ASSERT_EQ(Entries(), (std::deque<u32>{103, 104}));
+    EXPECT_STREQ(SellCore().priceText[1], "    7");
+    SellRow(1, 2);
+    EXPECT_EQ(Money(), 22) << "three at 15, halved once";
+    EXPECT_EQ(gOwnedItems[104], 2);
+    EXPECT_EQ(SellCore().current, 11);
+    EXPECT_EQ(Entries().size(), 2u);
+    SellRow(1, 1);
+    EXPECT_EQ(gOwnedItems[104], 0);
+    EXPECT_EQ(Entries(), (std::deque<u32>{103}));
+    EXPECT_EQ(SellCore().current, 10);
+}
+
+TEST_F(ShopSellTest, MonstersSellAtFullPriceUpToTheCap) {
+    gMonsters[2].kind = 0;
+    gMonsters[2].price = 100;
+    gOwnedMonsters[2] = 1;
+    gScriptVars[0] = 0x7FFFFFFF - 16;
+    OpenSellList(6);
+    SellRow(0);
+    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
+    EXPECT_TRUE(Entries().empty());
+    // 99 at 0x7FFFFFF0 each: a total past 32 bits still stops at the cap.
+    gMonsters[2].price = 0x7FFFFFF0;
+    gOwnedMonsters[2] = 99;
+    gScriptVars[0] = 0;
+    Back();
+    OpenList(6, kSellList);
+    SellRow(0, 1);
+    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
+    EXPECT_EQ(gOwnedMonsters[2], 97) << "two sold";
+}
+
+TEST_F(ShopSellTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
+    gMonsters[2].kind = 0;
+    gOwnedMonsters[2] = 1;
+    gMonsters[2].strength = 7;
+    gMonsters[2].attack = 30;
+    gMonsters[2].ratios[0] = 150;
+    gMonsters[2].ratios[1] = -20;
+    OpenSellList(6);
+    MoveTo(500, 130, 2);
+    EXPECT_EQ((std::vector<std::string>{gAbilityPanel.lines[0], gAbilityPanel.lines[9],
+                                        gAbilityPanel.lines[10]}),
+              (std::vector<std::string>{"37", "150", "-20"}));
+    EXPECT_TRUE(gAbilityPanel.slots[4] && gAbilityPanel.slots[4]->shown);
+    // A piece with bonus mode 5 shows 0 on every line.
+    OwnAt(2, 0);
+    gOwnedEquipage[2].bonusMode = 5;
+    gOwnedEquipage[2].attack = 50;
+    Back();
+    OpenList(0, kSellList);
+    MoveTo(500, 130, 2);
+    for (int n = 0; n < kAbilityLines; ++n) EXPECT_STREQ(gAbilityPanel.lines[n], "0") << n;
+}
+
+TEST_F(ShopSellTest, StockIdsPastTheDatabasesAreDroppedAndReported) {
+    h.boxes().clear();
+    OpenShop(false, {{0, {0, 500, 1}}, {5, {20, 300, 250}}});
+    EXPECT_EQ(gShopStock.cat[0].ids, (decltype(gShopStock.cat[0].ids){0, 1}));
+    EXPECT_EQ(gShopStock.cat[5].ids, (decltype(gShopStock.cat[5].ids){20}));
+    ASSERT_EQ(h.boxes().size(), 1u) << "the first one only";
+    const std::string& text = h.boxes()[0].text;
+    EXPECT_NE(text.find("tore.dat"), std::string::npos) << text;
+    EXPECT_NE(text.find("500"), std::string::npos) << text;
+    EXPECT_EQ(gFrameId, kBuyFront) << "the shop opens all the same";
+}
+
+// ---- the strengthening counter: the roll's rule, the stages through the real
+// tick and their timing, what a success and a failure cost, refused choices ----
+
+TEST(EnhanceRoll, DrawsAgainstTheChanceAndSpecialTexts) {
+    // Draw, chance, won: chance 0 still wins on a draw of 0, a negative one never.
+    const std::tuple<i32, i32, bool> draws[] = {
+        {0, 0, true}, {37, 37, true}, {38, 37, false}, {0, -1, false}, {99, 99, true}};
+    for (const auto& [draw, chance, won] : draws)
+        EXPECT_EQ(EnhanceSucceeds(draw, chance), won) << draw << " " << chance;
+    InitRandom(12345);
+    int wins = 0;
+    for (int i = 0; i < 10000; ++i) wins += RollSucceeds(49) ? 1 : 0;
+    EXPECT_NEAR(wins, 5000, 200) << "draws 0..49 of 0..99";
+    // The texts of the specials a strengthening may give: no status 99, no skill 5000.
+    const std::pair<EquipSpecial, const char*> specials[] = {
+        {{1, 10, -5, 0, 0}, "每回合  HP+10點  MP-5點"},
+        {{3, 0, 20, 0, 0}, "攻擊敵人吸取  MP+20%"},
+        {{4, 0, 0, 99, 0}, ""},
+        {{6, 0, 0, 0, 5000}, ""},
+        {{5, 0, 0, 0, 0}, "反彈敵人攻擊"}};
+    for (const auto& [special, text] : specials) {
+        char out[64];
+        DescribeSpecial(special, out, sizeof(out));
+        EXPECT_STREQ(out, B5(text)) << special.kind;
+    }
+}
+
+struct EnhanceTest : ShopTest {
+    static constexpr u32 kEnhance = kScreenBit | 22;
+    void SetUp() override {
+        ShopTest::SetUp();
+        gSmartMouse = 0;
+        EmptyHands();
+        gOwnedEquipage[0] = gEquipages[0];  // short sword, attack 10
+        gOwnedEquipage[0].enhanceLeft = 2;
+        gOwnedEquipage[0].price = 100;
+        gOwnedEquipage[1] = gEquipages[3];  // wood shield, none left
+        gOwnedEquipage[1].enhanceLeft = 0;
+        MonsterData& slime = gMonsters[0];
+        slime.price = 100;
+        slime.enhanceChance = 100;
+        for (i32& v : slime.weaponBlock) v = 0;
+        slime.weaponBlock[5] = 7;
+        gOwnedMonsters[0] = 1;
+        gMonsters[1].price = 50;
+        gMonsters[1].enhanceChance = -1;
+        gOwnedMonsters[1] = 3;
+        gScriptVars[0] = 100;
+        OpenShop(true, {{5, {20}}});
+        ASSERT_EQ(ClickTabAt(540), kEnhance);
+        sounds.Clear();
+    }
+    cEnhanceFrame& F() { return *gEnhanceFrame; }
+    void ChoosePiece(int r) { ClickAt(520, 100 + 24 * r); }
+    void ChooseMonster(int r) { ClickAt(340, 120 + 24 * r); }
+    void Confirm() { ClickAt(400, 330); }
+    // The piece and the monster of rows p and m, confirmed.
+    void Strengthen(int p, int m) {
+        ChoosePiece(p);
+        ChooseMonster(m);
+        Confirm();
+        ASSERT_EQ(F().stage, kEnhancing);
+    }
+    // The first piece's attack, strengthenings left and price.
+    static std::tuple<i32, i32, i32> Piece() {
+        const EquipageData& e = gOwnedEquipage[0];
+        return {e.attack, e.enhanceLeft, e.price};
+    }
+    void Esc() { TapKey(h, kScanEsc, 2); }
+    // Runs one frame that lands ms after the stage's start time.
+    void FrameAt(u32 ms) { h.RunFrames(1, F().startTime + ms - timeGetTime()); }
+    // Takes the strengthening's animation (act 9904, action 43) out of the
+    // system act archive and drops what the game read of the act.
+    void DropAnimation() {
+        const u32 archive = kPortraitAct / kPicsPerArchive, entry = kPortraitAct % kPicsPerArchive;
+        std::string path = std::string(gBasePath) + kPicArchiveNames[archive] + ".act";
+        std::replace(path.begin(), path.end(), '\\', '/');
+        std::vector<u8> file = ReadHostFile(path);
+        ByteReader r(file);
+        r.Skip(kTswHeaderSize + kTswEntrySize * (entry - 1));
+        TswEntry e;
+        TswEntryFields(r, e);
+        ASSERT_TRUE(r.ok() && e.offset != 0 && u64{e.offset} + e.size <= file.size());
+        u8* act = file.data() + e.offset;
+        ASSERT_GT(LoadU16(act), 43);
+        StoreU32(act + 2 + 4 * 43, 0);
+        WriteHostFile(path, file);
+        FreeActs();
+    }
+};
+
+TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
+    ChoosePiece(0);
+    EXPECT_EQ(F().stage, kChooseMonster);
+    EXPECT_EQ(F().tabs.tab[0]->id, 0) << "tabs inert";
+    ChooseMonster(0);
+    EXPECT_EQ(F().stage, kConfirming);
+    Confirm();
+    ASSERT_EQ(F().stage, kEnhancing);
+    EXPECT_EQ(sounds.played(), std::vector<int>{262});
+    // Frames a millisecond apart: each stage ends in the first frame past its time.
+    SetFrameInterval(1);
+    FrameAt(2960);
+    FrameAt(3000);
+    EXPECT_EQ(F().stage, kEnhancing) << "no roll at 3000 ms";
+    FrameAt(3001);
+    ASSERT_EQ(F().stage, kShowingResult) << "the roll at 3001 ms";
+    EXPECT_EQ(Piece(), std::make_tuple(17, 1, 200));
+    EXPECT_EQ(gOwnedMonsters[0], 0);
+    EXPECT_EQ(Money(), 0) << "money equal to the price";
+    FrameAt(1960);
+    FrameAt(2000);
+    EXPECT_EQ(F().stage, kShowingResult) << "not back at 2000 ms";
+    FrameAt(2001);
+    EXPECT_EQ(F().stage, kChoosePiece) << "back at 2001 ms";
+    EXPECT_EQ(F().monsters.entries, (std::vector<i32>{1})) << "the last slime is gone";
+    EXPECT_EQ(F().current, 200);
+    EXPECT_EQ(F().tabs.tab[0]->id, 7000);
+}
+
+TEST_F(EnhanceTest, WithoutItsAnimationTheStrengtheningGoesOn) {
+    DropAnimation();
+    Strengthen(0, 0);
+    FrameAt(1000);
+    EXPECT_EQ(F().stage, kEnhancing);
+    FrameAt(3001);
+    ASSERT_EQ(F().stage, kShowingResult);
+    EXPECT_EQ(std::make_pair(gOwnedEquipage[0].attack, gOwnedMonsters[0]), std::make_pair(17, 0));
+    FrameAt(2001);
+    EXPECT_EQ(std::make_pair(F().stage, gFrameId), std::make_pair(u32{kChoosePiece}, kEnhance));
+}
+
+TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
+    Strengthen(0, 1);  // the goblin, chance -1
+    Esc();
+    EXPECT_EQ(F().stage, kShowingResult);
+    EXPECT_EQ(Piece(), std::make_tuple(10, 1, 150));
+    EXPECT_EQ(std::make_pair(gOwnedMonsters[1], Money()), std::make_pair(2, 50));
+    Esc();
+    EXPECT_EQ(F().stage, kChoosePiece);
+}
+
+// Both headings and the mark of the active list stay over the list areas on
+// the canvas, whichever list was brought forward last.
+TEST_F(EnhanceTest, HeadingsAndTheActiveMarkStayInSight) {
+    const u16 white = ConvertPixel(0x7FFF);
+    auto whiteIn = [&](i32 x, i32 y) {  // a heading of four 24-pixel characters
+        int n = 0;
+        for (i32 py = y; py < y + 24; ++py)
+            for (i32 px = x; px < x + 96; ++px) n += CanvasAt(px, py) == white;
+        return n;
+    };
+    // The step, where the mark stands and its action.
+    const std::tuple<const char*, i32, i32, i32> steps[] = {
+        {"open", 421, 56, 14}, {"piece picked", 254, 71, 15}, {"back", 421, 56, 14}};
+    for (const auto& [step, markX, markY, markAction] : steps) {
+        if (markAction == 15) ChoosePiece(0);
+        if (std::string(step) == "back") Esc();
+        h.RunFrames(1);
+        EXPECT_GT(whiteIn(295, 75), 60) << step << ": 選擇怪物";
+        EXPECT_GT(whiteIn(478, 58), 60) << step << ": 選擇裝備";
+        EXPECT_EQ(CanvasAt(markX + 10, markY + 10), Colour(9907, markAction)) << step;
+    }
+}
+
+TEST_F(EnhanceTest, RefusedChoicesAndAttackStopsAt500) {
+    ChoosePiece(1);
+    EXPECT_EQ(F().stage, kChoosePiece) << "no strengthening left";
+    gScriptVars[0] = 99;
+    ChoosePiece(0);
+    ChooseMonster(0);
+    EXPECT_EQ(F().stage, kChooseMonster) << "the slime costs 100";
+    gScriptVars[0] = 100;
+    gOwnedEquipage[0].attack = 495;
+    ChooseMonster(0);
+    Confirm();
+    Esc();
+    EXPECT_EQ(gOwnedEquipage[0].attack, 500);
+    // Back steps: cancel in stage 1 returns to the pieces; in stage 0 it leaves.
+    Esc();
+    ChoosePiece(0);
+    Esc();
+    EXPECT_EQ(F().stage, kChoosePiece);
+    Esc();
+    h.RunFrames(1);
+    EXPECT_EQ(gFrameId, 0u);
+}
+
+}  // namespace
