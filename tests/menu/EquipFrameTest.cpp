@@ -23,10 +23,6 @@ i32 OwnedOf(i32 id, bool worn) {
     return -1;
 }
 
-bool SlotShown(int slot) {
-    return gAbilityPanel.slots[slot] && gAbilityPanel.slots[slot]->shown;
-}
-
 struct EquipTest : MenuPageTest {
     cEquipFrame& Equip() { return *gEquipFrame; }
     void OpenEquip() { OpenSide(1, 3); }
@@ -185,10 +181,10 @@ TEST_F(EquipTest, ComparisonLines) {
         std::make_tuple(std::string(gAbilityPanel.lines[6]), std::string(gAbilityPanel.lines[15])),
         std::make_tuple("+1", "-15"));
     for (int slot = 2; slot <= 18; ++slot)
-        EXPECT_EQ(SlotShown(slot), slot == 8 || slot == 17) << slot;
+        EXPECT_EQ(PanelShown(slot), slot == 8 || slot == 17) << slot;
     // Taking off an empty slot changes nothing.
     PointAt(-1);
-    for (int slot = 2; slot <= 18; ++slot) EXPECT_FALSE(SlotShown(slot)) << slot;
+    for (int slot = 2; slot <= 18; ++slot) EXPECT_FALSE(PanelShown(slot)) << slot;
     RightClick();
 
     // 鐵盾 over the 巨劍: the weapon's loss with the shield's gain.
@@ -199,9 +195,9 @@ TEST_F(EquipTest, ComparisonLines) {
         {0, 4, "-30"}, {1, 5, "+19"}, {2, 2, "-5"}, {10, 12, "-10"}};
     for (const auto& [line, slot, text] : lines) {
         EXPECT_EQ(std::string(gAbilityPanel.lines[line]), text) << line;
-        EXPECT_TRUE(SlotShown(slot)) << slot;
+        EXPECT_TRUE(PanelShown(slot)) << slot;
     }
-    EXPECT_FALSE(SlotShown(3));
+    EXPECT_FALSE(PanelShown(3));
     RightClick();
 
     // A hat with no bonus changes nothing; with flag 324 role 0 reads bit 1.
@@ -216,14 +212,14 @@ TEST_F(EquipTest, ComparisonLines) {
     OpenSlotList(kSlotHat);
     EXPECT_EQ(Shown().back(), onlyRole1) << "grey for role 0";
     PointAt(empty);
-    for (int slot = 2; slot <= 18; ++slot) EXPECT_FALSE(SlotShown(slot)) << slot;
+    for (int slot = 2; slot <= 18; ++slot) EXPECT_FALSE(PanelShown(slot)) << slot;
     PointAt(onlyRole1);
-    EXPECT_FALSE(SlotShown(5));
+    EXPECT_FALSE(PanelShown(5));
     PutGameFlag(kLeadSwapFlag, 1);
     Equip().SelectRole(0);
     EXPECT_EQ(Shown()[2], onlyRole1) << "role 0 may wear it under the exchange";
     PointAt(onlyRole1);
-    EXPECT_TRUE(SlotShown(5));
+    EXPECT_TRUE(PanelShown(5));
     EXPECT_EQ(std::string(gAbilityPanel.lines[1]), "+7");
 }
 

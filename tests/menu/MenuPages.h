@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/TextCodec.h"
+#include "menu/AbilityPanel.h"
 #include "support/MenuSession.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
@@ -22,6 +23,11 @@ inline std::pair<i32, i32> Spot(const cControl* c) {
 // The action of a control's picture, -1 for none.
 inline int Action(const cControl* c) {
     return c && c->normalPic ? c->normalPic->player.action : -1;
+}
+
+// Whether slot k of the ability panel is made and shown.
+inline bool PanelShown(int k) {
+    return gAbilityPanel.slots[k] && gAbilityPanel.slots[k]->shown;
 }
 
 struct MenuPageTest : MenuTest {
