@@ -26,10 +26,11 @@ i32 OwnedOf(i32 id, bool worn) {
 struct EquipTest : MenuPageTest {
     cEquipFrame& Equip() { return *gEquipFrame; }
     void OpenEquip() { OpenSide(1, 3); }
+    // The list of a slot, after a right click out of the list open.
     void OpenSlotList(int slot) {
+        if (Equip().subMode == 1) RightClick();
         ClickSide(slot);
-        ASSERT_EQ(Equip().subMode, 1);
-        ASSERT_EQ(Equip().selectedSlot, slot);
+        ASSERT_EQ(std::make_pair(Equip().subMode, Equip().selectedSlot), std::make_pair(1, slot));
     }
     std::vector<i32> Shown() { return {Equip().candidates.begin(), Equip().candidates.end()}; }
     // Scrolls entry n of the list into view and returns its row.
@@ -44,31 +45,37 @@ struct EquipTest : MenuPageTest {
     // The hover of a tick is the one the tick before found: two ticks.
     void PointAt(i32 entry) { MoveTo(520, 108 + 24 * RowOf(entry), 2); }
     std::string Worn(int k) { return Equip().wornText[k]; }
+    std::vector<std::string> WornRows(int n) {
+        std::vector<std::string> out;
+        for (int k = 0; k < n; ++k) out.push_back(Worn(k));
+        return out;
+    }
+    // What role r holds in the weapon and the shield slots.
+    static std::pair<i32, i32> Hands(i32 r) {
+        return {gRoles[r].equip[kSlotWeapon], gRoles[r].equip[kSlotShield]};
+    }
 };
 
 TEST_F(EquipTest, TheListFiltersSortsAndScrolls) {
     OpenEquip();
     OpenSlotList(kSlotWeapon);
     // Role 6 is outside the party and wears a 短劍: never listed.
-    i32 outside = gRoles[6].equip[kSlotWeapon];
-    ASSERT_GE(outside, 0);
     std::vector<i32> list = Shown();
-    EXPECT_EQ(std::count(list.begin(), list.end(), outside), 0);
-    // Two of the new weapons (two pieces each) leave role 0 out: they close the
-    // list, lowest index first.
+    EXPECT_EQ(std::count(list.begin(), list.end(), gRoles[6].equip[kSlotWeapon]), 0);
+    // Taking off first. Two of the new weapons (two pieces each) leave role 0
+    // out: they close the list, lowest index first.
     ASSERT_EQ(list.size(), 12u);
-    EXPECT_EQ(list[0], -1) << "taking off first";
-    EXPECT_EQ(gOwnedEquipage[list[8]].id, sampleEquip::kFirstPiece + 1);
+    EXPECT_EQ(std::make_tuple(list[0], gOwnedEquipage[list[8]].id, gOwnedEquipage[list[11]].id,
+                              Equip().maxTop),
+              std::make_tuple(-1, sampleEquip::kFirstPiece + 1, sampleEquip::kFirstPiece + 4, 2));
     EXPECT_LT(list[8], list[9]);
-    EXPECT_EQ(gOwnedEquipage[list[11]].id, sampleEquip::kFirstPiece + 4);
     EXPECT_GT(list[1], list[2]) << "wearable ones from the highest index";
-    EXPECT_EQ(Equip().maxTop, 2);
 
     // Eleven entries: the top can reach 1; ten: it stays 0.
     gOwnedEquipage[list[11]].id = -1;
     Equip().SelectRole(0);
-    EXPECT_EQ(Equip().candidates.size(), 11u);
-    EXPECT_EQ(Equip().maxTop, 1);
+    EXPECT_EQ(std::make_pair(Equip().candidates.size(), Equip().maxTop),
+              std::make_pair(size_t{11}, 1));
     gOwnedEquipage[list[10]].name[0] = 0;  // a nameless piece is not listed either
     Equip().SelectRole(0);
     EXPECT_EQ(Equip().maxTop, 0);
@@ -77,15 +84,13 @@ TEST_F(EquipTest, TheListFiltersSortsAndScrolls) {
     Equip().listTop = 1;
     list = Shown();
     ClickSlot(2);
-    EXPECT_EQ(gMenuRole, 2u);
-    EXPECT_EQ(Equip().listTop, 0);
+    EXPECT_EQ(std::make_pair(gMenuRole, Equip().listTop), std::make_pair(2u, 0));
     EXPECT_NE(Shown(), list) << "role 2 wears other pieces";
 }
 
 TEST_F(EquipTest, EquippingNearTheEndLowersTheTop) {
     OpenEquip();
     ClickSlot(3);  // role 3 holds no weapon
-    ASSERT_EQ(gMenuRole, 3u);
     OpenSlotList(kSlotWeapon);
     ASSERT_EQ(Equip().candidates.size(), 12u);
     i32 last = Equip().candidates.back();
@@ -94,8 +99,8 @@ TEST_F(EquipTest, EquippingNearTheEndLowersTheTop) {
     ClickRow(9);
     ASSERT_EQ(gRoles[3].equip[kSlotWeapon], last);
     h.RunFrames(1);
-    EXPECT_EQ(Equip().candidates.size(), 11u);
-    EXPECT_EQ(Equip().listTop, 1);
+    EXPECT_EQ(std::make_pair(Equip().candidates.size(), Equip().listTop),
+              std::make_pair(size_t{11}, 1));
     EXPECT_EQ(std::string(Equip().rowText[9]),
               std::string(gOwnedEquipage[Equip().candidates[10]].name));
 }
@@ -105,15 +110,13 @@ TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
     const RoleStats start = gRoleStats[0];
     i32 sword = gRoles[0].equip[kSlotWeapon];
     i32 shield = OwnedOf(sampleEquip::kIronShield, false);
-    ASSERT_GE(shield, 0);
     // 鐵盾 over the two-handed 巨劍 (attack 30, defence -5): the weapon goes,
     // bare hands hit at 85, the shield adds defence 14 and water -10.
     OpenSlotList(kSlotShield);
     sounds.Clear();
     ClickEntry(shield);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
-    EXPECT_EQ(gRoles[0].equip[kSlotWeapon], -1);
-    EXPECT_EQ(gRoles[0].equip[kSlotShield], shield);
+    EXPECT_EQ(Hands(0), std::make_pair(-1, shield));
     RoleStats bare = start;
     bare.attack -= 30;
     bare.defence += 5 + 14;
@@ -123,20 +126,17 @@ TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
     EXPECT_EQ(Worn(0), Big5("未裝備"));
 
     // The 巨劍 back over the shield: the shield returns to its list.
-    RightClick();
     OpenSlotList(kSlotWeapon);
     ClickEntry(sword);
     EXPECT_EQ(gRoles[0].equip[kSlotShield], sword);
     EXPECT_EQ(0, std::memcmp(&gRoleStats[0], &start, sizeof(start)));
-    RightClick();
     OpenSlotList(kSlotShield);
     std::vector<i32> shields = Shown();
     EXPECT_NE(std::count(shields.begin(), shields.end(), shield), 0);
 
     // Taking off through the shield slot removes the two-handed weapon too.
     ClickEntry(-1);
-    EXPECT_EQ(gRoles[0].equip[kSlotWeapon], -1);
-    EXPECT_EQ(gRoles[0].equip[kSlotShield], -1);
+    EXPECT_EQ(Hands(0), std::make_pair(-1, -1));
     RoleStats none = start;
     none.attack -= 30;
     none.defence += 5;
@@ -145,24 +145,20 @@ TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
 
     // A one-handed weapon over a kind-6 bow clears the shield row (role 2).
     ClickSlot(2);
-    RightClick();
     OpenSlotList(kSlotWeapon);
     i32 copper = OwnedOf(sampleEquip::kFirstPiece, false);
     ClickEntry(copper);
-    EXPECT_EQ(gRoles[2].equip[kSlotWeapon], copper);
-    EXPECT_EQ(gRoles[2].equip[kSlotShield], -1);
+    EXPECT_EQ(Hands(2), std::make_pair(copper, -1));
 
     // The accessory lists fill their own slot.
-    RightClick();
     OpenSlotList(kSlotAccessory2);
     i32 ring = OwnedOf(sampleEquip::kMoonRing, false);
     i32 acc1 = gRoles[2].equip[kSlotAccessory1];
     ClickEntry(ring);
-    EXPECT_EQ(gRoles[2].equip[kSlotAccessory2], ring);
-    EXPECT_EQ(gRoles[2].equip[kSlotAccessory1], acc1);
+    EXPECT_EQ(std::make_pair(gRoles[2].equip[kSlotAccessory1], gRoles[2].equip[kSlotAccessory2]),
+              std::make_pair(acc1, ring));
 
     // A grey row: the sound, and nothing else (鐵盾 leaves role 2 out).
-    RightClick();
     OpenSlotList(kSlotShield);
     const RoleData before = gRoles[2];
     sounds.Clear();
@@ -185,7 +181,6 @@ TEST_F(EquipTest, ComparisonLines) {
     // Taking off an empty slot changes nothing.
     PointAt(-1);
     for (int slot = 2; slot <= 18; ++slot) EXPECT_FALSE(PanelShown(slot)) << slot;
-    RightClick();
 
     // 鐵盾 over the 巨劍: the weapon's loss with the shield's gain.
     OpenSlotList(kSlotShield);
@@ -198,7 +193,6 @@ TEST_F(EquipTest, ComparisonLines) {
         EXPECT_TRUE(PanelShown(slot)) << slot;
     }
     EXPECT_FALSE(PanelShown(3));
-    RightClick();
 
     // A hat with no bonus changes nothing; with flag 324 role 0 reads bit 1.
     EquipageData plain = gOwnedEquipage[OwnedOf(sampleEquip::kFeatherHat, false)];
@@ -226,24 +220,20 @@ TEST_F(EquipTest, ComparisonLines) {
 TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
     OpenEquip();
     // Role 0 holds the two-handed 巨劍 in both rows and wears no hat.
-    EXPECT_EQ(Worn(0), Big5("巨劍"));
-    EXPECT_EQ(Worn(1), Big5("巨劍"));
-    EXPECT_EQ(Worn(2), Big5("未裝備"));
-    EXPECT_FALSE(Equip().wornIcon[2]->shown);
-    EXPECT_TRUE(Equip().wornIcon[0]->shown);
+    const std::string none = Big5("未裝備");
+    EXPECT_EQ(WornRows(3), (std::vector<std::string>{Big5("巨劍"), Big5("巨劍"), none}));
+    EXPECT_TRUE(Equip().wornIcon[0]->shown && !Equip().wornIcon[2]->shown);
     // Bad slot values and icons show nothing.
     i32 hatPlace = OwnedOf(sampleEquip::kFeatherHat, false);
     i32 freePlace = OwnedOf(-1, false);
-    ASSERT_GE(freePlace, 0);
     gRoles[0].equip[kSlotHat] = 300;
     gRoles[0].equip[kSlotArmour] = freePlace;
     gOwnedEquipage[hatPlace].icon = 40;
     gRoles[0].equip[kSlotAccessory1] = hatPlace;
     Equip().SelectRole(0);
-    EXPECT_EQ(Worn(2), Big5("未裝備"));
-    EXPECT_EQ(Worn(3), Big5("未裝備"));
+    EXPECT_EQ(WornRows(5),
+              (std::vector<std::string>{Big5("巨劍"), Big5("巨劍"), none, none, Big5("羽帽")}));
     EXPECT_FALSE(Equip().wornIcon[3]->shown);
-    EXPECT_EQ(Worn(4), Big5("羽帽"));
     EXPECT_FALSE(Equip().wornIcon[4]->shown) << "icon 40 has no picture";
     // Taking off the bad armour slot and comparing it run without harm.
     OpenSlotList(kSlotArmour);

@@ -22,6 +22,8 @@ bool Black(const cControl* c) {
     return c->style == kStylePlain && (c->colour & 0xFFFF) == ColorRefToScreen(0);
 }
 
+using Texts = std::vector<std::string>;
+
 struct SkillPages : MenuTest {
     cSkillFrame& Skills() { return *gSkillFrame; }
     cSkillListFrame& List() { return *gSkillListFrame; }
@@ -29,15 +31,15 @@ struct SkillPages : MenuTest {
         Tap(kScanF2);
         h.RunFrames(2);
         ASSERT_EQ(gFrameId, kScreenBit | 23u);
-        ASSERT_NE(gSkillFrame, nullptr);
         h.RunFrames(1);
         sounds.Clear();
     }
+    // Category row r's list, from the skills page or from another list.
     void OpenRow(int r) {
+        if (gFrameId == (kScreenBit | 24u)) BackToSkills();
         ClickSide(r);
         h.RunFrames(2);
         ASSERT_EQ(gFrameId, kScreenBit | 24u);
-        ASSERT_NE(gSkillListFrame, nullptr);
     }
     void OpenList(i32 role, int r) {
         gMenuRole = static_cast<u32>(role);
@@ -49,17 +51,27 @@ struct SkillPages : MenuTest {
     void BackToSkills() {
         RightClick();
         h.RunFrames(2);
-        ASSERT_EQ(gFrameId, kScreenBit | 23u);
-        ASSERT_EQ(gFramePhase, 1u);
+        ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 23u, 1u));
     }
     void Key(u8 code) { Tap(code, 2); }
     // The shown categories' captions, read off the page.
-    std::vector<std::string> Captions() {
-        std::vector<std::string> out;
+    Texts Captions() {
+        Texts out;
         for (int k = 0; k < 3; ++k)
             if (Skills().frame.panel.captions[k]->shown)
                 out.push_back(Text(Skills().frame.panel.captions[k]));
         return out;
+    }
+    // Each row's name as drawn: B black, G grey, ? anything else.
+    std::string Shades(int n) {
+        std::string out;
+        for (int j = 0; j < n; ++j)
+            out += Black(List().rowName[j]) ? 'B' : Grey(List().rowName[j]) ? 'G' : '?';
+        return out;
+    }
+    // A row's name, value and where the value stands.
+    std::tuple<std::string, std::string, i32> Row(int j) {
+        return {Text(List().rowName[j]), Text(List().rowValue[j]), List().rowValue[j]->x};
     }
     // The rows drawn again, as after a use.
     void Redraw() {
@@ -82,8 +94,8 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
     EXPECT_TRUE(sounds.played().empty());
     OpenRow(0);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261})) << "the list's own forward sound";
-    EXPECT_EQ(List().category, 5);
-    EXPECT_EQ(Text(List().frame.panel.title), Big5("吟 　唱"));
+    EXPECT_EQ(std::make_pair(List().category, Text(List().frame.panel.title)),
+              std::make_pair(5, Big5("吟 　唱")));
     sounds.Clear();
     BackToSkills();
     EXPECT_EQ(gMenuRole, 2u);
@@ -91,8 +103,8 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
     OpenRow(1);
     ClickSlot(3);  // a party slot goes back to the skills page on that member
     h.RunFrames(2);
-    ASSERT_EQ(gFrameId, kScreenBit | 23u);
-    EXPECT_EQ(gMenuRole, static_cast<u32>(gParty[3]));
+    EXPECT_EQ(std::make_pair(gFrameId, gMenuRole),
+              std::make_pair(kScreenBit | 23u, static_cast<u32>(gParty[3])));
     EXPECT_EQ(Text(Skills().frame.member.name), std::string(gRoleStats[gParty[3]].name));
     sounds.Clear();
     RightClick();
@@ -126,23 +138,21 @@ TEST_F(SkillPages, CategoryRowsFollowLearnedSkillsAndUnlockedForms) {
     PutGameFlag(302, 1);  // a form role 1 cannot summon
     OpenSkills();
     Skills().SelectRole(1);
-    EXPECT_EQ(Captions(), (std::vector<std::string>{Big5("戰 　技"), Big5("神 　術")}));
+    const Texts two = {Big5("戰 　技"), Big5("神 　術")};
+    EXPECT_EQ(Captions(), two);
     PutGameFlag(300, 1);
     Skills().SelectRole(1);
-    EXPECT_EQ(Captions().size(), 3u);
-    EXPECT_EQ(Captions()[2], Big5("召 　喚"));
+    EXPECT_EQ(Captions(), (Texts{two[0], two[1], Big5("召 　喚")}));
     for (int n : {0, 7, 19}) {
         for (int m = 0; m < 20; ++m) PutGameFlag(300 + m, m == n);
         Skills().SelectRole(5);
-        EXPECT_EQ(Captions(),
-                  (std::vector<std::string>{Big5("魔 　法"), Big5("幻 　術"), Big5("變 　身")}))
-            << n;
+        EXPECT_EQ(Captions(), (Texts{Big5("魔 　法"), Big5("幻 　術"), Big5("變 　身")})) << n;
     }
     // Under flag 324 role 0 shows role 1's rows and keeps its own name.
     PutGameFlag(319, 0);
     PutGameFlag(kLeadSwapFlag, 1);
     Skills().SelectRole(0);
-    EXPECT_EQ(Captions(), (std::vector<std::string>{Big5("戰 　技"), Big5("神 　術")}));
+    EXPECT_EQ(Captions(), two);
     EXPECT_EQ(Text(Skills().frame.member.name), Big5("雷恩"));
 }
 
@@ -150,14 +160,13 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
     gLearnedSkills[0][ss::kFirstRow] = 0;  // role 0's combat skill
     ClearLearned(3);
     OpenSkills();
-    EXPECT_EQ(Captions(), (std::vector<std::string>{Big5("醫 　療")}));
+    EXPECT_EQ(Captions(), Texts{Big5("醫 　療")});
     EXPECT_EQ(Skills().frame.panel.captions[0]->y, 100);
     ClickAt(520, 140);  // the second band: no row
     EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 23u, 1u));
     ClickAt(520, 131);  // the first band's last line
     h.RunFrames(2);
-    ASSERT_EQ(gFrameId, kScreenBit | 24u);
-    EXPECT_EQ(List().category, 3);
+    EXPECT_EQ(std::make_pair(gFrameId, List().category), std::make_pair(kScreenBit | 24u, 3));
     BackToSkills();
     ClickSlot(3);  // role 3: nothing learned
     EXPECT_TRUE(Captions().empty());
@@ -174,30 +183,30 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
 TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
     OpenList(0, 1);  // role 0's healing skills
     ASSERT_EQ(List().list.Count(), 15);
-    EXPECT_EQ(Text(List().rowName[0]), Big5("小治療"));
-    EXPECT_EQ(Text(List().rowValue[0]), "Mp:8");
-    EXPECT_EQ(List().rowValue[0]->x, 560);
-    EXPECT_TRUE(Black(List().rowName[0]));
-    EXPECT_TRUE(Grey(List().rowName[3]) && Grey(List().rowValue[3])) << "99 MP over 40";
+    EXPECT_EQ(Row(0), std::make_tuple(Big5("小治療"), "Mp:8", 560));
+    // 8, 12 and the self skill's 5 MP are paid from 40, 99 are not.
+    EXPECT_EQ(Shades(4), "BBBG");
+    EXPECT_TRUE(Grey(List().rowValue[3]));
     i32 mp = gRoleStats[0].mp;
     ClickRow(3);
     EXPECT_EQ(gRoleStats[0].mp, mp);
     EXPECT_TRUE(sounds.played().empty());
-    // Using the self skill (5 MP) from 13 leaves 8: the 12 MP row turns grey at once.
+    // Using the self skill (5 MP) from 13 leaves 8: the 12 MP row turns grey at
+    // once; 8 MP still pays for 8. Sealed, healing stays usable; dying, nothing.
     gRoleStats[0].mp = 13;
     Redraw();
-    EXPECT_TRUE(Black(List().rowName[1]));
+    EXPECT_EQ(Shades(4), "BBBG");
     ClickRow(2);
     EXPECT_EQ(gRoleStats[0].mp, 8);
     EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
-    EXPECT_TRUE(Grey(List().rowName[1]));
-    EXPECT_TRUE(Black(List().rowName[0])) << "8 MP still pays for 8";
-    gRoleStats[0].status = 0x200;  // sealed: healing stays usable
+    for (u32 status : {0u, 0x200u}) {
+        gRoleStats[0].status = status;
+        Redraw();
+        EXPECT_EQ(Shades(4), "BGBG") << status;
+    }
+    gRoleStats[0].status = 0x4000;
     Redraw();
-    EXPECT_TRUE(Black(List().rowName[0]));
-    gRoleStats[0].status = 0x4000;  // dying: nothing
-    Redraw();
-    for (int j = 0; j < 10; ++j) EXPECT_TRUE(Grey(List().rowName[j])) << j;
+    EXPECT_EQ(Shades(10), std::string(10, 'G'));
     sounds.Clear();
     ClickRow(0);
     EXPECT_EQ(gRoleStats[0].mp, 8);
@@ -209,7 +218,6 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
     Key(kScanPgDn);
     EXPECT_EQ(List().list.top, 5);
     EXPECT_EQ(Text(List().rowName[0]), Big5("療法02")) << "entry 5";
-    BackToSkills();
     for (int k = 11; k < 16; ++k) gLearnedSkills[0][ss::kFirstRow + k] = 0;
     OpenRow(1);
     ASSERT_EQ(List().list.Count(), 10);
@@ -223,17 +231,15 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
 TEST_F(SkillPages, ASealedMemberStillUsesAGreyRowAndBattleSkillsStayGrey) {
     gRoleStats[2].status = 0x200;
     OpenList(2, 0);  // chant: the party hymn
-    ASSERT_EQ(List().list.Count(), 1);
-    EXPECT_TRUE(Grey(List().rowName[0]));
+    EXPECT_EQ(Shades(List().list.Count()), "G");
     i32 mp = gRoleStats[2].mp;
     ClickRow(0);
     EXPECT_EQ(gRoleStats[2].mp, mp - 10);
     EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
-    BackToSkills();
     OpenRow(1);  // magic: the ice arrow is for battle
     gRoleStats[2].status = 0;
     Redraw();
-    EXPECT_TRUE(Grey(List().rowName[0]));
+    EXPECT_EQ(Shades(1), "G");
     sounds.Clear();
     ClickRow(0);
     EXPECT_EQ(gRoleStats[2].mp, mp - 10);
@@ -248,7 +254,7 @@ TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
     EXPECT_EQ(std::vector<i32>(List().list.items.begin(), List().list.items.end()),
               (std::vector<i32>{200, 201}));
     EXPECT_EQ(Text(List().rowName[1]), Big5("冰魔降臨"));
-    EXPECT_TRUE(Grey(List().rowName[0]) && Grey(List().rowName[1]));
+    EXPECT_EQ(Shades(2), "GG");
     i32 mp = gRoleStats[1].mp;
     ClickRow(0);
     EXPECT_EQ(gRoleStats[1].mp, mp);
@@ -257,11 +263,9 @@ TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
     Skills().SelectRole(5);
     OpenRow(2);  // forms 0, 1 and 2
     ASSERT_EQ(List().list.Count(), 3);
-    EXPECT_EQ(Text(List().rowName[0]), Big5("火神"));
-    EXPECT_EQ(Text(List().rowValue[0]), Big5("供奉值:5"));
+    EXPECT_EQ(Row(0), std::make_tuple(Big5("火神"), Big5("供奉值:5"), 540));
     EXPECT_EQ(Text(List().rowValue[1]), Big5("供奉值:12345"));
-    EXPECT_EQ(List().rowValue[0]->x, 540);
-    EXPECT_TRUE(Grey(List().rowName[2]));
+    EXPECT_EQ(Shades(3), "GGG");
     MoveTo(520, 108, 2);
     EXPECT_TRUE(List().list.bar->shown);
     EXPECT_FALSE(List().frame.panel.tipText->shown) << "forms have no description";
@@ -274,8 +278,8 @@ TEST_F(SkillPages, AOneMemberPartyUsesAOneTargetSkillAtOnce) {
     gRoleStats[0].hp = 10;
     OpenList(0, 1);
     ClickRow(0);
-    EXPECT_EQ(List().subMode, kSkillListMain);
-    EXPECT_EQ(std::make_pair(gRoleStats[0].mp, gRoleStats[0].hp), std::make_pair(32, 50));
+    EXPECT_EQ(std::make_tuple(List().subMode, gRoleStats[0].mp, gRoleStats[0].hp),
+              std::make_tuple(int{kSkillListMain}, 32, 50));
     EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
 }
 
@@ -288,13 +292,13 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     EXPECT_EQ(Spot(List().marker), std::pair(375, 64));
     EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
     Key(kScanDown);
-    EXPECT_EQ(List().marker->y, 136);
-    EXPECT_EQ(Text(List().frame.member.name), std::string(gRoleStats[1].name));
+    EXPECT_EQ(std::make_pair(List().marker->y, Text(List().frame.member.name)),
+              std::make_pair(136, std::string(gRoleStats[1].name)));
     Key(kScanUp);
     EXPECT_EQ(List().marker->y, 64);
     ClickSlot(2);
-    EXPECT_EQ(List().subMode, kSkillListMain);
-    EXPECT_EQ(std::make_pair(gRoleStats[2].hp, gRoleStats[0].mp), std::make_pair(50, 32));
+    EXPECT_EQ(std::make_tuple(List().subMode, gRoleStats[2].hp, gRoleStats[0].mp),
+              std::make_tuple(int{kSkillListMain}, 50, 32));
     EXPECT_EQ(Text(List().frame.member.name), std::string(gRoleStats[0].name));
     // Again, the slot under the mouse and a click on the background.
     ClickRow(0);
@@ -329,9 +333,8 @@ TEST_F(SkillPages, BadSkillIdsAndCostsAreLeftOutOrShownWhole) {
     gSkills[ss::kGreatMend].mpCost = 1234567;
     OpenList(0, 1);
     EXPECT_EQ(List().list.Count(), 12);
-    EXPECT_EQ(Text(List().rowName[0]), Big5("大治療"));
-    EXPECT_EQ(Text(List().rowValue[0]), "Mp:1234567");
-    EXPECT_TRUE(Grey(List().rowName[0]));
+    EXPECT_EQ(Row(0), std::make_tuple(Big5("大治療"), "Mp:1234567", 560));
+    EXPECT_EQ(Shades(1), "G");
 }
 
 TEST_F(SkillPages, OpeningTakesAnyFocusWordAndAMemberOutsideTheParty) {
