@@ -67,15 +67,17 @@ struct MenuPageTest : MenuTest {
         OpenItems();
         ClickSide(r);
         h.RunFrames(2);
-        ASSERT_EQ(gFrameId, kScreenBit | n);
-        ASSERT_EQ(gFramePhase, 1u);
+        ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | n, 1u));
     }
 };
 
 // ==== the items page and the item chooser ====
 
-std::string Line(int n) {
-    return gAbilityPanel.lines[n];
+// The ability panel's lines ns.
+Texts Lines(std::initializer_list<int> ns) {
+    Texts out;
+    for (int n : ns) out.push_back(gAbilityPanel.lines[n]);
+    return out;
 }
 
 // ---- ways in and out ----
@@ -155,18 +157,13 @@ struct WaysOut : MenuTest {
         sounds.Clear();
     }
     void Leave(Way way) {
-        const u8 fKeys[4] = {kScanF1, kScanF2, kScanF3, kScanF4};
-        if (way <= kTab3) {
+        const u8 keys[] = {kScanEsc, kScanF1, kScanF2, kScanF3, kScanF4};
+        if (way <= kTab3)
             ClickTab(way - kTab0);
-        } else if (way == kRightClick) {
+        else if (way == kRightClick)
             RightClick();
-        } else if (way == kCancelKey) {
-            Tap(kScanEsc);
-        } else {
-            PlatformSetKey(fKeys[way - kF1], true);
-            h.RunFrames(1);
-            PlatformSetKey(fKeys[way - kF1], false);
-        }
+        else  // an F key's release is read by the close
+            Tap(keys[way - kCancelKey], way == kCancelKey ? 1 : 0);
     }
 };
 
@@ -451,21 +448,20 @@ TEST_F(MenuTest, ThePreviewShowsEachKindBesideItsAttributes) {
     OpenItems();
     ClickSide(0);
     Page().ShowItemEffect(kStrengthPill);  // strength +5, stamina -3, magic 0
-    EXPECT_EQ((std::vector{Line(4), Line(5), Line(6)}),
-              (std::vector<std::string>{"+5", "-3", "+5"}));
+    EXPECT_EQ(Lines({4, 5, 6}), (Texts{"+5", "-3", "+5"}));
     EXPECT_TRUE(PanelShown(4) && PanelShown(6) && PanelShown(5) && PanelShown(7));
     EXPECT_FALSE(PanelShown(8));
     Page().HideAbilityPanel();
     Page().ShowItemEffect(kWisdomWater);  // percent: magic +10, spirit -5
-    EXPECT_EQ(std::make_tuple(Line(8), Line(9)), std::make_tuple("+10%", "-5%"));
+    EXPECT_EQ(Lines({8, 9}), (Texts{"+10%", "-5%"}));
     EXPECT_FALSE(PanelShown(4));
     Page().HideAbilityPanel();
     Page().ShowItemEffect(kRebirthHerb);  // overwrite: magic 50 over 20, spirit 30 over 30
-    EXPECT_EQ(Line(8), "+30");
+    EXPECT_EQ(Lines({8}), Texts{"+30"});
     EXPECT_TRUE(PanelShown(8) && !PanelShown(9));
     gItems[kWisdomWater].magic = INT_MIN;
     Page().ShowItemEffect(kWisdomWater);
-    EXPECT_EQ(Line(8), "-9999999%");
+    EXPECT_EQ(Lines({8}), Texts{"-9999999%"});
     // Leaving the use list deletes the panel's controls.
     RightClick();
     for (cControl* c : gAbilityPanel.slots) EXPECT_EQ(c, nullptr);
@@ -681,9 +677,7 @@ TEST_F(EquipTest, EquippingNearTheEndLowersTheTop) {
     OpenSlotList(kSlotWeapon);
     ASSERT_EQ(Equip().candidates.size(), 12u);
     i32 last = Equip().candidates.back();
-    ASSERT_EQ(RowOf(last), 9);
-    ASSERT_EQ(Equip().listTop, 2);
-    ClickRow(9);
+    ClickEntry(last);  // row 9 of the view from 2
     ASSERT_EQ(gRoles[3].equip[kSlotWeapon], last);
     h.RunFrames(1);
     EXPECT_EQ(std::make_pair(Equip().candidates.size(), Equip().listTop),
@@ -704,10 +698,12 @@ TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
     ClickEntry(shield);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261}));
     EXPECT_EQ(Hands(0), std::make_pair(-1, shield));
-    RoleStats bare = start;
-    bare.attack -= 30;
-    bare.defence += 5 + 14;
-    bare.hitRate = 85;
+    RoleStats none = start;  // bare-handed
+    none.attack -= 30;
+    none.defence += 5;
+    none.hitRate = 85;
+    RoleStats bare = none;
+    bare.defence += 14;
     bare.ratios[kWater] -= 10;
     EXPECT_EQ(0, std::memcmp(&gRoleStats[0], &bare, sizeof(bare)));
     EXPECT_EQ(Worn(0), Big5("未裝備"));
@@ -724,10 +720,6 @@ TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
     // Taking off through the shield slot removes the two-handed weapon too.
     ClickEntry(-1);
     EXPECT_EQ(Hands(0), std::make_pair(-1, -1));
-    RoleStats none = start;
-    none.attack -= 30;
-    none.defence += 5;
-    none.hitRate = 85;
     EXPECT_EQ(0, std::memcmp(&gRoleStats[0], &none, sizeof(none)));
 
     // A one-handed weapon over a kind-6 bow clears the shield row (role 2).
@@ -760,9 +752,7 @@ TEST_F(EquipTest, ComparisonLines) {
     // is 0, light -15% of 100 is -15; nothing else moves.
     OpenSlotList(kSlotAccessory1);
     PointAt(OwnedOf(sampleEquip::kMoonRing, false));
-    EXPECT_EQ(
-        std::make_tuple(std::string(gAbilityPanel.lines[6]), std::string(gAbilityPanel.lines[15])),
-        std::make_tuple("+1", "-15"));
+    EXPECT_EQ(Lines({6, 15}), (Texts{"+1", "-15"}));
     for (int slot = 2; slot <= 18; ++slot)
         EXPECT_EQ(PanelShown(slot), slot == 8 || slot == 17) << slot;
     // Taking off an empty slot changes nothing.
@@ -772,13 +762,9 @@ TEST_F(EquipTest, ComparisonLines) {
     // 鐵盾 over the 巨劍: the weapon's loss with the shield's gain.
     OpenSlotList(kSlotShield);
     PointAt(OwnedOf(sampleEquip::kIronShield, false));
-    // Line, its slot, its text.
-    const std::tuple<int, int, const char*> lines[] = {
-        {0, 4, "-30"}, {1, 5, "+19"}, {2, 2, "-5"}, {10, 12, "-10"}};
-    for (const auto& [line, slot, text] : lines) {
-        EXPECT_EQ(std::string(gAbilityPanel.lines[line]), text) << line;
-        EXPECT_TRUE(PanelShown(slot)) << slot;
-    }
+    // Attack, defence, hit rate and water, on slots 4, 5, 2 and 12.
+    EXPECT_EQ(Lines({0, 1, 2, 10}), (Texts{"-30", "+19", "-5", "-10"}));
+    EXPECT_TRUE(PanelShown(4) && PanelShown(5) && PanelShown(2) && PanelShown(12));
     EXPECT_FALSE(PanelShown(3));
 
     // A hat with no bonus changes nothing; with flag 324 role 0 reads bit 1.
@@ -801,7 +787,7 @@ TEST_F(EquipTest, ComparisonLines) {
     EXPECT_EQ(Shown()[2], onlyRole1) << "role 0 may wear it under the exchange";
     PointAt(onlyRole1);
     EXPECT_TRUE(PanelShown(5));
-    EXPECT_EQ(std::string(gAbilityPanel.lines[1]), "+7");
+    EXPECT_EQ(Lines({1}), Texts{"+7"});
 }
 
 TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
@@ -1021,9 +1007,7 @@ TEST_F(OfferTest, PreviewsAndBadValues) {
     EXPECT_NE(Offer().monsterPic->normalPic->frame, nullptr) << "the sample draws 3201/13";
     MoveTo(500, 108, 2);
     // Bounded to the line; no water bonus.
-    EXPECT_EQ(
-        (Texts{gAbilityPanel.lines[0], gAbilityPanel.lines[1], gAbilityPanel.lines[2 + kFire]}),
-        (Texts{"+99999999", "-10", "+7"}));
+    EXPECT_EQ(Lines({0, 1, 2 + kFire}), (Texts{"+99999999", "-10", "+7"}));
     EXPECT_TRUE(PanelShown(4) && PanelShown(11) && !PanelShown(12));
     ASSERT_EQ(Action(Offer().monsterPic), 13);
     EXPECT_NE(Offer().monsterPic->normalPic->frame, nullptr) << "the monster's act has action 13";
@@ -1240,9 +1224,6 @@ struct SkillPages : MenuTest {
         List().list.lastTop = -1;
         List().RefreshRows();
     }
-    static void ClearLearned(i32 role) {
-        for (i32& f : gLearnedSkills[role]) f = 0;
-    }
 };
 
 // ---- ways in and out ----
@@ -1320,7 +1301,8 @@ TEST_F(SkillPages, CategoryRowsFollowLearnedSkillsAndUnlockedForms) {
 
 TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) {
     gLearnedSkills[0][ss::kFirstRow] = 0;  // role 0's combat skill
-    ClearLearned(3);
+    for (i32& f : gLearnedSkills[3]) f = 0;
+
     OpenSkills();
     EXPECT_EQ(Captions(), Texts{Big5("醫 　療")});
     EXPECT_EQ(Skills().frame.panel.captions[0]->y, 100);
