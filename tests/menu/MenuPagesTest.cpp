@@ -302,17 +302,17 @@ TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
 
 TEST_F(MenuTest, ListsGroupByTypeAndKeepTheirRanges) {
     OpenItems();
-    const std::vector<i32> use = {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12};
-    const std::vector<i32> special = {200, 201};
-    const std::vector<i32> discard = {0,  1,  2,  9,  3,  8,  4,   5,   6,  7,
-                                      10, 11, 12, 13, 14, 16, 103, 108, 109};
-    const std::vector<i32>* expected[4] = {nullptr, &use, &special, &discard};
-    const int rows[4] = {0, 0, 4, 5};
-    for (int mode = 1; mode <= 3; ++mode) {
-        ClickSide(rows[mode]);
+    // Side row, the list it opens, the items listed.
+    const std::tuple<int, int, std::vector<i32>> lists[] = {
+        {0, kItemUseList, {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12}},
+        {4, kItemSpecialList, {200, 201}},
+        {5,
+         kItemDiscardList,
+         {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12, 13, 14, 16, 103, 108, 109}}};
+    for (const auto& [row, mode, items] : lists) {
+        ClickSide(row);
         ASSERT_EQ(Page().subMode, mode);
-        std::vector<i32> got(Page().list.items.begin(), Page().list.items.end());
-        EXPECT_EQ(got, *expected[mode]) << mode;
+        EXPECT_EQ(std::vector<i32>(Page().list.items.begin(), Page().list.items.end()), items);
         Tap(kScanF1);  // F1 backs out of a list
         h.RunFrames(1);
         EXPECT_EQ(Page().subMode, 0);
@@ -425,15 +425,9 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     EXPECT_EQ(std::make_pair(Page().subMode, gOwnedItems[sample::kHerb]),
               std::make_pair(int{kItemUseList}, 1));
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
-}
-
-TEST_F(MenuTest, UsingTheLastPieceInTheChoiceLeavesTheCursorOnRowZero) {
+    // Using the last piece in the choice leaves the cursor on row 0.
     gSmartMouse = 0;
-    OwnOnly({sample::kHerb});
-    OpenItems();
-    ClickSide(0);
     ClickRow(0);
-    ASSERT_EQ(Page().subMode, kItemTargetChoice);
     ClickSlot(1);
     EXPECT_EQ(std::make_tuple(Page().list.Count(), Page().focus, Page().chosen),
               std::make_tuple(0, 30, 0));
@@ -449,8 +443,8 @@ TEST_F(MenuTest, ThePreviewShowsEachKindBesideItsAttributes) {
     ClickSide(0);
     Page().ShowItemEffect(kStrengthPill);  // strength +5, stamina -3, magic 0
     EXPECT_EQ(Lines({4, 5, 6}), (Texts{"+5", "-3", "+5"}));
-    EXPECT_TRUE(PanelShown(4) && PanelShown(6) && PanelShown(5) && PanelShown(7));
-    EXPECT_FALSE(PanelShown(8));
+    EXPECT_TRUE(PanelShown(4) && PanelShown(5) && PanelShown(6) && PanelShown(7) && !PanelShown(8));
+
     Page().HideAbilityPanel();
     Page().ShowItemEffect(kWisdomWater);  // percent: magic +10, spirit -5
     EXPECT_EQ(Lines({8, 9}), (Texts{"+10%", "-5%"}));
