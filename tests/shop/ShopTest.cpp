@@ -36,18 +36,6 @@ struct ShopTest : MenuTest {
     static constexpr u32 kBuyFront = kScreenBit | 18, kBuyList = kScreenBit | 19;
     static constexpr u32 kSellFront = kScreenBit | 20, kSellList = kScreenBit | 21;
 
-    // The store keeper's talk, confirmed until the buy side runs.
-    void TalkToStoreKeeper() {
-        StartTalk(sampleShop::kStoreTalk, sampleShop::kStoreRole);
-        for (int i = 0; i < 10 && gFrameId != kBuyFront; ++i) {
-            Tap(SampleSession::Confirm());
-            h.RunFrames(2);
-        }
-        h.RunFrames(2);
-        ASSERT_EQ(gFrameId, kBuyFront);
-        ASSERT_EQ(gFramePhase, 1u);
-        sounds.Clear();
-    }
     // Writes a shop file with this one shop (number 7) and opens it.
     void OpenShop(bool enhance, std::vector<ShopDef::Category> cats) {
         WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, enhance, cats}}));
@@ -61,7 +49,6 @@ struct ShopTest : MenuTest {
         RightClick();
         h.RunFrames(2);
     }
-    void ClickCategoryRow(int n) { ClickAt(490, 100 + 42 * n); }
     void ClickListRow(int r) { ClickAt(500, 130 + 24 * r); }
     // Clicks the tab at x and runs two frames; the frame running then.
     u32 ClickTabAt(i32 x) {
@@ -71,7 +58,7 @@ struct ShopTest : MenuTest {
     }
     // From the buy (or sell) side into the list of category row n.
     void OpenList(int n, u32 frame = kBuyList) {
-        ClickCategoryRow(n);
+        ClickAt(490, 100 + 42 * n);
         h.RunFrames(2);
         ASSERT_EQ(gFrameId, frame);
         sounds.Clear();
@@ -101,12 +88,29 @@ struct ShopTest : MenuTest {
     cShopListCore& BuyCore() { return gShopBuyListFrame->core; }
     cShopListCore& SellCore() { return gShopSellListFrame->core; }
     static i32 Money() { return static_cast<i32>(gScriptVars[0]); }
+    // Items 20.. of the sample, n of them, in the buy list (smart mouse off),
+    // from the map.
+    void OpenItemList(int n) {
+        CloseToMap(h);
+        gSmartMouse = 0;
+        std::vector<u16> ids(static_cast<size_t>(n));
+        std::iota(ids.begin(), ids.end(), u16{20});
+        OpenShop(false, {{5, ids}});
+        OpenList(0);
+        ASSERT_EQ(BuyCore().current, 100);
+    }
 };
 
 // ---- the front screens ----
 
 TEST_F(ShopTest, StoreKeeperOpensAShopWithThreeTabs) {
-    TalkToStoreKeeper();
+    StartTalk(sampleShop::kStoreTalk, sampleShop::kStoreRole);
+    for (int i = 0; i < 10 && gFrameId != kBuyFront; ++i) {
+        Tap(SampleSession::Confirm());
+        h.RunFrames(2);
+    }
+    h.RunFrames(2);
+    ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kBuyFront, 1u));
     cShopBuyMenuFrame& f = *gShopBuyMenuFrame;
     std::array<i32, 4> xs;
     for (int k = 0; k < 4; ++k) xs[k] = Spot(f.tabs.tab[k]).first;
@@ -207,22 +211,8 @@ TEST_F(ShopTest, SellSideShowsAllSevenCategoriesAndTheirFocus) {
 
 // ---- the buy list ----
 
-struct ShopListTest : ShopTest {
-    // Items 20.. of the sample, n of them, in the buy list (smart mouse off),
-    // from the map.
-    void OpenItemList(int n) {
-        CloseToMap(h);
-        gSmartMouse = 0;
-        std::vector<u16> ids(static_cast<size_t>(n));
-        std::iota(ids.begin(), ids.end(), u16{20});
-        OpenShop(false, {{5, ids}});
-        OpenList(0);
-        ASSERT_EQ(BuyCore().current, 100);
-    }
-};
-
 // Keys over lists of 11, 12 and 30 entries: the top row after each run of keys.
-TEST_F(ShopListTest, KeysScrollByOneAtTheEdgesAndByPages) {
+TEST_F(ShopTest, KeysScrollByOneAtTheEdgesAndByPages) {
     // Entries, key, times pressed, top row after.
     const std::tuple<int, u8, int, int> steps[] = {
         {11, kScanDown, 12, 0}, {11, kScanPgDn, 1, 0},  {12, kScanDown, 10, 0},
@@ -243,7 +233,7 @@ TEST_F(ShopListTest, KeysScrollByOneAtTheEdgesAndByPages) {
     }
 }
 
-TEST_F(ShopListTest, QuantityBoxKeysAndTwoCancels) {
+TEST_F(ShopTest, QuantityBoxKeysAndTwoCancels) {
     OpenItemList(3);
     gScriptVars[0] = 1000;
     const u16 boxColour = Colour(9907, 34);
@@ -275,7 +265,7 @@ TEST_F(ShopListTest, QuantityBoxKeysAndTwoCancels) {
 // Three short swords at 100 cost 300 and add three copies; a negative price
 // buys for nothing; money above the cap from a save reads as the cap and pays
 // from it.
-TEST_F(ShopListTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
+TEST_F(ShopTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
     gSmartMouse = 0;
     gScriptVars[0] = 1000;
     OpenShop(false, {{0, {0}}});
@@ -329,13 +319,12 @@ TEST_F(ShopListTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
 }
 
 // Changes of attack and defence worked out by hand for the sample's pieces.
-struct EquipChangeTest : ShopListTest {
+struct EquipChangeTest : ShopTest {
     i32 Own(i32 record) { return AddEquipage(gEquipages[record]); }
     void Wear(i32 role, int slot, i32 owned) { gRoles[role].equip[slot] = owned; }
     void SetUp() override {
-        ShopListTest::SetUp();
-        for (i32 r = 0; r < kRoleCount; ++r)
-            for (i32& e : gRoles[r].equip) e = -1;
+        ShopTest::SetUp();
+        EmptyHands();
     }
 };
 
@@ -386,32 +375,16 @@ TEST_F(EquipChangeTest, PreviewIsTheRealChangeInEveryBonusMode) {
                 std::pair(preview.attack, preview.defence));
         }
     EXPECT_EQ(gRoles[0].equip[kSlotAccessory2], -1) << "the preview wears nothing";
-}
-
-TEST_F(EquipChangeTest, WhatAPieceTakesOff) {
-    auto change = [](const EquipageData& record) {
-        AttackDefence c = EquipChange(record, 0);
-        return std::make_pair(c.attack, c.defence);
-    };
-    // Great sword: attack 30, defence -5; short sword attack 10; wood shield defence 8.
-    Wear(0, kSlotWeapon, Own(0));
-    Wear(0, kSlotShield, Own(3));
-    EXPECT_EQ(change(gEquipages[1]), std::make_pair(i64{20}, i64{-13}));
-    // Over a worn two-handed weapon only that weapon goes.
+    // Over a worn two-handed weapon (the great sword over the shield kept)
+    // only that weapon goes; with both accessory slots full (4, and 6 in
+    // slot 2), a charm of 6 takes the place of slot 1.
     Wear(0, kSlotWeapon, Own(1));
-    EXPECT_EQ(change(gEquipages[1]), std::make_pair(i64{0}, i64{0}));
-    // A charm of defence 6: the empty second slot takes it, though slot 1 gives
-    // less (4); with 6 in slot 2, slot 1 goes.
-    EquipageData charm = gEquipages[7];
-    charm.defence = 6;
-    charm.attack = 0;
-    gEquipages[7] = charm;
-    i32 worn = Own(7);
-    gOwnedEquipage[worn].defence = 4;
-    Wear(0, kSlotAccessory1, worn);
-    EXPECT_EQ(change(charm).second, 6);
-    Wear(0, kSlotAccessory2, Own(7));
-    EXPECT_EQ(change(charm).second, 2);
+    const AttackDefence same = EquipChange(gEquipages[1], 0);
+    EXPECT_EQ(std::pair(same.attack, same.defence), std::pair(i64{0}, i64{0}));
+    EquipageData six = gEquipages[7];
+    six.defence = 6;
+    Wear(0, kSlotAccessory2, AddEquipage(six));
+    EXPECT_EQ(EquipChange(six, 0).defence, 2);
 }
 
 TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {
