@@ -33,6 +33,10 @@
 namespace {
 
 struct ShopTest : MenuTest {
+    void SetUp() override {
+        MenuTest::SetUp();
+        gSmartMouse = 0;  // the keys move the focus, not the cursor
+    }
     static constexpr u32 kBuyFront = kScreenBit | 18, kBuyList = kScreenBit | 19;
     static constexpr u32 kSellFront = kScreenBit | 20, kSellList = kScreenBit | 21;
 
@@ -67,13 +71,6 @@ struct ShopTest : MenuTest {
     void ClickMore() { ClickAt(318, 320); }
     void ClickConfirm() { ClickAt(330, 365); }
     void Key(u8 code) { Tap(code, 2); }
-    // No piece worn or owned and no monster owned.
-    static void EmptyHands() {
-        for (i32 r = 0; r < kRoleCount; ++r)
-            for (i32& e : gRoles[r].equip) e = -1;
-        for (EquipageData& e : gOwnedEquipage) e.id = -1;
-        for (i32 m = 0; m < gMonsterCount; ++m) gOwnedMonsters[m] = 0;
-    }
     // Where a control stands, (-1, -1) for none.
     static std::pair<i32, i32> Spot(const cControl* c) {
         return c ? std::pair{c->x, c->y} : std::pair{-1, -1};
@@ -92,7 +89,6 @@ struct ShopTest : MenuTest {
     // from the map.
     void OpenItemList(int n) {
         CloseToMap(h);
-        gSmartMouse = 0;
         std::vector<u16> ids(static_cast<size_t>(n));
         std::iota(ids.begin(), ids.end(), u16{20});
         OpenShop(false, {{5, ids}});
@@ -122,7 +118,6 @@ TEST_F(ShopTest, StoreKeeperOpensAShopWithThreeTabs) {
 }
 
 TEST_F(ShopTest, PackedRowsTabKeysAndTheFocusComingBack) {
-    gSmartMouse = 0;
     OpenShop(false, {{5, {1, 2}}, {1, {3}}});
     EXPECT_EQ(Buttons(*gShopBuyMenuFrame), (IdYs{{7011, 90}, {7015, 132}}));
     EXPECT_EQ(gShopBuyMenuFrame->current, 0) << "no focus handed over: the buy tab";
@@ -191,7 +186,6 @@ TEST_F(ShopTest, GameTimeWrapsAtSixtyHours) {
 }
 
 TEST_F(ShopTest, SellSideShowsAllSevenCategoriesAndTheirFocus) {
-    gSmartMouse = 0;
     OpenShop(true, {{5, {1}}});
     ASSERT_EQ(ClickTabAt(495), kSellFront) << "賣 with strengthening offered";
     EXPECT_EQ(Spot(gShopSellMenuFrame->button[6]).second, 90 + 42 * 6);
@@ -266,7 +260,6 @@ TEST_F(ShopTest, QuantityBoxKeysAndTwoCancels) {
 // buys for nothing; money above the cap from a save reads as the cap and pays
 // from it.
 TEST_F(ShopTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
-    gSmartMouse = 0;
     gScriptVars[0] = 1000;
     OpenShop(false, {{0, {0}}});
     OpenList(0);
@@ -318,20 +311,28 @@ TEST_F(ShopTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
     EXPECT_EQ(BuyLimit(0, 0), 0) << "all 256 places in use";
 }
 
-// Changes of attack and defence worked out by hand for the sample's pieces.
-struct EquipChangeTest : ShopTest {
-    i32 Own(i32 record) { return AddEquipage(gEquipages[record]); }
-    void Wear(i32 role, int slot, i32 owned) { gRoles[role].equip[slot] = owned; }
+// No piece worn or owned and no monster owned: each test owns what it needs.
+struct HandsFreeTest : ShopTest {
     void SetUp() override {
         ShopTest::SetUp();
-        EmptyHands();
+        for (i32 r = 0; r < kRoleCount; ++r)
+            for (i32& e : gRoles[r].equip) e = -1;
+        for (EquipageData& e : gOwnedEquipage) e.id = -1;
+        for (i32 m = 0; m < gMonsterCount; ++m) gOwnedMonsters[m] = 0;
+    }
+    i32 Own(i32 record) { return AddEquipage(gEquipages[record]); }
+    void Wear(i32 role, int slot, i32 owned) { gRoles[role].equip[slot] = owned; }
+    i32 OwnAt(u32 place, i32 record) {
+        gOwnedEquipage[place] = gEquipages[record];
+        return static_cast<i32>(place);
     }
 };
 
+// Changes of attack and defence worked out by hand for the sample's pieces.
 // The preview is what putting the piece on really changes: the derived
 // statistics add a piece's attack and defence as they stand in every bonus
 // mode, so a +20 sword over a +10 one shows +10 whatever its mode.
-TEST_F(EquipChangeTest, PreviewIsTheRealChangeInEveryBonusMode) {
+TEST_F(HandsFreeTest, PreviewIsTheRealChangeInEveryBonusMode) {
     const struct {
         i32 record, kind, attack, defence;
         int slot;  // where the equipment page puts it
@@ -387,8 +388,7 @@ TEST_F(EquipChangeTest, PreviewIsTheRealChangeInEveryBonusMode) {
     EXPECT_EQ(EquipChange(six, 0).defence, 2);
 }
 
-TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {
-    gSmartMouse = 0;
+TEST_F(HandsFreeTest, PartyPanelShowsChangesAndWhoCannotWear) {
     SetParty({0, 1});
     gEquipages[1].wearerMask = 0x1;  // role 0 only
     OpenShop(false, {{0, {1}}});
@@ -414,16 +414,7 @@ TEST_F(EquipChangeTest, PartyPanelShowsChangesAndWhoCannotWear) {
 // ---- the sell list: what it lists and in which order, prices and the money
 // cap, rows that go and rows that stay; bad stock and money from outside ----
 
-struct ShopSellTest : ShopTest {
-    void SetUp() override {
-        ShopTest::SetUp();
-        gSmartMouse = 0;
-        EmptyHands();
-    }
-    i32 OwnAt(u32 place, i32 record) {
-        gOwnedEquipage[place] = gEquipages[record];
-        return static_cast<i32>(place);
-    }
+struct ShopSellTest : HandsFreeTest {
     // The sell list of category cat, through the sell side.
     void OpenSellList(int cat) {
         OpenShop(false, {{5, {20}}});
@@ -579,12 +570,10 @@ TEST(EnhanceRoll, DrawsAgainstTheChanceAndSpecialTexts) {
     }
 }
 
-struct EnhanceTest : ShopTest {
+struct EnhanceTest : HandsFreeTest {
     static constexpr u32 kEnhance = kScreenBit | 22;
     void SetUp() override {
-        ShopTest::SetUp();
-        gSmartMouse = 0;
-        EmptyHands();
+        HandsFreeTest::SetUp();
         gOwnedEquipage[0] = gEquipages[0];  // short sword, attack 10
         gOwnedEquipage[0].enhanceLeft = 2;
         gOwnedEquipage[0].price = 100;
