@@ -461,10 +461,10 @@ TEST_F(ShopSellTest, HalfPricesAndTheLastPieceGoes) {
     EXPECT_EQ(SellCore().current, 601) << "the box opens on cancel";
     EXPECT_EQ(SellCore().quantityBar.maximum, 1);
     ClickConfirm();
-    EXPECT_EQ(Money(), 150);
     EXPECT_LT(gOwnedEquipage[8].id, 0);
-    EXPECT_EQ(Entries(), (std::deque<u32>{4}));
-    EXPECT_EQ(SellCore().current, 10) << "gone: row 0";
+    // Gone: the cursor on row 0.
+    EXPECT_EQ(std::make_tuple(Money(), Entries(), SellCore().current),
+              std::make_tuple(150, std::deque<u32>{4}, 10));
     EXPECT_EQ(sounds.played(), (std::vector<int>{262, 264}));
 }
 
@@ -477,15 +477,12 @@ TEST_F(ShopSellTest, PartOfAStackStaysOnItsRow) {
     OpenSellList(5);
     ASSERT_EQ(Entries(), (std::deque<u32>{103, 104}));
     EXPECT_STREQ(SellCore().priceText[1], "    7");
-    SellRow(1, 2);
-    EXPECT_EQ(Money(), 22) << "three at 15, halved once";
-    EXPECT_EQ(gOwnedItems[104], 2);
-    EXPECT_EQ(SellCore().current, 11);
-    EXPECT_EQ(Entries().size(), 2u);
+    SellRow(1, 2);  // three at 15, halved once
+    EXPECT_EQ(std::make_tuple(Money(), gOwnedItems[104], Entries().size(), SellCore().current),
+              std::make_tuple(22, 2, size_t{2}, 11));
     SellRow(1, 1);
-    EXPECT_EQ(gOwnedItems[104], 0);
-    EXPECT_EQ(Entries(), (std::deque<u32>{103}));
-    EXPECT_EQ(SellCore().current, 10);
+    EXPECT_EQ(std::make_tuple(gOwnedItems[104], Entries(), SellCore().current),
+              std::make_tuple(0, std::deque<u32>{103}, 10));
 }
 
 TEST_F(ShopSellTest, MonstersSellAtFullPriceUpToTheCap) {
