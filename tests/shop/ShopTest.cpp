@@ -601,10 +601,11 @@ struct EnhanceTest : HandsFreeTest {
         Confirm();
         ASSERT_EQ(F().stage, kEnhancing);
     }
-    // The first piece's attack, strengthenings left and price.
-    static std::tuple<i32, i32, i32> Piece() {
+    // The first piece's attack, strengthenings left and price, how many of
+    // monster m are owned, and the money.
+    static std::tuple<i32, i32, i32, i32, i32> Outcome(int m) {
         const EquipageData& e = gOwnedEquipage[0];
-        return {e.attack, e.enhanceLeft, e.price};
+        return {e.attack, e.enhanceLeft, e.price, gOwnedMonsters[m], Money()};
     }
     void Esc() { TapKey(h, kScanEsc, 2); }
     // Runs one frame that lands ms after the stage's start time.
@@ -638,21 +639,18 @@ TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
     Confirm();
     ASSERT_EQ(F().stage, kEnhancing);
     EXPECT_EQ(sounds.played(), std::vector<int>{262});
-    // Frames a millisecond apart: each stage ends in the first frame past its time.
+    // Frames a millisecond apart: each stage ends in the first frame past its
+    // time. No roll at 3000 ms, the roll at 3001; not back at 2000 ms from
+    // there, back at 2001. Money equal to the price pays.
     SetFrameInterval(1);
-    FrameAt(2960);
-    FrameAt(3000);
-    EXPECT_EQ(F().stage, kEnhancing) << "no roll at 3000 ms";
-    FrameAt(3001);
-    ASSERT_EQ(F().stage, kShowingResult) << "the roll at 3001 ms";
-    EXPECT_EQ(Piece(), std::make_tuple(17, 1, 200));
-    EXPECT_EQ(gOwnedMonsters[0], 0);
-    EXPECT_EQ(Money(), 0) << "money equal to the price";
-    FrameAt(1960);
-    FrameAt(2000);
-    EXPECT_EQ(F().stage, kShowingResult) << "not back at 2000 ms";
-    FrameAt(2001);
-    EXPECT_EQ(F().stage, kChoosePiece) << "back at 2001 ms";
+    const std::pair<u32, u32> frames[] = {{2960, kEnhancing},     {3000, kEnhancing},
+                                          {3001, kShowingResult}, {1960, kShowingResult},
+                                          {2000, kShowingResult}, {2001, kChoosePiece}};
+    for (const auto& [ms, stage] : frames) {
+        FrameAt(ms);
+        EXPECT_EQ(F().stage, stage) << ms;
+    }
+    EXPECT_EQ(Outcome(0), std::make_tuple(17, 1, 200, 0, 0));
     EXPECT_EQ(F().monsters.entries, (std::vector<i32>{1})) << "the last slime is gone";
     EXPECT_EQ(F().current, 200);
     EXPECT_EQ(F().tabs.tab[0]->id, 7000);
@@ -665,7 +663,7 @@ TEST_F(EnhanceTest, WithoutItsAnimationTheStrengtheningGoesOn) {
     EXPECT_EQ(F().stage, kEnhancing);
     FrameAt(3001);
     ASSERT_EQ(F().stage, kShowingResult);
-    EXPECT_EQ(std::make_pair(gOwnedEquipage[0].attack, gOwnedMonsters[0]), std::make_pair(17, 0));
+    EXPECT_EQ(Outcome(0), std::make_tuple(17, 1, 200, 0, 0));
     FrameAt(2001);
     EXPECT_EQ(std::make_pair(F().stage, gFrameId), std::make_pair(u32{kChoosePiece}, kEnhance));
 }
@@ -674,8 +672,8 @@ TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
     Strengthen(0, 1);  // the goblin, chance -1
     Esc();
     EXPECT_EQ(F().stage, kShowingResult);
-    EXPECT_EQ(Piece(), std::make_tuple(10, 1, 150));
-    EXPECT_EQ(std::make_pair(gOwnedMonsters[1], Money()), std::make_pair(2, 50));
+    EXPECT_EQ(Outcome(1), std::make_tuple(10, 1, 150, 2, 50));
+
     Esc();
     EXPECT_EQ(F().stage, kChoosePiece);
 }
