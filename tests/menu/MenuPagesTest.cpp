@@ -315,8 +315,7 @@ TEST_F(MenuTest, ListsGroupByTypeAndKeepTheirRanges) {
         EXPECT_EQ(std::vector<i32>(Page().list.items.begin(), Page().list.items.end()), items);
         Tap(kScanF1);  // F1 backs out of a list
         h.RunFrames(1);
-        EXPECT_EQ(Page().subMode, 0);
-        EXPECT_EQ(sounds.played().back(), 263);
+        EXPECT_EQ(std::make_pair(Page().subMode, sounds.played().back()), std::make_pair(0, 263));
     }
     // Down from a tab lands on the list's first row.
     ClickSide(4);
@@ -335,8 +334,7 @@ TEST_F(MenuTest, SpendingTheLastPieceAtTheBottomMovesTheViewUp) {
     gOwnedItems[7] = 120;  // more than the party can own: shown and taken as it is
     OpenItems();
     ClickSide(5);
-    ASSERT_EQ(Page().list.Count(), 11);
-    EXPECT_EQ(Page().list.maxTop, 1);
+    ASSERT_EQ(std::make_pair(Page().list.Count(), Page().list.maxTop), std::make_pair(11, 1));
     ClickAt(615, 340);  // the down arrow
     ASSERT_EQ(Page().list.top, 1);
     ClickRow(8);  // item 7
@@ -358,8 +356,7 @@ TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
     EXPECT_EQ(std::make_pair(gOwnedItems[2], Page().list.Count()), std::make_pair(1, 5));
     ClickRow(2);
     EXPECT_EQ(std::make_pair(gOwnedItems[2], Page().list.Count()), std::make_pair(0, 4));
-    EXPECT_EQ(Page().list.rowName[4], nullptr);
-    EXPECT_NE(Page().list.rowName[3], nullptr);
+    EXPECT_TRUE(Page().list.rowName[3] && !Page().list.rowName[4]);
     h.RunFrames(1);
     EXPECT_EQ(std::string(Page().list.rowText[2]), Big5("還魂丹")) << "item 3 moved up";
     ClickRow(7);  // below the rows: nothing
@@ -392,8 +389,7 @@ TEST_F(MenuTest, OneMemberUsesAtOnceSilently) {
     ClickRow(0);
     EXPECT_EQ(std::make_pair(Page().subMode, gOwnedItems[sample::kHerb]),
               std::make_pair(int{kItemUseList}, 1));
-    EXPECT_GT(gRoleStats[0].hp, 1);
-    EXPECT_TRUE(sounds.played().empty());
+    EXPECT_TRUE(gRoleStats[0].hp > 1 && sounds.played().empty());
 }
 
 TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
@@ -972,8 +968,7 @@ TEST_F(OfferTest, MonsterFirstThenFormAndTheWaysToCancel) {
     ClickMonster(0);
     EXPECT_EQ(Offer().mode, kOfferMonster) << "no question without a form";
     ClickForm(1);
-    EXPECT_TRUE(Offer().mode & kOfferAsking);
-    EXPECT_EQ(Offer().chosenForm, 1);
+    EXPECT_TRUE((Offer().mode & kOfferAsking) && Offer().chosenForm == 1);
     sounds.Clear();
     ClickAt(480, 335);  // 取消
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
@@ -1213,6 +1208,11 @@ struct SkillPages : MenuTest {
     std::tuple<std::string, std::string, i32> Row(int j) {
         return {Text(List().rowName[j]), Text(List().rowValue[j]), List().rowValue[j]->x};
     }
+    // A role's MP and the sounds played since the last clear.
+    std::pair<i32, std::vector<int>> MpAndSounds(i32 r) {
+        return {gRoleStats[r].mp, sounds.played()};
+    }
+    const std::vector<int> None;
     // The rows drawn again, as after a use.
     void Redraw() {
         List().list.lastTop = -1;
@@ -1235,8 +1235,7 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
               std::make_pair(5, Big5("吟 　唱")));
     sounds.Clear();
     BackToSkills();
-    EXPECT_EQ(gMenuRole, 2u);
-    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+    EXPECT_EQ(std::make_pair(gMenuRole, sounds.played()), std::make_pair(2u, std::vector{263}));
     OpenRow(1);
     ClickSlot(3);  // a party slot goes back to the skills page on that member
     h.RunFrames(2);
@@ -1246,8 +1245,7 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
     sounds.Clear();
     RightClick();
     EXPECT_EQ(FinishClose(), 0u);
-    EXPECT_EQ(gMenuRole, 0u);
-    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+    EXPECT_EQ(std::make_pair(gMenuRole, sounds.played()), std::make_pair(0u, std::vector{263}));
 }
 
 TEST(SkillKeys, TheSkillsPageKeyTable) {
@@ -1309,11 +1307,9 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
     ClickSlot(3);  // role 3: nothing learned
     EXPECT_TRUE(Captions().empty());
     MoveTo(520, 100, 2);
-    EXPECT_EQ(Skills().focus, 10);
-    EXPECT_FALSE(Skills().frame.panel.bar->shown);
+    EXPECT_TRUE(Skills().focus == 10 && !Skills().frame.panel.bar->shown);
     ClickAt(520, 100);
-    EXPECT_EQ(gFrameId, kScreenBit | 23u);
-    EXPECT_EQ(gSkillListFrame, nullptr);
+    EXPECT_TRUE(gFrameId == (kScreenBit | 23u) && !gSkillListFrame);
 }
 
 // ---- colours and use ----
@@ -1327,16 +1323,14 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
     EXPECT_TRUE(Grey(List().rowValue[3]));
     i32 mp = gRoleStats[0].mp;
     ClickRow(3);
-    EXPECT_EQ(gRoleStats[0].mp, mp);
-    EXPECT_TRUE(sounds.played().empty());
+    EXPECT_EQ(MpAndSounds(0), std::make_pair(mp, None));
     // Using the self skill (5 MP) from 13 leaves 8: the 12 MP row turns grey at
     // once; 8 MP still pays for 8. Sealed, healing stays usable; dying, nothing.
     gRoleStats[0].mp = 13;
     Redraw();
     EXPECT_EQ(Shades(4), "BBBG");
     ClickRow(2);
-    EXPECT_EQ(gRoleStats[0].mp, 8);
-    EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
+    EXPECT_EQ(MpAndSounds(0), std::make_pair(8, std::vector{1}));
     for (u32 status : {0u, 0x200u}) {
         gRoleStats[0].status = status;
         Redraw();
@@ -1347,8 +1341,7 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
     EXPECT_EQ(Shades(10), std::string(10, 'G'));
     sounds.Clear();
     ClickRow(0);
-    EXPECT_EQ(gRoleStats[0].mp, 8);
-    EXPECT_TRUE(sounds.played().empty());
+    EXPECT_EQ(MpAndSounds(0), std::make_pair(8, None));
     // Fifteen entries scroll to five; ten cannot scroll.
     MoveTo(520, 108);
     Key(kScanPgDn);
@@ -1372,16 +1365,14 @@ TEST_F(SkillPages, ASealedMemberStillUsesAGreyRowAndBattleSkillsStayGrey) {
     EXPECT_EQ(Shades(List().list.Count()), "G");
     i32 mp = gRoleStats[2].mp;
     ClickRow(0);
-    EXPECT_EQ(gRoleStats[2].mp, mp - 10);
-    EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
+    EXPECT_EQ(MpAndSounds(2), std::make_pair(mp - 10, std::vector{1}));
     OpenRow(1);  // magic: the ice arrow is for battle
     gRoleStats[2].status = 0;
     Redraw();
     EXPECT_EQ(Shades(1), "G");
     sounds.Clear();
     ClickRow(0);
-    EXPECT_EQ(gRoleStats[2].mp, mp - 10);
-    EXPECT_TRUE(sounds.played().empty());
+    EXPECT_EQ(MpAndSounds(2), std::make_pair(mp - 10, None));
 }
 
 TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
@@ -1395,8 +1386,7 @@ TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
     EXPECT_EQ(Shades(2), "GG");
     i32 mp = gRoleStats[1].mp;
     ClickRow(0);
-    EXPECT_EQ(gRoleStats[1].mp, mp);
-    EXPECT_TRUE(sounds.played().empty());
+    EXPECT_EQ(MpAndSounds(1), std::make_pair(mp, None));
     BackToSkills();
     Skills().SelectRole(5);
     OpenRow(2);  // forms 0, 1 and 2
@@ -1450,14 +1440,12 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     ClickRow(0);
     sounds.Clear();
     RightClick();
-    EXPECT_EQ(List().subMode, kSkillListMain);
-    EXPECT_EQ(List().marker, nullptr);
+    EXPECT_TRUE(List().subMode == kSkillListMain && !List().marker);
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
     ClickRow(0);
     Key(kScanF3);
     h.RunFrames(1);
-    EXPECT_EQ(gFrameId, kScreenBit | 25u);
-    EXPECT_EQ(gRoleStats[0].mp, 24);
+    EXPECT_EQ(std::make_pair(gFrameId, gRoleStats[0].mp), std::make_pair(kScreenBit | 25u, 24));
 }
 
 // ---- scrolling ----
