@@ -132,8 +132,7 @@ TEST_F(ShopTest, PackedRowsTabKeysAndTheFocusComingBack) {
         EXPECT_EQ(gShopBuyMenuFrame->current, current) << int(key);
     }
     OpenList(1);
-    EXPECT_EQ(gKeyFocus, 15);
-    EXPECT_EQ(BuyCore().category, 5u);
+    EXPECT_EQ(std::make_pair(gKeyFocus, BuyCore().category), std::make_pair(15, 5u));
     Tap(kScanEsc);
     h.RunFrames(2);
     ASSERT_EQ(gFrameId, kBuyFront);
@@ -147,8 +146,8 @@ TEST_F(ShopTest, PartyPortraits) {
     SetGameFlag(static_cast<i32>(kLeadSwapFlag));
     OpenShop(false, {{5, {1}}});
     cShopBuyMenuFrame& f = *gShopBuyMenuFrame;
-    EXPECT_EQ(Spot(f.portrait[3]), std::pair(10, 235));
-    EXPECT_EQ(f.portrait[4], nullptr);
+    EXPECT_EQ(std::make_pair(Spot(f.portrait[3]), Spot(f.portrait[4])),
+              std::make_pair(std::pair(10, 235), std::pair(-1, -1)));
     EXPECT_EQ((std::array{CanvasAt(20, 60), CanvasAt(148, 60), CanvasAt(276, 60)}),
               (std::array{Colour(9904, 33), Colour(9904, 32), Colour(9904, 34)}));
     CloseToMap(h);
@@ -188,8 +187,8 @@ TEST_F(ShopTest, GameTimeWrapsAtSixtyHours) {
 TEST_F(ShopTest, SellSideShowsAllSevenCategoriesAndTheirFocus) {
     OpenShop(true, {{5, {1}}});
     ASSERT_EQ(ClickTabAt(495), kSellFront) << "賣 with strengthening offered";
-    EXPECT_EQ(Spot(gShopSellMenuFrame->button[6]).second, 90 + 42 * 6);
-    EXPECT_EQ(gShopSellMenuFrame->button[6]->id, 7016);
+    EXPECT_EQ(std::make_pair(gShopSellMenuFrame->button[6]->id, gShopSellMenuFrame->button[6]->y),
+              std::make_pair(7016, 90 + 42 * 6));
     OpenList(6, kSellList);
     EXPECT_EQ(gKeyFocus, 6);
     Back();
@@ -234,8 +233,8 @@ TEST_F(ShopTest, QuantityBoxKeysAndTwoCancels) {
     EXPECT_NE(CanvasAt(225, 245), boxColour);
     ClickListRow(0);
     ASSERT_EQ(BuyCore().mode, 1u);
-    EXPECT_EQ(sounds.played(), std::vector<int>{262});
-    EXPECT_EQ(BuyCore().current, 600);
+    EXPECT_EQ(std::make_pair(sounds.played(), BuyCore().current),
+              std::make_pair(std::vector{262}, 600));
     EXPECT_EQ(CanvasAt(225, 245), boxColour);
     const std::pair<u8, int> keys[] = {{kScanRight, 601}, {kScanLeft, 600}, {kScanUp, 611}};
     for (const auto& [key, current] : keys) {
@@ -274,8 +273,8 @@ TEST_F(ShopTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
     EXPECT_EQ(Money(), 700);
     EXPECT_EQ(CountUnwornEquipage(0), before + 3);
     EXPECT_EQ(std::atoi(BuyCore().ownedText[0]), std::atoi(ownedBefore.c_str()) + 3);
-    EXPECT_EQ(sounds.played(), (std::vector<int>{262, 261, 261, 264}));
-    EXPECT_EQ(BuyCore().mode, 0u);
+    EXPECT_EQ(std::make_pair(sounds.played(), BuyCore().mode),
+              std::make_pair(std::vector{262, 261, 261, 264}, 0u));
     // Price, money before, whether two are bought, the money after.
     const std::tuple<i32, u32, bool, u32> buys[] = {{-100, 700, true, 700},
                                                     {100, 0x80000010u, false, 0x7FFFFFFFu - 100}};
@@ -399,16 +398,14 @@ TEST_F(HandsFreeTest, PartyPanelShowsChangesAndWhoCannotWear) {
     const std::string cannot = B5("不可裝備");
     EXPECT_EQ((Texts{f.firstText[0], f.secondText[0], f.firstText[1]}),
               (Texts{"+30", "-5", cannot}));
-    EXPECT_TRUE(f.first[0]->shown && f.first[1]->shown);
-    EXPECT_FALSE(f.second[1]->shown);
+    EXPECT_TRUE(f.first[0]->shown && f.first[1]->shown && !f.second[1]->shown);
     // Flag 324: role 0 reads bit 0x2 and role 1 bit 0x1.
     SetGameFlag(static_cast<i32>(kLeadSwapFlag));
     h.RunFrames(1);
     EXPECT_EQ((Texts{f.firstText[0], f.firstText[1]}), (Texts{cannot, "+30"}));
     // Leaving the list hides the marks in the same tick.
     MoveTo(100, 300, 2);
-    EXPECT_FALSE(f.first[0]->shown);
-    EXPECT_FALSE(f.compare[1]->shown);
+    EXPECT_FALSE(f.first[0]->shown || f.compare[1]->shown);
 }
 
 // ---- the sell list: what it lists and in which order, prices and the money
@@ -455,8 +452,8 @@ TEST_F(ShopSellTest, HalfPricesAndTheLastPieceGoes) {
     gOwnedEquipage[OwnAt(8, 0)].price = 301;
     gScriptVars[0] = 0;
     OpenSellList(0);
-    ASSERT_EQ(Entries(), (std::deque<u32>{4, 8}));
-    EXPECT_EQ(SellCore().current, 10);
+    ASSERT_EQ(std::make_pair(Entries(), SellCore().current),
+              std::make_pair(std::deque<u32>{4, 8}, 10));
     ClickListRow(1);
     EXPECT_EQ(SellCore().current, 601) << "the box opens on cancel";
     EXPECT_EQ(SellCore().quantityBar.maximum, 1);
@@ -492,8 +489,7 @@ TEST_F(ShopSellTest, MonstersSellAtFullPriceUpToTheCap) {
     gScriptVars[0] = 0x7FFFFFFF - 16;
     OpenSellList(6);
     SellRow(0);
-    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
-    EXPECT_TRUE(Entries().empty());
+    EXPECT_TRUE(gScriptVars[0] == 0x7FFFFFFFu && Entries().empty());
     // 99 at 0x7FFFFFF0 each: a total past 32 bits still stops at the cap.
     gMonsters[2].price = 0x7FFFFFF0;
     gOwnedMonsters[2] = 99;
@@ -637,8 +633,8 @@ TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
     ChooseMonster(0);
     EXPECT_EQ(F().stage, kConfirming);
     Confirm();
-    ASSERT_EQ(F().stage, kEnhancing);
-    EXPECT_EQ(sounds.played(), std::vector<int>{262});
+    EXPECT_EQ(std::make_pair(F().stage, sounds.played()),
+              std::make_pair(u32{kEnhancing}, std::vector{262}));
     // Frames a millisecond apart: each stage ends in the first frame past its
     // time. No roll at 3000 ms, the roll at 3001; not back at 2000 ms from
     // there, back at 2001. Money equal to the price pays.
@@ -652,8 +648,7 @@ TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
     }
     EXPECT_EQ(Outcome(0), std::make_tuple(17, 1, 200, 0, 0));
     EXPECT_EQ(F().monsters.entries, (std::vector<i32>{1})) << "the last slime is gone";
-    EXPECT_EQ(F().current, 200);
-    EXPECT_EQ(F().tabs.tab[0]->id, 7000);
+    EXPECT_EQ(std::make_pair(F().current, F().tabs.tab[0]->id), std::make_pair(200, 7000));
 }
 
 TEST_F(EnhanceTest, WithoutItsAnimationTheStrengtheningGoesOn) {
