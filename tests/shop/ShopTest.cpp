@@ -140,8 +140,8 @@ TEST_F(ShopTest, PackedRowsTabKeysAndTheFocusComingBack) {
 }
 
 // Four members, flag 324: role 0 shows role 1's portrait. Eight members all
-// fit on the buy side; the list's panel shows six.
-TEST_F(ShopTest, PartyPortraits) {
+// fit on the buy side; the list's panel shows six. The clock wraps at sixty hours.
+TEST_F(ShopTest, PartyPortraitsAndTheClock) {
     SetParty({0, 1, 2, 3});
     SetGameFlag(static_cast<i32>(kLeadSwapFlag));
     OpenShop(false, {{5, {1}}});
@@ -150,6 +150,11 @@ TEST_F(ShopTest, PartyPortraits) {
               std::make_pair(std::pair(10, 235), std::pair(-1, -1)));
     EXPECT_EQ((std::array{CanvasAt(20, 60), CanvasAt(148, 60), CanvasAt(276, 60)}),
               (std::array{Colour(9904, 33), Colour(9904, 32), Colour(9904, 34)}));
+    for (const auto& [time, text] : {std::pair{3725u, "1:02:05"}, {216000u, "0:00:00"}}) {
+        gGameTime = time;
+        h.RunFrames(1);
+        EXPECT_STREQ(gShopBuyMenuFrame->timeText, text);
+    }
     CloseToMap(h);
     SetParty({0, 1, 2, 3, 4, 5, 6, 7});
     OpenShop(false, {{5, {1}}});
@@ -158,8 +163,17 @@ TEST_F(ShopTest, PartyPortraits) {
     EXPECT_EQ(gShopBuyListFrame->members, 6);
 }
 
-TEST_F(ShopTest, LeavingEmptiesTheStock) {
-    OpenShop(false, {{5, {1, 2}}, {0, {0}}});
+// Stock ids past the databases are dropped and the first one reported, and
+// the shop opens all the same. Leaving empties the stock.
+TEST_F(ShopTest, BadStockIdsAreDroppedAndLeavingEmptiesTheStock) {
+    h.boxes().clear();
+    OpenShop(false, {{0, {0, 500, 1}}, {5, {20, 300, 250}}});
+    EXPECT_EQ(std::make_pair(gShopStock.cat[0].ids, gShopStock.cat[5].ids),
+              std::make_pair(std::deque<u32>{0, 1}, std::deque<u32>{20}));
+    ASSERT_EQ(h.boxes().size(), 1u) << "the first one only";
+    const std::string& text = h.boxes()[0].text;
+    EXPECT_NE(text.find("tore.dat"), std::string::npos) << text;
+    EXPECT_NE(text.find("500"), std::string::npos) << text;
     Back();
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(sounds.played(), std::vector<int>{263});
@@ -172,15 +186,6 @@ TEST_F(ShopTest, LeavingEmptiesTheStock) {
         sounds.Clear();
         EXPECT_EQ(ClickTabAt(585), 0u) << sell;
         EXPECT_EQ(sounds.played(), sell ? std::vector<int>{} : std::vector<int>{261});
-    }
-}
-
-TEST_F(ShopTest, GameTimeWrapsAtSixtyHours) {
-    OpenShop(false, {{5, {1}}});
-    for (const auto& [time, text] : {std::pair{3725u, "1:02:05"}, {216000u, "0:00:00"}}) {
-        gGameTime = time;
-        h.RunFrames(1);
-        EXPECT_STREQ(gShopBuyMenuFrame->timeText, text);
     }
 }
 
@@ -524,18 +529,6 @@ TEST_F(ShopSellTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
     for (int n = 0; n < kAbilityLines; ++n) EXPECT_STREQ(gAbilityPanel.lines[n], "0") << n;
 }
 
-TEST_F(ShopSellTest, StockIdsPastTheDatabasesAreDroppedAndReported) {
-    h.boxes().clear();
-    OpenShop(false, {{0, {0, 500, 1}}, {5, {20, 300, 250}}});
-    EXPECT_EQ(gShopStock.cat[0].ids, (decltype(gShopStock.cat[0].ids){0, 1}));
-    EXPECT_EQ(gShopStock.cat[5].ids, (decltype(gShopStock.cat[5].ids){20}));
-    ASSERT_EQ(h.boxes().size(), 1u) << "the first one only";
-    const std::string& text = h.boxes()[0].text;
-    EXPECT_NE(text.find("tore.dat"), std::string::npos) << text;
-    EXPECT_NE(text.find("500"), std::string::npos) << text;
-    EXPECT_EQ(gFrameId, kBuyFront) << "the shop opens all the same";
-}
-
 // ---- the strengthening counter: the roll's rule, the stages through the real
 // tick and their timing, what a success and a failure cost, refused choices ----
 
@@ -663,16 +656,6 @@ TEST_F(EnhanceTest, WithoutItsAnimationTheStrengtheningGoesOn) {
     EXPECT_EQ(std::make_pair(F().stage, gFrameId), std::make_pair(u32{kChoosePiece}, kEnhance));
 }
 
-TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
-    Strengthen(0, 1);  // the goblin, chance -1
-    Esc();
-    EXPECT_EQ(F().stage, kShowingResult);
-    EXPECT_EQ(Outcome(1), std::make_tuple(10, 1, 150, 2, 50));
-
-    Esc();
-    EXPECT_EQ(F().stage, kChoosePiece);
-}
-
 // Both headings and the mark of the active list stay over the list areas on
 // the canvas, whichever list was brought forward last.
 TEST_F(EnhanceTest, HeadingsAndTheActiveMarkStayInSight) {
@@ -694,6 +677,15 @@ TEST_F(EnhanceTest, HeadingsAndTheActiveMarkStayInSight) {
         EXPECT_GT(whiteIn(478, 58), 60) << step << ": 選擇裝備";
         EXPECT_EQ(CanvasAt(markX + 10, markY + 10), Colour(9907, markAction)) << step;
     }
+}
+
+TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
+    Strengthen(0, 1);  // the goblin, chance -1
+    Esc();
+    EXPECT_EQ(F().stage, kShowingResult);
+    EXPECT_EQ(Outcome(1), std::make_tuple(10, 1, 150, 2, 50));
+    Esc();
+    EXPECT_EQ(F().stage, kChoosePiece);
 }
 
 TEST_F(EnhanceTest, RefusedChoicesAndAttackStopsAt500) {
