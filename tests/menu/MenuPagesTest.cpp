@@ -528,9 +528,7 @@ TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
     h.RunFrames(1);
     EXPECT_EQ(gItemFrame, nullptr);
     EXPECT_EQ(Outcome(), std::make_tuple(0u, 0u, std::string("before")));
-}
-
-TEST_F(ChooserTest, ElevenEntriesScrollByOne) {
+    // Eleven entries scroll by one.
     OwnOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
     OpenChooser(0);
     EXPECT_EQ(gItemFrame->list.maxTop, 1);
@@ -598,7 +596,10 @@ i32 OwnedOf(i32 id, bool worn) {
 
 struct EquipTest : MenuPageTest {
     cEquipFrame& Equip() { return *gEquipFrame; }
-    void OpenEquip() { OpenSide(1, 3); }
+    void SetUp() override {
+        MenuPageTest::SetUp();
+        OpenSide(1, 3);
+    }
     // The list of a slot, after a right click out of the list open.
     void OpenSlotList(int slot) {
         if (Equip().subMode == 1) RightClick();
@@ -630,7 +631,6 @@ struct EquipTest : MenuPageTest {
 };
 
 TEST_F(EquipTest, TheListFiltersSortsAndScrolls) {
-    OpenEquip();
     OpenSlotList(kSlotWeapon);
     // Role 6 is outside the party and wears a 短劍: never listed.
     std::vector<i32> list = Shown();
@@ -662,7 +662,6 @@ TEST_F(EquipTest, TheListFiltersSortsAndScrolls) {
 }
 
 TEST_F(EquipTest, EquippingNearTheEndLowersTheTop) {
-    OpenEquip();
     ClickSlot(3);  // role 3 holds no weapon
     OpenSlotList(kSlotWeapon);
     ASSERT_EQ(Equip().candidates.size(), 12u);
@@ -677,7 +676,6 @@ TEST_F(EquipTest, EquippingNearTheEndLowersTheTop) {
 }
 
 TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
-    OpenEquip();
     const RoleStats start = gRoleStats[0];
     i32 sword = gRoles[0].equip[kSlotWeapon];
     i32 shield = OwnedOf(sampleEquip::kIronShield, false);
@@ -737,7 +735,6 @@ TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
 }
 
 TEST_F(EquipTest, ComparisonLines) {
-    OpenEquip();
     // 月之戒 on role 0 (percent bonuses): magic 20% of 6 is +1, spirit 10% of 5
     // is 0, light -15% of 100 is -15; nothing else moves.
     OpenSlotList(kSlotAccessory1);
@@ -781,7 +778,6 @@ TEST_F(EquipTest, ComparisonLines) {
 }
 
 TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
-    OpenEquip();
     // Role 0 holds the two-handed 巨劍 in both rows and wears no hat.
     const std::string none = Big5("未裝備");
     EXPECT_EQ(WornRows(3), (std::vector<std::string>{Big5("巨劍"), Big5("巨劍"), none}));
@@ -796,8 +792,7 @@ TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
     Equip().SelectRole(0);
     EXPECT_EQ(WornRows(5),
               (std::vector<std::string>{Big5("巨劍"), Big5("巨劍"), none, none, Big5("羽帽")}));
-    EXPECT_FALSE(Equip().wornIcon[3]->shown);
-    EXPECT_FALSE(Equip().wornIcon[4]->shown) << "icon 40 has no picture";
+    EXPECT_FALSE(Equip().wornIcon[3]->shown || Equip().wornIcon[4]->shown) << "icon 40: none";
     // Taking off the bad armour slot and comparing it run without harm.
     OpenSlotList(kSlotArmour);
     PointAt(-1);
@@ -1035,20 +1030,19 @@ TEST_F(OfferTest, TheAnimationEndsWithTheBlessing) {
 // A looping blessing ends the offering after 300 ticks, a missing one at once
 // (and plays no sound); the offering is made all the same.
 TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
-    // Missing or looping, the ticks of the second phase, the sounds.
-    const std::tuple<bool, int, std::vector<int>> cases[] = {
-        {false, 300, {265, sampleOffer::kBlessSound}}, {true, 1, {265}}};
-    for (const auto& [missing, ticks, played] : cases) {
-        SCOPED_TRACE(missing ? "missing" : "looping");
-        if (missing) {
-            RewriteBlessing([](std::map<u32, ActProgram>& acts, u32 k) { acts.erase(k); });
-        } else {
-            RewriteBlessing([](std::map<u32, ActProgram>& acts, u32 k) {
-                std::vector<u16>& w = acts[k].parts[0];
-                ASSERT_EQ(w.back(), kActO2);
-                w.back() = kActOV;  // back to the start forever
-            });
-        }
+    using Edit = void (*)(std::map<u32, ActProgram>&, u32);
+    const Edit loop = [](std::map<u32, ActProgram>& acts, u32 k) {
+        std::vector<u16>& w = acts[k].parts[0];
+        ASSERT_EQ(w.back(), kActO2);
+        w.back() = kActOV;  // back to the start forever
+    };
+    const Edit drop = [](std::map<u32, ActProgram>& acts, u32 k) { acts.erase(k); };
+    // The change to the blessing, the ticks of the second phase, the sounds.
+    const std::tuple<Edit, int, std::vector<int>> cases[] = {
+        {loop, 300, {265, sampleOffer::kBlessSound}}, {drop, 1, {265}}};
+    for (const auto& [edit, ticks, played] : cases) {
+        SCOPED_TRACE(ticks);
+        RewriteBlessing(edit);
         gOwnedMonsters[golem] = 1;
         const i32 before = gGodForms[0].offerValue;
         OpenOffer();
@@ -1395,8 +1389,8 @@ TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
     EXPECT_EQ(Text(List().rowValue[1]), Big5("供奉值:12345"));
     EXPECT_EQ(Shades(3), "GGG");
     MoveTo(520, 108, 2);
-    EXPECT_TRUE(List().list.bar->shown);
-    EXPECT_FALSE(List().frame.panel.tipText->shown) << "forms have no description";
+    EXPECT_TRUE(List().list.bar->shown && !List().frame.panel.tipText->shown)
+        << "forms have no description";
 }
 
 // ---- use ----
@@ -1406,9 +1400,8 @@ TEST_F(SkillPages, AOneMemberPartyUsesAOneTargetSkillAtOnce) {
     gRoleStats[0].hp = 10;
     OpenList(0, 1);
     ClickRow(0);
-    EXPECT_EQ(std::make_tuple(List().subMode, gRoleStats[0].mp, gRoleStats[0].hp),
-              std::make_tuple(int{kSkillListMain}, 32, 50));
-    EXPECT_EQ(sounds.played(), (std::vector<int>{1}));
+    EXPECT_EQ(std::make_tuple(List().subMode, gRoleStats[0].hp, MpAndSounds(0)),
+              std::make_tuple(int{kSkillListMain}, 50, std::make_pair(32, std::vector{1})));
 }
 
 TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
@@ -1465,18 +1458,18 @@ TEST_F(SkillPages, BadSkillIdsAndCostsAreLeftOutOrShownWhole) {
 
 TEST_F(SkillPages, OpeningTakesAnyFocusWordAndAMemberOutsideTheParty) {
     gSmartMouse = 0;
-    for (i32 f : {35, 99}) {
-        gMenuRole = 2;
-        gKeyFocus = f;
+    // The shown member and the focus word, then the member, the focus and the
+    // word after: a bad word reads as the member's slot and is reset.
+    const std::tuple<u32, i32, u32, int> opens[] = {{2, 35, 2, 32}, {2, 99, 2, 32}, {6, 0, 0, 30}};
+    for (const auto& [role, word, roleAfter, focus] : opens) {
+        CloseToMap(h);
+        gMenuRole = role;
+        gKeyFocus = word;
         Open(23);
-        EXPECT_EQ(std::make_pair(Skills().focus, gKeyFocus), std::make_pair(32, 0)) << f;
-        gFramePhase = 2;
-        h.RunFrames(1);
+        EXPECT_EQ(std::make_tuple(gMenuRole, Skills().focus, gKeyFocus),
+                  std::make_tuple(roleAfter, focus, 0))
+            << word;
     }
-    gMenuRole = 6;
-    gFrameId = 0;
-    Open(23);
-    EXPECT_EQ(std::make_pair(gMenuRole, Skills().focus), std::make_pair(0u, 30));
 }
 
 TEST_F(SkillPages, DownFromTheSixthSlotWrapsOnlyWithoutASeventhMember) {
