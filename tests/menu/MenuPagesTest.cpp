@@ -804,16 +804,6 @@ TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
 // ==== the offering and transformation pages: who is listed, the question, the
 // animation and the offering's result, the form details with their skills ====
 
-// The monster whose name (or, for the nameless one, description) is utf8.
-i32 MonsterNamed(const char* utf8) {
-    std::string big5 = Utf8ToBig5(utf8);
-    for (i32 i = 0; i < gMonsterCount; ++i)
-        if (big5 == gMonsters[i].name ||
-            (!gMonsters[i].name[0] && big5 == gMonsters[i].description))
-            return i;
-    return -1;
-}
-
 // Grows the monster table to n records, as a larger database would load it:
 // the new ones zeroed and none owned.
 void GrowMonsters(i32 n) {
@@ -827,15 +817,10 @@ void GrowMonsters(i32 n) {
 }
 
 struct OfferTest : MenuPageTest {
-    i32 golem = -1, phantom = -1, nameless = -1;
-    void SetUp() override {
-        MenuPageTest::SetUp();
-        golem = MonsterNamed("石魔像");
-        phantom = MonsterNamed("幻影");
-        nameless = MonsterNamed("無名之物");
-        // The opening unlocks forms 0 and 1 and gives two golems and a phantom.
-        ASSERT_TRUE(golem >= 0 && phantom > golem && nameless >= 0);
-    }
+    // The opening unlocks forms 0 and 1 and gives two 石魔像, a 幻影 and the
+    // nameless one (its description "無名之物").
+    static constexpr i32 golem = sampleEquip::kGolem, phantom = sampleEquip::kPhantom;
+    static constexpr i32 nameless = sampleEquip::kNameless;
     // The choice: mode, form and monster.
     static std::tuple<u32, i32, i32> Choice() {
         return {gOfferFrame->mode, gOfferFrame->chosenForm, gOfferFrame->chosenMonster};
@@ -890,10 +875,8 @@ struct OfferTest : MenuPageTest {
 
 TEST_F(OfferTest, OnlyOwnedOrdinaryNamedMonstersAreListed) {
     gOwnedMonsters[nameless] = 3;
-    auto form = std::find_if(gMonsters, gMonsters + gMonsterCount,
-                             [](const MonsterData& m) { return m.kind == 1; });
-    ASSERT_NE(form, gMonsters + gMonsterCount);
-    gOwnedMonsters[form - gMonsters] = 4;
+    ASSERT_EQ(gMonsters[2].kind, 1);
+    gOwnedMonsters[2] = 4;  // the fire god, a form
     OpenOffer();
     EXPECT_EQ(Offer().monsters,
               (std::deque<u32>{static_cast<u32>(golem), static_cast<u32>(phantom)}));
