@@ -143,8 +143,7 @@ struct WaysOut : MenuTest {
     void OpenPage(u32 n) {
         CloseToMap(h);
         if (n == 23 || n == 24) {
-            Tap(kScanF2);
-            h.RunFrames(3);
+            Tap(kScanF2, 4);
             if (n == 24) ClickSide(0);
         } else {
             OpenItems();
@@ -313,8 +312,7 @@ TEST_F(MenuTest, ListsGroupByTypeAndKeepTheirRanges) {
         ClickSide(row);
         ASSERT_EQ(Page().subMode, mode);
         EXPECT_EQ(std::vector<i32>(Page().list.items.begin(), Page().list.items.end()), items);
-        Tap(kScanF1);  // F1 backs out of a list
-        h.RunFrames(1);
+        Tap(kScanF1, 2);  // F1 backs out of a list
         EXPECT_EQ(std::make_pair(Page().subMode, sounds.played().back()), std::make_pair(0, 263));
     }
     // Down from a tab lands on the list's first row.
@@ -473,8 +471,7 @@ struct ChooserTest : MenuTest {
     }
     // Clicks row j and runs the close.
     void Pick(int j) {
-        ClickRow(j);
-        h.RunFrames(1);
+        ::ClickAt(h, 520, 108 + 24 * j, 3);  // row j, and a tick more
     }
     // The frame running, the result handed over and the name picked.
     static std::tuple<u32, u32, std::string> Outcome() {
@@ -896,8 +893,7 @@ TEST_F(OfferTest, AnOfferingRaisesTheFormAndSpendsOneMonster) {
     ClickMonster(0);
     ASSERT_EQ(Offer().mode, kOfferForm | kOfferMonster | kOfferAsking);
     sounds.Clear();
-    ::ClickAt(h, 400, 335, 0);  // 確定: the release's tick clicks, the next one starts
-    h.RunFrames(2);
+    Confirm();  // the release's tick clicks, the next one starts
     EXPECT_EQ(sounds.played(), (std::vector<int>{265, sampleOffer::kBlessSound}))
         << "確定, then the blessing's own sound";
     ASSERT_NE(Offer().offeredPic, nullptr);
@@ -1140,10 +1136,8 @@ struct SkillPages : MenuTest {
     cSkillFrame& Skills() { return *gSkillFrame; }
     cSkillListFrame& List() { return *gSkillListFrame; }
     void OpenSkills() {
-        Tap(kScanF2);
-        h.RunFrames(2);
+        Tap(kScanF2, 4);
         ASSERT_EQ(gFrameId, kScreenBit | 23u);
-        h.RunFrames(1);
         sounds.Clear();
     }
     // Category row r's list, from the skills page or from another list.
@@ -1277,8 +1271,7 @@ TEST_F(SkillPages, HealingAloneIsTheFirstRowAndAnEmptyRoleStillTakesTheTopBand) 
     EXPECT_EQ(Skills().frame.panel.captions[0]->y, 100);
     ClickAt(520, 140);  // the second band: no row
     EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 23u, 1u));
-    ClickAt(520, 131);  // the first band's last line
-    h.RunFrames(2);
+    ::ClickAt(h, 520, 131, 4);  // the first band's last line
     EXPECT_EQ(std::make_pair(gFrameId, List().category), std::make_pair(kScreenBit | 24u, 3));
     BackToSkills();
     ClickSlot(3);  // role 3: nothing learned
@@ -1419,8 +1412,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     EXPECT_TRUE(List().subMode == kSkillListMain && !List().marker);
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
     ClickRow(0);
-    Key(kScanF3);
-    h.RunFrames(1);
+    Tap(kScanF3, 3);
     EXPECT_EQ(std::make_pair(gFrameId, gRoleStats[0].mp), std::make_pair(kScreenBit | 25u, 24));
 }
 

@@ -56,14 +56,12 @@ struct ShopTest : MenuTest {
     void ClickListRow(int r) { ClickAt(500, 130 + 24 * r); }
     // Clicks the tab at x and runs two frames; the frame running then.
     u32 ClickTabAt(i32 x) {
-        ClickAt(x + 20, 20);
-        h.RunFrames(2);
+        ::ClickAt(h, x + 20, 20, 4);
         return gFrameId;
     }
     // From the buy (or sell) side into the list of category row n.
     void OpenList(int n, u32 frame = kBuyList) {
-        ClickAt(490, 100 + 42 * n);
-        h.RunFrames(2);
+        ::ClickAt(h, 490, 100 + 42 * n, 4);
         ASSERT_EQ(gFrameId, frame);
         sounds.Clear();
     }
@@ -102,8 +100,7 @@ struct ShopTest : MenuTest {
 TEST_F(ShopTest, StoreKeeperOpensAShopWithThreeTabs) {
     StartTalk(sampleShop::kStoreTalk, sampleShop::kStoreRole);
     for (int i = 0; i < 10 && gFrameId != kBuyFront; ++i) {
-        Tap(SampleSession::Confirm());
-        h.RunFrames(2);
+        Tap(SampleSession::Confirm(), 3);
     }
     h.RunFrames(2);
     ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kBuyFront, 1u));
@@ -133,8 +130,7 @@ TEST_F(ShopTest, PackedRowsTabKeysAndTheFocusComingBack) {
     }
     OpenList(1);
     EXPECT_EQ(std::make_pair(gKeyFocus, BuyCore().category), std::make_pair(15, 5u));
-    Tap(kScanEsc);
-    h.RunFrames(2);
+    Tap(kScanEsc, 3);
     ASSERT_EQ(gFrameId, kBuyFront);
     EXPECT_EQ(gShopBuyMenuFrame->current, 15);
 }
@@ -255,8 +251,7 @@ TEST_F(ShopTest, QuantityBoxKeysAndTwoCancels) {
     EXPECT_EQ(BuyCore().current, 100) << "back on the row of the box's entry";
     h.RunFrames(1);
     EXPECT_NE(CanvasAt(225, 245), boxColour);
-    Key(kScanEsc);
-    h.RunFrames(1);
+    Tap(kScanEsc, 3);
     EXPECT_EQ(gFrameId, kBuyFront);
 }
 
