@@ -615,12 +615,7 @@ struct EquipTest : MenuPageTest {
     void ClickEntry(i32 entry) { ClickRow(RowOf(entry)); }
     // The hover of a tick is the one the tick before found: two ticks.
     void PointAt(i32 entry) { MoveTo(520, 108 + 24 * RowOf(entry), 2); }
-    std::string Worn(int k) { return Equip().wornText[k]; }
-    std::vector<std::string> WornRows(int n) {
-        std::vector<std::string> out;
-        for (int k = 0; k < n; ++k) out.push_back(Worn(k));
-        return out;
-    }
+    Texts WornRows(int n) { return Texts(Equip().wornText, Equip().wornText + n); }
     // What role r holds in the weapon and the shield slots.
     static std::pair<i32, i32> Hands(i32 r) {
         return {gRoles[r].equip[kSlotWeapon], gRoles[r].equip[kSlotShield]};
@@ -691,7 +686,7 @@ TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
     bare.defence += 14;
     bare.ratios[kWater] -= 10;
     EXPECT_EQ(0, std::memcmp(&gRoleStats[0], &bare, sizeof(bare)));
-    EXPECT_EQ(Worn(0), Big5("未裝備"));
+    EXPECT_EQ(WornRows(1), Texts{Big5("未裝備")});
 
     // The 巨劍 back over the shield: the shield returns to its list.
     OpenSlotList(kSlotWeapon);
@@ -777,7 +772,7 @@ TEST_F(EquipTest, ComparisonLines) {
 TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
     // Role 0 holds the two-handed 巨劍 in both rows and wears no hat.
     const std::string none = Big5("未裝備");
-    EXPECT_EQ(WornRows(3), (std::vector<std::string>{Big5("巨劍"), Big5("巨劍"), none}));
+    EXPECT_EQ(WornRows(3), (Texts{Big5("巨劍"), Big5("巨劍"), none}));
     EXPECT_TRUE(Equip().wornIcon[0]->shown && !Equip().wornIcon[2]->shown);
     // Bad slot values and icons show nothing.
     i32 hatPlace = OwnedOf(sampleEquip::kFeatherHat, false);
@@ -787,8 +782,7 @@ TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
     gOwnedEquipage[hatPlace].icon = 40;
     gRoles[0].equip[kSlotAccessory1] = hatPlace;
     Equip().SelectRole(0);
-    EXPECT_EQ(WornRows(5),
-              (std::vector<std::string>{Big5("巨劍"), Big5("巨劍"), none, none, Big5("羽帽")}));
+    EXPECT_EQ(WornRows(5), (Texts{Big5("巨劍"), Big5("巨劍"), none, none, Big5("羽帽")}));
     EXPECT_FALSE(Equip().wornIcon[3]->shown || Equip().wornIcon[4]->shown) << "icon 40: none";
     // Taking off the bad armour slot and comparing it run without harm.
     OpenSlotList(kSlotArmour);

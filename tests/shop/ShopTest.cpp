@@ -74,12 +74,12 @@ struct ShopTest : MenuTest {
         return c ? std::pair{c->x, c->y} : std::pair{-1, -1};
     }
     // The buy side's category buttons, row by row: id and y.
-    using IdYs = std::vector<std::pair<i32, i32>>;
-    static IdYs Buttons(const cShopBuyMenuFrame& f) {
-        IdYs out;
+    static std::vector<std::pair<i32, i32>> Buttons(const cShopBuyMenuFrame& f) {
+        std::vector<std::pair<i32, i32>> out;
         for (int r = 0; r < f.rows; ++r) out.push_back({f.button[r]->id, f.button[r]->y});
         return out;
     }
+    using IdYs = std::vector<std::pair<i32, i32>>;
     cShopListCore& BuyCore() { return gShopBuyListFrame->core; }
     cShopListCore& SellCore() { return gShopSellListFrame->core; }
     static i32 Money() { return static_cast<i32>(gScriptVars[0]); }
@@ -99,9 +99,7 @@ struct ShopTest : MenuTest {
 
 TEST_F(ShopTest, StoreKeeperOpensAShopWithThreeTabs) {
     StartTalk(sampleShop::kStoreTalk, sampleShop::kStoreRole);
-    for (int i = 0; i < 10 && gFrameId != kBuyFront; ++i) {
-        Tap(SampleSession::Confirm(), 3);
-    }
+    for (int i = 0; i < 10 && gFrameId != kBuyFront; ++i) Tap(SampleSession::Confirm(), 3);
     h.RunFrames(2);
     ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kBuyFront, 1u));
     cShopBuyMenuFrame& f = *gShopBuyMenuFrame;
@@ -171,8 +169,7 @@ TEST_F(ShopTest, BadStockIdsAreDroppedAndLeavingEmptiesTheStock) {
     EXPECT_NE(text.find("tore.dat"), std::string::npos) << text;
     EXPECT_NE(text.find("500"), std::string::npos) << text;
     Back();
-    EXPECT_EQ(gFrameId, 0u);
-    EXPECT_EQ(sounds.played(), std::vector<int>{263});
+    EXPECT_EQ(std::make_pair(gFrameId, sounds.played()), std::make_pair(0u, std::vector{263}));
     for (const ShopCategory& c : gShopStock.cat) EXPECT_TRUE(c.ids.empty());
     EXPECT_EQ(gShopStock.cat[5].index, 5) << "the categories stay";
     // The leave tab: 261 on the buy side, nothing on the sell side.
