@@ -575,13 +575,6 @@ struct EnhanceTest : HandsFreeTest {
     void ChoosePiece(int r) { ClickAt(520, 100 + 24 * r); }
     void ChooseMonster(int r) { ClickAt(340, 120 + 24 * r); }
     void Confirm() { ClickAt(400, 330); }
-    // The piece and the monster of rows p and m, confirmed.
-    void Strengthen(int p, int m) {
-        ChoosePiece(p);
-        ChooseMonster(m);
-        Confirm();
-        ASSERT_EQ(F().stage, kEnhancing);
-    }
     // The first piece's attack, strengthenings left and price, how many of
     // monster m are owned, and the money.
     static std::tuple<i32, i32, i32, i32, i32> Outcome(int m) {
@@ -611,7 +604,12 @@ struct EnhanceTest : HandsFreeTest {
     }
 };
 
-TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
+// With its animation or without it, the strengthening keeps its times.
+struct EnhanceTimes : EnhanceTest, testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(AnimationDropped, EnhanceTimes, testing::Bool());
+
+TEST_P(EnhanceTimes, SuccessAtTheTimesGiven) {
+    if (GetParam()) DropAnimation();
     ChoosePiece(0);
     EXPECT_EQ(F().stage, kChooseMonster);
     EXPECT_EQ(F().tabs.tab[0]->id, 0) << "tabs inert";
@@ -634,18 +632,6 @@ TEST_F(EnhanceTest, SuccessAtTheTimesGiven) {
     EXPECT_EQ(Outcome(0), std::make_tuple(17, 1, 200, 0, 0));
     EXPECT_EQ(F().monsters.entries, (std::vector<i32>{1})) << "the last slime is gone";
     EXPECT_EQ(std::make_pair(F().current, F().tabs.tab[0]->id), std::make_pair(200, 7000));
-}
-
-TEST_F(EnhanceTest, WithoutItsAnimationTheStrengtheningGoesOn) {
-    DropAnimation();
-    Strengthen(0, 0);
-    FrameAt(1000);
-    EXPECT_EQ(F().stage, kEnhancing);
-    FrameAt(3001);
-    ASSERT_EQ(F().stage, kShowingResult);
-    EXPECT_EQ(Outcome(0), std::make_tuple(17, 1, 200, 0, 0));
-    FrameAt(2001);
-    EXPECT_EQ(std::make_pair(F().stage, gFrameId), std::make_pair(u32{kChoosePiece}, kEnhance));
 }
 
 // Both headings and the mark of the active list stay over the list areas on
@@ -672,7 +658,10 @@ TEST_F(EnhanceTest, HeadingsAndTheActiveMarkStayInSight) {
 }
 
 TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
-    Strengthen(0, 1);  // the goblin, chance -1
+    ChoosePiece(0);
+    ChooseMonster(1);  // the goblin, chance -1
+    Confirm();
+    ASSERT_EQ(F().stage, kEnhancing);
     Esc();
     EXPECT_EQ(F().stage, kShowingResult);
     EXPECT_EQ(Outcome(1), std::make_tuple(10, 1, 150, 2, 50));
