@@ -115,8 +115,7 @@ TEST_F(MenuTest, TheMapsF1AfterTheSystemMenuStartsOnTheFirstRow) {
     gFramePhase = 0;
     h.RunFrames(2);
     PressF1OnTheMap();
-    ASSERT_NE(gItemMenuFrame, nullptr);
-    EXPECT_EQ(gKeyFocus, 0);
+    EXPECT_EQ(std::make_pair(gFrameId, gKeyFocus), std::make_pair(kScreenBit | 2u, 0));
     EXPECT_EQ(std::make_pair(gMouseInput.x, gMouseInput.y), std::make_pair(580, 120))
         << "the cursor on side row 0";
 }
@@ -848,18 +847,14 @@ struct OfferTest : MenuPageTest {
             if (n / kPicsPerArchive == archive) acts[n % kPicsPerArchive] = a;
         edit(acts, kBlessAct % kPicsPerArchive);
         std::string path = std::string(gBasePath) + kPicArchiveNames[archive] + ".act";
-        for (char& c : path)
-            if (c == '\\') c = '/';
+        std::replace(path.begin(), path.end(), '\\', '/');
         WriteHostFile(path, BuildActArchive(acts));
         FreeActs();
     }
     // Ticks of the offering's second phase until it finishes (limit 400).
     int SecondPhaseTicks() {
         int n = 0;
-        while ((Offer().mode & kOfferPlaying) && n < 400) {
-            h.RunFrames(1);
-            ++n;
-        }
+        for (; (Offer().mode & kOfferPlaying) && n < 400; ++n) h.RunFrames(1);
         return n;
     }
 };
@@ -1119,11 +1114,11 @@ TEST_F(TransformTest, ElevenFormsAndMoreScrollToTheLengthLessTen) {
 // ==== the skills page and the skill list: the category rows of each role, the
 // row colours, using a skill with and without a target choice, scrolling ====
 
-bool Grey(const cControl* c) {
-    return c->style == kStyleShadow && (c->colour & 0xFFFF) == ColorRefToScreen(0x969696);
-}
-bool Black(const cControl* c) {
-    return c->style == kStylePlain && (c->colour & 0xFFFF) == ColorRefToScreen(0);
+// How a row's text is drawn: B plain black, G shadowed grey, ? anything else.
+char Shade(const cControl* c) {
+    const u32 colour = c->colour & 0xFFFF;
+    if (c->style == kStylePlain && colour == ColorRefToScreen(0)) return 'B';
+    return c->style == kStyleShadow && colour == ColorRefToScreen(0x969696) ? 'G' : '?';
 }
 
 struct SkillPages : MenuTest {
@@ -1165,8 +1160,7 @@ struct SkillPages : MenuTest {
     // Each row's name as drawn: B black, G grey, ? anything else.
     std::string Shades(int n) {
         std::string out;
-        for (int j = 0; j < n; ++j)
-            out += Black(List().rowName[j]) ? 'B' : Grey(List().rowName[j]) ? 'G' : '?';
+        for (int j = 0; j < n; ++j) out += Shade(List().rowName[j]);
         return out;
     }
     // A row's name, value and where the value stands.
@@ -1284,7 +1278,7 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
     EXPECT_EQ(Row(0), std::make_tuple(Big5("小治療"), "Mp:8", 560));
     // 8, 12 and the self skill's 5 MP are paid from 40, 99 are not.
     EXPECT_EQ(Shades(4), "BBBG");
-    EXPECT_TRUE(Grey(List().rowValue[3]));
+    EXPECT_EQ(Shade(List().rowValue[3]), 'G');
     i32 mp = gRoleStats[0].mp;
     ClickRow(3);
     EXPECT_EQ(MpAndSounds(0), std::make_pair(mp, None));

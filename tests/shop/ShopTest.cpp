@@ -230,9 +230,8 @@ TEST_F(ShopTest, QuantityBoxKeysAndTwoCancels) {
     const u16 boxColour = Colour(9907, 34);
     EXPECT_NE(CanvasAt(225, 245), boxColour);
     ClickListRow(0);
-    ASSERT_EQ(BuyCore().mode, 1u);
-    EXPECT_EQ(std::make_pair(sounds.played(), BuyCore().current),
-              std::make_pair(std::vector{262}, 600));
+    ASSERT_EQ(std::make_tuple(BuyCore().mode, sounds.played(), BuyCore().current),
+              std::make_tuple(1u, std::vector{262}, 600));
     EXPECT_EQ(CanvasAt(225, 245), boxColour);
     const std::pair<u8, int> keys[] = {{kScanRight, 601}, {kScanLeft, 600}, {kScanUp, 611}};
     for (const auto& [key, current] : keys) {
