@@ -974,19 +974,16 @@ TEST_F(OfferTest, TheAnimationEndsWithTheBlessing) {
     StartAnOffering();
     bool bDoneWhilePlaying = false, hiddenEarly = false, hiddenLate = true;
     int ticks = 0;
-    while (Offer().mode & kOfferPlaying && ticks < 400) {
-        if (Offer().effects[0]->IsDone()) {
-            h.RunFrames(1);
-            ++ticks;
-            EXPECT_FALSE(Offer().mode & kOfferPlaying) << "the tick after the blessing ends";
-            break;
-        }
-        int stepB = Offer().effects[1]->GetStep();
-        bDoneWhilePlaying |= Offer().effects[1]->IsDone() != 0;
+    for (; (Offer().mode & kOfferPlaying) && ticks < 400; ++ticks) {
+        const bool aDone = Offer().effects[0]->IsDone();
+        const int stepB = Offer().effects[1]->GetStep();
+        bDoneWhilePlaying |= !aDone && Offer().effects[1]->IsDone();
         if (stepB <= 10) hiddenEarly |= !Offer().monsterPic->shown;
         h.RunFrames(1);
-        ++ticks;
-        if (stepB >= 11 && (Offer().mode & kOfferPlaying)) hiddenLate &= !Offer().monsterPic->shown;
+        if (aDone)
+            EXPECT_FALSE(Offer().mode & kOfferPlaying) << "the tick after the blessing ends";
+        else if (stepB >= 11 && (Offer().mode & kOfferPlaying))
+            hiddenLate &= !Offer().monsterPic->shown;
     }
     EXPECT_TRUE(bDoneWhilePlaying) << "the light ends first and does not end the offering";
     EXPECT_FALSE(hiddenEarly) << "the monster stays up to step 10 of the light";
