@@ -469,9 +469,7 @@ struct ChooserTest : MenuTest {
         return {gItemFrame->list.items.begin(), gItemFrame->list.items.end()};
     }
     // Clicks row j and runs the close.
-    void Pick(int j) {
-        ::ClickAt(h, 520, 108 + 24 * j, 3);  // row j, and a tick more
-    }
+    void Pick(int j) { ::ClickAt(h, 520, 108 + 24 * j, 3); }
     // The frame running, the result handed over and the name picked.
     static std::tuple<u32, u32, std::string> Outcome() {
         return {gFrameId, gScriptVars[kChooserResultVar], gPickedItemName};
@@ -693,8 +691,7 @@ TEST_F(EquipTest, EquipRulesAndTheRecordsAfterEachChange) {
     EXPECT_EQ(gRoles[0].equip[kSlotShield], sword);
     EXPECT_EQ(0, std::memcmp(&gRoleStats[0], &start, sizeof(start)));
     OpenSlotList(kSlotShield);
-    std::vector<i32> shields = Shown();
-    EXPECT_NE(std::count(shields.begin(), shields.end(), shield), 0);
+    EXPECT_NE(std::ranges::count(Shown(), shield), 0);
 
     // Taking off through the shield slot removes the two-handed weapon too.
     ClickEntry(-1);
@@ -905,10 +902,10 @@ TEST_F(OfferTest, AnOfferingRaisesTheFormAndSpendsOneMonster) {
     // the ratios take the bonuses unbounded.
     EXPECT_EQ(std::make_tuple(f.offerValue, f.attack, f.defence, f.ratios[kFire], f.ratios[kDark]),
               std::make_tuple(99, 500, 0, 107, -1));
-    EXPECT_EQ(std::string(Offer().offerText), " 99");
-    EXPECT_EQ(gOwnedMonsters[golem], 1);
-    EXPECT_EQ(Offer().rowCounts[0]->value, &gOwnedMonsters[golem]) << "the row shows one less";
-    EXPECT_EQ(gMouseInput.y, 110) << "the cursor stays on the row";
+    // One golem less, shown on its row; the cursor stays on the row.
+    EXPECT_EQ(std::make_tuple(std::string(Offer().offerText), gOwnedMonsters[golem], gMouseInput.y),
+              std::make_tuple(" 99", 1, 110));
+    EXPECT_EQ(Offer().rowCounts[0]->value, &gOwnedMonsters[golem]);
 
     // The last 幻影 (row 1): the list loses the row, the cursor goes up one;
     // the last 石魔像 on row 0: the cursor stays on row 0.
@@ -1097,8 +1094,7 @@ TEST_F(TransformTest, TheFirstFormWithItsSkillsPacked) {
     MoveTo(340, 175, 2);
     EXPECT_FALSE(Page17().hintLine->shown);
     MoveTo(240, 175, 2);
-    EXPECT_TRUE(Page17().hintLine->shown);
-    EXPECT_EQ(std::string(Page17().hint), Big5("敏捷"));
+    EXPECT_TRUE(Page17().hintLine->shown && Page17().hint == Big5("敏捷"));
 }
 
 TEST_F(TransformTest, ElevenFormsAndMoreScrollToTheLengthLessTen) {
@@ -1149,9 +1145,8 @@ struct SkillPages : MenuTest {
     // The shown categories' captions, read off the page.
     Texts Captions() {
         Texts out;
-        for (int k = 0; k < 3; ++k)
-            if (Skills().frame.panel.captions[k]->shown)
-                out.push_back(Text(Skills().frame.panel.captions[k]));
+        for (cControl* c : Skills().frame.panel.captions)
+            if (c && c->shown) out.push_back(Text(c));
         return out;
     }
     // Each row's name as drawn: B black, G grey, ? anything else.
