@@ -653,9 +653,8 @@ TEST_F(EquipTest, TheListFiltersSortsAndScrolls) {
 TEST_F(EquipTest, EquippingNearTheEndLowersTheTop) {
     ClickSlot(3);  // role 3 holds no weapon
     OpenSlotList(kSlotWeapon);
-    ASSERT_EQ(Equip().candidates.size(), 12u);
-    i32 last = Equip().candidates.back();
-    ClickEntry(last);  // row 9 of the view from 2
+    i32 last = Equip().candidates.back();  // of twelve
+    ClickEntry(last);                      // row 9 of the view from 2
     ASSERT_EQ(gRoles[3].equip[kSlotWeapon], last);
     h.RunFrames(1);
     EXPECT_EQ(std::make_pair(Equip().candidates.size(), Equip().listTop),
@@ -854,11 +853,18 @@ struct OfferTest : MenuPageTest {
         for (; (Offer().mode & kOfferPlaying) && n < 400; ++n) h.RunFrames(1);
         return n;
     }
+    cTransformFrame& Page17() { return *gTransformFrame; }
+    // The skill rows' names, "-" for a hidden row.
+    Texts SkillRows() {
+        Texts out;
+        for (cControl* c : Page17().skillName) out.push_back(c->shown ? Text(c) : "-");
+        return out;
+    }
+    void OpenTransform() { OpenSide(3, 17); }
 };
 
 TEST_F(OfferTest, OnlyOwnedOrdinaryNamedMonstersAreListed) {
     gOwnedMonsters[nameless] = 3;
-    ASSERT_EQ(gMonsters[2].kind, 1);
     gOwnedMonsters[2] = 4;  // the fire god, a form
     OpenOffer();
     EXPECT_EQ(Offer().monsters,
@@ -1058,18 +1064,7 @@ TEST_F(OfferTest, AMonsterPastTheOffsetsTable) {
 
 // ---- the transformation page ----
 
-struct TransformTest : OfferTest {
-    cTransformFrame& Page17() { return *gTransformFrame; }
-    // The skill rows' names, "-" for a hidden row.
-    Texts SkillRows() {
-        Texts out;
-        for (cControl* c : Page17().skillName) out.push_back(c->shown ? Text(c) : "-");
-        return out;
-    }
-    void OpenTransform() { OpenSide(3, 17); }
-};
-
-TEST_F(TransformTest, TheFirstFormWithItsSkillsPacked) {
+TEST_F(OfferTest, TheFirstFormWithItsSkillsPacked) {
     MonsterData& f = gGodForms[0];
     const i32 skills[5] = {0, 1, 9999, 2, 3};  // 0 and 9999 name no skill
     for (int k = 0; k < 5; ++k) f.specials[k].skill = skills[k];
@@ -1097,7 +1092,7 @@ TEST_F(TransformTest, TheFirstFormWithItsSkillsPacked) {
     EXPECT_TRUE(Page17().hintLine->shown && Page17().hint == Big5("敏捷"));
 }
 
-TEST_F(TransformTest, ElevenFormsAndMoreScrollToTheLengthLessTen) {
+TEST_F(OfferTest, ElevenFormsAndMoreScrollToTheLengthLessTen) {
     for (i32 n = 0; n < 12; ++n) PutGameFlag(300 + n, 1);
     OpenTransform();
     EXPECT_EQ(std::make_pair(Page17().rowPics.size(), Page17().maxTop),

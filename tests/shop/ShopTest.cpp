@@ -321,6 +321,18 @@ struct HandsFreeTest : ShopTest {
         gOwnedEquipage[place] = gEquipages[record];
         return static_cast<i32>(place);
     }
+    // The sell list of category cat, through the sell side.
+    void OpenSellList(int cat) {
+        OpenShop(false, {{5, {20}}});
+        ASSERT_EQ(ClickTabAt(540), kSellFront);
+        OpenList(cat, kSellList);
+    }
+    void SellRow(int r, int more = 0) {
+        ClickListRow(r);
+        for (int i = 0; i < more; ++i) ClickMore();
+        ClickConfirm();
+    }
+    std::deque<u32>& Entries() { return gShopSellListFrame->entries; }
 };
 
 // Changes of attack and defence worked out by hand for the sample's pieces.
@@ -407,22 +419,7 @@ TEST_F(HandsFreeTest, PartyPanelShowsChangesAndWhoCannotWear) {
 // ---- the sell list: what it lists and in which order, prices and the money
 // cap, rows that go and rows that stay; bad stock and money from outside ----
 
-struct ShopSellTest : HandsFreeTest {
-    // The sell list of category cat, through the sell side.
-    void OpenSellList(int cat) {
-        OpenShop(false, {{5, {20}}});
-        ASSERT_EQ(ClickTabAt(540), kSellFront);
-        OpenList(cat, kSellList);
-    }
-    void SellRow(int r, int more = 0) {
-        ClickListRow(r);
-        for (int i = 0; i < more; ++i) ClickMore();
-        ClickConfirm();
-    }
-    std::deque<u32>& Entries() { return gShopSellListFrame->entries; }
-};
-
-TEST_F(ShopSellTest, WhatIsListedAndInWhichOrder) {
+TEST_F(HandsFreeTest, WhatIsListedAndInWhichOrder) {
     OwnAt(3, 2);                                 // long bow
     OwnAt(9, 0);                                 // short sword
     OwnAt(1, 2);                                 // long bow
@@ -443,7 +440,7 @@ TEST_F(ShopSellTest, WhatIsListedAndInWhichOrder) {
     EXPECT_EQ(SellableThings(6), (std::deque<u32>{1, 4}));
 }
 
-TEST_F(ShopSellTest, HalfPricesAndTheLastPieceGoes) {
+TEST_F(HandsFreeTest, HalfPricesAndTheLastPieceGoes) {
     OwnAt(4, 0);
     gOwnedEquipage[OwnAt(8, 0)].price = 301;
     gScriptVars[0] = 0;
@@ -461,7 +458,7 @@ TEST_F(ShopSellTest, HalfPricesAndTheLastPieceGoes) {
     EXPECT_EQ(sounds.played(), (std::vector<int>{262, 264}));
 }
 
-TEST_F(ShopSellTest, PartOfAStackStaysOnItsRow) {
+TEST_F(HandsFreeTest, PartOfAStackStaysOnItsRow) {
     MenuTest::OwnOnly({103, 104}, 5);
     gItems[103].icon = 1;
     gItems[104].icon = 2;
@@ -478,7 +475,7 @@ TEST_F(ShopSellTest, PartOfAStackStaysOnItsRow) {
               std::make_tuple(0, std::deque<u32>{103}, 10));
 }
 
-TEST_F(ShopSellTest, MonstersSellAtFullPriceUpToTheCap) {
+TEST_F(HandsFreeTest, MonstersSellAtFullPriceUpToTheCap) {
     gMonsters[2].kind = 0;
     gMonsters[2].price = 100;
     gOwnedMonsters[2] = 1;
@@ -497,7 +494,7 @@ TEST_F(ShopSellTest, MonstersSellAtFullPriceUpToTheCap) {
     EXPECT_EQ(gOwnedMonsters[2], 97) << "two sold";
 }
 
-TEST_F(ShopSellTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
+TEST_F(HandsFreeTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
     gMonsters[2].kind = 0;
     gOwnedMonsters[2] = 1;
     gMonsters[2].strength = 7;
