@@ -415,9 +415,8 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     ClickRow(0);
     sounds.Clear();
     RightClick();
-    EXPECT_EQ(std::make_pair(Page().subMode, gOwnedItems[sample::kHerb]),
-              std::make_pair(int{kItemUseList}, 1));
-    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+    EXPECT_EQ(std::make_tuple(Page().subMode, gOwnedItems[sample::kHerb], sounds.played()),
+              std::make_tuple(int{kItemUseList}, 1, std::vector{263}));
     // Using the last piece in the choice leaves the cursor on row 0.
     gSmartMouse = 0;
     ClickRow(0);
@@ -928,7 +927,7 @@ TEST_F(OfferTest, AnOfferingRaisesTheFormAndSpendsOneMonster) {
     EXPECT_EQ(std::make_pair(gOwnedMonsters[golem], gOwnedMonsters[phantom]), std::make_pair(0, 0));
 }
 
-TEST_F(OfferTest, MonsterFirstThenFormAndTheWaysToCancel) {
+TEST_F(OfferTest, MonsterFirstThenFormTheWaysToCancelAndNoFormUnlocked) {
     gOwnedMonsters[golem] = 1;
     OpenOffer();
     ClickMonster(0);
@@ -946,6 +945,16 @@ TEST_F(OfferTest, MonsterFirstThenFormAndTheWaysToCancel) {
     EXPECT_EQ(Choice(), std::make_tuple(0u, -1, -1));
     EXPECT_EQ(gOwnedMonsters[golem], 1);
     EXPECT_EQ(gFrameId, kScreenBit | 4u) << "backing out of a choice stays on the page";
+    // With no form unlocked nothing is asked.
+    PutGameFlag(300, 0);
+    PutGameFlag(301, 0);
+    CloseToMap(h);
+    OpenOffer();
+    for (cControl* c : Offer().slotPic) EXPECT_FALSE(c->shown);
+    EXPECT_EQ(gAbilityPanel.slots[4], nullptr);
+    ClickMonster(0);
+    ClickForm(0);
+    EXPECT_EQ(Offer().mode, kOfferMonster);
 }
 
 TEST_F(OfferTest, PreviewsAndBadValues) {
@@ -1021,18 +1030,6 @@ TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
         EXPECT_EQ(gGodForms[0].offerValue, std::min(before + 10, 99));
         CloseToMap(h);
     }
-}
-
-TEST_F(OfferTest, NoFormUnlockedAsksNothing) {
-    PutGameFlag(300, 0);
-    PutGameFlag(301, 0);
-    gOwnedMonsters[golem] = 1;
-    OpenOffer();
-    for (cControl* c : Offer().slotPic) EXPECT_FALSE(c->shown);
-    EXPECT_EQ(gAbilityPanel.slots[4], nullptr);
-    ClickMonster(0);
-    ClickForm(0);
-    EXPECT_EQ(Offer().mode, kOfferMonster);
 }
 
 // Monster 300 lies past the picture offsets table (256 entries): its preview

@@ -266,8 +266,7 @@ TEST_F(ShopTest, BuyingPaysAddsCopiesAndKeepsToTheLimits) {
     ClickMore();
     EXPECT_EQ(std::make_pair(BuyCore().quantity, BuyCore().total), std::make_pair(3, i64{300}));
     ClickConfirm();
-    EXPECT_EQ(Money(), 700);
-    EXPECT_EQ(CountUnwornEquipage(0), before + 3);
+    EXPECT_EQ(std::make_pair(Money(), CountUnwornEquipage(0)), std::make_pair(700, before + 3));
     EXPECT_EQ(std::atoi(BuyCore().ownedText[0]), std::atoi(ownedBefore.c_str()) + 3);
     EXPECT_EQ(std::make_pair(sounds.played(), BuyCore().mode),
               std::make_pair(std::vector{262, 261, 261, 264}, 0u));
@@ -490,8 +489,7 @@ TEST_F(HandsFreeTest, MonstersSellAtFullPriceUpToTheCap) {
     Back();
     OpenList(6, kSellList);
     SellRow(0, 1);
-    EXPECT_EQ(gScriptVars[0], 0x7FFFFFFFu);
-    EXPECT_EQ(gOwnedMonsters[2], 97) << "two sold";
+    EXPECT_EQ(std::make_pair(gScriptVars[0], gOwnedMonsters[2]), std::make_pair(0x7FFFFFFFu, 97));
 }
 
 TEST_F(HandsFreeTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
