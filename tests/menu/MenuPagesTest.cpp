@@ -101,8 +101,8 @@ TEST_F(MenuTest, F1OpensThePageAndTheRightClickGoesBackToTheMap) {
     sounds.Clear();
     RightClick();
     EXPECT_EQ(FinishClose(), 0u);
-    EXPECT_EQ(gMenuRole, 0u) << "the map resets the shown member";
-    EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+    // The map resets the shown member.
+    EXPECT_EQ(std::make_pair(gMenuRole, sounds.played()), std::make_pair(0u, std::vector{263}));
 }
 
 TEST_F(MenuTest, TheMapsF1AfterTheSystemMenuAndABadFocusStartOnTheFirstRow) {
@@ -400,8 +400,7 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     MoveTo(cPartySlots::CursorSpot(2).x, cPartySlots::CursorSpot(2).y, 2);
     EXPECT_EQ(Page().marker->y, 209);
     ClickAt(200, 20);  // the background
-    EXPECT_GT(gRoleStats[gParty[2]].hp, 1);
-    EXPECT_EQ(gOwnedItems[sample::kHerb], 1);
+    EXPECT_TRUE(gRoleStats[gParty[2]].hp > 1 && gOwnedItems[sample::kHerb] == 1);
     // A right click ends the choice with nothing used.
     ClickRow(0);
     sounds.Clear();
@@ -480,8 +479,7 @@ TEST_F(ChooserTest, ModeOneListsStoryItemsAndHandsOverOnly103To108) {
         Pick(static_cast<int>(std::find(story.begin(), story.end(), item) - story.begin()));
         EXPECT_EQ(gItemFrame, nullptr);
         EXPECT_EQ(Outcome(), std::make_tuple(0u, result, std::string(gItems[item].name)));
-        EXPECT_EQ(gOwnedItems[item], left);
-        EXPECT_TRUE(sounds.played().empty()) << "a pick plays nothing";
+        EXPECT_TRUE(gOwnedItems[item] == left && sounds.played().empty()) << "a pick plays nothing";
     }
 }
 
@@ -494,8 +492,7 @@ TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
         << "an icon past the table shows none";
     Pick(1);
     EXPECT_EQ(Outcome(), std::make_tuple(0u, 0u, std::string(gItems[kFirstStory].name)));
-    EXPECT_EQ(gOwnedItems[kFirstStory], 1);
-    EXPECT_TRUE(sounds.played().empty());
+    EXPECT_TRUE(gOwnedItems[kFirstStory] == 1 && sounds.played().empty());
     // A cancel: 263, nothing picked, the name kept.
     OpenChooser(1);
     RightClick();
@@ -811,11 +808,11 @@ struct OfferTest : MenuPageTest {
     void Confirm() { ClickAt(400, 335); }
     // Runs the animation out once 確定 is clicked.
     void RunOut() { h.RunFrames(30); }
-    // Chooses form 0 and the first monster, confirms, and runs the nine blend
-    // ticks and the tick that shows the effects.
-    void StartAnOffering() {
+    // Chooses form 0 and the monster of row k, confirms, and runs the nine
+    // blend ticks and the tick that shows the effects.
+    void StartAnOffering(int k = 0) {
         ClickForm(0);
-        ClickMonster(0);
+        ClickMonster(k);
         ASSERT_TRUE(Offer().mode & kOfferAsking);
         sounds.Clear();
         Confirm();
@@ -1038,10 +1035,7 @@ TEST_F(OfferTest, AMonsterPastTheOffsetsTable) {
     ASSERT_NE(Offer().monsterPic->normalPic, nullptr);
     EXPECT_EQ(std::make_pair(PicAct(), Spot(Offer().monsterPic)),
               std::make_pair(static_cast<i32>(gMonsters[golem].act), std::pair(320, 270)));
-    ClickForm(0);
-    ClickMonster(1);
-    Confirm();
-    h.RunFrames(10);
+    StartAnOffering(1);
     EXPECT_EQ(Offer().monsterPic->y, 270) << "the offered picture";
     SecondPhaseTicks();
     EXPECT_EQ(gOwnedMonsters[300], 0);

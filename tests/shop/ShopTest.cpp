@@ -32,6 +32,8 @@
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
 struct ShopTest : MenuTest {
     void SetUp() override {
         MenuTest::SetUp();
@@ -401,7 +403,6 @@ TEST_F(HandsFreeTest, PartyPanelShowsChangesAndWhoCannotWear) {
     OpenList(0);
     MoveTo(500, 130, 2);
     cShopBuyListFrame& f = *gShopBuyListFrame;
-    using Texts = std::vector<std::string>;
     const std::string cannot = B5("不可裝備");
     EXPECT_EQ((Texts{f.firstText[0], f.secondText[0], f.firstText[1]}),
               (Texts{"+30", "-5", cannot}));
@@ -501,9 +502,8 @@ TEST_F(HandsFreeTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
     gMonsters[2].ratios[1] = -20;
     OpenSellList(6);
     MoveTo(500, 130, 2);
-    EXPECT_EQ((std::vector<std::string>{gAbilityPanel.lines[0], gAbilityPanel.lines[9],
-                                        gAbilityPanel.lines[10]}),
-              (std::vector<std::string>{"37", "150", "-20"}));
+    EXPECT_EQ((Texts{gAbilityPanel.lines[0], gAbilityPanel.lines[9], gAbilityPanel.lines[10]}),
+              (Texts{"37", "150", "-20"}));
     EXPECT_TRUE(gAbilityPanel.slots[4] && gAbilityPanel.slots[4]->shown);
     // A piece with bonus mode 5 shows 0 on every line.
     OwnAt(2, 0);
