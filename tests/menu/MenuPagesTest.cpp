@@ -392,8 +392,7 @@ TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     ClickSlot(1);
     EXPECT_EQ(std::make_pair(Page().subMode, gOwnedItems[sample::kHerb]),
               std::make_pair(int{kItemUseList}, 2));
-    EXPECT_GT(gRoleStats[gParty[1]].hp, 1);
-    EXPECT_EQ(gRoleStats[0].hp, 1);
+    EXPECT_TRUE(gRoleStats[gParty[1]].hp > 1 && gRoleStats[0].hp == 1) << "the clicked member only";
     EXPECT_EQ(sounds.played(), (std::vector<int>{261, 265}));
     // Again: the marker follows the slot under the mouse, the background click uses.
     ClickRow(0);
@@ -616,8 +615,7 @@ TEST_F(EquipTest, TheListFiltersSortsAndScrolls) {
     EXPECT_EQ(std::make_tuple(list[0], gOwnedEquipage[list[8]].id, gOwnedEquipage[list[11]].id,
                               Equip().maxTop),
               std::make_tuple(-1, sampleEquip::kFirstPiece + 1, sampleEquip::kFirstPiece + 4, 2));
-    EXPECT_LT(list[8], list[9]);
-    EXPECT_GT(list[1], list[2]) << "wearable ones from the highest index";
+    EXPECT_TRUE(list[8] < list[9] && list[1] > list[2]) << "wearable ones from the highest index";
 
     // Eleven entries: the top can reach 1; ten: it stays 0.
     gOwnedEquipage[list[11]].id = -1;
