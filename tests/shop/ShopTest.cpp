@@ -189,17 +189,17 @@ TEST_F(ShopTest, SellSideShowsAllSevenCategoriesAndTheirFocus) {
     ASSERT_EQ(ClickTabAt(495), kSellFront) << "賣 with strengthening offered";
     EXPECT_EQ(std::make_pair(gShopSellMenuFrame->button[6]->id, gShopSellMenuFrame->button[6]->y),
               std::make_pair(7016, 90 + 42 * 6));
-    OpenList(6, kSellList);
-    EXPECT_EQ(gKeyFocus, 6);
-    Back();
-    ASSERT_EQ(gFrameId, kSellFront);
-    EXPECT_EQ(gShopSellMenuFrame->current, 16);
-    // A focus outside 0..6 reads as the first row.
-    OpenList(2, kSellList);
-    gKeyFocus = 40;
-    Back();
-    ASSERT_EQ(gFrameId, kSellFront);
-    EXPECT_EQ(gShopSellMenuFrame->current, 10);
+    // The row opened, the focus word on the way back (outside 0..6 it reads as
+    // the first row), the sell side's current control after.
+    const std::tuple<int, i32, int> backs[] = {{6, 6, 16}, {2, 40, 10}};
+    for (const auto& [row, focus, current] : backs) {
+        OpenList(row, kSellList);
+        EXPECT_EQ(gKeyFocus, row);
+        gKeyFocus = focus;
+        Back();
+        ASSERT_EQ(gFrameId, kSellFront);
+        EXPECT_EQ(gShopSellMenuFrame->current, current) << row;
+    }
 }
 
 // ---- the buy list ----
