@@ -440,9 +440,15 @@ TEST_F(HandsFreeTest, WhatIsListedAndInWhichOrder) {
     EXPECT_EQ(SellableThings(6), (std::deque<u32>{1, 4}));
 }
 
-TEST_F(HandsFreeTest, HalfPricesAndTheLastPieceGoes) {
+// A piece sells at half its price and its row goes; part of a stack of items
+// stays on its row, the stack's last pieces take the row with them.
+TEST_F(HandsFreeTest, HalfPricesTheLastPieceGoesAndPartOfAStackStays) {
     OwnAt(4, 0);
     gOwnedEquipage[OwnAt(8, 0)].price = 301;
+    MenuTest::OwnOnly({103, 104}, 5);
+    gItems[103].icon = 1;
+    gItems[104].icon = 2;
+    gItems[104].price = 15;
     gScriptVars[0] = 0;
     OpenSellList(0);
     ASSERT_EQ(std::make_pair(Entries(), SellCore().current),
@@ -456,31 +462,34 @@ TEST_F(HandsFreeTest, HalfPricesAndTheLastPieceGoes) {
     EXPECT_EQ(std::make_tuple(Money(), Entries(), SellCore().current),
               std::make_tuple(150, std::deque<u32>{4}, 10));
     EXPECT_EQ(sounds.played(), (std::vector<int>{262, 264}));
-}
-
-TEST_F(HandsFreeTest, PartOfAStackStaysOnItsRow) {
-    MenuTest::OwnOnly({103, 104}, 5);
-    gItems[103].icon = 1;
-    gItems[104].icon = 2;
-    gItems[104].price = 15;
-    gScriptVars[0] = 0;
-    OpenSellList(5);
+    Back();
+    OpenList(5, kSellList);
     ASSERT_EQ(Entries(), (std::deque<u32>{103, 104}));
     EXPECT_STREQ(SellCore().priceText[1], "    7");
     SellRow(1, 2);  // three at 15, halved once
     EXPECT_EQ(std::make_tuple(Money(), gOwnedItems[104], Entries().size(), SellCore().current),
-              std::make_tuple(22, 2, size_t{2}, 11));
+              std::make_tuple(150 + 22, 2, size_t{2}, 11));
     SellRow(1, 1);
     EXPECT_EQ(std::make_tuple(gOwnedItems[104], Entries(), SellCore().current),
               std::make_tuple(0, std::deque<u32>{103}, 10));
 }
 
-TEST_F(HandsFreeTest, MonstersSellAtFullPriceUpToTheCap) {
+// The panel shows a monster's plain numbers; monsters sell at full price up
+// to the money cap; a piece in bonus mode 5 shows 0 on every line.
+TEST_F(HandsFreeTest, MonstersPanelAndFullPriceUpToTheCapAndZeroForOddModes) {
     gMonsters[2].kind = 0;
-    gMonsters[2].price = 100;
     gOwnedMonsters[2] = 1;
+    gMonsters[2].strength = 7;
+    gMonsters[2].attack = 30;
+    gMonsters[2].ratios[0] = 150;
+    gMonsters[2].ratios[1] = -20;
+    gMonsters[2].price = 100;
     gScriptVars[0] = 0x7FFFFFFF - 16;
     OpenSellList(6);
+    MoveTo(500, 130, 2);
+    EXPECT_EQ((Texts{gAbilityPanel.lines[0], gAbilityPanel.lines[9], gAbilityPanel.lines[10]}),
+              (Texts{"37", "150", "-20"}));
+    EXPECT_TRUE(gAbilityPanel.slots[4] && gAbilityPanel.slots[4]->shown);
     SellRow(0);
     EXPECT_TRUE(gScriptVars[0] == 0x7FFFFFFFu && Entries().empty());
     // 99 at 0x7FFFFFF0 each: a total past 32 bits still stops at the cap.
@@ -491,21 +500,6 @@ TEST_F(HandsFreeTest, MonstersSellAtFullPriceUpToTheCap) {
     OpenList(6, kSellList);
     SellRow(0, 1);
     EXPECT_EQ(std::make_pair(gScriptVars[0], gOwnedMonsters[2]), std::make_pair(0x7FFFFFFFu, 97));
-}
-
-TEST_F(HandsFreeTest, PanelShowsPlainNumbersForMonstersAndZeroForOddModes) {
-    gMonsters[2].kind = 0;
-    gOwnedMonsters[2] = 1;
-    gMonsters[2].strength = 7;
-    gMonsters[2].attack = 30;
-    gMonsters[2].ratios[0] = 150;
-    gMonsters[2].ratios[1] = -20;
-    OpenSellList(6);
-    MoveTo(500, 130, 2);
-    EXPECT_EQ((Texts{gAbilityPanel.lines[0], gAbilityPanel.lines[9], gAbilityPanel.lines[10]}),
-              (Texts{"37", "150", "-20"}));
-    EXPECT_TRUE(gAbilityPanel.slots[4] && gAbilityPanel.slots[4]->shown);
-    // A piece with bonus mode 5 shows 0 on every line.
     OwnAt(2, 0);
     gOwnedEquipage[2].bonusMode = 5;
     gOwnedEquipage[2].attack = 50;
