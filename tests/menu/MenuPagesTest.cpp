@@ -251,7 +251,7 @@ TEST_F(MenuTest, AShownRoleOutsideThePartyAndAPartyOfEight) {
 
 // ---- keys and hints ----
 
-TEST(MenuKeys, TheKeyTableOverTabsSideRowsAndSlots) {
+TEST(MenuKeys, TheKeyTablesOfTheItemsAndTheSkillsPages) {
     using K = MenuKey;
     // From, key, to: four slots, the shown member in slot 2.
     const std::tuple<int, K, int> cases[] = {
@@ -262,6 +262,21 @@ TEST(MenuKeys, TheKeyTableOverTabsSideRowsAndSlots) {
         {24, K::Down, -1},  {30, K::Up, -1},    {-1, K::Down, -1}};
     for (const auto& [from, key, to] : cases)
         EXPECT_EQ(MenuFocusAfter(from, key, 4, 2), to) << from << " " << static_cast<int>(key);
+    // The skills page: from, key, rows, slots, party, the menu's slot, to.
+    const std::tuple<int, K, int, int, int, int, int> skillCases[] = {
+        {1, K::Down, 0, 4, 4, 2, 10},   {2, K::Switch, 2, 4, 4, 2, 10},
+        {2, K::Switch, 0, 4, 4, 2, 32}, {0, K::Left, 3, 4, 4, 2, 3},
+        {3, K::Right, 3, 4, 4, 2, 0},   {10, K::Up, 3, 4, 4, 2, 12},
+        {10, K::Up, 1, 4, 4, 2, 10},    {11, K::Down, 2, 4, 4, 2, 10},
+        {12, K::Left, 3, 4, 4, 2, 32},  {11, K::Switch, 3, 4, 4, -1, -1},
+        {11, K::Right, 3, 4, 4, 2, 11}, {30, K::Up, 3, 4, 4, 2, 33},
+        {33, K::Down, 3, 4, 4, 2, 30},  {35, K::Down, 3, 6, 7, 2, -1},
+        {35, K::Down, 3, 6, 6, 2, 30},  {32, K::Right, 0, 4, 4, 2, 10},
+        {32, K::Switch, 3, 4, 4, 2, 0}, {31, K::PageUp, 3, 4, 4, 2, 31},
+        {34, K::Up, 3, 4, 4, 2, -1}};
+    for (const auto& [from, key, rows, slots, party, menuSlot, to] : skillCases)
+        EXPECT_EQ(SkillFocusAfter(from, key, rows, slots, party, menuSlot), to)
+            << from << " key " << static_cast<int>(key);
 }
 
 TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
@@ -495,18 +510,6 @@ TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
     h.RunFrames(1);
     EXPECT_EQ(Outcome(), std::make_tuple(0u, 0u, std::string("before")));
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
-    // Eleven entries scroll by one.
-    OwnOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-    OpenChooser(0);
-    EXPECT_EQ(gItemFrame->list.maxTop, 1);
-    for (int i = 0; i < 2; ++i) {
-        ClickAt(615, 340);  // the down arrow
-        EXPECT_EQ(gItemFrame->list.top, 1) << i;
-    }
-    h.RunFrames(1);
-    EXPECT_EQ(std::string(gItemFrame->list.rowText[9]), std::string(gItems[10].name));
-    Pick(9);
-    EXPECT_EQ(std::string(gPickedItemName), std::string(gItems[10].name));
 }
 
 TEST_F(ChooserTest, BackdropIsBlackLeftOfTheListAndTheMapRightOfItOrAllBlack) {
@@ -1149,25 +1152,6 @@ TEST_F(SkillPages, TheWaysInAndOutOfBothPages) {
     RightClick();
     EXPECT_EQ(FinishClose(), 0u);
     EXPECT_EQ(std::make_pair(gMenuRole, sounds.played()), std::make_pair(0u, std::vector{263}));
-}
-
-TEST(SkillKeys, TheSkillsPageKeyTable) {
-    using K = MenuKey;
-    // From, key, rows, slots, party, the menu's slot, to.
-    const std::tuple<int, K, int, int, int, int, int> cases[] = {
-        {1, K::Down, 0, 4, 4, 2, 10},   {2, K::Switch, 2, 4, 4, 2, 10},
-        {2, K::Switch, 0, 4, 4, 2, 32}, {0, K::Left, 3, 4, 4, 2, 3},
-        {3, K::Right, 3, 4, 4, 2, 0},   {10, K::Up, 3, 4, 4, 2, 12},
-        {10, K::Up, 1, 4, 4, 2, 10},    {11, K::Down, 2, 4, 4, 2, 10},
-        {12, K::Left, 3, 4, 4, 2, 32},  {11, K::Switch, 3, 4, 4, -1, -1},
-        {11, K::Right, 3, 4, 4, 2, 11}, {30, K::Up, 3, 4, 4, 2, 33},
-        {33, K::Down, 3, 4, 4, 2, 30},  {35, K::Down, 3, 6, 7, 2, -1},
-        {35, K::Down, 3, 6, 6, 2, 30},  {32, K::Right, 0, 4, 4, 2, 10},
-        {32, K::Switch, 3, 4, 4, 2, 0}, {31, K::PageUp, 3, 4, 4, 2, 31},
-        {34, K::Up, 3, 4, 4, 2, -1}};
-    for (const auto& [from, key, rows, slots, party, menuSlot, to] : cases)
-        EXPECT_EQ(SkillFocusAfter(from, key, rows, slots, party, menuSlot), to)
-            << from << " key " << static_cast<int>(key);
 }
 
 // ---- category rows ----
