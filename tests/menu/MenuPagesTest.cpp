@@ -765,18 +765,6 @@ TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
 // ==== the offering and transformation pages: who is listed, the question, the
 // animation and the offering's result, the form details with their skills ====
 
-// Grows the monster table to n records, as a larger database would load it:
-// the new ones zeroed and none owned.
-void GrowMonsters(i32 n) {
-    const size_t old = static_cast<size_t>(gMonsterCount), size = static_cast<size_t>(n);
-    gMonsters = static_cast<MonsterData*>(std::realloc(gMonsters, size * sizeof(MonsterData)));
-    gOwnedMonsters = static_cast<i32*>(std::realloc(gOwnedMonsters, size * sizeof(i32)));
-    ASSERT_TRUE(gMonsters && gOwnedMonsters);
-    std::memset(static_cast<void*>(gMonsters + old), 0, (size - old) * sizeof(MonsterData));
-    std::memset(gOwnedMonsters + old, 0, (size - old) * sizeof(i32));
-    gMonsterCount = n;
-}
-
 struct OfferTest : MenuPageTest {
     // The opening unlocks forms 0 and 1 and gives two 石魔像, a 幻影 and the
     // nameless one (its description "無名之物").
@@ -807,20 +795,6 @@ struct OfferTest : MenuPageTest {
         Confirm();
         h.RunFrames(10);
         ASSERT_TRUE(Offer().mode & kOfferSecondPhase);
-    }
-    // Rewrites the act archive holding the blessing (act 8079) with that act
-    // changed by edit, and drops what the game read of the old one.
-    void RewriteBlessing(void (*edit)(std::map<u32, ActProgram>&, u32)) {
-        using sampleOffer::kBlessAct;
-        const u32 archive = kBlessAct / kPicsPerArchive;
-        std::map<u32, ActProgram> acts;
-        for (const auto& [n, a] : SampleActs())
-            if (n / kPicsPerArchive == archive) acts[n % kPicsPerArchive] = a;
-        edit(acts, kBlessAct % kPicsPerArchive);
-        std::string path = std::string(gBasePath) + kPicArchiveNames[archive] + ".act";
-        std::replace(path.begin(), path.end(), '\\', '/');
-        WriteHostFile(path, BuildActArchive(acts));
-        FreeActs();
     }
     // Ticks of the offering's second phase until it finishes (limit 400).
     int SecondPhaseTicks() {
@@ -989,7 +963,18 @@ TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
         {loop, 300, {265, sampleOffer::kBlessSound}}, {drop, 1, {265}}};
     for (const auto& [edit, ticks, played] : cases) {
         SCOPED_TRACE(ticks);
-        RewriteBlessing(edit);
+        // The act archive holding the blessing (act 8079) rewritten with that
+        // act changed, and what the game read of the old one dropped.
+        using sampleOffer::kBlessAct;
+        const u32 archive = kBlessAct / kPicsPerArchive;
+        std::map<u32, ActProgram> acts;
+        for (const auto& [n, a] : SampleActs())
+            if (n / kPicsPerArchive == archive) acts[n % kPicsPerArchive] = a;
+        edit(acts, kBlessAct % kPicsPerArchive);
+        std::string path = std::string(gBasePath) + kPicArchiveNames[archive] + ".act";
+        std::replace(path.begin(), path.end(), '\\', '/');
+        WriteHostFile(path, BuildActArchive(acts));
+        FreeActs();
         gOwnedMonsters[golem] = 1;
         const i32 before = gGodForms[0].offerValue;
         OpenOffer();
@@ -1005,7 +990,14 @@ TEST_F(OfferTest, ALoopingOrMissingBlessingStillEnds) {
 // Monster 300 lies past the picture offsets table (256 entries): its preview
 // and its offering read no offset, while 250, inside it, is drawn 20 higher.
 TEST_F(OfferTest, AMonsterPastTheOffsetsTable) {
-    GrowMonsters(301);
+    // The monster table grown to 301 records, as a larger database would
+    // load it: the new ones zeroed and none owned.
+    const size_t old = static_cast<size_t>(gMonsterCount), size = 301;
+    gMonsters = static_cast<MonsterData*>(std::realloc(gMonsters, size * sizeof(MonsterData)));
+    gOwnedMonsters = static_cast<i32*>(std::realloc(gOwnedMonsters, size * sizeof(i32)));
+    ASSERT_TRUE(gMonsters && gOwnedMonsters);
+    std::memset(static_cast<void*>(gMonsters + old), 0, (size - old) * sizeof(MonsterData));
+    gMonsterCount = 301;
     for (i32 m : {250, 300}) {
         gMonsters[m] = gMonsters[golem];
         gMonsters[m].index = m;

@@ -570,11 +570,14 @@ struct EnhanceTest : HandsFreeTest {
         return {e.attack, e.enhanceLeft, e.price, gOwnedMonsters[m], Money()};
     }
     void Esc() { TapKey(h, kScanEsc, 2); }
-    // Runs one frame that lands ms after the stage's start time.
-    void FrameAt(u32 ms) { h.RunFrames(1, F().startTime + ms - timeGetTime()); }
-    // Takes the strengthening's animation (act 9904, action 43) out of the
-    // system act archive and drops what the game read of the act.
-    void DropAnimation() {
+};
+
+// With its animation or without it, the strengthening keeps its times.
+struct EnhanceTimes : EnhanceTest, testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(AnimationDropped, EnhanceTimes, testing::Bool());
+
+TEST_P(EnhanceTimes, SuccessAtTheTimesGiven) {
+    if (GetParam()) {  // the strengthening's animation (act 9904, action 43) taken out
         const u32 archive = kPortraitAct / kPicsPerArchive, entry = kPortraitAct % kPicsPerArchive;
         std::string path = std::string(gBasePath) + kPicArchiveNames[archive] + ".act";
         std::replace(path.begin(), path.end(), '\\', '/');
@@ -590,14 +593,6 @@ struct EnhanceTest : HandsFreeTest {
         WriteHostFile(path, file);
         FreeActs();
     }
-};
-
-// With its animation or without it, the strengthening keeps its times.
-struct EnhanceTimes : EnhanceTest, testing::WithParamInterface<bool> {};
-INSTANTIATE_TEST_SUITE_P(AnimationDropped, EnhanceTimes, testing::Bool());
-
-TEST_P(EnhanceTimes, SuccessAtTheTimesGiven) {
-    if (GetParam()) DropAnimation();
     ChoosePiece(0);
     EXPECT_EQ(F().stage, kChooseMonster);
     EXPECT_EQ(F().tabs.tab[0]->id, 0) << "tabs inert";
@@ -614,7 +609,7 @@ TEST_P(EnhanceTimes, SuccessAtTheTimesGiven) {
                                           {3001, kShowingResult}, {1960, kShowingResult},
                                           {2000, kShowingResult}, {2001, kChoosePiece}};
     for (const auto& [ms, stage] : frames) {
-        FrameAt(ms);
+        h.RunFrames(1, F().startTime + ms - timeGetTime());  // ms after the stage began
         EXPECT_EQ(F().stage, stage) << ms;
     }
     EXPECT_EQ(Outcome(0), std::make_tuple(17, 1, 200, 0, 0));
@@ -645,7 +640,8 @@ TEST_F(EnhanceTest, HeadingsAndTheActiveMarkStayInSight) {
     }
 }
 
-TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
+// A failure still costs, and a cancel while strengthening rolls at once.
+TEST_F(EnhanceTest, FailureRefusedChoicesAndAttackStopsAt500) {
     ChoosePiece(0);
     ChooseMonster(1);  // the goblin, chance -1
     Confirm();
@@ -655,9 +651,7 @@ TEST_F(EnhanceTest, FailureStillCostsAndCancelRollsAtOnce) {
     EXPECT_EQ(Outcome(1), std::make_tuple(10, 1, 150, 2, 50));
     Esc();
     EXPECT_EQ(F().stage, kChoosePiece);
-}
-
-TEST_F(EnhanceTest, RefusedChoicesAndAttackStopsAt500) {
+    gOwnedEquipage[0].enhanceLeft = 2;
     ChoosePiece(1);
     EXPECT_EQ(F().stage, kChoosePiece) << "no strengthening left";
     gScriptVars[0] = 99;
