@@ -360,24 +360,13 @@ TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
     EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261, 261}));
 }
 
-TEST_F(MenuTest, ADyingMemberRefusesAnItemAndKeepsTheCount) {
-    OwnOnly({sample::kPowerFruit}, 2);
-    OpenItems();
-    gRoleStats[0].status = 0x4000;
-    ClickSide(0);
-    ClickRow(0);  // the user's own item: used at once
-    EXPECT_EQ(std::make_pair(gOwnedItems[sample::kPowerFruit], Page().list.Count()),
-              std::make_pair(2, 1));
-    gRoleStats[0].status = 0;
-    ClickRow(0);
-    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 1);
-}
+// ---- use ----
 
-// ---- target choice ----
-
-TEST_F(MenuTest, OneMemberUsesAtOnceSilently) {
+// With one member an item for one is used at once and silently; a dying
+// member refuses the user's own item and keeps the count.
+TEST_F(MenuTest, OneMemberUsesAtOnceSilentlyAndADyingMemberRefuses) {
     SetParty({0});
-    OwnOnly({sample::kHerb}, 2);
+    OwnOnly({sample::kHerb, sample::kPowerFruit}, 2);
     gRoleStats[0].hp = 1;
     OpenItems();
     ClickSide(0);
@@ -386,7 +375,16 @@ TEST_F(MenuTest, OneMemberUsesAtOnceSilently) {
     EXPECT_EQ(std::make_pair(Page().subMode, gOwnedItems[sample::kHerb]),
               std::make_pair(int{kItemUseList}, 1));
     EXPECT_TRUE(gRoleStats[0].hp > 1 && sounds.played().empty());
+    gRoleStats[0].status = 0x4000;
+    ClickRow(1);  // the power fruit: used at once
+    EXPECT_EQ(std::make_pair(gOwnedItems[sample::kPowerFruit], Page().list.Count()),
+              std::make_pair(2, 2));
+    gRoleStats[0].status = 0;
+    ClickRow(1);
+    EXPECT_EQ(gOwnedItems[sample::kPowerFruit], 1);
 }
+
+// ---- target choice ----
 
 TEST_F(MenuTest, TargetChoiceUsesOnTheClickedOrMarkedMember) {
     OwnOnly({sample::kHerb}, 3);

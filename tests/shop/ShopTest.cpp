@@ -230,7 +230,6 @@ TEST_F(ShopTest, QuantityBoxKeysAndTwoCancels) {
     OpenItemList(3);
     gScriptVars[0] = 1000;
     const u16 boxColour = Colour(9907, 34);
-    EXPECT_NE(CanvasAt(225, 245), boxColour);
     ClickListRow(0);
     ASSERT_EQ(std::make_tuple(BuyCore().mode, sounds.played(), BuyCore().current),
               std::make_tuple(1u, std::vector{262}, 600));
