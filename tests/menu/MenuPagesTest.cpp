@@ -794,7 +794,6 @@ struct OfferTest : MenuPageTest {
         for (cControl* c : Page17().skillName) out.push_back(c->shown ? Text(c) : "-");
         return out;
     }
-    void OpenTransform() { OpenSide(3, 17); }
 };
 
 TEST_F(OfferTest, AnOfferingRaisesTheFormAndSpendsOneMonster) {
@@ -1011,7 +1010,7 @@ TEST_F(OfferTest, TheFirstFormWithItsSkillsPacked) {
     f.healSkill.skill = 4;
     gSkills[4].mpCost = INT_MIN;
     for (i32 n = 0; n < 12; ++n) PutGameFlag(300 + n, 1);  // twelve forms scroll to two
-    OpenTransform();
+    OpenSide(3, 17);                                       // the transformation page
     EXPECT_EQ(std::make_pair(Page17().rowPics.size(), Page17().maxTop),
               std::make_pair(size_t{10}, 2));
     EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261})) << "the side row, then the first form";

@@ -20,7 +20,6 @@
 #include "engine/Tsw.h"
 #include "menu/AbilityPanel.h"
 #include "menu/EquipFrame.h"
-#include "mhdata/SampleShop.h"
 #include "mhdata/Shops.h"
 #include "platform/TextCodec.h"
 #include "shop/EnhanceFrame.h"
@@ -99,24 +98,11 @@ struct ShopTest : MenuTest {
 
 // ---- the front screens ----
 
-TEST_F(ShopTest, StoreKeeperOpensAShopWithThreeTabs) {
-    StartTalk(sampleShop::kStoreTalk, sampleShop::kStoreRole);
-    for (int i = 0; i < 10 && gFrameId != kBuyFront; ++i) Tap(SampleSession::Confirm(), 3);
-    h.RunFrames(2);
-    ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kBuyFront, 1u));
-    cShopBuyMenuFrame& f = *gShopBuyMenuFrame;
-    std::array<i32, 4> xs;
-    for (int k = 0; k < 4; ++k) xs[k] = Spot(f.tabs.tab[k]).first;
-    EXPECT_EQ(xs, (std::array<i32, 4>{495, 540, -1, 585}));
-    // Shop 2 stocks accessories and items: two packed rows.
-    EXPECT_EQ(Buttons(f), (IdYs{{7014, 90}, {7015, 132}}));
-    EXPECT_EQ(CanvasAt(100, 20), Colour(9907, 9)) << "the buy side's background";
-    EXPECT_EQ(CanvasAt(500, 20), Colour(9907, 5)) << "the buy tab as the current side";
-}
-
 TEST_F(ShopTest, PackedRowsTabKeysAndTheFocusComingBack) {
     OpenShop(false, {{5, {1, 2}}, {1, {3}}});
     EXPECT_EQ(Buttons(*gShopBuyMenuFrame), (IdYs{{7011, 90}, {7015, 132}}));
+    EXPECT_EQ(CanvasAt(100, 20), Colour(9907, 9)) << "the buy side's background";
+    EXPECT_EQ(CanvasAt(500, 20), Colour(9907, 5)) << "the buy tab as the current side";
     EXPECT_EQ(gShopBuyMenuFrame->current, 0) << "no focus handed over: the buy tab";
     // Left from the buy tab reaches the leave tab, right from the sell tab
     // skips the missing strengthening tab; down goes to the first category row
