@@ -74,13 +74,6 @@ struct ShopTest : MenuTest {
     static std::pair<i32, i32> Spot(const cControl* c) {
         return c ? std::pair{c->x, c->y} : std::pair{-1, -1};
     }
-    // The buy side's category buttons, row by row: id and y.
-    static std::vector<std::pair<i32, i32>> Buttons(const cShopBuyMenuFrame& f) {
-        std::vector<std::pair<i32, i32>> out;
-        for (int r = 0; r < f.rows; ++r) out.push_back({f.button[r]->id, f.button[r]->y});
-        return out;
-    }
-    using IdYs = std::vector<std::pair<i32, i32>>;
     cShopListCore& BuyCore() { return gShopBuyListFrame->core; }
     cShopListCore& SellCore() { return gShopSellListFrame->core; }
     static i32 Money() { return static_cast<i32>(gScriptVars[0]); }
@@ -100,7 +93,10 @@ struct ShopTest : MenuTest {
 
 TEST_F(ShopTest, PackedRowsTabKeysAndTheFocusComingBack) {
     OpenShop(false, {{5, {1, 2}}, {1, {3}}});
-    EXPECT_EQ(Buttons(*gShopBuyMenuFrame), (IdYs{{7011, 90}, {7015, 132}}));
+    const cShopBuyMenuFrame& f = *gShopBuyMenuFrame;  // the category rows' ids and ys
+    std::vector<std::pair<i32, i32>> rows;
+    for (int r = 0; r < f.rows; ++r) rows.push_back({f.button[r]->id, f.button[r]->y});
+    EXPECT_EQ(rows, (std::vector<std::pair<i32, i32>>{{7011, 90}, {7015, 132}}));
     EXPECT_EQ(CanvasAt(100, 20), Colour(9907, 9)) << "the buy side's background";
     EXPECT_EQ(CanvasAt(500, 20), Colour(9907, 5)) << "the buy tab as the current side";
     EXPECT_EQ(gShopBuyMenuFrame->current, 0) << "no focus handed over: the buy tab";
