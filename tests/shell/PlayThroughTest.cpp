@@ -59,14 +59,10 @@ struct PlayThrough : ::testing::Test {
     static i32 MonstersOwned() {
         return std::accumulate(gOwnedMonsters, gOwnedMonsters + gMonsterCount, 0);
     }
-    std::string reached;  // the checkpoints passed, in order
-    void Mark(const std::string& name) { reached += reached.empty() ? name : ", " + name; }
-
     // A checkpoint: its screen is up (phase 1, open and running).
     void Reached(const std::string& name, u32 frameId) {
         ASSERT_TRUE(h.RunUntil([&] { return gFrameId == frameId && gFramePhase == 1; }, 200))
             << name << ": screen " << std::hex << gFrameId << " phase " << gFramePhase;
-        Mark(name);
     }
     // A checkpoint on the map: map, cell, no screen, no talk.
     void ReachedMap(const std::string& name, u32 map, int cx, int cy) {
@@ -75,7 +71,6 @@ struct PlayThrough : ::testing::Test {
         h.RunFrames(4);
         EXPECT_EQ(s.P().x, cx * 16) << name;
         EXPECT_EQ(s.P().y, cy * 16) << name;
-        Mark(name);
     }
     // Reads the boxes of a talk until pred holds.
     bool ConfirmUntil(const std::function<bool()>& pred, int taps = 80) {
@@ -99,14 +94,13 @@ struct PlayThrough : ::testing::Test {
         ASSERT_TRUE(s.TalkFree()) << gTalkContext.owner << " talk " << gTalkContext.talk
                                   << " flags " << gTalkFlags << " boxes " << gDialogs.size();
     }
-    void Key(u8 code) { TapKey(h, code, 3); }
     // A click or a key that brings up screen n: a checkpoint.
     void ClickTo(i32 x, i32 y, const std::string& name, u32 n) {
         Click(x, y);
         Reached(name, Screen(n));
     }
     void KeyTo(u8 code, const std::string& name, u32 n) {
-        Key(code);
+        TapKey(h, code, 3);
         Reached(name, Screen(n));
     }
     // Walks to each cell in turn, holding the arrow key given with it.
@@ -130,10 +124,10 @@ struct PlayThrough : ::testing::Test {
             EXPECT_TRUE(m < 0 || gRoleStats[m].hp >= (full ? gRoleStats[m].maxHp : minHp)) << m;
     }
     // Talks to the person in front, confirming boxes until screen n is up.
-    void TalkUntilScreen(u32 n) {
+    void TalkUntilScreen(const std::string& name, u32 n) {
         ASSERT_TRUE(ConfirmUntil([&] { return gFrameId == Screen(n); }, 12))
             << std::hex << gFrameId;
-        h.RunFrames(2);
+        Reached(name, Screen(n));
     }
     // The x of a shop tab as the bar draws it.
     static i32 TabX(const ShopTabBar& bar, int k) { return bar.tab[k] ? bar.tab[k]->x + 20 : -1; }
@@ -149,8 +143,8 @@ struct PlayThrough : ::testing::Test {
             if (gWorldMapIndex < kWorldMapLocations && gWorldMap[gWorldMapIndex].id == location)
                 break;
         }
-        ASSERT_LT(gWorldMapIndex, static_cast<u32>(kWorldMapLocations));
-        ASSERT_EQ(gWorldMap[gWorldMapIndex].id, location);
+        ASSERT_TRUE(gWorldMapIndex < kWorldMapLocations &&
+                    gWorldMap[gWorldMapIndex].id == location);
         const WorldMapLocation& l = gWorldMap[gWorldMapIndex];
         ASSERT_TRUE(
             h.RunUntil([&] { return s.P().x == l.cellX * 16 && s.P().y == l.cellY * 16; }, 600));
@@ -209,7 +203,6 @@ struct PlayThrough : ::testing::Test {
             return false;
         };
         ASSERT_TRUE(h.RunUntil(transformed, 600)) << "the form fights on the party's side";
-        Mark("transformation in battle");
     }
     // Walks the meadow's road right and left of where the player came in,
     // four cells each way, until a wild monster shows up.
@@ -242,8 +235,7 @@ TEST_F(PlayThrough, TitleToEnding) {
     using sampleShop::kStoreX;
     ASSERT_NO_FATAL_FAILURE(
         Walk({{kArrowRight, kStoreX, 10}, {kArrowDown, kStoreX, sampleShop::kStoreY - 1}}));
-    ASSERT_NO_FATAL_FAILURE(TalkUntilScreen(kBuyFront));
-    ASSERT_NO_FATAL_FAILURE(Reached("shop: buy side", Screen(kBuyFront)));
+    ASSERT_NO_FATAL_FAILURE(TalkUntilScreen("shop: buy side", kBuyFront));
     // The second category row: items.
     ASSERT_NO_FATAL_FAILURE(ClickTo(490, 100 + 42, "shop: buy list", kBuyList));
     const auto [bought, paid] = TradeTheFirstRow();
@@ -255,7 +247,7 @@ TEST_F(PlayThrough, TitleToEnding) {
     ASSERT_NO_FATAL_FAILURE(Walk({{kArrowUp, kStoreX, kSmithY - 2},
                                   {kArrowRight, kSmithX, kSmithY - 2},
                                   {kArrowDown, kSmithX, kSmithY - 1}}));
-    ASSERT_NO_FATAL_FAILURE(TalkUntilScreen(kBuyFront));
+    ASSERT_NO_FATAL_FAILURE(TalkUntilScreen("smith: buy side", kBuyFront));
     ASSERT_NE(gShopBuyMenuFrame, nullptr);
     const i32 enhanceTab = TabX(gShopBuyMenuFrame->tabs, 2);
     ASSERT_GT(enhanceTab, 0) << "the smith strengthens";
@@ -282,8 +274,7 @@ TEST_F(PlayThrough, TitleToEnding) {
     ASSERT_NO_FATAL_FAILURE(Walk({{kArrowUp, kSmithX, kSmithY - 2},
                                   {kArrowLeft, 20, kSmithY - 2},
                                   {kArrowDown, 20, kSmithY - 1}}));
-    ASSERT_NO_FATAL_FAILURE(TalkUntilScreen(kItemList));
-    ASSERT_NO_FATAL_FAILURE(Reached("item list of a talk", Screen(kItemList)));
+    ASSERT_NO_FATAL_FAILURE(TalkUntilScreen("item list of a talk", kItemList));
     ASSERT_NO_FATAL_FAILURE(BackToTheMap());
 
     // Out by the signpost: up the lane to the street and west along it.
@@ -303,7 +294,6 @@ TEST_F(PlayThrough, TitleToEnding) {
     ASSERT_TRUE(AutoBattle()) << "the meadow's monster won";
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_GT(gRoleStats[gParty[0]].exp, exp) << "experience for the fight";
-    Mark("battle won");
     ASSERT_NO_FATAL_FAILURE(s.WalkToCell(s.P().x > kMeadowArriveX * 16 ? kArrowLeft : kArrowRight,
                                          kMeadowArriveX, kMeadowArriveY));
     s.Tap(kArrowUp);  // onto the way back
@@ -324,7 +314,6 @@ TEST_F(PlayThrough, TitleToEnding) {
     EXPECT_FALSE(AutoBattle()) << "nobody beats the captain";
     ASSERT_EQ(gFrameId, 0u) << "flag 322: the game goes on";
     PartyHp(1, false);
-    Mark("battle lost and survived");
     // The keeper tells the legend; the form is earned.
     ASSERT_TRUE(ConfirmUntil([] { return GetGameFlag(302) != 0; }));
     EXPECT_TRUE(GetGameFlag(kSampleRaidFlag));
@@ -342,10 +331,9 @@ TEST_F(PlayThrough, TitleToEnding) {
     ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF3, "quick save page", kQuickSavePage));
     Click(300, 300);  // save
     ASSERT_TRUE(ConfirmUntil([] { return IsQuickSaveValid() != 0; }, 4));
-    Mark("saved");
     ASSERT_NO_FATAL_FAILURE(BackToTheMap());
     ASSERT_NO_FATAL_FAILURE(s.WalkToCell(kArrowDown, pier->x, kStreetSpotY + 3));
-    Key(kScanF3);
+    TapKey(h, kScanF3, 3);
     Click(300, 150);  // load, then yes
     ASSERT_NO_FATAL_FAILURE(ClickTo(250, 250, "loaded", kZoom));
     ASSERT_NO_FATAL_FAILURE(
@@ -378,12 +366,10 @@ TEST_F(PlayThrough, TitleToEnding) {
     ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
     ASSERT_NO_FATAL_FAILURE(TransformIntoTheEarnedForm());
     ASSERT_TRUE(AutoBattle()) << "the pirates won";
-    Mark("pirates beaten");
     // Their ship sails off in a video, which Esc stops; then out of town.
     ASSERT_TRUE(ConfirmUntil([] { return (gRunState & kRunVideo) != 0; }, 20));
     ASSERT_NE(gBinkPlayer, nullptr);
     EXPECT_TRUE(gBinkPlayer->IsOpen()) << "the ship's video is there";
-    Mark("video");
     h.PostKeyUp(VK_ESCAPE);
     h.RunFrames(2);
     EXPECT_FALSE(gRunState & kRunVideo);
@@ -396,7 +382,6 @@ TEST_F(PlayThrough, TitleToEnding) {
     EXPECT_GT(gPicShow.header.frames, 0u);
     EXPECT_GT(gPicShow.counter, 10000);
     EXPECT_FALSE(gRunState & kRunTransition);
-    Mark("picture show");
     ASSERT_TRUE(ConfirmUntil([] { return gMapId == kWorld; }));
     EXPECT_TRUE(GetGameFlag(kSamplePiratesFlag));
     EXPECT_TRUE(gQuestList.empty());
@@ -413,23 +398,12 @@ TEST_F(PlayThrough, TitleToEnding) {
         h.RunFrames(1);
     }
     EXPECT_EQ(stages, (std::vector<i32>{1, 21, 41, 61, 0}));
-    Mark("ending");
     // The end screen, then the title, the game ended.
     ASSERT_NO_FATAL_FAILURE(Reached("end screen", Screen(kTestEnd)));
     h.RunFrames(40);
     s.Tap(s.Confirm());
     ASSERT_NO_FATAL_FAILURE(Reached("title", Screen(0)));
     EXPECT_EQ(gMapId, 0u);
-
-    EXPECT_EQ(reached,
-              "town, shop: buy side, shop: buy list, shop: sell side, shop: sell list, "
-              "shop: sell side again, shop: strengthening, item list of a talk, world map, "
-              "meadow, battle won, lighthouse, battle lost and survived, rowed to the pier, "
-              "quick save page, saved, loaded, back where it was saved, items page, "
-              "equipment page, items page again, offering page, items page once more, "
-              "transformation page, skills page, system menu, quest log, "
-              "transformation in battle, pirates beaten, video, picture show, ending, "
-              "end screen, title");
 }
 
 }  // namespace
