@@ -7,7 +7,6 @@
 #include "engine/FrameState.h"
 #include "engine/PixelFormat.h"
 #include "mhdata/Archives.h"
-#include "mhdata/SoundData.h"
 #include "platform/Display.h"
 
 namespace {
