@@ -24,16 +24,6 @@ u32 EnvNumber(const char* name, u32 fallback) {
     return v && *v ? static_cast<u32>(std::strtoul(v, nullptr, 10)) : fallback;
 }
 
-// The keys a player reaches for: arrows, Enter, Space, Escape, the function keys,
-// digits, and the map keys of the settings.
-std::vector<u8> ScanCodes() {
-    std::vector<u8> codes = {200, 208, 203, 205, 28, 57, 1, 59, 60, 61, 62, 67, 68, 15, 42};
-    for (u8 d = 2; d <= 11; ++d) codes.push_back(d);
-    for (u32 k : gMapKeyCodes)
-        if (k && k < 256) codes.push_back(static_cast<u8>(k));
-    return codes;
-}
-
 const u32 kMessageKeys[] = {VK_ESCAPE, VK_RETURN, VK_F1, VK_F1 + 1, VK_F1 + 2, VK_F1 + 3,
                             0x20,      0x26,      0x28,  0x25,      0x27};
 
@@ -84,7 +74,12 @@ TEST(Soak, RandomInputThroughTitleMapAndScreens) {
         h.WriteSample();
         h.StartGame();
         ++starts;
-        const std::vector<u8> codes = ScanCodes();
+        // The keys a player reaches for: arrows, Enter, Space, Escape, the
+        // function keys, digits, and the map keys of the settings.
+        std::vector<u8> codes = {200, 208, 203, 205, 28, 57, 1, 59, 60, 61, 62, 67, 68, 15, 42};
+        for (u8 d = 2; d <= 11; ++d) codes.push_back(d);
+        for (u32 k : gMapKeyCodes)
+            if (k && k < 256) codes.push_back(static_cast<u8>(k));
         std::vector<u8> held;
         // A run that quits (a menu's quit was clicked) starts the game again.
         while (done < frames && !h.quit()) {

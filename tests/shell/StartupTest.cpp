@@ -182,11 +182,11 @@ TEST(Startup, AHalvedMapDatabaseEndsANewGameWithTheStartMapBox) {
         return files;
     };
     const auto before = saves();
-    const std::string groupsBox = B5("MH_Data\\maps.dat\n戰鬥機率組資料有誤 (0)");
+    const std::string groupsBox = B5("MH_Data\\maps.dat\n戰鬥機率組資料有誤 (0)"),
+                      init = B5("遊戲初始");
     h.StartGame();
     ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].caption, B5("遊戲初始"));
-    EXPECT_EQ(h.boxes()[0].text, groupsBox);
+    EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text), std::tie(init, groupsBox));
     h.RunFrames(1);
     h.PostKeyUp(VK_ESCAPE);  // the opening video
     h.RunFrames(2);
@@ -195,8 +195,8 @@ TEST(Startup, AHalvedMapDatabaseEndsANewGameWithTheStartMapBox) {
     ASSERT_TRUE(h.RunUntil([&] { return h.quit(); }, 10));
     ASSERT_EQ(h.boxes().size(), 3u);  // the new game reads the database again
     EXPECT_EQ(h.boxes()[1].text, groupsBox);
-    EXPECT_EQ(h.boxes()[2].caption, B5("遊戲初始"));
-    EXPECT_EQ(h.boxes()[2].text, B5("找不到設定的起始地圖碼 (-1)"));
+    EXPECT_EQ(std::tie(h.boxes()[2].caption, h.boxes()[2].text),
+              std::tuple(init, B5("找不到設定的起始地圖碼 (-1)")));
     EXPECT_EQ(gReleaseRuns, 1u);
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0) << "the run mark is cleared";
     EXPECT_EQ(saves(), before);
