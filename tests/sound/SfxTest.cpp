@@ -129,50 +129,17 @@ TEST(SoundBankImage, Kind0HeaderIsRebuiltByteForByte) {
     EXPECT_EQ(image, wave);
 }
 
-TEST_F(SoundBank, MissingOrTruncatedBankIsRefused) {
+TEST_F(SoundBank, MissingTruncatedOrBadBanksAndEntriesAreRefusedWithoutHarm) {
     EXPECT_FALSE(gSound.Init(Root().c_str()));
     EXPECT_EQ(LastDataError().text, "SFX file connot open.");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "PicLib" / "all.snd"));
     EXPECT_EQ(PlaySfx(1, 11), 0);
-    std::vector<u8> bank = MakeSoundBank({{1, {0, Tone(440, 20)}}});
-    bank.resize(kSoundBankHeaderSize + 1000);  // the directory cut short
-    Write("PicLib/all.snd", bank);
+    std::vector<u8> cut = MakeSoundBank({{1, {0, Tone(440, 20)}}});
+    cut.resize(kSoundBankHeaderSize + 1000);  // the directory cut short
+    Write("PicLib/all.snd", cut);
     EXPECT_FALSE(gSound.Init(Root().c_str()));
     EXPECT_EQ(LastDataError().offset, kSoundBankHeaderSize + 1000u);
-}
-
-// Kinds 0 and 1, WAVE and MP3, play their tones. Played at full volume in the
-// centre, a kind-0 sound at the mixer's rate reaches the output as its stored
-// samples, each once, and then silence.
-TEST_F(SoundBank, KindsZeroAndOneWaveAndMp3Play) {
-    std::vector<i16> mp3Pcm = MakeTone(880, 300, 44100, 1);
-    std::vector<u8> mp3;
-    ASSERT_TRUE(EncodeMp3(mp3Pcm.data(), mp3Pcm.size(), 1, 44100, &mp3));
-    std::vector<i16> ramp(2 * 300);
-    for (size_t i = 0; i < ramp.size(); ++i)
-        ramp[i] = static_cast<i16>(i % 2 ? -100 - 7 * i : 100 + 5 * i);
-    ASSERT_TRUE(InitWith({{1, {0, Tone(440, 200)}},
-                          {2, {1, MakeWave(MakeTone(660, 200, 44100, 2), 2, 44100)}},
-                          {3, {1, mp3}},
-                          {4, {0, MakeWave(ramp, 2, kMixRate)}}}));
-    EXPECT_EQ(gSound.HandleCount(), 16);
-    const double want[] = {440, 660, 880};
-    for (int n = 1; n <= 3; ++n) {
-        ASSERT_EQ(PlaySfx(n, 11), 1) << n << " " << gSound.GetErrorText();
-        auto pcm = Pull(150);
-        EXPECT_GT(Rms(pcm), 3000) << n;
-        EXPECT_NEAR(ToneHz(pcm), want[n - 1], want[n - 1] * 0.05) << n;
-        StopSfx(n);
-        EXPECT_EQ(gSound.IsFinished(n), 1);
-    }
-    ASSERT_EQ(PlaySfx(4, 11), 1) << gSound.GetErrorText();
-    std::vector<i16> heard(2 * 400);
-    AudioMixer().Mix(heard.data(), 400);
-    EXPECT_EQ(std::vector<i16>(heard.begin(), heard.begin() + 600), ramp);
-    EXPECT_EQ(std::vector<i16>(heard.begin() + 600, heard.end()), std::vector<i16>(200, 0));
-}
-
-TEST_F(SoundBank, BadEntriesAndImagesAreRefusedWithoutHarm) {
+    // Bad entries and images in a whole bank are refused without harm.
     std::vector<u8> shortKind1(40, 'x');
     std::memcpy(shortKind1.data(), "RIFF", 4);
     std::vector<u8> zeroChannels = Tone(440, 20), pastEnd = Tone(440, 20), garbage(400);
@@ -206,6 +173,37 @@ TEST_F(SoundBank, BadEntriesAndImagesAreRefusedWithoutHarm) {
     PcmBuffer pcm;
     DataError error;
     EXPECT_FALSE(DecodeMp3(garbage.data(), garbage.size(), &pcm, &error));
+}
+
+// Kinds 0 and 1, WAVE and MP3, play their tones. Played at full volume in the
+// centre, a kind-0 sound at the mixer's rate reaches the output as its stored
+// samples, each once, and then silence.
+TEST_F(SoundBank, KindsZeroAndOneWaveAndMp3Play) {
+    std::vector<i16> mp3Pcm = MakeTone(880, 300, 44100, 1);
+    std::vector<u8> mp3;
+    ASSERT_TRUE(EncodeMp3(mp3Pcm.data(), mp3Pcm.size(), 1, 44100, &mp3));
+    std::vector<i16> ramp(2 * 300);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<i16>(i % 2 ? -100 - 7 * i : 100 + 5 * i);
+    ASSERT_TRUE(InitWith({{1, {0, Tone(440, 200)}},
+                          {2, {1, MakeWave(MakeTone(660, 200, 44100, 2), 2, 44100)}},
+                          {3, {1, mp3}},
+                          {4, {0, MakeWave(ramp, 2, kMixRate)}}}));
+    EXPECT_EQ(gSound.HandleCount(), 16);
+    const double want[] = {440, 660, 880};
+    for (int n = 1; n <= 3; ++n) {
+        ASSERT_EQ(PlaySfx(n, 11), 1) << n << " " << gSound.GetErrorText();
+        auto pcm = Pull(150);
+        EXPECT_GT(Rms(pcm), 3000) << n;
+        EXPECT_NEAR(ToneHz(pcm), want[n - 1], want[n - 1] * 0.05) << n;
+        StopSfx(n);
+        EXPECT_EQ(gSound.IsFinished(n), 1);
+    }
+    ASSERT_EQ(PlaySfx(4, 11), 1) << gSound.GetErrorText();
+    std::vector<i16> heard(2 * 400);
+    AudioMixer().Mix(heard.data(), 400);
+    EXPECT_EQ(std::vector<i16>(heard.begin(), heard.begin() + 600), ramp);
+    EXPECT_EQ(std::vector<i16>(heard.begin() + 600, heard.end()), std::vector<i16>(200, 0));
 }
 
 // Samples share their entry's data: it stays while any sample holds it, is
