@@ -37,12 +37,10 @@ TEST(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
     SetGameFlag(1);
     h.AtFrame(1, [] { PostMessageA(gMainWnd, WM_ACTIVATEAPP, 0, 0); });
     EXPECT_EQ(h.RunFrames(20), 0);
-    EXPECT_EQ(gSuspended, 1u);
-    EXPECT_EQ(gFrameInterval, 0u);
+    EXPECT_EQ(std::tuple(gSuspended, gFrameInterval), std::tuple(1u, 0u));
     h.AtFrame(21, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_RESTORED, 0); });
     h.RunFrames(1);
-    EXPECT_EQ(gSuspended, 0u);
-    EXPECT_EQ(gFrameInterval, 35u);
+    EXPECT_EQ(std::tuple(gSuspended, gFrameInterval), std::tuple(0u, 35u));
     EXPECT_EQ(h.RunFrames(10, 35), 10);
 }
 
