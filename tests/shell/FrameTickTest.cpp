@@ -37,12 +37,10 @@ TEST(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
     SetGameFlag(1);
     h.AtFrame(1, [] { PostMessageA(gMainWnd, WM_ACTIVATEAPP, 0, 0); });
     EXPECT_EQ(h.RunFrames(20), 0);
-    EXPECT_EQ(gSuspended, 1u);
-    EXPECT_EQ(gFrameInterval, 0u);
+    EXPECT_EQ(std::tuple(gSuspended, gFrameInterval), std::tuple(1u, 0u));
     h.AtFrame(21, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_RESTORED, 0); });
     h.RunFrames(1);
-    EXPECT_EQ(gSuspended, 0u);
-    EXPECT_EQ(gFrameInterval, 35u);
+    EXPECT_EQ(std::tuple(gSuspended, gFrameInterval), std::tuple(0u, 35u));
     EXPECT_EQ(h.RunFrames(10, 35), 10);
 }
 
@@ -109,12 +107,10 @@ TEST(FrameTick, BattleRequestsAndTheStoryCountdown) {
 // the story countdown rests while a screen is open.
 TEST(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
     Tick h;
-    h.RunFrames(20);
-    EXPECT_EQ(gGameTime, 0u);
-    h.RunFrames(1);
-    EXPECT_EQ(gGameTime, 1u);
-    h.RunFrames(21);
-    EXPECT_EQ(gGameTime, 2u);
+    for (auto [frames, time] : {std::pair(20, 0u), {1, 1u}, {21, 2u}}) {
+        h.RunFrames(frames);
+        EXPECT_EQ(gGameTime, time) << frames;
+    }
 
     SetGameFlag(74);
     gFlagCountdown = 1;
@@ -144,17 +140,14 @@ TEST(FrameTick, F8EndsThePauseAndPSavesOnlyWithRoomOnTheDisk) {
     EXPECT_EQ(h.RunFrames(2), 2);
     EXPECT_EQ(gGameActive, 1u);
 
-    SetGameFlag(1);
-    HostSetFreeSpaceOverride(64ll * 1024 * 1024);  // exactly 64 MB is not enough
-    h.PostKeyUp('P');
-    h.RunFrames(1);
-    EXPECT_EQ(PlatformBeepCount(), 0);
-    HostSetFreeSpaceOverride(64ll * 1024 * 1024 + 1);
-    h.PostKeyUp('P');
-    h.RunFrames(1);
-    EXPECT_EQ(PlatformBeepCount(), 1);
-    ClearGameFlag(1);  // without game data the key does nothing
-    h.PostKeyUp('P');
-    h.RunFrames(1);
-    EXPECT_EQ(PlatformBeepCount(), 1);
+    // Exactly 64 MB is not enough; without game data the key does nothing.
+    const std::tuple<bool, i64, int> presses[] = {
+        {true, 64ll << 20, 0}, {true, (64ll << 20) + 1, 1}, {false, (64ll << 20) + 1, 1}};
+    for (const auto& [gameData, free, beeps] : presses) {
+        PutGameFlag(1, gameData);
+        HostSetFreeSpaceOverride(free);
+        h.PostKeyUp('P');
+        h.RunFrames(1);
+        EXPECT_EQ(PlatformBeepCount(), beeps) << free;
+    }
 }

@@ -10,31 +10,33 @@
 
 namespace {
 
+// The head, then the root, the CD path, each ended by a zero, and the install mode.
+std::vector<u8> WithPaths(std::vector<u8> b, const std::string& root, const std::string& cd,
+                          u8 mode) {
+    for (const std::string& path : {root, cd}) {
+        b.insert(b.end(), path.begin(), path.end());
+        b.push_back(0);
+    }
+    b.push_back(mode);
+    return b;
+}
+
+// The current format: the mark, 42 bytes of keys and values, the paths, the mode and a zero.
 std::vector<u8> EnvBytes(const std::string& root, const std::string& cd, u8 mode, u8 scene) {
     std::vector<u8> b = {0xFF, 0xFF, 0xFF, 0xFF, 200, 208, 203, 205,   57,  28,
                          157,  1,    207,  54,   19,  30,  34,  59,    201, 209,
                          100,  0,    0,    0,    6,   6,   60,  scene, 2,   10};
     b.resize(46, 0);
-    b.insert(b.end(), root.begin(), root.end());
-    b.push_back(0);
-    b.insert(b.end(), cd.begin(), cd.end());
-    b.push_back(0);
-    b.push_back(mode);
+    b = WithPaths(b, root, cd, mode);
     b.push_back(0);
     return b;
 }
 
-// The older format: no mark, 42 bytes of keys and values, then the root, the CD
-// path and the install mode.
+// The older format: no mark, 42 bytes of keys and values, then the paths and the mode.
 std::vector<u8> OldEnvBytes(const std::string& root, const std::string& cd, u8 mode) {
     std::vector<u8> b(42, 0);
-    for (int i = 0; i < 16; ++i) b[i] = 1;
-    b.insert(b.end(), root.begin(), root.end());
-    b.push_back(0);
-    b.insert(b.end(), cd.begin(), cd.end());
-    b.push_back(0);
-    b.push_back(mode);
-    return b;
+    std::fill(b.begin(), b.begin() + 16, 1);
+    return WithPaths(b, root, cd, mode);
 }
 
 }  // namespace
@@ -87,8 +89,7 @@ TEST(Settings, OldFormatIsConvertedOnFirstRead) {
     WriteHostFile(h.Path("Env.dat"), OldEnvBytes(root, "F:", 1));
     EnvValues v;
     EXPECT_EQ(ReadEnvFile(&v), 0);
-    EXPECT_EQ(v.root, root);
-    EXPECT_EQ(v.installMode, 1);
+    EXPECT_EQ(std::tie(v.root, v.installMode), std::make_tuple(root, 1));
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(root, "F:", 1, 1));
     // The next read finds the current format.
     EnvValues again;

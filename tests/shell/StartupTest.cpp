@@ -10,12 +10,15 @@
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/Ime.h"
+#include "engine/MyAct.h"
+#include "engine/Tsw.h"
 #include "data/Options.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 #include "map/SystemServices.h"
 #include "map/MapDb.h"
 #include "map/NewGame.h"
+#include "mhdata/Archives.h"
 #include "mhdata/SampleGame.h"
 #include "platform/AudioDevice.h"
 #include "platform/HostFs.h"
@@ -27,14 +30,19 @@
 
 namespace fs = std::filesystem;
 
+// Short disk space is warned with the figure, and the game goes on.
 TEST(Startup, HeadlessStartMakesFoldersOpensTheTitleAndQuitsOnce) {
     Harness h;
+    HostSetFreeSpaceOverride(100ll << 20);
     h.StartGame();
     for (const char* dir : {"Save", "Data", "Music", "ScrnShot"})
         EXPECT_TRUE(fs::is_directory(h.Path(dir))) << dir;
     EXPECT_EQ(gFrameId, kScreenBit | 0u);
     EXPECT_EQ(gFrameInterval, 35u);
-    EXPECT_TRUE(h.boxes().empty());
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text),
+              std::tuple(B5("!!! 注意 !!!"),
+                         B5("遊戲過程中,磁碟空間不足\n請確認至少剩餘 124M磁碟空間.")));
     // The video player draws into the primary and gives the canvas back after.
     EXPECT_NE(gVideoTarget.pixels, nullptr);
     EXPECT_TRUE(static_cast<bool>(gVideoTarget.afterStop));
@@ -70,12 +78,22 @@ TEST(Startup, SampleGameStartsInItsFolderWithItsOptionsAndSounds) {
     EXPECT_STREQ(field.Text(), "a");
 }
 
+// Start-up opens the picture and act archives with their budgets; the release
+// closes them.
 TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     Harness h;
     h.WriteSample();
     h.StartGame();
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
     EXPECT_EQ(GetGameFlag(1), 1);  // game data initialised
+    EXPECT_GE(GetPicCacheStats().budget, 4u << 20);
+    EXPECT_LE(GetPicCacheStats().budget, 16u << 20);
+    EXPECT_EQ(GetActCacheStats().budget, 512u << 10);
+    EXPECT_NE(GetPic(sample_art::kCursor, 0), nullptr);
+    ActPlayer act;
+    act.act = sample_art::kCursor;
+    act.action = 13;
+    EXPECT_EQ(TakeActData(&act), 1);
     gSfxVolume = 3;
     gFrameId = kQuitFrameId;
     h.RunFrames(3);
@@ -84,6 +102,8 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gReleaseRuns, 1u);
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
+    EXPECT_EQ(GetPicCacheStats().total, 0u);
+    EXPECT_EQ(GetPic(sample_art::kCursor, 0), nullptr);
     LoadOptions();
     EXPECT_EQ(gSfxVolume, 3u);
 }
@@ -162,11 +182,11 @@ TEST(Startup, AHalvedMapDatabaseEndsANewGameWithTheStartMapBox) {
         return files;
     };
     const auto before = saves();
-    const std::string groupsBox = B5("MH_Data\\maps.dat\n戰鬥機率組資料有誤 (0)");
+    const std::string groupsBox = B5("MH_Data\\maps.dat\n戰鬥機率組資料有誤 (0)"),
+                      init = B5("遊戲初始");
     h.StartGame();
     ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].caption, B5("遊戲初始"));
-    EXPECT_EQ(h.boxes()[0].text, groupsBox);
+    EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text), std::tie(init, groupsBox));
     h.RunFrames(1);
     h.PostKeyUp(VK_ESCAPE);  // the opening video
     h.RunFrames(2);
@@ -175,8 +195,8 @@ TEST(Startup, AHalvedMapDatabaseEndsANewGameWithTheStartMapBox) {
     ASSERT_TRUE(h.RunUntil([&] { return h.quit(); }, 10));
     ASSERT_EQ(h.boxes().size(), 3u);  // the new game reads the database again
     EXPECT_EQ(h.boxes()[1].text, groupsBox);
-    EXPECT_EQ(h.boxes()[2].caption, B5("遊戲初始"));
-    EXPECT_EQ(h.boxes()[2].text, B5("找不到設定的起始地圖碼 (-1)"));
+    EXPECT_EQ(std::tie(h.boxes()[2].caption, h.boxes()[2].text),
+              std::tuple(init, B5("找不到設定的起始地圖碼 (-1)")));
     EXPECT_EQ(gReleaseRuns, 1u);
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0) << "the run mark is cleared";
     EXPECT_EQ(saves(), before);
@@ -203,16 +223,6 @@ TEST(Startup, NoSoundWaitsASecondAndGoesOnSilent) {
     EXPECT_EQ(said.find("No sound device", line + 1), std::string::npos) << said;
 }
 
-TEST(Startup, ShortDiskSpaceIsWarnedWithTheFigure) {
-    Harness h;
-    HostSetFreeSpaceOverride(100ll << 20);
-    h.StartGame();
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(h.boxes()[0].caption, B5("!!! 注意 !!!"));
-    EXPECT_EQ(h.boxes()[0].text, B5("遊戲過程中,磁碟空間不足\n請確認至少剩餘 124M磁碟空間."));
-    EXPECT_EQ(gFrameId, kScreenBit | 0u);  // the game goes on
-}
-
 TEST(StartupDialog, ExitDestroysAndPlayStarts) {
     {
         Harness h;
@@ -234,16 +244,18 @@ TEST(StartupDialog, ExitDestroysAndPlayStarts) {
     }
 }
 
+// "CD" and two digits name a disc track (0 where it is no track name).
 TEST(Session, DiscTrackNames) {
-    int track = 0;
-    EXPECT_TRUE(ParseDiscTrackName("CD07", &track));
-    EXPECT_EQ(track, 7);
-    EXPECT_TRUE(ParseDiscTrackName("CD12.wav", &track));
-    EXPECT_EQ(track, 12);
-    EXPECT_FALSE(ParseDiscTrackName("cd07", &track));
-    EXPECT_FALSE(ParseDiscTrackName("CD7", &track));
-    EXPECT_FALSE(ParseDiscTrackName("theme.xmi", &track));
-    EXPECT_FALSE(ParseDiscTrackName(nullptr, &track));
+    for (auto [name, want] : {std::pair<const char*, int>{"CD07", 7},
+                              {"CD12.wav", 12},
+                              {"cd07", 0},
+                              {"CD7", 0},
+                              {"theme.xmi", 0},
+                              {nullptr, 0}}) {
+        int track = 0;
+        EXPECT_EQ(ParseDiscTrackName(name, &track), want != 0) << want;
+        EXPECT_EQ(track, want) << want;
+    }
 }
 
 TEST(Session, NameIdsMusicByNumberAndTheMusicDisc) {

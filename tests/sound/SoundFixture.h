@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mhdata/SoundData.h"
 #include "platform/AudioLib.h"
 #include "platform/AudioMixer.h"
 #include "platform/HostFs.h"
@@ -33,6 +34,11 @@ protected:
     Harness h_;
     std::filesystem::path dir_ = h_.root();
 };
+
+// A WAVE file of a mono tone at 22050 Hz.
+inline std::vector<u8> Tone(double hz, u32 ms) {
+    return MakeWave(MakeTone(hz, ms, 22050, 1), 1, 22050);
+}
 
 // Pulls ms milliseconds of stereo frames from the shared mixer.
 inline std::vector<i16> Pull(u32 ms) {
