@@ -1,14 +1,17 @@
 // Database loading: the sample's values come back, missing and bad files get
-// their boxes, and the owned state and starting equipment are set up; the game flags.
+// their boxes, and the owned state and starting equipment are set up; the
+// records' byte layout; the game flags and the options file.
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
+#include "base/ByteIo.h"
 #include "data/DataTestSupport.h"
 #include "data/Equipage.h"
-#include "base/ByteIo.h"
-#include "mhdata/SampleGame.h"
-#include "mhdata/SampleMenu.h"
+#include "data/KeyBindings.h"
+#include "data/Options.h"
 #include "platform/TextCodec.h"
+#include "shell/Settings.h"
 
 namespace {
 
@@ -23,10 +26,6 @@ i32 Size(const auto& records) {
     return static_cast<i32>(records.size());
 }
 
-std::vector<u8> FlagBytes() {
-    return std::vector<u8>(gGameFlags, gGameFlags + kGameFlagBytes);
-}
-
 }  // namespace
 
 using DatabaseLoad = DataTest;
@@ -36,13 +35,20 @@ using DatabaseLoad = DataTest;
 TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
     DatabaseSet set = MakeSampleDatabases();
     std::memset(set.equipages[sample::kLongBow].description, 0, 52);
+    // At most eight roles are read: four more records are left alone.
+    for (int r = 8; r < 12; ++r) {
+        RoleFileRecord extra = set.roles[0];
+        extra.role.index = r;
+        std::snprintf(extra.role.name, sizeof(extra.role.name), "extra%d", r);
+        set.roles.push_back(extra);
+    }
     WriteSet(set);
     for (int f = 300; f <= 330; ++f) SetGameFlag(f);
     LoadGameDatabase(Root().c_str());
     EXPECT_TRUE(Boxes().empty());
     for (int r = 0; r < kRoleCount; ++r) {
-        EXPECT_EQ(gRoles[r].extra, -1);
-        EXPECT_EQ(gRoleStats[r].level, set.roles[r].role.level);
+        EXPECT_EQ(std::tuple(gRoles[r].extra, gRoleStats[r].level, std::string(gRoles[r].name)),
+                  std::tuple(-1, set.roles[r].role.level, std::string(set.roles[r].role.name)));
     }
     EXPECT_EQ(std::string(gEquipages[sample::kLongBow].description),
               Utf8ToBig5("攻+10%，防-5%，攻擊敵人吸取 HP+10% "));
@@ -65,12 +71,9 @@ TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
     ASSERT_GE(role.equip[kSlotWeapon], 0);
     EXPECT_EQ(role.equip[kSlotShield], role.equip[kSlotWeapon]);
     EXPECT_EQ(gOwnedEquipage[role.equip[kSlotWeapon]].id, sample::kGreatSword);
-    int swords = 0, shields = 0;
-    for (const EquipageData& e : gOwnedEquipage) {
-        swords += e.id == sample::kGreatSword;
-        shields += e.id == sample::kWoodShield;
-    }
-    EXPECT_EQ(std::tuple(swords, shields), std::tuple(1, 2));  // shields: roles 1 and 5
+    auto copies = [](i32 id) { return std::ranges::count(gOwnedEquipage, id, &EquipageData::id); };
+    EXPECT_EQ(std::tuple(copies(sample::kGreatSword), copies(sample::kWoodShield)),
+              std::tuple(1, 2));  // shields: roles 1 and 5
     // The bow (kind 6) is two-handed too; two charms on role 3 are two copies.
     EXPECT_EQ(gRoles[2].equip[kSlotShield], gRoles[2].equip[kSlotWeapon]);
     EXPECT_NE(gRoles[3].equip[kSlotAccessory1], gRoles[3].equip[kSlotAccessory2]);
@@ -202,27 +205,6 @@ TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
     EXPECT_EQ(gRoleStats[0].hitRate, 85);  // no weapon
 }
 
-TEST_F(DatabaseLoad, AtMostEightRolesAreRead) {
-    DatabaseSet set = MakeSampleDatabases();
-    for (int r = 8; r < 12; ++r) {
-        RoleFileRecord extra = set.roles[0];
-        extra.role.index = r;
-        std::snprintf(extra.role.name, sizeof(extra.role.name), "extra%d", r);
-        set.roles.push_back(extra);
-    }
-    WriteSet(set);
-    LoadGameDatabase(Root().c_str());
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(std::string(gRoles[7].name), Utf8ToBig5("諾亞"));
-    for (const RoleData& r : gRoles) EXPECT_NE(std::string(r.name).rfind("extra", 0), 0u);
-    // A count of 10^9 over eight records still reads the eight, without a box.
-    std::vector<u8> bytes = WithCount(kRoleDataFile, 1000000000);
-    ResetGameData();
-    EXPECT_TRUE(LoadDatabaseBytes(kRoleDataFile, bytes.data(), bytes.size(), "RoleData.dat"));
-    EXPECT_EQ(std::string(gRoles[7].name), Utf8ToBig5("諾亞"));
-    EXPECT_TRUE(Boxes().empty());
-}
-
 TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) {
     LoadSample();
     const DatabaseSet sample = MakeSampleDatabases();
@@ -252,7 +234,14 @@ TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) 
     std::vector<u8> bytes = WithCount(kItemDataFile, 1000000000);
     EXPECT_FALSE(LoadDatabaseBytes(kItemDataFile, bytes.data(), bytes.size(), "ItemData.dat"));
     EXPECT_EQ(std::tuple(gItemCount, gItems), std::tuple(0, nullptr));
-    std::vector<u8> roles = WithCount(kRoleDataFile, -3);
+    // A role count of 10^9 over eight records still reads the eight, without a
+    // box; a negative one is refused.
+    PlatformReset();
+    std::vector<u8> roles = WithCount(kRoleDataFile, 1000000000);
+    EXPECT_TRUE(LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "RoleData.dat"));
+    EXPECT_EQ(std::string(gRoles[7].name), Utf8ToBig5("諾亞"));
+    EXPECT_TRUE(Boxes().empty());
+    roles = WithCount(kRoleDataFile, -3);
     EXPECT_FALSE(LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "RoleData.dat"));
 }
 
@@ -277,10 +266,10 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) 
     ASSERT_TRUE(LoadDatabaseBytes(kLevelUpFile, full.data(), full.size(), "LevelUp.dat"));
     std::vector<u8> cut(full.begin(), full.begin() + 14400 + 10);
     ASSERT_TRUE(LoadDatabaseBytes(kLevelUpFile, cut.data(), cut.size(), "LevelUp.dat"));
-    EXPECT_EQ(gLevelUpStats[7][49][1], 49);
-    EXPECT_EQ(gLevelUpSkills[0][0].skill, sample::kHeal);  // bytes 14400..14407
-    EXPECT_EQ(gLevelUpSkills[0][1].skill, 0);              // cut inside its first word
-    EXPECT_EQ(gLevelUpSkills[7][44].level, 0);
+    // Row 0 of role 0 is bytes 14400..14407; row 1 is cut inside its first word.
+    EXPECT_EQ(std::tuple(gLevelUpStats[7][49][1], gLevelUpSkills[0][0].skill,
+                         gLevelUpSkills[0][1].skill, gLevelUpSkills[7][44].level),
+              std::tuple(49, sample::kHeal, 0, 0));
 
     // A counted table cut short is refused as a whole; so are files too short for a count.
     std::vector<u8> monsters = DatabaseFileBytes(set, kMonsterDataFile);
@@ -322,13 +311,20 @@ TEST(SharedTables, NameBoundsExperienceAndMonsterOffsetBounds) {
             << m;
 }
 
-// Game flags: bit layout, the fixed numbers and the numbers outside the table.
-TEST(GameFlags, FlagNIsBitNAnd7OfByteNShift3AndPutSetsOnlyForExactlyOne) {
+// Game flags: flag n is bit n & 7 of byte n >> 3; numbers outside the table
+// read clear and are never written; put sets only for exactly one.
+TEST(GameFlags, BitLayoutPutAndNumbersOutsideTheTable) {
     ResetGameFlags();
+    for (int n : {-1, -8, 8160, 8191, 1 << 30}) {
+        SetGameFlag(n);
+        EXPECT_EQ(PutGameFlag(n, 1), 0);
+        EXPECT_EQ(GetGameFlag(n), 0) << n;
+    }
+    ClearGameFlag(-5);
     SetGameFlag(9);
     std::vector<u8> want(kGameFlagBytes, 0);
     want[1] = 0x02;
-    EXPECT_EQ(FlagBytes(), want);
+    EXPECT_EQ(std::vector<u8>(gGameFlags, gGameFlags + kGameFlagBytes), want);
     EXPECT_EQ(std::tuple(GetGameFlag(8), GetGameFlag(9), GetGameFlag(10)), std::tuple(0, 1, 0));
     SetGameFlag(0);
     SetGameFlag(7);
@@ -343,14 +339,154 @@ TEST(GameFlags, FlagNIsBitNAnd7OfByteNShift3AndPutSetsOnlyForExactlyOne) {
     }
 }
 
-TEST(GameFlags, NumbersOutsideTheTableReadClearAndAreNotWritten) {
-    ResetGameFlags();
-    for (int n : {-1, -8, 8160, 8191, 1 << 30}) {
-        SetGameFlag(n);
-        EXPECT_EQ(GetGameFlag(n), 0) << n;
-        EXPECT_EQ(PutGameFlag(n, 1), 0);
-        EXPECT_EQ(GetGameFlag(n), 0) << n;
+// Field order of the database records: distinct values written through the
+// database writers land at the byte offsets the file layouts give. A round
+// trip through the one field list cannot see two fields swapped; this can.
+namespace {
+
+// Every checked field holds 10000 + its own offset, so a field written at
+// another offset reads as a different number; V counts the fields it fills.
+int gFilled = 0;
+i32 V(int offset) {
+    ++gFilled;
+    return 10000 + offset;
+}
+
+// The file is a count word, then one record of `size` bytes: every word of it
+// that holds a V value holds its own offset's, there are as many as fields
+// were filled, and the name text "NM" is at nameAt.
+void ExpectLayout(const char* record, const std::vector<u8>& file, size_t size, int nameAt) {
+    SCOPED_TRACE(record);
+    ASSERT_EQ(file.size(), 4 + size);
+    EXPECT_EQ(LoadU32(file.data()), 1u);
+    const u8* rec = file.data() + 4;
+    int found = 0;
+    for (size_t off = 0; off + 4 <= size; off += 4) {
+        i32 v = static_cast<i32>(LoadU32(rec + off));
+        if (v < 10000 || v >= 10000 + static_cast<i32>(size)) continue;
+        EXPECT_EQ(v, 10000 + static_cast<i32>(off)) << "+" << off;
+        ++found;
     }
-    ClearGameFlag(-5);
-    EXPECT_EQ(FlagBytes(), std::vector<u8>(kGameFlagBytes, 0));
+    EXPECT_EQ(found, gFilled);
+    EXPECT_EQ(std::memcmp(rec + nameAt, "NM", 3), 0) << "name at +" << nameAt;
+    gFilled = 0;
+}
+
+void FillHead(StatsHead& s) {
+    s.index = V(0);
+    s.level = V(12);
+    s.exp = V(16);
+    std::memcpy(s.name, "NM", 3);
+    s.maxHp = V(52), s.hp = V(56), s.maxMp = V(60), s.mp = V(64);
+    s.strength = V(68), s.stamina = V(72), s.magic = V(76), s.spirit = V(80), s.agility = V(84);
+    s.attack = V(88), s.defence = V(92), s.hitRate = V(96), s.evasion = V(100);
+    s.status = V(104);
+    for (int k = 0; k < kRatioCount; ++k) s.ratios[k] = V(108 + 4 * k);
+}
+
+void FillSpecial(EquipSpecial& s, int at) {
+    s.kind = V(at), s.hp = V(at + 4), s.mp = V(at + 8), s.status = V(at + 12), s.skill = V(at + 16);
+}
+
+TEST(RecordLayout, EveryDatabaseRecordHoldsItsFieldsAtTheirOffsets) {
+    RoleFileRecord role{};
+    FillHead(role.role);
+    for (int k = 0; k < kSlotCount; ++k) role.equipIds[k] = V(192 + 4 * k);
+    ExpectLayout("role", WriteRoleDataFile({role}), 216, 20);
+
+    EquipageData e{};
+    e.id = V(0), e.weaponPic = V(4), e.price = V(40), e.wearerMask = static_cast<u32>(V(44));
+    std::memcpy(e.name, "NM", 3);
+    e.kind = V(48), e.bonusMode = V(52), e.maxHp = V(60), e.maxMp = V(68);
+    e.strength = V(72), e.stamina = V(76), e.magic = V(80), e.spirit = V(84), e.agility = V(88);
+    e.attack = V(92), e.defence = V(96), e.hitRate = V(100), e.evasion = V(104);
+    for (int k = 0; k < kRatioCount; ++k) e.ratios[k] = V(108 + 4 * k);
+    FillSpecial(e.special, 140);
+    e.enhanceLeft = V(164), e.look = V(172);
+    ExpectLayout("equipment", WriteEquipageDataFile({e}), 232, 8);
+
+    ItemData it{};
+    it.useKind = V(8), it.price = V(44), it.effectMode = V(52), it.icon = V(56);
+    std::memcpy(it.name, "NM", 3);
+    it.maxHp = V(60), it.hp = V(64), it.maxMp = V(68), it.mp = V(72), it.strength = V(76);
+    it.stamina = V(80), it.magic = V(84), it.spirit = V(88), it.agility = V(92);
+    it.attack = V(96), it.defence = V(100), it.hitRate = V(104), it.evasion = V(108);
+    it.statusEffect = V(112), it.target = V(120);
+    ExpectLayout("item", WriteItemDataFile({it}), 180, 12);
+
+    SkillData sk{};
+    sk.category = V(8), sk.mpCost = V(52), sk.effectMode = V(56);
+    std::memcpy(sk.name, "NM", 3);
+    sk.maxHp = V(60), sk.hp = V(64), sk.maxMp = V(68), sk.mp = V(72), sk.strength = V(76);
+    sk.stamina = V(80), sk.magic = V(84), sk.spirit = V(88), sk.agility = V(92);
+    sk.power = V(96), sk.defence = V(100), sk.hitRate = V(104), sk.evasion = V(108);
+    sk.statusEffect = V(144), sk.target = V(152);
+    ExpectLayout("skill", WriteSkillDataFile({sk}), 208, 16);
+
+    MonsterData m{};
+    FillHead(m);
+    m.kind = V(192), m.price = V(232), m.offerValue = V(236), m.enhanceChance = V(484);
+    for (int k = 0; k < 10; ++k) m.offerBonus[k] = V(296 + 4 * k);
+    for (int k = 0; k < 7; ++k)
+        m.weaponBlock[k] = V(356 + 4 * k), m.armourBlock[k] = V(384 + 4 * k);
+    for (int k = 0; k < 8; ++k) m.commonBlock[k] = V(412 + 4 * k);
+    FillSpecial(m.weaponSpecial, 444);
+    FillSpecial(m.armourSpecial, 464);
+    ExpectLayout("monster", WriteMonsterDataFile({m}), 492, 20);
+}
+
+}  // namespace
+
+// The options file: 22 words in file order; defaults for what a file lacks,
+// values out of range clamped, the volume scale.
+TEST(Options, DefaultsClampsAndRoundTripInFileOrder) {
+    Harness h;
+    auto write = [&h](const std::vector<i32>& values) {
+        std::vector<u8> b(values.size() * 4);
+        for (size_t i = 0; i < values.size(); ++i) StoreU32(&b[4 * i], static_cast<u32>(values[i]));
+        std::filesystem::create_directories(h.Path("Save"));
+        WriteHostFile(h.Path("Save/Option.sav"), b);
+        return b;
+    };
+    // A missing file gives the defaults; the map keys follow the bindings.
+    gSfxVolume = 1;
+    gSmartMouse = 0;
+    LoadOptions();
+    EXPECT_EQ(std::tuple(gWalkMode, gSfxVolume, gMusicVolume, gCdVolume, gSwapSpace, gTextSpeed,
+                         gSmartMouse, gOptionStored, gKeyBindings[kKeySwitch], gMapKeyCodes[4],
+                         gMapKeyCodes[12]),
+              std::tuple(0, 6u, 6u, 2u, 60u, 6u, 1u, 1000, 15u, 200u, 28u));
+    // A short file keeps the defaults for what it lacks.
+    write({5, 1, 0, 9});
+    LoadOptions();
+    EXPECT_EQ(std::tuple(gOptionStored, gWalkMode, gSfxVolume, gMusicVolume,
+                         gKeyBindings[kKeyCancel], gSmartMouse),
+              std::tuple(5, 1, 9u, 6u, 1u, 1u));
+    // Values out of range are clamped.
+    std::vector<i32> v = {1000, 0, 0, 99, -4, 12, 60, 1000};
+    for (int k = 0; k < 12; ++k) v.push_back(k == 0 ? 0 : k == 1 ? 4000 : 30);
+    v.push_back(250);
+    v.push_back(1);
+    write(v);
+    LoadOptions();
+    EXPECT_EQ(std::tuple(gSfxVolume, gMusicVolume, gCdVolume, gTextSpeed, gKeyBindings[kKeyUp],
+                         gKeyBindings[kKeyDown], gSaveSlotPos),
+              std::tuple(11u, 0u, 11u, 11u, 1u, 255u, 98));
+    EXPECT_EQ(std::tuple(VolumeTo127(0), VolumeTo127(6), VolumeTo127(11)), std::tuple(0, 69, 127));
+
+    // A whole file in range: each word lands in its value, and the file is
+    // written again byte for byte.
+    v = {777, 1, 1, 11, 0, 7, 90, 3};
+    for (int k = 0; k < 12; ++k) v.push_back(17 + 3 * k);
+    v.push_back(42);
+    v.push_back(0);
+    std::vector<u8> b = write(v);
+    LoadOptions();
+    EXPECT_EQ(std::tuple(gOptionStored, gWalkMode, gRealTimeBattle, gSfxVolume, gMusicVolume,
+                         gCdVolume, gSwapSpace, gTextSpeed, gKeyBindings[kKeyUp],
+                         gKeyBindings[kKeyFlee], gSaveSlotPos, gSmartMouse, gMapKeyCodes[4]),
+              std::tuple(777, 1, 1u, 11u, 0u, 7u, 90u, 3u, 17u, 50u, 42, 0u, 17u));
+    std::filesystem::remove(h.Path("Save/Option.sav"));
+    ASSERT_EQ(SaveOptions(), 1);
+    EXPECT_EQ(ReadHostFile(h.Path("Save/Option.sav")), b);
 }
