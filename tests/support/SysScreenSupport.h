@@ -60,12 +60,7 @@ struct SysScreenTest : ::testing::Test {
         h.RunFrames(frames);
     }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y, 2); }
-    void RightClick() {
-        PlatformSetMouseButtons(false, true);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(2);
-    }
+    void RightClick() { PressMouse(h, false, true, 2); }
     void Tap(u8 code, int released = 1) { TapKey(h, code, released); }
     // Runs until the screen has closed (phase back to 0 after a close).
     u32 FinishClose() {
