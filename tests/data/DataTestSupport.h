@@ -44,12 +44,15 @@ protected:
     Harness h_;
 };
 
+// Loads one database file from bytes, under the file's own name.
+inline bool LoadBytes(DatabaseFile which, const std::vector<u8>& bytes) {
+    return LoadDatabaseBytes(which, bytes.data(), bytes.size(), kDatabaseLayouts[which].fileName);
+}
+
 // Loads a database set from its writers' bytes, without files, then finishes the load.
 inline void LoadSetInMemory(const DatabaseSet& set) {
-    for (int f = 0; f < kDatabaseFileCount; ++f) {
-        std::vector<u8> bytes = DatabaseFileBytes(set, static_cast<DatabaseFile>(f));
-        LoadDatabaseBytes(static_cast<DatabaseFile>(f), bytes.data(), bytes.size(),
-                          kDatabaseLayouts[f].fileName);
-    }
+    for (int f = 0; f < kDatabaseFileCount; ++f)
+        LoadBytes(static_cast<DatabaseFile>(f),
+                  DatabaseFileBytes(set, static_cast<DatabaseFile>(f)));
     FinishDatabaseLoad();
 }

@@ -93,7 +93,7 @@ TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
         EXPECT_EQ(bytes.size(),
                   (kDatabaseLayouts[f].counted ? 4 : 0) + count * kDatabaseLayouts[f].recordSize)
             << kDatabaseLayouts[f].fileName;
-        ASSERT_TRUE(LoadDatabaseBytes(which, bytes.data(), bytes.size(), "x"));
+        ASSERT_TRUE(LoadBytes(which, bytes));
     }
     DatabaseSet back;
     for (int r = 0; r < kRoleCount; ++r) {
@@ -231,18 +231,15 @@ TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) 
     EXPECT_EQ(std::string(gItems[0].name), Utf8ToBig5("藥草"));
     // On a first load the refused table stays empty.
     ResetGameData();
-    std::vector<u8> bytes = WithCount(kItemDataFile, 1000000000);
-    EXPECT_FALSE(LoadDatabaseBytes(kItemDataFile, bytes.data(), bytes.size(), "ItemData.dat"));
+    EXPECT_FALSE(LoadBytes(kItemDataFile, WithCount(kItemDataFile, 1000000000)));
     EXPECT_EQ(std::tuple(gItemCount, gItems), std::tuple(0, nullptr));
     // A role count of 10^9 over eight records still reads the eight, without a
     // box; a negative one is refused.
     PlatformReset();
-    std::vector<u8> roles = WithCount(kRoleDataFile, 1000000000);
-    EXPECT_TRUE(LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "RoleData.dat"));
+    EXPECT_TRUE(LoadBytes(kRoleDataFile, WithCount(kRoleDataFile, 1000000000)));
     EXPECT_EQ(std::string(gRoles[7].name), Utf8ToBig5("諾亞"));
     EXPECT_TRUE(Boxes().empty());
-    roles = WithCount(kRoleDataFile, -3);
-    EXPECT_FALSE(LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "RoleData.dat"));
+    EXPECT_FALSE(LoadBytes(kRoleDataFile, WithCount(kRoleDataFile, -3)));
 }
 
 TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) {
@@ -250,8 +247,7 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) 
     // Roles: cut inside record 3.
     std::vector<u8> roles = DatabaseFileBytes(set, kRoleDataFile);
     roles.resize(4 + 3 * 216 + 100);
-    ASSERT_TRUE(
-        LoadDatabaseBytes(kRoleDataFile, roles.data(), roles.size(), "MH_Data\\RoleData.dat"));
+    ASSERT_TRUE(LoadBytes(kRoleDataFile, roles));
     EXPECT_EQ(std::string(gRoles[2].name), Utf8ToBig5("卡洛"));
     for (int r = 3; r < kRoleCount; ++r) {
         EXPECT_EQ(std::tuple(gRoles[r].maxHp, gRoles[r].name[0], gRoles[r].equip[kSlotWeapon]),
@@ -263,9 +259,8 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) 
 
     // Level-up rows past the end read as zeros, also over rows an earlier load filled.
     std::vector<u8> full = DatabaseFileBytes(set, kLevelUpFile);
-    ASSERT_TRUE(LoadDatabaseBytes(kLevelUpFile, full.data(), full.size(), "LevelUp.dat"));
-    std::vector<u8> cut(full.begin(), full.begin() + 14400 + 10);
-    ASSERT_TRUE(LoadDatabaseBytes(kLevelUpFile, cut.data(), cut.size(), "LevelUp.dat"));
+    ASSERT_TRUE(LoadBytes(kLevelUpFile, full));
+    ASSERT_TRUE(LoadBytes(kLevelUpFile, std::vector<u8>(full.begin(), full.begin() + 14400 + 10)));
     // Row 0 of role 0 is bytes 14400..14407; row 1 is cut inside its first word.
     EXPECT_EQ(std::tuple(gLevelUpStats[7][49][1], gLevelUpSkills[0][0].skill,
                          gLevelUpSkills[0][1].skill, gLevelUpSkills[7][44].level),
@@ -274,20 +269,18 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) 
     // A counted table cut short is refused as a whole; so are files too short for a count.
     std::vector<u8> monsters = DatabaseFileBytes(set, kMonsterDataFile);
     monsters.resize(monsters.size() - 1);
-    EXPECT_FALSE(
-        LoadDatabaseBytes(kMonsterDataFile, monsters.data(), monsters.size(), "MonsterData.dat"));
-    const u8 two[2] = {1, 0};
-    EXPECT_FALSE(LoadDatabaseBytes(kSkillDataFile, two, sizeof(two), "SkillData.dat"));
-    EXPECT_FALSE(LoadDatabaseBytes(kRoleDataFile, two, 0, "RoleData.dat"));
+    EXPECT_FALSE(LoadBytes(kMonsterDataFile, monsters));
+    EXPECT_FALSE(LoadBytes(kSkillDataFile, {1, 0}));
+    EXPECT_FALSE(LoadBytes(kRoleDataFile, {}));
 
     // Fixed text fields filled to their end still end with a zero.
     std::vector<u8> items = DatabaseFileBytes(set, kItemDataFile);
     std::memset(items.data() + 4 + 12, 'A', 32);   // item 0 name
     std::memset(items.data() + 4 + 128, 'B', 52);  // item 0 description
-    ASSERT_TRUE(LoadDatabaseBytes(kItemDataFile, items.data(), items.size(), "ItemData.dat"));
+    ASSERT_TRUE(LoadBytes(kItemDataFile, items));
     std::vector<u8> skills = DatabaseFileBytes(set, kSkillDataFile);
     std::memset(skills.data() + 4 + 208 + 16, 'C', 36);
-    ASSERT_TRUE(LoadDatabaseBytes(kSkillDataFile, skills.data(), skills.size(), "SkillData.dat"));
+    ASSERT_TRUE(LoadBytes(kSkillDataFile, skills));
     EXPECT_EQ(std::tuple(std::strlen(gItems[0].name), std::strlen(gItems[0].description),
                          std::strlen(gSkills[1].name)),
               std::tuple(31u, 51u, 35u));
