@@ -11,17 +11,12 @@
 #include "engine/FrameState.h"
 #include "engine/PixelFormat.h"
 #include "mhdata/InterfaceArt.h"
-#include "platform/Display.h"
-#include "shell/Main.h"
 #include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
-#include "platform/Input.h"
 #include "support/Harness.h"
 #include "support/Input.h"
 #include "ui/MainMenu.h"
-#include "ui/ScreenState.h"
 #include "ui/Screens.h"
-#include "ui/UiInput.h"
 
 struct SysScreenTest : ::testing::Test {
     Harness h;
