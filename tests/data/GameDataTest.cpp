@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/Big5.h"
 #include "base/ByteIo.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
@@ -48,15 +49,8 @@ protected:
         std::string error;
         ASSERT_TRUE(WriteDatabases(h_.root(), set, &error)) << error;
     }
-    void WriteFile(DatabaseFile which, const std::vector<u8>& bytes) {
-        WriteHostFile(h_.Path("MH_Data/") + kDatabaseLayouts[which].fileName, bytes);
-    }
-    void RemoveFile(DatabaseFile which) {
-        std::filesystem::remove(h_.Path("MH_Data/") + kDatabaseLayouts[which].fileName);
-    }
-    void LoadSample() {
-        WriteSet(MakeSampleDatabases());
-        LoadGameDatabase(Root().c_str());
+    std::string FilePath(DatabaseFile which) const {
+        return h_.Path("MH_Data/") + kDatabaseLayouts[which].fileName;
     }
     std::vector<RecordedBox>& Boxes() { return PlatformRecordedBoxes(); }
 
@@ -94,16 +88,6 @@ EquipageData Piece(i32 id, i32 kind, i32 bonusMode = 1) {
     e.bonusMode = bonusMode;
     e.wearerMask = 0xFF;
     return e;
-}
-
-// Walks a Big5 text character by character; true when it ends on a character boundary.
-bool WholeBig5(const char* s) {
-    size_t n = std::strlen(s), i = 0;
-    while (i < n) {
-        u8 c = static_cast<u8>(s[i]);
-        i += (c >= 0x81 && c <= 0xFE) ? 2 : 1;
-    }
-    return i == n;
 }
 
 class DerivedStats : public DataTest {
@@ -239,15 +223,15 @@ TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
 
     // A two-handed weapon fills both slots with one copy; the wooden shield the
     // record also names was never looked at.
-    const RoleData& role = gRoles[kTwoHandedRole];
-    ASSERT_GE(role.equip[kSlotWeapon], 0);
-    EXPECT_EQ(role.equip[kSlotShield], role.equip[kSlotWeapon]);
-    EXPECT_EQ(gOwnedEquipage[role.equip[kSlotWeapon]].id, kGreatSword);
+    // The bow (kind 6) of role 2 is two-handed too.
+    for (int r : {kTwoHandedRole, 2})
+        EXPECT_EQ(gRoles[r].equip[kSlotShield], gRoles[r].equip[kSlotWeapon]) << r;
+    ASSERT_GE(gRoles[kTwoHandedRole].equip[kSlotWeapon], 0);
+    EXPECT_EQ(gOwnedEquipage[gRoles[kTwoHandedRole].equip[kSlotWeapon]].id, kGreatSword);
     auto copies = [](i32 id) { return std::ranges::count(gOwnedEquipage, id, &EquipageData::id); };
     EXPECT_EQ(std::tuple(copies(kGreatSword), copies(kWoodShield)),
               std::tuple(1, 2));  // shields: roles 1 and 5
-    // The bow (kind 6) is two-handed too; two charms on role 3 are two copies.
-    EXPECT_EQ(gRoles[2].equip[kSlotShield], gRoles[2].equip[kSlotWeapon]);
+    // Two charms on role 3 are two copies.
     EXPECT_NE(gRoles[3].equip[kSlotAccessory1], gRoles[3].equip[kSlotAccessory2]);
 
     // Loading again replaces the tables and the starting equipment.
@@ -329,7 +313,7 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
         ResetGameData();
         PlatformReset();
         WriteSet(sample);
-        RemoveFile(static_cast<DatabaseFile>(missing));
+        std::filesystem::remove(FilePath(static_cast<DatabaseFile>(missing)));
         LoadGameDatabase(Root().c_str());
         ASSERT_FALSE(Boxes().empty()) << missing;
         EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("開檔失敗"));
@@ -377,8 +361,9 @@ TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
 }
 
 TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) {
-    LoadSample();
     const DatabaseSet sample = MakeSampleDatabases();
+    WriteSet(sample);
+    LoadGameDatabase(Root().c_str());
     const i32 sizes[] = {Size(sample.monsters), Size(sample.items), Size(sample.equipages),
                          Size(sample.skills)};
     for (int f = kMonsterDataFile; f <= kSkillDataFile; ++f) {
@@ -386,7 +371,8 @@ TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) 
         for (i32 count : {1000000000, -1, sizes[f - kMonsterDataFile] + 1}) {
             PlatformReset();
             WriteSet(sample);
-            WriteFile(static_cast<DatabaseFile>(f), WithCount(static_cast<DatabaseFile>(f), count));
+            auto which = static_cast<DatabaseFile>(f);
+            WriteHostFile(FilePath(which), WithCount(which, count));
             LoadGameDatabase(Root().c_str());
             ASSERT_EQ(Boxes().size(), 1u) << f << " " << count;
             EXPECT_EQ(Boxes()[0].caption, Utf8ToBig5("開檔失敗"));
@@ -394,7 +380,7 @@ TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) 
             EXPECT_NE(Boxes()[0].text.find("offset 0"), std::string::npos);
         }
     }
-    RemoveFile(kItemDataFile);
+    std::filesystem::remove(FilePath(kItemDataFile));
     LoadGameDatabase(Root().c_str());
     EXPECT_EQ(std::tuple(gMonsterCount, gItemCount, gEquipageCount, gSkillCount),
               std::tuple(sizes[0], sizes[1], sizes[2], sizes[3]));
@@ -665,11 +651,12 @@ TEST_F(Equipage, WearerMaskAndLookOffsets) {
     EXPECT_EQ(std::tuple(CanRoleEquip(n, 8), CanRoleEquip(n, -1), CanRoleEquip(300, 0)),
               std::tuple(0, 0, 0));
 
-    const i32 look[16] = {0, 2, 4, 6, 8, 10, 12, 1, 14, 15, 3, 5, 7, 9, 11, 13};
-    for (i32 sum = 0; sum < 16; ++sum) EXPECT_EQ(GetEquipLookOffset(sum, 0), look[sum]) << sum;
-    EXPECT_EQ(std::tuple(GetEquipLookOffset(4, 3), GetEquipLookOffset(10, 6),
+    // The look offset of weapon look + shield look: sums 1..15 through the
+    // table, anything else 0.
+    EXPECT_EQ(std::tuple(GetEquipLookOffset(0, 0), GetEquipLookOffset(4, 3),
+                         GetEquipLookOffset(9, 6), GetEquipLookOffset(10, 6),
                          GetEquipLookOffset(-1, 2), GetEquipLookOffset(0x7FFFFFFF, 0x7FFFFFFF)),
-              std::tuple(1, 0, 2, 0));
+              std::tuple(0, 1, 13, 0, 2, 0));
 }
 
 TEST_F(Equipage, LearnedSkillsCountByCategoryAndSkipNoSkillIds) {
@@ -733,33 +720,40 @@ TEST_F(Equipage, NeverWritesPastItsFieldOrCutsACharacter) {
     std::memset(set.skills[kFireball].name, 0, 36);
     std::memcpy(set.skills[kFireball].name, longName.data(), longName.size());
     LoadSetInMemory(set);
-    for (i32 attack : {5, 50, 500, -5000}) {
-        EquipageData p = Piece(0, 1, 2);
-        p.attack = attack;
-        p.defence = -123456;
-        p.special = {6, 0, 0, 0, kFireball};
-        const char* text = MakeEquipageText(p);
-        EXPECT_EQ(text, p.description);
-        EXPECT_LE(std::strlen(text), 51u);
-        EXPECT_TRUE(WholeBig5(text)) << attack;
-        // The text starts like the whole description would.
-        if (attack > 0) {
-            EXPECT_EQ(std::string(text).rfind(Utf8ToBig5("攻+") + std::to_string(attack), 0), 0u);
-        }
-    }
-    // The record after the description is never touched (description is the last field).
+    // Each piece sits before a guard: the description is the record's last
+    // field, and the bytes after it are never touched.
     struct Guarded {
         EquipageData piece;
         u8 guard[16];
-    } g{};
-    g.piece = Piece(0, 1);
-    g.piece.attack = 999999;
-    g.piece.defence = -999999;
-    g.piece.special = {1, 1000000, -1000000, 0, 0};
-    std::memset(g.guard, 0xAB, sizeof(g.guard));
-    MakeEquipageText(g.piece);
-    for (u8 b : g.guard) EXPECT_EQ(b, 0xAB);
-    EXPECT_EQ(g.piece.description[51], 0);
+    };
+    const struct {
+        i32 mode, attack, defence;
+        EquipSpecial special;
+    } cases[] = {
+        {2, 5, -123456, {6, 0, 0, 0, kFireball}},
+        {2, 50, -123456, {6, 0, 0, 0, kFireball}},
+        {2, 500, -123456, {6, 0, 0, 0, kFireball}},
+        {2, -5000, -123456, {6, 0, 0, 0, kFireball}},
+        {1, 999999, -999999, {1, 1000000, -1000000, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        Guarded g{};
+        std::memset(g.guard, 0xAB, sizeof(g.guard));
+        g.piece = Piece(0, 1, c.mode);
+        g.piece.attack = c.attack;
+        g.piece.defence = c.defence;
+        g.piece.special = c.special;
+        const char* text = MakeEquipageText(g.piece);
+        EXPECT_EQ(text, g.piece.description);
+        // At most 51 bytes, ending on a character boundary.
+        const size_t n = std::strlen(text);
+        EXPECT_EQ(std::tuple(n <= 51, Big5Cut(text, n, n)), std::tuple(true, n)) << c.attack;
+        EXPECT_EQ(std::vector<u8>(g.guard, g.guard + 16), std::vector<u8>(16, 0xAB)) << c.attack;
+        // The text starts like the whole description would.
+        if (c.attack > 0) {
+            EXPECT_EQ(std::string(text).rfind(Utf8ToBig5("攻+") + std::to_string(c.attack), 0), 0u);
+        }
+    }
 }
 
 TEST_F(Equipage, WeaponAndArmourTakeTheirBlocksAndSpecials) {
@@ -1088,7 +1082,7 @@ TEST_F(ItemUse, PartyItems) {
     EXPECT_EQ(gOwnedItems[kPowerFruit], 1);
 }
 
-TEST_F(ItemUse, SkillsSpendMpAndHealOnlyTheirTargetKind) {
+TEST_F(ItemUse, SkillsSpendMpHealTheirTargetKindAndOverwriteTheCaster) {
     St(1).mp = 50;
     St(kBare).hp = 20;
     for (i32 hp : {100, 180, 220}) {
@@ -1133,9 +1127,8 @@ TEST_F(ItemUse, SkillsSpendMpAndHealOnlyTheirTargetKind) {
     stranger.hp = 3;
     ApplySkillToRole(gSkills[kHeal], stranger);
     EXPECT_EQ(stranger.hp, 3);
-}
 
-TEST_F(ItemUse, OverwriteSkillOnTheCasterAndItsStatusOutsideBattleOnly) {
+    // An overwrite skill works on the caster; its status only outside battle.
     St(4).mp = 40;
     UseSkill(St(4), gSkills[kEmpower], St(kBare));
     EXPECT_EQ(std::tuple(St(4).mp, gRoles[4].attack, St(4).status, gRoles[kBare].attack),
