@@ -564,12 +564,10 @@ TEST(Options, DefaultsClampsAndRoundTripInFileOrder) {
     EXPECT_EQ(std::tuple(gOptionStored, gWalkMode, gSfxVolume, gMusicVolume,
                          gKeyBindings[kKeyCancel], gSmartMouse),
               std::tuple(5, 1, 9u, 6u, 1u, 1u));
-    // Values out of range are clamped.
-    std::vector<i32> v = {1000, 0, 0, 99, -4, 12, 60, 1000};
-    for (int k = 0; k < 12; ++k) v.push_back(k == 0 ? 0 : k == 1 ? 4000 : 30);
-    v.push_back(250);
-    v.push_back(1);
-    write(v);
+    // Values out of range are clamped: eight values, the twelve keys, the save
+    // slot position and the smart mouse.
+    write({1000, 0,  0,  99, -4, 12, 60, 1000, 0,  4000, 30,
+           30,   30, 30, 30, 30, 30, 30, 30,   30, 250,  1});
     LoadOptions();
     EXPECT_EQ(std::tuple(gSfxVolume, gMusicVolume, gCdVolume, gTextSpeed, gKeyBindings[kKeyUp],
                          gKeyBindings[kKeyDown], gSaveSlotPos),
@@ -578,11 +576,8 @@ TEST(Options, DefaultsClampsAndRoundTripInFileOrder) {
 
     // A whole file in range: each word lands in its value, and the file is
     // written again byte for byte.
-    v = {777, 1, 1, 11, 0, 7, 90, 3};
-    for (int k = 0; k < 12; ++k) v.push_back(17 + 3 * k);
-    v.push_back(42);
-    v.push_back(0);
-    std::vector<u8> b = write(v);
+    std::vector<u8> b =
+        write({777, 1, 1, 11, 0, 7, 90, 3, 17, 20, 23, 26, 29, 32, 35, 38, 41, 44, 47, 50, 42, 0});
     LoadOptions();
     EXPECT_EQ(std::tuple(gOptionStored, gWalkMode, gRealTimeBattle, gSfxVolume, gMusicVolume,
                          gCdVolume, gSwapSpace, gTextSpeed, gKeyBindings[kKeyUp],
