@@ -613,10 +613,9 @@ TEST_F(Equipage, AddFillsTheFirstFreePlaceAndCountsFollow) {
 }
 
 TEST_F(Equipage, WornIsDecidedByTheSlotOfThePiecesKind) {
-    i32 bow = AddEquipage(Piece(2, 6));
-    i32 shield = AddEquipage(Piece(3, 3));
-    i32 charm = AddEquipage(Piece(7, 7));
-    i32 hat = AddEquipage(Piece(4, 4));
+    // Ids and kinds of the pieces owned in places 0 to 3.
+    const i32 bow = 0, shield = 1, charm = 2, hat = 3;
+    for (auto [id, kind] : {std::pair(2, 6), {3, 3}, {7, 7}, {4, 4}}) AddEquipage(Piece(id, kind));
     gRoles[2].equip[kSlotWeapon] = gRoles[2].equip[kSlotShield] = bow;
     gRoles[5].equip[kSlotAccessory2] = charm;
     gRoles[6].equip[kSlotArmour] = hat;  // a hat in the armour slot is not worn
