@@ -212,9 +212,9 @@ TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
 
     // The owned state is reset and the party is role 0 alone.
     const i32 alone[kPartySize] = {0, -1, -1, -1, -1, -1, -1, -1};
-    EXPECT_EQ(std::memcmp(gParty, alone, sizeof(alone)), 0);
-    EXPECT_EQ(std::memcmp(gFormation, alone, sizeof(alone)), 0);
-    EXPECT_EQ(GetPartyCount(), 1);
+    EXPECT_EQ(std::tuple(std::memcmp(gParty, alone, sizeof(alone)),
+                         std::memcmp(gFormation, alone, sizeof(alone)), GetPartyCount()),
+              std::tuple(0, 0, 1));
     for (int f = 300; f <= 330; ++f) EXPECT_EQ(GetGameFlag(f), f == 320 || f == 330 ? 1 : 0) << f;
     for (i32 i = 0; i < gItemCount; ++i) EXPECT_EQ(gOwnedItems[i], 0);
     for (i32 i = 0; i < gMonsterCount; ++i) EXPECT_EQ(gOwnedMonsters[i], 0);
@@ -330,8 +330,8 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
                        sizeOr(kSkillDataFile, Size(sample.skills)), sizeOr(kLevelUpFile, kHeal)));
         // Without the equipment table every starting id is refused, one box each.
         if (missing == kEquipageDataFile) {
-            EXPECT_EQ(Boxes().size(), 1u + 17u);
-            EXPECT_EQ(CountFreeEquipageSlots(), kOwnedEquipageCount);
+            EXPECT_EQ(std::tuple(Boxes().size(), CountFreeEquipageSlots()),
+                      std::tuple(1u + 17u, kOwnedEquipageCount));
         }
     }
 }
@@ -755,10 +755,11 @@ TEST_F(Equipage, WeaponAndArmourTakeTheirBlocksAndSpecials) {
     // A weapon takes the weapon block, its special and the common block.
     EquipageData p = gEquipages[kShortSword];
     EnhanceWeapon(gMonsters[kWolf], p);
-    EXPECT_EQ(std::tuple(p.attack, p.ratios[kEarth], p.special.kind, p.special.skill),
-              std::tuple(10 + 20, 10, 6, kFireball));
-    EXPECT_EQ(std::string(p.description), Utf8ToBig5("攻+30，攻擊後附加 火球"));
-    EXPECT_EQ(p.price, gEquipages[kShortSword].price);  // the price is the shop's business
+    // The price is the shop's business.
+    EXPECT_EQ(std::tuple(p.attack, p.ratios[kEarth], p.special.kind, p.special.skill, p.price,
+                         std::string(p.description)),
+              std::tuple(10 + 20, 10, 6, kFireball, gEquipages[kShortSword].price,
+                         Utf8ToBig5("攻+30，攻擊後附加 火球")));
     // A monster without a weapon special keeps the piece's.
     EnhanceWeapon(gMonsters[kSlime], p);
     EXPECT_EQ(std::tuple(p.special.kind, p.attack, p.ratios[kWater]), std::tuple(6, 33, 5));
@@ -774,8 +775,8 @@ TEST_F(Equipage, WeaponAndArmourTakeTheirBlocksAndSpecials) {
               std::tuple(5, 4, 3 + 9));  // the hat's own special
     m.armourSpecial = {2, 7, 0, 0, 0};
     EnhanceArmour(m, hat);
-    EXPECT_EQ(hat.special.kind, 2);
-    EXPECT_EQ(std::string(hat.description), Utf8ToBig5("防+21，每回合 HP+7% "));
+    EXPECT_EQ(std::tuple(hat.special.kind, std::string(hat.description)),
+              std::tuple(2, Utf8ToBig5("防+21，每回合 HP+7% ")));
     // A weapon special of kind -1 is copied: only 0 means none there.
     EquipageData w = gEquipages[kShortSword];
     m.weaponSpecial = {-1, 0, 0, 0, 0};
