@@ -476,9 +476,7 @@ TEST(GameFlags, BitLayoutPutAndNumbersOutsideTheTable) {
     want[1] = 0x02;
     EXPECT_EQ(std::vector<u8>(gGameFlags, gGameFlags + kGameFlagBytes), want);
     EXPECT_EQ(std::tuple(GetGameFlag(8), GetGameFlag(9), GetGameFlag(10)), std::tuple(0, 1, 0));
-    SetGameFlag(0);
-    SetGameFlag(7);
-    SetGameFlag(8159);
+    for (int n : {0, 7, 8159}) SetGameFlag(n);
     EXPECT_EQ(std::tuple(gGameFlags[0], gGameFlags[1019]), std::tuple(0x81, 0x80));
     ClearGameFlag(7);
     EXPECT_EQ(gGameFlags[0], 0x01);
@@ -1104,8 +1102,7 @@ TEST_F(ItemUse, SkillsSpendMpHealTheirTargetKindAndOverwriteTheCaster) {
 
     // A group skill reaches the party by derived max HP.
     SetParty({kBare, 0, -1});
-    St(kBare).hp = 1;
-    St(0).hp = 1;
+    for (int r : {kBare, 0}) St(r).hp = 1;
     St(kCharms).mp = 100;
     UseSkill(St(kCharms), gSkills[kGroupHeal], St(kBare));
     // 30% of 220; role 0 wears mail (+10% of base 150): derived max HP 165, 30% = 49.
