@@ -123,6 +123,12 @@ protected:
         CalcRoleStats(gRoles[0], gRoleStats[0]);
         return gRoleStats[0];
     }
+    // Role 0 bare again, then wearing the pieces given; its stats worked out.
+    RoleStats& WearOnly(std::initializer_list<std::pair<EquipSlot, EquipageData>> pieces) {
+        Reset();
+        for (const auto& [slot, piece] : pieces) Wear(slot, piece);
+        return Calc();
+    }
 };
 
 class ItemUse : public DataTest {
@@ -669,8 +675,20 @@ TEST_F(Equipage, LearnedSkillsCountByCategoryAndSkipNoSkillIds) {
               std::tuple(0, 3, 0, 0));
 }
 
-TEST_F(Equipage, BonusPartsByModeAndEverySpecialKind) {
-    LoadSetInMemory(MakeSampleDatabases());
+// Each piece sits before a guard: the description is the record's last field,
+// and the bytes after it are never touched; the text ends on a character
+// within the field. Heal is given a name of 16 characters (32 bytes) to fill it.
+TEST_F(Equipage, BonusPartsByModeAndEverySpecialKindWithinTheField) {
+    DatabaseSet set = MakeSampleDatabases();
+    std::string longName = Utf8ToBig5("超級無敵霹靂旋風烈焰爆裂火球之術");
+    std::memset(set.skills[kHeal].name, 0, 36);
+    std::memcpy(set.skills[kHeal].name, longName.data(), longName.size());
+    LoadSetInMemory(set);
+    struct Guarded {
+        EquipageData piece;
+        u8 guard[16];
+    };
+    // A null text: too long for the field, it starts like the whole would.
     const struct {
         i32 mode, attack, defence;
         EquipSpecial special;
@@ -695,41 +713,14 @@ TEST_F(Equipage, BonusPartsByModeAndEverySpecialKind) {
         {5, 0, 0, {6, 0, 0, 0, gSkillCount}, ""},
         {5, 0, 0, {7, 1, 1, 1, 1}, ""},
         {1, 5, 0, {5, 0, 0, 0, 0}, "攻+5，反彈敵人攻擊"},
+        {2, 5, -123456, {6, 0, 0, 0, kHeal}, nullptr},
+        {2, 50, -123456, {6, 0, 0, 0, kHeal}, nullptr},
+        {2, 500, -123456, {6, 0, 0, 0, kHeal}, nullptr},
+        {2, -5000, -123456, {6, 0, 0, 0, kHeal}, nullptr},
+        {1, 999999, -999999, {1, 1000000, -1000000, 0, 0}, nullptr},
     };
     for (const auto& c : cases) {
-        EquipageData p = Piece(0, 1, c.mode);
-        p.attack = c.attack;
-        p.defence = c.defence;
-        p.special = c.special;
-        EXPECT_EQ(std::string(MakeEquipageText(p)), Utf8ToBig5(c.text))
-            << c.text << " kind " << c.special.kind;
-    }
-}
-
-TEST_F(Equipage, NeverWritesPastItsFieldOrCutsACharacter) {
-    DatabaseSet set = MakeSampleDatabases();
-    std::string longName =
-        Utf8ToBig5("超級無敵霹靂旋風烈焰爆裂火球之術");  // 16 characters, 32 bytes
-    std::memset(set.skills[kFireball].name, 0, 36);
-    std::memcpy(set.skills[kFireball].name, longName.data(), longName.size());
-    LoadSetInMemory(set);
-    // Each piece sits before a guard: the description is the record's last
-    // field, and the bytes after it are never touched.
-    struct Guarded {
-        EquipageData piece;
-        u8 guard[16];
-    };
-    const struct {
-        i32 mode, attack, defence;
-        EquipSpecial special;
-    } cases[] = {
-        {2, 5, -123456, {6, 0, 0, 0, kFireball}},
-        {2, 50, -123456, {6, 0, 0, 0, kFireball}},
-        {2, 500, -123456, {6, 0, 0, 0, kFireball}},
-        {2, -5000, -123456, {6, 0, 0, 0, kFireball}},
-        {1, 999999, -999999, {1, 1000000, -1000000, 0, 0}},
-    };
-    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.attack << " kind " << c.special.kind);
         Guarded g{};
         std::memset(g.guard, 0xAB, sizeof(g.guard));
         g.piece = Piece(0, 1, c.mode);
@@ -737,13 +728,13 @@ TEST_F(Equipage, NeverWritesPastItsFieldOrCutsACharacter) {
         g.piece.defence = c.defence;
         g.piece.special = c.special;
         const char* text = MakeEquipageText(g.piece);
-        EXPECT_EQ(text, g.piece.description);
-        // At most 51 bytes, ending on a character boundary.
         const size_t n = std::strlen(text);
-        EXPECT_EQ(std::tuple(n <= 51, Big5Cut(text, n, n)), std::tuple(true, n)) << c.attack;
-        EXPECT_EQ(std::vector<u8>(g.guard, g.guard + 16), std::vector<u8>(16, 0xAB)) << c.attack;
-        // The text starts like the whole description would.
-        if (c.attack > 0) {
+        EXPECT_EQ(std::tuple(text == g.piece.description, n <= 51, Big5Cut(text, n, n),
+                             std::vector<u8>(g.guard, g.guard + 16)),
+                  std::tuple(true, true, n, std::vector<u8>(16, 0xAB)));
+        if (c.text) {
+            EXPECT_EQ(std::string(text), Utf8ToBig5(c.text));
+        } else if (c.attack > 0) {
             EXPECT_EQ(std::string(text).rfind(Utf8ToBig5("攻+") + std::to_string(c.attack), 0), 0u);
         }
     }
@@ -828,21 +819,18 @@ TEST_F(Equipage, RefusedWithoutTheFormsFlagOrForTheWrongKinds) {
     EXPECT_EQ(form.offerValue, before.offerValue + 10);
 }
 
-TEST_F(DerivedStats, EveryBonusModeOnTheBaseValues) {
+TEST_F(DerivedStats, BonusModesSlotsAndClamps) {
     // Bare: attack is copy + base attack + strength, defence copy + base defence
     // + stamina; no weapon hits at 85 whatever the armour.
-    Wear(kSlotArmour, Bonus(5, 1, {0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 0}));
-    RoleStats& s = Calc();
+    RoleStats& s = WearOnly({{kSlotArmour, Bonus(5, 1, {0, 0, 0, 0, 0, 0, 0, 0, 0, 30, 0})}});
     EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
               std::tuple(155, 20 + 20 + 10, 10 + 10 + 8, 85, 12));
 
     // Add mode adds every non-zero bonus. Attack from the base strength, not
     // the raised one; a weapon hits at the base 90 plus its bonus.
-    Reset();
     EquipageData sword = Bonus(1, 1, {20, 5, 3, 0, 0, 0, -2, 10, 1, 4, 2});
     sword.ratios[kFire] = -30;
-    Wear(kSlotWeapon, sword);
-    Calc();
+    WearOnly({{kSlotWeapon, sword}});
     EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.strength, s.agility, s.attack, s.defence, s.hitRate,
                          s.evasion, s.ratios[kFire], s.ratios[kWater]),
               std::tuple(175, 65, 13, 5, 20 + 10 + 20 + 10, 10 + 1 + 10 + 8, 94, 14, 70, 100));
@@ -851,63 +839,58 @@ TEST_F(DerivedStats, EveryBonusModeOnTheBaseValues) {
     // 10 / 100 = 15, max MP 60 x -15 / 100 = -9, magic 6 x 50 / 100 = 3, spirit
     // 5 x -10 / 100 = -0.5 -> 0; attack and defence bonuses add plainly in every
     // mode. The second ring's 10% is still of the base 155, not of 170.
-    Reset();
-    Wear(kSlotAccessory1, Bonus(7, 2, {10, -15, 0, 0, 50, -10, 0, 5, 0, 0, 0}));
-    Wear(kSlotAccessory2, Bonus(7, 2, {10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    Calc();
+    WearOnly({{kSlotAccessory1, Bonus(7, 2, {10, -15, 0, 0, 50, -10, 0, 5, 0, 0, 0})},
+              {kSlotAccessory2, Bonus(7, 2, {10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})}});
     EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.magic, s.spirit, s.attack),
               std::tuple(155 + 15 + 15, 51, 9, 5, 20 + 5 + 20 + 10));
 
     // Overwrite mode replaces only non-zero bonuses, and later pieces still add:
     // the divine armour comes after the hat, the charm after the armour.
-    Reset();
-    Wear(kSlotHat, Bonus(4, 1, {20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    Wear(kSlotArmour, Bonus(5, 5, {0, 500, 0, 77, 0, 0, 0, 0, 0, 0, 0}));
-    Wear(kSlotAccessory1, Bonus(7, 1, {0, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    Calc();
+    WearOnly({{kSlotHat, Bonus(4, 1, {20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
+              {kSlotArmour, Bonus(5, 5, {0, 500, 0, 77, 0, 0, 0, 0, 0, 0, 0})},
+              {kSlotAccessory1, Bonus(7, 1, {0, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0})}});
     // A zero overwrite bonus leaves the hat's result; defence from the base stamina.
     EXPECT_EQ(std::tuple(s.maxHp, s.maxMp, s.stamina, s.defence),
               std::tuple(175, 530, 77, 10 + 10 + 8));
 
     // An unknown bonus mode still adds attack, defence, hit rate and evasion.
-    Reset();
-    Wear(kSlotWeapon, Bonus(1, 3, {100, 0, 0, 0, 0, 0, 0, 4, 2, 6, 1}));
-    Calc();
+    WearOnly({{kSlotWeapon, Bonus(1, 3, {100, 0, 0, 0, 0, 0, 0, 4, 2, 6, 1})}});
     EXPECT_EQ(std::tuple(s.maxHp, s.attack, s.defence, s.hitRate, s.evasion),
               std::tuple(155, 54, 30, 96, 13));
-}
 
-TEST_F(DerivedStats, TwoHandedWeaponIsAppliedOnceAndSlotsOutsideTheTableAreEmpty) {
+    // A two-handed weapon in both slots is applied once.
+    Reset();
     gRoles[0].equip[kSlotWeapon] = gRoles[0].equip[kSlotShield] =
         AddEquipage(Bonus(6, 1, {20, 0, 0, 0, 0, 0, 0, 7, 0, 0, 0}));
-    RoleStats& s = Calc();
+    Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.attack), std::tuple(175, 20 + 7 + 20 + 10));
     // A one-handed weapon with a real shield: both apply.
     Wear(kSlotWeapon, Piece(1, 1, 1));
     Wear(kSlotShield, Bonus(3, 1, {4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Calc().maxHp, 159);
 
+    // Slots naming places outside the owned table are empty.
     Reset();
     AddEquipage(Bonus(1, 1, {50, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    gRoles[0].equip[kSlotWeapon] = 256;
-    gRoles[0].equip[kSlotShield] = -2;
-    gRoles[0].equip[kSlotHat] = 1 << 30;
-    gRoles[0].equip[kSlotArmour] = -1000000;
+    for (auto [slot, n] : {std::pair(kSlotWeapon, 256),
+                           {kSlotShield, -2},
+                           {kSlotHat, 1 << 30},
+                           {kSlotArmour, -1000000}})
+        gRoles[0].equip[slot] = n;
     Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.hitRate), std::tuple(155, 85));
-}
 
-TEST_F(DerivedStats, KeepsStatusLevelAndExperienceAndClampsHpMpAndTheRoleRecord) {
-    RoleStats& t = gRoleStats[0];
-    t.hp = 500, t.mp = -4, t.status = 0x402, t.level = 12, t.exp = 999;  // hp above the max of 155
+    // Status, level and experience are kept; HP, MP and the role record clamped.
+    Reset();
+    s.hp = 500, s.mp = -4, s.status = 0x402, s.level = 12, s.exp = 999;  // hp above the max of 155
     Calc();
-    EXPECT_EQ(std::tuple(t.hp, t.mp, t.status, t.level, t.exp), std::tuple(155, 0, 0x402, 12, 999));
+    EXPECT_EQ(std::tuple(s.hp, s.mp, s.status, s.level, s.exp), std::tuple(155, 0, 0x402, 12, 999));
     gRoleStats[0].hp = 0;
     EXPECT_EQ(Calc().hp, 0);
 
     Wear(kSlotArmour, Bonus(5, 1, {20000, -100, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     gRoleStats[0].hp = 12000;
-    RoleStats& s = Calc();
+    Calc();
     EXPECT_EQ(std::tuple(s.maxHp, s.hp, s.maxMp), std::tuple(9999, 9999, 0));
 
     RoleData& r = gRoles[0];
