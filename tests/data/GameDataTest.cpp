@@ -250,12 +250,7 @@ TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
     DatabaseSet set = MakeSampleDatabases();
     for (int f = 0; f < kDatabaseFileCount; ++f) {
         auto which = static_cast<DatabaseFile>(f);
-        std::vector<u8> bytes = DatabaseFileBytes(set, which);
-        size_t count = kDatabaseLayouts[f].counted ? LoadU32(bytes.data()) : 1;
-        EXPECT_EQ(bytes.size(),
-                  (kDatabaseLayouts[f].counted ? 4 : 0) + count * kDatabaseLayouts[f].recordSize)
-            << kDatabaseLayouts[f].fileName;
-        ASSERT_TRUE(LoadBytes(which, bytes));
+        ASSERT_TRUE(LoadBytes(which, DatabaseFileBytes(set, which)));
     }
     DatabaseSet back;
     for (int r = 0; r < kRoleCount; ++r) {
@@ -277,7 +272,7 @@ TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
     }
 }
 
-TEST_F(DatabaseLoad, GodFormsAndLearnedSkillsAreDerivedFromTheTables) {
+TEST_F(DatabaseLoad, GodFormsAndLearnedSkillsAreDerivedFromTheTablesAndCounted) {
     DatabaseSet set = MakeSampleDatabases();
     set.monsters.clear();
     for (int i = 0; i < 23; ++i) {
@@ -309,6 +304,19 @@ TEST_F(DatabaseLoad, GodFormsAndLearnedSkillsAreDerivedFromTheTables) {
             EXPECT_EQ(gLearnedSkills[r][k], level >= 1 && level <= 1 + r % 3) << r << "," << k;
         }
     }
+    // Role 2 (level 3) knows heal, group heal and fireball (all category 1); role
+    // 5 (level 3) has the summon (category 2) on its fourth row.
+    EXPECT_EQ(std::tuple(CountLearnedSkills(2, 1), CountLearnedSkills(2, 2),
+                         CountLearnedSkills(5, 2), CountLearnedSkills(5, 1)),
+              std::tuple(3, 0, 1, 2));
+    // Rows naming skill 0, a negative id or one past the table count as no skill.
+    gLevelUpSkills[2][10] = {0, 1};
+    gLevelUpSkills[2][11] = {-4, 1};
+    gLevelUpSkills[2][12] = {gSkillCount, 1};
+    gLearnedSkills[2][10] = gLearnedSkills[2][11] = gLearnedSkills[2][12] = 1;
+    EXPECT_EQ(std::tuple(CountLearnedSkills(2, 0), CountLearnedSkills(2, 1),
+                         CountLearnedSkills(8, 1), CountLearnedSkills(-1, 1)),
+              std::tuple(0, 3, 0, 0));
 }
 
 TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
@@ -658,23 +666,6 @@ TEST_F(Equipage, WearerMaskAndLookOffsets) {
               std::tuple(1, 0, 2, 0));
 }
 
-TEST_F(Equipage, LearnedSkillsCountByCategoryAndSkipNoSkillIds) {
-    LoadSetInMemory(MakeSampleDatabases());
-    // Role 2 (level 3) knows heal, group heal and fireball (all category 1); role
-    // 5 (level 3) has the summon (category 2) on its fourth row.
-    EXPECT_EQ(std::tuple(CountLearnedSkills(2, 1), CountLearnedSkills(2, 2),
-                         CountLearnedSkills(5, 2), CountLearnedSkills(5, 1)),
-              std::tuple(3, 0, 1, 2));
-    // Rows naming skill 0, a negative id or one past the table count as no skill.
-    gLevelUpSkills[2][10] = {0, 1};
-    gLevelUpSkills[2][11] = {-4, 1};
-    gLevelUpSkills[2][12] = {gSkillCount, 1};
-    gLearnedSkills[2][10] = gLearnedSkills[2][11] = gLearnedSkills[2][12] = 1;
-    EXPECT_EQ(std::tuple(CountLearnedSkills(2, 0), CountLearnedSkills(2, 1),
-                         CountLearnedSkills(8, 1), CountLearnedSkills(-1, 1)),
-              std::tuple(0, 3, 0, 0));
-}
-
 // Each piece sits before a guard: the description is the record's last field,
 // and the bytes after it are never touched; the text ends on a character
 // within the field. Heal is given a name of 16 characters (32 bytes) to fill it.
@@ -740,7 +731,7 @@ TEST_F(Equipage, BonusPartsByModeAndEverySpecialKindWithinTheField) {
     }
 }
 
-TEST_F(Equipage, WeaponAndArmourTakeTheirBlocksAndSpecials) {
+TEST_F(Equipage, MonstersStrengthenPiecesAndAreOfferedToForms) {
     LoadSetInMemory(MakeSampleDatabases());
     // A weapon takes the weapon block, its special and the common block.
     EquipageData p = gEquipages[kShortSword];
@@ -783,12 +774,9 @@ TEST_F(Equipage, WeaponAndArmourTakeTheirBlocksAndSpecials) {
     EnhanceWeapon(strong, c);
     EXPECT_EQ(std::tuple(c.attack, c.defence, std::string(c.description)),
               std::tuple(500, 0, Utf8ToBig5("攻+500")));
-}
 
-// The sums and clamps of an offering are pinned through the offering page
-// (tests/menu); here, what refuses one.
-TEST_F(Equipage, RefusedWithoutTheFormsFlagOrForTheWrongKinds) {
-    LoadSetInMemory(MakeSampleDatabases());
+    // The sums and clamps of an offering are pinned through the offering page
+    // (tests/menu); here, what refuses one.
     gOwnedMonsters[kSlime] = 1;
     gOwnedMonsters[kIceDemon] = 1;
     MonsterData form = gGodForms[1];
