@@ -463,8 +463,7 @@ TEST(SharedTables, NameBoundsExperienceAndMonsterOffsetBounds) {
               std::tuple(nullptr, nullptr, nullptr));
     // Category names: a character, a plain space, the ideographic space A1 40, a character.
     const std::string air = gSkillCategoryNames[11];
-    ASSERT_EQ(air.size(), 7u);
-    EXPECT_EQ(air.substr(2, 3), std::string(" \xA1\x40"));
+    EXPECT_EQ(std::tuple(air.size(), air.substr(2, 3)), std::tuple(7u, " \xA1\x40"));
     EXPECT_EQ(std::tuple(gNextLevelExp[1 + 1], gNextLevelExp[3 + 1], gNextLevelExp[49 + 1],
                          gNextLevelExp[51]),
               std::tuple(45, 150, 19125, 0));
@@ -916,6 +915,7 @@ TEST(StatusEffect, SetClearAndClearAll) {
 
 // One item on role 7 (max HP 220): the role's hp, mp and status before and
 // after, and the owned count before and after; kAny is neither set nor checked.
+// Unknown items, used before each, do nothing; nor does a use kind other than 1 or 2.
 TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
     auto want = [](i32 value, i32 got) { return value == kAny ? got : value; };
     const struct {
@@ -924,6 +924,7 @@ TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
         bool battle;
         i32 hp, mp, status, owned;
         i32 wantHp, wantMp, wantStatus, wantOwned;
+        i32 useKind = kAny;
     } cases[] = {
         {"herb heals 50", kHerb, false, 10, kAny, 0, 3, 60, kAny, 0, 2},
         {"herb stops at max HP", kHerb, false, 200, kAny, 0, 2, 220, kAny, 0, 1},
@@ -936,6 +937,7 @@ TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
         {"battle: dying", kHerb, true, kAny, kAny, kDying, 1, kAny, kAny, kDying, 1},
         {"antidote", kAntidote, false, kAny, kAny, 0x401, 1, kAny, kAny, 0x1, 0},
         {"panacea clears all", kPanacea, false, kAny, kAny, 0x2C05, 1, kAny, kAny, 0, kAny},
+        {"use kind 3", kAntidote, false, 10, kAny, 0x400, 2, 10, kAny, 0x400, 2, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -946,23 +948,14 @@ TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
         if (c.mp != kAny) st.mp = c.mp;
         st.status = c.status;
         gOwnedItems[c.item] = c.owned;
+        if (c.useKind != kAny) gItems[c.item].useKind = c.useKind;
+        for (i32 unknown : {-1, 8, 1 << 30}) UseItem(kBare, unknown);
         UseItem(kBare, c.item);
         EXPECT_EQ(std::tuple(st.hp, st.mp, st.status, gOwnedItems[c.item]),
                   std::tuple(want(c.wantHp, st.hp), want(c.wantMp, st.mp), c.wantStatus,
                              want(c.wantOwned, gOwnedItems[c.item])));
     }
     gRulesInBattle = 0;
-
-    // Unknown items and other use kinds do nothing.
-    Load();
-    gItems[kAntidote].useKind = 3;
-    St(kBare).hp = 10;
-    St(kBare).status = 0x400;
-    for (i32 item : {-1, 8, 1 << 30}) UseItem(kBare, item);
-    gOwnedItems[kAntidote] = 2;
-    UseItem(kBare, kAntidote);
-    EXPECT_EQ(std::tuple(St(kBare).hp, St(kBare).status, gOwnedItems[kAntidote]),
-              std::tuple(10, 0x400, 2));
 }
 
 TEST_F(ItemUse, StatItemsByTheirEffectMode) {
