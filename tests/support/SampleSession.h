@@ -62,8 +62,7 @@ struct SampleSession {
         PlatformSetKey(code, false);
         ASSERT_TRUE(there) << P().x << "," << P().y;
         h.RunFrames(8);
-        ASSERT_EQ(P().x, cx * 16);
-        ASSERT_EQ(P().y, cy * 16);
+        ASSERT_EQ(std::tuple(P().x, P().y), std::tuple(cx * 16, cy * 16));
     }
     // Title, opening video skipped, new game clicked where the cursor starts (on
     // the focused "new game" button).
