@@ -6,7 +6,6 @@
 // game flags and the options file.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -209,10 +208,9 @@ TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
     for (int f = 300; f <= 330; ++f) SetGameFlag(f);
     LoadGameDatabase(h_.root().c_str());
     EXPECT_TRUE(h_.boxes().empty());
-    for (int r = 0; r < kRoleCount; ++r) {
+    for (int r = 0; r < kRoleCount; ++r)
         EXPECT_EQ(std::tuple(gRoles[r].extra, gRoleStats[r].level, std::string(gRoles[r].name)),
                   std::tuple(-1, set.roles[r].role.level, std::string(set.roles[r].role.name)));
-    }
     EXPECT_EQ(std::string(gEquipages[kLongBow].description),
               Utf8ToBig5("攻+10%，防-5%，攻擊敵人吸取 HP+10% "));
     EXPECT_EQ(std::string(gGodForms[1].name), Utf8ToBig5("冰魔"));
