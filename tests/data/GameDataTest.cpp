@@ -86,10 +86,6 @@ EquipageData Piece(i32 id, i32 kind, i32 bonusMode = 1) {
 
 class DerivedStats : public DataTest {
 protected:
-    void SetUp() override {
-        DataTest::SetUp();
-        Reset();
-    }
     // Role 0 bare, with no owned equipment.
     static void Reset() {
         ResetGameData();
