@@ -311,7 +311,7 @@ TEST_F(DatabaseLoad, GodFormsAndLearnedSkillsAreDerivedFromTheTablesAndCounted) 
               std::tuple(0, 3, 0, 0));
 }
 
-TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
+TEST_F(DatabaseLoad, MissingFilesAndBadCountsShowTheirBoxAndTheOthersStillLoad) {
     const char* names[kDatabaseFileCount] = {"RoleData", "LevelUp",      "MonsterData",
                                              "ItemData", "EquipageData", "SkillData"};
     const DatabaseSet sample = MakeSampleDatabases();
@@ -340,35 +340,9 @@ TEST_F(DatabaseLoad, EachMissingFileShowsItsBoxAndTheOthersStillLoad) {
                       std::tuple(1u + 17u, kOwnedEquipageCount));
         }
     }
-}
 
-TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
-    DatabaseSet set = MakeSampleDatabases();
-    const i32 count = Size(set.equipages);
-    set.roles[0].equipIds[kSlotWeapon] = count;  // equal to the count
-    set.roles[0].equipIds[kSlotShield] = count + 5;
-    set.roles[0].equipIds[kSlotHat] = -7;
-    WriteSet(set);
-    LoadGameDatabase(h_.root().c_str());
-    ASSERT_EQ(h_.boxes().size(), 2u);
-    auto text = [&](i32 id) {
-        return Utf8ToBig5(("請確認 編號" + std::to_string(id) +
-                           "的裝備 是否存在資料庫中(最大值=" + std::to_string(count) + ")")
-                              .c_str());
-    };
-    EXPECT_EQ(std::tuple(h_.boxes()[0].caption, h_.boxes()[0].text, h_.boxes()[1].caption,
-                         h_.boxes()[1].text),
-              std::tuple(Utf8ToBig5("持有裝備資料錯誤"), text(count),
-                         Utf8ToBig5("持有裝備資料庫錯誤"), text(count + 5)));
-    // The armour is kept; with no weapon the role hits at 85.
-    EXPECT_EQ(std::tuple(gRoles[0].equip[kSlotWeapon], gRoles[0].equip[kSlotShield],
-                         gRoles[0].equip[kSlotHat], gRoles[0].equip[kSlotArmour] >= 0,
-                         gRoleStats[0].hitRate),
-              std::tuple(-1, -1, -1, true, 85));
-}
-
-TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) {
-    const DatabaseSet sample = MakeSampleDatabases();
+    // Huge, negative or too large counts are refused with a box; a missing or
+    // refused file keeps the table loaded before.
     WriteSet(sample);
     LoadGameDatabase(h_.root().c_str());
     const i32 sizes[] = {Size(sample.monsters), Size(sample.items), Size(sample.equipages),
@@ -403,6 +377,31 @@ TEST_F(DatabaseLoad, HugeNegativeCountsAndMissingFilesKeepTheTableLoadedBefore) 
     EXPECT_EQ(std::string(gRoles[7].name), Utf8ToBig5("諾亞"));
     EXPECT_TRUE(h_.boxes().empty());
     EXPECT_FALSE(LoadBytes(kRoleDataFile, WithCount(kRoleDataFile, -3)));
+}
+
+TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
+    DatabaseSet set = MakeSampleDatabases();
+    const i32 count = Size(set.equipages);
+    set.roles[0].equipIds[kSlotWeapon] = count;  // equal to the count
+    set.roles[0].equipIds[kSlotShield] = count + 5;
+    set.roles[0].equipIds[kSlotHat] = -7;
+    WriteSet(set);
+    LoadGameDatabase(h_.root().c_str());
+    ASSERT_EQ(h_.boxes().size(), 2u);
+    auto text = [&](i32 id) {
+        return Utf8ToBig5(("請確認 編號" + std::to_string(id) +
+                           "的裝備 是否存在資料庫中(最大值=" + std::to_string(count) + ")")
+                              .c_str());
+    };
+    EXPECT_EQ(std::tuple(h_.boxes()[0].caption, h_.boxes()[0].text, h_.boxes()[1].caption,
+                         h_.boxes()[1].text),
+              std::tuple(Utf8ToBig5("持有裝備資料錯誤"), text(count),
+                         Utf8ToBig5("持有裝備資料庫錯誤"), text(count + 5)));
+    // The armour is kept; with no weapon the role hits at 85.
+    EXPECT_EQ(std::tuple(gRoles[0].equip[kSlotWeapon], gRoles[0].equip[kSlotShield],
+                         gRoles[0].equip[kSlotHat], gRoles[0].equip[kSlotArmour] >= 0,
+                         gRoleStats[0].hitRate),
+              std::tuple(-1, -1, -1, true, 85));
 }
 
 TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) {
@@ -611,7 +610,7 @@ TEST_F(Equipage, AddFillsTheFirstFreePlaceAndCountsFollow) {
     EXPECT_EQ(GetPartyCount(), 8);
 }
 
-TEST_F(Equipage, WornIsDecidedByTheSlotOfThePiecesKind) {
+TEST_F(Equipage, WornByTheSlotOfThePiecesKindWearersAndLookOffsets) {
     // Ids and kinds of the pieces owned in places 0 to 3.
     const i32 bow = 0, shield = 1, charm = 2, hat = 3;
     for (auto [id, kind] : {std::pair(2, 6), {3, 3}, {7, 7}, {4, 4}}) AddEquipage(Piece(id, kind));
@@ -632,9 +631,8 @@ TEST_F(Equipage, WornIsDecidedByTheSlotOfThePiecesKind) {
     i32 oddIndex = AddEquipage(Piece(9, 8));
     gRoles[0].equip[kSlotWeapon] = oddIndex;
     EXPECT_EQ(IsEquipageEquipped(oddIndex), 0);
-}
 
-TEST_F(Equipage, WearerMaskAndLookOffsets) {
+    // Who may wear a piece: bit r of its wearer mask.
     EquipageData p = Piece(1, 1);
     p.wearerMask = 0x85;  // roles 0, 2 and 7
     i32 n = AddEquipage(p);
