@@ -238,7 +238,7 @@ TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
               std::tuple(Size(set.items), kOwnedEquipageCount - 16));
 }
 
-TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
+TEST_F(DatabaseLoad, RoundTripByteForByteThenGodFormsAndLearnedSkillsDerived) {
     DatabaseSet set = MakeSampleDatabases();
     for (int f = 0; f < kDatabaseFileCount; ++f) {
         auto which = static_cast<DatabaseFile>(f);
@@ -262,10 +262,8 @@ TEST_F(DatabaseLoad, WritersAndLoadersRoundTripByteForByte) {
         EXPECT_EQ(DatabaseFileBytes(back, which), DatabaseFileBytes(set, which))
             << kDatabaseLayouts[f].fileName;
     }
-}
 
-TEST_F(DatabaseLoad, GodFormsAndLearnedSkillsAreDerivedFromTheTablesAndCounted) {
-    DatabaseSet set = MakeSampleDatabases();
+    // God forms and learned skills are derived from the tables.
     set.monsters.clear();
     for (int i = 0; i < 23; ++i) {
         MonsterData m{};
@@ -899,7 +897,7 @@ TEST(StatusEffect, SetClearAndClearAll) {
 // One item on role 7 (max HP 220): the role's hp, mp and status before and
 // after, and the owned count before and after; kAny is neither set nor checked.
 // Unknown items, used before each, do nothing; nor does a use kind other than 1 or 2.
-TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
+TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusBattleAndEffectMode) {
     auto want = [](i32 value, i32 got) { return value == kAny ? got : value; };
     const struct {
         const char* what;
@@ -939,10 +937,9 @@ TEST_F(ItemUse, SingleRoleItemsByTheirUseKindStatusAndBattle) {
                              want(c.wantOwned, gOwnedItems[c.item])));
     }
     gRulesInBattle = 0;
-}
 
-TEST_F(ItemUse, StatItemsByTheirEffectMode) {
-    // Percent mode changes base maxima and values.
+    // Stat items by their effect mode. Percent mode changes base maxima and values.
+    Load();
     ItemData& potion = gItems[kBigPotion];
     potion.target = 1;
     potion.hp = 0;
