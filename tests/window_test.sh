@@ -19,19 +19,26 @@ if [ "${3:-}" = --inside ]; then
   # "black" or the colour of screen pixel (x, y) of the last shot.
   pixel() { convert "xwd:$root/shot.xwd" -format "%[pixel:p{$1,$2}]" info:; }
   black() { case $(pixel "$1" "$2") in black | "srgb(0,0,0)" | "gray(0)") return 0 ;; esac; return 1; }
+  # Runs a command every tenth of a second until it succeeds, at most $1 times.
+  within() {
+    local n=$1
+    shift
+    for i in $(seq 1 "$n"); do "$@" && return 0; sleep 0.1; done
+    return 1
+  }
+  window() { xwininfo -root -tree 2>/dev/null | grep -q '"Moonharbor"'; }
+  ended() { ! kill -0 "$pid" 2>/dev/null; }
+  # The windows other than the game's (an error box), as " WxH+".
+  boxes() { xwininfo -root -tree | grep -v '"Moonharbor"' | grep -oE ' [0-9]+x[0-9]+[+-]'; }
+  noboxes() { ! boxes >/dev/null; }
   start() {
     "$game" &
     pid=$!
-    for i in $(seq 1 150); do
-      xwininfo -root -tree 2>/dev/null | grep -q '"Moonharbor"' && return 0
-      sleep 0.1
-    done
-    fail "no window named Moonharbor appeared"
+    within 150 window || fail "no window named Moonharbor appeared"
   }
   stop_with() {  # signal
     kill "-$1" "$pid"
-    for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$pid" 2>/dev/null && fail "SIG$1 did not end the game"
+    within 100 ended || fail "SIG$1 did not end the game"
     wait "$pid" || true
     pid=
   }
@@ -74,24 +81,14 @@ if [ "${3:-}" = --inside ]; then
       start
       sleep 2
       xdotool mousemove $(at 95 437) mousedown 1 sleep 0.3 mouseup 1
-      box=
-      for i in $(seq 1 100); do
-        box=$(xwininfo -root -tree | grep -v '"Moonharbor"' | grep -oE ' [0-9]+x[0-9]+[+-]' | head -1 || true)
-        [ -n "$box" ] && break
-        sleep 0.1
-      done
-      [ -n "$box" ] || fail "no error box appeared"
-      width=${box%%x*}
+      within 100 boxes >/dev/null || fail "no error box appeared"
+      width=$(boxes | head -1)
+      width=${width%%x*}
       [ "$width" -le 640 ] || fail "the error box is $width pixels wide"
       stop_with "$sig"
       # The server drops a dead client's windows when it reads the closed
       # connection, which on a busy machine can come a little after the exit.
-      for i in $(seq 1 30); do
-        xwininfo -root -tree | grep -v '"Moonharbor"' | grep -qE ' [0-9]+x[0-9]+[+-]' || break
-        sleep 0.1
-      done
-      xwininfo -root -tree | grep -v '"Moonharbor"' | grep -qE ' [0-9]+x[0-9]+[+-]' &&
-        fail "the error box outlived SIG$sig"
+      within 30 noboxes || fail "the error box outlived SIG$sig"
     done
     ;;
   esac
@@ -115,10 +112,8 @@ cp -r "$root/game" "$root/damaged"
 (cd "$root/damaged" && xvfb-run -a -s "-screen 0 640x480x24" bash "$self" "$game" "$gen" --inside box "$root")
 
 # No display: no X11 or Wayland server, and SDL not asked for a driver.
-set +e
-env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$game" > "$root/out" 2> "$root/err"
-code=$?
-set -e
+code=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$game" > "$root/out" 2> "$root/err" || code=$?
 [ $code = 0 ] || { echo "with no display the game ended with $code"; cat "$root/err"; exit 1; }
 [ "$(grep -c 'no display was found' "$root/err")" = 1 ] || { echo "no one line about the display"; cat "$root/err"; exit 1; }
 grep -qx 'DDraw init Failed.: Moonharbor' "$root/err" || { echo "no display box text"; cat "$root/err"; exit 1; }

@@ -5,15 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "data/Config.h"
 #include "engine/DDraw.h"
-#include "engine/ErrorBox.h"
-#include "engine/FrameState.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Random.h"
@@ -24,7 +21,6 @@
 #include "platform/Display.h"
 #include "platform/FileCalls.h"
 #include "platform/HostFs.h"
-#include "platform/Win.h"
 #include "shell/GameReset.h"
 #include "shell/Main.h"
 #include "shell/Startup.h"
@@ -89,16 +85,13 @@ bool Harness::DumpCanvas(const std::string& hostPath) const {
         return gPaintBuf ? PaintPixelAddr(0, y)
                          : frames.back().data() + static_cast<size_t>(y) * 640;
     };
-    bool wide = gGreenMask == 0x07E0;  // 5-6-5, else 5-5-5
-    std::vector<u8> rgba(640 * 480 * 4);
+    std::vector<u8> rgba(640 * 480 * 4, 255);
     for (i32 y = 0; y < 480; ++y)
         for (i32 x = 0; x < 640; ++x) {
-            u16 v = row(y)[x];
+            u16 v = ConvertPixelBack(row(y)[x]);  // 5-5-5 from the screen's layout
             u8* o = &rgba[(static_cast<size_t>(y) * 640 + x) * 4];
-            o[0] = static_cast<u8>(((wide ? v >> 11 : v >> 10) & 31) * 255 / 31);
-            o[1] = static_cast<u8>(wide ? ((v >> 5) & 63) * 255 / 63 : ((v >> 5) & 31) * 255 / 31);
-            o[2] = static_cast<u8>((v & 31) * 255 / 31);
-            o[3] = 255;
+            for (int c = 0; c < 3; ++c)
+                o[c] = static_cast<u8>(((v >> (10 - 5 * c)) & 31) * 255 / 31);
         }
     return WritePng(hostPath, rgba.data(), 640, 480);
 }
@@ -148,13 +141,6 @@ void Harness::StartGame() {
     StartUp();
     InitRandom(12345);
     gGameActive = 1;
-}
-
-void Harness::PostKeyUp(u32 vk) {
-    PostMessageA(gMainWnd, WM_KEYUP, vk, 0);
-}
-void Harness::PostSysKeyDown(u32 vk) {
-    PostMessageA(gMainWnd, WM_SYSKEYDOWN, vk, 0);
 }
 
 void Harness::Pump() {

@@ -9,6 +9,7 @@
 
 #include "base/Types.h"
 #include "platform/Backend.h"
+#include "engine/ErrorBox.h"
 #include "platform/Win.h"
 
 // Resets every module's globals to their start values.
@@ -41,8 +42,8 @@ public:
 
     // Runs fn before frame n (counted from 0 by RunFrames).
     void AtFrame(int n, std::function<void()> fn) { script_[n].push_back(std::move(fn)); }
-    void PostKeyUp(u32 vk);
-    void PostSysKeyDown(u32 vk);
+    void PostKeyUp(u32 vk) { PostMessageA(gMainWnd, WM_KEYUP, vk, 0); }
+    void PostSysKeyDown(u32 vk) { PostMessageA(gMainWnd, WM_SYSKEYDOWN, vk, 0); }
 
     // Each frame: scripted actions, the clock moves on by ms, waiting messages
     // are dispatched, then the tick runs. Returns how many ticks ran.

@@ -17,13 +17,18 @@ inline void TapKey(Harness& h, u8 code, int released = 1) {
     h.RunFrames(released);
 }
 
-// The cursor onto (x, y) for a frame, the left button down for a frame, then up
-// for `after` frames (the release makes the click; the next run reads it).
-inline void ClickAt(Harness& h, i32 x, i32 y, int after = 1) {
-    gDInput.SetMousePos(x, y);
-    h.RunFrames(1);
-    PlatformSetMouseButtons(true, false);
+// The given mouse buttons down for a frame, then up for `after` frames (the
+// release makes the click; the next run reads it).
+inline void PressMouse(Harness& h, bool left, bool right, int after) {
+    PlatformSetMouseButtons(left, right);
     h.RunFrames(1);
     PlatformSetMouseButtons(false, false);
     h.RunFrames(after);
+}
+
+// The cursor onto (x, y) for a frame, then a left click.
+inline void ClickAt(Harness& h, i32 x, i32 y, int after = 1) {
+    gDInput.SetMousePos(x, y);
+    h.RunFrames(1);
+    PressMouse(h, true, false, after);
 }

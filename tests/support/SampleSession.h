@@ -51,12 +51,7 @@ struct SampleSession {
         h.RunFrames(1);
     }
     // A left click where the cursor is: press, release, then the run that reads it.
-    void Click() {
-        PlatformSetMouseButtons(true, false);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(2);
-    }
+    void Click() { PressMouse(h, true, false, 2); }
     // Holds an arrow key until the player is half a cell from cell (cx, cy):
     // control reads a key as down for one frame after its release, so the key
     // goes up during the last step for the player to stop on the cell.
@@ -67,8 +62,7 @@ struct SampleSession {
         PlatformSetKey(code, false);
         ASSERT_TRUE(there) << P().x << "," << P().y;
         h.RunFrames(8);
-        ASSERT_EQ(P().x, cx * 16);
-        ASSERT_EQ(P().y, cy * 16);
+        ASSERT_EQ(std::tuple(P().x, P().y), std::tuple(cx * 16, cy * 16));
     }
     // Title, opening video skipped, new game clicked where the cursor starts (on
     // the focused "new game" button).

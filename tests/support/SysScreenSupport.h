@@ -11,17 +11,12 @@
 #include "engine/FrameState.h"
 #include "engine/PixelFormat.h"
 #include "mhdata/InterfaceArt.h"
-#include "platform/Display.h"
-#include "shell/Main.h"
 #include "shell/Settings.h"
 #include "mhdata/SampleGame.h"
-#include "platform/Input.h"
 #include "support/Harness.h"
 #include "support/Input.h"
 #include "ui/MainMenu.h"
-#include "ui/ScreenState.h"
 #include "ui/Screens.h"
-#include "ui/UiInput.h"
 
 struct SysScreenTest : ::testing::Test {
     Harness h;
@@ -60,12 +55,7 @@ struct SysScreenTest : ::testing::Test {
         h.RunFrames(frames);
     }
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y, 2); }
-    void RightClick() {
-        PlatformSetMouseButtons(false, true);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(2);
-    }
+    void RightClick() { PressMouse(h, false, true, 2); }
     void Tap(u8 code, int released = 1) { TapKey(h, code, released); }
     // Runs until the screen has closed (phase back to 0 after a close).
     u32 FinishClose() {
