@@ -2,7 +2,8 @@
 # Line coverage of src/ by the whole test suite: builds everything with gcc's
 # --coverage counters (unoptimised, so each line counts as written) in its own
 # folder, runs every ctest test and prints the share of src/ lines that ran as
-# one figure, e.g. "81.4%". The summary with the line counts goes to stderr.
+# one figure, e.g. "81.4%". The summary with the line counts goes to stderr,
+# the lines of each file to build-gcov/coverage.txt.
 #
 #   tools/coverage.sh
 #
@@ -32,8 +33,11 @@ status=0
 
 # A header's lines count once, ran if any object that includes it ran them.
 # CMake's own compiler checks were built with the counters too: left out.
+# The per-file table goes to a file in the build folder. Never name a device
+# as gcovr's output: it checks an output path by creating and deleting it, and
+# run as root that deletes /dev/null.
 summary=$(gcovr -r . --object-directory "$dir" --exclude-directories "$dir/CMakeFiles/[0-9].*" \
-  --filter 'src/' -j "$jobs" -o /dev/null --print-summary)
+  --filter 'src/' -j "$jobs" -o "$dir/coverage.txt" --print-summary)
 echo "$summary" >&2
 echo "$summary" | sed -n 's/^lines: \([0-9.]*%\).*/\1/p'
 exit $status
