@@ -754,7 +754,7 @@ TEST_F(Behaviour, FaultsEndTheProgramWithOneReport) {
             {"program longer than the file", "program 1\n word 7 3\n", 1, nullptr},
             {"text without its mark", "program 1\n say 1 \"abc\"\n", 1,
              [](std::vector<u8>& b) {
-                 b.resize(b.size() - 4);  // cut the mark and the padding away
+                 b.erase(b.end() - 4, b.end());  // cut the mark and the padding away
                  b.insert(b.end(), 300, 'x');
              }},
             {"offset past the file", "program 1\n stop\n", 1,
