@@ -3,9 +3,9 @@
 // saves and loads through them, and bad files and failing file systems that
 // must change nothing of the running game.
 
+#include <algorithm>
 #include <fstream>
 #include <random>
-#include <regex>
 
 #include "battle/Battle.h"
 #include "data/KeyBindings.h"
@@ -536,7 +536,10 @@ TEST_F(DevToolTest, RowsNewestSlotAndEndMark) {
     EXPECT_EQ(std::vector<i32>(row.partyValue, row.partyValue + 4),
               (std::vector<i32>{10, 11, 12, 13}));
     ASSERT_NE(row.date, nullptr);  // "yyyy/mm/dd hh:mm"
-    EXPECT_TRUE(std::regex_match(row.date, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d)"))) << row.date;
+    std::string shape = row.date;  // every digit written as 9
+    std::replace_if(
+        shape.begin(), shape.end(), [](char c) { return c >= '0' && c <= '9'; }, '9');
+    EXPECT_EQ(shape, "9999/99/99 99:99");
     EXPECT_EQ(std::string(row.playTimeText),
               std::string("03") + B5("時") + "25" + B5("分") + "09" + B5("秒"));
     // The current slot's row walks, the others stand.
