@@ -160,11 +160,9 @@ TEST_F(Music, MidiPieceFadesAndEnds) {
     // A fade of 300 ms: 2048 / (300 / 30) = 204 per service.
     gMusic.SetMode(4, 1, 300);
     ASSERT_EQ(gMidi.Playing().size(), 1u);
-    EXPECT_EQ(gMidi.Playing()[0]->fadeStep, 204);
-    EXPECT_EQ(gMidi.IsFinished(7), 0);
+    EXPECT_EQ(std::tuple(gMidi.Playing()[0]->fadeStep, gMidi.IsFinished(7)), std::tuple(204, 0));
     for (int i = 0; i < 12; ++i) Tick();
-    EXPECT_EQ(gMidi.IsFinished(7), 1);
-    EXPECT_EQ(gMusic.GetMode(), 0);
+    EXPECT_EQ(std::tuple(gMidi.IsFinished(7), gMusic.GetMode()), std::tuple(1, 0));
 }
 
 // Disc music: mounting by label, track choice by tone, spans, loop counts and volume.
@@ -351,8 +349,8 @@ TEST(Xmi, NotesParseAndGoOutAtTheirTicks) {
     std::vector<u8> file = MakeXmi(FourNotes());
     EXPECT_EQ(XmiSequenceCount(file.data(), file.size()), 1);
     XmiSequence s = Parsed(file);
-    ASSERT_EQ(s.events.size(), 5u);  // the program change and four notes
-    EXPECT_EQ(s.LengthMs(), 2000u);
+    // The program change and four notes.
+    EXPECT_EQ(std::tuple(s.events.size(), s.LengthMs()), std::tuple(5u, 2000u));
     cXmiSequencer seq;
     std::vector<Sent> sent = Play(seq, s, 3000);
     EXPECT_EQ(sent.front(), (Sent{0, 0xC0, 0, 0})) << "the program change goes first";
@@ -380,9 +378,9 @@ TEST(Xmi, LoopCountAndForNextRepeat) {
         cXmiSequencer seq;
         std::vector<Sent> ons = Play(seq, Parsed(MakeXmi(one)), 5000, c.sequencerLoops);
         std::erase_if(ons, [](const Sent& m) { return m.status != 0x90; });  // the note-ons
-        EXPECT_EQ(ons.size(), c.notes);
-        EXPECT_EQ(seq.Playing(), c.playing);
-        EXPECT_EQ(ons.back().tick, (c.notes - 1) * 24);
+        ASSERT_FALSE(ons.empty());
+        EXPECT_EQ(std::tuple(ons.size(), seq.Playing(), ons.back().tick),
+                  std::tuple(c.notes, c.playing, (c.notes - 1) * 24));
         EXPECT_LE(seq.PositionMs(), seq.TotalMs());
     }
 }
@@ -514,8 +512,7 @@ TEST_F(XmiSynth, SoundDuringNotesSilenceAfterAndOneSharedFont) {
     EXPECT_LE(MidiSoundFontLoads() - loads, 1u);
     EXPECT_GE(MidiSoundFontLoads(), 1u);
     EXPECT_GT(Rms(Pull(200)), 300);
-    AudioReleaseSequence(seqs[0]);
-    AudioReleaseSequence(seqs[1]);
+    for (HSEQUENCE s : {seqs[0], seqs[1]}) AudioReleaseSequence(s);
     EXPECT_GT(Rms(Pull(200)), 300);  // the third plays on from the same samples
     AudioReleaseSequence(seqs[2]);
     EXPECT_LT(Rms(Pull(100)), 1);

@@ -164,9 +164,7 @@ TEST_F(SoundBank, MissingTruncatedOrBadBanksAndEntriesAreRefusedWithoutHarm) {
     ASSERT_TRUE(gSound.Init(Root().c_str()));
     for (int n : {2, 3, 4, 5, 6, 7, 8, 9, 3001, -2}) {  // 6: offset 0, no sound
         EXPECT_EQ(PlaySfx(n, 11), 0) << n;
-        if (n > 0 && n < 10) {
-            EXPECT_EQ(gSound.GetEntry(n)->data, nullptr) << n;
-        }
+        EXPECT_TRUE(n < 1 || n > 9 || gSound.GetEntry(n)->data == nullptr) << n;
     }
     EXPECT_EQ(gSound.PlayingCount(), 0);
     EXPECT_EQ(PlaySfx(1, 11), 1);
@@ -214,20 +212,20 @@ TEST_F(SoundBank, SharedDataStayWhileAnySampleHoldsThem) {
     for (int i = 0; i < 2; ++i) ASSERT_EQ(PlaySfx(5, 11), 1);
     EXPECT_EQ(gSound.GetEntry(5)->useCount, 2);
     StopSfx(5);
-    EXPECT_EQ(gSound.PlayingCount(), 1);
-    EXPECT_NE(gSound.GetEntry(5)->data, nullptr);
+    EXPECT_EQ(std::pair(gSound.PlayingCount(), gSound.GetEntry(5)->data != nullptr),
+              std::pair(1, true));
     EXPECT_GT(Rms(Pull(50)), 1000);
     StopSfx(5);
-    EXPECT_EQ(gSound.GetEntry(5)->data, nullptr);
-    EXPECT_EQ(gSound.IsFinished(0), 1);
+    EXPECT_EQ(std::pair(gSound.GetEntry(5)->data == nullptr, gSound.IsFinished(0)),
+              std::pair(true, 1));
 
     ASSERT_EQ(PlaySfx(1, 11), 1);
     gSound.Service();
     EXPECT_EQ(gSound.IsFinished(1), 0);
     Pull(60);
     gSound.Service();
-    EXPECT_EQ(gSound.IsFinished(1), 1);
-    EXPECT_EQ(gSound.GetEntry(1)->data, nullptr);
+    EXPECT_EQ(std::pair(gSound.IsFinished(1), gSound.GetEntry(1)->data == nullptr),
+              std::pair(1, true));
 
     for (int i = 0; i < 16; ++i) ASSERT_EQ(PlaySfx(5, 5), 1);
     EXPECT_EQ(PlaySfx(5, 5), 0);

@@ -64,9 +64,8 @@ protected:
             EXPECT_EQ(DisplayFrameCount(), shownBefore + f + 1) << "not yet due " << f;
             PlatformAdvanceTime(50);
         }
-        EXPECT_FALSE(gRunState & kRunVideo);
-        EXPECT_EQ(gBinkPlayer, nullptr);
-        EXPECT_EQ(GetVideoFrame(), -1);
+        EXPECT_EQ(std::tuple(!!(gRunState & kRunVideo), gBinkPlayer, GetVideoFrame()),
+                  std::tuple(false, nullptr, -1));
     }
     int stops_ = 0;
 };
@@ -107,12 +106,10 @@ TEST_F(Video, MissingOrGarbageFileStopsAtOnceAndGotoPauseAndStop) {
     DisplayFill(Primary(), nullptr, 0x1234);
     u32 shown = DisplayFrameCount();
     EXPECT_FALSE(Start("NONE.BIK"));
-    EXPECT_FALSE(gRunState & kRunVideo);
-    EXPECT_EQ(stops_, 1);
+    EXPECT_EQ(std::pair(!!(gRunState & kRunVideo), stops_), std::pair(false, 1));
     Write("Video/BAD.BIK", std::vector<u8>(2000, 0x5A));
     EXPECT_FALSE(Start("BAD.BIK"));
-    EXPECT_EQ(DisplayFrameCount(), shown);
-    EXPECT_EQ(At(0, 0), 0x1234);
+    EXPECT_EQ(std::pair(DisplayFrameCount(), At(0, 0)), std::pair(shown, u16{0x1234}));
 
     ASSERT_TRUE(Start());
     StepVideo();
@@ -132,9 +129,8 @@ TEST_F(Video, MissingOrGarbageFileStopsAtOnceAndGotoPauseAndStop) {
     StepVideo();
     EXPECT_EQ(At(0, 0), Pack(kSampleVideoColours[1]));
     StopVideo();  // Esc
-    EXPECT_FALSE(gRunState & kRunVideo);
-    EXPECT_EQ(GetVideoFrame(), -1);
-    EXPECT_EQ(stops_, 3);
+    EXPECT_EQ(std::tuple(!!(gRunState & kRunVideo), GetVideoFrame(), stops_),
+              std::tuple(false, -1, 3));
 }
 
 TEST_F(Video, ScriptCommandReadsTheNameToItsMark) {
