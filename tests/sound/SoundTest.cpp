@@ -60,9 +60,9 @@ protected:
 // Bad tracks are ignored, missing files play nothing, and a stream fade of zero
 // closes at once.
 TEST_F(Music, KindIsACaseSensitiveSubstringTestAndBadTracksAreIgnored) {
-    gMusic.SetTrack(names_[0].c_str(), 0, 0, 1);  // id 0, slot 2, list 4
-    gMusic.SetTrack(names_[0].c_str(), 1, 2, 1);
-    gMusic.SetTrack(names_[0].c_str(), 1, 0, 4);
+    // Id 0, slot 2 and list 4 are each out of range.
+    for (auto [id, slot, list] : {std::tuple{0, 0, 1}, {1, 2, 1}, {1, 0, 4}})
+        gMusic.SetTrack(names_[0].c_str(), id, slot, list);
     for (int l = 1; l <= 3; ++l)
         for (const auto& s : gMusic.GetList(l).slots) EXPECT_EQ(s.name, nullptr);
     EXPECT_EQ(gMusic.GetMode(), 4);
@@ -93,10 +93,8 @@ TEST_F(Music, KindIsACaseSensitiveSubstringTestAndBadTracksAreIgnored) {
 }
 
 TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
-    gMusic.SetTrack(names_[0].c_str(), 1, 0, 1);
-    gMusic.SetTrack(names_[1].c_str(), 2, 1, 1);
-    gMusic.SetTrack(names_[2].c_str(), 3, 0, 2);
-    gMusic.SetTrack(names_[3].c_str(), 4, 1, 2);
+    // Pieces 1 and 2 in list 1, pieces 3 and 4 in list 2.
+    for (int i = 0; i < 4; ++i) gMusic.SetTrack(names_[i].c_str(), i + 1, i % 2, i / 2 + 1);
     gMusic.SetMode(1, 1, 0);
     Tick();
     ASSERT_EQ(gMusic.CurrentId(), 1);
@@ -142,8 +140,7 @@ TEST_F(Music, ModeFourFadesToSilenceThroughAVolumeChangeAndRepeatTwoPlaysOnce) {
     EXPECT_EQ(std::tuple(gMusic.GetMode(), gMusic.CurrentId(), AudioMixer().ActiveVoices()),
               std::tuple(0, 0, 0));
     // Repeat 2 plays a list once, then silence.
-    gMusic.SetTrack(names_[0].c_str(), 1, 0, 3);
-    gMusic.SetTrack(names_[1].c_str(), 2, 1, 3);
+    for (int i = 0; i < 2; ++i) gMusic.SetTrack(names_[i].c_str(), i + 1, i, 3);
     gMusic.SetMode(3, 2, 0);
     Tick();
     EXPECT_EQ(gMusic.CurrentId(), 1);
@@ -467,10 +464,8 @@ TEST(Xmi, LoopsBreaksAndControllersAmongHeldNotes) {
 
 TEST(Xmi, BadInputsAreRefused) {
     const std::vector<u8> good = MakeXmi(FourNotes());
-    size_t evnt = 0;
-    for (size_t i = 0; i + 4 < good.size(); ++i)
-        if (std::memcmp(good.data() + i, "EVNT", 4) == 0) evnt = i;
-    ASSERT_NE(evnt, 0u);
+    const size_t evnt = std::string(good.begin(), good.end()).rfind("EVNT");
+    ASSERT_NE(evnt, std::string::npos);
     std::vector<u8> longChunk = good, noChunk = good;
     longChunk[evnt + 4] = 0x7F;  // the EVNT length pushed past the data
     std::memcpy(noChunk.data() + evnt, "EVNX", 4);
