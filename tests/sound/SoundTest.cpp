@@ -205,8 +205,7 @@ TEST_F(Redbook, FolderDiscIsMountedWithItsLabel) {
         cd_.SetVolume(v);
         EXPECT_EQ(cd_.GetVolume(), v == 40 ? 40 : 127) << v;
     }
-    EXPECT_FALSE(cd_.Open(0, 'q'));
-    EXPECT_FALSE(cd_.IsReady());
+    EXPECT_FALSE(cd_.Open(0, 'q') || cd_.IsReady());
 }
 
 // Track 7 plays its tone once; a track above the last plays the last, heard
@@ -375,10 +374,10 @@ u16 Pack(u32 c, int green = 6) {
 
 TEST(Xmi, NotesParseAndGoOutAtTheirTicks) {
     std::vector<u8> file = MakeXmi(FourNotes());
-    EXPECT_EQ(XmiSequenceCount(file.data(), file.size()), 1);
     XmiSequence s = Parsed(file);
-    // The program change and four notes.
-    EXPECT_EQ(std::tuple(s.events.size(), s.LengthMs()), std::tuple(5u, 2000u));
+    // One sequence of the program change and four notes.
+    EXPECT_EQ(std::tuple(XmiSequenceCount(file.data(), file.size()), s.events.size(), s.LengthMs()),
+              std::tuple(1, 5u, 2000u));
     cXmiSequencer seq;
     std::vector<Sent> sent = Play(seq, s, 3000);
     EXPECT_EQ(sent.front(), (Sent{0, 0xC0, 0, 0})) << "the program change goes first";
@@ -406,8 +405,7 @@ TEST(Xmi, LoopCountAndForNextRepeat) {
         cXmiSequencer seq;
         std::vector<Sent> ons = Play(seq, Parsed(MakeXmi(one)), 5000, c.sequencerLoops);
         std::erase_if(ons, [](const Sent& m) { return m.status != 0x90; });  // the note-ons
-        ASSERT_FALSE(ons.empty());
-        EXPECT_EQ(std::tuple(ons.size(), seq.Playing(), ons.back().tick),
+        EXPECT_EQ(std::tuple(ons.size(), seq.Playing(), ons.empty() ? 0 : ons.back().tick),
                   std::tuple(c.notes, c.playing, (c.notes - 1) * 24));
         EXPECT_LE(seq.PositionMs(), seq.TotalMs());
     }
@@ -524,8 +522,7 @@ TEST_F(XmiSynth, SoundDuringNotesSilenceAfterAndOneSharedFont) {
     EXPECT_GT(Rms(Pull(300)), 300);
     i32 total = 0, current = 0;
     AudioSequenceMsPosition(seq, &total, &current);
-    EXPECT_EQ(total, 1000);
-    EXPECT_NEAR(current, 300, 20);
+    EXPECT_TRUE(total == 1000 && std::abs(current - 300) <= 20) << total << " " << current;
     Pull(500);  // past the note's release
     EXPECT_LT(Rms(Pull(150)), 30);
     Pull(200);
