@@ -1330,9 +1330,8 @@ TEST_F(SlotKeysTest, TitleLoadAfterAGameEndedLoadsNoEmptySlotAndClearsPlaylistOn
     h.RunFrames(1);
     Press(kScanEnter);  // the cursor sits on row 0
     EXPECT_EQ(gScriptVars[0], 4321u);
-    for (const cMusic::Slot& s : gMusic.GetList(1).slots) {
+    for (const cMusic::Slot& s : gMusic.GetList(1).slots)
         EXPECT_TRUE(s.id != 901 && s.id != 902) << s.id;
-    }
     h.RunFrames(2);
     ASSERT_EQ(gFrameId, kScreenBit | 15);
     ASSERT_NE(gMouseInput.cursorPic, nullptr);

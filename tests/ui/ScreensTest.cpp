@@ -142,9 +142,9 @@ TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
         bar.enabled = c.enabled;
         gMouseInput.clickedId = c.clicked;
         Frame();
-        EXPECT_EQ(value, c.value);
-        EXPECT_EQ(thumb->y, c.thumbY);
-        EXPECT_EQ(gMouseInput.clickedId, c.enabled ? 0 : c.clicked) << "a disabled bar leaves it";
+        // A disabled bar leaves the click.
+        EXPECT_EQ(std::make_tuple(value, thumb->y, gMouseInput.clickedId),
+                  std::make_tuple(c.value, c.thumbY, c.enabled ? 0 : c.clicked));
     }
     // The arrow held from 0.
     value = 0;
@@ -232,14 +232,12 @@ TEST_F(InputTest, DoubleAndRightClicks) {
     EXPECT_EQ(gMouseInput.doubleClick, 0u);
     MouseFrame(false);
     gMouseInput.Reset();
-    PlatformSetMouseButtons(false, true);
-    gMouseInput.Update();
-    EXPECT_EQ(std::make_tuple(gMouseInput.rightHeld, gMouseInput.rightClick),
-              std::make_tuple(1u, 0u));
-    PlatformSetMouseButtons(false, false);
-    gMouseInput.Update();
-    EXPECT_EQ(std::make_tuple(gMouseInput.rightHeld, gMouseInput.rightClick),
-              std::make_tuple(0u, 1u));
+    for (u32 held : {1u, 0u}) {
+        PlatformSetMouseButtons(false, held != 0);
+        gMouseInput.Update();
+        EXPECT_EQ(std::pair(gMouseInput.rightHeld, gMouseInput.rightClick),
+                  std::pair(held, 1 - held));
+    }
 }
 
 // Holding confirm: a press at 0, repeats at 600 and then every 200 ms.
@@ -459,10 +457,8 @@ TEST_F(TitleTest, KeysCursorAndPicture) {
         h.RunFrames(2);
         ASSERT_NE(gMainMenuFrame, nullptr);
         EXPECT_NEAR(gMouseInput.x, c.x, 1);
-        EXPECT_EQ(gMouseInput.y, c.y);
-        if (c.button >= 0) {
-            EXPECT_EQ(gMainMenuFrame->focus, c.button);
-        }
+        EXPECT_EQ(std::pair(gMouseInput.y, c.button < 0 ? c.button : gMainMenuFrame->focus),
+                  std::pair(c.y, c.button));
     }
     // The title picture is one of three.
     std::set<i32> seen;
@@ -751,14 +747,11 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
         }
         Take(e);
         bool closed = h.RunUntil([] { return gFramePhase == 0; }, 5);
-        EXPECT_EQ(std::make_tuple(closed, gFrameId),
-                  std::make_tuple(e.next != e.screen, e.next == 0 ? 0u : kScreenBit | e.next));
-        if (e.focus >= 0) {
-            EXPECT_EQ(gKeyFocus, e.focus);
-        }
-        if (e.next == 0) {
-            EXPECT_EQ(gMenuRole, 0u) << "the menu's role is forgotten on the map";
-        }
+        // The focus where one is due; the menu's role is forgotten on the map.
+        EXPECT_EQ(std::make_tuple(closed, gFrameId, e.focus < 0 ? e.focus : gKeyFocus,
+                                  e.next == 0 ? gMenuRole : 0u),
+                  std::make_tuple(e.next != e.screen, e.next == 0 ? 0u : kScreenBit | e.next,
+                                  e.focus, 0u));
         if (e.screen == 11 && e.next != 11) {
             EXPECT_EQ(std::vector<i32>(gFormation, gFormation + 5),
                       (std::vector<i32>{3, 1, 2, 0, 4}));
@@ -1067,13 +1060,9 @@ TEST_F(EndScreensTest, TheEndLocksInputForASecondAndClosesAfterTen) {
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     Open(31);
     int frames = 0;
-    while (gFrameId == (kScreenBit | 31) && frames < 400) {
-        h.RunFrames(1);
-        ++frames;
-    }
+    for (; gFrameId == (kScreenBit | 31) && frames < 400; ++frames) h.RunFrames(1);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
-    EXPECT_GE(frames * 35, 10000);
-    EXPECT_LE(frames * 35, 10200);
+    EXPECT_TRUE(frames * 35 >= 10000 && frames * 35 <= 10200) << frames;
 }
 
 // The sample's end piece (name 41) plays 5.6 seconds: the picture stays for
@@ -1156,12 +1145,10 @@ TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
         const u32 lengths[4] = {kEndingEntryMs, kEndingRiseMs, kEndingHoldMs, kEndingFadeMs};
         for (int k = 1; k < 4; ++k) {
             u32 took = stages[k].second - stages[k - 1].second;
-            EXPECT_GE(took, lengths[k - 1]) << "stage " << k;
-            EXPECT_LE(took, lengths[k - 1] + 35) << "stage " << k;
+            EXPECT_TRUE(took >= lengths[k - 1] && took <= lengths[k - 1] + 35) << k << ": " << took;
         }
         u32 sum = kEndingEntryMs + kEndingRiseMs + kEndingHoldMs + kEndingFadeMs;
-        EXPECT_GE(total, sum);
-        EXPECT_LE(total, sum + 10 * 35);
+        EXPECT_TRUE(total >= sum && total <= sum + 10 * 35) << total;
         EXPECT_TRUE(h.boxes().empty());
     }
     // A layout outside 1 to 4 ends at once with one report.
