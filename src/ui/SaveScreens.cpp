@@ -1009,12 +1009,7 @@ void cZoomFrame::Close() {
     cursorPic = nullptr;
 }
 
-// ---- map mode's keys ----
-
-void QuickSaveKey() {
-    PlayUISound(kSndDone);
-    gFrameId = ScreenWord(Screen::QuickSaveNotice);
-}
+// ---- map mode's F10 ----
 
 void QuickLoadKey() {
     PlayUISound(kSndDone);

@@ -200,8 +200,8 @@ public:
     cActPic* cursorPic = nullptr;  // the mouse cursor while the zoom runs
 };
 
-// Map mode's F9 and F10: sound 265 and the notice screens 28 and 29.
-void QuickSaveKey();
+// What map mode's F10 does, for tests that open the load notice directly: sound
+// 265 and notice screen 29.
 void QuickLoadKey();
 // Draws every registered control onto the canvas (what a screen shows now).
 void DrawControlsToCanvas();
