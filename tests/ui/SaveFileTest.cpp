@@ -870,6 +870,8 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
         h.RunFrames(2);
         ASSERT_NE(gQuickNoticeFrame, nullptr);
         EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("沒有快取記錄！"));
+        // Its box holds the whole text, which ends at 240 + 7 * 24 = 408.
+        EXPECT_EQ(CanvasAt(412, 280), ConvertPixel(InterfaceColor(9904, 43)));
         h.RunFrames(30);
         EXPECT_EQ(std::make_tuple(gFrameId, gScriptVars[0], gMapId,
                                   gOwnedEquipage[kOwnedEquipageCount - 1].id),

@@ -115,6 +115,9 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9904 && action <= 3 && action != 2) {
         *w = 200;  // question box and prompt button: both halves and their band inside
         *h = 100;
+    } else if (act == 9904 && action == 43) {
+        *w = 200;  // the quick save and load notices' box: its text starts at (240, 247)
+        *h = 90;
     } else if (act == 9904 && (action == 40 || action == 41)) {
         *w = 424;  // the quest list panel
         *h = 364;
