@@ -87,17 +87,18 @@ void cCommandMenu::StopBlinks() {
 i32 cCommandMenu::PickEnemy(cFighter** out, i32 wantRow, bool capture) {
     cBattleSide& side = gEnemySide;
     auto ok = [wantRow](const cFighter& f) { return EnemyCandidate(f, wantRow); };
+    // With nobody to mark the pick still hears its cancel: the player can
+    // always leave it for the ring.
     if (blinkEnemy < 0 || blinkEnemy >= side.count) {
         blinkEnemy = -1;
         const i32 first = Cycle(side, -1, 1, ok);
-        if (first < 0) return kListRunning;
-        Mark(side, &blinkEnemy, first);
-        gBattleCursor.SetLook(kLookTarget, 0);
-        ShowMarked(side.fighters[first]);
-    }
-    if (!side.fighters[blinkEnemy].IsTaken()) {
+        if (first >= 0) {
+            Mark(side, &blinkEnemy, first);
+            gBattleCursor.SetLook(kLookTarget, 0);
+            ShowMarked(side.fighters[first]);
+        }
+    } else if (!side.fighters[blinkEnemy].IsTaken()) {
         Mark(side, &blinkEnemy, Cycle(side, blinkEnemy, 1, ok));
-        if (blinkEnemy < 0) return kListRunning;
     }
     if (Cancelled()) {
         Mark(side, &blinkEnemy, -1);
@@ -106,6 +107,7 @@ i32 cCommandMenu::PickEnemy(cFighter** out, i32 wantRow, bool capture) {
         return kListCancelled;
     }
     if (const i32 d = Direction()) {
+        if (blinkEnemy < 0) return kListRunning;
         const i32 to = Cycle(side, blinkEnemy, d, ok);
         if (to >= 0) Mark(side, &blinkEnemy, to);
         const bool bad = capture && IsForm(side.fighters[blinkEnemy]);
@@ -113,6 +115,7 @@ i32 cCommandMenu::PickEnemy(cFighter** out, i32 wantRow, bool capture) {
         return kListRunning;
     }
     if (Confirmed()) {
+        if (blinkEnemy < 0) return kListRunning;
         cFighter& f = side.fighters[blinkEnemy];
         if (capture && IsForm(f)) return kListRunning;
         *out = &f;
@@ -149,10 +152,11 @@ i32 cCommandMenu::PickAlly(cFighter** out, i32 wantRow, bool allowDying) {
         const i32 first = Cycle(side, -1, 1, [&](const cFighter& f) {
             return visit(f) && (allowDying || f.IsAlive());
         });
-        if (first < 0) return kListRunning;
-        Mark(side, &blinkParty, first);
-        gBattleCursor.SetLook(kLookTarget, 0);
-        ShowMarked(side.fighters[first]);
+        if (first >= 0) {
+            Mark(side, &blinkParty, first);
+            gBattleCursor.SetLook(kLookTarget, 0);
+            ShowMarked(side.fighters[first]);
+        }
     }
     if (Cancelled()) {
         Mark(side, &blinkParty, -1);
@@ -161,12 +165,14 @@ i32 cCommandMenu::PickAlly(cFighter** out, i32 wantRow, bool allowDying) {
         return kListCancelled;
     }
     if (const i32 d = Direction()) {
+        if (blinkParty < 0) return kListRunning;
         const i32 to = Cycle(side, blinkParty, d, visit);
         if (to >= 0) Mark(side, &blinkParty, to);
         gBattleCursor.SetLook(look(side.fighters[blinkParty]), 0);
         return kListRunning;
     }
     if (Confirmed()) {
+        if (blinkParty < 0) return kListRunning;
         cFighter& f = side.fighters[blinkParty];
         if (f.IsDying() && !allowDying) return kListRunning;
         *out = &f;

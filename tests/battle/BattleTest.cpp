@@ -4409,6 +4409,48 @@ TEST(BattleMenuPlay, KeysHeldIntoTheNextRingAreNotNewPresses) {
     EXPECT_EQ(menu.row, (row + 1) % kRingRows);
 }
 
+// A close-combat member's attack while every living foe stands in the back
+// row finds nobody to mark. Esc or a right click still leaves the pick; back
+// on the ring Tab and the auto key are heard, and the waiting battle goes on.
+TEST(BattleMenuPlay, AnAttackWithNobodyToMarkIsLeftAndTheBattleGoesOn) {
+    for (bool mouse : {false, true}) {
+        Harness h;
+        ASSERT_TRUE(RingWalk::StartBattle(h, sample_battle::kTownEncounter));
+        ASSERT_EQ(gRealTimeBattle, 0u);
+        RingWalk w{h};
+        ASSERT_TRUE(h.RunUntil([&] { return w.RingReady(); }, 400));
+        cFighter* me = w.menu.Current();
+        me->attackKind = 1;
+        for (int i = 0; i < gEnemySide.count; ++i) gEnemySide.fighters[i].row = 2;
+        gEnemySide.frontCount = 0;
+        for (int k = 0; k < kRingRows && w.menu.row != 0; ++k) TapKey(h, kScanUp);
+        TapKey(h, kScanEnter);
+        h.RunFrames(20);
+        ASSERT_EQ(std::tuple(w.menu.Chosen(), w.menu.blinkEnemy, me->command),
+                  std::tuple(true, -1, kCmdNone));
+        w.Back(mouse);
+        // Tab hands the ring to the next member, who defends; the foes then
+        // get their turns.
+        for (int i = 0; i < gPartySide.count; ++i) gPartySide.fighters[i].gauge = kGaugeFull;
+        TapKey(h, kScanTab);
+        ASSERT_TRUE(h.RunUntil([&] { return w.RingReady() && w.menu.Current() != me; }, 12));
+        auto foeActs = [] {
+            for (int i = 0; i < gEnemySide.count; ++i)
+                if (gEnemySide.fighters[i].command != kCmdNone) return true;
+            return false;
+        };
+        bool acted = false;
+        for (int turn = 0; turn < 12 && !acted; ++turn) {
+            if (w.RingReady()) w.Defend();
+            acted = h.RunUntil([&] { return foeActs() || w.RingReady(); }, 600) && foeActs();
+        }
+        EXPECT_TRUE(acted) << mouse;
+        ASSERT_TRUE(h.RunUntil([&] { return w.RingReady(); }, 600));
+        TapKey(h, static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
+        EXPECT_EQ(gBattleController.autoBattle, 1) << mouse;
+    }
+}
+
 // Every act the sample's records name and the battle, the offering page, the
 // swimming scene and the save tool draw by number is in the sample's archives
 // with the actions they play, so a fight prints no missing act: bodies (the
