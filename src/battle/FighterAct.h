@@ -105,9 +105,11 @@ void RunSkillStrike(cFighter& f);
 void RunTransform(cFighter& f);
 void RunEndTransform(cFighter& f);
 // What the target's shields did to a skill's loss: the sun shield's
-// animation; the moon shield's line, animation and charge.
+// animation; the star and moon shields' lines, animations and charges.
 struct Loss;
 void ShieldsAct(cFighter& f, cFighter& t, const Loss& loss);
+// The target's star shield took half of a blow: its line, animation and charge.
+void StarShieldHolds(cFighter& f, cFighter& t);
 // The effect of a skill on its targets at the effect's events (state 10, step 3;
 // item skills leave out the sun shield and the specials).
 void SkillEffectEvents(cFighter& f, bool withSpecials);

@@ -64,8 +64,23 @@ void DropOwnLinks(cFighter& f) {
     f.effectAnim = f.skillAnim = f.itemAnim = f.blowAnim = nullptr;
 }
 
+namespace {
+
+void StarShieldLine(cFighter& f, cFighter& t) {
+    t.Log("星星之盾抵消一半的攻擊力!");
+    SpawnAtFighter(f, t, kAnimStarShield);
+}
+
+}  // namespace
+
+void StarShieldHolds(cFighter& f, cFighter& t) {
+    StarShieldLine(f, t);
+    t.UseStarShield();
+}
+
 void ShieldsAct(cFighter& f, cFighter& t, const Loss& loss) {
     if (loss.sunReflected) SpawnAtFighter(f, t, kAnimSunShield);
+    if (loss.starHalved) StarShieldHolds(f, t);
     if (!loss.moonHalved) return;
     t.Log("月亮之盾抵消一半的魔法傷害!");
     SpawnAtFighter(f, t, kAnimMoonShield);
@@ -73,11 +88,6 @@ void ShieldsAct(cFighter& f, cFighter& t, const Loss& loss) {
 }
 
 namespace {
-
-void StarShieldLine(cFighter& f, cFighter& t) {
-    t.Log("星星之盾抵消一半的攻擊力!");
-    SpawnAtFighter(f, t, kAnimStarShield);
-}
 
 void BarrierBlocks(cFighter& f, cFighter& t) {
     SpawnAtFighter(f, t, kAnimBarrier);
@@ -150,10 +160,7 @@ void Blow(cFighter& f, cFighter& t, bool critical, bool reflect) {
     t.lastHpDamage = damage;
     TakeHp(t, damage);
     ShowLossNumber(t, kFloatHp, damage);
-    if (t.HasStarShield()) {
-        StarShieldLine(f, t);
-        t.UseStarShield();
-    }
+    if (t.HasStarShield()) StarShieldHolds(f, t);
     EnterReaction(t, kStateHit);
 }
 

@@ -260,6 +260,7 @@ void CounterBlow(cFighter& f, cFighter& c) {
     TakeHp(c, damage);
     c.lastHpDamage = damage;
     ShowLossNumber(c, kFloatHp, damage);
+    if (c.HasStarShield()) StarShieldHolds(f, c);
     EnterReaction(c, kStateHit);
 }
 

@@ -84,9 +84,7 @@ i32 PhysicalSkillLoss(const cFighter& target, const cFighter& caster, const Skil
     i64 x = RowFactors(SatMul(skill.power, EffectiveAttack(caster)), caster, target, true);
     const i64 bracket =
         NonNegative(static_cast<i64>(caster.stats.Strength()) - target.stats.Stamina() + 100);
-    i64 loss = SatMul(bracket, x) / (target.defending ? 30000 : 10000);
-    if (target.HasStarShield()) loss /= 2;
-    return Sat32(loss);
+    return Sat32(SatMul(bracket, x) / (target.defending ? 30000 : 10000));
 }
 
 }  // namespace
@@ -294,6 +292,11 @@ Loss SkillLoss(const cFighter& target, const cFighter& caster, const SkillData& 
             }
         } else if (skill.category == 0) {
             loss.hp = PhysicalSkillLoss(target, caster, skill);
+            // A physical skill is a blow: the star shield takes half and wears.
+            if (target.HasStarShield() && loss.hp != 0) {
+                loss.hp /= 2;
+                loss.starHalved = true;
+            }
         }
     } else if (skill.effectMode == 2) {
         loss.hp = PercentAmount(skill.hp, target.maxHp, target.hp, moon, &loss.moonHalved);

@@ -13,9 +13,10 @@ class cBattleSide;
 struct Loss {
     i32 hp = 0;
     i32 mp = 0;
-    // The target's moon shield halved magic or a percentage loss; its sun
-    // shield sent part of the loss back.
+    // The target's moon shield halved magic or a percentage loss, its star
+    // shield a physical skill's; its sun shield sent part of the loss back.
     bool moonHalved = false;
+    bool starHalved = false;
     bool sunReflected = false;
 };
 

@@ -2074,18 +2074,32 @@ TEST_F(FighterActionTest, PoisonFollowsEveryCompletedActionOfAPoisonedFighter) {
               std::tuple(87, 1, std::vector<std::string>{Line("防禦")}));
 }
 
+// The counter's 64 is halved; a star shield on the attacker halves the blow
+// before that (64 / 2 / 2) and wears by a charge, with its line and animation.
 TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
-    auto [p, e] = Duel();
-    Queue(4, {1});  // the counter roll; agility 10 against 10 gives q = 100 + 6
-    Order(e, kCmdAttack, &p);
-    bool countered = false;
-    ASSERT_GT(TickUntil([&] {
-                  countered |= p.action == kStateCounter;
-                  return countered && BothIdle(e, p) && e.x == e.homeX;
-              }),
-              0);
-    EXPECT_EQ(std::tuple(p.hp, e.hp, p.countered, e.counterAttacker),
-              std::tuple(36, 100 - 64 / 2, kNoFighter, kNoFighter));
+    for (bool star : {false, true}) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        spawned.clear();
+        auto [p, e] = Duel();
+        if (star) e.StartStarShield();
+        ClearLoggedBattleLines();
+        Queue(4, {1});  // the counter roll; agility 10 against 10 gives q = 100 + 6
+        Order(e, kCmdAttack, &p);
+        bool countered = false;
+        ASSERT_GT(TickUntil([&] {
+                      countered |= p.action == kStateCounter;
+                      return countered && BothIdle(e, p) && e.x == e.homeX;
+                  }),
+                  0);
+        const std::vector<std::string> lines =
+            star ? std::vector<std::string>{Line("星星之盾抵消一半的攻擊力!")}
+                 : std::vector<std::string>{};
+        EXPECT_EQ(std::tuple(p.hp, e.hp, p.countered, e.counterAttacker),
+                  std::tuple(36, star ? 100 - 64 / 4 : 100 - 64 / 2, kNoFighter, kNoFighter));
+        EXPECT_EQ(std::tuple(e.starCount, Spawned(kAnimStarShield), Lines()),
+                  std::tuple(star ? 2 : 0, star ? 1u : 0u, lines));
+    }
 }
 
 // Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against (10 + 50) x 66 / 100 = 39.
@@ -2272,6 +2286,47 @@ TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
     EXPECT_EQ(Lines(), (std::vector<std::string>{"S", half, "S", half, "S", half, "S", half,
                                                  Line("%s的月亮之盾解除!", "E"), "S"}));
     EXPECT_EQ(std::tuple(Spawned(kAnimMoonShield), e.HasMoonShield()), std::tuple(4u, false));
+}
+
+// A physical skill of power 150 from attack 100 and strength 40 against
+// stamina 20: (40 - 20 + 100) x 15000 / 10000 = 180. A star shield started
+// with 3 halves four of them, each with its line, animation and charge, the
+// fourth ending it; struck at one foe or cast at all foes alike.
+TEST_F(FighterActionTest, StarShieldHalvesFourPhysicalSkillsThenEnds) {
+    for (i32 command : {kCmdSkillStrike, kCmdMagic}) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        spawned.clear();
+        auto [p, e] = Duel();
+        RecordOf(true, 0).strength = 40;
+        RecordOf(true, 0).magic = 50;  // the magic hit roll never misses
+        RecordOf(false, 0).stamina = 20;
+        e.hp = e.maxHp = 1000;
+        e.StartStarShield();
+        ClearLoggedBattleLines();
+        SkillData sk = TestSkill(command == kCmdMagic ? 4 : 3, 0, 0);
+        sk.category = 0;
+        sk.power = 150;
+        sk.mpCost = 0;
+        std::vector<i32> taken;
+        for (int use = 0; use < 5; ++use) {
+            const i32 before = e.hp;
+            p.skillInUse = &sk;
+            ASSERT_TRUE(Act(p, command, &e)) << use;
+            taken.push_back(before - e.hp);
+        }
+        EXPECT_EQ(taken, (std::vector<i32>{90, 90, 90, 90, 180})) << command;
+        // The cast writes the skill's name; the strike does not.
+        const std::string half = Line("星星之盾抵消一半的攻擊力!");
+        std::vector<std::string> want;
+        for (int use = 0; use < 5; ++use) {
+            if (command == kCmdMagic) want.push_back("S");
+            if (use < 4) want.push_back(half);
+        }
+        want.insert(want.end() - (command == kCmdMagic ? 1 : 0), Line("%s的星星之盾解除!", "E"));
+        EXPECT_EQ(Lines(), want) << command;
+        EXPECT_EQ(std::tuple(Spawned(kAnimStarShield), e.HasStarShield()), std::tuple(4u, false));
+    }
 }
 
 // An offensive item's warning: the first foe may slip it by the item hit roll,
