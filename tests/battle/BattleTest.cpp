@@ -1533,7 +1533,8 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
     i32* words[7] = {&base.maxHp, &base.maxMp,  &base.strength, &base.stamina,
                      &base.magic, &base.spirit, &base.agility};
     for (int k = 0; k < 7; ++k) *words[k] = start[k];
-    const i32 row1[7] = {5, 3, 1, 2, 1, 2, 1}, row2[7] = {6, 2, 2, 1, 2, 1, 2};
+    // Each attribute grows by its own amount, so that no two can trade places.
+    const i32 row1[7] = {5, 3, 1, 2, 3, 4, 5}, row2[7] = {6, 2, 7, 9, 4, 6, 8};
     for (int k = 0; k < 7; ++k) {
         gLevelUpStats[0][1][2 + k] = row1[k];
         gLevelUpStats[0][2][2 + k] = row2[k];
@@ -1556,7 +1557,7 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
     EXPECT_EQ(std::tuple(r.panels, r.steps, s.level, s.exp),
               std::tuple(2, 114 + 2 * (1 + 7 + 200 + 7), 3, 7));
     // The role's base record grows alike.
-    const std::vector<i32> want = {111, 25, 13, 14, 15, 16, 17};
+    const std::vector<i32> want = {111, 25, 18, 22, 19, 23, 27};
     std::vector<i32> grown;
     for (i32* w : words) grown.push_back(*w);
     EXPECT_EQ(std::tuple(std::vector<i32>{s.maxHp, s.maxMp, s.strength, s.stamina, s.magic,

@@ -1208,6 +1208,22 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
     EXPECT_EQ(std::make_pair(List().list.top, List().focus), std::make_pair(0, 19));
 }
 
+// The last 5 MP pay for the self skill of 5: its row is drawn usable and the
+// keys use it, leaving nothing.
+TEST_F(SkillPages, TheLastMpPayForASkillOfThatCostByTheKeys) {
+    gSmartMouse = 1;
+    OpenList(0, 1);  // healing: 8, 12, the self skill's 5, 99
+    gRoleStats[0].mp = 5;
+    Redraw();
+    EXPECT_EQ(Shades(4), "GGBG");
+    Key(kScanDown);
+    Key(kScanDown);
+    ASSERT_EQ(List().focus, 12);
+    Key(kScanEnter);
+    EXPECT_EQ(MpAndSounds(0), std::make_pair(0, std::vector{1}));
+    EXPECT_EQ(Shades(4), "GGGG");
+}
+
 TEST_F(SkillPages, ASealedMemberStillUsesAGreyRowAndBattleSkillsStayGrey) {
     gRoleStats[2].status = 0x200;
     OpenList(2, 0);  // chant: the party hymn
