@@ -38,9 +38,12 @@ struct EntryNode {
     u32 size;
 };
 
+static_assert(kPicArchiveCount == 6, "one directory length per archive below");
+
 struct ActState {
     cFile files[kPicArchiveCount];
     bool opened = false;
+    i32 dirLength[kPicArchiveCount] = {-1, -1, -1, -1, -1, -1};  // -1 = not walked yet
     ActNode* buckets[16] = {};
     u16 counts[16] = {};
     u32 total = 0;
@@ -89,11 +92,34 @@ bool ReadAt(cFile& f, u32 offset, void* dst, u32 count) {
     return count == 0 || (f.Read(dst, &n) && n == count);
 }
 
-// Entries a short archive holds after its header: its directory may stop early.
-u32 DirectoryLength(cFile& f) {
+// Entries of the archive's directory. The directory ends where the first
+// act's data begins: at the smallest data offset of its live entries (or at
+// the file's end, when that comes first); a slot that reaches past that point
+// lies inside some act's data and is no entry. Walked once per opening.
+u32 DirectoryLength(int archive) {
+    ActState& s = A();
+    if (s.dirLength[archive] >= 0) return static_cast<u32>(s.dirLength[archive]);
+    cFile& f = s.files[archive];
     u32 size = f.GetSize();
-    if (size == 0xFFFFFFFFu || size < kTswHeaderSize) return 0;
-    return std::min<u32>((size - kTswHeaderSize) / kTswEntrySize, kTswEntryCount);
+    u32 end = size == 0xFFFFFFFFu ? 0 : std::min(size, kTswDirectoryEnd);
+    u8 chunk[kTswEntrySize * 64];
+    for (u32 at = kTswHeaderSize; at + kTswEntrySize <= end;) {
+        u32 n = std::min<u32>(sizeof(chunk), (end - at) / kTswEntrySize * kTswEntrySize);
+        if (!ReadAt(f, at, chunk, n)) {
+            end = at;  // what cannot be read is no directory
+            break;
+        }
+        ByteReader r(chunk, n);
+        for (u32 k = 0; k < n / kTswEntrySize && at + kTswEntrySize <= end; ++k) {
+            TswEntry e;
+            TswEntryFields(r, e);
+            if (e.offset != 0 && e.size != 0) end = std::min(end, e.offset);
+            at += kTswEntrySize;
+        }
+    }
+    u32 length = end < kTswHeaderSize ? 0 : (end - kTswHeaderSize) / kTswEntrySize;
+    s.dirLength[archive] = static_cast<i32>(length);
+    return length;
 }
 
 u32 EntryOffset(u32 entry) {
@@ -116,7 +142,7 @@ bool FindEntry(i32 act, int archive, u32 entry, u32* offset, u32* size) {
         if (n->offset == 0) RefuseMissing(act, archive, entry, "is empty");
         return n->offset != 0;
     }
-    u32 length = DirectoryLength(s.files[archive]);
+    u32 length = DirectoryLength(archive);
     if (entry > length) {
         RefuseMissing(act, archive, entry,
                       "lies past its directory of " + std::to_string(length) + " entries");
@@ -576,6 +602,7 @@ void FreeActs() {
     ActState& s = A();
     for (cFile& f : s.files) f.Close();
     s.opened = false;
+    std::fill(std::begin(s.dirLength), std::end(s.dirLength), -1);
     for (int b = 0; b < 16; ++b) {
         while (ActNode* n = s.buckets[b]) {
             s.buckets[b] = n->next;

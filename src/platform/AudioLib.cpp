@@ -107,6 +107,7 @@ void AudioSetRedistDirectory(const char* folder) { Lib().redist = folder ? folde
 bool AudioStartup() {
     auto g = Lock();
     Lib().started = true;
+    AudioDeviceKeepTime();
     return true;
 }
 

@@ -250,6 +250,30 @@ TEST_F(TakeActDataTest, EveryTagTwoOperandCommandsMissingActsAndPartsThatStop) {
     EXPECT_EQ(std::tuple(mq.fl[0], mq.frame), std::tuple(0, 3));
 }
 
+// Each mode tag alone: "GS" blends (0x14) at the level of its low byte and
+// never tints; "LD" is the tint.
+TEST_F(TakeActDataTest, EachModeTagAloneSetsOnlyItsOwnBits) {
+    const struct {
+        u16 tag;
+        int operands;  // 0 or one, op
+        u16 op;
+        u32 mode;
+        u8 blend;
+    } tags[] = {{kActVI, 0, 0, 1, 0},         {kActAM, 0, 0, 4, 0},
+                {kActAH, 0, 0, 8, 0},         {kActAN, 0, 0, 0x2C, 0},
+                {kActGS, 1, 0x0309, 0x14, 9}, {kActLD, 1, 0x0207, 0x10, 0}};
+    for (u32 k = 0; k < std::size(tags); ++k) {
+        ActWords w;
+        tags[k].operands ? w.Cmd(tags[k].tag, {tags[k].op}) : w.Cmd(tags[k].tag);
+        r.Part(k + 1, 0, w.Pa(1).Ed());
+    }
+    r.Write();
+    for (u32 k = 0; k < std::size(tags); ++k) {
+        ActPlayer p = Ticked(Player(static_cast<i32>(k + 1)));
+        EXPECT_EQ(std::pair(p.drawMode, p.blend), std::pair(tags[k].mode, tags[k].blend)) << k;
+    }
+}
+
 TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
     ActRoot r;
     for (u32 a = 1; a <= 20; ++a) r.Part(a, 0, ActWords().Pa(static_cast<u16>(a)).Ed().Ov());
@@ -347,6 +371,42 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_EQ(GetActCacheStats().entryReads, c.entryReads);
     }
+}
+
+// The directory ends where the first act's data begins, whatever order the
+// data lie in: a slot past that point lies inside an act and is no entry, even
+// where its bytes look like one.
+TEST(ActArchive, TheDirectoryEndsAtTheSmallestDataOffsetOfItsLiveEntries) {
+    ActProgram one, three;
+    one.parts[0] = ActWords().Pa(1).Ed().Ov().words;
+    three.parts[0] = ActWords().Pa(3).Ed().Ov().words;
+    std::vector<u8> d1 = BuildActData(one), d3 = BuildActData(three);
+    d3.resize(100);  // the words past its "OV" are never run
+    // Three slots, entry 2 empty; act 3's data first (at 160), act 1's after it.
+    const u32 dataAt = kTswHeaderSize + 3 * kTswEntrySize, oneAt = dataAt + 100;
+    std::vector<u8> b(dataAt);
+    StoreU32(&b[kTswHeaderSize + 20], static_cast<u32>(d1.size()));
+    StoreU32(&b[kTswHeaderSize + 24], oneAt);
+    StoreU32(&b[kTswHeaderSize + 2 * kTswEntrySize + 20], 100);
+    StoreU32(&b[kTswHeaderSize + 2 * kTswEntrySize + 24], dataAt);
+    // Slot 4 starts at act 3's data; there its size and offset are act 1's.
+    StoreU32(&d3[20], static_cast<u32>(d1.size()));
+    StoreU32(&d3[24], oneAt);
+    b.insert(b.end(), d3.begin(), d3.end());
+    b.insert(b.end(), d1.begin(), d1.end());
+    ActRoot r;
+    r.Write(b);
+    // Act, whether it plays, and its frame.
+    const std::tuple<i32, int, u16> acts[] = {
+        {1, 1, 1}, {2, 0, 0}, {3, 1, 3}, {4, 0, 0}, {5, 0, 0}};
+    for (auto [act, plays, frame] : acts) {
+        ActPlayer p = Player(act);
+        EXPECT_EQ(std::pair(TakeActData(&p), p.frame), std::pair(plays, frame)) << act;
+    }
+    EXPECT_NE(
+        std::string(ActLastError()).find("act 5: missing, entry 5 lies past its directory of 3"),
+        std::string::npos)
+        << ActLastError();
 }
 
 // Picture archives and the picture cache: round trips through the writer and

@@ -246,6 +246,38 @@ TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRowAndFlagsBlankLayersOrShowTheC
     }
 }
 
+// On a row-list map the scale runs, within a cell row, from the value of the
+// row above at its top to the row's own at its foot. Rows 0-14 at 1024 and the
+// rest at 512: people 4 and 12 pixels into row 15 are drawn at 1024 - 512 x 4 /
+// 16 = 896 and 1024 - 512 x 12 / 16 = 640 of their height.
+TEST_F(DrawWorldTest, RowListScaleRunsFromTheRowAboveToTheOwnRowWithinACellRow) {
+    Install(60, 45, 16);
+    gViewX = gViewY = 0;
+    std::vector<u8> rows(16 + 4 * 45);
+    StoreU32(&rows[0], 2);
+    StoreU32(&rows[4], 45);
+    for (u32 r = 0; r < 45; ++r) StoreU32(&rows[16 + 4 * r], r < 15 ? 1024 : 512);
+    LoadDepthRows(rows.data(), static_cast<u32>(rows.size()));
+    const std::pair<int, int> people[] = {{150, 15 * 16 + 4}, {450, 15 * 16 + 12}};
+    for (auto [x, y] : people) AddPerson(static_cast<u16>(300 + x), 1, x, y, 0);
+    Clear();
+    DrawWorld();
+    const ActPlayer& a = *gMapRoles[1].act;
+    const PicFrame* f = GetPic(a.pic, a.frame);
+    ASSERT_NE(f, nullptr);
+    // The rows the person standing at x covers.
+    auto height = [&](int x) {
+        int top = 480, bottom = -1;
+        for (int y = 0; y < 480; ++y)
+            for (int c = x - 60; c < x + 60; ++c)
+                if (At(c, y) != Ground(c, y)) top = std::min(top, y), bottom = std::max(bottom, y);
+        return bottom - top + 1;
+    };
+    for (auto [x, scale] : {std::pair{150, 896}, {450, 640}})
+        EXPECT_NEAR(height(x), f->height * scale / 1024, 1) << x << " of " << f->height;
+    ClearDepthScale();
+}
+
 // What a newcomer sees of the sample town: ground kinds that look apart on the
 // canvas, and still people drawn at their cells.
 

@@ -7,6 +7,7 @@
 // leave-game question, the end screens, the ending's stages, layouts and
 // pictures, and the enter/cancel prompt's talk jump, cancel and keys.
 
+#include "base/ByteIo.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/PicPaint.h"
@@ -19,6 +20,7 @@
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "shell/Main.h"
+#include "sound/Sound.h"
 #include "story/PartyCommands.h"
 #include "story/ScreenCalls.h"
 #include "story/Talk.h"
@@ -814,17 +816,24 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
 // Reset restores keys 0 to 10 only; rebinding clears a duplicate and refuses
 // F-keys.
 TEST_F(SettingsTest, ResetAndRebinding) {
-    gKeyBindings[kKeyFlee] = 0x2E;
+    for (u32 k = 0; k < 12; ++k) gKeyBindings[k] = 0x10 + k;  // Q, W, E, ...: none a default
     gSmartMouse = 1;
     Open(12);
     Rebind(3, 0x20);  // right := D
     gSettingsFrame->smartMouse = 0;
     ClickAt(360, 435);  // reset
     h.RunFrames(1);
+    // Up, down, left, right, page up, page down, Enter, Esc, Tab, R, A; flee keeps its key.
+    EXPECT_EQ(
+        std::vector<u32>(gKeyBindings, gKeyBindings + 12),
+        (std::vector<u32>{0xC8, 0xD0, 0xCB, 0xCD, 0xC9, 0xD1, 0x1C, 0x01, 0x0F, 0x13, 0x1E, 0x1B}));
+    // The map's table follows: cancel, confirm, Tab, left, up, right, down, the pages.
+    EXPECT_EQ(std::vector<u32>(gMapKeyCodes, gMapKeyCodes + 9),
+              (std::vector<u32>{0x01, 0x1C, 0x0F, 0xCB, 0xC8, 0xCD, 0xD0, 0xC9, 0xD1}));
+    EXPECT_EQ(std::pair(gMapKeyCodes[12], gMapKeyCodes[16]), std::pair(0x1Cu, 0x13u));
     // The screen's own smart-mouse choice is applied, not reset.
-    EXPECT_EQ(std::make_tuple(gKeyBindings[kKeyRight], gKeyBindings[kKeyFlee], gMapKeyCodes[5],
-                              gMusicVolume, gCdVolume, gSwapSpace, gSmartMouse),
-              std::make_tuple(0xCDu, 0x2Eu, 0xCDu, 6u, 2u, 60u, 0u));
+    EXPECT_EQ(std::make_tuple(gMusicVolume, gCdVolume, gSwapSpace, gSmartMouse),
+              std::make_tuple(6u, 2u, 60u, 0u));
     // Rebinding clears a duplicate and refuses F-keys; OK applies.
     ASSERT_EQ(gSettingsFrame->keys[kKeyAutoAttack], 0x1Eu);
     Rebind(0, 0x1E);  // "A" onto up
@@ -1095,6 +1104,56 @@ TEST_F(EndScreensTest, EndPictureWaitsForItsMusicAndFadesIn) {
     EXPECT_GE(gEndFrame->endPic->alpha, 5);
     h.RunFrames(12);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
+}
+
+// With no sound device the music still takes its time, played silent. The
+// end picture goes back to the title once its piece has ended (8 notes of 0.7
+// s, the length its WAVE header gives), within a second after, and so it does
+// with the music switched off in the settings. The end that a talk opens after
+// the town's tune (MIDI: four notes of half a second and a quarter second of
+// rest) waits for the tune alike.
+struct SilentEndTest : EndScreensTest {
+    void SetUp() override {
+        PlatformDeviceFailures().sound = true;
+        EndScreensTest::SetUp();
+    }
+    // Milliseconds from start until the title is back.
+    u32 MsToTheTitle(u32 start) {
+        EXPECT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 0); }, 400));
+        return timeGetTime() - start;
+    }
+};
+
+TEST_F(SilentEndTest, EndScreensLeaveAfterTheirMusicWithoutASoundDevice) {
+    ASSERT_FALSE(gSound.IsReady());
+    // The tune, then the end of the test version, from a talk on the map.
+    std::vector<u8> bytes;
+    std::string error;
+    ASSERT_TRUE(AssembleTalkFile("talk 1001\n Music 2 0 1\n DemoEnd\n End\n", &bytes, &error))
+        << error;
+    WriteHostFile(h.Path("game/MH_Data/Talk2.dat"), bytes);
+    u32 start = timeGetTime();
+    StartTalk(1001, kTalkSpot);
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 16); }, 5));
+    u32 ms = MsToTheTitle(start);
+    EXPECT_TRUE(ms >= 2250 - 70 && ms <= 2250 + 1000) << ms;
+    // The end picture, with the music on and then off.
+    std::vector<u8> wave = ReadHostFile(h.Path("game/music/end.wav"));
+    ASSERT_GE(wave.size(), 44u);
+    const u32 endMs = LoadU32(&wave[40]) * 1000 / LoadU32(&wave[28]);  // data bytes / byte rate
+    EXPECT_NEAR(endMs, 5600, 1);
+    for (u32 music : {6u, 0u}) {
+        if (music == 0) {
+            Open(27);  // the settings from the title: the music slider to 0, then OK
+            ClickAt(136, 90);
+            ClickAt(230, 435);
+            ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 0); }, 5));
+        }
+        ASSERT_EQ(gMusicVolume, music);
+        Open(6);
+        ms = MsToTheTitle(gEndFrame->startTime);
+        EXPECT_TRUE(ms >= endMs && ms <= endMs + 1000) << music << ": " << ms;
+    }
 }
 
 TEST_F(EndScreensTest, EndGameTwiceIsLikeOnce) {
