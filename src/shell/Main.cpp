@@ -319,8 +319,10 @@ int RunMainLoop() {
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showCommand) {
-    MemDbgInit();
+    // The copy that ends at once touches nothing, not even the running copy's
+    // allocator report, which the debug allocator's start would empty.
     if (FindWindowA("Moonharbor", "Moonharbor")) return ReportRunningCopy(commandLine);
+    MemDbgInit();
     if (HWND zover = FindWindowA("XkTlv5eg", "Zover")) {
         SendMessageA(zover, WM_USER + 1, 0, 0);
         Sleep(1000);
