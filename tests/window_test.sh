@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Starts the real game in a generated root under virtual X servers without a
 # window manager and checks what a player meets: the window appears and a second
-# copy ends at once; the whole picture is on the screen, scaled by whole
-# multiples, on a 1280x1024 and a 1024x768 screen; after Alt+Enter the game goes
-# on running; a long error box fits the 640-pixel screen, and SIGTERM and SIGINT
-# end the game while it waits; with no display at all the start fails with the
-# display's box text on stderr and the program ends.
+# copy, or the installer's command line, ends at once and says why; the whole
+# picture is on the screen, scaled by whole multiples, on a 1280x1024 and a
+# 1024x768 screen; after Alt+Enter the game goes on running; a long error box
+# fits the 640-pixel screen, and SIGTERM and SIGINT end the game while it waits;
+# with no display at all the start fails with the display's box text on stderr
+# and the program ends with status 1.
 set -eu
 game=$(realpath "$1")
 gen=$(realpath "$2")
@@ -50,8 +51,6 @@ if [ "${3:-}" = --inside ]; then
   case $mode in
   picture)
     start
-    timeout 10 "$game" || fail "a second copy did not end at once"
-    kill -0 "$pid" || fail "the first copy ended early"
     # The title's background reaches every corner of the picture (the top-left
     # one below the version text); around the picture the screen is black.
     for i in $(seq 1 100); do shot; black $(at 320 300) || break; sleep 0.1; done
@@ -60,6 +59,19 @@ if [ "${3:-}" = --inside ]; then
     done
     [ $ox -gt 0 ] && { black $((ox - 1)) $((oy + 30 * s)) || fail "${W}x${H}: picture left of x $ox"; }
     [ $oy -gt 0 ] && { black $((ox + s)) $((oy - 1)) || fail "${W}x${H}: picture above y $oy"; }
+    # A second copy, and the installer's command line while the game runs (its
+    # title shown, its settings read and marked), end at once with status 1 and
+    # one line on stderr; the settings stay as they were.
+    cp Env.dat "$root/env.before"
+    for args in "" "2$PWD/"; do
+      code=0
+      timeout 10 "$game" $args 2> "$root/second.err" || code=$?
+      [ $code = 1 ] || fail "a second copy ($args) ended with $code"
+      [ "$(wc -l < "$root/second.err")" = 1 ] && grep -q '^Moonharbor is running' "$root/second.err" ||
+        fail "a second copy ($args) did not say why: $(cat "$root/second.err")"
+    done
+    cmp -s Env.dat "$root/env.before" || fail "the installer's hook wrote the running game's settings"
+    kill -0 "$pid" || fail "the first copy ended early"
     # Alt+Enter where no window manager can minimise the window: the game runs
     # on, so its cursor follows the pointer.
     xdotool key alt+Return
@@ -114,7 +126,7 @@ cp -r "$root/game" "$root/damaged"
 # No display: no X11 or Wayland server, and SDL not asked for a driver.
 code=0
 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$game" > "$root/out" 2> "$root/err" || code=$?
-[ $code = 0 ] || { echo "with no display the game ended with $code"; cat "$root/err"; exit 1; }
+[ $code = 1 ] || { echo "with no display the game ended with $code"; cat "$root/err"; exit 1; }
 [ "$(grep -c 'no display was found' "$root/err")" = 1 ] || { echo "no one line about the display"; cat "$root/err"; exit 1; }
 grep -qx 'DDraw init Failed.: Moonharbor' "$root/err" || { echo "no display box text"; cat "$root/err"; exit 1; }
 echo "window test passed"

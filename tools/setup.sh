@@ -30,12 +30,15 @@ install_missing() {
   fi
 }
 
-configure() {  # build folder, extra cmake options...
-  local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+# The game a player runs and the plain test build are optimised as a release
+# is (the same folder, so neither builds it anew for the other); the sanitizer
+# build keeps its debug information for the reports.
+configure() {  # build folder, build type, extra cmake options...
+  local dir=$1 type=$2; shift 2
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
 }
 
-build() {  # build folder, extra cmake options...
+build() {  # build folder, build type, extra cmake options...
   configure "$@"
   cmake --build "$1" -j"$(nproc)"
 }
@@ -52,7 +55,7 @@ case "${1:-}" in
   run)
     install_missing
     # Only the game and the sample writer: the tests, tools and benchmarks wait.
-    configure "$build_dir" -DMH_BENCH=OFF -DMH_FUZZ=OFF
+    configure "$build_dir" Release -DMH_BENCH=OFF -DMH_FUZZ=OFF
     cmake --build "$build_dir" -j"$jobs" --target moonharbor mhgen
     write_sample sample
     game=$(realpath "$build_dir/moonharbor")
@@ -65,9 +68,9 @@ case "${1:-}" in
     packages+=("${test_packages[@]}")
     install_missing
     # Both builds fail on any compiler warning.
-    build "$build_dir" -DMH_WERROR=ON
+    build "$build_dir" Release -DMH_WERROR=ON
     (cd "$build_dir" && ctest -j"$jobs" --output-on-failure --timeout 300)
-    build build-asan -DMH_SANITIZE=ON -DMH_BENCH=OFF -DMH_WERROR=ON
+    build build-asan RelWithDebInfo -DMH_SANITIZE=ON -DMH_BENCH=OFF -DMH_WERROR=ON
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
       ctest -j"$jobs" --output-on-failure --timeout 600)

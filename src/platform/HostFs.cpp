@@ -71,8 +71,7 @@ std::string HostPath(const std::string& winPath) {
     std::string cur = base;
     while (cur.size() > 1 && cur.back() == '/') cur.pop_back();
     for (const auto& part : parts) cur = MatchComponent(cur, part);
-    if (cur.empty()) cur = ".";
-    return cur;
+    return cur.empty() ? std::string(".") : cur;
 }
 
 void HostSetDrive(char letter, const std::string& folder) {
@@ -117,9 +116,9 @@ bool GetDiskFreeSpaceExA(const char* winPath, u64* freeBytes) {
     std::string p = HostPath(winPath && *winPath ? winPath : ".");
     // Walk up to an existing folder: the question is about the disk.
     while (!Exists(p) && p.find('/') != std::string::npos) p = p.substr(0, p.rfind('/'));
-    if (p.empty() || !Exists(p)) p = ".";
+    const std::string folder = p.empty() || !Exists(p) ? std::string(".") : p;
     struct statvfs st;
-    if (::statvfs(p.c_str(), &st) != 0) return false;
+    if (::statvfs(folder.c_str(), &st) != 0) return false;
     *freeBytes = static_cast<u64>(st.f_bavail) * st.f_frsize;
     return true;
 }

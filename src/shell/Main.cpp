@@ -126,7 +126,20 @@ void OnDestroy() {
     DeleteWaterList();
     FreeCodeMap();
     MemDbgExit();
-    PostQuitMessage(0);
+    // A start that ends before the title failed, whatever its box said.
+    PostQuitMessage(InitGameRunning() ? kExitFailed : 0);
+}
+
+// One copy only: the one started second ends at once, and the installer's hook
+// leaves the running game's settings alone.
+int ReportRunningCopy(const char* commandLine) {
+    if (commandLine && *commandLine)
+        std::fprintf(stderr,
+                     "Moonharbor is running: the settings file was not written; end the game "
+                     "and run the installer again\n");
+    else
+        std::fprintf(stderr, "Moonharbor is running already: this copy ends\n");
+    return kExitFailed;
 }
 
 // How long the loop may wait before the next tick is due.
@@ -306,8 +319,10 @@ int RunMainLoop() {
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showCommand) {
+    // The copy that ends at once touches nothing, not even the running copy's
+    // allocator report, which the debug allocator's start would empty.
+    if (FindWindowA("Moonharbor", "Moonharbor")) return ReportRunningCopy(commandLine);
     MemDbgInit();
-    if (FindWindowA("Moonharbor", "Moonharbor")) return 0;
     if (HWND zover = FindWindowA("XkTlv5eg", "Zover")) {
         SendMessageA(zover, WM_USER + 1, 0, 0);
         Sleep(1000);

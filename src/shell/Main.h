@@ -10,6 +10,11 @@ using HINSTANCE = ModuleRec*;
 
 extern HINSTANCE gInstance;
 
+// The program's exit status when it could not do what it was started for: a
+// second copy, the installer's settings not written, a start that failed. Each
+// says why in one line on stderr (or in the start's own box).
+constexpr int kExitFailed = 1;
+
 int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int showCommand);
 LRESULT WndProc(HWND hwnd, u32 msg, WPARAM w, LPARAM l);
 // One tick; returns true when the frame limiter let it run.

@@ -50,6 +50,7 @@ namespace {
 
 constexpr int kSoundTries = 20;
 bool gReleasePending = false;  // set by InitGame, cleared by ReleaseGame
+bool gInitRunning = false;
 
 void StopStart(HWND window) { SendMessageA(window, WM_DESTROY, 0, 0); }
 
@@ -106,6 +107,7 @@ void ResetStartup() {
     gStartDone = 0;
     gReleaseRuns = 0;
     gReleasePending = false;
+    gInitRunning = false;
 }
 
 int MakeFolder(const char* name) {
@@ -168,7 +170,7 @@ int InitDevices() {
     return 1;
 }
 
-void InitGame(HWND window) {
+static void InitGameSteps(HWND window) {
     gMainWnd = window;
     gSuspended = 0;
     gGameTimeCycle = 0;
@@ -202,6 +204,14 @@ void InitGame(HWND window) {
     InitGameData();
     ResetMapData();
     StartSession();
+}
+
+bool InitGameRunning() { return gInitRunning; }
+
+void InitGame(HWND window) {
+    gInitRunning = true;
+    InitGameSteps(window);
+    gInitRunning = false;
 }
 
 int ShowStartupDialog() {

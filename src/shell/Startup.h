@@ -10,6 +10,8 @@ extern u32 gReleaseRuns;  // how many times ReleaseGame has released (for checks
 
 int StartUp();
 void InitGame(HWND window);
+// True while InitGame runs: a window destroyed then is a start that failed.
+bool InitGameRunning();
 int InitDevices();
 // Makes gBasePath + name unless it exists; 1 either way.
 int MakeFolder(const char* name);

@@ -930,6 +930,9 @@ void cQuickNoticeFrame::Open() {
     box->SetPics(new cActPic(kUiAct, 43), nullptr, nullptr);
     i32 tx = 275;
     found = 0;
+    // The title found the file. No game runs there, so its databases come first:
+    // a save's item and monster blocks and its equipment are read against them.
+    if (screen == Screen::TitleQuickLoadNotice) ReloadGameDatabase();
     if (screen == Screen::QuickSaveNotice) {
         text = B5("儲存中...");
     } else if ((image_ = ReadSaveFile(QuickPath(), nullptr))) {
@@ -937,7 +940,6 @@ void cQuickNoticeFrame::Open() {
         // One that does not read or parse counts as none.
         found = 1;
         text = B5("讀取中...");
-        if (screen == Screen::TitleQuickLoadNotice) ReloadGameDatabase();
     } else {
         tx = 240;
         text = B5("沒有快取記錄！");

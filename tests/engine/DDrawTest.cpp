@@ -233,7 +233,8 @@ TEST(ErrorBox, TextsCaptionsButtonsAndLinesThatFitTheScreen) {
          "holds 208 records of 180 bytes"},
         // One column and 50 double-byte characters: 1 + 35 x 2 = 71 columns fit,
         // a 36th character would end at column 73.
-        {"a" + Repeat(kChar, 50), "a" + Repeat(kChar, 35) + "\n" + Repeat(kChar, 15)},
+        {std::string("a").append(Repeat(kChar, 50)),
+         std::string("a").append(Repeat(kChar, 35)) + "\n" + Repeat(kChar, 15)},
         // Lines of their own are kept; a short text is left as it is.
         {"DDraw init Failed.\nMoonharbor", "DDraw init Failed.\nMoonharbor"},
         // A word longer than a line is cut between two characters.

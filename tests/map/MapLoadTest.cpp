@@ -450,7 +450,7 @@ TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {
     std::string longName;
     for (int i = 0; i < 20; ++i) longName += Utf8ToBig5("港");
     db.placeNames.push_back({9, longName});
-    db.placeNames.push_back({10, "A" + longName.substr(0, 38)});
+    db.placeNames.push_back({10, std::string("A").append(longName, 0, 38)});
     InstallDb(db);
     // A name's length as read, or -1.
     auto length = [](u32 id) {

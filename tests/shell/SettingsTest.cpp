@@ -1,6 +1,8 @@
 // The settings file: the installer's writing, reading, conversion and bad files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <tuple>
 
 #include "engine/ErrorBox.h"
@@ -23,10 +25,11 @@ std::vector<u8> WithPaths(std::vector<u8> b, const std::string& root, const std:
 
 // The current format: the mark, 42 bytes of keys and values, the paths, the mode and a zero.
 std::vector<u8> EnvBytes(const std::string& root, const std::string& cd, u8 mode, u8 scene) {
-    std::vector<u8> b = {0xFF, 0xFF, 0xFF, 0xFF, 200, 208, 203, 205,   57,  28,
-                         157,  1,    207,  54,   19,  30,  34,  59,    201, 209,
-                         100,  0,    0,    0,    6,   6,   60,  scene, 2,   10};
-    b.resize(46, 0);
+    const u8 head[] = {0xFF, 0xFF, 0xFF, 0xFF, 200, 208, 203, 205,   57,  28,
+                       157,  1,    207,  54,   19,  30,  34,  59,    201, 209,
+                       100,  0,    0,    0,    6,   6,   60,  scene, 2,   10};
+    std::vector<u8> b(46, 0);
+    std::copy(std::begin(head), std::end(head), b.begin());
     b = WithPaths(b, root, cd, mode);
     b.push_back(0);
     return b;

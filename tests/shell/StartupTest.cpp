@@ -13,6 +13,7 @@
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
 #include "data/Options.h"
+#include "shell/Main.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 #include "map/SystemServices.h"
@@ -98,6 +99,7 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     gFrameId = kQuitFrameId;
     h.RunFrames(3);
     EXPECT_TRUE(h.quit());
+    EXPECT_EQ(h.exitCode(), 0);
     EXPECT_EQ(gSuspended, 1u);
     EXPECT_EQ(gFrameId, 0u);
     EXPECT_EQ(gReleaseRuns, 1u);
@@ -157,7 +159,32 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
         }
         h.RunFrames(1);
         EXPECT_TRUE(h.quit());
+        EXPECT_EQ(h.exitCode(), kExitFailed);
     }
+}
+
+// A second copy, and the installer's command line while the game runs, end at
+// once with a failed status and one line on stderr that says why; the running
+// game and its settings file go on as they were.
+TEST(Startup, ASecondCopyAndTheInstallerWhileTheGameRunsSayWhyAndFail) {
+    Harness h;
+    h.WriteSample();
+    h.StartGame();
+    const std::vector<u8> env = ReadHostFile(h.Path("Env.dat"));
+    const std::string install = "1" + h.root();
+    for (const auto& [line, why] : {std::pair(std::string(), "this copy ends"),
+                                    std::pair(install, "settings file was not written")}) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(WinMain(nullptr, nullptr, line.c_str(), 1), kExitFailed) << line;
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(err.rfind("Moonharbor is running", 0), 0u) << err;
+        EXPECT_NE(err.find(why), std::string::npos) << err;
+    }
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), env);
+    h.RunFrames(3);
+    EXPECT_FALSE(h.quit());
+    EXPECT_EQ(gFrameId, kScreenBit | 0u);
 }
 
 // A maps.dat cut to half (983 of its 1966 bytes: 471 of the database, which

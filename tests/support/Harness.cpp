@@ -147,7 +147,10 @@ void Harness::Pump() {
     int code = 0;
     bool q = false;
     while (PumpOneMessage(&code, &q))
-        if (q) quit_ = true;
+        if (q) {
+            quit_ = true;
+            exitCode_ = code;
+        }
 }
 
 int Harness::RunFrames(int n, u32 ms) {

@@ -52,6 +52,8 @@ public:
     bool RunUntil(const std::function<bool()>& pred, int limit);
     // True once WM_QUIT has come through the queue.
     bool quit() const { return quit_; }
+    // The code WM_QUIT carried: the program's exit status.
+    int exitCode() const { return exitCode_; }
     int frame() const { return frame_; }
 
     std::vector<RecordedBox>& boxes() { return PlatformRecordedBoxes(); }
@@ -70,6 +72,7 @@ private:
     std::map<int, std::vector<std::function<void()>>> script_;
     int frame_ = 0;
     bool quit_ = false;
+    int exitCode_ = 0;
 };
 
 // Reads a whole host file (empty when missing).

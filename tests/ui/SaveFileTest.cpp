@@ -1506,4 +1506,32 @@ TEST_F(Replay, QuickSaveAndLoadThenSlotThreeThroughTheScreens) {
     ExpectGoldenSave(ReadHostFile(h.Path("game/Save/MH03.sav")));
 }
 
+// A quick save made in play, the game started anew, F10 on the title: the
+// "loading" notice, then the town with the player on the cell it was saved on.
+TEST_F(Replay, TheTitlesF10LoadsTheQuickSaveAfterAFreshStart) {
+    SetGameFlag(SampleSession::kFlagNoEncounters);
+    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    ChangeTheState();
+    const auto saved = TakeState();
+    ASSERT_EQ(std::get<0>(saved), sampleMap::kTown);
+    s.Tap(scan::kF9);
+    ASSERT_TRUE(BackInMapMode(60));
+    ASSERT_EQ(IsQuickSaveValid(), 1);
+
+    // Every module back to its start, as a new run of the program finds it.
+    ResetAllGlobals();
+    PlatformSetVirtualTime(100000);
+    StartAtTheTitle();
+    ASSERT_EQ(gFrameId, kScreenBit | 0u);
+    s.Tap(scan::kF10);
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == (kScreenBit | 32) && gFramePhase == 1; }, 5));
+    EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("讀取中..."));
+    ASSERT_TRUE(BackInMapMode(120));
+    h.RunFrames(2);
+    EXPECT_EQ(TakeState(), saved);
+    EXPECT_TRUE(GetGameFlag(kChangedFlag));
+    EXPECT_TRUE(h.boxes().empty());
+}
+
 }  // namespace

@@ -276,8 +276,10 @@ bool DecodeOne(const std::vector<u8>& f, u32 at, u32 end, Decoded* d, u32* next)
                 d->targets.push_back(v);
                 break;
             case 'F':
-                for (u32 k = 0; k < a.listCount; ++k)
-                    d->text += " " + std::to_string(LoadU16(a.list + 2 * k));
+                for (u32 k = 0; k < a.listCount; ++k) {
+                    d->text += ' ';
+                    d->text += std::to_string(LoadU16(a.list + 2 * k));
+                }
                 break;
             case 'R':
                 for (u32 k = 0; k < a.listCount; ++k) d->targets.push_back(LoadU32(a.list + 4 * k));
