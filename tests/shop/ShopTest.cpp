@@ -588,6 +588,15 @@ TEST_F(ShopTest, TheSampleGolemVisiblyStrengthensAWeapon) {
     ASSERT_TRUE(h.RunUntil([&] { return f.stage == kChoosePiece; }, 400));
     EXPECT_EQ(panel(), (Texts{line(before.attack + 15), line(before.strength + 3),
                               line(before.ratios[kEarth] - 10)}));
+    // Every monster the smith could be offered (kind 0, named) carries a bonus.
+    for (i32 m = 0; m < gMonsterCount; ++m) {
+        const MonsterData& d = gMonsters[m];
+        if (d.kind != 0 || !d.name[0]) continue;
+        bool bonus = d.weaponSpecial.kind != 0 || d.armourSpecial.kind > 0;
+        for (i32 k = 0; k < 7; ++k) bonus = bonus || d.weaponBlock[k] || d.armourBlock[k];
+        for (i32 v : d.commonBlock) bonus = bonus || v;
+        EXPECT_TRUE(bonus) << m;
+    }
 }
 
 // With its animation or without it, the strengthening keeps its times.
