@@ -55,9 +55,8 @@ bool WriteSampleNames(const std::string& root, std::string* error) {
     return WriteBytes(root + "/MH_Data/namex.dat", BuildNameTexts(names), error);
 }
 
-// The adventure's own media: the lighthouse's music and the pirates' ship
-// sailing off from the harbour, a short video the size of the screen (a video
-// is drawn from the screen's corner at its own size).
+// The pirates' ship sailing off from the harbour, the size of the screen: a
+// video is drawn from the screen's corner at its own size.
 constexpr int kShipVideoFrames = 6, kShipVideoFps = 4;
 
 std::vector<std::vector<u16>> ShipVideoFrames() {
@@ -67,6 +66,7 @@ std::vector<std::vector<u16>> ShipVideoFrames() {
     return frames;
 }
 
+// The adventure's own media: the lighthouse's music and the ship's video.
 bool WriteAdventureMedia(const std::string& root, std::string* error) {
     using namespace sampleMap;
     std::vector<i16> tune;
