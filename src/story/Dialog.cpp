@@ -440,15 +440,14 @@ bool HasNameMarker(const DialogRecord& r) {
     return !r.balloon && (k == 0 || k == 2) && r.speakerSlot >= 0;
 }
 
-// The speaker's face (the look the speaker shows on the map) above the box's
-// left corner, and the caption on its plate beside it.
+// The speaker's face above the box's left corner, and the caption on its
+// plate beside it.
 void DrawDecor(const DialogRecord& r) {
     if (!gPaintBuf) return;
     DialogDecor d = DialogDecorOf(r);
-    if (d.faceW > 0) {
-        const ActPlayer* face = gMapRoles[r.speakerSlot].act;
-        DrawActPicture(face, d.faceX + face->xOff, d.faceY + face->yOff, 0);
-    }
+    ActPlayer face;
+    if (d.faceW > 0 && SpeakerFace(r, &face))
+        DrawActPicture(&face, d.faceX + face.xOff, d.faceY + face.yOff, 0);
     if (r.captionState < 0 || !r.caption[0] || HasNameMarker(r)) return;
     int k = std::clamp(r.captionState, 0, kDialogFrameCount - 1);
     ActPlayer* st = &gFrames.caption[k];
@@ -777,23 +776,34 @@ int DialogFrameIndex(u16 frameAct) {
     return -1;
 }
 
+bool SpeakerFace(const DialogRecord& r, ActPlayer* face) {
+    ResetActPlayer(face);
+    bool speaker = r.speaker != 0xFFFD && r.speakerSlot >= 0 && r.speakerSlot < kRoleRows;
+    const ActPlayer* look = speaker ? gMapRoles[r.speakerSlot].act : nullptr;
+    if (!look || look->act <= 0) return false;
+    face->act = look->act;
+    face->action = kFaceAction;
+    return TakeActData(face) == 1 && face->pic != 0;
+}
+
 DialogDecor DialogDecorOf(const DialogRecord& r) {
     constexpr i32 kPad = 8;
     DialogDecor d;
     i32 left = r.x - kPad, top = r.y - kPad;
-    bool speaker = r.speaker != 0xFFFD && r.speakerSlot >= 0 && r.speakerSlot < kRoleRows;
-    const ActPlayer* face = speaker ? gMapRoles[r.speakerSlot].act : nullptr;
-    PicFrame* f = face && face->pic ? GetPic(face->pic, face->frame) : nullptr;
+    ActPlayer face;
+    PicFrame* f = SpeakerFace(r, &face) ? GetPic(face.pic, face.frame) : nullptr;
     if (f && f->width > 0 && f->height > 0) {
-        d.faceX = left;
-        d.faceY = top - f->height;
+        // Above the box, right of the name marker on its corner, and kept on
+        // the screen when the box stands at its top.
+        d.faceX = r.x + kFaceInset;
+        d.faceY = std::max(0, top - f->height);
         d.faceW = f->width;
         d.faceH = f->height;
     }
     i32 s = Size();
     d.capW = static_cast<i32>(std::strlen(r.caption)) * s + 8;
     d.capH = 2 * s + 4;
-    d.capX = left + d.faceW;
+    d.capX = d.faceW > 0 ? d.faceX + d.faceW : left;
     d.capY = top - d.capH;
     return d;
 }

@@ -112,6 +112,13 @@ int FindScreenItemAtMouse(i32 x, i32 y, int* index);
 void InitDialogFrames();
 // The frame state a frame act chooses; -1 for an act that is none of them.
 int DialogFrameIndex(u16 frameAct);
+// The speaker's face: the picture of this action of the act the speaker
+// plays on the map (its look). A look without it shows no face.
+constexpr i32 kFaceAction = 24;
+constexpr i32 kFaceInset = 6;  // the face's left edge from the box's text
+// The face of the box's speaker, its animation taken once; false when the box
+// has no speaker on the map or the speaker's look has no face.
+bool SpeakerFace(const DialogRecord& r, ActPlayer* face);
 // Where a box's caption plate and the speaker's face go (screen pixels).
 struct DialogDecor {
     i32 faceX = 0, faceY = 0, faceW = 0, faceH = 0;

@@ -467,7 +467,7 @@ TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
         EXPECT_NE(GetPic(n, frame), nullptr) << n;
     // Beyond the frame count, in the missing archive, or outside every archive.
     const std::pair<u16, u16> missing[] = {
-        {17999, 2}, {3001, 4},  {2, 24},    {sample_art::kMagicRing, 0},
+        {17999, 2}, {3001, 4},  {2, 25},    {sample_art::kMagicRing, 0},
         {0, 0},     {3000, 0},  {6000, 0},  {15000, 0},
         {18000, 0}, {18001, 0}, {0xFFFE, 0}};
     for (auto [n, frame] : missing) EXPECT_EQ(GetPic(n, frame), nullptr) << n << " " << frame;

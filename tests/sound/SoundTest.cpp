@@ -10,6 +10,9 @@
 #include "engine/FrameState.h"
 #include "engine/PixelFormat.h"
 #include "mhdata/Archives.h"
+#include "mhdata/Maps.h"
+#include "mhdata/SampleFigures.h"
+#include "mhdata/SampleGame.h"
 #include "platform/AudioDecode.h"
 #include "platform/AudioEncode.h"
 #include "platform/Display.h"
@@ -919,6 +922,22 @@ TEST_F(Video, FramesLandInThePrimaryAtTheirDueTimesAndAreShown) {
     ASSERT_TRUE(Start());
     for (int i = 0; i < 40 && (gRunState & kRunVideo); ++i) Step(100);
     EXPECT_FALSE(gRunState & kRunVideo);
+}
+
+// A video is drawn from the screen's corner at its own size: the sample's
+// ship video fills the screen, its first frame the harbour with the ship by
+// the pier, rows the right way up.
+TEST_F(Video, TheSampleShipVideoFillsTheScreen) {
+    std::string error;
+    ASSERT_TRUE(WriteSampleGame(Root(), &error)) << error;
+    DisplaySetMasks(0x7C00, 0x03E0, 0x001F);
+    Bind();
+    DisplayFill(Primary(), nullptr, 0x1234);
+    ASSERT_TRUE(Start(sampleMap::kPierVideoName));
+    StepVideo();
+    const ArchiveFrame first = HarbourShipFigure(0, 2);
+    for (auto [x, y] : {std::pair{0, 0}, {639, 0}, {0, 479}, {639, 479}, {300, 280}})
+        EXPECT_EQ(At(x, y), first.pixels[static_cast<size_t>(y) * 640 + x]) << x << "," << y;
 }
 
 TEST_F(Video, MissingOrGarbageFileStopsAtOnceAndGotoPauseAndStop) {

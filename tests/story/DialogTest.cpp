@@ -376,38 +376,49 @@ TEST_F(DialogArt, BoxIsDrawnWithItsFrameAndCaptionPlate) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
+// The face is the speaker's look's face picture, above the box's left corner
+// and whole on the screen however high the box stands; a look without a face
+// shows none (never the figure the person walks with).
 TEST_F(DialogArt, SpeakerFaceIsDrawnAboveTheBox) {
     OpenSampleArt();
-    ActPlayer look;
-    ResetActPlayer(&look);
-    std::tie(look.act, look.dir) = std::tuple(sample_art::kPeopleFirst, 1);
-    ASSERT_EQ(TakeActData(&look), 1);
-    AddRole(40, 320, 300, &look);
-    DialogSpec s = Spec(40, "Hello there%Q");
-    DialogRecord* box = Show(s);
-    for (int i = 0; i < 5; ++i) DlgMessage();
-    DialogDecor d = DialogDecorOf(*box);
-    ASSERT_EQ(std::tuple(d.faceW, d.faceH, d.faceX, d.faceY + d.faceH),
-              std::tuple(static_cast<i32>(sample_art::kPeopleW),
-                         static_cast<i32>(sample_art::kPeopleH), box->x - 8, box->y - 8));
-    // Every pixel of the face is the person's frame, key pixels show what lies
-    // under; the name marker (10 x 14 at x - 5, y - 15) stands over its corner.
-    const ArchiveFrame& want = SamplePictures().at(sample_art::kPeopleFirst).frames[look.frame];
-    int opaque = 0;
-    for (i32 y = 0; y < want.h; ++y)
-        for (i32 x = 0; x < want.w; ++x) {
-            u16 w = want.pixels[static_cast<size_t>(y) * want.w + x];
-            i32 sx = d.faceX + x, sy = d.faceY + y;
-            bool marker =
-                sx >= box->x - 5 && sx < box->x + 5 && sy >= box->y - 15 && sy < box->y - 1;
-            if (w == 619 || marker) continue;
-            ++opaque;
-            ASSERT_EQ(At(d.faceX + x, d.faceY + y), w) << x << "," << y;
+    const ArchiveFrame& want =
+        SamplePictures().at(sample_art::kPeopleFirst).frames[sample_art::kActionFace];
+    // The speaker's look, its place, and the face's top (-1: right above the box).
+    const std::tuple<i32, u16, i32> cases[] = {{sample_art::kPeopleFirst, 300, -1},
+                                               {sample_art::kPeopleFirst, 20, 0},
+                                               {sample_art::kPortrait, 300, -2}};
+    for (const auto& [act, y, faceTop] : cases) {
+        SCOPED_TRACE(y);
+        std::fill(canvas.begin(), canvas.end(), kBackground);
+        ResetDialogs();
+        ActPlayer look;
+        ResetActPlayer(&look);
+        std::tie(look.act, look.dir) = std::tuple(act, 1);
+        ASSERT_EQ(TakeActData(&look), 1);
+        AddRole(static_cast<u16>(40 + y), 320, y, &look);
+        DialogRecord* box = Show(Spec(static_cast<u16>(40 + y), "Hello there%Q"));
+        for (int i = 0; i < 5; ++i) DlgMessage();
+        DialogDecor d = DialogDecorOf(*box);
+        if (faceTop == -2) {
+            EXPECT_EQ(d.faceW, 0);
+            for (i32 yy = box->y - 8 - 48; yy < box->y - 16; ++yy)
+                for (i32 x = box->x - 8; x < box->x + 24; ++x)
+                    ASSERT_EQ(At(x, yy), kBackground) << x << "," << yy;
+            continue;
         }
-    EXPECT_GT(opaque, 100);
+        ASSERT_EQ(
+            std::tuple(d.faceW, d.faceH, d.faceX, d.faceY),
+            std::tuple(want.w, want.h, box->x + 6, faceTop < 0 ? box->y - 8 - want.h : faceTop));
+        // Every pixel of the face, right of the name marker (10 x 14 at x - 5, y - 15).
+        for (i32 fy = 0; fy < want.h; ++fy)
+            for (i32 fx = 0; fx < want.w; ++fx)
+                ASSERT_EQ(At(d.faceX + fx, d.faceY + fy),
+                          want.pixels[static_cast<size_t>(fy) * want.w + fx])
+                    << fx << "," << fy;
+    }
     // A box without a speaker has no face.
     DialogRecord plain;
-    s.speaker = 0xFFFD;
+    DialogSpec s = Spec(0xFFFD, "Hello there%Q");
     ASSERT_EQ(SetupDialog(&plain, s, nullptr, 0), 1);
     EXPECT_EQ(DialogDecorOf(plain).faceW, 0);
 }

@@ -8,10 +8,13 @@
 // what the talk end does to walks still under way; TriggerStory's cursor and
 // click on a map spot or a person, and the end of a role's walk.
 
+#include "engine/FrameState.h"
 #include "map/AStar.h"
 #include "map/RoleWalk.h"
+#include "map/SystemServices.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleMenu.h"
+#include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
 #include "support/SampleSession.h"
 
@@ -168,30 +171,27 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
-TEST(Reach, EachStreetSpotAndWalkingPersonStartsItsOwnTalk) {
-    std::set<int> met;
-    for (const StreetSpot& spot : kStreetSpots) {
-        Play([&](Harness& h, SampleSession& s) {
-            // Up to the street spots' row, right to the spot, and up onto it.
-            s.WalkToCell(kArrowUp, s.P().x / 16, kStreetSpotY + 1);
-            s.WalkToCell(kArrowRight, spot.x, kStreetSpotY + 1);
-            s.Tap(kArrowUp);
-            EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner),
-                      std::tuple(spot.talk, kTalkSpot))
-                << "spot at " << spot.x;
-            met.insert(gTalkContext.talk);
-            if (spot.talk != kSampleCountdownTalk) return;
-            // Talk 4's countdown runs out on its own and starts talk 5: ninety
-            // seconds of frames at 30 a second.
-            ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-            EXPECT_TRUE(h.RunUntil([] { return gTalkContext.talk == kSampleCountdownEndTalk; },
-                                   90 * 30 + 60));
-        });
-    }
-    EXPECT_EQ(met.size(), std::size(kStreetSpots));
-    // The people who walk about are met by a click on them.
-    for (u16 id : {u16{100}, u16{102}}) {
-        Play([id](Harness&, SampleSession& s) {
+// The town leads to the adventure alone. Right after the opening the pier's
+// spot points the way to the lighthouse and starts no fight; the people who
+// walk about start their own talks when clicked; the countdown, a talk no map
+// leads to, runs out on its own into its next talk.
+TEST(Reach, ThePierWaitsForTheRaidAndWalkingPeopleTalk) {
+    ASSERT_EQ(std::size(kStreetSpots), 1u);
+    Play([](Harness& h, SampleSession& s) {
+        // Up to the street spots' row, right to the pier, and up onto it.
+        s.WalkToCell(kArrowUp, s.P().x / 16, kStreetSpotY + 1);
+        s.WalkToCell(kArrowRight, kStreetSpots[0].x, kStreetSpotY + 1);
+        s.Tap(kArrowUp);
+        EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner),
+                  std::tuple(kSampleBattleTalk, kTalkSpot));
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        h.RunFrames(5);
+        EXPECT_EQ(std::tuple(gBattleActive, GetGameFlag(kSamplePiratesFlag), gMapId),
+                  std::tuple(0u, 0, kTown));
+    });
+    const std::pair<u16, int> people[] = {{100, kSampleRewardTalk}, {102, kGuardTalk}};
+    for (auto [id, talk] : people) {
+        Play([id, talk](Harness&, SampleSession& s) {
             int slot = FindRoleById(id);
             ASSERT_GT(slot, 0);
             // Bring the person into view and hold it still for the click.
@@ -206,10 +206,46 @@ TEST(Reach, EachStreetSpotAndWalkingPersonStartsItsOwnTalk) {
                 s.PointAt((l + r) / 2, (t + b) / 2);
             }
             s.Click();
-            EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner),
-                      std::tuple(gMapRoles[slot].talk, id));
+            EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner), std::tuple(talk, id));
         });
     }
+    Play([](Harness& h, SampleSession& s) {
+        StartTalk(static_cast<u16>(kSampleCountdownTalk), kTalkSpot);
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        // Ninety seconds of frames at 30 a second.
+        EXPECT_TRUE(
+            h.RunUntil([] { return gTalkContext.talk == kSampleCountdownEndTalk; }, 90 * 30 + 60));
+    });
+}
+
+// The harbour master posts a bounty of his own on the pirates, pays it once
+// they have left the pier, and only once.
+TEST(Reach, TheHarbourMasterPaysHisBountyOnce) {
+    Play([](Harness&, SampleSession& s) {
+        const u32 money = gScriptVars[0];
+        const i32 herbs = gOwnedItems[1];
+        auto talk = [&s] {
+            StartTalk(static_cast<u16>(kSampleRewardTalk), 100);
+            EXPECT_TRUE(s.ConfirmUntilTalkEnds());
+        };
+        const std::deque<u32> bounty{kSampleKeeperQuest, kSampleBountyQuest};
+        // Twice before the pirates go: the quest, no pay.
+        for (int k = 0; k < 2; ++k) {
+            talk();
+            EXPECT_EQ(std::tuple(gQuestList, gScriptVars[0], gOwnedItems[1]),
+                      std::tuple(bounty, money, herbs));
+        }
+        char name[40] = {};
+        ReadNameText(kSampleBountyQuest, sizeof(name), name, "%Q");
+        EXPECT_EQ(std::string(name), Utf8ToBig5("港務長的賞金"));
+        // Twice after: paid once, the quest closed.
+        SetGameFlag(kSamplePiratesFlag);
+        for (int k = 0; k < 2; ++k) {
+            talk();
+            EXPECT_EQ(std::tuple(gQuestList, gScriptVars[0], gOwnedItems[1]),
+                      std::tuple(std::deque<u32>{kSampleKeeperQuest}, money + 50, herbs + 2));
+        }
+    });
 }
 
 // The room visit: the house door starts it, the fade stays dark across the

@@ -305,6 +305,11 @@ TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
     EXPECT_EQ(std::make_tuple(CanvasAt(100, 455), CanvasAt(180, 420), CanvasAt(600, 455)),
               std::make_tuple(Colour(9002, 8), Colour(9002, 9), Colour(9002, 13)));
     EXPECT_EQ(CanvasAt(320, 300), Colour(9002, gMainMenuFrame->titleAction)) << "the background";
+    // The game's name shows through the background, white on its plate at (5, 90).
+    int ink = 0;
+    for (i32 y = 90; y < 210; ++y)
+        for (i32 x = 5; x < 305; ++x) ink += CanvasAt(x, y) == ConvertPixel(0x7FFF);
+    EXPECT_GT(ink, 300) << "the game's name";
     // A digit control draws each digit frame in turn; an alpha picture ignores
     // the hot spot.
     i32 value = 7896;

@@ -216,6 +216,7 @@ ArchivePicture People(u32 person) {
     p.name = "person" + std::to_string(person);
     for (i32 dir = 0; dir < 8; ++dir)
         for (i32 step = 0; step < 3; ++step) p.frames.push_back(PersonFigure(person, dir, step));
+    p.frames.push_back(FaceFigure(person));  // frame 24
     return p;
 }
 
@@ -237,6 +238,8 @@ ActProgram PeopleAct(u32 person) {
             a.parts[action + dir] = w.Ov().words;
         }
     }
+    // The face a dialogue box shows for the person, its corner at the point drawn.
+    a.parts[sample_art::kActionFace] = ActWords().Rf(pic).Xy(0, 0).Sd(10).Pa(24).Ed().Ov().words;
     return a;
 }
 

@@ -1,6 +1,7 @@
 // Interface acts drawn in flat colours for the sample game, the portraits drawn.
 #include "mhdata/InterfaceArt.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -346,6 +347,29 @@ bool DrawPortrait(u32 act, u32 a, ArchiveFrame* f) {
     return true;
 }
 
+// The title's second picture (9002/4..6, at (5, 90)): the game's name on a
+// night-blue plate with a gold rim. The title's backgrounds (1..3) are drawn
+// over it, so each leaves its place clear.
+bool DrawTitleName(u32 act, u32 a, ArchiveFrame* f) {
+    if (act != 9002 || a < 1 || a > 6) return false;
+    if (a <= 3) {
+        for (i32 y = 90; y < 90 + 120; ++y)
+            std::fill_n(f->pixels.begin() + y * f->w + 5, 300, kKeyA);
+        return true;
+    }
+    *f = figures::Blank(f->w, f->h, figures::Rgb(3, 4, 12));
+    for (i32 k = 0; k < 3; ++k) {
+        const u16 rim = k == 1 ? figures::Rgb(31, 26, 10) : figures::Rgb(18, 14, 4);
+        figures::Box(*f, k, k, f->w - 2 * k, 1, rim);
+        figures::Box(*f, k, f->h - 1 - k, f->w - 2 * k, 1, rim);
+        figures::Box(*f, k, k, 1, f->h - 2 * k, rim);
+        figures::Box(*f, f->w - 1 - k, k, 1, f->h - 2 * k, rim);
+    }
+    DrawCaptionAt(f, "月 港", 48, -1, 14);
+    DrawCaptionAt(f, "MOONHARBOR", 16, -1, 84);
+    return true;
+}
+
 ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
     ArchivePicture p;
     p.name = "ui" + std::to_string(info.act);
@@ -354,6 +378,7 @@ ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
         InterfaceFrameSize(info.act, a, &f.w, &f.h);
         f.pixels.assign(static_cast<size_t>(f.w) * f.h, InterfaceColor(info.act, a));
         DrawPortrait(info.act, a, &f);
+        DrawTitleName(info.act, a, &f);
         int size = 0;
         if (const char* caption = InterfaceCaption(info.act, a, &size))
             DrawCaption(&f, caption, size);

@@ -637,9 +637,10 @@ MapDbSpec SampleMapDb() {
     // People take their cells (kRoleWide): the player stops in front of them.
     db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0xC000, samplePath::kWanderer));
     db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0xC801, samplePath::kLooker));
-    db.roles.push_back(Role(kTown, 102, 1, 50, 40, 8, 0xC000, samplePath::kGuard));
+    db.roles.push_back(Role(kTown, 102, 1, 50, 40, kGuardTalk, 0xC000, samplePath::kGuard));
     // Without a behaviour script a person's animation runs only with bit 0x1000.
-    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 6, 0xD000));
+    // The room's person is seen during the visit's words only: no talk.
+    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 0, 0xD000));
     // The lighthouse keeper stands in front of where the player arrives.
     db.roles.push_back(Role(kFar, kKeeperRole, 3, kFarArriveX, kFarArriveY - 2, 21, 0xD000));
     // The smith sells, buys and strengthens (shop 1).

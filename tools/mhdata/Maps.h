@@ -111,13 +111,15 @@ constexpr u16 kSignX = 6, kSignY = 10, kSignEvent = 2;
 // The house's door in its south wall: a visit to the room.
 constexpr u16 kDoorX = 34, kDoorY = 18, kDoorEvent = 3;
 // Marked spots north of the main street, each with its own talk: the player
-// walks along row kStreetSpotY + 1 and steps up into one.
+// walks along row kStreetSpotY + 1 and steps up into one. The town holds the
+// adventure's only: the pier.
 struct StreetSpot {
     u16 talk, x;
 };
 constexpr u16 kStreetSpotY = 6, kStreetSpotEventFirst = 4;
-constexpr StreetSpot kStreetSpots[] = {{4, 12},  {6, 14},  {9, 16},  {11, 18},
-                                       {12, 22}, {20, 24}, {40, 26}, {41, 28}};
+constexpr StreetSpot kStreetSpots[] = {{9, 16}};
+// The guard's talk: the way to the lighthouse.
+constexpr u16 kGuardTalk = 29;
 // Where the signpost puts the player on the world map.
 constexpr u16 kWorldStartX = 30, kWorldStartY = 20;
 // World-map locations: the town, the lighthouse and the meadow are open, the

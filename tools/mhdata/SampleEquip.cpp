@@ -79,6 +79,20 @@ void AppendOfferMonsters(std::vector<MonsterData>& monsters) {
         m.offerBonus[1] = -10;
         m.offerBonus[2 + kFire] = 7;
         m.offerBonus[2 + kDark] = -3;
+        // What strengthening passes into a piece: the golem's strength and
+        // weight, the phantom's craft.
+        if (k == 0) {
+            m.weaponBlock[0] = 3;
+            m.weaponBlock[5] = 15;
+            m.armourBlock[1] = 3;
+            m.armourBlock[6] = 12;
+            m.commonBlock[kEarth] = -10;
+        } else {
+            m.weaponBlock[2] = 6;
+            m.weaponBlock[4] = 4;
+            m.armourBlock[3] = 6;
+            m.commonBlock[kDark] = -10;
+        }
         monsters.push_back(m);
     }
 }

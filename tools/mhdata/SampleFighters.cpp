@@ -47,6 +47,11 @@ MonsterData Fighter(i32 id, const char* name, i32 kind, i32 level, i32 agility) 
     for (MonsterSkill& s : m.specials) s = {-1, 0};
     m.healSkill = {-1, 0};
     m.enhanceChance = 50;
+    // A captured fighter strengthens a weapon's attack and an armour's defence.
+    if (kind == 0) {
+        m.weaponBlock[5] = 2 + level;
+        m.armourBlock[6] = 1 + level;
+    }
     m.shadowAction = 1;
     return m;
 }

@@ -830,6 +830,14 @@ ArchiveFrame PortraitFigure(i32 w, i32 h, i32 role, u16 back, u16 rim) {
     return f;
 }
 
+ArchiveFrame FaceFigure(u32 person) {
+    ArchiveFrame f = Blank(kFaceSide, kFaceSide, kPortraitBackdrop);
+    // The map's people: the first and the third in short hair, the second long-haired.
+    Over(f, Bust(kFaceSide, kFaceSide, kTownsfolk[person % 6], person % 3 == 1, false));
+    Rim(f, kPortraitRim);
+    return f;
+}
+
 ArchiveFrame MonsterPortraitFigure(i32 w, i32 h, u32 monster, u16 back, u16 rim) {
     ArchiveFrame f = Blank(w, h, back);
     // The backdrop lighter toward the top, a shadow under the feet.

@@ -67,6 +67,10 @@ std::vector<ArchiveFrame> BodyFigureFrames(u32 act);
 // rim of colour rim.
 ArchiveFrame PortraitFigure(i32 w, i32 h, i32 role, u16 back, u16 rim);
 constexpr u16 kPortraitBackdrop = figures::Rgb(6, 7, 18), kPortraitRim = figures::Rgb(18, 18, 20);
+// The face a person of the map shows beside its words: head and shoulders in
+// the person's clothes, kFaceSide square, on the portraits' backdrop and rim.
+constexpr i32 kFaceSide = 40;
+ArchiveFrame FaceFigure(u32 person);
 // Monster `monster` standing, scaled to fit a w x h picture, facing left, on
 // a backdrop shaded from back, in a rim of colour rim.
 ArchiveFrame MonsterPortraitFigure(i32 w, i32 h, u32 monster, u16 back, u16 rim);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "platform/TextCodec.h"
 #include "data/Options.h"
@@ -15,6 +16,7 @@
 #include "mhdata/NameTexts.h"
 #include "mhdata/PicShowPack.h"
 #include "mhdata/SampleBattle.h"
+#include "mhdata/SampleFigures.h"
 #include "mhdata/SampleTalks.h"
 #include "mhdata/Shops.h"
 #include "mhdata/SoundData.h"
@@ -48,13 +50,23 @@ bool WriteBytes(const std::string& path, const std::vector<u8>& bytes, std::stri
 bool WriteSampleNames(const std::string& root, std::string* error) {
     std::vector<std::string> names;
     for (const char* n : {"月港", "林小月", "守衛", "漁夫", "老婆婆", "港口", "市場", "燈塔",
-                          "幫助燈塔守塔人", "趕走碼頭的海盜"})
+                          "幫助燈塔守塔人", "趕走碼頭的海盜", "港務長的賞金"})
         names.push_back(Utf8ToBig5(n));
     return WriteBytes(root + "/MH_Data/namex.dat", BuildNameTexts(names), error);
 }
 
-// The adventure's own media: the lighthouse's music and the pirates' ship
-// sailing off, a short video of sea colours.
+// The pirates' ship sailing off from the harbour, the size of the screen: a
+// video is drawn from the screen's corner at its own size.
+constexpr int kShipVideoFrames = 6, kShipVideoFps = 4;
+
+std::vector<std::vector<u16>> ShipVideoFrames() {
+    std::vector<std::vector<u16>> frames;
+    for (int k = 0; k < kShipVideoFrames; ++k)
+        frames.push_back(HarbourShipFigure(k, kShipVideoFrames).pixels);
+    return frames;
+}
+
+// The adventure's own media: the lighthouse's music and the ship's video.
 bool WriteAdventureMedia(const std::string& root, std::string* error) {
     using namespace sampleMap;
     std::vector<i16> tune;
@@ -64,7 +76,7 @@ bool WriteAdventureMedia(const std::string& root, std::string* error) {
     }
     return WriteBytes(root + "/music/" + kLighthouseMusicName, MakeWave(tune, 1, 22050), error) &&
            WriteBytes(root + "/Video/" + kPierVideoName,
-                      MakeSolidVideo(64, 48, {0x1040A0, 0x2060C0, 0x4080E0, 0xF0F0F0}, 2), error);
+                      MakePictureVideo(640, 480, ShipVideoFrames(), kShipVideoFps), error);
 }
 
 // An options file with every default, unless the player has one.

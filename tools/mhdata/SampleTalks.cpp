@@ -2,10 +2,11 @@
 // lighthouse keeper's question, the pirate captain's raid that the party loses
 // and survives, the thunder god's form earned, the pirates on the pier and
 // their ship's video, then the ending and the end screen), the ways onto and
-// off the meadow, a question
-// whose answers set different flags, a map-spot talk, a countdown, variables and branches, a reward with
-// an item, money and a quest, a shop, a battle request, a visit to the room
-// and back, music and a sound, a look along the harbour, a portrait beside a
+// off the meadow, the town's people (a question whose answers set different
+// flags, the harbour master's bounty, the guard who points the way), the old
+// stone, a shop and a visit to the room and back. Talks no map of the
+// adventure leads to, for the engine's own checks: a countdown, variables and
+// branches, music and a sound, a look along the harbour, a portrait beside a
 // box, a person who walks a route and a group walk of three.
 #include "mhdata/SampleTalks.h"
 
@@ -88,15 +89,34 @@ both:
     End
 
 talk 7
-    # The harbour master: an item, money and a quest entry.
+    # The harbour master: a bounty on the pirates (a quest of its own), paid
+    # once they have left the pier, and only once.
     SetAction 0xFFF0 1
     SetDir 0xFFF0 1
-    Say 0xFFF0 "這是你的報酬。"
+    JumpIfFlag 214 @paid
+    JumpIfFlag 220 @pay
+    JumpIfFlag 213 @posted
+    Say 0xFFF0 "海盜佔了碼頭，船都進不了港。%N趕走他們，我付你賞金。"
+    WaitSpeaker 0xFFF0
+    SetFlag 213
+    AddQuest 10 0
+    End
+posted:
+    Say 0xFFF0 "海盜還在碼頭上。%N趕走他們，賞金就是你的。"
+    WaitSpeaker 0xFFF0
+    End
+pay:
+    Say 0xFFF0 "海盜走了！這是你的賞金。"
     WaitSpeaker 0xFFF0
     AddItem 1 2
     AddItem 300 1
     AddL 0 50
-    AddQuest 1 0
+    RemoveQuest 10
+    SetFlag 214
+    End
+paid:
+    Say 0xFFF0 "多虧了你，船又能進港了。"
+    WaitSpeaker 0xFFF0
     End
 
 talk 8
@@ -108,9 +128,16 @@ talk 8
 
 talk 9
     # A fight on the pier: battle 1, the harbour master stays out of sight meanwhile.
-    # A lost fight ends the game, so the talk goes on only after a victory; then
-    # the player heads out of town to the lighthouse.
+    # The pirates wait for their captain's raid on the lighthouse; until then
+    # the pier only points the way there. A lost fight ends the game, so the
+    # talk goes on only after a victory; then the player heads out of town to
+    # the lighthouse.
     JumpIfFlag 220 @calm
+    JumpIfFlag 221 @pirates
+    Say 0xFFF1 "碼頭上停著一艘黑帆的船……%N先出城去燈塔找守塔人吧。"
+    WaitSpeaker 0xFFF1
+    End
+pirates:
     Say 0xFFF1 "有海盜！"
     WaitSpeaker 0xFFF1
     Battle 1 0 0 0 0 0 0 0 0 0 0
@@ -243,6 +270,17 @@ thanks:
     Wait 1
     Music 2 0 1
     DemoEnd
+    End
+
+talk 29
+    # The guard on the square points the way to the lighthouse.
+    JumpIfFlag 220 @safe
+    Say 0xFFF0 "守塔人住在城外的燈塔。%N從大街西邊的路標出城。"
+    WaitSpeaker 0xFFF0
+    End
+safe:
+    Say 0xFFF0 "碼頭又安全了。"
+    WaitSpeaker 0xFFF0
     End
 
 talk 20

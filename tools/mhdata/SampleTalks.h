@@ -35,6 +35,9 @@ constexpr int kSampleRaidFlag = 221;
 constexpr int kSampleEarnedForm = 2;
 // The quests: the keeper's errand from the opening, then the pirates on the pier.
 constexpr int kSampleKeeperQuest = 8, kSamplePiratesQuest = 9;
+// The harbour master's bounty on the pirates: its quest, the flags of the
+// bounty posted and paid.
+constexpr int kSampleBountyQuest = 10, kSampleBountyFlag = 213, kSampleBountyPaidFlag = 214;
 // The meadow: in from its world-map mark, and back out.
 constexpr int kSampleMeadowTalk = 27;
 constexpr int kSampleMeadowExitTalk = 28;

@@ -159,10 +159,15 @@ std::vector<u8> MakeSoundBank(const std::map<int, BankSound>& sounds) {
     return w.bytes();
 }
 
-std::vector<u8> MakeSolidVideo(int width, int height, const std::vector<u32>& colours, int fps) {
-    const u32 rowBytes = static_cast<u32>((width * 3 + 3) & ~3);
+namespace {
+
+// An uncompressed AVI of frames already laid out as the bitmap rows
+// (bottom-up, each padded to 4 bytes) of bits-per-pixel `bits`.
+std::vector<u8> MakeRawVideo(int width, int height, int bits,
+                             const std::vector<std::vector<u8>>& images, int fps) {
+    const u32 rowBytes = static_cast<u32>((width * bits / 8 + 3) & ~3);
     const u32 frameBytes = rowBytes * static_cast<u32>(height);
-    const u32 frames = static_cast<u32>(colours.size());
+    const u32 frames = static_cast<u32>(images.size());
     ByteWriter avih, strh, strf, strl, hdrl, movi, idx1, riff;
     avih.U32(1000000 / static_cast<u32>(fps));  // microseconds per frame
     avih.U32(frameBytes * static_cast<u32>(fps));
@@ -196,7 +201,7 @@ std::vector<u8> MakeSolidVideo(int width, int height, const std::vector<u32>& co
     strf.I32(width);
     strf.I32(height);  // positive: rows bottom-up
     strf.U16(1);
-    strf.U16(24);
+    strf.U16(static_cast<u16>(bits));
     strf.U32(0);  // BI_RGB
     strf.U32(frameBytes);
     strf.Zeros(16);
@@ -214,17 +219,11 @@ std::vector<u8> MakeSolidVideo(int width, int height, const std::vector<u32>& co
     le(hdrl, "LIST", strl.bytes());
     movi.Bytes("movi", 4);
     u32 offset = 4;
-    for (u32 c : colours) {
-        std::vector<u8> frame(frameBytes, 0);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                u8* p = frame.data() + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3;
-                p[0] = static_cast<u8>(c), p[1] = static_cast<u8>(c >> 8), p[2] = static_cast<u8>(c >> 16);
-            }
+    for (const std::vector<u8>& frame : images) {
         idx1.Bytes("00db", 4);
         idx1.U32(0x10);  // key frame
         idx1.U32(offset);
-        idx1.U32(frameBytes);
+        idx1.U32(static_cast<u32>(frame.size()));
         le(movi, "00db", frame);
         offset += 8 + frameBytes;
     }
@@ -235,6 +234,44 @@ std::vector<u8> MakeSolidVideo(int width, int height, const std::vector<u32>& co
     ByteWriter file;
     le(file, "RIFF", riff.bytes());
     return file.bytes();
+}
+
+}  // namespace
+
+std::vector<u8> MakeSolidVideo(int width, int height, const std::vector<u32>& colours, int fps) {
+    const size_t rowBytes = static_cast<size_t>((width * 3 + 3) & ~3);
+    std::vector<std::vector<u8>> images;
+    for (u32 c : colours) {
+        std::vector<u8> frame(rowBytes * static_cast<size_t>(height), 0);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                u8* p =
+                    frame.data() + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3;
+                p[0] = static_cast<u8>(c), p[1] = static_cast<u8>(c >> 8),
+                p[2] = static_cast<u8>(c >> 16);
+            }
+        images.push_back(std::move(frame));
+    }
+    return MakeRawVideo(width, height, 24, images, fps);
+}
+
+std::vector<u8> MakePictureVideo(int width, int height,
+                                 const std::vector<std::vector<u16>>& pictures, int fps) {
+    const size_t rowBytes = static_cast<size_t>((width * 2 + 3) & ~3);
+    std::vector<std::vector<u8>> images;
+    for (const std::vector<u16>& picture : pictures) {
+        std::vector<u8> frame(rowBytes * static_cast<size_t>(height), 0);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                // Rows bottom-up; 5-5-5 as stored, the top bit clear.
+                const u16 v = picture[static_cast<size_t>(height - 1 - y) * width + x] & 0x7FFF;
+                u8* p =
+                    frame.data() + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 2;
+                p[0] = static_cast<u8>(v), p[1] = static_cast<u8>(v >> 8);
+            }
+        images.push_back(std::move(frame));
+    }
+    return MakeRawVideo(width, height, 16, images, fps);
 }
 
 namespace {

@@ -43,6 +43,10 @@ std::vector<u8> MakeSoundBank(const std::map<int, BankSound>& sounds);
 
 // An uncompressed 24-bit AVI whose frames are solid colours (0xRRGGBB), at fps.
 std::vector<u8> MakeSolidVideo(int width, int height, const std::vector<u32>& colours, int fps);
+// An uncompressed 16-bit (5-5-5) AVI of pictures, each width x height stored
+// 5-5-5 pixels row by row from the top, at fps.
+std::vector<u8> MakePictureVideo(int width, int height,
+                                 const std::vector<std::vector<u16>>& pictures, int fps);
 
 // The sample game's sound data under root: PicLib\all.snd, music\*.xmi/.wav/.mp3,
 // Video\*.BIK and a disc folder "Disc" with its label and tracks.
