@@ -131,11 +131,13 @@ click 500 130; sleep 0.5; shot shop-sell-how-many
 click 330 365; sleep 0.5; shot shop-sold
 back
 click 560 20; sleep 0.5; shot shop-strengthening
-click 520 100; sleep 0.5; shot strengthening-piece-before
-click 340 120; sleep 0.5; shot strengthening-asks
+# The first piece's numbers show on the panel while the mouse points at it.
+xdotool mousemove 520 100; sleep 0.5; shot strengthening-piece-before
+click 520 100; click 340 120; sleep 0.5; shot strengthening-asks
 click 400 330; sleep 1.5; shot strengthening
 sleep 4; shot strengthened
-click 520 100; sleep 0.5; shot strengthening-piece-after
+xdotool mousemove 300 300; sleep 0.3; xdotool mousemove 520 100; sleep 0.5
+shot strengthening-piece-after
 back; back; back; back
 click 328 212
 read_box collector
@@ -241,7 +243,7 @@ back; back
 # transformation, the list of forms, the thunder god (its second row).
 tap Up
 read_box pirates
-sleep 3; shot pirates
+sleep 3; shot pirates-fight
 for turn in 1 2 3 4 5 6; do
   sleep 1.5; ring_wait
 done
