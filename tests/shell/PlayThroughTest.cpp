@@ -1,30 +1,59 @@
 // The whole sample adventure played through the real tick with keys and the
-// mouse, as a player plays it, the random numbers seeded: the title's new game
-// and the opening's quest; the menu pages in the town; out by the signpost to
-// the world map; the lighthouse, its keeper's question and the pirate
-// captain's raid, lost and survived; the legend and the thunder god's form;
-// the pirates on the pier beaten; their ship sailing off and the harbour's
-// picture show; the keeper's thanks, the ending, the end screen, and the title
-// once more. The shops, the offering, the saves, the wild monsters and the
-// form's turn in a fight are driven by their own tests.
+// mouse, as a player plays it, the random numbers seeded. Each leg ends at a
+// checkpoint, where the game's state is compared in full with what the player
+// expects by then: the map and cell, the money, every member's experience and
+// level, the items and monsters owned, the quest list and the story's flags.
+// The route: the title's new game and the opening's errand; the pier still
+// quiet; the store's goods bought, something sold to the smith and a piece
+// strengthened with a monster; the collector's item list; out by the signpost,
+// the world map by keys, a meadow fight won through the command ring; the
+// lighthouse, the captain's raid lost and survived, the legend and the
+// thunder god's form; a quick save on the street, the game started again and
+// the quick load from the title; a slot saved and loaded through the screens;
+// the offering raising the form, the transformation page, the formation, the
+// settings, the quest log and the skills; the pirates beaten with the thunder
+// god's form; the ship's video, the harbour's pictures, the keeper's thanks,
+// the ending, the end screen and the title once more.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
 #include <functional>
+#include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "battle/Battle.h"
+#include "battle/BattleController.h"
+#include "battle/BattleLists.h"
+#include "battle/BattleMenu.h"
+#include "battle/BattleFrameSides.h"
+#include "data/Config.h"
+#include "data/GameData.h"
+#include "data/GameFlags.h"
 #include "data/KeyBindings.h"
+#include "engine/FrameState.h"
 #include "engine/Random.h"
 #include "map/MapManage.h"
+#include "menu/OfferFrame.h"
 #include "mhdata/Maps.h"
+#include "mhdata/SampleEquip.h"
 #include "mhdata/SampleMenu.h"
+#include "mhdata/SampleShop.h"
+#include "shop/EnhanceFrame.h"
+#include "shop/ShopCommon.h"
+#include "shop/ShopFront.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "story/PartyCommands.h"
 #include "story/PicShow.h"
 #include "support/SampleSession.h"
 #include "ui/EndingFrame.h"
+#include "ui/FormationFrame.h"
+#include "ui/SaveFile.h"
 #include "ui/Screens.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"
@@ -34,55 +63,139 @@ using namespace sampleMap;
 namespace {
 
 constexpr u32 kSeed = 44;
+// The ring row that transforms, and the one that waits, where a member's rows have them.
+constexpr i32 kTransformRow = 5, kWaitRow = 2;
 // Screens by number.
-constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5, kQuestLog = 10,
-              kSystemMenu = 13, kTestEnd = 16, kTransformPage = 17, kSkillsPage = 23;
+constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5, kSaveSlots = 8,
+              kLoadSlots = 9, kQuestLog = 10, kFormation = 11, kSettings = 12, kSystemMenu = 13,
+              kItemList = 14, kZoom = 15, kTestEnd = 16, kTransformPage = 17, kBuyFront = 18,
+              kBuyList = 19, kSellFront = 20, kSellList = 21, kEnhance = 22, kSkillsPage = 23,
+              kQuickSaveNotice = 28, kTitleQuickLoad = 32;
+// The system menu's rows.
+constexpr int kSysSave = 0, kSysLoad = 1, kSysFormation = 2, kSysSettings = 3, kSysQuests = 4;
+// The story's flags the route watches.
+constexpr int kWatchedFlags[] = {kSamplePiratesFlag, kSampleRaidFlag, 300 + kSampleEarnedForm, 322};
+
+// What the player expects of the game at a checkpoint.
+struct Expected {
+    u32 map = 0;
+    int cx = -1, cy = -1;  // checked on the map only
+    i64 money = 0;
+    std::map<i32, std::pair<i32, i32>> members;  // role: experience, level
+    std::vector<i32> items, monsters;
+    std::deque<u32> quests;
+    std::map<int, bool> flags;
+};
 
 struct PlayThrough : ::testing::Test {
     Harness h;
     SampleSession s{h};
+    Expected want;
+    const StreetSpot* pier = nullptr;
+    i32 pieceDone = -1;  // the owned piece the smith strengthened
+
     static u32 Screen(u32 n) { return kScreenBit | n; }
-    // A checkpoint: its screen is up (phase 1, open and running).
-    void Reached(const std::string& name, u32 frameId) {
-        ASSERT_TRUE(h.RunUntil([&] { return gFrameId == frameId && gFramePhase == 1; }, 200))
-            << name << ": screen " << std::hex << gFrameId << " phase " << gFramePhase;
+    static i64 Money() { return static_cast<i64>(gScriptVars[0]); }
+
+    // The game's state in the player's terms.
+    Expected Now() {
+        Expected e;
+        e.map = gMapId;
+        if (gFrameId == 0 && s.TalkFree()) e.cx = s.P().x / 16, e.cy = s.P().y / 16;
+        e.money = Money();
+        for (i32 m : gParty)
+            if (m >= 0) e.members[m] = {gRoleStats[m].exp, gRoleStats[m].level};
+        e.items.assign(gOwnedItems, gOwnedItems + gItemCount);
+        e.monsters.assign(gOwnedMonsters, gOwnedMonsters + gMonsterCount);
+        e.quests = gQuestList;
+        for (int f : kWatchedFlags) e.flags[f] = GetGameFlag(f) != 0;
+        return e;
     }
-    // A checkpoint on the map: map, cell, no screen, no talk.
-    void ReachedMap(const std::string& name, u32 map, int cx, int cy) {
+    // Compares the game with the expectations (the cell only where one is expected).
+    void CheckState(const std::string& name) {
+        Expected now = Now();
+        if (want.cx < 0) now.cx = now.cy = -1;
+        EXPECT_EQ(now.map, want.map) << name;
+        EXPECT_EQ(std::pair(now.cx, now.cy), std::pair(want.cx, want.cx < 0 ? -1 : want.cy))
+            << name << ": the cell";
+        EXPECT_EQ(now.money, want.money) << name << ": money";
+        EXPECT_EQ(now.members, want.members) << name << ": experience and levels";
+        EXPECT_EQ(now.items, want.items) << name << ": items owned";
+        EXPECT_EQ(now.monsters, want.monsters) << name << ": monsters owned";
+        EXPECT_EQ(now.quests, want.quests) << name << ": quests";
+        EXPECT_EQ(now.flags, want.flags) << name << ": flags";
+    }
+    void At(u32 map, int cx, int cy) { want.map = map, want.cx = cx, want.cy = cy; }
+
+    // A checkpoint: its screen is up (phase 1, open and running).
+    void Reached(u32 n) {
+        ASSERT_TRUE(h.RunUntil([&] { return gFrameId == Screen(n) && gFramePhase == 1; }, 200))
+            << "screen " << std::hex << gFrameId << " phase " << gFramePhase << ", not " << n;
+    }
+    // On the map, no screen and no talk, then a few frames for the player to stand.
+    void OnTheMap(u32 map) {
         ASSERT_TRUE(h.RunUntil([&] { return gMapId == map && gFrameId == 0 && s.TalkFree(); }, 300))
-            << name << ": map " << gMapId << " screen " << std::hex << gFrameId;
+            << "map " << gMapId << " screen " << std::hex << gFrameId;
         h.RunFrames(4);
-        EXPECT_EQ(s.P().x, cx * 16) << name;
-        EXPECT_EQ(s.P().y, cy * 16) << name;
     }
     // Reads the boxes of a talk until pred holds.
     bool ConfirmUntil(const std::function<bool()>& pred, int taps = 80) {
         for (int i = 0; i < taps && !pred(); ++i) TapKey(h, s.Confirm(), 4);
         return pred();
     }
-    void RightClick() {
-        PlatformSetMouseButtons(false, true);
-        h.RunFrames(1);
-        PlatformSetMouseButtons(false, false);
-        h.RunFrames(2);
+    void Click(i32 x, i32 y) { ClickAt(h, x, y, 2); }
+    void RightClick() { PressMouse(h, false, true, 2); }
+    void Key(u8 code) { TapKey(h, code, 3); }
+    void ClickTo(i32 x, i32 y, u32 n) {
+        Click(x, y);
+        ASSERT_NO_FATAL_FAILURE(Reached(n));
     }
-    // Backs out of screens with the right button until the map is back.
+    void KeyTo(u8 code, u32 n) {
+        Key(code);
+        ASSERT_NO_FATAL_FAILURE(Reached(n));
+    }
+    // Backs out of screens with the right button, and out of boxes with confirm.
     void BackToTheMap() {
         for (int i = 0; i < 30 && !(gFrameId == 0 && s.TalkFree()); ++i) {
             gFrameId != 0 ? RightClick() : s.Tap(s.Confirm());
             h.RunFrames(3);
         }
         ASSERT_EQ(gFrameId, 0u);
-        ASSERT_TRUE(s.TalkFree()) << gTalkContext.owner << " talk " << gTalkContext.talk
-                                  << " flags " << gTalkFlags << " boxes " << gDialogs.size();
+        ASSERT_TRUE(s.TalkFree()) << "talk " << gTalkContext.talk << " boxes " << gDialogs.size();
     }
-    // Every member of the party stands with at least minHp, or at full health.
-    static void PartyHp(i32 minHp, bool full) {
-        for (i32 m : gParty)
-            EXPECT_TRUE(m < 0 || gRoleStats[m].hp >= (full ? gRoleStats[m].maxHp : minHp)) << m;
+    // Walks to each cell in turn, holding the arrow key given with it.
+    struct Step {
+        u8 key;
+        int x, y;
+    };
+    void Walk(std::initializer_list<Step> path) {
+        for (const Step& st : path) ASSERT_NO_FATAL_FAILURE(s.WalkToCell(st.key, st.x, st.y));
     }
-    // On the world map: up/down pick the location, the player walks to it, and
-    // confirm clicks its mark.
+    // Talks to the person in front, confirming boxes until screen n is up.
+    void TalkUntilScreen(u32 n) {
+        s.Tap(s.Confirm());
+        ASSERT_TRUE(ConfirmUntil([&] { return gFrameId == Screen(n); }, 12)) << std::hex << gFrameId;
+        ASSERT_NO_FATAL_FAILURE(Reached(n));
+    }
+    // The x of a shop tab as the bar draws it.
+    static i32 TabX(const ShopTabBar& bar, int k) { return bar.tab[k] ? bar.tab[k]->x + 20 : -1; }
+    // A piece's bonuses: the attributes, the ratios and the special.
+    static std::vector<i32> Bonuses(const EquipageData& e) {
+        const char* from = reinterpret_cast<const char*>(&e.maxHp);
+        std::vector<i32> v(static_cast<size_t>(reinterpret_cast<const char*>(&e.field160) - from) /
+                           sizeof(i32));
+        std::memcpy(v.data(), from, v.size() * sizeof(i32));
+        return v;
+    }
+    // The item whose count changed by delta since `before`, or -1.
+    static i32 ChangedItem(const std::vector<i32>& before, i32 delta) {
+        for (i32 i = 0; i < gItemCount; ++i)
+            if (gOwnedItems[i] - before[i] == delta) return i;
+        return -1;
+    }
+
+    // On the world map: down picks the next place, the player walks to it, and
+    // confirm goes in.
     void WorldMapTo(u16 location, u32 map) {
         ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && gFrameId == 0; }, 100));
         h.RunFrames(4);
@@ -92,129 +205,515 @@ struct PlayThrough : ::testing::Test {
             if (gWorldMapIndex < kWorldMapLocations && gWorldMap[gWorldMapIndex].id == location)
                 break;
         }
-        ASSERT_TRUE(gWorldMapIndex < kWorldMapLocations &&
-                    gWorldMap[gWorldMapIndex].id == location);
+        ASSERT_LT(gWorldMapIndex, static_cast<u32>(kWorldMapLocations));
+        ASSERT_EQ(gWorldMap[gWorldMapIndex].id, location);
         const WorldMapLocation& l = gWorldMap[gWorldMapIndex];
         ASSERT_TRUE(
             h.RunUntil([&] { return s.P().x == l.cellX * 16 && s.P().y == l.cellY * 16; }, 600));
         h.RunFrames(4);
         s.Tap(s.Confirm());
-        ASSERT_TRUE(h.RunUntil([&] { return gMapId == map && SampleSession::TalkFree(); }, 100));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(map));
     }
-    // A battle up to its main phase, then on auto to its end; true for a victory.
-    bool AutoBattle() {
-        EXPECT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 100));
-        s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
+
+    // The rewards of a won fight as the player works them out: each enemy
+    // beaten gives 20 gold and 12 experience a level (the sample's monsters),
+    // and experience for each level it stands above the party's lowest; the
+    // members of the fighting places standing at the end share it in full
+    // and rise a level for 15 (L + 1) (L + 2) / 2 of it. Drops are chance:
+    // the ones the banner shows count.
+    void ExpectVictoryRewards(const std::vector<i32>& drops) {
+        i64 exp = 0;
+        for (i32 level : enemyLevels) {
+            want.money += 20 * level;
+            exp += std::max<i64>(1, 12 * level + std::max(0, level - lowestLevel));
+        }
+        for (int k = 0; k < 6; ++k) {
+            const i32 m = gFormation[k];
+            if (m < 0 || !want.members.count(m) || gRoleStats[m].hp <= 0) continue;
+            auto& [e, level] = want.members[m];
+            e += static_cast<i32>(exp);
+            for (i32 need = 15 * (level + 1) * (level + 2) / 2; level < 50 && e >= need;
+                 need = 15 * (level + 1) * (level + 2) / 2)
+                e -= need, ++level;
+        }
+        for (int k = 0; k < 3; ++k)
+            if (drops[k] >= 0 && drops[k] < gItemCount && want.items[drops[k]] < 99)
+                ++want.items[drops[k]];
+    }
+    // A fight up to its main phase; the enemies' levels and the party's lowest.
+    std::vector<i32> enemyLevels;
+    i32 lowestLevel = 0;
+    void FightBegins() {
+        ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 100));
+        enemyLevels.clear();
+        for (int i = 0; i < gEnemySide.count; ++i)
+            if (gEnemySide.fighters[i].IsTaken())
+                enemyLevels.push_back(gEnemySide.fighters[i].stats.Level());
+        lowestLevel = gPartySide.LowestLevel();
+    }
+    // The fight's main phase to its end; the rewards expected when it is won.
+    bool FightEnds() {
         EXPECT_TRUE(h.RunUntil([] { return gBattle.phase() != kPhaseMain; }, 6000));
         const bool won = gBattle.outcome() == kOutcomeVictory;
-        EXPECT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 1000));
+        const std::vector<i32> drops(gEnemySide.drops, gEnemySide.drops + 3);
+        // The banner and any level-up panels close on confirm.
+        for (int i = 0; i < 300 && gBattleActive; ++i) TapKey(h, s.Confirm(), 3);
+        EXPECT_EQ(gBattleActive, 0);
+        if (won) ExpectVictoryRewards(drops);
         return won;
+    }
+    bool AutoBattle() {
+        FightBegins();
+        s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
+        return FightEnds();
+    }
+    // The ring of the member whose turn it is, in place and waiting for a row.
+    static bool RingWaits() {
+        const cCommandMenu& menu = gBattleController.menu;
+        return gBattle.phase() == kPhaseMain && menu.Current() && menu.ringX == kRingInX &&
+               !menu.Chosen();
+    }
+    // Moves the ring's highlight to row r with the down key, then confirms it.
+    void ChooseRow(int r) {
+        cCommandMenu& menu = gBattleController.menu;
+        for (int i = 0; i < kRingRows && menu.row != r; ++i) s.Tap(kScanDown);
+        ASSERT_EQ(menu.row, r);
+        s.Tap(kScanEnter);
+    }
+    // A fight won by hand: each member's ring, its attack row, and an enemy
+    // picked with the keys (the mark moved on once, then confirmed).
+    void FightByHand() {
+        ASSERT_NO_FATAL_FAILURE(FightBegins());
+        cCommandMenu& menu = gBattleController.menu;
+        int turns = 0;
+        while (gBattle.phase() == kPhaseMain && turns < 200) {
+            if (!h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600)) break;
+            if (!RingWaits()) break;
+            ASSERT_NO_FATAL_FAILURE(ChooseRow(kRingAttack));
+            ASSERT_TRUE(h.RunUntil([&] { return menu.blinkEnemy >= 0; }, 20)) << "no target mark";
+            s.Tap(kScanRight);
+            s.Tap(kScanEnter);
+            ++turns;
+        }
+        EXPECT_GT(turns, 0);
+        EXPECT_TRUE(FightEnds()) << "the meadow's monsters won";
+    }
+    // In the default battle mode the rings wait for the player: members wait
+    // (their gauges stay full) until every gauge is full; then the member whose
+    // ring has the transformation opens the list of forms and picks the one
+    // the keeper's legend earned. The form joins the party's side.
+    void TransformIntoTheEarnedForm() {
+        cCommandMenu& menu = gBattleController.menu;
+        ASSERT_EQ(gRealTimeBattle, 0u) << "the default mode";
+        auto transforms = [&] {
+            const i32 role = CommandRole(*menu.Current());
+            return role >= 0 && gCommandRows[role][kTransformRow].code == kRingTransform;
+        };
+        bool chosen = false;
+        for (int turn = 0; turn < 40 && !chosen; ++turn) {
+            ASSERT_TRUE(h.RunUntil(RingWaits, 600)) << "no ring";
+            if (transforms() && gPartySide.AllGaugesFull()) {
+                ASSERT_NO_FATAL_FAILURE(ChooseRow(kTransformRow));
+                chosen = true;
+            } else {
+                ASSERT_NO_FATAL_FAILURE(ChooseRow(kWaitRow));
+            }
+        }
+        ASSERT_TRUE(chosen) << "the ring never offered the transformation";
+        cFighter& member = *menu.Current();
+        ASSERT_TRUE(h.RunUntil([&] { return menu.list.open && menu.list.y == kListShownY; }, 12))
+            << "the list of forms";
+        int at = -1;
+        for (int i = 0; i < menu.list.count; ++i)
+            if (menu.list.rows[i].id == kSampleEarnedForm) at = i;
+        ASSERT_GE(at, 0) << "the earned form is listed";
+        for (int i = 0; i < menu.list.count && menu.list.selected != at; ++i)
+            TapKey(h, kScanDown, 2);
+        s.Tap(kScanEnter);
+        ASSERT_TRUE(h.RunUntil([&] { return member.command == kCmdTransform; }, 12));
+        EXPECT_EQ(member.formToAdd, &gGodForms[kSampleEarnedForm]);
+        auto transformed = [] {
+            for (int i = 0; i < gPartySide.count; ++i)
+                if (gPartySide.fighters[i].IsAdded()) return true;
+            return false;
+        };
+        ASSERT_TRUE(h.RunUntil(transformed, 600)) << "the form fights on the party's side";
+        // Everybody only waited so far: the pirates fall to the form, which
+        // alone stands for the party, its level the party's lowest.
+        lowestLevel = gPartySide.LowestLevel();
+    }
+    // Walks the meadow's road right and left of where the player came in,
+    // four cells each way, until a wild monster shows up.
+    bool WalkUntilAnEncounter() {
+        for (int leg = 0; leg < 40 && !gBattleActive; ++leg) {
+            const u8 key = leg % 2 ? kArrowLeft : kArrowRight;
+            const int to = kMeadowArriveX + (leg % 2 ? -4 : 4);
+            PlatformSetKey(key, true);
+            h.RunUntil([&] { return gBattleActive != 0 || std::abs(s.P().x - to * 16) <= 8; }, 200);
+            PlatformSetKey(key, false);
+            h.RunFrames(8);
+        }
+        return gBattleActive != 0;
+    }
+    // The game closed and started again in the same folder, up to its title.
+    void Restart() {
+        ResetAllGlobals();
+        PlatformSetVirtualTime(200000);
+        std::snprintf(gBasePath, kPathSize, "%s", h.root().c_str());
+        h.StartGame();
+        h.RunFrames(1);
+        h.PostKeyUp(VK_ESCAPE);  // the opening video
+        h.RunFrames(2);
+        ASSERT_NO_FATAL_FAILURE(Reached(0));
+    }
+
+    // ---- The legs of the route, each up to its checkpoint.
+    void NewGame() {
+        s.NewGameFromTheTitle();
+        ClearGameFlag(SampleSession::kFlagNoEncounters);  // played as it comes
+        InitRandom(kSeed);
+        ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+        EXPECT_EQ(gTalkContext.talk, kSampleOpeningTalk);
+        const i64 start = Money();  // a new game's own money, before the opening's
+        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        EXPECT_EQ(gEncounterGroup, 0u) << "no wild monsters in the town";
+        // The opening's errand, party, goods, money and monsters.
+        At(kTown, 10, 10);
+        want.money = start + sampleMenu::kOpeningMoney;
+        want.quests = {kSampleKeeperQuest};
+        want.items.assign(gItemCount, 0);
+        for (i32 id : sampleMenu::kOpeningItems) want.items[id] = sampleMenu::kOpeningCount;
+        want.monsters.assign(gMonsterCount, 0);
+        want.monsters[sampleEquip::kGolem] = sampleEquip::kGolemsGiven;
+        want.monsters[sampleEquip::kPhantom] = want.monsters[sampleEquip::kNameless] = 1;
+        for (int f : kWatchedFlags) want.flags[f] = false;
+        for (i32 m = 0; m < 6; ++m) want.members[m] = {gRoleStats[m].exp, gRoleStats[m].level};
+        for (const StreetSpot& spot : kStreetSpots)
+            if (spot.talk == kSampleBattleTalk) pier = &spot;
+        ASSERT_NE(pier, nullptr);
+    }
+    // The pier's spot before the raid: no fight there yet.
+    void PierBeforeTheRaid() {
+        ASSERT_NO_FATAL_FAILURE(Walk({{kArrowRight, pier->x, 10}, {kArrowUp, pier->x, 7}}));
+        s.Tap(kArrowUp);
+        bool fought = false;
+        for (int i = 0; i < 40 && !s.TalkFree(); ++i) {
+            fought = fought || gBattleActive != 0;
+            TapKey(h, s.Confirm(), 4);
+        }
+        EXPECT_FALSE(fought || gBattleActive) << "the pirates' fight before the raid";
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        At(kTown, s.P().x / 16, s.P().y / 16);
+        EXPECT_LE(std::abs(want.cy - 7), 1) << "at the pier's spot";
+    }
+    void Store() {
+        using sampleShop::kStoreX;
+        ASSERT_NO_FATAL_FAILURE(Walk({{kArrowDown, s.P().x / 16, 10},
+                                      {kArrowRight, kStoreX, 10},
+                                      {kArrowDown, kStoreX, sampleShop::kStoreY - 1}}));
+        ASSERT_NO_FATAL_FAILURE(TalkUntilScreen(kBuyFront));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(490, 100 + 42, kBuyList));  // the items' row
+        const std::vector<i32> before(gOwnedItems, gOwnedItems + gItemCount);
+        Click(500, 130);  // the first row
+        Click(330, 365);  // one of it
+        const i32 bought = ChangedItem(before, 1);
+        ASSERT_GE(bought, 0) << "nothing bought";
+        ++want.items[bought];
+        want.money -= gItems[bought].price;
+        ASSERT_NO_FATAL_FAILURE(BackToTheMap());
+        At(kTown, kStoreX, sampleShop::kStoreY - 1);
+    }
+    void SmithSells() {
+        ASSERT_NO_FATAL_FAILURE(Walk({{kArrowUp, sampleShop::kStoreX, kSmithY - 2},
+                                      {kArrowRight, kSmithX, kSmithY - 2},
+                                      {kArrowDown, kSmithX, kSmithY - 1}}));
+        ASSERT_NO_FATAL_FAILURE(TalkUntilScreen(kBuyFront));
+        ASSERT_NE(gShopBuyMenuFrame, nullptr);
+        ASSERT_NO_FATAL_FAILURE(ClickTo(TabX(gShopBuyMenuFrame->tabs, 1), 20, kSellFront));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(490, 100 + 42 * 5, kSellList));  // items
+        const std::vector<i32> before(gOwnedItems, gOwnedItems + gItemCount);
+        Click(500, 130);
+        Click(330, 365);
+        const i32 sold = ChangedItem(before, -1);
+        ASSERT_GE(sold, 0) << "nothing sold";
+        --want.items[sold];
+        want.money += gItems[sold].price / 2;  // half the price
+        RightClick();
+        ASSERT_NO_FATAL_FAILURE(Reached(kSellFront));
+        At(kTown, kSmithX, kSmithY - 1);
+        want.cx = -1;  // in the shop
+    }
+    // The first piece strengthened with the first monster of the list: the
+    // smith is paid the monster's price, the monster goes into the piece, and
+    // the piece's bonuses change.
+    void SmithStrengthens() {
+        const i32 tab = TabX(gShopSellMenuFrame->tabs, 2);
+        ASSERT_GT(tab, 0) << "the smith strengthens";
+        ASSERT_NO_FATAL_FAILURE(ClickTo(tab, 20, kEnhance));
+        Click(520, 100);  // the first piece
+        ASSERT_GE(gEnhanceFrame->chosenPiece, 0);
+        ASSERT_FALSE(gEnhanceFrame->monsters.entries.empty()) << "no monster to strengthen with";
+        const i32 piece = gEnhanceFrame->chosenPiece, monster = gEnhanceFrame->monsters.entries[0];
+        const EquipageData old = gOwnedEquipage[piece];
+        Click(340, 120);  // the first monster
+        Click(400, 330);  // confirm
+        ASSERT_EQ(gEnhanceFrame->stage, static_cast<u32>(kEnhancing));
+        ASSERT_TRUE(h.RunUntil([] { return gEnhanceFrame->stage == kChoosePiece; }, 400));
+        --want.monsters[monster];
+        want.money -= gMonsters[monster].price;
+        const EquipageData& now = gOwnedEquipage[piece];
+        EXPECT_EQ(now.enhanceLeft, old.enhanceLeft - 1);
+        EXPECT_NE(Bonuses(now), Bonuses(old)) << "the piece's bonuses are as before";
+        pieceDone = piece;
+        ASSERT_NO_FATAL_FAILURE(BackToTheMap());
+        At(kTown, kSmithX, kSmithY - 1);
+    }
+    void Collector() {
+        ASSERT_NO_FATAL_FAILURE(Walk({{kArrowUp, kSmithX, kSmithY - 2},
+                                      {kArrowLeft, 20, kSmithY - 2},
+                                      {kArrowDown, 20, kSmithY - 1}}));
+        ASSERT_NO_FATAL_FAILURE(TalkUntilScreen(kItemList));
+        ASSERT_NO_FATAL_FAILURE(BackToTheMap());
+        At(kTown, 20, kSmithY - 1);
+    }
+    // Up the lane to the street and west along it to the signpost.
+    void WorldMap() {
+        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(kArrowUp, 20, 10));
+        PlatformSetKey(kArrowLeft, true);
+        const bool out = h.RunUntil([] { return gMapId == kWorld; }, 600);
+        PlatformSetKey(kArrowLeft, false);
+        ASSERT_TRUE(out);
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kWorld));
+        At(kWorld, kWorldStartX, kWorldStartY);
+    }
+    void Meadow() {
+        ASSERT_NO_FATAL_FAILURE(WorldMapTo(kWorldMeadowLocation, kMeadow));
+        EXPECT_EQ(gEncounterGroup, 1u) << "the meadow's wild monsters";
+        At(kMeadow, kMeadowArriveX, kMeadowArriveY);
+    }
+    void MeadowFight() {
+        ASSERT_TRUE(WalkUntilAnEncounter()) << "no wild monster on the meadow";
+        ASSERT_NO_FATAL_FAILURE(FightByHand());
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kMeadow));
+        At(kMeadow, s.P().x / 16, s.P().y / 16);
+        EXPECT_EQ(want.cy, kMeadowArriveY) << "on the road";
+    }
+    void Lighthouse() {
+        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(s.P().x > kMeadowArriveX * 16 ? kArrowLeft : kArrowRight,
+                                             kMeadowArriveX, kMeadowArriveY));
+        s.Tap(kArrowUp);  // onto the way back
+        ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && SampleSession::TalkFree(); }, 100));
+        ASSERT_NO_FATAL_FAILURE(WorldMapTo(kWorldLighthouseLocation, kFar));
+        const char* music = gMusic.GetList(1).slots[0].name;
+        ASSERT_NE(music, nullptr);
+        EXPECT_NE(std::string(music).find(kLighthouseMusicName), std::string::npos) << music;
+        At(kFar, kFarArriveX, kFarArriveY);
+    }
+    // The keeper's question, answered yes: the captain's raid, lost, and the
+    // party up again.
+    void Raid() {
+        s.Tap(s.Confirm());
+        ASSERT_EQ(gTalkContext.talk, kSampleKeeperTalk);
+        ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
+        EXPECT_TRUE(GetGameFlag(322));
+        EXPECT_FALSE(AutoBattle()) << "nobody beats the captain";
+        ASSERT_EQ(gFrameId, 0u) << "flag 322: the game goes on";
+        for (i32 m : gParty) EXPECT_TRUE(m < 0 || gRoleStats[m].hp >= 1) << m;
+        ASSERT_TRUE(ConfirmUntil([] { return GetGameFlag(kSampleRaidFlag) != 0; }));
+        want.flags[kSampleRaidFlag] = true;
+        want.cx = -1;  // in the talk
+    }
+    // The legend: the form and the keeper's two monsters for it, the errand
+    // done and the pirates' quest.
+    void Legend() {
+        ASSERT_TRUE(ConfirmUntil([] { return GetGameFlag(300 + kSampleEarnedForm) != 0; }));
+        ASSERT_TRUE(ConfirmUntil([] { return gQuestList.front() != kSampleKeeperQuest; }, 4));
+        want.flags[300 + kSampleEarnedForm] = true;
+        want.monsters[1] += 2;
+        want.quests = {kSamplePiratesQuest};
+    }
+    void RowedToThePier() {
+        ASSERT_TRUE(ConfirmUntil([] { return gMapId == kTown && SampleSession::TalkFree(); }));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        for (i32 m : gParty) EXPECT_TRUE(m < 0 || gRoleStats[m].hp == gRoleStats[m].maxHp) << m;
+        At(kTown, pier->x, kStreetSpotY + 1);
+    }
+    void QuickSave() {
+        Key(kScanF9);
+        ASSERT_NO_FATAL_FAILURE(Reached(kQuickSaveNotice));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        EXPECT_TRUE(IsQuickSaveValid());
+    }
+    // A step away, the game closed and started again, and F10 on the title.
+    void QuickLoadAfterARestart() {
+        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(kArrowDown, pier->x, kStreetSpotY + 3));
+        ASSERT_NO_FATAL_FAILURE(Restart());
+        Key(kScanF10);
+        ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+    }
+    // The system menu's save row, the first slot; a step away; its load row,
+    // the first slot again and yes.
+    void SlotSave() {
+        ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF4, kSystemMenu));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(SysRowPointX(), SysRowPointY(kSysSave), kSaveSlots));
+        Click(355, 115);
+        EXPECT_TRUE(IsSlotUsed(0));
+        ASSERT_NO_FATAL_FAILURE(BackToTheMap());
+    }
+    void SlotLoad() {
+        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(kArrowDown, pier->x, kStreetSpotY + 3));
+        ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF4, kSystemMenu));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(SysRowPointX(), SysRowPointY(kSysLoad), kLoadSlots));
+        Click(355, 115);
+        ASSERT_NO_FATAL_FAILURE(ClickTo(290, 262, kZoom));  // yes
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+    }
+    // The items page, the offering page: the earned form and a monster of
+    // the keeper's.
+    void Offering() {
+        ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF1, kItemsPage));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(520, 104 + 40, kEquipPage));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(470, 20, kItemsPage));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(520, 104 + 80, kOfferPage));
+        const MonsterData form = gGodForms[kSampleEarnedForm];
+        Click(60 + 198 * (kSampleEarnedForm % 2), 396 + 24 * (kSampleEarnedForm / 2));
+        Click(500, 108);  // the first monster: the keeper's
+        Click(400, 335);  // confirm
+        ASSERT_TRUE(h.RunUntil([] { return !(gOfferFrame->mode & kOfferPlaying); }, 400));
+        const MonsterData& goblin = gMonsters[1];
+        EXPECT_EQ(gGodForms[kSampleEarnedForm].offerValue,
+                  std::min(form.offerValue + goblin.offerValue, kMaxOfferValue));
+        EXPECT_EQ(gGodForms[kSampleEarnedForm].attack, form.attack + goblin.offerBonus[0]);
+        --want.monsters[1];
+        want.cx = -1;
+    }
+    void TransformationPage() {
+        ASSERT_NO_FATAL_FAILURE(ClickTo(470, 20, kItemsPage));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(520, 104 + 120, kTransformPage));
+    }
+    // The formation: the first two places swapped, and OK.
+    void Formation() {
+        ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF4, kSystemMenu));
+        ASSERT_NO_FATAL_FAILURE(
+            ClickTo(SysRowPointX(), SysRowPointY(kSysFormation), kFormation));
+        const std::vector<i32> order(gFormation, gFormation + kPartySize);
+        for (int k : {0, 1}) Click(FormationPlaceX(k) + 57, FormationPlaceY(k) + 72);
+        ASSERT_NO_FATAL_FAILURE(ClickTo(265, 445, kSystemMenu));  // OK
+        EXPECT_EQ(std::pair(gFormation[0], gFormation[1]), std::pair(order[1], order[0]));
+    }
+    // The settings: the default battle mode, where the rings wait, kept; OK.
+    void Settings() {
+        ASSERT_NO_FATAL_FAILURE(
+            ClickTo(SysRowPointX(), SysRowPointY(kSysSettings), kSettings));
+        EXPECT_EQ(gRealTimeBattle, 0u);
+        ASSERT_NO_FATAL_FAILURE(ClickTo(230, 435, kSystemMenu));
+    }
+    void QuestLog() {
+        ASSERT_NO_FATAL_FAILURE(ClickTo(SysRowPointX(), SysRowPointY(kSysQuests), kQuestLog));
+    }
+    void SkillList() {
+        ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF2, kSkillsPage));
+        ASSERT_NO_FATAL_FAILURE(BackToTheMap());
+        At(kTown, pier->x, kStreetSpotY + 1);
+    }
+    void Pirates() {
+        s.Tap(kArrowUp);
+        ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
+        ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
+        ASSERT_NO_FATAL_FAILURE(FightBegins());
+        ASSERT_NO_FATAL_FAILURE(TransformIntoTheEarnedForm());
+        s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
+        ASSERT_TRUE(FightEnds()) << "the pirates won";
+        want.flags[kSamplePiratesFlag] = true;
+        want.quests.clear();
+        want.cx = -1;
+    }
+    // The ship sails off in a video, which Esc stops.
+    void ShipsVideo() {
+        ASSERT_TRUE(ConfirmUntil([] { return (gRunState & kRunVideo) != 0; }, 20));
+        ASSERT_NE(gBinkPlayer, nullptr);
+        EXPECT_TRUE(gBinkPlayer->IsOpen()) << "the ship's video is there";
+        h.PostKeyUp(VK_ESCAPE);
+        h.RunFrames(2);
+        EXPECT_FALSE(gRunState & kRunVideo);
+    }
+    // The harbour's pictures from the game's Video folder, every one of them.
+    void PictureShow() {
+        ASSERT_TRUE(ConfirmUntil([] { return gPicShow.running; }, 20));
+        ASSERT_TRUE(h.RunUntil([] { return !gPicShow.running; }, 200));
+        EXPECT_EQ(gPicShow.frame, gPicShow.header.frames);
+        EXPECT_GT(gPicShow.header.frames, 0u);
+        ASSERT_TRUE(ConfirmUntil([] { return gMapId == kWorld; }));
+        want.map = kWorld;
+    }
+    void Ending() {
+        ASSERT_NO_FATAL_FAILURE(WorldMapTo(kWorldLighthouseLocation, kFar));
+        s.Tap(s.Confirm());
+        ASSERT_EQ(gTalkContext.talk, kSampleKeeperTalk);
+        ASSERT_TRUE(ConfirmUntil([] { return gFrameId == Screen(kEndingScreen); }));
+        std::vector<i32> stages;
+        for (int f = 0; f < 1000 && gFrameId == Screen(kEndingScreen); ++f) {
+            if (gFramePhase == 1 && (stages.empty() || stages.back() != gEndingFrame.state))
+                stages.push_back(gEndingFrame.state);
+            h.RunFrames(1);
+        }
+        EXPECT_EQ(stages, (std::vector<i32>{1, 21, 41, 61, 0}));
+        want.map = kFar;
+    }
+    void EndScreen() { ASSERT_NO_FATAL_FAILURE(Reached(kTestEnd)); }
+    void TitleAgain() {
+        h.RunFrames(40);
+        s.Tap(s.Confirm());
+        ASSERT_NO_FATAL_FAILURE(Reached(0));
+        EXPECT_EQ(gMapId, 0u);
     }
 };
 
 TEST_F(PlayThrough, TitleToEnding) {
-    s.NewGameFromTheTitle();
-    ClearGameFlag(SampleSession::kFlagNoEncounters);  // played as it comes
-    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-    EXPECT_EQ(gTalkContext.talk, kSampleOpeningTalk);
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-    ASSERT_NO_FATAL_FAILURE(ReachedMap("town", kTown, 10, 10));
-    EXPECT_GE(static_cast<i32>(gScriptVars[0]), sampleMenu::kOpeningMoney);  // the money
-    EXPECT_EQ(gQuestList, (std::deque<u32>{kSampleKeeperQuest}));
-    EXPECT_EQ(gEncounterGroup, 0u) << "no wild monsters in the town";
-
-    // The menu pages by their keys and buttons (a key, or a click where there is
-    // none): items, equipment, the offering, the transformation page, skills,
-    // the system menu and its quest log.
-    struct PageStep {
-        u8 key;
-        i32 x, y;
-        u32 screen;
+    using P = PlayThrough;
+    const struct {
+        const char* name;
+        void (P::*play)();
+        bool checked;  // the state compared with the player's expectations
+    } legs[] = {
+        {"town", &P::NewGame, true},
+        {"pier before the raid", &P::PierBeforeTheRaid, true},
+        {"store: bought", &P::Store, true},
+        {"smith: sold", &P::SmithSells, true},
+        {"smith: strengthened", &P::SmithStrengthens, true},
+        {"collector's item list", &P::Collector, true},
+        {"world map", &P::WorldMap, true},
+        {"meadow", &P::Meadow, true},
+        {"meadow fight won", &P::MeadowFight, true},
+        {"lighthouse", &P::Lighthouse, true},
+        {"raid lost and survived", &P::Raid, true},
+        {"legend", &P::Legend, true},
+        {"rowed to the pier", &P::RowedToThePier, true},
+        {"quick saved", &P::QuickSave, true},
+        {"quick loaded after a restart", &P::QuickLoadAfterARestart, true},
+        {"slot saved", &P::SlotSave, true},
+        {"slot loaded", &P::SlotLoad, true},
+        {"offering", &P::Offering, true},
+        {"transformation page", &P::TransformationPage, true},
+        {"formation", &P::Formation, true},
+        {"settings", &P::Settings, true},
+        {"quest log", &P::QuestLog, true},
+        {"skill list", &P::SkillList, true},
+        {"pirates beaten with the thunder god's form", &P::Pirates, true},
+        {"ship's video", &P::ShipsVideo, true},
+        {"picture show", &P::PictureShow, false},
+        {"ending", &P::Ending, true},
+        {"end screen", &P::EndScreen, false},
+        {"title again", &P::TitleAgain, false},
     };
-    for (const PageStep& st : {PageStep{kScanF1, 0, 0, kItemsPage},
-                               {0, 520, 104 + 40, kEquipPage},
-                               {0, 470, 20, kItemsPage},
-                               {0, 520, 104 + 80, kOfferPage},
-                               {0, 470, 20, kItemsPage},
-                               {0, 520, 104 + 120, kTransformPage},
-                               {kScanF2, 0, 0, kSkillsPage},
-                               {kScanF4, 0, 0, kSystemMenu},
-                               {0, SysRowPointX(), SysRowPointY(4), kQuestLog}}) {
-        st.key ? TapKey(h, st.key, 3) : ClickAt(h, st.x, st.y, 2);
-        ASSERT_NO_FATAL_FAILURE(Reached("menu page", Screen(st.screen)));
+    for (const auto& leg : legs) {
+        (this->*leg.play)();
+        if (!HasFailure() && leg.checked) CheckState(leg.name);
+        if (HasFailure()) FAIL() << "first checkpoint not reached: " << leg.name;
+        std::cout << "checkpoint: " << leg.name << std::endl;
     }
-    ASSERT_NO_FATAL_FAILURE(BackToTheMap());
-
-    // Out by the signpost: west along the street.
-    PlatformSetKey(kArrowLeft, true);
-    bool out = h.RunUntil([] { return gMapId == kWorld; }, 600);
-    PlatformSetKey(kArrowLeft, false);
-    ASSERT_TRUE(out);
-    ASSERT_NO_FATAL_FAILURE(ReachedMap("world map", kWorld, kWorldStartX, kWorldStartY));
-
-    // The lighthouse, with its own music.
-    ASSERT_NO_FATAL_FAILURE(WorldMapTo(kWorldLighthouseLocation, kFar));
-    ASSERT_NO_FATAL_FAILURE(ReachedMap("lighthouse", kFar, kFarArriveX, kFarArriveY));
-    const char* music = gMusic.GetList(1).slots[0].name;
-    ASSERT_NE(music, nullptr);
-    EXPECT_NE(std::string(music).find(kLighthouseMusicName), std::string::npos) << music;
-
-    // The keeper's question, answered yes: the captain's raid, lost and survived.
-    InitRandom(kSeed);
-    s.Tap(s.Confirm());
-    ASSERT_EQ(gTalkContext.talk, kSampleKeeperTalk);
-    ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
-    EXPECT_TRUE(GetGameFlag(322));
-    EXPECT_FALSE(AutoBattle()) << "nobody beats the captain";
-    ASSERT_EQ(gFrameId, 0u) << "flag 322: the game goes on";
-    PartyHp(1, false);
-    // The keeper tells the legend; the form is earned.
-    ASSERT_TRUE(ConfirmUntil([] { return GetGameFlag(302) != 0; }));
-    EXPECT_TRUE(GetGameFlag(kSampleRaidFlag));
-    EXPECT_FALSE(GetGameFlag(322));
-    ASSERT_TRUE(ConfirmUntil([] { return gMapId == kTown && SampleSession::TalkFree(); }));
-    const StreetSpot* pier = nullptr;
-    for (const StreetSpot& spot : kStreetSpots)
-        if (spot.talk == kSampleBattleTalk) pier = &spot;
-    ASSERT_NE(pier, nullptr);
-    ASSERT_NO_FATAL_FAILURE(ReachedMap("rowed to the pier", kTown, pier->x, kStreetSpotY + 1));
-    EXPECT_EQ(gQuestList, (std::deque<u32>{kSamplePiratesQuest}));
-    PartyHp(0, true);
-
-    // The pier: the pirates, beaten.
-    s.Tap(kArrowUp);
-    ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
-    ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
-    ASSERT_TRUE(AutoBattle()) << "the pirates won";
-    // Their ship sails off in a video, which Esc stops; then out of town.
-    ASSERT_TRUE(ConfirmUntil([] { return (gRunState & kRunVideo) != 0; }, 20));
-    ASSERT_NE(gBinkPlayer, nullptr);
-    EXPECT_TRUE(gBinkPlayer->IsOpen()) << "the ship's video is there";
-    h.PostKeyUp(VK_ESCAPE);
-    h.RunFrames(2);
-    EXPECT_FALSE(gRunState & kRunVideo);
-    // Then the picture show from the game's Video folder, every frame of it,
-    // and the talk goes on.
-    ASSERT_TRUE(ConfirmUntil([] { return gPicShow.running; }, 20));
-    ASSERT_TRUE(h.RunUntil([] { return !gPicShow.running; }, 200));
-    EXPECT_EQ(gPicShow.frame, gPicShow.header.frames);
-    EXPECT_GT(gPicShow.header.frames, 0u);
-    ASSERT_TRUE(ConfirmUntil([] { return gMapId == kWorld; }));
-    EXPECT_TRUE(GetGameFlag(kSamplePiratesFlag));
-    EXPECT_TRUE(gQuestList.empty());
-
-    // The keeper's thanks and the ending (its stages are the ending screen's
-    // own tests), the end screen, then the title, the game ended.
-    ASSERT_NO_FATAL_FAILURE(WorldMapTo(kWorldLighthouseLocation, kFar));
-    s.Tap(s.Confirm());
-    ASSERT_EQ(gTalkContext.talk, kSampleKeeperTalk);
-    ASSERT_TRUE(ConfirmUntil([] { return gFrameId == Screen(kEndingScreen); }));
-    EXPECT_EQ(gEndingFrame.state, 1) << "the first layout";
-    ASSERT_TRUE(h.RunUntil([] { return gFrameId == Screen(kTestEnd) && gFramePhase == 1; }, 1000));
-    h.RunFrames(40);
-    s.Tap(s.Confirm());
-    ASSERT_NO_FATAL_FAILURE(Reached("title", Screen(0)));
-    EXPECT_EQ(gMapId, 0u);
 }
 
 }  // namespace
