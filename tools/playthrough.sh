@@ -169,6 +169,7 @@ xvfb-run -a -s "-screen 0 640x480x24" bash -c '
   read_box keeper-after-the-raid
   sleep 2; read_box legend
   read_box thunder-god
+  sleep 2; read_box keeper-how-to-transform  # a long box
   read_box keeper-rows-to-the-pier
   wait_for 120 166 $road 10
   sleep 1; shot at-the-pier
