@@ -190,6 +190,7 @@ sleep 1; shot raid-survived
 read_box keeper-after-the-raid
 sleep 2; read_box legend
 read_box thunder-god
+sleep 2; read_box keeper-how-to-transform  # a long box
 read_box keeper-rows-to-the-pier
 wait_for 120 166 $road 10
 sleep 1; shot rowed-to-the-pier

@@ -2695,7 +2695,7 @@ TEST_F(FighterDrawTest, CommandPanelNamesItsRowsAndKeepsTheNumbersInside) {
     };
     // The panel picture names the rows: "HP" and "MP" at size 12 from x + 98,
     // twelve pixels and a shadow column, so x + 111 up to the numbers stays plain.
-    const u16 plain = PlainColour(11002, 7);
+    const u16 plain = PlainColourAt(11002, 7, 115, 58);  // the band under the numbers
     for (i32 line : {60, 74}) {
         EXPECT_EQ(std::tuple(ink(608, 620, line, line + 14) > 0, ink(620, 640, line, line + 14),
                              ink(428 + 98, 428 + 111, line, line + 13, plain) > 0,

@@ -47,7 +47,48 @@ bool IsFullScreen(u32 act, u32 action) {
 }
 }  // namespace
 
+namespace {
+// Boxes that carry text have colours chosen for it: the dark texts (black,
+// blue, dark red) stand on a light paper, the white titles and buttons on a
+// dark band of the same box, highlights under dark text are pale, under white
+// text deep. The band covers rows [bandTop, bandBottom) of the frame.
+constexpr u16 kPaper = figures::Rgb(29, 28, 23), kDeep = figures::Rgb(3, 6, 13),
+              kPale = figures::Rgb(31, 27, 13), kNight = figures::Rgb(5, 5, 11),
+              kLit = figures::Rgb(8, 14, 28);
+struct TextBox {
+    u32 act, first, last;
+    u16 body;
+    i32 bandTop, bandBottom;
+};
+constexpr TextBox kTextBoxes[] = {
+    {9907, 34, 35, kPaper, 104, 146},  // the quantity box, its buttons on the band
+    {9907, 22, 23, kPaper, 0, 42},     // the buy and sell lists' panel under its title
+    {9907, 12, 13, kPaper, 0, 42},     // the strengthening lists under their titles
+    {9900, 2, 2, kPaper, 0, 42},       // the menu pages' list area and the chooser's
+    {9900, 4, 4, kPaper, 0, 42},
+    {9907, 16, 16, kPale, 0, 0},       // row highlights under black names
+    {9907, 24, 24, kPale, 0, 0},
+    {9900, 6, 6, kPale, 0, 0},
+    {9907, 9, 11, kNight, 0, 0},       // the list screens' backgrounds: white and pale texts
+    {9904, 2, 2, kLit, 0, 0},          // button highlights under white captions
+    {9900, 5, 5, kLit, 0, 0},          // the system list's row marker
+};
+
+const TextBox* TextBoxOf(u32 act, u32 action) {
+    for (const TextBox& b : kTextBoxes)
+        if (b.act == act && action >= b.first && action <= b.last) return &b;
+    return nullptr;
+}
+
+// The marks of the formation's places: a rim round the portrait, clear inside.
+bool IsPlaceMark(u32 act, u32 action) {
+    return act == 9904 && (action == 30 || action == 31);
+}
+}  // namespace
+
 u16 InterfaceColor(u32 act, u32 action) {
+    if (const TextBox* b = TextBoxOf(act, action)) return b->body;
+    if (IsPlaceMark(act, action)) return action == 31 ? figures::Rgb(31, 26, 4) : figures::Rgb(20, 20, 24);
     u16 v = static_cast<u16>(((act % 97) * 613 + action * 37 + 1) & 0x7FFF);
     while (v == 0 || v == kKeyA || v == kKeyB) v = static_cast<u16>((v + 1) & 0x7FFF);
     return v;
@@ -99,8 +140,8 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
         *w = 404;  // the offering page's form panel covers its six slots
         *h = 84;
     } else if (act == 9901) {
-        *w = 24;  // item-type and status icons
-        *h = 24;
+        // Item-type icons end before the names 22 pixels on; status icons.
+        *w = *h = action <= 28 ? 20 : 24;
     } else if (act == 9900 && (action == 2 || action == 4)) {
         *w = 170;  // the list area over the side column
         *h = 290;
@@ -110,6 +151,9 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9102) {
         *w = 16;
         *h = 16;
+    } else if (act == 9900 && action == 5) {
+        *w = 164;  // the system list's row marker: a whole 40-pixel row of the panel
+        *h = 36;
     } else if (act == 9900 && (action == 1 || action == 3)) {
         *w = 180;  // the system menu's row panel covers its six rows
         *h = 300;
@@ -122,7 +166,7 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9904 && (action == 40 || action == 41)) {
         *w = 424;  // the quest list panel
         *h = 364;
-    } else if (act == 9904 && action >= 32 && action <= 39) {
+    } else if ((act == 9904 && action >= 32 && action <= 39) || IsPlaceMark(act, action)) {
         *w = 114;  // formation portraits fill a place
         *h = 100;
     } else if (act == 9906 && action >= 10 && action <= 13) {
@@ -304,13 +348,18 @@ u32 PictureOf(u32 act) {
 }  // namespace
 
 void DrawCaptionAt(ArchiveFrame* f, const char* utf8, int size, int x, int y) {
+    DrawCaptionInk(f, utf8, size, x, y, kCaptionInk, kCaptionShadow);
+}
+
+void DrawCaptionInk(ArchiveFrame* f, const char* utf8, int size, int x, int y, u16 ink,
+                    u16 shadow) {
     cGrpFont font;
     if (!font.Init(f->w, f->h) || !font.SetFont(B5("細明體"), size)) return;
     font.SetAdvance(size);
-    font.SetShadowColor(kCaptionShadow);
+    font.SetShadowColor(shadow);
     std::string text = Utf8ToBig5(utf8);
     if (x < 0) x = (f->w - font.TextWidth(text.c_str())) / 2;
-    font.DrawString(f->pixels.data(), x, y, text.c_str(), kCaptionInk, kStyleShadow);
+    font.DrawString(f->pixels.data(), x, y, text.c_str(), ink, kStyleShadow);
 }
 
 namespace {
@@ -370,6 +419,27 @@ bool DrawTitleName(u32 act, u32 a, ArchiveFrame* f) {
     return true;
 }
 
+// The dark band of a text box; the clear inside of a place mark; the
+// offering page's backdrop (act 9902 action 0), which the item chooser also
+// lays over the map as a black silhouette: a frame round the page and a
+// dotted panel under the form's values, clear elsewhere, so the chooser
+// frames the map and shades only that panel.
+void PaintShape(u32 act, u32 a, ArchiveFrame* f) {
+    auto fill = [f](i32 x0, i32 y0, i32 x1, i32 y1, u16 c) {
+        for (i32 y = std::max(y0, 0); y < std::min(y1, f->h); ++y)
+            for (i32 x = std::max(x0, 0); x < std::min(x1, f->w); ++x)
+                f->pixels[static_cast<size_t>(y) * f->w + x] = c;
+    };
+    if (const TextBox* b = TextBoxOf(act, a)) fill(0, b->bandTop, f->w, b->bandBottom, kDeep);
+    if (IsPlaceMark(act, a)) fill(3, 3, f->w - 3, f->h - 3, kKeyA);
+    if (act == 9902 && a == 0) {
+        fill(6, 6, f->w - 6, f->h - 6, kKeyA);
+        // The values' panel: every other pixel, so the chooser shades the map there.
+        for (i32 y = 226; y < 366; ++y)
+            for (i32 x = 10 + (y & 1); x < 204; x += 2) f->pixels[static_cast<size_t>(y) * f->w + x] = kNight;
+    }
+}
+
 ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
     ArchivePicture p;
     p.name = "ui" + std::to_string(info.act);
@@ -377,6 +447,7 @@ ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
         ArchiveFrame f;
         InterfaceFrameSize(info.act, a, &f.w, &f.h);
         f.pixels.assign(static_cast<size_t>(f.w) * f.h, InterfaceColor(info.act, a));
+        PaintShape(info.act, a, &f);
         DrawPortrait(info.act, a, &f);
         DrawTitleName(info.act, a, &f);
         int size = 0;

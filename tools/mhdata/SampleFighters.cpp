@@ -287,20 +287,38 @@ u16 PanelColour(u32 act, int frame) {
 // column of the panel's "狀態" (x 98) and end ten pixels before them.
 constexpr i32 kFaceMembers = 8;
 constexpr u32 kFaceForms = 3;
+constexpr u16 kFormPanelFrame = 9 + kFaceMembers + kFaceForms;
 
 ArchivePicture BarPicture() {
     ArchivePicture p;
     p.name = "bars";
     int k = 0;
+    // The plate (frame 0) lies half blended on the field and carries the light
+    // digits over the gauge (frame 2, two rows above the digits) and the HP and
+    // MP bars (frames 3 and 4): all of them dark but the gauge.
+    using figures::Rgb;
+    const u16 looks[9] = {Rgb(2, 2, 5),    PanelColour(kBarAct, 1), Rgb(31, 26, 6),
+                          Rgb(3, 12, 4),   Rgb(3, 6, 18),           PanelColour(kBarAct, 5),
+                          Rgb(31, 26, 6),  kPortraitBackdrop,       kPortraitBackdrop};
     for (const PanelFrame& pf : kPanelFrames) {
         ArchiveFrame f;
         f.w = pf.w;
         f.h = pf.h;
-        f.pixels.assign(static_cast<size_t>(f.w) * f.h, PanelColour(kBarAct, k++));
+        f.pixels.assign(static_cast<size_t>(f.w) * f.h, looks[k++]);
         p.frames.push_back(f);
     }
-    DrawCaptionAt(&p.frames[7], "HP", 12, 98, 60);
-    DrawCaptionAt(&p.frames[7], "MP", 12, 98, 74);
+    // A member's command panel: its name and "狀態" white on the dark top, its
+    // black numbers on a light band from y 56; a form's (the last frame) dark
+    // throughout under its white numbers.
+    ArchiveFrame form = p.frames[7];
+    ArchiveFrame& member = p.frames[7];
+    constexpr u16 kBand = Rgb(29, 28, 23), kInk = Rgb(2, 2, 4);
+    for (i32 y = 56; y < member.h - 2; ++y)
+        for (i32 x = 92; x < member.w - 2; ++x) member.pixels[static_cast<size_t>(y) * member.w + x] = kBand;
+    DrawCaptionInk(&member, "HP", 12, 98, 60, kInk, kBand);
+    DrawCaptionInk(&member, "MP", 12, 98, 74, kInk, kBand);
+    DrawCaptionAt(&form, "HP", 12, 98, 60);
+    DrawCaptionAt(&form, "MP", 12, 98, 74);
     // The command panel's faces: a stranger's (frame 8), each member's
     // (frames 9 + role) and each form's figure (frames 9 + kFaceMembers + form).
     const i32 w = p.frames[8].w, h = p.frames[8].h;
@@ -310,6 +328,7 @@ ArchivePicture BarPicture() {
     for (u32 form = 0; form < kFaceForms; ++form)
         p.frames.push_back(
             MonsterPortraitFigure(w, h, FormMonster(form), kPortraitBackdrop, kPortraitRim));
+    p.frames.push_back(form);  // frame kFormPanelFrame
     return p;
 }
 
@@ -322,7 +341,7 @@ ActProgram BarAct() {
     a.name = "bars";
     for (u16 action = 0; action <= 6; ++action) a.parts[action] = FramePart(kBarAct, action);
     a.parts[10] = FramePart(kBarAct, 7);
-    a.parts[40] = FramePart(kBarAct, 7);
+    a.parts[40] = FramePart(kBarAct, kFormPanelFrame);
     // A member's face is action 11 + role, a form's 20 + form; any other a stranger's.
     for (u16 action = 11; action <= 39; ++action) {
         u16 frame = 8;
@@ -336,15 +355,15 @@ ActProgram BarAct() {
 }
 
 // The digits 0-9 and the slash, three columns by five rows (bit 2 the left
-// column), dark on a clear frame with a clear column after them: the number
-// rows of a fighter's panel lie five pixels apart, and these can be read on
-// its bars.
+// column), light on a clear frame with a clear column after them: the number
+// rows of a fighter's panel lie five pixels apart, and these stand out on its
+// dark bars and plate.
 constexpr u8 kDigitRows[11][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 3, 1, 7},
                                   {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 2, 2},
                                   {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {1, 1, 2, 4, 4}};
 
 ArchivePicture DigitFrames() {
-    constexpr u16 kKey = 619, kInk = 0x0842;
+    constexpr u16 kKey = 619, kInk = 0x7FFF;
     ArchivePicture p;
     p.name = "digits";
     for (const auto& rows : kDigitRows) {

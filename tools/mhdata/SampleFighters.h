@@ -37,7 +37,7 @@ constexpr u16 kBarAct = 11002;
 struct PanelFrame {
     i32 w, h;
 };
-constexpr PanelFrame kPanelFrames[9] = {{60, 18}, {44, 8}, {50, 3},   {48, 3}, {48, 3},
+constexpr PanelFrame kPanelFrames[9] = {{60, 18}, {44, 8}, {50, 2},   {48, 3}, {48, 3},
                                         {40, 3},  {8, 8},  {200, 90}, {80, 80}};
 }  // namespace sample_fighters
 

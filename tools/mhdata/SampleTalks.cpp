@@ -254,6 +254,9 @@ help:
     AddQuest 9 0
     Say 0xFFF0 "雷神願意幫你。把怪物獻給祂，%N在戰鬥中化身為雷神吧！"
     WaitSpeaker 0xFFF0
+    # How the form is taken in battle, in the default (waiting) battle mode.
+    Say 0xFFF0 "戰鬥中讓伙伴們選「待」等著，%N大家的行動條全滿時，希爾就能選「變」。"
+    WaitSpeaker 0xFFF0
 again:
     Say 0xFFF0 "船長的手下還在碼頭。%N我划船送你到碼頭。"
     WaitSpeaker 0xFFF0

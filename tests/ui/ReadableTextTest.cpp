@@ -1,0 +1,160 @@
+// Every text of the shop's lists and quantity box, the strengthening counter,
+// the system list, the battle's command panel and the fighters' plates stands
+// out from the sample art under it: on the screen as the real tick draws it,
+// the text's pixels differ in brightness from the box around them by a clear
+// margin.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "battle/Battle.h"
+#include "battle/BattleController.h"
+#include "battle/BattleSide.h"
+#include "data/GameData.h"
+#include "map/MapManage.h"
+#include "mhdata/SampleBattle.h"
+#include "mhdata/Shops.h"
+#include "story/PartyCommands.h"
+#include "support/MenuSession.h"
+
+namespace {
+
+// Brightness 0..255 of a canvas pixel (stored 5-5-5 once converted back).
+int Brightness(u16 canvas) {
+    const u16 c = ConvertPixelBack(canvas);
+    const int r = (c >> 10 & 31) * 255 / 31, g = (c >> 5 & 31) * 255 / 31, b = (c & 31) * 255 / 31;
+    return (2 * r + 5 * g + b) / 8;
+}
+
+// A text in colour ink (stored 5-5-5) somewhere inside the box x, y, w, h.
+struct TextSpot {
+    const char* what;
+    i32 x, y, w, h;
+    u16 ink;
+};
+
+constexpr u16 kBlack = 0, kWhite = 0x7FFF, kBlue = 31, kDarkRed = 18 << 10;
+constexpr int kMargin = 96;
+
+struct ReadableTextTest : MenuTest {
+    // The text's pixels, and the colour most often found beside them that is
+    // not the ink: the box under the text. Fails when there is no text there.
+    void ExpectReadable(const TextSpot& t) {
+        const u16 ink = ConvertPixel(t.ink);
+        std::map<u16, int> beside;
+        int inked = 0;
+        for (i32 y = t.y; y < t.y + t.h; ++y)
+            for (i32 x = t.x; x < t.x + t.w; ++x) {
+                if (CanvasAt(x, y) != ink) continue;
+                ++inked;
+                for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+                    if (CanvasAt(x + dx, y + dy) != ink) ++beside[CanvasAt(x + dx, y + dy)];
+            }
+        ASSERT_GE(inked, 8) << t.what << ": no text drawn";
+        u16 box = 0;
+        int most = 0;
+        for (auto [c, n] : beside)
+            if (n > most) most = n, box = c;
+        EXPECT_GE(std::abs(Brightness(ink) - Brightness(box)), kMargin)
+            << t.what << ": ink " << Brightness(ink) << " on " << Brightness(box);
+    }
+
+    // A shop of items 20.. and its buy list.
+    void OpenShopList() {
+        WriteHostFile(h.Path("game/MH_Data/tore.dat"),
+                      MakeShopFile({{7, true, {{5, {1, 2, 3}}}}}));
+        ASSERT_EQ(LoadShop(7), 1);
+        h.RunFrames(3);
+        ::ClickAt(h, 490, 100, 4);
+        ASSERT_EQ(gFrameId, kScreenBit | 19u);
+        MoveTo(500, 130, 2);
+    }
+    // The strengthening counter with a piece chosen: the monsters listed.
+    void OpenEnhance() {
+        CloseToMap(h);
+        gOwnedMonsters[0] = 2;
+        gScriptVars[0] = 10000;
+        WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, true, {{5, {20}}}}}));
+        ASSERT_EQ(LoadShop(7), 1);
+        h.RunFrames(3);
+        ::ClickAt(h, 580, 20, 4);
+        ASSERT_EQ(gFrameId, kScreenBit | 22u);
+        ClickAt(520, 100);
+        h.RunFrames(2);
+    }
+    // The town's fight with the command panel of the first member dropped in.
+    void OpenBattle() {
+        CloseToMap(h);
+        gBattleRequest = sample_battle::kTownEncounter;
+        EnterBattle();
+        cCommandMenu& menu = gBattleController.menu;
+        ASSERT_TRUE(h.RunUntil([&] { return menu.Current() && menu.panelY == 0; }, 400));
+        h.RunFrames(2);
+    }
+};
+
+struct Screen {
+    const char* name;
+    std::function<void(ReadableTextTest&)> open;
+    std::function<std::vector<TextSpot>()> texts;
+};
+
+TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
+    const Screen screens[] = {
+        {"buy list", [](ReadableTextTest& t) { t.OpenShopList(); },
+         [] {
+             return std::vector<TextSpot>{{"title", 440, 60, 120, 26, kWhite},
+                                          {"column captions", 420, 97, 60, 16, kBlack},
+                                          {"name", 437, 147, 50, 16, kBlack},
+                                          {"price", 530, 147, 45, 16, kBlue},
+                                          {"owned", 580, 147, 30, 16, kDarkRed}};
+         }},
+        {"quantity box", [](ReadableTextTest& t) { t.ClickAt(500, 130); },
+         [] {
+             return std::vector<TextSpot>{{"captions", 252, 263, 64, 16, kBlack},
+                                          {"name", 267, 291, 60, 16, kBlack},
+                                          {"price", 380, 291, 45, 16, kBlue},
+                                          {"owned", 444, 291, 25, 16, kDarkRed},
+                                          {"quantity", 220, 319, 80, 16, kDarkRed},
+                                          {"total", 400, 319, 70, 16, kBlue},
+                                          {"cancel button", 398, 356, 60, 22, kWhite}};
+         }},
+        {"strengthening", [](ReadableTextTest& t) { t.OpenEnhance(); },
+         [] {
+             return std::vector<TextSpot>{{"monster list title", 295, 75, 100, 24, kWhite},
+                                          {"piece list title", 478, 58, 100, 24, kWhite},
+                                          {"monster", 275, 141, 60, 16, kBlack},
+                                          {"piece", 479, 124, 80, 16, kBlack}};
+         }},
+        {"system list", [](ReadableTextTest& t) {
+             CloseToMap(t.h);
+             t.Open(13);
+             t.MoveTo(540, 110, 2);
+         },
+         [] {
+             return std::vector<TextSpot>{{"marked row", 470, 98, 130, 24, kWhite},
+                                          {"row", 470, 138, 130, 24, kWhite}};
+         }},
+        {"battle", [](ReadableTextTest& t) { t.OpenBattle(); },
+         [] {
+             std::vector<TextSpot> v = {{"panel HP", 548, 60, 64, 13, kBlack},
+                                        {"panel MP", 548, 74, 64, 13, kBlack}};
+             for (i32 k = 0; k < gPartySide.count; ++k) {
+                 const cFighter& f = gPartySide.fighters[k];
+                 const i32 px = f.homeX - 30, py = f.homeY + f.homeZ + 16;
+                 v.push_back({"plate HP", px + 5, py + 3, 46, 5, kWhite});
+                 v.push_back({"plate MP", px + 5, py + 8, 46, 5, kWhite});
+             }
+             return v;
+         }},
+    };
+    for (const Screen& s : screens) {
+        SCOPED_TRACE(s.name);
+        s.open(*this);
+        for (const TextSpot& t : s.texts()) ExpectReadable(t);
+    }
+}
+
+}  // namespace
