@@ -152,6 +152,10 @@ constexpr ScanPair kScanTable[] = {
 struct InputState {
     u8 keys[kKeyStateBytes] = {};
     bool stale[kKeyStateBytes] = {};  // held through a suspend: up until released
+    // A key stays down until a read has seen it: a tap that begins and ends
+    // while a frame is busy (a map loading, a slow machine) still counts once.
+    bool seen[kKeyStateBytes] = {};
+    bool releasePending[kKeyStateBytes] = {};
     PlatformMouse mouse;
     bool imeActive = false;
     bool hooked = false;
@@ -192,19 +196,33 @@ void OnSdlEvent(const void* p) {
     }
 }
 
+// The releases held back until a read saw the key down take effect at the
+// next pump, once the frame that read the key is over.
+void ApplySeenReleases() {
+    auto& s = S();
+    for (int i = 0; i < kKeyStateBytes; ++i)
+        if (s.releasePending[i] && s.seen[i]) {
+            s.keys[i] = 0;
+            s.stale[i] = false;
+            s.releasePending[i] = false;
+        }
+}
+
 }  // namespace
 
 void InputPlatformInit() {
     auto& s = S();
     if (s.hooked) return;
     s.hooked = true;
-    PlatformAddHooks({OnSdlEvent, InputPlatformReset, nullptr});
+    PlatformAddHooks({OnSdlEvent, InputPlatformReset, ApplySeenReleases});
 }
 
 void InputPlatformReset() {
     auto& s = S();
     std::memset(s.keys, 0, sizeof s.keys);
     std::memset(s.stale, 0, sizeof s.stale);
+    std::memset(s.seen, 0, sizeof s.seen);
+    std::memset(s.releasePending, 0, sizeof s.releasePending);
     s.mouse = PlatformMouse{};
     s.imeActive = false;
 }
@@ -212,7 +230,10 @@ void InputPlatformReset() {
 void PlatformReadKeys(u8* state) {
     InputPlatformInit();
     auto& s = S();
-    for (int i = 0; i < kKeyStateBytes; ++i) state[i] = s.stale[i] ? 0 : s.keys[i];
+    for (int i = 0; i < kKeyStateBytes; ++i) {
+        state[i] = s.stale[i] ? 0 : s.keys[i];
+        if (s.keys[i]) s.seen[i] = true;
+    }
 }
 
 void PlatformIgnoreHeldKeys() {
@@ -227,13 +248,27 @@ PlatformMouse PlatformReadMouse() {
 
 void PlatformSetKey(u8 scanCode, bool down) {
     InputPlatformInit();
-    S().keys[scanCode] = down ? 0x80 : 0;
-    if (!down) S().stale[scanCode] = false;
+    auto& s = S();
+    if (down) {
+        s.keys[scanCode] = 0x80;
+        s.seen[scanCode] = false;
+        s.releasePending[scanCode] = false;
+        return;
+    }
+    if (s.keys[scanCode] && !s.seen[scanCode]) {
+        s.releasePending[scanCode] = true;
+        return;
+    }
+    s.keys[scanCode] = 0;
+    s.stale[scanCode] = false;
+    s.releasePending[scanCode] = false;
 }
 
 void PlatformReleaseAllKeys() {
-    std::memset(S().keys, 0, kKeyStateBytes);
-    std::memset(S().stale, 0, kKeyStateBytes);
+    auto& s = S();
+    std::memset(s.keys, 0, kKeyStateBytes);
+    std::memset(s.stale, 0, kKeyStateBytes);
+    std::memset(s.releasePending, 0, kKeyStateBytes);
 }
 
 // One device unit is two picture pixels, the distance the game's cursor moves

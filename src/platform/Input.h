@@ -20,7 +20,9 @@ void InputPlatformInit();
 // Forgets held keys, counters, buttons and the input-method answer.
 void InputPlatformReset();
 
-// Copies the 256 key bytes (bit 7 = down).
+// Copies the 256 key bytes (bit 7 = down). A key released before any read saw
+// it down reads down once more: its release takes effect at the first message
+// pump after such a read, so no tap falls between two frames.
 void PlatformReadKeys(u8* state);
 PlatformMouse PlatformReadMouse();
 

@@ -59,7 +59,7 @@ void RandomInput(Harness& h, std::mt19937& rng, const std::vector<u8>& codes,
 }  // namespace
 
 TEST(Soak, RandomInputThroughTitleMapAndScreens) {
-    const u32 seed = EnvNumber("MH_SOAK_SEED", 20261207u);
+    const u32 seed = EnvNumber("MH_SOAK_SEED", 20261301u);
     const int frames = static_cast<int>(EnvNumber("MH_SOAK_FRAMES", 10000));
     std::mt19937 rng(seed);
     std::vector<std::string> reports;

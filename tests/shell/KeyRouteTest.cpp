@@ -1,0 +1,123 @@
+// The places of the sample adventure entered by the arrow keys and confirm
+// alone, through the real tick, as a player holds and taps them: the long
+// ways held down, the last step into each spot, the choices on the world map
+// and the confirm that goes in each a short tap. In a window a tap can begin
+// and end while a frame is busy (a map loading, a slow machine), between two
+// reads of the keyboard: here every tap does, and every one must count.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "map/MapManage.h"
+#include "mhdata/Maps.h"
+#include "mhdata/SampleTalks.h"
+#include "story/Dialog.h"
+#include "story/Talk.h"
+#include "support/SampleSession.h"
+
+using namespace sampleMap;
+
+namespace {
+
+struct KeyRoute : ::testing::Test {
+    Harness h;
+    SampleSession s{h};
+
+    // Down and up again before the next tick reads the keyboard.
+    void QuickTap(u8 code, int after = 8) {
+        PlatformSetKey(code, true);
+        PlatformSetKey(code, false);
+        h.RunFrames(after);
+    }
+    // On the map, free, at cell (cx, cy).
+    void At(const std::string& what, u32 map, int cx, int cy) {
+        ASSERT_TRUE(h.RunUntil([&] { return gMapId == map && gFrameId == 0 && s.TalkFree(); }, 300))
+            << what << ": map " << gMapId << " talk " << gTalkContext.talk;
+        h.RunFrames(4);
+        ASSERT_EQ(std::tuple(s.P().x, s.P().y), std::tuple(cx * 16, cy * 16)) << what;
+    }
+    // A spot's talk has started (the spot's own number), or its map is up.
+    void Entered(const std::string& what, u16 talk) {
+        EXPECT_EQ(gTalkContext.talk, talk) << what;
+        EXPECT_EQ(gTalkContext.owner, kTalkSpot) << what;
+    }
+    // Holds the keys along a way of cells, one leg per key.
+    void Walk(std::initializer_list<std::tuple<u8, int, int>> legs) {
+        for (auto [key, cx, cy] : legs) ASSERT_NO_FATAL_FAILURE(s.WalkToCell(key, cx, cy));
+    }
+    // The world map: taps of key until the place is chosen, the walk there,
+    // then a tap of confirm on its mark.
+    void WorldMapTo(u8 key, u16 location, u32 map) {
+        ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && gFrameId == 0; }, 100));
+        h.RunFrames(4);
+        for (int i = 0; i < 4 && !(gWorldMapIndex < kWorldMapLocations &&
+                                   gWorldMap[gWorldMapIndex].id == location);
+             ++i)
+            QuickTap(key, 3);
+        ASSERT_LT(gWorldMapIndex, kWorldMapLocations);
+        const WorldMapLocation& l = gWorldMap[gWorldMapIndex];
+        ASSERT_EQ(l.id, location);
+        ASSERT_TRUE(
+            h.RunUntil([&] { return s.P().x == l.cellX * 16 && s.P().y == l.cellY * 16; }, 600));
+        h.RunFrames(4);
+        QuickTap(s.Confirm());
+        ASSERT_TRUE(h.RunUntil([&] { return gMapId == map; }, 100)) << "place " << location;
+    }
+};
+
+TEST_F(KeyRoute, EveryPlaceOfTheAdventureIsEnteredByTheKeys) {
+    s.NewGameFromTheTitle();
+    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    ASSERT_NO_FATAL_FAILURE(At("town", kTown, 10, 10));
+
+    // The old stone beside the lane, from the grass west of it: its words.
+    Walk({{kArrowRight, kEventX - 1, 10}, {kArrowDown, kEventX - 1, kEventY}});
+    QuickTap(kArrowRight, 0);
+    h.RunFrames(1);
+    Entered("stone", kSampleSpotTalk);
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    // The house's door in its wall, from below: the room, and back at the start.
+    Walk({{kArrowDown, kEventX - 1, kEventY + 1},
+          {kArrowRight, kDoorX, kEventY + 1},
+          {kArrowUp, kDoorX, kDoorY + 1}});
+    QuickTap(kArrowUp, 0);
+    h.RunFrames(1);
+    Entered("door", kSampleRoomTalk);
+    ASSERT_NO_FATAL_FAILURE(At("back from the room", kTown, 10, 10));
+
+    // The signpost at the street's west end, along the street.
+    Walk({{kArrowLeft, kSignX + 1, kSignY}});
+    QuickTap(kArrowLeft);
+    ASSERT_NO_FATAL_FAILURE(At("world map by the signpost", kWorld, kWorldStartX, kWorldStartY));
+    // The meadow, and its way out right above where the player arrives.
+    ASSERT_NO_FATAL_FAILURE(WorldMapTo(kArrowDown, kWorldMeadowLocation, kMeadow));
+    ASSERT_NO_FATAL_FAILURE(At("meadow", kMeadow, kMeadowArriveX, kMeadowArriveY));
+    QuickTap(kArrowUp);
+    ASSERT_NO_FATAL_FAILURE(At("world map from the meadow", kWorld, 19, 35));
+    // Home by the town's mark, beside the signpost.
+    ASSERT_NO_FATAL_FAILURE(WorldMapTo(kArrowUp, kWorldTownLocation, kTown));
+    ASSERT_NO_FATAL_FAILURE(At("town", kTown, kSignX + 1, kSignY));
+
+    // The pier among the street's spots, stepped into from the row below: its
+    // pirates' words (the fight is the adventure's own test).
+    const u16 pier = 16;
+    Walk({{kArrowUp, kSignX + 1, kStreetSpotY + 1}, {kArrowRight, pier, kStreetSpotY + 1}});
+    QuickTap(kArrowUp, 0);
+    h.RunFrames(1);
+    Entered("pier", kSampleBattleTalk);
+    h.RunFrames(1);  // the frame after a release still reads the key down
+    ResetTalk();
+    ResetDialogs();
+    // The signpost once more, from the grass above it.
+    Walk({{kArrowDown, pier, kSignY - 1}, {kArrowLeft, kSignX, kSignY - 1}});
+    QuickTap(kArrowDown);
+    ASSERT_NO_FATAL_FAILURE(At("world map", kWorld, kWorldStartX, kWorldStartY));
+    // The lighthouse, and its keeper two cells in front: confirm talks to him.
+    ASSERT_NO_FATAL_FAILURE(WorldMapTo(kArrowDown, kWorldLighthouseLocation, kFar));
+    ASSERT_NO_FATAL_FAILURE(At("lighthouse", kFar, kFarArriveX, kFarArriveY));
+    QuickTap(s.Confirm(), 1);
+    EXPECT_EQ(gTalkContext.talk, kSampleKeeperTalk);
+}
+
+}  // namespace
