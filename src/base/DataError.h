@@ -14,9 +14,16 @@ struct DataError {
     // opened, a number no archive holds).
     static constexpr size_t kNoOffset = static_cast<size_t>(-1);
 
+    DataError() = default;
+    DataError(std::string f, size_t at, std::string what)
+        : file(std::move(f)), offset(at), text(std::move(what)) {}
+
     std::string file;  // empty while the reader of a bare buffer does not know it
     size_t offset = 0;
     std::string text;
+    // What the error box shows where the game words the box itself; empty: the
+    // message. Stderr and the last error always have the message.
+    std::string boxText;
 
     static DataError Unplaced(std::string file, std::string text) {
         return {std::move(file), kNoOffset, std::move(text)};
@@ -27,14 +34,24 @@ struct DataError {
         if (offset != kNoOffset) m += "offset " + std::to_string(offset) + ": ";
         return m + text;
     }
+    // The same fault, its box worded by the game.
+    DataError Boxed(std::string shown) const {
+        DataError e = *this;
+        e.boxText = std::move(shown);
+        return e;
+    }
+    std::string BoxText() const { return boxText.empty() ? Message() : boxText; }
 };
 
 // Writes the message to stderr and keeps it as the last one; with a caption it
-// also shows it to the player in an error box. Defined in engine/DataErrors.cpp.
+// also shows the box text to the player in an error box. Defined in engine/DataErrors.cpp.
 void ReportDataError(const DataError& e, const char* boxCaption = nullptr);
 // A fault worded whole by the game (printf-style), with no file and no offset:
 // its message, and so the error box, shows the text exactly.
 DataError WordedDataError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The fault `at` (file, offset, what is wrong) under a box the game words itself
+// (printf-style): the box shows the worded text exactly, stderr the message.
+DataError BoxedDataError(DataError at, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // The last error reported (empty before any), and how many were reported.
 const DataError& LastDataError();
 u32 DataErrorCount();

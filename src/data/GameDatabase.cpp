@@ -10,7 +10,6 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "platform/TextCodec.h"
-#include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
@@ -188,9 +187,16 @@ const char* SlotCaption(int slot) {
     return slot == kSlotShield ? B5("持有裝備資料庫錯誤") : B5("持有裝備資料錯誤");
 }
 
+// Where role r's id of slot s lies in RoleData.dat: the ids end each record.
+size_t EquipIdOffset(int r, int s) {
+    const size_t recSize = kDatabaseLayouts[kRoleDataFile].recordSize;
+    return 4 + recSize * static_cast<size_t>(r) + recSize - 4 * (kSlotCount - s);
+}
+
 // Turns the record ids read from RoleData.dat into owned pieces. A two-handed
 // weapon also fills the shield slot; an id not in the database leaves its slot empty.
-void EquipStartingPieces(RoleData& role) {
+void EquipStartingPieces(int r) {
+    RoleData& role = gRoles[r];
     i32 ids[kSlotCount];
     std::memcpy(ids, role.equip, sizeof(ids));
     bool bothHands = false;
@@ -200,8 +206,12 @@ void EquipStartingPieces(RoleData& role) {
         i32 id = ids[s];
         if (id < 0) continue;
         if (id >= gEquipageCount) {
-            ErrorBox(SlotCaption(s), B5("請確認 編號%d的裝備 是否存在資料庫中(最大值=%d)"), id,
-                     gEquipageCount);
+            DataError at{"MH_Data\\RoleData.dat", EquipIdOffset(r, s),
+                         "role " + std::to_string(r) + " wears equipment " + std::to_string(id) +
+                             "; the database holds " + std::to_string(gEquipageCount)};
+            ReportDataError(BoxedDataError(at, B5("請確認 編號%d的裝備 是否存在資料庫中(最大值=%d)"),
+                                           id, gEquipageCount),
+                            SlotCaption(s));
             continue;
         }
         i32 owned = AddEquipage(gEquipages[id]);
@@ -261,7 +271,7 @@ void FinishDatabaseLoad() {
     ResetOwnedState();
     for (int r = 0; r < kRoleCount; ++r) {
         gRoleStats[r] = gRoles[r];
-        EquipStartingPieces(gRoles[r]);
+        EquipStartingPieces(r);
         CalcRoleStats(gRoles[r], gRoleStats[r]);
         LearnSkillsUpToLevel(r);
     }
@@ -274,7 +284,10 @@ void LoadGameDatabase(const char* root) {
         cFile in;
         std::string bytes;
         if (!in.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ) || !in.ReadAll(&bytes)) {
-            ErrorBox(LoadCaption(), B5("無法開啟 %s，請確定MH_Data目錄中是否有此檔？"), file);
+            ReportDataError(BoxedDataError(DataError::Unplaced("MH_Data\\" + std::string(file),
+                                                               "cannot be read"),
+                                           B5("無法開啟 %s，請確定MH_Data目錄中是否有此檔？"), file),
+                            LoadCaption());
             continue;
         }
         in.Close();

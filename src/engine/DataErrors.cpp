@@ -29,17 +29,34 @@ void ReportDataError(const DataError& e, const char* boxCaption) {
     std::string message = e.Message();
     // Texts the game words itself are Big5, as its boxes show them.
     std::fprintf(stderr, "%s\n", Big5ToUtf8(message).c_str());
-    if (boxCaption) ErrorBox(boxCaption, "%s", message.c_str());
+    if (boxCaption) ErrorBox(boxCaption, "%s", e.BoxText().c_str());
 }
 
-DataError WordedDataError(const char* format, ...) {
-    // The same room as an error box's text.
+namespace {
+
+// The same room as an error box's text.
+std::string Format(const char* format, va_list ap) {
     char text[1024];
+    std::vsnprintf(text, sizeof(text), format, ap);
+    return text;
+}
+
+}  // namespace
+
+DataError WordedDataError(const char* format, ...) {
     va_list ap;
     va_start(ap, format);
-    std::vsnprintf(text, sizeof(text), format, ap);
+    std::string text = Format(format, ap);
     va_end(ap);
-    return DataError::Unplaced("", text);
+    return DataError::Unplaced("", std::move(text));
+}
+
+DataError BoxedDataError(DataError at, const char* format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    at.boxText = Format(format, ap);
+    va_end(ap);
+    return at;
 }
 
 const DataError& LastDataError() {

@@ -2,6 +2,7 @@
 #include "engine/MyAct.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -577,6 +578,24 @@ const u8* ReadActDirect(i32 act, i32 key, u32* partBytes) {
     u32 size = 0;
     s.direct = ReadActData(act, &size);
     return s.direct ? PartOf(act, s.direct, size, key, partBytes) : nullptr;
+}
+
+void ReportActFault(i32 act, const char* caption, const char* format, ...) {
+    char text[1024];
+    va_list ap;
+    va_start(ap, format);
+    std::vsnprintf(text, sizeof(text), format, ap);
+    va_end(ap);
+    std::string said = text;
+    std::replace(said.begin(), said.end(), '\n', ' ');
+    said = "act " + std::to_string(act) + " cannot be played: " + said;
+    int archive = act / kPicsPerArchive;
+    u32 entry = static_cast<u32>(act % kPicsPerArchive);
+    DataError at = act > 0 && archive < kPicArchiveCount && entry != 0
+                       ? DataError(ActFileName(archive), EntryOffset(entry), said)
+                       : DataError::Unplaced("", said);
+    at.boxText = text;
+    ReportDataError(at, caption);
 }
 
 int TakeActData(ActPlayer* p) {

@@ -76,6 +76,10 @@ struct ActPlayer {
 
 // One tick; 1, or 0 when the act's part cannot be loaded.
 int TakeActData(ActPlayer* p);
+// The box a user of act `act` shows when TakeActData refused it, worded by the
+// game (printf-style); stderr and the last error name the act's archive entry.
+void ReportActFault(i32 act, const char* caption, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
 
 // Part key of act from the act cache (loading it); null when there is none.
 // partBytes receives the part's length.

@@ -47,8 +47,9 @@ bool OnCell(const RoleSlot& s) {
 void AdvanceAnimation(RoleSlot& s) {
     if (!s.act) return;
     if (!TakeActData(s.act))
-        ErrorBox(B5("Act Err16(PathDB:Script)"), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"),
-                 s.roleId, s.act->act, s.act->action, s.act->dir);
+        ReportActFault(s.act->act, B5("Act Err16(PathDB:Script)"),
+                       B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), s.roleId, s.act->act,
+                       s.act->action, s.act->dir);
 }
 
 u32* CellPointer(int cx, int cy) {

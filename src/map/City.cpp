@@ -56,17 +56,30 @@ i32 gSavedWalkMode = 0;
 
 // ---- database reads ----
 
-bool FindMapRecord(u32 m, MapDbRecord* out) {
+bool FindMapRecord(u32 m, MapDbRecord* out, DataError* why) {
     ByteReader r = MapDbTable(dbTable::kMaps);
-    while (r.Has(kMapRecordSize)) {
+    std::string fault = "the map table's offset lies outside the database";
+    size_t at = 4u * dbTable::kMaps;
+    while (r.ok()) {
+        at = r.pos();
+        if (!r.Has(kMapRecordSize)) {
+            fault = "the map table ends without its end mark";
+            break;
+        }
         MapDbRecord rec;
         MapDbRecordFields(r, rec);
-        if (rec.id == 0xFFFF) return false;
         if (rec.id == m) {
             *out = rec;
             return true;
         }
+        if (rec.id == 0xFFFF) {
+            fault = "the map table holds no map " + std::to_string(m);
+            break;
+        }
     }
+    if (why)
+        *why = gMapDatabase ? DataError(kMapsFileName, kMapsFileHeader + at, fault)
+                            : MapDatabaseFault();
     return false;
 }
 
@@ -179,6 +192,7 @@ u32 RollEncounter(u32 steps) {
 int PickPopOutPoint(u16 id, i32* x, i32* y) {
     ByteReader r = MapDbTable(dbTable::kPopOut);
     while (r.Has(4)) {
+        size_t at = r.pos();
         u16 role = r.U16();
         std::vector<u16> vals;
         u16 first = r.U16();
@@ -186,7 +200,12 @@ int PickPopOutPoint(u16 id, i32* x, i32* y) {
         for (u16 v = first; v != 0xFFFF && r.ok(); v = r.U16()) vals.push_back(v);
         if (!r.ok()) return 0;
         if (role != id) continue;
-        if (vals.size() % 2) MessageBoxA(gMainWnd, B5("迸出資料有問題 位置不完整"), "2k", 0);
+        if (vals.size() % 2)
+            ReportDataError(DataError(kMapsFileName, kMapsFileHeader + at,
+                                      "pop-out points of role " + std::to_string(id) +
+                                          " hold an odd count of words")
+                                .Boxed(B5("迸出資料有問題 位置不完整")),
+                            "2k");
         // A role listed without points keeps its cell.
         if (vals.size() < 2) return 0;
         size_t k = static_cast<size_t>(std::rand()) % (vals.size() / 2);
@@ -527,7 +546,8 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     ResetMapLevelState();
 
     MapDbRecord rec;
-    bool found = FindMapRecord(m, &rec);
+    DataError missing;
+    bool found = FindMapRecord(m, &rec, &missing);
     if (found) ApplyMapRecord(rec);
     if (gInstallMode == 1) {
         char letter = 0;
@@ -537,7 +557,7 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     StopGhosts();
     FirstVisitFlags(m);
     if (!found) {
-        ReportDataError(WordedDataError(B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m)),
+        ReportDataError(BoxedDataError(missing, B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m)),
                         B5("遊戲初始"));
         CloseAfterFrame();
         return;

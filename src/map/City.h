@@ -4,6 +4,7 @@
 #pragma once
 #include <vector>
 
+#include "base/DataError.h"
 #include "base/Types.h"
 #include "map/MapArchive.h"
 
@@ -85,8 +86,9 @@ extern u32 gStepCount;
 extern i32 gSavedWalkMode;
 
 void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options);
-// The map record of m from table 3; false when absent or the table is unterminated.
-bool FindMapRecord(u32 m, MapDbRecord* out);
+// The map record of m from table 3; false when absent or the table is unterminated,
+// with where and why in *why (the database's own fault when it could not be read).
+bool FindMapRecord(u32 m, MapDbRecord* out, DataError* why = nullptr);
 int ReadPlaceName(u32 m, char* out);
 void ReadEncounterZones();
 u32 RollEncounter(u32 steps);

@@ -135,7 +135,8 @@ void TurnAndCheck(RoleSlot& s, i32 action, i32 dir, const char* tag, const char*
     s.act->action = action;
     s.act->dir = dir;
     if (!TakeActData(s.act))
-        ErrorBox(B5(tag), B5(text), s.roleId, s.act->act, s.act->action, s.act->dir);
+        ReportActFault(s.act->act, B5(tag), B5(text), s.roleId, s.act->act, s.act->action,
+                       s.act->dir);
 }
 
 // Fills the talk context for a new talk with its place and the owner's state word.

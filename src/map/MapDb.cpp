@@ -21,6 +21,7 @@ u32 gPathDatabaseSize = 0;
 namespace {
 cFile gPathFile;
 bool gReportedExtraBlock = false;
+DataError gMapDbFault;  // why the last read of maps.dat failed
 
 std::string Rooted(const char* rel) {
     return std::string(gBasePath) + rel;
@@ -45,11 +46,21 @@ void SetMapDatabase(const u8* data, u32 size) {
 // a second open of the same file is refused as a sharing violation.
 bool ReadMapDatabase() {
     FreeMapDatabase();
+    DataError& why = gMapDbFault;
+    why = {};
     cFile& f = gMapDbFile;
-    if (!f.IsOpen() && !f.Open(Rooted(kMapsFileName).c_str(), OPEN_EXISTING, GENERIC_READ))
+    if (!f.IsOpen() && !f.Open(Rooted(kMapsFileName).c_str(), OPEN_EXISTING, GENERIC_READ)) {
+        why = DataError::Unplaced(kMapsFileName, "cannot be opened");
         return false;
+    }
     u32 size = f.GetSize();
-    if (size == 0xFFFFFFFFu || size < kMapsFileHeader || size > (256u << 20)) return false;
+    if (size == 0xFFFFFFFFu || size < kMapsFileHeader || size > (256u << 20)) {
+        bool shortOne = size < kMapsFileHeader;
+        why = {kMapsFileName, shortOne ? size : 0,
+               shortOne ? "ends inside its " + std::to_string(kMapsFileHeader) + "-byte header"
+                        : "is too large (" + std::to_string(size) + " bytes)"};
+        return false;
+    }
     u32 n = size - kMapsFileHeader;
     gMapDatabase = static_cast<u8*>(MH_ALLOC_ZERO(static_cast<i32>(n) + 1));
     gMapDatabaseSize = n;
@@ -57,36 +68,45 @@ bool ReadMapDatabase() {
     u32 got = n;
     if (n && (!f.Read(gMapDatabase, &got) || got != n)) {
         FreeMapDatabase();
+        why = {kMapsFileName, kMapsFileHeader, "cannot be read"};
         return false;
     }
     return true;
 }
 
+const DataError& MapDatabaseFault() {
+    return gMapDbFault;
+}
+
+namespace {
+
+// The database boxes of the start: the box as the game words it, the file and
+// the fault on stderr; the window closes.
+int FailDatabases(const DataError& why, const char* box) {
+    ReportDataError(why.Boxed(box), "Moonharbor");
+    SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+    return 0;
+}
+
+}  // namespace
+
 int OpenMapDatabases() {
     gMapDbFile.Close();
-    if (!gMapDbFile.Open(Rooted(kMapsFileName).c_str(), OPEN_EXISTING, GENERIC_READ)) {
-        ErrorBox("Moonharbor", "RoleDataBase init Failed.");
-        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
-        return 0;
-    }
-    if (!ReadMapDatabase()) {
-        ErrorBox("Moonharbor", "RoleDataBase init Failed.");
-        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
-        return 0;
-    }
+    if (!ReadMapDatabase()) return FailDatabases(gMapDbFault, "RoleDataBase init Failed.");
     gPathFile.Close();
     gPathDatabase = nullptr;
     gPathDatabaseSize = 0;
-    if (gPathFile.Open(Rooted("MH_Data\\path.dat").c_str(), OPEN_EXISTING, GENERIC_READ) &&
-        gPathFile.CreateMapping()) {
+    const char* pathFile = "MH_Data\\path.dat";
+    if (!gPathFile.Open(Rooted(pathFile).c_str(), OPEN_EXISTING, GENERIC_READ))
+        return FailDatabases(DataError::Unplaced(pathFile, "cannot be opened"),
+                             "PathDataBase init Failed.");
+    if (gPathFile.CreateMapping()) {
         gPathDatabase = gPathFile.MapView(0, 0);
         if (gPathDatabase) gPathDatabaseSize = gPathFile.GetSize();
     }
-    if (!gPathDatabase) {
-        ErrorBox("Moonharbor", "PathDataBase init Failed.");
-        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
-        return 0;
-    }
+    if (!gPathDatabase)
+        return FailDatabases(DataError::Unplaced(pathFile, "cannot be mapped"),
+                             "PathDataBase init Failed.");
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "base/Types.h"
 #include "engine/File.h"
 
@@ -28,6 +29,8 @@ extern u32 gPathDatabaseSize;
 
 // Reads "MH_Data\maps.dat" from offset 512 to its end into gMapDatabase.
 bool ReadMapDatabase();
+// Why the last ReadMapDatabase failed (its file, offset and fault).
+const DataError& MapDatabaseFault();
 // Installs a database image (copied) without a file; for tests and tools.
 void SetMapDatabase(const u8* data, u32 size);
 void FreeMapDatabase();

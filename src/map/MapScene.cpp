@@ -270,7 +270,7 @@ void ReportActError(const char* tag, const ActPlayer* p, u16 roleId) {
     i32 act = p ? p->act : 0;
     if (!Reported().insert({tag, roleId, act}).second) return;
     static const std::string text = B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]");
-    ErrorBox(tag, text.c_str(), roleId, act, p ? p->action : 0, p ? p->dir : 0);
+    ReportActFault(act, tag, text.c_str(), roleId, act, p ? p->action : 0, p ? p->dir : 0);
 }
 
 void ReportActError(const char* tag, const RoleSlot* s) {

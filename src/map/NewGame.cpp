@@ -82,7 +82,7 @@ void MakeCursor() {
     gNewGame.cursor->action = 0;
     gNewGame.cursorMode = 0x9000;
     if (!ActHasFrames(gNewGame.cursor))
-        ErrorBox("Act Err08(Misc:Init:Mouse:Norm)", RoleErrorText(), 0, 9001, 0, 0);
+        ReportActFault(9001, "Act Err08(Misc:Init:Mouse:Norm)", RoleErrorText(), 0, 9001, 0, 0);
 }
 
 void BindRecordsFromDatabase() {
@@ -135,7 +135,10 @@ int StartNewGame(int load) {
         // after the frame that asked.
         ByteReader id = MapDbTable(dbTable::kStart);
         int map = id.Has(2) ? id.U16() : -1;
-        ReportDataError(WordedDataError(B5("找不到設定的起始地圖碼 (%d)"), map), B5("遊戲初始"));
+        DataError why = gMapDatabase ? DataError(kMapsFileName, kMapsFileHeader + 4u * dbTable::kStart,
+                                                 "the start record lies outside the database")
+                                     : MapDatabaseFault();
+        ReportDataError(BoxedDataError(why, B5("找不到設定的起始地圖碼 (%d)"), map), B5("遊戲初始"));
         PostMessageA(gMainWnd, WM_DESTROY, 0, 0);
         return 0;
     }

@@ -3,8 +3,10 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "engine/ErrorBox.h"
@@ -353,9 +355,12 @@ void StoreOneRole(RoleSlot& s, int x, int y) {
     }
     i32 row = FindRecord(s.roleId);
     if (row < 0) {
-        ErrorBox(B5("!!! 警告 !!!"),
-                 B5("角色編號(%d)\n資料歸鍵時\n找不到符合的位置\n可能是定義錯誤或是角色不存在了"),
-                 s.roleId);
+        ReportDataError(
+            BoxedDataError(DataError::Unplaced(kMapsFileName, "no role record for role " +
+                                                                  std::to_string(s.roleId)),
+                           B5("角色編號(%d)\n資料歸鍵時\n找不到符合的位置\n可能是定義錯誤或是角色不存在了"),
+                           s.roleId),
+            B5("!!! 警告 !!!"));
         return;
     }
     if (s.act) {
@@ -495,7 +500,8 @@ void newRoleInit(RoleSlot* s) {
         // (no behaviour script, no 0x1000) shows it from now on and its footprint
         // takes the frame's size.
         if (!ActHasFrames(s->act) || !TakeActData(s->act))
-            ErrorBox("Act Err11(Misc:newRoleInit)", RoleErrorText(), s->roleId, s->act->act,
+            ReportActFault(s->act->act, "Act Err11(Misc:newRoleInit)", RoleErrorText(), s->roleId,
+                           s->act->act,
                      s->act->action, s->act->dir);
     }
     s->state &= ~(0x20000000u | 0x00F00000u);

@@ -196,7 +196,8 @@ void BinkOverLap(void* pixels, u32 pitch, u32 rows) {
     ActPlayer& a = gVideoOverlay;
     if (a.act <= 0 || !pixels) return;
     if (!TakeActData(&a)) {
-        ErrorBox("TakeActData(BinkOverLap)", "act[%d] qq[%d] dir[%d]", a.act, a.action, a.dir);
+        ReportActFault(a.act, "TakeActData(BinkOverLap)", "act[%d] qq[%d] dir[%d]", a.act, a.action,
+                       a.dir);
         a = ActPlayer{};
         return;
     }

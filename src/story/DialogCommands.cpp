@@ -163,13 +163,13 @@ Step CmdCaption(TalkContext* c, CmdArgs& a) {
     } else {
         u32 var = a.v[0];
         if (var != 11 && var != 12) {
-            ErrorBox(B5("對話系統(Caption2)"), B5("設定的變數(%d)和系統衝突"),
-                     static_cast<int>(var));
+            ReportTalkData(c, B5("對話系統(Caption2)"), B5("設定的變數(%d)和系統衝突"),
+                           static_cast<int>(var));
             return Step::On;
         }
         n = static_cast<i32>(gScriptVars[var]);
         if (n == 0) {
-            ErrorBox(B5("對話系統(Caption2)"), "%s", B5("設定的變數(0)和系統衝突"));
+            ReportTalkData(c, B5("對話系統(Caption2)"), "%s", B5("設定的變數(0)和系統衝突"));
             return Step::On;
         }
     }

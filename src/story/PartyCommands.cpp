@@ -67,9 +67,9 @@ void AddToFirstFree(i32* list, i32 value) {
 }
 
 // A missing role of the role-value commands: its box, then the command is skipped.
-bool RoleValueOf(u32 id, u32 which, i32* v, const char* caption) {
+bool RoleValueOf(const TalkContext* c, u32 id, u32 which, i32* v, const char* caption) {
     if (AccessRoleValue(static_cast<u16>(id), static_cast<int>(which), v, 1)) return true;
-    ErrorBox(B5(caption), B5("找不到角色 %d"), static_cast<int>(id));
+    ReportTalkData(c, B5(caption), B5("找不到角色 %d"), static_cast<int>(id));
     return false;
 }
 
@@ -376,7 +376,7 @@ Step CmdRoleValue(TalkContext* c, CmdArgs& a) {
     u16 id = ScriptRoleId(c, a.v[0]);
     const char* tag = op == 0xC5 ? "Err(Talk:rv_set)" : "Err(Talk:rv_add)";
     i32 v = 0;
-    if (!RoleValueOf(id, a.v[1], &v, tag)) return Step::On;
+    if (!RoleValueOf(c, id, a.v[1], &v, tag)) return Step::On;
     i32 x = static_cast<i32>(a.v[2]);
     switch (op) {
         case 0xC5:
@@ -399,9 +399,9 @@ Step CmdRoleValue(TalkContext* c, CmdArgs& a) {
 Step CmdRoleValueSwitch(TalkContext* c, CmdArgs& a) {
     u16 id = ScriptRoleId(c, a.v[0]);
     i32 v = 0;
-    if (!RoleValueOf(id, a.v[1], &v, "Err(Talk:rv_switch)")) return Step::On;
+    if (!RoleValueOf(c, id, a.v[1], &v, "Err(Talk:rv_switch)")) return Step::On;
     if (static_cast<u32>(v) >= a.listCount) {
-        ErrorBox(B5("Err(Talk:rv_switch)"), B5("數值太大(%d) 沒有定義 %d"), v, id);
+        ReportTalkData(c, B5("Err(Talk:rv_switch)"), B5("數值太大(%d) 沒有定義 %d"), v, id);
         return Step::On;
     }
     return TalkJump(c, LoadU32(a.list + 4 * v)) ? Step::Jumped : Step::Ended;
@@ -411,11 +411,11 @@ Step CmdRoleValueCompare(TalkContext* c, CmdArgs& a) {
     u16 ida = ScriptRoleId(c, a.v[0]), idb = ScriptRoleId(c, a.v[2]);
     i32 va = 0, vb = 0;
     if (!AccessRoleValue(ida, static_cast<int>(a.v[1]), &va, 1)) {
-        ErrorBox(B5("Err(Talk:rv_comp)"), B5("找不到角色 %d(1)"), ida);
+        ReportTalkData(c, B5("Err(Talk:rv_comp)"), B5("找不到角色 %d(1)"), ida);
         return Step::On;
     }
     if (!AccessRoleValue(idb, static_cast<int>(a.v[3]), &vb, 1)) {
-        ErrorBox(B5("Err(Talk:rv_comp)"), B5("找不到角色 %d(2)"), idb);
+        ReportTalkData(c, B5("Err(Talk:rv_comp)"), B5("找不到角色 %d(2)"), idb);
         return Step::On;
     }
     if (Op(a) == 0xD5) return JumpIf(c, va >= vb, a.v[4]);

@@ -95,7 +95,9 @@ bool StartPicShow(const char* name, u32 soundFlags, const char* folder) {
     StopPicShow();
     gPicShow.path = std::string(folder ? folder : gBasePath) + "Video\\" + name;
     if (!gPicShowFile.Open(gPicShow.path.c_str(), OPEN_EXISTING, GENERIC_READ)) {
-        ErrorBox("MAni Open Failure!", "MAni File Error!\n%s", gPicShow.path.c_str());
+        ReportDataError(BoxedDataError(DataError::Unplaced(gPicShow.path, "cannot be opened"),
+                                       "MAni File Error!\n%s", gPicShow.path.c_str()),
+                        "MAni Open Failure!");
         return false;
     }
     gPicShow.fileSize = gPicShowFile.GetSize();

@@ -346,13 +346,13 @@ Step CmdTurnToFace(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     int other = ScriptRoleSlot(c, a.v[1]);
     if (slot < 0 || !gMapRoles[slot].act) {
-        ErrorBox(B5("Act Err30(Talk:TurnFace[1])"), B5("角色號碼(GUID:%d)不存在此地圖(%d)"),
-                 ScriptRoleId(c, a.v[0]), static_cast<int>(gMapId));
+        ReportTalkData(c, B5("Act Err30(Talk:TurnFace[1])"), B5("角色號碼(GUID:%d)不存在此地圖(%d)"),
+                       ScriptRoleId(c, a.v[0]), static_cast<int>(gMapId));
         return Step::On;
     }
     if (other < 0) {
-        ErrorBox(B5("Act Err31(Talk:TurnFace[2])"), B5("角色號碼(GUID:%d)不存在此地圖(%d)"),
-                 ScriptRoleId(c, a.v[1]), static_cast<int>(gMapId));
+        ReportTalkData(c, B5("Act Err31(Talk:TurnFace[2])"), B5("角色號碼(GUID:%d)不存在此地圖(%d)"),
+                       ScriptRoleId(c, a.v[1]), static_cast<int>(gMapId));
         return Step::On;
     }
     const RoleSlot &r = gMapRoles[slot], &o = gMapRoles[other];
@@ -375,7 +375,7 @@ Step CmdWaitSpeaker(TalkContext* c, CmdArgs& a) {
 Step CmdEndRolePart(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     if (slot < 0) {
-        ErrorBox(B5("對話系統(TalkEnd)"), B5("角色不存在 (%d) "), ScriptRoleId(c, a.v[0]));
+        ReportTalkData(c, B5("對話系統(TalkEnd)"), B5("角色不存在 (%d) "), ScriptRoleId(c, a.v[0]));
         return Step::On;
     }
     ClearRoleFootprint(&gMapRoles[slot]);
@@ -412,7 +412,8 @@ Step CmdRoleLayer(TalkContext* c, CmdArgs& a) {
 Step CmdWaitActFrame(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     if (slot < 0 || !gMapRoles[slot].act) {
-        ErrorBox(B5("Talk(tilpa1)"), B5("不存在地圖上的角色(GUID:%d)"), ScriptRoleId(c, a.v[0]));
+        ReportTalkData(c, B5("Talk(tilpa1)"), B5("不存在地圖上的角色(GUID:%d)"),
+                       ScriptRoleId(c, a.v[0]));
         return Step::On;
     }
     return gMapRoles[slot].act->frame < a.v[1] ? Step::Stay : Step::On;

@@ -134,8 +134,9 @@ bool ColorFadeUnderWay() {
 
 bool TalkChangeMap(u32 map, u32 cx, u32 cy, u32 act, u32 qq, u32 dir, u32 options) {
     MapDbRecord rec;
-    if (!FindMapRecord(map, &rec)) {
-        ReportDataError(WordedDataError(B5("地圖[%d]不存在"), static_cast<int>(map)),
+    DataError why;
+    if (!FindMapRecord(map, &rec, &why)) {
+        ReportDataError(BoxedDataError(why, B5("地圖[%d]不存在"), static_cast<int>(map)),
                         B5("對話系統(ChangeMap)"));
         return false;
     }

@@ -20,8 +20,8 @@ int ScriptRoleSlot(const TalkContext* c, u32 ref) {
 }
 
 void ActErrorBox(const char* caption, u16 id, const ActPlayer* p) {
-    ErrorBox(B5(caption), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), id, p ? p->act : 0,
-             p ? p->action : 0, p ? p->dir : 0);
+    ReportActFault(p ? p->act : 0, B5(caption), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), id,
+                   p ? p->act : 0, p ? p->action : 0, p ? p->dir : 0);
 }
 
 bool StepRoleAct(int slot, const char* caption) {

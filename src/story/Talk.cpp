@@ -1,6 +1,7 @@
 // The story-script interpreter: talk files, the window, the run loop and the talk end.
 #include "story/Talk.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -183,9 +184,22 @@ void ResetTalkContext(TalkContext* c) {
     std::memset(c, 0xFF, sizeof(*c));
 }
 
+DataError TalkDataAt(const TalkContext* c, std::string what) {
+    return {"Talk" + std::to_string(gTalkFile) + ".dat", c->offset + kTalkBase + c->ip,
+            std::move(what)};
+}
+
+void ReportTalkData(const TalkContext* c, const char* caption, const char* format, ...) {
+    char text[1024];
+    va_list ap;
+    va_start(ap, format);
+    std::vsnprintf(text, sizeof(text), format, ap);
+    va_end(ap);
+    ReportDataError(TalkDataAt(c, text), caption);
+}
+
 void TalkFault(TalkContext* c, const char* what) {
-    std::string file = "Talk" + std::to_string(gTalkFile) + ".dat";
-    ReportDataError({file, c->offset + kTalkBase + c->ip, what}, B5("對話系統"));
+    ReportDataError(TalkDataAt(c, what), B5("對話系統"));
     TalkEnd(c);
 }
 
@@ -221,8 +235,8 @@ void RestoreTalkTurn(int slot, const char* tag) {
         gTalkTurn = TalkTurn{};
     }
     if (!TakeActData(r.act))
-        ErrorBox(B5(tag), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId, r.act->act,
-                 r.act->action, r.act->dir);
+        ReportActFault(r.act->act, B5(tag), B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"),
+                       r.roleId, r.act->act, r.act->action, r.act->dir);
 }
 
 }  // namespace
@@ -296,9 +310,9 @@ int Talk(TalkContext* c) {
         if (o != Open::Done) return o == Open::Missing ? 0 : 1;
         gTalkFlags |= kTalkLockBit;
         if (player && player->act && !TakeActData(player->act))
-            ErrorBox(B5("Act Err21(Talk:LoadTalk)"),
-                     B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, player->act->act,
-                     player->act->action, player->act->dir);
+            ReportActFault(player->act->act, B5("Act Err21(Talk:LoadTalk)"),
+                           B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId,
+                           player->act->act, player->act->action, player->act->dir);
     }
     // A box that waits for the player does not hold the script: the scripts wait
     // for their boxes themselves, and people walk on while a box shows.

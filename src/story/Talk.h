@@ -1,6 +1,9 @@
 // The story-script interpreter: the one talk context, the talk file with its
 // 32 KB window, the script variables, the run loop and the talk end.
 #pragma once
+#include <string>
+
+#include "base/DataError.h"
 #include "base/Types.h"
 #include "engine/File.h"
 #include "map/StoryLink.h"
@@ -30,6 +33,12 @@ int LoadTalk(TalkContext* c, int n);
 void TalkEnd(TalkContext* c);
 // Reports a fault of the running script once (naming the file and offset) and ends the talk.
 void TalkFault(TalkContext* c, const char* what);
+// Where the running command of c lies in its talk file, with what is wrong.
+DataError TalkDataAt(const TalkContext* c, std::string what);
+// Bad data a command met, in the box the game words (printf-style); stderr and
+// the last error name the talk file and the command's offset as well.
+void ReportTalkData(const TalkContext* c, const char* caption, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
 
 // Talk n lives in file ceil(n / 1000) (at least 1) at entry n mod 1000 (1000 for multiples).
 void TalkFileEntry(int n, int* file, int* entry);

@@ -19,8 +19,9 @@ u32 Op(const CmdArgs& a) {
     return LoadU16(a.at) & 0x3FFFu;
 }
 
-void NoRoleBox(const char* caption, u16 id) {
-    ErrorBox(B5(caption), B5("角色號碼(GUID:%d)不存在此地圖(%d)"), id, static_cast<int>(gMapId));
+void NoRoleBox(const TalkContext* c, const char* caption, u16 id) {
+    ReportTalkData(c, B5(caption), B5("角色號碼(GUID:%d)不存在此地圖(%d)"), id,
+                   static_cast<int>(gMapId));
 }
 
 // The player walking a scripted walk has no control of its own.
@@ -40,7 +41,7 @@ void StartGroupEntry(TalkContext* c, u32 op, const u8* e, bool flag) {
     u16 ref = LoadU16(e);
     int slot = ScriptRoleSlot(c, ref);
     if (slot < 0) {
-        NoRoleBox("Talk(Walk)", ScriptRoleId(c, ref));
+        NoRoleBox(c, "Talk(Walk)", ScriptRoleId(c, ref));
         return;
     }
     RoleSlot& s = gMapRoles[slot];
@@ -94,7 +95,7 @@ void EndWalkOf(int slot) {
 Step CmdWalkTo(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     if (slot < 0) {
-        NoRoleBox("Talk(Walk)", ScriptRoleId(c, a.v[0]));
+        NoRoleBox(c, "Talk(Walk)", ScriptRoleId(c, a.v[0]));
         return Step::On;
     }
     WalkRoleTo(slot, static_cast<i32>(a.v[1]) * 16, static_cast<i32>(a.v[2]) * 16);
@@ -105,7 +106,7 @@ Step CmdWalkTo(TalkContext* c, CmdArgs& a) {
 Step CmdWalkStep(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     if (slot < 0) {
-        NoRoleBox("Talk(Step)", ScriptRoleId(c, a.v[0]));
+        NoRoleBox(c, "Talk(Step)", ScriptRoleId(c, a.v[0]));
         return Step::Yield;
     }
     if (!(gMapRoles[slot].state & kWalkArrived)) iMove(slot);
@@ -162,7 +163,7 @@ Step CmdWalkRole(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     i32 row = FindRecord(id);
     if (slot < 0 && row < 0) {
-        NoRoleBox("Talk(Walk)", id);
+        NoRoleBox(c, "Talk(Walk)", id);
         return Step::On;
     }
     i32 cx = 0, cy = 0;
@@ -179,7 +180,7 @@ Step CmdWalkRole(TalkContext* c, CmdArgs& a) {
         int other = ScriptRoleSlot(c, a.v[1]);
         i32 otherRow = FindRecord(otherId);
         if (other < 0 && otherRow < 0) {
-            NoRoleBox("Talk(Walk)", otherId);
+            NoRoleBox(c, "Talk(Walk)", otherId);
             return Step::On;
         }
         cx = other >= 0 ? CellX(other) : RecordWord(otherRow, 5);

@@ -230,7 +230,7 @@ Step CmdSendRole(TalkContext* c, CmdArgs& a) {
     u16 id = ScriptRoleId(c, a.v[0]);
     i32 row = FindRecord(id);
     if (row < 0) {
-        ErrorBox(B5("!!! 警告 !!!"), B5("Maps沒有定義角色[%d]"), id);
+        ReportTalkData(c, B5("!!! 警告 !!!"), B5("Maps沒有定義角色[%d]"), id);
         return Step::On;
     }
     int slot = ScriptRoleSlot(c, a.v[0]);

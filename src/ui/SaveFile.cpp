@@ -410,15 +410,21 @@ bool SaveIdsKnown(const SaveImage& img, DataError* error) {
     return false;
 }
 
+namespace {
+DataError gLastSaveFault;  // why the last save read was refused, for its notice
+}  // namespace
+
 std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, DataError* error) {
-    auto img = ReadImageFile<SaveImage>(path, 0xFFFFFFFFu, ParseSaveImage, error);
     DataError why;
+    auto img = ReadImageFile<SaveImage>(path, 0xFFFFFFFFu, ParseSaveImage, &why);
     if (img && !SaveIdsKnown(*img, &why)) {
         why.file = path;
-        if (error) *error = why;
-        return nullptr;
+        img = nullptr;
     }
-    return img;
+    if (img) return img;
+    gLastSaveFault = why;
+    if (error) *error = why;
+    return nullptr;
 }
 
 int IsSlotUsed(int slot) {
@@ -487,8 +493,9 @@ void ApplySaveImage(const SaveImage& img) {
     RecreateFonts();
 }
 
+// The notice names, on stderr, the file and the fault of the save last refused.
 void ShowBadSaveNotice() {
-    ErrorBox(B5("讀取進度"), "%s", B5("進度檔已損毀，無法讀取。"));
+    ReportDataError(gLastSaveFault.Boxed(B5("進度檔已損毀，無法讀取。")), B5("讀取進度"));
 }
 
 int SaveToSlotFile(int slot) {

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/DataError.h"
 #include "base/Big5.h"
 #include "base/ByteIo.h"
 #include "data/DerivedStats.h"
@@ -384,7 +385,16 @@ TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
     set.roles[0].equipIds[kSlotShield] = count + 5;
     set.roles[0].equipIds[kSlotHat] = -7;
     WriteSet(set);
+    ::testing::internal::CaptureStderr();
     LoadGameDatabase(h_.root().c_str());
+    // Stderr names the file and each id's place: the count, then 216-byte records
+    // that end with the six ids (weapon at 4 + 192, shield at 200).
+    const std::string said = ::testing::internal::GetCapturedStderr(), file = "MH_Data\\RoleData.dat: ";
+    EXPECT_EQ(said, file + "offset 196: role 0 wears equipment " + std::to_string(count) +
+                        "; the database holds " + std::to_string(count) + "\n" + file +
+                        "offset 200: role 0 wears equipment " + std::to_string(count + 5) +
+                        "; the database holds " + std::to_string(count) + "\n");
+    EXPECT_EQ(LastDataError().offset, 200u);
     ASSERT_EQ(h_.boxes().size(), 2u);
     auto text = [&](i32 id) {
         return Utf8ToBig5(("請確認 編號" + std::to_string(id) +

@@ -1,9 +1,13 @@
 // Soak: thousands of frames of random keys, key messages, mouse moves and clicks
 // through the title, the map, battles and the screens of the sample game.
-// Nothing may crash or hang, and the debug allocator may report nothing.
+// Nothing may crash or hang, and the debug allocator may report nothing. A
+// watchdog ends the program when a frame does not return, naming the frame and
+// the seed.
 // MH_SOAK_SEED replays a run; MH_SOAK_FRAMES changes its length.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -56,7 +60,50 @@ void RandomInput(Harness& h, std::mt19937& rng, const std::vector<u8>& codes,
     }
 }
 
+constexpr int kHungExit = 86;
+
+// Runs frames under an alarm: a frame that has not returned when it rings is
+// named on stderr, with how to replay the run, and the program ends. The text
+// is made before the frame; the alarm's handler only writes it.
+struct FrameWatchdog {
+    static inline char said[160];
+    static inline int saidBytes = 0;
+    unsigned seconds;
+    std::string replay;
+
+    void Frame(Harness& h, int n) const {
+        saidBytes = std::snprintf(said, sizeof(said), "frame %d did not return within %u s (%s)\n",
+                                  n, seconds, replay.c_str());
+        std::signal(SIGALRM, [](int) {
+            (void)!write(STDERR_FILENO, said, static_cast<size_t>(saidBytes));
+            _exit(kHungExit);
+        });
+        alarm(seconds);
+        h.RunFrames(1);
+        alarm(0);
+    }
+};
+
 }  // namespace
+
+// Five frames under a watchdog of one second; the third never returns.
+static void RunAPlantedEndlessFrame(Harness& h) {
+    h.StartGame();
+    h.AtFrame(h.frame() + 2, [] {
+        for (;;) pause();
+    });
+    const FrameWatchdog dog{1, "planted"};
+    for (int n = 0; n < 5; ++n) dog.Frame(h, n);
+}
+
+// The harness's folder is made outside the child, so it goes with the test.
+TEST(SoakDeathTest, TheWatchdogEndsAFrameThatNeverReturns) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    Harness h;
+    h.WriteSample();
+    EXPECT_EXIT(RunAPlantedEndlessFrame(h), testing::ExitedWithCode(kHungExit),
+                "frame 2 did not return within 1 s \\(planted\\)");
+}
 
 TEST(Soak, RandomInputThroughTitleMapAndScreens) {
     const u32 seed = EnvNumber("MH_SOAK_SEED", 20261301u);
@@ -65,8 +112,7 @@ TEST(Soak, RandomInputThroughTitleMapAndScreens) {
     std::vector<std::string> reports;
     int done = 0, starts = 0, battleFrames = 0;
     std::set<u32> seen;  // the frames shown: 0 is map mode, the rest screens
-    // Said before the run: a run that hangs is stopped by the test's time limit.
-    std::fprintf(stderr, "soak: replay with MH_SOAK_SEED=%u\n", seed);
+    const FrameWatchdog dog{5, "replay with MH_SOAK_SEED=" + std::to_string(seed)};
     // Leaks, failed or bad frees and damaged guards; the statistics the allocator
     // prints when the game closes are no fault.
     MemDbgSetSink([&reports](const std::string& s) {
@@ -97,7 +143,7 @@ TEST(Soak, RandomInputThroughTitleMapAndScreens) {
                 StartTalk(static_cast<u16>(kSampleBattleTalk), kTalkSpot);
             }
             RandomInput(h, rng, codes, held);
-            h.RunFrames(1);
+            dog.Frame(h, done);
             seen.insert(gFrameId);
             if (gBattleActive) ++battleFrames;
             ++done;

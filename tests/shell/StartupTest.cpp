@@ -7,6 +7,7 @@
 #include <map>
 #include <tuple>
 
+#include "base/DataError.h"
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
 #include "engine/Ime.h"
@@ -111,31 +112,37 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
 }
 
 // Each failed start shows its box and closes; a start that never initialised
-// game data and was asked no quit releases nothing. Where a database file is
-// missing, one line on stderr names the folder and the file and how to write
-// the sample game there.
+// game data and was asked no quit releases nothing. A database the start cannot
+// read is named once on stderr and as the last error, with the offset where it
+// fails, under the box's own words; where a file is missing, a second line
+// names the folder and the file and how to write the sample game there.
 TEST(Startup, FailedStartsShowTheirBoxAndClose) {
-    // What fails, how, the box's text and caption, the releases, and the file
-    // the line on stderr names (or none).
-    const std::tuple<const char*, void (*)(Harness&), std::string, std::string, u32, const char*>
+    // What fails, how, the box's text and caption, the releases, the database
+    // fault's line on stderr (or none), and the file the hint names (or none).
+    const std::tuple<const char*, void (*)(Harness&), std::string, std::string, u32, const char*,
+                     const char*>
         cases[] = {
             {"input", [](Harness&) { PlatformDeviceFailures().input = true; },
-             B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0, nullptr},
+             B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0, nullptr, nullptr},
             {"display", [](Harness&) { PlatformDeviceFailures().display = true; }, "Moonharbor",
-             "DDraw init Failed.", 1, nullptr},
+             "DDraw init Failed.", 1, nullptr, nullptr},
             {"short maps database",
              [](Harness& h) { WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0)); },
-             "RoleDataBase init Failed.", "Moonharbor", 0, nullptr},
+             "RoleDataBase init Failed.", "Moonharbor", 0,
+             "MH_Data\\maps.dat: offset 100: ends inside its 512-byte header", nullptr},
             {"no path database", [](Harness& h) { fs::remove(h.Path("MH_Data/path.dat")); },
-             "PathDataBase init Failed.", "Moonharbor", 0, "MH_Data/path.dat"},
+             "PathDataBase init Failed.", "Moonharbor", 0, "MH_Data\\path.dat: cannot be opened",
+             "MH_Data/path.dat"},
             {"no game data", [](Harness& h) { fs::remove_all(h.Path("MH_Data")); },
-             "RoleDataBase init Failed.", "Moonharbor", 0, "MH_Data/maps.dat"},
+             "RoleDataBase init Failed.", "Moonharbor", 0, "MH_Data\\maps.dat: cannot be opened",
+             "MH_Data/maps.dat"},
         };
-    for (const auto& [name, spoil, text, caption, releases, missing] : cases) {
+    for (const auto& [name, spoil, text, caption, releases, fault, missing] : cases) {
         SCOPED_TRACE(name);
         Harness h;
         h.WriteSample();
         spoil(h);
+        u32 faults = DataErrorCount();
         ::testing::internal::CaptureStderr();
         if (fs::exists(h.Path("MH_Data")))
             h.StartGame();
@@ -148,9 +155,14 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
         EXPECT_EQ(h.boxes().back().text, text);
         EXPECT_EQ(h.boxes().back().caption, caption);
         EXPECT_EQ(gReleaseRuns, releases);
+        EXPECT_EQ(DataErrorCount() - faults, fault ? 1u : 0u);
+        if (fault) {
+            EXPECT_EQ(LastDataError().Message(), fault);
+            EXPECT_NE(err.find(std::string(fault) + "\n"), std::string::npos) << err;
+        }
         if (missing) {
             std::string folder = fs::path(h.root()).parent_path().string();
-            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
             EXPECT_NE(err.find("in " + folder + ":"), std::string::npos) << err;
             EXPECT_NE(err.find(std::string(missing) + " is missing"), std::string::npos) << err;
             EXPECT_NE(err.find("mhgen " + folder), std::string::npos) << err;
