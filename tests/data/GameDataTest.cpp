@@ -438,7 +438,7 @@ TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) 
 
     // A counted table cut short is refused as a whole; so are files too short for a count.
     std::vector<u8> monsters = DatabaseFileBytes(set, kMonsterDataFile);
-    monsters.resize(monsters.size() - 1);
+    monsters.pop_back();
     EXPECT_FALSE(LoadBytes(kMonsterDataFile, monsters));
     EXPECT_FALSE(LoadBytes(kSkillDataFile, {1, 0}));
     EXPECT_FALSE(LoadBytes(kRoleDataFile, {}));

@@ -562,7 +562,7 @@ TEST(NewGameHelpers, ParseIntBucketsAndNameTexts) {
               std::tuple(Read(5, "Alpha"), Read(4, "\xA4\xEB\xB4\xE4"), Read(1, "C")));
     // The last text loses its mark: cut and terminated; past the table nothing.
     std::vector<u8> names = BuildNameTexts({"Short", "LongerText"});
-    names.resize(names.size() - 2);
+    names.erase(names.end() - 2, names.end());
     WriteNames(h, names);
     EXPECT_EQ(std::tuple(read(1, 8), read(2, 8), read(-1, 8).first, read(1000000, 8).first),
               std::tuple(Read(7, "LongerT"), Read(0, ""), 0, 0));

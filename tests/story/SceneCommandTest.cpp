@@ -378,7 +378,7 @@ TEST_F(SceneCommandTest, PictureShowBadPacksTheFolderAndTheDisc) {
         {"truncated",
          [&] {
              auto p = BuildPicShowPackRaw(spec, {ok, ok}, {1, 1});
-             p.resize(p.size() - 1100);
+             p.erase(p.end() - 1100, p.end());
              return p;
          }()},
         {"header only", std::vector<u8>(20, 0)},
