@@ -384,7 +384,7 @@ TEST(ActArchive, TheDirectoryEndsAtTheSmallestDataOffsetOfItsLiveEntries) {
     d3.resize(100);  // the words past its "OV" are never run
     // Three slots, entry 2 empty; act 3's data first (at 160), act 1's after it.
     const u32 dataAt = kTswHeaderSize + 3 * kTswEntrySize, oneAt = dataAt + 100;
-    std::vector<u8> b(dataAt);
+    std::vector<u8> b(dataAt + 100 + d1.size());
     StoreU32(&b[kTswHeaderSize + 20], static_cast<u32>(d1.size()));
     StoreU32(&b[kTswHeaderSize + 24], oneAt);
     StoreU32(&b[kTswHeaderSize + 2 * kTswEntrySize + 20], 100);
@@ -392,8 +392,8 @@ TEST(ActArchive, TheDirectoryEndsAtTheSmallestDataOffsetOfItsLiveEntries) {
     // Slot 4 starts at act 3's data; there its size and offset are act 1's.
     StoreU32(&d3[20], static_cast<u32>(d1.size()));
     StoreU32(&d3[24], oneAt);
-    b.insert(b.end(), d3.begin(), d3.end());
-    b.insert(b.end(), d1.begin(), d1.end());
+    std::copy(d3.begin(), d3.end(), b.begin() + dataAt);
+    std::copy(d1.begin(), d1.end(), b.begin() + oneAt);
     ActRoot r;
     r.Write(b);
     // Act, whether it plays, and its frame.

@@ -578,7 +578,9 @@ TEST_F(ShopTest, TheSampleGolemVisiblyStrengthensAWeapon) {
         return Texts{gAbilityPanel.lines[0], gAbilityPanel.lines[4],
                      gAbilityPanel.lines[9 + kEarth]};
     };
-    auto line = [](i32 v) { return v > 0 ? "+" + std::to_string(v) : std::to_string(v); };
+    auto line = [](i32 v) {
+        return (v > 0 ? std::string("+") : std::string()) + std::to_string(v);
+    };
     EXPECT_EQ(panel(),
               (Texts{line(before.attack), line(before.strength), line(before.ratios[kEarth])}));
     ClickAt(520, 100 + 24 * row);
