@@ -339,14 +339,21 @@ TEST_F(SampleLook, StillPeopleAreDrawnAtTheirCellsAndMarkThem) {
         ResetActPlayer(&a);
         std::tie(a.act, a.action, a.dir) = std::tuple(s.act->act, s.act->action, s.act->dir);
         ASSERT_EQ(TakeActData(&a), 1) << s.roleId;
-        int shown = 0, wrong = 0;
+        int shown = 0, wrong = 0, left = 640, right = 0, soles = 0;
         ForFramePixels(a, s.x, s.y, [&](int x, int y, u16 v) {
             (*PaintPixelAddr(x, y) == v ? shown : wrong)++;
+            std::tie(left, right, soles) =
+                std::tuple(std::min(left, x), std::max(right, x), std::max(soles, y));
         });
         u32 cell = gMap.cells[static_cast<size_t>(s.y / 16) * gMap.width + s.x / 16];
         EXPECT_EQ(std::tuple(shown > 200, wrong, cell & kCellRole, (cell & kCellWide) != 0),
                   std::tuple(true, 0, kCellRole, (s.state & kRoleWide) != 0))
             << "role " << s.roleId << " at " << s.x / 16 << "," << s.y / 16;
+        // A person stands on the cell: the soles on its bottom row, the body
+        // centred over its footprint.
+        const int middle = (left + right) / 2, width = (s.state & kRoleWide) ? 32 : 16;
+        EXPECT_EQ(std::tuple(soles - s.y, middle >= s.x && middle < s.x + width), std::tuple(15, true))
+            << "role " << s.roleId << " drawn over x " << left << ".." << right;
     }
     EXPECT_GE(still, 2) << "the collector and the store keeper";
 }

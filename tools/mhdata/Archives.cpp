@@ -225,7 +225,10 @@ ActProgram PeopleAct(u32 person) {
     ActProgram a;
     a.name = "person" + std::to_string(person);
     u16 pic = static_cast<u16>(sample_art::kPeopleFirst + person);
-    i16 ax = sample_art::kPeopleW / 2, ay = sample_art::kPeopleH - 4;
+    // The act's point is the top-left corner of the cell the person stands on:
+    // the figure is centred on the cell, its soles and their outline on the
+    // cell's two bottom rows.
+    i16 ax = sample_art::kPeopleW / 2 - 8, ay = kPersonFoot - 14;
     for (u16 dir = 0; dir < 8; ++dir) {
         u16 base = static_cast<u16>(dir * 3);
         a.parts[sample_art::kActionStand + dir] =

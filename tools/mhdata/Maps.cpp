@@ -536,7 +536,7 @@ MapSpec SampleTown() {
     town.events.push_back(Event(kDoorEvent, 10, "門"));
     town.objects.push_back({1, 0, 0, 0, StillObjectPic()});
     town.objects.push_back({2, static_cast<u16>(sample_art::kMapObject), 0, 0x100, {}});
-    town.placements.push_back({1, 160, 160, 0x12});
+    town.placements.push_back({1, 32, 32, 0x12});  // a crate in the corner, off every way
     town.placements.push_back({2, 320, 96, 0x00});
     std::vector<u8> rows(16 + 4 * kTownH);
     StoreU32(rows.data(), 2);

@@ -30,10 +30,10 @@ void Outline(ArchiveFrame& f, u16 c);
 ArchiveFrame Mirrored(const ArchiveFrame& f);
 }  // namespace figures
 
-// A person on the map: 32x48, the soles on row kPersonFoot (the act anchors
-// the figure 2 rows above them), one frame for animation direction dir (0 up,
-// 1 down, 2 left, 3 right, 4 up-left, 5 down-right, 6 down-left, 7 up-right)
-// and step 0 (standing), 1 or 2 (the two strides).
+// A person on the map: 32x48, the soles on row kPersonFoot (the act puts
+// them at the bottom of the cell the person stands on), one frame for
+// animation direction dir (0 up, 1 down, 2 left, 3 right, 4 up-left,
+// 5 down-right, 6 down-left, 7 up-right) and step 0 (standing), 1 or 2 (the two strides).
 constexpr i32 kPersonFoot = 46;
 ArchiveFrame PersonFigure(u32 person, i32 dir, i32 step);
 
