@@ -94,7 +94,7 @@ walk='
   sleep 5
   tap Return 0.15  # the opening words
   sleep 3
-  wait_for 120 166 "$road" 10
+  wait_for 200 166 "$road" 10
   shot town
   # West along the street: a held walk, then short taps into the signpost.
   xdotool keydown Left; sleep 0.2; xdotool keyup Left; sleep 0.5
@@ -109,7 +109,7 @@ walk='
   sleep 1; shot meadow-way-out
   # Up from no choice: the town, beside the signpost.
   world_map_to 1 Up town
-  wait_for 120 166 "$road" 10
+  wait_for 200 166 "$road" 10
   sleep 1; shot town-again
   # Up three cells onto the grass, right nine along it, and up into the pier:
   # its words cover the grass at the top left.
