@@ -651,7 +651,7 @@ MapSpec SampleMeadow() {
     for (u16 y = 1; y < kMeadowArriveY; ++y) Lay(meadow, kMeadowArriveX, y, kRoad);
     // The way out: a gate over the road with the world map's name on it.
     Lay(meadow, kMeadowArriveX, kMeadowArriveY - 1, kRoad, kMeadowExitEvent);
-    Stamp(meadow, kMeadowArriveX - 1, kMeadowArriveY - 2, sampleMapArt::Gate("大地圖"));
+    Stamp(meadow, kMeadowArriveX - 2, kMeadowArriveY - 4, sampleMapArt::Gate("大地圖"));
     meadow.events.push_back(Event(kMeadowExitEvent, 28, "大地圖"));
     return meadow;
 }

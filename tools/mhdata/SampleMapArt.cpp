@@ -97,12 +97,12 @@ ArchiveFrame Boat() {
 }
 
 ArchiveFrame Gate(const char* to) {
-    ArchiveFrame f = Blank(48, 32);
-    for (i32 x : {4, 38}) {
-        Box(f, x, 8, 6, 24, kPostWood);
-        Box(f, x + 4, 8, 2, 24, Shade(kPostWood, -4));
+    ArchiveFrame f = Blank(80, 64);
+    for (i32 x : {12, 62}) {
+        Box(f, x, 8, 6, 56, kPostWood);
+        Box(f, x + 4, 8, 2, 56, Shade(kPostWood, -4));
     }
-    Board(f, 2, 0, 44, 15, to, 12);
+    Board(f, 8, 0, 64, 18, to, 14);
     return f;
 }
 

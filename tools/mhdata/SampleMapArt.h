@@ -27,8 +27,9 @@ ArchiveFrame Lighthouse();
 ArchiveFrame Shore();
 // A rowing boat lying on the water, 32 x 16.
 ArchiveFrame Boat();
-// A gate of two posts and a board reading `to` over a road, 48 x 32; the
-// road runs through the middle of its bottom row.
+// A gate of two posts and a board reading `to` over a road, 80 x 64, high
+// enough to show above a person standing in it; the road runs through the
+// middle of its bottom row.
 ArchiveFrame Gate(const char* to);
 // The world map's pictures of its places, 48 x 48, and a name plate 48 x 16.
 enum class Place { kTown, kLighthouse, kMeadow };
