@@ -2,6 +2,7 @@
 // and the sample people, over aligned and scrolled views, keyed and empty
 // cells, an 8-bit map, depth order, the flags that blank layers and the cursor.
 #include "MapTestSupport.h"
+#include "mhdata/SampleMapArt.h"
 
 using namespace sampleMap;
 
@@ -294,21 +295,22 @@ TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
     using namespace sampleTile;
     // Street level (view at the top) and the harbour (view at the bottom).
     const i32 b = (kTownH - 30) * 16;
-    const std::array<int, 4> kSpots[] = {{3, 5, kGrass, 0},
-                                         {0, 5, kWall, 0},
-                                         {35, 10, kWall, 0},
-                                         {3, 10, kRoad, 0},
-                                         {20, 15, kRoad, 0},
-                                         {35, 14, kFloor, 0},
-                                         {kEventX, kEventY, kEvent, 0},
-                                         {kSignX, kSignY, kSpot, 0},
-                                         {10, 44, sampleTile::kWater, b},
-                                         {20, 41, kRoad, b},
-                                         {5, 40, kGrass, b}};
+    // The signpost's cell shows its post, in the wood of its own.
+    const std::array<int, 4> kSpots[] = {{3, 5, Body(kGrass), 0},
+                                         {0, 5, Body(kWall), 0},
+                                         {35, 10, Body(kWall), 0},
+                                         {3, 10, Body(kRoad), 0},
+                                         {20, 15, Body(kRoad), 0},
+                                         {35, 14, Body(kFloor), 0},
+                                         {kEventX, kEventY, Body(kEvent), 0},
+                                         {kSignX, kSignY, sampleMapArt::kPostWood, 0},
+                                         {10, 44, Body(sampleTile::kWater), b},
+                                         {20, 41, Body(kRoad), b},
+                                         {5, 40, Body(kGrass), b}};
     std::set<u16> seen;
-    for (auto [cx, cy, kind, view] : kSpots) {
+    for (auto [cx, cy, colour, view] : kSpots) {
         u16 v = GroundAt(cx, cy, 0, view);
-        EXPECT_EQ(v, ConvertPixel(Body(kind))) << cx << "," << cy;
+        EXPECT_EQ(v, ConvertPixel(static_cast<u16>(colour))) << cx << "," << cy;
         seen.insert(v);
     }
     // Grass, wall, road, floor, stone, signpost and water: seven looks.

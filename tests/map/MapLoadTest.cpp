@@ -83,11 +83,13 @@ TEST_F(MapFixture, ArchiveFieldsLoadsFromEachArchiveUnknownIdsAndPlacementsBound
                    LoadU32(t.data() + 23 * 16 + 12), ReadHostFile(h.Path("data/0.cm")).size()),
         std::tuple(kRoomArchive, 9u * 16 * 16 * 2, 0u, 0u, kFreeSlot, 23u, 9u * 16 * 16 * 2));
     ASSERT_EQ(LoadMap3(kTownArchive, &gMap), 1);
-    // The ground is a tile set: each cell names the tile of its kind.
+    // The ground is a tile set: each cell names the tile of its kind, the
+    // pictures laid over it (the signpost, the pier, the door) tiles after them.
     EXPECT_EQ(std::tuple(gMap.width, gMap.height, gMap.tileBits, gMap.pixelSize,
                          gMap.cells[kEventY * kTownW + kEventX] & 0xFF, gMap.cells[0] & kCellWall,
                          gMap.layerGrid[3], gMap.layerGrid[10 * kTownW + 5]),
-              std::tuple(kTownW, kTownH, 16u, sampleTile::kCount * 512u, kEventNumber, kCellWall,
+              std::tuple(kTownW, kTownH, 16u, static_cast<u32>(SampleMaps(0)[0].pixels.size()),
+                         kEventNumber, kCellWall,
                          sampleTile::kWall, sampleTile::kRoad));
     // Each spot runs its own talk: the stone its words, the signpost the way out.
     auto script = [](u32 n) { return FindMapEvent(n) ? FindMapEvent(n)->script : ~0u; };

@@ -2,6 +2,8 @@
 #include "mhdata/Maps.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -16,6 +18,7 @@
 #include "mhdata/Archives.h"
 #include "mhdata/PathAsm.h"
 #include "mhdata/SampleBattle.h"
+#include "mhdata/SampleMapArt.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleShop.h"
 #include "mhdata/SoundData.h"
@@ -491,6 +494,36 @@ void Lay(MapSpec& s, u16 x, u16 y, u16 kind, u32 bits = 0) {
     s.cells[i] |= bits;
 }
 
+// Lays a picture over the ground from cell (cx, cy) on: each of its cells
+// becomes a tile of its own (or an equal one already in the set), the tile
+// under it showing through its clear pixels; bits go into its cells.
+void Stamp(MapSpec& s, u16 cx, u16 cy, const ArchiveFrame& pic, u32 bits = 0) {
+    constexpr size_t kTileBytes = 512;
+    for (i32 ty = 0; ty < pic.h / 16; ++ty)
+        for (i32 tx = 0; tx < pic.w / 16; ++tx) {
+            const i32 x = cx + tx, y = cy + ty;
+            if (x >= s.width || y >= s.height) continue;
+            const size_t i = static_cast<size_t>(y) * s.width + static_cast<size_t>(x);
+            std::array<u8, kTileBytes> tile;
+            std::memcpy(tile.data(), s.pixels.data() + kTileBytes * s.layerGrid[i], kTileBytes);
+            for (i32 py = 0; py < 16; ++py)
+                for (i32 px = 0; px < 16; ++px) {
+                    const u16 v =
+                        pic.pixels[static_cast<size_t>((ty * 16 + py) * pic.w + tx * 16 + px)];
+                    if (v == figures::kClear) continue;
+                    StoreU16(tile.data() + 2 * (py * 16 + px), v);
+                }
+            const size_t count = s.pixels.size() / kTileBytes;
+            size_t k = 0;
+            while (k < count &&
+                   std::memcmp(s.pixels.data() + k * kTileBytes, tile.data(), kTileBytes))
+                ++k;
+            if (k == count) s.pixels.insert(s.pixels.end(), tile.begin(), tile.end());
+            s.layerGrid[i] = static_cast<u16>(k);
+            s.cells[i] |= bits;
+        }
+}
+
 MapEvent Event(u32 number, u32 talk, const char* name) {
     MapEvent ev;
     ev.number = number;
@@ -524,15 +557,23 @@ MapSpec SampleTown() {
         for (u16 x = 1; x < kTownW - 1; ++x) Lay(town, x, y, sampleTile::kWater, kCellWall);
     // The old stone by the lane, and the signpost to the world map.
     Lay(town, kEventX, kEventY, kEvent, kEventNumber);
-    Lay(town, kSignX, kSignY, kSpot, kSignEvent);
+    Lay(town, kSignX, kSignY, kRoad, kSignEvent);
+    Stamp(town, kSignX - 1, kSignY - 1, sampleMapArt::Signpost("大地圖"));
     town.events.push_back(Event(kEventNumber, 3, "石碑"));
     town.events.push_back(Event(kSignEvent, 13, "路標"));
+    // The pier: its foot on the spot north of the street, its planks out
+    // over a bay of the harbour.
     u16 event = kStreetSpotEventFirst;
     for (const StreetSpot& spot : kStreetSpots) {
-        Lay(town, spot.x, kStreetSpotY, kSpot, event);
-        town.events.push_back(Event(event++, spot.talk, "告示"));
+        for (u16 y = 1; y < kStreetSpotY; ++y)
+            for (u16 x = spot.x - 3; x <= spot.x + 3; ++x)
+                Lay(town, x, y, sampleTile::kWater, kCellWall);
+        Lay(town, spot.x, kStreetSpotY, kGrass, event);
+        Stamp(town, spot.x, 1, sampleMapArt::Pier(kStreetSpotY));
+        town.events.push_back(Event(event++, spot.talk, "碼頭"));
     }
-    Lay(town, kDoorX, kDoorY, kSpot, kDoorEvent);
+    Lay(town, kDoorX, kDoorY, kWall, kDoorEvent);
+    Stamp(town, kDoorX, kDoorY, sampleMapArt::Door());
     town.events.push_back(Event(kDoorEvent, 10, "門"));
     town.objects.push_back({1, 0, 0, 0, StillObjectPic()});
     town.objects.push_back({2, static_cast<u16>(sample_art::kMapObject), 0, 0x100, {}});
@@ -563,6 +604,10 @@ i32 ViewCorner(i32 p, i32 half, i32 screen, i32 mapPixels) {
     return std::max(0, v);
 }
 
+// The open places' names and talks, by their events (town, lighthouse, meadow).
+constexpr const char* kWorldNames[3] = {"月港", "燈塔", "草原"};
+constexpr u32 kWorldTalks[3] = {14, 15, 27};
+
 MapSpec SampleWorld() {
     using namespace sampleMap;
     using namespace sampleTile;
@@ -582,13 +627,18 @@ MapSpec SampleWorld() {
             Lay(world, x, y, kClosed);
             continue;
         }
-        for (u16 dy = 0; dy < 3; ++dy)
-            for (u16 dx = 0; dx < 3; ++dx)
-                Lay(world, static_cast<u16>(x + dx - 1), static_cast<u16>(y + dy - 1), kSpot, event);
+        // The place's picture on its 3 x 3 mark, its name on a plate below.
+        using sampleMapArt::Place;
+        const Place place = event == kWorldTownEvent         ? Place::kTown
+                            : event == kWorldLighthouseEvent ? Place::kLighthouse
+                                                             : Place::kMeadow;
+        const char* name = kWorldNames[event - kWorldTownEvent];
+        Stamp(world, x - 1, y - 1, sampleMapArt::PlaceMark(place), event);
+        Stamp(world, x - 1, y + 2, sampleMapArt::NamePlate(name));
     }
-    world.events.push_back(Event(kWorldTownEvent, 14, "月港"));
-    world.events.push_back(Event(kWorldLighthouseEvent, 15, "燈塔"));
-    world.events.push_back(Event(kWorldMeadowEvent, 27, "草原"));
+    for (u16 e = kWorldTownEvent; e <= kWorldMeadowEvent; ++e)
+        world.events.push_back(
+            Event(e, kWorldTalks[e - kWorldTownEvent], kWorldNames[e - kWorldTownEvent]));
     return world;
 }
 
@@ -599,9 +649,30 @@ MapSpec SampleMeadow() {
     MapSpec meadow = TiledMap(kMeadowArchive, kMeadowW, kMeadowH, kGrass);
     for (u16 x = 1; x < kMeadowW - 1; ++x) Lay(meadow, x, kMeadowArriveY, kRoad);
     for (u16 y = 1; y < kMeadowArriveY; ++y) Lay(meadow, kMeadowArriveX, y, kRoad);
-    Lay(meadow, kMeadowArriveX, kMeadowArriveY - 1, kSpot, kMeadowExitEvent);
+    // The way out: a gate over the road with the world map's name on it.
+    Lay(meadow, kMeadowArriveX, kMeadowArriveY - 1, kRoad, kMeadowExitEvent);
+    Stamp(meadow, kMeadowArriveX - 2, kMeadowArriveY - 4, sampleMapArt::Gate("大地圖"));
     meadow.events.push_back(Event(kMeadowExitEvent, 28, "大地圖"));
     return meadow;
+}
+
+// The lighthouse's grounds: the tower on the harbour's edge, the sea east of
+// the shore with the keeper's boat, a path from where the player arrives to
+// the tower's door.
+MapSpec SampleLighthouse() {
+    using namespace sampleMap;
+    using namespace sampleTile;
+    MapSpec far = TiledMap(kFarArchive, kFarW, kFarH, kGrass);
+    for (u16 y = 1; y < kFarH - 1; ++y) {
+        for (u16 x = kFarShoreX + 1; x < kFarW - 1; ++x)
+            Lay(far, x, y, sampleTile::kWater, kCellWall);
+        Stamp(far, kFarShoreX, y, sampleMapArt::Shore(), kCellWall);
+    }
+    Stamp(far, kFarShoreX + 1, kFarArriveY, sampleMapArt::Boat());
+    for (u16 x = kFarArriveX + 1; x <= kFarTowerX + 1; ++x) Lay(far, x, kFarArriveY, kRoad);
+    for (u16 y = kFarTowerY + 8; y < kFarArriveY; ++y) Lay(far, kFarTowerX + 1, y, kRoad);
+    Stamp(far, kFarTowerX, kFarTowerY, sampleMapArt::Lighthouse(), kCellWall);
+    return far;
 }
 
 }  // namespace
@@ -619,7 +690,7 @@ std::vector<MapSpec> SampleMaps(int archive) {
     if (archive == 1) {
         // The screen's size: a smaller map would leave the loading screen's
         // pictures beside it.
-        out.push_back(TiledMap(kFarArchive, 40, 30, sampleTile::kGrass));
+        out.push_back(SampleLighthouse());
         return out;
     }
     out.push_back(SampleTown());

@@ -130,6 +130,9 @@ constexpr u16 kWorldTownEvent = 1, kWorldLighthouseEvent = 2, kWorldMeadowEvent 
 constexpr u16 kHarbourTop = 42;  // the harbour water: rows 42 .. height - 2
 // The lighthouse: where its mark on the world map puts the player, and its keeper.
 constexpr u16 kFarArriveX = 15, kFarArriveY = 15, kKeeperRole = 105;
+// Its grounds: the screen's size, the tower's top-left cell (3 x 8 cells),
+// the shore's column with the sea east of it.
+constexpr u16 kFarW = 40, kFarH = 30, kFarTowerX = 24, kFarTowerY = 4, kFarShoreX = 31;
 // The meadow: wild monsters on every cell, the way back a spot right above
 // where the player arrives.
 constexpr u16 kMeadowW = 40, kMeadowH = 30;

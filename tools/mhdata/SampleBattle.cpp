@@ -211,7 +211,7 @@ void PlaceEnemies(BattlefieldRecord& r, std::initializer_list<u32> monsters) {
 void AddEnemies(std::vector<BattlefieldRecord>& fields) {
     constexpr u32 kSlime = sample::kSlime, kGoblin = sample::kGoblin, kWolf = sample::kWolf,
                   kThief = sample::kThief;
-    PlaceEnemies(fields[kPierFight], {kSlime, kGoblin});
+    PlaceEnemies(fields[kPierFight], {sample::kPirate, sample::kPirateMate});
     PlaceEnemies(fields[kLoneGoblin], {kGoblin});
     PlaceEnemies(fields[kTownEncounter], {kSlime});
     PlaceEnemies(fields[kThreeFoes], {kSlime, kGoblin, kThief});

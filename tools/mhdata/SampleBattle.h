@@ -31,7 +31,7 @@ extern const u32 kHitAnimActs[];
 extern const int kHitAnimActCount;
 // Battle numbers the sample uses: the pier fight of a talk, the town and lighthouse zones.
 constexpr u32 kLastBattle = 20;
-// Battles with enemies: the pier fight (a slime and a goblin), the town's
+// Battles with enemies: the pier fight (two pirates), the town's
 // encounter (a slime), a lone goblin, three enemies, six slimes, and a wolf.
 constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 10,
               kSixSlimes = 11, kLoneWolf = 12;

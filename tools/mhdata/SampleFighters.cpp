@@ -79,10 +79,19 @@ void Monsters(DatabaseSet& set) {
     m.specialEffect[0] = 5;
     m.ratios[kElectricity] = 0;
     set.monsters.push_back(m);
-    for (i32 id = kThunderGod + 1; id < kBoss; ++id)
+    for (i32 id = kThunderGod + 1; id < kBoss; ++id) {
+        // The pier's pirates fight as the slime and the goblin do.
+        if (id == kPirate || id == kPirateMate) {
+            m = set.monsters[static_cast<size_t>(id == kPirate ? kSlime : kGoblin)];
+            m.index = id;
+            m.act = static_cast<i32>(MonsterBodyAct(id));
+            SetText(m.name, sizeof(m.name), id == kPirate ? "小海盜" : "海盜");
+            set.monsters.push_back(m);
+            continue;
+        }
         set.monsters.push_back(Fighter(id, "野怪", 0, 1 + id % 9, 4 + id % 7));
-    m = Fighter(kBoss, "魔王", 0, 30, 30);
-    m.shadowAction = 2;  // the dragon's large shadow
+    }
+    m = Fighter(kBoss, "海盜船長", 0, 30, 30);
     m.captureRate = 0;
     m.fleeRate = 0;
     m.specials[0] = {kThunder, 3};

@@ -43,6 +43,9 @@ constexpr PanelFrame kPanelFrames[9] = {{60, 18}, {44, 8}, {50, 2},   {48, 3}, {
 
 namespace sample {
 constexpr i32 kThief = 5, kStatue = 6, kThunderGod = 7, kBoss = 222;
+// The pirates of the pier fight, as strong as the slime and the goblin they
+// stand in for; the boss is their captain.
+constexpr i32 kPirate = 30, kPirateMate = 31;
 constexpr i32 kSacrificeStrike = 7, kOffering = 8, kHeavyBlow = 9, kLifeDrain = 10, kManaDrain = 11,
               kRally = 12, kHolyRay = 13, kThunder = 14, kPoisonMist = 15, kSummonThunder = 16;
 constexpr i32 kFireFlask = 8, kPoisonNeedle = 9, kScroll = 10, kSelfCharm = 11;

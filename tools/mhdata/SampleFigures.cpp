@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "mhdata/SampleBattle.h"
+#include "mhdata/SampleFighters.h"
 
 namespace figures {
 
@@ -376,13 +377,13 @@ void Hero(const Pen& p, const Clothes& c, FigurePose pose, i32 weapon, bool shie
 
 // ---- Monsters ----
 
-enum Shape { kBlob, kBeast, kWinged, kHumanoid, kDragon };
+enum Shape { kBlob, kBeast, kWinged, kHumanoid };
 
 struct Kind {
     Shape shape;
     i32 w, h;
     u16 body, trim;  // main colour, second colour
-    u16 extra = 0;   // humanoids: 1 ears, 2 hood, 3 flame hair, 4 horns, 5 stone
+    u16 extra = 0;  // humanoids: 1 ears, 2 hood, 3 flame hair, 4 horns, 5 stone, 6 pirate, 7 captain
 };
 
 Kind KindOf(u32 monster) {
@@ -403,8 +404,12 @@ Kind KindOf(u32 monster) {
             return {kHumanoid, 42, 60, Rgb(17, 17, 16), Rgb(12, 12, 11), 5};
         case 7:
             return {kHumanoid, 50, 78, Rgb(26, 24, 10), Rgb(10, 14, 28), 4};
-        case 222:
-            return {kDragon, 128, 100, Rgb(18, 4, 6), Rgb(28, 22, 8)};
+        case sample::kPirate:  // a striped shirt under a red bandana
+            return {kHumanoid, 32, 48, Rgb(27, 19, 14), Rgb(26, 4, 4), 6};
+        case sample::kPirateMate:  // a patch over one eye, a blue bandana
+            return {kHumanoid, 34, 52, Rgb(24, 17, 12), Rgb(5, 9, 22), 6};
+        case sample::kBoss:  // the pirates' captain: hat, coat and beard
+            return {kHumanoid, 56, 84, Rgb(26, 19, 14), Rgb(20, 3, 5), 7};
         default:
             break;
     }
@@ -573,6 +578,54 @@ void Winged(const Pen& p, const Kind& k, FigurePose pose) {
     p.Limb(2 + lean, 40, 26 + lean, 54 + flap, 1, k.trim);
 }
 
+// A cutlass from the hand toward the tip: a broad blade curving at its end,
+// a brass guard at the hand.
+void Cutlass(const Pen& p, i32 hu, i32 hv, i32 tu, i32 tv) {
+    const i32 mu = hu + (tu - hu) * 2 / 3, mv = hv + (tv - hv) * 2 / 3;
+    p.Limb(hu, hv, mu, mv, 1, Rgb(24, 25, 27));
+    p.Tri(mu - 1, mv - 1, mu + 1, mv + 1, tu + (tv - hv) / 8, tv - (tu - hu) / 8, Rgb(27, 28, 30));
+    p.Limb(hu + (tu - hu) / 8, hv + (tv - hv) / 8, mu, mv, 0, Rgb(31, 31, 31));
+    p.Box(hu - 2, hv - 1, hu + 2, hv + 1, Rgb(28, 22, 6));
+}
+
+// Sea-going clothes over a side figure: a pirate's bandana and striped shirt
+// (a patch over the eye in the blue one), or the captain's tricorn hat, long
+// coat and beard. Drawn before (behind: the coat's tails) and after the body.
+void PirateBack(const Pen& p, const Kind& k, const Stance& s) {
+    if (k.extra != 7) return;
+    const u16 coat = k.trim;
+    p.Tri(-5, 16 - s.bob, 3, 16 - s.bob, -8, 5, Shade(coat, -3));  // the coat's tails
+}
+
+void PirateFront(const Pen& p, const Kind& k, const Stance& s) {
+    const i32 hu = s.lean + s.headTilt, head = 37 - s.bob, hip = 15 - s.bob;
+    if (k.extra == 6) {
+        for (i32 v = hip + 3; v < 27 - s.bob; v += 4)
+            p.Limb(s.lean * (v - hip) / 13 - 3, v, s.lean * (v - hip) / 13 + 3, v, 0,
+                   Rgb(30, 30, 30));
+        p.Oval(hu - 1, head + 4, 6, 3, k.trim);  // the bandana and its knot
+        p.Tri(hu - 6, head + 4, hu - 11, head + 1, hu - 10, head + 6, k.trim);
+        if (k.trim == Rgb(5, 9, 22)) {  // the patch and its strap
+            p.Limb(hu - 4, head + 3, hu + 3, head + 1, 0, kInk);
+            p.Box(hu + 2, head - 1, hu + 4, head + 2, kInk);
+        }
+        return;
+    }
+    const u16 coat = k.trim, gold = Rgb(29, 24, 6), black = Rgb(3, 3, 4);
+    p.Limb(0, hip + 1, s.lean, 27 - s.bob, 4, coat);  // the coat over the shirt
+    p.Limb(1, hip + 1, s.lean + 1, 27 - s.bob, 0, gold);  // its buttons' row
+    p.Limb(-4, hip, 3, hip, 1, black);                    // the belt
+    p.Oval(hu + 3, head - 4, 3, 2, black);                // the beard
+    p.Box(hu - 8, head + 5, hu + 7, head + 6, black);     // the hat: brim, crown, trim
+    p.Oval(hu - 1, head + 8, 5, 4, black);
+    p.Tri(hu - 8, head + 6, hu - 10, head + 9, hu - 5, head + 7, black);
+    p.Tri(hu + 7, head + 6, hu + 9, head + 9, hu + 4, head + 7, black);
+    p.Limb(hu - 8, head + 6, hu + 7, head + 6, 0, gold);
+    p.Oval(hu - 1, head + 9, 1, 1, Rgb(30, 30, 29));  // a skull on its front
+    p.Limb(s.lean, 28 - s.bob, s.handU, s.handV, 1, Shade(coat, 3));  // the sleeve again
+    p.Oval(s.handU, s.handV, 1, 1, k.body);
+}
+
 void Humanoid(const Pen& p, const Kind& k, FigurePose pose) {
     // Units: a person of 48 rows, scaled to the frame by the pen.
     Clothes c{k.body, k.trim, k.trim, Shade(k.trim, -4), Shade(k.trim, -8)};
@@ -580,6 +633,8 @@ void Humanoid(const Pen& p, const Kind& k, FigurePose pose) {
     if (k.extra == 2) c = {k.body, k.trim, Rgb(8, 8, 11), Rgb(5, 5, 8), Rgb(4, 3, 3)};
     if (k.extra == 3) c.hair = Rgb(31, 28, 8);
     if (k.extra == 4) c = {k.body, Rgb(31, 31, 28), k.trim, Shade(k.trim, -6), Rgb(6, 6, 8)};
+    if (k.extra == 6) c = {k.body, Rgb(6, 4, 3), Rgb(24, 6, 6), Rgb(9, 8, 12), Rgb(4, 3, 2)};
+    if (k.extra == 7) c = {k.body, Rgb(4, 3, 3), Rgb(28, 27, 24), Rgb(6, 5, 7), Rgb(3, 2, 2)};
     if (pose == kPoseFallen) return Fallen(p, c);
     const Pose q = PoseOf(pose);
     const i32 hu = q.s.lean + q.s.headTilt, hv = 37 - q.s.bob;
@@ -587,7 +642,12 @@ void Humanoid(const Pen& p, const Kind& k, FigurePose pose) {
         for (i32 t = 0; t < 3; ++t)
             p.Tri(hu - 5 + 4 * t, hv + 3, hu - 1 + 4 * t, hv + 3, hu - 4 + 4 * t - (pose % 2),
                   hv + 11, Rgb(31, 16 + 5 * t, 2));
+    if (k.extra >= 6) PirateBack(p, k, q.s);
     SideFigure(p, c, q.s, pose == kPoseHurt);
+    if (k.extra >= 6) {
+        PirateFront(p, k, q.s);
+        return Cutlass(p, q.s.handU, q.s.handV, q.tipU, q.tipV);
+    }
     if (k.extra == 1) p.Tri(hu - 2, hv + 1, hu + 1, hv + 1, hu - 5, hv + 6, k.body);  // ear
     if (k.extra == 2) {  // hood and mask
         p.Oval(hu, hv + 2, 6, 5, c.shirt);
@@ -606,73 +666,6 @@ void Humanoid(const Pen& p, const Kind& k, FigurePose pose) {
         p.Limb(q.tipU, q.tipV, q.tipU + 2, q.tipV - 4, 0, glow);
         p.Oval(q.s.handU, q.s.handV, 2, 2, glow);
     }
-}
-
-void Dragon(const Pen& p, const Kind& k, FigurePose pose) {
-    // Units: a dragon of 128x100.
-    i32 headU = 40, headV = 70, flap = 0, bob = 0;
-    switch (pose) {
-        case kPoseBreathe:
-            bob = 1, flap = 3;
-            break;
-        case kPoseWindup:
-            headU = 30, headV = 80, flap = 8;
-            break;
-        case kPoseStrike:
-            headU = 48, headV = 58, flap = -4;
-            break;
-        case kPoseCast:
-            headV = 76, flap = 6;
-            break;
-        case kPoseHurt:
-            headU = 30, headV = 74, flap = -6;
-            break;
-        default:
-            break;
-    }
-    const u16 wing = Shade(k.body, -5), belly = k.trim, horn = Rgb(28, 27, 22);
-    if (pose == kPoseFallen) {
-        p.Limb(-30, 10, -62, 4, 5, k.body);
-        p.Tri(-6, 22, -44, 30, -30, 12, wing);
-        p.Oval(-6, 14, 32, 13, k.body);
-        p.Oval(0, 8, 24, 6, belly);
-        p.Limb(20, 12, 40, 8, 6, k.body);
-        p.Oval(48, 9, 12, 8, k.body);
-        p.Box(46, 12, 50, 12, kInk);
-        return;
-    }
-    const i32 b = bob;
-    p.Tri(-6, 56 - b, -36, 97 + flap, -62, 56 - flap, wing);  // far wing
-    p.Limb(-6, 56 - b, -36, 97 + flap, 2, Shade(wing, 6));
-    p.Limb(-28, 24 - b, -48, 16, 7, k.body);  // tail
-    p.Limb(-48, 16, -60, 6, 4, k.body);
-    p.Tri(-58, 10, -64, 2, -60, 14, belly);
-    p.Limb(10, 22 - b, 14, 2, 5, Shade(k.body, -4));  // far legs
-    p.Oval(-8, 34 - b, 30, 20, k.body);
-    p.Oval(0, 25 - b, 22, 11, belly);
-    for (i32 u = -30; u <= 10; u += 8) p.Tri(u - 3, 52 - b, u + 3, 52 - b, u - 2, 60 - b, horn);
-    p.Oval(-22, 24 - b, 11, 13, Shade(k.body, 2));  // thigh
-    p.Limb(-22, 20 - b, -18, 2, 5, k.body);
-    p.Limb(18, 26 - b, 22, 2, 5, k.body);
-    for (i32 u : {-18, 22})
-        for (i32 t = 0; t < 3; ++t)
-            p.Tri(u - 4 + 3 * t, 2, u - 2 + 3 * t, 2, u + 1 + 3 * t, 0, horn);
-    p.Limb(14, 44 - b, headU - 8, headV - 4 - b, 8, k.body);  // neck
-    p.Limb(12, 40 - b, headU - 10, headV - 10 - b, 4, belly);
-    const i32 hu = headU, hv = headV - b;
-    p.Tri(hu - 8, hv + 4, hu - 3, hv + 6, hu - 18, hv + 22, horn);
-    p.Oval(hu, hv, 12, 8, k.body);
-    p.Oval(hu + 12, hv - 4, 10, 6, k.body);
-    p.Box(hu + 2, hv + 2, hu + 5, hv + 3, pose == kPoseHurt ? kInk : Rgb(31, 30, 4));
-    p.Box(hu + 19, hv - 2, hu + 20, hv - 1, kInk);
-    if (pose == kPoseStrike) {  // jaws open, fire out
-        p.Tri(hu + 6, hv - 8, hu + 23, hv - 6, hu + 23, hv - 14, Rgb(12, 2, 3));
-        p.Tri(hu + 18, hv - 10, hu + 23, hv - 4, hu + 23, hv - 16, Rgb(31, 22, 4));
-    }
-    p.Tri(2, 56 - b, -8, 98 + flap, -40, 80 - flap,
-          Shade(wing, 2));  // near wing, raised behind the neck
-    p.Limb(2, 56 - b, -8, 98 + flap, 2, Shade(wing, 8));
-    p.Limb(-8, 98 + flap, -40, 80 - flap, 1, Shade(wing, 8));
 }
 
 // Kind k's figure drawn to fill the frame (k.w x k.h: its own size or another).
@@ -694,10 +687,6 @@ void DrawMonster(ArchiveFrame& f, const Kind& k, FigurePose pose) {
         case kHumanoid:
             p.s = 16 * k.h / 48;
             Humanoid(p, k, pose);
-            break;
-        case kDragon:
-            p.s = 16 * k.w / 128;
-            Dragon(p, k, pose);
             break;
     }
 }
