@@ -26,6 +26,7 @@ export MOONHARBOR_LOCK_DIR="$root" SDL_AUDIODRIVER=dummy MOONHARBOR_TRACE_START=
 walk='
   set -eu
   game=$1 out=$2 log=$3
+  . "$4"
   cd "$(dirname "$log")/game"
   "$game" 2>"$log" &
   pid=$!
@@ -35,17 +36,6 @@ walk='
   # A key down for $2 seconds (default 20 ms, shorter than a frame), then a
   # pause of $3 (default 0.4 s: the step is over and the key reads as new).
   tap() { xdotool keydown "$1"; sleep "${2:-0.02}"; xdotool keyup "$1"; sleep "${3:-0.4}"; }
-  n=0
-  shot() {
-    n=$((n + 1))
-    xwd -root | convert xwd:- "$out/$(printf %02d $n)-$1.png"
-    echo "$(printf %02d $n)-$1.png"
-  }
-  pixel() {
-    xwd -root | convert xwd:- -format "%[pixel:p{$1,$2}]" info: | tr -d "srgba()"
-  }
-  # The world map'"'"'s sea, the meadow'"'"'s and the town'"'"'s road, the grass.
-  sea=16,40,131 road=197,161,98 grass=49,145,49
   # Waits up to $4 seconds for colour $3 at (x, y) ($5 "not": for any other colour).
   wait_for() {
     for i in $(seq 1 $(($4 * 4))); do
@@ -55,21 +45,13 @@ walk='
     done
     echo "no ${5:-} $3 at $1,$2 after $4 s"; shot stuck; exit 1
   }
-  # The world map: its sea on the right (around the start) or on the left.
-  wait_world() {
-    for i in $(seq 1 40); do
-      [ "$(pixel 620 200)" = "$sea" ] && return 0
-      [ "$(pixel 40 240)" = "$sea" ] && return 0
-      sleep 0.25
-    done
-    echo "no world map after 10 s"; shot stuck; exit 1
-  }
   # Taps of $1 until the world map is up, at most $2. Loading the world map
-  # takes a while: a tap more meanwhile would choose a place on it.
+  # takes a while (seconds on a busy machine): a tap more meanwhile would
+  # choose a place on it.
   tap_out() {
     for i in $(seq 1 "$2"); do
       tap "$1" 0.02 0.1
-      for j in $(seq 1 12); do
+      for j in $(seq 1 24); do
         [ "$(pixel 620 200)" = "$sea" ] && return 0
         [ "$(pixel 40 240)" = "$sea" ] && return 0
         sleep 0.25
@@ -122,9 +104,9 @@ walk='
   kill -0 $pid || { echo "the game ended"; exit 1; }
 '
 if [ -n "${KEYWALK_DISPLAY:-}" ]; then
-  DISPLAY=$KEYWALK_DISPLAY bash -c "$walk" _ "$build/moonharbor" "$out" "$root/game.log"
+  DISPLAY=$KEYWALK_DISPLAY bash -c "$walk" _ "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh"
 else
   command -v xvfb-run >/dev/null || { echo "keywalk needs xvfb-run"; exit 2; }
-  xvfb-run -a -s "-screen 0 640x480x24" bash -c "$walk" _ "$build/moonharbor" "$out" "$root/game.log"
+  xvfb-run -a -s "-screen 0 640x480x24" bash -c "$walk" _ "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh"
 fi
 echo "keywalk: every place reached; screenshots in $out"

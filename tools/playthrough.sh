@@ -23,6 +23,7 @@ export MOONHARBOR_LOCK_DIR="$root" SDL_AUDIODRIVER=dummy MOONHARBOR_TRACE_START=
 cat >"$root/play.sh" <<'PLAY'
 set -eu
 game=$1 out=$2 log=$3
+. "$4"
 cd "$(dirname "$log")/game"
 pid=
 start_game() {
@@ -51,17 +52,6 @@ click() {
   xdotool mousedown "${3:-1}"; sleep 0.1; xdotool mouseup "${3:-1}"; sleep 0.5
 }
 back() { click 320 240 3; sleep 0.5; }
-n=0
-shot() {
-  n=$((n + 1))
-  xwd -root | convert xwd:- "$out/$(printf %02d $n)-$1.png"
-  echo "$(printf %02d $n)-$1.png"
-}
-# The colour at (x, y) of the screen: "r,g,b".
-pixel() { xwd -root | convert xwd:- -format "%[pixel:p{$1,$2}]" info: | tr -d "srgba()"; }
-# The colours waited for: the world map's sea, the grass of the lighthouse,
-# the meadow and the town, and the town's street.
-sea=16,40,131 grass=49,145,49 road=197,161,98
 # Waits up to $4 seconds for colour $3 at (x, y); $5 a key tapped meanwhile.
 wait_for() {
   for i in $(seq 1 $(($4 * 2))); do
@@ -69,16 +59,6 @@ wait_for() {
     if [ -n "${5:-}" ]; then tap "$5" 1; else sleep 0.5; fi
   done
   echo "no $3 at $1,$2 after $4 s"; shot stuck; exit 1
-}
-# The world map is up: its sea on the right (the view around the start) or
-# on the left (the view at the map's west edge).
-wait_world() {
-  for i in $(seq 1 20); do
-    [ "$(pixel 620 200)" = "$sea" ] && return 0
-    [ "$(pixel 40 240)" = "$sea" ] && return 0
-    sleep 0.5
-  done
-  echo "no world map after 10 s"; shot stuck; exit 1
 }
 # A box shows its words a character at a time: confirm once they are all out.
 read_box() { sleep 5; shot "$1"; tap Return; }
@@ -297,11 +277,11 @@ if [ -n "${MH_DISPLAY:-}" ]; then
   Xvfb "$MH_DISPLAY" -screen 0 640x480x24 >/dev/null 2>&1 &
   xpid=$!
   sleep 1
-  DISPLAY=$MH_DISPLAY bash "$root/play.sh" "$build/moonharbor" "$out" "$root/game.log" || status=$?
+  DISPLAY=$MH_DISPLAY bash "$root/play.sh" "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh" || status=$?
   kill "$xpid" 2>/dev/null || true
 else
   xvfb-run -a -s "-screen 0 640x480x24" \
-    bash "$root/play.sh" "$build/moonharbor" "$out" "$root/game.log" || status=$?
+    bash "$root/play.sh" "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh" || status=$?
 fi
 rm -rf "$root"
 [ $status = 0 ] && echo "screenshots in $out"
