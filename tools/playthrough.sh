@@ -52,6 +52,14 @@ click() {
   xdotool mousedown "${3:-1}"; sleep 0.1; xdotool mouseup "${3:-1}"; sleep 0.5
 }
 back() { click 320 240 3; sleep 0.5; }
+# Screens closed one by one until the town's street shows: on the map the
+# right button would walk the player away.
+to_map() {
+  for i in 1 2 3 4; do
+    [ "$(pixel 200 166)" = "$road" ] && return 0
+    back
+  done
+}
 # Waits up to $4 seconds for colour $3 at (x, y); $5 a key tapped meanwhile.
 wait_for() {
   for i in $(seq 1 $(($4 * 2))); do
@@ -217,7 +225,7 @@ click 580 240; sleep 1; shot settings
 click 230 435; sleep 1
 click 580 280; sleep 1; shot quest-log
 tap F2; sleep 1; shot skills-page
-back; back
+to_map
 
 # The pirates on the pier: every member waits (the rings wait for the player
 # in the default mode) until all gauges are full; then the ring with the
