@@ -229,16 +229,30 @@ to_map
 
 # The pirates on the pier: every member waits (the rings wait for the player
 # in the default mode) until all gauges are full; then the ring with the
-# transformation, the list of forms, the thunder god (its second row).
+# transformation, the list of forms, the thunder god (its third row). The
+# fight runs in real time, so each step waits for what the screen shows: a
+# ring is open while its panel's colour stands at (310, 60); 希爾's ring
+# shows her white shirt at (468, 70), and its transformation tile at
+# (342, 84) is slate once it may be chosen (grey while it may not).
+ring_panel=49,48,82 hill_shirt=255,250,255 tile_open=49,72,131
+ring_open() { [ "$(pixel 310 60)" = "$ring_panel" ]; }
 tap Up
 read_box pirates
 sleep 3; shot pirates-fight
-for turn in 1 2 3 4 5 6; do
-  sleep 1.5; ring_wait
+ready=0
+for turn in $(seq 1 40); do
+  for i in $(seq 1 120); do ring_open && break; sleep 0.25; done
+  ring_open || break
+  if [ "$(pixel 468 70)" = "$hill_shirt" ] && [ "$(pixel 342 84)" = "$tile_open" ]; then
+    ready=1; break
+  fi
+  ring_wait
+  for j in $(seq 1 20); do ring_open || break; sleep 0.1; done
 done
-sleep 1.5; shot pirates-all-waited
+[ $ready = 1 ] || { echo "the ring never offered the transformation"; shot stuck; exit 1; }
+shot pirates-all-waited
 ring_transform; sleep 1; shot forms-list
-tap Down; tap Return; sleep 3; shot thunder-god-fights
+tap Down; tap Down; tap Return; sleep 3; shot thunder-god-fights
 tap a; sleep 4; shot pirates-on-auto
 # The fight, the video of the ship and the picture show of the harbour run
 # on their own; the show draws the harbour, its sea the colour $show_sea at

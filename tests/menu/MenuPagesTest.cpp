@@ -512,6 +512,10 @@ TEST_F(ChooserTest, BackdropIsTheMapUnderTheBlackShapeOfThePagePictureOrAllBlack
         }
     }
     EXPECT_GT(lit, points * 9 / 10) << "the map shows inside the frame";
+    // The offering page's labels lie on a solid panel of the picture: here one
+    // black panel, not black letters on a half-shaded map.
+    for (int y = 228; y < 364; y += 3)
+        for (int x = 12; x < 202; x += 3) ASSERT_EQ(px[y * 640 + x], 0) << x << "," << y;
     RightClick();
     h.RunFrames(1);
     // No drawing surface: a black backdrop.

@@ -1,5 +1,5 @@
 // Every text of the shop's lists and quantity box, the strengthening counter,
-// the system list, the battle's command panel and the fighters' plates stands
+// the system list, the battle's command panel, its list and the fighters' plates stands
 // out from the sample art under it: on the screen as the real tick draws it,
 // the text's pixels differ in brightness from the box around them by a clear
 // margin.
@@ -11,6 +11,8 @@
 
 #include "battle/Battle.h"
 #include "battle/BattleController.h"
+#include "battle/BattleLists.h"
+#include "battle/BattleMenu.h"
 #include "battle/BattleSide.h"
 #include "data/GameData.h"
 #include "map/MapManage.h"
@@ -42,15 +44,17 @@ struct ReadableTextTest : MenuTest {
     // The text's pixels, and the colour most often found beside them that is
     // not the ink: the box under the text. Fails when there is no text there.
     void ExpectReadable(const TextSpot& t) {
+        // Text drawn in a screen colour and art stored in 5-5-5 meet here.
+        auto inked_at = [&](i32 x, i32 y) { return ConvertPixelBack(CanvasAt(x, y)) == t.ink; };
         const u16 ink = ConvertPixel(t.ink);
         std::map<u16, int> beside;
         int inked = 0;
         for (i32 y = t.y; y < t.y + t.h; ++y)
             for (i32 x = t.x; x < t.x + t.w; ++x) {
-                if (CanvasAt(x, y) != ink) continue;
+                if (!inked_at(x, y)) continue;
                 ++inked;
                 for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
-                    if (CanvasAt(x + dx, y + dy) != ink) ++beside[CanvasAt(x + dx, y + dy)];
+                    if (!inked_at(x + dx, y + dy)) ++beside[CanvasAt(x + dx, y + dy)];
             }
         ASSERT_GE(inked, 8) << t.what << ": no text drawn";
         u16 box = 0;
@@ -91,6 +95,19 @@ struct ReadableTextTest : MenuTest {
         EnterBattle();
         cCommandMenu& menu = gBattleController.menu;
         ASSERT_TRUE(h.RunUntil([&] { return menu.Current() && menu.panelY == 0; }, 400));
+        h.RunFrames(2);
+    }
+    // The first member's ring row for items, chosen with the keys: the list
+    // with two items, the first one marked.
+    void OpenBattleList() {
+        gOwnedItems[0] = gOwnedItems[1] = 3;
+        cCommandMenu& menu = gBattleController.menu;
+        const i32 role = CommandRole(*menu.Current());
+        for (int i = 0; i < kRingRows && gCommandRows[role][menu.row].code != kRingItem; ++i)
+            Tap(kScanDown);
+        Tap(kScanEnter);
+        ASSERT_TRUE(h.RunUntil([&] { return menu.list.open && menu.list.y == kListShownY; }, 40));
+        ASSERT_GE(menu.list.count, 2);
         h.RunFrames(2);
     }
 };
@@ -148,6 +165,13 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
                  v.push_back({"plate MP", px + 5, py + 8, 46, 5, kWhite});
              }
              return v;
+         }},
+        {"battle list", [](ReadableTextTest& t) { t.OpenBattleList(); },
+         [] {
+             const cBattleList& l = gBattleController.menu.list;
+             return std::vector<TextSpot>{{"caption", l.x + 50, l.y + 2, 60, 18, kWhite},
+                                          {"marked row", l.x + 42, l.y + 22, 70, 18, kWhite},
+                                          {"row", l.x + 42, l.y + 42, 70, 18, kBlack}};
          }},
     };
     for (const Screen& s : screens) {

@@ -65,12 +65,24 @@ ArchivePicture RingPicture() {
     return p;
 }
 
+// The list panel: the battle writes its caption white on the dark band at
+// the top and its rows black on the pale rest (the chosen row white on the
+// band it shades under that row).
+ArchiveFrame ListPanel() {
+    constexpr u16 kBand = 4 << 10 | 8 << 5 | 4, kPale = 28 << 10 | 27 << 5 | 21;
+    constexpr i32 kBandH = 21;
+    ArchiveFrame f = Flat(kListPanelW, kListPanelH, kPale);
+    for (i32 y = 0; y < kBandH; ++y)
+        for (i32 x = 0; x < f.w; ++x) f.pixels[static_cast<size_t>(y) * f.w + x] = kBand;
+    return f;
+}
+
 ArchivePicture ListPicture() {
     ArchivePicture p;
     p.name = "list11003";
     for (int a = 0; a < 16; ++a) {
         const bool panel = a == 0 || a == 10;
-        p.frames.push_back(panel ? Flat(kListPanelW, kListPanelH, static_cast<u16>(4 << 10 | 8 << 5 | 4))
+        p.frames.push_back(panel ? ListPanel()
                                  : Flat(kListPartSize, kListPartSize, static_cast<u16>(20 << 10 | a)));
     }
     return p;
