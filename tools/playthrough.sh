@@ -285,10 +285,10 @@ sleep 0.5; shot ending-entry
 sleep 4; shot ending-rising
 sleep 6; shot ending-hold
 sleep 5; shot ending-fade-out
-# The end screen (black) closes by itself once its tune has played; the
-# title (in colours that change) follows. No key is pressed: on the title it
-# would pick a button.
-wait_for 20 20 0,0,0 15; shot end-screen
+# The end screen (its words on a cyan band at (160, 170), black round them)
+# closes by itself once its tune has played; the title (in colours that
+# change) follows. No key is pressed: on the title it would pick a button.
+wait_for 160 170 0,250,255 20; shot end-screen
 for i in $(seq 1 60); do [ "$(pixel 20 20)" != 0,0,0 ] && break; sleep 0.5; done
 sleep 1; shot title-again
 kill -0 $pid || { echo "the game ended"; exit 1; }
