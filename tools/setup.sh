@@ -14,8 +14,9 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
   libmpg123-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   liblzo2-dev xvfb xauth x11-utils)
 # Only the tests need these: an independent XMIDI reader, the window test's
-# keys, pointer and screenshots, and the coverage summary (tools/coverage.sh).
-test_packages=(xdotool x11-apps imagemagick gcovr)
+# keys, pointer and screenshots, the coverage summary (tools/coverage.sh) and
+# the format check.
+test_packages=(xdotool x11-apps imagemagick gcovr clang-format)
 
 install_missing() {
   local missing=()
