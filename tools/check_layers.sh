@@ -16,8 +16,7 @@ declare -A rank=([base]=0 [platform]=1 [engine]=2 [sound]=3 [data]=4 [map]=5 [st
 # The link headers, as the README lists them: each declares what a layer above
 # it defines.
 links=(platform/AllocatorLink.h map/StoryLink.h map/InterfaceLink.h map/SessionServices.h
-  story/ScreenCalls.h
-  ui/ScreenLink.h)
+  story/ScreenCalls.h ui/ScreenLink.h)
 
 # Folds "." and ".." out of a slash-separated path into $norm; a path that
 # climbs above its start keeps its leading "..".
