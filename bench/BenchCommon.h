@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/RlePic.h"
 
 // Seconds per memcpy of exactly n bytes, measured now: the mean over batches

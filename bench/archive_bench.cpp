@@ -7,7 +7,7 @@
 #include <string>
 
 #include "BenchCommon.h"
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/Tsw.h"
 #include "mhdata/Archives.h"

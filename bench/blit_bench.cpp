@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/Lzo.h"
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/LineFilter.h"
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"

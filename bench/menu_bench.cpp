@@ -11,6 +11,7 @@
 #include "menu/EquipFrame.h"
 #include "menu/ItemMenuFrame.h"
 #include "screens/ScreenManager.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
 
 namespace {

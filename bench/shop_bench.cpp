@@ -12,6 +12,7 @@
 #include "map/NewGame.h"
 #include "shop/ShopSellList.h"
 #include "screens/ScreenManager.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
 
 namespace {

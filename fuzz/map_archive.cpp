@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FuzzWorld.h"
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/Tsw.h"
 #include "map/MapArchive.h"
 #include "platform/FileCalls.h"

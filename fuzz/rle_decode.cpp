@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"

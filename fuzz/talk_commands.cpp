@@ -14,9 +14,9 @@
 #include "story/PicShow.h"
 #include "story/ScriptScene.h"
 #include "story/TalkCommands.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
 #include "menu/ItemFrame.h"
-#include "ui/Screens.h"
 
 namespace {
 

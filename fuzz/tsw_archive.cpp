@@ -1,7 +1,7 @@
 // Fuzz target: a picture in the picture archive, read through the cache and
 // the direct reader, each frame checked and decoded.
 #include "FuzzArchive.h"
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/RlePic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# The check ranks the README's layers in the README's order. The layer check
-# passes on the source tree and fails on a planted upward include
-# (map mode including the shell, in each form an include may take; the toolkit
-# including a menu page or the screen table), while includes between equals and
-# downward ones pass.
+# The check ranks the README's layers in the README's order and names the
+# README's link headers. The layer check passes on the source tree and fails on
+# a planted upward include (map mode including the shell, in each form an
+# include may take; the toolkit including a menu page or the screen table; the
+# menu including a shop), while includes between equals and downward ones pass.
+# It fails on a planted upward declaration (a header declaring what only a
+# folder above defines, in each form a declaration may take, a header merely
+# named like a link among them), while the same in a listed link header, a
+# member, a name in a comment or string and a declaration also defined at its
+# own level pass.
 set -eu
 check=$1
 src=$2
@@ -15,15 +20,30 @@ if [ -f "$readme" ]; then
   ranked=$(sed -n '/declare -A rank/,/)$/p' "$check" | grep -o '\[[a-z]*\]=[0-9]*' | tr -d '[]' |
     sort -s -t= -k2,2n | cut -d= -f1 | tr '\n' ' ')
   [ "$listed" = "$ranked" ] || { echo "the README lists: $listed; the check ranks: $ranked"; exit 1; }
+  listed=$(sed -n 's|^\([a-z]*/[A-Za-z]*\.h\)  .*|\1|p' "$readme" | sort | tr '\n' ' ')
+  named=$(sed -n '/^links=(/,/)$/p' "$check" | grep -o '[a-z]*/[A-Za-z]*\.h' | sort | tr '\n' ' ')
+  [ "$listed" = "$named" ] || { echo "the README's link headers: $listed; the check's: $named"; exit 1; }
 fi
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-mkdir -p "$root/map/sub" "$root/shell" "$root/ui" "$root/menu" "$root/screens"
+mkdir -p "$root"/{base,platform,engine,map/sub,story,ui,battle,menu,shop,screens,shell}
 printf '#include "map/City.h"\n#include "../story/Talk.h"\n' > "$root/shell/Ok.cpp"
-printf '#include "shop/ShopFront.h"\n#include <vector>\n#include "Own.h"\n' > "$root/menu/Beside.cpp"
+printf '#include "menu/MenuFrame.h"\n#include <vector>\n#include "Own.h"\n' > "$root/shop/Below.cpp"
+printf '#include "menu/MenuState.h"\n' > "$root/battle/Beside.cpp"
 printf '#include "menu/EquipFrame.h"\n#include "ui/Control.h"\n' > "$root/screens/Table.cpp"
 printf '#include "../City.h"\n#include "./Near.h"\n' > "$root/map/sub/Down.cpp"
-bash "$check" "$root" || { echo "downward and sideways includes were refused"; exit 1; }
+# Declarations that may stay: in a link header; a member; in a comment or a
+# string; defined at the header's own level too; defined below.
+printf '#pragma once\nvoid StartTalk(int n);\nextern int gTalkOwner;\n' > "$root/map/StoryLink.h"
+printf 'int gTalkOwner = 0;\nvoid StartTalk(int n) {\n    gTalkOwner = n;\n}\n' > "$root/story/Talk.cpp"
+printf '#pragma once\nstruct Pad {\n    void Poll();\n};\n// void Quit();\nconst char* kQuit = "void Quit();";\n' \
+  > "$root/engine/Pad.h"
+printf 'void Poll() {}\nvoid Quit() {}\nint Shared() { return 2; }\nint Blit(int n) { return n; }\n' \
+  > "$root/shell/Loop.cpp"
+printf '#pragma once\nint Shared();\nint Blit(int n);\n' > "$root/ui/Both.h"
+printf 'int Shared() { return 1; }\n' > "$root/ui/Both.cpp"
+printf 'int Blit(int n) { return n + 1; }\n' > "$root/platform/Blit.cpp"
+bash "$check" "$root" || { echo "downward and sideways includes, or allowed declarations, were refused"; exit 1; }
 while IFS='|' read -r file line reported; do
   printf '#include "base/Types.h"\n%s\n' "$line" > "$root/$file"
   if out=$(bash "$check" "$root"); then echo "a planted upward include passed: $line"; exit 1; fi
@@ -37,5 +57,23 @@ map/sub/Up.cpp|#include "../../ui/../shell/Main.h"|../../ui/../shell/Main.h
 ui/Up.cpp|#include "menu/MenuState.h"|menu/MenuState.h
 ui/Up.cpp|#include "../shop/ShopFront.h"|../shop/ShopFront.h
 menu/Up.cpp|#include "screens/ScreenManager.h"|screens/ScreenManager.h
+menu/Up.cpp|#include "shop/ShopFront.h"|shop/ShopFront.h
+PLANTED
+# A header (after its "#pragma once") and a definition above it; the line the
+# declaration starts on and its name are reported.
+while IFS='|' read -r header declaration source definition line name; do
+  printf '#pragma once\n%b\n' "$declaration" > "$root/$header"
+  printf '#include "%s"\n%b\n' "$header" "$definition" > "$root/$source"
+  if out=$(bash "$check" "$root"); then echo "a planted upward declaration passed: $declaration"; exit 1; fi
+  grep -qF "$header:$line declares $name," <<<"$out" || { echo "unexpected report: $out"; exit 1; }
+  rm "$root/$header" "$root/$source"
+done <<'PLANTED'
+map/Up.h|void StartBattle(int n);|battle/Fight.cpp|void StartBattle(int n) {}|2|StartBattle
+menu/Up.h|void OpenShop();|shop/Open.cpp|void OpenShop() {\n}|2|OpenShop
+base/Up.h|void* Grab(int n);|engine/Grab.cpp|void* Grab(int n) {\n    return nullptr;\n}|2|Grab
+ui/Up.h|// Says it.\nvoid Say(const char* format,\n         ...) __attribute__((format(printf, 1, 2)));|screens/Say.cpp|void Say(const char* format, ...) {}|3|Say
+engine/Up.h|namespace fx {\nconst char* Glow(int n);\n}|shell/Fx.cpp|namespace fx {\nconst char* Glow(int n) { return "{"; }\n}|3|Glow
+ui/Up.h|extern int gShown, gPicked[4];|screens/Table.cpp|int gShown = 0, gPicked[4] = {};|2|gPicked
+map/ShellLink.h|void Quit();|shell/Quit.cpp|void Quit() {}|2|Quit
 PLANTED
 echo "layer check ok"

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Fails when a folder of src/ includes a header of a folder above it. Calls go
 # downward; the few upward calls the game's design needs go through services
-# declared below and defined above. Usage: check_layers.sh [source root]
+# declared below and defined above, in the link headers named here: it also
+# fails when any other header declares a function or variable defined only in
+# folders above its own. Usage: check_layers.sh [source root]
 # Lines of tools/layers-allow.txt ("file: included header") are let through.
 # An include is read in every form it may take: "map/City.h", <map/City.h>,
 # and paths relative to the including file ("../shell/Main.h").
-set -eu
+set -eu -o pipefail
 root=${1:-"$(dirname "$0")/../src"}
 allow="$(dirname "$0")/layers-allow.txt"
 # The same layers, in the same order, as the list in the README.
 declare -A rank=([base]=0 [platform]=1 [engine]=2 [sound]=3 [data]=4 [map]=5 [story]=6
-  [ui]=7 [battle]=8 [menu]=8 [shop]=8 [screens]=9 [shell]=10)
+  [ui]=7 [battle]=8 [menu]=8 [shop]=9 [screens]=10 [shell]=11)
+# The link headers, as the README lists them: each declares what a layer above
+# it defines.
+links=(platform/AllocatorLink.h map/StoryLink.h map/InterfaceLink.h map/SessionServices.h
+  story/ScreenCalls.h ui/ScreenLink.h)
 
 # Folds "." and ".." out of a slash-separated path into $norm; a path that
 # climbs above its start keeps its leading "..".
@@ -53,4 +59,37 @@ while IFS= read -r -d '' file; do
     fi
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]\([^">]*\)[">].*/\1/p' "$file")
 done < <(find "$root" -name '*.h' -print0 -o -name '*.cpp' -print0)
+
+# Every name declared or defined at namespace scope, with the folder ranks: a
+# declaration outside the link headers whose definitions all sit in folders
+# above its header's is an upward call in disguise.
+scanner=$(cd "$(dirname "$0")" && pwd)/declarations.awk
+ranks=$(for f in "${!rank[@]}"; do echo "$f ${rank[$f]}"; done)
+upward=$(cd "$root" && find . -name '*.h' -print0 -o -name '*.cpp' -print0 | sed -z 's|^\./||' |
+  xargs -0 -r awk -f "$scanner" |
+  awk -v ranks="$ranks" -v links="${links[*]}" '
+    BEGIN {
+      n = split(ranks, r, "\n")
+      for (i = 1; i <= n; i++) { split(r[i], kv, " "); rank[kv[1]] = kv[2] }
+      n = split(links, l, " ")
+      for (i = 1; i <= n; i++) link[l[i]] = 1
+    }
+    {
+      folder = $3; sub(/\/.*/, "", folder)
+      if (!(folder in rank)) next
+      if ($1 == "F") {
+        if (!($2 in lowest) || rank[folder] < lowest[$2]) { lowest[$2] = rank[folder]; at[$2] = folder }
+      } else if (!($3 in link)) {
+        d[++nd] = $2; file[nd] = $3; line[nd] = $4; from[nd] = folder
+      }
+    }
+    END {
+      for (i = 1; i <= nd; i++)
+        if ((d[i] in lowest) && lowest[d[i]] > rank[from[i]])
+          printf "%s:%s declares %s, defined only above it in %s; an upward call goes through a link header\n", file[i], line[i], d[i], at[d[i]]
+    }')
+if [ -n "$upward" ]; then
+  echo "$upward"
+  bad=1
+fi
 exit $bad

@@ -1,7 +1,7 @@
 // Bad data a reader met: the file (as the reader names it), the byte offset in
 // it and what is wrong. A reader returns one to its caller or hands it to
-// ReportDataError, the game's one channel for them; the message reads
-// "file: offset N: text".
+// ReportDataError (engine/DataErrors.h), the game's one channel for them; the
+// message reads "file: offset N: text".
 #pragma once
 #include <cstddef>
 #include <string>
@@ -42,16 +42,3 @@ struct DataError {
     }
     std::string BoxText() const { return boxText.empty() ? Message() : boxText; }
 };
-
-// Writes the message to stderr and keeps it as the last one; with a caption it
-// also shows the box text to the player in an error box. Defined in engine/DataErrors.cpp.
-void ReportDataError(const DataError& e, const char* boxCaption = nullptr);
-// A fault worded whole by the game (printf-style), with no file and no offset:
-// its message, and so the error box, shows the text exactly.
-DataError WordedDataError(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// The fault `at` (file, offset, what is wrong) under a box the game words itself
-// (printf-style): the box shows the worded text exactly, stderr the message.
-DataError BoxedDataError(DataError at, const char* format, ...) __attribute__((format(printf, 2, 3)));
-// The last error reported (empty before any), and how many were reported.
-const DataError& LastDataError();
-u32 DataErrorCount();

@@ -2,9 +2,9 @@
 // tick's order, and the result handed back to the shell.
 #include "battle/Battle.h"
 
-#include "base/MemDbg.h"
 #include "engine/DDraw.h"
 #include "engine/FrameState.h"
+#include "engine/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"
 #include "engine/RlePic.h"

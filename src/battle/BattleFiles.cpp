@@ -5,6 +5,7 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "data/Config.h"
 #include "map/MapDb.h"

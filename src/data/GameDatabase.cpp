@@ -10,6 +10,7 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"

@@ -9,6 +9,7 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "platform/HostFs.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "data/Config.h"
 #include "data/KeyBindings.h"

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "base/MemDbg.h"
 #include "engine/Blend.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/RleBlit.h"
 #include "engine/RlePic.h"

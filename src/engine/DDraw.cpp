@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "base/MemDbg.h"
 #include "platform/Backend.h"
 #include "platform/Display.h"
 #include "engine/ErrorBox.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 

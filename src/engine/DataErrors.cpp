@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "base/DataError.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 
 namespace {

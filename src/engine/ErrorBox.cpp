@@ -1,11 +1,11 @@
 // Error, DirectDraw, maintenance and DirectSound message boxes.
 #include "engine/ErrorBox.h"
+#include "engine/MemDbg.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 
 HWND gMainWnd = nullptr;

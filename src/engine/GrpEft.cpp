@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "base/MemDbg.h"
 #include "engine/ErrorBox.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 

@@ -1,12 +1,12 @@
 // LZO packing over liblzo2 with every unpack bounded by its real capacity.
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 
 #include <lzo/lzo1x.h>
 
 #include <cstring>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Debug allocator: 64-byte guard zones of 0xCE around each block, records in 64
 // buckets chosen by address bits 8-13, recycled through a free list.
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -10,9 +10,10 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "base/MemDbg.h"
 #include "engine/BucketCache.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
+#include "engine/MemDbg.h"
 #include "engine/Tsw.h"
 #include "engine/ZoomBlit.h"
 

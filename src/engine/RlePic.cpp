@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "base/DataError.h"
-#include "base/MemDbg.h"
 #include "engine/Blend.h"
+#include "engine/DataErrors.h"
+#include "engine/MemDbg.h"
 #include "engine/PixelFormat.h"
 
 namespace {

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "base/DataError.h"
-#include "base/MemDbg.h"
 #include "engine/BucketCache.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 
 const char* const kPicArchiveNames[kPicArchiveCount] = {"PicLib\\all_char",  "PicLib\\all_item",
                                                         "PicLib\\all_magic", "PicLib\\all_sys",

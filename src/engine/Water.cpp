@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/Random.h"
 
 cWater* gWaterList = nullptr;

@@ -3,8 +3,8 @@
 
 #include <new>
 
-#include "base/MemDbg.h"
 #include "engine/AaDraw.h"
+#include "engine/MemDbg.h"
 #include "engine/Tsw.h"
 #include "map/ActDraw.h"
 #include "map/MapManage.h"

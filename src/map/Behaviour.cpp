@@ -10,11 +10,12 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "base/MemDbg.h"
 #include "base/Types.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
+#include "engine/MemDbg.h"
 #include "engine/Random.h"
 #include "sound/Sound.h"
 #include "data/Config.h"

@@ -1,7 +1,7 @@
 // The map-object buckets that order the drawing of the people by row.
 #include "map/DrawOrder.h"
 
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "map/MapArchive.h"
 
 MapObjectBuckets gDrawOrder;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <new>
 
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "map/ActDraw.h"
 #include "map/City.h"
 #include "map/RoleTable.h"

@@ -7,11 +7,12 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
 #include "data/Config.h"

@@ -14,6 +14,7 @@
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
+#include "engine/DataErrors.h"
 #include "engine/FrameState.h"
 #include "engine/Lzo.h"
 #include "engine/PixelFormat.h"

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "base/DataError.h"
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
+#include "engine/MemDbg.h"
 #include "data/Config.h"
 #include "data/GameFlags.h"
 

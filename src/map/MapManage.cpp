@@ -6,11 +6,11 @@
 #include <string>
 
 #include "base/Big5.h"
-#include "base/MemDbg.h"
 #include "base/Types.h"
 #include "engine/DInput.h"
 #include "engine/FrameState.h"
 #include "engine/GrpFont.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/Screen.h"
@@ -27,6 +27,7 @@
 #include "map/AntiAliasObject.h"
 #include "map/City.h"
 #include "map/GameMusic.h"
+#include "map/InterfaceLink.h"
 #include "map/KeyCole.h"
 #include "map/MapDb.h"
 #include "map/MapScene.h"
@@ -34,6 +35,7 @@
 #include "map/RoleTable.h"
 #include "map/RoleWalk.h"
 #include "map/SessionServices.h"
+#include "map/StoryLink.h"
 
 u32 gMapMusicSaved = 0;
 WorldMapLocation gWorldMap[kWorldMapLocations];

@@ -54,19 +54,3 @@ void DrawSpotlightMask();
 void DrawActSlot(ActPlayer* p, i32 x, i32 y);
 void SetMapCursorAction(int action);
 void ResetMapManage();
-
-// What the scene reads of the story side and the interface; the story and the
-// screens, above map mode, define these.
-u16 TalkOwner();  // the running talk's owner, 0xFFFF none
-void StartTouchTalk(int role);
-bool DialogTakesMouse();    // a box with flag 0x8000 is shown
-bool DialogWantsPointer();  // an open box carries flag 0x2000
-u32 TalkScriptPosition();
-bool InterfaceKeyPressed(int logicalKey);
-void MoveInterfaceCursor(i32 x, i32 y);
-void DrawStoryCountdown(i32 x, i32 y);
-
-// What map mode asks of the in-game menu pages (the screens define these): the
-// page the menu opens on, and its first page.
-void SetMenuPage(int page);
-void ResetMenuPage();

@@ -6,10 +6,11 @@
 #include <cstring>
 
 #include "base/DataError.h"
-#include "base/MemDbg.h"
 #include "base/Types.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
+#include "engine/MemDbg.h"
 #include "sound/Music.h"
 #include "data/GameFlags.h"
 #include "map/ActDraw.h"

@@ -7,9 +7,10 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
+#include "engine/MemDbg.h"
 #include "map/City.h"
 #include "map/DrawOrder.h"
 #include "map/MapArchive.h"

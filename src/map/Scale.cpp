@@ -7,6 +7,7 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
+#include "engine/DataErrors.h"
 #include "engine/RlePic.h"
 
 DepthScale gDepthScale;

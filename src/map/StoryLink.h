@@ -28,6 +28,10 @@ void TalkRoleCleanup(int slot);
 // Fills the context for a new talk (it loads once the player stands on the grid).
 void StartTalk(u16 talk, u16 owner);
 bool TalkRunning();
+u16 TalkOwner();  // the running talk's owner, 0xFFFF none
+u32 TalkScriptPosition();
+// Starts the talk of the role the player walked into.
+void StartTouchTalk(int role);
 // The look a role had before the talk turned it to face the player (-1 = none).
 struct TalkTurn {
     int slot = -1;
@@ -51,11 +55,14 @@ void MoveChosenAnswer(int delta);
 // The dialogue's text colour n (0..15) in the screen layout.
 u16 TextColourAt(int n);
 void ReleaseDialogPictures();
+bool DialogTakesMouse();    // a box with flag 0x8000 is shown
+bool DialogWantsPointer();  // an open box carries flag 0x2000
 
 // The story's countdowns, in frames of 1/30 s (-1 = off).
 extern i32 gStoryCountdown;
 extern u16 gCountdownTalk;
 extern i32 gFlagCountdown;
+void DrawStoryCountdown(i32 x, i32 y);
 
 // Scene drawing, role values and the picture show.
 // Debug grid: in the 28 x 38 cells one cell inside the view at (vx, vy), every

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <new>
 
-#include "base/MemDbg.h"
 #include "engine/DDraw.h"
 #include "engine/LineFilter.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/Random.h"
 #include "map/ActDraw.h"

@@ -110,5 +110,3 @@ private:
     void RebuildList();
     bool HasEntry(int r) const;
 };
-
-extern cEquipFrame* gEquipFrame;

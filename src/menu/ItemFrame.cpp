@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/MemDbg.h"
 #include "engine/DDraw.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "data/Config.h"
 #include "data/GameData.h"

@@ -41,5 +41,3 @@ public:
 private:
     void Freeze();
 };
-
-extern cItemFrame* gItemFrame;

@@ -91,5 +91,3 @@ private:
     void BackToSide();
     int MarkerSlot() const;
 };
-
-extern cItemMenuFrame* gItemMenuFrame;

@@ -124,5 +124,3 @@ private:
     void HoverForms();
     const char* CaptionAt(i32 x, i32 y) const;
 };
-
-extern cOfferFrame* gOfferFrame;

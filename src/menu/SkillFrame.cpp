@@ -14,6 +14,7 @@
 #include "data/KeyBindings.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
 #include "ui/UiInput.h"
 #include "menu/MenuState.h"

@@ -95,5 +95,3 @@ private:
     void FocusTo(int f);
     void Leave(i32 code);
 };
-
-extern cSkillFrame* gSkillFrame;

@@ -77,5 +77,3 @@ private:
     void MakeRows();
     void InitScroll();
 };
-
-extern cSkillListFrame* gSkillListFrame;

@@ -67,5 +67,3 @@ private:
     void ShowHint(const char* big5);
     const char* CaptionAt(i32 x, i32 y) const;
 };
-
-extern cTransformFrame* gTransformFrame;

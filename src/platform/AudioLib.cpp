@@ -15,7 +15,7 @@
 #include <memory>
 #include <set>
 
-#include "base/MemDbg.h"
+#include "platform/AllocatorLink.h"
 #include "platform/AudioDecode.h"
 #include "platform/AudioDevice.h"
 #include "platform/AudioMixer.h"

@@ -3,8 +3,8 @@
 
 #include "ui/EndingFrame.h"
 #include "ui/EnterFrame.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
-#include "ui/Screens.h"
 #include "menu/ItemFrame.h"
 
 void SetupEndingScreen(i32 layout, i32 action1, i32 action2, i32 action3, i32 action4) {

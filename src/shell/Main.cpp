@@ -7,7 +7,6 @@
 #include <ctime>
 #include <string>
 
-#include "base/MemDbg.h"
 #include "base/Types.h"
 #include "platform/HostFs.h"
 #include "platform/Input.h"
@@ -18,6 +17,7 @@
 #include "engine/FrameState.h"
 #include "engine/GrpFont.h"
 #include "engine/Ime.h"
+#include "engine/MemDbg.h"
 #include "engine/Random.h"
 #include "engine/Tsw.h"
 #include "engine/Water.h"

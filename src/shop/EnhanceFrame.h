@@ -121,5 +121,3 @@ private:
     void SetLine(int line, i32 value, bool percent);
     void ListKey(EnhanceList* l, int r, MenuKey key, bool piecesSide);
 };
-
-extern cEnhanceFrame* gEnhanceFrame;

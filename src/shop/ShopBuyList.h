@@ -65,5 +65,3 @@ private:
     void HidePartyMarks();
     void ShowChange(cControl* c, char* buf, size_t n, i64 v);
 };
-
-extern cShopBuyListFrame* gShopBuyListFrame;

@@ -9,6 +9,7 @@
 #include "data/Config.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
+#include "ui/ScreenLink.h"
 #include "ui/UiInput.h"
 #include "menu/MenuFrame.h"
 #include "shop/ShopBuyList.h"

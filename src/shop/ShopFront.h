@@ -78,6 +78,3 @@ private:
 constexpr i32 kSellFrontBackgroundId = 7020;
 constexpr i32 kSellFrontButtonId = 7100;
 constexpr i32 kBuyFrontButtonId = 7005;
-
-extern cShopBuyMenuFrame* gShopBuyMenuFrame;
-extern cShopSellMenuFrame* gShopSellMenuFrame;

@@ -48,5 +48,3 @@ private:
     void FillRow(int r, u32 entry);
     bool Gone(u32 entry) const;
 };
-
-extern cShopSellListFrame* gShopSellListFrame;

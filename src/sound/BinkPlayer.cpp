@@ -10,6 +10,7 @@
 #include "platform/Display.h"
 #include "platform/Win.h"
 #include "engine/DDraw.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
 #include "engine/MyAct.h"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/DataError.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 
 cMidi gMidi;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/DataError.h"
+#include "engine/DataErrors.h"
 
 cSound gSound;
 

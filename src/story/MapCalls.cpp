@@ -3,6 +3,7 @@
 #include "data/GameFlags.h"
 #include "map/MapManage.h"
 #include "map/RoleTable.h"
+#include "map/StoryLink.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
 #include "story/PicShow.h"

@@ -8,6 +8,7 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "engine/FrameState.h"

@@ -9,6 +9,7 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "platform/TextCodec.h"
+#include "engine/DataErrors.h"
 #include "engine/FrameState.h"
 #include "engine/MyAct.h"
 #include "engine/PicPaint.h"

@@ -11,6 +11,7 @@
 #include "base/Types.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
 #include "data/Config.h"

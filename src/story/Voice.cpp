@@ -8,6 +8,7 @@
 
 #include "base/DataError.h"
 #include "platform/AudioLib.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "sound/Sound.h"
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "engine/GrpFont.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"

@@ -9,15 +9,16 @@
 #include <new>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/FrameState.h"
 #include "engine/GrpFont.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "data/Config.h"

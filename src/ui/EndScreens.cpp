@@ -1,10 +1,10 @@
 // cExitFrame, cEndFrame and cTestEndFrame: open, run and close.
 #include "ui/EndScreens.h"
 
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "engine/DDraw.h"
+#include "engine/MemDbg.h"
 #include "engine/ZoomBlit.h"
 #include "sound/Music.h"
 #include "data/KeyBindings.h"
@@ -15,8 +15,8 @@
 #include "map/ShadedBox.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
-#include "ui/Screens.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"
 

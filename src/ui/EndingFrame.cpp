@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "engine/DDraw.h"
 #include "engine/ErrorBox.h"
+#include "engine/MemDbg.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/SaveFile.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "engine/DDraw.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"
 #include "data/KeyBindings.h"

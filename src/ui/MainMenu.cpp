@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/MemDbg.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
 #include "engine/File.h"
 #include "engine/FrameState.h"
+#include "engine/MemDbg.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Sound.h"
 #include "data/Config.h"
@@ -23,8 +23,8 @@
 #include "ui/ActPic.h"
 #include "ui/Control.h"
 #include "ui/SaveScreens.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
-#include "ui/Screens.h"
 #include "ui/UiInput.h"
 
 u32 gOpeningVideoPending = 1;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 #include "engine/File.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 #include "ui/SaveFile.h"
 
 namespace save_blocks {

@@ -8,16 +8,17 @@
 #include <ctime>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 #include "base/Types.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "engine/DDraw.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "engine/FrameState.h"
 #include "engine/GrpFont.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/PixelFormat.h"
 #include "sound/Music.h"

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/MemDbg.h"
 #include "base/Types.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
@@ -15,6 +14,7 @@
 #include "engine/DInput.h"
 #include "engine/FrameState.h"
 #include "engine/GrpFont.h"
+#include "engine/MemDbg.h"
 #include "engine/PixelFormat.h"
 #include "engine/Random.h"
 #include "sound/Music.h"
@@ -30,8 +30,8 @@
 #include "story/Talk.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
-#include "ui/Screens.h"
 #include "ui/UiInput.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/MemDbg.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "engine/DDraw.h"
 #include "engine/FrameState.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "map/SessionServices.h"
 #include "story/Talk.h"

@@ -8,8 +8,8 @@
 #include "data/Options.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
+#include "ui/ScreenLink.h"
 #include "ui/ScreenState.h"
-#include "ui/Screens.h"
 #include "ui/UiInput.h"
 
 namespace {

@@ -24,6 +24,7 @@
 #include "data/ItemUse.h"
 #include "data/KeyBindings.h"
 #include "data/Options.h"
+#include "engine/DataErrors.h"
 #include "mhdata/Databases.h"
 #include "platform/Backend.h"
 #include "platform/TextCodec.h"

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"

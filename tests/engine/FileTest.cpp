@@ -10,8 +10,8 @@
 #include <tuple>
 #include <vector>
 
-#include "base/MemDbg.h"
 #include "engine/File.h"
+#include "engine/MemDbg.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "shell/Settings.h"

@@ -1,6 +1,7 @@
 // Path search against the first search's routes on generated mazes, its edge
 // cases, the pool, and the route steppers.
 #include "MapTestSupport.h"
+#include "engine/DataErrors.h"
 
 namespace {
 

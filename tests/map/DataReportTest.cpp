@@ -9,6 +9,7 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "data/GameDatabase.h"
+#include "engine/DataErrors.h"
 #include "map/City.h"
 #include "map/KeyCole.h"
 #include "map/MapDb.h"

@@ -34,6 +34,7 @@
 #include "support/MenuSession.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
+#include "ui/ScreenLink.h"
 
 namespace {
 

@@ -54,7 +54,7 @@
 #include "ui/EndingFrame.h"
 #include "ui/FormationFrame.h"
 #include "ui/SaveFile.h"
-#include "ui/Screens.h"
+#include "ui/ScreenLink.h"
 #include "ui/SysPanel.h"
 #include "ui/UiInput.h"
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "data/GameFlags.h"
 #include "map/City.h"
 #include "mhdata/Maps.h"

@@ -9,6 +9,7 @@
 
 #include "base/DataError.h"
 #include "engine/DDraw.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/Ime.h"
 #include "engine/MyAct.h"

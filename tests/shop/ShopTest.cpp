@@ -29,6 +29,7 @@
 #include "shop/ShopSellList.h"
 #include "story/PartyCommands.h"
 #include "support/MenuSession.h"
+#include "ui/ScreenLink.h"
 
 namespace {
 

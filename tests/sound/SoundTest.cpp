@@ -7,6 +7,7 @@
 
 #include "data/Config.h"
 #include "engine/DDraw.h"
+#include "engine/DataErrors.h"
 #include "engine/FrameState.h"
 #include "engine/PixelFormat.h"
 #include "mhdata/Archives.h"

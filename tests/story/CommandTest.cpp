@@ -15,6 +15,7 @@
 #include "story/CommandHandlers.h"
 #include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
+#include "ui/ScreenLink.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 // silent cases.
 
 #include "data/Options.h"
+#include "engine/DataErrors.h"
 #include "engine/ErrorBox.h"
 #include "engine/PicPaint.h"
 #include "engine/Tsw.h"

@@ -9,6 +9,7 @@
 #include "support/SampleSession.h"
 #include "support/SoundRecorder.h"
 #include "support/SysScreenSupport.h"
+#include "ui/ScreenLink.h"
 #include "ui/UiInput.h"
 
 // Closes the open screen as its own way out would, then goes back to map

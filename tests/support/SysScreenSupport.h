@@ -16,7 +16,7 @@
 #include "support/Harness.h"
 #include "support/Input.h"
 #include "ui/MainMenu.h"
-#include "ui/Screens.h"
+#include "ui/ScreenLink.h"
 
 struct SysScreenTest : ::testing::Test {
     Harness h;

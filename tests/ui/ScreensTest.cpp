@@ -33,6 +33,7 @@
 #include "ui/FormationFrame.h"
 #include "ui/QuestFrame.h"
 #include "ui/SaveScreens.h"
+#include "ui/ScreenLink.h"
 #include "ui/SettingsFrame.h"
 #include "ui/SystemMenu.h"
 

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 #include "platform/Backend.h"
 #include "engine/FrameState.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
 #include "data/Records.h"

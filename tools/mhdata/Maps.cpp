@@ -8,9 +8,9 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 #include "platform/TextCodec.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 #include "engine/RlePic.h"
 #include "map/MapCache.h"
 #include "map/MapDb.h"

@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
 #include "engine/Lzo.h"
+#include "engine/MemDbg.h"
 #include "story/PicShow.h"
 
 #include "mhdata/SampleFigures.h"

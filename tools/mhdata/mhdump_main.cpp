@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/ByteIo.h"
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"

@@ -1,9 +1,9 @@
-// The screen objects of the screen manager: one global pointer per screen
-// and the declarations of their classes. The screen table above defines them
-// (screens/ScreenManager.cpp); a screen made elsewhere has its maker set the
-// pointer before asking for the screen.
+// The link from the interface, the menu pages and the shops up to the screen
+// table: one global pointer per screen object, and the declarations of their
+// classes. The screen table above defines them (screens/ScreenManager.cpp); a
+// screen made elsewhere has its maker set the pointer before asking for it.
 #pragma once
-#include "base/MemDbg.h"
+#include "engine/MemDbg.h"
 #include "base/Types.h"
 #include "ui/ScreenState.h"
 
