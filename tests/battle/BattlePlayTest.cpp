@@ -1,7 +1,7 @@
 // Whole battles through the real tick: on auto, and as a player fights them in
-// a sample new game (a meadow encounter met by walking about and won by hand,
-// keys held down while the battle moves on, and every ring row's list in the
-// thunder god's fight), and every act the battle names.
+// a sample new game (a meadow encounter met by walking about, keys held down
+// while the battle moves on, an attack with nobody to mark, and every ring
+// row's list in the thunder god's fight), and every act the battle names.
 #include "support/BattleFixtures.h"
 
 namespace {
@@ -226,55 +226,6 @@ TEST(BattleSamplePlay, EveryRingListOpensInTheThunderGodsFight) {
         w.Defend();
     }
     EXPECT_TRUE(allSeen()) << seen.size();
-}
-
-TEST(BattleMenuPlay, TheEncounterIsWonByHandAndTheMapComesBack) {
-    Harness h;
-    ASSERT_TRUE(RingWalk::WalkIntoBattle(h));
-    // The meadow zone's list holds the lone goblin and the slime.
-    EXPECT_TRUE(gBattleRequest == sample_battle::kLoneGoblin ||
-                gBattleRequest == sample_battle::kTownEncounter)
-        << gBattleRequest;
-    RingWalk w{h};
-    cCommandMenu& menu = w.menu;
-    auto ringReady = [&] { return w.RingReady(); };
-
-    // The item row by mouse, then the drum's row of the list: it beats for the whole party.
-    ASSERT_TRUE(h.RunUntil(ringReady, 400));
-    cFighter& me = *menu.Current();
-    ClickAt(h, gRingPoints[4].x, gRingPoints[4].y);
-    ASSERT_EQ(menu.code, kRingItem);
-    ASSERT_TRUE(h.RunUntil([&] { return menu.list.open && menu.list.y == kListShownY; }, 10));
-    const ListRow* row = nullptr;
-    for (int i = 0; i < menu.list.count; ++i)
-        if (menu.list.rows[i].id == sampleMenu::kWarDrum) row = &menu.list.rows[i];
-    ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->number, sampleMenu::kOpeningCount);
-    // The drum lies below the first page: the down key brings it into view.
-    const int at = static_cast<int>(row - menu.list.rows);
-    for (int i = 0; i < 2 * at && menu.list.selected < at; ++i) TapKey(h, kScanDown, 2);
-    ASSERT_EQ(menu.list.selected, at);
-    ClickAt(h, 300, 45 + 20 * menu.list.viewRow + 5, 0);
-    ASSERT_TRUE(h.RunUntil([&] { return me.command == kCmdItem; }, 10));
-    EXPECT_EQ(std::tuple(me.itemInUse, me.targets[0], me.targets[1]),
-              std::tuple(&gItems[sampleMenu::kWarDrum], &gPartySide.fighters[0],
-                         &gPartySide.fighters[1]));
-
-    // Attacks by keyboard until the slime falls.
-    for (int turn = 0; turn < 30 && gBattle.phase() == kPhaseMain; ++turn) {
-        if (!h.RunUntil([&] { return ringReady() || gBattle.phase() != kPhaseMain; }, 600)) break;
-        if (gBattle.phase() != kPhaseMain) break;
-        for (int k = 0; k < kRingRows && menu.row != 0; ++k) TapKey(h, kScanUp);
-        TapKey(h, kScanEnter);
-        ASSERT_TRUE(h.RunUntil([&] { return menu.blinkEnemy >= 0; }, 5));
-        cFighter* who = menu.Current();
-        TapKey(h, kScanEnter, 0);
-        EXPECT_TRUE(who->command == kCmdAttack || who->IsActing());
-    }
-    EXPECT_EQ(std::tuple(gBattle.phase(), gBattle.outcome()),
-              std::tuple(static_cast<u32>(kPhaseEnding), static_cast<u32>(kOutcomeVictory)));
-    ASSERT_TRUE(h.RunUntil([] { return gBattleActive == 0; }, 1000));
-    EXPECT_EQ(std::tuple(gFrameId, h.boxes().empty()), std::tuple(0u, true));
 }
 
 // A key still down when the battle moves on (the opening gives way to the
