@@ -1,6 +1,6 @@
 // Shared pieces of the benchmarks: memcpy as the yardstick (timed in batches
-// alternating with the body where the body can be repeated), a temporary
-// folder, and a sprite-like run-coded picture in the screen layout.
+// alternating with the body), the median of a run's times, a temporary folder,
+// and a sprite-like run-coded picture in the screen layout.
 #pragma once
 #include <benchmark/benchmark.h>
 
@@ -17,29 +17,11 @@
 #include "engine/MemDbg.h"
 #include "engine/RlePic.h"
 
-// Seconds per memcpy of exactly n bytes, measured now: the mean over batches
-// long enough for the clock, the statistic the benchmark's own time is.
-inline double MemcpySeconds(size_t n) {
-    std::vector<u8> a(n, 1), b(n);
-    size_t batch = std::max<size_t>(1, (1u << 22) / std::max<size_t>(n, 1));
-    constexpr int kReps = 20;
-    auto t0 = std::chrono::steady_clock::now();
-    for (int rep = 0; rep < kReps; ++rep)
-        for (size_t k = 0; k < batch; ++k) {
-            std::memcpy(b.data(), a.data(), n);
-            benchmark::ClobberMemory();
-        }
-    auto t1 = std::chrono::steady_clock::now();
-    return std::chrono::duration<double>(t1 - t0).count() / (kReps * batch);
-}
-
-// Reports bytes per second and the speed as a fraction of a memcpy of the same
-// number of bytes, timed in the same run.
-inline void ReportVsMemcpy(benchmark::State& st, size_t bytes) {
-    double copy = MemcpySeconds(bytes);
-    st.SetBytesProcessed(static_cast<i64>(st.iterations() * bytes));
-    st.counters["speed_vs_memcpy"] =
-        benchmark::Counter(copy * st.iterations(), benchmark::Counter::kIsRate);
+// The median of a list of times.
+inline double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
 }
 
 // Batches of a body timed against memcpy (register with ->Apply(VsMemcpy)).
@@ -72,12 +54,8 @@ void RunVsMemcpy(benchmark::State& st, size_t bytes, Body&& body) {
         copy.push_back(std::chrono::duration<double>(t2 - t1).count() / batch);
         st.SetIterationTime(own.back());
     }
-    auto median = [](std::vector<double>& v) {
-        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-        return v[v.size() / 2];
-    };
     if (own.empty()) return;
-    double ownMedian = median(own), copyMedian = median(copy);
+    double ownMedian = Median(own), copyMedian = Median(copy);
     st.SetBytesProcessed(static_cast<i64>(st.iterations() * bytes));
     st.counters["speed_vs_memcpy"] = copyMedian / ownMedian;
     st.counters["median_us"] = ownMedian * 1e6;

@@ -1,6 +1,8 @@
-// Battle set-up and damage: setting up six party members against six enemies,
-// 10,000 blows resolved with their rolls, damage and losses, and one main-phase
-// tick of six against six fighters with their bars and panels, against a memcpy.
+// Battle set-up and the fighters: setting up six party members against six
+// enemies; 10,000 blows resolved by the hit rules (evasion, the critical roll,
+// the damage, the hit roll, the loss); and the fighters' share of a main-phase
+// tick, six against six: every fighter's update, the after-images, hit
+// animations and floating numbers, the draw list and every panel drawn.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -92,8 +94,9 @@ void BM_TenThousandBlows(benchmark::State& st) {
 BENCHMARK(BM_TenThousandBlows);
 
 // Every fighter waits with a filling gauge or plays a close attack; each tick
-// updates all twelve and the pools, draws the draw list and every panel.
-void BM_MainPhaseTickSixAgainstSix(benchmark::State& st) {
+// updates all twelve and the pools, draws the draw list and every panel (the
+// backdrop, the log and the command ring of the battle frame are left out).
+void BM_FightersTickSixAgainstSix(benchmark::State& st) {
     if (!StartSampleGame()) {
         st.SkipWithError("the sample game did not start");
         return;
@@ -134,10 +137,9 @@ void BM_MainPhaseTickSixAgainstSix(benchmark::State& st) {
         ClearLoggedBattleLines();
         ClearShownFighterFloats();
     }
-    ReportVsMemcpy(st, 640 * 480 * 2);
     ResetBattleSides();
     ResetBattleSprites();
 }
-BENCHMARK(BM_MainPhaseTickSixAgainstSix);
+BENCHMARK(BM_FightersTickSixAgainstSix);
 
 }  // namespace

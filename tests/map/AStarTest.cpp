@@ -1,5 +1,7 @@
 // Path search against the first search's routes on generated mazes, its edge
 // cases, the pool, and the route steppers.
+#include <optional>
+
 #include "MapTestSupport.h"
 #include "engine/DataErrors.h"
 
@@ -73,6 +75,72 @@ int ReferenceRoute(const GridMap& g, int sx, int sy, int gx, int gy, int fw, int
     return 0;
 }
 
+// The length of a route in cell steps: straight ones and diagonal ones (16 and
+// 16 x sqrt(2) pixels).
+struct Steps {
+    int straight = 0, diagonal = 0;
+    double Length() const { return straight + diagonal * std::sqrt(2.0); }
+};
+
+// Whether a footprint may stand at (x, y): inside the map, no cell of it
+// carrying a bit of the mask. A step may be taken between two such places.
+bool Standable(const GridMap& g, int x, int y, int fw, int fh, u32 mask) {
+    const int w = static_cast<int>(gMap.width), h = static_cast<int>(gMap.height);
+    if (x < 0 || y < 0 || x + fw > w || y + fh > h) return false;
+    for (int r = 0; r < fh; ++r)
+        for (int c = 0; c < fw; ++c)
+            if (g.cells[static_cast<size_t>(y + r) * w + x + c] & mask) return false;
+    return true;
+}
+
+// The unit cell step of each route direction.
+constexpr int kStepX[8] = {1, 0, -1, -1, -1, 0, 1, 1}, kStepY[8] = {1, 1, 1, 0, -1, -1, -1, 0};
+
+// The shortest walk from the start to the goal by plain Dijkstra over the
+// eight steps of every standable place, or nothing when the goal is out of reach.
+std::optional<double> ShortestWalk(const GridMap& g, int sx, int sy, int gx, int gy, int fw,
+                                   int fh, u32 mask) {
+    const int w = static_cast<int>(gMap.width), h = static_cast<int>(gMap.height);
+    if (!Standable(g, gx, gy, fw, fh, mask)) return std::nullopt;
+    std::vector<double> dist(static_cast<size_t>(w) * h, 1e300);
+    using Entry = std::pair<double, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+    dist[static_cast<size_t>(sy) * w + sx] = 0;
+    open.push({0, sy * w + sx});
+    while (!open.empty()) {
+        const auto [d, at] = open.top();
+        open.pop();
+        if (d > dist[at]) continue;
+        if (at == gy * w + gx) return d;
+        for (int k = 0; k < 8; ++k) {
+            const int x = at % w + kStepX[k], y = at / w + kStepY[k];
+            if (!Standable(g, x, y, fw, fh, mask)) continue;
+            const double next = d + (kStepX[k] && kStepY[k] ? std::sqrt(2.0) : 1.0);
+            if (next < dist[static_cast<size_t>(y) * w + x] - 1e-9) {
+                dist[static_cast<size_t>(y) * w + x] = next;
+                open.push({next, y * w + x});
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Walks a route's directions from the start, each step onto a standable place;
+// its steps, or nothing when a step is refused or the walk ends off the goal.
+std::optional<Steps> WalkRoute(const GridMap& g, const std::vector<u8>& dirs, int sx, int sy,
+                               int gx, int gy, int fw, int fh, u32 mask) {
+    Steps s;
+    for (u8 d : dirs) {
+        if (d == 255) break;
+        if (d > 7) return std::nullopt;
+        sx += kStepX[d], sy += kStepY[d];
+        if (!Standable(g, sx, sy, fw, fh, mask)) return std::nullopt;
+        ++(kStepX[d] && kStepY[d] ? s.diagonal : s.straight);
+    }
+    if (sx != gx || sy != gy) return std::nullopt;
+    return s;
+}
+
 class AStarTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetAStar(); }
@@ -123,6 +191,14 @@ TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
             a.SetBlockMask(mask);
             std::vector<u8> dirs, first;
             int ok = a.FindPath(sx * 16, sy * 16, gx * 16, gy * 16, fw, fh, &dirs);
+            // Found exactly when a walk exists, and then as short as the shortest.
+            const std::optional<double> best = ShortestWalk(g, sx, sy, gx, gy, fw, fh, mask);
+            ASSERT_EQ(ok == 1, best.has_value()) << maze << "/" << q;
+            if (ok) {
+                const std::optional<Steps> walk = WalkRoute(g, dirs, sx, sy, gx, gy, fw, fh, mask);
+                ASSERT_TRUE(walk.has_value()) << maze << "/" << q;
+                EXPECT_NEAR(walk->Length(), *best, 1e-9) << maze << "/" << q;
+            }
             ASSERT_EQ(ok, ReferenceRoute(g, sx, sy, gx, gy, fw, fh, mask, &first))
                 << maze << "/" << q;
             ASSERT_EQ(dirs, first) << maze << "/" << q;
@@ -177,6 +253,66 @@ void Ring(GridMap& g, u32 cx, u32 cy, u32 r, u32 bits = kCellWall) {
 
 // Goals that walls part from the start are refused without a search, and a
 // wall opened between two searches is seen by the next one.
+// Small maps ('#' a wall, 'p' a standing person, 'X' the goal on a wall)
+// with their shortest walks worked out by hand; the search's route is walked
+// step by step and its length held to the hand's and to the plain search's.
+TEST_F(AStarTest, RoutesOnHandDrawnMapsAreAsShortAsTheShortestWalk) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> rows;
+        int fw, fh;
+        u32 mask;
+        int straight, diagonal;  // -1: no route
+    };
+    const Case cases[] = {
+        {"corner to corner", {"S.....", "......", "......", "......", "......", ".....G"}, 1, 1,
+         kDefaultBlockMask, 0, 5},
+        {"wide and flat", {"S.......", "........", ".......G"}, 1, 1, kDefaultBlockMask, 5, 2},
+        // Down to the gap at (3, 4): 1 + 3 diagonals, and as much up the far side.
+        {"round a wall", {"S..#..G", "...#...", "...#...", "...#...", "......."}, 1, 1,
+         kDefaultBlockMask, 2, 6},
+        {"between two walls", {"S#.", "#G.", "..."}, 1, 1, kDefaultBlockMask, 0, 1},
+        {"walled in", {"S....", ".###.", ".#G#.", ".###.", "....."}, 1, 1, kDefaultBlockMask,
+         -1, -1},
+        {"goal on a wall", {"S..", "...", "..X"}, 1, 1, kDefaultBlockMask, -1, -1},
+        {"a person in the lane", {"S.p.G"}, 1, 1, kDefaultBlockMask, -1, -1},
+        {"walls only", {"S.p.G"}, 1, 1, kCellWall, 4, 0},
+        // Two cells wide: through the two-row gap at (3, 3) and (4, 3).
+        {"wide through a wide gap",
+         {"S...#..G.", "....#....", "....#....", ".........", ".........", "....#...."}, 2, 2,
+         kDefaultBlockMask, 1, 6},
+        {"wide at a narrow gap",
+         {"S...#..G.", "....#....", "....#....", ".........", "....#....", "....#...."}, 2, 2,
+         kDefaultBlockMask, -1, -1},
+    };
+    for (const Case& c : cases) {
+        const u32 w = static_cast<u32>(std::strlen(c.rows[0])), h = static_cast<u32>(c.rows.size());
+        GridMap g(w, h);
+        int sx = 0, sy = 0, gx = 0, gy = 0;
+        for (u32 y = 0; y < h; ++y)
+            for (u32 x = 0; x < w; ++x) {
+                const char ch = c.rows[y][x];
+                g.at(x, y) = ch == '#' || ch == 'X' ? kCellWall : ch == 'p' ? kCellLow : 0;
+                if (ch == 'S') sx = static_cast<int>(x), sy = static_cast<int>(y);
+                if (ch == 'G' || ch == 'X') gx = static_cast<int>(x), gy = static_cast<int>(y);
+            }
+        aStar a;
+        a.SetBlockMask(c.mask);
+        std::vector<u8> dirs;
+        const int ok = a.FindPath(sx * 16, sy * 16, gx * 16, gy * 16, c.fw, c.fh, &dirs);
+        const std::optional<double> best = ShortestWalk(g, sx, sy, gx, gy, c.fw, c.fh, c.mask);
+        ASSERT_EQ(std::tuple(ok, best.has_value()),
+                  std::tuple(c.straight >= 0 ? 1 : 0, c.straight >= 0))
+            << c.what;
+        if (!ok) continue;
+        const std::optional<Steps> walk = WalkRoute(g, dirs, sx, sy, gx, gy, c.fw, c.fh, c.mask);
+        ASSERT_TRUE(walk.has_value()) << c.what;
+        const double hand = Steps{c.straight, c.diagonal}.Length();
+        EXPECT_NEAR(*best, hand, 1e-9) << c.what;
+        EXPECT_NEAR(walk->Length(), hand, 1e-9) << c.what;
+    }
+}
+
 TEST_F(AStarTest, AnOpenedWallMakesTheGoalReachableAgainAndGoalsOnTheStartCell) {
     GridMap g(40, 30);
     Ring(g, 20, 15, 3);

@@ -555,53 +555,6 @@ struct EnhanceTest : HandsFreeTest {
     void Esc() { TapKey(h, kScanEsc, 2); }
 };
 
-// The smith of the sample (shop 1) strengthens a weapon with the golem the
-// opening gives: the piece's numbers on the panel change by the golem's
-// bonuses, +15 attack, +3 strength and earth -10.
-TEST_F(ShopTest, TheSampleGolemVisiblyStrengthensAWeapon) {
-    ASSERT_EQ(LoadShop(1), 1);
-    h.RunFrames(3);
-    ASSERT_EQ(ClickTabAt(540), kScreenBit | 22u);
-    cEnhanceFrame& f = *gEnhanceFrame;
-    int row = 0;  // the first plain-numbered weapon among the rows on show
-    auto piece = [&] { return f.pieces.entries[static_cast<size_t>(row)]; };
-    while (row < 10 &&
-           (gOwnedEquipage[piece()].kind != 1 || gOwnedEquipage[piece()].bonusMode != 1))
-        ++row;
-    const EquipageData before = gOwnedEquipage[piece()];
-    ASSERT_EQ(std::tuple(before.kind, before.bonusMode), std::tuple(1, 1));
-    auto golem =
-        std::find(f.monsters.entries.begin(), f.monsters.entries.end(), sampleEquip::kGolem);
-    ASSERT_NE(golem, f.monsters.entries.end()) << "the golem is offered";
-    // The panel's attack, strength and earth lines while the piece is pointed at.
-    auto panel = [&] {
-        MoveTo(520, 100 + 24 * row, 2);
-        return Texts{gAbilityPanel.lines[0], gAbilityPanel.lines[4],
-                     gAbilityPanel.lines[9 + kEarth]};
-    };
-    auto line = [](i32 v) {
-        return (v > 0 ? std::string("+") : std::string()) + std::to_string(v);
-    };
-    EXPECT_EQ(panel(),
-              (Texts{line(before.attack), line(before.strength), line(before.ratios[kEarth])}));
-    ClickAt(520, 100 + 24 * row);
-    ClickAt(340, 120 + 24 * static_cast<i32>(golem - f.monsters.entries.begin()));
-    ClickAt(400, 330);
-    ASSERT_EQ(f.stage, kEnhancing);
-    ASSERT_TRUE(h.RunUntil([&] { return f.stage == kChoosePiece; }, 400));
-    EXPECT_EQ(panel(), (Texts{line(before.attack + 15), line(before.strength + 3),
-                              line(before.ratios[kEarth] - 10)}));
-    // Every monster the smith could be offered (kind 0, named) carries a bonus.
-    for (i32 m = 0; m < gMonsterCount; ++m) {
-        const MonsterData& d = gMonsters[m];
-        if (d.kind != 0 || !d.name[0]) continue;
-        bool bonus = d.weaponSpecial.kind != 0 || d.armourSpecial.kind > 0;
-        for (i32 k = 0; k < 7; ++k) bonus = bonus || d.weaponBlock[k] || d.armourBlock[k];
-        for (i32 v : d.commonBlock) bonus = bonus || v;
-        EXPECT_TRUE(bonus) << m;
-    }
-}
-
 // With its animation or without it, the strengthening keeps its times.
 struct EnhanceTimes : EnhanceTest, testing::WithParamInterface<bool> {};
 INSTANTIATE_TEST_SUITE_P(AnimationDropped, EnhanceTimes, testing::Bool());

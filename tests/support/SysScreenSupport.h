@@ -63,3 +63,20 @@ struct SysScreenTest : ::testing::Test {
         return gFrameId;
     }
 };
+
+// The sample game's title left for a new game standing in the town.
+struct SampleTownTest : SysScreenTest {
+    // A click on control id that the screen reads on the next frame.
+    void Click(i32 id, i32 x, i32 y) {
+        gMouseInput.x = x;
+        gMouseInput.y = y;
+        gMouseInput.clickedId = id;
+        gMouseInput.MoveCursor(x, y);
+        h.RunFrames(1);
+    }
+    bool BoxSays(const char* caption, const char* text) {
+        for (const RecordedBox& b : h.boxes())
+            if (b.caption == caption && b.text.find(text) != std::string::npos) return true;
+        return false;
+    }
+};

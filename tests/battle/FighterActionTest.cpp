@@ -1,0 +1,548 @@
+// Scripted duels with the sample acts, checked by tick: attacks, reactions,
+// falls and poison; the command actions (theft, flight, capture, throw, magic,
+// items, skill strikes and the transformation) with their bad inputs.
+#include "support/BattleFixtures.h"
+
+namespace {
+
+bool BothIdle(const cFighter& a, const cFighter& b) {
+    return a.action == kStateWaiting && b.action == kStateWaiting && !a.HasCommand();
+}
+
+bool Idle(const cFighter& f) {
+    return f.action == kStateWaiting && !f.HasCommand() && f.x == f.homeX && f.y == f.homeY;
+}
+
+constexpr cFighter* kNoFighter = nullptr;
+std::vector<int> gActiveCalls;  // what the fighters told the controller (1 on, 0 off)
+
+SkillData TestSkill(i32 target, i32 hpEffect, i32 special, i32 act = 7413) {
+    return {.id = 13,
+            .effectAct = act,
+            .category = 1,
+            .name = "S",
+            .mpCost = 10,
+            .effectMode = 1,
+            .hp = hpEffect,
+            .special = special,
+            .target = target};
+}
+
+ItemData TestItem(i32 target, i32 act, i32 hpEffect, i32 status) {
+    return {.effectAct = act,
+            .useKind = 2,
+            .castSkill = -1,
+            .effectMode = 1,
+            .hp = hpEffect,
+            .statusEffect = status,
+            .target = target};
+}
+
+// Attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.
+class FighterActionTest : public DuelTest {
+protected:
+    void SetUp() override {
+        DuelTest::SetUp();
+        gActiveCalls.clear();
+        gFighterController.setActive = [](bool on) { gActiveCalls.push_back(on ? 1 : 0); };
+    }
+    int RunUntilIdle(cFighter& f, int limit = 600) {
+        return TickUntil([&] { return Idle(f); }, limit);
+    }
+    // The command given and carried out until the fighter stands idle at home again.
+    bool Act(cFighter& f, i32 command, cFighter* target) {
+        Order(f, command, target);
+        return RunUntilIdle(f) > 0;
+    }
+};
+
+// attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.
+TEST_F(FighterActionTest, CloseAttackDealsTheWorkedDamageAndEveryoneGoesHome) {
+    auto [p, e] = Duel();
+    e.gauge = 0;
+    Order(p, kCmdAttack, &e);
+    Tick();  // waiting, step 0: the pose; the command is seen on the next tick
+    Tick();
+    EXPECT_EQ(std::tuple(p.action, e.gaugesFrozen, p.gaugesFrozen, e.attackedBy),
+              std::tuple(kStateCloseAttack, 1, 1, &p));
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.x == p.homeX; }), 0);
+    // A clean ordinary blow writes nothing.
+    EXPECT_EQ(std::tuple(e.hp, CountFloats(e, "-64"), Lines().empty(), e.attackedBy, p.targets[0]),
+              std::tuple(36, 1u, true, kNoFighter, kNoFighter));
+    // Gauges run again, the attacker stands at home and its gauge restarts from its agility.
+    EXPECT_EQ((std::vector<i32>{p.gaugesFrozen, e.gaugesFrozen, p.z - p.homeZ, p.gauge}),
+              (std::vector<i32>{0, 0, 0, 10}));
+}
+
+TEST_F(FighterActionTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {
+    auto [p, e] = Duel();
+    e.hp = e.maxHp = 300;
+    Queue(15, {1});   // critical
+    Queue(100, {0});  // the first blow is evaded; the second is never rolled for
+    Order(p, kCmdAttack, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.x == p.homeX; }), 0);
+    // Critical factor 45 + 100: 64 x 145 / 100 = 92, one blow only.
+    // One evasion roll and one hit roll.
+    EXPECT_EQ(std::tuple(e.hp, CountFloats(e, "Miss"), Lines(),
+                         std::count(DuelDraws::asked.begin(), DuelDraws::asked.end(), 100u)),
+              std::tuple(300 - 92, 1u, std::vector<std::string>{Line("%s的奮力一擊...!", "P")}, 2));
+}
+
+TEST_F(FighterActionTest, GlancingBlowDoesAThirdAndAHolyBarrierBlocksTheNext) {
+    auto [p, e] = Duel();
+    Queue(100, {99, 99});  // not evaded; the hit roll fails
+    Order(p, kCmdAttack, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e); }), 0);
+    // A failed hit roll raises the rate by 10.
+    EXPECT_EQ(
+        std::tuple(e.hp, Lines(), p.hitRate),
+        std::tuple(100 - 64 / 3, std::vector<std::string>{Line("%s的攻擊打偏了...!", "P")}, 90));
+
+    // A holy barrier blocks the next blow and uses a charge.
+    ClearLoggedBattleLines();
+    e.status = kStHolyBarrier;
+    e.barrierCount = 2;
+    Order(p, kCmdAttack, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e); }), 0);
+    EXPECT_EQ(std::tuple(e.hp, e.barrierCount, Lines()),
+              std::tuple(100 - 64 / 3, 1, std::vector<std::string>{Line("神聖防壁阻擋攻擊...!")}));
+}
+
+TEST_F(FighterActionTest, ReflectSendsBackItsShareAndAnEnemyKilledByItFallsAtItsOwnStep) {
+    auto [p, e] = Duel();
+    p.reflect = 19;
+    e.hp = 12;
+    Order(e, kCmdAttack, &p);
+    // 64 x 19 / 100 = 12 comes back and kills the attacker; the party member takes 52.
+    ASSERT_GT(TickUntil([&] { return e.action == kStateFallen; }), 0);
+    // Its rewards: experience 20 (level 1 not above 1) and 7 gold.
+    EXPECT_EQ(std::tuple(p.hp, e.hp, e.IsDying(), Lines().front(), gEnemySide.expTotal,
+                         gEnemySide.goldTotal),
+              std::tuple(100 - 52, 0, true, Line("%s反彈%s部份的攻擊...!", "P", "E"), 20 + 0, 7));
+    ASSERT_GT(TickUntil([&] { return !e.IsTaken(); }), 0);  // faded out and reset
+}
+
+TEST_F(FighterActionTest, FallenEnemyWaitsForItsAttackerThenGivesRewardsAndResets) {
+    auto [p, e] = Duel();
+    e.hp = 10;
+    bool fellEarly = false;
+    Order(p, kCmdAttack, &e);
+    ASSERT_GT(TickUntil([&] {
+                  fellEarly |= e.action == kStateFallen && p.action != kStateWaiting;
+                  return !e.IsTaken();
+              }),
+              0);
+    EXPECT_EQ(
+        std::tuple(fellEarly, gEnemySide.goldTotal, gEnemySide.memberCount, gEnemySide.AllDown()),
+        std::tuple(false, 7, 0, true));
+}
+
+TEST_F(FighterActionTest, PoisonFollowsEveryCompletedActionOfAPoisonedFighter) {
+    cFighter& p = Party();
+    Enemy();
+    p.status = kStPoison;
+    // Poison: (str 10 + magic 0 + agility 10) x max HP 100 / (5 x (10 + 10 + 10)) = 13.
+    MonsterData& m = RecordOf(true, 0);
+    m.strength = m.stamina = m.agility = 10;
+    Order(p, kCmdDefend, nullptr);
+    bool sawPoison = false;
+    ASSERT_GT(TickUntil([&] {
+                  sawPoison |= p.action == kStatePoison;
+                  return sawPoison && p.action == kStateWaiting;
+              }),
+              0);
+    EXPECT_EQ(std::tuple(p.hp, p.defending, Lines()),
+              std::tuple(87, 1, std::vector<std::string>{Line("防禦")}));
+}
+
+// The counter's 64 is halved; a star shield on the attacker halves the blow
+// before that (64 / 2 / 2) and wears by a charge, with its line and animation.
+TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
+    for (bool star : {false, true}) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        spawned.clear();
+        auto [p, e] = Duel();
+        if (star) e.StartStarShield();
+        ClearLoggedBattleLines();
+        Queue(4, {1});  // the counter roll; agility 10 against 10 gives q = 100 + 6
+        Order(e, kCmdAttack, &p);
+        bool countered = false;
+        ASSERT_GT(TickUntil([&] {
+                      countered |= p.action == kStateCounter;
+                      return countered && BothIdle(e, p) && e.x == e.homeX;
+                  }),
+                  0);
+        const std::vector<std::string> lines =
+            star ? std::vector<std::string>{Line("星星之盾抵消一半的攻擊力!")}
+                 : std::vector<std::string>{};
+        EXPECT_EQ(std::tuple(p.hp, e.hp, p.countered, e.counterAttacker),
+                  std::tuple(36, star ? 100 - 64 / 4 : 100 - 64 / 2, kNoFighter, kNoFighter));
+        EXPECT_EQ(std::tuple(e.starCount, Spawned(kAnimStarShield), Lines()),
+                  std::tuple(star ? 2 : 0, star ? 1u : 0u, lines));
+    }
+}
+
+// Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against (10 + 50) x 66 / 100 = 39.
+TEST_F(FighterActionTest, AirRaidWithTooLittleMpStillStrikesAndLeavesMpAtZero) {
+    auto [p, e] = Duel();
+    RecordOf(true, 0).agility = 10;
+    e.hp = e.maxHp = 300;
+    p.mp = 3;
+    Order(p, kCmdAirRaid, &e);
+    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.y == p.homeY && p.x == p.homeX; }), 0);
+    EXPECT_EQ(std::tuple(e.hp, p.mp, Lines()),
+              std::tuple(300 - 107, 0, std::vector<std::string>{Line("空襲")}));
+}
+
+// A close attack on one of its own kind runs up the field (facing 4) from
+// below the target and down it (5) from above, on either side; a foe is run
+// at in the attacker's own facing.
+TEST_F(FighterActionTest, RunTowardATargetFacesByTheirDepths) {
+    struct Case {
+        bool party;
+        int from, to;  // slots; a higher slot stands lower (larger z)
+        i32 run;
+        bool foe = false;  // the party's slot 0 runs at the enemy's slot 0
+    } cases[] = {{true, 1, 0, 4},
+                 {true, 0, 1, 5},
+                 {false, 1, 0, 4},
+                 {false, 0, 1, 5},
+                 {true, 0, 0, 4, true}};
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        cFighter& a = c.party ? Party(0) : Enemy(0);
+        cFighter& b = c.foe ? Enemy(0) : c.party ? Party(1) : Enemy(1);
+        if (!c.foe) c.party ? Enemy(0) : Party(0);
+        cFighter& from = c.from == 0 ? a : b;
+        cFighter& to = c.foe ? b : c.from == 0 ? b : a;
+        Order(from, kCmdAttack, &to);
+        ASSERT_GT(TickUntil([&] { return from.action == kStateCloseAttack && from.step == 1; }, 4),
+                  0);
+        EXPECT_EQ(from.anim.action, c.run) << c.party << c.from << c.foe;
+    }
+}
+
+TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
+    auto [p, e] = Duel();
+    RecordOf(false, 0).theftItem = 0;  // the sample's first item
+    e.theftRate = 40;
+    p.mp = 3;  // the fixed cost of 5 stops at 0
+    gOwnedItems[0] = 2;
+    Queue(100, {0});  // 0 < 40: stolen
+    ASSERT_TRUE(Act(p, kCmdTheft, &e));
+    EXPECT_EQ(std::tuple(gOwnedItems[0], p.mp, e.theftRate), std::tuple(3, 0, 0));
+    const ItemData* item = GetItemRecord(0);
+    const std::string name = Big5ToUtf8({item->name, strnlen(item->name, sizeof(item->name))});
+    EXPECT_EQ(Lines(), (std::vector<std::string>{Line("偷竊"), Line("得到%s...!", name.c_str())}));
+
+    // Nothing left, or an item number past the table: nothing to find.
+    for (i32 item : {0, 100000}) {
+        RecordOf(false, 0).theftItem = item;
+        e.theftRate = item ? 40 : 0;
+        Queue(100, {0});
+        ASSERT_TRUE(Act(p, kCmdTheft, &e));
+        EXPECT_EQ(std::tuple(gOwnedItems[0], Lines().back()),
+                  std::tuple(3, Line("%s沒有任何物品...!", "E")))
+            << item;
+    }
+}
+
+TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
+    auto [p, q] = Pair(true);
+    Enemy();
+    ASSERT_TRUE(Act(p, kCmdFlee, nullptr));
+    EXPECT_EQ(std::tuple(p.fleeRate, gPartySide.fleeFlag, Lines().back()),
+              std::tuple(30, 0, Line("逃跑失敗...!")));
+    ClearLoggedBattleLines();
+    p.fleeRate = 60;  // 50 <= 60
+    Order(p, kCmdFlee, nullptr);
+    ASSERT_GT(TickUntil([&] { return p.action == kStateFlee && p.step == 3; }), 0);
+    EXPECT_EQ(std::tuple(q.action, q.command, gPartySide.fleeFlag, gActiveCalls, Lines()),
+              std::tuple(kStateFlee, kCmdFlee, 1, std::vector<int>{0},
+                         std::vector<std::string>{Line("%s逃跑...!", "P")}));
+    // The party runs off to the right, deeper as it goes.
+    EXPECT_GT(TickUntil([&] { return p.x == 700; }, 200), 0);
+    EXPECT_EQ(p.z, 300 + (700 - 440) * 55 / 100);
+}
+
+TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAndStopsAt99) {
+    auto [p, e] = Duel();
+    gDevCaptureAlways = 1;
+    gOwnedMonsters[5] = 0;
+    Order(p, kCmdCapture, &e);
+    ASSERT_GT(TickUntil([&] { return e.shrinkOn != 0; }), 0);
+    std::vector<i32> shrink;
+    while (e.IsTaken() && shrink.size() < 100) {
+        Tick();
+        if (e.IsTaken()) shrink.push_back(e.shrinkAmount);
+    }
+    ASSERT_GE(shrink.size(), 25u);
+    for (size_t k = 0; k < 25; ++k) EXPECT_EQ(shrink[k], 40 * static_cast<i32>(k + 1));
+    // Experience 20 halved, no gold.
+    EXPECT_EQ(std::tuple(shrink.back(), gOwnedMonsters[5], gEnemySide.expTotal,
+                         gEnemySide.goldTotal, Lines().back()),
+              std::tuple(1000, 1, 10, 0, Line("捕捉%s成功...!", "E")));
+    ASSERT_GT(RunUntilIdle(p), 0);
+    // The orb on the target, then the one that flies home.
+    EXPECT_EQ(std::tuple(Spawned(kAnimCaptureOrb), Spawned(kAnimTheft)), std::tuple(2u, 0u));
+    // With 99 owned the capture still takes the enemy, but the count stays.
+    cFighter& f = Enemy(1);
+    gOwnedMonsters[5] = 99;
+    ASSERT_TRUE(Act(p, kCmdCapture, &f));
+    EXPECT_EQ(std::tuple(f.IsTaken(), gOwnedMonsters[5]), std::tuple(false, 99));
+}
+
+TEST_F(FighterActionTest, ThrownPieceHitsAndIsGone) {
+    auto [p, e] = Duel();
+    EquipageData piece{.id = 3, .throwValue = 20};  // strength 0 + 20
+    p.thrownPiece = &piece;
+    ASSERT_TRUE(Act(p, kCmdThrow, &e));
+    EXPECT_EQ(std::tuple(e.hp, piece.id, p.thrownPiece),
+              std::tuple(80, -1, static_cast<EquipageData*>(nullptr)));
+}
+
+TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
+    cFighter& p = Party();
+    cFighter& e0 = Enemy(0);
+    cFighter& e1 = Enemy(1);
+    const SkillData sk = TestSkill(4, -30, 0);
+    p.skillInUse = &sk;
+    p.targets[1] = &e1;
+    Queue(100, {10, 90});  // at most 30 resists: the first does, the second is struck
+    ASSERT_TRUE(Act(p, kCmdMagic, &e0));
+    EXPECT_EQ(std::tuple(e0.hp, e1.hp, p.mp, CountFloats(e0, "Miss"), Lines(),
+                         e0.gaugesFrozen + e1.gaugesFrozen + p.gaugesFrozen),
+              std::tuple(100, 70, 40, 1u, std::vector<std::string>{"S"}, 0));
+}
+
+TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
+    struct Case {
+        u32 status;
+        i32 special, casterHp, targetAfter, casterAfter;
+    } cases[] = {
+        {kStSunShield, 0, 100, 85, 85},  // 30 halved, and the caster takes the other half
+        {0, 5, 50, 70, 80},              // the drain gives the caster what the target lost
+    };
+    for (const Case& c : cases) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        cFighter& p = Party();
+        cFighter& e = Enemy();
+        e.status = c.status;
+        e.sunCount = c.status ? 1 : 0;
+        p.hp = c.casterHp;
+        const SkillData sk = TestSkill(3, -30, c.special);
+        p.skillInUse = &sk;
+        Queue(100, {90});
+        ASSERT_TRUE(Act(p, kCmdMagic, &e));
+        EXPECT_EQ(std::tuple(e.hp, p.hp, e.sunCount, Spawned(kAnimSunShield)),
+                  std::tuple(c.targetAfter, c.casterAfter, 0, c.status ? 1u : 0u))
+            << c.special;
+        spawned.clear();
+    }
+}
+
+// Five spells of 120 (magic 50, power 80: 150 x 50 x 80 / 5000) at a moon
+// shield started with 3: halved four times, the fourth use ends the shield.
+TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
+    auto [p, e] = Duel();
+    RecordOf(true, 0).magic = 50;
+    e.hp = e.maxHp = 1000;
+    e.StartMoonShield();
+    ClearLoggedBattleLines();
+    SkillData sk = TestSkill(3, 0, 0);
+    sk.power = 80;
+    sk.mpCost = 0;
+    std::vector<i32> taken;
+    for (int spell = 0; spell < 5; ++spell) {
+        const i32 before = e.hp;
+        p.skillInUse = &sk;
+        ASSERT_TRUE(Act(p, kCmdMagic, &e)) << spell;
+        taken.push_back(before - e.hp);
+    }
+    EXPECT_EQ(taken, (std::vector<i32>{60, 60, 60, 60, 120}));
+    const std::string half = Line("月亮之盾抵消一半的魔法傷害!");
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"S", half, "S", half, "S", half, "S", half,
+                                                 Line("%s的月亮之盾解除!", "E"), "S"}));
+    EXPECT_EQ(std::tuple(Spawned(kAnimMoonShield), e.HasMoonShield()), std::tuple(4u, false));
+}
+
+// A physical skill of power 150 from attack 100 and strength 40 against
+// stamina 20: (40 - 20 + 100) x 15000 / 10000 = 180. A star shield started
+// with 3 halves four of them, each with its line, animation and charge, the
+// fourth ending it; struck at one foe or cast at all foes alike.
+TEST_F(FighterActionTest, StarShieldHalvesFourPhysicalSkillsThenEnds) {
+    for (i32 command : {kCmdSkillStrike, kCmdMagic}) {
+        ResetBattleSides();
+        ResetBattleSprites();
+        spawned.clear();
+        auto [p, e] = Duel();
+        RecordOf(true, 0).strength = 40;
+        RecordOf(true, 0).magic = 50;  // the magic hit roll never misses
+        RecordOf(false, 0).stamina = 20;
+        e.hp = e.maxHp = 1000;
+        e.StartStarShield();
+        ClearLoggedBattleLines();
+        SkillData sk = TestSkill(command == kCmdMagic ? 4 : 3, 0, 0);
+        sk.category = 0;
+        sk.power = 150;
+        sk.mpCost = 0;
+        std::vector<i32> taken;
+        for (int use = 0; use < 5; ++use) {
+            const i32 before = e.hp;
+            p.skillInUse = &sk;
+            ASSERT_TRUE(Act(p, command, &e)) << use;
+            taken.push_back(before - e.hp);
+        }
+        EXPECT_EQ(taken, (std::vector<i32>{90, 90, 90, 90, 180})) << command;
+        // The cast writes the skill's name; the strike does not.
+        const std::string half = Line("星星之盾抵消一半的攻擊力!");
+        std::vector<std::string> want;
+        for (int use = 0; use < 5; ++use) {
+            if (command == kCmdMagic) want.push_back("S");
+            if (use < 4) want.push_back(half);
+        }
+        want.insert(want.end() - (command == kCmdMagic ? 1 : 0), Line("%s的星星之盾解除!", "E"));
+        EXPECT_EQ(Lines(), want) << command;
+        EXPECT_EQ(std::tuple(Spawned(kAnimStarShield), e.HasStarShield()), std::tuple(4u, false));
+    }
+}
+
+// An offensive item's warning: the first foe may slip it by the item hit roll,
+// which moves the magic evasion rate and leaves the evasion of blows alone.
+TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
+    auto [p, e] = Duel();
+    e.magicEvasionRate = 60;
+    const ItemData it = TestItem(3, 7246, -20, 0);
+    p.itemInUse = &it;
+    // At 0x4: 50 <= 60 slips it (rate back to 30); at 0x1: 50 <= 30 fails and
+    // the item lands (rate 40).
+    Queue(100, {50, 50});
+    bool dodged = false;
+    Order(p, kCmdItem, &e);
+    ASSERT_GT(TickUntil([&] {
+                  dodged |= e.action == kStateDodge;
+                  return Idle(p);
+              }),
+              0);
+    EXPECT_EQ(std::tuple(dodged, e.evasionRate, e.magicEvasionRate, e.hp),
+              std::tuple(true, 30, 40, 80));
+}
+
+TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWithNoAct) {
+    auto [p, q] = Pair(true);
+    Enemy();
+    q.hp = 0;
+    q.status = kStDying;
+    q.SetAction(kStateFallen, 1, 0);
+    MonsterData form = RecordOf(false, 5);
+    p.formToAdd = &form;
+    ASSERT_TRUE(Act(p, kCmdTransform, nullptr));
+    EXPECT_EQ(std::tuple(Lines().back(), gPartySide.count, p.IsTaken()),
+              std::tuple(Line("有伙伴死亡,變身失敗...!"), 2, true));
+
+    const ItemData it = TestItem(1, 0, 0, 31);
+    p.itemInUse = &it;
+    ASSERT_TRUE(Act(p, kCmdItem, &q));
+    // Act 8082 played without being written back.
+    EXPECT_EQ(std::tuple(q.hp, q.status, it.effectAct), std::tuple(1, 0u, 0));
+    ASSERT_GT(TickUntil([&] { return q.action == kStateWaiting; }), 0);
+}
+
+TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes) {
+    auto [p, q] = Pair(true);
+    cFighter& e = Enemy();
+    const ItemData it = TestItem(2, 7301, 0, 2);
+    p.itemInUse = &it;
+    p.targets[1] = &q;
+    ASSERT_TRUE(Act(p, kCmdItem, &p));
+    // Its targets are let go.
+    EXPECT_EQ(
+        std::tuple(p.IsAsleep(), q.IsAsleep(), p.gaugesFrozen + q.gaugesFrozen + e.gaugesFrozen,
+                   std::ranges::count(p.targets, nullptr)),
+        std::tuple(true, true, 0, std::ssize(p.targets)));
+}
+
+TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
+    auto [p, e] = Duel();
+    // A long effect; its poison code and power-up special are not the strike's.
+    SkillData sk = TestSkill(3, -10, 7, kAnimCaptureOrb);
+    sk.statusEffect = 12;
+    p.skillInUse = &sk;
+    Queue(100, {95});  // above 30 + 60 for the effect code: struck
+    Order(p, kCmdSkillStrike, &e);
+    std::vector<i32> actions;
+    ASSERT_GT(TickUntil(
+                  [&] {
+                      if (p.action == kStateSkillStrike && p.step == 2 &&
+                          (actions.empty() || actions.back() != p.anim.action))
+                          actions.push_back(p.anim.action);
+                      return Idle(p);
+                  },
+                  800),
+              0);
+    ASSERT_GE(actions.size(), 3u);
+    const i32 facing = p.facing;
+    for (size_t k = 1; k < actions.size(); ++k) {
+        EXPECT_NE(actions[k], actions[k - 1]);
+        EXPECT_TRUE(actions[k] == facing + 48 || actions[k] == facing + 56);
+    }
+    EXPECT_EQ(std::tuple(e.hp, e.status, e.powerUp, p.mp), std::tuple(90, 0u, 0, 40));
+}
+
+TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
+    auto [p, q] = Pair(true);
+    Enemy();
+    MonsterData form{};
+    form.index = 2;
+    form.act = 3005;
+    form.maxHp = form.hp = 100;
+    form.offerValue = 33;
+    p.formToAdd = &form;
+    Order(p, kCmdTransform, nullptr);
+    ASSERT_GT(TickUntil([&] { return gPartySide.count == 3; }), 0);
+    cFighter& g = gPartySide.fighters[2];
+    EXPECT_TRUE(g.IsAdded());
+    // The form fades in: a body pixel drawn over black at blend levels 2, 3, ...
+    // 15 (its first tick already ran), then plain. The figure's body covers
+    // the middle column of its 32x48 frame 24 rows above the feet (row 24).
+    for (int level = 2; level <= 16; ++level) {
+        ASSERT_EQ(g.flashCounter, level < 16 ? level : 0) << level;
+        FillSurface(gDrawSurface, 0);
+        cFighter::DrawSprite(g);
+        const u16 body = PlainColourAt(g.anim.pic, g.anim.frame, 16, 24);
+        ASSERT_NE(body, 0);
+        EXPECT_EQ(*PaintPixelAddr(g.x, g.z - 24), level < 16 ? BlendRef(body, 0, level) : body)
+            << level;
+        Tick();
+    }
+    EXPECT_EQ(std::tuple(p.IsTaken(), q.IsTaken(), p.hp, gPartySide.creatureInControl),
+              std::tuple(false, false, 1, 1));
+    gGodForms[2].offerValue = 0;
+    Order(g, kCmdEndTransform, nullptr);
+    g.SetAction(kStateWaiting, 1, 0);
+    ASSERT_GT(TickUntil([&] { return !g.IsTaken(); }), 0);
+    EXPECT_EQ(std::tuple(gGodForms[2].offerValue, p.IsTaken(), q.IsTaken(), gPartySide.count,
+                         gPartySide.creatureInControl, gActiveCalls),
+              std::tuple(33, true, true, 2, 0, std::vector<int>{0, 1}));
+}
+
+TEST_F(FighterActionTest, CloseAttackOnAnEmptyFrontRowWaitsWithoutHarmAndEndlessActsEnd) {
+    auto [p, e] = Duel();
+    e.row = 2;
+    gEnemySide.frontCount = 0;
+    e.hp = 0;
+    e.status = kStDying;
+    Order(p, kCmdAttack, &e);
+    for (int t = 0; t < 30; ++t) Tick();
+    EXPECT_EQ(std::tuple(p.action, p.step, p.x), std::tuple(kStateCloseAttack, 0, p.homeX));
+
+    // An act that loops without events is not stepped forever.
+    ASSERT_TRUE(StartBody(p, {kActStand}));
+    StepToEvent(p);  // the stand loops and raises nothing: this must come back
+    EXPECT_EQ(std::tuple(p.anim.ended, p.anim.event & 0x5), std::tuple(0u, 0));
+}
+
+}  // namespace
