@@ -31,7 +31,7 @@
 #include "ui/DevTool.h"
 #include "ui/MainMenu.h"
 #include "ui/SaveScreens.h"
-#include "ui/Screens.h"
+#include "ui/ScreenLink.h"
 
 namespace fs = std::filesystem;
 
