@@ -32,7 +32,6 @@ namespace {
 constexpr int kScanF1 = 0x3B, kScanF3 = 0x3D;
 constexpr u32 kDevBattleLimit = 2000;
 constexpr i32 kRoleShowBase = 10000;
-constexpr u32 kFlagSurviveLoss = 322;
 constexpr u32 kBattleList = 3;
 constexpr i32 kBlend = 0x14;
 bool gBattleKeysReady = false;
@@ -81,7 +80,7 @@ int BattleResult(u32 outcome) {
         case kOutcomeVictory:
             return 0;
         case kOutcomeEscaped:
-            return GetGameFlag(kFlagSurviveLoss) ? 2 : 0;
+            return GetGameFlag(kSurviveLossFlag) ? 2 : 0;
         case kOutcomeDefeat:
             return 2;
         default:

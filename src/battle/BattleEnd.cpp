@@ -27,7 +27,6 @@ cBattleEnd gBattleEnd;
 
 namespace {
 constexpr int kEndList = 3;
-constexpr u32 kFlagSwapRoles = 324;
 constexpr i64 kMoneyCap = 0x7FFFFFFF;
 constexpr u32 kZoomMode = 0x80;
 
@@ -58,7 +57,7 @@ bool IsMember(const cFighter& f) {
 }
 
 i32 GrowthRole(i32 r) {
-    return GetGameFlag(kFlagSwapRoles) && r < 2 ? 1 - r : r;
+    return GetGameFlag(kLeadSwapFlag) && r < 2 ? 1 - r : r;
 }
 
 bool CanRise(const cFighter& f) {

@@ -30,7 +30,6 @@ constexpr i32 kRowPitch = 20;
 constexpr i32 kThumbGrab = 50;
 constexpr i32 kDefaultArtW = 16, kDefaultArtH = 16;
 constexpr u16 kWhite = 0xFFFF, kBlack = 0, kGrey = 0x8410;
-constexpr u32 kFormFlagBase = 300;
 constexpr i32 kSummonSkillBase = 200;
 constexpr i32 kSummonCategory = 2;
 
@@ -72,7 +71,7 @@ void DrawText(i32 x, i32 y, const char* text, u16 colour, int style) {
 }
 
 bool FormUnlocked(int k) {
-    return GetGameFlag(static_cast<i32>(kFormFlagBase) + k) != 0;
+    return GetGameFlag(kFormFlagBase + k) != 0;
 }
 
 void AddSkillRow(cBattleList& list, const SkillData& s, i32 icon, i32 mp) {

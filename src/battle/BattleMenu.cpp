@@ -39,7 +39,6 @@ constexpr i32 kFullGauge = 255;
 constexpr i32 kPanelStep = 20, kRingStep = 32, kRingOutStep = 20;
 constexpr i32 kRingBoxW = 128, kRingBoxH = 100;
 constexpr i32 kPowerCost = 5;  // MP that steal, capture and air raid need
-constexpr i32 kSwapFlag = 324;
 constexpr i32 kTransformRow = 5;
 
 bool RealTime() {
@@ -63,7 +62,7 @@ bool AnyPending() {
 i32 CommandRole(const cFighter& f) {
     if (f.pic >= static_cast<u32>(kRoleCount)) return -1;
     i32 r = static_cast<i32>(f.pic);
-    if (GetGameFlag(kSwapFlag) && r < 2) r = 1 - r;
+    if (GetGameFlag(kLeadSwapFlag) && r < 2) r = 1 - r;
     return r;
 }
 

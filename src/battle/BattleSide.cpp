@@ -173,7 +173,7 @@ void SetupMember(cFighter& f, int k, i32 r, const FighterSpot& spot) {
     f.gauge = StartGauge(gGaugeHeadStart[k], rs.agility);
     f.homeRow = k < 3 ? 1 : 2;
     SetupEquipment(f, gRoles[r]);
-    const i32 shown = GetGameFlag(324) && r < 2 ? 1 - r : r;
+    const i32 shown = GetGameFlag(kLeadSwapFlag) && r < 2 ? 1 - r : r;
     SetPartyAux(f, 10, shown + 11);
     f.SetAction(1, 0, 0);
 }

@@ -188,7 +188,7 @@ void EnhanceArmour(const MonsterData& monster, EquipageData& piece) {
 
 void OfferMonster(MonsterData& form, const MonsterData& monster) {
     if (form.kind != 1 || form.index < 0 || form.index >= kGodFormCount) return;
-    if (!GetGameFlag(300 + form.index) || monster.kind != 0) return;
+    if (!GetGameFlag(kFormFlagBase + form.index) || monster.kind != 0) return;
     if (!gOwnedMonsters || monster.index < 0 || monster.index >= gMonsterCount) return;
     i32& owned = gOwnedMonsters[monster.index];
     if (owned <= 0) return;

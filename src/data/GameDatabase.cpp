@@ -263,8 +263,8 @@ void ResetOwnedState() {
     if (gOwnedMonsters)
         std::memset(gOwnedMonsters, 0, sizeof(i32) * static_cast<size_t>(gMonsterCount));
     std::memset(gLearnedSkills, 0, sizeof(gLearnedSkills));
-    for (int f = 300; f <= 329; ++f)
-        if (f != 320) ClearGameFlag(f);
+    for (int f = kFormFlagBase; f <= kLastEngineFlag; ++f)
+        if (f != kLoadKeepsFlag) ClearGameFlag(f);
 }
 
 void FinishDatabaseLoad() {

@@ -14,7 +14,7 @@ u32 gBattleRequest = 0;
 u32 gBattleActive = 0;
 u32 gDevToolActive = 0;
 
-u32 gFrameId = 0;
+u32 gFrameId = kMapMode;
 u32 gFramePhase = 0;
 i32 gKeyFocus = 0;
 u32 gScreenHubWord = 0;

@@ -28,11 +28,17 @@ extern u32 gDevToolActive;
 
 // The mode word: which mode or screen owns the frame, the screen manager's
 // phase, the keyboard focus handed between screens and the screens' hub word.
+constexpr u32 kMapMode = 0;
 constexpr u32 kScreenBit = 0x80000000u;
 constexpr u32 kQuitFrameId = 0x81000000u;
 constexpr u32 kScreenCount = 33;  // screen ids 0..32
 
-extern u32 gFrameId;     // 0 map mode, kScreenBit | n screen n, kQuitFrameId quit
+// The screen id a mode word asks for; a word without the top bit asks too.
+constexpr u32 ScreenIdOf(u32 word) {
+    return word & 0x0FFFFFFFu;
+}
+
+extern u32 gFrameId;     // kMapMode, kScreenBit | n screen n, kQuitFrameId quit
 extern u32 gFramePhase;  // 0 open, 1 run, 2 close
 extern i32 gKeyFocus;    // keyboard focus index handed from one screen to the next
 extern u32 gScreenHubWord;

@@ -782,7 +782,7 @@ void PlanFollower(int role, int k, RoleSlot& s, RoleRoute& r) {
     ClearRoleRoute(&r);
     i32 tx = gFollowers.trailX[2 * k], ty = gFollowers.trailY[2 * k];
     aStar search;
-    if (GetGameFlag(79)) search.SetBlockMask(0);
+    if (GetGameFlag(kFollowFreelyFlag)) search.SetBlockMask(0);
     int w, h;
     RoleFootprint(&s, &w, &h);
     ClearRoleFootprint(&s);
@@ -812,7 +812,7 @@ void StepFollower(int role) {
         return;
     }
     u8 d = RouteDirAt(&r, r.pos & 0x7FFF);
-    u32 mask = GetGameFlag(79) ? 0 : 0x40000000u;
+    u32 mask = GetGameFlag(kFollowFreelyFlag) ? 0 : 0x40000000u;
     r.pos |= kRoutePaused;
     r.stepX = r.stepY = 0;
     if (d > 7) {

@@ -219,24 +219,24 @@ int PickPopOutPoint(u16 id, i32* x, i32* y) {
 
 void AgePopOutRoles() {
     for (i32 i = 0; i < gRoleRecordCount; ++i) {
-        u8 b25 = RecordByte(i, 25);
+        u8 b25 = RecordByte(i, recByte::kExtra2);
         if (!(b25 & 0x80)) continue;
         b25 &= 0x7F;
-        u8 period = RecordByte(i, 24);
+        u8 period = RecordByte(i, recByte::kExtra1);
         if (period != 0) {
             b25 = static_cast<u8>(b25 + 1);
             if (b25 >= period) {
                 b25 = 0;
                 i32 x = 0, y = 0;
-                if (PickPopOutPoint(RecordWord(i, 1), &x, &y)) {
-                    SetRecordWord(i, 5, static_cast<u16>(x));
-                    SetRecordWord(i, 6, static_cast<u16>(y));
+                if (PickPopOutPoint(RecordWord(i, recWord::kId), &x, &y)) {
+                    SetRecordWord(i, recWord::kCellX, static_cast<u16>(x));
+                    SetRecordWord(i, recWord::kCellY, static_cast<u16>(y));
                 }
             } else {
                 b25 |= 0x80;
             }
         }
-        SetRecordByte(i, 25, b25);
+        SetRecordByte(i, recByte::kExtra2, b25);
     }
 }
 
@@ -303,7 +303,7 @@ void DrawLoadScreen(int frame) {
 }  // namespace
 
 void ShowLoadProgress(i32 p) {
-    if (gFrameId != 0 || !GetGameFlag(70) || !gDrawSurface) return;
+    if (gFrameId != kMapMode || !GetGameFlag(kLoadBarFlag) || !gDrawSurface) return;
     if (p == -1) {
         SetUpLoadScreen();
         return;
@@ -384,9 +384,10 @@ void ApplyMapRecord(const MapDbRecord& rec) {
     static const struct {
         u8 bit;
         int flag;
-    } kEffects[] = {{0x80, 15}, {0x10, 6}, {0x08, 7}, {0x04, 8}, {0x02, 19}, {0x01, 22}};
+    } kEffects[] = {{0x80, kBlackCanvasFlag}, {0x10, kBirdsFlag},         {0x08, kShimmerFlag},
+                    {0x04, kFlashFlag},       {0x02, kSpotlightClipFlag}, {0x01, kGlowFlag}};
     for (const auto& e : kEffects) PutGameFlag(e.flag, (rec.effects & e.bit) ? 1 : 0);
-    PutGameFlag(5, (rec.effects & 0x60) ? 1 : 0);
+    PutGameFlag(kParticlesFlag, (rec.effects & 0x60) ? 1 : 0);
     u32 step = rec.step & 15;
     SetWalkStep(step == 1 || step == 2 || step == 4 || step == 8 || step == 16 ? step : 4);
     gMapScene.colours[0] = rec.step >> 4;
@@ -404,7 +405,8 @@ void ApplyMapRecord(const MapDbRecord& rec) {
 }
 
 void ResetMapLevelState() {
-    for (int f : {5, 6, 7, 8, 22}) ClearGameFlag(f);
+    for (int f : {kParticlesFlag, kBirdsFlag, kShimmerFlag, kFlashFlag, kGlowFlag})
+        ClearGameFlag(f);
     ResetSceneLayers();
     for (u32& b : gMapScene.bucketBounds) b = 0x7FFFFFFF;
     gMapScene.centreX = 320;
@@ -416,20 +418,20 @@ void ResetMapLevelState() {
 }
 
 void FirstVisitFlags(u32 m) {
-    ClearGameFlag(25);
+    ClearGameFlag(kFirstVisitFlag);
     ByteReader r = MapDbTable(dbTable::kFirstVisit);
     while (r.Has(4)) {
         u16 id = r.U16(), flag = r.U16();
         if (id == 0) return;
         if (id == m && !GetGameFlag(flag)) {
             SetGameFlag(flag);
-            SetGameFlag(25);
+            SetGameFlag(kFirstVisitFlag);
         }
     }
 }
 
 void ClearMapLevelLists() {
-    if (!GetGameFlag(328)) gStepCount = 0;
+    if (!GetGameFlag(kKeepStepsFlag)) gStepCount = 0;
     gEncounterZones.clear();
     ReleaseMapTransients();
     ReleaseDialogPictures();
@@ -456,10 +458,10 @@ void MakeDrift(bool large) {
 }
 
 void PlaceRole(i32 row, u32 m, const MapDbRecord& rec) {
-    u16 cx = RecordWord(row, 5), cy = RecordWord(row, 6);
+    u16 cx = RecordWord(row, recWord::kCellX), cy = RecordWord(row, recWord::kCellY);
     if (cx >= gMap.width || cy >= gMap.height) {
-        SetRecordWord(row, 5, static_cast<u16>(gMap.width - 1));
-        SetRecordWord(row, 6, static_cast<u16>(gMap.height - 1));
+        SetRecordWord(row, recWord::kCellX, static_cast<u16>(gMap.width - 1));
+        SetRecordWord(row, recWord::kCellY, static_cast<u16>(gMap.height - 1));
         return;
     }
     if (gMapRoleCount >= kRoleRows) return;
@@ -467,18 +469,18 @@ void PlaceRole(i32 row, u32 m, const MapDbRecord& rec) {
     RoleSlot& s = gMapRoles[n];
     s = RoleSlot{};
     s.act = NewActPlayer();
-    s.roleId = RecordWord(row, 1);
-    s.act->act = static_cast<i16>(RecordWord(row, 2));
-    s.act->action = static_cast<i16>(RecordWord(row, 3));
-    s.act->dir = static_cast<i16>(RecordWord(row, 4));
+    s.roleId = RecordWord(row, recWord::kId);
+    s.act->act = static_cast<i16>(RecordWord(row, recWord::kAct));
+    s.act->action = static_cast<i16>(RecordWord(row, recWord::kAction));
+    s.act->dir = static_cast<i16>(RecordWord(row, recWord::kDir));
     s.x = static_cast<u16>(cx * 16);
     s.y = static_cast<u16>(cy * 16);
-    s.talk = RecordWord(row, 7);
-    s.scriptId = RecordWord(row, 8);
-    s.pc = static_cast<u32>(static_cast<i32>(static_cast<i16>(RecordWord(row, 9))));
-    s.state = RecordWord(row, 10);
-    s.extra1 = static_cast<i8>(RecordByte(row, 24));
-    s.extra2 = RecordByte(row, 25);
+    s.talk = RecordWord(row, recWord::kTalk);
+    s.scriptId = RecordWord(row, recWord::kScript);
+    s.pc = static_cast<u32>(static_cast<i32>(static_cast<i16>(RecordWord(row, recWord::kPc))));
+    s.state = RecordWord(row, recWord::kState);
+    s.extra1 = static_cast<i8>(RecordByte(row, recByte::kExtra1));
+    s.extra2 = RecordByte(row, recByte::kExtra2);
     ReadRoleFootprint(&s);
     InsertMapObject(&s, static_cast<int>(s.state & 3));
     if (s.roleId == gPlayerId) {
@@ -494,24 +496,25 @@ void PlaceRole(i32 row, u32 m, const MapDbRecord& rec) {
 
 void PlaceRoles(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, const MapDbRecord& rec) {
     for (i32 i = 0; i < gRoleRecordCount; ++i) {
-        u16 id = RecordWord(i, 1);
-        if (id == 0 || id == 10000 || id == 10001) SetRecordWord(i, 0, static_cast<u16>(m));
+        u16 id = RecordWord(i, recWord::kId);
+        if (id == 0 || id == 10000 || id == 10001)
+            SetRecordWord(i, recWord::kMap, static_cast<u16>(m));
         if (id == gPlayerId) {
-            SetRecordWord(i, 0, static_cast<u16>(m));
-            SetRecordWord(i, 2, static_cast<u16>(act));
-            SetRecordWord(i, 3, static_cast<u16>(action));
-            SetRecordWord(i, 4, static_cast<u16>(dir));
-            SetRecordWord(i, 5, static_cast<u16>(x));
-            SetRecordWord(i, 6, static_cast<u16>(y));
-            for (int w = 7; w <= 9; ++w) SetRecordWord(i, w, 0);
-            SetRecordWord(i, 10, 0xD100);
+            SetRecordWord(i, recWord::kMap, static_cast<u16>(m));
+            SetRecordWord(i, recWord::kAct, static_cast<u16>(act));
+            SetRecordWord(i, recWord::kAction, static_cast<u16>(action));
+            SetRecordWord(i, recWord::kDir, static_cast<u16>(dir));
+            SetRecordWord(i, recWord::kCellX, static_cast<u16>(x));
+            SetRecordWord(i, recWord::kCellY, static_cast<u16>(y));
+            for (int w : {recWord::kTalk, recWord::kScript, recWord::kPc}) SetRecordWord(i, w, 0);
+            SetRecordWord(i, recWord::kState, 0xD100);
             for (int k = 0; k < kTrailLength; ++k) {
                 gFollowers.trailX[k] = x * 16;
                 gFollowers.trailY[k] = y * 16;
                 gFollowers.trailDir[k] = dir;
             }
         }
-        if (RecordWord(i, 0) == m) PlaceRole(i, m, rec);
+        if (RecordWord(i, recWord::kMap) == m) PlaceRole(i, m, rec);
     }
 }
 
@@ -529,7 +532,7 @@ bool Fail(const char* caption, const char* text) {
 
 void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     bool was2 = gMapId == 2;
-    PutGameFlag(70, (m == 2 || was2) ? 1 : 0);
+    PutGameFlag(kLoadBarFlag, (m == 2 || was2) ? 1 : 0);
     if (m == 2 && !was2) {
         gSavedWalkMode = gWalkMode;
         gWalkMode = 1;
@@ -538,9 +541,9 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     }
     bool toRuin = m == 421 || m == 439, fromRuin = gMapId == 421 || gMapId == 439;
     if (toRuin)
-        SetGameFlag(321);
+        SetGameFlag(kSpotlightMaskFlag);
     else if (fromRuin)
-        ClearGameFlag(321);
+        ClearGameFlag(kSpotlightMaskFlag);
 
     ClearFrameInterval();
     ShowLoadProgress(-1);
@@ -565,7 +568,7 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     }
     ShowLoadProgress(20);
     gMapId = m;
-    SetGameFlag(500 + static_cast<i32>(m));
+    SetGameFlag(kVisitedFlagBase + static_cast<i32>(m));
     if (options & 1) StoreRoleRecords(x, y);
     ClearMapLevelLists();
 
@@ -587,7 +590,7 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     }
     AgePopOutRoles();
     ShowLoadProgress(80);
-    if (GetGameFlag(5)) MakeDrift((rec.effects & 0x20) != 0);
+    if (GetGameFlag(kParticlesFlag)) MakeDrift((rec.effects & 0x20) != 0);
     gMapScene.scrollLeft = 0;
     gMapScene.scrollTop = 0;
     gMapScene.scrollRight = static_cast<i32>(gMap.width) * 16;
@@ -596,7 +599,7 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     ShowLoadProgress(90);
 
     PlaceRoles(m, x, y, act, action, dir, rec);
-    if (gFrameId == 0)
+    if (gFrameId == kMapMode)
         PlayMapMusic(m);
     else
         PlayWorldMapMusic();

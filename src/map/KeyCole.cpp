@@ -226,7 +226,7 @@ bool FunctionKeys() {
     static const int kKeys[4] = {scan::kF1, scan::kF2, scan::kF3, scan::kF4};
     for (int k = 0; k < 4; ++k) {
         if (!KeyDown(kKeys[k])) continue;
-        if (!GetGameFlag(329)) {
+        if (!GetGameFlag(kMenuKeysOffFlag)) {
             PlayUISound(261);
             ResetMenuPage();
             gFrameId = ScreenWord(kFunctionKeyScreens[k]);
@@ -237,7 +237,7 @@ bool FunctionKeys() {
 }
 
 void DevChords() {
-    if (!GetGameFlag(82)) return;
+    if (!GetGameFlag(kDevChordsFlag)) return;
     if (!gDevChord1) {
         if (KeyDown(scan::kN) && KeyDown(scan::kP) && KeyDown(scan::kC)) {
             PlayUISound(1);
@@ -351,7 +351,7 @@ bool WalkInto(RoleSlot& p, int* dx, int* dy, int origDx, int origDy) {
     if (ev < 0 && role < 0 && (*dx != origDx || *dy != origDy))
         ev = CheckStepBlocked(gPlayerSlot, origDx, origDy, &role);
     if (role >= 0) ev = gMapRoles[role].talk;
-    if (GetGameFlag(24)) {
+    if (GetGameFlag(kOwnCellEventFlag)) {
         int cx, cy;
         RoleCell(p, &cx, &cy);
         ev = static_cast<int>(CellAt(cx, cy) & 0xFF);
@@ -373,11 +373,12 @@ bool WalkInto(RoleSlot& p, int* dx, int* dy, int origDx, int origDy) {
 }
 
 void RollForEncounter() {
-    if (gBattleActive || !GetGameFlag(12) || gBattleRequest != 0 || TalkRunning()) return;
+    if (gBattleActive || !GetGameFlag(kEncountersFlag) || gBattleRequest != 0 || TalkRunning())
+        return;
     u32 battle = RollEncounter(gStepCount);
     if (battle == 0) return;
     gBattleRequest = battle;
-    if (GetGameFlag(323)) {
+    if (GetGameFlag(kNoEncounterFlag)) {
         gBattleRequest = 0;
         return;
     }
@@ -495,7 +496,7 @@ void UpdateKeyStates() {
         else if (int code = EntryCode(e))
             UpdateKeyState(e, KeyDown(code));
     }
-    if (gMapId == 2 && gFrameId == 0) {
+    if (gMapId == 2 && gFrameId == kMapMode) {
         // On the world map the confirm keys click the mouse and the keys pick a place.
         if (ConfirmDown()) {
             UpdateKeyState(keyEntry::kMouseLeft, true);
@@ -510,7 +511,7 @@ void UpdateKeyStates() {
         gKeyStates[keyEntry::kMouseLeft] = KeyState{};
         --gMouseLockFrames;
     }
-    ClearGameFlag(9);
+    ClearGameFlag(kCursorFrameOffFlag);
     if (mx != gControl.lastMouseX || my != gControl.lastMouseY || (buttons & ~gControl.lastButtons))
         gControl.mouseIdle = 0;
     else
@@ -642,7 +643,8 @@ void KeyCole() {
     bool stands = PlayerStands();
     if (gIdleFrames == 0) gHudFade = std::max(0, gHudFade - 2);
     RoleSlot* p = Player();
-    if ((gRunState & kRunScriptHold) || gMouseLockFrames != 0 || !stands || gFrameId != 0 || !p)
+    if (!p || !stands || gFrameId != kMapMode || gMouseLockFrames != 0 ||
+        (gRunState & kRunScriptHold))
         return;
     if (FunctionKeys()) return;
     if (TalkKeys(*p)) return;
@@ -660,7 +662,7 @@ void KeyCole() {
 
     DirectionKeys(&dx, &dy, &dir, &runMask);
     int keyDx = dx, keyDy = dy;
-    if (!GetGameFlag(20) && (dx || dy)) SlideAroundCorner(gPlayerSlot, &dx, &dy);
+    if (!GetGameFlag(kWalkThroughFlag) && (dx || dy)) SlideAroundCorner(gPlayerSlot, &dx, &dy);
     // A talk started by walking in does not stop the step unless the spot says so.
     if (keyDx || keyDy) WalkInto(*p, &dx, &dy, keyDx, keyDy);
     KeepInsideMap(*p, &dx, &dy);

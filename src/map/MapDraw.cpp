@@ -319,7 +319,7 @@ void ApplyColorFade(int step) {
 // ---- cursor ----
 
 void RefrashCursor() {
-    if (!GetGameFlag(329)) DrawMapHud();
+    if (!GetGameFlag(kMenuKeysOffFlag)) DrawMapHud();
     ActPlayer* c = gNewGame.cursor;
     if (!c) return;
     bool box = DialogTakesMouse();
@@ -361,7 +361,7 @@ void DrawBirds() {
 void DrawFlash() {
     Weather& w = W();
     if (RandomN(1000) > 900) {
-        if (GetGameFlag(8))
+        if (GetGameFlag(kFlashFlag))
             w.flashLevel = std::min(8, w.flashLevel + 1);
         else
             w.flashLevel = std::max(0, w.flashLevel - 1);
@@ -398,7 +398,7 @@ void DrawFlash() {
 
 void DrawFlash2() {
     Weather& w = W();
-    if (RandomN(1000) > 100) w.glowLevel = GetGameFlag(22) ? 1 : 0;
+    if (RandomN(1000) > 100) w.glowLevel = GetGameFlag(kGlowFlag) ? 1 : 0;
     for (Glow& g : w.glows) {
         if (!g.live && w.glowLevel > 0 && RandomN(100) < 2)
             g = Glow{static_cast<i32>(RandomN(640)), 479, 1 + static_cast<i32>(RandomN(4)), true};
@@ -514,7 +514,7 @@ void DrawWorld() {
     if (!gPaintBuf) return;
     SetClip(0, 0, 640, 480);
     if (gViewMode & kViewSpotlight) ClipSpotlight();
-    if (GetGameFlag(15) || GetGameFlag(19)) {
+    if (GetGameFlag(kBlackCanvasFlag) || GetGameFlag(kSpotlightClipFlag)) {
         for (int y = 0; y < 480; ++y) std::memset(Line(y), 0, 1280);
     }
     if (PicShowRunning()) {
@@ -525,32 +525,33 @@ void DrawWorld() {
         PlayScriptActs(gScriptActB);
     } else {
         DrawOverlayPictures();
-        if (!GetGameFlag(72) && GetGameFlag(19)) ClipSpotlight();
+        if (!GetGameFlag(kSceneSwitchFlag) && GetGameFlag(kSpotlightClipFlag)) ClipSpotlight();
         DrawGround();
         DrawDepthRows();
         PlayAct(gMapActList);
         PlayScriptActs(gScriptActA);
         DrawTObj();
-        if (!GetGameFlag(72)) {
-            if (GetGameFlag(6)) DrawBirds();
-            if (GetGameFlag(8) || W().flashLevel > 0) DrawFlash();
-            if (GetGameFlag(22) || W().glowLevel > 0) DrawFlash2();
-            if (GetGameFlag(5)) DrawParticles();
-            if (GetGameFlag(7)) DrawShimmer();
+        if (!GetGameFlag(kSceneSwitchFlag)) {
+            if (GetGameFlag(kBirdsFlag)) DrawBirds();
+            if (GetGameFlag(kFlashFlag) || W().flashLevel > 0) DrawFlash();
+            if (GetGameFlag(kGlowFlag) || W().glowLevel > 0) DrawFlash2();
+            if (GetGameFlag(kParticlesFlag)) DrawParticles();
+            if (GetGameFlag(kShimmerFlag)) DrawShimmer();
             DrawRipples();
-            if (GetGameFlag(321)) DrawSpotlightMask();
+            if (GetGameFlag(kSpotlightMaskFlag)) DrawSpotlightMask();
         }
         PlayAct(gTopActList);
         PlayScriptActs(gScriptActB);
     }
     SetClip(0, 0, 640, 480);
-    bool tintAll = GetGameFlag(326) != 0;
+    bool tintAll = GetGameFlag(kFadeAllFlag) != 0;
     if (!tintAll) ApplyColorFade(1);
     DrawWipeStrips();
     drawRoleHead();
     DlgMessage();
     if (tintAll) ApplyColorFade(1);
-    if (gFrameId == 0 && !gBattleActive && GetGameFlag(10) && !GetGameFlag(9) && !GetGameFlag(81))
+    if (gFrameId == kMapMode && !gBattleActive && GetGameFlag(kCursorOnFlag) &&
+        !GetGameFlag(kCursorFrameOffFlag) && !GetGameFlag(kCursorOffFlag))
         RefrashCursor();
 }
 

@@ -94,7 +94,7 @@ void ReturnFromBattle(int won) {
     gMusic.SetMode(4, 1, 0);
     StopAllSfx();
     if (!won) {
-        if (GetGameFlag(322)) {
+        if (GetGameFlag(kSurviveLossFlag)) {
             ResumeMapMusic();
             ReviveDownedParty();
         } else {
@@ -103,8 +103,8 @@ void ReturnFromBattle(int won) {
         }
     } else {
         ResumeMapMusic();
-        if (GetGameFlag(322)) {
-            ClearGameFlag(322);
+        if (GetGameFlag(kSurviveLossFlag)) {
+            ClearGameFlag(kSurviveLossFlag);
             ReviveDownedParty();
         }
     }
@@ -134,7 +134,7 @@ void SetWorldMapHandOver(int value) {
 bool WorldMapLocationOpen(int index) {
     if (index < 0 || index >= kWorldMapLocations) return false;
     i32 row = FindRecord(static_cast<u16>(2700 + gWorldMap[index].id));
-    return row >= 0 && RecordWord(row, 11) != 0;
+    return row >= 0 && RecordWord(row, recWord::kValue) != 0;
 }
 
 void SelectWorldMapLocation(int step) {
@@ -209,7 +209,7 @@ void ClearMapInputHolds() {
 int CheckMenuIconClick(int leftDown) {
     int was = gLastLeftDown;
     gLastLeftDown = leftDown;
-    if (GetGameFlag(329) || gScrollStepX || gScrollStepY) return 0;
+    if (GetGameFlag(kMenuKeysOffFlag) || gScrollStepX || gScrollStepY) return 0;
     if (!(was != 0 && leftDown == 0)) return 0;
     if (TalkOwner() != 0xFFFF || gMouseY > 48) return 0;
     for (int k = 3; k >= 0; --k) {

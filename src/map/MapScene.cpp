@@ -457,7 +457,7 @@ void DrawRole(RoleSlot* sp) {
     i32 sx = s.x - gViewX, sy = s.y - gViewY;
     if (sx < -400 || sx > 1040) return;
     ActPlayer* a = s.act;
-    if (GetGameFlag(11) && a && a->act > 0) return;
+    if (GetGameFlag(kHideActorsFlag) && a && a->act > 0) return;
     if (a && a->sound) {
         RoleSlot* p = Row(gPlayerSlot);
         PlaySfxFrom(a->sound, s.x, s.y, p ? p->x : s.x, p ? p->y : s.y,

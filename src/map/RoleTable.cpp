@@ -56,7 +56,7 @@ void SetRecordByte(i32 row, int byte, u8 v) {
 
 i32 FindRecord(u16 id) {
     for (i32 i = 0; i < gRoleRecordCount; ++i)
-        if (RecordWord(i, 1) == id) return i;
+        if (RecordWord(i, recWord::kId) == id) return i;
     return -1;
 }
 
@@ -276,23 +276,23 @@ int UpdateRoleRecord(u16 id, i32 act, i32 action, i32 dir, i32 cx, i32 cy, u16 t
         if (v != -1) SetRecordWord(row, w, static_cast<u16>(v));
     };
     // 0xFFFF would read as the table's end row: it means "keep" and is never stored.
-    if (mapId != -1 && mapId != 0xFFFF) SetRecordWord(row, 0, static_cast<u16>(mapId));
-    put(2, act);
-    put(3, action);
-    put(4, dir);
-    put(5, cx);
-    put(6, cy);
-    if (talk != 0xFFFF) SetRecordWord(row, 7, talk);
+    if (mapId != -1 && mapId != 0xFFFF) SetRecordWord(row, recWord::kMap, static_cast<u16>(mapId));
+    put(recWord::kAct, act);
+    put(recWord::kAction, action);
+    put(recWord::kDir, dir);
+    put(recWord::kCellX, cx);
+    put(recWord::kCellY, cy);
+    if (talk != 0xFFFF) SetRecordWord(row, recWord::kTalk, talk);
     if (script != 0xFFFF) {
-        SetRecordWord(row, 8, script);
-        SetRecordWord(row, 9, 0);
+        SetRecordWord(row, recWord::kScript, script);
+        SetRecordWord(row, recWord::kPc, 0);
     }
-    u16 st = RecordWord(row, 10);
+    u16 st = RecordWord(row, recWord::kState);
     if (andMask != -1) st &= static_cast<u16>(andMask);
     if (orBits != 0xFFFF) st |= orBits;
-    SetRecordWord(row, 10, st);
-    if (word11 != 0x8080 && word11 != 0xFFFF) SetRecordWord(row, 11, word11);
-    if (word12 != 255) SetRecordWord(row, 12, word12);
+    SetRecordWord(row, recWord::kState, st);
+    if (word11 != 0x8080 && word11 != 0xFFFF) SetRecordWord(row, recWord::kValue, word11);
+    if (word12 != 255) SetRecordWord(row, recWord::kExtras, word12);
     return 1;
 }
 
@@ -300,18 +300,18 @@ i32 ApplyRoleRecord(RoleSlot* s, u16 id) {
     i32 row = FindRecord(id);
     if (row < 0) return -1;
     if (s->act) {
-        s->act->act = static_cast<i16>(RecordWord(row, 2));
-        s->act->action = static_cast<i16>(RecordWord(row, 3));
-        s->act->dir = static_cast<i16>(RecordWord(row, 4));
+        s->act->act = static_cast<i16>(RecordWord(row, recWord::kAct));
+        s->act->action = static_cast<i16>(RecordWord(row, recWord::kAction));
+        s->act->dir = static_cast<i16>(RecordWord(row, recWord::kDir));
     }
-    s->x = static_cast<u16>(RecordWord(row, 5) * 16);
-    s->y = static_cast<u16>(RecordWord(row, 6) * 16);
-    s->talk = RecordWord(row, 7);
-    s->scriptId = RecordWord(row, 8);
+    s->x = static_cast<u16>(RecordWord(row, recWord::kCellX) * 16);
+    s->y = static_cast<u16>(RecordWord(row, recWord::kCellY) * 16);
+    s->talk = RecordWord(row, recWord::kTalk);
+    s->scriptId = RecordWord(row, recWord::kScript);
     s->pc = 0;
-    s->state = RecordWord(row, 10);
+    s->state = RecordWord(row, recWord::kState);
     s->roleId = id;
-    return RecordWord(row, 0);
+    return RecordWord(row, recWord::kMap);
 }
 
 namespace {
@@ -365,17 +365,17 @@ void StoreOneRole(RoleSlot& s, int x, int y) {
         return;
     }
     if (s.act) {
-        SetRecordWord(row, 2, static_cast<u16>(s.act->act));
-        SetRecordWord(row, 3, static_cast<u16>(s.act->action));
-        SetRecordWord(row, 4, static_cast<u16>(s.act->dir));
+        SetRecordWord(row, recWord::kAct, static_cast<u16>(s.act->act));
+        SetRecordWord(row, recWord::kAction, static_cast<u16>(s.act->action));
+        SetRecordWord(row, recWord::kDir, static_cast<u16>(s.act->dir));
     }
-    SetRecordWord(row, 5, static_cast<u16>(cx));
-    SetRecordWord(row, 6, static_cast<u16>(cy));
-    SetRecordWord(row, 7, s.talk);
-    SetRecordWord(row, 8, s.scriptId);
-    SetRecordWord(row, 9, static_cast<u16>(pc));
-    SetRecordWord(row, 10, static_cast<u16>(s.state));
-    SetRecordByte(row, 25, static_cast<u8>(s.extra2));
+    SetRecordWord(row, recWord::kCellX, static_cast<u16>(cx));
+    SetRecordWord(row, recWord::kCellY, static_cast<u16>(cy));
+    SetRecordWord(row, recWord::kTalk, s.talk);
+    SetRecordWord(row, recWord::kScript, s.scriptId);
+    SetRecordWord(row, recWord::kPc, static_cast<u16>(pc));
+    SetRecordWord(row, recWord::kState, static_cast<u16>(s.state));
+    SetRecordByte(row, recByte::kExtra2, static_cast<u8>(s.extra2));
 }
 
 }  // namespace
@@ -418,7 +418,8 @@ void RemoveFollower(u16 ref, u16 script, u16 talk, i32 act, i32 action, i32 dir,
     int n = 0;
     if (!GetRoleIndex(ref, &n)) {
         i32 row = FindRecord(ref);
-        if (row >= 0) SetRecordWord(row, 10, RecordWord(row, 10) & ~kRoleFollows);
+        if (row >= 0)
+            SetRecordWord(row, recWord::kState, RecordWord(row, recWord::kState) & ~kRoleFollows);
         return;
     }
     u32 k = 0;
@@ -444,7 +445,7 @@ void RemoveFollower(u16 ref, u16 script, u16 talk, i32 act, i32 action, i32 dir,
     s.state = state & ~kRoleFollows;
     UpdateRoleRecord(s.roleId, act, action, dir, -1, -1, talk, script, 0xFFFF, 0, -1, 0xFFFF, 255);
     i32 row = FindRecord(s.roleId);
-    if (row >= 0) SetRecordWord(row, 10, static_cast<u16>(state & ~kRoleFollows));
+    if (row >= 0) SetRecordWord(row, recWord::kState, static_cast<u16>(state & ~kRoleFollows));
     MarkRoleFootprint(&s);
     for (u32 j = k; j + 1 < gFollowers.count; ++j) {
         gFollowers.slot[j] = gFollowers.slot[j + 1];

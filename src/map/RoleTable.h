@@ -96,6 +96,22 @@ extern u16 gPlayerId;
 extern RoleRoute gRoleRoutes[kRouteRecords];
 extern Followers gFollowers;
 
+// The words of a role record, by index.
+namespace recWord {
+constexpr int kMap = 0;  // the map the role stands on (0xFFFF: the end row)
+constexpr int kId = 1;   // role id; ids 0, 10000 and 10001 follow the player's map
+constexpr int kAct = 2, kAction = 3, kDir = 4;
+constexpr int kCellX = 5, kCellY = 6;
+constexpr int kTalk = 7, kScript = 8, kPc = 9;  // pc: the behaviour's, low 16 bits
+constexpr int kState = 10;                      // low 16 bits of the state word
+constexpr int kValue = 11;   // a script's value; a world-map place's is not 0 when open
+constexpr int kExtras = 12;  // the two extra bytes below
+}  // namespace recWord
+// The bytes of word recWord::kExtras: a role slot's extra1 (sign-extended) and extra2.
+namespace recByte {
+constexpr int kExtra1 = 2 * recWord::kExtras, kExtra2 = kExtra1 + 1;
+}  // namespace recByte
+
 // The role records: rows of 13 u16 inside the map database (table 1).
 extern u8* gRoleRecords;
 extern i32 gRoleRecordCount;  // rows before the end row

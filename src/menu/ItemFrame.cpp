@@ -170,5 +170,5 @@ void cItemFrame::Close() {
     ClearFrameObjects();
     backdrop = nullptr;
     list = cListPane{};
-    gFrameId = 0;
+    gFrameId = kMapMode;
 }

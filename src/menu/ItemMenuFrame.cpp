@@ -73,11 +73,11 @@ void cItemMenuFrame::Close() {
     listTitle = marker = nullptr;
     markerPic = nullptr;
     if (next == 1 || next < 0 || next > 7) {
-        gFrameId = 0;
+        gFrameId = kMapMode;
         gMenuRole = 0;
         return;
     }
-    gFrameId = next == 0 ? 0 : ScreenWord(kNextScreens[next - 2]);
+    gFrameId = next == 0 ? kMapMode : ScreenWord(kNextScreens[next - 2]);
 }
 
 void cItemMenuFrame::SelectRole(i32 role) {

@@ -37,7 +37,6 @@ constexpr int kMenuRoles = 8;
 constexpr int kItemTypes = 29;
 constexpr int kListRows = 10;
 constexpr int kAttributeCount = 15;
-constexpr u32 kLeadSwapFlag = 324;
 
 // Focus index ranges of the pages.
 constexpr int kFocusSide = 10, kFocusSlot = 20, kFocusList = 30;

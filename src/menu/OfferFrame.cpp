@@ -163,7 +163,7 @@ void cOfferFrame::Open() {
     formBar->SetPics(new cActPic(kPageAct, 48), nullptr, nullptr);
     formBar->Hide();
     for (u32 n = 0; n < kGodFormCount; ++n)
-        if (GetGameFlag(300 + static_cast<i32>(n))) forms.push_back(n);
+        if (GetGameFlag(kFormFlagBase + static_cast<i32>(n))) forms.push_back(n);
     formArrows[0] = Arrow(415, 445, kFormArrowIds[0], kPageAct, 6, 7);
     formArrows[1] = Arrow(415, 381, kFormArrowIds[1], kPageAct, 4, 5);
     formArrows[2] = Arrow(415, 395, kFormArrowIds[2], kPageAct, 3, -1);

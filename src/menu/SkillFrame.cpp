@@ -255,7 +255,7 @@ void cSkillFrame::Close() {
             gFrameId = ScreenWord(Screen::Items);
             break;
         case 1:
-            gFrameId = 0;
+            gFrameId = kMapMode;
             gMenuRole = 0;
             break;
         case 2:

@@ -18,7 +18,6 @@ constexpr int kSkillRowsMax = 3;
 constexpr int kSkillFocusRow = 10, kSkillFocusSlot = 30;
 
 // Summons and forms: form n is unlocked by game flag 300 + n.
-constexpr int kFormFlagBase = 300;
 constexpr i32 kSummonCategory = 2, kMedicCategory = 3, kFormCategory = 10;
 
 // The role whose category rows and skills the member menuRole shows: roles 0

@@ -122,7 +122,7 @@ void cTransformFrame::Open() {
         largePics[n] = new cActPic(9902, 8 + n);
     }
     for (u32 n = 0; n < kTransformForms; ++n) {
-        if (!GetGameFlag(300 + static_cast<i32>(n))) continue;
+        if (!GetGameFlag(kFormFlagBase + static_cast<i32>(n))) continue;
         forms.push_back(n);
         if (rowPics.size() < kListRows) {
             cControl* c = new cControl(462, 97 + 24 * static_cast<i32>(rowPics.size()));

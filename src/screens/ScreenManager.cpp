@@ -160,7 +160,7 @@ static_assert(RowsInScreenOrder(), "the table is indexed by screen number");
 
 // Nothing to open: go back to map mode rather than run an empty screen forever.
 void BackToMapMode() {
-    gFrameId = 0;
+    gFrameId = kMapMode;
     gFramePhase = 0;
 }
 

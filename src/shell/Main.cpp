@@ -59,23 +59,23 @@ void ResetFrameGlobals() {
 }
 
 void RunCountdowns() {
-    if (GetGameFlag(16)) {
+    if (GetGameFlag(kStoryCountdownFlag)) {
         if (!gBattleActive) --gStoryCountdown;
-        if (gStoryCountdown < 0 && !TalkRunning() && gFrameId == 0 && !gDevToolActive) {
+        if (gStoryCountdown < 0 && !TalkRunning() && gFrameId == kMapMode && !gDevToolActive) {
             gStoryCountdown = -1;
-            ClearGameFlag(16);
-            ClearGameFlag(18);
-            SetGameFlag(17);
+            ClearGameFlag(kStoryCountdownFlag);
+            ClearGameFlag(kStoryCountdownMarkFlag);
+            SetGameFlag(kStoryCountdownOutFlag);
             ReleaseMapTransients();
             StartCountdownTalk();
         }
     }
-    if (GetGameFlag(74)) {
+    if (GetGameFlag(kFlagCountdownFlag)) {
         --gFlagCountdown;
         if (gFlagCountdown < 0) {
             gFlagCountdown = -1;
-            ClearGameFlag(74);
-            SetGameFlag(75);
+            ClearGameFlag(kFlagCountdownFlag);
+            SetGameFlag(kFlagCountdownOutFlag);
         }
     }
 }
@@ -83,7 +83,8 @@ void RunCountdowns() {
 void RunMapMode() {
     TriggerStory();
     KeyCole();
-    if (!gGameActive || gSuspended || gFrameId != 0 || gBattleActive || gDevToolActive) return;
+    if (!gGameActive || gSuspended || gFrameId != kMapMode || gBattleActive || gDevToolActive)
+        return;
     TalkStep();
     if (gRunState & (kRunQuit | kRunVideo)) return;
     UpdateRoles();
@@ -116,13 +117,13 @@ void TakeScreenshot() {
 void OnKeyUp(WPARAM key) {
     if (key == VK_ESCAPE && (gRunState & kRunVideo)) StopVideo();
     if (key == VK_F8 && gGameActive == 0) gGameActive = 1;
-    if (key == 'P' && GetGameFlag(1)) TakeScreenshot();
+    if (key == 'P' && GetGameFlag(kGameReadyFlag)) TakeScreenshot();
 }
 
 void OnDestroy() {
     // Nothing ticks once the window is gone: the surfaces are released here.
     gGameActive = 0;
-    if (GetGameFlag(1) || (gRunState & kRunQuit)) ReleaseGame();
+    if (GetGameFlag(kGameReadyFlag) || (gRunState & kRunQuit)) ReleaseGame();
     DeleteWaterList();
     FreeCodeMap();
     MemDbgExit();
@@ -168,15 +169,15 @@ bool GameFrame() {
     gLastFrameTime = now;
     PicCacheNewTick();
 
-    if (gFrameId == 0) RunCountdowns();
+    if (gFrameId == kMapMode) RunCountdowns();
     PollInput();
-    if (!GetGameFlag(325)) UpdateKeyStates();
+    if (!GetGameFlag(kKeysFrozenFlag)) UpdateKeyStates();
     SetMapCursorAction(13);
 
     if (gDevToolActive) {
         RunDebugTool();
     } else {
-        if (!gBattleActive && !GetGameFlag(13) && (gBattleRequest & 0x80000000u)) {
+        if (!gBattleActive && !GetGameFlag(kHoldBattleFlag) && (gBattleRequest & 0x80000000u)) {
             gBattleRequest &= 0x7FFFFFFFu;
             if (gBattleRequest != 0) EnterBattle();
         }
@@ -198,10 +199,10 @@ bool GameFrame() {
         }
         if ((gRunState & kRunSwim) && gSwim) {
             if (RunSwimScene()) gRunState &= static_cast<u8>(~kRunSwim);
-        } else if (gFrameId == 0)
+        } else if (gFrameId == kMapMode)
             RunMapMode();
         else
-            RunInterface(gFrameId & 0x0FFFFFFFu);
+            RunInterface(ScreenIdOf(gFrameId));
     }
     UpdateAudio();
     if (gRunState & kRunQuit) SendMessageA(gMainWnd, WM_CLOSE, 0, 0);
@@ -239,7 +240,7 @@ void PlayVideo(const char* name) {
 }
 
 LRESULT WndProc(HWND hwnd, u32 msg, WPARAM w, LPARAM l) {
-    if (GetGameFlag(80) && TextInputHandleMessage(msg, w, l)) return 1;
+    if (GetGameFlag(kTextInputFlag) && TextInputHandleMessage(msg, w, l)) return 1;
     switch (msg) {
         case WM_CREATE:
             gMainWnd = hwnd;
@@ -249,14 +250,14 @@ LRESULT WndProc(HWND hwnd, u32 msg, WPARAM w, LPARAM l) {
             OnDestroy();
             break;
         case WM_SIZE:
-            if (!GetGameFlag(1)) break;
+            if (!GetGameFlag(kGameReadyFlag)) break;
             if (w == SIZE_MINIMIZED || w == SIZE_MAXSHOW || w == SIZE_MAXHIDE)
                 SetAppActive(0);
             else if (w == SIZE_RESTORED || w == SIZE_MAXIMIZED)
                 SetAppActive(1);
             break;
         case WM_ACTIVATEAPP:
-            if (GetGameFlag(1)) SetAppActive(w ? 1 : 0);
+            if (GetGameFlag(kGameReadyFlag)) SetAppActive(w ? 1 : 0);
             break;
         case WM_SYSCOMMAND:
             if (w == SC_TASKLIST || w == SC_SCREENSAVE || w == SC_MONITORPOWER || w == SC_MOUSEMENU)

@@ -63,7 +63,7 @@ void StartSession() {
 }
 
 void EndSession() {
-    gFrameId = 0;
+    gFrameId = kMapMode;
     SaveOptions();
     delete gRedbook;
     gRedbook = nullptr;

@@ -276,7 +276,7 @@ void ReadSettings() {
     ResetMapCache(0);
     MakeStartFolders();
     OpenPictureArchives();
-    PutGameFlag(72, v.sceneSwitch != 0 ? 1 : 0);
+    PutGameFlag(kSceneSwitchFlag, v.sceneSwitch != 0 ? 1 : 0);
 }
 
 bool ParseInstallCommand(const char* commandLine, u8* mode, std::string* root) {

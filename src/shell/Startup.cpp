@@ -134,7 +134,7 @@ int StartUp() {
     MountDiscs();
     SetDefaultKeys();
     ReadSettings();
-    ClearGameFlag(18);
+    ClearGameFlag(kStoryCountdownMarkFlag);
     ShowWindow(gMainWnd, SW_SHOWNORMAL);
     InitGame(gMainWnd);
     gStartDone = 1;
@@ -218,7 +218,7 @@ int ShowStartupDialog() {
     if (!gWaterList) gWaterList = new cWater(1, 1, 0, 0, 1, 1);
     SetDefaultKeys();
     ReadSettings();
-    ClearGameFlag(18);
+    ClearGameFlag(kStoryCountdownMarkFlag);
     static const BoxButton kButtons[] = {
         {1021, nullptr}, {1022, nullptr}, {1023, nullptr}, {1024, nullptr}, {1025, nullptr}};
     BoxButton buttons[5];

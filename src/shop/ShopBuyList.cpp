@@ -21,8 +21,6 @@ constexpr u32 kYellow = 0x00FFFF, kCyan = 0xFFFF00;
 constexpr i32 kBuyListPanelId = 7100;
 constexpr ShopListLook kBuyLook = {9, 0,          kBuyListPanelId, kTabBuy, 100,
                                    0, {346, 370}, kBoxConfirm,     340,     true};
-constexpr u32 kNextFrame[4] = {ScreenWord(Screen::ShopBuyMenu), ScreenWord(Screen::ShopSellMenu),
-                               ScreenWord(Screen::Enhance), 0};
 
 const std::deque<u32> kNoGoods;
 
@@ -30,7 +28,7 @@ const std::deque<u32> kNoGoods;
 bool MayWear(const EquipageData& rec, i32 r) {
     if (r < 0 || r >= kRoleCount) return false;
     i32 bit = r;
-    if (r < 2 && GetGameFlag(static_cast<i32>(kLeadSwapFlag))) bit = 1 - r;
+    if (r < 2 && GetGameFlag(kLeadSwapFlag)) bit = 1 - r;
     return ((rec.wearerMask >> bit) & 1) != 0;
 }
 
@@ -182,11 +180,7 @@ void cShopBuyListFrame::Close() {
     core.rowName.clear();
     core.rowPrice.clear();
     core.rowOwned.clear();
-    if (core.result == 3 || core.result > 3) {
-        LeaveShop();
-        return;
-    }
-    gFrameId = kNextFrame[core.result];
+    core.GoNext();
 }
 
 // ---- rows ----

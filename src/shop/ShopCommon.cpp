@@ -87,7 +87,7 @@ cControl* MakeShopTooltip(cGrpFont* font) {
 }
 
 void MakeShopPortraits(cActPic* out[kShopPortraits]) {
-    bool swap = GetGameFlag(static_cast<i32>(kLeadSwapFlag)) != 0;
+    bool swap = GetGameFlag(kLeadSwapFlag) != 0;
     for (int k = 0; k < kShopPortraits; ++k) {
         int shown = swap && k < 2 ? 1 - k : k;
         out[k] = new cActPic(kPortraitAct, 32 + shown);
@@ -135,7 +135,7 @@ const char* DetailPanelCaption(i32 x, i32 y) {
 
 void LeaveShop() {
     for (ShopCategory& c : gShopStock.cat) std::deque<u32>().swap(c.ids);
-    gFrameId = 0;
+    gFrameId = kMapMode;
     gMouseInput.Reset();
 }
 

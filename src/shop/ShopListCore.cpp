@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <iterator>
 
 #include "platform/TextCodec.h"
+#include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "data/Config.h"
 #include "ui/ActPic.h"
 #include "ui/UiInput.h"
@@ -14,6 +17,7 @@ namespace {
 constexpr u32 kCaptionShadow = 0x595959;
 constexpr u32 kTitleShadow = 0x21405F;
 constexpr i32 kPageStep = kShopRows;
+constexpr Screen kNextScreen[] = {Screen::ShopBuyMenu, Screen::ShopSellMenu, Screen::Enhance};
 }  // namespace
 
 MenuSpot ShopRowSpot(int r) {
@@ -403,4 +407,11 @@ void cShopListCore::CloseBox(int foundIndex) {
     SetListClickable(true);
     int r = foundIndex - top;
     FocusRow(foundIndex >= top && r < kShopRows ? r : 0);
+}
+
+// ---- close ----
+
+void cShopListCore::GoNext() const {
+    if (result >= std::size(kNextScreen)) return LeaveShop();
+    gFrameId = ScreenWord(kNextScreen[result]);
 }

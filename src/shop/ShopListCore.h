@@ -85,6 +85,11 @@ public:
     // row when found (index >= top), else to row 0.
     void CloseBox(int foundIndex);
 
+    // ---- close ----
+    // Hands the frame to what the result asks for: the buy menu (0), the sell
+    // menu (1), the strengthening screen (2); anything else leaves the shop.
+    void GoNext() const;
+
     ShopListLook look{};
     u32 mode = 0;  // 0 list, 1 quantity box
     u32 result = 0;

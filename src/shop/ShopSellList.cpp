@@ -25,8 +25,6 @@ constexpr int kSellableItems = 200;
 constexpr i32 kPlainNumbers = -1;  // a monster's values: no sign, one colour
 constexpr ShopListLook kSellLook = {10,         kSellListBackgroundId, kSellListPanelId, kTabSell, 10,
                                     1,          {346, 372},            kBoxCancel,       382};
-constexpr u32 kNextFrame[4] = {ScreenWord(Screen::ShopBuyMenu), ScreenWord(Screen::ShopSellMenu),
-                               ScreenWord(Screen::Enhance), 0};
 
 // The sell categories 0-4 follow the slot order: weapons, shields, hats,
 // armour, accessories.
@@ -145,11 +143,7 @@ void cShopSellListFrame::Close() {
     core.rowPrice.clear();
     core.rowOwned.clear();
     entries.clear();
-    if (core.result >= 3) {
-        LeaveShop();
-        return;
-    }
-    gFrameId = kNextFrame[core.result];
+    core.GoNext();
 }
 
 // ---- the list ----

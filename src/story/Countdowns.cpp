@@ -14,13 +14,13 @@ int StartCountdown(int minutes, int seconds, u16 talk, int kind) {
         gCountdownShown[0][0] = gCountdownShown[0][1] = 0;
         gStoryCountdown = frames;
         gCountdownTalk = talk;
-        SetGameFlag(16);
-        SetGameFlag(18);
+        SetGameFlag(kStoryCountdownFlag);
+        SetGameFlag(kStoryCountdownMarkFlag);
         return 0;
     }
     gCountdownShown[1][0] = gCountdownShown[1][1] = 0;
     gFlagCountdown = frames;
-    SetGameFlag(74);
+    SetGameFlag(kFlagCountdownFlag);
     return 0;
 }
 

@@ -56,7 +56,7 @@ void EndNameEntry() {
         gNameEntry.fields[i].reset();
     }
     SetActiveTextBuf(nullptr);
-    ClearGameFlag(80);
+    ClearGameFlag(kTextInputFlag);
     gRunState &= static_cast<u8>(~kRunScriptHold);
     gNameEntry.active = 0;
 }
@@ -221,7 +221,7 @@ Step CmdTalkValue(TalkContext* c, CmdArgs& a) {
     if (GetRoleIndex(id, &slot) && slot >= 0 && slot < kRoleRows)
         gMapRoles[slot].talk = static_cast<u16>(a.v[1]);
     i32 row = FindRecord(id);
-    if (row >= 0) SetRecordWord(row, 7, static_cast<u16>(a.v[1]));
+    if (row >= 0) SetRecordWord(row, recWord::kTalk, static_cast<u16>(a.v[1]));
     return Step::On;
 }
 
@@ -229,7 +229,7 @@ Step CmdNameEntry(TalkContext*, CmdArgs& a) {
     u16 w = LoadU16(a.at + 2);
     if (!(w & 0x8000)) {
         gRunState |= kRunScriptHold;
-        SetGameFlag(80);
+        SetGameFlag(kTextInputFlag);
         gNameEntry.slot = w;
         gNameEntry.fields[0] = std::make_unique<cTextBuf>(4, 290, 238);
         gNameEntry.fields[1] = std::make_unique<cTextBuf>(4, 378, 238);

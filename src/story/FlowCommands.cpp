@@ -219,7 +219,7 @@ Step CmdActionJump(TalkContext* c, CmdArgs& a) {
         u16 id = static_cast<u16>(a.v[0]) == kRefOwner ? c->owner : static_cast<u16>(a.v[0]);
         i32 row = FindRecord(id);
         if (row < 0) return Step::On;  // neither on the map nor in the records
-        action = RecordWord(row, 3);
+        action = RecordWord(row, recWord::kAction);
     }
     bool same = action == static_cast<i32>(a.v[1]);
     return JumpIf(c, Op(a) == 0x7E ? same : !same, a.v[2]);
@@ -236,9 +236,9 @@ Step CmdActJump(TalkContext* c, CmdArgs& a) {
     i32 row = FindRecord(id);
     if (row < 0) return Step::On;  // neither on the map nor in the records
     ActPlayer stand;
-    stand.act = RecordWord(row, 2);
-    stand.action = RecordWord(row, 3);
-    stand.dir = RecordWord(row, 4);
+    stand.act = RecordWord(row, recWord::kAct);
+    stand.action = RecordWord(row, recWord::kAction);
+    stand.dir = RecordWord(row, recWord::kDir);
     TakeActData(&stand);
     return JumpIf(c, stand.act != static_cast<i32>(a.v[1]), a.v[2]);
 }
@@ -346,18 +346,18 @@ Step CmdFlag(TalkContext*, CmdArgs& a) {
             ClearGameFlag(static_cast<i32>(a.v[0]));
             return Step::On;
         case 0x93:
-            SetGameFlag(70);
+            SetGameFlag(kLoadBarFlag);
             break;
         case 0x94:
-            SetGameFlag(19);
+            SetGameFlag(kSpotlightClipFlag);
             break;
         case 0x95:
-            ClearGameFlag(19);
+            ClearGameFlag(kSpotlightClipFlag);
             break;
         default:
-            ClearGameFlag(16);
-            ClearGameFlag(76);
-            ClearGameFlag(18);
+            ClearGameFlag(kStoryCountdownFlag);
+            ClearGameFlag(kStoryCountdownStopFlag);
+            ClearGameFlag(kStoryCountdownMarkFlag);
             break;
     }
     return Step::Yield;

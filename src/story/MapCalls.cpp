@@ -39,7 +39,7 @@ u32 TalkScriptPosition() {
 }
 
 void DrawStoryCountdown(i32 x, i32 y) {
-    if (GetGameFlag(16) && gStoryCountdown >= 0) DrawCountdown(x, y, 0);
+    if (GetGameFlag(kStoryCountdownFlag) && gStoryCountdown >= 0) DrawCountdown(x, y, 0);
 }
 
 bool PicShowRunning() { return gPicShow.running; }

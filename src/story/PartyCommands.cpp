@@ -12,6 +12,7 @@
 #include "engine/ErrorBox.h"
 #include "engine/File.h"
 #include "engine/FrameState.h"
+#include "engine/Screen.h"
 #include "data/Config.h"
 #include "data/DerivedStats.h"
 #include "data/Equipage.h"
@@ -36,10 +37,6 @@ constexpr i32 kFallen = 0x4000;
 constexpr u32 kMoneyMax = 0x7FFFFFFFu;
 constexpr int kEndingRecord = 2801;
 constexpr int kPromptRecord = 2761;
-
-void OpenScreen(u32 n) {
-    gFrameId = kScreenBit | n;
-}
 
 bool IsPartyRole(i32 n) {
     return n >= 1 && n <= kPartySize && n <= kRoleCount;
@@ -96,7 +93,8 @@ int TailEnding() {
 }
 
 int PickEnding() {
-    bool f201 = GetGameFlag(201), f204 = GetGameFlag(204), f205 = GetGameFlag(205);
+    bool f201 = GetGameFlag(kEndingBranchFlag), f204 = GetGameFlag(kNoEndingSixFlag),
+         f205 = GetGameFlag(kEndingFiveFlag);
     if (!f201) return Top(121) ? 0 : Top(123) ? 2 : Top(124) ? 3 : 4;
     if (f205) return Top(122) ? 5 : Top(121) ? 0 : Top(123) ? 2 : Top(124) ? 3 : 4;
     if (f204) return Top(121) ? 0 : TailEnding();
@@ -176,7 +174,7 @@ void DamageParty(i32 d) {
         }
         if (s.status & kFallen) ++fallen;
     }
-    if (members > 0 && fallen == members) OpenScreen(6);
+    if (members > 0 && fallen == members) gFrameId = ScreenWord(Screen::EndPicture);
 }
 
 void RaiseMaxHpMp(i32 n, i32 a, i32 b) {
@@ -197,9 +195,9 @@ void AddOwnedMonster(i32 n, i32 k) {
 }
 
 void SwapLeadRoles(i32 mode) {
-    bool swapped = GetGameFlag(324) != 0;
+    bool swapped = GetGameFlag(kLeadSwapFlag) != 0;
     if (mode == 1 ? swapped : !swapped) return;
-    PutGameFlag(324, mode == 1 ? 1 : 0);
+    PutGameFlag(kLeadSwapFlag, mode == 1 ? 1 : 0);
     if (kRoleCount < 2) return;
     // The records trade places; each keeps its own index word.
     auto swapKeepFirst = [](auto& x, auto& y) {
@@ -220,7 +218,7 @@ void ChooseEndingRole() {
 int AccessRoleValue(u16 id, int which, i32* value, int op) {
     i32 row = FindRecord(id);
     if (row < 0 || (which != 1 && which != 2)) return 0;
-    int byte = which == 1 ? 24 : 25;
+    int byte = which == 1 ? recByte::kExtra1 : recByte::kExtra2;
     if (op == 1) {
         *value = RecordByte(row, byte);
         return 1;
@@ -350,7 +348,7 @@ Step CmdTestWorn(TalkContext*, CmdArgs& a) {
             if (e && e->id == rec->id) worn = true;
         }
     }
-    PutGameFlag(327, worn ? 1 : 0);
+    PutGameFlag(kWornFlag, worn ? 1 : 0);
     return Step::On;
 }
 
@@ -439,7 +437,7 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
             SetupEndingScreen(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]),
                               static_cast<i32>(a.v[2]), static_cast<i32>(a.v[3]),
                               static_cast<i32>(a.v[4]));
-            OpenScreen(5);
+            gFrameId = ScreenWord(Screen::Ending);
             return Step::On;
         case 0x13E: {
             i32 v = 0;
@@ -447,15 +445,15 @@ Step CmdScreen(TalkContext* c, CmdArgs& a) {
             gEnterPrompt = EnterPrompt{static_cast<u16>(a.v[0]), static_cast<u16>(a.v[1]),
                                        static_cast<u32>(v), c->ip};
             SetupEnterPrompt(static_cast<i32>(a.v[0]), static_cast<i32>(a.v[1]), c, a.at, &c->ip);
-            OpenScreen(7);
+            gFrameId = ScreenWord(Screen::EnterPrompt);
             // The prompt's close moves the talk on: a jump, or past this command.
             return Step::Ended;
         }
         case 0x144:
-            OpenScreen(16);
+            gFrameId = ScreenWord(Screen::TestEnd);
             return Step::On;
         case 0x14C:
-            OpenScreen(0);
+            gFrameId = ScreenWord(Screen::Title);
             EndGame();
             return Step::Ended;
         default:
@@ -517,7 +515,7 @@ int LoadShop(u32 n) {
     DropUnknownGoods(&s, n);
     gShopStock = std::move(s);
     gKeyFocus = 0;
-    OpenScreen(18);
+    gFrameId = ScreenWord(Screen::ShopBuyMenu);
     return 1;
 }
 

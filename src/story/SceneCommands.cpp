@@ -194,7 +194,7 @@ void ResetScriptScene() {
 // ---- Map and view ----
 
 Step CmdChangeMap(TalkContext* c, CmdArgs& a) {
-    ClearGameFlag(70);
+    ClearGameFlag(kLoadBarFlag);
     if (!TalkChangeMap(a.v[0], a.v[1], a.v[2], a.v[3], a.v[4], a.v[5], 1)) {
         TalkEnd(c);
         return Step::Ended;
@@ -454,10 +454,10 @@ Step CmdSceneText(TalkContext*, CmdArgs& a) {
     int k = op == 0xAB || op == 0xAA ? 0 : 1;
     if (op == 0xAB || op == 0xAD) {
         CopyText(a, gScriptScene.sceneText[k], sizeof(gScriptScene.sceneText[k]));
-        SetGameFlag(77 + k);
+        SetGameFlag(kSceneTextFlag + k);
     } else {
         gScriptScene.sceneText[k][0] = 0;
-        ClearGameFlag(77 + k);
+        ClearGameFlag(kSceneTextFlag + k);
     }
     return Step::Yield;
 }

@@ -89,10 +89,10 @@ void SaveScreenShot(const char* path) {
 int CountdownDigits(int k, u8 out[5]) {
     i32 frames = 0;
     if (k == 0) {
-        if (!GetGameFlag(16)) return 0;
+        if (!GetGameFlag(kStoryCountdownFlag)) return 0;
         frames = gStoryCountdown;
     } else {
-        if (!GetGameFlag(74)) return 0;
+        if (!GetGameFlag(kFlagCountdownFlag)) return 0;
         frames = gFlagCountdown;
     }
     if (frames < 0) frames = 0;

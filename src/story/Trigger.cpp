@@ -171,7 +171,7 @@ void TriggerStory() {
     i32 action = player && player->act ? player->act->action : 0;
 
     // Answers of an open answer box take the mouse first.
-    if (!GetGameFlag(9) && ChoiceOpen() && (action == 0 || action == 52)) {
+    if (!GetGameFlag(kCursorFrameOffFlag) && ChoiceOpen() && (action == 0 || action == 52)) {
         gTriggerCursor = 13;
         int index = -1;
         if (FindScreenItemAtMouse(mx, my, &index)) {

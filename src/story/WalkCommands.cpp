@@ -173,8 +173,9 @@ Step CmdWalkRole(TalkContext* c, CmdArgs& a) {
     } else if (op == 0xDD) {
         if (!AccessRoleValue(id, 1, &cx, 1) || !AccessRoleValue(id, 2, &cy, 1)) return Step::On;
     } else if (op == 0xE8) {
-        cx = (slot >= 0 ? CellX(slot) : RecordWord(row, 5)) + static_cast<i32>(a.v[1]);
-        cy = (slot >= 0 ? CellY(slot) : RecordWord(row, 6)) + static_cast<i32>(a.v[2]);
+        const i32 dx = static_cast<i32>(a.v[1]), dy = static_cast<i32>(a.v[2]);
+        cx = (slot >= 0 ? CellX(slot) : RecordWord(row, recWord::kCellX)) + dx;
+        cy = (slot >= 0 ? CellY(slot) : RecordWord(row, recWord::kCellY)) + dy;
     } else {
         u16 otherId = ScriptRoleId(c, a.v[1]);
         int other = ScriptRoleSlot(c, a.v[1]);
@@ -183,8 +184,8 @@ Step CmdWalkRole(TalkContext* c, CmdArgs& a) {
             NoRoleBox(c, "Talk(Walk)", otherId);
             return Step::On;
         }
-        cx = other >= 0 ? CellX(other) : RecordWord(otherRow, 5);
-        cy = other >= 0 ? CellY(other) : RecordWord(otherRow, 6);
+        cx = other >= 0 ? CellX(other) : RecordWord(otherRow, recWord::kCellX);
+        cy = other >= 0 ? CellY(other) : RecordWord(otherRow, recWord::kCellY);
     }
     if (slot < 0) {
         if (cx >= 0 && cy >= 0)

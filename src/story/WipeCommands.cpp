@@ -59,10 +59,10 @@ void FreeRoutesOfSlot(int slot) {
 bool PlaceFromRecord(RoleSlot& s, u16 id) {
     i32 row = FindRecord(id);
     if (row < 0) return false;
-    u16 cx = RecordWord(row, 5), cy = RecordWord(row, 6);
+    u16 cx = RecordWord(row, recWord::kCellX), cy = RecordWord(row, recWord::kCellY);
     if (cx >= gMap.width || cy >= gMap.height) {
-        SetRecordWord(row, 5, static_cast<u16>(gMap.width ? gMap.width - 1 : 0));
-        SetRecordWord(row, 6, static_cast<u16>(gMap.height ? gMap.height - 1 : 0));
+        SetRecordWord(row, recWord::kCellX, static_cast<u16>(gMap.width ? gMap.width - 1 : 0));
+        SetRecordWord(row, recWord::kCellY, static_cast<u16>(gMap.height ? gMap.height - 1 : 0));
         return false;
     }
     ActPlayer* act = s.act ? s.act : NewActPlayer();
@@ -74,9 +74,9 @@ bool PlaceFromRecord(RoleSlot& s, u16 id) {
     s.text = text;
     s.textColour = textColour;
     ApplyRoleRecord(&s, id);
-    s.pc = static_cast<u32>(static_cast<i32>(static_cast<i16>(RecordWord(row, 9))));
-    s.extra1 = static_cast<i8>(RecordByte(row, 24));
-    s.extra2 = RecordByte(row, 25);
+    s.pc = static_cast<u32>(static_cast<i32>(static_cast<i16>(RecordWord(row, recWord::kPc))));
+    s.extra1 = static_cast<i8>(RecordByte(row, recByte::kExtra1));
+    s.extra2 = RecordByte(row, recByte::kExtra2);
     ReadRoleFootprint(&s);
     InsertMapObject(&s, static_cast<int>(s.state & 3));
     newRoleInit(&s);
@@ -234,7 +234,7 @@ Step CmdSendRole(TalkContext* c, CmdArgs& a) {
         return Step::On;
     }
     int slot = ScriptRoleSlot(c, a.v[0]);
-    i32 cx = RecordWord(row, 5), cy = RecordWord(row, 6);
+    i32 cx = RecordWord(row, recWord::kCellX), cy = RecordWord(row, recWord::kCellY);
     if (slot >= 0) {
         RoleSlot& s = gMapRoles[slot];
         cx = s.x / 16;
@@ -249,7 +249,7 @@ Step CmdSendRole(TalkContext* c, CmdArgs& a) {
     if (a.v[3] != 0xFFFF) cy = static_cast<i32>(a.v[3]);
     UpdateRoleRecord(id, -1, -1, -1, cx, cy, 0xFFFF, 0xFFFF, 0xFFFF, -1, static_cast<i32>(a.v[1]),
                      0xFFFF, 255);
-    if (RecordWord(row, 0) != gMapId) return Step::On;
+    if (RecordWord(row, recWord::kMap) != gMapId) return Step::On;
     if (slot < 0) {
         if (gMapRoleCount >= kRoleRows) return Step::On;
         slot = gMapRoleCount;

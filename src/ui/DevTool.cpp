@@ -212,7 +212,7 @@ void MoveSlot(i32 delta) {
 
 void LeaveFromTool() {
     LeaveDebugTool();
-    gFrameId = 0;
+    gFrameId = kMapMode;
 }
 
 // ---- drawing ----

@@ -136,7 +136,7 @@ void cExitFrame::Close() {
         }
         return;
     }
-    gFrameId = 0;
+    gFrameId = kMapMode;
     gMenuRole = 0;
 }
 

@@ -179,5 +179,5 @@ void cEndingFrame::Close() {
         p = nullptr;
     }
     state = 0;
-    gFrameId = 0;
+    gFrameId = kMapMode;
 }

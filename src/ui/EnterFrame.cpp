@@ -206,6 +206,6 @@ void cEnterFrame::Close() {
     command = nullptr;
     talk = nullptr;
     position = nullptr;
-    gFrameId = 0;
+    gFrameId = kMapMode;
     gEnterPrompt.state = 0;
 }

@@ -19,7 +19,6 @@
 namespace {
 constexpr i32 kAct = 9904;
 constexpr u32 kWhite = 0xFFFFFF;
-constexpr int kSwapPortraitFlag = 324;  // roles 0 and 1 have changed places
 constexpr i32 kPlaceW = 114, kPlaceH = 144;
 // Codes 1..9 in order: system menu, items, save, load, back-to-title question,
 // quest log, settings, skills, quick save.
@@ -142,7 +141,7 @@ void cFormationFrame::MakeButtons() {
 }
 
 void cFormationFrame::MakePlaces() {
-    bool swapped = GetGameFlag(kSwapPortraitFlag) != 0;
+    bool swapped = GetGameFlag(kLeadSwapFlag) != 0;
     for (int r = 0; r < kFormRoles; ++r) {
         int frame = (swapped && r < 2) ? 1 - r : r;
         portraitPics_[r] = new cActPic(kAct, 32 + frame);

@@ -146,7 +146,7 @@ void cMainMenuFrame::DeleteOwnObjects() {
 }
 
 void cMainMenuFrame::Close() {
-    gFrameId = 0;
+    gFrameId = kMapMode;
     largeFont.Release();
     smallFont.Release();
     DeleteOwnObjects();

@@ -49,8 +49,8 @@ namespace {
 using namespace save_blocks;
 
 constexpr u32 kMusicKeepFlag = 0x800;
-constexpr int kSwapFlag = 324;
-constexpr int kMaskedFlags[] = {5, 6, 7, 8, 19, 22};
+constexpr int kMaskedFlags[] = {kParticlesFlag, kBirdsFlag,         kShimmerFlag,
+                                kFlashFlag,     kSpotlightClipFlag, kGlowFlag};
 
 constexpr BlockRule kFlagBlock{500, 0, 0};
 constexpr BlockRule kRoleBlock{0, kRecordBytes, kRecordBytes* kSaveMaxRoleRows};
@@ -227,7 +227,7 @@ void HeaderFromGame(SaveHeader* h, const u16* canvas) {
                    h->date);
     ThumbnailFrom(canvas, h->thumb);
     PutText(h->place, kSavePlaceBytes, gMap.name);
-    bool swap = GetGameFlag(kSwapFlag) != 0;
+    bool swap = GetGameFlag(kLeadSwapFlag) != 0;
     for (int i = 0; i < 8; ++i) {
         i32 r = gParty[i];
         i32 shown = r;
@@ -292,9 +292,13 @@ void LayRoleRows(const SaveImage& img) {
         const u8* p = img.roleRows.data() + i * kRecordBytes;
         u16 w[kRecordWords];
         for (int k = 0; k < kRecordWords; ++k) w[k] = LoadU16(p + 2 * k);
-        UpdateRoleRecord(w[1], KeepOr(w[2]), KeepOr(w[3]), KeepOr(w[4]), KeepOr(w[5]), KeepOr(w[6]),
-                         w[7], w[8], w[10] == 0xFFFF ? 0 : w[10], 0, KeepOr(w[0]), w[11],
-                         static_cast<u16>(w[12] == 0x00FF ? 255 : w[12]));
+        namespace rw = recWord;
+        const u16 state = w[rw::kState] == 0xFFFF ? u16{0} : w[rw::kState];
+        const u16 extras = w[rw::kExtras] == 0x00FF ? u16{255} : w[rw::kExtras];
+        UpdateRoleRecord(w[rw::kId], KeepOr(w[rw::kAct]), KeepOr(w[rw::kAction]),
+                         KeepOr(w[rw::kDir]), KeepOr(w[rw::kCellX]), KeepOr(w[rw::kCellY]),
+                         w[rw::kTalk], w[rw::kScript], state, 0, KeepOr(w[rw::kMap]), w[rw::kValue],
+                         extras);
     }
 }
 
@@ -458,8 +462,8 @@ void ApplySaveImage(const SaveImage& img) {
     std::memcpy(gGameFlags, img.flags, sizeof(img.flags));
     bool mask[6];
     for (int i = 0; i < 6; ++i) mask[i] = GetGameFlag(kMaskedFlags[i]) != 0;
-    SetGameFlag(3);
-    SetGameFlag(4);
+    SetGameFlag(kLoadedFlagA);
+    SetGameFlag(kLoadedFlagB);
     LayRoleRows(img);
     gPlayerId = static_cast<u16>(img.playerId);
     gMapId = img.mapId;
@@ -486,8 +490,8 @@ void ApplySaveImage(const SaveImage& img) {
     LoadCity(gMapId, static_cast<i32>(img.cellX), static_cast<i32>(img.cellY),
              static_cast<i32>(img.act), static_cast<i32>(img.action), static_cast<i32>(img.dir), 0);
     for (int i = 0; i < 6; ++i) PutGameFlag(kMaskedFlags[i], mask[i] ? 1 : 0);
-    SetGameFlag(10);
-    if (GetGameFlag(kSwapFlag))
+    SetGameFlag(kCursorOnFlag);
+    if (GetGameFlag(kLeadSwapFlag))
         for (i32& r : gParty)
             if (r == 0 || r == 1) r = 1 - r;
     LeaveDebugTool();

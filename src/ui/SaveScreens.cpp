@@ -169,7 +169,7 @@ static void MakeRowView(SaveRowView* v, cActPic* bgPic, i32 bx, i32 by, i32 tx, 
 // ---- slot screens ----
 
 void cSaveLoadFrame::Open() {
-    screen = static_cast<Screen>(gFrameId & 0xFF);
+    screen = static_cast<Screen>(ScreenIdOf(gFrameId));
     // A save's item and monster blocks are as long as the databases say. A game
     // that ended released them, and every slot would then read as empty.
     if (!gItems && !gMonsters) ReloadGameDatabase();
@@ -889,7 +889,7 @@ void cQuickSaveFrame::Close() {
             gFrameId = ScreenWord(Screen::Skills);
             break;
         case 2:
-            gFrameId = 0;
+            gFrameId = kMapMode;
             gMenuRole = 0;
             break;
         case 3:
@@ -915,7 +915,7 @@ void cQuickNoticeFrame::TakeScreenCopy(u16* pixels) {
 }
 
 void cQuickNoticeFrame::Open() {
-    screen = static_cast<Screen>(gFrameId & 0xFF);
+    screen = static_cast<Screen>(ScreenIdOf(gFrameId));
     if (screen != Screen::TitleQuickLoadNotice) {
         DrawWorld();
         TakeScreenCopy(CanvasCopy());
@@ -953,7 +953,7 @@ void cQuickNoticeFrame::Run() {
 }
 
 void cQuickNoticeFrame::Close() {
-    gFrameId = 0;
+    gFrameId = kMapMode;
     if (screen == Screen::QuickSaveNotice) {
         QuickSave();
     } else if (found && image_) {
@@ -1003,7 +1003,7 @@ void cZoomFrame::Run() {
 }
 
 void cZoomFrame::Close() {
-    gFrameId = 0;
+    gFrameId = kMapMode;
     gMenuRole = 0;
     afterCtl = nullptr;
     if (gMouseInput.cursorPic == cursorPic) gMouseInput.SetCursorPic(nullptr);

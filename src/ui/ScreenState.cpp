@@ -14,7 +14,7 @@ void ClearScreenHubWord() {
 }
 
 void ResetScreenState() {
-    gFrameId = 0;
+    gFrameId = kMapMode;
     gFramePhase = 0;
     gKeyFocus = 0;
     gScreenHubWord = 0;

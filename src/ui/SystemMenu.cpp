@@ -111,7 +111,7 @@ void cSystemMenuFrame::Close() {
     panel.Release();
     ClearFrameObjects();
     if (result == 1) {
-        gFrameId = 0;
+        gFrameId = kMapMode;
         gMenuRole = 0;
         return;
     }
