@@ -171,24 +171,9 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
-// The town leads to the adventure alone. Right after the opening the pier's
-// spot points the way to the lighthouse and starts no fight; the people who
-// walk about start their own talks when clicked; the countdown, a talk no map
-// leads to, runs out on its own into its next talk.
-TEST(Reach, ThePierWaitsForTheRaidAndWalkingPeopleTalk) {
-    ASSERT_EQ(std::size(kStreetSpots), 1u);
-    Play([](Harness& h, SampleSession& s) {
-        // Up to the street spots' row, right to the pier, and up onto it.
-        s.WalkToCell(kArrowUp, s.P().x / 16, kStreetSpotY + 1);
-        s.WalkToCell(kArrowRight, kStreetSpots[0].x, kStreetSpotY + 1);
-        s.Tap(kArrowUp);
-        EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner),
-                  std::tuple(kSampleBattleTalk, kTalkSpot));
-        ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-        h.RunFrames(5);
-        EXPECT_EQ(std::tuple(gBattleActive, GetGameFlag(kSamplePiratesFlag), gMapId),
-                  std::tuple(0u, 0, kTown));
-    });
+// The people who walk about start their own talks when clicked; the
+// countdown, a talk no map leads to, runs out on its own into its next talk.
+TEST(Reach, WalkingPeopleTalkAndTheCountdownRunsOut) {
     const std::pair<u16, int> people[] = {{100, kSampleRewardTalk}, {102, kGuardTalk}};
     for (auto [id, talk] : people) {
         Play([id, talk](Harness&, SampleSession& s) {
