@@ -1,12 +1,14 @@
-// Side set-up, the added form, and the side queries.
+// Side set-up, the added form, the side queries, and both sides at once.
 #include "battle/BattleSide.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "battle/BattleFiles.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/FighterDraw.h"
@@ -491,4 +493,55 @@ void ResetBattleSides() {
     for (int k = 0; k < kSetupPositions; ++k) gGaugeHeadStart[k] = kHeadStart[k];
     gPartySide = cBattleSide{};
     gEnemySide = cBattleSide{};
+}
+
+void SetUpBattleSides() {
+    FighterSpot party[kSetupPositions];
+    EnemySpot enemies[kSetupPositions];
+    for (int k = 0; k < kSetupPositions; ++k) {
+        const BattlePosition& p = gBattlefield.party[k];
+        party[k] = {p.x, p.y, p.z};
+        const EnemySlot& e = gBattlefield.enemies[k];
+        enemies[k] = {e.monster, e.row, e.x, e.y, e.z};
+    }
+    gPartySide.SetupParty(party);
+    gEnemySide.SetupEnemies(enemies);
+}
+
+void UpdateFighters() {
+    for (cBattleSide* side : {&gPartySide, &gEnemySide})
+        for (int i = 0; i < side->count; ++i)
+            if (side->fighters[i].IsTaken()) side->fighters[i].Update();
+}
+
+void DimAllSides() {
+    gPartySide.DimBystanders(15);
+    gEnemySide.DimBystanders(15);
+}
+
+void UndimAllSides() {
+    gPartySide.UndimBystanders();
+    gEnemySide.UndimBystanders();
+}
+
+void FreezeBattleSides(bool frozen) {
+    gPartySide.SetFrozen(frozen ? 1 : 0);
+    gEnemySide.SetFrozen(frozen ? 1 : 0);
+}
+
+bool BattleSidesEmpty() {
+    return gEnemySide.NoneInUse();
+}
+
+bool BattlePartyFled() {
+    return gPartySide.IsFleeing();
+}
+
+bool BattlePartyAllDown() {
+    return gPartySide.AllDown();
+}
+
+void EndBattleTransformation() {
+    if (!gPartySide.creatureInControl || gPartySide.count <= 0) return;
+    gPartySide.fighters[gPartySide.count - 1].SetAction(kStateEndTransform, 0, 0);
 }

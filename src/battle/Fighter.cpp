@@ -7,7 +7,6 @@
 #include "data/GameData.h"
 #include "data/StatMath.h"
 #include "battle/BattleLogSink.h"
-#include "battle/BattleSide.h"
 #include "battle/BattleSpriteSink.h"
 #include "battle/DrawList.h"
 #include "battle/FighterAct.h"
@@ -54,22 +53,6 @@ i32 cFighter::HitPointX() const {
 
 i32 cFighter::HitPointY() const {
     return y - 8 * static_cast<i32>(anim.cellH) - anim.yOff + anim.hitY;
-}
-
-void DimAllSides() {
-    gPartySide.DimBystanders(15);
-    gEnemySide.DimBystanders(15);
-}
-
-void UndimAllSides() {
-    gPartySide.UndimBystanders();
-    gEnemySide.UndimBystanders();
-}
-
-void UpdateFighters() {
-    for (cBattleSide* side : {&gPartySide, &gEnemySide})
-        for (int i = 0; i < side->count; ++i)
-            if (side->fighters[i].IsTaken()) side->fighters[i].Update();
 }
 
 void ResetFighterGlobals() {
