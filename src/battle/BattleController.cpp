@@ -20,10 +20,6 @@ constexpr i32 kFleeBelowPercent = 15;
 constexpr i32 kHealBelowBase = 25;
 constexpr i32 kMaxFailures = 3;
 
-bool AnyPending() {
-    return gPartySide.FindPending() || gEnemySide.FindPending();
-}
-
 // Row 1 for a close fighter, any row for a ranged one.
 i32 AttackRow(const cFighter& f) {
     return f.attackKind == 2 ? 0 : 1;
@@ -260,7 +256,7 @@ void cBattleController::AutoBattleOn() {
 
 void cBattleController::Update() {
     if (!active) return;
-    if (!AnyPending()) ConfusedTurn(gPartySide, gEnemySide, true);
+    if (!AnySidePending()) ConfusedTurn(gPartySide, gEnemySide, true);
     if (autoBattle) {
         partyPicker.Step();
         if (BattleKeyPressed(kKeyAutoAttack)) AutoBattleOff();
@@ -269,7 +265,7 @@ void cBattleController::Update() {
         if (!menu.Chosen() && BattleKeyPressed(kKeyAutoAttack)) AutoBattleOn();
     }
     if (gRealTimeBattle != 1 && menu.Current()) return;
-    if (AnyPending()) return;
+    if (AnySidePending()) return;
     ConfusedTurn(gEnemySide, gPartySide, false);
     enemyPicker.Step();
 }

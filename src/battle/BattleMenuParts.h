@@ -1,14 +1,8 @@
-// What the command menu's files share: the interface sound, freezing both
-// sides, and where a fighter is pointed at.
+// The command menu's interface sound, shared by the rings and the target picking.
 #pragma once
-#include "base/Types.h"
 #include "sound/Sound.h"
+#include "data/Config.h"
 
-class cFighter;
-
-void MenuSound(int n);
-void FreezeBoth(i32 v);
-// A fighter of either side holds a pending command.
-bool AnyPending();
-// The screen point the cursor is put on to show a fighter.
-void FighterPoint(const cFighter& f, i32* x, i32* y);
+inline void MenuSound(int n) {
+    PlaySfx(n, static_cast<int>(gSfxVolume));
+}

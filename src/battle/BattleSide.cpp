@@ -533,6 +533,10 @@ bool BattleSidesEmpty() {
     return gEnemySide.NoneInUse();
 }
 
+bool AnySidePending() {
+    return gPartySide.FindPending() || gEnemySide.FindPending();
+}
+
 bool BattlePartyFled() {
     return gPartySide.IsFleeing();
 }

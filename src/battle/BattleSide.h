@@ -93,6 +93,8 @@ void DimAllSides();
 void UndimAllSides();
 void FreezeBattleSides(bool frozen);
 bool BattleSidesEmpty();  // no enemy in use
+// A fighter of either side holds a pending command.
+bool AnySidePending();
 bool BattlePartyFled();
 bool BattlePartyAllDown();
 // The creature in control goes back (the last fighter of the party side).
