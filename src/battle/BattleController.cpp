@@ -198,9 +198,9 @@ i32 cActionPicker::TrySkill(i32 id) {
     if (f.IsSpellBanned() && sk->category != 0 && sk->category != 3) return 0;
     i32 command = kCmdMagic;
     switch (sk->target) {
-        case 1:
-        case 3: {
-            const bool foe = sk->target == 3;
+        case kTargetOneAlly:
+        case kTargetOneFoe: {
+            const bool foe = sk->target == kTargetOneFoe;
             cFighter* t = foe ? other_->PickRandomTarget(sk->category == 0 ? 1 : 0)
                               : own_->PickWeakestTarget(0);
             if (!t) return 0;
@@ -208,9 +208,9 @@ i32 cActionPicker::TrySkill(i32 id) {
             if (foe && sk->category == 0) command = kCmdSkillStrike;
             break;
         }
-        case 2:
-        case 4:
-            if (!LinkAll(f, sk->target == 2 ? *own_ : *other_)) return 0;
+        case kTargetAllAllies:
+        case kTargetAllFoes:
+            if (!LinkAll(f, sk->target == kTargetAllAllies ? *own_ : *other_)) return 0;
             break;
         default:
             return 0;

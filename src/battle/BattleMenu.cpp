@@ -339,11 +339,11 @@ void cCommandMenu::CompleteItem() {
     cFighter* t = nullptr;
     i32 r = kListRunning;
     switch (item->target) {
-        case 1: r = PickAlly(&t, 0, item->statusEffect == kStatusEffectRevive); break;
-        case 3: r = PickEnemy(&t, 0, false); break;
-        case 2: LinkSide(true); break;
-        case 4: LinkSide(false); break;
-        case 5: LinkSelf(); break;
+        case kTargetOneAlly: r = PickAlly(&t, 0, item->statusEffect == kStatusEffectRevive); break;
+        case kTargetOneFoe: r = PickEnemy(&t, 0, false); break;
+        case kTargetAllAllies: LinkSide(true); break;
+        case kTargetAllFoes: LinkSide(false); break;
+        case kTargetSelf: LinkSelf(); break;
         default: item = nullptr; return;  // a target kind the battle has no use for
     }
     if (r == kListCancelled) {
@@ -351,7 +351,7 @@ void cCommandMenu::CompleteItem() {
         return;
     }
     if (r == kListConfirmed) Link(t);
-    else if (item->target == 1 || item->target == 3) return;
+    else if (item->target == kTargetOneAlly || item->target == kTargetOneFoe) return;
     current->itemInUse = item;
     Commit(kCmdItem);
 }
@@ -388,11 +388,11 @@ void cCommandMenu::CompleteSkill() {
     cFighter* t = nullptr;
     i32 r = kListRunning;
     switch (skill->target) {
-        case 1: r = PickAlly(&t, 0, skill->statusEffect == kStatusEffectRevive); break;
-        case 3: r = PickEnemy(&t, code == kRingSkillStrike ? 1 : 0, false); break;
-        case 2: LinkSide(true); break;
-        case 4: LinkSide(false); break;
-        case 5: LinkSelf(); break;
+        case kTargetOneAlly: r = PickAlly(&t, 0, skill->statusEffect == kStatusEffectRevive); break;
+        case kTargetOneFoe: r = PickEnemy(&t, code == kRingSkillStrike ? 1 : 0, false); break;
+        case kTargetAllAllies: LinkSide(true); break;
+        case kTargetAllFoes: LinkSide(false); break;
+        case kTargetSelf: LinkSelf(); break;
         default: skill = nullptr; return;
     }
     if (r == kListCancelled) {
@@ -400,10 +400,11 @@ void cCommandMenu::CompleteSkill() {
         return;
     }
     if (r == kListConfirmed) Link(t);
-    else if (skill->target == 1 || skill->target == 3) return;
+    else if (skill->target == kTargetOneAlly || skill->target == kTargetOneFoe) return;
     current->skillInUse = skill;
     // A strike skill aimed at one fighter, ally or foe, is struck; the rest are cast.
-    const bool strike = (skill->target == 1 || skill->target == 3) && code == kRingSkillStrike;
+    const bool one = skill->target == kTargetOneAlly || skill->target == kTargetOneFoe;
+    const bool strike = one && code == kRingSkillStrike;
     Commit(strike ? kCmdSkillStrike : kCmdMagic);
 }
 
@@ -554,11 +555,11 @@ void cCommandMenu::CompleteCreature() {
         if (r == kListConfirmed) return;
     } else {
         switch (skill->target) {
-            case 1: r = PickAlly(&t, 0, false); break;
-            case 3: r = PickEnemy(&t, 0, false); break;
-            case 2: LinkSide(true); r = kListConfirmed; break;
-            case 4: LinkSide(false); r = kListConfirmed; break;
-            case 5: t = current; r = kListConfirmed; break;
+            case kTargetOneAlly: r = PickAlly(&t, 0, false); break;
+            case kTargetOneFoe: r = PickEnemy(&t, 0, false); break;
+            case kTargetAllAllies: LinkSide(true); r = kListConfirmed; break;
+            case kTargetAllFoes: LinkSide(false); r = kListConfirmed; break;
+            case kTargetSelf: t = current; r = kListConfirmed; break;
             default: r = kListCancelled; break;
         }
         if (r == kListConfirmed) {

@@ -340,18 +340,18 @@ void RunRangedAttack(cFighter& f) {
 namespace {
 
 bool TargetsOneAlly(i32 kind) {
-    return kind == 1;
+    return kind == kTargetOneAlly;
 }
 
 bool OffensiveKind(i32 kind) {
-    return kind == 3 || kind == 4;
+    return kind == kTargetOneFoe || kind == kTargetAllFoes;
 }
 
 // Targets of a one-target skill or item: a gone or dying one is replaced (a
 // revive keeps a dying one). False while there is nobody to take.
 bool ChooseTargets(cFighter& f, i32 kind, bool revive) {
-    if (kind == 5 && !f.targets[0]) f.targets[0] = &f;
-    if (kind != 1 && kind != 3) return true;
+    if (kind == kTargetSelf && !f.targets[0]) f.targets[0] = &f;
+    if (kind != kTargetOneAlly && kind != kTargetOneFoe) return true;
     cFighter* t = f.targets[0];
     const bool usable = t && t->IsTaken() && (t->IsAlive() || revive);
     if (!usable) {
@@ -443,7 +443,7 @@ void EndMagic(cFighter& f) {
 // The area over a side, or the main target's hit point, where an effect plays.
 cHitAnim* SpawnEffectAt(cFighter& f, u32 act, u32 action, i32 kind) {
     if (act == 0 || act == 0xFFFFFFFFu) act = kAnimNoItem;
-    if (kind != 2 && kind != 4) {
+    if (kind != kTargetAllAllies && kind != kTargetAllFoes) {
         const cFighter* t = f.targets[0] ? f.targets[0] : &f;
         return SpawnHitAnim(&f, act, action, t->HitPointX(), t->HitPointY(), t->z, kClassOrdinary);
     }
@@ -451,9 +451,9 @@ cHitAnim* SpawnEffectAt(cFighter& f, u32 act, u32 action, i32 kind) {
     probe.act = static_cast<i32>(act);
     probe.action = static_cast<i32>(action);
     TakeActData(&probe);
-    if (kind == 4 && (probe.event & 0x8))
+    if (kind == kTargetAllFoes && (probe.event & 0x8))
         return SpawnHitAnim(&f, act, action, f.HitPointX(), f.HitPointY(), f.z, kClassOrdinary);
-    const bool partyArea = (kind == 2) == f.IsPartySide();
+    const bool partyArea = (kind == kTargetAllAllies) == f.IsPartySide();
     const i32 ax = partyArea ? 440 : 240, az = partyArea ? 320 : 190;
     return SpawnHitAnim(&f, act, action, probe.xOff != 0 ? ax : 0, 0, probe.yOff != 0 ? az : 0,
                         kClassFront);
