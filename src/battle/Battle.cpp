@@ -16,9 +16,9 @@
 #include "map/ShadedBox.h"
 #include "story/PartyCommands.h"
 #include "battle/BattleController.h"
+#include "battle/BattleDevKeys.h"
 #include "battle/BattleEnd.h"
 #include "battle/BattleFiles.h"
-#include "battle/BattleDevKeys.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleLog.h"
 #include "battle/BattleRandom.h"
@@ -26,6 +26,7 @@
 #include "battle/BattleSide.h"
 #include "battle/BattleSprite.h"
 #include "battle/DrawList.h"
+#include "battle/FighterAct.h"
 
 cBattle gBattle;
 

@@ -2,7 +2,6 @@
 #include "battle/BattleSide.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <utility>
 
 #include "data/Equipage.h"
@@ -506,12 +505,6 @@ void SetUpBattleSides() {
     }
     gPartySide.SetupParty(party);
     gEnemySide.SetupEnemies(enemies);
-}
-
-void UpdateFighters() {
-    for (cBattleSide* side : {&gPartySide, &gEnemySide})
-        for (int i = 0; i < side->count; ++i)
-            if (side->fighters[i].IsTaken()) side->fighters[i].Update();
 }
 
 void DimAllSides() {

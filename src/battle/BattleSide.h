@@ -86,8 +86,6 @@ void ResetBattleSides();
 // Both sides at once, as the battle frame and the fighters' states drive them.
 // Sets up the party and the enemy side from the loaded battlefield.
 void SetUpBattleSides();
-// Updates every taken fighter of the party side, then of the enemy side.
-void UpdateFighters();
 // Fades the bystanders of both sides by 15 (neither attacked nor aiming); ends every fade.
 void DimAllSides();
 void UndimAllSides();

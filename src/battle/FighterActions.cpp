@@ -11,59 +11,6 @@ constexpr i32 kRevive = 31;
 
 }  // namespace
 
-i32 OtherFacing(i32 facing) {
-    return facing == 4 ? 5 : 4;
-}
-
-bool StartSpecial(cFighter& f, std::initializer_list<i32> offsets) {
-    if (StartActFacing(f, static_cast<u32>(f.specialAct), f.facing, offsets)) return true;
-    return StartBody(f, offsets);
-}
-
-cFighter* TakeTarget(cFighter& f, i32 row) {
-    cFighter* t = f.targets[0];
-    if (!t || !t->IsTaken() || t->IsDying()) t = OtherSide(f).PickRandomTarget(row);
-    if (!t) {
-        f.StepAnim();
-        return nullptr;
-    }
-    LinkTarget(f, t);
-    return t;
-}
-
-void ApproachPoint(const cFighter& f, const cFighter& t, i32* ax, i32* az) {
-    const ActPlayer& a = f.anim;
-    const ActPlayer& b = t.anim;
-    const i64 d = static_cast<i64>(b.cellW) * 8 - static_cast<i64>(a.cellW) * 8 - b.hitX + a.hitX -
-                  a.xOff + b.xOff - f.MonsterDx() + t.MonsterDx();
-    *ax = Sat32(static_cast<i64>(t.x) - d);
-    *az = Sat32(static_cast<i64>(t.z) - d * 55 / 100);
-}
-
-void RunToTarget(cFighter& f, const cFighter& t, u32 tint, i32 copies) {
-    i32 ax, az;
-    ApproachPoint(f, t, &ax, &az);
-    f.MoveTo(ax, t.y, az);
-    // Toward one of its own kind it runs up the field (4) from below the target, else down.
-    const i32 facing = SameSide(f, t) ? (f.z > t.z ? 4 : 5) : f.facing;
-    StartBodyFacing(f, facing, {kActStand, kActReady});
-    if (copies > 0) AttachAfterImage(&f, tint, copies);
-}
-
-void HeadHome(cFighter& f) {
-    const i32 home = HomeFacing(f);
-    f.facing = home;
-    if (!StartBodyFacing(f, OtherFacing(home), {kActStand, kActReady}))
-        StartBodyFacing(f, home, {kActStand, kActReady});
-    f.MoveTo(f.homeX, f.homeY, f.homeZ);
-}
-
-void DropOwnLinks(cFighter& f) {
-    for (cFighter*& link : f.targets) link = nullptr;
-    f.counterAttacker = f.countered = nullptr;
-    f.effectAnim = f.skillAnim = f.itemAnim = f.blowAnim = nullptr;
-}
-
 namespace {
 
 void StarShieldLine(cFighter& f, cFighter& t) {
