@@ -13,6 +13,7 @@
 #include "battle/BattleSide.h"
 #include "battle/BattleSpriteSink.h"
 #include "battle/DrawList.h"
+#include "battle/FighterAct.h"
 #include "battle/FighterDraw.h"
 #include "data/GameDatabase.h"
 #include "battle/HitRules.h"

@@ -16,21 +16,21 @@
 #include "map/ShadedBox.h"
 #include "story/PartyCommands.h"
 #include "battle/BattleController.h"
+#include "battle/BattleDevKeys.h"
 #include "battle/BattleEnd.h"
 #include "battle/BattleFiles.h"
-#include "battle/BattleFrameSides.h"
 #include "battle/BattleKeys.h"
 #include "battle/BattleLog.h"
 #include "battle/BattleRandom.h"
 #include "battle/BattleScene.h"
+#include "battle/BattleSide.h"
 #include "battle/BattleSprite.h"
 #include "battle/DrawList.h"
+#include "battle/FighterAct.h"
 
 cBattle gBattle;
 
 namespace {
-constexpr int kScanF1 = 0x3B, kScanF3 = 0x3D;
-constexpr u32 kDevBattleLimit = 2000;
 constexpr i32 kRoleShowBase = 10000;
 constexpr u32 kBattleList = 3;
 constexpr i32 kBlend = 0x14;
@@ -39,7 +39,7 @@ bool gBattleKeysReady = false;
 // Step 1 to 3 of a drawing tick: scene, sides, pools, controller.
 void StepBattle(bool pools, bool controller) {
     gBattleScene.Tick();
-    UpdateBattleSides();
+    UpdateFighters();
     if (pools) {
         UpdateAfterImages();
         UpdateHitAnims();
@@ -73,6 +73,17 @@ void StartBattleMusic(u32 m) {
     }
     gMusic.SetVolume(static_cast<int>(gMusicVolume * 127 / 11));
 }
+
+// Writes each party fighter's HP, MP and lasting status back and resets its slot.
+void ReleaseBattleParty() {
+    for (i32 i = 0; i < gPartySide.count && i < kSideSlots; ++i) {
+        cFighter& f = gPartySide.fighters[i];
+        if (!f.IsInUse()) continue;
+        if (StatsHead* s = f.stats.Head())
+            WriteBackFighter(&s->hp, &s->mp, &s->status, f.hp, f.mp, f.status);
+        f.Reset();
+    }
+}
 }  // namespace
 
 int BattleResult(u32 outcome) {
@@ -103,17 +114,9 @@ u32 cBattle::Run() {
         table_[kPhaseEnding] = &cBattle::Ending;
         table_[kPhaseRelease] = &cBattle::Release;
     }
-    DeveloperKeys();
+    BattleDeveloperKeys();
     if (phase_ > kPhaseRelease) phase_ = kPhaseSetUp;
     return (this->*table_[phase_])();
-}
-
-void cBattle::DeveloperKeys() {
-    if (!gFastMode) return;
-    int key = gBattleKeys.FirstNewKey();
-    if (key == kScanF1 && gBattleRequest < kDevBattleLimit && !BattleSidesEmpty())
-        KillBattleEnemies();
-    if (key == kScanF3) RaiseBattlePartyLevel();
 }
 
 void cBattle::FreeScreenPicture() {
@@ -253,7 +256,7 @@ u32 cBattle::Ending() {
     if (!done) return 1;
     if (outcome_ == kOutcomeDefeat) {
         gBattleScene.FadeTo(32);
-        DimBattleBystanders();
+        DimAllSides();
     }
     fade_ = 0;
     tick_ = 0;
@@ -264,7 +267,7 @@ u32 cBattle::Ending() {
 u32 cBattle::Release() {
     if (fade_ < kBattleFadeTicks) {
         gBattleScene.Tick();
-        UpdateBattleSides();
+        UpdateFighters();
         DrawBattleWorld();
         if (outcome_ == kOutcomeVictory || outcome_ == kOutcomeEscaped) {
             DrawShadedBox(0, 0, 640, 480, 128, 128, 128, 0);

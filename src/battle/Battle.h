@@ -33,7 +33,6 @@ private:
     u32 Main();
     u32 Ending();
     u32 Release();
-    void DeveloperKeys();
     void CaptureScreen();
     void DrawScreenPicture(i32 alpha, i32 wave, u8* phase);
     bool ApplyRoleChanges();

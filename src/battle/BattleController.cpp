@@ -20,10 +20,6 @@ constexpr i32 kFleeBelowPercent = 15;
 constexpr i32 kHealBelowBase = 25;
 constexpr i32 kMaxFailures = 3;
 
-bool AnyPending() {
-    return gPartySide.FindPending() || gEnemySide.FindPending();
-}
-
 // Row 1 for a close fighter, any row for a ranged one.
 i32 AttackRow(const cFighter& f) {
     return f.attackKind == 2 ? 0 : 1;
@@ -202,9 +198,9 @@ i32 cActionPicker::TrySkill(i32 id) {
     if (f.IsSpellBanned() && sk->category != 0 && sk->category != 3) return 0;
     i32 command = kCmdMagic;
     switch (sk->target) {
-        case 1:
-        case 3: {
-            const bool foe = sk->target == 3;
+        case kTargetOneAlly:
+        case kTargetOneFoe: {
+            const bool foe = sk->target == kTargetOneFoe;
             cFighter* t = foe ? other_->PickRandomTarget(sk->category == 0 ? 1 : 0)
                               : own_->PickWeakestTarget(0);
             if (!t) return 0;
@@ -212,9 +208,9 @@ i32 cActionPicker::TrySkill(i32 id) {
             if (foe && sk->category == 0) command = kCmdSkillStrike;
             break;
         }
-        case 2:
-        case 4:
-            if (!LinkAll(f, sk->target == 2 ? *own_ : *other_)) return 0;
+        case kTargetAllAllies:
+        case kTargetAllFoes:
+            if (!LinkAll(f, sk->target == kTargetAllAllies ? *own_ : *other_)) return 0;
             break;
         default:
             return 0;
@@ -260,7 +256,7 @@ void cBattleController::AutoBattleOn() {
 
 void cBattleController::Update() {
     if (!active) return;
-    if (!AnyPending()) ConfusedTurn(gPartySide, gEnemySide, true);
+    if (!AnySidePending()) ConfusedTurn(gPartySide, gEnemySide, true);
     if (autoBattle) {
         partyPicker.Step();
         if (BattleKeyPressed(kKeyAutoAttack)) AutoBattleOff();
@@ -269,7 +265,7 @@ void cBattleController::Update() {
         if (!menu.Chosen() && BattleKeyPressed(kKeyAutoAttack)) AutoBattleOn();
     }
     if (gRealTimeBattle != 1 && menu.Current()) return;
-    if (AnyPending()) return;
+    if (AnySidePending()) return;
     ConfusedTurn(gEnemySide, gPartySide, false);
     enemyPicker.Step();
 }

@@ -1,5 +1,9 @@
-// The member ring: who is commanded, which rows are open to it, the ring's
-// motion and keys, and completing the chosen command into a pending one.
+// The command menu: who is commanded, which rows are open to it, the ring's
+// motion and keys, completing the chosen command into a pending one, and the
+// creature ring that commands the god/demon form fighting in the party's place
+// with the offering each of its commands pays. Target picking and the lists
+// (BattleMenuPick.cpp) and the drawing (BattleMenuDraw.cpp) are called from here
+// and call nothing back.
 #include "battle/BattleMenu.h"
 
 #include <algorithm>
@@ -13,27 +17,6 @@
 #include "battle/BattleMenuParts.h"
 #include "battle/BattleSide.h"
 
-// clang-format off
-CommandRow gCommandRows[kRoleCount][kRingRows];
-namespace {
-constexpr CommandRow kCommonRows[4] = {
-    {0, 1, 1, "攻擊"}, {1, 1, 5, "防禦"}, {2, 1, 9, "待機"}, {3, 1, 13, "逃跑"}};
-constexpr CommandRow kRoleRows[kRoleCount][4] = {
-    {{4, 1, 17, "物品"}, {7, 1, 29, "捕捉"}, {13, 1, 53, "醫療"}, {14, 1, 65, "戰技"}},
-    {{4, 1, 17, "物品"}, {10, 1, 25, "召喚"}, {12, 1, 49, "神術"}, {14, 1, 65, "戰技"}},
-    {{4, 1, 17, "物品"}, {6, 1, 37, "偷竊"}, {11, 1, 45, "魔法"}, {16, 1, 61, "吟唱"}},
-    {{4, 1, 17, "物品"}, {5, 1, 41, "投擲"}, {11, 1, 45, "魔法"}, {14, 1, 65, "戰技"}},
-    {{4, 1, 17, "物品"}, {6, 1, 37, "偷竊"}, {11, 1, 45, "魔法"}, {15, 1, 57, "幻術"}},
-    {{4, 1, 17, "物品"}, {9, 1, 21, "變身"}, {11, 1, 45, "魔法"}, {15, 1, 57, "幻術"}},
-    {{4, 1, 17, "物品"}, {7, 1, 29, "捕捉"}, {12, 1, 49, "神術"}, {15, 1, 57, "幻術"}},
-    {{4, 1, 17, "物品"}, {8, 1, 33, "空襲"}, {13, 1, 53, "醫療"}, {16, 1, 61, "吟唱"}},
-};
-}  // namespace
-const RingPoint gRingPoints[kRingRows] = {{364, 18}, {394, 24}, {406, 50}, {392, 76},
-                                          {366, 82}, {336, 76}, {322, 50}, {336, 26}};
-const RingPoint gCreatureRingPoints[kCreatureRows] = {{462, 12}, {406, 24}, {384, 56}, {424, 80}};
-// clang-format on
-
 namespace {
 constexpr i32 kFullGauge = 255;
 constexpr i32 kPanelStep = 20, kRingStep = 32, kRingOutStep = 20;
@@ -45,36 +28,6 @@ bool RealTime() {
     return gRealTimeBattle != 0;
 }
 }  // namespace
-
-void MenuSound(int n) {
-    PlaySfx(n, static_cast<int>(gSfxVolume));
-}
-
-void FreezeBoth(i32 v) {
-    gPartySide.SetFrozen(v);
-    gEnemySide.SetFrozen(v);
-}
-
-bool AnyPending() {
-    return gPartySide.FindPending() || gEnemySide.FindPending();
-}
-
-i32 CommandRole(const cFighter& f) {
-    if (f.pic >= static_cast<u32>(kRoleCount)) return -1;
-    i32 r = static_cast<i32>(f.pic);
-    if (GetGameFlag(kLeadSwapFlag) && r < 2) r = 1 - r;
-    return r;
-}
-
-CommandRow DefaultCommandRow(i32 role, int k) {
-    if (role < 0 || role >= kRoleCount || k < 0 || k >= kRingRows) return {};
-    return k < 4 ? kCommonRows[k] : kRoleRows[role][k - 4];
-}
-
-void ResetBattleMenus() {
-    for (int r = 0; r < kRoleCount; ++r)
-        for (int k = 0; k < kRingRows; ++k) gCommandRows[r][k] = DefaultCommandRow(r, k);
-}
 
 void cCommandMenu::Reset() {
     ResetBattleMenus();
@@ -110,7 +63,7 @@ void cCommandMenu::Commit(i32 c) {
     next = gPartySide.NextReady(current);
     current = nullptr;
     chosen = 0;
-    if (!RealTime()) FreezeBoth(0);
+    if (!RealTime()) FreezeBattleSides(false);
 }
 
 void cCommandMenu::MemberInput() {
@@ -122,7 +75,7 @@ void cCommandMenu::MemberInput() {
         ChooseFighter();
         return;
     }
-    if (!RealTime()) FreezeBoth(1);
+    if (!RealTime()) FreezeBattleSides(true);
     const i32 role = CommandRole(*current);
     if (role < 0) return;
     if (chosen) {
@@ -284,7 +237,7 @@ void cCommandMenu::Choose(i32 role) {
 }
 
 void cCommandMenu::Complete() {
-    if (code != kRingWait && AnyPending()) return;
+    if (code != kRingWait && AnySidePending()) return;
     cFighter* t = nullptr;
     switch (code) {
         case kRingAttack: {
@@ -347,11 +300,11 @@ void cCommandMenu::CompleteItem() {
     cFighter* t = nullptr;
     i32 r = kListRunning;
     switch (item->target) {
-        case 1: r = PickAlly(&t, 0, item->statusEffect == kStatusEffectRevive); break;
-        case 3: r = PickEnemy(&t, 0, false); break;
-        case 2: LinkSide(true); break;
-        case 4: LinkSide(false); break;
-        case 5: LinkSelf(); break;
+        case kTargetOneAlly: r = PickAlly(&t, 0, item->statusEffect == kStatusEffectRevive); break;
+        case kTargetOneFoe: r = PickEnemy(&t, 0, false); break;
+        case kTargetAllAllies: LinkSide(true); break;
+        case kTargetAllFoes: LinkSide(false); break;
+        case kTargetSelf: LinkSelf(); break;
         default: item = nullptr; return;  // a target kind the battle has no use for
     }
     if (r == kListCancelled) {
@@ -359,7 +312,7 @@ void cCommandMenu::CompleteItem() {
         return;
     }
     if (r == kListConfirmed) Link(t);
-    else if (item->target == 1 || item->target == 3) return;
+    else if (item->target == kTargetOneAlly || item->target == kTargetOneFoe) return;
     current->itemInUse = item;
     Commit(kCmdItem);
 }
@@ -396,11 +349,11 @@ void cCommandMenu::CompleteSkill() {
     cFighter* t = nullptr;
     i32 r = kListRunning;
     switch (skill->target) {
-        case 1: r = PickAlly(&t, 0, skill->statusEffect == kStatusEffectRevive); break;
-        case 3: r = PickEnemy(&t, code == kRingSkillStrike ? 1 : 0, false); break;
-        case 2: LinkSide(true); break;
-        case 4: LinkSide(false); break;
-        case 5: LinkSelf(); break;
+        case kTargetOneAlly: r = PickAlly(&t, 0, skill->statusEffect == kStatusEffectRevive); break;
+        case kTargetOneFoe: r = PickEnemy(&t, code == kRingSkillStrike ? 1 : 0, false); break;
+        case kTargetAllAllies: LinkSide(true); break;
+        case kTargetAllFoes: LinkSide(false); break;
+        case kTargetSelf: LinkSelf(); break;
         default: skill = nullptr; return;
     }
     if (r == kListCancelled) {
@@ -408,10 +361,11 @@ void cCommandMenu::CompleteSkill() {
         return;
     }
     if (r == kListConfirmed) Link(t);
-    else if (skill->target == 1 || skill->target == 3) return;
+    else if (skill->target == kTargetOneAlly || skill->target == kTargetOneFoe) return;
     current->skillInUse = skill;
     // A strike skill aimed at one fighter, ally or foe, is struck; the rest are cast.
-    const bool strike = (skill->target == 1 || skill->target == 3) && code == kRingSkillStrike;
+    const bool one = skill->target == kTargetOneAlly || skill->target == kTargetOneFoe;
+    const bool strike = one && code == kRingSkillStrike;
     Commit(strike ? kCmdSkillStrike : kCmdMagic);
 }
 
@@ -437,5 +391,149 @@ void cCommandMenu::LinkSide(bool party) {
         if (!f.IsTaken() || f.IsDying()) continue;
         f.attackedBy = current;
         current->targets[n++] = &f;
+    }
+}
+
+// The creature ring.
+namespace {
+constexpr i32 kCreatureMagicRow = 2, kCreatureReleaseRow = 3;
+constexpr i32 kIconBase = 21, kBannedMagicIcon = 31;
+constexpr i32 kCreatureIconX = 8, kCreatureIconY = 2;
+
+MonsterData* CreatureRecord(cFighter& f) {
+    return f.stats.Monster() ? static_cast<MonsterData*>(f.stats.Head()) : nullptr;
+}
+}  // namespace
+
+bool cCommandMenu::CreatureUsable() const {
+    return current && current->IsTaken() && !current->IsConfused() && !current->IsAsleep() &&
+           !current->IsParalysed() && !current->IsDying();
+}
+
+void cCommandMenu::CreatureInput() {
+    if (gEnemySide.AllDown() || gPartySide.FindPending()) return;
+    if (!CreatureUsable()) {
+        CreatureFind();
+        return;
+    }
+    if (!gRealTimeBattle) FreezeBattleSides(true);
+    if (chosen) CompleteCreature();
+    else CreatureRing();
+}
+
+void cCommandMenu::CreatureFind() {
+    gBattleCursor.SetLook(kLookIdle, 0);
+    if (current) current->StopGlow();
+    ClearSelections();
+    list.Clear();
+    StopBlinks();
+    chosen = 0;
+    cFighter* f = gPartySide.NextReady(current);
+    current = nullptr;
+    if (!f) return;
+    gBattleCursor.SetLook(kLookNormal, 0);
+    if (f->stats.OfferValue() < f->stats.ActionCost()) return;
+    current = f;
+    f->StartGlow();
+    ringX = panelX = kRingHomeX;
+    ringY = panelY = 0;
+    row = 0;
+    SetCreatureIcons();
+}
+
+void cCommandMenu::SetCreatureIcons() {
+    const bool banned = current && current->IsSpellBanned();
+    for (int k = 0; k < kCreatureRows; ++k) {
+        i32 base = kIconBase + 4 * k;
+        if (k == kCreatureMagicRow && banned) base = kBannedMagicIcon;
+        const i32 action = base + (k == row ? 1 : 0);
+        if (creatureIcons[k].act != kCreatureRingAct || creatureIcons[k].action != action) {
+            creatureIcons[k] = ActPlayer{};
+            creatureIcons[k].act = kCreatureRingAct;
+            creatureIcons[k].action = action;
+        }
+    }
+}
+
+void cCommandMenu::CreatureRing() {
+    if (ringX > kCreatureRingInX) {
+        gBattleKeys.IgnoreHeld();  // a key kept down from before reaches no ring
+        ringX = std::max(ringX - 32, kCreatureRingInX);
+        if (ringX == kCreatureRingInX && gSmartMouse) CursorTo(gCreatureRingPoints[row]);
+        return;
+    }
+    i32 moved = 0;
+    if (BattleKeyPressed(kKeyUp) || BattleKeyPressed(kKeyLeft)) moved = 1;
+    else if (BattleKeyPressed(kKeyDown) || BattleKeyPressed(kKeyRight)) moved = -1;
+    if (moved) {
+        row = (row + moved + kCreatureRows) % kCreatureRows;
+        SetCreatureIcons();
+        if (gSmartMouse) CursorTo(gCreatureRingPoints[row]);
+        return;
+    }
+    bool pick = BattleKeyPressed(kKeyConfirm);
+    if (!pick && gBattleCursor.Clicked(kMouseLeft)) {
+        for (int k = 0; k < kCreatureRows; ++k) {
+            if (!ActFrameHit(kCreatureRingAct, creatureIcons[k].action, ringX + kCreatureIconX,
+                             ringY + kCreatureIconY, gBattleCursor.x(), gBattleCursor.y()))
+                continue;
+            row = k;
+            SetCreatureIcons();
+            pick = true;
+            break;
+        }
+    }
+    if (!pick || (row == kCreatureMagicRow && current->IsSpellBanned())) return;
+    chosen = 1;
+    code = row;
+    MenuSound(kSoundForward);
+}
+
+void cCommandMenu::PayOffering() {
+    MonsterData* m = CreatureRecord(*current);
+    if (m) m->offerValue -= m->actionCost;
+}
+
+void cCommandMenu::CompleteCreature() {
+    cFighter* t = nullptr;
+    i32 r = kListRunning;
+    if (row == 0) {
+        r = PickEnemy(&t, current->attackKind == 1 ? 1 : 0, false);
+        if (r == kListConfirmed) {
+            Link(t);
+            PayOffering();
+            Commit(kCmdAttack);
+        }
+    } else if (row == 1) {
+        PayOffering();
+        Commit(kCmdDefend);
+        return;
+    } else if (row == kCreatureReleaseRow) {
+        Commit(kCmdEndTransform);
+        return;
+    } else if (!skill) {
+        r = OpenCreatureMagicList(&skill);
+        if (r == kListConfirmed) return;
+    } else {
+        switch (skill->target) {
+            case kTargetOneAlly: r = PickAlly(&t, 0, false); break;
+            case kTargetOneFoe: r = PickEnemy(&t, 0, false); break;
+            case kTargetAllAllies: LinkSide(true); r = kListConfirmed; break;
+            case kTargetAllFoes: LinkSide(false); r = kListConfirmed; break;
+            case kTargetSelf: t = current; r = kListConfirmed; break;
+            default: r = kListCancelled; break;
+        }
+        if (r == kListConfirmed) {
+            if (t) Link(t);
+            current->skillInUse = skill;
+            const bool strike = skill->category == 0;
+            PayOffering();
+            Commit(strike ? kCmdSkillStrike : kCmdMagic);
+        }
+    }
+    if (r == kListCancelled && current) {
+        chosen = 0;
+        skill = nullptr;
+        CursorTo(gCreatureRingPoints[row]);
     }
 }

@@ -6,10 +6,9 @@
 #include "engine/MyAct.h"
 #include "data/Records.h"
 #include "battle/BattleLists.h"
+#include "battle/BattleMenuParts.h"
 #include "battle/Fighter.h"
 
-constexpr int kRingRows = 8;
-constexpr int kCreatureRows = 4;
 constexpr i32 kRingHomeX = 428, kRingHomeY = -100;
 constexpr i32 kRingInX = 300, kCreatureRingInX = 352;
 constexpr i32 kRingAct = 11001, kCreatureRingAct = 11005;
@@ -33,26 +32,6 @@ enum RingCode {
     kRingSkillStrike = 14,  // the category-0 skills strike at the front row
     kRingSkillLast = 16,
 };
-
-struct CommandRow {
-    i32 code;
-    i32 enabled;
-    i32 frameBase;        // action of act 11001
-    const char* caption;  // UTF-8
-};
-// Eight rows per role (roles 0 and 1 exchanged while game flag 324 is set).
-extern CommandRow gCommandRows[kRoleCount][kRingRows];
-// Row k of role r as the game starts, enabled.
-CommandRow DefaultCommandRow(i32 role, int k);
-struct RingPoint {
-    i32 x, y;
-};
-extern const RingPoint gRingPoints[kRingRows];
-extern const RingPoint gCreatureRingPoints[kCreatureRows];
-
-// The role index a party fighter's rows and lists are chosen by, or -1 when
-// its picture number is outside the table.
-i32 CommandRole(const cFighter& f);
 
 class cCommandMenu {
 public:
@@ -131,4 +110,3 @@ private:
     i32 lastMouseX_ = -1, lastMouseY_ = -1;
 };
 
-void ResetBattleMenus();

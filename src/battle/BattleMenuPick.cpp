@@ -66,6 +66,12 @@ bool Confirmed() {
     return BattleKeyPressed(kKeyConfirm) || gBattleCursor.Clicked(kMouseLeft);
 }
 
+// The screen point the cursor is put on to show a fighter.
+void FighterPoint(const cFighter& f, i32* x, i32* y) {
+    *x = std::clamp(f.HitPointX(), 0, 639);
+    *y = std::clamp(f.HitPointY() + f.z, 0, 479);
+}
+
 void ShowMarked(const cFighter& f) {
     if (!gSmartMouse) return;
     i32 x = 0, y = 0;
@@ -73,11 +79,6 @@ void ShowMarked(const cFighter& f) {
     gBattleCursor.SetPos(x, y);
 }
 }  // namespace
-
-void FighterPoint(const cFighter& f, i32* x, i32* y) {
-    *x = std::clamp(f.HitPointX(), 0, 639);
-    *y = std::clamp(f.HitPointY() + f.z, 0, 479);
-}
 
 void cCommandMenu::StopBlinks() {
     Mark(gPartySide, &blinkParty, -1);

@@ -1,4 +1,4 @@
-// Side set-up, the added form, and the side queries.
+// Side set-up, the added form, the side queries, and both sides at once.
 #include "battle/BattleSide.h"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "battle/BattleFiles.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/FighterDraw.h"
@@ -491,4 +492,53 @@ void ResetBattleSides() {
     for (int k = 0; k < kSetupPositions; ++k) gGaugeHeadStart[k] = kHeadStart[k];
     gPartySide = cBattleSide{};
     gEnemySide = cBattleSide{};
+}
+
+void SetUpBattleSides() {
+    FighterSpot party[kSetupPositions];
+    EnemySpot enemies[kSetupPositions];
+    for (int k = 0; k < kSetupPositions; ++k) {
+        const BattlePosition& p = gBattlefield.party[k];
+        party[k] = {p.x, p.y, p.z};
+        const EnemySlot& e = gBattlefield.enemies[k];
+        enemies[k] = {e.monster, e.row, e.x, e.y, e.z};
+    }
+    gPartySide.SetupParty(party);
+    gEnemySide.SetupEnemies(enemies);
+}
+
+void DimAllSides() {
+    gPartySide.DimBystanders(15);
+    gEnemySide.DimBystanders(15);
+}
+
+void UndimAllSides() {
+    gPartySide.UndimBystanders();
+    gEnemySide.UndimBystanders();
+}
+
+void FreezeBattleSides(bool frozen) {
+    gPartySide.SetFrozen(frozen ? 1 : 0);
+    gEnemySide.SetFrozen(frozen ? 1 : 0);
+}
+
+bool BattleSidesEmpty() {
+    return gEnemySide.NoneInUse();
+}
+
+bool AnySidePending() {
+    return gPartySide.FindPending() || gEnemySide.FindPending();
+}
+
+bool BattlePartyFled() {
+    return gPartySide.IsFleeing();
+}
+
+bool BattlePartyAllDown() {
+    return gPartySide.AllDown();
+}
+
+void EndBattleTransformation() {
+    if (!gPartySide.creatureInControl || gPartySide.count <= 0) return;
+    gPartySide.fighters[gPartySide.count - 1].SetAction(kStateEndTransform, 0, 0);
 }

@@ -82,3 +82,18 @@ extern cBattleSide gEnemySide;
 
 // Clears both sides and the head starts (150, 120, 90, 60, 30, 0).
 void ResetBattleSides();
+
+// Both sides at once, as the battle frame and the fighters' states drive them.
+// Sets up the party and the enemy side from the loaded battlefield.
+void SetUpBattleSides();
+// Fades the bystanders of both sides by 15 (neither attacked nor aiming); ends every fade.
+void DimAllSides();
+void UndimAllSides();
+void FreezeBattleSides(bool frozen);
+bool BattleSidesEmpty();  // no enemy in use
+// A fighter of either side holds a pending command.
+bool AnySidePending();
+bool BattlePartyFled();
+bool BattlePartyAllDown();
+// The creature in control goes back (the last fighter of the party side).
+void EndBattleTransformation();

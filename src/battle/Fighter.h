@@ -294,9 +294,4 @@ extern FighterControllerLink gFighterController;
 extern i32 gDevCaptureAlways;
 extern i32 gDevFighterDisplay;
 
-// Fades the bystanders of both sides by 15 (neither attacked nor aiming); ends every fade.
-void DimAllSides();
-void UndimAllSides();
-// Updates every taken fighter of the party side, then of the enemy side.
-void UpdateFighters();
 void ResetFighterGlobals();

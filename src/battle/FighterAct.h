@@ -17,6 +17,8 @@ constexpr u32 kAnimThrow = 6012, kAnimCast = 7233, kAnimTheft = 7234, kAnimHurt 
 // An act stepped at once gives up after this many steps.
 constexpr int kMaxInstantSteps = 512;
 
+// Updates every taken fighter of the party side, then of the enemy side.
+void UpdateFighters();
 // Runs the handler of the fighter's action state.
 void RunFighterState(cFighter& f);
 

@@ -11,59 +11,6 @@ constexpr i32 kRevive = 31;
 
 }  // namespace
 
-i32 OtherFacing(i32 facing) {
-    return facing == 4 ? 5 : 4;
-}
-
-bool StartSpecial(cFighter& f, std::initializer_list<i32> offsets) {
-    if (StartActFacing(f, static_cast<u32>(f.specialAct), f.facing, offsets)) return true;
-    return StartBody(f, offsets);
-}
-
-cFighter* TakeTarget(cFighter& f, i32 row) {
-    cFighter* t = f.targets[0];
-    if (!t || !t->IsTaken() || t->IsDying()) t = OtherSide(f).PickRandomTarget(row);
-    if (!t) {
-        f.StepAnim();
-        return nullptr;
-    }
-    LinkTarget(f, t);
-    return t;
-}
-
-void ApproachPoint(const cFighter& f, const cFighter& t, i32* ax, i32* az) {
-    const ActPlayer& a = f.anim;
-    const ActPlayer& b = t.anim;
-    const i64 d = static_cast<i64>(b.cellW) * 8 - static_cast<i64>(a.cellW) * 8 - b.hitX + a.hitX -
-                  a.xOff + b.xOff - f.MonsterDx() + t.MonsterDx();
-    *ax = Sat32(static_cast<i64>(t.x) - d);
-    *az = Sat32(static_cast<i64>(t.z) - d * 55 / 100);
-}
-
-void RunToTarget(cFighter& f, const cFighter& t, u32 tint, i32 copies) {
-    i32 ax, az;
-    ApproachPoint(f, t, &ax, &az);
-    f.MoveTo(ax, t.y, az);
-    // Toward one of its own kind it runs up the field (4) from below the target, else down.
-    const i32 facing = SameSide(f, t) ? (f.z > t.z ? 4 : 5) : f.facing;
-    StartBodyFacing(f, facing, {kActStand, kActReady});
-    if (copies > 0) AttachAfterImage(&f, tint, copies);
-}
-
-void HeadHome(cFighter& f) {
-    const i32 home = HomeFacing(f);
-    f.facing = home;
-    if (!StartBodyFacing(f, OtherFacing(home), {kActStand, kActReady}))
-        StartBodyFacing(f, home, {kActStand, kActReady});
-    f.MoveTo(f.homeX, f.homeY, f.homeZ);
-}
-
-void DropOwnLinks(cFighter& f) {
-    for (cFighter*& link : f.targets) link = nullptr;
-    f.counterAttacker = f.countered = nullptr;
-    f.effectAnim = f.skillAnim = f.itemAnim = f.blowAnim = nullptr;
-}
-
 namespace {
 
 void StarShieldLine(cFighter& f, cFighter& t) {
@@ -340,18 +287,18 @@ void RunRangedAttack(cFighter& f) {
 namespace {
 
 bool TargetsOneAlly(i32 kind) {
-    return kind == 1;
+    return kind == kTargetOneAlly;
 }
 
 bool OffensiveKind(i32 kind) {
-    return kind == 3 || kind == 4;
+    return kind == kTargetOneFoe || kind == kTargetAllFoes;
 }
 
 // Targets of a one-target skill or item: a gone or dying one is replaced (a
 // revive keeps a dying one). False while there is nobody to take.
 bool ChooseTargets(cFighter& f, i32 kind, bool revive) {
-    if (kind == 5 && !f.targets[0]) f.targets[0] = &f;
-    if (kind != 1 && kind != 3) return true;
+    if (kind == kTargetSelf && !f.targets[0]) f.targets[0] = &f;
+    if (kind != kTargetOneAlly && kind != kTargetOneFoe) return true;
     cFighter* t = f.targets[0];
     const bool usable = t && t->IsTaken() && (t->IsAlive() || revive);
     if (!usable) {
@@ -443,7 +390,7 @@ void EndMagic(cFighter& f) {
 // The area over a side, or the main target's hit point, where an effect plays.
 cHitAnim* SpawnEffectAt(cFighter& f, u32 act, u32 action, i32 kind) {
     if (act == 0 || act == 0xFFFFFFFFu) act = kAnimNoItem;
-    if (kind != 2 && kind != 4) {
+    if (kind != kTargetAllAllies && kind != kTargetAllFoes) {
         const cFighter* t = f.targets[0] ? f.targets[0] : &f;
         return SpawnHitAnim(&f, act, action, t->HitPointX(), t->HitPointY(), t->z, kClassOrdinary);
     }
@@ -451,9 +398,9 @@ cHitAnim* SpawnEffectAt(cFighter& f, u32 act, u32 action, i32 kind) {
     probe.act = static_cast<i32>(act);
     probe.action = static_cast<i32>(action);
     TakeActData(&probe);
-    if (kind == 4 && (probe.event & 0x8))
+    if (kind == kTargetAllFoes && (probe.event & 0x8))
         return SpawnHitAnim(&f, act, action, f.HitPointX(), f.HitPointY(), f.z, kClassOrdinary);
-    const bool partyArea = (kind == 2) == f.IsPartySide();
+    const bool partyArea = (kind == kTargetAllAllies) == f.IsPartySide();
     const i32 ax = partyArea ? 440 : 240, az = partyArea ? 320 : 190;
     return SpawnHitAnim(&f, act, action, probe.xOff != 0 ? ax : 0, 0, probe.yOff != 0 ? az : 0,
                         kClassFront);

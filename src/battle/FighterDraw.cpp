@@ -13,6 +13,8 @@
 #include "engine/ZoomBlit.h"
 #include "battle/HitRules.h"
 
+i32 gDevFighterDisplay = 0;
+
 namespace {
 
 constexpr u32 kDigitAct = 11000;

@@ -1,5 +1,5 @@
-// The fighter's state dispatch, its shared helpers, and the waiting, fallen,
-// poison, dodge, hit, counter, defend and level-up states.
+// The tick of every fighter, the fighter's state dispatch, and the waiting,
+// fallen, poison, dodge, hit, counter, defend and level-up states.
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +11,7 @@
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/BattleScene.h"
+#include "battle/DrawList.h"
 #include "battle/FighterAct.h"
 #include "battle/HitRules.h"
 
@@ -19,13 +20,6 @@ namespace {
 constexpr i32 kPoisonSide = 24;
 constexpr i32 kBossMusicList = 3;
 constexpr i32 kLevelUpHold = 30;
-
-bool CanStart(u32 act, i32 action) {
-    ActPlayer probe;
-    probe.act = static_cast<i32>(act);
-    probe.action = action;
-    return act != 0 && TakeActData(&probe) != 0;
-}
 
 // Direction of the fighter's back: +1 for facing 4 (the party looks left).
 i32 BackSign(const cFighter& f) {
@@ -322,6 +316,20 @@ void LevelUp(cFighter& f) {
 
 }  // namespace
 
+void UpdateFighters() {
+    for (cBattleSide* side : {&gPartySide, &gEnemySide})
+        for (int i = 0; i < side->count; ++i)
+            if (side->fighters[i].IsTaken()) side->fighters[i].Update();
+}
+
+void cFighter::Update() {
+    StepEffects();
+    RunFighterState(*this);
+    if (!IsTaken()) return;
+    gDrawList.AddSprite(this);
+    gDrawList.AddSoundCue(this);
+}
+
 void RunFighterState(cFighter& f) {
     using Handler = void (*)(cFighter&);
     static constexpr Handler kHandlers[21] = {
@@ -331,179 +339,4 @@ void RunFighterState(cFighter& f) {
         RunSkillStrike, RunTransform, RunEndTransform};
     if (f.action < 1 || f.action > 20) return;
     kHandlers[f.action](f);
-}
-
-bool StartBodyFacing(cFighter& f, i32 facing, std::initializer_list<i32> offsets) {
-    return StartActFacing(f, f.act, facing, offsets);
-}
-
-bool StartActFacing(cFighter& f, u32 act, i32 facing, std::initializer_list<i32> offsets) {
-    for (i32 o : offsets) {
-        if (!CanStart(act, facing + o)) continue;
-        if (f.StartAnim(act, static_cast<u32>(facing + o))) return true;
-    }
-    // Nothing to play: the step sees an animation that has ended, never one that hangs.
-    f.anim = ActPlayer{};
-    f.anim2 = ActPlayer{};
-    f.anim.ended = 1;
-    return false;
-}
-
-bool StartBody(cFighter& f, std::initializer_list<i32> offsets) {
-    return StartBodyFacing(f, f.facing, offsets);
-}
-
-void StepToEvent(cFighter& f, u16 events) {
-    for (int k = 0; k < kMaxInstantSteps; ++k) {
-        if (f.anim.event & events) return;
-        if (f.StepAnim()) return;
-    }
-}
-
-void StandAtHome(cFighter& f) {
-    f.x = f.homeX;
-    f.y = f.homeY;
-    f.z = f.homeZ;
-}
-
-cBattleSide& SideOf(const cFighter& f) {
-    return f.IsPartySide() ? gPartySide : gEnemySide;
-}
-
-cBattleSide& OtherSide(const cFighter& f) {
-    return f.IsPartySide() ? gEnemySide : gPartySide;
-}
-
-bool SameSide(const cFighter& a, const cFighter& b) {
-    return a.IsPartySide() == b.IsPartySide();
-}
-
-cHitAnim* SpawnAtFighter(cFighter& owner, const cFighter& at, u32 act, i32 cls) {
-    const u32 action = at.IsPartySide() ? 0 : 1;
-    return SpawnHitAnim(&owner, act, action, at.HitPointX(), at.HitPointY(), at.z, cls);
-}
-
-cHitAnim* SpawnHitEffect(cFighter& attacker, const cFighter& target) {
-    const u32 action = attacker.IsPartySide() ? 0 : 1;
-    return SpawnHitAnim(&attacker, static_cast<u32>(attacker.hitAct), action, target.HitPointX(),
-                        target.HitPointY(), target.z, kClassOrdinary);
-}
-
-bool AnimGone(const cFighter& owner, cHitAnim* a) {
-    return !a || !a->Taken() || a->owner != &owner;
-}
-
-bool AnimEvent(const cFighter& owner, cHitAnim* a, u16 bit) {
-    return !AnimGone(owner, a) && a->TakeEvent(bit);
-}
-
-void EnterReaction(cFighter& t, i32 state) {
-    if (t.action == kStateDodge) {
-        DetachAfterImage(&t);
-        t.x = t.move.startX;
-        t.y = t.move.startY;
-        t.z = t.move.startZ;
-    } else if (t.action != kStateHit) {
-        t.SaveAction();
-    }
-    t.SetAction(state, 0, 0);
-}
-
-void SaveIfIdle(cFighter& t) {
-    if (t.action == kStateWaiting) t.SaveAction();
-}
-
-void MayWake(cFighter& t) {
-    if (BattleRandom(5) != 0) return;
-    if (t.IsAsleep()) t.EndSleep();
-    if (t.IsConfused()) t.EndConfusion();
-}
-
-namespace {
-i32 Within(i64 v, i32 max) {
-    if (v > max) v = max;
-    return static_cast<i32>(v < 0 ? 0 : v);
-}
-}  // namespace
-
-void TakeHp(cFighter& f, i64 loss) {
-    f.hp = Within(SatAdd(f.hp, -loss), f.maxHp);
-}
-
-void TakeMp(cFighter& f, i64 loss) {
-    f.mp = Within(SatAdd(f.mp, -loss), f.maxMp);
-}
-
-void LogTwo(const char* fmtUtf8, const cFighter& a, const cFighter& b) {
-    char na[33], nb[33], line[200];
-    a.stats.CopyName(na);
-    b.stats.CopyName(nb);
-    std::snprintf(line, sizeof(line), B5(fmtUtf8), na, nb);
-    AddBattleLogLine(line);
-}
-
-void LogName(const char* fmtUtf8, const char* nameBig5, int nameBytes) {
-    char name[64] = {};
-    std::memcpy(name, nameBig5, static_cast<size_t>(nameBytes < 63 ? nameBytes : 63));
-    char line[200];
-    std::snprintf(line, sizeof(line), B5(fmtUtf8), name);
-    AddBattleLogLine(line);
-}
-
-cFighter* ReplaceTarget(cFighter& f, cBattleSide& side, i32 row) {
-    (void)f;
-    return side.PickRandomTarget(row);
-}
-
-void LinkTarget(cFighter& f, cFighter* t) {
-    f.targets[0] = t;
-    if (t) t->attackedBy = &f;
-}
-
-void ClearActionLinks(cFighter& f) {
-    f.ReleaseTargets();
-    f.counterAttacker = nullptr;
-    f.countered = nullptr;
-    f.effectAnim = f.skillAnim = f.itemAnim = f.blowAnim = nullptr;
-}
-
-void FallDown(cFighter& f) {
-    // Falling in the middle of its own command (a reflected blow) ends the
-    // command's freeze, which its return to waiting would otherwise have ended.
-    if (f.HasCommand()) {
-        gPartySide.SetFrozen(0);
-        gEnemySide.SetFrozen(0);
-    }
-    f.status = kStDying;
-    f.command = kCmdNone;
-    f.gauge = 0;
-    f.ordered = 0;
-    f.StopGlow();
-    f.StopBlink();
-    if (f.IsAdded()) {
-        f.Log("神魔%s瀕死,變身解除...!");
-        f.SetAction(kStateEndTransform, 0, 0);
-        return;
-    }
-    if (f.IsPartySide()) {
-        LeaveFight(f, gPartySide);
-        f.SetAction(kStateFallen, 0, 0);
-        return;
-    }
-    GiveEnemyRewards(f, 1);
-    LeaveFight(f, gEnemySide);
-    f.SetAction(kStateFallen, 0, 0);
-    if (!gEnemySide.AllDown()) return;
-    if (gFighterController.setActive) gFighterController.setActive(false);
-    gPartySide.ClearCommands();
-}
-
-void DimScene(i32 n) {
-    gBattleScene.FadeTo(n);
-    DimAllSides();
-}
-
-void RestoreScene() {
-    gBattleScene.FadeBack();
-    UndimAllSides();
 }

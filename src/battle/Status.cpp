@@ -1,6 +1,12 @@
 // A fighter's status conditions: starts with their mutual clears, ends, cure,
-// revive, the effect codes and the per-turn and per-use counter ticks.
+// revive, the effect codes and the per-turn and per-use counter ticks; the turn
+// gauge whose filling ends a turn with regeneration and those ticks.
 #include "battle/Fighter.h"
+
+#include <cstdio>
+
+#include "data/StatMath.h"
+#include "battle/BattleSpriteSink.h"
 
 namespace {
 
@@ -149,4 +155,70 @@ void cFighter::TickStatusTurn() {
     TickStatus(kStBlessing);
     TickStatus(kStWeakness);
     TickStatus(kStSpellBan);
+}
+
+bool cFighter::StepGauge(bool realTime) {
+    if (gaugesFrozen) return false;
+    if (gauge >= kGaugeFull) return true;
+    if (gaugeDelay > 0) {
+        --gaugeDelay;
+        return false;
+    }
+    if (realTime) gaugeDelay = 2;
+    i32 gain = 5;
+    if (IsHasted())
+        gain = 7;
+    else if (IsSlowed())
+        gain = 3;
+    else if (IsParalysed())
+        gain = 2;
+    else if (IsAsleep())
+        gain = 1;
+    else if (IsDying())
+        gain = 0;
+    gauge = gauge < 0 ? gain : gauge + gain;
+    if (gauge < kGaugeFull) return false;
+    gauge = kGaugeFull;
+    Regenerate();
+    TickTimedMarks();
+    TickStatusTurn();
+    return true;
+}
+
+namespace {
+
+// One resource's regeneration: percent of max plus the fixed amount, kept in 0..max.
+i32 RegenGain(i32& value, i32 max, i32 percent, i32 fixed) {
+    if (value >= max) return 0;
+    const i64 want = Percent(max, percent) + fixed;
+    i64 next = static_cast<i64>(value) + want;
+    if (next > max) next = max;
+    if (next < 0) next = 0;
+    const i32 gain = static_cast<i32>(next - value);
+    value = static_cast<i32>(next);
+    return gain;
+}
+
+}  // namespace
+
+void cFighter::Regenerate() {
+    char text[24];
+    if (hpRegen != 0 || hpRegenPercent != 0) {
+        std::snprintf(text, sizeof(text), "+%d", RegenGain(hp, maxHp, hpRegenPercent, hpRegen));
+        ShowFighterFloat(*this, kFloatHpRegen, text);
+    }
+    if (mpRegen != 0 || mpRegenPercent != 0) {
+        std::snprintf(text, sizeof(text), "+%d", RegenGain(mp, maxMp, mpRegenPercent, mpRegen));
+        ShowFighterFloat(*this, kFloatMpRegen, text);
+    }
+}
+
+void cFighter::TickTimedMarks() {
+    for (TimedMark& m : marks) {
+        if (!m.on) continue;
+        if (m.turnsLeft > 0)
+            --m.turnsLeft;
+        else
+            m.on = 0;
+    }
 }

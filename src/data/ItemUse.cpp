@@ -119,7 +119,7 @@ void UseItem(i32 r, i32 i) {
     } else if (item->useKind != 2) {
         return;
     }
-    if (item->target == 1 || item->target == 5) {
+    if (item->target == kTargetOneAlly || item->target == kTargetSelf) {
         if (r < 0 || r >= kRoleCount || Blocked(gRoleStats[r], item->statusEffect)) {
             if (giveBack >= 0) ++gOwnedItems[i];
             return;
@@ -127,7 +127,7 @@ void UseItem(i32 r, i32 i) {
         ApplyItem(r, *item, &giveBack);
         return;
     }
-    if (item->target != 2) return;
+    if (item->target != kTargetAllAllies) return;
     for (int k = 0; k < kPartySize; ++k) {
         i32 m = gParty[k];
         if (m < 0 || m >= kRoleCount) break;
@@ -170,17 +170,17 @@ void UseSkill(RoleStats& caster, const SkillData& skill, RoleStats& target) {
     if (Blocked(target, skill.statusEffect)) return;
     AddTo(caster.mp, -static_cast<i64>(skill.mpCost));
     switch (skill.target) {
-        case 1:
+        case kTargetOneAlly:
             ApplySkillToRole(skill, target);
             break;
-        case 2:
+        case kTargetAllAllies:
             for (int k = 0; k < kPartySize; ++k) {
                 i32 m = gParty[k];
                 if (m < 0 || m >= kRoleCount) break;
                 ApplySkillToRole(skill, gRoleStats[m]);
             }
             break;
-        case 5:
+        case kTargetSelf:
             ApplySkillToRole(skill, caster);
             break;
         default:

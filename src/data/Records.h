@@ -111,6 +111,15 @@ struct EquipageData {
     char description[52];     // +180 rebuilt by MakeEquipageText
 };
 
+// Whom an item or a skill acts on (the records' target word).
+enum TargetKind : i32 {
+    kTargetOneAlly = 1,
+    kTargetAllAllies = 2,
+    kTargetOneFoe = 3,
+    kTargetAllFoes = 4,
+    kTargetSelf = 5,
+};
+
 struct ItemData {
     i32 id;                // +0
     i32 effectAct;         // +4
@@ -135,7 +144,7 @@ struct ItemData {
     i32 evasion;           // +108
     i32 statusEffect;      // +112 1..31; 31 also usable on a dying role
     i32 usePlace;          // +116 1 and 3 menu, 2 and 3 battle
-    i32 target;            // +120 1 one ally, 2 all allies, 3 one foe, 4 all foes, 5 the user
+    i32 target;            // +120 a TargetKind
     i32 field124;          // +124
     char description[52];  // +128
 };
@@ -168,7 +177,7 @@ struct SkillData {
     i32 field128[4];       // +128..+140
     i32 statusEffect;      // +144 1..31; 31 also usable on a dying role
     i32 useMode;           // +148 1 or 3 usable from the menu
-    i32 target;            // +152 1 one ally, 2 all allies, 3 one foe, 4 all foes, 5 the caster
+    i32 target;            // +152 a TargetKind
     char description[52];  // +156
 };
 

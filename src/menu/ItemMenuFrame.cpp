@@ -380,11 +380,11 @@ void cItemMenuFrame::UseListItem(int row) {
     const ItemData* rec = Item(item);
     if (!rec) return;
     i32 role = static_cast<i32>(gMenuRole);
-    if (rec->target == 2 || rec->target == 5) {
+    if (rec->target == kTargetAllAllies || rec->target == kTargetSelf) {
         PlayUISound(1);
         UseItem(role, item);
         AfterUse();
-    } else if (rec->target == 1) {
+    } else if (rec->target == kTargetOneAlly) {
         if (GetPartyCount() == 1) {
             UseItem(role, item);
             AfterUse();

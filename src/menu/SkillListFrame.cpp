@@ -281,11 +281,12 @@ void cSkillListFrame::ChooseSkill(i32 s) {
     if (!skill || skill->mpCost > gRoleStats[me].mp) return;
     if (skill->useMode != 1 && skill->useMode != 3) return;
     pending = s;
-    if (skill->target == 1 && GetPartyCount() > 1) {
+    if (skill->target == kTargetOneAlly && GetPartyCount() > 1) {
         PlayUISound(261);
         return OpenTargetBox();
     }
-    if (skill->target != 1 && skill->target != 2 && skill->target != 5) return;
+    const i32 kind = skill->target;
+    if (kind != kTargetOneAlly && kind != kTargetAllAllies && kind != kTargetSelf) return;
     PlayUISound(1);
     UseSkill(gRoleStats[me], *skill, gRoleStats[me]);
     AfterUse();

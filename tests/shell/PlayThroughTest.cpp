@@ -30,7 +30,6 @@
 #include "battle/BattleController.h"
 #include "battle/BattleLists.h"
 #include "battle/BattleMenu.h"
-#include "battle/BattleFrameSides.h"
 #include "data/Config.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
