@@ -6,7 +6,9 @@
 
 #include "base/Types.h"
 
-inline bool IsBig5Lead(u8 b) { return b >= 0x81 && b <= 0xFE; }
+inline bool IsBig5Lead(u8 b) {
+    return b >= 0x81 && b <= 0xFE;
+}
 
 // The longest prefix of s (len bytes) of at most n bytes that holds whole
 // characters: a lead byte whose trail would fall past the limit is left out.

@@ -4,7 +4,6 @@
 #include "base/Types.h"
 #include "data/GameData.h"
 
-
 enum BattlePhase : u32 { kPhaseSetUp, kPhaseOpening, kPhaseMain, kPhaseEnding, kPhaseRelease };
 enum BattleOutcome : u32 { kOutcomeNone, kOutcomeVictory, kOutcomeEscaped, kOutcomeDefeat };
 

@@ -75,8 +75,8 @@ bool FormUnlocked(int k) {
 }
 
 void AddSkillRow(cBattleList& list, const SkillData& s, i32 icon, i32 mp) {
-    list.Add(s.id, icon, s.mpCost, s.name, sizeof(s.name), s.description,
-             sizeof(s.description), mp < s.mpCost);
+    list.Add(s.id, icon, s.mpCost, s.name, sizeof(s.name), s.description, sizeof(s.description),
+             mp < s.mpCost);
 }
 }  // namespace
 
@@ -158,21 +158,30 @@ i32 cBattleList::Input() {
         y = std::min(y + kListStep, kListShownY);
         return kListRunning;
     }
-    if (BattleKeyPressed(kKeyCancel)) Cancel();
-    else if (BattleKeyPressed(kKeyUp)) Up();
-    else if (BattleKeyPressed(kKeyDown)) Down();
-    else if (BattleKeyPressed(kKeyPageUp)) PageUp();
-    else if (BattleKeyPressed(kKeyPageDown)) PageDown();
-    else if (BattleKeyPressed(kKeyConfirm)) Confirm();
-    else Mouse();
+    if (BattleKeyPressed(kKeyCancel))
+        Cancel();
+    else if (BattleKeyPressed(kKeyUp))
+        Up();
+    else if (BattleKeyPressed(kKeyDown))
+        Down();
+    else if (BattleKeyPressed(kKeyPageUp))
+        PageUp();
+    else if (BattleKeyPressed(kKeyPageDown))
+        PageDown();
+    else if (BattleKeyPressed(kKeyConfirm))
+        Confirm();
+    else
+        Mouse();
     return kListRunning;
 }
 
 void cBattleList::Up() {
     if (selected <= 0) return;
     --selected;
-    if (viewRow == 0) --top;
-    else --viewRow;
+    if (viewRow == 0)
+        --top;
+    else
+        --viewRow;
     upPressed = 1;
     AfterMove();
 }
@@ -180,8 +189,10 @@ void cBattleList::Up() {
 void cBattleList::Down() {
     if (selected >= count - 1) return;
     ++selected;
-    if (viewRow == kListViewRows - 1) ++top;
-    else ++viewRow;
+    if (viewRow == kListViewRows - 1)
+        ++top;
+    else
+        ++viewRow;
     downPressed = 1;
     AfterMove();
 }
@@ -261,8 +272,10 @@ void cBattleList::Mouse() {
             AfterMove();
         }
     }
-    if (gBattleCursor.Clicked(kMouseRight)) Cancel();
-    else if (gBattleCursor.Clicked(kMouseLeft)) Click();
+    if (gBattleCursor.Clicked(kMouseRight))
+        Cancel();
+    else if (gBattleCursor.Clicked(kMouseLeft))
+        Click();
 }
 
 void cBattleList::Click() {
@@ -369,8 +382,8 @@ void FillThrowRows(cBattleList& list) {
     for (i32 n = 0; n < kOwnedEquipageCount; ++n) {
         const EquipageData& e = gOwnedEquipage[n];
         if (e.id == -1 || IsEquipageEquipped(n)) continue;
-        if (!list.Add(n, e.icon, 0, e.name, sizeof(e.name), e.description,
-                      sizeof(e.description), false))
+        if (!list.Add(n, e.icon, 0, e.name, sizeof(e.name), e.description, sizeof(e.description),
+                      false))
             return;
     }
 }
@@ -397,8 +410,8 @@ void FillFormRows(cBattleList& list, i32 mp) {
         if (!FormUnlocked(k)) continue;
         const MonsterData& f = gGodForms[k];
         const bool poor = mp < f.actionCost || f.offerValue < f.actionCost;
-        list.Add(k, -1, f.actionCost, f.name, sizeof(f.name), f.description,
-                 sizeof(f.description), poor);
+        list.Add(k, -1, f.actionCost, f.name, sizeof(f.name), f.description, sizeof(f.description),
+                 poor);
     }
 }
 

@@ -52,8 +52,10 @@ void cCommandMenu::ClearSelections() {
 }
 
 void cCommandMenu::Input() {
-    if (gPartySide.creatureInControl) CreatureInput();
-    else MemberInput();
+    if (gPartySide.creatureInControl)
+        CreatureInput();
+    else
+        MemberInput();
 }
 
 void cCommandMenu::Commit(i32 c) {
@@ -169,10 +171,14 @@ void cCommandMenu::EnableRows(i32 role) {
     for (CommandRow& r : gCommandRows[role]) {
         const i32 c = r.code;
         bool on = true;
-        if (c == kRingWait) on = !RealTime();
-        else if (c == kRingFlee) on = !formOnField;
-        else if (c >= kRingSteal && c <= kRingAirRaid) on = current->mp >= kPowerCost;
-        else if (c == kRingTransform || c == kRingSummon) on = !banned;
+        if (c == kRingWait)
+            on = !RealTime();
+        else if (c == kRingFlee)
+            on = !formOnField;
+        else if (c >= kRingSteal && c <= kRingAirRaid)
+            on = current->mp >= kPowerCost;
+        else if (c == kRingTransform || c == kRingSummon)
+            on = !banned;
         else if (c >= kRingSkillFirst && c <= kRingSkillLast) {
             const bool learned = CountLearnedSkills(role, SkillCategoryOfCode(c)) > 0;
             // Under a spell ban only healing and the strikes stay open.
@@ -276,8 +282,9 @@ void cCommandMenu::Complete() {
             const i32 r = PickEnemy(&t, 0, code == kRingCapture);
             if (r == 1) {
                 Link(t);
-                Commit(code == kRingSteal ? kCmdTheft : code == kRingCapture ? kCmdCapture
-                                                                              : kCmdAirRaid);
+                Commit(code == kRingSteal     ? kCmdTheft
+                       : code == kRingCapture ? kCmdCapture
+                                              : kCmdAirRaid);
             } else if (r == 0) {
                 chosen = 0;
             }
@@ -300,19 +307,33 @@ void cCommandMenu::CompleteItem() {
     cFighter* t = nullptr;
     i32 r = kListRunning;
     switch (item->target) {
-        case kTargetOneAlly: r = PickAlly(&t, 0, item->statusEffect == kStatusEffectRevive); break;
-        case kTargetOneFoe: r = PickEnemy(&t, 0, false); break;
-        case kTargetAllAllies: LinkSide(true); break;
-        case kTargetAllFoes: LinkSide(false); break;
-        case kTargetSelf: LinkSelf(); break;
-        default: item = nullptr; return;  // a target kind the battle has no use for
+        case kTargetOneAlly:
+            r = PickAlly(&t, 0, item->statusEffect == kStatusEffectRevive);
+            break;
+        case kTargetOneFoe:
+            r = PickEnemy(&t, 0, false);
+            break;
+        case kTargetAllAllies:
+            LinkSide(true);
+            break;
+        case kTargetAllFoes:
+            LinkSide(false);
+            break;
+        case kTargetSelf:
+            LinkSelf();
+            break;
+        default:
+            item = nullptr;
+            return;  // a target kind the battle has no use for
     }
     if (r == kListCancelled) {
         item = nullptr;
         return;
     }
-    if (r == kListConfirmed) Link(t);
-    else if (item->target == kTargetOneAlly || item->target == kTargetOneFoe) return;
+    if (r == kListConfirmed)
+        Link(t);
+    else if (item->target == kTargetOneAlly || item->target == kTargetOneFoe)
+        return;
     current->itemInUse = item;
     Commit(kCmdItem);
 }
@@ -349,19 +370,33 @@ void cCommandMenu::CompleteSkill() {
     cFighter* t = nullptr;
     i32 r = kListRunning;
     switch (skill->target) {
-        case kTargetOneAlly: r = PickAlly(&t, 0, skill->statusEffect == kStatusEffectRevive); break;
-        case kTargetOneFoe: r = PickEnemy(&t, code == kRingSkillStrike ? 1 : 0, false); break;
-        case kTargetAllAllies: LinkSide(true); break;
-        case kTargetAllFoes: LinkSide(false); break;
-        case kTargetSelf: LinkSelf(); break;
-        default: skill = nullptr; return;
+        case kTargetOneAlly:
+            r = PickAlly(&t, 0, skill->statusEffect == kStatusEffectRevive);
+            break;
+        case kTargetOneFoe:
+            r = PickEnemy(&t, code == kRingSkillStrike ? 1 : 0, false);
+            break;
+        case kTargetAllAllies:
+            LinkSide(true);
+            break;
+        case kTargetAllFoes:
+            LinkSide(false);
+            break;
+        case kTargetSelf:
+            LinkSelf();
+            break;
+        default:
+            skill = nullptr;
+            return;
     }
     if (r == kListCancelled) {
         skill = nullptr;
         return;
     }
-    if (r == kListConfirmed) Link(t);
-    else if (skill->target == kTargetOneAlly || skill->target == kTargetOneFoe) return;
+    if (r == kListConfirmed)
+        Link(t);
+    else if (skill->target == kTargetOneAlly || skill->target == kTargetOneFoe)
+        return;
     current->skillInUse = skill;
     // A strike skill aimed at one fighter, ally or foe, is struck; the rest are cast.
     const bool one = skill->target == kTargetOneAlly || skill->target == kTargetOneFoe;
@@ -417,8 +452,10 @@ void cCommandMenu::CreatureInput() {
         return;
     }
     if (!gRealTimeBattle) FreezeBattleSides(true);
-    if (chosen) CompleteCreature();
-    else CreatureRing();
+    if (chosen)
+        CompleteCreature();
+    else
+        CreatureRing();
 }
 
 void cCommandMenu::CreatureFind() {
@@ -463,8 +500,10 @@ void cCommandMenu::CreatureRing() {
         return;
     }
     i32 moved = 0;
-    if (BattleKeyPressed(kKeyUp) || BattleKeyPressed(kKeyLeft)) moved = 1;
-    else if (BattleKeyPressed(kKeyDown) || BattleKeyPressed(kKeyRight)) moved = -1;
+    if (BattleKeyPressed(kKeyUp) || BattleKeyPressed(kKeyLeft))
+        moved = 1;
+    else if (BattleKeyPressed(kKeyDown) || BattleKeyPressed(kKeyRight))
+        moved = -1;
     if (moved) {
         row = (row + moved + kCreatureRows) % kCreatureRows;
         SetCreatureIcons();
@@ -516,12 +555,27 @@ void cCommandMenu::CompleteCreature() {
         if (r == kListConfirmed) return;
     } else {
         switch (skill->target) {
-            case kTargetOneAlly: r = PickAlly(&t, 0, false); break;
-            case kTargetOneFoe: r = PickEnemy(&t, 0, false); break;
-            case kTargetAllAllies: LinkSide(true); r = kListConfirmed; break;
-            case kTargetAllFoes: LinkSide(false); r = kListConfirmed; break;
-            case kTargetSelf: t = current; r = kListConfirmed; break;
-            default: r = kListCancelled; break;
+            case kTargetOneAlly:
+                r = PickAlly(&t, 0, false);
+                break;
+            case kTargetOneFoe:
+                r = PickEnemy(&t, 0, false);
+                break;
+            case kTargetAllAllies:
+                LinkSide(true);
+                r = kListConfirmed;
+                break;
+            case kTargetAllFoes:
+                LinkSide(false);
+                r = kListConfirmed;
+                break;
+            case kTargetSelf:
+                t = current;
+                r = kListConfirmed;
+                break;
+            default:
+                r = kListCancelled;
+                break;
         }
         if (r == kListConfirmed) {
             if (t) Link(t);

@@ -109,4 +109,3 @@ private:
     void DrawCreatureRing();
     i32 lastMouseX_ = -1, lastMouseY_ = -1;
 };
-

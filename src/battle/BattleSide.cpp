@@ -60,10 +60,17 @@ void ApplyMonsterEffect(cFighter& f, i32 reflectGain) {
             AddSat(f.hpDrain, s.SpecialEffect(1));
             AddSat(f.mpDrain, s.SpecialEffect(2));
             break;
-        case 4: f.hitCodes[0] = s.SpecialEffect(3); break;
-        case 5: AddSat(f.reflect, reflectGain); break;
-        case 6: f.specialSkill = SkillOrNone(s.SpecialEffect(4)); break;
-        default: break;
+        case 4:
+            f.hitCodes[0] = s.SpecialEffect(3);
+            break;
+        case 5:
+            AddSat(f.reflect, reflectGain);
+            break;
+        case 6:
+            f.specialSkill = SkillOrNone(s.SpecialEffect(4));
+            break;
+        default:
+            break;
     }
 }
 
@@ -85,9 +92,14 @@ void ApplyEquipSpecial(cFighter& f, const EquipSpecial& sp, int& nextCode) {
         case 4:
             if (nextCode < kHitCodeCount) f.hitCodes[nextCode++] = sp.status;
             break;
-        case 5: AddSat(f.reflect, 19); break;
-        case 6: f.specialSkill = SkillOrNone(sp.skill); break;
-        default: break;
+        case 5:
+            AddSat(f.reflect, 19);
+            break;
+        case 6:
+            f.specialSkill = SkillOrNone(sp.skill);
+            break;
+        default:
+            break;
     }
 }
 

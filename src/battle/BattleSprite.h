@@ -24,7 +24,7 @@ struct SpriteMove {
     i32 sign[3] = {1, 1, 1};
     i32 dist[3] = {0, 0, 0};
     i32 err[3] = {0, 0, 0};
-    i32 major = 0;  // 0 x, 1 y, 2 z
+    i32 major = 0;                                // 0 x, 1 y, 2 z
     i32 arcHeight = 0, arcSpeed = 0, arcErr = 0;  // the hop of an arc
 };
 

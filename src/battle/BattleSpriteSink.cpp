@@ -17,11 +17,16 @@ FloatLook GetFloatLook(FloatKind kind, i32 x, i32 y, i32 yOffset) {
     const i32 left = Sat32(static_cast<i64>(x) - 10), right = Sat32(static_cast<i64>(x) + 10);
     const i32 above = Sat32(mid - 8), below = Sat32(mid + 8);
     switch (kind) {
-        case kFloatHp: return {left, above, kWhite, kRed, -64, 1};
-        case kFloatMp: return {right, below, kWhite, kBlue, -64, 1};
-        case kFloatMiss: return {left, above, kWhite, kBlue, -64, 1};
-        case kFloatHpRegen: return {left, above, kWhite, kRed, -48, 1};
-        case kFloatMpRegen: return {right, below, kWhite, kBlue, -48, 1};
+        case kFloatHp:
+            return {left, above, kWhite, kRed, -64, 1};
+        case kFloatMp:
+            return {right, below, kWhite, kBlue, -64, 1};
+        case kFloatMiss:
+            return {left, above, kWhite, kBlue, -64, 1};
+        case kFloatHpRegen:
+            return {left, above, kWhite, kRed, -48, 1};
+        case kFloatMpRegen:
+            return {right, below, kWhite, kBlue, -48, 1};
     }
     return {x, y, kWhite, kRed, -64, 1};
 }

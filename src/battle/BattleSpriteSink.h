@@ -9,9 +9,9 @@ class cFighter;
 
 // The kinds of floating text over a fighter.
 enum FloatKind {
-    kFloatHp,     // an HP loss or gain, rise -64
-    kFloatMp,     // an MP loss or gain, rise -64
-    kFloatMiss,   // "Miss", rise -64
+    kFloatHp,       // an HP loss or gain, rise -64
+    kFloatMp,       // an MP loss or gain, rise -64
+    kFloatMiss,     // "Miss", rise -64
     kFloatHpRegen,  // a regeneration gain, rise -48
     kFloatMpRegen,
 };

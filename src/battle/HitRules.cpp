@@ -74,9 +74,8 @@ i32 MagicLoss(const cFighter& target, const cFighter& caster, const SkillData& s
         v = SatMul(v, formOk ? gGodForms[skill.formIndex].attack : 0);
         divisor = target.defending ? 100000 : 300000;
     }
-    const i32 ratio = skill.element >= 1 && skill.element <= 8
-                          ? target.stats.Ratio(skill.element - 1)
-                          : 100;
+    const i32 ratio =
+        skill.element >= 1 && skill.element <= 8 ? target.stats.Ratio(skill.element - 1) : 100;
     return Sat32(Pct(v / divisor, ratio));
 }
 
@@ -146,8 +145,8 @@ bool ResistRoll(cFighter& target, i64 q) {
 
 bool RollMagicHit(cFighter& target, const cFighter& caster, const SkillData& skill) {
     if (skill.special == 8) return gShuffleTable.Next() >= 70;
-    i64 q = static_cast<i64>(target.stats.Spirit()) - caster.stats.Magic() +
-            target.magicEvasionRate;
+    i64 q =
+        static_cast<i64>(target.stats.Spirit()) - caster.stats.Magic() + target.magicEvasionRate;
     if (HasEffectCode(skill.statusEffect)) q += 60;
     return ResistRoll(target, q);
 }
@@ -162,9 +161,9 @@ bool RollItemHit(cFighter& target, const cFighter& user, const ItemData& item) {
 bool RollCounter(const cFighter& defender, const cFighter* attacker) {
     if (!attacker || defender.hp <= 0 || defender.IsHelpless() || defender.attackKind != 1)
         return false;
-    const i64 q = SafeDiv(SatMul(defender.stats.Agility(), 100), attacker->stats.Agility()) +
-                  SafeDiv(SatMul(static_cast<i64>(defender.maxHp) - defender.hp, 10),
-                          defender.maxHp);
+    const i64 q =
+        SafeDiv(SatMul(defender.stats.Agility(), 100), attacker->stats.Agility()) +
+        SafeDiv(SatMul(static_cast<i64>(defender.maxHp) - defender.hp, 10), defender.maxHp);
     return BattleRandom(4) == 1 && Roll(100, q);
 }
 
@@ -347,10 +346,16 @@ void ApplySkillSpecial(cFighter& caster, cFighter& target, const SkillData& skil
         case 4:
             if (IsSpecialEnemy(target)) loss.hp /= 2;
             return;
-        case 5: DrainInto(caster, caster.hp, caster.maxHp, loss.hp, kFloatHp); return;
-        case 6: DrainInto(caster, caster.mp, caster.maxMp, loss.mp, kFloatMp); return;
-        case 8: return;
-        default: break;
+        case 5:
+            DrainInto(caster, caster.hp, caster.maxHp, loss.hp, kFloatHp);
+            return;
+        case 6:
+            DrainInto(caster, caster.mp, caster.maxMp, loss.mp, kFloatMp);
+            return;
+        case 8:
+            return;
+        default:
+            break;
     }
     if (!target.HasSunShield()) return;
     target.Log("太陽之盾反彈部份的魔法...!");

@@ -54,16 +54,26 @@ u32 CodeBit(i32 k) {
 
 i32* cFighter::StatusCounter(u32 bit) {
     switch (bit) {
-        case kStHaste: return &hasteCount;
-        case kStSlow: return &slowCount;
-        case kStBlessing: return &blessingCount;
-        case kStWeakness: return &weaknessCount;
-        case kStStarShield: return &starCount;
-        case kStMoonShield: return &moonCount;
-        case kStSunShield: return &sunCount;
-        case kStHolyBarrier: return &barrierCount;
-        case kStSpellBan: return &banCount;
-        default: return nullptr;
+        case kStHaste:
+            return &hasteCount;
+        case kStSlow:
+            return &slowCount;
+        case kStBlessing:
+            return &blessingCount;
+        case kStWeakness:
+            return &weaknessCount;
+        case kStStarShield:
+            return &starCount;
+        case kStMoonShield:
+            return &moonCount;
+        case kStSunShield:
+            return &sunCount;
+        case kStHolyBarrier:
+            return &barrierCount;
+        case kStSpellBan:
+            return &banCount;
+        default:
+            return nullptr;
     }
 }
 

@@ -20,19 +20,21 @@ extern u8 gCdDrives[32];           // drive letters of the disc drives, 0xFF whe
 extern u32 gMapKeyCodes[32];
 extern u32 gSfxVolume;
 extern u32 gMusicVolume;
-extern u32 gSwapSpace;   // map-cache size in MB
-extern u16 gEnvStamp[3]; // red, green and blue masks the map cache was built for
+extern u32 gSwapSpace;    // map-cache size in MB
+extern u16 gEnvStamp[3];  // red, green and blue masks the map cache was built for
 
-extern i32 gOptionStored;    // a value kept for the file, default 1000
-extern i32 gWalkMode;        // 0 walk, 1 run
+extern i32 gOptionStored;  // a value kept for the file, default 1000
+extern i32 gWalkMode;      // 0 walk, 1 run
 extern u32 gRealTimeBattle;
-extern u32 gCdVolume;        // 0..11
-extern u32 gTextSpeed;       // 0..11
-extern i32 gSaveSlotPos;     // the slot screen's remembered position, 0..98
+extern u32 gCdVolume;     // 0..11
+extern u32 gTextSpeed;    // 0..11
+extern i32 gSaveSlotPos;  // the slot screen's remembered position, 0..98
 extern u32 gSmartMouse;
 
 // A 0..11 volume on the sound library's 0..127 scale.
-inline i32 VolumeTo127(u32 v) { return static_cast<i32>(v * 127 / 11); }
+inline i32 VolumeTo127(u32 v) {
+    return static_cast<i32>(v * 127 / 11);
+}
 
 // Settings values back to their defaults (folders empty, no disc drives).
 void ResetSettingsValues();

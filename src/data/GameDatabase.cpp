@@ -210,9 +210,10 @@ void EquipStartingPieces(int r) {
             DataError at{"MH_Data\\RoleData.dat", EquipIdOffset(r, s),
                          "role " + std::to_string(r) + " wears equipment " + std::to_string(id) +
                              "; the database holds " + std::to_string(gEquipageCount)};
-            ReportDataError(BoxedDataError(at, B5("請確認 編號%d的裝備 是否存在資料庫中(最大值=%d)"),
-                                           id, gEquipageCount),
-                            SlotCaption(s));
+            ReportDataError(
+                BoxedDataError(at, B5("請確認 編號%d的裝備 是否存在資料庫中(最大值=%d)"), id,
+                               gEquipageCount),
+                SlotCaption(s));
             continue;
         }
         i32 owned = AddEquipage(gEquipages[id]);
@@ -285,10 +286,11 @@ void LoadGameDatabase(const char* root) {
         cFile in;
         std::string bytes;
         if (!in.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ) || !in.ReadAll(&bytes)) {
-            ReportDataError(BoxedDataError(DataError::Unplaced("MH_Data\\" + std::string(file),
-                                                               "cannot be read"),
-                                           B5("無法開啟 %s，請確定MH_Data目錄中是否有此檔？"), file),
-                            LoadCaption());
+            ReportDataError(
+                BoxedDataError(
+                    DataError::Unplaced("MH_Data\\" + std::string(file), "cannot be read"),
+                    B5("無法開啟 %s，請確定MH_Data目錄中是否有此檔？"), file),
+                LoadCaption());
             continue;
         }
         in.Close();

@@ -6,10 +6,14 @@
 u8 gGameFlags[kGameFlagBytes];
 
 namespace {
-bool InRange(i32 n) { return n >= 0 && n < kGameFlagCount; }
+bool InRange(i32 n) {
+    return n >= 0 && n < kGameFlagCount;
+}
 }  // namespace
 
-int GetGameFlag(i32 n) { return InRange(n) ? (gGameFlags[n >> 3] >> (n & 7)) & 1 : 0; }
+int GetGameFlag(i32 n) {
+    return InRange(n) ? (gGameFlags[n >> 3] >> (n & 7)) & 1 : 0;
+}
 
 void SetGameFlag(i32 n) {
     if (InRange(n)) gGameFlags[n >> 3] |= static_cast<u8>(1u << (n & 7));
@@ -27,4 +31,6 @@ int PutGameFlag(i32 n, i32 value) {
     return 0;
 }
 
-void ResetGameFlags() { std::memset(gGameFlags, 0, sizeof(gGameFlags)); }
+void ResetGameFlags() {
+    std::memset(gGameFlags, 0, sizeof(gGameFlags));
+}

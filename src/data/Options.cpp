@@ -18,9 +18,13 @@ bool gOptionsHeld = false;
 
 namespace {
 
-std::string OptionPath() { return std::string(gBasePath) + "Save\\Option.sav"; }
+std::string OptionPath() {
+    return std::string(gBasePath) + "Save\\Option.sav";
+}
 
-u32 ClampU(i32 v, i32 lo, i32 hi) { return static_cast<u32>(std::clamp(v, lo, hi)); }
+u32 ClampU(i32 v, i32 lo, i32 hi) {
+    return static_cast<u32>(std::clamp(v, lo, hi));
+}
 
 }  // namespace
 
@@ -106,8 +110,8 @@ void LoadOptions() {
     } else if (FileExists(OptionPath().c_str())) {
         gOptionsHeld = true;  // there but unreadable: the defaults must not replace it
         ReportDataError(DataError::Unplaced(
-            OptionPath(), std::string("cannot be opened (") + f.file().GetErrorText() +
-                              "); the file is kept"));
+            OptionPath(),
+            std::string("cannot be opened (") + f.file().GetErrorText() + "); the file is kept"));
     }
     OptionsFromValues(values, count);
     ApplyKeyBindings();
@@ -128,4 +132,6 @@ int SaveOptions(bool chosen) {
     return 0;
 }
 
-void ResetOptions() { gOptionsHeld = false; }
+void ResetOptions() {
+    gOptionsHeld = false;
+}

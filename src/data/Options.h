@@ -5,7 +5,6 @@
 
 constexpr int kOptionCount = 22;
 
-
 // Options from the file, or defaults for whatever it lacks; then the map keys.
 // A read error keeps the values read so far and holds the file: it is not
 // written again this session unless the player chose new options.

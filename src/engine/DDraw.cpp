@@ -125,7 +125,9 @@ int cDDRAW::Present() {
     return 1;
 }
 
-int cDDRAW::RestoreSurfaces() { return primary_ ? 1 : 0; }
+int cDDRAW::RestoreSurfaces() {
+    return primary_ ? 1 : 0;
+}
 
 int cDDRAW::Release() {
     if (!directDraw_) return 0;
@@ -146,10 +148,14 @@ void cDDRAW::ReleaseDirectDraw() {
 
 DisplaySurface* cDDRAW::GetSurface(i32 id) const {
     switch (id) {
-        case kSurfacePrimary: return primary_;
-        case kSurfaceBack: return back_ ? back_ : primary_;
-        case kSurfaceWork: return work_;
-        default: return nullptr;
+        case kSurfacePrimary:
+            return primary_;
+        case kSurfaceBack:
+            return back_ ? back_ : primary_;
+        case kSurfaceWork:
+            return work_;
+        default:
+            return nullptr;
     }
 }
 

@@ -11,8 +11,8 @@ constexpr i32 kSurfaceBack = 10002;
 constexpr i32 kSurfaceWork = 10003;
 constexpr i32 kDisplayWindowed = 20001;
 constexpr i32 kDisplayFullScreen = 20002;
-constexpr u32 kCoopNormal = 8;      // windowed
-constexpr u32 kCoopFullScreen = 19; // exclusive full screen: flips, restores the mode
+constexpr u32 kCoopNormal = 8;       // windowed
+constexpr u32 kCoopFullScreen = 19;  // exclusive full screen: flips, restores the mode
 // A windowed present gives up after this many failed blits.
 constexpr int kPresentTries = 8;
 

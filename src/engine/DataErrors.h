@@ -12,7 +12,8 @@ void ReportDataError(const DataError& e, const char* boxCaption = nullptr);
 DataError WordedDataError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The fault `at` (file, offset, what is wrong) under a box the game words itself
 // (printf-style): the box shows the worded text exactly, stderr the message.
-DataError BoxedDataError(DataError at, const char* format, ...) __attribute__((format(printf, 2, 3)));
+DataError BoxedDataError(DataError at, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
 // The last error reported (empty before any), and how many were reported.
 const DataError& LastDataError();
 u32 DataErrorCount();

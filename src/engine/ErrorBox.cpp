@@ -22,13 +22,16 @@ int ErrorBox(const char* caption, const char* format, ...) {
     return MessageBoxA(gMainWnd, text, caption, MB_OK);
 }
 
-int DDErrorBox(HWND hwnd, const char* caption) { return MessageBoxA(hwnd, "DDERR", caption, MB_OK); }
+int DDErrorBox(HWND hwnd, const char* caption) {
+    return MessageBoxA(hwnd, "DDERR", caption, MB_OK);
+}
 
 int MaintenanceBox(HWND hwnd, const char* format, i32 value, const char* file, u32 line) {
     char error[128];
     char message[128];
     std::snprintf(error, sizeof(error), format, value);
-    std::snprintf(message, sizeof(message), B5("\n檔案: %s\n行數: 第%u行\n錯誤: %s"), file, line, error);
+    std::snprintf(message, sizeof(message), B5("\n檔案: %s\n行數: 第%u行\n錯誤: %s"), file, line,
+                  error);
     int r = MessageBoxA(hwnd, message, B5("維護錯誤"), MB_ABORTRETRYIGNORE | MB_ICONERROR);
     if (r == IDABORT) return static_cast<int>(SendMessageA(hwnd, WM_CLOSE, 0, 0));
     if (r == IDIGNORE) return 1;
@@ -38,12 +41,23 @@ int MaintenanceBox(HWND hwnd, const char* format, i32 value, const char* file, u
 int DSErrorBox(HWND hwnd, const char* caption, u32 code) {
     const char* text = "DSERR";
     switch (code) {
-        case 0x80040110u: text = "DSERR_NOAGGREGATION "; break;
-        case 0x8007000Eu: text = "DSERR_OUTOFMEMORY "; break;
-        case 0x80070057u: text = "DSERR_INVALIDPARAM"; break;
-        case 0x8878000Au: text = "DSERR_ALLOCATED"; break;
-        case 0x88780078u: text = "DSERR_NODRIVER "; break;
-        default: break;
+        case 0x80040110u:
+            text = "DSERR_NOAGGREGATION ";
+            break;
+        case 0x8007000Eu:
+            text = "DSERR_OUTOFMEMORY ";
+            break;
+        case 0x80070057u:
+            text = "DSERR_INVALIDPARAM";
+            break;
+        case 0x8878000Au:
+            text = "DSERR_ALLOCATED";
+            break;
+        case 0x88780078u:
+            text = "DSERR_NODRIVER ";
+            break;
+        default:
+            break;
     }
     return MessageBoxA(hwnd, text, caption, MB_OK);
 }

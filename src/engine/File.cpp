@@ -56,7 +56,9 @@ void cFile::SetError(const char* text) {
     error_[n] = 0;
 }
 
-void cFile::FormatError(int code) { SetError(std::strerror(code)); }
+void cFile::FormatError(int code) {
+    SetError(std::strerror(code));
+}
 
 int cFile::Open(const char* name, u32 disposition, u32 access) {
     if (fd_ >= 0) {
@@ -473,7 +475,9 @@ char* cDataFile::ReadString(char* buffer, u32 size) {
     return buffer;
 }
 
-void OpenInNotepad(const char* path) { OpenWithDesktop(HostPath(path)); }
+void OpenInNotepad(const char* path) {
+    OpenWithDesktop(HostPath(path));
+}
 
 namespace {
 
@@ -515,7 +519,9 @@ void SyncFolderOf(const std::string& host) {
 
 }  // namespace
 
-int LastWriteError() { return gLastWriteError; }
+int LastWriteError() {
+    return gLastWriteError;
+}
 
 const char* WriteErrorReason(int error) {
     switch (error) {

@@ -50,8 +50,9 @@ int LzoUnpack(const void* packed, void* destination, i32 packedSize, i32* unpack
         return kLzoError;
     }
     lzo_uint outLen = static_cast<lzo_uint>(*unpackedSize);
-    int rc = lzo1x_decompress_safe(static_cast<const u8*>(packed), static_cast<lzo_uint>(packedSize),
-                                   static_cast<u8*>(destination), &outLen, nullptr);
+    int rc =
+        lzo1x_decompress_safe(static_cast<const u8*>(packed), static_cast<lzo_uint>(packedSize),
+                              static_cast<u8*>(destination), &outLen, nullptr);
     *unpackedSize = static_cast<i32>(outLen);
     return rc;
 }
@@ -63,7 +64,9 @@ int LzoUnpackExact(const void* packed, i32 packedSize, void* destination, i32 ex
     return n == expected ? kLzoOk : kLzoBadLength;
 }
 
-u8* PackMemory(const void* data, i32 size, i32* outSize) { return LzoPack(data, size, outSize); }
+u8* PackMemory(const void* data, i32 size, i32* outSize) {
+    return LzoPack(data, size, outSize);
+}
 
 int UnpackMemory(const void* packed, i32 packedSize, void* output, i32* outSize) {
     return LzoUnpack(packed, output, packedSize, outSize) == LZO_E_OK ? 1 : 0;
@@ -92,7 +95,8 @@ u8* UnpackBlock(const void* block, i32 blockSize, i32* outSize, i32 maxUnpacked)
     ByteReader r(block, static_cast<size_t>(blockSize));
     u32 packed = r.U32();
     u32 unpacked = r.U32();
-    if (packed > r.bytesLeft() || unpacked > static_cast<u32>(maxUnpacked) || unpacked > 0x7FFFFFF0u)
+    if (packed > r.bytesLeft() || unpacked > static_cast<u32>(maxUnpacked) ||
+        unpacked > 0x7FFFFFF0u)
         return nullptr;
     // One spare byte so that an empty block still gets a real buffer.
     u8* out = static_cast<u8*>(MH_ALLOC(static_cast<i32>(unpacked) + 1));

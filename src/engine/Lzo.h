@@ -4,10 +4,12 @@
 #include "base/Types.h"
 
 // The library's worst case for n input bytes.
-constexpr size_t LzoWorstCase(size_t n) { return n + n / 16 + 64 + 3; }
+constexpr size_t LzoWorstCase(size_t n) {
+    return n + n / 16 + 64 + 3;
+}
 
-constexpr int kLzoOk = 0;            // LZO_E_OK
-constexpr int kLzoError = -1;        // LZO_E_ERROR
+constexpr int kLzoOk = 0;      // LZO_E_OK
+constexpr int kLzoError = -1;  // LZO_E_ERROR
 constexpr int kLzoOutputOverrun = -5;
 constexpr int kLzoInputOverrun = -4;
 constexpr int kLzoBadLength = -100;  // ours: the block unpacked to another length

@@ -48,7 +48,9 @@ struct MemDbgState {
 MemDbgState gMemDbg;
 std::function<void(const std::string&)> gSink;
 
-int BucketOf(const u8* raw) { return static_cast<int>((reinterpret_cast<uintptr_t>(raw) >> 8) & 63); }
+int BucketOf(const u8* raw) {
+    return static_cast<int>((reinterpret_cast<uintptr_t>(raw) >> 8) & 63);
+}
 
 // Breakpoints stop in the debugger on Windows; here there is nothing to stop.
 void DebugStop() {}
@@ -68,8 +70,8 @@ void Report() {
         s.buckets[b].next = nullptr;
         while (r) {
             MemBlockRecord* next = r->next;
-            MemDbgMessage("Leak::%s(%d)(~%d) ,size==%d\n", r->file ? r->file : "", r->line, r->serial,
-                          r->size);
+            MemDbgMessage("Leak::%s(%d)(~%d) ,size==%d\n", r->file ? r->file : "", r->line,
+                          r->serial, r->size);
             s.curBytes -= r->size;
             s.curBlocks -= 1;
             ReleaseRecord(r);
@@ -148,8 +150,9 @@ void CheckGuard(const MemBlockRecord* r, const char* file, int line) {
         bad = back;
     }
     if (!bad) return;
-    MemDbgMessage(B5("%s    配置%s(%d)(~%d) size==%d\n    釋放%s(%d)\n%s"), where, r->file ? r->file : "",
-                  r->line, r->serial, r->size, file ? file : "", line, DumpGuard(bad).c_str());
+    MemDbgMessage(B5("%s    配置%s(%d)(~%d) size==%d\n    釋放%s(%d)\n%s"), where,
+                  r->file ? r->file : "", r->line, r->serial, r->size, file ? file : "", line,
+                  DumpGuard(bad).c_str());
 }
 
 MemBlockRecord* TakeRecord() {
@@ -163,10 +166,18 @@ MemBlockRecord* TakeRecord() {
 
 }  // namespace
 
-void MemDbgSetMode(u32 mode) { gMemDbg.mode = (mode & 1) | (mode & 2); }
-void MemDbgSetBreakSerial(u32 serial) { gMemDbg.breakSerial = serial; }
-void MemDbgSetBreakTag(u32 tag) { gMemDbg.breakTag = tag; }
-void MemDbgSetSink(std::function<void(const std::string&)> sink) { gSink = std::move(sink); }
+void MemDbgSetMode(u32 mode) {
+    gMemDbg.mode = (mode & 1) | (mode & 2);
+}
+void MemDbgSetBreakSerial(u32 serial) {
+    gMemDbg.breakSerial = serial;
+}
+void MemDbgSetBreakTag(u32 tag) {
+    gMemDbg.breakTag = tag;
+}
+void MemDbgSetSink(std::function<void(const std::string&)> sink) {
+    gSink = std::move(sink);
+}
 
 MemDbgStats MemDbgGetStats() {
     auto& s = gMemDbg;
@@ -193,12 +204,15 @@ void MemDbgInit() {
     gMemDbg.breakTag = 0;
 }
 
-void MemDbgExit() { Close(); }
+void MemDbgExit() {
+    Close();
+}
 
 void* MemAlloc(i32 size, u32 tag, const char* file, int line) {
     auto& s = gMemDbg;
     if (size < 1) {
-        MemDbgMessage(B5("AllocFail::配置大小<=0 ,%s(%d) ,size==%d\n\n"), file ? file : "", line, size);
+        MemDbgMessage(B5("AllocFail::配置大小<=0 ,%s(%d) ,size==%d\n\n"), file ? file : "", line,
+                      size);
         // A negative size would put the back guard in front of the block.
         if (size < 0) return nullptr;
     }
@@ -268,7 +282,8 @@ int MemCheck(const void* p, i32 size, const char* file, int line) {
         for (MemBlockRecord* r = gMemDbg.buckets[b].next; r; r = r->next) {
             const u8* userStart = r->raw + kGuard;
             const u8* userEnd = userStart + r->size;
-            int inside = (start >= userStart && start < userEnd) + (end >= userStart && end <= userEnd);
+            int inside =
+                (start >= userStart && start < userEnd) + (end >= userStart && end <= userEnd);
             if (inside == 0) continue;
             if (inside == 1) {
                 MemDbgMessage(B5("Check at::%s(%d) ,0x%p ,size==%d ,記憶體區塊超出安全範圍\n\n"),
@@ -276,13 +291,15 @@ int MemCheck(const void* p, i32 size, const char* file, int line) {
                 return -3;
             }
             if (!GuardWhole(r->raw) || !GuardWhole(userEnd)) {
-                MemDbgMessage(B5("Check at::%s(%d) ,0x%p allocated at %s(%d) ,size==%d ,記憶體保護區資料錯誤\n"),
+                MemDbgMessage(B5("Check at::%s(%d) ,0x%p allocated at %s(%d) ,size==%d "
+                                 ",記憶體保護區資料錯誤\n"),
                               file ? file : "", line, p, r->file ? r->file : "", r->line, size);
                 return -4;
             }
             return 1;
         }
     }
-    MemDbgMessage(B5("Check at::%s(%d) ,0x%p ,size==%d ,不存在的記憶體\n\n"), file ? file : "", line, p, size);
+    MemDbgMessage(B5("Check at::%s(%d) ,0x%p ,size==%d ,不存在的記憶體\n\n"), file ? file : "",
+                  line, p, size);
     return -5;
 }

@@ -149,8 +149,10 @@ void ResetOneShotSettings() {
 
 void PutPic(i32 x, i32 y, i32 w, i32 h, i32 modeIn, const void* extra) {
     u32 mode = static_cast<u32>(modeIn);
-    if (IsRleSource(gCurPic, w, h)) mode |= kModeRle;
-    else mode &= ~kModeRle;
+    if (IsRleSource(gCurPic, w, h))
+        mode |= kModeRle;
+    else
+        mode &= ~kModeRle;
     u32 zoom = mode & 0x3FFFFFFC;
     if (zoom >= 0x80) {
         // Zoomed modes clip themselves and consume the one-shot settings.
@@ -199,7 +201,8 @@ void PutPic(i32 x, i32 y, i32 w, i32 h, i32 modeIn, const void* extra) {
     if (!(mode & kModeRle)) {
         i32 col = (mode & 1) ? w - skipLeft - 1 : skipLeft;
         i32 unit = gPaintPalette ? 1 : 2;
-        gBlitSrc = static_cast<const u8*>(gCurPic) + (static_cast<i64>(gBlitSkipRows) * w + col) * unit;
+        gBlitSrc =
+            static_cast<const u8*>(gCurPic) + (static_cast<i64>(gBlitSkipRows) * w + col) * unit;
         index += 0x40;
     }
     gRowSkipPhase = (y + 480) % 3;
@@ -296,8 +299,12 @@ u16* PaintPixelAddr(i32 x, i32 y) {
     return reinterpret_cast<u16*>(reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y] + 2 * x);
 }
 
-u16* LockSurface(DisplaySurface* surface) { return DisplayLock(surface, nullptr); }
-void UnlockSurface(DisplaySurface* surface, const void*) { DisplayUnlock(surface); }
+u16* LockSurface(DisplaySurface* surface) {
+    return DisplayLock(surface, nullptr);
+}
+void UnlockSurface(DisplaySurface* surface, const void*) {
+    DisplayUnlock(surface);
+}
 
 void ResetPaint() {
     gPaintBuf = nullptr;

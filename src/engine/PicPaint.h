@@ -23,8 +23,8 @@ extern Blitter gBlitTable[256];
 // Current picture and the settings that stay.
 extern const void* gCurPic;
 extern const u16* gPaintPalette;
-extern i32 gPaintWave;   // 1..15 = wave block; 0 or above 15 = off
-extern i32 gWavePhase;   // 0..32
+extern i32 gPaintWave;  // 1..15 = wave block; 0 or above 15 = off
+extern i32 gWavePhase;  // 0..32
 extern i8 gWaveTable[16][33];
 
 // One-shot settings, reset by every PutPic that gets past the mode checks.
@@ -33,10 +33,10 @@ extern i32 gPaintTintR, gPaintTintG, gPaintTintB;
 extern i32 gPaintRowSkip;
 
 // The blit job PutPic leaves for the blitter it calls.
-extern u16* gBlitDst;          // first drawn pixel
-extern const u8* gBlitSrc;     // plain sources: first source pixel (or byte)
+extern u16* gBlitDst;       // first drawn pixel
+extern const u8* gBlitSrc;  // plain sources: first source pixel (or byte)
 extern i32 gBlitCols, gBlitRows, gBlitSkipCols, gBlitSkipRows, gBlitCutRows;
-extern i32 gBlitStride;        // signed row step in bytes
+extern i32 gBlitStride;  // signed row step in bytes
 extern i32 gRowSkipPhase;
 extern i32 gBlitRowStep, gBlitStretch, gBlitSkewStep, gBlitSkewDir, gBlitSkewX;
 

@@ -21,7 +21,9 @@ namespace {
 
 PixelLayout gLayout = PixelLayout::R5G5B5;
 
-u32 Pack2(u32 v) { return (v & 0xFFFF) | (v << 16); }
+u32 Pack2(u32 v) {
+    return (v & 0xFFFF) | (v << 16);
+}
 
 void BuildTables() {
     gGreenPair = Pack2(gMaskG);
@@ -54,14 +56,20 @@ void BuildTables() {
 
 }  // namespace
 
-PixelLayout CurrentPixelLayout() { return gLayout; }
+PixelLayout CurrentPixelLayout() {
+    return gLayout;
+}
 
 u16 ConvertPixel(u16 v) {
     switch (gLayout) {
-        case PixelLayout::R5G6B5: return static_cast<u16>((v & 0x1F) + ((v & 0xFFE0) << 1));
-        case PixelLayout::R5G5B6: return static_cast<u16>(v << 1);
-        case PixelLayout::R6G5B5: return static_cast<u16>((v & 0x03FF) | ((v & 0x7C00) << 1));
-        default: return v;
+        case PixelLayout::R5G6B5:
+            return static_cast<u16>((v & 0x1F) + ((v & 0xFFE0) << 1));
+        case PixelLayout::R5G5B6:
+            return static_cast<u16>(v << 1);
+        case PixelLayout::R6G5B5:
+            return static_cast<u16>((v & 0x03FF) | ((v & 0x7C00) << 1));
+        default:
+            return v;
     }
 }
 

@@ -14,8 +14,8 @@ extern i32 gShiftR, gShiftG, gShiftB;
 extern u32 gShr1Mask, gShr2Mask, gShr3Mask, gShr4Mask;  // packed twice
 // Indexed by level + 32 for levels -32..63.
 extern u32 gClampR[96], gClampG[96], gClampB[96];
-extern u32 gColorKey, gColorKey2;           // converted keys, packed twice
-extern u32 gKeyColor555, gKeyColor2555;     // 619 and 12703 as stored
+extern u32 gColorKey, gColorKey2;        // converted keys, packed twice
+extern u32 gKeyColor555, gKeyColor2555;  // 619 and 12703 as stored
 extern u32 gGreenPair;
 extern u32 gRleMagic;
 

@@ -135,8 +135,12 @@ void RegisterPlainBlitters(Blitter* table) {
 }
 
 // Term 2 from the colour, terms 1, 3 and 4 from the pixel.
-void BlendLineToColor(u32* pixels, u32 colorPair, i32 n) { BlendLine(pixels, colorPair, n, 4); }
-void BlendLineToColorHalf(u32* pixels, u32 colorPair, i32 n) { BlendLine(pixels, colorPair, n, 8); }
+void BlendLineToColor(u32* pixels, u32 colorPair, i32 n) {
+    BlendLine(pixels, colorPair, n, 4);
+}
+void BlendLineToColorHalf(u32* pixels, u32 colorPair, i32 n) {
+    BlendLine(pixels, colorPair, n, 8);
+}
 void BlendLineToColorStrong(u32* pixels, u32 colorPair, i32 n) {
     BlendLine(pixels, colorPair, n, 10);
 }

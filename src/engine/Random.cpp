@@ -8,7 +8,9 @@ u32 NextSeed() {
     return (gRandomTable.seed >> 16) & 0x7FFF;
 }
 
-void SetSeed(u32 seed) { gRandomTable.seed = seed; }
+void SetSeed(u32 seed) {
+    gRandomTable.seed = seed;
+}
 
 void InitRandom(u32 seed) {
     auto& t = gRandomTable;
@@ -61,4 +63,6 @@ u32 RandomN(u32 n) {
     return r % n;
 }
 
-double RandomReal() { return NextRandom() * (1.0 / 65536.0); }
+double RandomReal() {
+    return NextRandom() * (1.0 / 65536.0);
+}

@@ -52,24 +52,52 @@ namespace sse2 {
 using Vec = __m128i;
 constexpr i32 kLanes = 8;
 #define LANE_FN inline
-LANE_FN Vec Load(const void* p) { return _mm_loadu_si128(static_cast<const Vec*>(p)); }
-LANE_FN void Store(void* p, Vec v) { _mm_storeu_si128(static_cast<Vec*>(p), v); }
-LANE_FN Vec Splat(u16 v) { return _mm_set1_epi16(static_cast<short>(v)); }
-LANE_FN Vec And(Vec a, Vec b) { return _mm_and_si128(a, b); }
-LANE_FN Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
-LANE_FN Vec Add16(Vec a, Vec b) { return _mm_add_epi16(a, b); }
-LANE_FN Vec AddsU16(Vec a, Vec b) { return _mm_adds_epu16(a, b); }
-LANE_FN Vec Sub16(Vec a, Vec b) { return _mm_sub_epi16(a, b); }
+LANE_FN Vec Load(const void* p) {
+    return _mm_loadu_si128(static_cast<const Vec*>(p));
+}
+LANE_FN void Store(void* p, Vec v) {
+    _mm_storeu_si128(static_cast<Vec*>(p), v);
+}
+LANE_FN Vec Splat(u16 v) {
+    return _mm_set1_epi16(static_cast<short>(v));
+}
+LANE_FN Vec And(Vec a, Vec b) {
+    return _mm_and_si128(a, b);
+}
+LANE_FN Vec Or(Vec a, Vec b) {
+    return _mm_or_si128(a, b);
+}
+LANE_FN Vec Add16(Vec a, Vec b) {
+    return _mm_add_epi16(a, b);
+}
+LANE_FN Vec AddsU16(Vec a, Vec b) {
+    return _mm_adds_epu16(a, b);
+}
+LANE_FN Vec Sub16(Vec a, Vec b) {
+    return _mm_sub_epi16(a, b);
+}
 // No unsigned 16-bit minimum before SSE4.1: a less what a has above b.
-LANE_FN Vec MinU16(Vec a, Vec b) { return _mm_sub_epi16(a, _mm_subs_epu16(a, b)); }
-LANE_FN Vec Eq16(Vec a, Vec b) { return _mm_cmpeq_epi16(a, b); }
-LANE_FN Vec Select(Vec m, Vec a, Vec b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
+LANE_FN Vec MinU16(Vec a, Vec b) {
+    return _mm_sub_epi16(a, _mm_subs_epu16(a, b));
+}
+LANE_FN Vec Eq16(Vec a, Vec b) {
+    return _mm_cmpeq_epi16(a, b);
+}
+LANE_FN Vec Select(Vec m, Vec a, Vec b) {
+    return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b));
+}
 template <int K>
-LANE_FN Vec Srli(Vec v) { return _mm_srli_epi16(v, K); }
+LANE_FN Vec Srli(Vec v) {
+    return _mm_srli_epi16(v, K);
+}
 template <int K>
-LANE_FN Vec Slli(Vec v) { return _mm_slli_epi16(v, K); }
+LANE_FN Vec Slli(Vec v) {
+    return _mm_slli_epi16(v, K);
+}
 template <int K>
-LANE_FN Vec Srai(Vec v) { return _mm_srai_epi16(v, K); }
+LANE_FN Vec Srai(Vec v) {
+    return _mm_srai_epi16(v, K);
+}
 LANE_FN Vec Levels(const u8* a) {
     return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const Vec*>(a)), _mm_setzero_si128());
 }
@@ -94,23 +122,51 @@ namespace avx2 {
 using Vec = __m256i;
 constexpr i32 kLanes = 16;
 #define LANE_FN inline __attribute__((target("avx2")))
-LANE_FN Vec Load(const void* p) { return _mm256_loadu_si256(static_cast<const Vec*>(p)); }
-LANE_FN void Store(void* p, Vec v) { _mm256_storeu_si256(static_cast<Vec*>(p), v); }
-LANE_FN Vec Splat(u16 v) { return _mm256_set1_epi16(static_cast<short>(v)); }
-LANE_FN Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
-LANE_FN Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
-LANE_FN Vec Add16(Vec a, Vec b) { return _mm256_add_epi16(a, b); }
-LANE_FN Vec AddsU16(Vec a, Vec b) { return _mm256_adds_epu16(a, b); }
-LANE_FN Vec Sub16(Vec a, Vec b) { return _mm256_sub_epi16(a, b); }
-LANE_FN Vec MinU16(Vec a, Vec b) { return _mm256_min_epu16(a, b); }
-LANE_FN Vec Eq16(Vec a, Vec b) { return _mm256_cmpeq_epi16(a, b); }
-LANE_FN Vec Select(Vec m, Vec a, Vec b) { return _mm256_blendv_epi8(b, a, m); }
+LANE_FN Vec Load(const void* p) {
+    return _mm256_loadu_si256(static_cast<const Vec*>(p));
+}
+LANE_FN void Store(void* p, Vec v) {
+    _mm256_storeu_si256(static_cast<Vec*>(p), v);
+}
+LANE_FN Vec Splat(u16 v) {
+    return _mm256_set1_epi16(static_cast<short>(v));
+}
+LANE_FN Vec And(Vec a, Vec b) {
+    return _mm256_and_si256(a, b);
+}
+LANE_FN Vec Or(Vec a, Vec b) {
+    return _mm256_or_si256(a, b);
+}
+LANE_FN Vec Add16(Vec a, Vec b) {
+    return _mm256_add_epi16(a, b);
+}
+LANE_FN Vec AddsU16(Vec a, Vec b) {
+    return _mm256_adds_epu16(a, b);
+}
+LANE_FN Vec Sub16(Vec a, Vec b) {
+    return _mm256_sub_epi16(a, b);
+}
+LANE_FN Vec MinU16(Vec a, Vec b) {
+    return _mm256_min_epu16(a, b);
+}
+LANE_FN Vec Eq16(Vec a, Vec b) {
+    return _mm256_cmpeq_epi16(a, b);
+}
+LANE_FN Vec Select(Vec m, Vec a, Vec b) {
+    return _mm256_blendv_epi8(b, a, m);
+}
 template <int K>
-LANE_FN Vec Srli(Vec v) { return _mm256_srli_epi16(v, K); }
+LANE_FN Vec Srli(Vec v) {
+    return _mm256_srli_epi16(v, K);
+}
 template <int K>
-LANE_FN Vec Slli(Vec v) { return _mm256_slli_epi16(v, K); }
+LANE_FN Vec Slli(Vec v) {
+    return _mm256_slli_epi16(v, K);
+}
 template <int K>
-LANE_FN Vec Srai(Vec v) { return _mm256_srai_epi16(v, K); }
+LANE_FN Vec Srai(Vec v) {
+    return _mm256_srai_epi16(v, K);
+}
 LANE_FN Vec Levels(const u8* a) {
     return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a)));
 }
@@ -309,7 +365,9 @@ BlitLanes SetBlitLanes(BlitLanes lanes) {
     return gBlitLanes;
 }
 
-void ResetBlitLanes() { gBlitLanes = BestBlitLanes(); }
+void ResetBlitLanes() {
+    gBlitLanes = BestBlitLanes();
+}
 
 void RegisterRleBlitters(Blitter* table) {
     table[0x00] = RleCopy<false>;

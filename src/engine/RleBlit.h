@@ -58,13 +58,14 @@ inline bool StepRunCut(RunCursor& c, i32 c0, i32 c1, Op& op) {
             c.q = q + 2 * n;
             // Most runs lie wholly in the window.
             if (col >= c0 && end <= c1) {
-                op.template Lit<Mirror>(Mirror ? c.dst - (col - c0) : c.dst + (col - c0), q, n, col);
+                op.template Lit<Mirror>(Mirror ? c.dst - (col - c0) : c.dst + (col - c0), q, n,
+                                        col);
                 return true;
             }
             i32 a = std::max(col, c0), b = std::min(end, c1);
             if (a < b)
-                op.template Lit<Mirror>(Mirror ? c.dst - (a - c0) : c.dst + (a - c0), q + 2 * (a - col),
-                                        b - a, a);
+                op.template Lit<Mirror>(Mirror ? c.dst - (a - c0) : c.dst + (a - c0),
+                                        q + 2 * (a - col), b - a, a);
             return true;
         }
         c.q = q;
@@ -128,8 +129,10 @@ constexpr bool WalksFromZero() {
 
 template <bool Mirror, bool FromZero, class Op>
 inline bool StepRun(RunCursor& c, i32 c0, i32 c1, u16* end, Op& op) {
-    if constexpr (FromZero) return StepRunFromZero<Mirror>(c, end, c1, op);
-    else return StepRunCut<Mirror>(c, c0, c1, op);
+    if constexpr (FromZero)
+        return StepRunFromZero<Mirror>(c, end, c1, op);
+    else
+        return StepRunCut<Mirror>(c, c0, c1, op);
 }
 
 // Columns [c0, c1) of one picture row go to dst (the pixel of column c0).

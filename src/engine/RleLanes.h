@@ -49,14 +49,16 @@ struct Lanes {
 // the screen as it was, and stored last over the tail the loop leaves.
 LANE_FN void AddRun(const Lanes& l, u16* d, const u8* s, i32 n) {
     Vec tail = l.AddSat(Load(s + 2 * (n - kLanes)), Load(d + n - kLanes));
-    for (i32 i = 0; i + kLanes <= n; i += kLanes) Store(d + i, l.AddSat(Load(s + 2 * i), Load(d + i)));
+    for (i32 i = 0; i + kLanes <= n; i += kLanes)
+        Store(d + i, l.AddSat(Load(s + 2 * i), Load(d + i)));
     Store(d + n - kLanes, tail);
 }
 
 LANE_FN void AlphaRun(const Lanes& l, u16* d, const u8* s, const u8* a, i32 n) {
     i32 t = n - kLanes;
     Vec tail = l.Alpha(Load(s + 2 * t), Load(d + t), a + t);
-    for (i32 i = 0; i + kLanes <= n; i += kLanes) Store(d + i, l.Alpha(Load(s + 2 * i), Load(d + i), a + i));
+    for (i32 i = 0; i + kLanes <= n; i += kLanes)
+        Store(d + i, l.Alpha(Load(s + 2 * i), Load(d + i), a + i));
     Store(d + t, tail);
 }
 

@@ -125,8 +125,10 @@ u8* RleEncode(const void* pixels, i32* size, i32 w, i32 h, i32 depth) {
                 }
                 Put16(out, static_cast<u16>(n));
                 for (i32 i = 0; i < n; ++i) {
-                    if (wide) Put16(out, static_cast<u16>(at(base + x + i)));
-                    else out.push_back(static_cast<u8>(at(base + x + i)));
+                    if (wide)
+                        Put16(out, static_cast<u16>(at(base + x + i)));
+                    else
+                        out.push_back(static_cast<u8>(at(base + x + i)));
                 }
             }
             x += n;
@@ -149,17 +151,17 @@ void* RleDecode(const void* picIn, size_t size, i32* w, i32* h, i32* depth) {
     size_t unit = wide ? 2 : 1;
     const u64 bytes = static_cast<u64>(info.width) * static_cast<u64>(info.height) * unit;
     if (bytes > kMaxPlainPicBytes) {
-        ReportDataError(DataError::Unplaced(
-            "", "run-coded picture of " + std::to_string(info.width) + "x" +
-                    std::to_string(info.height) + " refused: larger than " +
-                    std::to_string(kMaxPlainPicBytes) + " bytes"));
+        ReportDataError(
+            DataError::Unplaced("", "run-coded picture of " + std::to_string(info.width) + "x" +
+                                        std::to_string(info.height) + " refused: larger than " +
+                                        std::to_string(kMaxPlainPicBytes) + " bytes"));
         return nullptr;
     }
     u8* out = static_cast<u8*>(MH_ALLOC_ZERO(static_cast<i32>(bytes ? bytes : 1)));
     if (!out) {
-        ReportDataError(DataError::Unplaced("", "run-coded picture of " + std::to_string(info.width) +
-                                                    "x" + std::to_string(info.height) +
-                                                    " refused: no memory"));
+        ReportDataError(
+            DataError::Unplaced("", "run-coded picture of " + std::to_string(info.width) + "x" +
+                                        std::to_string(info.height) + " refused: no memory"));
         return nullptr;
     }
     ForEachRun(pic, [&](i32 row, i32 col, u16 word, const u8* data) {
@@ -173,8 +175,10 @@ void* RleDecode(const void* picIn, size_t size, i32* w, i32* h, i32* depth) {
         // Runs of the kind never written are transparent: the first key.
         u16 fill = kind == kRunKey2 ? (wide ? gKeyColor2555 : 3) : (wide ? gKeyColor555 : 1);
         for (i32 i = 0; i < n; ++i) {
-            if (wide) std::memcpy(d + 2 * i, &fill, 2);
-            else d[i] = static_cast<u8>(fill);
+            if (wide)
+                std::memcpy(d + 2 * i, &fill, 2);
+            else
+                d[i] = static_cast<u8>(fill);
         }
     });
     if (w) *w = info.width;
@@ -262,7 +266,8 @@ u8* RleConvertPaletted8To16(u8* holder, i32* size) {
     u16 palette[256];
     for (int i = 0; i < 256; ++i) palette[i] = LoadPixel(holder + 2 * i);
     i32 n = 0;
-    u8* pic = RleConvert8To16Pic(holder + 512, static_cast<size_t>(*size) - 512, palette, 0x8010, &n);
+    u8* pic =
+        RleConvert8To16Pic(holder + 512, static_cast<size_t>(*size) - 512, palette, 0x8010, &n);
     if (!pic) return nullptr;
     MH_FREE(holder);
     *size = n;

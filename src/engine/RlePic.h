@@ -19,12 +19,12 @@ constexpr i32 kMaxRun = 16383;
 
 // One loaded frame of a picture (the picture cache hands these out).
 struct PicFrame {
-    u8* pixels = nullptr;       // a run-coded picture
-    u8* alpha = nullptr;        // per-pixel alpha plane, or null
-    u16* palette = nullptr;     // 256 colours of an 8-bit picture, or null
+    u8* pixels = nullptr;    // a run-coded picture
+    u8* alpha = nullptr;     // per-pixel alpha plane, or null
+    u16* palette = nullptr;  // 256 colours of an 8-bit picture, or null
     u16 width = 0;
     u16 height = 0;
-    u32 size = 0;               // bytes of pixels
+    u32 size = 0;  // bytes of pixels
 };
 
 struct RleInfo {

@@ -144,10 +144,10 @@ i64 cWater::DiscRowHalf(i64 rest) {
 bool cWater::TakeDropBudget(int x, int y, int radius) {
     if (dropCells_ >= DropBudget()) return false;
     // Charged by the clipped square of the disc: rows and columns inside the area.
-    const i64 rows = std::max<i64>(0, std::min<i64>(radius, areaH_ - 2 - i64{y}) -
-                                          std::max<i64>(-radius, 1 - i64{y}) + 1);
-    const i64 cols = std::max<i64>(0, std::min<i64>(radius, areaW_ - 2 - i64{x}) -
-                                          std::max<i64>(-radius, 1 - i64{x}) + 1);
+    const i64 rows = std::max<i64>(
+        0, std::min<i64>(radius, areaH_ - 2 - i64{y}) - std::max<i64>(-radius, 1 - i64{y}) + 1);
+    const i64 cols = std::max<i64>(
+        0, std::min<i64>(radius, areaW_ - 2 - i64{x}) - std::max<i64>(-radius, 1 - i64{x}) + 1);
     dropCells_ += std::max<i64>(1, std::min(rows * cols, DropBudget()));
     return true;
 }
@@ -156,12 +156,14 @@ template <class Fn>
 void cWater::ForDiscCells(int x, int y, int radius, Fn fn) {
     const i64 r2 = static_cast<i64>(radius) * radius;
     // Only the part of the disc inside the area is walked, one span per row.
-    const i64 j0 = std::max<i64>(-radius, 1 - i64{y}), j1 = std::min<i64>(radius, areaH_ - 2 - i64{y});
+    const i64 j0 = std::max<i64>(-radius, 1 - i64{y}),
+              j1 = std::min<i64>(radius, areaH_ - 2 - i64{y});
     for (i64 j = j0; j <= j1; ++j) {
         const i64 rest = r2 - j * j - 1;  // i * i + j * j < r2
         if (rest < 0) continue;
         const i64 half = DiscRowHalf(rest);
-        const i64 i0 = std::max<i64>(-half, 1 - i64{x}), i1 = std::min<i64>(half, areaW_ - 2 - i64{x});
+        const i64 i0 = std::max<i64>(-half, 1 - i64{x}),
+                  i1 = std::min<i64>(half, areaW_ - 2 - i64{x});
         for (i64 i = i0; i <= i1; ++i) fn(static_cast<int>(i), static_cast<int>(j), i * i + j * j);
     }
 }

@@ -18,7 +18,7 @@ struct FixedActs {
 };
 extern FixedActs gFixedActs;
 extern u32 gDialogTextSize;  // the dialogue layout unit, about half the main font's size
-extern i32 gNumberFade;   // blend level of DrawActNumber
+extern i32 gNumberFade;      // blend level of DrawActNumber
 
 // Draws the state's current picture at (x - hot spot) with its blend level and
 // its mode word ORed with extra; false when it has no picture.

@@ -520,7 +520,9 @@ void PlaceRoles(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, const MapDbRe
 
 // The window goes after the frame that called: the frame still draws into
 // what the release would free.
-void CloseAfterFrame() { PostMessageA(gMainWnd, WM_DESTROY, 0, 0); }
+void CloseAfterFrame() {
+    PostMessageA(gMainWnd, WM_DESTROY, 0, 0);
+}
 
 bool Fail(const char* caption, const char* text) {
     ReportDataError(WordedDataError("%s", text), caption);
@@ -561,8 +563,9 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     StopGhosts();
     FirstVisitFlags(m);
     if (!found) {
-        ReportDataError(BoxedDataError(missing, B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m)),
-                        B5("遊戲初始"));
+        ReportDataError(
+            BoxedDataError(missing, B5("找不到設定的起始地圖碼 (%d)"), static_cast<int>(m)),
+            B5("遊戲初始"));
         CloseAfterFrame();
         return;
     }

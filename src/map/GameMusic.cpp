@@ -21,7 +21,9 @@ void ClearMusicLists() {
 
 }  // namespace
 
-void ResetGameMusic() { gCdMusic = 0; }
+void ResetGameMusic() {
+    gCdMusic = 0;
+}
 
 bool ParseDiscTrackName(const char* name, int* track) {
     if (!name || name[0] != 'C' || name[1] != 'D') return false;

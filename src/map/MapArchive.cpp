@@ -335,8 +335,8 @@ int LoadMap3(u32 n, MapRecord* map) {
     map->Pixel = GetCachedMap(n, m, LoadU32(hp + mapHdr::kPixelOff), 0);
     map->pixelSize = map->Pixel ? gCacheFile.GetSize() : 0;
     // The cache is only a cache: a map it cannot hold is entered from memory.
-    if (!map->Pixel) map->Pixel = UnpackMapInMemory(m, LoadU32(hp + mapHdr::kPixelOff), 0,
-                                                    &map->pixelSize);
+    if (!map->Pixel)
+        map->Pixel = UnpackMapInMemory(m, LoadU32(hp + mapHdr::kPixelOff), 0, &map->pixelSize);
     if (!map->Pixel) return 0;
 
     u64 layerCells = cells * map->layers;

@@ -155,8 +155,8 @@ u16 BehaviourCommandAt(u16 scriptId, u32 pc) {
         if (!gReportedExtraBlock) {
             gReportedExtraBlock = true;
             ReportDataError(DataError::Unplaced(
-                "path.dat", "script id " + std::to_string(scriptId) +
-                                " lies in an extra block; no program"));
+                "path.dat",
+                "script id " + std::to_string(scriptId) + " lies in an extra block; no program"));
         }
         return 0xFFFF;
     }

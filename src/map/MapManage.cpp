@@ -406,4 +406,3 @@ void ResetMapManage() {
     gHudSlide = 48;
     gLastLeftDown = 0;
 }
-

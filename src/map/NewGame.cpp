@@ -136,10 +136,12 @@ int StartNewGame(int load) {
         // after the frame that asked.
         ByteReader id = MapDbTable(dbTable::kStart);
         int map = id.Has(2) ? id.U16() : -1;
-        DataError why = gMapDatabase ? DataError(kMapsFileName, kMapsFileHeader + 4u * dbTable::kStart,
-                                                 "the start record lies outside the database")
-                                     : MapDatabaseFault();
-        ReportDataError(BoxedDataError(why, B5("找不到設定的起始地圖碼 (%d)"), map), B5("遊戲初始"));
+        DataError why = gMapDatabase
+                            ? DataError(kMapsFileName, kMapsFileHeader + 4u * dbTable::kStart,
+                                        "the start record lies outside the database")
+                            : MapDatabaseFault();
+        ReportDataError(BoxedDataError(why, B5("找不到設定的起始地圖碼 (%d)"), map),
+                        B5("遊戲初始"));
         PostMessageA(gMainWnd, WM_DESTROY, 0, 0);
         return 0;
     }

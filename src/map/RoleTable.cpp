@@ -357,10 +357,11 @@ void StoreOneRole(RoleSlot& s, int x, int y) {
     i32 row = FindRecord(s.roleId);
     if (row < 0) {
         ReportDataError(
-            BoxedDataError(DataError::Unplaced(kMapsFileName, "no role record for role " +
-                                                                  std::to_string(s.roleId)),
-                           B5("角色編號(%d)\n資料歸鍵時\n找不到符合的位置\n可能是定義錯誤或是角色不存在了"),
-                           s.roleId),
+            BoxedDataError(
+                DataError::Unplaced(kMapsFileName,
+                                    "no role record for role " + std::to_string(s.roleId)),
+                B5("角色編號(%d)\n資料歸鍵時\n找不到符合的位置\n可能是定義錯誤或是角色不存在了"),
+                s.roleId),
             B5("!!! 警告 !!!"));
         return;
     }
@@ -503,8 +504,7 @@ void newRoleInit(RoleSlot* s) {
         // takes the frame's size.
         if (!ActHasFrames(s->act) || !TakeActData(s->act))
             ReportActFault(s->act->act, "Act Err11(Misc:newRoleInit)", RoleErrorText(), s->roleId,
-                           s->act->act,
-                     s->act->action, s->act->dir);
+                           s->act->act, s->act->action, s->act->dir);
     }
     s->state &= ~(0x20000000u | 0x00F00000u);
     u32 cx = s->x / 16, cy = s->y / 16;

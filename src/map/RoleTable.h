@@ -55,13 +55,13 @@ struct RoleSlot {
     u16 attr1 = 0, attr2 = 0;  // placement attributes of map objects
     ActPlayer* act = nullptr;
     // Drawing and sound of the map scene.
-    i16 drawX = 0, drawY = 0;      // draw offsets
-    u32 soundRepeat = 0;           // low half: frames to the next repeat; high half: the reload
-    u16 soundId = 0;               // positional sound (0: none)
-    u16 textColour = 0;            // speech or name text: an index of the text colours (0..10)
-    char* text = nullptr;          // speech or name text (Big5, debug allocator), or null
-    u16 markerId = 0;              // frame of the area marker (0: none)
-    ActPlayer* second = nullptr;   // an attached second animation (not owned)
+    i16 drawX = 0, drawY = 0;     // draw offsets
+    u32 soundRepeat = 0;          // low half: frames to the next repeat; high half: the reload
+    u16 soundId = 0;              // positional sound (0: none)
+    u16 textColour = 0;           // speech or name text: an index of the text colours (0..10)
+    char* text = nullptr;         // speech or name text (Big5, debug allocator), or null
+    u16 markerId = 0;             // frame of the area marker (0: none)
+    ActPlayer* second = nullptr;  // an attached second animation (not owned)
 };
 
 // A route record (a free one is all bytes 0xFF).

@@ -26,7 +26,9 @@ Span Clip(i32 x, i32 y, i32 w, i32 h) {
     return s;
 }
 
-u16* Row(const Span& s, i32 y) { return PaintPixelAddr(s.x0, y); }
+u16* Row(const Span& s, i32 y) {
+    return PaintPixelAddr(s.x0, y);
+}
 
 // Shifts every pixel right and drops the bits that crossed into the next channel.
 void ShiftRows(const Span& s, int shift, u16 keep) {

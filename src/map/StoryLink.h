@@ -6,7 +6,7 @@
 #include "base/Types.h"
 
 // The talk.
-constexpr u16 kTalkSpot = 0xFFFD;   // owner of a map-spot talk; also "no speaker"
+constexpr u16 kTalkSpot = 0xFFFD;     // owner of a map-spot talk; also "no speaker"
 constexpr u32 kTalkLockBit = 0x8000;  // gTalkFlags: player control locked
 constexpr int kScriptVarCount = 256;
 struct TalkContext {

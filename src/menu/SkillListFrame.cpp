@@ -405,7 +405,8 @@ void cSkillListFrame::MainKeys(MenuKey key) {
 
 void cSkillListFrame::RowKeys(MenuKey key) {
     const int slot = frame.SlotOf(static_cast<i32>(gMenuRole));
-    const int to = list.RowKeyFocus(focus, kSkillFocusRow, slot >= 0 ? kSkillFocusSlot + slot : -1, key);
+    const int to =
+        list.RowKeyFocus(focus, kSkillFocusRow, slot >= 0 ? kSkillFocusSlot + slot : -1, key);
     if (to >= 0) FocusTo(to);
 }
 

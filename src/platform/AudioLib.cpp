@@ -72,7 +72,9 @@ AudioLibState& Lib() {
     return *s;
 }
 using Guard = std::lock_guard<std::recursive_mutex>;
-Guard Lock() { return Guard(AudioMixer().Lock()); }
+Guard Lock() {
+    return Guard(AudioMixer().Lock());
+}
 
 template <class T>
 bool Live(T* h) {
@@ -96,13 +98,19 @@ bool ReadHostFile(const std::string& winPath, std::vector<u8>* out) {
     return true;
 }
 
-u32 FramesToMs(size_t frames) { return static_cast<u32>(static_cast<u64>(frames) * 1000 / kMixRate); }
-size_t MsToFrames(u32 ms) { return static_cast<size_t>(static_cast<u64>(ms) * kMixRate / 1000); }
+u32 FramesToMs(size_t frames) {
+    return static_cast<u32>(static_cast<u64>(frames) * 1000 / kMixRate);
+}
+size_t MsToFrames(u32 ms) {
+    return static_cast<size_t>(static_cast<u64>(ms) * kMixRate / 1000);
+}
 }  // namespace
 
 // ---- Library ----
 
-void AudioSetRedistDirectory(const char* folder) { Lib().redist = folder ? folder : ""; }
+void AudioSetRedistDirectory(const char* folder) {
+    Lib().redist = folder ? folder : "";
+}
 
 bool AudioStartup() {
     auto g = Lock();
@@ -130,7 +138,9 @@ void AudioSetLastError(const DataError& e) {
     Lib().lastMessage = e.Message();
 }
 
-void* AudioMemAllocLock(u32 size) { return MH_ALLOC(static_cast<i32>(std::max<u32>(size, 1))); }
+void* AudioMemAllocLock(u32 size) {
+    return MH_ALLOC(static_cast<i32>(std::max<u32>(size, 1)));
+}
 void AudioMemFreeLock(void* p) {
     if (p) MH_FREE(p);
 }
@@ -251,7 +261,8 @@ bool AudioSetSampleFile(HSAMPLE s, const void* image, u32 size) {
 bool AudioSetNamedSampleFile(HSAMPLE s, const char* type, const void* image, u32 size) {
     std::string t = type ? type : "";
     for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (t.size() >= 4 && t.compare(t.size() - 4, 4, ".wav") == 0) return SetSamplePcm(s, image, size, true);
+    if (t.size() >= 4 && t.compare(t.size() - 4, 4, ".wav") == 0)
+        return SetSamplePcm(s, image, size, true);
     return SetSamplePcm(s, image, size, false);
 }
 
@@ -662,7 +673,8 @@ u32 AudioRedbookPlay(HREDBOOK h, u32 startMs, u32 endMs) {
         AudioSetLastError("out of voices for the disc");
         return 0;
     }
-    AudioMixer().SetPcm(h->voice, pcm, MsToFrames(startMs - firstStart), MsToFrames(endMs - firstStart));
+    AudioMixer().SetPcm(h->voice, pcm, MsToFrames(startMs - firstStart),
+                        MsToFrames(endMs - firstStart));
     AudioMixer().SetLoops(h->voice, 1);
     AudioMixer().SetVolume(h->voice, h->volume);
     AudioMixer().Start(h->voice);
@@ -717,8 +729,12 @@ u32 AudioRedbookSetVolume(HREDBOOK h, int volume) {
     if (h->voice >= 0) AudioMixer().SetVolume(h->voice, h->volume);
     return static_cast<u32>(h->volume);
 }
-u32 AudioRedbookEject(HREDBOOK h) { return 0; }
-u32 AudioRedbookRetract(HREDBOOK h) { return 0; }
+u32 AudioRedbookEject(HREDBOOK h) {
+    return 0;
+}
+u32 AudioRedbookRetract(HREDBOOK h) {
+    return 0;
+}
 u32 AudioRedbookId(HREDBOOK h) {
     auto g = Lock();
     if (!Live(h)) return 0;

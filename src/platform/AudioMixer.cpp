@@ -5,7 +5,9 @@
 #include <cstring>
 
 namespace {
-int Clamp127(int v) { return std::clamp(v, 0, 127); }
+int Clamp127(int v) {
+    return std::clamp(v, 0, 127);
+}
 }  // namespace
 
 cAudioMixer::cAudioMixer(int voices) : voices_(static_cast<size_t>(voices)) {}
@@ -129,8 +131,8 @@ void cAudioMixer::SetMasterVolume(int volume) {
 
 int cAudioMixer::ActiveVoices() {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(std::count_if(voices_.begin(), voices_.end(),
-                                          [](const Voice& v) { return v.status == kVoicePlaying; }));
+    return static_cast<int>(std::count_if(
+        voices_.begin(), voices_.end(), [](const Voice& v) { return v.status == kVoicePlaying; }));
 }
 
 void cAudioMixer::Reset() {
@@ -182,5 +184,6 @@ void cAudioMixer::Mix(i16* out, int frames) {
     for (Voice& voice : voices_) {
         if (voice.reserved && voice.status == kVoicePlaying) MixVoice(voice, acc.data(), frames);
     }
-    for (size_t i = 0; i < acc.size(); ++i) out[i] = static_cast<i16>(std::clamp(acc[i], -32768, 32767));
+    for (size_t i = 0; i < acc.size(); ++i)
+        out[i] = static_cast<i16>(std::clamp(acc[i], -32768, 32767));
 }

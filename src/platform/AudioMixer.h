@@ -12,8 +12,8 @@
 constexpr int kMixRate = 44100;
 
 // Voice status values, as the sound players read them.
-constexpr int kVoiceFree = 1;     // reserved, nothing set up
-constexpr int kVoiceDone = 2;     // played to its end or ended
+constexpr int kVoiceFree = 1;  // reserved, nothing set up
+constexpr int kVoiceDone = 2;  // played to its end or ended
 constexpr int kVoicePlaying = 4;
 constexpr int kVoiceStopped = 8;  // paused
 
@@ -70,7 +70,9 @@ private:
         int loopsLeft = 1;
         u64 played = 0;
     };
-    bool Valid(int v) const { return v >= 0 && v < static_cast<int>(voices_.size()) && voices_[v].reserved; }
+    bool Valid(int v) const {
+        return v >= 0 && v < static_cast<int>(voices_.size()) && voices_[v].reserved;
+    }
     void MixVoice(Voice& voice, int* acc, int frames);
 
     std::recursive_mutex mutex_;
@@ -83,5 +85,9 @@ private:
 cAudioMixer& AudioMixer();
 
 // Channel gains on a scale of 64 for a pan of 0..127: full in both at the centre.
-inline int PanLeft(int pan) { return pan <= 63 ? 64 : (127 - pan) * 64 / 64; }
-inline int PanRight(int pan) { return pan >= 63 ? 64 : pan * 64 / 63; }
+inline int PanLeft(int pan) {
+    return pan <= 63 ? 64 : (127 - pan) * 64 / 64;
+}
+inline int PanRight(int pan) {
+    return pan >= 63 ? 64 : pan * 64 / 63;
+}

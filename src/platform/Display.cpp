@@ -58,9 +58,9 @@ DisplayState& D() {
 // The window was uncovered or resized: the next present repaints it even
 // when the picture has not changed.
 int WatchWindow(void*, SDL_Event* e) {
-    if (e->type == SDL_WINDOWEVENT &&
-        (e->window.event == SDL_WINDOWEVENT_EXPOSED || e->window.event == SDL_WINDOWEVENT_RESTORED ||
-         e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED))
+    if (e->type == SDL_WINDOWEVENT && (e->window.event == SDL_WINDOWEVENT_EXPOSED ||
+                                       e->window.event == SDL_WINDOWEVENT_RESTORED ||
+                                       e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED))
         D().mustShow = true;
     return 0;
 }
@@ -145,7 +145,8 @@ void TraceFirstFrame() {
     traced = true;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    std::fprintf(stderr, "first frame at %lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
+    std::fprintf(stderr, "first frame at %lld.%09ld\n", static_cast<long long>(now.tv_sec),
+                 now.tv_nsec);
 }
 
 // The changed rows [top, bottom) go to the texture, the one copy of a frame;
@@ -268,8 +269,12 @@ void DisplayClose() {
     d.open = false;
 }
 
-bool DisplayIsOpen() { return D().open; }
-i32 DisplayBits() { return D().bits; }
+bool DisplayIsOpen() {
+    return D().open;
+}
+i32 DisplayBits() {
+    return D().bits;
+}
 
 void DisplaySetMasks(u32 red, u32 green, u32 blue) {
     auto& d = D();
@@ -347,8 +352,8 @@ bool DisplayFill(DisplaySurface* s, const DisplayRect* rect, u16 value) {
     return true;
 }
 
-bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src,
-                 const DisplayRect* srcRect, bool keyed) {
+bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src, const DisplayRect* srcRect,
+                 bool keyed) {
     auto& d = D();
     if (!dst || !src || !Owned(dst) || !Owned(src)) return false;
     if (d.failBlits > 0) {
@@ -363,7 +368,8 @@ bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src,
     if (!ClipTo(dst, t)) return true;
     if (keyed) Touch(dst, t.top, t.bottom);
     for (i32 row = t.top; row < t.bottom; ++row) {
-        const u16* from = src->pixels.data() + static_cast<size_t>(row - dy) * src->width + t.left - dx;
+        const u16* from =
+            src->pixels.data() + static_cast<size_t>(row - dy) * src->width + t.left - dx;
         u16* to = dst->pixels.data() + static_cast<size_t>(row) * dst->width + t.left;
         size_t n = static_cast<size_t>(t.right - t.left);
         if (keyed) {
@@ -440,8 +446,12 @@ void DisplayPumpShow() {
     if (D().primaryDirty) Show();
 }
 
-const std::vector<std::vector<u16>>& DisplayFrames() { return D().frames; }
-u32 DisplayFrameCount() { return D().frameCount; }
+const std::vector<std::vector<u16>>& DisplayFrames() {
+    return D().frames;
+}
+u32 DisplayFrameCount() {
+    return D().frameCount;
+}
 u64 DisplayRowsSent() {
     return D().rowsSent;
 }
@@ -450,9 +460,15 @@ void DisplaySetFrameLimit(size_t n) {
     d.frameLimit = n;
     while (d.frames.size() > n) d.frames.erase(d.frames.begin());
 }
-void DisplayClearFrames() { D().frames.clear(); }
-void DisplayFailNextBlits(int n) { D().failBlits = n; }
-i32 DisplayLiveSurfaces() { return static_cast<i32>(D().surfaces.size()); }
+void DisplayClearFrames() {
+    D().frames.clear();
+}
+void DisplayFailNextBlits(int n) {
+    D().failBlits = n;
+}
+i32 DisplayLiveSurfaces() {
+    return static_cast<i32>(D().surfaces.size());
+}
 
 void DisplayReset() {
     auto& d = D();

@@ -40,8 +40,8 @@ bool DisplayFill(DisplaySurface* s, const DisplayRect* rect, u16 value);
 // Copies src (srcRect, null = whole) to dst at (x, y), clipped to both; with
 // keyed set, source pixels equal to the source's colour key are skipped. Onto
 // the primary only the rows that differ are copied and marked as changed.
-bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src,
-                 const DisplayRect* srcRect, bool keyed);
+bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src, const DisplayRect* srcRect,
+                 bool keyed);
 void DisplaySetColorKey(DisplaySurface* s, u16 key);
 
 // The GDI-like pixel access: a 0x00BBGGRR colour reduced into the layout.

@@ -125,7 +125,9 @@ int FsMkdir(const char* path, int mode) {
 
 bool FsSyncFolder(const std::string& path) {
     size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    std::string folder = slash == std::string::npos ? "."
+                         : slash == 0               ? "/"
+                                                    : path.substr(0, slash);
     ++gHook.syncs;
     if (Decide() == Verdict::kFail) return Failed() == 0;
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -143,14 +145,22 @@ void FsArmFault(u32 call, FsFault fault, int error, bool forGood) {
     gHook.forGood = forGood;
 }
 
-void FsSetDiskFull(bool full) { gHook.diskFull = full; }
+void FsSetDiskFull(bool full) {
+    gHook.diskFull = full;
+}
 
-u32 FsCallCount() { return gHook.calls; }
+u32 FsCallCount() {
+    return gHook.calls;
+}
 
 u32 FsSyncCount() {
     return gHook.syncs;
 }
 
-bool FsFaultHit() { return gHook.hit; }
+bool FsFaultHit() {
+    return gHook.hit;
+}
 
-void ResetFileCalls() { gHook = Hook{}; }
+void ResetFileCalls() {
+    gHook = Hook{};
+}

@@ -123,15 +123,21 @@ bool GetDiskFreeSpaceExA(const char* winPath, u64* freeBytes) {
     return true;
 }
 
-void HostSetFreeSpaceOverride(i64 bytes) { gFreeOverride = bytes; }
+void HostSetFreeSpaceOverride(i64 bytes) {
+    gFreeOverride = bytes;
+}
 
 bool CreateDirectoryA(const char* winPath) {
     return FsMkdir(HostPath(winPath).c_str(), 0755) == 0;
 }
 
-bool DeleteFileA(const char* winPath) { return FsUnlink(HostPath(winPath).c_str()) == 0; }
+bool DeleteFileA(const char* winPath) {
+    return FsUnlink(HostPath(winPath).c_str()) == 0;
+}
 
-bool FileExists(const char* winPath) { return Exists(HostPath(winPath)); }
+bool FileExists(const char* winPath) {
+    return Exists(HostPath(winPath));
+}
 
 bool GetCurrentDirectoryA(std::string* out) {
     char buf[4096];

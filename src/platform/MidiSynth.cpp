@@ -11,7 +11,9 @@
 #include "platform/AudioMixer.h"
 
 namespace {
-fluid_synth_t* Synth(void* p) { return static_cast<fluid_synth_t*>(p); }
+fluid_synth_t* Synth(void* p) {
+    return static_cast<fluid_synth_t*>(p);
+}
 
 fluid_settings_t* NewSettings() {
     fluid_settings_t* settings = new_fluid_settings();
@@ -72,13 +74,21 @@ fluid_sfont_t* KeptFontFor(const std::string& path) {
 
 // The borrowing sound font each sequence's synthesizer loads: it answers
 // with the kept font's presets and frees only itself.
-fluid_sfont_t* Kept(fluid_sfont_t* s) { return static_cast<fluid_sfont_t*>(fluid_sfont_get_data(s)); }
-const char* BorrowName(fluid_sfont_t* s) { return fluid_sfont_get_name(Kept(s)); }
+fluid_sfont_t* Kept(fluid_sfont_t* s) {
+    return static_cast<fluid_sfont_t*>(fluid_sfont_get_data(s));
+}
+const char* BorrowName(fluid_sfont_t* s) {
+    return fluid_sfont_get_name(Kept(s));
+}
 fluid_preset_t* BorrowPreset(fluid_sfont_t* s, int bank, int program) {
     return fluid_sfont_get_preset(Kept(s), bank, program);
 }
-void BorrowStart(fluid_sfont_t* s) { fluid_sfont_iteration_start(Kept(s)); }
-fluid_preset_t* BorrowNext(fluid_sfont_t* s) { return fluid_sfont_iteration_next(Kept(s)); }
+void BorrowStart(fluid_sfont_t* s) {
+    fluid_sfont_iteration_start(Kept(s));
+}
+fluid_preset_t* BorrowNext(fluid_sfont_t* s) {
+    return fluid_sfont_iteration_next(Kept(s));
+}
 int BorrowFree(fluid_sfont_t* s) {
     delete_fluid_sfont(s);
     return 0;
@@ -87,15 +97,20 @@ int BorrowFree(fluid_sfont_t* s) {
 fluid_sfont_t* Borrow(const std::string& path) {
     fluid_sfont_t* kept = KeptFontFor(path);
     if (!kept) return nullptr;
-    fluid_sfont_t* s = new_fluid_sfont(BorrowName, BorrowPreset, BorrowStart, BorrowNext, BorrowFree);
+    fluid_sfont_t* s =
+        new_fluid_sfont(BorrowName, BorrowPreset, BorrowStart, BorrowNext, BorrowFree);
     if (s) fluid_sfont_set_data(s, kept);
     return s;
 }
 }  // namespace
 
-u32 MidiSoundFontLoads() { return gSoundFontLoads; }
+u32 MidiSoundFontLoads() {
+    return gSoundFontLoads;
+}
 
-cMidiSynth::~cMidiSynth() { Close(); }
+cMidiSynth::~cMidiSynth() {
+    Close();
+}
 
 bool cMidiSynth::Open(const std::string& soundFont, std::string* error) {
     Close();
@@ -143,17 +158,32 @@ void cMidiSynth::Send(u8 status, u8 data1, u8 data2) {
     fluid_synth_t* s = Synth(synth_);
     int ch = status & 0x0F;
     switch (status & 0xF0) {
-        case 0x80: fluid_synth_noteoff(s, ch, data1); break;
-        case 0x90:
-            if (data2 == 0) fluid_synth_noteoff(s, ch, data1);
-            else fluid_synth_noteon(s, ch, data1, data2);
+        case 0x80:
+            fluid_synth_noteoff(s, ch, data1);
             break;
-        case 0xA0: fluid_synth_key_pressure(s, ch, data1, data2); break;
-        case 0xB0: fluid_synth_cc(s, ch, data1, data2); break;
-        case 0xC0: fluid_synth_program_change(s, ch, data1); break;
-        case 0xD0: fluid_synth_channel_pressure(s, ch, data1); break;
-        case 0xE0: fluid_synth_pitch_bend(s, ch, data1 | (data2 << 7)); break;
-        default: break;
+        case 0x90:
+            if (data2 == 0)
+                fluid_synth_noteoff(s, ch, data1);
+            else
+                fluid_synth_noteon(s, ch, data1, data2);
+            break;
+        case 0xA0:
+            fluid_synth_key_pressure(s, ch, data1, data2);
+            break;
+        case 0xB0:
+            fluid_synth_cc(s, ch, data1, data2);
+            break;
+        case 0xC0:
+            fluid_synth_program_change(s, ch, data1);
+            break;
+        case 0xD0:
+            fluid_synth_channel_pressure(s, ch, data1);
+            break;
+        case 0xE0:
+            fluid_synth_pitch_bend(s, ch, data1 | (data2 << 7));
+            break;
+        default:
+            break;
     }
 }
 

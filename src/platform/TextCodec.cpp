@@ -36,9 +36,13 @@ std::string Convert(std::string_view in, const char* to, const char* from, const
 
 }  // namespace
 
-std::string Utf8ToBig5(std::string_view utf8) { return Convert(utf8, "CP950", "UTF-8", "?"); }
+std::string Utf8ToBig5(std::string_view utf8) {
+    return Convert(utf8, "CP950", "UTF-8", "?");
+}
 
-std::string Big5ToUtf8(std::string_view big5) { return Convert(big5, "UTF-8", "CP950", "?"); }
+std::string Big5ToUtf8(std::string_view big5) {
+    return Convert(big5, "UTF-8", "CP950", "?");
+}
 
 const char* B5(const char* utf8) {
     static std::mutex lock;

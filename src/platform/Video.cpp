@@ -23,8 +23,8 @@ struct VideoRec {
     AVPacket* packet = nullptr;
     int stream = -1;
     VideoSummary summary;
-    u32 current = 1;       // the frame DoFrame decodes next
-    u32 decoded = 0;       // frames taken from the decoder so far
+    u32 current = 1;  // the frame DoFrame decodes next
+    u32 decoded = 0;  // frames taken from the decoder so far
     bool haveFrame = false;
     std::vector<u16> pixels;  // the last decoded frame
     VideoPixels layout = VideoPixels::Rgb565;
@@ -68,7 +68,8 @@ bool DecodeNext(VideoRec* v) {
 }
 
 u32 DueTime(const VideoRec* v, u32 frame) {
-    u64 ms = static_cast<u64>(frame - 1) * 1000 * v->summary.rateDen / std::max<u32>(v->summary.rateNum, 1);
+    u64 ms = static_cast<u64>(frame - 1) * 1000 * v->summary.rateDen /
+             std::max<u32>(v->summary.rateNum, 1);
     return v->startTime + static_cast<u32>(ms);
 }
 }  // namespace
@@ -97,8 +98,8 @@ HVIDEO VideoOpen(const char* winPath, DataError* error) {
     AVStream* st = v->format->streams[v->stream];
     v->codec = avcodec_alloc_context3(dec);
     if (!v->codec || avcodec_parameters_to_context(v->codec, st->codecpar) < 0 ||
-        avcodec_open2(v->codec, dec, nullptr) < 0 || v->codec->width <= 0 || v->codec->height <= 0 ||
-        v->codec->width > 4096 || v->codec->height > 4096) {
+        avcodec_open2(v->codec, dec, nullptr) < 0 || v->codec->width <= 0 ||
+        v->codec->height <= 0 || v->codec->width > 4096 || v->codec->height > 4096) {
         *error = DataError::Unplaced(winPath, "the video cannot be decoded");
         Free(v);
         return nullptr;
@@ -113,7 +114,8 @@ HVIDEO VideoOpen(const char* winPath, DataError* error) {
     v->summary.rateDen = static_cast<u32>(rate.den);
     i64 frames = st->nb_frames;
     if (frames <= 0 && v->format->duration > 0)
-        frames = av_rescale(v->format->duration, rate.num, static_cast<i64>(rate.den) * AV_TIME_BASE);
+        frames =
+            av_rescale(v->format->duration, rate.num, static_cast<i64>(rate.den) * AV_TIME_BASE);
     v->summary.frames = static_cast<u32>(std::max<i64>(frames, 0));
     v->pixels.assign(static_cast<size_t>(v->summary.width) * v->summary.height, 0);
     return v;
@@ -123,9 +125,15 @@ void VideoClose(HVIDEO v) {
     if (v) Free(v);
 }
 
-VideoSummary VideoGetSummary(HVIDEO v) { return v ? v->summary : VideoSummary{}; }
-u32 VideoFrameCount(HVIDEO v) { return v ? v->summary.frames : 0; }
-u32 VideoCurrentFrame(HVIDEO v) { return v ? v->current : 0; }
+VideoSummary VideoGetSummary(HVIDEO v) {
+    return v ? v->summary : VideoSummary{};
+}
+u32 VideoFrameCount(HVIDEO v) {
+    return v ? v->summary.frames : 0;
+}
+u32 VideoCurrentFrame(HVIDEO v) {
+    return v ? v->current : 0;
+}
 
 bool VideoDoFrame(HVIDEO v) {
     if (!v) return false;
@@ -156,7 +164,8 @@ static void Convert(VideoRec* v, VideoPixels layout) {
     v->layout = layout;
 }
 
-void VideoCopyToBuffer(HVIDEO v, void* dest, u32 pitch, u32 height, u32 x, u32 y, VideoPixels pixels) {
+void VideoCopyToBuffer(HVIDEO v, void* dest, u32 pitch, u32 height, u32 x, u32 y,
+                       VideoPixels pixels) {
     if (!v || !dest || !v->haveFrame) return;
     Convert(v, pixels);
     if (!v->converted || y >= height || x * 2 >= pitch) return;
@@ -195,11 +204,15 @@ void VideoGoto(HVIDEO v, u32 frame) {
 void VideoPause(HVIDEO v, bool on) {
     if (!v || v->paused == on) return;
     v->paused = on;
-    if (on) v->pausedAt = timeGetTime();
-    else v->startTime += timeGetTime() - v->pausedAt;
+    if (on)
+        v->pausedAt = timeGetTime();
+    else
+        v->startTime += timeGetTime() - v->pausedAt;
 }
 
 void VideoSetVolume(HVIDEO v, int volume) {
     if (v) v->volume = std::clamp(volume, 0, 32768);
 }
-int VideoVolume(HVIDEO v) { return v ? v->volume : 0; }
+int VideoVolume(HVIDEO v) {
+    return v ? v->volume : 0;
+}

@@ -30,7 +30,8 @@ u32 VideoCurrentFrame(HVIDEO v);  // 1-based: the frame the next DoFrame decodes
 // Decodes the current frame; false when it cannot be decoded.
 bool VideoDoFrame(HVIDEO v);
 // Copies the decoded frame to dest (pitch bytes per row, height rows) at (x, y), clipped.
-void VideoCopyToBuffer(HVIDEO v, void* dest, u32 pitch, u32 height, u32 x, u32 y, VideoPixels pixels);
+void VideoCopyToBuffer(HVIDEO v, void* dest, u32 pitch, u32 height, u32 x, u32 y,
+                       VideoPixels pixels);
 void VideoNextFrame(HVIDEO v);
 // True while it is not yet time for the current frame (by timeGetTime).
 bool VideoWait(HVIDEO v);

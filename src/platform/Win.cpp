@@ -114,24 +114,46 @@ u32 VirtualKeyOf(SDL_Keycode k) {
     if (k >= SDLK_0 && k <= SDLK_9) return static_cast<u32>('0' + (k - SDLK_0));
     if (k >= SDLK_F1 && k <= SDLK_F12) return VK_F1 + static_cast<u32>(k - SDLK_F1);
     switch (k) {
-        case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
-        case SDLK_ESCAPE: return VK_ESCAPE;
-        case SDLK_BACKSPACE: return VK_BACK;
-        case SDLK_TAB: return VK_TAB;
-        case SDLK_SPACE: return VK_SPACE;
-        case SDLK_LEFT: return VK_LEFT;
-        case SDLK_RIGHT: return VK_RIGHT;
-        case SDLK_UP: return VK_UP;
-        case SDLK_DOWN: return VK_DOWN;
-        case SDLK_PAGEUP: return VK_PRIOR;
-        case SDLK_PAGEDOWN: return VK_NEXT;
-        case SDLK_HOME: return VK_HOME;
-        case SDLK_END: return VK_END;
-        case SDLK_DELETE: return VK_DELETE;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-        case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-        case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-        default: return 0;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return VK_RETURN;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_BACKSPACE:
+            return VK_BACK;
+        case SDLK_TAB:
+            return VK_TAB;
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        case SDLK_PAGEUP:
+            return VK_PRIOR;
+        case SDLK_PAGEDOWN:
+            return VK_NEXT;
+        case SDLK_HOME:
+            return VK_HOME;
+        case SDLK_END:
+            return VK_END;
+        case SDLK_DELETE:
+            return VK_DELETE;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return VK_SHIFT;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return VK_CONTROL;
+        case SDLK_LALT:
+        case SDLK_RALT:
+            return VK_MENU;
+        default:
+            return 0;
     }
 }
 
@@ -163,7 +185,9 @@ void PumpSdl() {
         for (auto& h : s.hooks)
             if (h.onEvent) h.onEvent(&e);
         switch (e.type) {
-            case SDL_QUIT: Post(WM_CLOSE, 0, 0); break;
+            case SDL_QUIT:
+                Post(WM_CLOSE, 0, 0);
+                break;
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
                 u32 vk = VirtualKeyOf(e.key.keysym.sym);
@@ -182,15 +206,27 @@ void PumpSdl() {
             }
             case SDL_WINDOWEVENT:
                 switch (e.window.event) {
-                    case SDL_WINDOWEVENT_MINIMIZED: Post(WM_SIZE, SIZE_MINIMIZED, 0); break;
-                    case SDL_WINDOWEVENT_RESTORED: Post(WM_SIZE, SIZE_RESTORED, 0); break;
-                    case SDL_WINDOWEVENT_FOCUS_LOST: Post(WM_ACTIVATEAPP, 0, 0); break;
-                    case SDL_WINDOWEVENT_FOCUS_GAINED: Post(WM_ACTIVATEAPP, 1, 0); break;
-                    case SDL_WINDOWEVENT_CLOSE: Post(WM_CLOSE, 0, 0); break;
-                    default: break;
+                    case SDL_WINDOWEVENT_MINIMIZED:
+                        Post(WM_SIZE, SIZE_MINIMIZED, 0);
+                        break;
+                    case SDL_WINDOWEVENT_RESTORED:
+                        Post(WM_SIZE, SIZE_RESTORED, 0);
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_LOST:
+                        Post(WM_ACTIVATEAPP, 0, 0);
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED:
+                        Post(WM_ACTIVATEAPP, 1, 0);
+                        break;
+                    case SDL_WINDOWEVENT_CLOSE:
+                        Post(WM_CLOSE, 0, 0);
+                        break;
+                    default:
+                        break;
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
     }
 }
@@ -231,22 +267,42 @@ void StartSdl() {
 
 }  // namespace
 
-void PlatformSetBackend(Backend b) { P().backend = b; }
-Backend PlatformBackend() { return P().backend; }
-bool PlatformIsHeadless() { return P().backend == Backend::Headless; }
-void PlatformSetVirtualTime(u32 ms) { P().virtualNow = ms; }
-void PlatformAdvanceTime(u32 ms) { P().virtualNow += ms; }
-std::vector<RecordedBox>& PlatformRecordedBoxes() { return P().boxes; }
-void PlatformSetBoxAnswer(int answer) { P().boxAnswer = answer; }
-int PlatformBeepCount() { return P().beeps; }
-DeviceFailures& PlatformDeviceFailures() { return P().failures; }
+void PlatformSetBackend(Backend b) {
+    P().backend = b;
+}
+Backend PlatformBackend() {
+    return P().backend;
+}
+bool PlatformIsHeadless() {
+    return P().backend == Backend::Headless;
+}
+void PlatformSetVirtualTime(u32 ms) {
+    P().virtualNow = ms;
+}
+void PlatformAdvanceTime(u32 ms) {
+    P().virtualNow += ms;
+}
+std::vector<RecordedBox>& PlatformRecordedBoxes() {
+    return P().boxes;
+}
+void PlatformSetBoxAnswer(int answer) {
+    P().boxAnswer = answer;
+}
+int PlatformBeepCount() {
+    return P().beeps;
+}
+DeviceFailures& PlatformDeviceFailures() {
+    return P().failures;
+}
 bool PlatformHasDisplay() {
     return !P().noDisplay;
 }
 void PlatformSetWindowManager(bool present) {
     P().windowManager = present;
 }
-void PlatformAddHooks(PlatformEventHooks hooks) { P().hooks.push_back(std::move(hooks)); }
+void PlatformAddHooks(PlatformEventHooks hooks) {
+    P().hooks.push_back(std::move(hooks));
+}
 
 void PlatformReset() {
     auto& s = P();
@@ -271,7 +327,9 @@ void PlatformReset() {
     ReleaseLock();
 }
 
-SDL_Window* SdlMainWindow() { return P().sdlWindow; }
+SDL_Window* SdlMainWindow() {
+    return P().sdlWindow;
+}
 
 bool RegisterClassA(const WNDCLASS& wc) {
     if (!wc.className || !wc.proc) return false;
@@ -353,7 +411,9 @@ bool ShowWindow(HWND hwnd, int cmd) {
     return true;
 }
 
-bool IsWindow(HWND hwnd) { return Live(hwnd); }
+bool IsWindow(HWND hwnd) {
+    return Live(hwnd);
+}
 
 HWND FindWindowA(const char* className, const char* title) {
     for (auto& w : P().windows)
@@ -433,7 +493,8 @@ u32 timeGetTime() {
     if (s.backend == Backend::Headless) return s.virtualNow;
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<u32>(static_cast<u64>(ts.tv_sec) * 1000u + static_cast<u64>(ts.tv_nsec) / 1000000u);
+    return static_cast<u32>(static_cast<u64>(ts.tv_sec) * 1000u +
+                            static_cast<u64>(ts.tv_nsec) / 1000000u);
 }
 
 void Sleep(u32 ms) {
@@ -449,7 +510,9 @@ void Sleep(u32 ms) {
     usleep(static_cast<useconds_t>(ms) * 1000u);
 }
 
-void Beep() { P().beeps++; }
+void Beep() {
+    P().beeps++;
+}
 
 std::string BreakBoxText(const std::string& big5, size_t columns) {
     std::string out;
@@ -592,8 +655,9 @@ int MessageBoxA(HWND, const char* text, const char* caption, u32 type) {
             buttons[n++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
             break;
         default:
-            buttons[n++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                            IDOK, "OK"};
+            buttons[n++] = {
+                SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                IDOK, "OK"};
             break;
     }
     SDL_MessageBoxData data{};

@@ -152,9 +152,13 @@ u32 MsUntilNextTick() {
 
 }  // namespace
 
-void ResetShellState() { ResetFrameGlobals(); }
+void ResetShellState() {
+    ResetFrameGlobals();
+}
 
-const char* GetBasePath() { return gBasePath; }
+const char* GetBasePath() {
+    return gBasePath;
+}
 
 bool GameFrame() {
     if (gFrameId == kQuitFrameId) {

@@ -24,8 +24,8 @@ constexpr int kKeyQ = 0x10;  // scan code of Q
 constexpr u32 kAudioPeriodMs = 80;
 constexpr u32 kFoundShowMs = 500;
 
-const char* const kDiscRequests[4] = {" 請放入標示 1 的光碟 ", " 請放入標示 2 的光碟 ", " 請放入第四片光碟 ",
-                                      " 請放入 動畫資料 光碟 "};
+const char* const kDiscRequests[4] = {" 請放入標示 1 的光碟 ", " 請放入標示 2 的光碟 ",
+                                      " 請放入第四片光碟 ", " 請放入 動畫資料 光碟 "};
 
 int gLastDrive[4] = {};  // kinds 2 and 3 start from the drive they last tried
 
@@ -69,7 +69,8 @@ void DrawPauseScreen() {
     i32 x = 320 - (n / 2) * 11;
     i32 y = 229;
     DrawFramedBox(x, y, (n / 2) * 22, 22, 0, 0, 0, 0);
-    if (gPaintBuf) gMainFont.DrawString(gPaintBuf, x, y, text, static_cast<u16>(MakeColor(25, 23, 17)), 2);
+    if (gPaintBuf)
+        gMainFont.DrawString(gPaintBuf, x, y, text, static_cast<u16>(MakeColor(25, 23, 17)), 2);
     ShowCanvas();
 }
 

@@ -103,4 +103,3 @@ void ReloadGameDatabase() {
     gCdMusic = 0;
     ReloadDatabases();
 }
-

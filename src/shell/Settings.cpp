@@ -18,10 +18,11 @@
 #include "shell/PictureSetup.h"
 #include "shell/Startup.h"
 
-
 namespace {
 
-std::string EnvPath() { return std::string(gBasePath) + "Env.dat"; }
+std::string EnvPath() {
+    return std::string(gBasePath) + "Env.dat";
+}
 
 void CopyPath(char* dst, const std::string& src) {
     std::snprintf(dst, kPathSize, "%s", src.c_str());
@@ -42,7 +43,9 @@ bool TakeString(const u8* data, size_t size, size_t off, std::string* out, size_
 
 }  // namespace
 
-void ResetSettings() { ResetSettingsValues(); }
+void ResetSettings() {
+    ResetSettingsValues();
+}
 
 void SetDefaultKeys() {
     gMapKeyCodes[0] = 1;     // Esc
@@ -138,7 +141,9 @@ bool PlainText(const std::string& t) {
     return true;
 }
 
-bool InstallModeOk(u8 mode) { return mode == 1 || mode == 2; }
+bool InstallModeOk(u8 mode) {
+    return mode == 1 || mode == 2;
+}
 
 // An older file is taken only when it is exactly one: keys and values, a root
 // naming a folder that exists, a CD path, an install mode and nothing after.
@@ -281,7 +286,8 @@ void ReadSettings() {
 
 bool ParseInstallCommand(const char* commandLine, u8* mode, std::string* root) {
     if (!commandLine || !std::isdigit(static_cast<unsigned char>(commandLine[0]))) return false;
-    if (commandLine[1] == 0 || std::strlen(commandLine + 1) >= static_cast<size_t>(kPathSize)) return false;
+    if (commandLine[1] == 0 || std::strlen(commandLine + 1) >= static_cast<size_t>(kPathSize))
+        return false;
     *mode = static_cast<u8>(commandLine[0] - '0');
     *root = commandLine + 1;
     return true;

@@ -7,7 +7,6 @@
 #include "base/Types.h"
 #include "data/Config.h"
 
-
 // Values of the settings file besides the keys.
 struct EnvValues {
     std::string root;

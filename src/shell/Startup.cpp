@@ -52,7 +52,9 @@ constexpr int kSoundTries = 20;
 bool gReleasePending = false;  // set by InitGame, cleared by ReleaseGame
 bool gInitRunning = false;
 
-void StopStart(HWND window) { SendMessageA(window, WM_DESTROY, 0, 0); }
+void StopStart(HWND window) {
+    SendMessageA(window, WM_DESTROY, 0, 0);
+}
 
 void StartSound() {
     MilesStartup(gBasePath);
@@ -206,7 +208,9 @@ static void InitGameSteps(HWND window) {
     StartSession();
 }
 
-bool InitGameRunning() { return gInitRunning; }
+bool InitGameRunning() {
+    return gInitRunning;
+}
 
 void InitGame(HWND window) {
     gInitRunning = true;
@@ -248,9 +252,13 @@ int ShowStartupDialog() {
     return result;
 }
 
-void OpenWebPage(const char* address) { OpenWithDesktop(address); }
+void OpenWebPage(const char* address) {
+    OpenWithDesktop(address);
+}
 
-void OpenReadme(const char* path) { OpenInNotepad(path); }
+void OpenReadme(const char* path) {
+    OpenInNotepad(path);
+}
 
 int ReleaseGame() {
     if (!gReleasePending) return 0;

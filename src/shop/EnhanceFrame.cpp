@@ -298,8 +298,8 @@ void cEnhanceFrame::ShowEquipageBonus(i32 piece) {
     tooltip->Show();
     for (int n = 0; n < kAbilityLines; ++n) SetLine(n, 0, false);
     if (e.bonusMode == 1 || e.bonusMode == 2) {
-        const i32 v[9] = {e.attack, e.defence, e.hitRate, e.evasion, e.strength,
-                          e.stamina, e.magic, e.spirit, e.agility};
+        const i32 v[9] = {e.attack,  e.defence, e.hitRate, e.evasion, e.strength,
+                          e.stamina, e.magic,   e.spirit,  e.agility};
         for (int n = 0; n < 9; ++n) SetLine(n, v[n], e.bonusMode == 2);
         for (int n = 0; n < kRatioCount; ++n) SetLine(9 + n, e.ratios[n], e.bonusMode == 2);
     }
@@ -445,8 +445,8 @@ void cEnhanceFrame::RollEnhance() {
     piece.enhanceLeft -= 1;
     gOwnedMonsters[chosenMonster] -= 1;
     AddMoney(-static_cast<i64>(std::max(mon->price, 0)));
-    piece.price = static_cast<i32>(
-        std::clamp<i64>(i64{piece.price} + mon->price, INT32_MIN, kMoneyCap));
+    piece.price =
+        static_cast<i32>(std::clamp<i64>(i64{piece.price} + mon->price, INT32_MIN, kMoneyCap));
     startTime = timeGetTime();
 }
 

@@ -306,10 +306,11 @@ void cShopBuyListFrame::OpenQuantityBox(u32 entry) {
     if (core.category < 5) {
         const EquipageData* rec = GetEquipageRecord(static_cast<i32>(entry));
         if (rec) {
-            core.boxIcon->SetPics(rec->icon >= 0 && rec->icon < kItemTypes ? core.icons[rec->icon]
-                                                                           : nullptr,
-                                  nullptr, nullptr);
-            CopyRecordText(core.boxNameText, sizeof(core.boxNameText), rec->name, sizeof(rec->name));
+            core.boxIcon->SetPics(
+                rec->icon >= 0 && rec->icon < kItemTypes ? core.icons[rec->icon] : nullptr, nullptr,
+                nullptr);
+            CopyRecordText(core.boxNameText, sizeof(core.boxNameText), rec->name,
+                           sizeof(rec->name));
             price = rec->price;
             std::snprintf(core.boxOwnedText, sizeof(core.boxOwnedText), "%2d",
                           CountUnwornEquipage(static_cast<i32>(entry)));
@@ -317,15 +318,15 @@ void cShopBuyListFrame::OpenQuantityBox(u32 entry) {
     } else {
         const ItemData* rec = GetItemRecord(static_cast<i32>(entry));
         if (rec) {
-            core.boxIcon->SetPics(rec->icon >= 0 && rec->icon < kItemTypes ? core.icons[rec->icon]
-                                                                           : nullptr,
-                                  nullptr, nullptr);
-            CopyRecordText(core.boxNameText, sizeof(core.boxNameText), rec->name, sizeof(rec->name));
+            core.boxIcon->SetPics(
+                rec->icon >= 0 && rec->icon < kItemTypes ? core.icons[rec->icon] : nullptr, nullptr,
+                nullptr);
+            CopyRecordText(core.boxNameText, sizeof(core.boxNameText), rec->name,
+                           sizeof(rec->name));
             price = rec->price;
         }
         core.boxOwned->Move(383, 291);
-        std::snprintf(core.boxOwnedText, sizeof(core.boxOwnedText), "%10" PRId64,
-                      ItemsHeld(entry));
+        std::snprintf(core.boxOwnedText, sizeof(core.boxOwnedText), "%10" PRId64, ItemsHeld(entry));
     }
     std::snprintf(core.boxPriceText, sizeof(core.boxPriceText), "%10" PRId64, price);
     core.FinishBox(BuyLimit(core.category, entry), price, false);

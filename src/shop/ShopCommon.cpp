@@ -20,9 +20,9 @@ const char* const kShopTabNames[kShopTabCount] = {"買", "賣", "強化", "離�
 const char* const kCategoryCaptions[kSellCategoryCount] = {
     "武 　器", "盾 　牌", "帽 　子", "甲 　冑", "飾 　品", "物 　品", "怪 　物"};
 const char* const kBuyTitles[kSellCategoryCount] = {"買 武 器", "買 盾 牌", "買 帽 子", "買 甲 冑",
-                                                     "買 飾 品", "買 物 品", ""};
-const char* const kSellTitles[kSellCategoryCount] = {
-    "賣 武 器", "賣 盾 牌", "賣 帽 子", "賣 甲 冑", "賣 飾 品", "賣 物 品", "賣 怪 物"};
+                                                    "買 飾 品", "買 物 品", ""};
+const char* const kSellTitles[kSellCategoryCount] = {"賣 武 器", "賣 盾 牌", "賣 帽 子", "賣 甲 冑",
+                                                     "賣 飾 品", "賣 物 品", "賣 怪 物"};
 
 bool ShopTabBar::Exists(int k) {
     if (k < 0 || k >= kShopTabCount) return false;

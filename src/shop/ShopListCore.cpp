@@ -295,8 +295,10 @@ void cShopListCore::BoxKey(MenuKey key) {
             break;
         case MenuKey::Left:
         case MenuKey::Right:
-            if (button) to = current == kBoxConfirm ? kBoxCancel : kBoxConfirm;
-            else to = current == kBoxMore ? kBoxFewer : kBoxMore;
+            if (button)
+                to = current == kBoxConfirm ? kBoxCancel : kBoxConfirm;
+            else
+                to = current == kBoxMore ? kBoxFewer : kBoxMore;
             break;
         case MenuKey::Switch:
             to = button ? kBoxMore : kBoxConfirm;
@@ -309,8 +311,7 @@ void cShopListCore::BoxKey(MenuKey key) {
 
 // ---- quantity box ----
 
-cControl* cShopListCore::BoxText(i32 x, i32 y, const char* t, cGrpFont* f, u32 colour,
-                                 i32 style) {
+cControl* cShopListCore::BoxText(i32 x, i32 y, const char* t, cGrpFont* f, u32 colour, i32 style) {
     cControl* c = new cControl(x, y);
     c->SetFont(f, colour, style);
     c->SetText(t);

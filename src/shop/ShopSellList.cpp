@@ -23,8 +23,8 @@ constexpr i32 kSellListPanelId = 7010;
 constexpr i32 kSellListBackgroundId = 7100;
 constexpr int kSellableItems = 200;
 constexpr i32 kPlainNumbers = -1;  // a monster's values: no sign, one colour
-constexpr ShopListLook kSellLook = {10,         kSellListBackgroundId, kSellListPanelId, kTabSell, 10,
-                                    1,          {346, 372},            kBoxCancel,       382};
+constexpr ShopListLook kSellLook = {
+    10, kSellListBackgroundId, kSellListPanelId, kTabSell, 10, 1, {346, 372}, kBoxCancel, 382};
 
 // The sell categories 0-4 follow the slot order: weapons, shields, hats,
 // armour, accessories.
@@ -89,9 +89,8 @@ std::deque<u32> SellableThings(u32 cat) {
             if (IsEquipageEquipped(static_cast<i32>(p)) || e.name[0] == 0) continue;
             pieces.push_back(p);
         }
-        std::stable_sort(pieces.begin(), pieces.end(), [](u32 a, u32 b) {
-            return gOwnedEquipage[a].id < gOwnedEquipage[b].id;
-        });
+        std::stable_sort(pieces.begin(), pieces.end(),
+                         [](u32 a, u32 b) { return gOwnedEquipage[a].id < gOwnedEquipage[b].id; });
         out.assign(pieces.begin(), pieces.end());
     } else if (cat == 5) {
         i32 count = std::min(gItemCount, kSellableItems);
@@ -229,23 +228,44 @@ void cShopSellListFrame::ShowItemInfo(u32 entry) {
     const u32 cat = core.category;
     if (cat < 5 && Piece(entry)) {
         const EquipageData& e = *Piece(entry);
-        const i32 v[9] = {Sum(e.strength, e.attack), Sum(e.stamina, e.defence), e.hitRate, e.evasion,
-                          e.strength, e.stamina, e.magic, e.spirit, e.agility};
+        const i32 v[9] = {Sum(e.strength, e.attack),
+                          Sum(e.stamina, e.defence),
+                          e.hitRate,
+                          e.evasion,
+                          e.strength,
+                          e.stamina,
+                          e.magic,
+                          e.spirit,
+                          e.agility};
         for (int n = 0; n < 9; ++n) SetPanelLine(n, v[n], e.bonusMode);
         for (int n = 0; n < kRatioCount; ++n) SetPanelLine(9 + n, e.ratios[n], e.bonusMode);
         description = e.description;
         descriptionSize = sizeof(e.description);
     } else if (cat == 5 && Item(entry)) {
         const ItemData& it = *Item(entry);
-        const i32 v[9] = {Sum(it.strength, it.attack), Sum(it.stamina, it.defence), it.hitRate,
-                          it.evasion, it.strength, it.stamina, it.magic, it.spirit, it.agility};
+        const i32 v[9] = {Sum(it.strength, it.attack),
+                          Sum(it.stamina, it.defence),
+                          it.hitRate,
+                          it.evasion,
+                          it.strength,
+                          it.stamina,
+                          it.magic,
+                          it.spirit,
+                          it.agility};
         for (int n = 0; n < 9; ++n) SetPanelLine(n, v[n], it.effectMode);
         description = it.description;
         descriptionSize = sizeof(it.description);
     } else if (cat == 6 && Monster(entry)) {
         const MonsterData& m = *Monster(entry);
-        const i32 v[9] = {Sum(m.strength, m.attack), Sum(m.stamina, m.defence), m.hitRate, m.evasion,
-                          m.strength, m.stamina, m.magic, m.spirit, m.agility};
+        const i32 v[9] = {Sum(m.strength, m.attack),
+                          Sum(m.stamina, m.defence),
+                          m.hitRate,
+                          m.evasion,
+                          m.strength,
+                          m.stamina,
+                          m.magic,
+                          m.spirit,
+                          m.agility};
         for (int n = 0; n < 9; ++n) SetPanelLine(n, v[n], kPlainNumbers);
         for (int n = 0; n < kRatioCount; ++n) SetPanelLine(9 + n, m.ratios[n], kPlainNumbers);
         description = m.description;

@@ -67,9 +67,15 @@ int cBinkPlayer::DoFrame(void* dest, u32 pitch, u32 height, u32 x, u32 y) {
     return -1;
 }
 
-void cBinkPlayer::Goto(u32 frame) { VideoGoto(handle_, frame); }
-bool cBinkPlayer::Wait() { return handle_ && VideoWait(handle_); }
-void cBinkPlayer::Pause(bool on) { VideoPause(handle_, on); }
+void cBinkPlayer::Goto(u32 frame) {
+    VideoGoto(handle_, frame);
+}
+bool cBinkPlayer::Wait() {
+    return handle_ && VideoWait(handle_);
+}
+void cBinkPlayer::Pause(bool on) {
+    VideoPause(handle_, on);
+}
 
 int cBinkPlayer::Frame() const {
     if (!handle_) return -1;
@@ -183,7 +189,9 @@ void StopVideo() {
     if (gVideoTarget.afterStop) gVideoTarget.afterStop();
 }
 
-int GetVideoFrame() { return gBinkPlayer ? gBinkPlayer->Frame() : -1; }
+int GetVideoFrame() {
+    return gBinkPlayer ? gBinkPlayer->Frame() : -1;
+}
 
 int SetBinkOverLap(i32 act, i32 action) {
     if (!gBinkPlayer) return 0;
@@ -238,5 +246,9 @@ void UpdateAudio() {
     if (gRedbook && gRedbook->Activity() != 0) gRedbook->Poll();
 }
 
-bool StartVideo(const char* path, int volume) { return PlayVideoFile(path, volume); }
-void StepVideo() { ServiceVideo(); }
+bool StartVideo(const char* path, int volume) {
+    return PlayVideoFile(path, volume);
+}
+void StepVideo() {
+    ServiceVideo();
+}

@@ -45,8 +45,8 @@ struct VideoTarget {
     VideoPixels layout = VideoPixels::Rgb565;
     std::function<void*(u32* pitch, u32* height)> lock;
     std::function<void()> unlock;
-    std::function<void()> present;     // shows the primary after a frame was copied
-    std::function<void()> afterStop;   // the canvas back and the title music
+    std::function<void()> present;    // shows the primary after a frame was copied
+    std::function<void()> afterStop;  // the canvas back and the title music
 };
 
 extern cBinkPlayer* gBinkPlayer;

@@ -164,7 +164,9 @@ void cMidi::SetVolumeOf(u32 id, int volume) {
     }
 }
 
-int cMidi::GetVolumeAll() { return open_ ? AudioXmidiMasterVolume(driver_) : 0; }
+int cMidi::GetVolumeAll() {
+    return open_ ? AudioXmidiMasterVolume(driver_) : 0;
+}
 
 void cMidi::Service() {
     if (!open_) return;
@@ -289,9 +291,13 @@ void cStream::SetVolumeOf(u32 id, int volume) {
     }
 }
 
-int cStream::GetVolume() { return open_.empty() ? 0 : AudioStreamVolume(open_.front()->handle); }
+int cStream::GetVolume() {
+    return open_.empty() ? 0 : AudioStreamVolume(open_.front()->handle);
+}
 
-u32 cStream::FirstId() const { return open_.empty() ? 0 : open_.front()->id & ~kFadingBit; }
+u32 cStream::FirstId() const {
+    return open_.empty() ? 0 : open_.front()->id & ~kFadingBit;
+}
 
 void cStream::Service() {
     for (size_t i = 0; i < open_.size();) {
@@ -408,7 +414,9 @@ void cMusic::Service() {
 
 // ---- Library ----
 
-cMiles::~cMiles() { AudioShutdown(); }
+cMiles::~cMiles() {
+    AudioShutdown();
+}
 
 void MilesStartup(const char* redistFolder) {
     AudioSetRedistDirectory(redistFolder);

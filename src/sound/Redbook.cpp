@@ -87,17 +87,39 @@ void cRedbook::SetVolume(int v) {
     AudioRedbookSetVolume(handle_, v);
 }
 
-int cRedbook::GetVolume() { return static_cast<int>(AudioRedbookVolume(handle_)); }
-int cRedbook::GetTrackCount() { return static_cast<int>(AudioRedbookTracks(handle_)); }
-int cRedbook::GetCurrentTrack() { return static_cast<int>(AudioRedbookTrack(handle_)); }
-int cRedbook::Eject() { return static_cast<int>(AudioRedbookEject(handle_)); }
-int cRedbook::Retract() { return static_cast<int>(AudioRedbookRetract(handle_)); }
-int cRedbook::Status() { return static_cast<int>(AudioRedbookStatus(handle_)); }
-int cRedbook::Pause() { return static_cast<int>(AudioRedbookPause(handle_)); }
-int cRedbook::Resume() { return static_cast<int>(AudioRedbookResume(handle_)); }
-int cRedbook::Position() { return static_cast<int>(AudioRedbookPosition(handle_)); }
-int cRedbook::DiscId() { return static_cast<int>(AudioRedbookId(handle_)); }
-bool cRedbook::IsReady() { return handle_ && AudioRedbookTracks(handle_) > 0; }
+int cRedbook::GetVolume() {
+    return static_cast<int>(AudioRedbookVolume(handle_));
+}
+int cRedbook::GetTrackCount() {
+    return static_cast<int>(AudioRedbookTracks(handle_));
+}
+int cRedbook::GetCurrentTrack() {
+    return static_cast<int>(AudioRedbookTrack(handle_));
+}
+int cRedbook::Eject() {
+    return static_cast<int>(AudioRedbookEject(handle_));
+}
+int cRedbook::Retract() {
+    return static_cast<int>(AudioRedbookRetract(handle_));
+}
+int cRedbook::Status() {
+    return static_cast<int>(AudioRedbookStatus(handle_));
+}
+int cRedbook::Pause() {
+    return static_cast<int>(AudioRedbookPause(handle_));
+}
+int cRedbook::Resume() {
+    return static_cast<int>(AudioRedbookResume(handle_));
+}
+int cRedbook::Position() {
+    return static_cast<int>(AudioRedbookPosition(handle_));
+}
+int cRedbook::DiscId() {
+    return static_cast<int>(AudioRedbookId(handle_));
+}
+bool cRedbook::IsReady() {
+    return handle_ && AudioRedbookTracks(handle_) > 0;
+}
 
 void ResetRedbook() {
     delete gRedbook;

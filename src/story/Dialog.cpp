@@ -78,7 +78,6 @@ i32 Size() {
     return static_cast<i32>(gDialogTextSize ? gDialogTextSize : 10);
 }
 
-
 // Where the "%Q" of a text lies (bytes before it), or -1 within limit bytes.
 int FindMark(const char* t, int limit) {
     size_t at = FindQMark(t, strnlen(t, static_cast<size_t>(limit)));

@@ -88,8 +88,8 @@ struct ScreenItem {
 
 extern std::vector<std::unique_ptr<DialogRecord>> gDialogs;
 extern std::vector<ScreenItem> gScreenItems;
-extern u32 gChosenAnswer;     // the highlighted answer
-extern i32 gDialogClick;      // a mouse click of this frame for the boxes
+extern u32 gChosenAnswer;  // the highlighted answer
+extern i32 gDialogClick;   // a mouse click of this frame for the boxes
 extern u16 gTextColors[16], gShadowColors[16];
 extern std::vector<std::string> gKeptTexts;
 
@@ -131,4 +131,3 @@ void FontTextOut(u16* buffer, i32 x, i32 y, int colour, int shadow, const char* 
 void DrawRectFrame(i32 x, i32 y, i32 w, i32 h, u16 colour);
 
 void ResetDialogs();
-

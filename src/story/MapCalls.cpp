@@ -42,4 +42,6 @@ void DrawStoryCountdown(i32 x, i32 y) {
     if (GetGameFlag(kStoryCountdownFlag) && gStoryCountdown >= 0) DrawCountdown(x, y, 0);
 }
 
-bool PicShowRunning() { return gPicShow.running; }
+bool PicShowRunning() {
+    return gPicShow.running;
+}

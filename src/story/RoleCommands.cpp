@@ -346,13 +346,15 @@ Step CmdTurnToFace(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     int other = ScriptRoleSlot(c, a.v[1]);
     if (slot < 0 || !gMapRoles[slot].act) {
-        ReportTalkData(c, B5("Act Err30(Talk:TurnFace[1])"), B5("角色號碼(GUID:%d)不存在此地圖(%d)"),
-                       ScriptRoleId(c, a.v[0]), static_cast<int>(gMapId));
+        ReportTalkData(c, B5("Act Err30(Talk:TurnFace[1])"),
+                       B5("角色號碼(GUID:%d)不存在此地圖(%d)"), ScriptRoleId(c, a.v[0]),
+                       static_cast<int>(gMapId));
         return Step::On;
     }
     if (other < 0) {
-        ReportTalkData(c, B5("Act Err31(Talk:TurnFace[2])"), B5("角色號碼(GUID:%d)不存在此地圖(%d)"),
-                       ScriptRoleId(c, a.v[1]), static_cast<int>(gMapId));
+        ReportTalkData(c, B5("Act Err31(Talk:TurnFace[2])"),
+                       B5("角色號碼(GUID:%d)不存在此地圖(%d)"), ScriptRoleId(c, a.v[1]),
+                       static_cast<int>(gMapId));
         return Step::On;
     }
     const RoleSlot &r = gMapRoles[slot], &o = gMapRoles[other];

@@ -12,9 +12,9 @@ constexpr u16 kTalkFree = 0xFFFF;   // owner of a free context
 constexpr u16 kRefOwner = 0xFFF0;   // role reference: the talk's owner
 constexpr u16 kRefPlayer = 0xFFF1;  // role reference: the player
 constexpr u32 kTalkWindow = 0x8000;
-constexpr u32 kTalkBase = 0x200;      // script positions count from here
-constexpr u32 kTalkEntries = 1001;    // offset-table entries 0..1000
-constexpr u32 kTalkFiller = 0x0C;     // the window is filled with this before a read
+constexpr u32 kTalkBase = 0x200;    // script positions count from here
+constexpr u32 kTalkEntries = 1001;  // offset-table entries 0..1000
+constexpr u32 kTalkFiller = 0x0C;   // the window is filled with this before a read
 constexpr int kMaxCommandsPerFrame = 10000;
 
 extern u8 gTalkBuffer[kTalkWindow];

@@ -59,16 +59,16 @@ void StartRoleTalk(int slot) {
         r.act->dir = d;
         if (!TakeActData(r.act))
             ReportActFault(r.act->act, B5("Act Err35(Talk:RoleTurn)"),
-                           B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId,
-                           r.act->act, r.act->action, r.act->dir);
+                           B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), r.roleId, r.act->act,
+                           r.act->action, r.act->dir);
     }
     if (p.act) {
         p.act->action = 0;
         p.act->dir = d ^ 1;
         if (!TakeActData(p.act))
             ReportActFault(p.act->act, B5("Act Err36(Talk:MRoleTFace)"),
-                           B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId,
-                           p.act->act, p.act->action, p.act->dir);
+                           B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, p.act->act,
+                           p.act->action, p.act->dir);
     }
     StartTalk(r.talk, r.roleId);
     gTalkContext.x = r.x;
@@ -103,8 +103,8 @@ void StartSpotClickTalk(const MapEvent& ev, i32 x, i32 y) {
         p.act->dir = DirectionTo(px, py, x + 8, y + 8);
         if (!TakeActData(p.act))
             ReportActFault(p.act->act, B5("Act Err37(Talk:MouseActiveStory)"),
-                           B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId,
-                           p.act->act, p.act->action, p.act->dir);
+                           B5("設定錯誤 GUID[%d]\nact[%d] qq[%d] dir[%d]"), gPlayerId, p.act->act,
+                           p.act->action, p.act->dir);
     }
     StartTalk(static_cast<u16>(ev.script & 0x7FFF), kTalkSpot);
     gTalkContext.x = static_cast<u16>(x);

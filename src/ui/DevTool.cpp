@@ -60,8 +60,6 @@ constexpr BlockRule kVarRule{kDevVarBlockFixed + 2, 8,
                              kDevVarBlockFixed + 2 + 8 * kSaveMaxMusicRows};
 constexpr BlockRule kScriptRule{2 * kScriptRecordBytes, 0, 0};
 
-
-
 template <class Io>
 void DevItems(Io& io, DevSaveImage& s) {
     Raw(io, s.date, kDevDateBytes);

@@ -92,8 +92,10 @@ void cExitFrame::RunKeys() {
                 gKeyInput.IsPressed(kKeySwitch);
     int same = gKeyInput.IsPressed(kKeyPageUp) | gKeyInput.IsPressed(kKeyPageDown);
     if (selection < 0) return;
-    if (other) gMouseInput.MoveCursor(selection == 0 ? kNoPointX : kYesPointX, kPointY);
-    else if (same) gMouseInput.MoveCursor(selection == 0 ? kYesPointX : kNoPointX, kPointY);
+    if (other)
+        gMouseInput.MoveCursor(selection == 0 ? kNoPointX : kYesPointX, kPointY);
+    else if (same)
+        gMouseInput.MoveCursor(selection == 0 ? kYesPointX : kNoPointX, kPointY);
 }
 
 void cExitFrame::Run() {

@@ -23,8 +23,8 @@ public:
     void Run();
     void Close();
 
-    i32 result = 0;      // 0 none, 1 yes, 2 no
-    i32 selection = -1;  // -1 none, 0 yes, 1 no
+    i32 result = 0;                       // 0 none, 1 yes, 2 no
+    i32 selection = -1;                   // -1 none, 0 yes, 1 no
     Screen screen = Screen::BackToTitle;  // or Screen::LeaveGame
     cGrpFont font;
     u16* screenCopy = nullptr;

@@ -81,8 +81,10 @@ void cQuestFrame::Open() {
         rows[k]->SetFont(&rowFont_, 0xFFFFFF, kStyleOutline);
         rows[k]->SetText(names[k]);
     }
-    if (gSmartMouse) gMouseInput.MoveCursor(405, 445);
-    else focus = 20;
+    if (gSmartMouse)
+        gMouseInput.MoveCursor(405, 445);
+    else
+        focus = 20;
     ShowQuestPage(0);
 }
 
@@ -103,7 +105,8 @@ void cQuestFrame::ShowQuestPage(i32 top) {
         shows ? icons[k]->Show() : icons[k]->Hide();
     }
     SetPage(pageUp, kQuestPageUpId, rowIndex[0] >= 1);
-    SetPage(pageDown, kQuestPageDownId, rowIndex[kQuestRows - 1] >= 0 && first + kQuestRows < count);
+    SetPage(pageDown, kQuestPageDownId,
+            rowIndex[kQuestRows - 1] >= 0 && first + kQuestRows < count);
 }
 
 void cQuestFrame::Leave(i32 code, int sound) {
@@ -156,14 +159,22 @@ void cQuestFrame::RunKeys() {
     int page = gKeyInput.IsPressed(kKeyPageUp) | gKeyInput.IsPressed(kKeyPageDown);
     i32 f = focus < 0 ? 20 : focus;
     bool onRow = f < kSysRows, onTab = f >= 10 && f <= 13;
-    if (sw) MoveToFocus(onTab ? 0 : onRow ? 20 : 10);
-    else if (up && onRow) MoveToFocus(f == 0 ? kSysRows - 1 : f - 1);
-    else if (down && onRow) MoveToFocus(f == kSysRows - 1 ? 0 : f + 1);
-    else if (down && onTab) MoveToFocus(0);
-    else if ((left || right) && onTab) MoveToFocus(10 + (f - 10 + (right ? 1 : 3)) % 4);
-    else if ((left || right) && !onRow) MoveToFocus(f == 20 ? 21 : 20);
-    else if ((left || right) && onRow) MoveToFocus(21);
-    else if (page) MoveToFocus(f);
+    if (sw)
+        MoveToFocus(onTab ? 0 : onRow ? 20 : 10);
+    else if (up && onRow)
+        MoveToFocus(f == 0 ? kSysRows - 1 : f - 1);
+    else if (down && onRow)
+        MoveToFocus(f == kSysRows - 1 ? 0 : f + 1);
+    else if (down && onTab)
+        MoveToFocus(0);
+    else if ((left || right) && onTab)
+        MoveToFocus(10 + (f - 10 + (right ? 1 : 3)) % 4);
+    else if ((left || right) && !onRow)
+        MoveToFocus(f == 20 ? 21 : 20);
+    else if ((left || right) && onRow)
+        MoveToFocus(21);
+    else if (page)
+        MoveToFocus(f);
 }
 
 void cQuestFrame::Run() {
@@ -175,9 +186,12 @@ void cQuestFrame::Run() {
     bool overList = x >= 10 && x <= 432 && y >= 50 && y <= 412;
     listPanel_->normalPic = panelPics_[overList ? 1 : 0];
     int pf = panel_.Hover(id, y);
-    if (pf >= 0) focus = pf;
-    else if (id == kQuestPageUpId) focus = 20;
-    else if (id == kQuestPageDownId || overList) focus = 21;
+    if (pf >= 0)
+        focus = pf;
+    else if (id == kQuestPageUpId)
+        focus = 20;
+    else if (id == kQuestPageDownId || overList)
+        focus = 21;
 }
 
 void cQuestFrame::Close() {

@@ -60,7 +60,6 @@ constexpr BlockRule kVarBlock{0, 2, kSaveVarBlockFixed + 8 * kSaveMaxMusicRows +
 
 // ---- the pieces whose reading and writing differ ----
 
-
 template <class T>
 void CountedU32s(ByteWriter& w, std::vector<T>& v) {
     w.U32(static_cast<u32>(v.size()));
@@ -86,7 +85,6 @@ void FixedI32s(ByteReader& r, std::vector<T>& v, size_t n) {
     v.resize(n);
     for (T& x : v) x = r.I32();
 }
-
 
 // Party and formation entries must name one of the eight roles or none.
 bool RoleIndexOk(i32 v) {
@@ -408,7 +406,8 @@ bool SaveIdsKnown(const SaveImage& img, DataError* error) {
             i32 piece = img.roles[k].equip[s];
             if (piece == -1) continue;
             if (piece < 0 || piece >= kOwnedEquipageCount || img.equipage[piece].id < 0)
-                std::snprintf(why, sizeof(why), "role %d wears piece %d that is not owned", k, piece);
+                std::snprintf(why, sizeof(why), "role %d wears piece %d that is not owned", k,
+                              piece);
         }
     if (!why[0]) return true;
     if (error) *error = DataError::Unplaced("", why);

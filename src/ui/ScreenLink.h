@@ -8,15 +8,15 @@
 #include "ui/ScreenState.h"
 
 class cMainMenuFrame;
-class cSaveLoadFrame;     // ui/SaveScreens.h
+class cSaveLoadFrame;  // ui/SaveScreens.h
 class cZoomFrame;
 class cQuickSaveFrame;
 class cQuickNoticeFrame;
 
 class cExitFrame;
 class cItemMenuFrame;  // menu/ItemMenuFrame.h
-class cEquipFrame;  // menu/EquipFrame.h
-class cOfferFrame;  // menu/OfferFrame.h
+class cEquipFrame;     // menu/EquipFrame.h
+class cOfferFrame;     // menu/OfferFrame.h
 class cEndingFrame;
 class cEndFrame;
 class cEnterFrame;

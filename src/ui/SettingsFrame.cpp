@@ -31,8 +31,8 @@ constexpr i32 kBarX = 136, kBarWidth = 190;
 constexpr u32 kDefaultKeys[kBoundKeys] = {0xC8, 0xD0, 0xCB, 0xCD, 0xC9, 0xD1,
                                           0x1C, 0x01, 0x0F, 0x13, 0x1E};
 const char* const kSliderLabels[5] = {"WAVE音樂", " 音　效", "ＣＤ音源", "文字速度", "置換空間"};
-const char* const kKeyLabels[kBoundKeys] = {"　 上",   "　 下",   "　 左",     "　 右",
-                                            " 上一頁", " 下一頁", " 確　定",   " 取　消",
+const char* const kKeyLabels[kBoundKeys] = {"　 上",    "　 下",   "　 左",   "　 右",
+                                            " 上一頁",  " 下一頁", " 確　定", " 取　消",
                                             "切換視窗", " 跑　步", "自動攻擊"};
 // Key-row bands of the background: y from, y to (inclusive) by key index.
 constexpr i32 kKeyBand[kBoundKeys][2] = {{256, 277}, {255, 277}, {281, 302}, {280, 302},
@@ -44,36 +44,46 @@ struct KeyNameEntry {
     const char* name;
 };
 constexpr KeyNameEntry kKeyNames[] = {
-    {0x01, "Escape"},      {0x02, "1"},           {0x03, "2"},          {0x04, "3"},
-    {0x05, "4"},           {0x06, "5"},           {0x07, "6"},          {0x08, "7"},
-    {0x09, "8"},           {0x0A, "9"},           {0x0B, "0"},          {0x0C, "-"},
-    {0x0D, "="},           {0x0E, "BackSpace"},   {0x0F, "Tab"},        {0x10, "Q"},
-    {0x11, "W"},           {0x12, "E"},           {0x13, "R"},          {0x14, "T"},
-    {0x15, "Y"},           {0x16, "U"},           {0x17, "I"},          {0x18, "O"},
-    {0x19, "P"},           {0x1A, "["},           {0x1B, "]"},          {0x1C, "Enter"},
-    {0x1D, "L-Ctrl"},      {0x1E, "A"},           {0x1F, "S"},          {0x20, "D"},
-    {0x21, "F"},           {0x22, "G"},           {0x23, "H"},          {0x24, "J"},
-    {0x25, "K"},           {0x26, "L"},           {0x27, ";"},          {0x28, "'"},
-    {0x29, "`"},           {0x2A, "L-Shift"},     {0x2B, "\\"},         {0x2C, "Z"},
-    {0x2D, "X"},           {0x2E, "C"},           {0x2F, "V"},          {0x30, "B"},
-    {0x31, "N"},           {0x32, "M"},           {0x33, ","},          {0x34, "."},
-    {0x35, "/"},           {0x36, "R-Shift"},     {0x37, "*"},          {0x38, "L-Alt"},
-    {0x39, "Space"},       {0x3A, "Caps Lock"},   {0x3B, "F1"},         {0x3C, "F2"},
-    {0x3D, "F3"},          {0x3E, "F4"},          {0x3F, "F5"},         {0x40, "F6"},
-    {0x41, "F7"},          {0x42, "F8"},          {0x43, "F9"},         {0x44, "F10"},
-    {0x45, "Num Lock"},    {0x46, "Scroll Lock"}, {0x47, "Numpad 7"},   {0x48, "Numpad 8"},
-    {0x49, "Numpad 9"},    {0x4A, "Numpad -"},    {0x4B, "Numpad 4"},   {0x4C, "Numpad 5"},
-    {0x4D, "Numpad 6"},    {0x4E, "Numpad +"},    {0x4F, "Numpad 1"},   {0x50, "Numpad 2"},
-    {0x51, "Numpad 3"},    {0x52, "Numpad 0"},    {0x53, "Numpad ."},   {0x57, "F11"},
-    {0x58, "F12"},         {0x64, "F13"},         {0x65, "F14"},        {0x66, "F15"},
-    {0x70, "Kana"},        {0x79, "Convert"},     {0x7B, "NoConvert"},  {0x7D, "Yen"},
-    {0x8D, "n="},          {0x90, "CircumFlex"},  {0x91, "At"},         {0x92, "Colon"},
-    {0x93, "UnderLine"},   {0x94, "Kanji"},       {0x95, "Stop"},       {0x96, "AX"},
-    {0x97, "Unlabeled"},   {0x9C, "Numpad Enter"}, {0x9D, "R-Ctrl"},    {0xB3, "n,"},
-    {0xB5, "n/"},          {0xB7, "SysRq"},       {0xB8, "R-Alt"},      {0xC7, "Home"},
-    {0xC8, "Arrow Up"},    {0xC9, "Page Up"},     {0xCB, "Arrow Left"}, {0xCD, "Arrow Right"},
-    {0xCF, "End"},         {0xD0, "Arrow Down"},  {0xD1, "Page Down"},  {0xD2, "Insert"},
-    {0xD3, "Delete"},      {0xDB, "L-Win"},       {0xDC, "R-Win"},      {0xDD, "AppMenu"},
+    {0x01, "Escape"},      {0x02, "1"},         {0x03, "2"},
+    {0x04, "3"},           {0x05, "4"},         {0x06, "5"},
+    {0x07, "6"},           {0x08, "7"},         {0x09, "8"},
+    {0x0A, "9"},           {0x0B, "0"},         {0x0C, "-"},
+    {0x0D, "="},           {0x0E, "BackSpace"}, {0x0F, "Tab"},
+    {0x10, "Q"},           {0x11, "W"},         {0x12, "E"},
+    {0x13, "R"},           {0x14, "T"},         {0x15, "Y"},
+    {0x16, "U"},           {0x17, "I"},         {0x18, "O"},
+    {0x19, "P"},           {0x1A, "["},         {0x1B, "]"},
+    {0x1C, "Enter"},       {0x1D, "L-Ctrl"},    {0x1E, "A"},
+    {0x1F, "S"},           {0x20, "D"},         {0x21, "F"},
+    {0x22, "G"},           {0x23, "H"},         {0x24, "J"},
+    {0x25, "K"},           {0x26, "L"},         {0x27, ";"},
+    {0x28, "'"},           {0x29, "`"},         {0x2A, "L-Shift"},
+    {0x2B, "\\"},          {0x2C, "Z"},         {0x2D, "X"},
+    {0x2E, "C"},           {0x2F, "V"},         {0x30, "B"},
+    {0x31, "N"},           {0x32, "M"},         {0x33, ","},
+    {0x34, "."},           {0x35, "/"},         {0x36, "R-Shift"},
+    {0x37, "*"},           {0x38, "L-Alt"},     {0x39, "Space"},
+    {0x3A, "Caps Lock"},   {0x3B, "F1"},        {0x3C, "F2"},
+    {0x3D, "F3"},          {0x3E, "F4"},        {0x3F, "F5"},
+    {0x40, "F6"},          {0x41, "F7"},        {0x42, "F8"},
+    {0x43, "F9"},          {0x44, "F10"},       {0x45, "Num Lock"},
+    {0x46, "Scroll Lock"}, {0x47, "Numpad 7"},  {0x48, "Numpad 8"},
+    {0x49, "Numpad 9"},    {0x4A, "Numpad -"},  {0x4B, "Numpad 4"},
+    {0x4C, "Numpad 5"},    {0x4D, "Numpad 6"},  {0x4E, "Numpad +"},
+    {0x4F, "Numpad 1"},    {0x50, "Numpad 2"},  {0x51, "Numpad 3"},
+    {0x52, "Numpad 0"},    {0x53, "Numpad ."},  {0x57, "F11"},
+    {0x58, "F12"},         {0x64, "F13"},       {0x65, "F14"},
+    {0x66, "F15"},         {0x70, "Kana"},      {0x79, "Convert"},
+    {0x7B, "NoConvert"},   {0x7D, "Yen"},       {0x8D, "n="},
+    {0x90, "CircumFlex"},  {0x91, "At"},        {0x92, "Colon"},
+    {0x93, "UnderLine"},   {0x94, "Kanji"},     {0x95, "Stop"},
+    {0x96, "AX"},          {0x97, "Unlabeled"}, {0x9C, "Numpad Enter"},
+    {0x9D, "R-Ctrl"},      {0xB3, "n,"},        {0xB5, "n/"},
+    {0xB7, "SysRq"},       {0xB8, "R-Alt"},     {0xC7, "Home"},
+    {0xC8, "Arrow Up"},    {0xC9, "Page Up"},   {0xCB, "Arrow Left"},
+    {0xCD, "Arrow Right"}, {0xCF, "End"},       {0xD0, "Arrow Down"},
+    {0xD1, "Page Down"},   {0xD2, "Insert"},    {0xD3, "Delete"},
+    {0xDB, "L-Win"},       {0xDC, "R-Win"},     {0xDD, "AppMenu"},
 };
 
 bool Inside(i32 v, i32 lo, i32 hi) {
@@ -108,9 +118,8 @@ i32 FocusPointY(i32 f) {
     return SysRowPointY(f - 60);
 }
 // The settings rows top to bottom; each holds one or two focus codes.
-constexpr i32 kRows[][2] = {{0, -1},  {1, -1},  {2, -1},  {3, -1},  {4, -1},
-                            {5, 6},   {10, 11}, {12, 13}, {14, 15}, {16, 17},
-                            {18, 19}, {20, -1}, {40, 41}};
+constexpr i32 kRows[][2] = {{0, -1},  {1, -1},  {2, -1},  {3, -1},  {4, -1},  {5, 6},  {10, 11},
+                            {12, 13}, {14, 15}, {16, 17}, {18, 19}, {20, -1}, {40, 41}};
 constexpr int kRowCount = sizeof(kRows) / sizeof(kRows[0]);
 int RowOf(i32 f, int* column) {
     for (int r = 0; r < kRowCount; ++r)
@@ -181,8 +190,8 @@ void cSettingsFrame::MakeKeys() {
     for (int k = 0; k < kBoundKeys; ++k) {
         i32 y = 260 + 25 * (k / 2);
         Text(&labelFont_, (k % 2) ? 242 : 44, y, B5(kKeyLabels[k]), kLabelColour, kStyleOutline);
-        keyNames_[k] = Text(&nameFont_, 119 + 198 * (k % 2), y, KeyName(keys[k]), kNameColour,
-                            kStyleOutline);
+        keyNames_[k] =
+            Text(&nameFont_, 119 + 198 * (k % 2), y, KeyName(keys[k]), kNameColour, kStyleOutline);
     }
     captureFrame_ = new cControl(35, 258);
     captureFrame_->SetPics(new cActPic(kAct, 1), nullptr, nullptr);
@@ -250,8 +259,10 @@ void cSettingsFrame::Open() {
     SetupFont(&captionFont_, 15, 17, kNoFontBk, 0x595959);
     MakeControls();
     RefreshSliders(true);
-    if (gSmartMouse) MoveToFocus(40);
-    else focus = 40;
+    if (gSmartMouse)
+        MoveToFocus(40);
+    else
+        focus = 40;
 }
 
 void cSettingsFrame::ShowChoices() {
@@ -486,8 +497,10 @@ void cSettingsFrame::RunHover() {
     i32 id = gMouseInput.hoverId;
     if (screen == Screen::Settings) {
         int pf = panel_.Hover(id, gMouseInput.y);
-        if (pf >= 10) focus = 50 + pf - 10;
-        else if (pf >= 0) focus = 60 + pf;
+        if (pf >= 10)
+            focus = 50 + pf - 10;
+        else if (pf >= 0)
+            focus = 60 + pf;
         if (pf >= 0) return;
     }
     for (int s = 0; s < kSliderCount; ++s)

@@ -130,7 +130,6 @@ void cSysPanel::Release() {
     list = bar = title = money = time = tipText = nullptr;
 }
 
-
 void PasteCanvasPixels(const u16* pixels) {
     if (!pixels || !gDrawSurface) return;
     i32 pitch = 0, w = 0, h = 0;

@@ -16,9 +16,15 @@ constexpr i32 kSysListX = 440, kSysListY = 48;
 constexpr i32 kSysRowTop = 92, kSysRowStep = 40;
 
 // The cursor point of system-list row k and of tab j.
-inline i32 SysRowPointX() { return 580; }
-inline i32 SysRowPointY(int k) { return 120 + 40 * k; }
-inline i32 TabPointX(int j) { return 482 + 45 * j; }
+inline i32 SysRowPointX() {
+    return 580;
+}
+inline i32 SysRowPointY(int k) {
+    return 120 + 40 * k;
+}
+inline i32 TabPointX(int j) {
+    return 482 + 45 * j;
+}
 constexpr i32 kTabPointY = 34;
 
 // Formats play time t (seconds) as "%d:%02d:%02d", hours wrapping at 60.

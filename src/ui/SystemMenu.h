@@ -18,8 +18,8 @@ public:
     void Run();
     void Close();
 
-    i32 result = 0;     // 1 map, 2..7 a row, 8..10 a tab
-    i32 selection = -1; // -1 none, 0..5 a row, 10..13 a tab
+    i32 result = 0;      // 1 map, 2..7 a row, 8..10 a tab
+    i32 selection = -1;  // -1 none, 0..5 a row, 10..13 a tab
     cSysPanel panel;
 
 private:

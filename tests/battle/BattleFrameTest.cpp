@@ -22,7 +22,6 @@ struct BattleFrameTest : ::testing::Test {
     }
 };
 
-
 // Shakes the scene for single ticks until the upper layers stand right of their place.
 void ShakeRight() {
     for (int t = 0; t < 200 && gBattleScene.ShakeX() <= 0; ++t) {

@@ -98,8 +98,8 @@ constexpr int kStepX[8] = {1, 0, -1, -1, -1, 0, 1, 1}, kStepY[8] = {1, 1, 1, 0, 
 
 // The shortest walk from the start to the goal by plain Dijkstra over the
 // eight steps of every standable place, or nothing when the goal is out of reach.
-std::optional<double> ShortestWalk(const GridMap& g, int sx, int sy, int gx, int gy, int fw,
-                                   int fh, u32 mask) {
+std::optional<double> ShortestWalk(const GridMap& g, int sx, int sy, int gx, int gy, int fw, int fh,
+                                   u32 mask) {
     const int w = static_cast<int>(gMap.width), h = static_cast<int>(gMap.height);
     if (!Standable(g, gx, gy, fw, fh, mask)) return std::nullopt;
     std::vector<double> dist(static_cast<size_t>(w) * h, 1e300);
@@ -265,25 +265,48 @@ TEST_F(AStarTest, RoutesOnHandDrawnMapsAreAsShortAsTheShortestWalk) {
         int straight, diagonal;  // -1: no route
     };
     const Case cases[] = {
-        {"corner to corner", {"S.....", "......", "......", "......", "......", ".....G"}, 1, 1,
-         kDefaultBlockMask, 0, 5},
+        {"corner to corner",
+         {"S.....", "......", "......", "......", "......", ".....G"},
+         1,
+         1,
+         kDefaultBlockMask,
+         0,
+         5},
         {"wide and flat", {"S.......", "........", ".......G"}, 1, 1, kDefaultBlockMask, 5, 2},
         // Down to the gap at (3, 4): 1 + 3 diagonals, and as much up the far side.
-        {"round a wall", {"S..#..G", "...#...", "...#...", "...#...", "......."}, 1, 1,
-         kDefaultBlockMask, 2, 6},
+        {"round a wall",
+         {"S..#..G", "...#...", "...#...", "...#...", "......."},
+         1,
+         1,
+         kDefaultBlockMask,
+         2,
+         6},
         {"between two walls", {"S#.", "#G.", "..."}, 1, 1, kDefaultBlockMask, 0, 1},
-        {"walled in", {"S....", ".###.", ".#G#.", ".###.", "....."}, 1, 1, kDefaultBlockMask,
-         -1, -1},
+        {"walled in",
+         {"S....", ".###.", ".#G#.", ".###.", "....."},
+         1,
+         1,
+         kDefaultBlockMask,
+         -1,
+         -1},
         {"goal on a wall", {"S..", "...", "..X"}, 1, 1, kDefaultBlockMask, -1, -1},
         {"a person in the lane", {"S.p.G"}, 1, 1, kDefaultBlockMask, -1, -1},
         {"walls only", {"S.p.G"}, 1, 1, kCellWall, 4, 0},
         // Two cells wide: through the two-row gap at (3, 3) and (4, 3).
         {"wide through a wide gap",
-         {"S...#..G.", "....#....", "....#....", ".........", ".........", "....#...."}, 2, 2,
-         kDefaultBlockMask, 1, 6},
+         {"S...#..G.", "....#....", "....#....", ".........", ".........", "....#...."},
+         2,
+         2,
+         kDefaultBlockMask,
+         1,
+         6},
         {"wide at a narrow gap",
-         {"S...#..G.", "....#....", "....#....", ".........", "....#....", "....#...."}, 2, 2,
-         kDefaultBlockMask, -1, -1},
+         {"S...#..G.", "....#....", "....#....", ".........", "....#....", "....#...."},
+         2,
+         2,
+         kDefaultBlockMask,
+         -1,
+         -1},
     };
     for (const Case& c : cases) {
         const u32 w = static_cast<u32>(std::strlen(c.rows[0])), h = static_cast<u32>(c.rows.size());

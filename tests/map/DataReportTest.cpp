@@ -102,7 +102,7 @@ TEST(DataReport, AQuickLoadNamesAMapDatabaseDamagedDuringPlay) {
     ASSERT_TRUE(s.ConfirmUntilTalkEnds());
     h.RunFrames(15);
     s.Tap(scan::kF9);
-    ASSERT_TRUE(h.RunUntil([] { return gFrameId == 0; }, 60));
+    ASSERT_TRUE(h.RunUntil([] { return gFrameId == kMapMode; }, 60));
     ASSERT_EQ(IsQuickSaveValid(), 1);
     WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(300, 0));
     h.RunFrames(15);

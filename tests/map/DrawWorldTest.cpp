@@ -354,7 +354,8 @@ TEST_F(SampleLook, StillPeopleAreDrawnAtTheirCellsAndMarkThem) {
         // A person stands on the cell: the soles on its bottom row, the body
         // centred over its footprint.
         const int middle = (left + right) / 2, width = (s.state & kRoleWide) ? 32 : 16;
-        EXPECT_EQ(std::tuple(soles - s.y, middle >= s.x && middle < s.x + width), std::tuple(15, true))
+        EXPECT_EQ(std::tuple(soles - s.y, middle >= s.x && middle < s.x + width),
+                  std::tuple(15, true))
             << "role " << s.roleId << " drawn over x " << left << ".." << right;
     }
     EXPECT_GE(still, 2) << "the collector and the store keeper";

@@ -220,30 +220,30 @@ TEST_F(Control, FunctionKeysWriteTheirModeWordsTheSpeedKeySwitchesOncePerRestAnd
                                          {59, 0x80000002}, {60, 0x80000017}, {61, 0x80000019},
                                          {62, 0x8000000D}};
     for (auto [key, mode] : kModes) {
-        gFrameId = 0;
+        gFrameId = kMapMode;
         Hold(key, 1);
         EXPECT_EQ(gFrameId, mode) << int(key);
-        gFrameId = 0;
+        gFrameId = kMapMode;
         h.RunFrames(1);
     }
     // Flag 329 shuts F1-F4, and F2 is not looked at once F1 is down.
     SetGameFlag(329);
-    gFrameId = 0;
+    gFrameId = kMapMode;
     Key(59, true);
     Hold(60, 1);
     Key(59, false);
-    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gFrameId, kMapMode);
     ClearGameFlag(329);
     // During a talk only F12 works.
     ControlFrame();
     gTalkContext.owner = 100;
     Press(67);
-    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gFrameId, kMapMode);
     Press(88);
     EXPECT_EQ(gFrameId, 0x8000001Eu);
     // Out of the talk the speed key switches once per rest of 200 ms.
     EndTalk();
-    gFrameId = 0;
+    gFrameId = kMapMode;
     h.RunFrames(8);
     Hold(kR, 3);  // 105 ms: within one rest of 200 ms
     EXPECT_EQ(gWalkMode, 1);
@@ -361,7 +361,7 @@ class SwimTest : public SampleFixture {
 protected:
     void SetUp() override {
         SampleFixture::SetUp();
-        gFrameId = 0;
+        gFrameId = kMapMode;
         StopVideo();  // the opening video would hold the tick
         InitRandom(1234);
         ASSERT_EQ(StartSwimScene(0, 1, 8, 2, 8, 3, 0, 40), 1);

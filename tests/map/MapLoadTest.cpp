@@ -89,8 +89,7 @@ TEST_F(MapFixture, ArchiveFieldsLoadsFromEachArchiveUnknownIdsAndPlacementsBound
                          gMap.cells[kEventY * kTownW + kEventX] & 0xFF, gMap.cells[0] & kCellWall,
                          gMap.layerGrid[3], gMap.layerGrid[10 * kTownW + 5]),
               std::tuple(kTownW, kTownH, 16u, static_cast<u32>(SampleMaps(0)[0].pixels.size()),
-                         kEventNumber, kCellWall,
-                         sampleTile::kWall, sampleTile::kRoad));
+                         kEventNumber, kCellWall, sampleTile::kWall, sampleTile::kRoad));
     // Each spot runs its own talk: the stone its words, the signpost the way out.
     auto script = [](u32 n) { return FindMapEvent(n) ? FindMapEvent(n)->script : ~0u; };
     EXPECT_EQ(std::tuple(gMapEvents.size(), script(kEventNumber), script(kSignEvent),

@@ -109,7 +109,7 @@ protected:
         h.StartGame();
         ASSERT_EQ(StartNewGame(1), 1);
         ResetTalkContext(&gTalkContext);
-        gFrameId = 0;
+        gFrameId = kMapMode;
     }
     Harness h;
 };

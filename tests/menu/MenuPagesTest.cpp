@@ -528,7 +528,7 @@ TEST_F(ChooserTest, BackdropIsTheMapUnderTheBlackShapeOfThePagePictureOrAllBlack
     ASSERT_NE(chooser.snapshot, nullptr);
     for (int i = 0; i < 640 * 480; i += 97) ASSERT_EQ(chooser.snapshot[i], 0) << i;
     chooser.Close();
-    gFrameId = 0;
+    gFrameId = kMapMode;
 }
 
 TEST_F(ChooserTest, TheCollectorTakesAStoryItemThroughTheChooser) {

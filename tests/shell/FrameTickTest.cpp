@@ -127,7 +127,7 @@ TEST(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
     gFrameId = kScreenBit | 0;  // the title is open: the countdowns rest
     h.RunFrames(3);
     EXPECT_EQ(gStoryCountdown, 0);
-    gFrameId = 0;
+    gFrameId = kMapMode;
     h.RunFrames(1);
     EXPECT_EQ(GetGameFlag(17), 1);
 }

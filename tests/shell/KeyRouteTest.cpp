@@ -31,7 +31,8 @@ struct KeyRoute : ::testing::Test {
     }
     // On the map, free, at cell (cx, cy).
     void At(const std::string& what, u32 map, int cx, int cy) {
-        ASSERT_TRUE(h.RunUntil([&] { return gMapId == map && gFrameId == 0 && s.TalkFree(); }, 300))
+        ASSERT_TRUE(
+            h.RunUntil([&] { return gMapId == map && gFrameId == kMapMode && s.TalkFree(); }, 300))
             << what << ": map " << gMapId << " talk " << gTalkContext.talk;
         h.RunFrames(4);
         ASSERT_EQ(std::tuple(s.P().x, s.P().y), std::tuple(cx * 16, cy * 16)) << what;
@@ -48,7 +49,7 @@ struct KeyRoute : ::testing::Test {
     // The world map: taps of key until the place is chosen, the walk there,
     // then a tap of confirm on its mark.
     void WorldMapTo(u8 key, u16 location, u32 map) {
-        ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && gFrameId == 0; }, 100));
+        ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && gFrameId == kMapMode; }, 100));
         h.RunFrames(4);
         for (int i = 0; i < 4 && !(gWorldMapIndex < kWorldMapLocations &&
                                    gWorldMap[gWorldMapIndex].id == location);

@@ -100,7 +100,7 @@ struct PlayThrough : ::testing::Test {
     Expected Now() {
         Expected e;
         e.map = gMapId;
-        if (gFrameId == 0 && s.TalkFree()) e.cx = s.P().x / 16, e.cy = s.P().y / 16;
+        if (gFrameId == kMapMode && s.TalkFree()) e.cx = s.P().x / 16, e.cy = s.P().y / 16;
         e.money = Money();
         for (i32 m : gParty)
             if (m >= 0) e.members[m] = {gRoleStats[m].exp, gRoleStats[m].level};
@@ -133,7 +133,8 @@ struct PlayThrough : ::testing::Test {
     }
     // On the map, no screen and no talk, then a few frames for the player to stand.
     void OnTheMap(u32 map) {
-        ASSERT_TRUE(h.RunUntil([&] { return gMapId == map && gFrameId == 0 && s.TalkFree(); }, 300))
+        ASSERT_TRUE(
+            h.RunUntil([&] { return gMapId == map && gFrameId == kMapMode && s.TalkFree(); }, 300))
             << "map " << gMapId << " screen " << std::hex << gFrameId;
         h.RunFrames(4);
     }
@@ -155,11 +156,11 @@ struct PlayThrough : ::testing::Test {
     }
     // Backs out of screens with the right button, and out of boxes with confirm.
     void BackToTheMap() {
-        for (int i = 0; i < 30 && !(gFrameId == 0 && s.TalkFree()); ++i) {
-            gFrameId != 0 ? RightClick() : s.Tap(s.Confirm());
+        for (int i = 0; i < 30 && !(gFrameId == kMapMode && s.TalkFree()); ++i) {
+            gFrameId != kMapMode ? RightClick() : s.Tap(s.Confirm());
             h.RunFrames(3);
         }
-        ASSERT_EQ(gFrameId, 0u);
+        ASSERT_EQ(gFrameId, kMapMode);
         ASSERT_TRUE(s.TalkFree()) << "talk " << gTalkContext.talk << " boxes " << gDialogs.size();
     }
     // Walks to each cell in turn, holding the arrow key given with it.
@@ -173,7 +174,8 @@ struct PlayThrough : ::testing::Test {
     // Talks to the person in front, confirming boxes until screen n is up.
     void TalkUntilScreen(u32 n) {
         s.Tap(s.Confirm());
-        ASSERT_TRUE(ConfirmUntil([&] { return gFrameId == Screen(n); }, 12)) << std::hex << gFrameId;
+        ASSERT_TRUE(ConfirmUntil([&] { return gFrameId == Screen(n); }, 12))
+            << std::hex << gFrameId;
         ASSERT_NO_FATAL_FAILURE(Reached(n));
     }
     // The x of a shop tab as the bar draws it.
@@ -196,7 +198,7 @@ struct PlayThrough : ::testing::Test {
     // On the world map: down picks the next place, the player walks to it, and
     // confirm goes in.
     void WorldMapTo(u16 location, u32 map) {
-        ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && gFrameId == 0; }, 100));
+        ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && gFrameId == kMapMode; }, 100));
         h.RunFrames(4);
         for (int i = 0; i < 6; ++i) {
             s.Tap(kArrowDown);
@@ -286,7 +288,8 @@ struct PlayThrough : ::testing::Test {
         cCommandMenu& menu = gBattleController.menu;
         int turns = 0;
         while (gBattle.phase() == kPhaseMain && turns < 200) {
-            if (!h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600)) break;
+            if (!h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600))
+                break;
             if (!RingWaits()) break;
             ASSERT_NO_FATAL_FAILURE(ChooseRow(kRingAttack));
             ASSERT_TRUE(h.RunUntil([&] { return menu.blinkEnemy >= 0; }, 20)) << "no target mark";
@@ -499,8 +502,9 @@ struct PlayThrough : ::testing::Test {
         EXPECT_EQ(want.cy, kMeadowArriveY) << "on the road";
     }
     void Lighthouse() {
-        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(s.P().x > kMeadowArriveX * 16 ? kArrowLeft : kArrowRight,
-                                             kMeadowArriveX, kMeadowArriveY));
+        ASSERT_NO_FATAL_FAILURE(
+            s.WalkToCell(s.P().x > kMeadowArriveX * 16 ? kArrowLeft : kArrowRight, kMeadowArriveX,
+                         kMeadowArriveY));
         s.Tap(kArrowUp);  // onto the way back
         ASSERT_TRUE(h.RunUntil([] { return gMapId == kWorld && SampleSession::TalkFree(); }, 100));
         ASSERT_NO_FATAL_FAILURE(WorldMapTo(kWorldLighthouseLocation, kFar));
@@ -517,7 +521,7 @@ struct PlayThrough : ::testing::Test {
         ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
         EXPECT_TRUE(GetGameFlag(322));
         EXPECT_FALSE(AutoBattle()) << "nobody beats the captain";
-        ASSERT_EQ(gFrameId, 0u) << "flag 322: the game goes on";
+        ASSERT_EQ(gFrameId, kMapMode) << "flag 322: the game goes on";
         for (i32 m : gParty) EXPECT_TRUE(m < 0 || gRoleStats[m].hp >= 1) << m;
         ASSERT_TRUE(ConfirmUntil([] { return GetGameFlag(kSampleRaidFlag) != 0; }));
         want.flags[kSampleRaidFlag] = true;
@@ -595,8 +599,7 @@ struct PlayThrough : ::testing::Test {
     // The formation: the first two places swapped, and OK.
     void Formation() {
         ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF4, kSystemMenu));
-        ASSERT_NO_FATAL_FAILURE(
-            ClickTo(SysRowPointX(), SysRowPointY(kSysFormation), kFormation));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(SysRowPointX(), SysRowPointY(kSysFormation), kFormation));
         const std::vector<i32> order(gFormation, gFormation + kPartySize);
         for (int k : {0, 1}) Click(FormationPlaceX(k) + 57, FormationPlaceY(k) + 72);
         ASSERT_NO_FATAL_FAILURE(ClickTo(265, 445, kSystemMenu));  // OK
@@ -604,8 +607,7 @@ struct PlayThrough : ::testing::Test {
     }
     // The settings: the default battle mode, where the rings wait, kept; OK.
     void Settings() {
-        ASSERT_NO_FATAL_FAILURE(
-            ClickTo(SysRowPointX(), SysRowPointY(kSysSettings), kSettings));
+        ASSERT_NO_FATAL_FAILURE(ClickTo(SysRowPointX(), SysRowPointY(kSysSettings), kSettings));
         EXPECT_EQ(gRealTimeBattle, 0u);
         ASSERT_NO_FATAL_FAILURE(ClickTo(230, 435, kSystemMenu));
     }

@@ -25,9 +25,8 @@ std::vector<u8> WithPaths(std::vector<u8> b, const std::string& root, const std:
 
 // The current format: the mark, 42 bytes of keys and values, the paths, the mode and a zero.
 std::vector<u8> EnvBytes(const std::string& root, const std::string& cd, u8 mode, u8 scene) {
-    const u8 head[] = {0xFF, 0xFF, 0xFF, 0xFF, 200, 208, 203, 205,   57,  28,
-                       157,  1,    207,  54,   19,  30,  34,  59,    201, 209,
-                       100,  0,    0,    0,    6,   6,   60,  scene, 2,   10};
+    const u8 head[] = {0xFF, 0xFF, 0xFF, 0xFF, 200, 208, 203, 205, 57, 28, 157, 1,  207,   54, 19,
+                       30,   34,   59,   201,  209, 100, 0,   0,   0,  6,  6,   60, scene, 2,  10};
     std::vector<u8> b(46, 0);
     std::copy(std::begin(head), std::end(head), b.begin());
     b = WithPaths(b, root, cd, mode);

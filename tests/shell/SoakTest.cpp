@@ -137,8 +137,8 @@ TEST(Soak, RandomInputThroughTitleMapAndScreens) {
             // The pier's fight waits for the lighthouse's raid, out of reach
             // of random keys: now and then the soak steps onto the pier with
             // the raid over.
-            if (gMapId == sampleMap::kTown && gFrameId == 0 && gTalkContext.owner == kTalkFree &&
-                rng() % 300 == 0) {
+            if (gMapId == sampleMap::kTown && gFrameId == kMapMode &&
+                gTalkContext.owner == kTalkFree && rng() % 300 == 0) {
                 SetGameFlag(kSampleRaidFlag);
                 StartTalk(static_cast<u16>(kSampleBattleTalk), kTalkSpot);
             }

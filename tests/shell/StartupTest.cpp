@@ -103,7 +103,7 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     EXPECT_TRUE(h.quit());
     EXPECT_EQ(h.exitCode(), 0);
     EXPECT_EQ(gSuspended, 1u);
-    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gFrameId, kMapMode);
     EXPECT_EQ(gReleaseRuns, 1u);
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
     EXPECT_EQ(GetPicCacheStats().total, 0u);

@@ -654,7 +654,7 @@ TEST_F(EnhanceTest, FailureRefusedChoicesAndAttackStopsAt500) {
     EXPECT_EQ(F().stage, kChoosePiece);
     Esc();
     h.RunFrames(1);
-    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gFrameId, kMapMode);
 }
 
 }  // namespace

@@ -315,7 +315,8 @@ std::vector<Sent> Expect(const std::vector<Heard>& notes, std::vector<Sent> othe
 
 // A lone FORM XMID around the given event bytes, its lengths big-endian.
 std::vector<u8> LoneForm(const std::vector<u8>& events) {
-    const u8 head[] = {'F', 'O', 'R', 'M', 0, 0, 0, 0, 'X', 'M', 'I', 'D', 'E', 'V', 'N', 'T', 0, 0, 0, 0};
+    const u8 head[] = {'F', 'O', 'R', 'M', 0,   0,   0, 0, 'X', 'M',
+                       'I', 'D', 'E', 'V', 'N', 'T', 0, 0, 0,   0};
     std::vector<u8> f(sizeof(head) + events.size());
     std::copy(events.begin(), events.end(), std::copy(std::begin(head), std::end(head), f.begin()));
     auto put = [&f](size_t at, size_t n) {

@@ -549,7 +549,7 @@ TEST_F(PartyCommandTest, FullRestoreAndDamage) {
     EXPECT_EQ(std::tuple(gRoleStats[1].hp, gRoleStats[1].status), std::tuple(100, 0));
     for (int i = 0; i < kPartySize; ++i) gParty[i] = i < 2 ? i : -1;
     gRoleStats[1].hp = 20;
-    gFrameId = 0;
+    gFrameId = kMapMode;
     Run("DamageParty 30");
     EXPECT_EQ(std::tuple(gRoleStats[0].hp, gRoleStats[1].hp, gRoleStats[1].status, gFrameId),
               std::tuple(70, 0, 0x4000, 0u));
@@ -652,7 +652,7 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
 
 TEST_F(PartyCommandTest, ShopFromToreDatAndTheBattleCommand) {
     // No file at all: its box, no screen.
-    gFrameId = 0;
+    gFrameId = kMapMode;
     Run("Shop 1");
     EXPECT_EQ(std::tuple(gFrameId, TakeBoxes(h)), std::tuple(0u, 1u));
     std::vector<ShopDef> shops = {{3, true, {{3, {7, 6}}, {0, {1, 2, 5}}}},
@@ -665,7 +665,7 @@ TEST_F(PartyCommandTest, ShopFromToreDatAndTheBattleCommand) {
     EXPECT_EQ(std::tuple(gShopStock.cat[0].ids, gShopStock.cat[3].ids),
               std::tuple(std::deque<u32>{1, 2, 5}, std::deque<u32>{7, 6}));
     // A shop that does not exist: its box, the stock kept, no screen.
-    gFrameId = 0;
+    gFrameId = kMapMode;
     Run("Shop 9");
     EXPECT_EQ(std::tuple(gFrameId, TakeBoxes(h), gShopStock.cat[0].ids.size()),
               std::tuple(0u, 1u, 3u));

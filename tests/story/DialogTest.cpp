@@ -133,7 +133,10 @@ TEST_F(DialogTest, TextVariablesLongTextAndDisplayTime) {
     gScriptVars[12] = 305;
     char text[kDialogTextBytes] = "x%I12.y%I999.%Q";
     ExpandTextVariables(text);
-    EXPECT_EQ(std::string(text), "x" "\xA2\xB2\xA2\xAF\xA2\xB4" "y%I999.%Q");
+    EXPECT_EQ(std::string(text),
+              "x"
+              "\xA2\xB2\xA2\xAF\xA2\xB4"
+              "y%I999.%Q");
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(h.boxes()[0].caption, Utf8ToBig5("角色變數代換"));
     // A replacement near the end of the 512-byte box text: one that fits to the

@@ -35,7 +35,7 @@ protected:
         ASSERT_NE(gDrawSurface, nullptr);
         ASSERT_EQ(StartNewGame(1), 1);
         gGameActive = 1;
-        gFrameId = 0;
+        gFrameId = kMapMode;
         gFrameInterval = 0;
         ResetTalkContext(&gTalkContext);
         // Role 100 stands still: no behaviour program moves it under the tests.

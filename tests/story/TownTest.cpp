@@ -290,7 +290,7 @@ struct TownWalks : ::testing::Test {
         h.WriteSample();
         h.StartGame();
         ASSERT_EQ(StartNewGame(1), 1);
-        gFrameId = 0;
+        gFrameId = kMapMode;
         ResetTalk();
         ResetDialogs();
         gTalkFlags = 0;

@@ -76,7 +76,6 @@
 
 namespace {
 
-
 // Pixel expectations written apart from the painter: a picture's plain colour,
 // and the blend and tint rules worked channel by channel.
 // The screen value of a picture's pixel (x, y) (0 where transparent), drawn
@@ -360,7 +359,6 @@ protected:
     static inline std::vector<u32> spawned;
 };
 
-
 // Scripted input over clean globals (the harness resets them all as it comes
 // and goes), polled the way the battle frame polls it.
 struct BattleInput : ::testing::Test {
@@ -379,7 +377,6 @@ struct BattleInput : ::testing::Test {
         return {act, action};
     }
 };
-
 
 // A point of the sample's backdrop where layer k (1..3) is the uppermost at rest.
 struct LayerPoint {

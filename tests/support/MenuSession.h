@@ -15,11 +15,11 @@
 // Closes the open screen as its own way out would, then goes back to map
 // mode; a screen left open would be deleted while still drawn when reopened.
 inline void CloseToMap(Harness& h) {
-    if (gFrameId != 0) {
+    if (gFrameId != kMapMode) {
         gFramePhase = 2;
         h.RunFrames(1);
     }
-    gFrameId = 0;
+    gFrameId = kMapMode;
     gFramePhase = 0;
     h.RunFrames(1);
 }

@@ -74,7 +74,7 @@ struct SampleSession {
         h.RunFrames(2);
         ASSERT_EQ(gFrameId, kScreenBit | 0);
         Click();
-        ASSERT_TRUE(h.RunUntil([] { return gFrameId == 0; }, 20));
+        ASSERT_TRUE(h.RunUntil([] { return gFrameId == kMapMode; }, 20));
         // Walks are not cut short by encounters: a test that wants a battle starts it.
         SetGameFlag(kFlagNoEncounters);
     }

@@ -24,7 +24,7 @@ struct SysScreenTest : ::testing::Test {
         StartAtTheTitle();
         ClickAt(TitleButtonX(0), kTitleButtonY);
         h.RunFrames(2);
-        ASSERT_EQ(gFrameId, 0u);
+        ASSERT_EQ(gFrameId, kMapMode);
     }
     // The sample game written and started, its opening video stopped by Esc.
     void StartAtTheTitle() {

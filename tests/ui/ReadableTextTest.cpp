@@ -67,8 +67,7 @@ struct ReadableTextTest : MenuTest {
 
     // A shop of items 20.. and its buy list.
     void OpenShopList() {
-        WriteHostFile(h.Path("game/MH_Data/tore.dat"),
-                      MakeShopFile({{7, true, {{5, {1, 2, 3}}}}}));
+        WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, true, {{5, {1, 2, 3}}}}}));
         ASSERT_EQ(LoadShop(7), 1);
         h.RunFrames(3);
         ::ClickAt(h, 490, 100, 4);
@@ -130,13 +129,11 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
          }},
         {"quantity box", [](ReadableTextTest& t) { t.ClickAt(500, 130); },
          [] {
-             return std::vector<TextSpot>{{"captions", 252, 263, 64, 16, kBlack},
-                                          {"name", 267, 291, 60, 16, kBlack},
-                                          {"price", 380, 291, 45, 16, kBlue},
-                                          {"owned", 444, 291, 25, 16, kDarkRed},
-                                          {"quantity", 220, 319, 80, 16, kDarkRed},
-                                          {"total", 400, 319, 70, 16, kBlue},
-                                          {"cancel button", 398, 356, 60, 22, kWhite}};
+             return std::vector<TextSpot>{
+                 {"captions", 252, 263, 64, 16, kBlack},     {"name", 267, 291, 60, 16, kBlack},
+                 {"price", 380, 291, 45, 16, kBlue},         {"owned", 444, 291, 25, 16, kDarkRed},
+                 {"quantity", 220, 319, 80, 16, kDarkRed},   {"total", 400, 319, 70, 16, kBlue},
+                 {"cancel button", 398, 356, 60, 22, kWhite}};
          }},
         {"strengthening", [](ReadableTextTest& t) { t.OpenEnhance(); },
          [] {
@@ -145,7 +142,8 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
                                           {"monster", 275, 141, 60, 16, kBlack},
                                           {"piece", 479, 124, 80, 16, kBlack}};
          }},
-        {"system list", [](ReadableTextTest& t) {
+        {"system list",
+         [](ReadableTextTest& t) {
              CloseToMap(t.h);
              t.Open(13);
              t.MoveTo(540, 110, 2);

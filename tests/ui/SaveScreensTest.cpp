@@ -206,7 +206,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     EXPECT_EQ(FinishClose(), kScreenBit | 25);
     RightClick();  // the quick-save page goes back to the map
     h.RunFrames(1);
-    ASSERT_EQ(gFrameId, 0u);
+    ASSERT_EQ(gFrameId, kMapMode);
 
     Park();
     OpenSlots(9, 30);
@@ -466,7 +466,7 @@ struct Replay : SampleTownTest {
     }
     // Runs until map mode is back with the player standing on the grid.
     bool BackInMapMode(int limit) {
-        return h.RunUntil([] { return gFrameId == 0 && gPlayerSlot > 0; }, limit);
+        return h.RunUntil([] { return gFrameId == kMapMode && gPlayerSlot > 0; }, limit);
     }
 };
 

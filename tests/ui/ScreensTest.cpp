@@ -540,7 +540,7 @@ TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
     gMainMenuFrame->result = kTitleNone;
     gFramePhase = 2;
     h.RunFrames(1);
-    ASSERT_EQ(gFrameId, 0u);
+    ASSERT_EQ(gFrameId, kMapMode);
     OpenItemFrame(0);  // nothing owned: the chooser closes in its Open
     h.RunFrames(1);
     EXPECT_NE(gItemFrame, nullptr);
@@ -626,7 +626,7 @@ TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
     Tap(kScanEnter);  // confirm clicks the row under the cursor
     h.RunFrames(2);
     EXPECT_EQ(std::make_tuple(gFrameId, gKeyFocus), std::make_tuple(kScreenBit | 1, 5));
-    gFrameId = 0;
+    gFrameId = kMapMode;
     h.RunFrames(1);
     Open(13);
     EXPECT_NEAR(gMouseInput.y, 320, 1);
@@ -743,7 +743,7 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
             gFramePhase = 2;
             h.RunFrames(1);
         }
-        gFrameId = 0;  // whatever it leads to stays unopened
+        gFrameId = kMapMode;  // whatever it leads to stays unopened
         gFramePhase = 0;
         h.RunFrames(2);
         gMenuRole = 3;
@@ -1050,7 +1050,7 @@ TEST_F(EndScreensTest, QuestionFromTheSystemMenuShowsTheMapBehindIt) {
 TEST_F(EndScreensTest, LeaveGameYesQuitsAndCancelReturnsToTheMap) {
     Open(30);
     Tap(kScanEsc, 2);
-    EXPECT_EQ(gFrameId, 0u);
+    EXPECT_EQ(gFrameId, kMapMode);
     Open(30);
     EXPECT_NE(gExitFrame, nullptr);
     Tap(kScanLeft);  // from "no" to "yes"
@@ -1194,14 +1194,14 @@ TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
         StartEnding(layout);
         u32 begin = timeGetTime();
         std::vector<std::pair<i32, u32>> stages;  // each stage's state and start in ms
-        for (int f = 0; f < 1000 && gFrameId != 0; ++f) {
+        for (int f = 0; f < 1000 && gFrameId != kMapMode; ++f) {
             h.RunFrames(1);
-            if (gFrameId == 0) break;
+            if (gFrameId == kMapMode) break;
             if (gFramePhase == 1 && (stages.empty() || stages.back().first != gEndingFrame.state))
                 stages.push_back({gEndingFrame.state, gEndingFrame.start});
         }
         u32 total = timeGetTime() - begin;
-        EXPECT_EQ(gFrameId, 0u);
+        EXPECT_EQ(gFrameId, kMapMode);
         i32 rise = layout <= 2 ? 21 : 23, hold = layout <= 2 ? 41 : 42;
         std::vector<i32> order;
         for (auto& s : stages) order.push_back(s.first);
@@ -1244,7 +1244,7 @@ TEST_F(EndingTest, NoCursorAndTheRisingPictureOfLayoutsThreeAndFourStartsHidden)
         EXPECT_LT(gEndingFrame.pics[1]->alpha, 2) << "fading in from nothing";
         gEndingFrame.state = 0;  // cut short
         h.RunFrames(3);
-        ASSERT_EQ(gFrameId, 0u);
+        ASSERT_EQ(gFrameId, kMapMode);
     }
 }
 
@@ -1301,7 +1301,7 @@ struct PromptTest : EndingTest {
         h.RunFrames(1);
     }
     bool TalkDone() {
-        return h.RunUntil([] { return gFrameId == 0 && !TalkRunning(); }, 20);
+        return h.RunUntil([] { return gFrameId == kMapMode && !TalkRunning(); }, 20);
     }
 };
 

@@ -356,8 +356,11 @@ ArchiveFrame EndingArt(u32 act) {
             return HarbourFigure();
         case 1:
             return EndingPanel(w, h,
-                               {{"月港", 32}, {"燈塔的光", 20}, {"又照亮了海面", 20},
-                                {"", 8}, {"感謝您的遊玩", 16}},
+                               {{"月港", 32},
+                                {"燈塔的光", 20},
+                                {"又照亮了海面", 20},
+                                {"", 8},
+                                {"感謝您的遊玩", 16}},
                                76);
         case 2: {  // the party, one above another on a night-blue band
             ArchiveFrame f = Flat(w, h, figures::Rgb(4, 6, 14));

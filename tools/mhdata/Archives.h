@@ -64,12 +64,12 @@ constexpr u32 kPeopleFirst = 1;  // acts and pictures 1..3: walking people
 constexpr u32 kPeopleCount = 3;
 constexpr u32 kPeopleW = 32, kPeopleH = 48;
 constexpr u16 kActionStand = 0, kActionWalk = 8, kActionRun = 16;
-constexpr u16 kActionFace = 24;         // the face beside the person's words (kFaceAction)
-constexpr u32 kItemIcons = 3001;        // 8-bit palette picture, 4 frames of 24x24
-constexpr u32 kMagicRing = 6001;        // 16-bit, 6 frames, additive looping act
-constexpr u32 kCursor = 9001;           // mouse cursor, 3 frames of 16x16, act parts 0..15
-constexpr u32 kBackdrop = 9002;         // 640x480, one frame, opaque
-constexpr u32 kBoxFrame = 9011;         // box frame: 8 pieces of 8x8 (4 corners, top, bottom, left, right)
+constexpr u16 kActionFace = 24;   // the face beside the person's words (kFaceAction)
+constexpr u32 kItemIcons = 3001;  // 8-bit palette picture, 4 frames of 24x24
+constexpr u32 kMagicRing = 6001;  // 16-bit, 6 frames, additive looping act
+constexpr u32 kCursor = 9001;     // mouse cursor, 3 frames of 16x16, act parts 0..15
+constexpr u32 kBackdrop = 9002;   // 640x480, one frame, opaque
+constexpr u32 kBoxFrame = 9011;  // box frame: 8 pieces of 8x8 (4 corners, top, bottom, left, right)
 constexpr u32 kMapObject = 12001;       // 2 frames of 32x32, opaque
 constexpr u32 kBattleUnderlay = 15001;  // 64x64, opaque, act 15001 action 0
 // The ending's four acts 2901..2904 (backdrop, rising, sliding, companion),

@@ -43,11 +43,14 @@ class SeedWriter {
 public:
     explicit SeedWriter(fs::path out) : out_(std::move(out)) {}
     // out/target/name holding lead then body.
-    void Put(const char* target, const std::string& name, const Bytes& body, const Bytes& lead = {}) {
+    void Put(const char* target, const std::string& name, const Bytes& body,
+             const Bytes& lead = {}) {
         fs::create_directories(out_ / target);
         std::ofstream f(out_ / target / name, std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(lead.data()), static_cast<std::streamsize>(lead.size()));
-        f.write(reinterpret_cast<const char*>(body.data()), static_cast<std::streamsize>(body.size()));
+        f.write(reinterpret_cast<const char*>(lead.data()),
+                static_cast<std::streamsize>(lead.size()));
+        f.write(reinterpret_cast<const char*>(body.data()),
+                static_cast<std::streamsize>(body.size()));
         ++count_;
     }
     int count() const { return count_; }
@@ -86,8 +89,8 @@ std::vector<Bytes> PictureFrames(const Bytes& entry) {
             rec.unpackedSize > kMaxFrameBytes)
             break;
         Bytes plain(rec.unpackedSize + 16);
-        if (LzoUnpackExact(entry.data() + rec.offset, static_cast<i32>(rec.packedSize), plain.data(),
-                           static_cast<i32>(rec.unpackedSize)) == kLzoOk) {
+        if (LzoUnpackExact(entry.data() + rec.offset, static_cast<i32>(rec.packedSize),
+                           plain.data(), static_cast<i32>(rec.unpackedSize)) == kLzoOk) {
             plain.resize(rec.unpackedSize);
             frames.push_back(std::move(plain));
         }
@@ -113,7 +116,8 @@ std::vector<Bytes> ArchiveEntries(const Bytes& file) {
 void ArchiveSeeds(const fs::path& game, SeedWriter& w) {
     // act_archive: byte 0 = 23 (every key, cache on); tsw_archive: 8 frames, cache on;
     // rle_decode: drawn at (64, 48) in mode 1 through a 511 x 240 clip.
-    const Bytes actLead{0x17}, tswLead{0x07, 0x00}, rleLead{0x10, 0x0C, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xEF};
+    const Bytes actLead{0x17}, tswLead{0x07, 0x00},
+        rleLead{0x10, 0x0C, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xEF};
     for (const fs::path& p : FilesEnding(game / "PicLib", ".act")) {
         int k = 0;
         for (const Bytes& e : ArchiveEntries(ReadAll(p)))
@@ -138,16 +142,25 @@ void FileSeeds(const fs::path& game, SeedWriter& w) {
         const char* tail;
     };
     static const One kFiles[] = {
-        {"sound_bank", "PicLib", "all.snd"},  {"xmi", "music", ".xmi"},
-        {"behaviour", "MH_Data", "path.dat"}, {"talk", "MH_Data", ".dat"},
-        {"map_archive", "PicLib", ".lmf"},    {"map_archive", "", ".lmf"},
-        {"pic_show", "Video", ".pak"},        {"env_file", "", "Env.dat"},
-        {"option_file", "Save", "Option.sav"}, {"name_texts", "MH_Data", "namex.dat"},
-        {"shop_file", "MH_Data", "tore.dat"}, {"audio_decode", "Disc", ".wav"},
-        {"audio_decode", "music", ".wav"},    {"audio_decode", "music", ".mp3"},
+        {"sound_bank", "PicLib", "all.snd"},
+        {"xmi", "music", ".xmi"},
+        {"behaviour", "MH_Data", "path.dat"},
+        {"talk", "MH_Data", ".dat"},
+        {"map_archive", "PicLib", ".lmf"},
+        {"map_archive", "", ".lmf"},
+        {"pic_show", "Video", ".pak"},
+        {"env_file", "", "Env.dat"},
+        {"option_file", "Save", "Option.sav"},
+        {"name_texts", "MH_Data", "namex.dat"},
+        {"shop_file", "MH_Data", "tore.dat"},
+        {"audio_decode", "Disc", ".wav"},
+        {"audio_decode", "music", ".wav"},
+        {"audio_decode", "music", ".mp3"},
         // The battle files' targets.
-        {"battle_sides", "MH_Data", "MonsterData.dat"}, {"battle_sides", "MH_Data", "SkillData.dat"},
-        {"battle_files", "MH_Data", "battlefield.dat"}, {"battle_files", "MH_Data", "FBGM.dat"},
+        {"battle_sides", "MH_Data", "MonsterData.dat"},
+        {"battle_sides", "MH_Data", "SkillData.dat"},
+        {"battle_files", "MH_Data", "battlefield.dat"},
+        {"battle_files", "MH_Data", "FBGM.dat"},
     };
     for (const One& o : kFiles)
         for (const fs::path& p : FilesEnding(game / o.folder, o.tail)) {

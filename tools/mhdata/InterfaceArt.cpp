@@ -66,12 +66,12 @@ constexpr TextBox kTextBoxes[] = {
     {9907, 12, 13, kPaper, 0, 42},     // the strengthening lists under their titles
     {9900, 2, 2, kPaper, 0, 42},       // the menu pages' list area and the chooser's
     {9900, 4, 4, kPaper, 0, 42},
-    {9907, 16, 16, kPale, 0, 0},       // row highlights under black names
+    {9907, 16, 16, kPale, 0, 0},  // row highlights under black names
     {9907, 24, 24, kPale, 0, 0},
     {9900, 6, 6, kPale, 0, 0},
-    {9907, 9, 11, kNight, 0, 0},       // the list screens' backgrounds: white and pale texts
-    {9904, 2, 2, kLit, 0, 0},          // button highlights under white captions
-    {9900, 5, 5, kLit, 0, 0},          // the system list's row marker
+    {9907, 9, 11, kNight, 0, 0},  // the list screens' backgrounds: white and pale texts
+    {9904, 2, 2, kLit, 0, 0},     // button highlights under white captions
+    {9900, 5, 5, kLit, 0, 0},     // the system list's row marker
 };
 
 const TextBox* TextBoxOf(u32 act, u32 action) {
@@ -88,7 +88,8 @@ bool IsPlaceMark(u32 act, u32 action) {
 
 u16 InterfaceColor(u32 act, u32 action) {
     if (const TextBox* b = TextBoxOf(act, action)) return b->body;
-    if (IsPlaceMark(act, action)) return action == 31 ? figures::Rgb(31, 26, 4) : figures::Rgb(20, 20, 24);
+    if (IsPlaceMark(act, action))
+        return action == 31 ? figures::Rgb(31, 26, 4) : figures::Rgb(20, 20, 24);
     u16 v = static_cast<u16>(((act % 97) * 613 + action * 37 + 1) & 0x7FFF);
     while (v == 0 || v == kKeyA || v == kKeyB) v = static_cast<u16>((v + 1) & 0x7FFF);
     return v;

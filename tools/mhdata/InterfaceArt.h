@@ -36,8 +36,7 @@ struct ArchiveFrame;
 // flat.
 void DrawCaptionAt(ArchiveFrame* f, const char* utf8, int size, int x, int y);
 // The same in the given ink and shadow colours (stored 5-5-5).
-void DrawCaptionInk(ArchiveFrame* f, const char* utf8, int size, int x, int y, u16 ink,
-                    u16 shadow);
+void DrawCaptionInk(ArchiveFrame* f, const char* utf8, int size, int x, int y, u16 ink, u16 shadow);
 // The interface acts and how many actions each has.
 struct InterfaceActInfo {
     u32 act;

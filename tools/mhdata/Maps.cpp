@@ -729,8 +729,8 @@ MapDbSpec SampleMapDb() {
     db.names = {"", "", "theme.xmi", "field.wav", "CD07", "battle.mp3", kLighthouseMusicName};
     AddSampleBattleNames(&db.names);
     AddSampleEndMusicName(&db.names);
-    db.music = {{kTown, 2, 0, 1},  {kRoom, 3, 0, 2}, {kWorld, 3, 0, 1},
-                {kMeadow, 3, 0, 1}, {kFar, 6, 0, 1}};
+    db.music = {
+        {kTown, 2, 0, 1}, {kRoom, 3, 0, 2}, {kWorld, 3, 0, 1}, {kMeadow, 3, 0, 1}, {kFar, 6, 0, 1}};
     // No wild monsters in the town: its encounter group is 0.
     db.maps.push_back({kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 1, 0, 0});
     db.maps.push_back({kRoom, kRoomArchive, 0x10, 0x00, 0x02, 0x00, 1, 0, 0});
@@ -745,12 +745,9 @@ MapDbSpec SampleMapDb() {
     db.popOuts.push_back({102, {40, 40, 45, 30}});
     db.groups = {10, 0, 20, 50, 40, 100, 0, 0, 5, 100, 0, 0, 0, 0, 0, 0};
     db.nameIds = {{1, Utf8ToBig5("林小月")}, {2, Utf8ToBig5("守衛")}, {3, "Fisher"}};
-    db.placeNames = {{kTown, Utf8ToBig5("月港")},
-                     {kRoom, Utf8ToBig5("小屋")},
-                     {kEightBit, Utf8ToBig5("舊地圖")},
-                     {kFar, Utf8ToBig5("燈塔")},
-                     {kWorld, Utf8ToBig5("大地圖")},
-                     {kMeadow, Utf8ToBig5("草原")}};
+    db.placeNames = {{kTown, Utf8ToBig5("月港")},       {kRoom, Utf8ToBig5("小屋")},
+                     {kEightBit, Utf8ToBig5("舊地圖")}, {kFar, Utf8ToBig5("燈塔")},
+                     {kWorld, Utf8ToBig5("大地圖")},    {kMeadow, Utf8ToBig5("草原")}};
     db.footprints.push_back({101, 0x0202, 3});
     db.firstVisit.push_back({kRoom, 600});
     return db;

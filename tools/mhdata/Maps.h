@@ -137,7 +137,8 @@ constexpr u16 kFarW = 40, kFarH = 30, kFarTowerX = 24, kFarTowerY = 4, kFarShore
 // where the player arrives.
 constexpr u16 kMeadowW = 40, kMeadowH = 30;
 constexpr u16 kMeadowArriveX = 20, kMeadowArriveY = 15, kMeadowExitEvent = 1;
-// The lighthouse's own music (under music\) and the video of the pirates sailing off (under Video\).
+// The lighthouse's own music (under music\) and the video of the pirates sailing off (under
+// Video\).
 constexpr const char* kLighthouseMusicName = "lighthouse.wav";
 constexpr const char* kPierVideoName = "MH SAILING.BIK";
 // The smith on the town's square, beside the store and the collector.

@@ -33,8 +33,8 @@ extern const int kHitAnimActCount;
 constexpr u32 kLastBattle = 20;
 // Battles with enemies: the pier fight (two pirates), the town's
 // encounter (a slime), a lone goblin, three enemies, six slimes, and a wolf.
-constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 10,
-              kSixSlimes = 11, kLoneWolf = 12;
+constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 10, kSixSlimes = 11,
+              kLoneWolf = 12;
 // The fighters' shadow (act 4000): a dark oval, half blended under the feet;
 // action 2 (the boss's shadow action) a large one.
 constexpr i16 kShadowW = 40, kShadowH = 12, kBigShadowW = 112, kBigShadowH = 24;

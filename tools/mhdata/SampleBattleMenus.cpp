@@ -82,8 +82,9 @@ ArchivePicture ListPicture() {
     p.name = "list11003";
     for (int a = 0; a < 16; ++a) {
         const bool panel = a == 0 || a == 10;
-        p.frames.push_back(panel ? ListPanel()
-                                 : Flat(kListPartSize, kListPartSize, static_cast<u16>(20 << 10 | a)));
+        p.frames.push_back(
+            panel ? ListPanel()
+                  : Flat(kListPartSize, kListPartSize, static_cast<u16>(20 << 10 | a)));
     }
     return p;
 }
@@ -111,7 +112,14 @@ ActProgram Frames(u32 act, int count) {
     ActProgram a;
     a.name = "menu" + std::to_string(act);
     for (int k = 0; k < count; ++k)
-        a.parts[k] = ActWords().Rf(static_cast<u16>(act)).Xy(0, 0).Sd(0).Pa(static_cast<u16>(k)).Ed().Ov().words;
+        a.parts[k] = ActWords()
+                         .Rf(static_cast<u16>(act))
+                         .Xy(0, 0)
+                         .Sd(0)
+                         .Pa(static_cast<u16>(k))
+                         .Ed()
+                         .Ov()
+                         .words;
     return a;
 }
 }  // namespace

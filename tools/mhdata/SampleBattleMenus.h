@@ -8,7 +8,7 @@
 #include "mhdata/Archives.h"
 
 namespace sample_menus {
-constexpr i32 kIconSize = 20;      // the square of a ring icon around its row point
+constexpr i32 kIconSize = 20;     // the square of a ring icon around its row point
 constexpr i32 kListPanelW = 140;  // the list panel leaves the description box beside it
 constexpr i32 kListPanelH = 160;
 constexpr i32 kListPartSize = 16;  // arrows and thumb

@@ -306,9 +306,9 @@ ArchivePicture BarPicture() {
     // digits over the gauge (frame 2, two rows above the digits) and the HP and
     // MP bars (frames 3 and 4): all of them dark but the gauge.
     using figures::Rgb;
-    const u16 looks[9] = {Rgb(2, 2, 5),    PanelColour(kBarAct, 1), Rgb(31, 26, 6),
-                          Rgb(3, 12, 4),   Rgb(3, 6, 18),           PanelColour(kBarAct, 5),
-                          Rgb(31, 26, 6),  kPortraitBackdrop,       kPortraitBackdrop};
+    const u16 looks[9] = {Rgb(2, 2, 5),   PanelColour(kBarAct, 1), Rgb(31, 26, 6),
+                          Rgb(3, 12, 4),  Rgb(3, 6, 18),           PanelColour(kBarAct, 5),
+                          Rgb(31, 26, 6), kPortraitBackdrop,       kPortraitBackdrop};
     for (const PanelFrame& pf : kPanelFrames) {
         ArchiveFrame f;
         f.w = pf.w;
@@ -323,7 +323,8 @@ ArchivePicture BarPicture() {
     ArchiveFrame& member = p.frames[7];
     constexpr u16 kBand = Rgb(29, 28, 23), kInk = Rgb(2, 2, 4);
     for (i32 y = 56; y < member.h - 2; ++y)
-        for (i32 x = 92; x < member.w - 2; ++x) member.pixels[static_cast<size_t>(y) * member.w + x] = kBand;
+        for (i32 x = 92; x < member.w - 2; ++x)
+            member.pixels[static_cast<size_t>(y) * member.w + x] = kBand;
     DrawCaptionInk(&member, "HP", 12, 98, 60, kInk, kBand);
     DrawCaptionInk(&member, "MP", 12, 98, 74, kInk, kBand);
     DrawCaptionAt(&form, "HP", 12, 98, 60);
@@ -367,9 +368,10 @@ ActProgram BarAct() {
 // column), light on a clear frame with a clear column after them: the number
 // rows of a fighter's panel lie five pixels apart, and these stand out on its
 // dark bars and plate.
-constexpr u8 kDigitRows[11][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 3, 1, 7},
-                                  {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 2, 2},
-                                  {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}, {1, 1, 2, 4, 4}};
+constexpr u8 kDigitRows[11][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7},
+                                  {7, 1, 3, 1, 7}, {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7},
+                                  {7, 4, 7, 5, 7}, {7, 1, 1, 2, 2}, {7, 5, 7, 5, 7},
+                                  {7, 5, 7, 1, 7}, {1, 1, 2, 4, 4}};
 
 ArchivePicture DigitFrames() {
     constexpr u16 kKey = 619, kInk = 0x7FFF;

@@ -383,7 +383,8 @@ struct Kind {
     Shape shape;
     i32 w, h;
     u16 body, trim;  // main colour, second colour
-    u16 extra = 0;  // humanoids: 1 ears, 2 hood, 3 flame hair, 4 horns, 5 stone, 6 pirate, 7 captain
+    u16 extra =
+        0;  // humanoids: 1 ears, 2 hood, 3 flame hair, 4 horns, 5 stone, 6 pirate, 7 captain
 };
 
 Kind KindOf(u32 monster) {
@@ -612,7 +613,7 @@ void PirateFront(const Pen& p, const Kind& k, const Stance& s) {
         return;
     }
     const u16 coat = k.trim, gold = Rgb(29, 24, 6), black = Rgb(3, 3, 4);
-    p.Limb(0, hip + 1, s.lean, 27 - s.bob, 4, coat);  // the coat over the shirt
+    p.Limb(0, hip + 1, s.lean, 27 - s.bob, 4, coat);      // the coat over the shirt
     p.Limb(1, hip + 1, s.lean + 1, 27 - s.bob, 0, gold);  // its buttons' row
     p.Limb(-4, hip, 3, hip, 1, black);                    // the belt
     p.Oval(hu + 3, head - 4, 3, 2, black);                // the beard
@@ -621,7 +622,7 @@ void PirateFront(const Pen& p, const Kind& k, const Stance& s) {
     p.Tri(hu - 8, head + 6, hu - 10, head + 9, hu - 5, head + 7, black);
     p.Tri(hu + 7, head + 6, hu + 9, head + 9, hu + 4, head + 7, black);
     p.Limb(hu - 8, head + 6, hu + 7, head + 6, 0, gold);
-    p.Oval(hu - 1, head + 9, 1, 1, Rgb(30, 30, 29));  // a skull on its front
+    p.Oval(hu - 1, head + 9, 1, 1, Rgb(30, 30, 29));                  // a skull on its front
     p.Limb(s.lean, 28 - s.bob, s.handU, s.handV, 1, Shade(coat, 3));  // the sleeve again
     p.Oval(s.handU, s.handV, 1, 1, k.body);
 }

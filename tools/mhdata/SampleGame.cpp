@@ -41,7 +41,8 @@ bool WriteSampleEnv(const std::string& root, std::string* error) {
 
 bool WriteBytes(const std::string& path, const std::vector<u8>& bytes, std::string* error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) *error = "cannot write " + path;
     return static_cast<bool>(out);
 }
@@ -105,7 +106,8 @@ void EmptyMapCache(const std::string& root) {
 bool WriteSampleGame(const std::string& root, std::string* error) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    for (const char* dir : {"", "MH_Data", "PicLib", "music", "Video", "Save", "data", "ScrnShot"}) {
+    for (const char* dir :
+         {"", "MH_Data", "PicLib", "music", "Video", "Save", "data", "ScrnShot"}) {
         fs::create_directories(fs::path(root) / dir, ec);
         if (ec) {
             *error = "cannot create " + (fs::path(root) / dir).string() + ": " + ec.message();

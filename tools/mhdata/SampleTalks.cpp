@@ -322,8 +322,8 @@ talk 41
 bool WriteSampleTalks(const std::string& root, std::string* error) {
     std::vector<u8> bytes;
     std::string why;
-    std::string source = std::string(SampleTalkSource()) + SampleMenuTalkSource() +
-                         SampleShopTalkSource();
+    std::string source =
+        std::string(SampleTalkSource()) + SampleMenuTalkSource() + SampleShopTalkSource();
     if (!AssembleTalkFile(source, &bytes, &why)) {
         *error = "sample talks: " + why;
         return false;

@@ -10,15 +10,17 @@
 #include "sound/SoundBank.h"
 #include "mhdata/FileOut.h"
 
-const std::vector<u32> kSampleVideoColours = {0xF80000, 0x00FC00, 0x0000F8, 0xF8FC00, 0x00FCF8, 0xF800F8,
-                                              0xFFFFFF, 0x000000};
+const std::vector<u32> kSampleVideoColours = {0xF80000, 0x00FC00, 0x0000F8, 0xF8FC00,
+                                              0x00FCF8, 0xF800F8, 0xFFFFFF, 0x000000};
 
 std::vector<i16> MakeTone(double hz, u32 ms, u32 rate, int channels, int amplitude) {
     size_t frames = static_cast<size_t>(static_cast<u64>(ms) * rate / 1000);
     std::vector<i16> out(frames * static_cast<size_t>(channels));
     for (size_t i = 0; i < frames; ++i) {
-        auto s = static_cast<i16>(amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate));
-        for (int c = 0; c < channels; ++c) out[i * static_cast<size_t>(channels) + static_cast<size_t>(c)] = s;
+        auto s =
+            static_cast<i16>(amplitude * std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate));
+        for (int c = 0; c < channels; ++c)
+            out[i * static_cast<size_t>(channels) + static_cast<size_t>(c)] = s;
     }
     return out;
 }
@@ -186,7 +188,7 @@ std::vector<u8> MakeRawVideo(int width, int height, int bits,
     strh.U16(0);
     strh.U16(0);
     strh.U32(0);
-    strh.U32(1);  // scale
+    strh.U32(1);                      // scale
     strh.U32(static_cast<u32>(fps));  // rate
     strh.U32(0);
     strh.U32(frames);
@@ -279,7 +281,8 @@ namespace {
 XmiPiece SamplePiece() {
     XmiPiece p;
     // Four notes of half a second on the piano, then a quarter second of rest.
-    for (int i = 0; i < 4; ++i) p.notes.push_back({static_cast<u32>(i * 60), 0, static_cast<u8>(60 + i * 4), 127, 60});
+    for (int i = 0; i < 4; ++i)
+        p.notes.push_back({static_cast<u32>(i * 60), 0, static_cast<u8>(60 + i * 4), 127, 60});
     p.endTick = 270;
     return p;
 }
@@ -310,10 +313,12 @@ bool WriteSoundData(const std::string& root, std::string* error) {
     std::vector<u8> mp3;
     if (EncodeMp3(mp3Tone.data(), mp3Tone.size(), 1, 44100, &mp3)) bank[kSampleMp3Sound] = {1, mp3};
     for (int n = kSampleUiSoundFirst; n <= kSampleUiSoundLast; ++n)
-        bank[n] = {0, MakeWave(MakeTone(500 + 50 * (n - kSampleUiSoundFirst), 80, 22050, 1), 1, 22050)};
+        bank[n] = {
+            0, MakeWave(MakeTone(500 + 50 * (n - kSampleUiSoundFirst), 80, 22050, 1), 1, 22050)};
     if (!WriteBytesTo(base / "PicLib" / "all.snd", MakeSoundBank(bank), error)) return false;
     if (!WriteBytesTo(base / "music" / "theme.xmi", MakeXmi(SamplePiece()), error)) return false;
-    if (!WriteBytesTo(base / "music" / "field.wav", MakeWave(MakeTone(330, 1000, 22050, 2), 2, 22050), error))
+    if (!WriteBytesTo(base / "music" / "field.wav",
+                      MakeWave(MakeTone(330, 1000, 22050, 2), 2, 22050), error))
         return false;
     if (!WriteBytesTo(base / "music" / kSampleEndMusic, MakeWave(EndMusic(), 1, 11025), error))
         return false;
@@ -321,16 +326,21 @@ bool WriteSoundData(const std::string& root, std::string* error) {
     if (EncodeMp3(song.data(), song.size() / 2, 2, 44100, &mp3) &&
         !WriteBytesTo(base / "music" / "battle.mp3", mp3, error))
         return false;
-    if (!WriteBytesTo(base / "Video" / "MH OPENING.BIK", MakeSolidVideo(64, 48, kSampleVideoColours, 15), error))
+    if (!WriteBytesTo(base / "Video" / "MH OPENING.BIK",
+                      MakeSolidVideo(64, 48, kSampleVideoColours, 15), error))
         return false;
     fs::path disc = base / "Disc";
     std::error_code ec;
     fs::create_directories(disc, ec);
-    if (!WriteBytesTo(disc / "label", std::vector<u8>(kSampleDiscLabel, kSampleDiscLabel + 6), error)) return false;
+    if (!WriteBytesTo(disc / "label", std::vector<u8>(kSampleDiscLabel, kSampleDiscLabel + 6),
+                      error))
+        return false;
     for (int n = 1; n <= kSampleDiscTracks; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "Track%02d.wav", n);
-        if (!WriteBytesTo(disc / name, MakeWave(MakeTone(SampleDiscTrackHz(n), 1000, 22050, 1), 1, 22050), error))
+        if (!WriteBytesTo(disc / name,
+                          MakeWave(MakeTone(SampleDiscTrackHz(n), 1000, 22050, 1), 1, 22050),
+                          error))
             return false;
     }
     return true;

@@ -17,7 +17,9 @@ constexpr u32 kTableEnd = kTalkBase + 4 * kTalkEntries;
 
 using Token = AsmToken;
 
-bool Fail(std::string* error, int line, const std::string& what) { return AsmFail(error, line, what); }
+bool Fail(std::string* error, int line, const std::string& what) {
+    return AsmFail(error, line, what);
+}
 
 bool Tokenize(const std::string& rest, std::vector<Token>* out, std::string* what) {
     return AsmTokenize(rest, out, what);
