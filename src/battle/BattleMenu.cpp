@@ -304,36 +304,9 @@ void cCommandMenu::CompleteItem() {
         if (OpenItemList(&item) == kListCancelled) chosen = 0;
         return;
     }
-    cFighter* t = nullptr;
-    i32 r = kListRunning;
-    switch (item->target) {
-        case kTargetOneAlly:
-            r = PickAlly(&t, 0, item->statusEffect == kStatusEffectRevive);
-            break;
-        case kTargetOneFoe:
-            r = PickEnemy(&t, 0, false);
-            break;
-        case kTargetAllAllies:
-            LinkSide(true);
-            break;
-        case kTargetAllFoes:
-            LinkSide(false);
-            break;
-        case kTargetSelf:
-            LinkSelf();
-            break;
-        default:
-            item = nullptr;
-            return;  // a target kind the battle has no use for
-    }
-    if (r == kListCancelled) {
-        item = nullptr;
-        return;
-    }
-    if (r == kListConfirmed)
-        Link(t);
-    else if (item->target == kTargetOneAlly || item->target == kTargetOneFoe)
-        return;
+    const i32 r = TargetByKind(item->target, 0, item->statusEffect == kStatusEffectRevive);
+    if (r == kListCancelled) item = nullptr;
+    if (r != kListConfirmed) return;
     current->itemInUse = item;
     Commit(kCmdItem);
 }
@@ -367,41 +340,43 @@ void cCommandMenu::CompleteSkill() {
         if (r == kListCancelled) chosen = 0;
         return;
     }
-    cFighter* t = nullptr;
-    i32 r = kListRunning;
-    switch (skill->target) {
-        case kTargetOneAlly:
-            r = PickAlly(&t, 0, skill->statusEffect == kStatusEffectRevive);
-            break;
-        case kTargetOneFoe:
-            r = PickEnemy(&t, code == kRingSkillStrike ? 1 : 0, false);
-            break;
-        case kTargetAllAllies:
-            LinkSide(true);
-            break;
-        case kTargetAllFoes:
-            LinkSide(false);
-            break;
-        case kTargetSelf:
-            LinkSelf();
-            break;
-        default:
-            skill = nullptr;
-            return;
-    }
-    if (r == kListCancelled) {
-        skill = nullptr;
-        return;
-    }
-    if (r == kListConfirmed)
-        Link(t);
-    else if (skill->target == kTargetOneAlly || skill->target == kTargetOneFoe)
-        return;
+    const i32 r = TargetByKind(skill->target, code == kRingSkillStrike ? 1 : 0,
+                               skill->statusEffect == kStatusEffectRevive);
+    if (r == kListCancelled) skill = nullptr;
+    if (r != kListConfirmed) return;
     current->skillInUse = skill;
     // A strike skill aimed at one fighter, ally or foe, is struck; the rest are cast.
     const bool one = skill->target == kTargetOneAlly || skill->target == kTargetOneFoe;
     const bool strike = one && code == kRingSkillStrike;
     Commit(strike ? kCmdSkillStrike : kCmdMagic);
+}
+
+// The target of an item or a skill by its kind: one ally or one foe picked
+// (the pick's result; foeRow is the foe pick's starting row), a whole side or
+// the fighter itself linked at once (confirmed), and a kind the battle has no
+// use for taken as cancelled.
+i32 cCommandMenu::TargetByKind(i32 kind, i32 foeRow, bool revive) {
+    cFighter* t = nullptr;
+    i32 r = kListConfirmed;
+    switch (kind) {
+        case kTargetOneAlly:
+            r = PickAlly(&t, 0, revive);
+            break;
+        case kTargetOneFoe:
+            r = PickEnemy(&t, foeRow, false);
+            break;
+        case kTargetAllAllies:
+        case kTargetAllFoes:
+            LinkSide(kind == kTargetAllAllies);
+            return kListConfirmed;
+        case kTargetSelf:
+            LinkSelf();
+            return kListConfirmed;
+        default:
+            return kListCancelled;
+    }
+    if (r == kListConfirmed) Link(t);
+    return r;
 }
 
 // ---- Links. ----

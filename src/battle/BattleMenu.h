@@ -102,6 +102,7 @@ private:
     void ClearSelections();
     void StopBlinks();
     void Link(cFighter* t);
+    i32 TargetByKind(i32 kind, i32 foeRow, bool revive);
     void LinkSide(bool party);
     void LinkSelf();
     void CursorTo(const RingPoint& p);

@@ -9,6 +9,7 @@
 #include "battle/BattleFiles.h"
 #include "mhdata/Databases.h"
 #include "mhdata/FileOut.h"
+#include "mhdata/SampleBattleMenus.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleFigures.h"
@@ -113,20 +114,6 @@ ActProgram HitAnim(u32 act) {
 }
 
 // Action k shows frame k of the end screens' picture.
-ActProgram EndPanels() {
-    ActProgram a;
-    a.name = "endpanels";
-    for (int k = 0; k < 2; ++k)
-        a.parts[k] = ActWords()
-                         .Rf(static_cast<u16>(kEndPanelPic))
-                         .Xy(0, 0)
-                         .Sd(0)
-                         .Pa(static_cast<u16>(k))
-                         .Ed()
-                         .Ov()
-                         .words;
-    return a;
-}
 
 }  // namespace
 
@@ -170,7 +157,7 @@ void AddSampleBattleActs(std::map<u32, ActProgram>* acts) {
     (*acts)[kHarbourAct] = Backdrop(kHarbourAct);
     for (u32 act : kCursorLooks) (*acts)[act] = OneFrame(act, 2, 6);
     (*acts)[9167] = OneFrame(9167, 1, 0);
-    (*acts)[kEndPanelPic] = EndPanels();
+    (*acts)[kEndPanelPic] = sample_menus::StillFrames("endpanels", kEndPanelPic, 2);
     // The fighters' shadows, half blended and centred on the feet: actions 0
     // and 1 the small one, action 2 the large one.
     ActProgram shadowAct;

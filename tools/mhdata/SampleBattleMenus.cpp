@@ -15,6 +15,21 @@ u16 RingIconColour(i32 look) {
                                       11 << 10 | 11 << 5 | 11, 15 << 10 | 13 << 5 | 7};
     return kTiles[look & 3];
 }
+
+ActProgram StillFrames(const std::string& name, u32 pic, int count) {
+    ActProgram a;
+    a.name = name;
+    for (int k = 0; k < count; ++k)
+        a.parts[k] = ActWords()
+                         .Rf(static_cast<u16>(pic))
+                         .Xy(0, 0)
+                         .Sd(0)
+                         .Pa(static_cast<u16>(k))
+                         .Ed()
+                         .Ov()
+                         .words;
+    return a;
+}
 }  // namespace sample_menus
 
 namespace {
@@ -108,20 +123,6 @@ ArchivePicture CreaturePicture() {
     return p;
 }
 
-ActProgram Frames(u32 act, int count) {
-    ActProgram a;
-    a.name = "menu" + std::to_string(act);
-    for (int k = 0; k < count; ++k)
-        a.parts[k] = ActWords()
-                         .Rf(static_cast<u16>(act))
-                         .Xy(0, 0)
-                         .Sd(0)
-                         .Pa(static_cast<u16>(k))
-                         .Ed()
-                         .Ov()
-                         .words;
-    return a;
-}
 }  // namespace
 
 void AddSampleMenuPictures(std::map<u32, ArchivePicture>* pics) {
@@ -131,7 +132,10 @@ void AddSampleMenuPictures(std::map<u32, ArchivePicture>* pics) {
 }
 
 void AddSampleMenuActs(std::map<u32, ActProgram>* acts) {
-    (*acts)[kRingAct] = Frames(kRingAct, kRingFrames);
-    (*acts)[kListArtAct] = Frames(kListArtAct, 16);
-    (*acts)[kCreatureRingAct] = Frames(kCreatureRingAct, kCreatureFrames);
+    auto still = [](u32 act, int count) {
+        return StillFrames("menu" + std::to_string(act), act, count);
+    };
+    (*acts)[kRingAct] = still(kRingAct, kRingFrames);
+    (*acts)[kListArtAct] = still(kListArtAct, 16);
+    (*acts)[kCreatureRingAct] = still(kCreatureRingAct, kCreatureFrames);
 }

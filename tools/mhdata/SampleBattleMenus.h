@@ -14,6 +14,8 @@ constexpr i32 kListPanelH = 160;
 constexpr i32 kListPartSize = 16;  // arrows and thumb
 // The tile colour of a ring icon in look 0-3 (normal, chosen, closed, both).
 u16 RingIconColour(i32 look);
+// An act named name whose action k shows frame k of picture pic, still.
+ActProgram StillFrames(const std::string& name, u32 pic, int count);
 }  // namespace sample_menus
 
 void AddSampleMenuPictures(std::map<u32, ArchivePicture>* pics);
