@@ -7,6 +7,8 @@
 #include "battle/BattleSprite.h"
 #include "battle/FighterStats.h"
 
+class cHitAnim;
+
 // Pending command codes.
 enum FighterCommand {
     kCmdNone = 0,
