@@ -17,6 +17,7 @@
 #include "battle/FighterDraw.h"
 #include "data/GameDatabase.h"
 #include "battle/HitRules.h"
+#include "battle/SpritePools.h"
 #include "data/GameData.h"
 #include "engine/Random.h"
 

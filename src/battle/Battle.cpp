@@ -24,9 +24,9 @@
 #include "battle/BattleRandom.h"
 #include "battle/BattleScene.h"
 #include "battle/BattleSide.h"
-#include "battle/BattleSprite.h"
 #include "battle/DrawList.h"
 #include "battle/FighterAct.h"
+#include "battle/SpritePools.h"
 
 cBattle gBattle;
 

@@ -12,6 +12,7 @@
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
 #include "battle/FighterDraw.h"
+#include "battle/HitRules.h"
 
 cBattleController gBattleController;
 
@@ -225,6 +226,7 @@ i32 cActionPicker::TrySkill(i32 id) {
 
 void cBattleController::Reset() {
     gFighterController.setActive = [](bool on) { gBattleController.active = on ? 1 : 0; };
+    gDevCaptureChance = &CaptureChance;
     active = 1;
     autoBattle = 0;
     menu.Reset();

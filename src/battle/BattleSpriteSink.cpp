@@ -4,6 +4,7 @@
 #include "data/GameData.h"
 #include "battle/BattleMath.h"
 #include "battle/Fighter.h"
+#include "battle/SpritePools.h"
 
 namespace {
 std::vector<ShownFloat> gFloats;

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "platform/TextCodec.h"
-#include "data/GameData.h"
 #include "data/StatMath.h"
 #include "battle/BattleLogSink.h"
 
@@ -27,14 +26,6 @@ void cFighter::Reset() {
     status = ~0u;
 }
 
-i32 cFighter::MonsterDx() const {
-    return IsEnemy() ? GetMonsterOffset(static_cast<i32>(pic)).dx : 0;
-}
-
-i32 cFighter::MonsterDy() const {
-    return IsEnemy() ? GetMonsterOffset(static_cast<i32>(pic)).dy : 0;
-}
-
 i32 cFighter::HitPointX() const {
     return x - 8 * static_cast<i32>(anim.cellW) - anim.xOff + anim.hitX;
 }
@@ -47,6 +38,7 @@ void ResetFighterGlobals() {
     gFighterController = FighterControllerLink{};
     gDevCaptureAlways = 0;
     gDevFighterDisplay = 0;
+    gDevCaptureChance = nullptr;
 }
 
 void cFighter::SetAction(i32 state, i32 newStep, i32 newSubStep) {

@@ -7,6 +7,8 @@
 #include "battle/BattleSprite.h"
 #include "battle/FighterStats.h"
 
+class cHitAnim;
+
 // Pending command codes.
 enum FighterCommand {
     kCmdNone = 0,
@@ -293,5 +295,8 @@ extern FighterControllerLink gFighterController;
 // Developer switches: every capture succeeds; enemies show their numbers.
 extern i32 gDevCaptureAlways;
 extern i32 gDevFighterDisplay;
+// The capture chance among those numbers, filled in by the battle above the
+// drawing (null: the line shows the capture counter alone).
+extern i32 (*gDevCaptureChance)(const cFighter& target);
 
 void ResetFighterGlobals();

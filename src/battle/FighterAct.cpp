@@ -13,6 +13,7 @@
 #include "battle/BattleRandom.h"
 #include "battle/BattleScene.h"
 #include "battle/HitRules.h"
+#include "battle/SpritePools.h"
 
 namespace {
 

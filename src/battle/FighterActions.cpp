@@ -4,6 +4,7 @@
 #include "battle/BattleRandom.h"
 #include "battle/FighterAct.h"
 #include "battle/HitRules.h"
+#include "battle/SpritePools.h"
 
 namespace {
 

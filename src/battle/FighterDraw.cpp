@@ -1,5 +1,6 @@
-// Drawing a fighter: shadow, body and its colour passes, the enemy's name and
-// numbers; the bars, digits, status icons and panels drawn from its fields.
+// Drawing a fighter: shadow, body and its colour passes at the monster's picture
+// offset, the enemy's name and numbers; the bars, digits, status icons and
+// panels drawn from its fields.
 #include "battle/FighterDraw.h"
 
 #include <cstdio>
@@ -11,9 +12,10 @@
 #include "engine/RlePic.h"
 #include "engine/Tsw.h"
 #include "engine/ZoomBlit.h"
-#include "battle/HitRules.h"
+#include "data/GameData.h"
 
 i32 gDevFighterDisplay = 0;
+i32 (*gDevCaptureChance)(const cFighter& target) = nullptr;
 
 namespace {
 
@@ -164,11 +166,12 @@ void DrawPartyFighter(cFighter& f) {
 }
 
 void DrawDeveloperLines(const cFighter& f) {
+    const i32 capture = gDevCaptureChance ? gDevCaptureChance(f) : 0;
     const i32 lines[10][2] = {{f.hp, f.maxHp},         {f.mp, f.maxMp},
                               {f.attack, 0},           {f.defence, 0},
                               {f.hitRate, 0},          {f.evasionRate, 0},
                               {f.magicEvasionRate, 0}, {f.fleeRate, 0},
-                              {f.theftRate, 0},        {CaptureChance(f) + f.captureCounter, 0}};
+                              {f.theftRate, 0},        {capture + f.captureCounter, 0}};
     static const char* const kFormats[10] = {
         "HP=(%d/%d)",     "MP=(%d/%d)",     "攻擊力(%d)", "防禦力(%d)",   "攻擊命中率(%d)",
         "攻擊閃躲率(%d)", "魔法閃躲率(%d)", "逃跑率(%d)", "被偷竊率(%d)", "被捕捉率(%d)"};
@@ -221,6 +224,14 @@ void DrawEnemyFighter(cFighter& f) {
 }
 
 }  // namespace
+
+i32 cFighter::MonsterDx() const {
+    return IsEnemy() ? GetMonsterOffset(static_cast<i32>(pic)).dx : 0;
+}
+
+i32 cFighter::MonsterDy() const {
+    return IsEnemy() ? GetMonsterOffset(static_cast<i32>(pic)).dy : 0;
+}
 
 void cFighter::DrawSprite(cBattleSprite& s) {
     cFighter& f = static_cast<cFighter&>(s);

@@ -7,6 +7,7 @@
 #include "battle/BattleScene.h"
 #include "battle/FighterAct.h"
 #include "battle/HitRules.h"
+#include "battle/SpritePools.h"
 
 namespace {
 

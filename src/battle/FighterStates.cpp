@@ -14,6 +14,7 @@
 #include "battle/DrawList.h"
 #include "battle/FighterAct.h"
 #include "battle/HitRules.h"
+#include "battle/SpritePools.h"
 
 namespace {
 
