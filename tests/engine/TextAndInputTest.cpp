@@ -109,7 +109,6 @@ TEST_F(DInputTest, KeysButtonsCursorAndTheScanCodeTable) {
     } kWindows[] = {{640, 480, 1, 0, 0},
                     {1280, 960, 2, 0, 0},
                     {1024, 768, 1, 192, 144},
-                    {1280, 1024, 2, 0, 32},
                     {1920, 1080, 2, 320, 60}};
     for (const auto& win : kWindows) {
         SCOPED_TRACE(testing::Message() << win.w << "x" << win.h);

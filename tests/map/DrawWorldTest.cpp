@@ -298,15 +298,12 @@ TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
     // The signpost's cell shows its post, in the wood of its own.
     const std::array<int, 4> kSpots[] = {{3, 5, Body(kGrass), 0},
                                          {0, 5, Body(kWall), 0},
-                                         {35, 10, Body(kWall), 0},
                                          {3, 10, Body(kRoad), 0},
-                                         {20, 15, Body(kRoad), 0},
                                          {35, 14, Body(kFloor), 0},
                                          {kEventX, kEventY, Body(kEvent), 0},
                                          {kSignX, kSignY, sampleMapArt::kPostWood, 0},
                                          {10, 44, Body(sampleTile::kWater), b},
-                                         {20, 41, Body(kRoad), b},
-                                         {5, 40, Body(kGrass), b}};
+                                         {20, 41, Body(kRoad), b}};
     std::set<u16> seen;
     for (auto [cx, cy, colour, view] : kSpots) {
         u16 v = GroundAt(cx, cy, 0, view);
@@ -607,8 +604,8 @@ TEST_F(OverlayTest, TransientListReleasesTakeObjectsWithTheHeads) {
 
 TEST(GhostFollow, FadesMovesOnePixelTowardThePointStopsOnItAndFreesEveryObject) {
     // Counter -32 at creation: in over 32 frames, out from 32 to nothing at 64.
-    const std::pair<i32, i32> kCases[] = {{-32, 0}, {-31, 0}, {-16, 8}, {-1, 15}, {0, 16}, {31, 16},
-                                          {32, 16}, {33, 15}, {48, 8},  {63, 0},  {64, 0}};
+    const std::pair<i32, i32> kCases[] = {{-32, 0}, {-31, 0}, {-1, 15}, {0, 16}, {31, 16},
+                                          {32, 16}, {33, 15}, {63, 0},  {64, 0}};
     for (auto [fade, level] : kCases) EXPECT_EQ(GhostFadeLevel(fade), level) << fade;
 
     // The ghost moves a pixel a frame toward the point.
