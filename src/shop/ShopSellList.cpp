@@ -226,47 +226,34 @@ void cShopSellListFrame::ShowItemInfo(u32 entry) {
     const char* description = nullptr;
     size_t descriptionSize = 0;
     const u32 cat = core.category;
+    // The first nine lines: attack and defence with the strength and stamina
+    // that come with them, hit, evasion, then the five attributes.
+    auto abilities = [this](const auto& r, i32 mode) {
+        const i32 v[9] = {Sum(r.strength, r.attack),
+                          Sum(r.stamina, r.defence),
+                          r.hitRate,
+                          r.evasion,
+                          r.strength,
+                          r.stamina,
+                          r.magic,
+                          r.spirit,
+                          r.agility};
+        for (int n = 0; n < 9; ++n) SetPanelLine(n, v[n], mode);
+    };
     if (cat < 5 && Piece(entry)) {
         const EquipageData& e = *Piece(entry);
-        const i32 v[9] = {Sum(e.strength, e.attack),
-                          Sum(e.stamina, e.defence),
-                          e.hitRate,
-                          e.evasion,
-                          e.strength,
-                          e.stamina,
-                          e.magic,
-                          e.spirit,
-                          e.agility};
-        for (int n = 0; n < 9; ++n) SetPanelLine(n, v[n], e.bonusMode);
+        abilities(e, e.bonusMode);
         for (int n = 0; n < kRatioCount; ++n) SetPanelLine(9 + n, e.ratios[n], e.bonusMode);
         description = e.description;
         descriptionSize = sizeof(e.description);
     } else if (cat == 5 && Item(entry)) {
         const ItemData& it = *Item(entry);
-        const i32 v[9] = {Sum(it.strength, it.attack),
-                          Sum(it.stamina, it.defence),
-                          it.hitRate,
-                          it.evasion,
-                          it.strength,
-                          it.stamina,
-                          it.magic,
-                          it.spirit,
-                          it.agility};
-        for (int n = 0; n < 9; ++n) SetPanelLine(n, v[n], it.effectMode);
+        abilities(it, it.effectMode);
         description = it.description;
         descriptionSize = sizeof(it.description);
     } else if (cat == 6 && Monster(entry)) {
         const MonsterData& m = *Monster(entry);
-        const i32 v[9] = {Sum(m.strength, m.attack),
-                          Sum(m.stamina, m.defence),
-                          m.hitRate,
-                          m.evasion,
-                          m.strength,
-                          m.stamina,
-                          m.magic,
-                          m.spirit,
-                          m.agility};
-        for (int n = 0; n < 9; ++n) SetPanelLine(n, v[n], kPlainNumbers);
+        abilities(m, kPlainNumbers);
         for (int n = 0; n < kRatioCount; ++n) SetPanelLine(9 + n, m.ratios[n], kPlainNumbers);
         description = m.description;
         descriptionSize = sizeof(m.description);
