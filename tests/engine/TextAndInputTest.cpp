@@ -171,29 +171,28 @@ struct TextBufTest : ::testing::Test {
     static void Key(cTextBuf& f, u32 vk) { f.ImeProc(nullptr, WM_KEYDOWN, vk, 0); }
 };
 
-// Bytes typed into an empty field of eight bytes, and the text it then holds.
+// Bytes typed into an empty field of eight bytes, the text it holds and the caret.
 TEST_F(TextBufTest, TypedInsertedEditedAndImeTextKeepsWholeCharacters) {
     const std::string yg = Utf8ToBig5("月港"), qi = Utf8ToBig5("奇");
     const struct {
         const char* what;
         std::string typed, text;
+        int caret;
     } cases[] = {
-        {"Big5 and ASCII", yg + "ab", yg + "ab"},
+        {"Big5 and ASCII", yg + "ab", yg + "ab", 6},
         // A two-byte character with one byte free does not go in.
-        {"one byte free", yg + "abc" + qi, yg + "abc"},
-        {"full", yg + "abc" + qi + "de", yg + "abcd"},
-        {"a control byte cannot be a trail", "\xA4\x10x", "x"},
-        {"0x80 leads nothing", "x\x80\xA5\x40", "x\xA5\x40"},
-        {"percent and control bytes refused", "a%b\x05", "ab"},
+        {"one byte free", yg + "abc" + qi, yg + "abc", 7},
+        {"full", yg + "abc" + qi + "de", yg + "abcd", 8},
+        {"a control byte cannot be a trail", "\xA4\x10x", "x", 1},
+        {"0x80 leads nothing", "x\x80\xA5\x40", "x\xA5\x40", 3},
+        {"percent and control bytes refused", "a%b\x05", "ab", 2},
     };
     for (const auto& c : cases) {
         cTextBuf f(8, 10, 20);
         Type(f, c.typed);
-        EXPECT_EQ(std::string(f.Text()), c.text) << c.what;
+        EXPECT_EQ(std::pair(std::string(f.Text()), f.GetCaret()), std::pair(c.text, c.caret))
+            << c.what;
     }
-    cTextBuf f(8, 10, 20);
-    Type(f, yg + "ab");
-    EXPECT_EQ(f.GetCaret(), 6);
     // Only the percent sign is refused with a sound.
     EXPECT_EQ(sounds, std::vector<int>{kRefusedCharSfx});
     // An insert in the middle pushes out whole characters only.
