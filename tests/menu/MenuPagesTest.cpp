@@ -1321,8 +1321,6 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     EXPECT_EQ(std::make_pair(gFrameId, gRoleStats[0].mp), std::make_pair(kScreenBit | 25u, 24));
 }
 
-// ---- scrolling ----
-
 // ---- bad values ----
 
 TEST_F(SkillPages, BadSkillIdsAndCostsAreLeftOutOrShownWhole) {

@@ -707,13 +707,12 @@ TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
     EXPECT_EQ(a, b);
     std::vector<u8> f = Assemble("talk 3\nx:\n Say 0xFFF0 \"月a\"\n Jump @x\n");
     ASSERT_FALSE(HasFailure());
-    u32 first = 4 * kTalkEntries;
-    const u8* p = &f[kTalkBase + first];
+    const u8* p = &f[kTalkBase + kFirst];
     // The text padded to an even length; the jump's target counted from 0x200.
     EXPECT_EQ(
         std::tuple(LoadU32(&f[kTalkBase + 12]), LoadU16(p), LoadU16(p + 2),
                    std::string(p + 4, p + 8), LoadU16(p + 8), LoadU16(p + 10), LoadU32(p + 12)),
-        std::tuple(first, 0x0001, 0xFFF0, Utf8ToBig5("月a") + " ", kTextMark, 0x000F, first));
+        std::tuple(kFirst, 0x0001, 0xFFF0, Utf8ToBig5("月a") + " ", kTextMark, 0x000F, kFirst));
     // Each command: its word, then its operand words, and nothing more, as the
     // interpreter's table measures it.
     const std::tuple<const char*, std::vector<u16>> rows[] = {
@@ -756,7 +755,7 @@ TEST(StoryAsm, AssemblerAndDisassemblerRefuseBadInput) {
     std::string error, text;
     ASSERT_TRUE(AssembleTalkFile("talk 1\n Jump @x\nx:\n End\n", &f, &error));
     std::vector<u8> odd = f;
-    StoreU32(&odd[odd.size() - 6], 4 * kTalkEntries + 1);  // the jump's target inside a command
+    StoreU32(&odd[odd.size() - 6], kFirst + 1);  // the jump's target inside a command
     for (const auto& bytes : {std::vector<u8>(f.begin(), f.begin() + 100), odd,
                               std::vector<u8>(f.begin(), f.end() - 3)})
         EXPECT_FALSE(DisassembleTalkFile(bytes, &text, &error)) << bytes.size();

@@ -41,6 +41,14 @@ inline size_t TakeBoxes(Harness& h) {
     return n;
 }
 
+// A left click where the cursor stands, as TriggerStory reads it: the press,
+// then the release.
+inline void ClickHere() {
+    PlatformSetMouseButtons(true, false);
+    TriggerStory();
+    PlatformSetMouseButtons(false, false);
+}
+
 inline std::vector<u8> Assemble(const std::string& src) {
     std::vector<u8> bytes;
     std::string error;

@@ -307,11 +307,6 @@ struct TownWalks : ::testing::Test {
     void PointAtCell(int cx, int cy) {
         gDInput.SetMousePos(cx * 16 - gViewX + 5, cy * 16 - gViewY + 7);
     }
-    void ClickHere() {
-        PlatformSetMouseButtons(true, false);
-        TriggerStory();
-        PlatformSetMouseButtons(false, false);
-    }
     static int Slot(u16 id) {
         int s = FindRoleById(id);
         EXPECT_GT(s, 0) << "role " << id;

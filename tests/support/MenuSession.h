@@ -46,16 +46,8 @@ struct MenuTest : SysScreenTest {
         sounds.Clear();
     }
     cItemMenuFrame& Page() { return *gItemMenuFrame; }
-    // Points of the page's controls.
-    static void SideRow(int r, i32* x, i32* y) {
-        *x = 520;
-        *y = 104 + 40 * r;
-    }
-    void ClickSide(int r) {
-        i32 x, y;
-        SideRow(r, &x, &y);
-        ClickAt(x, y);
-    }
+    // Points of the page's controls: side row r, a party slot, a tab.
+    void ClickSide(int r) { ClickAt(520, 104 + 40 * r); }
     void ClickSlot(int k) {
         MenuSpot s = cPartySlots::CursorSpot(k);
         ClickAt(s.x, s.y);
