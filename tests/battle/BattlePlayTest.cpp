@@ -77,17 +77,13 @@ struct RingWalk {
     Harness& h;
     cCommandMenu& menu = gBattleController.menu;
 
-    // A new game past its opening talk.
-    static bool PastTheOpening(Harness& h) {
+    // A new game past its opening talk, then battle n (entered with the keys
+    // that are down) up to its main phase.
+    static bool StartBattle(Harness& h, u32 n, std::initializer_list<u8> down = {}) {
         SampleSession s{h};
         s.NewGameFromTheTitle();
         if (!s.ConfirmUntilTalkEnds()) return false;
         h.RunFrames(2);
-        return true;
-    }
-    // Then battle n (entered with the keys that are down) up to its main phase.
-    static bool StartBattle(Harness& h, u32 n, std::initializer_list<u8> down = {}) {
-        if (!PastTheOpening(h)) return false;
         gBattleRequest = n;
         EnterBattle();
         for (u8 k : down) PlatformSetKey(k, true);

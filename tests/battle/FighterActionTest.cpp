@@ -252,8 +252,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
 }
 
 TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
-    auto [p, q] = Pair(true);
-    Enemy();
+    auto [p, q] = Members();
     ASSERT_TRUE(Act(p, kCmdFlee, nullptr));
     EXPECT_EQ(std::tuple(p.fleeRate, gPartySide.fleeFlag, Lines().back()),
               std::tuple(30, 0, Line("逃跑失敗...!")));
@@ -419,8 +418,7 @@ TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
 }
 
 TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWithNoAct) {
-    auto [p, q] = Pair(true);
-    Enemy();
+    auto [p, q] = Members();
     q.hp = 0;
     q.status = kStDying;
     q.SetAction(kStateFallen, 1, 0);
@@ -439,8 +437,8 @@ TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWit
 }
 
 TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes) {
-    auto [p, q] = Pair(true);
-    cFighter& e = Enemy();
+    auto [p, q] = Members();
+    cFighter& e = gEnemySide.fighters[0];
     const ItemData it = TestItem(2, 7301, 0, 2);
     p.itemInUse = &it;
     p.targets[1] = &q;
@@ -480,8 +478,7 @@ TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
 }
 
 TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
-    auto [p, q] = Pair(true);
-    Enemy();
+    auto [p, q] = Members();
     MonsterData form{};
     form.index = 2;
     form.act = 3005;
