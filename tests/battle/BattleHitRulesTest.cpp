@@ -249,18 +249,16 @@ TEST_F(HitRules, CriticalBandsUseTheAttackersHp) {
 
 TEST_F(HitRules, PhysicalRollsUseLessThanAndGrowByTen) {
     auto [a, t] = Two();
-    EXPECT_TRUE(With({29}, [&] { return RollEvade(t, a); }));
-    EXPECT_EQ((std::tuple{With({30}, [&] { return RollEvade(t, a); }), t.evasionRate}),
-              (std::tuple{false, 40}));
+    auto evade = [&](u32 draw) { return With({draw}, [&] { return RollEvade(t, a); }); };
+    EXPECT_TRUE(evade(29));
+    EXPECT_EQ((std::tuple{evade(30), t.evasionRate}), (std::tuple{false, 40}));
     // Back to the record.
-    EXPECT_EQ((std::tuple{With({29}, [&] { return RollEvade(t, a); }), t.evasionRate}),
-              (std::tuple{true, 30}));
+    EXPECT_EQ((std::tuple{evade(29), t.evasionRate}), (std::tuple{true, 30}));
     a.status = kStBlindness;
-    EXPECT_TRUE(
-        With({59}, [&] { return RollEvade(t, a); }));  // a blind attacker is evaded twice as often
+    EXPECT_TRUE(evade(59));  // a blind attacker is evaded twice as often
     a.status = 0;
     t.status = kStBlindness;
-    EXPECT_FALSE(With({15}, [&] { return RollEvade(t, a); }));
+    EXPECT_FALSE(evade(15));
     t.status = kStSleep;
     EXPECT_EQ((std::tuple{With({}, [&] { return RollEvade(t, a); }), Asked().empty()}),
               (std::tuple{false, true}));
@@ -291,18 +289,17 @@ TEST_F(HitRules, MagicAndItemRollsUseAtMost) {
     Record(1).spirit = 30;
     t.magicEvasionRate = 10;
     SkillData sk{};
+    auto magicHit = [&](u32 draw) { return With({draw}, [&] { return RollMagicHit(t, x, sk); }); };
     // q = 30 - 20 + 10.
-    EXPECT_EQ((std::tuple{With({20}, [&] { return RollMagicHit(t, x, sk); }), t.magicEvasionRate}),
-              (std::tuple{false, 30}));
+    EXPECT_EQ((std::tuple{magicHit(20), t.magicEvasionRate}), (std::tuple{false, 30}));
     t.magicEvasionRate = 10;
-    EXPECT_EQ((std::tuple{With({21}, [&] { return RollMagicHit(t, x, sk); }), t.magicEvasionRate}),
-              (std::tuple{true, 20}));
+    EXPECT_EQ((std::tuple{magicHit(21), t.magicEvasionRate}), (std::tuple{true, 20}));
     sk.statusEffect = 2;
     t.magicEvasionRate = 10;
-    EXPECT_FALSE(With({80}, [&] { return RollMagicHit(t, x, sk); }));  // + 60
+    EXPECT_FALSE(magicHit(80));  // + 60
     t.magicEvasionRate = 10;
     t.status = kStBlindness;
-    EXPECT_TRUE(With({41}, [&] { return RollMagicHit(t, x, sk); }));  // 80 halved
+    EXPECT_TRUE(magicHit(41));  // 80 halved
     t.status = 0;
 
     sk.special = 8;

@@ -1,7 +1,7 @@
 // Whole battles through the real tick: on auto, and as a player fights them in
-// a sample new game (a meadow encounter met by walking about, keys held down
-// while the battle moves on, an attack with nobody to mark, and every ring
-// row's list in the thunder god's fight), and every act the battle names.
+// a sample new game (keys held down while the battle moves on, an attack with
+// nobody to mark, and every ring row's list in the thunder god's fight), and
+// every act the battle names.
 #include "support/BattleFixtures.h"
 
 namespace {
@@ -77,38 +77,17 @@ struct RingWalk {
     Harness& h;
     cCommandMenu& menu = gBattleController.menu;
 
-    // A new game past its opening talk.
-    static bool PastTheOpening(Harness& h) {
+    // A new game past its opening talk, then battle n (entered with the keys
+    // that are down) up to its main phase.
+    static bool StartBattle(Harness& h, u32 n, std::initializer_list<u8> down = {}) {
         SampleSession s{h};
         s.NewGameFromTheTitle();
         if (!s.ConfirmUntilTalkEnds()) return false;
         h.RunFrames(2);
-        return true;
-    }
-    // Then battle n (entered with the keys that are down) up to its main phase.
-    static bool StartBattle(Harness& h, u32 n, std::initializer_list<u8> down = {}) {
-        if (!PastTheOpening(h)) return false;
         gBattleRequest = n;
         EnterBattle();
         for (u8 k : down) PlatformSetKey(k, true);
         return h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40);
-    }
-    // Or walking the meadow, where every step is in the encounter zone, until
-    // a battle starts; up to its main phase. The battle is the one the zone's
-    // roll picks.
-    static bool WalkIntoBattle(Harness& h) {
-        if (!PastTheOpening(h)) return false;
-        using namespace sampleMap;
-        LoadCity(kMeadow, kMeadowArriveX, kMeadowArriveY, 1, 0, 3, 0);
-        ClearGameFlag(SampleSession::kFlagNoEncounters);
-        const u8 legs[] = {kArrowDown, kArrowRight, kArrowUp, kArrowLeft};
-        for (int leg = 0; leg < 16 && !gBattleActive; ++leg) {
-            PlatformSetKey(legs[leg % 4], true);
-            h.RunUntil([] { return gBattleActive != 0; }, 40);
-            PlatformSetKey(legs[leg % 4], false);
-            h.RunFrames(2);
-        }
-        return gBattleActive && h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40);
     }
     bool RingReady() { return menu.Current() && menu.ringX == kRingInX && !menu.Chosen(); }
     bool ListShown() { return menu.list.open && menu.list.y == kListShownY; }

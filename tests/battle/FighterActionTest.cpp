@@ -13,7 +13,6 @@ bool Idle(const cFighter& f) {
     return f.action == kStateWaiting && !f.HasCommand() && f.x == f.homeX && f.y == f.homeY;
 }
 
-constexpr cFighter* kNoFighter = nullptr;
 std::vector<int> gActiveCalls;  // what the fighters told the controller (1 on, 0 off)
 
 SkillData TestSkill(i32 target, i32 hpEffect, i32 special, i32 act = 7413) {
@@ -46,6 +45,12 @@ protected:
         gActiveCalls.clear();
         gFighterController.setActive = [](bool on) { gActiveCalls.push_back(on ? 1 : 0); };
     }
+    // Both sides empty again, with no sprite and no animation seen.
+    static void Fresh() {
+        ResetBattleSides();
+        ResetBattleSprites();
+        spawned.clear();
+    }
     int RunUntilIdle(cFighter& f, int limit = 600) {
         return TickUntil([&] { return Idle(f); }, limit);
     }
@@ -68,7 +73,7 @@ TEST_F(FighterActionTest, CloseAttackDealsTheWorkedDamageAndEveryoneGoesHome) {
     ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.x == p.homeX; }), 0);
     // A clean ordinary blow writes nothing.
     EXPECT_EQ(std::tuple(e.hp, CountFloats(e, "-64"), Lines().empty(), e.attackedBy, p.targets[0]),
-              std::tuple(36, 1u, true, kNoFighter, kNoFighter));
+              std::tuple(36, 1u, true, kNobody, kNobody));
     // Gauges run again, the attacker stands at home and its gauge restarts from its agility.
     EXPECT_EQ((std::vector<i32>{p.gaugesFrozen, e.gaugesFrozen, p.z - p.homeZ, p.gauge}),
               (std::vector<i32>{0, 0, 0, 10}));
@@ -159,9 +164,7 @@ TEST_F(FighterActionTest, PoisonFollowsEveryCompletedActionOfAPoisonedFighter) {
 // before that (64 / 2 / 2) and wears by a charge, with its line and animation.
 TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
     for (bool star : {false, true}) {
-        ResetBattleSides();
-        ResetBattleSprites();
-        spawned.clear();
+        Fresh();
         auto [p, e] = Duel();
         if (star) e.StartStarShield();
         ClearLoggedBattleLines();
@@ -177,7 +180,7 @@ TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
             star ? std::vector<std::string>{Line("星星之盾抵消一半的攻擊力!")}
                  : std::vector<std::string>{};
         EXPECT_EQ(std::tuple(p.hp, e.hp, p.countered, e.counterAttacker),
-                  std::tuple(36, star ? 100 - 64 / 4 : 100 - 64 / 2, kNoFighter, kNoFighter));
+                  std::tuple(36, star ? 100 - 64 / 4 : 100 - 64 / 2, kNobody, kNobody));
         EXPECT_EQ(std::tuple(e.starCount, Spawned(kAnimStarShield), Lines()),
                   std::tuple(star ? 2 : 0, star ? 1u : 0u, lines));
     }
@@ -210,8 +213,7 @@ TEST_F(FighterActionTest, RunTowardATargetFacesByTheirDepths) {
                  {false, 0, 1, 5},
                  {true, 0, 0, 4, true}};
     for (const Case& c : cases) {
-        ResetBattleSides();
-        ResetBattleSprites();
+        Fresh();
         cFighter& a = c.party ? Party(0) : Enemy(0);
         cFighter& b = c.foe ? Enemy(0) : c.party ? Party(1) : Enemy(1);
         if (!c.foe) c.party ? Enemy(0) : Party(0);
@@ -250,8 +252,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
 }
 
 TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
-    auto [p, q] = Pair(true);
-    Enemy();
+    auto [p, q] = Members();
     ASSERT_TRUE(Act(p, kCmdFlee, nullptr));
     EXPECT_EQ(std::tuple(p.fleeRate, gPartySide.fleeFlag, Lines().back()),
               std::tuple(30, 0, Line("逃跑失敗...!")));
@@ -326,8 +327,7 @@ TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
         {0, 5, 50, 70, 80},              // the drain gives the caster what the target lost
     };
     for (const Case& c : cases) {
-        ResetBattleSides();
-        ResetBattleSprites();
+        Fresh();
         cFighter& p = Party();
         cFighter& e = Enemy();
         e.status = c.status;
@@ -340,73 +340,59 @@ TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
         EXPECT_EQ(std::tuple(e.hp, p.hp, e.sunCount, Spawned(kAnimSunShield)),
                   std::tuple(c.targetAfter, c.casterAfter, 0, c.status ? 1u : 0u))
             << c.special;
-        spawned.clear();
     }
 }
 
-// Five spells of 120 (magic 50, power 80: 150 x 50 x 80 / 5000) at a moon
-// shield started with 3: halved four times, the fourth use ends the shield.
-TEST_F(FighterActionTest, MoonShieldHalvesFourSpellsThenEnds) {
-    auto [p, e] = Duel();
-    RecordOf(true, 0).magic = 50;
-    e.hp = e.maxHp = 1000;
-    e.StartMoonShield();
-    ClearLoggedBattleLines();
-    SkillData sk = TestSkill(3, 0, 0);
-    sk.power = 80;
-    sk.mpCost = 0;
-    std::vector<i32> taken;
-    for (int spell = 0; spell < 5; ++spell) {
-        const i32 before = e.hp;
-        p.skillInUse = &sk;
-        ASSERT_TRUE(Act(p, kCmdMagic, &e)) << spell;
-        taken.push_back(before - e.hp);
-    }
-    EXPECT_EQ(taken, (std::vector<i32>{60, 60, 60, 60, 120}));
-    const std::string half = Line("月亮之盾抵消一半的魔法傷害!");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"S", half, "S", half, "S", half, "S", half,
-                                                 Line("%s的月亮之盾解除!", "E"), "S"}));
-    EXPECT_EQ(std::tuple(Spawned(kAnimMoonShield), e.HasMoonShield()), std::tuple(4u, false));
-}
-
-// A physical skill of power 150 from attack 100 and strength 40 against
-// stamina 20: (40 - 20 + 100) x 15000 / 10000 = 180. A star shield started
-// with 3 halves four of them, each with its line, animation and charge, the
-// fourth ending it; struck at one foe or cast at all foes alike.
-TEST_F(FighterActionTest, StarShieldHalvesFourPhysicalSkillsThenEnds) {
-    for (i32 command : {kCmdSkillStrike, kCmdMagic}) {
-        ResetBattleSides();
-        ResetBattleSprites();
-        spawned.clear();
+// Five uses of a skill at a shield started with 3: halved four times, each
+// with its line, animation and charge, the fourth use ending the shield. A moon
+// shield halves spells of 120 (magic 50, power 80: 150 x 50 x 80 / 5000); a
+// star shield physical skills of power 150 from attack 100 and strength 40
+// against stamina 20: (40 - 20 + 100) x 15000 / 10000 = 180, struck at one foe
+// or cast at all foes alike. The cast writes the skill's name; the strike does not.
+TEST_F(FighterActionTest, ShieldsHalveFourSkillsThenEnd) {
+    const struct Case {
+        bool moon;
+        i32 command, target, category, power, full;
+    } cases[] = {
+        {true, kCmdMagic, 3, 1, 80, 120},
+        {false, kCmdSkillStrike, 3, 0, 150, 180},
+        {false, kCmdMagic, 4, 0, 150, 180},
+    };
+    for (const Case& c : cases) {
+        Fresh();
         auto [p, e] = Duel();
         RecordOf(true, 0).strength = 40;
         RecordOf(true, 0).magic = 50;  // the magic hit roll never misses
         RecordOf(false, 0).stamina = 20;
         e.hp = e.maxHp = 1000;
-        e.StartStarShield();
+        c.moon ? e.StartMoonShield() : e.StartStarShield();
         ClearLoggedBattleLines();
-        SkillData sk = TestSkill(command == kCmdMagic ? 4 : 3, 0, 0);
-        sk.category = 0;
-        sk.power = 150;
+        SkillData sk = TestSkill(c.target, 0, 0);
+        sk.category = c.category;
+        sk.power = c.power;
         sk.mpCost = 0;
         std::vector<i32> taken;
         for (int use = 0; use < 5; ++use) {
             const i32 before = e.hp;
             p.skillInUse = &sk;
-            ASSERT_TRUE(Act(p, command, &e)) << use;
+            ASSERT_TRUE(Act(p, c.command, &e)) << use;
             taken.push_back(before - e.hp);
         }
-        EXPECT_EQ(taken, (std::vector<i32>{90, 90, 90, 90, 180})) << command;
-        // The cast writes the skill's name; the strike does not.
-        const std::string half = Line("星星之盾抵消一半的攻擊力!");
+        const i32 half = c.full / 2;
+        EXPECT_EQ(taken, (std::vector<i32>{half, half, half, half, c.full})) << c.moon << c.command;
+        const std::string halved =
+            c.moon ? Line("月亮之盾抵消一半的魔法傷害!") : Line("星星之盾抵消一半的攻擊力!");
         std::vector<std::string> want;
         for (int use = 0; use < 5; ++use) {
-            if (command == kCmdMagic) want.push_back("S");
-            if (use < 4) want.push_back(half);
+            if (c.command == kCmdMagic) want.push_back("S");
+            if (use < 4) want.push_back(halved);
         }
-        want.insert(want.end() - (command == kCmdMagic ? 1 : 0), Line("%s的星星之盾解除!", "E"));
-        EXPECT_EQ(Lines(), want) << command;
-        EXPECT_EQ(std::tuple(Spawned(kAnimStarShield), e.HasStarShield()), std::tuple(4u, false));
+        want.insert(want.end() - (c.command == kCmdMagic ? 1 : 0),
+                    c.moon ? Line("%s的月亮之盾解除!", "E") : Line("%s的星星之盾解除!", "E"));
+        EXPECT_EQ(Lines(), want) << c.moon << c.command;
+        EXPECT_EQ(std::tuple(Spawned(c.moon ? kAnimMoonShield : kAnimStarShield),
+                             c.moon ? e.HasMoonShield() : e.HasStarShield()),
+                  std::tuple(4u, false));
     }
 }
 
@@ -432,8 +418,7 @@ TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
 }
 
 TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWithNoAct) {
-    auto [p, q] = Pair(true);
-    Enemy();
+    auto [p, q] = Members();
     q.hp = 0;
     q.status = kStDying;
     q.SetAction(kStateFallen, 1, 0);
@@ -452,8 +437,8 @@ TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWit
 }
 
 TEST_F(FighterActionTest, SleepItemOnAllAlliesPutsItsUserToSleepAndStillFinishes) {
-    auto [p, q] = Pair(true);
-    cFighter& e = Enemy();
+    auto [p, q] = Members();
+    cFighter& e = gEnemySide.fighters[0];
     const ItemData it = TestItem(2, 7301, 0, 2);
     p.itemInUse = &it;
     p.targets[1] = &q;
@@ -493,8 +478,7 @@ TEST_F(FighterActionTest, SkillStrikeAlternatesItsTwoAnimations) {
 }
 
 TEST_F(FighterActionTest, TransformAddsTheFormAndItsEndWritesTheOfferingBack) {
-    auto [p, q] = Pair(true);
-    Enemy();
+    auto [p, q] = Members();
     MonsterData form{};
     form.index = 2;
     form.act = 3005;

@@ -20,15 +20,17 @@ protected:
         DuelTest::SetUp();
         ClearCanvas();
     }
-    static void Bars(cFighter& f) {
+    // The party's slot 0 with the bar and icon pictures set.
+    cFighter& BarredParty() {
+        cFighter& f = Party();
         for (int k = 0; k < 3; ++k) f.aux[33 + k] = {11002, 2 + k};
         for (int k = 0; k < 15; ++k) f.aux[10 + k] = {9901, 30 + k};
+        return f;
     }
 };
 
 TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOneAndAFullOnePulses) {
-    cFighter& p = Party();
-    Bars(p);
+    cFighter& p = BarredParty();
     p.gauge = 255;
     // From 32 down by 4 to -32, then up by 8 to 32, then down again.
     const i32 want[] = {28,  24,  20,  16,  12,  8,  4, 0, -4, -8, -12, -16, -20,
@@ -53,8 +55,7 @@ TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOneAndAFullOnePu
 }
 
 TEST_F(FighterDrawTest, ShownHpFallsBy300Then30Then3) {
-    cFighter& p = Party();
-    Bars(p);
+    cFighter& p = BarredParty();
     p.maxHp = p.shownHp = 3000;
     p.hp = 500;
     std::vector<i32> drops;
@@ -83,8 +84,7 @@ TEST_F(FighterDrawTest, DigitsTakeFourPlacesOrAsManyAsTheNumberHas) {
               (std::vector<i32>{100 + 4 * adv, 0, PlainColour(11000, 7), 100 + 5 * adv,
                                 PlainColourAt(11000, 1, 1, 0), PlainColour(11000, 5), 100 + 4 * adv,
                                 PlainColour(11000, 0)}));
-    cFighter& p = Party();
-    Bars(p);
+    cFighter& p = BarredParty();
     p.hp = p.shownHp = -20;
     p.mp = p.shownMp = -3;
     DrawHpBar(p, 200, 200);
@@ -95,8 +95,7 @@ TEST_F(FighterDrawTest, DigitsTakeFourPlacesOrAsManyAsTheNumberHas) {
 }
 
 TEST_F(FighterDrawTest, StatusIconsStartNinePixelsLeftPerIcon) {
-    cFighter& p = Party();
-    Bars(p);
+    cFighter& p = BarredParty();
     p.status = 0;
     DrawStatusIcons(p, 300, 100);
     for (i32 x = 200; x < 400; ++x) ASSERT_EQ(At(x, 100), 0);

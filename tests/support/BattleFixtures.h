@@ -53,12 +53,10 @@
 #include "engine/PixelFormat.h"
 #include "engine/Random.h"
 #include "engine/Tsw.h"
-#include "map/City.h"
 #include "map/MapManage.h"
 #include "map/RoleTable.h"
 #include "map/StoryLink.h"
 #include "mhdata/Databases.h"
-#include "mhdata/Maps.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleBattleParty.h"
 #include "mhdata/SampleEquip.h"
@@ -312,10 +310,11 @@ protected:
     }
     cFighter& Party(int i = 0) { return Add(true, i, 1000); }
     cFighter& Enemy(int i = 0) { return Add(false, i, 3005); }
-    // The party's slot 0 against the enemies' slot 0, or slots 0 and 1 of one side.
+    // The party's slot 0, or its slots 0 and 1 (Members), against the enemies' slot 0.
     std::pair<cFighter&, cFighter&> Duel() { return {Party(), Enemy()}; }
-    std::pair<cFighter&, cFighter&> Pair(bool party) {
-        return {party ? Party(0) : Enemy(0), party ? Party(1) : Enemy(1)};
+    std::pair<cFighter&, cFighter&> Members() {
+        Enemy();
+        return {Party(0), Party(1)};
     }
     MonsterData& RecordOf(bool party, int i) { return records_[party ? i : 8 + i]; }
 
