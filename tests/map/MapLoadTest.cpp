@@ -496,8 +496,7 @@ TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {
                          LoadEncounterGroups(), PickPopOutPoint(102, &x, &y)),
               std::tuple(false, "", false, 0));
     // A map table without its end row is read only as far as it goes.
-    db = SampleMapDb();
-    d = BuildMapDatabase(db);
+    d = BuildMapDatabase(SampleMapDb());
     d.resize(LoadU32(d.data() + 4 * 3) + kMapRecordSize * 2 + 3);
     SetMapDatabase(d.data(), static_cast<u32>(d.size()));
     EXPECT_EQ(std::tuple(FindMapRecord(kRoom, &rec), FindMapRecord(kEightBit, &rec)),
