@@ -248,40 +248,30 @@ void Ring(GridMap& g, u32 cx, u32 cy, u32 r, u32 bits = kCellWall) {
 TEST_F(AStarTest, RoutesOnHandDrawnMapsAreAsShortAsTheShortestWalk) {
     struct Case {
         const char* what;
-        std::vector<const char*> rows;
-        int fw, fh;
-        u32 mask;
         int straight, diagonal;  // -1: no route
+        std::vector<const char*> rows;
+        int fw = 1;  // the side of the square footprint
+        u32 mask = kDefaultBlockMask;
     };
     const Case cases[] = {
-        {"wide and flat", {"S.......", "........", ".......G"}, 1, 1, kDefaultBlockMask, 5, 2},
+        {"wide and flat", 5, 2, {"S.......", "........", ".......G"}},
         // Down to the gap at (3, 4): 1 + 3 diagonals, and as much up the far side.
-        {"round a wall",
-         {"S..#..G", "...#...", "...#...", "...#...", "......."},
-         1,
-         1,
-         kDefaultBlockMask,
-         2,
-         6},
-        {"between two walls", {"S#.", "#G.", "..."}, 1, 1, kDefaultBlockMask, 0, 1},
-        {"goal on a wall", {"S..", "...", "..X"}, 1, 1, kDefaultBlockMask, -1, -1},
-        {"a person in the lane", {"S.p.G"}, 1, 1, kDefaultBlockMask, -1, -1},
-        {"walls only", {"S.p.G"}, 1, 1, kCellWall, 4, 0},
+        {"round a wall", 2, 6, {"S..#..G", "...#...", "...#...", "...#...", "......."}},
+        {"between two walls", 0, 1, {"S#.", "#G.", "..."}},
+        {"goal on a wall", -1, -1, {"S..", "...", "..X"}},
+        {"a person in the lane", -1, -1, {"S.p.G"}},
+        {"walls only", 4, 0, {"S.p.G"}, 1, kCellWall},
         // Two cells wide: through the two-row gap at (3, 3) and (4, 3).
         {"wide through a wide gap",
-         {"S...#..G.", "....#....", "....#....", ".........", ".........", "....#...."},
-         2,
-         2,
-         kDefaultBlockMask,
          1,
-         6},
+         6,
+         {"S...#..G.", "....#....", "....#....", ".........", ".........", "....#...."},
+         2},
         {"wide at a narrow gap",
-         {"S...#..G.", "....#....", "....#....", ".........", "....#....", "....#...."},
-         2,
-         2,
-         kDefaultBlockMask,
          -1,
-         -1},
+         -1,
+         {"S...#..G.", "....#....", "....#....", ".........", "....#....", "....#...."},
+         2},
     };
     for (const Case& c : cases) {
         const u32 w = static_cast<u32>(std::strlen(c.rows[0])), h = static_cast<u32>(c.rows.size());
@@ -297,13 +287,13 @@ TEST_F(AStarTest, RoutesOnHandDrawnMapsAreAsShortAsTheShortestWalk) {
         aStar a;
         a.SetBlockMask(c.mask);
         std::vector<u8> dirs;
-        const int ok = a.FindPath(sx * 16, sy * 16, gx * 16, gy * 16, c.fw, c.fh, &dirs);
-        const std::optional<double> best = ShortestWalk(g, sx, sy, gx, gy, c.fw, c.fh, c.mask);
+        const int ok = a.FindPath(sx * 16, sy * 16, gx * 16, gy * 16, c.fw, c.fw, &dirs);
+        const std::optional<double> best = ShortestWalk(g, sx, sy, gx, gy, c.fw, c.fw, c.mask);
         ASSERT_EQ(std::tuple(ok, best.has_value()),
                   std::tuple(c.straight >= 0 ? 1 : 0, c.straight >= 0))
             << c.what;
         if (!ok) continue;
-        const std::optional<Steps> walk = WalkRoute(g, dirs, sx, sy, gx, gy, c.fw, c.fh, c.mask);
+        const std::optional<Steps> walk = WalkRoute(g, dirs, sx, sy, gx, gy, c.fw, c.fw, c.mask);
         ASSERT_TRUE(walk.has_value()) << c.what;
         const double hand = Steps{c.straight, c.diagonal}.Length();
         EXPECT_NEAR(*best, hand, 1e-9) << c.what;
@@ -455,6 +445,15 @@ TEST_F(FollowerTest, AFarFollowerIsBroughtToTheWidenedViewAndOneWithNoWayStands)
 
 // Footprints and cell bits, role lookups, and role-record round trips.
 
+// A record table with these role ids and its end row, bound as the roles' records.
+void BindRecords(std::vector<u8>& table, std::initializer_list<u16> ids) {
+    table.assign((ids.size() + 1) * kRecordBytes, 0);
+    size_t row = 0;
+    for (u16 id : ids) StoreU16(table.data() + row++ * kRecordBytes + 2, id);
+    StoreU16(table.data() + row * kRecordBytes, 0xFFFF);
+    ASSERT_TRUE(BindRoleRecords(table.data(), table.size()));
+}
+
 class RoleTable : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -467,15 +466,6 @@ protected:
         s.act->cellH = h;
         return &s;
     }
-    // A record table with these role ids and its end row.
-    void BindRecords(std::initializer_list<u16> ids) {
-        table_.assign((ids.size() + 1) * kRecordBytes, 0);
-        size_t row = 0;
-        for (u16 id : ids) StoreU16(table_.data() + row++ * kRecordBytes + 2, id);
-        StoreU16(table_.data() + row * kRecordBytes, 0xFFFF);
-        ASSERT_TRUE(BindRoleRecords(table_.data(), table_.size()));
-    }
-
     Harness h;
     std::vector<u8> table_;
 };
@@ -540,7 +530,7 @@ TEST_F(RoleTable, LookupTakesPlayerReferencesAndSkipsRemovedRowsAreasAndBlockedD
 
 TEST_F(RoleTable, RecordUpdatesKeepSentinelsRoundTripAndFollowersStoreThePlayersCell) {
     GridMap g(10, 10);
-    BindRecords({50, 51});
+    BindRecords(table_, {50, 51});
     SetRecordWord(0, 0, 7);
     SetRecordWord(0, 10, 0x0100);
     const int updated =
@@ -579,7 +569,7 @@ TEST_F(RoleTable, RecordUpdatesKeepSentinelsRoundTripAndFollowersStoreThePlayers
     EXPECT_EQ((std::tuple{RestoreRoleRecord(1, words), RecordWord(1, 2), RecordWord(1, 11)}),
               std::tuple(1, 0xFFFF, 0x8080));
     // A follower stores the player's cell; a role without a record reports.
-    BindRecords({60});
+    BindRecords(table_, {60});
     PutRole(1, 60, 0, 0, kRoleFollows);
     PutRole(2, 61, 0, 0);  // no record
     StoreRoleRecords(4, 5);
@@ -602,16 +592,12 @@ protected:
         gPlayerSlot = AddRole(1, 2, 2, 0);
         gPlayerId = 1;
         // Records for the role-value and hide/show cases.
-        records_.assign(3 * kRecordBytes + 2, 0);
-        for (int r = 0; r < 2; ++r) StoreU16(records_.data() + r * kRecordBytes + 2, 50 + r);
-        StoreU16(records_.data() + 2 * kRecordBytes, 0xFFFF);
-        BindRoleRecords(records_.data(), records_.size());
+        BindRecords(records_, {50, 51});
     }
     void TearDown() override {
         gPathDatabase = nullptr;
         gPathDatabaseSize = 0;
-        gRoleRecords = nullptr;
-        gRoleRecordCount = 0;
+        BindRoleRecords(nullptr, 0);
     }
 
     void Load(const std::string& src) {

@@ -22,20 +22,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Said {
-    u32 reports = 0;
-    std::string err;
-};
-
-// Runs what meets the bad data; how many faults it reported and what stderr got.
-Said Report(const std::function<void()>& meet) {
-    u32 before = DataErrorCount();
+// Runs what meets the bad data: one fault is reported, stderr and the last
+// error say the message, and one box shows the caption and the text.
+void ExpectOneReport(Harness& h, const std::function<void()>& meet, const std::string& caption,
+                     const std::string& text, const std::string& message) {
+    h.boxes().clear();
+    const u32 before = DataErrorCount();
     ::testing::internal::CaptureStderr();
     meet();
-    Said s;
-    s.err = ::testing::internal::GetCapturedStderr();
-    s.reports = DataErrorCount() - before;
-    return s;
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(DataErrorCount() - before, 1u) << err;
+    EXPECT_EQ(err, Big5ToUtf8(message) + "\n");
+    EXPECT_EQ(LastDataError().Message(), message);
+    ASSERT_EQ(h.boxes().size(), 1u);
+    EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text), std::tie(caption, text));
 }
 
 // A database of 27 table offsets whose pop-out table (8) lists role 5 with three
@@ -81,13 +81,7 @@ TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
         };
     for (const auto& [name, meet, caption, text, message] : cases) {
         SCOPED_TRACE(name);
-        h.boxes().clear();
-        Said s = Report(meet);
-        EXPECT_EQ(s.reports, 1u);
-        EXPECT_EQ(s.err, Big5ToUtf8(message) + "\n");
-        EXPECT_EQ(LastDataError().Message(), message);
-        ASSERT_EQ(h.boxes().size(), 1u);
-        EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text), std::tie(caption, text));
+        ExpectOneReport(h, meet, caption, text, message);
     }
 }
 
@@ -106,17 +100,13 @@ TEST(DataReport, AQuickLoadNamesAMapDatabaseDamagedDuringPlay) {
     ASSERT_EQ(IsQuickSaveValid(), 1);
     WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(300, 0));
     h.RunFrames(15);
-    h.boxes().clear();
-    Said said = Report([&] {
-        s.Tap(scan::kF10);
-        h.RunUntil([&] { return h.quit(); }, 60);
-    });
+    ExpectOneReport(
+        h,
+        [&] {
+            s.Tap(scan::kF10);
+            h.RunUntil([&] { return h.quit(); }, 60);
+        },
+        B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)"),
+        "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header");
     EXPECT_TRUE(h.quit());
-    EXPECT_EQ(said.reports, 1u) << said.err;
-    const std::string message = "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header";
-    EXPECT_EQ(LastDataError().Message(), message);
-    EXPECT_EQ(said.err, message + "\n");
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text),
-              std::tuple(B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)")));
 }

@@ -116,14 +116,12 @@ TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithThe
     std::vector<u16> src(24 * 24);
     for (int i = 0; i < 24 * 24; ++i)
         src[i] = static_cast<u16>((i % 24 + 1) | ((i % 24 + 1) << 10));
-    i32 size = 0;
-    u8* pic = RleEncode(src.data(), &size, 24, 24, 16);
-    ASSERT_NE(pic, nullptr);
-    ASSERT_EQ(RleConvertToScreen(pic, static_cast<size_t>(size), nullptr, nullptr, nullptr), 1);
+    std::vector<u8> pic = RleBytes(src.data(), 24, 24);
+    ASSERT_EQ(RleConvertToScreen(pic.data(), pic.size(), nullptr, nullptr, nullptr), 1);
     auto column = [](int c) { return ConvertPixel(static_cast<u16>((c + 1) | ((c + 1) << 10))); };
     std::vector<MapOverlay> saved = gMapOverlays;
     // Kind 0, placed at (200, 50) to (216, 66), attributes 1 (set below) and 8.
-    MapOverlay o{pic, static_cast<u32>(size), 24, 24, 0, 200, 50, 216, 66, 0, 8};
+    MapOverlay o{pic.data(), static_cast<u32>(pic.size()), 24, 24, 0, 200, 50, 216, 66, 0, 8};
     // The view's left edge 10 pixels into the picture: L = 0, T = 50.
     std::tie(gViewX, gViewY, gViewRight, gViewBottom) = std::tuple(210, 0, 850, 480);
     for (u32 f : {8u, 0u, 4u}) {
@@ -142,7 +140,6 @@ TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithThe
         EXPECT_EQ(std::pair(At(22, 60), At(5, 49)), std::pair(kSentinel, kSentinel));
     }
     gMapOverlays = saved;
-    MH_FREE(pic);
 }
 
 // On an 8-bit map palette index 1 is the key.

@@ -31,17 +31,14 @@ protected:
         UpdateKeyStates();
         KeyCole();
     }
-    RoleSlot& P() { return gMapRoles[gPlayerSlot]; }
     void PutPlayer(int cx, int cy, int dir) {
-        ClearRoleFootprint(&P());
-        std::tie(P().x, P().y) = std::tuple(cx * 16, cy * 16);
-        P().cell = &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
-        MarkRoleFootprint(&P());
-        P().act->dir = dir;
+        ClearRoleFootprint(&s.P());
+        std::tie(s.P().x, s.P().y) = std::tuple(cx * 16, cy * 16);
+        s.P().cell = &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
+        MarkRoleFootprint(&s.P());
+        s.P().act->dir = dir;
         CenterCameraOnPlayer();
     }
-    // The confirm key as the options bind it.
-    u8 Confirm() { return static_cast<u8>(gMapKeyCodes[1]); }
     void Key(u8 code, bool down) { PlatformSetKey(code, down); }
     // Holds a key for n frames.
     void Hold(u8 code, int n) {
@@ -55,7 +52,9 @@ protected:
         ControlFrame();
         Key(code, false);
     }
-    std::pair<int, int> Cell() { return {P().x / 16, P().y / 16}; }
+    std::pair<int, int> Cell() { return {s.P().x / 16, s.P().y / 16}; }
+
+    SampleSession s{h};
 };
 
 // Walking step 4: a cell in four frames. On the cell boundary control starts
@@ -67,11 +66,11 @@ TEST_F(Control, OneCellTakesTheFramesOfTheWalkingStepAndAPressAgainRuns) {
         {true, 1, 4, 8, 4},   {true, 1, 8, 8, 4},   {true, 1, 12, 8, 4},  {true, 1, 16, 8, 4},
         {true, 1, 20, 8, 4},  {false, 4, 32, 0, 4}, {false, 8, 32, 0, 4}, {true, 4, 48, 8, 4},
         {false, 2, 56, 8, 4}, {true, 2, 64, -1, 4}, {true, 1, 72, 16, 8}, {true, 1, 80, 16, 8}};
-    const u16 x0 = P().x;
+    const u16 x0 = s.P().x;
     for (auto [down, frames, dx, action, step] : kSteps) {
         Key(kRight, down);
         h.RunFrames(frames);
-        EXPECT_EQ(std::tuple(P().x - x0, action < 0 ? -1 : P().act->action, gWalkStep),
+        EXPECT_EQ(std::tuple(s.P().x - x0, action < 0 ? -1 : s.P().act->action, gWalkStep),
                   std::tuple(dx, action, step))
             << dx;
     }
@@ -150,30 +149,30 @@ TEST_F(Control, ConfirmBesideAPersonStartsItsTalkAndTurnsBothToEachOther) {
         role.act->action = 8;
         PutPlayer(cx + dx, cy + dy, playerDir);
         ControlFrame();
-        Press(Confirm());
+        Press(s.Confirm());
         EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner, gTalkContext.x,
                              gTalkContext.ownerState),
                   std::tuple(kSampleQuestionTalk, 101, role.x, role.state));
         // Its look comes back at the talk's end; the player's facing is the
         // same seen toward a map point (the person's centre).
-        EXPECT_EQ(std::tuple(role.act->dir, role.act->action, P().act->dir, gTalkTurn.slot,
+        EXPECT_EQ(std::tuple(role.act->dir, role.act->action, s.P().act->dir, gTalkTurn.slot,
                              gTalkTurn.action, GetPlayerDirectionTo(role.x + 8, role.y + 8)),
                   std::tuple(roleDir, 0, playerDir, r, 8, playerDir));
     }
     // A held key starts nothing more.
     EndTalk();
     ControlFrame();
-    Key(Confirm(), true);
+    Key(s.Confirm(), true);
     ControlFrame();
     gTalkContext.talk = 999;
     ControlFrame();
-    Key(Confirm(), false);
+    Key(s.Confirm(), false);
     EXPECT_EQ(gTalkContext.talk, 999);
     // Facing away there is nobody in front.
     EndTalk();
     PutPlayer(cx, cy - 3, 0);
     ControlFrame();
-    Press(Confirm());
+    Press(s.Confirm());
     EXPECT_EQ(gTalkContext.owner, kTalkFree);
 }
 
@@ -260,9 +259,9 @@ TEST_F(Control, FunctionKeysWriteTheirModeWordsTheSpeedKeySwitchesOncePerRestAnd
     EXPECT_EQ(std::tuple(gDevChord1, gDevChord2, gFastMode), std::tuple(1, 1, 1));
     // Fast mode walks a cell in one frame.
     h.RunFrames(20);
-    u16 x0 = P().x;
+    u16 x0 = s.P().x;
     Hold(kRight, 1);
-    EXPECT_EQ(P().x, x0 + 16);
+    EXPECT_EQ(s.P().x, x0 + 16);
 }
 
 TEST_F(Control, EncountersNeedFlag12AndFlag323CancelsThem) {
@@ -288,7 +287,7 @@ TEST_F(Control, WalkingIntoAnEventCell) {
     Press(kRight);
     EXPECT_EQ(std::tuple(gPlayerStepX + gScrollStepX, gTalkContext.talk, gTalkContext.owner,
                          gTalkContext.x, gTalkContext.y),
-              std::tuple(0, kSampleSpotTalk, kTalkSpot, P().x + 64, P().y));
+              std::tuple(0, kSampleSpotTalk, kTalkSpot, s.P().x + 64, s.P().y));
     // With the flag clear the player steps onto the spot and its talk starts too.
     EndTalk();
     ClearGameFlag(1);
