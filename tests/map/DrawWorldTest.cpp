@@ -122,16 +122,17 @@ TEST_F(DrawWorldTest, OverlayFactorEightKeepsToTheMapAndOtherFactorsShiftWithThe
     std::vector<MapOverlay> saved = gMapOverlays;
     // Kind 0, placed at (200, 50) to (216, 66), attributes 1 (set below) and 8.
     MapOverlay o{pic.data(), static_cast<u32>(pic.size()), 24, 24, 0, 200, 50, 216, 66, 0, 8};
-    // The view's left edge 10 pixels into the picture: L = 0, T = 50.
-    std::tie(gViewX, gViewY, gViewRight, gViewBottom) = std::tuple(210, 0, 850, 480);
-    for (u32 f : {8u, 0u, 4u}) {
+    // The view's left edge 10 pixels into the picture: L = 0, T = 50. Its right
+    // edge at 260 keeps the shifted columns inside the picture.
+    std::tie(gViewX, gViewY, gViewRight, gViewBottom) = std::tuple(210, 0, 260, 480);
+    // Factor 8: sx = 210 - 200 = 10. Factor f: sx = (260 - 200) * f / 16, so 0 and 15.
+    const std::pair<u32, int> factors[] = {{8, 10}, {0, 0}, {4, 15}};
+    for (auto [f, sx] : factors) {
         SCOPED_TRACE(f);
         o.attr1 = f;
         gMapOverlays.assign(1, o);
         Clear();
         DrawOverlayPictures();
-        // Factor 8: sx = 210 - 200 = 10. Factor f: sx = (850 - 200) * f / 16.
-        int sx = f == 8 ? 10 : (850 - 200) * static_cast<int>(f) / 16;
         for (int x = 0; x < 22; ++x) {
             int c = x + sx;
             EXPECT_EQ(At(x, 60), c < 24 ? column(c) : kSentinel) << x;
