@@ -1,39 +1,24 @@
 // The slot screens and the quick-save page by keys, hover marks and tips, the
 // title's load, and a replay that saves and loads through the screens.
 
-#include <algorithm>
 #include <fstream>
-#include <random>
 
 #include "battle/Battle.h"
 #include "data/KeyBindings.h"
-#include "data/Options.h"
-#include "engine/Lzo.h"
-#include "map/MapCache.h"
-#include "map/MapDb.h"
 #include "map/MapManage.h"
-#include "map/MapScene.h"
-#include "map/NewGame.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleBattle.h"
-#include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "shell/Session.h"
-#include "shell/Startup.h"
 #include "sound/Music.h"
-#include "story/PartyCommands.h"
-#include "story/TextTools.h"
 #include "support/SampleSession.h"
 #include "support/SysScreenSupport.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "ui/DevTool.h"
 #include "ui/MainMenu.h"
 #include "ui/SaveScreens.h"
 #include "ui/ScreenLink.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 

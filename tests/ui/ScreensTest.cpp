@@ -7,7 +7,6 @@
 // leave-game question, the end screens, the ending's stages, layouts and
 // pictures, and the enter/cancel prompt's talk jump, cancel and keys.
 
-#include "base/ByteIo.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/PicPaint.h"
