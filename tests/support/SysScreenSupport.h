@@ -57,6 +57,12 @@ struct SysScreenTest : ::testing::Test {
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y, 2); }
     void RightClick() { PressMouse(h, false, true, 2); }
     void Tap(u8 code, int released = 1) { TapKey(h, code, released); }
+    // Closes a screen left running, as its own way out would.
+    void CloseRunning() {
+        if (gFramePhase != 1) return;
+        gFramePhase = 2;
+        h.RunFrames(1);
+    }
     // Runs until the screen has closed (phase back to 0 after a close).
     u32 FinishClose() {
         h.RunFrames(2);

@@ -869,8 +869,7 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
     // A good save that turns bad between the question and "yes" gives the notice.
     WriteHostFile(h.Path("game/Save/MH01.sav"), good);
-    gFramePhase = 2;
-    h.RunFrames(1);
+    CloseRunning();
     Open(9);
     Click(kSlotRows, 100, 60);
     ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);

@@ -43,10 +43,7 @@ struct SlotKeysTest : SampleTownTest {
     }
     // Opens a slot screen with the list's top slot at top, closing one that is open.
     void OpenSlots(u32 screen, i32 top) {
-        if (gFramePhase == 1) {
-            gFramePhase = 2;
-            h.RunFrames(1);
-        }
+        CloseRunning();
         gSaveSlotPos = top;
         Open(screen);
         ASSERT_NE(gSaveLoadFrame, nullptr);
@@ -174,8 +171,7 @@ TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
     EXPECT_EQ(std::make_tuple(gSaveLoadFrame->top, std::string(gSaveLoadFrame->rows[2].number)),
               std::make_tuple(96, std::string("99")));
     gSaveSlotPos = 2999;
-    gFramePhase = 2;
-    h.RunFrames(1);
+    CloseRunning();
     Open(9);
     EXPECT_EQ(gSaveLoadFrame->top, 96);
 }

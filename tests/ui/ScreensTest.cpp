@@ -662,10 +662,7 @@ TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
     } cases[] = {{0, 0, 0}, {8, 8, 0}, {9, 8, kQuestPageDownId}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quests);
-        if (gFramePhase == 1) {
-            gFramePhase = 2;
-            h.RunFrames(1);
-        }
+        CloseRunning();
         gQuestList.clear();
         for (int i = 0; i < c.quests; ++i) gQuestList.push_back(static_cast<u32>(i + 1));
         Open(10);
@@ -738,10 +735,7 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
     for (const Exit& e : exits) {
         SCOPED_TRACE(std::to_string(e.screen) + " way " + std::to_string(int(e.way)) + " " +
                      std::to_string(e.n));
-        if (gFramePhase == 1) {  // a screen left open: closed first
-            gFramePhase = 2;
-            h.RunFrames(1);
-        }
+        CloseRunning();
         gFrameId = kMapMode;  // whatever it leads to stays unopened
         gFramePhase = 0;
         h.RunFrames(2);
@@ -873,11 +867,6 @@ struct FormationTest : SysScreenTest {
     std::vector<i32> Shown() {
         return {gFormationFrame->roles, gFormationFrame->roles + kFormPlaces};
     }
-    // Runs until the screen has closed; the mode word it wrote.
-    u32 Closed() {
-        h.RunUntil([] { return gFramePhase == 0; }, 5);
-        return gFrameId;
-    }
 };
 
 // Two picks swap, the same place twice changes nothing, cancel drops a pick,
@@ -953,7 +942,7 @@ TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
         std::make_tuple(gFormationFrame->portraits[0]->shown, gFormationFrame->portraits[4]->shown),
         std::make_tuple(true, false));
     RightClick();
-    EXPECT_EQ(Closed(), kScreenBit | 13);
+    EXPECT_EQ(FinishClose(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{2, -1, 0, 1, 9, -5, 3, 4}));
 }
 
@@ -985,7 +974,7 @@ TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
         EXPECT_TRUE(at(w.x, w.y)) << int(w.key) << " to " << w.x << "," << w.y;
     }
     Tap(kScanEnter, 2);
-    EXPECT_EQ(Closed(), kScreenBit | 13);
+    EXPECT_EQ(FinishClose(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{5, 1, 2, 3, 4, 0, 6, 7}));
 }
 
