@@ -355,9 +355,7 @@ TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     MoveTo(TitleButtonX(1), kTitleButtonY);
     PlatformSetMouseButtons(true, false);
     h.RunFrames(1);
-    PlatformSetKey(28, true);
-    h.RunFrames(1);
-    PlatformSetKey(28, false);
+    TapKey(h, 28, 0);
     PlatformSetMouseButtons(false, false);
     h.RunFrames(3);
     EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u));
@@ -701,9 +699,7 @@ struct PanelExitsTest : SysScreenTest {
             case Way::kCancelKey:
                 return TapKey(h, kScanEsc, 0);
             case Way::kRightButton:
-                PlatformSetMouseButtons(false, true);
-                h.RunFrames(1);
-                return PlatformSetMouseButtons(false, false);
+                return PressMouse(h, false, true, 0);
         }
     }
 };
