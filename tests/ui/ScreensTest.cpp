@@ -578,13 +578,7 @@ TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
     EXPECT_EQ(gFramePhase, 1u) << "the equipment page runs";
 }
 
-struct SystemMenuTest : SysScreenTest {
-    const char* TextAt(i32 x, i32 y) {
-        for (cControl* c : gControlList)
-            if (c->x == x && c->y == y && c->kind == kCtlText) return c->text;
-        return nullptr;
-    }
-};
+using SystemMenuTest = SysScreenTest;
 
 // Money and play time are shown; the keys walk the rows and tabs; smart mouse
 // remembers the row confirmed.
@@ -1328,10 +1322,7 @@ TEST_F(PromptTest, CaptionsCentredCutOrUnendedAndTheMarkerNeedsTheBand) {
     StartPrompt("進入洞穴？");
     EXPECT_EQ(std::make_tuple(std::string(gEnterFrame.caption), gEnterFrame.captionLength),
               std::make_tuple(std::string(B5("進入洞穴？")), 10u));
-    bool centred = false;
-    for (cControl* c : gControlList)
-        if (c->kind == kCtlText && c->x == 120 - 6 * 10 + 95 && c->y == 150) centred = true;
-    EXPECT_TRUE(centred);
+    EXPECT_NE(TextAt(120 - 6 * 10 + 95, 150), nullptr) << "centred";
     MoveTo(120 + 50, 140 + 20);  // on the box, above the band
     h.RunFrames(1);
     EXPECT_FALSE(gEnterFrame.marker->shown);
