@@ -1185,12 +1185,12 @@ TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
         for (auto& s : stages) order.push_back(s.first);
         ASSERT_EQ(order, (std::vector<i32>{layout, rise, hold, 61, 0}));
         // Each stage ends on the first frame past its length.
-        const u32 lengths[4] = {kEndingEntryMs, kEndingRiseMs, kEndingHoldMs, kEndingFadeMs};
+        const u32 lengths[4] = {800, 8000, 6401, 1600};  // entry, rise, hold, fade
         for (int k = 1; k < 4; ++k) {
             u32 took = stages[k].second - stages[k - 1].second;
             EXPECT_TRUE(took >= lengths[k - 1] && took <= lengths[k - 1] + 35) << k << ": " << took;
         }
-        u32 sum = kEndingEntryMs + kEndingRiseMs + kEndingHoldMs + kEndingFadeMs;
+        const u32 sum = 800 + 8000 + 6401 + 1600;
         EXPECT_TRUE(total >= sum && total <= sum + 10 * 35) << total;
         EXPECT_TRUE(h.boxes().empty());
     }
