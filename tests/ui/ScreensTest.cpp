@@ -343,22 +343,18 @@ TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     h.RunFrames(3);
     EXPECT_EQ(std::make_tuple(gFrameId, gMainMenuFrame != nullptr, (gRunState & kRunVideo) != 0),
               std::make_tuple(kScreenBit | 0, true, false));
-    MoveTo(TitleButtonX(0), kTitleButtonY);
-    PlatformSetMouseButtons(true, false);
-    h.RunFrames(1);
-    EXPECT_EQ(gMouseInput.pressedId, kTitleNewGame);
-    MoveTo(TitleButtonX(1), kTitleButtonY);
-    PlatformSetMouseButtons(false, false);
-    h.RunFrames(3);
-    EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u));
-    // Nor is confirm while the button is held.
-    MoveTo(TitleButtonX(1), kTitleButtonY);
-    PlatformSetMouseButtons(true, false);
-    h.RunFrames(1);
-    TapKey(h, 28, 0);
-    PlatformSetMouseButtons(false, false);
-    h.RunFrames(3);
-    EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u));
+    // A press on new game released over load, and confirm while load is held.
+    for (bool confirm : {false, true}) {
+        MoveTo(TitleButtonX(confirm ? 1 : 0), kTitleButtonY);
+        PlatformSetMouseButtons(true, false);
+        h.RunFrames(1);
+        EXPECT_EQ(gMouseInput.pressedId, confirm ? kTitleLoad : kTitleNewGame);
+        confirm ? TapKey(h, 28, 0) : MoveTo(TitleButtonX(1), kTitleButtonY);
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(3);
+        EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u))
+            << confirm;
+    }
     // Game data count as initialised (flag 1), so the window's end releases the
     // picture cache before the allocator's exit report.
     SetGameFlag(1);
