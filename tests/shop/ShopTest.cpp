@@ -3,7 +3,6 @@
 // the front screens (packed category rows, tabs and keys, the party,
 // leaving), the buy and sell lists (scrolling, the quantity box, limits,
 // prices, the party panel), and the strengthening counter.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -20,7 +19,6 @@
 #include "engine/Tsw.h"
 #include "menu/AbilityPanel.h"
 #include "menu/EquipFrame.h"
-#include "mhdata/SampleEquip.h"
 #include "mhdata/Shops.h"
 #include "platform/TextCodec.h"
 #include "shop/EnhanceFrame.h"

@@ -15,6 +15,7 @@
 #include "mhdata/SampleGame.h"
 #include "support/Harness.h"
 #include "support/Input.h"
+#include "ui/Control.h"
 #include "ui/MainMenu.h"
 #include "ui/ScreenLink.h"
 
@@ -57,6 +58,18 @@ struct SysScreenTest : ::testing::Test {
     void ClickAt(i32 x, i32 y) { ::ClickAt(h, x, y, 2); }
     void RightClick() { PressMouse(h, false, true, 2); }
     void Tap(u8 code, int released = 1) { TapKey(h, code, released); }
+    // The text of the text control standing at (x, y), null when none does.
+    static const char* TextAt(i32 x, i32 y) {
+        for (cControl* c : gControlList)
+            if (c->x == x && c->y == y && c->kind == kCtlText) return c->text;
+        return nullptr;
+    }
+    // Closes a screen left running, as its own way out would.
+    void CloseRunning() {
+        if (gFramePhase != 1) return;
+        gFramePhase = 2;
+        h.RunFrames(1);
+    }
     // Runs until the screen has closed (phase back to 0 after a close).
     u32 FinishClose() {
         h.RunFrames(2);

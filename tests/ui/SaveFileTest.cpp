@@ -3,11 +3,9 @@
 // must change nothing of the running game.
 
 #include <algorithm>
-#include <fstream>
 #include <random>
 
 #include "battle/Battle.h"
-#include "data/KeyBindings.h"
 #include "data/Options.h"
 #include "engine/Lzo.h"
 #include "map/MapCache.h"
@@ -16,7 +14,6 @@
 #include "map/MapScene.h"
 #include "map/NewGame.h"
 #include "mhdata/Maps.h"
-#include "mhdata/SampleBattle.h"
 #include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
@@ -27,8 +24,6 @@
 #include "story/TextTools.h"
 #include "support/SampleSession.h"
 #include "support/SysScreenSupport.h"
-#include "ui/ActPic.h"
-#include "ui/Control.h"
 #include "ui/DevTool.h"
 #include "ui/MainMenu.h"
 #include "ui/SaveScreens.h"
@@ -434,9 +429,7 @@ TEST_F(DevToolTest, FlagEditorAndTheWaysIntoAndOutOfTheTool) {
     Tap(kScanF2);
     EXPECT_EQ(std::make_tuple(gDevTool.page, gDevTool.rows[0].state),
               std::make_tuple(1, 1));  // no files yet
-    PlatformSetKey(kScanEsc, true);
-    h.RunFrames(1);
-    PlatformSetKey(kScanEsc, false);
+    Tap(kScanEsc, 0);
     EXPECT_EQ(std::make_tuple(gDevToolActive, gFrameId, gDevTool.rows[0].state),
               std::make_tuple(kDevToolOff, 0u, 0));
     // The player's save leaves the tool too, its rows freed.
@@ -504,9 +497,9 @@ TEST_F(DevToolTest, RowsNewestSlotAndEndMark) {
     ASSERT_EQ(WriteDevSave(4), 1);
     ASSERT_EQ(WriteDevSave(7), 1);
     EXPECT_EQ(AnyDebugSaveExists(), 1);
-    auto now = std::filesystem::file_time_type::clock::now();
-    std::filesystem::last_write_time(File(7), now - std::chrono::hours(2));
-    std::filesystem::last_write_time(File(4), now - std::chrono::hours(1));
+    auto now = fs::file_time_type::clock::now();
+    fs::last_write_time(File(7), now - std::chrono::hours(2));
+    fs::last_write_time(File(4), now - std::chrono::hours(1));
     gCurrentSlot = 0;
     SelectNewestDebugSlot();
     EXPECT_EQ(gCurrentSlot, 4);
@@ -559,25 +552,24 @@ TEST_F(DevToolTest, SavePageSavesAsksBeforeOverwritingAndLoads) {
     EXPECT_EQ(gCurrentSlot, 4);
     // An empty slot saves at once and leaves the tool.
     Tap(kScanS);
-    EXPECT_EQ(std::make_tuple(std::filesystem::exists(File(4)), gDevToolActive),
+    EXPECT_EQ(std::make_tuple(fs::exists(File(4)), gDevToolActive),
               std::make_tuple(true, kDevToolOff));
 
     // Over an existing file it asks; "否" keeps the file, confirm writes it.
-    auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(3);
-    std::filesystem::last_write_time(File(4), stamp);
+    auto stamp = fs::file_time_type::clock::now() - std::chrono::hours(3);
+    fs::last_write_time(File(4), stamp);
     gDevToolActive = kDevToolOn;
     Tap(kScanF2);
     ASSERT_EQ(gDevTool.rows[1].state, 2);
     Tap(kScanS);
     EXPECT_TRUE(gDevTool.asking);
     ClickAt(312, 248);
-    EXPECT_EQ(
-        std::make_tuple(gDevTool.asking, std::filesystem::last_write_time(File(4)), gDevToolActive),
-        std::make_tuple(false, stamp, kDevToolOn));
+    EXPECT_EQ(std::make_tuple(gDevTool.asking, fs::last_write_time(File(4)), gDevToolActive),
+              std::make_tuple(false, stamp, kDevToolOn));
     Tap(kScanS);
     ASSERT_TRUE(gDevTool.asking);
     Tap(static_cast<u8>(gMapKeyCodes[1]));
-    EXPECT_EQ(std::make_tuple(std::filesystem::last_write_time(File(4)) != stamp, gDevToolActive),
+    EXPECT_EQ(std::make_tuple(fs::last_write_time(File(4)) != stamp, gDevToolActive),
               std::make_tuple(true, kDevToolOff));
 
     // L loads the current slot's file.
@@ -875,8 +867,7 @@ TEST_F(FaultTest, ASaveNamingAMissingMapIsRefusedBeforeTheGameChanges) {
     EXPECT_EQ(gSaveLoadFrame->boxOpen, 0u);
     // A good save that turns bad between the question and "yes" gives the notice.
     WriteHostFile(h.Path("game/Save/MH01.sav"), good);
-    gFramePhase = 2;
-    h.RunFrames(1);
+    CloseRunning();
     Open(9);
     Click(kSlotRows, 100, 60);
     ASSERT_EQ(gSaveLoadFrame->boxOpen, 1u);

@@ -1,39 +1,24 @@
 // The slot screens and the quick-save page by keys, hover marks and tips, the
 // title's load, and a replay that saves and loads through the screens.
 
-#include <algorithm>
 #include <fstream>
-#include <random>
 
 #include "battle/Battle.h"
 #include "data/KeyBindings.h"
-#include "data/Options.h"
-#include "engine/Lzo.h"
-#include "map/MapCache.h"
-#include "map/MapDb.h"
 #include "map/MapManage.h"
-#include "map/MapScene.h"
-#include "map/NewGame.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleBattle.h"
-#include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "shell/Session.h"
-#include "shell/Startup.h"
 #include "sound/Music.h"
-#include "story/PartyCommands.h"
-#include "story/TextTools.h"
 #include "support/SampleSession.h"
 #include "support/SysScreenSupport.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
-#include "ui/DevTool.h"
 #include "ui/MainMenu.h"
 #include "ui/SaveScreens.h"
 #include "ui/ScreenLink.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -47,6 +32,9 @@ struct KeyStep {
 
 using FocusPointFn = bool (*)(i32, i32*, i32*);
 
+// The tips of the four tabs.
+const char* const kTabTips[] = {"物　 品", "特　 技", "快　 取", "系　 統"};
+
 struct SlotKeysTest : SampleTownTest {
     void SetUp() override {
         SampleTownTest::SetUp();
@@ -58,10 +46,7 @@ struct SlotKeysTest : SampleTownTest {
     }
     // Opens a slot screen with the list's top slot at top, closing one that is open.
     void OpenSlots(u32 screen, i32 top) {
-        if (gFramePhase == 1) {
-            gFramePhase = 2;
-            h.RunFrames(1);
-        }
+        CloseRunning();
         gSaveSlotPos = top;
         Open(screen);
         ASSERT_NE(gSaveLoadFrame, nullptr);
@@ -153,7 +138,7 @@ TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
         EXPECT_TRUE(code < 0 || gSaveLoadFrame->focus == code) << code;
         std::vector<u32> rows = {6, 6, 6};
         if (code >= kFocusRow0) rows[code - kFocusRow0] = 7;
-        EXPECT_EQ(marks(), std::make_tuple(code >= 10 && code < 14 ? B5(kTabNames[code - 10]) : "",
+        EXPECT_EQ(marks(), std::make_tuple(code >= 10 && code < 14 ? B5(kTabTips[code - 10]) : "",
                                            code >= 0 && code < 6 ? 92 + 40 * code : -1, rows))
             << code;
     }
@@ -189,8 +174,7 @@ TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
     EXPECT_EQ(std::make_tuple(gSaveLoadFrame->top, std::string(gSaveLoadFrame->rows[2].number)),
               std::make_tuple(96, std::string("99")));
     gSaveSlotPos = 2999;
-    gFramePhase = 2;
-    h.RunFrames(1);
+    CloseRunning();
     Open(9);
     EXPECT_EQ(gSaveLoadFrame->top, 96);
 }
@@ -325,19 +309,15 @@ TEST_F(SlotKeysTest, QuickPageHoverTipsAndALoadThatAsksOnlyWithAQuickSave) {
         << "smart mouse: on the load box";
     // Each box and tab hovered, then nothing (its focus unchecked): the tip and
     // the boxes' pictures.
-    const i32 t0 = TabPointX(0), t1 = TabPointX(1), t2 = TabPointX(2), t3 = TabPointX(3);
-    const i32 ty = kTabPointY;
-    const struct {
+    struct Hover {
         i32 x, y, focus;
         const char* tip;
         i32 load, save;
-    } hovers[] = {{458, 170, kQuickFocusLoad, "讀取進度", 7, 6},
-                  {458, 336, kQuickFocusSave, "儲存進度", 6, 7},
-                  {t0, ty, 0, kTabNames[0], 6, 6},
-                  {t1, ty, 1, kTabNames[1], 6, 6},
-                  {t2, ty, 2, kTabNames[2], 6, 6},
-                  {t3, ty, 3, kTabNames[3], 6, 6},
-                  {60, 460, -1, nullptr, 6, 6}};
+    };
+    std::vector<Hover> hovers = {{458, 170, kQuickFocusLoad, "讀取進度", 7, 6},
+                                 {458, 336, kQuickFocusSave, "儲存進度", 6, 7}};
+    for (int k = 0; k < 4; ++k) hovers.push_back({TabPointX(k), kTabPointY, k, kTabTips[k], 6, 6});
+    hovers.push_back({60, 460, -1, nullptr, 6, 6});
     for (const auto& v : hovers) {
         MoveTo(v.x, v.y, 2);
         EXPECT_TRUE(v.focus < 0 || f->focus == v.focus) << v.x << "," << v.y;

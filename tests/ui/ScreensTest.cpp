@@ -7,7 +7,6 @@
 // leave-game question, the end screens, the ending's stages, layouts and
 // pictures, and the enter/cancel prompt's talk jump, cancel and keys.
 
-#include "base/ByteIo.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/PicPaint.h"
@@ -344,24 +343,18 @@ TEST_F(ArtTest, SecondTitleNoClicksAndQuit) {
     h.RunFrames(3);
     EXPECT_EQ(std::make_tuple(gFrameId, gMainMenuFrame != nullptr, (gRunState & kRunVideo) != 0),
               std::make_tuple(kScreenBit | 0, true, false));
-    MoveTo(TitleButtonX(0), kTitleButtonY);
-    PlatformSetMouseButtons(true, false);
-    h.RunFrames(1);
-    EXPECT_EQ(gMouseInput.pressedId, kTitleNewGame);
-    MoveTo(TitleButtonX(1), kTitleButtonY);
-    PlatformSetMouseButtons(false, false);
-    h.RunFrames(3);
-    EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u));
-    // Nor is confirm while the button is held.
-    MoveTo(TitleButtonX(1), kTitleButtonY);
-    PlatformSetMouseButtons(true, false);
-    h.RunFrames(1);
-    PlatformSetKey(28, true);
-    h.RunFrames(1);
-    PlatformSetKey(28, false);
-    PlatformSetMouseButtons(false, false);
-    h.RunFrames(3);
-    EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u));
+    // A press on new game released over load, and confirm while load is held.
+    for (bool confirm : {false, true}) {
+        MoveTo(TitleButtonX(confirm ? 1 : 0), kTitleButtonY);
+        PlatformSetMouseButtons(true, false);
+        h.RunFrames(1);
+        EXPECT_EQ(gMouseInput.pressedId, confirm ? kTitleLoad : kTitleNewGame);
+        confirm ? TapKey(h, 28, 0) : MoveTo(TitleButtonX(1), kTitleButtonY);
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(3);
+        EXPECT_EQ(std::make_tuple(gFrameId, gFramePhase), std::make_tuple(kScreenBit | 0, 1u))
+            << confirm;
+    }
     // Game data count as initialised (flag 1), so the window's end releases the
     // picture cache before the allocator's exit report.
     SetGameFlag(1);
@@ -581,13 +574,7 @@ TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
     EXPECT_EQ(gFramePhase, 1u) << "the equipment page runs";
 }
 
-struct SystemMenuTest : SysScreenTest {
-    const char* TextAt(i32 x, i32 y) {
-        for (cControl* c : gControlList)
-            if (c->x == x && c->y == y && c->kind == kCtlText) return c->text;
-        return nullptr;
-    }
-};
+using SystemMenuTest = SysScreenTest;
 
 // Money and play time are shown; the keys walk the rows and tabs; smart mouse
 // remembers the row confirmed.
@@ -663,10 +650,7 @@ TEST_F(QuestLogTest, ZeroEightAndNineQuestsPage) {
     } cases[] = {{0, 0, 0}, {8, 8, 0}, {9, 8, kQuestPageDownId}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.quests);
-        if (gFramePhase == 1) {
-            gFramePhase = 2;
-            h.RunFrames(1);
-        }
+        CloseRunning();
         gQuestList.clear();
         for (int i = 0; i < c.quests; ++i) gQuestList.push_back(static_cast<u32>(i + 1));
         Open(10);
@@ -705,9 +689,7 @@ struct PanelExitsTest : SysScreenTest {
             case Way::kCancelKey:
                 return TapKey(h, kScanEsc, 0);
             case Way::kRightButton:
-                PlatformSetMouseButtons(false, true);
-                h.RunFrames(1);
-                return PlatformSetMouseButtons(false, false);
+                return PressMouse(h, false, true, 0);
         }
     }
 };
@@ -739,10 +721,7 @@ TEST_F(PanelExitsTest, EachWayLeadsToItsScreen) {
     for (const Exit& e : exits) {
         SCOPED_TRACE(std::to_string(e.screen) + " way " + std::to_string(int(e.way)) + " " +
                      std::to_string(e.n));
-        if (gFramePhase == 1) {  // a screen left open: closed first
-            gFramePhase = 2;
-            h.RunFrames(1);
-        }
+        CloseRunning();
         gFrameId = kMapMode;  // whatever it leads to stays unopened
         gFramePhase = 0;
         h.RunFrames(2);
@@ -874,11 +853,6 @@ struct FormationTest : SysScreenTest {
     std::vector<i32> Shown() {
         return {gFormationFrame->roles, gFormationFrame->roles + kFormPlaces};
     }
-    // Runs until the screen has closed; the mode word it wrote.
-    u32 Closed() {
-        h.RunUntil([] { return gFramePhase == 0; }, 5);
-        return gFrameId;
-    }
 };
 
 // Two picks swap, the same place twice changes nothing, cancel drops a pick,
@@ -954,7 +928,7 @@ TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
         std::make_tuple(gFormationFrame->portraits[0]->shown, gFormationFrame->portraits[4]->shown),
         std::make_tuple(true, false));
     RightClick();
-    EXPECT_EQ(Closed(), kScreenBit | 13);
+    EXPECT_EQ(FinishClose(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{2, -1, 0, 1, 9, -5, 3, 4}));
 }
 
@@ -986,7 +960,7 @@ TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
         EXPECT_TRUE(at(w.x, w.y)) << int(w.key) << " to " << w.x << "," << w.y;
     }
     Tap(kScanEnter, 2);
-    EXPECT_EQ(Closed(), kScreenBit | 13);
+    EXPECT_EQ(FinishClose(), kScreenBit | 13);
     EXPECT_EQ(Order(), (std::vector<i32>{5, 1, 2, 3, 4, 0, 6, 7}));
 }
 
@@ -1207,12 +1181,12 @@ TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
         for (auto& s : stages) order.push_back(s.first);
         ASSERT_EQ(order, (std::vector<i32>{layout, rise, hold, 61, 0}));
         // Each stage ends on the first frame past its length.
-        const u32 lengths[4] = {kEndingEntryMs, kEndingRiseMs, kEndingHoldMs, kEndingFadeMs};
+        const u32 lengths[4] = {800, 8000, 6401, 1600};  // entry, rise, hold, fade
         for (int k = 1; k < 4; ++k) {
             u32 took = stages[k].second - stages[k - 1].second;
             EXPECT_TRUE(took >= lengths[k - 1] && took <= lengths[k - 1] + 35) << k << ": " << took;
         }
-        u32 sum = kEndingEntryMs + kEndingRiseMs + kEndingHoldMs + kEndingFadeMs;
+        const u32 sum = 800 + 8000 + 6401 + 1600;
         EXPECT_TRUE(total >= sum && total <= sum + 10 * 35) << total;
         EXPECT_TRUE(h.boxes().empty());
     }
@@ -1344,10 +1318,7 @@ TEST_F(PromptTest, CaptionsCentredCutOrUnendedAndTheMarkerNeedsTheBand) {
     StartPrompt("進入洞穴？");
     EXPECT_EQ(std::make_tuple(std::string(gEnterFrame.caption), gEnterFrame.captionLength),
               std::make_tuple(std::string(B5("進入洞穴？")), 10u));
-    bool centred = false;
-    for (cControl* c : gControlList)
-        if (c->kind == kCtlText && c->x == 120 - 6 * 10 + 95 && c->y == 150) centred = true;
-    EXPECT_TRUE(centred);
+    EXPECT_NE(TextAt(120 - 6 * 10 + 95, 150), nullptr) << "centred";
     MoveTo(120 + 50, 140 + 20);  // on the box, above the band
     h.RunFrames(1);
     EXPECT_FALSE(gEnterFrame.marker->shown);
