@@ -78,6 +78,8 @@ void cSkillListFrame::Open() {
     InitFont(&rowFont);
     SetupFont(&rowFont, 15, 17, kNoFontBk, 0xFFFFFF);
     list.Make(kIds, &rowFont);
+    // The list area is made after the panel: the title goes back on top of it.
+    frame.panel.title->BringToFront();
     frame.MakeMember();
     ShowRole(static_cast<i32>(gMenuRole));
     frame.party.Mark(static_cast<i32>(gMenuRole));

@@ -1,8 +1,7 @@
 // Every text of the shop's lists and quantity box, the strengthening counter,
-// the system list, the battle's command panel, its list and the fighters' plates stands
-// out from the sample art under it: on the screen as the real tick draws it,
-// the text's pixels differ in brightness from the box around them by a clear
-// margin.
+// the skill list's title, the system list, the battle's command panel, its list and the fighters'
+// plates stands out from the sample art under it: on the screen as the real tick draws it, the
+// text's pixels differ in brightness from the box around them by a clear margin.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -141,6 +140,17 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
                                           {"piece list title", 478, 58, 100, 24, kWhite},
                                           {"monster", 275, 141, 60, 16, kBlack},
                                           {"piece", 479, 124, 80, 16, kBlack}};
+         }},
+        {"skill list",
+         [](ReadableTextTest& t) {
+             CloseToMap(t.h);
+             t.Tap(kScanF2, 4);
+             t.ClickSide(0);
+             t.h.RunFrames(4);
+             ASSERT_EQ(gFrameId, kScreenBit | 24u);
+         },
+         [] {
+             return std::vector<TextSpot>{{"title", 490, 50, 110, 26, kWhite}};
          }},
         {"system list",
          [](ReadableTextTest& t) {
