@@ -1,7 +1,8 @@
 // Every text of the shop's lists and quantity box, the strengthening counter,
-// the skill list's title, the system list, the battle's command panel, its list and the fighters'
-// plates stands out from the sample art under it: on the screen as the real tick draws it, the
-// text's pixels differ in brightness from the box around them by a clear margin.
+// the skill list's title, the transformation page's marked form, the system list, the battle's
+// command panel, its list and the fighters' plates stands out from the sample art under it: on the
+// screen as the real tick draws it, the text's pixels differ in brightness from the box around them
+// by a clear margin.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -37,7 +38,7 @@ struct TextSpot {
 };
 
 constexpr u16 kBlack = 0, kWhite = 0x7FFF, kBlue = 31, kDarkRed = 18 << 10;
-constexpr int kMargin = 96;
+constexpr int kMargin = 120;
 
 struct ReadableTextTest : MenuTest {
     // The text's pixels, and the colour most often found beside them that is
@@ -151,6 +152,17 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
          },
          [] {
              return std::vector<TextSpot>{{"title", 490, 50, 110, 26, kWhite}};
+         }},
+        {"transformation page",
+         [](ReadableTextTest& t) {
+             CloseToMap(t.h);
+             t.OpenItems();
+             t.ClickSide(3);
+             t.h.RunFrames(4);
+             ASSERT_EQ(gFrameId, kScreenBit | 17u);
+         },
+         [] {
+             return std::vector<TextSpot>{{"marked form", 462, 95, 142, 20, kBlack}};
          }},
         {"system list",
          [](ReadableTextTest& t) {

@@ -69,6 +69,8 @@ constexpr TextBox kTextBoxes[] = {
     {9907, 16, 16, kPale, 0, 0},  // row highlights under black names
     {9907, 24, 24, kPale, 0, 0},
     {9900, 6, 6, kPale, 0, 0},
+    {9902, 48, 48, kPale, 0, 0},  // the offering and transformation pages' marked forms
+    {9903, 1, 1, kPale, 0, 0},
     {9907, 9, 11, kNight, 0, 0},  // the list screens' backgrounds: white and pale texts
     {9904, 2, 2, kLit, 0, 0},     // button highlights under white captions
     {9900, 5, 5, kLit, 0, 0},     // the system list's row marker
