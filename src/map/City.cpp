@@ -10,6 +10,7 @@
 #include "base/Big5.h"
 #include "base/DataError.h"
 #include "base/Types.h"
+#include "platform/Input.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 #include "engine/DDraw.h"
@@ -611,6 +612,9 @@ void LoadCity(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, u32 options) {
     CenterCameraOnPlayer();
     if (m == 2) {
         ResetInterfaceKeys();
+        // A key still down from the walk that led here (into a way out, into
+        // the signpost) picks nothing: it counts once released and pressed again.
+        PlatformIgnoreHeldKeys();
         if (gPlayerSlot > 0) gMapRoles[gPlayerSlot].state |= kRoleOnMap2;
         UpdateRoleRecord(gPlayerId, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, kRoleOnMap2, -1, -1, 0xFFFF,
                          255);

@@ -265,8 +265,10 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     ASSERT_TRUE(s.ConfirmUntilTalkEnds());
     i32 walkMode = gWalkMode;
     // Walks left along the street into the signpost: its talk leads to map 2.
+    // Left still held there past its repeat time chooses nothing.
     PlatformSetKey(kArrowLeft, true);
     const bool out = h.RunUntil([] { return gMapId == kWorld; }, 400);
+    h.RunFrames(20);
     PlatformSetKey(kArrowLeft, false);
     ASSERT_TRUE(out);
     h.RunFrames(4);
@@ -281,10 +283,10 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     // Down from no choice: the first open location in table order, the
     // lighthouse; down again passes the closed ones (the fishing village at
     // index 1, ...) to the meadow at 4, then the town at 8; up goes back the
-    // same way and wraps below 0 to 14, then down to the town.
+    // same way and left, pressed anew, wraps below 0 to 14, then down to the town.
     const std::tuple<u8, u32, i32, i32> steps[] = {
         {kArrowDown, 0, 314, 86}, {kArrowDown, 4, 258, 198}, {kArrowDown, 8, 362, 264},
-        {kArrowUp, 4, 258, 198},  {kArrowUp, 0, 314, 86},    {kArrowUp, 8, 362, 264}};
+        {kArrowUp, 4, 258, 198},  {kArrowUp, 0, 314, 86},    {kArrowLeft, 8, 362, 264}};
     for (auto [key, index, mouseX, mouseY] : steps) {
         s.Tap(key);
         ASSERT_EQ(gWorldMapIndex, index);
