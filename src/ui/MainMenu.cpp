@@ -1,7 +1,6 @@
 // cMainMenuFrame: open, run and close of the title menu.
 #include "ui/MainMenu.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -62,8 +61,9 @@ void cMainMenuFrame::Open() {
     SetupFont(&smallFont, 12, 12, kNoFontBk, 0);
     titleAction = RandomBetween(1, 4);
     MakeControls();
-    // Another screen may have left a focus of its own: the title knows four buttons.
-    i32 k = std::clamp(gKeyFocus, 0, kTitleButtons - 1);
+    // Another screen may have left a focus of its own (the system menu's quit row
+    // leaves 5): one that names none of the four buttons starts on the first.
+    i32 k = gKeyFocus >= 0 && gKeyFocus < kTitleButtons ? gKeyFocus : 0;
     if (gSmartMouse)
         gMouseInput.MoveCursor(TitleButtonX(k), kTitleButtonY);
     else

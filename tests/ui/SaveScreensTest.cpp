@@ -71,6 +71,13 @@ struct SlotKeysTest : SampleTownTest {
         ASSERT_TRUE(point(code, &x, &y)) << what;
         EXPECT_EQ(std::make_tuple(gMouseInput.x, gMouseInput.y), std::make_tuple(x, y)) << what;
     }
+    // The box's highlight drawn over the half the focus names, on the canvas.
+    static void ExpectLitHalf(i32 focus) {
+        const u16 lit = Colour(9904, 2);
+        EXPECT_EQ(std::make_pair(CanvasAt(240, 242) == lit, CanvasAt(400, 242) == lit),
+                  std::make_pair(focus == kFocusYes, focus == kFocusNo))
+            << focus;
+    }
     // Each step from the focus the last one left (or, with hover, from the
     // mouse put on the step's item), the cursor following it.
     template <size_t N>
@@ -227,6 +234,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
         expect = expect == kFocusYes ? kFocusNo : kFocusYes;
         EXPECT_EQ(gSaveLoadFrame->focus, expect) << int(key);
         ExpectCursorOn(expect, "box " + std::to_string(key));
+        ExpectLitHalf(expect);
         EXPECT_EQ(gSaveLoadFrame->top, 0);
     }
     Press(kScanPgDn);  // page keys leave the box alone
@@ -294,6 +302,7 @@ TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
                            {kFocusYes, kScanUp, kFocusNo},
                            {kFocusNo, kScanTab, kFocusNo}};
     WalkSteps(box, &f->focus, cQuickSaveFrame::FocusPoint);
+    ExpectLitHalf(kFocusNo);
     Press(kScanEnter);
     EXPECT_EQ(std::make_tuple(f->boxOpen, f->focus, gFrameId),
               std::make_tuple(0u, 0, kScreenBit | 25));
