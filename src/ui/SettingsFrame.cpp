@@ -524,8 +524,9 @@ void cSettingsFrame::Run() {
     for (cScrollBar& b : bars) b.Update();
     if (RunLeaving()) return;
     RunBackgroundClick();
-    RunKeys();
+    // Hover first: a key's cursor move is not seen by the hover until the next frame.
     RunHover();
+    RunKeys();
 }
 
 void cSettingsFrame::Close() {

@@ -774,7 +774,23 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     for (const auto& [code, name] : names) EXPECT_STREQ(KeyName(code), name) << code;
     std::filesystem::remove(h.Path("game/Save/Option.sav"));
     gRealTimeBattle = 0;
+    gSmartMouse = 1;
     Open(12);
+    // Each key acts from the control it reached, not from the one under the
+    // cursor before it moved: OK wraps down to music, whose slider right moves.
+    const struct {
+        u8 key;
+        i32 focus, x, y;
+    } walk[] = {{kScanDown, 0, 100, 93},  {kScanRight, 0, 100, 93},  {kScanUp, 40, 275, 445},
+                {kScanUp, 20, 100, 395},  {kScanDown, 40, 275, 445}, {kScanTab, 50, 482, 34},
+                {kScanTab, 60, 580, 120}, {kScanTab, 0, 100, 93},    {kScanDown, 1, 100, 118}};
+    for (const auto& w : walk) {
+        Tap(w.key, 2);
+        EXPECT_EQ(gSettingsFrame->focus, w.focus) << int(w.key) << " to " << w.focus;
+        EXPECT_NEAR(gMouseInput.x, w.x, 1);
+        EXPECT_NEAR(gMouseInput.y, w.y, 1);
+    }
+    EXPECT_EQ(gSettingsFrame->music, 7);
     // The music slider's ends, then its right arrow at 11, which stays.
     for (const auto& [x, music] : {std::pair{136, 0}, {326, 11}, {335, 11}}) {
         ClickAt(x, 90);
