@@ -469,6 +469,19 @@ void DrawBalloon(DialogRecord* r) {
     }
 }
 
+// The chosen answer of the box's list wears a yellow frame two pixels thick
+// around its line, reaching into the box's margin; the keys and the mouse
+// move it with gChosenAnswer.
+void DrawChosenAnswer(const DialogRecord& r) {
+    if (!gPaintBuf || !(r.flags & kDlgChoices) || gChosenAnswer >= gScreenItems.size()) return;
+    const ScreenItem& it = gScreenItems[gChosenAnswer];
+    if (it.left < r.x || it.right > r.x + r.w || it.top < r.y || it.bottom > r.y + r.h) return;
+    i32 w = it.right - it.left, h = it.bottom - it.top;
+    u16 marker = gTextColors[3];
+    DrawRectFrame(it.left - 4, it.top, w + 8, h, marker);
+    DrawRectFrame(it.left - 3, it.top + 1, w + 6, h - 2, marker);
+}
+
 bool AgeRecord(DialogRecord* r, bool* inputTaken) {
     if (r->balloon) DrawBalloon(r);
     if (r->opening < 4) {
@@ -486,6 +499,7 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
     if (HasNameMarker(*r) && gPaintBuf)
         DrawNameMarker(r->x, r->y, r->w, r->h, r->caption[0] ? r->caption : nullptr);
     WalkPage(r, gPaintBuf != nullptr);
+    DrawChosenAnswer(*r);
     if ((gDialogInput > 0 || gDialogClick) && !*inputTaken) {
         *inputTaken = true;
         Confirm(r);
