@@ -381,7 +381,8 @@ TEST_F(DialogArt, BoxIsDrawnWithItsFrameAndCaptionPlate) {
 // The chosen answer wears a yellow frame at its line, moved by the keys and by
 // the mouse's hover. "Q?" over "Yes" and "No" at (200, 300), a spot talk, is
 // put 104 higher: the box is (200, 196) 30 x 60, the answers' lines start at
-// y 216 and 236, and the frame's left edge runs 4 pixels left of the box.
+// y 216 and 236; the frame's top runs on the row above the line, its left
+// edge 4 pixels left of the box.
 TEST_F(DialogArt, ChosenAnswerIsFramedWhereKeysAndMouseMoveIt) {
     OpenSampleArt();
     DialogSpec s = Spec(0xFFFD, "%KQ?%N%BYes%N%BNo%Q");
@@ -399,7 +400,7 @@ TEST_F(DialogArt, ChosenAnswerIsFramedWhereKeysAndMouseMoveIt) {
         DlgMessage();
         SCOPED_TRACE(mouseY);
         EXPECT_EQ(std::tuple(gChosenAnswer, At(196, 226) == yellow, At(196, 246) == yellow,
-                             At(215, 216 + 20 * chosen) == yellow),
+                             At(215, 215 + 20 * chosen) == yellow),
                   std::tuple(chosen, chosen == 0, chosen == 1, true));
     }
 }
