@@ -469,6 +469,20 @@ void DrawBalloon(DialogRecord* r) {
     }
 }
 
+// The chosen answer of the box's list wears a yellow frame around its line:
+// its top on the row above the line and its bottom on the line's last row,
+// the two rows the glyphs leave free, its sides two pixels wide in the box's
+// margin. The keys and the mouse move it with gChosenAnswer.
+void DrawChosenAnswer(const DialogRecord& r) {
+    if (!gPaintBuf || !(r.flags & kDlgChoices) || gChosenAnswer >= gScreenItems.size()) return;
+    const ScreenItem& it = gScreenItems[gChosenAnswer];
+    if (it.left < r.x || it.right > r.x + r.w || it.top < r.y || it.bottom > r.y + r.h) return;
+    i32 w = it.right - it.left, h = it.bottom - it.top;
+    u16 marker = gTextColors[3];
+    DrawRectFrame(it.left - 4, it.top - 1, w + 8, h + 1, marker);
+    DrawRectFrame(it.left - 3, it.top - 1, w + 6, h + 1, marker);
+}
+
 bool AgeRecord(DialogRecord* r, bool* inputTaken) {
     if (r->balloon) DrawBalloon(r);
     if (r->opening < 4) {
@@ -486,6 +500,7 @@ bool AgeRecord(DialogRecord* r, bool* inputTaken) {
     if (HasNameMarker(*r) && gPaintBuf)
         DrawNameMarker(r->x, r->y, r->w, r->h, r->caption[0] ? r->caption : nullptr);
     WalkPage(r, gPaintBuf != nullptr);
+    DrawChosenAnswer(*r);
     if ((gDialogInput > 0 || gDialogClick) && !*inputTaken) {
         *inputTaken = true;
         Confirm(r);

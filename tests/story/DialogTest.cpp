@@ -378,6 +378,33 @@ TEST_F(DialogArt, BoxIsDrawnWithItsFrameAndCaptionPlate) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
+// The chosen answer wears a yellow frame at its line, moved by the keys and by
+// the mouse's hover. "Q?" over "Yes" and "No" at (200, 300), a spot talk, is
+// put 104 higher: the box is (200, 196) 30 x 60, the answers' lines start at
+// y 216 and 236; the frame's top runs on the row above the line, its left
+// edge 4 pixels left of the box.
+TEST_F(DialogArt, ChosenAnswerIsFramedWhereKeysAndMouseMoveIt) {
+    OpenSampleArt();
+    DialogSpec s = Spec(0xFFFD, "%KQ?%N%BYes%N%BNo%Q");
+    std::tie(s.x, s.y) = std::tuple(200, 300);
+    Show(s);
+    for (int i = 0; i < 5; ++i) DlgMessage();
+    ASSERT_EQ(gScreenItems.size(), 2u);
+    const u16 yellow = 0x7FE0;
+    // How the answer moves (a key step, or the mouse at this y); the answer then.
+    const std::tuple<int, i32, u32> moves[] = {{1, 0, 1u}, {1, 0, 0u}, {0, 246, 1u}, {0, 226, 0u}};
+    for (const auto& [step, mouseY, chosen] : moves) {
+        if (step) MoveChosenAnswer(step);
+        if (mouseY) PlatformSetMouseCounters(210, mouseY);
+        if (mouseY) TriggerStory();
+        DlgMessage();
+        SCOPED_TRACE(mouseY);
+        EXPECT_EQ(std::tuple(gChosenAnswer, At(196, 226) == yellow, At(196, 246) == yellow,
+                             At(215, 215 + 20 * chosen) == yellow),
+                  std::tuple(chosen, chosen == 0, chosen == 1, true));
+    }
+}
+
 // The face is the speaker's look's face picture, above the box's left corner
 // and whole on the screen however high the box stands; a look without a face
 // shows none (never the figure the person walks with).
