@@ -65,6 +65,15 @@ struct ReadableTextTest : MenuTest {
             << t.what << ": ink " << Brightness(ink) << " on " << Brightness(box);
     }
 
+    // The page behind side row r of the page that key opens from the map.
+    void OpenSideRow(u8 key, int r, u32 page) {
+        CloseToMap(h);
+        Tap(key, 4);
+        ClickSide(r);
+        h.RunFrames(4);
+        ASSERT_EQ(gFrameId, kScreenBit | page);
+    }
+
     // A shop of items 20.. and its buy list.
     void OpenShopList() {
         WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, true, {{5, {1, 2, 3}}}}}));
@@ -142,25 +151,11 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
                                           {"monster", 275, 141, 60, 16, kBlack},
                                           {"piece", 479, 124, 80, 16, kBlack}};
          }},
-        {"skill list",
-         [](ReadableTextTest& t) {
-             CloseToMap(t.h);
-             t.Tap(kScanF2, 4);
-             t.ClickSide(0);
-             t.h.RunFrames(4);
-             ASSERT_EQ(gFrameId, kScreenBit | 24u);
-         },
+        {"skill list", [](ReadableTextTest& t) { t.OpenSideRow(kScanF2, 0, 24); },
          [] {
              return std::vector<TextSpot>{{"title", 490, 50, 110, 26, kWhite}};
          }},
-        {"transformation page",
-         [](ReadableTextTest& t) {
-             CloseToMap(t.h);
-             t.OpenItems();
-             t.ClickSide(3);
-             t.h.RunFrames(4);
-             ASSERT_EQ(gFrameId, kScreenBit | 17u);
-         },
+        {"transformation page", [](ReadableTextTest& t) { t.OpenSideRow(kScanF1, 3, 17); },
          [] {
              return std::vector<TextSpot>{{"marked form", 462, 95, 142, 20, kBlack}};
          }},
