@@ -30,10 +30,15 @@ bool PutFrameAt(u16 pic, u16 frame, i32 x, i32 y, u32 mode) {
     return true;
 }
 
+// The first free sprite of a pool, reset and taken; none when all are taken.
 template <class T>
-T* FirstFree(T (&pool)[kSpritePoolSize]) {
+T* TakeFree(T (&pool)[kSpritePoolSize]) {
     for (T& s : pool)
-        if (!s.Taken()) return &s;
+        if (!s.Taken()) {
+            s.Reset();
+            s.flags = kSpriteInUse | kSpriteTaken;
+            return &s;
+        }
     return nullptr;
 }
 }  // namespace
@@ -88,10 +93,8 @@ void cHitAnim::DrawSprite(cBattleSprite& s) {
 }
 
 cHitAnim* SpawnHitAnim(cFighter* owner, u32 act, u32 action, i32 x, i32 y, i32 z, i32 cls) {
-    cHitAnim* h = FirstFree(gHitAnims);
+    cHitAnim* h = TakeFree(gHitAnims);
     if (!h) return nullptr;
-    h->Reset();
-    h->flags = kSpriteInUse | kSpriteTaken;
     h->owner = owner;
     h->act = act;
     h->action = action;
@@ -159,10 +162,8 @@ void cFloatText::DrawSprite(cBattleSprite& s) {
 
 cFloatText* SpawnFloatText(cFighter* owner, const char* text, u32 colour, u32 shadow, i32 x, i32 y,
                            i32 z, i32 rise, i32 cls) {
-    cFloatText* t = FirstFree(gFloatTexts);
+    cFloatText* t = TakeFree(gFloatTexts);
     if (!t) return nullptr;
-    t->Reset();
-    t->flags = kSpriteInUse | kSpriteTaken;
     t->owner = owner;
     t->colour = colour;
     t->shadow = shadow;
@@ -246,10 +247,8 @@ void cAfterImage::DrawSprite(cBattleSprite& s) {
 }
 
 cAfterImage* AttachAfterImage(cBattleSprite* fighter, u32 tint, i32 count) {
-    cAfterImage* t = FirstFree(gAfterImages);
-    if (!t || !fighter) return nullptr;
-    t->Reset();
-    t->flags = kSpriteInUse | kSpriteTaken;
+    cAfterImage* t = fighter ? TakeFree(gAfterImages) : nullptr;
+    if (!t) return nullptr;
     t->follows = fighter;
     t->tint = tint;
     t->count = count < 0 ? 0 : (count > kAfterImageCopies ? kAfterImageCopies : count);

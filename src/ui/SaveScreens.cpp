@@ -103,11 +103,9 @@ void cAskBox::Make(i32 newId, cGrpFont* font) {
 void cAskBox::Show(const char* text, i32 x) {
     question->SetText(text);
     question->Move(x, 207);
+    for (cControl* c : {button, yes, no, question}) c->Show();
     // The highlight (hidden until a half is hovered) lies over the box, under the captions.
-    for (cControl* c : {button, highlight, yes, no, question}) {
-        if (c != highlight) c->Show();
-        c->BringToFront();
-    }
+    for (cControl* c : {button, highlight, yes, no, question}) c->BringToFront();
 }
 
 void cAskBox::Hide() {
