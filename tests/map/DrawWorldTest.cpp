@@ -300,13 +300,13 @@ TEST_F(DrawWorldTest, TintStepsOfTheSixteenIndicesMoveEveryChannel) {
     });
     ASSERT_GE(px, 0);
     for (int k = 0; k < 3; ++k) gMapScene.colours[k] = 16 - (v & mask[k]) / unit[k];
-    const u32 kSteps[16] = {16, 18, 20, 22, 24, 26, 28, 16, 16, 16, 4, 6, 8, 10, 12, 14};
+    const u32 kChannel[16] = {16, 18, 20, 22, 24, 26, 28, 16, 16, 16, 4, 6, 8, 10, 12, 14};
     const u32 base = s.state;
     for (u32 index = 0; index < 16; ++index) {
         s.state = base | kRoleTakesCell | index << 20;
         Clear();
         DrawWorld();
-        const u32 grey = kSteps[index] * (unit[0] + unit[1] + unit[2]);
+        const u32 grey = kChannel[index] * (unit[0] + unit[1] + unit[2]);
         EXPECT_EQ(At(px, py), grey) << "index " << index;
     }
 }
