@@ -1208,10 +1208,14 @@ TEST(Water, CalmWaterPlacementDropsSpreadingDyingOutAndTouchingExactlyTheirDisc)
     r.Drop(16, 16, 3, 100);
     std::vector<u16> shown(32 * 32, 0xFFFF);
     r.Render(shown.data());
-    // At (14, 16): h = (3 - 2) * 100 = 100, right neighbour (15, 16) is 182: dx = -82 >> 3 = -11.
-    int h = r.Height(14, 16), hr = r.Height(15, 16), hb = r.Height(14, 17);
-    int sx = 14 + ((h - hr) >> 3), sy = 16 + ((h - hb) >> 3);
-    EXPECT_EQ(shown[16 * 32 + 14], grid[sy * 32 + sx]);
+    // Heights (3 - d) x 100 at distance d from (16, 16): 300 at the centre, 200
+    // at 1, 158 at sqrt 2, 100 at 2, 76 at sqrt 5, 0 from 3 on. Shifts by >> 3
+    // round down. (15, 15): 158 against 200 right and 200 below: (-6, -6) to
+    // (9, 9). (17, 17): 158 against 76 right and below: (10, 10) to (27, 27).
+    // (16, 14): 100 against 76 right and 200 below: (3, -13) to (19, 1).
+    // (5, 5) lies in calm water.
+    const std::array<int, 3> kShown[] = {{15, 15, 909}, {17, 17, 2727}, {16, 14, 119}, {5, 5, 505}};
+    for (auto [x, y, from] : kShown) EXPECT_EQ(shown[y * 32 + x], from) << x << "," << y;
     cWater f(5, 5, 0, 0, 5, 5);
     f.Drop(2, 2, 1, 100);  // radius 1: the one cell, (1 - 0) x 100
     ASSERT_EQ(f.Height(2, 2), 100);

@@ -277,6 +277,40 @@ TEST_F(DrawWorldTest, RowListScaleRunsFromTheRowAboveToTheOwnRowWithinACellRow) 
     ClearDepthScale();
 }
 
+// A person that takes its cell's bits is drawn a second time, moved in every
+// channel by the map's tint components plus the step its bits 20-23 pick. The
+// components are set so that one pixel of the person comes to 16 steps in each
+// channel before the step: steps 0, 2, .. 12 for indices 0-6 give 16 .. 28,
+// indices 7-9 add nothing, and -12, -10, .. -2 for 10-15 give 4 .. 14.
+TEST_F(DrawWorldTest, TintStepsOfTheSixteenIndicesMoveEveryChannel) {
+    Install(60, 45, 16);
+    gViewX = gViewY = 0;
+    RoleSlot& s = gMapRoles[AddPerson(300, 1, 200, 200, 0)];
+    const u32 mask[3] = {gMaskR, gMaskG, gMaskB}, unit[3] = {gUnitR, gUnitG, gUnitB};
+    // A lit pixel of the person whose channels are whole tint steps, 16 or fewer.
+    auto fits = [&](u16 c) {
+        for (int k = 0; k < 3; ++k)
+            if ((c & mask[k]) % unit[k] || (c & mask[k]) / unit[k] > 16) return false;
+        return true;
+    };
+    int px = -1, py = -1;
+    u16 v = 0;
+    ForFramePixels(*s.act, s.x, s.y, [&](int x, int y, u16 c) {
+        if (px < 0 && fits(c)) std::tie(px, py, v) = std::tuple(x, y, c);
+    });
+    ASSERT_GE(px, 0);
+    for (int k = 0; k < 3; ++k) gMapScene.colours[k] = 16 - (v & mask[k]) / unit[k];
+    const u32 kChannel[16] = {16, 18, 20, 22, 24, 26, 28, 16, 16, 16, 4, 6, 8, 10, 12, 14};
+    const u32 base = s.state;
+    for (u32 index = 0; index < 16; ++index) {
+        s.state = base | kRoleTakesCell | index << 20;
+        Clear();
+        DrawWorld();
+        const u32 grey = kChannel[index] * (unit[0] + unit[1] + unit[2]);
+        EXPECT_EQ(At(px, py), grey) << "index " << index;
+    }
+}
+
 // What a newcomer sees of the sample town: ground kinds that look apart on the
 // canvas, and still people drawn at their cells.
 

@@ -444,6 +444,26 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZonesAndBrokenGroupsStart
               std::tuple(false, 0u, 1u));
 }
 
+// A zone's bounds are cells of the zone: every edge and corner rolls, the cell
+// past each edge does not.
+TEST_F(MapFixture, EncounterZonesTakeTheirEdgeCellsAndStopPastThem) {
+    StartNewGame(1);
+    LoadCity(kMeadow, 5, 5, 1, 0, 1, 0);
+    MapDbSpec db = SampleMapDb();
+    db.zones[0] = {kMeadow, 3, 4, 9, 7, {8}};
+    InstallDb(db);
+    gEncounterZones.clear();
+    ReadEncounterZones();
+    // Group 1's step sums run 10, 30, 70: at 30 steps the third pair (100%)
+    // is taken, so a cell of the zone always gives its one battle, 8.
+    const std::array<u32, 3> kCells[] = {{3, 4, 8}, {9, 4, 8},  {3, 7, 8}, {9, 7, 8},
+                                         {2, 4, 0}, {10, 7, 0}, {3, 3, 0}, {9, 8, 0}};
+    for (auto [x, y, battle] : kCells) {
+        PutPlayerAt(static_cast<u16>(x), static_cast<u16>(y));
+        EXPECT_EQ(RollEncounter(30), battle) << x << "," << y;
+    }
+}
+
 // maps.dat fields at their offsets, place names cut on a character, unterminated
 // tables stopping at the end, and pop-out roles.
 TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {

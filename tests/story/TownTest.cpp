@@ -112,6 +112,27 @@ TEST(MapHud, AClickOnEachIconOpensItsScreen) {
     }
 }
 
+// The button pressed over an icon while a story command opens a screen, and let
+// go inside it, is no click on the map the screen returns to.
+TEST(MapHud, AButtonLetGoInsideAScreenOpensNoIconAfterIt) {
+    Play([&](Harness& h, SampleSession& s) {
+        s.PointAt(482, 20);
+        PlatformSetMouseButtons(true, false);
+        h.RunFrames(1);
+        ASSERT_EQ(gFrameId, kMapMode) << "the press alone opens nothing";
+        gFrameId = kScreenBit | 13;
+        h.RunFrames(2);
+        gDInput.SetMousePos(300, 250);  // off the menu's controls
+        PlatformSetMouseButtons(false, false);
+        h.RunFrames(1);
+        TapKey(h, kScanEsc, 0);  // the menu's cancel leads back to the map
+        ASSERT_TRUE(h.RunUntil([] { return gFrameId == kMapMode; }, 5));
+        gDInput.SetMousePos(482, 20);
+        h.RunFrames(3);
+        EXPECT_EQ(gFrameId, kMapMode) << std::hex << gFrameId;
+    });
+}
+
 // Over the open map a held mouse button walks the player toward the cursor,
 // which shows the way; a talk's lock holds the player still. A talk whose
 // script closes its speaker's waiting box leaves neither the player nor that
