@@ -3,6 +3,7 @@
 
 #include <mpg123.h>
 
+#include <cctype>
 #include <cstring>
 #include <mutex>
 
@@ -136,7 +137,8 @@ bool DecodeMp3(const u8* data, size_t size, PcmBuffer* out, DataError* error) {
     }
     mpg123_delete(h);
     if (rate == 0 || channels < 1 || channels > 2 || samples.empty()) {
-        *error = DataError::Unplaced("", "no MPEG audio frames found");
+        // Nothing decodes from the image's first byte on.
+        *error = At("no MPEG audio frames found", 0);
         return false;
     }
     ConvertToMix(samples.data(), samples.size() / channels, channels, static_cast<u32>(rate), out);
@@ -146,4 +148,15 @@ bool DecodeMp3(const u8* data, size_t size, PcmBuffer* out, DataError* error) {
 bool DecodeAudio(const u8* data, size_t size, PcmBuffer* out, DataError* error) {
     if (size >= 4 && std::memcmp(data, "RIFF", 4) == 0) return DecodeWave(data, size, out, error);
     return DecodeMp3(data, size, out, error);
+}
+
+bool DecodeAudioFile(const std::string& name, const u8* data, size_t size, PcmBuffer* out,
+                     DataError* error) {
+    std::string ext = name.size() >= 4 ? name.substr(name.size() - 4) : "";
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    bool ok = ext == ".wav"   ? DecodeWave(data, size, out, error)
+              : ext == ".mp3" ? DecodeMp3(data, size, out, error)
+                              : DecodeAudio(data, size, out, error);
+    if (!ok) error->file = name;
+    return ok;
 }

@@ -28,6 +28,11 @@ bool DecodeWave(const u8* data, size_t size, PcmBuffer* out, DataError* error);
 bool DecodeMp3(const u8* data, size_t size, PcmBuffer* out, DataError* error);
 // Either, by the image's first bytes ("RIFF" is WAVE, anything else MPEG audio).
 bool DecodeAudio(const u8* data, size_t size, PcmBuffer* out, DataError* error);
+// The file `name`'s image: a ".wav" is read as WAVE and a ".mp3" as MPEG audio
+// whatever its first bytes hold, any other name as DecodeAudio reads it; a
+// failure names the file.
+bool DecodeAudioFile(const std::string& name, const u8* data, size_t size, PcmBuffer* out,
+                     DataError* error);
 
 // Converts interleaved 16-bit samples of any rate and 1 or 2 channels to mixer frames.
 void ConvertToMix(const i16* in, size_t frames, int channels, u32 rate, PcmBuffer* out);

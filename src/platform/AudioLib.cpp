@@ -520,8 +520,7 @@ HSTREAM AudioOpenStream(HDIGDRIVER driver, const char* fileName, int mem) {
     }
     auto pcm = std::make_shared<PcmBuffer>();
     DataError error;
-    if (!DecodeAudio(bytes.data(), bytes.size(), pcm.get(), &error)) {
-        error.file = fileName;
+    if (!DecodeAudioFile(fileName, bytes.data(), bytes.size(), pcm.get(), &error)) {
         AudioSetLastError(error);
         return nullptr;
     }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,7 +12,9 @@
 
 #include "base/ByteIo.h"
 #include "base/Types.h"
+#include "platform/FileCalls.h"
 #include "platform/HostFs.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "data/GameFlags.h"
 #include "map/MapCache.h"
@@ -160,24 +163,36 @@ bool ParseOldEnv(const u8* data, size_t size, EnvValues* out) {
 
 }  // namespace
 
-bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool* oldFormat) {
-    if (size < 4) return false;
+bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool* oldFormat,
+                  DataError* why) {
+    auto fail = [&](size_t at, const char* what) {
+        if (why) *why = {"", at, what};
+        return false;
+    };
+    if (size < 4) return fail(size, "ends inside its 4-byte mark");
     *oldFormat = LoadU32(data) != kEnvMark;
     EnvValues out = *v;
     size_t next = 0;
     if (*oldFormat) {
-        if (!ParseOldEnv(data, size, &out)) return false;
+        if (!ParseOldEnv(data, size, &out))
+            return fail(0, "neither the current format nor a sound older one");
         *v = out;
         return true;
     }
-    if (size < static_cast<size_t>(kEnvRootOffset)) return false;
-    if (!TakeString(data, size, kEnvRootOffset, &out.root, &next)) return false;
+    if (size < static_cast<size_t>(kEnvRootOffset))
+        return fail(size, "ends before the root folder");
+    if (!TakeString(data, size, kEnvRootOffset, &out.root, &next))
+        return fail(kEnvRootOffset, "the root folder has no end");
     // The install mode and the run mark end the file.
-    if (!TakeString(data, size, next, &out.cdPath, &next) || next + 2 != size) return false;
+    const size_t cd = next;
+    if (!TakeString(data, size, cd, &out.cdPath, &next)) return fail(cd, "the CD path has no end");
+    if (next + 2 != size) return fail(next, "the install mode and run mark do not end the file");
     out.installMode = data[next];
     out.runMark = data[next + 1];
-    if (!InstallModeOk(out.installMode) || out.runMark > 1) return false;
-    if (!PlainText(out.root) || !PlainText(out.cdPath)) return false;
+    if (!InstallModeOk(out.installMode)) return fail(next, "unknown install mode");
+    if (out.runMark > 1) return fail(next + 1, "unknown run mark");
+    if (!PlainText(out.root)) return fail(kEnvRootOffset, "the root folder is not plain text");
+    if (!PlainText(out.cdPath)) return fail(cd, "the CD path is not plain text");
     out.memory = LoadU32(data + 20);
     out.sfxVolume = data[24];
     out.musicVolume = data[25];
@@ -192,7 +207,7 @@ bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool*
     return true;
 }
 
-int ReadEnvFile(EnvValues* v, bool* damaged) {
+int ReadEnvFile(EnvValues* v, bool* damaged, DataError* why) {
     if (damaged) *damaged = false;
     std::vector<u8> buf(kEnvBufferSize, 0);
     u32 n = kEnvBufferSize;
@@ -207,7 +222,8 @@ int ReadEnvFile(EnvValues* v, bool* damaged) {
     bool oldFormat = false;
     u32 keys[32];
     EnvValues parsed = *v;
-    if (!ParseEnvFile(buf.data(), n, &parsed, keys, &oldFormat)) {
+    if (!ParseEnvFile(buf.data(), n, &parsed, keys, &oldFormat, why)) {
+        if (why) why->file = EnvPath();
         if (damaged) *damaged = true;
         return 0;
     }
@@ -250,6 +266,21 @@ int FindCdDrives(char* firstRoot) {
     return count;
 }
 
+namespace {
+
+void KeepDamagedEnvFile(DataError why) {
+    const std::string bad = EnvPath() + ".bad";
+    why.text += "; the settings are reset to their defaults";
+    if (FsRename(HostPath(EnvPath()).c_str(), HostPath(bad).c_str()) == 0)
+        why.text += ", the damaged file kept as " + bad;
+    else
+        why.text +=
+            std::string(", the damaged file could not be kept (") + std::strerror(errno) + ")";
+    ReportDataError(why);
+}
+
+}  // namespace
+
 void ReadSettings() {
     gInstallMode = 2;
     gSfxVolume = 6;
@@ -264,9 +295,14 @@ void ReadSettings() {
     v.musicVolume = static_cast<u8>(gMusicVolume);
     v.cacheMb = static_cast<u8>(gSwapSpace);
     bool damaged = false;
-    bool read = ReadEnvFile(&v, &damaged) == 1;
-    // A damaged file counts as none: the presets stay and a sound file replaces it.
-    if (damaged && WriteFreshEnvFile(v)) read = ReadEnvFile(&v) == 1;
+    DataError why;
+    bool read = ReadEnvFile(&v, &damaged, &why) == 1;
+    // A damaged file counts as none: the presets stay and a sound file replaces
+    // it. The damaged one is kept beside it, for the player's keys and volumes.
+    if (damaged) {
+        KeepDamagedEnvFile(why);
+        if (WriteFreshEnvFile(v)) read = ReadEnvFile(&v) == 1;
+    }
     CopyPath(gBasePath, v.root);
     CopyPath(gCdPath, v.cdPath);
     gInstallMode = v.installMode;

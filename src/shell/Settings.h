@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "base/DataError.h"
 #include "base/Types.h"
 #include "data/Config.h"
 
@@ -37,16 +38,19 @@ int WriteEnvFile(const EnvValues& v);
 int WriteEnvFileAtRoot(const EnvValues& v);
 // Reads "%sEnv.dat" under gBasePath into v and the key codes: 1 when it was in the
 // current format, 0 otherwise (an older file is converted and read again).
-// damaged: the file was read but is neither format (v is left as preset).
-int ReadEnvFile(EnvValues* v, bool* damaged = nullptr);
+// damaged: the file was read but is neither format (v is left as preset), and
+// why says where it goes wrong.
+int ReadEnvFile(EnvValues* v, bool* damaged = nullptr, DataError* why = nullptr);
 // Writes a new "%sEnv.dat" from the values alone, over whatever was there.
 int WriteFreshEnvFile(const EnvValues& v);
 int FindCdDrives(char* firstRoot);
 // Start-up: defaults, disc drives, the settings file, the root folder, flag 72.
 void ReadSettings();
-// Parses the bytes of a settings file; false when it is not a sound one. An
-// older file must be exactly one, its root an existing folder.
-bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool* oldFormat);
+// Parses the bytes of a settings file; false, with the offset and the fault in
+// why, when it is not a sound one. An older file must be exactly one, its root
+// an existing folder.
+bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool* oldFormat,
+                  DataError* why = nullptr);
 
 // Reads the install mode and root from the installer's command line ("2/tmp/x/");
 // false when it is not one digit followed by a folder.

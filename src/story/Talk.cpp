@@ -120,9 +120,11 @@ void TickTimerVars() {
 
 void ReportUndefined(TalkContext* c, u32 op) {
     Beep();
-    ReportDataError(
-        WordedDataError(B5("沒有指令(%d,%x),(%d,%x)"), op, op, gTalkRun.prevOp, gTalkRun.prevOp),
-        B5("對話系統"));
+    char what[64];
+    std::snprintf(what, sizeof(what), "unknown command 0x%X", op);
+    ReportDataError(BoxedDataError(TalkDataAt(c, what), B5("沒有指令(%d,%x),(%d,%x)"), op, op,
+                                   gTalkRun.prevOp, gTalkRun.prevOp),
+                    B5("對話系統"));
     TalkEnd(c);
 }
 

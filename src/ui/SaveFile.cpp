@@ -10,6 +10,7 @@
 #include "base/ByteIo.h"
 #include "base/Types.h"
 #include "platform/Display.h"
+#include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "engine/DDraw.h"
 #include "engine/DataErrors.h"
@@ -414,10 +415,6 @@ bool SaveIdsKnown(const SaveImage& img, DataError* error) {
     return false;
 }
 
-namespace {
-DataError gLastSaveFault;  // why the last save read was refused, for its notice
-}  // namespace
-
 std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, DataError* error) {
     DataError why;
     auto img = ReadImageFile<SaveImage>(path, 0xFFFFFFFFu, ParseSaveImage, &why);
@@ -425,10 +422,8 @@ std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, DataError* erro
         why.file = path;
         img = nullptr;
     }
-    if (img) return img;
-    gLastSaveFault = why;
-    if (error) *error = why;
-    return nullptr;
+    if (!img && error) *error = why;
+    return img;
 }
 
 int IsSlotUsed(int slot) {
@@ -497,11 +492,6 @@ void ApplySaveImage(const SaveImage& img) {
     RecreateFonts();
 }
 
-// The notice names, on stderr, the file and the fault of the save last refused.
-void ShowBadSaveNotice() {
-    ReportDataError(gLastSaveFault.Boxed(B5("進度檔已損毀，無法讀取。")), B5("讀取進度"));
-}
-
 int SaveToSlotFile(int slot) {
     if (slot < 0 || slot >= kSaveSlots) return 0;
     StorePlayerRoles();
@@ -517,22 +507,38 @@ int QuickSave() {
     return ok;
 }
 
-int LoadGameFromQuick() {
-    auto img = ReadSaveFile(QuickPath(), nullptr);
-    if (!img) return 0;
+int FindQuickSave() {
+    const std::string path = QuickPath();
+    if (!FileExists(path.c_str())) return 0;
+    DataError why;
+    if (ReadSaveFile(path, &why)) return 1;
+    ReportDataError(why);
+    return 0;
+}
+
+namespace {
+
+int LoadSaveFile(const std::string& path, const std::function<void()>& prepare) {
+    DataError why;
+    std::unique_ptr<SaveImage> img = ReadSaveFile(path, &why);
+    if (!img) {
+        ReportDataError(why.Boxed(B5("進度檔已損毀，無法讀取。")), B5("讀取進度"));
+        return 0;
+    }
+    if (prepare) prepare();
     ApplySaveImage(*img);
     return 1;
 }
 
-int LoadSlotFile(int slot) {
+}  // namespace
+
+int LoadGameFromQuick(const std::function<void()>& prepare) {
+    return LoadSaveFile(QuickPath(), prepare);
+}
+
+int LoadSlotFile(int slot, const std::function<void()>& prepare) {
     if (slot < 0 || slot >= kSaveSlots) return 0;
-    DataError why;
-    auto img = ReadSaveFile(SlotPath(slot), &why);
-    if (!img) {
-        ReportDataError(why);
-        return 0;
-    }
-    ApplySaveImage(*img);
+    if (!LoadSaveFile(SlotPath(slot), prepare)) return 0;
     gCurrentSlot = slot;
     return 1;
 }

@@ -2,6 +2,7 @@
 // parsed into, the writer, the loaders into the running game, and the slot
 // and quick-save file names.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,18 +114,22 @@ int IsQuickSaveValid();
 // when anything fails (the old file stays as it was).
 int WriteSaveFile(const char* path);
 // The running game becomes the image: database reloaded, roles laid over it,
-// the map entered, flags and fonts put back.
+// the map entered, flags and fonts put back. The loaders below and the
+// developer tool's load are its only callers.
 void ApplySaveImage(const SaveImage& img);
 
-// The box shown when a save offered for loading turns out unreadable.
-void ShowBadSaveNotice();
 // The save calls of the screens and of map mode's F9 and F10.
 int SaveToSlotFile(int slot);
 int QuickSave();
-// Loads the quick save; 0 (and nothing changed) when it is missing or bad.
-int LoadGameFromQuick();
-// Loads slot n; 0 (and nothing changed) when it is missing or bad.
-int LoadSlotFile(int slot);
+// 1 when the quick save reads whole. A file that is there but does not is
+// reported (file and offset) on stderr and as the last error, and counts as none.
+int FindQuickSave();
+// The loads: the file is read and checked whole, then `prepare` runs (what a
+// screen does just before the game changes), then the game becomes the save.
+// 0 when the file is missing or bad: the fault is reported (file and offset)
+// under the box "進度檔已損毀，無法讀取。" and nothing changes.
+int LoadGameFromQuick(const std::function<void()>& prepare = {});
+int LoadSlotFile(int slot, const std::function<void()>& prepare = {});
 
 // The live roles of the map into the role records, at the player's cell.
 void StorePlayerRoles();

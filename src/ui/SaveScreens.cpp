@@ -86,6 +86,28 @@ void DrawControlsToCanvas() {
     for (size_t i = 0; i < gControlList.size(); ++i) gControlList[i]->Draw();
 }
 
+namespace {
+
+// A load's zoom: the screen as it stands becomes the picture it zooms from...
+void PrepareZoom() {
+    DrawControlsToCanvas();
+    delete gZoomFrame;
+    gZoomFrame = new cZoomFrame();
+    gZoomFrame->TakeCanvas(0);
+}
+
+// ...and, once the save has loaded, the new map view the picture it zooms to,
+// growing from the clicked thumbnail's place.
+void FinishZoom(i32 x, i32 y) {
+    if (gMapId == 641 || gMapId == 631) ResetMapObjectStates();
+    DrawWorld();
+    gZoomFrame->TakeCanvas(1);
+    gZoomFrame->x = x;
+    gZoomFrame->y = y;
+}
+
+}  // namespace
+
 void cAskBox::Make(i32 newId, cGrpFont* font) {
     pics[0] = new cActPic(kUiAct, 0);
     pics[1] = new cActPic(kUiAct, 1);
@@ -306,28 +328,19 @@ void cSaveLoadFrame::SaveToSlot(i32 slot) {
 }
 
 int cSaveLoadFrame::LoadGameFromSlot(i32 slot) {
-    std::unique_ptr<SaveImage> img = ReadSaveFile(SlotPath(slot), nullptr);
-    if (!img) return 0;
-    // From the title nothing of the last game's music may carry over.
-    if (screen == Screen::TitleLoadSlots) {
-        gMusic.ClearList(1);
-        gMusic.SetMode(4, 1, 0);
-    }
-    DrawControlsToCanvas();
-    delete gZoomFrame;
-    gZoomFrame = new cZoomFrame();
-    gZoomFrame->TakeCanvas(0);
-    i32 row = slot - top;
-    if (row >= 0 && row <= 2) gSaveSlotPos = slot + 1000 * row;
-    gCurrentSlot = slot;
-    ApplySaveImage(*img);
-    if (gMapId == 641 || gMapId == 631) ResetMapObjectStates();
-    DrawWorld();
-    gZoomFrame->TakeCanvas(1);
-    if (row >= 0 && row <= 2) {
-        gZoomFrame->x = 13;
-        gZoomFrame->y = 52 + 124 * row;
-    }
+    const i32 row = slot - top;
+    const bool shown = row >= 0 && row <= 2;
+    auto prepare = [&] {
+        // From the title nothing of the last game's music may carry over.
+        if (screen == Screen::TitleLoadSlots) {
+            gMusic.ClearList(1);
+            gMusic.SetMode(4, 1, 0);
+        }
+        PrepareZoom();
+        if (shown) gSaveSlotPos = slot + 1000 * row;
+    };
+    if (!LoadSlotFile(slot, prepare)) return 0;
+    FinishZoom(shown ? 13 : 0, shown ? 52 + 124 * row : 0);
     SaveOptions();
     return 1;
 }
@@ -361,7 +374,6 @@ void cSaveLoadFrame::ClickRow(i32 row) {
         gFramePhase = 2;
         return;
     }
-    ShowBadSaveNotice();
     ReadSlotHeader(top);
 }
 
@@ -383,8 +395,6 @@ void cSaveLoadFrame::ClickBox() {
             gFramePhase = 2;
         } else {
             SetIds(true);
-            ShowBadSaveNotice();
-            ReadSlotHeader(top);
         }
         return;
     }
@@ -763,21 +773,8 @@ void cQuickSaveFrame::ClickAsk() {
         QuickSave();
         return ReadHeader();
     }
-    std::unique_ptr<SaveImage> img = ReadSaveFile(QuickPath(), nullptr);
-    if (!img) {
-        ShowBadSaveNotice();
-        return ReadHeader();
-    }
-    DrawControlsToCanvas();
-    delete gZoomFrame;
-    gZoomFrame = new cZoomFrame();
-    gZoomFrame->TakeCanvas(0);
-    ApplySaveImage(*img);
-    if (gMapId == 641 || gMapId == 631) ResetMapObjectStates();
-    DrawWorld();
-    gZoomFrame->TakeCanvas(1);
-    gZoomFrame->x = 110;
-    gZoomFrame->y = 110;
+    if (!LoadGameFromQuick(PrepareZoom)) return ReadHeader();
+    FinishZoom(110, 110);
     result = 10;
     gFramePhase = 2;
 }
@@ -934,9 +931,8 @@ void cQuickNoticeFrame::Open() {
     if (screen == Screen::TitleQuickLoadNotice) ReloadGameDatabase();
     if (screen == Screen::QuickSaveNotice) {
         text = B5("儲存中...");
-    } else if ((image_ = ReadSaveFile(QuickPath(), nullptr))) {
-        // The save is read once: what the notice announces is what is loaded.
-        // One that does not read or parse counts as none.
+    } else if (FindQuickSave()) {
+        // A damaged quick save counts as none; the fault is named on stderr.
         found = 1;
         text = B5("讀取中...");
     } else {
@@ -955,12 +951,9 @@ void cQuickNoticeFrame::Close() {
     gFrameId = kMapMode;
     if (screen == Screen::QuickSaveNotice) {
         QuickSave();
-    } else if (found && image_) {
-        ApplySaveImage(*image_);
-    } else {
-        found = 0;
+    } else if (found) {
+        found = LoadGameFromQuick() ? 1 : 0;
     }
-    image_.reset();
     // From the title without a loadable quick save there is no game to go to.
     if (screen == Screen::TitleQuickLoadNotice && !found) gFrameId = ScreenWord(Screen::Title);
     font_.Release();

@@ -176,7 +176,6 @@ public:
 private:
     u16* copy_ = nullptr;
     cGrpFont font_;
-    std::unique_ptr<SaveImage> image_;  // the quick save announced, loaded on close
 };
 
 class cZoomFrame {

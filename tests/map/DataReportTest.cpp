@@ -16,6 +16,13 @@
 #include "mhdata/Maps.h"
 #include "platform/TextCodec.h"
 #include "support/SampleSession.h"
+#include "map/GameMusic.h"
+#include "map/StoryLink.h"
+#include "shell/Settings.h"
+#include "story/Talk.h"
+#include "ui/MainMenu.h"
+#include "ui/SaveScreens.h"
+#include "ui/ScreenLink.h"
 #include "ui/SaveFile.h"
 
 namespace {
@@ -23,7 +30,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Runs what meets the bad data: one fault is reported, stderr and the last
-// error say the message, and one box shows the caption and the text.
+// error say the message, and one box shows the caption and the text (none
+// where the caption is empty: the game says it in its own way).
 void ExpectOneReport(Harness& h, const std::function<void()>& meet, const std::string& caption,
                      const std::string& text, const std::string& message) {
     h.boxes().clear();
@@ -34,8 +42,23 @@ void ExpectOneReport(Harness& h, const std::function<void()>& meet, const std::s
     EXPECT_EQ(DataErrorCount() - before, 1u) << err;
     EXPECT_EQ(err, Big5ToUtf8(message) + "\n");
     EXPECT_EQ(LastDataError().Message(), message);
+    if (caption.empty()) {
+        EXPECT_TRUE(h.boxes().empty()) << h.boxes()[0].caption;
+        return;
+    }
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text), std::tie(caption, text));
+}
+
+using ReportCase =
+    std::tuple<const char*, std::function<void()>, std::string, std::string, std::string>;
+
+template <size_t N>
+void ExpectOneReportEach(Harness& h, const ReportCase (&cases)[N]) {
+    for (const auto& [name, meet, caption, text, message] : cases) {
+        SCOPED_TRACE(name);
+        ExpectOneReport(h, meet, caption, text, message);
+    }
 }
 
 // A database of 27 table offsets whose pop-out table (8) lists role 5 with three
@@ -53,36 +76,50 @@ void PopOutDatabase() {
 TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
     Harness h;
     h.WriteSample();
+    // The sample's settings file with its last byte, the run mark, neither 0 nor 1.
+    std::vector<u8> env = ReadHostFile(h.Path("Env.dat"));
+    ASSERT_GT(env.size(), 46u);
+    env.back() = 7;
+    // A start reads it from the folder the game runs in.
+    const std::string envPath = "Env.dat";
     // What meets the bad data, the box's caption and text, and the message.
-    const std::tuple<const char*, std::function<void()>, std::string, std::string, std::string>
-        cases[] = {
-            {"a database file missing",
-             [&] {
-                 fs::remove(h.Path("MH_Data/SkillData.dat"));
-                 LoadGameDatabase(h.root().c_str());
-             },
-             B5("開檔失敗"), B5("無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？"),
-             "MH_Data\\SkillData.dat: cannot be read"},
-            // 512 bytes of header, then the table offsets (108 bytes): role 5's row.
-            {"pop-out points of an odd count",
-             [] {
-                 PopOutDatabase();
-                 i32 x = 0, y = 0;
-                 EXPECT_EQ(std::tuple(PickPopOutPoint(5, &x, &y), x, y), std::tuple(1, 1, 2));
-             },
-             "2k", B5("迸出資料有問題 位置不完整"),
-             "MH_Data\\maps.dat: offset 620: pop-out points of role 5 hold an odd count of words"},
-            {"a save that cannot be read",
-             [] {
-                 EXPECT_EQ(IsSlotUsed(4), 0);
-                 ShowBadSaveNotice();
-             },
-             B5("讀取進度"), B5("進度檔已損毀，無法讀取。"), SlotPath(4) + ": cannot be read"},
-        };
-    for (const auto& [name, meet, caption, text, message] : cases) {
-        SCOPED_TRACE(name);
-        ExpectOneReport(h, meet, caption, text, message);
-    }
+    const ReportCase cases[] = {
+        {"a database file missing",
+         [&] {
+             fs::remove(h.Path("MH_Data/SkillData.dat"));
+             LoadGameDatabase(h.root().c_str());
+         },
+         B5("開檔失敗"), B5("無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？"),
+         "MH_Data\\SkillData.dat: cannot be read"},
+        // 512 bytes of header, then the table offsets (108 bytes): role 5's row.
+        {"pop-out points of an odd count",
+         [] {
+             PopOutDatabase();
+             i32 x = 0, y = 0;
+             EXPECT_EQ(std::tuple(PickPopOutPoint(5, &x, &y), x, y), std::tuple(1, 1, 2));
+         },
+         "2k", B5("迸出資料有問題 位置不完整"),
+         "MH_Data\\maps.dat: offset 620: pop-out points of role 5 hold an odd count of words"},
+        {"a slot that cannot be read", [] { EXPECT_EQ(LoadSlotFile(4), 0); }, B5("讀取進度"),
+         B5("進度檔已損毀，無法讀取。"), SlotPath(4) + ": cannot be read"},
+        // Reset to the defaults, the damaged file kept beside a fresh one.
+        {"a damaged settings file",
+         [&] {
+             WriteHostFile(h.Path("Env.dat"), env);
+             ResetSettings();
+             SetDefaultKeys();
+             ReadSettings();
+             EXPECT_EQ(ReadHostFile(h.Path("Env.dat.bad")), env);
+             EnvValues fresh;
+             EXPECT_EQ(ReadEnvFile(&fresh), 1);
+         },
+         "", "",
+         envPath + ": offset " + std::to_string(env.size() - 1) +
+             ": unknown run mark; the settings are reset to their defaults, the damaged file "
+             "kept as " +
+             envPath + ".bad"},
+    };
+    ExpectOneReportEach(h, cases);
 }
 
 // A quick save made by play, then maps.dat cut inside its header while the game
@@ -109,4 +146,81 @@ TEST(DataReport, AQuickLoadNamesAMapDatabaseDamagedDuringPlay) {
         B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)"),
         "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header");
     EXPECT_TRUE(h.quit());
+}
+
+// A quick save one byte too long: F10 on the map and on the title show the
+// notice "沒有快取記錄！" and the game goes on as it was, while stderr and the
+// last error name the file and where it goes wrong. Music files damaged where
+// the game plays them, and a story command that does not exist, name their
+// files too.
+TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
+    Harness h;
+    SampleSession s{h};
+    s.NewGameFromTheTitle();
+    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    h.RunFrames(15);
+    ASSERT_EQ(QuickSave(), 1);
+    std::vector<u8> quick = ReadHostFile(h.Path("Save/Quick.sav"));
+    const size_t quickSize = quick.size();
+    quick.push_back(0);
+    WriteHostFile(h.Path("Save/Quick.sav"), quick);
+    const std::string quickFault =
+        QuickPath() + ": offset " + std::to_string(quickSize) + ": 1 bytes after the last item";
+    gScriptVars[0] = 4321;  // not what the save holds
+    auto noticeSaysNone = [&](u32 backTo) {
+        ASSERT_TRUE(h.RunUntil([] { return gQuickNoticeFrame && gFramePhase == 1; }, 5));
+        EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("沒有快取記錄！"));
+        // Back where it was: map mode, or the title running again.
+        ASSERT_TRUE(h.RunUntil(
+            [&] { return gFrameId == backTo && (backTo == kMapMode || gFramePhase == 1); }, 60));
+        EXPECT_EQ(gScriptVars[0], 4321u);
+    };
+    // Talk 8001 is entry 1 of Talk9.dat: a command the interpreter knows
+    // (0x402), then one it does not, 2 bytes after the talk's start.
+    const u32 start = 4 * kTalkEntries;
+    std::vector<u8> talk(kTalkBase + start, 0);
+    StoreU32(&talk[kTalkBase + 4], start);
+    for (u8 b : {0x02, 0x04, 0xBA, 0x00}) talk.push_back(b);
+    // Zeros where the music was: the name says which kind of file it is.
+    auto damagedMusic = [&](const char* name, u32 n) {
+        return [&h, name, n] {
+            WriteHostFile(h.Path(std::string("music/") + name), std::vector<u8>(4096, 0));
+            PlayMusic(n, 0);
+            h.RunFrames(3);
+        };
+    };
+    const std::string music = std::string(gBasePath) + "music\\";
+    const ReportCase cases[] = {
+        {"F10 on the map",
+         [&] {
+             s.Tap(scan::kF10);
+             noticeSaysNone(kMapMode);
+         },
+         "", "", quickFault},
+        {"an unknown story command",
+         [&] {
+             WriteHostFile(h.Path("MH_Data/Talk9.dat"), talk);
+             StartTalk(8001, gPlayerId);
+             h.RunFrames(3);
+             EXPECT_FALSE(TalkRunning());
+         },
+         B5("對話系統"), B5("沒有指令(186,ba),(1026,402)"),
+         "Talk9.dat: offset " + std::to_string(kTalkBase + start + 2) + ": unknown command 0xBA"},
+        {"a damaged field.wav", damagedMusic("field.wav", 3), "", "",
+         music + "field.wav: offset 0: not a RIFF WAVE image"},
+        {"a damaged battle.mp3", damagedMusic("battle.mp3", 5), "", "",
+         music + "battle.mp3: offset 0: no MPEG audio frames found"},
+        {"F10 on the title",
+         [&] {
+             gFrameId = kScreenBit | 0;
+             gFramePhase = 0;
+             h.RunFrames(2);
+             ASSERT_NE(gMainMenuFrame, nullptr);
+             s.Tap(scan::kF10);
+             noticeSaysNone(kScreenBit | 0);
+         },
+         "", "", quickFault},
+    };
+    ExpectOneReportEach(h, cases);
 }
