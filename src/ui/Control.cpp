@@ -227,15 +227,27 @@ void cControl::DrawDrag() {
     if (cActPic* p = ButtonPicture()) p->Draw(x, y);
 }
 
+void cControl::DrawPicture(cActPic* p) {
+    if (!p) return;
+    if (placeW <= 0) return p->Draw(x, y);
+    const ClipRect whole = gClipRect;
+    const i32 left = std::max(x, whole.left),
+              right = std::min(x + placeW, whole.left + whole.width);
+    if (right <= left) return;
+    SetClip(left, whole.top, right, whole.top + whole.height);
+    p->Draw(x, y);
+    gClipRect = whole;
+}
+
 void cControl::Draw() {
     if (!shown) return;
     char number[16];
     switch (kind) {
         case kCtlPicture:
-            if (normalPic) normalPic->Draw(x, y);
+            DrawPicture(normalPic);
             break;
         case kCtlButton:
-            if (cActPic* p = ButtonPicture()) p->Draw(x, y);
+            DrawPicture(ButtonPicture());
             break;
         case kCtlText:
             DrawText(text);

@@ -75,9 +75,13 @@ public:
     u8* rle = nullptr;  // kind 8: the encoded picture
     i32 rleSize = 0;
     u32 zoom = 1024;
+    // A picture kept to its place: drawn only within placeW pixels right of x
+    // (0: the whole picture).
+    i32 placeW = 0;
 
 private:
     cActPic* ButtonPicture() const;
+    void DrawPicture(cActPic* p);
     void DrawText(const char* t);
     void DrawDigits();
     void DrawBox();

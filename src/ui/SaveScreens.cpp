@@ -178,9 +178,13 @@ static void MakeRowView(SaveRowView* v, cActPic* bgPic, i32 bx, i32 by, i32 tx, 
     v->dateCtl = Text(dx, dy, &f[kF12], kWhite, v->date);
     v->moneyCtl = Text(mx, my, &f[kF13], kPale, v->money);
     v->timeCtl = Text(timeX, my, &f[kF13], kPale, v->time);
+    // Each portrait keeps to its place in the strip, which so ends inside
+    // the row, left of the system list.
+    constexpr i32 kPlace = 44;
     for (int k = 0; k < 6; ++k) {
-        v->portraits[k] = new cControl(px + 44 * k, py);
-        v->numbers[k] = new cControl(nx + 44 * k, ny);
+        v->portraits[k] = new cControl(px + kPlace * k, py);
+        v->portraits[k]->placeW = kPlace;
+        v->numbers[k] = new cControl(nx + kPlace * k, ny);
         v->numbers[k]->SetFont(&f[kF13], kWhite, kStylePlain);
         v->numbers[k]->SetNumber(&v->values[k], 0);
     }

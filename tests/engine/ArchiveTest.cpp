@@ -513,9 +513,10 @@ TEST(PicCache, LoadsOnceReadsWithoutANodeTrimsTheOldestOfTheFullestBucketAndSamp
     EXPECT_EQ((std::pair{GetPicCacheStats().total, FindCachedPic(1, 0)}), std::pair(0u, kNoFrame));
     // Failures are neither cached nor leaked.
     MemDbgStats before = MemDbgGetStats();
-    // An empty entry, and a frame beyond the frames.
+    // An empty entry (the first after the people), and a frame beyond the frames.
+    constexpr u32 kEmpty = sample_art::kPeopleFirst + sample_art::kPeopleCount;
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(std::pair(GetPic(4, 0), GetPic(1, 99)), std::pair(kNoFrame, kNoFrame));
+        EXPECT_EQ(std::pair(GetPic(kEmpty, 0), GetPic(1, 99)), std::pair(kNoFrame, kNoFrame));
     PicCacheStats s = GetPicCacheStats();
     EXPECT_EQ(std::pair(s.total, s.failures), std::pair(0u, 6u));
     for (u16 c : s.counts) EXPECT_EQ(c, 0);

@@ -3,10 +3,13 @@
 // every talk of the sample met in play (each new game walks to one spot or
 // person and checks that its own talk starts; the stone's and the sign's
 // talks are their map events'); the icons of the map's top strip; the mouse
-// walking the player; the room visit. Walk commands of the story scripts:
+// walking the player; the room visit; people who take their cells and the
+// harbour master and the guard met by the keys. Walk commands of the story scripts:
 // single and group walks, walks to cells and roles, bad counts and roles, and
 // what the talk end does to walks still under way; TriggerStory's cursor and
 // click on a map spot or a person, and the end of a role's walk.
+
+#include <array>
 
 #include "engine/FrameState.h"
 #include "map/AStar.h"
@@ -14,6 +17,7 @@
 #include "map/SystemServices.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleMenu.h"
+#include "mhdata/SampleShop.h"
 #include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
 #include "support/SampleSession.h"
@@ -254,9 +258,150 @@ TEST(Reach, TheHarbourMasterPaysHisBountyOnce) {
     });
 }
 
+// Every person takes his cells: a shown person's footprint is marked taken
+// (the state's 0x4000 adds the blocking cell bit), so walkers stop in front
+// of him. Walked by the keys from the street into the collector, the store
+// keeper and the smith, the player stops on the cell above each.
+TEST(Reach, EveryPersonTakesHisCellsAndStopsThePlayer) {
+    Play([](Harness& h, SampleSession& s) {
+        for (int i = 1; i < gMapRoleCount; ++i) {
+            RoleSlot& r = gMapRoles[i];
+            if (i == gPlayerSlot || r.roleId == 0xFFFF || !(r.state & kRoleShown) || r.x % 16 ||
+                r.y % 16)
+                continue;
+            int w, hh;
+            RoleFootprint(&r, &w, &hh);
+            for (int y = r.y / 16; y < r.y / 16 + hh; ++y)
+                for (int x = r.x / 16; x < r.x / 16 + w; ++x)
+                    EXPECT_TRUE(gMap.cells[y * gMap.width + x] & kCellWide)
+                        << "role " << r.roleId << " at " << x << "," << y;
+        }
+        int pw, ph;
+        RoleFootprint(&s.P(), &pw, &ph);
+        for (u16 id : {kCollectorRole, sampleShop::kStoreRole, kSmithRole}) {
+            const RoleSlot& r = gMapRoles[FindRoleById(id)];
+            const int column = r.x / 16, above = r.y / 16 - ph;
+            s.WalkToCell(kArrowRight, column, s.P().y / 16);
+            PlatformSetKey(kArrowDown, true);
+            int deepest = s.P().y;
+            for (int f = 0; f < 40; ++f) {
+                h.RunFrames(1);
+                deepest = std::max<int>(deepest, s.P().y);
+            }
+            PlatformSetKey(kArrowDown, false);
+            h.RunFrames(8);
+            EXPECT_EQ(std::tuple(s.P().x, deepest, s.P().y),
+                      std::tuple(column * 16, above * 16, above * 16))
+                << "role " << id;
+        }
+    });
+}
+
+// Walks the player up to role id as a player does with the arrow keys: to
+// his row two cells beside where he stands when the walk starts (down or up
+// first, round him when he is in the way), a step toward him along the row,
+// and confirm. The number of such walks until his talk started, or -1 when
+// `tries` walks did not reach him.
+int WalkUpAndTalk(Harness& h, SampleSession& s, u16 id, int tries) {
+    const u8 arrows[] = {kArrowLeft, kArrowRight, kArrowUp, kArrowDown};
+    auto hold = [&](int key) {
+        for (u8 k : arrows) PlatformSetKey(k, k == key);
+    };
+    auto cell = [](u16 v) { return (v + 8) / 16; };  // to the half cell
+    // Holds the keys toward cell (tx, ty), to the row first, until the player
+    // is there or limit frames have passed.
+    auto walkTo = [&](int tx, int ty, int limit, const RoleSlot& r, int rw) {
+        int pw, ph;
+        RoleFootprint(&s.P(), &pw, &ph);
+        for (int f = 0; f < limit && (cell(s.P().x) != tx || cell(s.P().y) != ty); ++f) {
+            const int px = cell(s.P().x), py = cell(s.P().y);
+            const bool inTheWay = px + pw > cell(r.x) && px < cell(r.x) + rw && px != tx;
+            if (py != ty && !inTheWay)
+                hold(py < ty ? kArrowDown : kArrowUp);
+            else
+                hold(px < tx ? kArrowRight : kArrowLeft);
+            h.RunFrames(1);
+        }
+        hold(-1);
+        h.RunFrames(8);
+    };
+    for (int t = 1; t <= tries; ++t) {
+        const RoleSlot& r = gMapRoles[FindRoleById(id)];
+        int pw, ph, rw, rh;
+        RoleFootprint(&s.P(), &pw, &ph);
+        RoleFootprint(&r, &rw, &rh);
+        const int qx = cell(r.x), ty = cell(r.y);
+        const bool left = cell(s.P().x) < qx;
+        const int tx = left ? qx - pw : qx + rw, side = left ? -1 : 1;
+        walkTo(tx + side, ty, 400, r, rw);
+        walkTo(tx, ty, 12, r, rw);
+        TapKey(h, s.Confirm(), 2);
+        if (gTalkContext.owner == id) return t;
+    }
+    return -1;
+}
+
+// The harbour master and the guard can be met by a player who walks up to
+// them: each keeps to his place (over half a minute he is never more than
+// five cells from where the opening left him) and, walked up to by the keys,
+// starts his own talk within three walks.
+TEST(Reach, TheHarbourMasterAndTheGuardAreMetByTheKeys) {
+    Play([](Harness& h, SampleSession& s) {
+        const std::pair<u16, int> people[] = {{100, kSampleRewardTalk}, {102, kGuardTalk}};
+        std::pair<int, int> place[2];
+        int farthest[2] = {0, 0};
+        for (int k = 0; k < 2; ++k) {
+            const RoleSlot& r = gMapRoles[FindRoleById(people[k].first)];
+            place[k] = {r.x, r.y};
+        }
+        for (int f = 0; f < 30 * 30; ++f) {
+            h.RunFrames(1);
+            for (int k = 0; k < 2; ++k) {
+                const RoleSlot& r = gMapRoles[FindRoleById(people[k].first)];
+                const int d = std::abs(r.x - place[k].first) + std::abs(r.y - place[k].second);
+                farthest[k] = std::max(farthest[k], d);
+            }
+        }
+        EXPECT_LE(farthest[0], 5 * 16) << "the harbour master";
+        EXPECT_LE(farthest[1], 5 * 16) << "the guard";
+        for (auto [id, talk] : people) {
+            EXPECT_NE(WalkUpAndTalk(h, s, id, 3), -1) << "role " << id;
+            EXPECT_EQ(gTalkContext.talk, talk) << "role " << id;
+            EXPECT_TRUE(s.ConfirmUntilTalkEnds());
+            h.RunFrames(15);
+        }
+    });
+}
+
+// The boxes on show, each with its 8-pixel frame round the text; empty when
+// one is still opening (it is drawn on its way to its place).
+std::vector<std::array<i32, 4>> OpenBoxes(bool* opening) {
+    std::vector<std::array<i32, 4>> boxes;
+    for (const auto& d : gDialogs) {
+        *opening |= d->opening < 4;
+        boxes.push_back({d->x - 8, d->y - 8, d->x + d->w + 8, d->y + d->h + 8});
+    }
+    return boxes;
+}
+
+// True when the canvas right of the map's ground holds a pixel that is
+// neither black nor inside one of the boxes (those shown before the frame
+// and after it: a box closed by the frame's talk step was drawn in it).
+bool LeftBesideTheMap(const std::vector<std::array<i32, 4>>& boxes) {
+    const i32 right = std::max(static_cast<i32>(gMap.width) * 16 - gViewX, 0);
+    for (i32 y = 0; y < 480; y += 2)
+        for (i32 x = right; x < 640; x += 2) {
+            bool boxed = false;
+            for (const auto& b : boxes) boxed |= x >= b[0] && x < b[2] && y >= b[1] && y < b[3];
+            if (!boxed && CanvasAt(x, y) != ConvertPixel(0)) return true;
+        }
+    return false;
+}
+
 // The room visit: the house door starts it, the fade stays dark across the
 // change of map, the words in the room stay readable, the room's person shows,
-// and the fade leads back out.
+// nothing stays on the black beside the small room, and the fade leads back
+// out.
 TEST(SampleVisit, TheDoorLeadsIntoTheRoomAndBackWithoutAFlash) {
     Play([](Harness& h, SampleSession& s) {
         s.WalkToCell(kArrowDown, s.P().x / 16, kDoorY + 1);
@@ -272,9 +417,12 @@ TEST(SampleVisit, TheDoorLeadsIntoTheRoomAndBackWithoutAFlash) {
         // above its soles (row 46), shows from every side, clear of the arms.
         const u16 personBody = ConvertPixel(24 << 10 | 6 << 5 | 8);
         u16 before = 1, entry[2] = {1, 1};
-        int roomFrames = 0, boxFrames = 0, personFrames = 0;
+        int roomFrames = 0, boxFrames = 0, personFrames = 0, strayFrames = 0;
         for (int f = 0; f < 400 && !(gMapId == kTown && SampleSession::TalkFree()); ++f) {
+            bool opening = false;
+            auto boxes = OpenBoxes(&opening);
             h.RunFrames(1);
+            for (const auto& b : OpenBoxes(&opening)) boxes.push_back(b);
             u16 pixel = CanvasAt(60, 200);
             int slot = FindRoleById(103);
             i32 l, t, r, b;
@@ -284,6 +432,7 @@ TEST(SampleVisit, TheDoorLeadsIntoTheRoomAndBackWithoutAFlash) {
             personFrames += gMapId == kRoom && slot > 0 && RoleScreenRect(slot, &l, &t, &r, &b) &&
                             CanvasAt(l + 13, t + 24) == personBody;
             before = pixel;
+            strayFrames += gMapId == kRoom && !opening && LeftBesideTheMap(boxes);
         }
         EXPECT_EQ(std::tuple(gMapId, GetGameFlag(kSampleRoomFlag), s.P().x, s.P().y),
                   std::tuple(kTown, 1, 10 * 16, 10 * 16));
@@ -292,6 +441,7 @@ TEST(SampleVisit, TheDoorLeadsIntoTheRoomAndBackWithoutAFlash) {
         EXPECT_EQ(std::tuple(entry[0], entry[1], boxFrames >= 80, roomFrames > boxFrames,
                              personFrames >= 60),
                   std::tuple(ConvertPixel(0), ConvertPixel(0), true, true, true));
+        EXPECT_EQ(strayFrames, 0) << "frames with pixels left beside the room";
         EXPECT_TRUE(h.boxes().empty());
     });
 }
@@ -522,6 +672,8 @@ TEST_F(TownWalks, QueuedTargetsAndGroupCounts) {
 // Talks of walks run to their end (each then sets flag 303), every walk let go.
 TEST_F(TownWalks, WalkTalksRunToTheirEnd) {
     Cell looker = CellOf(101);
+    // The harbour master's own strolls would move him on once a talk ends.
+    R(100).scriptId = 0;
     // The talk, its owner, its frame limit, the boxes it shows, and roles with
     // the cells they end on.
     using Ends = std::vector<std::tuple<u16, int, int>>;
@@ -620,9 +772,10 @@ TEST_F(TownWalks, TheTalkEndCleansUpBlockedStepsAndSnap) {
     ASSERT_TRUE(TalkRunning());
     EXPECT_EQ(std::tuple(At(100, from.x, from.y), *gMapRoles[slot].cell & kCellRole),
               std::tuple(true, kCellRole));
-    // The walk goes on from there once its next step is decided.
+    // The walk goes on from there once its next step is decided, and after
+    // the talk his own strolls (a rest of three seconds between them) go on.
     EXPECT_EQ(iMove(slot), 1);
-    EXPECT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 50));
+    EXPECT_TRUE(h.RunUntil([] { return (R(100).x & 15) != 0; }, 300));
 }
 
 // A route that has run out with its role away from the target is reported

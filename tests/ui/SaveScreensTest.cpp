@@ -220,10 +220,18 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
 
     // Yes and no by keys.
     gScriptVars[0] = 100;
+    for (int k = 0; k < 6; ++k) gParty[k] = k;  // a party of six
     ASSERT_EQ(SaveToSlotFile(1), 1);
     gScriptVars[0] = 200;
     Park();
     OpenSlots(8, 0);
+    // Slot 02's party strip (row 1, portraits from x 165, 44 pixels apart, at
+    // y 265 - 65) ends inside its row: the sixth portrait keeps to its place,
+    // which ends at x 429; the screen's own picture shows from there to the
+    // system list at x 440.
+    h.RunFrames(1);
+    EXPECT_EQ(std::make_pair(CanvasAt(400, 210) != Colour(9904, 4), CanvasAt(434, 210)),
+              std::make_pair(true, Colour(9904, 4)));
     Press({kScanTab, kScanDown, kScanEnter});  // slot 02 is used: the box asks, focus on no
     ASSERT_EQ(std::make_tuple(gSaveLoadFrame->boxOpen, gSaveLoadFrame->focus),
               std::make_tuple(1u, kFocusNo));

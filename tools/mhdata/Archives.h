@@ -60,8 +60,9 @@ bool WriteSampleArchives(const std::string& root, std::string* error);
 
 // Numbers of the sample game's archive contents.
 namespace sample_art {
-constexpr u32 kPeopleFirst = 1;  // acts and pictures 1..3: walking people
-constexpr u32 kPeopleCount = 3;
+constexpr u32 kPeopleFirst = 1;  // acts and pictures 1..4: walking people
+constexpr u32 kPeopleCount = 4;
+constexpr u32 kGuardPerson = 3;  // the last of them, the town's guard (act 4)
 constexpr u32 kPeopleW = 32, kPeopleH = 48;
 constexpr u16 kActionStand = 0, kActionWalk = 8, kActionRun = 16;
 constexpr u16 kActionFace = 24;   // the face beside the person's words (kFaceAction)

@@ -701,6 +701,8 @@ std::vector<MapSpec> SampleMaps(int archive) {
     return out;
 }
 
+static_assert(sampleMap::kGuardAct == sample_art::kPeopleFirst + sample_art::kGuardPerson);
+
 MapDbSpec SampleMapDb() {
     using namespace sampleMap;
     MapDbSpec db;
@@ -708,14 +710,14 @@ MapDbSpec SampleMapDb() {
     // People take their cells (kRoleWide): the player stops in front of them.
     db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0xC000, samplePath::kWanderer));
     db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0xC801, samplePath::kLooker));
-    db.roles.push_back(Role(kTown, 102, 1, 50, 40, kGuardTalk, 0xC000, samplePath::kGuard));
+    db.roles.push_back(Role(kTown, 102, kGuardAct, 50, 40, kGuardTalk, 0xC000, samplePath::kGuard));
     // Without a behaviour script a person's animation runs only with bit 0x1000.
     // The room's person is seen during the visit's words only: no talk.
     db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 0, 0xD000));
     // The lighthouse keeper stands in front of where the player arrives.
     db.roles.push_back(Role(kFar, kKeeperRole, 3, kFarArriveX, kFarArriveY - 2, 21, 0xD000));
     // The smith sells, buys and strengthens (shop 1).
-    db.roles.push_back(Role(kTown, kSmithRole, 1, kSmithX, kSmithY, 8, 0x8000));
+    db.roles.push_back(Role(kTown, kSmithRole, 1, kSmithX, kSmithY, 8, 0xC000));
     // World-map locations: value 1 opens a location. They stand on no map.
     for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation,
                    kWorldMeadowLocation}) {
@@ -733,7 +735,9 @@ MapDbSpec SampleMapDb() {
         {kTown, 2, 0, 1}, {kRoom, 3, 0, 2}, {kWorld, 3, 0, 1}, {kMeadow, 3, 0, 1}, {kFar, 6, 0, 1}};
     // No wild monsters in the town: its encounter group is 0.
     db.maps.push_back({kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 1, 0, 0});
-    db.maps.push_back({kRoom, kRoomArchive, 0x10, 0x00, 0x02, 0x00, 1, 0, 0});
+    // The room is smaller than the screen: the black canvas (0x80) is drawn
+    // afresh beside it every frame.
+    db.maps.push_back({kRoom, kRoomArchive, 0x10, 0x80, 0x02, 0x00, 1, 0, 0});
     db.maps.push_back({kEightBit, kEightBitArchive, 0, 0x40, 0x04, 0, 1, 0, 0});
     db.maps.push_back({kFar, kFarArchive, 0, 0, 0x08, 0, 1, 2, 0x8000});
     db.maps.push_back({kWorld, kWorldArchive, 0x10, 0x00, 0x04, 0x00, 1, 0, 0x8000});

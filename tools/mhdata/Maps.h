@@ -120,6 +120,8 @@ constexpr u16 kStreetSpotY = 6, kStreetSpotEventFirst = 4;
 constexpr StreetSpot kStreetSpots[] = {{9, 16}};
 // The guard's talk: the way to the lighthouse.
 constexpr u16 kGuardTalk = 29;
+// The guard's look, a figure of his own.
+constexpr u16 kGuardAct = 4;
 // Where the signpost puts the player on the world map.
 constexpr u16 kWorldStartX = 30, kWorldStartY = 20;
 // World-map locations: the town, the lighthouse and the meadow are open, the

@@ -380,22 +380,37 @@ bool DisassemblePath(const std::vector<u8>& file, std::string* out, std::string*
 
 std::string SamplePathSource() {
     return R"(# The sample town's people.
-# A wanderer: a step at a time in a random direction, now and then a rest.
+# The harbour master strolls his stretch: a few steps east or west, or none,
+# then a long look about wherever he stands.
 program 1
-    wander
+stroll:
+    random @east @west @rest
+east:
+    route 14 30
+    walk
+    jump @rest
+west:
+    route 10 30
+    walk
+rest:
+    dir 1
+    setwait 90
+    wait
+    jump @stroll
 
-# A guard that paces between two posts and waits at each.
+# A guard who keeps his post: a few steps between two marks and a long stand
+# at each, facing the square.
 program 2
 pace:
-    route 46 40
+    route 48 40
     walk
-    dir 3
-    setwait 20
+    dir 1
+    setwait 120
     wait
-    route 54 40
+    route 52 40
     walk
-    dir 2
-    setwait 20
+    dir 1
+    setwait 120
     wait
     jump @pace
 

@@ -222,10 +222,24 @@ void SideFigure(const Pen& p, const Clothes& c, const Stance& s, bool eyesShut =
     p.Oval(s.handU, s.handV, 1, 1, c.skin);
 }
 
+// The town's guard: a steel-grey tunic, a helmet over his hair and a spear
+// held upright at his side.
+constexpr Clothes kGuardClothes = {Rgb(27, 20, 15), Rgb(8, 5, 3), Rgb(10, 13, 17), Rgb(5, 6, 9),
+                                   Rgb(4, 3, 2)};
+
+void GuardGear(const Pen& p) {
+    const u16 steel = Rgb(21, 23, 25), wood = Rgb(15, 9, 4);
+    p.Limb(9, 1, 9, 42, 0, wood);
+    p.Tri(7, 42, 11, 42, 9, 46, steel);
+    p.Oval(0, 43, 6, 3, steel);
+    p.Box(-7, 40, 7, 40, Shade(steel, -6));  // the brim, above the eyes
+}
+
 }  // namespace
 
 ArchiveFrame PersonFigure(u32 person, i32 dir, i32 step) {
-    const Clothes& c = kTownsfolk[person % 6];
+    const bool guard = person == sample_art::kGuardPerson;
+    const Clothes& c = guard ? kGuardClothes : kTownsfolk[person % 6];
     ArchiveFrame f =
         Blank(static_cast<i32>(sample_art::kPeopleW), static_cast<i32>(sample_art::kPeopleH));
     Pen p{&f, 16, kPersonFoot};
@@ -246,6 +260,7 @@ ArchiveFrame PersonFigure(u32 person, i32 dir, i32 step) {
         const i32 hx = dir == 5 || dir == 7 ? 1 : (dir == 4 || dir == 6 ? -1 : 0);
         FrontFigure(p, c, step, back, hx);
     }
+    if (guard) GuardGear(p);
     Outline(f, kInk);
     return f;
 }

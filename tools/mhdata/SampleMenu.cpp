@@ -106,5 +106,5 @@ talk 17
 void AppendMenuRoles(MapDbSpec& db) {
     // map, id, act, -, 1, x, y, talk, script, -, state, -, -
     db.roles.push_back({sampleMap::kTown, kCollectorRole, 2, 0, 1, 20, 14,
-                        static_cast<u16>(kCollectorTalk), 0, 0, 0x8000, 0, 0});
+                        static_cast<u16>(kCollectorTalk), 0, 0, 0xC000, 0, 0});
 }

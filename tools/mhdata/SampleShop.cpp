@@ -18,7 +18,7 @@ void AppendShopRoles(MapDbSpec& db) {
     using namespace sampleShop;
     // map, id, act, -, 1, x, y, talk, script, -, state, -, -
     db.roles.push_back({sampleMap::kTown, kStoreRole, 3, 0, 1, kStoreX, kStoreY,
-                        static_cast<u16>(kStoreTalk), 0, 0, 0x8000, 0, 0});
+                        static_cast<u16>(kStoreTalk), 0, 0, 0xC000, 0, 0});
 }
 
 void ShopFrameSize(u32 action, i32* w, i32* h) {
