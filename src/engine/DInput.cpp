@@ -24,7 +24,7 @@ int cDINPUT::Init(ModuleRec*, HWND) {
     InputPlatformInit();
     ReadKeyboard();
     // The cursor starts at (0, 0): the device's present position becomes the origin.
-    PlatformMouse m = PlatformReadMouse();
+    PlatformMouse m = PlatformMousePosition();
     originX_ = m.x;
     originY_ = m.y;
     ready_ = true;
@@ -88,7 +88,7 @@ void cDINPUT::SetMousePos(i32 x, i32 y) {
     if (y < 1) y = 0;
     // In a window the system pointer goes along, so the cursor stays under it.
     PlatformWarpMouse(x, y);
-    PlatformMouse m = PlatformReadMouse();
+    PlatformMouse m = PlatformMousePosition();
     originX_ = m.x - x * 10 / speed_;
     originY_ = m.y - y * 10 / speed_;
 }

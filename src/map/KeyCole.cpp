@@ -486,26 +486,24 @@ void UpdateKeyStates() {
     int buttons = gDInput.ReadMouse(&mx, &my);
     gMouseX = mx;
     gMouseY = my;
+    // On the world map the confirm keys hold the left button down and the right
+    // one up, one press for as long as they are held.
+    const bool worldMap = gMapId == 2 && gFrameId == kMapMode;
+    const int pressed = worldMap && ConfirmDown() ? (buttons & ~2) | 1 : buttons;
     for (int e = 0; e < kKeyEntries; ++e) {
         if (e == keyEntry::kConfirm || e == keyEntry::kConfirm2)
             UpdateKeyState(e, ConfirmDown());
         else if (e == keyEntry::kMouseLeft)
-            UpdateKeyState(e, buttons & 1);
+            UpdateKeyState(e, pressed & 1);
         else if (e == keyEntry::kMouseRight)
-            UpdateKeyState(e, buttons & 2);
+            UpdateKeyState(e, pressed & 2);
         else if (int code = EntryCode(e))
             UpdateKeyState(e, KeyDown(code));
     }
-    if (gMapId == 2 && gFrameId == kMapMode) {
-        // On the world map the confirm keys click the mouse and the keys pick a place.
-        if (ConfirmDown()) {
-            UpdateKeyState(keyEntry::kMouseLeft, true);
-            UpdateKeyState(keyEntry::kMouseRight, false);
-        }
-        if (!TalkRunning()) {
-            WorldMapKeys();
-            for (int e : {1, 2, 3, 4, 5, 6}) gKeyStates[e] = KeyState{};
-        }
+    if (worldMap && !TalkRunning()) {
+        // The keys pick a place.
+        WorldMapKeys();
+        for (int e : {1, 2, 3, 4, 5, 6}) gKeyStates[e] = KeyState{};
     }
     if (gMouseLockFrames > 0) {
         gKeyStates[keyEntry::kMouseLeft] = KeyState{};

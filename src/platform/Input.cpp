@@ -157,6 +157,9 @@ struct InputState {
     bool seen[kKeyStateBytes] = {};
     bool releasePending[kKeyStateBytes] = {};
     PlatformMouse mouse;
+    // The buttons are held back the same way: a click between two reads counts.
+    bool buttonSeen[2] = {};
+    bool buttonReleasePending[2] = {};
     bool imeActive = false;
     bool hooked = false;
 };
@@ -166,9 +169,12 @@ InputState& S() {
     return s;
 }
 
+u8& Button(int button) {
+    return button == 0 ? S().mouse.button0 : S().mouse.button1;
+}
+
 void OnSdlEvent(const void* p) {
     const SDL_Event& e = *static_cast<const SDL_Event*>(p);
-    auto& s = S();
     switch (e.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
@@ -182,9 +188,9 @@ void OnSdlEvent(const void* p) {
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             PlatformPointerAt(e.button.x, e.button.y);
-            u8 v = e.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0;
-            if (e.button.button == SDL_BUTTON_LEFT) s.mouse.button0 = v;
-            if (e.button.button == SDL_BUTTON_RIGHT) s.mouse.button1 = v;
+            bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            if (e.button.button == SDL_BUTTON_LEFT) PlatformSetMouseButton(0, down);
+            if (e.button.button == SDL_BUTTON_RIGHT) PlatformSetMouseButton(1, down);
             break;
         }
         case SDL_WINDOWEVENT:
@@ -206,6 +212,11 @@ void ApplySeenReleases() {
             s.stale[i] = false;
             s.releasePending[i] = false;
         }
+    for (int b = 0; b < 2; ++b)
+        if (s.buttonReleasePending[b] && s.buttonSeen[b]) {
+            Button(b) = 0;
+            s.buttonReleasePending[b] = false;
+        }
 }
 
 }  // namespace
@@ -224,6 +235,8 @@ void InputPlatformReset() {
     std::memset(s.seen, 0, sizeof s.seen);
     std::memset(s.releasePending, 0, sizeof s.releasePending);
     s.mouse = PlatformMouse{};
+    std::memset(s.buttonSeen, 0, sizeof s.buttonSeen);
+    std::memset(s.buttonReleasePending, 0, sizeof s.buttonReleasePending);
     s.imeActive = false;
 }
 
@@ -242,6 +255,14 @@ void PlatformIgnoreHeldKeys() {
 }
 
 PlatformMouse PlatformReadMouse() {
+    InputPlatformInit();
+    auto& s = S();
+    for (int b = 0; b < 2; ++b)
+        if (Button(b)) s.buttonSeen[b] = true;
+    return s.mouse;
+}
+
+PlatformMouse PlatformMousePosition() {
     InputPlatformInit();
     return S().mouse;
 }
@@ -311,10 +332,27 @@ void PlatformSetMouseCounters(i32 x, i32 y) {
     S().mouse.y = y;
 }
 
-void PlatformSetMouseButtons(bool button0, bool button1) {
+void PlatformSetMouseButton(int button, bool down) {
     InputPlatformInit();
-    S().mouse.button0 = button0 ? 0x80 : 0;
-    S().mouse.button1 = button1 ? 0x80 : 0;
+    if (button < 0 || button > 1) return;
+    auto& s = S();
+    if (down) {
+        Button(button) = 0x80;
+        s.buttonSeen[button] = false;
+        s.buttonReleasePending[button] = false;
+        return;
+    }
+    if (Button(button) && !s.buttonSeen[button]) {
+        s.buttonReleasePending[button] = true;
+        return;
+    }
+    Button(button) = 0;
+    s.buttonReleasePending[button] = false;
+}
+
+void PlatformSetMouseButtons(bool button0, bool button1) {
+    PlatformSetMouseButton(0, button0);
+    PlatformSetMouseButton(1, button1);
 }
 
 u8 ScanCodeFromSdl(int sdlScancode) {

@@ -24,7 +24,11 @@ void InputPlatformReset();
 // it down reads down once more: its release takes effect at the first message
 // pump after such a read, so no tap falls between two frames.
 void PlatformReadKeys(u8* state);
+// The mouse as the game reads it. Buttons are held back as keys are: a button
+// released before any read saw it down reads down once more.
 PlatformMouse PlatformReadMouse();
+// The counters and buttons without reading them: a click stays for the game.
+PlatformMouse PlatformMousePosition();
 
 // Keys down now read as up until they are released (keys held through a
 // suspend are not new presses when the game comes back).
@@ -40,6 +44,8 @@ void PlatformPointerAt(i32 windowX, i32 windowY);
 void PlatformWarpMouse(i32 x, i32 y);
 void PlatformMoveMouse(i32 dx, i32 dy);
 void PlatformSetMouseCounters(i32 x, i32 y);
+// Button 0 (left) or 1 (right) goes down or up, as the event feed reports it.
+void PlatformSetMouseButton(int button, bool down);
 void PlatformSetMouseButtons(bool button0, bool button1);
 
 // SDL scancodes lie below this.

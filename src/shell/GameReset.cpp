@@ -1,6 +1,7 @@
 // Every module's reset, in one list, from the shell down to the engine.
 #include "shell/GameReset.h"
 
+#include "platform/FolderLock.h"
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
 #include "engine/GrpFont.h"
@@ -136,4 +137,5 @@ void ResetGame() {
     ResetDDraw();
     ResetPaint();
     ResetPixelFormat();
+    ReleaseFolderLocks();
 }

@@ -327,6 +327,9 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showComm
     // The copy that ends at once touches nothing, not even the running copy's
     // allocator report, which the debug allocator's start would empty.
     if (FindWindowA("Moonharbor", "Moonharbor")) return ReportRunningCopy(commandLine);
+    // The window search sees only this user's copies in this session; the lock
+    // of the folder keeps out a copy from anywhere else.
+    if (!TakeGameFolder(".")) return ReportRunningCopy(commandLine);
     MemDbgInit();
     if (HWND zover = FindWindowA("XkTlv5eg", "Zover")) {
         SendMessageA(zover, WM_USER + 1, 0, 0);
@@ -338,6 +341,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showComm
         std::string root;
         SetDefaultKeys();
         if (!ParseInstallCommand(commandLine, &mode, &root)) return 0;
+        if (!TakeGameFolder(root.c_str())) return ReportRunningCopy(commandLine);
         std::snprintf(gBasePath, kPathSize, "%s", root.c_str());
         FindCdDrives(gCdPath);
         EnvValues v;
@@ -364,7 +368,12 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showComm
     gMainWnd = CreateWindowExA("Moonharbor", "Moonharbor", 640, 480);
     if (!gMainWnd) return 0;
     ShowWindow(gMainWnd, showCommand);
-    StartUp();
+    if (!StartUp()) {
+        // The settings named a root that another copy runs in.
+        DestroyWindow(gMainWnd);
+        ResetGame();
+        return ReportRunningCopy(nullptr);
+    }
     u32 now = static_cast<u32>(std::time(nullptr));
     std::srand(now);
     InitRandom(now);

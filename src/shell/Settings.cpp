@@ -281,7 +281,7 @@ void KeepDamagedEnvFile(DataError why) {
 
 }  // namespace
 
-void ReadSettings() {
+bool ReadSettings() {
     gInstallMode = 2;
     gSfxVolume = 6;
     gMusicVolume = 6;
@@ -314,10 +314,12 @@ void ReadSettings() {
         std::string cwd;
         if (GetCurrentDirectoryA(&cwd)) CopyPath(gBasePath, cwd + "\\");
     }
+    if (!TakeGameFolder(gBasePath)) return false;
     ResetMapCache(0);
     MakeStartFolders();
     OpenPictureArchives();
     PutGameFlag(kSceneSwitchFlag, v.sceneSwitch != 0 ? 1 : 0);
+    return true;
 }
 
 bool ParseInstallCommand(const char* commandLine, u8* mode, std::string* root) {

@@ -45,7 +45,8 @@ int ReadEnvFile(EnvValues* v, bool* damaged = nullptr, DataError* why = nullptr)
 int WriteFreshEnvFile(const EnvValues& v);
 int FindCdDrives(char* firstRoot);
 // Start-up: defaults, disc drives, the settings file, the root folder, flag 72.
-void ReadSettings();
+// False, with nothing in the root touched, when another running copy holds it.
+bool ReadSettings();
 // Parses the bytes of a settings file; false, with the offset and the fault in
 // why, when it is not a sound one. An older file must be exactly one, its root
 // an existing folder.

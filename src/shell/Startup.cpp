@@ -9,6 +9,7 @@
 #include "base/Types.h"
 #include "platform/AudioLib.h"
 #include "platform/Disc.h"
+#include "platform/FolderLock.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
@@ -130,12 +131,16 @@ void RemoveLeftoverTemporaries() {
         RemoveTemporaryFiles((std::string(gBasePath) + name).c_str());
 }
 
+bool TakeGameFolder(const char* folder) {
+    return LockFolder(HostPath(folder)) != FolderLock::HeldElsewhere;
+}
+
 int StartUp() {
     if (!gWaterList) gWaterList = new cWater(1, 1, 0, 0, 1, 1);
     PlaySoundResource(120);
     MountDiscs();
     SetDefaultKeys();
-    ReadSettings();
+    if (!ReadSettings()) return 0;
     ClearGameFlag(kStoryCountdownMarkFlag);
     ShowWindow(gMainWnd, SW_SHOWNORMAL);
     InitGame(gMainWnd);
@@ -221,7 +226,10 @@ void InitGame(HWND window) {
 int ShowStartupDialog() {
     if (!gWaterList) gWaterList = new cWater(1, 1, 0, 0, 1, 1);
     SetDefaultKeys();
-    ReadSettings();
+    if (!ReadSettings()) {
+        SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
+        return 6;
+    }
     ClearGameFlag(kStoryCountdownMarkFlag);
     static const BoxButton kButtons[] = {
         {1021, nullptr}, {1022, nullptr}, {1023, nullptr}, {1024, nullptr}, {1025, nullptr}};
@@ -248,7 +256,7 @@ int ShowStartupDialog() {
         return result;
     }
     ShowWindow(gMainWnd, SW_SHOWNORMAL);
-    StartUp();
+    if (!StartUp()) SendMessageA(gMainWnd, WM_DESTROY, 0, 0);
     return result;
 }
 

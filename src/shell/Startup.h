@@ -8,7 +8,12 @@ extern u32 gDeviceState;  // bit 0x2: the input device failed
 extern u32 gStartDone;
 extern u32 gReleaseRuns;  // how many times ReleaseGame has released (for checks)
 
+// 0 when the settings name a root folder that another running copy holds: then
+// nothing in it has been read or written, and the start goes no further.
 int StartUp();
+// Takes the lock of a game folder (a Windows path, "." for the current folder)
+// for this run; false when another running copy holds it.
+bool TakeGameFolder(const char* folder);
 void InitGame(HWND window);
 // True while InitGame runs: a window destroyed then is a start that failed.
 bool InitGameRunning();

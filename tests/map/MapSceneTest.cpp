@@ -280,6 +280,20 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
               std::tuple(kWorldStartX * 16, kWorldStartY * 16, 1, 1, kRoleOnMap2, kRoleOnMap2,
                          kWorldMapUnchosen, true));
 
+    // Confirm held down is the left button held down: one first press whose
+    // held count climbs each frame, and no place is chosen by it.
+    std::vector<std::pair<u32, u32>> held;
+    PlatformSetKey(s.Confirm(), true);
+    for (int i = 0; i < 5; ++i) {
+        h.RunFrames(1);
+        const KeyState& left = gKeyStates[keyEntry::kMouseLeft];
+        held.emplace_back(left.down, left.held);
+    }
+    PlatformSetKey(s.Confirm(), false);
+    h.RunFrames(4);
+    EXPECT_EQ(held, (std::vector<std::pair<u32, u32>>{{1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}}));
+    ASSERT_EQ(std::tuple(gMapId, gWorldMapIndex), std::tuple(kWorld, kWorldMapUnchosen));
+
     // Down from no choice: the first open location in table order, the
     // lighthouse; down again passes the closed ones (the fishing village at
     // index 1, ...) to the meadow at 4, then the town at 8; up goes back the

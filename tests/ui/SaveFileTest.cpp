@@ -15,6 +15,7 @@
 #include "map/NewGame.h"
 #include "mhdata/Maps.h"
 #include "platform/FileCalls.h"
+#include "platform/FolderLock.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "shell/Session.h"
@@ -923,7 +924,8 @@ TEST(Faults, DamagedSettingsFilesNeverMoveTheGameOutOfItsFolder) {
     for (size_t n = 0; n < good.size(); ++n) cases.emplace_back(good.begin(), good.begin() + n);
     fs::create_directories(h.Path("ScrnShot"));
     auto folders = [&] { return std::set<fs::path>(fs::directory_iterator(h.root()), {}); };
-    const std::set<fs::path> before = folders();
+    std::set<fs::path> before = folders();
+    before.insert(h.Path(kFolderLockName));  // the lock a start takes of its folder
     auto start = [&] {
         ResetSettings();
         ResetMapDb();

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Two copies of the real game on one game folder, started from sessions that
+# share no runtime folder (another XDG_RUNTIME_DIR, or MOONHARBOR_LOCK_DIR set):
+# the first is in the town with a map of its cache mapped; each later copy ends
+# at once with status 1 and one line on stderr, and so do a copy started in
+# another folder whose settings name the game folder as their root and the
+# installer's command line for the game folder. The first
+# plays on, and its cache, cache table and settings stay as they were. The lock
+# dies with the copy that held it: once the first is killed, a new copy starts
+# in the folder with the lock file still there.
+set -eu
+game=$(realpath "$1")
+gen=$(realpath "$2")
+self=$(realpath "$0")
+
+if [ "${3:-}" = --inside ]; then
+  root=$4
+  fail() { echo "$*"; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; exit 1; }
+  within() {  # tries, command...: every tenth of a second until it succeeds
+    local n=$1
+    shift
+    for i in $(seq 1 "$n"); do "$@" && return 0; sleep 0.1; done
+    return 1
+  }
+  # A copy of the game in folder $1 with the environment after it, in the background.
+  start() {
+    local dir=$1
+    shift
+    (cd "$dir" && exec env -u MOONHARBOR_LOCK_DIR -u XDG_RUNTIME_DIR "$@" "$game") 2> "$root/first.err" &
+    pid=$!
+    within 200 grep -qs "first frame at" "$root/first.err" || fail "no first frame: $(cat "$root/first.err")"
+  }
+  cache_mapped() { grep -q '/data/[0-9]*\.cm$' "/proc/$pid/maps"; }
+  sums() { (cd "$root/game" && md5sum data/*.cm data/mcache.dat Env.dat); }
+  mkdir -p "$root"/run1 "$root"/run2 "$root"/run3 "$root"/run4 "$root"/run5 "$root/other"
+
+  # The game's window gets the keys; a copy that lost it waits until it is back.
+  focus() { xdotool windowfocus "$(xdotool search --name '^Moonharbor$' | head -1)"; }
+  start "$root/game" XDG_RUNTIME_DIR="$root/run1" MOONHARBOR_TRACE_START=1
+  focus
+  sleep 1
+  xdotool key Escape  # the opening video
+  for i in 1 2 3; do
+    sleep 1
+    xdotool key Return  # new game
+    within 50 cache_mapped && break
+  done
+  cache_mapped || fail "the first copy has no map of its cache mapped"
+  sleep 1
+  sums > "$root/sums.before"
+
+  # The same folder from two other sessions; a folder whose settings name it.
+  head -c 46 "$root/game/Env.dat" > "$root/other/Env.dat"
+  printf '%s/\0\0\2\0' "$root/game" >> "$root/other/Env.dat"
+  # And the installer's command line for the game folder, from another session.
+  for second in "game XDG_RUNTIME_DIR=$root/run2" "game MOONHARBOR_LOCK_DIR=$root/run3" \
+    "other XDG_RUNTIME_DIR=$root/run4" "other XDG_RUNTIME_DIR=$root/run5 2$root/game/"; do
+    read -r dir session args <<< "$second"
+    code=0
+    (cd "$root/$dir" && env -u MOONHARBOR_LOCK_DIR -u XDG_RUNTIME_DIR "$session" \
+      timeout 20 "$game" $args) 2> "$root/second.err" || code=$?
+    [ $code = 1 ] || fail "a second copy ($second) ended with $code: $(cat "$root/second.err")"
+    [ "$(wc -l < "$root/second.err")" = 1 ] && grep -q '^Moonharbor is running' "$root/second.err" ||
+      fail "a second copy ($second) did not say why in one line: $(cat "$root/second.err")"
+  done
+  # Back in front, the first copy draws its map again.
+  focus
+  xdotool key Down
+  sleep 2
+  kill -0 "$pid" 2>/dev/null || { wait "$pid" || fail "the first copy ended with status $?"; }
+  cache_mapped || fail "the first copy let go of its map"
+  sums | cmp -s - "$root/sums.before" || fail "the first copy's files changed: $(sums)"
+
+  # Killed, the first copy leaves its lock file; a new copy starts all the same.
+  kill -9 "$pid"
+  wait "$pid" 2>/dev/null || true
+  [ -e "$root/game/moonharbor.lock" ] || fail "no lock file in the game folder"
+  start "$root/game" XDG_RUNTIME_DIR="$root/run2" MOONHARBOR_TRACE_START=1
+  sleep 1
+  kill -0 "$pid" 2>/dev/null || fail "the copy after the killed one ended: $(cat "$root/first.err")"
+  kill -TERM "$pid"
+  wait "$pid" 2>/dev/null || true
+  exit 0
+fi
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+"$gen" "$root/game" > /dev/null
+export SDL_AUDIODRIVER=dummy
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+xvfb-run -a -s "-screen 0 640x480x24" bash "$self" "$game" "$gen" --inside "$root"
+echo "folder lock test passed"
