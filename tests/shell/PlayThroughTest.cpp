@@ -35,6 +35,7 @@
 #include "battle/BattleController.h"
 #include "battle/BattleLists.h"
 #include "battle/BattleMenu.h"
+#include "battle/BattleSide.h"
 #include "data/Config.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
@@ -713,9 +714,22 @@ struct PlayThrough : ::testing::Test {
         ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
         ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
         ASSERT_NO_FATAL_FAILURE(FightBegins());
+        const i32 offered = gGodForms[kSampleEarnedForm].offerValue;
         ASSERT_NO_FATAL_FAILURE(TransformIntoTheEarnedForm());
         s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
         ASSERT_TRUE(FightEnds()) << "the pirates won";
+        // The form is gone with the fight: it has paid for its actions from
+        // its offering value, and only the party, every member standing, is
+        // left on the party's side.
+        EXPECT_LT(gGodForms[kSampleEarnedForm].offerValue, offered);
+        int members = 0;
+        for (i32 m : gParty) {
+            if (m < 0) continue;
+            ++members;
+            EXPECT_GE(gRoleStats[m].hp, 1) << m;
+        }
+        EXPECT_EQ(std::pair(gPartySide.count, gPartySide.creatureInControl), std::pair(members, 0))
+            << "the form still stands for the party";
         want.quests.clear();
         want.cx = -1;
     }
