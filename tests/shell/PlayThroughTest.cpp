@@ -13,10 +13,10 @@
 // quick save on the street, the game started again and the quick load from
 // the title; a slot saved and loaded through the screens; the offering
 // raising the form, the transformation page, the formation, the settings, the
-// quest log and the skills; a flight from the pirates, who keep the pier; the
-// pirates beaten with the thunder god's form; the ship's video, the harbour's
-// pictures, the keeper's thanks, the ending, the end screen and the title
-// once more.
+// quest log and the skills; a flight from the pirates, who keep the pier, and
+// the keeper once more, who only rows the party back; the pirates beaten with the thunder god's
+// form; the ship's video, the harbour's pictures, the keeper's thanks, the ending, the end screen
+// and the title once more.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,6 +43,7 @@
 #include "engine/FrameState.h"
 #include "engine/Random.h"
 #include "map/MapManage.h"
+#include "map/MapScene.h"
 #include "map/StoryLink.h"
 #include "menu/ItemFrame.h"
 #include "menu/OfferFrame.h"
@@ -526,14 +527,18 @@ struct PlayThrough : ::testing::Test {
         ASSERT_NO_FATAL_FAILURE(BackToTheMap());
         At(kTown, 20, kSmithY - 1);
     }
-    // Up the lane to the street and west along it to the signpost.
-    void WorldMap() {
-        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(kArrowUp, 20, 10));
+    // From column x onto the street (the key toward it held) and west along
+    // it to the signpost.
+    void OutBySignpost(u8 key, int x) {
+        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(key, x, 10));
         PlatformSetKey(kArrowLeft, true);
         const bool out = h.RunUntil([] { return gMapId == kWorld; }, 600);
         PlatformSetKey(kArrowLeft, false);
         ASSERT_TRUE(out);
         ASSERT_NO_FATAL_FAILURE(OnTheMap(kWorld));
+    }
+    void WorldMap() {
+        ASSERT_NO_FATAL_FAILURE(OutBySignpost(kArrowUp, 20));
         At(kWorld, kWorldStartX, kWorldStartY);
     }
     void Meadow() {
@@ -709,6 +714,54 @@ struct PlayThrough : ::testing::Test {
         }
         At(kTown, pier->x, kStreetSpotY + 1);
     }
+    // The harbour master clicked where he walks by the water, tried again
+    // while the click misses him; his talk read to its end.
+    void TalkToTheHarbourMaster() {
+        int slot = -1;
+        for (int k = 1; k < kRoleRows; ++k)
+            if (gMapRoles[k].talk == kSampleRewardTalk) slot = k;
+        ASSERT_GT(slot, 0) << "the harbour master";
+        for (int i = 0; i < 20 && gTalkContext.talk != kSampleRewardTalk; ++i) {
+            i32 l = 0, t = 0, r = 0, b = 0;
+            ASSERT_TRUE(RoleScreenRect(slot, &l, &t, &r, &b)) << "in sight";
+            s.PointAt((l + r) / 2, (t + b) / 2);
+            s.Click();
+        }
+        ASSERT_EQ(gTalkContext.talk, kSampleRewardTalk);
+        ASSERT_TRUE(ConfirmUntil(SampleSession::TalkFree));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+    }
+    // Down the lane short of the old stone, the bounty asked twice while the
+    // pirates hold the pier: posted (its quest) the first time, the same
+    // words the second, and nothing paid; back to the pier.
+    void BountyAskedTwice() {
+        ASSERT_NO_FATAL_FAILURE(Walk(
+            {{kArrowDown, pier->x, 10}, {kArrowRight, 20, 10}, {kArrowDown, 20, kEventY - 1}}));
+        ASSERT_NO_FATAL_FAILURE(TalkToTheHarbourMaster());
+        want.quests.push_back(kSampleBountyQuest);
+        ASSERT_NO_FATAL_FAILURE(TalkToTheHarbourMaster());
+        const int x = s.P().x / 16;
+        ASSERT_NO_FATAL_FAILURE(Walk({{kArrowUp, x, 10},
+                                      {x < pier->x ? kArrowRight : kArrowLeft, pier->x, 10},
+                                      {kArrowUp, pier->x, kStreetSpotY + 1}}));
+        At(kTown, pier->x, kStreetSpotY + 1);
+    }
+    // The keeper once more while the pirates hold the pier: no second raid,
+    // he rows the party back to the pier.
+    void KeeperAgain() {
+        ASSERT_NO_FATAL_FAILURE(OutBySignpost(kArrowDown, pier->x));
+        ASSERT_NO_FATAL_FAILURE(WorldMapTo(kWorldLighthouseLocation, kFar));
+        s.Tap(s.Confirm());
+        ASSERT_EQ(gTalkContext.talk, kSampleKeeperTalk);
+        bool fought = false;
+        for (int i = 0; i < 80 && gMapId != kTown; ++i) {
+            fought = fought || gBattleActive != 0;
+            TapKey(h, s.Confirm(), 4);
+        }
+        EXPECT_FALSE(fought) << "a second raid";
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        At(kTown, pier->x, kStreetSpotY + 1);
+    }
     void Pirates() {
         s.Tap(kArrowUp);
         ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
@@ -730,7 +783,7 @@ struct PlayThrough : ::testing::Test {
         }
         EXPECT_EQ(std::pair(gPartySide.count, gPartySide.creatureInControl), std::pair(members, 0))
             << "the form still stands for the party";
-        want.quests.clear();
+        std::erase(want.quests, static_cast<u32>(kSamplePiratesQuest));
         want.cx = -1;
     }
     // The ship sails off in a video, which Esc stops.
@@ -812,6 +865,13 @@ struct PlayThrough : ::testing::Test {
         s.Tap(s.Confirm());
         ASSERT_NO_FATAL_FAILURE(Reached(0));
         EXPECT_EQ(gMapId, 0u);
+        // The quick save outlives the end: F10 on the title loads it, in
+        // front of the pier before the pirates' fight.
+        Key(kScanF10);
+        ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        EXPECT_EQ(std::tuple(s.P().x / 16, s.P().y / 16, GetGameFlag(kSamplePiratesFlag)),
+                  std::tuple(static_cast<int>(pier->x), kStreetSpotY + 1, 0));
     }
 };
 
@@ -850,6 +910,8 @@ TEST_F(PlayThrough, TitleToEnding) {
         {"quest log", &P::QuestLog, true, {}},
         {"skill list", &P::SkillList, true, {}},
         {"fled from the pirates", &P::FledFromThePirates, true, {}},
+        {"bounty asked twice, not paid", &P::BountyAskedTwice, true, {kSampleBountyFlag}},
+        {"keeper again: no second raid", &P::KeeperAgain, true, {}},
         {"pirates beaten with the thunder god's form", &P::Pirates, true, {kSamplePiratesFlag}},
         {"ship's video", &P::ShipsVideo, true, {}},
         {"picture show", &P::PictureShow, true, {}},
