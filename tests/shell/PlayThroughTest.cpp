@@ -80,11 +80,11 @@ constexpr u32 kSeed = 44;
 // The ring row that transforms, and the one that waits, where a member's rows have them.
 constexpr i32 kTransformRow = 5, kWaitRow = 2, kFleeRow = 3;
 // Screens by number.
-constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5, kSaveSlots = 8,
-              kLoadSlots = 9, kQuestLog = 10, kFormation = 11, kSettings = 12, kSystemMenu = 13,
-              kItemList = 14, kZoom = 15, kTestEnd = 16, kTransformPage = 17, kBuyFront = 18,
-              kBuyList = 19, kSellFront = 20, kSellList = 21, kEnhance = 22, kSkillsPage = 23,
-              kQuickSaveNotice = 28, kTitleQuickLoad = 32;
+constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5, kEndPicture = 6,
+              kSaveSlots = 8, kLoadSlots = 9, kQuestLog = 10, kFormation = 11, kSettings = 12,
+              kSystemMenu = 13, kItemList = 14, kZoom = 15, kTestEnd = 16, kTransformPage = 17,
+              kBuyFront = 18, kBuyList = 19, kSellFront = 20, kSellList = 21, kEnhance = 22,
+              kSkillsPage = 23, kQuickSaveNotice = 28, kTitleQuickLoad = 32;
 // The system menu's rows.
 constexpr int kSysSave = 0, kSysLoad = 1, kSysFormation = 2, kSysSettings = 3, kSysQuests = 4;
 
@@ -166,7 +166,8 @@ struct PlayThrough : ::testing::Test {
                        gMouseLockFrames == 0;
             },
             300))
-            << "map " << gMapId << " screen " << std::hex << gFrameId;
+            << "map " << gMapId << " screen " << std::hex << gFrameId << " talk flags "
+            << gTalkFlags;
         h.RunFrames(4);
     }
     // Reads the boxes of a talk until pred holds.
@@ -926,6 +927,38 @@ TEST_F(PlayThrough, TitleToEnding) {
         if (HasFailure()) FAIL() << "first checkpoint not reached: " << leg.name;
         std::cout << "checkpoint: " << leg.name << std::endl;
     }
+}
+
+// The pirates' fight lost: after the raid (its flag set as the raid leaves
+// it) and a quick save, the party worn down to 1 HP each waits in every ring
+// until it falls. The end picture follows, then the title, where F10 still
+// loads the quick save: in front of the pier, the pirates there.
+TEST_F(PlayThrough, APierFightLostEndsTheGame) {
+    ASSERT_NO_FATAL_FAILURE(NewGame());
+    SetGameFlag(kSampleRaidFlag);
+    ASSERT_NO_FATAL_FAILURE(Walk({{kArrowRight, pier->x, 10}, {kArrowUp, pier->x, 7}}));
+    ASSERT_NO_FATAL_FAILURE(QuickSave());
+    for (i32 m : gParty)
+        if (m >= 0) gRoleStats[m].hp = 1;
+    s.Tap(kArrowUp);
+    ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
+    ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
+    ASSERT_NO_FATAL_FAILURE(FightBegins());
+    for (int ring = 0; ring < 400 && gBattle.phase() == kPhaseMain; ++ring) {
+        h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600);
+        if (!RingWaits()) continue;
+        ASSERT_NO_FATAL_FAILURE(ChooseRow(kWaitRow));
+    }
+    EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeDefeat));
+    EXPECT_FALSE(FightEnds()) << "the party stood";
+    ASSERT_NO_FATAL_FAILURE(Reached(kEndPicture));
+    for (int i = 0; i < 40 && gFrameId != Screen(0); ++i) TapKey(h, s.Confirm(), 4);
+    ASSERT_NO_FATAL_FAILURE(Reached(0));
+    Key(kScanF10);
+    ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
+    ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+    EXPECT_EQ(std::tuple(s.P().x / 16, s.P().y / 16, GetGameFlag(kSamplePiratesFlag)),
+              std::tuple(static_cast<int>(pier->x), 7, 0));
 }
 
 }  // namespace
