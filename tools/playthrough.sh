@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Plays the sample adventure in a real window under a virtual X server with
-# keys and the mouse (xdotool), the route of PlayThrough.TitleToEnding, and
+# keys and the mouse (xdotool), the route of PlayThrough.TitleToEnding (its
+# flight from the pirates too, not its other detours), and
 # keeps a screenshot of every checkpoint as a numbered PNG for people to look
 # at. Where the game has to get somewhere first (a map to load, a walk on the
 # world map, a fight), the script waits for the colour of a known spot.
@@ -183,10 +184,37 @@ read_box keeper-rows-to-the-pier
 wait_for 120 166 $road 10
 sleep 1; shot rowed-to-the-pier
 
-# F9 saves quickly; a step away, the game is closed and started again, and
-# F10 on the title loads the quick save.
+# F9 saves quickly; the pirates fled; a step away, the game is closed and
+# started again, and F10 on the title loads the quick save.
 tap F9; sleep 0.3; shot quick-saved
 sleep 2
+
+# The pirates' fight runs in real time, so each step waits for what the
+# screen shows: a ring is open while its panel's colour stands at (310, 60).
+ring_panel=49,48,82
+ring_open() { [ "$(pixel 310 60)" = "$ring_panel" ]; }
+# A flight from the pirates: every ring that opens takes its flee row (逃)
+# until the party has run and the street is back; the pirates keep the pier.
+# The quick load below brings back the party as it was before.
+ring_flee() { click 392 76; }
+tap Up
+read_box pirates-to-flee
+sleep 3; shot pirates-fight-to-flee
+for turn in $(seq 1 40); do
+  for i in $(seq 1 120); do
+    ring_open && break
+    [ "$(pixel 120 166)" = "$road" ] && break
+    sleep 0.25
+  done
+  ring_open || break
+  ring_flee
+  for j in $(seq 1 20); do ring_open || break; sleep 0.1; done
+done
+wait_for 120 166 $road 30
+sleep 1; shot pirates-fled
+read_box pirates-keep-the-pier
+sleep 1
+
 tap Down; tap Down; sleep 0.5
 stop_game
 start_game
@@ -229,13 +257,10 @@ to_map
 
 # The pirates on the pier: every member waits (the rings wait for the player
 # in the default mode) until all gauges are full; then the ring with the
-# transformation, the list of forms, the thunder god (its third row). The
-# fight runs in real time, so each step waits for what the screen shows: a
-# ring is open while its panel's colour stands at (310, 60); 希爾's ring
-# shows her white shirt at (468, 70), and its transformation tile at
+# transformation, the list of forms, the thunder god (its third row). 希爾's
+# ring shows her white shirt at (468, 70), and its transformation tile at
 # (342, 84) is slate once it may be chosen (grey while it may not).
-ring_panel=49,48,82 hill_shirt=255,250,255 tile_open=49,72,131
-ring_open() { [ "$(pixel 310 60)" = "$ring_panel" ]; }
+hill_shirt=255,250,255 tile_open=49,72,131
 tap Up
 read_box pirates
 sleep 3; shot pirates-fight

@@ -35,6 +35,7 @@
 #include "map/MapTransients.h"
 #include "map/RoleTable.h"
 #include "map/SessionServices.h"
+#include "map/StoryLink.h"
 #include "story/PartyCommands.h"
 #include "story/Talk.h"
 #include "ui/DevTool.h"
@@ -480,7 +481,10 @@ void ApplySaveImage(const SaveImage& img) {
     std::memcpy(gLearnedSkills, img.learned, sizeof(gLearnedSkills));
     std::copy_n(img.godForms, kGodFormCount, gGodForms);
     gMapMusic = img.musicState;
+    // A talk the game was in when it ended (a lost fight within it) goes,
+    // and so does its hold on the player.
     ResetTalkContext(&gTalkContext);
+    gTalkFlags &= ~kTalkLockBit;
     LoadCity(gMapId, static_cast<i32>(img.cellX), static_cast<i32>(img.cellY),
              static_cast<i32>(img.act), static_cast<i32>(img.action), static_cast<i32>(img.dir), 0);
     for (int i = 0; i < 6; ++i) PutGameFlag(kMaskedFlags[i], mask[i] ? 1 : 0);

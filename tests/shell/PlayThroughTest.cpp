@@ -2,18 +2,21 @@
 // mouse, as a player plays it, the random numbers seeded. Each leg ends at a
 // checkpoint, where the game's state is compared in full with what the player
 // expects by then: the map and cell, the money, every member's experience and
-// level, the items and monsters owned, the quest list and the story's flags.
+// level, the items and monsters owned, the quest list and every flag a talk of
+// the sample sets or clears, against those the route's talks have set so far.
 // The route: the title's new game and the opening's errand; the pier still
 // quiet; the store's goods bought, something sold to the smith and a piece
 // strengthened with a monster; the collector's item list; out by the signpost,
 // the world map by keys, a meadow fight won through the command ring; the
-// lighthouse, the captain's raid lost and survived, the legend and the
-// thunder god's form; a quick save on the street, the game started again and
-// the quick load from the title; a slot saved and loaded through the screens;
-// the offering raising the form, the transformation page, the formation, the
-// settings, the quest log and the skills; the pirates beaten with the thunder
-// god's form; the ship's video, the harbour's pictures, the keeper's thanks,
-// the ending, the end screen and the title once more.
+// lighthouse, the keeper's question answered no and asked again, the
+// captain's raid lost and survived, the legend and the thunder god's form; a
+// quick save on the street, the game started again and the quick load from
+// the title; a slot saved and loaded through the screens; the offering
+// raising the form, the transformation page, the formation, the settings, the
+// quest log and the skills; a flight from the pirates, who keep the pier, and
+// the keeper once more, who only rows the party back; the pirates beaten with the thunder god's
+// form; the ship's video, the harbour's pictures, the keeper's thanks, the ending, the end screen
+// and the title once more.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,6 +26,8 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +35,7 @@
 #include "battle/BattleController.h"
 #include "battle/BattleLists.h"
 #include "battle/BattleMenu.h"
+#include "battle/BattleSide.h"
 #include "data/Config.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
@@ -37,7 +43,13 @@
 #include "engine/FrameState.h"
 #include "engine/Random.h"
 #include "map/MapManage.h"
+#include "map/MapScene.h"
+#include "map/StoryLink.h"
+#include "menu/ItemFrame.h"
 #include "menu/OfferFrame.h"
+#include "menu/TransformFrame.h"
+#include "mhdata/Archives.h"
+#include "mhdata/Databases.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleEquip.h"
 #include "mhdata/SampleMenu.h"
@@ -51,7 +63,10 @@
 #include "story/PicShow.h"
 #include "support/SampleSession.h"
 #include "ui/EndingFrame.h"
+#include "platform/TextCodec.h"
+#include "ui/Control.h"
 #include "ui/FormationFrame.h"
+#include "ui/QuestFrame.h"
 #include "ui/SaveFile.h"
 #include "ui/ScreenLink.h"
 #include "ui/SysPanel.h"
@@ -63,17 +78,26 @@ namespace {
 
 constexpr u32 kSeed = 44;
 // The ring row that transforms, and the one that waits, where a member's rows have them.
-constexpr i32 kTransformRow = 5, kWaitRow = 2;
+constexpr i32 kTransformRow = 5, kWaitRow = 2, kFleeRow = 3;
 // Screens by number.
-constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5, kSaveSlots = 8,
-              kLoadSlots = 9, kQuestLog = 10, kFormation = 11, kSettings = 12, kSystemMenu = 13,
-              kItemList = 14, kZoom = 15, kTestEnd = 16, kTransformPage = 17, kBuyFront = 18,
-              kBuyList = 19, kSellFront = 20, kSellList = 21, kEnhance = 22, kSkillsPage = 23,
-              kQuickSaveNotice = 28, kTitleQuickLoad = 32;
+constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5, kEndPicture = 6,
+              kSaveSlots = 8, kLoadSlots = 9, kQuestLog = 10, kFormation = 11, kSettings = 12,
+              kSystemMenu = 13, kItemList = 14, kZoom = 15, kTestEnd = 16, kTransformPage = 17,
+              kBuyFront = 18, kBuyList = 19, kSellFront = 20, kSellList = 21, kEnhance = 22,
+              kSkillsPage = 23, kQuickSaveNotice = 28, kTitleQuickLoad = 32;
 // The system menu's rows.
 constexpr int kSysSave = 0, kSysLoad = 1, kSysFormation = 2, kSysSettings = 3, kSysQuests = 4;
-// The story's flags the route watches.
-constexpr int kWatchedFlags[] = {kSamplePiratesFlag, kSampleRaidFlag, 300 + kSampleEarnedForm, 322};
+
+// The story's flags: every flag a talk of the sample sets or clears.
+std::set<int> StoryFlags() {
+    std::istringstream talks(std::string(SampleTalkSource()) + SampleMenuTalkSource() +
+                             SampleShopTalkSource());
+    std::set<int> flags;
+    int flag = 0;
+    for (std::string word; talks >> word;)
+        if ((word == "SetFlag" || word == "ClearFlag") && talks >> flag) flags.insert(flag);
+    return flags;
+}
 
 // What the player expects of the game at a checkpoint.
 struct Expected {
@@ -83,13 +107,14 @@ struct Expected {
     std::map<i32, std::pair<i32, i32>> members;  // role: experience, level
     std::vector<i32> items, monsters;
     std::deque<u32> quests;
-    std::map<int, bool> flags;
+    std::set<int> flags;  // the story's flags that are set
 };
 
 struct PlayThrough : ::testing::Test {
     Harness h;
     SampleSession s{h};
     Expected want;
+    const std::set<int> storyFlags = StoryFlags();
     const StreetSpot* pier = nullptr;
     i32 pieceDone = -1;  // the owned piece the smith strengthened
 
@@ -107,7 +132,8 @@ struct PlayThrough : ::testing::Test {
         e.items.assign(gOwnedItems, gOwnedItems + gItemCount);
         e.monsters.assign(gOwnedMonsters, gOwnedMonsters + gMonsterCount);
         e.quests = gQuestList;
-        for (int f : kWatchedFlags) e.flags[f] = GetGameFlag(f) != 0;
+        for (int f : storyFlags)
+            if (GetGameFlag(f)) e.flags.insert(f);
         return e;
     }
     // Compares the game with the expectations (the cell only where one is expected).
@@ -131,11 +157,17 @@ struct PlayThrough : ::testing::Test {
         ASSERT_TRUE(h.RunUntil([&] { return gFrameId == Screen(n) && gFramePhase == 1; }, 200))
             << "screen " << std::hex << gFrameId << " phase " << gFramePhase << ", not " << n;
     }
-    // On the map, no screen and no talk, then a few frames for the player to stand.
+    // On the map, no screen and no talk, the keys read again after the last
+    // box (they rest for a few frames), then a few frames for the player to stand.
     void OnTheMap(u32 map) {
-        ASSERT_TRUE(
-            h.RunUntil([&] { return gMapId == map && gFrameId == kMapMode && s.TalkFree(); }, 300))
-            << "map " << gMapId << " screen " << std::hex << gFrameId;
+        ASSERT_TRUE(h.RunUntil(
+            [&] {
+                return gMapId == map && gFrameId == kMapMode && s.TalkFree() &&
+                       gMouseLockFrames == 0;
+            },
+            300))
+            << "map " << gMapId << " screen " << std::hex << gFrameId << " talk flags "
+            << gTalkFlags;
         h.RunFrames(4);
     }
     // Reads the boxes of a talk until pred holds.
@@ -180,7 +212,9 @@ struct PlayThrough : ::testing::Test {
     }
     // The x of a shop tab as the bar draws it.
     static i32 TabX(const ShopTabBar& bar, int k) { return bar.tab[k] ? bar.tab[k]->x + 20 : -1; }
-    // A piece's bonuses: the attributes, the ratios and the special.
+    // A piece's bonuses: the attributes, the ratios and the special; where
+    // strength and the first ratio stand among them.
+    static constexpr int kStrengthBonus = 3, kRatioBonus = 12;
     static std::vector<i32> Bonuses(const EquipageData& e) {
         const char* from = reinterpret_cast<const char*>(&e.maxHp);
         std::vector<i32> v(static_cast<size_t>(reinterpret_cast<const char*>(&e.field160) - from) /
@@ -389,7 +423,6 @@ struct PlayThrough : ::testing::Test {
         want.monsters.assign(gMonsterCount, 0);
         want.monsters[sampleEquip::kGolem] = sampleEquip::kGolemsGiven;
         want.monsters[sampleEquip::kPhantom] = want.monsters[sampleEquip::kNameless] = 1;
-        for (int f : kWatchedFlags) want.flags[f] = false;
         for (i32 m = 0; m < 6; ++m) want.members[m] = {gRoleStats[m].exp, gRoleStats[m].level};
         for (const StreetSpot& spot : kStreetSpots)
             if (spot.talk == kSampleBattleTalk) pier = &spot;
@@ -419,10 +452,10 @@ struct PlayThrough : ::testing::Test {
         const std::vector<i32> before(gOwnedItems, gOwnedItems + gItemCount);
         Click(500, 130);  // the first row
         Click(330, 365);  // one of it
-        const i32 bought = ChangedItem(before, 1);
-        ASSERT_GE(bought, 0) << "nothing bought";
+        const i32 bought = sampleShop::kStoreItems[0];
+        EXPECT_EQ(ChangedItem(before, 1), bought) << "the list's first item";
         ++want.items[bought];
-        want.money -= gItems[bought].price;
+        want.money -= sample::ItemPrice(bought);
         ASSERT_NO_FATAL_FAILURE(BackToTheMap());
         At(kTown, kStoreX, sampleShop::kStoreY - 1);
     }
@@ -437,18 +470,21 @@ struct PlayThrough : ::testing::Test {
         const std::vector<i32> before(gOwnedItems, gOwnedItems + gItemCount);
         Click(500, 130);
         Click(330, 365);
-        const i32 sold = ChangedItem(before, -1);
-        ASSERT_GE(sold, 0) << "nothing sold";
+        // The first item owned, bought back at half its price.
+        const i32 sold = sampleMenu::kOpeningItems[0];
+        EXPECT_EQ(ChangedItem(before, -1), sold) << "the list's first item";
         --want.items[sold];
-        want.money += gItems[sold].price / 2;  // half the price
+        want.money += sample::ItemPrice(sold) / 2;
         RightClick();
         ASSERT_NO_FATAL_FAILURE(Reached(kSellFront));
         At(kTown, kSmithX, kSmithY - 1);
         want.cx = -1;  // in the shop
     }
-    // The first piece strengthened with the first monster of the list: the
-    // smith is paid the monster's price, the monster goes into the piece, and
-    // the piece's bonuses change.
+    // The first piece strengthened with the first monster of the list, a
+    // golem (sure to succeed): the smith is paid its price, which the piece's
+    // price takes on; the golem goes into the piece, whose bonuses gain its
+    // weapon block (a weapon) or armour block (any other piece) and its
+    // common block.
     void SmithStrengthens() {
         const i32 tab = TabX(gShopSellMenuFrame->tabs, 2);
         ASSERT_GT(tab, 0) << "the smith strengthens";
@@ -457,16 +493,24 @@ struct PlayThrough : ::testing::Test {
         ASSERT_GE(gEnhanceFrame->chosenPiece, 0);
         ASSERT_FALSE(gEnhanceFrame->monsters.entries.empty()) << "no monster to strengthen with";
         const i32 piece = gEnhanceFrame->chosenPiece, monster = gEnhanceFrame->monsters.entries[0];
+        ASSERT_EQ(monster, sampleEquip::kGolem);
         const EquipageData old = gOwnedEquipage[piece];
         Click(340, 120);  // the first monster
         Click(400, 330);  // confirm
         ASSERT_EQ(gEnhanceFrame->stage, static_cast<u32>(kEnhancing));
         ASSERT_TRUE(h.RunUntil([] { return gEnhanceFrame->stage == kChoosePiece; }, 400));
         --want.monsters[monster];
-        want.money -= gMonsters[monster].price;
+        want.money -= sampleEquip::kOfferMonsterPrice;
         const EquipageData& now = gOwnedEquipage[piece];
-        EXPECT_EQ(now.enhanceLeft, old.enhanceLeft - 1);
-        EXPECT_NE(Bonuses(now), Bonuses(old)) << "the piece's bonuses are as before";
+        EXPECT_EQ(std::pair(now.enhanceLeft, now.price),
+                  std::pair(old.enhanceLeft - 1, old.price + sampleEquip::kOfferMonsterPrice));
+        const bool weapon = old.kind == 1 || old.kind == 2 || old.kind == 6;
+        const i32* block = weapon ? sampleEquip::kGolemWeaponBlock : sampleEquip::kGolemArmourBlock;
+        std::vector<i32> bonuses = Bonuses(old);
+        for (int k = 0; k < 7; ++k) bonuses[kStrengthBonus + k] += block[k];
+        for (int k = 0; k < kRatioCount; ++k)
+            bonuses[kRatioBonus + k] += sampleEquip::kGolemCommonBlock[k];
+        EXPECT_EQ(Bonuses(now), bonuses) << "the piece's bonuses";
         pieceDone = piece;
         ASSERT_NO_FATAL_FAILURE(BackToTheMap());
         At(kTown, kSmithX, kSmithY - 1);
@@ -476,17 +520,26 @@ struct PlayThrough : ::testing::Test {
                                       {kArrowLeft, 20, kSmithY - 2},
                                       {kArrowDown, 20, kSmithY - 1}}));
         ASSERT_NO_FATAL_FAILURE(TalkUntilScreen(kItemList));
+        // The goods of types 12 to 15 the opening gave: the old map, the
+        // first and last story items and the keepsake.
+        using namespace sampleMenu;
+        EXPECT_EQ(gItemFrame->list.items,
+                  (std::deque<i32>{kOldMap, kFirstStory, kLastStory, kKeepsake}));
         ASSERT_NO_FATAL_FAILURE(BackToTheMap());
         At(kTown, 20, kSmithY - 1);
     }
-    // Up the lane to the street and west along it to the signpost.
-    void WorldMap() {
-        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(kArrowUp, 20, 10));
+    // From column x onto the street (the key toward it held) and west along
+    // it to the signpost.
+    void OutBySignpost(u8 key, int x) {
+        ASSERT_NO_FATAL_FAILURE(s.WalkToCell(key, x, 10));
         PlatformSetKey(kArrowLeft, true);
         const bool out = h.RunUntil([] { return gMapId == kWorld; }, 600);
         PlatformSetKey(kArrowLeft, false);
         ASSERT_TRUE(out);
         ASSERT_NO_FATAL_FAILURE(OnTheMap(kWorld));
+    }
+    void WorldMap() {
+        ASSERT_NO_FATAL_FAILURE(OutBySignpost(kArrowUp, 20));
         At(kWorld, kWorldStartX, kWorldStartY);
     }
     void Meadow() {
@@ -513,8 +566,19 @@ struct PlayThrough : ::testing::Test {
         EXPECT_NE(std::string(music).find(kLighthouseMusicName), std::string::npos) << music;
         At(kFar, kFarArriveX, kFarArriveY);
     }
-    // The keeper's question, answered yes: the captain's raid, lost, and the
-    // party up again.
+    // The keeper's question answered no: nothing set, and the talk ends.
+    void KeeperSaysNo() {
+        s.Tap(s.Confirm());
+        ASSERT_EQ(gTalkContext.talk, kSampleKeeperTalk);
+        ASSERT_TRUE(h.RunUntil([] { return ChoiceOpen() && gScreenItems.size() == 2; }, 400));
+        s.Tap(kArrowDown);
+        ASSERT_EQ(gChosenAnswer, 1u) << "no";
+        ASSERT_TRUE(ConfirmUntil(SampleSession::TalkFree));
+        EXPECT_EQ(gBattleActive, 0);
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kFar));
+    }
+    // The keeper's question, asked again and answered yes: the captain's
+    // raid, lost, and the party up again.
     void Raid() {
         s.Tap(s.Confirm());
         ASSERT_EQ(gTalkContext.talk, kSampleKeeperTalk);
@@ -524,7 +588,6 @@ struct PlayThrough : ::testing::Test {
         ASSERT_EQ(gFrameId, kMapMode) << "flag 322: the game goes on";
         for (i32 m : gParty) EXPECT_TRUE(m < 0 || gRoleStats[m].hp >= 1) << m;
         ASSERT_TRUE(ConfirmUntil([] { return GetGameFlag(kSampleRaidFlag) != 0; }));
-        want.flags[kSampleRaidFlag] = true;
         want.cx = -1;  // in the talk
     }
     // The legend: the form and the keeper's two monsters for it, the errand
@@ -532,7 +595,6 @@ struct PlayThrough : ::testing::Test {
     void Legend() {
         ASSERT_TRUE(ConfirmUntil([] { return GetGameFlag(300 + kSampleEarnedForm) != 0; }));
         ASSERT_TRUE(ConfirmUntil([] { return gQuestList.front() != kSampleKeeperQuest; }, 4));
-        want.flags[300 + kSampleEarnedForm] = true;
         want.monsters[1] += 2;
         want.quests = {kSamplePiratesQuest};
     }
@@ -582,19 +644,24 @@ struct PlayThrough : ::testing::Test {
         ASSERT_NO_FATAL_FAILURE(ClickTo(520, 104 + 80, kOfferPage));
         const MonsterData form = gGodForms[kSampleEarnedForm];
         Click(60 + 198 * (kSampleEarnedForm % 2), 396 + 24 * (kSampleEarnedForm / 2));
-        Click(500, 108);  // the first monster: the keeper's
+        Click(500, 108);  // the first monster: the keeper's goblins
         Click(400, 335);  // confirm
         ASSERT_TRUE(h.RunUntil([] { return !(gOfferFrame->mode & kOfferPlaying); }, 400));
-        const MonsterData& goblin = gMonsters[1];
         EXPECT_EQ(gGodForms[kSampleEarnedForm].offerValue,
-                  std::min(form.offerValue + goblin.offerValue, kMaxOfferValue));
-        EXPECT_EQ(gGodForms[kSampleEarnedForm].attack, form.attack + goblin.offerBonus[0]);
-        --want.monsters[1];
+                  std::min(form.offerValue + sample::kGoblinOfferValue, kMaxOfferValue));
+        EXPECT_EQ(gGodForms[kSampleEarnedForm].attack, form.attack + sample::kGoblinOfferAttack);
+        --want.monsters[sample::kGoblin];
         want.cx = -1;
     }
+    // The transformation page lists the forms whose flags (300 + form) the
+    // talks have set.
     void TransformationPage() {
         ASSERT_NO_FATAL_FAILURE(ClickTo(470, 20, kItemsPage));
         ASSERT_NO_FATAL_FAILURE(ClickTo(520, 104 + 120, kTransformPage));
+        std::deque<u32> forms;
+        for (int f : want.flags)
+            if (f >= 300 && f < 320) forms.push_back(static_cast<u32>(f - 300));
+        EXPECT_EQ(gTransformFrame->forms, forms);
     }
     // The formation: the first two places swapped, and OK.
     void Formation() {
@@ -611,12 +678,89 @@ struct PlayThrough : ::testing::Test {
         EXPECT_EQ(gRealTimeBattle, 0u);
         ASSERT_NO_FATAL_FAILURE(ClickTo(230, 435, kSystemMenu));
     }
+    // The quest log names the open quests in their order.
     void QuestLog() {
         ASSERT_NO_FATAL_FAILURE(ClickTo(SysRowPointX(), SysRowPointY(kSysQuests), kQuestLog));
+        std::vector<std::string> shown, open;
+        for (int k = 0; k < kQuestRows && gQuestFrame->rowIndex[k] >= 0; ++k)
+            shown.push_back(gQuestFrame->names[k]);
+        for (u32 q : want.quests)
+            open.push_back(Utf8ToBig5(kSampleQuestNames[q - kSampleKeeperQuest]));
+        EXPECT_EQ(shown, open);
     }
     void SkillList() {
         ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF2, kSkillsPage));
         ASSERT_NO_FATAL_FAILURE(BackToTheMap());
+        At(kTown, pier->x, kStreetSpotY + 1);
+    }
+    // The pirates' fight left by the flee row of each ring that comes up: no
+    // gold, no experience; the pirates keep the pier, their quest stays open
+    // and nothing is set. Back in front of the pier.
+    void FledFromThePirates() {
+        s.Tap(kArrowUp);
+        ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
+        ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
+        ASSERT_NO_FATAL_FAILURE(FightBegins());
+        for (int ring = 0; ring < 40 && gBattle.phase() == kPhaseMain; ++ring) {
+            h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600);
+            if (!RingWaits()) continue;
+            ASSERT_NO_FATAL_FAILURE(ChooseRow(kFleeRow));
+        }
+        EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeEscaped));
+        EXPECT_FALSE(FightEnds());
+        ASSERT_TRUE(ConfirmUntil(SampleSession::TalkFree));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        if (s.P().y != (kStreetSpotY + 1) * 16) {
+            ASSERT_NO_FATAL_FAILURE(s.WalkToCell(kArrowDown, pier->x, kStreetSpotY + 1));
+        }
+        At(kTown, pier->x, kStreetSpotY + 1);
+    }
+    // The harbour master clicked where he walks by the water, tried again
+    // while the click misses him; his talk read to its end.
+    void TalkToTheHarbourMaster() {
+        int slot = -1;
+        for (int k = 1; k < kRoleRows; ++k)
+            if (gMapRoles[k].talk == kSampleRewardTalk) slot = k;
+        ASSERT_GT(slot, 0) << "the harbour master";
+        for (int i = 0; i < 20 && gTalkContext.talk != kSampleRewardTalk; ++i) {
+            i32 l = 0, t = 0, r = 0, b = 0;
+            ASSERT_TRUE(RoleScreenRect(slot, &l, &t, &r, &b)) << "in sight";
+            s.PointAt((l + r) / 2, (t + b) / 2);
+            s.Click();
+        }
+        ASSERT_EQ(gTalkContext.talk, kSampleRewardTalk);
+        ASSERT_TRUE(ConfirmUntil(SampleSession::TalkFree));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+    }
+    // Down the lane short of the old stone, the bounty asked twice while the
+    // pirates hold the pier: posted (its quest) the first time, the same
+    // words the second, and nothing paid; back to the pier.
+    void BountyAskedTwice() {
+        ASSERT_NO_FATAL_FAILURE(Walk(
+            {{kArrowDown, pier->x, 10}, {kArrowRight, 20, 10}, {kArrowDown, 20, kEventY - 1}}));
+        ASSERT_NO_FATAL_FAILURE(TalkToTheHarbourMaster());
+        want.quests.push_back(kSampleBountyQuest);
+        ASSERT_NO_FATAL_FAILURE(TalkToTheHarbourMaster());
+        const int x = s.P().x / 16;
+        ASSERT_NO_FATAL_FAILURE(Walk({{kArrowUp, x, 10},
+                                      {x < pier->x ? kArrowRight : kArrowLeft, pier->x, 10},
+                                      {kArrowUp, pier->x, kStreetSpotY + 1}}));
+        At(kTown, pier->x, kStreetSpotY + 1);
+    }
+    // The keeper once more while the pirates hold the pier: no second raid,
+    // he rows the party back to the pier.
+    void KeeperAgain() {
+        ASSERT_NO_FATAL_FAILURE(OutBySignpost(kArrowDown, pier->x));
+        ASSERT_NO_FATAL_FAILURE(WorldMapTo(kWorldLighthouseLocation, kFar));
+        s.Tap(s.Confirm());
+        ASSERT_EQ(gTalkContext.talk, kSampleKeeperTalk);
+        bool fought = false;
+        for (int i = 0; i < 80 && gMapId != kTown; ++i) {
+            fought = fought || gBattleActive != 0;
+            TapKey(h, s.Confirm(), 4);
+        }
+        EXPECT_FALSE(fought) << "a second raid";
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
         At(kTown, pier->x, kStreetSpotY + 1);
     }
     void Pirates() {
@@ -624,11 +768,23 @@ struct PlayThrough : ::testing::Test {
         ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
         ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
         ASSERT_NO_FATAL_FAILURE(FightBegins());
+        const i32 offered = gGodForms[kSampleEarnedForm].offerValue;
         ASSERT_NO_FATAL_FAILURE(TransformIntoTheEarnedForm());
         s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
         ASSERT_TRUE(FightEnds()) << "the pirates won";
-        want.flags[kSamplePiratesFlag] = true;
-        want.quests.clear();
+        // The form is gone with the fight: it has paid for its actions from
+        // its offering value, and only the party, every member standing, is
+        // left on the party's side.
+        EXPECT_LT(gGodForms[kSampleEarnedForm].offerValue, offered);
+        int members = 0;
+        for (i32 m : gParty) {
+            if (m < 0) continue;
+            ++members;
+            EXPECT_GE(gRoleStats[m].hp, 1) << m;
+        }
+        EXPECT_EQ(std::pair(gPartySide.count, gPartySide.creatureInControl), std::pair(members, 0))
+            << "the form still stands for the party";
+        std::erase(want.quests, static_cast<u32>(kSamplePiratesQuest));
         want.cx = -1;
     }
     // The ship sails off in a video, which Esc stops.
@@ -656,19 +812,67 @@ struct PlayThrough : ::testing::Test {
         ASSERT_TRUE(ConfirmUntil([] { return gFrameId == Screen(kEndingScreen); }));
         std::vector<i32> stages;
         for (int f = 0; f < 1000 && gFrameId == Screen(kEndingScreen); ++f) {
-            if (gFramePhase == 1 && (stages.empty() || stages.back() != gEndingFrame.state))
+            if (gFramePhase == 1 && (stages.empty() || stages.back() != gEndingFrame.state)) {
                 stages.push_back(gEndingFrame.state);
+                if (gEndingFrame.state == 41) ExpectTheClosingWords();
+            }
             h.RunFrames(1);
         }
         EXPECT_EQ(stages, (std::vector<i32>{1, 21, 41, 61, 0}));
         want.map = kFar;
     }
-    void EndScreen() { ASSERT_NO_FATAL_FAILURE(Reached(kTestEnd)); }
+    // The closing words as the rising panel shows them while the ending
+    // holds: each line's band of the panel has writing, and no row more than
+    // a few pixels from every band has any (the panel's blue is the blank).
+    void ExpectTheClosingWords() {
+        using namespace sample_art;
+        const cControl& panel = *gEndingFrame.rising;
+        i32 w = 0, ht = 0;
+        EndingFrameSize(kEndingFirst + 1, &w, &ht);
+        const u16 blank = CanvasAt(panel.x + 5, panel.y + 5);
+        std::vector<int> written(static_cast<size_t>(ht), 0), near(static_cast<size_t>(ht), 0);
+        for (i32 y = 5; y < ht - 5; ++y)
+            for (i32 x = 5; x < w - 5; ++x)
+                written[y] += CanvasAt(panel.x + x, panel.y + y) != blank;
+        std::vector<bool> lines, wantLines;
+        i32 top = kEndingWordsTop;
+        for (const EndingLine& line : kEndingWords) {
+            if (*line.text) {
+                int ink = 0;
+                for (i32 y = top; y < top + line.size; ++y) ink += written[y];
+                lines.push_back(ink > 0);
+                wantLines.push_back(true);
+                for (i32 y = std::max(0, top - 3); y < std::min(ht, top + line.size + 3); ++y)
+                    near[y] = 1;
+            }
+            top += line.size + line.size / 2;
+        }
+        int stray = 0;
+        for (i32 y = 0; y < ht; ++y) stray += near[y] ? 0 : written[y];
+        EXPECT_EQ(lines, wantLines) << "a line of the closing words is missing";
+        EXPECT_EQ(stray, 0) << "writing outside the closing words' lines";
+    }
+    // The end screen's two lines.
+    void EndScreen() {
+        ASSERT_NO_FATAL_FAILURE(Reached(kTestEnd));
+        std::vector<std::string> texts;
+        for (const cControl* c : gControlList)
+            if (c->text && *c->text) texts.push_back(c->text);
+        EXPECT_EQ(texts, (std::vector<std::string>{Utf8ToBig5("測試版結束！！"),
+                                                   Utf8ToBig5("(有何問題及建議請多多指教)")}));
+    }
     void TitleAgain() {
         h.RunFrames(40);
         s.Tap(s.Confirm());
         ASSERT_NO_FATAL_FAILURE(Reached(0));
         EXPECT_EQ(gMapId, 0u);
+        // The quick save outlives the end: F10 on the title loads it, in
+        // front of the pier before the pirates' fight.
+        Key(kScanF10);
+        ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        EXPECT_EQ(std::tuple(s.P().x / 16, s.P().y / 16, GetGameFlag(kSamplePiratesFlag)),
+                  std::tuple(static_cast<int>(pier->x), kStreetSpotY + 1, 0));
     }
 };
 
@@ -677,44 +881,84 @@ TEST_F(PlayThrough, TitleToEnding) {
     const struct {
         const char* name;
         void (P::*play)();
-        bool checked;  // the state compared with the player's expectations
+        bool checked;            // the state compared with the player's expectations
+        std::vector<int> flags;  // the story's flags the leg's talks set
     } legs[] = {
-        {"town", &P::NewGame, true},
-        {"pier before the raid", &P::PierBeforeTheRaid, true},
-        {"store: bought", &P::Store, true},
-        {"smith: sold", &P::SmithSells, true},
-        {"smith: strengthened", &P::SmithStrengthens, true},
-        {"collector's item list", &P::Collector, true},
-        {"world map", &P::WorldMap, true},
-        {"meadow", &P::Meadow, true},
-        {"meadow fight won", &P::MeadowFight, true},
-        {"lighthouse", &P::Lighthouse, true},
-        {"raid lost and survived", &P::Raid, true},
-        {"legend", &P::Legend, true},
-        {"rowed to the pier", &P::RowedToThePier, true},
-        {"quick saved", &P::QuickSave, true},
-        {"quick loaded after a restart", &P::QuickLoadAfterARestart, true},
-        {"slot saved", &P::SlotSave, true},
-        {"slot loaded", &P::SlotLoad, true},
-        {"offering", &P::Offering, true},
-        {"transformation page", &P::TransformationPage, true},
-        {"formation", &P::Formation, true},
-        {"settings", &P::Settings, true},
-        {"quest log", &P::QuestLog, true},
-        {"skill list", &P::SkillList, true},
-        {"pirates beaten with the thunder god's form", &P::Pirates, true},
-        {"ship's video", &P::ShipsVideo, true},
-        {"picture show", &P::PictureShow, false},
-        {"ending", &P::Ending, true},
-        {"end screen", &P::EndScreen, false},
-        {"title again", &P::TitleAgain, false},
+        // The opening's goods unlock forms 0 and 1.
+        {"town", &P::NewGame, true, {300, 301}},
+        {"pier before the raid", &P::PierBeforeTheRaid, true, {}},
+        {"store: bought", &P::Store, true, {}},
+        {"smith: sold", &P::SmithSells, true, {}},
+        {"smith: strengthened", &P::SmithStrengthens, true, {}},
+        {"collector's item list", &P::Collector, true, {}},
+        {"world map", &P::WorldMap, true, {}},
+        {"meadow", &P::Meadow, true, {}},
+        {"meadow fight won", &P::MeadowFight, true, {}},
+        {"lighthouse", &P::Lighthouse, true, {}},
+        {"keeper answered no", &P::KeeperSaysNo, true, {}},
+        // Flag 322 is set for the raid and cleared after it.
+        {"raid lost and survived", &P::Raid, true, {kSampleRaidFlag}},
+        {"legend", &P::Legend, true, {300 + kSampleEarnedForm}},
+        {"rowed to the pier", &P::RowedToThePier, true, {}},
+        {"quick saved", &P::QuickSave, true, {}},
+        {"quick loaded after a restart", &P::QuickLoadAfterARestart, true, {}},
+        {"slot saved", &P::SlotSave, true, {}},
+        {"slot loaded", &P::SlotLoad, true, {}},
+        {"offering", &P::Offering, true, {}},
+        {"transformation page", &P::TransformationPage, true, {}},
+        {"formation", &P::Formation, true, {}},
+        {"settings", &P::Settings, true, {}},
+        {"quest log", &P::QuestLog, true, {}},
+        {"skill list", &P::SkillList, true, {}},
+        {"fled from the pirates", &P::FledFromThePirates, true, {}},
+        {"bounty asked twice, not paid", &P::BountyAskedTwice, true, {kSampleBountyFlag}},
+        {"keeper again: no second raid", &P::KeeperAgain, true, {}},
+        {"pirates beaten with the thunder god's form", &P::Pirates, true, {kSamplePiratesFlag}},
+        {"ship's video", &P::ShipsVideo, true, {}},
+        {"picture show", &P::PictureShow, true, {}},
+        {"ending", &P::Ending, true, {}},
+        {"end screen", &P::EndScreen, true, {}},
+        {"title again", &P::TitleAgain, false, {}},
     };
     for (const auto& leg : legs) {
         (this->*leg.play)();
+        want.flags.insert(leg.flags.begin(), leg.flags.end());
         if (!HasFailure() && leg.checked) CheckState(leg.name);
         if (HasFailure()) FAIL() << "first checkpoint not reached: " << leg.name;
         std::cout << "checkpoint: " << leg.name << std::endl;
     }
+}
+
+// The pirates' fight lost: after the raid (its flag set as the raid leaves
+// it) and a quick save, the party worn down to 1 HP each waits in every ring
+// until it falls. The end picture follows, then the title, where F10 still
+// loads the quick save: in front of the pier, the pirates there.
+TEST_F(PlayThrough, APierFightLostEndsTheGame) {
+    ASSERT_NO_FATAL_FAILURE(NewGame());
+    SetGameFlag(kSampleRaidFlag);
+    ASSERT_NO_FATAL_FAILURE(Walk({{kArrowRight, pier->x, 10}, {kArrowUp, pier->x, 7}}));
+    ASSERT_NO_FATAL_FAILURE(QuickSave());
+    for (i32 m : gParty)
+        if (m >= 0) gRoleStats[m].hp = 1;
+    s.Tap(kArrowUp);
+    ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
+    ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
+    ASSERT_NO_FATAL_FAILURE(FightBegins());
+    for (int ring = 0; ring < 400 && gBattle.phase() == kPhaseMain; ++ring) {
+        h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600);
+        if (!RingWaits()) continue;
+        ASSERT_NO_FATAL_FAILURE(ChooseRow(kWaitRow));
+    }
+    EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeDefeat));
+    EXPECT_FALSE(FightEnds()) << "the party stood";
+    ASSERT_NO_FATAL_FAILURE(Reached(kEndPicture));
+    for (int i = 0; i < 40 && gFrameId != Screen(0); ++i) TapKey(h, s.Confirm(), 4);
+    ASSERT_NO_FATAL_FAILURE(Reached(0));
+    Key(kScanF10);
+    ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
+    ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+    EXPECT_EQ(std::tuple(s.P().x / 16, s.P().y / 16, GetGameFlag(kSamplePiratesFlag)),
+              std::tuple(static_cast<int>(pier->x), 7, 0));
 }
 
 }  // namespace

@@ -337,13 +337,13 @@ ArchivePicture Underlay() {
 }
 
 // A night-blue panel in a gold frame with lines of text centred down it.
-ArchiveFrame EndingPanel(i32 w, i32 h, std::initializer_list<std::pair<const char*, int>> lines,
-                         i32 top) {
+template <class Lines>
+ArchiveFrame EndingPanel(i32 w, i32 h, const Lines& lines, i32 top) {
     ArchiveFrame f = Flat(w, h, figures::Rgb(24, 19, 8));
     figures::Box(f, 4, 4, w - 8, h - 8, figures::Rgb(4, 6, 14));
-    for (const auto& [text, size] : lines) {
-        DrawCaptionAt(&f, text, size, -1, top);
-        top += size + size / 2;
+    for (const sample_art::EndingLine& line : lines) {
+        DrawCaptionAt(&f, line.text, line.size, -1, top);
+        top += line.size + line.size / 2;
     }
     return f;
 }
@@ -355,13 +355,7 @@ ArchiveFrame EndingArt(u32 act) {
         case 0:  // the harbour, the pirates' ship gone
             return HarbourFigure();
         case 1:
-            return EndingPanel(w, h,
-                               {{"月港", 32},
-                                {"燈塔的光", 20},
-                                {"又照亮了海面", 20},
-                                {"", 8},
-                                {"感謝您的遊玩", 16}},
-                               76);
+            return EndingPanel(w, h, sample_art::kEndingWords, sample_art::kEndingWordsTop);
         case 2: {  // the party, one above another on a night-blue band
             ArchiveFrame f = Flat(w, h, figures::Rgb(4, 6, 14));
             for (u32 k = 0; k < 6; ++k) {
@@ -375,8 +369,10 @@ ArchiveFrame EndingArt(u32 act) {
             }
             return f;
         }
-        default:
-            return EndingPanel(w, h, {{"劇終", 24}}, (h - 24) / 2);
+        default: {
+            const sample_art::EndingLine plate[] = {{"劇終", 24}};
+            return EndingPanel(w, h, plate, (h - 24) / 2);
+        }
     }
 }
 

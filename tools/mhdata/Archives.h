@@ -81,6 +81,16 @@ constexpr u32 kEndingFirst = 2901;
 constexpr u32 kEndingActions = 4;
 constexpr u32 kEndingDrawnAction = kEndingActions;
 u16 EndingColor(u32 act, u32 action);
+// The closing words on the rising panel (act 2902's drawn action), centred
+// down it from row kEndingWordsTop: each line and its size in pixels, a line
+// below the last by its size and a half; an empty line is a gap.
+struct EndingLine {
+    const char* text;
+    i32 size;
+};
+constexpr EndingLine kEndingWords[] = {
+    {"月港", 32}, {"燈塔的光", 20}, {"又照亮了海面", 20}, {"", 8}, {"感謝您的遊玩", 16}};
+constexpr i32 kEndingWordsTop = 76;
 void EndingFrameSize(u32 act, i32* w, i32* h);
 // Portraits for role heads and overlay objects: actions 0 and 1, each one
 // flat colour inside a transparent margin, drawn at (x - 10, y).

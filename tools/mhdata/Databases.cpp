@@ -68,7 +68,7 @@ ItemData SampleItem(i32 id, const char* name, i32 useKind, i32 mode, i32 target,
     it.id = id;
     it.useKind = useKind;
     SetText(it.name, sizeof(it.name), name);
-    it.price = 20 + 10 * id;
+    it.price = sample::ItemPrice(id);
     it.castSkill = -1;
     it.effectMode = mode;
     it.icon = id;
@@ -226,7 +226,8 @@ void SampleMonsters(DatabaseSet& set) {
     m.armourBlock[6] = 2;
     set.monsters.push_back(m);
     m = SampleMonster(kGoblin, "哥布林", 0, 2);
-    m.offerBonus[0] = 4;
+    m.offerValue = kGoblinOfferValue;
+    m.offerBonus[0] = kGoblinOfferAttack;
     m.offerBonus[1] = 2;
     m.offerBonus[2 + kFire] = 5;
     m.weaponBlock[0] = 2;

@@ -48,4 +48,10 @@ constexpr i32 kHerb = 0, kBigPotion = 1, kAntidote = 2, kReviveDrug = 3, kPowerF
               kMagicBook = 5, kHasteBell = 6, kPanacea = 7;
 constexpr i32 kHeal = 1, kGroupHeal = 2, kRevive = 3, kEmpower = 4, kFireball = 5, kSummon = 6;
 constexpr i32 kSlime = 0, kGoblin = 1, kFireGod = 2, kIceDemon = 3, kWolf = 4;
+// The price of items 0..7: what the store asks; a shop that buys pays half.
+constexpr i32 ItemPrice(i32 id) {
+    return 20 + 10 * id;
+}
+// The goblin offered to a form: its offering value and its attack bonus.
+constexpr i32 kGoblinOfferValue = 20, kGoblinOfferAttack = 4;
 }  // namespace sample

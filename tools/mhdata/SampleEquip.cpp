@@ -1,6 +1,9 @@
 // The sample game's pieces for the equipment page and the opening's gift of them.
 #include "mhdata/SampleEquip.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "mhdata/Databases.h"
 
 namespace {
@@ -70,7 +73,7 @@ void AppendOfferMonsters(std::vector<MonsterData>& monsters) {
         m.defence = 30;
         m.hitRate = 80;
         for (i32& v : m.ratios) v = 100;
-        m.price = 300;
+        m.price = kOfferMonsterPrice;
         m.offerValue = 10;
         m.enhanceChance = k == 0 ? 100 : 0;
         for (MonsterSkill& s : m.specials) s = {-1, 0};
@@ -82,11 +85,9 @@ void AppendOfferMonsters(std::vector<MonsterData>& monsters) {
         // What strengthening passes into a piece: the golem's strength and
         // weight, the phantom's craft.
         if (k == 0) {
-            m.weaponBlock[0] = 3;
-            m.weaponBlock[5] = 15;
-            m.armourBlock[1] = 3;
-            m.armourBlock[6] = 12;
-            m.commonBlock[kEarth] = -10;
+            std::copy(std::begin(kGolemWeaponBlock), std::end(kGolemWeaponBlock), m.weaponBlock);
+            std::copy(std::begin(kGolemArmourBlock), std::end(kGolemArmourBlock), m.armourBlock);
+            std::copy(std::begin(kGolemCommonBlock), std::end(kGolemCommonBlock), m.commonBlock);
         } else {
             m.weaponBlock[2] = 6;
             m.weaponBlock[4] = 4;

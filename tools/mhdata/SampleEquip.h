@@ -26,6 +26,14 @@ constexpr u32 kNoRole0Mask = 0xFE;
 // and the nameless one.
 constexpr i32 kGolem = 223, kPhantom = 224, kNameless = 225;
 constexpr i32 kGolemsGiven = 2;
+// What each offering monster costs at the smith's, and what the golem passes
+// into a piece: the weapon and the armour block (strength, stamina, magic,
+// spirit, agility, attack, defence) and the common block (the eight ratios:
+// fire, water, wind, earth, electricity, poison, light, dark).
+constexpr i32 kOfferMonsterPrice = 300;
+constexpr i32 kGolemWeaponBlock[7] = {3, 0, 0, 0, 0, 15, 0};
+constexpr i32 kGolemArmourBlock[7] = {0, 3, 0, 0, 0, 0, 12};
+constexpr i32 kGolemCommonBlock[8] = {0, 0, 0, -10, 0, 0, 0, 0};
 }  // namespace sampleEquip
 
 // Appends records 8..16 to the sample's equipment 0..7.

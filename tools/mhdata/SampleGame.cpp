@@ -50,9 +50,9 @@ bool WriteBytes(const std::string& path, const std::vector<u8>& bytes, std::stri
 // The names of the sample game's people and places, then the quests' names.
 bool WriteSampleNames(const std::string& root, std::string* error) {
     std::vector<std::string> names;
-    for (const char* n : {"月港", "林小月", "守衛", "漁夫", "老婆婆", "港口", "市場", "燈塔",
-                          "幫助燈塔守塔人", "趕走碼頭的海盜", "港務長的賞金"})
+    for (const char* n : {"月港", "林小月", "守衛", "漁夫", "老婆婆", "港口", "市場", "燈塔"})
         names.push_back(Utf8ToBig5(n));
+    for (const char* n : kSampleQuestNames) names.push_back(Utf8ToBig5(n));
     return WriteBytes(root + "/MH_Data/namex.dat", BuildNameTexts(names), error);
 }
 

@@ -12,6 +12,8 @@ constexpr int kStoreTalk = 25;  // opens shop 2, the general store (no strengthe
 constexpr u16 kStoreRole = 110;
 constexpr u16 kStoreX = 24, kStoreY = 14;
 constexpr u16 kStoreShop = 2;
+// The store's items, in the order its list shows them.
+constexpr u16 kStoreItems[] = {1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 16, 103};
 }  // namespace sampleShop
 
 std::string SampleShopTalkSource();

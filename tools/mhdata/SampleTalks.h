@@ -38,6 +38,8 @@ constexpr int kSampleKeeperQuest = 8, kSamplePiratesQuest = 9;
 // The harbour master's bounty on the pirates: its quest, the flags of the
 // bounty posted and paid.
 constexpr int kSampleBountyQuest = 10, kSampleBountyFlag = 213, kSampleBountyPaidFlag = 214;
+// The quests' names, quest 8 first (name texts 8, 9 and 10).
+constexpr const char* kSampleQuestNames[] = {"幫助燈塔守塔人", "趕走碼頭的海盜", "港務長的賞金"};
 // The meadow: in from its world-map mark, and back out.
 constexpr int kSampleMeadowTalk = 27;
 constexpr int kSampleMeadowExitTalk = 28;

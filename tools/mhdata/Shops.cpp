@@ -3,9 +3,11 @@
 #include "mhdata/Shops.h"
 
 #include <fstream>
+#include <iterator>
 
 #include "base/ByteIo.h"
 #include "data/ShopData.h"
+#include "mhdata/SampleShop.h"
 
 std::vector<u8> MakeShopFile(const std::vector<ShopDef>& shops) {
     ByteWriter w;
@@ -27,7 +29,11 @@ std::vector<ShopDef> SampleShops() {
         // The harbour smithy: weapons, shields and armour, and strengthening.
         {1, true, {{0, {0, 1}}, {1, {2}}, {3, {3, 4}}}},
         // The general store: items (more than a page of them) and accessories.
-        {2, false, {{5, {1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 16, 103}}, {4, {7}}}},
+        {2,
+         false,
+         {{5, std::vector<u16>(std::begin(sampleShop::kStoreItems),
+                               std::end(sampleShop::kStoreItems))},
+          {4, {7}}}},
         // A pedlar with hats and items.
         {3, false, {{2, {6}}, {5, {1, 5}}}},
     };
