@@ -732,12 +732,13 @@ struct PlayThrough : ::testing::Test {
         ASSERT_TRUE(ConfirmUntil(SampleSession::TalkFree));
         ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
     }
-    // Down the lane short of the old stone, the bounty asked twice while the
-    // pirates hold the pier: posted (its quest) the first time, the same
-    // words the second, and nothing paid; back to the pier.
+    // Down beside the collector, who takes his cell, short of the old stone;
+    // the bounty asked twice while the pirates hold the pier: posted (its
+    // quest) the first time, the same words the second, and nothing paid;
+    // back to the pier.
     void BountyAskedTwice() {
         ASSERT_NO_FATAL_FAILURE(Walk(
-            {{kArrowDown, pier->x, 10}, {kArrowRight, 20, 10}, {kArrowDown, 20, kEventY - 1}}));
+            {{kArrowDown, pier->x, 10}, {kArrowRight, 21, 10}, {kArrowDown, 21, kEventY - 1}}));
         ASSERT_NO_FATAL_FAILURE(TalkToTheHarbourMaster());
         want.quests.push_back(kSampleBountyQuest);
         ASSERT_NO_FATAL_FAILURE(TalkToTheHarbourMaster());
