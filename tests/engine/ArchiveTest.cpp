@@ -504,8 +504,8 @@ TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
 
 // The sample's pictures of things are drawn, not flat squares in their place:
 // the birds crossing the map, the battle cursor while nobody can be
-// commanded, a god form's portrait in the creature ring and the town's well
-// each show at least three colours among their opaque pixels.
+// commanded, a god form's portrait in the creature ring, the town's well and
+// the quest log's scroll each show at least three colours among their opaque pixels.
 TEST(PicArchive, SampleThingsAreDrawnInSeveralColours) {
     ArchiveRoot root;
     root.WriteSample();
@@ -521,7 +521,8 @@ TEST(PicArchive, SampleThingsAreDrawnInSeveralColours) {
                             {"bird falling", 9005, 56},
                             {"waiting cursor", 9102, 0},
                             {"thunder god's portrait", 11005, 2},
-                            {"well", static_cast<i32>(sample_art::kMapObject), 0}};
+                            {"well", static_cast<i32>(sample_art::kMapObject), 0},
+                            {"quest scroll", 9904, 21}};
     for (const Thing& t : things) {
         ActPlayer p = Player(t.act, t.action);
         ASSERT_EQ(TakeActData(&p), 1) << t.what;

@@ -437,6 +437,21 @@ bool DrawBird(u32 act, u32 a, ArchiveFrame* f) {
     return true;
 }
 
+// The quest log's row icons (9904/21..28): a paper scroll, rolled at both ends.
+bool DrawQuestScroll(u32 act, u32 a, ArchiveFrame* f) {
+    if (act != 9904 || a < 21 || a > 28) return false;
+    using namespace figures;
+    constexpr u16 kPaperLight = Rgb(29, 26, 19), kRoll = Rgb(22, 16, 8), kLine = Rgb(12, 9, 6);
+    *f = Blank(f->w, f->h);
+    Box(*f, 8, 6, f->w - 16, f->h - 12, kPaperLight);
+    for (i32 x : {4, f->w - 10}) {
+        Box(*f, x, 3, 6, f->h - 6, kRoll);
+        Box(*f, x + 1, 3, 2, f->h - 6, Shade(kRoll, 5));
+    }
+    for (i32 y = 11; y < f->h - 8; y += 4) Box(*f, 16, y, f->w - 32, 1, kLine);
+    return true;
+}
+
 // The battle cursor while nobody can be commanded (9102).
 bool DrawBattleCursor(u32 act, ArchiveFrame* f) {
     if (act != 9102) return false;
@@ -478,6 +493,7 @@ ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
         DrawTitleName(info.act, a, &f);
         DrawBird(info.act, a, &f);
         DrawBattleCursor(info.act, &f);
+        DrawQuestScroll(info.act, a, &f);
         int size = 0;
         if (const char* caption = InterfaceCaption(info.act, a, &size))
             DrawCaption(&f, caption, size);

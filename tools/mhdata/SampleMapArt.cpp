@@ -144,9 +144,9 @@ ArchiveFrame ClosedPlace() {
     ArchiveFrame f = Blank(16, 16);
     Box(f, 2, 7, 12, 8, Rgb(20, 17, 12));
     Tri(f, 0, 7, 15, 7, 8, 1, Rgb(12, 8, 6));
-    Box(f, 6, 10, 4, 5, Rgb(8, 5, 3));
-    Limb(f, 6, 10, 9, 14, 0, Rgb(22, 15, 7));  // boards across the door
-    Limb(f, 9, 10, 6, 14, 0, Rgb(22, 15, 7));
+    Box(f, 5, 9, 6, 6, Rgb(6, 4, 2));
+    Limb(f, 5, 9, 10, 14, 0, Rgb(28, 22, 12));  // boards across the door
+    Limb(f, 10, 9, 5, 14, 0, Rgb(28, 22, 12));
     return f;
 }
 
