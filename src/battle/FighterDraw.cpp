@@ -301,26 +301,31 @@ void DrawGaugeBar(cFighter& f, i32 x, i32 y) {
 
 namespace {
 
-void DrawResourceBar(cFighter& f, int record, i32& shown, i32 value, i32 max, i32 x, i32 y) {
+// The bar at (x, y), its numbers from x + 2 on row y + digitsDy.
+void DrawResourceBar(cFighter& f, int record, i32& shown, i32 value, i32 max, i32 x, i32 y,
+                     i32 digitsDy) {
     shown = CatchUp(shown, value);
     ActPlayer& a = Aux(f, record);
     if (shown != 0 && max != 0)
         PutFrame(a, x - a.xOff, y - a.yOff, a.drawMode, BarWidth(FrameWidth(a), shown, max));
-    i32 at = DrawFighterDigits(shown, x + 2, y - 2);
+    const i32 row = y + digitsDy;
+    i32 at = DrawFighterDigits(shown, x + 2, row);
     ActPlayer& slash = Digit(kSlash);
-    PutFrame(slash, at - slash.xOff, y - 2 - slash.yOff, slash.drawMode);
+    PutFrame(slash, at - slash.xOff, row - slash.yOff, slash.drawMode);
     at += FrameWidth(slash) + 1;
-    DrawFighterDigits(max, at, y - 2);
+    DrawFighterDigits(max, at, row);
 }
 
 }  // namespace
 
+// The HP numbers stand two rows above their bar, the MP numbers on theirs:
+// the bars lie five rows apart, so the two numbers lie seven.
 void DrawHpBar(cFighter& f, i32 x, i32 y) {
-    DrawResourceBar(f, 34, f.shownHp, f.hp, f.maxHp, x, y);
+    DrawResourceBar(f, 34, f.shownHp, f.hp, f.maxHp, x, y, -2);
 }
 
 void DrawMpBar(cFighter& f, i32 x, i32 y) {
-    DrawResourceBar(f, 35, f.shownMp, f.mp, f.maxMp, x, y + 0);
+    DrawResourceBar(f, 35, f.shownMp, f.mp, f.maxMp, x, y, 0);
 }
 
 void DrawStatusIcons(cFighter& f, i32 x, i32 y) {

@@ -89,9 +89,11 @@ TEST_F(FighterDrawTest, DigitsTakeFourPlacesOrAsManyAsTheNumberHas) {
     p.mp = p.shownMp = -3;
     DrawHpBar(p, 200, 200);
     DrawMpBar(p, 200, 220);
-    // No bar for nothing.
-    EXPECT_EQ(std::tuple(At(200, 200), At(202 + 3 * adv, 198)),
-              std::tuple(0, PlainColour(11000, 0)));
+    // No bar for nothing. The HP numbers stand two rows above their bar, the
+    // MP numbers on their bar's own row.
+    EXPECT_EQ(std::tuple(At(200, 200), At(202 + 3 * adv, 198), At(202 + 3 * adv, 220),
+                         At(202 + 3 * adv, 218)),
+              std::tuple(0, PlainColour(11000, 0), PlainColour(11000, 0), 0));
 }
 
 TEST_F(FighterDrawTest, StatusIconsStartNinePixelsLeftPerIcon) {

@@ -327,12 +327,13 @@ TEST_F(SampleLook, EachGroundKindDrawsInItsOwnColour) {
     using namespace sampleTile;
     // Street level (view at the top) and the harbour (view at the bottom).
     const i32 b = (kTownH - 30) * 16;
-    // The signpost's cell shows its post, in the wood of its own.
+    // The signpost's cell shows its post, in the wood of its own; the old
+    // stone's cell the stone.
     const std::array<int, 4> kSpots[] = {{3, 5, Body(kGrass), 0},
                                          {0, 5, Body(kWall), 0},
                                          {3, 10, Body(kRoad), 0},
                                          {35, 14, Body(kFloor), 0},
-                                         {kEventX, kEventY, Body(kEvent), 0},
+                                         {kEventX, kEventY, sampleMapArt::kStone, 0},
                                          {kSignX, kSignY, sampleMapArt::kPostWood, 0},
                                          {10, 44, Body(sampleTile::kWater), b},
                                          {20, 41, Body(kRoad), b}};

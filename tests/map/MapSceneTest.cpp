@@ -1,6 +1,7 @@
 // The map scene on the sample town: frames per cell, the keep bit, the
 // player's arrival, followers, quake, tile animation, and the battle hand-back.
 #include "MapTestSupport.h"
+#include "mhdata/SampleMapArt.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ protected:
     }
 };
 
-// The town's still object (a crate with a darker rim) comes from the map's own
+// The town's still object (a braced crate with a darker rim) comes from the map's own
 // picture table and is drawn where it was placed; a table entry without a
 // picture, and one past the table, give none.
 TEST_F(SceneTest, StillObjectsComeFromTheMapsOwnPicturesAndAreDrawn) {
@@ -39,9 +40,11 @@ TEST_F(SceneTest, StillObjectsComeFromTheMapsOwnPicturesAndAreDrawn) {
     i32 sx = s.x - gViewX, sy = s.y - gViewY;
     ASSERT_TRUE(sx >= 0 && sy >= 0 && sx + 32 <= 640 && sy + 32 <= 480);
     auto at = [&](i32 x, i32 y) { return gPaintBuf[static_cast<size_t>(sy + y) * 640 + sx + x]; };
-    // The crate's body, its rim, nothing beside it.
-    EXPECT_EQ(std::tuple(at(12, 15), at(0, 0), at(31, 31), at(32, 10)),
-              std::tuple(ConvertPixel(0x5184), ConvertPixel(0x28C2), ConvertPixel(0x28C2), 0x0841));
+    // The crate's boards, its rim, the brace from corner to corner, nothing beside it.
+    const u16 wood = ConvertPixel(sampleMapArt::kCrateWood),
+              rim = ConvertPixel(sampleMapArt::kCrateRim);
+    EXPECT_EQ(std::tuple(at(12, 15), at(0, 0), at(31, 31), at(16, 16), at(32, 10)),
+              std::tuple(wood, rim, rim, rim, 0x0841));
 }
 
 TEST_F(SceneTest, RolesMoveTwoStepsPerCellOnTheirAnimationFrames) {

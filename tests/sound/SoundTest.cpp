@@ -920,18 +920,26 @@ TEST_F(Video, FramesLandInThePrimaryAtTheirDueTimesAndAreShown) {
 }
 
 // A video is drawn from the screen's corner at its own size: the sample's
-// ship video fills the screen, its first frame the harbour with the ship by
-// the pier, rows the right way up.
-TEST_F(Video, TheSampleShipVideoFillsTheScreen) {
+// opening and ship videos fill the screen, rows the right way up; the
+// opening's first frame is the harbour by night with the moon still behind
+// the cliffs, the ship's the harbour with the ship by the pier.
+TEST_F(Video, TheSampleVideosFillTheScreen) {
     std::string error;
     ASSERT_TRUE(WriteSampleGame(Root(), &error)) << error;
     DisplaySetMasks(0x7C00, 0x03E0, 0x001F);
     Bind();
-    ASSERT_TRUE(Start(sampleMap::kPierVideoName));
-    StepVideo();
-    const ArchiveFrame first = HarbourShipFigure(0, 2);
-    for (auto [x, y] : {std::pair{0, 0}, {639, 0}, {0, 479}, {639, 479}, {300, 280}})
-        EXPECT_EQ(At(x, y), first.pixels[static_cast<size_t>(y) * 640 + x]) << x << "," << y;
+    const std::pair<const char*, ArchiveFrame> videos[] = {
+        {"MH OPENING.BIK", OpeningFigure(0, 2)},
+        {sampleMap::kPierVideoName, HarbourShipFigure(0, 2)}};
+    for (const auto& [name, first] : videos) {
+        SCOPED_TRACE(name);
+        DisplayFill(Primary(), nullptr, 0x1234);
+        ASSERT_TRUE(Start(name));
+        StepVideo();
+        for (auto [x, y] : {std::pair{0, 0}, {639, 0}, {0, 479}, {639, 479}, {300, 280}})
+            EXPECT_EQ(At(x, y), first.pixels[static_cast<size_t>(y) * 640 + x]) << x << "," << y;
+        StopVideo();
+    }
 }
 
 TEST_F(Video, MissingOrGarbageFileStopsAtOnceAndGotoPauseAndStop) {
@@ -981,7 +989,7 @@ TEST_F(Video, OverlayActIsDrawnCentredAtTheBottomOfEachFrame) {
     h_.StartGame();
     const i32 act = static_cast<i32>(sample_art::kBattleUnderlay);
     EXPECT_EQ(SetBinkOverLap(act, 0), 0) << "no video";
-    ASSERT_TRUE(StartVideo((std::string(gBasePath) + "Video\\MH OPENING.BIK").c_str(), 100));
+    ASSERT_TRUE(Start());
     EXPECT_EQ(SetBinkOverLap(act, 0), 1);
     ASSERT_NE(Primary(), nullptr);
     DisplayFill(Primary(), nullptr, 0x1234);

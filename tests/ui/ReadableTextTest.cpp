@@ -2,11 +2,13 @@
 // the skill list's title, the transformation page's marked form, the system list, the battle's
 // command panel, its list and the fighters' plates stands out from the sample art under it: on the
 // screen as the real tick draws it, the text's pixels differ in brightness from the box around them
-// by a clear margin.
+// by a clear margin. The plates' two numbers keep apart, and no caption of
+// a button stands out of its button.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "battle/Battle.h"
@@ -20,6 +22,7 @@
 #include "mhdata/Shops.h"
 #include "story/PartyCommands.h"
 #include "support/MenuSession.h"
+#include "ui/ActPic.h"
 
 namespace {
 
@@ -177,7 +180,7 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
                  const cFighter& f = gPartySide.fighters[k];
                  const i32 px = f.homeX - 30, py = f.homeY + f.homeZ + 16;
                  v.push_back({"plate HP", px + 5, py + 3, 46, 5, kWhite});
-                 v.push_back({"plate MP", px + 5, py + 8, 46, 5, kWhite});
+                 v.push_back({"plate MP", px + 5, py + 10, 46, 5, kWhite});
              }
              return v;
          }},
@@ -193,6 +196,58 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
         SCOPED_TRACE(s.name);
         s.open(*this);
         for (const TextSpot& t : s.texts()) ExpectReadable(t);
+    }
+}
+
+// A fighter's plate has its HP numbers two rows above the HP bar (plate row
+// 5) and its MP numbers on the MP bar's row (10): five rows of digits each,
+// two clear rows between them.
+TEST_F(ReadableTextTest, PlateNumbersStandOnTwoRowsOfTheirOwn) {
+    OpenBattle();
+    const std::set<i32> want = {3, 4, 5, 6, 7, 10, 11, 12, 13, 14};
+    for (i32 k = 0; k < gPartySide.count; ++k) {
+        const cFighter& f = gPartySide.fighters[k];
+        const i32 px = f.homeX - 30, py = f.homeY + f.homeZ + 16;
+        std::set<i32> inked;
+        for (i32 y = py - 4; y < py + 18; ++y)
+            for (i32 x = px; x < px + 60; ++x)
+                if (ConvertPixelBack(CanvasAt(x, y)) == kWhite) inked.insert(y - py);
+        EXPECT_EQ(inked, want) << "fighter " << k;
+    }
+}
+
+// The captions of the buttons under the slot, quest, formation and settings
+// screens: the white ink of each lies inside its button's picture.
+TEST_F(ReadableTextTest, ButtonCaptionsStayInsideTheirButtons) {
+    struct Button {
+        i32 x, y;          // the button's picture
+        i32 textX, textY;  // its caption
+    };
+    const Button kPair[] = {{185, 420, 205, 435}, {313, 420, 333, 435}};
+    const std::pair<const char*, u32> screens[] = {
+        {"save", 8}, {"load", 9}, {"quest log", 10}, {"formation", 11}, {"settings", 12}};
+    for (const auto& [name, screen] : screens) {
+        SCOPED_TRACE(name);
+        CloseToMap(h);
+        Open(screen);
+        MoveTo(600, 470, 2);
+        for (const Button& b : kPair) {
+            ASSERT_NE(TextAt(b.textX, b.textY), nullptr) << b.textX;
+            i32 w = 0, hgt = 0;
+            for (cControl* c : gControlList)
+                if (c->x == b.x && c->y == b.y && c->normalPic)
+                    w = c->normalPic->Width(), hgt = c->normalPic->Height();
+            ASSERT_GT(w, 0) << "no button at " << b.x;
+            int inked = 0, outside = 0;
+            for (i32 y = b.textY - 15; y < b.textY + 40; ++y)
+                for (i32 x = b.textX - 15; x < b.textX + 110; ++x) {
+                    if (ConvertPixelBack(CanvasAt(x, y)) != kWhite) continue;
+                    ++inked;
+                    if (x < b.x || x >= b.x + w || y < b.y || y >= b.y + hgt) ++outside;
+                }
+            EXPECT_GE(inked, 40) << b.textX;
+            EXPECT_EQ(outside, 0) << "caption at " << b.textX << " out of " << w << "x" << hgt;
+        }
     }
 }
 

@@ -316,8 +316,11 @@ TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
     cControl* digits = new cControl(10, 200);
     digits->SetDigits(&value, new cActPic(9904, 0));
     h.RunFrames(1);
-    const u32 shown[] = {7, 8, 9, 6};  // 96 pixels apart
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(CanvasAt(20 + 96 * k, 210), Colour(9904, shown[k])) << k;
+    // Each digit one frame's width after the last: 7 and 6 are 96 pixels
+    // wide, the button frames 8 and 9 120.
+    const u32 shown[] = {7, 8, 9, 6};
+    const i32 at[] = {20, 116, 236, 356};
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(CanvasAt(at[k], 210), Colour(9904, shown[k])) << k;
     EXPECT_EQ(digits->HitTest(), 0) << "a number is never hit";
     cActPic* p = new cActPic(9002, 9);
     p->SetAlpha(16);

@@ -16,6 +16,7 @@
 #include "mhdata/SampleEffects.h"
 #include "mhdata/SampleFighters.h"
 #include "mhdata/SampleFigures.h"
+#include "mhdata/SampleMapArt.h"
 #include "mhdata/SampleOfferArt.h"
 
 ActWords& ActWords::Cmd(u16 tag, std::initializer_list<u16> operands) {
@@ -305,14 +306,11 @@ ArchivePicture BoxFrame() {
     return p;
 }
 
+// The town's well, the light moving on its water.
 ArchivePicture MapObject() {
     ArchivePicture p;
     p.name = "object";
-    for (int k = 0; k < 2; ++k) {
-        ArchiveFrame f = Flat(32, 32, Rgb(12, 8, 2));
-        Rect(f, 4, 4, 24, 24, k ? Rgb(0, 24, 0) : Rgb(0, 16, 0));
-        p.frames.push_back(f);
-    }
+    for (int k = 0; k < 2; ++k) p.frames.push_back(sampleMapArt::Well(k));
     return p;
 }
 

@@ -13,6 +13,7 @@
 #include "engine/Tsw.h"
 #include "mhdata/Archives.h"
 #include "mhdata/FileOut.h"
+#include "mhdata/SampleBattle.h"
 #include "mhdata/SampleFigures.h"
 #include "mhdata/SampleShop.h"
 
@@ -160,6 +161,12 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9900 && (action == 1 || action == 3)) {
         *w = 180;  // the system menu's row panel covers its six rows
         *h = 300;
+    } else if (act == 9904 && action >= 8 && action <= 10) {
+        // The two buttons under the slot, quest and settings screens (at x 185
+        // and 313, y 420): each holds its caption of size 20, 20 pixels in
+        // from its left and 15 down, up to four characters wide.
+        *w = 120;
+        *h = 50;
     } else if (act == 9904 && action <= 3 && action != 2) {
         *w = 200;  // question box and prompt button: both halves and their band inside
         *h = 100;
@@ -188,7 +195,7 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
         *w = action == 10 ? 6 : 12;  // countdown digits and the colon
         *h = 16;
     } else if (act == 9005) {
-        *w = 16;  // dialogue frames and caption plates are tiled over their boxes
+        *w = 16;  // dialogue frames and caption plates are tiled over their boxes; the birds
         *h = action >= 52 ? 8 : 16;
     } else if (act == 9041) {
         *w = 440;  // the load screen's picture, one per tenth of the way
@@ -422,6 +429,36 @@ bool DrawTitleName(u32 act, u32 a, ArchiveFrame* f) {
     return true;
 }
 
+// The birds crossing the map (9005/52..57): wings up while climbing, spread
+// while level, down while falling; the odd actions fly right.
+bool DrawBird(u32 act, u32 a, ArchiveFrame* f) {
+    if (act != 9005 || a < 52 || a > 57) return false;
+    *f = BirdFigure(static_cast<i32>(a - 52) / 2, (a & 1) != 0);
+    return true;
+}
+
+// The quest log's row icons (9904/21..28): a paper scroll, rolled at both ends.
+bool DrawQuestScroll(u32 act, u32 a, ArchiveFrame* f) {
+    if (act != 9904 || a < 21 || a > 28) return false;
+    using namespace figures;
+    constexpr u16 kPaperLight = Rgb(29, 26, 19), kRoll = Rgb(22, 16, 8), kLine = Rgb(12, 9, 6);
+    *f = Blank(f->w, f->h);
+    Box(*f, 8, 6, f->w - 16, f->h - 12, kPaperLight);
+    for (i32 x : {4, f->w - 10}) {
+        Box(*f, x, 3, 6, f->h - 6, kRoll);
+        Box(*f, x + 1, 3, 2, f->h - 6, Shade(kRoll, 5));
+    }
+    for (i32 y = 11; y < f->h - 8; y += 4) Box(*f, 16, y, f->w - 32, 1, kLine);
+    return true;
+}
+
+// The battle cursor while nobody can be commanded (9102).
+bool DrawBattleCursor(u32 act, ArchiveFrame* f) {
+    if (act != 9102) return false;
+    *f = sample_battle::CursorLook(act);
+    return true;
+}
+
 // The dark band of a text box; the clear inside of a place mark; the
 // offering page's backdrop (act 9902 action 0), which the item chooser also
 // lays over the map as a black silhouette: a frame round the page and a
@@ -454,6 +491,9 @@ ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
         PaintShape(info.act, a, &f);
         DrawPortrait(info.act, a, &f);
         DrawTitleName(info.act, a, &f);
+        DrawBird(info.act, a, &f);
+        DrawBattleCursor(info.act, &f);
+        DrawQuestScroll(info.act, a, &f);
         int size = 0;
         if (const char* caption = InterfaceCaption(info.act, a, &size))
             DrawCaption(&f, caption, size);

@@ -401,14 +401,10 @@ MapSpec MakeTestMap(u32 archive, u16 w, u16 h, u16 tileBits) {
 
 namespace {
 
-// A crate: a 32x32 brown square with a darker rim, run-coded.
+// A crate, 32x32, run-coded.
 std::vector<u8> StillObjectPic() {
     constexpr i32 kSide = 32;
-    std::vector<u16> px(kSide * kSide, 0x5184);  // 5-5-5 (20, 12, 4)
-    for (i32 i = 0; i < kSide; ++i) {
-        px[i] = px[(kSide - 1) * kSide + i] = 0x28C2;  // (10, 6, 2)
-        px[i * kSide] = px[i * kSide + kSide - 1] = 0x28C2;
-    }
+    const std::vector<u16> px = sampleMapArt::Crate().pixels;
     ByteWriter w;
     w.Array(px.data(), px.size());
     i32 size = 0;
@@ -556,7 +552,8 @@ MapSpec SampleTown() {
     for (u16 y = kHarbourTop; y < kTownH - 1; ++y)
         for (u16 x = 1; x < kTownW - 1; ++x) Lay(town, x, y, sampleTile::kWater, kCellWall);
     // The old stone by the lane, and the signpost to the world map.
-    Lay(town, kEventX, kEventY, kEvent, kEventNumber);
+    Lay(town, kEventX, kEventY, kRoad, kEventNumber);
+    Stamp(town, kEventX, kEventY, sampleMapArt::Stone());
     Lay(town, kSignX, kSignY, kRoad, kSignEvent);
     Stamp(town, kSignX - 1, kSignY - 1, sampleMapArt::Signpost("大地圖"));
     town.events.push_back(Event(kEventNumber, 3, "石碑"));
@@ -624,7 +621,7 @@ MapSpec SampleWorld() {
                     : l.id == kWorldMeadowLocation     ? kWorldMeadowEvent
                                                        : 0;
         if (!event) {
-            Lay(world, x, y, kClosed);
+            Stamp(world, x, y, sampleMapArt::ClosedPlace());
             continue;
         }
         // The place's picture on its 3 x 3 mark, its name on a plate below.

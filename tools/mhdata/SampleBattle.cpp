@@ -26,7 +26,8 @@ u16 StripColour() {
 
 namespace {
 using namespace sample_battle;
-// The cursor looks the interface art does not draw already (it has 9102 and 9104).
+// The cursor looks the interface art does not hold already (it has 9102, in
+// the look CursorLook draws, and 9104).
 constexpr u32 kCursorLooks[] = {9101, 9103, 9105, 9106, 9107};
 
 ArchivePicture FlatPicture(const std::string& name, std::initializer_list<ArchiveFrame> frames) {
@@ -36,14 +37,17 @@ ArchivePicture FlatPicture(const std::string& name, std::initializer_list<Archiv
     return p;
 }
 
+}  // namespace
+
 // The battle cursor's looks: an arrow whose tip is the spot it points at, so it
 // never hides what it points at. White is the ordinary look; a target that can
-// be chosen turns it gold with a ring, one that cannot red with a cross.
-ArchiveFrame CursorLook(u32 act) {
+// be chosen turns it gold with a ring, one that cannot red with a cross; with
+// nobody to command it is grey with an hourglass.
+ArchiveFrame sample_battle::CursorLook(u32 act) {
     using namespace figures;
     ArchiveFrame f = Blank(16, 16);
-    const u16 gold = Rgb(31, 26, 4), red = Rgb(31, 6, 4);
-    const u16 body = act == 9103 ? gold : act == 9107 ? red : Rgb(31, 31, 31);
+    const u16 gold = Rgb(31, 26, 4), red = Rgb(31, 6, 4), grey = Rgb(20, 20, 22);
+    const u16 body = act == 9103 ? gold : act == 9107 ? red : act == 9102 ? grey : Rgb(31, 31, 31);
     Tri(f, 1, 1, 1, 11, 8, 8, body);
     Limb(f, 4, 8, 6, 12, 1, body);
     Outline(f, Rgb(2, 2, 4));
@@ -53,9 +57,16 @@ ArchiveFrame CursorLook(u32 act) {
     } else if (act == 9107) {
         Limb(f, 10, 10, 14, 14, 0, red);
         Limb(f, 14, 10, 10, 14, 0, red);
+    } else if (act == 9102) {
+        Tri(f, 9, 8, 15, 8, 12, 11, Rgb(31, 28, 14));
+        Tri(f, 9, 14, 15, 14, 12, 11, Rgb(31, 28, 14));
+        Box(f, 9, 7, 7, 1, Rgb(12, 8, 4));
+        Box(f, 9, 15, 7, 1, Rgb(12, 8, 4));
     }
     return f;
 }
+
+namespace {
 
 // Each hit act flashes in a colour of its own.
 ArchiveFrame HitBurst(u32 act, int k) {

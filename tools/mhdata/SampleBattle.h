@@ -43,6 +43,8 @@ constexpr u32 kCaptainRaid = 14;
 // The end screens' act: the victory banner (action 0) and the level-up panel (1).
 constexpr u32 kEndPanelPic = 11004;
 constexpr i32 kBannerW = 300, kBannerH = 180, kLevelPanelW = 260, kLevelPanelH = 240;
+// The battle cursor's look of act 9101..9107, 16 x 16, its tip at (1, 1).
+ArchiveFrame CursorLook(u32 act);
 }  // namespace sample_battle
 
 // Name records up to 45: battle music from 33, victory 44, level-up 45.

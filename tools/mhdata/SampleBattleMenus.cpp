@@ -1,5 +1,5 @@
 // Pictures and acts of the command rings (a tile per command with its first
-// character) and the battle lists (flat colours).
+// character, a creature's portrait) and the battle lists (flat colours).
 #include "mhdata/SampleBattleMenus.h"
 
 #include <cstring>
@@ -7,6 +7,7 @@
 
 #include "battle/BattleMenu.h"
 #include "mhdata/InterfaceArt.h"
+#include "mhdata/SampleFigures.h"
 
 namespace sample_menus {
 u16 RingIconColour(i32 look) {
@@ -37,6 +38,7 @@ using namespace sample_menus;
 constexpr u16 kKey = 619;  // transparent in stored pictures
 constexpr i32 kRingW = 128, kRingH = 100;
 constexpr i32 kCreatureW = 260, kCreatureH = 120;
+constexpr i32 kCreatureFaceW = 96, kCreatureFaceH = 72;
 constexpr int kRingFrames = 69;      // frame bases up to 65, four looks each
 constexpr int kCreatureFrames = 40;  // back 20, icons 21..36, portraits below 20
 
@@ -108,8 +110,12 @@ ArchivePicture ListPicture() {
 ArchivePicture CreaturePicture() {
     ArchivePicture p;
     p.name = "ring11005";
+    // The creature's portrait by its picture number (a god form's number):
+    // right of the icons, above its offering value at (122, 87).
     for (int a = 0; a < kCreatureFrames; ++a)
-        p.frames.push_back(Flat(24, 24, static_cast<u16>(10 << 5 | a)));  // portraits
+        p.frames.push_back(MonsterPortraitFigure(kCreatureFaceW, kCreatureFaceH,
+                                                 FormMonster(static_cast<u32>(a)),
+                                                 kPortraitBackdrop, kPortraitRim));
     p.frames[20] = Flat(kCreatureW, kCreatureH, static_cast<u16>(8 << 10 | 4 << 5 | 8));
     static const char* const kCaptions[kCreatureRows] = {"攻擊", "防禦", "魔法", "解除"};
     for (int k = 0; k < kCreatureRows; ++k)

@@ -1010,6 +1010,61 @@ void Ship(ArchiveFrame& f, i32 cx, i32 wy, i32 scale) {
 
 }  // namespace
 
+ArchiveFrame OpeningFigure(int step, int steps) {
+    ArchiveFrame f = HarbourFigure();
+    // Night: every colour but the lamp's far down toward a deep blue; the
+    // dusk sun is gone under the sky of its rows.
+    const u16 lamp = Rgb(31, 30, 12), night = Rgb(1, 2, 7);
+    for (u16& c : f.pixels)
+        if (c != lamp) c = Mix(c, night, 176);
+    for (i32 y = 60; y <= 120; ++y) Box(f, 490, y, 61, 1, Mix(Sky(true, y), night, 176));
+    for (i32 k = 0; k < 60; ++k) {
+        const u32 h = Hash(k, 7);
+        const i32 x = static_cast<i32>(h % 640), y = static_cast<i32>(h / 640 % kHillTop);
+        Dot(f, x, y, k % 5 ? Rgb(20, 20, 24) : Rgb(30, 30, 31));
+    }
+    // The moon climbs from the cliffs' line, its light on the water below it.
+    const i32 t = steps > 1 ? std::clamp(step, 0, steps - 1) * 256 / (steps - 1) : 256;
+    const i32 start = kHillBottom, end = kOpeningMoonTop + kOpeningMoonR;
+    const i32 cy = start + (end - start) * t / 256;
+    ArchiveFrame sky = Blank(640, kHillBottom);
+    Oval(sky, kOpeningMoonX, cy, kOpeningMoonR + 6, kOpeningMoonR + 6, Rgb(10, 11, 18));
+    Oval(sky, kOpeningMoonX, cy, kOpeningMoonR, kOpeningMoonR, Rgb(30, 30, 24));
+    Oval(sky, kOpeningMoonX - 9, cy - 6, 7, 6, Rgb(25, 25, 20));  // its seas
+    Oval(sky, kOpeningMoonX + 8, cy + 9, 5, 4, Rgb(26, 26, 21));
+    // Only above the hills: the moon rises from behind them.
+    for (i32 y = 0; y < kHillBottom; ++y)
+        for (i32 x = 0; x < 640; ++x) {
+            const u16 c = sky.pixels[static_cast<size_t>(y) * 640 + x];
+            if (c != kClear && y < Ridge(x)) Dot(f, x, y, c);
+        }
+    for (i32 y = kHorizon + 4; y < 290; y += 5) {
+        const i32 w = (2 * (y - kHorizon) / 3 + 8) * t / 256;
+        Box(f, kOpeningMoonX - w / 2, y, w, 1, Rgb(22, 22, 18));
+    }
+    return f;
+}
+
+ArchiveFrame BirdFigure(i32 wings, bool right) {
+    constexpr u16 kWing = Rgb(22, 22, 25), kTip = Rgb(3, 3, 4), kBody = Rgb(30, 30, 31),
+                  kBeak = Rgb(30, 22, 4);
+    ArchiveFrame f = Blank(16, 8);
+    // Wing tips at rows 0, 3 and 7 for raised, spread and lowered, joined at
+    // the body in the middle of row 4; dark tips, a dark rim round it all.
+    const i32 tip = wings <= 0 ? 0 : (wings == 1 ? 3 : 7);
+    const i32 inner = tip < 4 ? tip + 1 : tip - 1;
+    Limb(f, 1, tip, 5, 4, 0, kWing);
+    Limb(f, 2, inner, 6, 4, 0, kWing);
+    Limb(f, 14, tip, 10, 4, 0, kWing);
+    Limb(f, 13, inner, 9, 4, 0, kWing);
+    Dot(f, 1, tip, kTip);
+    Dot(f, 14, tip, kTip);
+    Box(f, 5, 4, 6, 2, kBody);
+    Dot(f, 11, 4, kBody);
+    Dot(f, 12, 4, kBeak);
+    return right ? f : Mirrored(f);
+}
+
 ArchiveFrame BurstFigure(u16 ray, int k) {
     const u16 core = Rgb(31, 31, 28);
     ArchiveFrame f = Blank(48, 48);

@@ -85,6 +85,10 @@ constexpr u32 FormMonster(u32 form) {
 // bright core, growing and then thinning out; the rest clear.
 ArchiveFrame BurstFigure(u16 ray, int k);
 
+// A gull 16 x 8 seen from the side, on clear: wings raised (wings 0), spread
+// (1) or lowered (2), its head to the right when right, else to the left.
+ArchiveFrame BirdFigure(i32 wings, bool right);
+
 // A battle backdrop's layer k (1..3), 640x480, in the shapes the battle art
 // promises (see SampleBattle.h); harbour picks the pier's look.
 ArchiveFrame BackdropFigure(bool harbour, int k);
@@ -93,5 +97,10 @@ ArchiveFrame HarbourFigure();
 // The same with the pirates' ship at step
 // `step` of `steps` of its way from the pier out to the horizon.
 ArchiveFrame HarbourShipFigure(int step, int steps);
+// The opening: the harbour by night at step `step` of `steps`, the full moon
+// rising over the sea from behind the far cliff to its place at
+// (kOpeningMoonX, kOpeningMoonTop + kOpeningMoonR) on the last step, under stars.
+ArchiveFrame OpeningFigure(int step, int steps);
+constexpr i32 kOpeningMoonX = 560, kOpeningMoonTop = 40, kOpeningMoonR = 30;
 // The rows the ship can take on its way: [kShipTop, kShipBottom).
 constexpr i32 kShipTop = 150, kShipBottom = 290;

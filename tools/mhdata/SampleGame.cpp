@@ -67,7 +67,24 @@ std::vector<std::vector<u16>> ShipVideoFrames() {
     return frames;
 }
 
-// The adventure's own media: the lighthouse's music and the ship's video.
+// The opening the title plays: the moon rising over the harbour by night,
+// the game's name over it on the last frames. Screen-sized, as the ship's.
+constexpr int kOpeningFrames = 10, kOpeningFps = 4, kOpeningNamedFrames = 4;
+
+std::vector<std::vector<u16>> OpeningVideoFrames() {
+    std::vector<std::vector<u16>> frames;
+    for (int k = 0; k < kOpeningFrames; ++k) {
+        ArchiveFrame f = OpeningFigure(k, kOpeningFrames);
+        if (k >= kOpeningFrames - kOpeningNamedFrames) {
+            DrawCaptionAt(&f, "月 港", 48, -1, 40);
+            DrawCaptionAt(&f, "MOONHARBOR", 16, -1, 100);
+        }
+        frames.push_back(f.pixels);
+    }
+    return frames;
+}
+
+// The adventure's own media: the opening, the lighthouse's music and the ship's video.
 bool WriteAdventureMedia(const std::string& root, std::string* error) {
     using namespace sampleMap;
     std::vector<i16> tune;
@@ -75,7 +92,9 @@ bool WriteAdventureMedia(const std::string& root, std::string* error) {
         std::vector<i16> note = MakeTone(hz, 400, 22050, 1, 9000);
         tune.insert(tune.end(), note.begin(), note.end());
     }
-    return WriteBytes(root + "/music/" + kLighthouseMusicName, MakeWave(tune, 1, 22050), error) &&
+    return WriteBytes(root + "/Video/MH OPENING.BIK",
+                      MakePictureVideo(640, 480, OpeningVideoFrames(), kOpeningFps), error) &&
+           WriteBytes(root + "/music/" + kLighthouseMusicName, MakeWave(tune, 1, 22050), error) &&
            WriteBytes(root + "/Video/" + kPierVideoName,
                       MakePictureVideo(640, 480, ShipVideoFrames(), kShipVideoFps), error);
 }

@@ -106,6 +106,50 @@ ArchiveFrame Gate(const char* to) {
     return f;
 }
 
+ArchiveFrame Stone() {
+    ArchiveFrame f = Blank(16, 16);
+    Oval(f, 8, 14, 7, 2, Rgb(4, 10, 4));  // its shadow on the grass
+    Box(f, 3, 3, 10, 12, Shade(kStone, -6));
+    Oval(f, 8, 4, 5, 3, Shade(kStone, -6));
+    Box(f, 4, 4, 8, 10, kStone);
+    Oval(f, 8, 4, 4, 2, kStone);
+    for (i32 y : {6, 8, 10}) Box(f, 6, y, 4, 1, Shade(kStone, -9));  // its worn words
+    return f;
+}
+
+ArchiveFrame Crate() {
+    ArchiveFrame f = Blank(32, 32, kCrateRim);
+    Box(f, 2, 2, 28, 28, kCrateWood);
+    for (i32 y : {10, 21}) Box(f, 2, y, 28, 1, Shade(kCrateWood, -5));
+    Limb(f, 3, 3, 28, 28, 0, kCrateRim);
+    Limb(f, 4, 3, 28, 27, 0, kCrateRim);
+    return f;
+}
+
+ArchiveFrame Well(int k) {
+    constexpr u16 kRock = Rgb(17, 17, 16), kWater = Rgb(4, 9, 20), kRoof = Rgb(20, 6, 4);
+    ArchiveFrame f = Blank(32, 32, Rgb(6, 18, 6));
+    Oval(f, 16, 22, 13, 8, Shade(kRock, -6));
+    Oval(f, 16, 21, 12, 7, kRock);
+    Oval(f, 16, 20, 8, 4, kWater);
+    Dot(f, 13 + 5 * k, 19 + k, Rgb(24, 27, 31));  // light on the water
+    Dot(f, 14 + 5 * k, 19 + k, Rgb(24, 27, 31));
+    for (i32 x : {4, 26}) Box(f, x, 4, 2, 16, kPostWood);
+    Tri(f, 1, 6, 31, 6, 16, 0, kRoof);
+    Box(f, 6, 9, 20, 1, Rgb(9, 6, 3));  // the winch's bar
+    return f;
+}
+
+ArchiveFrame ClosedPlace() {
+    ArchiveFrame f = Blank(16, 16);
+    Box(f, 2, 7, 12, 8, Rgb(20, 17, 12));
+    Tri(f, 0, 7, 15, 7, 8, 1, Rgb(12, 8, 6));
+    Box(f, 5, 9, 6, 6, Rgb(6, 4, 2));
+    Limb(f, 5, 9, 10, 14, 0, Rgb(28, 22, 12));  // boards across the door
+    Limb(f, 10, 9, 5, 14, 0, Rgb(28, 22, 12));
+    return f;
+}
+
 ArchiveFrame PlaceMark(Place place) {
     ArchiveFrame f = Blank(48, 48);
     if (place == Place::kTown) {

@@ -31,6 +31,19 @@ ArchiveFrame Boat();
 // enough to show above a person standing in it; the road runs through the
 // middle of its bottom row.
 ArchiveFrame Gate(const char* to);
+// The old stone tablet by the lane, one cell: grey stone, its face lit in
+// kStone, on clear.
+constexpr u16 kStone = figures::Rgb(19, 19, 18);
+ArchiveFrame Stone();
+// A wooden crate 32 x 32: a rim of kCrateRim round boards of kCrateWood, two
+// seams across them and a brace corner to corner.
+constexpr u16 kCrateWood = figures::Rgb(20, 12, 4), kCrateRim = figures::Rgb(10, 6, 2);
+ArchiveFrame Crate();
+// A stone well 32 x 32 with a little roof, frame k (0 or 1) of the light on its water.
+ArchiveFrame Well(int k);
+// A place of the world map nobody can enter yet, one cell: a hut whose door
+// is boarded up, on clear.
+ArchiveFrame ClosedPlace();
 // The world map's pictures of its places, 48 x 48, and a name plate 48 x 16.
 enum class Place { kTown, kLighthouse, kMeadow };
 ArchiveFrame PlaceMark(Place place);

@@ -326,9 +326,6 @@ bool WriteSoundData(const std::string& root, std::string* error) {
     if (EncodeMp3(song.data(), song.size() / 2, 2, 44100, &mp3) &&
         !WriteBytesTo(base / "music" / "battle.mp3", mp3, error))
         return false;
-    if (!WriteBytesTo(base / "Video" / "MH OPENING.BIK",
-                      MakeSolidVideo(64, 48, kSampleVideoColours, 15), error))
-        return false;
     fs::path disc = base / "Disc";
     std::error_code ec;
     fs::create_directories(disc, ec);
