@@ -90,6 +90,8 @@ bool StartLoad(const std::string& path) {
     if (!std::filesystem::is_regular_file(path, ec)) return false;
     KeptFont& k = fonts[path];
     k.settings = NewSettings();
+    // The keeper never plays: one voice is all it needs room for.
+    if (k.settings) fluid_settings_setint(k.settings, "synth.polyphony", 1);
     k.keeper = k.settings ? new_fluid_synth(k.settings) : nullptr;
     if (!k.keeper) {
         if (k.settings) delete_fluid_settings(k.settings);
