@@ -38,6 +38,8 @@ struct DisplayState {
     DisplaySurface* primary = nullptr;
     bool primaryDirty = false;
     i32 changedTop = 0, changedBottom = 0;  // rows of the primary changed since the last show
+    std::vector<u8> changedRows;            // 1 for each of those rows, within the band
+    std::vector<SDL_Rect> runs;             // the window's bands of one show (made once)
     u64 rowsSent = 0;
     std::vector<std::vector<u16>> frames;
     size_t frameLimit = 0;
@@ -232,13 +234,32 @@ void ShowOnSurface(i32 top, i32 bottom) {
     if (whole) FillBars(s, at, w, h);
     ShowTarget to{static_cast<u8*>(s->pixels), s->pitch, s->w, s->h, FormatOf(s)};
     PictureLayout layout{d.green != 0x03E0};
-    ShowPictureRows(d.primary->pixels.data(), d.primary->width, d.primary->width, top, bottom,
-                    layout, to, at.x, at.y, at.scale);
-    if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
-    SDL_Rect band{at.x, at.y + top * at.scale, w, (bottom - top) * at.scale};
     SDL_Rect window{0, 0, s->w, s->h};
-    SDL_IntersectRect(&band, &window, &band);
-    int failed = whole ? SDL_UpdateWindowSurface(win) : SDL_UpdateWindowSurfaceRects(win, &band, 1);
+    d.runs.clear();
+    // Runs of changed rows; a gap of a few unchanged rows is sent with them
+    // rather than as a band of its own.
+    constexpr i32 kGap = 8;
+    for (i32 y = top; y < bottom;) {
+        if (!whole && !d.changedRows[y]) {
+            ++y;
+            continue;
+        }
+        i32 end = y + 1, last = y + 1;
+        while (end < bottom && end - last <= kGap) {
+            bool changed = whole || d.changedRows[end];
+            ++end;
+            if (changed) last = end;
+        }
+        ShowPictureRows(d.primary->pixels.data(), d.primary->width, d.primary->width, y, last,
+                        layout, to, at.x, at.y, at.scale);
+        SDL_Rect band{at.x, at.y + y * at.scale, w, (last - y) * at.scale};
+        if (SDL_IntersectRect(&band, &window, &band)) d.runs.push_back(band);
+        y = last;
+    }
+    if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+    int failed =
+        whole ? SDL_UpdateWindowSurface(win)
+              : SDL_UpdateWindowSurfaceRects(win, d.runs.data(), static_cast<int>(d.runs.size()));
     // A refused update (the window changed size meanwhile) repaints all next time.
     d.mustShow = failed != 0;
     d.shownSurface = s;
@@ -264,11 +285,12 @@ void Show() {
     ++d.frameCount;
     i32 top = d.changedTop, bottom = d.changedBottom;
     d.changedTop = d.changedBottom = 0;
-    if (top < bottom) d.rowsSent += static_cast<u64>(bottom - top);
-    if (!PlatformIsHeadless()) {
-        ShowSdl(top, bottom);
-        return;
-    }
+    if (top < bottom)
+        d.rowsSent += static_cast<u64>(
+            std::count(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 1));
+    if (!PlatformIsHeadless()) ShowSdl(top, bottom);
+    if (top < bottom) std::fill(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 0);
+    if (!PlatformIsHeadless()) return;
     if (d.frameLimit == 0) return;
     // The oldest kept frame's buffer takes the new one: no allocation per frame.
     std::vector<u16> kept;
@@ -303,6 +325,7 @@ void Touch(DisplaySurface* s, i32 top, i32 bottom) {
     auto& d = D();
     d.primaryDirty = true;
     if (top >= bottom) return;
+    std::fill(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 1);
     if (d.changedTop >= d.changedBottom) {
         d.changedTop = top;
         d.changedBottom = bottom;
@@ -371,6 +394,8 @@ DisplaySurface* DisplayCreatePrimary() {
     if (!s) return nullptr;
     s->primary = true;
     d.primary = s;
+    d.changedRows.assign(static_cast<size_t>(d.height), 0);
+    d.runs.reserve(static_cast<size_t>(d.height));
     return s;
 }
 

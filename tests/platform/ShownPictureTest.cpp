@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -158,23 +159,26 @@ struct Screen {
 class XServer {
 public:
     bool Start(i32 w, i32 h, int depth) {
-        std::string screen =
-            std::to_string(w) + "x" + std::to_string(h) + "x" + std::to_string(depth);
+        char screen[32];
+        std::snprintf(screen, sizeof screen, "%dx%dx%d", w, h, depth);
         for (int n = 91; n < 131 && pid_ <= 0; ++n) {
-            if (fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+            char display[16], lock[32], socket[32];
+            std::snprintf(display, sizeof display, ":%d", n);
+            std::snprintf(lock, sizeof lock, "/tmp/.X%d-lock", n);
+            std::snprintf(socket, sizeof socket, "/tmp/.X11-unix/X%d", n);
+            if (fs::exists(lock)) continue;
             pid_t pid = fork();
             if (pid == 0) {
-                std::string display = ":" + std::to_string(n);
-                execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-                       "tcp", "-noreset", static_cast<char*>(nullptr));
+                execlp("Xvfb", "Xvfb", display, "-screen", "0", screen, "-nolisten", "tcp",
+                       "-noreset", static_cast<char*>(nullptr));
                 _exit(127);
             }
             if (pid < 0) return false;
             // Up for clients once its socket is there; gone when the number was taken.
             for (int i = 0; i < 100; ++i) {
-                if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n))) {
+                if (fs::exists(socket)) {
                     pid_ = pid;
-                    display_ = ":" + std::to_string(n);
+                    display_ = display;
                     break;
                 }
                 if (waitpid(pid, nullptr, WNOHANG) == pid) break;
@@ -216,7 +220,9 @@ protected:
     // open and a canvas drawn with every 16-bit value.
     bool Open(i32 w, i32 h, int depth) {
         if (!xserver_.Start(w, h, depth)) return false;
-        lockDir_ = fs::temp_directory_path() / ("mh-shown-" + std::to_string(getpid()));
+        char name[32];
+        std::snprintf(name, sizeof name, "mh-shown-%d", static_cast<int>(getpid()));
+        lockDir_ = fs::temp_directory_path() / name;
         fs::create_directories(lockDir_);
         ::setenv("MOONHARBOR_LOCK_DIR", lockDir_.c_str(), 1);
         ::setenv("DISPLAY", xserver_.display().c_str(), 1);
