@@ -155,6 +155,16 @@ struct Screen {
     u32 At(i32 x, i32 y) const { return pixels[static_cast<size_t>(y) * w + x]; }
 };
 
+// The process id an X server wrote into its lock file, or -1.
+pid_t LockHolder(const char* lock) {
+    FILE* f = std::fopen(lock, "r");
+    if (!f) return -1;
+    long pid = -1;
+    if (std::fscanf(f, "%ld", &pid) != 1) pid = -1;
+    std::fclose(f);
+    return static_cast<pid_t>(pid);
+}
+
 // A virtual X server of its own (the first free display from :91), ended with the fixture.
 class XServer {
 public:
@@ -174,9 +184,10 @@ public:
                 _exit(127);
             }
             if (pid < 0) return false;
-            // Up for clients once its socket is there; gone when the number was taken.
+            // Up for clients once its socket is there and the lock names it (another
+            // test may have taken the number a moment earlier); gone when it was taken.
             for (int i = 0; i < 100; ++i) {
-                if (fs::exists(socket)) {
+                if (fs::exists(socket) && LockHolder(lock) == pid) {
                     pid_ = pid;
                     display_ = display;
                     break;
