@@ -2,19 +2,27 @@
 # Starts the game on the sample data under a virtual X server and prints what
 # it costs while it waits: CPU use over a 10-second sample of /proc, the time
 # from launch to the first frame on the screen, and the resident set. It waits
-# on the title, or with `map` (needs xdotool) in the town of a new game.
-# Usage: tools/idle_cost.sh [build folder] [seconds] [title|map]
+# on the title, or with `map` (needs xdotool) in the town of a new game; on
+# each screen named (width x height x depth), by default 640x480 at 16 and
+# 24 bits and 1920x1080 at 24 bits. The load average is printed first.
+# Usage: tools/idle_cost.sh [build folder] [seconds] [title|map] [WxHxD ...]
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build-rel}" && pwd)
 seconds=${2:-10}
 screen=${3:-title}
+shift $(($# < 3 ? $# : 3))
+modes=("$@")
+[ ${#modes[@]} -gt 0 ] || modes=(640x480x16 640x480x24 1920x1080x24)
 if [ "$screen" = map ] && ! command -v xdotool >/dev/null; then echo "map needs xdotool"; exit 2; fi
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 "$build/mhgen" "$root/game" >/dev/null
 export MOONHARBOR_LOCK_DIR="$root" SDL_AUDIODRIVER=dummy MOONHARBOR_TRACE_START=1
-xvfb-run -a -s "-screen 0 640x480x16" bash -c '
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
+for mode in "${modes[@]}"; do
+echo "== $mode"
+xvfb-run -a -s "-screen 0 $mode -nolisten tcp" bash -c '
   game=$1 seconds=$2 log=$3 screen=$4
   cd "$(dirname "$log")/game"
   start=$(date +%s.%N)
@@ -49,3 +57,4 @@ xvfb-run -a -s "-screen 0 640x480x16" bash -c '
     printf \"resident set: %.1f MB, threads: %d\n\", rss / 1024, threads
   }"
 ' _ "$build/moonharbor" "$seconds" "$root/game.log" "$screen"
+done

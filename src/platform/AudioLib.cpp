@@ -60,6 +60,7 @@ struct AudioLibState {
     DataError lastError;
     std::string lastMessage;
     std::string redist;
+    std::string soundFont = kDefaultSoundFont;
     bool started = false;
     int useWaveOut = 0;
     // Every live handle with its deleter, so a stale one is ignored and a reset frees all.
@@ -155,8 +156,15 @@ void AudioSetPreference(int number, int value) {
     if (number == kPrefUseWaveOut) Lib().useWaveOut = value;
 }
 
+void AudioSetSoundFont(const char* path) {
+    auto g = Lock();
+    Lib().soundFont = path ? path : kDefaultSoundFont;
+}
+
 void AudioReset() {
     auto g = Lock();
+    MidiFinishFontLoads();
+    Lib().soundFont = kDefaultSoundFont;
     // Handles left open (by a test) are freed with the mixer's voices.
     auto handles = std::move(Lib().handles);
     Lib().handles.clear();
@@ -397,7 +405,7 @@ HSEQUENCE AudioAllocateSequence(HMDIDRIVER driver) {
     }
     auto s = std::make_unique<AudioSequenceRec>();
     std::string error;
-    if (!s->synth.Open(kDefaultSoundFont, &error)) {
+    if (!s->synth.Open(Lib().soundFont, &error)) {
         AudioSetLastError(error);
         return nullptr;
     }
@@ -409,6 +417,11 @@ HSEQUENCE AudioAllocateSequence(HMDIDRIVER driver) {
     s->driver = driver;
     HSEQUENCE h = s.release();
     AudioMixer().SetSource(h->voice, [h](i16* out, int frames) {
+        // Until its sound font is in, the piece waits at its start in silence.
+        if (!h->synth.HasFont()) {
+            std::memset(out, 0, static_cast<size_t>(frames) * 4);
+            return frames;
+        }
         auto sink = [h](u8 st, u8 d1, u8 d2) { h->synth.Send(st, d1, d2); };
         int done = 0;
         int n = h->seq.Advance(frames, kMixRate, sink, [&](int k) {
@@ -474,6 +487,7 @@ i32 AudioSequenceUserData(HSEQUENCE s, int slot) {
 void AudioStartSequence(HSEQUENCE s) {
     auto g = Lock();
     if (!Live(s) || !s->loaded) return;
+    s->synth.Ready();
     s->synth.AllNotesOff();
     s->seq.Start();
     AudioMixer().Start(s->voice);
@@ -488,6 +502,7 @@ void AudioEndSequence(HSEQUENCE s) {
 int AudioSequenceStatus(HSEQUENCE s) {
     auto g = Lock();
     if (!Live(s) || !s->loaded) return kSeqFree;
+    s->synth.Ready();  // asked every frame: the font joins as soon as it is read
     return AudioMixer().Status(s->voice);
 }
 void AudioSequenceMsPosition(HSEQUENCE s, i32* total, i32* current) {

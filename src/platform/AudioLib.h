@@ -48,6 +48,9 @@ int AudioGetPreference(int number);
 void AudioSetPreference(int number, int value);
 // Forgets every handle and the library state (for tests).
 void AudioReset();
+// The sound font the sequences play from (null: the system's; a reset
+// returns to it).
+void AudioSetSoundFont(const char* path);
 
 // Digital output: every format is accepted and converted by the mixer.
 HDIGDRIVER AudioWaveOutOpen(u32 rate, int bits, int channels);

@@ -10,7 +10,10 @@ int Clamp127(int v) {
 }
 }  // namespace
 
-cAudioMixer::cAudioMixer(int voices) : voices_(static_cast<size_t>(voices)) {}
+cAudioMixer::cAudioMixer(int voices)
+    : voices_(static_cast<size_t>(voices)),
+      acc_(static_cast<size_t>(kMixBlock) * 2),
+      scratch_(static_cast<size_t>(kMixBlock) * 2) {}
 
 cAudioMixer& AudioMixer() {
     // Never destroyed: static destructors of the players still reach it at exit.
@@ -152,7 +155,6 @@ void cAudioMixer::MixVoice(Voice& voice, int* acc, int frames) {
         const i16* src = nullptr;
         int n = 0;
         if (voice.source) {
-            scratch_.resize(static_cast<size_t>(frames) * 2);
             n = std::clamp(voice.source(scratch_.data(), frames - done), 0, frames - done);
             src = scratch_.data();
         } else if (voice.pos < voice.end) {
@@ -178,12 +180,18 @@ void cAudioMixer::MixVoice(Voice& voice, int* acc, int frames) {
     if (!voice.source && voice.pos >= voice.end && voice.loopsLeft == 1) voice.status = kVoiceDone;
 }
 
+// The pull runs on the audio device's thread and allocates nothing: it mixes
+// in blocks through buffers made with the mixer.
 void cAudioMixer::Mix(i16* out, int frames) {
     std::lock_guard lock(mutex_);
-    std::vector<int> acc(static_cast<size_t>(frames) * 2, 0);
-    for (Voice& voice : voices_) {
-        if (voice.reserved && voice.status == kVoicePlaying) MixVoice(voice, acc.data(), frames);
+    for (int done = 0; done < frames; done += kMixBlock) {
+        const int n = std::min(frames - done, kMixBlock);
+        std::fill_n(acc_.begin(), n * 2, 0);
+        for (Voice& voice : voices_) {
+            if (voice.reserved && voice.status == kVoicePlaying) MixVoice(voice, acc_.data(), n);
+        }
+        i16* to = out + static_cast<size_t>(done) * 2;
+        for (int i = 0; i < n * 2; ++i)
+            to[i] = static_cast<i16>(std::clamp(acc_[i], -32768, 32767));
     }
-    for (size_t i = 0; i < acc.size(); ++i)
-        out[i] = static_cast<i16>(std::clamp(acc[i], -32768, 32767));
 }

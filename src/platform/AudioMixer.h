@@ -10,6 +10,8 @@
 #include "base/Types.h"
 
 constexpr int kMixRate = 44100;
+// The most frames mixed in one go; a longer pull is mixed in blocks of it.
+constexpr int kMixBlock = 2048;
 
 // Voice status values, as the sound players read them.
 constexpr int kVoiceFree = 1;  // reserved, nothing set up
@@ -78,7 +80,8 @@ private:
     std::recursive_mutex mutex_;
     std::vector<Voice> voices_;
     int master_ = 127;
-    std::vector<i16> scratch_;
+    std::vector<int> acc_;      // the sum of one block, made once
+    std::vector<i16> scratch_;  // one source's block, made once
 };
 
 // The one mixer the game's players share.

@@ -1,8 +1,9 @@
-// The display over SDL2 (a streaming texture scaled by whole multiples and
-// centred in the window) or headless (shown frames kept when a test asks).
-// Writes to the primary note the rows they changed; a blit onto it copies only
-// the rows that differ. A present sends just those rows to the texture, and
-// when none changed the screen is left alone.
+// The display over SDL2 or headless (shown frames kept when a test asks). In
+// a window the picture is scaled by whole multiples and centred: converted
+// row by row straight into the window's pixels, or, with a GPU renderer,
+// through a streaming texture. Writes to the primary note the rows they
+// changed; a blit onto it copies only the rows that differ. A present sends
+// just those rows on, and when none changed the screen is left alone.
 #include "platform/Display.h"
 
 #include <SDL.h>
@@ -17,6 +18,7 @@
 
 #include "platform/Backend.h"
 #include "platform/SdlWindow.h"
+#include "platform/ShowRows.h"
 
 struct DisplaySurface {
     i32 width = 0, height = 0;
@@ -36,15 +38,22 @@ struct DisplayState {
     DisplaySurface* primary = nullptr;
     bool primaryDirty = false;
     i32 changedTop = 0, changedBottom = 0;  // rows of the primary changed since the last show
+    std::vector<u8> changedRows;            // 1 for each of those rows, within the band
+    std::vector<SDL_Rect> runs;             // the window's bands of one show (made once)
     u64 rowsSent = 0;
     std::vector<std::vector<u16>> frames;
     size_t frameLimit = 0;
     u32 frameCount = 0;
     int failBlits = 0;
     bool hooked = false;
-    SDL_Renderer* renderer = nullptr;
+    SDL_Window* sdlWindow = nullptr;   // the window shown into
+    SDL_Renderer* renderer = nullptr;  // a GPU renderer, or null
     SDL_Texture* texture = nullptr;
-    SDL_Window* rendererWindow = nullptr;
+    bool onSurface = false;  // no renderer: the window's own pixels
+    // What the window's pixels hold: their surface, its size and the picture's place.
+    const SDL_Surface* shownSurface = nullptr;
+    i32 shownW = 0, shownH = 0;
+    DisplayPlace shownPlace;
     i32 headlessWindowW = 640, headlessWindowH = 480;
     bool textureStale = true;  // a new texture holds nothing of the picture yet
     bool mustShow = true;      // the screen lost the picture (new renderer, exposed, resized)
@@ -67,12 +76,14 @@ int WatchWindow(void*, SDL_Event* e) {
 
 void DropSdl() {
     auto& d = D();
-    if (d.renderer) SDL_DelEventWatch(WatchWindow, nullptr);
+    if (d.sdlWindow) SDL_DelEventWatch(WatchWindow, nullptr);
     if (d.texture) SDL_DestroyTexture(d.texture);
     if (d.renderer) SDL_DestroyRenderer(d.renderer);
     d.texture = nullptr;
     d.renderer = nullptr;
-    d.rendererWindow = nullptr;
+    d.sdlWindow = nullptr;
+    d.onSurface = false;
+    d.shownSurface = nullptr;
     d.textureStale = true;
     d.mustShow = true;
 }
@@ -88,7 +99,7 @@ bool HasGpuNode() {
 }
 
 // True when the renderer draws through GL that the processor rasterises
-// (llvmpipe, softpipe, swrast): its threads cost more than SDL's own blitter.
+// (llvmpipe, softpipe, swrast): its threads cost more than our own rows.
 bool OnSoftwareGl(SDL_Renderer* r) {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(r, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6))
@@ -103,34 +114,40 @@ bool OnSoftwareGl(SDL_Renderer* r) {
     return false;
 }
 
-// The player's SDL_RENDER_DRIVER wins; otherwise a GPU renderer where a GPU
-// draws, and SDL's software renderer everywhere else.
+// The player's SDL_RENDER_DRIVER wins ("software" draws into the window's
+// pixels as where there is no GPU); otherwise a GPU renderer where a GPU
+// draws. Null: the picture goes straight into the window's pixels.
 SDL_Renderer* CreateRenderer(SDL_Window* win) {
-    if (SDL_GetHint(SDL_HINT_RENDER_DRIVER)) return SDL_CreateRenderer(win, -1, 0);
-    if (HasGpuNode()) {
+    const char* asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    if (asked && std::strcmp(asked, "software") != 0) return SDL_CreateRenderer(win, -1, 0);
+    if (!asked && HasGpuNode()) {
         SDL_Renderer* r = SDL_CreateRenderer(win, -1, SDL_RENDERER_ACCELERATED);
         if (r && !OnSoftwareGl(r)) return r;
         if (r) SDL_DestroyRenderer(r);
     }
-    // The software renderer draws into the window's surface, which SDL would
-    // otherwise back with a GL texture of its own on X11.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    return SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
+    return nullptr;
 }
 
-// The renderer follows the window: a new window (after a reset) gets a new one.
+// The renderer or the window's pixels follow the window: a new window (after
+// a reset) gets its own.
 bool EnsureSdl() {
     auto& d = D();
     SDL_Window* win = SdlMainWindow();
     if (!win || !d.primary) return false;
-    if (d.renderer && d.rendererWindow == win) return true;
-    if (d.renderer && d.rendererWindow != win) DropSdl();
-    d.renderer = CreateRenderer(win);
-    if (!d.renderer) return false;
+    if (d.sdlWindow == win) return d.renderer || d.onSurface;
+    if (d.sdlWindow) DropSdl();
+    d.sdlWindow = win;
     SDL_AddEventWatch(WatchWindow, nullptr);
-    d.rendererWindow = win;
     d.textureStale = true;
     d.mustShow = true;
+    d.renderer = CreateRenderer(win);
+    if (!d.renderer) {
+        // The window's own pixels, in shared memory rather than behind a GL
+        // texture of SDL's on X11.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        d.onSurface = true;
+        return true;
+    }
     u32 fmt = d.green == 0x03E0 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
     d.texture = SDL_CreateTexture(d.renderer, fmt, SDL_TEXTUREACCESS_STREAMING, d.primary->width,
                                   d.primary->height);
@@ -149,11 +166,10 @@ void TraceFirstFrame() {
                  now.tv_nsec);
 }
 
-// The changed rows [top, bottom) go to the texture, the one copy of a frame;
-// with none changed the screen is drawn again only when it lost the picture.
-void ShowSdl(i32 top, i32 bottom) {
+// The changed rows [top, bottom) go to the texture; the renderer clears only
+// where the picture leaves bars.
+void ShowTexture(i32 top, i32 bottom) {
     auto& d = D();
-    if (!EnsureSdl()) return;
     if (d.textureStale) top = 0, bottom = d.primary->height;
     if (top >= bottom && !d.mustShow) return;
     if (top < bottom) {
@@ -170,11 +186,96 @@ void ShowSdl(i32 top, i32 bottom) {
     SDL_GetRendererOutputSize(d.renderer, &outW, &outH);
     DisplayPlace at = DisplayFit(outW, outH);
     SDL_Rect dst{at.x, at.y, d.primary->width * at.scale, d.primary->height * at.scale};
-    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(d.renderer);
+    if (dst.x > 0 || dst.y > 0 || dst.w < outW || dst.h < outH) {
+        SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(d.renderer);
+    }
     SDL_RenderCopy(d.renderer, d.texture, nullptr, &dst);
     SDL_RenderPresent(d.renderer);
     TraceFirstFrame();
+}
+
+ShowFormat FormatOf(const SDL_Surface* s) {
+    ShowFormat f;
+    f.bits = s->format->BytesPerPixel * 8;  // 32 for 8-8-8 in four bytes, 24 in three
+    f.red = s->format->Rmask;
+    f.green = s->format->Gmask;
+    f.blue = s->format->Bmask;
+    f.alpha = s->format->Amask;
+    return f;
+}
+
+// Black around the picture: the window's rows above and below it and the
+// columns beside it.
+void FillBars(SDL_Surface* s, DisplayPlace at, i32 w, i32 h) {
+    SDL_Rect bars[4] = {{0, 0, s->w, at.y},
+                        {0, at.y + h, s->w, s->h - at.y - h},
+                        {0, at.y, at.x, h},
+                        {at.x + w, at.y, s->w - at.x - w, h}};
+    for (const SDL_Rect& r : bars)
+        if (r.w > 0 && r.h > 0) SDL_FillRect(s, &r, SDL_MapRGB(s->format, 0, 0, 0));
+}
+
+// The changed rows [top, bottom), converted and scaled, straight into the
+// window's pixels, and only their band put on the screen. A new window
+// surface or a new place repaints the whole window, bars included.
+void ShowOnSurface(i32 top, i32 bottom) {
+    auto& d = D();
+    SDL_Window* win = d.sdlWindow;
+    SDL_Surface* s = SDL_GetWindowSurface(win);
+    if (!s) return;
+    DisplayPlace at = DisplayFit(s->w, s->h);
+    bool whole = d.mustShow || s != d.shownSurface || s->w != d.shownW || s->h != d.shownH ||
+                 at.x != d.shownPlace.x || at.y != d.shownPlace.y || at.scale != d.shownPlace.scale;
+    if (whole) top = 0, bottom = d.primary->height;
+    if (top >= bottom) return;
+    if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return;
+    const i32 w = d.primary->width * at.scale, h = d.primary->height * at.scale;
+    if (whole) FillBars(s, at, w, h);
+    ShowTarget to{static_cast<u8*>(s->pixels), s->pitch, s->w, s->h, FormatOf(s)};
+    PictureLayout layout{d.green != 0x03E0};
+    SDL_Rect window{0, 0, s->w, s->h};
+    d.runs.clear();
+    // Runs of changed rows; a gap of a few unchanged rows is sent with them
+    // rather than as a band of its own.
+    constexpr i32 kGap = 8;
+    for (i32 y = top; y < bottom;) {
+        if (!whole && !d.changedRows[y]) {
+            ++y;
+            continue;
+        }
+        i32 end = y + 1, last = y + 1;
+        while (end < bottom && end - last <= kGap) {
+            bool changed = whole || d.changedRows[end];
+            ++end;
+            if (changed) last = end;
+        }
+        ShowPictureRows(d.primary->pixels.data(), d.primary->width, d.primary->width, y, last,
+                        layout, to, at.x, at.y, at.scale);
+        SDL_Rect band{at.x, at.y + y * at.scale, w, (last - y) * at.scale};
+        if (SDL_IntersectRect(&band, &window, &band)) d.runs.push_back(band);
+        y = last;
+    }
+    if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+    int failed =
+        whole ? SDL_UpdateWindowSurface(win)
+              : SDL_UpdateWindowSurfaceRects(win, d.runs.data(), static_cast<int>(d.runs.size()));
+    // A refused update (the window changed size meanwhile) repaints all next time.
+    d.mustShow = failed != 0;
+    d.shownSurface = s;
+    d.shownW = s->w;
+    d.shownH = s->h;
+    d.shownPlace = at;
+    TraceFirstFrame();
+}
+
+void ShowSdl(i32 top, i32 bottom) {
+    if (!EnsureSdl()) return;
+    if (D().onSurface)
+        ShowOnSurface(top, bottom);
+    else
+        ShowTexture(top, bottom);
+    if (!D().mustShow) SdlWindowShown();
 }
 
 void Show() {
@@ -184,11 +285,12 @@ void Show() {
     ++d.frameCount;
     i32 top = d.changedTop, bottom = d.changedBottom;
     d.changedTop = d.changedBottom = 0;
-    if (top < bottom) d.rowsSent += static_cast<u64>(bottom - top);
-    if (!PlatformIsHeadless()) {
-        ShowSdl(top, bottom);
-        return;
-    }
+    if (top < bottom)
+        d.rowsSent += static_cast<u64>(
+            std::count(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 1));
+    if (!PlatformIsHeadless()) ShowSdl(top, bottom);
+    if (top < bottom) std::fill(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 0);
+    if (!PlatformIsHeadless()) return;
     if (d.frameLimit == 0) return;
     // The oldest kept frame's buffer takes the new one: no allocation per frame.
     std::vector<u16> kept;
@@ -223,6 +325,7 @@ void Touch(DisplaySurface* s, i32 top, i32 bottom) {
     auto& d = D();
     d.primaryDirty = true;
     if (top >= bottom) return;
+    std::fill(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 1);
     if (d.changedTop >= d.changedBottom) {
         d.changedTop = top;
         d.changedBottom = bottom;
@@ -291,6 +394,8 @@ DisplaySurface* DisplayCreatePrimary() {
     if (!s) return nullptr;
     s->primary = true;
     d.primary = s;
+    d.changedRows.assign(static_cast<size_t>(d.height), 0);
+    d.runs.reserve(static_cast<size_t>(d.height));
     return s;
 }
 

@@ -1,12 +1,18 @@
 // FluidSynth behind the synthesizer interface, every synthesizer playing from
-// one loaded copy of each sound font.
+// one loaded copy of each sound font, read in the background.
 #include "platform/MidiSynth.h"
 
 #include <dlfcn.h>
 #include <fluidsynth.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <filesystem>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "platform/AudioMixer.h"
 
@@ -30,11 +36,17 @@ fluid_settings_t* NewSettings() {
 
 // A loaded sound font is held by a keeper synthesizer that never plays and
 // lives as long as the program (the sequences' synthesizers borrow its
-// presets and samples, and may be released in any order).
+// presets and samples, and may be released in any order). The file is read
+// on a loader thread of its own, so that the first frame does not wait for
+// it: the keeper is made here, touched by the loader alone until `done`, and
+// the loader is joined before the font is used.
 struct KeptFont {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* keeper = nullptr;
     fluid_sfont_t* font = nullptr;
+    std::thread loader;
+    std::atomic<bool> done{false};
+    int id = FLUID_FAILED;
 };
 std::map<std::string, KeptFont>& KeptFonts() {
     static auto* fonts = new std::map<std::string, KeptFont>;  // outlives static destructors
@@ -42,6 +54,11 @@ std::map<std::string, KeptFont>& KeptFonts() {
 }
 
 u32 gSoundFontLoads;
+
+// Loads wait while a test holds them back.
+std::mutex gHoldMutex;
+std::condition_variable gHoldChanged;
+bool gHold = false;
 
 // FluidSynth reads a sound font's samples in an OpenMP team whose threads
 // spin while they wait: on a busy machine that is several times slower than
@@ -53,22 +70,58 @@ void LoadOnThisThreadOnly() {
     if (set) set(1);
 }
 
-fluid_sfont_t* KeptFontFor(const std::string& path) {
-    auto& fonts = KeptFonts();
-    if (auto it = fonts.find(path); it != fonts.end()) return it->second.font;
-    KeptFont k;
-    k.settings = NewSettings();
-    k.keeper = k.settings ? new_fluid_synth(k.settings) : nullptr;
+void Load(KeptFont* k, std::string path) {
+    {
+        // Held back at most ten seconds: a test that forgets to let go still ends.
+        std::unique_lock lock(gHoldMutex);
+        gHoldChanged.wait_for(lock, std::chrono::seconds(10), [] { return !gHold; });
+    }
     LoadOnThisThreadOnly();
-    int id = k.keeper ? fluid_synth_sfload(k.keeper, path.c_str(), 0) : FLUID_FAILED;
-    if (id == FLUID_FAILED) {
-        if (k.keeper) delete_fluid_synth(k.keeper);
+    k->id = fluid_synth_sfload(k->keeper, path.c_str(), 0);
+    k->done.store(true, std::memory_order_release);
+}
+
+// Starts reading the file unless it is read or being read; false when it
+// cannot be (no such file, no synthesizer).
+bool StartLoad(const std::string& path) {
+    auto& fonts = KeptFonts();
+    if (fonts.count(path)) return true;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    KeptFont& k = fonts[path];
+    k.settings = NewSettings();
+    // The keeper never plays: one voice is all it needs room for.
+    if (k.settings) fluid_settings_setint(k.settings, "synth.polyphony", 1);
+    k.keeper = k.settings ? new_fluid_synth(k.settings) : nullptr;
+    if (!k.keeper) {
         if (k.settings) delete_fluid_settings(k.settings);
-        return nullptr;  // not remembered: a font installed later still loads
+        fonts.erase(path);
+        return false;
+    }
+    k.loader = std::thread(Load, &k, path);
+    return true;
+}
+
+// The loaded font once its loader has finished, else null. A failed load is
+// forgotten: a font installed later still loads.
+fluid_sfont_t* KeptFontFor(const std::string& path, bool* failed) {
+    *failed = false;
+    auto& fonts = KeptFonts();
+    auto it = fonts.find(path);
+    if (it == fonts.end()) return nullptr;
+    KeptFont& k = it->second;
+    if (k.font) return k.font;
+    if (!k.done.load(std::memory_order_acquire)) return nullptr;
+    if (k.loader.joinable()) k.loader.join();
+    if (k.id == FLUID_FAILED) {
+        delete_fluid_synth(k.keeper);
+        delete_fluid_settings(k.settings);
+        fonts.erase(it);
+        *failed = true;
+        return nullptr;
     }
     ++gSoundFontLoads;
-    k.font = fluid_synth_get_sfont_by_id(k.keeper, id);
-    fonts[path] = k;
+    k.font = fluid_synth_get_sfont_by_id(k.keeper, k.id);
     return k.font;
 }
 
@@ -94,9 +147,7 @@ int BorrowFree(fluid_sfont_t* s) {
     return 0;
 }
 
-fluid_sfont_t* Borrow(const std::string& path) {
-    fluid_sfont_t* kept = KeptFontFor(path);
-    if (!kept) return nullptr;
+fluid_sfont_t* Borrow(fluid_sfont_t* kept) {
     fluid_sfont_t* s =
         new_fluid_sfont(BorrowName, BorrowPreset, BorrowStart, BorrowNext, BorrowFree);
     if (s) fluid_sfont_set_data(s, kept);
@@ -106,6 +157,20 @@ fluid_sfont_t* Borrow(const std::string& path) {
 
 u32 MidiSoundFontLoads() {
     return gSoundFontLoads;
+}
+
+void MidiHoldFontLoads(bool hold) {
+    {
+        std::lock_guard lock(gHoldMutex);
+        gHold = hold;
+    }
+    gHoldChanged.notify_all();
+}
+
+void MidiFinishFontLoads() {
+    MidiHoldFontLoads(false);
+    for (auto& [path, k] : KeptFonts())
+        if (k.loader.joinable()) k.loader.join();
 }
 
 cMidiSynth::~cMidiSynth() {
@@ -132,17 +197,34 @@ bool cMidiSynth::Open(const std::string& soundFont, std::string* error) {
         *error = "cannot create the synthesizer";
         return false;
     }
-    fluid_sfont_t* font = Borrow(soundFont);
-    if (!font || fluid_synth_add_sfont(synth, font) == FLUID_FAILED) {
-        if (font) delete_fluid_sfont(font);
+    if (!StartLoad(soundFont)) {
         delete_fluid_synth(synth);
         delete_fluid_settings(settings);
         *error = "cannot load sound font " + soundFont;
         return false;
     }
-    fluid_synth_program_reset(synth);
     settings_ = settings;
     synth_ = synth;
+    fontPath_ = soundFont;
+    fontAdded_ = false;
+    Ready();
+    return true;
+}
+
+bool cMidiSynth::Ready() {
+    if (fontAdded_ || !synth_) return fontAdded_;
+    bool failed = false;
+    fluid_sfont_t* kept = KeptFontFor(fontPath_, &failed);
+    if (failed) fontPath_.clear();  // never plays
+    if (!kept) return false;
+    fluid_sfont_t* font = Borrow(kept);
+    if (!font || fluid_synth_add_sfont(Synth(synth_), font) == FLUID_FAILED) {
+        if (font) delete_fluid_sfont(font);
+        fontPath_.clear();
+        return false;
+    }
+    fluid_synth_program_reset(Synth(synth_));
+    fontAdded_ = true;
     return true;
 }
 
@@ -151,6 +233,7 @@ void cMidiSynth::Close() {
     if (settings_) delete_fluid_settings(static_cast<fluid_settings_t*>(settings_));
     synth_ = nullptr;
     settings_ = nullptr;
+    fontAdded_ = false;
 }
 
 void cMidiSynth::Send(u8 status, u8 data1, u8 data2) {

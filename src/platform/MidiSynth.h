@@ -14,6 +14,11 @@ constexpr double kMidiGain = 1.4;
 // How many times a sound font file was read since the program started: each
 // file is read once and shared by every synthesizer.
 u32 MidiSoundFontLoads();
+// Sound fonts are read on a loader thread. Tests hold the loads back to play
+// a piece before its font is there; finishing lets every load end and joins
+// the loaders (the sound library's shutdown and reset do).
+void MidiHoldFontLoads(bool hold);
+void MidiFinishFontLoads();
 
 class cMidiSynth {
 public:
@@ -22,8 +27,14 @@ public:
     cMidiSynth(const cMidiSynth&) = delete;
     cMidiSynth& operator=(const cMidiSynth&) = delete;
 
-    // Creates the synthesizer and loads the sound font; false with error set.
+    // Creates the synthesizer and starts reading the sound font; false with
+    // error set when there is no such file.
     bool Open(const std::string& soundFont, std::string* error);
+    // Whether the sound font is in: true once it has been read and added,
+    // which this call does when the loader has finished (never on the audio
+    // thread: it allocates). Until then the synthesizer plays nothing.
+    bool Ready();
+    bool HasFont() const { return fontAdded_; }
     void Close();
     bool IsOpen() const { return synth_ != nullptr; }
     // One channel message (note on/off, controller, program, pressure, pitch bend).
@@ -35,4 +46,6 @@ public:
 private:
     void* settings_ = nullptr;
     void* synth_ = nullptr;
+    std::string fontPath_;
+    bool fontAdded_ = false;
 };

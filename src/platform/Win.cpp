@@ -3,6 +3,9 @@
 #include "platform/Win.h"
 
 #include <SDL.h>
+#define SDL_VIDEO_DRIVER_X11 1  // the X11 part of the window's system information
+#include <SDL_syswm.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -44,6 +47,7 @@ struct PlatformState {
     int beeps = 0;
     SDL_Window* sdlWindow = nullptr;
     bool sdlStarted = false;
+    bool fullScreenAsked = false;  // full screen asked for after the first frame
     int lockFd = -1;
     std::vector<PlatformEventHooks> hooks;
     DeviceFailures failures;
@@ -327,8 +331,57 @@ void PlatformReset() {
     ReleaseLock();
 }
 
+void PlatformStopSdl() {
+    auto& s = P();
+    if (s.sdlWindow) SDL_DestroyWindow(s.sdlWindow);
+    s.sdlWindow = nullptr;
+    if (s.sdlStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    s.sdlStarted = false;
+    s.noDisplay = false;
+}
+
 SDL_Window* SdlMainWindow() {
     return P().sdlWindow;
+}
+
+namespace {
+// Whether a window manager runs on the window's X display: it names its own
+// window on the root window (_NET_SUPPORTING_WM_CHECK). Anything that cannot
+// be asked counts as one.
+bool WindowManagerRuns(SDL_Window* win) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(win, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    using InternAtom = Atom (*)(Display*, const char*, Bool);
+    using RootOf = Window (*)(Display*);
+    using GetProperty = int (*)(Display*, Window, Atom, long, long, Bool, Atom, Atom*, int*,
+                                unsigned long*, unsigned long*, unsigned char**);
+    using Free = int (*)(void*);
+    auto intern = reinterpret_cast<InternAtom>(dlsym(RTLD_DEFAULT, "XInternAtom"));
+    auto root = reinterpret_cast<RootOf>(dlsym(RTLD_DEFAULT, "XDefaultRootWindow"));
+    auto get = reinterpret_cast<GetProperty>(dlsym(RTLD_DEFAULT, "XGetWindowProperty"));
+    auto release = reinterpret_cast<Free>(dlsym(RTLD_DEFAULT, "XFree"));
+    if (!intern || !root || !get || !release) return true;
+    Display* dpy = info.info.x11.display;
+    Atom check = intern(dpy, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == 0) return false;  // never set on this display
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    int got = get(dpy, root(dpy), check, 0, 1, False, AnyPropertyType, &type, &format, &count,
+                  &left, &data);
+    if (data) release(data);
+    return got == Success && count == 1;
+}
+}  // namespace
+
+void SdlWindowShown() {
+    auto& s = P();
+    if (!s.sdlWindow || s.fullScreenAsked) return;
+    s.fullScreenAsked = true;
+    if (WindowManagerRuns(s.sdlWindow))
+        SDL_SetWindowFullscreen(s.sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 bool RegisterClassA(const WNDCLASS& wc) {
@@ -350,14 +403,15 @@ HWND CreateWindowExA(const char* className, const char* title, int width, int he
     if (s.backend == Backend::Sdl) {
         StartSdl();
         if (s.sdlStarted) {
-            // Full screen on the desktop; the picture is scaled by whole multiples.
-            // The window is made as large as the screen from the start: where no
-            // window manager carries out the full-screen request it keeps the size
-            // it was made with.
+            // As large as the screen from the start, the picture scaled by whole
+            // multiples. Full screen is asked of a window manager only after the
+            // first frame is on the screen (SdlWindowShown): SDL waits for its
+            // answer, and where none runs the window already covers the screen.
             SDL_Rect screen{0, 0, width, height};
             if (SDL_GetDisplayBounds(0, &screen) != 0) screen = SDL_Rect{0, 0, width, height};
-            s.sdlWindow = SDL_CreateWindow(title, screen.x, screen.y, screen.w, screen.h,
-                                           SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
+            s.sdlWindow =
+                SDL_CreateWindow(title, screen.x, screen.y, screen.w, screen.h, SDL_WINDOW_SHOWN);
+            s.fullScreenAsked = false;
             if (!s.sdlWindow) {
                 ReleaseLock();
                 return nullptr;

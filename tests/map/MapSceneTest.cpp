@@ -386,6 +386,7 @@ TEST_F(WorldMap, TheTownsPieceStartsWithTheMapAndMatchesARecordedPiece) {
     gMidi.Stop();
     StopAllSfx();
     PeakOf(1000);
+    MidiFinishFontLoads();  // the font read in the background is in before the piece starts
     gMusic.SetMode(1, 1, 0);
     h.RunFrames(2);
     ASSERT_EQ(gMidi.Playing().size(), 1u);

@@ -161,6 +161,7 @@ TEST_F(Music, MidiPieceFadesAndEnds) {
     Write("music/long.xmi", MakeXmi(p));
     std::string name = Root() + "music\\long.xmi";
     ASSERT_EQ(gMidi.Open(), 1);
+    MidiFinishFontLoads();
     gMusic.SetTrack(name.c_str(), 7, 0, 1);
     Mode(1);
     ASSERT_EQ(gMusic.CurrentId(), 7);
@@ -497,10 +498,12 @@ protected:
         drv_ = AudioMidiOutOpen(-1);
         ASSERT_NE(drv_, nullptr);
     }
+    // A sequence playing the file, its sound font read before it starts.
     HSEQUENCE Start(const std::vector<u8>& file) {
         HSEQUENCE seq = AudioAllocateSequence(drv_);
         if (!seq || !AudioInitSequence(seq, file.data(), static_cast<u32>(file.size()), 0))
             return nullptr;
+        MidiFinishFontLoads();
         AudioStartSequence(seq);
         return seq;
     }
@@ -543,6 +546,35 @@ TEST_F(XmiSynth, SoundDuringNotesSilenceAfterAndOneSharedFont) {
     EXPECT_GT(Rms(Pull(200)), 300);
     EXPECT_EQ(MidiSoundFontLoads(), before) << "a new sequence finds the font still loaded";
     AudioReleaseSequence(d);
+}
+
+// A piece started while its sound font is still being read waits silently at
+// its start, and plays from there once the font is in.
+TEST_F(XmiSynth, APieceWaitsForALateFontThenPlaysFromItsStart) {
+    // A path of its own: this program has not read the font under it yet.
+    std::filesystem::path font = std::filesystem::path(Root()) / "late.sf2";
+    std::filesystem::create_symlink(kDefaultSoundFont, font);
+    AudioSetSoundFont(font.c_str());
+    u32 loads = MidiSoundFontLoads();
+    MidiHoldFontLoads(true);
+    std::vector<u8> file = MakeXmi(OneNote(60, 60, 120));
+    HSEQUENCE seq = AudioAllocateSequence(drv_);
+    ASSERT_NE(seq, nullptr) << AudioLastError();
+    ASSERT_TRUE(AudioInitSequence(seq, file.data(), static_cast<u32>(file.size()), 0));
+    AudioStartSequence(seq);
+    EXPECT_EQ(AudioSequenceStatus(seq), kSeqPlaying);
+    EXPECT_LT(Rms(Pull(200)), 1);
+    i32 total = 0, current = -1;
+    AudioSequenceMsPosition(seq, &total, &current);
+    EXPECT_EQ(std::tuple(MidiSoundFontLoads() - loads, current), std::tuple(0u, 0));
+
+    MidiFinishFontLoads();
+    EXPECT_EQ(AudioSequenceStatus(seq), kSeqPlaying);  // the player's check each frame
+    EXPECT_EQ(MidiSoundFontLoads() - loads, 1u);
+    EXPECT_GT(Rms(Pull(300)), 300);
+    AudioSequenceMsPosition(seq, &total, &current);
+    EXPECT_TRUE(std::abs(current - 300) <= 20) << current;
+    AudioReleaseSequence(seq);
 }
 
 // Sound effects: the mixer's arithmetic, voices and status pulled directly with
