@@ -9,6 +9,7 @@
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "engine/LineFilter.h"
 #include "engine/PicPaint.h"
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
@@ -334,6 +335,17 @@ TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
     EXPECT_EQ(gMouseInput.hoverId, kTitleLoad);
     TapKey(h, kScanEnter, 2);
     EXPECT_EQ(gFrameId, kScreenBit | 26);
+}
+
+// The quick load from the title shows the title greyed behind its notice: no
+// button may grey into the ground of any of the three title pictures.
+TEST_F(ArtTest, GreyedTitleButtonsStandApartFromEveryBackground) {
+    for (u32 back = 1; back <= 3; ++back)
+        for (u32 button = 7; button <= 14; ++button) {
+            u16 px[2] = {Colour(9002, back), Colour(9002, button)};
+            GreyLine(px, 2);
+            EXPECT_NE(px[0], px[1]) << "background " << back << ", button frame " << button;
+        }
 }
 
 // Settings and back make a second title without video; a release on another

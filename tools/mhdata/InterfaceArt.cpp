@@ -75,6 +75,10 @@ constexpr TextBox kTextBoxes[] = {
     {9907, 9, 11, kNight, 0, 0},  // the list screens' backgrounds: white and pale texts
     {9904, 2, 2, kLit, 0, 0},     // button highlights under white captions
     {9900, 5, 5, kLit, 0, 0},     // the system list's row marker
+    // The title's first button, plain and lit: deep enough to stay apart from
+    // every title picture when the quick load greys the title behind its notice.
+    {9002, 7, 7, figures::Rgb(2, 12, 6), 0, 0},
+    {9002, 8, 8, figures::Rgb(4, 20, 10), 0, 0},
 };
 
 const TextBox* TextBoxOf(u32 act, u32 action) {
