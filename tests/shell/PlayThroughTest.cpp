@@ -47,6 +47,7 @@
 #include "map/StoryLink.h"
 #include "menu/ItemFrame.h"
 #include "menu/OfferFrame.h"
+#include "menu/SkillListFrame.h"
 #include "menu/TransformFrame.h"
 #include "mhdata/Archives.h"
 #include "mhdata/Databases.h"
@@ -54,6 +55,7 @@
 #include "mhdata/SampleEquip.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleShop.h"
+#include "mhdata/SampleSkillMenu.h"
 #include "shop/EnhanceFrame.h"
 #include "shop/ShopCommon.h"
 #include "shop/ShopFront.h"
@@ -84,7 +86,7 @@ constexpr u32 kItemsPage = 2, kEquipPage = 3, kOfferPage = 4, kEndingScreen = 5,
               kSaveSlots = 8, kLoadSlots = 9, kQuestLog = 10, kFormation = 11, kSettings = 12,
               kSystemMenu = 13, kItemList = 14, kZoom = 15, kTestEnd = 16, kTransformPage = 17,
               kBuyFront = 18, kBuyList = 19, kSellFront = 20, kSellList = 21, kEnhance = 22,
-              kSkillsPage = 23, kQuickSaveNotice = 28, kTitleQuickLoad = 32;
+              kSkillsPage = 23, kSkillList = 24, kQuickSaveNotice = 28, kTitleQuickLoad = 32;
 // The system menu's rows.
 constexpr int kSysSave = 0, kSysLoad = 1, kSysFormation = 2, kSysSettings = 3, kSysQuests = 4;
 
@@ -688,8 +690,28 @@ struct PlayThrough : ::testing::Test {
             open.push_back(Utf8ToBig5(kSampleQuestNames[q - kSampleKeeperQuest]));
         EXPECT_EQ(shown, open);
     }
+    // The skills page opens on role 0, the member the map left shown; its
+    // second row, healing, lists the skills role 0 has learned in the order
+    // learned, each with its MP cost: ten rows, the last five after a page down.
     void SkillList() {
         ASSERT_NO_FATAL_FAILURE(KeyTo(kScanF2, kSkillsPage));
+        ASSERT_EQ(gMenuRole, 0);
+        ASSERT_NO_FATAL_FAILURE(ClickTo(520, 140, kSkillList));
+        EXPECT_EQ(gSkillListFrame->category, 3);
+        std::map<int, std::string> shown;
+        for (int page = 0; page < 2; ++page, Key(kScanPgDn)) {
+            for (int j = 0; j < kListRows; ++j) {
+                const cControl* name = gSkillListFrame->rowName[j];
+                const cControl* mp = gSkillListFrame->rowValue[j];
+                if (name && name->shown && mp && mp->shown)
+                    shown[gSkillListFrame->list.top + j] = std::string(name->text) + mp->text;
+            }
+        }
+        std::map<int, std::string> learned;
+        for (const sampleSkills::HealingSkill& sk : sampleSkills::kHealingSkills)
+            learned[static_cast<int>(learned.size())] =
+                Utf8ToBig5(sk.name) + "Mp:" + std::to_string(sk.mpCost);
+        EXPECT_EQ(shown, learned);
         ASSERT_NO_FATAL_FAILURE(BackToTheMap());
         At(kTown, pier->x, kStreetSpotY + 1);
     }

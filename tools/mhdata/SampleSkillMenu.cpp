@@ -74,14 +74,9 @@ void AddMenuSkills(DatabaseSet& set) {
     std::vector<SkillData>& s = set.skills;
     PadTo(s, kStrike);
     s.push_back(MenuSkill(kStrike, "斬擊", 0, 3, 2, 6, 0));
-    s.push_back(MenuSkill(kMend, "小治療", 3, 1, 1, 8, 40));
-    s.push_back(MenuSkill(kSoothe, "安撫", 3, 2, 3, 12, 20));
-    s.push_back(MenuSkill(kCalm, "靜心", 3, 5, 1, 5, 60));
-    s.push_back(MenuSkill(kGreatMend, "大治療", 3, 1, 3, 99, 200));
-    for (i32 id = kFirstCure; id <= kLastCure; ++id) {
-        char name[16];
-        std::snprintf(name, sizeof(name), "療法%02d", id - kFirstCure + 1);
-        s.push_back(MenuSkill(id, name, 3, 5, 1, id - kFirstCure + 1, 5));
+    for (i32 id = kMend; id <= kLastCure; ++id) {
+        const HealingSkill& h = kHealingSkills[id - kMend];
+        s.push_back(MenuSkill(id, h.name, 3, h.target, h.useMode, h.mpCost, h.hp));
     }
     s.push_back(MenuSkill(kHymn, "聖歌", 5, 2, 1, 10, 15));
     s.push_back(MenuSkill(kIceArrow, "冰箭", 6, 3, 2, 8, 0));
