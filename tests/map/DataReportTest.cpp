@@ -128,9 +128,7 @@ TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
 TEST(DataReport, AQuickLoadNamesAMapDatabaseDamagedDuringPlay) {
     Harness h;
     SampleSession s{h};
-    s.NewGameFromTheTitle();
-    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
     h.RunFrames(15);
     s.Tap(scan::kF9);
     ASSERT_TRUE(h.RunUntil([] { return gFrameId == kMapMode; }, 60));
@@ -156,9 +154,7 @@ TEST(DataReport, AQuickLoadNamesAMapDatabaseDamagedDuringPlay) {
 TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
     Harness h;
     SampleSession s{h};
-    s.NewGameFromTheTitle();
-    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
     h.RunFrames(15);
     ASSERT_EQ(QuickSave(), 1);
     std::vector<u8> quick = ReadHostFile(h.Path("Save/Quick.sav"));

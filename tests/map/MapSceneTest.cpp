@@ -263,9 +263,7 @@ struct WorldMap : ::testing::Test {
 
 TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     // A new game with its opening words read.
-    s.NewGameFromTheTitle();
-    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
     i32 walkMode = gWalkMode;
     // Walks left along the street into the signpost: its talk leads to map 2.
     // Left still held there past its repeat time chooses nothing.

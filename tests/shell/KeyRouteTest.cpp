@@ -67,9 +67,7 @@ struct KeyRoute : ::testing::Test {
 };
 
 TEST_F(KeyRoute, EveryPlaceOfTheAdventureIsEnteredByTheKeys) {
-    s.NewGameFromTheTitle();
-    ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
-    ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+    ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
     ASSERT_NO_FATAL_FAILURE(At("town", kTown, 10, 10));
 
     // The old stone beside the lane, from the grass west of it: its words.

@@ -79,6 +79,12 @@ struct SampleSession {
         SetGameFlag(kFlagNoEncounters);
     }
     static constexpr i32 kFlagNoEncounters = 323;
+    // A new game with its opening words read to their end.
+    void PastTheOpening() {
+        ASSERT_NO_FATAL_FAILURE(NewGameFromTheTitle());
+        ASSERT_TRUE(h.RunUntil([] { return !gDialogs.empty(); }, 20));
+        ASSERT_TRUE(ConfirmUntilTalkEnds());
+    }
     // Walks from the start down the street and right up to the person with the
     // question, stopping on the cell in front of it. Returns the person's slot.
     int WalkToTheQuestion() {
