@@ -283,7 +283,7 @@ tap a; sleep 4; shot pirates-on-auto
 # on their own; the show draws the harbour, its sea the colour $show_sea at
 # (100, 230), between black bars at the top and the bottom. Screens are
 # taken until the street is back, and the first one of the show is kept.
-show_sea=32,88,156
+show_sea=32,89,156
 shown=0
 for i in $(seq 1 400); do
   xwd -root | convert xwd:- "$out/show.png"
