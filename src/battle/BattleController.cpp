@@ -196,17 +196,18 @@ i32 cActionPicker::TrySkill(i32 id) {
     cFighter& f = *current_;
     const SkillData* sk = GetSkillRecord(id);
     if (!sk) return 0;
-    if (f.IsSpellBanned() && sk->category != 0 && sk->category != 3) return 0;
+    if (f.IsSpellBanned() && sk->category != kCombatCategory && sk->category != kMedicCategory)
+        return 0;
     i32 command = kCmdMagic;
     switch (sk->target) {
         case kTargetOneAlly:
         case kTargetOneFoe: {
             const bool foe = sk->target == kTargetOneFoe;
-            cFighter* t = foe ? other_->PickRandomTarget(sk->category == 0 ? 1 : 0)
+            cFighter* t = foe ? other_->PickRandomTarget(sk->category == kCombatCategory ? 1 : 0)
                               : own_->PickWeakestTarget(0);
             if (!t) return 0;
             LinkTarget(f, *t);
-            if (foe && sk->category == 0) command = kCmdSkillStrike;
+            if (foe && sk->category == kCombatCategory) command = kCmdSkillStrike;
             break;
         }
         case kTargetAllAllies:

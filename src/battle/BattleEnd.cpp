@@ -118,8 +118,8 @@ void cEndPanel::Draw() const {
     const i32 py = Sat32(y + SatMul(height, shrink) / kEndZoomFull / 2);
     SetZoom(anim.xOff, anim.yOff, zoom, zoom);
     gCurPic = f->pixels;
-    PutPic(px, py, f->width, f->height, static_cast<i32>((anim.drawMode | kZoomMode) & 0x7FFFFFFFu),
-           f->alpha);
+    PutPic(px, py, f->width, f->height,
+           static_cast<i32>((anim.drawMode | kZoomMode) & kActModePaint), f->alpha);
 }
 
 // ---- Rewards and levels. ----

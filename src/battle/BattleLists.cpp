@@ -31,7 +31,6 @@ constexpr i32 kThumbGrab = 50;
 constexpr i32 kDefaultArtW = 16, kDefaultArtH = 16;
 constexpr u16 kWhite = 0xFFFF, kBlack = 0, kGrey = 0x8410;
 constexpr i32 kSummonSkillBase = 200;
-constexpr i32 kSummonCategory = 2;
 
 // Frames of act 11003: panel, thumb, up arrow (normal, pressed), down arrow.
 struct ListArt {
@@ -422,7 +421,8 @@ void FillCreatureMagicRows(cBattleList& list, const MonsterData& creature, i32 m
 }
 
 i32 SkillCategoryOfCode(i32 code) {
-    static constexpr i32 kCategories[6] = {6, 1, 3, 0, 9, 5};
+    static constexpr i32 kCategories[6] = {kMagicCategory,  kDivineCategory,   kMedicCategory,
+                                           kCombatCategory, kIllusionCategory, kChantCategory};
     return code >= 11 && code <= 16 ? kCategories[code - 11] : -1;
 }
 

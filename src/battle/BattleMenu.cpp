@@ -555,7 +555,7 @@ void cCommandMenu::CompleteCreature() {
         if (r == kListConfirmed) {
             if (t) Link(t);
             current->skillInUse = skill;
-            const bool strike = skill->category == 0;
+            const bool strike = skill->category == kCombatCategory;
             PayOffering();
             Commit(strike ? kCmdSkillStrike : kCmdMagic);
         }

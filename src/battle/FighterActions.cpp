@@ -322,7 +322,7 @@ void SkillOnTarget(cFighter& f, cFighter& t, const SkillData& sk, bool withSpeci
                    i32& reflected) {
     const i32 kind = sk.target;
     if (!OffensiveKind(kind)) {
-        if (withSpecials && sk.special == 3 && &t == &f) {
+        if (withSpecials && sk.special == kSpecialSacrifice && &t == &f) {
             f.hp = 0;
             return;
         }
@@ -451,7 +451,7 @@ void RunMagic(cFighter& f) {
         if (!f.TakeEvent(0x1) && !ended) return;
         LogName("%s", sk->name, static_cast<int>(sizeof(sk->name)));
         DetachAfterImage(&f);
-        if (sk->category == 2 && sk->id != 200)
+        if (sk->category == kSummonCategory && sk->id != 200)
             for (int i = 0; i < gPartySide.count; ++i)
                 if (gPartySide.fighters[i].IsTaken()) gPartySide.fighters[i].FlashOut();
         f.skillAnim = SpawnSkillEffect(f, *sk);

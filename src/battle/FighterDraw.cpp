@@ -37,7 +37,7 @@ bool PutFrame(const ActPlayer& a, i32 x, i32 y, u32 mode, i32 widthLimit = -1) {
                 saved.top + saved.height);
     }
     gCurPic = f->pixels;
-    PutPic(x, y, f->width, f->height, static_cast<i32>(mode & 0x7FFFFFFFu), f->alpha);
+    PutPic(x, y, f->width, f->height, static_cast<i32>(mode & kActModePaint), f->alpha);
     gClipRect = saved;
     return true;
 }

@@ -69,7 +69,7 @@ i32 MagicLoss(const cFighter& target, const cFighter& caster, const SkillData& s
     const i64 bracket = NonNegative(magic - target.stats.Spirit() + 100);
     i64 v = SatMul(SatMul(bracket, magic), skill.power);
     i64 divisor = target.defending ? 2000 : 5000;
-    if (skill.category == 2) {
+    if (skill.category == kSummonCategory) {
         const bool formOk = skill.formIndex >= 0 && skill.formIndex < kGodFormCount;
         v = SatMul(v, formOk ? gGodForms[skill.formIndex].attack : 0);
         divisor = target.defending ? 100000 : 300000;
@@ -144,7 +144,7 @@ bool ResistRoll(cFighter& target, i64 q) {
 }  // namespace
 
 bool RollMagicHit(cFighter& target, const cFighter& caster, const SkillData& skill) {
-    if (skill.special == 8) return gShuffleTable.Next() >= 70;
+    if (skill.special == kSpecialGamble) return gShuffleTable.Next() >= 70;
     i64 q =
         static_cast<i64>(target.stats.Spirit()) - caster.stats.Magic() + target.magicEvasionRate;
     if (HasEffectCode(skill.statusEffect)) q += 60;
@@ -282,14 +282,14 @@ Loss SkillLoss(const cFighter& target, const cFighter& caster, const SkillData& 
         if (skill.hp != 0) loss.hp = Negated(skill.hp);
         if (skill.mp != 0) loss.mp = Negated(skill.mp);
         if (skill.power == 0) return loss;
-        if (skill.category == 1 || skill.category == 2) {
+        if (skill.category == kDivineCategory || skill.category == kSummonCategory) {
             loss.hp = MagicLoss(target, caster, skill);
             if (moon && (loss.hp > 0 || loss.mp > 0)) {
                 if (loss.hp > 0) loss.hp /= 2;
                 if (loss.mp > 0) loss.mp /= 2;
                 loss.moonHalved = true;
             }
-        } else if (skill.category == 0) {
+        } else if (skill.category == kCombatCategory) {
             loss.hp = PhysicalSkillLoss(target, caster, skill);
             // A physical skill is a blow: the star shield takes half and wears.
             if (target.HasStarShield() && loss.hp != 0) {
@@ -306,7 +306,7 @@ Loss SkillLoss(const cFighter& target, const cFighter& caster, const SkillData& 
 
 Loss ApplySkill(cFighter& target, const cFighter& caster, const SkillData& skill) {
     target.ApplyEffectCode(skill.statusEffect);
-    if (skill.special == 7) target.powerUp = 1;
+    if (skill.special == kSpecialPowerUp) target.powerUp = 1;
     return SkillLoss(target, caster, skill);
 }
 
@@ -339,20 +339,20 @@ void DrainInto(cFighter& caster, i32& value, i32 max, i32 gain, FloatKind kind) 
 void ApplySkillSpecial(cFighter& caster, cFighter& target, const SkillData& skill, Loss& loss,
                        i32& reflected) {
     switch (skill.special) {
-        case 2:
+        case kSpecialSelfDestruct:
             caster.hp = 0;
             if (IsSpecialEnemy(target)) loss.hp /= 2;
             return;
-        case 4:
+        case kSpecialHalfOnForms:
             if (IsSpecialEnemy(target)) loss.hp /= 2;
             return;
-        case 5:
+        case kSpecialDrainHp:
             DrainInto(caster, caster.hp, caster.maxHp, loss.hp, kFloatHp);
             return;
-        case 6:
+        case kSpecialDrainMp:
             DrainInto(caster, caster.mp, caster.maxMp, loss.mp, kFloatMp);
             return;
-        case 8:
+        case kSpecialGamble:
             return;
         default:
             break;

@@ -26,7 +26,7 @@ bool PutFrameAt(u16 pic, u16 frame, i32 x, i32 y, u32 mode) {
     PicFrame* f = GetPic(pic, frame);
     if (!f || !f->pixels) return false;
     gCurPic = f->pixels;
-    PutPic(x, y, f->width, f->height, static_cast<i32>(mode & 0x7FFFFFFFu), f->alpha);
+    PutPic(x, y, f->width, f->height, static_cast<i32>(mode & kActModePaint), f->alpha);
     return true;
 }
 

@@ -149,6 +149,34 @@ struct ItemData {
     char description[52];  // +128
 };
 
+// The skill categories (SkillData::category), numbered as their names are.
+enum SkillCategory : i32 {
+    kCombatCategory = 0,    // 戰技: the battle's physical skills
+    kDivineCategory = 1,    // 神術: the battle's magic
+    kSummonCategory = 2,    // 召喚: lists the unlocked forms (form n: game flag 300 + n)
+    kMedicCategory = 3,     // 醫療
+    kCaptureCategory = 4,   // 捕捉
+    kChantCategory = 5,     // 吟唱
+    kMagicCategory = 6,     // 魔法
+    kTheftCategory = 7,     // 偷竊
+    kThrowCategory = 8,     // 投擲
+    kIllusionCategory = 9,  // 幻術
+    kFormCategory = 10,     // 變身: lists the unlocked forms
+    kAirRaidCategory = 11,  // 空襲
+};
+
+// The skill specials (SkillData::special) the battle acts on; a form is an
+// enemy whose record kind is not 0.
+enum SkillSpecial : i32 {
+    kSpecialSelfDestruct = 2,  // the caster's HP becomes 0; the loss of a form is halved
+    kSpecialSacrifice = 3,     // cast on the caster itself: its HP becomes 0 instead
+    kSpecialHalfOnForms = 4,   // the loss of a form is halved
+    kSpecialDrainHp = 5,       // the caster gains the HP loss
+    kSpecialDrainMp = 6,       // the caster gains the MP loss
+    kSpecialPowerUp = 7,       // switches the target's power-up on
+    kSpecialGamble = 8,        // hits on a shuffled 70 or more; no sun shield
+};
+
 struct SkillData {
     i32 id;                // +0
     i32 effectAct;         // +4

@@ -23,6 +23,8 @@ extern u32 gLastFrameTime;
 extern u32 gGameTime;
 extern u32 gGameTimeCycle;
 extern u32 gBattleRequest;
+// Bit 31 of gBattleRequest: a story command's battle waits for the next frame.
+constexpr u32 kBattlePending = 0x80000000u;
 extern u32 gBattleActive;
 extern u32 gDevToolActive;
 

@@ -27,7 +27,9 @@ constexpr u16 kLoopSet = 0x8000;
 constexpr u16 kLoopEndless = 0x4000;
 constexpr u16 kDelayOverrideOn = 0x8000;
 constexpr u32 kActModeKeep = 0x80000000u;  // draw-mode bit that survives every restart
-constexpr u16 kActEventLayer2 = 0x20;      // event bit: the act has a second layer
+// The draw-mode bits PutPic takes: bit 31 is the act's own (PutPic's run-coded bit).
+constexpr u32 kActModePaint = ~kActModeKeep;
+constexpr u16 kActEventLayer2 = 0x20;  // event bit: the act has a second layer
 
 // The state of one playing act, owned by its user.
 struct ActPlayer {

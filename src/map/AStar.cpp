@@ -627,13 +627,13 @@ u32* CellOf(const RoleSlot& s) {
 // Moves a role to a new place: its footprint, cell pointer and depth row follow.
 void PlaceRoleAt(RoleSlot& s, i32 x, i32 y) {
     ClearRoleFootprint(&s);
-    int bucket = static_cast<int>(s.state & 3);
+    int bucket = static_cast<int>(s.state & kRoleLayer);
     RemoveMapObject(&s, bucket);
     s.x = static_cast<u16>(x);
     s.y = static_cast<u16>(y);
     s.cell = CellOf(s);
     InsertMapObject(&s, bucket);
-    if ((s.state & 0x8400) == 0x8000) MarkRoleFootprint(&s);
+    if ((s.state & kRoleDrawnBits) == kRoleShown) MarkRoleFootprint(&s);
 }
 
 u8 Blocked(const RoleSlot& s, u32 mask) {
@@ -665,7 +665,7 @@ int StartRoleRoute(int role, i32 cx, i32 cy) {
     // The walker's own footprint must not block its own way out.
     ClearRoleFootprint(s);
     int ok = search.FindPath(s->x, s->y, cx * 16, cy * 16, w, h, r);
-    if ((s->state & 0x8400) == 0x8000) MarkRoleFootprint(s);
+    if ((s->state & kRoleDrawnBits) == kRoleShown) MarkRoleFootprint(s);
     if (!ok) {
         ClearRoleRoute(r);
         PlaceRoleAt(*s, cx * 16, cy * 16);
@@ -787,7 +787,7 @@ void PlanFollower(int role, int k, RoleSlot& s, RoleRoute& r) {
     RoleFootprint(&s, &w, &h);
     ClearRoleFootprint(&s);
     int ok = search.FindPath(s.x, s.y, tx, ty, w, h, &r);
-    if ((s.state & 0x8400) == 0x8000) MarkRoleFootprint(&s);
+    if ((s.state & kRoleDrawnBits) == kRoleShown) MarkRoleFootprint(&s);
     if (!ok) {
         ClearRoleRoute(&r);
         return;

@@ -28,7 +28,7 @@ bool DrawActPicture(const ActPlayer* p, i32 x, i32 y, u32 extra) {
     PicFrame* f = GetPic(p->pic, p->frame);
     if (!f) return false;
     gPaintAlpha = p->blend;
-    return PutFrame(f, x - p->xOff, y - p->yOff, (p->drawMode & 0x7FFFFFFFu) | extra);
+    return PutFrame(f, x - p->xOff, y - p->yOff, (p->drawMode & kActModePaint) | extra);
 }
 
 void DrawActData(ActPlayer* p, i32 x, i32 y) {

@@ -82,12 +82,12 @@ void PlaceRole(int index, int cx, int cy) {
     s.cell = CellPointer(cx, cy);
     AdvanceAnimation(s);
     MarkRoleFootprint(&s);
-    RefileMapObject(s.roleId, static_cast<int>(s.state & 3), oldRow, 0);
+    RefileMapObject(s.roleId, static_cast<int>(s.state & kRoleLayer), oldRow, 0);
 }
 
 RoleRoute* RouteOf(int index, int state) {
     for (RoleRoute& r : gRoleRoutes)
-        if (r.role == index && (r.state & 15) == state) return &r;
+        if (r.role == index && (r.state & kRouteStateMask) == state) return &r;
     return nullptr;
 }
 
@@ -105,7 +105,7 @@ double DistanceFromOrigin(const RoleSlot& s) {
 // end. Its pop-out byte is marked, which its record keeps when the map is left.
 void RemoveRole(int index) {
     RoleSlot& s = gMapRoles[index];
-    s.state &= 0x7FFF;
+    s.state &= kRoleKeptOnHide;
     s.extra2 = 0x80;
     ClearRoleFootprint(&s);
     for (RoleRoute& r : gRoleRoutes)
@@ -398,7 +398,7 @@ Next OpGiveScript(Step& st, const BopArgs& a) {
             SnapToGrid(&r, d, -1);
             r.cell = CellPointer(r.x / 16, r.y / 16);
             MarkRoleFootprint(&r);
-            RefileMapObject(r.roleId, static_cast<int>(r.state & 3), row, 0);
+            RefileMapObject(r.roleId, static_cast<int>(r.state & kRoleLayer), row, 0);
         }
         ClearRoleRoute(w);
     }
@@ -426,17 +426,17 @@ Next OpHideShow(Step& st, const BopArgs& a) {
     if (st.Resolve(ref, &i, true)) {
         RoleSlot& r = gMapRoles[i];
         if (kShow) {
-            r.state |= 0xC000;
+            r.state |= kRoleShown | kRoleWide;
         } else {
-            r.state &= ~0xC000u;
+            r.state &= ~(kRoleShown | kRoleWide);
             ClearRoleFootprint(&r);
         }
     } else if (kShow) {
-        UpdateRoleRecord(st.RoleIdOf(ref), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x8000, -1, -1,
+        UpdateRoleRecord(st.RoleIdOf(ref), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, kRoleShown, -1, -1,
                          0x8080, 0xFF);
     } else {
-        UpdateRoleRecord(st.RoleIdOf(ref), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0, 0x7FFF, -1,
-                         0x8080, 0xFF);
+        UpdateRoleRecord(st.RoleIdOf(ref), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0, kRoleKeptOnHide,
+                         -1, 0x8080, 0xFF);
     }
     return Next::Continue;
 }

@@ -12,8 +12,6 @@ constexpr int kExtraBlockIds = 300;  // programs per extra block
 constexpr int kOpsPerStep = 256;     // opcodes one step may run
 constexpr int kSpeechMax = 256;      // bytes a speech text may hold
 constexpr u16 kSelfRef = 0xFFF0;     // role operand: the running role
-constexpr u32 kRoleDoubleStep = 1u << 26;
-constexpr u32 kRoleIdleAnim = 0x1000;
 
 // Where script id n lives: block 0 is the main block, block k >= 1 extra block k - 1.
 struct ScriptBlockRef {

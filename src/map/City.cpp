@@ -483,7 +483,7 @@ void PlaceRole(i32 row, u32 m, const MapDbRecord& rec) {
     s.extra1 = static_cast<i8>(RecordByte(row, recByte::kExtra1));
     s.extra2 = RecordByte(row, recByte::kExtra2);
     ReadRoleFootprint(&s);
-    InsertMapObject(&s, static_cast<int>(s.state & 3));
+    InsertMapObject(&s, static_cast<int>(s.state & kRoleLayer));
     if (s.roleId == gPlayerId) {
         gPlayerSlot = n;
         gFollowers.slot[0] = static_cast<u8>(n);
@@ -508,7 +508,8 @@ void PlaceRoles(u32 m, i32 x, i32 y, i32 act, i32 action, i32 dir, const MapDbRe
             SetRecordWord(i, recWord::kCellX, static_cast<u16>(x));
             SetRecordWord(i, recWord::kCellY, static_cast<u16>(y));
             for (int w : {recWord::kTalk, recWord::kScript, recWord::kPc}) SetRecordWord(i, w, 0);
-            SetRecordWord(i, recWord::kState, 0xD100);
+            SetRecordWord(i, recWord::kState,
+                          kRoleShown | kRoleWide | kRoleIdleAnim | kRoleTakesCell);
             for (int k = 0; k < kTrailLength; ++k) {
                 gFollowers.trailX[k] = x * 16;
                 gFollowers.trailY[k] = y * 16;

@@ -65,7 +65,7 @@ RoleSlot* RefileMapObject(u16 id, int b, int fromRow, int mode) {
             RoleSlot* s = *link;
             *link = s->next;
             s->next = nullptr;
-            if (mode != 1) InsertMapObject(s, static_cast<int>(s->state & 3));
+            if (mode != 1) InsertMapObject(s, static_cast<int>(s->state & kRoleLayer));
             return s;
         }
     }

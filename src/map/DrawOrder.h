@@ -1,4 +1,4 @@
-// The draw order of the people on the map: three buckets (a role's state & 3),
+// The draw order of the people on the map: three buckets (a role's state & kRoleLayer),
 // each a list head per cell row; a list holds role rows linked through their
 // next pointer, ordered by y and, within a row, by role id.
 #pragma once

@@ -158,7 +158,7 @@ void StartRoleTalk(int index, const char* roleTag, const char* playerTag) {
     RoleFootprint(p, &pw, &ph);
     // Centre to centre: a person beside the player turns straight to it.
     int d = DirectionTo(r.x + 8 * w, r.y + 8 * h, p->x + 8 * pw, p->y + 8 * ph);
-    if ((r.state & 0x800) && r.act) {
+    if ((r.state & kRoleTurnsToTalk) && r.act) {
         gTalkTurn = {index, r.act->action, r.act->dir};
         TurnAndCheck(r, 0, d, roleTag, kRoleErr);
     }
@@ -184,7 +184,7 @@ int FindTriggerAtCell(int cx, int cy, int except) {
     for (int i = 1; i < gMapRoleCount && i < kRoleRows; ++i) {
         if (i == except) continue;
         const RoleSlot& s = gMapRoles[i];
-        if (!(s.state & kRoleShown) || !(s.state & 0x2000)) continue;
+        if (!(s.state & kRoleShown) || !(s.state & kRoleTouchTalk)) continue;
         int w, h, x, y;
         RoleFootprint(&s, &w, &h);
         RoleCell(s, &x, &y);
@@ -284,7 +284,7 @@ bool TalkKeys(RoleSlot& p) {
     int found = FindRoleInFront(gPlayerSlot, kDirDx[d], kDirDy[d]);
     if (found < 0) return false;
     const RoleSlot& r = gMapRoles[found];
-    if ((r.state & 0x04) || r.talkLock != 0) return false;
+    if ((r.state & kRoleNoMouse) || r.talkLock != 0) return false;
     StartRoleTalk(found, "Act Err01(KeyCole:Talk1)", "Act Err02(KeyCole:Talk2)");
     return true;
 }

@@ -173,7 +173,7 @@ void PlaceObjects(u32 m, const u8* h, const MapRecord* map) {
         }
         RoleSlot& s = gMapRoles[gMapRoleCount];
         s = RoleSlot{};
-        s.state = 0x9000;
+        s.state = kRoleShown | kRoleIdleAnim;
         s.attr1 = attrs >> 4;
         s.attr2 = attrs & 15;
         s.x = x;
@@ -186,7 +186,7 @@ void PlaceObjects(u32 m, const u8* h, const MapRecord* map) {
         } else {
             SetObjectAct(s, m, *o);
         }
-        InsertMapObject(&s, static_cast<int>(s.state & 3));
+        InsertMapObject(&s, static_cast<int>(s.state & kRoleLayer));
         gMapRoleCount += 1;
     }
 }

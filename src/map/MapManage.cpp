@@ -83,7 +83,7 @@ void EnterBattle() {
         gMapMusicSaved = static_cast<u32>(gMusic.GetMode());
     }
     StopAllSfx();
-    ClearRoleStateBits(1u << 24);
+    ClearRoleStateBits(kRoleSoundOn);
     gScrollStepX = gScrollStepY = gPlayerStepX = gPlayerStepY = 0;
     gMusic.SetMode(4, 1, 0);
     gBattleActive = 1;
@@ -365,7 +365,7 @@ void DrawSpotlightMask() {
     i32 left = cx - w / 2, top = cy - h / 2;
     if (f) {
         gCurPic = f->pixels;
-        PutPic(left, top, w, h, static_cast<i32>(spot.drawMode & 0x7FFFFFFF), f->alpha);
+        PutPic(left, top, w, h, static_cast<i32>(spot.drawMode & kActModePaint), f->alpha);
     }
     PicFrame* mask = GetPic(9902, 0);
     u16 colour = 0;

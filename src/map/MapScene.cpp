@@ -81,7 +81,7 @@ u32* CellAt(i32 x, i32 y) {
 }
 
 bool Shown(const RoleSlot& s) {
-    return (s.state & 0x8400) == 0x8000;
+    return (s.state & kRoleDrawnBits) == kRoleShown;
 }
 
 // A step that never carries a role past the next cell boundary in one frame.
@@ -96,9 +96,9 @@ i32 ClampToBoundary(i32 pos, i32 step) {
 void CopyCellBits(RoleSlot& s) {
     if (!(s.state & kRoleTakesCell) || !s.cell) return;
     u32 c = *s.cell;
-    s.state &= 0xDF0FFFFFu;
-    if (c & 0x800) s.state |= 0x20000000u;
-    s.state |= (c & 0xF000) << 8;
+    s.state &= ~(kRoleShadow | kRoleTint);
+    if (c & kCellShadow) s.state |= kRoleShadow;
+    s.state |= ((c & kCellTint) >> kCellTintShift) << kRoleTintShift;
 }
 
 // The role stands on a new cell, come from (dx, dy) cells away: its footprint
@@ -116,8 +116,8 @@ void EnterCell(RoleSlot& s, i32 dx, i32 dy) {
 }
 
 void Arrive(int i, RoleSlot& s, RoleRoute& r) {
-    s.state &= ~0x44000000u;
-    s.state |= 1u << 25;
+    s.state &= ~(kWalkUnderWay | kRoleDoubleStep);
+    s.state |= kWalkArrived;
     ActPlayer* a = s.act;
     if (a) {
         a->delayOverride = 0;
@@ -130,7 +130,7 @@ void Arrive(int i, RoleSlot& s, RoleRoute& r) {
         // A behaviour walk ends at its target; a story walk went on or was freed above.
         if (r.role == i && (r.state & kRouteStateMask) == kRouteBehaviour) ClearRoleRoute(&r);
         // A queued target keeps the role held for its next leg.
-        if (!RoleHasWalk(i)) s.state &= ~0x80000000u;
+        if (!RoleHasWalk(i)) s.state &= ~kWalkHeld;
         if (a) a->delayCount = 0;
     }
     if (i == gPlayerSlot) {
@@ -138,11 +138,11 @@ void Arrive(int i, RoleSlot& s, RoleRoute& r) {
         ClearKeyStates();
         if (!(gViewMode & kViewNoFollow)) CenterCameraOnPlayer();
     }
-    s.state &= ~0x40000u;
+    s.state &= ~kWalkThrough;
 }
 
 void TouchTalk(int i, RoleSlot& s) {
-    if (!(s.state & 0x2000) || TalkOwner() != 0xFFFF || !s.cell) return;
+    if (!(s.state & kRoleTouchTalk) || TalkOwner() != 0xFFFF || !s.cell) return;
     int w, h;
     RoleFootprint(&s, &w, &h);
     if (GetBlockedDirections(s.cell, w, h, kCellPlayer)) StartTouchTalk(i);
@@ -154,7 +154,7 @@ void StepRoute(RoleRoute& r) {
     RoleSlot& s = *sp;
     int i = r.role;
     if (TalkOwner() == s.roleId && (r.state & kRouteStateMask) == kRouteBehaviour) return;
-    if ((s.state & 0x800) && s.talkLock == 1) return;
+    if ((s.state & kRoleTurnsToTalk) && s.talkLock == 1) return;
     ActPlayer* a = s.act;
     u32 pos = r.pos & 0x7FFF;
     u8 d = RouteDirAt(&r, pos);
@@ -162,7 +162,7 @@ void StepRoute(RoleRoute& r) {
     if (!a || a->delayCount == 0) {
         i32 dx = r.stepX, dy = r.stepY;
         if (!a || !a->smFlag) dx *= 2, dy *= 2;
-        if (s.state & (1u << 26)) dx *= 2, dy *= 2;
+        if (s.state & kRoleDoubleStep) dx *= 2, dy *= 2;
         dx = ClampToBoundary(s.x, dx);
         dy = ClampToBoundary(s.y, dy);
         if (d < 8 && a) a->dir = kRouteAnimDir[d];
@@ -278,7 +278,7 @@ void ReportActError(const char* tag, const RoleSlot* s) {
 }
 
 void RefileRole(RoleSlot* s) {
-    int b = static_cast<int>(s->state & 3);
+    int b = static_cast<int>(s->state & kRoleLayer);
     int row = s->y >> 4;
     // A role that just finished a cell was filed one row away at most.
     for (int r = row - 1; r <= row + 1; ++r) {
@@ -300,11 +300,11 @@ void UpdateRoles() {
         if (!(s.state & kRoleShown)) continue;
         if (s.state & kRoleFollows) {
             if (OnCell(s)) StepFollower(i);
-        } else if ((s.state & 0x80000000u) || s.talkLock == 1) {
+        } else if ((s.state & kWalkHeld) || s.talkLock == 1) {
             MarkRoleFootprint(&s);
         } else if (s.scriptId != 0) {
             RunRoleScript(i);
-        } else if ((s.state & 0x1000) && i != gPlayerSlot) {
+        } else if ((s.state & kRoleIdleAnim) && i != gPlayerSlot) {
             if (s.act && !TakeActData(s.act)) ReportActError("Act Err13(picPaint:PathMove)", &s);
             MarkRoleFootprint(&s);
         }
@@ -395,7 +395,8 @@ void UpdateMapScene() {
     }
     PlayerArrival();
     if (RoleSlot* p = Row(gPlayerSlot)) {
-        if (p->act && (p->state & 0x1000) && !(p->state & 0x40000000u) && !TakeActData(p->act))
+        if (p->act && (p->state & kRoleIdleAnim) && !(p->state & kWalkUnderWay) &&
+            !TakeActData(p->act))
             ReportActError("Act Err15(PicPaint:Render:MRl)", p);
     }
     StepTileAnimation();
@@ -414,7 +415,8 @@ namespace {
 constexpr i32 kTintSteps[16] = {0, 2, 4, 6, 8, 10, 12, 0, 0, 0, -12, -10, -8, -6, -4, -2};
 
 int RoleScale(const RoleSlot& s) {
-    if (s.roleId == kNoRole || (s.state & 0x08) || GetDepthMode() == 0) return kDefaultScale;
+    if (s.roleId == kNoRole || (s.state & kRoleUnscaled) || GetDepthMode() == 0)
+        return kDefaultScale;
     int now = GetDepthScale(GetDepthIndex(s.x, s.y));
     if (GetDepthMode() != 2) return now;
     int above = GetDepthScale(GetDepthIndex(s.x, s.y - 16));
@@ -453,7 +455,7 @@ void DrawText(const RoleSlot& s, i32 sx, i32 sy) {
 void DrawRole(RoleSlot* sp) {
     if (!sp) return;
     RoleSlot& s = *sp;
-    if ((s.state & 0x8400) != 0x8000) return;
+    if ((s.state & kRoleDrawnBits) != kRoleShown) return;
     i32 sx = s.x - gViewX, sy = s.y - gViewY;
     if (sx < -400 || sx > 1040) return;
     ActPlayer* a = s.act;
@@ -480,7 +482,7 @@ void DrawRole(RoleSlot* sp) {
     PicFrame* f = GetPic(a->pic, a->frame);
     if (f && f->pixels) {
         int scale = RoleScale(s);
-        u32 mode = a->drawMode & 0x7FFFFFFFu;
+        u32 mode = a->drawMode & kActModePaint;
         i32 px = s.drawX - a->xOff + sx, py = s.drawY - a->yOff + sy;
         if (scale != kDefaultScale) {
             SetZoom(a->xOff, a->yOff, scale, scale);
@@ -525,16 +527,16 @@ void UpdateRoleSound(RoleSlot* sp) {
     i32 d =
         static_cast<i32>(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
     if (d < 513 && (s.state & kRoleShown)) {
-        if (!(s.state & (1u << 24)) && left == 0) {
+        if (!(s.state & kRoleSoundOn) && left == 0) {
             left = reload == 0xFFFF ? 0 : reload;
             PlaySfx(s.soundId, static_cast<int>(gSfxVolume));
-            if (reload == 0xFFFF) s.state |= 1u << 24;
+            if (reload == 0xFFFF) s.state |= kRoleSoundOn;
         }
         SetSfxVolume(s.soundId, 128 - d / 4);
         SetSfxPan(s.soundId, dx / 8);
-    } else if (s.state & (1u << 24)) {
+    } else if (s.state & kRoleSoundOn) {
         StopSfx(s.soundId);
-        s.state &= ~(1u << 24);
+        s.state &= ~kRoleSoundOn;
     }
     s.soundRepeat = (reload << 16) | left;
 }
@@ -561,7 +563,8 @@ void DrawRoleShadows() {
     i32 row0 = gViewY / 16 - 5;
     for (i32 r = row0; r < row0 + 39; ++r) {
         for (RoleSlot* s = BucketRow(0, r); s; s = s->next) {
-            if ((s->state & 0x8400) != 0x8000 || !(s->state & 0x20000000u) || !s->act) continue;
+            if ((s->state & kRoleDrawnBits) != kRoleShown || !(s->state & kRoleShadow) || !s->act)
+                continue;
             PicFrame* f = GetPic(s->act->pic, s->act->frame);
             if (!f || !f->pixels) continue;
             gPaintAlpha = 4;

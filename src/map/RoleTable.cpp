@@ -400,7 +400,7 @@ void AddFollower(int n) {
                 ClearRoleFootprint(&s);
                 SnapToGrid(&s, RouteStepDirection(r), -1);
             }
-            int bucket = static_cast<int>(s.state & 3);
+            int bucket = static_cast<int>(s.state & kRoleLayer);
             RemoveMapObject(&s, bucket);
             InsertMapObject(&s, bucket);
             UpdateRoleRecord(s.roleId, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, kRoleFollows, -1, -1,
@@ -432,7 +432,7 @@ void RemoveFollower(u16 ref, u16 script, u16 talk, i32 act, i32 action, i32 dir,
         int d = RouteStepDirection(&r);
         if (d >= 0) SnapToGrid(&s, d, +1);
     }
-    int bucket = static_cast<int>(s.state & 3);
+    int bucket = static_cast<int>(s.state & kRoleLayer);
     RemoveMapObject(&s, bucket);
     InsertMapObject(&s, bucket);
     ClearRoleRoute(&gFollowers.routes[k]);
@@ -506,14 +506,14 @@ void newRoleInit(RoleSlot* s) {
             ReportActFault(s->act->act, "Act Err11(Misc:newRoleInit)", RoleErrorText(), s->roleId,
                            s->act->act, s->act->action, s->act->dir);
     }
-    s->state &= ~(0x20000000u | 0x00F00000u);
+    s->state &= ~(kRoleShadow | kRoleTint);
     u32 cx = s->x / 16, cy = s->y / 16;
     s->cell = nullptr;
     if (gMap.cells && cx < gMap.width && cy < gMap.height)
         s->cell = &gMap.cells[static_cast<size_t>(cy) * gMap.width + cx];
     if ((s->state & kRoleTakesCell) && s->cell) {
-        if (*s->cell & 0x800) s->state |= 0x20000000;
-        s->state |= ((*s->cell & 0xF000) >> 12) << 20;
+        if (*s->cell & kCellShadow) s->state |= kRoleShadow;
+        s->state |= ((*s->cell & kCellTint) >> kCellTintShift) << kRoleTintShift;
     }
-    if (s->act && (s->state & 0x8400) == 0x8000) MarkRoleFootprint(s);
+    if (s->act && (s->state & kRoleDrawnBits) == kRoleShown) MarkRoleFootprint(s);
 }

@@ -14,15 +14,35 @@ constexpr u16 kNoRole = 0xFFFF;
 constexpr u16 kPlayerRef = 0xFFF1;
 constexpr u16 kPlayerRef2 = 0xFFFE;
 
-// State bits of a role row.
+// State bits of a role row (the walk bits are in map/RoleWalk.h).
 constexpr u32 kRoleShown = 0x8000;
 constexpr u32 kRoleFollows = 0x80;
-constexpr u32 kRoleWide = 0x4000;  // footprint takes 0x20000000 too
-constexpr u32 kRoleLow = 0x10;     // footprint takes 0x00800000 too
-constexpr u32 kRoleOnMap2 = 0x0400;
+constexpr u32 kRoleWide = 0x4000;    // footprint takes 0x20000000 too
+constexpr u32 kRoleLow = 0x10;       // footprint takes 0x00800000 too
+constexpr u32 kRoleOnMap2 = 0x0400;  // also keeps a shown role from being drawn
 constexpr u32 kRoleTakesCell = 0x100;
 constexpr u32 kRoleRemoved = 0x18000000;
-constexpr u32 kRoleGone = 0x10000000;  // bit 28: FindRoleById skips it
+constexpr u32 kRoleGone = 0x10000000;    // bit 28: FindRoleById skips it
+constexpr u32 kRoleLayer = 0x03;         // the drawing bucket (layer) the role is filed in
+constexpr u32 kRoleNoMouse = 0x04;       // no talk by a click or by facing it
+constexpr u32 kRoleUnscaled = 0x08;      // never scaled by the map's depth
+constexpr u32 kRoleNoTalkCursor = 0x20;  // the mouse over it keeps its cursor
+constexpr u32 kRoleCursor10 = 0x40;      // the mouse over it shows cursor 10, spots ignored
+constexpr u32 kRoleCursor15 = 0x200;     // the mouse over it shows cursor 15
+constexpr u32 kRoleTurnsToTalk = 0x800;  // faces the player while its talk runs
+constexpr u32 kRoleIdleAnim = 0x1000;    // animated while it stands
+constexpr u32 kRoleTouchTalk = 0x2000;   // starts its talk by walking into the player
+constexpr u32 kRoleInTalk = 0x80000;     // the owner of the running talk
+constexpr u32 kRoleTint = 0x00F00000;    // bits 20-23: a tint step index
+constexpr int kRoleTintShift = 20;
+constexpr u32 kRoleSoundOn = 1u << 24;  // its positional sound plays
+constexpr u32 kRoleDoubleStep = 1u << 26;
+constexpr u32 kRoleShadow = 0x20000000;  // bit 29: drawn with a shadow
+// A shown role is drawn and marks its footprint unless it also has kRoleOnMap2:
+// (state & kRoleDrawnBits) == kRoleShown.
+constexpr u32 kRoleDrawnBits = kRoleShown | kRoleOnMap2;
+// Hiding a role keeps only the bits below kRoleShown.
+constexpr u32 kRoleKeptOnHide = kRoleShown - 1;
 
 // Cell-word bits.
 constexpr u32 kCellRole = 0x10000000;
@@ -32,6 +52,10 @@ constexpr u32 kCellPlayer = 0x100;
 constexpr u32 kCellWall = 0x40000000;
 constexpr u32 kCellWalkMask = 0x600000FF;
 constexpr u32 kCellRoleBits = 0x30800000;
+// Taken by a role with kRoleTakesCell when it is placed or enters the cell.
+constexpr u32 kCellShadow = 0x800;  // gives kRoleShadow
+constexpr u32 kCellTint = 0xF000;   // gives the tint step of kRoleTint
+constexpr int kCellTintShift = 12;
 
 struct RoleSlot {
     RoleSlot* next = nullptr;  // link of the drawing bucket's row list

@@ -74,7 +74,7 @@ void Regrid(int slot, RoleSlot& s) {
     }
     s.cell = CellUnder(s);
     RefileRole(&s);
-    if ((s.state & 0x8400) == kRoleShown) MarkRoleFootprint(&s);
+    if ((s.state & kRoleDrawnBits) == kRoleShown) MarkRoleFootprint(&s);
 }
 
 RoleRoute* FreeRecord() {
@@ -96,7 +96,7 @@ bool SearchInto(RoleSlot& s, RoleRoute& r) {
     // Its own footprint must not stand in its way.
     ClearRoleFootprint(&s);
     int ok = search.FindPath(s.x, s.y, r.targetX, r.targetY, w, h, &r);
-    if ((s.state & 0x8400) == kRoleShown) MarkRoleFootprint(&s);
+    if ((s.state & kRoleDrawnBits) == kRoleShown) MarkRoleFootprint(&s);
     r.pos = kRoutePaused;
     r.stepX = r.stepY = 0;
     r.retry = 0;
@@ -139,7 +139,7 @@ void PutRoleOnGrid(int slot) {
     Regrid(slot, *s);
     // A snap elsewhere may have lifted the footprint without setting it down again.
     s->cell = CellUnder(*s);
-    if ((s->state & 0x8400) == kRoleShown) MarkRoleFootprint(s);
+    if ((s->state & kRoleDrawnBits) == kRoleShown) MarkRoleFootprint(s);
 }
 
 bool RoleHasWalk(int slot) {
@@ -222,7 +222,7 @@ int iMove(int slot) {
         if (s.x != r->targetX || s.y != r->targetY)
             ErrorBox(B5("對話系統(iMove)"), B5("沒有到達終點\nGUID(%d)\nrx%d,ry%d\ndx%d,dy%d"),
                      s.roleId, s.x, s.y, r->targetX, r->targetY);
-        s.state &= ~0x44000000u;
+        s.state &= ~(kWalkUnderWay | kRoleDoubleStep);
         s.state |= kWalkArrived;
         if (s.act) s.act->delayOverride = 0;
         if (slot == gPlayerSlot) FinishPlayerWalk();
@@ -257,17 +257,17 @@ int iMove(int slot) {
 void Talkend(int n) {
     if (n < 0 || n >= kRoleRows) return;
     RoleSlot& s = gMapRoles[n];
-    if (!(s.state & 0x80000000u)) return;
+    if (!(s.state & kWalkHeld)) return;
     for (RoleRoute& r : gRoleRoutes) {
         if (r.role != n) continue;
         if ((s.x & 15) || (s.y & 15)) {
             ClearRoleFootprint(&s);
             if (n != gPlayerSlot) SnapToGrid(&s, RoleMoveDir(n), -1);
         }
-        s.state &= ~0x44000000u;
+        s.state &= ~(kWalkUnderWay | kRoleDoubleStep);
         if (s.act) s.act->frameCounter = 0;
     }
     TalkRoleCleanup(n);
-    s.state &= ~0x80000000u;
+    s.state &= ~kWalkHeld;
     s.wait = 0;
 }

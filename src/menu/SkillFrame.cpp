@@ -32,14 +32,14 @@ struct CandidateRow {
 };
 constexpr CandidateRow kNoRow = {-1, kLearned};
 constexpr CandidateRow kRoleRows[kMenuRoles][kSkillRowsMax] = {
-    {{0, kLearned}, {3, kLearned}, kNoRow},
-    {{0, kLearned}, {1, kLearned}, {kSummonCategory, kSummonFlags}},
-    {{5, kLearned}, {6, kLearned}, kNoRow},
-    {{0, kLearned}, {6, kLearned}, kNoRow},
-    {{9, kLearned}, {6, kLearned}, kNoRow},
-    {{6, kLearned}, {9, kLearned}, {kFormCategory, kAnyForm}},
-    {{1, kLearned}, {9, kLearned}, kNoRow},
-    {{5, kLearned}, {3, kLearned}, kNoRow},
+    {{kCombatCategory, kLearned}, {kMedicCategory, kLearned}, kNoRow},
+    {{kCombatCategory, kLearned}, {kDivineCategory, kLearned}, {kSummonCategory, kSummonFlags}},
+    {{kChantCategory, kLearned}, {kMagicCategory, kLearned}, kNoRow},
+    {{kCombatCategory, kLearned}, {kMagicCategory, kLearned}, kNoRow},
+    {{kIllusionCategory, kLearned}, {kMagicCategory, kLearned}, kNoRow},
+    {{kMagicCategory, kLearned}, {kIllusionCategory, kLearned}, {kFormCategory, kAnyForm}},
+    {{kDivineCategory, kLearned}, {kIllusionCategory, kLearned}, kNoRow},
+    {{kChantCategory, kLearned}, {kMedicCategory, kLearned}, kNoRow},
 };
 // The forms whose summons role 1 can call.
 constexpr int kSummonForms[] = {0, 1, 3, 4, 5, 6, 7, 8, 10, 15, 16, 19};

@@ -3,6 +3,7 @@
 // category table and the slot walk that both skill pages share.
 #pragma once
 #include "base/Types.h"
+#include "data/Records.h"
 #include "ui/SysPanel.h"
 #include "menu/MenuFrame.h"
 
@@ -16,9 +17,6 @@ constexpr int kSkillRowsMax = 3;
 
 // Focus index ranges of both skill pages: 0..3 a tab, 10.. a row, 30..35 a slot.
 constexpr int kSkillFocusRow = 10, kSkillFocusSlot = 30;
-
-// Summons and forms: form n is unlocked by game flag 300 + n.
-constexpr i32 kSummonCategory = 2, kMedicCategory = 3, kFormCategory = 10;
 
 // The role whose category rows and skills the member menuRole shows: roles 0
 // and 1 trade them while flag 324 is set; -1 for a role outside 0..7.

@@ -181,8 +181,8 @@ bool GameFrame() {
     if (gDevToolActive) {
         RunDebugTool();
     } else {
-        if (!gBattleActive && !GetGameFlag(kHoldBattleFlag) && (gBattleRequest & 0x80000000u)) {
-            gBattleRequest &= 0x7FFFFFFFu;
+        if (!gBattleActive && !GetGameFlag(kHoldBattleFlag) && (gBattleRequest & kBattlePending)) {
+            gBattleRequest &= ~kBattlePending;
             if (gBattleRequest != 0) EnterBattle();
         }
         if (++gGameTimeCycle > 20) {

@@ -89,7 +89,7 @@ void EndGame() {
         gCdMusic = 0;
     }
     gSound.StopAll();
-    ClearRoleStateBits(0x01000000u);
+    ClearRoleStateBits(kRoleSoundOn);
     ResetMapMusicState();
     gMapId = 0;  // the next game enters its first map as a fresh start
     ClearMusicLists();

@@ -7,8 +7,10 @@
 #include "engine/Random.h"
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "map/AStar.h"
 #include "map/City.h"
 #include "map/MapScene.h"
+#include "map/RoleWalk.h"
 #include "map/SessionServices.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
@@ -42,9 +44,10 @@ int RoleSlotOf(TalkContext* c, u32 ref) {
 }
 
 bool HasWalk(int slot) {
-    if (slot < 0 || !(gMapRoles[slot].state & 0x40000000u)) return false;
+    if (slot < 0 || !(gMapRoles[slot].state & kWalkUnderWay)) return false;
     for (const RoleRoute& r : gRoleRoutes)
-        if (r.role == slot && (r.state & 0x0F) == 2) return true;  // records hold slots
+        if (r.role == slot && (r.state & kRouteStateMask) == kRouteStory)
+            return true;  // records hold slots
     return false;
 }
 

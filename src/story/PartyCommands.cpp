@@ -262,7 +262,7 @@ void HideRole(u16 id) {
         return;
     }
     RoleSlot& r = gMapRoles[slot];
-    r.state &= 0x7FFF;
+    r.state &= kRoleKeptOnHide;
     ClearRoleFootprint(&r);
     for (RoleRoute& rr : gRoleRoutes)
         if (rr.role == slot) ClearRoleRoute(&rr);  // route records hold slots, not ids
@@ -558,6 +558,6 @@ Step CmdRolePose(TalkContext* c, CmdArgs& a) {
 Step CmdBattle(TalkContext*, CmdArgs& a) {
     for (int i = 0; i < kBattleRoleChanges; ++i)
         gBattleRoleChanges[i] = static_cast<i16>(LoadU16(a.at + 4 + 2 * i));
-    gBattleRequest = 0x80000000u | a.v[0];
+    gBattleRequest = kBattlePending | a.v[0];
     return Step::Yield;
 }

@@ -94,21 +94,21 @@ void SetSpeed(int slot, u16 speed, const char* tag) {
 u32 StateBitOf(u32 op) {
     switch (op) {
         case 0x66:
-            return 0x40;
+            return kRoleCursor10;
         case 0x67:
-            return 0x20;
+            return kRoleNoTalkCursor;
         case 0x75:
-            return 0x10;
+            return kRoleLow;
         case 0x88:
-            return 0x1000;
+            return kRoleIdleAnim;
         case 0x8C:
-            return 0x800;
+            return kRoleTurnsToTalk;
         case 0x91:
-            return 0x2000;
+            return kRoleTouchTalk;
         case 0x92:
-            return 0x100;
+            return kRoleTakesCell;
         default:
-            return 0x4000;  // 0xAE
+            return kRoleWide;  // 0xAE
     }
 }
 
@@ -229,7 +229,8 @@ Step CmdMapBit(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
     if (slot < 0) {
         UpdateRoleRecord(ScriptRoleId(c, a.v[0]), -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF,
-                         set ? 0x400 : 0xFFFF, set ? -1 : 0xFBFF, -1, 0xFFFF, 255);
+                         set ? kRoleOnMap2 : 0xFFFF,
+                         set ? -1 : static_cast<i32>(0xFFFF & ~kRoleOnMap2), -1, 0xFFFF, 255);
         return Step::Yield;
     }
     if (set)
@@ -241,7 +242,7 @@ Step CmdMapBit(TalkContext* c, CmdArgs& a) {
 
 Step CmdSetStateBit(TalkContext* c, CmdArgs& a) {
     int slot = ScriptRoleSlot(c, a.v[0]);
-    if (slot >= 0) gMapRoles[slot].state |= Op(a) == 0x65 ? 0x4000000u : 0x40000u;
+    if (slot >= 0) gMapRoles[slot].state |= Op(a) == 0x65 ? kRoleDoubleStep : kWalkThrough;
     return Step::On;
 }
 
@@ -302,7 +303,7 @@ void SnapRoleToGrid(int slot) {
         r.targetX = s.x;
         r.targetY = s.y;
     }
-    s.state |= 0x80000000u;
+    s.state |= kWalkHeld;
     MarkRoleFootprint(&s);
 }
 
@@ -394,7 +395,7 @@ Step CmdTakeOffMap(TalkContext* c, CmdArgs& a) {
         FreeRoutesOf(slot);
         s.state &= ~kRoleShown;
     }
-    UpdateRoleRecord(id, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, 0x1000, -1, -1, 0xFFFF, 255);
+    UpdateRoleRecord(id, -1, -1, -1, -1, -1, 0xFFFF, 0xFFFF, kRoleIdleAnim, -1, -1, 0xFFFF, 255);
     return Step::Yield;
 }
 
@@ -403,8 +404,8 @@ Step CmdRoleLayer(TalkContext* c, CmdArgs& a) {
     if (slot < 0) return Step::Yield;
     u32 layer = Op(a) == 0x37 ? 1 : Op(a) == 0x38 ? 2 : 0;
     RoleSlot& s = gMapRoles[slot];
-    int from = static_cast<int>(s.state & 3);
-    s.state = (s.state & ~3u) | layer;
+    int from = static_cast<int>(s.state & kRoleLayer);
+    s.state = (s.state & ~kRoleLayer) | layer;
     // The drawing lists are kept per layer: the role moves to its new one.
     if (static_cast<u32>(from) != layer)
         RefileMapObject(s.roleId, from, static_cast<int>(gDrawOrder.rows), 0);

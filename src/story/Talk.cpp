@@ -227,11 +227,11 @@ int LoadTalk(TalkContext* c, int n) {
 
 namespace {
 
-// With state 0x800 the role turned to the player when the talk began: its look
+// With kRoleTurnsToTalk the role turned to the player when the talk began: its look
 // comes back from the copy saved then (where one was saved), and the copy goes.
 void RestoreTalkTurn(int slot, const char* tag) {
     RoleSlot& r = gMapRoles[slot];
-    if (!(r.state & 0x800) || !r.act) return;
+    if (!(r.state & kRoleTurnsToTalk) || !r.act) return;
     if (gTalkTurn.slot == slot) {
         if (gTalkTurn.action != -1) r.act->action = gTalkTurn.action;
         if (gTalkTurn.dir != -1) r.act->dir = gTalkTurn.dir;
@@ -261,7 +261,7 @@ void EndOwner(int slot) {
     AdvanceRoleWalk(slot);
     r.state &= ~kWalkHeld;
     RestoreTalkTurn(slot, "Act Err34(Talk:Talkend)");
-    if (r.state & 0x80000) {
+    if (r.state & kRoleInTalk) {
         AdvanceRoleWalk(slot);
         r.state &= ~kWalkHeld;
     }
@@ -308,7 +308,7 @@ int Talk(TalkContext* c) {
         if (player && ((player->x & 15) || (player->y & 15))) return 1;
         int owner = -1;
         if (c->owner != kTalkSpot && GetRoleIndex(c->owner, &owner))
-            gMapRoles[owner].state |= 0x80000;
+            gMapRoles[owner].state |= kRoleInTalk;
         Open o = OpenTalk(c, c->talk, false);
         if (o != Open::Done) return o == Open::Missing ? 0 : 1;
         gTalkFlags |= kTalkLockBit;

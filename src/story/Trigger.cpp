@@ -27,8 +27,8 @@ int gLastButtons = 0;
 int HoveredRole(i32 mx, i32 my) {
     for (int i = 1; i < gMapRoleCount && i < kRoleRows; ++i) {
         const RoleSlot& r = gMapRoles[i];
-        if (i == gPlayerSlot || !(r.state & kRoleShown) || (r.state & 0x04) || r.talk == 0 ||
-            r.talkLock)
+        if (i == gPlayerSlot || !(r.state & kRoleShown) || (r.state & kRoleNoMouse) ||
+            r.talk == 0 || r.talkLock)
             continue;
         i32 l, t, rr, b;
         if (RoleScreenRect(i, &l, &t, &rr, &b) && mx >= l && mx < rr && my >= t && my < b) return i;
@@ -53,7 +53,7 @@ void StartRoleTalk(int slot) {
     FootCentre(r, &rx, &ry);
     FootCentre(p, &px, &py);
     int d = DirectionTo(rx, ry, px, py);
-    if ((r.state & 0x800) && r.act) {
+    if ((r.state & kRoleTurnsToTalk) && r.act) {
         gTalkTurn = {slot, r.act->action, r.act->dir};
         r.act->action = 0;
         r.act->dir = d;
@@ -189,9 +189,9 @@ void TriggerStory() {
         pointed = gHoveredRole >= 0;
         if (gHoveredRole >= 0) {
             u32 st = gMapRoles[gHoveredRole].state;
-            if (!(st & 0x20)) gTriggerCursor = gMapId == 2 ? 16 : 9;
-            if (st & 0x40) gTriggerCursor = 10;
-            if (st & 0x200) gTriggerCursor = 15;
+            if (!(st & kRoleNoTalkCursor)) gTriggerCursor = gMapId == 2 ? 16 : 9;
+            if (st & kRoleCursor10) gTriggerCursor = 10;
+            if (st & kRoleCursor15) gTriggerCursor = 15;
             if (click && player) {
                 StartRoleTalk(gHoveredRole);
                 click = false;

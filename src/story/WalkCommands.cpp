@@ -62,7 +62,7 @@ void StartGroupEntry(TalkContext* c, u32 op, const u8* e, bool flag) {
         dir = LoadU16(e + 10);
     }
     if (s.roleId == c->owner) {
-        s.state &= ~0x80000u;
+        s.state &= ~kRoleInTalk;
         if (gTalkTurn.slot == slot) gTalkTurn = TalkTurn{};
     }
     if (s.act && s.act->delayOverride == 0) s.act->delayOverride = kRunSpeed;

@@ -78,7 +78,7 @@ bool PlaceFromRecord(RoleSlot& s, u16 id) {
     s.extra1 = static_cast<i8>(RecordByte(row, recByte::kExtra1));
     s.extra2 = RecordByte(row, recByte::kExtra2);
     ReadRoleFootprint(&s);
-    InsertMapObject(&s, static_cast<int>(s.state & 3));
+    InsertMapObject(&s, static_cast<int>(s.state & kRoleLayer));
     newRoleInit(&s);
     return true;
 }
@@ -241,7 +241,7 @@ Step CmdSendRole(TalkContext* c, CmdArgs& a) {
         cy = s.y / 16;
         FreeRoutesOfSlot(slot);
         ClearRoleFootprint(&s);
-        RemoveMapObject(&s, static_cast<int>(s.state & 3));
+        RemoveMapObject(&s, static_cast<int>(s.state & kRoleLayer));
         // Off this map: map entry stores no record from it and lookups pass it by.
         s.state = (s.state & ~kRoleShown) | kRoleRemoved;
     }

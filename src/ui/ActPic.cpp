@@ -58,7 +58,7 @@ void cActPic::Draw(i32 x, i32 y) {
     if (!frame) return;
     i32 w = scaled ? static_cast<i32>(drawW) : frame->width;
     i32 h = scaled ? static_cast<i32>(drawH) : frame->height;
-    i32 mode = static_cast<i32>(player.drawMode & 0x7FFFFFFFu);
+    i32 mode = static_cast<i32>(player.drawMode & kActModePaint);
     if (alpha >= 0) {
         // A blended picture is placed by its corner, not its hot spot.
         gPaintAlpha = alpha;
