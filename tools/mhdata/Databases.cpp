@@ -63,22 +63,6 @@ EquipageData SampleEquipage(i32 id, const char* name, i32 kind, i32 mode, i32 pr
     return e;
 }
 
-ItemData SampleItem(i32 id, const char* name, i32 useKind, i32 mode, i32 target, i32 status) {
-    ItemData it{};
-    it.id = id;
-    it.useKind = useKind;
-    SetText(it.name, sizeof(it.name), name);
-    it.price = sample::ItemPrice(id);
-    it.castSkill = -1;
-    it.effectMode = mode;
-    it.icon = id;
-    it.statusEffect = status;
-    it.usePlace = 3;
-    it.target = target;
-    SetText(it.description, sizeof(it.description), name);
-    return it;
-}
-
 SkillData SampleSkill(i32 id, const char* name, i32 category, i32 mode, i32 target, i32 cost) {
     SkillData sk{};
     sk.id = id;
@@ -165,31 +149,93 @@ void SampleEquipages(DatabaseSet& set) {
     set.equipages.push_back(e);
 }
 
+// Items 0..7: usable anywhere, priced by ItemPrice, each with its own icon.
 void SampleItems(DatabaseSet& set) {
     using namespace sample;
-    ItemData it = SampleItem(kHerb, "藥草", 1, 1, 1, 0);
-    it.hp = 50;
-    set.items.push_back(it);
-    it = SampleItem(kBigPotion, "大藥水", 1, 2, 2, 0);
-    it.hp = 50;
+    set.items.push_back(SampleItem({.id = kHerb,
+                                    .name = "藥草",
+                                    .useKind = 1,
+                                    .usePlace = 3,
+                                    .mode = 1,
+                                    .target = kTargetOneAlly,
+                                    .hp = 50,
+                                    .price = ItemPrice(kHerb),
+                                    .icon = kHerb}));
+    ItemData it = SampleItem({.id = kBigPotion,
+                              .name = "大藥水",
+                              .useKind = 1,
+                              .usePlace = 3,
+                              .mode = 2,
+                              .target = kTargetAllAllies,
+                              .hp = 50,
+                              .price = ItemPrice(kBigPotion),
+                              .icon = kBigPotion});
     it.mp = 20;
     set.items.push_back(it);
-    it = SampleItem(kAntidote, "解毒劑", 1, 1, 1, 27);  // clears poison (0x400)
-    set.items.push_back(it);
-    it = SampleItem(kReviveDrug, "還魂丹", 1, 1, 1, 31);  // clears dying (0x4000)
-    it.hp = 100;
-    set.items.push_back(it);
-    it = SampleItem(kPowerFruit, "力量果", 1, 5, 5, 5);  // sets blessing (0x8)
+    // Clears poison (0x400).
+    set.items.push_back(SampleItem({.id = kAntidote,
+                                    .name = "解毒劑",
+                                    .useKind = 1,
+                                    .usePlace = 3,
+                                    .mode = 1,
+                                    .target = kTargetOneAlly,
+                                    .status = 27,
+                                    .price = ItemPrice(kAntidote),
+                                    .icon = kAntidote}));
+    // Clears dying (0x4000).
+    set.items.push_back(SampleItem({.id = kReviveDrug,
+                                    .name = "還魂丹",
+                                    .useKind = 1,
+                                    .usePlace = 3,
+                                    .mode = 1,
+                                    .target = kTargetOneAlly,
+                                    .hp = 100,
+                                    .status = 31,
+                                    .price = ItemPrice(kReviveDrug),
+                                    .icon = kReviveDrug}));
+    // Sets blessing (0x8).
+    it = SampleItem({.id = kPowerFruit,
+                     .name = "力量果",
+                     .useKind = 1,
+                     .usePlace = 3,
+                     .mode = 5,
+                     .target = kTargetSelf,
+                     .status = 5,
+                     .price = ItemPrice(kPowerFruit),
+                     .icon = kPowerFruit});
     it.strength = 30;
     set.items.push_back(it);
-    it = SampleItem(kMagicBook, "魔法書", 2, 1, 1, 0);
+    it = SampleItem({.id = kMagicBook,
+                     .name = "魔法書",
+                     .useKind = 2,
+                     .usePlace = 3,
+                     .mode = 1,
+                     .target = kTargetOneAlly,
+                     .price = ItemPrice(kMagicBook),
+                     .icon = kMagicBook});
     it.mp = 20;
     set.items.push_back(it);
-    it = SampleItem(kHasteBell, "加速鈴", 2, 1, 2, 3);  // sets haste (0x2)
-    set.items.push_back(it);
-    it = SampleItem(kPanacea, "萬靈藥", 1, 1, 1, 1);  // clears every state
-    it.hp = 200;
-    set.items.push_back(it);
+    // Sets haste (0x2).
+    set.items.push_back(SampleItem({.id = kHasteBell,
+                                    .name = "加速鈴",
+                                    .useKind = 2,
+                                    .usePlace = 3,
+                                    .mode = 1,
+                                    .target = kTargetAllAllies,
+                                    .status = 3,
+                                    .price = ItemPrice(kHasteBell),
+                                    .icon = kHasteBell}));
+    // Clears every state.
+    set.items.push_back(SampleItem({.id = kPanacea,
+                                    .name = "萬靈藥",
+                                    .useKind = 1,
+                                    .usePlace = 3,
+                                    .mode = 1,
+                                    .target = kTargetOneAlly,
+                                    .hp = 200,
+                                    .status = 1,
+                                    .price = ItemPrice(kPanacea),
+                                    .icon = kPanacea}));
 }
 
 void SampleSkills(DatabaseSet& set) {
@@ -267,6 +313,25 @@ void SampleLevelUp(LevelUpFile& f) {
 }
 
 }  // namespace
+
+ItemData SampleItem(const ItemSpec& spec) {
+    ItemData it{};
+    it.id = spec.id;
+    it.effectAct = spec.act;
+    it.useKind = spec.useKind;
+    SetText(it.name, sizeof(it.name), spec.name);
+    it.price = spec.price;
+    it.castSkill = -1;
+    it.effectMode = spec.mode;
+    it.icon = spec.icon;
+    it.hp = spec.hp;
+    it.statusEffect = spec.status;
+    it.usePlace = spec.usePlace;
+    it.target = spec.target;
+    const char* text = spec.description ? spec.description : spec.name;
+    SetText(it.description, sizeof(it.description), text);
+    return it;
+}
 
 void SetText(char* field, size_t width, const char* utf8) {
     std::string big5 = Utf8ToBig5(utf8);

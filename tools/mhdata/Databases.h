@@ -28,6 +28,24 @@ std::vector<u8> WriteItemDataFile(const std::vector<ItemData>& items);
 std::vector<u8> WriteEquipageDataFile(const std::vector<EquipageData>& equipages);
 std::vector<u8> WriteSkillDataFile(const std::vector<SkillData>& skills);
 
+// What a sample item sets, in this order; a field not given is 0.
+struct ItemSpec {
+    i32 id = 0;
+    const char* name = "";
+    i32 useKind = 0;   // 1 consumed on use, 2 kept
+    i32 usePlace = 0;  // 1 the menu, 2 the battle, 3 both
+    i32 mode = 0;      // the effect mode: 1 add, 2 percent, 5 overwrite
+    i32 target = 0;    // a TargetKind
+    i32 act = 0;       // the effect act
+    i32 hp = 0;
+    i32 status = 0;  // the status effect
+    i32 price = 0;
+    i32 icon = 0;
+    const char* description = nullptr;  // null: the name
+};
+// A sample item record: the spec's fields, and no skill to cast.
+ItemData SampleItem(const ItemSpec& spec);
+
 // The bytes of one database file of the set.
 std::vector<u8> DatabaseFileBytes(const DatabaseSet& set, DatabaseFile which);
 // Writes the six files into root/MH_Data (created when missing).

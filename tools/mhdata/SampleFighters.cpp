@@ -142,36 +142,57 @@ void Skills(DatabaseSet& set) {
     set.skills.push_back(sk);
 }
 
-ItemData Item(i32 id, const char* name, i32 act, i32 mode, i32 target, i32 hp) {
-    ItemData it{};
-    it.id = id;
-    it.effectAct = act;
-    it.useKind = 1;
-    SetText(it.name, sizeof(it.name), name);
-    it.price = 30 + 10 * id;
-    it.castSkill = -1;
-    it.effectMode = mode;
-    it.icon = id % 29;
-    it.hp = hp;
-    it.usePlace = 2;
-    it.target = target;
-    SetText(it.description, sizeof(it.description), name);
-    return it;
+// The battle items' price and icon.
+i32 BattleItemPrice(i32 id) {
+    return 30 + 10 * id;
+}
+i32 BattleItemIcon(i32 id) {
+    return id % 29;
 }
 
 void Items(DatabaseSet& set) {
     using namespace sample;
-    set.items.push_back(Item(kFireFlask, "火焰瓶", 7301, 1, 3, -80));
-    ItemData it = Item(kPoisonNeedle, "毒針", 7302, 2, 4, -20);
-    it.statusEffect = 12;
-    set.items.push_back(it);
-    it = Item(kScroll, "火球卷軸", 7303, 1, 3, 0);
+    set.items.push_back(SampleItem({.id = kFireFlask,
+                                    .name = "火焰瓶",
+                                    .useKind = 1,
+                                    .usePlace = 2,
+                                    .mode = 1,
+                                    .target = kTargetOneFoe,
+                                    .act = 7301,
+                                    .hp = -80,
+                                    .price = BattleItemPrice(kFireFlask),
+                                    .icon = BattleItemIcon(kFireFlask)}));
+    set.items.push_back(SampleItem({.id = kPoisonNeedle,
+                                    .name = "毒針",
+                                    .useKind = 1,
+                                    .usePlace = 2,
+                                    .mode = 2,
+                                    .target = kTargetAllFoes,
+                                    .act = 7302,
+                                    .hp = -20,
+                                    .status = 12,
+                                    .price = BattleItemPrice(kPoisonNeedle),
+                                    .icon = BattleItemIcon(kPoisonNeedle)}));
+    ItemData it = SampleItem({.id = kScroll,
+                              .name = "火球卷軸",
+                              .useKind = 1,
+                              .usePlace = 2,
+                              .mode = 1,
+                              .target = kTargetOneFoe,
+                              .act = 7303,
+                              .price = BattleItemPrice(kScroll),
+                              .icon = BattleItemIcon(kScroll)});
     it.castSkill = kFireball;
     set.items.push_back(it);
-    it = Item(kSelfCharm, "自療符", 0, 1, 5, 40);
-    it.useKind = 2;
-    it.usePlace = 3;
-    set.items.push_back(it);
+    set.items.push_back(SampleItem({.id = kSelfCharm,
+                                    .name = "自療符",
+                                    .useKind = 2,
+                                    .usePlace = 3,
+                                    .mode = 1,
+                                    .target = kTargetSelf,
+                                    .hp = 40,
+                                    .price = BattleItemPrice(kSelfCharm),
+                                    .icon = BattleItemIcon(kSelfCharm)}));
 }
 
 }  // namespace

@@ -14,58 +14,138 @@
 namespace {
 using namespace sampleMenu;
 
-ItemData Item(i32 id, const char* name, i32 type, i32 useKind, i32 place, i32 target, i32 mode) {
-    ItemData it{};
-    it.id = id;
-    it.useKind = useKind;
-    SetText(it.name, sizeof(it.name), name);
-    it.price = 10 + id;
-    it.castSkill = -1;
-    it.effectMode = mode;
-    it.icon = type;
-    it.usePlace = place;
-    it.target = target;
+// The menu items' price and their description line.
+i32 MenuPrice(i32 id) {
+    return 10 + id;
+}
+std::string Described(const char* name) {
     char text[64];
     std::snprintf(text, sizeof(text), "%s的說明", name);
-    SetText(it.description, sizeof(it.description), text);
-    return it;
+    return text;
 }
-}  // namespace
 
-void AppendMenuItems(std::vector<ItemData>& items) {
-    ItemData it = Item(kStrengthPill, "強心丸", 3, 1, 1, 1, 1);
+// Items 8..16: what the menu's lists sort and use.
+void AppendUsableItems(std::vector<ItemData>& items) {
+    ItemData it = SampleItem({.id = kStrengthPill,
+                              .name = "強心丸",
+                              .useKind = 1,
+                              .usePlace = 1,
+                              .mode = 1,
+                              .target = kTargetOneAlly,
+                              .price = MenuPrice(kStrengthPill),
+                              .icon = 3,
+                              .description = Described("強心丸").c_str()});
     it.strength = 5;
     it.stamina = -3;
     items.push_back(it);
-    it = Item(kWeakDraught, "迷魂湯", 2, 1, 3, 1, 1);
+    it = SampleItem({.id = kWeakDraught,
+                     .name = "迷魂湯",
+                     .useKind = 1,
+                     .usePlace = 3,
+                     .mode = 1,
+                     .target = kTargetOneAlly,
+                     .price = MenuPrice(kWeakDraught),
+                     .icon = 2,
+                     .description = Described("迷魂湯").c_str()});
     it.magic = -4;
     it.agility = 2;
     items.push_back(it);
-    it = Item(kWisdomWater, "智慧水", 8, 1, 1, 1, 2);
+    it = SampleItem({.id = kWisdomWater,
+                     .name = "智慧水",
+                     .useKind = 1,
+                     .usePlace = 1,
+                     .mode = 2,
+                     .target = kTargetOneAlly,
+                     .price = MenuPrice(kWisdomWater),
+                     .icon = 8,
+                     .description = Described("智慧水").c_str()});
     it.magic = 10;
     it.spirit = -5;
     items.push_back(it);
-    it = Item(kRebirthHerb, "重生草", 9, 1, 3, 5, 5);
+    it = SampleItem({.id = kRebirthHerb,
+                     .name = "重生草",
+                     .useKind = 1,
+                     .usePlace = 3,
+                     .mode = 5,
+                     .target = kTargetSelf,
+                     .price = MenuPrice(kRebirthHerb),
+                     .icon = 9,
+                     .description = Described("重生草").c_str()});
     it.magic = 50;
     it.spirit = 30;
     items.push_back(it);
-    items.push_back(Item(kFireFlask, "火焰瓶", 10, 1, 3, 3, 1));
-    items.push_back(Item(kWarDrum, "戰鼓", 10, 1, 2, 2, 1));
-    items.push_back(Item(kBrokenBell, "破鈴", 11, 0, 3, 1, 1));
-    items.push_back(Item(kNameless, "", 11, 1, 3, 1, 1));
-    items.push_back(Item(kOldMap, "舊海圖", 12, 0, 0, 0, 0));
+    items.push_back(SampleItem({.id = kFireFlask,
+                                .name = "火焰瓶",
+                                .useKind = 1,
+                                .usePlace = 3,
+                                .mode = 1,
+                                .target = kTargetOneFoe,
+                                .price = MenuPrice(kFireFlask),
+                                .icon = 10,
+                                .description = Described("火焰瓶").c_str()}));
+    items.push_back(SampleItem({.id = kWarDrum,
+                                .name = "戰鼓",
+                                .useKind = 1,
+                                .usePlace = 2,
+                                .mode = 1,
+                                .target = kTargetAllAllies,
+                                .price = MenuPrice(kWarDrum),
+                                .icon = 10,
+                                .description = Described("戰鼓").c_str()}));
+    items.push_back(SampleItem({.id = kBrokenBell,
+                                .name = "破鈴",
+                                .usePlace = 3,
+                                .mode = 1,
+                                .target = kTargetOneAlly,
+                                .price = MenuPrice(kBrokenBell),
+                                .icon = 11,
+                                .description = Described("破鈴").c_str()}));
+    items.push_back(SampleItem({.id = kNameless,
+                                .name = "",
+                                .useKind = 1,
+                                .usePlace = 3,
+                                .mode = 1,
+                                .target = kTargetOneAlly,
+                                .price = MenuPrice(kNameless),
+                                .icon = 11,
+                                .description = Described("").c_str()}));
+    items.push_back(SampleItem({.id = kOldMap,
+                                .name = "舊海圖",
+                                .price = MenuPrice(kOldMap),
+                                .icon = 12,
+                                .description = Described("舊海圖").c_str()}));
+}
+
+// Items 17..203.
+void AppendKeptItems(std::vector<ItemData>& items) {
     const char* story[] = {"月之石", "星之石", "日之石", "海之珠", "風之羽", "港之鑰"};
+    // Story items and the keepsake, used nowhere; the others are places kept for later items.
     for (i32 id = kOldMap + 1; id < kItemCount; ++id) {
-        if (id >= kFirstStory && id <= kLastStory)
-            items.push_back(
-                Item(id, story[id - kFirstStory], 12 + (id - kFirstStory) % 4, 0, 0, 0, 0));
-        else if (id == kKeepsake)
-            items.push_back(Item(id, "信物", 14, 0, 0, 0, 0));
-        else if (id >= kFirstSpecial)
-            items.push_back(Item(id, id % 2 ? "航海日誌" : "船長印章", 20 + id % 4, 0, 0, 0, 0));
-        else
-            items.push_back(Item(id, "", 0, 0, 0, 0, 0));  // a place kept for later items
+        const char* name = "";
+        i32 type = 0;
+        if (id >= kFirstStory && id <= kLastStory) {
+            name = story[id - kFirstStory];
+            type = 12 + (id - kFirstStory) % 4;
+        } else if (id == kKeepsake) {
+            name = "信物";
+            type = 14;
+        } else if (id >= kFirstSpecial) {
+            name = id % 2 ? "航海日誌" : "船長印章";
+            type = 20 + id % 4;
+        }
+        items.push_back(SampleItem({.id = id,
+                                    .name = name,
+                                    .price = MenuPrice(id),
+                                    .icon = type,
+                                    .description = Described(name).c_str()}));
     }
+}
+
+}  // namespace
+
+void AppendMenuItems(std::vector<ItemData>& items) {
+    AppendUsableItems(items);
+    AppendKeptItems(items);
 }
 
 std::string SampleMenuTalkSource() {

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "base/Types.h"
+#include "mhdata/Databases.h"
+#include "mhdata/SampleMenu.h"
 
 struct MapDbSpec;
 
@@ -13,7 +15,12 @@ constexpr u16 kStoreRole = 110;
 constexpr u16 kStoreX = 24, kStoreY = 14;
 constexpr u16 kStoreShop = 2;
 // The store's items, in the order its list shows them.
-constexpr u16 kStoreItems[] = {1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 16, 103};
+constexpr u16 kStoreItems[] = {
+    sample::kBigPotion,       sample::kAntidote,         sample::kReviveDrug,
+    sample::kPowerFruit,      sampleMenu::kStrengthPill, sampleMenu::kWeakDraught,
+    sampleMenu::kWisdomWater, sampleMenu::kRebirthHerb,  sampleMenu::kFireFlask,
+    sampleMenu::kWarDrum,     sampleMenu::kBrokenBell,   sampleMenu::kOldMap,
+    sampleMenu::kFirstStory};
 }  // namespace sampleShop
 
 std::string SampleShopTalkSource();

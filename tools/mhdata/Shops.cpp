@@ -7,6 +7,7 @@
 
 #include "base/ByteIo.h"
 #include "data/ShopData.h"
+#include "mhdata/Databases.h"
 #include "mhdata/SampleShop.h"
 
 std::vector<u8> MakeShopFile(const std::vector<ShopDef>& shops) {
@@ -25,17 +26,20 @@ std::vector<u8> MakeShopFile(const std::vector<ShopDef>& shops) {
 }
 
 std::vector<ShopDef> SampleShops() {
+    using namespace sample;
     return {
         // The harbour smithy: weapons, shields and armour, and strengthening.
-        {1, true, {{0, {0, 1}}, {1, {2}}, {3, {3, 4}}}},
+        {1,
+         true,
+         {{0, {kShortSword, kGreatSword}}, {1, {kLongBow}}, {3, {kWoodShield, kLeatherHat}}}},
         // The general store: items (more than a page of them) and accessories.
         {2,
          false,
          {{5, std::vector<u16>(std::begin(sampleShop::kStoreItems),
                                std::end(sampleShop::kStoreItems))},
-          {4, {7}}}},
+          {4, {kCharm}}}},
         // A pedlar with hats and items.
-        {3, false, {{2, {6}}, {5, {1, 5}}}},
+        {3, false, {{2, {kGodArmour}}, {5, {kBigPotion, kMagicBook}}}},
     };
 }
 
