@@ -8,6 +8,7 @@
 
 #include "base/ByteIo.h"
 #include "base/DataError.h"
+#include "platform/Fault.h"
 #include "platform/HostFs.h"
 #include "engine/DataErrors.h"
 #include "engine/File.h"
@@ -127,8 +128,8 @@ int SaveOptions(bool chosen) {
         gOptionsHeld = false;
         return 1;
     }
-    std::fprintf(stderr, "%s: cannot be written (%s)\n", OptionPath().c_str(),
-                 std::strerror(LastWriteError()));
+    ReportFault(kNoBox, "%s",
+                NotWrittenText(OptionPath(), std::strerror(LastWriteError())).c_str());
     return 0;
 }
 

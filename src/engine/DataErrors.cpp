@@ -3,9 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "platform/TextCodec.h"
+#include "platform/Fault.h"
 #include "engine/DataErrors.h"
-#include "engine/ErrorBox.h"
 
 namespace {
 
@@ -26,10 +25,9 @@ void ReportDataError(const DataError& e, const char* boxCaption) {
     DataErrorLog& log = Log();
     log.last = e;
     ++log.count;
-    std::string message = e.Message();
-    // Texts the game words itself are Big5, as its boxes show them.
-    std::fprintf(stderr, "%s\n", Big5ToUtf8(message).c_str());
-    if (boxCaption) ErrorBox(boxCaption, "%s", e.BoxText().c_str());
+    // The line names the file and the offset; the box keeps the game's words.
+    ReportFault(e.Message().c_str(), boxCaption ? FaultBox{boxCaption} : kNoBox,
+                e.BoxText().c_str());
 }
 
 namespace {

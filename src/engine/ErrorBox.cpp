@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Fault.h"
 #include "platform/TextCodec.h"
 
 HWND gMainWnd = nullptr;
@@ -19,11 +20,11 @@ int ErrorBox(const char* caption, const char* format, ...) {
     va_end(ap);
     std::memcpy(gScratchBuf, text, sizeof(text));
     MemDbgMessage("%s", text);
-    return MessageBoxA(gMainWnd, text, caption, MB_OK);
+    return ReportFault({caption}, "%s", text);
 }
 
 int DDErrorBox(HWND hwnd, const char* caption) {
-    return MessageBoxA(hwnd, "DDERR", caption, MB_OK);
+    return ReportFault({caption}, "%s", "DDERR");
 }
 
 int MaintenanceBox(HWND hwnd, const char* format, i32 value, const char* file, u32 line) {
@@ -32,7 +33,7 @@ int MaintenanceBox(HWND hwnd, const char* format, i32 value, const char* file, u
     std::snprintf(error, sizeof(error), format, value);
     std::snprintf(message, sizeof(message), B5("\n檔案: %s\n行數: 第%u行\n錯誤: %s"), file, line,
                   error);
-    int r = MessageBoxA(hwnd, message, B5("維護錯誤"), MB_ABORTRETRYIGNORE | MB_ICONERROR);
+    int r = ReportFault({B5("維護錯誤"), MB_ABORTRETRYIGNORE | MB_ICONERROR}, "%s", message);
     if (r == IDABORT) return static_cast<int>(SendMessageA(hwnd, WM_CLOSE, 0, 0));
     if (r == IDIGNORE) return 1;
     return r;
@@ -59,5 +60,5 @@ int DSErrorBox(HWND hwnd, const char* caption, u32 code) {
         default:
             break;
     }
-    return MessageBoxA(hwnd, text, caption, MB_OK);
+    return ReportFault({caption}, "%s", text);
 }

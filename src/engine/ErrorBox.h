@@ -1,4 +1,5 @@
-// Message boxes that put failures in front of the player.
+// Message boxes that put failures in front of the player, each told on stderr
+// too (platform/Fault.h).
 #pragma once
 #include "base/Types.h"
 #include "platform/Win.h"

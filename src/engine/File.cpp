@@ -18,11 +18,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Fault.h"
 #include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
-#include "engine/ErrorBox.h"
 
 namespace {
 
@@ -514,7 +514,7 @@ bool WriteTemporary(const std::string& tmp, const void* data, u32 size, bool flu
 // whatever it answers, so a failure is told and the write still counts.
 void SyncFolderOf(const std::string& host) {
     if (!FsSyncFolder(host))
-        std::fprintf(stderr, "%s: the folder could not be flushed\n", host.c_str());
+        ReportFault(kNoBox, "%s: the folder could not be flushed", Utf8ToBig5(host).c_str());
 }
 
 }  // namespace
@@ -541,8 +541,11 @@ const char* WriteErrorReason(int error) {
     }
 }
 
-void ShowSaveWriteFailure() {
-    ErrorBox(B5("存檔"), B5("進度無法儲存：%s"), WriteErrorReason(gLastWriteError));
+void ShowSaveWriteFailure(const char* winPath) {
+    char text[256];
+    std::snprintf(text, sizeof(text), B5("進度無法儲存：%s"), WriteErrorReason(gLastWriteError));
+    std::string line = NotWrittenText(winPath, std::strerror(gLastWriteError));
+    ReportFault(line.c_str(), {B5("存檔")}, text);
 }
 
 int ReplaceFile(const char* winPath, const void* data, u32 size, Flush flush) {
@@ -568,7 +571,7 @@ int WriteNewFile(const char* winPath, const void* data, u32 size) {
     bool ok = FsLink(tmp.c_str(), host.c_str()) == 0;
     if (!ok) gLastWriteError = errno;
     if (FsUnlink(tmp.c_str()) != 0)
-        std::fprintf(stderr, "%s: left behind; the next start removes it\n", tmp.c_str());
+        ReportFault(kNoBox, "%s: left behind; the next start removes it", Utf8ToBig5(tmp).c_str());
     if (ok) SyncFolderOf(host);
     return ok ? 1 : 0;
 }

@@ -142,8 +142,9 @@ int LastWriteError();
 // Why a write failed, in the player's words (Big5): a full disk, a folder that
 // cannot be written, a missing folder, or a plain write error.
 const char* WriteErrorReason(int error);
-// The box of a save that could not be written: caption "存檔", the reason.
-void ShowSaveWriteFailure();
+// The box of a save that could not be written (caption "存檔", the reason),
+// and the line on stderr that names the file.
+void ShowSaveWriteFailure(const char* winPath);
 // Removes the temporary files a writer left in a folder when it was stopped
 // half-way: every "*.tmp", or only the one named `only`.
 void RemoveTemporaryFiles(const char* winFolder, const char* only = nullptr);

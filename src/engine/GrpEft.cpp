@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/ErrorBox.h"
+#include "platform/Fault.h"
 #include "engine/MemDbg.h"
 #include "engine/PicPaint.h"
 #include "engine/PixelFormat.h"
@@ -180,8 +180,7 @@ int cGrpEft::particle_put(const Particle& p) {
     auto* n = static_cast<Particle*>(gParticleAlloc(static_cast<int>(sizeof(Particle))));
     if (!n) {
         // Effects run every frame: one box, not one per frame.
-        if (!allocFailShown_)
-            MessageBoxA(gMainWnd, "particle_put: out of memory", "cGrpEft", MB_OK);
+        if (!allocFailShown_) ReportFault({"cGrpEft"}, "particle_put: out of memory");
         allocFailShown_ = true;
         return 0;
     }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Fault.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
 
@@ -192,7 +193,7 @@ void MemDbgMessage(const char* format, ...) {
     va_end(ap);
     if (gSink) gSink(text);
     if (gMemDbg.mode & 1) {
-        MessageBoxA(nullptr, text, "memory error", MB_OK);
+        ReportFault({"memory error"}, "%s", text);
         DebugStop();
     }
 }

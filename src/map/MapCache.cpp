@@ -11,6 +11,7 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "base/Types.h"
+#include "platform/Fault.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "platform/Win.h"
@@ -206,8 +207,8 @@ bool UnpackBlocks(u32 m, u32 off, int kind, const std::function<bool(const u8*, 
 void TellCacheFailure(const char* what, const cFile& f) {
     if (gCacheFailureTold) return;
     gCacheFailureTold = true;
-    std::fprintf(stderr, "map cache: %s failed (%s); maps are unpacked into memory\n", what,
-                 f.GetErrorText());
+    ReportFault(kNoBox, "map cache: %s failed (%s); maps are unpacked into memory", what,
+                f.GetErrorText());
 }
 
 }  // namespace
@@ -377,9 +378,10 @@ bool ReadRunMark(u8* mark, u32* at) {
 // A settings field that cannot be written is told; the cache then only gets
 // emptied once more on the next start.
 bool TellEnvWrite(cFile& f, bool ok, const char* what) {
-    if (!ok)
-        std::fprintf(stderr, "%s: the %s could not be written (%s)\n", EnvDatPath().c_str(), what,
-                     f.GetErrorText());
+    if (!ok) {
+        std::string why = std::string("the ") + what + ": " + f.GetErrorText();
+        ReportFault(kNoBox, "%s", NotWrittenText(EnvDatPath(), why.c_str()).c_str());
+    }
     return ok;
 }
 

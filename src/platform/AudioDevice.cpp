@@ -13,6 +13,7 @@
 
 #include "platform/AudioMixer.h"
 #include "platform/Backend.h"
+#include "platform/Fault.h"
 #include "platform/Win.h"
 
 namespace {
@@ -141,7 +142,7 @@ bool AudioDeviceOpen() {
         return true;
     }
     d.failed = true;
-    std::fprintf(stderr, "No sound device (%s): the game runs silent.\n", why.c_str());
+    ReportFault(kNoBox, "No sound device (%s): the game runs silent.", why.c_str());
     return false;
 }
 

@@ -23,6 +23,7 @@
 
 #include "base/Big5.h"
 #include "platform/Backend.h"
+#include "platform/Fault.h"
 #include "platform/SdlWindow.h"
 #include "platform/TextCodec.h"
 
@@ -253,15 +254,15 @@ void StartSdl() {
     auto& s = P();
     if (s.sdlStarted || s.noDisplay) return;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        std::fprintf(stderr, "Moonharbor: no display was found (%s)\n", SDL_GetError());
+        ReportFault(kNoBox, "Moonharbor: no display was found (%s)", SDL_GetError());
         s.noDisplay = true;
         return;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (ShowsNothing(driver) && !AskedFor(driver)) {
-        std::fprintf(
-            stderr, "Moonharbor: no display was found (SDL offered only its \"%s\" video driver)\n",
-            driver);
+        ReportFault(kNoBox,
+                    "Moonharbor: no display was found (SDL offered only its \"%s\" video driver)",
+                    driver);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         s.noDisplay = true;
         return;
@@ -722,9 +723,7 @@ int MessageBoxA(HWND, const char* text, const char* caption, u32 type) {
     data.numbuttons = n;
     data.buttons = buttons;
     int hit = IDOK;
-    if (!ShowSdlBox(data, &hit)) {
-        std::fprintf(stderr, "%s: %s\n", c.c_str(), Big5ToUtf8(text ? text : "").c_str());
-        return IDOK;
-    }
+    // A box that cannot be shown was told on stderr by the fault's report.
+    if (!ShowSdlBox(data, &hit)) return IDOK;
     return hit < 0 ? (n > 1 ? buttons[n - 1].buttonid : IDOK) : hit;
 }

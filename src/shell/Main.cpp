@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/Types.h"
+#include "platform/Fault.h"
 #include "platform/HostFs.h"
 #include "platform/Input.h"
 #include "platform/Win.h"
@@ -135,11 +136,11 @@ void OnDestroy() {
 // leaves the running game's settings alone.
 int ReportRunningCopy(const char* commandLine) {
     if (commandLine && *commandLine)
-        std::fprintf(stderr,
-                     "Moonharbor is running: the settings file was not written; end the game "
-                     "and run the installer again\n");
+        ReportFault(kNoBox,
+                    "Moonharbor is running: the settings file was not written; end the game "
+                    "and run the installer again");
     else
-        std::fprintf(stderr, "Moonharbor is running already: this copy ends\n");
+        ReportFault(kNoBox, "Moonharbor is running already: this copy ends");
     return kExitFailed;
 }
 
@@ -355,10 +356,9 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showComm
         v.sceneSwitch = 0;
         v.textDelay = 2;
         v.byte29 = 10;
-        // The installer learns from the exit code whether the file is there.
-        if (WriteEnvFileAtRoot(v)) return 0;
-        std::fprintf(stderr, "%sEnv.dat: the settings could not be written\n", gBasePath);
-        return 1;
+        // The installer learns from the exit code whether the file is there;
+        // the writer has named the file that could not be written.
+        return WriteEnvFileAtRoot(v) ? 0 : 1;
     }
     WNDCLASS wc;
     wc.className = "Moonharbor";

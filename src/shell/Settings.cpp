@@ -12,6 +12,7 @@
 
 #include "base/ByteIo.h"
 #include "base/Types.h"
+#include "platform/Fault.h"
 #include "platform/FileCalls.h"
 #include "platform/HostFs.h"
 #include "engine/DataErrors.h"
@@ -99,8 +100,7 @@ size_t PutEnvValues(std::vector<u8>& buf, const EnvValues& v) {
 int WriteEnvBytes(const std::vector<u8>& buf, size_t len) {
     // The file is cut to what was written, so the run mark stays its last byte.
     if (ReplaceFile(EnvPath().c_str(), buf.data(), static_cast<u32>(len))) return 1;
-    std::fprintf(stderr, "%s: cannot be written (%s)\n", EnvPath().c_str(),
-                 std::strerror(LastWriteError()));
+    ReportFault(kNoBox, "%s", NotWrittenText(EnvPath(), std::strerror(LastWriteError())).c_str());
     return 0;
 }
 
@@ -109,10 +109,14 @@ int WriteEnvBytes(const std::vector<u8>& buf, size_t len) {
 int WriteEnvFile(const EnvValues& v) {
     std::vector<u8> buf(kEnvBufferSize, 0);
     {
+        // The fields this write leaves alone come from the file itself.
         cFile f;
-        if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE)) return 0;
         u32 n = kEnvBufferSize;
-        if (f.GetSize() > 0 && !f.Read(buf.data(), &n)) return 0;
+        if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE) ||
+            (f.GetSize() > 0 && !f.Read(buf.data(), &n))) {
+            ReportFault(kNoBox, "%s", NotWrittenText(EnvPath(), f.GetErrorText()).c_str());
+            return 0;
+        }
     }
     if (LoadU32(buf.data()) != kEnvMark) {
         // An older file: everything moves up by the 4-byte mark.
@@ -131,7 +135,10 @@ int WriteEnvFileAtRoot(const EnvValues& v) {
     std::string path = EnvPath();
     if (!FileExists(path.c_str())) {
         cFile f;
-        if (!f.Open(path.c_str(), CREATE_ALWAYS, GENERIC_WRITE)) return 0;
+        if (!f.Open(path.c_str(), CREATE_ALWAYS, GENERIC_WRITE)) {
+            ReportFault(kNoBox, "%s", NotWrittenText(path, f.GetErrorText()).c_str());
+            return 0;
+        }
     }
     return WriteEnvFile(v);
 }

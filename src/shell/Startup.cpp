@@ -9,6 +9,7 @@
 #include "base/Types.h"
 #include "platform/AudioLib.h"
 #include "platform/Disc.h"
+#include "platform/Fault.h"
 #include "platform/FolderLock.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
@@ -86,13 +87,15 @@ void ReportMissingGameData() {
         std::string file = std::string(gBasePath) + name;
         if (FileExists(file.c_str())) continue;
         std::error_code ec;
-        std::string folder = std::filesystem::absolute(HostPath(gBasePath[0] ? gBasePath : "."), ec)
-                                 .lexically_normal()
-                                 .string();
-        std::fprintf(stderr,
-                     "moonharbor: no game data in %s: %s is missing; write the sample game there "
-                     "with `mhgen %s` (built beside the game)\n",
-                     folder.c_str(), HostPath(name).c_str(), folder.c_str());
+        // Host paths are UTF-8; the report takes the game's Big5.
+        std::string folder =
+            Utf8ToBig5(std::filesystem::absolute(HostPath(gBasePath[0] ? gBasePath : "."), ec)
+                           .lexically_normal()
+                           .string());
+        ReportFault(kNoBox,
+                    "moonharbor: no game data in %s: %s is missing; write the sample game there "
+                    "with `mhgen %s` (built beside the game)",
+                    folder.c_str(), Utf8ToBig5(HostPath(name)).c_str(), folder.c_str());
         return;
     }
 }
@@ -153,14 +156,14 @@ int InitDevices() {
     StartSound();
     if (gDInput.Init(gInstance, gMainWnd) != 0) {
         gDeviceState |= 0x2;
-        // The text is shown as it stands, "%n" included.
-        MessageBoxA(gMainWnd, B5("DirectInput 初始化錯誤%n"), "Moonharbor", MB_OK);
+        // The text is shown as it stands, "%n" included: it is no format.
+        ReportFault({"Moonharbor"}, "%s", B5("DirectInput 初始化錯誤%n"));
         StopStart(gMainWnd);
         return 0;
     }
     if (!gDDraw.Create(gMainWnd, kDisplayFullScreen, 640, 480, 16)) {
         gRunState |= kRunQuit;
-        MessageBoxA(gMainWnd, "Moonharbor", "DDraw init Failed.", MB_OK);
+        ReportFault({"DDraw init Failed."}, "Moonharbor");
         StopStart(gMainWnd);
         return 0;
     }
@@ -189,7 +192,7 @@ static void InitGameSteps(HWND window) {
     SetTextInputSound([](int n) { PlaySfx(n, static_cast<int>(gSfxVolume)); });
     gMusic.SetVolume(static_cast<int>(gMusicVolume * 127 / 11));
     if (!InitPaint(gDrawSurface)) {
-        MessageBoxA(gMainWnd, "Moonharbor", "DrawKernel init Failed.", MB_OK);
+        ReportFault({"DrawKernel init Failed."}, "Moonharbor");
         StopStart(gMainWnd);
         return;
     }

@@ -9,6 +9,7 @@
 #include "base/Big5.h"
 #include "base/ByteIo.h"
 #include "platform/Display.h"
+#include "platform/Fault.h"
 #include "engine/DDraw.h"
 #include "engine/File.h"
 #include "engine/GrpFont.h"
@@ -68,7 +69,9 @@ std::vector<u8> BuildScreenShot(const u16* pixels, i32 w, i32 h) {
 int SaveScreenShot(const u16* pixels, i32 w, i32 h, const char* path) {
     if (!pixels || w <= 0 || h <= 0 || !path) return 0;
     std::vector<u8> bmp = BuildScreenShot(pixels, w, h);
-    return WriteNewFile(path, bmp.data(), static_cast<u32>(bmp.size()));
+    if (WriteNewFile(path, bmp.data(), static_cast<u32>(bmp.size()))) return 1;
+    ReportFault(kNoBox, "%s", NotWrittenText(path, std::strerror(LastWriteError())).c_str());
+    return 0;
 }
 
 void SaveScreenShot(const char* path) {

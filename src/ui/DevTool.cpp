@@ -449,7 +449,7 @@ int WriteDevSave(int slot) {
     std::vector<u8> bytes = DevSaveBytes(*img);
     std::string path = DevSavePath(slot);
     if (ReplaceFile(path.c_str(), bytes.data(), static_cast<u32>(bytes.size()))) return 1;
-    ShowSaveWriteFailure();
+    ShowSaveWriteFailure(path.c_str());
     return 0;
 }
 

@@ -3,10 +3,9 @@
 
 #include <cstring>
 
-#include "platform/TextCodec.h"
+#include "platform/Fault.h"
 #include "platform/Win.h"
 #include "engine/DDraw.h"
-#include "engine/ErrorBox.h"
 #include "engine/MemDbg.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
@@ -61,7 +60,7 @@ void cEndingFrame::Open() {
     }
     if (state < 1 || state > 4) {
         // No stage handles such a layout; the screen would never close.
-        ErrorBox(B5("Err(Ending)"), "ending layout %d is not 1..4", state);
+        ReportFault(kNoBox, "ending layout %d is not 1..4: the ending closes at once", state);
         state = 0;
         return;
     }

@@ -444,7 +444,7 @@ int WriteSaveFile(const char* path) {
     BuildSaveImage(img.get(), haveCanvas ? canvas.data() : nullptr);
     std::vector<u8> bytes = SaveImageBytes(*img);
     if (ReplaceFile(path, bytes.data(), static_cast<u32>(bytes.size()))) return 1;
-    ShowSaveWriteFailure();
+    ShowSaveWriteFailure(path);
     return 0;
 }
 

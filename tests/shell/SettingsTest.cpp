@@ -5,6 +5,7 @@
 #include <iterator>
 #include <tuple>
 
+#include "platform/FileCalls.h"
 #include "engine/ErrorBox.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
@@ -65,6 +66,20 @@ TEST(Settings, InstallerCommandLineAndRewritesWriteEnvDat) {
     v.root = h.root();
     v.installMode = 1;
     ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 1, 0));
+    // An installer's run that cannot write fails and names Env.dat in one
+    // line: a root that does not exist, and a full disk under the file there.
+    for (const auto& [line, full] :
+         {std::pair("2" + h.root() + "missing/", false), std::pair(good, true)}) {
+        SCOPED_TRACE(line);
+        FsSetDiskFull(full);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(WinMain(nullptr, nullptr, line.c_str(), 1), 1);
+        std::string said = testing::internal::GetCapturedStderr();
+        FsSetDiskFull(false);
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("Env.dat: could not be written"), std::string::npos) << said;
+    }
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 1, 0));
 }
 

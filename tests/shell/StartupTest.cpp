@@ -113,32 +113,35 @@ TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
 }
 
 // Each failed start shows its box and closes; a start that never initialised
-// game data and was asked no quit releases nothing. A database the start cannot
+// game data and was asked no quit releases nothing. A device's box is told on
+// stderr as "caption: text", its text as it stands. A database the start cannot
 // read is named once on stderr and as the last error, with the offset where it
 // fails, under the box's own words; where a file is missing, a second line
 // names the folder and the file and how to write the sample game there.
 TEST(Startup, FailedStartsShowTheirBoxAndClose) {
-    // What fails, how, the box's text and caption, the releases, the database
-    // fault's line on stderr (or none), and the file the hint names (or none).
+    // What fails, how, the box's text and caption, the releases, the line on
+    // stderr (the database fault's, with the file and offset, or the device's
+    // box), whether it is bad data, and the file the hint names (or none).
     const std::tuple<const char*, void (*)(Harness&), std::string, std::string, u32, const char*,
-                     const char*>
+                     bool, const char*>
         cases[] = {
             {"input", [](Harness&) { PlatformDeviceFailures().input = true; },
-             B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0, nullptr, nullptr},
+             B5("DirectInput 初始化錯誤%n"), "Moonharbor", 0,
+             "Moonharbor: DirectInput 初始化錯誤%n", false, nullptr},
             {"display", [](Harness&) { PlatformDeviceFailures().display = true; }, "Moonharbor",
-             "DDraw init Failed.", 1, nullptr, nullptr},
+             "DDraw init Failed.", 1, "DDraw init Failed.: Moonharbor", false, nullptr},
             {"short maps database",
              [](Harness& h) { WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(100, 0)); },
              "RoleDataBase init Failed.", "Moonharbor", 0,
-             "MH_Data\\maps.dat: offset 100: ends inside its 512-byte header", nullptr},
+             "MH_Data\\maps.dat: offset 100: ends inside its 512-byte header", true, nullptr},
             {"no path database", [](Harness& h) { fs::remove(h.Path("MH_Data/path.dat")); },
              "PathDataBase init Failed.", "Moonharbor", 0, "MH_Data\\path.dat: cannot be opened",
-             "MH_Data/path.dat"},
+             true, "MH_Data/path.dat"},
             {"no game data", [](Harness& h) { fs::remove_all(h.Path("MH_Data")); },
              "RoleDataBase init Failed.", "Moonharbor", 0, "MH_Data\\maps.dat: cannot be opened",
-             "MH_Data/maps.dat"},
+             true, "MH_Data/maps.dat"},
         };
-    for (const auto& [name, spoil, text, caption, releases, fault, missing] : cases) {
+    for (const auto& [name, spoil, text, caption, releases, line, badData, missing] : cases) {
         SCOPED_TRACE(name);
         Harness h;
         h.WriteSample();
@@ -156,11 +159,11 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
         EXPECT_EQ(h.boxes().back().text, text);
         EXPECT_EQ(h.boxes().back().caption, caption);
         EXPECT_EQ(gReleaseRuns, releases);
-        EXPECT_EQ(DataErrorCount() - faults, fault ? 1u : 0u);
-        if (fault) {
-            EXPECT_EQ(LastDataError().Message(), fault);
-            EXPECT_NE(err.find(std::string(fault) + "\n"), std::string::npos) << err;
+        EXPECT_EQ(DataErrorCount() - faults, badData ? 1u : 0u);
+        if (badData) {
+            EXPECT_EQ(LastDataError().Message(), line);
         }
+        EXPECT_NE(err.find(std::string(line) + "\n"), std::string::npos) << err;
         if (missing) {
             std::string folder = fs::path(h.root()).parent_path().string();
             EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;

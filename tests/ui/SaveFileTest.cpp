@@ -599,6 +599,12 @@ struct FaultTest : SampleTownTest {
     }
 };
 
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 u32 SavedMoney(const std::vector<u8>& bytes) {
     SaveImage img;
     return ParseSaveImage(bytes.data(), bytes.size(), &img, nullptr) ? img.scriptVars[0] : 0;
@@ -611,6 +617,7 @@ struct Writer {
     std::function<int()> write;
     std::function<bool(const std::vector<u8>&)> isNew;
     bool saveBox;  // a player's save: the failure box names the reason
+    bool told;     // a failure names the file on stderr (the map cache's table only costs order)
 };
 
 TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
@@ -633,30 +640,30 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
     constexpr size_t kLastAge = (kCacheSlots - 1) * kCacheSlotBytes + 8;
     std::vector<Writer> writers = {
         {"slot save", h.Path("game/Save/MH01.sav"), [] { return SaveToSlotFile(0); },
-         [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true},
+         [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true, true},
         {"quick save", h.Path("game/Save/Quick.sav"), [] { return QuickSave(); },
-         [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true},
+         [](const std::vector<u8>& b) { return SavedMoney(b) == 222; }, true, true},
         {"options", h.Path("game/Save/Option.sav"), [] { return SaveOptions(); },
-         [](const std::vector<u8>& b) { return b.size() == 88 && b[28] == 9; }, false},
+         [](const std::vector<u8>& b) { return b.size() == 88 && b[28] == 9; }, false, true},
         {"settings", h.Path("game/Env.dat"), [&env] { return WriteEnvFile(env); },
-         [](const std::vector<u8>& b) { return b.size() > 24 && b[24] == 9; }, false},
+         [](const std::vector<u8>& b) { return b.size() > 24 && b[24] == 9; }, false, true},
         {"screenshot", shotPath,
          [&] { return SaveScreenShot(shot.data(), 8, 8, "ScrnShot\\00000.bmp"); },
-         [](const std::vector<u8>& b) { return b.size() == 54 + 8 * 24; }, false},
+         [](const std::vector<u8>& b) { return b.size() == 54 + 8 * 24; }, false, true},
         {"developer save", HostPath(DevSavePath(1)), [] { return WriteDevSave(1); },
          [](const std::vector<u8>& b) {
              auto img = std::make_unique<DevSaveImage>();
              return ParseDevSave(b.data(), b.size(), img.get(), nullptr) &&
                     img->scriptVars[0] == 222;
          },
-         true},
+         true, true},
         {"map cache table", h.Path("game/data/mcache.dat"),
          [&slots] { return WriteCacheTable(slots) ? 1 : 0; },
          [](const std::vector<u8>& b) {
              return b.size() == kCacheSlots * kCacheSlotBytes &&
                     LoadU32(b.data() + kLastAge) == 0x5A5A5A5Au;
          },
-         false},
+         false, false},
     };
     struct Fault {
         FsFault kind;
@@ -684,8 +691,17 @@ TEST_F(FaultTest, EveryFailingCallOfEveryWriterKeepsTheOldFileAndIsReported) {
                 Restore(w.path, old);
                 h.boxes().clear();
                 FsArmFault(call, f.kind, f.error, f.forGood);
+                testing::internal::CaptureStderr();
                 int r = w.write();
+                std::string said = testing::internal::GetCapturedStderr();
                 ResetFileCalls();
+                // A failed write names its file once, in the one wording.
+                std::string named = fs::path(w.path).filename().string() + ": could not be written";
+                EXPECT_EQ(Occurrences(said, ": could not be written"), r == 1 || !w.told ? 0 : 1)
+                    << said;
+                if (r != 1 && w.told) {
+                    EXPECT_NE(said.find(named), std::string::npos) << said;
+                }
                 std::vector<u8> now = ReadHostFile(w.path);
                 if (r == 1) {
                     EXPECT_TRUE(w.isNew(now));

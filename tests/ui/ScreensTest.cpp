@@ -7,6 +7,8 @@
 // leave-game question, the end screens, the ending's stages, layouts and
 // pictures, and the enter/cancel prompt's talk jump, cancel and keys.
 
+#include <algorithm>
+
 #include "data/GameData.h"
 #include "data/GameFlags.h"
 #include "engine/LineFilter.h"
@@ -1225,13 +1227,18 @@ TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
         EXPECT_TRUE(total >= sum && total <= sum + 10 * 35) << total;
         EXPECT_TRUE(h.boxes().empty());
     }
-    // A layout outside 1 to 4 ends at once with one report.
+    // A layout outside 1 to 4 ends at once with one line on stderr that names
+    // it, and no box.
     for (i32 layout : {0, 5, -1}) {
         SCOPED_TRACE(layout);
         h.boxes().clear();
+        testing::internal::CaptureStderr();
         StartEnding(layout);
         h.RunFrames(4);
-        EXPECT_EQ(std::make_tuple(gFrameId, h.boxes().size()), std::make_tuple(0u, size_t{1}));
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::make_tuple(gFrameId, h.boxes().size()), std::make_tuple(0u, size_t{0}));
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("layout " + std::to_string(layout) + " "), std::string::npos) << said;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
+#include "platform/Fault.h"
 #include "engine/Lzo.h"
 #include "engine/MemDbg.h"
 #include "engine/MyAct.h"
@@ -491,7 +492,7 @@ bool WriteSampleArchives(const std::string& root, std::string* error) {
             out.write(reinterpret_cast<const char*>(bytes->data()),
                       static_cast<std::streamsize>(bytes->size()));
             if (!out) {
-                *error = "cannot write " + path.string();
+                *error = NotWrittenText(path.string());
                 return false;
             }
         }

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
+#include "platform/Fault.h"
 #include "platform/TextCodec.h"
 #include "mhdata/SampleEquip.h"
 #include "mhdata/SampleFighters.h"
@@ -394,7 +395,7 @@ bool WriteDatabases(const std::string& root, const DatabaseSet& set, std::string
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
         if (!out) {
-            *error = "cannot write " + path.string();
+            *error = NotWrittenText(path.string());
             return false;
         }
     }

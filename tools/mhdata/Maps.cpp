@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
+#include "platform/Fault.h"
 #include "platform/TextCodec.h"
 #include "engine/Lzo.h"
 #include "engine/MemDbg.h"
@@ -758,7 +759,7 @@ bool WriteSampleMaps(const std::string& root, std::string* error) {
     auto write = [error](const std::string& path, const std::vector<u8>& b) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-        if (!out) *error = "cannot write " + path;
+        if (!out) *error = NotWrittenText(path);
         return static_cast<bool>(out);
     };
     return write(root + "/PicLib/HUGE.lmf", BuildMapArchive(SampleMaps(0))) &&

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "base/ByteIo.h"
+#include "platform/Fault.h"
 #include "engine/Lzo.h"
 #include "engine/MemDbg.h"
 #include "story/PicShow.h"
@@ -106,6 +107,6 @@ bool WriteSamplePicShow(const std::string& root, std::string* error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-    if (!out) *error = "cannot write " + path;
+    if (!out) *error = NotWrittenText(path);
     return static_cast<bool>(out);
 }

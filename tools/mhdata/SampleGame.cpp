@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/Fault.h"
 #include "platform/TextCodec.h"
 #include "data/Options.h"
 #include "shell/Settings.h"
@@ -33,7 +34,7 @@ bool WriteSampleEnv(const std::string& root, std::string* error) {
     v.root = "";
     v.installMode = 2;
     if (!WriteEnvFileAtRoot(v)) {
-        *error = "cannot write " + root + "/Env.dat";
+        *error = NotWrittenText(root + "/Env.dat");
         return false;
     }
     return true;
@@ -43,7 +44,7 @@ bool WriteBytes(const std::string& path, const std::vector<u8>& bytes, std::stri
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-    if (!out) *error = "cannot write " + path;
+    if (!out) *error = NotWrittenText(path);
     return static_cast<bool>(out);
 }
 
@@ -105,7 +106,7 @@ bool WriteSampleOptions(const std::string& root, std::string* error) {
     SetDefaultOptions();
     SaveOptions();
     if (!std::filesystem::exists(root + "/Save/Option.sav")) {
-        *error = "cannot write " + root + "/Save/Option.sav";
+        *error = NotWrittenText(root + "/Save/Option.sav");
         return false;
     }
     return true;

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/Fault.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleShop.h"
 #include "mhdata/StoryAsm.h"
@@ -347,6 +348,6 @@ bool WriteSampleTalks(const std::string& root, std::string* error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-    if (!out) *error = "cannot write " + path;
+    if (!out) *error = NotWrittenText(path);
     return static_cast<bool>(out);
 }

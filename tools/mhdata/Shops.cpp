@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "base/ByteIo.h"
+#include "platform/Fault.h"
 #include "data/ShopData.h"
 #include "mhdata/Databases.h"
 #include "mhdata/SampleShop.h"
@@ -49,6 +50,6 @@ bool WriteSampleShops(const std::string& root, std::string* error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-    if (!out) *error = "cannot write " + path;
+    if (!out) *error = NotWrittenText(path);
     return static_cast<bool>(out);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/ByteIo.h"
+#include "platform/Fault.h"
 #include "engine/MemDbg.h"
 #include "engine/MyAct.h"
 #include "engine/RlePic.h"
@@ -121,7 +122,7 @@ int Png(const char* root, int pic, int frame, const char* out) {
     }
     MH_FREE(plain);
     if (!WritePng(out, rgba.data(), w, h)) {
-        std::fprintf(stderr, "cannot write %s\n", out);
+        std::fprintf(stderr, "mhdump: %s\n", NotWrittenText(out).c_str());
         return 1;
     }
     std::printf("%s: %dx%d\n", out, w, h);

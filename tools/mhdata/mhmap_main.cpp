@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/ByteIo.h"
+#include "platform/Fault.h"
 #include "engine/Lzo.h"
 #include "map/MapArchive.h"
 #include "map/MapCache.h"
@@ -86,7 +87,7 @@ int main(int argc, char** argv) {
             rgba[4 * i + 3] = 255;
         }
         if (!WritePng(argv[3], rgba.data(), static_cast<i32>(pw), static_cast<i32>(ph))) {
-            std::fprintf(stderr, "cannot write %s\n", argv[3]);
+            std::fprintf(stderr, "mhmap: %s\n", NotWrittenText(argv[3]).c_str());
             return 1;
         }
         return 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Fault.h"
 #include "mhdata/PathAsm.h"
 
 namespace {
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
         if (!out) {
-            std::fprintf(stderr, "mhpath: cannot write %s\n", argv[3]);
+            std::fprintf(stderr, "mhpath: %s\n", NotWrittenText(argv[3]).c_str());
             return 1;
         }
         return 0;
