@@ -3,8 +3,9 @@
 # function or static data member declared in its class) and "F name file line"
 # for a definition; "N name file line" names a namespace. A member is named
 # "Class::member" (its innermost class), a constructor or destructor by the
-# class's name, an operator "Class::operator". Declarations inside function bodies are
-# read too: a block-scope extern or prototype is a declaration like any other.
+# class's name, an operator "Class::operator". Declarations inside function
+# bodies are read too: a block-scope extern or prototype is a declaration like
+# any other.
 # Preprocessor lines, comments and the insides of string and character literals
 # are skipped. Usage: awk -f declarations.awk FILE...
 BEGIN {
