@@ -155,65 +155,97 @@ function local(s,   p, q, args, n, k, part, head, fn, init) {
   emit("D", last_name(substr(s, 1, p - 1)))
 }
 
+# line without its comments and with each literal's insides taken out ("" and
+# '' stay); comment carries a block comment over to the next line.
+function strip(line,   out, tok, j, n, d) {
+  out = ""
+  while (line != "") {
+    if (comment) {
+      j = index(line, "*/")
+      if (!j) return out
+      line = substr(line, j + 2)
+      comment = 0
+      continue
+    }
+    if (!match(line, /\/\/|\/\*|["']/)) return out line
+    out = out substr(line, 1, RSTART - 1)
+    tok = substr(line, RSTART, RLENGTH)
+    line = substr(line, RSTART + RLENGTH)
+    if (tok == "//") return out
+    if (tok == "/*") { comment = 1; continue }
+    # Skip the literal, escapes and all.
+    n = length(line)
+    for (j = 1; j <= n; j++) {
+      d = substr(line, j, 1)
+      if (d == "\\") { j++; continue }
+      if (d == tok) break
+    }
+    out = out tok tok
+    line = substr(line, j + 1)
+  }
+  return out
+}
+
+# Adds s to the statement being read; its first line is the statement's.
+function add(s) {
+  if (depth > 0) {
+    if (s ~ /[^[:space:]]/ && btext !~ /[^[:space:]]/) start = FNR
+    btext = btext s
+  } else {
+    if (s ~ /[^[:space:]]/ && text !~ /[^[:space:]]/) start = FNR
+    text = text s
+  }
+}
+
+# The opening brace of a namespace, a class or a block.
+function open_brace(   head, k, j, part) {
+  if (depth == 0) {
+    # A namespace or an extern "C" block keeps its insides at namespace
+    # scope; a class's body is read member by member.
+    if (text ~ /^[[:space:]]*(namespace|extern[[:space:]]*"")[^;]*$/) {
+      head = text ~ /^[[:space:]]*namespace/ ? text : ""
+      sub(/^[[:space:]]*namespace[[:space:]]*/, "", head)
+      gsub(/[^A-Za-z0-9_]+/, " ", head)
+      k = split(head, part, " ")
+      for (j = 1; j <= k; j++) emit("N", part[j])
+      kind[++top] = "n"; text = ""
+      return
+    }
+    head = plain(text)
+    if (head ~ /(^|[[:space:]])(struct|class|union)([[:space:]]|$)/ &&
+        head !~ /[(=]|(^|[[:space:]])enum[[:space:]]/) {
+      sub(/^.*(^|[[:space:]])(struct|class|union)[[:space:]]*/, "", head)
+      sub(/[[:space:]]+final([[:space:]]|$)/, " ", head)
+      head = match(head, /^[A-Za-z_][A-Za-z0-9_]*/) ? substr(head, 1, RLENGTH) : "-"
+      kind[++top] = "c"; cls[top] = head; text = ""
+      return
+    }
+    statement(text, "{")
+    text = ""
+  }
+  btext = ""
+  kind[++top] = "b"; depth++
+}
+
 {
   line = $0
   if (macro || (!comment && line ~ /^[[:space:]]*#/)) {
     macro = line ~ /\\$/
     next
   }
-  out = ""
-  n = length(line)
-  for (i = 1; i <= n; i++) {
-    c = substr(line, i, 1)
-    if (comment) {
-      if (c == "*" && substr(line, i + 1, 1) == "/") { comment = 0; i++ }
+  rest = strip(line)
+  # The text between braces, semicolons and colons goes in whole.
+  while (rest != "") {
+    if (!match(rest, /[;{}:]/)) { add(rest); break }
+    add(substr(rest, 1, RSTART - 1))
+    c = substr(rest, RSTART, 1)
+    rest = substr(rest, RSTART + 1)
+    if (c == ":" && substr(rest, 1, 1) == ":") {
+      add("::")
+      rest = substr(rest, 2)
       continue
     }
-    if (c == "/" && substr(line, i + 1, 1) == "/") break
-    if (c == "/" && substr(line, i + 1, 1) == "*") { comment = 1; i++; continue }
-    if (c == "\"" || c == "'") {
-      # Skip the literal, escapes and all.
-      for (j = i + 1; j <= n; j++) {
-        d = substr(line, j, 1)
-        if (d == "\\") { j++; continue }
-        if (d == c) break
-      }
-      out = out c c
-      i = j
-      continue
-    }
-    out = out c
-  }
-  n = length(out)
-  for (i = 1; i <= n; i++) {
-    c = substr(out, i, 1)
-    if (c !~ /[[:space:];{}]/ && (depth > 0 ? btext : text) ~ /^[[:space:]]*$/) start = FNR
-    if (c == "{") {
-      if (depth == 0) {
-        # A namespace or an extern "C" block keeps its insides at namespace
-        # scope; a class's body is read member by member.
-        if (text ~ /^[[:space:]]*(namespace|extern[[:space:]]*"")[^;]*$/) {
-          head = text ~ /^[[:space:]]*namespace/ ? text : ""
-          sub(/^[[:space:]]*namespace[[:space:]]*/, "", head)
-          gsub(/[^A-Za-z0-9_]+/, " ", head)
-          k = split(head, part, " ")
-          for (j = 1; j <= k; j++) emit("N", part[j])
-          kind[++top] = "n"; text = ""; continue
-        }
-        head = plain(text)
-        if (head ~ /(^|[[:space:]])(struct|class|union)([[:space:]]|$)/ && head !~ /[(=]|(^|[[:space:]])enum[[:space:]]/) {
-          sub(/^.*(^|[[:space:]])(struct|class|union)[[:space:]]*/, "", head)
-          sub(/[[:space:]]+final([[:space:]]|$)/, " ", head)
-          head = match(head, /^[A-Za-z_][A-Za-z0-9_]*/) ? substr(head, 1, RLENGTH) : "-"
-          kind[++top] = "c"; cls[top] = head; text = ""; continue
-        }
-        statement(text, "{")
-        text = ""
-      }
-      btext = ""
-      kind[++top] = "b"; depth++
-      continue
-    }
+    if (c == "{") { open_brace(); continue }
     if (c == "}") {
       if (top > 0 && kind[top--] == "b") depth--
       if (depth == 0) text = ""
@@ -223,16 +255,14 @@ function local(s,   p, q, args, n, k, part, head, fn, init) {
     if (depth > 0) {
       if (c == ";") { local(btext); btext = ""; continue }
       # A case label starts no statement.
-      if (c == ":" && substr(out, i + 1, 1) != ":" && substr(out, i - 1, 1) != ":" &&
-          btext ~ /^[[:space:]]*(default|case[^A-Za-z0-9_].*)$/) { btext = ""; continue }
-      btext = btext c
+      if (c == ":" && btext ~ /^[[:space:]]*(default|case[^A-Za-z0-9_].*)$/) { btext = ""; continue }
+      add(c)
       continue
     }
     if (c == ";") { statement(text, ";"); text = ""; continue }
     # An access label starts no statement.
     if (c == ":" && text ~ /^[[:space:]]*(public|private|protected)[[:space:]]*$/) { text = ""; continue }
-    text = text c
+    add(c)
   }
-  if (depth == 0) text = text " "
-  else btext = btext " "
+  add(" ")
 }
