@@ -21,7 +21,8 @@ inline bool StartSampleGame() {
     static bool ok = [] {
         const std::string& root = BenchFolder();
         std::string error;
-        if (root.empty() || !WriteSampleGame(root, &error) || ::chdir(root.c_str()) != 0) return false;
+        if (root.empty() || !WriteSampleGame(root, &error) || ::chdir(root.c_str()) != 0)
+            return false;
         std::snprintf(gBasePath, kPathSize, "%s/", root.c_str());
         ::setenv("MOONHARBOR_LOCK_DIR", root.c_str(), 1);
         WNDCLASS wc;

@@ -64,14 +64,30 @@ void Run(benchmark::State& st, i32 w, i32 h, i32 sprites, bool rle, i32 mode) {
     gPaintBuf = nullptr;
 }
 
-void BM_FullPlainCopy(benchmark::State& st) { Run(st, 640, 480, 1, false, 0); }
-void BM_FullRleCopy(benchmark::State& st) { Run(st, 640, 480, 1, true, 0); }
-void BM_FullRleAdditive(benchmark::State& st) { Run(st, 640, 480, 1, true, 4); }
-void BM_FullRleAlpha(benchmark::State& st) { Run(st, 640, 480, 1, true, 8); }
-void BM_SpritesPlainCopy(benchmark::State& st) { Run(st, 64, 96, 200, false, 0); }
-void BM_SpritesRleCopy(benchmark::State& st) { Run(st, 64, 96, 200, true, 0); }
-void BM_SpritesRleAdditive(benchmark::State& st) { Run(st, 64, 96, 200, true, 4); }
-void BM_SpritesRleAlpha(benchmark::State& st) { Run(st, 64, 96, 200, true, 8); }
+void BM_FullPlainCopy(benchmark::State& st) {
+    Run(st, 640, 480, 1, false, 0);
+}
+void BM_FullRleCopy(benchmark::State& st) {
+    Run(st, 640, 480, 1, true, 0);
+}
+void BM_FullRleAdditive(benchmark::State& st) {
+    Run(st, 640, 480, 1, true, 4);
+}
+void BM_FullRleAlpha(benchmark::State& st) {
+    Run(st, 640, 480, 1, true, 8);
+}
+void BM_SpritesPlainCopy(benchmark::State& st) {
+    Run(st, 64, 96, 200, false, 0);
+}
+void BM_SpritesRleCopy(benchmark::State& st) {
+    Run(st, 64, 96, 200, true, 0);
+}
+void BM_SpritesRleAdditive(benchmark::State& st) {
+    Run(st, 64, 96, 200, true, 4);
+}
+void BM_SpritesRleAlpha(benchmark::State& st) {
+    Run(st, 64, 96, 200, true, 8);
+}
 BENCHMARK(BM_FullPlainCopy)->Apply(VsMemcpy);
 BENCHMARK(BM_FullRleCopy)->Apply(VsMemcpy);
 BENCHMARK(BM_FullRleAdditive)->Apply(VsMemcpy);
@@ -85,7 +101,8 @@ BENCHMARK(BM_SpritesRleAlpha)->Apply(VsMemcpy);
 std::vector<u8> PackedMap(i32* packed, std::vector<u8>& raw) {
     std::mt19937 rng(3);
     raw.resize(614400);
-    for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<u8>((i % 32) * 7 + (rng() % 16 == 0 ? rng() : 0));
+    for (size_t i = 0; i < raw.size(); ++i)
+        raw[i] = static_cast<u8>((i % 32) * 7 + (rng() % 16 == 0 ? rng() : 0));
     u8* p = LzoPack(raw.data(), static_cast<i32>(raw.size()), packed);
     std::vector<u8> out(p, p + *packed);
     MH_FREE(p);
@@ -111,7 +128,8 @@ void BM_LzoUnpackRawLibrary(benchmark::State& st) {
     std::vector<u8> out(raw.size());
     for (auto _ : st) {
         lzo_uint n = out.size();
-        int rc = lzo1x_decompress_safe(block.data(), static_cast<lzo_uint>(packed), out.data(), &n, nullptr);
+        int rc = lzo1x_decompress_safe(block.data(), static_cast<lzo_uint>(packed), out.data(), &n,
+                                       nullptr);
         benchmark::DoNotOptimize(rc);
     }
     st.SetBytesProcessed(static_cast<i64>(st.iterations() * raw.size()));

@@ -38,7 +38,9 @@ static void BM_SequencerAndSynthOneSecond(benchmark::State& state) {
         return;
     }
     XmiPiece p;
-    for (int i = 0; i < 480; ++i) p.notes.push_back({static_cast<u32>(i * 15), static_cast<u8>(i % 4), static_cast<u8>(48 + i % 24), 100, 30});
+    for (int i = 0; i < 480; ++i)
+        p.notes.push_back({static_cast<u32>(i * 15), static_cast<u8>(i % 4),
+                           static_cast<u8>(48 + i % 24), 100, 30});
     std::vector<u8> file = MakeXmi(p);
     XmiSequence seq;
     DataError bad;
@@ -50,10 +52,12 @@ static void BM_SequencerAndSynthOneSecond(benchmark::State& state) {
     std::vector<i16> out(kMixRate * 2);
     for (auto _ : state) {
         int done = 0;
-        player.Advance(kMixRate, kMixRate, [&](u8 s, u8 a, u8 b) { synth.Send(s, a, b); }, [&](int n) {
-            synth.Render(out.data() + done * 2, n);
-            done += n;
-        });
+        player.Advance(
+            kMixRate, kMixRate, [&](u8 s, u8 a, u8 b) { synth.Send(s, a, b); },
+            [&](int n) {
+                synth.Render(out.data() + done * 2, n);
+                done += n;
+            });
         benchmark::DoNotOptimize(out.data());
     }
 }
@@ -64,7 +68,9 @@ static void BM_VideoFrame640x480(benchmark::State& state) {
     std::vector<u32> colours(60);
     for (size_t i = 0; i < colours.size(); ++i) colours[i] = static_cast<u32>(i * 0x040404);
     std::vector<u8> bytes = MakeSolidVideo(640, 480, colours, 30);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     DataError error;
     HVIDEO v = VideoOpen(path.string().c_str(), &error);
     if (!v) {

@@ -32,8 +32,8 @@ void ReadTables(ByteReader& r) {
     gItemCount = 1;
     gItems = static_cast<ItemData*>(std::calloc(1, sizeof(ItemData)));
     Fields(r, gItems[0]);
-    const i32 n = static_cast<i32>(r.bytesLeft() / 492 < kMaxMonsters ? r.bytesLeft() / 492
-                                                                      : kMaxMonsters);
+    const i32 n =
+        static_cast<i32>(r.bytesLeft() / 492 < kMaxMonsters ? r.bytesLeft() / 492 : kMaxMonsters);
     gMonsterCount = n;
     gMonsters = n ? static_cast<MonsterData*>(std::calloc(n, sizeof(MonsterData))) : nullptr;
     for (i32 i = 0; i < n; ++i) Fields(r, gMonsters[i]);

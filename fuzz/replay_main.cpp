@@ -37,7 +37,8 @@ std::vector<uint8_t> Mutate(const std::vector<uint8_t>& in, Lcg& rng) {
             static const uint32_t kWords[] = {0, 0xFFFFFFFFu, 0x7FFFFFFFu, 0x80000000u, 0x10000u};
             uint32_t w = kWords[rng.Below(5)];
             size_t at = rng.Below(out.size()) & ~size_t{3};
-            for (size_t i = 0; i < 4 && at + i < out.size(); ++i) out[at + i] = static_cast<uint8_t>(w >> (8 * i));
+            for (size_t i = 0; i < 4 && at + i < out.size(); ++i)
+                out[at + i] = static_cast<uint8_t>(w >> (8 * i));
             break;
         }
     }
@@ -60,7 +61,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot open %s\n", argv[i]);
             return 1;
         }
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
         ++runs;
         Lcg rng{static_cast<uint64_t>(i) * 7919u + bytes.size()};

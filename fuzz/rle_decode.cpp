@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!RleCheck(pic.data(), pic.size(), &info)) return 0;
     // The alpha plane is sized from the header: a picture larger than any the
     // game draws is not drawn here either.
-    if (static_cast<u64>(info.width) * static_cast<u64>(info.height) > kMaxPlainPicBytes / 2) return 0;
+    if (static_cast<u64>(info.width) * static_cast<u64>(info.height) > kMaxPlainPicBytes / 2)
+        return 0;
     RleConvertToScreen(pic.data(), pic.size(), nullptr, nullptr, nullptr);
     static std::vector<u16> canvas(640 * 480);
     std::vector<u8> alpha(static_cast<size_t>(info.width) * info.height + 1, 32);

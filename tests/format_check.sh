@@ -9,7 +9,7 @@ bash "$check" "$root"
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 cp "$root/.clang-format" "$tree/"
-mkdir -p "$tree/src/map" "$tree/tools" "$tree/tests"
+mkdir -p "$tree/src/map" "$tree/tools" "$tree/tests" "$tree/bench" "$tree/fuzz"
 printf 'int Add(int a, int b) {\n    return a + b;\n}\n' >"$tree/src/map/Good.cpp"
 bash "$check" "$tree" || { echo "a formatted file was refused"; exit 1; }
 while IFS='|' read -r file text; do
@@ -22,5 +22,7 @@ done <<'PLANTED'
 src/map/Bad.cpp|int  Sub(int a,int b){return a-b;}\n
 tools/Indent.h|struct S {\n  int x;\n};\n
 tests/Long.cpp|int Long() { return 1111111111 + 1111111111 + 1111111111 + 1111111111 + 1111111111 + 11111; }\n
+bench/blit_bench.cpp|static void BM_Blit(int n) {\n  for (int i = 0; i < n; ++i) {}\n}\n
+fuzz/Reader.h|int* Read(const char *data);\n
 PLANTED
 echo "format check ok"

@@ -6,9 +6,11 @@
 # menu including a shop), while includes between equals and downward ones pass.
 # It fails on a planted upward declaration (a header declaring what only a
 # folder above defines, in each form a declaration may take, a header merely
-# named like a link among them), while the same in a listed link header, a
-# member, a name in a comment or string and a declaration also defined at its
-# own level pass.
+# named like a link among them; a prototype or a block-scope extern in a .cpp;
+# a class whose member, constructor or static member only a folder above
+# defines), while the same in a listed link header, a member of a class of the
+# same level, a name in a comment or string, a declaration also defined at its
+# own level, a call and a variable built from arguments pass.
 set -eu
 check=$1
 src=$2
@@ -43,6 +45,10 @@ printf 'void Poll() {}\nvoid Quit() {}\nint Shared() { return 2; }\nint Blit(int
 printf '#pragma once\nint Shared();\nint Blit(int n);\n' > "$root/ui/Both.h"
 printf 'int Shared() { return 1; }\n' > "$root/ui/Both.cpp"
 printf 'int Blit(int n) { return n + 1; }\n' > "$root/platform/Blit.cpp"
+printf '#pragma once\nstruct Gate {\n    Gate();\n    void Poll();\n    static int sOpen;\n};\n' > "$root/map/Gate.h"
+printf '#include "map/Gate.h"\nGate::Gate() {}\nvoid Gate::Poll() {}\nint Gate::sOpen = 0;\n' > "$root/map/Gate.cpp"
+printf 'void Walk(int n) {\n    Quit();\n    Gate gate(n);\n    int v(n * n);\n}\n' > "$root/map/Walk.cpp"
+printf 'int gate(int n) { return n; }\nint v(int n) { return n; }\n' > "$root/shell/Gate.cpp"
 bash "$check" "$root" || { echo "downward and sideways includes, or allowed declarations, were refused"; exit 1; }
 while IFS='|' read -r file line reported; do
   printf '#include "base/Types.h"\n%s\n' "$line" > "$root/$file"
@@ -59,8 +65,8 @@ ui/Up.cpp|#include "../shop/ShopFront.h"|../shop/ShopFront.h
 menu/Up.cpp|#include "screens/ScreenManager.h"|screens/ScreenManager.h
 menu/Up.cpp|#include "shop/ShopFront.h"|shop/ShopFront.h
 PLANTED
-# A header (after its "#pragma once") and a definition above it; the line the
-# declaration starts on and its name are reported.
+# A file of the lower folder (after a "#pragma once") and a definition above
+# it; the line the declaration starts on and its name are reported.
 while IFS='|' read -r header declaration source definition line name; do
   printf '#pragma once\n%b\n' "$declaration" > "$root/$header"
   printf '#include "%s"\n%b\n' "$header" "$definition" > "$root/$source"
@@ -75,5 +81,13 @@ ui/Up.h|// Says it.\nvoid Say(const char* format,\n         ...) __attribute__((
 engine/Up.h|namespace fx {\nconst char* Glow(int n);\n}|shell/Fx.cpp|namespace fx {\nconst char* Glow(int n) { return "{"; }\n}|3|Glow
 ui/Up.h|extern int gShown, gPicked[4];|screens/Table.cpp|int gShown = 0, gPicked[4] = {};|2|gPicked
 map/ShellLink.h|void Quit();|shell/Quit.cpp|void Quit() {}|2|Quit
+map/Up.cpp|void StartBattle(int n);\nvoid Walk() {\n    StartBattle(1);\n}|battle/Fight.cpp|void StartBattle(int n) {}|2|StartBattle
+map/Up.h|struct Door {\n    void Open() const;\n};|shell/Door.cpp|void Door::Open() const {}|3|Door::Open
+map/Up.h|namespace fx {\nclass Door final : public Pad {\n  public:\n    explicit Door(int n);\n};\n}|shell/Door.cpp|void fx::Door::Door(int n) {}|5|Door::Door
+map/Up.h|struct Clock {\n    static int sTicks;\n};|shell/Clock.cpp|int Clock::sTicks = 0;|3|Clock::sTicks
+map/Up.cpp|void Step() {\n    extern int gFrames;\n    ++gFrames;\n}|shell/Frame.cpp|int gFrames = 0;|3|gFrames
+map/Up.cpp|void Step() {\n    if (true) {\n        extern "C" void Quit(), Leave(int n);\n    }\n}|shell/Quit.cpp|void Leave(int n) {}|4|Leave
+map/Up.cpp|int Step() {\n    void Quit();\n    Quit();\n}|shell/Quit.cpp|namespace fx {\nvoid Quit() {}\n}|3|Quit
+map/Up.cpp|int Step() {\n    switch (1) {\n        default:\n            const char* Name(int id, const Pad& pad);\n    }\n}|shell/Name.cpp|namespace fx {}\nconst char* fx::Name(int id, const Pad& pad) {}|5|Name
 PLANTED
 echo "layer check ok"

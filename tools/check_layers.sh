@@ -2,8 +2,10 @@
 # Fails when a folder of src/ includes a header of a folder above it. Calls go
 # downward; the few upward calls the game's design needs go through services
 # declared below and defined above, in the link headers named here: it also
-# fails when any other header declares a function or variable defined only in
-# folders above its own. Usage: check_layers.sh [source root]
+# fails when any other file declares a function or variable defined only in
+# folders above its own (a prototype or an extern in a header or a .cpp, at
+# namespace scope or inside a function) or a class whose member, constructor or
+# static data member is defined only above it. Usage: check_layers.sh [source root]
 # Lines of tools/layers-allow.txt ("file: included header") are let through.
 # An include is read in every form it may take: "map/City.h", <map/City.h>,
 # and paths relative to the including file ("../shell/Main.h").
@@ -60,9 +62,12 @@ while IFS= read -r -d '' file; do
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]\([^">]*\)[">].*/\1/p' "$file")
 done < <(find "$root" -name '*.h' -print0 -o -name '*.cpp' -print0)
 
-# Every name declared or defined at namespace scope, with the folder ranks: a
-# declaration outside the link headers whose definitions all sit in folders
-# above its header's is an upward call in disguise.
+# Every name declared or defined, at namespace scope, in a class or in a
+# function body, with the folder ranks: a declaration outside the link headers
+# (a prototype or an extern in a header or a .cpp, a member in its class) whose
+# definitions all sit in folders above its file's is an upward call in disguise.
+# A definition qualified by a namespace ("void fx::Glow() {}") defines the bare
+# name too.
 scanner=$(cd "$(dirname "$0")" && pwd)/declarations.awk
 ranks=$(for f in "${!rank[@]}"; do echo "$f ${rank[$f]}"; done)
 upward=$(cd "$root" && find . -name '*.h' -print0 -o -name '*.cpp' -print0 | sed -z 's|^\./||' |
@@ -74,16 +79,25 @@ upward=$(cd "$root" && find . -name '*.h' -print0 -o -name '*.cpp' -print0 | sed
       n = split(links, l, " ")
       for (i = 1; i <= n; i++) link[l[i]] = 1
     }
+    function defined(name, folder) {
+      if (!(name in lowest) || rank[folder] < lowest[name]) { lowest[name] = rank[folder]; at[name] = folder }
+    }
     {
       folder = $3; sub(/\/.*/, "", folder)
+      if ($1 == "N") { space[$2] = 1; next }
       if (!(folder in rank)) next
       if ($1 == "F") {
-        if (!($2 in lowest) || rank[folder] < lowest[$2]) { lowest[$2] = rank[folder]; at[$2] = folder }
+        defined($2, folder)
+        if (index($2, "::")) { nq++; qname[nq] = $2; qfolder[nq] = folder }
       } else if (!($3 in link)) {
         d[++nd] = $2; file[nd] = $3; line[nd] = $4; from[nd] = folder
       }
     }
     END {
+      for (i = 1; i <= nq; i++) {
+        split(qname[i], part, "::")
+        if (part[1] in space) defined(part[2], qfolder[i])
+      }
       for (i = 1; i <= nd; i++)
         if ((d[i] in lowest) && lowest[d[i]] > rank[from[i]])
           printf "%s:%s declares %s, defined only above it in %s; an upward call goes through a link header\n", file[i], line[i], d[i], at[d[i]]

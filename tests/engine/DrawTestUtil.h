@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -11,12 +12,17 @@
 #include "engine/PixelFormat.h"
 #include "engine/RlePic.h"
 
+// A 16-bit pixel layout: its name (in test names and failure messages) and its
+// channel masks.
 struct Layout {
     const char* name;
     u32 r, g, b;
 };
-inline constexpr Layout k565{"565", 0xF800, 0x07E0, 0x001F};
-inline constexpr Layout k555{"555", 0x7C00, 0x03E0, 0x001F};
+inline constexpr Layout k565{"Rgb565", 0xF800, 0x07E0, 0x001F};
+inline constexpr Layout k555{"Rgb555", 0x7C00, 0x03E0, 0x001F};
+inline void PrintTo(const Layout& l, std::ostream* os) {
+    *os << l.name;
+}
 
 // A 640x480 canvas as the paint buffer, in the given layout.
 struct Canvas {

@@ -555,7 +555,8 @@ struct EnhanceTest : HandsFreeTest {
 
 // With its animation or without it, the strengthening keeps its times.
 struct EnhanceTimes : EnhanceTest, testing::WithParamInterface<bool> {};
-INSTANTIATE_TEST_SUITE_P(AnimationDropped, EnhanceTimes, testing::Bool());
+INSTANTIATE_TEST_SUITE_P(AnimationDropped, EnhanceTimes, testing::Bool(),
+                         testing::PrintToStringParamName());
 
 TEST_P(EnhanceTimes, SuccessAtTheTimesGiven) {
     if (GetParam()) {  // the strengthening's animation (act 9904, action 43) taken out
