@@ -13,14 +13,12 @@
 #include "map/City.h"
 #include "map/KeyCole.h"
 #include "map/MapDb.h"
-#include "mhdata/Maps.h"
 #include "platform/TextCodec.h"
 #include "support/SampleSession.h"
 #include "map/GameMusic.h"
 #include "map/StoryLink.h"
 #include "shell/Settings.h"
 #include "story/Talk.h"
-#include "ui/MainMenu.h"
 #include "ui/SaveScreens.h"
 #include "ui/ScreenLink.h"
 #include "ui/SaveFile.h"
@@ -122,42 +120,21 @@ TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
     ExpectOneReportEach(h, cases);
 }
 
-// A quick save made by play, then maps.dat cut inside its header while the game
-// runs: F10 shows the start map's box as ever, and stderr and the last error
-// name the file and the offset where it ends.
-TEST(DataReport, AQuickLoadNamesAMapDatabaseDamagedDuringPlay) {
-    Harness h;
-    SampleSession s{h};
-    ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
-    h.RunFrames(15);
-    s.Tap(scan::kF9);
-    ASSERT_TRUE(h.RunUntil([] { return gFrameId == kMapMode; }, 60));
-    ASSERT_EQ(IsQuickSaveValid(), 1);
-    WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(300, 0));
-    h.RunFrames(15);
-    ExpectOneReport(
-        h,
-        [&] {
-            s.Tap(scan::kF10);
-            h.RunUntil([&] { return h.quit(); }, 60);
-        },
-        B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)"),
-        "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header");
-    EXPECT_TRUE(h.quit());
-}
-
 // A quick save one byte too long: F10 on the map and on the title show the
 // notice "沒有快取記錄！" and the game goes on as it was, while stderr and the
 // last error name the file and where it goes wrong. Music files damaged where
 // the game plays them, and a story command that does not exist, name their
-// files too.
+// files too. Last, the good quick save back and maps.dat cut inside its header
+// while the game runs: F10 shows the start map's box as ever, and stderr and
+// the last error name the file and the offset where it ends.
 TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
     Harness h;
     SampleSession s{h};
     ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
     h.RunFrames(15);
     ASSERT_EQ(QuickSave(), 1);
-    std::vector<u8> quick = ReadHostFile(h.Path("Save/Quick.sav"));
+    const std::vector<u8> good = ReadHostFile(h.Path("Save/Quick.sav"));
+    std::vector<u8> quick = good;
     const size_t quickSize = quick.size();
     quick.push_back(0);
     WriteHostFile(h.Path("Save/Quick.sav"), quick);
@@ -217,6 +194,16 @@ TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
              noticeSaysNone(kScreenBit | 0);
          },
          "", "", quickFault},
+        {"a map database damaged during play",
+         [&] {
+             WriteHostFile(h.Path("Save/Quick.sav"), good);
+             WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(300, 0));
+             s.Tap(scan::kF10);
+             h.RunUntil([&] { return h.quit(); }, 60);
+             EXPECT_TRUE(h.quit());
+         },
+         B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)"),
+         "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header"},
     };
     ExpectOneReportEach(h, cases);
 }

@@ -416,10 +416,22 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZonesAndBrokenGroupsStart
     InitRandom(77);
     for (int i = 0; i < 20; ++i) b.push_back(RollEncounter(30));
     EXPECT_EQ(a, b);
-    PutPlayerAt(0, 0);  // outside the zone (1..38)
-    EXPECT_EQ(RollEncounter(30), 0u);
-    // The meadow's zone with an empty battle list.
+    // A zone's bounds are cells of the zone: every edge and corner rolls, the
+    // cell past each edge does not. Group 1's step sums run 10, 30, 70: at 30
+    // steps the third pair (100%) is taken, so a cell of the zone always gives
+    // its one battle, 8.
     MapDbSpec db = SampleMapDb();
+    db.zones[0] = {kMeadow, 3, 4, 9, 7, {8}};
+    InstallDb(db);
+    gEncounterZones.clear();
+    ReadEncounterZones();
+    const std::array<u32, 3> kCells[] = {{3, 4, 8}, {9, 4, 8},  {3, 7, 8}, {9, 7, 8},
+                                         {2, 4, 0}, {10, 7, 0}, {3, 3, 0}, {9, 8, 0}};
+    for (auto [x, y, battle] : kCells) {
+        PutPlayerAt(static_cast<u16>(x), static_cast<u16>(y));
+        EXPECT_EQ(RollEncounter(30), battle) << x << "," << y;
+    }
+    // The zone with an empty battle list.
     db.zones[0].battles.clear();
     InstallDb(db);
     ReadEncounterZones();
@@ -442,26 +454,6 @@ TEST_F(MapFixture, RollEncounterFollowsTheGroupPairsAndZonesAndBrokenGroupsStart
     InstallDb(db);
     EXPECT_EQ((std::tuple{LoadEncounterGroups(), gEncounterGroupCount, h.boxes().size()}),
               std::tuple(false, 0u, 1u));
-}
-
-// A zone's bounds are cells of the zone: every edge and corner rolls, the cell
-// past each edge does not.
-TEST_F(MapFixture, EncounterZonesTakeTheirEdgeCellsAndStopPastThem) {
-    StartNewGame(1);
-    LoadCity(kMeadow, 5, 5, 1, 0, 1, 0);
-    MapDbSpec db = SampleMapDb();
-    db.zones[0] = {kMeadow, 3, 4, 9, 7, {8}};
-    InstallDb(db);
-    gEncounterZones.clear();
-    ReadEncounterZones();
-    // Group 1's step sums run 10, 30, 70: at 30 steps the third pair (100%)
-    // is taken, so a cell of the zone always gives its one battle, 8.
-    const std::array<u32, 3> kCells[] = {{3, 4, 8}, {9, 4, 8},  {3, 7, 8}, {9, 7, 8},
-                                         {2, 4, 0}, {10, 7, 0}, {3, 3, 0}, {9, 8, 0}};
-    for (auto [x, y, battle] : kCells) {
-        PutPlayerAt(static_cast<u16>(x), static_cast<u16>(y));
-        EXPECT_EQ(RollEncounter(30), battle) << x << "," << y;
-    }
 }
 
 // maps.dat fields at their offsets, place names cut on a character, unterminated

@@ -11,7 +11,6 @@
 #include <set>
 #include <string>
 
-#include "battle/Battle.h"
 #include "battle/BattleController.h"
 #include "battle/BattleLists.h"
 #include "battle/BattleMenu.h"
