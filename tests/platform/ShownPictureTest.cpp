@@ -2,7 +2,7 @@
 // format (every 5- and 6-bit value against the expansion written out here),
 // and the real window under a virtual X server at 16 and 24 bits, scale 1
 // and 2, read back from the X server's screen: the picture, black bars, and a
-// changed band that puts exactly its rows on the screen.
+// changed block that puts exactly its pieces of rows on the screen.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -335,10 +335,11 @@ struct ScreenCase {
 
 class ShownWindowCases : public ShownWindow, public ::testing::WithParamInterface<ScreenCase> {};
 
-// The picture after a frame, and after a band of 48 rows changed: the band's
-// rows show the new picture, and a mark left in the window's own pixels
-// outside the band neither reaches the screen nor is overwritten.
-TEST_P(ShownWindowCases, FrameAndChangedBandShowTheCanvas) {
+// The picture after a frame, and after a block of 48 rows by 60 columns
+// changed: the block shows the new picture, and a mark left in the window's
+// own pixels outside the pieces of rows it touches (32 columns each) neither
+// reaches the screen nor is overwritten, above it or beside it.
+TEST_P(ShownWindowCases, FrameAndChangedBlockShowTheCanvas) {
     const ScreenCase c = GetParam();
     if (system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Xvfb";
     ASSERT_TRUE(Open(c.w, c.h, c.depth)) << SDL_GetError();
@@ -350,20 +351,27 @@ TEST_P(ShownWindowCases, FrameAndChangedBandShowTheCanvas) {
 
     SDL_Surface* mine = SDL_GetWindowSurface(SdlMainWindow());
     ASSERT_NE(mine, nullptr);
-    const i32 oy = (c.h - 480 * c.scale) / 2;
-    std::memset(mine->pixels, 0x5A, static_cast<size_t>(mine->pitch) * (oy + 100 * c.scale));
+    const i32 ox = (c.w - 640 * c.scale) / 2, oy = (c.h - 480 * c.scale) / 2;
+    std::memset(mine->pixels, 0x5A, static_cast<size_t>(mine->pitch) * (oy + 148 * c.scale));
     u16* px = DisplayLock(canvas_, nullptr);
     for (i32 y = 100; y < 148; ++y)
-        for (i32 x = 0; x < 640; ++x) px[y * 640 + x] = static_cast<u16>(~px[y * 640 + x]);
+        for (i32 x = 210; x < 270; ++x) px[y * 640 + x] = static_cast<u16>(~px[y * 640 + x]);
     DisplayUnlock(canvas_);
     Show();
     std::vector<u16> shown = first, now = Canvas();
-    std::copy(now.begin() + 100 * 640, now.begin() + 148 * 640, shown.begin() + 100 * 640);
-    EXPECT_EQ(Wrong(Read(), c.scale, shown), 0) << "the band's rows and no others";
+    for (i32 y = 100; y < 148; ++y)
+        std::copy(now.begin() + y * 640 + 210, now.begin() + y * 640 + 270,
+                  shown.begin() + y * 640 + 210);
+    EXPECT_EQ(Wrong(Read(), c.scale, shown), 0) << "the block and nothing else";
     const u8* mark = static_cast<const u8*>(mine->pixels);
-    EXPECT_EQ(std::tuple(mark[0], mark[(oy + 100 * c.scale) * mine->pitch - 1]),
-              std::tuple(0x5A, 0x5A))
-        << "rows above the band were written again";
+    const i32 bytes = mine->format->BytesPerPixel;
+    auto at = [&](i32 x, i32 y) {
+        return mark[(oy + y * c.scale) * mine->pitch + (ox + x * c.scale) * bytes];
+    };
+    // Columns 191 and 288 lie just outside the pieces of columns 192-287.
+    EXPECT_EQ(std::tuple(at(0, 0), at(639, 99), at(191, 120), at(288, 147)),
+              std::tuple(0x5A, 0x5A, 0x5A, 0x5A))
+        << "pixels beside or above the block were written again";
 }
 
 INSTANTIATE_TEST_SUITE_P(, ShownWindowCases,
