@@ -9,8 +9,8 @@
 
 #include <SDL.h>
 #include <time.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 #include <algorithm>
@@ -377,19 +377,49 @@ void Touch(DisplaySurface* s) {
     Touch(s, 0, s->height);
 }
 
-// Whether n pixels differ (n up to a piece's width).
-bool Differ(const u16* a, const u16* b, i32 n) {
-#if defined(__SSE2__)
-    if (n == 32) {
-        __m128i x = _mm_setzero_si128();
-        for (int k = 0; k < 4; ++k)
-            x = _mm_or_si128(
-                x, _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a) + k),
-                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(b) + k)));
-        return _mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_setzero_si128())) != 0xFFFF;
+// The 32-pixel pieces of two rows of `pieces` pieces that differ, as bits.
+u64 DifferingPiecesPlain(const u16* a, const u16* b, int pieces) {
+    u64 bits = 0;
+    for (int c = 0; c < pieces; ++c)
+        if (std::memcmp(a + c * 32, b + c * 32, 64) != 0) bits |= u64{1} << c;
+    return bits;
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) u64 DifferingPiecesAvx2(const u16* a, const u16* b, int pieces) {
+    u64 bits = 0;
+    for (int c = 0; c < pieces; ++c) {
+        const auto* x = reinterpret_cast<const __m256i*>(a + c * 32);
+        const auto* y = reinterpret_cast<const __m256i*>(b + c * 32);
+        __m256i diff =
+            _mm256_or_si256(_mm256_xor_si256(_mm256_loadu_si256(x), _mm256_loadu_si256(y)),
+                            _mm256_xor_si256(_mm256_loadu_si256(x + 1), _mm256_loadu_si256(y + 1)));
+        if (!_mm256_testz_si256(diff, diff)) bits |= u64{1} << c;
     }
+    return bits;
+}
+const bool kDifferAvx2 = __builtin_cpu_supports("avx2");
 #endif
-    return std::memcmp(a, b, static_cast<size_t>(n) * 2) != 0;
+
+u64 DifferingPieces(const u16* a, const u16* b, int pieces) {
+#if defined(__x86_64__)
+    if (kDifferAvx2) return DifferingPiecesAvx2(a, b, pieces);
+#endif
+    return DifferingPiecesPlain(a, b, pieces);
+}
+
+// A whole row of the primary from `from`, its pieces of 32 pixels compared:
+// those that differ are copied and noted.
+void CopyChangedRow(i32 row, const u16* from) {
+    auto& d = D();
+    const i32 width = d.primary->width;
+    u16* line = d.primary->pixels.data() + static_cast<size_t>(row) * width;
+    const u64 changed = DifferingPieces(line, from, width / 32);
+    for (u64 m = changed; m; m &= m - 1) {
+        const int c = __builtin_ctzll(m);
+        std::memcpy(line + c * 32, from + c * 32, 64);
+    }
+    Mark(row, row + 1, changed);
 }
 
 // Columns [left, right) of a primary row that differs from `from` (the
@@ -402,7 +432,7 @@ void CopyChangedPieces(i32 row, i32 left, i32 right, const u16* from) {
     for (i32 x = left; x < right;) {
         const i32 end = std::min(((x >> d.pieceShift) + 1) << d.pieceShift, right);
         const u16* src = from + (x - left);
-        if (Differ(line + x, src, end - x)) {
+        if (std::memcmp(line + x, src, static_cast<size_t>(end - x) * 2) != 0) {
             std::memcpy(line + x, src, static_cast<size_t>(end - x) * 2);
             changed |= u64{1} << (x >> d.pieceShift);
         }
@@ -548,6 +578,9 @@ bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src, const D
     DisplayRect t{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
     if (!ClipTo(dst, t)) return true;
     if (keyed) Touch(dst, t.top, t.bottom, t.left, t.right);
+    // Onto whole rows of the primary, its pieces are compared in one pass.
+    const bool wholeRows = dst->primary && t.left == 0 && t.right == dst->width &&
+                           dst->width % 32 == 0 && d.pieceShift == 5;
     for (i32 row = t.top; row < t.bottom; ++row) {
         const u16* from =
             src->pixels.data() + static_cast<size_t>(row - dy) * src->width + t.left - dx;
@@ -560,11 +593,15 @@ bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src, const D
         }
         // The primary takes only the pieces that differ: a frame drawn as the
         // last one was sends nothing to the screen.
-        if (dst->primary) {
-            if (std::memcmp(to, from, n * 2) != 0) CopyChangedPieces(row, t.left, t.right, from);
+        if (dst->primary && src != dst) {
+            if (wholeRows)
+                CopyChangedRow(row, from);
+            else if (std::memcmp(to, from, n * 2) != 0)
+                CopyChangedPieces(row, t.left, t.right, from);
             continue;
         }
         std::memmove(to, from, n * 2);
+        Touch(dst, row, row + 1, t.left, t.right);
     }
     Touch(dst, 0, 0);  // given to the screen, changed or not
     return true;
