@@ -76,26 +76,33 @@ TEST(ShownPicture, ChannelsStretchToFullRangeRoundedDown) {
 }
 
 // Every 16-bit value, in both picture layouts, into window formats of 32 bits
-// (two channel orders, one with alpha) and 16 bits, at scale 1 and 3.
+// (two channel orders, one with alpha) and 16 bits, at scale 1, 2 and 3; the
+// window's rows on a 64-byte boundary (written past the cache) or 4 bytes off it.
 TEST(ShownPicture, EveryValueConvertsIntoEachWindowFormat) {
     struct Case {
         ShowFormat format;
         bool green6;
         i32 scale;
+        size_t offset;
     } cases[] = {
-        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, true, 1},
-        {{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, true, 1},
-        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, false, 3},
-        {{16, 0xF800, 0x07E0, 0x001F, 0}, true, 1},
-        {{16, 0xF800, 0x07E0, 0x001F, 0}, false, 3},
-        {{16, 0x7C00, 0x03E0, 0x001F, 0}, true, 1},
+        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, true, 1, 0},
+        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, true, 1, 4},
+        {{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, true, 1, 0},
+        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, false, 2, 0},
+        {{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, true, 2, 4},
+        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, false, 3, 0},
+        {{16, 0xF800, 0x07E0, 0x001F, 0}, true, 1, 0},
+        {{16, 0xF800, 0x07E0, 0x001F, 0}, false, 3, 0},
+        {{16, 0x7C00, 0x03E0, 0x001F, 0}, true, 1, 0},
     };
     std::vector<u16> picture(65536);
     for (u32 i = 0; i < 65536; ++i) picture[i] = static_cast<u16>(i);
     for (const Case& c : cases) {
         const i32 s = c.scale, bytes = c.format.bits / 8, w = 256 * s, h = 256 * s;
-        std::vector<u8> window(static_cast<size_t>(w) * h * bytes, 0xAB);
-        ShowTarget to{window.data(), w * bytes, w, h, c.format};
+        std::vector<u8> buffer(static_cast<size_t>(w) * h * bytes + 64, 0xAB);
+        const size_t skip = (64 - reinterpret_cast<uintptr_t>(buffer.data()) % 64) % 64 + c.offset;
+        u8* window = buffer.data() + skip;
+        ShowTarget to{window, w * bytes, w, h, c.format};
         ShowPictureRows(picture.data(), 256, 256, 0, 256, PictureLayout{c.green6}, to, 0, 0, s);
         int wrong = 0;
         for (i32 y = 0; y < h; ++y) {
