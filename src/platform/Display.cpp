@@ -1,13 +1,17 @@
 // The display over SDL2 or headless (shown frames kept when a test asks). In
 // a window the picture is scaled by whole multiples and centred: converted
-// row by row straight into the window's pixels, or, with a GPU renderer,
-// through a streaming texture. Writes to the primary note the rows they
-// changed; a blit onto it copies only the rows that differ. A present sends
-// just those rows on, and when none changed the screen is left alone.
+// straight into the window's pixels, or, with a GPU renderer, through a
+// streaming texture. Writes to the primary note the pieces of rows (32
+// pixels wide) they changed; a blit onto it copies only the pieces that
+// differ. A present converts and sends just those pieces, and when none
+// changed the screen is left alone.
 #include "platform/Display.h"
 
 #include <SDL.h>
 #include <time.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -38,8 +42,12 @@ struct DisplayState {
     DisplaySurface* primary = nullptr;
     bool primaryDirty = false;
     i32 changedTop = 0, changedBottom = 0;  // rows of the primary changed since the last show
-    std::vector<u8> changedRows;            // 1 for each of those rows, within the band
-    std::vector<SDL_Rect> runs;             // the window's bands of one show (made once)
+    // For each row, a bit for each piece of it changed since the last show:
+    // piece c holds columns [c << pieceShift, (c + 1) << pieceShift).
+    std::vector<u64> changedPieces;
+    int pieceShift = 5;
+    u64 wholeRow = 0;            // the bits of every piece of a row
+    std::vector<SDL_Rect> runs;  // the window's rectangles of one show (made once)
     u64 rowsSent = 0;
     std::vector<std::vector<u16>> frames;
     size_t frameLimit = 0;
@@ -216,8 +224,38 @@ void FillBars(SDL_Surface* s, DisplayPlace at, i32 w, i32 h) {
         if (r.w > 0 && r.h > 0) SDL_FillRect(s, &r, SDL_MapRGB(s->format, 0, 0, 0));
 }
 
+// The changed pieces of rows [top, bottom), converted and scaled, straight
+// into the window's pixels, and only their rectangles put on the screen:
+// rows alike in their changed pieces go as one rectangle for each run of
+// pieces. Nothing else of the window's pixels is written or sent.
+void ShowChangedPieces(i32 top, i32 bottom, PictureLayout layout, const ShowTarget& to,
+                       DisplayPlace at) {
+    auto& d = D();
+    const i32 width = d.primary->width;
+    const SDL_Rect window{0, 0, to.width, to.height};
+    for (i32 y = top; y < bottom;) {
+        const u64 mask = d.changedPieces[y];
+        i32 end = y + 1;
+        while (end < bottom && d.changedPieces[end] == mask) ++end;
+        for (u64 m = mask; m;) {
+            const int first = __builtin_ctzll(m);
+            const u64 from = m >> first;
+            const int count = ~from ? __builtin_ctzll(~from) : 64 - first;
+            m = count + first >= 64 ? 0 : m & ~(((u64{1} << count) - 1) << first);
+            const i32 x0 = first << d.pieceShift;
+            const i32 x1 = std::min((first + count) << d.pieceShift, width);
+            ShowPictureRows(d.primary->pixels.data() + x0, x1 - x0, width, y, end, layout, to,
+                            at.x + x0 * at.scale, at.y, at.scale);
+            SDL_Rect band{at.x + x0 * at.scale, at.y + y * at.scale, (x1 - x0) * at.scale,
+                          (end - y) * at.scale};
+            if (SDL_IntersectRect(&band, &window, &band)) d.runs.push_back(band);
+        }
+        y = end;
+    }
+}
+
 // The changed rows [top, bottom), converted and scaled, straight into the
-// window's pixels, and only their band put on the screen. A new window
+// window's pixels, and only their pieces put on the screen. A new window
 // surface or a new place repaints the whole window, bars included.
 void ShowOnSurface(i32 top, i32 bottom) {
     auto& d = D();
@@ -234,28 +272,12 @@ void ShowOnSurface(i32 top, i32 bottom) {
     if (whole) FillBars(s, at, w, h);
     ShowTarget to{static_cast<u8*>(s->pixels), s->pitch, s->w, s->h, FormatOf(s)};
     PictureLayout layout{d.green != 0x03E0};
-    SDL_Rect window{0, 0, s->w, s->h};
     d.runs.clear();
-    // Runs of changed rows; a gap of a few unchanged rows is sent with them
-    // rather than as a band of its own.
-    constexpr i32 kGap = 8;
-    for (i32 y = top; y < bottom;) {
-        if (!whole && !d.changedRows[y]) {
-            ++y;
-            continue;
-        }
-        i32 end = y + 1, last = y + 1;
-        while (end < bottom && end - last <= kGap) {
-            bool changed = whole || d.changedRows[end];
-            ++end;
-            if (changed) last = end;
-        }
-        ShowPictureRows(d.primary->pixels.data(), d.primary->width, d.primary->width, y, last,
-                        layout, to, at.x, at.y, at.scale);
-        SDL_Rect band{at.x, at.y + y * at.scale, w, (last - y) * at.scale};
-        if (SDL_IntersectRect(&band, &window, &band)) d.runs.push_back(band);
-        y = last;
-    }
+    if (whole)
+        ShowPictureRows(d.primary->pixels.data(), d.primary->width, d.primary->width, 0,
+                        d.primary->height, layout, to, at.x, at.y, at.scale);
+    else
+        ShowChangedPieces(top, bottom, layout, to, at);
     if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
     int failed =
         whole ? SDL_UpdateWindowSurface(win)
@@ -286,10 +308,12 @@ void Show() {
     i32 top = d.changedTop, bottom = d.changedBottom;
     d.changedTop = d.changedBottom = 0;
     if (top < bottom)
-        d.rowsSent += static_cast<u64>(
-            std::count(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 1));
+        d.rowsSent += static_cast<u64>(bottom - top) -
+                      static_cast<u64>(std::count(d.changedPieces.begin() + top,
+                                                  d.changedPieces.begin() + bottom, u64{0}));
     if (!PlatformIsHeadless()) ShowSdl(top, bottom);
-    if (top < bottom) std::fill(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 0);
+    if (top < bottom)
+        std::fill(d.changedPieces.begin() + top, d.changedPieces.begin() + bottom, u64{0});
     if (!PlatformIsHeadless()) return;
     if (d.frameLimit == 0) return;
     // The oldest kept frame's buffer takes the new one: no allocation per frame.
@@ -318,14 +342,22 @@ bool Owned(const DisplaySurface* s) {
     return false;
 }
 
-// Rows [top, bottom) of a surface were written; for the primary they join
-// the rows the next show sends.
-void Touch(DisplaySurface* s, i32 top, i32 bottom) {
-    if (!s->primary) return;
+// The bits of the pieces that columns [left, right) of a primary row touch.
+u64 PiecesOf(i32 left, i32 right) {
+    auto& d = D();
+    if (left >= right) return 0;
+    const int first = left >> d.pieceShift, last = (right - 1) >> d.pieceShift;
+    const u64 upTo = last >= 63 ? ~u64{0} : (u64{1} << (last + 1)) - 1;
+    return upTo & ~((u64{1} << first) - 1);
+}
+
+// Pieces of the primary's rows [top, bottom) changed: they join what the
+// next show sends.
+void Mark(i32 top, i32 bottom, u64 pieces) {
     auto& d = D();
     d.primaryDirty = true;
-    if (top >= bottom) return;
-    std::fill(d.changedRows.begin() + top, d.changedRows.begin() + bottom, 1);
+    if (top >= bottom || !pieces) return;
+    for (i32 y = top; y < bottom; ++y) d.changedPieces[y] |= pieces;
     if (d.changedTop >= d.changedBottom) {
         d.changedTop = top;
         d.changedBottom = bottom;
@@ -334,9 +366,79 @@ void Touch(DisplaySurface* s, i32 top, i32 bottom) {
     d.changedTop = std::min(d.changedTop, top);
     d.changedBottom = std::max(d.changedBottom, bottom);
 }
+
+// Rows [top, bottom) of a surface were written, in columns [left, right)
+// (all of them when not given).
+void Touch(DisplaySurface* s, i32 top, i32 bottom, i32 left = 0, i32 right = -1) {
+    if (s->primary) Mark(top, bottom, right < 0 ? D().wholeRow : PiecesOf(left, right));
+}
 // Pixels handed out by a lock may change anywhere.
 void Touch(DisplaySurface* s) {
     Touch(s, 0, s->height);
+}
+
+// The 32-pixel pieces of two rows of `pieces` pieces that differ, as bits.
+u64 DifferingPiecesPlain(const u16* a, const u16* b, int pieces) {
+    u64 bits = 0;
+    for (int c = 0; c < pieces; ++c)
+        if (std::memcmp(a + c * 32, b + c * 32, 64) != 0) bits |= u64{1} << c;
+    return bits;
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) u64 DifferingPiecesAvx2(const u16* a, const u16* b, int pieces) {
+    u64 bits = 0;
+    for (int c = 0; c < pieces; ++c) {
+        const auto* x = reinterpret_cast<const __m256i*>(a + c * 32);
+        const auto* y = reinterpret_cast<const __m256i*>(b + c * 32);
+        __m256i diff =
+            _mm256_or_si256(_mm256_xor_si256(_mm256_loadu_si256(x), _mm256_loadu_si256(y)),
+                            _mm256_xor_si256(_mm256_loadu_si256(x + 1), _mm256_loadu_si256(y + 1)));
+        if (!_mm256_testz_si256(diff, diff)) bits |= u64{1} << c;
+    }
+    return bits;
+}
+const bool kDifferAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+u64 DifferingPieces(const u16* a, const u16* b, int pieces) {
+#if defined(__x86_64__)
+    if (kDifferAvx2) return DifferingPiecesAvx2(a, b, pieces);
+#endif
+    return DifferingPiecesPlain(a, b, pieces);
+}
+
+// A whole row of the primary from `from`, its pieces of 32 pixels compared:
+// those that differ are copied and noted.
+void CopyChangedRow(i32 row, const u16* from) {
+    auto& d = D();
+    const i32 width = d.primary->width;
+    u16* line = d.primary->pixels.data() + static_cast<size_t>(row) * width;
+    const u64 changed = DifferingPieces(line, from, width / 32);
+    for (u64 m = changed; m; m &= m - 1) {
+        const int c = __builtin_ctzll(m);
+        std::memcpy(line + c * 32, from + c * 32, 64);
+    }
+    Mark(row, row + 1, changed);
+}
+
+// Columns [left, right) of a primary row that differs from `from` (the
+// source's pixels for column `left`): the pieces that differ are copied and
+// noted.
+void CopyChangedPieces(i32 row, i32 left, i32 right, const u16* from) {
+    auto& d = D();
+    u16* line = d.primary->pixels.data() + static_cast<size_t>(row) * d.primary->width;
+    u64 changed = 0;
+    for (i32 x = left; x < right;) {
+        const i32 end = std::min(((x >> d.pieceShift) + 1) << d.pieceShift, right);
+        const u16* src = from + (x - left);
+        if (std::memcmp(line + x, src, static_cast<size_t>(end - x) * 2) != 0) {
+            std::memcpy(line + x, src, static_cast<size_t>(end - x) * 2);
+            changed |= u64{1} << (x >> d.pieceShift);
+        }
+        x = end;
+    }
+    Mark(row, row + 1, changed);
 }
 
 // Clips a rectangle to a surface; false when nothing is left.
@@ -394,7 +496,11 @@ DisplaySurface* DisplayCreatePrimary() {
     if (!s) return nullptr;
     s->primary = true;
     d.primary = s;
-    d.changedRows.assign(static_cast<size_t>(d.height), 0);
+    d.changedPieces.assign(static_cast<size_t>(d.height), 0);
+    // As many columns to a piece as keep a row's pieces within 64 bits.
+    d.pieceShift = 5;
+    while (((d.width - 1) >> d.pieceShift) >= 64) ++d.pieceShift;
+    d.wholeRow = PiecesOf(0, d.width);
     d.runs.reserve(static_cast<size_t>(d.height));
     return s;
 }
@@ -453,7 +559,7 @@ bool DisplayFill(DisplaySurface* s, const DisplayRect* rect, u16 value) {
         u16* row = s->pixels.data() + static_cast<size_t>(y) * s->width;
         std::fill(row + r.left, row + r.right, value);
     }
-    Touch(s, r.top, r.bottom);
+    Touch(s, r.top, r.bottom, r.left, r.right);
     return true;
 }
 
@@ -471,7 +577,10 @@ bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src, const D
     if (!ClipTo(src, r)) return true;
     DisplayRect t{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
     if (!ClipTo(dst, t)) return true;
-    if (keyed) Touch(dst, t.top, t.bottom);
+    if (keyed) Touch(dst, t.top, t.bottom, t.left, t.right);
+    // Onto whole rows of the primary, its pieces are compared in one pass.
+    const bool wholeRows = dst->primary && t.left == 0 && t.right == dst->width &&
+                           dst->width % 32 == 0 && d.pieceShift == 5;
     for (i32 row = t.top; row < t.bottom; ++row) {
         const u16* from =
             src->pixels.data() + static_cast<size_t>(row - dy) * src->width + t.left - dx;
@@ -482,11 +591,17 @@ bool DisplayBlit(DisplaySurface* dst, i32 x, i32 y, DisplaySurface* src, const D
                 if (from[i] != src->colorKey) to[i] = from[i];
             continue;
         }
-        // The primary takes only the rows that differ: a frame drawn as the last
-        // one was sends nothing to the screen.
-        if (dst->primary && std::memcmp(to, from, n * 2) == 0) continue;
+        // The primary takes only the pieces that differ: a frame drawn as the
+        // last one was sends nothing to the screen.
+        if (dst->primary && src != dst) {
+            if (wholeRows)
+                CopyChangedRow(row, from);
+            else if (std::memcmp(to, from, n * 2) != 0)
+                CopyChangedPieces(row, t.left, t.right, from);
+            continue;
+        }
         std::memmove(to, from, n * 2);
-        Touch(dst, row, row + 1);
+        Touch(dst, row, row + 1, t.left, t.right);
     }
     Touch(dst, 0, 0);  // given to the screen, changed or not
     return true;
@@ -509,7 +624,7 @@ void DisplaySetPixelColor(DisplaySurface* s, i32 x, i32 y, u32 colorRef) {
     u32 v = place(colorRef & 0xFF, d.red) | place((colorRef >> 8) & 0xFF, d.green) |
             place((colorRef >> 16) & 0xFF, d.blue);
     s->pixels[static_cast<size_t>(y) * s->width + x] = static_cast<u16>(v);
-    Touch(s, y, y + 1);
+    Touch(s, y, y + 1, x, x + 1);
 }
 
 bool DisplayPresent() {

@@ -108,6 +108,12 @@ void RowTo32Sse2(const u16* src, i32 n, u32* dst, PictureLayout layout, const Sh
 // The same sixteen pixels at a time, where the processor has AVX2: the
 // 128-bit lanes interleave on their own, so each half of the result keeps
 // its own pixels in order.
+MH_AVX2 inline void Put(bool stream, __m256i* at, __m256i v) {
+    if (stream)
+        _mm256_stream_si256(at, v);
+    else
+        _mm256_storeu_si256(at, v);
+}
 MH_AVX2 void RowTo32Avx2(const u16* src, i32 n, u32* dst, PictureLayout layout, const ShowFormat& f,
                          int scale) {
     const bool rgb = f.red == 0xFF0000;
@@ -115,6 +121,9 @@ MH_AVX2 void RowTo32Avx2(const u16* src, i32 n, u32* dst, PictureLayout layout, 
     const __m256i k5 = _mm256_set1_epi16(1053), k6 = _mm256_set1_epi16(259);
     const __m256i three = _mm256_set1_epi16(3);
     const __m256i alpha = _mm256_set1_epi16(f.alpha ? static_cast<short>(0xFF00) : 0);
+    // Rows aligned to 32 bytes are written past the cache: the X server reads
+    // them next, and a line it holds need not be fetched back first.
+    const bool stream = (reinterpret_cast<uintptr_t>(dst) & 31) == 0;
     i32 i = 0;
     for (; i + 16 <= n; i += 16) {
         __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
@@ -136,20 +145,19 @@ MH_AVX2 void RowTo32Avx2(const u16* src, i32 n, u32* dst, PictureLayout layout, 
         // Pixels 0-3 and 8-11, then 4-7 and 12-15.
         __m256i a = _mm256_unpacklo_epi16(lo, hi), c = _mm256_unpackhi_epi16(lo, hi);
         if (scale == 1) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
-                                _mm256_permute2x128_si256(a, c, 0x20));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 8),
-                                _mm256_permute2x128_si256(a, c, 0x31));
+            Put(stream, reinterpret_cast<__m256i*>(dst + i), _mm256_permute2x128_si256(a, c, 0x20));
+            Put(stream, reinterpret_cast<__m256i*>(dst + i + 8),
+                _mm256_permute2x128_si256(a, c, 0x31));
             continue;
         }
         // Each pixel twice: 0-1, 2-3 | 8-9, 10-11 from a; 4-5, 6-7 | 12-13, 14-15 from c.
         __m256i a0 = _mm256_unpacklo_epi32(a, a), a1 = _mm256_unpackhi_epi32(a, a);
         __m256i c0 = _mm256_unpacklo_epi32(c, c), c1 = _mm256_unpackhi_epi32(c, c);
         __m256i* to = reinterpret_cast<__m256i*>(dst + 2 * i);
-        _mm256_storeu_si256(to, _mm256_permute2x128_si256(a0, a1, 0x20));
-        _mm256_storeu_si256(to + 1, _mm256_permute2x128_si256(c0, c1, 0x20));
-        _mm256_storeu_si256(to + 2, _mm256_permute2x128_si256(a0, a1, 0x31));
-        _mm256_storeu_si256(to + 3, _mm256_permute2x128_si256(c0, c1, 0x31));
+        Put(stream, to, _mm256_permute2x128_si256(a0, a1, 0x20));
+        Put(stream, to + 1, _mm256_permute2x128_si256(c0, c1, 0x20));
+        Put(stream, to + 2, _mm256_permute2x128_si256(a0, a1, 0x31));
+        Put(stream, to + 3, _mm256_permute2x128_si256(c0, c1, 0x31));
     }
     RowTo32Sse2(src + i, n - i, dst + static_cast<size_t>(i) * scale, layout, f, scale);
 }
@@ -275,7 +283,14 @@ void ShowPictureRows(const u16* picture, i32 width, i32 pitch, i32 top, i32 bott
         const u16* src = picture + static_cast<size_t>(row) * pitch;
         u8* line = to.pixels + static_cast<size_t>(outY) * to.pitch + x * bytes;
         if (scale > 1 && EightBitChannels(to.format)) {
-            ConvertRowWide32(src, n, reinterpret_cast<u32*>(line), layout, to.format, scale, limit);
+            // Each window row converted on its own: a row written past the
+            // cache is not read back to copy it.
+            for (i32 k = outY; k < std::min(outY + scale, to.height); ++k)
+                ConvertRowWide32(src, n,
+                                 reinterpret_cast<u32*>(
+                                     to.pixels + static_cast<size_t>(k) * to.pitch + x * bytes),
+                                 layout, to.format, scale, limit);
+            continue;
         } else {
             ConvertRow(src, n, line, layout, to.format);
             if (scale > 1) Widen(line, n, bytes, scale, limit);
@@ -284,4 +299,7 @@ void ShowPictureRows(const u16* picture, i32 width, i32 pitch, i32 top, i32 bott
         for (i32 k = outY + 1; k < std::min(outY + scale, to.height); ++k)
             std::memcpy(to.pixels + static_cast<size_t>(k) * to.pitch + x * bytes, line, span);
     }
+#if defined(__SSE2__)
+    _mm_sfence();  // the rows written past the cache are in memory before they are sent
+#endif
 }

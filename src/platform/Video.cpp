@@ -1,21 +1,16 @@
 // FFmpeg behind the video interface: demuxing, decoding and conversion to 16-bit pixels.
 #include "platform/Video.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "platform/FfmpegCalls.h"
 #include "platform/HostFs.h"
 #include "platform/Win.h"
 
 struct VideoRec {
+    const FfmpegCalls* ff = nullptr;
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
     SwsContext* sws = nullptr;
@@ -38,18 +33,20 @@ struct VideoRec {
 
 namespace {
 void Free(VideoRec* v) {
-    sws_freeContext(v->sws);
-    av_frame_free(&v->frame);
-    av_packet_free(&v->packet);
-    avcodec_free_context(&v->codec);
-    avformat_close_input(&v->format);
+    const FfmpegCalls* ff = v->ff;
+    ff->sws_freeContext(v->sws);
+    ff->av_frame_free(&v->frame);
+    ff->av_packet_free(&v->packet);
+    ff->avcodec_free_context(&v->codec);
+    ff->avformat_close_input(&v->format);
     delete v;
 }
 
 // Takes the next frame from the decoder; false at the end or on an error.
 bool DecodeNext(VideoRec* v) {
+    const FfmpegCalls* ff = v->ff;
     for (;;) {
-        int rc = avcodec_receive_frame(v->codec, v->frame);
+        int rc = ff->avcodec_receive_frame(v->codec, v->frame);
         if (rc == 0) {
             ++v->decoded;
             v->haveFrame = true;
@@ -57,13 +54,13 @@ bool DecodeNext(VideoRec* v) {
             return true;
         }
         if (rc != AVERROR(EAGAIN)) return false;
-        rc = av_read_frame(v->format, v->packet);
+        rc = ff->av_read_frame(v->format, v->packet);
         if (rc < 0) {
-            avcodec_send_packet(v->codec, nullptr);  // drain what the decoder holds
+            ff->avcodec_send_packet(v->codec, nullptr);  // drain what the decoder holds
             continue;
         }
-        if (v->packet->stream_index == v->stream) avcodec_send_packet(v->codec, v->packet);
-        av_packet_unref(v->packet);
+        if (v->packet->stream_index == v->stream) ff->avcodec_send_packet(v->codec, v->packet);
+        ff->av_packet_unref(v->packet);
     }
 }
 
@@ -79,33 +76,39 @@ HVIDEO VideoOpen(const char* winPath, DataError* error) {
         *error = DataError::Unplaced("", "no file name");
         return nullptr;
     }
-    av_log_set_level(AV_LOG_QUIET);
+    const FfmpegCalls* ff = Ffmpeg();
+    if (!ff) {
+        *error = DataError::Unplaced(winPath, "cannot be played: no video library");
+        return nullptr;
+    }
+    ff->av_log_set_level(AV_LOG_QUIET);
     auto* v = new VideoRec;
+    v->ff = ff;
     std::string host = HostPath(winPath);
-    if (avformat_open_input(&v->format, host.c_str(), nullptr, nullptr) < 0 ||
-        avformat_find_stream_info(v->format, nullptr) < 0) {
+    if (ff->avformat_open_input(&v->format, host.c_str(), nullptr, nullptr) < 0 ||
+        ff->avformat_find_stream_info(v->format, nullptr) < 0) {
         *error = DataError::Unplaced(winPath, "cannot be opened as a video");
         Free(v);
         return nullptr;
     }
     const AVCodec* dec = nullptr;
-    v->stream = av_find_best_stream(v->format, AVMEDIA_TYPE_VIDEO, -1, -1, &dec, 0);
+    v->stream = ff->av_find_best_stream(v->format, AVMEDIA_TYPE_VIDEO, -1, -1, &dec, 0);
     if (v->stream < 0 || !dec) {
         *error = DataError::Unplaced(winPath, "no video stream");
         Free(v);
         return nullptr;
     }
     AVStream* st = v->format->streams[v->stream];
-    v->codec = avcodec_alloc_context3(dec);
-    if (!v->codec || avcodec_parameters_to_context(v->codec, st->codecpar) < 0 ||
-        avcodec_open2(v->codec, dec, nullptr) < 0 || v->codec->width <= 0 ||
+    v->codec = ff->avcodec_alloc_context3(dec);
+    if (!v->codec || ff->avcodec_parameters_to_context(v->codec, st->codecpar) < 0 ||
+        ff->avcodec_open2(v->codec, dec, nullptr) < 0 || v->codec->width <= 0 ||
         v->codec->height <= 0 || v->codec->width > 4096 || v->codec->height > 4096) {
         *error = DataError::Unplaced(winPath, "the video cannot be decoded");
         Free(v);
         return nullptr;
     }
-    v->frame = av_frame_alloc();
-    v->packet = av_packet_alloc();
+    v->frame = ff->av_frame_alloc();
+    v->packet = ff->av_packet_alloc();
     AVRational rate = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
     if (rate.num <= 0 || rate.den <= 0) rate = {15, 1};
     v->summary.width = static_cast<u32>(v->codec->width);
@@ -114,8 +117,8 @@ HVIDEO VideoOpen(const char* winPath, DataError* error) {
     v->summary.rateDen = static_cast<u32>(rate.den);
     i64 frames = st->nb_frames;
     if (frames <= 0 && v->format->duration > 0)
-        frames =
-            av_rescale(v->format->duration, rate.num, static_cast<i64>(rate.den) * AV_TIME_BASE);
+        frames = ff->av_rescale(v->format->duration, rate.num,
+                                static_cast<i64>(rate.den) * AV_TIME_BASE);
     v->summary.frames = static_cast<u32>(std::max<i64>(frames, 0));
     v->pixels.assign(static_cast<size_t>(v->summary.width) * v->summary.height, 0);
     return v;
@@ -150,16 +153,17 @@ bool VideoDoFrame(HVIDEO v) {
 
 static void Convert(VideoRec* v, VideoPixels layout) {
     if (v->converted && v->layout == layout) return;
+    const FfmpegCalls* ff = v->ff;
     AVPixelFormat dst = layout == VideoPixels::Rgb565 ? AV_PIX_FMT_RGB565LE : AV_PIX_FMT_RGB555LE;
-    v->sws = sws_getCachedContext(v->sws, v->frame->width, v->frame->height,
-                                  static_cast<AVPixelFormat>(v->frame->format), v->frame->width,
-                                  v->frame->height, dst, SWS_POINT, nullptr, nullptr, nullptr);
+    v->sws = ff->sws_getCachedContext(v->sws, v->frame->width, v->frame->height,
+                                      static_cast<AVPixelFormat>(v->frame->format), v->frame->width,
+                                      v->frame->height, dst, SWS_POINT, nullptr, nullptr, nullptr);
     if (!v->sws || v->frame->width != static_cast<int>(v->summary.width) ||
         v->frame->height != static_cast<int>(v->summary.height))
         return;
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(v->pixels.data()), nullptr, nullptr, nullptr};
     int strides[4] = {static_cast<int>(v->summary.width * 2), 0, 0, 0};
-    sws_scale(v->sws, v->frame->data, v->frame->linesize, 0, v->frame->height, planes, strides);
+    ff->sws_scale(v->sws, v->frame->data, v->frame->linesize, 0, v->frame->height, planes, strides);
     v->converted = true;
     v->layout = layout;
 }
@@ -191,9 +195,10 @@ void VideoGoto(HVIDEO v, u32 frame) {
     if (!v) return;
     frame = std::max<u32>(frame, 1);
     if (frame <= v->decoded) {
+        const FfmpegCalls* ff = v->ff;
         // Back to the start and forward again: exact for every codec.
-        av_seek_frame(v->format, v->stream, 0, AVSEEK_FLAG_BACKWARD);
-        avcodec_flush_buffers(v->codec);
+        ff->av_seek_frame(v->format, v->stream, 0, AVSEEK_FLAG_BACKWARD);
+        ff->avcodec_flush_buffers(v->codec);
         v->decoded = 0;
         v->haveFrame = false;
     }

@@ -2,7 +2,7 @@
 // format (every 5- and 6-bit value against the expansion written out here),
 // and the real window under a virtual X server at 16 and 24 bits, scale 1
 // and 2, read back from the X server's screen: the picture, black bars, and a
-// changed band that puts exactly its rows on the screen.
+// changed block that puts exactly its pieces of rows on the screen.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -76,26 +76,33 @@ TEST(ShownPicture, ChannelsStretchToFullRangeRoundedDown) {
 }
 
 // Every 16-bit value, in both picture layouts, into window formats of 32 bits
-// (two channel orders, one with alpha) and 16 bits, at scale 1 and 3.
+// (two channel orders, one with alpha) and 16 bits, at scale 1, 2 and 3; the
+// window's rows on a 64-byte boundary (written past the cache) or 4 bytes off it.
 TEST(ShownPicture, EveryValueConvertsIntoEachWindowFormat) {
     struct Case {
         ShowFormat format;
         bool green6;
         i32 scale;
+        size_t offset;
     } cases[] = {
-        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, true, 1},
-        {{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, true, 1},
-        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, false, 3},
-        {{16, 0xF800, 0x07E0, 0x001F, 0}, true, 1},
-        {{16, 0xF800, 0x07E0, 0x001F, 0}, false, 3},
-        {{16, 0x7C00, 0x03E0, 0x001F, 0}, true, 1},
+        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, true, 1, 0},
+        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, true, 1, 4},
+        {{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, true, 1, 0},
+        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, false, 2, 0},
+        {{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, true, 2, 4},
+        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, false, 3, 0},
+        {{16, 0xF800, 0x07E0, 0x001F, 0}, true, 1, 0},
+        {{16, 0xF800, 0x07E0, 0x001F, 0}, false, 3, 0},
+        {{16, 0x7C00, 0x03E0, 0x001F, 0}, true, 1, 0},
     };
     std::vector<u16> picture(65536);
     for (u32 i = 0; i < 65536; ++i) picture[i] = static_cast<u16>(i);
     for (const Case& c : cases) {
         const i32 s = c.scale, bytes = c.format.bits / 8, w = 256 * s, h = 256 * s;
-        std::vector<u8> window(static_cast<size_t>(w) * h * bytes, 0xAB);
-        ShowTarget to{window.data(), w * bytes, w, h, c.format};
+        std::vector<u8> buffer(static_cast<size_t>(w) * h * bytes + 64, 0xAB);
+        const size_t skip = (64 - reinterpret_cast<uintptr_t>(buffer.data()) % 64) % 64 + c.offset;
+        u8* window = buffer.data() + skip;
+        ShowTarget to{window, w * bytes, w, h, c.format};
         ShowPictureRows(picture.data(), 256, 256, 0, 256, PictureLayout{c.green6}, to, 0, 0, s);
         int wrong = 0;
         for (i32 y = 0; y < h; ++y) {
@@ -335,10 +342,11 @@ struct ScreenCase {
 
 class ShownWindowCases : public ShownWindow, public ::testing::WithParamInterface<ScreenCase> {};
 
-// The picture after a frame, and after a band of 48 rows changed: the band's
-// rows show the new picture, and a mark left in the window's own pixels
-// outside the band neither reaches the screen nor is overwritten.
-TEST_P(ShownWindowCases, FrameAndChangedBandShowTheCanvas) {
+// The picture after a frame, and after a block of 48 rows by 60 columns
+// changed: the block shows the new picture, and a mark left in the window's
+// own pixels outside the pieces of rows it touches (32 columns each) neither
+// reaches the screen nor is overwritten, above it or beside it.
+TEST_P(ShownWindowCases, FrameAndChangedBlockShowTheCanvas) {
     const ScreenCase c = GetParam();
     if (system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Xvfb";
     ASSERT_TRUE(Open(c.w, c.h, c.depth)) << SDL_GetError();
@@ -350,20 +358,27 @@ TEST_P(ShownWindowCases, FrameAndChangedBandShowTheCanvas) {
 
     SDL_Surface* mine = SDL_GetWindowSurface(SdlMainWindow());
     ASSERT_NE(mine, nullptr);
-    const i32 oy = (c.h - 480 * c.scale) / 2;
-    std::memset(mine->pixels, 0x5A, static_cast<size_t>(mine->pitch) * (oy + 100 * c.scale));
+    const i32 ox = (c.w - 640 * c.scale) / 2, oy = (c.h - 480 * c.scale) / 2;
+    std::memset(mine->pixels, 0x5A, static_cast<size_t>(mine->pitch) * (oy + 148 * c.scale));
     u16* px = DisplayLock(canvas_, nullptr);
     for (i32 y = 100; y < 148; ++y)
-        for (i32 x = 0; x < 640; ++x) px[y * 640 + x] = static_cast<u16>(~px[y * 640 + x]);
+        for (i32 x = 210; x < 270; ++x) px[y * 640 + x] = static_cast<u16>(~px[y * 640 + x]);
     DisplayUnlock(canvas_);
     Show();
     std::vector<u16> shown = first, now = Canvas();
-    std::copy(now.begin() + 100 * 640, now.begin() + 148 * 640, shown.begin() + 100 * 640);
-    EXPECT_EQ(Wrong(Read(), c.scale, shown), 0) << "the band's rows and no others";
+    for (i32 y = 100; y < 148; ++y)
+        std::copy(now.begin() + y * 640 + 210, now.begin() + y * 640 + 270,
+                  shown.begin() + y * 640 + 210);
+    EXPECT_EQ(Wrong(Read(), c.scale, shown), 0) << "the block and nothing else";
     const u8* mark = static_cast<const u8*>(mine->pixels);
-    EXPECT_EQ(std::tuple(mark[0], mark[(oy + 100 * c.scale) * mine->pitch - 1]),
-              std::tuple(0x5A, 0x5A))
-        << "rows above the band were written again";
+    const i32 bytes = mine->format->BytesPerPixel;
+    auto at = [&](i32 x, i32 y) {
+        return mark[(oy + y * c.scale) * mine->pitch + (ox + x * c.scale) * bytes];
+    };
+    // Columns 191 and 288 lie just outside the pieces of columns 192-287.
+    EXPECT_EQ(std::tuple(at(0, 0), at(639, 99), at(191, 120), at(288, 147)),
+              std::tuple(0x5A, 0x5A, 0x5A, 0x5A))
+        << "pixels beside or above the block were written again";
 }
 
 INSTANTIATE_TEST_SUITE_P(, ShownWindowCases,

@@ -1,8 +1,10 @@
 // Start-up, device failures, the session's first screen, the release on every road out.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <link.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <tuple>
@@ -24,6 +26,8 @@
 #include "mhdata/Archives.h"
 #include "mhdata/SampleGame.h"
 #include "platform/AudioDevice.h"
+#include "platform/AudioEncode.h"
+#include "platform/FfmpegCalls.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "sound/BinkPlayer.h"
@@ -79,6 +83,27 @@ TEST(Startup, SampleGameStartsInItsFolderWithItsOptionsAndSounds) {
     field.ImeProc(nullptr, WM_CHAR, '%', 0);
     EXPECT_EQ(gSound.HighestPlayed(), kRefusedCharSfx);
     EXPECT_STREQ(field.Text(), "a");
+}
+
+// Whether a shared object whose file name holds `name` is in this process.
+bool Mapped(const char* name) {
+    auto seen = [](dl_phdr_info* info, size_t, void* want) {
+        return std::strstr(info->dlpi_name, static_cast<const char*>(want)) ? 1 : 0;
+    };
+    return dl_iterate_phdr(seen, const_cast<char*>(name)) != 0;
+}
+
+// The video libraries are not linked in: they are opened when a video or an
+// MP3 encoding first needs them.
+TEST(Startup, TheVideoLibrariesOpenWhenFirstNeeded) {
+    if (FfmpegLoaded()) GTEST_SKIP() << "a video or an encoding ran earlier in this process";
+    EXPECT_FALSE(Mapped("libavformat.so"));
+    EXPECT_FALSE(Mapped("libavcodec.so"));
+    std::vector<i16> silence(4608, 0);
+    std::vector<u8> mp3;
+    EXPECT_TRUE(EncodeMp3(silence.data(), silence.size(), 1, 44100, &mp3));
+    EXPECT_TRUE(Mapped("libavcodec.so"));
+    EXPECT_TRUE(FfmpegLoaded());
 }
 
 // Start-up opens the picture and act archives with their budgets; the release
