@@ -88,5 +88,5 @@ trap 'rm -rf "$root"' EXIT
 "$gen" "$root/game" > /dev/null
 export SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-xvfb-run -a -s "-screen 0 640x480x24" bash "$self" "$game" "$gen" --inside "$root"
+xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash "$self" "$game" "$gen" --inside "$root"
 echo "folder lock test passed"

@@ -22,7 +22,7 @@ export MOONHARBOR_LOCK_DIR="$root" SDL_AUDIODRIVER=dummy MOONHARBOR_TRACE_START=
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 for mode in "${modes[@]}"; do
 echo "== $mode"
-xvfb-run -a -s "-screen 0 $mode -nolisten tcp" bash -c '
+xvfb-run -a -s "-screen 0 $mode -nolisten tcp -noreset" bash -c '
   game=$1 seconds=$2 log=$3 screen=$4
   cd "$(dirname "$log")/game"
   start=$(date +%s.%N)

@@ -107,6 +107,6 @@ if [ -n "${KEYWALK_DISPLAY:-}" ]; then
   DISPLAY=$KEYWALK_DISPLAY bash -c "$walk" _ "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh"
 else
   command -v xvfb-run >/dev/null || { echo "keywalk needs xvfb-run"; exit 2; }
-  xvfb-run -a -s "-screen 0 640x480x24" bash -c "$walk" _ "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh"
+  xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash -c "$walk" _ "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh"
 fi
 echo "keywalk: every place reached; screenshots in $out"

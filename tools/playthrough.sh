@@ -321,13 +321,13 @@ PLAY
 
 status=0
 if [ -n "${MH_DISPLAY:-}" ]; then
-  Xvfb "$MH_DISPLAY" -screen 0 640x480x24 >/dev/null 2>&1 &
+  Xvfb "$MH_DISPLAY" -screen 0 640x480x24 -noreset >/dev/null 2>&1 &
   xpid=$!
   sleep 1
   DISPLAY=$MH_DISPLAY bash "$root/play.sh" "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh" || status=$?
   kill "$xpid" 2>/dev/null || true
 else
-  xvfb-run -a -s "-screen 0 640x480x24" \
+  xvfb-run -a -s "-screen 0 640x480x24 -noreset" \
     bash "$root/play.sh" "$build/moonharbor" "$out" "$root/game.log" "$here/tools/window_play.sh" || status=$?
 fi
 rm -rf "$root"

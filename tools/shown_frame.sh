@@ -12,7 +12,7 @@ echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf "%-13s %12s %12s %7s %6s %s\n" screen "shown µs" "headless µs" ratio scale "rows/frame"
 for screen in 640x480x16 640x480x24 1920x1080x24; do
   out=$(mktemp)
-  xvfb-run -a -s "-screen 0 $screen -nolisten tcp" \
+  xvfb-run -a -s "-screen 0 $screen -nolisten tcp -noreset" \
     "$build/bench_shown_bench" --benchmark_repetitions="$reps" \
     --benchmark_report_aggregates_only=true --benchmark_format=json >"$out" 2>/dev/null || true
   python3 - "$screen" "$out" <<'PY'
