@@ -1,5 +1,5 @@
-// Path search against the first search's routes on generated mazes, its edge
-// cases, the pool, and the route steppers.
+// Path search against the shortest walk on generated mazes, its tie-break on
+// hand-worked maps, its edge cases, the pool, and the route steppers.
 #include <optional>
 
 #include "MapTestSupport.h"
@@ -15,64 +15,6 @@ bool Fits(const GridMap& g, int x, int y, int fw, int fh, u32 mask) {
         for (int c = 0; c < fw; ++c)
             if (g.cells[static_cast<size_t>(y + r) * W + x + c] & mask) return false;
     return true;
-}
-
-// The search as first written: A* back from the goal over a node per cell, the
-// straight-line estimate to the start, ties to the newest node. Kept to hold
-// the search to the very same routes; 1 with the directions, or 0.
-int ReferenceRoute(const GridMap& g, int sx, int sy, int gx, int gy, int fw, int fh, u32 mask,
-                   std::vector<u8>* dirs) {
-    dirs->clear();
-    int W = static_cast<int>(gMap.width), H = static_cast<int>(gMap.height);
-    if (sx < 0 || sy < 0 || sx >= W || sy >= H || !Fits(g, gx, gy, fw, fh, mask)) return 0;
-    struct Node {
-        int x, y;
-        u32 g, f;
-        int parent;
-        bool closed;
-    };
-    auto estimate = [&](int x, int y) {
-        u32 dx = std::abs(x - sx), dy = std::abs(y - sy);
-        return std::min(dx, dy) * 8119 + (std::max(dx, dy) - std::min(dx, dy)) * 5741;
-    };
-    std::vector<Node> nodes{{gx, gy, 0, estimate(gx, gy), -1, false}};
-    std::vector<int> at(static_cast<size_t>(W) * H, -1);
-    at[gy * W + gx] = 0;
-    // Smallest f first, of equal ones the newest node.
-    std::priority_queue<u64, std::vector<u64>, std::greater<u64>> heap;
-    auto push = [&](int i) { heap.push((u64{nodes[i].f} << 32) | ~static_cast<u32>(i)); };
-    push(0);
-    while (!heap.empty()) {
-        u64 key = heap.top();
-        heap.pop();
-        int i = static_cast<int>(~static_cast<u32>(key));
-        if (nodes[i].closed || (key >> 32) != nodes[i].f) continue;
-        nodes[i].closed = true;
-        const Node n = nodes[i];
-        if (n.x == sx && n.y == sy) {
-            for (int j = i; nodes[j].parent >= 0; j = nodes[j].parent) {
-                const Node& p = nodes[nodes[j].parent];
-                dirs->push_back(static_cast<u8>(RouteDirOf(p.x - nodes[j].x, p.y - nodes[j].y)));
-            }
-            return 1;
-        }
-        static const int kDx[8] = {-1, 0, 1, 1, 1, 0, -1, -1}, kDy[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
-        for (int k = 0; k < 8; ++k) {
-            int x = n.x + kDx[k], y = n.y + kDy[k];
-            if (!Fits(g, x, y, fw, fh, mask)) continue;
-            u32 cost = n.g + (kDx[k] && kDy[k] ? 8119 : 5741);
-            int& m = at[y * W + x];
-            if (m < 0) {
-                m = static_cast<int>(nodes.size());
-                nodes.push_back({x, y, ~0u, 0, i, false});
-            }
-            Node& o = nodes[m];
-            if (o.closed || cost >= o.g) continue;
-            o = {x, y, cost, cost + estimate(x, y), i, false};
-            push(m);
-        }
-    }
-    return 0;
 }
 
 // The length of a route in cell steps: straight ones and diagonal ones (16 and
@@ -139,9 +81,9 @@ protected:
 // Mazes of walls and people, some nearly open (ties everywhere), some with a
 // crowd around a cell, some large and halved by a wall with one door that a
 // crowd may close (searches long enough for the start's side to be flooded
-// too), under every kind of mask and footprint: each route is the very one the
-// first search gave (a shortest one, valid cell by cell).
-TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
+// too), under every kind of mask and footprint: each route is a shortest one,
+// valid cell by cell.
+TEST_F(AStarTest, RoutesAreValidAndShortestOnMazes) {
     std::mt19937 rng(77);
     const u32 kMasks[4] = {kDefaultBlockMask, kCellWall, kCellWall | kCellRole, 0};
     const u32 kBits[3] = {kCellWall, kCellLow, kCellRole};
@@ -178,7 +120,7 @@ TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
             if (sx == gx && sy == gy) continue;
             aStar a;
             a.SetBlockMask(mask);
-            std::vector<u8> dirs, first;
+            std::vector<u8> dirs;
             int ok = a.FindPath(sx * 16, sy * 16, gx * 16, gy * 16, fw, fh, &dirs);
             // Found exactly when a walk exists, and then as short as the shortest.
             const std::optional<double> best = ShortestWalk(g, sx, sy, gx, gy, fw, fh, mask);
@@ -188,9 +130,6 @@ TEST_F(AStarTest, RoutesAreValidShortestAndUnchangedOnMazes) {
                 ASSERT_TRUE(walk.has_value()) << maze << "/" << q;
                 EXPECT_NEAR(walk->Length(), *best, 1e-9) << maze << "/" << q;
             }
-            ASSERT_EQ(ok, ReferenceRoute(g, sx, sy, gx, gy, fw, fh, mask, &first))
-                << maze << "/" << q;
-            ASSERT_EQ(dirs, first) << maze << "/" << q;
             EXPECT_EQ(a.result, ok);
             (ok ? found : refused)++;
         }
@@ -245,6 +184,7 @@ void Ring(GridMap& g, u32 cx, u32 cy, u32 r, u32 bits = kCellWall) {
 // Small maps ('#' a wall, 'p' a standing person, 'X' the goal on a wall)
 // with their shortest walks worked out by hand; the search's route is walked
 // step by step and its length held to the hand's and to the plain search's.
+// Where shortest walks tie, the route is the one the search must pick.
 TEST_F(AStarTest, RoutesOnHandDrawnMapsAreAsShortAsTheShortestWalk) {
     struct Case {
         const char* what;
@@ -252,6 +192,7 @@ TEST_F(AStarTest, RoutesOnHandDrawnMapsAreAsShortAsTheShortestWalk) {
         std::vector<const char*> rows;
         int fw = 1;  // the side of the square footprint
         u32 mask = kDefaultBlockMask;
+        std::vector<u8> route = {};  // when given, the very directions
     };
     const Case cases[] = {
         {"wide and flat", 5, 2, {"S.......", "........", ".......G"}},
@@ -272,6 +213,18 @@ TEST_F(AStarTest, RoutesOnHandDrawnMapsAreAsShortAsTheShortestWalk) {
          -1,
          {"S...#..G.", "....#....", "....#....", ".........", "....#....", "....#...."},
          2},
+        // Ties, worked back from G: G's neighbours open in the order up-left,
+        // up, up-right, right, down-right, down, down-left, left, and of equal
+        // f = g + h the one opened last is taken first. Here up-left (1, 0)
+        // and left (1, 1) both have f = one step and one diagonal; (1, 1) is
+        // taken and reaches S diagonally with that same f, newer than (1, 0):
+        // a diagonal, then right.
+        {"tie opened left last", 1, 1, {"S..", "..G"}, 1, kDefaultBlockMask, {0, 7}},
+        // Up-left (0, 1) and up (1, 1) tie; (1, 1) reaches S: diagonal, then down.
+        {"tie opened up last", 1, 1, {"S.", "..", ".G"}, 1, kDefaultBlockMask, {0, 1}},
+        // Down-left (1, 1) and left (1, 0) tie; (1, 0) reaches S down-left:
+        // up-right, then right.
+        {"tie opened below first", 1, 1, {"..G", "S.."}, 1, kDefaultBlockMask, {6, 7}},
     };
     for (const Case& c : cases) {
         const u32 w = static_cast<u32>(std::strlen(c.rows[0])), h = static_cast<u32>(c.rows.size());
@@ -298,6 +251,9 @@ TEST_F(AStarTest, RoutesOnHandDrawnMapsAreAsShortAsTheShortestWalk) {
         const double hand = Steps{c.straight, c.diagonal}.Length();
         EXPECT_NEAR(*best, hand, 1e-9) << c.what;
         EXPECT_NEAR(walk->Length(), hand, 1e-9) << c.what;
+        if (!c.route.empty()) {
+            EXPECT_EQ(dirs, c.route) << c.what;
+        }
     }
 }
 
@@ -311,10 +267,11 @@ TEST_F(AStarTest, AnOpenedWallMakesTheGoalReachableAgainAndGoalsOnTheStartCell) 
     EXPECT_EQ(WallRegionBuilds(), 1u);
     // The ring is written open where nothing tells the search.
     g.at(16, 15) = 0;
-    std::vector<u8> first;
+    // Thirteen diagonals to (15, 15), then five steps right through the gap.
     ASSERT_EQ(a.FindPath(2 * 16, 2 * 16, 20 * 16, 15 * 16, 1, 1, &dirs), 1);
-    ASSERT_EQ(ReferenceRoute(g, 2, 2, 20, 15, 1, 1, kDefaultBlockMask, &first), 1);
-    EXPECT_EQ(dirs, first);
+    const std::optional<Steps> walk = WalkRoute(g, dirs, 2, 2, 20, 15, 1, 1, kDefaultBlockMask);
+    ASSERT_TRUE(walk.has_value());
+    EXPECT_NEAR(walk->Length(), (Steps{5, 13}.Length()), 1e-9);
     // Closed again: refused again.
     g.at(16, 15) = 0x40000000u;
     EXPECT_EQ(a.FindPath(2 * 16, 2 * 16, 20 * 16, 15 * 16, 1, 1, &dirs), 0);

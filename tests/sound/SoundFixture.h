@@ -11,7 +11,6 @@
 #include "mhdata/SoundData.h"
 #include "platform/AudioLib.h"
 #include "platform/AudioMixer.h"
-#include "platform/HostFs.h"
 #include "sound/BinkPlayer.h"
 #include "sound/Music.h"
 #include "sound/Redbook.h"

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <memory>
 
-#include "data/Config.h"
 #include "engine/DDraw.h"
 #include "engine/DataErrors.h"
 #include "engine/FrameState.h"

@@ -18,7 +18,6 @@
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "shell/Startup.h"
-#include "sound/Music.h"
 #include "story/PartyCommands.h"
 #include "story/TextTools.h"
 #include "support/SampleSession.h"
