@@ -100,7 +100,10 @@ SDL_AudioDeviceID OpenSdlDevice(std::string* why) {
     want.freq = kMixRate;
     want.format = AUDIO_S16LSB;
     want.channels = 2;
-    want.samples = 1024;
+    // A period of 2048 frames (46 ms): each wake-up of the device's thread
+    // costs far more than the frames it mixes, and the game plays nothing
+    // that needs a shorter delay.
+    want.samples = 2048;
     want.callback = PullFromMixer;
     SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!id) {
