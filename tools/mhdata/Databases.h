@@ -43,7 +43,7 @@ struct ItemSpec {
     i32 icon = 0;
     const char* description = nullptr;  // null: the name
 };
-// A sample item record: the spec's fields, and no skill to cast.
+// A sample item record built from the fields given in `spec`, with no skill to cast.
 ItemData SampleItem(const ItemSpec& spec);
 
 // The bytes of one database file of the set.
