@@ -16,8 +16,7 @@ constexpr const char* kNoName = nullptr;
 struct BattleFrameTest : ::testing::Test {
     Harness h;
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
+        h.StartSample();
         LoadGameDatabase(gBasePath);  // the monsters the sample's battles field
     }
 };

@@ -91,8 +91,7 @@ protected:
 class SampleFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
+        h.StartSample();
         h.RunFrames(1);
     }
     Harness h;
@@ -102,8 +101,7 @@ protected:
 class TownFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
+        h.StartSample();
         ASSERT_EQ(StartNewGame(1), 1);
         ResetTalkContext(&gTalkContext);
         gFrameId = kMapMode;

@@ -237,8 +237,7 @@ class DuelTest : public FightTest {
 protected:
     void SetUp() override {
         FightTest::SetUp();
-        h_.WriteSample();
-        h_.StartGame();
+        h_.StartSample();
         LoadGameDatabase(gBasePath);
         DuelDraws::queued.clear();
         DuelDraws::asked.clear();
