@@ -87,6 +87,17 @@ inline RefPic ReadRefPic(const std::vector<u8>& b) {
     return p;
 }
 
+// The paint canvas's pixel at (x, y).
+inline u16 At(i32 x, i32 y) {
+    return *PaintPixelAddr(x, y);
+}
+
+// Fills the whole paint canvas with one colour.
+inline void FillCanvas(u16 v) {
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = v;
+}
+
 // Channel levels (0..31) of a screen pixel through the working masks.
 struct Rgb {
     i32 r, g, b;

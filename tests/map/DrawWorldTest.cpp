@@ -66,7 +66,6 @@ protected:
     }
 
     void Clear() { FillCanvas(kSentinel); }
-    u16 At(int x, int y) { return PaintPixelAddr(0, y)[x]; }
 
     // The ground as the rules give it, screen pixel by pixel.
     u16 Ground(int sx, int sy) {
@@ -424,7 +423,6 @@ protected:
         ReleaseRoleHeads();
         return MemDbgGetStats();
     }
-    u16 At(i32 x, i32 y) { return *PaintPixelAddr(x, y); }
     // The first column of the row that is not the background, or -1.
     i32 LeftEdge(i32 y) {
         for (i32 x = 0; x < 640; ++x)

@@ -139,12 +139,6 @@ inline RoleSlot& PutRole(int n, u16 id, int x, int y, u32 state = kRoleShown) {
     return s;
 }
 
-// Fills the whole paint canvas with one colour.
-inline void FillCanvas(u16 v) {
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = v;
-}
-
 // Calls fn(sx, sy, v) for each opaque on-screen pixel of an act's current frame
 // as drawn for a role at (x, y) with the view at the origin.
 template <class Fn>

@@ -78,7 +78,6 @@ protected:
     }
     RoleSlot& Player() { return gMapRoles[gPlayerSlot]; }
     static std::pair<int, int> XY(const RoleSlot& r) { return {r.x, r.y}; }
-    static u16 At(i32 x, i32 y) { return *PaintPixelAddr(x, y); }
     // The one error box shown so far has this caption; the list is cleared.
     void ExpectOneBox(const std::string& caption) {
         ASSERT_EQ(h.boxes().size(), 1u);

@@ -365,13 +365,4 @@ inline u16 LayerPx(u32 act, int k, LayerPoint at = {-1, -1}) {
 
 constexpr cFighter* kNobody = nullptr;
 
-inline void ClearCanvas() {
-    for (i32 y = 0; y < 480; ++y) std::memset(PaintPixelAddr(0, y), 0, 640 * 2);
-}
-
-// The canvas pixel at (x, y).
-inline u16 At(i32 x, i32 y) {
-    return *PaintPixelAddr(x, y);
-}
-
 }  // namespace
