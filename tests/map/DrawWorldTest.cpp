@@ -442,11 +442,6 @@ protected:
         const AntiAliasObject* o = FindAntiAliasObject(act, sub);
         return o ? o->targetX : -1;
     }
-    static i32 ListLength(const RoleHead* h) {
-        i32 n = 0;
-        for (; h; h = h->next) ++n;
-        return n;
-    }
 };
 
 // Where an object or head is each frame as it eases in, worked by hand, and

@@ -139,6 +139,12 @@ inline RoleSlot& PutRole(int n, u16 id, int x, int y, u32 state = kRoleShown) {
     return s;
 }
 
+// The number of records of a list linked by next.
+template <class T>
+i32 ListLength(const T* n) {
+    return n ? 1 + ListLength(n->next) : 0;
+}
+
 // Calls fn(sx, sy, v) for each opaque on-screen pixel of an act's current frame
 // as drawn for a role at (x, y) with the view at the origin.
 template <class Fn>
