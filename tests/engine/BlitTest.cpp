@@ -451,9 +451,8 @@ TEST_P(Blitters, LineFiltersMatchTheChannelRulesAndNullLinesOrCountsBelowOneChan
         AdjustBlue(got[5].data(), n, d[2]);
         for (i32 i = 0; i < n; ++i) {
             Rgb p = Split(px[i]), q = Split(src[i]);
-            i32 v = (p.r + p.g + p.b) / 4;
-            want[0][i] = Join({Sat(p.r + d[0]), Sat(p.g + d[1]), Sat(p.b + d[2])});
-            want[1][i] = Join({v, v, v});
+            want[0][i] = Join(TintRef(p, d));
+            want[1][i] = GreyRef(px[i]);
             want[2][i] = Join({Sat(p.r + q.r), Sat(p.g + q.g), Sat(p.b + q.b)});
             want[3][i] = (px[i] & ~gMaskR) | Join({Sat(p.r + d[0]), 0, 0});
             want[4][i] = (px[i] & ~gMaskG) | Join({0, Sat(p.g + d[1]), 0});
