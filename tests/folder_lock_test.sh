@@ -9,19 +9,10 @@
 # dies with the copy that held it: once the first is killed, a new copy starts
 # in the folder with the lock file still there.
 set -eu
-game=$(realpath "$1")
-gen=$(realpath "$2")
-self=$(realpath "$0")
+. "$(dirname "$0")/game_test_prelude.sh"
 
 if [ "${3:-}" = --inside ]; then
   root=$4
-  fail() { echo "$*"; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; exit 1; }
-  within() {  # tries, command...: every tenth of a second until it succeeds
-    local n=$1
-    shift
-    for i in $(seq 1 "$n"); do "$@" && return 0; sleep 0.1; done
-    return 1
-  }
   # A copy of the game in folder $1 with the environment after it, in the background.
   start() {
     local dir=$1
@@ -83,10 +74,6 @@ if [ "${3:-}" = --inside ]; then
   exit 0
 fi
 
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-"$gen" "$root/game" > /dev/null
-export SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+make_root
 xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash "$self" "$game" "$gen" --inside "$root"
 echo "folder lock test passed"

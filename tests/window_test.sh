@@ -8,25 +8,15 @@
 # with no display at all the start fails with the display's box text on stderr
 # and the program ends with status 1.
 set -eu
-game=$(realpath "$1")
-gen=$(realpath "$2")
-self=$(realpath "$0")
+. "$(dirname "$0")/game_test_prelude.sh"
 
 if [ "${3:-}" = --inside ]; then
   mode=$4
   root=$5
-  fail() { echo "$*"; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; exit 1; }
   shot() { xwd -root -silent > "$root/shot.xwd"; }
   # "black" or the colour of screen pixel (x, y) of the last shot.
   pixel() { convert "xwd:$root/shot.xwd" -format "%[pixel:p{$1,$2}]" info:; }
   black() { case $(pixel "$1" "$2") in black | "srgb(0,0,0)" | "gray(0)") return 0 ;; esac; return 1; }
-  # Runs a command every tenth of a second until it succeeds, at most $1 times.
-  within() {
-    local n=$1
-    shift
-    for i in $(seq 1 "$n"); do "$@" && return 0; sleep 0.1; done
-    return 1
-  }
   window() { xwininfo -root -tree 2>/dev/null | grep -q '"Moonharbor"'; }
   ended() { ! kill -0 "$pid" 2>/dev/null; }
   # The windows other than the game's (an error box), as " WxH+".
@@ -111,16 +101,9 @@ if [ "${3:-}" = --inside ]; then
   exit 0
 fi
 
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-"$gen" "$root/game" > /dev/null
+make_root
 cd "$root/game"
 export MOONHARBOR_LOCK_DIR="$root"
-export SDL_AUDIODRIVER=dummy
-# The leak checker stops every thread of the real windowed program at exit and
-# can itself crash on the display and audio threads; leaks are checked by the
-# unit tests, this test checks the window.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # Without -noreset the server resets when its last client leaves (here each
 # xwininfo or xdotool), and on a busy machine a game connecting during the
 # reset is refused.

@@ -322,8 +322,7 @@ TEST_F(BattleMenu, BadPictureNumbersAndStrayMiceAreHarmless) {
 
 struct BattleMenuArt : BattleMenu {
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
+        h.StartSample();
         BattleMenu::SetUp();
     }
     // A one-row list shown with the given icon and description, over white.

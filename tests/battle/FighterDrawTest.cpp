@@ -18,7 +18,7 @@ class FighterDrawTest : public DuelTest {
 protected:
     void SetUp() override {
         DuelTest::SetUp();
-        ClearCanvas();
+        FillCanvas(0);
     }
     // The party's slot 0 with the bar and icon pictures set.
     cFighter& BarredParty() {
@@ -46,7 +46,7 @@ TEST_F(FighterDrawTest, GaugeWidthIsTheGaugesShareOfFiftyAtLeastOneAndAFullOnePu
         i32 gauge, width;
     } cases[] = {{1, 1}, {5, 1}, {6, 1}, {128, 25}, {254, 49}, {0, 0}};
     for (const auto& k : cases) {
-        ClearCanvas();
+        FillCanvas(0);
         p.gauge = k.gauge;
         DrawGaugeBar(p, 100, 100);
         EXPECT_EQ(std::tuple(RunOf(100, 100, c), At(100 + k.width, 100)), std::tuple(k.width, 0))
@@ -126,7 +126,7 @@ TEST_F(FighterDrawTest, HalfShrunkEnemyDrawsAtHalfSize) {
     cFighter::DrawSprite(e);
     const auto [fullW, fullH] = box();
     ASSERT_GT(fullH, 40);
-    ClearCanvas();
+    FillCanvas(0);
     e.shrinkOn = 1;
     e.shrinkAmount = 500;
     cFighter::DrawSprite(e);
@@ -145,7 +145,7 @@ TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonStateAndMonsterOffsetsMoveTheEn
     for (int k = 0; k < 3; ++k) {
         p.status = k ? static_cast<u32>(kStPoison) : 0u;
         if (k == 2) p.action = kStatePoison;
-        ClearCanvas();
+        FillCanvas(0);
         cFighter::DrawSprite(p);
         EXPECT_EQ(At(p.x, p.z - 24) == body, k < 2) << k;
     }
@@ -154,11 +154,11 @@ TEST_F(FighterDrawTest, PoisonTintOnlyInThePoisonStateAndMonsterOffsetsMoveTheEn
     // pixel 2 left and 10 lower; unknown numbers have none.
     cFighter& e = Enemy();
     ASSERT_TRUE(e.StartAnim(e.act, 5));
-    ClearCanvas();
+    FillCanvas(0);
     e.pic = 0xFFFFFFFF;
     cFighter::DrawSprite(e);
     const std::vector<u16> still(gPaintBuf, gPaintBuf + 640 * 480);
-    ClearCanvas();
+    FillCanvas(0);
     e.pic = 3;
     cFighter::DrawSprite(e);
     int same = 0;

@@ -29,30 +29,9 @@
 
 namespace {
 
-inline i32 Sat(i32 v) {
-    return v < 0 ? 0 : v > 31 ? 31 : v;
-}
-
 // Sideways shift of walk row i under wave k: a sine over 33 rows.
 inline i32 WaveAt(i32 k, i32 i) {
     return static_cast<i32>(std::lround(k * std::sin(2 * M_PI * i / 33)));
-}
-
-// x/2, x/4, x/8 and x/16 per channel, each where its bit of the 4-bit level
-// k is set (bit 3 for x/2), summed.
-inline Rgb Terms(Rgb x, int k) {
-    Rgb o{0, 0, 0};
-    for (int j = 1; j <= 4; ++j)
-        if ((k >> (4 - j)) & 1) o = {o.r + (x.r >> j), o.g + (x.g >> j), o.b + (x.b >> j)};
-    return o;
-}
-
-// k/16 of s plus (15 - k)/16 of d, term by term, per channel.
-inline u16 BlendRef(u16 s, u16 d, int k) {
-    if (k >= 15) return s;
-    if (k <= 0) return d;
-    Rgb a = Terms(Split(s), k), b = Terms(Split(d), 15 - k);
-    return Join({a.r + b.r, a.g + b.g, a.b + b.b});
 }
 
 // Level byte/4 (at most 15); 0 keeps d, 15 takes s, else d's (15 - level)/16
@@ -69,9 +48,6 @@ inline std::vector<u8> SolidRle(i32 w, i32 h, u16 v) {
     return RleBytes(px.data(), w, h);
 }
 
-inline Rgb TintRef(Rgb c, const i32 t[3]) {
-    return {Sat(c.r + t[0]), Sat(c.g + t[1]), Sat(c.b + t[2])};
-}
 // The source, moved by the tints, added to the screen per channel.
 inline u16 AddRef(u16 s, u16 d, const i32 t[3]) {
     Rgb a = TintRef(Split(s), t), b = Split(d);
@@ -475,9 +451,8 @@ TEST_P(Blitters, LineFiltersMatchTheChannelRulesAndNullLinesOrCountsBelowOneChan
         AdjustBlue(got[5].data(), n, d[2]);
         for (i32 i = 0; i < n; ++i) {
             Rgb p = Split(px[i]), q = Split(src[i]);
-            i32 v = (p.r + p.g + p.b) / 4;
-            want[0][i] = Join({Sat(p.r + d[0]), Sat(p.g + d[1]), Sat(p.b + d[2])});
-            want[1][i] = Join({v, v, v});
+            want[0][i] = Join(TintRef(p, d));
+            want[1][i] = GreyRef(px[i]);
             want[2][i] = Join({Sat(p.r + q.r), Sat(p.g + q.g), Sat(p.b + q.b)});
             want[3][i] = (px[i] & ~gMaskR) | Join({Sat(p.r + d[0]), 0, 0});
             want[4][i] = (px[i] & ~gMaskG) | Join({0, Sat(p.g + d[1]), 0});

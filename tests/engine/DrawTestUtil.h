@@ -87,6 +87,17 @@ inline RefPic ReadRefPic(const std::vector<u8>& b) {
     return p;
 }
 
+// The paint canvas's pixel at (x, y).
+inline u16 At(i32 x, i32 y) {
+    return *PaintPixelAddr(x, y);
+}
+
+// Fills the whole paint canvas with one colour.
+inline void FillCanvas(u16 v) {
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = v;
+}
+
 // Channel levels (0..31) of a screen pixel through the working masks.
 struct Rgb {
     i32 r, g, b;
@@ -99,6 +110,34 @@ inline u16 Join(Rgb c) {
     return static_cast<u16>((static_cast<u32>(c.r) << gShiftR) |
                             (static_cast<u32>(c.g) << gShiftG) |
                             (static_cast<u32>(c.b) << gShiftB));
+}
+
+// A channel level held in 0..31.
+inline i32 Sat(i32 v) {
+    return v < 0 ? 0 : v > 31 ? 31 : v;
+}
+
+// x/2, x/4, x/8 and x/16 per channel, each where its bit of the 4-bit level
+// k is set (bit 3 for x/2), summed.
+inline Rgb Terms(Rgb x, int k) {
+    Rgb o{0, 0, 0};
+    for (int j = 1; j <= 4; ++j)
+        if ((k >> (4 - j)) & 1) o = {o.r + (x.r >> j), o.g + (x.g >> j), o.b + (x.b >> j)};
+    return o;
+}
+
+// Blend level k of 16: k/16 of s plus (15 - k)/16 of d, term by term, per
+// channel; 15 and up is s itself, 0 and below leaves d.
+inline u16 BlendRef(u16 s, u16 d, int k) {
+    if (k >= 15) return s;
+    if (k <= 0) return d;
+    Rgb a = Terms(Split(s), k), b = Terms(Split(d), 15 - k);
+    return Join({a.r + b.r, a.g + b.g, a.b + b.b});
+}
+
+// A colour moved channel by channel by the tints, held in 0..31.
+inline Rgb TintRef(Rgb c, const i32 t[3]) {
+    return {Sat(c.r + t[0]), Sat(c.g + t[1]), Sat(c.b + t[2])};
 }
 
 // Every second first-key run becomes a run of the kind the encoder never

@@ -27,35 +27,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs what meets the bad data: one fault is reported, stderr and the last
-// error say the message, and one box shows the caption and the text (none
-// where the caption is empty: the game says it in its own way).
-void ExpectOneReport(Harness& h, const std::function<void()>& meet, const std::string& caption,
-                     const std::string& text, const std::string& message) {
-    h.boxes().clear();
-    const u32 before = DataErrorCount();
-    ::testing::internal::CaptureStderr();
-    meet();
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(DataErrorCount() - before, 1u) << err;
-    EXPECT_EQ(err, Big5ToUtf8(message) + "\n");
-    EXPECT_EQ(LastDataError().Message(), message);
-    if (caption.empty()) {
-        EXPECT_TRUE(h.boxes().empty()) << h.boxes()[0].caption;
-        return;
-    }
-    ASSERT_EQ(h.boxes().size(), 1u);
-    EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text), std::tie(caption, text));
-}
-
 using ReportCase =
     std::tuple<const char*, std::function<void()>, std::string, std::string, std::string>;
 
+// Runs what meets the bad data of each case: one fault is reported, stderr and
+// the last error say the message, and one box shows the caption and the text
+// (none where the caption is empty: the game says it in its own way).
 template <size_t N>
 void ExpectOneReportEach(Harness& h, const ReportCase (&cases)[N]) {
     for (const auto& [name, meet, caption, text, message] : cases) {
         SCOPED_TRACE(name);
-        ExpectOneReport(h, meet, caption, text, message);
+        h.boxes().clear();
+        const u32 before = DataErrorCount();
+        ::testing::internal::CaptureStderr();
+        meet();
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(DataErrorCount() - before, 1u) << err;
+        EXPECT_EQ(err, Big5ToUtf8(message) + "\n");
+        EXPECT_EQ(LastDataError().Message(), message);
+        if (caption.empty()) {
+            EXPECT_TRUE(h.boxes().empty()) << h.boxes()[0].caption;
+            continue;
+        }
+        ASSERT_EQ(h.boxes().size(), 1u);
+        EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text), std::tie(caption, text));
     }
 }
 

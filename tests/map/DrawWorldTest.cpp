@@ -66,7 +66,6 @@ protected:
     }
 
     void Clear() { FillCanvas(kSentinel); }
-    u16 At(int x, int y) { return PaintPixelAddr(0, y)[x]; }
 
     // The ground as the rules give it, screen pixel by pixel.
     u16 Ground(int sx, int sy) {
@@ -424,7 +423,6 @@ protected:
         ReleaseRoleHeads();
         return MemDbgGetStats();
     }
-    u16 At(i32 x, i32 y) { return *PaintPixelAddr(x, y); }
     // The first column of the row that is not the background, or -1.
     i32 LeftEdge(i32 y) {
         for (i32 x = 0; x < 640; ++x)
@@ -443,11 +441,6 @@ protected:
     static i32 TargetOf(u32 act, u32 sub) {
         const AntiAliasObject* o = FindAntiAliasObject(act, sub);
         return o ? o->targetX : -1;
-    }
-    static i32 ListLength(const RoleHead* h) {
-        i32 n = 0;
-        for (; h; h = h->next) ++n;
-        return n;
     }
 };
 

@@ -91,8 +91,7 @@ protected:
 class SampleFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
+        h.StartSample();
         h.RunFrames(1);
     }
     Harness h;
@@ -102,8 +101,7 @@ protected:
 class TownFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
+        h.StartSample();
         ASSERT_EQ(StartNewGame(1), 1);
         ResetTalkContext(&gTalkContext);
         gFrameId = kMapMode;
@@ -141,10 +139,10 @@ inline RoleSlot& PutRole(int n, u16 id, int x, int y, u32 state = kRoleShown) {
     return s;
 }
 
-// Fills the whole paint canvas with one colour.
-inline void FillCanvas(u16 v) {
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) *PaintPixelAddr(x, y) = v;
+// The number of records of a list linked by next.
+template <class T>
+i32 ListLength(const T* n) {
+    return n ? 1 + ListLength(n->next) : 0;
 }
 
 // Calls fn(sx, sy, v) for each opaque on-screen pixel of an act's current frame

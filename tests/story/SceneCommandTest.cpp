@@ -78,7 +78,6 @@ protected:
     }
     RoleSlot& Player() { return gMapRoles[gPlayerSlot]; }
     static std::pair<int, int> XY(const RoleSlot& r) { return {r.x, r.y}; }
-    static u16 At(i32 x, i32 y) { return *PaintPixelAddr(x, y); }
     // The one error box shown so far has this caption; the list is cleared.
     void ExpectOneBox(const std::string& caption) {
         ASSERT_EQ(h.boxes().size(), 1u);
@@ -90,12 +89,8 @@ protected:
             if (s.id == id) return &s;
         return nullptr;
     }
-    template <class T>
-    static i32 Count(const T* n) {
-        return n ? 1 + Count(n->next) : 0;
-    }
-    static i32 CountObjects() { return Count(GetAntiAliasObjects()); }
-    static i32 CountHeads() { return Count(gRoleHeads); }
+    static i32 CountObjects() { return ListLength(GetAntiAliasObjects()); }
+    static i32 CountHeads() { return ListLength(gRoleHeads); }
     // Frames a talk of these commands takes against one that only sets a flag:
     // commands that go on at once add none.
     int ExtraFrames(const std::string& body) {

@@ -11,16 +11,13 @@
 
 #include <array>
 
+#include "../map/MapTestSupport.h"
 #include "engine/FrameState.h"
-#include "map/AStar.h"
 #include "map/RoleWalk.h"
-#include "map/SystemServices.h"
-#include "mhdata/Maps.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleShop.h"
 #include "story/PartyCommands.h"
 #include "story/StoryTestUtil.h"
-#include "support/SampleSession.h"
 
 using namespace sampleMap;
 using namespace sampleMenu;
@@ -452,16 +449,12 @@ struct Cell {
 
 // A new game on the sample town through the real start-up, no talk running;
 // no test expects an error box it does not clear.
-struct TownWalks : ::testing::Test {
-    Harness h;
+struct TownWalks : TownFixture {
     const MapEvent* ev = nullptr;  // the clickable spot
     int slot = -1;                 // the person who looks about, role 101
 
     void SetUp() override {
-        h.WriteSample();
-        h.StartGame();
-        ASSERT_EQ(StartNewGame(1), 1);
-        gFrameId = kMapMode;
+        TownFixture::SetUp();
         ResetTalk();
         ResetDialogs();
         gTalkFlags = 0;

@@ -46,6 +46,7 @@
 #include "data/KeyBindings.h"
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
+#include "engine/DrawTestUtil.h"
 #include "engine/FrameState.h"
 #include "engine/GrpFont.h"
 #include "engine/MyAct.h"
@@ -74,8 +75,8 @@
 
 namespace {
 
-// Pixel expectations written apart from the painter: a picture's plain colour,
-// and the blend and tint rules worked channel by channel.
+// Pixel expectations written apart from the painter: a picture's plain colour
+// (the blend and tint rules are the drawing tests' own).
 // The screen value of a picture's pixel (x, y) (0 where transparent), drawn
 // plainly into a scratch buffer.
 inline u16 PlainColourAt(u16 pic, u16 frame, int x, int y) {
@@ -101,33 +102,6 @@ inline u16 ActColour(u32 act, u32 action) {
     p.act = act;
     p.action = action;
     return TakeActData(&p) ? PlainColour(p.pic, p.frame) : 0xDEAD;
-}
-
-// Level k of 16 on the top five bits of each channel: s/2 when k has 8, then
-// d/4, d/8, d/16 for the bits of k it lacks (each term rounded down); 15 and
-// up is the source itself.
-inline u16 BlendRef(u16 s, u16 d, int k) {
-    if (k >= 15) return s;
-    u32 out = 0;
-    for (u32 m : {gMaskR, gMaskG, gMaskB}) {
-        const int shift = __builtin_ctz(m);
-        const u32 sc = (s & m) >> shift, dc = (d & m) >> shift;
-        u32 c = 0;
-        for (int bit = 3, div = 2; bit >= 0; --bit, div *= 2) c += ((k >> bit) & 1 ? sc : dc) / div;
-        out |= c << shift;
-    }
-    return static_cast<u16>(out);
-}
-
-// A pixel moved by a tint on the top five bits of each channel, held in 0..31.
-inline u16 TintRef(u16 s, int tint) {
-    u32 out = 0;
-    for (u32 m : {gMaskR, gMaskG, gMaskB}) {
-        const int shift = __builtin_ctz(m);
-        const int c = static_cast<int>((s & m) >> shift) + tint;
-        out |= static_cast<u32>(c < 0 ? 0 : (c > 31 ? 31 : c)) << shift;
-    }
-    return static_cast<u16>(out);
 }
 
 // Records are written with designated initializers naming only the fields a case sets.
@@ -263,8 +237,7 @@ class DuelTest : public FightTest {
 protected:
     void SetUp() override {
         FightTest::SetUp();
-        h_.WriteSample();
-        h_.StartGame();
+        h_.StartSample();
         LoadGameDatabase(gBasePath);
         DuelDraws::queued.clear();
         DuelDraws::asked.clear();
@@ -391,14 +364,5 @@ inline u16 LayerPx(u32 act, int k, LayerPoint at = {-1, -1}) {
 }
 
 constexpr cFighter* kNobody = nullptr;
-
-inline void ClearCanvas() {
-    for (i32 y = 0; y < 480; ++y) std::memset(PaintPixelAddr(0, y), 0, 640 * 2);
-}
-
-// The canvas pixel at (x, y).
-inline u16 At(i32 x, i32 y) {
-    return *PaintPixelAddr(x, y);
-}
 
 }  // namespace

@@ -39,6 +39,11 @@ public:
     // them gets the sample game's maps and archives.
     void EnsureMapData();
     void StartGame();
+    // The sample game written and started.
+    void StartSample() {
+        WriteSample();
+        StartGame();
+    }
 
     // Runs fn before frame n (counted from 0 by RunFrames).
     void AtFrame(int n, std::function<void()> fn) { script_[n].push_back(std::move(fn)); }

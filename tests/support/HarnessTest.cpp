@@ -6,8 +6,7 @@
 TEST(HarnessDump, WritesTheCanvasAsAFullScreenPng) {
     Harness h;
     EXPECT_FALSE(h.DumpCanvas(h.Path("none.png")));  // nothing drawn yet
-    h.WriteSample();
-    h.StartGame();
+    h.StartSample();
     h.RunFrames(3);
     ASSERT_TRUE(h.DumpCanvas(h.Path("canvas.png")));
     std::vector<u8> png = ReadHostFile(h.Path("canvas.png"));

@@ -67,8 +67,7 @@ struct SampleSession {
     // Title, opening video skipped, new game clicked where the cursor starts (on
     // the focused "new game" button).
     void NewGameFromTheTitle() {
-        h.WriteSample();
-        h.StartGame();
+        h.StartSample();
         h.RunFrames(1);
         h.PostKeyUp(VK_ESCAPE);  // the first title of a run plays the opening video
         h.RunFrames(2);
