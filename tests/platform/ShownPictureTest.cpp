@@ -221,10 +221,6 @@ private:
     std::string display_;
 };
 
-LRESULT Quiet(HWND hwnd, u32 msg, WPARAM w, LPARAM l) {
-    return DefWindowProcA(hwnd, msg, w, l);
-}
-
 class ShownWindow : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -251,7 +247,7 @@ protected:
         PlatformSetBackend(Backend::Sdl);
         WNDCLASS wc;
         wc.className = "MoonharborShown";
-        wc.proc = Quiet;
+        wc.proc = DefWindowProcA;
         RegisterClassA(wc);
         if (!CreateWindowExA(wc.className, "Moonharbor", 640, 480) || !SdlMainWindow())
             return false;
