@@ -105,8 +105,7 @@ TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
     ASSERT_EQ(gMusic.CurrentId(), 1);
     EXPECT_NEAR(ToneHz(Pull(100)), 300, 15);
     // Loop the first list once round: piece 2, then piece 1 again.
-    EXPECT_GE(FramesUntil(2), 0);
-    EXPECT_GE(FramesUntil(1), 0);
+    for (i32 id : {2, 1}) EXPECT_GE(FramesUntil(id), 0) << id;
     Mode(2, 1, 3);  // level 2032 / 3 per frame: gone in three frames
     // The fading piece still counts as playing.
     EXPECT_EQ(std::tuple(gMusic.CurrentId(), gMusic.GetPendingMode()), std::tuple(1, 2));
@@ -117,8 +116,7 @@ TEST_F(Music, SwitchFadesTheCurrentPieceThenLoopsTheNewList) {
     EXPECT_TRUE(frames >= 1 && frames <= 4) << frames;
     EXPECT_EQ(gMusic.GetMode(), 2);
     EXPECT_NEAR(ToneHz(Pull(100)), 500, 20);
-    EXPECT_GE(FramesUntil(4), 0);
-    EXPECT_GE(FramesUntil(3), 0);  // list 2 loops
+    for (i32 id : {4, 3}) EXPECT_GE(FramesUntil(id), 0) << id;  // list 2 loops
     // A piece's volume touches only that piece, when it plays.
     gMusic.SetPieceVolume(4, 30);
     EXPECT_EQ(gStream.GetVolume(), 127);
