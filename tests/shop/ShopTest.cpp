@@ -633,7 +633,6 @@ TEST_F(EnhanceTest, FailureAndRefusedChoices) {
     EXPECT_EQ(Outcome(1), std::make_tuple(10, 1, 150, 2, 50));
     Esc();
     EXPECT_EQ(F().stage, kChoosePiece);
-    gOwnedEquipage[0].enhanceLeft = 2;
     ChoosePiece(1);
     EXPECT_EQ(F().stage, kChoosePiece) << "no strengthening left";
     gScriptVars[0] = 99;
