@@ -188,12 +188,14 @@ void FillSpecial(EquipSpecial& s, int at) {
 
 }  // namespace
 
-using DatabaseLoad = DataTest;
+// Each test starts from the sample's tables, to change before they are written.
+struct DatabaseLoad : DataTest {
+    DatabaseSet set = MakeSampleDatabases();
+};
 
 // What the byte round trip below cannot see: the loader's own words, the
 // descriptions it rebuilds, the owned state and the starting equipment.
 TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
-    DatabaseSet set = MakeSampleDatabases();
     std::memset(set.equipages[kLongBow].description, 0, 52);
     // At most eight roles are read: four more records are left alone.
     for (int r = 8; r < 12; ++r) {
@@ -241,7 +243,6 @@ TEST_F(DatabaseLoad, SampleLoadsItsWordsOwnedStateAndStartingEquipment) {
 }
 
 TEST_F(DatabaseLoad, RoundTripByteForByteThenGodFormsAndLearnedSkillsDerived) {
-    DatabaseSet set = MakeSampleDatabases();
     for (int f = 0; f < kDatabaseFileCount; ++f) {
         auto which = static_cast<DatabaseFile>(f);
         ASSERT_TRUE(LoadBytes(which, DatabaseFileBytes(set, which)));
@@ -314,11 +315,10 @@ TEST_F(DatabaseLoad, RoundTripByteForByteThenGodFormsAndLearnedSkillsDerived) {
 TEST_F(DatabaseLoad, MissingFilesAndBadCountsShowTheirBoxAndTheOthersStillLoad) {
     const char* names[kDatabaseFileCount] = {"RoleData", "LevelUp",      "MonsterData",
                                              "ItemData", "EquipageData", "SkillData"};
-    const DatabaseSet sample = MakeSampleDatabases();
     for (int missing = 0; missing < kDatabaseFileCount; ++missing) {
         ResetGameData();
         PlatformReset();
-        WriteSet(sample);
+        WriteSet(set);
         std::filesystem::remove(FilePath(static_cast<DatabaseFile>(missing)));
         LoadGameDatabase(h_.root().c_str());
         ASSERT_FALSE(h_.boxes().empty()) << missing;
@@ -331,9 +331,9 @@ TEST_F(DatabaseLoad, MissingFilesAndBadCountsShowTheirBoxAndTheOthersStillLoad) 
         EXPECT_EQ(
             std::tuple(std::string(gRoles[1].name) == Utf8ToBig5("莉雅"), gMonsterCount, gItemCount,
                        gSkillCount, gLevelUpSkills[0][0].skill),
-            std::tuple(missing != kRoleDataFile, sizeOr(kMonsterDataFile, Size(sample.monsters)),
-                       sizeOr(kItemDataFile, Size(sample.items)),
-                       sizeOr(kSkillDataFile, Size(sample.skills)), sizeOr(kLevelUpFile, kHeal)));
+            std::tuple(missing != kRoleDataFile, sizeOr(kMonsterDataFile, Size(set.monsters)),
+                       sizeOr(kItemDataFile, Size(set.items)),
+                       sizeOr(kSkillDataFile, Size(set.skills)), sizeOr(kLevelUpFile, kHeal)));
         // Without the equipment table every starting id is refused, one box each.
         if (missing == kEquipageDataFile) {
             EXPECT_EQ(std::tuple(h_.boxes().size(), CountFreeEquipageSlots()),
@@ -343,15 +343,15 @@ TEST_F(DatabaseLoad, MissingFilesAndBadCountsShowTheirBoxAndTheOthersStillLoad) 
 
     // Huge, negative or too large counts are refused with a box; a missing or
     // refused file keeps the table loaded before.
-    WriteSet(sample);
+    WriteSet(set);
     LoadGameDatabase(h_.root().c_str());
-    const i32 sizes[] = {Size(sample.monsters), Size(sample.items), Size(sample.equipages),
-                         Size(sample.skills)};
+    const i32 sizes[] = {Size(set.monsters), Size(set.items), Size(set.equipages),
+                         Size(set.skills)};
     for (int f = kMonsterDataFile; f <= kSkillDataFile; ++f) {
         // One record more than the file holds is as bad as a huge count.
         for (i32 count : {1000000000, -1, sizes[f - kMonsterDataFile] + 1}) {
             PlatformReset();
-            WriteSet(sample);
+            WriteSet(set);
             auto which = static_cast<DatabaseFile>(f);
             WriteHostFile(FilePath(which), WithCount(which, count));
             LoadGameDatabase(h_.root().c_str());
@@ -380,7 +380,6 @@ TEST_F(DatabaseLoad, MissingFilesAndBadCountsShowTheirBoxAndTheOthersStillLoad) 
 }
 
 TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
-    DatabaseSet set = MakeSampleDatabases();
     const i32 count = Size(set.equipages);
     set.roles[0].equipIds[kSlotWeapon] = count;  // equal to the count
     set.roles[0].equipIds[kSlotShield] = count + 5;
@@ -415,7 +414,6 @@ TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
 }
 
 TEST_F(DatabaseLoad, TruncatedFilesLeaveZeroedRecordsAndTextFieldsEndWithAZero) {
-    DatabaseSet set = MakeSampleDatabases();
     // Roles: cut inside record 3.
     std::vector<u8> roles = DatabaseFileBytes(set, kRoleDataFile);
     roles.resize(4 + 3 * 216 + 100);

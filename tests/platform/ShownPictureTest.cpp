@@ -84,16 +84,15 @@ TEST(ShownPicture, EveryValueConvertsIntoEachWindowFormat) {
         bool green6;
         i32 scale;
         size_t offset;
-    } cases[] = {
-        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, true, 1, 0},
-        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, true, 1, 4},
-        {{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, true, 1, 0},
-        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, false, 2, 0},
-        {{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, true, 2, 4},
-        {{32, 0xFF0000, 0x00FF00, 0x0000FF, 0}, false, 3, 0},
-        {{16, 0xF800, 0x07E0, 0x001F, 0}, true, 1, 0},
-        {{16, 0xF800, 0x07E0, 0x001F, 0}, false, 3, 0},
-        {{16, 0x7C00, 0x03E0, 0x001F, 0}, true, 1, 0},
+    };
+    const ShowFormat xrgb{32, 0xFF0000, 0x00FF00, 0x0000FF, 0};
+    const ShowFormat abgr{32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000};
+    const ShowFormat rgb565{16, 0xF800, 0x07E0, 0x001F, 0};
+    const ShowFormat rgb555{16, 0x7C00, 0x03E0, 0x001F, 0};
+    const Case cases[] = {
+        {xrgb, true, 1, 0},   {xrgb, true, 1, 4},    {abgr, true, 1, 0},
+        {xrgb, false, 2, 0},  {abgr, true, 2, 4},    {xrgb, false, 3, 0},
+        {rgb565, true, 1, 0}, {rgb565, false, 3, 0}, {rgb555, true, 1, 0},
     };
     std::vector<u16> picture(65536);
     for (u32 i = 0; i < 65536; ++i) picture[i] = static_cast<u16>(i);
@@ -221,10 +220,6 @@ private:
     std::string display_;
 };
 
-LRESULT Quiet(HWND hwnd, u32 msg, WPARAM w, LPARAM l) {
-    return DefWindowProcA(hwnd, msg, w, l);
-}
-
 class ShownWindow : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -251,7 +246,7 @@ protected:
         PlatformSetBackend(Backend::Sdl);
         WNDCLASS wc;
         wc.className = "MoonharborShown";
-        wc.proc = Quiet;
+        wc.proc = DefWindowProcA;
         RegisterClassA(wc);
         if (!CreateWindowExA(wc.className, "Moonharbor", 640, 480) || !SdlMainWindow())
             return false;

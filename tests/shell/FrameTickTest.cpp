@@ -11,17 +11,18 @@
 #include "ui/ScreenState.h"
 
 namespace {
-struct Tick : Harness {
-    Tick() {
-        CreateMainWindow();
+// The harness with its window made, the game active and the ticks paced.
+struct FrameTick : ::testing::Test {
+    Harness h;
+    FrameTick() {
+        h.CreateMainWindow();
         gGameActive = 1;
         SetFrameInterval(kFrameMs);
     }
 };
 }  // namespace
 
-TEST(FrameTick, PacesTicksAt35Milliseconds) {
-    Tick h;
+TEST_F(FrameTick, PacesTicksAt35Milliseconds) {
     EXPECT_EQ(h.RunFrames(70, 5), 10);  // 350 ms of 5 ms frames
     EXPECT_EQ(h.RunFrames(35, 10), 9);  // 10 ms frames: a tick every 40 ms
     EXPECT_EQ(h.RunFrames(5, 35), 5);
@@ -29,8 +30,7 @@ TEST(FrameTick, PacesTicksAt35Milliseconds) {
     EXPECT_EQ(h.RunFrames(4, 1), 4);  // no limit
 }
 
-TEST(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
-    Tick h;
+TEST_F(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
     h.AtFrame(0, [] { PostMessageA(gMainWnd, WM_SIZE, SIZE_MINIMIZED, 0); });
     h.RunFrames(1);
     EXPECT_EQ(gSuspended, 0u) << "activation needs initialised game data";
@@ -46,8 +46,7 @@ TEST(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
 
 // Alt+Enter minimises and comes back. Where no window manager carries out the
 // minimise request the window stays shown, and the game runs on after a while.
-TEST(FrameTick, AltEnterTogglesBetweenShownAndMinimised) {
-    Tick h;
+TEST_F(FrameTick, AltEnterTogglesBetweenShownAndMinimised) {
     SetGameFlag(1);
     for (bool windowManager : {true, false}) {
         SCOPED_TRACE(windowManager ? "window manager" : "none");
@@ -73,8 +72,7 @@ TEST(FrameTick, AltEnterTogglesBetweenShownAndMinimised) {
 // A battle without enemies is won at once; set-up, opening, ending (16 quiet
 // ticks and the victory banner's 114) and release take 163 ticks after its
 // first, and the hand-back clears the request. The story countdown rests meanwhile.
-TEST(FrameTick, BattleRequestsAndTheStoryCountdown) {
-    Tick h;
+TEST_F(FrameTick, BattleRequestsAndTheStoryCountdown) {
     auto battle = [] { return std::make_tuple(gBattleRequest, gBattleActive); };
     gBattleRequest = 0x80000000u;  // battle number 0: cleared, nothing starts
     h.RunFrames(1);
@@ -105,8 +103,7 @@ TEST(FrameTick, BattleRequestsAndTheStoryCountdown) {
 
 // Play time steps every 21 ticks; the flag countdown runs on during a battle,
 // the story countdown rests while a screen is open.
-TEST(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
-    Tick h;
+TEST_F(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
     for (auto [frames, time] : {std::pair(20, 0u), {1, 1u}, {21, 2u}}) {
         h.RunFrames(frames);
         EXPECT_EQ(gGameTime, time) << frames;
@@ -132,8 +129,7 @@ TEST(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
     EXPECT_EQ(GetGameFlag(17), 1);
 }
 
-TEST(FrameTick, F8EndsThePauseAndPSavesOnlyWithRoomOnTheDisk) {
-    Tick h;
+TEST_F(FrameTick, F8EndsThePauseAndPSavesOnlyWithRoomOnTheDisk) {
     gGameActive = 0;
     EXPECT_EQ(h.RunFrames(5), 0);
     h.PostKeyUp(VK_F8);

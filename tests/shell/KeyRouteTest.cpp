@@ -37,8 +37,11 @@ struct KeyRoute : ::testing::Test {
         h.RunFrames(4);
         ASSERT_EQ(std::tuple(s.P().x, s.P().y), std::tuple(cx * 16, cy * 16)) << what;
     }
-    // A spot's talk has started (the spot's own number), or its map is up.
-    void Entered(const std::string& what, u16 talk) {
+    // A quick tap of key steps into a spot: its talk has started (the spot's
+    // own number), or its map is up.
+    void StepInto(u8 key, const std::string& what, u16 talk) {
+        QuickTap(key, 0);
+        h.RunFrames(1);
         EXPECT_EQ(gTalkContext.talk, talk) << what;
         EXPECT_EQ(gTalkContext.owner, kTalkSpot) << what;
     }
@@ -72,17 +75,13 @@ TEST_F(KeyRoute, EveryPlaceOfTheAdventureIsEnteredByTheKeys) {
 
     // The old stone beside the lane, from the grass west of it: its words.
     Walk({{kArrowRight, kEventX - 1, 10}, {kArrowDown, kEventX - 1, kEventY}});
-    QuickTap(kArrowRight, 0);
-    h.RunFrames(1);
-    Entered("stone", kSampleSpotTalk);
+    StepInto(kArrowRight, "stone", kSampleSpotTalk);
     ASSERT_TRUE(s.ConfirmUntilTalkEnds());
     // The house's door in its wall, from below: the room, and back at the start.
     Walk({{kArrowDown, kEventX - 1, kEventY + 1},
           {kArrowRight, kDoorX, kEventY + 1},
           {kArrowUp, kDoorX, kDoorY + 1}});
-    QuickTap(kArrowUp, 0);
-    h.RunFrames(1);
-    Entered("door", kSampleRoomTalk);
+    StepInto(kArrowUp, "door", kSampleRoomTalk);
     ASSERT_NO_FATAL_FAILURE(At("back from the room", kTown, 10, 10));
 
     // The signpost at the street's west end, along the street.
@@ -102,9 +101,7 @@ TEST_F(KeyRoute, EveryPlaceOfTheAdventureIsEnteredByTheKeys) {
     // pirates' words (the fight is the adventure's own test).
     const u16 pier = 16;
     Walk({{kArrowUp, kSignX + 1, kStreetSpotY + 1}, {kArrowRight, pier, kStreetSpotY + 1}});
-    QuickTap(kArrowUp, 0);
-    h.RunFrames(1);
-    Entered("pier", kSampleBattleTalk);
+    StepInto(kArrowUp, "pier", kSampleBattleTalk);
     h.RunFrames(1);  // the frame after a release still reads the key down
     ResetTalk();
     ResetDialogs();

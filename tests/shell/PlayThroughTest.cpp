@@ -317,6 +317,24 @@ struct PlayThrough : ::testing::Test {
         ASSERT_EQ(menu.row, r);
         s.Tap(kScanEnter);
     }
+    // The pier's spot stepped onto: the pirates' talk, up to their fight's main phase.
+    void PierFightBegins() {
+        s.Tap(kArrowUp);
+        ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
+        ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
+        ASSERT_NO_FATAL_FAILURE(FightBegins());
+    }
+    // Row r chosen in each ring that comes up (at most `rings` of them) until
+    // the fight ends with the outcome given, which is no victory.
+    void EveryRingChooses(int r, int rings, u32 outcome) {
+        for (int ring = 0; ring < rings && gBattle.phase() == kPhaseMain; ++ring) {
+            h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600);
+            if (!RingWaits()) continue;
+            ASSERT_NO_FATAL_FAILURE(ChooseRow(r));
+        }
+        EXPECT_EQ(gBattle.outcome(), outcome);
+        EXPECT_FALSE(FightEnds()) << "a victory";
+    }
     // A fight won by hand: each member's ring, its attack row, and an enemy
     // picked with the keys (the mark moved on once, then confirmed).
     void FightByHand() {
@@ -612,13 +630,20 @@ struct PlayThrough : ::testing::Test {
         ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
         EXPECT_TRUE(IsQuickSaveValid());
     }
+    // F10 on the title: the quick save loaded, the player on the town's map
+    // in the pier's column at row y, the pirates still there.
+    void QuickLoadFromTheTitle(int y) {
+        Key(kScanF10);
+        ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
+        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        EXPECT_EQ(std::tuple(s.P().x / 16, s.P().y / 16, GetGameFlag(kSamplePiratesFlag)),
+                  std::tuple(static_cast<int>(pier->x), y, 0));
+    }
     // A step away, the game closed and started again, and F10 on the title.
     void QuickLoadAfterARestart() {
         ASSERT_NO_FATAL_FAILURE(s.WalkToCell(kArrowDown, pier->x, kStreetSpotY + 3));
         ASSERT_NO_FATAL_FAILURE(Restart());
-        Key(kScanF10);
-        ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
-        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
+        ASSERT_NO_FATAL_FAILURE(QuickLoadFromTheTitle(kStreetSpotY + 1));
     }
     // The system menu's save row, the first slot; a step away; its load row,
     // the first slot again and yes.
@@ -719,17 +744,8 @@ struct PlayThrough : ::testing::Test {
     // gold, no experience; the pirates keep the pier, their quest stays open
     // and nothing is set. Back in front of the pier.
     void FledFromThePirates() {
-        s.Tap(kArrowUp);
-        ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
-        ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
-        ASSERT_NO_FATAL_FAILURE(FightBegins());
-        for (int ring = 0; ring < 40 && gBattle.phase() == kPhaseMain; ++ring) {
-            h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600);
-            if (!RingWaits()) continue;
-            ASSERT_NO_FATAL_FAILURE(ChooseRow(kFleeRow));
-        }
-        EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeEscaped));
-        EXPECT_FALSE(FightEnds());
+        ASSERT_NO_FATAL_FAILURE(PierFightBegins());
+        ASSERT_NO_FATAL_FAILURE(EveryRingChooses(kFleeRow, 40, kOutcomeEscaped));
         ASSERT_TRUE(ConfirmUntil(SampleSession::TalkFree));
         ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
         if (s.P().y != (kStreetSpotY + 1) * 16) {
@@ -787,10 +803,7 @@ struct PlayThrough : ::testing::Test {
         At(kTown, pier->x, kStreetSpotY + 1);
     }
     void Pirates() {
-        s.Tap(kArrowUp);
-        ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
-        ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
-        ASSERT_NO_FATAL_FAILURE(FightBegins());
+        ASSERT_NO_FATAL_FAILURE(PierFightBegins());
         const i32 offered = gGodForms[kSampleEarnedForm].offerValue;
         ASSERT_NO_FATAL_FAILURE(TransformIntoTheEarnedForm());
         s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
@@ -891,11 +904,7 @@ struct PlayThrough : ::testing::Test {
         EXPECT_EQ(gMapId, 0u);
         // The quick save outlives the end: F10 on the title loads it, in
         // front of the pier before the pirates' fight.
-        Key(kScanF10);
-        ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
-        ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
-        EXPECT_EQ(std::tuple(s.P().x / 16, s.P().y / 16, GetGameFlag(kSamplePiratesFlag)),
-                  std::tuple(static_cast<int>(pier->x), kStreetSpotY + 1, 0));
+        ASSERT_NO_FATAL_FAILURE(QuickLoadFromTheTitle(kStreetSpotY + 1));
     }
 };
 
@@ -963,25 +972,12 @@ TEST_F(PlayThrough, APierFightLostEndsTheGame) {
     ASSERT_NO_FATAL_FAILURE(QuickSave());
     for (i32 m : gParty)
         if (m >= 0) gRoleStats[m].hp = 1;
-    s.Tap(kArrowUp);
-    ASSERT_EQ(gTalkContext.talk, kSampleBattleTalk);
-    ASSERT_TRUE(ConfirmUntil([] { return gBattleActive != 0; }));
-    ASSERT_NO_FATAL_FAILURE(FightBegins());
-    for (int ring = 0; ring < 400 && gBattle.phase() == kPhaseMain; ++ring) {
-        h.RunUntil([] { return RingWaits() || gBattle.phase() != kPhaseMain; }, 600);
-        if (!RingWaits()) continue;
-        ASSERT_NO_FATAL_FAILURE(ChooseRow(kWaitRow));
-    }
-    EXPECT_EQ(gBattle.outcome(), static_cast<u32>(kOutcomeDefeat));
-    EXPECT_FALSE(FightEnds()) << "the party stood";
+    ASSERT_NO_FATAL_FAILURE(PierFightBegins());
+    ASSERT_NO_FATAL_FAILURE(EveryRingChooses(kWaitRow, 400, kOutcomeDefeat));
     ASSERT_NO_FATAL_FAILURE(Reached(kEndPicture));
     for (int i = 0; i < 40 && gFrameId != Screen(0); ++i) TapKey(h, s.Confirm(), 4);
     ASSERT_NO_FATAL_FAILURE(Reached(0));
-    Key(kScanF10);
-    ASSERT_NO_FATAL_FAILURE(Reached(kTitleQuickLoad));
-    ASSERT_NO_FATAL_FAILURE(OnTheMap(kTown));
-    EXPECT_EQ(std::tuple(s.P().x / 16, s.P().y / 16, GetGameFlag(kSamplePiratesFlag)),
-              std::tuple(static_cast<int>(pier->x), 7, 0));
+    ASSERT_NO_FATAL_FAILURE(QuickLoadFromTheTitle(7));
 }
 
 }  // namespace

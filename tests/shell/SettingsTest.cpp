@@ -42,10 +42,14 @@ std::vector<u8> OldEnvBytes(const std::string& root, const std::string& cd, u8 m
     return WithPaths(b, root, cd, mode);
 }
 
+// Each test in a harness of its own, its folder the game's.
+struct Settings : ::testing::Test {
+    Harness h;
+};
+
 }  // namespace
 
-TEST(Settings, InstallerCommandLineAndRewritesWriteEnvDat) {
-    Harness h;
+TEST_F(Settings, InstallerCommandLineAndRewritesWriteEnvDat) {
     // With no file at all, the base path is the current folder.
     gBasePath[0] = 0;
     ReadSettings();
@@ -83,8 +87,7 @@ TEST(Settings, InstallerCommandLineAndRewritesWriteEnvDat) {
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 1, 0));
 }
 
-TEST(Settings, ReadingTakesKeysValuesAndStrings) {
-    Harness h;
+TEST_F(Settings, ReadingTakesKeysValuesAndStrings) {
     std::vector<u8> b = EnvBytes("C:\\Game\\", "E:\\", 1, 3);
     b[4] = 17;  // slot 4 (up) = W
     b[24] = 9;
@@ -100,8 +103,7 @@ TEST(Settings, ReadingTakesKeysValuesAndStrings) {
               std::make_tuple(17u, 28u, 0u));
 }
 
-TEST(Settings, OldFormatIsConvertedOnFirstRead) {
-    Harness h;
+TEST_F(Settings, OldFormatIsConvertedOnFirstRead) {
     std::string root = h.root();
     WriteHostFile(h.Path("Env.dat"), OldEnvBytes(root, "F:", 1));
     EnvValues v;
@@ -114,8 +116,7 @@ TEST(Settings, OldFormatIsConvertedOnFirstRead) {
     EXPECT_EQ(again.sceneSwitch, 1);
 }
 
-TEST(Settings, BadFilesLeaveThePresetValues) {
-    Harness h;
+TEST_F(Settings, BadFilesLeaveThePresetValues) {
     EnvValues preset;
     preset.root = "keep";
     preset.sfxVolume = 4;

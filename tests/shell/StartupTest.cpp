@@ -37,6 +37,15 @@
 
 namespace fs = std::filesystem;
 
+// The sample game written into the harness's folder and started up to its title.
+struct SampleStarted : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.WriteSample();
+        h.StartGame();
+    }
+};
+
 // Short disk space is warned with the figure, and the game goes on.
 TEST(Startup, HeadlessStartMakesFoldersOpensTheTitleAndQuitsOnce) {
     Harness h;
@@ -108,10 +117,7 @@ TEST(Startup, TheVideoLibrariesOpenWhenFirstNeeded) {
 
 // Start-up opens the picture and act archives with their budgets; the release
 // closes them.
-TEST(Startup, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
+TEST_F(SampleStarted, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
     EXPECT_EQ(GetGameFlag(1), 1);  // game data initialised
     EXPECT_GE(GetPicCacheStats().budget, 4u << 20);
@@ -207,10 +213,7 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
 // A second copy, and the installer's command line while the game runs, end at
 // once with a failed status and one line on stderr that says why; the running
 // game and its settings file go on as they were.
-TEST(Startup, ASecondCopyAndTheInstallerWhileTheGameRunsSayWhyAndFail) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
+TEST_F(SampleStarted, ASecondCopyAndTheInstallerWhileTheGameRunsSayWhyAndFail) {
     const std::vector<u8> env = ReadHostFile(h.Path("Env.dat"));
     const std::string install = "1" + h.root();
     for (const auto& [line, why] : {std::pair(std::string(), "this copy ends"),
@@ -326,10 +329,7 @@ TEST(Session, DiscTrackNames) {
     }
 }
 
-TEST(Session, NameIdsMusicByNumberAndTheMusicDisc) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
+TEST_F(SampleStarted, NameIdsMusicByNumberAndTheMusicDisc) {
     EXPECT_EQ(FindNameId("fisher"), 3);
     EXPECT_EQ(FindNameId(B5("守衛")), 2);
     EXPECT_EQ(FindNameId("nobody"), -1);
@@ -355,10 +355,7 @@ TEST(Session, NameIdsMusicByNumberAndTheMusicDisc) {
 // The four 52-byte start records are spread into their 56-byte entries: the
 // words at 4 and 10 trade places, ten bytes from 42 land at 44, the last byte
 // is doubled at 54 and 55. Every record byte is distinct, so a shifted copy shows.
-TEST(Startup, StartRecordsSpreadIntoTheirEntries) {
-    Harness h;
-    h.WriteSample();
-    h.StartGame();
+TEST_F(SampleStarted, StartRecordsSpreadIntoTheirEntries) {
     ReadMapDatabase();
     ByteReader t = MapDbTable(dbTable::kInitRecords);
     ASSERT_GE(t.bytesLeft(), 4u * 52);

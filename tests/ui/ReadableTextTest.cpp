@@ -127,50 +127,43 @@ struct Screen {
     std::function<void(ReadableTextTest&)> open;
     std::function<std::vector<TextSpot>()> texts;
 };
+// The texts of a screen that always stand at the same places.
+std::function<std::vector<TextSpot>()> Fixed(std::vector<TextSpot> spots) {
+    return [spots] { return spots; };
+}
 
 TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
     const Screen screens[] = {
         {"buy list", [](ReadableTextTest& t) { t.OpenShopList(); },
-         [] {
-             return std::vector<TextSpot>{{"title", 440, 60, 120, 26, kWhite},
-                                          {"column captions", 420, 97, 60, 16, kBlack},
-                                          {"name", 437, 147, 50, 16, kBlack},
-                                          {"price", 530, 147, 45, 16, kBlue},
-                                          {"owned", 580, 147, 30, 16, kDarkRed}};
-         }},
+         Fixed({{"title", 440, 60, 120, 26, kWhite},
+                {"column captions", 420, 97, 60, 16, kBlack},
+                {"name", 437, 147, 50, 16, kBlack},
+                {"price", 530, 147, 45, 16, kBlue},
+                {"owned", 580, 147, 30, 16, kDarkRed}})},
         {"quantity box", [](ReadableTextTest& t) { t.ClickAt(500, 130); },
-         [] {
-             return std::vector<TextSpot>{
-                 {"captions", 252, 263, 64, 16, kBlack},     {"name", 267, 291, 60, 16, kBlack},
-                 {"price", 380, 291, 45, 16, kBlue},         {"owned", 444, 291, 25, 16, kDarkRed},
-                 {"quantity", 220, 319, 80, 16, kDarkRed},   {"total", 400, 319, 70, 16, kBlue},
-                 {"cancel button", 398, 356, 60, 22, kWhite}};
-         }},
+         Fixed({{"captions", 252, 263, 64, 16, kBlack},
+                {"name", 267, 291, 60, 16, kBlack},
+                {"price", 380, 291, 45, 16, kBlue},
+                {"owned", 444, 291, 25, 16, kDarkRed},
+                {"quantity", 220, 319, 80, 16, kDarkRed},
+                {"total", 400, 319, 70, 16, kBlue},
+                {"cancel button", 398, 356, 60, 22, kWhite}})},
         {"strengthening", [](ReadableTextTest& t) { t.OpenEnhance(); },
-         [] {
-             return std::vector<TextSpot>{{"monster list title", 295, 75, 100, 24, kWhite},
-                                          {"piece list title", 478, 58, 100, 24, kWhite},
-                                          {"monster", 275, 141, 60, 16, kBlack},
-                                          {"piece", 479, 124, 80, 16, kBlack}};
-         }},
+         Fixed({{"monster list title", 295, 75, 100, 24, kWhite},
+                {"piece list title", 478, 58, 100, 24, kWhite},
+                {"monster", 275, 141, 60, 16, kBlack},
+                {"piece", 479, 124, 80, 16, kBlack}})},
         {"skill list", [](ReadableTextTest& t) { t.OpenSideRow(kScanF2, 0, 24); },
-         [] {
-             return std::vector<TextSpot>{{"title", 490, 50, 110, 26, kWhite}};
-         }},
+         Fixed({{"title", 490, 50, 110, 26, kWhite}})},
         {"transformation page", [](ReadableTextTest& t) { t.OpenSideRow(kScanF1, 3, 17); },
-         [] {
-             return std::vector<TextSpot>{{"marked form", 462, 95, 142, 20, kBlack}};
-         }},
+         Fixed({{"marked form", 462, 95, 142, 20, kBlack}})},
         {"system list",
          [](ReadableTextTest& t) {
              CloseToMap(t.h);
              t.Open(13);
              t.MoveTo(540, 110, 2);
          },
-         [] {
-             return std::vector<TextSpot>{{"marked row", 470, 98, 130, 24, kWhite},
-                                          {"row", 470, 138, 130, 24, kWhite}};
-         }},
+         Fixed({{"marked row", 470, 98, 130, 24, kWhite}, {"row", 470, 138, 130, 24, kWhite}})},
         {"battle", [](ReadableTextTest& t) { t.OpenBattle(); },
          [] {
              std::vector<TextSpot> v = {{"panel HP", 548, 60, 64, 13, kBlack},

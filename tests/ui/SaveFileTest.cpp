@@ -363,22 +363,21 @@ TEST_F(BadSaveTest, BothFormatsRefuseCutLongAndBadBlockFiles) {
     // No quick save; developer slot 3 missing, 99 past the slots.
     EXPECT_EQ(std::make_tuple(IsQuickSaveValid(), LoadDevSave(3), LoadDevSave(99)),
               std::make_tuple(0, 0, 0));
-    // Counts and indexes the save's reader checks against their tables.
-    std::vector<u8> f = save.good;
-    size_t roles = 38548 + 8 + LoadU32(&f[38548]);
-    StoreU32(&f[roles + 4], LoadU32(&f[roles + 4]) + 1);  // not a multiple of 26
-    ExpectRefused(save, f, "role rows of 27");
-    std::vector<size_t> b = Boundaries();
-    f = save.good;
-    StoreU32(&f[b[13]], 0xFFFFFFFFu);  // item 14
-    ExpectRefused(save, f, "quest count 0xFFFFFFFF");
-    for (i32 bad : {8, -2}) {
-        f = save.good;
-        StoreU32(&f[38451 + 8 * 3], static_cast<u32>(bad));
-        ExpectRefused(save, f, "party index");
-        f = save.good;
-        StoreU32(&f[b[15] + 4], static_cast<u32>(bad));  // formation[1]
-        ExpectRefused(save, f, "formation entry");
+    // Counts and indexes the save's reader checks against their tables: where
+    // a word is put, the word, and what it stands for.
+    const size_t roles = 38548 + 8 + LoadU32(&save.good[38548]);
+    const std::vector<size_t> b = Boundaries();
+    const std::tuple<size_t, u32, const char*> words[] = {
+        {roles + 4, LoadU32(&save.good[roles + 4]) + 1, "role rows of 27"},  // not a multiple of 26
+        {b[13], 0xFFFFFFFFu, "quest count 0xFFFFFFFF"},                      // item 14
+        {38451 + 8 * 3, 8, "party index 8"},
+        {38451 + 8 * 3, static_cast<u32>(-2), "party index -2"},
+        {b[15] + 4, 8, "formation[1] 8"},
+        {b[15] + 4, static_cast<u32>(-2), "formation[1] -2"}};
+    for (const auto& [at, word, what] : words) {
+        std::vector<u8> f = save.good;
+        StoreU32(&f[at], word);
+        ExpectRefused(save, f, what);
     }
 }
 

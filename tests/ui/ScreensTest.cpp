@@ -599,6 +599,12 @@ TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
 
 using SystemMenuTest = SysScreenTest;
 
+// Whether the cursor stands at (x, y) to a pixel: the mouse counters move in
+// steps of two, so an odd point lands one short.
+bool CursorAt(i32 x, i32 y) {
+    return std::abs(gMouseInput.x - x) <= 1 && std::abs(gMouseInput.y - y) <= 1;
+}
+
 // Money and play time are shown; the keys walk the rows and tabs; smart mouse
 // remembers the row confirmed.
 TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
@@ -629,8 +635,7 @@ TEST_F(SystemMenuTest, MoneyPlayTimeKeysAndTheRememberedRow) {
                 {kScanUp, t0, ty, 10},  {kScanDown, 580, 120, 0}, {kScanUp, 580, 320, 5}};
     for (const auto& w : walk) {
         if (w.key) Tap(w.key);
-        EXPECT_NEAR(gMouseInput.x, w.x, 1) << int(w.key);
-        EXPECT_NEAR(gMouseInput.y, w.y, 1) << int(w.key);
+        EXPECT_TRUE(CursorAt(w.x, w.y)) << int(w.key);
         EXPECT_EQ(gSystemMenuFrame->selection, w.selection) << int(w.key);
     }
     Tap(kScanEnter);  // confirm clicks the row under the cursor
@@ -810,8 +815,7 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     for (const auto& w : walk) {
         Tap(w.key, 2);
         EXPECT_EQ(gSettingsFrame->focus, w.focus) << int(w.key) << " to " << w.focus;
-        EXPECT_NEAR(gMouseInput.x, w.x, 1);
-        EXPECT_NEAR(gMouseInput.y, w.y, 1);
+        EXPECT_TRUE(CursorAt(w.x, w.y)) << int(w.key);
     }
     EXPECT_EQ(gSettingsFrame->music, 7);
     // The music slider's ends, then its right arrow at 11, which stays.
@@ -892,6 +896,9 @@ struct FormationTest : SysScreenTest {
     std::vector<i32> Shown() {
         return {gFormationFrame->roles, gFormationFrame->roles + kFormPlaces};
     }
+    // The action of the picture of place k's marker or portrait.
+    static i32 Marker(int k) { return gFormationFrame->markers[k]->normalPic->player.action; }
+    static i32 Portrait(int k) { return gFormationFrame->portraits[k]->normalPic->player.action; }
 };
 
 // Two picks swap, the same place twice changes nothing, cancel drops a pick,
@@ -909,9 +916,7 @@ TEST_F(FormationTest, PicksSwapCancelAndRestore) {
         EXPECT_EQ(FormationPlaceAt(p.x, p.y), p.place) << p.x << "," << p.y;
     OpenWith({0, 1, 2, 3, -1, 5, 6, 7});
     ClickPlace(1);
-    EXPECT_EQ(std::make_tuple(gFormationFrame->picked,
-                              gFormationFrame->markers[1]->normalPic->player.action,
-                              gFormationFrame->markers[0]->normalPic->player.action),
+    EXPECT_EQ(std::make_tuple(gFormationFrame->picked, Marker(1), Marker(0)),
               std::make_tuple(1, 31, 30));
     ClickPlace(1);
     EXPECT_EQ(std::make_tuple(gFormationFrame->picked, gFormationFrame->picking),
@@ -921,12 +926,10 @@ TEST_F(FormationTest, PicksSwapCancelAndRestore) {
     ClickPlace(4);
     ClickPlace(0);
     EXPECT_EQ(Shown(), (std::vector<i32>{-1, 1, 2, 3, 0, 5}));
-    EXPECT_EQ(
-        std::make_tuple(gFormationFrame->portraits[0]->shown, gFormationFrame->nameCtls[0]->shown,
-                        gFormationFrame->portraits[4]->shown,
-                        gFormationFrame->portraits[4]->normalPic->player.action,
-                        gFormationFrame->levels[4]),
-        std::make_tuple(false, false, true, 32, gRoleStats[0].level));
+    EXPECT_EQ(std::make_tuple(
+                  gFormationFrame->portraits[0]->shown, gFormationFrame->nameCtls[0]->shown,
+                  gFormationFrame->portraits[4]->shown, Portrait(4), gFormationFrame->levels[4]),
+              std::make_tuple(false, false, true, 32, gRoleStats[0].level));
     // The screen works on its copy until it is left.
     EXPECT_EQ(Order(), (std::vector<i32>{0, 1, 2, 3, -1, 5, 6, 7}));
     // A click off every place picks nothing.
@@ -942,8 +945,7 @@ TEST_F(FormationTest, PicksSwapCancelAndRestore) {
     EXPECT_EQ(Shown(), (std::vector<i32>{5, 1, 3, 2, 0, -1}));
     ClickAt(360, 435);  // restore
     EXPECT_EQ(Shown(), (std::vector<i32>{0, 1, 2, 3, -1, 5}));
-    EXPECT_EQ(std::make_tuple(gFormationFrame->picked,
-                              gFormationFrame->portraits[5]->normalPic->player.action, gFramePhase),
+    EXPECT_EQ(std::make_tuple(gFormationFrame->picked, Portrait(5), gFramePhase),
               std::make_tuple(-1, 37, 1u));
 }
 
@@ -955,10 +957,7 @@ TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
                   std::string(gFormationFrame->names[0]), gFormationFrame->portraits[5]->shown),
               std::make_tuple(false, false, "", false));
     // Roles 0 and 1 exchange portraits while flag 324 is set.
-    EXPECT_EQ(std::make_tuple(gFormationFrame->portraits[2]->normalPic->player.action,
-                              gFormationFrame->portraits[3]->normalPic->player.action,
-                              gFormationFrame->portraits[4]->normalPic->player.action),
-              std::make_tuple(33, 32, 34));
+    EXPECT_EQ(std::make_tuple(Portrait(2), Portrait(3), Portrait(4)), std::make_tuple(33, 32, 34));
     EXPECT_EQ(std::strncmp(gFormationFrame->names[2], gRoleStats[0].name, 31), 0);
     // Swapping the out-of-range entry keeps its value; it stays an empty place.
     ClickPlace(0);
@@ -973,11 +972,7 @@ TEST_F(FormationTest, EntriesOutsideTheRolesShowEmptyPlacesAndSevenEightStay) {
 
 TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
     OpenWith({0, 1, 2, 3, 4, 5, 6, 7});
-    // The mouse counters move in steps of two: odd points land one short.
-    auto at = [](i32 x, i32 y) {
-        return std::abs(gMouseInput.x - x) <= 1 && std::abs(gMouseInput.y - y) <= 1;
-    };
-    EXPECT_TRUE(at(265, 445)) << "smart mouse starts on OK";
+    EXPECT_TRUE(CursorAt(265, 445)) << "smart mouse starts on OK";
     const struct {
         u8 key;
         i32 x, y;
@@ -996,7 +991,7 @@ TEST_F(FormationTest, KeyboardWalksTheFocusPointsAndConfirmSwaps) {
     };
     for (const auto& w : walk) {
         Tap(w.key, 2);  // a second frame up before the next press counts as new
-        EXPECT_TRUE(at(w.x, w.y)) << int(w.key) << " to " << w.x << "," << w.y;
+        EXPECT_TRUE(CursorAt(w.x, w.y)) << int(w.key) << " to " << w.x << "," << w.y;
     }
     Tap(kScanEnter, 2);
     EXPECT_EQ(FinishClose(), kScreenBit | 13);
@@ -1351,8 +1346,7 @@ TEST_F(PromptTest, EachChoiceJumpsOrStepsPastTheCommand) {
     for (const auto& w : ways) {
         SCOPED_TRACE(w.way);
         StartPrompt("走");
-        EXPECT_NEAR(gMouseInput.x, 120 + 72, 1) << "smart mouse starts on enter";
-        EXPECT_NEAR(gMouseInput.y, 140 + 63, 1);
+        EXPECT_TRUE(CursorAt(120 + 72, 140 + 63)) << "smart mouse starts on enter";
         w.take(*this);
         ASSERT_TRUE(TalkDone());
         EXPECT_EQ(std::make_tuple(GetGameFlag(kJumpFlag), GetGameFlag(kPassFlag),
