@@ -124,12 +124,9 @@ u8* RleEncode(const void* pixels, i32* size, i32 w, i32 h, i32 depth) {
                     ++n;
                 }
                 Put16(out, static_cast<u16>(n));
-                for (i32 i = 0; i < n; ++i) {
-                    if (wide)
-                        Put16(out, static_cast<u16>(at(base + x + i)));
-                    else
-                        out.push_back(static_cast<u8>(at(base + x + i)));
-                }
+                // A literal run keeps the picture's own little-endian bytes.
+                const u8* run = src + (base + x) * (wide ? 2 : 1);
+                out.insert(out.end(), run, run + static_cast<size_t>(n) * (wide ? 2 : 1));
             }
             x += n;
         }

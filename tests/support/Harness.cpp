@@ -119,6 +119,8 @@ HWND Harness::CreateMainWindow() {
 
 void Harness::EnsureMapData() {
     if (std::filesystem::exists(root_ + "MH_Data/maps.dat")) return;
+    // A game run in a written sample folder reads its own.
+    if (!gBasePath[0] && std::filesystem::exists("MH_Data/maps.dat")) return;
     std::filesystem::create_directories(root_ + "MH_Data");
     std::filesystem::create_directories(root_ + "PicLib");
     std::string error;

@@ -61,13 +61,12 @@ namespace {
 bool PackFrame(const ArchiveFrame& f, u16 depth, std::vector<u8>* packed, u32* unpacked) {
     size_t n = static_cast<size_t>(f.w) * f.h;
     if (f.w <= 0 || f.h <= 0 || f.pixels.size() != n) return false;
-    std::vector<u8> plain;
-    if (depth == 16) {
-        ByteWriter w;
-        w.Array(f.pixels.data(), n);
-        plain = std::move(w.bytes());
-    } else {
-        for (u16 v : f.pixels) plain.push_back(static_cast<u8>(v));
+    std::vector<u8> plain(depth == 16 ? 2 * n : n);
+    for (size_t i = 0; i < n; ++i) {
+        if (depth == 16)
+            StoreU16(&plain[2 * i], f.pixels[i]);
+        else
+            plain[i] = static_cast<u8>(f.pixels[i]);
     }
     i32 size = 0;
     u8* rle = RleEncode(plain.data(), &size, f.w, f.h, depth);
