@@ -98,6 +98,34 @@ u16* Line(int y) {
 
 // ---- ground ----
 
+namespace {
+
+// The plain 16-bit tiles of one row of cells that lie wholly on the screen,
+// drawn a screen row at a time: each row of the canvas is written from left
+// to right once instead of in 32-byte pieces sixteen rows apart.
+struct PlainRow {
+    static constexpr int kMax = 640 / 16;  // whole cells side by side on a screen row
+    i32 x[kMax] = {};
+    const u8* src[kMax] = {};
+    int count = 0;
+    // False when the row is full (no screen has room for more).
+    bool Add(i32 at, const void* tile) {
+        if (count == kMax) return false;
+        x[count] = at;
+        src[count++] = static_cast<const u8*>(tile);
+        return true;
+    }
+    void Draw(i32 y) const {
+        if (count == 0) return;
+        // Row by row down from row y, as a tile is drawn.
+        u8* line = reinterpret_cast<u8*>(gPaintBuf) + gRowOffsets[y];
+        for (int k = 0; k < 16; ++k, line += gScreenPitch)
+            for (int i = 0; i < count; ++i) std::memcpy(line + 2 * x[i], src[i] + 32 * k, 32);
+    }
+};
+
+}  // namespace
+
 void DrawGround() {
     if (!gMap.cells || !gMap.layerGrid || !gMap.Pixel || gMap.width == 0) return;
     bool eight = gMap.tileBits == 8;
@@ -115,8 +143,10 @@ void DrawGround() {
         r1 = std::min(mh, ((gViewY + 480 + 15) >> 4));
     size_t layer = gTileAnim.offset;
     size_t grid = static_cast<size_t>(gMap.layers ? gMap.layers : 1) * mw * mh;
+    PlainRow plain;
     for (i32 r = r0; r < r1; ++r) {
         i32 y = r * 16 - gViewY;
+        plain.count = 0;
         for (i32 c = c0; c < c1; ++c) {
             size_t ci = static_cast<size_t>(r) * mw + c;
             u32 cell = gMap.cells[ci];
@@ -132,12 +162,15 @@ void DrawGround() {
             if (Visible16(x, y)) {
                 if (eight)
                     key ? PutTile8Key(x, y) : PutTile8(x, y);
-                else
-                    key ? PutTile16Key(x, y) : PutTile16(x, y);
+                else if (key)
+                    PutTile16Key(x, y);
+                else if (!plain.Add(x, gCurPic))
+                    PutTile16(x, y);
             } else {
                 PutPic(x, y, 16, 16, key ? 4 : 0, nullptr);
             }
         }
+        plain.Draw(y);
     }
     gPaintPalette = oldPalette;
 }

@@ -26,8 +26,8 @@ protected:
         gMap = savedMap;
     }
 
-    // A w x h map whose tile n is the flat colour Colour(n); tile 5 keeps its
-    // left half transparent.
+    // A w x h map whose tile n has the colour Shade(n, k) on its row k; tile 5
+    // keeps its left half transparent.
     void Install(u32 w, u32 h, u32 bits) {
         ClearRoleTable();
         std::tie(gMapRoleCount, gPlayerSlot) = std::tuple(1, 0);
@@ -39,14 +39,16 @@ protected:
             pixels.assign(kTiles * 512, 0);
             for (u32 t = 0; t < kTiles; ++t)
                 for (int i = 0; i < 256; ++i)
-                    StoreU16(&pixels[t * 512 + 2 * i],
-                             t == 5 && (i & 15) < 8 ? static_cast<u16>(gColorKey) : Colour(t));
+                    StoreU16(&pixels[t * 512 + 2 * i], t == 5 && (i & 15) < 8
+                                                           ? static_cast<u16>(gColorKey)
+                                                           : Shade(t, i / 16));
         } else {
             pixels.assign(512 + kTiles * 256, 0);
             for (u32 i = 0; i < 256; ++i) StoreU16(gMapScene.palette + 2 * i, Colour(i));
             for (u32 t = 0; t < kTiles; ++t)
                 for (int i = 0; i < 256; ++i)
-                    pixels[512 + t * 256 + i] = t == 5 && (i & 15) < 8 ? 1 : static_cast<u8>(t);
+                    pixels[512 + t * 256 + i] =
+                        t == 5 && (i & 15) < 8 ? 1 : static_cast<u8>(t + kTiles * (i / 16));
         }
         gMap = MapRecord{.width = w,
                          .height = h,
@@ -64,6 +66,8 @@ protected:
     static u16 Colour(u32 t) {
         return ConvertPixel(static_cast<u16>(((t * 5) & 31) << 10 | ((t * 3 + 7) & 31) << 5 | 20));
     }
+    // Row k of tile t (an 8-bit tile's palette index t + kTiles * k).
+    static u16 Shade(u32 t, u32 k) { return Colour(t + kTiles * k); }
 
     void Clear() { FillCanvas(kSentinel); }
 
@@ -78,7 +82,7 @@ protected:
         u32 t = grid[ci];
         if (t >= kTiles) return kSentinel;
         // Tile 5's left half is the key: a keyed cell leaves it, else it shows as drawn.
-        if (t != 5 || (mx & 15) >= 8) return Colour(t);
+        if (t != 5 || (mx & 15) >= 8) return Shade(t, my & 15);
         if (cells[ci] & 0x04000000) return kSentinel;
         return gMap.tileBits == 16 ? static_cast<u16>(gColorKey) : Colour(1);
     }
@@ -170,7 +174,7 @@ TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCellsAndTileFrame
     gViewX = gViewY = 0;
     Clear();
     DrawWorld();
-    EXPECT_EQ(std::tuple(At(17, 17), At(600, 400)), std::tuple(Colour(2), Colour(2)));
+    EXPECT_EQ(std::tuple(At(17, 17), At(600, 400)), std::tuple(Shade(2, 1), Shade(2, 0)));
 }
 
 TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRowAndFlagsBlankLayersOrShowTheCursor) {
