@@ -398,17 +398,26 @@ static void ApplySequenceVolume(HSEQUENCE s) {
 }
 
 HSEQUENCE AudioAllocateSequence(HMDIDRIVER driver) {
-    auto g = Lock();
-    if (!Live(driver)) {
-        AudioSetLastError("no MIDI driver");
-        return nullptr;
+    std::string font;
+    {
+        auto g = Lock();
+        if (!Live(driver)) {
+            AudioSetLastError("no MIDI driver");
+            return nullptr;
+        }
+        font = Lib().soundFont;
     }
+    // The synthesizer takes milliseconds to make: the mixer and the other
+    // calls go on meanwhile.
     auto s = std::make_unique<AudioSequenceRec>();
     std::string error;
-    if (!s->synth.Open(Lib().soundFont, &error)) {
-        AudioSetLastError(error);
+    bool made = s->synth.Open(font, &error);
+    auto g = Lock();
+    if (!made || !Live(driver)) {
+        AudioSetLastError(made ? "no MIDI driver" : error);
         return nullptr;
     }
+    s->synth.Ready();  // a font already read joins at once
     s->voice = AudioMixer().Allocate();
     if (s->voice < 0) {
         AudioSetLastError("out of voices for a sequence");

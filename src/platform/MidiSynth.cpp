@@ -55,6 +55,11 @@ std::map<std::string, KeptFont>& KeptFonts() {
 
 u32 gSoundFontLoads;
 
+// Synthesizers are made, and the kept fonts looked up, one at a time on any
+// thread: the library's first synthesizer sets up its shared tables, and one
+// made meanwhile would not wait for them.
+std::mutex gMakeMutex;
+
 // Loads wait while a test holds them back.
 std::mutex gHoldMutex;
 std::condition_variable gHoldChanged;
@@ -105,6 +110,7 @@ bool StartLoad(const std::string& path) {
 // The loaded font once its loader has finished, else null. A failed load is
 // forgotten: a font installed later still loads.
 fluid_sfont_t* KeptFontFor(const std::string& path, bool* failed) {
+    std::lock_guard lock(gMakeMutex);
     *failed = false;
     auto& fonts = KeptFonts();
     auto it = fonts.find(path);
@@ -169,6 +175,7 @@ void MidiHoldFontLoads(bool hold) {
 
 void MidiFinishFontLoads() {
     MidiHoldFontLoads(false);
+    std::lock_guard lock(gMakeMutex);
     for (auto& [path, k] : KeptFonts())
         if (k.loader.joinable()) k.loader.join();
 }
@@ -186,6 +193,7 @@ bool cMidiSynth::Open(const std::string& soundFont, std::string* error) {
         return true;
     }();
     (void)quiet;
+    std::lock_guard lock(gMakeMutex);
     fluid_settings_t* settings = NewSettings();
     if (!settings) {
         *error = "cannot create synthesizer settings";
@@ -207,7 +215,6 @@ bool cMidiSynth::Open(const std::string& soundFont, std::string* error) {
     synth_ = synth;
     fontPath_ = soundFont;
     fontAdded_ = false;
-    Ready();
     return true;
 }
 

@@ -28,7 +28,8 @@ public:
     cMidiSynth& operator=(const cMidiSynth&) = delete;
 
     // Creates the synthesizer and starts reading the sound font; false with
-    // error set when there is no such file.
+    // error set when there is no such file. Safe on any thread; the font
+    // joins through Ready.
     bool Open(const std::string& soundFont, std::string* error);
     // Whether the sound font is in: true once it has been read and added,
     // which this call does when the loader has finished (never on the audio

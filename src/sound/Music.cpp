@@ -2,9 +2,13 @@
 #include "sound/Music.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <system_error>
 
 #include "base/DataError.h"
 #include "engine/DataErrors.h"
@@ -20,6 +24,17 @@ namespace {
 void (*gTrackWatcher)(const char*, i32, int) = nullptr;
 void (*gModeWatcher)(int, int, int) = nullptr;
 constexpr int kSequenceRecords = 2;
+
+// A test's hold on the making of the XMIDI sequences.
+std::mutex gOpenHoldMutex;
+std::condition_variable gOpenHoldChanged;
+bool gOpenHold = false;
+
+void WaitWhileOpeningHeld() {
+    // Held back at most ten seconds: a test that forgets to let go still ends.
+    std::unique_lock lock(gOpenHoldMutex);
+    gOpenHoldChanged.wait_for(lock, std::chrono::seconds(10), [] { return !gOpenHold; });
+}
 
 char* LockedCopy(const char* text) {
     size_t n = std::strlen(text) + 1;
@@ -53,16 +68,44 @@ bool StepFade(i32& level, i32 step, int* volume) {
 
 // ---- cMidi ----
 
+void HoldMidiOpening(bool hold) {
+    {
+        std::lock_guard lock(gOpenHoldMutex);
+        gOpenHold = hold;
+    }
+    gOpenHoldChanged.notify_all();
+}
+
+cMidi::~cMidi() {
+    WaitForSequences();
+}
+
+// On the opener thread: pool_ and free_ are its own until it is joined.
+void cMidi::AllocateSequences() {
+    WaitWhileOpeningHeld();
+    for (Record& r : pool_) {
+        r.handle = AudioAllocateSequence(driver_);
+        if (!r.handle) break;
+        free_.push_back(&r);
+    }
+}
+
+void cMidi::WaitForSequences() {
+    if (!opener_.joinable()) return;
+    HoldMidiOpening(false);
+    opener_.join();
+}
+
 int cMidi::Open() {
     if (open_) return 1;
     driver_ = AudioMidiOutOpen(-1);
     if (!driver_) driver_ = AudioMidiOutOpen(0);
     if (!driver_) return 0;
     pool_.assign(kSequenceRecords, Record{});
-    for (Record& r : pool_) {
-        r.handle = AudioAllocateSequence(driver_);
-        if (!r.handle) break;
-        free_.push_back(&r);
+    try {
+        opener_ = std::thread([this] { AllocateSequences(); });
+    } catch (const std::system_error&) {
+        AllocateSequences();  // no thread to spare: made here and now
     }
     open_ = ready_ = ready2_ = true;
     return 1;
@@ -70,6 +113,7 @@ int cMidi::Open() {
 
 void cMidi::Close() {
     if (!open_) return;
+    WaitForSequences();
     Stop();
     for (Record& r : pool_) AudioReleaseSequence(r.handle);
     pool_.clear();
@@ -82,6 +126,7 @@ void cMidi::Close() {
 
 int cMidi::Play(const char* name, u32 id, int volume, int loops) {
     if (!open_ || !ready_ || !name) return 0;
+    WaitForSequences();
     cFile file;
     // Music is only read: a missing piece must not leave an empty file behind.
     if (!file.Open(name, OPEN_EXISTING, GENERIC_READ))
@@ -415,6 +460,7 @@ void cMusic::Service() {
 // ---- Library ----
 
 cMiles::~cMiles() {
+    gMidi.WaitForSequences();  // none is made once the library is down
     AudioShutdown();
 }
 

@@ -2,6 +2,7 @@
 // the music manager gMusic with its three playlists of two pieces.
 #pragma once
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/Types.h"
@@ -9,8 +10,12 @@
 
 constexpr u32 kFadingBit = 0x80000000u;
 
+// The XMIDI player. Each of its sequences holds a synthesizer that takes a
+// few milliseconds to make, so Open makes them on a thread of their own and
+// returns at once; the first Play (or Close) waits for them.
 class cMidi {
 public:
+    ~cMidi();
     struct Record {
         HSEQUENCE handle = nullptr;
         void* data = nullptr;  // locked copy of the file
@@ -34,11 +39,16 @@ public:
     void ReleaseHandle();
     void ReacquireHandle();
     bool IsOpen() const { return open_; }
+    // Waits until the sequences Open makes are there (a held making goes on);
+    // Play and Close wait themselves.
+    void WaitForSequences();
     const std::vector<Record*>& Playing() const { return playing_; }
 
 private:
     void Finish(size_t i);
+    void AllocateSequences();
 
+    std::thread opener_;  // makes the sequences of pool_ and fills free_
     bool open_ = false;
     i32 tick_ = 30;
     bool ready_ = false;
@@ -151,6 +161,10 @@ extern cMiles gMiles;
 void MilesStartup(const char* redistFolder);
 // Closes the players and empties the manager (tests).
 void ResetMusic();
+// Holds back the making of the XMIDI player's sequences that Open starts, so
+// that a test sees the player before they are there; the player's first
+// Play or Close lets them go on and waits for them.
+void HoldMidiOpening(bool hold);
 // Sees every piece put on a play list (name, id, list) and every play mode set
 // (mode, repeat, fade time), in order; null stops it. For tests.
 void SetMusicWatchers(void (*track)(const char* name, i32 id, int list),

@@ -158,6 +158,7 @@ TEST_F(Music, MidiPieceFadesAndEnds) {
     Write("music/long.xmi", MakeXmi(p));
     std::string name = Root() + "music\\long.xmi";
     ASSERT_EQ(gMidi.Open(), 1);
+    gMidi.WaitForSequences();
     MidiFinishFontLoads();
     gMusic.SetTrack(name.c_str(), 7, 0, 1);
     Mode(1);
@@ -171,6 +172,45 @@ TEST_F(Music, MidiPieceFadesAndEnds) {
     EXPECT_EQ(std::tuple(gMidi.Playing()[0]->fadeStep, gMidi.IsFinished(7)), std::tuple(204, 0));
     for (int i = 0; i < 12; ++i) Tick();
     EXPECT_EQ(std::tuple(gMidi.IsFinished(7), gMusic.GetMode()), std::tuple(1, 0));
+}
+
+// The player's sequences are made on a thread of their own after Open: a
+// piece played at once waits for them, and a second piece finds the other.
+TEST_F(Music, PiecesPlayedAsTheMidiPlayerOpensWaitForItsSequences) {
+    if (!std::filesystem::exists(kDefaultSoundFont)) GTEST_SKIP() << "no sound font";
+    XmiPiece p;
+    p.notes.push_back({0, 0, 64, 110, 120});
+    p.endTick = 120;  // one second
+    Write("music/soon.xmi", MakeXmi(p));
+    std::string name = Root() + "music\\soon.xmi";
+    HoldMidiOpening(true);
+    ASSERT_EQ(gMidi.Open(), 1);
+    EXPECT_EQ(gMidi.Play(name.c_str(), 3, 127, 1), 1);
+    EXPECT_EQ(gMidi.Play(name.c_str(), 4, 127, 1), 1);
+    ASSERT_EQ(gMidi.Playing().size(), 2u);
+    MidiFinishFontLoads();
+    Tick();  // the players' check each frame lets the read font in
+    EXPECT_GT(Rms(Pull(200)), 200);
+    EXPECT_EQ(std::tuple(gMidi.IsFinished(3), gMidi.IsFinished(4)), std::tuple(0, 0));
+}
+
+// Closing the player before its sequences are made waits for them and frees
+// them: a new Open makes both again.
+TEST_F(Music, TheMidiPlayerClosedAsItOpensFreesItsSequences) {
+    if (!std::filesystem::exists(kDefaultSoundFont)) GTEST_SKIP() << "no sound font";
+    XmiPiece p;
+    p.notes.push_back({0, 0, 64, 110, 120});
+    p.endTick = 120;
+    Write("music/soon.xmi", MakeXmi(p));
+    std::string name = Root() + "music\\soon.xmi";
+    HoldMidiOpening(true);
+    ASSERT_EQ(gMidi.Open(), 1);
+    gMidi.Close();
+    EXPECT_FALSE(gMidi.IsOpen());
+    ASSERT_EQ(gMidi.Open(), 1);
+    EXPECT_EQ(gMidi.Play(name.c_str(), 3, 127, 1), 1);
+    EXPECT_EQ(gMidi.Play(name.c_str(), 4, 127, 1), 1);
+    EXPECT_EQ(gMidi.Play(name.c_str(), 5, 127, 1), 0);  // two sequences, both busy
 }
 
 // Disc music: mounting by label, track choice by tone, spans, loop counts and volume.

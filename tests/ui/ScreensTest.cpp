@@ -1148,6 +1148,7 @@ TEST_F(SilentEndTest, EndScreensLeaveAfterTheirMusicWithoutASoundDevice) {
     WriteHostFile(h.Path("game/MH_Data/Talk2.dat"), bytes);
     // The sound font, read in real time while the clock here is virtual, is in
     // before the tune starts: the tune's own length is what is measured.
+    gMidi.WaitForSequences();
     MidiFinishFontLoads();
     u32 start = timeGetTime();
     StartTalk(1001, kTalkSpot);
