@@ -36,6 +36,15 @@ protected:
             Write("music/p" + std::to_string(i) + ".wav", Tone(hz[i], 300));
         }
     }
+    // A piece of one note lasting `ticks` (120 a second) written as music/<file>;
+    // its name as the game gives it.
+    std::string WriteOneNote(const std::string& file, u32 ticks) {
+        XmiPiece p;
+        p.notes.push_back({0, 0, 64, 110, ticks});
+        p.endTick = ticks;
+        Write("music/" + file, MakeXmi(p));
+        return Root() + "music\\" + file;
+    }
     void Tick() {
         gStream.Service();
         gMidi.Service();
@@ -152,11 +161,7 @@ TEST_F(Music, ModeFourFadesToSilenceThroughAVolumeChangeAndRepeatTwoPlaysOnce) {
 
 TEST_F(Music, MidiPieceFadesAndEnds) {
     if (!std::filesystem::exists(kDefaultSoundFont)) GTEST_SKIP() << "no sound font";
-    XmiPiece p;
-    p.notes.push_back({0, 0, 64, 110, 600});
-    p.endTick = 600;  // five seconds
-    Write("music/long.xmi", MakeXmi(p));
-    std::string name = Root() + "music\\long.xmi";
+    std::string name = WriteOneNote("long.xmi", 600);  // five seconds
     ASSERT_EQ(gMidi.Open(), 1);
     gMidi.WaitForSequences();
     MidiFinishFontLoads();
@@ -178,11 +183,7 @@ TEST_F(Music, MidiPieceFadesAndEnds) {
 // piece played at once waits for them, and a second piece finds the other.
 TEST_F(Music, PiecesPlayedAsTheMidiPlayerOpensWaitForItsSequences) {
     if (!std::filesystem::exists(kDefaultSoundFont)) GTEST_SKIP() << "no sound font";
-    XmiPiece p;
-    p.notes.push_back({0, 0, 64, 110, 120});
-    p.endTick = 120;  // one second
-    Write("music/soon.xmi", MakeXmi(p));
-    std::string name = Root() + "music\\soon.xmi";
+    std::string name = WriteOneNote("soon.xmi", 120);  // one second
     HoldMidiOpening(true);
     ASSERT_EQ(gMidi.Open(), 1);
     EXPECT_EQ(gMidi.Play(name.c_str(), 3, 127, 1), 1);
@@ -198,11 +199,7 @@ TEST_F(Music, PiecesPlayedAsTheMidiPlayerOpensWaitForItsSequences) {
 // them: a new Open makes both again.
 TEST_F(Music, TheMidiPlayerClosedAsItOpensFreesItsSequences) {
     if (!std::filesystem::exists(kDefaultSoundFont)) GTEST_SKIP() << "no sound font";
-    XmiPiece p;
-    p.notes.push_back({0, 0, 64, 110, 120});
-    p.endTick = 120;
-    Write("music/soon.xmi", MakeXmi(p));
-    std::string name = Root() + "music\\soon.xmi";
+    std::string name = WriteOneNote("soon.xmi", 120);
     HoldMidiOpening(true);
     ASSERT_EQ(gMidi.Open(), 1);
     gMidi.Close();
