@@ -59,8 +59,8 @@ TEST_F(EndTest, VictoryPaysCappedMoneyExperienceToLivingMembersAndTheFirstThreeD
     Member(6, 3, 5, 10);  // past the six fighting places
     gOwnedItems[2] = 99;
     gOwnedItems[1] = 5;
-    const i32 drops[] = {-5, 4, 2, 1};  // below, at the count, full, fourth
-    for (int k = 0; k < 4; ++k) gEnemySide.drops[k] = drops[k];
+    // Below, at the count, full, fourth.
+    std::ranges::copy(std::array{-5, 4, 2, 1}, gEnemySide.drops);
     PayVictoryRewards();
     // The money capped. Only the living member and the one at the cap's edge
     // gain (capped); the dying member, the creature's role and the seventh
@@ -70,8 +70,7 @@ TEST_F(EndTest, VictoryPaysCappedMoneyExperienceToLivingMembersAndTheFirstThreeD
               (std::vector<i64>{0x7FFFFFFF, 40, 10, 10, 10, 0x7FFFFFFF}));
     EXPECT_EQ(std::tuple(Record(2).exp, gOwnedItems[2], gOwnedItems[1]), std::tuple(0, 99, 5));
 
-    const i32 good[] = {1, 1, 3};
-    for (int k = 0; k < 3; ++k) gEnemySide.drops[k] = good[k];
+    std::ranges::copy(std::array{1, 1, 3}, gEnemySide.drops);
     gEnemySide.goldTotal = 7;
     gScriptVars[0] = 100;
     PayVictoryRewards();
@@ -94,8 +93,7 @@ TEST_F(EndTest, TwoLevelsInARowShowTwoPanelsAndGrowByTheExchangedRows) {
         gLevelUpStats[1][1][2 + k] = 50;  // role 1's own rows must not be read
         gLevelUpStats[1][2][2 + k] = 50;
     }
-    const LevelUpSkill ups[] = {{5, 2}, {6, 3}, {7, 4}};
-    std::copy_n(ups, 3, gLevelUpSkills[0]);
+    std::ranges::copy(std::array<LevelUpSkill, 3>{{{5, 2}, {6, 3}, {7, 4}}}, gLevelUpSkills[0]);
     gLevelUpSkills[1][0] = {8, 2};
     cFighter& f = Member(0, 1, 1, 45 + 90 + 7);
     f.hp = 50;

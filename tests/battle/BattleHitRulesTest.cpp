@@ -196,38 +196,34 @@ TEST_F(HitRules, SkillSpecials) {
     auto [x, t] = Two();
     SkillData sk{};
     i32 reflected = 0;
-    Loss l{101, 0};
-    sk.special = 2;
+    Loss l{};
+    // Special code s applied to a blow of this loss.
+    auto apply = [&](i32 special, Loss loss) {
+        sk.special = special;
+        l = loss;
+        ApplySkillSpecial(x, t, sk, l, reflected);
+    };
     Record(1).kind = 1;
-    ApplySkillSpecial(x, t, sk, l, reflected);
+    apply(2, {101, 0});
     EXPECT_EQ(std::tuple(x.hp, l.hp), std::tuple(0, 50));
     Record(1).kind = 0;
-    sk.special = 4;
-    l = {101, 0};
-    ApplySkillSpecial(x, t, sk, l, reflected);
+    apply(4, {101, 0});
     EXPECT_EQ(l.hp, 101);  // an ordinary monster takes it whole
-    sk.special = 5;
     x.hp = 30;
-    ApplySkillSpecial(x, t, sk, l, reflected);
+    apply(5, {101, 0});
     EXPECT_EQ(x.hp, 100);  // 30 + 101, up to max
-    sk.special = 6;
     x.mp = 10;
-    l = {0, 15};
-    ApplySkillSpecial(x, t, sk, l, reflected);
+    apply(6, {0, 15});
     EXPECT_EQ(std::tuple(x.mp, reflected), std::tuple(25, 0));
 
     t.status = kStSunShield;
     t.sunCount = 3;
-    sk.special = 8;
-    l = {101, 0};
-    ApplySkillSpecial(x, t, sk, l, reflected);
+    apply(8, {101, 0});
     EXPECT_EQ(std::tuple(l.hp, t.sunCount), std::tuple(101, 3));
-    sk.special = 0;
-    ApplySkillSpecial(x, t, sk, l, reflected);
+    apply(0, {101, 0});
     // Reflected: half of 101, before the halving.
     EXPECT_EQ(std::tuple(l.hp, reflected, t.sunCount), std::tuple(50, 50, 2));
-    l = {-81, 0};
-    ApplySkillSpecial(x, t, sk, l, reflected);
+    apply(0, {-81, 0});
     EXPECT_EQ(std::tuple(reflected, LoggedBattleLines().back()),
               std::tuple(90, Line("太陽之盾反彈部份的魔法...!")));
 }

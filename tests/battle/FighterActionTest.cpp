@@ -51,13 +51,16 @@ protected:
         ResetBattleSprites();
         spawned.clear();
     }
-    int RunUntilIdle(cFighter& f, int limit = 600) {
-        return TickUntil([&] { return Idle(f); }, limit);
-    }
     // The command given and carried out until the fighter stands idle at home again.
     bool Act(cFighter& f, i32 command, cFighter* target) {
         Order(f, command, target);
-        return RunUntilIdle(f) > 0;
+        return TickUntil([&] { return Idle(f); }, 600) > 0;
+    }
+    // Ticks until done holds on or after a tick on which seen held; whether that came.
+    template <class S, class D>
+    static bool TickUntilAfter(S seen, D done) {
+        bool saw = false;
+        return TickUntil([&] { return (saw |= seen()) && done(); }) > 0;
     }
 };
 
@@ -150,12 +153,8 @@ TEST_F(FighterActionTest, PoisonFollowsEveryCompletedActionOfAPoisonedFighter) {
     MonsterData& m = RecordOf(true, 0);
     m.strength = m.stamina = m.agility = 10;
     Order(p, kCmdDefend, nullptr);
-    bool sawPoison = false;
-    ASSERT_GT(TickUntil([&] {
-                  sawPoison |= p.action == kStatePoison;
-                  return sawPoison && p.action == kStateWaiting;
-              }),
-              0);
+    ASSERT_TRUE(TickUntilAfter([&] { return p.action == kStatePoison; },
+                               [&] { return p.action == kStateWaiting; }));
     EXPECT_EQ(std::tuple(p.hp, p.defending, Lines()),
               std::tuple(87, 1, std::vector<std::string>{Line("防禦")}));
 }
@@ -170,12 +169,8 @@ TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
         ClearLoggedBattleLines();
         Queue(4, {1});  // the counter roll; agility 10 against 10 gives q = 100 + 6
         Order(e, kCmdAttack, &p);
-        bool countered = false;
-        ASSERT_GT(TickUntil([&] {
-                      countered |= p.action == kStateCounter;
-                      return countered && BothIdle(e, p) && e.x == e.homeX;
-                  }),
-                  0);
+        ASSERT_TRUE(TickUntilAfter([&] { return p.action == kStateCounter; },
+                                   [&] { return BothIdle(e, p) && e.x == e.homeX; }));
         const std::vector<std::string> lines =
             star ? std::vector<std::string>{Line("星星之盾抵消一半的攻擊力!")}
                  : std::vector<std::string>{};
@@ -285,7 +280,7 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAnd
     EXPECT_EQ(std::tuple(shrink.back(), gOwnedMonsters[5], gEnemySide.expTotal,
                          gEnemySide.goldTotal, Lines().back()),
               std::tuple(1000, 1, 10, 0, Line("捕捉%s成功...!", "E")));
-    ASSERT_GT(RunUntilIdle(p), 0);
+    ASSERT_GT(TickUntil([&] { return Idle(p); }, 600), 0);
     // The orb on the target, then the one that flies home.
     EXPECT_EQ(std::tuple(Spawned(kAnimCaptureOrb), Spawned(kAnimTheft)), std::tuple(2u, 0u));
     // With 99 owned the capture still takes the enemy, but the count stays.
@@ -406,15 +401,9 @@ TEST_F(FighterActionTest, ItemWarningIsEvadedByTheItemHitRoll) {
     // At 0x4: 50 <= 60 slips it (rate back to 30); at 0x1: 50 <= 30 fails and
     // the item lands (rate 40).
     Queue(100, {50, 50});
-    bool dodged = false;
     Order(p, kCmdItem, &e);
-    ASSERT_GT(TickUntil([&] {
-                  dodged |= e.action == kStateDodge;
-                  return Idle(p);
-              }),
-              0);
-    EXPECT_EQ(std::tuple(dodged, e.evasionRate, e.magicEvasionRate, e.hp),
-              std::tuple(true, 30, 40, 80));
+    ASSERT_TRUE(TickUntilAfter([&] { return e.action == kStateDodge; }, [&] { return Idle(p); }));
+    EXPECT_EQ(std::tuple(e.evasionRate, e.magicEvasionRate, e.hp), std::tuple(30, 40, 80));
 }
 
 TEST_F(FighterActionTest, ADyingMemberRefusesTheTransformAndIsRevivedByAnItemWithNoAct) {
