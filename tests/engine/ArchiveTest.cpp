@@ -31,14 +31,15 @@ namespace {
 // the game's own readers.
 struct ArchiveRoot {
     Harness h;
-    ArchiveRoot() { std::filesystem::create_directories(h.Path("PicLib")); }
+    // With sample, the sample archives are written (not opened).
+    explicit ArchiveRoot(bool sample = false) {
+        std::filesystem::create_directories(h.Path("PicLib"));
+        std::string error;
+        EXPECT_TRUE(!sample || WriteSampleArchives(h.root(), &error)) << error;
+    }
     std::string File(int archive, const char* ext) const {
         std::string name = kPicArchiveNames[archive];
         return h.Path("PicLib/" + name.substr(7) + ext);
-    }
-    void WriteSample() {
-        std::string error;
-        ASSERT_TRUE(WriteSampleArchives(h.root(), &error)) << error;
     }
     void Write(int archive, const char* ext, const std::vector<u8>& bytes) {
         WriteHostFile(File(archive, ext), bytes);
@@ -466,8 +467,7 @@ std::vector<u16> Expected(const ArchivePicture& pic, const ArchiveFrame& f) {
 
 TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
     for (bool wide : {false, true}) {
-        ArchiveRoot root;
-        root.WriteSample();
+        ArchiveRoot root(true);
         if (wide) SetPixelFormat(640, 480, 1280, 0xF800, 0x07E0, 0x001F);
         root.Open();
         for (const auto& [n, pic] : SamplePictures()) {
@@ -484,8 +484,7 @@ TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
         }
         ResetPixelFormat();
     }
-    ArchiveRoot root;
-    root.WriteSample();
+    ArchiveRoot root(true);
     // Entry 2999 of all_map2 is picture 17999; entry 1 of all_item is 3001.
     std::string error;
     root.Write(5, ".tsw",
@@ -507,8 +506,7 @@ TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
 // commanded, a god form's portrait in the creature ring, the town's well and
 // the quest log's scroll each show at least three colours among their opaque pixels.
 TEST(PicArchive, SampleThingsAreDrawnInSeveralColours) {
-    ArchiveRoot root;
-    root.WriteSample();
+    ArchiveRoot root(true);
     std::string error;
     ASSERT_TRUE(WriteInterfaceArt(root.h.root(), &error)) << error;
     root.Open();
@@ -536,8 +534,7 @@ TEST(PicArchive, SampleThingsAreDrawnInSeveralColours) {
 }
 
 TEST(PicCache, LoadsOnceReadsWithoutANodeTrimsTheOldestOfTheFullestBucketAndSampleActsWalk) {
-    ArchiveRoot root;
-    root.WriteSample();
+    ArchiveRoot root(true);
     root.Open();
     EXPECT_EQ(FindCachedPic(1, 0), nullptr);
     PicFrame* a = GetPic(1, 0);

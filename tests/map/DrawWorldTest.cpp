@@ -62,6 +62,7 @@ protected:
         AllocMapObjectBuckets();
         ResetTileAnimation();
         ClearDepthScale();  // the town's depth rows would scale the people
+        gViewX = gViewY = 0;
     }
     static u16 Colour(u32 t) {
         return ConvertPixel(static_cast<u16>(((t * 5) & 31) << 10 | ((t * 3 + 7) & 31) << 5 | 20));
@@ -171,7 +172,6 @@ TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCellsAndTileFrame
     gMap.layerGrid = grid.data();
     gMapCycle = 1;
     StepTileAnimation();
-    gViewX = gViewY = 0;
     Clear();
     DrawWorld();
     EXPECT_EQ(std::tuple(At(17, 17), At(600, 400)), std::tuple(Shade(2, 1), Shade(2, 0)));
@@ -179,7 +179,6 @@ TEST_F(DrawWorldTest, AlignedAndScrolledGroundWithKeyedAndEmptyCellsAndTileFrame
 
 TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRowAndFlagsBlankLayersOrShowTheCursor) {
     Install(60, 45, 16);
-    gViewX = gViewY = 0;
     // Two people overlap: the lower one (larger y) lies over the upper one in the
     // same bucket; bucket 2 is drawn before bucket 0 whatever the rows.
     AddPerson(300, 1, 200, 200, 0);
@@ -254,7 +253,6 @@ TEST_F(DrawWorldTest, PeopleAreDrawnByBucketThenRowAndFlagsBlankLayersOrShowTheC
 // 16 = 896 and 1024 - 512 x 12 / 16 = 640 of their height.
 TEST_F(DrawWorldTest, RowListScaleRunsFromTheRowAboveToTheOwnRowWithinACellRow) {
     Install(60, 45, 16);
-    gViewX = gViewY = 0;
     std::vector<u8> rows(16 + 4 * 45);
     StoreU32(&rows[0], 2);
     StoreU32(&rows[4], 45);
@@ -287,7 +285,6 @@ TEST_F(DrawWorldTest, RowListScaleRunsFromTheRowAboveToTheOwnRowWithinACellRow) 
 // indices 7-9 add nothing, and -12, -10, .. -2 for 10-15 give 4 .. 14.
 TEST_F(DrawWorldTest, TintStepsOfTheSixteenIndicesMoveEveryChannel) {
     Install(60, 45, 16);
-    gViewX = gViewY = 0;
     RoleSlot& s = gMapRoles[AddPerson(300, 1, 200, 200, 0)];
     const u32 mask[3] = {gMaskR, gMaskG, gMaskB}, unit[3] = {gUnitR, gUnitG, gUnitB};
     // A lit pixel of the person whose channels are whole tint steps, 16 or fewer.

@@ -46,16 +46,15 @@ TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
     // 240); the speaker's direction and the box's corner.
     const std::tuple<int, i32, i32> cases[] = {
         {0, 300, 326}, {1, 300, 126}, {2, 460, 166}, {3, 140, 174}};
+    DialogRecord r;
     for (auto [dir, x, y] : cases) {
         act.dir = dir;
-        DialogRecord r;
         ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
         EXPECT_EQ(std::tuple(r.w, r.h, r.x, r.y), std::tuple(40, 20, x, y)) << dir;
     }
     // A speaker in the corner: the box stays inside 30..576-w, 40..456-h.
     gMapRoles[slot].x = gMapRoles[slot].y = 0;
     act.dir = 1;
-    DialogRecord r;
     ASSERT_EQ(SetupDialog(&r, Spec(30, "abcd%Q"), nullptr, 0), 1);
     EXPECT_EQ(std::tuple(r.x >= 24, r.y >= 32), std::tuple(true, true));
     // A fixed position past the screen is clamped too.

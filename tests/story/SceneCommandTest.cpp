@@ -173,8 +173,7 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
 }
 
 TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
-    Write("FadeChangeMap 3 2 2 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
-    StartTalk(1, kPlayerRole);
+    Start("FadeChangeMap 3 2 2 0xFFFF 0xFFFF 0xFFFF\n SetFlag 300");
     // Fade out over 20 frames, then the change, then fade in over 10.
     std::vector<u32> mapAt;
     std::vector<float> red;
