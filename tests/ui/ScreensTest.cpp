@@ -436,6 +436,12 @@ struct TitleTest : ::testing::Test {
     Harness h;
     void SetUp() override { h.StartGame(); }
     void Tap(u8 code) { TapKey(h, code); }
+    // Ends the running screen with a result, as its buttons do, and runs frames.
+    void Finish(i32& result, i32 value, int frames) {
+        result = value;
+        gFramePhase = 2;
+        h.RunFrames(frames);
+    }
 };
 
 // The keys walk the buttons, button k's cursor point being (145 + 150k, 440).
@@ -471,9 +477,7 @@ TEST_F(TitleTest, KeysCursorAndPicture) {
     }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.focus);
-        gMainMenuFrame->result = kTitleNone;  // to the map, then the title anew
-        gFramePhase = 2;
-        h.RunFrames(1);
+        Finish(gMainMenuFrame->result, kTitleNone, 1);  // to the map, then the title anew
         gKeyFocus = c.focus;
         gSmartMouse = c.smart;
         gFrameId = kScreenBit | 0;
@@ -488,13 +492,9 @@ TEST_F(TitleTest, KeysCursorAndPicture) {
     std::set<i32> seen;
     for (int i = 0; i < 30; ++i) {
         seen.insert(gMainMenuFrame->titleAction);
-        gMainMenuFrame->result = kTitleResSettings;
-        gFramePhase = 2;
-        h.RunFrames(3);
+        Finish(gMainMenuFrame->result, kTitleResSettings, 3);
         ASSERT_NE(gSettingsFrame, nullptr);
-        gSettingsFrame->result = 1;  // back to the title
-        gFramePhase = 2;
-        h.RunFrames(3);
+        Finish(gSettingsFrame->result, 1, 3);  // back to the title
         ASSERT_NE(gMainMenuFrame, nullptr);
     }
     EXPECT_EQ(seen, (std::set<i32>{1, 2, 3}));
@@ -553,9 +553,7 @@ TEST_F(TitleTest, OpensRunsRedrawsFromBlackAndMapModeOpensAndCloses) {
     // ids past 32 and screens whose object another module makes, missing, go
     // back to map mode at once; every close clears controls and pictures; an
     // object made elsewhere is freed after its close, and the top bit is optional.
-    gMainMenuFrame->result = kTitleNone;
-    gFramePhase = 2;
-    h.RunFrames(1);
+    Finish(gMainMenuFrame->result, kTitleNone, 1);
     ASSERT_EQ(gFrameId, kMapMode);
     OpenItemFrame(0);  // nothing owned: the chooser closes in its Open
     h.RunFrames(1);
