@@ -159,6 +159,10 @@ MH_AVX2 void RowTo32Avx2(const u16* src, i32 n, u32* dst, PictureLayout layout, 
         Put(stream, to + 2, _mm256_permute2x128_si256(a0, a1, 0x31));
         Put(stream, to + 3, _mm256_permute2x128_si256(c0, c1, 0x31));
     }
+    if (i == n) return;
+    // The SSE2 code that takes the last pixels is not VEX-coded: with the
+    // upper halves left dirty every one of its instructions would stall.
+    _mm256_zeroupper();
     RowTo32Sse2(src + i, n - i, dst + static_cast<size_t>(i) * scale, layout, f, scale);
 }
 const bool kHasAvx2 = __builtin_cpu_supports("avx2");
