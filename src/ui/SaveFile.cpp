@@ -436,6 +436,15 @@ int IsQuickSaveValid() {
     return ReadSaveFile(QuickPath(), nullptr) ? 1 : 0;
 }
 
+int IsSlotTaken(int slot) {
+    if (slot < 0 || slot >= kSaveSlots) return 0;
+    return FileExists(SlotPath(slot).c_str()) ? 1 : 0;
+}
+
+int IsQuickSaveTaken() {
+    return FileExists(QuickPath().c_str()) ? 1 : 0;
+}
+
 int WriteSaveFile(const char* path) {
     std::vector<u16> canvas(640 * 480);
     DrawWorld();

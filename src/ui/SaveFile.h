@@ -109,6 +109,10 @@ std::unique_ptr<SaveImage> ReadSaveFile(const std::string& path, DataError* erro
 // A slot holds a well-formed save.
 int IsSlotUsed(int slot);
 int IsQuickSaveValid();
+// Something is at the slot's or the quick save's name, a damaged save too:
+// what a save there would replace.
+int IsSlotTaken(int slot);
+int IsQuickSaveTaken();
 
 // Writes the running game to path through a temporary file; 0 with a box
 // when anything fails (the old file stays as it was).

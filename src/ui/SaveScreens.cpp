@@ -352,10 +352,11 @@ int cSaveLoadFrame::LoadGameFromSlot(i32 slot) {
 void cSaveLoadFrame::ClickRow(i32 row) {
     if (row < 0) return;
     i32 slot = rows[row].slot;
-    bool used = IsSlotUsed(slot) != 0;
     askedSlot = slot;
     if (screen == Screen::SaveSlots) {
-        if (used) {
+        // A save that no longer reads shows as empty but is still replaced
+        // only on yes.
+        if (IsSlotTaken(slot)) {
             PlayUISound(kSndAsk);
             OpenBox(B5("是否覆蓋？"), 275);
             return;
@@ -365,7 +366,7 @@ void cSaveLoadFrame::ClickRow(i32 row) {
         ReadSlotHeader(top);
         return;
     }
-    if (!used) return;
+    if (!IsSlotUsed(slot)) return;
     if (screen == Screen::LoadSlots) {
         PlayUISound(kSndAsk);
         OpenBox(B5("放棄目前進度？"), 250);
@@ -746,15 +747,15 @@ void cQuickSaveFrame::ClickBoxes() {
     i32 which = BoxAt(gMouseInput.x, gMouseInput.y);
     if (which < 0) return;
     for (SaveRowView& b : boxes) b.background->SetPics(boxPics_[0], nullptr, nullptr);
-    bool valid = IsQuickSaveValid() != 0;
     if (which == 0) {
         boxMode = 0;
-        if (!valid) return;
+        if (!IsQuickSaveValid()) return;
         PlayUISound(kSndAsk);
         return OpenBox(B5("放棄目前進度？"), 250);
     }
     boxMode = 1;
-    if (valid) {
+    // A quick save that no longer reads is replaced only on yes as well.
+    if (IsQuickSaveTaken()) {
         PlayUISound(kSndAsk);
         return OpenBox(B5("是否覆蓋？"), 275);
     }

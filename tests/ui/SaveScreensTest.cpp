@@ -2,12 +2,15 @@
 // title's load, and a replay that saves and loads through the screens.
 
 #include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "battle/Battle.h"
 #include "data/KeyBindings.h"
 #include "map/MapManage.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleBattle.h"
+#include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "shell/Session.h"
 #include "sound/Music.h"
@@ -378,6 +381,54 @@ TEST_F(SlotKeysTest, QuickPageHoverTipsAndALoadThatAsksOnlyWithAQuickSave) {
     EXPECT_NE(gScriptVars[0], 99u);
     h.RunFrames(1);
     EXPECT_EQ(gFrameId, kScreenBit | 15);
+}
+
+// A save that no longer reads shows as empty, yet a save over it asks first
+// and replaces it only on yes: a slot on the save screen and the quick save on
+// its page alike.
+TEST_F(SlotKeysTest, ASaveThatNoLongerReadsIsReplacedOnlyOnYes) {
+    struct Place {
+        const char* what;
+        u32 screen;
+        std::string path;
+        i32 target, x, y;  // the click onto the slot's row or the save box
+        i32 box;           // the yes/no box's id
+        std::function<u32()> boxOpen;
+        std::function<int()> reads;
+    };
+    const Place places[] = {
+        {"slot 01", 8, SlotPath(0), kSlotRows, 200, 100, kSlotBox,
+         [] { return gSaveLoadFrame->boxOpen; }, [] { return IsSlotUsed(0); }},
+        {"quick save", 25, QuickPath(), kQuickBoxes, 300, 300, kQuickBox,
+         [] { return gQuickSaveFrame->boxOpen; }, [] { return IsQuickSaveValid(); }}};
+    for (const Place& p : places) {
+        SCOPED_TRACE(p.what);
+        CloseRunning();
+        gScriptVars[0] = 1234;
+        ASSERT_EQ(p.screen == 8 ? SaveToSlotFile(0) : QuickSave(), 1);
+        const std::string host = HostPath(p.path);
+        std::string bytes;
+        {
+            std::ifstream in(host, std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        bytes.resize(bytes.size() / 2);  // cut short: it no longer reads
+        std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
+        ASSERT_EQ(p.reads(), 0);
+        auto onDisk = [&] {
+            std::ifstream in(host, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+        gSaveSlotPos = 0;
+        Open(p.screen);
+        Click(p.target, p.x, p.y);
+        EXPECT_EQ(std::make_tuple(p.boxOpen(), onDisk() == bytes), std::make_tuple(1u, true));
+        Click(p.box, 350, 250);  // no
+        EXPECT_EQ(std::make_tuple(p.boxOpen(), onDisk() == bytes), std::make_tuple(0u, true));
+        Click(p.target, p.x, p.y);
+        Click(p.box, 250, 250);  // yes
+        EXPECT_EQ(std::make_tuple(p.boxOpen(), p.reads()), std::make_tuple(0u, 1));
+    }
 }
 
 // A game that ended released the databases whose counts size a save's item
