@@ -28,7 +28,7 @@ extern i32 gWalkMode;      // 0 walk, 1 run
 extern u32 gRealTimeBattle;
 extern u32 gCdVolume;     // 0..11
 extern u32 gTextSpeed;    // 0..11
-extern i32 gSaveSlotPos;  // the slot screen's remembered position, 0..98
+extern i32 gSaveSlotPos;  // the slot screen's remembered slot (0..98) + 1000 x its row (0..2)
 extern u32 gSmartMouse;
 
 // A 0..11 volume on the sound library's 0..127 scale.

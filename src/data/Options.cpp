@@ -27,6 +27,13 @@ u32 ClampU(i32 v, i32 lo, i32 hi) {
     return static_cast<u32>(std::clamp(v, lo, hi));
 }
 
+// The slot screen's position is a slot and the row it stood on, slot + 1000 x
+// row: each part is kept in its range.
+i32 ClampSlotPos(i32 v) {
+    if (v < 0) return 0;
+    return std::min(v / 1000, 2) * 1000 + std::min(v % 1000, 98);
+}
+
 }  // namespace
 
 void SetDefaultOptions() {
@@ -69,7 +76,7 @@ void OptionsFromValues(const i32* v, int count) {
     if (has(7)) gTextSpeed = ClampU(v[7], 0, 11);
     for (int k = 0; k < kLogicalKeyCount; ++k)
         if (has(8 + k)) gKeyBindings[k] = ClampU(v[8 + k], 1, 255);
-    if (has(20)) gSaveSlotPos = static_cast<i32>(ClampU(v[20], 0, 98));
+    if (has(20)) gSaveSlotPos = ClampSlotPos(v[20]);
     if (has(21)) gSmartMouse = static_cast<u32>(v[21]);
 }
 

@@ -578,6 +578,17 @@ TEST(Options, DefaultsClampsAndRoundTripInFileOrder) {
     EXPECT_EQ(std::tuple(gSfxVolume, gMusicVolume, gCdVolume, gTextSpeed, gKeyBindings[kKeyUp],
                          gKeyBindings[kKeyDown], gSaveSlotPos),
               std::tuple(11u, 0u, 11u, 11u, 1u, 255u, 98));
+    // The save-slot position is a slot and the row it stood on, slot + 1000 x
+    // row: a slot shown on a lower row keeps its row; each part is clamped.
+    const std::pair<i32, i32> slotPositions[] = {
+        {1001, 1001}, {2098, 2098}, {3005, 2005}, {1150, 1098}, {-7, 0}};
+    for (auto [stored, kept] : slotPositions) {
+        std::vector<i32> values(20, 0);
+        values.push_back(stored);
+        write(values);
+        LoadOptions();
+        EXPECT_EQ(gSaveSlotPos, kept) << stored;
+    }
     EXPECT_EQ(std::tuple(VolumeTo127(0), VolumeTo127(6), VolumeTo127(11)), std::tuple(0, 69, 127));
 
     // A whole file in range: each word lands in its value, and the file is
