@@ -86,7 +86,9 @@ int cFile::Open(const char* name, u32 disposition, u32 access) {
     struct stat st;
     if (::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
         ::chmod(host.c_str(), st.st_mode | S_IWUSR);
-    int fd = FsOpen(host.c_str(), flags, 0644);
+    // Opened without blocking, so that a pipe at the name cannot hold the
+    // game; only plain files are kept, and they are used blocking.
+    int fd = FsOpen(host.c_str(), flags | O_NONBLOCK, 0644);
     if (fd < 0) {
         FormatError(errno);
         return 0;
@@ -96,6 +98,7 @@ int cFile::Open(const char* name, u32 disposition, u32 access) {
         FormatError(EISDIR);
         return 0;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     auto key = std::make_pair(static_cast<u64>(st.st_dev), static_cast<u64>(st.st_ino));
     if (OpenFiles().count(key)) {
         FsClose(fd);

@@ -1,12 +1,18 @@
 // cFile and cDataFile: end-of-file behaviour, the sticky transfer count,
 // Windows paths, formatted lines, tags and bounded strings.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -38,6 +44,36 @@ struct Files : testing::Test {
         return f.Open(h.Path(name).c_str(), how, access);
     }
 };
+
+// A folder or a pipe standing at a file's name opens as no file, at once, for
+// reading, for reading and writing, and for writing anew.
+TEST_F(Files, AFolderOrAPipeAtTheNameDoesNotOpen) {
+    std::filesystem::create_directories(h.Path("folder.sav"));
+    ASSERT_EQ(::mkfifo(h.Path("pipe.sav").c_str(), 0600), 0);
+    const std::pair<u32, u32> ways[] = {{OPEN_EXISTING, GENERIC_READ},
+                                        {OPEN_ALWAYS, GENERIC_READ | GENERIC_WRITE},
+                                        {CREATE_ALWAYS, GENERIC_WRITE}};
+    for (const char* name : {"folder.sav", "pipe.sav"})
+        for (const auto& [how, access] : ways) {
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(how));
+            // The open runs aside: one that waits for the pipe's other end is
+            // let go below and reported.
+            auto opened = std::make_shared<std::promise<int>>();
+            std::future<int> result = opened->get_future();
+            std::string path = h.Path(name);
+            std::thread([opened, path, how, access] {
+                cFile f;
+                opened->set_value(f.Open(path.c_str(), how, access));
+            }).detach();
+            if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+                ADD_FAILURE() << "the open waits for the pipe's other end";
+                int end = ::open(path.c_str(), O_RDWR | O_NONBLOCK);
+                result.wait();
+                ::close(end);
+            }
+            EXPECT_EQ(result.get(), 0);
+        }
+}
 
 TEST_F(Files, ReadsViewsSharingPathsLinesTagsAndBoundedStrings) {
     Put("a.bin", {1, 2, 3, 4, 5, 6});
