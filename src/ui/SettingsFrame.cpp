@@ -93,6 +93,12 @@ bool Inside(i32 v, i32 lo, i32 hi) {
 bool Refused(int code) {
     return code <= 0 || (code >= 59 && code <= 68) || code == 87 || code == 88;
 }
+// Clicks made while a key is being taken are dropped: kept, they would act on
+// the screen once the key is taken.
+void DropClicks() {
+    gMouseInput.rightClick = 0;
+    gMouseInput.clickedId = 0;
+}
 cControl* Text(cGrpFont* f, i32 x, i32 y, const char* big5, u32 colour, i32 style) {
     cControl* c = new cControl(x, y);
     c->SetFont(f, colour, style);
@@ -515,9 +521,10 @@ void cSettingsFrame::RunHover() {
 void cSettingsFrame::Run() {
     if (screen == Screen::Settings) panel_.Refresh();
     RefreshSliders(false);
-    if (cooldownEnd && static_cast<i32>(timeGetTime() - cooldownEnd) < 0) return;
+    if (cooldownEnd && static_cast<i32>(timeGetTime() - cooldownEnd) < 0) return DropClicks();
     cooldownEnd = 0;
     if (capturing) {
+        DropClicks();
         RunCapture();
         return;
     }

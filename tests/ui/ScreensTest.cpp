@@ -866,15 +866,21 @@ TEST_F(SettingsTest, ResetAndRebinding) {
     EXPECT_EQ(std::make_tuple(gSettingsFrame->keys[kKeyUp], gSettingsFrame->keys[kKeyAutoAttack],
                               gSettingsFrame->capturing),
               std::make_tuple(0x1Eu, 0u, 0));
-    // An F-key is no binding: the capture waits on.
+    // An F-key is no binding: the capture waits on. A right click and a click
+    // on OK meanwhile are not looked at, then or once the key is taken.
     ClickAt(300, 265);  // key 1, down
     h.RunFrames(12);
     for (u8 f : {0x3B, 0x58}) TapKey(h, f);  // F1, F12
+    RightClick();
+    ClickAt(230, 435);
     EXPECT_EQ(std::make_tuple(gSettingsFrame->capturing, gSettingsFrame->keys[kKeyDown], gFrameId),
               std::make_tuple(1, 0xD0u, kScreenBit | 12));
     TapKey(h, 0x30, 0);  // B
     EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0x30u);
     h.RunFrames(16);
+    ASSERT_NE(gSettingsFrame, nullptr);
+    EXPECT_EQ(std::make_tuple(gSettingsFrame->result, gFrameId, gKeyBindings[kKeyDown]),
+              std::make_tuple(0, kScreenBit | 12, 0xD0u));
     // OK applies: the bindings and the map-mode table follow.
     ClickAt(230, 435);
     h.RunFrames(2);
