@@ -816,6 +816,15 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
         EXPECT_TRUE(CursorAt(w.x, w.y)) << int(w.key);
     }
     EXPECT_EQ(gSettingsFrame->music, 7);
+    // The cursor on a part of the background gives that part's focus, and the
+    // keys go on from there: a key row, a slider's bar.
+    MoveTo(300, 292, 2);  // the row of right
+    Tap(kScanDown, 2);
+    EXPECT_EQ(gSettingsFrame->focus, 15) << "the row of page down, below it";
+    EXPECT_TRUE(CursorAt(298, 320));
+    MoveTo(200, 90, 2);  // the music bar
+    Tap(kScanLeft, 2);
+    EXPECT_EQ(gSettingsFrame->music, 6);
     // The music slider's ends, then its right arrow at 11, which stays.
     for (const auto& [x, music] : {std::pair{136, 0}, {326, 11}, {335, 11}}) {
         ClickAt(x, 90);
@@ -830,8 +839,8 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     ClickAt(160, 215);
     EXPECT_EQ(std::make_tuple(gSettingsFrame->swap, gSettingsFrame->realTime),
               std::make_tuple(80, 1));
-    gSettingsFrame->focus = 4;
-    Tap(kScanRight);  // 80 wraps to 45
+    MoveTo(180, 190, 2);  // the map-cache row
+    Tap(kScanRight);      // 80 wraps to 45
     EXPECT_EQ(gSettingsFrame->swap, 45);
     Tap(kScanEsc, 2);
     EXPECT_EQ(std::make_tuple(gFrameId, gTextSpeed, gMusicVolume, gSwapSpace, gRealTimeBattle),
