@@ -75,7 +75,7 @@ void OptionsFromValues(const i32* v, int count) {
     if (has(6)) gSwapSpace = ClampU(v[6], 0, 255);
     if (has(7)) gTextSpeed = ClampU(v[7], 0, 11);
     for (int k = 0; k < kLogicalKeyCount; ++k)
-        if (has(8 + k)) gKeyBindings[k] = ClampU(v[8 + k], 1, 255);
+        if (has(8 + k)) gKeyBindings[k] = ClampU(v[8 + k], 0, 255);  // 0: no key
     if (has(20)) gSaveSlotPos = ClampSlotPos(v[20]);
     if (has(21)) gSmartMouse = static_cast<u32>(v[21]);
 }

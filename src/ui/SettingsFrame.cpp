@@ -89,9 +89,37 @@ constexpr KeyNameEntry kKeyNames[] = {
 bool Inside(i32 v, i32 lo, i32 hi) {
     return v >= lo && v <= hi;
 }
+// The key (0..10) whose row band of the background holds (x, y), or -1.
+int KeyRowAt(i32 x, i32 y) {
+    for (int k = 0; k < kBoundKeys; ++k) {
+        bool left = k % 2 == 0;
+        if (Inside(x, left ? 33 : 231, left ? 220 : 418) &&
+            Inside(y, kKeyBand[k][0], kKeyBand[k][1]))
+            return k;
+    }
+    return -1;
+}
+// The focus code of the part of the background at (x, y) that a click acts
+// on: a slider bar, a map-cache caption, a box caption or a key row; -1 none.
+i32 BackgroundFocusAt(i32 x, i32 y) {
+    for (int s = 0; s < kSliderCount; ++s)
+        if (Inside(y, kSliderY[s], kSliderY[s] + 13) && Inside(x, kBarX, 326)) return s;
+    if (Inside(y, 185, 198) && (Inside(x, 153, 212) || Inside(x, 256, 312) || Inside(x, 356, 412)))
+        return 4;
+    if (Inside(y, 210, 222) && Inside(x, 153, 233)) return 5;
+    if (Inside(y, 210, 222) && Inside(x, 273, 353)) return 6;
+    int k = KeyRowAt(x, y);
+    return k >= 0 ? 10 + k : -1;
+}
 // Keys the capture never takes: none, F1-F10, F11, F12.
 bool Refused(int code) {
     return code <= 0 || (code >= 59 && code <= 68) || code == 87 || code == 88;
+}
+// Clicks made while a key is being taken are dropped: kept, they would act on
+// the screen once the key is taken.
+void DropClicks() {
+    gMouseInput.rightClick = 0;
+    gMouseInput.clickedId = 0;
 }
 cControl* Text(cGrpFont* f, i32 x, i32 y, const char* big5, u32 colour, i32 style) {
     cControl* c = new cControl(x, y);
@@ -419,18 +447,14 @@ void cSettingsFrame::RunBackgroundClick() {
         ShowChoices();
         return;
     }
-    for (int k = 0; k < kBoundKeys; ++k) {
-        bool left = k % 2 == 0;
-        if (!Inside(x, left ? 33 : 231, left ? 220 : 418)) continue;
-        if (!Inside(y, kKeyBand[k][0], kKeyBand[k][1])) continue;
-        PlayUISound(261);
-        capturing = 1;
-        keyIndex = k;
-        captureStart = timeGetTime();
-        captureFrame_->Move(left ? 35 : 233, 260 + 25 * (k / 2) - 2);
-        captureFrame_->Show();
-        return;
-    }
+    int k = KeyRowAt(x, y);
+    if (k < 0) return;
+    PlayUISound(261);
+    capturing = 1;
+    keyIndex = k;
+    captureStart = timeGetTime();
+    captureFrame_->Move(k % 2 == 0 ? 35 : 233, 260 + 25 * (k / 2) - 2);
+    captureFrame_->Show();
 }
 
 void cSettingsFrame::RunCapture() {
@@ -510,14 +534,19 @@ void cSettingsFrame::RunHover() {
     if (id == kSetMouseBoxId) focus = 6;
     if (id == kSetOkId) focus = 40;
     if (id == kSetResetId) focus = 41;
+    if (id == kSetBackgroundId) {
+        i32 f = BackgroundFocusAt(gMouseInput.x, gMouseInput.y);
+        if (f >= 0) focus = f;
+    }
 }
 
 void cSettingsFrame::Run() {
     if (screen == Screen::Settings) panel_.Refresh();
     RefreshSliders(false);
-    if (cooldownEnd && static_cast<i32>(timeGetTime() - cooldownEnd) < 0) return;
+    if (cooldownEnd && static_cast<i32>(timeGetTime() - cooldownEnd) < 0) return DropClicks();
     cooldownEnd = 0;
     if (capturing) {
+        DropClicks();
         RunCapture();
         return;
     }

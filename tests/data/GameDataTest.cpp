@@ -571,13 +571,15 @@ TEST(Options, DefaultsClampsAndRoundTripInFileOrder) {
                          gKeyBindings[kKeyCancel], gSmartMouse),
               std::tuple(5, 1, 9u, 6u, 1u, 1u));
     // Values out of range are clamped: eight values, the twelve keys, the save
-    // slot position and the smart mouse.
+    // slot position and the smart mouse. A key of code 0 is one the settings
+    // screen left without a key, and stays so.
     write({1000, 0,  0,  99, -4, 12, 60, 1000, 0,  4000, 30,
-           30,   30, 30, 30, 30, 30, 30, 30,   30, 250,  1});
+           30,   30, 30, 30, 30, 30, 30, -7,   30, 250,  1});
     LoadOptions();
     EXPECT_EQ(std::tuple(gSfxVolume, gMusicVolume, gCdVolume, gTextSpeed, gKeyBindings[kKeyUp],
-                         gKeyBindings[kKeyDown], gSaveSlotPos),
-              std::tuple(11u, 0u, 11u, 11u, 1u, 255u, 98));
+                         gKeyBindings[kKeyDown], gKeyBindings[kKeyAutoAttack], gSaveSlotPos),
+              std::tuple(11u, 0u, 11u, 11u, 0u, 255u, 0u, 98));
+    EXPECT_EQ(gMapKeyCodes[4], 0u);
     // The save-slot position is a slot and the row it stood on, slot + 1000 x
     // row: a slot shown on a lower row keeps its row; each part is clamped.
     const std::pair<i32, i32> slotPositions[] = {

@@ -816,6 +816,15 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
         EXPECT_TRUE(CursorAt(w.x, w.y)) << int(w.key);
     }
     EXPECT_EQ(gSettingsFrame->music, 7);
+    // The cursor on a part of the background gives that part's focus, and the
+    // keys go on from there: a key row, a slider's bar.
+    MoveTo(300, 292, 2);  // the row of right
+    Tap(kScanDown, 2);
+    EXPECT_EQ(gSettingsFrame->focus, 15) << "the row of page down, below it";
+    EXPECT_TRUE(CursorAt(298, 320));
+    MoveTo(200, 90, 2);  // the music bar
+    Tap(kScanLeft, 2);
+    EXPECT_EQ(gSettingsFrame->music, 6);
     // The music slider's ends, then its right arrow at 11, which stays.
     for (const auto& [x, music] : {std::pair{136, 0}, {326, 11}, {335, 11}}) {
         ClickAt(x, 90);
@@ -830,8 +839,8 @@ TEST_F(SettingsTest, SlidersAndCancelApplyAndWriteTheFile) {
     ClickAt(160, 215);
     EXPECT_EQ(std::make_tuple(gSettingsFrame->swap, gSettingsFrame->realTime),
               std::make_tuple(80, 1));
-    gSettingsFrame->focus = 4;
-    Tap(kScanRight);  // 80 wraps to 45
+    MoveTo(180, 190, 2);  // the map-cache row
+    Tap(kScanRight);      // 80 wraps to 45
     EXPECT_EQ(gSettingsFrame->swap, 45);
     Tap(kScanEsc, 2);
     EXPECT_EQ(std::make_tuple(gFrameId, gTextSpeed, gMusicVolume, gSwapSpace, gRealTimeBattle),
@@ -866,15 +875,21 @@ TEST_F(SettingsTest, ResetAndRebinding) {
     EXPECT_EQ(std::make_tuple(gSettingsFrame->keys[kKeyUp], gSettingsFrame->keys[kKeyAutoAttack],
                               gSettingsFrame->capturing),
               std::make_tuple(0x1Eu, 0u, 0));
-    // An F-key is no binding: the capture waits on.
+    // An F-key is no binding: the capture waits on. A right click and a click
+    // on OK meanwhile are not looked at, then or once the key is taken.
     ClickAt(300, 265);  // key 1, down
     h.RunFrames(12);
     for (u8 f : {0x3B, 0x58}) TapKey(h, f);  // F1, F12
+    RightClick();
+    ClickAt(230, 435);
     EXPECT_EQ(std::make_tuple(gSettingsFrame->capturing, gSettingsFrame->keys[kKeyDown], gFrameId),
               std::make_tuple(1, 0xD0u, kScreenBit | 12));
     TapKey(h, 0x30, 0);  // B
     EXPECT_EQ(gSettingsFrame->keys[kKeyDown], 0x30u);
     h.RunFrames(16);
+    ASSERT_NE(gSettingsFrame, nullptr);
+    EXPECT_EQ(std::make_tuple(gSettingsFrame->result, gFrameId, gKeyBindings[kKeyDown]),
+              std::make_tuple(0, kScreenBit | 12, 0xD0u));
     // OK applies: the bindings and the map-mode table follow.
     ClickAt(230, 435);
     h.RunFrames(2);
