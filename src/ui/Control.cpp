@@ -366,6 +366,11 @@ void cScrollBar::PageOnTrack() {
     // The press pages; it must not also click when released.
     gMouseInput.lastButtons = 0;
     Sleep(kPageSleepMs);
+    // Let in what the window heard meanwhile, so that this frame's read of the
+    // mouse sees the buttons as they are now: a button let go during the wait
+    // must not page a second time in the next frame.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, PM_NOREMOVE);
 }
 
 void cScrollBar::PlaceThumb() {

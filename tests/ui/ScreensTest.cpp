@@ -11,6 +11,7 @@
 
 #include "data/GameData.h"
 #include "data/GameFlags.h"
+#include "engine/DInput.h"
 #include "engine/LineFilter.h"
 #include "engine/PicPaint.h"
 #include "map/NewGame.h"
@@ -19,9 +20,11 @@
 #include "mhdata/Archives.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/AudioMixer.h"
+#include "platform/Backend.h"
 #include "platform/Display.h"
 #include "platform/MidiSynth.h"
 #include "platform/TextCodec.h"
+#include "platform/Win.h"
 #include "shell/Main.h"
 #include "sound/Sound.h"
 #include "story/PartyCommands.h"
@@ -207,6 +210,39 @@ void ClickAt(u32 gapBefore) {
     MouseFrame(true);
     PlatformAdvanceTime(10);
     MouseFrame(false);
+}
+
+// A release that comes while the game waits reaches the buttons at the
+// window's next pump, as every event of the window does.
+bool gReleaseWaiting = false;
+void HandOverWaitingRelease() {
+    if (!gReleaseWaiting) return;
+    gReleaseWaiting = false;
+    PlatformSetMouseButtons(false, false);
+}
+
+// A click on the track below the thumb pages once (0 + 10) though the button
+// comes up only during the wait after the page: not back up when the thumb
+// has jumped past the cursor (y 180), not down again when it has not (y 250).
+TEST_F(ScrollTest, ClickOnTheTrackPagesOnce) {
+    static const bool hooked = [] {
+        PlatformAddHooks({nullptr, nullptr, HandOverWaitingRelease});
+        return true;
+    }();
+    ASSERT_TRUE(hooked);
+    MSG msg;
+    for (i32 y : {180, 250}) {
+        value = 0;
+        gDInput.SetMousePos(617, y);
+        MouseFrame(true);  // the frame that reads the press
+        gReleaseWaiting = true;
+        Frame();  // the page and its wait
+        gMouseInput.Update();
+        PeekMessageA(&msg, nullptr, PM_NOREMOVE);  // the pump between two frames
+        Frame();
+        gMouseInput.Update();
+        EXPECT_EQ(std::make_pair(value, thumb->y), std::make_pair(10, 95 + 99)) << y;
+    }
 }
 
 using InputTest = ControlTest;
