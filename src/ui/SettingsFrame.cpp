@@ -99,13 +99,20 @@ int KeyRowAt(i32 x, i32 y) {
     }
     return -1;
 }
+// The map-cache caption (0..2) at column x of its row, or -1.
+int CacheCaptionAt(i32 x) {
+    const i32 lo[3] = {153, 256, 356}, hi[3] = {212, 312, 412};
+    for (int k = 0; k < 3; ++k)
+        if (Inside(x, lo[k], hi[k])) return k;
+    return -1;
+}
 // The focus code of the part of the background at (x, y) that a click acts
-// on: a slider bar, a map-cache caption, a box caption or a key row; -1 none.
+// on: a slider bar (0..3), the map-cache captions (4), a box caption (5, 6)
+// or a key row (10 + key); -1 none.
 i32 BackgroundFocusAt(i32 x, i32 y) {
     for (int s = 0; s < kSliderCount; ++s)
         if (Inside(y, kSliderY[s], kSliderY[s] + 13) && Inside(x, kBarX, 326)) return s;
-    if (Inside(y, 185, 198) && (Inside(x, 153, 212) || Inside(x, 256, 312) || Inside(x, 356, 412)))
-        return 4;
+    if (Inside(y, 185, 198) && CacheCaptionAt(x) >= 0) return 4;
     if (Inside(y, 210, 222) && Inside(x, 153, 233)) return 5;
     if (Inside(y, 210, 222) && Inside(x, 273, 353)) return 6;
     int k = KeyRowAt(x, y);
@@ -424,32 +431,21 @@ void cSettingsFrame::RunBackgroundClick() {
     }
     if (clicked != kSetBackgroundId) return;
     gMouseInput.clickedId = 0;
-    for (int s = 0; s < kSliderCount; ++s)
-        if (Inside(y, kSliderY[s], kSliderY[s] + 13) && Inside(x, kBarX, 326)) {
-            PlayUISound(261);
-            *SliderValue(s) = SliderValueAt(x);
-            return;
-        }
-    if (Inside(y, 185, 198)) {
-        const i32 lo[3] = {153, 256, 356}, hi[3] = {212, 312, 412};
-        for (int k = 0; k < 3; ++k)
-            if (Inside(x, lo[k], hi[k])) {
-                PlayUISound(261);
-                swap = kCacheSizes[k];
-                ShowChoices();
-                return;
-            }
+    const i32 part = BackgroundFocusAt(x, y);
+    if (part < 0) return;
+    PlayUISound(261);
+    if (part < kSliderCount) {
+        *SliderValue(part) = SliderValueAt(x);
+        return;
     }
-    if (Inside(y, 210, 222) && (Inside(x, 153, 233) || Inside(x, 273, 353))) {
-        PlayUISound(261);
-        i32& v = x <= 233 ? realTime : smartMouse;
-        v = !v;
+    if (part < 10) {
+        if (part == 4) swap = kCacheSizes[CacheCaptionAt(x)];
+        if (part == 5) realTime = !realTime;
+        if (part == 6) smartMouse = !smartMouse;
         ShowChoices();
         return;
     }
-    int k = KeyRowAt(x, y);
-    if (k < 0) return;
-    PlayUISound(261);
+    const int k = part - 10;
     capturing = 1;
     keyIndex = k;
     captureStart = timeGetTime();
