@@ -66,13 +66,18 @@ void StartScroll(i32 dx, i32 dy, u32 speed) {
 
 // A fade whose final deltas are not 0 keeps its tint once the count has run
 // out; with final deltas 0 the tint stops there.
-void StartFade(const float v[3], const float d[3], i32 count, float finalDelta = 0) {
+void StartFade(const float v[3], const float d[3], i32 count, const float finalDelta[3]) {
     for (int i = 0; i < 3; ++i) {
         gColorFade.acc[i] = std::min(v[i], 31.0f);
         gColorFade.delta[i] = d[i];
-        gColorFade.finalDelta[i] = finalDelta;
+        gColorFade.finalDelta[i] = finalDelta[i];
     }
     gColorFade.counter = count;
+}
+
+void StartFade(const float v[3], const float d[3], i32 count, float finalDelta = 0) {
+    const float f[3] = {finalDelta, finalDelta, finalDelta};
+    StartFade(v, d, count, f);
 }
 
 void StopFade() {
@@ -287,7 +292,8 @@ Step CmdColorFade(TalkContext*, CmdArgs& a) {
                 v[i] = static_cast<float>(static_cast<i32>(a.v[i]));
                 d[i] = static_cast<float>(static_cast<i32>(a.v[3 + i]));
             }
-            StartFade(v, d, static_cast<i32>(a.v[6]));
+            // The tint holds at its last level until StopColorFade takes it off.
+            StartFade(v, d, static_cast<i32>(a.v[6]), d);
             return Step::On;
         }
         case 0x35:

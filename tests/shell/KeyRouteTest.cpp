@@ -116,4 +116,25 @@ TEST_F(KeyRoute, EveryPlaceOfTheAdventureIsEnteredByTheKeys) {
     EXPECT_EQ(gTalkContext.talk, kSampleKeeperTalk);
 }
 
+// A player who keeps the key down against the old stone reads its words once:
+// the first box waits for confirm and holds the talk meanwhile; the second
+// shows for its two seconds (its time, 20 tenths) and closes by itself.
+TEST_F(KeyRoute, TheStoneSpeaksOnceWhileTheKeyIsHeldAgainstIt) {
+    ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
+    Walk({{kArrowRight, kEventX - 1, 10}, {kArrowDown, kEventX - 1, kEventY}});
+    PlatformSetKey(kArrowRight, true);
+    h.RunFrames(60);
+    PlatformSetKey(kArrowRight, false);
+    h.RunFrames(2);
+    EXPECT_EQ(std::tuple(gDialogs.size(), gTalkContext.talk, gTalkContext.owner),
+              std::tuple(size_t{1}, kSampleSpotTalk, kTalkSpot));
+    s.Tap(s.Confirm());
+    // The second words, a second into their two.
+    h.RunFrames(30);
+    EXPECT_EQ(std::tuple(gDialogs.size(), gTalkContext.talk),
+              std::tuple(size_t{1}, kSampleSpotTalk));
+    h.RunFrames(50);
+    EXPECT_TRUE(s.TalkFree());
+}
+
 }  // namespace

@@ -247,6 +247,18 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
         std::tuple(21.0f, 5.0f, 1.0f, false));
     EXPECT_LT(Run("ColorFade 0 0 0 1 1 1 100\n Wait 70\n StopColorFade\n WaitColorFade"), 20);
     EXPECT_EQ(std::tuple(gColorFade.counter, gColorFade.delta[0]), std::tuple(0, 0.0f));
+    // A fade darkening red and green keeps the screen at its last level after
+    // its count, a second on, until StopColorFade takes the tint off.
+    Frame();
+    const u16 plain = CanvasAt(600, 460);
+    Run("ColorFade 0 0 0 -1 -1 0 10\n WaitColorFade\n Wait 1000");
+    Frame();
+    const u16 held = CanvasAt(600, 460);
+    EXPECT_EQ(std::tuple(held >> 11 < plain >> 11, (held >> 5 & 63) < (plain >> 5 & 63), held & 31),
+              std::tuple(true, true, plain & 31));
+    Run("StopColorFade");
+    Frame();
+    EXPECT_EQ(CanvasAt(600, 460), plain);
     Run("Spot -1 -1");
     EXPECT_EQ(std::tuple(gSpotX, gSpotY), std::tuple(320, 240));
     Run("Spot 2 3\n SpotTarget 4 3 8 8\n WaitSpot\n SetFlag 300");

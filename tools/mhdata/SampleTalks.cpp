@@ -50,11 +50,15 @@ asked:
     End
 
 talk 3
-    # A map spot: the old stone by the harbour.
+    # A map spot: the old stone by the harbour. The talk lasts as long as its
+    # words: one that ended at once would start again every frame while the
+    # player walks on into the stone, and pile up its boxes.
     SetFlag 202
-    Show 0xFFFD "一塊古老的石碑。"
+    Say 0xFFFD "一塊古老的石碑。"
+    WaitSpeaker 0xFFFD
     BoxTime 20
     Show 0xFFFD "上面刻著模糊的字。"
+    WaitSpeaker 0xFFFD
     End
 
 talk 4
