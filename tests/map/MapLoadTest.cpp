@@ -4,6 +4,10 @@
 // hand-made databases.
 #include "MapTestSupport.h"
 
+#include <optional>
+
+#include "engine/DataErrors.h"
+
 using namespace sampleMap;
 
 namespace {
@@ -268,6 +272,46 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     }
     gRunState = 0;
     EXPECT_EQ(std::tuple(h.boxes().size(), h.boxes().at(0).caption), std::tuple(2u, "LoadMap3"));
+}
+
+// A load that fails names the archive on stderr and as the last error, with
+// the offset where its bytes fail, before the box of the map's entry.
+TEST_F(MapFixture, AFailedLoadNamesTheArchiveAndWhereItFails) {
+    const std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
+    const u32 town = MapAt(a, kTownArchive);
+    auto at = [&](u32 offset, const std::string& text) {
+        return h.root() + "PicLib\\HUGE.lmf: offset " + std::to_string(offset) + ": " + text;
+    };
+    auto spoiled = [&](const std::function<void(u8*)>& spoil) {
+        std::vector<u8> b = a;
+        spoil(b.data());
+        return std::optional(b);
+    };
+    // The archive's bytes (none: no file), the map asked for, the message.
+    const std::tuple<std::optional<std::vector<u8>>, u32, std::string> kCases[] = {
+        {std::nullopt, kTownArchive, "PicLib\\HUGE.lmf: cannot be opened"},
+        {std::vector<u8>{}, kTownArchive, at(0, "no directory offset (0 bytes)")},
+        {std::vector<u8>{0x10}, kTownArchive, at(0, "no directory offset (1 bytes)")},
+        {a, 9999, "PicLib\\HUGE.lmf, HUGE2.lmf: no map 9999 in either"},
+        // Sixteen layers of 64 x 48 cells: a grid of 196,608 bytes from the
+        // header's byte 276, in an archive of some 50,000.
+        {spoiled([&](u8* b) { StoreU16(b + town + 4 + mapHdr::kLayers, 16); }), kTownArchive,
+         at(town + 4 + 276, "map 100 layer grid past the end")},
+        {spoiled([&](u8* b) { StoreU32(b + town + 4 + mapHdr::kPixelOff, 0); }), kTownArchive,
+         at(town, "map 100 pictures cannot be unpacked")},
+    };
+    for (const auto& [bytes, map, message] : kCases) {
+        SCOPED_TRACE(message);
+        if (bytes)
+            WriteHostFile(h.Path("PicLib/HUGE.lmf"), *bytes);
+        else
+            std::filesystem::remove(h.Path("PicLib/HUGE.lmf"));
+        const u32 before = DataErrorCount();
+        EXPECT_EQ(LoadMap3(map, &gMap), 0);
+        EXPECT_GT(DataErrorCount(), before);
+        EXPECT_EQ(LastDataError().Message(), message);
+        gRunState = 0;
+    }
 }
 
 TEST(DepthScale, ModesAndShortRowLists) {
