@@ -622,12 +622,27 @@ TEST(NewGameHelpers, ParseIntBucketsAndNameTexts) {
     WriteNames(h, names);
     EXPECT_EQ(std::tuple(read(1, 8), read(2, 8), read(-1, 8).first, read(1000000, 8).first),
               std::tuple(Read(7, "LongerT"), Read(0, ""), 0, 0));
-    // A table entry pointing past the end of the file; a file too short for its table.
+    // A table entry pointing past the end of the file (512 + 4 + "A%Q": 519
+    // bytes), a file too short for its table, no file: an empty text, and the
+    // file named once however often it is read.
     std::vector<u8> bad = BuildNameTexts({"A"});
     StoreU16(bad.data() + 512, 0xFFFF);
-    for (const std::vector<u8>& file : {bad, std::vector<u8>(100, 0)}) {
-        WriteNames(h, file);
-        EXPECT_EQ(read(0, 8).first, 0);
+    const std::pair<std::optional<std::vector<u8>>, std::string> kBadFiles[] = {
+        {bad, "MH_Data\\namex.dat: offset 512: text 0 at 66047 lies past the end (519 bytes)"},
+        {std::vector<u8>(100, 0),
+         "MH_Data\\namex.dat: offset 512: no table: the file holds 100 bytes"},
+        {std::nullopt, "MH_Data\\namex.dat: cannot be opened"},
+    };
+    for (const auto& [file, message] : kBadFiles) {
+        if (file)
+            WriteNames(h, *file);
+        else
+            std::filesystem::remove(h.Path("MH_Data/namex.dat"));
+        ResetSystemServices();
+        const u32 before = DataErrorCount();
+        const Read first = read(0, 8), again = read(0, 8);
+        EXPECT_EQ(std::tuple(first, again, DataErrorCount() - before, LastDataError().Message()),
+                  std::tuple(Read(0, ""), Read(0, ""), 1u, message));
     }
     // The id lookup ignores case.
     const char rows[] = "\x05Harbour%Q\xFELighthouse%Q\x07Market%Q";
