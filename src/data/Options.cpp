@@ -135,8 +135,7 @@ int SaveOptions(bool chosen) {
         gOptionsHeld = false;
         return 1;
     }
-    ReportFault(kNoBox, "%s",
-                NotWrittenText(OptionPath(), std::strerror(LastWriteError())).c_str());
+    ReportNotWritten(OptionPath(), std::strerror(LastWriteError()));
     return 0;
 }
 

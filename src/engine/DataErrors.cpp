@@ -26,8 +26,12 @@ void ReportDataError(const DataError& e, const char* boxCaption) {
     log.last = e;
     ++log.count;
     // The line names the file and the offset; the box keeps the game's words.
-    ReportFault(e.Message().c_str(), boxCaption ? FaultBox{boxCaption} : kNoBox,
-                e.BoxText().c_str());
+    const FaultBox box = boxCaption ? FaultBox{boxCaption} : kNoBox;
+    const std::string message = e.Message();
+    if (e.file.empty())
+        ReportFault(message.c_str(), box, e.BoxText().c_str());
+    else
+        ReportFileFault(e.file, message.c_str() + e.file.size(), box, e.BoxText().c_str());
 }
 
 namespace {

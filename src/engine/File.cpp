@@ -547,8 +547,7 @@ const char* WriteErrorReason(int error) {
 void ShowSaveWriteFailure(const char* winPath) {
     char text[256];
     std::snprintf(text, sizeof(text), B5("進度無法儲存：%s"), WriteErrorReason(gLastWriteError));
-    std::string line = NotWrittenText(winPath, std::strerror(gLastWriteError));
-    ReportFault(line.c_str(), {B5("存檔")}, text);
+    ReportNotWritten(winPath, std::strerror(gLastWriteError), {B5("存檔")}, text);
 }
 
 int ReplaceFile(const char* winPath, const void* data, u32 size, Flush flush) {

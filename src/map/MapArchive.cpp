@@ -63,7 +63,10 @@ std::vector<u8> ReadBlock(u32 off, u32 n, bool* ok) {
 bool FindInArchive(u32 n, u32* m) {
     u32 size = gMapArchiveFile.GetSize();
     u32 d = 0;
-    if (size == 0xFFFFFFFFu || !ReadAt(0, &d, 4)) return false;
+    if (size == 0xFFFFFFFFu || !ReadAt(0, &d, 4)) {
+        BadArchiveData(0, "no directory offset (" + std::to_string(size) + " bytes)");
+        return false;
+    }
     d = LoadU32(&d);
     if (d >= size) {
         BadArchiveData(0, "directory offset " + std::to_string(d) + " past the end (" +
@@ -91,7 +94,9 @@ bool FindInArchive(u32 n, u32* m) {
 bool OpenArchive(const char* rel) {
     gMapArchiveFile.Close();
     std::string path = std::string(gBasePath) + rel;
-    return gMapArchiveFile.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ) != 0;
+    if (gMapArchiveFile.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ)) return true;
+    ReportDataError(DataError::Unplaced(rel, "cannot be opened"));
+    return false;
 }
 
 // Unpacks an LZO stream of packed bytes at off into exactly want bytes.
@@ -298,8 +303,14 @@ int LoadMap3(u32 n, MapRecord* map) {
 
     u32 m = 0;
     if (!OpenArchive(gMapArchiveName.c_str())) return 0;
+    const u32 faults = DataErrorCount();
     if (!FindInArchive(n, &m)) {
-        if (!OpenArchive("HUGE2.lmf") || !FindInArchive(n, &m)) {
+        const bool second = OpenArchive("HUGE2.lmf");
+        if (!second || !FindInArchive(n, &m)) {
+            // A directory that could not be read has named itself already.
+            if (DataErrorCount() == faults)
+                ReportDataError(DataError::Unplaced(gMapArchiveName + ", HUGE2.lmf",
+                                                    "no map " + std::to_string(n) + " in either"));
             gRunState |= kRunQuit;
             return 0;
         }
@@ -337,13 +348,20 @@ int LoadMap3(u32 n, MapRecord* map) {
     // The cache is only a cache: a map it cannot hold is entered from memory.
     if (!map->Pixel)
         map->Pixel = UnpackMapInMemory(m, LoadU32(hp + mapHdr::kPixelOff), 0, &map->pixelSize);
-    if (!map->Pixel) return 0;
+    if (!map->Pixel) {
+        BadArchiveData(m, "map " + std::to_string(n) + " pictures cannot be unpacked");
+        return 0;
+    }
 
     u64 layerCells = cells * map->layers;
     map->layerGrid = static_cast<u16*>(MH_ALLOC_ZERO(static_cast<i32>(layerCells * 2 + 2)));
     bool ok = false;
     std::vector<u8> lg = ReadBlock(m + 4 + kMapLayerGridAt, static_cast<u32>(layerCells * 4), &ok);
-    if (!ok) return 0;
+    if (!ok) {
+        BadArchiveData(m + 4 + kMapLayerGridAt,
+                       "map " + std::to_string(n) + " layer grid past the end");
+        return 0;
+    }
     for (u64 i = 0; i < layerCells; ++i) map->layerGrid[i] = LoadU16(lg.data() + 4 * i);
 
     map->cells = static_cast<u32*>(MH_ALLOC_ZERO(static_cast<i32>(cells * 4)));

@@ -380,7 +380,7 @@ bool ReadRunMark(u8* mark, u32* at) {
 bool TellEnvWrite(cFile& f, bool ok, const char* what) {
     if (!ok) {
         std::string why = std::string("the ") + what + ": " + f.GetErrorText();
-        ReportFault(kNoBox, "%s", NotWrittenText(EnvDatPath(), why.c_str()).c_str());
+        ReportNotWritten(EnvDatPath(), why.c_str());
     }
     return ok;
 }

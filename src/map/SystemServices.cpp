@@ -11,7 +11,9 @@
 
 #include "base/Big5.h"
 #include "base/ByteIo.h"
+#include "base/DataError.h"
 #include "platform/HostFs.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "engine/Random.h"
 #include "data/Config.h"
@@ -29,6 +31,19 @@ const i16 kAngleTable[90] = {
 
 namespace {
 constexpr u32 kNameHeader = 512;
+constexpr const char* kNameFile = "MH_Data\\namex.dat";
+// The name texts are read for every caption and quest row: a bad file is told once.
+bool gNameTextsTold = false;
+
+int BadNameTexts(DataError e) {
+    if (!gNameTextsTold) ReportDataError(e);
+    gNameTextsTold = true;
+    return 0;
+}
+}  // namespace
+
+void ResetSystemServices() {
+    gNameTextsTold = false;
 }
 
 u32 GetFreeDiskMB() {
@@ -47,19 +62,26 @@ int HasVolumeLabel(const char* root, const char* label) {
 int ReadNameText(i32 n, i32 len, char* buf, const char* mark) {
     if (!buf || len <= 0) return 0;
     buf[0] = 0;
-    std::string path = std::string(gBasePath) + "MH_Data\\namex.dat";
+    std::string path = std::string(gBasePath) + kNameFile;
     cFile f;
-    if (n < 0 || !f.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ)) return 0;
+    if (n < 0) return 0;
+    if (!f.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ))
+        return BadNameTexts(DataError::Unplaced(kNameFile, "cannot be opened"));
     u32 size = f.GetSize();
     u32 first = 0, offset = 0;
     // The table runs from 512 up to where the first text begins.
-    if (!f.SeekSet(kNameHeader) || !f.ReadDword(&first) || size < kNameHeader + 4) return 0;
+    if (!f.SeekSet(kNameHeader) || !f.ReadDword(&first) || size < kNameHeader + 4)
+        return BadNameTexts({kNameFile, kNameHeader,
+                             "no table: the file holds " + std::to_string(size) + " bytes"});
     u64 entryPos = kNameHeader + 4ull * static_cast<u32>(n);
     if (entryPos + 4 > size || entryPos + 4 > kNameHeader + static_cast<u64>(first)) return 0;
     f.SeekSet(static_cast<i32>(entryPos));
     if (!f.ReadDword(&offset)) return 0;
     u64 start = static_cast<u64>(offset) + kNameHeader;
-    if (start >= size) return 0;
+    if (start >= size)
+        return BadNameTexts({kNameFile, static_cast<size_t>(entryPos),
+                             "text " + std::to_string(n) + " at " + std::to_string(start) +
+                                 " lies past the end (" + std::to_string(size) + " bytes)"});
     u32 want = static_cast<u32>(std::min<u64>(static_cast<u64>(len) - 1, size - start));
     if (want == 0 || !f.SeekSet(static_cast<i32>(start))) return 0;
     u32 got = want;

@@ -11,8 +11,11 @@ u32 GetFreeDiskMB();
 int HasVolumeLabel(const char* root, const char* label);
 // Reads text n of "MH_Data\namex.dat" into buf (room for len bytes), ended at
 // the first mark; a text without its mark is cut at len - 1 bytes. A number
-// outside the table gives an empty text. Returns the text's length.
+// outside the table gives an empty text. Returns the text's length. A file
+// that cannot be opened, has no table or points past its end gives an empty
+// text too, and is reported (once) as bad data.
 int ReadNameText(i32 n, i32 len, char* buf, const char* mark);
+void ResetSystemServices();
 // Looks a name up in the name-id table (rows of a signed id byte, a text and
 // "%Q"; a 0 byte ends the table), ignoring case. -1 when absent.
 int FindNameIdIn(const u8* table, size_t size, const char* name);

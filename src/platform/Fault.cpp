@@ -8,23 +8,34 @@
 
 namespace {
 
-// One line of UTF-8: each line break of the Big5 text becomes a blank, and
-// blanks that would lead the line are dropped.
-std::string OneLine(const std::string& big5) {
-    std::string line = Big5ToUtf8(big5);
+// One line of UTF-8: each line break becomes a blank, and blanks that would
+// lead the line are dropped.
+std::string OneLine(std::string line) {
     for (char& c : line)
         if (c == '\n' || c == '\r') c = ' ';
     size_t start = line.find_first_not_of(' ');
     return start == std::string::npos ? std::string() : line.substr(start);
 }
 
+int Report(const std::string& utf8Line, FaultBox box, const char* text) {
+    // The line goes first: it is there even when the box never closes.
+    std::fprintf(stderr, "%s\n", OneLine(utf8Line).c_str());
+    if (!box.caption) return IDOK;
+    return MessageBoxA(nullptr, text ? text : "", box.caption, box.buttons);
+}
+
 }  // namespace
 
 int ReportFault(const char* line, FaultBox box, const char* text) {
-    // The line goes first: it is there even when the box never closes.
-    std::fprintf(stderr, "%s\n", OneLine(line ? line : "").c_str());
-    if (!box.caption) return IDOK;
-    return MessageBoxA(nullptr, text ? text : "", box.caption, box.buttons);
+    return Report(Big5ToUtf8(line ? line : ""), box, text);
+}
+
+int ReportFileFault(const std::string& file, const char* rest, FaultBox box, const char* text) {
+    return Report(file + Big5ToUtf8(rest ? rest : ""), box, text);
+}
+
+int ReportNotWritten(const std::string& file, const char* why, FaultBox box, const char* text) {
+    return Report(NotWrittenText(file, why), box, text);
 }
 
 int ReportFault(FaultBox box, const char* format, ...) {

@@ -23,6 +23,13 @@ int ReportFault(FaultBox box, const char* format, ...) __attribute__((format(pri
 // The same where the line says more than the box: bad data names its file and
 // offset, a save its file, while the box keeps the game's own words.
 int ReportFault(const char* line, FaultBox box, const char* text);
+// The same for a line that leads with a file's host path: the path's bytes are
+// the file system's (UTF-8) and go on the line as they stand, with the rest of
+// the line (Big5) after them.
+int ReportFileFault(const std::string& file, const char* rest, FaultBox box, const char* text);
+// A file that could not be written (NotWrittenText), its host path as it stands.
+int ReportNotWritten(const std::string& file, const char* why, FaultBox box = kNoBox,
+                     const char* text = nullptr);
 
 // The one wording of a file that could not be written, naming the file, with
 // the reason when there is one: "Save\Option.sav: could not be written (No

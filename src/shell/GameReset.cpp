@@ -39,6 +39,7 @@
 #include "map/RoleTable.h"
 #include "map/Scale.h"
 #include "map/Swim.h"
+#include "map/SystemServices.h"
 #include "story/CommandHandlers.h"
 #include "story/Countdowns.h"
 #include "story/Dialog.h"
@@ -108,6 +109,7 @@ void ResetGame() {
     ResetDevTool();
     ResetGhosts();
     ResetSwim();
+    ResetSystemServices();
     ResetBattleRoleChanges();
     ResetBattle();
     ResetDInput();

@@ -100,7 +100,7 @@ size_t PutEnvValues(std::vector<u8>& buf, const EnvValues& v) {
 int WriteEnvBytes(const std::vector<u8>& buf, size_t len) {
     // The file is cut to what was written, so the run mark stays its last byte.
     if (ReplaceFile(EnvPath().c_str(), buf.data(), static_cast<u32>(len))) return 1;
-    ReportFault(kNoBox, "%s", NotWrittenText(EnvPath(), std::strerror(LastWriteError())).c_str());
+    ReportNotWritten(EnvPath(), std::strerror(LastWriteError()));
     return 0;
 }
 
@@ -114,7 +114,7 @@ int WriteEnvFile(const EnvValues& v) {
         u32 n = kEnvBufferSize;
         if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ | GENERIC_WRITE) ||
             (f.GetSize() > 0 && !f.Read(buf.data(), &n))) {
-            ReportFault(kNoBox, "%s", NotWrittenText(EnvPath(), f.GetErrorText()).c_str());
+            ReportNotWritten(EnvPath(), f.GetErrorText());
             return 0;
         }
     }
@@ -136,7 +136,7 @@ int WriteEnvFileAtRoot(const EnvValues& v) {
     if (!FileExists(path.c_str())) {
         cFile f;
         if (!f.Open(path.c_str(), CREATE_ALWAYS, GENERIC_WRITE)) {
-            ReportFault(kNoBox, "%s", NotWrittenText(path, f.GetErrorText()).c_str());
+            ReportNotWritten(path, f.GetErrorText());
             return 0;
         }
     }

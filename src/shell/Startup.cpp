@@ -87,15 +87,15 @@ void ReportMissingGameData() {
         std::string file = std::string(gBasePath) + name;
         if (FileExists(file.c_str())) continue;
         std::error_code ec;
-        // Host paths are UTF-8; the report takes the game's Big5.
-        std::string folder =
-            Utf8ToBig5(std::filesystem::absolute(HostPath(gBasePath[0] ? gBasePath : "."), ec)
-                           .lexically_normal()
-                           .string());
-        ReportFault(kNoBox,
-                    "moonharbor: no game data in %s: %s is missing; write the sample game there "
-                    "with `mhgen %s` (built beside the game)",
-                    folder.c_str(), Utf8ToBig5(HostPath(name)).c_str(), folder.c_str());
+        // The folder as the file system names it (no Big5 in this line), so
+        // that the command runs as it stands.
+        std::string folder = std::filesystem::absolute(HostPath(gBasePath[0] ? gBasePath : "."), ec)
+                                 .lexically_normal()
+                                 .string();
+        ReportFileFault("moonharbor: no game data in " + folder + ": " + HostPath(name) +
+                            " is missing; write the sample game there with `mhgen " + folder +
+                            "` (built beside the game)",
+                        "", kNoBox, nullptr);
         return;
     }
 }

@@ -70,7 +70,7 @@ int SaveScreenShot(const u16* pixels, i32 w, i32 h, const char* path) {
     if (!pixels || w <= 0 || h <= 0 || !path) return 0;
     std::vector<u8> bmp = BuildScreenShot(pixels, w, h);
     if (WriteNewFile(path, bmp.data(), static_cast<u32>(bmp.size()))) return 1;
-    ReportFault(kNoBox, "%s", NotWrittenText(path, std::strerror(LastWriteError())).c_str());
+    ReportNotWritten(path, std::strerror(LastWriteError()));
     return 0;
 }
 

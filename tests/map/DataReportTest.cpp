@@ -18,6 +18,8 @@
 #include "map/GameMusic.h"
 #include "map/StoryLink.h"
 #include "shell/Settings.h"
+#include "shell/Startup.h"
+#include "data/Options.h"
 #include "story/Talk.h"
 #include "ui/SaveScreens.h"
 #include "ui/ScreenLink.h"
@@ -201,4 +203,34 @@ TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
          "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header"},
     };
     ExpectOneReportEach(h, cases);
+}
+
+// A game folder whose name is not ASCII (the file system's names are UTF-8) is
+// named on stderr as the file system names it, with the game's own words after
+// it: a start there without the game's data (its sound bank, the folder and the
+// command that writes the sample there), a settings file that cannot be written.
+TEST(DataReport, AFolderNamedOutsideAsciiIsNamedAsItStands) {
+    Harness h;
+    const std::string folder = h.root() + "月港 ☃ é";
+    fs::create_directories(folder);
+    std::snprintf(gBasePath, kPathSize, "%s/", folder.c_str());
+    h.CreateMainWindow();
+    const std::pair<std::function<void()>, std::vector<std::string>> kCases[] = {
+        {[] { StartUp(); },
+         {folder + "/PicLib\\all.snd: SFX file connot open.\n",
+          "moonharbor: no game data in " + folder +
+              ": MH_Data/maps.dat is missing; write the sample game there with `mhgen " + folder +
+              "` (built beside the game)\n"}},
+        {[&] {
+             fs::remove_all(folder + "/Save");  // the start made it
+             SaveOptions(true);
+         },
+         {folder + "/Save\\Option.sav: could not be written (No such file or directory)\n"}},
+    };
+    for (const auto& [meet, lines] : kCases) {
+        ::testing::internal::CaptureStderr();
+        meet();
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        for (const std::string& line : lines) EXPECT_NE(err.find(line), std::string::npos) << err;
+    }
 }

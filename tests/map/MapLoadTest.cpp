@@ -4,6 +4,10 @@
 // hand-made databases.
 #include "MapTestSupport.h"
 
+#include <optional>
+
+#include "engine/DataErrors.h"
+
 using namespace sampleMap;
 
 namespace {
@@ -268,6 +272,46 @@ TEST_F(MapFixture, BadDirectoryAndHeaderOffsetsAreRefused) {
     }
     gRunState = 0;
     EXPECT_EQ(std::tuple(h.boxes().size(), h.boxes().at(0).caption), std::tuple(2u, "LoadMap3"));
+}
+
+// A load that fails names the archive on stderr and as the last error, with
+// the offset where its bytes fail, before the box of the map's entry.
+TEST_F(MapFixture, AFailedLoadNamesTheArchiveAndWhereItFails) {
+    const std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
+    const u32 town = MapAt(a, kTownArchive);
+    auto at = [&](u32 offset, const std::string& text) {
+        return h.root() + "PicLib\\HUGE.lmf: offset " + std::to_string(offset) + ": " + text;
+    };
+    auto spoiled = [&](const std::function<void(u8*)>& spoil) {
+        std::vector<u8> b = a;
+        spoil(b.data());
+        return std::optional(b);
+    };
+    // The archive's bytes (none: no file), the map asked for, the message.
+    const std::tuple<std::optional<std::vector<u8>>, u32, std::string> kCases[] = {
+        {std::nullopt, kTownArchive, "PicLib\\HUGE.lmf: cannot be opened"},
+        {std::vector<u8>{}, kTownArchive, at(0, "no directory offset (0 bytes)")},
+        {std::vector<u8>{0x10}, kTownArchive, at(0, "no directory offset (1 bytes)")},
+        {a, 9999, "PicLib\\HUGE.lmf, HUGE2.lmf: no map 9999 in either"},
+        // Sixteen layers of 64 x 48 cells: a grid of 196,608 bytes from the
+        // header's byte 276, in an archive of some 50,000.
+        {spoiled([&](u8* b) { StoreU16(b + town + 4 + mapHdr::kLayers, 16); }), kTownArchive,
+         at(town + 4 + 276, "map 100 layer grid past the end")},
+        {spoiled([&](u8* b) { StoreU32(b + town + 4 + mapHdr::kPixelOff, 0); }), kTownArchive,
+         at(town, "map 100 pictures cannot be unpacked")},
+    };
+    for (const auto& [bytes, map, message] : kCases) {
+        SCOPED_TRACE(message);
+        if (bytes)
+            WriteHostFile(h.Path("PicLib/HUGE.lmf"), *bytes);
+        else
+            std::filesystem::remove(h.Path("PicLib/HUGE.lmf"));
+        const u32 before = DataErrorCount();
+        EXPECT_EQ(LoadMap3(map, &gMap), 0);
+        EXPECT_GT(DataErrorCount(), before);
+        EXPECT_EQ(LastDataError().Message(), message);
+        gRunState = 0;
+    }
 }
 
 TEST(DepthScale, ModesAndShortRowLists) {
@@ -578,12 +622,27 @@ TEST(NewGameHelpers, ParseIntBucketsAndNameTexts) {
     WriteNames(h, names);
     EXPECT_EQ(std::tuple(read(1, 8), read(2, 8), read(-1, 8).first, read(1000000, 8).first),
               std::tuple(Read(7, "LongerT"), Read(0, ""), 0, 0));
-    // A table entry pointing past the end of the file; a file too short for its table.
+    // A table entry pointing past the end of the file (512 + 4 + "A%Q": 519
+    // bytes), a file too short for its table, no file: an empty text, and the
+    // file named once however often it is read.
     std::vector<u8> bad = BuildNameTexts({"A"});
     StoreU16(bad.data() + 512, 0xFFFF);
-    for (const std::vector<u8>& file : {bad, std::vector<u8>(100, 0)}) {
-        WriteNames(h, file);
-        EXPECT_EQ(read(0, 8).first, 0);
+    const std::pair<std::optional<std::vector<u8>>, std::string> kBadFiles[] = {
+        {bad, "MH_Data\\namex.dat: offset 512: text 0 at 66047 lies past the end (519 bytes)"},
+        {std::vector<u8>(100, 0),
+         "MH_Data\\namex.dat: offset 512: no table: the file holds 100 bytes"},
+        {std::nullopt, "MH_Data\\namex.dat: cannot be opened"},
+    };
+    for (const auto& [file, message] : kBadFiles) {
+        if (file)
+            WriteNames(h, *file);
+        else
+            std::filesystem::remove(h.Path("MH_Data/namex.dat"));
+        ResetSystemServices();
+        const u32 before = DataErrorCount();
+        const Read first = read(0, 8), again = read(0, 8);
+        EXPECT_EQ(std::tuple(first, again, DataErrorCount() - before, LastDataError().Message()),
+                  std::tuple(Read(0, ""), Read(0, ""), 1u, message));
     }
     // The id lookup ignores case.
     const char rows[] = "\x05Harbour%Q\xFELighthouse%Q\x07Market%Q";
