@@ -3,6 +3,8 @@
 // and tint, and auto battles replayed tick for tick.
 #include "support/BattleFixtures.h"
 
+#include "mhdata/Maps.h"
+
 namespace {
 
 using namespace sample_battle;
@@ -332,6 +334,21 @@ TEST_F(BattleFrameTest, BadBattleFilesGiveAnEmptyBattleReportedOnce) {
 
     // A whole battle on missing files has no enemy and no music, and is won.
     EXPECT_EQ(RunBattle(0xFFFFFFFFu).result, 0);
+}
+
+// Every battle that a zone of the sample can roll has someone to fight.
+TEST_F(BattleFrameTest, EveryBattleOfTheSampleZonesHasAnEnemy) {
+    const std::vector<u8> file = ReadHostFile(h.Path("MH_Data/battlefield.dat"));
+    for (const auto& zone : SampleMapDb().zones) {
+        for (u32 n : zone.battles) {
+            BattlefieldRecord r;
+            ASSERT_TRUE(ParseBattlefield(file, n, &r)) << n;
+            EXPECT_TRUE(
+                std::any_of(std::begin(r.enemies), std::end(r.enemies),
+                            [](const EnemySlot& e) { return e.monster != kEmptyEnemySlot; }))
+                << "battle " << n << " of map " << zone.map;
+        }
+    }
 }
 
 TEST_F(BattleFrameTest, MusicIndexPastTheNamesPlaysNothing) {

@@ -743,7 +743,7 @@ MapDbSpec SampleMapDb() {
     db.start = {kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk};
     // The meadow's monsters, on every cell of it.
     db.zones.push_back({kMeadow, 1, 1, kMeadowW - 2, kMeadowH - 2, {8, 9}});
-    db.zones.push_back({kFar, 1, 1, 28, 28, {20}});
+    db.zones.push_back({kFar, 1, 1, 28, 28, {sample_battle::kLighthouseEncounter}});
     db.popOuts.push_back({102, {40, 40, 45, 30}});
     db.groups = {10, 0, 20, 50, 40, 100, 0, 0, 5, 100, 0, 0, 0, 0, 0, 0};
     db.nameIds = {{1, Utf8ToBig5("林小月")}, {2, Utf8ToBig5("守衛")}, {3, "Fisher"}};

@@ -215,6 +215,7 @@ void AddEnemies(std::vector<BattlefieldRecord>& fields) {
     PlaceEnemies(fields[kThreeFoes], {kSlime, kGoblin, kThief});
     PlaceEnemies(fields[kSixSlimes], {kSlime, kSlime, kSlime, kSlime, kSlime, kSlime});
     PlaceEnemies(fields[kLoneWolf], {kWolf});
+    PlaceEnemies(fields[kLighthouseEncounter], {kWolf});
     PlaceEnemies(fields[sampleBattleParty::kThunderFight], {sample::kThunderGod});
     PlaceEnemies(fields[kCaptainRaid], {sample::kBoss});
 }

@@ -32,9 +32,10 @@ extern const int kHitAnimActCount;
 // Battle numbers the sample uses: the pier fight of a talk, the town and lighthouse zones.
 constexpr u32 kLastBattle = 20;
 // Battles with enemies: the pier fight (two pirates), the town's
-// encounter (a slime), a lone goblin, three enemies, six slimes, and a wolf.
+// encounter (a slime), a lone goblin, three enemies, six slimes, a wolf, and
+// the lighthouse grounds' encounter (a wolf).
 constexpr u32 kPierFight = 1, kLoneGoblin = 8, kTownEncounter = 9, kThreeFoes = 10, kSixSlimes = 11,
-              kLoneWolf = 12;
+              kLoneWolf = 12, kLighthouseEncounter = 20;
 // The fighters' shadow (act 4000): a dark oval, half blended under the feet;
 // action 2 (the boss's shadow action) a large one.
 constexpr i16 kShadowW = 40, kShadowH = 12, kBigShadowW = 112, kBigShadowH = 24;
