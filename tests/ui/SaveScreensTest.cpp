@@ -3,7 +3,6 @@
 
 #include <fstream>
 #include <functional>
-#include <iterator>
 
 #include "battle/Battle.h"
 #include "data/KeyBindings.h"
@@ -407,18 +406,11 @@ TEST_F(SlotKeysTest, ASaveThatNoLongerReadsIsReplacedOnlyOnYes) {
         gScriptVars[0] = 1234;
         ASSERT_EQ(p.screen == 8 ? SaveToSlotFile(0) : QuickSave(), 1);
         const std::string host = HostPath(p.path);
-        std::string bytes;
-        {
-            std::ifstream in(host, std::ios::binary);
-            bytes.assign(std::istreambuf_iterator<char>(in), {});
-        }
+        std::vector<u8> bytes = ReadHostFile(host);
         bytes.resize(bytes.size() / 2);  // cut short: it no longer reads
-        std::ofstream(host, std::ios::binary | std::ios::trunc) << bytes;
+        WriteHostFile(host, bytes);
         ASSERT_EQ(p.reads(), 0);
-        auto onDisk = [&] {
-            std::ifstream in(host, std::ios::binary);
-            return std::string(std::istreambuf_iterator<char>(in), {});
-        };
+        auto onDisk = [&] { return ReadHostFile(host); };
         gSaveSlotPos = 0;
         Open(p.screen);
         Click(p.target, p.x, p.y);
