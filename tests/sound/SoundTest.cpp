@@ -20,6 +20,14 @@
 #include "platform/MidiXmi.h"
 #include "SoundFixture.h"
 
+// One note of `length` ticks in a piece of `end` ticks (120 a second).
+static XmiPiece OneNote(u8 note, u32 length, u32 end) {
+    XmiPiece p;
+    p.notes.push_back({0, 0, note, 120, length});
+    p.endTick = end;
+    return p;
+}
+
 // The music manager's playlists, switches with fades, modes and repeats, over
 // real stream and MIDI players pulled from the mixer; disc music from a folder
 // that stands for a disc; XMIDI parsing and timing, loops, breaks and
@@ -39,10 +47,7 @@ protected:
     // A piece of one note lasting `ticks` (120 a second) written as music/<file>;
     // its name as the game gives it.
     std::string WriteOneNote(const std::string& file, u32 ticks) {
-        XmiPiece p;
-        p.notes.push_back({0, 0, 64, 110, ticks});
-        p.endTick = ticks;
-        Write("music/" + file, MakeXmi(p));
+        Write("music/" + file, MakeXmi(OneNote(64, ticks, ticks)));
         return Root() + "music\\" + file;
     }
     void Tick() {
@@ -274,14 +279,6 @@ XmiPiece FourNotes() {
     for (int i = 0; i < 4; ++i)
         p.notes.push_back({static_cast<u32>(i * 60), 0, static_cast<u8>(60 + i), 100, 30});
     p.endTick = 240;
-    return p;
-}
-
-// One note of `length` ticks in a piece of `end` ticks (120 a second).
-XmiPiece OneNote(u8 note, u32 length, u32 end) {
-    XmiPiece p;
-    p.notes.push_back({0, 0, note, 120, length});
-    p.endTick = end;
     return p;
 }
 
