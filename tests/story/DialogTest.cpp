@@ -621,9 +621,6 @@ protected:
         Write("PicLib/all.snd", MakeSoundBank({{1, {1, Tone(300, 50)}}}));
         ASSERT_TRUE(gSound.Init(Root().c_str()));
     }
-    static std::vector<u8> Tone(double hz, u32 ms) {
-        return MakeWave(MakeTone(hz, ms, 22050, 1), 1, 22050);
-    }
     std::string WriteVoice(const std::string& name, const std::vector<u8>& bytes) {
         Write("Voice/" + name, bytes);
         return Root() + "Voice/" + name;
