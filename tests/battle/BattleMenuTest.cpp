@@ -353,6 +353,34 @@ TEST_F(BattleMenuArt, AClickOnARingPointHighlightsThatRow) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
+// The mouse over the ally pick: a member at home in the row asked for takes
+// the mark (9103); one away from home or of another row shows 9107 and the
+// mark stays where it was.
+TEST_F(BattleMenuArt, TheAllyPickRefusesAMemberAwayFromHomeOrOfAnotherRow) {
+    const struct Case {
+        i32 dx, row;
+        u32 look;
+        i32 marked;
+    } cases[] = {{0, 1, kLookTarget, 1}, {20, 1, kLookBadTarget, 0}, {0, 2, kLookBadTarget, 0}};
+    for (const Case& c : cases) {
+        Fresh();
+        cFighter& b = Member(1, 3);
+        for (cFighter* f : {&Member(0, 3), &b}) ASSERT_TRUE(f->StartAnim(1000, 4));
+        b.x += c.dx;
+        b.row = c.row;
+        cFighter* out = nullptr;
+        Poll();
+        menu.PickAlly(&out, 1, false);
+        ASSERT_EQ(menu.blinkParty, 0);
+        gDInput.SetMousePos(b.x, b.z - 24);  // on its torso
+        Poll();
+        const i32 running = menu.PickAlly(&out, 1, false);
+        EXPECT_EQ(std::tuple(running, Look().first, menu.blinkParty, out),
+                  std::tuple(kListRunning, c.look, c.marked, kNobody))
+            << c.dx << " " << c.row;
+    }
+}
+
 TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFourAndIconsPastTheActDrawNothing) {
     for (int lines : {2, 1}) {
         DrawOneRow(-1, std::string(lines == 2 ? 31 : 20, 'x'));  // 31 bytes: 30 + 1
