@@ -357,28 +357,24 @@ TEST_F(BattleMenuArt, AClickOnARingPointHighlightsThatRow) {
 // the mark (9103); one away from home or of another row shows 9107 and the
 // mark stays where it was.
 TEST_F(BattleMenuArt, TheAllyPickRefusesAMemberAwayFromHomeOrOfAnotherRow) {
-    const struct Case {
-        i32 dx, row;
-        u32 look;
-        i32 marked;
-    } cases[] = {{0, 1, kLookTarget, 1}, {20, 1, kLookBadTarget, 0}, {0, 2, kLookBadTarget, 0}};
-    for (const Case& c : cases) {
-        Fresh();
-        cFighter& b = Member(1, 3);
-        for (cFighter* f : {&Member(0, 3), &b}) ASSERT_TRUE(f->StartAnim(1000, 4));
-        b.x += c.dx;
-        b.row = c.row;
-        cFighter* out = nullptr;
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(Member(i, 3).StartAnim(1000, 4));
+    cFighter* m = gPartySide.fighters;
+    m[1].x += 20;
+    m[2].row = 2;
+    cFighter* out = nullptr;
+    Poll();
+    menu.PickAlly(&out, 1, false);
+    ASSERT_EQ(menu.blinkParty, 0);
+    std::vector<std::pair<u32, i32>> seen;  // the look and the mark with the mouse on each
+    for (int i : {1, 2, 3}) {
+        gDInput.SetMousePos(m[i].x, m[i].z - 24);  // on its torso
         Poll();
         menu.PickAlly(&out, 1, false);
-        ASSERT_EQ(menu.blinkParty, 0);
-        gDInput.SetMousePos(b.x, b.z - 24);  // on its torso
-        Poll();
-        const i32 running = menu.PickAlly(&out, 1, false);
-        EXPECT_EQ(std::tuple(running, Look().first, menu.blinkParty, out),
-                  std::tuple(kListRunning, c.look, c.marked, kNobody))
-            << c.dx << " " << c.row;
+        seen.push_back({Look().first, menu.blinkParty});
     }
+    EXPECT_EQ(seen, (std::vector<std::pair<u32, i32>>{
+                        {kLookBadTarget, 0}, {kLookBadTarget, 0}, {kLookTarget, 3}}));
+    EXPECT_EQ(out, kNobody);
 }
 
 TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFourAndIconsPastTheActDrawNothing) {

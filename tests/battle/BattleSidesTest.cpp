@@ -268,14 +268,6 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
     Script({0});
     EXPECT_EQ(s.PickRandomTarget(3), nullptr);  // nobody stands in that row
 
-    // The fastest living fighter sets the pace, taken or not (a member standing
-    // aside for a form); the dying one's 30 does not count.
-    const i32 agility[4] = {30, 25, 20, 9};
-    for (int i = 0; i < 4; ++i) Record(i).agility = agility[i];
-    s.fighters[1].flags &= ~cFighter::kTaken;
-    EXPECT_EQ(s.MaxAgility(), 25);
-    s.fighters[1].flags |= cFighter::kTaken;
-
     s.SetFrozen(1);
     EXPECT_EQ(s.fighters[3].gaugesFrozen, 1);
     s.fighters[1].targets[0] = &s.fighters[2];
@@ -286,6 +278,13 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
     EXPECT_EQ((std::vector<i32>{f[0].fadeTarget, f[1].fadeTarget, f[2].fadeTarget, f[1].command,
                                 f[1].action, f[0].command}),
               (std::vector<i32>{-15, 0, 0, kCmdFlee, 14, kCmdNone}));
+
+    // The fastest living fighter sets the pace, taken or not (a member standing
+    // aside for a form); the dying one's 30 does not count.
+    const i32 agility[4] = {30, 25, 20, 9};
+    for (int i = 0; i < 4; ++i) Record(i).agility = agility[i];
+    s.fighters[1].flags &= ~cFighter::kTaken;
+    EXPECT_EQ(s.MaxAgility(), 25);
 }
 
 }  // namespace
