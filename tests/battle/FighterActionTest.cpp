@@ -331,6 +331,7 @@ TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
     // The effect's flash (event 0x8000) shakes the scene with no count of
     // ticks: the shake runs until the effect is gone.
     ASSERT_GT(TickUntil([&] { return p.action == kStateMagic && p.step == 3; }), 0);
+    ASSERT_NE(p.skillAnim, nullptr);
     p.skillAnim->anim.event |= 0x8000;
     Tick();
     for (int t = 0; t < 100; ++t) gBattleScene.Tick();
