@@ -184,6 +184,25 @@ TEST_F(Music, MidiPieceFadesAndEnds) {
     EXPECT_EQ(std::tuple(gMidi.IsFinished(7), gMusic.GetMode()), std::tuple(1, 0));
 }
 
+// A list of one piece plays it over and over from the copy its player keeps:
+// with the file taken away after the first start, every round still sounds.
+TEST_F(Music, ALoopingListPlaysItsMidiPieceAgainWithoutReadingItAnew) {
+    if (!std::filesystem::exists(kDefaultSoundFont)) GTEST_SKIP() << "no sound font";
+    std::string name = WriteOneNote("short.xmi", 24);  // 200 ms
+    ASSERT_EQ(gMidi.Open(), 1);
+    gMidi.WaitForSequences();
+    MidiFinishFontLoads();
+    gMusic.SetTrack(name.c_str(), 7, 0, 1);
+    Mode(1);
+    ASSERT_EQ(gMusic.CurrentId(), 7);
+    std::filesystem::remove(dir_ / "music" / "short.xmi");
+    for (int round = 1; round <= 2; ++round) {
+        for (int i = 0; i < 20 && gMusic.CurrentId() == 7; ++i) Run(1);
+        EXPECT_GE(FramesUntil(7, 20), 0) << round;
+        EXPECT_GT(Rms(Pull(100)), 200) << round;
+    }
+}
+
 // The player's sequences are made on a thread of their own after Open.
 // Closing the player before they are made waits for them and frees them; a
 // new Open makes both again: a piece played at once waits for them, a second
