@@ -130,8 +130,10 @@ TEST_F(SlotKeysTest, InPlayFocusTableHoverMarksAndScrollKeys) {
     // highlight bar on its row, a tab's tip; nothing hovered shows none.
     OpenSlots(9, 0);
     // Each row's money and play time stand at (163, y + 4) and (280, y + 4).
-    for (int r = 0; r < 3; ++r)
+    for (int r = 0; r < 3; ++r) {
+        SCOPED_TRACE(r);
         ExpectMoneyAndTime(gSaveLoadFrame->rows[r], 163, 280, 141 + 124 * r + 4);
+    }
     // Each mark as (tip, the bar's y or -1, the rows' pictures); -1 puts the
     // mouse below the rows, beside the page buttons.
     cSysPanel& panel = gSaveLoadFrame->panel;
