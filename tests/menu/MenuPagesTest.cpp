@@ -45,10 +45,6 @@ using Texts = std::vector<std::string>;
 std::string Text(const cControl* c) {
     return c && c->text ? c->text : "";
 }
-// Where a control stands, (-1, -1) for none.
-std::pair<i32, i32> Spot(const cControl* c) {
-    return c ? std::pair{c->x, c->y} : std::pair{-1, -1};
-}
 // The action of a control's picture, -1 for none.
 int Action(const cControl* c) {
     return c && c->normalPic ? c->normalPic->player.action : -1;
@@ -205,18 +201,23 @@ TEST_F(MenuTest, NextLevelLineStatusIconsPlayTimeAndTheLists) {
     gGameTimeCycle = 0;  // a second passes only after 20 more ticks
     h.RunFrames(1);
     EXPECT_STREQ(Page().panel.timeText, "1:02:05");
-    // The lists group by type and keep their ranges.
-    // Side row, the list it opens, the items listed.
-    const std::tuple<int, int, std::vector<i32>> lists[] = {
-        {0, kItemUseList, {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12}},
-        {4, kItemSpecialList, {200, 201}},
+    // The lists group by type and keep their ranges. A click on the track
+    // below the thumb, above the down arrow, pages ten rows: up to the last
+    // top (entries - 10), the thumb then at the track's end (y 293).
+    // Side row, the list it opens, the items listed, the top after the click.
+    const std::tuple<int, int, std::vector<i32>, i32> lists[] = {
+        {0, kItemUseList, {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12}, 3},
+        {4, kItemSpecialList, {200, 201}, 0},
         {5,
          kItemDiscardList,
-         {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12, 13, 14, 16, 103, 108, 109}}};
-    for (const auto& [row, mode, items] : lists) {
+         {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12, 13, 14, 16, 103, 108, 109},
+         9}};
+    for (const auto& [row, mode, items, top] : lists) {
         ClickSide(row);
         ASSERT_EQ(Page().subMode, mode);
         EXPECT_EQ(std::vector<i32>(Page().list.items.begin(), Page().list.items.end()), items);
+        ClickAt(617, 320);
+        EXPECT_EQ(std::make_pair(Page().list.top, Page().list.thumb->y), std::make_pair(top, 293));
         Tap(kScanF1, 2);  // F1 backs out of a list
         EXPECT_EQ(std::make_pair(Page().subMode, sounds.played().back()), std::make_pair(0, 263));
     }
@@ -495,6 +496,21 @@ TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
     h.RunFrames(1);
     EXPECT_EQ(Outcome(), std::make_tuple(0u, 0u, std::string("before")));
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
+}
+
+// The page keys move the rows under the cursor and leave the cursor where the
+// mouse put it: fifteen items page to the last top, 5, and back to 0.
+TEST_F(ChooserTest, PageKeysMoveTheRowsNotTheCursor) {
+    OwnOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    OpenChooser(0);
+    ASSERT_EQ(gItemFrame->list.Count(), 15);
+    MoveTo(500, 160, 2);  // row 2
+    for (const auto& [key, top] : {std::pair{kScanPgDn, 5}, {kScanPgUp, 0}}) {
+        Tap(key, 2);
+        EXPECT_EQ(std::make_tuple(gItemFrame->list.top, gMouseInput.x, gMouseInput.y),
+                  std::make_tuple(top, 500, 160))
+            << int(key);
+    }
 }
 
 TEST_F(ChooserTest, BackdropIsTheMapUnderTheBlackShapeOfThePagePictureOrAllBlack) {

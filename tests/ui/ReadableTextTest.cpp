@@ -18,8 +18,6 @@
 #include "data/GameData.h"
 #include "map/MapManage.h"
 #include "mhdata/SampleBattle.h"
-#include "mhdata/Shops.h"
-#include "story/PartyCommands.h"
 #include "support/MenuSession.h"
 #include "ui/ActPic.h"
 
@@ -78,9 +76,7 @@ struct ReadableTextTest : MenuTest {
 
     // A shop of items 20.. and its buy list.
     void OpenShopList() {
-        WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, true, {{5, {1, 2, 3}}}}}));
-        ASSERT_EQ(LoadShop(7), 1);
-        h.RunFrames(3);
+        OpenShop(true, {{5, {1, 2, 3}}});
         ::ClickAt(h, 490, 100, 4);
         ASSERT_EQ(gFrameId, kScreenBit | 19u);
         MoveTo(500, 130, 2);
@@ -90,9 +86,7 @@ struct ReadableTextTest : MenuTest {
         CloseToMap(h);
         gOwnedMonsters[0] = 2;
         gScriptVars[0] = 10000;
-        WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, true, {{5, {20}}}}}));
-        ASSERT_EQ(LoadShop(7), 1);
-        h.RunFrames(3);
+        OpenShop(true, {{5, {20}}});
         ::ClickAt(h, 580, 20, 4);
         ASSERT_EQ(gFrameId, kScreenBit | 22u);
         ClickAt(520, 100);

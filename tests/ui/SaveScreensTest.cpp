@@ -265,16 +265,6 @@ TEST_F(SlotKeysTest, ConfirmActivatesTheFocusedItemAndAnswersTheBox) {
     EXPECT_EQ(std::make_tuple(gSaveLoadFrame->boxOpen, SlotMoney(1), gSaveLoadFrame->focus),
               std::make_tuple(0u, i64{200}, 21));
     ExpectCursorOn(21, "box closed");
-
-    // The load screen asks the same way; yes loads slot 02 and zooms into it.
-    gScriptVars[0] = 300;
-    OpenSlots(9, 0);
-    HoverFocus(21);
-    Press(kScanEnter);
-    ASSERT_EQ(Box(), std::make_pair(1u, kFocusYes));
-    Press(kScanEnter);
-    EXPECT_EQ(std::make_tuple(gScriptVars[0], FinishClose()),
-              std::make_tuple(200u, kScreenBit | 15));
 }
 
 TEST_F(SlotKeysTest, TitleLoadKeysAndNoFunctionKeys) {
@@ -328,16 +318,6 @@ TEST_F(SlotKeysTest, QuickPageTabsBoxesAndItsBoxByKeys) {
               std::make_tuple(0u, 0, kScreenBit | 25));
     Press({kScanLeft, kScanEnter});  // tab 3 by keys leads to the system menu
     EXPECT_EQ(FinishClose(), kScreenBit | 13);
-    // A load by keys: the load box asks, the keys on no; yes loads and zooms.
-    CloseRunning();
-    gScriptVars[0] = 300;
-    Park();
-    Open(25);
-    Press({kScanTab, kScanEnter});
-    ASSERT_EQ(gQuickSaveFrame->boxOpen, 1u);
-    Press({kScanLeft, kScanEnter});
-    EXPECT_EQ(std::make_tuple(gScriptVars[0], FinishClose()),
-              std::make_tuple(100u, kScreenBit | 15));
 }
 
 TEST_F(SlotKeysTest, QuickPageHoverTipsAndALoadThatAsksOnlyWithAQuickSave) {
