@@ -55,16 +55,6 @@ bool PanelShown(int k) {
     return gAbilityPanel.slots[k] && gAbilityPanel.slots[k]->shown;
 }
 
-struct MenuPageTest : MenuTest {
-    // The items page, then its side row r into page n, open and running.
-    void OpenSide(int r, u32 n) {
-        OpenItems();
-        ClickSide(r);
-        h.RunFrames(2);
-        ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | n, 1u));
-    }
-};
-
 // ==== the items page and the item chooser ====
 
 // The ability panel's lines ns.
@@ -480,14 +470,25 @@ TEST_F(ChooserTest, ModeOneListsStoryItemsAndHandsOverOnly103To108) {
     }
 }
 
-TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
-    OwnOnly({kFirstStory, 0, kNameless, kFirstSpecial});
+// Other modes list every named item in id order and hand nothing over. The
+// page keys move the rows under the cursor, not the cursor: fifteen entries
+// page to the last top, 5, and back.
+TEST_F(ChooserTest, OtherModesListEverythingPageAndGiveNothingAndCancels) {
+    OwnOnly({kFirstStory, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, kNameless, kFirstSpecial});
     gItems[kFirstSpecial].icon = 40;
     OpenChooser(0);
-    EXPECT_EQ(Listed(), (std::vector<i32>{0, kFirstStory, kFirstSpecial}));
-    EXPECT_TRUE(gItemFrame->list.rowIcon[1]->normalPic && !gItemFrame->list.rowIcon[2]->normalPic)
+    EXPECT_EQ(Listed(), (std::vector<i32>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, kFirstStory,
+                                          kFirstSpecial}));
+    MoveTo(500, 160, 2);  // row 2
+    for (const auto& [key, top] : {std::pair{kScanPgDn, 5}, {kScanPgUp, 0}, {kScanPgDn, 5}}) {
+        Tap(key, 2);
+        EXPECT_EQ(std::make_tuple(gItemFrame->list.top, gMouseInput.x, gMouseInput.y),
+                  std::make_tuple(top, 500, 160))
+            << int(key);
+    }
+    EXPECT_TRUE(gItemFrame->list.rowIcon[8]->normalPic && !gItemFrame->list.rowIcon[9]->normalPic)
         << "an icon past the table shows none";
-    Pick(1);
+    Pick(8);
     EXPECT_EQ(Outcome(), std::make_tuple(0u, 0u, std::string(gItems[kFirstStory].name)));
     EXPECT_TRUE(gOwnedItems[kFirstStory] == 1 && sounds.played().empty());
     // A cancel: 263, nothing picked, the name kept.
@@ -496,21 +497,6 @@ TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
     h.RunFrames(1);
     EXPECT_EQ(Outcome(), std::make_tuple(0u, 0u, std::string("before")));
     EXPECT_EQ(sounds.played(), (std::vector<int>{263}));
-}
-
-// The page keys move the rows under the cursor and leave the cursor where the
-// mouse put it: fifteen items page to the last top, 5, and back to 0.
-TEST_F(ChooserTest, PageKeysMoveTheRowsNotTheCursor) {
-    OwnOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
-    OpenChooser(0);
-    ASSERT_EQ(gItemFrame->list.Count(), 15);
-    MoveTo(500, 160, 2);  // row 2
-    for (const auto& [key, top] : {std::pair{kScanPgDn, 5}, {kScanPgUp, 0}}) {
-        Tap(key, 2);
-        EXPECT_EQ(std::make_tuple(gItemFrame->list.top, gMouseInput.x, gMouseInput.y),
-                  std::make_tuple(top, 500, 160))
-            << int(key);
-    }
 }
 
 TEST_F(ChooserTest, BackdropIsTheMapUnderTheBlackShapeOfThePagePictureOrAllBlack) {
@@ -574,10 +560,10 @@ i32 OwnedOf(i32 id, bool worn) {
     return -1;
 }
 
-struct EquipTest : MenuPageTest {
+struct EquipTest : MenuTest {
     cEquipFrame& Equip() { return *gEquipFrame; }
     void SetUp() override {
-        MenuPageTest::SetUp();
+        MenuTest::SetUp();
         OpenSide(1, 3);
     }
     // The list of a slot, after a right click out of the list open.
@@ -766,7 +752,7 @@ TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
 // ==== the offering and transformation pages: who is listed, the question, the
 // animation and the offering's result, the form details with their skills ====
 
-struct OfferTest : MenuPageTest {
+struct OfferTest : MenuTest {
     // The opening unlocks forms 0 and 1 and gives two 石魔像, a 幻影 and the
     // nameless one (its description "無名之物").
     static constexpr i32 golem = sampleEquip::kGolem, phantom = sampleEquip::kPhantom;

@@ -53,6 +53,16 @@ struct MenuTest : SysScreenTest {
         sounds.Clear();
     }
     cItemMenuFrame& Page() { return *gItemMenuFrame; }
+    // From the map, side row r of the page that key opens (F1 the items page,
+    // F2 the skills page) into page n, open and running.
+    void OpenSide(int r, u32 n, u8 key = kScanF1) {
+        CloseToMap(h);
+        Tap(key, 4);
+        sounds.Clear();
+        ClickSide(r);
+        h.RunFrames(2);
+        ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | n, 1u));
+    }
     // Writes a shop file with this one shop (number 7) and opens its buy side.
     void OpenShop(bool enhance, std::vector<ShopDef::Category> cats) {
         WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, enhance, cats}}));

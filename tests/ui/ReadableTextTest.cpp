@@ -65,15 +65,6 @@ struct ReadableTextTest : MenuTest {
             << t.what << ": ink " << Brightness(ink) << " on " << Brightness(box);
     }
 
-    // The page behind side row r of the page that key opens from the map.
-    void OpenSideRow(u8 key, int r, u32 page) {
-        CloseToMap(h);
-        Tap(key, 4);
-        ClickSide(r);
-        h.RunFrames(4);
-        ASSERT_EQ(gFrameId, kScreenBit | page);
-    }
-
     // A shop of items 20.. and its buy list.
     void OpenShopList() {
         OpenShop(true, {{5, {1, 2, 3}}});
@@ -147,9 +138,13 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
                 {"piece list title", 478, 58, 100, 24, kWhite},
                 {"monster", 275, 141, 60, 16, kBlack},
                 {"piece", 479, 124, 80, 16, kBlack}})},
-        {"skill list", [](ReadableTextTest& t) { t.OpenSideRow(kScanF2, 0, 24); },
+        {"skill list", [](ReadableTextTest& t) { t.OpenSide(0, 24, kScanF2); },
          Fixed({{"title", 490, 50, 110, 26, kWhite}})},
-        {"transformation page", [](ReadableTextTest& t) { t.OpenSideRow(kScanF1, 3, 17); },
+        {"transformation page",
+         [](ReadableTextTest& t) {
+             t.OpenSide(3, 17);
+             t.h.RunFrames(2);  // the marked form drawn
+         },
          Fixed({{"marked form", 462, 95, 142, 20, kBlack}})},
         {"system list",
          [](ReadableTextTest& t) {
