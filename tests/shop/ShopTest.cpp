@@ -12,13 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "data/DerivedStats.h"
 #include "data/Equipage.h"
 #include "data/GameData.h"
 #include "engine/Random.h"
 #include "engine/Tsw.h"
 #include "menu/AbilityPanel.h"
-#include "menu/EquipFrame.h"
 #include "platform/TextCodec.h"
 #include "shop/EnhanceFrame.h"
 #include "shop/ShopBuyList.h"
@@ -317,19 +315,18 @@ struct HandsFreeTest : ShopTest {
     std::deque<u32>& Entries() { return gShopSellListFrame->entries; }
 };
 
-// Changes of attack and defence worked out by hand for the sample's pieces.
-// The preview is what putting the piece on really changes: the derived
-// statistics add a piece's attack and defence as they stand in every bonus
-// mode, so a +20 sword over a +10 one shows +10 whatever its mode.
+// Changes of attack and defence worked out by hand for the sample's pieces:
+// what putting the piece on changes, which the derived statistics make the
+// same in every bonus mode (their own test pins that), so a +20 sword over a
+// +10 one shows +10 whatever its mode.
 TEST_F(HandsFreeTest, PreviewIsTheRealChangeInEveryBonusMode) {
     const struct {
         i32 record, kind, attack, defence;
-        int slot;  // where the equipment page puts it
         i64 wantAttack, wantDefence;
     } cases[] = {
-        {0, 1, 20, 3, kSlotWeapon, 20 - 10, 3},        // over the short sword
-        {1, 2, 30, -5, kSlotWeapon, 30 - 10, -5 - 8},  // over sword and wood shield
-        {7, 7, 0, 6, kSlotAccessory2, 0, 6},           // the empty second slot goes
+        {0, 1, 20, 3, 20 - 10, 3},        // over the short sword
+        {1, 2, 30, -5, 30 - 10, -5 - 8},  // over sword and wood shield
+        {7, 7, 0, 6, 0, 6},               // the empty second slot goes
     };
     gRoles[0].attack = 47;
     gRoles[0].defence = 33;
@@ -340,7 +337,6 @@ TEST_F(HandsFreeTest, PreviewIsTheRealChangeInEveryBonusMode) {
     i32 charm = Own(7);
     gOwnedEquipage[charm].defence = 4;
     Wear(0, kSlotAccessory1, charm);
-    const RoleData role = gRoles[0];
     for (const auto& c : cases)
         for (i32 mode : {0, 1, 2, 3, 5}) {
             SCOPED_TRACE(testing::Message() << c.record << " mode " << mode);
@@ -354,15 +350,6 @@ TEST_F(HandsFreeTest, PreviewIsTheRealChangeInEveryBonusMode) {
             AttackDefence preview = EquipChange(rec, 0);
             EXPECT_EQ(std::pair(preview.attack, preview.defence),
                       std::pair(c.wantAttack, c.wantDefence));
-            // Put on through the equipment page's rule, recomputed as the game does.
-            RoleData wearer = role;
-            RoleStats before{}, after{};
-            CalcRoleStats(wearer, before);
-            ChangeEquipSlots(wearer, c.slot, AddEquipage(rec));
-            CalcRoleStats(wearer, after);
-            EXPECT_EQ(
-                (std::pair<i64, i64>(after.attack - before.attack, after.defence - before.defence)),
-                std::pair(preview.attack, preview.defence));
         }
     EXPECT_EQ(gRoles[0].equip[kSlotAccessory2], -1) << "the preview wears nothing";
     // Over a worn two-handed weapon (the great sword over the shield kept)
