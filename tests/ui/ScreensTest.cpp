@@ -17,6 +17,7 @@
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "menu/ItemFrame.h"
+#include "menu/MenuFrame.h"
 #include "mhdata/Archives.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/AudioMixer.h"
@@ -100,25 +101,20 @@ TEST_F(ControlTest, BoxesFillByTheirMode) {
     ResetPixelFormat();
 }
 
-// A vertical bar: arrows 11 (down, adds) and 12 (up, takes away), thumb 13.
+// The menu lists' bar as they set it up: arrows 11 (down, adds) and 12 (up,
+// takes away), thumb 13; thirty entries, so a maximum of 20.
 struct ScrollTest : ControlTest {
-    cControl* down = new cControl(610, 300);
-    cControl* up = new cControl(610, 80);
-    cControl* thumb = new cControl(610, 95);
-    cScrollBar bar;
-    i32 value = 0;
+    cListPane pane;
+    cScrollBar& bar = pane.scroll;
+    i32& value = pane.top;
+    cControl* thumb = nullptr;
     void SetUp() override {
-        down->id = 11;
-        up->id = 12;
-        thumb->id = 13;
-        bar.Init(down, up, thumb, 15, 40, 1);
-        bar.value = &value;
-        bar.maximum = 20;
-        bar.minimum = 0;
-        bar.arrowStep = 1;
-        bar.pageStep = 10;
-        bar.trackStart = 95;
-        bar.trackEnd = 293;
+        testing::internal::CaptureStderr();  // no picture archive here, nor needed
+        pane.Make({10, 11, 12, 13}, nullptr);
+        testing::internal::GetCapturedStderr();
+        pane.items.assign(30, 0);
+        pane.InitScroll();
+        thumb = pane.thumb;
         gMouseInput.Reset();
     }
     // One frame of the owning screen: the bar's update every 50 ms.
