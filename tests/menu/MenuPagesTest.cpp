@@ -66,8 +66,12 @@ Texts Lines(std::initializer_list<int> ns) {
 
 // ---- ways in and out ----
 
-TEST_F(MenuTest, F1OpensThePageAndTheRightClickGoesBackToTheMap) {
+TEST_F(MenuTest, F1OpensOnTheFirstRowAndTheRightClickGoesBackToTheMap) {
+    gKeyFocus = 4;  // as the system menu leaves it after its quest log row
     OpenItems();
+    EXPECT_EQ(std::make_tuple(gKeyFocus, gMouseInput.x, gMouseInput.y),
+              std::make_tuple(0, 580, 120))
+        << "the cursor on side row 0";
     // F1 in the main state does nothing.
     Tap(kScanF1, 2);
     EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 2u, 1u));
@@ -86,14 +90,6 @@ TEST_F(MenuTest, F1OpensThePageAndTheRightClickGoesBackToTheMap) {
     EXPECT_EQ(FinishClose(), 0u);
     // The map resets the shown member.
     EXPECT_EQ(std::make_pair(gMenuRole, sounds.played()), std::make_pair(0u, std::vector{263}));
-}
-
-TEST_F(MenuTest, TheMapsF1AfterTheSystemMenuAndABadFocusStartOnTheFirstRow) {
-    gKeyFocus = 4;  // as the system menu leaves it after its quest log row
-    PressF1OnTheMap();
-    EXPECT_EQ(std::make_pair(gFrameId, gKeyFocus), std::make_pair(kScreenBit | 2u, 0));
-    EXPECT_EQ(std::make_pair(gMouseInput.x, gMouseInput.y), std::make_pair(580, 120))
-        << "the cursor on side row 0";
     // A focus word outside the side rows opens on row 0 as well.
     gSmartMouse = 0;
     for (i32 f : {33, -4}) {
@@ -310,24 +306,9 @@ TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
 
 // ---- lists ----
 
-TEST_F(MenuTest, SpendingTheLastPieceAtTheBottomMovesTheViewUp) {
-    OwnOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});  // in list order 0 1 2 9 3 8 4 5 6 7 10
-    gOwnedItems[7] = 120;  // more than the party can own: shown and taken as it is
-    OpenItems();
-    ClickSide(5);
-    ClickAt(615, 340);  // the down arrow
-    ASSERT_EQ(Page().list.top, 1);
-    ClickRow(8);  // item 7
-    EXPECT_EQ(std::make_pair(gOwnedItems[7], Page().list.Count()), std::make_pair(119, 11));
-    ClickRow(9);  // item 10, its last piece
-    EXPECT_EQ(std::make_pair(gOwnedItems[10], Page().list.Count()), std::make_pair(0, 10));
-    EXPECT_EQ(Page().list.top, 0) << "the view moved up one";
-    for (int r = 0; r < 10; ++r) EXPECT_NE(Page().list.rowName[r], nullptr) << r;
-    h.RunFrames(1);
-    EXPECT_EQ(std::string(Page().list.rowText[0]), B5("藥草"));
-}
-
-TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
+// One click discards one piece; the last piece takes its row with it: a short
+// list drops its last row, a list scrolled to its bottom moves the view up.
+TEST_F(MenuTest, DiscardTakesOneAndTheLastPieceItsRow) {
     OwnOnly({0, 1, 2, 3, 4}, 2);
     OpenItems();
     ClickSide(5);
@@ -341,6 +322,20 @@ TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
     ClickRow(7);  // below the rows: nothing
     EXPECT_EQ(Page().list.Count(), 4);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261, 261}));
+    OwnOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});  // in list order 0 1 2 9 3 8 4 5 6 7 10
+    gOwnedItems[7] = 120;  // more than the party can own: shown and taken as it is
+    RightClick();
+    ClickSide(5);
+    ClickAt(615, 340);  // the down arrow
+    ASSERT_EQ(Page().list.top, 1);
+    ClickRow(8);  // item 7
+    EXPECT_EQ(std::make_pair(gOwnedItems[7], Page().list.Count()), std::make_pair(119, 11));
+    ClickRow(9);  // item 10, its last piece
+    EXPECT_EQ(std::make_pair(gOwnedItems[10], Page().list.Count()), std::make_pair(0, 10));
+    EXPECT_EQ(Page().list.top, 0) << "the view moved up one";
+    for (int r = 0; r < 10; ++r) EXPECT_NE(Page().list.rowName[r], nullptr) << r;
+    h.RunFrames(1);
+    EXPECT_EQ(std::string(Page().list.rowText[0]), B5("藥草"));
 }
 
 // ---- use ----
@@ -1061,8 +1056,7 @@ struct SkillPages : MenuTest {
     }
     void OpenList(i32 role, int r) {
         gMenuRole = static_cast<u32>(role);
-        OpenSkills();
-        OpenRow(r);
+        OpenSide(r, 24, kScanF2);
         sounds.Clear();
     }
     // A right click on the list, until the skills page runs again.

@@ -60,7 +60,7 @@ struct MenuTest : SysScreenTest {
         Tap(key, 4);
         sounds.Clear();
         ClickSide(r);
-        h.RunFrames(2);
+        h.RunFrames(4);
         ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | n, 1u));
     }
     // Writes a shop file with this one shop (number 7) and opens its buy side.

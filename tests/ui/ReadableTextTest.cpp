@@ -140,11 +140,7 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
                 {"piece", 479, 124, 80, 16, kBlack}})},
         {"skill list", [](ReadableTextTest& t) { t.OpenSide(0, 24, kScanF2); },
          Fixed({{"title", 490, 50, 110, 26, kWhite}})},
-        {"transformation page",
-         [](ReadableTextTest& t) {
-             t.OpenSide(3, 17);
-             t.h.RunFrames(2);  // the marked form drawn
-         },
+        {"transformation page", [](ReadableTextTest& t) { t.OpenSide(3, 17); },
          Fixed({{"marked form", 462, 95, 142, 20, kBlack}})},
         {"system list",
          [](ReadableTextTest& t) {

@@ -107,14 +107,13 @@ struct ScrollTest : ControlTest {
     cListPane pane;
     cScrollBar& bar = pane.scroll;
     i32& value = pane.top;
-    cControl* thumb = nullptr;
+    cControl*& thumb = pane.thumb;
     void SetUp() override {
         testing::internal::CaptureStderr();  // no picture archive here, nor needed
         pane.Make({10, 11, 12, 13}, nullptr);
         testing::internal::GetCapturedStderr();
         pane.items.assign(30, 0);
         pane.InitScroll();
-        thumb = pane.thumb;
         gMouseInput.Reset();
     }
     // One frame of the owning screen: the bar's update every 50 ms.
@@ -162,7 +161,7 @@ TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
 
 // Dragging the thumb sets the value; a track without travel never divides by
 // zero. (An empty range's thumb at the track's end: the menu lists' test.)
-TEST_F(ScrollTest, DragEmptyRangeAndZeroTravel) {
+TEST_F(ScrollTest, DragAndZeroTravel) {
     gMouseInput.pressedId = 13;
     gMouseInput.y = 100;  // 5 pixels below the thumb's top
     Frame();
