@@ -115,7 +115,7 @@ void LoadOptions() {
             if (f.file().Tell() != before + 4) break;
             values[count++] = v;
         }
-    } else if (FileExists(OptionPath().c_str())) {
+    } else if (!f.file().NotThere()) {
         gOptionsHeld = true;  // there but unreadable: the defaults must not replace it
         ReportDataError(DataError::Unplaced(
             OptionPath(),

@@ -85,7 +85,7 @@ TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
              LoadGameDatabase(h.root().c_str());
          },
          B5("開檔失敗"), B5("無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？"),
-         "MH_Data\\SkillData.dat: cannot be read"},
+         "MH_Data/SkillData.dat: cannot be read"},
         // 512 bytes of header, then the table offsets (108 bytes): role 5's row.
         {"pop-out points of an odd count",
          [] {
@@ -94,9 +94,10 @@ TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
              EXPECT_EQ(std::tuple(PickPopOutPoint(5, &x, &y), x, y), std::tuple(1, 1, 2));
          },
          "2k", B5("迸出資料有問題 位置不完整"),
-         "MH_Data\\maps.dat: offset 620: pop-out points of role 5 hold an odd count of words"},
+         "MH_Data/maps.dat: offset 620: pop-out points of role 5 hold an odd count of words"},
         {"a slot that cannot be read", [] { EXPECT_EQ(LoadSlotFile(4), 0); }, B5("讀取進度"),
-         B5("進度檔已損毀，無法讀取。"), SlotPath(4) + ": cannot be read"},
+         B5("進度檔已損毀，無法讀取。"),
+         h.Path("Save/MH05.sav") + ": cannot be read (No such file or directory)"},
         // Reset to the defaults, the damaged file kept beside a fresh one.
         {"a damaged settings file",
          [&] {
@@ -135,8 +136,8 @@ TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
     const size_t quickSize = quick.size();
     quick.push_back(0);
     WriteHostFile(h.Path("Save/Quick.sav"), quick);
-    const std::string quickFault =
-        QuickPath() + ": offset " + std::to_string(quickSize) + ": 1 bytes after the last item";
+    const std::string quickFault = h.Path("Save/Quick.sav") + ": offset " +
+                                   std::to_string(quickSize) + ": 1 bytes after the last item";
     gScriptVars[0] = 4321;  // not what the save holds
     auto noticeSaysNone = [&](u32 backTo) {
         ASSERT_TRUE(h.RunUntil([] { return gQuickNoticeFrame && gFramePhase == 1; }, 5));
@@ -160,7 +161,7 @@ TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
             h.RunFrames(3);
         };
     };
-    const std::string music = std::string(gBasePath) + "music\\";
+    const std::string music = h.Path("music/");
     const ReportCase cases[] = {
         {"F10 on the map",
          [&] {
@@ -200,7 +201,7 @@ TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
              EXPECT_TRUE(h.quit());
          },
          B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)"),
-         "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header"},
+         "MH_Data/maps.dat: offset 300: ends inside its 512-byte header"},
     };
     ExpectOneReportEach(h, cases);
 }
@@ -217,7 +218,7 @@ TEST(DataReport, AFolderNamedOutsideAsciiIsNamedAsItStands) {
     h.CreateMainWindow();
     const std::pair<std::function<void()>, std::vector<std::string>> kCases[] = {
         {[] { StartUp(); },
-         {folder + "/PicLib\\all.snd: SFX file connot open.\n",
+         {folder + "/PicLib/all.snd: SFX file connot open.\n",
           "moonharbor: no game data in " + folder +
               ": MH_Data/maps.dat is missing; write the sample game there with `mhgen " + folder +
               "` (built beside the game)\n"}},
@@ -225,7 +226,7 @@ TEST(DataReport, AFolderNamedOutsideAsciiIsNamedAsItStands) {
              fs::remove_all(folder + "/Save");  // the start made it
              SaveOptions(true);
          },
-         {folder + "/Save\\Option.sav: could not be written (No such file or directory)\n"}},
+         {folder + "/Save/Option.sav: could not be written (No such file or directory)\n"}},
     };
     for (const auto& [meet, lines] : kCases) {
         ::testing::internal::CaptureStderr();
