@@ -10,9 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <future>
-#include <memory>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -21,6 +19,8 @@
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
 #include "shell/Settings.h"
+#include "data/Options.h"
+#include "ui/SaveFile.h"
 #include "support/Harness.h"
 
 namespace {
@@ -45,33 +45,57 @@ struct Files : testing::Test {
     }
 };
 
-// A folder or a pipe standing at a file's name opens as no file, at once, for
-// reading, for reading and writing, and for writing anew.
-TEST_F(Files, AFolderOrAPipeAtTheNameDoesNotOpen) {
-    std::filesystem::create_directories(h.Path("folder.sav"));
-    ASSERT_EQ(::mkfifo(h.Path("pipe.sav").c_str(), 0600), 0);
+// A folder, a pipe or a loop of links at Env.dat, Save/Option.sav or
+// Save/Quick.sav opens as no file, at once, in every way of opening; its reader
+// names it, not a regular file, in one line and goes on without it.
+TEST_F(Files, WhatIsNoRegularFileIsNamedAsSuch) {
+    namespace fs = std::filesystem;
+    fs::create_directories(h.Path("Save"));
+    const std::pair<const char*, void (*)()> readers[] = {
+        {"Env.dat",
+         [] {
+             EnvValues v;
+             EXPECT_EQ(ReadEnvFile(&v), 0);
+         }},
+        {"Save/Option.sav", [] { LoadOptions(); }},
+        {"Save/Quick.sav", [] { EXPECT_EQ(FindQuickSave(), 0); }},
+    };
     const std::pair<u32, u32> ways[] = {{OPEN_EXISTING, GENERIC_READ},
                                         {OPEN_ALWAYS, GENERIC_READ | GENERIC_WRITE},
                                         {CREATE_ALWAYS, GENERIC_WRITE}};
-    for (const char* name : {"folder.sav", "pipe.sav"})
-        for (const auto& [how, access] : ways) {
-            SCOPED_TRACE(std::string(name) + " " + std::to_string(how));
-            // The open runs aside: one that waits for the pipe's other end is
-            // let go below and reported.
-            auto opened = std::make_shared<std::promise<int>>();
-            std::future<int> result = opened->get_future();
-            std::string path = h.Path(name);
-            std::thread([opened, path, how, access] {
-                cFile f;
-                opened->set_value(f.Open(path.c_str(), how, access));
-            }).detach();
-            if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-                ADD_FAILURE() << "the open waits for the pipe's other end";
-                int end = ::open(path.c_str(), O_RDWR | O_NONBLOCK);
-                result.wait();
-                ::close(end);
+    for (const auto& [name, read] : readers)
+        for (const std::string kind : {"folder", "pipe", "loop"}) {
+            SCOPED_TRACE(std::string(name) + ", a " + kind);
+            const std::string path = h.Path(name);
+            if (kind == "folder")
+                fs::create_directory(path);
+            else if (kind == "pipe")
+                ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            else
+                fs::create_symlink(fs::path(path).filename(), path);
+            // Each open runs aside: one that waits for the pipe's other end is
+            // let go and reported.
+            for (const auto& [how, access] : ways) {
+                auto opened = std::async(std::launch::async, [&, how = how, access = access] {
+                    cFile f;
+                    return std::pair(f.Open(path.c_str(), how, access),
+                                     std::string(f.GetErrorText()));
+                });
+                if (opened.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+                    ADD_FAILURE() << "the open waits for the pipe's other end";
+                    int end = ::open(path.c_str(), O_RDWR | O_NONBLOCK);
+                    opened.wait();
+                    ::close(end);
+                }
+                EXPECT_EQ(opened.get(), std::pair(0, std::string(kNotRegularFile))) << how;
             }
-            EXPECT_EQ(result.get(), 0);
+            testing::internal::CaptureStderr();
+            read();
+            const std::string err = testing::internal::GetCapturedStderr();
+            fs::remove(path);
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+            EXPECT_EQ(err.rfind(path + ": cannot be ", 0), 0u) << err;
+            EXPECT_NE(err.find("(not a regular file)"), std::string::npos) << err;
         }
 }
 

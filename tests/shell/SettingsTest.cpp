@@ -1,9 +1,7 @@
 // The settings file: the installer's writing, reading, conversion and bad files.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <iterator>
 #include <tuple>
 
@@ -11,8 +9,6 @@
 #include "engine/ErrorBox.h"
 #include "shell/Main.h"
 #include "shell/Settings.h"
-#include "data/Options.h"
-#include "ui/SaveFile.h"
 #include "support/Harness.h"
 
 namespace {
@@ -98,12 +94,6 @@ TEST_F(Settings, OnlyTheInstallersCommandLineWritesEnvDat) {
     v.root = root;
     ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(root, "", 2, 0));
-    // With no file at all, the base path is the current folder.
-    std::filesystem::remove(h.Path("Env.dat"));
-    gBasePath[0] = 0;
-    ReadSettings();
-    EXPECT_EQ(std::string(gBasePath).back(), '\\');
-    EXPECT_EQ(gCdDrives[0], 0xFF);  // no disc drives here
 }
 
 TEST_F(Settings, ReadingTakesKeysValuesAndStrings) {
@@ -165,40 +155,6 @@ TEST_F(Settings, BadFilesLeaveThePresetValues) {
         EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), f);
         EXPECT_EQ(gBasePath, base);
     }
-}
-
-// A folder, a pipe or a loop of links at Env.dat, Save/Option.sav or
-// Save/Quick.sav: its reader names the file, not a regular file, in one line
-// and goes on without it.
-TEST_F(Settings, WhatIsNoRegularFileIsNamedAsSuch) {
-    std::filesystem::create_directories(h.Path("Save"));
-    const std::pair<const char*, void (*)()> readers[] = {
-        {"Env.dat",
-         [] {
-             EnvValues v;
-             EXPECT_EQ(ReadEnvFile(&v), 0);
-         }},
-        {"Save/Option.sav", [] { LoadOptions(); }},
-        {"Save/Quick.sav", [] { EXPECT_EQ(FindQuickSave(), 0); }},
-    };
-    for (const auto& [name, read] : readers)
-        for (const char* kind : {"folder", "pipe", "loop"}) {
-            SCOPED_TRACE(std::string(name) + ", a " + kind);
-            const std::string path = h.Path(name);
-            if (kind == std::string("folder"))
-                std::filesystem::create_directory(path);
-            else if (kind == std::string("pipe"))
-                ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-            else
-                std::filesystem::create_symlink(std::filesystem::path(path).filename(), path);
-            testing::internal::CaptureStderr();
-            read();
-            const std::string err = testing::internal::GetCapturedStderr();
-            std::filesystem::remove(path);
-            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-            EXPECT_EQ(err.rfind(path + ": cannot be ", 0), 0u) << err;
-            EXPECT_NE(err.find("(not a regular file)"), std::string::npos) << err;
-        }
 }
 
 // A start that meets a damaged Env.dat and is killed at any file call on its

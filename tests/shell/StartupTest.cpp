@@ -1,10 +1,7 @@
 // Start-up, device failures, the session's first screen, the release on every road out.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <link.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -22,7 +19,6 @@
 #include "data/Options.h"
 #include "shell/Main.h"
 #include "shell/Session.h"
-#include "shell/Settings.h"
 #include "shell/Startup.h"
 #include "map/SystemServices.h"
 #include "map/MapDb.h"
@@ -31,7 +27,6 @@
 #include "mhdata/SampleGame.h"
 #include "platform/AudioDevice.h"
 #include "platform/AudioEncode.h"
-#include "platform/FolderLock.h"
 #include "platform/FfmpegCalls.h"
 #include "platform/HostFs.h"
 #include "platform/TextCodec.h"
@@ -234,30 +229,6 @@ TEST_F(SampleStarted, ASecondCopyAndTheInstallerWhileTheGameRunsSayWhyAndFail) {
     h.RunFrames(3);
     EXPECT_FALSE(h.quit());
     EXPECT_EQ(gFrameId, kScreenBit | 0u);
-}
-
-// A copy started in another folder whose settings name a folder another
-// process runs in ends before it opens a window or a sound device, in one line.
-TEST(Startup, ACopyWhoseSettingsNameATakenFolderOpensNothing) {
-    Harness h;
-    fs::create_directories(h.Path("game"));
-    fs::create_directories(h.Path("other"));
-    const int held = ::open(h.Path(std::string("game/") + kFolderLockName).c_str(),
-                            O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
-    ASSERT_EQ(::chdir(h.Path("other").c_str()), 0);
-    gBasePath[0] = 0;
-    EnvValues v;
-    v.root = h.Path("game/");
-    ASSERT_EQ(WriteFreshEnvFile(v), 1);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), kExitFailed);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "Moonharbor is running already: this copy ends\n");
-    EXPECT_EQ(gMainWnd, nullptr);
-    EXPECT_EQ(AudioDeviceOpenAttempts(), 0);
-    EXPECT_FALSE(fs::exists(h.Path("game/Save")));
-    ::close(held);
 }
 
 // A maps.dat cut to half (983 of its 1966 bytes: 471 of the database, which
