@@ -92,13 +92,14 @@ int cFile::Open(const char* name, u32 disposition, u32 access) {
     // game; only plain files are kept, and they are used blocking.
     int fd = FsOpen(host.c_str(), flags | O_NONBLOCK, 0644);
     // A folder, a pipe, a device or a loop of links at the name is no file of
-    // ours, and is named as what it is.
-    if (fd < 0 && (errno == EISDIR || errno == ELOOP)) {
-        SetError(kNotRegularFile);
-        return 0;
-    }
+    // ours, and is named as what it is (a pipe without a reader refuses a
+    // writer as if it were no device).
     if (fd < 0) {
-        FormatError(errno);
+        const int error = errno;
+        if (error == ELOOP || (::stat(host.c_str(), &st) == 0 && !S_ISREG(st.st_mode)))
+            SetError(kNotRegularFile);
+        else
+            FormatError(error);
         return 0;
     }
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

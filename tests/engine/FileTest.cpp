@@ -78,8 +78,8 @@ TEST_F(Files, WhatIsNoRegularFileIsNamedAsSuch) {
             for (const auto& [how, access] : ways) {
                 auto opened = std::async(std::launch::async, [&, how = how, access = access] {
                     cFile f;
-                    return std::pair(f.Open(path.c_str(), how, access),
-                                     std::string(f.GetErrorText()));
+                    const int done = f.Open(path.c_str(), how, access);
+                    return std::pair(done, std::string(f.GetErrorText()));
                 });
                 if (opened.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
                     ADD_FAILURE() << "the open waits for the pipe's other end";
