@@ -9,7 +9,6 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "platform/Fault.h"
-#include "platform/HostFs.h"
 #include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "data/Config.h"

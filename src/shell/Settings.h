@@ -39,7 +39,8 @@ int WriteEnvFileAtRoot(const EnvValues& v);
 // Reads "%sEnv.dat" under gBasePath into v and the key codes: 1 when it was in the
 // current format, 0 otherwise (an older file is converted and read again).
 // damaged: the file was read but is neither format (v is left as preset), and
-// why says where it goes wrong.
+// why says where it goes wrong. Something at the name that is there but cannot
+// be opened (a folder, a pipe, a loop of links) is named on stderr.
 int ReadEnvFile(EnvValues* v, bool* damaged = nullptr, DataError* why = nullptr);
 // Writes a new "%sEnv.dat" from the values alone, over whatever was there.
 int WriteFreshEnvFile(const EnvValues& v);
