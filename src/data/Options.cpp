@@ -9,7 +9,6 @@
 #include "base/ByteIo.h"
 #include "base/DataError.h"
 #include "platform/Fault.h"
-#include "platform/HostFs.h"
 #include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "data/Config.h"
@@ -115,7 +114,7 @@ void LoadOptions() {
             if (f.file().Tell() != before + 4) break;
             values[count++] = v;
         }
-    } else if (FileExists(OptionPath().c_str())) {
+    } else if (!f.file().NotThere()) {
         gOptionsHeld = true;  // there but unreadable: the defaults must not replace it
         ReportDataError(DataError::Unplaced(
             OptionPath(),

@@ -21,8 +21,10 @@ DataErrorLog& Log() {
 
 }  // namespace
 
-void ReportDataError(const DataError& e, const char* boxCaption) {
+void ReportDataError(const DataError& given, const char* boxCaption) {
     DataErrorLog& log = Log();
+    DataError e = given;
+    e.file = HostSeparators(e.file);
     log.last = e;
     ++log.count;
     // The line names the file and the offset; the box keeps the game's words.

@@ -51,6 +51,7 @@ cFile::~cFile() {
 }
 
 void cFile::SetError(const char* text) {
+    errorCode_ = 0;
     size_t n = strnlen(text, sizeof(error_) - 1);
     std::memcpy(error_, text, n);
     error_[n] = 0;
@@ -58,6 +59,7 @@ void cFile::SetError(const char* text) {
 
 void cFile::FormatError(int code) {
     SetError(std::strerror(code));
+    errorCode_ = code;
 }
 
 int cFile::Open(const char* name, u32 disposition, u32 access) {
@@ -89,13 +91,20 @@ int cFile::Open(const char* name, u32 disposition, u32 access) {
     // Opened without blocking, so that a pipe at the name cannot hold the
     // game; only plain files are kept, and they are used blocking.
     int fd = FsOpen(host.c_str(), flags | O_NONBLOCK, 0644);
+    // A folder, a pipe, a device or a loop of links at the name is no file of
+    // ours, and is named as what it is (a pipe without a reader refuses a
+    // writer as if it were no device).
     if (fd < 0) {
-        FormatError(errno);
+        const int error = errno;
+        if (error == ELOOP || (::stat(host.c_str(), &st) == 0 && !S_ISREG(st.st_mode)))
+            SetError(kNotRegularFile);
+        else
+            FormatError(error);
         return 0;
     }
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         FsClose(fd);
-        FormatError(EISDIR);
+        SetError(kNotRegularFile);
         return 0;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

@@ -2,6 +2,7 @@
 // text of its last error. cDataFile: 32-bit little-endian values and strings
 // over it, with the sticky transfer count the game's loaders rely on.
 #pragma once
+#include <cerrno>
 #include <string>
 
 #include "base/Types.h"
@@ -11,6 +12,10 @@ constexpr u32 GENERIC_WRITE = 0x40000000u;
 constexpr u32 CREATE_ALWAYS = 2;
 constexpr u32 OPEN_EXISTING = 3;
 constexpr u32 OPEN_ALWAYS = 4;
+
+// The error text of an open that found a folder, a pipe, a device or a loop of
+// links at the name.
+constexpr const char* kNotRegularFile = "not a regular file";
 
 class cFile {
 public:
@@ -74,6 +79,9 @@ public:
     // Formats into at most 255 characters, writes them, then CR LF.
     int Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
     const char* GetErrorText() const { return error_; }
+    // True when the last failure was that nothing stands at the name (or at a
+    // folder on its way): a file that is simply not there yet.
+    bool NotThere() const { return errorCode_ == ENOENT || errorCode_ == ENOTDIR; }
 
     // The whole file read from the start (empty when it cannot be read).
     bool ReadAll(std::string* out);
@@ -91,6 +99,7 @@ private:
     u32 viewSize_ = 0;
     char* name_ = nullptr;
     char error_[64] = {};
+    int errorCode_ = 0;
     u64 dev_ = 0, ino_ = 0;
 };
 

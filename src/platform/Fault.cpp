@@ -26,16 +26,22 @@ int Report(const std::string& utf8Line, FaultBox box, const char* text) {
 
 }  // namespace
 
+std::string HostSeparators(std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return path;
+}
+
 int ReportFault(const char* line, FaultBox box, const char* text) {
     return Report(Big5ToUtf8(line ? line : ""), box, text);
 }
 
 int ReportFileFault(const std::string& file, const char* rest, FaultBox box, const char* text) {
-    return Report(file + Big5ToUtf8(rest ? rest : ""), box, text);
+    return Report(HostSeparators(file) + Big5ToUtf8(rest ? rest : ""), box, text);
 }
 
 int ReportNotWritten(const std::string& file, const char* why, FaultBox box, const char* text) {
-    return Report(NotWrittenText(file, why), box, text);
+    return Report(NotWrittenText(HostSeparators(file), why), box, text);
 }
 
 int ReportFault(FaultBox box, const char* format, ...) {

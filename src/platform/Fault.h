@@ -25,11 +25,15 @@ int ReportFault(FaultBox box, const char* format, ...) __attribute__((format(pri
 int ReportFault(const char* line, FaultBox box, const char* text);
 // The same for a line that leads with a file's host path: the path's bytes are
 // the file system's (UTF-8) and go on the line as they stand, with the rest of
-// the line (Big5) after them.
+// the line (Big5) after them, every backslash of the game's paths a slash.
 int ReportFileFault(const std::string& file, const char* rest, FaultBox box, const char* text);
-// A file that could not be written (NotWrittenText), its host path as it stands.
+// A file that could not be written (NotWrittenText), named with slashes as above.
 int ReportNotWritten(const std::string& file, const char* why, FaultBox box = kNoBox,
                      const char* text = nullptr);
+
+// A path named with the host's separators: the game's backslashes become
+// slashes, so that no line reads "/home/me/game/Save\Quick.sav".
+std::string HostSeparators(std::string path);
 
 // The one wording of a file that could not be written, naming the file, with
 // the reason when there is one: "Save\Option.sav: could not be written (No

@@ -139,6 +139,11 @@ bool FileExists(const char* winPath) {
     return Exists(HostPath(winPath));
 }
 
+bool NameTaken(const char* winPath) {
+    struct stat st;
+    return ::lstat(HostPath(winPath).c_str(), &st) == 0;
+}
+
 bool GetCurrentDirectoryA(std::string* out) {
     char buf[4096];
     if (!::getcwd(buf, sizeof(buf))) return false;

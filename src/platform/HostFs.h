@@ -32,6 +32,8 @@ void HostSetFreeSpaceOverride(i64 bytes);
 bool CreateDirectoryA(const char* winPath);
 bool DeleteFileA(const char* winPath);
 bool FileExists(const char* winPath);
+// True when anything stands at the name, even a link that leads nowhere.
+bool NameTaken(const char* winPath);
 bool GetCurrentDirectoryA(std::string* out);
 // Opens a web page or a file with the desktop's handler (xdg-open).
 bool OpenWithDesktop(const std::string& target);

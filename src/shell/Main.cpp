@@ -325,24 +325,32 @@ int RunMainLoop() {
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, const char* commandLine, int showCommand) {
+    // Any command line is the installer's; another one is told the form and
+    // fails, so that whoever started it does not count on settings never written.
+    const bool install = commandLine && *commandLine;
+    u8 mode = 0;
+    std::string root;
+    if (install && !ParseInstallCommand(commandLine, &mode, &root)) {
+        ReportFault(kNoBox, "%s", kInstallCommandForm);
+        return kExitFailed;
+    }
     // The copy that ends at once touches nothing, not even the running copy's
     // allocator report, which the debug allocator's start would empty.
     if (FindWindowA("Moonharbor", "Moonharbor")) return ReportRunningCopy(commandLine);
     // The window search sees only this user's copies in this session; the lock
-    // of the folder keeps out a copy from anywhere else.
+    // of the folder keeps out a copy from anywhere else. Every folder the copy
+    // would use is taken before it opens a window or a sound device.
     if (!TakeGameFolder(".")) return ReportRunningCopy(commandLine);
+    if (install ? !TakeGameFolder(root.c_str()) : !TakeSettingsRoot())
+        return ReportRunningCopy(commandLine);
     MemDbgInit();
     if (HWND zover = FindWindowA("XkTlv5eg", "Zover")) {
         SendMessageA(zover, WM_USER + 1, 0, 0);
         Sleep(1000);
     }
-    if (commandLine && *commandLine) {
+    if (install) {
         // The installer's hook: write a fresh settings file for the root and end.
-        u8 mode = 0;
-        std::string root;
         SetDefaultKeys();
-        if (!ParseInstallCommand(commandLine, &mode, &root)) return 0;
-        if (!TakeGameFolder(root.c_str())) return ReportRunningCopy(commandLine);
         std::snprintf(gBasePath, kPathSize, "%s", root.c_str());
         FindCdDrives(gCdPath);
         EnvValues v;

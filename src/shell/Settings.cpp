@@ -214,18 +214,35 @@ bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool*
     return true;
 }
 
+namespace {
+
+// The bytes of "%sEnv.dat" into buf (kEnvBufferSize, zeroed), their count in
+// *n; false when there is no file to read. Only what fits the buffer is read:
+// a larger file is no settings file of ours. Anything at the name that is
+// there but cannot be read (a folder, a pipe, a loop of links) is named.
+bool ReadEnvBytes(std::vector<u8>* buf, u32* n, bool tell = true) {
+    cFile f;
+    *n = kEnvBufferSize;
+    if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ)) {
+        if (tell && !f.NotThere())
+            ReportDataError(DataError::Unplaced(
+                EnvPath(), std::string("cannot be opened (") + f.GetErrorText() +
+                               "); the settings are their defaults"));
+        return false;
+    }
+    u32 size = f.GetSize();
+    if (size == 0xFFFFFFFFu || (size > 0 && !f.Read(buf->data(), n))) return false;
+    if (size == 0) *n = 0;
+    return true;
+}
+
+}  // namespace
+
 int ReadEnvFile(EnvValues* v, bool* damaged, DataError* why) {
     if (damaged) *damaged = false;
     std::vector<u8> buf(kEnvBufferSize, 0);
-    u32 n = kEnvBufferSize;
-    {
-        cFile f;
-        if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ)) return 0;
-        // Only what fits the buffer is read; a larger file is no settings file of ours.
-        u32 size = f.GetSize();
-        if (size == 0xFFFFFFFFu || (size > 0 && !f.Read(buf.data(), &n))) return 0;
-        if (size == 0) n = 0;
-    }
+    u32 n = 0;
+    if (!ReadEnvBytes(&buf, &n)) return 0;
     bool oldFormat = false;
     u32 keys[32];
     EnvValues parsed = *v;
@@ -275,15 +292,35 @@ int FindCdDrives(char* firstRoot) {
 
 namespace {
 
-void KeepDamagedEnvFile(DataError why) {
-    const std::string bad = EnvPath() + ".bad";
+// Keeps a copy of the damaged file as "Env.dat.bad" while the file itself
+// stays as it is: a second name for it, or else a copy of its bytes. The
+// fresh file only then takes the name, so a program stopped anywhere on the
+// way leaves either the damaged file, which the next start keeps and replaces
+// again, or the fresh one: never no settings at all.
+bool KeepDamagedEnvFile() {
+    const std::string host = HostPath(EnvPath()), bad = host + ".bad";
+    if (FsUnlink(bad.c_str()) != 0 && errno != ENOENT) return false;
+    if (FsLink(host.c_str(), bad.c_str()) == 0) return true;
+    cFile f;
+    std::string bytes;
+    if (!f.Open(EnvPath().c_str(), OPEN_EXISTING, GENERIC_READ) || !f.ReadAll(&bytes)) return false;
+    f.Close();
+    return ReplaceFile((EnvPath() + ".bad").c_str(), bytes.data(), static_cast<u32>(bytes.size()));
+}
+
+// A damaged file counts as none: the presets stay and a sound file replaces
+// it. The damaged one is kept beside it, for the player's keys and volumes.
+bool ReplaceDamagedEnvFile(DataError why, EnvValues* v) {
+    const int keptError = KeepDamagedEnvFile() ? 0 : errno;
+    const bool fresh = WriteFreshEnvFile(*v) != 0;
     why.text += "; the settings are reset to their defaults";
-    if (FsRename(HostPath(EnvPath()).c_str(), HostPath(bad).c_str()) == 0)
-        why.text += ", the damaged file kept as " + bad;
+    if (keptError == 0)
+        why.text += ", the damaged file kept as " + HostSeparators(EnvPath()) + ".bad";
     else
         why.text +=
-            std::string(", the damaged file could not be kept (") + std::strerror(errno) + ")";
+            std::string(", the damaged file could not be kept (") + std::strerror(keptError) + ")";
     ReportDataError(why);
+    return fresh && ReadEnvFile(v) == 1;
 }
 
 }  // namespace
@@ -304,12 +341,7 @@ bool ReadSettings() {
     bool damaged = false;
     DataError why;
     bool read = ReadEnvFile(&v, &damaged, &why) == 1;
-    // A damaged file counts as none: the presets stay and a sound file replaces
-    // it. The damaged one is kept beside it, for the player's keys and volumes.
-    if (damaged) {
-        KeepDamagedEnvFile(why);
-        if (WriteFreshEnvFile(v)) read = ReadEnvFile(&v) == 1;
-    }
+    if (damaged) read = ReplaceDamagedEnvFile(why, &v);
     CopyPath(gBasePath, v.root);
     CopyPath(gCdPath, v.cdPath);
     gInstallMode = v.installMode;
@@ -329,11 +361,28 @@ bool ReadSettings() {
     return true;
 }
 
+bool TakeSettingsRoot() {
+    std::vector<u8> buf(kEnvBufferSize, 0);
+    u32 n = 0;
+    if (!ReadEnvBytes(&buf, &n, false)) return true;
+    EnvValues v;
+    u32 keys[32];
+    bool oldFormat = false;
+    // A damaged file names no root: the start makes a fresh one for this folder.
+    if (!ParseEnvFile(buf.data(), n, &v, keys, &oldFormat) || v.root.empty()) return true;
+    return TakeGameFolder(v.root.c_str());
+}
+
 bool ParseInstallCommand(const char* commandLine, u8* mode, std::string* root) {
     if (!commandLine || !std::isdigit(static_cast<unsigned char>(commandLine[0]))) return false;
-    if (commandLine[1] == 0 || std::strlen(commandLine + 1) >= static_cast<size_t>(kPathSize))
+    const u8 digit = static_cast<u8>(commandLine[0] - '0');
+    const std::string folder = commandLine + 1;
+    // The root is a folder, so it ends in a separator: every path of the game
+    // is the root with a name after it.
+    if (!InstallModeOk(digit) || folder.empty() || folder.size() >= static_cast<size_t>(kPathSize))
         return false;
-    *mode = static_cast<u8>(commandLine[0] - '0');
-    *root = commandLine + 1;
+    if (folder.back() != '\\' && folder.back() != '/') return false;
+    *mode = digit;
+    *root = folder;
     return true;
 }

@@ -39,7 +39,8 @@ int WriteEnvFileAtRoot(const EnvValues& v);
 // Reads "%sEnv.dat" under gBasePath into v and the key codes: 1 when it was in the
 // current format, 0 otherwise (an older file is converted and read again).
 // damaged: the file was read but is neither format (v is left as preset), and
-// why says where it goes wrong.
+// why says where it goes wrong. Something at the name that is there but cannot
+// be opened (a folder, a pipe, a loop of links) is named on stderr.
 int ReadEnvFile(EnvValues* v, bool* damaged = nullptr, DataError* why = nullptr);
 // Writes a new "%sEnv.dat" from the values alone, over whatever was there.
 int WriteFreshEnvFile(const EnvValues& v);
@@ -54,7 +55,17 @@ bool ParseEnvFile(const u8* data, size_t size, EnvValues* v, u32 keys[32], bool*
                   DataError* why = nullptr);
 
 // Reads the install mode and root from the installer's command line ("2/tmp/x/");
-// false when it is not one digit followed by a folder.
+// false when it is not an install mode the settings reader takes (1 or 2)
+// followed by a folder that ends in a separator.
 bool ParseInstallCommand(const char* commandLine, u8* mode, std::string* root);
+// The installer's command line, as told to whoever gives another one.
+constexpr const char* kInstallCommandForm =
+    "moonharbor: not the installer's command line: give an install mode (1: the data stay on "
+    "the disc, 2: installed) followed at once by the game's folder ending in a separator, as "
+    "in `moonharbor 2/home/me/moonharbor/`, or nothing to play; nothing was written";
+// Takes the lock of the root folder the settings file names, before anything
+// is opened; false when another running copy holds it. Nothing is read but the
+// file, and nothing is written or said.
+bool TakeSettingsRoot();
 
 void ResetSettings();

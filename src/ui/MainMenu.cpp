@@ -3,11 +3,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "base/DataError.h"
 #include "platform/Display.h"
 #include "platform/TextCodec.h"
 #include "engine/DDraw.h"
 #include "engine/DInput.h"
+#include "engine/DataErrors.h"
 #include "engine/File.h"
 #include "engine/FrameState.h"
 #include "engine/MemDbg.h"
@@ -113,6 +116,9 @@ void cMainMenuFrame::RunQuickLoadKey() {
     if (f.Open(path, OPEN_EXISTING, GENERIC_READ)) {
         result = kTitleResQuick;
         gFramePhase = 2;
+    } else if (!f.NotThere()) {
+        ReportDataError(
+            DataError::Unplaced(path, std::string("cannot be read (") + f.GetErrorText() + ")"));
     }
     f.Close();
 }

@@ -118,7 +118,9 @@ std::unique_ptr<Image> ReadImageFile(const std::string& path, u32 most,
     cFile f;
     std::string bytes;
     if (!f.Open(path.c_str(), OPEN_EXISTING, GENERIC_READ)) {
-        if (error) *error = DataError::Unplaced(path, "cannot be read");
+        if (error)
+            *error =
+                DataError::Unplaced(path, std::string("cannot be read (") + f.GetErrorText() + ")");
         return nullptr;
     }
     if (f.GetSize() > most || !f.ReadAll(&bytes)) {

@@ -522,7 +522,7 @@ int QuickSave() {
 
 int FindQuickSave() {
     const std::string path = QuickPath();
-    if (!FileExists(path.c_str())) return 0;
+    if (!NameTaken(path.c_str())) return 0;
     DataError why;
     if (ReadSaveFile(path, &why)) return 1;
     ReportDataError(why);

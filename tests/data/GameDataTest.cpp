@@ -390,7 +390,7 @@ TEST_F(DatabaseLoad, EquipmentIdsEqualToOrAboveTheCountAreRefused) {
     // Stderr names the file and each id's place: the count, then 216-byte records
     // that end with the six ids (weapon at 4 + 192, shield at 200).
     const std::string said = ::testing::internal::GetCapturedStderr(),
-                      file = "MH_Data\\RoleData.dat: ";
+                      file = "MH_Data/RoleData.dat: ";
     EXPECT_EQ(said, file + "offset 196: role 0 wears equipment " + std::to_string(count) +
                         "; the database holds " + std::to_string(count) + "\n" + file +
                         "offset 200: role 0 wears equipment " + std::to_string(count + 5) +

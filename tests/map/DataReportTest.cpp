@@ -88,7 +88,7 @@ TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
          [](SampleFolder& w) {
              fs::remove(w.h.Path("MH_Data/SkillData.dat"));
              LoadGameDatabase(w.h.root().c_str());
-             return "MH_Data\\SkillData.dat: cannot be read";
+             return "MH_Data/SkillData.dat: cannot be read";
          },
          B5("開檔失敗"), B5("無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？")},
         // 512 bytes of header, then the table offsets (108 bytes): role 5's row.
@@ -97,14 +97,14 @@ TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
              PopOutDatabase();
              i32 x = 0, y = 0;
              EXPECT_EQ(std::tuple(PickPopOutPoint(5, &x, &y), x, y), std::tuple(1, 1, 2));
-             return "MH_Data\\maps.dat: offset 620: pop-out points of role 5 hold an odd count "
+             return "MH_Data/maps.dat: offset 620: pop-out points of role 5 hold an odd count "
                     "of words";
          },
          "2k", B5("迸出資料有問題 位置不完整")},
         {"a slot that cannot be read",
-         [](SampleFolder&) {
+         [](SampleFolder& w) {
              EXPECT_EQ(LoadSlotFile(4), 0);
-             return SlotPath(4) + ": cannot be read";
+             return w.h.Path("Save/MH05.sav") + ": cannot be read (No such file or directory)";
          },
          B5("讀取進度"), B5("進度檔已損毀，無法讀取。")},
         // The sample's settings file with its last byte, the run mark, neither 0
@@ -144,7 +144,7 @@ struct DamagedQuickSave {
         gScriptVars[0] = 4321;
     }
     std::string QuickFault() const {
-        return QuickPath() + ": offset " + std::to_string(good.size()) +
+        return h.Path("Save/Quick.sav") + ": offset " + std::to_string(good.size()) +
                ": 1 bytes after the last item";
     }
     // F10 shows the notice "沒有快取記錄！" and the game goes on as it was:
@@ -163,7 +163,7 @@ struct DamagedQuickSave {
         WriteHostFile(h.Path(std::string("music/") + name), std::vector<u8>(4096, 0));
         PlayMusic(n, 0);
         h.RunFrames(3);
-        return std::string(gBasePath) + "music\\" + name + said;
+        return h.Path("music/") + name + said;
     }
     Harness h;
     SampleSession s{h};
@@ -228,7 +228,7 @@ TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
              w.s.Tap(scan::kF10);
              w.h.RunUntil([&] { return w.h.quit(); }, 60);
              EXPECT_TRUE(w.h.quit());
-             return "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header";
+             return "MH_Data/maps.dat: offset 300: ends inside its 512-byte header";
          },
          B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)")},
     };
@@ -246,7 +246,7 @@ TEST(DataReport, AFolderNamedOutsideAsciiIsNamedAsItStands) {
         [](const std::string& folder) {
             StartUp();
             return std::vector<std::string>{
-                folder + "/PicLib\\all.snd: SFX file connot open.\n",
+                folder + "/PicLib/all.snd: SFX file connot open.\n",
                 "moonharbor: no game data in " + folder +
                     ": MH_Data/maps.dat is missing; write the sample game there with `mhgen " +
                     folder + "` (built beside the game)\n"};
@@ -254,7 +254,7 @@ TEST(DataReport, AFolderNamedOutsideAsciiIsNamedAsItStands) {
         [](const std::string& folder) {
             SaveOptions(true);  // the folder has no Save folder
             return std::vector<std::string>{
-                folder + "/Save\\Option.sav: could not be written (No such file or directory)\n"};
+                folder + "/Save/Option.sav: could not be written (No such file or directory)\n"};
         },
     };
     for (const Case& meet : kCases) {

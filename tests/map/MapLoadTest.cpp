@@ -280,7 +280,7 @@ TEST_F(MapFixture, AFailedLoadNamesTheArchiveAndWhereItFails) {
     const std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
     const u32 town = MapAt(a, kTownArchive);
     auto at = [&](u32 offset, const std::string& text) {
-        return h.root() + "PicLib\\HUGE.lmf: offset " + std::to_string(offset) + ": " + text;
+        return h.root() + "PicLib/HUGE.lmf: offset " + std::to_string(offset) + ": " + text;
     };
     auto spoiled = [&](const std::function<void(u8*)>& spoil) {
         std::vector<u8> b = a;
@@ -289,10 +289,10 @@ TEST_F(MapFixture, AFailedLoadNamesTheArchiveAndWhereItFails) {
     };
     // The archive's bytes (none: no file), the map asked for, the message.
     const std::tuple<std::optional<std::vector<u8>>, u32, std::string> kCases[] = {
-        {std::nullopt, kTownArchive, "PicLib\\HUGE.lmf: cannot be opened"},
+        {std::nullopt, kTownArchive, "PicLib/HUGE.lmf: cannot be opened"},
         {std::vector<u8>{}, kTownArchive, at(0, "no directory offset (0 bytes)")},
         {std::vector<u8>{0x10}, kTownArchive, at(0, "no directory offset (1 bytes)")},
-        {a, 9999, "PicLib\\HUGE.lmf, HUGE2.lmf: no map 9999 in either"},
+        {a, 9999, "PicLib/HUGE.lmf, HUGE2.lmf: no map 9999 in either"},
         // Sixteen layers of 64 x 48 cells: a grid of 196,608 bytes from the
         // header's byte 276, in an archive of some 50,000.
         {spoiled([&](u8* b) { StoreU16(b + town + 4 + mapHdr::kLayers, 16); }), kTownArchive,
@@ -628,10 +628,10 @@ TEST(NewGameHelpers, ParseIntBucketsAndNameTexts) {
     std::vector<u8> bad = BuildNameTexts({"A"});
     StoreU16(bad.data() + 512, 0xFFFF);
     const std::pair<std::optional<std::vector<u8>>, std::string> kBadFiles[] = {
-        {bad, "MH_Data\\namex.dat: offset 512: text 0 at 66047 lies past the end (519 bytes)"},
+        {bad, "MH_Data/namex.dat: offset 512: text 0 at 66047 lies past the end (519 bytes)"},
         {std::vector<u8>(100, 0),
-         "MH_Data\\namex.dat: offset 512: no table: the file holds 100 bytes"},
-        {std::nullopt, "MH_Data\\namex.dat: cannot be opened"},
+         "MH_Data/namex.dat: offset 512: no table: the file holds 100 bytes"},
+        {std::nullopt, "MH_Data/namex.dat: cannot be opened"},
     };
     for (const auto& [file, message] : kBadFiles) {
         if (file)

@@ -49,50 +49,57 @@ struct Settings : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Settings, InstallerCommandLineAndRewritesWriteEnvDat) {
-    // With no file at all, the base path is the current folder.
-    gBasePath[0] = 0;
-    ReadSettings();
-    ASSERT_NE(gBasePath[0], 0);
-    EXPECT_EQ(std::string(gBasePath).back(), '\\');
-    EXPECT_EQ(gCdDrives[0], 0xFF);  // no disc drives here
-    std::string bad = "x" + h.root(), good = "2" + h.root();
-    EXPECT_EQ(WinMain(nullptr, nullptr, bad.c_str(), 1), 0);
-    EXPECT_TRUE(ReadHostFile(h.Path("Env.dat")).empty()) << "the mode is not a digit";
-    EXPECT_EQ(WinMain(nullptr, nullptr, good.c_str(), 1), 0);
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 2, 0));
-    EXPECT_EQ(FindWindowA("Moonharbor", "Moonharbor"), nullptr);
-    EXPECT_EQ(gMainWnd, nullptr);
-    // A rewritten file is cut to its new length.
-    EnvValues v;
-    v.root = h.root() + "a/much/longer/root/folder/than/later/";
-    ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
-    v.root = h.root();
-    v.installMode = 1;
-    ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 1, 0));
-    // An installer's run that cannot write fails and names Env.dat in one
-    // line: a root that does not exist, and a full disk under the file there.
-    for (const auto& [line, full] :
-         {std::pair("2" + h.root() + "missing/", false), std::pair(good, true)}) {
+// The installer's command line, an install mode of 1 or 2 followed at once by
+// a folder ending in a separator, writes Env.dat there and ends with 0; any
+// other gets the form in one line, fails and writes nothing. A write that
+// fails (a root that does not exist, a full disk) fails and names Env.dat.
+TEST_F(Settings, OnlyTheInstallersCommandLineWritesEnvDat) {
+    const std::string root = h.root(), form = "moonharbor: not the installer's command line";
+    auto mode = [&] {
+        const std::vector<u8> env = ReadHostFile(h.Path("Env.dat"));
+        return env.size() < 2 ? -1 : env[env.size() - 2];
+    };
+    // The command line, a full disk, the status, how the one line on stderr
+    // starts (none: empty), and the install mode in Env.dat after (-1: no file).
+    const std::tuple<std::string, bool, int, std::string, int> cases[] = {
+        {"--help", false, 1, form, -1},
+        {"1", false, 1, form, -1},
+        {"x" + root, false, 1, form, -1},
+        {"3" + root, false, 1, form, -1},
+        {"2" + root.substr(0, root.size() - 1), false, 1, form, -1},
+        {root + "Save/Quick.sav", false, 1, form, -1},
+        {"2" + root, false, 0, "", 2},
+        {"1" + root + "missing/", false, 1, root + "missing/Env.dat: could not be written", 2},
+        {"1" + root, true, 1, root + "Env.dat: could not be written", 2},
+        {"1" + root, false, 0, "", 1},
+    };
+    for (const auto& [line, full, status, said, after] : cases) {
         SCOPED_TRACE(line);
         FsSetDiskFull(full);
         testing::internal::CaptureStderr();
-        EXPECT_EQ(WinMain(nullptr, nullptr, line.c_str(), 1), 1);
-        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(WinMain(nullptr, nullptr, line.c_str(), 1), status);
+        const std::string err = testing::internal::GetCapturedStderr();
         FsSetDiskFull(false);
-        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-        EXPECT_NE(said.find("Env.dat: could not be written"), std::string::npos) << said;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), said.empty() ? 0 : 1) << err;
+        EXPECT_EQ(err.rfind(said, 0), 0u) << err;
+        EXPECT_EQ(mode(), after);
+        EXPECT_EQ(gMainWnd, nullptr);
     }
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(h.root(), "", 1, 0));
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(root, "", 1, 0));
+    // A rewritten file is cut to its new length.
+    EnvValues v;
+    v.root = root + "a/much/longer/root/folder/than/later/";
+    ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
+    v.root = root;
+    ASSERT_EQ(WriteEnvFileAtRoot(v), 1);
+    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(root, "", 2, 0));
 }
 
 TEST_F(Settings, ReadingTakesKeysValuesAndStrings) {
     std::vector<u8> b = EnvBytes("C:\\Game\\", "E:\\", 1, 3);
     b[4] = 17;  // slot 4 (up) = W
     b[24] = 9;
-    b[30] = 0x00;
-    b[31] = 0xF8;  // red mask 0xF800
+    b[31] = 0xF8;  // red mask 0xF800 (byte 30 is 0)
     WriteHostFile(h.Path("Env.dat"), b);
     EnvValues v;
     ASSERT_EQ(ReadEnvFile(&v), 1);
@@ -121,17 +128,13 @@ TEST_F(Settings, BadFilesLeaveThePresetValues) {
     preset.root = "keep";
     preset.sfxVolume = 4;
     // 10 KB of a valid head followed by a root with no end; a root that runs into
-    // the end; files cut inside the head.
+    // the end. (Files cut anywhere are the save tests' start after start.)
     std::vector<std::vector<u8>> files;
     files.push_back(EnvBytes("x", "", 2, 0));
     files.back().resize(46);
     files.back().resize(10 * 1024, 'r');
     files.push_back(EnvBytes("root", "", 2, 0));
     files.back().resize(46 + 4);
-    for (size_t cut : {0, 3, 20, 45}) {
-        files.push_back(EnvBytes("root", "cd", 2, 0));
-        files.back().resize(cut);
-    }
     // An older file whose root names no folder is not converted: the game
     // would look for everything there.
     files.push_back(OldEnvBytes(h.root() + "no-such-folder/", "F:", 1));
@@ -145,5 +148,27 @@ TEST_F(Settings, BadFilesLeaveThePresetValues) {
         EXPECT_EQ(std::tie(damaged, v.root, v.sfxVolume), std::make_tuple(true, "keep", 4));
         EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), f);
         EXPECT_EQ(gBasePath, base);
+    }
+}
+
+// A start that meets a damaged Env.dat and is killed at any file call on its
+// way leaves settings that the next start reads, the damaged file kept beside.
+TEST_F(Settings, AStartKilledReplacingADamagedFileLeavesSettings) {
+    std::vector<u8> damaged = EnvBytes(h.root(), "", 2, 0);
+    damaged.back() = 7;  // a run mark neither 0 nor 1
+    bool hit = true;
+    for (u32 call = 1; hit; ++call) {
+        SCOPED_TRACE(call);
+        WriteHostFile(h.Path("Env.dat"), damaged);
+        testing::internal::CaptureStderr();
+        FsArmFault(call, FsFault::kStopBefore, EIO, false);
+        ReadSettings();
+        hit = FsFaultHit();
+        ResetFileCalls();
+        ReadSettings();
+        testing::internal::GetCapturedStderr();
+        EnvValues v;
+        EXPECT_EQ(ReadEnvFile(&v), 1);
+        EXPECT_EQ(ReadHostFile(h.Path("Env.dat.bad")), damaged);
     }
 }

@@ -86,25 +86,6 @@ struct FrameWatchdog {
 
 }  // namespace
 
-// Five frames under a watchdog of one second; the third never returns.
-static void RunAPlantedEndlessFrame(Harness& h) {
-    h.StartGame();
-    h.AtFrame(h.frame() + 2, [] {
-        for (;;) pause();
-    });
-    const FrameWatchdog dog{1, "planted"};
-    for (int n = 0; n < 5; ++n) dog.Frame(h, n);
-}
-
-// The harness's folder is made outside the child, so it goes with the test.
-TEST(SoakDeathTest, TheWatchdogEndsAFrameThatNeverReturns) {
-    GTEST_FLAG_SET(death_test_style, "fast");
-    Harness h;
-    h.WriteSample();
-    EXPECT_EXIT(RunAPlantedEndlessFrame(h), testing::ExitedWithCode(kHungExit),
-                "frame 2 did not return within 1 s \\(planted\\)");
-}
-
 TEST(Soak, RandomInputThroughTitleMapAndScreens) {
     const u32 seed = EnvNumber("MH_SOAK_SEED", 20261301u);
     const int frames = static_cast<int>(EnvNumber("MH_SOAK_FRAMES", 10000));
