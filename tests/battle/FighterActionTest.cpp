@@ -13,6 +13,13 @@ bool Idle(const cFighter& f) {
     return f.action == kStateWaiting && !f.HasCommand() && f.x == f.homeX && f.y == f.homeY;
 }
 
+// The after-image that follows the fighter, if any.
+const cAfterImage* TrailOf(const cFighter& f) {
+    for (const cAfterImage& t : gAfterImages)
+        if (t.Taken() && t.follows == &f) return &t;
+    return nullptr;
+}
+
 std::vector<int> gActiveCalls;  // what the fighters told the controller (1 on, 0 off)
 
 SkillData TestSkill(i32 target, i32 hpEffect, i32 special, i32 act = 7413) {
@@ -218,6 +225,184 @@ TEST_F(FighterActionTest, RunTowardATargetFacesByTheirDepths) {
         ASSERT_GT(TickUntil([&] { return from.action == kStateCloseAttack && from.step == 1; }, 4),
                   0);
         EXPECT_EQ(from.anim.action, c.run) << c.party << c.from << c.foe;
+    }
+}
+
+// d = half the target's cell width - half its own - the target's hit x + its
+// own hit x - its own x offset + the target's x offset - its own monster dx +
+// the target's monster dx (none on the party side); it stands at
+// (target x - d, target z - d x 55 / 100).
+TEST_F(FighterActionTest, CloseActionsStandAtTheApproachPoint) {
+    struct Frame {
+        u32 cellW;
+        i16 hitX;
+        i32 xOff;
+    };
+    const struct Case {
+        bool partyAttacks;
+        u32 monster;
+        Frame own, target;
+        i32 x, z;
+    } cases[] = {
+        // At monster 44 (dx -12), x 200, z 200: d = 48 - 16 - 20 + 10 - 2 + 4 - 12 = 12.
+        {true, 44, {2, 10, 2}, {6, 20, 4}, 200 - 12, 200 - 660 / 100},
+        // Monster 3 (dx 2) at x 440, z 300: d = 16 - 32 - 10 + 8 - 6 + 2 - 2 = -24.
+        {false, 3, {4, 8, 6}, {2, 10, 2}, 440 + 24, 300 + 1320 / 100},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        auto [p, e] = Duel();
+        e.pic = c.monster;
+        cFighter& own = c.partyAttacks ? p : e;
+        cFighter& target = c.partyAttacks ? e : p;
+        std::tie(own.anim.cellW, own.anim.hitX, own.anim.xOff) =
+            std::tuple(c.own.cellW, c.own.hitX, c.own.xOff);
+        std::tie(target.anim.cellW, target.anim.hitX, target.anim.xOff) =
+            std::tuple(c.target.cellW, c.target.hitX, c.target.xOff);
+        i32 x = 0, z = 0;
+        ApproachPoint(own, target, &x, &z);
+        EXPECT_EQ(std::pair(x, z), std::pair(c.x, c.z)) << c.partyAttacks;
+    }
+}
+
+// The enemy at (200, 200) runs off left to x -100 and up the field by
+// 300 x 55 / 100 = 165; it leaves without rewards, and the last enemy to go
+// stops the controller.
+TEST_F(FighterActionTest, EnemyThatFleesRunsOffAndLeavesWithoutRewards) {
+    for (int enemies : {1, 2}) {
+        Fresh();
+        gActiveCalls.clear();
+        cFighter& p = Party();
+        cFighter& e = Enemy(0);
+        if (enemies == 2) Enemy(1);
+        e.fleeRate = 60;  // the roll's 50 is within it
+        Order(e, kCmdFlee, nullptr);
+        std::pair<i32, i32> last;
+        ASSERT_GT(TickUntil([&] {
+                      if (e.IsTaken()) last = {e.x, e.z};
+                      return !e.IsTaken();
+                  }),
+                  0);
+        EXPECT_EQ(std::tuple(last, gEnemySide.expTotal, gEnemySide.goldTotal,
+                             gEnemySide.memberCount, p.gaugesFrozen, gActiveCalls),
+                  std::tuple(std::pair(-100, 35), 0, 0, enemies - 1, 0,
+                             enemies == 1 ? std::vector<int>{0} : std::vector<int>{}))
+            << enemies;
+    }
+}
+
+// Slot 0 comes back to life; slot 2 is still down. From the front row every
+// living member goes back to its home row and the front is counted anew; from
+// the back row it joins the front only where a living member of the back row
+// already stands there.
+TEST_F(FighterActionTest, RevivedMemberSettlesItsRowAndTheFrontCount) {
+    const struct Case {
+        std::array<i32, 3> homeRow, row;
+        i32 front;
+        std::array<i32, 3> wantRow;
+        i32 wantFront;
+    } cases[] = {
+        {{1, 2, 1}, {2, 1, 1}, 5, {1, 2, 1}, 1},
+        {{2, 2, 2}, {2, 1, 2}, 1, {1, 1, 2}, 2},
+        {{2, 1, 2}, {1, 1, 1}, 1, {2, 1, 1}, 1},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        Enemy();
+        cFighter* m[3] = {&Party(0), &Party(1), &Party(2)};
+        for (int i = 0; i < 3; ++i)
+            std::tie(m[i]->homeRow, m[i]->row) = std::tuple(c.homeRow[i], c.row[i]);
+        for (int i : {0, 2}) {
+            m[i]->hp = 0;
+            m[i]->status = kStDying;
+            m[i]->SetAction(kStateFallen, 1, 0);
+        }
+        gPartySide.frontCount = c.front;
+        gPartySide.memberCount = 1;
+        m[0]->hp = 10;
+        m[0]->status = 0;
+        Tick();
+        EXPECT_EQ(std::tuple(m[0]->action, m[0]->drawClass, gPartySide.memberCount,
+                             std::array{m[0]->row, m[1]->row, m[2]->row}, gPartySide.frontCount),
+                  std::tuple(kStateWaiting, kClassOrdinary, 2, c.wantRow, c.wantFront))
+            << c.homeRow[0] << c.row[1];
+    }
+}
+
+// The first tick of a reaction sets its line and trail, the next makes the
+// first steps. Back is +x and +z for the party, -x and -z for the enemies;
+// z moves once per dx / dz steps in x (7 x 27 / 50 = 3, 4 x 11 / 20 = 2,
+// 4 x 5 / 10 = 2). A dodge is home 8 ticks after its first steps (7 x 7 = 49,
+// 1, then the arrival is seen); a hit when its animation ends.
+TEST_F(FighterActionTest, ReactionsMoveBackTheirDistanceAtTheirSpeed) {
+    const struct Case {
+        bool party;
+        i32 state, defending;
+        i32 dx, dz, stepX, stepZ;
+        u32 tint;
+        i32 copies, homeIn;
+    } cases[] = {
+        {true, kStateDodge, 0, 50, 27, 7, 3, 0x100007, 5, 8},
+        {false, kStateDodge, 0, -50, -27, -7, -3, 0x100007, 5, 8},
+        {true, kStateHit, 0, 20, 11, 4, 2, 0, 0, 0},
+        {false, kStateHit, 0, -20, -11, -4, -2, 0, 0, 0},
+        {true, kStateHit, 1, 10, 5, 4, 2, 0, 0, 0},
+        {false, kStateHit, 1, -10, -5, -4, -2, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        auto [p, e] = Duel();
+        cFighter& f = c.party ? p : e;
+        f.defending = c.defending;
+        EnterReaction(f, c.state);
+        Tick();
+        const std::pair<i32, i32> line{f.move.targetX - f.homeX, f.move.targetZ - f.homeZ};
+        const cAfterImage* trail = TrailOf(f);
+        Tick();
+        EXPECT_EQ(std::tuple(line, std::pair(f.x - f.homeX, f.z - f.homeZ),
+                             trail ? trail->tint : 0u, trail ? trail->count : 0),
+                  std::tuple(std::pair(c.dx, c.dz), std::pair(c.stepX, c.stepZ), c.tint, c.copies))
+            << c.party << c.state << c.defending;
+        const int back = TickUntil([&] { return f.action == kStateWaiting; });
+        ASSERT_GT(back, 0);
+        if (c.homeIn) {
+            EXPECT_EQ(back, c.homeIn);
+        }
+        EXPECT_EQ(std::pair(f.x, f.z), std::pair(f.homeX, f.homeZ));
+    }
+}
+
+// The trail an action draws: its tint word and its number of copies.
+TEST_F(FighterActionTest, ActionsTrailTheirTintedCopies) {
+    const struct Case {
+        bool party;
+        i32 command;
+        u32 tint;
+        i32 copies;
+    } cases[] = {
+        {true, kCmdAttack, 0, 3},       {false, kCmdAttack, 0, 0},
+        {true, kCmdMagic, 0x100007, 3}, {true, kCmdAirRaid, 0x100007, 5},
+        {true, kCmdTheft, 0xF0008, 5},  {true, kCmdThrow, 0x100007, 5},
+    };
+    const SkillData sk = TestSkill(3, -1, 0);
+    EquipageData piece{.id = 3, .throwValue = 1};
+    for (const Case& c : cases) {
+        Fresh();
+        auto [p, e] = Duel();
+        cFighter& f = c.party ? p : e;
+        f.skillInUse = &sk;
+        f.thrownPiece = &piece;
+        Order(f, c.command, c.party ? &e : &p);
+        std::pair<u32, i32> first{0, 0};
+        ASSERT_GT(TickUntil(
+                      [&] {
+                          const cAfterImage* t = TrailOf(f);
+                          if (t && first.second == 0) first = {t->tint, t->count};
+                          return Idle(f);
+                      },
+                      600),
+                  0);
+        EXPECT_EQ(first, std::pair(c.tint, c.copies)) << c.party << c.command;
     }
 }
 
