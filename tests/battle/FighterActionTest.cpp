@@ -71,24 +71,6 @@ protected:
     }
 };
 
-// attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.
-TEST_F(FighterActionTest, CloseAttackDealsTheWorkedDamageAndEveryoneGoesHome) {
-    auto [p, e] = Duel();
-    e.gauge = 0;
-    Order(p, kCmdAttack, &e);
-    Tick();  // waiting, step 0: the pose; the command is seen on the next tick
-    Tick();
-    EXPECT_EQ(std::tuple(p.action, e.gaugesFrozen, p.gaugesFrozen, e.attackedBy),
-              std::tuple(kStateCloseAttack, 1, 1, &p));
-    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.x == p.homeX; }), 0);
-    // A clean ordinary blow writes nothing.
-    EXPECT_EQ(std::tuple(e.hp, CountFloats(e, "-64"), Lines().empty(), e.attackedBy, p.targets[0]),
-              std::tuple(36, 1u, true, kNobody, kNobody));
-    // Gauges run again, the attacker stands at home and its gauge restarts from its agility.
-    EXPECT_EQ((std::vector<i32>{p.gaugesFrozen, e.gaugesFrozen, p.z - p.homeZ, p.gauge}),
-              (std::vector<i32>{0, 0, 0, 10}));
-}
-
 TEST_F(FighterActionTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {
     auto [p, e] = Duel();
     e.hp = e.maxHp = 300;
@@ -188,16 +170,73 @@ TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
     }
 }
 
-// Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against (10 + 50) x 66 / 100 = 39.
-TEST_F(FighterActionTest, AirRaidWithTooLittleMpStillStrikesAndLeavesMpAtZero) {
-    auto [p, e] = Duel();
-    RecordOf(true, 0).agility = 10;
-    e.hp = e.maxHp = 300;
-    p.mp = 3;
-    Order(p, kCmdAirRaid, &e);
-    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.y == p.homeY && p.x == p.homeX; }), 0);
-    EXPECT_EQ(std::tuple(e.hp, p.mp, Lines()),
-              std::tuple(300 - 107, 0, std::vector<std::string>{Line("空襲")}));
+// Each command played out against the other side's slot 0: what the target
+// and the attacker's MP are left with, the log, and the trail the attacker
+// drew (its tint word and copies); then the gauges run again, the links are
+// gone (the target lets go once it waits), the attacker stands at home and its gauge restarts from
+// its agility. A blow: attack 100 against defence 50 with no variation, 100 - 50 x 73 / 100 = 64,
+// and a clean ordinary one writes nothing. Air raid: (agility 10 + attack 100) x 133 / 100 = 146
+// against (10 + 50) x 66 / 100 = 39, and its 5 MP stop at 0. A throw: strength 0 + 20. The spell:
+// its 30 for 10 MP. A theft: 5 MP, and nothing to find.
+TEST_F(FighterActionTest, EachCommandPlaysOutAndEveryoneGoesHome) {
+    const struct Case {
+        bool party;
+        i32 command, state, mp, hp, wantHp, wantMp;
+        std::vector<std::string> lines;
+        u32 tint;
+        i32 copies;
+    } cases[] = {
+        {true, kCmdAttack, kStateCloseAttack, 50, 100, 36, 50, {}, 0, 3},
+        {false, kCmdAttack, kStateCloseAttack, 50, 100, 36, 50, {}, 0, 0},
+        {true, kCmdAirRaid, kStateAirRaid, 3, 300, 300 - 107, 0, {Line("空襲")}, 0x100007, 5},
+        {true, kCmdThrow, kStateThrow, 50, 100, 80, 50, {}, 0x100007, 5},
+        {true, kCmdMagic, kStateMagic, 50, 100, 70, 40, {"S"}, 0x100007, 3},
+        {true,
+         kCmdTheft,
+         kStateTheft,
+         50,
+         100,
+         100,
+         45,
+         {Line("偷竊"), Line("%s沒有任何物品...!", "E")},
+         0xF0008,
+         5},
+    };
+    const SkillData sk = TestSkill(3, -30, 0);
+    for (const Case& c : cases) {
+        Fresh();
+        auto [p, e] = Duel();
+        cFighter& f = c.party ? p : e;
+        cFighter& t = c.party ? e : p;
+        EquipageData piece{.id = 3, .throwValue = 20};
+        f.mp = c.mp;
+        t.hp = t.maxHp = c.hp;
+        f.skillInUse = &sk;
+        if (c.command == kCmdThrow) f.thrownPiece = &piece;
+        ClearLoggedBattleLines();
+        Order(f, c.command, &t);
+        Tick();  // waiting, step 0: the pose; the command is seen on the next tick
+        Tick();
+        EXPECT_EQ(std::tuple(f.action, f.gaugesFrozen, t.gaugesFrozen), std::tuple(c.state, 1, 1));
+        std::pair<u32, i32> trail{0, 0};
+        i32 gauge = -1;  // as the attacker first stands idle
+        ASSERT_GT(TickUntil(
+                      [&] {
+                          const cAfterImage* a = TrailOf(f);
+                          if (a && trail.second == 0) trail = {a->tint, a->count};
+                          if (Idle(f) && gauge < 0) gauge = f.gauge;
+                          return Idle(f) && t.action == kStateWaiting && !t.attackedBy;
+                      },
+                      600),
+                  0);
+        SCOPED_TRACE(testing::Message() << c.party << " " << c.command);
+        EXPECT_EQ(std::tuple(t.hp, f.mp, Lines(), trail),
+                  std::tuple(c.wantHp, c.wantMp, c.lines, std::pair(c.tint, c.copies)));
+        EXPECT_EQ(std::tuple(f.gaugesFrozen, t.gaugesFrozen, f.targets[0], f.z - f.homeZ, gauge,
+                             f.thrownPiece, piece.id),
+                  std::tuple(0, 0, kNobody, 0, 10, static_cast<EquipageData*>(nullptr),
+                             c.command == kCmdThrow ? -1 : 3));
+    }
 }
 
 // A close attack on one of its own kind runs up the field (facing 4) from
@@ -233,15 +272,10 @@ TEST_F(FighterActionTest, RunTowardATargetFacesByTheirDepths) {
 // the target's monster dx (none on the party side); it stands at
 // (target x - d, target z - d x 55 / 100).
 TEST_F(FighterActionTest, CloseActionsStandAtTheApproachPoint) {
-    struct Frame {
-        u32 cellW;
-        i16 hitX;
-        i32 xOff;
-    };
     const struct Case {
         bool partyAttacks;
         u32 monster;
-        Frame own, target;
+        std::array<i32, 3> own, target;  // cell width, hit x, x offset
         i32 x, z;
     } cases[] = {
         // At monster 44 (dx -12), x 200, z 200: d = 48 - 16 - 20 + 10 - 2 + 4 - 12 = 12.
@@ -255,39 +289,12 @@ TEST_F(FighterActionTest, CloseActionsStandAtTheApproachPoint) {
         e.pic = c.monster;
         cFighter& own = c.partyAttacks ? p : e;
         cFighter& target = c.partyAttacks ? e : p;
-        std::tie(own.anim.cellW, own.anim.hitX, own.anim.xOff) =
-            std::tuple(c.own.cellW, c.own.hitX, c.own.xOff);
-        std::tie(target.anim.cellW, target.anim.hitX, target.anim.xOff) =
-            std::tuple(c.target.cellW, c.target.hitX, c.target.xOff);
+        for (auto [a, v] : {std::pair(&own.anim, c.own), std::pair(&target.anim, c.target)})
+            std::tie(a->cellW, a->hitX, a->xOff) =
+                std::tuple(static_cast<u32>(v[0]), static_cast<i16>(v[1]), v[2]);
         i32 x = 0, z = 0;
         ApproachPoint(own, target, &x, &z);
         EXPECT_EQ(std::pair(x, z), std::pair(c.x, c.z)) << c.partyAttacks;
-    }
-}
-
-// The enemy at (200, 200) runs off left to x -100 and up the field by
-// 300 x 55 / 100 = 165; it leaves without rewards, and the last enemy to go
-// stops the controller.
-TEST_F(FighterActionTest, EnemyThatFleesRunsOffAndLeavesWithoutRewards) {
-    for (int enemies : {1, 2}) {
-        Fresh();
-        gActiveCalls.clear();
-        cFighter& p = Party();
-        cFighter& e = Enemy(0);
-        if (enemies == 2) Enemy(1);
-        e.fleeRate = 60;  // the roll's 50 is within it
-        Order(e, kCmdFlee, nullptr);
-        std::pair<i32, i32> last;
-        ASSERT_GT(TickUntil([&] {
-                      if (e.IsTaken()) last = {e.x, e.z};
-                      return !e.IsTaken();
-                  }),
-                  0);
-        EXPECT_EQ(std::tuple(last, gEnemySide.expTotal, gEnemySide.goldTotal,
-                             gEnemySide.memberCount, p.gaugesFrozen, gActiveCalls),
-                  std::tuple(std::pair(-100, 35), 0, 0, enemies - 1, 0,
-                             enemies == 1 ? std::vector<int>{0} : std::vector<int>{}))
-            << enemies;
     }
 }
 
@@ -372,40 +379,6 @@ TEST_F(FighterActionTest, ReactionsMoveBackTheirDistanceAtTheirSpeed) {
     }
 }
 
-// The trail an action draws: its tint word and its number of copies.
-TEST_F(FighterActionTest, ActionsTrailTheirTintedCopies) {
-    const struct Case {
-        bool party;
-        i32 command;
-        u32 tint;
-        i32 copies;
-    } cases[] = {
-        {true, kCmdAttack, 0, 3},       {false, kCmdAttack, 0, 0},
-        {true, kCmdMagic, 0x100007, 3}, {true, kCmdAirRaid, 0x100007, 5},
-        {true, kCmdTheft, 0xF0008, 5},  {true, kCmdThrow, 0x100007, 5},
-    };
-    const SkillData sk = TestSkill(3, -1, 0);
-    EquipageData piece{.id = 3, .throwValue = 1};
-    for (const Case& c : cases) {
-        Fresh();
-        auto [p, e] = Duel();
-        cFighter& f = c.party ? p : e;
-        f.skillInUse = &sk;
-        f.thrownPiece = &piece;
-        Order(f, c.command, c.party ? &e : &p);
-        std::pair<u32, i32> first{0, 0};
-        ASSERT_GT(TickUntil(
-                      [&] {
-                          const cAfterImage* t = TrailOf(f);
-                          if (t && first.second == 0) first = {t->tint, t->count};
-                          return Idle(f);
-                      },
-                      600),
-                  0);
-        EXPECT_EQ(first, std::pair(c.tint, c.copies)) << c.party << c.command;
-    }
-}
-
 TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     auto [p, e] = Duel();
     RecordOf(false, 0).theftItem = 0;  // the sample's first item
@@ -431,7 +404,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     }
 }
 
-TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
+TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneRunsOffTheField) {
     auto [p, q] = Members();
     ASSERT_TRUE(Act(p, kCmdFlee, nullptr));
     EXPECT_EQ(std::tuple(p.fleeRate, gPartySide.fleeFlag, Lines().back()),
@@ -446,6 +419,30 @@ TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWhol
     // The party runs off to the right, deeper as it goes.
     EXPECT_GT(TickUntil([&] { return p.x == 700; }, 200), 0);
     EXPECT_EQ(p.z, 300 + (700 - 440) * 55 / 100);
+
+    // An enemy at (200, 200) runs off left to x -100 and up the field by
+    // 300 x 55 / 100 = 165; it leaves without rewards, and the last enemy to
+    // go stops the controller.
+    for (int enemies : {1, 2}) {
+        Fresh();
+        gActiveCalls.clear();
+        cFighter& m = Party();
+        cFighter& e = Enemy(0);
+        if (enemies == 2) Enemy(1);
+        e.fleeRate = 60;
+        Order(e, kCmdFlee, nullptr);
+        std::pair<i32, i32> last;
+        ASSERT_GT(TickUntil([&] {
+                      if (e.IsTaken()) last = {e.x, e.z};
+                      return !e.IsTaken();
+                  }),
+                  0);
+        EXPECT_EQ(std::tuple(last, gEnemySide.expTotal, gEnemySide.goldTotal,
+                             gEnemySide.memberCount, m.gaugesFrozen, gActiveCalls),
+                  std::tuple(std::pair(-100, 35), 0, 0, enemies - 1, 0,
+                             enemies == 1 ? std::vector<int>{0} : std::vector<int>{}))
+            << enemies;
+    }
 }
 
 TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAndStopsAt99) {
@@ -473,15 +470,6 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAnd
     gOwnedMonsters[5] = 99;
     ASSERT_TRUE(Act(p, kCmdCapture, &f));
     EXPECT_EQ(std::tuple(f.IsTaken(), gOwnedMonsters[5]), std::tuple(false, 99));
-}
-
-TEST_F(FighterActionTest, ThrownPieceHitsAndIsGone) {
-    auto [p, e] = Duel();
-    EquipageData piece{.id = 3, .throwValue = 20};  // strength 0 + 20
-    p.thrownPiece = &piece;
-    ASSERT_TRUE(Act(p, kCmdThrow, &e));
-    EXPECT_EQ(std::tuple(e.hp, piece.id, p.thrownPiece),
-              std::tuple(80, -1, static_cast<EquipageData*>(nullptr)));
 }
 
 TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
