@@ -170,37 +170,31 @@ TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
     }
 }
 
-// Each command played out against the other side's slot 0: what the target
-// and the attacker's MP are left with, the log, and the trail the attacker
+// Each command played out against the other side's slot 0: the target's HP
+// and the number shown, the attacker's MP, the log, and the trail the attacker
 // drew (its tint word and copies); then the gauges run again, the links are
-// gone (the target lets go once it waits), the attacker stands at home and its gauge restarts from
-// its agility. A blow: attack 100 against defence 50 with no variation, 100 - 50 x 73 / 100 = 64,
-// and a clean ordinary one writes nothing. Air raid: (agility 10 + attack 100) x 133 / 100 = 146
-// against (10 + 50) x 66 / 100 = 39, and its 5 MP stop at 0. A throw: strength 0 + 20. The spell:
-// its 30 for 10 MP. A theft: 5 MP, and nothing to find.
+// gone (the target lets go once it waits), the attacker stands at home and its
+// gauge restarts from its agility. A blow: attack 100 against defence 50 with
+// no variation, 100 - 50 x 73 / 100 = 64, and a clean ordinary one writes
+// nothing. Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against
+// (10 + 50) x 66 / 100 = 39, and its 5 MP stop at 0. A throw: strength 0 + 20.
+// The spell: its 30 for 10 MP. A theft: 5 MP, and nothing to find.
 TEST_F(FighterActionTest, EachCommandPlaysOutAndEveryoneGoesHome) {
-    const struct Case {
+    struct Case {
         bool party;
         i32 command, state, mp, hp, wantHp, wantMp;
         std::vector<std::string> lines;
         u32 tint;
         i32 copies;
-    } cases[] = {
+    };
+    const std::vector<std::string> nothing = {Line("偷竊"), Line("%s沒有任何物品...!", "E")};
+    const Case cases[] = {
         {true, kCmdAttack, kStateCloseAttack, 50, 100, 36, 50, {}, 0, 3},
         {false, kCmdAttack, kStateCloseAttack, 50, 100, 36, 50, {}, 0, 0},
         {true, kCmdAirRaid, kStateAirRaid, 3, 300, 300 - 107, 0, {Line("空襲")}, 0x100007, 5},
         {true, kCmdThrow, kStateThrow, 50, 100, 80, 50, {}, 0x100007, 5},
         {true, kCmdMagic, kStateMagic, 50, 100, 70, 40, {"S"}, 0x100007, 3},
-        {true,
-         kCmdTheft,
-         kStateTheft,
-         50,
-         100,
-         100,
-         45,
-         {Line("偷竊"), Line("%s沒有任何物品...!", "E")},
-         0xF0008,
-         5},
+        {true, kCmdTheft, kStateTheft, 50, 100, 100, 45, nothing, 0xF0008, 5},
     };
     const SkillData sk = TestSkill(3, -30, 0);
     for (const Case& c : cases) {
@@ -217,7 +211,8 @@ TEST_F(FighterActionTest, EachCommandPlaysOutAndEveryoneGoesHome) {
         Order(f, c.command, &t);
         Tick();  // waiting, step 0: the pose; the command is seen on the next tick
         Tick();
-        EXPECT_EQ(std::tuple(f.action, f.gaugesFrozen, t.gaugesFrozen), std::tuple(c.state, 1, 1));
+        EXPECT_EQ(std::tuple(f.action, f.gaugesFrozen, t.gaugesFrozen, t.attackedBy),
+                  std::tuple(c.state, 1, 1, &f));
         std::pair<u32, i32> trail{0, 0};
         i32 gauge = -1;  // as the attacker first stands idle
         ASSERT_GT(TickUntil(
@@ -230,8 +225,10 @@ TEST_F(FighterActionTest, EachCommandPlaysOutAndEveryoneGoesHome) {
                       600),
                   0);
         SCOPED_TRACE(testing::Message() << c.party << " " << c.command);
-        EXPECT_EQ(std::tuple(t.hp, f.mp, Lines(), trail),
-                  std::tuple(c.wantHp, c.wantMp, c.lines, std::pair(c.tint, c.copies)));
+        const std::string shown = std::to_string(c.wantHp - c.hp);  // "-64"
+        EXPECT_EQ(std::tuple(t.hp, CountFloats(t, shown.c_str()), f.mp, Lines(), trail),
+                  std::tuple(c.wantHp, c.hp > c.wantHp ? 1u : 0u, c.wantMp, c.lines,
+                             std::pair(c.tint, c.copies)));
         EXPECT_EQ(std::tuple(f.gaugesFrozen, t.gaugesFrozen, f.targets[0], f.z - f.homeZ, gauge,
                              f.thrownPiece, piece.id),
                   std::tuple(0, 0, kNobody, 0, 10, static_cast<EquipageData*>(nullptr),
