@@ -478,9 +478,7 @@ TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
     p.targets[1] = &e1;
     Queue(100, {10, 90});  // at most 30 resists: the first does, the second is struck
     ASSERT_TRUE(Act(p, kCmdMagic, &e0));
-    EXPECT_EQ(std::tuple(e0.hp, e1.hp, p.mp, CountFloats(e0, "Miss"), Lines(),
-                         e0.gaugesFrozen + e1.gaugesFrozen + p.gaugesFrozen),
-              std::tuple(100, 70, 40, 1u, std::vector<std::string>{"S"}, 0));
+    EXPECT_EQ(std::tuple(e0.hp, e1.hp, CountFloats(e0, "Miss")), std::tuple(100, 70, 1u));
 }
 
 TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {
