@@ -3,14 +3,16 @@
 # README's link headers. The layer check passes on the source tree and fails on
 # a planted upward include (map mode including the shell, in each form an
 # include may take; the toolkit including a menu page or the screen table; the
-# menu including a shop), while includes between equals and downward ones pass.
+# menu including a shop) and on an include of the tools' code, while includes
+# between equals, downward ones and the system's pass.
 # It fails on a planted upward declaration (a header declaring what only a
 # folder above defines, in each form a declaration may take, a header merely
 # named like a link among them; a prototype or a block-scope extern in a .cpp;
 # a class whose member, constructor or static member only a folder above
 # defines), while the same in a listed link header, a member of a class of the
 # same level, a name in a comment or string, a declaration also defined at its
-# own level, a call and a variable built from arguments pass.
+# own level, a call and a variable built from arguments pass. A declaration a
+# macro makes, through another macro too, counts as any other.
 set -eu
 check=$1
 src=$2
@@ -26,11 +28,12 @@ if [ -f "$readme" ]; then
   named=$(sed -n '/^links=(/,/)$/p' "$check" | grep -o '[a-z]*/[A-Za-z]*\.h' | sort | tr '\n' ' ')
   [ "$listed" = "$named" ] || { echo "the README's link headers: $listed; the check's: $named"; exit 1; }
 fi
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-mkdir -p "$root"/{base,platform,engine,map/sub,story,ui,battle,menu,shop,screens,shell}
+top=$(mktemp -d)
+trap 'rm -rf "$top"' EXIT
+root=$top/src
+mkdir -p "$root"/{base,platform,engine,map/sub,story,ui,battle,menu,shop,screens,shell} "$top/tools/mhdata"
 printf '#include "map/City.h"\n#include "../story/Talk.h"\n' > "$root/shell/Ok.cpp"
-printf '#include "menu/MenuFrame.h"\n#include <vector>\n#include "Own.h"\n' > "$root/shop/Below.cpp"
+printf '#include "menu/MenuFrame.h"\n#include <vector>\n#include <SDL2/SDL.h>\n#include "Own.h"\n' > "$root/shop/Below.cpp"
 printf '#include "menu/MenuState.h"\n' > "$root/battle/Beside.cpp"
 printf '#include "menu/EquipFrame.h"\n#include "ui/Control.h"\n' > "$root/screens/Table.cpp"
 printf '#include "../City.h"\n#include "./Near.h"\n' > "$root/map/sub/Down.cpp"
@@ -42,7 +45,7 @@ printf '#pragma once\nstruct Pad {\n    void Poll();\n};\n// void Quit();\nconst
   > "$root/engine/Pad.h"
 printf 'void Poll() {}\nvoid Quit() {}\nint Shared() { return 2; }\nint Blit(int n) { return n; }\n' \
   > "$root/shell/Loop.cpp"
-printf '#pragma once\nint Shared();\nint Blit(int n);\n' > "$root/ui/Both.h"
+printf '#pragma once\n#define MH_DECLARE(name) int name()\nMH_DECLARE(Shared);\nint Blit(int n);\n' > "$root/ui/Both.h"
 printf 'int Shared() { return 1; }\n' > "$root/ui/Both.cpp"
 printf 'int Blit(int n) { return n + 1; }\n' > "$root/platform/Blit.cpp"
 printf '#pragma once\nstruct Gate {\n    Gate();\n    void Poll();\n    static int sOpen;\n};\n' > "$root/map/Gate.h"
@@ -64,6 +67,9 @@ ui/Up.cpp|#include "menu/MenuState.h"|menu/MenuState.h
 ui/Up.cpp|#include "../shop/ShopFront.h"|../shop/ShopFront.h
 menu/Up.cpp|#include "screens/ScreenManager.h"|screens/ScreenManager.h
 menu/Up.cpp|#include "shop/ShopFront.h"|shop/ShopFront.h
+map/Up.cpp|#include "mhdata/SoundData.h"|mhdata/SoundData.h
+base/Up.cpp|#include <mhdata/SoundData.h>|mhdata/SoundData.h
+map/sub/Up.cpp|#include "../../../tools/mhdata/SoundData.h"|../../../tools/mhdata/SoundData.h
 PLANTED
 # A file of the lower folder (after a "#pragma once") and a definition above
 # it; the line the declaration starts on and its name are reported.
@@ -88,6 +94,8 @@ map/Up.h|struct Clock {\n    static int sTicks;\n};|shell/Clock.cpp|int Clock::s
 map/Up.cpp|void Step() {\n    extern int gFrames;\n    ++gFrames;\n}|shell/Frame.cpp|int gFrames = 0;|3|gFrames
 map/Up.cpp|void Step() {\n    if (true) {\n        extern "C" void Quit(), Leave(int n);\n    }\n}|shell/Quit.cpp|void Leave(int n) {}|4|Leave
 map/Up.cpp|int Step() {\n    void Quit();\n    Quit();\n}|shell/Quit.cpp|namespace fx {\nvoid Quit() {}\n}|3|Quit
+map/Up.h|#define MH_CALL(name) void name(int n)\nMH_CALL(StartBattle);|battle/Fight.cpp|void StartBattle(int n) {}|3|StartBattle
+menu/Up.h|#define MH_LIST(X) X(OpenShop) \\\n    X(CloseShop)\n#define MH_NAMED(n) void n(const char* s = #n);\nMH_LIST(MH_NAMED)|shop/Open.cpp|void CloseShop(const char* s) {}|5|CloseShop
 map/Up.cpp|int Step() {\n    switch (1) {\n        default:\n            const char* Name(int id, const Pad& pad);\n    }\n}|shell/Name.cpp|namespace fx {}\nconst char* fx::Name(int id, const Pad& pad) {}|5|Name
 PLANTED
 echo "layer check ok"

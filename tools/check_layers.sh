@@ -8,10 +8,13 @@
 # static data member is defined only above it. Usage: check_layers.sh [source root]
 # Lines of tools/layers-allow.txt ("file: included header") are let through.
 # An include is read in every form it may take: "map/City.h", <map/City.h>,
-# and paths relative to the including file ("../shell/Main.h").
+# and paths relative to the including file ("../shell/Main.h"). A file of src/
+# including a header of tools/ (the folder beside the source root) fails too,
+# and a declaration a macro makes is read as the macro writes it out.
 set -eu -o pipefail
 root=${1:-"$(dirname "$0")/../src"}
 allow="$(dirname "$0")/layers-allow.txt"
+tools="$root/../tools"
 # The same layers, in the same order, as the list in the README.
 declare -A rank=([base]=0 [platform]=1 [engine]=2 [sound]=3 [data]=4 [map]=5 [story]=6
   [ui]=7 [battle]=8 [menu]=8 [shop]=9 [screens]=10 [shell]=11)
@@ -53,6 +56,12 @@ while IFS= read -r -d '' file; do
     path=$norm
     to=${path%%/*}
     [ "$path" != "$to" ] || continue
+    # The tools are built on the game's code, never under it.
+    if [ "${path#../tools/}" != "$path" ] || { [ "$to" != .. ] && [ -d "$tools/$to" ]; }; then
+      echo "$rel includes $inc (src may not include tools/)"
+      bad=1
+      continue
+    fi
     [ -n "${rank[$to]:-}" ] || continue
     if [ "${rank[$to]}" -gt "${rank[$from]}" ]; then
       if [ -f "$allow" ] && grep -qxF "$rel: $inc" "$allow"; then continue; fi
@@ -70,8 +79,9 @@ done < <(find "$root" -name '*.h' -print0 -o -name '*.cpp' -print0)
 # name too.
 scanner=$(cd "$(dirname "$0")" && pwd)/declarations.awk
 ranks=$(for f in "${!rank[@]}"; do echo "$f ${rank[$f]}"; done)
-upward=$(cd "$root" && find . -name '*.h' -print0 -o -name '*.cpp' -print0 | sed -z 's|^\./||' |
-  xargs -0 -r awk -f "$scanner" |
+mapfile -d '' sources < <(cd "$root" && find . -name '*.h' -print0 -o -name '*.cpp' -print0 |
+  sed -z 's|^\./||')
+upward=$(cd "$root" && awk -f "$scanner" pass=1 "${sources[@]}" pass=2 "${sources[@]}" |
   awk -v ranks="$ranks" -v links="${links[*]}" '
     BEGIN {
       n = split(ranks, r, "\n")

@@ -7,7 +7,10 @@
 # bodies are read too: a block-scope extern or prototype is a declaration like
 # any other.
 # Preprocessor lines, comments and the insides of string and character literals
-# are skipped. Usage: awk -f declarations.awk FILE...
+# are skipped; a macro is read where it is used, written out as its #define
+# gives it, so that a declaration a macro makes counts as any other. The files
+# are read twice, the first time for their macros:
+# Usage: awk -f declarations.awk pass=1 FILE... pass=2 FILE...
 BEGIN {
   split("if for while switch return sizeof decltype alignas static_assert void int char " \
         "bool operator using typedef friend template else do case delete throw goto new " \
@@ -17,7 +20,94 @@ BEGIN {
 }
 
 FNR == 1 {
-  depth = 0; top = 0; text = ""; btext = ""; start = 0; comment = 0; macro = 0
+  depth = 0; top = 0; text = ""; btext = ""; start = 0; comment = 0; macro = 0; defining = 0
+}
+
+# The first pass keeps every #define, its continued lines joined.
+pass == 1 {
+  if (!defining && $0 !~ /^[[:space:]]*#[[:space:]]*define[[:space:]]/) next
+  line = $0
+  more = sub(/\\[[:space:]]*$/, "", line)
+  def = defining ? def " " line : line
+  defining = more
+  if (!defining) define(def)
+  next
+}
+
+# Keeps one macro: mfn[name] 1 for one with parameters (mparams, separated by
+# commas), its body in mbody.
+function define(s,   p, name) {
+  sub(/^[[:space:]]*#[[:space:]]*define[[:space:]]+/, "", s)
+  s = strip(s); comment = 0
+  if (match(s, /^[A-Za-z_][A-Za-z0-9_]*\(/)) {
+    name = substr(s, 1, RLENGTH - 1)
+    s = substr(s, RLENGTH + 1)
+    p = index(s, ")")
+    mparams[name] = substr(s, 1, p - 1)
+    gsub(/[[:space:]]/, "", mparams[name])
+    mbody[name] = substr(s, p + 1)
+    mfn[name] = 1
+  } else if (match(s, /^[A-Za-z_][A-Za-z0-9_]*/)) {
+    name = substr(s, 1, RLENGTH)
+    mbody[name] = substr(s, RLENGTH + 1)
+    mfn[name] = 0
+  }
+}
+
+# body with each parameter of macro m replaced by its argument (n of them in
+# arg), "#parameter" by an empty literal, and "##" joining its neighbours.
+function substitute(m, arg, n,   body, out, id, k, np, param, hash) {
+  np = split(mparams[m], param, ",")
+  body = mbody[m]
+  out = ""
+  while (match(body, /#[[:space:]]*[A-Za-z_][A-Za-z0-9_]*|[A-Za-z_][A-Za-z0-9_]*/)) {
+    out = out substr(body, 1, RSTART - 1)
+    id = substr(body, RSTART, RLENGTH)
+    body = substr(body, RSTART + RLENGTH)
+    hash = id ~ /^#/ && out !~ /#$/
+    if (hash) sub(/^#[[:space:]]*/, "", id)
+    else if (id ~ /^#/) { out = out "#"; sub(/^#[[:space:]]*/, "", id) }
+    for (k = 1; k <= np; k++)
+      if (param[k] == id) break
+    if (k <= np) out = out (hash ? "\"\"" : (k <= n ? arg[k] : ""))
+    else out = out (hash ? "#" : "") id
+  }
+  out = out body
+  gsub(/[[:space:]]*##[[:space:]]*/, "", out)
+  return out
+}
+
+# s with every macro the first pass kept written out, to a depth of eight.
+function expand(s,   round, out, id, rest, c, i, len, depth, n, arg, part, changed) {
+  for (round = 0; round < 8; round++) {
+    out = ""; rest = s; changed = 0
+    while (match(rest, /[A-Za-z_][A-Za-z0-9_]*/)) {
+      out = out substr(rest, 1, RSTART - 1)
+      id = substr(rest, RSTART, RLENGTH)
+      rest = substr(rest, RSTART + RLENGTH)
+      if (!(id in mbody)) { out = out id; continue }
+      if (!mfn[id]) { out = out " " mbody[id] " "; changed = 1; continue }
+      if (!match(rest, /^[[:space:]]*\(/)) { out = out id; continue }
+      # The arguments: to the matching parenthesis, split at its own commas.
+      rest = substr(rest, RLENGTH + 1)
+      len = length(rest); depth = 0; n = 0; part = ""
+      for (i = 1; i <= len; i++) {
+        c = substr(rest, i, 1)
+        if (c == "(") depth++
+        else if (c == ")" && depth-- == 0) break
+        if (c == "," && depth == 0) { arg[++n] = part; part = ""; continue }
+        part = part c
+      }
+      if (i > len) { out = out id "("; continue }
+      if (part ~ /[^[:space:]]/ || n > 0) arg[++n] = part
+      out = out " " substitute(id, arg, n) " "
+      changed = 1
+      rest = substr(rest, i + 1)
+    }
+    if (!changed) return s
+    s = out rest
+  }
+  return s
 }
 
 # The last identifier of s: the name a declarator ends on.
@@ -233,7 +323,7 @@ function open_brace(   head, k, j, part) {
     macro = line ~ /\\$/
     next
   }
-  rest = strip(line)
+  rest = expand(strip(line))
   # The text between braces, semicolons and colons goes in whole.
   while (rest != "") {
     if (!match(rest, /[;{}:]/)) { add(rest); break }

@@ -189,7 +189,9 @@ i32 cCommandMenu::PickAlly(cFighter** out, i32 wantRow, bool allowDying) {
     cFighter* f = side.FighterAt(mx, my);
     if (!f) {
         gBattleCursor.SetLook(kLookNormal, 0);
-    } else if (visit(*f) && AtHome(*f)) {
+    } else if (!visit(*f) || !AtHome(*f)) {
+        gBattleCursor.SetLook(kLookBadTarget, 0);
+    } else {
         Mark(side, &blinkParty, static_cast<i32>(f - side.fighters));
         gBattleCursor.SetLook(look(*f), 0);
     }

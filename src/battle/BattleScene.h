@@ -7,6 +7,8 @@
 constexpr u32 kSceneUnderlayAct = 15001;
 constexpr u32 kSceneDefaultAct = 15112;
 constexpr int kSceneLayers = 4;
+// A shake of no count: its ticks never run down, and only StopShake ends it.
+constexpr i32 kShakeUntilStopped = -1;
 
 class cBattleScene {
 public:

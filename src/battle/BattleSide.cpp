@@ -477,9 +477,11 @@ cFighter* cBattleSide::PickWeakestTarget(i32 wantRow) {
 i32 cBattleSide::MaxAgility() const {
     i32 best = 0;
     bool any = false;
+    // Every living fighter counts, taken or not: members who stand aside for a
+    // form still set the pace a flight must beat.
     for (int i = 0; i < count; ++i) {
         const cFighter& f = fighters[i];
-        if (!f.IsTaken() || !f.IsAlive()) continue;
+        if (!f.IsAlive()) continue;
         const i32 a = f.stats.Agility();
         if (!any || a > best) best = a;
         any = true;

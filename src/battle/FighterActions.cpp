@@ -2,6 +2,7 @@
 #include "data/GameData.h"
 #include "battle/BattleMath.h"
 #include "battle/BattleRandom.h"
+#include "battle/BattleScene.h"
 #include "battle/FighterAct.h"
 #include "battle/HitRules.h"
 #include "battle/SpritePools.h"
@@ -385,6 +386,8 @@ void EndMagic(cFighter& f) {
     f.itemInUse = nullptr;
     DetachAfterImage(&f);
     RestoreScene();
+    // A shake the effect started ends with it.
+    gBattleScene.StopShake();
     f.SetAction(kStateWaiting, 0, 0);
 }
 
@@ -422,6 +425,8 @@ void SkillEffectEvents(cFighter& f, bool withSpecials) {
     const SkillData* sk = f.skillInUse;
     if (sk && AnimEvent(f, f.skillAnim, 0x1)) SkillStrikesTargets(f, *sk, withSpecials);
     if (AnimEvent(f, f.skillAnim, 0x4)) EffectWarning(f);
+    // The effect's flash shakes the scene with no count of its own: until the effect is gone.
+    if (AnimEvent(f, f.skillAnim, 0x8000)) gBattleScene.Shake(kShakeUntilStopped);
     if (!sk || AnimGone(f, f.skillAnim)) EndMagic(f);
 }
 

@@ -80,10 +80,9 @@ void AirRaidStrike(cFighter& f, cFighter& t) {
         f.subStep = 1;
     } else if (f.subStep == 1) {
         if (!f.StepMove(40)) return;
+        // Down from the height along one line onto the approach point.
         i32 ax, az;
         ApproachPoint(f, t, &ax, &az);
-        f.x = ax;
-        f.z = az;
         f.MoveTo(ax, t.y, az);
         f.subStep = 2;
     } else if (f.StepMove(40)) {
@@ -103,8 +102,6 @@ void AirRaidReturn(cFighter& f) {
     } else if (f.subStep == 1) {
         f.StepAnim();
         if (!f.StepMove(40)) return;
-        f.x = f.homeX;
-        f.z = f.homeZ;
         f.MoveTo(f.homeX, f.homeY, f.homeZ);
         f.subStep = 2;
     } else {
@@ -200,6 +197,9 @@ void RunTheft(cFighter& f) {
         f.StepAnim();
         if (!f.StepMove(15)) return;
         StartSpecial(f, {kActCritical, kActAttack});
+        // The theft plays on the target for as long as the pose: the target owns
+        // it, so the pose's end stops it with the target's other animations.
+        SpawnHitAnim(t, kAnimTheft, 0, t->x, t->y, t->z, kClassOrdinary);
         f.blows = 0;
         f.step = 2;
     } else if (f.step == 2) {
@@ -303,6 +303,9 @@ void RunCapture(cFighter& f) {
     if (f.step == 1) {
         if (!ended) return;
         DetachAfterImage(&f);
+        // The capture animation is the orb's act, the one capture act the game
+        // names: it closes over the target (its event 0x1 makes the roll), and on
+        // a success a second orb carries the catch home.
         f.effectAnim = SpawnHitAnim(&f, kAnimCaptureOrb, 0, t->x, t->y, t->z, 0);
         t->StartShake(1, 1);
         f.step = 2;

@@ -121,6 +121,8 @@ void Waiting(cFighter& f) {
 
 void BossFall(cFighter& f) {
     if (f.step == 0) {
+        // The scene shakes as the fall begins. Its length is a choice: 16 ticks,
+        // the count the fall later waits before its last animation.
         gBattleScene.Shake(16);
         f.StartShake(2, 2);
         for (int i = 0; i < gPartySide.count; ++i)

@@ -448,6 +448,8 @@ void GiveEnemyRewards(const cFighter& enemy, i32 how) {
     const cFighterStats& s = enemy.stats;
     if (how == 1) {
         const i32 item = s.DropItem();
+        // No roll for an item number without a record (-1 or past the table):
+        // there is nothing to drop, and the draw is not taken from the rolls after it.
         if (s.DropChance() != 0 && GetItemRecord(item)) {
             const i64 q = SatAdd(
                 s.DropChance(),

@@ -497,6 +497,10 @@ int ActOperandCount(u16 tag) {
         case kActCL:
         case kActSM:
             return 0;
+        // Both operands are stepped past, as every other command's are. Were
+        // only the first, the second would be read again as a command word: an
+        // offset, a size or a colour that happens to equal a tag (an "XY" y of
+        // 0x5649 is "VI") would run as that command.
         case kActXY:
         case kActWH:
         case kActCR:

@@ -153,12 +153,13 @@ void cItemFrame::HandleKeys() {
             else if (list.top + j + 1 < list.Count())
                 focusRow = j + 1;
             break;
+        // A page moves the rows under the cursor, not the cursor.
         case MenuKey::PageUp:
             list.ScrollBy(-kListRows);
-            break;
+            return;
         case MenuKey::PageDown:
             list.ScrollBy(kListRows);
-            break;
+            return;
         default:
             return;
     }

@@ -388,8 +388,17 @@ void cListPane::Fill(std::deque<i32> entries) {
     items = std::move(entries);
     for (int r = 0; r < kListRows; ++r) DropRow(r);
     for (int r = 0; r < RowCount(); ++r) MakeRow(r);
+    InitScroll();
+    lastTop = -1;
+    RefreshRows();
+}
+
+// The bar of every menu list: a click counts across 15 pixels from the thumb's
+// home, and below the thumb down to 40 past the track's end, where the down
+// arrow stands.
+void cListPane::InitScroll() {
     scroll = cScrollBar{};
-    scroll.Init(down, up, thumb, 16, 16, 1);
+    scroll.Init(down, up, thumb, 15, 40, 1);
     scroll.value = &top;
     scroll.minimum = 0;
     scroll.arrowStep = 1;
@@ -398,8 +407,6 @@ void cListPane::Fill(std::deque<i32> entries) {
     scroll.trackEnd = 293;
     top = 0;
     UpdateMaxTop();
-    lastTop = -1;
-    RefreshRows();
 }
 
 int cListPane::RowCount() const {

@@ -147,6 +147,8 @@ public:
     void Make(const ListPaneIds& ids, cGrpFont* font);
     // Takes the entries, makes the rows, top := 0.
     void Fill(std::deque<i32> entries);
+    // The scroll bar over the arrows and the thumb, top := 0.
+    void InitScroll();
     // Refills the rows when top moved (or last drawn top is -1).
     void RefreshRows();
     // The row band (0..9) holding y when x lies in [x0, x1], else -1.

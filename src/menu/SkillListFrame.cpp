@@ -85,7 +85,7 @@ void cSkillListFrame::Open() {
     frame.party.Mark(static_cast<i32>(gMenuRole));
     list.items = BuildSkillList(category, static_cast<i32>(gMenuRole));
     MakeRows();
-    InitScroll();
+    list.InitScroll();
     list.scroll.Update();
     list.lastTop = -1;
     RefreshRows();
@@ -103,20 +103,6 @@ void cSkillListFrame::MakeRows() {
         rowValue[j]->SetText(valueText[j]);
         SetRowLook(j, false);
     }
-}
-
-void cSkillListFrame::InitScroll() {
-    list.top = 0;
-    list.maxTop = std::max(list.Count() - kListRows, 0);
-    list.scroll = cScrollBar{};
-    list.scroll.Init(list.down, list.up, list.thumb, 15, 40, 1);
-    list.scroll.value = &list.top;
-    list.scroll.maximum = list.maxTop;
-    list.scroll.minimum = 0;
-    list.scroll.arrowStep = 1;
-    list.scroll.pageStep = kListRows;
-    list.scroll.trackStart = 95;
-    list.scroll.trackEnd = 293;
 }
 
 void cSkillListFrame::Close() {

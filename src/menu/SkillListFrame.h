@@ -75,5 +75,4 @@ private:
     bool FunctionKeys();
     void SetTabsEnabled(bool on);
     void MakeRows();
-    void InitScroll();
 };

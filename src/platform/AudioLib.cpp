@@ -433,11 +433,11 @@ HSEQUENCE AudioAllocateSequence(HMDIDRIVER driver) {
         }
         auto sink = [h](u8 st, u8 d1, u8 d2) { h->synth.Send(st, d1, d2); };
         int done = 0;
-        int n = h->seq.Advance(frames, kMixRate, sink, [&](int k) {
+        auto render = [&](int k) {
             h->synth.Render(out + done * 2, k);
             done += k;
-        });
-        return n;
+        };
+        return h->seq.Advance(frames, kMixRate, sink, render);
     });
     Lib().sequences.insert(h);
     return Track(h);

@@ -5,7 +5,8 @@
 #include <dlfcn.h>
 
 #include <atomic>
-#include <cstdio>
+
+#include "platform/Fault.h"
 
 namespace {
 
@@ -26,14 +27,14 @@ bool Load(FfmpegCalls* f) {
     void* avformat = avcodec ? dlopen(kAvformat, RTLD_NOW | RTLD_LOCAL) : nullptr;
     void* swscale = avformat ? dlopen(kSwscale, RTLD_NOW | RTLD_LOCAL) : nullptr;
     if (!swscale) {
-        std::fprintf(stderr, "video: %s\n", dlerror());
+        ReportFault(kNoBox, "video: %s", dlerror());
         return false;
     }
     bool ok = true;
 #define MH_FFMPEG_LOOKUP(lib, name)                                   \
     f->name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
     if (!f->name) {                                                   \
-        std::fprintf(stderr, "video: %s has no %s\n", #lib, #name);   \
+        ReportFault(kNoBox, "video: %s has no %s", #lib, #name);      \
         ok = false;                                                   \
     }
     MH_FFMPEG_CALLS(MH_FFMPEG_LOOKUP)

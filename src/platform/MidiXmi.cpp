@@ -170,6 +170,12 @@ bool ParseXmi(const u8* data, size_t size, int index, XmiSequence* out, DataErro
 void cXmiSequencer::Load(XmiSequence seq) {
     seq_ = std::move(seq);
     playing_ = false;
+    // Advance runs on the audio thread and allocates nothing: the room for
+    // the notes held and the loops open is made here.
+    offs_.reserve(static_cast<size_t>(
+        std::count_if(seq_.events.begin(), seq_.events.end(),
+                      [](const XmiEvent& e) { return (e.status & 0xF0) == 0x90 && e.data2 > 0; })));
+    loops_stack_.reserve(kXmiLoopNesting);
 }
 
 void cXmiSequencer::Start() {
@@ -215,7 +221,7 @@ void cXmiSequencer::LoopEnd(const XmiEvent& e) {
     next_ = l.index;
 }
 
-void cXmiSequencer::Dispatch(const XmiEvent& e, const Sink& sink) {
+void cXmiSequencer::Dispatch(const XmiEvent& e, Sink sink) {
     u8 type = e.status & 0xF0, ch = e.status & 0x0F;
     if (type == 0x90 && e.data2 > 0) {
         sink(e.status, e.data1, e.data2);
@@ -231,18 +237,17 @@ void cXmiSequencer::Dispatch(const XmiEvent& e, const Sink& sink) {
     sink(e.status, e.data1, e.data2);
 }
 
-void cXmiSequencer::ReleaseHeld(const Sink& sink) {
+void cXmiSequencer::ReleaseHeld(Sink sink) {
     for (const PendingOff& o : offs_) sink(static_cast<u8>(0x80 | o.channel), o.note, 0);
     offs_.clear();
 }
 
-void cXmiSequencer::Stop(const Sink& sink) {
+void cXmiSequencer::Stop(Sink sink) {
     ReleaseHeld(sink);
     playing_ = false;
 }
 
-int cXmiSequencer::Advance(int frames, int sampleRate, const Sink& sink,
-                           const std::function<void(int)>& render) {
+int cXmiSequencer::Advance(int frames, int sampleRate, Sink sink, Render render) {
     int done = 0;
     while (playing_ && done < frames) {
         // Events due at the current tick go out before the audio that follows them.

@@ -4,7 +4,8 @@
 // controllers, XMIDI's own controllers kept from the synthesizer, the end of
 // track ending the piece, and a loop count of the whole.
 #pragma once
-#include <functional>
+#include <memory>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -43,11 +44,35 @@ int XmiSequenceCount(const u8* data, size_t size);
 // (its file left to the caller).
 bool ParseXmi(const u8* data, size_t size, int index, XmiSequence* out, DataError* error);
 
+// A callable lent for the length of one call: made and called without
+// allocating, as the audio thread's pull must be (a std::function holding more
+// than a pointer or two takes it from the heap).
+template <class Signature>
+class cCallRef;
+template <class R, class... Args>
+class cCallRef<R(Args...)> {
+public:
+    template <class F>
+    requires(!std::is_same_v<std::remove_cvref_t<F>, cCallRef> &&
+             std::is_invocable_r_v<R, F&, Args...>)
+        cCallRef(F&& f)  // lent as a reference is: implicit
+        : object_(const_cast<void*>(static_cast<const void*>(std::addressof(f)))),
+          call_([](void* o, Args... a) -> R {
+              return (*static_cast<std::remove_reference_t<F>*>(o))(a...);
+          }) {}
+    R operator()(Args... a) const { return call_(object_, a...); }
+
+private:
+    void* object_;
+    R (*call_)(void*, Args...);
+};
+
 // Plays a parsed sequence: Render advances time and hands each due MIDI message
 // to the sink between slices of output from the synthesizer.
 class cXmiSequencer {
 public:
-    using Sink = std::function<void(u8 status, u8 data1, u8 data2)>;
+    using Sink = cCallRef<void(u8 status, u8 data1, u8 data2)>;
+    using Render = cCallRef<void(int frames)>;
 
     void Load(XmiSequence seq);
     void SetLoops(int loops) { loops_ = loops; }  // 1 once, 0 forever, n times
@@ -56,16 +81,15 @@ public:
     // Advances by frames at sampleRate, calling the sink for each due event and
     // render(frames) for the audio between them. Returns the frames advanced;
     // fewer than asked when the sequence ended.
-    int Advance(int frames, int sampleRate, const Sink& sink,
-                const std::function<void(int)>& render);
+    int Advance(int frames, int sampleRate, Sink sink, Render render);
     u32 TotalMs() const { return seq_.LengthMs(); }
     u32 PositionMs() const;
-    void Stop(const Sink& sink);
+    void Stop(Sink sink);
 
 private:
-    void Dispatch(const XmiEvent& e, const Sink& sink);
+    void Dispatch(const XmiEvent& e, Sink sink);
     void LoopEnd(const XmiEvent& e);
-    void ReleaseHeld(const Sink& sink);
+    void ReleaseHeld(Sink sink);
     void Restart();
     u64 NextDueTick() const;
 

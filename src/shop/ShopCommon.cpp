@@ -2,7 +2,6 @@
 #include "shop/ShopCommon.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/TextCodec.h"
 #include "engine/FrameState.h"
@@ -14,6 +13,7 @@
 #include "map/StoryLink.h"
 #include "ui/ActPic.h"
 #include "ui/Control.h"
+#include "ui/SysPanel.h"
 #include "ui/UiInput.h"
 
 const char* const kShopTabNames[kShopTabCount] = {"買", "賣", "強化", "離開"};
@@ -69,8 +69,7 @@ i32 ShopMoney() {
 }
 
 void FormatShopTime(char* out, size_t n) {
-    std::snprintf(out, n, "%u:%02u:%02u", (gGameTime / 3600) % 60, (gGameTime / 60) % 60,
-                  gGameTime % 60);
+    FormatPlayTime(out, n, gGameTime);
 }
 
 void SetupShopFont(cGrpFont* f, i32 size, u32 shadow) {

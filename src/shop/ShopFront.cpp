@@ -117,14 +117,16 @@ void cShopBuyMenuFrame::MakeCategories() {
         if (gKeyFocus != 0 && gKeyFocus == i + 10) focusRow = rows;
         ++rows;
     }
-    // A focus that names no made button counts as none.
-    if (focusRow < 0) {
+    if (gKeyFocus == 0) {
         if (gSmartMouse)
             MoveCursorTo(kFirstCategory);
         else
             current = kTabBuy;
         return;
     }
+    // A focus that names no made button, such as the category the sell list
+    // keeps when its buy tab is clicked, gives no focus: the cursor stays put.
+    if (focusRow < 0) return;
     if (gSmartMouse)
         MoveCursorTo(CategorySpot(focusRow));
     else

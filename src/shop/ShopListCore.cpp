@@ -271,12 +271,13 @@ void cShopListCore::RowKey(int r, MenuKey key) {
         case MenuKey::Switch:
             MoveCursorTo(ShopTabBar::Cursor(kTabBuy));
             return;
+        // A page moves the rows under the cursor, not the cursor.
         case MenuKey::PageUp:
             top = std::max(top - kPageStep, 0);
-            break;
+            return;
         case MenuKey::PageDown:
             top = std::min(top + kPageStep, maximum);
-            break;
+            return;
         default:
             break;
     }

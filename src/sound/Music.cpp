@@ -115,7 +115,10 @@ void cMidi::Close() {
     if (!open_) return;
     WaitForSequences();
     Stop();
-    for (Record& r : pool_) AudioReleaseSequence(r.handle);
+    for (Record& r : pool_) {
+        AudioReleaseSequence(r.handle);
+        AudioMemFreeLock(r.data);
+    }
     pool_.clear();
     free_.clear();
     AudioMidiOutClose(driver_);
@@ -124,14 +127,45 @@ void cMidi::Close() {
     open_ = ready_ = ready2_ = false;
 }
 
+// A free record for the piece: the one that holds it when there is one, else
+// one that holds none, else the last; taken off the free list only when the
+// piece is there.
+cMidi::Record* cMidi::TakeFree(const char* name) {
+    Record* pick = nullptr;
+    for (Record* r : free_) {
+        if (r->data && r->piece == name) return r;
+        if (!pick || !r->data) pick = r;
+    }
+    return pick;
+}
+
+void cMidi::Begin(Record* r, u32 id, int volume, int loops) {
+    free_.erase(std::find(free_.begin(), free_.end(), r));
+    r->id = id;
+    r->level = std::clamp(volume, 0, 127) * 16;
+    r->fadeStep = 0;
+    AudioSetSequenceUserData(r->handle, 0, static_cast<i32>(id));
+    AudioSetSequenceVolume(r->handle, std::clamp(volume, 0, 127), 0);
+    AudioSetSequenceLoopCount(r->handle, loops);
+    AudioStartSequence(r->handle);
+    playing_.push_back(r);
+}
+
 int cMidi::Play(const char* name, u32 id, int volume, int loops) {
     if (!open_ || !ready_ || !name) return 0;
     WaitForSequences();
+    Record* r = TakeFree(name);
+    // A list that loops plays its piece again: the handle still holds it.
+    if (r && r->data && r->piece == name) {
+        refused_.clear();
+        Begin(r, id, volume, loops);
+        return 1;
+    }
     cFile file;
     // Music is only read: a missing piece must not leave an empty file behind.
     if (!file.Open(name, OPEN_EXISTING, GENERIC_READ))
         return RefusePiece(refused_, name, DataError::Unplaced("", file.GetErrorText()));
-    if (free_.empty()) return 0;
+    if (!r) return 0;
     u32 size = file.GetSize();
     if (size == 0 || size == 0xFFFFFFFFu)
         return RefusePiece(refused_, name, DataError::Unplaced("", "empty file"));
@@ -142,22 +176,17 @@ int cMidi::Play(const char* name, u32 id, int volume, int loops) {
         return RefusePiece(refused_, name, DataError::Unplaced("", "cannot be read"));
     }
     file.Close();
-    Record* r = free_.back();
+    AudioMemFreeLock(r->data);  // the piece the handle held is replaced
+    r->data = nullptr;
+    r->piece.clear();
     if (!AudioInitSequence(r->handle, data, size, 0)) {
         AudioMemFreeLock(data);
         return RefusePiece(refused_, name, AudioLastDataError());
     }
     refused_.clear();
-    free_.pop_back();
     r->data = data;
-    r->id = id;
-    r->level = std::clamp(volume, 0, 127) * 16;
-    r->fadeStep = 0;
-    AudioSetSequenceUserData(r->handle, 0, static_cast<i32>(id));
-    AudioSetSequenceVolume(r->handle, std::clamp(volume, 0, 127), 0);
-    AudioSetSequenceLoopCount(r->handle, loops);
-    AudioStartSequence(r->handle);
-    playing_.push_back(r);
+    r->piece = name;
+    Begin(r, id, volume, loops);
     return 1;
 }
 
@@ -177,8 +206,6 @@ void cMidi::Fade(u32 id, int time) {
 void cMidi::Finish(size_t i) {
     Record* r = playing_[i];
     AudioEndSequence(r->handle);
-    AudioMemFreeLock(r->data);
-    r->data = nullptr;
     r->id = 0;
     playing_.erase(playing_.begin() + static_cast<long>(i));
     free_.push_back(r);

@@ -22,6 +22,9 @@ public:
         i32 fadeStep = 0;
         i32 level = 0;  // volume x 16
         u32 id = 0;     // bit 31 while fading
+        // The piece the handle holds, kept with its data when it has ended:
+        // played again, it starts over without reading the file anew.
+        std::string piece;
     };
 
     int Open();
@@ -47,6 +50,8 @@ public:
 private:
     void Finish(size_t i);
     void AllocateSequences();
+    Record* TakeFree(const char* name);
+    void Begin(Record* r, u32 id, int volume, int loops);
 
     std::thread opener_;  // makes the sequences of pool_ and fills free_
     bool open_ = false;

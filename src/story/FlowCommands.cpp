@@ -151,7 +151,7 @@ Step CmdRandomJump(TalkContext* c, CmdArgs& a) {
 
 Step CmdAnyRoleJump(TalkContext* c, CmdArgs& a) {
     u32 op = Op(a);
-    u32 bit = op == 0xCF ? 0x80u : 0x40000000u;
+    u32 bit = op == 0xCF ? kRoleFollows : kWalkUnderWay;
     bool any = false;
     for (int i = op == 0xCF ? 0 : 1; i < gMapRoleCount && i < kRoleRows && !any; ++i) {
         if (op == 0xCF && !(gMapRoles[i].state & kRoleShown)) continue;

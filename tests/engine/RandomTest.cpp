@@ -29,11 +29,17 @@ TEST(Random, SeedTableDrawsAndEdgeCases) {
     // One draw for a range of one, none for 0.
     EXPECT_EQ((std::tuple{RandomN(1), gRandomTable.index, RandomN(0), gRandomTable.index}),
               std::tuple(0u, before + 2, 0u, before + 2));
-    for (int i = 0; i < 5000; ++i) {
-        EXPECT_LT(RandomN(65535), 65535u);
-        double r = RandomReal();
-        ASSERT_TRUE(r >= 0.0 && r < 1.0) << r;
-    }
+    // A table of zeros but for the words that make the draws: a step at index
+    // i gives word[i] ^ word[i + 103]. RandomN(65535) takes the words of steps 2
+    // and 4: the first, 65535, is drawn again (65535 % 65535 would be 0), the
+    // second is 1234. The largest word, 65535, is 65535 / 65536 as a real.
+    gRandomTable = RandomTable{};
+    gRandomTable.word[1] = 0xFFFF;
+    gRandomTable.word[3] = 1234;
+    gRandomTable.word[4] = 0xFFFF;
+    u32 drawn = RandomN(65535);
+    EXPECT_EQ(std::tuple(drawn, gRandomTable.index), std::tuple(1234u, 4u));
+    EXPECT_EQ(RandomReal(), 65535.0 / 65536.0);
     // The index wraps from 249 to 0.
     InitRandom(5);
     for (int i = 0; i < 250; ++i) NextRandom();

@@ -29,24 +29,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A case: its name; what meets the bad data in a world of its own, giving the
+// message it must say (which may name the world's folder); the box's caption
+// and text.
+template <class World>
 using ReportCase =
-    std::tuple<const char*, std::function<void()>, std::string, std::string, std::string>;
+    std::tuple<const char*, std::function<std::string(World&)>, std::string, std::string>;
 
-// Runs what meets the bad data of each case: one fault is reported, stderr and
-// the last error say the message, and one box shows the caption and the text
-// (none where the caption is empty: the game says it in its own way).
-template <size_t N>
-void ExpectOneReportEach(Harness& h, const ReportCase (&cases)[N]) {
-    for (const auto& [name, meet, caption, text, message] : cases) {
+// Runs each case in a world made afresh for it (World::Make sets it up): what
+// meets the bad data reports one fault, stderr and the last error say the
+// message, and one box shows the caption and the text (none where the caption
+// is empty: the game says it in its own way).
+template <class World, size_t N>
+void ExpectOneReportEach(const ReportCase<World> (&cases)[N]) {
+    for (const auto& [name, meet, caption, text] : cases) {
         SCOPED_TRACE(name);
+        World w;
+        ASSERT_NO_FATAL_FAILURE(w.Make());
+        Harness& h = w.h;
         h.boxes().clear();
         const u32 before = DataErrorCount();
         ::testing::internal::CaptureStderr();
-        meet();
+        const std::string said = meet(w);
         const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(DataErrorCount() - before, 1u) << err;
-        EXPECT_EQ(err, Big5ToUtf8(message) + "\n");
-        EXPECT_EQ(LastDataError().Message(), message);
+        EXPECT_EQ(err, Big5ToUtf8(said) + "\n");
+        EXPECT_EQ(LastDataError().Message(), said);
         if (caption.empty()) {
             EXPECT_TRUE(h.boxes().empty()) << h.boxes()[0].caption;
             continue;
@@ -68,141 +76,163 @@ void PopOutDatabase() {
 
 }  // namespace
 
-TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
+// The sample game written afresh.
+struct SampleFolder {
+    void Make() { h.WriteSample(); }
     Harness h;
-    h.WriteSample();
-    // The sample's settings file with its last byte, the run mark, neither 0 nor 1.
-    std::vector<u8> env = ReadHostFile(h.Path("Env.dat"));
-    ASSERT_GT(env.size(), 46u);
-    env.back() = 7;
-    // A start reads it from the folder the game runs in.
-    const std::string envPath = "Env.dat";
-    // What meets the bad data, the box's caption and text, and the message.
-    const ReportCase cases[] = {
+};
+
+TEST(DataReport, ReadersNameTheFileAndOffsetUnderTheirOwnBox) {
+    const ReportCase<SampleFolder> cases[] = {
         {"a database file missing",
-         [&] {
-             fs::remove(h.Path("MH_Data/SkillData.dat"));
-             LoadGameDatabase(h.root().c_str());
+         [](SampleFolder& w) {
+             fs::remove(w.h.Path("MH_Data/SkillData.dat"));
+             LoadGameDatabase(w.h.root().c_str());
+             return "MH_Data\\SkillData.dat: cannot be read";
          },
-         B5("開檔失敗"), B5("無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？"),
-         "MH_Data\\SkillData.dat: cannot be read"},
+         B5("開檔失敗"), B5("無法開啟 SkillData.dat，請確定MH_Data目錄中是否有此檔？")},
         // 512 bytes of header, then the table offsets (108 bytes): role 5's row.
         {"pop-out points of an odd count",
-         [] {
+         [](SampleFolder&) {
              PopOutDatabase();
              i32 x = 0, y = 0;
              EXPECT_EQ(std::tuple(PickPopOutPoint(5, &x, &y), x, y), std::tuple(1, 1, 2));
+             return "MH_Data\\maps.dat: offset 620: pop-out points of role 5 hold an odd count "
+                    "of words";
          },
-         "2k", B5("迸出資料有問題 位置不完整"),
-         "MH_Data\\maps.dat: offset 620: pop-out points of role 5 hold an odd count of words"},
-        {"a slot that cannot be read", [] { EXPECT_EQ(LoadSlotFile(4), 0); }, B5("讀取進度"),
-         B5("進度檔已損毀，無法讀取。"), SlotPath(4) + ": cannot be read"},
-        // Reset to the defaults, the damaged file kept beside a fresh one.
+         "2k", B5("迸出資料有問題 位置不完整")},
+        {"a slot that cannot be read",
+         [](SampleFolder&) {
+             EXPECT_EQ(LoadSlotFile(4), 0);
+             return SlotPath(4) + ": cannot be read";
+         },
+         B5("讀取進度"), B5("進度檔已損毀，無法讀取。")},
+        // The sample's settings file with its last byte, the run mark, neither 0
+        // nor 1: reset to the defaults, the damaged file kept beside a fresh one.
+        // A start reads it from the folder the game runs in.
         {"a damaged settings file",
-         [&] {
-             WriteHostFile(h.Path("Env.dat"), env);
+         [](SampleFolder& w) {
+             std::vector<u8> env = ReadHostFile(w.h.Path("Env.dat"));
+             env.back() = 7;
+             WriteHostFile(w.h.Path("Env.dat"), env);
              ResetSettings();
              SetDefaultKeys();
              ReadSettings();
-             EXPECT_EQ(ReadHostFile(h.Path("Env.dat.bad")), env);
+             EXPECT_EQ(ReadHostFile(w.h.Path("Env.dat.bad")), env);
              EnvValues fresh;
              EXPECT_EQ(ReadEnvFile(&fresh), 1);
+             return "Env.dat: offset " + std::to_string(env.size() - 1) +
+                    ": unknown run mark; the settings are reset to their defaults, the damaged "
+                    "file kept as Env.dat.bad";
          },
-         "", "",
-         envPath + ": offset " + std::to_string(env.size() - 1) +
-             ": unknown run mark; the settings are reset to their defaults, the damaged file "
-             "kept as " +
-             envPath + ".bad"},
+         "", ""},
     };
-    ExpectOneReportEach(h, cases);
+    ExpectOneReportEach(cases);
 }
 
-// A quick save one byte too long: F10 on the map and on the title show the
-// notice "沒有快取記錄！" and the game goes on as it was, while stderr and the
-// last error name the file and where it goes wrong. Music files damaged where
-// the game plays them, and a story command that does not exist, name their
-// files too. Last, the good quick save back and maps.dat cut inside its header
-// while the game runs: F10 shows the start map's box as ever, and stderr and
-// the last error name the file and the offset where it ends.
-TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
-    Harness h;
-    SampleSession s{h};
-    ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
-    h.RunFrames(15);
-    ASSERT_EQ(QuickSave(), 1);
-    const std::vector<u8> good = ReadHostFile(h.Path("Save/Quick.sav"));
-    std::vector<u8> quick = good;
-    const size_t quickSize = quick.size();
-    quick.push_back(0);
-    WriteHostFile(h.Path("Save/Quick.sav"), quick);
-    const std::string quickFault =
-        QuickPath() + ": offset " + std::to_string(quickSize) + ": 1 bytes after the last item";
-    gScriptVars[0] = 4321;  // not what the save holds
-    auto noticeSaysNone = [&](u32 backTo) {
+// A game past its opening, saved quickly, a script variable changed from what
+// the save holds, and the quick save made one byte too long.
+struct DamagedQuickSave {
+    void Make() {
+        ASSERT_NO_FATAL_FAILURE(s.PastTheOpening());
+        h.RunFrames(15);
+        ASSERT_EQ(QuickSave(), 1);
+        good = ReadHostFile(h.Path("Save/Quick.sav"));
+        std::vector<u8> quick = good;
+        quick.push_back(0);
+        WriteHostFile(h.Path("Save/Quick.sav"), quick);
+        gScriptVars[0] = 4321;
+    }
+    std::string QuickFault() const {
+        return QuickPath() + ": offset " + std::to_string(good.size()) +
+               ": 1 bytes after the last item";
+    }
+    // F10 shows the notice "沒有快取記錄！" and the game goes on as it was:
+    // map mode, or the title running again, the variable as it was.
+    void TapF10AndSeeNone(u32 backTo) {
+        s.Tap(scan::kF10);
         ASSERT_TRUE(h.RunUntil([] { return gQuickNoticeFrame && gFramePhase == 1; }, 5));
         EXPECT_EQ(std::string(gQuickNoticeFrame->text), B5("沒有快取記錄！"));
-        // Back where it was: map mode, or the title running again.
         ASSERT_TRUE(h.RunUntil(
             [&] { return gFrameId == backTo && (backTo == kMapMode || gFramePhase == 1); }, 60));
         EXPECT_EQ(gScriptVars[0], 4321u);
-    };
+    }
+    // Zeros where the music was: the name says which kind of file it is. The
+    // message, naming the file, ends with said.
+    std::string DamageMusic(const char* name, u32 n, const char* said) {
+        WriteHostFile(h.Path(std::string("music/") + name), std::vector<u8>(4096, 0));
+        PlayMusic(n, 0);
+        h.RunFrames(3);
+        return std::string(gBasePath) + "music\\" + name + said;
+    }
+    Harness h;
+    SampleSession s{h};
+    std::vector<u8> good;
+};
+
+// The quick save one byte too long: F10 on the map and on the title, while
+// stderr and the last error name the file and where it goes wrong. Music files
+// damaged where the game plays them, and a story command that does not exist,
+// name their files too. The good quick save back and maps.dat cut inside its
+// header while the game runs: F10 shows the start map's box as ever, and
+// stderr and the last error name the file and the offset where it ends.
+TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
     // Talk 8001 is entry 1 of Talk9.dat: a command the interpreter knows
     // (0x402), then one it does not, 2 bytes after the talk's start.
     const u32 start = 4 * kTalkEntries;
     std::vector<u8> talk(kTalkBase + start, 0);
     StoreU32(&talk[kTalkBase + 4], start);
     for (u8 b : {0x02, 0x04, 0xBA, 0x00}) talk.push_back(b);
-    // Zeros where the music was: the name says which kind of file it is.
-    auto damagedMusic = [&](const char* name, u32 n) {
-        return [&h, name, n] {
-            WriteHostFile(h.Path(std::string("music/") + name), std::vector<u8>(4096, 0));
-            PlayMusic(n, 0);
-            h.RunFrames(3);
-        };
-    };
-    const std::string music = std::string(gBasePath) + "music\\";
-    const ReportCase cases[] = {
+    using World = DamagedQuickSave;
+    const ReportCase<World> cases[] = {
         {"F10 on the map",
-         [&] {
-             s.Tap(scan::kF10);
-             noticeSaysNone(kMapMode);
+         [](World& w) {
+             w.TapF10AndSeeNone(kMapMode);
+             return w.QuickFault();
          },
-         "", "", quickFault},
+         "", ""},
         {"an unknown story command",
-         [&] {
-             WriteHostFile(h.Path("MH_Data/Talk9.dat"), talk);
+         [&](World& w) {
+             WriteHostFile(w.h.Path("MH_Data/Talk9.dat"), talk);
              StartTalk(8001, gPlayerId);
-             h.RunFrames(3);
+             w.h.RunFrames(3);
              EXPECT_FALSE(TalkRunning());
+             return "Talk9.dat: offset " + std::to_string(kTalkBase + start + 2) +
+                    ": unknown command 0xBA";
          },
-         B5("對話系統"), B5("沒有指令(186,ba),(1026,402)"),
-         "Talk9.dat: offset " + std::to_string(kTalkBase + start + 2) + ": unknown command 0xBA"},
-        {"a damaged field.wav", damagedMusic("field.wav", 3), "", "",
-         music + "field.wav: offset 0: not a RIFF WAVE image"},
-        {"a damaged battle.mp3", damagedMusic("battle.mp3", 5), "", "",
-         music + "battle.mp3: offset 0: no MPEG audio frames found"},
+         B5("對話系統"), B5("沒有指令(186,ba),(1026,402)")},
+        {"a damaged field.wav",
+         [](World& w) {
+             return w.DamageMusic("field.wav", 3, ": offset 0: not a RIFF WAVE image");
+         },
+         "", ""},
+        {"a damaged battle.mp3",
+         [](World& w) {
+             return w.DamageMusic("battle.mp3", 5, ": offset 0: no MPEG audio frames found");
+         },
+         "", ""},
         {"F10 on the title",
-         [&] {
+         [](World& w) {
              gFrameId = kScreenBit | 0;
              gFramePhase = 0;
-             h.RunFrames(2);
-             ASSERT_NE(gMainMenuFrame, nullptr);
-             s.Tap(scan::kF10);
-             noticeSaysNone(kScreenBit | 0);
+             w.h.RunFrames(2);
+             EXPECT_NE(gMainMenuFrame, nullptr);
+             w.TapF10AndSeeNone(kScreenBit | 0);
+             return w.QuickFault();
          },
-         "", "", quickFault},
+         "", ""},
         {"a map database damaged during play",
-         [&] {
-             WriteHostFile(h.Path("Save/Quick.sav"), good);
-             WriteHostFile(h.Path("MH_Data/maps.dat"), std::vector<u8>(300, 0));
-             s.Tap(scan::kF10);
-             h.RunUntil([&] { return h.quit(); }, 60);
-             EXPECT_TRUE(h.quit());
+         [](World& w) {
+             WriteHostFile(w.h.Path("Save/Quick.sav"), w.good);
+             WriteHostFile(w.h.Path("MH_Data/maps.dat"), std::vector<u8>(300, 0));
+             w.s.Tap(scan::kF10);
+             w.h.RunUntil([&] { return w.h.quit(); }, 60);
+             EXPECT_TRUE(w.h.quit());
+             return "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header";
          },
-         B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)"),
-         "MH_Data\\maps.dat: offset 300: ends inside its 512-byte header"},
+         B5("遊戲初始"), B5("找不到設定的起始地圖碼 (1)")},
     };
-    ExpectOneReportEach(h, cases);
+    ExpectOneReportEach(cases);
 }
 
 // A game folder whose name is not ASCII (the file system's names are UTF-8) is
@@ -210,26 +240,31 @@ TEST(DataReport, QuickLoadsMusicAndTalksNameTheDamagedFile) {
 // it: a start there without the game's data (its sound bank, the folder and the
 // command that writes the sample there), a settings file that cannot be written.
 TEST(DataReport, AFolderNamedOutsideAsciiIsNamedAsItStands) {
-    Harness h;
-    const std::string folder = h.root() + "月港 ☃ é";
-    fs::create_directories(folder);
-    std::snprintf(gBasePath, kPathSize, "%s/", folder.c_str());
-    h.CreateMainWindow();
-    const std::pair<std::function<void()>, std::vector<std::string>> kCases[] = {
-        {[] { StartUp(); },
-         {folder + "/PicLib\\all.snd: SFX file connot open.\n",
-          "moonharbor: no game data in " + folder +
-              ": MH_Data/maps.dat is missing; write the sample game there with `mhgen " + folder +
-              "` (built beside the game)\n"}},
-        {[&] {
-             fs::remove_all(folder + "/Save");  // the start made it
-             SaveOptions(true);
-         },
-         {folder + "/Save\\Option.sav: could not be written (No such file or directory)\n"}},
+    // What meets the fault in the folder, giving the lines stderr says.
+    using Case = std::function<std::vector<std::string>(const std::string& folder)>;
+    const Case kCases[] = {
+        [](const std::string& folder) {
+            StartUp();
+            return std::vector<std::string>{
+                folder + "/PicLib\\all.snd: SFX file connot open.\n",
+                "moonharbor: no game data in " + folder +
+                    ": MH_Data/maps.dat is missing; write the sample game there with `mhgen " +
+                    folder + "` (built beside the game)\n"};
+        },
+        [](const std::string& folder) {
+            SaveOptions(true);  // the folder has no Save folder
+            return std::vector<std::string>{
+                folder + "/Save\\Option.sav: could not be written (No such file or directory)\n"};
+        },
     };
-    for (const auto& [meet, lines] : kCases) {
+    for (const Case& meet : kCases) {
+        Harness h;
+        const std::string folder = h.root() + "月港 ☃ é";
+        fs::create_directories(folder);
+        std::snprintf(gBasePath, kPathSize, "%s/", folder.c_str());
+        h.CreateMainWindow();
         ::testing::internal::CaptureStderr();
-        meet();
+        const std::vector<std::string> lines = meet(folder);
         const std::string err = ::testing::internal::GetCapturedStderr();
         for (const std::string& line : lines) EXPECT_NE(err.find(line), std::string::npos) << err;
     }

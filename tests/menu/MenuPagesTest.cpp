@@ -45,10 +45,6 @@ using Texts = std::vector<std::string>;
 std::string Text(const cControl* c) {
     return c && c->text ? c->text : "";
 }
-// Where a control stands, (-1, -1) for none.
-std::pair<i32, i32> Spot(const cControl* c) {
-    return c ? std::pair{c->x, c->y} : std::pair{-1, -1};
-}
 // The action of a control's picture, -1 for none.
 int Action(const cControl* c) {
     return c && c->normalPic ? c->normalPic->player.action : -1;
@@ -58,16 +54,6 @@ int Action(const cControl* c) {
 bool PanelShown(int k) {
     return gAbilityPanel.slots[k] && gAbilityPanel.slots[k]->shown;
 }
-
-struct MenuPageTest : MenuTest {
-    // The items page, then its side row r into page n, open and running.
-    void OpenSide(int r, u32 n) {
-        OpenItems();
-        ClickSide(r);
-        h.RunFrames(2);
-        ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | n, 1u));
-    }
-};
 
 // ==== the items page and the item chooser ====
 
@@ -80,8 +66,12 @@ Texts Lines(std::initializer_list<int> ns) {
 
 // ---- ways in and out ----
 
-TEST_F(MenuTest, F1OpensThePageAndTheRightClickGoesBackToTheMap) {
+TEST_F(MenuTest, F1OpensOnTheFirstRowAndTheRightClickGoesBackToTheMap) {
+    gKeyFocus = 4;  // as the system menu leaves it after its quest log row
     OpenItems();
+    EXPECT_EQ(std::make_tuple(gKeyFocus, gMouseInput.x, gMouseInput.y),
+              std::make_tuple(0, 580, 120))
+        << "the cursor on side row 0";
     // F1 in the main state does nothing.
     Tap(kScanF1, 2);
     EXPECT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | 2u, 1u));
@@ -100,14 +90,6 @@ TEST_F(MenuTest, F1OpensThePageAndTheRightClickGoesBackToTheMap) {
     EXPECT_EQ(FinishClose(), 0u);
     // The map resets the shown member.
     EXPECT_EQ(std::make_pair(gMenuRole, sounds.played()), std::make_pair(0u, std::vector{263}));
-}
-
-TEST_F(MenuTest, TheMapsF1AfterTheSystemMenuAndABadFocusStartOnTheFirstRow) {
-    gKeyFocus = 4;  // as the system menu leaves it after its quest log row
-    PressF1OnTheMap();
-    EXPECT_EQ(std::make_pair(gFrameId, gKeyFocus), std::make_pair(kScreenBit | 2u, 0));
-    EXPECT_EQ(std::make_pair(gMouseInput.x, gMouseInput.y), std::make_pair(580, 120))
-        << "the cursor on side row 0";
     // A focus word outside the side rows opens on row 0 as well.
     gSmartMouse = 0;
     for (i32 f : {33, -4}) {
@@ -205,18 +187,23 @@ TEST_F(MenuTest, NextLevelLineStatusIconsPlayTimeAndTheLists) {
     gGameTimeCycle = 0;  // a second passes only after 20 more ticks
     h.RunFrames(1);
     EXPECT_STREQ(Page().panel.timeText, "1:02:05");
-    // The lists group by type and keep their ranges.
-    // Side row, the list it opens, the items listed.
-    const std::tuple<int, int, std::vector<i32>> lists[] = {
-        {0, kItemUseList, {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12}},
-        {4, kItemSpecialList, {200, 201}},
+    // The lists group by type and keep their ranges. A click on the track
+    // below the thumb, above the down arrow, pages ten rows: up to the last
+    // top (entries - 10), the thumb then at the track's end (y 293).
+    // Side row, the list it opens, the items listed, the top after the click.
+    const std::tuple<int, int, std::vector<i32>, i32> lists[] = {
+        {0, kItemUseList, {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12}, 3},
+        {4, kItemSpecialList, {200, 201}, 0},
         {5,
          kItemDiscardList,
-         {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12, 13, 14, 16, 103, 108, 109}}};
-    for (const auto& [row, mode, items] : lists) {
+         {0, 1, 2, 9, 3, 8, 4, 5, 6, 7, 10, 11, 12, 13, 14, 16, 103, 108, 109},
+         9}};
+    for (const auto& [row, mode, items, top] : lists) {
         ClickSide(row);
         ASSERT_EQ(Page().subMode, mode);
         EXPECT_EQ(std::vector<i32>(Page().list.items.begin(), Page().list.items.end()), items);
+        ClickAt(617, 320);
+        EXPECT_EQ(std::make_pair(Page().list.top, Page().list.thumb->y), std::make_pair(top, 293));
         Tap(kScanF1, 2);  // F1 backs out of a list
         EXPECT_EQ(std::make_pair(Page().subMode, sounds.played().back()), std::make_pair(0, 263));
     }
@@ -319,24 +306,9 @@ TEST_F(MenuTest, HintsNameTabsMembersStatusAndPanelFields) {
 
 // ---- lists ----
 
-TEST_F(MenuTest, SpendingTheLastPieceAtTheBottomMovesTheViewUp) {
-    OwnOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});  // in list order 0 1 2 9 3 8 4 5 6 7 10
-    gOwnedItems[7] = 120;  // more than the party can own: shown and taken as it is
-    OpenItems();
-    ClickSide(5);
-    ClickAt(615, 340);  // the down arrow
-    ASSERT_EQ(Page().list.top, 1);
-    ClickRow(8);  // item 7
-    EXPECT_EQ(std::make_pair(gOwnedItems[7], Page().list.Count()), std::make_pair(119, 11));
-    ClickRow(9);  // item 10, its last piece
-    EXPECT_EQ(std::make_pair(gOwnedItems[10], Page().list.Count()), std::make_pair(0, 10));
-    EXPECT_EQ(Page().list.top, 0) << "the view moved up one";
-    for (int r = 0; r < 10; ++r) EXPECT_NE(Page().list.rowName[r], nullptr) << r;
-    h.RunFrames(1);
-    EXPECT_EQ(std::string(Page().list.rowText[0]), B5("藥草"));
-}
-
-TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
+// One click discards one piece; the last piece takes its row with it: a short
+// list drops its last row, a list scrolled to its bottom moves the view up.
+TEST_F(MenuTest, DiscardTakesOneAndTheLastPieceItsRow) {
     OwnOnly({0, 1, 2, 3, 4}, 2);
     OpenItems();
     ClickSide(5);
@@ -350,6 +322,20 @@ TEST_F(MenuTest, AShortListDropsItsLastRowAndDiscardTakesOne) {
     ClickRow(7);  // below the rows: nothing
     EXPECT_EQ(Page().list.Count(), 4);
     EXPECT_EQ(sounds.played(), (std::vector<int>{261, 261, 261}));
+    OwnOnly({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});  // in list order 0 1 2 9 3 8 4 5 6 7 10
+    gOwnedItems[7] = 120;  // more than the party can own: shown and taken as it is
+    RightClick();
+    ClickSide(5);
+    ClickAt(615, 340);  // the down arrow
+    ASSERT_EQ(Page().list.top, 1);
+    ClickRow(8);  // item 7
+    EXPECT_EQ(std::make_pair(gOwnedItems[7], Page().list.Count()), std::make_pair(119, 11));
+    ClickRow(9);  // item 10, its last piece
+    EXPECT_EQ(std::make_pair(gOwnedItems[10], Page().list.Count()), std::make_pair(0, 10));
+    EXPECT_EQ(Page().list.top, 0) << "the view moved up one";
+    for (int r = 0; r < 10; ++r) EXPECT_NE(Page().list.rowName[r], nullptr) << r;
+    h.RunFrames(1);
+    EXPECT_EQ(std::string(Page().list.rowText[0]), B5("藥草"));
 }
 
 // ---- use ----
@@ -479,14 +465,25 @@ TEST_F(ChooserTest, ModeOneListsStoryItemsAndHandsOverOnly103To108) {
     }
 }
 
-TEST_F(ChooserTest, OtherModesListEverythingAndGiveNothingAndCancels) {
-    OwnOnly({kFirstStory, 0, kNameless, kFirstSpecial});
+// Other modes list every named item in id order and hand nothing over. The
+// page keys move the rows under the cursor, not the cursor: fifteen entries
+// page to the last top, 5, and back.
+TEST_F(ChooserTest, OtherModesListEverythingPageAndGiveNothingAndCancels) {
+    OwnOnly({kFirstStory, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, kNameless, kFirstSpecial});
     gItems[kFirstSpecial].icon = 40;
     OpenChooser(0);
-    EXPECT_EQ(Listed(), (std::vector<i32>{0, kFirstStory, kFirstSpecial}));
-    EXPECT_TRUE(gItemFrame->list.rowIcon[1]->normalPic && !gItemFrame->list.rowIcon[2]->normalPic)
+    EXPECT_EQ(Listed(), (std::vector<i32>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, kFirstStory,
+                                          kFirstSpecial}));
+    MoveTo(500, 160, 2);  // row 2
+    for (const auto& [key, top] : {std::pair{kScanPgDn, 5}, {kScanPgUp, 0}, {kScanPgDn, 5}}) {
+        Tap(key, 2);
+        EXPECT_EQ(std::make_tuple(gItemFrame->list.top, gMouseInput.x, gMouseInput.y),
+                  std::make_tuple(top, 500, 160))
+            << int(key);
+    }
+    EXPECT_TRUE(gItemFrame->list.rowIcon[8]->normalPic && !gItemFrame->list.rowIcon[9]->normalPic)
         << "an icon past the table shows none";
-    Pick(1);
+    Pick(8);
     EXPECT_EQ(Outcome(), std::make_tuple(0u, 0u, std::string(gItems[kFirstStory].name)));
     EXPECT_TRUE(gOwnedItems[kFirstStory] == 1 && sounds.played().empty());
     // A cancel: 263, nothing picked, the name kept.
@@ -558,10 +555,10 @@ i32 OwnedOf(i32 id, bool worn) {
     return -1;
 }
 
-struct EquipTest : MenuPageTest {
+struct EquipTest : MenuTest {
     cEquipFrame& Equip() { return *gEquipFrame; }
     void SetUp() override {
-        MenuPageTest::SetUp();
+        MenuTest::SetUp();
         OpenSide(1, 3);
     }
     // The list of a slot, after a right click out of the list open.
@@ -750,7 +747,7 @@ TEST_F(EquipTest, WornPiecesEmptySlotsAndBadSlotValues) {
 // ==== the offering and transformation pages: who is listed, the question, the
 // animation and the offering's result, the form details with their skills ====
 
-struct OfferTest : MenuPageTest {
+struct OfferTest : MenuTest {
     // The opening unlocks forms 0 and 1 and gives two 石魔像, a 幻影 and the
     // nameless one (its description "無名之物").
     static constexpr i32 golem = sampleEquip::kGolem, phantom = sampleEquip::kPhantom;
@@ -1059,8 +1056,7 @@ struct SkillPages : MenuTest {
     }
     void OpenList(i32 role, int r) {
         gMenuRole = static_cast<u32>(role);
-        OpenSkills();
-        OpenRow(r);
+        OpenSide(r, 24, kScanF2);
         sounds.Clear();
     }
     // A right click on the list, until the skills page runs again.

@@ -164,7 +164,7 @@ TEST_F(Music, ModeFourFadesToSilenceThroughAVolumeChangeAndRepeatTwoPlaysOnce) {
               std::tuple(0, 2, 0, 1));
 }
 
-TEST_F(Music, MidiPieceFadesAndEnds) {
+TEST_F(Music, MidiPieceFadesAndEndsAndALoopingListPlaysItsPieceWithoutReadingItAnew) {
     if (!std::filesystem::exists(kDefaultSoundFont)) GTEST_SKIP() << "no sound font";
     std::string name = WriteOneNote("long.xmi", 600);  // five seconds
     ASSERT_EQ(gMidi.Open(), 1);
@@ -182,6 +182,17 @@ TEST_F(Music, MidiPieceFadesAndEnds) {
     EXPECT_EQ(std::tuple(gMidi.Playing()[0]->fadeStep, gMidi.IsFinished(7)), std::tuple(204, 0));
     for (int i = 0; i < 12; ++i) Tick();
     EXPECT_EQ(std::tuple(gMidi.IsFinished(7), gMusic.GetMode()), std::tuple(1, 0));
+    // A list of one piece plays it over and over from the copy its player
+    // keeps: with the file taken away after the first start, every round sounds.
+    gMusic.SetTrack(WriteOneNote("short.xmi", 24).c_str(), 8, 0, 2);  // 200 ms
+    Mode(2);
+    ASSERT_EQ(gMusic.CurrentId(), 8);
+    std::filesystem::remove(dir_ / "music" / "short.xmi");
+    for (int round = 1; round <= 2; ++round) {
+        for (int i = 0; i < 20 && gMusic.CurrentId() == 8; ++i) Run(1);
+        EXPECT_GE(FramesUntil(8, 20), 0) << round;
+        EXPECT_GT(Rms(Pull(100)), 200) << round;
+    }
 }
 
 // The player's sequences are made on a thread of their own after Open.

@@ -1,11 +1,13 @@
 // A fixture for the menu pages: the sample game in map mode with the opening
 // talk over (the party of six, the goods and the money it gives), and the
-// interface sounds recorded.
+// interface sounds recorded; the shops open from a shop file written here.
 #pragma once
 #include <gtest/gtest.h>
 
 #include "data/GameData.h"
 #include "menu/ItemMenuFrame.h"
+#include "mhdata/Shops.h"
+#include "story/PartyCommands.h"
 #include "support/SampleSession.h"
 #include "support/SoundRecorder.h"
 #include "support/SysScreenSupport.h"
@@ -22,6 +24,11 @@ inline void CloseToMap(Harness& h) {
     gFrameId = kMapMode;
     gFramePhase = 0;
     h.RunFrames(1);
+}
+
+// Where a control stands, (-1, -1) for none.
+inline std::pair<i32, i32> Spot(const cControl* c) {
+    return c ? std::pair{c->x, c->y} : std::pair{-1, -1};
 }
 
 struct MenuTest : SysScreenTest {
@@ -46,6 +53,24 @@ struct MenuTest : SysScreenTest {
         sounds.Clear();
     }
     cItemMenuFrame& Page() { return *gItemMenuFrame; }
+    // From the map, side row r of the page that key opens (F1 the items page,
+    // F2 the skills page) into page n, open and running.
+    void OpenSide(int r, u32 n, u8 key = kScanF1) {
+        CloseToMap(h);
+        Tap(key, 4);
+        sounds.Clear();
+        ClickSide(r);
+        h.RunFrames(4);
+        ASSERT_EQ(std::make_pair(gFrameId, gFramePhase), std::make_pair(kScreenBit | n, 1u));
+    }
+    // Writes a shop file with this one shop (number 7) and opens its buy side.
+    void OpenShop(bool enhance, std::vector<ShopDef::Category> cats) {
+        WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, enhance, cats}}));
+        ASSERT_EQ(LoadShop(7), 1);
+        h.RunFrames(3);
+        ASSERT_EQ(gFrameId, kScreenBit | 18u);
+        sounds.Clear();
+    }
     // Points of the page's controls: side row r, a party slot, a tab.
     void ClickSide(int r) { ClickAt(520, 104 + 40 * r); }
     void ClickSlot(int k) {

@@ -18,8 +18,6 @@
 #include "data/GameData.h"
 #include "map/MapManage.h"
 #include "mhdata/SampleBattle.h"
-#include "mhdata/Shops.h"
-#include "story/PartyCommands.h"
 #include "support/MenuSession.h"
 #include "ui/ActPic.h"
 
@@ -67,20 +65,9 @@ struct ReadableTextTest : MenuTest {
             << t.what << ": ink " << Brightness(ink) << " on " << Brightness(box);
     }
 
-    // The page behind side row r of the page that key opens from the map.
-    void OpenSideRow(u8 key, int r, u32 page) {
-        CloseToMap(h);
-        Tap(key, 4);
-        ClickSide(r);
-        h.RunFrames(4);
-        ASSERT_EQ(gFrameId, kScreenBit | page);
-    }
-
     // A shop of items 20.. and its buy list.
     void OpenShopList() {
-        WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, true, {{5, {1, 2, 3}}}}}));
-        ASSERT_EQ(LoadShop(7), 1);
-        h.RunFrames(3);
+        OpenShop(true, {{5, {1, 2, 3}}});
         ::ClickAt(h, 490, 100, 4);
         ASSERT_EQ(gFrameId, kScreenBit | 19u);
         MoveTo(500, 130, 2);
@@ -90,9 +77,7 @@ struct ReadableTextTest : MenuTest {
         CloseToMap(h);
         gOwnedMonsters[0] = 2;
         gScriptVars[0] = 10000;
-        WriteHostFile(h.Path("game/MH_Data/tore.dat"), MakeShopFile({{7, true, {{5, {20}}}}}));
-        ASSERT_EQ(LoadShop(7), 1);
-        h.RunFrames(3);
+        OpenShop(true, {{5, {20}}});
         ::ClickAt(h, 580, 20, 4);
         ASSERT_EQ(gFrameId, kScreenBit | 22u);
         ClickAt(520, 100);
@@ -153,9 +138,9 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
                 {"piece list title", 478, 58, 100, 24, kWhite},
                 {"monster", 275, 141, 60, 16, kBlack},
                 {"piece", 479, 124, 80, 16, kBlack}})},
-        {"skill list", [](ReadableTextTest& t) { t.OpenSideRow(kScanF2, 0, 24); },
+        {"skill list", [](ReadableTextTest& t) { t.OpenSide(0, 24, kScanF2); },
          Fixed({{"title", 490, 50, 110, 26, kWhite}})},
-        {"transformation page", [](ReadableTextTest& t) { t.OpenSideRow(kScanF1, 3, 17); },
+        {"transformation page", [](ReadableTextTest& t) { t.OpenSide(3, 17); },
          Fixed({{"marked form", 462, 95, 142, 20, kBlack}})},
         {"system list",
          [](ReadableTextTest& t) {

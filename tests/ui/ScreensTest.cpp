@@ -17,6 +17,7 @@
 #include "map/NewGame.h"
 #include "map/RoleTable.h"
 #include "menu/ItemFrame.h"
+#include "menu/MenuFrame.h"
 #include "mhdata/Archives.h"
 #include "mhdata/StoryAsm.h"
 #include "platform/AudioMixer.h"
@@ -50,9 +51,9 @@ struct ControlTest : ::testing::Test {
     ~ControlTest() override { ClearFrameObjects(); }
 };
 
-// Numbers are padded to ten columns; controls register in creation order and
-// leave on delete; colours are Windows colour references.
-TEST_F(ControlTest, NumbersOrderAndColours) {
+// Numbers are padded to ten columns; colours are Windows colour references.
+// (The order of the controls: the overlap test.)
+TEST_F(ControlTest, NumbersAndColours) {
     const struct {
         i32 value, padded;
         const char* text;
@@ -62,16 +63,6 @@ TEST_F(ControlTest, NumbersOrderAndColours) {
         FormatControlNumber(s, sizeof(s), c.value, c.padded);
         EXPECT_STREQ(s, c.text);
     }
-    cControl* a = new cControl(0, 0);
-    cControl* b = new cControl(5, 5);
-    cControl* c = new cControl(9, 9);
-    EXPECT_EQ(gControlList, (std::deque<cControl*>{a, b, c}));
-    a->BringToFront();
-    EXPECT_EQ(gControlList, (std::deque<cControl*>{b, c, a}));
-    c->SendToBack();
-    EXPECT_EQ(gControlList, (std::deque<cControl*>{c, b, a}));
-    delete b;
-    EXPECT_EQ(gControlList, (std::deque<cControl*>{c, a}));
     // 5-5-5: red is the low byte; yellow, cyan, and green below one step of five bits.
     ResetPixelFormat();
     for (auto [ref, screen] :
@@ -110,25 +101,19 @@ TEST_F(ControlTest, BoxesFillByTheirMode) {
     ResetPixelFormat();
 }
 
-// A vertical bar: arrows 11 (down, adds) and 12 (up, takes away), thumb 13.
+// The menu lists' bar as they set it up: arrows 11 (down, adds) and 12 (up,
+// takes away), thumb 13; thirty entries, so a maximum of 20.
 struct ScrollTest : ControlTest {
-    cControl* down = new cControl(610, 300);
-    cControl* up = new cControl(610, 80);
-    cControl* thumb = new cControl(610, 95);
-    cScrollBar bar;
-    i32 value = 0;
+    cListPane pane;
+    cScrollBar& bar = pane.scroll;
+    i32& value = pane.top;
+    cControl*& thumb = pane.thumb;
     void SetUp() override {
-        down->id = 11;
-        up->id = 12;
-        thumb->id = 13;
-        bar.Init(down, up, thumb, 15, 40, 1);
-        bar.value = &value;
-        bar.maximum = 20;
-        bar.minimum = 0;
-        bar.arrowStep = 1;
-        bar.pageStep = 10;
-        bar.trackStart = 95;
-        bar.trackEnd = 293;
+        testing::internal::CaptureStderr();  // no picture archive here, nor needed
+        pane.Make({10, 11, 12, 13}, nullptr);
+        testing::internal::GetCapturedStderr();
+        pane.items.assign(30, 0);
+        pane.InitScroll();
         gMouseInput.Reset();
     }
     // One frame of the owning screen: the bar's update every 50 ms.
@@ -174,9 +159,9 @@ TEST_F(ScrollTest, HeldArrowLimitsAndTheThumb) {
     EXPECT_EQ(std::make_tuple(value, gMouseInput.clickedId, bar.heldId), std::make_tuple(6, 0, -1));
 }
 
-// Dragging the thumb sets the value; an empty range and a track without
-// travel never divide by zero.
-TEST_F(ScrollTest, DragEmptyRangeAndZeroTravel) {
+// Dragging the thumb sets the value; a track without travel never divides by
+// zero. (An empty range's thumb at the track's end: the menu lists' test.)
+TEST_F(ScrollTest, DragAndZeroTravel) {
     gMouseInput.pressedId = 13;
     gMouseInput.y = 100;  // 5 pixels below the thumb's top
     Frame();
@@ -185,10 +170,6 @@ TEST_F(ScrollTest, DragEmptyRangeAndZeroTravel) {
     gMouseInput.y = 5 + 95 + 99;
     Frame();
     EXPECT_EQ(std::make_tuple(value, thumb->y), std::make_tuple(10, 194));
-    gMouseInput.captured = 0;
-    bar.maximum = 0;
-    Frame();
-    EXPECT_EQ(thumb->y, bar.trackEnd) << "no range: the thumb rests at the end";
     bar.maximum = 5;
     bar.trackEnd = bar.trackStart;
     gMouseInput.captured = 1;  // a drag on a track without travel
@@ -436,7 +417,8 @@ struct OverlapTest : ArtTest {
 };
 
 // A button without a pressed picture shows its hover picture while pressed;
-// the frontmost shown control with an id takes the hit.
+// the frontmost shown control with an id (the later made, or the one brought
+// to the front or not sent to the back) takes the hit.
 TEST_F(OverlapTest, PressedPictureAndTheFrontmostHit) {
     gDInput.SetMousePos(120, 120);
     PlatformSetMouseButtons(true, false);
@@ -453,7 +435,8 @@ TEST_F(OverlapTest, PressedPictureAndTheFrontmostHit) {
     EXPECT_EQ(HitAt(220, 120), 1);
     h.RunFrames(1);
     EXPECT_EQ(CanvasAt(220, 120), Colour(9002, 7)) << "drawn last, on top";
-    b->BringToFront();
+    a->SendToBack();
+    EXPECT_EQ(HitAt(220, 120), 2);
     b->Hide();
     EXPECT_EQ(HitAt(220, 120), 1);
     b->Show();
