@@ -13,6 +13,13 @@ bool Idle(const cFighter& f) {
     return f.action == kStateWaiting && !f.HasCommand() && f.x == f.homeX && f.y == f.homeY;
 }
 
+// The after-image that follows the fighter, if any.
+const cAfterImage* TrailOf(const cFighter& f) {
+    for (const cAfterImage& t : gAfterImages)
+        if (t.Taken() && t.follows == &f) return &t;
+    return nullptr;
+}
+
 std::vector<int> gActiveCalls;  // what the fighters told the controller (1 on, 0 off)
 
 SkillData TestSkill(i32 target, i32 hpEffect, i32 special, i32 act = 7413) {
@@ -63,24 +70,6 @@ protected:
         return TickUntil([&] { return (saw |= seen()) && done(); }) > 0;
     }
 };
-
-// attack 100 against defence 50 with no variation: 100 - 50 x 73 / 100 = 64.
-TEST_F(FighterActionTest, CloseAttackDealsTheWorkedDamageAndEveryoneGoesHome) {
-    auto [p, e] = Duel();
-    e.gauge = 0;
-    Order(p, kCmdAttack, &e);
-    Tick();  // waiting, step 0: the pose; the command is seen on the next tick
-    Tick();
-    EXPECT_EQ(std::tuple(p.action, e.gaugesFrozen, p.gaugesFrozen, e.attackedBy),
-              std::tuple(kStateCloseAttack, 1, 1, &p));
-    ASSERT_GT(TickUntil([&] { return BothIdle(p, e) && p.x == p.homeX; }), 0);
-    // A clean ordinary blow writes nothing.
-    EXPECT_EQ(std::tuple(e.hp, CountFloats(e, "-64"), Lines().empty(), e.attackedBy, p.targets[0]),
-              std::tuple(36, 1u, true, kNobody, kNobody));
-    // Gauges run again, the attacker stands at home and its gauge restarts from its agility.
-    EXPECT_EQ((std::vector<i32>{p.gaugesFrozen, e.gaugesFrozen, p.z - p.homeZ, p.gauge}),
-              (std::vector<i32>{0, 0, 0, 10}));
-}
 
 TEST_F(FighterActionTest, CriticalStrikesTwiceAndOnlyTheFirstBlowMayBeEvaded) {
     auto [p, e] = Duel();
@@ -181,16 +170,79 @@ TEST_F(FighterActionTest, TargetThatWinsItsCounterRollStrikesBackForHalf) {
     }
 }
 
-// Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against (10 + 50) x 66 / 100 = 39.
+// Each command played out against the other side's slot 0: the target's HP
+// and the number shown, the attacker's MP, the log, and the trail the attacker
+// drew (its tint word and copies); then the gauges run again, the links are
+// gone (the target lets go once it waits), the attacker stands at home and its
+// gauge restarts from its agility. A blow: attack 100 against defence 50 with
+// no variation, 100 - 50 x 73 / 100 = 64, and a clean ordinary one writes
+// nothing. Air raid: (agility 10 + attack 100) x 133 / 100 = 146 against
+// (10 + 50) x 66 / 100 = 39, and its 5 MP stop at 0. A throw: strength 0 + 20.
+// The spell: its 30 for 10 MP. A theft: 5 MP, and nothing to find.
+TEST_F(FighterActionTest, EachCommandPlaysOutAndEveryoneGoesHome) {
+    struct Case {
+        bool party;
+        i32 command, state, mp, hp, wantHp, wantMp;
+        std::vector<std::string> lines;
+        u32 tint;
+        i32 copies;
+    };
+    const std::vector<std::string> nothing = {Line("偷竊"), Line("%s沒有任何物品...!", "E")};
+    const Case cases[] = {
+        {true, kCmdAttack, kStateCloseAttack, 50, 100, 36, 50, {}, 0, 3},
+        {false, kCmdAttack, kStateCloseAttack, 50, 100, 36, 50, {}, 0, 0},
+        {true, kCmdAirRaid, kStateAirRaid, 3, 300, 300 - 107, 0, {Line("空襲")}, 0x100007, 5},
+        {true, kCmdThrow, kStateThrow, 50, 100, 80, 50, {}, 0x100007, 5},
+        {true, kCmdMagic, kStateMagic, 50, 100, 70, 40, {"S"}, 0x100007, 3},
+        {true, kCmdTheft, kStateTheft, 50, 100, 100, 45, nothing, 0xF0008, 5},
+    };
+    const SkillData sk = TestSkill(3, -30, 0);
+    for (const Case& c : cases) {
+        Fresh();
+        auto [p, e] = Duel();
+        cFighter& f = c.party ? p : e;
+        cFighter& t = c.party ? e : p;
+        EquipageData piece{.id = 3, .throwValue = 20};
+        f.mp = c.mp;
+        t.hp = t.maxHp = c.hp;
+        f.skillInUse = &sk;
+        if (c.command == kCmdThrow) f.thrownPiece = &piece;
+        ClearLoggedBattleLines();
+        Order(f, c.command, &t);
+        Tick();  // waiting, step 0: the pose; the command is seen on the next tick
+        Tick();
+        EXPECT_EQ(std::tuple(f.action, f.gaugesFrozen, t.gaugesFrozen, t.attackedBy),
+                  std::tuple(c.state, 1, 1, &f));
+        std::pair<u32, i32> trail{0, 0};
+        i32 gauge = -1;  // as the attacker first stands idle
+        ASSERT_GT(TickUntil(
+                      [&] {
+                          const cAfterImage* a = TrailOf(f);
+                          if (a && trail.second == 0) trail = {a->tint, a->count};
+                          if (Idle(f) && gauge < 0) gauge = f.gauge;
+                          return Idle(f) && t.action == kStateWaiting && !t.attackedBy;
+                      },
+                      600),
+                  0);
+        SCOPED_TRACE(testing::Message() << c.party << " " << c.command);
+        const std::string shown = std::to_string(c.wantHp - c.hp);  // "-64"
+        EXPECT_EQ(std::tuple(t.hp, CountFloats(t, shown.c_str()), f.mp, Lines(), trail),
+                  std::tuple(c.wantHp, c.hp > c.wantHp ? 1u : 0u, c.wantMp, c.lines,
+                             std::pair(c.tint, c.copies)));
+        EXPECT_EQ(std::tuple(f.gaugesFrozen, t.gaugesFrozen, f.targets[0], f.z - f.homeZ, gauge,
+                             f.thrownPiece, piece.id),
+                  std::tuple(0, 0, kNobody, 0, 10, static_cast<EquipageData*>(nullptr),
+                             c.command == kCmdThrow ? -1 : 3));
+    }
+}
+
 // The raider comes down one line from its height (y -800 over home, 440 and
 // 300) to where a close attack stands, and goes home one line from y -700 over
 // that point. On a line whose longest axis is y, x and z have moved by their
 // distance x the y travelled / the y distance, rounded down.
-TEST_F(FighterActionTest, AirRaidComesDownAndGoesHomeAlongLinesAndLeavesMpAtZero) {
+TEST_F(FighterActionTest, AirRaidComesDownAndGoesHomeAlongLines) {
     auto [p, e] = Duel();
-    RecordOf(true, 0).agility = 10;
-    e.hp = e.maxHp = 300;
-    p.mp = 3;
+    e.hp = e.maxHp = 300;  // it outlives the strike
     Order(p, kCmdAirRaid, &e);
     std::vector<std::array<i32, 3>> down, home;
     i32 ax = 0, az = 0;  // the approach point as the raider starts down
@@ -201,8 +253,6 @@ TEST_F(FighterActionTest, AirRaidComesDownAndGoesHomeAlongLinesAndLeavesMpAtZero
                   return BothIdle(p, e) && p.y == p.homeY && p.x == p.homeX;
               }),
               0);
-    EXPECT_EQ(std::tuple(e.hp, p.mp, Lines()),
-              std::tuple(300 - 107, 0, std::vector<std::string>{Line("空襲")}));
     ASSERT_TRUE(down.size() > 10 && home.size() > 10);
     EXPECT_EQ(std::tuple(down.back(), home.back()),
               std::tuple(std::array<i32, 3>{ax, 0, az}, std::array<i32, 3>{440, 0, 300}));
@@ -244,6 +294,118 @@ TEST_F(FighterActionTest, RunTowardATargetFacesByTheirDepths) {
     }
 }
 
+// d = half the target's cell width - half its own - the target's hit x + its
+// own hit x - its own x offset + the target's x offset - its own monster dx +
+// the target's monster dx (none on the party side); it stands at
+// (target x - d, target z - d x 55 / 100).
+TEST_F(FighterActionTest, CloseActionsStandAtTheApproachPoint) {
+    const struct Case {
+        bool partyAttacks;
+        u32 monster;
+        std::array<i32, 3> own, target;  // cell width, hit x, x offset
+        i32 x, z;
+    } cases[] = {
+        // At monster 44 (dx -12), x 200, z 200: d = 48 - 16 - 20 + 10 - 2 + 4 - 12 = 12.
+        {true, 44, {2, 10, 2}, {6, 20, 4}, 200 - 12, 200 - 660 / 100},
+        // Monster 3 (dx 2) at x 440, z 300: d = 16 - 32 - 10 + 8 - 6 + 2 - 2 = -24.
+        {false, 3, {4, 8, 6}, {2, 10, 2}, 440 + 24, 300 + 1320 / 100},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        auto [p, e] = Duel();
+        e.pic = c.monster;
+        cFighter& own = c.partyAttacks ? p : e;
+        cFighter& target = c.partyAttacks ? e : p;
+        for (auto [a, v] : {std::pair(&own.anim, c.own), std::pair(&target.anim, c.target)})
+            std::tie(a->cellW, a->hitX, a->xOff) =
+                std::tuple(static_cast<u32>(v[0]), static_cast<i16>(v[1]), v[2]);
+        i32 x = 0, z = 0;
+        ApproachPoint(own, target, &x, &z);
+        EXPECT_EQ(std::pair(x, z), std::pair(c.x, c.z)) << c.partyAttacks;
+    }
+}
+
+// Slot 0 comes back to life; slot 2 is still down. From the front row every
+// living member goes back to its home row and the front is counted anew; from
+// the back row it joins the front only where a living member of the back row
+// already stands there.
+TEST_F(FighterActionTest, RevivedMemberSettlesItsRowAndTheFrontCount) {
+    const struct Case {
+        std::array<i32, 3> homeRow, row;
+        i32 front;
+        std::array<i32, 3> wantRow;
+        i32 wantFront;
+    } cases[] = {
+        {{1, 2, 1}, {2, 1, 1}, 5, {1, 2, 1}, 1},
+        {{2, 2, 2}, {2, 1, 2}, 1, {1, 1, 2}, 2},
+        {{2, 1, 2}, {1, 1, 1}, 1, {2, 1, 1}, 1},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        Enemy();
+        cFighter* m[3] = {&Party(0), &Party(1), &Party(2)};
+        for (int i = 0; i < 3; ++i)
+            std::tie(m[i]->homeRow, m[i]->row) = std::tuple(c.homeRow[i], c.row[i]);
+        for (int i : {0, 2}) {
+            m[i]->hp = 0;
+            m[i]->status = kStDying;
+            m[i]->SetAction(kStateFallen, 1, 0);
+        }
+        gPartySide.frontCount = c.front;
+        gPartySide.memberCount = 1;
+        m[0]->hp = 10;
+        m[0]->status = 0;
+        Tick();
+        EXPECT_EQ(std::tuple(m[0]->action, m[0]->drawClass, gPartySide.memberCount,
+                             std::array{m[0]->row, m[1]->row, m[2]->row}, gPartySide.frontCount),
+                  std::tuple(kStateWaiting, kClassOrdinary, 2, c.wantRow, c.wantFront))
+            << c.homeRow[0] << c.row[1];
+    }
+}
+
+// The first tick of a reaction sets its line and trail, the next makes the
+// first steps. Back is +x and +z for the party, -x and -z for the enemies;
+// z moves once per dx / dz steps in x (7 x 27 / 50 = 3, 4 x 11 / 20 = 2,
+// 4 x 5 / 10 = 2). A dodge is home 8 ticks after its first steps (7 x 7 = 49,
+// 1, then the arrival is seen); a hit when its animation ends.
+TEST_F(FighterActionTest, ReactionsMoveBackTheirDistanceAtTheirSpeed) {
+    const struct Case {
+        bool party;
+        i32 state, defending;
+        i32 dx, dz, stepX, stepZ;
+        u32 tint;
+        i32 copies, homeIn;
+    } cases[] = {
+        {true, kStateDodge, 0, 50, 27, 7, 3, 0x100007, 5, 8},
+        {false, kStateDodge, 0, -50, -27, -7, -3, 0x100007, 5, 8},
+        {true, kStateHit, 0, 20, 11, 4, 2, 0, 0, 0},
+        {false, kStateHit, 0, -20, -11, -4, -2, 0, 0, 0},
+        {true, kStateHit, 1, 10, 5, 4, 2, 0, 0, 0},
+        {false, kStateHit, 1, -10, -5, -4, -2, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        auto [p, e] = Duel();
+        cFighter& f = c.party ? p : e;
+        f.defending = c.defending;
+        EnterReaction(f, c.state);
+        Tick();
+        const std::pair<i32, i32> line{f.move.targetX - f.homeX, f.move.targetZ - f.homeZ};
+        const cAfterImage* trail = TrailOf(f);
+        Tick();
+        EXPECT_EQ(std::tuple(line, std::pair(f.x - f.homeX, f.z - f.homeZ),
+                             trail ? trail->tint : 0u, trail ? trail->count : 0),
+                  std::tuple(std::pair(c.dx, c.dz), std::pair(c.stepX, c.stepZ), c.tint, c.copies))
+            << c.party << c.state << c.defending;
+        const int back = TickUntil([&] { return f.action == kStateWaiting; });
+        ASSERT_GT(back, 0);
+        if (c.homeIn) {
+            EXPECT_EQ(back, c.homeIn);
+        }
+        EXPECT_EQ(std::pair(f.x, f.z), std::pair(f.homeX, f.homeZ));
+    }
+}
+
 TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     auto [p, e] = Duel();
     RecordOf(false, 0).theftItem = 0;  // the sample's first item
@@ -271,7 +433,7 @@ TEST_F(FighterActionTest, TheftTakesTheItemOnceAndThenFindsNothing) {
     }
 }
 
-TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWholePartyRun) {
+TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneRunsOffTheField) {
     auto [p, q] = Members();
     ASSERT_TRUE(Act(p, kCmdFlee, nullptr));
     EXPECT_EQ(std::tuple(p.fleeRate, gPartySide.fleeFlag, Lines().back()),
@@ -286,6 +448,30 @@ TEST_F(FighterActionTest, FailedFlightRaisesTheRateAndASuccessfulOneMakesTheWhol
     // The party runs off to the right, deeper as it goes.
     EXPECT_GT(TickUntil([&] { return p.x == 700; }, 200), 0);
     EXPECT_EQ(p.z, 300 + (700 - 440) * 55 / 100);
+
+    // An enemy at (200, 200) runs off left to x -100 and up the field by
+    // 300 x 55 / 100 = 165; it leaves without rewards, and the last enemy to
+    // go stops the controller.
+    for (int enemies : {1, 2}) {
+        Fresh();
+        gActiveCalls.clear();
+        cFighter& m = Party();
+        cFighter& e = Enemy(0);
+        if (enemies == 2) Enemy(1);
+        e.fleeRate = 60;
+        Order(e, kCmdFlee, nullptr);
+        std::pair<i32, i32> last;
+        ASSERT_GT(TickUntil([&] {
+                      if (e.IsTaken()) last = {e.x, e.z};
+                      return !e.IsTaken();
+                  }),
+                  0);
+        EXPECT_EQ(std::tuple(last, gEnemySide.expTotal, gEnemySide.goldTotal,
+                             gEnemySide.memberCount, m.gaugesFrozen, gActiveCalls),
+                  std::tuple(std::pair(-100, 35), 0, 0, enemies - 1, 0,
+                             enemies == 1 ? std::vector<int>{0} : std::vector<int>{}))
+            << enemies;
+    }
 }
 
 TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksAndHalvesTheExperience) {
@@ -310,15 +496,6 @@ TEST_F(FighterActionTest, CaptureShrinksForTwentyFiveTicksAndHalvesTheExperience
     EXPECT_EQ(std::tuple(Spawned(kAnimCaptureOrb), Spawned(kAnimTheft)), std::tuple(2u, 0u));
 }
 
-TEST_F(FighterActionTest, ThrownPieceHitsAndIsGone) {
-    auto [p, e] = Duel();
-    EquipageData piece{.id = 3, .throwValue = 20};  // strength 0 + 20
-    p.thrownPiece = &piece;
-    ASSERT_TRUE(Act(p, kCmdThrow, &e));
-    EXPECT_EQ(std::tuple(e.hp, piece.id, p.thrownPiece),
-              std::tuple(80, -1, static_cast<EquipageData*>(nullptr)));
-}
-
 TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
     cFighter& p = Party();
     cFighter& e0 = Enemy(0);
@@ -338,9 +515,7 @@ TEST_F(FighterActionTest, AllFoesMagicRollsForEachTarget) {
     const bool shaking = gBattleScene.Shaking();
     ASSERT_GT(TickUntil([&] { return Idle(p); }), 0);
     EXPECT_EQ(std::tuple(shaking, gBattleScene.Shaking()), std::tuple(true, false));
-    EXPECT_EQ(std::tuple(e0.hp, e1.hp, p.mp, CountFloats(e0, "Miss"), Lines(),
-                         e0.gaugesFrozen + e1.gaugesFrozen + p.gaugesFrozen),
-              std::tuple(100, 70, 40, 1u, std::vector<std::string>{"S"}, 0));
+    EXPECT_EQ(std::tuple(e0.hp, e1.hp, CountFloats(e0, "Miss")), std::tuple(100, 70, 1u));
 }
 
 TEST_F(FighterActionTest, SunShieldMakesTheCasterPayAndDrainHealsIt) {

@@ -422,7 +422,7 @@ TEST(BattleSprite, FloatingTextRisesSixteenTicksAndKeepsWholeCharacters) {
     EXPECT_EQ(std::tuple(drawn, t->Taken()), std::tuple(16, false));
 }
 
-TEST_F(FighterDrawTest, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
+TEST_F(FighterDrawTest, AfterImageCopiesFadeBy3TakeTheirTintAndVanishWithTheirFighter) {
     const u16 under = 0x0C63, colour = PlainColour(15001, 0);  // one plain colour
 
     cBattleSprite fighter;
@@ -435,13 +435,22 @@ TEST_F(FighterDrawTest, AfterImageCopiesFadeBy3AndVanishWithTheirFighter) {
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->count, kAfterImageCopies);
     for (int i = 0; i < kAfterImageCopies; ++i) a->history[i].x = 58 + 100 * i;
-    for (int i = 0; i < 640 * 480; ++i) gPaintBuf[i] = under;
-    a->drawFn(*a);
-    for (int i = 0; i < kAfterImageCopies; ++i) {
-        EXPECT_EQ(
-            std::tuple(gPaintBuf[100 * 640 + 50 + 100 * i], gPaintBuf[99 * 640 + 50 + 100 * i]),
-            std::tuple(BlendRef(colour, under, 16 - 3 * i), under))
-            << i;
+    // A tint word is a second pass moving red by byte 0 and blue by byte 2.
+    const struct {
+        u32 word;
+        i32 rgb[3];
+    } tints[] = {{0, {0, 0, 0}}, {0xF0008, {8, 0, 15}}, {0x100007, {7, 0, 16}}};
+    for (const auto& t : tints) {
+        a->tint = t.word;
+        for (int i = 0; i < 640 * 480; ++i) gPaintBuf[i] = under;
+        a->drawFn(*a);
+        for (int i = 0; i < kAfterImageCopies; ++i) {
+            const u16 copy = Join(TintRef(Split(BlendRef(colour, under, 16 - 3 * i)), t.rgb));
+            EXPECT_EQ(
+                std::tuple(gPaintBuf[100 * 640 + 50 + 100 * i], gPaintBuf[99 * 640 + 50 + 100 * i]),
+                std::tuple(copy, under))
+                << t.word << " " << i;
+        }
     }
     fighter.flags = 0;
     UpdateAfterImages();
