@@ -198,7 +198,7 @@ TEST_F(EndToEnd, AHeldMouseButtonWalksThePlayerTowardTheCursor) {
 // The people who walk about start their own talks when clicked; the
 // countdown, a talk no map leads to, runs out on its own into its next talk.
 TEST(Reach, WalkingPeopleTalkAndTheCountdownRunsOut) {
-    const std::pair<u16, int> people[] = {{100, kSampleRewardTalk}, {102, kGuardTalk}};
+    const std::pair<u16, int> people[] = {{100, kSampleRewardTalk}, {102, kSampleGuardTalk}};
     for (auto [id, talk] : people) {
         Play([id, talk](Harness&, SampleSession& s) {
             int slot = FindRoleById(id);
@@ -275,7 +275,7 @@ TEST(Reach, EveryPersonTakesHisCellsAndStopsThePlayer) {
         }
         int pw, ph;
         RoleFootprint(&s.P(), &pw, &ph);
-        for (u16 id : {kCollectorRole, sampleShop::kStoreRole, kSmithRole}) {
+        for (u16 id : {kSampleCollectorRole, kSampleStoreRole, kSampleSmithRole}) {
             const RoleSlot& r = gMapRoles[FindRoleById(id)];
             const int column = r.x / 16, above = r.y / 16 - ph;
             s.WalkToCell(kArrowRight, column, s.P().y / 16);
@@ -344,7 +344,7 @@ int WalkUpAndTalk(Harness& h, SampleSession& s, u16 id, int tries) {
 // starts his own talk within three walks.
 TEST(Reach, TheHarbourMasterAndTheGuardAreMetByTheKeys) {
     Play([](Harness& h, SampleSession& s) {
-        const std::pair<u16, int> people[] = {{100, kSampleRewardTalk}, {102, kGuardTalk}};
+        const std::pair<u16, int> people[] = {{100, kSampleRewardTalk}, {102, kSampleGuardTalk}};
         std::pair<int, int> place[2];
         int farthest[2] = {0, 0};
         for (int k = 0; k < 2; ++k) {

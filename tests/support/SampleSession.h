@@ -87,7 +87,7 @@ struct SampleSession {
     // Walks from the start down the street and right up to the person with the
     // question, stopping on the cell in front of it. Returns the person's slot.
     int WalkToTheQuestion() {
-        int person = FindRoleById(101);
+        int person = FindRoleById(kSampleLookerRole);
         EXPECT_GT(person, 0);
         if (person <= 0) return -1;
         int w, hh;
