@@ -432,7 +432,7 @@ TEST(SampleVisit, TheDoorLeadsIntoTheRoomAndBackWithoutAFlash) {
             strayFrames += gMapId == kRoom && !opening && LeftBesideTheMap(boxes);
         }
         EXPECT_EQ(std::tuple(gMapId, GetGameFlag(kSampleRoomFlag), s.P().x, s.P().y),
-                  std::tuple(kTown, 1, 10 * 16, 10 * 16));
+                  std::tuple(kTown, 1, kDoorX * 16, (kDoorY + 1) * 16));
         // The first frame of the room is as dark as the last of the town; three
         // seconds of words (30 tenths at 35 ms a frame) and the person in view.
         EXPECT_EQ(std::tuple(entry[0], entry[1], boxFrames >= 80, roomFrames > boxFrames,

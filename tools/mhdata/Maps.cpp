@@ -657,7 +657,7 @@ MapSpec SampleMeadow() {
 
 // The lighthouse's grounds: the tower on the harbour's edge, the sea east of
 // the shore with the keeper's boat, a path from where the player arrives to
-// the tower's door.
+// the tower's door and one south to the way back.
 MapSpec SampleLighthouse() {
     using namespace sampleMap;
     using namespace sampleTile;
@@ -671,6 +671,11 @@ MapSpec SampleLighthouse() {
     for (u16 x = kFarArriveX + 1; x <= kFarTowerX + 1; ++x) Lay(far, x, kFarArriveY, kRoad);
     for (u16 y = kFarTowerY + 8; y < kFarArriveY; ++y) Lay(far, kFarTowerX + 1, y, kRoad);
     Stamp(far, kFarTowerX, kFarTowerY, sampleMapArt::Lighthouse(), kCellWall);
+    // The way back, as the meadow's: a gate over the road with the world map's name.
+    for (u16 y = kFarArriveY + 1; y < kFarExitY; ++y) Lay(far, kFarExitX, y, kRoad);
+    Lay(far, kFarExitX, kFarExitY, kRoad, kFarExitEvent);
+    Stamp(far, kFarExitX - 2, kFarExitY - 3, sampleMapArt::Gate("大地圖"));
+    far.events.push_back(Event(kFarExitEvent, kSampleLighthouseExitTalk, "大地圖"));
     return far;
 }
 
@@ -750,7 +755,12 @@ MapDbSpec SampleMapDb() {
     db.zones.push_back({kMeadow, 1, 1, kMeadowW - 2, kMeadowH - 2, {8, 9}});
     db.zones.push_back({kFar, 1, 1, 28, 28, {sample_battle::kLighthouseEncounter}});
     db.popOuts.push_back({kSampleGuardRole, {40, 40, 45, 30}});
-    db.groups = {10, 0, 20, 50, 40, 100, 0, 0, 5, 100, 0, 0, 0, 0, 0, 0};
+    // Encounter groups of 4 (steps, chance) pairs: after a fight, no other for
+    // the first steps, then a chance a step. Group 1, the meadow: 10 steps, then
+    // one in two, then every step. Group 2, the lighthouse's grounds: 10 steps,
+    // then three in ten, then six: a wolf on every step would keep the player
+    // from ever reaching the way out.
+    db.groups = {10, 0, 20, 50, 40, 100, 0, 0, 10, 0, 20, 30, 40, 60, 0, 0};
     db.nameIds = {{1, Utf8ToBig5("林小月")}, {2, Utf8ToBig5("守衛")}, {3, "Fisher"}};
     db.placeNames = {{kTown, Utf8ToBig5("月港")},       {kRoom, Utf8ToBig5("小屋")},
                      {kEightBit, Utf8ToBig5("舊地圖")}, {kFar, Utf8ToBig5("燈塔")},

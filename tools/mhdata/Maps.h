@@ -132,6 +132,8 @@ constexpr u16 kFarArriveX = 15, kFarArriveY = 15;
 // Its grounds: the screen's size, the tower's top-left cell (3 x 8 cells),
 // the shore's column with the sea east of it.
 constexpr u16 kFarW = 40, kFarH = 30, kFarTowerX = 24, kFarTowerY = 4, kFarShoreX = 31;
+// Its way back to the world map: a gate over a road south from where the player arrives.
+constexpr u16 kFarExitX = kFarArriveX, kFarExitY = kFarArriveY + 4, kFarExitEvent = 1;
 // The meadow: wild monsters on every cell, the way back a spot right above
 // where the player arrives.
 constexpr u16 kMeadowW = 40, kMeadowH = 30;

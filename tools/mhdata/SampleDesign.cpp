@@ -30,6 +30,7 @@ const std::map<std::string, i64>& SampleDesignNames() {
         MH_NAMED(kSampleMeadowTalk),
         MH_NAMED(kSampleMeadowExitTalk),
         MH_NAMED(kSampleGuardTalk),
+        MH_NAMED(kSampleLighthouseExitTalk),
         MH_NAMED(kSampleWalkTalk),
         MH_NAMED(kSampleGroupWalkTalk),
         MH_NAMED(kSampleSmithShop),

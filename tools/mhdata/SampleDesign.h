@@ -42,6 +42,7 @@ constexpr int kSampleStoreTalk = 25;            // the general store
 constexpr int kSampleMeadowTalk = 27;           // the world map's meadow mark
 constexpr int kSampleMeadowExitTalk = 28;       // the meadow's way back
 constexpr int kSampleGuardTalk = 29;            // the guard's directions
+constexpr int kSampleLighthouseExitTalk = 30;   // the lighthouse's way back
 constexpr int kSampleWalkTalk = 40;             // the fisherman walks the pier and back
 constexpr int kSampleGroupWalkTalk = 41;        // three walk together
 

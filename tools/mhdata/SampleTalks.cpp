@@ -187,7 +187,8 @@ talk kSampleRoomTalk
     Show 0xFFFD "屋裡堆滿了海圖。"
     WaitSpeaker 0xFFFD
     SetFlag kSampleRoomFlag
-    FadeChangeMap 1 10 10 0xFFFF 0xFFFF 0xFFFF
+    # Out in front of the door, below the house's south wall.
+    FadeChangeMap 1 34 19 0xFFFF 0xFFFF 0xFFFF
     End
 
 talk kSampleMusicTalk
@@ -236,6 +237,12 @@ talk kSampleMeadowTalk
 talk kSampleMeadowExitTalk
     # The meadow's way back to the world map, beside its mark.
     ChangeMap 2 19 35 0xFFFF 0xFFFF 0xFFFF
+    End
+
+talk kSampleLighthouseExitTalk
+    # The lighthouse's way back to the world map, beside its mark; the
+    # keeper asks again when the player comes back.
+    ChangeMap 2 19 15 0xFFFF 0xFFFF 0xFFFF
     End
 
 talk kSampleKeeperTalk
