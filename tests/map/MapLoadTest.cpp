@@ -373,8 +373,8 @@ TEST_F(MapFixture, NewGameEntersTheTownWithTheFirstTalkAndLeavingStoresTheRoles)
     const RoleSlot& p = gMapRoles[gPlayerSlot];
     EXPECT_EQ(std::tuple(gMapId, gPlayerId, p.x, p.y, p.state, gFollowers.slot[0],
                          gFollowers.trailX[7], gTalkContext.talk, gTalkContext.owner),
-              std::tuple(kTown, kPlayerRole, 10 * 16, 10 * 16, 0xD100u, gPlayerSlot, 160,
-                         kFirstTalk, kPlayerRole));
+              std::tuple(kTown, kSamplePlayerRole, 10 * 16, 10 * 16, 0xD100u, gPlayerSlot, 160,
+                         kSampleOpeningTalk, kSamplePlayerRole));
     // Entering the town sets its visit flag and turns its effects into flags
     // (0x10: flag 6); the scene byte 0x01 is an attribute, not an effect (flag
     // 22); map entry clears flag 70 away from map 2.
@@ -533,7 +533,8 @@ TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {
     ASSERT_LE(start + 16, f.size());
     std::vector<u16> got;
     for (int i = 0; i < 8; ++i) got.push_back(u16at(start + 2 * i));
-    EXPECT_EQ(got, (std::vector<u16>{kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk}));
+    EXPECT_EQ(got,
+              (std::vector<u16>{kTown, 10, 10, 1, 0, 1, kSamplePlayerRole, kSampleOpeningTalk}));
 
     // Unterminated tables stop at the end of the database.
     std::vector<u8> d = BuildMapDatabase(SampleMapDb());

@@ -276,8 +276,8 @@ TEST_F(WorldMap, TheSignpostLeadsOutAndTheKeysChooseOnlyOpenLocations) {
     // Map 2 forces walking. The world map's music: record 3 of the names,
     // "field.wav", on list 1.
     EXPECT_EQ(std::tuple(s.P().x, s.P().y, GetGameFlag(70), gWalkMode, s.P().state & kRoleOnMap2,
-                         RecordWord(FindRecord(kPlayerRole), 10) & kRoleOnMap2, gWorldMapIndex,
-                         Ends(gMusic.GetList(1).slots[0].name, "field.wav")),
+                         RecordWord(FindRecord(kSamplePlayerRole), 10) & kRoleOnMap2,
+                         gWorldMapIndex, Ends(gMusic.GetList(1).slots[0].name, "field.wav")),
               std::tuple(kWorldStartX * 16, kWorldStartY * 16, 1, 1, kRoleOnMap2, kRoleOnMap2,
                          kWorldMapUnchosen, true));
 

@@ -530,7 +530,7 @@ TEST_F(ChooserTest, BackdropIsTheMapUnderTheBlackShapeOfThePagePictureOrAllBlack
 
 TEST_F(ChooserTest, TheCollectorTakesAStoryItemThroughTheChooser) {
     OwnOnly({kLastStory});
-    StartTalk(static_cast<u16>(kCollectorTalk), kCollectorRole);
+    StartTalk(static_cast<u16>(kSampleCollectorTalk), kSampleCollectorRole);
     SampleSession s{h};
     for (int i = 0; i < 8 && gFrameId != (kScreenBit | 14u); ++i) {
         s.Tap(s.Confirm());  // the question's box
@@ -540,7 +540,7 @@ TEST_F(ChooserTest, TheCollectorTakesAStoryItemThroughTheChooser) {
     h.RunFrames(2);
     Pick(0);
     ASSERT_TRUE(s.ConfirmUntilTalkEnds());
-    EXPECT_TRUE(GetGameFlag(kCollectorFlag));
+    EXPECT_TRUE(GetGameFlag(kSampleCollectorFlag));
     EXPECT_EQ(gOwnedItems[kLastStory], 0);
 }
 

@@ -59,7 +59,7 @@ protected:
         PlatformAdvanceTime(35);
         if (gGameActive && !gSuspended) GameFrame();
     }
-    void Start(const std::string& body, u16 owner = kPlayerRole) {
+    void Start(const std::string& body, u16 owner = kSamplePlayerRole) {
         Write(body);
         StartTalk(1, owner);
     }
@@ -72,7 +72,7 @@ protected:
         }
         return frames;
     }
-    int Run(const std::string& body, int limit = 200, u16 owner = kPlayerRole) {
+    int Run(const std::string& body, int limit = 200, u16 owner = kSamplePlayerRole) {
         Start(body, owner);
         return Finish(limit);
     }
@@ -156,7 +156,7 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
         {"ChangeMap 1 0xFFFF 0xFFFF 0xFFFF 0xFFFF 2", kTown, 2}};
     for (const auto& [body, map, dir] : cases) {
         Run(body);
-        EXPECT_EQ(std::tuple(gMapId, XY(Player()), RecordWord(FindRecord(kPlayerRole), 4),
+        EXPECT_EQ(std::tuple(gMapId, XY(Player()), RecordWord(FindRecord(kSamplePlayerRole), 4),
                              gViewMode & kViewChanging),
                   std::tuple(map, std::pair(64, 80), dir, 0u));
     }
@@ -326,7 +326,7 @@ TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
 // through the title in the end-to-end tests).
 TEST_F(SceneCommandTest, SampleTalksExtraAnimationObjectsWaterDropsAndOverlay) {
     auto runSample = [this](int n) {
-        StartTalk(static_cast<u16>(n), kPlayerRole);
+        StartTalk(static_cast<u16>(n), kSamplePlayerRole);
         EXPECT_LT(Finish(400), 400) << n;
     };
     runSample(kSampleMusicTalk);
@@ -812,7 +812,7 @@ TEST_F(SceneCommandTest, SendRoleMovesRolesBetweenMapsAndCells) {
 TEST_F(SceneCommandTest, HeadsObjectsAndMarkersThroughTheTick) {
     // The sample's talk 20: the head stood at its place while the box was up,
     // then slid away.
-    StartTalk(20, sampleMap::kPlayerRole);
+    StartTalk(20, kSamplePlayerRole);
     int frames = 0, atPlace = 0;
     for (; TalkRunning() && frames < 200; ++frames) {
         Frame();

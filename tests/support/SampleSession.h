@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
+#include <tuple>
 
 #include "data/GameFlags.h"
 #include "engine/DInput.h"
@@ -64,6 +66,10 @@ struct SampleSession {
         h.RunFrames(8);
         ASSERT_EQ(std::tuple(P().x, P().y), std::tuple(cx * 16, cy * 16));
     }
+    // Walks to each cell in turn, holding the arrow key given with it.
+    void Walk(std::initializer_list<std::tuple<u8, int, int>> legs) {
+        for (auto [key, cx, cy] : legs) ASSERT_NO_FATAL_FAILURE(WalkToCell(key, cx, cy));
+    }
     // Title, opening video skipped, new game clicked where the cursor starts (on
     // the focused "new game" button).
     void NewGameFromTheTitle() {
@@ -87,14 +93,13 @@ struct SampleSession {
     // Walks from the start down the street and right up to the person with the
     // question, stopping on the cell in front of it. Returns the person's slot.
     int WalkToTheQuestion() {
-        int person = FindRoleById(101);
+        int person = FindRoleById(kSampleLookerRole);
         EXPECT_GT(person, 0);
         if (person <= 0) return -1;
         int w, hh;
         RoleFootprint(&P(), &w, &hh);
         int row = gMapRoles[person].y / 16, column = gMapRoles[person].x / 16 - w;
-        WalkToCell(kArrowDown, P().x / 16, row);
-        WalkToCell(kArrowRight, column, row);
+        Walk({{kArrowDown, P().x / 16, row}, {kArrowRight, column, row}});
         return person;
     }
 };

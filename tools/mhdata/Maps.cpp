@@ -557,8 +557,8 @@ MapSpec SampleTown() {
     Stamp(town, kEventX, kEventY, sampleMapArt::Stone());
     Lay(town, kSignX, kSignY, kRoad, kSignEvent);
     Stamp(town, kSignX - 1, kSignY - 1, sampleMapArt::Signpost("大地圖"));
-    town.events.push_back(Event(kEventNumber, 3, "石碑"));
-    town.events.push_back(Event(kSignEvent, 13, "路標"));
+    town.events.push_back(Event(kEventNumber, kSampleSpotTalk, "石碑"));
+    town.events.push_back(Event(kSignEvent, kSampleSignTalk, "路標"));
     // The pier: its foot on the spot north of the street, its planks out
     // over a bay of the harbour.
     u16 event = kStreetSpotEventFirst;
@@ -572,7 +572,7 @@ MapSpec SampleTown() {
     }
     Lay(town, kDoorX, kDoorY, kWall, kDoorEvent);
     Stamp(town, kDoorX, kDoorY, sampleMapArt::Door());
-    town.events.push_back(Event(kDoorEvent, 10, "門"));
+    town.events.push_back(Event(kDoorEvent, kSampleRoomTalk, "門"));
     town.objects.push_back({1, 0, 0, 0, StillObjectPic()});
     town.objects.push_back({2, static_cast<u16>(sample_art::kMapObject), 0, 0x100, {}});
     town.placements.push_back({1, 32, 32, 0x12});  // a crate in the corner, off every way
@@ -604,7 +604,8 @@ i32 ViewCorner(i32 p, i32 half, i32 screen, i32 mapPixels) {
 
 // The open places' names and talks, by their events (town, lighthouse, meadow).
 constexpr const char* kWorldNames[3] = {"月港", "燈塔", "草原"};
-constexpr u32 kWorldTalks[3] = {14, 15, 27};
+constexpr u32 kWorldTalks[3] = {kSampleWorldTownTalk, kSampleWorldLighthouseTalk,
+                                kSampleMeadowTalk};
 
 MapSpec SampleWorld() {
     using namespace sampleMap;
@@ -650,13 +651,13 @@ MapSpec SampleMeadow() {
     // The way out: a gate over the road with the world map's name on it.
     Lay(meadow, kMeadowArriveX, kMeadowArriveY - 1, kRoad, kMeadowExitEvent);
     Stamp(meadow, kMeadowArriveX - 2, kMeadowArriveY - 4, sampleMapArt::Gate("大地圖"));
-    meadow.events.push_back(Event(kMeadowExitEvent, 28, "大地圖"));
+    meadow.events.push_back(Event(kMeadowExitEvent, kSampleMeadowExitTalk, "大地圖"));
     return meadow;
 }
 
 // The lighthouse's grounds: the tower on the harbour's edge, the sea east of
 // the shore with the keeper's boat, a path from where the player arrives to
-// the tower's door.
+// the tower's door and one south to the way back.
 MapSpec SampleLighthouse() {
     using namespace sampleMap;
     using namespace sampleTile;
@@ -670,6 +671,11 @@ MapSpec SampleLighthouse() {
     for (u16 x = kFarArriveX + 1; x <= kFarTowerX + 1; ++x) Lay(far, x, kFarArriveY, kRoad);
     for (u16 y = kFarTowerY + 8; y < kFarArriveY; ++y) Lay(far, kFarTowerX + 1, y, kRoad);
     Stamp(far, kFarTowerX, kFarTowerY, sampleMapArt::Lighthouse(), kCellWall);
+    // The way back, as the meadow's: a gate over the road with the world map's name.
+    for (u16 y = kFarArriveY + 1; y < kFarExitY; ++y) Lay(far, kFarExitX, y, kRoad);
+    Lay(far, kFarExitX, kFarExitY, kRoad, kFarExitEvent);
+    Stamp(far, kFarExitX - 2, kFarExitY - 3, sampleMapArt::Gate("大地圖"));
+    far.events.push_back(Event(kFarExitEvent, kSampleLighthouseExitTalk, "大地圖"));
     return far;
 }
 
@@ -704,18 +710,22 @@ static_assert(sampleMap::kGuardAct == sample_art::kPeopleFirst + sample_art::kGu
 MapDbSpec SampleMapDb() {
     using namespace sampleMap;
     MapDbSpec db;
-    db.roles.push_back(Role(kTown, kPlayerRole, 1, 10, 10, 0, 0xD100));
+    db.roles.push_back(Role(kTown, kSamplePlayerRole, 1, 10, 10, 0, 0xD100));
     // People take their cells (kRoleWide): the player stops in front of them.
-    db.roles.push_back(Role(kTown, 100, 2, 12, 30, 7, 0xC000, samplePath::kWanderer));
-    db.roles.push_back(Role(kTown, 101, 3, 25, 25, 2, 0xC801, samplePath::kLooker));
-    db.roles.push_back(Role(kTown, 102, kGuardAct, 50, 40, kGuardTalk, 0xC000, samplePath::kGuard));
+    db.roles.push_back(Role(kTown, kSampleHarbourMasterRole, 2, 12, 30, kSampleRewardTalk, 0xC000,
+                            samplePath::kWanderer));
+    db.roles.push_back(Role(kTown, kSampleLookerRole, 3, 25, 25, kSampleQuestionTalk, 0xC801,
+                            samplePath::kLooker));
+    db.roles.push_back(Role(kTown, kSampleGuardRole, kGuardAct, 50, 40, kSampleGuardTalk, 0xC000,
+                            samplePath::kGuard));
     // Without a behaviour script a person's animation runs only with bit 0x1000.
     // The room's person is seen during the visit's words only: no talk.
-    db.roles.push_back(Role(kRoom, 103, 2, 5, 5, 0, 0xD000));
+    db.roles.push_back(Role(kRoom, kSampleRoomRole, 2, 5, 5, 0, 0xD000));
     // The lighthouse keeper stands in front of where the player arrives.
-    db.roles.push_back(Role(kFar, kKeeperRole, 3, kFarArriveX, kFarArriveY - 2, 21, 0xD000));
+    db.roles.push_back(
+        Role(kFar, kSampleKeeperRole, 3, kFarArriveX, kFarArriveY - 2, kSampleKeeperTalk, 0xD000));
     // The smith sells, buys and strengthens (shop 1).
-    db.roles.push_back(Role(kTown, kSmithRole, 1, kSmithX, kSmithY, 8, 0xC000));
+    db.roles.push_back(Role(kTown, kSampleSmithRole, 1, kSmithX, kSmithY, kSampleShopTalk, 0xC000));
     // World-map locations: value 1 opens a location. They stand on no map.
     for (u16 id : {kWorldTownLocation, kWorldLighthouseLocation, kWorldClosedLocation,
                    kWorldMeadowLocation}) {
@@ -740,17 +750,22 @@ MapDbSpec SampleMapDb() {
     db.maps.push_back({kFar, kFarArchive, 0, 0, 0x08, 0, 1, 2, 0x8000});
     db.maps.push_back({kWorld, kWorldArchive, 0x10, 0x00, 0x04, 0x00, 1, 0, 0x8000});
     db.maps.push_back({kMeadow, kMeadowArchive, 0x01, 0x00, 0x04, 0x00, 1, 1, 0});
-    db.start = {kTown, 10, 10, 1, 0, 1, kPlayerRole, kFirstTalk};
+    db.start = {kTown, 10, 10, 1, 0, 1, kSamplePlayerRole, kSampleOpeningTalk};
     // The meadow's monsters, on every cell of it.
     db.zones.push_back({kMeadow, 1, 1, kMeadowW - 2, kMeadowH - 2, {8, 9}});
     db.zones.push_back({kFar, 1, 1, 28, 28, {sample_battle::kLighthouseEncounter}});
-    db.popOuts.push_back({102, {40, 40, 45, 30}});
-    db.groups = {10, 0, 20, 50, 40, 100, 0, 0, 5, 100, 0, 0, 0, 0, 0, 0};
+    db.popOuts.push_back({kSampleGuardRole, {40, 40, 45, 30}});
+    // Encounter groups of 4 (steps, chance) pairs: after a fight, no other for
+    // the first steps, then a chance a step. Group 1, the meadow: 10 steps, then
+    // one in two, then every step. Group 2, the lighthouse's grounds: 10 steps,
+    // then three in ten, then six: a wolf on every step would keep the player
+    // from ever reaching the way out.
+    db.groups = {10, 0, 20, 50, 40, 100, 0, 0, 10, 0, 20, 30, 40, 60, 0, 0};
     db.nameIds = {{1, Utf8ToBig5("林小月")}, {2, Utf8ToBig5("守衛")}, {3, "Fisher"}};
     db.placeNames = {{kTown, Utf8ToBig5("月港")},       {kRoom, Utf8ToBig5("小屋")},
                      {kEightBit, Utf8ToBig5("舊地圖")}, {kFar, Utf8ToBig5("燈塔")},
                      {kWorld, Utf8ToBig5("大地圖")},    {kMeadow, Utf8ToBig5("草原")}};
-    db.footprints.push_back({101, 0x0202, 3});
+    db.footprints.push_back({kSampleLookerRole, 0x0202, 3});
     db.firstVisit.push_back({kRoom, 600});
     return db;
 }

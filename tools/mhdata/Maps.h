@@ -10,6 +10,7 @@
 #include "base/Types.h"
 #include "map/City.h"
 #include "map/MapArchive.h"
+#include "mhdata/SampleDesign.h"
 
 struct MapObjectSpec {
     u16 number = 0;
@@ -103,8 +104,6 @@ constexpr u16 kTownArchive = 100, kRoomArchive = 101, kEightBitArchive = 102, kF
 constexpr u16 kWorldArchive = 103, kMeadowArchive = 104;
 constexpr u16 kTownW = 64, kTownH = 48;
 constexpr u16 kWorldW = 48, kWorldH = 38;
-constexpr u16 kPlayerRole = 1;
-constexpr u16 kFirstTalk = 1;
 constexpr u16 kEventX = 20, kEventY = 20, kEventNumber = 1;
 // The signpost at the town's west road leads to the world map.
 constexpr u16 kSignX = 6, kSignY = 10, kSignEvent = 2;
@@ -117,9 +116,7 @@ struct StreetSpot {
     u16 talk, x;
 };
 constexpr u16 kStreetSpotY = 6, kStreetSpotEventFirst = 4;
-constexpr StreetSpot kStreetSpots[] = {{9, 16}};
-// The guard's talk: the way to the lighthouse.
-constexpr u16 kGuardTalk = 29;
+constexpr StreetSpot kStreetSpots[] = {{kSampleBattleTalk, 16}};
 // The guard's look, a figure of his own.
 constexpr u16 kGuardAct = 4;
 // Where the signpost puts the player on the world map.
@@ -131,10 +128,12 @@ constexpr u16 kWorldMeadowLocation = 12;
 constexpr u16 kWorldTownEvent = 1, kWorldLighthouseEvent = 2, kWorldMeadowEvent = 3;
 constexpr u16 kHarbourTop = 42;  // the harbour water: rows 42 .. height - 2
 // The lighthouse: where its mark on the world map puts the player, and its keeper.
-constexpr u16 kFarArriveX = 15, kFarArriveY = 15, kKeeperRole = 105;
+constexpr u16 kFarArriveX = 15, kFarArriveY = 15;
 // Its grounds: the screen's size, the tower's top-left cell (3 x 8 cells),
 // the shore's column with the sea east of it.
 constexpr u16 kFarW = 40, kFarH = 30, kFarTowerX = 24, kFarTowerY = 4, kFarShoreX = 31;
+// Its way back to the world map: a gate over a road south from where the player arrives.
+constexpr u16 kFarExitX = kFarArriveX, kFarExitY = kFarArriveY + 4, kFarExitEvent = 1;
 // The meadow: wild monsters on every cell, the way back a spot right above
 // where the player arrives.
 constexpr u16 kMeadowW = 40, kMeadowH = 30;
@@ -144,7 +143,7 @@ constexpr u16 kMeadowArriveX = 20, kMeadowArriveY = 15, kMeadowExitEvent = 1;
 constexpr const char* kLighthouseMusicName = "lighthouse.wav";
 constexpr const char* kPierVideoName = "MH SAILING.BIK";
 // The smith on the town's square, beside the store and the collector.
-constexpr u16 kSmithRole = 111, kSmithX = 28, kSmithY = 14;
+constexpr u16 kSmithX = 28, kSmithY = 14;
 }  // namespace sampleMap
 
 // The ground tiles of the sample maps, in tile-set order. Each kind has its own

@@ -150,7 +150,7 @@ void AppendMenuItems(std::vector<ItemData>& items) {
 
 std::string SampleMenuTalkSource() {
     std::string s = R"(
-talk 16
+talk kSampleCollectorTalk
     # The collector asks for a story item through the item chooser.
     Say 0xFFF0 "有要交給我的東西嗎？"
     WaitSpeaker 0xFFF0
@@ -161,7 +161,7 @@ talk 16
     WaitSpeaker 0xFFF0
     End
 taken:
-    SetFlag 212
+    SetFlag kSampleCollectorFlag
     Say 0xFFF0 "謝謝，我收下了。"
     WaitSpeaker 0xFFF0
     End
@@ -170,7 +170,7 @@ shown:
     WaitSpeaker 0xFFF0
     End
 
-talk 17
+talk kSampleGoodsTalk
     # The opening's party and goods.
 )";
     for (int n = 2; n <= 6; ++n) s += "    JoinParty " + std::to_string(n) + "\n";
@@ -180,11 +180,11 @@ talk 17
     s += BattleGoodsOpeningLines();
     s += SampleEquipOpeningLines();
     s += "    AddL 0 " + std::to_string(kOpeningMoney) + "\n    End\n";
-    return s;
+    return WithDesignNumbers(s);
 }
 
 void AppendMenuRoles(MapDbSpec& db) {
     // map, id, act, -, 1, x, y, talk, script, -, state, -, -
-    db.roles.push_back({sampleMap::kTown, kCollectorRole, 2, 0, 1, 20, 14,
-                        static_cast<u16>(kCollectorTalk), 0, 0, 0xC000, 0, 0});
+    db.roles.push_back({sampleMap::kTown, kSampleCollectorRole, 2, 0, 1, 20, 14,
+                        static_cast<u16>(kSampleCollectorTalk), 0, 0, 0xC000, 0, 0});
 }

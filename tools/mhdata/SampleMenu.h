@@ -7,6 +7,7 @@
 
 #include "base/Types.h"
 #include "data/Records.h"
+#include "mhdata/SampleDesign.h"
 
 struct MapDbSpec;
 
@@ -24,9 +25,6 @@ constexpr i32 kOldMap = 16;       // type 12 below the handed-over range
 constexpr i32 kFirstStory = 103, kLastStory = 108;  // types 12..15, handed over in mode 1
 constexpr i32 kKeepsake = 109;                      // type 14, shown in mode 1 but kept
 constexpr i32 kFirstSpecial = 200, kLastSpecial = 203;
-constexpr int kCollectorTalk = 16, kGoodsTalk = 17;
-constexpr u16 kCollectorRole = 104;
-constexpr int kCollectorFlag = 212;  // set when the collector took an item
 constexpr i32 kOpeningMoney = 500;
 // What the opening gives: roles 1..5 join, these items (3 of each) and the money.
 constexpr i32 kOpeningItems[] = {0,  1,  2,  3,  4,  5,  6,   7,   8,   9,   10,

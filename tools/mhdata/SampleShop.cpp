@@ -2,23 +2,24 @@
 #include "mhdata/SampleShop.h"
 
 #include "mhdata/Maps.h"
+#include "mhdata/SampleDesign.h"
 
 std::string SampleShopTalkSource() {
-    return R"(
-talk 25
+    return WithDesignNumbers(R"(
+talk kSampleStoreTalk
     # The general store.
     Say 0xFFF0 "要買點什麼？"
     WaitSpeaker 0xFFF0
-    Shop 2
+    Shop kSampleStoreShop
     End
-)";
+)");
 }
 
 void AppendShopRoles(MapDbSpec& db) {
     using namespace sampleShop;
     // map, id, act, -, 1, x, y, talk, script, -, state, -, -
-    db.roles.push_back({sampleMap::kTown, kStoreRole, 3, 0, 1, kStoreX, kStoreY,
-                        static_cast<u16>(kStoreTalk), 0, 0, 0xC000, 0, 0});
+    db.roles.push_back({sampleMap::kTown, kSampleStoreRole, 3, 0, 1, kStoreX, kStoreY,
+                        static_cast<u16>(kSampleStoreTalk), 0, 0, 0xC000, 0, 0});
 }
 
 void ShopFrameSize(u32 action, i32* w, i32* h) {

@@ -5,15 +5,13 @@
 
 #include "base/Types.h"
 #include "mhdata/Databases.h"
+#include "mhdata/SampleDesign.h"
 #include "mhdata/SampleMenu.h"
 
 struct MapDbSpec;
 
 namespace sampleShop {
-constexpr int kStoreTalk = 25;  // opens shop 2, the general store (no strengthening)
-constexpr u16 kStoreRole = 110;
 constexpr u16 kStoreX = 24, kStoreY = 14;
-constexpr u16 kStoreShop = 2;
 // The store's items, in the order its list shows them.
 constexpr u16 kStoreItems[] = {
     sample::kBigPotion,       sample::kAntidote,         sample::kReviveDrug,

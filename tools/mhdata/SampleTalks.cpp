@@ -18,29 +18,29 @@
 #include "mhdata/SampleShop.h"
 #include "mhdata/StoryAsm.h"
 
-const char* SampleTalkSource() {
-    return R"(# Talk1.dat of the sample game
-talk 1
+std::string SampleTalkSource() {
+    return WithDesignNumbers(R"(# Talk1.dat of the sample game
+talk kSampleOpeningTalk
     # The new game's opening, then the party and its goods.
     Say 0xFFF1 "月港的早晨，海風吹來。%N聽說燈塔的守塔人在找幫手。"
     WaitSpeaker 0xFFF1
-    AddQuest 8 0
+    AddQuest kSampleKeeperQuest 0
     GoTalk 17
 
-talk 2
+talk kSampleQuestionTalk
     # A person with a question.
-    JumpIfFlag 200 @asked
+    JumpIfFlag kSampleYesFlag @asked
     Say 0xFFF0 "年輕人，可以幫我搬貨嗎？%N%B是%N%B否"
     WaitSpeaker 0xFFF0
     JumpByAnswer @yes @no
 yes:
-    SetFlag 200
+    SetFlag kSampleYesFlag
     AddL 0 100
     Say 0xFFF0 "太好了，謝謝你！"
     WaitSpeaker 0xFFF0
     End
 no:
-    SetFlag 201
+    SetFlag kSampleNoFlag
     Say 0xFFF0 "這樣啊……"
     WaitSpeaker 0xFFF0
     End
@@ -49,11 +49,11 @@ asked:
     WaitSpeaker 0xFFF0
     End
 
-talk 3
+talk kSampleSpotTalk
     # A map spot: the old stone by the harbour. The talk lasts as long as its
     # words: one that ended at once would start again every frame while the
     # player walks on into the stone, and pile up its boxes.
-    SetFlag 202
+    SetFlag kSampleSpotFlag
     Say 0xFFFD "一塊古老的石碑。"
     WaitSpeaker 0xFFFD
     BoxTime 20
@@ -61,19 +61,19 @@ talk 3
     WaitSpeaker 0xFFFD
     End
 
-talk 4
+talk kSampleCountdownTalk
     # Ninety seconds to reach the lighthouse.
     Countdown 1 30 5
     Say 0xFFF1 "要在一分半之內趕到燈塔！"
     WaitSpeaker 0xFFF1
     End
 
-talk 5
+talk kSampleCountdownEndTalk
     Say 0xFFF1 "來不及了……"
     WaitSpeaker 0xFFF1
     End
 
-talk 6
+talk kSampleVariablesTalk
     # Variables and branches, behind the harbour's tally board.
     BoxTime 10
     Show 0xFFFD "帳板上記著今天的貨。"
@@ -87,24 +87,24 @@ big:
     JumpIfAtMost 10 0 @zero
     End
 zero:
-    JumpIfAllFlags 200 202 @both
+    JumpIfAllFlags kSampleYesFlag kSampleSpotFlag @both
     End
 both:
-    SetFlag 203
+    SetFlag kSampleBranchFlag
     End
 
-talk 7
+talk kSampleRewardTalk
     # The harbour master: a bounty on the pirates (a quest of its own), paid
     # once they have left the pier, and only once.
     SetAction 0xFFF0 1
     SetDir 0xFFF0 1
-    JumpIfFlag 214 @paid
-    JumpIfFlag 220 @pay
-    JumpIfFlag 213 @posted
+    JumpIfFlag kSampleBountyPaidFlag @paid
+    JumpIfFlag kSamplePiratesFlag @pay
+    JumpIfFlag kSampleBountyFlag @posted
     Say 0xFFF0 "海盜佔了碼頭，船都進不了港。%N趕走他們，我付你賞金。"
     WaitSpeaker 0xFFF0
-    SetFlag 213
-    AddQuest 10 0
+    SetFlag kSampleBountyFlag
+    AddQuest kSampleBountyQuest 0
     End
 posted:
     Say 0xFFF0 "海盜還在碼頭上。%N趕走他們，賞金就是你的。"
@@ -116,22 +116,22 @@ pay:
     AddItem 1 2
     AddItem 300 1
     AddL 0 50
-    RemoveQuest 10
-    SetFlag 214
+    RemoveQuest kSampleBountyQuest
+    SetFlag kSampleBountyPaidFlag
     End
 paid:
     Say 0xFFF0 "多虧了你，船又能進港了。"
     WaitSpeaker 0xFFF0
     End
 
-talk 8
+talk kSampleShopTalk
     # The smithy's shop.
     Say 0xFFF0 "歡迎光臨！"
     WaitSpeaker 0xFFF0
-    Shop 1
+    Shop kSampleSmithShop
     End
 
-talk 9
+talk kSampleBattleTalk
     # A fight on the pier: battle 1, the harbour master stays out of sight meanwhile.
     # The pirates wait for their captain's raid on the lighthouse; until then
     # the pier only points the way there. A lost fight ends the game; a flight
@@ -139,8 +139,8 @@ talk 9
     # the fight: afterwards variable 0 holds the fight's gold alone, and none
     # means the party ran and the pirates still hold the pier. After a victory
     # the player heads out of town to the lighthouse.
-    JumpIfFlag 220 @calm
-    JumpIfFlag 221 @pirates
+    JumpIfFlag kSamplePiratesFlag @calm
+    JumpIfFlag kSampleRaidFlag @pirates
     Say 0xFFF1 "碼頭上停著一艘黑帆的船……%N先出城去燈塔找守塔人吧。"
     WaitSpeaker 0xFFF1
     End
@@ -157,8 +157,8 @@ count:
     SubL 30 1
     AddL 0 1
     JumpIfAtLeast 30 1 @count
-    SetFlag 220
-    RemoveQuest 9
+    SetFlag kSamplePiratesFlag
+    RemoveQuest kSamplePiratesQuest
     # The pirates' ship sails away.
     Video "MH SAILING.BIK"
     ReopenMap
@@ -179,18 +179,19 @@ fled:
     WaitSpeaker 0xFFF1
     End
 
-talk 10
+talk kSampleRoomTalk
     # Into the harbour master's room behind a fade; the words stay until they
     # have been shown their time, then a fade leads back out.
     FadeChangeMap 3 4 5 0xFFFF 0xFFFF 0xFFFF
     BoxTime 30
     Show 0xFFFD "屋裡堆滿了海圖。"
     WaitSpeaker 0xFFFD
-    SetFlag 204
-    FadeChangeMap 1 10 10 0xFFFF 0xFFFF 0xFFFF
+    SetFlag kSampleRoomFlag
+    # Out in front of the door, below the house's south wall.
+    FadeChangeMap 1 34 19 0xFFFF 0xFFFF 0xFFFF
     End
 
-talk 11
+talk kSampleMusicTalk
     # The tavern's song and a bell.
     Music 3 0 1
     Sound 1
@@ -199,7 +200,7 @@ talk 11
     StopSound 1
     End
 
-talk 12
+talk kSampleViewTalk
     # A look along the harbour: the view scrolls away and back, the sky darkens.
     FixView
     ScrollBy 4 0 4
@@ -210,41 +211,47 @@ talk 12
     WaitScroll
     StopColorFade
     FollowView
-    SetFlag 205
+    SetFlag kSampleViewFlag
     End
 
-talk 13
+talk kSampleSignTalk
     # The signpost on the west road: out to the world map.
     ChangeMap 2 30 20 0xFFFF 0xFFFF 0xFFFF
     End
 
-talk 14
+talk kSampleWorldTownTalk
     # Back into the town from its mark on the world map.
     ChangeMap 1 7 10 0xFFFF 0xFFFF 0xFFFF
     End
 
-talk 15
+talk kSampleWorldLighthouseTalk
     # To the lighthouse from its mark on the world map, facing its keeper.
     ChangeMap 5 15 15 0xFFFF 0xFFFF 0
     End
 
-talk 27
+talk kSampleMeadowTalk
     # Onto the meadow from its mark on the world map, facing its way back.
     ChangeMap 6 20 15 0xFFFF 0xFFFF 0
     End
 
-talk 28
+talk kSampleMeadowExitTalk
     # The meadow's way back to the world map, beside its mark.
     ChangeMap 2 19 35 0xFFFF 0xFFFF 0xFFFF
     End
 
-talk 21
+talk kSampleLighthouseExitTalk
+    # The lighthouse's way back to the world map, beside its mark; the
+    # keeper asks again when the player comes back.
+    ChangeMap 2 19 15 0xFFFF 0xFFFF 0xFFFF
+    End
+
+talk kSampleKeeperTalk
     # The lighthouse keeper: a question, the pirate captain's raid that the
     # party cannot win (flag 322 keeps the game going after the defeat), the
     # legend of the thunder god and his form earned; once the pirates
     # have left the pier, the ending and the end screen.
-    JumpIfFlag 220 @thanks
-    JumpIfFlag 221 @again
+    JumpIfFlag kSamplePiratesFlag @thanks
+    JumpIfFlag kSampleRaidFlag @again
     Say 0xFFF0 "你是來幫忙的人嗎？%N%B是%N%B否"
     WaitSpeaker 0xFFF0
     JumpByAnswer @help @later
@@ -255,10 +262,10 @@ later:
 help:
     Say 0xFFF0 "小心！海盜船長殺過來了！"
     WaitSpeaker 0xFFF0
-    SetFlag 322
+    SetFlag kSampleSurviveLossFlag
     Battle 14 0 0 0 0 0 0 0 0 0 0
-    ClearFlag 322
-    SetFlag 221
+    ClearFlag kSampleSurviveLossFlag
+    SetFlag kSampleRaidFlag
     FullRestore -1 1
     Say 0xFFF0 "船長太強了……%N聽我說雷神的傳說。"
     WaitSpeaker 0xFFF0
@@ -268,10 +275,10 @@ help:
     Say 0xFFF0 "很久以前，雷神守護著月港。%N獻上怪物，祂的力量就會增長。"
     WaitSpeaker 0xFFF0
     StopColorFade
-    SetFlag 302
+    SetFlag kSampleEarnedFormFlag
     AddMonster 1 2
-    RemoveQuest 8
-    AddQuest 9 0
+    RemoveQuest kSampleKeeperQuest
+    AddQuest kSamplePiratesQuest 0
     Say 0xFFF0 "雷神願意幫你。把怪物獻給祂，%N在戰鬥中化身為雷神吧！"
     WaitSpeaker 0xFFF0
     # How the form is taken in battle, in the default (waiting) battle mode.
@@ -295,9 +302,9 @@ thanks:
     DemoEnd
     End
 
-talk 29
+talk kSampleGuardTalk
     # The guard on the square points the way to the lighthouse.
-    JumpIfFlag 220 @safe
+    JumpIfFlag kSamplePiratesFlag @safe
     Say 0xFFF0 "守塔人住在城外的燈塔。%N從大街西邊的路標出城。"
     WaitSpeaker 0xFFF0
     End
@@ -306,17 +313,17 @@ safe:
     WaitSpeaker 0xFFF0
     End
 
-talk 20
+talk kSamplePortraitTalk
     # A portrait slides in beside the words and leaves after them.
     AddRoleHead 20 0 100 300
     BoxTime 20
     Show 0xFFFD "港務長看著你。"
     Wait 1000
     DismissRoleHead 20 0
-    SetFlag 206
+    SetFlag kSamplePortraitFlag
     End
 
-talk 40
+talk kSampleWalkTalk
     # The fisherman walks down the pier to the water and comes back.
     WalkTo 100 16 34
 there:
@@ -328,22 +335,21 @@ back:
     WalkStep 100
     JumpIfWalking 100 @back
     EndWalk 100
-    SetFlag 210
+    SetFlag kSampleWalkFlag
     End
 
-talk 41
+talk kSampleGroupWalkTalk
     # Three walk to the harbour together: the player, the fisherman and the looker.
     GroupWalk 0xFFF1 14 10  100 18 30  101 27 25
-    SetFlag 211
+    SetFlag kSampleGroupWalkFlag
     End
-)";
+)");
 }
 
 bool WriteSampleTalks(const std::string& root, std::string* error) {
     std::vector<u8> bytes;
     std::string why;
-    std::string source =
-        std::string(SampleTalkSource()) + SampleMenuTalkSource() + SampleShopTalkSource();
+    std::string source = SampleTalkSource() + SampleMenuTalkSource() + SampleShopTalkSource();
     if (!AssembleTalkFile(source, &bytes, &why)) {
         *error = "sample talks: " + why;
         return false;
