@@ -510,10 +510,10 @@ TEST_F(ChooserTest, BackdropIsTheMapUnderTheListsBlackShadowOrAllBlack) {
         i32 x, y;
         bool black;
     };
-    const Spot spots[] = {{613, 200, true}, {500, 341, true}, {630, 90, true}, {630, 352, true},
-                          {500, 200, true}, {634, 300, false}, {500, 346, false},
-                          {445, 97, false}, {100, 300, false}, {437, 200, false},
-                          {3, 100, false},  {500, 60, false},  {600, 80, false}};
+    const Spot spots[] = {{613, 200, true},  {500, 341, true},  {630, 90, true},   {630, 352, true},
+                          {500, 200, true},  {634, 300, false}, {500, 346, false}, {445, 97, false},
+                          {100, 300, false}, {437, 200, false}, {3, 100, false},   {500, 60, false},
+                          {600, 80, false}};
     for (const Spot& s : spots) {
         EXPECT_EQ(px[s.y * 640 + s.x] == 0, s.black) << s.x << "," << s.y;
         if (s.y < 90) {
