@@ -521,9 +521,9 @@ void PaintOfferingOverlay(ArchiveFrame* f) {
 }
 
 // The dark band of a text box; the clear inside of a place mark; the list
-// area's clear band, dark on the backdrops of the pages that title their
-// list there, the map itself over the item chooser, which has no title; the
-// offering page's pictures; the settings page's paper.
+// area's clear band, dark on the backdrops and side columns of the pages
+// that title their list there, the map itself over the item chooser, which
+// has no title; the offering page's pictures; the settings page's paper.
 void PaintShape(u32 act, u32 a, ArchiveFrame* f) {
     using namespace list_art;
     if (const TextBox* b = TextBoxOf(act, a)) Fill(f, 0, b->bandTop, f->w, b->bandBottom, kDeep);
@@ -531,6 +531,9 @@ void PaintShape(u32 act, u32 a, ArchiveFrame* f) {
     if (act == 9900 && (a == 2 || a == 4)) Fill(f, 0, 0, f->w, kListBand, kKeyA);
     if ((act == 9900 || act == 9903) && a == 0)
         Fill(f, kListX, kListY, kListX + kListW, kListY + kListBand, kDeep);
+    // The side column under a page's list (or its system rows) titles itself
+    // on the same band.
+    if (act == 9900 && (a == 1 || a == 3)) Fill(f, 0, 0, f->w, kListBand, kDeep);
     if (act == 9902 && a == 0) PaintOfferingBackdrop(f);
     if (act == 9902 && a == 49) PaintOfferingOverlay(f);
     if (act == 9906 && a == 0) {
