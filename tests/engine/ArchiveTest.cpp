@@ -504,38 +504,6 @@ TEST(PicArchive, EveryFrameComesBackAsDrawnAndNumbersAddressArchiveAndEntry) {
     for (auto [n, frame] : missing) EXPECT_EQ(GetPic(n, frame), nullptr) << n << " " << frame;
 }
 
-// The sample's pictures of things are drawn, not flat squares in their place:
-// the birds crossing the map, the battle cursor while nobody can be
-// commanded, a god form's portrait in the creature ring, the town's well and
-// the quest log's scroll each show at least three colours among their opaque pixels.
-TEST(PicArchive, SampleThingsAreDrawnInSeveralColours) {
-    ArchiveRoot root(true);
-    std::string error;
-    ASSERT_TRUE(WriteInterfaceArt(root.h.root(), &error)) << error;
-    root.Open();
-    struct Thing {
-        const char* what;
-        i32 act, action;
-    };
-    const Thing things[] = {{"bird climbing", 9005, 52},
-                            {"bird gliding", 9005, 55},
-                            {"bird falling", 9005, 56},
-                            {"waiting cursor", 9102, 0},
-                            {"thunder god's portrait", 11005, 2},
-                            {"well", static_cast<i32>(sample_art::kMapObject), 0},
-                            {"quest scroll", 9904, 21}};
-    for (const Thing& t : things) {
-        ActPlayer p = Player(t.act, t.action);
-        ASSERT_EQ(TakeActData(&p), 1) << t.what;
-        const PicFrame* f = GetPic(p.pic, p.frame);
-        ASSERT_NE(f, nullptr) << t.what;
-        std::set<u16> colours;
-        for (u16 px : Decoded(f->pixels, f->size))
-            if (px != 619) colours.insert(px);
-        EXPECT_GE(colours.size(), 3u) << t.what;
-    }
-}
-
 TEST(PicCache, LoadsOnceReadsWithoutANodeTrimsTheOldestOfTheFullestBucketAndSampleActsWalk) {
     ArchiveRoot root(true);
     root.Open();

@@ -3,7 +3,10 @@
 // command panel, its list and the fighters' plates stands out from the sample art under it: on the
 // screen as the real tick draws it, the text's pixels differ in brightness from the box around them
 // by a clear margin. The plates' two numbers keep apart, and no caption of
-// a button stands out of its button.
+// a button stands out of its button. The sample's pictures as a player meets
+// them: the pier's deck under every place of the pier fight, each person's
+// face in the clothes of their figure, small pictures drawn and icons that
+// keep to their rows and fighters.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -14,9 +17,14 @@
 #include "battle/BattleController.h"
 #include "battle/BattleLists.h"
 #include "battle/BattleMenu.h"
+#include "battle/BattleFiles.h"
 #include "battle/BattleSide.h"
 #include "data/GameData.h"
+#include "engine/MyAct.h"
+#include "engine/PicPaint.h"
+#include "engine/Tsw.h"
 #include "map/MapManage.h"
+#include "mhdata/Archives.h"
 #include "mhdata/SampleBattle.h"
 #include "support/MenuSession.h"
 #include "ui/ActPic.h"
@@ -30,11 +38,12 @@ int Brightness(u16 canvas) {
     return (2 * r + 5 * g + b) / 8;
 }
 
-// A text in colour ink (stored 5-5-5) somewhere inside the box x, y, w, h.
+// A text in colour ink (stored 5-5-5) somewhere inside the box x, y, w, h;
+// an outlined text names its outline, which does not count as the box.
 struct TextSpot {
     const char* what;
     i32 x, y, w, h;
-    u16 ink;
+    u16 ink, outline = 0xFFFF;
 };
 
 constexpr u16 kBlack = 0, kWhite = 0x7FFF, kBlue = 31, kDarkRed = 18 << 10;
@@ -51,10 +60,16 @@ struct ReadableTextTest : MenuTest {
         int inked = 0;
         for (i32 y = t.y; y < t.y + t.h; ++y)
             for (i32 x = t.x; x < t.x + t.w; ++x) {
-                if (!inked_at(x, y)) continue;
+                if (!inked_at(x, y)) {
+                    // Under outlined text: the box is what lies round the outline.
+                    if (t.outline != 0xFFFF && ConvertPixelBack(CanvasAt(x, y)) != t.outline)
+                        ++beside[CanvasAt(x, y)];
+                    continue;
+                }
                 ++inked;
                 for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
-                    if (!inked_at(x + dx, y + dy)) ++beside[CanvasAt(x + dx, y + dy)];
+                    if (!inked_at(x + dx, y + dy) && t.outline == 0xFFFF)
+                        ++beside[CanvasAt(x + dx, y + dy)];
             }
         ASSERT_GE(inked, 8) << t.what << ": no text drawn";
         u16 box = 0;
@@ -149,6 +164,16 @@ TEST_F(ReadableTextTest, EveryTextStandsOutFromTheBoxUnderIt) {
              t.MoveTo(540, 110, 2);
          },
          Fixed({{"marked row", 470, 98, 130, 24, kWhite}, {"row", 470, 138, 130, 24, kWhite}})},
+        // Dark grey labels outlined pale, blue key names outlined beige.
+        {"settings",
+         [](ReadableTextTest& t) {
+             CloseToMap(t.h);
+             t.Open(12);
+         },
+         Fixed(
+             {{"labels", 44, 85, 70, 140, 10 << 10 | 9 << 5 | 9, 26 << 10 | 25 << 5 | 24},
+              {"key labels", 242, 260, 70, 140, 10 << 10 | 9 << 5 | 9, 26 << 10 | 25 << 5 | 24},
+              {"key names", 119, 260, 100, 140, 4 << 10 | 8 << 5 | 17, 23 << 10 | 25 << 5 | 26}})},
         {"battle", [](ReadableTextTest& t) { t.OpenBattle(); },
          [] {
              std::vector<TextSpot> v = {{"panel HP", 548, 60, 64, 13, kBlack},
@@ -225,6 +250,101 @@ TEST_F(ReadableTextTest, ButtonCaptionsStayInsideTheirButtons) {
             EXPECT_GE(inked, 40) << b.textX;
             EXPECT_EQ(outside, 0) << "caption at " << b.textX << " out of " << w << "x" << hgt;
         }
+    }
+}
+
+// The first frame an act's action shows, drawn at (0, 0) on a black screen
+// (stored 5-5-5 colours, 0 where clear), with its size.
+struct Drawn {
+    i32 w = 0, h = 0;
+    std::vector<u16> px = std::vector<u16>(640 * 480, 0);
+    u16 At(i32 x, i32 y) const { return ConvertPixelBack(px[static_cast<size_t>(y) * 640 + x]); }
+};
+Drawn DrawAct(u32 act, u32 action) {
+    Drawn d;
+    ActPlayer p;
+    p.act = act;
+    p.action = action;
+    PicFrame* f = TakeActData(&p) ? GetPic(p.pic, p.frame) : nullptr;
+    if (!f) return d;
+    u16* canvas = gPaintBuf;
+    gPaintBuf = d.px.data();
+    gCurPic = f->pixels;
+    PutPic(0, 0, f->width, f->height, 0, nullptr);
+    gPaintBuf = canvas;
+    d.w = f->width, d.h = f->height;
+    return d;
+}
+int Red(u16 c) {
+    return c >> 10 & 31;
+}
+int Blue(u16 c) {
+    return c & 31;
+}
+
+// Every formation place (the fixed table of the battle's set-up) and each
+// pirate's place of the pier fight, with the 40 x 12 shadow round the feet,
+// stands on the deck's brown planks, not on the blue sea.
+TEST_F(ReadableTextTest, HarbourDeckHoldsEveryPlaceOfThePierFight) {
+    std::vector<std::pair<i32, i32>> places = {{510, 262}, {440, 314}, {352, 364},
+                                               {568, 306}, {510, 362}, {422, 394}};
+    u32 music = 0;
+    LoadBattleFiles(sample_battle::kPierFight, &music);
+    for (const EnemySlot& e : gBattlefield.enemies)
+        if (e.monster != 0xFFFFFFFF) places.push_back({e.x, e.z + e.y});
+    ASSERT_EQ(places.size(), 8u);
+    const Drawn deck = DrawAct(sample_battle::kHarbourAct, 0);
+    ASSERT_EQ(deck.w, 640);
+    for (auto [x, feet] : places)
+        for (i32 y = feet - 6; y < feet + 6; ++y)
+            for (i32 dx = -20; dx < 20; dx += 3)
+                ASSERT_GT(Red(deck.At(x + dx, y)), Blue(deck.At(x + dx, y))) << x << "," << y;
+}
+
+// A face's shoulders (its bottom rows, inside the rim) are in a colour the
+// person's own standing figure wears.
+TEST_F(ReadableTextTest, EachPersonsFaceWearsTheClothesOfTheirFigure) {
+    for (u32 person = 0; person < sample_art::kPeopleCount; ++person) {
+        const u32 act = sample_art::kPeopleFirst + person;
+        const Drawn figure = DrawAct(act, sample_art::kActionStand + 1);
+        const Drawn face = DrawAct(act, sample_art::kActionFace);
+        ASSERT_GT(face.w, 8) << person;
+        std::set<u16> worn;
+        for (i32 y = 0; y < figure.h; ++y)
+            for (i32 x = 0; x < figure.w; ++x) worn.insert(figure.At(x, y));
+        EXPECT_TRUE(worn.count(face.At(face.w / 4, face.h - 4))) << "person " << person;
+    }
+}
+
+// The sample's small pictures are drawn, not flat squares: every item-type
+// icon (9901/0..28) and status icon (30..44), no two icons alike, the birds
+// crossing the map, the battle cursor while nobody can be commanded, a god
+// form's portrait in the creature ring, the town's well and the quest log's
+// scroll. An item icon fits the lists' rows: at most 23 wide and 20 high (a
+// battle list's rows are 20 apart, the name 23 pixels right of the icon). A
+// row of up to three status icons stays inside a party member's 60-pixel
+// plate, up to two inside an enemy's 44: the row of n starts 9 n left of the
+// plate's middle, each icon one pixel past the last.
+TEST_F(ReadableTextTest, SmallPicturesAreDrawnAndIconsKeepToTheirRowsAndFighters) {
+    std::vector<std::pair<u32, u32>> things = {{9005, 52}, {9005, 55}, {9005, 56},
+                                               {9102, 0},  {11005, 2}, {sample_art::kMapObject, 0},
+                                               {9904, 21}};
+    for (u32 a = 0; a < 45; ++a)
+        if (a != 29) things.push_back({9901, a});
+    std::set<std::vector<u16>> icons;
+    for (auto [act, a] : things) {
+        const Drawn d = DrawAct(act, a);
+        std::vector<u16> px;
+        for (i32 y = 0; y < d.h; ++y)
+            for (i32 x = 0; x < d.w; ++x) px.push_back(d.At(x, y));
+        std::set<u16> colours(px.begin(), px.end());
+        colours.erase(0);  // clear
+        EXPECT_GE(colours.size(), 3u) << act << "/" << a << " is flat";
+        if (act != 9901) continue;
+        EXPECT_TRUE(icons.insert(px).second) << "icon " << a << " repeats another";
+        EXPECT_TRUE(a >= 29 || (d.w <= 23 && d.h <= 20)) << a;
+        for (auto [n, plate] : {std::pair{3, 60}, std::pair{2, 44}})
+            EXPECT_TRUE(a < 30 || -9 * n + n * (d.w + 1) - 2 <= plate / 2 - 1) << a << " x" << n;
     }
 }
 

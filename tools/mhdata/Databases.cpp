@@ -13,6 +13,7 @@
 #include "mhdata/SampleFigures.h"
 #include "mhdata/SampleMenu.h"
 #include "mhdata/SampleSkillMenu.h"
+#include "mhdata/SampleIcons.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ EquipageData SampleEquipage(i32 id, const char* name, i32 kind, i32 mode, i32 pr
     e.bonusMode = mode;
     e.enhanceLeft = 3;
     e.look = id % 4;
-    e.icon = id;
+    e.icon = sample_icons::EquipIcon(kind);
     return e;
 }
 

@@ -15,6 +15,7 @@
 #include "mhdata/FileOut.h"
 #include "mhdata/SampleBattle.h"
 #include "mhdata/SampleFigures.h"
+#include "mhdata/SampleIcons.h"
 #include "mhdata/SampleShop.h"
 
 const InterfaceActInfo kInterfaceActs[] = {
@@ -27,6 +28,8 @@ const int kInterfaceActCount = sizeof(kInterfaceActs) / sizeof(kInterfaceActs[0]
 
 namespace {
 constexpr u16 kKeyA = 619, kKeyB = 12703;
+// The offering page's ornament control, where its whole-screen overlay hangs.
+constexpr i16 kOrnamentX = 220, kOrnamentY = 40;
 
 bool IsFullScreen(u32 act, u32 action) {
     switch (act) {
@@ -65,8 +68,10 @@ constexpr TextBox kTextBoxes[] = {
     {9907, 34, 35, kPaper, 104, 146},  // the quantity box, its buttons on the band
     {9907, 22, 23, kPaper, 0, 42},     // the buy and sell lists' panel under its title
     {9907, 12, 13, kPaper, 0, 42},     // the strengthening lists under their titles
-    {9900, 2, 2, kPaper, 0, 42},       // the menu pages' list area and the chooser's
-    {9900, 4, 4, kPaper, 0, 42},
+    // The menu pages' list area and the chooser's: paper below a clear band,
+    // which each page's own backdrop fills under its title (see PaintShape).
+    {9900, 2, 2, kPaper, 0, 0},
+    {9900, 4, 4, kPaper, 0, 0},
     {9907, 16, 16, kPale, 0, 0},  // row highlights under black names
     {9907, 24, 24, kPale, 0, 0},
     {9900, 6, 6, kPale, 0, 0},
@@ -115,8 +120,9 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
     } else if (act == 9002 && action >= 7 && action <= 14) {
         *w = 140;  // title buttons: the cursor point (145 + 150k, 440) lies inside
         *h = 50;
-    } else if (act == 9902 && action == 0) {
-        *w = 440;  // the chooser's and the offering page's backdrop, left of the list
+    } else if (act == 9902 && (action == 0 || action == 49)) {
+        // The offering page's backdrop (the chooser's shadow) and its overlay.
+        *w = 640;
         *h = 480;
     } else if (act == 9902 && action >= 8 && action <= 27) {
         *w = 150;  // a form's large picture, above its name at (45, 197)
@@ -149,7 +155,10 @@ void InterfaceFrameSize(u32 act, u32 action, i32* w, i32* h) {
         *h = 84;
     } else if (act == 9901) {
         // Item-type icons end before the names 22 pixels on; status icons.
-        *w = *h = action <= 28 ? 20 : 24;
+        using namespace sample_icons;
+        const bool status = action >= 30 && action < 30 + kStatusIconCount;
+        *w = status ? kStatusIconW : kItemIconSide;
+        *h = status ? kStatusIconH : kItemIconSide;
     } else if (act == 9900 && (action == 2 || action == 4)) {
         *w = 170;  // the list area over the side column
         *h = 290;
@@ -241,10 +250,6 @@ const char* InterfaceCaption(u32 act, u32 action, int* size) {
         *size = 16;  // the save tool's arrows: back a page at the top, on at the bottom
         return action == 0 ? "▲" : "▼";
     }
-    if (act == 9902 && action == 49) {
-        *size = 16;  // the ornament before the offering value
-        return "供奉值";
-    }
     // The shop's tabs (9907, actions 1..4 normal, 5..8 the current side).
     static const char* const kShopTabs[4] = {"買", "賣", "強化", "離開"};
     if (act == 9907 && action >= 1 && action <= 8) {
@@ -261,6 +266,12 @@ void InterfaceHotSpot(u32 act, u32 action, i16* x, i16* y) {
         // hint line: the picture stands right of the ability numbers instead.
         *x = -240;
         *y = -60;
+    }
+    if (act == 9902 && action == 49) {
+        // The offering page's overlay is a whole screen; its control stands
+        // at the ornament's place (220, 40).
+        *x = kOrnamentX;
+        *y = kOrnamentY;
     }
 }
 
@@ -329,10 +340,10 @@ std::vector<PanelLabel> MakePanelLabels() {
     // the attack and defence changes stand 26 and 81 pixels into it.
     v.push_back({9907, 40, 1, 10, "攻擊", 12});
     v.push_back({9907, 40, 55, 10, "防禦", 12});
-    // The offering page (9902/0): a form's attack, defence, hit rate, evasion
+    // The offering page (its overlay 9902/49): a form's attack, defence, hit rate, evasion
     // and ratios, numbers from x -6 and 90.
-    StatRows(&v, 9902, 0, 20, 96, {{235, {"攻擊", "防禦"}}, {257, {"命中", "迴避"}}});
-    for (StatRow r : kRatioRows) StatRows(&v, 9902, 0, 20, 96, {{279 + r.first, r.second}});
+    StatRows(&v, 9902, 49, 20, 96, {{235, {"攻擊", "防禦"}}, {257, {"命中", "迴避"}}});
+    for (StatRow r : kRatioRows) StatRows(&v, 9902, 49, 20, 96, {{279 + r.first, r.second}});
     // The transformation page (9903/0): a form's values from x 215 and 311,
     // and a heading over its skill rows.
     AbilityPanel(&v, 9903, 0, 245, 96, 80, 197);
@@ -456,6 +467,15 @@ bool DrawQuestScroll(u32 act, u32 a, ArchiveFrame* f) {
     return true;
 }
 
+// The item-type icons (9901/0..28) and the status icons (9901/30..44).
+bool DrawIcon(u32 act, u32 a, ArchiveFrame* f) {
+    using namespace sample_icons;
+    if (act != 9901) return false;
+    if (a < kItemIconCount) *f = ItemIconFigure(static_cast<i32>(a));
+    if (a >= 30 && a < 30 + kStatusIconCount) *f = StatusIconFigure(static_cast<i32>(a) - 30);
+    return true;
+}
+
 // The battle cursor while nobody can be commanded (9102).
 bool DrawBattleCursor(u32 act, ArchiveFrame* f) {
     if (act != 9102) return false;
@@ -463,25 +483,65 @@ bool DrawBattleCursor(u32 act, ArchiveFrame* f) {
     return true;
 }
 
-// The dark band of a text box; the clear inside of a place mark; the
-// offering page's backdrop (act 9902 action 0), which the item chooser also
-// lays over the map as a black silhouette: a frame round the page and a
-// panel under the form's values, clear elsewhere, so the chooser frames the
-// map and blacks out only that panel.
+void Fill(ArchiveFrame* f, i32 x0, i32 y0, i32 x1, i32 y1, u16 c) {
+    for (i32 y = std::max(y0, 0); y < std::min(y1, f->h); ++y)
+        for (i32 x = std::max(x0, 0); x < std::min(x1, f->w); ++x)
+            f->pixels[static_cast<size_t>(y) * f->w + x] = c;
+}
+
+// The offering page's backdrop (act 9902 action 0), which the item chooser
+// lays over the map in black: only the shadow of the list and its arrow
+// column, cast down and right; the page's own parts are in its overlay.
+void PaintOfferingBackdrop(ArchiveFrame* f) {
+    using namespace list_art;
+    Fill(f, 0, 0, f->w, f->h, kKeyA);
+    const i32 d = kListShadow;
+    Fill(f, kListX + d, kListY + kListBand + d, kArrowX + d, kListY + kListH + d, kNight);
+    Fill(f, kArrowX + d, kArrowTop + d, kArrowX + kArrowW + d, kArrowBottom + d, kNight);
+}
+
+// The offering page's overlay (act 9902 action 49, hung on the ornament's
+// control): a frame round the left of the page, the panel under the form's
+// values (their names are panel labels), the ornament before the offering
+// value and the dark band under the page's title over the monster list.
+void PaintOfferingOverlay(ArchiveFrame* f) {
+    using namespace list_art;
+    Fill(f, 0, 0, f->w, f->h, kKeyA);
+    Fill(f, 0, 0, 440, 480, InterfaceColor(9902, 0));
+    Fill(f, 6, 6, 434, 474, kKeyA);
+    Fill(f, 10, 226, 204, 366, kNight);
+    Fill(f, kListX, kListY, kListX + kListW, kListY + kListBand, kDeep);
+    constexpr i32 kW = 96, kH = 32;
+    ArchiveFrame ornament = figures::Blank(kW, kH, InterfaceColor(9902, 49));
+    DrawCaptionAt(&ornament, "供奉值", 16, -1, (kH - 16) / 2);
+    for (i32 y = 0; y < kH; ++y)
+        for (i32 x = 0; x < kW; ++x)
+            f->pixels[static_cast<size_t>(kOrnamentY + y) * f->w + kOrnamentX + x] =
+                ornament.pixels[static_cast<size_t>(y) * kW + x];
+}
+
+// The dark band of a text box; the clear inside of a place mark; the list
+// area's clear band, dark on the backdrops and side columns of the pages
+// that title their list there, the map itself over the item chooser, which
+// has no title; the offering page's pictures; the settings page's paper.
 void PaintShape(u32 act, u32 a, ArchiveFrame* f) {
-    auto fill = [f](i32 x0, i32 y0, i32 x1, i32 y1, u16 c) {
-        for (i32 y = std::max(y0, 0); y < std::min(y1, f->h); ++y)
-            for (i32 x = std::max(x0, 0); x < std::min(x1, f->w); ++x)
-                f->pixels[static_cast<size_t>(y) * f->w + x] = c;
-    };
-    if (const TextBox* b = TextBoxOf(act, a)) fill(0, b->bandTop, f->w, b->bandBottom, kDeep);
-    if (IsPlaceMark(act, a)) fill(3, 3, f->w - 3, f->h - 3, kKeyA);
-    if (act == 9902 && a == 0) {
-        fill(6, 6, f->w - 6, f->h - 6, kKeyA);
-        // The values' panel is solid: its labels are part of the picture, so
-        // the chooser's silhouette shows one black panel there and no
-        // letters black on a half-shaded map.
-        fill(10, 226, 204, 366, kNight);
+    using namespace list_art;
+    if (const TextBox* b = TextBoxOf(act, a)) Fill(f, 0, b->bandTop, f->w, b->bandBottom, kDeep);
+    if (IsPlaceMark(act, a)) Fill(f, 3, 3, f->w - 3, f->h - 3, kKeyA);
+    if (act == 9900 && (a == 2 || a == 4)) Fill(f, 0, 0, f->w, kListBand, kKeyA);
+    if ((act == 9900 || act == 9903) && a == 0)
+        Fill(f, kListX, kListY, kListX + kListW, kListY + kListBand, kDeep);
+    // The side column under a page's list (or its system rows) titles itself
+    // on the same band.
+    if (act == 9900 && (a == 1 || a == 3)) Fill(f, 0, 0, f->w, kListBand, kDeep);
+    if (act == 9902 && a == 0) PaintOfferingBackdrop(f);
+    if (act == 9902 && a == 49) PaintOfferingOverlay(f);
+    if (act == 9906 && a == 0) {
+        // The settings page: its dark labels and brown key names stand on a
+        // paper panel in a rim; the right side stays dark under the white
+        // title, money and play time.
+        Fill(f, 18, 62, 430, 414, figures::Rgb(18, 14, 8));
+        Fill(f, 21, 65, 427, 411, kPaper);
     }
 }
 
@@ -497,6 +557,7 @@ ArchivePicture InterfacePicture(const InterfaceActInfo& info) {
         DrawTitleName(info.act, a, &f);
         DrawBird(info.act, a, &f);
         DrawBattleCursor(info.act, &f);
+        DrawIcon(info.act, a, &f);
         DrawQuestScroll(info.act, a, &f);
         int size = 0;
         if (const char* caption = InterfaceCaption(info.act, a, &size))

@@ -37,6 +37,16 @@ struct ArchiveFrame;
 void DrawCaptionAt(ArchiveFrame* f, const char* utf8, int size, int x, int y);
 // The same in the given ink and shadow colours (stored 5-5-5).
 void DrawCaptionInk(ArchiveFrame* f, const char* utf8, int size, int x, int y, u16 ink, u16 shadow);
+// The list area (act 9900 actions 2 and 4) that the menu pages and the item
+// chooser put at (kListX, kListY): kListW x kListH, its top kListBand rows
+// clear; its arrow column is kArrowW wide at kArrowX from row kArrowTop down
+// to kArrowBottom. The chooser's shadow (act 9902 action 0) lies kListShadow
+// pixels right of and below the list below its band and the arrow column.
+namespace list_art {
+constexpr i32 kListX = 440, kListY = 48, kListW = 170, kListH = 290, kListBand = 42;
+constexpr i32 kArrowX = 610, kArrowW = 16, kArrowTop = 80, kArrowBottom = 346;
+constexpr i32 kListShadow = 8;
+}  // namespace list_art
 // The interface acts and how many actions each has.
 struct InterfaceActInfo {
     u32 act;

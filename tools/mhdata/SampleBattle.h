@@ -19,6 +19,10 @@ constexpr u32 kHarbourAct = 15113;   // the pier fight's backdrop
 // (over the fighters) two posts kPostW wide at the screen's sides from row
 // kPostTop down; the rest of layers 2 and 3 is transparent. Their acts name a
 // hot spot (kBackdropHotX, kBackdropHotY) that the battle scene does not use.
+// The harbour's layer 1 is the pier's deck from row kPierDeckTop down: every
+// place of the party's formation and of the pier fight's pirates, with its
+// shadow, stands on the planks.
+constexpr i32 kPierDeckTop = 244;
 constexpr i32 kLayerW = 640, kLayerH = 480;
 constexpr i32 kHillTop = 120, kHillBottom = 200;
 constexpr i32 kPostW = 24, kPostTop = 240;

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "mhdata/Databases.h"
+#include "mhdata/SampleIcons.h"
 
 namespace {
 using namespace sampleEquip;
@@ -30,8 +31,9 @@ void AppendEquipPieces(std::vector<EquipageData>& equipages) {
     const char* names[kWeaponCount] = {"銅劍", "鐵劍", "鋼劍", "彎刀", "斧頭"};
     for (i32 k = 0; k < kWeaponCount; ++k) {
         i32 id = kFirstPiece + k;
-        // Every third weapon leaves role 0 out; the icons run from 8 upwards.
-        EquipageData e = Piece(id, names[k], 1, 1, 8 + k, k % 3 == 1 ? kNoRole0Mask : 0xFF);
+        // Every third weapon leaves role 0 out.
+        EquipageData e =
+            Piece(id, names[k], 1, 1, sample_icons::kIconSword, k % 3 == 1 ? kNoRole0Mask : 0xFF);
         e.attack = 4 + 2 * k;
         e.hitRate = k % 2 ? 5 : -5;
         e.strength = k % 4 == 0 ? 2 : 0;

@@ -12,6 +12,7 @@
 #include "mhdata/Databases.h"
 #include "mhdata/InterfaceArt.h"
 #include "mhdata/SampleFigures.h"
+#include "mhdata/SampleIcons.h"
 
 namespace {
 
@@ -147,7 +148,12 @@ i32 BattleItemPrice(i32 id) {
     return 30 + 10 * id;
 }
 i32 BattleItemIcon(i32 id) {
-    return id % 29;
+    using namespace sample_icons;
+    using namespace sample;
+    return id == kFireFlask      ? kIconFireFlask
+           : id == kPoisonNeedle ? kIconNeedle
+           : id == kScroll       ? kIconScroll
+                                 : kIconCharm;
 }
 
 void Items(DatabaseSet& set) {

@@ -837,8 +837,21 @@ ArchiveFrame PortraitFigure(i32 w, i32 h, i32 role, u16 back, u16 rim) {
 
 ArchiveFrame FaceFigure(u32 person) {
     ArchiveFrame f = Blank(kFaceSide, kFaceSide, kPortraitBackdrop);
-    // The map's people: the first and the third in short hair, the second long-haired.
-    Over(f, Bust(kFaceSide, kFaceSide, kTownsfolk[person % 6], person % 3 == 1, false));
+    // The map's people: the first and the third in short hair, the second
+    // long-haired; the guard in his grey tunic under a steel helmet with a
+    // brim above the eyes and a strap down each cheek.
+    const bool guard = person == sample_art::kGuardPerson;
+    const Clothes& c = guard ? kGuardClothes : kTownsfolk[person % 6];
+    Over(f, Bust(kFaceSide, kFaceSide, c, !guard && person % 3 == 1, false));
+    if (guard) {
+        const u16 steel = Rgb(21, 23, 25);
+        const i32 cx = kFaceSide / 2, hy = kFaceSide - kFaceSide * 53 / 100;
+        Oval(f, cx, hy - 8, 10, 6, steel);
+        Box(f, cx - 11, hy - 3, 23, 2, Shade(steel, -6));
+        Box(f, cx - 7, hy - 1, 1, 7, Shade(steel, -6));
+        Box(f, cx + 7, hy - 1, 1, 7, Shade(steel, -6));
+        Box(f, cx - 3, hy - 12, 6, 2, Shade(steel, 4));  // the light on its crown
+    }
     Rim(f, kPortraitRim);
     return f;
 }
@@ -873,7 +886,8 @@ namespace {
 
 using namespace sample_battle;
 
-constexpr i32 kHorizon = kHillBottom;  // the hills stand on it
+constexpr i32 kHorizon = kHillBottom;       // the hills stand on it
+constexpr i32 kSceneDeckTop = kShipBottom;  // the ship sails on the rows above
 
 // A small fixed hash for textures: the same picture every run.
 u32 Hash(i32 x, i32 y) {
@@ -889,7 +903,9 @@ u16 Sky(bool harbour, i32 y) {
     return Mix(top, low, std::min(y, kHorizon) * 256 / kHorizon);
 }
 
-u16 Ground(bool harbour, i32 x, i32 y) {
+// The harbour's deck starts at row deckTop: lower in the scenes, where the
+// ship lies beside the pier, higher in battle, where it holds every place.
+u16 Ground(bool harbour, i32 x, i32 y, i32 deckTop) {
     const i32 depth = (y - kHorizon) * 256 / (480 - kHorizon);
     if (!harbour) {
         u16 c = Mix(Rgb(8, 16, 6), Rgb(12, 24, 7), depth);
@@ -897,14 +913,16 @@ u16 Ground(bool harbour, i32 x, i32 y) {
         if (Hash(x, y / 3) % 41 == 0) c = Shade(c, -3);
         return c;
     }
-    if (y < 290) {  // the sea beyond the pier
+    if (y < deckTop) {  // the sea beyond the pier
         u16 c = Mix(Rgb(4, 10, 18), Rgb(6, 14, 22), (y - kHorizon) * 256 / 90);
         return (x / 6 + y * 3) % 29 == 0 ? Shade(c, 6) : c;
     }
-    // Planks across the screen, seams every 24 rows and board ends staggered.
-    const i32 row = (y - 290) / 24;
+    // The deck's edge beam, then planks across the screen, seams every 24
+    // rows and board ends staggered.
+    if (y < deckTop + 4) return y == deckTop + 3 ? Rgb(6, 4, 2) : Rgb(22, 15, 8);
+    const i32 row = (y - deckTop) / 24;
     u16 c = Mix(Rgb(15, 10, 5), Rgb(20, 13, 7), depth);
-    if ((y - 290) % 24 == 0 || (x + row * 97) % 160 == 0) return Shade(c, -6);
+    if ((y - deckTop) % 24 == 0 || (x + row * 97) % 160 == 0) return Shade(c, -6);
     return Hash(x / 8, y) % 7 == 0 ? Shade(c, -1) : c;
 }
 
@@ -920,12 +938,12 @@ i32 Ridge(i32 x) {
     return ridge;
 }
 
-ArchiveFrame Layer1(bool harbour) {
+ArchiveFrame Layer1(bool harbour, i32 deckTop = kSceneDeckTop) {
     ArchiveFrame f = Blank(kLayerW, kLayerH);
     for (i32 y = 0; y < kLayerH; ++y)
         for (i32 x = 0; x < kLayerW; ++x)
             f.pixels[static_cast<size_t>(y) * kLayerW + x] =
-                y < kHorizon ? Sky(harbour, y) : Ground(harbour, x, y);
+                y < kHorizon ? Sky(harbour, y) : Ground(harbour, x, y, deckTop);
     // Clouds (or the low sun over the harbour).
     if (harbour) {
         Oval(f, 520, 90, 26, 26, Rgb(31, 26, 14));
@@ -983,7 +1001,8 @@ ArchiveFrame Layer3(bool harbour) {
 }  // namespace
 
 ArchiveFrame BackdropFigure(bool harbour, int k) {
-    return k == 1 ? Layer1(harbour) : (k == 2 ? Layer2(harbour) : Layer3(harbour));
+    if (k == 1) return Layer1(harbour, kPierDeckTop);
+    return k == 2 ? Layer2(harbour) : Layer3(harbour);
 }
 
 namespace {
