@@ -292,10 +292,10 @@ TEST_F(Sides, TheSampleThiefCanBeRobbedAndTheBossStandsFirst) {
     cFighter& boss = gEnemySide.fighters[0];
     cFighter& thief = gEnemySide.fighters[1];
     thief.status = kStSleep;
-    EXPECT_EQ((std::vector<i32>{static_cast<i32>(boss.pic), boss.specialSkill, thief.hpRegen,
+    EXPECT_EQ((std::vector<i32>{static_cast<i32>(boss.pic), boss.hpRegenPercent, thief.hpRegen,
                                 thief.theftRate, thief.stats.TheftItem(), RollTheft(thief, boss),
                                 RollTheft(thief, boss)}),
-              (std::vector<i32>{222, sample::kPoisonMist, 5, 40, sample::kHerb, 1, 0}));
+              (std::vector<i32>{222, 100, 5, 40, sample::kHerb, 1, 0}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // and the captain's raid lost and unpaid on every roll of the dice.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "mhdata/Databases.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleFighters.h"
+#include "story/PartyCommands.h"
 #include "support/SampleSession.h"
 #include "ui/UiInput.h"
 
@@ -119,12 +121,29 @@ TEST_F(StoryBranches, PierFightEndsByCaptureOrIsLost) {
         if (c.beaten) ++taken[sample::kPirate], ++taken[sample::kPirateMate];
         EXPECT_EQ(std::vector<i32>(gOwnedMonsters, gOwnedMonsters + gMonsterCount), taken);
         EXPECT_EQ(static_cast<i64>(gScriptVars[0]), money) << "no gold";
-        // The talk goes on: the ship's video and the way out after a victory,
-        // the pirates' words on the pier after a loss.
-        ASSERT_TRUE(ConfirmUntil([&] { return (gRunState & kRunVideo) || s.TalkFree(); }));
-        EXPECT_EQ(GetGameFlag(kSamplePiratesFlag), c.beaten ? 1 : 0);
-        EXPECT_EQ(GetGameFlag(kSurviveLoss), 0);
-        EXPECT_EQ(gFrameId, kMapMode) << "the game goes on";
+        // The talk to its end: the ship's video (Esc stops it) and the way out
+        // to the world map after a victory, the pirates' words on the pier
+        // after a loss; the game goes on.
+        for (int i = 0; i < 100 && !(s.TalkFree() && gFrameId == kMapMode); ++i) {
+            if (gRunState & kRunVideo) h.PostKeyUp(VK_ESCAPE);
+            TapKey(h, s.Confirm(), 4);
+        }
+        EXPECT_EQ(gMapId, c.beaten ? kWorld : kTown);
+        EXPECT_EQ(std::pair(GetGameFlag(kSamplePiratesFlag), GetGameFlag(kSurviveLoss)),
+                  std::pair(c.beaten ? 1 : 0, 0));
+        // The harbour master asked twice: his bounty paid once after a
+        // victory (50 and two big potions), posted and unpaid after a loss.
+        const i64 purse = gScriptVars[0];
+        const i32 potions = gOwnedItems[sample::kBigPotion];
+        for (int k = 0; k < 2; ++k) {
+            StartTalk(static_cast<u16>(kSampleRewardTalk), 100);
+            ASSERT_TRUE(s.ConfirmUntilTalkEnds());
+        }
+        EXPECT_EQ(std::tuple(gScriptVars[0] - purse, gOwnedItems[sample::kBigPotion] - potions,
+                             gQuestList),
+                  c.beaten
+                      ? std::tuple(50, 2, std::deque<u32>{kSampleKeeperQuest})
+                      : std::tuple(0, 0, std::deque<u32>{kSampleKeeperQuest, kSampleBountyQuest}));
     }
 }
 

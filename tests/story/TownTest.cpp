@@ -227,34 +227,6 @@ TEST(Reach, WalkingPeopleTalkAndTheCountdownRunsOut) {
     });
 }
 
-// The harbour master posts a bounty of his own on the pirates, pays it once
-// they have left the pier, and only once.
-TEST(Reach, TheHarbourMasterPaysHisBountyOnce) {
-    Play([](Harness&, SampleSession& s) {
-        const u32 money = gScriptVars[0];
-        const i32 herbs = gOwnedItems[1];
-        auto talk = [&s] {
-            StartTalk(static_cast<u16>(kSampleRewardTalk), 100);
-            EXPECT_TRUE(s.ConfirmUntilTalkEnds());
-        };
-        const std::deque<u32> bounty{kSampleKeeperQuest, kSampleBountyQuest};
-        // Before the pirates go: the quest, no pay.
-        talk();
-        EXPECT_EQ(std::tuple(gQuestList, gScriptVars[0], gOwnedItems[1]),
-                  std::tuple(bounty, money, herbs));
-        char name[40] = {};
-        ReadNameText(kSampleBountyQuest, sizeof(name), name, "%Q");
-        EXPECT_EQ(std::string(name), Utf8ToBig5("港務長的賞金"));
-        // Twice after: paid once, the quest closed.
-        SetGameFlag(kSamplePiratesFlag);
-        for (int k = 0; k < 2; ++k) {
-            talk();
-            EXPECT_EQ(std::tuple(gQuestList, gScriptVars[0], gOwnedItems[1]),
-                      std::tuple(std::deque<u32>{kSampleKeeperQuest}, money + 50, herbs + 2));
-        }
-    });
-}
-
 // Every person takes his cells: a shown person's footprint is marked taken
 // (the state's 0x4000 adds the blocking cell bit), so walkers stop in front
 // of him. Walked by the keys from the street into the collector, the store
