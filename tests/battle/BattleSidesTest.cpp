@@ -276,26 +276,4 @@ TEST_F(Sides, ReadyCyclingGaugesAndTargets) {
               (std::vector<i32>{-15, 0, 0, kCmdFlee, 14, kCmdNone}));
 }
 
-TEST_F(Sides, TheSampleThiefCanBeRobbedAndTheBossStandsFirst) {
-    const DatabaseSet set = MakeSampleDatabases();
-    for (DatabaseFile f : {kMonsterDataFile, kItemDataFile, kSkillDataFile}) {
-        const std::vector<u8> bytes = DatabaseFileBytes(set, f);
-        ASSERT_TRUE(LoadDatabaseBytes(f, bytes.data(), bytes.size(), "sample"));
-    }
-    const EnemySpot spots[kSetupPositions] = {
-        {sample::kThief, 0, 200, 0, 200}, {sample::kBoss, 1, 300, 0, 300}, {kNoMonster, 0, 0, 0, 0},
-        {kNoMonster, 0, 0, 0, 0},         {kNoMonster, 0, 0, 0, 0},        {kNoMonster, 0, 0, 0, 0},
-    };
-    SetBattleRandomSource(nullptr);
-    gEnemySide.SetupEnemies(spots);
-    ASSERT_EQ(gEnemySide.count, 2);
-    cFighter& boss = gEnemySide.fighters[0];
-    cFighter& thief = gEnemySide.fighters[1];
-    thief.status = kStSleep;
-    EXPECT_EQ((std::vector<i32>{static_cast<i32>(boss.pic), boss.hpRegenPercent, thief.hpRegen,
-                                thief.theftRate, thief.stats.TheftItem(), RollTheft(thief, boss),
-                                RollTheft(thief, boss)}),
-              (std::vector<i32>{222, 100, 5, 40, sample::kHerb, 1, 0}));
-}
-
 }  // namespace
