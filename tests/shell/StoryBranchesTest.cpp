@@ -188,7 +188,12 @@ TEST_P(Raid, LostAndUnpaidOnEverySeed) {
         InitRandom(seed);
         ASSERT_TRUE(h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 100));
         if (autoBattle) s.Tap(static_cast<u8>(gKeyBindings[kKeyAutoAttack]));
-        EXPECT_EQ(PlayRings([](i32 role) { return RowOf(role, kRingAttack); }), kOutcomeDefeat);
+        // Each ring attacks; none has the flight while the captain stands.
+        EXPECT_EQ(PlayRings([](i32 role) {
+                      EXPECT_FALSE(gCommandRows[role][RowOf(role, kRingFlee)].enabled) << role;
+                      return RowOf(role, kRingAttack);
+                  }),
+                  kOutcomeDefeat);
         EXPECT_EQ(static_cast<i64>(gScriptVars[0]), money) << "the captain's gold";
         EXPECT_EQ(Experience(), experience);
         // The legend, and the keeper rows the party to the pier.
