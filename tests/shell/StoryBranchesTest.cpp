@@ -27,8 +27,6 @@ using namespace sampleMap;
 
 namespace {
 
-constexpr int kSurviveLoss = 322;
-
 struct StoryBranches : ::testing::Test {
     Harness h;
     SampleSession s{h};
@@ -129,7 +127,7 @@ TEST_F(StoryBranches, PierFightEndsByCaptureOrIsLost) {
             TapKey(h, s.Confirm(), 4);
         }
         EXPECT_EQ(gMapId, c.beaten ? kWorld : kTown);
-        EXPECT_EQ(std::pair(GetGameFlag(kSamplePiratesFlag), GetGameFlag(kSurviveLoss)),
+        EXPECT_EQ(std::pair(GetGameFlag(kSamplePiratesFlag), GetGameFlag(kSurviveLossFlag)),
                   std::pair(c.beaten ? 1 : 0, 0));
         // The harbour master asked twice: his bounty paid once after a
         // victory (50 and two big potions), posted and unpaid after a loss.
