@@ -1073,23 +1073,4 @@ TEST_F(PlayThrough, TitleToEnding) {
     }
 }
 
-// The pirates' fight lost: after the raid (its flag set as the raid leaves
-// it) and a quick save, the party worn down to 1 HP each waits in every ring
-// until it falls. The end picture follows, then the title, where F10 still
-// loads the quick save: in front of the pier, the pirates there.
-TEST_F(PlayThrough, APierFightLostEndsTheGame) {
-    ASSERT_NO_FATAL_FAILURE(NewGame());
-    SetGameFlag(kSampleRaidFlag);
-    ASSERT_NO_FATAL_FAILURE(s.Walk({{kArrowRight, pier->x, 10}, {kArrowUp, pier->x, 7}}));
-    ASSERT_NO_FATAL_FAILURE(QuickSave());
-    for (i32 m : gParty)
-        if (m >= 0) gRoleStats[m].hp = 1;
-    ASSERT_NO_FATAL_FAILURE(PierFightBegins());
-    ASSERT_NO_FATAL_FAILURE(EveryRingChooses(kWaitRow, 400, kOutcomeDefeat));
-    ASSERT_NO_FATAL_FAILURE(Reached(kEndPicture));
-    for (int i = 0; i < 40 && gFrameId != Screen(0); ++i) TapKey(h, s.Confirm(), 4);
-    ASSERT_NO_FATAL_FAILURE(Reached(0));
-    ASSERT_NO_FATAL_FAILURE(QuickLoadFromTheTitle(7));
-}
-
 }  // namespace

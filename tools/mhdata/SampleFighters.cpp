@@ -92,13 +92,20 @@ void Monsters(DatabaseSet& set) {
         }
         set.monsters.push_back(Fighter(id, "野怪", 0, 1 + id % 9, 4 + id % 7));
     }
-    m = Fighter(kBoss, "海盜船長", 0, 30, 30);
-    m.captureRate = 0;
-    m.fleeRate = 0;
+    // The captain of the raid nobody wins. A kind other than 0 or 1 (not a
+    // form) keeps him on the field and the party on it: he never runs, the
+    // party's flight is closed and he cannot be captured. Poison does not take
+    // him, and at each of his turns he is whole again: the party would have
+    // to strike down five times an ordinary level-30 fighter's HP between two
+    // of his turns.
+    m = Fighter(kBoss, "海盜船長", 2, 30, 30);
+    m.maxHp = m.hp = 5 * 60 * m.level;
+    m.ratios[kPoison] = 0;
+    m.specialEffect[0] = 2;  // regenerates all of his HP a turn
+    m.specialEffect[1] = 100;
     m.specials[0] = {kThunder, 3};
+    m.specials[1] = {kPoisonMist, 2};
     m.specialChance = 40;
-    m.specialEffect[0] = 6;
-    m.specialEffect[4] = kPoisonMist;
     set.monsters.push_back(m);
 }
 

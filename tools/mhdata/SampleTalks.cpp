@@ -134,11 +134,13 @@ talk kSampleShopTalk
 talk kSampleBattleTalk
     # A fight on the pier: battle 1, the harbour master stays out of sight meanwhile.
     # The pirates wait for their captain's raid on the lighthouse; until then
-    # the pier only points the way there. A lost fight ends the game; a flight
-    # comes back as a victory does, so the purse waits in variable 30 during
-    # the fight: afterwards variable 0 holds the fight's gold alone, and none
-    # means the party ran and the pirates still hold the pier. After a victory
-    # the player heads out of town to the lighthouse.
+    # the pier only points the way there. The pirates are beaten once none of
+    # them is left on the field, struck down, captured or run off, and the
+    # fight's gold says nothing of that. Flag 322 is set for the fight: a
+    # victory clears it, while the party's flight, which it makes a lost
+    # fight, and a lost fight leave it set, the party up again and the pirates
+    # on the pier. After a victory the player heads out of town to the
+    # lighthouse.
     JumpIfFlag kSamplePiratesFlag @calm
     JumpIfFlag kSampleRaidFlag @pirates
     Say 0xFFF1 "碼頭上停著一艘黑帆的船……%N先出城去燈塔找守塔人吧。"
@@ -147,16 +149,9 @@ talk kSampleBattleTalk
 pirates:
     Say 0xFFF1 "有海盜！"
     WaitSpeaker 0xFFF1
-    Set 30 0
-    SwapVars 0 30
+    SetFlag kSampleSurviveLossFlag
     Battle 1 0 0 0 0 0 0 0 0 0 0
-    SwapVars 0 30
-    JumpIfAtMost 30 0 @fled
-    # The fight's gold counted into the purse, a coin at a time.
-count:
-    SubL 30 1
-    AddL 0 1
-    JumpIfAtLeast 30 1 @count
+    JumpIfFlag kSampleSurviveLossFlag @fled
     SetFlag kSamplePiratesFlag
     RemoveQuest kSamplePiratesQuest
     # The pirates' ship sails away.
@@ -175,6 +170,7 @@ calm:
     WaitSpeaker 0xFFF1
     End
 fled:
+    ClearFlag kSampleSurviveLossFlag
     Say 0xFFF1 "海盜還佔著碼頭……%N準備好了再來。"
     WaitSpeaker 0xFFF1
     End
