@@ -36,7 +36,9 @@ void Bell(ArchiveFrame& f, u16 c, bool cracked) {
     Box(f, 5, 13, 11, 2, Shade(c, -4));
     Oval(f, 10, 16, 1, 1, Shade(c, -8));
     Box(f, 9, 3, 3, 1, Shade(c, -6));
-    if (cracked) Limb(f, 11, 6, 9, 9, 0, kInk), Limb(f, 9, 9, 11, 12, 0, kInk);
+    if (!cracked) return;
+    Limb(f, 11, 6, 9, 9, 0, kInk);
+    Limb(f, 9, 9, 11, 12, 0, kInk);
 }
 
 void Book(ArchiveFrame& f, u16 cover) {
@@ -85,7 +87,8 @@ void ItemSymbol(ArchiveFrame& f, i32 type) {
             break;
         case 7:  // the panacea's golden flask and a spark
             Flask(f, kGold);
-            Box(f, 14, 3, 1, 3, kWhite), Box(f, 13, 4, 3, 1, kWhite);
+            Box(f, 14, 3, 1, 3, kWhite);
+            Box(f, 13, 4, 3, 1, kWhite);
             break;
         case 8:
             Flask(f, kBlue);
@@ -101,13 +104,17 @@ void ItemSymbol(ArchiveFrame& f, i32 type) {
             break;
         case 12:  // the moon's stone
             Gem(f, Rgb(18, 24, 30));
-            Oval(f, 10, 10, 2, 2, kWhite), Oval(f, 11, 9, 2, 2, Rgb(18, 24, 30));
+            Oval(f, 10, 10, 2, 2, kWhite);
+            Oval(f, 11, 9, 2, 2, Rgb(18, 24, 30));
             break;
         case 13:
-            Gem(f, Rgb(14, 10, 28)), Box(f, 10, 9, 1, 3, kWhite), Box(f, 9, 10, 3, 1, kWhite);
+            Gem(f, Rgb(14, 10, 28));
+            Box(f, 10, 9, 1, 3, kWhite);
+            Box(f, 9, 10, 3, 1, kWhite);
             break;
         case 14:
-            Gem(f, Rgb(30, 16, 4)), Oval(f, 10, 10, 1, 1, kGold);
+            Gem(f, Rgb(30, 16, 4));
+            Oval(f, 10, 10, 1, 1, kGold);
             break;
         case 15:  // the sea's pearl
             Oval(f, 10, 11, 5, 5, Rgb(28, 28, 30));
@@ -115,19 +122,23 @@ void ItemSymbol(ArchiveFrame& f, i32 type) {
             Oval(f, 12, 14, 2, 1, Rgb(22, 22, 26));
             break;
         case kIconSword:
-            Limb(f, 6, 15, 14, 5, 0, kSilver), Limb(f, 7, 15, 15, 5, 0, Shade(kSilver, -6));
+            Limb(f, 6, 15, 14, 5, 0, kSilver);
+            Limb(f, 7, 15, 15, 5, 0, Shade(kSilver, -6));
             Limb(f, 5, 11, 9, 16, 0, kGold);
             Limb(f, 5, 17, 6, 16, 1, kWood);
             break;
         case kIconBow:
-            Limb(f, 8, 4, 12, 8, 0, kWood), Limb(f, 12, 8, 12, 12, 0, kWood);
-            Limb(f, 12, 12, 8, 16, 0, kWood), Limb(f, 8, 4, 8, 16, 0, kWhite);
+            Limb(f, 8, 4, 12, 8, 0, kWood);
+            Limb(f, 12, 8, 12, 12, 0, kWood);
+            Limb(f, 12, 12, 8, 16, 0, kWood);
+            Limb(f, 8, 4, 8, 16, 0, kWhite);
             Limb(f, 6, 10, 15, 10, 0, kSilver);
             break;
         case kIconShield:
             Box(f, 5, 5, 11, 6, kBlue);
             Tri(f, 5, 10, 15, 10, 10, 17, kBlue);
-            Box(f, 10, 5, 1, 10, kGold), Box(f, 6, 8, 9, 1, kGold);
+            Box(f, 10, 5, 1, 10, kGold);
+            Box(f, 6, 8, 9, 1, kGold);
             break;
         case kIconCharm:
             Oval(f, 10, 11, 5, 5, kGold);
@@ -138,18 +149,21 @@ void ItemSymbol(ArchiveFrame& f, i32 type) {
             Seal(f, kRed);
             break;
         case 21:
-            Book(f, kWood), Box(f, 9, 11, 4, 1, kWhite);
+            Book(f, kWood);
+            Box(f, 9, 11, 4, 1, kWhite);
             break;
         case 22:
             Seal(f, kGold);
             break;
         case 23:
-            Book(f, Rgb(6, 10, 20)), Box(f, 9, 11, 4, 1, kWhite);
+            Book(f, Rgb(6, 10, 20));
+            Box(f, 9, 11, 4, 1, kWhite);
             break;
         case kIconDrum:  // a war drum
             Box(f, 5, 8, 11, 8, kRed);
             Oval(f, 10, 8, 5, 2, Rgb(28, 26, 20));
-            Limb(f, 5, 10, 15, 14, 0, kGold), Limb(f, 15, 10, 5, 14, 0, kGold);
+            Limb(f, 5, 10, 15, 14, 0, kGold);
+            Limb(f, 15, 10, 5, 14, 0, kGold);
             break;
         case kIconFireFlask:
             Flask(f, Rgb(30, 12, 2));
@@ -161,12 +175,15 @@ void ItemSymbol(ArchiveFrame& f, i32 type) {
             break;
         case kIconScroll:
             Box(f, 6, 6, 9, 9, Rgb(29, 26, 18));
-            Box(f, 5, 5, 11, 2, Rgb(22, 16, 8)), Box(f, 5, 14, 11, 2, Rgb(22, 16, 8));
-            Box(f, 8, 9, 5, 1, kWood), Box(f, 8, 11, 5, 1, kWood);
+            Box(f, 5, 5, 11, 2, Rgb(22, 16, 8));
+            Box(f, 5, 14, 11, 2, Rgb(22, 16, 8));
+            Box(f, 8, 9, 5, 1, kWood);
+            Box(f, 8, 11, 5, 1, kWood);
             break;
         case kIconArmour:
             Box(f, 6, 5, 9, 11, kSilver);
-            Box(f, 5, 5, 2, 4, Shade(kSilver, -5)), Box(f, 14, 5, 2, 4, Shade(kSilver, -5));
+            Box(f, 5, 5, 2, 4, Shade(kSilver, -5));
+            Box(f, 14, 5, 2, 4, Shade(kSilver, -5));
             Tri(f, 8, 5, 12, 5, 10, 8, kHole);
             Box(f, 10, 9, 1, 6, Shade(kSilver, -8));
             break;
@@ -203,61 +220,77 @@ void StatusSymbol(ArchiveFrame& f, i32 bit) {
     };
     switch (bit) {
         case 0:  // sleep: a Z
-            Box(f, 5, 3, 7, 1, kWhite), Limb(f, 11, 4, 5, 9, 0, kWhite),
-                Box(f, 5, 10, 7, 1, kWhite);
+            Box(f, 5, 3, 7, 1, kWhite);
+            Limb(f, 11, 4, 5, 9, 0, kWhite);
+            Box(f, 5, 10, 7, 1, kWhite);
             Box(f, 12, 2, 3, 1, kWhite);
             break;
         case 1:  // haste: two chevrons up
         case 2:  // slow: two chevrons down
             for (i32 k = 0; k < 2; ++k) {
                 const i32 y = bit == 1 ? 6 + 4 * k : 3 + 4 * k, d = bit == 1 ? -3 : 3;
-                Limb(f, cx - 4, y, cx, y + d, 0, kWhite), Limb(f, cx, y + d, cx + 4, y, 0, kWhite);
+                Limb(f, cx - 4, y, cx, y + d, 0, kWhite);
+                Limb(f, cx, y + d, cx + 4, y, 0, kWhite);
             }
             break;
         case 3:  // blessing: a sparkle
-            Limb(f, cx, 1, cx, 12, 0, kWhite), Limb(f, cx - 5, cy, cx + 5, cy, 0, kWhite);
+            Limb(f, cx, 1, cx, 12, 0, kWhite);
+            Limb(f, cx - 5, cy, cx + 5, cy, 0, kWhite);
             Box(f, cx - 1, cy - 1, 3, 3, kGold);
             break;
         case 4:  // weakness: a blade pointing down, broken
-            Limb(f, cx, 2, cx, 8, 1, kSilver), Tri(f, cx - 3, 9, cx + 3, 9, cx, 12, kRed);
+            Limb(f, cx, 2, cx, 8, 1, kSilver);
+            Tri(f, cx - 3, 9, cx + 3, 9, cx, 12, kRed);
             break;
         case 5:
-            shield(kBlue), Dot(f, cx, 5, kWhite), Box(f, cx - 1, 6, 3, 1, kWhite);
+            shield(kBlue);
+            Dot(f, cx, 5, kWhite);
+            Box(f, cx - 1, 6, 3, 1, kWhite);
             break;
         case 6:
-            shield(Rgb(10, 12, 22)), Oval(f, cx, 6, 2, 2, kWhite),
-                Oval(f, cx + 1, 5, 2, 2, Rgb(10, 12, 22));
+            shield(Rgb(10, 12, 22));
+            Oval(f, cx, 6, 2, 2, kWhite);
+            Oval(f, cx + 1, 5, 2, 2, Rgb(10, 12, 22));
             break;
         case 7:
-            shield(Rgb(26, 12, 2)), Oval(f, cx, 6, 2, 2, kGold);
+            shield(Rgb(26, 12, 2));
+            Oval(f, cx, 6, 2, 2, kGold);
             break;
         case 8:  // holy barrier: a ring of light
-            Oval(f, cx, cy, 6, 5, Rgb(28, 28, 18)), Oval(f, cx, cy, 4, 3, kHole);
+            Oval(f, cx, cy, 6, 5, Rgb(28, 28, 18));
+            Oval(f, cx, cy, 4, 3, kHole);
             break;
         case 9:  // spell ban: a crossed ring
-            Oval(f, cx, cy, 5, 5, kRed), Oval(f, cx, cy, 3, 3, kHole),
-                Limb(f, cx - 3, cy + 3, cx + 3, cy - 3, 0, kRed);
+            Oval(f, cx, cy, 5, 5, kRed);
+            Oval(f, cx, cy, 3, 3, kHole);
+            Limb(f, cx - 3, cy + 3, cx + 3, cy - 3, 0, kRed);
             break;
         case 10:  // poison: a drop
-            Oval(f, cx, 8, 3, 3, Rgb(12, 28, 8)),
-                Tri(f, cx - 2, 7, cx + 2, 7, cx, 2, Rgb(12, 28, 8));
+            Oval(f, cx, 8, 3, 3, Rgb(12, 28, 8));
+            Tri(f, cx - 2, 7, cx + 2, 7, cx, 2, Rgb(12, 28, 8));
             break;
         case 11:  // confusion: a question mark
-            Box(f, cx - 3, 2, 6, 1, kGold), Box(f, cx + 2, 3, 1, 3, kGold),
-                Box(f, cx, 6, 2, 1, kGold);
-            Box(f, cx, 7, 1, 2, kGold), Box(f, cx, 11, 1, 1, kGold);
+            Box(f, cx - 3, 2, 6, 1, kGold);
+            Box(f, cx + 2, 3, 1, 3, kGold);
+            Box(f, cx, 6, 2, 1, kGold);
+            Box(f, cx, 7, 1, 2, kGold);
+            Box(f, cx, 11, 1, 1, kGold);
             break;
         case 12:  // paralysis: a bolt
-            Limb(f, cx + 2, 1, cx - 2, 7, 0, kGold), Limb(f, cx - 2, 7, cx + 2, 7, 0, kGold);
+            Limb(f, cx + 2, 1, cx - 2, 7, 0, kGold);
+            Limb(f, cx - 2, 7, cx + 2, 7, 0, kGold);
             Limb(f, cx + 2, 7, cx - 2, 12, 0, kGold);
             break;
         case 13:  // blindness: a closed eye, struck through
-            Oval(f, cx, cy, 5, 2, kWhite), Oval(f, cx, cy, 1, 1, kInk);
+            Oval(f, cx, cy, 5, 2, kWhite);
+            Oval(f, cx, cy, 1, 1, kInk);
             Limb(f, cx - 5, 11, cx + 5, 2, 0, kRed);
             break;
         default:  // dying: a skull
-            Oval(f, cx, 5, 4, 3, kWhite), Box(f, cx - 2, 8, 5, 3, kWhite);
-            Box(f, cx - 2, 4, 1, 2, kInk), Box(f, cx + 2, 4, 1, 2, kInk);
+            Oval(f, cx, 5, 4, 3, kWhite);
+            Box(f, cx - 2, 8, 5, 3, kWhite);
+            Box(f, cx - 2, 4, 1, 2, kInk);
+            Box(f, cx + 2, 4, 1, 2, kInk);
             break;
     }
 }
@@ -301,7 +334,10 @@ ArchiveFrame sample_icons::StatusIconFigure(i32 bit) {
     ArchiveFrame layer = Blank(kStatusIconW, kStatusIconH);
     StatusSymbol(layer, bit);
     Stamp(f, layer);
-    Box(f, 0, 0, kStatusIconW, 1, kInk), Box(f, 0, kStatusIconH - 1, kStatusIconW, 1, kInk);
-    Box(f, 0, 0, 1, kStatusIconH, kInk), Box(f, kStatusIconW - 1, 0, 1, kStatusIconH, kInk);
+    // A dark rim keeps neighbouring icons apart.
+    Box(f, 0, 0, kStatusIconW, 1, kInk);
+    Box(f, 0, kStatusIconH - 1, kStatusIconW, 1, kInk);
+    Box(f, 0, 0, 1, kStatusIconH, kInk);
+    Box(f, kStatusIconW - 1, 0, 1, kStatusIconH, kInk);
     return f;
 }
