@@ -231,7 +231,10 @@ protected:
     cRedbook cd_;
 };
 
-TEST_F(Redbook, FolderDiscOpensAndOutOfRangeVolumesReadAsFull) {
+// A folder disc opens and out of range volumes read as full. Track 7 plays its
+// tone once; a track above the last plays the last, heard again once; track 0
+// loops the whole disc.
+TEST_F(Redbook, FolderDiscOpensTracksPlayTheirTonesAndReplay) {
     cd_.Play(3, 0);  // closed: nothing plays
     EXPECT_EQ(std::tuple(cd_.Status(), AudioMixer().ActiveVoices()),
               std::tuple(kRedbookStopped, 0));
@@ -246,12 +249,6 @@ TEST_F(Redbook, FolderDiscOpensAndOutOfRangeVolumesReadAsFull) {
         EXPECT_EQ(cd_.GetVolume(), v == 40 ? 40 : 127) << v;
     }
     EXPECT_FALSE(cd_.Open(0, 'q') || cd_.IsReady());
-}
-
-// Track 7 plays its tone once; a track above the last plays the last, heard
-// again once; track 0 loops the whole disc.
-TEST_F(Redbook, TracksPlayTheirTonesAndReplays) {
-    MountDiscFolders((dir_ / "disc").string());
     ASSERT_TRUE(cd_.Open(0, 'd'));  // the letter in either case
     cd_.Play(7, -1);
     EXPECT_EQ(std::tuple(cd_.Status(), cd_.GetCurrentTrack()), std::tuple(kRedbookPlaying, 7));
@@ -637,7 +634,7 @@ TEST(Mixer, PanAndVolumeScaleEachChannel) {
     }
 }
 
-TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSource) {
+TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSourceAndASeventeenthIsRefused) {
     cAudioMixer m(16);
     EXPECT_EQ(m.Status(0), kVoiceFree);
     int v = StartConstant(m, 1000, 300);
@@ -673,15 +670,14 @@ TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSource) {
     EXPECT_EQ(m.Status(g), kVoicePlaying);
     MixOut(m, 60);
     EXPECT_EQ(m.Status(g), kVoiceDone);
-}
 
-TEST(Mixer, SeventeenthVoiceIsRefusedAndSumsClamp) {
-    cAudioMixer m(16);
-    for (int i = 0; i < 16; ++i) ASSERT_GE(StartConstant(m, 20000, 10), 0);
-    EXPECT_EQ(m.Allocate(), -1);
-    EXPECT_EQ(MixOut(m, 5)[0], 32767);  // not wrapped round
-    m.Release(3);
-    EXPECT_EQ(m.Allocate(), 3);
+    // A seventeenth voice is refused and sums clamp, not wrapped round.
+    cAudioMixer full(16);
+    for (int i = 0; i < 16; ++i) ASSERT_GE(StartConstant(full, 20000, 10), 0);
+    EXPECT_EQ(full.Allocate(), -1);
+    EXPECT_EQ(MixOut(full, 5)[0], 32767);
+    full.Release(3);
+    EXPECT_EQ(full.Allocate(), 3);
 }
 
 TEST(Mixer, ConversionKeepsDurationAndChannels) {
@@ -997,7 +993,7 @@ TEST_F(Video, TheSampleVideosFillTheScreen) {
     }
 }
 
-TEST_F(Video, MissingOrGarbageFileStopsAtOnceAndGotoPauseAndStop) {
+TEST_F(Video, MissingOrGarbageFileStopsAtOnceGotoPauseStopAndTheScriptCommand) {
     Bind();
     u32 shown = DisplayFrameCount();
     EXPECT_FALSE(Start("NONE.BIK"));
@@ -1023,9 +1019,7 @@ TEST_F(Video, MissingOrGarbageFileStopsAtOnceAndGotoPauseAndStop) {
     StopVideo();  // Esc
     EXPECT_EQ(std::tuple(!!(gRunState & kRunVideo), GetVideoFrame(), stops_),
               std::tuple(false, -1, 3));
-}
-
-TEST_F(Video, ScriptCommandReadsTheNameToItsMark) {
+    // The script command reads the name to its mark.
     std::vector<u8> script = {0x12, 0x34, 'T', 'E', 'S', 'T', '.', 'B', 'I', 'K', 0x25, 0x51, 0x99};
     u32 ip = 0;
     ScriptPlayVideo(Root().c_str(), script.data(), static_cast<u32>(script.size()), &ip);
