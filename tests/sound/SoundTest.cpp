@@ -402,22 +402,6 @@ u16 Pack(u32 c, int green = 6) {
 }
 }  // namespace
 
-TEST(Xmi, NotesParseAndGoOutAtTheirTicks) {
-    std::vector<u8> file = MakeXmi(FourNotes());
-    XmiSequence s = Parsed(file);
-    // One sequence of the program change and four notes.
-    EXPECT_EQ(std::tuple(XmiSequenceCount(file.data(), file.size()), s.events.size(), s.LengthMs()),
-              std::tuple(1, 5u, 2000u));
-    cXmiSequencer seq;
-    std::vector<Sent> sent = Play(seq, s, 3000);
-    EXPECT_EQ(sent.front(), (Sent{0, 0xC0, 0, 0})) << "the program change goes first";
-    std::sort(sent.begin(), sent.end());
-    EXPECT_EQ(
-        sent,
-        Expect({{0, 30, 60, 100}, {60, 90, 61, 100}, {120, 150, 62, 100}, {180, 210, 63, 100}},
-               {{0, 0xC0, 0, 0}}, 240));
-}
-
 TEST(Xmi, LoopCountAndForNextRepeat) {
     struct Case {
         int sequencerLoops, forCount;
@@ -441,16 +425,26 @@ TEST(Xmi, LoopCountAndForNextRepeat) {
     }
 }
 
-// Loops, breaks, nested loops and XMIDI's own controllers (110-120, never
+// Notes, loops, breaks, nested loops and XMIDI's own controllers (110-120, never
 // sent) among held notes: what goes out at which tick, worked out from the
 // event ticks. A loop pass starts its body's events anew from the NEXT's tick;
 // the end of track releases the notes still held.
-TEST(Xmi, LoopsBreaksAndControllersAmongHeldNotes) {
+TEST(Xmi, NotesLoopsBreaksAndControllersAmongHeldNotes) {
+    // One sequence of the program change, sent first, and four notes.
+    const std::vector<u8> four = MakeXmi(FourNotes());
+    XmiSequence s = Parsed(four);
+    EXPECT_EQ(std::tuple(XmiSequenceCount(four.data(), four.size()), s.events.size(), s.LengthMs()),
+              std::tuple(1, 5u, 2000u));
+    cXmiSequencer first;
+    EXPECT_EQ(Play(first, s, 3000).front(), (Sent{0, 0xC0, 0, 0}));
     struct Case {
         const char* what;
         std::vector<u8> file;
         std::vector<Sent> want;
     } cases[] = {
+        {"four notes", four,
+         Expect({{0, 30, 60, 100}, {60, 90, 61, 100}, {120, 150, 62, 100}, {180, 210, 63, 100}},
+                {{0, 0xC0, 0, 0}}, 240)},
         {"FOR 3 with a note across its NEXT: passes at 0, 60 and 120",
          Events({kTempo, Program(16), Cc(7, 100), Cc(116, 3), On(0, 60, 100, 30), Wait(20),
                  On(0, 64, 90, 50), Wait(40), Cc(117, 127), On(0, 67, 80, 20), Wait(30)}),
@@ -611,7 +605,7 @@ TEST_F(XmiSynth, APieceWaitsForALateFontThenPlaysFromItsStart) {
 // no device; the sound bank's header rebuild, kinds, bad entries, sample sharing
 // and the game's sound calls through gSound; the built-in start and dialog sounds.
 
-TEST(Mixer, PanAndVolumeScaleEachChannel) {
+TEST(Mixer, PanAndVolumeScaleEachChannelAndConversionKeepsDurationAndChannels) {
     struct Case {
         int pan, volume;
         i16 left, right, tolerance;
@@ -632,6 +626,16 @@ TEST(Mixer, PanAndVolumeScaleEachChannel) {
         EXPECT_NEAR(out[20], c.left, c.tolerance);
         EXPECT_NEAR(out[21], c.right, c.tolerance);
     }
+    // Conversion keeps the duration and the channels.
+    std::vector<i16> stereo(22050 * 2);
+    for (size_t i = 0; i < stereo.size(); i += 2) stereo[i] = 1000, stereo[i + 1] = -1000;
+    PcmBuffer out;
+    ConvertToMix(stereo.data(), 22050, 2, 22050, &out);
+    EXPECT_EQ(std::tuple(out.size(), out[100], out[101]),
+              std::tuple(static_cast<size_t>(kMixRate) * 2, 1000, -1000));
+    std::vector<i16> mono(1000, 10000);  // mono goes to both channels
+    ConvertToMix(mono.data(), mono.size(), 1, kMixRate, &out);
+    EXPECT_EQ(std::tuple(out.size(), out[200], out[201]), std::tuple(2000u, 10000, 10000));
 }
 
 TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSourceAndASeventeenthIsRefused) {
@@ -678,18 +682,6 @@ TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSourceAndASeventeenthIsRefused) {
     EXPECT_EQ(MixOut(full, 5)[0], 32767);
     full.Release(3);
     EXPECT_EQ(full.Allocate(), 3);
-}
-
-TEST(Mixer, ConversionKeepsDurationAndChannels) {
-    std::vector<i16> stereo(22050 * 2);
-    for (size_t i = 0; i < stereo.size(); i += 2) stereo[i] = 1000, stereo[i + 1] = -1000;
-    PcmBuffer out;
-    ConvertToMix(stereo.data(), 22050, 2, 22050, &out);
-    EXPECT_EQ(std::tuple(out.size(), out[100], out[101]),
-              std::tuple(static_cast<size_t>(kMixRate) * 2, 1000, -1000));
-    std::vector<i16> mono(1000, 10000);  // mono goes to both channels
-    ConvertToMix(mono.data(), mono.size(), 1, kMixRate, &out);
-    EXPECT_EQ(std::tuple(out.size(), out[200], out[201]), std::tuple(2000u, 10000, 10000));
 }
 
 class SoundBank : public SoundTest {
