@@ -352,7 +352,7 @@ TEST(ActCache, LoadsOnceTrimsAtBudgetAndDirectReadsDoNotLeak) {
 
 // ---- Bad act archives ----
 
-TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissing) {
+TEST(ActArchive, BadDirectoriesAndPartTablesRefusedMissingActsOnceAndWhereTheDirectoryEnds) {
     ActRoot r;
     r.Part(1, 0, ActWords().Pa(1).Ed());
     r.Part(1, 1, ActWords().Pa(2).Ed());
@@ -405,12 +405,9 @@ TEST(ActArchive, BadDirectoriesAndPartTablesAreRefusedAndMissingActsOnceAsMissin
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_EQ(GetActCacheStats().entryReads, c.entryReads);
     }
-}
-
-// The directory ends where the first act's data begins, whatever order the
-// data lie in: a slot past that point lies inside an act and is no entry, even
-// where its bytes look like one.
-TEST(ActArchive, TheDirectoryEndsAtTheSmallestDataOffsetOfItsLiveEntries) {
+    // The directory ends where the first act's data begins, whatever order the
+    // data lie in: a slot past that point lies inside an act and is no entry, even
+    // where its bytes look like one.
     ActProgram one, three;
     one.parts[0] = ActWords().Pa(1).Ed().Ov().words;
     three.parts[0] = ActWords().Pa(3).Ed().Ov().words;
@@ -428,7 +425,6 @@ TEST(ActArchive, TheDirectoryEndsAtTheSmallestDataOffsetOfItsLiveEntries) {
     StoreU32(&d3[24], oneAt);
     std::copy(d3.begin(), d3.end(), b.begin() + dataAt);
     std::copy(d1.begin(), d1.end(), b.begin() + oneAt);
-    ActRoot r;
     r.Write(b);
     // Act, whether it plays, and its frame.
     const std::tuple<i32, int, u16> acts[] = {

@@ -502,7 +502,7 @@ TEST_F(OverlayTest, ObjectWithTheTopBitOfYStandsAtItsTargetWithSoftEdges) {
         EXPECT_TRUE(blend != kBack && blend != Colour(1)) << blend;
 }
 
-TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
+TEST_F(OverlayTest, KeysFindRemoveRekeyFreeingAndReleases) {
     MemDbgStats before = WarmedUpStats();
     // Two objects with the same key: the newest is found and removed first.
     CreateAntiAliasObject(kPortrait, 0, 100, 10);
@@ -532,6 +532,18 @@ TEST_F(OverlayTest, KeysFindRemoveRekeyAndFreeing) {
               std::tuple(0, 1u, 0, nullptr, 0));
     for (int i = 0; i < 5; ++i) CreateAntiAliasObject(kPortrait, i & 1, 50 * i, 10);
     FreeAntiAliasObjects();
+    EXPECT_EQ(GetAntiAliasObjects(), nullptr);
+    // The transient-list releases take the objects with the heads.
+    void (*const kReleases[])() = {ReleaseRoleHeads, ReleaseMapTransients, ReleaseForLoad};
+    for (auto release : kReleases) {
+        AddRoleHead(kPortrait, 0, 100, 20);
+        CreateAntiAliasObject(kPortrait, 0, 100, 20);
+        CreateAntiAliasObject(kPortrait, 1, 400, 20);
+        release();
+        EXPECT_EQ(std::tuple(gRoleHeads, GetAntiAliasObjects()), std::tuple(nullptr, nullptr));
+    }
+    CreateAntiAliasObject(kPortrait, 0, 100, 20);
+    ResetAntiAliasObjects();
     EXPECT_EQ(std::tuple(GetAntiAliasObjects(), MemDbgGetStats().curBlocks),
               std::tuple(nullptr, before.curBlocks));
 }
@@ -608,22 +620,6 @@ TEST_F(OverlayTest, MissingActsReportOnceAndTheLayerGoesOn) {
     CreateAntiAliasObject(kPortrait, 0, 0xFFFF, 0x8000 | 0x7FFF);
     Frame();
     EXPECT_EQ(std::tuple(LeftEdge(kProbeRow), LeftEdge(479)), std::tuple(-1, -1));
-}
-
-TEST_F(OverlayTest, TransientListReleasesTakeObjectsWithTheHeads) {
-    MemDbgStats before = WarmedUpStats();
-    void (*const kReleases[])() = {ReleaseRoleHeads, ReleaseMapTransients, ReleaseForLoad};
-    for (auto release : kReleases) {
-        AddRoleHead(kPortrait, 0, 100, 20);
-        CreateAntiAliasObject(kPortrait, 0, 100, 20);
-        CreateAntiAliasObject(kPortrait, 1, 400, 20);
-        release();
-        EXPECT_EQ(std::tuple(gRoleHeads, GetAntiAliasObjects()), std::tuple(nullptr, nullptr));
-    }
-    CreateAntiAliasObject(kPortrait, 0, 100, 20);
-    ResetAntiAliasObjects();
-    EXPECT_EQ(std::tuple(GetAntiAliasObjects(), MemDbgGetStats().curBlocks),
-              std::tuple(nullptr, before.curBlocks));
 }
 
 // The ghost follower: its fade levels frame by frame, its drift toward the

@@ -1219,7 +1219,7 @@ TEST_F(SkillPages, RowColoursFollowMpStatusAndUseModeAndTheListScrolls) {
 
 // The last 5 MP pay for the self skill of 5: its row is drawn usable and the
 // keys use it, leaving nothing.
-TEST_F(SkillPages, TheLastMpPayForASkillOfThatCostByTheKeys) {
+TEST_F(SkillPages, TheLastMpPayForASkillOfThatCostAndASealedMemberUsesAGreyRow) {
     gSmartMouse = 1;
     OpenList(0, 1);  // healing: 8, 12, the self skill's 5, 99
     gRoleStats[0].mp = 5;
@@ -1231,9 +1231,7 @@ TEST_F(SkillPages, TheLastMpPayForASkillOfThatCostByTheKeys) {
     Key(kScanEnter);
     EXPECT_EQ(MpAndSounds(0), std::make_pair(0, std::vector{1}));
     EXPECT_EQ(Shades(4), "GGGG");
-}
-
-TEST_F(SkillPages, ASealedMemberStillUsesAGreyRowAndBattleSkillsStayGrey) {
+    // A sealed member still uses a grey row; battle skills stay grey.
     gRoleStats[2].status = 0x200;
     OpenList(2, 0);  // chant: the party hymn
     EXPECT_EQ(Shades(List().list.Count()), "G");
@@ -1249,7 +1247,7 @@ TEST_F(SkillPages, ASealedMemberStillUsesAGreyRowAndBattleSkillsStayGrey) {
     EXPECT_EQ(MpAndSounds(2), std::make_pair(mp - 10, None));
 }
 
-TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
+TEST_F(SkillPages, SummonsAndFormsAreGreyAndAOneMemberPartyUsesAOneTargetSkillAtOnce) {
     PutGameFlag(301, 1);
     PutGameFlag(302, 1);  // no summon record 202
     gGodForms[1].actionCost = 12345;
@@ -1271,11 +1269,7 @@ TEST_F(SkillPages, SummonsAndFormsAreGreyAndShowTheirWholeValues) {
     MoveTo(520, 108, 2);
     EXPECT_TRUE(List().list.bar->shown && !List().frame.panel.tipText->shown)
         << "forms have no description";
-}
-
-// ---- use ----
-
-TEST_F(SkillPages, AOneMemberPartyUsesAOneTargetSkillAtOnce) {
+    // A one-member party uses a one-target skill at once.
     SetParty({0});
     gRoleStats[0].hp = 10;
     OpenList(0, 1);
@@ -1283,6 +1277,8 @@ TEST_F(SkillPages, AOneMemberPartyUsesAOneTargetSkillAtOnce) {
     EXPECT_EQ(std::make_tuple(List().subMode, gRoleStats[0].hp, MpAndSounds(0)),
               std::make_tuple(int{kSkillListMain}, 50, std::make_pair(32, std::vector{1})));
 }
+
+// ---- use ----
 
 TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     SetParty({0, 1, 2, 3});
@@ -1318,11 +1314,7 @@ TEST_F(SkillPages, TheTargetChoiceWalksTheSlotsAndUsesOnTheChosenMember) {
     ClickRow(0);
     Tap(kScanF3, 3);
     EXPECT_EQ(std::make_pair(gFrameId, gRoleStats[0].mp), std::make_pair(kScreenBit | 25u, 24));
-}
-
-// ---- bad values ----
-
-TEST_F(SkillPages, BadSkillIdsAndCostsAreLeftOutOrShownWhole) {
+    // Bad skill ids are left out; a bad cost is shown whole.
     gLevelUpSkills[0][ss::kFirstRow + 1].skill = 0;
     gLevelUpSkills[0][ss::kFirstRow + 2].skill = 9999;
     gLevelUpSkills[0][ss::kFirstRow + 3].skill = -7;
@@ -1332,6 +1324,8 @@ TEST_F(SkillPages, BadSkillIdsAndCostsAreLeftOutOrShownWhole) {
     EXPECT_EQ(Row(0), std::make_tuple(B5("大治療"), "Mp:1234567", 560));
     EXPECT_EQ(Shades(1), "G");
 }
+
+// ---- bad values ----
 
 TEST_F(SkillPages, OpeningTakesAnyFocusWordAndAMemberOutsideTheParty) {
     gSmartMouse = 0;
@@ -1347,11 +1341,9 @@ TEST_F(SkillPages, OpeningTakesAnyFocusWordAndAMemberOutsideTheParty) {
                   std::make_tuple(roleAfter, focus, 0))
             << word;
     }
-}
-
-// With six members down from the sixth slot wraps (the key table); a seventh
-// member, not shown, keeps the focus where it is.
-TEST_F(SkillPages, DownFromTheSixthSlotStaysWithASeventhMember) {
+    // With six members down from the sixth slot wraps (the key table); a seventh
+    // member, not shown, keeps the focus where it is.
+    CloseToMap(h);
     SetParty({0, 1, 2, 3, 4, 5, 6});
     OpenSkills();
     ClickSlot(5);

@@ -231,7 +231,10 @@ protected:
     cRedbook cd_;
 };
 
-TEST_F(Redbook, FolderDiscOpensAndOutOfRangeVolumesReadAsFull) {
+// A folder disc opens and out of range volumes read as full. Track 7 plays its
+// tone once; a track above the last plays the last, heard again once; track 0
+// loops the whole disc.
+TEST_F(Redbook, FolderDiscOpensTracksPlayTheirTonesAndReplay) {
     cd_.Play(3, 0);  // closed: nothing plays
     EXPECT_EQ(std::tuple(cd_.Status(), AudioMixer().ActiveVoices()),
               std::tuple(kRedbookStopped, 0));
@@ -246,12 +249,6 @@ TEST_F(Redbook, FolderDiscOpensAndOutOfRangeVolumesReadAsFull) {
         EXPECT_EQ(cd_.GetVolume(), v == 40 ? 40 : 127) << v;
     }
     EXPECT_FALSE(cd_.Open(0, 'q') || cd_.IsReady());
-}
-
-// Track 7 plays its tone once; a track above the last plays the last, heard
-// again once; track 0 loops the whole disc.
-TEST_F(Redbook, TracksPlayTheirTonesAndReplays) {
-    MountDiscFolders((dir_ / "disc").string());
     ASSERT_TRUE(cd_.Open(0, 'd'));  // the letter in either case
     cd_.Play(7, -1);
     EXPECT_EQ(std::tuple(cd_.Status(), cd_.GetCurrentTrack()), std::tuple(kRedbookPlaying, 7));
@@ -405,22 +402,6 @@ u16 Pack(u32 c, int green = 6) {
 }
 }  // namespace
 
-TEST(Xmi, NotesParseAndGoOutAtTheirTicks) {
-    std::vector<u8> file = MakeXmi(FourNotes());
-    XmiSequence s = Parsed(file);
-    // One sequence of the program change and four notes.
-    EXPECT_EQ(std::tuple(XmiSequenceCount(file.data(), file.size()), s.events.size(), s.LengthMs()),
-              std::tuple(1, 5u, 2000u));
-    cXmiSequencer seq;
-    std::vector<Sent> sent = Play(seq, s, 3000);
-    EXPECT_EQ(sent.front(), (Sent{0, 0xC0, 0, 0})) << "the program change goes first";
-    std::sort(sent.begin(), sent.end());
-    EXPECT_EQ(
-        sent,
-        Expect({{0, 30, 60, 100}, {60, 90, 61, 100}, {120, 150, 62, 100}, {180, 210, 63, 100}},
-               {{0, 0xC0, 0, 0}}, 240));
-}
-
 TEST(Xmi, LoopCountAndForNextRepeat) {
     struct Case {
         int sequencerLoops, forCount;
@@ -444,16 +425,26 @@ TEST(Xmi, LoopCountAndForNextRepeat) {
     }
 }
 
-// Loops, breaks, nested loops and XMIDI's own controllers (110-120, never
+// Notes, loops, breaks, nested loops and XMIDI's own controllers (110-120, never
 // sent) among held notes: what goes out at which tick, worked out from the
 // event ticks. A loop pass starts its body's events anew from the NEXT's tick;
 // the end of track releases the notes still held.
-TEST(Xmi, LoopsBreaksAndControllersAmongHeldNotes) {
+TEST(Xmi, NotesLoopsBreaksAndControllersAmongHeldNotes) {
+    // One sequence of the program change, sent first, and four notes.
+    const std::vector<u8> four = MakeXmi(FourNotes());
+    XmiSequence s = Parsed(four);
+    EXPECT_EQ(std::tuple(XmiSequenceCount(four.data(), four.size()), s.events.size(), s.LengthMs()),
+              std::tuple(1, 5u, 2000u));
+    cXmiSequencer first;
+    EXPECT_EQ(Play(first, s, 3000).front(), (Sent{0, 0xC0, 0, 0}));
     struct Case {
         const char* what;
         std::vector<u8> file;
         std::vector<Sent> want;
     } cases[] = {
+        {"four notes", four,
+         Expect({{0, 30, 60, 100}, {60, 90, 61, 100}, {120, 150, 62, 100}, {180, 210, 63, 100}},
+                {{0, 0xC0, 0, 0}}, 240)},
         {"FOR 3 with a note across its NEXT: passes at 0, 60 and 120",
          Events({kTempo, Program(16), Cc(7, 100), Cc(116, 3), On(0, 60, 100, 30), Wait(20),
                  On(0, 64, 90, 50), Wait(40), Cc(117, 127), On(0, 67, 80, 20), Wait(30)}),
@@ -614,7 +605,7 @@ TEST_F(XmiSynth, APieceWaitsForALateFontThenPlaysFromItsStart) {
 // no device; the sound bank's header rebuild, kinds, bad entries, sample sharing
 // and the game's sound calls through gSound; the built-in start and dialog sounds.
 
-TEST(Mixer, PanAndVolumeScaleEachChannel) {
+TEST(Mixer, PanAndVolumeScaleEachChannelAndConversionKeepsDurationAndChannels) {
     struct Case {
         int pan, volume;
         i16 left, right, tolerance;
@@ -635,9 +626,19 @@ TEST(Mixer, PanAndVolumeScaleEachChannel) {
         EXPECT_NEAR(out[20], c.left, c.tolerance);
         EXPECT_NEAR(out[21], c.right, c.tolerance);
     }
+    // Conversion keeps the duration and the channels.
+    std::vector<i16> stereo(22050 * 2);
+    for (size_t i = 0; i < stereo.size(); i += 2) stereo[i] = 1000, stereo[i + 1] = -1000;
+    PcmBuffer out;
+    ConvertToMix(stereo.data(), 22050, 2, 22050, &out);
+    EXPECT_EQ(std::tuple(out.size(), out[100], out[101]),
+              std::tuple(static_cast<size_t>(kMixRate) * 2, 1000, -1000));
+    std::vector<i16> mono(1000, 10000);  // mono goes to both channels
+    ConvertToMix(mono.data(), mono.size(), 1, kMixRate, &out);
+    EXPECT_EQ(std::tuple(out.size(), out[200], out[201]), std::tuple(2000u, 10000, 10000));
 }
 
-TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSource) {
+TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSourceAndASeventeenthIsRefused) {
     cAudioMixer m(16);
     EXPECT_EQ(m.Status(0), kVoiceFree);
     int v = StartConstant(m, 1000, 300);
@@ -673,27 +674,14 @@ TEST(Mixer, VoicesEndWithTheirSamplesLoopsOrSource) {
     EXPECT_EQ(m.Status(g), kVoicePlaying);
     MixOut(m, 60);
     EXPECT_EQ(m.Status(g), kVoiceDone);
-}
 
-TEST(Mixer, SeventeenthVoiceIsRefusedAndSumsClamp) {
-    cAudioMixer m(16);
-    for (int i = 0; i < 16; ++i) ASSERT_GE(StartConstant(m, 20000, 10), 0);
-    EXPECT_EQ(m.Allocate(), -1);
-    EXPECT_EQ(MixOut(m, 5)[0], 32767);  // not wrapped round
-    m.Release(3);
-    EXPECT_EQ(m.Allocate(), 3);
-}
-
-TEST(Mixer, ConversionKeepsDurationAndChannels) {
-    std::vector<i16> stereo(22050 * 2);
-    for (size_t i = 0; i < stereo.size(); i += 2) stereo[i] = 1000, stereo[i + 1] = -1000;
-    PcmBuffer out;
-    ConvertToMix(stereo.data(), 22050, 2, 22050, &out);
-    EXPECT_EQ(std::tuple(out.size(), out[100], out[101]),
-              std::tuple(static_cast<size_t>(kMixRate) * 2, 1000, -1000));
-    std::vector<i16> mono(1000, 10000);  // mono goes to both channels
-    ConvertToMix(mono.data(), mono.size(), 1, kMixRate, &out);
-    EXPECT_EQ(std::tuple(out.size(), out[200], out[201]), std::tuple(2000u, 10000, 10000));
+    // A seventeenth voice is refused and sums clamp, not wrapped round.
+    cAudioMixer full(16);
+    for (int i = 0; i < 16; ++i) ASSERT_GE(StartConstant(full, 20000, 10), 0);
+    EXPECT_EQ(full.Allocate(), -1);
+    EXPECT_EQ(MixOut(full, 5)[0], 32767);
+    full.Release(3);
+    EXPECT_EQ(full.Allocate(), 3);
 }
 
 class SoundBank : public SoundTest {
@@ -703,20 +691,6 @@ protected:
         return gSound.Init(Root().c_str());
     }
 };
-
-// A kind-0 entry is a WAVE file less its first 20 bytes: the rebuilt image is
-// that file again, its data length taken from the entry's size.
-TEST(SoundBankImage, Kind0HeaderIsRebuiltByteForByte) {
-    std::vector<u8> wave = Tone(440, 50);
-    std::vector<u8> stored(wave.begin() + 20, wave.end());
-    std::vector<u8> image;
-    EXPECT_FALSE(cSound::BuildKind0Image(stored.data(), 23, &image)) << "shorter than its header";
-    ASSERT_TRUE(cSound::BuildKind0Image(stored.data(), static_cast<u32>(stored.size()), &image));
-    EXPECT_EQ(image, wave);
-    StoreU32(stored.data() + 20, 0xFFFFFFF0u);  // a stored data length that lies
-    ASSERT_TRUE(cSound::BuildKind0Image(stored.data(), static_cast<u32>(stored.size()), &image));
-    EXPECT_EQ(image, wave);
-}
 
 TEST_F(SoundBank, MissingTruncatedOrBadBanksAndEntriesAreRefusedWithoutHarm) {
     EXPECT_FALSE(gSound.Init(Root().c_str()));
@@ -762,9 +736,11 @@ TEST_F(SoundBank, MissingTruncatedOrBadBanksAndEntriesAreRefusedWithoutHarm) {
     EXPECT_FALSE(DecodeMp3(garbage.data(), garbage.size(), &pcm, &error));
 }
 
-// Kinds 0 and 1, WAVE and MP3, play their tones. Played at full volume in the
-// centre, a kind-0 sound at the mixer's rate reaches the output as its stored
-// samples, each once, and then silence.
+// Kinds 0 and 1, WAVE and MP3, play their tones. A kind-0 entry is a WAVE
+// file less its first 20 bytes, its data length taken from the entry's size:
+// played at full volume in the centre, one at the mixer's rate whose stored
+// data length lies reaches the output as its stored samples, each once, and
+// then silence.
 TEST_F(SoundBank, KindsZeroAndOneWaveAndMp3Play) {
     std::vector<i16> mp3Pcm = MakeTone(880, 300, 44100, 1);
     std::vector<u8> mp3;
@@ -772,10 +748,12 @@ TEST_F(SoundBank, KindsZeroAndOneWaveAndMp3Play) {
     std::vector<i16> ramp(2 * 300);
     for (size_t i = 0; i < ramp.size(); ++i)
         ramp[i] = static_cast<i16>(i % 2 ? -100 - 7 * i : 100 + 5 * i);
+    std::vector<u8> rampWave = MakeWave(ramp, 2, kMixRate);
+    StoreU32(rampWave.data() + 40, 0xFFFFFFF0u);
     ASSERT_TRUE(InitWith({{1, {0, Tone(440, 200)}},
                           {2, {1, MakeWave(MakeTone(660, 200, 44100, 2), 2, 44100)}},
                           {3, {1, mp3}},
-                          {4, {0, MakeWave(ramp, 2, kMixRate)}}}));
+                          {4, {0, rampWave}}}));
     EXPECT_EQ(gSound.HandleCount(), 16);
     const double want[] = {440, 660, 880};
     for (int n = 1; n <= 3; ++n) {
@@ -1007,7 +985,7 @@ TEST_F(Video, TheSampleVideosFillTheScreen) {
     }
 }
 
-TEST_F(Video, MissingOrGarbageFileStopsAtOnceAndGotoPauseAndStop) {
+TEST_F(Video, MissingOrGarbageFileStopsAtOnceGotoPauseStopAndTheScriptCommand) {
     Bind();
     u32 shown = DisplayFrameCount();
     EXPECT_FALSE(Start("NONE.BIK"));
@@ -1033,9 +1011,7 @@ TEST_F(Video, MissingOrGarbageFileStopsAtOnceAndGotoPauseAndStop) {
     StopVideo();  // Esc
     EXPECT_EQ(std::tuple(!!(gRunState & kRunVideo), GetVideoFrame(), stops_),
               std::tuple(false, -1, 3));
-}
-
-TEST_F(Video, ScriptCommandReadsTheNameToItsMark) {
+    // The script command reads the name to its mark.
     std::vector<u8> script = {0x12, 0x34, 'T', 'E', 'S', 'T', '.', 'B', 'I', 'K', 0x25, 0x51, 0x99};
     u32 ip = 0;
     ScriptPlayVideo(Root().c_str(), script.data(), static_cast<u32>(script.size()), &ip);

@@ -319,7 +319,7 @@ struct ArtTest : SysScreenTest {
     }
 };
 
-TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
+TEST_F(ArtTest, TitleButtonsDigitsAlphaKeysAndGreyedButtons) {
     h.RunFrames(1);
     // Smart mouse puts the cursor on the first button: it shows its hover picture.
     EXPECT_EQ(gMouseInput.hoverId, kTitleNewGame);
@@ -354,11 +354,8 @@ TEST_F(ArtTest, TitleButtonsDigitsAlphaAndKeys) {
     EXPECT_EQ(gMouseInput.hoverId, kTitleLoad);
     TapKey(h, kScanEnter, 2);
     EXPECT_EQ(gFrameId, kScreenBit | 26);
-}
-
-// The quick load from the title shows the title greyed behind its notice: no
-// button may grey into the ground of any of the three title pictures.
-TEST_F(ArtTest, GreyedTitleButtonsStandApartFromEveryBackground) {
+    // The quick load from the title shows the title greyed behind its notice: no
+    // button may grey into the ground of any of the three title pictures.
     for (u32 back = 1; back <= 3; ++back)
         for (u32 button = 7; button <= 14; ++button) {
             u16 px[2] = {Colour(9002, back), Colour(9002, button)};
@@ -1104,7 +1101,7 @@ TEST_F(EndScreensTest, LeaveGameYesQuitsAndCancelReturnsToTheMap) {
 
 // The end screen locks input for a second, then a key closes it; left alone,
 // it closes after ten seconds.
-TEST_F(EndScreensTest, TheEndLocksInputForASecondAndClosesAfterTen) {
+TEST_F(EndScreensTest, TheEndLocksInputForASecondClosesAfterTenAndComesOnce) {
     Open(31);
     ASSERT_NE(gEndFrame, nullptr);
     Tap(kScanEnter);
@@ -1118,6 +1115,14 @@ TEST_F(EndScreensTest, TheEndLocksInputForASecondAndClosesAfterTen) {
     for (; gFrameId == (kScreenBit | 31) && frames < 400; ++frames) h.RunFrames(1);
     EXPECT_EQ(gFrameId, kScreenBit | 0);
     EXPECT_TRUE(frames * 35 >= 10000 && frames * 35 <= 10200) << frames;
+    // Ending the game twice is like once.
+    EndGame();
+    EndGame();
+    gFrameId = kScreenBit | 16;  // the test-version end closes at once without music
+    gFramePhase = 0;
+    h.RunFrames(3);
+    EXPECT_EQ(std::make_tuple(gFrameId, h.boxes().size()),
+              std::make_tuple(kScreenBit | 0, size_t{0}));
 }
 
 // The sample's end piece (name 41) plays 5.6 seconds: the picture stays for
@@ -1206,16 +1211,6 @@ TEST_F(SilentEndTest, EndScreensLeaveAfterTheirMusicWithoutASoundDevice) {
     }
 }
 
-TEST_F(EndScreensTest, EndGameTwiceIsLikeOnce) {
-    EndGame();
-    EndGame();
-    gFrameId = kScreenBit | 16;  // the test-version end closes at once without music
-    gFramePhase = 0;
-    h.RunFrames(3);
-    EXPECT_EQ(std::make_tuple(gFrameId, h.boxes().size()),
-              std::make_tuple(kScreenBit | 0, size_t{0}));
-}
-
 using sample_art::EndingColor;
 using sample_art::kEndingFirst;
 
@@ -1275,7 +1270,7 @@ TEST_F(EndingTest, EachLayoutTakesItsStagesAndReturnsToTheMap) {
     }
 }
 
-TEST_F(EndingTest, NoCursorAndTheRisingPictureOfLayoutsThreeAndFourStartsHidden) {
+TEST_F(EndingTest, NoCursorRisingPictureHiddenInLayoutsThreeAndFourAndLayoutOneInPlace) {
     for (i32 layout : {3, 4}) {
         SCOPED_TRACE(layout);
         StartEnding(layout);
@@ -1295,9 +1290,7 @@ TEST_F(EndingTest, NoCursorAndTheRisingPictureOfLayoutsThreeAndFourStartsHidden)
         h.RunFrames(3);
         ASSERT_EQ(gFrameId, kMapMode);
     }
-}
-
-TEST_F(EndingTest, LayoutOneSlidesDownRisesAndShowsEachActionWhereItStands) {
+    // Layout one slides down, rises and shows each action where it stands.
     StartEnding(1);
     h.RunFrames(2);
     EXPECT_EQ(gEndingFrame.rising->x, 370);
