@@ -353,11 +353,6 @@ TEST_F(BattleFrameTest, BackdropZeroIsAct15112AndLayerZeroNeverMoves) {
         for (int k = 1; k <= 3; ++k)
             EXPECT_EQ(At(kLayerProbe[k].x, kLayerProbe[k].y), LayerPx(kBackdropAct, k)) << k;
     });
-    RunBattle(1, [&](u32 phase, int) {
-        if (phase == kPhaseMain) {
-            EXPECT_EQ(At(kLayerProbe[2].x, kLayerProbe[2].y), LayerPx(kHarbourAct, 2));
-        }
-    });
 
     // Shake: layers 1-3 move by the offsets, layer 0 stays; the last offsets
     // stay after the shake has run out, until it is stopped.

@@ -232,6 +232,24 @@ TEST_F(BattleMenu, CancelGoesFromTargetToListToRing) {
               std::tuple(kCmdItem, &gItems[1], &b));
 }
 
+// Esc on a skill list (magic, strike) slides it away and the same member's ring is back.
+TEST_F(BattleMenu, EscOnASkillListBringsTheRingBack) {
+    for (auto [role, row] : {std::pair(1, 6), std::pair(3, 7)}) {
+        Fresh();
+        cFighter& a = Member(0, role);
+        Enemy(0, 1);
+        Learn(3, 0, 7, 0, 3);
+        Learn(1, 0, 8, 1, 4);
+        RingIn();
+        ChooseRow(row, 7);
+        ASSERT_EQ(menu.list.open, 1) << row;
+        Press({kScanEsc}, 6);
+        EXPECT_EQ(std::tuple(menu.chosen, menu.list.open, menu.current, a.command),
+                  std::tuple(0, 0, &a, kCmdNone))
+            << row;
+    }
+}
+
 TEST_F(BattleMenu, WaitingMembersTakeTurnsWithTheirMarks) {
     cFighter& a = Member(0, 3);
     cFighter& b = Member(1, 3);

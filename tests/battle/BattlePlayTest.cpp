@@ -1,7 +1,6 @@
 // Whole battles through the real tick: on auto, and as a player fights them in
 // a sample new game (keys held down while the battle moves on, an attack with
-// nobody to mark, and the ring lists of two roles in the thunder god's fight), and
-// every act the battle names.
+// nobody to mark), and every act the battle names.
 #include "support/BattleFixtures.h"
 
 namespace {
@@ -87,15 +86,7 @@ struct RingWalk {
         return h.RunUntil([] { return gBattle.phase() == kPhaseMain; }, 40);
     }
     bool RingReady() { return menu.Current() && menu.ringX == kRingInX && !menu.Chosen(); }
-    bool ListShown() { return menu.list.open && menu.list.y == kListShownY; }
-    // Ring row k chosen by the keys or by a click, and its list in.
-    void Row(int k, bool mouse) {
-        if (mouse) ClickAt(h, gRingPoints[k].x, gRingPoints[k].y);
-        for (int i = 0; !mouse && i < kRingRows && menu.row != k; ++i) TapKey(h, kScanDown);
-        if (!mouse) TapKey(h, kScanEnter);
-        ASSERT_TRUE(h.RunUntil([&] { return ListShown() && menu.row == k; }, 12));
-    }
-    // Esc or a right click slides the list away and the same fighter's ring is back.
+    // Esc or a right click leaves the pick and the same fighter's ring is back.
     void Back(bool mouse) {
         cFighter* me = menu.Current();
         if (mouse) {
@@ -115,35 +106,6 @@ struct RingWalk {
         TapKey(h, kScanEnter, 2);
     }
 };
-
-// The ring lists of the first two members to come up: the items by the
-// mouse and back by the keys, the second skill row's by the keys and back by
-// a right click. (Which rows each list holds is the list tests'; the
-// play-through picks a form from the transformation's.)
-TEST(BattleSamplePlay, RingListsOpenAndCloseByKeysAndMouseInTheThunderGodsFight) {
-    Harness h;
-    ASSERT_TRUE(RingWalk::StartBattle(h, sampleBattleParty::kThunderFight));
-    RingWalk w{h};
-    std::set<i32> seen;
-    for (int turn = 0; turn < 40 && seen.size() < 2; ++turn) {
-        ASSERT_TRUE(h.RunUntil([&] { return w.RingReady(); }, 800)) << "turn " << turn;
-        const i32 role = CommandRole(*w.menu.Current());
-        ASSERT_GE(role, 0);
-        // A kind-1 enemy stands: nobody may flee; the item row is open to all,
-        // and every member has learned skills in both of its skill rows.
-        EXPECT_EQ(gCommandRows[role][3].enabled, 0) << role;
-        for (int k : {4, 6, 7}) EXPECT_EQ(gCommandRows[role][k].enabled, 1) << role << " row " << k;
-        if (seen.insert(role).second) {
-            for (int row : {4, 6}) {
-                w.Row(row, row == 4);
-                EXPECT_GT(w.menu.list.count, 0) << role << " row " << row;
-                w.Back(row == 6);
-            }
-        }
-        w.Defend();
-    }
-    EXPECT_EQ(seen.size(), 2u);
-}
 
 // A key still down when the battle moves on (the opening gives way to the
 // fight, a command is given and the next ring comes in) does nothing until it
