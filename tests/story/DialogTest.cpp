@@ -602,22 +602,15 @@ TEST_F(TextTools, FontPrintfAndCellFlags) {
 
 // ---- The voice: one sample file as the current voice, heard through the mixer ----
 
-class Voice : public SoundTest {
-protected:
-    void SetUp() override {
-        SoundTest::SetUp();
-        Write("PicLib/all.snd", MakeSoundBank({{1, {1, Tone(300, 50)}}}));
-        ASSERT_TRUE(gSound.Init(Root().c_str()));
-    }
-    std::string WriteVoice(const std::string& name, const std::vector<u8>& bytes) {
+TEST_F(SoundTest, OneVoiceAtATimeBadFilesAndAClosedOutput) {
+    Write("PicLib/all.snd", MakeSoundBank({{1, {1, Tone(300, 50)}}}));
+    ASSERT_TRUE(gSound.Init(Root().c_str()));
+    auto voiceFile = [this](const std::string& name, const std::vector<u8>& bytes) {
         Write("Voice/" + name, bytes);
         return Root() + "Voice/" + name;
-    }
-};
-
-TEST_F(Voice, OneVoiceAtATimeBadFilesAndAClosedOutput) {
-    std::string low = WriteVoice("low.wav", Tone(440, 2000));
-    std::string high = WriteVoice("high.wav", Tone(880, 2000));
+    };
+    std::string low = voiceFile("low.wav", Tone(440, 2000));
+    std::string high = voiceFile("high.wav", Tone(880, 2000));
     ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);
     Pull(50);
     int voices = AudioMixer().ActiveVoices();
@@ -635,9 +628,9 @@ TEST_F(Voice, OneVoiceAtATimeBadFilesAndAClosedOutput) {
     cut.resize(30);  // a header that promises data it does not hold
     const std::pair<std::string, const char*> cases[] = {
         {Root() + "Voice/none.wav", "missing"},
-        {WriteVoice("junk.wav", std::vector<u8>(400, 0x5A)), "not a sound"},
-        {WriteVoice("cut.wav", cut), "cut short"},
-        {WriteVoice("tiny.wav", {'R', 'I', 'F'}), "too small"},
+        {voiceFile("junk.wav", std::vector<u8>(400, 0x5A)), "not a sound"},
+        {voiceFile("cut.wav", cut), "cut short"},
+        {voiceFile("tiny.wav", {'R', 'I', 'F'}), "too small"},
         {"", "no name"}};
     for (const auto& [path, why] : cases) {
         ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);
