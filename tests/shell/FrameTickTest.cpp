@@ -72,15 +72,13 @@ TEST_F(FrameTick, BattleRequestsAndTheStoryCountdown) {
 
     ClearGameFlag(13);
     h.RunFrames(1);
-    EXPECT_EQ(gBattleActive, 1u);
     SetGameFlag(16);
     SetGameFlag(18);
     gStoryCountdown = 2;
     h.RunFrames(162);
     EXPECT_EQ(gBattleActive, 1u);
     h.RunFrames(1);
-    EXPECT_EQ(battle(), std::make_tuple(0u, 0u));
-    EXPECT_EQ(gStoryCountdown, 2);
+    EXPECT_EQ(std::tuple(battle(), gStoryCountdown), std::tuple(std::make_tuple(0u, 0u), 2));
     h.RunFrames(2);
     EXPECT_EQ(std::make_tuple(gStoryCountdown, GetGameFlag(16)), std::make_tuple(0, 1));
     h.RunFrames(1);
@@ -99,9 +97,7 @@ TEST_F(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
     SetGameFlag(74);
     gFlagCountdown = 1;
     gBattleActive = 1;
-    h.RunFrames(1);
-    EXPECT_EQ(gFlagCountdown, 0);
-    h.RunFrames(1);
+    h.RunFrames(2);
     EXPECT_EQ(std::make_tuple(gFlagCountdown, GetGameFlag(74), GetGameFlag(75)),
               std::make_tuple(-1, 0, 1));
 

@@ -50,9 +50,6 @@ protected:
         EXPECT_TRUE(h.boxes().empty()) << h.boxes().front().caption;
         MapFixture::TearDown();
     }
-    void Write(const std::string& body) {
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), Assemble("talk 1\n " + body + "\n End\n"));
-    }
     // One frame of the real tick, called as the main loop calls it: nothing
     // ticks once the game has shut down.
     void Frame() {
@@ -60,7 +57,7 @@ protected:
         if (gGameActive && !gSuspended) GameFrame();
     }
     void Start(const std::string& body, u16 owner = kSamplePlayerRole) {
-        Write(body);
+        WriteHostFile(h.Path("MH_Data/Talk1.dat"), Assemble("talk 1\n " + body + "\n End\n"));
         StartTalk(1, owner);
     }
     // Runs frames until the talk ends or limit frames pass; the frames run.
