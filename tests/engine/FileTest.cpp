@@ -211,7 +211,6 @@ protected:
     void SetUp() override {
         MemDbgInit();
         MemDbgSetSink([this](const std::string& m) { messages.push_back(m); });
-        messages.clear();
     }
     void TearDown() override {
         MemDbgExit();
