@@ -147,10 +147,9 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
         }
         std::string err = ::testing::internal::GetCapturedStderr();
         ASSERT_FALSE(h.boxes().empty());
-        EXPECT_EQ(h.boxes().back().text, text);
-        EXPECT_EQ(h.boxes().back().caption, caption);
-        EXPECT_EQ(gReleaseRuns, releases);
-        EXPECT_EQ(DataErrorCount() - faults, badData ? 1u : 0u);
+        EXPECT_EQ(std::tuple(h.boxes().back().text, h.boxes().back().caption, gReleaseRuns,
+                             DataErrorCount() - faults),
+                  std::tuple(text, caption, releases, badData ? 1u : 0u));
         if (badData) {
             EXPECT_EQ(LastDataError().Message(), line);
         }
@@ -165,8 +164,7 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
             EXPECT_EQ(err.find("moonharbor:"), std::string::npos) << err;
         }
         h.RunFrames(1);
-        EXPECT_TRUE(h.quit());
-        EXPECT_EQ(h.exitCode(), kExitFailed);
+        EXPECT_EQ(std::tuple(h.quit(), h.exitCode()), std::tuple(true, kExitFailed));
     }
 }
 
@@ -187,8 +185,7 @@ TEST_F(SampleStarted, ASecondCopyAndTheInstallerWhileTheGameRunsSayWhyAndFail) {
     }
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), env);
     h.RunFrames(3);
-    EXPECT_FALSE(h.quit());
-    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    EXPECT_EQ(std::tuple(h.quit(), gFrameId), std::tuple(false, kScreenBit | 0u));
 }
 
 // A maps.dat cut to half (983 of its 1966 bytes: 471 of the database, which
