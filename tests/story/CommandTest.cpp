@@ -702,7 +702,7 @@ TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
 
 // ---- The assembler and disassembler, and the sample game's talks ----
 
-TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
+TEST(StoryAsm, SampleTalksRoundTripLayoutOfCommandsAndBadInput) {
     std::vector<u8> a = Assemble(SampleTalkSource()), b;
     std::string error, text;
     ASSERT_TRUE(DisassembleTalkFile(a, &text, &error)) << error;
@@ -740,27 +740,24 @@ TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
                              LoadU16(p + 2 * words.size())),
                   std::tuple(LenResult::Ok, 2 * words.size(), 0x3FFF));
     }
-}
-
-TEST(StoryAsm, AssemblerAndDisassemblerRefuseBadInput) {
+    // Bad source names its line; bad files are refused.
     const char* bad[] = {
         "talk 1\n NoSuchCommand\n", "talk 1\n Jump @nowhere\n", "talk 1\n Set 5\n",
         "talk 1\n Set 5 6 7\n",     "talk 1\n Set 5 40000\n",   "talk 1\n Say 1 \"a%Qb\"\n",
         "talk 1\n Say 1 \"open\n",  "talk 1\nx:\nx:\n End\n",   "talk 1\ntalk 1\n End\n",
     };
     for (const char* src : bad) {
-        std::vector<u8> f;
-        std::string error;
-        EXPECT_FALSE(AssembleTalkFile(src, &f, &error)) << src;
+        std::vector<u8> out;
+        error.clear();
+        EXPECT_FALSE(AssembleTalkFile(src, &out, &error)) << src;
         EXPECT_NE(error.find("line "), std::string::npos) << src;
     }
-    std::vector<u8> f;
-    std::string error, text;
-    ASSERT_TRUE(AssembleTalkFile("talk 1\n Jump @x\nx:\n End\n", &f, &error));
-    std::vector<u8> odd = f;
+    const std::vector<u8> jump = Assemble("talk 1\n Jump @x\nx:\n End\n");
+    ASSERT_FALSE(HasFailure());
+    std::vector<u8> odd = jump;
     StoreU32(&odd[odd.size() - 6], kFirst + 1);  // the jump's target inside a command
-    for (const auto& bytes : {std::vector<u8>(f.begin(), f.begin() + 100), odd,
-                              std::vector<u8>(f.begin(), f.end() - 3)})
+    for (const auto& bytes : {std::vector<u8>(jump.begin(), jump.begin() + 100), odd,
+                              std::vector<u8>(jump.begin(), jump.end() - 3)})
         EXPECT_FALSE(DisassembleTalkFile(bytes, &text, &error)) << bytes.size();
 }
 
