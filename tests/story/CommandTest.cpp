@@ -620,7 +620,7 @@ TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
     }
 }
 
-TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
+TEST_F(PartyCommandTest, ChooseEndingRoleScreensShopsAndTheBattleCommand) {
     // The flags set, the variable of 120..124 that leads, and the role chosen.
     const std::tuple<std::vector<int>, int, i32> endings[] = {
         {{201}, 121, 6},      {{201}, 123, 7},      {{201}, 122, 9},      {{201, 204}, 121, 0},
@@ -636,8 +636,7 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
         EXPECT_EQ(Value(2801, 1), expect) << topVar;
     }
     // Screens open from scripts: the ending and the demo end open and the talk
-    // goes on in the same frame (the shop test opens the shop); the item
-    // chooser waits a frame.
+    // goes on in the same frame; the item chooser waits a frame.
     const std::pair<const char*, u32> screens[] = {
         {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
     for (const auto& [body, frame] : screens) {
@@ -651,10 +650,7 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
     }
     ASSERT_NE(gItemFrame, nullptr);
     EXPECT_EQ(std::tuple(gItemFrame->Mode(), gScriptVars[8]), std::tuple(1u, 0u));
-}
-
-TEST_F(PartyCommandTest, ShopFromToreDatAndTheBattleCommand) {
-    // No file at all: its box, no screen.
+    // The shop from tore.dat; no file at all: its box, no screen.
     gFrameId = kMapMode;
     Run("Shop 1");
     EXPECT_EQ(std::tuple(gFrameId, TakeBoxes(h)), std::tuple(0u, 1u));

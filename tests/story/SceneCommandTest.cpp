@@ -646,7 +646,7 @@ TEST_F(SceneCommandTest, WipesMakeStripsThatGrowAndStayAsBands) {
 
 // ---- Scene objects, copies, lines ----
 
-TEST_F(SceneCommandTest, SceneCopiesDialogLinesAndSceneObjectWaits) {
+TEST_F(SceneCommandTest, SceneCopiesDialogLinesSceneObjectWaitsAndTheirDrawing) {
     RoleSlot& g = gMapRoles[guard];
     g.act->dir = 3;
     Run("SceneCopy 100 200 150 -4 6 0x10 9\n SceneCopy 999 1 1 0 0 0 0");
@@ -674,11 +674,8 @@ TEST_F(SceneCommandTest, SceneCopiesDialogLinesAndSceneObjectWaits) {
     // Other keys do not hold it; an empty list goes on at once.
     EXPECT_LE(Run("AddActB 1 1 6001 0\n WaitSceneObject 50 60"), 3);
     EXPECT_FALSE(gScriptActB.empty());
-}
-
-// ---- The extra animation lists on the screen ----
-
-TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone) {
+    gScriptActB.clear();
+    // The extra animation lists on the screen.
     auto lit = [this] {
         int n = 0;
         for (int y = 0; y < 480; ++y)
