@@ -379,7 +379,7 @@ struct RoleCommandTest : StoryFixture {
     }
 };
 
-TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
+TEST_F(RoleCommandTest, ActsSpeedWordsTheControlLockStateBitsAndThePlayerRole) {
     // Name, body, and the act, action and direction it leaves.
     const std::tuple<const char*, const char*, i32, i32, i32> cases[] = {
         {"action", "SetAction 40 3", 0, 3, 0},
@@ -447,9 +447,7 @@ TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
         RunUntilFree(limit);
         EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u) << limit;
     }
-}
-
-TEST_F(RoleCommandTest, StateBitsPlayerRoleAndUnknownRoles) {
+    // State bits, on and off the map.
     const std::tuple<const char*, u32> bits[] = {{"StateBit40", 0x40},   {"StateBit20", 0x20},
                                                  {"StateBit10", 0x10},   {"StateBit1000", 0x1000},
                                                  {"StateBit800", 0x800}, {"StateBit2000", 0x2000},
