@@ -370,7 +370,7 @@ TEST_F(DialogArt, BoxIsDrawnWithItsFrameAndCaptionPlate) {
 // put 104 higher: the box is (200, 196) 30 x 60, the answers' lines start at
 // y 216 and 236; the frame's top runs on the row above the line, its left
 // edge 4 pixels left of the box.
-TEST_F(DialogArt, ChosenAnswerIsFramedWhereKeysAndMouseMoveIt) {
+TEST_F(DialogArt, ChosenAnswerIsFramedAndTheSpeakersFaceDrawnAboveTheBox) {
     OpenSampleArt();
     DialogSpec s = Spec(0xFFFD, "%KQ?%N%BYes%N%BNo%Q");
     std::tie(s.x, s.y) = std::tuple(200, 300);
@@ -390,13 +390,9 @@ TEST_F(DialogArt, ChosenAnswerIsFramedWhereKeysAndMouseMoveIt) {
                              At(215, 215 + 20 * chosen) == yellow),
                   std::tuple(chosen, chosen == 0, chosen == 1, true));
     }
-}
-
-// The face is the speaker's look's face picture, above the box's left corner
-// and whole on the screen however high the box stands; a look without a face
-// shows none (never the figure the person walks with).
-TEST_F(DialogArt, SpeakerFaceIsDrawnAboveTheBox) {
-    OpenSampleArt();
+    // The face is the speaker's look's face picture, above the box's left corner
+    // and whole on the screen however high the box stands; a look without a face
+    // shows none (never the figure the person walks with).
     const ArchiveFrame& want =
         SamplePictures().at(sample_art::kPeopleFirst).frames[sample_art::kActionFace];
     // The speaker's look, its place, and the face's top (-1: right above the box).
@@ -434,8 +430,7 @@ TEST_F(DialogArt, SpeakerFaceIsDrawnAboveTheBox) {
     }
     // A box without a speaker has no face.
     DialogRecord plain;
-    DialogSpec s = Spec(0xFFFD, "Hello there%Q");
-    ASSERT_EQ(SetupDialog(&plain, s, nullptr, 0), 1);
+    ASSERT_EQ(SetupDialog(&plain, Spec(0xFFFD, "Hello there%Q"), nullptr, 0), 1);
     EXPECT_EQ(DialogDecorOf(plain).faceW, 0);
 }
 
