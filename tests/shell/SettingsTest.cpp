@@ -97,7 +97,7 @@ TEST_F(Settings, OnlyTheInstallersCommandLineWritesEnvDat) {
 
 // The older format is converted on its first read; the next read finds the
 // current one.
-TEST_F(Settings, ReadingTakesKeysValuesAndStringsAndConvertsTheOldFormat) {
+TEST_F(Settings, ReadingKeysValuesStringsTheOldFormatAndBadFiles) {
     std::vector<u8> b = EnvBytes("C:\\Game\\", "E:\\", 1, 3);
     b[4] = 17;  // slot 4 (up) = W
     b[24] = 9;
@@ -118,9 +118,7 @@ TEST_F(Settings, ReadingTakesKeysValuesAndStringsAndConvertsTheOldFormat) {
     v.sceneSwitch = 0;
     EXPECT_EQ(ReadEnvFile(&v), 1);
     EXPECT_EQ(v.sceneSwitch, 1);
-}
-
-TEST_F(Settings, BadFilesLeaveThePresetValues) {
+    // Bad files leave the preset values.
     EnvValues preset;
     preset.root = "keep";
     preset.sfxVolume = 4;

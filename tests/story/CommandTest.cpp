@@ -21,9 +21,40 @@ namespace {
 
 using CommandTest = StoryFixture;
 
-// Each talk sets its own flag, so the right entry of the right file ran: talk 0
-// is entry 1000 of file 1, talk 1001 the first of file 2.
-TEST_F(CommandTest, NumberingLoadingAndMissingFiles) {
+TEST_F(CommandTest, TheWindowIsReadAgainNumberingLoadingAndMissingFiles) {
+    // 6000 six-byte commands (36,000 bytes) before the end: the window is read again.
+    std::string src = "talk 1\n";
+    for (int i = 0; i < 6000; ++i) src += " Add 7 1\n";
+    src += " SetFlag 300\n End\n";
+    WriteTalks(1, src);
+    RunTalk(1);
+    EXPECT_EQ(std::tuple(gScriptVars[7], GetGameFlag(300), h.boxes().size()),
+              std::tuple(6000u, 1, 0u));
+    // A jump back to a command inside the window reads it from the file again:
+    // what was written into the window meanwhile is gone.
+    gScriptVars[7] = 0;
+    WriteTalks(1,
+               "talk 1\ntop:\n Add 7 1\n JumpIfAtLeast 7 2 @end\n SetFlag70\n Jump @top\n"
+               "end:\n End\n");
+    StartTalk(1, 1);
+    Talk(&gTalkContext);
+    ASSERT_EQ(std::tuple(gScriptVars[7], LoadU16(gTalkBuffer)), std::tuple(1u, 0x1E));
+    StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
+    RunUntilFree(5);
+    EXPECT_EQ(gScriptVars[7], 2u);
+    // The timer variables count down on every call.
+    std::tie(gScriptVars[1], gScriptVars[2]) = std::tuple(2, 1);
+    for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
+    EXPECT_EQ(std::tuple(gScriptVars[1], gScriptVars[2]), std::tuple(0u, 0u));
+    // Run-on mode runs yielding commands in one frame; RunOff stops the frame.
+    ResetGameFlags();
+    Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
+    Talk(&gTalkContext);
+    EXPECT_EQ(std::tuple(GetGameFlag(70), GetGameFlag(19), GetGameFlag(300)), std::tuple(1, 1, 0));
+    Talk(&gTalkContext);
+    EXPECT_TRUE(GetGameFlag(300));
+    // Each talk sets its own flag, so the right entry of the right file ran: talk 0
+    // is entry 1000 of file 1, talk 1001 the first of file 2.
     WriteTalks(1, "talk 1000\n SetFlag 300\n End\n");
     WriteTalks(2, "talk 1001\n SetFlag 301\n End\ntalk 2000\n SetFlag 302\n End\n");
     const std::pair<int, int> talks[] = {{0, 300}, {1000, 300}, {1001, 301}, {2000, 302}};
@@ -57,40 +88,6 @@ TEST_F(CommandTest, NumberingLoadingAndMissingFiles) {
     EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5("找不到 Talk3"));
     h.RunFrames(2);
     EXPECT_TRUE(h.quit());
-}
-
-TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
-    // 6000 six-byte commands (36,000 bytes) before the end: the window is read again.
-    std::string src = "talk 1\n";
-    for (int i = 0; i < 6000; ++i) src += " Add 7 1\n";
-    src += " SetFlag 300\n End\n";
-    WriteTalks(1, src);
-    RunTalk(1);
-    EXPECT_EQ(std::tuple(gScriptVars[7], GetGameFlag(300), h.boxes().size()),
-              std::tuple(6000u, 1, 0u));
-    // A jump back to a command inside the window reads it from the file again:
-    // what was written into the window meanwhile is gone.
-    gScriptVars[7] = 0;
-    WriteTalks(1,
-               "talk 1\ntop:\n Add 7 1\n JumpIfAtLeast 7 2 @end\n SetFlag70\n Jump @top\n"
-               "end:\n End\n");
-    StartTalk(1, 1);
-    Talk(&gTalkContext);
-    ASSERT_EQ(std::tuple(gScriptVars[7], LoadU16(gTalkBuffer)), std::tuple(1u, 0x1E));
-    StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
-    RunUntilFree(5);
-    EXPECT_EQ(gScriptVars[7], 2u);
-    // The timer variables count down on every call.
-    std::tie(gScriptVars[1], gScriptVars[2]) = std::tuple(2, 1);
-    for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
-    EXPECT_EQ(std::tuple(gScriptVars[1], gScriptVars[2]), std::tuple(0u, 0u));
-    // Run-on mode runs yielding commands in one frame; RunOff stops the frame.
-    ResetGameFlags();
-    Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
-    Talk(&gTalkContext);
-    EXPECT_EQ(std::tuple(GetGameFlag(70), GetGameFlag(19), GetGameFlag(300)), std::tuple(1, 1, 0));
-    Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(300));
 }
 
 // The first entry's offset, counted from 0x200, in its low and high words.
@@ -506,7 +503,7 @@ struct PartyCommandTest : StoryFixture {
     }
 };
 
-TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
+TEST_F(PartyCommandTest, ItemsEquipmentJoinLeaveAndRoleValues) {
     std::tie(gOwnedItems[3], gOwnedItems[4]) = std::tuple(10, 5);
     Run("AddItem 3 150\n AddItem 4 -20\n AddItem 5 7");
     EXPECT_EQ(std::tuple(gOwnedItems[3], gOwnedItems[4], gOwnedItems[5]), std::tuple(99, 0, 7));
@@ -538,6 +535,41 @@ TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
     EXPECT_EQ(std::tuple(FirstFour(gParty), FirstFour(gFormation), gRoleStats[2].hp,
                          gRoleStats[2].status),
               std::tuple(std::vector<i32>{0, 2, -1, -1}, std::vector<i32>{2, -1, -1, 0}, 1, 0));
+    // Role values and their faults.
+    // Name, body, which role value of role 7 to read, and its value (or, when
+    // which is 0, the flag 300 outcome).
+    const std::tuple<const char*, const char*, int, i32> cases[] = {
+        {"read low", "", 1, 2},
+        {"read high", "", 2, 3},
+        {"set keeps 8 bits", "SetRoleValue 7 1 0x1FF", 1, 0xFF},
+        {"add wraps", "AddRoleValue 7 2 254", 2, 1},
+        {"sub", "SubRoleValue 7 1 1", 1, 1},
+        {"at least jumps", "JumpIfRoleValueAtLeast 7 1 2 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"at most stays", "JumpIfRoleValueAtMost 7 2 2 @t\n End\nt:\n SetFlag 300", 0, 0},
+        {"equal", "JumpIfRoleValue 7 2 3 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"switch", "JumpByRoleValue 7 1 @a @a @t\n End\na:\n End\nt:\n SetFlag 300", 0, 1},
+        {"compare", "JumpIfRoleValueNotBelow 8 2 7 1 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
+    };
+    for (const auto& [name, body, which, expect] : cases) {
+        for (u16 id : {7, 8}) {
+            i32 lo = 2, hi = 3;
+            AccessRoleValue(id, 1, &lo, 2);
+            AccessRoleValue(id, 2, &hi, 2);
+        }
+        ClearGameFlag(300);
+        Run(body);
+        EXPECT_EQ(std::tuple(which ? Value(7, which) : GetGameFlag(300), h.boxes().size()),
+                  std::tuple(expect, 0u))
+            << name;
+    }
+    // Value 2 with a switch of two targets is too large: that command is skipped too.
+    for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
+                              "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
+        ClearGameFlag(301);
+        Run(std::string(fault) + "\n SetFlag 301\n End\na:\n End");
+        EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(301)), std::tuple(1u, 1)) << fault;
+    }
 }
 
 TEST_F(PartyCommandTest, FullRestoreAndDamage) {
@@ -578,43 +610,6 @@ TEST_F(PartyCommandTest, RaisesMoneyAndQuests) {
     for (const auto& [body, list] : quests) {
         Run(body);
         EXPECT_EQ(gQuestList, list) << body;
-    }
-}
-
-TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
-    // Name, body, which role value of role 7 to read, and its value (or, when
-    // which is 0, the flag 300 outcome).
-    const std::tuple<const char*, const char*, int, i32> cases[] = {
-        {"read low", "", 1, 2},
-        {"read high", "", 2, 3},
-        {"set keeps 8 bits", "SetRoleValue 7 1 0x1FF", 1, 0xFF},
-        {"add wraps", "AddRoleValue 7 2 254", 2, 1},
-        {"sub", "SubRoleValue 7 1 1", 1, 1},
-        {"at least jumps", "JumpIfRoleValueAtLeast 7 1 2 @t\n End\nt:\n SetFlag 300", 0, 1},
-        {"at most stays", "JumpIfRoleValueAtMost 7 2 2 @t\n End\nt:\n SetFlag 300", 0, 0},
-        {"equal", "JumpIfRoleValue 7 2 3 @t\n End\nt:\n SetFlag 300", 0, 1},
-        {"switch", "JumpByRoleValue 7 1 @a @a @t\n End\na:\n End\nt:\n SetFlag 300", 0, 1},
-        {"compare", "JumpIfRoleValueNotBelow 8 2 7 1 @t\n End\nt:\n SetFlag 300", 0, 1},
-        {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
-    };
-    for (const auto& [name, body, which, expect] : cases) {
-        for (u16 id : {7, 8}) {
-            i32 lo = 2, hi = 3;
-            AccessRoleValue(id, 1, &lo, 2);
-            AccessRoleValue(id, 2, &hi, 2);
-        }
-        ClearGameFlag(300);
-        Run(body);
-        EXPECT_EQ(std::tuple(which ? Value(7, which) : GetGameFlag(300), h.boxes().size()),
-                  std::tuple(expect, 0u))
-            << name;
-    }
-    // Value 2 with a switch of two targets is too large: that command is skipped too.
-    for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
-                              "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
-        ClearGameFlag(301);
-        Run(std::string(fault) + "\n SetFlag 301\n End\na:\n End");
-        EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(301)), std::tuple(1u, 1)) << fault;
     }
 }
 
