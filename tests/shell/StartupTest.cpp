@@ -278,7 +278,7 @@ TEST(Session, DiscTrackNames) {
     }
 }
 
-TEST_F(SampleStarted, MusicByNumberAndTheMusicDisc) {
+TEST_F(SampleStarted, MusicByNumberTheMusicDiscAndStartRecords) {
     PlayMusic(3, 0);
     const cMusic::List& list = gMusic.GetList(1);
     ASSERT_NE(list.slots[0].name, nullptr);
@@ -296,12 +296,9 @@ TEST_F(SampleStarted, MusicByNumberAndTheMusicDisc) {
     HostSetVolumeLabel('E', "OTHER");
     FindCdDrives(gCdPath);
     EXPECT_EQ(FindMusicDisc(), 0);
-}
-
-// The four 52-byte start records are spread into their 56-byte entries: the
-// words at 4 and 10 trade places, ten bytes from 42 land at 44, the last byte
-// is doubled at 54 and 55. Every record byte is distinct, so a shifted copy shows.
-TEST_F(SampleStarted, StartRecordsSpreadIntoTheirEntries) {
+    // The four 52-byte start records are spread into their 56-byte entries: the
+    // words at 4 and 10 trade places, ten bytes from 42 land at 44, the last byte
+    // is doubled at 54 and 55. Every record byte is distinct, so a shifted copy shows.
     ReadMapDatabase();
     ByteReader t = MapDbTable(dbTable::kInitRecords);
     ASSERT_GE(t.bytesLeft(), 4u * 52);

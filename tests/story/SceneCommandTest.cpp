@@ -144,7 +144,7 @@ protected:
     }
 };
 
-TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
+TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackToAMissingMapAndScrolls) {
     Player().act->dir = 5;
     // The room at cell (4, 5), the direction kept; then back to the town at the
     // same cell with a new direction.
@@ -167,6 +167,34 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
     // The screen does not stay dark after the refused change.
     Frame();
     EXPECT_GT(Brightest(), 4);
+    // Scrolls and their waits.
+    gViewX = gViewY = 0;
+    // Two cells right at 4 pixels a frame: the wait holds for 8 frames.
+    int frames = Run("ScrollBy 2 1 4\n WaitScroll\n SetFlag 300");
+    EXPECT_EQ(
+        std::tuple(gViewX, gViewY, GetGameFlag(300), ScrollUnderWay(), frames >= 8, frames <= 10),
+        std::tuple(32, 16, 1, false, true, true));
+    // To an origin cell, then waiting for the view's y.
+    Run("ScrollTo 0 3 8\n WaitScrollY 48");
+    EXPECT_EQ(std::tuple(gViewX, gViewY), std::tuple(0, 48));
+    // Speed 0 arrives at once rather than holding the talk.
+    EXPECT_LE(Run("ScrollBy -3 0 0\n WaitScroll"), 3);
+    EXPECT_EQ(gViewX, -48);
+    // A second scroll while one runs shows its box; the first one still runs.
+    gViewX = 0;
+    Run("ScrollBy 4 0 2\n ScrollBy 1 0 4\n WaitScroll");
+    ExpectOneBox(B5("對話系統(Scroll_map)"));
+    EXPECT_EQ(gViewX, 16);
+    gViewX = gViewY = 0;
+    // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town;
+    // near the town's far corner the view stops at the edge.
+    const std::tuple<u16, u16, std::pair<i32, i32>> at[] = {{600, 400, {280, 160}},
+                                                            {1000, 760, {1024 - 640, 768 - 480}}};
+    for (const auto& [x, y, view] : at) {
+        std::tie(gMapRoles[guard].x, gMapRoles[guard].y) = std::tuple(x, y);
+        Run("ScrollToRole 100 8\n WaitScroll");
+        EXPECT_EQ(std::pair(gViewX, gViewY), view);
+    }
 }
 
 TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
@@ -204,36 +232,6 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     for (int b : waiting) EXPECT_LE(b, 1) << "a frame drawn while the change waits";
     // -27 of 31 steps, then the room at full light at the end.
     EXPECT_EQ(std::tuple(bright[change + 1] <= 4, bright.back() > 4), std::tuple(true, true));
-}
-
-TEST_F(SceneCommandTest, ScrollsAndTheirWaits) {
-    gViewX = gViewY = 0;
-    // Two cells right at 4 pixels a frame: the wait holds for 8 frames.
-    int frames = Run("ScrollBy 2 1 4\n WaitScroll\n SetFlag 300");
-    EXPECT_EQ(
-        std::tuple(gViewX, gViewY, GetGameFlag(300), ScrollUnderWay(), frames >= 8, frames <= 10),
-        std::tuple(32, 16, 1, false, true, true));
-    // To an origin cell, then waiting for the view's y.
-    Run("ScrollTo 0 3 8\n WaitScrollY 48");
-    EXPECT_EQ(std::tuple(gViewX, gViewY), std::tuple(0, 48));
-    // Speed 0 arrives at once rather than holding the talk.
-    EXPECT_LE(Run("ScrollBy -3 0 0\n WaitScroll"), 3);
-    EXPECT_EQ(gViewX, -48);
-    // A second scroll while one runs shows its box; the first one still runs.
-    gViewX = 0;
-    Run("ScrollBy 4 0 2\n ScrollBy 1 0 4\n WaitScroll");
-    ExpectOneBox(B5("對話系統(Scroll_map)"));
-    EXPECT_EQ(gViewX, 16);
-    gViewX = gViewY = 0;
-    // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town;
-    // near the town's far corner the view stops at the edge.
-    const std::tuple<u16, u16, std::pair<i32, i32>> at[] = {{600, 400, {280, 160}},
-                                                            {1000, 760, {1024 - 640, 768 - 480}}};
-    for (const auto& [x, y, view] : at) {
-        std::tie(gMapRoles[guard].x, gMapRoles[guard].y) = std::tuple(x, y);
-        Run("ScrollToRole 100 8\n WaitScroll");
-        EXPECT_EQ(std::pair(gViewX, gViewY), view);
-    }
 }
 
 TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
