@@ -551,7 +551,7 @@ TEST_F(SceneCommandTest, RestoresWaitsTurnSnapLayersTakeOffAndEndOfPart) {
 
 // ---- Wipes ----
 
-TEST_F(SceneCommandTest, WipesMakeStripsThatGrowAndStayAsBands) {
+TEST_F(SceneCommandTest, WipesSceneCopiesDialogLinesAndSceneObjects) {
     Start("Wipe 1 -8 20 4 100 0x7C00 0x0800\n SetFlag 300");
     Frame();
     WipeStrip* s = Strip(1);
@@ -640,11 +640,7 @@ TEST_F(SceneCommandTest, WipesMakeStripsThatGrowAndStayAsBands) {
     // Its further words were read past.
     EXPECT_EQ(std::tuple(gWipeStrips.empty(), gRoleHeads == nullptr, GetGameFlag(301)),
               std::tuple(true, true, 1));
-}
-
-// ---- Scene objects, copies, lines ----
-
-TEST_F(SceneCommandTest, SceneCopiesDialogLinesSceneObjectWaitsAndTheirDrawing) {
+    // Scene objects, copies, lines.
     RoleSlot& g = gMapRoles[guard];
     g.act->dir = 3;
     Run("SceneCopy 100 200 150 -4 6 0x10 9\n SceneCopy 999 1 1 0 0 0 0");
@@ -698,7 +694,7 @@ TEST_F(SceneCommandTest, SceneCopiesDialogLinesSceneObjectWaitsAndTheirDrawing) 
     for (int x : {300 - 4, 300 - 3, 300 + 2, 300 + 3}) EXPECT_EQ(At(x, 200), ring) << x;
     EXPECT_EQ(std::tuple(At(300, 200 - 24), At(300 - 24, 200)), std::tuple(0, 0));
     // It plays through and leaves after the frame its act ends.
-    int frames = 1;
+    frames = 1;
     while (!gScriptActB.empty() && frames < 60) {
         DrawWorld();
         ++frames;
@@ -715,6 +711,8 @@ TEST_F(SceneCommandTest, SceneCopiesDialogLinesSceneObjectWaitsAndTheirDrawing) 
     ReleaseMapTransients();
     EXPECT_EQ(std::tuple(gScriptActA.empty(), gScriptActB.empty()), std::tuple(true, true));
 }
+
+// ---- Scene objects, copies, lines ----
 
 // ---- The party, control and role effects ----
 
