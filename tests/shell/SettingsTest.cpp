@@ -97,7 +97,7 @@ TEST_F(Settings, OnlyTheInstallersCommandLineWritesEnvDat) {
 
 // The older format is converted on its first read; the next read finds the
 // current one.
-TEST_F(Settings, ReadingKeysValuesStringsTheOldFormatAndBadFiles) {
+TEST_F(Settings, ReadingTheOldFormatBadFilesAndAStartKilledReplacingOne) {
     std::vector<u8> b = EnvBytes("C:\\Game\\", "E:\\", 1, 3);
     b[4] = 17;  // slot 4 (up) = W
     b[24] = 9;
@@ -144,11 +144,8 @@ TEST_F(Settings, ReadingKeysValuesStringsTheOldFormatAndBadFiles) {
         EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), f);
         EXPECT_EQ(gBasePath, base);
     }
-}
-
-// A start that meets a damaged Env.dat and is killed at any file call on its
-// way leaves settings that the next start reads, the damaged file kept beside.
-TEST_F(Settings, AStartKilledReplacingADamagedFileLeavesSettings) {
+    // A start that meets a damaged Env.dat and is killed at any file call on its
+    // way leaves settings that the next start reads, the damaged file kept beside.
     std::vector<u8> damaged = EnvBytes(h.root(), "", 2, 0);
     damaged.back() = 7;  // a run mark neither 0 nor 1
     bool hit = true;
