@@ -203,7 +203,13 @@ private:
     std::string display_;
 };
 
-class ShownWindow : public ::testing::Test {
+struct ScreenCase {
+    i32 w, h;
+    int depth;
+    i32 scale;
+};
+
+class ShownWindow : public ::testing::TestWithParam<ScreenCase> {
 protected:
     void TearDown() override {
         PlatformReset();
@@ -312,19 +318,11 @@ protected:
     DisplaySurface* canvas_ = nullptr;
 };
 
-struct ScreenCase {
-    i32 w, h;
-    int depth;
-    i32 scale;
-};
-
-class ShownWindowCases : public ShownWindow, public ::testing::WithParamInterface<ScreenCase> {};
-
 // The picture after a frame, and after a block of 48 rows by 60 columns
 // changed: the block shows the new picture, and a mark left in the window's
 // own pixels outside the pieces of rows it touches (32 columns each) neither
 // reaches the screen nor is overwritten, above it or beside it.
-TEST_P(ShownWindowCases, FrameAndChangedBlockShowTheCanvas) {
+TEST_P(ShownWindow, FrameAndChangedBlockShowTheCanvas) {
     const ScreenCase c = GetParam();
     if (system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Xvfb";
     ASSERT_TRUE(Open(c.w, c.h, c.depth)) << SDL_GetError();
@@ -368,7 +366,7 @@ TEST_P(ShownWindowCases, FrameAndChangedBlockShowTheCanvas) {
         << "pixels beside or above the block were written again";
 }
 
-INSTANTIATE_TEST_SUITE_P(, ShownWindowCases,
+INSTANTIATE_TEST_SUITE_P(, ShownWindow,
                          ::testing::Values(ScreenCase{700, 500, 16, 1}, ScreenCase{700, 500, 24, 1},
                                            ScreenCase{1400, 1000, 16, 2},
                                            ScreenCase{1400, 1000, 24, 2}),

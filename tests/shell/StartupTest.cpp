@@ -48,8 +48,7 @@ TEST(Startup, HeadlessStartMakesFoldersOpensTheTitleAndQuitsOnce) {
     h.StartGame();
     for (const char* dir : {"Save", "Data", "Music", "ScrnShot"})
         EXPECT_TRUE(fs::is_directory(h.Path(dir))) << dir;
-    EXPECT_EQ(gFrameId, kScreenBit | 0u);
-    EXPECT_EQ(gFrameInterval, 35u);
+    EXPECT_EQ(std::tuple(gFrameId, gFrameInterval), std::tuple(kScreenBit | 0u, 35u));
     ASSERT_EQ(h.boxes().size(), 1u);
     EXPECT_EQ(std::tie(h.boxes()[0].caption, h.boxes()[0].text),
               std::tuple(B5("!!! 注意 !!!"),
@@ -57,10 +56,8 @@ TEST(Startup, HeadlessStartMakesFoldersOpensTheTitleAndQuitsOnce) {
     // The quit bit releases exactly once.
     gRunState |= kRunQuit;
     h.RunFrames(3);
-    EXPECT_TRUE(h.quit());
-    EXPECT_EQ(gReleaseRuns, 1u);
-    EXPECT_EQ(gDrawSurface, nullptr);
-    EXPECT_FALSE(IsWindow(gMainWnd));
+    EXPECT_EQ(std::tuple(h.quit(), gReleaseRuns, gDrawSurface, IsWindow(gMainWnd)),
+              std::tuple(true, 1u, nullptr, false));
     ReleaseGame();
     EXPECT_EQ(gReleaseRuns, 1u);
 }
@@ -73,9 +70,8 @@ TEST(Startup, SampleGameStartsInItsFolderWithItsOptionsAndSounds) {
     ASSERT_EQ(::chdir(h.Path("game").c_str()), 0);
     gBasePath[0] = 0;
     h.StartGame();
-    EXPECT_EQ(std::string(gBasePath).back(), '\\');
-    EXPECT_EQ(gSmartMouse, 1u);
-    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    EXPECT_EQ(std::tuple(std::string(gBasePath).back(), gSmartMouse, gFrameId),
+              std::tuple('\\', 1u, kScreenBit | 0u));
     // A percent typed into a field sounds its refusal.
     ASSERT_TRUE(gSound.IsReady());
     cTextBuf field(8, 0, 0);
@@ -88,8 +84,8 @@ TEST(Startup, SampleGameStartsInItsFolderWithItsOptionsAndSounds) {
 
 // Start-up opens the picture and act archives; the release closes them.
 TEST_F(SampleStarted, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 1);
-    EXPECT_EQ(GetGameFlag(1), 1);  // game data initialised
+    // The run mark is set and game data initialised.
+    EXPECT_EQ(std::tuple(ReadHostFile(h.Path("Env.dat")).back(), GetGameFlag(1)), std::tuple(1, 1));
     EXPECT_NE(GetPic(sample_art::kCursor, 0), nullptr);
     ActPlayer act;
     act.act = sample_art::kCursor;
@@ -98,14 +94,11 @@ TEST_F(SampleStarted, QuitThroughTheModeWordSavesOptionsAndClearsTheRunMark) {
     gSfxVolume = 3;
     gFrameId = kQuitFrameId;
     h.RunFrames(3);
-    EXPECT_TRUE(h.quit());
-    EXPECT_EQ(h.exitCode(), 0);
-    EXPECT_EQ(gSuspended, 1u);
-    EXPECT_EQ(gFrameId, kMapMode);
-    EXPECT_EQ(gReleaseRuns, 1u);
-    EXPECT_EQ(ReadHostFile(h.Path("Env.dat")).back(), 0);
-    EXPECT_EQ(GetPicCacheStats().total, 0u);
-    EXPECT_EQ(GetPic(sample_art::kCursor, 0), nullptr);
+    EXPECT_EQ(std::tuple(h.quit(), h.exitCode(), gSuspended, gFrameId, gReleaseRuns),
+              std::tuple(true, 0, 1u, kMapMode, 1u));
+    EXPECT_EQ(std::tuple(ReadHostFile(h.Path("Env.dat")).back(), GetPicCacheStats().total,
+                         GetPic(sample_art::kCursor, 0)),
+              std::tuple(0, 0u, nullptr));
     LoadOptions();
     EXPECT_EQ(gSfxVolume, 3u);
 }
@@ -154,10 +147,9 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
         }
         std::string err = ::testing::internal::GetCapturedStderr();
         ASSERT_FALSE(h.boxes().empty());
-        EXPECT_EQ(h.boxes().back().text, text);
-        EXPECT_EQ(h.boxes().back().caption, caption);
-        EXPECT_EQ(gReleaseRuns, releases);
-        EXPECT_EQ(DataErrorCount() - faults, badData ? 1u : 0u);
+        EXPECT_EQ(std::tuple(h.boxes().back().text, h.boxes().back().caption, gReleaseRuns,
+                             DataErrorCount() - faults),
+                  std::tuple(text, caption, releases, badData ? 1u : 0u));
         if (badData) {
             EXPECT_EQ(LastDataError().Message(), line);
         }
@@ -172,8 +164,7 @@ TEST(Startup, FailedStartsShowTheirBoxAndClose) {
             EXPECT_EQ(err.find("moonharbor:"), std::string::npos) << err;
         }
         h.RunFrames(1);
-        EXPECT_TRUE(h.quit());
-        EXPECT_EQ(h.exitCode(), kExitFailed);
+        EXPECT_EQ(std::tuple(h.quit(), h.exitCode()), std::tuple(true, kExitFailed));
     }
 }
 
@@ -194,8 +185,7 @@ TEST_F(SampleStarted, ASecondCopyAndTheInstallerWhileTheGameRunsSayWhyAndFail) {
     }
     EXPECT_EQ(ReadHostFile(h.Path("Env.dat")), env);
     h.RunFrames(3);
-    EXPECT_FALSE(h.quit());
-    EXPECT_EQ(gFrameId, kScreenBit | 0u);
+    EXPECT_EQ(std::tuple(h.quit(), gFrameId), std::tuple(false, kScreenBit | 0u));
 }
 
 // A maps.dat cut to half (983 of its 1966 bytes: 471 of the database, which
@@ -252,10 +242,8 @@ TEST(Startup, NoSoundWaitsASecondAndGoesOnSilent) {
     PlaySoundResource(kSoundResourceDialog);
     std::string said = testing::internal::GetCapturedStderr();
     EXPECT_GE(timeGetTime() - before, 1000u);
-    EXPECT_EQ(gFrameId, kScreenBit | 0u);
-    EXPECT_TRUE(h.boxes().empty());
-    EXPECT_FALSE(gSound.IsReady());
-    EXPECT_EQ(AudioDeviceOpenAttempts(), 1);
+    EXPECT_EQ(std::tuple(gFrameId, h.boxes().size(), gSound.IsReady(), AudioDeviceOpenAttempts()),
+              std::tuple(kScreenBit | 0u, 0u, false, 1));
     size_t line = said.find("No sound device");
     ASSERT_NE(line, std::string::npos) << said;
     EXPECT_EQ(said.find("No sound device", line + 1), std::string::npos) << said;
@@ -290,7 +278,7 @@ TEST(Session, DiscTrackNames) {
     }
 }
 
-TEST_F(SampleStarted, MusicByNumberAndTheMusicDisc) {
+TEST_F(SampleStarted, MusicByNumberTheMusicDiscAndStartRecords) {
     PlayMusic(3, 0);
     const cMusic::List& list = gMusic.GetList(1);
     ASSERT_NE(list.slots[0].name, nullptr);
@@ -308,12 +296,9 @@ TEST_F(SampleStarted, MusicByNumberAndTheMusicDisc) {
     HostSetVolumeLabel('E', "OTHER");
     FindCdDrives(gCdPath);
     EXPECT_EQ(FindMusicDisc(), 0);
-}
-
-// The four 52-byte start records are spread into their 56-byte entries: the
-// words at 4 and 10 trade places, ten bytes from 42 land at 44, the last byte
-// is doubled at 54 and 55. Every record byte is distinct, so a shifted copy shows.
-TEST_F(SampleStarted, StartRecordsSpreadIntoTheirEntries) {
+    // The four 52-byte start records are spread into their 56-byte entries: the
+    // words at 4 and 10 trade places, ten bytes from 42 land at 44, the last byte
+    // is doubled at 54 and 55. Every record byte is distinct, so a shifted copy shows.
     ReadMapDatabase();
     ByteReader t = MapDbTable(dbTable::kInitRecords);
     ASSERT_GE(t.bytesLeft(), 4u * 52);

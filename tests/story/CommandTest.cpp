@@ -21,9 +21,40 @@ namespace {
 
 using CommandTest = StoryFixture;
 
-// Each talk sets its own flag, so the right entry of the right file ran: talk 0
-// is entry 1000 of file 1, talk 1001 the first of file 2.
-TEST_F(CommandTest, NumberingLoadingAndMissingFiles) {
+TEST_F(CommandTest, TheWindowIsReadAgainNumberingLoadingAndMissingFiles) {
+    // 6000 six-byte commands (36,000 bytes) before the end: the window is read again.
+    std::string src = "talk 1\n";
+    for (int i = 0; i < 6000; ++i) src += " Add 7 1\n";
+    src += " SetFlag 300\n End\n";
+    WriteTalks(1, src);
+    RunTalk(1);
+    EXPECT_EQ(std::tuple(gScriptVars[7], GetGameFlag(300), h.boxes().size()),
+              std::tuple(6000u, 1, 0u));
+    // A jump back to a command inside the window reads it from the file again:
+    // what was written into the window meanwhile is gone.
+    gScriptVars[7] = 0;
+    WriteTalks(1,
+               "talk 1\ntop:\n Add 7 1\n JumpIfAtLeast 7 2 @end\n SetFlag70\n Jump @top\n"
+               "end:\n End\n");
+    StartTalk(1, 1);
+    Talk(&gTalkContext);
+    ASSERT_EQ(std::tuple(gScriptVars[7], LoadU16(gTalkBuffer)), std::tuple(1u, 0x1E));
+    StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
+    RunUntilFree(5);
+    EXPECT_EQ(gScriptVars[7], 2u);
+    // The timer variables count down on every call.
+    std::tie(gScriptVars[1], gScriptVars[2]) = std::tuple(2, 1);
+    for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
+    EXPECT_EQ(std::tuple(gScriptVars[1], gScriptVars[2]), std::tuple(0u, 0u));
+    // Run-on mode runs yielding commands in one frame; RunOff stops the frame.
+    ResetGameFlags();
+    Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
+    Talk(&gTalkContext);
+    EXPECT_EQ(std::tuple(GetGameFlag(70), GetGameFlag(19), GetGameFlag(300)), std::tuple(1, 1, 0));
+    Talk(&gTalkContext);
+    EXPECT_TRUE(GetGameFlag(300));
+    // Each talk sets its own flag, so the right entry of the right file ran: talk 0
+    // is entry 1000 of file 1, talk 1001 the first of file 2.
     WriteTalks(1, "talk 1000\n SetFlag 300\n End\n");
     WriteTalks(2, "talk 1001\n SetFlag 301\n End\ntalk 2000\n SetFlag 302\n End\n");
     const std::pair<int, int> talks[] = {{0, 300}, {1000, 300}, {1001, 301}, {2000, 302}};
@@ -57,40 +88,6 @@ TEST_F(CommandTest, NumberingLoadingAndMissingFiles) {
     EXPECT_EQ(h.boxes()[0].text, Utf8ToBig5("找不到 Talk3"));
     h.RunFrames(2);
     EXPECT_TRUE(h.quit());
-}
-
-TEST_F(CommandTest, TheWindowIsReadAgainPastItsEndAndOnEveryJump) {
-    // 6000 six-byte commands (36,000 bytes) before the end: the window is read again.
-    std::string src = "talk 1\n";
-    for (int i = 0; i < 6000; ++i) src += " Add 7 1\n";
-    src += " SetFlag 300\n End\n";
-    WriteTalks(1, src);
-    RunTalk(1);
-    EXPECT_EQ(std::tuple(gScriptVars[7], GetGameFlag(300), h.boxes().size()),
-              std::tuple(6000u, 1, 0u));
-    // A jump back to a command inside the window reads it from the file again:
-    // what was written into the window meanwhile is gone.
-    gScriptVars[7] = 0;
-    WriteTalks(1,
-               "talk 1\ntop:\n Add 7 1\n JumpIfAtLeast 7 2 @end\n SetFlag70\n Jump @top\n"
-               "end:\n End\n");
-    StartTalk(1, 1);
-    Talk(&gTalkContext);
-    ASSERT_EQ(std::tuple(gScriptVars[7], LoadU16(gTalkBuffer)), std::tuple(1u, 0x1E));
-    StoreU16(gTalkBuffer + 4, 5);  // the value operand of "Add 7 1"
-    RunUntilFree(5);
-    EXPECT_EQ(gScriptVars[7], 2u);
-    // The timer variables count down on every call.
-    std::tie(gScriptVars[1], gScriptVars[2]) = std::tuple(2, 1);
-    for (int i = 0; i < 3; ++i) Talk(&gTalkContext);
-    EXPECT_EQ(std::tuple(gScriptVars[1], gScriptVars[2]), std::tuple(0u, 0u));
-    // Run-on mode runs yielding commands in one frame; RunOff stops the frame.
-    ResetGameFlags();
-    Start("RunOn\n SetFlag70\n SetFlag19\n RunOff\n SetFlag 300");
-    Talk(&gTalkContext);
-    EXPECT_EQ(std::tuple(GetGameFlag(70), GetGameFlag(19), GetGameFlag(300)), std::tuple(1, 1, 0));
-    Talk(&gTalkContext);
-    EXPECT_TRUE(GetGameFlag(300));
 }
 
 // The first entry's offset, counted from 0x200, in its low and high words.
@@ -379,7 +376,7 @@ struct RoleCommandTest : StoryFixture {
     }
 };
 
-TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
+TEST_F(RoleCommandTest, ActsSpeedWordsTheControlLockStateBitsAndThePlayerRole) {
     // Name, body, and the act, action and direction it leaves.
     const std::tuple<const char*, const char*, i32, i32, i32> cases[] = {
         {"action", "SetAction 40 3", 0, 3, 0},
@@ -447,9 +444,7 @@ TEST_F(RoleCommandTest, ActsOnAndOffTheMapSpeedWordsAndTheControlLock) {
         RunUntilFree(limit);
         EXPECT_EQ(gTalkFlags & kTalkLockBit, 0u) << limit;
     }
-}
-
-TEST_F(RoleCommandTest, StateBitsPlayerRoleAndUnknownRoles) {
+    // State bits, on and off the map.
     const std::tuple<const char*, u32> bits[] = {{"StateBit40", 0x40},   {"StateBit20", 0x20},
                                                  {"StateBit10", 0x10},   {"StateBit1000", 0x1000},
                                                  {"StateBit800", 0x800}, {"StateBit2000", 0x2000},
@@ -508,7 +503,7 @@ struct PartyCommandTest : StoryFixture {
     }
 };
 
-TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
+TEST_F(PartyCommandTest, ItemsEquipmentJoinLeaveAndRoleValues) {
     std::tie(gOwnedItems[3], gOwnedItems[4]) = std::tuple(10, 5);
     Run("AddItem 3 150\n AddItem 4 -20\n AddItem 5 7");
     EXPECT_EQ(std::tuple(gOwnedItems[3], gOwnedItems[4], gOwnedItems[5]), std::tuple(99, 0, 7));
@@ -540,6 +535,41 @@ TEST_F(PartyCommandTest, ItemsEquipmentAndJoinLeave) {
     EXPECT_EQ(std::tuple(FirstFour(gParty), FirstFour(gFormation), gRoleStats[2].hp,
                          gRoleStats[2].status),
               std::tuple(std::vector<i32>{0, 2, -1, -1}, std::vector<i32>{2, -1, -1, 0}, 1, 0));
+    // Role values and their faults.
+    // Name, body, which role value of role 7 to read, and its value (or, when
+    // which is 0, the flag 300 outcome).
+    const std::tuple<const char*, const char*, int, i32> cases[] = {
+        {"read low", "", 1, 2},
+        {"read high", "", 2, 3},
+        {"set keeps 8 bits", "SetRoleValue 7 1 0x1FF", 1, 0xFF},
+        {"add wraps", "AddRoleValue 7 2 254", 2, 1},
+        {"sub", "SubRoleValue 7 1 1", 1, 1},
+        {"at least jumps", "JumpIfRoleValueAtLeast 7 1 2 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"at most stays", "JumpIfRoleValueAtMost 7 2 2 @t\n End\nt:\n SetFlag 300", 0, 0},
+        {"equal", "JumpIfRoleValue 7 2 3 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"switch", "JumpByRoleValue 7 1 @a @a @t\n End\na:\n End\nt:\n SetFlag 300", 0, 1},
+        {"compare", "JumpIfRoleValueNotBelow 8 2 7 1 @t\n End\nt:\n SetFlag 300", 0, 1},
+        {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
+    };
+    for (const auto& [name, body, which, expect] : cases) {
+        for (u16 id : {7, 8}) {
+            i32 lo = 2, hi = 3;
+            AccessRoleValue(id, 1, &lo, 2);
+            AccessRoleValue(id, 2, &hi, 2);
+        }
+        ClearGameFlag(300);
+        Run(body);
+        EXPECT_EQ(std::tuple(which ? Value(7, which) : GetGameFlag(300), h.boxes().size()),
+                  std::tuple(expect, 0u))
+            << name;
+    }
+    // Value 2 with a switch of two targets is too large: that command is skipped too.
+    for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
+                              "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
+        ClearGameFlag(301);
+        Run(std::string(fault) + "\n SetFlag 301\n End\na:\n End");
+        EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(301)), std::tuple(1u, 1)) << fault;
+    }
 }
 
 TEST_F(PartyCommandTest, FullRestoreAndDamage) {
@@ -583,44 +613,7 @@ TEST_F(PartyCommandTest, RaisesMoneyAndQuests) {
     }
 }
 
-TEST_F(PartyCommandTest, RoleValuesAndTheirFaults) {
-    // Name, body, which role value of role 7 to read, and its value (or, when
-    // which is 0, the flag 300 outcome).
-    const std::tuple<const char*, const char*, int, i32> cases[] = {
-        {"read low", "", 1, 2},
-        {"read high", "", 2, 3},
-        {"set keeps 8 bits", "SetRoleValue 7 1 0x1FF", 1, 0xFF},
-        {"add wraps", "AddRoleValue 7 2 254", 2, 1},
-        {"sub", "SubRoleValue 7 1 1", 1, 1},
-        {"at least jumps", "JumpIfRoleValueAtLeast 7 1 2 @t\n End\nt:\n SetFlag 300", 0, 1},
-        {"at most stays", "JumpIfRoleValueAtMost 7 2 2 @t\n End\nt:\n SetFlag 300", 0, 0},
-        {"equal", "JumpIfRoleValue 7 2 3 @t\n End\nt:\n SetFlag 300", 0, 1},
-        {"switch", "JumpByRoleValue 7 1 @a @a @t\n End\na:\n End\nt:\n SetFlag 300", 0, 1},
-        {"compare", "JumpIfRoleValueNotBelow 8 2 7 1 @t\n End\nt:\n SetFlag 300", 0, 1},
-        {"swap", "SetRoleValue 8 1 9\n SwapRoleValues 7 1 8 1", 1, 9},
-    };
-    for (const auto& [name, body, which, expect] : cases) {
-        for (u16 id : {7, 8}) {
-            i32 lo = 2, hi = 3;
-            AccessRoleValue(id, 1, &lo, 2);
-            AccessRoleValue(id, 2, &hi, 2);
-        }
-        ClearGameFlag(300);
-        Run(body);
-        EXPECT_EQ(std::tuple(which ? Value(7, which) : GetGameFlag(300), h.boxes().size()),
-                  std::tuple(expect, 0u))
-            << name;
-    }
-    // Value 2 with a switch of two targets is too large: that command is skipped too.
-    for (const char* fault : {"SetRoleValue 4444 1 5", "JumpByRoleValue 7 2 @a @a",
-                              "JumpIfRoleValueNotBelow 7 1 4444 1 @a"}) {
-        ClearGameFlag(301);
-        Run(std::string(fault) + "\n SetFlag 301\n End\na:\n End");
-        EXPECT_EQ(std::tuple(TakeBoxes(h), GetGameFlag(301)), std::tuple(1u, 1)) << fault;
-    }
-}
-
-TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
+TEST_F(PartyCommandTest, ChooseEndingRoleScreensShopsAndTheBattleCommand) {
     // The flags set, the variable of 120..124 that leads, and the role chosen.
     const std::tuple<std::vector<int>, int, i32> endings[] = {
         {{201}, 121, 6},      {{201}, 123, 7},      {{201}, 122, 9},      {{201, 204}, 121, 0},
@@ -636,8 +629,7 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
         EXPECT_EQ(Value(2801, 1), expect) << topVar;
     }
     // Screens open from scripts: the ending and the demo end open and the talk
-    // goes on in the same frame (the shop test opens the shop); the item
-    // chooser waits a frame.
+    // goes on in the same frame; the item chooser waits a frame.
     const std::pair<const char*, u32> screens[] = {
         {"ShowEnding 0 0 0 0 0", 5}, {"DemoEnd", 16}, {"ItemChooser 1", 14}};
     for (const auto& [body, frame] : screens) {
@@ -651,10 +643,7 @@ TEST_F(PartyCommandTest, ChooseEndingRoleAndScreens) {
     }
     ASSERT_NE(gItemFrame, nullptr);
     EXPECT_EQ(std::tuple(gItemFrame->Mode(), gScriptVars[8]), std::tuple(1u, 0u));
-}
-
-TEST_F(PartyCommandTest, ShopFromToreDatAndTheBattleCommand) {
-    // No file at all: its box, no screen.
+    // The shop from tore.dat; no file at all: its box, no screen.
     gFrameId = kMapMode;
     Run("Shop 1");
     EXPECT_EQ(std::tuple(gFrameId, TakeBoxes(h)), std::tuple(0u, 1u));
@@ -702,7 +691,7 @@ TEST(ShopData, BadFilesAreRefusedAndRepeatedTagsAddTheirLists) {
 
 // ---- The assembler and disassembler, and the sample game's talks ----
 
-TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
+TEST(StoryAsm, SampleTalksRoundTripLayoutOfCommandsAndBadInput) {
     std::vector<u8> a = Assemble(SampleTalkSource()), b;
     std::string error, text;
     ASSERT_TRUE(DisassembleTalkFile(a, &text, &error)) << error;
@@ -740,27 +729,24 @@ TEST(StoryAsm, SampleTalksRoundTripAndLayoutOfCommands) {
                              LoadU16(p + 2 * words.size())),
                   std::tuple(LenResult::Ok, 2 * words.size(), 0x3FFF));
     }
-}
-
-TEST(StoryAsm, AssemblerAndDisassemblerRefuseBadInput) {
+    // Bad source names its line; bad files are refused.
     const char* bad[] = {
         "talk 1\n NoSuchCommand\n", "talk 1\n Jump @nowhere\n", "talk 1\n Set 5\n",
         "talk 1\n Set 5 6 7\n",     "talk 1\n Set 5 40000\n",   "talk 1\n Say 1 \"a%Qb\"\n",
         "talk 1\n Say 1 \"open\n",  "talk 1\nx:\nx:\n End\n",   "talk 1\ntalk 1\n End\n",
     };
     for (const char* src : bad) {
-        std::vector<u8> f;
-        std::string error;
-        EXPECT_FALSE(AssembleTalkFile(src, &f, &error)) << src;
+        std::vector<u8> out;
+        error.clear();
+        EXPECT_FALSE(AssembleTalkFile(src, &out, &error)) << src;
         EXPECT_NE(error.find("line "), std::string::npos) << src;
     }
-    std::vector<u8> f;
-    std::string error, text;
-    ASSERT_TRUE(AssembleTalkFile("talk 1\n Jump @x\nx:\n End\n", &f, &error));
-    std::vector<u8> odd = f;
+    const std::vector<u8> jump = Assemble("talk 1\n Jump @x\nx:\n End\n");
+    ASSERT_FALSE(HasFailure());
+    std::vector<u8> odd = jump;
     StoreU32(&odd[odd.size() - 6], kFirst + 1);  // the jump's target inside a command
-    for (const auto& bytes : {std::vector<u8>(f.begin(), f.begin() + 100), odd,
-                              std::vector<u8>(f.begin(), f.end() - 3)})
+    for (const auto& bytes : {std::vector<u8>(jump.begin(), jump.begin() + 100), odd,
+                              std::vector<u8>(jump.begin(), jump.end() - 3)})
         EXPECT_FALSE(DisassembleTalkFile(bytes, &text, &error)) << bytes.size();
 }
 

@@ -39,7 +39,7 @@ int FramesUntilClosed(int limit) {
     return n;
 }
 
-TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
+TEST_F(DialogTest, PlacementAClickBeforeEveryAnswerIsOutStrToIntAndScreenshots) {
     ActPlayer act;
     int slot = AddRole(30, 320, 240, &act);
     // Text of 4 columns, one line: 40 x 20 pixels at size 10, centred on (320,
@@ -67,6 +67,62 @@ TEST_F(DialogTest, PlacementByDirectionClampsAndSpeakersOffTheMap) {
     EXPECT_EQ(std::tuple(r.w, r.h), std::tuple(0, 10));
     Run("Say 77 \"hello\"\n SetFlag 101");
     EXPECT_EQ(std::tuple(GetGameFlag(101), gDialogs.empty(), gTalkFlags), std::tuple(1, true, 0u));
+    // A click on the first answer before the second is out only shows the rest:
+    // taking the list then brought the second answer back as a list of one, whose
+    // index 0 answered "yes".
+    h.CreateMainWindow();
+    gDInput.Init(nullptr, gMainWnd);
+    // Talk 1, started at the spot (320, 300).
+    WriteTalks(1,
+               "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer"
+               " @y @n\ny:\n SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
+    StartTalk(1, kTalkSpot);
+    std::tie(gTalkContext.x, gTalkContext.y) = std::tuple(320, 300);
+    for (int i = 0; i < 300 && gScreenItems.empty(); ++i) {
+        Talk(&gTalkContext);
+        DlgMessage();
+    }
+    ASSERT_EQ(std::tuple(gScreenItems.size(), ChoicesShown()), std::tuple(1u, false));
+    ClickItem(gScreenItems[0]);
+    DlgMessage();
+    ASSERT_EQ(std::tuple(gScreenItems.size(), ChoicesShown(), gDialogs.size()),
+              std::tuple(2u, true, 1u));
+    // Now the second answer is a click away: the hover picks it, the click takes it.
+    ClickItem(gScreenItems[1]);
+    EXPECT_TRUE(gScreenItems.empty());
+    DlgMessage();
+    RunUntilFree(10);
+    EXPECT_EQ(std::tuple(GetGameFlag(200), GetGameFlag(201)), std::tuple(0, 1));
+    // Refused texts leave the value as it was.
+    const std::tuple<const char*, int, i32> texts[] = {{"", 0, 77},
+                                                       {"-", 0, 77},
+                                                       {"1234567890", 0, 77},
+                                                       {"12a", 0, 77},
+                                                       {"+123456789", 1, 123456789},
+                                                       {"-45", 1, -45}};
+    for (const auto& [text, ok, want] : texts) {
+        i32 v = 77;
+        EXPECT_EQ(StrToInt(text, &v), ok) << text;
+        EXPECT_EQ(v, want) << text;
+    }
+    std::vector<u16> px(640 * 480, 0);
+    px[0] = ConvertPixel(0x7C00);              // top-left red
+    px[479 * 640 + 1] = ConvertPixel(0x001F);  // bottom row, second pixel blue
+    std::string path = h.Path("shot.bmp");
+    ASSERT_EQ(SaveScreenShot(px.data(), 640, 480, path.c_str()), 1);
+    std::vector<u8> f = ReadHostFile(path);
+    ASSERT_EQ(f.size(), 921654u);
+    EXPECT_EQ(std::string(f.begin(), f.begin() + 2), "BM");
+    // File size, pixel offset, header size, width, height; then planes and bits.
+    const std::pair<int, u32> header[] = {{2, 921654u}, {10, 54u},  {14, 40u},
+                                          {18, 640u},   {22, 480u}, {26, 1u | 24u << 16}};
+    for (auto [at, word] : header) EXPECT_EQ(LoadU32(&f[at]), word) << at;
+    // Rows bottom-up, B G R.
+    EXPECT_EQ(std::tuple(f[54 + 3], f[54 + 479 * 1920 + 2]), std::tuple(0xF8, 0xF8));
+    // A second write to the same name leaves the first picture.
+    std::vector<u16> other(640 * 480, ConvertPixel(0x03E0));
+    EXPECT_EQ(SaveScreenShot(other.data(), 640, 480, path.c_str()), 0);
+    EXPECT_EQ(ReadHostFile(path), f);
 }
 
 TEST_F(DialogTest, RevealPaceEscapesShowAllAndPages) {
@@ -169,65 +225,6 @@ TEST_F(DialogTest, TextVariablesLongTextAndDisplayTime) {
         int ms = FramesUntilClosed(100) * 35;
         EXPECT_EQ(std::tuple(ms >= 500, ms <= 650), std::tuple(true, true)) << text;
     }
-}
-
-// A click on the first answer before the second is out only shows the rest:
-// taking the list then brought the second answer back as a list of one, whose
-// index 0 answered "yes".
-TEST_F(DialogTest, AClickBeforeEveryAnswerIsOutStrToIntAndScreenshots) {
-    h.CreateMainWindow();
-    gDInput.Init(nullptr, gMainWnd);
-    // Talk 1, started at the spot (320, 300).
-    WriteTalks(1,
-               "talk 1\n Say 0xFFFD \"Help?%N%BYes%N%BNo\"\n WaitSpeaker 0xFFFD\n JumpByAnswer"
-               " @y @n\ny:\n SetFlag 200\n End\nn:\n SetFlag 201\n End\n");
-    StartTalk(1, kTalkSpot);
-    std::tie(gTalkContext.x, gTalkContext.y) = std::tuple(320, 300);
-    for (int i = 0; i < 300 && gScreenItems.empty(); ++i) {
-        Talk(&gTalkContext);
-        DlgMessage();
-    }
-    ASSERT_EQ(std::tuple(gScreenItems.size(), ChoicesShown()), std::tuple(1u, false));
-    ClickItem(gScreenItems[0]);
-    DlgMessage();
-    ASSERT_EQ(std::tuple(gScreenItems.size(), ChoicesShown(), gDialogs.size()),
-              std::tuple(2u, true, 1u));
-    // Now the second answer is a click away: the hover picks it, the click takes it.
-    ClickItem(gScreenItems[1]);
-    EXPECT_TRUE(gScreenItems.empty());
-    DlgMessage();
-    RunUntilFree(10);
-    EXPECT_EQ(std::tuple(GetGameFlag(200), GetGameFlag(201)), std::tuple(0, 1));
-    // Refused texts leave the value as it was.
-    const std::tuple<const char*, int, i32> cases[] = {{"", 0, 77},
-                                                       {"-", 0, 77},
-                                                       {"1234567890", 0, 77},
-                                                       {"12a", 0, 77},
-                                                       {"+123456789", 1, 123456789},
-                                                       {"-45", 1, -45}};
-    for (const auto& [text, ok, want] : cases) {
-        i32 v = 77;
-        EXPECT_EQ(StrToInt(text, &v), ok) << text;
-        EXPECT_EQ(v, want) << text;
-    }
-    std::vector<u16> px(640 * 480, 0);
-    px[0] = ConvertPixel(0x7C00);              // top-left red
-    px[479 * 640 + 1] = ConvertPixel(0x001F);  // bottom row, second pixel blue
-    std::string path = h.Path("shot.bmp");
-    ASSERT_EQ(SaveScreenShot(px.data(), 640, 480, path.c_str()), 1);
-    std::vector<u8> f = ReadHostFile(path);
-    ASSERT_EQ(f.size(), 921654u);
-    EXPECT_EQ(std::string(f.begin(), f.begin() + 2), "BM");
-    // File size, pixel offset, header size, width, height; then planes and bits.
-    const std::pair<int, u32> header[] = {{2, 921654u}, {10, 54u},  {14, 40u},
-                                          {18, 640u},   {22, 480u}, {26, 1u | 24u << 16}};
-    for (auto [at, word] : header) EXPECT_EQ(LoadU32(&f[at]), word) << at;
-    // Rows bottom-up, B G R.
-    EXPECT_EQ(std::tuple(f[54 + 3], f[54 + 479 * 1920 + 2]), std::tuple(0xF8, 0xF8));
-    // A second write to the same name leaves the first picture.
-    std::vector<u16> other(640 * 480, ConvertPixel(0x03E0));
-    EXPECT_EQ(SaveScreenShot(other.data(), 640, 480, path.c_str()), 0);
-    EXPECT_EQ(ReadHostFile(path), f);
 }
 
 constexpr u16 kBackground = 0x1234;
@@ -370,7 +367,7 @@ TEST_F(DialogArt, BoxIsDrawnWithItsFrameAndCaptionPlate) {
 // put 104 higher: the box is (200, 196) 30 x 60, the answers' lines start at
 // y 216 and 236; the frame's top runs on the row above the line, its left
 // edge 4 pixels left of the box.
-TEST_F(DialogArt, ChosenAnswerIsFramedWhereKeysAndMouseMoveIt) {
+TEST_F(DialogArt, ChosenAnswerIsFramedAndTheSpeakersFaceDrawnAboveTheBox) {
     OpenSampleArt();
     DialogSpec s = Spec(0xFFFD, "%KQ?%N%BYes%N%BNo%Q");
     std::tie(s.x, s.y) = std::tuple(200, 300);
@@ -390,13 +387,9 @@ TEST_F(DialogArt, ChosenAnswerIsFramedWhereKeysAndMouseMoveIt) {
                              At(215, 215 + 20 * chosen) == yellow),
                   std::tuple(chosen, chosen == 0, chosen == 1, true));
     }
-}
-
-// The face is the speaker's look's face picture, above the box's left corner
-// and whole on the screen however high the box stands; a look without a face
-// shows none (never the figure the person walks with).
-TEST_F(DialogArt, SpeakerFaceIsDrawnAboveTheBox) {
-    OpenSampleArt();
+    // The face is the speaker's look's face picture, above the box's left corner
+    // and whole on the screen however high the box stands; a look without a face
+    // shows none (never the figure the person walks with).
     const ArchiveFrame& want =
         SamplePictures().at(sample_art::kPeopleFirst).frames[sample_art::kActionFace];
     // The speaker's look, its place, and the face's top (-1: right above the box).
@@ -434,8 +427,7 @@ TEST_F(DialogArt, SpeakerFaceIsDrawnAboveTheBox) {
     }
     // A box without a speaker has no face.
     DialogRecord plain;
-    DialogSpec s = Spec(0xFFFD, "Hello there%Q");
-    ASSERT_EQ(SetupDialog(&plain, s, nullptr, 0), 1);
+    ASSERT_EQ(SetupDialog(&plain, Spec(0xFFFD, "Hello there%Q"), nullptr, 0), 1);
     EXPECT_EQ(DialogDecorOf(plain).faceW, 0);
 }
 
@@ -602,22 +594,15 @@ TEST_F(TextTools, FontPrintfAndCellFlags) {
 
 // ---- The voice: one sample file as the current voice, heard through the mixer ----
 
-class Voice : public SoundTest {
-protected:
-    void SetUp() override {
-        SoundTest::SetUp();
-        Write("PicLib/all.snd", MakeSoundBank({{1, {1, Tone(300, 50)}}}));
-        ASSERT_TRUE(gSound.Init(Root().c_str()));
-    }
-    std::string WriteVoice(const std::string& name, const std::vector<u8>& bytes) {
+TEST_F(SoundTest, OneVoiceAtATimeBadFilesAndAClosedOutput) {
+    Write("PicLib/all.snd", MakeSoundBank({{1, {1, Tone(300, 50)}}}));
+    ASSERT_TRUE(gSound.Init(Root().c_str()));
+    auto voiceFile = [this](const std::string& name, const std::vector<u8>& bytes) {
         Write("Voice/" + name, bytes);
         return Root() + "Voice/" + name;
-    }
-};
-
-TEST_F(Voice, OneVoiceAtATimeBadFilesAndAClosedOutput) {
-    std::string low = WriteVoice("low.wav", Tone(440, 2000));
-    std::string high = WriteVoice("high.wav", Tone(880, 2000));
+    };
+    std::string low = voiceFile("low.wav", Tone(440, 2000));
+    std::string high = voiceFile("high.wav", Tone(880, 2000));
     ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);
     Pull(50);
     int voices = AudioMixer().ActiveVoices();
@@ -635,9 +620,9 @@ TEST_F(Voice, OneVoiceAtATimeBadFilesAndAClosedOutput) {
     cut.resize(30);  // a header that promises data it does not hold
     const std::pair<std::string, const char*> cases[] = {
         {Root() + "Voice/none.wav", "missing"},
-        {WriteVoice("junk.wav", std::vector<u8>(400, 0x5A)), "not a sound"},
-        {WriteVoice("cut.wav", cut), "cut short"},
-        {WriteVoice("tiny.wav", {'R', 'I', 'F'}), "too small"},
+        {voiceFile("junk.wav", std::vector<u8>(400, 0x5A)), "not a sound"},
+        {voiceFile("cut.wav", cut), "cut short"},
+        {voiceFile("tiny.wav", {'R', 'I', 'F'}), "too small"},
         {"", "no name"}};
     for (const auto& [path, why] : cases) {
         ASSERT_EQ(PlayVoice(low.c_str(), 11), 1);

@@ -50,9 +50,6 @@ protected:
         EXPECT_TRUE(h.boxes().empty()) << h.boxes().front().caption;
         MapFixture::TearDown();
     }
-    void Write(const std::string& body) {
-        WriteHostFile(h.Path("MH_Data/Talk1.dat"), Assemble("talk 1\n " + body + "\n End\n"));
-    }
     // One frame of the real tick, called as the main loop calls it: nothing
     // ticks once the game has shut down.
     void Frame() {
@@ -60,7 +57,7 @@ protected:
         if (gGameActive && !gSuspended) GameFrame();
     }
     void Start(const std::string& body, u16 owner = kSamplePlayerRole) {
-        Write(body);
+        WriteHostFile(h.Path("MH_Data/Talk1.dat"), Assemble("talk 1\n " + body + "\n End\n"));
         StartTalk(1, owner);
     }
     // Runs frames until the talk ends or limit frames pass; the frames run.
@@ -147,7 +144,7 @@ protected:
     }
 };
 
-TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
+TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackToAMissingMapAndScrolls) {
     Player().act->dir = 5;
     // The room at cell (4, 5), the direction kept; then back to the town at the
     // same cell with a new direction.
@@ -170,6 +167,34 @@ TEST_F(SceneCommandTest, ChangeMapToTheRoomAndBackAndToAMissingMap) {
     // The screen does not stay dark after the refused change.
     Frame();
     EXPECT_GT(Brightest(), 4);
+    // Scrolls and their waits.
+    gViewX = gViewY = 0;
+    // Two cells right at 4 pixels a frame: the wait holds for 8 frames.
+    int frames = Run("ScrollBy 2 1 4\n WaitScroll\n SetFlag 300");
+    EXPECT_EQ(
+        std::tuple(gViewX, gViewY, GetGameFlag(300), ScrollUnderWay(), frames >= 8, frames <= 10),
+        std::tuple(32, 16, 1, false, true, true));
+    // To an origin cell, then waiting for the view's y.
+    Run("ScrollTo 0 3 8\n WaitScrollY 48");
+    EXPECT_EQ(std::tuple(gViewX, gViewY), std::tuple(0, 48));
+    // Speed 0 arrives at once rather than holding the talk.
+    EXPECT_LE(Run("ScrollBy -3 0 0\n WaitScroll"), 3);
+    EXPECT_EQ(gViewX, -48);
+    // A second scroll while one runs shows its box; the first one still runs.
+    gViewX = 0;
+    Run("ScrollBy 4 0 2\n ScrollBy 1 0 4\n WaitScroll");
+    ExpectOneBox(B5("對話系統(Scroll_map)"));
+    EXPECT_EQ(gViewX, 16);
+    gViewX = gViewY = 0;
+    // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town;
+    // near the town's far corner the view stops at the edge.
+    const std::tuple<u16, u16, std::pair<i32, i32>> at[] = {{600, 400, {280, 160}},
+                                                            {1000, 760, {1024 - 640, 768 - 480}}};
+    for (const auto& [x, y, view] : at) {
+        std::tie(gMapRoles[guard].x, gMapRoles[guard].y) = std::tuple(x, y);
+        Run("ScrollToRole 100 8\n WaitScroll");
+        EXPECT_EQ(std::pair(gViewX, gViewY), view);
+    }
 }
 
 TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
@@ -207,36 +232,6 @@ TEST_F(SceneCommandTest, FadeChangeRunsItsFrameSequence) {
     for (int b : waiting) EXPECT_LE(b, 1) << "a frame drawn while the change waits";
     // -27 of 31 steps, then the room at full light at the end.
     EXPECT_EQ(std::tuple(bright[change + 1] <= 4, bright.back() > 4), std::tuple(true, true));
-}
-
-TEST_F(SceneCommandTest, ScrollsAndTheirWaits) {
-    gViewX = gViewY = 0;
-    // Two cells right at 4 pixels a frame: the wait holds for 8 frames.
-    int frames = Run("ScrollBy 2 1 4\n WaitScroll\n SetFlag 300");
-    EXPECT_EQ(
-        std::tuple(gViewX, gViewY, GetGameFlag(300), ScrollUnderWay(), frames >= 8, frames <= 10),
-        std::tuple(32, 16, 1, false, true, true));
-    // To an origin cell, then waiting for the view's y.
-    Run("ScrollTo 0 3 8\n WaitScrollY 48");
-    EXPECT_EQ(std::tuple(gViewX, gViewY), std::tuple(0, 48));
-    // Speed 0 arrives at once rather than holding the talk.
-    EXPECT_LE(Run("ScrollBy -3 0 0\n WaitScroll"), 3);
-    EXPECT_EQ(gViewX, -48);
-    // A second scroll while one runs shows its box; the first one still runs.
-    gViewX = 0;
-    Run("ScrollBy 4 0 2\n ScrollBy 1 0 4\n WaitScroll");
-    ExpectOneBox(B5("對話系統(Scroll_map)"));
-    EXPECT_EQ(gViewX, 16);
-    gViewX = gViewY = 0;
-    // Centred on the role: (600 - 320, 400 - 240), inside the 1024 x 768 town;
-    // near the town's far corner the view stops at the edge.
-    const std::tuple<u16, u16, std::pair<i32, i32>> at[] = {{600, 400, {280, 160}},
-                                                            {1000, 760, {1024 - 640, 768 - 480}}};
-    for (const auto& [x, y, view] : at) {
-        std::tie(gMapRoles[guard].x, gMapRoles[guard].y) = std::tuple(x, y);
-        Run("ScrollToRole 100 8\n WaitScroll");
-        EXPECT_EQ(std::pair(gViewX, gViewY), view);
-    }
 }
 
 TEST_F(SceneCommandTest, FadesSpotsViewsSceneTextsSwitchesMusicSoundsAndVideo) {
@@ -556,7 +551,7 @@ TEST_F(SceneCommandTest, RestoresWaitsTurnSnapLayersTakeOffAndEndOfPart) {
 
 // ---- Wipes ----
 
-TEST_F(SceneCommandTest, WipesMakeStripsThatGrowAndStayAsBands) {
+TEST_F(SceneCommandTest, WipesSceneCopiesDialogLinesAndSceneObjects) {
     Start("Wipe 1 -8 20 4 100 0x7C00 0x0800\n SetFlag 300");
     Frame();
     WipeStrip* s = Strip(1);
@@ -645,11 +640,7 @@ TEST_F(SceneCommandTest, WipesMakeStripsThatGrowAndStayAsBands) {
     // Its further words were read past.
     EXPECT_EQ(std::tuple(gWipeStrips.empty(), gRoleHeads == nullptr, GetGameFlag(301)),
               std::tuple(true, true, 1));
-}
-
-// ---- Scene objects, copies, lines ----
-
-TEST_F(SceneCommandTest, SceneCopiesDialogLinesAndSceneObjectWaits) {
+    // Scene objects, copies, lines.
     RoleSlot& g = gMapRoles[guard];
     g.act->dir = 3;
     Run("SceneCopy 100 200 150 -4 6 0x10 9\n SceneCopy 999 1 1 0 0 0 0");
@@ -677,11 +668,8 @@ TEST_F(SceneCommandTest, SceneCopiesDialogLinesAndSceneObjectWaits) {
     // Other keys do not hold it; an empty list goes on at once.
     EXPECT_LE(Run("AddActB 1 1 6001 0\n WaitSceneObject 50 60"), 3);
     EXPECT_FALSE(gScriptActB.empty());
-}
-
-// ---- The extra animation lists on the screen ----
-
-TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone) {
+    gScriptActB.clear();
+    // The extra animation lists on the screen.
     auto lit = [this] {
         int n = 0;
         for (int y = 0; y < 480; ++y)
@@ -706,7 +694,7 @@ TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone
     for (int x : {300 - 4, 300 - 3, 300 + 2, 300 + 3}) EXPECT_EQ(At(x, 200), ring) << x;
     EXPECT_EQ(std::tuple(At(300, 200 - 24), At(300 - 24, 200)), std::tuple(0, 0));
     // It plays through and leaves after the frame its act ends.
-    int frames = 1;
+    frames = 1;
     while (!gScriptActB.empty() && frames < 60) {
         DrawWorld();
         ++frames;
@@ -723,6 +711,8 @@ TEST_F(SceneCommandTest, ExtraAnimationListsAreDrawnAtTheirPointAndLeaveWhenDone
     ReleaseMapTransients();
     EXPECT_EQ(std::tuple(gScriptActA.empty(), gScriptActB.empty()), std::tuple(true, true));
 }
+
+// ---- Scene objects, copies, lines ----
 
 // ---- The party, control and role effects ----
 

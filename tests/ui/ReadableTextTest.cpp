@@ -275,17 +275,11 @@ Drawn DrawAct(u32 act, u32 action) {
     d.w = f->width, d.h = f->height;
     return d;
 }
-int Red(u16 c) {
-    return c >> 10 & 31;
-}
-int Blue(u16 c) {
-    return c & 31;
-}
 
 // Every formation place (the fixed table of the battle's set-up) and each
 // pirate's place of the pier fight, with the 40 x 12 shadow round the feet,
 // stands on the deck's brown planks, not on the blue sea.
-TEST_F(ReadableTextTest, HarbourDeckHoldsEveryPlaceOfThePierFight) {
+TEST_F(ReadableTextTest, TheDeckHoldsThePierFightAndFacesWearTheirFiguresClothes) {
     std::vector<std::pair<i32, i32>> places = {{510, 262}, {440, 314}, {352, 364},
                                                {568, 306}, {510, 362}, {422, 394}};
     u32 music = 0;
@@ -297,13 +291,10 @@ TEST_F(ReadableTextTest, HarbourDeckHoldsEveryPlaceOfThePierFight) {
     ASSERT_EQ(deck.w, 640);
     for (auto [x, feet] : places)
         for (i32 y = feet - 6; y < feet + 6; ++y)
-            for (i32 dx = -20; dx < 20; dx += 3)
-                ASSERT_GT(Red(deck.At(x + dx, y)), Blue(deck.At(x + dx, y))) << x << "," << y;
-}
-
-// A face's shoulders (its bottom rows, inside the rim) are in a colour the
-// person's own standing figure wears.
-TEST_F(ReadableTextTest, EachPersonsFaceWearsTheClothesOfTheirFigure) {
+            for (i32 dx = -20; dx < 20; dx += 3)  // red over blue
+                ASSERT_GT(deck.At(x + dx, y) >> 10 & 31, deck.At(x + dx, y) & 31) << x << "," << y;
+    // A face's shoulders (its bottom rows, inside the rim) are in a colour the
+    // person's own standing figure wears.
     for (u32 person = 0; person < sample_art::kPeopleCount; ++person) {
         const u32 act = sample_art::kPeopleFirst + person;
         const Drawn figure = DrawAct(act, sample_art::kActionStand + 1);
