@@ -3,11 +3,12 @@
 // every talk of the sample met in play (each new game walks to one spot or
 // person and checks that its own talk starts; the stone's and the sign's
 // talks are their map events'); the icons of the map's top strip; the mouse
-// walking the player; the room visit; people who take their cells and the
-// harbour master and the guard met by the keys. Walk commands of the story scripts:
-// single and group walks, walks to cells and roles, bad counts and roles, and
-// what the talk end does to walks still under way; TriggerStory's cursor and
-// click on a map spot or a person, and the end of a role's walk.
+// walking the player; the room visit; people who take their cells; the
+// harbour master and the guard who keep to their places. Walk commands of the
+// story scripts: single and group walks, walks to cells and roles, bad counts
+// and roles, and what the talk end does to walks still under way;
+// TriggerStory's cursor and click on a map spot or a person, and the end of a
+// role's walk.
 
 #include <array>
 
@@ -220,79 +221,30 @@ TEST(Reach, EveryPersonTakesHisCells) {
     });
 }
 
-// Walks the player up to role id as a player does with the arrow keys: to
-// his row two cells beside where he stands when the walk starts (down or up
-// first, round him when he is in the way), a step toward him along the row,
-// and confirm. The number of such walks until his talk started, or -1 when
-// `tries` walks did not reach him.
-int WalkUpAndTalk(Harness& h, SampleSession& s, u16 id, int tries) {
-    const u8 arrows[] = {kArrowLeft, kArrowRight, kArrowUp, kArrowDown};
-    auto hold = [&](int key) {
-        for (u8 k : arrows) PlatformSetKey(k, k == key);
-    };
-    auto cell = [](u16 v) { return (v + 8) / 16; };  // to the half cell
-    // Holds the keys toward cell (tx, ty), to the row first, until the player
-    // is there or limit frames have passed.
-    auto walkTo = [&](int tx, int ty, int limit, const RoleSlot& r, int rw) {
-        int pw, ph;
-        RoleFootprint(&s.P(), &pw, &ph);
-        for (int f = 0; f < limit && (cell(s.P().x) != tx || cell(s.P().y) != ty); ++f) {
-            const int px = cell(s.P().x), py = cell(s.P().y);
-            const bool inTheWay = px + pw > cell(r.x) && px < cell(r.x) + rw && px != tx;
-            if (py != ty && !inTheWay)
-                hold(py < ty ? kArrowDown : kArrowUp);
-            else
-                hold(px < tx ? kArrowRight : kArrowLeft);
-            h.RunFrames(1);
-        }
-        hold(-1);
-        h.RunFrames(8);
-    };
-    for (int t = 1; t <= tries; ++t) {
-        const RoleSlot& r = gMapRoles[FindRoleById(id)];
-        int pw, ph, rw, rh;
-        RoleFootprint(&s.P(), &pw, &ph);
-        RoleFootprint(&r, &rw, &rh);
-        const int qx = cell(r.x), ty = cell(r.y);
-        const bool left = cell(s.P().x) < qx;
-        const int tx = left ? qx - pw : qx + rw, side = left ? -1 : 1;
-        walkTo(tx + side, ty, 400, r, rw);
-        walkTo(tx, ty, 12, r, rw);
-        TapKey(h, s.Confirm(), 2);
-        if (gTalkContext.owner == id) return t;
-    }
-    return -1;
-}
-
-// The harbour master and the guard can be met by a player who walks up to
-// them: each keeps to his place (over half a minute he is never more than
-// five cells from where the opening left him) and, walked up to by the keys,
-// starts his own talk within three walks.
-TEST(Reach, TheHarbourMasterAndTheGuardAreMetByTheKeys) {
-    Play([](Harness& h, SampleSession& s) {
-        const std::pair<u16, int> people[] = {{100, kSampleRewardTalk}, {102, kSampleGuardTalk}};
+// The harbour master and the guard keep to their places: over half a minute
+// neither is ever more than five cells from where the opening left him, so a
+// player finds each where he saw him. (A person walked up to by the keys
+// starts his own talk from any side: KeyCole's sides of a person; the
+// harbour master met in the play-through.)
+TEST(Reach, TheHarbourMasterAndTheGuardKeepToTheirPlaces) {
+    Play([](Harness& h, SampleSession&) {
+        const u16 people[] = {kSampleHarbourMasterRole, kSampleGuardRole};
         std::pair<int, int> place[2];
         int farthest[2] = {0, 0};
         for (int k = 0; k < 2; ++k) {
-            const RoleSlot& r = gMapRoles[FindRoleById(people[k].first)];
+            const RoleSlot& r = gMapRoles[FindRoleById(people[k])];
             place[k] = {r.x, r.y};
         }
         for (int f = 0; f < 30 * 30; ++f) {
             h.RunFrames(1);
             for (int k = 0; k < 2; ++k) {
-                const RoleSlot& r = gMapRoles[FindRoleById(people[k].first)];
+                const RoleSlot& r = gMapRoles[FindRoleById(people[k])];
                 const int d = std::abs(r.x - place[k].first) + std::abs(r.y - place[k].second);
                 farthest[k] = std::max(farthest[k], d);
             }
         }
         EXPECT_LE(farthest[0], 5 * 16) << "the harbour master";
         EXPECT_LE(farthest[1], 5 * 16) << "the guard";
-        for (auto [id, talk] : people) {
-            EXPECT_NE(WalkUpAndTalk(h, s, id, 3), -1) << "role " << id;
-            EXPECT_EQ(gTalkContext.talk, talk) << "role " << id;
-            EXPECT_TRUE(s.ConfirmUntilTalkEnds());
-            h.RunFrames(15);
-        }
     });
 }
 
