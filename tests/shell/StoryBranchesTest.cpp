@@ -15,7 +15,6 @@
 #include "engine/FrameState.h"
 #include "engine/Random.h"
 #include "map/MapManage.h"
-#include "mhdata/Databases.h"
 #include "mhdata/Maps.h"
 #include "mhdata/SampleFighters.h"
 #include "story/PartyCommands.h"
