@@ -58,24 +58,6 @@ void WriteNames(Harness& h, const std::vector<u8>& bytes) {
 }  // namespace
 
 TEST_F(MapFixture, ArchiveFieldsLoadsFromEachArchiveUnknownIdsAndPlacementsBounded) {
-    // The archive: directory offset at 0, 16-byte entries (M, -, map id, -).
-    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
-    size_t m = 0;
-    for (size_t e = a.size() < 4 ? a.size() : LoadU32(a.data()); e + 16 <= a.size(); e += 16)
-        if (LoadU32(a.data() + e + 8) == kTownArchive) m = LoadU32(a.data() + e);
-    ASSERT_TRUE(m > 0 && m + 4 + 1024 <= a.size()) << m;
-    // The header follows "MSF3": width, height and tile bits from its byte 256.
-    // Header byte 16: the event block (relative to M): a count, then records
-    // of event number and script value first. The town's events: the stone
-    // (talk 3), the signpost, the street spots, the door.
-    const u8* hd = a.data() + m + 4;
-    const size_t ev = m + LoadU32(hd + 16);
-    ASSERT_LE(ev + 12, a.size());
-    EXPECT_EQ(std::tuple(std::string(a.begin() + m, a.begin() + m + 4), LoadU16(hd + 256),
-                         LoadU16(hd + 258), LoadU16(hd + 260), LoadU32(a.data() + ev),
-                         LoadU32(a.data() + ev + 4), LoadU32(a.data() + ev + 8)),
-              std::tuple("MSF3", kTownW, kTownH, 16, static_cast<u32>(3 + std::size(kStreetSpots)),
-                         kEventNumber, 3u));
     // The cache table: 24 slots of (map id, size, age, file number). The
     // room's picture is its tile set: nine 16 x 16 tiles of 16-bit pixels.
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
