@@ -58,24 +58,6 @@ void WriteNames(Harness& h, const std::vector<u8>& bytes) {
 }  // namespace
 
 TEST_F(MapFixture, ArchiveFieldsLoadsFromEachArchiveUnknownIdsAndPlacementsBounded) {
-    // The archive: directory offset at 0, 16-byte entries (M, -, map id, -).
-    std::vector<u8> a = ReadHostFile(h.Path("PicLib/HUGE.lmf"));
-    size_t m = 0;
-    for (size_t e = a.size() < 4 ? a.size() : LoadU32(a.data()); e + 16 <= a.size(); e += 16)
-        if (LoadU32(a.data() + e + 8) == kTownArchive) m = LoadU32(a.data() + e);
-    ASSERT_TRUE(m > 0 && m + 4 + 1024 <= a.size()) << m;
-    // The header follows "MSF3": width, height and tile bits from its byte 256.
-    // Header byte 16: the event block (relative to M): a count, then records
-    // of event number and script value first. The town's events: the stone
-    // (talk 3), the signpost, the street spots, the door.
-    const u8* hd = a.data() + m + 4;
-    const size_t ev = m + LoadU32(hd + 16);
-    ASSERT_LE(ev + 12, a.size());
-    EXPECT_EQ(std::tuple(std::string(a.begin() + m, a.begin() + m + 4), LoadU16(hd + 256),
-                         LoadU16(hd + 258), LoadU16(hd + 260), LoadU32(a.data() + ev),
-                         LoadU32(a.data() + ev + 4), LoadU32(a.data() + ev + 8)),
-              std::tuple("MSF3", kTownW, kTownH, 16, static_cast<u32>(3 + std::size(kStreetSpots)),
-                         kEventNumber, 3u));
     // The cache table: 24 slots of (map id, size, age, file number). The
     // room's picture is its tile set: nine 16 x 16 tiles of 16-bit pixels.
     ASSERT_EQ(LoadMap3(kRoomArchive, &gMap), 1);
@@ -505,25 +487,6 @@ TEST_F(MapFixture, MapsDatFieldsPlaceNamesShortTablesAndPopOutRoles) {
         return ReadPlaceName(id, name) == 1 ? static_cast<int>(std::strlen(name)) : -1;
     };
     EXPECT_EQ(std::tuple(length(9), length(10), length(11)), std::tuple(30, 31, -1));  // "A" and 15
-    std::vector<u8> f = ReadHostFile(h.Path("MH_Data/maps.dat"));
-    auto u16at = [&](size_t at) { return static_cast<u16>(f[at] | f[at + 1] << 8); };
-    auto u32at = [&](size_t at) { return u16at(at) | static_cast<u32>(u16at(at + 2)) << 16; };
-    ASSERT_GT(f.size(), 512u + 4 * 26);
-    // After the 512-byte header, field k is the offset of table k from byte 512.
-    size_t maps = 512 + u32at(512 + 4 * 3);
-    ASSERT_LE(maps + 14, f.size());
-    // The town's 14-byte map record comes first.
-    // Walking step 4 in the low nibble of byte 6; encounter group 0: none in the town.
-    EXPECT_EQ(std::tuple(u16at(maps), u16at(maps + 2), f[maps + 4], f[maps + 5], f[maps + 6],
-                         f[maps + 7], u16at(maps + 10), u16at(maps + 14)),
-              std::tuple(kTown, kTownArchive, 0x01, 0x10, 0x34, 0x12, 0, kRoom));
-    // Table 4, the new-game start: map, x, y, act, action, direction, player, talk.
-    size_t start = 512 + u32at(512 + 4 * 4);
-    ASSERT_LE(start + 16, f.size());
-    std::vector<u16> got;
-    for (int i = 0; i < 8; ++i) got.push_back(u16at(start + 2 * i));
-    EXPECT_EQ(got,
-              (std::vector<u16>{kTown, 10, 10, 1, 0, 1, kSamplePlayerRole, kSampleOpeningTalk}));
 
     // Unterminated tables stop at the end of the database.
     std::vector<u8> d = BuildMapDatabase(SampleMapDb());
