@@ -321,19 +321,23 @@ i32 sample_icons::EquipIcon(i32 kind) {
     }
 }
 
-ArchiveFrame sample_icons::ItemIconFigure(i32 type) {
-    ArchiveFrame f = Blank(kItemIconSide, kItemIconSide, ItemTile(type));
-    ArchiveFrame layer = Blank(kItemIconSide, kItemIconSide);
-    ItemSymbol(layer, type);
+namespace {
+// A symbol drawn on its own layer and stamped over a tile of w x h.
+ArchiveFrame TileWithSymbol(i32 w, i32 h, u16 tile, void (*symbol)(ArchiveFrame&, i32), i32 n) {
+    ArchiveFrame f = Blank(w, h, tile);
+    ArchiveFrame layer = Blank(w, h);
+    symbol(layer, n);
     Stamp(f, layer);
     return f;
 }
+}  // namespace
+
+ArchiveFrame sample_icons::ItemIconFigure(i32 type) {
+    return TileWithSymbol(kItemIconSide, kItemIconSide, ItemTile(type), ItemSymbol, type);
+}
 
 ArchiveFrame sample_icons::StatusIconFigure(i32 bit) {
-    ArchiveFrame f = Blank(kStatusIconW, kStatusIconH, StatusTile(bit));
-    ArchiveFrame layer = Blank(kStatusIconW, kStatusIconH);
-    StatusSymbol(layer, bit);
-    Stamp(f, layer);
+    ArchiveFrame f = TileWithSymbol(kStatusIconW, kStatusIconH, StatusTile(bit), StatusSymbol, bit);
     // A dark rim keeps neighbouring icons apart.
     Box(f, 0, 0, kStatusIconW, 1, kInk);
     Box(f, 0, kStatusIconH - 1, kStatusIconW, 1, kInk);
